@@ -1,0 +1,156 @@
+/*
+ * VEZUVed: GPS points, routes and tracks between a handheld mapping
+ * program's Palm databases (".pdb"), desktop text formats described by
+ * ".cal" format definitions, arrays of point records in the host's memory,
+ * and a Windows CE handheld.
+ *
+ * This is the whole public interface. Every function is a plain C function
+ * with the host platform's C calling convention (__cdecl on Windows), every
+ * integer has a fixed width, and every path is 8-bit text.
+ *
+ * Calls must not overlap: the library keeps one process-wide conversion
+ * state, so a host calls one function at a time. Diagnostic lines go to
+ * standard output; results come back only as return values and callbacks.
+ */
+#ifndef VEZUVED_VEZUVED_H
+#define VEZUVED_VEZUVED_H
+
+#include <stdint.h>
+
+#if defined(_WIN32)
+#  define VEZUVED_CALL __cdecl
+#  if defined(VEZUVED_BUILDING)
+#    define VEZUVED_API __declspec(dllexport)
+#  else
+#    define VEZUVED_API __declspec(dllimport)
+#  endif
+#else
+#  define VEZUVED_CALL
+#  define VEZUVED_API __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ---------------------------------------------------------------------------
+ * The point record: 702 bytes, every value held as text, arrays packed with
+ * a stride of exactly 702 bytes. The description field is 4 bytes at offset
+ * 672; it is unaligned in every other element and must only be reached
+ * through RLGetPointDesc / RLSetPointDesc (in 64-bit builds it holds a
+ * handle, not an address).
+ * ------------------------------------------------------------------------- */
+#define VEZUVED_POINT_RECORD_SIZE 702
+#define VEZUVED_OFFSET_NAME 0        /* char[256] */
+#define VEZUVED_OFFSET_LATITUDE 256  /* char[32], "%.7f" decimal degrees */
+#define VEZUVED_OFFSET_LONGITUDE 288 /* char[32], "%.7f" decimal degrees */
+#define VEZUVED_OFFSET_TIME 320      /* char[32], "HHMMSS DDMMYYYY" or empty */
+#define VEZUVED_OFFSET_ELEVATION 352 /* char[32], feet, empty when unknown */
+#define VEZUVED_OFFSET_ICON 384      /* char[256] */
+#define VEZUVED_OFFSET_DESC 672      /* 4 bytes: description address or handle */
+
+#define VEZUVED_NAME_SIZE 256
+#define VEZUVED_COORD_SIZE 32
+#define VEZUVED_TIME_SIZE 32
+#define VEZUVED_ELEVATION_SIZE 32
+#define VEZUVED_ICON_SIZE 256
+
+typedef struct RLPointRecord {
+    char name[256];
+    char latitude[32];
+    char longitude[32];
+    char time[32];
+    char elevation[32];
+    char icon[256];
+    unsigned char reserved1[32];
+    unsigned char desc[4];
+    unsigned char reserved2[26];
+} RLPointRecord;
+
+/* Database kinds (the kind argument and out values). */
+#define VEZUVED_KIND_POINT 0
+#define VEZUVED_KIND_TRACK 1
+#define VEZUVED_KIND_ROUTE 2
+#define VEZUVED_KIND_LOG 3
+#define VEZUVED_KIND_RLVM 4
+#define VEZUVED_KIND_RLVD 5
+#define VEZUVED_KIND_DATUM 6
+#define VEZUVED_KIND_SURVEY 7
+#define VEZUVED_KIND_TRACK_OLD 65 /* track in the older layout (RLDBWritePDB, RLDBImport) */
+#define VEZUVED_KIND_ROUTE_OLD 66 /* route in the older layout */
+#define VEZUVED_KIND_UNKNOWN 65535
+
+/* Text layouts (the source argument). */
+#define VEZUVED_SOURCE_RECORD_LINE 0
+#define VEZUVED_SOURCE_COMMA 1
+#define VEZUVED_SOURCE_TAB 2
+#define VEZUVED_SOURCE_GARMIN 3
+#define VEZUVED_SOURCE_PLAIN 4
+#define VEZUVED_SOURCE_FIXED 5
+#define VEZUVED_SOURCE_PCX5 6
+#define VEZUVED_SOURCE_SURVEY 7
+
+/* Palm database container errors. */
+#define VEZUVED_PDB_ERR_INDEX 1025
+#define VEZUVED_PDB_ERR_NO_RECORD 1026
+#define VEZUVED_PDB_ERR_MEMORY 1029
+#define VEZUVED_PDB_ERR_FORMAT 1032
+#define VEZUVED_PDB_ERR_IO 1035
+#define VEZUVED_PDB_ERR_COUNT 1036
+
+/* Transfer options of the device functions. */
+#define VEZUVED_OPT_ALWAYS 0x01u
+#define VEZUVED_OPT_UPDATE 0x02u
+#define VEZUVED_OPT_NO_REPLACE 0x04u
+#define VEZUVED_OPT_ASK 0x08u
+#define VEZUVED_OPT_KEEP_BOTH 0x10u
+#define VEZUVED_OPT_CREATE_VOLUME 0x20u
+#define VEZUVED_OPT_MOVE 0x40u
+
+/* Device result codes. */
+#define VEZUVED_DEV_REPLACED 0x07000001
+#define VEZUVED_DEV_UP_TO_DATE 0x07000003
+#define VEZUVED_DEV_DEST_NEWER 0x07000012
+#define VEZUVED_DEV_DEST_OLDER 0x07000022
+#define VEZUVED_DEV_ERR_OPEN_SOURCE 1
+#define VEZUVED_DEV_ERR_NOT_MOUNTED 111
+#define VEZUVED_DEV_ERR_TIMEOUT (-7)
+#define VEZUVED_DEV_ERR_INIT (-8)
+#define VEZUVED_DEV_CANCELLED (-9)
+#define VEZUVED_DEV_ERR_NO_VOLUME (-10)
+#define VEZUVED_DEV_ERR_NO_KIND (-11)
+#define VEZUVED_DEV_ERR_NO_SOURCE (-12)
+
+/* ---------------------------------------------------------------------------
+ * Callbacks. The session pointer registered with RLSetSessionPtr comes back
+ * as the last argument. A negative progress answer cancels the running
+ * device operation; an ask answer of -1 cancels, 1 skips, anything else
+ * replaces.
+ * ------------------------------------------------------------------------- */
+typedef int32_t (VEZUVED_CALL *RLProgressCallback)(int32_t stage, int32_t done, int32_t total,
+                                                   const char* name, void* session);
+typedef int32_t (VEZUVED_CALL *RLAskReplaceCallback)(const char* name, int32_t status,
+                                                     const char* sourceDate,
+                                                     const char* destinationDate,
+                                                     uint32_t* options, void* session);
+
+VEZUVED_API int32_t VEZUVED_CALL RLSetProgressCallback(RLProgressCallback callback);
+VEZUVED_API int32_t VEZUVED_CALL RLSetSessionPtr(void* session);
+VEZUVED_API int32_t VEZUVED_CALL RLSetAskReplaceCallback(RLAskReplaceCallback callback);
+
+/* Frees an array returned by RLDBReadPDB, DoReadPDB or RLDBReadCSV with the
+ * descriptions of its first count records, then the texts the last format
+ * definition left behind. A null array frees only those texts. */
+VEZUVED_API void VEZUVED_CALL RLDBRelease(void* records, int32_t count);
+
+/* The description of one record: the text, or NULL when it has none. */
+VEZUVED_API const char* VEZUVED_CALL RLGetPointDesc(const void* record);
+/* Gives the record a library-owned copy of text (NULL: frees the
+ * description and clears the field). Returns 0, or -1 when memory runs out. */
+VEZUVED_API int32_t VEZUVED_CALL RLSetPointDesc(void* record, const char* text);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* VEZUVED_VEZUVED_H */

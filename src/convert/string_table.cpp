@@ -1,0 +1,24 @@
+// The display strings of the coordinate and distance texts. Filled at load
+// (and again on every thread attach, with the same bytes); the coordinate
+// parser takes its negative hemisphere letters from slot 3.
+#include <cstring>
+
+#include "convert/coordinates.h"
+
+namespace {
+constexpr int kSlots = 13;
+constexpr int kSlotSize = 15;
+char g_table[kSlots][kSlotSize];
+
+constexpr const char* kTexts[kSlots] = {"NS", "EW", ".",   "SWsw", "nm", "mi",          "km",
+                                        "kn", "mph", "kph", "m",    "ft", "Rendering..."};
+}  // namespace
+
+void InitStringTable() {
+    for (int i = 0; i < kSlots; ++i) {
+        std::strncpy(g_table[i], kTexts[i], kSlotSize - 1);
+        g_table[i][kSlotSize - 1] = '\0';
+    }
+}
+
+const char* GetTableString(int slot) { return g_table[slot]; }

@@ -1,0 +1,59 @@
+#include "frame/conversion_state.h"
+
+#include <cstring>
+
+const std::array<int16_t, kFieldMapSize> kDefaultFieldMap = {0, 1, 2, 3, 4, 5, 6, -1, -1, -1, -1};
+
+ConversionState::ConversionState() : FieldMap(kDefaultFieldMap) {}
+
+ConversionState& State() {
+    static ConversionState state;
+    return state;
+}
+
+void ResetRunningTotals() { State().FirstPoint = 1; }
+
+int32_t ResetConversionState() {
+    ConversionState& s = State();
+    s.Source = 1;
+    s.FieldMap = kDefaultFieldMap;
+    s.HeaderLines = 0;
+    s.Delimited = ',';
+    s.DBKind = 0;
+    s.FieldCount = 7;
+    s.DefaultIcon.clear();
+    ResetRunningTotals();
+    s.FieldLen.clear();
+    s.Ext.clear();
+    s.Title.clear();
+    s.RecordVersion = 3;
+    return 0;
+}
+
+void SetDatabaseKind(int32_t code) {
+    ConversionState& s = State();
+    if (code == 'A') {
+        s.DBKind = kKindTrack;
+        s.RecordVersion = 2;
+    } else if (code == 'B') {
+        s.DBKind = kKindRoute;
+        s.RecordVersion = 2;
+    } else {
+        s.DBKind = code;
+    }
+}
+
+void FreeFormatStrings() {
+    ConversionState& s = State();
+    s.Header.reset();
+    s.FormatTitle.reset();
+    s.FoundValue.reset();
+}
+
+void AssignCut(std::string& field, const char* text, size_t capacity) {
+    if (text == nullptr) {
+        field.clear();
+        return;
+    }
+    field.assign(text, strnlen(text, capacity));
+}

@@ -1,0 +1,103 @@
+// The one process-wide record that steers every conversion: the active text
+// layout, the database kind, facts of the last header read, the output being
+// written and the previous point of the record builder. Drivers reset most
+// of it at their start; what the reset leaves alone carries over between
+// calls on purpose (a Garmin export's date style stays for later exports).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "convert/time_parts.h"
+#include "frame/file_handle.h"
+
+struct PdbHandle;
+struct PdbStream;
+
+constexpr int kFieldMapSize = 32;
+constexpr int kFieldLabelCount = 32;
+
+// FieldMap slots.
+enum FieldSlot : int {
+    kSlotLatitude = 0,
+    kSlotLongitude = 1,
+    kSlotElevation = 2,
+    kSlotTime = 3,
+    kSlotName = 4,
+    kSlotIcon = 5,
+    kSlotDesc = 6,
+    kSlotDate = 7,
+};
+
+// DBKind values.
+enum DatabaseKind : int32_t {
+    kKindPoint = 0,
+    kKindTrack = 1,
+    kKindRoute = 2,
+    kKindLog = 3,
+    kKindRlVM = 4,
+    kKindRlVD = 5,
+    kKindDatum = 6,
+    kKindSurvey = 7,
+    kKindUnknown = 65535,
+};
+
+// Capacities of the fixed texts, terminator excluded.
+constexpr size_t kExtMax = 35;
+constexpr size_t kFieldLenMax = 255;
+constexpr size_t kTitleMax = 79;
+constexpr size_t kDefaultIconMax = 79;
+constexpr size_t kOutputExtensionMax = 11;
+
+struct ConversionState {
+    uint16_t Source = 1;
+    char Delimited = ',';
+    uint16_t RecordVersion = 3;
+    uint32_t DBVersion = 1;
+    int32_t FieldCount = 7;
+    std::array<int16_t, kFieldMapSize> FieldMap{};
+    char DateSeparator = '-';
+    uint32_t FirstPoint = 1;
+    int32_t PrevLatitude = 0;
+    int32_t PrevLongitude = 0;
+    TimeParts PrevTime{};
+    std::string Ext;          // at most kExtMax characters, with its leading '.'
+    std::string FieldLen;     // at most kFieldLenMax characters
+    std::string Title;        // at most kTitleMax characters
+    std::array<std::optional<std::string>, kFieldLabelCount> FieldLabel;
+    uint16_t TimeStyle = 0;
+    uint16_t DateStyle = 0;
+    uint16_t EleFormat = 0;
+    uint16_t LocFormat = 0;
+    int32_t HeaderLines = 0;
+    std::string DefaultIcon;      // at most kDefaultIconMax characters
+    std::string OutputExtension;  // at most kOutputExtensionMax characters
+    FileHandle OutputFile;        // the file being written by the writers
+    PdbHandle* OutputDB = nullptr;  // owned; the database being written
+    PdbStream* OutputStream = nullptr;  // owned; the stream OutputDB writes through
+    uint32_t NumRecords = 0;
+    int32_t DBKind = 0;
+    std::optional<std::string> Header;
+    std::optional<std::string> FormatTitle;
+    std::optional<std::string> FoundValue;
+    uint32_t DateFirst = 0;
+    uint32_t DateOrder = 0;
+
+    ConversionState();
+};
+
+// The column map the reset copies into FieldMap.
+extern const std::array<int16_t, kFieldMapSize> kDefaultFieldMap;
+
+// The single instance, alive from load to unload.
+ConversionState& State();
+
+int32_t ResetConversionState();
+void ResetRunningTotals();
+void SetDatabaseKind(int32_t code);
+void FreeFormatStrings();
+
+// Assigns text to a fixed-capacity field of the state, cut to its capacity.
+void AssignCut(std::string& field, const char* text, size_t capacity);

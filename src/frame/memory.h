@@ -1,0 +1,17 @@
+// The library's heap for everything it hands to the host or keeps across a
+// call (arrays of records, description buffers, container buffers). One
+// place, so a test can make the Nth allocation fail and prove that every
+// path survives running out of memory.
+#pragma once
+
+#include <cstddef>
+
+void* MemAllocate(size_t size);
+void* MemAllocateZeroed(size_t count, size_t size);
+void* MemReallocate(void* block, size_t size);
+void MemFree(void* block);
+
+// Test hook: the nth allocation from now on fails (1 = the next one); 0
+// switches failures off. Returns how many allocations were made since the
+// last call, so a test can loop until a call succeeds.
+long FailAllocationAfter(long nth);

@@ -1,0 +1,186 @@
+#include "record/point_record.h"
+
+#include <cstring>
+#include <vector>
+
+#include "frame/memory.h"
+
+namespace {
+
+// Every description buffer carries its capacity in a small header in front
+// of the text, so a reused buffer is never overrun however it was sized.
+struct DescHeader {
+    size_t capacity;
+    size_t reserved;  // keeps the text 16-byte aligned
+};
+
+char* NewDescBlock(size_t size) {
+    auto* header = static_cast<DescHeader*>(MemAllocate(sizeof(DescHeader) + size));
+    if (header == nullptr) return nullptr;
+    header->capacity = size;
+    header->reserved = 0;
+    char* text = reinterpret_cast<char*>(header + 1);
+    text[0] = '\0';
+    return text;
+}
+
+DescHeader* HeaderOf(char* text) { return reinterpret_cast<DescHeader*>(text) - 1; }
+
+void FreeDescBlock(char* text) {
+    if (text != nullptr) MemFree(HeaderOf(text));
+}
+
+uint32_t LoadField(const PointRecord& record) {
+    uint32_t value;
+    std::memcpy(&value, record.desc, sizeof value);
+    return value;
+}
+
+void StoreField(PointRecord& record, uint32_t value) {
+    std::memcpy(record.desc, &value, sizeof value);
+}
+
+#if UINTPTR_MAX > 0xffffffffu
+// Pointers do not fit the 4-byte field: the field names a slot of this
+// table instead (slot index + 1; 0 means no description). Freed slots are
+// reused so long runs do not grow the table without bound.
+struct DescTable {
+    std::vector<char*> slots;
+    std::vector<uint32_t> freeSlots;
+};
+
+DescTable& Table() {
+    static DescTable table;
+    return table;
+}
+
+char* Resolve(uint32_t handle) {
+    DescTable& table = Table();
+    if (handle == 0 || handle > table.slots.size()) return nullptr;
+    return table.slots[handle - 1];
+}
+
+// Returns the handle for text, or 0 when the table cannot grow.
+uint32_t Register(char* text) {
+    DescTable& table = Table();
+    try {
+        if (!table.freeSlots.empty()) {
+            uint32_t handle = table.freeSlots.back();
+            table.freeSlots.pop_back();
+            table.slots[handle - 1] = text;
+            return handle;
+        }
+        if (table.slots.size() >= 0xfffffffeu) return 0;
+        table.freeSlots.reserve(table.slots.size() + 1);
+        table.slots.push_back(text);
+        return static_cast<uint32_t>(table.slots.size());
+    } catch (...) {
+        return 0;
+    }
+}
+
+void Unregister(uint32_t handle) {
+    DescTable& table = Table();
+    if (handle == 0 || handle > table.slots.size()) return;
+    table.slots[handle - 1] = nullptr;
+    table.freeSlots.push_back(handle);  // capacity reserved by Register
+}
+
+void Repoint(uint32_t handle, char* text) { Table().slots[handle - 1] = text; }
+#endif
+
+bool Attach(PointRecord& record, char* text) {
+#if UINTPTR_MAX > 0xffffffffu
+    uint32_t handle = Register(text);
+    if (handle == 0) return false;
+    StoreField(record, handle);
+#else
+    StoreField(record, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(text)));
+#endif
+    return true;
+}
+
+}  // namespace
+
+char* DescText(const PointRecord& record) {
+#if UINTPTR_MAX > 0xffffffffu
+    return Resolve(LoadField(record));
+#else
+    return reinterpret_cast<char*>(static_cast<uintptr_t>(LoadField(record)));
+#endif
+}
+
+size_t DescCapacity(const char* desc) {
+    return desc == nullptr ? 0 : HeaderOf(const_cast<char*>(desc))->capacity;
+}
+
+char* DescAllocate(PointRecord& record, size_t size) {
+    char* text = NewDescBlock(size);
+    if (text == nullptr) return nullptr;
+    if (!Attach(record, text)) {
+        FreeDescBlock(text);
+        return nullptr;
+    }
+    return text;
+}
+
+char* DescReserve(PointRecord& record, size_t size) {
+    char* text = DescText(record);
+    if (text == nullptr) return DescAllocate(record, size);
+    if (DescCapacity(text) >= size) return text;
+    auto* grown = static_cast<DescHeader*>(MemReallocate(HeaderOf(text), sizeof(DescHeader) + size));
+    if (grown == nullptr) return nullptr;
+    grown->capacity = size;
+    char* moved = reinterpret_cast<char*>(grown + 1);
+#if UINTPTR_MAX > 0xffffffffu
+    Repoint(LoadField(record), moved);
+#else
+    StoreField(record, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(moved)));
+#endif
+    return moved;
+}
+
+void DescFree(PointRecord& record) {
+    char* text = DescText(record);
+#if UINTPTR_MAX > 0xffffffffu
+    Unregister(LoadField(record));
+#endif
+    FreeDescBlock(text);
+    StoreField(record, 0);
+}
+
+bool DescSetCopy(PointRecord& record, const char* text) {
+    if (text == nullptr) {
+        DescFree(record);
+        return true;
+    }
+    // Allocate first, so running out of memory leaves the old text in place.
+    size_t length = std::strlen(text);
+    PointRecord scratch{};
+    char* copy = DescAllocate(scratch, length + 1);
+    if (copy == nullptr) return false;
+    std::memcpy(copy, text, length + 1);
+    DescFree(record);
+    std::memcpy(record.desc, scratch.desc, sizeof record.desc);
+    return true;
+}
+
+void ClearKeepDesc(PointRecord& record) {
+    unsigned char field[sizeof record.desc];
+    std::memcpy(field, record.desc, sizeof field);
+    std::memset(&record, 0, sizeof record);
+    std::memcpy(record.desc, field, sizeof field);
+    if (char* text = DescText(record)) text[0] = '\0';
+}
+
+void CopyField(char* field, size_t capacity, const char* text, size_t length) {
+    if (capacity == 0) return;
+    if (text == nullptr) length = 0;
+    if (length > capacity - 1) length = capacity - 1;
+    if (length > 0) std::memmove(field, text, length);
+    field[length] = '\0';
+}
+
+void CopyField(char* field, size_t capacity, const char* text) {
+    CopyField(field, capacity, text, text == nullptr ? 0 : strnlen(text, capacity));
+}

@@ -1,0 +1,1 @@
+// Keeps the support library non-empty before any helper exists.
