@@ -1,0 +1,33 @@
+// Letter-case rules of the library's keywords and names: ASCII only, so
+// they never depend on the host's locale.
+#pragma once
+
+#include <cstddef>
+
+inline char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+inline bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+inline bool EqualsIgnoreCase(const char* a, const char* b) {
+    for (; *a != '\0' && *b != '\0'; ++a, ++b) {
+        if (AsciiLower(*a) != AsciiLower(*b)) return false;
+    }
+    return *a == *b;
+}
+
+// Whether text begins with prefix, without regard to case.
+inline bool StartsWithIgnoreCase(const char* text, const char* prefix) {
+    for (; *prefix != '\0'; ++text, ++prefix) {
+        if (*text == '\0' || AsciiLower(*text) != AsciiLower(*prefix)) return false;
+    }
+    return true;
+}
+
+// The first n characters of a and b are equal without regard to case.
+inline bool EqualsIgnoreCaseN(const char* a, const char* b, size_t n) {
+    for (size_t i = 0; i < n; ++i) {
+        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+        if (a[i] == '\0') return true;
+    }
+    return true;
+}

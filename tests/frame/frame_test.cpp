@@ -1,0 +1,126 @@
+#include "frame/callbacks.h"
+#include "frame/check_error.h"
+#include "support/test_support.h"
+
+namespace {
+
+TEST(CheckError, ZeroIsSilent) {
+    testing::internal::CaptureStdout();
+    EXPECT_NO_THROW(CheckError(0));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
+
+TEST(CheckError, PrintsHexAndThrowsTheCode) {
+    testing::internal::CaptureStdout();
+    try {
+        CheckError(1032);
+        FAIL() << "no throw";
+    } catch (ErrorCode code) {
+        EXPECT_EQ(code, 1032u);
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Err: 0x408");
+}
+
+struct Recorded {
+    int32_t stage = 0, done = 0, total = 0;
+    std::string name;
+    void* session = nullptr;
+    uint32_t* options = nullptr;
+};
+Recorded g_seen;
+
+int32_t VEZUVED_CALL Progress(int32_t stage, int32_t done, int32_t total, const char* name, void* session) {
+    g_seen = {stage, done, total, name, session, nullptr};
+    return -3;
+}
+
+int32_t VEZUVED_CALL Ask(const char* name, int32_t status, const char* source, const char* destination,
+                         uint32_t* options, void* session) {
+    g_seen = {status, 0, 0, std::string(name) + "|" + source + "|" + destination, session, options};
+    return 1;
+}
+
+TEST(Callbacks, RegistrationsReturnZeroAndPassTheSession) {
+    int session = 0;
+    EXPECT_EQ(ReportProgress(0, 0, 10, "x"), 0);
+    EXPECT_EQ(AskReplace("x", 0, "", "", nullptr), 0);
+    EXPECT_EQ(RLSetSessionPtr(&session), 0);
+    EXPECT_EQ(RLSetProgressCallback(Progress), 0);
+    EXPECT_EQ(RLSetAskReplaceCallback(Ask), 0);
+
+    EXPECT_EQ(ReportProgress(1, 5, 10, "file"), -3);
+    EXPECT_EQ(g_seen.stage, 1);
+    EXPECT_EQ(g_seen.done, 5);
+    EXPECT_EQ(g_seen.total, 10);
+    EXPECT_EQ(g_seen.name, "file");
+    EXPECT_EQ(g_seen.session, &session);
+
+    uint32_t options = 8;
+    EXPECT_EQ(AskReplace("dest", 0x07000012, "a", "b", &options), 1);
+    EXPECT_EQ(g_seen.name, "dest|a|b");
+    EXPECT_EQ(g_seen.options, &options);
+
+    EXPECT_EQ(RLSetProgressCallback(nullptr), 0);
+    EXPECT_EQ(RLSetAskReplaceCallback(nullptr), 0);
+    EXPECT_EQ(RLSetSessionPtr(nullptr), 0);
+    EXPECT_EQ(ReportProgress(0, 0, 0, "x"), 0);
+}
+
+TEST_F(FreshState, ResetRestoresTheResetFieldsOnly) {
+    ConversionState& s = State();
+    s.Source = 3;
+    s.FieldMap[0] = 9;
+    s.Delimited = ';';
+    s.DBKind = 2;
+    s.FieldCount = 3;
+    s.FirstPoint = 0;
+    s.RecordVersion = 2;
+    s.Ext = ".csv";
+    s.LocFormat = 2;
+    s.DateSeparator = '/';
+    s.EleFormat = 1;
+    s.PrevLatitude = 17;
+    ResetConversionState();
+    EXPECT_EQ(s.Source, 1);
+    EXPECT_EQ(s.FieldMap, kDefaultFieldMap);
+    EXPECT_EQ((std::vector<int16_t>(s.FieldMap.begin(), s.FieldMap.begin() + 8)),
+              (std::vector<int16_t>{0, 1, 2, 3, 4, 5, 6, -1}));
+    EXPECT_EQ(s.Delimited, ',');
+    EXPECT_EQ(s.DBKind, 0);
+    EXPECT_EQ(s.FieldCount, 7);
+    EXPECT_EQ(s.FirstPoint, 1u);
+    EXPECT_EQ(s.RecordVersion, 3);
+    EXPECT_EQ(s.Ext, "");
+    // Carried over between calls on purpose.
+    EXPECT_EQ(s.LocFormat, 2);
+    EXPECT_EQ(s.DateSeparator, '/');
+    EXPECT_EQ(s.EleFormat, 1);
+    EXPECT_EQ(s.PrevLatitude, 17);
+}
+
+TEST_F(FreshState, SetDatabaseKindTranslatesTheOlderLayoutCodes) {
+    SetDatabaseKind('A');
+    EXPECT_EQ(State().DBKind, 1);
+    EXPECT_EQ(State().RecordVersion, 2);
+    ResetConversionState();
+    EXPECT_EQ(State().RecordVersion, 3);
+    SetDatabaseKind('B');
+    EXPECT_EQ(State().DBKind, 2);
+    EXPECT_EQ(State().RecordVersion, 2);
+    SetDatabaseKind(1);
+    EXPECT_EQ(State().DBKind, 1);
+    EXPECT_EQ(State().RecordVersion, 2);
+}
+
+TEST_F(FreshState, FreeFormatStringsTwiceIsHarmless) {
+    State().Header = "h";
+    State().FormatTitle = "t";
+    State().FoundValue = "v";
+    FreeFormatStrings();
+    FreeFormatStrings();
+    EXPECT_FALSE(State().Header.has_value());
+    EXPECT_FALSE(State().FormatTitle.has_value());
+    EXPECT_FALSE(State().FoundValue.has_value());
+}
+
+}  // namespace

@@ -1,0 +1,76 @@
+#include "support/test_support.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+void FreshState::RestoreInitialState() {
+    State() = ConversionState{};
+    FreeFormatStrings();
+}
+
+std::string OwnedRecord::desc() const {
+    const char* text = DescText(record);
+    return text == nullptr ? "<null>" : text;
+}
+
+void FillPoint(PointRecord& record, const char* latitude, const char* longitude,
+               const char* elevation, const char* time, const char* name, const char* icon,
+               const char* desc) {
+    DescFree(record);
+    std::memset(&record, 0, sizeof record);
+    CopyField(record.latitude, latitude);
+    CopyField(record.longitude, longitude);
+    CopyField(record.elevation, elevation);
+    CopyField(record.time, time);
+    CopyField(record.name, name);
+    CopyField(record.icon, icon);
+    if (desc != nullptr) DescSetCopy(record, desc);
+}
+
+TempFolder::TempFolder() {
+    static std::mt19937_64 random{std::random_device{}()};
+    auto base = std::filesystem::temp_directory_path();
+    for (;;) {
+        auto candidate = base / ("vezuved-test-" + std::to_string(random()));
+        if (std::filesystem::create_directory(candidate)) {
+            path_ = candidate.string();
+            break;
+        }
+    }
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string ReadFileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
+
+std::string Hex(const uint8_t* data, size_t size) {
+    std::string out;
+    char byte[4];
+    for (size_t i = 0; i < size; ++i) {
+        std::snprintf(byte, sizeof byte, i == 0 ? "%02x" : " %02x", data[i]);
+        out += byte;
+    }
+    return out;
+}

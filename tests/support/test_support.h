@@ -1,0 +1,68 @@
+// Helpers shared by the test programs.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "frame/conversion_state.h"
+#include "record/point_record.h"
+
+// Every test starts from the conversion state the library has at load.
+class FreshState : public ::testing::Test {
+protected:
+    void SetUp() override { RestoreInitialState(); }
+    void TearDown() override { RestoreInitialState(); }
+
+public:
+    static void RestoreInitialState();
+};
+
+// A record owned by the test; its description is freed with it.
+struct OwnedRecord {
+    PointRecord record{};
+    OwnedRecord() = default;
+    OwnedRecord(const OwnedRecord&) = delete;
+    OwnedRecord& operator=(const OwnedRecord&) = delete;
+    ~OwnedRecord() { DescFree(record); }
+    PointRecord* operator->() { return &record; }
+    std::string desc() const;  // "<null>" when there is none
+};
+
+// Fills a record's texts as a host would.
+void FillPoint(PointRecord& record, const char* latitude, const char* longitude,
+               const char* elevation, const char* time, const char* name, const char* icon,
+               const char* desc);
+
+// An array of records owned by the test (freed with its descriptions).
+struct OwnedArray {
+    std::vector<PointRecord> records;
+    explicit OwnedArray(size_t count) : records(count) {}
+    ~OwnedArray() {
+        for (PointRecord& r : records) DescFree(r);
+    }
+    PointRecord& operator[](size_t i) { return records[i]; }
+    void* data() { return records.data(); }
+};
+
+// A temporary folder removed with everything in it at the end of the test.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path);
+std::string ReadFileText(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
+
+// Hex dump helper for readable byte comparisons: "fe 00 d4 a0".
+std::string Hex(const uint8_t* data, size_t size);
