@@ -149,6 +149,40 @@ VEZUVED_API const char* VEZUVED_CALL RLGetPointDesc(const void* record);
  * description and clears the field). Returns 0, or -1 when memory runs out. */
 VEZUVED_API int32_t VEZUVED_CALL RLSetPointDesc(void* record, const char* text);
 
+/* ---------------------------------------------------------------------------
+ * Point, route and track databases (".pdb").
+ * ------------------------------------------------------------------------- */
+
+/* Reads a database into a new array of point records (*records, released
+ * with RLDBRelease(array, result)) and its kind. Returns the number of
+ * records decoded, or -1 (then *records may hold an array to release with
+ * count 0). DoReadPDB is the same operation under its older name. */
+VEZUVED_API int32_t VEZUVED_CALL DoReadPDB(const char* path, void** records, int32_t* kind);
+VEZUVED_API int32_t VEZUVED_CALL RLDBReadPDB(const char* path, void** records, int32_t* kind);
+
+/* Writes count records as a database of kind (0 points, 1 track, 2 route,
+ * 65/66 track/route in the older layout, 4-6 other kinds). Names and
+ * descriptions come back with ',', '*', TAB and LF blanked. 0, or -1. */
+VEZUVED_API int32_t VEZUVED_CALL RLDBWritePDB(const char* path, void* records, int32_t count,
+                                              int32_t kind);
+
+/* Classifies a database by its header: kind, text layout, header version
+ * and record count. 0; -1 when the file cannot be opened; a container error
+ * when it is no valid database; 65535 for an unknown type (outputs then
+ * untouched). */
+VEZUVED_API int32_t VEZUVED_CALL RLGetPDBFileInfo(const char* path, int32_t* kind, int32_t* source,
+                                                  int32_t* version, int32_t* count);
+
+/* ---------------------------------------------------------------------------
+ * Format definitions (".cal").
+ * ------------------------------------------------------------------------- */
+/* Keyword's value in the ".cal" definition of path into value and/or *length (<= 511). Returns 0. */
+VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileInfo(const char* keyword, const char* path,
+                                                  char* value, int32_t* length);
+/* RLGetCalFileInfo for the keyword "FormatTitle". Returns 0. */
+VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileTitle(const char* path, char* value,
+                                                   int32_t* length);
+
 #ifdef __cplusplus
 }
 #endif

@@ -10,11 +10,13 @@
 #include <optional>
 #include <string>
 
+#include <memory>
+
 #include "convert/time_parts.h"
 #include "frame/file_handle.h"
+#include "pdb/pdb_stream.h"
 
 struct PdbHandle;
-struct PdbStream;
 
 constexpr int kFieldMapSize = 32;
 constexpr int kFieldLabelCount = 32;
@@ -76,7 +78,9 @@ struct ConversionState {
     std::string OutputExtension;  // at most kOutputExtensionMax characters
     FileHandle OutputFile;        // the file being written by the writers
     PdbHandle* OutputDB = nullptr;  // owned; the database being written
-    PdbStream* OutputStream = nullptr;  // owned; the stream OutputDB writes through
+    // The database is gathered here and stored into OutputFile with one
+    // write when it is closed: the same bytes, without a seek per record.
+    std::unique_ptr<PdbMemoryFile> OutputMemory;
     uint32_t NumRecords = 0;
     int32_t DBKind = 0;
     std::optional<std::string> Header;

@@ -1,0 +1,39 @@
+// The database exports: thin entries that hand their arguments to the
+// drivers unchanged. No exception leaves them.
+#include "pointdb/point_database_reader.h"
+#include "pointdb/write_point_database.h"
+#include "vezuved/vezuved.h"
+
+extern "C" {
+
+VEZUVED_API int32_t VEZUVED_CALL DoReadPDB(const char* path, void** records, int32_t* kind) {
+    try {
+        return DoReadPointDatabase(path, records, kind);
+    } catch (...) {
+        return -1;
+    }
+}
+
+VEZUVED_API int32_t VEZUVED_CALL RLDBReadPDB(const char* path, void** records, int32_t* kind) {
+    return DoReadPDB(path, records, kind);
+}
+
+VEZUVED_API int32_t VEZUVED_CALL RLDBWritePDB(const char* path, void* records, int32_t count,
+                                              int32_t kind) {
+    try {
+        return WritePointDatabase(path, records, count, kind);
+    } catch (...) {
+        return -1;
+    }
+}
+
+VEZUVED_API int32_t VEZUVED_CALL RLGetPDBFileInfo(const char* path, int32_t* kind, int32_t* source,
+                                                  int32_t* version, int32_t* count) {
+    try {
+        return GetPointDatabaseInfo(path, kind, source, version, count);
+    } catch (...) {
+        return -1;
+    }
+}
+
+}  // extern "C"

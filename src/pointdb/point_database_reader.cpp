@@ -1,0 +1,169 @@
+#include "pointdb/point_database_reader.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "frame/check_error.h"
+#include "frame/conversion_state.h"
+#include "frame/file_handle.h"
+#include "frame/memory.h"
+#include "record/point_record.h"
+#include "record/record_parse.h"
+
+namespace {
+
+constexpr uint32_t kRouteFlagOffset = 275;
+constexpr uint32_t kUnknownType = 65535;
+
+// Owns what a read has open, so every way out closes and releases it.
+struct OpenDatabase {
+    FileHandle file;
+    PdbStream stream{};
+    PdbHandle* handle = nullptr;
+    ~OpenDatabase() {
+        if (handle != nullptr) PdbRelease(handle);
+    }
+};
+
+// The line of a record: its bytes up to the first NUL. A record without a
+// NUL is read as far as it goes, through a terminated copy.
+const char* RecordText(const uint8_t* data, uint32_t size, std::string& scratch) {
+    if (std::memchr(data, 0, size) != nullptr) return reinterpret_cast<const char*>(data);
+    scratch.assign(reinterpret_cast<const char*>(data), size);
+    return scratch.c_str();
+}
+
+}  // namespace
+
+void RefineTrackKind(PdbHandle* handle) {
+    ConversionState& state = State();
+    if (state.DBKind != kKindTrack && state.DBKind != kKindRoute) return;
+    uint32_t size = 0;
+    if (PdbAppInfoSize(handle, &size) != 0 || size == 0) return;
+    const uint8_t* block = nullptr;
+    PdbReadAppInfo(handle, &block, &size);
+    if (block == nullptr) return;
+    // A block too short to hold the flag carries none: the database is a track.
+    state.DBKind = (size > kRouteFlagOffset && block[kRouteFlagOffset] == 1) ? kKindRoute : kKindTrack;
+}
+
+uint32_t ReadHeaderFacts(PdbHandle* handle) {
+    ConversionState& state = State();
+    PdbInfo info{};
+    uint32_t code = PdbGetInfo(handle, &info);
+    if (code != 0) return code & 0xffffu;
+    uint32_t result = 0;
+    if (info.type == PdbFourChars("UsTr")) {
+        state.DBKind = kKindTrack;
+    } else if (info.type == PdbFourChars("Srvy")) {
+        state.DBKind = kKindSurvey;
+        state.Source = 7;
+    } else if (info.type == PdbFourChars("PoLi")) {
+        state.DBKind = kKindPoint;
+    } else if (info.type == PdbFourChars("RlLg")) {
+        state.DBKind = kKindLog;
+        state.Source = 4;
+    } else {
+        state.Source = 4;
+        state.DBKind = kKindUnknown;
+        result = kUnknownType;
+    }
+    state.DBVersion = info.version;
+    state.NumRecords = info.recordCount;
+    if (result != 0) return result;
+    RefineTrackKind(handle);
+    return 0;
+}
+
+int32_t DoReadPointDatabase(const char* path, void** records, int32_t* kind) {
+    if (records != nullptr) *records = nullptr;
+    ResetConversionState();
+    if (path == nullptr || records == nullptr || kind == nullptr) return -1;
+
+    OpenDatabase db;
+    // Reading needs no write access, so a read-only database opens too.
+    db.file = OpenFile(path, "rb");
+    if (!db.file) return -1;
+
+    ConversionState& state = State();
+    PointRecord* array = nullptr;
+    int32_t count = 0;
+    try {
+        db.stream = PdbFileStream(db.file.get());
+        CheckError(PdbOpen(&db.stream, &db.handle));
+        PdbInfo info{};
+        uint32_t code = PdbGetInfo(db.handle, &info);
+        state.DBKind = info.type == PdbFourChars("PoLi") ? kKindPoint : kKindTrack;
+        CheckError(code);
+        RefineTrackKind(db.handle);
+
+        const uint32_t total = info.recordCount;
+        state.NumRecords = total;
+        array = static_cast<PointRecord*>(MemAllocateZeroed(total, sizeof(PointRecord)));
+        if (array == nullptr) throw ErrorCode{pdbErrMemory};
+
+        uint32_t first = 0;
+        if (state.DBKind == kKindTrack || state.DBKind == kKindRoute) {
+            if (info.version > 3) {
+                std::printf("Invalid version #: %d", static_cast<int>(info.version));
+                throw VersionError{-1};
+            }
+            // Older-layout databases keep a placeholder in record 0.
+            first = info.version < 2 ? 1 : 0;
+        }
+        std::string scratch;
+        for (uint32_t i = first; i < total; ++i) {
+            PdbRecordEntry entry{};
+            CheckError(PdbGetRecordEntry(db.handle, i, &entry));
+            const uint8_t* data = nullptr;
+            code = PdbReadRecord(db.handle, i, &entry, &data);
+            if (data != nullptr) {
+                // A refused line leaves its slot to the next record.
+                const char* line = RecordText(data, entry.size, scratch);
+                if (ParsePointLine(line, &array[count], kModeRecordLine) == 0) ++count;
+            }
+            CheckError(code);
+        }
+    } catch (...) {
+        *kind = state.DBKind;
+        if (array != nullptr) {
+            // The host releases a failed read's array with count 0, so the
+            // descriptions decoded so far (and the one of a record under
+            // way) are freed here.
+            const uint32_t used = static_cast<uint32_t>(count) + 1;
+            const uint32_t slots = used < State().NumRecords ? used : State().NumRecords;
+            for (uint32_t i = 0; i < slots; ++i) DescFree(array[i]);
+        }
+        *records = array;
+        return -1;
+    }
+    *records = array;
+    *kind = state.DBKind;
+    return count;
+}
+
+int32_t GetPointDatabaseInfo(const char* path, int32_t* kind, int32_t* source, int32_t* version,
+                             int32_t* count) {
+    if (path == nullptr) return -1;
+    OpenDatabase db;
+    db.file = OpenFile(path, "rb");
+    if (!db.file) return -1;
+    db.stream = PdbFileStream(db.file.get());
+    uint32_t code = PdbOpen(&db.stream, &db.handle);
+    if (code != 0) {
+        try {
+            CheckError(code);
+        } catch (ErrorCode) {
+        }
+        return static_cast<int32_t>(code);
+    }
+    uint32_t result = ReadHeaderFacts(db.handle);
+    if (result != 0) return static_cast<int32_t>(result);
+    const ConversionState& state = State();
+    if (kind != nullptr) *kind = state.DBKind;
+    if (source != nullptr) *source = state.Source;
+    if (version != nullptr) *version = static_cast<int32_t>(state.DBVersion);
+    if (count != nullptr) *count = static_cast<int32_t>(state.NumRecords);
+    return 0;
+}

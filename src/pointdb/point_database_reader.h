@@ -1,0 +1,19 @@
+// Reading point, route and track databases into arrays of point records,
+// and classifying a database by its header.
+#pragma once
+
+#include <cstdint>
+
+#include "pdb/pdb.h"
+
+// Sets DBKind, Source, DBVersion and NumRecords from the header. Returns 0,
+// a container code, or 65535 for a type the library does not know.
+uint32_t ReadHeaderFacts(PdbHandle* handle);
+
+// Tells a route from a track by byte 275 of the application info block.
+void RefineTrackKind(PdbHandle* handle);
+
+int32_t DoReadPointDatabase(const char* path, void** records, int32_t* kind);
+
+int32_t GetPointDatabaseInfo(const char* path, int32_t* kind, int32_t* source, int32_t* version,
+                             int32_t* count);

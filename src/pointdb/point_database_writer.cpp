@@ -1,0 +1,172 @@
+#include "pointdb/point_database_writer.h"
+
+#include <cstring>
+#include <string>
+
+#include "convert/time_text.h"
+#include "frame/check_error.h"
+#include "frame/conversion_state.h"
+#include "text/record_bytes.h"
+
+namespace {
+
+constexpr size_t kRouteAppInfoSize = 478;
+constexpr size_t kRouteFlagOffset = 275;
+constexpr uint16_t kDatabaseAttributes = 8;
+
+struct KindHeader {
+    uint32_t type;
+    uint16_t version;
+    bool trackOrRoute;
+};
+
+KindHeader HeaderForKind(int32_t kind, uint16_t versionArgument) {
+    const uint16_t trackVersion = State().RecordVersion == 2 ? 1 : 3;
+    switch (kind) {
+        case kKindPoint: return {PdbFourChars("PoLi"), 3, false};
+        case kKindTrack:
+        case kKindRoute: return {PdbFourChars("UsTr"), trackVersion, true};
+        case kKindRlVM: return {PdbFourChars("RlVM"), versionArgument, false};
+        case kKindRlVD: return {PdbFourChars("RlVD"), versionArgument, false};
+        default: return {PdbFourChars("NADg"), versionArgument, false};
+    }
+}
+
+bool BuildPath(std::string& path, const char* folder, const char* name, const char* extension) {
+    path.assign(folder != nullptr ? folder : "");
+    path.append(name != nullptr ? name : "");
+    path.append(extension);
+    return path.size() <= kMaxPathLength;
+}
+
+}  // namespace
+
+bool DatabaseKindIsWritable(int32_t kind) {
+    return kind >= kKindPoint && kind <= kKindDatum && kind != kKindLog;
+}
+
+int32_t CreatePointDatabase(const char* name, uint32_t count, uint16_t version,
+                            const void* appInfo, uint32_t appInfoSize) {
+    ConversionState& state = State();
+    if (!DatabaseKindIsWritable(state.DBKind)) return -1;
+    const KindHeader header = HeaderForKind(state.DBKind, version);
+
+    PdbNewInfo info{};
+    info.name = name;
+    info.recordCount = count;
+    const int64_t now = CurrentTime();
+    info.creationDate = static_cast<uint32_t>(now);
+    info.modificationDate = static_cast<uint32_t>(now);
+    info.attributes = kDatabaseAttributes;
+    info.version = header.version;
+    info.type = header.type;
+    info.creator = PdbFourChars("ZiZu");
+
+    state.OutputMemory = std::make_unique<PdbMemoryFile>();
+    uint32_t code = PdbCreate(state.OutputMemory->Stream(), info, &state.OutputDB);
+    if (code != 0) return static_cast<int32_t>(code);
+
+    if (header.trackOrRoute) {
+        uint8_t block[kRouteAppInfoSize] = {};
+        if (state.DBKind == kKindRoute) block[kRouteFlagOffset] = 1;
+        PdbWriteAppInfo(state.OutputDB, block, sizeof block);
+    } else if (appInfo != nullptr && appInfoSize > 0) {
+        PdbWriteAppInfo(state.OutputDB, appInfo, appInfoSize);
+    }
+    return 0;
+}
+
+int32_t CreatePointDatabaseFile(const char* folder, const char* name, uint32_t count,
+                                uint16_t version, const void* appInfo, uint32_t appInfoSize) {
+    ConversionState& state = State();
+    // Refused before anything is created, so no empty file is left behind.
+    if (!DatabaseKindIsWritable(state.DBKind)) return -1;
+    std::string path;
+    if (!BuildPath(path, folder, name, ".pdb")) return -1;
+    state.OutputFile = OpenFile(path.c_str(), "wb+");
+    if (!state.OutputFile) return -1;
+    state.OutputExtension = ".pdb";
+    return CreatePointDatabase(name, count, version, appInfo, appInfoSize) == 0 ? 0 : -1;
+}
+
+int32_t OpenKindFile(const char* folder, const char* name) {
+    ConversionState& state = State();
+    const char* extension = nullptr;
+    switch (state.DBKind) {
+        case kKindPoint: extension = ".rlp"; break;
+        case kKindTrack: extension = ".rlt"; break;
+        case kKindRoute: extension = ".rlr"; break;
+        default: return -1;
+    }
+    std::string path;
+    if (!BuildPath(path, folder, name, extension)) return -1;
+    state.OutputExtension = extension;
+    state.OutputFile = OpenFile(path.c_str(), "wb");
+    return state.OutputFile ? 0 : -1;
+}
+
+uint32_t WritePointRecord(PdbHandle* handle, int32_t index, PointRecord& record) {
+    // One buffer serves every record of a database.
+    static thread_local RecordBytes bytes;
+    if (BuildRecordBytes(record, index, bytes) != 0) {
+        // Out of memory, or a text longer than a record can hold: the
+        // database cannot be completed, so the write fails loudly.
+        CheckError(pdbErrMemory);
+    }
+    StoreTrailer(bytes.trailer, bytes.bytes.data() + bytes.trailerOffset, true);
+    PdbRecordEntry entry{};
+    entry.size = static_cast<uint32_t>(bytes.length);
+    entry.uniqueId = kFirstUniqueId + kUniqueIdStep * static_cast<uint32_t>(index);
+    uint32_t code = PdbAddRecord(handle, entry, bytes.bytes.data());
+    CheckError(code);
+    return code;
+}
+
+uint32_t WriteTextRecord(PdbHandle* handle, int32_t index, const char* text) {
+    static const char kEmpty[1] = {0};
+    if (text == nullptr) text = kEmpty;
+    PdbRecordEntry entry{};
+    entry.size = static_cast<uint32_t>(std::strlen(text) + 1);
+    entry.uniqueId = kFirstUniqueId + kUniqueIdStep * static_cast<uint32_t>(index);
+    uint32_t code = PdbAddRecord(handle, entry, text);
+    CheckError(code);
+    return code;
+}
+
+uint32_t ClosePointDatabase() {
+    ConversionState& state = State();
+    uint32_t result = 0;
+    if (state.OutputDB != nullptr) {
+        // A database finished with the wrong count keeps its handle alive;
+        // it is released here all the same so nothing leaks.
+        if (PdbFinish(state.OutputDB) != 0) PdbRelease(state.OutputDB);
+        state.OutputDB = nullptr;
+    }
+    if (state.OutputMemory) {
+        if (state.OutputFile) {
+            std::FILE* file = state.OutputFile.get();
+            if (std::fseek(file, 0, SEEK_SET) != 0 || !state.OutputMemory->WriteTo(file)) {
+                result = pdbErrIO;
+            }
+        }
+        state.OutputMemory.reset();
+    }
+    if (state.OutputFile) {
+        if (std::fclose(state.OutputFile.release()) != 0) result = pdbErrIO;
+    }
+    return result;
+}
+
+void DatabaseNameFromPath(const char* path, char (&name)[kMaxDatabaseName + 1]) {
+    const char* backslash = std::strrchr(path, '\\');
+    const char* slash = std::strrchr(path, '/');
+    const char* separator = backslash > slash ? backslash : slash;
+    const char* start = path;
+    if (separator != nullptr) {
+        start = separator + 1;
+    } else if (const char* colon = std::strchr(path, ':')) {
+        start = colon + 1;
+    }
+    CopyField(name, start);
+    if (char* dot = std::strrchr(name, '.')) *dot = '\0';
+}

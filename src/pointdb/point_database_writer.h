@@ -1,0 +1,48 @@
+// Creating point, route and track databases and filling them with records.
+// One database is written at a time, held in the conversion state from its
+// creation to ClosePointDatabase.
+#pragma once
+
+#include <cstdint>
+
+#include "pdb/pdb.h"
+#include "record/point_record.h"
+
+constexpr uint32_t kFirstUniqueId = 0x110000;
+constexpr uint32_t kUniqueIdStep = 5;
+constexpr size_t kMaxPathLength = 1023;
+constexpr size_t kMaxDatabaseName = 31;
+constexpr uint32_t kMaxDatabaseRecords = 65535;
+
+// Whether the current database kind is one a database can be created for.
+bool DatabaseKindIsWritable(int32_t kind);
+
+// Creates a database of the current kind on the state's output file,
+// gathered in memory. Returns 0, -1 for a kind that cannot be written, or
+// the container's code.
+int32_t CreatePointDatabase(const char* name, uint32_t count, uint16_t version,
+                            const void* appInfo, uint32_t appInfoSize);
+
+// Creates folder + name + ".pdb" and the database in it. 0 or -1.
+int32_t CreatePointDatabaseFile(const char* folder, const char* name, uint32_t count,
+                                uint16_t version, const void* appInfo, uint32_t appInfoSize);
+
+// Creates folder + name + ".rlp", ".rlt" or ".rlr" by the current kind as the
+// state's output file, bytes as stored. 0 or -1.
+int32_t OpenKindFile(const char* folder, const char* name);
+
+// Appends the point's record bytes as record `index`; raises a failure
+// through CheckError and returns the container's code.
+uint32_t WritePointRecord(PdbHandle* handle, int32_t index, PointRecord& record);
+
+// Appends text and its NUL as record `index` (a null text as one zero byte).
+uint32_t WriteTextRecord(PdbHandle* handle, int32_t index, const char* text);
+
+// Finishes the database being written and stores it in the output file,
+// then closes that file. Returns 0, or pdbErrIO when the file could not be
+// written.
+uint32_t ClosePointDatabase();
+
+// The database name a path gives: its last component, at most 31
+// characters, without extension.
+void DatabaseNameFromPath(const char* path, char (&name)[kMaxDatabaseName + 1]);

@@ -1,0 +1,208 @@
+#include "frame/memory.h"
+#include "pointdb/database_bytes.h"
+#include "support/test_support.h"
+
+namespace {
+
+class ReadDatabase : public FreshState {
+protected:
+    TempFolder folder;
+    void* records = nullptr;
+    int32_t kind = -99;
+    int32_t count = -99;
+    std::string output;
+
+    void TearDown() override {
+        RLDBRelease(records, count > 0 ? count : 0);
+        FreshState::TearDown();
+    }
+    std::string Store(const DatabaseSpec& spec) {
+        std::string path = folder.file("db.pdb");
+        WriteFileBytes(path, BuildDatabase(spec));
+        return path;
+    }
+    void Read(const std::string& path) {
+        testing::internal::CaptureStdout();
+        count = RLDBReadPDB(path.c_str(), &records, &kind);
+        output = testing::internal::GetCapturedStdout();
+    }
+    PointRecord& At(int i) { return static_cast<PointRecord*>(records)[i]; }
+};
+
+std::string RouteBlock(uint8_t flag, size_t size = 478) {
+    std::string block(size, '\0');
+    if (size > 275) block[275] = static_cast<char>(flag);
+    return block;
+}
+
+TEST_F(ReadDatabase, PointsAreDecodedAndDeletedRecordsSkipped) {
+    DatabaseSpec spec;
+    spec.records = {TextRecord("45.5,-122.25,100,143005 24122004,Home,House,\"Gate, back\""),
+                    RecordSpec{"", true}, TextRecord("1*2*3**Camp*Flag*")};
+    Read(Store(spec));
+    ASSERT_EQ(count, 2);
+    EXPECT_EQ(kind, 0);
+    EXPECT_EQ(output, "");
+    EXPECT_STREQ(At(0).latitude, "45.5000000");
+    EXPECT_STREQ(RLGetPointDesc(&At(0)), "Gate, back");
+    EXPECT_STREQ(At(1).name, "Camp");
+    EXPECT_EQ(RLGetPointDesc(&At(1)), nullptr);
+    EXPECT_STREQ(At(2).name, "");  // the third slot stays zero
+}
+
+TEST_F(ReadDatabase, RunningOutOfMemoryAnywhereFailsCleanlyOrReusesTheSlot) {
+    DatabaseSpec spec;
+    spec.records = {TextRecord("1,1,,,first,,"), TextRecord("2,2,,,second,,needs a buffer"),
+                    TextRecord("3,3,,,third,,")};
+    std::string path = Store(spec);
+    bool sawRefusedRecord = false;
+    for (long n = 1;; ++n) {
+        FailAllocationAfter(n);
+        Read(path);
+        FailAllocationAfter(0);
+        if (count == 3) break;  // no allocation failed any more
+        if (count == 2) {
+            // Only the description failed: the refused record's slot went
+            // to the next record.
+            sawRefusedRecord = true;
+            EXPECT_STREQ(At(0).name, "first");
+            EXPECT_STREQ(At(1).name, "third");
+            EXPECT_STREQ(At(2).name, "");
+        } else {
+            EXPECT_EQ(count, -1) << n;
+        }
+        RLDBRelease(records, count > 0 ? count : 0);
+        records = nullptr;
+        ASSERT_LT(n, 100);
+    }
+    EXPECT_TRUE(sawRefusedRecord);
+}
+
+struct KindCase {
+    const char* name;
+    std::string type;
+    uint16_t version;
+    std::string appInfo;
+    int32_t expectedKind;
+    int32_t expectedCount;
+};
+
+void PrintTo(const KindCase& c, std::ostream* os) { *os << c.name; }
+
+class KindAndLayout : public ReadDatabase, public ::testing::WithParamInterface<KindCase> {};
+
+TEST_P(KindAndLayout, HeaderDecidesKindAndPlaceholder) {
+    DatabaseSpec spec;
+    spec.type = GetParam().type;
+    spec.version = GetParam().version;
+    spec.appInfo = GetParam().appInfo;
+    for (int i = 0; i < 5; ++i) spec.records.push_back(TextRecord("1,2,,,p" + std::to_string(i) + ",,"));
+    Read(Store(spec));
+    EXPECT_EQ(count, GetParam().expectedCount);
+    EXPECT_EQ(kind, GetParam().expectedKind);
+    if (count > 0) {
+        EXPECT_STREQ(At(0).name, count == 5 ? "p0" : "p1");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Headers, KindAndLayout,
+    ::testing::Values(KindCase{"Route", "UsTr", 3, RouteBlock(1), 2, 5},
+                      KindCase{"TrackFlagZero", "UsTr", 3, RouteBlock(0), 1, 5},
+                      KindCase{"TrackWithoutBlock", "UsTr", 2, "", 1, 5},
+                      KindCase{"ShortBlockIsTrack", "UsTr", 3, RouteBlock(1, 100), 1, 5},
+                      KindCase{"OlderLayoutSkipsRecordZero", "UsTr", 1, RouteBlock(1), 2, 4},
+                      KindCase{"VersionZeroIsOlderLayout", "UsTr", 0, "", 1, 4},
+                      KindCase{"OtherTypesReadAsTracks", "NADg", 0, "", 1, 4},
+                      KindCase{"PointsIgnoreVersion", "PoLi", 9, "", 0, 5}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ReadDatabase, VersionAboveThreeIsRefused) {
+    DatabaseSpec spec;
+    spec.type = "UsTr";
+    spec.version = 4;
+    spec.records = {TextRecord("1,2,,,,,")};
+    Read(Store(spec));
+    EXPECT_EQ(count, -1);
+    EXPECT_EQ(output, "Invalid version #: 4");
+    EXPECT_EQ(kind, 1);
+    EXPECT_NE(records, nullptr);  // handed out for release with count 0
+}
+
+TEST_F(ReadDatabase, EmptyDatabaseGivesAnEmptyArray) {
+    Read(Store(DatabaseSpec{}));
+    EXPECT_EQ(count, 0);
+    EXPECT_NE(records, nullptr);
+}
+
+TEST_F(ReadDatabase, DamagedAndMissingFiles) {
+    std::string path = folder.file("bad.pdb");
+    WriteFileBytes(path, std::string(79, 'x'));
+    Read(path);
+    EXPECT_EQ(count, -1);
+    EXPECT_EQ(output, "Err: 0x408");
+    EXPECT_EQ(records, nullptr);
+
+    Read(folder.file("missing.pdb"));
+    EXPECT_EQ(count, -1);
+    EXPECT_EQ(output, "");
+}
+
+TEST_F(ReadDatabase, RecordWithoutTerminatorReadsToItsEnd) {
+    DatabaseSpec spec;
+    spec.records = {RecordSpec{"1,2,,,unterminated", false}};
+    Read(Store(spec));
+    ASSERT_EQ(count, 1);
+    EXPECT_STREQ(At(0).name, "unterminated");
+}
+
+TEST_F(ReadDatabase, ReservedBytesAreZero) {
+    DatabaseSpec spec;
+    spec.records = {TextRecord("1,2,3,4,n,i,d")};
+    Read(Store(spec));
+    ASSERT_EQ(count, 1);
+    for (unsigned char b : At(0).reserved1) EXPECT_EQ(b, 0);
+    for (unsigned char b : At(0).reserved2) EXPECT_EQ(b, 0);
+}
+
+struct InfoCase {
+    std::string type;
+    int32_t result;
+    int32_t kind;
+    int32_t source;
+};
+
+TEST_F(ReadDatabase, FileInfoClassifiesByType) {
+    for (const InfoCase& c : {InfoCase{"PoLi", 0, 0, 1}, InfoCase{"UsTr", 0, 2, 1},
+                              InfoCase{"Srvy", 0, 7, 7}, InfoCase{"RlLg", 0, 3, 4},
+                              InfoCase{"NADg", 65535, -5, -5}}) {
+        ResetConversionState();
+        DatabaseSpec spec;
+        spec.type = c.type;
+        spec.version = 2;
+        spec.appInfo = RouteBlock(1);
+        spec.records = {TextRecord("1,2,,,,,"), TextRecord("1,2,,,,,")};
+        std::string path = Store(spec);
+        int32_t outKind = -5, source = -5, version = -5, records = -5;
+        EXPECT_EQ(RLGetPDBFileInfo(path.c_str(), &outKind, &source, &version, &records), c.result) << c.type;
+        EXPECT_EQ(outKind, c.kind) << c.type;
+        EXPECT_EQ(source, c.source) << c.type;
+        EXPECT_EQ(version, c.result == 0 ? 2 : -5) << c.type;
+        EXPECT_EQ(records, c.result == 0 ? 2 : -5) << c.type;
+        if (c.result != 0) {
+            EXPECT_EQ(State().Source, 4);
+        }
+    }
+}
+
+TEST_F(ReadDatabase, FileInfoOnDamagedAndMissingFiles) {
+    std::string path = folder.file("bad.pdb");
+    WriteFileBytes(path, std::string(200, '\0'));
+    int32_t k = 0, s = 0, v = 0, n = 0;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(RLGetPDBFileInfo(path.c_str(), &k, &s, &v, &n), 1032);
+    EXPECT_EQ(RLGetPDBFileInfo(folder.file("none").c_str(), &k, &s, &v, &n), -1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Err: 0x408");
+}
+
+}  // namespace

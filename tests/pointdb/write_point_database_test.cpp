@@ -1,0 +1,183 @@
+#include <cstring>
+
+#include "pointdb/database_bytes.h"
+#include "pointdb/point_database_writer.h"
+#include "support/test_support.h"
+
+namespace {
+
+class WriteDatabase : public FreshState {
+protected:
+    TempFolder folder;
+    std::vector<uint8_t> Write(const std::string& name, OwnedArray& points, int32_t kind) {
+        std::string path = folder.file(name);
+        EXPECT_EQ(RLDBWritePDB(path.c_str(), points.data(), static_cast<int32_t>(points.records.size()), kind), 0);
+        return ReadFileBytes(path);
+    }
+};
+
+TEST_F(WriteDatabase, PointDatabaseByteForByte) {
+    OwnedArray points(2);
+    FillPoint(points[0], "45.5000000", "-122.6000000", "100", "143005 24122004", "Camp", "Flag", nullptr);
+    FillPoint(points[1], "1.0000000", "2.0000000", "", "", "a,b", "i", "n*o");
+    auto bytes = Write("My Points.pdb", points, 0);
+
+    ASSERT_GE(bytes.size(), 96u);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 32), std::string("My Points") + std::string(23, '\0'));
+    EXPECT_EQ(U16At(bytes, 32), 8);           // attributes
+    EXPECT_EQ(U16At(bytes, 34), 3);           // version
+    EXPECT_NE(U32At(bytes, 36), 0u);          // created now
+    EXPECT_EQ(U32At(bytes, 36), U32At(bytes, 40));
+    EXPECT_EQ(U32At(bytes, 44), 0u);          // backup
+    EXPECT_EQ(U32At(bytes, 48), 0u);          // modification number
+    EXPECT_EQ(U32At(bytes, 52), 0u);          // no application info
+    EXPECT_EQ(U32At(bytes, 56), 0u);
+    EXPECT_EQ(std::string(bytes.begin() + 60, bytes.begin() + 68), "PoLiZiZu");
+    EXPECT_EQ(U32At(bytes, 68), 0u);
+    EXPECT_EQ(U32At(bytes, 72), 0u);
+    EXPECT_EQ(U16At(bytes, 76), 2);
+    EXPECT_EQ(Hex(bytes.data() + 78, 16), "00 00 00 60 00 11 00 00 00 00 00 ae 00 11 00 05");
+    EXPECT_EQ(U16At(bytes, 94), 0);  // gap
+
+    const std::string text = "45.5000000,-122.6000000,100,143005 24122004,Camp,Flag,";
+    ASSERT_EQ(text.size(), 54u);
+    EXPECT_EQ(std::string(bytes.begin() + 96, bytes.begin() + 96 + 54), text);
+    EXPECT_EQ(Hex(bytes.data() + 96 + 54, 24),
+              "00 00 00 00 02 b6 46 60 f8 b1 45 c0 00 00 00 64 00 00 00 00 00 00 00 00");
+
+    // Separators blanked in the file and in the host's array; an odd text
+    // length needs no pad byte.
+    const std::string second = "1.0000000,2.0000000,,,a b,i,n o";
+    EXPECT_EQ(std::string(bytes.begin() + 0xae, bytes.begin() + 0xae + 31), second);
+    EXPECT_EQ(bytes[0xae + 31], 0);
+    EXPECT_EQ(bytes.size(), 0xaeu + 32 + 22);
+    EXPECT_STREQ(points[1].name, "a b");
+    EXPECT_STREQ(DescText(points[1]), "n o");
+}
+
+TEST_F(WriteDatabase, TrackLegsInBigEndianTrailers) {
+    OwnedArray points(4);
+    FillPoint(points[0], "45.0000000", "0.0000000", "", "120000 01012004", "", "", nullptr);
+    FillPoint(points[1], "45.0100000", "0.0000000", "", "120100 01012004", "", "", nullptr);
+    FillPoint(points[2], "45.0200000", "0.0000000", "", "", "", "", nullptr);
+    FillPoint(points[3], "45.0300000", "0.0000000", "", "120300 01012004", "", "", nullptr);
+    auto bytes = Write("track.pdb", points, 1);
+    EXPECT_EQ(std::string(bytes.begin() + 60, bytes.begin() + 64), "UsTr");
+    EXPECT_EQ(U16At(bytes, 34), 3);
+    EXPECT_EQ(U32At(bytes, 52), 80u + 8 * 4);
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 112, bytes.begin() + 112 + 478), std::vector<uint8_t>(478, 0));
+
+    std::vector<int32_t> legTimes, legDistances;
+    for (int i = 0; i < 4; ++i) {
+        uint32_t offset = U32At(bytes, 78 + 8 * i);
+        uint32_t end = i < 3 ? U32At(bytes, 78 + 8 * (i + 1)) : static_cast<uint32_t>(bytes.size());
+        legTimes.push_back(I32At(bytes, end - 22 + 14));
+        legDistances.push_back(I32At(bytes, end - 22 + 18));
+        EXPECT_EQ(U32At(bytes, 78 + 8 * i + 4) & 0xffffff, 0x110000u + 5 * i);
+        (void)offset;
+    }
+    EXPECT_EQ(legTimes, (std::vector<int32_t>{0, 60, 0, 0}));
+    EXPECT_EQ(legDistances[0], 0);
+    for (int i = 1; i < 4; ++i) EXPECT_NEAR(legDistances[i], 6000, 1) << i;
+}
+
+TEST_F(WriteDatabase, OlderLayoutRouteHasVersionOneAndRouteFlag) {
+    OwnedArray points(2);
+    FillPoint(points[0], "1", "2", "", "", "first", "", nullptr);
+    FillPoint(points[1], "3", "4", "", "", "second", "", nullptr);
+    auto bytes = Write("r.pdb", points, 66);
+    EXPECT_EQ(U16At(bytes, 34), 1);
+    EXPECT_EQ(bytes[96 + 275], 1);
+    EXPECT_EQ(State().RecordVersion, 2);
+
+    // Readers skip record 0 of the older layout, so the first point is the placeholder's.
+    void* records = nullptr;
+    int32_t kind = -1;
+    std::string path = folder.file("r.pdb");
+    ASSERT_EQ(RLDBReadPDB(path.c_str(), &records, &kind), 1);
+    EXPECT_EQ(kind, 2);
+    EXPECT_STREQ(static_cast<PointRecord*>(records)[0].name, "second");
+    RLDBRelease(records, 1);
+}
+
+TEST_F(WriteDatabase, EmptyTrackIsHeaderAndBlockOnly) {
+    OwnedArray none(0);
+    std::string path = folder.file("empty.pdb");
+    ASSERT_EQ(RLDBWritePDB(path.c_str(), none.data() ? none.data() : &none, 0, 1), 0);
+    EXPECT_EQ(ReadFileBytes(path).size(), 80u + 478);
+    void* records = nullptr;
+    int32_t kind = -1;
+    EXPECT_EQ(RLDBReadPDB(path.c_str(), &records, &kind), 0);
+    EXPECT_EQ(kind, 1);
+    RLDBRelease(records, 0);
+}
+
+TEST_F(WriteDatabase, RoundTripGivesTheSameBytesButDates) {
+    OwnedArray points(3);
+    FillPoint(points[0], "45.5000000", "-122.6000000", "100", "143005 24122004", "A", "Flag", "first note");
+    FillPoint(points[1], "45.6000000", "-122.7000000", "", "143105 24122004", "B", "Flag", nullptr);
+    FillPoint(points[2], "-1.0000000", "1.0000000", "-5", "", "C", "x:y", "");
+    auto first = Write("a.pdb", points, 2);
+
+    void* records = nullptr;
+    int32_t kind = -1;
+    std::string path = folder.file("a.pdb");
+    ASSERT_EQ(RLDBReadPDB(path.c_str(), &records, &kind), 3);
+    std::string again = folder.file("a2.pdb");
+    ASSERT_EQ(RLDBWritePDB(again.c_str(), records, 3, kind), 0);
+    RLDBRelease(records, 3);
+    auto second = ReadFileBytes(again);
+    ASSERT_EQ(first.size(), second.size());
+    first[0] = second[0] = 0;  // the names differ: "a" and "a2"
+    first[1] = second[1] = 0;
+    for (size_t i = 36; i < 44; ++i) first[i] = second[i] = 0;
+    EXPECT_EQ(first, second);
+}
+
+struct NameCase {
+    const char* path;
+    const char* name;
+};
+
+TEST(DatabaseName, DerivedFromThePath) {
+    for (const NameCase& c : {NameCase{"C:\\data\\My Points.pdb", "My Points"}, NameCase{"a:b", "b"},
+                              NameCase{"x/y\\z.q.pdb", "z.q"}, NameCase{"plain", "plain"},
+                              NameCase{"d/1234567890123456789012345678901234567890.pdb",
+                                       "1234567890123456789012345678901"},
+                              NameCase{"d/123456789012345678901234567890.x.pdb",
+                                       "123456789012345678901234567890"}}) {
+        char name[kMaxDatabaseName + 1];
+        DatabaseNameFromPath(c.path, name);
+        EXPECT_STREQ(name, c.name) << c.path;
+    }
+}
+
+TEST_F(WriteDatabase, RefusedKindsAndPathsGiveMinusOne) {
+    OwnedArray points(1);
+    FillPoint(points[0], "1", "2", "", "", "n", "", nullptr);
+    std::string path = folder.file("log.pdb");
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(RLDBWritePDB(path.c_str(), points.data(), 1, 3), -1);
+    EXPECT_EQ(ReadFileBytes(path).size(), 0u);
+    EXPECT_EQ(RLDBWritePDB(path.c_str(), points.data(), 1, 9), -1);
+    EXPECT_EQ(RLDBWritePDB(path.c_str(), nullptr, 1, 0), -1);
+    EXPECT_EQ(RLDBWritePDB(folder.file("no/such/folder.pdb").c_str(), points.data(), 1, 0), -1);
+    EXPECT_EQ(RLDBWritePDB(path.c_str(), points.data(), 70000, 0), -1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
+
+TEST_F(WriteDatabase, OtherKindsTakeTheirTypes) {
+    struct KindCase {
+        int32_t kind;
+        const char* type;
+    };
+    for (const KindCase& c : {KindCase{4, "RlVM"}, KindCase{5, "RlVD"}, KindCase{6, "NADg"}}) {
+        OwnedArray points(1);
+        FillPoint(points[0], "1", "2", "", "", "n", "", nullptr);
+        auto bytes = Write("k.pdb", points, c.kind);
+        EXPECT_EQ(std::string(bytes.begin() + 60, bytes.begin() + 64), c.type);
+        EXPECT_EQ(U16At(bytes, 34), 0);
+    }
+}
+
+}  // namespace
