@@ -4,11 +4,11 @@
 set -euo pipefail
 lib=$1
 here=$(cd "$(dirname "$0")" && pwd)
-expected=$(grep -E '^\s+[A-Za-z?@]' "$here/../src/frame/vezuved.def" | sed -E 's/^\s+//; s/=.*//; s/"//g' | sort)
+expected=$(grep -E '^\s+[A-Za-z?@"]' "$here/../src/frame/vezuved.def" | sed -E 's/^\s+//; s/=.*//; s/"//g' | sort)
 case "$lib" in
   *.dll)
     actual=$(i686-w64-mingw32-objdump -p "$lib" |
-      awk '/\[Ordinal\/Name Pointer\] Table/{t=1;next} t&&/^\s*\[/{print $NF} t&&/^$/{t=0}' | sort) ;;
+      awk '/Ordinal\/Name Pointer/{t=1;next} t && /^[ \t]*\[/{print $NF} t && /^$/{t=0}' | sort) ;;
   *)
     expected=$(echo "$expected" | sed -E 's/^\?RLDBReadCSV@.*/RLDBReadCSV/' | sort)
     actual=$(nm -D --defined-only "$lib" | awk '$2 ~ /^[TDBRW]$/ {print $3}' | sort) ;;

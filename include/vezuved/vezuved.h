@@ -183,8 +183,65 @@ VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileInfo(const char* keyword, const cha
 VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileTitle(const char* path, char* value,
                                                    int32_t* length);
 
+/* ---------------------------------------------------------------------------
+ * Text conversions. A negative short argument keeps what the format
+ * definition says; fieldMap, when given, holds the columns of latitude,
+ * longitude, elevation, time, name, icon and description (-1: none).
+ * A null or empty formatPath uses the data file's name with ".cal".
+ * ------------------------------------------------------------------------- */
+
+/* Imports a text file into a database (kind 0 points, 1 track, 2 route,
+ * 65/66 older-layout track/route, 6 Datum). An empty outputPath buffer
+ * receives the path written. 0, or -1. */
+VEZUVED_API int32_t VEZUVED_CALL RLDBImport(const char* sourcePath, char* outputPath,
+                                            const char* formatPath, int16_t kind, int16_t source,
+                                            int16_t eleFormat, const int16_t* fieldMap);
+
+/* Exports a database as text. outputPath: a folder ending in a separator, an
+ * exact file path, or an empty buffer that receives the path written beside
+ * the database. 0, -1, or the error code that stopped the export. */
+VEZUVED_API int32_t VEZUVED_CALL RLDBExport(const char* databasePath, char* outputPath,
+                                            const char* formatPath, int16_t source,
+                                            int16_t eleFormat, int16_t fieldCount,
+                                            const int16_t* fieldMap);
+
+/* Reads a text file into a new array of point records (release with
+ * RLDBRelease(array, result)). Returns the record count (0: none, array
+ * NULL), or -1. On 32-bit Windows this export is named by its decorated C++
+ * name, VEZUVED_READCSV_DECORATED_NAME; a C++ host built with MSVC links it
+ * through the declaration below, a C host resolves it with GetProcAddress. */
+#define VEZUVED_READCSV_DECORATED_NAME "?RLDBReadCSV@@YAJPAD0FFFPAFPAPAX@Z"
+typedef int32_t (VEZUVED_CALL *RLDBReadCSVFunction)(const char* sourcePath, const char* formatPath,
+                                                    int16_t kind, int16_t source,
+                                                    int16_t eleFormat, const int16_t* fieldMap,
+                                                    void** records);
+#if !defined(_WIN32) || defined(VEZUVED_BUILDING)
+#  if defined(_WIN32)
+int32_t VEZUVED_CALL RLDBReadCSV(const char* sourcePath, const char* formatPath, int16_t kind,
+                                 int16_t source, int16_t eleFormat, const int16_t* fieldMap,
+                                 void** records);
+#  else
+VEZUVED_API int32_t VEZUVED_CALL RLDBReadCSV(const char* sourcePath, const char* formatPath,
+                                             int16_t kind, int16_t source, int16_t eleFormat,
+                                             const int16_t* fieldMap, void** records);
+#  endif
+#endif
+
+/* Writes count records as a text file (CR LF line ends), no header. 0, or -1. */
+VEZUVED_API int32_t VEZUVED_CALL RLDBWriteCSV(const char* sourcePath, const char* formatPath,
+                                              int16_t kind, int16_t source, int16_t eleFormat,
+                                              const int16_t* fieldMap, void* records,
+                                              int32_t count);
+
 #ifdef __cplusplus
 }
+#endif
+
+#if defined(_WIN32) && defined(__cplusplus) && defined(_MSC_VER) && !defined(VEZUVED_BUILDING)
+/* The decorated export, as MSVC names this C++ declaration. */
+__declspec(dllimport) long __cdecl RLDBReadCSV(char* sourcePath, char* formatPath, short kind,
+                                               short source, short eleFormat, short* fieldMap,
+                                               void** records);
 #endif
 
 #endif /* VEZUVED_VEZUVED_H */

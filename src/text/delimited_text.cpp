@@ -1,0 +1,96 @@
+#include "text/delimited_text.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "formats/format_file.h"
+#include "frame/conversion_state.h"
+#include "frame/file_handle.h"
+#include "frame/memory.h"
+#include "frame/paths.h"
+#include "record/record_format.h"
+#include "record/record_parse.h"
+#include "text/import_text.h"
+#include "text/text_file.h"
+#include "text/text_lines.h"
+
+namespace {
+
+void LoadFormatAndArguments(const char* sourcePath, const char* formatPath, int16_t kind,
+                            int16_t source, int16_t eleFormat, const int16_t* fieldMap) {
+    ConversionState& state = State();
+    LoadFormatFile(formatPath != nullptr && *formatPath != '\0' ? formatPath : sourcePath, nullptr);
+    if (source >= 0) state.Source = static_cast<uint16_t>(source);
+    ApplyFieldMap(fieldMap);
+    if (eleFormat >= 0) state.EleFormat = static_cast<uint16_t>(eleFormat);
+    // Stored as given: 65 and 66 are no older-layout codes here.
+    if (kind >= 0) state.DBKind = kind;
+}
+
+bool HasPlaceholder(const ConversionState& state) {
+    return state.RecordVersion == 2 && (state.DBKind == kKindTrack || state.DBKind == kKindRoute);
+}
+
+}  // namespace
+
+int32_t ReadDelimitedText(const char* sourcePath, const char* formatPath, int16_t kind,
+                          int16_t source, int16_t eleFormat, const int16_t* fieldMap,
+                          void** records) {
+    if (sourcePath == nullptr || records == nullptr) return -1;
+    sourcePath = SkipLeadingSpaces(sourcePath);
+    ResetConversionState();
+    FileHandle file = OpenFile(sourcePath, "rb");
+    if (!file) return -1;
+    LoadFormatAndArguments(sourcePath, formatPath, kind, source, eleFormat, fieldMap);
+    ConversionState& state = State();
+
+    std::vector<char> text;
+    if (!ReadWholeFile(file.get(), text)) return -1;
+    file.reset();
+
+    const int32_t first = HasPlaceholder(state) ? 1 : 0;
+    int64_t count = first;
+    SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char*) { ++count; });
+    // The count is a 32-bit result; a larger file is refused.
+    if (count > INT32_MAX) return -1;
+
+    PointRecord* array = nullptr;
+    if (count > 0) {
+        array = static_cast<PointRecord*>(MemAllocateZeroed(static_cast<size_t>(count), sizeof(PointRecord)));
+        if (array == nullptr) count = 0;
+    }
+    if (array != nullptr) {
+        int64_t slot = first;
+        SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char* line) {
+            // A refused line leaves its slot to the next line.
+            if (ParsePointLine(line, &array[slot], state.Source) == 0) ++slot;
+        });
+    }
+    *records = array;
+    return static_cast<int32_t>(count);
+}
+
+int32_t WriteDelimitedText(const char* sourcePath, const char* formatPath, int16_t kind,
+                           int16_t source, int16_t eleFormat, const int16_t* fieldMap,
+                           void* records, int32_t count) {
+    if (sourcePath == nullptr) return -1;
+    // Created before anything else, so the file exists even when the
+    // definition is missing.
+    FileHandle file = OpenFile(sourcePath, "wb");
+    if (!file) return -1;
+    ResetConversionState();
+    LoadFormatAndArguments(sourcePath, formatPath, kind, source, eleFormat, fieldMap);
+    const ConversionState& state = State();
+
+    TextSink sink;
+    sink.file = file.get();
+    sink.crlf = true;
+    if (records != nullptr) {
+        for (int32_t i = 0; i < count; ++i) {
+            WritePointLine(sink, *RecordAt(records, static_cast<size_t>(i)), state.FieldCount,
+                           state.Source, state.DBKind, i);
+        }
+    }
+    bool closed = std::fclose(file.release()) == 0;
+    return sink.failed || !closed ? -1 : 0;
+}

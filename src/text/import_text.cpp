@@ -1,0 +1,181 @@
+#include "text/import_text.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "formats/format_file.h"
+#include "frame/conversion_state.h"
+#include "frame/file_handle.h"
+#include "frame/paths.h"
+#include "pointdb/point_database_writer.h"
+#include "record/record_format.h"
+#include "record/record_parse.h"
+#include "text/text_file.h"
+#include "text/text_lines.h"
+#include "text/work_record.h"
+
+namespace {
+
+struct OutputTarget {
+    std::string folder;
+    char name[kMaxDatabaseName + 1] = "";
+};
+
+// The output's folder and base name: from outputPath when given, else from
+// the source file.
+OutputTarget DeriveOutput(const char* base) {
+    OutputTarget target;
+    const char* separator = LastSeparator(base);
+    const char* nameStart = base;
+    if (separator != nullptr) {
+        target.folder.assign(base, static_cast<size_t>(separator + 1 - base));
+        nameStart = separator + 1;
+    } else if (const char* colon = std::strchr(base, ':')) {
+        target.folder.assign(base, static_cast<size_t>(colon + 1 - base));
+        target.folder.push_back('\\');
+        nameStart = colon + 1;
+    }
+    CopyField(target.name, nameStart);
+    if (char* dot = std::strrchr(target.name, '.')) *dot = '\0';
+    return target;
+}
+
+bool HasPlaceholder(const ConversionState& state) {
+    return state.RecordVersion == 2 && (state.DBKind == kKindTrack || state.DBKind == kKindRoute);
+}
+
+// Records of the current layout into a database. The count pass parses
+// each line as the store pass will, so the database is created for exactly
+// the records it receives.
+int32_t ImportLinesToDatabase(const std::vector<char>& text, const OutputTarget& out) {
+    ConversionState& state = State();
+    WorkRecord work;
+    if (!work.Allocate(kWorkDescSize)) return -1;
+
+    uint32_t count = HasPlaceholder(state) ? 1 : 0;
+    SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char* line) {
+        ClearKeepDesc(*work);
+        if (ParsePointLine(line, work.get(), state.Source) == 0) ++count;
+    });
+    // The header holds 16 bits of the count: more records cannot make a
+    // readable database.
+    if (count > kMaxDatabaseRecords) return -1;
+    if (CreatePointDatabaseFile(out.folder.c_str(), out.name, count, 0, nullptr, 0) != 0) {
+        ClosePointDatabase();
+        return -1;
+    }
+
+    int32_t result = 0;
+    try {
+        int32_t index = 0;
+        if (HasPlaceholder(state)) {
+            ClearKeepDesc(*work);
+            WritePointRecord(state.OutputDB, index++, *work);
+        }
+        if (state.DBKind == kKindPoint) state.FirstPoint = 0;
+        SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char* line) {
+            ClearKeepDesc(*work);
+            if (ParsePointLine(line, work.get(), state.Source) == 0) {
+                WritePointRecord(state.OutputDB, index++, *work);
+            }
+        });
+    } catch (...) {
+        result = -1;
+    }
+    if (ClosePointDatabase() != 0) result = -1;
+    state.Header.reset();
+    return result;
+}
+
+// Datum databases hold their lines unchanged, one record each.
+int32_t ImportRawLines(const std::vector<char>& text, const OutputTarget& out) {
+    ConversionState& state = State();
+    uint32_t count = 0;
+    SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char*) { ++count; });
+    if (count > kMaxDatabaseRecords) return -1;
+    if (CreatePointDatabaseFile(out.folder.c_str(), out.name, count, 0, nullptr, 0) != 0) {
+        ClosePointDatabase();
+        return -1;
+    }
+    int32_t result = 0;
+    try {
+        int32_t index = 0;
+        SplitTextLines(text.data(), text.size(), state.HeaderLines,
+                       [&](const char* line) { WriteTextRecord(state.OutputDB, index++, line); });
+    } catch (...) {
+        result = -1;
+    }
+    if (ClosePointDatabase() != 0) result = -1;
+    return result;
+}
+
+int32_t ImportLinesToKindFile(const std::vector<char>& text, const OutputTarget& out) {
+    ConversionState& state = State();
+    WorkRecord work;
+    if (!work.Allocate(kWorkDescSize)) return -1;
+    if (OpenKindFile(out.folder.c_str(), out.name) != 0) return -1;
+    if (state.DBKind == kKindPoint) state.FirstPoint = 0;
+
+    TextSink sink;
+    sink.file = state.OutputFile.get();
+    int32_t index = 0;
+    SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char* line) {
+        ClearKeepDesc(*work);
+        if (ParsePointLine(line, work.get(), state.Source) == 0) {
+            WritePointLine(sink, *work, state.FieldCount, state.Source, state.DBKind, index++);
+        }
+    });
+    bool closed = std::fclose(state.OutputFile.release()) == 0;
+    state.Header.reset();
+    return sink.failed || !closed ? -1 : 0;
+}
+
+}  // namespace
+
+void ApplyFieldMap(const int16_t* fieldMap) {
+    if (fieldMap == nullptr) return;
+    for (int slot = kSlotLatitude; slot <= kSlotDesc; ++slot) State().FieldMap[slot] = fieldMap[slot];
+}
+
+int32_t ImportText(const char* sourcePath, char* outputPath, const char* formatPath, int16_t kind,
+                   int16_t source, int16_t eleFormat, const int16_t* fieldMap, bool toKindFile) {
+    ConversionState& state = State();
+    ResetConversionState();
+    if (sourcePath == nullptr) return -1;
+    sourcePath = SkipLeadingSpaces(sourcePath);
+    const char* output = outputPath != nullptr ? SkipLeadingSpaces(outputPath) : nullptr;
+    const bool reportPath = output == nullptr || *output == '\0';
+    const OutputTarget target = DeriveOutput(reportPath ? sourcePath : output);
+
+    FileHandle file = OpenFile(sourcePath, "rb");
+    if (!file) {
+        std::printf("error opening\n");
+        return -1;
+    }
+    LoadFormatFile(formatPath != nullptr && *formatPath != '\0' ? formatPath : sourcePath, nullptr);
+    if (source > 0) state.Source = static_cast<uint16_t>(source);
+    if (state.Source == 0) state.Source = 1;
+    ApplyFieldMap(fieldMap);
+    if (eleFormat >= 0) state.EleFormat = static_cast<uint16_t>(eleFormat);
+    if (kind >= 0) SetDatabaseKind(kind);
+
+    std::vector<char> text;
+    if (!ReadWholeFile(file.get(), text)) return -1;
+
+    int32_t result;
+    if (state.DBKind == kKindDatum) {
+        result = ImportRawLines(text, target);
+    } else if (toKindFile) {
+        result = ImportLinesToKindFile(text, target);
+    } else {
+        result = ImportLinesToDatabase(text, target);
+    }
+    file.reset();
+    if (result == 0 && outputPath != nullptr && reportPath) {
+        std::string written = target.folder + target.name + state.OutputExtension;
+        std::memcpy(outputPath, written.c_str(), written.size() + 1);
+    }
+    return result;
+}

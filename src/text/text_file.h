@@ -1,0 +1,9 @@
+// Whole text files read into memory.
+#pragma once
+
+#include <cstdio>
+#include <vector>
+
+// Reads the whole of an open file from its start. False when the file is
+// empty or cannot be read in one piece.
+bool ReadWholeFile(std::FILE* file, std::vector<char>& out);

@@ -1,0 +1,70 @@
+// A point's time text: parsing, writing and the normalised stored form.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "convert/time_text.h"
+
+namespace {
+
+TEST(NormalizeTimeText, StoredForm) {
+    const char* const cases[][2] = {
+        {"", ""}, {"1430", "143000 01012000"}, {"14:30:05", "143005 01012000"},
+        {"102030.5 24122004", "102030.05 24122004"}, {"102030. 5 24122004", "102030.05 24122004"},
+        {"102030. 5", "102030.05 01012000"}, {"143005,x 24122004", "143005 01012000"},
+        {"143005 241204", "143005 24120004"}, {"7:5:3.25", "070503.25 01012000"},
+        {"14-30-05.5 24122004", "143005.05 01012000"}, {"14:30.5", "143005 01012000"},
+        {"000000 31132004", "000000 31132004"},
+        // Five-digit runs wrap in the 16-bit parts and overflow the field.
+        {"32768:32768:32768.32767", "-32768-32768-32768.32767 010120"}};
+    for (const auto& c : cases) {
+        char field[32];
+        std::strcpy(field, c[0]);
+        NormalizeTimeText(field, sizeof field);
+        EXPECT_STREQ(field, c[1]) << c[0];
+    }
+    char small[8] = "1430";
+    NormalizeTimeText(small, sizeof small);
+    EXPECT_STREQ(small, "143000 ");
+}
+
+TEST(ParseCompactDate, ShortTextsKeepDefaults) {
+    TimeParts p;
+    ParseCompactDate("24122", p);
+    EXPECT_EQ(p.day * 10000 + p.month * 100 + p.year, 241202);
+    ParseCompactDate("241", p);
+    EXPECT_EQ(p.day * 10000 + p.month * 100 + p.year, 240100 + 2000);
+}
+
+TEST(FormatTime, ClockAndDates) {
+    TimeParts p;
+    ParseCompactTime("143005.5 24122004", p);
+    char out[kTimeTextCapacity];
+    FormatClockTime(p, out, true);
+    EXPECT_STREQ(out, "14:30.05.05");
+    FormatClockTime(p, out, false);
+    EXPECT_STREQ(out, "14:30.05");
+    const struct { uint32_t order; char separator; const char* text; } dates[] = {
+        {0, '-', "24-12-2004"}, {1, '-', "2004-12-24"}, {2, '/', "12/24/2004"}, {5, '/', ""}};
+    for (const auto& d : dates) {
+        FormatDate(out, p, d.order, d.separator);
+        EXPECT_STREQ(out, d.text);
+    }
+    p.year = 4;
+    FormatDate(out, p, 0, '.');
+    EXPECT_STREQ(out, "24.12.4");
+}
+
+TEST(ElapsedSeconds, DateIgnoredAcrossMidnight) {
+    TimeParts before, after;
+    ParseCompactTime("235959 24122004", before);
+    ParseCompactTime("000001 25122004", after);
+    double elapsed = 0.0;
+    ElapsedSeconds(elapsed, before, after);
+    EXPECT_EQ(elapsed, -86398.0);
+    ParseCompactTime("000001.500", after);
+    EXPECT_EQ(SecondsOfDay(after), 1.5);
+    EXPECT_GT(CurrentTime(), int64_t{1700000000});
+}
+
+}  // namespace
