@@ -1,5 +1,5 @@
 #include "frame/memory.h"
-#include "pointdb/database_bytes.h"
+#include "support/database_bytes.h"
 #include "support/test_support.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "pointdb/database_bytes.h"
+#include "support/database_bytes.h"
 #include "pointdb/point_database_writer.h"
 #include "support/test_support.h"
 

@@ -1,4 +1,4 @@
-#include "pointdb/database_bytes.h"
+#include "support/database_bytes.h"
 
 namespace {
 void PutU32(std::string& out, size_t at, uint32_t v) {

@@ -1,0 +1,137 @@
+#include <cstdio>
+
+#include "support/test_support.h"
+
+namespace {
+
+class DelimitedText : public FreshState {
+protected:
+    TempFolder folder;
+    void* records = nullptr;
+    int32_t count = 0;
+    std::string output;
+
+    void TearDown() override {
+        RLDBRelease(records, count > 0 ? count : 0);
+        FreshState::TearDown();
+    }
+    std::string Put(const std::string& name, const std::string& text) {
+        std::string path = folder.file(name);
+        WriteFileBytes(path, text);
+        return path;
+    }
+    void Read(const std::string& path, int16_t kind = -1, int16_t source = -1, const char* format = nullptr) {
+        testing::internal::CaptureStdout();
+        count = RLDBReadCSV(path.c_str(), format, kind, source, -1, nullptr, &records);
+        output = testing::internal::GetCapturedStdout();
+    }
+    PointRecord& At(int i) { return static_cast<PointRecord*>(records)[i]; }
+};
+
+TEST_F(DelimitedText, HeaderLinesAreSkipped) {
+    std::string path = Put("p.csv", "lat,lon,ele,time,name,icon,desc\n1,2,3,,A,i,\n4,5,6,,B,i,\n7,8,9,,C,i,x\n");
+    Put("p.cal", "HeaderLines=1\n");
+    Read(path);
+    ASSERT_EQ(count, 3);
+    EXPECT_STREQ(At(0).name, "A");
+    EXPECT_STREQ(At(2).name, "C");
+    EXPECT_STREQ(RLGetPointDesc(&At(2)), "x");
+    EXPECT_EQ(output, "");
+}
+
+TEST_F(DelimitedText, GarminFileCountsEveryLineButFillsWaypoints) {
+    std::string path = Put("g.txt", "Header\tx\nWaypoint\tA\t\t\tN1 2 E3 4\nTrackpoint\tN1 W2\nWaypoint\tB\t\t\tN1 2 E3 4\n");
+    Read(path, -1, 3);
+    ASSERT_EQ(count, 4);
+    EXPECT_STREQ(At(0).name, "A");
+    EXPECT_STREQ(At(1).name, "B");
+    EXPECT_STREQ(At(2).name, "");
+    EXPECT_STREQ(At(3).name, "");
+}
+
+TEST_F(DelimitedText, OlderLayoutTrackLeavesSlotZeroEmpty) {
+    std::string path = Put("t.txt", "1,2,,,A,,\n3,4,,,B,,\n");
+    Put("t.cal", "DBType=Track2\n");
+    Read(path);
+    ASSERT_EQ(count, 3);
+    EXPECT_STREQ(At(0).name, "");
+    EXPECT_STREQ(At(1).name, "A");
+    EXPECT_STREQ(At(2).name, "B");
+}
+
+TEST_F(DelimitedText, KindIsStoredUnchangedAndRecordLineLayout) {
+    std::string path = Put("k.txt", "1*2*3*4*A*i*d,e\n");
+    Read(path, 65, 0);
+    ASSERT_EQ(count, 1);
+    EXPECT_EQ(State().DBKind, 65);
+    EXPECT_EQ(State().RecordVersion, 3);
+    EXPECT_STREQ(At(0).time, "000000 01012000");  // "4" is too short to hold an hour
+    EXPECT_STREQ(RLGetPointDesc(&At(0)), "d");
+}
+
+TEST_F(DelimitedText, EmptyAndMissingFiles) {
+    records = reinterpret_cast<void*>(1);  // untouched on failure
+    count = RLDBReadCSV(folder.file("none.txt").c_str(), nullptr, -1, -1, -1, nullptr, &records);
+    EXPECT_EQ(count, -1);
+    EXPECT_EQ(records, reinterpret_cast<void*>(1));
+    std::string empty = Put("e.txt", "");
+    count = RLDBReadCSV(empty.c_str(), nullptr, -1, -1, -1, nullptr, &records);
+    EXPECT_EQ(count, -1);
+    records = nullptr;
+    Read(Put("blank.txt", "\n\n\r\n"));
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(records, nullptr);
+}
+
+TEST_F(DelimitedText, WriteGivesCrLfLinesWithoutHeader) {
+    Put("w.cal", "Header=never written\nDelimited=;\n");
+    OwnedArray points(2);
+    FillPoint(points[0], "1.0000000", "2.0000000", "", "", "A;B", "", nullptr);
+    FillPoint(points[1], "3.0000000", "4.0000000", "5", "143005 24122004", "C", "i", "d");
+    std::string path = folder.file("w.txt");
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(RLDBWriteCSV(path.c_str(), nullptr, -1, -1, -1, nullptr, points.data(), 2), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(ReadFileText(path), "1.0000000;2.0000000;;;A;B;;\r\n3.0000000;4.0000000;5;143005 24122004;C;i;d\r\n");
+}
+
+TEST_F(DelimitedText, WriteWithoutDefinitionOrRecords) {
+    std::string path = folder.file("none.txt");
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(RLDBWriteCSV(path.c_str(), nullptr, -1, -1, -1, nullptr, nullptr, 0), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "No Cal File\n");
+    EXPECT_EQ(ReadFileText(path), "");
+    EXPECT_EQ(RLDBWriteCSV(folder.file("no/such/x.txt").c_str(), nullptr, -1, -1, -1, nullptr, nullptr, 0), -1);
+}
+
+TEST_F(DelimitedText, GarminWriteRenamesRoutePointsInTheCallersArray) {
+    OwnedArray points(1);
+    FillPoint(points[0], "1.0000000", "2.0000000", "", "", "Start", "", nullptr);
+    std::string path = folder.file("g.txt");
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(RLDBWriteCSV(path.c_str(), nullptr, 2, 3, -1, nullptr, points.data(), 1), 0);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(ReadFileText(path), "Route Waypoint\tRPT0001\t\t\t\r\n\r\n");
+    EXPECT_STREQ(points[0].name, "RPT0001");
+}
+
+TEST_F(DelimitedText, TextToDatabaseToTextRoundTrip) {
+    const std::string text =
+        "45.5000000,-122.5000000,100,143005 24122004,Home,House,\"a, note\"\r\n"
+        "-1.2345678,170.0000001,,,\"Camp, North\",Flag,\r\n";
+    std::string source = Put("round.txt", text);
+    testing::internal::CaptureStdout();
+    char db[1100] = "";
+    ASSERT_EQ(RLDBImport(source.c_str(), db, nullptr, -1, -1, -1, nullptr), 0);
+    char back[1100];
+    std::string backPath = folder.file("back.txt");
+    std::snprintf(back, sizeof back, "%s", backPath.c_str());
+    ASSERT_EQ(RLDBExport(db, back, nullptr, -1, -1, -1, nullptr), 0);
+    testing::internal::GetCapturedStdout();
+    // Separators inside names and notes became spaces in the database.
+    EXPECT_EQ(ReadFileText(backPath),
+              "45.5000000,-122.5000000,100,143005 24122004,Home,House,a  note\r\n"
+              "-1.2345678,170.0000001,,,Camp  North,Flag,\r\n");
+}
+
+}  // namespace

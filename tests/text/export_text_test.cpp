@@ -1,0 +1,163 @@
+#include <filesystem>
+
+#include "support/database_bytes.h"
+#include "support/test_support.h"
+
+namespace {
+
+class Export : public FreshState {
+protected:
+    TempFolder folder;
+    std::string output;
+
+    std::string Put(const std::string& name, const std::string& text) {
+        std::string path = folder.file(name);
+        WriteFileBytes(path, text);
+        return path;
+    }
+    std::string Database(const std::string& name, const DatabaseSpec& spec) { return Put(name, BuildDatabase(spec)); }
+    int32_t Run(const std::string& database, char* outputPath, const char* format, int16_t source = -1,
+                int16_t ele = -1, int16_t fieldCount = -1, const int16_t* map = nullptr) {
+        testing::internal::CaptureStdout();
+        int32_t result = RLDBExport(database.c_str(), outputPath, format, source, ele, fieldCount, map);
+        output = testing::internal::GetCapturedStdout();
+        return result;
+    }
+};
+
+DatabaseSpec Points() {
+    DatabaseSpec spec;
+    spec.records = {TextRecord("45.5,-122.5,100,143005 24122004,Home,House,note"), RecordSpec{"", true},
+                    TextRecord("1,2,,,\"Camp\",Flag,")};
+    return spec;
+}
+
+DatabaseSpec Route(uint16_t version) {
+    DatabaseSpec spec;
+    spec.type = "UsTr";
+    spec.version = version;
+    spec.appInfo = std::string(478, '\0');
+    spec.appInfo[275] = 1;
+    spec.records = {TextRecord("45.5,-122.5,100,143005 24122004,Start,House,a,b"),
+                    TextRecord("46,-123,,,End,Flag:red,")};
+    return spec;
+}
+
+TEST_F(Export, CommaTextBesideTheDatabaseWithHeaderTemplate) {
+    std::string db = Database("trip.pdb", Points());
+    std::string cal = Put("fmt.cal", "Header = \"Points of [Title]: [numrecords] [Other] [open\"\n");
+    char out[1100] = "";
+    ASSERT_EQ(Run(db, out, cal.c_str()), 0);
+    EXPECT_EQ(std::string(out), folder.file("trip.rlp"));
+    EXPECT_EQ(ReadFileText(out),
+              "Points of trip: 3  [open\r\n"
+              "45.5000000,-122.5000000,100,143005 24122004,Home,House,note\r\n"
+              "1.0000000,2.0000000,,,Camp,Flag,\r\n");
+}
+
+TEST_F(Export, OutputFolderAndExactPath) {
+    std::string db = Database("trip.pdb", Points());
+    Put("ext.cal", "Ext=csv\nFieldCount=2\n");
+    std::string folderPath = folder.path() + "/out/";
+    std::filesystem::create_directory(folderPath);
+    std::vector<char> out(folderPath.begin(), folderPath.end());
+    out.push_back('\0');
+    ASSERT_EQ(Run(db, out.data(), folder.file("ext.cal").c_str()), 0);
+    EXPECT_EQ(ReadFileText(folderPath + "trip.csv"), "45.5000000,-122.5000000\r\n1.0000000,2.0000000\r\n");
+
+    std::string exact = folder.file("exact.name");
+    std::vector<char> exactBuffer(exact.begin(), exact.end());
+    exactBuffer.push_back('\0');
+    ASSERT_EQ(Run(db, exactBuffer.data(), folder.file("ext.cal").c_str()), 0);
+    EXPECT_TRUE(FileExists(exact));
+}
+
+TEST_F(Export, GarminTextOfARoute) {
+    std::string db = Database("route.pdb", Route(3));
+    char out[1100] = "";
+    ASSERT_EQ(Run(db, out, nullptr, 3, 1), 0);
+    EXPECT_EQ(output, "No Cal File\n");
+    EXPECT_EQ(std::string(out), folder.file("route.rlr"));
+    const std::string points = "\r\nHeader\tName\tDescription\tType\tPosition\tAltitude\tDepth\tProximity\tDisplay Mode\tColor\tSymbol\tFacility\tCity\tState\tCountry\r\n\r\n";
+    EXPECT_EQ(ReadFileText(out),
+              "Grid\tLat/Lon hddd\xB0mm.mmm'\r\nDatum\tWGS 84\r\n"
+              "\r\nHeader\tName\tLength\tCourse\tWaypoints\r\n\r\nRoute\tRoute 001\r\n\r\n"
+              "Header\tWaypoint Name\tDistance\tLeg Length\tCourse\r\n\r\n"
+              "Route Waypoint\tRPT0001\t\t\t\r\n\r\n"
+              "Route Waypoint\tRPT0002\t\t\t\r\n\r\n"
+              "\r\n" + points +
+              "Waypoint\tRPT0001\ta\tUser Waypoint\t45.5000000 -122.5000000\t30.4800000\t\t\t\t\tHouse\t\t\t\t\t\r\n\r\n"
+              "Waypoint\tRPT0002\t\tUser Waypoint\t46.0000000 -123.0000000\t\t\t\t\t\tred\t\t\t\t\t\r\n\r\n");
+    // The Garmin settings stay for later exports.
+    EXPECT_EQ(State().DateSeparator, '/');
+    EXPECT_EQ(State().DateFirst, 1u);
+}
+
+TEST_F(Export, GarminTextOfAnOlderLayoutTrackSkipsThePlaceholder) {
+    DatabaseSpec spec = Route(1);
+    spec.appInfo[275] = 0;
+    std::string db = Database("track.pdb", spec);
+    char out[1100] = "";
+    ASSERT_EQ(Run(db, out, nullptr, 3), 0);
+    EXPECT_EQ(ReadFileText(out),
+              "Grid\tLat/Lon hddd\xB0mm.mmm'\r\nDatum\tWGS 84\r\n"
+              "\r\nHeader\tName\tStart Time\tElapsed Time\tLength\tAverage Speed\r\n\r\nTrack\tTrack 001\r\n\r\n"
+              "Header\tPosition\tTime\tAltitude\tDepth\tLeg Length\tLeg Time\tLeg Speed\tLeg Course\r\n\r\n"
+              "Trackpoint\t46.0000000 -123.0000000\t \t\t\t\t\t\t\t\r\n\r\n");
+}
+
+TEST_F(Export, LaterCommaExportKeepsGarminDateStyle) {
+    std::string db = Database("route.pdb", Route(3));
+    char out[1100] = "";
+    ASSERT_EQ(Run(db, out, nullptr, 3), 0);
+    char second[1100] = "";
+    const int16_t map[7] = {-1, -1, -1, 0, -1, -1, -1};
+    ASSERT_EQ(Run(db, second, nullptr, 1, -1, 1, map), 0);
+    EXPECT_EQ(ReadFileText(folder.file("route.rlr")), "12/24/2004 14:30.05\r\n\r\n");
+}
+
+TEST_F(Export, LogAndUnknownDatabases) {
+    DatabaseSpec log;
+    log.type = "RlLg";
+    log.records = {TextRecord("first, line*"), TextRecord("second")};
+    std::string db = Database("log.pdb", log);
+    char out[1100] = "";
+    ASSERT_EQ(Run(db, out, nullptr), 0);
+    EXPECT_EQ(std::string(out), folder.file("log.txt"));
+    EXPECT_EQ(ReadFileText(out), "first, line*\r\nsecond\r\n");
+
+    DatabaseSpec other;
+    other.type = "NADg";
+    db = Database("datum.pdb", other);
+    char none[1100] = "";
+    EXPECT_EQ(Run(db, none, nullptr), 65535);
+    EXPECT_EQ(output, "No Cal File\nErr: 0xffff");
+    EXPECT_STREQ(none, "");
+    EXPECT_FALSE(FileExists(folder.file("datum.txt")));
+}
+
+TEST_F(Export, FailuresCreateNoOutput) {
+    char out[1100] = "";
+    EXPECT_EQ(Run(folder.file("missing.pdb"), out, nullptr), -1);
+    EXPECT_EQ(output, "");
+    std::string bad = Put("bad.pdb", std::string(100, 'x'));
+    EXPECT_EQ(Run(bad, out, nullptr), 1032);
+    EXPECT_EQ(output, "No Cal File\nErr: 0x408");
+    EXPECT_FALSE(FileExists(folder.file("bad.rlp")));
+    std::string db = Database("trip.pdb", Points());
+    char unwritable[] = "/nonexistent-folder/x.txt";
+    EXPECT_EQ(Run(db, unwritable, nullptr), -1);
+}
+
+TEST_F(Export, ExtensionIsChosenOnTheLastComponentOnly) {
+    Put("d.pdb", BuildDatabase(Points()));
+    std::string dotted = folder.path() + "/a.b";
+    std::filesystem::create_directory(dotted);
+    std::string db = dotted + "/trip";
+    WriteFileBytes(db, BuildDatabase(Points()));
+    char out[1100] = "";
+    ASSERT_EQ(Run(db, out, nullptr), 0);
+    EXPECT_EQ(std::string(out), dotted + "/trip.rlp");
+}
+
+}  // namespace

@@ -1,0 +1,169 @@
+#include "support/database_bytes.h"
+#include "support/test_support.h"
+#include "text/import_text.h"
+
+namespace {
+
+class Import : public FreshState {
+protected:
+    TempFolder folder;
+    std::string output;  // what the library printed
+
+    std::string Put(const std::string& name, const std::string& text) {
+        std::string path = folder.file(name);
+        WriteFileBytes(path, text);
+        return path;
+    }
+    int32_t Run(const std::string& source, char* outputPath, const char* format, int16_t kind,
+                int16_t src = -1, int16_t ele = -1, const int16_t* map = nullptr, bool toKindFile = false) {
+        testing::internal::CaptureStdout();
+        int32_t result = ImportText(source.c_str(), outputPath, format, kind, src, ele, map, toKindFile);
+        output = testing::internal::GetCapturedStdout();
+        return result;
+    }
+    // The points a database holds, read back through the library.
+    std::vector<std::string> Names(const std::string& path, int32_t* kindOut = nullptr) {
+        void* records = nullptr;
+        int32_t kind = -1;
+        int32_t count = RLDBReadPDB(path.c_str(), &records, &kind);
+        std::vector<std::string> names;
+        for (int32_t i = 0; i < count; ++i) names.push_back(static_cast<PointRecord*>(records)[i].name);
+        RLDBRelease(records, count > 0 ? count : 0);
+        if (kindOut != nullptr) *kindOut = kind;
+        return names;
+    }
+};
+
+TEST_F(Import, CommaTextBecomesAPointDatabaseBesideTheSource) {
+    std::string source = Put("trip.csv", "45.5,-122.5,100,,Home,House,note\r\n1,2,,,Camp,Flag,\r\n");
+    Put("trip.cal", "FieldCount=7\n");
+    char out[1100] = "";
+    ASSERT_EQ(Run(source, out, nullptr, -1), 0);
+    EXPECT_EQ(std::string(out), folder.file("trip.pdb"));
+    EXPECT_EQ(output, "");
+    int32_t kind = -1;
+    EXPECT_EQ(Names(out, &kind), (std::vector<std::string>{"Home", "Camp"}));
+    EXPECT_EQ(kind, 0);
+    auto bytes = ReadFileBytes(out);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 5), std::string("trip\0", 5));
+    EXPECT_EQ(std::string(bytes.begin() + 96, bytes.begin() + 96 + 48),
+              "45.5000000,-122.5000000,100,,Home,House,note" + std::string(4, '\0'));
+}
+
+TEST_F(Import, OutputPathGivesFolderAndName) {
+    std::string source = Put("in.txt", "1,2,,,A,,\n");
+    std::string requested = folder.path() + "/my.points.txt";
+    std::vector<char> out(requested.begin(), requested.end());
+    out.push_back('\0');
+    ASSERT_EQ(Run(source, out.data(), nullptr, -1), 0);
+    EXPECT_EQ(output, "No Cal File\n");
+    EXPECT_TRUE(FileExists(folder.file("my.points.pdb")));
+    EXPECT_EQ(std::string(out.data()), requested);  // a given path is not written back
+}
+
+TEST_F(Import, LineEndsHeaderLinesAndControlBytes) {
+    std::string source = Put("l.txt", "\nheader\r1,2,,,A\a,,\r\n3,4,,,B\b,,\n\r5,6,,,C,,");
+    Put("l.cal", "HeaderLines=2\n");
+    char out[1100] = "";
+    ASSERT_EQ(Run(source, out, nullptr, -1), 0);
+    EXPECT_EQ(Names(out), (std::vector<std::string>{"A", "B", "C"}));
+}
+
+TEST_F(Import, OlderLayoutRouteGetsAPlaceholder) {
+    std::string source = Put("r.txt", "1,2,,,A,,\n3,4,,,B,,\n5,6,,,C,,\n");
+    char out[1100] = "";
+    ASSERT_EQ(Run(source, out, "", 66), 0);
+    auto bytes = ReadFileBytes(out);
+    EXPECT_EQ(U16At(bytes, 76), 4);
+    EXPECT_EQ(U16At(bytes, 34), 1);
+    EXPECT_EQ(Names(out), (std::vector<std::string>{"A", "B", "C"}));  // the reader skips record 0
+    ASSERT_EQ(Run(source, out, "", 2), 0);
+    EXPECT_EQ(U16At(ReadFileBytes(out), 76), 3);
+}
+
+TEST_F(Import, GarminTextStoresOnlyWaypoints) {
+    std::string source = Put("g.txt",
+                             "Grid\tLat/Lon\n\nHeader\tName\n\nWaypoint\tHome\tnote\tUser Waypoint\t"
+                             "N45 30.000 W122 30.000\t100\n\nTrackpoint\tN45 30 W122 30\n");
+    Put("g.cal", "Source=Garmin\n");
+    char out[1100] = "";
+    ASSERT_EQ(Run(source, out, nullptr, -1), 0);
+    void* records = nullptr;
+    int32_t kind = 0;
+    ASSERT_EQ(RLDBReadPDB(out, &records, &kind), 1);
+    auto* point = static_cast<PointRecord*>(records);
+    EXPECT_STREQ(point->name, "Home");
+    EXPECT_STREQ(point->latitude, "45.5000000");
+    EXPECT_STREQ(point->longitude, "-122.5000000");
+    RLDBRelease(records, 1);
+}
+
+TEST_F(Import, RejectedLinesNeverLeaveADatabaseShortOfRecords) {
+    // The count pass parses as the store pass does, so the two agree.
+    std::string source = Put("g.txt", "Waypoint\tA\t\t\tN1 0 E1 0\nnot a waypoint\nWaypoint\tB\t\t\tN2 0 E2 0\n");
+    char out[1100] = "";
+    ASSERT_EQ(Run(source, out, nullptr, -1, 3), 0);
+    EXPECT_EQ(Names(out), (std::vector<std::string>{"A", "B"}));
+}
+
+TEST_F(Import, DatumDatabasesKeepTheirLinesUnparsed) {
+    std::string source = Put("d.txt", "WGS 84,0,0\n\nNAD27, -8,160\n");
+    char out[1100] = "";
+    ASSERT_EQ(Run(source, out, nullptr, 6), 0);
+    auto bytes = ReadFileBytes(out);
+    EXPECT_EQ(std::string(bytes.begin() + 60, bytes.begin() + 64), "NADg");
+    EXPECT_EQ(U16At(bytes, 76), 2);
+    EXPECT_EQ(std::string(bytes.begin() + 96, bytes.end()), std::string("WGS 84,0,0\0NAD27, -8,160\0", 25));
+}
+
+TEST_F(Import, KindFilesHoldOneLinePerRecordWithLfEnds) {
+    std::string source = Put("t.txt", "1,2,3,143005 24122004,A,i,d\r\n4,5,,,B,,\r\n");
+    char out[1100] = "";
+    ASSERT_EQ(Run(source, out, nullptr, 1, -1, -1, nullptr, true), 0);
+    EXPECT_EQ(std::string(out), folder.file("t.rlt"));
+    EXPECT_EQ(ReadFileText(out),
+              "1.0000000,2.0000000,3,143005 24122004,A,i,d\n4.0000000,5.0000000,,,B,,\n");
+}
+
+TEST_F(Import, ColumnMapArgumentOverridesTheDefinition) {
+    std::string source = Put("m.txt", "Camp;45.5;-122.5\n");
+    Put("m.cal", "Delimited=;\nFieldCount=3\n");
+    const int16_t map[7] = {1, 2, -1, -1, 0, -1, -1};
+    char out[1100] = "";
+    ASSERT_EQ(Run(source, out, nullptr, -1, -1, -1, map), 0);
+    EXPECT_EQ(Names(out), (std::vector<std::string>{"Camp"}));
+}
+
+struct FailureCase {
+    const char* name;
+    bool createSource;
+    std::string content;
+    int16_t kind;
+    bool toKindFile;
+    const char* printed;
+};
+
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
+
+class ImportFailure : public Import, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(ImportFailure, ReturnsMinusOneAndCreatesNothing) {
+    const FailureCase& c = GetParam();
+    std::string source = c.createSource ? Put("f.txt", c.content) : folder.file("f.txt");
+    char out[1100] = "";
+    EXPECT_EQ(Run(source, out, nullptr, c.kind, -1, -1, nullptr, c.toKindFile), -1);
+    EXPECT_EQ(output, c.printed);
+    EXPECT_STREQ(out, "");
+    EXPECT_FALSE(FileExists(folder.file("f.pdb")));
+    EXPECT_FALSE(FileExists(folder.file("f.rlp")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ImportFailure,
+    ::testing::Values(FailureCase{"MissingSource", false, "", -1, false, "error opening\n"},
+                      FailureCase{"EmptySource", true, "", -1, false, "No Cal File\n"},
+                      FailureCase{"LogKindCannotBeWritten", true, "1,2\n", 3, false, "No Cal File\n"},
+                      FailureCase{"KindFileOfOtherKind", true, "1,2\n", 4, true, "No Cal File\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
