@@ -6,6 +6,7 @@
 #include "convert/time_text.h"
 #include "frame/check_error.h"
 #include "frame/conversion_state.h"
+#include "frame/paths.h"
 #include "text/record_bytes.h"
 
 namespace {
@@ -158,9 +159,7 @@ uint32_t ClosePointDatabase() {
 }
 
 void DatabaseNameFromPath(const char* path, char (&name)[kMaxDatabaseName + 1]) {
-    const char* backslash = std::strrchr(path, '\\');
-    const char* slash = std::strrchr(path, '/');
-    const char* separator = backslash > slash ? backslash : slash;
+    const char* separator = LastSeparator(path);
     const char* start = path;
     if (separator != nullptr) {
         start = separator + 1;
