@@ -23,10 +23,14 @@ const char* SkipColumn(const char* p, int separator) {
 
 }  // namespace
 
-size_t CopyColumnAt(const char* start, char* output, size_t maxChars, int separator) {
+namespace {
+
+// Copies the column starting at start; *stop receives where copying ended.
+size_t CopyColumn(const char* start, char* output, size_t maxChars, int separator, const char** stop) {
     size_t copied = 0;
     bool quoted = false;
-    for (const char* p = start; *p != '\0' && copied < maxChars; ++p) {
+    const char* p = start;
+    for (; *p != '\0' && copied < maxChars; ++p) {
         if (*p == '"') {
             quoted = !quoted;
         } else if (!quoted && IsSeparator(*p, separator)) {
@@ -36,7 +40,15 @@ size_t CopyColumnAt(const char* start, char* output, size_t maxChars, int separa
         }
     }
     output[copied] = '\0';
+    *stop = p;
     return copied;
+}
+
+}  // namespace
+
+size_t CopyColumnAt(const char* start, char* output, size_t maxChars, int separator) {
+    const char* stop;
+    return CopyColumn(start, output, maxChars, separator, &stop);
 }
 
 size_t ColumnTextLength(const char* start, int separator) {
@@ -88,19 +100,9 @@ const char* GetColumn(const char* line, char* output, int column, size_t maxChar
         p = SkipColumn(p, separator);
         if (p == nullptr) return line;
     }
-    size_t copied = 0;
-    bool quoted = false;
-    for (; *p != '\0' && copied < maxChars; ++p) {
-        if (*p == '"') {
-            quoted = !quoted;
-        } else if (!quoted && IsSeparator(*p, separator)) {
-            break;
-        } else {
-            output[copied++] = *p;
-        }
-    }
-    output[copied] = '\0';
-    return p;
+    const char* stop;
+    CopyColumn(p, output, maxChars, separator, &stop);
+    return stop;
 }
 
 const char* GetRecordColumn(const char* line, char* output, int column, size_t maxChars) {

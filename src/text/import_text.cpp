@@ -42,6 +42,15 @@ OutputTarget DeriveOutput(const char* base) {
     return target;
 }
 
+// The header holds 16 bits of the count: more records cannot make a
+// readable database, so they are refused before anything is created.
+bool CreateOutputDatabase(const OutputTarget& out, uint32_t count) {
+    if (count > kMaxDatabaseRecords) return false;
+    if (CreatePointDatabaseFile(out.folder.c_str(), out.name, count, 0, nullptr, 0) == 0) return true;
+    ClosePointDatabase();
+    return false;
+}
+
 bool HasPlaceholder(const ConversionState& state) {
     return state.RecordVersion == 2 && (state.DBKind == kKindTrack || state.DBKind == kKindRoute);
 }
@@ -59,13 +68,7 @@ int32_t ImportLinesToDatabase(const std::vector<char>& text, const OutputTarget&
         ClearKeepDesc(*work);
         if (ParsePointLine(line, work.get(), state.Source) == 0) ++count;
     });
-    // The header holds 16 bits of the count: more records cannot make a
-    // readable database.
-    if (count > kMaxDatabaseRecords) return -1;
-    if (CreatePointDatabaseFile(out.folder.c_str(), out.name, count, 0, nullptr, 0) != 0) {
-        ClosePointDatabase();
-        return -1;
-    }
+    if (!CreateOutputDatabase(out, count)) return -1;
 
     int32_t result = 0;
     try {
@@ -94,11 +97,7 @@ int32_t ImportRawLines(const std::vector<char>& text, const OutputTarget& out) {
     ConversionState& state = State();
     uint32_t count = 0;
     SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char*) { ++count; });
-    if (count > kMaxDatabaseRecords) return -1;
-    if (CreatePointDatabaseFile(out.folder.c_str(), out.name, count, 0, nullptr, 0) != 0) {
-        ClosePointDatabase();
-        return -1;
-    }
+    if (!CreateOutputDatabase(out, count)) return -1;
     int32_t result = 0;
     try {
         int32_t index = 0;
