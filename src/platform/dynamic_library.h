@@ -1,0 +1,36 @@
+// Owner of a loaded shared library: freed when it goes out of scope.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/win_types.h"
+
+class DynamicLibrary {
+public:
+    DynamicLibrary() = default;
+    ~DynamicLibrary() { Close(); }
+    DynamicLibrary(const DynamicLibrary&) = delete;
+    DynamicLibrary& operator=(const DynamicLibrary&) = delete;
+
+    // Loads the library; 0, or the platform's error value (on POSIX
+    // ERROR_MOD_NOT_FOUND, as dlopen gives no number). Closes any library
+    // held before. On Windows, wide chooses LoadLibraryExW over the A call.
+    DWORD Open(const char* path, bool wide = true);
+    // The address of an exported entry point, or null.
+    void* Symbol(const char* name) const;
+    void Close();
+    bool IsOpen() const { return handle_ != nullptr; }
+
+    // The text of the last load failure (POSIX: dlerror), for diagnostics.
+    const std::string& LastErrorText() const { return error_; }
+
+private:
+    void* handle_ = nullptr;
+    std::string error_;
+};
+
+// The folder of the module holding this code (the shared library when the
+// code is linked into one, else the program), without a final separator;
+// the empty text when it cannot be found.
+std::string ThisModuleFolder();

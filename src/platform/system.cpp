@@ -1,0 +1,66 @@
+#include "platform/system.h"
+
+#include <cstdlib>
+
+#if defined(_WIN32)
+
+bool PlatformHasWideCalls() {
+    // GetVersionExA with the 148-byte record; platform id 2 is NT.
+    OSVERSIONINFOA version;
+    ZeroMemory(&version, sizeof(version));
+    version.dwOSVersionInfoSize = sizeof(version);
+    static_assert(sizeof(OSVERSIONINFOA) == 148, "version record size");
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#endif
+    if (!GetVersionExA(&version)) return true;
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+    return version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+DWORD PlatformWaitForEvent(HANDLE event, DWORD milliseconds) { return WaitForSingleObject(event, milliseconds); }
+
+void PlatformDebugOutput(const WCHAR* text) { OutputDebugStringW(text); }
+
+void PlatformFreeRemoteBuffer(void* buffer) {
+    if (buffer != nullptr) LocalFree(buffer);
+}
+
+#else  // POSIX
+
+#include <poll.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
+
+bool PlatformHasWideCalls() { return true; }
+
+DWORD PlatformWaitForEvent(HANDLE event, DWORD milliseconds) {
+    const intptr_t fd = reinterpret_cast<intptr_t>(event);
+    if (fd < 0 || fd > 0x7FFFFFFF) return WAIT_FAILED;
+    struct pollfd wait;
+    wait.fd = static_cast<int>(fd);
+    wait.events = POLLIN;
+    wait.revents = 0;
+    const int timeout = milliseconds > 0x7FFFFFFFu ? -1 : static_cast<int>(milliseconds);
+    for (;;) {
+        const int result = ::poll(&wait, 1, timeout);
+        if (result < 0 && errno == EINTR) continue;
+        if (result < 0 || (wait.revents & POLLNVAL) != 0) return WAIT_FAILED;
+        return result == 0 ? WAIT_TIMEOUT : WAIT_OBJECT_0;
+    }
+}
+
+void PlatformDebugOutput(const WCHAR* text) {
+    std::string bytes;
+    for (const WCHAR* p = text; p != nullptr && *p != 0; ++p) bytes.push_back(static_cast<char>(*p & 0xFF));
+    std::fputs(bytes.c_str(), stderr);
+}
+
+void PlatformFreeRemoteBuffer(void* buffer) { std::free(buffer); }
+
+#endif
