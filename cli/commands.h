@@ -1,0 +1,20 @@
+// The subcommands of `vezuved`. Each adds itself to the application with
+// its options, help and example, and runs from its callback; failures are
+// thrown as Failure.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+namespace vezuved_cli {
+
+void AddInfoCommand(CLI::App& app);
+void AddShowCommand(CLI::App& app);
+void AddImportCommand(CLI::App& app);
+void AddExportCommand(CLI::App& app);
+void AddConvertCommand(CLI::App& app);
+void AddFormatsCommand(CLI::App& app);
+
+// "vezuved X.Y.Z", the creator named in GPX files.
+const char* ToolName();
+
+}  // namespace vezuved_cli

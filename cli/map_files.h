@@ -1,0 +1,14 @@
+// GPX and GeoJSON texts for `show` and `convert`, with a warning on
+// standard error for the points they must leave out.
+#pragma once
+
+#include <string>
+
+#include "points.h"
+
+namespace vezuved_cli {
+
+std::string RenderGpx(const PointSet& set);
+std::string RenderGeoJson(const PointSet& set);
+
+}  // namespace vezuved_cli

@@ -1,0 +1,49 @@
+// The tool's view of a set of points: the record's texts in UTF-8 and the
+// numbers read from them, kept apart from the library's record layout so
+// the output writers can be tested on their own.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vezuved_cli {
+
+// The database kinds the tool names (the library's kind codes).
+constexpr int32_t kKindPoints = 0;
+constexpr int32_t kKindTrack = 1;
+constexpr int32_t kKindRoute = 2;
+
+struct Point {
+    std::string name;
+    std::string icon;
+    std::optional<std::string> description;
+    std::string latitudeText;
+    std::string longitudeText;
+    std::string elevationText;  // feet
+    std::string timeText;       // "HHMMSS DDMMYYYY"
+    std::optional<double> latitude;
+    std::optional<double> longitude;
+    std::optional<double> elevationFeet;
+    std::string isoTime;  // empty when the point has no valid time
+};
+
+struct PointSet {
+    std::string title;  // names the route or track in GPX and GeoJSON
+    int32_t kind = kKindPoints;
+    std::vector<Point> points;
+};
+
+// A point from the record's 8-bit texts; description null when it has none.
+Point MakePoint(const char* name, const char* latitude, const char* longitude,
+                const char* elevation, const char* time, const char* icon,
+                const char* description);
+
+// A position GPX and GeoJSON can carry: latitude -90..90, longitude -180..180.
+bool HasValidPosition(const Point& point);
+
+// Longitude in [-180, 180), the range GPX allows (180 and -180 are one meridian).
+double NormalizedLongitude(double longitude);
+
+}  // namespace vezuved_cli

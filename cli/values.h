@@ -1,0 +1,32 @@
+// Reading the point record's texts as numbers and writing numbers back as
+// text, independent of the host's locale.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vezuved_cli {
+
+// The whole text (spaces around it allowed) as a decimal number.
+std::optional<double> ParseNumber(std::string_view text);
+
+// A coordinate as the record holds it: decimal degrees ("-122.4194000"),
+// or, for points read from Garmin text, a hemisphere letter with degrees
+// and decimal minutes ("N45 30.123") or degrees, minutes and seconds.
+std::optional<double> ParseCoordinate(std::string_view text);
+
+// "HHMMSS DDMMYYYY" (seconds optionally followed by a fraction) as ISO 8601
+// UTC, "YYYY-MM-DDTHH:MM:SSZ"; empty when the text is empty or no valid
+// date and time.
+std::string IsoTimeFromRecord(std::string_view text);
+
+// Fixed-point text with the given number of decimals, always with '.'.
+std::string FormatFixed(double value, int decimals);
+
+// Shortest text that reads back as the same double, always with '.'.
+std::string FormatShortest(double value);
+
+constexpr double kMetresPerFoot = 0.3048;
+
+}  // namespace vezuved_cli
