@@ -227,14 +227,16 @@ void AddPull(CLI::App& device) {
     });
 }
 
-void AddInspect(CLI::App& device) {
+void AddInspect(CLI::App& parent) {
     auto root = std::make_shared<std::string>();
+    auto device = std::make_shared<std::string>();
     CLI::App* command =
-        device.add_subcommand("inspect", "List an emulated handheld's files, databases and records");
-    command->add_option("root", *root, "The emulated handheld's folder (default: $VEZUVED_DEVICE)");
+        parent.add_subcommand("inspect", "List an emulated handheld's files, databases and records");
+    command->add_option("root", *root, "The emulated handheld's folder (default: --device, else $VEZUVED_DEVICE)");
+    command->add_option("--device", *device, "The emulated handheld's folder, as for the other device commands");
     command->footer("Example:\n  vezuved device inspect emulated-handheld");
-    command->callback([root] {
-        std::string folder = *root;
+    command->callback([root, device] {
+        std::string folder = !root->empty() ? *root : *device;
         if (folder.empty()) {
             const char* fromEnvironment = std::getenv("VEZUVED_DEVICE");
             if (fromEnvironment == nullptr) FailUsage("device inspect: name the emulated handheld's folder");

@@ -233,6 +233,42 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBWriteCSV(const char* sourcePath, const char
                                               const int16_t* fieldMap, void* records,
                                               int32_t count);
 
+/* ---------------------------------------------------------------------------
+ * The Windows CE handheld. Each call connects through the remote API,
+ * mounts the database volume "RoverlogDBV.cdb" in the device folder (NULL:
+ * "\My Documents\Roverlog"), works and disconnects. options: the
+ * VEZUVED_OPT_* bits. Results: 0, a VEZUVED_DEV_* code, -1, a negative
+ * remote API result, or a positive platform error value. Progress and
+ * ask-before-replace questions go through the registered callbacks.
+ * ------------------------------------------------------------------------- */
+
+/* Prints a report comparing the device's point, route and track databases
+ * with the files of pcFolder (NULL: the current directory) and writes the
+ * pairs to pcFolder's "RLDBSync.inf". 0; -1 without a PC folder; or the
+ * negative result of starting the connection. */
+VEZUVED_API int32_t VEZUVED_CALL RLDBCEEnum(const char* pcFolder, const char* deviceFolder,
+                                            uint32_t options, int32_t unused);
+
+/* Copies a file, a folder or a search pattern (NULL: the current directory)
+ * to the device: ".pdb" and text files become device databases, ".rlm",
+ * ".rli" and ".prc" files are copied as they are. kind (0 points, 1 track,
+ * 2 route, 8 maps, 9 icons, 10 resources) forces the kind; source,
+ * eleFormat and fieldMap steer the conversion when not negative/NULL. */
+VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyToDevice(const char* pcPath, const char* deviceFolder,
+                                                    uint32_t options, const char* formatPath,
+                                                    int16_t kind, int16_t source,
+                                                    int16_t eleFormat, const int16_t* fieldMap);
+
+/* Copies databases of one kind (any other kind: points, routes and tracks)
+ * named by filter (NULL or "*.*": all) as record-line text files into
+ * pcFolder (NULL: the current directory); for maps, icons and resources
+ * filter is a device search pattern. The last four arguments are unused. */
+VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyFromDevice(const char* deviceFolder, const char* filter,
+                                                      const char* pcFolder, uint32_t options,
+                                                      const char* formatPath, int16_t kind,
+                                                      int32_t unused1, int32_t unused2,
+                                                      int32_t unused3, int32_t unused4);
+
 #ifdef __cplusplus
 }
 #endif

@@ -283,7 +283,8 @@ int WideCompareNoCase(const WCHAR* a, const WCHAR* b) {
     }
 }
 
-bool IsHostPathSeparator(WCHAR c) { return c == '\\' || c == kHostPathSeparator; }
+// Windows takes '/' in paths as well, so a host may use either there too.
+bool IsHostPathSeparator(WCHAR c) { return c == '\\' || c == '/'; }
 
 const WCHAR* FindLastPathSeparator(const WCHAR* path) {
     const WCHAR* last = nullptr;

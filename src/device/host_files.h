@@ -75,7 +75,7 @@ WCHAR* JoinPath(WCHAR* dst, const WCHAR* a, const WCHAR* b);
 WCHAR* JoinDevicePath(WCHAR* dst, const WCHAR* a, const WCHAR* b);
 extern const WCHAR kHostPathSeparator;
 
-// Small UTF-16 text helpers. Separators: '\' always, '/' too on POSIX.
+// Small UTF-16 text helpers. Separators: '\' and '/', on every platform.
 size_t WideLength(const WCHAR* text);
 WCHAR* WideCopy(WCHAR* dst, const WCHAR* src);
 // Compares ignoring the case of ASCII letters, as the device's name lookup.

@@ -19,7 +19,13 @@ public:
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
     const std::string& Path() const { return path_; }
+    // With the separator the library joins PC paths with, so expected
+    // texts match its output.
+#if defined(_WIN32)
+    std::string Join(const std::string& name) const { return path_ + "\\" + name; }
+#else
     std::string Join(const std::string& name) const { return path_ + "/" + name; }
+#endif
     WideString Wide(const std::string& name = std::string()) const {
         return WidenedText((name.empty() ? path_ : Join(name)).c_str());
     }

@@ -14,6 +14,10 @@
 using devtest::TempFolder;
 using devtest::W;
 
+#if defined(_WIN32)
+#define timegm _mkgmtime
+#endif
+
 namespace {
 
 FILETIME UtcFileTime(int year, int month, int day, int hour, int minute, int second, uint32_t ticks = 0) {
@@ -108,7 +112,8 @@ TEST(TextConversion, BytesFrom0x80To0xFFRoundTrip) {
 TEST(Paths, JoinPath) {
     WCHAR out[64];
     EXPECT_EQ(W("folder"), WideString(JoinPath(out, W("folder").c_str(), nullptr)));
-    EXPECT_EQ(W("folder/name.rlp"), WideString(JoinPath(out, W("folder").c_str(), W("name.rlp").c_str())));
+    EXPECT_EQ(W("folder") + kHostPathSeparator + W("name.rlp"),
+              WideString(JoinPath(out, W("folder").c_str(), W("name.rlp").c_str())));
     EXPECT_EQ(W("\\My Documents\\RoverlogDBV.cdb"),
               WideString(JoinDevicePath(out, W("\\My Documents").c_str(), W("RoverlogDBV.cdb").c_str())));
     EXPECT_EQ(W("a\\b"), WideString(JoinDevicePath(out, W("a").c_str(), W("b").c_str())));
@@ -131,6 +136,11 @@ TEST(Dates, FileDateText) {
         {"UTC0", UtcFileTime(2010, 1, 2, 0, 0, 0), "   Jan/02/2010 00:00"},
     };
     for (const Case& c : cases) {
+#if defined(_WIN32)
+        // Windows takes the zone from its settings, not from TZ: only the
+        // UTC rows apply (the Windows test run starts Wine with TZ=UTC).
+        if (std::string(c.zone) != "UTC0") continue;
+#endif
         TimeZone zone(c.zone);
         WCHAR text[kFileDateTextSize];
         EXPECT_EQ(0, FileDateText(&c.time, text));

@@ -1,0 +1,14 @@
+// Copies from the handheld: point, route and track databases become text
+// files of record lines in a PC folder; maps, icons and resources are
+// copied byte for byte.
+#pragma once
+
+#include <cstdint>
+
+#include "device/device_database.h"
+
+int32_t CopyFromDevice(const WCHAR* deviceFolder, const WCHAR* filter, const WCHAR* pcFolder, uint32_t options);
+int32_t CopyKindFromDevice(const DeviceTarget& target, DWORD type, DWORD routeFlag, const WCHAR* filter,
+                           const WCHAR* pcFolder, uint32_t options);
+int32_t CopyPlainFileFromDevice(const DeviceTarget& target, const WCHAR* pcFolder, const WCHAR* name,
+                                uint32_t options, bool move);

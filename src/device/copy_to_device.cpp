@@ -1,0 +1,325 @@
+#include "device/copy_to_device.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "device/device_text.h"
+#include "device/sync_list.h"
+#include "device/transfer_rules.h"
+#include "formats/format_catalogue.h"
+#include "frame/conversion_state.h"
+#include "platform/host_file.h"
+#include "pointdb/point_database_writer.h"
+#include "text/export_text.h"
+#include "text/import_text.h"
+
+std::optional<std::string> g_deviceFormatPath;
+
+namespace {
+
+constexpr size_t kChunkSize = 1024;
+constexpr size_t kFormatExtensionMax = 10;
+constexpr int32_t kWorkFolderAttempts = 999;
+
+unsigned long Hex32(int64_t value) { return static_cast<unsigned long>(static_cast<uint32_t>(value)); }
+
+WideString InFolder(const WideString& folder, const WideString& name) {
+    return folder.empty() ? name : JoinPcPath(folder, name);
+}
+
+bool IsDeviceKindExtension(const WideString& ext) {
+    for (const char* kind : {".rlp", ".rlt", ".rlr", ".rlm", ".rli", ".prc"})
+        if (EqualsNoCase(ext, kind)) return true;
+    return false;
+}
+
+bool Succeeded(int32_t result) { return result == 0 || result == devReplaced; }
+
+// A folder of the copy's own beside the source, where the converted text
+// is written: the converter never writes over a user's file of the same
+// name, and the folder being copied gains no new files. Removed, with the
+// converted file, when the copy is done.
+class WorkFolder {
+public:
+    ~WorkFolder() {
+        if (!path_.empty()) {
+            if (!output_.empty()) HostDeleteFile(output_.c_str());
+            PlatformRemoveDirectory(path_.c_str());
+        }
+    }
+    bool Create(const WideString& besideFolder) {
+        for (int32_t n = 1; n <= kWorkFolderAttempts; ++n) {
+            const WideString candidate =
+                InFolder(besideFolder, WideFrom(("~vezuved-convert-" + std::to_string(n)).c_str()));
+            if (HostCreateDirectory(candidate.c_str())) {
+                path_ = candidate;
+                return true;
+            }
+        }
+        return false;
+    }
+    const WideString& Path() const { return path_; }
+    // The one file the converter wrote here, or empty.
+    const WideString& FindOutput() {
+        HostFindData found;
+        HostSearch search(HostFindFirstFile(JoinPcPath(path_, WideFrom("*.*")).c_str(), &found));
+        if (search.IsValid()) {
+            do {
+                if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+                    output_ = JoinPcPath(path_, found.cFileName);
+                    break;
+                }
+            } while (HostFindNextFile(search.Get(), &found));
+        }
+        return output_;
+    }
+
+private:
+    WideString path_;
+    WideString output_;
+};
+
+// ".pdb" through the export, other text through the import, into the work folder.
+int32_t ConvertToRecordText(const WideString& path, const WideString& ext, WorkFolder& work) {
+    const std::string source = Narrow(path);
+    const WideString dot = WideFrom(".");
+    if (EqualsNoCase(ext, ".pdb")) {
+        std::vector<char> output(kMaxPathLength + 2, '\0');
+        const std::string folder = Narrow(work.Path()) + static_cast<char>(kHostPathSeparator);
+        if (folder.size() > kMaxPathLength) return -1;
+        std::memcpy(output.data(), folder.c_str(), folder.size() + 1);
+        return ExportText(source.c_str(), output.data(), nullptr, -1, -1, -1, nullptr);
+    }
+    std::string formatPath;
+    int32_t kind = kKindUnknown;
+    if (g_deviceFormatPath.has_value()) {
+        formatPath = *g_deviceFormatPath;
+    } else {
+        const std::string wanted = Narrow(ext.substr(1)).substr(0, kFormatExtensionMax);
+        char found[kFormatSearchPathSize] = "";
+        kind = FindFormatForExtension(kKindUnknown, wanted.c_str(), found);
+        formatPath = found;
+    }
+    // The output is named after the source: "<work>/<base>." keeps every
+    // dot of the base name.
+    const std::string target = Narrow(InFolder(work.Path(), BaseNameOf(path) + dot));
+    std::vector<char> output(target.begin(), target.end());
+    output.resize(output.size() + kMaxPathLength + 2, '\0');
+    return ImportText(source.c_str(), output.data(), formatPath.c_str(), static_cast<int16_t>(kind), -1, -1,
+                      nullptr, true);
+}
+
+}  // namespace
+
+WideString MapCompanionName(const WideString& mapPath) {
+    const WideString folder = FolderPart(mapPath);
+    WideString name = BaseNameOf(mapPath);
+    const size_t underscore = name.rfind(static_cast<WCHAR>('_'));
+    if (underscore == WideString::npos) return WideString();
+    name[underscore] = '.';
+    return InFolder(folder, name);
+}
+
+int32_t GetDeviceFileTime(const WCHAR* devicePath, FILETIME* written) {
+    CE_FIND_DATA found;
+    std::memset(&found, 0, sizeof found);
+    HANDLE search = g_remoteApi.CeFindFirstFile(devicePath, &found);
+    if (search == INVALID_HANDLE_VALUE || search == nullptr) return -1;
+    if (written != nullptr) *written = found.ftLastWriteTime;
+    g_remoteApi.CeFindClose(search);
+    return 0;
+}
+
+int32_t CopyPlainFileToDevice(const DeviceTarget& target, const WCHAR* path, uint32_t options, bool move) {
+    const WideString devicePath = JoinDevPath(target.folder, LastComponent(path));
+    FILETIME deviceTime{};
+    const bool exists = GetDeviceFileTime(devicePath.c_str(), &deviceTime) == 0;
+
+    HostFile source(HostCreateFile(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!source) {
+        std::printf("Unable to open source/host file: %s\n", Narrow(path).c_str());
+        return devErrOpenSource;
+    }
+    DWORD high = 0;
+    const DWORD low = HostGetFileSize(source.Get(), &high);
+    const int32_t size = ProgressValue((static_cast<uint64_t>(high) << 32) | low);
+    FILETIME sourceTime{};
+    HostGetFileTime(source.Get(), nullptr, nullptr, &sourceTime);
+
+    if (exists) {
+        const int32_t status = CompareTimes(sourceTime, deviceTime);
+        if (SkipWithMessage(CopyRule::PlainToDevice, status, options, devicePath.c_str())) return status;
+        if (!g_remoteApi.CeDeleteFile(devicePath.c_str())) {
+            std::printf("Unable to overwrite remote file: %s, Err=%lx\n", Narrow(devicePath).c_str(), Hex32(-1));
+            return -1;
+        }
+    }
+
+    std::printf("Copying to Device: %s\n", Narrow(devicePath).c_str());
+    DeviceHandle device(g_remoteApi.CeCreateFile(devicePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!device.IsValid()) {
+        std::printf("Unable to create destination file: %s\n", Narrow(devicePath).c_str());
+        return -1;
+    }
+    CopyProgress progress(devicePath.c_str());
+    int32_t result = 0;
+    if (!progress.Start(size)) {
+        result = devCancelled;
+    } else {
+        char chunk[kChunkSize];
+        uint64_t copied = 0;
+        DWORD got = 0;
+        while (HostReadFile(source.Get(), chunk, sizeof chunk, &got) && got > 0) {
+            DWORD written = 0;
+            if (!g_remoteApi.CeWriteFile(device.Get(), chunk, got, &written, nullptr) || written != got) {
+                std::printf("Error !!! Writing hostfile: %s\n", Narrow(devicePath).c_str());
+                result = -1;
+                break;
+            }
+            copied += got;
+            if (!progress.Step(ProgressValue(copied), size)) {
+                result = devCancelled;
+                break;
+            }
+        }
+    }
+    progress.End(result, size, size);
+    source.Close();
+    if (result == 0) {
+        if (move) HostDeleteFile(path);
+        g_remoteApi.CeSetFileTime(device.Get(), &sourceTime, &sourceTime, &sourceTime);
+    }
+    device.Close();
+    return result == 0 && exists ? devReplaced : result;
+}
+
+int32_t DispatchToDevice(const DeviceTarget& target, const WCHAR* path, DWORD type, DWORD routeFlag,
+                         uint32_t options, bool move) {
+    switch (type) {
+        case kTypeResources:
+        case kTypeIcons: return CopyPlainFileToDevice(target, path, options, move);
+        case kTypeMaps: {
+            const int32_t result = CopyPlainFileToDevice(target, path, options, move);
+            const WideString companion = MapCompanionName(path);
+            if (!Succeeded(result) || companion.empty()) return result;
+            return CopyPlainFileToDevice(target, companion.c_str(), options, move);
+        }
+        default: {
+            DeviceDatabase db;
+            db.volume = target.volume;
+            db.type = type;
+            db.routeFlag = routeFlag;
+            return FileToDeviceDatabase(db, target, path, options, move);
+        }
+    }
+}
+
+int32_t CopyFileToDevice(const DeviceTarget& target, const WCHAR* path, uint32_t options, bool move) {
+    const WideString source(path);
+    const WideString ext = ExtensionOf(source);
+    if (ext.empty()) return devErrNoKind;
+
+    WorkFolder work;
+    WideString converted = source;
+    if (!IsDeviceKindExtension(ext)) {
+        int32_t result = -1;
+        if (work.Create(FolderPart(source))) {
+            try {
+                result = ConvertToRecordText(source, ext, work);
+            } catch (...) {
+                result = -1;
+            }
+            if (result == 0 && work.FindOutput().empty()) result = -1;
+        }
+        if (result != 0) {
+            std::printf("Unable to Convert PalmOS Database: %s, Err=%lx\n", Narrow(source).c_str(), Hex32(result));
+            return result;
+        }
+        converted = work.FindOutput();
+        CopyFileTimes(source.c_str(), converted.c_str());
+    }
+
+    DWORD type = 0;
+    DWORD routeFlag = 0;
+    if (!ClassifyExtension(ExtensionOf(converted).c_str(), &type, &routeFlag)) return devErrNoKind;
+    const int32_t result = DispatchToDevice(target, converted.c_str(), type, routeFlag, options, move);
+    // The work folder takes the converted file with it; the source goes
+    // only when it was moved and the copy succeeded.
+    if (converted != source && move && Succeeded(result)) HostDeleteFile(source.c_str());
+    return result;
+}
+
+int32_t CopyFolderToDevice(const DeviceTarget& target, const WCHAR* pattern, uint32_t options) {
+    const WideString folder = FolderPart(pattern);
+    std::vector<WideString> files;
+    {
+        HostFindData found;
+        HostSearch search(HostFindFirstFile(pattern, &found));
+        if (!search.IsValid()) return 0;
+        do {
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) files.push_back(found.cFileName);
+        } while (HostFindNextFile(search.Get(), &found));
+    }
+    const bool move = (options & optMove) != 0;
+    int32_t lastError = 0;
+    for (const WideString& name : files) {
+        const int32_t result = CopyFileToDevice(target, InFolder(folder, name).c_str(), options, move);
+        if (result == 0 || result == devReplaced) continue;
+        lastError = result;
+        if (result == devCancelled) break;
+    }
+    return lastError;
+}
+
+int32_t CopyPathToDevice(const WCHAR* pcPath, const WCHAR* deviceFolder, uint32_t options) {
+    const WideString path = pcPath != nullptr ? WideString(pcPath) : CurrentDirectory();
+    if (path.empty()) {
+        std::printf("No PC Folder Name specified\n");
+        return -1;
+    }
+    const int32_t loaded = LoadRemoteApi(nullptr);
+    if (loaded != 0) return loaded;
+    RemoteApiSession session;
+    const WideString device = deviceFolder != nullptr ? WideString(deviceFolder) : WideString(kDefaultDeviceFolder);
+
+    int32_t result;
+    {
+        MountedVolume volume = MountDeviceVolume(device.c_str(), true, options);
+        if (volume.Get() == nullptr) {
+            result = devErrNoVolume;
+        } else {
+            DeviceTarget target;
+            target.volume = volume.Get();
+            target.folder = device;
+            const WideString all = WideFrom("*.*");
+            if (path.find(static_cast<WCHAR>('*')) != WideString::npos) {
+                result = CopyFolderToDevice(target, path.c_str(), options);
+            } else if (EndsWithSeparator(path)) {
+                result = CopyFolderToDevice(target, (path + all).c_str(), options);
+            } else {
+                HostFindData found;
+                bool isFolder = false;
+                bool exists = false;
+                {
+                    HostSearch search(HostFindFirstFile(path.c_str(), &found));
+                    exists = search.IsValid();
+                    isFolder = exists && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+                }
+                if (!exists) {
+                    result = devErrNoSource;
+                } else if (isFolder) {
+                    result = CopyFolderToDevice(target, JoinPcPath(path, all).c_str(), options);
+                } else {
+                    result = CopyFileToDevice(target, path.c_str(), options, (options & optMove) != 0);
+                    if (result == devReplaced) result = 0;
+                }
+            }
+        }
+    }
+    StopRemoteApi();
+    FreeSyncList();
+    return result;
+}

@@ -1,0 +1,26 @@
+// Copies to the handheld: one PC file, or every file of a folder or search
+// pattern. Palm databases and other text formats are converted into
+// record-line text first; files already in a device kind go as they are.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "device/device_database.h"
+
+// The format definition the copy to the device converts text with; unset:
+// found by the file's extension. Set by both copy calls, never reset.
+extern std::optional<std::string> g_deviceFormatPath;
+
+int32_t CopyPathToDevice(const WCHAR* pcPath, const WCHAR* deviceFolder, uint32_t options);
+int32_t CopyFolderToDevice(const DeviceTarget& target, const WCHAR* pattern, uint32_t options);
+int32_t CopyFileToDevice(const DeviceTarget& target, const WCHAR* path, uint32_t options, bool move);
+int32_t DispatchToDevice(const DeviceTarget& target, const WCHAR* path, DWORD type, DWORD routeFlag,
+                         uint32_t options, bool move);
+int32_t CopyPlainFileToDevice(const DeviceTarget& target, const WCHAR* path, uint32_t options, bool move);
+int32_t GetDeviceFileTime(const WCHAR* devicePath, FILETIME* written);
+
+// The companion image of a map: the extension dropped and the last '_' of
+// the name made a '.' (Topo_jpg.rlm: Topo.jpg). Empty when the name has no '_'.
+WideString MapCompanionName(const WideString& mapName);

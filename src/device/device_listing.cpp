@@ -1,0 +1,111 @@
+#include "device/device_listing.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "device/device_text.h"
+#include "device/remote_api.h"
+#include "device/sync_list.h"
+#include "device/transfer_rules.h"
+
+std::string ListingDate(const FILETIME& time) {
+    WORD date = 0;
+    WORD clock = 0;
+    HostFileTimeToDosDateTime(&time, &date, &clock);
+    char text[64];
+    std::snprintf(text, sizeof text, "%s/%02ld/%04ld %02ld:%02ld", Narrow(MonthAbbreviation((date >> 5) & 0x0F)).c_str(),
+                  static_cast<long>(date & 0x1F), static_cast<long>(((date >> 9) & 0x7F) + 1980),
+                  static_cast<long>((clock >> 11) & 0x1F), static_cast<long>((clock >> 5) & 0x3F));
+    return text;
+}
+
+void ListKind(const DeviceTarget& target, DWORD type, DWORD routeFlag, const WCHAR* pcFolder) {
+    DeviceHandle search(g_remoteApi.CeFindFirstDatabaseEx(target.volume, type | routeFlag));
+    if (!search.IsValid()) return;
+    CEOID id = g_remoteApi.CeFindNextDatabaseEx(search.Get(), target.volume);
+    const char* heading = type == kTypeTrack ? (routeFlag == 1 ? "Routes" : "Tracks") : "Points";
+    std::printf("\n%s:\n", heading);
+    for (; id != 0; id = g_remoteApi.CeFindNextDatabaseEx(search.Get(), target.volume)) {
+        CEOIDINFO info;
+        std::memset(&info, 0, sizeof info);
+        info.wObjType = OBJTYPE_DATABASE;
+        if (!g_remoteApi.CeOidGetInfoEx(target.volume, id, &info)) {
+            std::printf("Error getting record info: Type: %lx Err: %ld\n", static_cast<unsigned long>(type | routeFlag),
+                        static_cast<long>(RemoteFailureError()));
+            return;
+        }
+        const CEDBASEINFO& db = info.infDatabase;
+        WCHAR name[kDeviceNameMax + 1];
+        std::memcpy(name, db.szDbaseName, sizeof name);
+        name[kDeviceNameMax] = 0;
+        const WideString path =
+            JoinPcPath(pcFolder, WideString(name) + WideFrom(KindExtension(type, routeFlag)));
+        HostFindData found;
+        bool onPc = false;
+        {
+            HostSearch pc(HostFindFirstFile(path.c_str(), &found));
+            onPc = pc.IsValid();
+        }
+        std::printf("%-22s", Narrow(name).c_str());
+        std::printf("   %3d", static_cast<int>(db.wNumRecords));
+        std::printf("   %s", ListingDate(db.ftLastModified).c_str());
+        if (onPc) {
+            std::printf(" %s", ListingDate(found.ftLastWriteTime).c_str());
+            const int32_t order = CompareFileTimes(&db.ftLastModified, &found.ftLastWriteTime);
+            std::fputs(order > 0 ? " Newer On Device" : (order < 0 ? " Newer On PC" : " Identical"), stdout);
+            AddSyncPair(name, path.c_str());
+        } else {
+            std::printf("               Only on Device");
+            AddSyncPair(name, nullptr);
+        }
+        std::printf("\n");
+    }
+}
+
+void ListPcFiles(const WCHAR* pcFolder) {
+    const WideString folder(pcFolder);
+    const WideString pattern = JoinPcPath(folder, WideFrom("*.*"));
+    HostFindData found;
+    HostSearch search(HostFindFirstFile(pattern.c_str(), &found));
+    if (!search.IsValid()) return;
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+        const WideString path = JoinPcPath(folder, found.cFileName);
+        const WideString ext = ExtensionOf(path);
+        if (ext.empty()) continue;
+        if (ClassifyExtension(ext.c_str(), nullptr, nullptr)) AddSyncPair(nullptr, path.c_str());
+    } while (HostFindNextFile(search.Get(), &found));
+}
+
+int32_t ListDevice(const WCHAR* pcFolder, const WCHAR* deviceFolder, uint32_t options) {
+    const WideString pc = pcFolder != nullptr ? WideString(pcFolder) : CurrentDirectory();
+    if (pc.empty()) {
+        std::printf("No PC Folder Name specified\n");
+        return -1;
+    }
+    const WideString device = deviceFolder != nullptr ? WideString(deviceFolder) : WideString(kDefaultDeviceFolder);
+    const int32_t loaded = LoadRemoteApi(nullptr);
+    if (loaded != 0) return loaded;
+    RemoteApiSession session;
+
+    std::printf("Name                  Records Dev Modified       PC Modified\n");
+    std::printf("-----------------------------------------------------------\n");
+    {
+        MountedVolume volume = MountDeviceVolume(device.c_str(), true, options);
+        if (volume.Get() != nullptr) {
+            DeviceTarget target;
+            target.volume = volume.Get();
+            target.folder = device;
+            ListKind(target, kTypePoints, 0, pc.c_str());
+            ListKind(target, kTypeTrack, 1, pc.c_str());
+            ListKind(target, kTypeTrack, 0, pc.c_str());
+        }
+    }
+    StopRemoteApi();
+    ListPcFiles(pc.c_str());
+    PrintPcOnlyFiles();
+    WriteSyncFile(pc.c_str());
+    FreeSyncList();
+    return 0;
+}

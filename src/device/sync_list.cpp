@@ -1,0 +1,84 @@
+#include "device/sync_list.h"
+
+#include <cstdio>
+#include <string>
+
+#include "device/device_text.h"
+
+namespace {
+
+std::vector<SyncEntry> g_syncList;
+
+constexpr size_t kGrowth = 32;
+
+bool Matches(const WideString& stored, const WCHAR* wanted) {
+    return WideCompareNoCase(stored.c_str(), wanted) == 0;
+}
+
+}  // namespace
+
+const std::vector<SyncEntry>& SyncList() { return g_syncList; }
+
+void AddSyncPair(const WCHAR* name, const WCHAR* path) {
+    if (name != nullptr) {
+        for (SyncEntry& entry : g_syncList) {
+            if (Matches(entry.name, name)) {
+                if (path != nullptr) entry.path = path;
+                return;
+            }
+        }
+    }
+    if (path != nullptr) {
+        for (SyncEntry& entry : g_syncList) {
+            if (Matches(entry.path, path)) {
+                if (name != nullptr) entry.name = name;
+                return;
+            }
+        }
+    }
+    try {
+        if (g_syncList.capacity() <= g_syncList.size()) g_syncList.reserve(g_syncList.size() + kGrowth);
+        SyncEntry entry;
+        if (name != nullptr) entry.name = name;
+        if (path != nullptr) entry.path = path;
+        g_syncList.push_back(std::move(entry));
+    } catch (...) {
+        FreeSyncList();  // out of memory: the list is emptied and the pair dropped
+    }
+}
+
+void PrintPcOnlyFiles() {
+    std::printf("\nFiles Only on PC\n");
+    std::printf("====================================\n");
+    bool any = false;
+    for (const SyncEntry& entry : g_syncList) {
+        if (entry.path.empty() || !entry.name.empty()) continue;
+        std::printf("%s\n", Narrow(entry.path).c_str());
+        any = true;
+    }
+    if (!any) std::printf("none\n");
+}
+
+void WriteSyncFile(const WCHAR* folder) {
+    WideString where = folder != nullptr ? WideString(folder) : WideString();
+    if (where.find(static_cast<WCHAR>('*')) != WideString::npos && FindLastPathSeparator(where.c_str()) != nullptr)
+        where = FolderPart(where);
+    const WideString path = JoinPcPath(where, WideFrom("RLDBSync.inf"));
+    HostFile file(HostCreateFile(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        std::printf("Error !!! Writing sync file\n");
+        return;
+    }
+    for (const SyncEntry& entry : g_syncList) {
+        const std::string line = Narrow(entry.path) + '\t' + Narrow(entry.name) + "\r\n";
+        DWORD written = 0;
+        if (!HostWriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written) ||
+            written != line.size()) {
+            std::printf("Error !!! Writing sync file\n");
+            return;
+        }
+    }
+}
+
+void FreeSyncList() { std::vector<SyncEntry>().swap(g_syncList); }

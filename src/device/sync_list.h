@@ -1,0 +1,26 @@
+// The pairs a device listing finds (device database name, PC path), the
+// "Files Only on PC" section of its report and the sync file
+// "RLDBSync.inf" the host application reads back.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "device/host_files.h"
+
+// Either text may be empty. Texts are kept whole, whatever their length.
+struct SyncEntry {
+    WideString name;
+    WideString path;
+};
+
+// Process-wide; emptied by FreeSyncList at the end of every device operation.
+const std::vector<SyncEntry>& SyncList();
+
+// Completes the entry of the same device name or PC path (both compared
+// ignoring case), or appends a new one. Null means not given.
+void AddSyncPair(const WCHAR* name, const WCHAR* path);
+void PrintPcOnlyFiles();
+// folder may still end in the search pattern the listing used.
+void WriteSyncFile(const WCHAR* folder);
+void FreeSyncList();

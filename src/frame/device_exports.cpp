@@ -1,0 +1,84 @@
+// The device exports: thin entries that widen their paths, apply their
+// arguments and hand over to the device drivers. No exception leaves them.
+#include <cstring>
+
+#include "device/copy_from_device.h"
+#include "device/copy_to_device.h"
+#include "device/device_listing.h"
+#include "device/device_text.h"
+#include "frame/conversion_state.h"
+#include "text/import_text.h"
+#include "vezuved/vezuved.h"
+
+namespace {
+
+// A path handed in, widened; null stays null.
+struct WidePath {
+    explicit WidePath(const char* text) : given(text != nullptr), wide(WideFrom(text)) {}
+    const WCHAR* Get() const { return given ? wide.c_str() : nullptr; }
+    bool given;
+    WideString wide;
+};
+
+void SetDeviceFormatPath(const char* formatPath) {
+    if (formatPath != nullptr)
+        g_deviceFormatPath = std::string(formatPath);
+    else
+        g_deviceFormatPath.reset();
+}
+
+}  // namespace
+
+extern "C" {
+
+VEZUVED_API int32_t VEZUVED_CALL RLDBCEEnum(const char* pcFolder, const char* deviceFolder, uint32_t options,
+                                            int32_t /*unused*/) {
+    try {
+        const WidePath pc(pcFolder);
+        const WidePath device(deviceFolder);
+        return ListDevice(pc.Get(), device.Get(), options);
+    } catch (...) {
+        return -1;
+    }
+}
+
+VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyToDevice(const char* pcPath, const char* deviceFolder, uint32_t options,
+                                                    const char* formatPath, int16_t kind, int16_t source,
+                                                    int16_t eleFormat, const int16_t* fieldMap) {
+    try {
+        SetDeviceFormatPath(formatPath);
+        ConversionState& state = State();
+        ResetConversionState();
+        if (source >= 0) {
+            state.Source = static_cast<uint16_t>(source);
+            if (source == 2) state.Delimited = '\t';
+        }
+        ApplyFieldMap(fieldMap);
+        if (eleFormat >= 0) state.EleFormat = static_cast<uint16_t>(eleFormat);
+        g_forcedKind = kind;
+        if (kind >= 0) state.DBKind = kind;
+        const WidePath pc(pcPath);
+        const WidePath device(deviceFolder);
+        return CopyPathToDevice(pc.Get(), device.Get(), options);
+    } catch (...) {
+        return -1;
+    }
+}
+
+VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyFromDevice(const char* deviceFolder, const char* filter,
+                                                      const char* pcFolder, uint32_t options, const char* formatPath,
+                                                      int16_t kind, int32_t, int32_t, int32_t, int32_t) {
+    try {
+        ResetConversionState();
+        g_forcedKind = kind;
+        SetDeviceFormatPath(formatPath);
+        const WidePath device(deviceFolder);
+        const WidePath name(filter);
+        const WidePath pc(pcFolder);
+        return CopyFromDevice(device.Get(), name.Get(), pc.Get(), options);
+    } catch (...) {
+        return -1;
+    }
+}
+
+}  // extern "C"
