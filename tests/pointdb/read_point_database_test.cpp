@@ -16,9 +16,9 @@ protected:
         RLDBRelease(records, count > 0 ? count : 0);
         FreshState::TearDown();
     }
-    std::string Store(const DatabaseSpec& spec) {
+    std::string Store(const DatabaseImage& image) {
         std::string path = folder.file("db.pdb");
-        WriteFileBytes(path, BuildDatabase(spec));
+        WriteFileBytes(path, BuildDatabase(image));
         return path;
     }
     void Read(const std::string& path) {
@@ -36,10 +36,10 @@ std::string RouteBlock(uint8_t flag, size_t size = 478) {
 }
 
 TEST_F(ReadDatabase, PointsAreDecodedAndDeletedRecordsSkipped) {
-    DatabaseSpec spec;
-    spec.records = {TextRecord("45.5,-122.25,100,143005 24122004,Home,House,\"Gate, back\""),
-                    RecordSpec{"", true}, TextRecord("1*2*3**Camp*Flag*")};
-    Read(Store(spec));
+    DatabaseImage image;
+    image.records = {TextRecord("45.5,-122.25,100,143005 24122004,Home,House,\"Gate, back\""),
+                    RecordImage{"", true}, TextRecord("1*2*3**Camp*Flag*")};
+    Read(Store(image));
     ASSERT_EQ(count, 2);
     EXPECT_EQ(kind, 0);
     EXPECT_EQ(output, "");
@@ -51,10 +51,10 @@ TEST_F(ReadDatabase, PointsAreDecodedAndDeletedRecordsSkipped) {
 }
 
 TEST_F(ReadDatabase, RunningOutOfMemoryAnywhereFailsCleanlyOrReusesTheSlot) {
-    DatabaseSpec spec;
-    spec.records = {TextRecord("1,1,,,first,,"), TextRecord("2,2,,,second,,needs a buffer"),
+    DatabaseImage image;
+    image.records = {TextRecord("1,1,,,first,,"), TextRecord("2,2,,,second,,needs a buffer"),
                     TextRecord("3,3,,,third,,")};
-    std::string path = Store(spec);
+    std::string path = Store(image);
     bool sawRefusedRecord = false;
     for (long n = 1;; ++n) {
         FailAllocationAfter(n);
@@ -92,12 +92,12 @@ void PrintTo(const KindCase& c, std::ostream* os) { *os << c.name; }
 class KindAndLayout : public ReadDatabase, public ::testing::WithParamInterface<KindCase> {};
 
 TEST_P(KindAndLayout, HeaderDecidesKindAndPlaceholder) {
-    DatabaseSpec spec;
-    spec.type = GetParam().type;
-    spec.version = GetParam().version;
-    spec.appInfo = GetParam().appInfo;
-    for (int i = 0; i < 5; ++i) spec.records.push_back(TextRecord("1,2,,,p" + std::to_string(i) + ",,"));
-    Read(Store(spec));
+    DatabaseImage image;
+    image.type = GetParam().type;
+    image.version = GetParam().version;
+    image.appInfo = GetParam().appInfo;
+    for (int i = 0; i < 5; ++i) image.records.push_back(TextRecord("1,2,,,p" + std::to_string(i) + ",,"));
+    Read(Store(image));
     EXPECT_EQ(count, GetParam().expectedCount);
     EXPECT_EQ(kind, GetParam().expectedKind);
     if (count > 0) {
@@ -118,11 +118,11 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ReadDatabase, VersionAboveThreeIsRefused) {
-    DatabaseSpec spec;
-    spec.type = "UsTr";
-    spec.version = 4;
-    spec.records = {TextRecord("1,2,,,,,")};
-    Read(Store(spec));
+    DatabaseImage image;
+    image.type = "UsTr";
+    image.version = 4;
+    image.records = {TextRecord("1,2,,,,,")};
+    Read(Store(image));
     EXPECT_EQ(count, -1);
     EXPECT_EQ(output, "Invalid version #: 4");
     EXPECT_EQ(kind, 1);
@@ -130,7 +130,7 @@ TEST_F(ReadDatabase, VersionAboveThreeIsRefused) {
 }
 
 TEST_F(ReadDatabase, EmptyDatabaseGivesAnEmptyArray) {
-    Read(Store(DatabaseSpec{}));
+    Read(Store(DatabaseImage{}));
     EXPECT_EQ(count, 0);
     EXPECT_NE(records, nullptr);
 }
@@ -149,17 +149,17 @@ TEST_F(ReadDatabase, DamagedAndMissingFiles) {
 }
 
 TEST_F(ReadDatabase, RecordWithoutTerminatorReadsToItsEnd) {
-    DatabaseSpec spec;
-    spec.records = {RecordSpec{"1,2,,,unterminated", false}};
-    Read(Store(spec));
+    DatabaseImage image;
+    image.records = {RecordImage{"1,2,,,unterminated", false}};
+    Read(Store(image));
     ASSERT_EQ(count, 1);
     EXPECT_STREQ(At(0).name, "unterminated");
 }
 
 TEST_F(ReadDatabase, ReservedBytesAreZero) {
-    DatabaseSpec spec;
-    spec.records = {TextRecord("1,2,3,4,n,i,d")};
-    Read(Store(spec));
+    DatabaseImage image;
+    image.records = {TextRecord("1,2,3,4,n,i,d")};
+    Read(Store(image));
     ASSERT_EQ(count, 1);
     for (unsigned char b : At(0).reserved1) EXPECT_EQ(b, 0);
     for (unsigned char b : At(0).reserved2) EXPECT_EQ(b, 0);
@@ -177,12 +177,12 @@ TEST_F(ReadDatabase, FileInfoClassifiesByType) {
                               InfoCase{"Srvy", 0, 7, 7}, InfoCase{"RlLg", 0, 3, 4},
                               InfoCase{"NADg", 65535, -5, -5}}) {
         ResetConversionState();
-        DatabaseSpec spec;
-        spec.type = c.type;
-        spec.version = 2;
-        spec.appInfo = RouteBlock(1);
-        spec.records = {TextRecord("1,2,,,,,"), TextRecord("1,2,,,,,")};
-        std::string path = Store(spec);
+        DatabaseImage image;
+        image.type = c.type;
+        image.version = 2;
+        image.appInfo = RouteBlock(1);
+        image.records = {TextRecord("1,2,,,,,"), TextRecord("1,2,,,,,")};
+        std::string path = Store(image);
         int32_t outKind = -5, source = -5, version = -5, records = -5;
         EXPECT_EQ(RLGetPDBFileInfo(path.c_str(), &outKind, &source, &version, &records), c.result) << c.type;
         EXPECT_EQ(outKind, c.kind) << c.type;

@@ -10,21 +10,21 @@ void PutU16(std::string& out, size_t at, uint16_t v) {
 }
 }  // namespace
 
-std::string BuildDatabase(const DatabaseSpec& spec) {
-    const size_t n = spec.records.size();
+std::string BuildDatabase(const DatabaseImage& image) {
+    const size_t n = image.records.size();
     const size_t listEnd = 80 + 8 * n;
     std::string out(listEnd, '\0');
     out.replace(0, 4, "test");
-    PutU16(out, 34, spec.version);
-    out.replace(60, 4, spec.type);
+    PutU16(out, 34, image.version);
+    out.replace(60, 4, image.type);
     out.replace(64, 4, "ZiZu");
     PutU16(out, 76, static_cast<uint16_t>(n));
-    if (!spec.appInfo.empty()) {
+    if (!image.appInfo.empty()) {
         PutU32(out, 52, static_cast<uint32_t>(listEnd));
-        out += spec.appInfo;
+        out += image.appInfo;
     }
     for (size_t i = 0; i < n; ++i) {
-        const RecordSpec& r = spec.records[i];
+        const RecordImage& r = image.records[i];
         size_t entry = 78 + 8 * i;
         if (r.deleted) {
             out[entry + 4] = static_cast<char>(0x80);
@@ -37,7 +37,7 @@ std::string BuildDatabase(const DatabaseSpec& spec) {
     return out;
 }
 
-RecordSpec TextRecord(const std::string& line) {
+RecordImage TextRecord(const std::string& line) {
     std::string data = line;
     data.push_back('\0');
     if (data.size() % 2 != 0) data.push_back('\0');

@@ -6,22 +6,22 @@
 #include <string>
 #include <vector>
 
-struct RecordSpec {
+struct RecordImage {
     std::string data;  // the record's bytes; empty with deleted = true for a deleted entry
     bool deleted = false;
 };
 
-struct DatabaseSpec {
+struct DatabaseImage {
     std::string type = "PoLi";
     uint16_t version = 3;
     std::string appInfo;  // empty: none
-    std::vector<RecordSpec> records;
+    std::vector<RecordImage> records;
 };
 
-std::string BuildDatabase(const DatabaseSpec& spec);
+std::string BuildDatabase(const DatabaseImage& image);
 
 // A record holding a text line, its NUL and a zero trailer.
-RecordSpec TextRecord(const std::string& line);
+RecordImage TextRecord(const std::string& line);
 
 uint32_t U32At(const std::vector<uint8_t>& bytes, size_t at);
 uint16_t U16At(const std::vector<uint8_t>& bytes, size_t at);

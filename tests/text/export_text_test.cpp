@@ -15,7 +15,7 @@ protected:
         WriteFileBytes(path, text);
         return path;
     }
-    std::string Database(const std::string& name, const DatabaseSpec& spec) { return Put(name, BuildDatabase(spec)); }
+    std::string Database(const std::string& name, const DatabaseImage& image) { return Put(name, BuildDatabase(image)); }
     int32_t Run(const std::string& database, char* outputPath, const char* format, int16_t source = -1,
                 int16_t ele = -1, int16_t fieldCount = -1, const int16_t* map = nullptr) {
         testing::internal::CaptureStdout();
@@ -25,22 +25,22 @@ protected:
     }
 };
 
-DatabaseSpec Points() {
-    DatabaseSpec spec;
-    spec.records = {TextRecord("45.5,-122.5,100,143005 24122004,Home,House,note"), RecordSpec{"", true},
+DatabaseImage Points() {
+    DatabaseImage image;
+    image.records = {TextRecord("45.5,-122.5,100,143005 24122004,Home,House,note"), RecordImage{"", true},
                     TextRecord("1,2,,,\"Camp\",Flag,")};
-    return spec;
+    return image;
 }
 
-DatabaseSpec Route(uint16_t version) {
-    DatabaseSpec spec;
-    spec.type = "UsTr";
-    spec.version = version;
-    spec.appInfo = std::string(478, '\0');
-    spec.appInfo[275] = 1;
-    spec.records = {TextRecord("45.5,-122.5,100,143005 24122004,Start,House,a,b"),
+DatabaseImage Route(uint16_t version) {
+    DatabaseImage image;
+    image.type = "UsTr";
+    image.version = version;
+    image.appInfo = std::string(478, '\0');
+    image.appInfo[275] = 1;
+    image.records = {TextRecord("45.5,-122.5,100,143005 24122004,Start,House,a,b"),
                     TextRecord("46,-123,,,End,Flag:red,")};
-    return spec;
+    return image;
 }
 
 TEST_F(Export, CommaTextBesideTheDatabaseWithHeaderTemplate) {
@@ -94,9 +94,9 @@ TEST_F(Export, GarminTextOfARoute) {
 }
 
 TEST_F(Export, GarminTextOfAnOlderLayoutTrackSkipsThePlaceholder) {
-    DatabaseSpec spec = Route(1);
-    spec.appInfo[275] = 0;
-    std::string db = Database("track.pdb", spec);
+    DatabaseImage image = Route(1);
+    image.appInfo[275] = 0;
+    std::string db = Database("track.pdb", image);
     char out[1100] = "";
     ASSERT_EQ(Run(db, out, nullptr, 3), 0);
     EXPECT_EQ(ReadFileText(out),
@@ -117,7 +117,7 @@ TEST_F(Export, LaterCommaExportKeepsGarminDateStyle) {
 }
 
 TEST_F(Export, LogAndUnknownDatabases) {
-    DatabaseSpec log;
+    DatabaseImage log;
     log.type = "RlLg";
     log.records = {TextRecord("first, line*"), TextRecord("second")};
     std::string db = Database("log.pdb", log);
@@ -126,7 +126,7 @@ TEST_F(Export, LogAndUnknownDatabases) {
     EXPECT_EQ(std::string(out), folder.file("log.txt"));
     EXPECT_EQ(ReadFileText(out), "first, line*\r\nsecond\r\n");
 
-    DatabaseSpec other;
+    DatabaseImage other;
     other.type = "NADg";
     db = Database("datum.pdb", other);
     char none[1100] = "";
