@@ -4,13 +4,13 @@
 #include <cstring>
 
 #include "device/copy_to_device.h"
+#include "device/chunk_copy.h"
 #include "device/device_text.h"
 #include "device/sync_list.h"
 #include "device/transfer_rules.h"
 
 namespace {
 
-constexpr size_t kChunkSize = 1024;
 
 unsigned long Hex32(int64_t value) { return static_cast<unsigned long>(static_cast<uint32_t>(value)); }
 
@@ -36,11 +36,7 @@ int32_t CopyDatabasesFromDevice(const DeviceTarget& target, DWORD type, DWORD ro
     int32_t result = 0;
     for (; id != 0; id = g_remoteApi.CeFindNextDatabaseEx(search.Get(), target.volume)) {
         CEOIDINFO info;
-        std::memset(&info, 0, sizeof info);
-        info.wObjType = OBJTYPE_DATABASE;
-        if (!g_remoteApi.CeOidGetInfoEx(target.volume, id, &info)) {
-            std::printf("Error getting record info: Type: %lx Err: %ld\n", static_cast<unsigned long>(type | routeFlag),
-                        static_cast<long>(RemoteFailureError()));
+        if (!ReadDatabaseInfo(target.volume, id, type, routeFlag, info)) {
             return -1;
         }
         const CEDBASEINFO& dbInfo = info.infDatabase;
@@ -166,22 +162,14 @@ int32_t CopyPlainFileFromDevice(const DeviceTarget& target, const WCHAR* pcFolde
     if (!progress.Start(size)) {
         result = devCancelled;
     } else {
-        char chunk[kChunkSize];
-        uint64_t copied = 0;
-        DWORD got = 0;
-        while (g_remoteApi.CeReadFile(device.Get(), chunk, sizeof chunk, &got, nullptr) && got > 0) {
-            DWORD written = 0;
-            if (!HostWriteFile(file.Get(), chunk, got, &written) || written != got) {
-                std::printf("Error !!! Writing hostfile: %s\n", Narrow(pcPath).c_str());
-                result = -1;
-                break;
-            }
-            copied += got;
-            if (!progress.Step(ProgressValue(copied), size)) {
-                result = devCancelled;
-                break;
-            }
-        }
+        result = CopyChunks(
+            [&](char* buffer, DWORD count, DWORD* got) {
+                return g_remoteApi.CeReadFile(device.Get(), buffer, count, got, nullptr) != 0;
+            },
+            [&](const char* data, DWORD count, DWORD* written) {
+                return HostWriteFile(file.Get(), data, count, written) != 0;
+            },
+            progress, size, pcPath.c_str());
     }
     progress.End(result, size, size);
     device.Close();

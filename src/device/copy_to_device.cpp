@@ -5,6 +5,7 @@
 #include <new>
 #include <vector>
 
+#include "device/chunk_copy.h"
 #include "device/device_text.h"
 #include "device/sync_list.h"
 #include "device/transfer_rules.h"
@@ -19,7 +20,6 @@ std::optional<std::string> g_deviceFormatPath;
 
 namespace {
 
-constexpr size_t kChunkSize = 1024;
 constexpr size_t kFormatExtensionMax = 10;
 constexpr int32_t kWorkFolderAttempts = 999;
 
@@ -169,22 +169,14 @@ int32_t CopyPlainFileToDevice(const DeviceTarget& target, const WCHAR* path, uin
     if (!progress.Start(size)) {
         result = devCancelled;
     } else {
-        char chunk[kChunkSize];
-        uint64_t copied = 0;
-        DWORD got = 0;
-        while (HostReadFile(source.Get(), chunk, sizeof chunk, &got) && got > 0) {
-            DWORD written = 0;
-            if (!g_remoteApi.CeWriteFile(device.Get(), chunk, got, &written, nullptr) || written != got) {
-                std::printf("Error !!! Writing hostfile: %s\n", Narrow(devicePath).c_str());
-                result = -1;
-                break;
-            }
-            copied += got;
-            if (!progress.Step(ProgressValue(copied), size)) {
-                result = devCancelled;
-                break;
-            }
-        }
+        result = CopyChunks(
+            [&](char* buffer, DWORD count, DWORD* got) {
+                return HostReadFile(source.Get(), buffer, count, got) != 0;
+            },
+            [&](const char* data, DWORD count, DWORD* written) {
+                return g_remoteApi.CeWriteFile(device.Get(), data, count, written, nullptr) != 0;
+            },
+            progress, size, devicePath.c_str());
     }
     progress.End(result, size, size);
     source.Close();

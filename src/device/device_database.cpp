@@ -540,3 +540,12 @@ int32_t DeviceDatabaseToFile(DeviceDatabase& db, const DeviceTarget& target, con
     std::printf("\n");
     return result;
 }
+
+bool ReadDatabaseInfo(CEGUID* volume, CEOID oid, DWORD type, DWORD routeFlag, CEOIDINFO& info) {
+    std::memset(&info, 0, sizeof info);
+    info.wObjType = OBJTYPE_DATABASE;
+    if (g_remoteApi.CeOidGetInfoEx(volume, oid, &info)) return true;
+    std::printf("Error getting record info: Type: %lx Err: %ld\n", static_cast<unsigned long>(type | routeFlag),
+                static_cast<long>(RemoteFailureError()));
+    return false;
+}

@@ -130,6 +130,10 @@ const char* KindExtension(DWORD type, DWORD routeFlag);
 int32_t FindDeviceDatabase(CEGUID* volume, DWORD type, DWORD routeFlag, const WCHAR* name, CEOID* oid,
                            FILETIME* modified);
 
+// The information of a database an enumeration found. When it cannot be
+// read, prints the failure line naming the kind searched and returns false.
+bool ReadDatabaseInfo(CEGUID* volume, CEOID oid, DWORD type, DWORD routeFlag, CEOIDINFO& info);
+
 int32_t OpenDeviceDatabase(DeviceDatabase& db, DWORD flags);
 void CloseDeviceDatabase(DeviceDatabase& db);
 

@@ -28,11 +28,7 @@ void ListKind(const DeviceTarget& target, DWORD type, DWORD routeFlag, const WCH
     std::printf("\n%s:\n", heading);
     for (; id != 0; id = g_remoteApi.CeFindNextDatabaseEx(search.Get(), target.volume)) {
         CEOIDINFO info;
-        std::memset(&info, 0, sizeof info);
-        info.wObjType = OBJTYPE_DATABASE;
-        if (!g_remoteApi.CeOidGetInfoEx(target.volume, id, &info)) {
-            std::printf("Error getting record info: Type: %lx Err: %ld\n", static_cast<unsigned long>(type | routeFlag),
-                        static_cast<long>(RemoteFailureError()));
+        if (!ReadDatabaseInfo(target.volume, id, type, routeFlag, info)) {
             return;
         }
         const CEDBASEINFO& db = info.infDatabase;
