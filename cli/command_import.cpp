@@ -36,11 +36,7 @@ void AddImportCommand(CLI::App& app) {
     command->add_option("-o,--output", options->output,
                         "The database; default: beside the text file, with its name. The name is cut "
                         "to 31 characters and always ends in .pdb");
-    AddDefinitionOption(*command, options->shared);
-    AddKindOption(*command, options->shared);
-    AddLayoutOption(*command, options->shared);
-    AddUnitFlags(*command, options->shared);
-    AddColumnsOption(*command, options->shared);
+    AddTextReadingOptions(*command, options->shared);
     command->footer(
         "Example:\n  vezuved import examples/data/hike-track.csv -d examples/formats/track.cal -o hike.pdb");
     command->callback([options] {

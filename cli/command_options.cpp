@@ -63,4 +63,12 @@ void WriteFileOrFail(const std::string& path, const std::string& text) {
     if (!file || !file.flush()) FailConversion("cannot write '" + path + "': the file cannot be created or written");
 }
 
+void AddTextReadingOptions(CLI::App& command, SharedOptions& options) {
+    AddDefinitionOption(command, options);
+    AddKindOption(command, options);
+    AddLayoutOption(command, options);
+    AddUnitFlags(command, options);
+    AddColumnsOption(command, options);
+}
+
 }  // namespace vezuved_cli

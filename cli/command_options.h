@@ -26,6 +26,10 @@ void AddLayoutOption(CLI::App& command, SharedOptions& options);
 void AddUnitFlags(CLI::App& command, SharedOptions& options);
 void AddColumnsOption(CLI::App& command, SharedOptions& options);
 
+// Definition, kind, layout, units and columns: the options of every command
+// that reads text.
+void AddTextReadingOptions(CLI::App& command, SharedOptions& options);
+
 // The library's codes for what was given; a bad --columns is a usage error.
 TextOptions ToTextOptions(const SharedOptions& options);
 

@@ -28,11 +28,7 @@ void AddShowCommand(CLI::App& app) {
     command->add_option("--output", options->output, "table, csv, json, geojson or gpx")
         ->check(CLI::IsMember({"table", "csv", "json", "geojson", "gpx"}, CLI::ignore_case))
         ->capture_default_str();
-    AddDefinitionOption(*command, options->shared);
-    AddKindOption(*command, options->shared);
-    AddLayoutOption(*command, options->shared);
-    AddUnitFlags(*command, options->shared);
-    AddColumnsOption(*command, options->shared);
+    AddTextReadingOptions(*command, options->shared);
     command->footer(
         "Examples:\n  vezuved show hike.pdb\n"
         "  vezuved show examples/data/summits.csv -d examples/formats/name-first.cal --output json");

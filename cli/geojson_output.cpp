@@ -23,14 +23,19 @@ void WriteStringOrNull(JsonWriter& json, std::string_view key, const std::string
     }
 }
 
-void WritePointFeature(JsonWriter& json, const Point& point, size_t index) {
+// Opens a Feature and its geometry of the given type.
+void BeginFeatureGeometry(JsonWriter& json, const char* geometryType) {
     json.BeginObject();
     json.Key("type");
     json.String("Feature");
     json.Key("geometry");
     json.BeginObject();
     json.Key("type");
-    json.String("Point");
+    json.String(geometryType);
+}
+
+void WritePointFeature(JsonWriter& json, const Point& point, size_t index) {
+    BeginFeatureGeometry(json, "Point");
     json.Key("coordinates");
     WritePosition(json, point);
     json.EndObject();
@@ -67,13 +72,7 @@ std::string WriteGeoJson(const PointSet& set) {
     }
     // A LineString needs two positions at least.
     if ((set.kind == kKindRoute || set.kind == kKindTrack) && valid >= 2) {
-        json.BeginObject();
-        json.Key("type");
-        json.String("Feature");
-        json.Key("geometry");
-        json.BeginObject();
-        json.Key("type");
-        json.String("LineString");
+        BeginFeatureGeometry(json, "LineString");
         json.Key("coordinates");
         json.BeginArray();
         for (const Point& point : set.points) {
