@@ -14,9 +14,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Narrow(const std::u16string& text) {
+std::string Narrow(const WideText& text) {
     std::string bytes;
-    for (char16_t c : text) bytes.push_back(static_cast<char>(c & 0xFF));
+    for (WCHAR c : text) bytes.push_back(static_cast<char>(c & 0xFF));
     return bytes;
 }
 
@@ -26,7 +26,11 @@ std::string TimeText(uint64_t filetime) {
     const time_t t = static_cast<time_t>(seconds);
     struct tm parts;
     char text[64];
+#if defined(_WIN32)
+    if (gmtime_s(&parts, &t) != 0) return "?";
+#else
     if (gmtime_r(&t, &parts) == nullptr) return "?";
+#endif
     std::snprintf(text, sizeof(text), "%04d-%02d-%02d %02d:%02d:%02d.%07u UTC", parts.tm_year + 1900,
                   parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec,
                   static_cast<unsigned>(filetime % 10000000u));
@@ -38,7 +42,7 @@ std::string TypeText(DWORD type) {
                     static_cast<char>(type), 0};
     const bool printable = std::all_of(code, code + 4, [](char c) { return c >= 0x20 && c < 0x7F; });
     char text[32];
-    std::snprintf(text, sizeof(text), "0x%08X%s%s%s", type, printable ? " \"" : "", printable ? code : "",
+    std::snprintf(text, sizeof(text), "0x%08X%s%s%s", static_cast<unsigned>(type), printable ? " \"" : "", printable ? code : "",
                   printable ? "\"" : "");
     return text;
 }
@@ -74,17 +78,21 @@ uint64_t FileTimeOf(const fs::path& path) {
 }
 
 void PrintVolume(const Volume& volume, std::FILE* out) {
-    std::fprintf(out, "    volume: %zu database(s), next object id %u\n", volume.databases.size(), volume.nextOid);
+    std::fprintf(out, "    volume: %zu database(s), next object id %u\n", volume.databases.size(),
+                 static_cast<unsigned>(volume.nextOid));
     for (const Database& db : volume.databases) {
         std::fprintf(out, "    database \"%s\" oid %u type %s flags 0x%X records %zu modified %s\n",
-                     Narrow(db.name).c_str(), db.oid, TypeText(db.type).c_str(), db.flags, db.records.size(),
+                     Narrow(db.name).c_str(), static_cast<unsigned>(db.oid), TypeText(db.type).c_str(),
+                     static_cast<unsigned>(db.flags), db.records.size(),
                      TimeText(db.modified).c_str());
         for (const SORTORDERSPEC& sort : db.sorts)
-            std::fprintf(out, "      sort property 0x%08X flags 0x%X\n", sort.propid, sort.dwFlags);
+            std::fprintf(out, "      sort property 0x%08X flags 0x%X\n", static_cast<unsigned>(sort.propid),
+                         static_cast<unsigned>(sort.dwFlags));
         for (const Record& record : db.records) {
-            std::fprintf(out, "      record oid %u\n", record.oid);
+            std::fprintf(out, "      record oid %u\n", static_cast<unsigned>(record.oid));
             for (const Property& prop : record.properties)
-                std::fprintf(out, "        property %u (0x%08X): %s\n", PropIndexFromPropID(prop.id), prop.id,
+                std::fprintf(out, "        property %u (0x%08X): %s\n", static_cast<unsigned>(PropIndexFromPropID(prop.id)),
+                             static_cast<unsigned>(prop.id),
                              ValueText(prop).c_str());
         }
     }

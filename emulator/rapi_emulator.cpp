@@ -14,11 +14,14 @@
 //                         connection's first call of its own.
 //   VEZUVED_DEVICE_LOG    file to which one line per call is appended.
 //
-// Memory for CEDB_ALLOWREALLOC comes from realloc(); callers free it with
-// free() (the library's FreeRemoteBuffer).
+// Memory for CEDB_ALLOWREALLOC comes from realloc() (LocalAlloc on
+// Windows); callers free it with the library's FreeRemoteBuffer.
+#if !defined(_WIN32)
 #include <fcntl.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cstdarg>
@@ -35,7 +38,12 @@
 #include "platform/host_file.h"
 #include "volume_file.h"
 
+#if defined(_WIN32)
+#define EMU_EXPORT extern "C" __declspec(dllexport)
+#define strcasecmp _stricmp
+#else
 #define EMU_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
 
 // Every export is declared from the loader's own list first, so a definition
 // whose signature drifts from it does not compile.
@@ -52,6 +60,11 @@ using emu::Volume;
 
 constexpr DWORD kDefaultFaultError = ERROR_GEN_FAILURE;
 constexpr DWORD kVolumeGuidTag = 0x44455A56;  // "VZED"
+#if defined(_WIN32)
+constexpr const char* kHostSeparators = "\\/";
+#else
+constexpr const char* kHostSeparators = "/";
+#endif
 
 struct Fault {
     std::string entry;
@@ -104,7 +117,11 @@ struct Device {
     uintptr_t nextHandle = 0x1000;
     std::map<DWORD, MountedVolume> volumes;
     DWORD nextVolume = 1;
+#if defined(_WIN32)
+    HANDLE initEvent = nullptr;
+#else
     int eventPipe[2] = {-1, -1};
+#endif
     DWORD lastError = 0;
 };
 
@@ -112,12 +129,92 @@ std::mutex g_mutex;
 Device g_device;
 
 // ---------------------------------------------------------------------------
+// Host services the platform file layer does not offer
+
+// The event CeRapiInitEx hands out: a manual-reset event on Windows, the
+// read end of a pipe elsewhere (platform/system.h waits on either).
+bool OpenInitEvent(Device& d) {
+#if defined(_WIN32)
+    d.initEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    return d.initEvent != nullptr;
+#else
+    return ::pipe2(d.eventPipe, O_CLOEXEC) == 0;
+#endif
+}
+
+HANDLE InitEventHandle(const Device& d) {
+#if defined(_WIN32)
+    return d.initEvent;
+#else
+    return reinterpret_cast<HANDLE>(static_cast<intptr_t>(d.eventPipe[0]));
+#endif
+}
+
+bool SignalInitEvent(Device& d) {
+#if defined(_WIN32)
+    return SetEvent(d.initEvent) != FALSE;
+#else
+    const char up = 1;
+    return ::write(d.eventPipe[1], &up, 1) == 1;
+#endif
+}
+
+void CloseInitEvent(Device& d) {
+#if defined(_WIN32)
+    if (d.initEvent != nullptr) CloseHandle(d.initEvent);
+    d.initEvent = nullptr;
+#else
+    for (int& fd : d.eventPipe) {
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+    }
+#endif
+}
+
+enum class HostKind { None, File, Folder };
+
+HostKind KindOf(const std::string& path) {
+#if defined(_WIN32)
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return HostKind::None;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? HostKind::Folder : HostKind::File;
+#else
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return HostKind::None;
+    return S_ISDIR(st.st_mode) ? HostKind::Folder : HostKind::File;
+#endif
+}
+
+// The byte path of a host path, for the volume files' C streams. Windows
+// finds names without regard to case itself; the units' low bytes are the
+// bytes the device layer widened.
+std::string ResolvedHostPath(const WCHAR* path) {
+#if defined(_WIN32)
+    std::string bytes;
+    for (const WCHAR* p = path; *p != 0; ++p) bytes.push_back(static_cast<char>(*p & 0xFF));
+    return bytes;
+#else
+    return PlatformResolvePath(path);
+#endif
+}
+
+// A property buffer grown for the caller, who frees it with the library's
+// FreeRemoteBuffer: LocalFree on Windows, free() elsewhere.
+void* GrowCallerBuffer(void* block, size_t size) {
+#if defined(_WIN32)
+    return block == nullptr ? LocalAlloc(LMEM_FIXED, size) : LocalReAlloc(block, size, LMEM_MOVEABLE);
+#else
+    return std::realloc(block, size);
+#endif
+}
+
+// ---------------------------------------------------------------------------
 // Call log
 
-std::string Quote(const char16_t* text) {
+std::string Quote(const WCHAR* text) {
     if (text == nullptr) return "null";
     std::string out = "\"";
-    for (const char16_t* p = text; *p != 0; ++p) out.push_back(static_cast<char>(*p & 0xFF));
+    for (const WCHAR* p = text; *p != 0; ++p) out.push_back(static_cast<char>(*p & 0xFF));
     return out + "\"";
 }
 
@@ -127,8 +224,8 @@ std::string Hex(uint64_t value) {
     return buffer;
 }
 
-std::string Arg(const char16_t* text) { return Quote(text); }
-std::string Arg(char16_t* text) { return Quote(text); }
+std::string Arg(const WCHAR* text) { return Quote(text); }
+std::string Arg(WCHAR* text) { return Quote(text); }
 std::string Arg(DWORD value) { return std::to_string(value); }
 std::string Arg(WORD value) { return std::to_string(value); }
 std::string Arg(const void* pointer) {
@@ -231,6 +328,11 @@ R Call(const char* entry, R failure, const std::string& args, Body body) {
     }
     LogLine(std::string(entry) + "(" + args + ") -> " + Result(result) +
             (fault ? " [fault " : " [error ") + std::to_string(g_device.lastError) + "]");
+#if defined(_WIN32)
+    // The remote API on Windows also leaves a failure's error in the
+    // caller's thread, where the library reads it.
+    if (fault || result == failure) SetLastError(g_device.lastError);
+#endif
     return result;
 }
 
@@ -264,10 +366,7 @@ void CloseEverything() {
     for (auto& entry : g_device.objects) ReleaseObject(entry.second);
     g_device.objects.clear();
     g_device.volumes.clear();
-    for (int& fd : g_device.eventPipe) {
-        if (fd >= 0) ::close(fd);
-        fd = -1;
-    }
+    CloseInitEvent(g_device);
 }
 
 // ---------------------------------------------------------------------------
@@ -275,27 +374,27 @@ void CloseEverything() {
 
 // The PC path (UTF-16, for the platform layer) of a device path; false for
 // paths that would leave the device's root.
-bool HostPath(const char16_t* devicePath, std::u16string& host) {
+bool HostPath(const WCHAR* devicePath, WideText& host) {
     if (devicePath == nullptr || devicePath[0] == 0) {
         g_device.lastError = ERROR_PATH_NOT_FOUND;
         return false;
     }
-    std::u16string path(devicePath);
-    for (char16_t& c : path)
-        if (c == u'/') c = u'\\';
+    WideText path(devicePath);
+    for (WCHAR& c : path)
+        if (c == VZ_WIDE('/')) c = VZ_WIDE('\\');
     size_t pos = 0;
     while (pos <= path.size()) {
-        size_t end = path.find(u'\\', pos);
-        if (end == std::u16string::npos) end = path.size();
-        if (path.compare(pos, end - pos, u"..") == 0) {
+        size_t end = path.find(VZ_WIDE('\\'), pos);
+        if (end == WideText::npos) end = path.size();
+        if (path.compare(pos, end - pos, VZ_WIDE("..")) == 0) {
             g_device.lastError = ERROR_INVALID_NAME;
             return false;
         }
         pos = end + 1;
     }
     host.clear();
-    for (char c : g_device.root) host.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
-    if (path[0] != u'\\') host.push_back(u'\\');
+    for (char c : g_device.root) host.push_back(static_cast<WCHAR>(static_cast<unsigned char>(c)));
+    if (path[0] != VZ_WIDE('\\')) host.push_back(VZ_WIDE('\\'));
     host += path;
     return true;
 }
@@ -325,19 +424,19 @@ Database* FindDatabase(MountedVolume& volume, CEOID oid) {
     return nullptr;
 }
 
-char16_t Fold(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A') : c; }
+WCHAR Fold(WCHAR c) { return (c >= VZ_WIDE('a') && c <= VZ_WIDE('z')) ? static_cast<WCHAR>(c - VZ_WIDE('a') + VZ_WIDE('A')) : c; }
 
-int CompareText(const std::u16string& a, const std::u16string& b, bool ignoreCase) {
+int CompareText(const WideText& a, const WideText& b, bool ignoreCase) {
     const size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {
-        const char16_t x = ignoreCase ? Fold(a[i]) : a[i];
-        const char16_t y = ignoreCase ? Fold(b[i]) : b[i];
+        const WCHAR x = ignoreCase ? Fold(a[i]) : a[i];
+        const WCHAR y = ignoreCase ? Fold(b[i]) : b[i];
         if (x != y) return x < y ? -1 : 1;
     }
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-bool NameTaken(const MountedVolume& volume, const std::u16string& name, CEOID except) {
+bool NameTaken(const MountedVolume& volume, const WideText& name, CEOID except) {
     for (const Database& db : volume.data.databases)
         if (db.oid != except && CompareText(db.name, name, true) == 0) return true;
     return false;
@@ -462,14 +561,14 @@ bool TakeProperty(const CEPROPVAL& in, Property& out) {
     }
 }
 
-void CopyName(WCHAR* dst, size_t capacity, const std::u16string& name) {
+void CopyName(WCHAR* dst, size_t capacity, const WideText& name) {
     const size_t n = std::min(name.size(), capacity - 1);
     std::copy(name.begin(), name.begin() + static_cast<std::ptrdiff_t>(n), dst);
     dst[n] = 0;
 }
 
 bool IsDotName(const WCHAR* name) {
-    return (name[0] == u'.' && name[1] == 0) || (name[0] == u'.' && name[1] == u'.' && name[2] == 0);
+    return (name[0] == VZ_WIDE('.') && name[1] == 0) || (name[0] == VZ_WIDE('.') && name[1] == VZ_WIDE('.') && name[2] == 0);
 }
 
 void ToCeFindData(const HostFindData& host, CE_FIND_DATA* out) {
@@ -488,8 +587,8 @@ void ToCeFindData(const HostFindData& host, CE_FIND_DATA* out) {
 
 // Temporary volume files being written are not part of the device.
 bool IsTemporaryName(const WCHAR* name) {
-    const size_t n = std::char_traits<char16_t>::length(name);
-    return n >= 5 && std::char_traits<char16_t>::compare(name + n - 5, u".~new", 5) == 0;
+    const size_t n = std::char_traits<WCHAR>::length(name);
+    return n >= 5 && std::char_traits<WCHAR>::compare(name + n - 5, VZ_WIDE(".~new"), 5) == 0;
 }
 
 bool NextVisible(HANDLE host, HostFindData& found) {
@@ -520,26 +619,22 @@ EMU_EXPORT HRESULT CeRapiInitEx(RAPIINIT* init) {
 
     HRESULT result = 0;
     DWORD faultError = 0;
-    struct stat st;
     if (FaultFires("CeRapiInitEx", faultError)) {
         d.lastError = faultError;
         result = E_FAIL;
     } else if (init == nullptr || init->cbSize < 12) {
         d.lastError = ERROR_INVALID_PARAMETER;
         result = E_FAIL;
-    } else if (d.root.empty() || ::stat(d.root.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    } else if (d.root.empty() || KindOf(d.root) != HostKind::Folder) {
         d.lastError = ERROR_NOT_READY;
         result = E_FAIL;
-    } else if (::pipe2(d.eventPipe, O_CLOEXEC) != 0) {
+    } else if (!OpenInitEvent(d)) {
         d.lastError = ERROR_NOT_ENOUGH_MEMORY;
         result = E_FAIL;
     } else {
-        init->heRapiInit = reinterpret_cast<HANDLE>(static_cast<intptr_t>(d.eventPipe[0]));
+        init->heRapiInit = InitEventHandle(d);
         init->hrRapiInit = state == "fail" ? E_FAIL : 0;
-        if (state != "timeout") {
-            const char up = 1;
-            if (::write(d.eventPipe[1], &up, 1) != 1) init->hrRapiInit = E_FAIL;
-        }
+        if (state != "timeout" && !SignalInitEvent(d)) init->hrRapiInit = E_FAIL;
         d.connected = state.empty();
         d.lastError = 0;
     }
@@ -595,7 +690,7 @@ EMU_EXPORT HANDLE CeCreateFile(LPCWSTR path, DWORD access, DWORD share, LPSECURI
                         Args(path, access, share, static_cast<const void*>(security), disposition, attributes,
                              static_cast<const void*>(templateFile)),
                         [&]() -> HANDLE {
-                            std::u16string host;
+                            WideText host;
                             if (!HostPath(path, host)) return INVALID_HANDLE_VALUE;
                             HANDLE file = PlatformCreateFile(host.c_str(), access, share, disposition, attributes);
                             g_device.lastError = PlatformGetLastError();
@@ -680,9 +775,9 @@ EMU_EXPORT BOOL CeCloseHandle(HANDLE handle) {
 
 EMU_EXPORT BOOL CeDeleteFile(LPCWSTR path) {
     return Call<BOOL>("CeDeleteFile", FALSE, Args(path), [&]() -> BOOL {
-        std::u16string host;
+        WideText host;
         if (!HostPath(path, host)) return FALSE;
-        const std::string resolved = PlatformResolvePath(host.c_str());
+        const std::string resolved = ResolvedHostPath(host.c_str());
         for (const auto& entry : g_device.volumes)
             if (SameHostFile(entry.second.hostPath, resolved)) {
                 g_device.lastError = ERROR_SHARING_VIOLATION;
@@ -700,7 +795,7 @@ EMU_EXPORT BOOL CeCreateDirectory(LPCWSTR path, LPSECURITY_ATTRIBUTES security)
 #else
 {
     return Call<BOOL>("CeCreateDirectory", FALSE, Args(path, static_cast<const void*>(security)), [&]() -> BOOL {
-        std::u16string host;
+        WideText host;
         if (!HostPath(path, host)) return FALSE;
         const BOOL ok = PlatformCreateDirectory(host.c_str());
         if (!ok) g_device.lastError = PlatformGetLastError();
@@ -712,7 +807,7 @@ EMU_EXPORT BOOL CeCreateDirectory(LPCWSTR path, LPSECURITY_ATTRIBUTES security)
 EMU_EXPORT HANDLE CeFindFirstFile(LPCWSTR pattern, LPCE_FIND_DATA found) {
     return Call<HANDLE>("CeFindFirstFile", INVALID_HANDLE_VALUE, Args(pattern, static_cast<const void*>(found)),
                         [&]() -> HANDLE {
-                            std::u16string host;
+                            WideText host;
                             if (!HostPath(pattern, host)) return INVALID_HANDLE_VALUE;
                             if (found == nullptr) {
                                 g_device.lastError = ERROR_INVALID_PARAMETER;
@@ -765,22 +860,22 @@ EMU_EXPORT BOOL CeFindClose(HANDLE search) {
 
 EMU_EXPORT BOOL CeMountDBVol(PCEGUID guid, LPWSTR path, DWORD flags) {
     return Call<BOOL>("CeMountDBVol", FALSE, Args(static_cast<const void*>(guid), path, flags), [&]() -> BOOL {
-        std::u16string host;
+        WideText host;
         if (guid == nullptr) {
             g_device.lastError = ERROR_INVALID_PARAMETER;
             return FALSE;
         }
         if (!HostPath(path, host)) return FALSE;
-        const std::string resolved = PlatformResolvePath(host.c_str());
+        const std::string resolved = ResolvedHostPath(host.c_str());
         for (auto& entry : g_device.volumes)
             if (SameHostFile(entry.second.hostPath, resolved)) {
                 ++entry.second.mounts;
                 *guid = entry.second.guid;
                 return TRUE;
             }
-        struct stat st;
-        const bool exists = ::stat(resolved.c_str(), &st) == 0;
-        if (exists && S_ISDIR(st.st_mode)) {
+        const HostKind kind = KindOf(resolved);
+        const bool exists = kind != HostKind::None;
+        if (kind == HostKind::Folder) {
             g_device.lastError = ERROR_ACCESS_DENIED;
             return FALSE;
         }
@@ -790,9 +885,9 @@ EMU_EXPORT BOOL CeMountDBVol(PCEGUID guid, LPWSTR path, DWORD flags) {
             case OPEN_EXISTING:
             case TRUNCATE_EXISTING:
                 if (!exists) {
-                    const size_t slash = resolved.find_last_of('/');
+                    const size_t slash = resolved.find_last_of(kHostSeparators);
                     const std::string folder = slash == std::string::npos ? "." : resolved.substr(0, slash);
-                    g_device.lastError = ::stat(folder.c_str(), &st) == 0 ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+                    g_device.lastError = KindOf(folder) != HostKind::None ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
                     return FALSE;
                 }
                 fresh = flags == TRUNCATE_EXISTING;
@@ -896,7 +991,7 @@ EMU_EXPORT CEOID CeCreateDatabaseEx(PCEGUID guid, CEDBASEINFO* info) {
             g_device.lastError = ERROR_INVALID_PARAMETER;
             return 0;
         }
-        const size_t length = std::find(info->szDbaseName, info->szDbaseName + CEDB_MAXDBASENAMELEN, u'\0') -
+        const size_t length = std::find(info->szDbaseName, info->szDbaseName + CEDB_MAXDBASENAMELEN, VZ_WIDE('\0')) -
                               info->szDbaseName;
         if (length == 0 || length >= CEDB_MAXDBASENAMELEN) {
             g_device.lastError = ERROR_INVALID_PARAMETER;
@@ -946,9 +1041,9 @@ BOOL SetDatabaseInfo(const char* entry, PCEGUID guid, CEOID oid, CEDBASEINFO* in
             g_device.lastError = ERROR_INVALID_PARAMETER;
             return FALSE;
         }
-        std::u16string name;
+        WideText name;
         if ((info->dwFlags & CEDB_VALIDNAME) != 0) {
-            const size_t length = std::find(info->szDbaseName, info->szDbaseName + CEDB_MAXDBASENAMELEN, u'\0') -
+            const size_t length = std::find(info->szDbaseName, info->szDbaseName + CEDB_MAXDBASENAMELEN, VZ_WIDE('\0')) -
                                   info->szDbaseName;
             if (length == 0 || length >= CEDB_MAXDBASENAMELEN) {
                 g_device.lastError = ERROR_INVALID_PARAMETER;
@@ -1187,7 +1282,7 @@ CEOID ReadRecordProps(const char* entry, HANDLE handle, DWORD flags, LPWORD coun
                     g_device.lastError = ERROR_INSUFFICIENT_BUFFER;
                     return 0;
                 }
-                void* grown = std::realloc(*buffer, needed);
+                void* grown = GrowCallerBuffer(*buffer, needed);
                 if (grown == nullptr) {
                     g_device.lastError = ERROR_NOT_ENOUGH_MEMORY;
                     return 0;

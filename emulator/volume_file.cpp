@@ -1,11 +1,16 @@
 #include "volume_file.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <type_traits>
 
 namespace emu {
 namespace {
@@ -43,9 +48,9 @@ public:
         U32(static_cast<uint32_t>(v));
         U32(static_cast<uint32_t>(v >> 32));
     }
-    void Text(const std::u16string& text) {
+    void Text(const WideText& text) {
         U32(static_cast<uint32_t>(text.size()));
-        for (char16_t c : text) U16(c);
+        for (WCHAR c : text) U16(c);
     }
     std::vector<uint8_t> bytes;
 };
@@ -65,6 +70,14 @@ public:
         v = lo | (static_cast<uint32_t>(hi) << 16);
         return true;
     }
+    // DWORD and the object ids are `unsigned long` on Windows, 32 bits too.
+    template <typename T, typename = std::enable_if_t<!std::is_same<T, uint32_t>::value && sizeof(T) == 4>>
+    bool U32(T& v) {
+        uint32_t value;
+        if (!U32(value)) return false;
+        v = value;
+        return true;
+    }
     bool U64(uint64_t& v) {
         uint32_t lo, hi;
         if (!U32(lo) || !U32(hi)) return false;
@@ -73,14 +86,14 @@ public:
     }
     // A count of items of at least itemSize bytes each that can still fit.
     bool Count(uint32_t& n, size_t itemSize) { return U32(n) && static_cast<uint64_t>(n) * itemSize <= size_ - pos_; }
-    bool Text(std::u16string& text) {
+    bool Text(WideText& text) {
         uint32_t n;
         if (!Count(n, 2)) return false;
         text.resize(n);
         for (uint32_t i = 0; i < n; ++i) {
             uint16_t c = 0;
             U16(c);
-            text[i] = static_cast<char16_t>(c);
+            text[i] = static_cast<WCHAR>(c);
         }
         return true;
     }
@@ -266,6 +279,33 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
     return ok;
 }
 
+#if defined(_WIN32)
+
+DWORD SaveVolumeFile(const std::string& path, const Volume& volume) {
+    const std::vector<uint8_t> bytes = EncodeVolume(volume);
+    const std::string temporary = path + ".~new";
+    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND
+               : error == ERROR_DISK_FULL                                      ? ERROR_DISK_FULL
+                                                                               : ERROR_ACCESS_DENIED;
+    }
+    DWORD written = 0;
+    const BOOL complete = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                          written == bytes.size();
+    CloseHandle(file);
+    // rename() will not replace an existing file here; MoveFileEx does, in
+    // one step, as rename does on POSIX.
+    if (!complete || !MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        DeleteFileA(temporary.c_str());
+        return ERROR_DISK_FULL;
+    }
+    return ERROR_SUCCESS;
+}
+
+#else
+
 DWORD SaveVolumeFile(const std::string& path, const Volume& volume) {
     const std::vector<uint8_t> bytes = EncodeVolume(volume);
     const std::string temporary = path + ".~new";
@@ -289,5 +329,7 @@ DWORD SaveVolumeFile(const std::string& path, const Volume& volume) {
     }
     return ERROR_SUCCESS;
 }
+
+#endif
 
 }  // namespace emu

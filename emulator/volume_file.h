@@ -24,13 +24,16 @@
 
 #include "device/ce_types.h"
 
+// Device text: UTF-16 units in the platform's WCHAR (char16_t on POSIX).
+using WideText = std::basic_string<WCHAR>;
+
 namespace emu {
 
 struct Property {
     CEPROPID id = 0;
     WORD flags = 0;
     uint64_t number = 0;  // integers, BOOL, the bits of R8, FILETIME
-    std::u16string text;  // CEVT_LPWSTR
+    WideText text;  // CEVT_LPWSTR
     std::vector<uint8_t> blob;  // CEVT_BLOB
 };
 
@@ -43,7 +46,7 @@ struct Database {
     CEOID oid = 0;
     DWORD type = 0;
     DWORD flags = 0;
-    std::u16string name;
+    WideText name;
     uint64_t modified = 0;  // FILETIME value
     std::vector<SORTORDERSPEC> sorts;
     std::vector<Record> records;  // in the order they were created

@@ -1,10 +1,12 @@
 // The PC's file services with the Windows calling pattern: UTF-16 paths,
 // handles, FILETIMEs and a per-thread last-error value in Windows numbering.
 // On Windows these are the wide calls themselves (plus the 8-bit ones for
-// systems without them); on POSIX one implementation behaves as the wide
-// calls do: '\' and '/' both separate, names are found without regard to
-// case, UTF-16 paths become bytes by keeping each unit's low byte and names
-// found come back widened byte by byte, so a name's bytes round-trip.
+// systems without them), except that a search matches names with
+// platform/wildcard.h itself, whatever the OS's own matching does. On POSIX
+// one implementation behaves as the wide calls do: '\' and '/' both
+// separate, names are found without regard to case, UTF-16 paths become
+// bytes by keeping each unit's low byte and names found come back widened
+// byte by byte, so a name's bytes round-trip.
 #pragma once
 
 #include <cstdint>

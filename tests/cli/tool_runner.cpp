@@ -1,6 +1,8 @@
 #include "tool_runner.h"
 
+#if !defined(_WIN32)
 #include <sys/wait.h>
+#endif
 
 #include <cstdlib>
 #include <filesystem>
@@ -28,7 +30,11 @@ std::string ToolPath() {
 
 int RunShell(const std::string& command) {
     const int status = std::system(command.c_str());
+#if defined(_WIN32)
+    return status;  // the exit code itself
+#else
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
 }
 
 ToolResult RunTool(const std::vector<std::string>& arguments) {
