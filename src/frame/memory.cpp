@@ -5,6 +5,7 @@
 namespace {
 long g_failAt = 0;    // 0: never fail
 long g_counted = 0;   // allocations since the hook was last set
+bool g_countNew = false;
 
 bool ShouldFail() {
     ++g_counted;
@@ -36,3 +37,7 @@ long FailAllocationAfter(long nth) {
     g_counted = 0;
     return counted;
 }
+
+void CountOperatorNew(bool on) { g_countNew = on; }
+
+bool OperatorNewShouldFail() { return g_countNew && ShouldFail(); }

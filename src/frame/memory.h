@@ -15,3 +15,10 @@ void MemFree(void* block);
 // switches failures off. Returns how many allocations were made since the
 // last call, so a test can loop until a call succeeds.
 long FailAllocationAfter(long nth);
+
+// Test hook: while on, a test program's replacement operator new asks
+// OperatorNewShouldFail before each allocation, so the library's own
+// strings and vectors share the count above and run out too. Off by
+// default: gtest's own allocations are never counted.
+void CountOperatorNew(bool on);
+bool OperatorNewShouldFail();

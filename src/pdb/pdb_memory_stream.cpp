@@ -1,4 +1,5 @@
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #include "frame/memory.h"
@@ -47,6 +48,29 @@ bool PdbMemoryFile::Assign(const void* data, size_t count) {
     if (count != 0) std::memcpy(bytes_, data, count);
     size_ = count;
     position_ = 0;
+    return true;
+}
+
+bool PdbMemoryFile::ReadFrom(std::FILE* file) {
+    if (file == nullptr || std::fseek(file, 0, SEEK_END) != 0) return false;
+    long end = std::ftell(file);
+    if (end < 0 || static_cast<uint64_t>(end) > kMaxBytes || std::fseek(file, 0, SEEK_SET) != 0) return false;
+    const size_t count = static_cast<size_t>(end);
+    if (count > capacity_) {
+        // Free first: the old contents are not kept, so they need not
+        // live beside the new ones. Taken outside the counted heap
+        // (MemFree is free): running out here only makes the caller read
+        // the file in place, nothing a host could see.
+        Clear();
+        void* block = std::malloc(count == 0 ? 1 : count);
+        if (block == nullptr) return false;
+        bytes_ = static_cast<uint8_t*>(block);
+        capacity_ = count;
+    }
+    size_ = 0;
+    position_ = 0;
+    if (count != 0 && std::fread(bytes_, 1, count, file) != count) return false;
+    size_ = count;
     return true;
 }
 

@@ -43,6 +43,10 @@ public:
     // Replaces the contents with a copy of count bytes; position 0.
     // False when memory runs out (the old contents then stay).
     bool Assign(const void* data, size_t count);
+    // Replaces the contents with the whole of an open file, read from its
+    // start with one call; position 0. False when the file cannot be sized
+    // or read or memory runs out (the file can then be read in place).
+    bool ReadFrom(std::FILE* file);
     // Empties the file and frees its memory.
     void Clear();
     // Writes every byte at the file's current position in one call and

@@ -19,6 +19,7 @@ constexpr uint32_t kUnknownType = 65535;
 // Owns what a read has open, so every way out closes and releases it.
 struct OpenDatabase {
     FileHandle file;
+    PdbMemoryFile memory;  // the whole file, when it could be loaded
     PdbStream stream{};
     PdbHandle* handle = nullptr;
     ~OpenDatabase() {
@@ -90,7 +91,9 @@ int32_t DoReadPointDatabase(const char* path, void** records, int32_t* kind) {
     PointRecord* array = nullptr;
     int32_t count = 0;
     try {
-        db.stream = PdbFileStream(db.file.get());
+        // One read of the whole file instead of a seek and a read per
+        // record; without memory for it the file is read in place.
+        db.stream = db.memory.ReadFrom(db.file.get()) ? *db.memory.Stream() : PdbFileStream(db.file.get());
         CheckError(PdbOpen(&db.stream, &db.handle));
         PdbInfo info{};
         uint32_t code = PdbGetInfo(db.handle, &info);

@@ -8,6 +8,7 @@
 #include "frame/file_handle.h"
 #include "frame/memory.h"
 #include "frame/paths.h"
+#include "record/point_record.h"
 #include "record/record_format.h"
 #include "record/record_parse.h"
 #include "text/import_text.h"
@@ -61,10 +62,20 @@ int32_t ReadDelimitedText(const char* sourcePath, const char* formatPath, int16_
     }
     if (array != nullptr) {
         int64_t slot = first;
-        SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char* line) {
-            // A refused line leaves its slot to the next line.
-            if (ParsePointLine(line, &array[slot], state.Source) == 0) ++slot;
-        });
+        try {
+            SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char* line) {
+                // A refused line leaves its slot to the next line.
+                if (ParsePointLine(line, &array[slot], state.Source) == 0) ++slot;
+            });
+        } catch (...) {
+            // Running out of memory between lines: the host gets nothing,
+            // so nothing decoded so far may stay behind (the slot under way
+            // included).
+            const int64_t used = slot < count ? slot + 1 : count;
+            for (int64_t i = 0; i < used; ++i) DescFree(array[i]);
+            MemFree(array);
+            throw;
+        }
     }
     *records = array;
     return static_cast<int32_t>(count);

@@ -25,6 +25,7 @@ constexpr size_t kTokenReach = 29;
 struct ExportContext {
     const char* databasePath;
     char* outputPath;
+    PdbMemoryFile memory;  // the whole database, when it could be loaded
     PdbStream stream{};
     PdbHandle* handle = nullptr;
     FileHandle output;
@@ -115,7 +116,9 @@ void FreeExportTexts() {
 
 int32_t ExportRecords(ExportContext& ctx, std::FILE* database) {
     ConversionState& state = State();
-    ctx.stream = PdbFileStream(database);
+    // One read of the whole database rather than a seek and a read per
+    // record; without memory for it the file is read in place.
+    ctx.stream = ctx.memory.ReadFrom(database) ? *ctx.memory.Stream() : PdbFileStream(database);
     try {
         CheckError(PdbOpen(&ctx.stream, &ctx.handle));
         CheckError(ReadHeaderFacts(ctx.handle) & 0xffffu);

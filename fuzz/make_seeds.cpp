@@ -1,0 +1,168 @@
+// Writes the seed corpora of the fuzz targets: small databases of every
+// kind written through the library, and lines, definitions and texts in
+// every layout. Usage: make_seeds <folder>; one subfolder per target.
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "vezuved/vezuved.h"
+
+namespace {
+
+std::string g_root;
+
+void MakeFolder(const std::string& path) {
+    if (mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) {
+        std::perror(path.c_str());
+        std::exit(1);
+    }
+}
+
+void Put(const std::string& target, const std::string& name, const std::string& bytes) {
+    MakeFolder(g_root + "/" + target);
+    std::string path = g_root + "/" + target + "/" + name;
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
+        std::perror(path.c_str());
+        std::exit(1);
+    }
+    std::fclose(file);
+}
+
+std::string Slurp(const std::string& path) {
+    std::string bytes;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return bytes;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
+    std::fclose(file);
+    return bytes;
+}
+
+void Fill(RLPointRecord& r, const char* lat, const char* lon, const char* ele, const char* time,
+          const char* name, const char* icon, const char* desc) {
+    std::memset(&r, 0, sizeof r);
+    std::strcpy(r.latitude, lat);
+    std::strcpy(r.longitude, lon);
+    std::strcpy(r.elevation, ele);
+    std::strcpy(r.time, time);
+    std::strcpy(r.name, name);
+    std::strcpy(r.icon, icon);
+    if (desc != nullptr) RLSetPointDesc(&r, desc);
+}
+
+void Databases() {
+    std::vector<RLPointRecord> points(3);
+    Fill(points[0], "45.5000000", "-122.2500000", "100", "143005 24122004", "Home", "House",
+         "Gate, back");
+    Fill(points[1], "-33.8675000", "151.2070000", "", "", "Camp", "Flag", nullptr);
+    Fill(points[2], "0.0000001", "179.9999999", "-12", "000000 01011970", "Edge", "", "note");
+    const std::string scratch = g_root + "/scratch.pdb";
+    const int32_t kinds[] = {0, 1, 2, 65, 66, 4, 5, 6};
+    for (int32_t kind : kinds) {
+        if (RLDBWritePDB(scratch.c_str(), points.data(), 3, kind) != 0) continue;
+        std::string bytes = Slurp(scratch);
+        Put("fuzz_pdb_container", "kind" + std::to_string(kind) + ".pdb", bytes);
+        Put("fuzz_read_database", "kind" + std::to_string(kind) + ".pdb", bytes);
+    }
+    std::remove(scratch.c_str());
+    for (RLPointRecord& r : points) RLSetPointDesc(&r, nullptr);
+}
+
+// A line for fuzz_point_line: the selector byte, then the line.
+void Line(int index, uint8_t selector, const std::string& line) {
+    Put("fuzz_point_line", "line" + std::to_string(index), std::string(1, static_cast<char>(selector)) + line);
+}
+
+void Lines() {
+    int i = 0;
+    Line(i++, 0, "45.5000000,-122.2500000,100,143005 24122004,Home,House,\"Gate, back\"");
+    Line(i++, 0, "1*2*3**Camp*Flag*");
+    Line(i++, 1, "45.5,-122.25,100,143005 24122004,Home,House,\"note, with comma\"");
+    Line(i++, 1 | 8, "N45 30.000,W122 15.000,,14:30:05,Camp,,");
+    Line(i++, 1 | 16, "4530.000N,12215.000W,30,,A,,");
+    Line(i++, 2 | 0x40, "45.5\t-122.25\t100\t\tName\tIcon\tDesc");
+    Line(i++, 3, "Waypoint\tHome\tnote\tUser Waypoint\tN45 30.123 W122 40.456\t100");
+    Line(i++, 3 | 32, "Waypoint\tA\t\t\tN1 0 E1 0\t-5 ft");
+    Line(i++, 4, "<any, text*here>");
+    Line(i++, 5 | 0x80, "45.50000  -122.2500   100   143005 24122004Name    note");
+    Line(i++, 6, "W  HOME   N45 30.0000 W122 15.0000 24-DEC-04 14:30:05 100 note");
+    Line(i++, 7, "survey line, 1, 2, 3");
+}
+
+void Definitions() {
+    const char* texts[] = {
+        ("FormatTitle=Comma separated\nSource=Comma\nFieldCount=7\nLatitude=1\nLongitude=2\n"
+         "Elevation=3\nTime=4\nName=5\nIcon=6\nDesc=7\nExt=.csv\n"),
+        "Source=Garmin\nLocFormat=Deg\nEleFormat=Feet\nHeader=Grid\\tLat/Lon\n",
+        "Source=Fixed\nFieldLen=10,12,12,6,16,8,20\nHeaderLines=2\nDefaultIcon=Flag\n",
+        ("// comment\n# another\nDelimited=;\nFieldCount=3\nField1=Name\nField2=Lat\nDBType=Track\n"
+         "[Points]\nDate=4\nPalmDBType=Route\n"),
+        "  Source = Tab \r\nDelimited=\\t\r\nLocFormat=Comp\r\nFormatTitle = Tabbed\r\n",
+    };
+    int i = 0;
+    for (const char* text : texts) {
+        Put("fuzz_format_text", "def" + std::to_string(i), std::string(1, static_cast<char>(i)) + text);
+        ++i;
+    }
+}
+
+void Imports() {
+    struct Seed {
+        uint8_t selector;
+        const char* text;
+    };
+    const Seed seeds[] = {
+        {0, "45.5,-122.5,100,143005 24122004,Home,House,note\r\n1,2,,,Camp,Flag,\r\n"},
+        {0 | 8, "1,2,3,143005 24122004,A,i,d\r\n4,5,,,B,,\r\n6,7,,010101 01012001,C,,\"x, y\"\r\n"},
+        {1, "Grid\tLat/Lon\n\nHeader\tName\n\nWaypoint\tHome\tnote\tUser Waypoint\t"
+            "N45 30.000 W122 30.000\t100\n\nTrackpoint\tN45 30 W122 30\n"},
+        {2 | 16, "lat\tlon\n45 30.0\t-122 15.0\t100\t\tA\t\t\n"},
+        {3, "45.50000  -122.2500   100   143005 24122004Name    note\n"},
+        {4, "H  IDNT   LATITUDE    LONGITUDE    DATE      TIME     ALT   DESCRIPTION\n"
+            "W  HOME   N45 30.0000 W122 15.0000 24-DEC-04 14:30:05 100 note\n"},
+        {5 | 40, "Camp;4530.000N;12215.000W;24122004\n"},
+        {0 | 40, "WGS 84,0,0\n\nNAD27, -8,160\n"},
+    };
+    int i = 0;
+    for (const Seed& seed : seeds) {
+        Put("fuzz_text_import", "text" + std::to_string(i++),
+            std::string(1, static_cast<char>(seed.selector)) + seed.text);
+    }
+}
+
+void Values() {
+    const char* coordinates[] = {"45.5", "-122.2500000", "N45 30.000", "W122 30.5", "4530.000N",
+                                 "12215.5W", "S 33 52 3.0", "E151 12.42", "1e3", "  +0.0000001 ",
+                                 "N45°30'15.5\"", "nan", ""};
+    int i = 0;
+    for (const char* text : coordinates) Put("fuzz_coordinates", "c" + std::to_string(i++), text);
+    const char* times[] = {"143005 24122004", "14:30:05", "7-5-3.25", "143005.5", "235959 31121999",
+                           "000000 01011970", "12:00", "99:99:99.99", "143005 2412"};
+    i = 0;
+    for (const char* text : times) Put("fuzz_time", "t" + std::to_string(i++), text);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
+        return 2;
+    }
+    g_root = argv[1];
+    MakeFolder(g_root);
+    Databases();
+    Lines();
+    Definitions();
+    Imports();
+    Values();
+    return 0;
+}

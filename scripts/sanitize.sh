@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds the whole test suite with AddressSanitizer and
+# UndefinedBehaviorSanitizer in its own folder and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${BUILD_DIR:-build-sanitize}
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEZUVED_SANITIZE=ON >/dev/null
+cmake --build "$build" -j"$(nproc)"
+# Leaks are errors too; any report stops the test that made it.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_checks=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+ctest --test-dir "$build" --output-on-failure -j"$(nproc)" "$@"

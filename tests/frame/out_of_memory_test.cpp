@@ -1,0 +1,189 @@
+// Every export that allocates, run with its Nth allocation failing for N =
+// 1, 2, ... until it succeeds: each run must end in the export's failure
+// value (never an exception or a crash), and the sanitizer and valgrind
+// runs prove nothing leaks on the way out. This program replaces operator
+// new so the library's strings and vectors run out as well as its heap.
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "frame/memory.h"
+#include "support/test_support.h"
+#include "vezuved/vezuved.h"
+
+void* operator new(std::size_t size) {
+    if (OperatorNewShouldFail()) throw std::bad_alloc();
+    for (;;) {
+        if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
+        std::new_handler handler = std::get_new_handler();
+        if (handler == nullptr) throw std::bad_alloc();
+        handler();
+    }
+}
+void* operator new[](std::size_t size) { return ::operator new(size); }
+// gcc sees malloc behind operator new and free behind delete and warns of
+// a mismatch that, with both replaced together, is none.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete[](void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
+
+namespace {
+
+class OutOfMemory : public FreshState {
+protected:
+    TempFolder folder;
+
+    std::string Put(const std::string& name, const std::string& text) {
+        std::string path = folder.file(name);
+        WriteFileBytes(path, text);
+        return path;
+    }
+
+    // Runs call with its Nth allocation failing, N = 1, 2, ..., until a run
+    // makes fewer than N allocations: that run saw no failure and must
+    // succeed. Runs that did see one may fail or, where the library can
+    // do without the memory, succeed. Returns how many runs failed. The
+    // call must not allocate itself: the test's own strings are made
+    // beforehand. The conversion state is reset before each run.
+    template <typename Call, typename Failed>
+    long Loop(Call&& call, Failed&& failed) {
+        long failures = 0;
+        for (long n = 1; n < 5000; ++n) {
+            RestoreInitialState();
+            CountOperatorNew(true);
+            FailAllocationAfter(n);
+            const int32_t result = call();
+            const long made = FailAllocationAfter(0);
+            CountOperatorNew(false);
+            if (made < n) {
+                EXPECT_FALSE(failed(result)) << "fails with memory to spare: " << result;
+                return failures;
+            }
+            if (failed(result)) ++failures;
+        }
+        ADD_FAILURE() << "never ran out of allocations to fail";
+        return failures;
+    }
+
+    static std::vector<PointRecord> Points() {
+        std::vector<PointRecord> records(3);
+        std::memset(records.data(), 0, records.size() * sizeof(PointRecord));
+        FillPoint(records[0], "45.5", "-122.25", "100", "143005 24122004", "Home", "House", "Gate, back");
+        FillPoint(records[1], "1", "2", "", "", "Camp", "Flag", nullptr);
+        FillPoint(records[2], "-3", "4", "5", "000001 01012001", "Far", "", "a longer description here");
+        return records;
+    }
+    static void FreeDescriptions(std::vector<PointRecord>& records) {
+        for (PointRecord& r : records) DescFree(r);
+    }
+};
+
+bool Negative(int32_t result) { return result < 0; }
+bool NonZero(int32_t result) { return result != 0; }
+
+TEST_F(OutOfMemory, WritePdbFailsCleanlyUntilItSucceeds) {
+    std::vector<PointRecord> records = Points();
+    const std::string path = folder.file("w.pdb");
+    for (int32_t kind : {0, 1, 2, 65, 66}) {
+        long failures = Loop([&] { return RLDBWritePDB(path.c_str(), records.data(), 3, kind); }, NonZero);
+        EXPECT_GT(failures, 0) << kind;
+    }
+    FreeDescriptions(records);
+}
+
+TEST_F(OutOfMemory, ReadPdbAndFileInfoFailCleanlyUntilTheySucceed) {
+    std::vector<PointRecord> records = Points();
+    const std::string path = folder.file("r.pdb");
+    ASSERT_EQ(RLDBWritePDB(path.c_str(), records.data(), 3, 1), 0);
+    FreeDescriptions(records);
+    void* array = nullptr;
+    long failures = Loop(
+        [&] {
+            array = nullptr;
+            int32_t kind = 0;
+            int32_t count = RLDBReadPDB(path.c_str(), &array, &kind);
+            // A refused description gives up its slot: fewer records, still
+            // a success the host must release.
+            RLDBRelease(array, count > 0 ? count : 0);
+            return count;
+        },
+        Negative);
+    EXPECT_GT(failures, 0);
+    int32_t kind = 0, source = 0, version = 0, count = 0;
+    Loop([&] { return RLGetPDBFileInfo(path.c_str(), &kind, &source, &version, &count); }, NonZero);
+    EXPECT_EQ(count, 3);
+}
+
+TEST_F(OutOfMemory, ImportAndExportFailCleanlyUntilTheySucceed) {
+    const std::string source = Put("trip.csv",
+                                   "45.5,-122.5,100,143005 24122004,Home,House,\"note, with comma\"\r\n"
+                                   "1,2,,,Camp,Flag,\r\n3,4,5,,Far,,plain\r\n");
+    const std::string definition = Put("trip.cal", "FormatTitle=Trip\nFieldCount=7\nExt=.csv\n");
+    const std::string garmin = Put("garmin.cal", "Source=Garmin\n");
+    const std::string database = folder.file("trip.pdb");
+    std::vector<char> out(database.begin(), database.end());
+    out.push_back('\0');
+    for (int16_t kind : {0, 1, 2, 66}) {
+        long failures = Loop(
+            [&] { return RLDBImport(source.c_str(), out.data(), definition.c_str(), kind, -1, -1, nullptr); },
+            NonZero);
+        EXPECT_GT(failures, 0) << kind;
+    }
+    std::string output = folder.file("out.txt");
+    for (const std::string& format : {definition, garmin}) {
+        long failures = Loop(
+            [&] { return RLDBExport(database.c_str(), output.data(), format.c_str(), -1, -1, -1, nullptr); },
+            NonZero);
+        EXPECT_GT(failures, 0) << format;
+    }
+}
+
+TEST_F(OutOfMemory, TextArraysFailCleanlyUntilTheySucceed) {
+    const std::string source = Put("a.csv", "45.5,-122.5,100,,Home,House,\"note, with comma\"\r\n1,2,,,Camp,,\r\n");
+    const std::string definition = Put("a.cal", "FieldCount=7\n");
+    long failures = Loop(
+        [&] {
+            void* array = nullptr;
+            int32_t count = RLDBReadCSV(source.c_str(), definition.c_str(), 0, -1, -1, nullptr, &array);
+            RLDBRelease(array, count > 0 ? count : 0);
+            return count;
+        },
+        Negative);
+    EXPECT_GT(failures, 0);
+    std::vector<PointRecord> records = Points();
+    const std::string output = folder.file("b.csv");
+    failures = Loop(
+        [&] {
+            return RLDBWriteCSV(output.c_str(), definition.c_str(), 0, -1, -1, nullptr, records.data(), 3);
+        },
+        NonZero);
+    EXPECT_GT(failures, 0);
+    FreeDescriptions(records);
+}
+
+TEST_F(OutOfMemory, DefinitionLookupsAndDescriptionsFailCleanly) {
+    const std::string definition = Put("c.cal", "FormatTitle=Lookup\nSource=Garmin\n");
+    char value[512];
+    int32_t length = 0;
+    // The lookup answers 0 whatever happens; running out leaves no value.
+    Loop(
+        [&] {
+            value[0] = '\0';
+            return RLGetCalFileTitle(definition.c_str(), value, &length);
+        },
+        NonZero);
+    EXPECT_STREQ(value, "Lookup");
+    PointRecord record{};
+    long failures = Loop([&] { return RLSetPointDesc(&record, "a description"); }, Negative);
+    EXPECT_GT(failures, 0);
+    EXPECT_STREQ(RLGetPointDesc(&record), "a description");
+    RLSetPointDesc(&record, nullptr);
+}
+
+}  // namespace
