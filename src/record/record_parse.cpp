@@ -76,11 +76,19 @@ int ParseDelimitedLine(const char* line, PointRecord& record, int mode) {
     if (mode == kModeTab) state.Delimited = '\t';
     const int separator = static_cast<unsigned char>(state.Delimited);
 
+    // Only as many columns are indexed as the map reaches (at most 16; a
+    // column further right is found by its own walk).
     constexpr int kIndexed = 16;
+    int needed = 1;
+    for (int slot = kSlotLatitude; slot <= kSlotDate; ++slot) {
+        const int column = state.FieldMap[slot];
+        if (column >= needed) needed = column + 1;
+    }
+    const int indexed = needed < kIndexed ? needed : kIndexed;
     const char* starts[kIndexed];
-    IndexColumns(line, separator, starts, kIndexed);
+    IndexColumns(line, separator, starts, indexed);
     auto column = [&](int slot) {
-        return ColumnStart(line, starts, kIndexed, state.FieldMap[slot], separator);
+        return ColumnStart(line, starts, indexed, state.FieldMap[slot], separator);
     };
     auto copy = [&](int slot, char* field, size_t maxChars) {
         const char* start = column(slot);

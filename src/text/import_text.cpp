@@ -55,9 +55,11 @@ bool HasPlaceholder(const ConversionState& state) {
     return state.RecordVersion == 2 && (state.DBKind == kKindTrack || state.DBKind == kKindRoute);
 }
 
-// Records of the current layout into a database. The count pass parses
-// each line as the store pass will, so the database is created for exactly
-// the records it receives.
+// Records of the current layout into a database. The count pass asks the
+// parser only whether it takes a line (every line but a Garmin text's
+// non-waypoint lines); the store pass can refuse a line only when memory
+// runs out, and then the database lacks records and the import fails
+// rather than leave a file no reader accepts.
 int32_t ImportLinesToDatabase(const std::vector<char>& text, const OutputTarget& out) {
     ConversionState& state = State();
     WorkRecord work;
@@ -65,28 +67,28 @@ int32_t ImportLinesToDatabase(const std::vector<char>& text, const OutputTarget&
 
     uint32_t count = HasPlaceholder(state) ? 1 : 0;
     SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char* line) {
-        ClearKeepDesc(*work);
-        if (ParsePointLine(line, work.get(), state.Source) == 0) ++count;
+        if (ParsePointLine(line, nullptr, state.Source) == 0) ++count;
     });
     if (!CreateOutputDatabase(out, count)) return -1;
 
     int32_t result = 0;
+    uint32_t index = 0;
     try {
-        int32_t index = 0;
         if (HasPlaceholder(state)) {
             ClearKeepDesc(*work);
-            WritePointRecord(state.OutputDB, index++, *work);
+            WritePointRecord(state.OutputDB, static_cast<int32_t>(index++), *work);
         }
         if (state.DBKind == kKindPoint) state.FirstPoint = 0;
         SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char* line) {
             ClearKeepDesc(*work);
             if (ParsePointLine(line, work.get(), state.Source) == 0) {
-                WritePointRecord(state.OutputDB, index++, *work);
+                WritePointRecord(state.OutputDB, static_cast<int32_t>(index++), *work);
             }
         });
     } catch (...) {
         result = -1;
     }
+    if (index != count) result = -1;
     if (ClosePointDatabase() != 0) result = -1;
     state.Header.reset();
     return result;
