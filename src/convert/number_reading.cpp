@@ -66,18 +66,33 @@ double ReadDecimalBounded(const char* text, size_t limit, const char** end) {
     if (in.At(i) == '+' || in.At(i) == '-') negative = in.At(i++) == '-';
     const size_t numberStart = i;
     size_t digits = 0;
-    for (; IsAsciiDigit(in.At(i)); ++i) ++digits;
+    size_t fractionDigits = 0;
+    uint64_t mantissa = 0;  // exact while digits <= 15
+    for (; IsAsciiDigit(in.At(i)); ++i, ++digits) mantissa = mantissa * 10 + (in.At(i) - '0');
     if (in.At(i) == '.') {
-        for (++i; IsAsciiDigit(in.At(i)); ++i) ++digits;
+        for (++i; IsAsciiDigit(in.At(i)); ++i, ++digits, ++fractionDigits) {
+            mantissa = mantissa * 10 + (in.At(i) - '0');
+        }
     }
     if (digits == 0) return 0.0;  // also keeps inf, nan and hex out
+    bool exponent = false;
     if (in.At(i) == 'e' || in.At(i) == 'E') {
         size_t j = i + 1;
         if (in.At(j) == '+' || in.At(j) == '-') ++j;
         if (IsAsciiDigit(in.At(j))) {
             while (IsAsciiDigit(in.At(j))) ++j;
             i = j;
+            exponent = true;
         }
+    }
+    // Up to 15 digits the mantissa and the power of ten are exact doubles,
+    // so one division rounds as from_chars does: the same value, cheaper.
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    if (!exponent && digits <= 15) {
+        if (end != nullptr) *end = text + i;
+        const double value = static_cast<double>(mantissa) / kPowers[fractionDigits];
+        return negative ? -value : value;
     }
     const char* first = text + numberStart;
     const char* last = text + i;

@@ -1,5 +1,7 @@
 #include "record/columns.h"
 
+#include <cstring>
+
 namespace {
 
 inline bool IsSeparator(char c, int separator) {
@@ -81,15 +83,14 @@ const char* FindColumn(const char* line, int column, int separator) {
 
 const char* IndexColumns(const char* line, int separator, const char** starts, int count) {
     const char* p = line;
+    const char* last = line;  // the end is sought from the last column found
     int c = 0;
     for (; c < count && p != nullptr; ++c) {
-        starts[c] = p;
+        starts[c] = last = p;
         p = SkipColumn(p, separator);
     }
     for (; c < count; ++c) starts[c] = nullptr;
-    const char* end = line;
-    while (*end != '\0') ++end;
-    return end;
+    return last + std::strlen(last);
 }
 
 const char* GetColumn(const char* line, char* output, int column, size_t maxChars, int separator) {
