@@ -9,82 +9,48 @@
 
 #include "device/copy_from_device.h"
 #include "device/transfer_rules.h"
-#include "sync_test_support.h"
+#include "device_test_support.h"
 
-using namespace synctest;
-using devtest::FileExists;
-using devtest::ReadFile;
-using devtest::ScopedEnv;
+using namespace devtest;
+using Ints = std::vector<int32_t>;
 
 namespace {
 
-const char* const kPoints =
-    "45.5000000,-122.6000000,100,,Home,Flag,First point\r\n"
-    "45.6000000,-122.7000000,200,,Cabin,Flag,Second\r\n";
-
 class CopyFromDeviceTest : public SyncTest {
 protected:
-    // Puts a PC file on the device as a database, then removes the PC file.
-    void Push(const std::string& file, const std::string& bytes, uint64_t time = kBaseTime) {
-        WritePc(file, bytes, time);
-        std::string out;
-        ASSERT_EQ(0, ToDevice(Pc(file), optMove, out));
-        ASSERT_FALSE(FileExists(Pc(file)));
-        Log() = CallbackLog();
-    }
+    std::string Getting(const std::string& file) { return "Getting from device: " + Pc(file) + "\n\n"; }
 };
-
-}  // namespace
 
 TEST_F(CopyFromDeviceTest, PointsDatabaseBecomesARecordLineFile) {
     Push("Home.rlp", kPoints);
-    std::string out;
-    EXPECT_EQ(0, FromDevice(0, "*.*", 0, out));
-    EXPECT_EQ("Getting from device: " + Pc("Home.rlp") + "\n\n", out);
+    EXPECT_EQ(0, FromDevice(0, "*.*"));
+    EXPECT_EQ(Getting("Home.rlp"), out_);
     // In the device's longitude order.
     EXPECT_EQ("45.6000000,-122.7000000,200,,Cabin,Flag,Second\r\n"
               "45.5000000,-122.6000000,100,,Home,Flag,First point\r\n",
               ReadFile(Pc("Home.rlp")));
     EXPECT_EQ(kBaseTime, TimeOf(Pc("Home.rlp")));
-    EXPECT_EQ((std::vector<int32_t>{0, 1, 1, 2}), Stages());
-    EXPECT_EQ("Home", Log().progress[0].name);
-    EXPECT_EQ(0, Log().progress[0].total);
-    EXPECT_EQ(1, Log().progress[1].done);
-    EXPECT_EQ(2, Log().progress[3].done);
-    EXPECT_EQ(2, Log().progress[3].total);
+    ASSERT_EQ((Ints{0, 1, 1, 2}), Stages());
+    const auto& p = Log().progress;
+    EXPECT_EQ("Home", p[0].name);
+    EXPECT_EQ((Ints{0, 0, 1, 2, 2, 2}), (Ints{p[0].done, p[0].total, p[1].done, p[1].total, p[3].done, p[3].total}));
 }
 
 TEST_F(CopyFromDeviceTest, DatabaseTimesDecide) {
     Push("Home.rlp", kPoints);
-    struct Row {
-        int64_t pcOffset;  // -1000: no PC file
-        uint32_t options;
-        bool copied;
-        const char* message;
+    struct { int64_t pcOffset; uint32_t options; const char* message; } const rows[] = {  // -1000: no PC file
+        {-1000, 0, nullptr}, {0, 0, "Database is up to date: "}, {+1, 0, "Database on PC is Newer: "}, {-1, 0, nullptr},
+        {0, optAlways, nullptr}, {+1, optAlways, nullptr},
+        {0, optUpdate | optNoReplace | optAsk | optKeepBoth, "Database is up to date: "},
     };
-    const Row rows[] = {
-        {-1000, 0, true, nullptr},
-        {0, 0, false, "Database is up to date: "},
-        {+1, 0, false, "Database on PC is Newer: "},
-        {-1, 0, true, nullptr},
-        {0, optAlways, true, nullptr},
-        {+1, optAlways, true, nullptr},
-        {0, optUpdate | optNoReplace | optAsk | optKeepBoth, false, "Database is up to date: "},
-    };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {  // message null: copied
         SCOPED_TRACE(testing::Message() << row.pcOffset << " " << row.options);
         std::filesystem::remove(Pc("Home.rlp"));
         if (row.pcOffset != -1000) WritePc("Home.rlp", "pc text\r\n", kBaseTime + row.pcOffset);
-        std::string out;
-        EXPECT_EQ(0, FromDevice(0, nullptr, row.options, out));
-        if (row.copied) {
-            EXPECT_EQ("Getting from device: " + Pc("Home.rlp") + "\n\n", out);
-            EXPECT_NE("pc text\r\n", ReadFile(Pc("Home.rlp")));
-            EXPECT_EQ(kBaseTime, TimeOf(Pc("Home.rlp")));
-        } else {
-            EXPECT_EQ(row.message + Pc("Home.rlp") + "\n", out);
-            EXPECT_EQ("pc text\r\n", ReadFile(Pc("Home.rlp")));
-        }
+        EXPECT_EQ(0, FromDevice(0, nullptr, row.options));
+        EXPECT_EQ(row.message ? row.message + Pc("Home.rlp") + "\n" : Getting("Home.rlp"), out_);
+        EXPECT_EQ(row.message != nullptr, ReadFile(Pc("Home.rlp")) == "pc text\r\n");
+        if (!row.message) { EXPECT_EQ(kBaseTime, TimeOf(Pc("Home.rlp"))); }
     }
     EXPECT_TRUE(Log().asks.empty());
 }
@@ -95,48 +61,34 @@ TEST_F(CopyFromDeviceTest, KindsFiltersAndEmptyDatabases) {
     Push("Walk.rlt", "45.1,-122.1,,,A,,\r\n");
     CreateDeviceDatabases({"Empty"}, kTypePoints);
     WriteDevice("flag.rli", "icon");
-    std::string out;
-    EXPECT_EQ(0, FromDevice(-1, nullptr, 0, out));
-    EXPECT_EQ("Getting from device: " + Pc("Home.rlp") + "\n\n" + "Getting from device: " + Pc("Hike.rlr") +
-                  "\n\n" + "Getting from device: " + Pc("Walk.rlt") + "\n\n",
-              out);
+    EXPECT_EQ(0, FromDevice(-1, nullptr));
+    EXPECT_EQ(Getting("Home.rlp") + Getting("Hike.rlr") + Getting("Walk.rlt"), out_);
     EXPECT_FALSE(FileExists(Pc("Empty.rlp")));
     EXPECT_FALSE(FileExists(Pc("flag.rli")));  // plain kinds are never part of "all"
 
     for (const char* file : {"Home.rlp", "Hike.rlr", "Walk.rlt"}) std::filesystem::remove(Pc(file));
-    EXPECT_EQ(0, FromDevice(2, "HIKE", 0, out));
+    EXPECT_EQ(0, FromDevice(2, "HIKE"));
     EXPECT_TRUE(FileExists(Pc("Hike.rlr")));
     EXPECT_FALSE(FileExists(Pc("Home.rlp")));
-    EXPECT_EQ(0, FromDevice(1, "Nothing", 0, out));
-    EXPECT_EQ("", out);
+    EXPECT_EQ(0, FromDevice(1, "Nothing"));
+    EXPECT_EQ("", out_);
 }
 
 TEST_F(CopyFromDeviceTest, PlainFileFromDeviceSkipTable) {
-    struct Row {
-        int64_t pcOffset;  // PC time minus device time
-        uint32_t options;
-        int32_t result;
-        const char* message;  // before the PC path; null: none
-    };
-    const Row rows[] = {
-        {-1, 0, devDestOlder, nullptr},
-        {-1, optAlways, devReplaced, "Copying from Device: "},
-        {-1, optUpdate, devReplaced, "Copying from Device: "},
-        {-1, optNoReplace | optAlways, devDestOlder, nullptr},
-        {0, 0, devReplaced, "Copying from Device: "},
-        {0, optUpdate, devUpToDate, "File is up to date: "},
-        {0, optNoReplace, devUpToDate, "File is up to date: "},
-        {+1, 0, devReplaced, "Copying from Device: "},
-        {+1, optUpdate, devDestNewer, "File is newer on PC: "},
+    struct { int64_t pcOffset; uint32_t options; int32_t result; const char* message; } const rows[] = {
+        {-1, 0, devDestOlder, nullptr},  // PC time minus device time; message null: none
+        {-1, optAlways, devReplaced, "Copying from Device: "}, {-1, optUpdate, devReplaced, "Copying from Device: "},
+        {-1, optNoReplace | optAlways, devDestOlder, nullptr}, {0, 0, devReplaced, "Copying from Device: "},
+        {0, optUpdate, devUpToDate, "File is up to date: "},   {0, optNoReplace, devUpToDate, "File is up to date: "},
+        {+1, 0, devReplaced, "Copying from Device: "},         {+1, optUpdate, devDestNewer, "File is newer on PC: "},
         {+1, optNoReplace, devDestNewer, "File is newer on PC: "},
     };
     WriteDevice("flag.rli", "device icon");
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.pcOffset << " " << row.options);
         WritePc("flag.rli", "pc icon", kBaseTime + row.pcOffset);
-        std::string out;
-        EXPECT_EQ(row.result, FromDevice(9, nullptr, row.options, out));
-        EXPECT_EQ(row.message != nullptr ? row.message + Pc("flag.rli") + "\n" : std::string(), out);
+        EXPECT_EQ(row.result, FromDevice(9, nullptr, row.options));
+        EXPECT_EQ(row.message != nullptr ? row.message + Pc("flag.rli") + "\n" : std::string(), out_);
         const bool copied = row.result == devReplaced;
         EXPECT_EQ(copied ? "device icon" : "pc icon", ReadFile(Pc("flag.rli")));
         EXPECT_EQ(copied ? kBaseTime : kBaseTime + row.pcOffset, TimeOf(Pc("flag.rli")));
@@ -147,63 +99,53 @@ TEST_F(CopyFromDeviceTest, PlainFileFromDeviceSkipTable) {
 TEST_F(CopyFromDeviceTest, PlainFilesKeepBothAndAsk) {
     WriteDevice("flag.rli", "device icon");
     WritePc("flag.rli", "pc icon", kBaseTime - 5);
-    std::string out;
-    EXPECT_EQ(0, FromDevice(9, "", optAlways | optKeepBoth, out));
-    EXPECT_EQ("Copying from Device: " + Pc("flag_01.rli") + "\n", out);
+    EXPECT_EQ(0, FromDevice(9, "", optAlways | optKeepBoth));
+    EXPECT_EQ("Copying from Device: " + Pc("flag_01.rli") + "\n", out_);
     EXPECT_EQ("pc icon", ReadFile(Pc("flag.rli")));
     EXPECT_EQ("device icon", ReadFile(Pc("flag_01.rli")));
-    EXPECT_EQ(0, FromDevice(9, "", optAlways | optKeepBoth, out));
+    EXPECT_EQ(0, FromDevice(9, "", optAlways | optKeepBoth));
     EXPECT_TRUE(FileExists(Pc("flag_02.rli")));
+    // Numbered PC names of files without an extension use "rlp".
+    WriteDevice("notes", "device");
+    WritePc("notes", "pc", kBaseTime - 5);
+    EXPECT_EQ(0, FromDevice(10, "notes", optAlways | optKeepBoth));
+    EXPECT_EQ("device", ReadFile(Pc("notes_01.rlp")));
 
-    struct Row {
-        int32_t answer;
-        int32_t result;
-    };
-    for (const Row& row : {Row{-1, devCancelled}, Row{1, devUpToDate}, Row{0, devReplaced}}) {
+    for (const auto& [answer, result] : {std::pair{-1, devCancelled}, {1, devUpToDate}, {0, devReplaced}}) {
         WritePc("flag.rli", "pc icon", kBaseTime - 5);
         Log() = CallbackLog();
-        Log().askAnswer = row.answer;
-        EXPECT_EQ(row.result, FromDevice(9, "flag.rli", optAlways | optAsk, out));
+        Log().askAnswer = answer;
+        EXPECT_EQ(result, FromDevice(9, "flag.rli", optAlways | optAsk));
         ASSERT_EQ(1u, Log().asks.size());
         EXPECT_EQ(Pc("flag.rli"), Log().asks[0].name);
         EXPECT_EQ(devDestOlder, Log().asks[0].status);
-        EXPECT_EQ(row.answer == 0 ? "device icon" : "pc icon", ReadFile(Pc("flag.rli")));
+        EXPECT_EQ(answer == 0 ? "device icon" : "pc icon", ReadFile(Pc("flag.rli")));
     }
-}
-
-TEST_F(CopyFromDeviceTest, NumberedPcNamesWithoutExtensionUseRlp) {
-    WriteDevice("notes", "device");
-    WritePc("notes", "pc", kBaseTime - 5);
-    std::string out;
-    EXPECT_EQ(0, FromDevice(10, "notes", optAlways | optKeepBoth, out));
-    EXPECT_EQ("device", ReadFile(Pc("notes_01.rlp")));
 }
 
 TEST_F(CopyFromDeviceTest, MapsBringTheirCompanionAndFoldersAreRefused) {
     WriteDevice("Topo_jpg.rlm", "map");
     WriteDevice("Topo.jpg", "image");
     std::filesystem::create_directories(DeviceFile("Dir.rlm"));
-    std::string out;
-    EXPECT_EQ(0, FromDevice(8, nullptr, 0, out));
+    EXPECT_EQ(0, FromDevice(8, nullptr));
     EXPECT_EQ("image", ReadFile(Pc("Topo.jpg")));
     EXPECT_EQ("map", ReadFile(Pc("Topo_jpg.rlm")));
-    EXPECT_NE(std::string::npos, out.find("Device folder not copied: \\My Documents\\Roverlog\\Dir.rlm\n"));
-    EXPECT_NE(std::string::npos, out.find("Copying from Device: " + Pc("Topo.jpg") + "\n"));
+    EXPECT_NE(std::string::npos, out_.find("Device folder not copied: \\My Documents\\Roverlog\\Dir.rlm\n"));
+    EXPECT_NE(std::string::npos, out_.find("Copying from Device: " + Pc("Topo.jpg") + "\n"));
 }
 
 TEST_F(CopyFromDeviceTest, CancellingStopsTheCopy) {
     Push("Home.rlp", kPoints);
     Log().cancelAtStage = 0;
-    std::string out;
-    EXPECT_EQ(devCancelled, FromDevice(0, nullptr, 0, out));
-    EXPECT_EQ((std::vector<int32_t>{0, devCancelled}), Stages());
+    EXPECT_EQ(devCancelled, FromDevice(0, nullptr));
+    EXPECT_EQ((Ints{0, devCancelled}), Stages());
     EXPECT_FALSE(FileExists(Pc("Home.rlp")));
 
     WriteDevice("big.prc", std::string(3000, 'x'));
     Log() = CallbackLog();
     Log().cancelAfterCalls = 2;
-    EXPECT_EQ(devCancelled, FromDevice(10, nullptr, 0, out));
-    EXPECT_EQ((std::vector<int32_t>{0, 1, 1, devCancelled}), Stages());
+    EXPECT_EQ(devCancelled, FromDevice(10, nullptr));
+    EXPECT_EQ((Ints{0, 1, 1, devCancelled}), Stages());
     EXPECT_EQ(2048u, ReadFile(Pc("big.prc")).size());  // what was written so far
     EXPECT_NE(kBaseTime, TimeOf(Pc("big.prc")));
 }
@@ -211,46 +153,38 @@ TEST_F(CopyFromDeviceTest, CancellingStopsTheCopy) {
 TEST_F(CopyFromDeviceTest, FailureMessages) {
     Push("Home.rlp", kPoints);
     WriteDevice("flag.rli", "icon");
-    const std::string flag = "\\My Documents\\Roverlog\\flag.rli";
-    struct Row {
-        const char* faults;
-        int16_t kind;
-        int32_t result;
-        std::string message;
-    };
-    const Row rows[] = {
-        {"CeMountDBVol", 0, devErrNoVolume, "Can't mount Database Volume: \\My Documents\\Roverlog\\RoverlogDBV.cdb"},
+    struct { const char* faults; int16_t kind; int32_t result; std::string message; } const rows[] = {
+        {"CeMountDBVol", 0, devErrNoVolume, "Can't mount Database Volume: " + std::string(kVolumePath)},
         {"CeOidGetInfoEx=7", 0, -1, "Error getting record info: Type: 506f4c69 Err: 7\n"},
         {"CeOidGetInfoEx=7", 2, 0, ""},  // no routes: nothing to ask about
         {"CeOpenDatabaseEx=6", 0, 6, "Getting from device: " + Pc("Home.rlp") + "\n"},
-        {"CeCreateFile", 9, devErrOpenSource, "Unable to open device file: " + flag + "\n"},
+        {"CeCreateFile", 9, devErrOpenSource, "Unable to open device file: \\My Documents\\Roverlog\\flag.rli\n"},
         {"CeRapiInitEx", 0, -8, ""},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.faults);
         ScopedEnv fault("VEZUVED_DEVICE_FAULTS", row.faults);
-        std::string out;
-        EXPECT_EQ(row.result, FromDevice(row.kind, nullptr, 0, out));
-        EXPECT_EQ(row.message, out);
+        EXPECT_EQ(row.result, FromDevice(row.kind, nullptr));
+        EXPECT_EQ(row.message, out_);
         EXPECT_FALSE(FileExists(Pc("Home.rlp")));
     }
     // A PC file that cannot be created leaves the result 0.
     std::filesystem::create_directories(Pc("Home.rlp"));
-    std::string out;
-    EXPECT_EQ(0, FromDevice(0, nullptr, optAlways, out));
-    EXPECT_EQ("Getting from device: " + Pc("Home.rlp") + "\nUnable to open host/destination file: " +
-                  Pc("Home.rlp") + "\n",
-              out);
+    EXPECT_EQ(0, FromDevice(0, nullptr, optAlways));
+    EXPECT_EQ("Getting from device: " + Pc("Home.rlp") + "\nUnable to open host/destination file: " + Pc("Home.rlp") +
+                  "\n",
+              out_);
 }
 
 TEST_F(CopyFromDeviceTest, NoPcFolderMeansTheCurrentDirectory) {
     Push("Home.rlp", kPoints);
     const auto old = std::filesystem::current_path();
     std::filesystem::current_path(PcFolder());
-    testing::internal::CaptureStdout();
-    const int32_t result = RLDBCECopyFromDevice(nullptr, nullptr, nullptr, 0, nullptr, 0, 0, 0, 0, 0);
-    testing::internal::GetCapturedStdout();
+    int32_t result = -1;
+    Captured([&] { result = RLDBCECopyFromDevice(nullptr, nullptr, nullptr, 0, nullptr, 0, 0, 0, 0, 0); });
     std::filesystem::current_path(old);
     EXPECT_EQ(0, result);
     EXPECT_TRUE(FileExists(Pc("Home.rlp")));
 }
+
+}  // namespace

@@ -9,31 +9,29 @@
 
 #include <cstdlib>
 #include <string>
-#include <vector>
 
-#include "sync_test_support.h"
+#include "device_test_support.h"
 
-using namespace synctest;
-using devtest::FileExists;
-using devtest::ReadFile;
+using namespace devtest;
 
 namespace {
 
 struct ToolRun {
     int status = -1;
-    std::string out;
-    std::string err;
+    std::string out, err;
+    bool Err(const std::string& text) const { return err.find(text) != std::string::npos; }
 };
 
 class DeviceCliTest : public SyncTest {
 protected:
     void SetUp() override {
-        tool_ = devtest::BuildFolder() + "/cli/vezuved";
+        tool_ = BuildFolder() + "/cli/vezuved";
         if (!FileExists(tool_)) GTEST_SKIP() << "the vezuved tool was not built";
+        WritePc("Home.rlp", "45.5,-122.6,,,Home,,\r\n45.6,-122.7,,,Cabin,,\r\n");
     }
 
     ToolRun Run(const std::string& arguments, const std::string& input = std::string()) {
-        devtest::WriteFile(scratch_.Join("in"), input);
+        WriteFile(scratch_.Join("in"), input);
         const std::string command = "'" + tool_ + "' " + arguments + " --device '" + root_.Path() + "' < '" +
                                     scratch_.Join("in") + "' > '" + scratch_.Join("out") + "' 2> '" +
                                     scratch_.Join("err") + "'";
@@ -48,36 +46,33 @@ protected:
         run.err = ReadFile(scratch_.Join("err"));
         return run;
     }
+    std::string Home() const { return " '" + Pc("Home.rlp") + "'"; }
 
     std::string tool_;
     devtest::TempFolder scratch_;
 };
 
-}  // namespace
-
 TEST_F(DeviceCliTest, PushListPullInspect) {
-    WritePc("Home.rlp", "45.5,-122.6,,,Home,,\r\n45.6,-122.7,,,Cabin,,\r\n");
-    ToolRun run = Run("device push '" + Pc("Home.rlp") + "'");
+    ToolRun run = Run("device push" + Home());
     EXPECT_EQ(0, run.status) << run.err;
     EXPECT_EQ("Copying to Device: Home\n", run.out);
     EXPECT_EQ("Home: started\nHome: done\n", run.err);  // plain progress lines off a terminal
 
-    run = Run("device push --update '" + Pc("Home.rlp") + "'");
+    run = Run("device push --update" + Home());
     EXPECT_EQ(0, run.status);
     EXPECT_EQ("Database is up to date: Home\n", run.out);
-    EXPECT_NE(std::string::npos, run.err.find("left alone, up to date"));
+    EXPECT_TRUE(run.Err("left alone, up to date"));
 
     run = Run("device list '" + PcFolder() + "'");
     EXPECT_EQ(0, run.status) << run.err;
-    EXPECT_NE(std::string::npos, run.out.find("Home                       2   Mar/14/2004 14:25 Mar/14/2004 14:25 "
-                                              "Identical\n"))
+    EXPECT_NE(std::string::npos,
+              run.out.find("Home                       2   Mar/14/2004 14:25 Mar/14/2004 14:25 Identical\n"))
         << run.out;
     EXPECT_EQ(Pc("Home.rlp") + "\tHome\r\n", ReadFile(Pc("RLDBSync.inf")));
 
     run = Run("device pull --kind points '" + Pc("back") + "'");
     EXPECT_EQ(0, run.status) << run.err;
-    EXPECT_EQ("45.6000000,-122.7000000,,,Cabin,,\r\n45.5000000,-122.6000000,,,Home,,\r\n",
-              ReadFile(Pc("back/Home.rlp")));
+    EXPECT_EQ("45.6000000,-122.7000000,,,Cabin,,\r\n45.5000000,-122.6000000,,,Home,,\r\n", ReadFile(Pc("back/Home.rlp")));
 
     run = Run("device inspect '" + root_.Path() + "'");
     EXPECT_EQ(0, run.status) << run.err;
@@ -85,32 +80,30 @@ TEST_F(DeviceCliTest, PushListPullInspect) {
 }
 
 TEST_F(DeviceCliTest, AskAnswersFromStandardInput) {
-    WritePc("Home.rlp", "45.5,-122.6,,,Home,,\r\n");
-    ASSERT_EQ(0, Run("device push '" + Pc("Home.rlp") + "'").status);
-    ToolRun run = Run("device push --ask '" + Pc("Home.rlp") + "'", "s\n");
+    ASSERT_EQ(0, Run("device push" + Home()).status);
+    ToolRun run = Run("device push --ask" + Home(), "s\n");
     EXPECT_EQ(0, run.status);
-    EXPECT_NE(std::string::npos, run.err.find("Home exists.")) << run.err;
-    EXPECT_NE(std::string::npos, run.err.find("[r]eplace, [s]kip, [c]ancel"));
-    EXPECT_NE(std::string::npos, run.err.find("left alone, up to date"));
-    run = Run("device push --ask '" + Pc("Home.rlp") + "'", "c\n");
+    EXPECT_TRUE(run.Err("Home exists.") && run.Err("[r]eplace, [s]kip, [c]ancel") && run.Err("left alone, up to date"))
+        << run.err;
+    run = Run("device push --ask" + Home(), "c\n");
     EXPECT_EQ(1, run.status);
-    EXPECT_NE(std::string::npos, run.err.find("cancelled"));
-    run = Run("device push --ask '" + Pc("Home.rlp") + "'", "r\n");
+    EXPECT_TRUE(run.Err("cancelled"));
+    run = Run("device push --ask" + Home(), "r\n");
     EXPECT_EQ(0, run.status);
     EXPECT_EQ("Copying to Device: Home\n", run.out);
 }
 
 TEST_F(DeviceCliTest, FailuresGiveStatusAndReason) {
-    WritePc("Home.rlp", "45.5,-122.6,,,Home,,\r\n");
-    ToolRun run = Run("device push --device-folder '\\Nowhere' '" + Pc("Home.rlp") + "'");
+    ToolRun run = Run("device push --device-folder '\\Nowhere'" + Home());
     EXPECT_EQ(1, run.status);
-    EXPECT_NE(std::string::npos, run.err.find("no database volume there (use --create)")) << run.err;
+    EXPECT_TRUE(run.Err("no database volume there (use --create)")) << run.err;
     run = Run("device push '" + Pc("missing.rlp") + "'");
     EXPECT_EQ(1, run.status);
-    EXPECT_NE(std::string::npos, run.err.find("the PC path does not exist"));
-    run = Run("device pull --kind everything");
-    EXPECT_EQ(2, run.status);
-    run = Run("device push --device-folder '\\Made' --create '" + Pc("Home.rlp") + "'");
+    EXPECT_TRUE(run.Err("the PC path does not exist"));
+    EXPECT_EQ(2, Run("device pull --kind everything").status);
+    run = Run("device push --device-folder '\\Made' --create" + Home());
     EXPECT_EQ(0, run.status) << run.err;
     EXPECT_TRUE(FileExists(root_.Join("Made/RoverlogDBV.cdb")));
 }
+
+}  // namespace

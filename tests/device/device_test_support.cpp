@@ -1,39 +1,18 @@
 #include "device_test_support.h"
 
-#include <sys/stat.h>
 #if defined(_WIN32)
 #include <windows.h>
-#else
-#include <unistd.h>
 #endif
 
-#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <random>
-#include <sstream>
-#include <system_error>
+
+#include "device/device_text.h"
+#include "device/remote_api.h"
+#include "device/transfer_rules.h"
 
 namespace devtest {
-
-TempFolder::TempFolder() {
-#if defined(_WIN32)
-    // No mkdtemp: a random name, taken only when create_directory made it.
-    static std::mt19937_64 random{std::random_device{}()};
-    const auto base = std::filesystem::temp_directory_path();
-    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-        const auto candidate = base / ("vezuved-device-" + std::to_string(random()));
-        std::error_code error;
-        if (std::filesystem::create_directory(candidate, error)) path_ = candidate.string();
-    }
-#else
-    std::string pattern = (std::filesystem::temp_directory_path() / "vezuved-device-XXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back(0);
-    const char* made = ::mkdtemp(buffer.data());
-    path_ = made != nullptr ? made : std::string();
-#endif
-}
 
 namespace {
 // _putenv_s with an empty value removes the variable; the C runtime's
@@ -50,11 +29,6 @@ void SetVariable(const char* name, const char* value) {
 }
 }  // namespace
 
-TempFolder::~TempFolder() {
-    std::error_code error;
-    if (!path_.empty()) std::filesystem::remove_all(path_, error);
-}
-
 ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
     const char* old = std::getenv(name);
     had_ = old != nullptr;
@@ -62,26 +36,7 @@ ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
     SetVariable(name, value);
 }
 
-ScopedEnv::~ScopedEnv() {
-    SetVariable(name_.c_str(), had_ ? old_.c_str() : nullptr);
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-bool FileExists(const std::string& path) {
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0;
-}
+ScopedEnv::~ScopedEnv() { SetVariable(name_.c_str(), had_ ? old_.c_str() : nullptr); }
 
 std::string BuildFolder() {
     if (const char* dir = std::getenv("VEZUVED_BUILD_DIR")) return dir;
@@ -101,5 +56,257 @@ std::string BuildFolder() {
 
 std::string EmulatorPath() { return BuildFolder() + "/librapi-emu.so"; }
 std::string PartialEmulatorPath() { return BuildFolder() + "/librapi-emu-partial.so"; }
+
+const char* const kPoints =
+    "45.5000000,-122.6000000,100,,Home,Flag,First point\r\n"
+    "45.6000000,-122.7000000,200,,Cabin,Flag,Second\r\n";
+const char* const kVolumePath = "\\My Documents\\Roverlog\\RoverlogDBV.cdb";
+
+namespace {
+
+int32_t VEZUVED_CALL RecordProgress(int32_t stage, int32_t done, int32_t total, const char* name, void*) {
+    CallbackLog& log = Log();
+    log.progress.push_back({stage, done, total, name != nullptr ? name : ""});
+    if (stage == log.cancelAtStage) {
+        log.cancelAtStage = -100;
+        return -1;
+    }
+    if (log.cancelAfterCalls >= 0 && static_cast<int32_t>(log.progress.size()) > log.cancelAfterCalls) return -1;
+    return 0;
+}
+
+int32_t VEZUVED_CALL RecordAsk(const char* name, int32_t status, const char* sourceDate, const char* destinationDate,
+                               uint32_t*, void*) {
+    Log().asks.push_back({name, status, sourceDate, destinationDate});
+    return Log().askAnswer;
+}
+
+// A connection of the test's own, to look at or prepare the device.
+class Connection {
+public:
+    Connection() { ok_ = LoadRemoteApi(nullptr) == 0; }
+    ~Connection() {
+        if (mounted_) g_remoteApi.CeUnmountDBVol(&guid_);
+        UnloadRemoteApi();
+    }
+    bool Mount(DWORD flags) {
+        WideString path = W(kVolumePath);
+        mounted_ = ok_ && g_remoteApi.CeMountDBVol(&guid_, &path[0], flags) != FALSE;
+        return mounted_;
+    }
+    CEGUID* Guid() { return &guid_; }
+
+private:
+    bool ok_ = false, mounted_ = false;
+    CEGUID guid_{};
+};
+
+void SetModified(CEGUID* guid, CEOID oid, uint64_t time) {
+    CEDBASEINFO info;
+    std::memset(&info, 0, sizeof info);
+    info.dwFlags = CEDB_VALIDMODTIME;
+    info.ftLastModified = MakeFileTime(time);
+    ASSERT_TRUE(g_remoteApi.CeSetDatabaseInfoEx(guid, oid, &info));
+}
+
+const DWORD kAllTypes[] = {kTypePoints, kTypeTrack | 1u, kTypeTrack};
+
+}  // namespace
+
+CallbackLog& Log() {
+    static CallbackLog log;
+    return log;
+}
+
+std::vector<int32_t> Stages() {
+    std::vector<int32_t> stages;
+    for (const ProgressCall& call : Log().progress) stages.push_back(call.stage);
+    return stages;
+}
+
+std::string LocalDate(uint64_t time) {
+    const FILETIME when = MakeFileTime(time);
+    WCHAR text[kFileDateTextSize];
+    FileDateText(&when, text);
+    return NarrowedText(text);
+}
+
+std::vector<std::string> DeviceDatabaseView::Names() const {
+    std::vector<std::string> names;
+    for (const DeviceRecord& r : records) names.push_back(r.name);
+    return names;
+}
+
+DeviceSession::DeviceSession() {
+    if (LoadRemoteApi(nullptr) != 0) return;
+    volume_ = MountDeviceVolume(kDefaultDeviceFolder, false, 0);
+    target.volume = volume_.Get();
+    target.folder = kDefaultDeviceFolder;
+}
+
+DeviceSession::~DeviceSession() {
+    volume_.Unmount();
+    UnloadRemoteApi();
+}
+
+SyncTest::SyncTest() {
+    std::filesystem::create_directories(root_.Join("My Documents/Roverlog"));
+    EXPECT_TRUE(Connection().Mount(OPEN_ALWAYS));  // an empty volume, as on a handheld in use
+    Log() = CallbackLog();
+    RLSetProgressCallback(RecordProgress);
+    RLSetAskReplaceCallback(RecordAsk);
+    g_forcedKind = -1;
+}
+
+SyncTest::~SyncTest() {
+    RLSetProgressCallback(nullptr);
+    RLSetAskReplaceCallback(nullptr);
+    g_forcedKind = -1;
+}
+
+void SyncTest::SetTime(const std::string& path, uint64_t time) {
+    HostFile file(HostCreateFile(W(path.c_str()).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                 nullptr));
+    ASSERT_TRUE(file.IsValid()) << path;
+    const FILETIME when = MakeFileTime(time);
+    ASSERT_TRUE(HostSetFileTime(file.Get(), &when, &when, &when));
+}
+
+uint64_t SyncTest::TimeOf(const std::string& path) {
+    HostFile file(HostCreateFile(W(path.c_str()).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                 nullptr));
+    FILETIME written{};
+    if (file.IsValid()) HostGetFileTime(file.Get(), nullptr, nullptr, &written);
+    return FileTimeValue(written);
+}
+
+void SyncTest::WritePc(const std::string& name, const std::string& bytes, uint64_t time) {
+    WriteFile(Pc(name), bytes);
+    SetTime(Pc(name), time);
+}
+
+void SyncTest::WriteDevice(const std::string& name, const std::string& bytes, uint64_t time) {
+    WriteFile(DeviceFile(name), bytes);
+    SetTime(DeviceFile(name), time);
+}
+
+std::vector<DeviceDatabaseView> SyncTest::Databases() {
+    std::vector<DeviceDatabaseView> all;
+    Connection connection;
+    if (!connection.Mount(OPEN_EXISTING)) return all;
+    CEGUID* guid = connection.Guid();
+    for (DWORD type : kAllTypes) {
+        HANDLE search = g_remoteApi.CeFindFirstDatabaseEx(guid, type);
+        if (search == nullptr || search == INVALID_HANDLE_VALUE) continue;
+        for (CEOID oid = g_remoteApi.CeFindNextDatabaseEx(search, guid); oid != 0;
+             oid = g_remoteApi.CeFindNextDatabaseEx(search, guid)) {
+            CEOIDINFO info;
+            std::memset(&info, 0, sizeof info);
+            info.wObjType = OBJTYPE_DATABASE;
+            if (!g_remoteApi.CeOidGetInfoEx(guid, oid, &info)) continue;
+            DeviceDatabaseView view;
+            view.name = NarrowedText(info.infDatabase.szDbaseName);
+            view.type = info.infDatabase.dwDbaseType;
+            view.modified = FileTimeValue(info.infDatabase.ftLastModified);
+            CEOID open = oid;
+            HANDLE db = g_remoteApi.CeOpenDatabaseEx(guid, &open, nullptr,
+                                                     type == kTypePoints ? kPropLongitude : kPropSequence,
+                                                     CEDB_AUTOINCREMENT, nullptr);
+            LPBYTE buffer = nullptr;
+            DWORD size = 0;
+            for (CEOID record = g_remoteApi.CeSeekDatabase(db, CEDB_SEEK_BEGINNING, 0, nullptr); record != 0;
+                 record = g_remoteApi.CeSeekDatabase(db, CEDB_SEEK_CURRENT, 0, nullptr)) {
+                WORD count = 0;
+                if (g_remoteApi.CeReadRecordPropsEx(db, CEDB_ALLOWREALLOC, &count, nullptr, &buffer, &size, nullptr) == 0)
+                    break;
+                const CEPROPVAL* props = reinterpret_cast<const CEPROPVAL*>(buffer);
+                DeviceRecord r;
+                for (WORD i = 0; i < count; ++i) {
+                    switch (props[i].propid) {
+                        case kPropText: r.text = NarrowedText(props[i].val.lpwstr); break;
+                        case kPropLongitude: r.longitude = props[i].val.lVal; break;
+                        case kPropName: r.name = NarrowedText(props[i].val.lpwstr); break;
+                        case kPropSequence: r.key = props[i].val.ulVal; break;
+                        case kPropLegDistance: r.legDistance = props[i].val.lVal; break;
+                        default: break;
+                    }
+                }
+                view.records.push_back(r);
+            }
+            FreeRemoteBuffer(buffer);
+            g_remoteApi.CeCloseHandle(db);
+            all.push_back(view);
+        }
+        g_remoteApi.CeCloseHandle(search);
+    }
+    return all;
+}
+
+const DeviceDatabaseView* SyncTest::Find(const std::vector<DeviceDatabaseView>& all, const std::string& name) {
+    for (const DeviceDatabaseView& view : all)
+        if (view.name == name) return &view;
+    return nullptr;
+}
+
+void SyncTest::ResetDevice(const std::vector<std::string>& names, uint64_t time) {
+    std::filesystem::remove(DeviceFile("RoverlogDBV.cdb"));
+    CreateDeviceDatabases(names, kTypePoints, time);
+}
+
+void SyncTest::CreateDeviceDatabases(const std::vector<std::string>& names, DWORD type, uint64_t time) {
+    Connection connection;
+    ASSERT_TRUE(connection.Mount(OPEN_ALWAYS));
+    for (const std::string& name : names) {
+        CEDBASEINFO info;
+        std::memset(&info, 0, sizeof info);
+        info.dwFlags = CEDB_VALIDNAME | CEDB_VALIDTYPE | CEDB_VALIDSORTSPEC;
+        WidenText(info.szDbaseName, name.c_str(), 31);
+        info.dwDbaseType = type;
+        info.wNumSortOrder = 2;
+        info.rgSortSpecs[0].propid = kPropLongitude;
+        info.rgSortSpecs[1].propid = type == kTypePoints ? kPropName : kPropSequence;
+        const CEOID oid = g_remoteApi.CeCreateDatabaseEx(connection.Guid(), &info);
+        ASSERT_NE(0u, oid) << name;
+        SetModified(connection.Guid(), oid, time);
+    }
+}
+
+void SyncTest::SetDeviceDatabaseTime(const std::string& name, uint64_t time) {
+    Connection connection;
+    ASSERT_TRUE(connection.Mount(OPEN_EXISTING));
+    for (DWORD type : kAllTypes) {
+        CEOID oid = 0;
+        if (FindDeviceDatabase(connection.Guid(), type, 0, W(name.c_str()).c_str(), &oid, nullptr) == 0)
+            return SetModified(connection.Guid(), oid, time);
+    }
+    FAIL() << "no database " << name;
+}
+
+void SyncTest::Push(const std::string& file, const std::string& bytes, uint64_t time) {
+    WritePc(file, bytes, time);
+    ASSERT_EQ(0, ToDevice(Pc(file), optMove | optCreateVolume)) << out_;
+    ASSERT_FALSE(FileExists(Pc(file)));
+    Log() = CallbackLog();
+}
+
+int32_t SyncTest::ToDevice(const std::string& pcPath, uint32_t options, int16_t kind) {
+    int32_t result = 0;
+    out_ = Captured([&] { result = RLDBCECopyToDevice(pcPath.c_str(), nullptr, options, nullptr, kind, -1, -1, nullptr); });
+    return result;
+}
+
+int32_t SyncTest::FromDevice(int16_t kind, const char* filter, uint32_t options) {
+    int32_t result = 0;
+    out_ = Captured([&] {
+        result = RLDBCECopyFromDevice(nullptr, filter, PcFolder().c_str(), options, nullptr, kind, 0, 0, 0, 0);
+    });
+    return result;
+}
+
+int32_t SyncTest::Enum() {
+    int32_t result = 0;
+    out_ = Captured([&] { result = RLDBCEEnum(PcFolder().c_str(), nullptr, 0, 0); });
+    return result;
+}
 
 }  // namespace devtest

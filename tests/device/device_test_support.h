@@ -1,37 +1,39 @@
-// Helpers shared by the device tests: temporary folders, environment
-// settings undone at scope end, UTF-16 literals, the emulator's location.
+// Helpers shared by the device tests: temporary folders with the library's
+// PC separator, environment settings undone at scope end, UTF-16 literals,
+// the emulator's location, and a fixture with a fresh emulated handheld and
+// PC folder per test, the host callbacks recorded, and helpers that look at
+// the device through the remote API.
 #pragma once
 
-#include <cstdlib>
+#include <gtest/gtest.h>
+
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "device/device_database.h"
 #include "device/host_files.h"
+#include "support/test_support.h"
+#include "vezuved/vezuved.h"
 
 namespace devtest {
 
-// A fresh folder under the system's temporary folder, removed with all it
-// holds when the object goes.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::string& Path() const { return path_; }
-    // With the separator the library joins PC paths with, so expected
-    // texts match its output.
-#if defined(_WIN32)
-    std::string Join(const std::string& name) const { return path_ + "\\" + name; }
-#else
-    std::string Join(const std::string& name) const { return path_ + "/" + name; }
-#endif
-    WideString Wide(const std::string& name = std::string()) const {
-        return WidenedText((name.empty() ? path_ : Join(name)).c_str());
-    }
+using ::FileExists;
+inline std::string ReadFile(const std::string& path) { return ReadFileText(path); }
+inline void WriteFile(const std::string& path, const std::string& bytes) { WriteFileBytes(path, bytes); }
+inline WideString W(const char* text) { return WidenedText(text); }
 
-private:
-    std::string path_;
+// A fresh temporary folder; Join uses the separator the library joins PC
+// paths with, so expected texts match its output.
+class TempFolder : public ::TempFolder {
+public:
+    const std::string& Path() const { return path(); }
+#if defined(_WIN32)
+    std::string Join(const std::string& name) const { return path() + "\\" + name; }
+#else
+    std::string Join(const std::string& name) const { return path() + "/" + name; }
+#endif
+    WideString Wide(const std::string& name = std::string()) const { return W((name.empty() ? path() : Join(name)).c_str()); }
 };
 
 // Sets (or, with a null value, removes) an environment variable until the
@@ -44,20 +46,120 @@ public:
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
 private:
-    std::string name_;
-    std::string old_;
+    std::string name_, old_;
     bool had_ = false;
 };
-
-void WriteFile(const std::string& path, const std::string& bytes);
-std::string ReadFile(const std::string& path);
-bool FileExists(const std::string& path);
 
 // The build folder, where the emulators are put.
 std::string BuildFolder();
 std::string EmulatorPath();         // librapi-emu.so
 std::string PartialEmulatorPath();  // the one lacking CeCreateDirectory
 
-inline WideString W(const char* text) { return WidenedText(text); }
+// An emulated handheld in a fresh folder, with no state, faults or log.
+struct EmulatedDevice {
+    TempFolder root_;
+    ScopedEnv library_{"VEZUVED_RAPI_LIBRARY", EmulatorPath().c_str()};
+    ScopedEnv device_{"VEZUVED_DEVICE", root_.Path().c_str()};
+    ScopedEnv state_{"VEZUVED_DEVICE_STATE", nullptr};
+    ScopedEnv faults_{"VEZUVED_DEVICE_FAULTS", nullptr};
+    ScopedEnv log_{"VEZUVED_DEVICE_LOG", nullptr};
+};
+
+constexpr uint64_t kBaseTime = 127237479000000000ull;  // 14 Mar 2004 around 09:05 UTC
+extern const char* const kPoints;                      // two point lines, Home and Cabin
+extern const char* const kVolumePath;                  // the default device volume
+
+struct ProgressCall {
+    int32_t stage, done, total;
+    std::string name;
+};
+
+struct AskCall {
+    std::string name;
+    int32_t status;
+    std::string sourceDate, destinationDate;
+};
+
+// What the callbacks saw, and how they answer.
+struct CallbackLog {
+    std::vector<ProgressCall> progress;
+    std::vector<AskCall> asks;
+    int32_t askAnswer = 0;
+    int32_t cancelAtStage = -100;   // answer -1 to the first report of this stage
+    int32_t cancelAfterCalls = -1;  // answer -1 from this many reports on
+};
+CallbackLog& Log();
+std::vector<int32_t> Stages();  // the stages reported, in order
+std::string LocalDate(uint64_t time);  // FileDateText narrowed
+
+struct DeviceRecord {
+    std::string text, name;  // name: property 3 of points
+    int32_t longitude = 0, legDistance = 0;
+    uint32_t key = 0;  // property 2 of tracks and routes
+};
+
+struct DeviceDatabaseView {
+    std::string name;
+    DWORD type = 0;
+    uint64_t modified = 0;
+    std::vector<DeviceRecord> records;  // in the order the copy back reads them
+    std::vector<std::string> Names() const;
+};
+
+// A connection with the volume mounted, for calling the copy steps directly.
+class DeviceSession {
+public:
+    DeviceSession();
+    ~DeviceSession();
+    DeviceSession(const DeviceSession&) = delete;
+    DeviceSession& operator=(const DeviceSession&) = delete;
+    bool Ok() const { return target.volume != nullptr; }
+    DeviceTarget target;
+
+private:
+    MountedVolume volume_;
+};
+
+// Runs body with stdout captured; returns what it printed.
+template <typename Body>
+std::string Captured(Body body) {
+    testing::internal::CaptureStdout();
+    body();
+    return testing::internal::GetCapturedStdout();
+}
+
+class SyncTest : public testing::Test, protected EmulatedDevice {
+protected:
+    SyncTest();
+    ~SyncTest() override;
+
+    // "My Documents/Roverlog" under the device root (created by the fixture).
+    std::string DeviceFile(const std::string& name) const { return root_.Join("My Documents/Roverlog/" + name); }
+    std::string Pc(const std::string& name) const { return pc_.Join(name); }
+    const std::string& PcFolder() const { return pc_.Path(); }
+
+    void WritePc(const std::string& name, const std::string& bytes, uint64_t time = kBaseTime);
+    void WriteDevice(const std::string& name, const std::string& bytes, uint64_t time = kBaseTime);
+    static void SetTime(const std::string& path, uint64_t time);
+    static uint64_t TimeOf(const std::string& path);
+
+    // The databases of the volume (all types), or none when it cannot be mounted.
+    std::vector<DeviceDatabaseView> Databases();
+    static const DeviceDatabaseView* Find(const std::vector<DeviceDatabaseView>& all, const std::string& name);
+    // Starts the volume afresh with empty databases of those names (and time).
+    void ResetDevice(const std::vector<std::string>& names = {}, uint64_t time = kBaseTime);
+    void CreateDeviceDatabases(const std::vector<std::string>& names, DWORD type, uint64_t time = kBaseTime);
+    void SetDeviceDatabaseTime(const std::string& name, uint64_t time);
+    // Puts a PC file on the device as a database (the PC file goes) and clears the log.
+    void Push(const std::string& file, const std::string& bytes, uint64_t time = kBaseTime);
+
+    // The exports with stdout captured into out_.
+    int32_t ToDevice(const std::string& pcPath, uint32_t options = 0, int16_t kind = -1);
+    int32_t FromDevice(int16_t kind, const char* filter, uint32_t options = 0);
+    int32_t Enum();
+
+    TempFolder pc_;
+    std::string out_;
+};
 
 }  // namespace devtest

@@ -14,88 +14,50 @@
 #include "frame/conversion_state.h"
 
 struct StateSnapshot {
-    uint16_t source = 0;
+    uint16_t source = 0, recordVersion = 0, locFormat = 0, eleFormat = 0;
     char delimited = 0;
-    uint16_t recordVersion = 0;
-    int32_t fieldCount = 0;
+    int32_t fieldCount = 0, dbKind = 0, headerLines = 0;
     std::array<int16_t, 8> map{};
-    uint16_t locFormat = 0;
-    uint16_t eleFormat = 0;
-    int32_t dbKind = 0;
-    int32_t headerLines = 0;
-    std::string ext;
-    std::string fieldLen;
-    std::string defaultIcon;
-    std::optional<std::string> header;
-    std::optional<std::string> formatTitle;
-    std::optional<std::string> foundValue;
+    std::string ext, fieldLen, defaultIcon;
+    std::optional<std::string> header, formatTitle, foundValue;
     std::array<std::optional<std::string>, kFieldLabelCount> labels;
 
     static StateSnapshot Take() {
         const ConversionState& s = State();
         StateSnapshot t;
-        t.source = s.Source;
-        t.delimited = s.Delimited;
-        t.recordVersion = s.RecordVersion;
-        t.fieldCount = s.FieldCount;
+        t.source = s.Source, t.delimited = s.Delimited, t.recordVersion = s.RecordVersion;
+        t.fieldCount = s.FieldCount, t.locFormat = s.LocFormat, t.eleFormat = s.EleFormat;
         for (size_t i = 0; i < t.map.size(); ++i) t.map[i] = s.FieldMap[i];
-        t.locFormat = s.LocFormat;
-        t.eleFormat = s.EleFormat;
-        t.dbKind = s.DBKind;
-        t.headerLines = s.HeaderLines;
-        t.ext = s.Ext;
-        t.fieldLen = s.FieldLen;
-        t.defaultIcon = s.DefaultIcon;
-        t.header = s.Header;
-        t.formatTitle = s.FormatTitle;
-        t.foundValue = s.FoundValue;
-        t.labels = s.FieldLabel;
+        t.dbKind = s.DBKind, t.headerLines = s.HeaderLines, t.ext = s.Ext, t.fieldLen = s.FieldLen;
+        t.defaultIcon = s.DefaultIcon, t.header = s.Header, t.formatTitle = s.FormatTitle;
+        t.foundValue = s.FoundValue, t.labels = s.FieldLabel;
         return t;
     }
-
     auto Tie() const {
-        return std::tie(source, delimited, recordVersion, fieldCount, map, locFormat, eleFormat,
-                        dbKind, headerLines, ext, fieldLen, defaultIcon, header, formatTitle,
-                        foundValue, labels);
+        return std::tie(source, delimited, recordVersion, fieldCount, map, locFormat, eleFormat, dbKind,
+                        headerLines, ext, fieldLen, defaultIcon, header, formatTitle, foundValue, labels);
     }
     bool operator==(const StateSnapshot& other) const { return Tie() == other.Tie(); }
 };
 
-inline void PrintOptional(std::ostream* os, const std::optional<std::string>& text) {
-    if (text) {
-        *os << '"' << *text << '"';
-    } else {
-        *os << "null";
-    }
-}
-
 inline void PrintTo(const StateSnapshot& s, std::ostream* os) {
-    *os << "{Source " << s.source << ", Delimited " << static_cast<int>(s.delimited)
-        << ", RecordVersion " << s.recordVersion << ", FieldCount " << s.fieldCount << ", map";
+    auto text = [](const std::optional<std::string>& t) { return t ? '"' + *t + '"' : std::string("null"); };
+    *os << "{Source " << s.source << ", Delimited " << int(s.delimited) << ", RecordVersion " << s.recordVersion
+        << ", FieldCount " << s.fieldCount << ", map";
     for (int16_t m : s.map) *os << ' ' << m;
-    *os << ", LocFormat " << s.locFormat << ", EleFormat " << s.eleFormat << ", DBKind "
-        << s.dbKind << ", HeaderLines " << s.headerLines << ", Ext \"" << s.ext
-        << "\", FieldLen \"" << s.fieldLen << "\", DefaultIcon \"" << s.defaultIcon
-        << "\", Header ";
-    PrintOptional(os, s.header);
-    *os << ", FormatTitle ";
-    PrintOptional(os, s.formatTitle);
-    *os << ", FoundValue ";
-    PrintOptional(os, s.foundValue);
-    for (size_t i = 0; i < s.labels.size(); ++i) {
-        if (s.labels[i]) {
-            *os << ", Field" << i << ' ';
-            PrintOptional(os, s.labels[i]);
-        }
-    }
+    *os << ", LocFormat " << s.locFormat << ", EleFormat " << s.eleFormat << ", DBKind " << s.dbKind
+        << ", HeaderLines " << s.headerLines << ", Ext \"" << s.ext << "\", FieldLen \"" << s.fieldLen
+        << "\", DefaultIcon \"" << s.defaultIcon << "\", Header " << text(s.header) << ", FormatTitle "
+        << text(s.formatTitle) << ", FoundValue " << text(s.foundValue);
+    for (size_t i = 0; i < s.labels.size(); ++i)
+        if (s.labels[i]) *os << ", Field" << i << ' ' << text(s.labels[i]);
     *os << '}';
 }
 
 // Changes the process's current folder for one scope.
 class CurrentFolderScope {
 public:
-    explicit CurrentFolderScope(const std::string& folder)
-        : saved_(std::filesystem::current_path()) {
+    explicit CurrentFolderScope(const std::string& folder) : saved_(std::filesystem::current_path()) {
         std::filesystem::current_path(folder);
     }
     ~CurrentFolderScope() {
