@@ -11,12 +11,14 @@
 
 constexpr uint32_t kCopyChunkSize = 1024;
 
-// read(buffer, size, &got) and write(data, size, &written) return false on
-// failure. Returns 0; -1 after a failed write, with a message naming
-// destination; devCancelled when the host stopped the copy.
+// Reports the start, then copies. read(buffer, size, &got) and
+// write(data, size, &written) return false on failure. Returns 0; -1 after a
+// failed write, with a message naming destination; devCancelled when the
+// host stopped the copy. The caller reports the end.
 template <typename Read, typename Write>
 int32_t CopyChunks(Read&& read, Write&& write, CopyProgress& progress, int32_t size,
                    const WCHAR* destination) {
+    if (!progress.Start(size)) return devCancelled;
     char chunk[kCopyChunkSize];
     uint64_t copied = 0;
     DWORD got = 0;

@@ -158,19 +158,14 @@ int32_t CopyPlainFileFromDevice(const DeviceTarget& target, const WCHAR* pcFolde
         return -1;
     }
     CopyProgress progress(pcPath.c_str());
-    int32_t result = 0;
-    if (!progress.Start(size)) {
-        result = devCancelled;
-    } else {
-        result = CopyChunks(
-            [&](char* buffer, DWORD count, DWORD* got) {
-                return g_remoteApi.CeReadFile(device.Get(), buffer, count, got, nullptr) != 0;
-            },
-            [&](const char* data, DWORD count, DWORD* written) {
-                return HostWriteFile(file.Get(), data, count, written) != 0;
-            },
-            progress, size, pcPath.c_str());
-    }
+    const int32_t result = CopyChunks(
+        [&](char* buffer, DWORD count, DWORD* got) {
+            return g_remoteApi.CeReadFile(device.Get(), buffer, count, got, nullptr) != 0;
+        },
+        [&](const char* data, DWORD count, DWORD* written) {
+            return HostWriteFile(file.Get(), data, count, written) != 0;
+        },
+        progress, size, pcPath.c_str());
     progress.End(result, size, size);
     device.Close();
     if (result == 0) {

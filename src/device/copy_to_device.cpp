@@ -165,19 +165,14 @@ int32_t CopyPlainFileToDevice(const DeviceTarget& target, const WCHAR* path, uin
         return -1;
     }
     CopyProgress progress(devicePath.c_str());
-    int32_t result = 0;
-    if (!progress.Start(size)) {
-        result = devCancelled;
-    } else {
-        result = CopyChunks(
-            [&](char* buffer, DWORD count, DWORD* got) {
-                return HostReadFile(source.Get(), buffer, count, got) != 0;
-            },
-            [&](const char* data, DWORD count, DWORD* written) {
-                return g_remoteApi.CeWriteFile(device.Get(), data, count, written, nullptr) != 0;
-            },
-            progress, size, devicePath.c_str());
-    }
+    const int32_t result = CopyChunks(
+        [&](char* buffer, DWORD count, DWORD* got) {
+            return HostReadFile(source.Get(), buffer, count, got) != 0;
+        },
+        [&](const char* data, DWORD count, DWORD* written) {
+            return g_remoteApi.CeWriteFile(device.Get(), data, count, written, nullptr) != 0;
+        },
+        progress, size, devicePath.c_str());
     progress.End(result, size, size);
     source.Close();
     if (result == 0) {
