@@ -5,6 +5,7 @@
 
 #include "device/copy_to_device.h"
 #include "device/chunk_copy.h"
+#include "device/device_session.h"
 #include "device/device_text.h"
 #include "device/sync_list.h"
 #include "device/transfer_rules.h"
@@ -195,29 +196,11 @@ int32_t CopyFromDevice(const WCHAR* deviceFolder, const WCHAR* filter, const WCH
         case 10: type = kTypeResources; break;
         default: all = true; break;
     }
-    const int32_t loaded = LoadRemoteApi(nullptr);
-    if (loaded != 0) return loaded;
-    RemoteApiSession session;
-
-    int32_t result;
-    {
-        MountedVolume volume = MountDeviceVolume(device.c_str(), true, options);
-        if (volume.Get() == nullptr) {
-            result = devErrNoVolume;
-        } else {
-            DeviceTarget target;
-            target.volume = volume.Get();
-            target.folder = device;
-            if (!all) {
-                result = CopyKindFromDevice(target, type, routeFlag, filter, pc.c_str(), options);
-            } else {
-                result = CopyKindFromDevice(target, kTypePoints, 0, filter, pc.c_str(), options);
-                if (result == 0) result = CopyKindFromDevice(target, kTypeTrack, 1, filter, pc.c_str(), options);
-                if (result == 0) result = CopyKindFromDevice(target, kTypeTrack, 0, filter, pc.c_str(), options);
-            }
-        }
-    }
-    StopRemoteApi();
-    FreeSyncList();
-    return result;
+    return RunOnMountedDevice(device, options, [&](const DeviceTarget& target) {
+        if (!all) return CopyKindFromDevice(target, type, routeFlag, filter, pc.c_str(), options);
+        int32_t result = CopyKindFromDevice(target, kTypePoints, 0, filter, pc.c_str(), options);
+        if (result == 0) result = CopyKindFromDevice(target, kTypeTrack, 1, filter, pc.c_str(), options);
+        if (result == 0) result = CopyKindFromDevice(target, kTypeTrack, 0, filter, pc.c_str(), options);
+        return result;
+    });
 }

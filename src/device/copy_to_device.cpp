@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "device/chunk_copy.h"
+#include "device/device_session.h"
 #include "device/device_text.h"
 #include "device/sync_list.h"
 #include "device/transfer_rules.h"
@@ -267,46 +268,22 @@ int32_t CopyPathToDevice(const WCHAR* pcPath, const WCHAR* deviceFolder, uint32_
         std::printf("No PC Folder Name specified\n");
         return -1;
     }
-    const int32_t loaded = LoadRemoteApi(nullptr);
-    if (loaded != 0) return loaded;
-    RemoteApiSession session;
     const WideString device = deviceFolder != nullptr ? WideString(deviceFolder) : WideString(kDefaultDeviceFolder);
-
-    int32_t result;
-    {
-        MountedVolume volume = MountDeviceVolume(device.c_str(), true, options);
-        if (volume.Get() == nullptr) {
-            result = devErrNoVolume;
-        } else {
-            DeviceTarget target;
-            target.volume = volume.Get();
-            target.folder = device;
-            const WideString all = WideFrom("*.*");
-            if (path.find(static_cast<WCHAR>('*')) != WideString::npos) {
-                result = CopyFolderToDevice(target, path.c_str(), options);
-            } else if (EndsWithSeparator(path)) {
-                result = CopyFolderToDevice(target, (path + all).c_str(), options);
-            } else {
-                HostFindData found;
-                bool isFolder = false;
-                bool exists = false;
-                {
-                    HostSearch search(HostFindFirstFile(path.c_str(), &found));
-                    exists = search.IsValid();
-                    isFolder = exists && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-                }
-                if (!exists) {
-                    result = devErrNoSource;
-                } else if (isFolder) {
-                    result = CopyFolderToDevice(target, JoinPcPath(path, all).c_str(), options);
-                } else {
-                    result = CopyFileToDevice(target, path.c_str(), options, (options & optMove) != 0);
-                    if (result == devReplaced) result = 0;
-                }
-            }
+    return RunOnMountedDevice(device, options, [&](const DeviceTarget& target) {
+        const WideString all = WideFrom("*.*");
+        if (path.find(static_cast<WCHAR>('*')) != WideString::npos) return CopyFolderToDevice(target, path.c_str(), options);
+        if (EndsWithSeparator(path)) return CopyFolderToDevice(target, (path + all).c_str(), options);
+        HostFindData found;
+        bool isFolder = false;
+        bool exists = false;
+        {
+            HostSearch search(HostFindFirstFile(path.c_str(), &found));
+            exists = search.IsValid();
+            isFolder = exists && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         }
-    }
-    StopRemoteApi();
-    FreeSyncList();
-    return result;
+        if (!exists) return devErrNoSource;
+        if (isFolder) return CopyFolderToDevice(target, JoinPcPath(path, all).c_str(), options);
+        const int32_t result = CopyFileToDevice(target, path.c_str(), options, (options & optMove) != 0);
+        return result == devReplaced ? 0 : result;
+    });
 }

@@ -103,5 +103,11 @@ void ResetRunningTotals();
 void SetDatabaseKind(int32_t code);
 void FreeFormatStrings();
 
+// Whether the track or route being converted has the older layout's
+// placeholder record 0.
+inline bool HasPlaceholderRecord(const ConversionState& state) {
+    return state.RecordVersion == 2 && (state.DBKind == kKindTrack || state.DBKind == kKindRoute);
+}
+
 // Assigns text to a fixed-capacity field of the state, cut to its capacity.
 void AssignCut(std::string& field, const char* text, size_t capacity);

@@ -27,13 +27,6 @@ struct OpenDatabase {
     }
 };
 
-// The line of a record: its bytes up to the first NUL. A record without a
-// NUL is read as far as it goes, through a terminated copy.
-const char* RecordText(const uint8_t* data, uint32_t size, std::string& scratch) {
-    if (std::memchr(data, 0, size) != nullptr) return reinterpret_cast<const char*>(data);
-    scratch.assign(reinterpret_cast<const char*>(data), size);
-    return scratch.c_str();
-}
 
 }  // namespace
 
@@ -169,4 +162,10 @@ int32_t GetPointDatabaseInfo(const char* path, int32_t* kind, int32_t* source, i
     if (version != nullptr) *version = static_cast<int32_t>(state.DBVersion);
     if (count != nullptr) *count = static_cast<int32_t>(state.NumRecords);
     return 0;
+}
+
+const char* RecordText(const uint8_t* data, uint32_t size, std::string& scratch) {
+    if (std::memchr(data, 0, size) != nullptr) return reinterpret_cast<const char*>(data);
+    scratch.assign(reinterpret_cast<const char*>(data), size);
+    return scratch.c_str();
 }

@@ -3,8 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "pdb/pdb.h"
+
+// The text line of a record: its bytes up to the first NUL. A record
+// without a NUL is read as far as it goes, through a terminated copy in
+// scratch, so nothing is ever read past the record.
+const char* RecordText(const uint8_t* data, uint32_t size, std::string& scratch);
 
 // Sets DBKind, Source, DBVersion and NumRecords from the header. Returns 0,
 // a container code, or 65535 for a type the library does not know.

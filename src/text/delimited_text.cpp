@@ -28,10 +28,6 @@ void LoadFormatAndArguments(const char* sourcePath, const char* formatPath, int1
     if (kind >= 0) state.DBKind = kind;
 }
 
-bool HasPlaceholder(const ConversionState& state) {
-    return state.RecordVersion == 2 && (state.DBKind == kKindTrack || state.DBKind == kKindRoute);
-}
-
 }  // namespace
 
 int32_t ReadDelimitedText(const char* sourcePath, const char* formatPath, int16_t kind,
@@ -49,7 +45,7 @@ int32_t ReadDelimitedText(const char* sourcePath, const char* formatPath, int16_
     if (!ReadWholeFile(file.get(), text)) return -1;
     file.reset();
 
-    const int32_t first = HasPlaceholder(state) ? 1 : 0;
+    const int32_t first = HasPlaceholderRecord(state) ? 1 : 0;
     int64_t count = first;
     SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char*) { ++count; });
     // The count is a 32-bit result; a larger file is refused.

@@ -74,12 +74,6 @@ void ApplyGarminSettings() {
     state.DateSeparator = '/';
 }
 
-// The record's text: its bytes up to the first NUL, or all of them.
-const char* RecordText(const uint8_t* data, uint32_t size, std::string& scratch) {
-    if (std::memchr(data, 0, size) != nullptr) return reinterpret_cast<const char*>(data);
-    scratch.assign(reinterpret_cast<const char*>(data), size);
-    return scratch.c_str();
-}
 
 void RecordPass(ExportContext& ctx, TextSink& sink, PointRecord& work, uint32_t first, int32_t kind) {
     ConversionState& state = State();

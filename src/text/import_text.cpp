@@ -27,18 +27,13 @@ struct OutputTarget {
 // the source file.
 OutputTarget DeriveOutput(const char* base) {
     OutputTarget target;
-    const char* separator = LastSeparator(base);
-    const char* nameStart = base;
-    if (separator != nullptr) {
+    DatabaseNameFromPath(base, target.name);
+    if (const char* separator = LastSeparator(base)) {
         target.folder.assign(base, static_cast<size_t>(separator + 1 - base));
-        nameStart = separator + 1;
     } else if (const char* colon = std::strchr(base, ':')) {
         target.folder.assign(base, static_cast<size_t>(colon + 1 - base));
-        target.folder.push_back('\\');
-        nameStart = colon + 1;
+        target.folder.push_back('\\');  // 'C:points.txt' lies in the folder 'C:\'
     }
-    CopyField(target.name, nameStart);
-    if (char* dot = std::strrchr(target.name, '.')) *dot = '\0';
     return target;
 }
 
@@ -51,10 +46,6 @@ bool CreateOutputDatabase(const OutputTarget& out, uint32_t count) {
     return false;
 }
 
-bool HasPlaceholder(const ConversionState& state) {
-    return state.RecordVersion == 2 && (state.DBKind == kKindTrack || state.DBKind == kKindRoute);
-}
-
 // Records of the current layout into a database. The count pass asks the
 // parser only whether it takes a line (every line but a Garmin text's
 // non-waypoint lines); the store pass can refuse a line only when memory
@@ -65,7 +56,7 @@ int32_t ImportLinesToDatabase(const std::vector<char>& text, const OutputTarget&
     WorkRecord work;
     if (!work.Allocate(kWorkDescSize)) return -1;
 
-    uint32_t count = HasPlaceholder(state) ? 1 : 0;
+    uint32_t count = HasPlaceholderRecord(state) ? 1 : 0;
     SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char* line) {
         if (ParsePointLine(line, nullptr, state.Source) == 0) ++count;
     });
@@ -74,7 +65,7 @@ int32_t ImportLinesToDatabase(const std::vector<char>& text, const OutputTarget&
     int32_t result = 0;
     uint32_t index = 0;
     try {
-        if (HasPlaceholder(state)) {
+        if (HasPlaceholderRecord(state)) {
             ClearKeepDesc(*work);
             WritePointRecord(state.OutputDB, static_cast<int32_t>(index++), *work);
         }
