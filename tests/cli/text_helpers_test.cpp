@@ -1,7 +1,10 @@
-// The tool's text helpers: code page, escaping, numbers, times, options.
+// The tool's text helpers, and the GPX, GeoJSON and listings it builds from a
+// set of points, checked without running the tool.
 #include <gtest/gtest.h>
 
 #include "encoding.h"
+#include "geojson_output.h"
+#include "gpx_output.h"
 #include "json_writer.h"
 #include "options.h"
 #include "table_output.h"
@@ -16,50 +19,30 @@ struct TextCase {
     std::string expected;
 };
 
-TEST(Cp1252ToUtf8, MapsEveryRange) {
+TEST(ToolText, Cp1252ToUtf8MapsEveryRange) {
     const TextCase cases[] = {
-        {"plain", "plain"},
-        {"Caf\xE9", "Caf\xC3\xA9"},
-        {"\x80", "\xE2\x82\xAC"},    // euro sign
-        {"\x93q\x94", "\xE2\x80\x9Cq\xE2\x80\x9D"},
-        {"\x81", "\xEF\xBF\xBD"},    // undefined in the code page
-        {"\xB0", "\xC2\xB0"},        // degree sign
-        {"\xFF", "\xC3\xBF"},
+        {"Caf\xE9 \xFF", "Caf\xC3\xA9 \xC3\xBF"},
+        {"\x80\x93", "\xE2\x82\xAC\xE2\x80\x9C"},  // euro sign, opening quote
+        {"\x81", "\xEF\xBF\xBD"},                  // undefined in the code page
     };
     for (const auto& c : cases) EXPECT_EQ(Cp1252ToUtf8(c.input), c.expected) << c.input;
 }
 
-TEST(Utf8Length, CountsCharacters) {
-    EXPECT_EQ(Utf8Length("abc"), 3u);
-    EXPECT_EQ(Utf8Length("Caf\xC3\xA9"), 4u);
-    EXPECT_EQ(Utf8Length("\xE2\x82\xAC"), 1u);
-}
-
-TEST(EscapeXml, EscapesMarkupAndControls) {
-    const TextCase cases[] = {
-        {"a & b", "a &amp; b"},
-        {"<tag>", "&lt;tag&gt;"},
+TEST(ToolText, EscapeXmlAndQuoteJson) {
+    const TextCase xml[] = {
+        {"<a & b>", "&lt;a &amp; b&gt;"},
         {"say \"hi\" 'x'", "say &quot;hi&quot; &apos;x&apos;"},
-        {"a\tb\nc\rd", "a&#9;b&#10;c&#13;d"},
-        {std::string("x\x01y", 3), "x\xEF\xBF\xBDy"},
-        {"Caf\xC3\xA9", "Caf\xC3\xA9"},
+        {std::string("a\tb\nc\rd\x01", 8), "a&#9;b&#10;c&#13;d\xEF\xBF\xBD"},
     };
-    for (const auto& c : cases) EXPECT_EQ(EscapeXml(c.input), c.expected) << c.input;
+    for (const auto& c : xml) EXPECT_EQ(EscapeXml(c.input), c.expected) << c.input;
+    const TextCase json[] = {
+        {"say \"hi\" C:\\x \xE2\x82\xAC", "\"say \\\"hi\\\" C:\\\\x \xE2\x82\xAC\""},
+        {"a\nb\tc\x1f", "\"a\\u000ab\\u0009c\\u001f\""},
+    };
+    for (const auto& c : json) EXPECT_EQ(QuoteJson(c.input), c.expected) << c.input;
 }
 
-TEST(QuoteJson, EscapesQuotesBackslashAndControls) {
-    const TextCase cases[] = {
-        {"plain", "\"plain\""},
-        {"say \"hi\"", "\"say \\\"hi\\\"\""},
-        {"C:\\data", "\"C:\\\\data\""},
-        {"a\nb\tc", "\"a\\u000ab\\u0009c\""},
-        {std::string("\x1f", 1), "\"\\u001f\""},
-        {"\xE2\x82\xAC", "\"\xE2\x82\xAC\""},
-    };
-    for (const auto& c : cases) EXPECT_EQ(QuoteJson(c.input), c.expected) << c.input;
-}
-
-TEST(JsonWriter, PlacesCommasAndNesting) {
+TEST(ToolText, WritersPlaceCommasNestingAndClosingTags) {
     JsonWriter json;
     json.BeginObject();
     json.Key("a");
@@ -76,62 +59,43 @@ TEST(JsonWriter, PlacesCommasAndNesting) {
     json.EndObject();
     EXPECT_EQ(json.Finish(),
               "{\n  \"a\": 1.5,\n  \"list\": [\n    \"x\",\n    null,\n    []\n  ],\n  \"bad\": null\n}\n");
-}
-
-TEST(XmlWriter, ClosesWhatItOpens) {
     XmlWriter xml;
     xml.Open("a", {{"k", "v&"}});
     xml.Element("b", "<x>");
     xml.Open("c");
     EXPECT_EQ(xml.Finish(),
-              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<a k=\"v&amp;\">\n  <b>&lt;x&gt;</b>\n  <c>\n"
-              "  </c>\n</a>\n");
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<a k=\"v&amp;\">\n  <b>&lt;x&gt;</b>\n"
+              "  <c>\n  </c>\n</a>\n");
 }
 
-TEST(IsoTimeFromRecord, ConvertsValidTimesOnly) {
+TEST(ToolText, IsoTimeFromRecordConvertsValidTimesOnly) {
     const TextCase cases[] = {
-        {"143005 24122004", "2004-12-24T14:30:05Z"},
-        {"000000 01012000", "2000-01-01T00:00:00Z"},
         {"102030.05 29022004", "2004-02-29T10:20:30Z"},
+        {"143005 24120004", "0004-12-24T14:30:05Z"},
         {"102030 29022003", ""},  // no leap year
-        {"143005 24132004", ""},  // month 13
+        {"143005 24132004", ""},
         {"250000 01012000", ""},
         {"143005", ""},
-        {"", ""},
-        {"1430 24122004", ""},
-        {"143005 24120004", "0004-12-24T14:30:05Z"},
     };
     for (const auto& c : cases) EXPECT_EQ(IsoTimeFromRecord(c.input), c.expected) << c.input;
 }
 
-TEST(ParseCoordinate, ReadsDecimalAndHemisphereForms) {
-    struct Case {
-        const char* text;
-        std::optional<double> expected;
-    };
-    const Case cases[] = {
-        {"-122.4194000", -122.4194},
-        {"45.5", 45.5},
+TEST(ToolText, ParseCoordinateAndNumbers) {
+    const std::pair<const char*, std::optional<double>> cases[] = {
         {"+7.25", 7.25},
-        {"N45 30.000", 45.5},
         {"W122 40.456", -(122 + 40.456 / 60)},
         {"s10 30 36", -(10 + 30 / 60.0 + 36 / 3600.0)},
         {"E8", 8.0},
         {"", std::nullopt},
-        {"abc", std::nullopt},
         {"12x", std::nullopt},
     };
-    for (const auto& c : cases) {
-        const auto value = ParseCoordinate(c.text);
-        ASSERT_EQ(value.has_value(), c.expected.has_value()) << c.text;
+    for (const auto& [text, expected] : cases) {
+        const auto value = ParseCoordinate(text);
+        ASSERT_EQ(value.has_value(), expected.has_value()) << text;
         if (value) {
-            EXPECT_NEAR(*value, *c.expected, 1e-9) << c.text;
+            EXPECT_NEAR(*value, *expected, 1e-9) << text;
         }
     }
-}
-
-TEST(FormatNumbers, UsesPointAndNoNegativeZero) {
-    EXPECT_EQ(FormatFixed(45.5, 7), "45.5000000");
     EXPECT_EQ(FormatFixed(-0.0000001, 2), "0.00");
     EXPECT_EQ(FormatFixed(1828.9766, 2), "1828.98");
     EXPECT_EQ(FormatShortest(0.1), "0.1");
@@ -139,47 +103,70 @@ TEST(FormatNumbers, UsesPointAndNoNegativeZero) {
     EXPECT_FALSE(ParseNumber("10 ft"));
 }
 
-TEST(ParseColumns, AcceptsNumbersOrFieldNames) {
-    struct Case {
-        const char* text;
-        std::optional<ColumnMap> expected;
-    };
-    const Case cases[] = {
-        {"0,1,2,3,4,5,6", ColumnMap{0, 1, 2, 3, 4, 5, 6}},
+TEST(ToolText, ParseColumnsAcceptsNumbersOrFieldNames) {
+    const std::pair<const char*, std::optional<ColumnMap>> cases[] = {
         {"1,2,-1,-1,0,-1,3", ColumnMap{1, 2, -1, -1, 0, -1, 3}},
         {"name,lat,lon,desc", ColumnMap{1, 2, -1, -1, 0, -1, 3}},
         {"-,Latitude,longitude,ele", ColumnMap{1, 2, 3, -1, -1, -1, -1}},
-        {"1,2,3", std::nullopt},           // numbers need all seven
         {"0,1,2,3,4,5,40", std::nullopt},  // beyond 31
         {"name,lat,name", std::nullopt},
-        {"name,height", std::nullopt},
     };
-    for (const auto& c : cases) {
+    for (const auto& [text, expected] : cases) {
         std::string error;
-        const auto map = ParseColumns(c.text, error);
-        EXPECT_EQ(map, c.expected) << c.text;
-        EXPECT_EQ(error.empty(), c.expected.has_value()) << c.text;
+        EXPECT_EQ(ParseColumns(text, error), expected) << text;
+        EXPECT_EQ(error.empty(), expected.has_value()) << text;
     }
     EXPECT_EQ(ColumnCount(ColumnMap{1, 2, -1, -1, 0, -1, 3}), 4);
 }
 
-TEST(Options, NamesAndFileTypes) {
+TEST(ToolText, OptionNamesFileTypesAndAlignment) {
     EXPECT_EQ(CodeForName(KindNames(), "Track-Old"), 65);
-    EXPECT_EQ(CodeForName(KindNames(), "datum"), 6);
-    EXPECT_EQ(CodeForName(LayoutNames(), "pcx5"), 6);
     EXPECT_EQ(CodeForName(LayoutNames(), "csv"), std::nullopt);
-    EXPECT_EQ(KindForDefinitionType("Route2"), 2);
     EXPECT_EQ(KindForDefinitionType("waypoint"), std::nullopt);
     EXPECT_EQ(FileTypeForPath("a/b.PDB"), FileType::Database);
-    EXPECT_EQ(FileTypeForPath("b.gpx"), FileType::Gpx);
-    EXPECT_EQ(FileTypeForPath("b.geojson"), FileType::GeoJson);
     EXPECT_EQ(FileTypeForPath("dir.pdb/b"), FileType::Text);
     EXPECT_EQ(DefinitionPathFor("data/trip.csv"), "data/trip.cal");
     EXPECT_EQ(DefinitionPathFor("trip"), "trip.cal");
+    EXPECT_EQ(AlignColumns({{"a", "b"}, {"Caf\xC3\xA9", "x"}}), "a     b\nCaf\xC3\xA9  x\n");  // by characters
 }
 
-TEST(AlignColumns, PadsByCharactersNotBytes) {
-    EXPECT_EQ(AlignColumns({{"a", "b"}, {"Caf\xC3\xA9", "x"}}), "a     b\nCaf\xC3\xA9  x\n");
+PointSet Sample(int32_t kind) {
+    PointSet set;
+    set.title = "trip";
+    set.kind = kind;
+    set.points.push_back(
+        MakePoint("Caf\xE9 <1>", "45.5000000", "-122.2500000", "100", "143005 24122004", "Flag", "Gate \"3\" & more"));
+    set.points.push_back(MakePoint("B", "46.0000000", "180.0000000", "", "", "", nullptr));
+    set.points.push_back(MakePoint("Nowhere", "95.0000000", "0.0000000", "", "", "", nullptr));
+    return set;
+}
+
+TEST(ToolOutputs, GpxCarriesEveryFieldInTheKindsElements) {
+    const std::string gpx = WriteGpx(Sample(kKindPoints), "test");
+    for (const char* expected :
+         {"<wpt lat=\"45.5000000\" lon=\"-122.2500000\">", "<ele>30.48</ele>", "<time>2004-12-24T14:30:05Z</time>",
+          "<name>Caf\xC3\xA9 &lt;1&gt;</name>", "<desc>Gate &quot;3&quot; &amp; more</desc>", "<sym>Flag</sym>",
+          "lon=\"-180.0000000\""}) {
+        EXPECT_NE(gpx.find(expected), std::string::npos) << expected;
+    }
+    EXPECT_EQ(gpx.find("Nowhere"), std::string::npos);  // no valid position
+    EXPECT_NE(WriteGpx(Sample(kKindRoute), "test").find("<rtept "), std::string::npos);
+    EXPECT_NE(WriteGpx(Sample(kKindTrack), "test").find("<trkseg>\n      <trkpt "), std::string::npos);
+}
+
+TEST(ToolOutputs, GeoJsonAndListings) {
+    const std::string route = WriteGeoJson(Sample(kKindRoute));
+    EXPECT_NE(route.find("\"LineString\""), std::string::npos);
+    EXPECT_NE(route.find("\"description\": \"Gate \\\"3\\\" & more\""), std::string::npos);
+    EXPECT_EQ(WriteGeoJson(Sample(kKindPoints)).find("LineString"), std::string::npos);
+    const PointSet set = Sample(kKindPoints);
+    const std::string table = WriteTable(set);
+    EXPECT_EQ(table.substr(0, table.find('\n')),
+              "name      latitude    longitude     elevation_ft  time                  icon  description");
+    EXPECT_NE(WriteCsv(set).find("\"Gate \"\"3\"\" & more\""), std::string::npos);
+    const std::string json = WritePointsJson(set);
+    EXPECT_NE(json.find("\"elevation_ft\": 100"), std::string::npos);
+    EXPECT_NE(json.find("\"description\": null"), std::string::npos);
 }
 
 }  // namespace

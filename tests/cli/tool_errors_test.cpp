@@ -1,20 +1,11 @@
 // Exit statuses and messages: 2 for usage errors, 1 for files the tool
 // cannot convert, with a sentence on standard error naming the file.
-#include <gtest/gtest.h>
-
 #include "tool_runner.h"
 
 namespace cli_test {
 namespace {
 
-class ToolErrors : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (ToolPath().empty()) GTEST_SKIP() << "the vezuved tool was not built";
-        folder_ = FreshFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    }
-    std::string folder_;
-};
+using ToolErrors = ToolTest;
 
 struct ErrorCase {
     std::vector<std::string> arguments;
@@ -39,7 +30,6 @@ TEST_F(ToolErrors, UsageErrorsExitWithTwo) {
         {{"show"}, 2, "file is required"},
         {{"import", "a.csv", "--kind", "plane"}, 2, "plane"},
         {{"import", "a.csv", "--metres", "--feet"}, 2, "excludes"},
-        {{"export", "a.pdb", "--layout", "xml"}, 2, "xml"},
         {{"show", "a.pdb", "--output", "kml"}, 2, "kml"},
         {{"show", "a.csv", "--columns", "name,height"}, 2, "'height' is no field name"},
         {{"show", "a.csv", "--columns", "1,2,3"}, 2, "seven column numbers"},
@@ -48,24 +38,28 @@ TEST_F(ToolErrors, UsageErrorsExitWithTwo) {
     });
 }
 
-TEST_F(ToolErrors, MissingFilesExitWithOne) {
-    const std::string missing = folder_ + "/missing";
+TEST_F(ToolErrors, FilesItCannotReadOrWriteExitWithOne) {
+    const std::string missing = folder_ + "/missing", nowhere = folder_ + "/no/such/folder/out";
+    const std::string summits = DataFile("summits.csv"), definition = FormatFile("name-first.cal");
+    WriteFile(Out("empty.csv"), "");
     Check({
         {{"info", missing + ".pdb"}, 1, "cannot read the database '" + missing + ".pdb': no such file"},
-        {{"show", missing + ".pdb"}, 1, "no such file"},
         {{"show", missing + ".csv"}, 1, "cannot read the text file '" + missing + ".csv'"},
         {{"import", missing + ".csv"}, 1, "no such file"},
         {{"export", missing + ".pdb"}, 1, "no such file"},
-        {{"convert", missing + ".pdb", folder_ + "/x.gpx"}, 1, "no such file"},
-        {{"import", SourceFile("examples/data/summits.csv"), "-d", missing + ".cal"}, 1,
-         "cannot read the format definition '" + missing + ".cal'"},
+        {{"convert", missing + ".pdb", Out("x.gpx")}, 1, "no such file"},
+        {{"import", summits, "-d", missing + ".cal"}, 1, "cannot read the format definition '" + missing + ".cal'"},
         {{"formats", missing}, 1, "no such folder"},
         {{"info", folder_}, 1, "is a folder"},
+        {{"import", summits, "-d", definition, "-o", nowhere + ".pdb"}, 1, "cannot be created"},
+        {{"convert", summits, nowhere + ".gpx", "-d", definition}, 1, "cannot write '" + nowhere + ".gpx'"},
+        {{"import", Out("empty.csv")}, 1, "the file is empty"},
+        {{"show", Out("empty.csv")}, 1, "empty or unreadable"},
     });
 }
 
 TEST_F(ToolErrors, DamagedDatabaseExitsWithOne) {
-    const std::string damaged = folder_ + "/damaged.pdb";
+    const std::string damaged = Out("damaged.pdb");
     WriteFile(damaged, std::string(100, 'x'));
     for (const char* command : {"info", "show", "export"}) {
         const ToolResult result = RunTool({command, damaged});
@@ -75,30 +69,8 @@ TEST_F(ToolErrors, DamagedDatabaseExitsWithOne) {
         // The library's own diagnostic stays on standard output.
         EXPECT_NE(result.out.find("Err: 0x408"), std::string::npos) << command << result.out;
     }
-    const ToolResult converted = RunTool({"convert", damaged, folder_ + "/out.gpx"});
-    EXPECT_EQ(converted.status, 1);
-    EXPECT_FALSE(FileExists(folder_ + "/out.gpx"));
-}
-
-TEST_F(ToolErrors, UnwritableOutputExitsWithOne) {
-    const std::string nowhere = folder_ + "/no/such/folder/out";
-    Check({
-        {{"import", SourceFile("examples/data/summits.csv"), "-d", SourceFile("examples/formats/name-first.cal"),
-          "-o", nowhere + ".pdb"},
-         1, "cannot be created"},
-        {{"convert", SourceFile("examples/data/summits.csv"), nowhere + ".gpx", "-d",
-          SourceFile("examples/formats/name-first.cal")},
-         1, "cannot write '" + nowhere + ".gpx'"},
-    });
-}
-
-TEST_F(ToolErrors, EmptyTextFileExitsWithOne) {
-    const std::string empty = folder_ + "/empty.csv";
-    WriteFile(empty, "");
-    Check({
-        {{"import", empty}, 1, "the file is empty"},
-        {{"show", empty}, 1, "empty or unreadable"},
-    });
+    EXPECT_EQ(RunTool({"convert", damaged, Out("out.gpx")}).status, 1);
+    EXPECT_FALSE(FileExists(Out("out.gpx")));
 }
 
 }  // namespace

@@ -11,15 +11,12 @@
 #include <sstream>
 
 namespace cli_test {
-namespace {
 
-std::string Quote(const std::string& text) {
+static std::string Quote(const std::string& text) {
     std::string out = "'";
     for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return out + "'";
 }
-
-}  // namespace
 
 std::string ToolPath() {
     const char* build = std::getenv("VEZUVED_BUILD_DIR");

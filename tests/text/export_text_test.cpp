@@ -60,16 +60,15 @@ TEST_F(Export, OutputFolderAndExactPath) {
     Put("ext.cal", "Ext=csv\nFieldCount=2\n");
     std::string folderPath = folder.path() + "/out/";
     std::filesystem::create_directory(folderPath);
-    std::vector<char> out(folderPath.begin(), folderPath.end());
-    out.push_back('\0');
+    std::string out = folderPath;
+    out.resize(1100);
     ASSERT_EQ(Run(db, out.data(), folder.file("ext.cal").c_str()), 0);
     EXPECT_EQ(ReadFileText(folderPath + "trip.csv"), "45.5000000,-122.5000000\r\n1.0000000,2.0000000\r\n");
 
-    std::string exact = folder.file("exact.name");
-    std::vector<char> exactBuffer(exact.begin(), exact.end());
-    exactBuffer.push_back('\0');
-    ASSERT_EQ(Run(db, exactBuffer.data(), folder.file("ext.cal").c_str()), 0);
-    EXPECT_TRUE(FileExists(exact));
+    out = folder.file("exact.name");
+    out.resize(1100);
+    ASSERT_EQ(Run(db, out.data(), folder.file("ext.cal").c_str()), 0);
+    EXPECT_TRUE(FileExists(folder.file("exact.name")));
 }
 
 TEST_F(Export, GarminTextOfARoute) {
@@ -88,9 +87,11 @@ TEST_F(Export, GarminTextOfARoute) {
               "\r\n" + points +
               "Waypoint\tRPT0001\ta\tUser Waypoint\t45.5000000 -122.5000000\t30.4800000\t\t\t\t\tHouse\t\t\t\t\t\r\n\r\n"
               "Waypoint\tRPT0002\t\tUser Waypoint\t46.0000000 -123.0000000\t\t\t\t\t\tred\t\t\t\t\t\r\n\r\n");
-    // The Garmin settings stay for later exports.
-    EXPECT_EQ(State().DateSeparator, '/');
-    EXPECT_EQ(State().DateFirst, 1u);
+    // The Garmin date style stays for a later comma export.
+    char second[1100] = "";
+    const int16_t map[7] = {-1, -1, -1, 0, -1, -1, -1};
+    ASSERT_EQ(Run(db, second, nullptr, 1, -1, 1, map), 0);
+    EXPECT_EQ(ReadFileText(folder.file("route.rlr")), "12/24/2004 14:30.05\r\n\r\n");
 }
 
 TEST_F(Export, GarminTextOfAnOlderLayoutTrackSkipsThePlaceholder) {
@@ -104,16 +105,6 @@ TEST_F(Export, GarminTextOfAnOlderLayoutTrackSkipsThePlaceholder) {
               "\r\nHeader\tName\tStart Time\tElapsed Time\tLength\tAverage Speed\r\n\r\nTrack\tTrack 001\r\n\r\n"
               "Header\tPosition\tTime\tAltitude\tDepth\tLeg Length\tLeg Time\tLeg Speed\tLeg Course\r\n\r\n"
               "Trackpoint\t46.0000000 -123.0000000\t \t\t\t\t\t\t\t\r\n\r\n");
-}
-
-TEST_F(Export, LaterCommaExportKeepsGarminDateStyle) {
-    std::string db = Database("route.pdb", Route(3));
-    char out[1100] = "";
-    ASSERT_EQ(Run(db, out, nullptr, 3), 0);
-    char second[1100] = "";
-    const int16_t map[7] = {-1, -1, -1, 0, -1, -1, -1};
-    ASSERT_EQ(Run(db, second, nullptr, 1, -1, 1, map), 0);
-    EXPECT_EQ(ReadFileText(folder.file("route.rlr")), "12/24/2004 14:30.05\r\n\r\n");
 }
 
 TEST_F(Export, LogAndUnknownDatabases) {
@@ -150,7 +141,6 @@ TEST_F(Export, FailuresCreateNoOutput) {
 }
 
 TEST_F(Export, ExtensionIsChosenOnTheLastComponentOnly) {
-    Put("d.pdb", BuildDatabase(Points()));
     std::string dotted = folder.path() + "/a.b";
     std::filesystem::create_directory(dotted);
     std::string db = dotted + "/trip";
