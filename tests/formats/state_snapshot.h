@@ -24,13 +24,10 @@ struct StateSnapshot {
 
     static StateSnapshot Take() {
         const ConversionState& s = State();
-        StateSnapshot t;
-        t.source = s.Source, t.delimited = s.Delimited, t.recordVersion = s.RecordVersion;
-        t.fieldCount = s.FieldCount, t.locFormat = s.LocFormat, t.eleFormat = s.EleFormat;
+        StateSnapshot t{s.Source, s.RecordVersion, s.LocFormat, s.EleFormat, s.Delimited, s.FieldCount, s.DBKind,
+                        s.HeaderLines, {}, s.Ext, s.FieldLen, s.DefaultIcon, s.Header, s.FormatTitle, s.FoundValue,
+                        s.FieldLabel};
         for (size_t i = 0; i < t.map.size(); ++i) t.map[i] = s.FieldMap[i];
-        t.dbKind = s.DBKind, t.headerLines = s.HeaderLines, t.ext = s.Ext, t.fieldLen = s.FieldLen;
-        t.defaultIcon = s.DefaultIcon, t.header = s.Header, t.formatTitle = s.FormatTitle;
-        t.foundValue = s.FoundValue, t.labels = s.FieldLabel;
         return t;
     }
     auto Tie() const {
@@ -55,18 +52,10 @@ inline void PrintTo(const StateSnapshot& s, std::ostream* os) {
 }
 
 // Changes the process's current folder for one scope.
-class CurrentFolderScope {
-public:
-    explicit CurrentFolderScope(const std::string& folder) : saved_(std::filesystem::current_path()) {
+struct CurrentFolderScope {
+    explicit CurrentFolderScope(const std::string& folder) : saved(std::filesystem::current_path()) {
         std::filesystem::current_path(folder);
     }
-    ~CurrentFolderScope() {
-        std::error_code ignored;
-        std::filesystem::current_path(saved_, ignored);
-    }
-    CurrentFolderScope(const CurrentFolderScope&) = delete;
-    CurrentFolderScope& operator=(const CurrentFolderScope&) = delete;
-
-private:
-    std::filesystem::path saved_;
+    ~CurrentFolderScope() { std::error_code ignored; std::filesystem::current_path(saved, ignored); }
+    std::filesystem::path saved;
 };
