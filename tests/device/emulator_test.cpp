@@ -115,7 +115,7 @@ TEST_F(EmulatorTest, FaultsMakeCallsFail) {
     testing::internal::CaptureStderr();  // the copy's line about the failed write
     EXPECT_EQ(31, ToDevice(Pc("Lake.rlp")));
     testing::internal::GetCapturedStderr();
-    EXPECT_EQ((std::vector<std::string>{"One"}), Find(Databases(), "Lake")->Names());
+    EXPECT_TRUE(Databases().size() == 1 && Find(Databases(), "Lake") == nullptr);  // the failed copy left nothing
 }
 
 }  // namespace
