@@ -67,7 +67,9 @@ TEST_F(LimitsTest, LongestNameAndLastNumberedName) {
     CreateDeviceDatabases(taken, kBaseTime - 1);
     WritePc("Home.rlp", kPoints);
     EXPECT_EQ(0, ToDevice(Pc("Home.rlp"), optKeepBoth));
-    EXPECT_EQ(2u, Find(Databases(), "Home_98")->records.size());
+    const auto numbered = Databases();
+    ASSERT_NE(nullptr, Find(numbered, "Home_98"));
+    EXPECT_EQ(2u, Find(numbered, "Home_98")->records.size());
     // All 98 taken: never a 99th; the host is asked, and without a callback
     // the database itself is replaced.
     EXPECT_EQ(0, ToDevice(Pc("Home.rlp"), optKeepBoth));
