@@ -33,11 +33,11 @@ protected:
 
     // stdin: what the tool reads; by default a file holding input. A
     // time limit turns a hang into a failed run.
-    ToolRun Run(const std::string& arguments, const std::string& input = std::string(), std::string stdin = "") {
+    ToolRun Run(const std::string& arguments, const std::string& input = std::string(), std::string redirect = "") {
         WriteFile(scratch_.Join("in"), input);
-        if (stdin.empty()) stdin = "< '" + scratch_.Join("in") + "'";
+        if (redirect.empty()) redirect = "< '" + scratch_.Join("in") + "'";
         const std::string command = "timeout 20 '" + tool_ + "' " + arguments + " --device '" + root_.Path() + "' " +
-                                    stdin + " > '" + scratch_.Join("out") + "' 2> '" + scratch_.Join("err") + "'";
+                                    redirect + " > '" + scratch_.Join("out") + "' 2> '" + scratch_.Join("err") + "'";
         ToolRun run;
         const int raw = std::system(command.c_str());
 #if defined(_WIN32)
