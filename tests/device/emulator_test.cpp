@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "device/remote_api.h"
+#include "device/transfer_rules.h"
 #include "device_test_support.h"
 
 using namespace devtest;
