@@ -1,14 +1,18 @@
 #include "device_commands.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <filesystem>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <vezuved/vezuved.h>
 
@@ -23,6 +27,10 @@ namespace vezuved_cli {
 namespace {
 
 volatile std::sig_atomic_t g_interrupted = 0;
+
+// The items whose copy ended in failure, with the stage the library ended
+// them with (its negative result).
+std::vector<std::pair<std::string, int32_t>> g_failedItems;
 
 extern "C" void OnInterrupt(int) { g_interrupted = 1; }
 
@@ -86,14 +94,17 @@ int32_t VEZUVED_CALL ShowProgress(int32_t stage, int32_t done, int32_t total, co
         const int filled = stage == 2 ? kWidth : (total > 0 ? static_cast<int>(int64_t{done} * kWidth / total) : 0);
         std::fprintf(stderr, "\r%-40.40s [%s%s] %s", item.c_str(), std::string(filled, '#').c_str(),
                      std::string(kWidth - filled, ' ').c_str(),
-                     stage == 2 ? "done\n" : (stage < 0 ? "stopped\n" : ""));
+                     stage == 2 ? "done\n" : (stage == VEZUVED_DEV_CANCELLED ? "stopped\n" : (stage < 0 ? "failed\n" : "")));
     } else if (stage == 0) {
         std::fprintf(stderr, "%s: started\n", item.c_str());
     } else if (stage == 2) {
         std::fprintf(stderr, "%s: done\n", item.c_str());
-    } else if (stage < 0) {
+    } else if (stage == VEZUVED_DEV_CANCELLED) {
         std::fprintf(stderr, "%s: stopped (%d)\n", item.c_str(), static_cast<int>(stage));
+    } else if (stage < 0) {
+        std::fprintf(stderr, "%s: failed (%d)\n", item.c_str(), static_cast<int>(stage));
     }
+    if (stage < 0 && stage != VEZUVED_DEV_CANCELLED) g_failedItems.emplace_back(item, stage);
     std::fflush(stderr);
     return g_interrupted ? -1 : 0;
 }
@@ -114,8 +125,18 @@ int32_t VEZUVED_CALL AskBeforeReplacing(const char* name, int32_t, const char* s
     }
 }
 
+// Answers are read from standard input: without one (closed), asking would
+// read whatever the process opened next on its descriptor.
+bool StandardInputUsable() {
+    struct stat st;
+    return ::fstat(STDIN_FILENO, &st) == 0;
+}
+
 struct CallbackScope {
     explicit CallbackScope(bool ask) {
+        if (ask && !StandardInputUsable())
+            FailConversion("--ask needs a standard input to read the answers from, and it is closed");
+        g_failedItems.clear();
         RLSetProgressCallback(ShowProgress);
         RLSetAskReplaceCallback(ask ? AskBeforeReplacing : nullptr);
     }
@@ -143,9 +164,17 @@ std::string ResultText(int32_t result) {
     }
 }
 
-// Skips are no failure: the copy did what the options asked.
+// Skips are no failure: the copy did what the options asked. Every item
+// that failed is named on a line of its own, and makes the command fail.
 void Finish(int32_t result, const std::string& what) {
     std::fflush(stdout);
+    if (!g_failedItems.empty()) {
+        for (const auto& [item, stage] : g_failedItems)
+            std::cerr << "vezuved: " << what << ": " << item << ": failed: " << ResultText(stage) << "\n";
+        g_failedItems.clear();
+        if (result == 0 || result == VEZUVED_DEV_REPLACED) result = -1;
+        FailConversion(what + ": " + ResultText(result));
+    }
     switch (result) {
         case 0:
         case VEZUVED_DEV_REPLACED: return;
@@ -201,6 +230,22 @@ void AddPush(CLI::App& device) {
     });
 }
 
+// The pull makes its folder when missing, one level deep: a path under a
+// missing folder or under a file is refused before anything is copied.
+void RequireWritableFolderPlace(const std::string& folder) {
+    if (folder.empty()) return;
+    std::error_code error;
+    const std::filesystem::path path(folder);
+    if (std::filesystem::exists(path, error)) {
+        if (!std::filesystem::is_directory(path, error))
+            FailConversion("device pull: cannot copy into '" + folder + "': it is a file, not a folder");
+        return;
+    }
+    const std::filesystem::path parent = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+    if (!std::filesystem::is_directory(parent, error))
+        FailConversion("device pull: cannot copy into '" + folder + "': no such folder");
+}
+
 void AddPull(CLI::App& device) {
     auto options = std::make_shared<DeviceOptions>();
     auto folder = std::make_shared<std::string>();
@@ -217,6 +262,7 @@ void AddPull(CLI::App& device) {
     command->footer("Example:\n  vezuved device pull --kind tracks backup");
     command->callback([options, folder, kind, filter] {
         UseDeviceRoot(*options);
+        RequireWritableFolderPlace(*folder);
         InterruptScope interrupt;
         CallbackScope callbacks(options->ask);
         const int32_t result =

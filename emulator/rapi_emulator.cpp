@@ -11,8 +11,14 @@
 //                         of that entry point in this connection (every call
 //                         without @N) fails with that error (default 31)
 //                         without doing anything. CeRapiInitEx counts as the
-//                         connection's first call of its own.
+//                         connection's first call of its own. "=short"
+//                         instead of an error makes CeWriteFile write, and
+//                         CeReadFile read, half the bytes asked for and
+//                         report success; other entry points ignore it.
 //   VEZUVED_DEVICE_LOG    file to which one line per call is appended.
+//
+// A root folder that is empty when a connection starts is a factory-fresh
+// handheld: "\My Documents" is made in it.
 //
 // Memory for CEDB_ALLOWREALLOC comes from realloc() (LocalAlloc on
 // Windows); callers free it with the library's FreeRemoteBuffer.
@@ -49,6 +55,7 @@
 // whose signature drifts from it does not compile.
 #define EMU_DECLARE(ret, name, params) EMU_EXPORT ret VZ_STDCALL name params;
 VEZUVED_REMOTE_API_ENTRIES(EMU_DECLARE)
+VEZUVED_REMOTE_API_OPTIONAL_ENTRIES(EMU_DECLARE)
 #undef EMU_DECLARE
 
 namespace {
@@ -70,6 +77,7 @@ struct Fault {
     std::string entry;
     uint32_t nth = 0;  // 0: every call
     DWORD error = kDefaultFaultError;
+    bool shortTransfer = false;  // the call succeeds with half the bytes
 };
 
 struct MountedVolume {
@@ -123,6 +131,7 @@ struct Device {
     int eventPipe[2] = {-1, -1};
 #endif
     DWORD lastError = 0;
+    bool shortCall = false;  // the call in hand moves half the bytes asked for
 };
 
 std::mutex g_mutex;
@@ -131,6 +140,18 @@ Device g_device;
 // ---------------------------------------------------------------------------
 // Host services the platform file layer does not offer
 
+void CloseInitEvent(Device& d) {
+#if defined(_WIN32)
+    if (d.initEvent != nullptr) CloseHandle(d.initEvent);
+    d.initEvent = nullptr;
+#else
+    for (int& fd : d.eventPipe) {
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+    }
+#endif
+}
+
 // The event CeRapiInitEx hands out: a manual-reset event on Windows, the
 // read end of a pipe elsewhere (platform/system.h waits on either).
 bool OpenInitEvent(Device& d) {
@@ -138,7 +159,18 @@ bool OpenInitEvent(Device& d) {
     d.initEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     return d.initEvent != nullptr;
 #else
-    return ::pipe2(d.eventPipe, O_CLOEXEC) == 0;
+    if (::pipe2(d.eventPipe, O_CLOEXEC) != 0) return false;
+    // With standard input, output or error closed the pipe would take their
+    // descriptor, and the host's reads of its own input would meet it.
+    for (int& fd : d.eventPipe) {
+        if (fd > STDERR_FILENO) continue;
+        const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+        ::close(fd);
+        fd = moved;
+    }
+    if (d.eventPipe[0] >= 0 && d.eventPipe[1] >= 0) return true;
+    CloseInitEvent(d);
+    return false;
 #endif
 }
 
@@ -156,18 +188,6 @@ bool SignalInitEvent(Device& d) {
 #else
     const char up = 1;
     return ::write(d.eventPipe[1], &up, 1) == 1;
-#endif
-}
-
-void CloseInitEvent(Device& d) {
-#if defined(_WIN32)
-    if (d.initEvent != nullptr) CloseHandle(d.initEvent);
-    d.initEvent = nullptr;
-#else
-    for (int& fd : d.eventPipe) {
-        if (fd >= 0) ::close(fd);
-        fd = -1;
-    }
 #endif
 }
 
@@ -274,7 +294,10 @@ std::vector<Fault> ParseFaults(const char* text) {
         if (item.empty()) continue;
         Fault fault;
         const size_t equals = item.find('=');
-        if (equals != std::string::npos) {
+        if (equals != std::string::npos && item.compare(equals + 1, std::string::npos, "short") == 0) {
+            fault.shortTransfer = true;
+            item.resize(equals);
+        } else if (equals != std::string::npos) {
             char* end = nullptr;
             fault.error = static_cast<DWORD>(std::strtoul(item.c_str() + equals + 1, &end, 0));
             if (end == item.c_str() + equals + 1) continue;
@@ -293,18 +316,28 @@ std::vector<Fault> ParseFaults(const char* text) {
     return faults;
 }
 
-// Counts the call; true (with the error set) when a fault fires for it.
+// Counts the call; true (with the error set) when a fault fires for it. A
+// short-transfer fault lets the call go on with shortCall set instead.
 bool FaultFires(const char* entry, DWORD& error) {
     const uint32_t call = ++g_device.calls[entry];
+    g_device.shortCall = false;
     for (const Fault& fault : g_device.faults) {
         if (strcasecmp(fault.entry.c_str(), entry) != 0) continue;
         if (fault.nth == 0 || fault.nth == call) {
+            if (fault.shortTransfer) {
+                g_device.shortCall = true;
+                continue;
+            }
             error = fault.error;
             return true;
         }
     }
     return false;
 }
+
+// The bytes a transfer call moves: half of those asked for under a
+// short-transfer fault.
+DWORD TransferSize(DWORD asked) { return g_device.shortCall ? asked / 2 : asked; }
 
 // One entry point call: fault check, connection check, the body with every
 // exception stopped here, the log line.
@@ -597,6 +630,23 @@ bool NextVisible(HANDLE host, HostFindData& found) {
     return true;
 }
 
+// An empty root is a handheld as it leaves the factory: it has its
+// "\My Documents" folder. Anything in the root is left as it is.
+bool MakeFreshDevice(const std::string& root) {
+    WideText pattern;
+    for (char c : root) pattern.push_back(static_cast<WCHAR>(static_cast<unsigned char>(c)));
+    const WideText folder = pattern;
+    pattern += VZ_WIDE("\\*");
+    HostFindData entry;
+    HANDLE search = PlatformFindFirstFile(pattern.c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        const bool empty = !NextVisible(search, entry);
+        PlatformFindClose(search);
+        if (!empty) return true;
+    }
+    return PlatformCreateDirectory((folder + VZ_WIDE("\\My Documents")).c_str()) != FALSE;
+}
+
 }  // namespace
 
 // ===========================================================================
@@ -627,6 +677,9 @@ EMU_EXPORT HRESULT CeRapiInitEx(RAPIINIT* init) {
         result = E_FAIL;
     } else if (d.root.empty() || KindOf(d.root) != HostKind::Folder) {
         d.lastError = ERROR_NOT_READY;
+        result = E_FAIL;
+    } else if (!MakeFreshDevice(d.root)) {
+        d.lastError = ERROR_ACCESS_DENIED;
         result = E_FAIL;
     } else if (!OpenInitEvent(d)) {
         d.lastError = ERROR_NOT_ENOUGH_MEMORY;
@@ -708,7 +761,7 @@ EMU_EXPORT BOOL CeReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD done,
                       [&]() -> BOOL {
                           Object* object = FindObject(file, Object::Kind::File);
                           if (object == nullptr) return FALSE;
-                          const BOOL ok = PlatformReadFile(object->file.host, buffer, size, done);
+                          const BOOL ok = PlatformReadFile(object->file.host, buffer, TransferSize(size), done);
                           if (!ok) g_device.lastError = PlatformGetLastError();
                           return ok;
                       });
@@ -721,7 +774,7 @@ EMU_EXPORT BOOL CeWriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD don
                       [&]() -> BOOL {
                           Object* object = FindObject(file, Object::Kind::File);
                           if (object == nullptr) return FALSE;
-                          const BOOL ok = PlatformWriteFile(object->file.host, buffer, size, done);
+                          const BOOL ok = PlatformWriteFile(object->file.host, buffer, TransferSize(size), done);
                           if (!ok) g_device.lastError = PlatformGetLastError();
                           return ok;
                       });
@@ -784,6 +837,31 @@ EMU_EXPORT BOOL CeDeleteFile(LPCWSTR path) {
                 return FALSE;
             }
         const BOOL ok = PlatformDeleteFile(host.c_str());
+        if (!ok) g_device.lastError = PlatformGetLastError();
+        return ok;
+    });
+}
+
+// As on the handheld: the destination must not exist yet.
+EMU_EXPORT BOOL CeMoveFile(LPCWSTR from, LPCWSTR to) {
+    return Call<BOOL>("CeMoveFile", FALSE, Args(from, to), [&]() -> BOOL {
+        WideText source, destination;
+        if (!HostPath(from, source) || !HostPath(to, destination)) return FALSE;
+        const std::string resolved = ResolvedHostPath(source.c_str());
+        for (const auto& entry : g_device.volumes)
+            if (SameHostFile(entry.second.hostPath, resolved)) {
+                g_device.lastError = ERROR_SHARING_VIOLATION;
+                return FALSE;
+            }
+        if (KindOf(resolved) == HostKind::None) {
+            g_device.lastError = ERROR_FILE_NOT_FOUND;
+            return FALSE;
+        }
+        if (KindOf(ResolvedHostPath(destination.c_str())) != HostKind::None) {
+            g_device.lastError = ERROR_ALREADY_EXISTS;
+            return FALSE;
+        }
+        const BOOL ok = PlatformMoveFile(source.c_str(), destination.c_str());
         if (!ok) g_device.lastError = PlatformGetLastError();
         return ok;
     });

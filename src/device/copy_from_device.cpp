@@ -2,11 +2,13 @@
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "device/copy_to_device.h"
 #include "device/chunk_copy.h"
 #include "device/device_session.h"
 #include "device/device_text.h"
+#include "device/pc_replacement.h"
 #include "device/sync_list.h"
 #include "device/transfer_rules.h"
 
@@ -25,12 +27,25 @@ bool PcFileTime(const WideString& path, FILETIME* written) {
     return true;
 }
 
+// A failure a loop over several copies keeps: a later success does not
+// hide it.
+int32_t Sticky(int32_t kept, int32_t latest) { return IsCopyFailure(kept) ? kept : latest; }
+
+// An enumeration or search that yields nothing more ends well only when
+// the device says there is nothing more.
+bool EndedWell(std::initializer_list<DWORD> endErrors) {
+    const DWORD error = g_remoteApi.CeGetLastError();
+    for (DWORD end : endErrors)
+        if (error == end) return true;
+    return false;
+}
+
 int32_t CopyDatabasesFromDevice(const DeviceTarget& target, DWORD type, DWORD routeFlag, const WCHAR* filter,
                                 const WideString& pcFolder, uint32_t options) {
     DeviceHandle search(g_remoteApi.CeFindFirstDatabaseEx(target.volume, type | routeFlag));
-    if (!search.IsValid()) return 0;
+    if (!search.IsValid()) return -1;  // the device lists databases of every type, none or many
     CEOID id = g_remoteApi.CeFindNextDatabaseEx(search.Get(), target.volume);
-    if (id == 0) return 0;
+    if (id == 0) return EndedWell({ERROR_NO_MORE_ITEMS}) ? 0 : -1;
     HostCreateDirectory(pcFolder.c_str());  // an existing folder is fine
     const bool anyName = filter == nullptr || filter[0] == 0 || WideString(filter) == WideFrom("*.*");
 
@@ -63,9 +78,10 @@ int32_t CopyDatabasesFromDevice(const DeviceTarget& target, DWORD type, DWORD ro
         db.routeFlag = routeFlag;
         db.recordCount = dbInfo.wNumRecords;
         std::memcpy(db.name, name, sizeof name);
-        result = DeviceDatabaseToFile(db, target, path.c_str(), false, dbInfo.ftLastModified);
+        result = Sticky(result, DeviceDatabaseToFile(db, target, path.c_str(), false, dbInfo.ftLastModified));
         if (result < 0) break;
     }
+    if (id == 0 && !EndedWell({ERROR_NO_MORE_ITEMS})) return Sticky(result, -1);
     return result;
 }
 
@@ -77,24 +93,28 @@ int32_t CopyPlainFilesFromDevice(const DeviceTarget& target, DWORD type, const W
     CE_FIND_DATA found;
     std::memset(&found, 0, sizeof found);
     HANDLE handle = g_remoteApi.CeFindFirstFile(pattern.c_str(), &found);
-    if (handle == INVALID_HANDLE_VALUE || handle == nullptr) return 0;
+    if (handle == INVALID_HANDLE_VALUE || handle == nullptr)
+        return EndedWell({ERROR_FILE_NOT_FOUND, ERROR_NO_MORE_FILES, ERROR_PATH_NOT_FOUND}) ? 0 : -1;
     HostCreateDirectory(pcFolder.c_str());
     int32_t result = 0;
-    do {
+    for (;;) {
         const WideString name(found.cFileName);
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
             // A pattern may match folders; they hold no file to copy.
             std::printf("Device folder not copied: %s\n", Narrow(JoinDevPath(target.folder, name)).c_str());
-            continue;
+        } else {
+            int32_t latest = CopyPlainFileFromDevice(target, pcFolder.c_str(), name.c_str(), options, false);
+            const WideString companion = type == kTypeMaps ? MapCompanionName(name) : WideString();
+            if (!companion.empty() && (latest == 0 || latest == devReplaced))
+                latest = CopyPlainFileFromDevice(target, pcFolder.c_str(), companion.c_str(), options, false);
+            result = Sticky(result, latest);
+            if (latest == devCancelled) break;
         }
-        result = CopyPlainFileFromDevice(target, pcFolder.c_str(), name.c_str(), options, false);
-        if (type == kTypeMaps && (result == 0 || result == devReplaced)) {
-            const WideString companion = MapCompanionName(name);
-            if (!companion.empty())
-                result = CopyPlainFileFromDevice(target, pcFolder.c_str(), companion.c_str(), options, false);
+        if (!g_remoteApi.CeFindNextFile(handle, &found)) {
+            if (!EndedWell({ERROR_NO_MORE_FILES})) result = Sticky(result, -1);
+            break;
         }
-        if (result == devCancelled) break;
-    } while (g_remoteApi.CeFindNextFile(handle, &found));
+    }
     g_remoteApi.CeFindClose(handle);
     return result;
 }
@@ -123,9 +143,12 @@ int32_t CopyPlainFileFromDevice(const DeviceTarget& target, const WCHAR* pcFolde
     }
     DWORD high = 0;
     const DWORD low = g_remoteApi.CeGetFileSize(device.Get(), &high);
-    const int32_t size = ProgressValue((static_cast<uint64_t>(high) << 32) | low);
+    const uint64_t size = (static_cast<uint64_t>(high) << 32) | low;
     FILETIME deviceTime{};
-    g_remoteApi.CeGetFileTime(device.Get(), nullptr, nullptr, &deviceTime);
+    if (low == INVALID_FILE_SIZE || !g_remoteApi.CeGetFileTime(device.Get(), nullptr, nullptr, &deviceTime)) {
+        std::printf("Unable to open device file: %s\n", Narrow(devicePath).c_str());
+        return -1;
+    }
 
     bool replaced = false;
     if (exists) {
@@ -140,40 +163,35 @@ int32_t CopyPlainFileFromDevice(const DeviceTarget& target, const WCHAR* pcFolde
                 return !PcFileTime(NumberedPcPath(pcFolder, base, ext, number), nullptr);
             });
         if (choice.stop != 0) return choice.stop;
-        if (choice.freeNumber != 0) {
+        if (choice.freeNumber != 0)
             pcPath = NumberedPcPath(pcFolder, base, ext, choice.freeNumber);
-        } else {
-            if (!HostDeleteFile(pcPath.c_str())) {
-                std::printf("Unable to overwrite Host/PC file: %s, Err=%lx\n", Narrow(pcPath).c_str(), Hex32(-1));
-                return -1;
-            }
-            replaced = true;
-        }
+        else
+            replaced = true;  // by the complete copy, moved over it at the end
     }
 
     std::printf("Copying from Device: %s\n", Narrow(pcPath).c_str());
-    HostFile file(HostCreateFile(pcPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
+    PcReplacement file;
+    if (!file.Create(pcPath)) {
         std::printf("Unable to create destination file: %s\n", Narrow(pcPath).c_str());
         return -1;
     }
     CopyProgress progress(pcPath.c_str());
-    const int32_t result = CopyChunks(
+    int32_t result = CopyChunks(
         [&](char* buffer, DWORD count, DWORD* got) {
             return g_remoteApi.CeReadFile(device.Get(), buffer, count, got, nullptr) != 0;
         },
         [&](const char* data, DWORD count, DWORD* written) {
             return HostWriteFile(file.Get(), data, count, written) != 0;
         },
-        progress, size, pcPath.c_str());
-    progress.End(result, size, size);
+        progress, size, devicePath.c_str(), pcPath.c_str());
     device.Close();
-    if (result == 0) {
-        if (move) g_remoteApi.CeDeleteFile(devicePath.c_str());
-        HostSetFileTime(file.Get(), &deviceTime, &deviceTime, &deviceTime);
+    if (result == 0 && !file.Commit(&deviceTime)) {
+        std::printf("Unable to overwrite Host/PC file: %s, Err=%lx\n", Narrow(pcPath).c_str(), Hex32(-1));
+        result = -1;
     }
-    file.Close();
+    file.Abandon();
+    progress.End(result, ProgressValue(size), ProgressValue(size));
+    if (result == 0 && move) g_remoteApi.CeDeleteFile(devicePath.c_str());
     return result == 0 && replaced ? devReplaced : result;
 }
 

@@ -7,6 +7,7 @@
 
 #include "device/chunk_copy.h"
 #include "device/device_session.h"
+#include "device/device_swap.h"
 #include "device/device_text.h"
 #include "device/sync_list.h"
 #include "device/transfer_rules.h"
@@ -139,48 +140,49 @@ int32_t CopyPlainFileToDevice(const DeviceTarget& target, const WCHAR* path, uin
     const bool exists = GetDeviceFileTime(devicePath.c_str(), &deviceTime) == 0;
 
     HostFile source(HostCreateFile(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!source) {
+    DWORD high = 0;
+    const DWORD low = source ? HostGetFileSize(source.Get(), &high) : INVALID_FILE_SIZE;
+    FILETIME sourceTime{};
+    if (!source || (low == INVALID_FILE_SIZE && HostGetLastError() != ERROR_SUCCESS) ||
+        !HostGetFileTime(source.Get(), nullptr, nullptr, &sourceTime)) {
         std::printf("Unable to open source/host file: %s\n", Narrow(path).c_str());
         return devErrOpenSource;
     }
-    DWORD high = 0;
-    const DWORD low = HostGetFileSize(source.Get(), &high);
-    const int32_t size = ProgressValue((static_cast<uint64_t>(high) << 32) | low);
-    FILETIME sourceTime{};
-    HostGetFileTime(source.Get(), nullptr, nullptr, &sourceTime);
+    const uint64_t size = (static_cast<uint64_t>(high) << 32) | low;
 
     if (exists) {
         const int32_t status = CompareTimes(sourceTime, deviceTime);
         if (SkipWithMessage(CopyRule::PlainToDevice, status, options, devicePath.c_str())) return status;
-        if (!g_remoteApi.CeDeleteFile(devicePath.c_str())) {
-            std::printf("Unable to overwrite remote file: %s, Err=%lx\n", Narrow(devicePath).c_str(), Hex32(-1));
-            return -1;
-        }
     }
 
     std::printf("Copying to Device: %s\n", Narrow(devicePath).c_str());
-    DeviceHandle device(g_remoteApi.CeCreateFile(devicePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!device.IsValid()) {
+    // Written beside the device file and moved in place once complete.
+    DeviceFileWrite write;
+    if (!CreateDeviceFileWrite(devicePath, exists, write)) {
         std::printf("Unable to create destination file: %s\n", Narrow(devicePath).c_str());
         return -1;
     }
     CopyProgress progress(devicePath.c_str());
-    const int32_t result = CopyChunks(
+    int32_t result = CopyChunks(
         [&](char* buffer, DWORD count, DWORD* got) {
             return HostReadFile(source.Get(), buffer, count, got) != 0;
         },
         [&](const char* data, DWORD count, DWORD* written) {
-            return g_remoteApi.CeWriteFile(device.Get(), data, count, written, nullptr) != 0;
+            return g_remoteApi.CeWriteFile(write.handle.Get(), data, count, written, nullptr) != 0;
         },
-        progress, size, devicePath.c_str());
-    progress.End(result, size, size);
+        progress, size, path, devicePath.c_str());
     source.Close();
-    if (result == 0) {
-        if (move) HostDeleteFile(path);
-        g_remoteApi.CeSetFileTime(device.Get(), &sourceTime, &sourceTime, &sourceTime);
+    if (result == 0 && (!g_remoteApi.CeSetFileTime(write.handle.Get(), &sourceTime, &sourceTime, &sourceTime) ||
+                        !CloseWritten(write.handle) || !SwapInDeviceFile(write, devicePath, exists))) {
+        std::printf("Unable to overwrite remote file: %s, Err=%lx\n", Narrow(devicePath).c_str(), Hex32(-1));
+        result = -1;
     }
-    device.Close();
+    if (result == 0)
+        write.temporary = false;
+    else
+        AbandonDeviceFileWrite(write);
+    progress.End(result, ProgressValue(size), ProgressValue(size));
+    if (result == 0 && move) HostDeleteFile(path);
     return result == 0 && exists ? devReplaced : result;
 }
 

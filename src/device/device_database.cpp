@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "device/device_swap.h"
 #include "device/device_text.h"
+#include "device/pc_replacement.h"
 #include "device/transfer_rules.h"
 #include "frame/conversion_state.h"
 #include "frame/memory.h"
@@ -33,13 +35,15 @@ struct LineReader {
     DWORD length = 0;
     DWORD position = 0;
     int64_t lineNumber = 0;
+    bool failed = false;  // a read failed: what was read is not the whole file
 
     void Forget() {
         file = INVALID_HANDLE_VALUE;
         length = position = 0;
         lineNumber = 0;
+        failed = false;
     }
-    // False at the end of the file or when a read fails.
+    // False at the end of the file or when a read fails (failed set).
     bool Next(HANDLE source, char& byte) {
         if (source != file) {
             Forget();
@@ -47,10 +51,11 @@ struct LineReader {
         }
         if (position == length) {
             position = length = 0;
-            if (!HostReadFile(file, block, sizeof block, &length) || length == 0) {
+            if (!HostReadFile(file, block, sizeof block, &length) || length > sizeof block) {
+                failed = true;
                 length = 0;
-                return false;
             }
+            if (length == 0) return false;
         }
         byte = block[position++];
         return true;
@@ -226,6 +231,7 @@ int32_t ReadRecordLine(HANDLE file, PointRecord& record, uint64_t& counter) {
     }
     g_lineBuffer[length] = '\0';
     ++g_reader.lineNumber;
+    if (g_reader.failed) return -1;  // a failed read is no end of the file
     counter += consumed;
     if (tooLong) return status == kEndOfFile ? kLineTooLongAtEnd : kLineTooLong;
     if (length == 0) return status;
@@ -280,8 +286,9 @@ const WCHAR* ReadDeviceRecord(DeviceDatabase& db, CEOID /*recordId*/, size_t* si
     DWORD bufferSize = 0;
     const CEOID oid =
         g_remoteApi.CeReadRecordPropsEx(db.handle.Get(), CEDB_ALLOWREALLOC, &count, nullptr, &buffer, &bufferSize, nullptr);
+    db.ReleaseRecord();  // the previous record's properties are done with
+    db.lastRecord = 0;
     if (oid != 0 && count > 0 && buffer != nullptr) {
-        db.ReleaseRecord();  // the previous record's properties are done with
         db.lastRecord = oid;
         db.propertyBuffer = buffer;
         const CEPROPVAL* values = reinterpret_cast<const CEPROPVAL*>(buffer);
@@ -395,7 +402,7 @@ int32_t FileToDeviceDatabase(DeviceDatabase& db, const DeviceTarget& target, con
         return devErrOpenSource;
     }
 
-    bool replaced = false;
+    CEOID replacing = 0;
     if (exists) {
         const int32_t status = CompareTimes(facts.written, deviceTime);
         if (SkipWithMessage(CopyRule::FileToDatabase, status, options, name.c_str())) return status;
@@ -406,32 +413,30 @@ int32_t FileToDeviceDatabase(DeviceDatabase& db, const DeviceTarget& target, con
                 return FindDeviceDatabase(db.volume, db.type, db.routeFlag, numbered.c_str(), nullptr, nullptr) != 0;
             });
         if (choice.stop != 0) return choice.stop;
-        if (choice.freeNumber != 0) {
+        if (choice.freeNumber != 0)
             name = NumberedDatabaseName(name, choice.freeNumber);
-        } else {
-            if (!g_remoteApi.CeDeleteDatabaseEx(db.volume, existing)) {
-                std::printf("Unable to overwrite remote database file: %s, Err=%lx\n", Narrow(name).c_str(), Hex32(-1));
-                return -1;
-            }
-            replaced = true;
-        }
+        else
+            replacing = existing;
     }
 
     std::printf("Copying to Device: %s\n", Narrow(name).c_str());
+    // Built under a temporary name and swapped in once complete: until then
+    // the device keeps its previous copy.
     CEDBASEINFO info;
     CreateDatabaseInfo(info, name, db.type, db.routeFlag);
-    const CEOID oid = g_remoteApi.CeCreateDatabaseEx(db.volume, &info);
+    DWORD error = 0;
+    const CEOID oid = CreateTemporaryDatabase(db.volume, info, error);
     if (oid == 0) {
-        const DWORD error = g_remoteApi.CeGetLastError();
         std::printf("Unable to create remote database file: %s, Err=%lx\n", Narrow(name).c_str(), Hex32(error));
         return error != 0 ? static_cast<int32_t>(error) : -1;
     }
     db.oid = oid;
     std::memcpy(db.name, name.c_str(), (name.size() + 1) * sizeof(WCHAR));
     if (!OpenDeviceDatabase(db, 0)) {
-        const DWORD error = RemoteFailureError();
-        std::printf("Unable to open remote database file: %s, Err=%lx\n", Narrow(name).c_str(), Hex32(error));
-        return error != 0 ? static_cast<int32_t>(error) : -1;
+        const DWORD openError = RemoteFailureError();
+        std::printf("Unable to open remote database file: %s, Err=%lx\n", Narrow(name).c_str(), Hex32(openError));
+        g_remoteApi.CeDeleteDatabaseEx(db.volume, oid);
+        return openError != 0 ? static_cast<int32_t>(openError) : -1;
     }
 
     // The leg values of the records follow the kind of the database written.
@@ -443,30 +448,25 @@ int32_t FileToDeviceDatabase(DeviceDatabase& db, const DeviceTarget& target, con
     {
         HostFile file(HostCreateFile(source, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         if (!file) {
-            CloseDeviceDatabase(db);
             std::printf("Unable to open source/host file: %s\n", Narrow(source).c_str());
-            return devErrOpenSource;
-        }
-        g_reader.Forget();
-        if (!progress.Start(total)) {
-            result = devCancelled;
+            result = devErrOpenSource;
         } else {
-            result = CopyLines(db, file.Get(), source, facts.size, progress);
+            g_reader.Forget();
+            result = progress.Start(total) ? CopyLines(db, file.Get(), source, facts.size, progress) : devCancelled;
+            FreeLineBuffer();
         }
-        FreeLineBuffer();
-        CloseDeviceDatabase(db);
+        if (!CloseWritten(db.handle) && result == 0) result = -1;
+        db.ReleaseRecord();
     }
-
-    if (result == 0) {
-        if (move) HostDeleteFile(source);
-        CEDBASEINFO modified;
-        std::memset(&modified, 0, sizeof modified);
-        modified.dwFlags = CEDB_VALIDMODTIME;
-        modified.ftLastModified = facts.written;
-        g_remoteApi.CeSetDatabaseInfoEx(db.volume, oid, &modified);
+    if (result == 0 && !SwapInDatabase(db.volume, oid, name, facts.written, replacing, deviceTime)) {
+        std::printf("Unable to overwrite remote database file: %s, Err=%lx\n", Narrow(name).c_str(), Hex32(-1));
+        result = -1;
+    } else if (result != 0) {
+        g_remoteApi.CeDeleteDatabaseEx(db.volume, oid);
     }
+    if (result == 0 && move) HostDeleteFile(source);
     progress.End(result, total, total);
-    return result == 0 && replaced ? devReplaced : result;
+    return result == 0 && replacing != 0 ? devReplaced : result;
 }
 
 int32_t DeviceDatabaseToFile(DeviceDatabase& db, const DeviceTarget& target, const WCHAR* destination, bool move,
@@ -481,33 +481,28 @@ int32_t DeviceDatabaseToFile(DeviceDatabase& db, const DeviceTarget& target, con
     }
     if (!OpenDeviceDatabase(db, CEDB_AUTOINCREMENT)) {
         const DWORD error = RemoteFailureError();
-        progress.End(2, 0, 0);
-        return error != 0 ? static_cast<int32_t>(error) : -1;
+        const int32_t result = error != 0 ? static_cast<int32_t>(error) : -1;
+        progress.End(result, 0, 0);
+        return result;
     }
-    HostFile file(HostCreateFile(destination, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
+    // Written beside the destination and moved over it once complete.
+    PcReplacement file;
+    if (!file.Create(destination)) {
         std::printf("Unable to open host/destination file: %s\n", Narrow(destination).c_str());
-        progress.End(2, 0, 0);
+        progress.End(-1, 0, 0);
         CloseDeviceDatabase(db);
-        return 0;
+        return -1;
     }
     const int32_t count = static_cast<int32_t>(db.recordCount) < 0 ? 0 : static_cast<int32_t>(db.recordCount);
-    CEOID record = g_remoteApi.CeSeekDatabase(db.handle.Get(), CEDB_SEEK_BEGINNING, 0, nullptr);
-    if (record == 0) {
-        CloseDeviceDatabase(db);
-        return -1;
-    }
     WorkRecord work;
-    if (!work.Allocate(kDeviceDescSize)) {
-        CloseDeviceDatabase(db);
-        return -1;
-    }
+    CEOID record = g_remoteApi.CeSeekDatabase(db.handle.Get(), CEDB_SEEK_BEGINNING, 0, nullptr);
+    int32_t result = record != 0 && work.Allocate(kDeviceDescSize) ? 0 : -1;
     const ConversionState& state = State();
-    int32_t result = 0;
     std::string formatted;
-    for (int32_t handled = 0; record != 0 && handled < count;) {
+    int32_t handled = 0;
+    while (result == 0 && handled < count) {
         const WCHAR* text = ReadDeviceRecord(db, record, nullptr);
+        if (db.lastRecord == 0) break;  // a failed read: the records are not all there
         ClearKeepDesc(*work);
         const std::string line = NarrowedText(text);
         ParsePointLine(line.c_str(), work.get(), kModeRecordLine);
@@ -523,19 +518,27 @@ int32_t DeviceDatabaseToFile(DeviceDatabase& db, const DeviceTarget& target, con
         if (!HostWriteFile(file.Get(), formatted.data(), static_cast<DWORD>(formatted.size()), &written) ||
             written != formatted.size()) {
             std::printf("Error !!! Writing hostfile: %s\n", Narrow(destination).c_str());
-            if (result < 0)
-                progress.End(result, 0, 0);
-            else
-                progress.End(2, 0, 0);
-            CloseDeviceDatabase(db);
-            return result;
+            result = -1;
+            break;
         }
-        record = g_remoteApi.CeSeekDatabase(db.handle.Get(), CEDB_SEEK_CURRENT, 0, nullptr);
+        if (handled < count) {
+            record = g_remoteApi.CeSeekDatabase(db.handle.Get(), CEDB_SEEK_CURRENT, 0, nullptr);
+            if (record == 0) break;
+        }
+    }
+    if (result == 0 && handled < count) {
+        std::printf("Error reading device database: %s\n", Narrow(db.name).c_str());
+        result = -1;
     }
     CloseDeviceDatabase(db);
-    if (result != devCancelled) HostSetFileTime(file.Get(), &deviceTime, &deviceTime, &deviceTime);
-    file.Close();
-    if (move && result >= 0 && result != devCancelled) g_remoteApi.CeDeleteDatabaseEx(db.volume, db.oid);
+    // Only a complete copy replaces the PC file, and only it takes the
+    // device's time.
+    if (result == 0 && !file.Commit(&deviceTime)) {
+        std::printf("Error !!! Writing hostfile: %s\n", Narrow(destination).c_str());
+        result = -1;
+    }
+    file.Abandon();
+    if (move && result == 0) g_remoteApi.CeDeleteDatabaseEx(db.volume, db.oid);
     progress.End(result, count, count);
     std::printf("\n");
     return result;

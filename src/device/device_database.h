@@ -62,6 +62,12 @@ public:
         Close();
         handle_ = handle;
     }
+    // Hands the handle over without closing it.
+    HANDLE Release() {
+        HANDLE handle = handle_;
+        handle_ = nullptr;
+        return handle;
+    }
     void Close();
 
 private:

@@ -139,6 +139,8 @@ BOOL HostDeleteFile(LPCWSTR path) {
     return PlatformDeleteFile(path);
 }
 
+BOOL HostMoveFile(LPCWSTR from, LPCWSTR to) { return PlatformMoveFile(from, to); }
+
 BOOL HostReadFile(HANDLE file, void* buffer, DWORD size, DWORD* done) {
     return PlatformReadFile(file, buffer, size, done);
 }

@@ -26,6 +26,8 @@ BOOL HostFindClose(HANDLE search);
 HANDLE HostCreateFile(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD disposition,
                       DWORD attributes, HANDLE templateFile);
 BOOL HostDeleteFile(LPCWSTR path);
+// Moves a file over another, replacing it (the wide call on every branch).
+BOOL HostMoveFile(LPCWSTR from, LPCWSTR to);
 BOOL HostReadFile(HANDLE file, void* buffer, DWORD size, DWORD* done);
 BOOL HostWriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* done);
 DWORD HostGetFileSize(HANDLE file, DWORD* high);

@@ -29,9 +29,13 @@ static_assert(sizeof(void*) == sizeof(PFN_CeRapiInitEx), "function pointers fit 
 const EntryName kEntries[] = {
 #define VEZUVED_REMOTE_API_NAME(ret, name, params) {#name, offsetof(RemoteApiTable, name)},
     VEZUVED_REMOTE_API_ENTRIES(VEZUVED_REMOTE_API_NAME)
-#undef VEZUVED_REMOTE_API_NAME
 };
 static_assert(sizeof(kEntries) / sizeof(kEntries[0]) == kRemoteApiEntryCount, "31 entry points");
+
+const EntryName kOptionalEntries[] = {
+    VEZUVED_REMOTE_API_OPTIONAL_ENTRIES(VEZUVED_REMOTE_API_NAME)
+};
+#undef VEZUVED_REMOTE_API_NAME
 
 std::string LibraryPath() {
 #if defined(_WIN32)
@@ -53,6 +57,10 @@ std::string LibraryPath() {
 
 void ClearTable() { g_remoteApi = RemoteApiTable{}; }
 
+void FillSlot(const EntryName& entry, void* address) {
+    std::memcpy(reinterpret_cast<char*>(&g_remoteApi) + entry.offset, &address, sizeof(address));
+}
+
 }  // namespace
 
 int32_t LoadRemoteApi(RAPIINIT* init) {
@@ -68,8 +76,9 @@ int32_t LoadRemoteApi(RAPIINIT* init) {
             FreeRemoteApi();
             return -1;
         }
-        std::memcpy(reinterpret_cast<char*>(&g_remoteApi) + entry.offset, &address, sizeof(address));
+        FillSlot(entry, address);
     }
+    for (const EntryName& entry : kOptionalEntries) FillSlot(entry, g_library.Symbol(entry.name));
 
     RAPIINIT local;
     RAPIINIT* record = init != nullptr ? init : &local;

@@ -1,5 +1,5 @@
 // The handheld's remote API library, loaded afresh by each device operation:
-// one typed table of its 31 entry points, filled by LoadRemoteApi and
+// one typed table of its 31 required entry points and the optional ones, filled by LoadRemoteApi and
 // cleared by UnloadRemoteApi.
 //
 // Windows loads "RAPI.DLL". POSIX loads the library named by the
@@ -15,6 +15,7 @@
 struct RemoteApiTable {
 #define VEZUVED_REMOTE_API_FIELD(ret, name, params) PFN_##name name;
     VEZUVED_REMOTE_API_ENTRIES(VEZUVED_REMOTE_API_FIELD)
+    VEZUVED_REMOTE_API_OPTIONAL_ENTRIES(VEZUVED_REMOTE_API_FIELD)
 #undef VEZUVED_REMOTE_API_FIELD
 };
 
@@ -29,7 +30,8 @@ constexpr int kRemoteApiEntryCount = 31;
 // Loads the library, resolves every entry point and starts the connection.
 // 0: connected. -8: CeRapiInitEx refused. -7: the connection did not come up
 // within 3000 ms. -1: it came up with a failure, or an entry point is missing
-// (a line naming it is printed). Negative platform error: the library did
+// (a line naming it is printed); a missing optional entry point only
+// leaves its slot null. Negative platform error: the library did
 // not load. On any failure nothing stays loaded. Also sets g_useWideCalls.
 // init receives the record used to start the connection (may be null).
 int32_t LoadRemoteApi(RAPIINIT* init);

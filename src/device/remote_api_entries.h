@@ -55,7 +55,13 @@
     X(BOOL, CeCreateDirectory, (LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes))          \
     X(DWORD, CeGetLastError, (void))
 
+// Entry points some versions of the library lack: resolved when present, a
+// null slot otherwise, and the copies fall back to what they did without.
+#define VEZUVED_REMOTE_API_OPTIONAL_ENTRIES(X) \
+    X(BOOL, CeMoveFile, (LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName))
+
 // Function pointer types: PFN_CeRapiInitEx and so on.
 #define VEZUVED_REMOTE_API_TYPEDEF(ret, name, params) typedef ret(VZ_STDCALL* PFN_##name) params;
 VEZUVED_REMOTE_API_ENTRIES(VEZUVED_REMOTE_API_TYPEDEF)
+VEZUVED_REMOTE_API_OPTIONAL_ENTRIES(VEZUVED_REMOTE_API_TYPEDEF)
 #undef VEZUVED_REMOTE_API_TYPEDEF

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "device/device_text.h"
+#include "device/pc_replacement.h"
 
 namespace {
 
@@ -64,21 +65,17 @@ void WriteSyncFile(const WCHAR* folder) {
     if (where.find(static_cast<WCHAR>('*')) != WideString::npos && FindLastPathSeparator(where.c_str()) != nullptr)
         where = FolderPart(where);
     const WideString path = JoinPcPath(where, WideFrom("RLDBSync.inf"));
-    HostFile file(HostCreateFile(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        std::printf("Error !!! Writing sync file\n");
-        return;
-    }
+    // The host reads the file back: it sees the previous list or the whole
+    // new one, never a part.
+    PcReplacement file;
+    bool written = file.Create(path);
     for (const SyncEntry& entry : g_syncList) {
+        if (!written) break;
         const std::string line = Narrow(entry.path) + '\t' + Narrow(entry.name) + "\r\n";
-        DWORD written = 0;
-        if (!HostWriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written) ||
-            written != line.size()) {
-            std::printf("Error !!! Writing sync file\n");
-            return;
-        }
+        DWORD done = 0;
+        written = HostWriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &done) && done == line.size();
     }
+    if (!written || !file.Commit(nullptr)) std::printf("Error !!! Writing sync file\n");
 }
 
 void FreeSyncList() { std::vector<SyncEntry>().swap(g_syncList); }

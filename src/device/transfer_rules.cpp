@@ -108,7 +108,12 @@ bool CopyProgress::Start(int32_t total) { return Report(0, 0, total); }
 bool CopyProgress::Step(int32_t done, int32_t total) { return Report(1, done, total); }
 
 void CopyProgress::End(int32_t result, int32_t done, int32_t total) {
-    ReportDeviceProgress(result < 0 ? result : 2, done, total, name_);
+    ReportDeviceProgress(result < 0 ? result : (IsCopyFailure(result) ? -1 : 2), done, total, name_);
+}
+
+bool IsCopyFailure(int32_t result) {
+    return result != 0 && result != devReplaced && result != devUpToDate && result != devDestNewer &&
+           result != devDestOlder;
 }
 
 int32_t ProgressValue(uint64_t value) {

@@ -34,6 +34,9 @@ constexpr int32_t devErrNoSource = -12;
 // Numbered names run from 1 to this (99 is never used).
 constexpr int32_t kMaxNumberedName = 98;
 
+// True for a result that is neither a copy nor a skip: the copy failed.
+bool IsCopyFailure(int32_t result);
+
 // The three kinds of copy with skip rules of their own.
 enum class CopyRule { FileToDatabase, PlainToDevice, PlainFromDevice };
 
@@ -77,7 +80,8 @@ public:
     // False when the host answered with a negative value.
     bool Start(int32_t total);
     bool Step(int32_t done, int32_t total);
-    // Stage 2, or the result itself when it is negative.
+    // Stage 2; the result itself when it is negative; -1 for any other
+    // failure, so a failed copy never reads as done.
     void End(int32_t result, int32_t done, int32_t total);
     bool Cancelled() const { return cancelled_; }
 

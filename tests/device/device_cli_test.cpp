@@ -8,6 +8,7 @@
 #endif
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "device_test_support.h"
@@ -30,11 +31,13 @@ protected:
         WritePc("Home.rlp", "45.5,-122.6,,,Home,,\r\n45.6,-122.7,,,Cabin,,\r\n");
     }
 
-    ToolRun Run(const std::string& arguments, const std::string& input = std::string()) {
+    // stdin: what the tool reads; by default a file holding input. A
+    // time limit turns a hang into a failed run.
+    ToolRun Run(const std::string& arguments, const std::string& input = std::string(), std::string redirect = "") {
         WriteFile(scratch_.Join("in"), input);
-        const std::string command = "'" + tool_ + "' " + arguments + " --device '" + root_.Path() + "' < '" +
-                                    scratch_.Join("in") + "' > '" + scratch_.Join("out") + "' 2> '" +
-                                    scratch_.Join("err") + "'";
+        if (redirect.empty()) redirect = "< '" + scratch_.Join("in") + "'";
+        const std::string command = "timeout 20 '" + tool_ + "' " + arguments + " --device '" + root_.Path() + "' " +
+                                    redirect + " > '" + scratch_.Join("out") + "' 2> '" + scratch_.Join("err") + "'";
         ToolRun run;
         const int raw = std::system(command.c_str());
 #if defined(_WIN32)
@@ -102,5 +105,31 @@ TEST_F(DeviceCliTest, FailuresGiveStatusAndReason) {
     EXPECT_EQ(0, run.status) << run.err;
     EXPECT_TRUE(FileExists(root_.Join("Made/RoverlogDBV.cdb")));
 }
+
+#if !defined(_WIN32)
+TEST_F(DeviceCliTest, FailedItemsAreNamedAndFailTheCommand) {
+    ASSERT_EQ(0, Run("device push" + Home()).status);
+    // Standard input closed: --ask refuses at once instead of reading
+    // whatever descriptor comes next.
+    ToolRun run = Run("device push --ask" + Home(), "", "<&-");
+    EXPECT_EQ(1, run.status);
+    EXPECT_TRUE(run.Err("--ask needs a standard input")) << run.err;
+    // A folder under a file, and a folder that cannot be written.
+    WriteFile(Pc("file"), "x");
+    run = Run("device pull '" + Pc("file/sub") + "'");
+    EXPECT_EQ(1, run.status);
+    EXPECT_TRUE(run.Err("no such folder")) << run.err;
+    const std::string locked = Pc("locked");
+    std::filesystem::create_directories(locked);
+    const bool mounted = std::system(("mount -t tmpfs -o ro,size=64k tmpfs '" + locked + "' 2>/dev/null").c_str()) == 0;
+    if (!mounted) std::filesystem::permissions(locked, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    run = Run("device pull '" + locked + "'");
+    if (mounted) std::system(("umount '" + locked + "'").c_str());
+    EXPECT_EQ(1, run.status);
+    EXPECT_TRUE(run.Err("Home: failed (-1)\n")) << run.err;  // the progress line
+    EXPECT_TRUE(run.Err("vezuved: device pull: Home: failed: ")) << run.err;
+    EXPECT_FALSE(run.Err("done"));
+}
+#endif
 
 }  // namespace

@@ -1,0 +1,140 @@
+#include "device/device_swap.h"
+
+#include <cstring>
+#include <string>
+
+#include "device/device_text.h"
+
+namespace {
+
+// Temporary names tried before giving up: names left by an interrupted run
+// are passed over, never reused.
+constexpr int kTemporaryAttempts = 9;
+
+bool NameTaken(DWORD error) {
+    return error == ERROR_DUP_NAME || error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
+}
+
+// Short enough for any database name: the device holds 31 characters.
+WideString TemporaryDatabaseName(const char* role, int n) {
+    return WideFrom(("~vezuved " + std::string(role) + " " + std::to_string(n)).c_str());
+}
+
+WideString TemporaryFileName(const WideString& devicePath, const char* role, int n) {
+    return devicePath + WideFrom((".~vz" + std::string(role) + std::to_string(n)).c_str());
+}
+
+bool RenameDatabase(CEGUID* volume, CEOID oid, const WideString& name, const FILETIME& time) {
+    CEDBASEINFO info;
+    std::memset(&info, 0, sizeof info);
+    info.dwFlags = CEDB_VALIDNAME | CEDB_VALIDMODTIME;
+    std::memcpy(info.szDbaseName, name.c_str(), (name.size() + 1) * sizeof(WCHAR));
+    info.ftLastModified = time;
+    return g_remoteApi.CeSetDatabaseInfoEx(volume, oid, &info) != FALSE;
+}
+
+// Renames to the first free temporary name; the name taken, or empty.
+WideString RenameToTemporary(CEGUID* volume, CEOID oid, const char* role, const FILETIME& time) {
+    for (int n = 1; n <= kTemporaryAttempts; ++n) {
+        const WideString name = TemporaryDatabaseName(role, n);
+        if (RenameDatabase(volume, oid, name, time)) return name;
+        if (!NameTaken(g_remoteApi.CeGetLastError())) break;
+    }
+    return WideString();
+}
+
+}  // namespace
+
+bool CloseWritten(DeviceHandle& handle) {
+    if (!handle.IsValid()) return true;
+    const HANDLE raw = handle.Release();
+    if (g_remoteApi.CeCloseHandle(raw)) return true;
+    g_remoteApi.CeCloseHandle(raw);
+    return false;
+}
+
+CEOID CreateTemporaryDatabase(CEGUID* volume, CEDBASEINFO& info, DWORD& error) {
+    error = 0;
+    for (int n = 1; n <= kTemporaryAttempts; ++n) {
+        const WideString name = TemporaryDatabaseName("new", n);
+        std::memcpy(info.szDbaseName, name.c_str(), (name.size() + 1) * sizeof(WCHAR));
+        const CEOID oid = g_remoteApi.CeCreateDatabaseEx(volume, &info);
+        if (oid != 0) return oid;
+        error = g_remoteApi.CeGetLastError();
+        if (!NameTaken(error)) break;
+    }
+    return 0;
+}
+
+bool SwapInDatabase(CEGUID* volume, CEOID fresh, const WideString& name, const FILETIME& time, CEOID existing,
+                    const FILETIME& existingTime) {
+    bool done = false;
+    if (existing == 0) {
+        done = RenameDatabase(volume, fresh, name, time);
+    } else if (!RenameToTemporary(volume, existing, "old", existingTime).empty()) {
+        if (!RenameDatabase(volume, fresh, name, time)) {
+            RenameDatabase(volume, existing, name, existingTime);
+        } else if (g_remoteApi.CeDeleteDatabaseEx(volume, existing)) {
+            done = true;
+        } else {
+            // The old copy cannot go: put it back, and drop the new one.
+            RenameToTemporary(volume, fresh, "new", time);
+            RenameDatabase(volume, existing, name, existingTime);
+        }
+    }
+    if (!done) g_remoteApi.CeDeleteDatabaseEx(volume, fresh);
+    return done;
+}
+
+bool CreateDeviceFileWrite(const WideString& devicePath, bool exists, DeviceFileWrite& write) {
+    if (g_remoteApi.CeMoveFile == nullptr) {
+        if (exists && !g_remoteApi.CeDeleteFile(devicePath.c_str())) return false;
+        write.path = devicePath;
+        write.handle.Reset(g_remoteApi.CeCreateFile(devicePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return write.handle.IsValid();
+    }
+    for (int n = 1; n <= kTemporaryAttempts; ++n) {
+        write.path = TemporaryFileName(devicePath, "new", n);
+        write.handle.Reset(g_remoteApi.CeCreateFile(write.path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (write.handle.IsValid()) {
+            write.temporary = true;
+            return true;
+        }
+        if (!NameTaken(g_remoteApi.CeGetLastError())) break;
+    }
+    return false;
+}
+
+bool SwapInDeviceFile(const DeviceFileWrite& write, const WideString& devicePath, bool exists) {
+    if (!write.temporary) return true;
+    const WCHAR* fresh = write.path.c_str();
+    const WCHAR* target = devicePath.c_str();
+    if (!exists) return g_remoteApi.CeMoveFile(fresh, target) != FALSE;
+    // The device's move never replaces: the old file steps aside first.
+    WideString aside;
+    for (int n = 1; n <= kTemporaryAttempts && aside.empty(); ++n) {
+        const WideString candidate = TemporaryFileName(devicePath, "old", n);
+        if (g_remoteApi.CeMoveFile(target, candidate.c_str()))
+            aside = candidate;
+        else if (!NameTaken(g_remoteApi.CeGetLastError()))
+            break;
+    }
+    if (aside.empty()) return false;
+    if (!g_remoteApi.CeMoveFile(fresh, target)) {
+        g_remoteApi.CeMoveFile(aside.c_str(), target);
+        return false;
+    }
+    if (g_remoteApi.CeDeleteFile(aside.c_str())) return true;
+    // The old file cannot go: put it back.
+    g_remoteApi.CeMoveFile(target, fresh);
+    g_remoteApi.CeMoveFile(aside.c_str(), target);
+    return false;
+}
+
+void AbandonDeviceFileWrite(DeviceFileWrite& write) {
+    write.handle.Close();
+    if (write.temporary) g_remoteApi.CeDeleteFile(write.path.c_str());
+    write.temporary = false;
+}

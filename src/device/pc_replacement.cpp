@@ -1,0 +1,46 @@
+#include "device/pc_replacement.h"
+
+#include <string>
+
+#include "device/device_text.h"
+
+namespace {
+// Temporary names tried beside one target before giving up.
+constexpr int kTemporaryAttempts = 99;
+}  // namespace
+
+bool PcReplacement::Create(const WideString& target) {
+    Abandon();
+    // ".~vz<n>" is no extension of any kind, so a listing never counts it.
+    for (int n = 1; n <= kTemporaryAttempts; ++n) {
+        const WideString candidate = target + WideFrom((".~vz" + std::to_string(n)).c_str());
+        file_.Reset(HostCreateFile(candidate.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file_) {
+            target_ = target;
+            temporary_ = candidate;
+            return true;
+        }
+        const DWORD error = HostGetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return false;
+    }
+    return false;
+}
+
+bool PcReplacement::Commit(const FILETIME* time) {
+    if (!file_) return false;
+    const bool stamped = time == nullptr || HostSetFileTime(file_.Get(), time, time, time);
+    const bool closed = HostCloseHandle(file_.Release()) != FALSE;
+    if (!stamped || !closed || !HostMoveFile(temporary_.c_str(), target_.c_str())) {
+        Abandon();
+        return false;
+    }
+    temporary_.clear();
+    return true;
+}
+
+void PcReplacement::Abandon() {
+    file_.Close();
+    if (!temporary_.empty()) HostDeleteFile(temporary_.c_str());
+    temporary_.clear();
+}

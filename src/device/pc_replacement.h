@@ -1,0 +1,30 @@
+// A PC file written whole or not at all: the bytes go to a temporary file
+// beside the target, which replaces the target only once it is complete.
+// Until then the target keeps what it had, and a file that is never
+// finished leaves nothing behind.
+#pragma once
+
+#include "device/host_files.h"
+
+class PcReplacement {
+public:
+    PcReplacement() = default;
+    ~PcReplacement() { Abandon(); }
+    PcReplacement(const PcReplacement&) = delete;
+    PcReplacement& operator=(const PcReplacement&) = delete;
+
+    // Creates the temporary file beside target; false when none can be
+    // made (the host's last error tells why).
+    bool Create(const WideString& target);
+    HANDLE Get() const { return file_.Get(); }
+    // Gives the file its times (when time is given), closes it and moves it
+    // over the target. False when any step fails; the target is then as it
+    // was and the temporary file is gone.
+    bool Commit(const FILETIME* time);
+    // Closes and deletes the temporary file.
+    void Abandon();
+
+private:
+    WideString target_, temporary_;
+    HostFile file_;
+};

@@ -1,0 +1,116 @@
+// The edges of the copies: sources kept unless moved, destinations equal
+// to their sources, the last numbered name, the longest database name, the
+// sync list's pairs and a PC write that fails partway.
+#include <gtest/gtest.h>
+
+#if !defined(_WIN32)
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
+
+#include <filesystem>
+#include <string>
+
+#include "device/sync_list.h"
+#include "device/transfer_rules.h"
+#include "device_test_support.h"
+
+using namespace devtest;
+
+namespace {
+
+class LimitsTest : public SyncTest {};
+
+using Strings = std::vector<std::string>;
+
+TEST_F(LimitsTest, CopiesKeepTheSourceAndEqualIt) {
+    const std::string big(2500, 'b');
+    // To the device: the PC file stays (unless moved) and the device's copy
+    // has its size and bytes.
+    for (const bool move : {false, true}) {
+        SCOPED_TRACE(move);
+        for (const char* file : {"Topo_jpg.rlm", "flag.rli", "res.prc"}) {
+            WritePc(file, big);
+            WritePc("Topo.jpg", "companion");
+            EXPECT_EQ(0, ToDevice(Pc(file), move ? optMove : optAlways)) << file;
+            EXPECT_EQ(!move, FileExists(Pc(file))) << file;
+            EXPECT_EQ(big, ReadFile(DeviceFile(file))) << file;
+        }
+        EXPECT_EQ("companion", ReadFile(DeviceFile("Topo.jpg")));
+        WritePc("Home.rlp", kPoints);
+        EXPECT_EQ(0, ToDevice(Pc("Home.rlp"), move ? optMove : 0));
+        EXPECT_EQ(!move, FileExists(Pc("Home.rlp")));
+    }
+    // From the device: the device file stays, and a longer older PC file is
+    // replaced whole, with no old tail.
+    WritePc("flag.rli", std::string(5000, 'o'), kBaseTime - 1);
+    WriteDevice("flag.rli", "short");
+    EXPECT_EQ(devReplaced, FromDevice(9, nullptr, optAlways));
+    EXPECT_EQ("short", ReadFile(Pc("flag.rli")));
+    EXPECT_EQ("short", ReadFile(DeviceFile("flag.rli")));
+    WritePc("Home.rlp", std::string(5000, 'o'), kBaseTime - 1);
+    EXPECT_EQ(0, FromDevice(0, nullptr));
+    EXPECT_EQ(std::string::npos, ReadFile(Pc("Home.rlp")).find("oo"));
+    EXPECT_NE(std::string::npos, ReadFile(Pc("Home.rlp")).find("Cabin"));
+}
+
+TEST_F(LimitsTest, LongestNameAndLastNumberedName) {
+    const std::string longest(31, 'N');
+    WritePc(longest + ".rlp", kPoints);
+    EXPECT_EQ(0, ToDevice(Pc(longest + ".rlp")));
+    EXPECT_NE(nullptr, Find(Databases(), longest));
+
+    ResetDevice({"Home"}, kBaseTime - 1);
+    Strings taken;
+    for (int n = 1; n <= 97; ++n) taken.push_back("Home_" + std::string(n < 10 ? "0" : "") + std::to_string(n));
+    CreateDeviceDatabases(taken, kBaseTime - 1);
+    WritePc("Home.rlp", kPoints);
+    EXPECT_EQ(0, ToDevice(Pc("Home.rlp"), optKeepBoth));
+    const auto numbered = Databases();
+    ASSERT_NE(nullptr, Find(numbered, "Home_98"));
+    EXPECT_EQ(2u, Find(numbered, "Home_98")->records.size());
+    // All 98 taken: never a 99th; the host is asked, and without a callback
+    // the database itself is replaced.
+    EXPECT_EQ(0, ToDevice(Pc("Home.rlp"), optKeepBoth));
+    const auto all = Databases();
+    EXPECT_EQ(nullptr, Find(all, "Home_99"));
+    EXPECT_EQ(2u, Find(all, "Home")->records.size());
+    EXPECT_EQ(99u, all.size());
+}
+
+TEST_F(LimitsTest, APairFoundByPathKeepsItsDeviceName) {
+    FreeSyncList();
+    const WideString path = W("/pc/Home.rlp");
+    AddSyncPair(nullptr, path.c_str());
+    AddSyncPair(W("Home").c_str(), path.c_str());
+    AddSyncPair(nullptr, path.c_str());
+    ASSERT_EQ(1u, SyncList().size());
+    EXPECT_EQ(W("Home"), SyncList()[0].name);
+    FreeSyncList();
+}
+
+#if !defined(_WIN32)
+// A PC file that cannot grow past a limit: the write fails partway (the
+// file-size limit makes it short, then refused).
+TEST_F(LimitsTest, APcWriteThatFailsPartwayKeepsThePreviousFile) {
+    WriteDevice("big.prc", std::string(3000, 'n'));
+    WritePc("big.prc", "previous", kBaseTime - 1);
+    struct rlimit old;
+    ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &old));
+    struct rlimit limited = old;
+    limited.rlim_cur = 1500;
+    void (*previous)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &limited));
+    const int32_t result = FromDevice(10, nullptr, optAlways);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(-1, result);
+    EXPECT_NE(std::string::npos, out_.find("Error !!! Writing hostfile: " + Pc("big.prc"))) << out_;
+    EXPECT_EQ("previous", ReadFile(Pc("big.prc")));
+    EXPECT_EQ(kBaseTime - 1, TimeOf(Pc("big.prc")));
+    EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(PcFolder()), {}));  // no temporary file
+}
+#endif
+
+}  // namespace
