@@ -2,7 +2,8 @@
 # Installs what a fresh Debian/Ubuntu machine lacks to build and test VEZUVed.
 set -euo pipefail
 packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-          g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 libxml2-utils python3 clang-14 libclang-rt-14-dev valgrind)
+          g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 libxml2-utils python3 clang-14 libclang-rt-14-dev valgrind
+          g++-multilib libc6-dev-i386)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
