@@ -215,7 +215,7 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBExport(const char* databasePath, char* outp
 
 /* Reads a text file into a new array of point records (release with
  * RLDBRelease(array, result)). Returns the record count (0: none, array
- * NULL), or -1. On 32-bit Windows this export is named by its decorated C++
+ * NULL), or -1 (also when memory runs out; array NULL). On 32-bit Windows this export is named by its decorated C++
  * name, VEZUVED_READCSV_DECORATED_NAME; a C++ host built with MSVC links it
  * through the declaration below, a C host resolves it with GetProcAddress. */
 #define VEZUVED_READCSV_DECORATED_NAME "?RLDBReadCSV@@YAJPAD0FFFPAFPAPAX@Z"
