@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the whole test suite with AddressSanitizer and
-# UndefinedBehaviorSanitizer in its own folder and runs every test.
+# UndefinedBehaviorSanitizer in its own folder and runs every test (or those
+# the arguments choose); then runs the test of calls from several threads
+# under ThreadSanitizer, from a build folder of its own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build-sanitize}
@@ -10,3 +12,8 @@ cmake --build "$build" -j"$(nproc)"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_checks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)" "$@"
+
+tsan=${TSAN_BUILD_DIR:-build-tsan}
+cmake -S . -B "$tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEZUVED_SANITIZE_THREAD=ON -DVEZUVED_BUILD_CLI=OFF >/dev/null
+cmake --build "$tsan" -j"$(nproc)" --target test_frame
+TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1} "$tsan/tests/test_frame" --gtest_filter='Threads.*'

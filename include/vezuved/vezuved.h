@@ -8,8 +8,11 @@
  * with the host platform's C calling convention (__cdecl on Windows), every
  * integer has a fixed width, and every path is 8-bit text.
  *
- * Calls must not overlap: the library keeps one process-wide conversion
- * state, so a host calls one function at a time. Diagnostic lines go to
+ * Calls from several threads are safe: every function holds one lock of
+ * the library for its whole call, so calls run one at a time. The library
+ * keeps one process-wide conversion state; the settings a call leaves in it
+ * (for example the forced kind of the device copies, or the date style a
+ * Garmin export sets) are shared by all threads. Diagnostic lines go to
  * standard output; results come back only as return values and callbacks.
  */
 #ifndef VEZUVED_VEZUVED_H
@@ -125,7 +128,12 @@ typedef struct RLPointRecord {
  * Callbacks. The session pointer registered with RLSetSessionPtr comes back
  * as the last argument. A negative progress answer cancels the running
  * device operation; an ask answer of -1 cancels, 1 skips, anything else
- * replaces.
+ * replaces. Callbacks run on the calling thread with the library's lock
+ * held; the lock is recursive, so a callback may call any function of the
+ * library, which works on its own copy of the conversion settings and
+ * leaves the running operation's untouched. Only the three device
+ * functions (RLDBCE...) refuse such a call and return -1: the connection
+ * belongs to the running operation.
  * ------------------------------------------------------------------------- */
 typedef int32_t (VEZUVED_CALL *RLProgressCallback)(int32_t stage, int32_t done, int32_t total,
                                                    const char* name, void* session);
@@ -207,7 +215,7 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBExport(const char* databasePath, char* outp
 
 /* Reads a text file into a new array of point records (release with
  * RLDBRelease(array, result)). Returns the record count (0: none, array
- * NULL), or -1. On 32-bit Windows this export is named by its decorated C++
+ * NULL), or -1 (also when memory runs out; array NULL). On 32-bit Windows this export is named by its decorated C++
  * name, VEZUVED_READCSV_DECORATED_NAME; a C++ host built with MSVC links it
  * through the declaration below, a C host resolves it with GetProcAddress. */
 #define VEZUVED_READCSV_DECORATED_NAME "?RLDBReadCSV@@YAJPAD0FFFPAFPAPAX@Z"

@@ -14,8 +14,11 @@ constexpr const char* kTexts[kSlots] = {"NS", "EW", ".",   "SWsw", "nm", "mi",  
                                         "kn", "mph", "kph", "m",    "ft", "Rendering..."};
 }  // namespace
 
+// A thread attach may come while another thread converts and reads the
+// table, so a slot already holding its text is left untouched.
 void InitStringTable() {
     for (int i = 0; i < kSlots; ++i) {
+        if (std::strcmp(g_table[i], kTexts[i]) == 0) continue;
         std::strncpy(g_table[i], kTexts[i], kSlotSize - 1);
         g_table[i][kSlotSize - 1] = '\0';
     }

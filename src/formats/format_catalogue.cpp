@@ -7,6 +7,7 @@
 #include "formats/format_file.h"
 #include "frame/ascii.h"
 #include "frame/conversion_state.h"
+#include "frame/export_call.h"
 #include "platform/folder_search.h"
 #include "vezuved/vezuved.h"
 
@@ -103,6 +104,7 @@ extern "C" {
 
 VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileInfo(const char* keyword, const char* path,
                                                   char* value, int32_t* length) {
+    const ExportCall call;
     try {
         return GetFormatValue(keyword, path, value, length);
     } catch (...) {
@@ -113,6 +115,7 @@ VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileInfo(const char* keyword, const cha
 
 VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileTitle(const char* path, char* value,
                                                    int32_t* length) {
+    const ExportCall call;
     try {
         return GetFormatValue(FormatKeywordName(kKeyFormatTitle), path, value, length);
     } catch (...) {

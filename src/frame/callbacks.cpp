@@ -1,5 +1,6 @@
 #include "frame/callbacks.h"
 
+#include "frame/export_call.h"
 #include "vezuved/vezuved.h"
 
 namespace {
@@ -22,16 +23,19 @@ int32_t AskReplace(const char* name, int32_t status, const char* sourceDate,
 extern "C" {
 
 VEZUVED_API int32_t VEZUVED_CALL RLSetProgressCallback(RLProgressCallback callback) {
+    const ExportCall call;
     g_progress = callback;
     return 0;
 }
 
 VEZUVED_API int32_t VEZUVED_CALL RLSetSessionPtr(void* session) {
+    const ExportCall call;
     g_session = session;
     return 0;
 }
 
 VEZUVED_API int32_t VEZUVED_CALL RLSetAskReplaceCallback(RLAskReplaceCallback callback) {
+    const ExportCall call;
     g_askReplace = callback;
     return 0;
 }

@@ -4,7 +4,7 @@
 
 const std::array<int16_t, kFieldMapSize> kDefaultFieldMap = {0, 1, 2, 3, 4, 5, 6, -1, -1, -1, -1};
 
-ConversionState::ConversionState() : FieldMap(kDefaultFieldMap) {}
+ConversionSettings::ConversionSettings() : FieldMap(kDefaultFieldMap) {}
 
 ConversionState& State() {
     static ConversionState state;

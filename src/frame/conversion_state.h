@@ -53,7 +53,11 @@ constexpr size_t kTitleMax = 79;
 constexpr size_t kDefaultIconMax = 79;
 constexpr size_t kOutputExtensionMax = 11;
 
-struct ConversionState {
+// Everything of the state but the outputs being written: plain values that
+// can be copied, so a call made from inside another one (from a host
+// callback) can start from the outer call's settings without touching its
+// open outputs.
+struct ConversionSettings {
     uint16_t Source = 1;
     char Delimited = ',';
     uint16_t RecordVersion = 3;
@@ -76,11 +80,6 @@ struct ConversionState {
     int32_t HeaderLines = 0;
     std::string DefaultIcon;      // at most kDefaultIconMax characters
     std::string OutputExtension;  // at most kOutputExtensionMax characters
-    FileHandle OutputFile;        // the file being written by the writers
-    PdbHandle* OutputDB = nullptr;  // owned; the database being written
-    // The database is gathered here and stored into OutputFile with one
-    // write when it is closed: the same bytes, without a seek per record.
-    std::unique_ptr<PdbMemoryFile> OutputMemory;
     uint32_t NumRecords = 0;
     int32_t DBKind = 0;
     std::optional<std::string> Header;
@@ -89,7 +88,15 @@ struct ConversionState {
     uint32_t DateFirst = 0;
     uint32_t DateOrder = 0;
 
-    ConversionState();
+    ConversionSettings();
+};
+
+struct ConversionState : ConversionSettings {
+    FileHandle OutputFile;          // the file being written by the writers
+    PdbHandle* OutputDB = nullptr;  // owned; the database being written
+    // The database is gathered here and stored into OutputFile with one
+    // write when it is closed: the same bytes, without a seek per record.
+    std::unique_ptr<PdbMemoryFile> OutputMemory;
 };
 
 // The column map the reset copies into FieldMap.

@@ -1,12 +1,16 @@
 // The database exports: thin entries that hand their arguments to the
 // drivers unchanged. No exception leaves them.
+#include "frame/export_call.h"
 #include "pointdb/point_database_reader.h"
 #include "pointdb/write_point_database.h"
 #include "vezuved/vezuved.h"
 
-extern "C" {
+namespace {
 
-VEZUVED_API int32_t VEZUVED_CALL DoReadPDB(const char* path, void** records, int32_t* kind) {
+// Both names of the reader: one call each, so what the read leaves in the
+// conversion state stays for the host's next call.
+int32_t ReadDatabase(const char* path, void** records, int32_t* kind) {
+    const ExportCall call;
     try {
         return DoReadPointDatabase(path, records, kind);
     } catch (...) {
@@ -14,12 +18,21 @@ VEZUVED_API int32_t VEZUVED_CALL DoReadPDB(const char* path, void** records, int
     }
 }
 
+}  // namespace
+
+extern "C" {
+
+VEZUVED_API int32_t VEZUVED_CALL DoReadPDB(const char* path, void** records, int32_t* kind) {
+    return ReadDatabase(path, records, kind);
+}
+
 VEZUVED_API int32_t VEZUVED_CALL RLDBReadPDB(const char* path, void** records, int32_t* kind) {
-    return DoReadPDB(path, records, kind);
+    return ReadDatabase(path, records, kind);
 }
 
 VEZUVED_API int32_t VEZUVED_CALL RLDBWritePDB(const char* path, void* records, int32_t count,
                                               int32_t kind) {
+    const ExportCall call;
     try {
         return WritePointDatabase(path, records, count, kind);
     } catch (...) {
@@ -29,6 +42,7 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBWritePDB(const char* path, void* records, i
 
 VEZUVED_API int32_t VEZUVED_CALL RLGetPDBFileInfo(const char* path, int32_t* kind, int32_t* source,
                                                   int32_t* version, int32_t* count) {
+    const ExportCall call;
     try {
         return GetPointDatabaseInfo(path, kind, source, version, count);
     } catch (...) {

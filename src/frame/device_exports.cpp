@@ -7,6 +7,7 @@
 #include "device/device_listing.h"
 #include "device/device_text.h"
 #include "frame/conversion_state.h"
+#include "frame/export_call.h"
 #include "text/import_text.h"
 #include "vezuved/vezuved.h"
 
@@ -27,12 +28,19 @@ void SetDeviceFormatPath(const char* formatPath) {
         g_deviceFormatPath.reset();
 }
 
+// Callbacks come only from the device calls, whose connection, forced kind
+// and line reader belong to the running call: a device call made from
+// inside a callback would pull them from under it, so it is refused.
+constexpr int32_t kRefusedInsideCallback = -1;
+
 }  // namespace
 
 extern "C" {
 
 VEZUVED_API int32_t VEZUVED_CALL RLDBCEEnum(const char* pcFolder, const char* deviceFolder, uint32_t options,
                                             int32_t /*unused*/) {
+    const ExportCall call;
+    if (call.Nested()) return kRefusedInsideCallback;
     try {
         const WidePath pc(pcFolder);
         const WidePath device(deviceFolder);
@@ -45,6 +53,8 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBCEEnum(const char* pcFolder, const char* de
 VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyToDevice(const char* pcPath, const char* deviceFolder, uint32_t options,
                                                     const char* formatPath, int16_t kind, int16_t source,
                                                     int16_t eleFormat, const int16_t* fieldMap) {
+    const ExportCall call;
+    if (call.Nested()) return kRefusedInsideCallback;
     try {
         SetDeviceFormatPath(formatPath);
         ConversionState& state = State();
@@ -68,6 +78,8 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyToDevice(const char* pcPath, const ch
 VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyFromDevice(const char* deviceFolder, const char* filter,
                                                       const char* pcFolder, uint32_t options, const char* formatPath,
                                                       int16_t kind, int32_t, int32_t, int32_t, int32_t) {
+    const ExportCall call;
+    if (call.Nested()) return kRefusedInsideCallback;
     try {
         ResetConversionState();
         g_forcedKind = kind;

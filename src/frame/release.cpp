@@ -1,12 +1,14 @@
 // What the host gives back: arrays of records with their descriptions, and
 // the description functions that are its only way to reach that field.
 #include "frame/conversion_state.h"
+#include "frame/export_call.h"
 #include "frame/memory.h"
 #include "record/point_record.h"
 
 extern "C" {
 
 VEZUVED_API void VEZUVED_CALL RLDBRelease(void* records, int32_t count) {
+    const ExportCall call;
     if (records != nullptr) {
         for (int32_t i = 0; i < count; ++i) DescFree(*RecordAt(records, i));
         MemFree(records);
@@ -15,11 +17,13 @@ VEZUVED_API void VEZUVED_CALL RLDBRelease(void* records, int32_t count) {
 }
 
 VEZUVED_API const char* VEZUVED_CALL RLGetPointDesc(const void* record) {
+    const ExportCall call;
     if (record == nullptr) return nullptr;
     return DescText(*static_cast<const PointRecord*>(record));
 }
 
 VEZUVED_API int32_t VEZUVED_CALL RLSetPointDesc(void* record, const char* text) {
+    const ExportCall call;
     if (record == nullptr) return -1;
     return DescSetCopy(*static_cast<PointRecord*>(record), text) ? 0 : -1;
 }

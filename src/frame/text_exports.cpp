@@ -1,5 +1,6 @@
 // The text conversion exports: thin entries that hand their arguments to
 // the drivers unchanged. No exception leaves them.
+#include "frame/export_call.h"
 #include "text/delimited_text.h"
 #include "text/export_text.h"
 #include "text/import_text.h"
@@ -18,6 +19,7 @@ extern "C" {
 VEZUVED_API int32_t VEZUVED_CALL RLDBImport(const char* sourcePath, char* outputPath,
                                             const char* formatPath, int16_t kind, int16_t source,
                                             int16_t eleFormat, const int16_t* fieldMap) {
+    const ExportCall call;
     try {
         return ImportText(sourcePath, outputPath, formatPath, kind, source, eleFormat, fieldMap, false);
     } catch (...) {
@@ -28,6 +30,7 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBImport(const char* sourcePath, char* output
 VEZUVED_API int32_t VEZUVED_CALL RLDBExport(const char* databasePath, char* outputPath,
                                             const char* formatPath, int16_t source, int16_t eleFormat,
                                             int16_t fieldCount, const int16_t* fieldMap) {
+    const ExportCall call;
     try {
         return ExportText(databasePath, outputPath, formatPath, source, eleFormat, fieldCount, fieldMap);
     } catch (...) {
@@ -38,6 +41,7 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBExport(const char* databasePath, char* outp
 VEZUVED_READCSV_API int32_t VEZUVED_CALL RLDBReadCSV(const char* sourcePath, const char* formatPath,
                                                      int16_t kind, int16_t source, int16_t eleFormat,
                                                      const int16_t* fieldMap, void** records) {
+    const ExportCall call;
     try {
         return ReadDelimitedText(sourcePath, formatPath, kind, source, eleFormat, fieldMap, records);
     } catch (...) {
@@ -48,6 +52,7 @@ VEZUVED_READCSV_API int32_t VEZUVED_CALL RLDBReadCSV(const char* sourcePath, con
 VEZUVED_API int32_t VEZUVED_CALL RLDBWriteCSV(const char* sourcePath, const char* formatPath,
                                               int16_t kind, int16_t source, int16_t eleFormat,
                                               const int16_t* fieldMap, void* records, int32_t count) {
+    const ExportCall call;
     try {
         return WriteDelimitedText(sourcePath, formatPath, kind, source, eleFormat, fieldMap, records,
                                   count);

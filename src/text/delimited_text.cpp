@@ -54,7 +54,11 @@ int32_t ReadDelimitedText(const char* sourcePath, const char* formatPath, int16_
     PointRecord* array = nullptr;
     if (count > 0) {
         array = static_cast<PointRecord*>(MemAllocateZeroed(static_cast<size_t>(count), sizeof(PointRecord)));
-        if (array == nullptr) count = 0;
+        // The file has records: answering "none" would lose them unnoticed.
+        if (array == nullptr) {
+            *records = nullptr;
+            return -1;
+        }
     }
     if (array != nullptr) {
         int64_t slot = first;
@@ -70,6 +74,7 @@ int32_t ReadDelimitedText(const char* sourcePath, const char* formatPath, int16_
             const int64_t used = slot < count ? slot + 1 : count;
             for (int64_t i = 0; i < used; ++i) DescFree(array[i]);
             MemFree(array);
+            *records = nullptr;
             throw;
         }
     }

@@ -12,7 +12,10 @@ TEST(NormalizeTimeText, StoredForm) {
         {"", ""}, {"1430", "143000 01012000"}, {"102030.5 24122004", "102030.05 24122004"},
         {"102030. 5", "102030.05 01012000"}, {"143005,x 24122004", "143005 01012000"},
         {"143005 241204", "143005 24120004"}, {"7:5:3.25", "070503.25 01012000"},
-        {"14-30-05.5 24122004", "143005.05 01012000"}, {"14:30.5", "143005 01012000"}, {"000000 31132004", "000000 31132004"},
+        {"14-30-05.5 24122004", "143005.05 01012000"},
+        // Hundredths at the edges: none is written for .00, every other kept.
+        {"102030.00 24122004", "102030 24122004"}, {"102030.01 24122004", "102030.01 24122004"},
+        {"10:20:30.01", "102030.01 01012000"}, {"102030.99 24122004", "102030.99 24122004"}, {"14:30.5", "143005 01012000"}, {"000000 31132004", "000000 31132004"},
         // Five-digit runs wrap in the 16-bit parts and overflow the field.
         {"32768:32768:32768.32767", "-32768-32768-32768.32767 010120"}};
     for (const auto& c : cases) {
@@ -35,6 +38,8 @@ TEST(TimeParts, ParseFormatAndElapsed) {
     FormatClockTime(p, out, true);
     EXPECT_STREQ(out, "14:30.05.05");
     EXPECT_STREQ((FormatClockTime(p, out, false), out), "14:30.05");
+    p.fraction = 1;
+    EXPECT_STREQ((FormatClockTime(p, out, true), out), "14:30.05.01");
     const struct { uint32_t order; char separator; const char* text; } dates[] = {
         {0, '-', "24-12-2004"}, {1, '-', "2004-12-24"}, {2, '/', "12/24/2004"}, {5, '/', ""}};
     for (const auto& d : dates) EXPECT_STREQ((FormatDate(out, p, d.order, d.separator), out), d.text);

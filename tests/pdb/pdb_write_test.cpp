@@ -79,6 +79,23 @@ TEST(PdbWrite, MisuseBecomesStickyError) {
     }
 }
 
+// The list is reserved for the declared count and the data follows it: an
+// entry past the count would land on the first record's bytes.
+TEST(PdbWrite, DeclaredCountIsTheLimit) {
+    for (uint32_t declared : {1u, 3u}) {
+        PdbMemoryFile memory;
+        PdbHandle* handle = nullptr;
+        ASSERT_EQ(PdbCreate(memory.Stream(), SampleInfo(declared), &handle), 0u);
+        for (uint32_t i = 0; i < declared; ++i)
+            EXPECT_EQ(PdbAddRecord(handle, kEntries[0], Pattern(4, uint8_t(i)).data()), 0u) << declared;
+        const Bytes full(memory.Data(), memory.Data() + memory.Size());
+        EXPECT_EQ(PdbAddRecord(handle, kEntries[0], Pattern(4, 9).data()), pdbErrNoRecord) << declared;
+        EXPECT_EQ(Bytes(memory.Data(), memory.Data() + memory.Size()), full) << declared;
+        PdbRelease(handle);
+        EXPECT_EQ(PdbValidate(memory.Stream()), 0u) << declared;
+    }
+}
+
 TEST(PdbWrite, FinishAndWrongHandles) {
     const uint8_t byte = 1;
     const PdbRecordEntry one = {1, 0, 1};

@@ -4,6 +4,12 @@
 
 namespace {
 
+std::string Repeated(const std::string& line, size_t times) {
+    std::string text;
+    for (size_t i = 0; i < times; ++i) text += line;
+    return text;
+}
+
 class Import : public FreshState {
 protected:
     TempFolder folder;
@@ -83,6 +89,15 @@ TEST_F(Import, OlderLayoutRouteGetsAPlaceholder) {
 
 // Only waypoint lines are stored, and counted: the count pass parses as the
 // store pass does, so a rejected line never leaves a record short.
+// The header counts records in 16 bits: 65,535 is the most a database
+// holds (the refusals one past it are among the failures below).
+TEST_F(Import, RecordLimitIsAccepted) {
+    std::string source = Put("many.txt", Repeated("1,2,,,A,,\n", 65535));
+    char out[1100] = "";
+    ASSERT_EQ(Run(source, out, nullptr, -1), 0);
+    EXPECT_EQ(U16At(ReadFileBytes(out), 76), 65535);
+}
+
 TEST_F(Import, GarminTextStoresOnlyWaypoints) {
     std::string source = Put("g.txt",
                              "Grid\tLat/Lon\n\nHeader\tName\n\nWaypoint\tHome\tnote\tUser Waypoint\t"
@@ -157,7 +172,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FailureCase{"MissingSource", false, "", -1, false, "error opening\n"},
                       FailureCase{"EmptySource", true, "", -1, false, "No Cal File\n"},
                       FailureCase{"LogKindCannotBeWritten", true, "1,2\n", 3, false, "No Cal File\n"},
-                      FailureCase{"KindFileOfOtherKind", true, "1,2\n", 4, true, "No Cal File\n"}),
+                      FailureCase{"KindFileOfOtherKind", true, "1,2\n", 4, true, "No Cal File\n"},
+                      FailureCase{"OnePastTheRecordLimit", true, Repeated("1,2\n", 65536), -1, false, "No Cal File\n"},
+                      FailureCase{"PlaceholderPastTheRecordLimit", true, Repeated("1,2\n", 65535), 66, false,
+                                  "No Cal File\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -1,0 +1,26 @@
+#include "frame/export_call.h"
+
+#include <utility>
+
+namespace {
+// Exports running on the thread that holds the lock; only that thread
+// touches it.
+int g_depth = 0;
+}  // namespace
+
+ExportCall::ExportCall() {
+    if (g_depth++ == 0) return;
+    ConversionState& state = State();
+    outer.emplace(std::move(state));
+    state = ConversionState{};
+    try {
+        static_cast<ConversionSettings&>(state) = *outer;
+    } catch (...) {
+        state = ConversionState{};  // out of memory: the inner call starts from the defaults
+    }
+}
+
+ExportCall::~ExportCall() {
+    if (outer) State() = std::move(*outer);
+    --g_depth;
+}
