@@ -14,6 +14,7 @@
 
 #include "convert/time_parts.h"
 #include "frame/file_handle.h"
+#include "platform/replacing_file.h"
 #include "pdb/pdb_stream.h"
 
 struct PdbHandle;
@@ -76,7 +77,7 @@ struct ConversionState {
     int32_t HeaderLines = 0;
     std::string DefaultIcon;      // at most kDefaultIconMax characters
     std::string OutputExtension;  // at most kOutputExtensionMax characters
-    FileHandle OutputFile;        // the file being written by the writers
+    ReplacingFile OutputFile;     // the file being written by the writers, swapped in when complete
     PdbHandle* OutputDB = nullptr;  // owned; the database being written
     // The database is gathered here and stored into OutputFile with one
     // write when it is closed: the same bytes, without a seek per record.
