@@ -9,7 +9,7 @@ namespace vezuved_cli {
 namespace {
 
 // The library's path buffers hold 1023 characters and the NUL.
-constexpr size_t kPathBuffer = 1024;
+constexpr size_t kPathBuffer = VEZUVED_PATH_BUFFER;
 
 std::vector<char> PathBuffer(const std::string& path) {
     if (path.size() >= kPathBuffer) FailUsage("the path '" + path + "' is longer than 1023 characters");
@@ -98,7 +98,8 @@ std::string ExportDatabase(const std::string& database, const std::string& outpu
     }
     const std::string folder = target.empty() ? std::filesystem::path(database).parent_path().string() : target;
     const bool inFolder = target.empty() || target.back() == '/' || target.back() == '\\';
-    RequireDistinctOutput(database, inFolder ? ExportedNameInFolder(database, SeparatorEnded(folder), options) : target);
+    RequireDistinctOutput(database,
+                          inFolder ? ExportedNameInFolder(database, SeparatorEnded(folder), options) : target);
     std::vector<char> outputPath = PathBuffer(target);
     const int16_t fieldCount = options.columns ? ColumnCount(*options.columns) : -1;
     const int32_t result = RLDBExport(database.c_str(), outputPath.data(), OrNull(options.definition),
