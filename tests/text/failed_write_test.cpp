@@ -130,11 +130,14 @@ TEST_F(FailedWrite, KeepsThePreviousFileLeavesNoTemporaryAndNamesTheCause) {
         EXPECT_EQ(testing::internal::GetCapturedStdout(), c.printed);
         EXPECT_EQ(result, c.result);
         EXPECT_EQ(FolderNames(files.folder.path()), names);
-        if (c.previous) EXPECT_EQ(ReadFileBytes(target), before);
+        if (c.previous) {
+            EXPECT_EQ(ReadFileBytes(target), before);
+        }
         EXPECT_EQ(LastFailureCause(), c.cause(files, std::string(out.data())));
     }
 }
 
+#if !defined(_WIN32)  // Windows paths stop at 260 characters without the long-path prefix
 // The derived path goes into the caller's buffer of VEZUVED_PATH_BUFFER
 // bytes: 1023 characters fit, 1024 are refused with nothing written back.
 // The buffer is allocated to the byte, so AddressSanitizer sees any write
@@ -163,5 +166,6 @@ TEST_F(FailedWrite, DerivedPathsStayWithinTheCallersBuffer) {
         EXPECT_EQ(std::string(buffer.get()), length == 1023 ? base + ".rlp" : "");
     }
 }
+#endif
 
 }  // namespace
