@@ -25,6 +25,7 @@ void Convert(const ConvertOptions& options) {
     if (from == FileType::Gpx || from == FileType::GeoJson) {
         FailUsage("cannot convert '" + options.input + "': GPX and GeoJSON are written, not read");
     }
+    RequireDistinctOutput(options.input, options.output);
     TextOptions out;
     out.definition = options.outputDefinition;
     std::string written = options.output;

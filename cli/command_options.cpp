@@ -1,8 +1,10 @@
 #include "command_options.h"
 
-#include <fstream>
+#include <cerrno>
+#include <cstdio>
 
 #include "failure.h"
+#include "platform/replacing_file.h"
 
 namespace vezuved_cli {
 namespace {
@@ -58,9 +60,14 @@ TextOptions ToTextOptions(const SharedOptions& options) {
 }
 
 void WriteFileOrFail(const std::string& path, const std::string& text) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (file) file << text;
-    if (!file || !file.flush()) FailConversion("cannot write '" + path + "': the file cannot be created or written");
+    ReplacingFile file;
+    if (!OpenReplacingFile(file, path.c_str())) FailConversion(file.failure);
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), file.file) != text.size()) {
+        DiscardReplacingFile(file, errno != 0 ? errno : EIO);
+        FailConversion(file.failure);
+    }
+    if (!CommitReplacingFile(file)) FailConversion(file.failure);
 }
 
 void AddTextReadingOptions(CLI::App& command, SharedOptions& options) {

@@ -22,6 +22,13 @@ void RequireInputFile(const std::string& path, const std::string& what) {
     }
 }
 
+void RequireDistinctOutput(const std::string& input, const std::string& output) {
+    std::error_code error;
+    if (std::filesystem::equivalent(input, output, error) && !error) {
+        FailConversion("cannot write '" + output + "': it is the input '" + input + "' itself");
+    }
+}
+
 std::string DatabaseErrorCause(int32_t code) {
     switch (code) {
         case -1: return "the file cannot be opened";

@@ -28,6 +28,10 @@ private:
 // was meant to be ("text file", "database", "format definition").
 void RequireInputFile(const std::string& path, const std::string& what);
 
+// Fails when output names the very file input names, however spelt: a
+// conversion never writes over what it reads.
+void RequireDistinctOutput(const std::string& input, const std::string& output);
+
 // Why the library refused a database, from the code it reported.
 std::string DatabaseErrorCause(int32_t code);
 

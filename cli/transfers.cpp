@@ -9,13 +9,18 @@ namespace vezuved_cli {
 namespace {
 
 // The library's path buffers hold 1023 characters and the NUL.
-constexpr size_t kPathBuffer = 1024;
+constexpr size_t kPathBuffer = VEZUVED_PATH_BUFFER;
 
 std::vector<char> PathBuffer(const std::string& path) {
     if (path.size() >= kPathBuffer) FailUsage("the path '" + path + "' is longer than 1023 characters");
     std::vector<char> buffer(kPathBuffer, '\0');
     path.copy(buffer.data(), path.size());
     return buffer;
+}
+
+std::string SeparatorEnded(const std::string& folder) {
+    if (folder.empty() || folder.back() == '/' || folder.back() == '\\') return folder;
+    return folder + '/';
 }
 
 const char* OrNull(const std::string& text) { return text.empty() ? nullptr : text.c_str(); }
@@ -67,6 +72,7 @@ std::string ImportTextFile(const std::string& text, const std::string& output, c
     if (std::filesystem::file_size(text, error) == 0 && !error) {
         FailConversion("cannot import '" + text + "': the file is empty");
     }
+    RequireDistinctOutput(text, ImportedDatabasePath(output.empty() ? text : output));
     std::vector<char> outputPath = PathBuffer(output);
     const int32_t result =
         RLDBImport(text.c_str(), outputPath.data(), OrNull(options.definition), options.kind.value_or(-1),
@@ -90,6 +96,10 @@ std::string ExportDatabase(const std::string& database, const std::string& outpu
         target.find_last_of("/\\") != target.size() - 1) {
         target += '/';
     }
+    const std::string folder = target.empty() ? std::filesystem::path(database).parent_path().string() : target;
+    const bool inFolder = target.empty() || target.back() == '/' || target.back() == '\\';
+    RequireDistinctOutput(database,
+                          inFolder ? ExportedNameInFolder(database, SeparatorEnded(folder), options) : target);
     std::vector<char> outputPath = PathBuffer(target);
     const int16_t fieldCount = options.columns ? ColumnCount(*options.columns) : -1;
     const int32_t result = RLDBExport(database.c_str(), outputPath.data(), OrNull(options.definition),

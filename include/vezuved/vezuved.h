@@ -196,7 +196,20 @@ VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileTitle(const char* path, char* value
  * definition says; fieldMap, when given, holds the columns of latitude,
  * longitude, elevation, time, name, icon and description (-1: none).
  * A null or empty formatPath uses the data file's name with ".cal".
+ *
+ * Paths hold at most 1023 characters. The outputPath buffer of RLDBImport
+ * and RLDBExport, when the library is to write the derived path into it,
+ * must hold VEZUVED_PATH_BUFFER (1024) bytes: the library writes at most
+ * 1023 characters and the NUL there, never more; a longer path is refused
+ * (-1) and nothing is written back.
+ *
+ * Every file written (databases, text) is written beside its target and
+ * swapped in only when complete: on failure the previous file stays as it
+ * was. An output that is the very file read is refused (-1). The cause of
+ * a failure goes to the debugger output (standard error on POSIX) as one
+ * line "VEZUVed: <cause>"; the results stay as documented.
  * ------------------------------------------------------------------------- */
+#define VEZUVED_PATH_BUFFER 1024
 
 /* Imports a text file into a database (kind 0 points, 1 track, 2 route,
  * 65/66 older-layout track/route, 6 Datum). An empty outputPath buffer

@@ -14,6 +14,7 @@
 
 #include "convert/time_parts.h"
 #include "frame/file_handle.h"
+#include "platform/replacing_file.h"
 #include "pdb/pdb_stream.h"
 
 struct PdbHandle;
@@ -92,7 +93,7 @@ struct ConversionSettings {
 };
 
 struct ConversionState : ConversionSettings {
-    FileHandle OutputFile;          // the file being written by the writers
+    ReplacingFile OutputFile;       // the file being written, swapped in when complete
     PdbHandle* OutputDB = nullptr;  // owned; the database being written
     // The database is gathered here and stored into OutputFile with one
     // write when it is closed: the same bytes, without a seek per record.

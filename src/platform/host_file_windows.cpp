@@ -103,7 +103,11 @@ BOOL PlatformSetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* 
 
 BOOL PlatformCloseHandle(HANDLE file) { return CloseHandle(file); }
 BOOL PlatformDeleteFile(LPCWSTR path) { return DeleteFileW(path); }
-BOOL PlatformMoveFile(LPCWSTR from, LPCWSTR to) { return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING); }
+// Write-through: the move is on the disk when the call returns, so a file
+// swapped in survives a crash right after.
+BOOL PlatformMoveFile(LPCWSTR from, LPCWSTR to) {
+    return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
 BOOL PlatformCreateDirectory(LPCWSTR path) { return CreateDirectoryW(path, nullptr); }
 BOOL PlatformRemoveDirectory(LPCWSTR path) { return RemoveDirectoryW(path); }
 DWORD PlatformGetCurrentDirectory(DWORD size, WCHAR* buffer) { return GetCurrentDirectoryW(size, buffer); }

@@ -1,11 +1,13 @@
 #include "pointdb/point_database_writer.h"
 
+#include <cerrno>
 #include <cstring>
 #include <string>
 
 #include "convert/time_text.h"
 #include "frame/check_error.h"
 #include "frame/conversion_state.h"
+#include "frame/failure_cause.h"
 #include "frame/paths.h"
 #include "text/record_bytes.h"
 
@@ -37,10 +39,35 @@ bool BuildPath(std::string& path, const char* folder, const char* name, const ch
     path.assign(folder != nullptr ? folder : "");
     path.append(name != nullptr ? name : "");
     path.append(extension);
-    return path.size() <= kMaxPathLength;
+    return PathFits(path);
 }
 
 }  // namespace
+
+bool PathFits(const std::string& path) {
+    if (path.size() <= kMaxPathLength) return true;
+    ReportFailureCause("path longer than 1023 characters: '" + path.substr(0, 40) + "...'");
+    return false;
+}
+
+bool CountFits(uint64_t count) {
+    if (count <= kMaxDatabaseRecords) return true;
+    ReportFailureCause("a database holds at most 65,535 records (" + std::to_string(count) + " given)");
+    return false;
+}
+
+bool RefusedAsOutput(const char* input, const std::string& output) {
+    if (input == nullptr || !PlatformSameFile(input, output.c_str())) return false;
+    ReportFailureCause("the output '" + output + "' is the input '" + input + "' itself; nothing was written");
+    return true;
+}
+
+bool OpenOutputFile(ReplacingFile& output, const std::string& path, const char* input) {
+    if (RefusedAsOutput(input, path)) return false;
+    if (OpenReplacingFile(output, path.c_str())) return true;
+    ReportFailureCause(output.failure);
+    return false;
+}
 
 bool DatabaseKindIsWritable(int32_t kind) {
     return kind >= kKindPoint && kind <= kKindDatum && kind != kKindLog;
@@ -78,19 +105,18 @@ int32_t CreatePointDatabase(const char* name, uint32_t count, uint16_t version,
 }
 
 int32_t CreatePointDatabaseFile(const char* folder, const char* name, uint32_t count,
-                                uint16_t version, const void* appInfo, uint32_t appInfoSize) {
+                                uint16_t version, const void* appInfo, uint32_t appInfoSize, const char* input) {
     ConversionState& state = State();
     // Refused before anything is created, so no empty file is left behind.
     if (!DatabaseKindIsWritable(state.DBKind)) return -1;
     std::string path;
     if (!BuildPath(path, folder, name, ".pdb")) return -1;
-    state.OutputFile = OpenFile(path.c_str(), "wb+");
-    if (!state.OutputFile) return -1;
+    if (!OpenOutputFile(state.OutputFile, path, input)) return -1;
     state.OutputExtension = ".pdb";
     return CreatePointDatabase(name, count, version, appInfo, appInfoSize) == 0 ? 0 : -1;
 }
 
-int32_t OpenKindFile(const char* folder, const char* name) {
+int32_t OpenKindFile(const char* folder, const char* name, const char* input) {
     ConversionState& state = State();
     const char* extension = nullptr;
     switch (state.DBKind) {
@@ -102,8 +128,7 @@ int32_t OpenKindFile(const char* folder, const char* name) {
     std::string path;
     if (!BuildPath(path, folder, name, extension)) return -1;
     state.OutputExtension = extension;
-    state.OutputFile = OpenFile(path.c_str(), "wb");
-    return state.OutputFile ? 0 : -1;
+    return OpenOutputFile(state.OutputFile, path, input) ? 0 : -1;
 }
 
 uint32_t WritePointRecord(PdbHandle* handle, int32_t index, PointRecord& record) {
@@ -112,6 +137,10 @@ uint32_t WritePointRecord(PdbHandle* handle, int32_t index, PointRecord& record)
     if (BuildRecordBytes(record, index, bytes) != 0) {
         // Out of memory, or a text longer than a record can hold: the
         // database cannot be completed, so the write fails loudly.
+        if (bytes.descRoom != kNoDescLimit) {
+            ReportFailureCause("record " + std::to_string(index + 1) + ": description longer than " +
+                               std::to_string(bytes.descRoom) + " characters");
+        }
         CheckError(pdbErrMemory);
     }
     StoreTrailer(bytes.trailer, bytes.bytes.data() + bytes.trailerOffset, true);
@@ -134,7 +163,7 @@ uint32_t WriteTextRecord(PdbHandle* handle, int32_t index, const char* text) {
     return code;
 }
 
-uint32_t ClosePointDatabase() {
+uint32_t ClosePointDatabase(bool keep) {
     ConversionState& state = State();
     uint32_t result = 0;
     if (state.OutputDB != nullptr) {
@@ -143,17 +172,27 @@ uint32_t ClosePointDatabase() {
         if (PdbFinish(state.OutputDB) != 0) PdbRelease(state.OutputDB);
         state.OutputDB = nullptr;
     }
+    ReplacingFile& output = state.OutputFile;
+    int writeError = 0;
     if (state.OutputMemory) {
-        if (state.OutputFile) {
-            std::FILE* file = state.OutputFile.get();
-            if (std::fseek(file, 0, SEEK_SET) != 0 || !state.OutputMemory->WriteTo(file)) {
-                result = pdbErrIO;
+        if (output && keep) {
+            errno = 0;
+            if (std::fseek(output.file, 0, SEEK_SET) != 0 || !state.OutputMemory->WriteTo(output.file)) {
+                writeError = errno != 0 ? errno : EIO;
             }
         }
         state.OutputMemory.reset();
     }
-    if (state.OutputFile) {
-        if (std::fclose(state.OutputFile.release()) != 0) result = pdbErrIO;
+    if (output) {
+        // Only a complete database replaces what the user had.
+        if (keep && writeError == 0 && CommitReplacingFile(output)) return 0;
+        if (keep) {
+            DiscardReplacingFile(output, writeError);
+            ReportFailureCause(output.failure);
+            result = pdbErrIO;
+        } else {
+            DiscardReplacingFile(output);
+        }
     }
     return result;
 }

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "pdb/pdb.h"
+#include "platform/replacing_file.h"
 #include "record/point_record.h"
 
 constexpr uint32_t kFirstUniqueId = 0x110000;
@@ -23,13 +25,17 @@ bool DatabaseKindIsWritable(int32_t kind);
 int32_t CreatePointDatabase(const char* name, uint32_t count, uint16_t version,
                             const void* appInfo, uint32_t appInfoSize);
 
-// Creates folder + name + ".pdb" and the database in it. 0 or -1.
+// Creates folder + name + ".pdb" and the database in it. 0 or -1. The file
+// is written beside the target and replaces it at ClosePointDatabase; an
+// output that is the file `input` (when given) is refused.
 int32_t CreatePointDatabaseFile(const char* folder, const char* name, uint32_t count,
-                                uint16_t version, const void* appInfo, uint32_t appInfoSize);
+                                uint16_t version, const void* appInfo, uint32_t appInfoSize,
+                                const char* input = nullptr);
 
 // Creates folder + name + ".rlp", ".rlt" or ".rlr" by the current kind as the
-// state's output file, bytes as stored. 0 or -1.
-int32_t OpenKindFile(const char* folder, const char* name);
+// state's output file, bytes as stored, as CreatePointDatabaseFile does.
+// 0 or -1.
+int32_t OpenKindFile(const char* folder, const char* name, const char* input = nullptr);
 
 // Appends the point's record bytes as record `index`; raises a failure
 // through CheckError and returns the container's code.
@@ -39,9 +45,25 @@ uint32_t WritePointRecord(PdbHandle* handle, int32_t index, PointRecord& record)
 uint32_t WriteTextRecord(PdbHandle* handle, int32_t index, const char* text);
 
 // Finishes the database being written and stores it in the output file,
-// then closes that file. Returns 0, or pdbErrIO when the file could not be
-// written.
-uint32_t ClosePointDatabase();
+// which then replaces the target. keep false (the writing failed): the
+// output is discarded and the previous file stays. Returns 0, or pdbErrIO
+// when the file could not be written (the cause is reported).
+uint32_t ClosePointDatabase(bool keep = true);
+
+// Whether a path fits the library's path buffers; the cause is reported
+// when it does not.
+bool PathFits(const std::string& path);
+
+// Whether output is the very file input names (however spelt); the cause
+// is reported when it is.
+bool RefusedAsOutput(const char* input, const std::string& output);
+
+// Opens output for path (refused when it is the file `input`); the cause
+// is reported when it cannot be opened.
+bool OpenOutputFile(ReplacingFile& output, const std::string& path, const char* input);
+
+// Whether a database can hold count records; the cause is reported when not.
+bool CountFits(uint64_t count);
 
 // The database name a path gives: its last component, at most 31
 // characters, without extension.

@@ -5,37 +5,40 @@
 
 #include "frame/check_error.h"
 #include "frame/conversion_state.h"
+#include "frame/failure_cause.h"
 #include "pointdb/point_database_writer.h"
 
 int32_t WritePointDatabase(const char* path, void* records, int32_t count, int32_t kind) {
     if (records == nullptr || path == nullptr) return -1;
-    // The header keeps 16 bits of the record count: a larger array cannot
-    // become a readable database, so it is refused before anything is made.
-    if (count > static_cast<int32_t>(kMaxDatabaseRecords)) return -1;
+    // Every argument is checked before the file is touched: the header keeps
+    // 16 bits of the record count, and some kinds cannot be written at all.
+    if (!CountFits(count < 0 ? 0u : static_cast<uint64_t>(count))) return -1;
     if (count < 0) count = 0;
 
     ConversionState& state = State();
-    state.OutputFile = OpenFile(path, "wb+");
-    if (!state.OutputFile) return -1;
     SetDatabaseKind(kind);
+    if (!DatabaseKindIsWritable(state.DBKind)) {
+        ReportFailureCause("no database can be written for the kind " + std::to_string(kind));
+        return -1;
+    }
+    if (!OpenReplacingFile(state.OutputFile, path)) {
+        ReportFailureCause(state.OutputFile.failure);
+        return -1;
+    }
     char name[kMaxDatabaseName + 1];
     DatabaseNameFromPath(path, name);
 
     bool failed = false;
     try {
         int32_t created = CreatePointDatabase(name, static_cast<uint32_t>(count), 0, nullptr, 0);
-        if (created == -1) {
-            failed = true;
-        } else {
-            CheckError(static_cast<uint32_t>(created));
-            for (int32_t i = 0; i < count; ++i) {
-                WritePointRecord(state.OutputDB, i, *RecordAt(records, static_cast<size_t>(i)));
-            }
+        CheckError(static_cast<uint32_t>(created));
+        for (int32_t i = 0; i < count; ++i) {
+            WritePointRecord(state.OutputDB, i, *RecordAt(records, static_cast<size_t>(i)));
         }
     } catch (...) {
         failed = true;
     }
-    uint32_t closed = ClosePointDatabase();
+    uint32_t closed = ClosePointDatabase(!failed);
     if (closed != 0 && !failed) {
         std::printf("Err: 0x%x", static_cast<unsigned>(closed));
         failed = true;

@@ -1,5 +1,6 @@
 #include "record/text_sink.h"
 
+#include <cerrno>
 #include <cstring>
 
 void WriteText(TextSink& sink, const char* text, size_t length) {
@@ -20,7 +21,11 @@ void WriteText(TextSink& sink, const char* text, size_t length) {
         data = sink.translated.data();
         length = sink.translated.size();
     }
-    if (std::fwrite(data, 1, length, sink.file) != length) sink.failed = true;
+    errno = 0;
+    if (std::fwrite(data, 1, length, sink.file) != length && !sink.failed) {
+        sink.failed = true;
+        sink.error = errno != 0 ? errno : EIO;
+    }
 }
 
 void WriteText(TextSink& sink, const std::string& text) { WriteText(sink, text.data(), text.size()); }

@@ -11,6 +11,7 @@ struct TextSink {
     std::FILE* file = nullptr;
     bool crlf = false;
     bool failed = false;      // a write came up short
+    int error = 0;            // errno of the first short write: the OS's reason
     std::string translated;   // reused, so a line costs no allocation
 };
 

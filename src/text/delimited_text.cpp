@@ -10,10 +10,12 @@
 #include "frame/paths.h"
 #include "record/point_record.h"
 #include "record/record_format.h"
+#include "pointdb/point_database_writer.h"
 #include "record/record_parse.h"
 #include "text/import_text.h"
 #include "text/text_file.h"
 #include "text/text_lines.h"
+#include "text/text_output.h"
 
 namespace {
 
@@ -86,16 +88,22 @@ int32_t WriteDelimitedText(const char* sourcePath, const char* formatPath, int16
                            int16_t source, int16_t eleFormat, const int16_t* fieldMap,
                            void* records, int32_t count) {
     if (sourcePath == nullptr) return -1;
-    // Created before anything else, so the file exists even when the
-    // definition is missing.
-    FileHandle file = OpenFile(sourcePath, "wb");
-    if (!file) return -1;
+    // The definition is read before the file is written, so it must not be
+    // that file: neither the one named nor the one the output's name gives.
+    std::string definition;
+    if (formatPath != nullptr && *formatPath != '\0') {
+        definition = formatPath;
+    } else {
+        MakeFormatPath(sourcePath, definition);
+    }
+    ReplacingFile file;
+    if (!OpenOutputFile(file, sourcePath, definition.empty() ? nullptr : definition.c_str())) return -1;
     ResetConversionState();
     LoadFormatAndArguments(sourcePath, formatPath, kind, source, eleFormat, fieldMap);
     const ConversionState& state = State();
 
     TextSink sink;
-    sink.file = file.get();
+    sink.file = file.file;
     sink.crlf = true;
     if (records != nullptr) {
         for (int32_t i = 0; i < count; ++i) {
@@ -103,6 +111,5 @@ int32_t WriteDelimitedText(const char* sourcePath, const char* formatPath, int16
                            state.Source, state.DBKind, i);
         }
     }
-    bool closed = std::fclose(file.release()) == 0;
-    return sink.failed || !closed ? -1 : 0;
+    return FinishTextOutput(file, sink) ? 0 : -1;
 }

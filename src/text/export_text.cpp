@@ -16,6 +16,7 @@
 #include "record/record_format.h"
 #include "record/record_parse.h"
 #include "text/import_text.h"
+#include "text/text_output.h"
 #include "text/work_record.h"
 
 namespace {
@@ -28,7 +29,7 @@ struct ExportContext {
     PdbMemoryFile memory;  // the whole database, when it could be loaded
     PdbStream stream{};
     PdbHandle* handle = nullptr;
-    FileHandle output;
+    ReplacingFile output;
     ~ExportContext() {
         if (handle != nullptr) PdbRelease(handle);
     }
@@ -123,11 +124,9 @@ int32_t ExportRecords(ExportContext& ctx, std::FILE* database) {
     WorkRecord work;
     if (!work.Allocate(kWorkDescSize)) return -1;
     const std::string path = BuildOutputPath(ctx);
-    if (path.size() > kMaxPathLength) return -1;
-    ctx.output = OpenFile(path.c_str(), "wb");
-    if (!ctx.output) return -1;
+    if (!PathFits(path) || !OpenOutputFile(ctx.output, path, ctx.databasePath)) return -1;
     TextSink sink;
-    sink.file = ctx.output.get();
+    sink.file = ctx.output.file;
     sink.crlf = true;
 
     const uint32_t first =
@@ -156,8 +155,12 @@ int32_t ExportRecords(ExportContext& ctx, std::FILE* database) {
         result = -1;
     }
     FreeExportTexts();
-    if (std::fclose(ctx.output.release()) != 0 || sink.failed) {
-        if (result == 0) result = -1;
+    // A record that stopped the export leaves no partial text: the previous
+    // file, if any, stays.
+    if (result != 0) {
+        DiscardReplacingFile(ctx.output);
+    } else if (!FinishTextOutput(ctx.output, sink)) {
+        result = -1;
     }
     return result;
 }

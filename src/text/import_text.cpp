@@ -14,6 +14,7 @@
 #include "record/record_parse.h"
 #include "text/text_file.h"
 #include "text/text_lines.h"
+#include "text/text_output.h"
 #include "text/work_record.h"
 
 namespace {
@@ -21,6 +22,7 @@ namespace {
 struct OutputTarget {
     std::string folder;
     char name[kMaxDatabaseName + 1] = "";
+    const char* source = nullptr;  // the text read, which the output must not be
 };
 
 // The output's folder and base name: from outputPath when given, else from
@@ -40,9 +42,9 @@ OutputTarget DeriveOutput(const char* base) {
 // The header holds 16 bits of the count: more records cannot make a
 // readable database, so they are refused before anything is created.
 bool CreateOutputDatabase(const OutputTarget& out, uint32_t count) {
-    if (count > kMaxDatabaseRecords) return false;
-    if (CreatePointDatabaseFile(out.folder.c_str(), out.name, count, 0, nullptr, 0) == 0) return true;
-    ClosePointDatabase();
+    if (!CountFits(count)) return false;
+    if (CreatePointDatabaseFile(out.folder.c_str(), out.name, count, 0, nullptr, 0, out.source) == 0) return true;
+    ClosePointDatabase(false);
     return false;
 }
 
@@ -80,7 +82,7 @@ int32_t ImportLinesToDatabase(const std::vector<char>& text, const OutputTarget&
         result = -1;
     }
     if (index != count) result = -1;
-    if (ClosePointDatabase() != 0) result = -1;
+    if (ClosePointDatabase(result == 0) != 0) result = -1;
     state.Header.reset();
     return result;
 }
@@ -99,7 +101,7 @@ int32_t ImportRawLines(const std::vector<char>& text, const OutputTarget& out) {
     } catch (...) {
         result = -1;
     }
-    if (ClosePointDatabase() != 0) result = -1;
+    if (ClosePointDatabase(result == 0) != 0) result = -1;
     return result;
 }
 
@@ -107,11 +109,11 @@ int32_t ImportLinesToKindFile(const std::vector<char>& text, const OutputTarget&
     ConversionState& state = State();
     WorkRecord work;
     if (!work.Allocate(kWorkDescSize)) return -1;
-    if (OpenKindFile(out.folder.c_str(), out.name) != 0) return -1;
+    if (OpenKindFile(out.folder.c_str(), out.name, out.source) != 0) return -1;
     if (state.DBKind == kKindPoint) state.FirstPoint = 0;
 
     TextSink sink;
-    sink.file = state.OutputFile.get();
+    sink.file = state.OutputFile.file;
     int32_t index = 0;
     SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char* line) {
         ClearKeepDesc(*work);
@@ -119,9 +121,8 @@ int32_t ImportLinesToKindFile(const std::vector<char>& text, const OutputTarget&
             WritePointLine(sink, *work, state.FieldCount, state.Source, state.DBKind, index++);
         }
     });
-    bool closed = std::fclose(state.OutputFile.release()) == 0;
     state.Header.reset();
-    return sink.failed || !closed ? -1 : 0;
+    return FinishTextOutput(state.OutputFile, sink) ? 0 : -1;
 }
 
 }  // namespace
@@ -139,7 +140,8 @@ int32_t ImportText(const char* sourcePath, char* outputPath, const char* formatP
     sourcePath = SkipLeadingSpaces(sourcePath);
     const char* output = outputPath != nullptr ? SkipLeadingSpaces(outputPath) : nullptr;
     const bool reportPath = output == nullptr || *output == '\0';
-    const OutputTarget target = DeriveOutput(reportPath ? sourcePath : output);
+    OutputTarget target = DeriveOutput(reportPath ? sourcePath : output);
+    target.source = sourcePath;
 
     FileHandle file = OpenFile(sourcePath, "rb");
     if (!file) {
@@ -166,8 +168,10 @@ int32_t ImportText(const char* sourcePath, char* outputPath, const char* formatP
     }
     file.reset();
     if (result == 0 && outputPath != nullptr && reportPath) {
-        std::string written = target.folder + target.name + state.OutputExtension;
-        std::memcpy(outputPath, written.c_str(), written.size() + 1);
+        // The caller's buffer holds kMaxPathLength characters and the NUL
+        // (vezuved.h); a longer path was refused when the file was made.
+        const std::string written = target.folder + target.name + state.OutputExtension;
+        if (written.size() <= kMaxPathLength) std::memcpy(outputPath, written.c_str(), written.size() + 1);
     }
     return result;
 }

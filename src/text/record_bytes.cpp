@@ -85,6 +85,7 @@ void FillRecordTrailer(int32_t index, int32_t kind, const PointRecord& record,
 int BuildRecordBytes(PointRecord& record, int32_t index, RecordBytes& out) {
     char* desc = DescText(record);
     const size_t descLength = desc != nullptr ? std::strlen(desc) : 0;
+    out.descRoom = kNoDescLimit;
     try {
         // Room for the six fixed fields at their largest, the separators,
         // the description, the terminator, the pad byte and the trailer.
@@ -102,8 +103,12 @@ int BuildRecordBytes(PointRecord& record, int32_t index, RecordBytes& out) {
         AppendField(out.bytes, length, field);
         out.bytes[length++] = ',';
     }
+    const size_t fixedLength = length;
     if (desc != nullptr) AppendField(out.bytes, length, desc);
-    if (length > kMaxRecordText) return -1;
+    if (length > kMaxRecordText) {
+        out.descRoom = fixedLength < kMaxRecordText ? kMaxRecordText - fixedLength : 0;
+        return -1;
+    }
 
     const size_t trailerOffset = (length + 2) & ~static_cast<size_t>(1);
     out.bytes[length] = 0;

@@ -15,6 +15,7 @@ constexpr size_t kTrailerSize = 22;
 
 // Texts of 65534 characters or more do not fit the format's 16-bit offsets.
 constexpr size_t kMaxRecordText = 65533;
+constexpr size_t kNoDescLimit = static_cast<size_t>(-1);
 
 struct RecordTrailer {
     int32_t latitude = 0;     // millionths of a degree
@@ -30,6 +31,9 @@ struct RecordBytes {
     size_t length = 0;
     size_t trailerOffset = 0;
     RecordTrailer trailer;
+    // After a refusal for length: the description characters this record
+    // could have held; kNoDescLimit after any other outcome.
+    size_t descRoom = kNoDescLimit;
 };
 
 // Builds the record's bytes with the trailer integers least significant

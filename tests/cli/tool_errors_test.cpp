@@ -2,6 +2,9 @@
 // cannot convert, with a sentence on standard error naming the file.
 #include "tool_runner.h"
 
+#include <filesystem>
+#include <iterator>
+
 namespace cli_test {
 namespace {
 
@@ -71,6 +74,48 @@ TEST_F(ToolErrors, DamagedDatabaseExitsWithOne) {
     }
     EXPECT_EQ(RunTool({"convert", damaged, Out("out.gpx")}).status, 1);
     EXPECT_FALSE(FileExists(Out("out.gpx")));
+}
+
+// A full disk (writes past 2 KB fail with EFBIG) and an output that is the
+// input: exit 1 with the file and the cause named, the previous file kept
+// byte for byte, no temporary file left.
+TEST_F(ToolErrors, FailedWritesKeepThePreviousFile) {
+    std::string text;
+    for (int i = 0; i < 100; ++i) text += "45.5,-122.5,100,,Point" + std::to_string(i) + ",Flag,a note\n";
+    const std::string points = Out("points.csv"), database = Out("s.pdb");
+    WriteFile(points, text);
+    ASSERT_EQ(RunTool({"import", points, "-o", database}).status, 0);
+    const std::string full = "ulimit -f 4; trap '' XFSZ; ";  // 4 blocks of 512 bytes
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string target, shell, cause;
+    };
+    const std::vector<Case> cases = {
+        {{"convert", points, Out("keep.gpx")}, Out("keep.gpx"), full,
+         "vezuved: cannot write '" + Out("keep.gpx") + "': File too large"},
+        {{"convert", points, Out("keep.geojson")}, Out("keep.geojson"), full,
+         "vezuved: cannot write '" + Out("keep.geojson") + "': File too large"},
+        {{"convert", database, Out("keep.pdb")}, Out("keep.pdb"), full,
+         "VEZUVed: cannot write '" + Out("keep.pdb") + "': File too large"},
+        {{"export", database, "-o", database}, database, "",
+         "vezuved: cannot write '" + database + "': it is the input '" + database + "' itself"},
+        {{"convert", database, database}, database, "",
+         "vezuved: cannot write '" + database + "': it is the input '" + database + "' itself"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments[0] + " " + c.target);
+        if (c.target != database) WriteFile(c.target, std::string(600, 'p'));
+        const std::string before = ReadFile(c.target);
+        const auto names = std::filesystem::directory_iterator(folder_);
+        const size_t count = std::distance(names, std::filesystem::directory_iterator());
+        const ToolResult result = RunTool(c.arguments, c.shell);
+        EXPECT_EQ(result.status, 1) << result.err;
+        EXPECT_NE(result.err.find(c.cause + "\n"), std::string::npos) << result.err;
+        EXPECT_EQ(ReadFile(c.target), before);
+        EXPECT_EQ(static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder_),
+                                                    std::filesystem::directory_iterator())),
+                  count);
+    }
 }
 
 }  // namespace

@@ -34,9 +34,9 @@ int RunShell(const std::string& command) {
 #endif
 }
 
-ToolResult RunTool(const std::vector<std::string>& arguments) {
+ToolResult RunTool(const std::vector<std::string>& arguments, const std::string& shell) {
     const std::string folder = FreshFolder("run-output");
-    std::string command = Quote(ToolPath());
+    std::string command = shell + Quote(ToolPath());
     for (const std::string& argument : arguments) command += " " + Quote(argument);
     command += " >" + Quote(folder + "/out") + " 2>" + Quote(folder + "/err");
     ToolResult result;

@@ -16,7 +16,8 @@ struct ToolResult {
 
 // The tool in the build tree, or empty when it was not built.
 std::string ToolPath();
-ToolResult RunTool(const std::vector<std::string>& arguments);
+// shell: commands run first in the tool's shell (e.g. a "ulimit").
+ToolResult RunTool(const std::vector<std::string>& arguments, const std::string& shell = "");
 // Runs a shell command line; its exit status.
 int RunShell(const std::string& command);
 

@@ -1,5 +1,11 @@
 #include "support/test_support.h"
 
+#if !defined(_WIN32)
+#include <sys/resource.h>
+#endif
+
+#include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -74,3 +80,31 @@ std::string Hex(const uint8_t* data, size_t size) {
     }
     return out;
 }
+
+std::vector<std::string> FolderNames(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+#if !defined(_WIN32)
+FileSizeLimit::FileSizeLimit(uint64_t bytes) {
+    struct rlimit limit;
+    getrlimit(RLIMIT_FSIZE, &limit);
+    previous_ = limit.rlim_cur;
+    previousAction_ = std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    struct rlimit limit;
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = previous_;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, previousAction_);
+}
+#endif

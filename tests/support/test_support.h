@@ -66,3 +66,24 @@ bool FileExists(const std::string& path);
 
 // Hex dump helper for readable byte comparisons: "fe 00 d4 a0".
 std::string Hex(const uint8_t* data, size_t size);
+
+// The names in a folder, sorted: a writer that failed must leave it as it
+// was, with no temporary file behind.
+std::vector<std::string> FolderNames(const std::string& folder);
+
+#if !defined(_WIN32)
+// While it lives, a write that would make any file larger than `bytes`
+// fails with EFBIG (the signal the kernel would send is ignored), as on a
+// full disk; the previous limit and signal action come back afterwards.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(uint64_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    uint64_t previous_;
+    void (*previousAction_)(int);
+};
+#endif

@@ -1,0 +1,52 @@
+// The parts of the whole-or-nothing file that are the same on every system.
+#include "platform/replacing_file.h"
+
+#include <cstring>
+#include <utility>
+
+#include "platform/replacing_file_names.h"
+
+ReplacingFile::~ReplacingFile() { DiscardReplacingFile(*this); }
+
+ReplacingFile& ReplacingFile::operator=(ReplacingFile&& other) noexcept {
+    if (this == &other) return *this;
+    DiscardReplacingFile(*this);
+    file = other.file;
+    other.file = nullptr;
+    target = std::move(other.target);
+    temporary = std::move(other.temporary);
+    other.temporary.clear();
+    destination = std::move(other.destination);
+    direct = other.direct;
+    failure = std::move(other.failure);
+    return *this;
+}
+
+std::string PlatformErrorText(int error) {
+    const char* text = std::strerror(error);
+    return text != nullptr ? text : "error " + std::to_string(error);
+}
+
+std::string TemporaryNameBeside(const std::string& destination, unsigned long process, unsigned attempt) {
+    size_t cut = destination.find_last_of(kFolderSeparators);
+#if defined(_WIN32)
+    // "C:name" lies in the drive's current folder.
+    if (cut == std::string::npos && destination.size() >= 2 && destination[1] == ':') cut = 1;
+#endif
+    const std::string folder = cut == std::string::npos ? std::string() : destination.substr(0, cut + 1);
+    // A short name of its own, whatever the target's length: the target's
+    // name plus a suffix could pass the file system's name limit.
+    return folder + ".vezuved-" + std::to_string(process) + "-" + std::to_string(attempt) + ".tmp";
+}
+
+std::string ReplacingFailure(const char* step, const std::string& target, const std::string& reason) {
+    return std::string("cannot ") + step + " '" + target + "': " + reason;
+}
+
+void NoteFailure(ReplacingFile& replacing, int error) noexcept {
+    try {
+        replacing.failure = ReplacingFailure("write", replacing.target, PlatformErrorText(error));
+    } catch (...) {
+        replacing.failure.clear();  // no memory even for the sentence
+    }
+}

@@ -1,0 +1,24 @@
+// Helpers the two implementations of platform/replacing_file.h share.
+#pragma once
+
+#include <string>
+
+#if defined(_WIN32)
+constexpr const char* kFolderSeparators = "\\/";
+#else
+constexpr const char* kFolderSeparators = "/";
+#endif
+
+// A temporary file's name in the destination's folder, unique to the
+// process and the attempt ("folder/.vezuved-4711-0.tmp").
+std::string TemporaryNameBeside(const std::string& destination, unsigned long process, unsigned attempt);
+
+// "cannot <step> '<target>': <reason>".
+std::string ReplacingFailure(const char* step, const std::string& target, const std::string& reason);
+
+// Sets the failure "cannot write '<target>': <errno text>"; never throws.
+struct ReplacingFile;
+void NoteFailure(ReplacingFile& replacing, int error) noexcept;
+
+// Attempts at a free temporary name before giving up.
+constexpr unsigned kTemporaryNameAttempts = 100;

@@ -1,0 +1,157 @@
+// Whole-or-nothing files on POSIX: open(O_EXCL) beside the target, fsync,
+// rename(2) over it, fsync of the folder so the new name survives a crash.
+#if !defined(_WIN32)
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "platform/replacing_file.h"
+#include "platform/replacing_file_names.h"
+
+namespace {
+
+bool Fail(ReplacingFile& replacing, const char* step, int error) {
+    replacing.failure = ReplacingFailure(step, replacing.target, PlatformErrorText(error));
+    return false;
+}
+
+// The file a rename must replace: a symbolic link's target, so the link
+// keeps pointing at the new contents as it did when files were rewritten
+// in place.
+std::string Destination(const char* target) {
+    struct stat st;
+    if (::lstat(target, &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* real = ::realpath(target, nullptr)) {
+            std::string resolved = real;
+            std::free(real);
+            return resolved;
+        }
+    }
+    return target;
+}
+
+void SyncFolderOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);  // best effort: some file systems refuse it for folders
+    ::close(fd);
+}
+
+bool OpenReplacing(ReplacingFile& replacing, const char* target) {
+    replacing.failure.clear();
+    replacing.direct = false;
+    replacing.target = target != nullptr ? target : "";
+    if (replacing.target.empty()) return Fail(replacing, "write", ENOENT);
+    replacing.destination = Destination(target);
+
+    struct stat st;
+    mode_t mode = 0;
+    if (::stat(replacing.destination.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) return Fail(replacing, "write", EISDIR);
+        if (!S_ISREG(st.st_mode)) {
+            // A device or a pipe ("/dev/null"): no previous contents to keep,
+            // and renaming over it would replace the device itself.
+            replacing.file = std::fopen(replacing.destination.c_str(), "wb");
+            if (replacing.file == nullptr) return Fail(replacing, "write", errno);
+            replacing.direct = true;
+            return true;
+        }
+        // A file the user may not write stays as it is, as it did when it
+        // was opened for writing in place.
+        if (::access(replacing.destination.c_str(), W_OK) != 0) return Fail(replacing, "write", errno);
+        mode = st.st_mode & 07777;
+    }
+    for (unsigned attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+        // Named before it exists, so a file once created is always known
+        // and removed.
+        replacing.temporary =
+            TemporaryNameBeside(replacing.destination, static_cast<unsigned long>(::getpid()), attempt);
+        const int fd = ::open(replacing.temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            const int error = errno;
+            replacing.temporary.clear();
+            if (error == EEXIST) continue;
+            return Fail(replacing, "write", error);
+        }
+        if (mode != 0) ::fchmod(fd, mode);  // the replaced file's permissions carry over
+        replacing.file = ::fdopen(fd, "w+b");
+        if (replacing.file == nullptr) {
+            const int error = errno;
+            ::close(fd);
+            DiscardReplacingFile(replacing);
+            return Fail(replacing, "write", error);
+        }
+        return true;
+    }
+    return Fail(replacing, "write", EEXIST);
+}
+
+}  // namespace
+
+bool OpenReplacingFile(ReplacingFile& replacing, const char* target) {
+    DiscardReplacingFile(replacing);
+    try {
+        return OpenReplacing(replacing, target);
+    } catch (...) {
+        // Out of memory for a name: whatever was created goes again.
+        DiscardReplacingFile(replacing, ENOMEM);
+        return false;
+    }
+}
+
+bool CommitReplacingFile(ReplacingFile& replacing) {
+    if (replacing.file == nullptr) {
+        if (replacing.failure.empty()) Fail(replacing, "write", EBADF);
+        return false;
+    }
+    int error = 0;
+    errno = 0;
+    if (std::fflush(replacing.file) != 0 || std::ferror(replacing.file)) {
+        error = errno != 0 ? errno : EIO;
+    } else if (!replacing.direct && ::fsync(::fileno(replacing.file)) != 0) {
+        error = errno;
+    }
+    std::FILE* file = replacing.file;
+    replacing.file = nullptr;
+    if (std::fclose(file) != 0 && error == 0) error = errno;
+    if (error != 0) {
+        DiscardReplacingFile(replacing, error);
+        return false;
+    }
+    if (replacing.direct) return true;
+    if (::rename(replacing.temporary.c_str(), replacing.destination.c_str()) != 0) {
+        const int renameError = errno;
+        DiscardReplacingFile(replacing);
+        return Fail(replacing, "replace", renameError);
+    }
+    replacing.temporary.clear();
+    SyncFolderOf(replacing.destination);
+    return true;
+}
+
+void DiscardReplacingFile(ReplacingFile& replacing, int error) {
+    if (replacing.file != nullptr) {
+        std::fclose(replacing.file);
+        replacing.file = nullptr;
+    }
+    if (!replacing.temporary.empty()) {
+        ::unlink(replacing.temporary.c_str());
+        replacing.temporary.clear();
+    }
+    if (error != 0) NoteFailure(replacing, error);
+}
+
+bool PlatformSameFile(const char* first, const char* second) {
+    struct stat a, b;
+    if (first == nullptr || second == nullptr) return false;
+    if (::stat(first, &a) != 0 || ::stat(second, &b) != 0) return false;
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+#endif  // !_WIN32

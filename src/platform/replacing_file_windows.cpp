@@ -1,0 +1,159 @@
+// Whole-or-nothing files on Windows: CreateFileW(CREATE_NEW) beside the
+// target, FlushFileBuffers, MoveFileExW(REPLACE_EXISTING | WRITE_THROUGH).
+#if defined(_WIN32)
+
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <cerrno>
+#include <vector>
+
+#include "platform/replacing_file.h"
+#include "platform/replacing_file_names.h"
+
+namespace {
+
+std::wstring Wide(const std::string& path) {
+    const int units = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    if (units <= 0) return std::wstring();
+    std::vector<wchar_t> wide(static_cast<size_t>(units));
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), units);
+    return std::wstring(wide.data());
+}
+
+// The system's sentence for a Win32 error, without its final period and
+// line end.
+std::string SystemText(DWORD error) {
+    char text[512] = "";
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                        error, 0, text, sizeof text, nullptr);
+    std::string message(text, length);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' ' ||
+                                message.back() == '.')) {
+        message.pop_back();
+    }
+    return message.empty() ? "error " + std::to_string(error) : message;
+}
+
+bool FailSystem(ReplacingFile& replacing, const char* step, DWORD error) {
+    replacing.failure = ReplacingFailure(step, replacing.target, SystemText(error));
+    return false;
+}
+
+bool OpenReplacing(ReplacingFile& replacing, const char* target) {
+    replacing.failure.clear();
+    replacing.direct = false;
+    replacing.target = target != nullptr ? target : "";
+    replacing.destination = replacing.target;
+    if (replacing.target.empty()) return FailSystem(replacing, "write", ERROR_PATH_NOT_FOUND);
+
+    const DWORD attributes = GetFileAttributesW(Wide(replacing.destination).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FailSystem(replacing, "write", ERROR_ACCESS_DENIED);
+        if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return FailSystem(replacing, "write", ERROR_ACCESS_DENIED);
+    }
+    for (unsigned attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+        // Named before it exists, so a file once created is always known
+        // and removed.
+        replacing.temporary = TemporaryNameBeside(replacing.destination, GetCurrentProcessId(), attempt);
+        const HANDLE handle = CreateFileW(Wide(replacing.temporary).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                          nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) {
+            const DWORD error = GetLastError();
+            replacing.temporary.clear();
+            if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
+            return FailSystem(replacing, "write", error);
+        }
+        const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_BINARY);
+        replacing.file = fd >= 0 ? _fdopen(fd, "w+b") : nullptr;
+        if (replacing.file == nullptr) {
+            const int error = errno;
+            if (fd >= 0) {
+                _close(fd);
+            } else {
+                CloseHandle(handle);
+            }
+            DiscardReplacingFile(replacing, error != 0 ? error : EMFILE);
+            return false;
+        }
+        return true;
+    }
+    return FailSystem(replacing, "write", ERROR_FILE_EXISTS);
+}
+
+}  // namespace
+
+bool OpenReplacingFile(ReplacingFile& replacing, const char* target) {
+    DiscardReplacingFile(replacing);
+    try {
+        return OpenReplacing(replacing, target);
+    } catch (...) {
+        // Out of memory for a name: whatever was created goes again.
+        DiscardReplacingFile(replacing, ENOMEM);
+        return false;
+    }
+}
+
+bool CommitReplacingFile(ReplacingFile& replacing) {
+    if (replacing.file == nullptr) {
+        if (replacing.failure.empty()) FailSystem(replacing, "write", ERROR_INVALID_HANDLE);
+        return false;
+    }
+    int error = 0;
+    DWORD systemError = 0;
+    errno = 0;
+    if (std::fflush(replacing.file) != 0 || std::ferror(replacing.file)) {
+        error = errno != 0 ? errno : EIO;
+    } else if (!FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(replacing.file))))) {
+        systemError = GetLastError();
+    }
+    std::FILE* file = replacing.file;
+    replacing.file = nullptr;
+    if (std::fclose(file) != 0 && error == 0 && systemError == 0) error = errno != 0 ? errno : EIO;
+    if (error != 0 || systemError != 0) {
+        DiscardReplacingFile(replacing, error);
+        if (systemError != 0) FailSystem(replacing, "write", systemError);
+        return false;
+    }
+    if (!MoveFileExW(Wide(replacing.temporary).c_str(), Wide(replacing.destination).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD moveError = GetLastError();
+        DiscardReplacingFile(replacing);
+        return FailSystem(replacing, "replace", moveError);
+    }
+    replacing.temporary.clear();
+    return true;
+}
+
+void DiscardReplacingFile(ReplacingFile& replacing, int error) {
+    if (replacing.file != nullptr) {
+        std::fclose(replacing.file);
+        replacing.file = nullptr;
+    }
+    if (!replacing.temporary.empty()) {
+        // The 8-bit call: a destructor has no room for a failed allocation.
+        DeleteFileA(replacing.temporary.c_str());
+        replacing.temporary.clear();
+    }
+    if (error != 0) NoteFailure(replacing, error);
+}
+
+bool PlatformSameFile(const char* first, const char* second) {
+    if (first == nullptr || second == nullptr) return false;
+    BY_HANDLE_FILE_INFORMATION info[2];
+    const char* paths[2] = {first, second};
+    for (int i = 0; i < 2; ++i) {
+        const HANDLE handle = CreateFileW(Wide(paths[i]).c_str(), 0,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) return false;
+        const BOOL known = GetFileInformationByHandle(handle, &info[i]);
+        CloseHandle(handle);
+        if (!known) return false;
+    }
+    return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+           info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
+}
+
+#endif  // _WIN32

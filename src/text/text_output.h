@@ -1,0 +1,10 @@
+// The end of a text file written whole or not at all: it replaces its
+// target only when every write went through.
+#pragma once
+
+#include "platform/replacing_file.h"
+#include "record/text_sink.h"
+
+// Commits output when no write through sink failed, otherwise discards it;
+// a failure's cause is reported. True when the target was replaced.
+bool FinishTextOutput(ReplacingFile& output, const TextSink& sink);

@@ -1,0 +1,171 @@
+// Every writer, made to fail (a full disk, its own input as output, a record
+// or an argument it must refuse): the previous file stays byte for byte, no
+// temporary file remains, the result is the failure value and the cause is
+// named.
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include <vezuved/vezuved.h>
+
+#include "frame/failure_cause.h"
+#include "support/test_support.h"
+#include "text/import_text.h"
+
+namespace {
+
+constexpr int kPoints = 300;  // far more bytes than the size limit allows
+
+struct Files {
+    TempFolder folder;
+    std::string csv, pdb;
+    std::vector<PointRecord> records = std::vector<PointRecord>(kPoints);
+    Files() {
+        std::string text;
+        for (int i = 0; i < kPoints; ++i) text += "45.5,-122.5,100,,Point" + std::to_string(i) + ",Flag,a note\r\n";
+        csv = folder.file("in.csv");
+        WriteFileBytes(csv, text);
+        for (auto& record : records) FillPoint(record, "1", "2", "", "", "P", "", nullptr);
+        pdb = folder.file("in.pdb");
+        EXPECT_EQ(RLDBWritePDB(pdb.c_str(), records.data(), kPoints, 0), 0);
+    }
+};
+
+struct WriteCase {
+    const char* name;
+    const char* target;  // in the folder; "in.pdb" is the database read
+    bool previous;       // a file stands at the target before
+    bool diskFull;
+    std::function<int32_t(Files&, std::vector<char>&)> write;  // the buffer holds the target path
+    int32_t result;
+    std::string printed;
+    std::function<std::string(const Files&, const std::string&)> cause;
+};
+
+std::string TooLarge(const Files&, const std::string& target) { return "cannot write '" + target + "': File too large"; }
+
+const std::vector<WriteCase>& Cases() {
+    static const std::vector<WriteCase> cases = {
+        {"WritePdb", "keep.pdb", true, true,
+         [](Files& f, std::vector<char>& out) { return RLDBWritePDB(out.data(), f.records.data(), kPoints, 0); }, -1,
+         "Err: 0x40b", TooLarge},
+        {"Import", "keep.pdb", true, true,
+         [](Files& f, std::vector<char>& out) { return RLDBImport(f.csv.c_str(), out.data(), nullptr, 0, 1, -1, nullptr); },
+         -1, "No Cal File\n", TooLarge},
+        {"ImportKindFile", "keep.rlp", true, true,
+         [](Files& f, std::vector<char>& out) {
+             return ImportText(f.csv.c_str(), out.data(), nullptr, 0, 1, -1, nullptr, true);
+         },
+         -1, "No Cal File\n", TooLarge},
+        {"Export", "keep.txt", true, true,
+         [](Files& f, std::vector<char>& out) { return RLDBExport(f.pdb.c_str(), out.data(), nullptr, 1, -1, -1, nullptr); },
+         -1, "No Cal File\n", TooLarge},
+        {"WriteCsv", "keep.csv", true, true,
+         [](Files& f, std::vector<char>& out) {
+             return RLDBWriteCSV(out.data(), nullptr, 0, 1, -1, nullptr, f.records.data(), kPoints);
+         },
+         -1, "No Cal File\n", TooLarge},
+        {"ExportOntoItsInput", "in.pdb", true, false,
+         [](Files& f, std::vector<char>& out) { return RLDBExport(f.pdb.c_str(), out.data(), nullptr, 1, -1, -1, nullptr); },
+         -1, "No Cal File\n",
+         [](const Files& f, const std::string& target) {
+             return "the output '" + target + "' is the input '" + f.pdb + "' itself; nothing was written";
+         }},
+        {"OversizedDescriptionMidImport", "keep.pdb", true, false,
+         [](Files& f, std::vector<char>& out) {
+             WriteFileBytes(f.csv, "1,2,,,A,,\n1,2,,,B,," + std::string(70000, 'd') + "\n1,2,,,C,,\n");
+             return RLDBImport(f.csv.c_str(), out.data(), nullptr, 0, 1, -1, nullptr);
+         },
+         -1, "No Cal File\nErr: 0x405",
+         [](const Files&, const std::string&) { return "record 2: description longer than 65508 characters"; }},
+        {"WritePdbBadKind", "new.pdb", false, false,
+         [](Files& f, std::vector<char>& out) { return RLDBWritePDB(out.data(), f.records.data(), 1, 3); }, -1, "",
+         [](const Files&, const std::string&) { return "no database can be written for the kind 3"; }},
+        {"WritePdbTooManyRecords", "keep.pdb", true, false,
+         // Refused before the array is read: one element stands for 65,536.
+         [](Files& f, std::vector<char>& out) { return RLDBWritePDB(out.data(), f.records.data(), 65536, 0); }, -1, "",
+         [](const Files&, const std::string&) { return "a database holds at most 65,535 records (65536 given)"; }},
+        {"ImportPathTooLong", "", false, false,
+         [](Files& f, std::vector<char>& out) {
+             const std::string path = f.folder.file(std::string(1100, 'n') + "/x.pdb");
+             std::vector<char> longPath(path.begin(), path.end());
+             longPath.push_back('\0');
+             out = longPath;
+             return RLDBImport(f.csv.c_str(), out.data(), nullptr, 0, 1, -1, nullptr);
+         },
+         -1, "No Cal File\n",
+         [](const Files&, const std::string& target) {
+             return "path longer than 1023 characters: '" + target.substr(0, 40) + "...'";
+         }},
+    };
+    return cases;
+}
+
+class FailedWrite : public FreshState {};
+
+TEST_F(FailedWrite, KeepsThePreviousFileLeavesNoTemporaryAndNamesTheCause) {
+    for (const WriteCase& c : Cases()) {
+        SCOPED_TRACE(c.name);
+#if defined(_WIN32)
+        if (c.diskFull) continue;  // the size limit is a POSIX facility
+#endif
+        Files files;
+        const std::string target = files.folder.file(c.target);
+        if (c.previous && target != files.pdb) WriteFileBytes(target, "the previous version\r\n");
+        const std::vector<uint8_t> before = c.previous ? ReadFileBytes(target) : std::vector<uint8_t>();
+        const std::vector<std::string> names = FolderNames(files.folder.path());
+        std::vector<char> out(target.begin(), target.end());
+        out.resize(VEZUVED_PATH_BUFFER, '\0');
+        ClearFailureCause();
+
+        testing::internal::CaptureStdout();
+        int32_t result;
+        {
+#if !defined(_WIN32)
+            std::unique_ptr<FileSizeLimit> limit(c.diskFull ? new FileSizeLimit(2048) : nullptr);
+#endif
+            result = c.write(files, out);
+        }
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.printed);
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(FolderNames(files.folder.path()), names);
+        if (c.previous) {
+            EXPECT_EQ(ReadFileBytes(target), before);
+        }
+        EXPECT_EQ(LastFailureCause(), c.cause(files, std::string(out.data())));
+    }
+}
+
+#if !defined(_WIN32)  // Windows paths stop at 260 characters without the long-path prefix
+// The derived path goes into the caller's buffer of VEZUVED_PATH_BUFFER
+// bytes: 1023 characters fit, 1024 are refused with nothing written back.
+// The buffer is allocated to the byte, so AddressSanitizer sees any write
+// past it.
+TEST_F(FailedWrite, DerivedPathsStayWithinTheCallersBuffer) {
+    TempFolder root;
+    std::string folder = root.path();
+    while (folder.size() + 1 < 1000) folder += "/" + std::string(std::min<size_t>(200, 1000 - folder.size() - 1), 'f');
+    std::filesystem::create_directories(folder);
+    for (size_t length : {1023, 1024}) {
+        SCOPED_TRACE(length);
+        const std::string base = folder + "/" + std::string(length - folder.size() - 5, 'n');
+        WriteFileBytes(base + ".csv", "1,2,,,A,,\n");
+        OwnedArray point(1);
+        FillPoint(point[0], "1", "2", "", "", "A", "", nullptr);
+        ASSERT_EQ(RLDBWritePDB((base + ".pdb").c_str(), point.data(), 1, 0), 0);
+        std::unique_ptr<char[]> buffer(new char[VEZUVED_PATH_BUFFER]());
+        testing::internal::CaptureStdout();
+        const int32_t imported = RLDBImport((base + ".csv").c_str(), buffer.get(), nullptr, 0, 1, -1, nullptr);
+        EXPECT_EQ(std::string(buffer.get()), length == 1023 ? base + ".pdb" : "");
+        buffer[0] = '\0';
+        const int32_t exported = RLDBExport((base + ".pdb").c_str(), buffer.get(), nullptr, 1, -1, -1, nullptr);
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(imported, length == 1023 ? 0 : -1);
+        EXPECT_EQ(exported, length == 1023 ? 0 : -1);
+        EXPECT_EQ(std::string(buffer.get()), length == 1023 ? base + ".rlp" : "");
+    }
+}
+#endif
+
+}  // namespace
