@@ -23,7 +23,7 @@ typedef int32_t(VEZUVED_CALL *ReadPdbFunction)(const char*, void**, int32_t*);
 typedef int32_t(VEZUVED_CALL *WritePdbFunction)(const char*, void*, int32_t, int32_t);
 typedef int32_t(VEZUVED_CALL *PdbInfoFunction)(const char*, int32_t*, int32_t*, int32_t*, int32_t*);
 
-/* Every name of the export table: src/frame/vezuved.def. */
+/* Every name of the export table: src/api/vezuved.def. */
 static const char* const kExports[] = {
     "RLSetProgressCallback", "RLSetSessionPtr",   "RLSetAskReplaceCallback", "RLDBRelease",
     "RLGetPointDesc",        "RLSetPointDesc",    "RLGetCalFileInfo",        "RLGetCalFileTitle",

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "frame/conversion_state.h"
+#include "state/conversion_state.h"
 
 namespace fuzz {
 

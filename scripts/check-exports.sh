@@ -4,7 +4,7 @@
 set -euo pipefail
 lib=$1
 here=$(cd "$(dirname "$0")" && pwd)
-expected=$(grep -E '^\s+[A-Za-z?@"]' "$here/../src/frame/vezuved.def" | sed -E 's/^\s+//; s/=.*//; s/"//g' | sort)
+expected=$(grep -E '^\s+[A-Za-z?@"]' "$here/../src/api/vezuved.def" | sed -E 's/^\s+//; s/=.*//; s/"//g' | sort)
 case "$lib" in
   *.dll)
     actual=$(i686-w64-mingw32-objdump -p "$lib" |

@@ -15,5 +15,5 @@ ctest --test-dir "$build" --output-on-failure -j"$(nproc)" "$@"
 
 tsan=${TSAN_BUILD_DIR:-build-tsan}
 cmake -S . -B "$tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEZUVED_SANITIZE_THREAD=ON -DVEZUVED_BUILD_CLI=OFF >/dev/null
-cmake --build "$tsan" -j"$(nproc)" --target test_frame
-TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1} "$tsan/tests/test_frame" --gtest_filter='Threads.*'
+cmake --build "$tsan" -j"$(nproc)" --target test_api
+TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1} "$tsan/tests/test_api" --gtest_filter='Threads.*'

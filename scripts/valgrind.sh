@@ -4,9 +4,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
-programs=(test_pointdb test_text test_formats test_frame)
+programs=(test_pointdb test_text test_formats test_api)
 cmake --build "$build" --target "${programs[@]}" -j"$(nproc)"
-# nouserintercepts: test_frame replaces operator new to make it run out;
+# nouserintercepts: test_api replaces operator new to make it run out;
 # valgrind must leave that one alone, or new and delete would not pair.
 logs="$build/valgrind"
 mkdir -p "$logs"

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "convert/time_parts.h"
+#include "base/time_parts.h"
 
 // Capacity every time and date writer below may fill, terminator included.
 constexpr size_t kTimeTextCapacity = 64;

@@ -12,7 +12,7 @@
 #include "device/sync_list.h"
 #include "device/transfer_rules.h"
 #include "formats/format_catalogue.h"
-#include "frame/conversion_state.h"
+#include "state/conversion_state.h"
 #include "platform/host_file.h"
 #include "pointdb/point_database_writer.h"
 #include "text/export_text.h"

@@ -10,7 +10,7 @@
 #include "device/host_files.h"
 #include "device/remote_api.h"
 #include "record/point_record.h"
-#include "text/record_bytes.h"
+#include "record/record_bytes.h"
 
 // Type codes: four ASCII bytes, most significant first.
 constexpr DWORD kTypePoints = 0x506F4C69;     // "PoLi"

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "frame/callbacks.h"
+#include "state/callbacks.h"
 #include "platform/host_file.h"
 #include "platform/system.h"
 

@@ -5,11 +5,9 @@
 #include <string>
 
 #include "formats/format_file.h"
-#include "frame/ascii.h"
-#include "frame/conversion_state.h"
-#include "frame/export_call.h"
+#include "base/ascii.h"
+#include "state/conversion_state.h"
 #include "platform/folder_search.h"
-#include "vezuved/vezuved.h"
 
 namespace {
 
@@ -99,29 +97,3 @@ int32_t FindFormatForExtension(int32_t kindFilter, const char* extension, char* 
     }
     return kKindUnknown;
 }
-
-extern "C" {
-
-VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileInfo(const char* keyword, const char* path,
-                                                  char* value, int32_t* length) {
-    const ExportCall call;
-    try {
-        return GetFormatValue(keyword, path, value, length);
-    } catch (...) {
-        FreeFormatStrings();
-        return 0;
-    }
-}
-
-VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileTitle(const char* path, char* value,
-                                                   int32_t* length) {
-    const ExportCall call;
-    try {
-        return GetFormatValue(FormatKeywordName(kKeyFormatTitle), path, value, length);
-    } catch (...) {
-        FreeFormatStrings();
-        return 0;
-    }
-}
-
-}  // extern "C"

@@ -6,10 +6,10 @@
 #include <new>
 
 #include "formats/format_file.h"
-#include "frame/ascii.h"
-#include "frame/conversion_state.h"
-#include "frame/file_handle.h"
-#include "frame/memory.h"
+#include "base/ascii.h"
+#include "state/conversion_state.h"
+#include "base/file_handle.h"
+#include "base/memory.h"
 
 namespace {
 

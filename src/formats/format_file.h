@@ -1,6 +1,6 @@
 // Format definitions (".cal"): 8-bit text of "key = value" lines that
 // describe one text layout of points, routes or tracks. Loading one writes
-// its settings into the conversion state (frame/conversion_state.h);
+// its settings into the conversion state (state/conversion_state.h);
 // nothing else keeps them.
 #pragma once
 

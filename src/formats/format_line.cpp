@@ -4,8 +4,8 @@
 
 #include "convert/number_text.h"
 #include "formats/format_file.h"
-#include "frame/ascii.h"
-#include "frame/conversion_state.h"
+#include "base/ascii.h"
+#include "state/conversion_state.h"
 
 namespace {
 

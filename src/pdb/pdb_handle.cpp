@@ -1,6 +1,6 @@
 #include <new>
 
-#include "frame/memory.h"
+#include "base/memory.h"
 #include "pdb/pdb_internal.h"
 
 namespace pdbimpl {

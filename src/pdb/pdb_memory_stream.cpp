@@ -2,7 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "frame/memory.h"
+#include "base/memory.h"
 #include "pdb/pdb_stream.h"
 
 namespace {

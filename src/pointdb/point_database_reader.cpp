@@ -4,10 +4,10 @@
 #include <cstring>
 #include <string>
 
-#include "frame/check_error.h"
-#include "frame/conversion_state.h"
-#include "frame/file_handle.h"
-#include "frame/memory.h"
+#include "base/check_error.h"
+#include "state/conversion_state.h"
+#include "base/file_handle.h"
+#include "base/memory.h"
 #include "record/point_record.h"
 #include "record/record_parse.h"
 

@@ -5,11 +5,11 @@
 #include <string>
 
 #include "convert/time_text.h"
-#include "frame/check_error.h"
-#include "frame/conversion_state.h"
-#include "frame/failure_cause.h"
-#include "frame/paths.h"
-#include "text/record_bytes.h"
+#include "base/check_error.h"
+#include "state/conversion_state.h"
+#include "base/failure_cause.h"
+#include "base/paths.h"
+#include "record/record_bytes.h"
 
 namespace {
 
@@ -90,16 +90,16 @@ int32_t CreatePointDatabase(const char* name, uint32_t count, uint16_t version,
     info.type = header.type;
     info.creator = PdbFourChars("ZiZu");
 
-    state.OutputMemory = std::make_unique<PdbMemoryFile>();
-    uint32_t code = PdbCreate(state.OutputMemory->Stream(), info, &state.OutputDB);
+    Output().memory = std::make_unique<PdbMemoryFile>();
+    uint32_t code = PdbCreate(Output().memory->Stream(), info, &Output().db);
     if (code != 0) return static_cast<int32_t>(code);
 
     if (header.trackOrRoute) {
         uint8_t block[kRouteAppInfoSize] = {};
         if (state.DBKind == kKindRoute) block[kRouteFlagOffset] = 1;
-        PdbWriteAppInfo(state.OutputDB, block, sizeof block);
+        PdbWriteAppInfo(Output().db, block, sizeof block);
     } else if (appInfo != nullptr && appInfoSize > 0) {
-        PdbWriteAppInfo(state.OutputDB, appInfo, appInfoSize);
+        PdbWriteAppInfo(Output().db, appInfo, appInfoSize);
     }
     return 0;
 }
@@ -111,7 +111,7 @@ int32_t CreatePointDatabaseFile(const char* folder, const char* name, uint32_t c
     if (!DatabaseKindIsWritable(state.DBKind)) return -1;
     std::string path;
     if (!BuildPath(path, folder, name, ".pdb")) return -1;
-    if (!OpenOutputFile(state.OutputFile, path, input)) return -1;
+    if (!OpenOutputFile(Output().file, path, input)) return -1;
     state.OutputExtension = ".pdb";
     return CreatePointDatabase(name, count, version, appInfo, appInfoSize) == 0 ? 0 : -1;
 }
@@ -128,7 +128,7 @@ int32_t OpenKindFile(const char* folder, const char* name, const char* input) {
     std::string path;
     if (!BuildPath(path, folder, name, extension)) return -1;
     state.OutputExtension = extension;
-    return OpenOutputFile(state.OutputFile, path, input) ? 0 : -1;
+    return OpenOutputFile(Output().file, path, input) ? 0 : -1;
 }
 
 uint32_t WritePointRecord(PdbHandle* handle, int32_t index, PointRecord& record) {
@@ -166,22 +166,22 @@ uint32_t WriteTextRecord(PdbHandle* handle, int32_t index, const char* text) {
 uint32_t ClosePointDatabase(bool keep) {
     ConversionState& state = State();
     uint32_t result = 0;
-    if (state.OutputDB != nullptr) {
+    if (Output().db != nullptr) {
         // A database finished with the wrong count keeps its handle alive;
         // it is released here all the same so nothing leaks.
-        if (PdbFinish(state.OutputDB) != 0) PdbRelease(state.OutputDB);
-        state.OutputDB = nullptr;
+        if (PdbFinish(Output().db) != 0) PdbRelease(Output().db);
+        Output().db = nullptr;
     }
-    ReplacingFile& output = state.OutputFile;
+    ReplacingFile& output = Output().file;
     int writeError = 0;
-    if (state.OutputMemory) {
+    if (Output().memory) {
         if (output && keep) {
             errno = 0;
-            if (std::fseek(output.file, 0, SEEK_SET) != 0 || !state.OutputMemory->WriteTo(output.file)) {
+            if (std::fseek(output.file, 0, SEEK_SET) != 0 || !Output().memory->WriteTo(output.file)) {
                 writeError = errno != 0 ? errno : EIO;
             }
         }
-        state.OutputMemory.reset();
+        Output().memory.reset();
     }
     if (output) {
         // Only a complete database replaces what the user had.

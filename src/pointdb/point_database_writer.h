@@ -7,6 +7,7 @@
 #include <string>
 
 #include "pdb/pdb.h"
+#include "pointdb/database_output.h"
 #include "platform/replacing_file.h"
 #include "record/point_record.h"
 

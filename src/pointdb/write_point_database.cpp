@@ -3,9 +3,9 @@
 
 #include <cstdio>
 
-#include "frame/check_error.h"
-#include "frame/conversion_state.h"
-#include "frame/failure_cause.h"
+#include "base/check_error.h"
+#include "state/conversion_state.h"
+#include "base/failure_cause.h"
 #include "pointdb/point_database_writer.h"
 
 int32_t WritePointDatabase(const char* path, void* records, int32_t count, int32_t kind) {
@@ -21,8 +21,8 @@ int32_t WritePointDatabase(const char* path, void* records, int32_t count, int32
         ReportFailureCause("no database can be written for the kind " + std::to_string(kind));
         return -1;
     }
-    if (!OpenReplacingFile(state.OutputFile, path)) {
-        ReportFailureCause(state.OutputFile.failure);
+    if (!OpenReplacingFile(Output().file, path)) {
+        ReportFailureCause(Output().file.failure);
         return -1;
     }
     char name[kMaxDatabaseName + 1];
@@ -33,7 +33,7 @@ int32_t WritePointDatabase(const char* path, void* records, int32_t count, int32
         int32_t created = CreatePointDatabase(name, static_cast<uint32_t>(count), 0, nullptr, 0);
         CheckError(static_cast<uint32_t>(created));
         for (int32_t i = 0; i < count; ++i) {
-            WritePointRecord(state.OutputDB, i, *RecordAt(records, static_cast<size_t>(i)));
+            WritePointRecord(Output().db, i, *RecordAt(records, static_cast<size_t>(i)));
         }
     } catch (...) {
         failed = true;

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "frame/memory.h"
+#include "base/memory.h"
 
 namespace {
 

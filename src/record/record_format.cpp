@@ -4,7 +4,7 @@
 
 #include "convert/number_text.h"
 #include "convert/time_text.h"
-#include "frame/conversion_state.h"
+#include "state/conversion_state.h"
 #include "record/record_parse.h"
 
 namespace {

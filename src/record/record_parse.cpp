@@ -5,8 +5,8 @@
 #include "convert/coordinates.h"
 #include "convert/number_text.h"
 #include "convert/time_text.h"
-#include "frame/ascii.h"
-#include "frame/conversion_state.h"
+#include "base/ascii.h"
+#include "state/conversion_state.h"
 #include "record/columns.h"
 
 namespace {

@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "formats/format_file.h"
-#include "frame/conversion_state.h"
-#include "frame/file_handle.h"
-#include "frame/memory.h"
-#include "frame/paths.h"
+#include "state/conversion_state.h"
+#include "base/file_handle.h"
+#include "base/memory.h"
+#include "base/paths.h"
 #include "record/point_record.h"
 #include "record/record_format.h"
 #include "pointdb/point_database_writer.h"

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "formats/format_file.h"
-#include "frame/conversion_state.h"
-#include "frame/file_handle.h"
-#include "frame/paths.h"
+#include "state/conversion_state.h"
+#include "base/file_handle.h"
+#include "base/paths.h"
 #include "pointdb/point_database_writer.h"
 #include "record/record_format.h"
 #include "record/record_parse.h"
@@ -69,13 +69,13 @@ int32_t ImportLinesToDatabase(const std::vector<char>& text, const OutputTarget&
     try {
         if (HasPlaceholderRecord(state)) {
             ClearKeepDesc(*work);
-            WritePointRecord(state.OutputDB, static_cast<int32_t>(index++), *work);
+            WritePointRecord(Output().db, static_cast<int32_t>(index++), *work);
         }
         if (state.DBKind == kKindPoint) state.FirstPoint = 0;
         SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char* line) {
             ClearKeepDesc(*work);
             if (ParsePointLine(line, work.get(), state.Source) == 0) {
-                WritePointRecord(state.OutputDB, static_cast<int32_t>(index++), *work);
+                WritePointRecord(Output().db, static_cast<int32_t>(index++), *work);
             }
         });
     } catch (...) {
@@ -97,7 +97,7 @@ int32_t ImportRawLines(const std::vector<char>& text, const OutputTarget& out) {
     try {
         int32_t index = 0;
         SplitTextLines(text.data(), text.size(), state.HeaderLines,
-                       [&](const char* line) { WriteTextRecord(state.OutputDB, index++, line); });
+                       [&](const char* line) { WriteTextRecord(Output().db, index++, line); });
     } catch (...) {
         result = -1;
     }
@@ -113,7 +113,7 @@ int32_t ImportLinesToKindFile(const std::vector<char>& text, const OutputTarget&
     if (state.DBKind == kKindPoint) state.FirstPoint = 0;
 
     TextSink sink;
-    sink.file = state.OutputFile.file;
+    sink.file = Output().file.file;
     int32_t index = 0;
     SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char* line) {
         ClearKeepDesc(*work);
@@ -122,7 +122,7 @@ int32_t ImportLinesToKindFile(const std::vector<char>& text, const OutputTarget&
         }
     });
     state.Header.reset();
-    return FinishTextOutput(state.OutputFile, sink) ? 0 : -1;
+    return FinishTextOutput(Output().file, sink) ? 0 : -1;
 }
 
 }  // namespace

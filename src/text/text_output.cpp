@@ -1,6 +1,6 @@
 #include "text/text_output.h"
 
-#include "frame/failure_cause.h"
+#include "base/failure_cause.h"
 
 bool FinishTextOutput(ReplacingFile& output, const TextSink& sink) {
     if (!sink.failed && CommitReplacingFile(output)) return true;

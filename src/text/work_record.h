@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "frame/memory.h"
+#include "base/memory.h"
 #include "record/point_record.h"
 
 constexpr size_t kWorkDescSize = 4096;

@@ -10,7 +10,7 @@
 
 #include "formats/format_catalogue.h"
 #include "formats/format_file.h"
-#include "frame/memory.h"
+#include "base/memory.h"
 #include "platform/folder_search.h"
 #include "platform/wildcard.h"
 #include "state_snapshot.h"

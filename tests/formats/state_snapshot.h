@@ -11,7 +11,7 @@
 #include <string>
 #include <tuple>
 
-#include "frame/conversion_state.h"
+#include "state/conversion_state.h"
 
 struct StateSnapshot {
     uint16_t source = 0, recordVersion = 0, locFormat = 0, eleFormat = 0;

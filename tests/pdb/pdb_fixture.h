@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/memory.h"
+#include "base/memory.h"
 #include "pdb/pdb.h"
 
 using Bytes = std::vector<uint8_t>;

@@ -125,7 +125,7 @@ TEST(PdbWrite, FinishAndWrongHandles) {
 }
 
 // Every stream call failed in turn: the first failure surfaces as its code,
-// never a crash or a leak. (Every allocation failed in turn: frame/out_of_memory_test.cpp.)
+// never a crash or a leak. (Every allocation failed in turn: api/out_of_memory_test.cpp.)
 TEST(PdbWrite, EveryStreamFailureIsReported) {
     for (long n = 1, code = 1; code != 0; ++n) {
         FaultyStream faulty({}, n);

@@ -1,4 +1,4 @@
-#include "frame/memory.h"
+#include "base/memory.h"
 #include "support/database_bytes.h"
 #include "support/test_support.h"
 

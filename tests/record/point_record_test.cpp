@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "frame/memory.h"
+#include "base/memory.h"
 #include "record/point_record.h"
 #include "support/test_support.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/conversion_state.h"
+#include "state/conversion_state.h"
 #include "record/point_record.h"
 
 // Every test starts from the conversion state the library has at load.

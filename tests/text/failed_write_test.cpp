@@ -9,7 +9,7 @@
 
 #include <vezuved/vezuved.h>
 
-#include "frame/failure_cause.h"
+#include "base/failure_cause.h"
 #include "support/test_support.h"
 #include "text/import_text.h"
 

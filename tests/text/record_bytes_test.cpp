@@ -1,4 +1,4 @@
-#include "text/record_bytes.h"
+#include "record/record_bytes.h"
 #include "support/test_support.h"
 
 namespace {

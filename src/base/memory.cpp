@@ -1,4 +1,4 @@
-#include "frame/memory.h"
+#include "base/memory.h"
 
 #include <cstdlib>
 

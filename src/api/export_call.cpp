@@ -1,4 +1,4 @@
-#include "frame/export_call.h"
+#include "api/export_call.h"
 
 #include <utility>
 
@@ -12,15 +12,19 @@ ExportCall::ExportCall() {
     if (g_depth++ == 0) return;
     ConversionState& state = State();
     outer.emplace(std::move(state));
-    state = ConversionState{};
+    outerOutput = std::move(Output());
+    Output() = DatabaseOutput{};
     try {
-        static_cast<ConversionSettings&>(state) = *outer;
+        state = *outer;
     } catch (...) {
         state = ConversionState{};  // out of memory: the inner call starts from the defaults
     }
 }
 
 ExportCall::~ExportCall() {
-    if (outer) State() = std::move(*outer);
+    if (outer) {
+        State() = std::move(*outer);
+        Output() = std::move(outerOutput);
+    }
     --g_depth;
 }

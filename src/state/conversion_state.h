@@ -10,14 +10,8 @@
 #include <optional>
 #include <string>
 
-#include <memory>
 
-#include "convert/time_parts.h"
-#include "frame/file_handle.h"
-#include "platform/replacing_file.h"
-#include "pdb/pdb_stream.h"
-
-struct PdbHandle;
+#include "base/time_parts.h"
 
 constexpr int kFieldMapSize = 32;
 constexpr int kFieldLabelCount = 32;
@@ -54,11 +48,10 @@ constexpr size_t kTitleMax = 79;
 constexpr size_t kDefaultIconMax = 79;
 constexpr size_t kOutputExtensionMax = 11;
 
-// Everything of the state but the outputs being written: plain values that
-// can be copied, so a call made from inside another one (from a host
-// callback) can start from the outer call's settings without touching its
-// open outputs.
-struct ConversionSettings {
+// Plain values that can be copied, so a call made from inside another one
+// (from a host callback) can start from the outer call's settings. The
+// outputs being written are the writers' own (pointdb/database_output.h).
+struct ConversionState {
     uint16_t Source = 1;
     char Delimited = ',';
     uint16_t RecordVersion = 3;
@@ -89,15 +82,7 @@ struct ConversionSettings {
     uint32_t DateFirst = 0;
     uint32_t DateOrder = 0;
 
-    ConversionSettings();
-};
-
-struct ConversionState : ConversionSettings {
-    ReplacingFile OutputFile;       // the file being written, swapped in when complete
-    PdbHandle* OutputDB = nullptr;  // owned; the database being written
-    // The database is gathered here and stored into OutputFile with one
-    // write when it is closed: the same bytes, without a seek per record.
-    std::unique_ptr<PdbMemoryFile> OutputMemory;
+    ConversionState();
 };
 
 // The column map the reset copies into FieldMap.

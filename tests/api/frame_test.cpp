@@ -1,5 +1,5 @@
-#include "frame/callbacks.h"
-#include "frame/check_error.h"
+#include "state/callbacks.h"
+#include "base/check_error.h"
 #include "support/test_support.h"
 
 namespace {

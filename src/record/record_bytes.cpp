@@ -1,4 +1,4 @@
-#include "text/record_bytes.h"
+#include "record/record_bytes.h"
 
 #include <cmath>
 #include <cstring>
@@ -7,7 +7,7 @@
 #include "convert/distance.h"
 #include "convert/number_text.h"
 #include "convert/time_text.h"
-#include "frame/conversion_state.h"
+#include "state/conversion_state.h"
 #include "record/record_format.h"
 
 namespace {

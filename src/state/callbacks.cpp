@@ -1,13 +1,14 @@
-#include "frame/callbacks.h"
-
-#include "frame/export_call.h"
-#include "vezuved/vezuved.h"
+#include "state/callbacks.h"
 
 namespace {
 RLProgressCallback g_progress = nullptr;
 RLAskReplaceCallback g_askReplace = nullptr;
 void* g_session = nullptr;
 }  // namespace
+
+void RegisterProgressCallback(RLProgressCallback callback) { g_progress = callback; }
+void RegisterAskReplaceCallback(RLAskReplaceCallback callback) { g_askReplace = callback; }
+void RegisterSession(void* session) { g_session = session; }
 
 int32_t ReportProgress(int32_t stage, int32_t done, int32_t total, const char* name) {
     if (g_progress == nullptr) return 0;
@@ -19,25 +20,3 @@ int32_t AskReplace(const char* name, int32_t status, const char* sourceDate,
     if (g_askReplace == nullptr) return 0;
     return g_askReplace(name, status, sourceDate, destinationDate, options, g_session);
 }
-
-extern "C" {
-
-VEZUVED_API int32_t VEZUVED_CALL RLSetProgressCallback(RLProgressCallback callback) {
-    const ExportCall call;
-    g_progress = callback;
-    return 0;
-}
-
-VEZUVED_API int32_t VEZUVED_CALL RLSetSessionPtr(void* session) {
-    const ExportCall call;
-    g_session = session;
-    return 0;
-}
-
-VEZUVED_API int32_t VEZUVED_CALL RLSetAskReplaceCallback(RLAskReplaceCallback callback) {
-    const ExportCall call;
-    g_askReplace = callback;
-    return 0;
-}
-
-}  // extern "C"

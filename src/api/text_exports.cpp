@@ -1,6 +1,6 @@
 // The text conversion exports: thin entries that hand their arguments to
 // the drivers unchanged. No exception leaves them.
-#include "frame/export_call.h"
+#include "api/export_call.h"
 #include "text/delimited_text.h"
 #include "text/export_text.h"
 #include "text/import_text.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/memory.h"
+#include "base/memory.h"
 #include "support/test_support.h"
 #include "vezuved/vezuved.h"
 

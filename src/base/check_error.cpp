@@ -1,4 +1,4 @@
-#include "frame/check_error.h"
+#include "base/check_error.h"
 
 #include <cstdio>
 

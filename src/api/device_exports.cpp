@@ -6,8 +6,8 @@
 #include "device/copy_to_device.h"
 #include "device/device_listing.h"
 #include "device/device_text.h"
-#include "frame/conversion_state.h"
-#include "frame/export_call.h"
+#include "state/conversion_state.h"
+#include "api/export_call.h"
 #include "text/import_text.h"
 #include "vezuved/vezuved.h"
 

@@ -1,8 +1,8 @@
 // What the host gives back: arrays of records with their descriptions, and
 // the description functions that are its only way to reach that field.
-#include "frame/conversion_state.h"
-#include "frame/export_call.h"
-#include "frame/memory.h"
+#include "state/conversion_state.h"
+#include "api/export_call.h"
+#include "base/memory.h"
 #include "record/point_record.h"
 
 extern "C" {

@@ -1,6 +1,6 @@
 // The database exports: thin entries that hand their arguments to the
 // drivers unchanged. No exception leaves them.
-#include "frame/export_call.h"
+#include "api/export_call.h"
 #include "pointdb/point_database_reader.h"
 #include "pointdb/write_point_database.h"
 #include "vezuved/vezuved.h"

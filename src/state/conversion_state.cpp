@@ -1,10 +1,10 @@
-#include "frame/conversion_state.h"
+#include "state/conversion_state.h"
 
 #include <cstring>
 
 const std::array<int16_t, kFieldMapSize> kDefaultFieldMap = {0, 1, 2, 3, 4, 5, 6, -1, -1, -1, -1};
 
-ConversionSettings::ConversionSettings() : FieldMap(kDefaultFieldMap) {}
+ConversionState::ConversionState() : FieldMap(kDefaultFieldMap) {}
 
 ConversionState& State() {
     static ConversionState state;

@@ -1,14 +1,16 @@
 // Held by every export for its whole call: the library lock, and, for an
 // export called from inside another one on the same thread (from a host
-// callback), a conversion state of its own. The inner call starts from the
-// outer call's settings; when it returns, the outer call's state, with its
-// open outputs, is put back as it was, so the outer call goes on unchanged.
+// callback), a conversion state and an output of its own. The inner call
+// starts from the outer call's settings; when it returns, the outer call's
+// state and open output are put back as they were, so the outer call goes
+// on unchanged.
 #pragma once
 
 #include <optional>
 
-#include "frame/conversion_state.h"
 #include "platform/library_lock.h"
+#include "pointdb/database_output.h"
+#include "state/conversion_state.h"
 
 struct ExportCall {
     ExportCall();
@@ -21,4 +23,5 @@ struct ExportCall {
 
     LibraryLock lock;  // first in, last out
     std::optional<ConversionState> outer;
+    DatabaseOutput outerOutput;
 };

@@ -1,4 +1,4 @@
-#include "frame/failure_cause.h"
+#include "base/failure_cause.h"
 
 #include "platform/system.h"
 

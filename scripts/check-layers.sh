@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Checks that the library's folders depend on each other in one direction
+# only: a file may include its own folder and the folders below it, never
+# one above or beside it. The order, from the exports down:
+#
+#   api > device > text > pointdb, formats > layouts > record > pdb, convert > state > base
+#
+# platform is a leaf: it includes nothing of the library, and the layers
+# that touch the operating system (api, drivers, formats, pointdb, text
+# writers) reach it directly. The public header, shared with the host, may be included anywhere.
+# Prints each offending include and exits 1 when there is one.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+src=${1:-src}
+
+declare -A rank=(
+  [api]=9 [device]=8 [text]=7 [pointdb]=6 [formats]=6 [layouts]=5
+  [record]=4 [pdb]=3 [convert]=3 [state]=2 [base]=1 [platform]=0
+)
+
+bad=0
+while IFS= read -r file; do
+  from=${file#"$src"/}
+  from=${from%%/*}
+  if [[ -z ${rank[$from]+x} ]]; then
+    echo "$file: folder '$from' has no place in the layer order"
+    bad=1
+    continue
+  fi
+  while IFS= read -r line; do
+    target=$(sed -E 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"([^/"]+)\/.*/\1/' <<<"$line")
+    [[ $target == "$line" || $target == "$from" ]] && continue
+    if [[ $target == vezuved ]]; then
+      # the public header is the vocabulary shared with the host: any layer
+      continue
+    fi
+    if [[ -z ${rank[$target]+x} ]]; then
+      echo "$file: $line (unknown folder '$target')"; bad=1; continue
+    fi
+    if [[ $from == platform ]]; then
+      echo "$file: $line (platform is a leaf)"; bad=1; continue
+    fi
+    [[ $target == platform ]] && continue
+    if (( rank[$target] >= rank[$from] )); then
+      echo "$file: $line ($from may not include $target)"; bad=1
+    fi
+  done < <(grep -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$file" || true)
+done < <(find "$src" -name '*.h' -o -name '*.cpp' -o -name '*.c' | sort)
+
+if ((bad)); then
+  echo "layer check: FAILED"
+  exit 1
+fi
+echo "layer check: passed"

@@ -1,0 +1,33 @@
+// The two format-definition queries: a value of a keyword and the title.
+// A failure (out of memory) frees the texts the search left and answers 0.
+#include "api/export_call.h"
+#include "formats/format_catalogue.h"
+#include "formats/format_file.h"
+#include "state/conversion_state.h"
+#include "vezuved/vezuved.h"
+
+extern "C" {
+
+VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileInfo(const char* keyword, const char* path,
+                                                  char* value, int32_t* length) {
+    const ExportCall call;
+    try {
+        return GetFormatValue(keyword, path, value, length);
+    } catch (...) {
+        FreeFormatStrings();
+        return 0;
+    }
+}
+
+VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileTitle(const char* path, char* value,
+                                                   int32_t* length) {
+    const ExportCall call;
+    try {
+        return GetFormatValue(FormatKeywordName(kKeyFormatTitle), path, value, length);
+    } catch (...) {
+        FreeFormatStrings();
+        return 0;
+    }
+}
+
+}  // extern "C"

@@ -1,0 +1,6 @@
+#include "pointdb/database_output.h"
+
+DatabaseOutput& Output() {
+    static DatabaseOutput output;
+    return output;
+}
