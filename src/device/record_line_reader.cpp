@@ -21,7 +21,8 @@ bool RecordLineReader::Next(char& byte) {
 
 int32_t RecordLineReader::Read(PointRecord& record, uint64_t& counter, int mode) {
     if (line_ == nullptr) {
-        // Taken at the first line, so a copy cancelled before it takes none.
+        // Taken at the first read: running out of memory is then a failed
+        // read (-1), reported as any other.
         line_ = static_cast<char*>(MemAllocate(kLineBufferSize));
         if (line_ == nullptr) return -1;
     }
