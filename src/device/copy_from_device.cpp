@@ -180,7 +180,8 @@ int32_t CopyPlainFileFromDevice(const DeviceTarget& target, const WCHAR* pcFolde
             return RemoteApi().CeReadFile(device.Get(), buffer, count, got, nullptr) != 0;
         },
         [&](const char* data, DWORD count, DWORD* written) {
-            return HostWriteFile(file.Get(), data, count, written) != 0;
+            *written = count;
+            return file.Write(data, count);
         },
         progress, size, devicePath.c_str(), pcPath.c_str());
     device.Close();

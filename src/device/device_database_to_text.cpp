@@ -86,9 +86,7 @@ int32_t DeviceDatabaseToFile(DeviceDatabase& db, const DeviceTarget& target, con
             break;
         }
         formatted += "\r\n";
-        DWORD written = 0;
-        if (!HostWriteFile(file.Get(), formatted.data(), static_cast<DWORD>(formatted.size()), &written) ||
-            written != formatted.size()) {
+        if (!file.Write(formatted.data(), static_cast<DWORD>(formatted.size()))) {
             std::printf("Error !!! Writing hostfile: %s\n", Narrow(destination).c_str());
             result = -1;
             break;

@@ -73,8 +73,7 @@ void WriteSyncFile(const WCHAR* folder) {
     for (const SyncEntry& entry : SyncList()) {
         if (!written) break;
         const std::string line = Narrow(entry.path) + '\t' + Narrow(entry.name) + "\r\n";
-        DWORD done = 0;
-        written = HostWriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &done) && done == line.size();
+        written = file.Write(line.data(), static_cast<DWORD>(line.size()));
     }
     if (!written || !file.Commit(nullptr)) std::printf("Error !!! Writing sync file\n");
 }
