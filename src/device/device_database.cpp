@@ -1,4 +1,5 @@
 #include "device/device_database.h"
+#include "base/diag.h"
 
 #include <cinttypes>
 #include <cstdio>
@@ -97,7 +98,7 @@ MountedVolume MountDeviceVolume(const WCHAR* folder, bool report, uint32_t optio
         mounted = g_remoteApi.CeMountDBVol(guid.get(), &path[0], OPEN_EXISTING);
     }
     if (mounted) return MountedVolume(std::move(guid));
-    if (report) std::printf("Can't mount Database Volume: %s", Narrow(path).c_str());
+    if (report) DiagPrint("Can't mount Database Volume: %s", Narrow(path).c_str());
     return MountedVolume();
 }
 
@@ -276,7 +277,7 @@ int32_t WriteDeviceRecord(DeviceDatabase& db, CEOID& recordId, const WCHAR* text
     const DWORD error = RemoteFailureError();
     char line[80];
     std::snprintf(line, sizeof line, "DBWriteRecord-CeWriteRecordProps failed (%ld)\n", static_cast<long>(error));
-    DebugOutputLine(WideFrom(line).c_str());
+    DiagWrite(DiagKind::Cause, line, std::strlen(line));
     return static_cast<int32_t>(error);
 }
 
@@ -323,7 +324,7 @@ bool ReadSourceFacts(const WCHAR* source, SourceFacts& facts) {
 // meet and replace another database.
 bool RefuseLongName(const WideString& stored) {
     if (stored.size() <= kDeviceNameMax) return false;
-    std::printf("Database name longer than %u characters, not copied: %s\n", static_cast<unsigned>(kDeviceNameMax),
+    DiagPrint("Database name longer than %u characters, not copied: %s\n", static_cast<unsigned>(kDeviceNameMax),
                 Narrow(stored).c_str());
     return true;
 }
@@ -358,13 +359,13 @@ int32_t CopyLines(DeviceDatabase& db, HANDLE file, const WCHAR* source, uint64_t
         const int32_t status = ReadRecordLine(file, *work, counter);
         if (status == kEndOfFile) return 0;
         if (status == kLineTooLong || status == kLineTooLongAtEnd) {
-            std::printf("Line %" PRId64 " longer than %u bytes, not copied: %s\n", g_reader.lineNumber,
+            DiagPrint("Line %" PRId64 " longer than %u bytes, not copied: %s\n", g_reader.lineNumber,
                         static_cast<unsigned>(kLineBufferSize - 1), Narrow(source).c_str());
             if (status == kLineTooLongAtEnd) return 0;
             continue;
         }
         if (status != kLineRead && status != kLastLineRead) {
-            std::printf("Error reading source/host file: %s, Err=%lx", Narrow(source).c_str(), Hex32(status));
+            DiagPrint("Error reading source/host file: %s, Err=%lx", Narrow(source).c_str(), Hex32(status));
             return status;
         }
         if (BuildRecordBytes(*work, index, bytes) != 0) return -1;
@@ -398,7 +399,7 @@ int32_t FileToDeviceDatabase(DeviceDatabase& db, const DeviceTarget& target, con
 
     SourceFacts facts;
     if (!ReadSourceFacts(source, facts)) {
-        std::printf("Unable to open source/host file: %s\n", Narrow(source).c_str());
+        DiagPrint("Unable to open source/host file: %s\n", Narrow(source).c_str());
         return devErrOpenSource;
     }
 
@@ -419,7 +420,7 @@ int32_t FileToDeviceDatabase(DeviceDatabase& db, const DeviceTarget& target, con
             replacing = existing;
     }
 
-    std::printf("Copying to Device: %s\n", Narrow(name).c_str());
+    DiagPrint("Copying to Device: %s\n", Narrow(name).c_str());
     // Built under a temporary name and swapped in once complete: until then
     // the device keeps its previous copy.
     CEDBASEINFO info;
@@ -427,14 +428,14 @@ int32_t FileToDeviceDatabase(DeviceDatabase& db, const DeviceTarget& target, con
     DWORD error = 0;
     const CEOID oid = CreateTemporaryDatabase(db.volume, info, error);
     if (oid == 0) {
-        std::printf("Unable to create remote database file: %s, Err=%lx\n", Narrow(name).c_str(), Hex32(error));
+        DiagPrint("Unable to create remote database file: %s, Err=%lx\n", Narrow(name).c_str(), Hex32(error));
         return error != 0 ? static_cast<int32_t>(error) : -1;
     }
     db.oid = oid;
     std::memcpy(db.name, name.c_str(), (name.size() + 1) * sizeof(WCHAR));
     if (!OpenDeviceDatabase(db, 0)) {
         const DWORD openError = RemoteFailureError();
-        std::printf("Unable to open remote database file: %s, Err=%lx\n", Narrow(name).c_str(), Hex32(openError));
+        DiagPrint("Unable to open remote database file: %s, Err=%lx\n", Narrow(name).c_str(), Hex32(openError));
         g_remoteApi.CeDeleteDatabaseEx(db.volume, oid);
         return openError != 0 ? static_cast<int32_t>(openError) : -1;
     }
@@ -448,7 +449,7 @@ int32_t FileToDeviceDatabase(DeviceDatabase& db, const DeviceTarget& target, con
     {
         HostFile file(HostCreateFile(source, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         if (!file) {
-            std::printf("Unable to open source/host file: %s\n", Narrow(source).c_str());
+            DiagPrint("Unable to open source/host file: %s\n", Narrow(source).c_str());
             result = devErrOpenSource;
         } else {
             g_reader.Forget();
@@ -459,7 +460,7 @@ int32_t FileToDeviceDatabase(DeviceDatabase& db, const DeviceTarget& target, con
         db.ReleaseRecord();
     }
     if (result == 0 && !SwapInDatabase(db.volume, oid, name, facts.written, replacing, deviceTime)) {
-        std::printf("Unable to overwrite remote database file: %s, Err=%lx\n", Narrow(name).c_str(), Hex32(-1));
+        DiagPrint("Unable to overwrite remote database file: %s, Err=%lx\n", Narrow(name).c_str(), Hex32(-1));
         result = -1;
     } else if (result != 0) {
         g_remoteApi.CeDeleteDatabaseEx(db.volume, oid);
@@ -471,7 +472,7 @@ int32_t FileToDeviceDatabase(DeviceDatabase& db, const DeviceTarget& target, con
 
 int32_t DeviceDatabaseToFile(DeviceDatabase& db, const DeviceTarget& target, const WCHAR* destination, bool move,
                              const FILETIME& deviceTime) {
-    std::printf("Getting from device: %s\n", Narrow(destination).c_str());
+    DiagPrint("Getting from device: %s\n", Narrow(destination).c_str());
     if (target.volume == nullptr) return devErrNotMounted;
     if (db.volume == nullptr) db.volume = target.volume;
     CopyProgress progress(db.name);
@@ -488,7 +489,7 @@ int32_t DeviceDatabaseToFile(DeviceDatabase& db, const DeviceTarget& target, con
     // Written beside the destination and moved over it once complete.
     PcReplacement file;
     if (!file.Create(destination)) {
-        std::printf("Unable to open host/destination file: %s\n", Narrow(destination).c_str());
+        DiagPrint("Unable to open host/destination file: %s\n", Narrow(destination).c_str());
         progress.End(-1, 0, 0);
         CloseDeviceDatabase(db);
         return -1;
@@ -517,7 +518,7 @@ int32_t DeviceDatabaseToFile(DeviceDatabase& db, const DeviceTarget& target, con
         DWORD written = 0;
         if (!HostWriteFile(file.Get(), formatted.data(), static_cast<DWORD>(formatted.size()), &written) ||
             written != formatted.size()) {
-            std::printf("Error !!! Writing hostfile: %s\n", Narrow(destination).c_str());
+            DiagPrint("Error !!! Writing hostfile: %s\n", Narrow(destination).c_str());
             result = -1;
             break;
         }
@@ -527,20 +528,20 @@ int32_t DeviceDatabaseToFile(DeviceDatabase& db, const DeviceTarget& target, con
         }
     }
     if (result == 0 && handled < count) {
-        std::printf("Error reading device database: %s\n", Narrow(db.name).c_str());
+        DiagPrint("Error reading device database: %s\n", Narrow(db.name).c_str());
         result = -1;
     }
     CloseDeviceDatabase(db);
     // Only a complete copy replaces the PC file, and only it takes the
     // device's time.
     if (result == 0 && !file.Commit(&deviceTime)) {
-        std::printf("Error !!! Writing hostfile: %s\n", Narrow(destination).c_str());
+        DiagPrint("Error !!! Writing hostfile: %s\n", Narrow(destination).c_str());
         result = -1;
     }
     file.Abandon();
     if (move && result == 0) g_remoteApi.CeDeleteDatabaseEx(db.volume, db.oid);
     progress.End(result, count, count);
-    std::printf("\n");
+    DiagPrint("\n");
     return result;
 }
 
@@ -548,7 +549,7 @@ bool ReadDatabaseInfo(CEGUID* volume, CEOID oid, DWORD type, DWORD routeFlag, CE
     std::memset(&info, 0, sizeof info);
     info.wObjType = OBJTYPE_DATABASE;
     if (g_remoteApi.CeOidGetInfoEx(volume, oid, &info)) return true;
-    std::printf("Error getting record info: Type: %lx Err: %ld\n", static_cast<unsigned long>(type | routeFlag),
+    DiagPrint("Error getting record info: Type: %lx Err: %ld\n", static_cast<unsigned long>(type | routeFlag),
                 static_cast<long>(RemoteFailureError()));
     return false;
 }

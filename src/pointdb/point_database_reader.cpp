@@ -1,4 +1,5 @@
 #include "pointdb/point_database_reader.h"
+#include "base/diag.h"
 
 #include <cstdio>
 #include <cstring>
@@ -102,7 +103,7 @@ int32_t DoReadPointDatabase(const char* path, void** records, int32_t* kind) {
         uint32_t first = 0;
         if (state.DBKind == kKindTrack || state.DBKind == kKindRoute) {
             if (info.version > 3) {
-                std::printf("Invalid version #: %d", static_cast<int>(info.version));
+                DiagPrint("Invalid version #: %d", static_cast<int>(info.version));
                 throw VersionError{-1};
             }
             // Older-layout databases keep a placeholder in record 0.
