@@ -1,4 +1,5 @@
 #include "device/copy_to_device.h"
+#include "base/check_error.h"
 #include "base/diag.h"
 
 #include <cstdio>
@@ -220,6 +221,8 @@ int32_t CopyFileToDevice(const DeviceTarget& target, const WCHAR* path, uint32_t
         if (work.Create(FolderPart(source))) {
             try {
                 result = ConvertToRecordText(source, ext, work);
+            } catch (const LibraryError& error) {
+                result = error.Result();  // the database's own code, as the export answers it
             } catch (...) {
                 result = -1;
             }

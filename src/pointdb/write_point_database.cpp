@@ -1,7 +1,6 @@
 // Writing a host array of point records as a database file.
 #include "pointdb/write_point_database.h"
 
-#include <cstdio>
 
 #include "base/check_error.h"
 #include "state/conversion_state.h"
@@ -40,7 +39,7 @@ int32_t WritePointDatabase(const char* path, void* records, int32_t count, int32
     }
     uint32_t closed = ClosePointDatabase(!failed);
     if (closed != 0 && !failed) {
-        DiagPrint("Err: 0x%x", static_cast<unsigned>(closed));
+        ReportError(closed);
         failed = true;
     }
     return failed ? -1 : 0;

@@ -16,8 +16,8 @@ TEST(CheckError, PrintsHexAndThrowsTheCode) {
     try {
         CheckError(1032);
         FAIL() << "no throw";
-    } catch (ErrorCode code) {
-        EXPECT_EQ(code, 1032u);
+    } catch (const LibraryError& error) {
+        EXPECT_EQ(error.code, 1032u);
     }
     EXPECT_EQ(said.TakeOutput(), "Err: 0x408");
 }

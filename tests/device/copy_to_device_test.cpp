@@ -219,8 +219,8 @@ TEST_F(CopyToDeviceTest, PalmDatabaseIsConvertedAndTheConversionRemoved) {
     EXPECT_EQ(2, std::distance(std::filesystem::directory_iterator(PcFolder()), {}));  // only the user's files
     // A file that is no database is refused with the reason and kept.
     WritePc("Bad.pdb", "this is no database");
-    EXPECT_NE(0, ToDevice(Pc("Bad.pdb"), optMove));
-    EXPECT_NE(std::string::npos, out_.find("Unable to Convert PalmOS Database: " + Pc("Bad.pdb") + ", Err="));
+    EXPECT_EQ(0x408, ToDevice(Pc("Bad.pdb"), optMove));  // the database's own code
+    EXPECT_EQ("No Cal File\nErr: 0x408Unable to Convert PalmOS Database: " + Pc("Bad.pdb") + ", Err=408\n", out_);
     EXPECT_TRUE(FileExists(Pc("Bad.pdb")));
 }
 
