@@ -1,9 +1,12 @@
 // vezuved: GPS points, routes and tracks between Palm databases, text
 // formats, GPX and GeoJSON, from the shell.
 #include <clocale>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <locale>
 
+#include "base/diag.h"
 #include "commands.h"
 #include "device_commands.h"
 #include "failure.h"
@@ -21,6 +24,26 @@ bool IsCommand(CLI::App& app, const std::string& name) {
     return false;
 }
 
+// Standard output carries the document a command makes (GPX, a table), so
+// what the library says goes to standard error; only the device commands'
+// report (the listing, "Copying to Device: x") is their document and stays
+// on standard output. The context is that standard output, or none.
+bool g_errorLineOpen = false;  // a library line on standard error still wants its end
+
+void ToStandardError(void* document, DiagKind kind, const char* bytes, size_t length) {
+    std::FILE* to = kind == DiagKind::Output && document != nullptr ? static_cast<std::FILE*>(document) : stderr;
+    std::fwrite(bytes, 1, length, to);
+    if (to == stderr) g_errorLineOpen = bytes[length - 1] != '\n';
+}
+
+// Some library lines ("Err: 0x408") have no end of their own; the tool's
+// message starts on a line of its own.
+void EndLibraryLine() {
+    std::cout.flush();
+    if (g_errorLineOpen) std::cerr << "\n";
+    g_errorLineOpen = false;
+}
+
 }  // namespace
 }  // namespace vezuved_cli
 
@@ -30,6 +53,8 @@ int main(int argc, char** argv) {
     // library's printf as much as by the tool.
     std::setlocale(LC_ALL, "C");
     std::locale::global(std::locale::classic());
+    const bool deviceReport = argc > 1 && std::strcmp(argv[1], "device") == 0;
+    SetDiagSink(DiagSink{ToStandardError, deviceReport ? stdout : nullptr});
 
     CLI::App app("Converts GPS points, routes and tracks between handheld Palm databases (.pdb), "
                  "text formats described by .cal definitions, GPX and GeoJSON.",
@@ -58,13 +83,14 @@ int main(int argc, char** argv) {
         const int status = app.exit(error);
         return status == 0 ? kExitSuccess : kExitUsage;
     } catch (const Failure& failure) {
-        std::cout.flush();
+        EndLibraryLine();
         std::cerr << "vezuved: " << failure.what() << "\n";
         return failure.status();
     } catch (const std::exception& error) {
-        std::cout.flush();
+        EndLibraryLine();
         std::cerr << "vezuved: " << error.what() << "\n";
         return kExitFailure;
     }
+    EndLibraryLine();
     return kExitSuccess;
 }

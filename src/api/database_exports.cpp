@@ -11,11 +11,9 @@ namespace {
 // conversion state stays for the host's next call.
 int32_t ReadDatabase(const char* path, void** records, int32_t* kind) {
     const ExportCall call;
-    try {
+    return RunDriver(-1, OnLibraryError::Fail, [&] {
         return DoReadPointDatabase(path, records, kind);
-    } catch (...) {
-        return -1;
-    }
+    });
 }
 
 }  // namespace
@@ -33,21 +31,17 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBReadPDB(const char* path, void** records, i
 VEZUVED_API int32_t VEZUVED_CALL RLDBWritePDB(const char* path, void* records, int32_t count,
                                               int32_t kind) {
     const ExportCall call;
-    try {
+    return RunDriver(-1, OnLibraryError::Fail, [&] {
         return WritePointDatabase(path, records, count, kind);
-    } catch (...) {
-        return -1;
-    }
+    });
 }
 
 VEZUVED_API int32_t VEZUVED_CALL RLGetPDBFileInfo(const char* path, int32_t* kind, int32_t* source,
                                                   int32_t* version, int32_t* count) {
     const ExportCall call;
-    try {
+    return RunDriver(-1, OnLibraryError::Fail, [&] {
         return GetPointDatabaseInfo(path, kind, source, version, count);
-    } catch (...) {
-        return -1;
-    }
+    });
 }
 
 }  // extern "C"

@@ -42,13 +42,11 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBCEEnum(const char* pcFolder, const char* de
                                             int32_t /*unused*/) {
     const ExportCall call;
     if (call.Nested()) return kRefusedInsideCallback;
-    try {
+    return RunDriver(-1, OnLibraryError::Fail, [&] {
         const WidePath pc(pcFolder);
         const WidePath device(deviceFolder);
         return ListDevice(pc.Get(), device.Get(), options);
-    } catch (...) {
-        return -1;
-    }
+    });
 }
 
 VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyToDevice(const char* pcPath, const char* deviceFolder, uint32_t options,
@@ -56,7 +54,7 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyToDevice(const char* pcPath, const ch
                                                     int16_t eleFormat, const int16_t* fieldMap) {
     const ExportCall call;
     if (call.Nested()) return kRefusedInsideCallback;
-    try {
+    return RunDriver(-1, OnLibraryError::Fail, [&] {
         SetDeviceFormatPath(formatPath);
         ConversionState& state = State();
         ResetConversionState();
@@ -71,9 +69,7 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyToDevice(const char* pcPath, const ch
         const WidePath pc(pcPath);
         const WidePath device(deviceFolder);
         return CopyPathToDevice(pc.Get(), device.Get(), options);
-    } catch (...) {
-        return -1;
-    }
+    });
 }
 
 VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyFromDevice(const char* deviceFolder, const char* filter,
@@ -81,7 +77,7 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyFromDevice(const char* deviceFolder, 
                                                       int16_t kind, int32_t, int32_t, int32_t, int32_t) {
     const ExportCall call;
     if (call.Nested()) return kRefusedInsideCallback;
-    try {
+    return RunDriver(-1, OnLibraryError::Fail, [&] {
         ResetConversionState();
         DeviceSettings().forcedKind = kind;
         SetDeviceFormatPath(formatPath);
@@ -89,9 +85,7 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyFromDevice(const char* deviceFolder, 
         const WidePath name(filter);
         const WidePath pc(pcFolder);
         return CopyFromDevice(device.Get(), name.Get(), pc.Get(), options);
-    } catch (...) {
-        return -1;
-    }
+    });
 }
 
 }  // extern "C"

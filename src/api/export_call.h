@@ -6,8 +6,10 @@
 // on unchanged.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 
+#include "base/check_error.h"
 #include "platform/library_lock.h"
 #include "pointdb/database_output.h"
 #include "state/conversion_state.h"
@@ -25,3 +27,21 @@ struct ExportCall {
     std::optional<ConversionState> outer;
     DatabaseOutput outerOutput;
 };
+
+// What an export answers when its driver throws a LibraryError: the
+// failure value, or the error's own code.
+enum class OnLibraryError { Fail, AnswerCode };
+
+// The one place a driver's exception stops: runs the driver and answers its
+// result, or, when it throws, `failed` (or the LibraryError's code where the
+// export answers codes). Nothing escapes.
+template <typename Driver>
+int32_t RunDriver(int32_t failed, OnLibraryError onError, Driver driver) noexcept {
+    try {
+        return driver();
+    } catch (const LibraryError& error) {
+        return onError == OnLibraryError::AnswerCode ? error.Result() : failed;
+    } catch (...) {
+        return failed;
+    }
+}

@@ -1,5 +1,5 @@
 // The text conversion exports: thin entries that hand their arguments to
-// the drivers unchanged. No exception leaves them.
+// the drivers unchanged; RunDriver stops every exception.
 #include "api/export_call.h"
 #include "text/delimited_text.h"
 #include "text/export_text.h"
@@ -20,45 +20,37 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBImport(const char* sourcePath, char* output
                                             const char* formatPath, int16_t kind, int16_t source,
                                             int16_t eleFormat, const int16_t* fieldMap) {
     const ExportCall call;
-    try {
+    return RunDriver(-1, OnLibraryError::Fail, [&] {
         return ImportText(sourcePath, outputPath, formatPath, kind, source, eleFormat, fieldMap, false);
-    } catch (...) {
-        return -1;
-    }
+    });
 }
 
 VEZUVED_API int32_t VEZUVED_CALL RLDBExport(const char* databasePath, char* outputPath,
                                             const char* formatPath, int16_t source, int16_t eleFormat,
                                             int16_t fieldCount, const int16_t* fieldMap) {
     const ExportCall call;
-    try {
+    return RunDriver(-1, OnLibraryError::AnswerCode, [&] {
         return ExportText(databasePath, outputPath, formatPath, source, eleFormat, fieldCount, fieldMap);
-    } catch (...) {
-        return -1;
-    }
+    });
 }
 
 VEZUVED_READCSV_API int32_t VEZUVED_CALL RLDBReadCSV(const char* sourcePath, const char* formatPath,
                                                      int16_t kind, int16_t source, int16_t eleFormat,
                                                      const int16_t* fieldMap, void** records) {
     const ExportCall call;
-    try {
+    return RunDriver(-1, OnLibraryError::Fail, [&] {
         return ReadDelimitedText(sourcePath, formatPath, kind, source, eleFormat, fieldMap, records);
-    } catch (...) {
-        return -1;
-    }
+    });
 }
 
 VEZUVED_API int32_t VEZUVED_CALL RLDBWriteCSV(const char* sourcePath, const char* formatPath,
                                               int16_t kind, int16_t source, int16_t eleFormat,
                                               const int16_t* fieldMap, void* records, int32_t count) {
     const ExportCall call;
-    try {
+    return RunDriver(-1, OnLibraryError::Fail, [&] {
         return WriteDelimitedText(sourcePath, formatPath, kind, source, eleFormat, fieldMap, records,
                                   count);
-    } catch (...) {
-        return -1;
-    }
+    });
 }
 
 }  // extern "C"

@@ -1,9 +1,12 @@
 #include "base/check_error.h"
+#include "base/diag.h"
 
-#include <cstdio>
+void ReportError(uint32_t code) {
+    if (code != 0) DiagPrint("Err: 0x%x", static_cast<unsigned>(code));
+}
 
 void CheckError(uint32_t code) {
     if (code == 0) return;
-    std::printf("Err: 0x%x", static_cast<unsigned>(code));
-    throw ErrorCode{code};
+    ReportError(code);
+    throw LibraryError{code};
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "device/device_text.h"
+#include "base/diag.h"
 #include "device/transfer_rules.h"
 
 constexpr uint32_t kCopyChunkSize = 1024;
@@ -27,13 +28,13 @@ int32_t CopyChunks(Read&& read, Write&& write, CopyProgress& progress, uint64_t 
     for (;;) {
         DWORD got = 0;
         if (!read(chunk, static_cast<DWORD>(sizeof chunk), &got) || got > sizeof chunk) {
-            std::printf("Error !!! Reading file: %s\n", Narrow(source).c_str());
+            DiagPrint("Error !!! Reading file: %s\n", Narrow(source).c_str());
             return -1;
         }
         if (got == 0) break;
         DWORD written = 0;
         if (!write(chunk, got, &written) || written != got) {
-            std::printf("Error !!! Writing hostfile: %s\n", Narrow(destination).c_str());
+            DiagPrint("Error !!! Writing hostfile: %s\n", Narrow(destination).c_str());
             return -1;
         }
         copied += got;
@@ -41,7 +42,7 @@ int32_t CopyChunks(Read&& read, Write&& write, CopyProgress& progress, uint64_t 
     }
     // A source that ends early (or grew) was not copied whole.
     if (copied != size) {
-        std::printf("Error !!! Reading file: %s\n", Narrow(source).c_str());
+        DiagPrint("Error !!! Reading file: %s\n", Narrow(source).c_str());
         return -1;
     }
     return 0;

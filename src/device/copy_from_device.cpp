@@ -1,4 +1,5 @@
 #include "device/copy_from_device.h"
+#include "base/diag.h"
 
 #include <cstdio>
 #include <cstring>
@@ -67,7 +68,7 @@ int32_t CopyDatabasesFromDevice(const DeviceTarget& target, DWORD type, DWORD ro
         int32_t order = 1;  // a missing PC file counts as older
         if (PcFileTime(path, &pcTime)) order = CompareFileTimes(&dbInfo.ftLastModified, &pcTime);
         if ((options & optAlways) == 0 && order <= 0) {
-            std::printf(order < 0 ? "Database on PC is Newer: %s\n" : "Database is up to date: %s\n",
+            DiagPrint(order < 0 ? "Database on PC is Newer: %s\n" : "Database is up to date: %s\n",
                         Narrow(path).c_str());
             continue;
         }
@@ -101,7 +102,7 @@ int32_t CopyPlainFilesFromDevice(const DeviceTarget& target, DWORD type, const W
         const WideString name(found.cFileName);
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
             // A pattern may match folders; they hold no file to copy.
-            std::printf("Device folder not copied: %s\n", Narrow(JoinDevPath(target.folder, name)).c_str());
+            DiagPrint("Device folder not copied: %s\n", Narrow(JoinDevPath(target.folder, name)).c_str());
         } else {
             int32_t latest = CopyPlainFileFromDevice(target, pcFolder.c_str(), name.c_str(), options, false);
             const WideString companion = type == kTypeMaps ? MapCompanionName(name) : WideString();
@@ -137,7 +138,7 @@ int32_t CopyPlainFileFromDevice(const DeviceTarget& target, const WCHAR* pcFolde
     DeviceHandle device(RemoteApi().CeCreateFile(devicePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                                  OPEN_EXISTING, 0, nullptr));
     if (!device.IsValid()) {
-        std::printf("Unable to open device file: %s\n", Narrow(devicePath).c_str());
+        DiagPrint("Unable to open device file: %s\n", Narrow(devicePath).c_str());
         return devErrOpenSource;
     }
     DWORD high = 0;
@@ -145,7 +146,7 @@ int32_t CopyPlainFileFromDevice(const DeviceTarget& target, const WCHAR* pcFolde
     const uint64_t size = (static_cast<uint64_t>(high) << 32) | low;
     FILETIME deviceTime{};
     if (low == INVALID_FILE_SIZE || !RemoteApi().CeGetFileTime(device.Get(), nullptr, nullptr, &deviceTime)) {
-        std::printf("Unable to open device file: %s\n", Narrow(devicePath).c_str());
+        DiagPrint("Unable to open device file: %s\n", Narrow(devicePath).c_str());
         return -1;
     }
 
@@ -168,10 +169,10 @@ int32_t CopyPlainFileFromDevice(const DeviceTarget& target, const WCHAR* pcFolde
             replaced = true;  // by the complete copy, moved over it at the end
     }
 
-    std::printf("Copying from Device: %s\n", Narrow(pcPath).c_str());
+    DiagPrint("Copying from Device: %s\n", Narrow(pcPath).c_str());
     PcReplacement file;
     if (!file.Create(pcPath)) {
-        std::printf("Unable to create destination file: %s\n", Narrow(pcPath).c_str());
+        DiagPrint("Unable to create destination file: %s\n", Narrow(pcPath).c_str());
         return -1;
     }
     CopyProgress progress(pcPath.c_str());
@@ -186,7 +187,7 @@ int32_t CopyPlainFileFromDevice(const DeviceTarget& target, const WCHAR* pcFolde
         progress, size, devicePath.c_str(), pcPath.c_str());
     device.Close();
     if (result == 0 && !file.Commit(&deviceTime)) {
-        std::printf("Unable to overwrite Host/PC file: %s, Err=%lx\n", Narrow(pcPath).c_str(), Hex32(-1));
+        DiagPrint("Unable to overwrite Host/PC file: %s, Err=%lx\n", Narrow(pcPath).c_str(), Hex32(-1));
         result = -1;
     }
     file.Abandon();
@@ -198,7 +199,7 @@ int32_t CopyPlainFileFromDevice(const DeviceTarget& target, const WCHAR* pcFolde
 int32_t CopyFromDevice(const WCHAR* deviceFolder, const WCHAR* filter, const WCHAR* pcFolder, uint32_t options) {
     const WideString pc = pcFolder != nullptr ? WideString(pcFolder) : CurrentDirectory();
     if (pc.empty()) {
-        std::printf("No PC Folder Name specified\n");
+        DiagPrint("No PC Folder Name specified\n");
         return -1;
     }
     const WideString device = deviceFolder != nullptr ? WideString(deviceFolder) : WideString(kDefaultDeviceFolder);

@@ -1,4 +1,6 @@
 #include "device/copy_to_device.h"
+#include "base/check_error.h"
+#include "base/diag.h"
 
 #include <cstdio>
 #include <cstring>
@@ -146,7 +148,7 @@ int32_t CopyPlainFileToDevice(const DeviceTarget& target, const WCHAR* path, uin
     FILETIME sourceTime{};
     if (!source || (low == INVALID_FILE_SIZE && HostGetLastError() != ERROR_SUCCESS) ||
         !HostGetFileTime(source.Get(), nullptr, nullptr, &sourceTime)) {
-        std::printf("Unable to open source/host file: %s\n", Narrow(path).c_str());
+        DiagPrint("Unable to open source/host file: %s\n", Narrow(path).c_str());
         return devErrOpenSource;
     }
     const uint64_t size = (static_cast<uint64_t>(high) << 32) | low;
@@ -156,11 +158,11 @@ int32_t CopyPlainFileToDevice(const DeviceTarget& target, const WCHAR* path, uin
         if (SkipWithMessage(CopyRule::PlainToDevice, status, options, devicePath.c_str())) return status;
     }
 
-    std::printf("Copying to Device: %s\n", Narrow(devicePath).c_str());
+    DiagPrint("Copying to Device: %s\n", Narrow(devicePath).c_str());
     // Written beside the device file and moved in place once complete.
     DeviceFileWrite write;
     if (!CreateDeviceFileWrite(devicePath, exists, write)) {
-        std::printf("Unable to create destination file: %s\n", Narrow(devicePath).c_str());
+        DiagPrint("Unable to create destination file: %s\n", Narrow(devicePath).c_str());
         return -1;
     }
     CopyProgress progress(devicePath.c_str());
@@ -175,7 +177,7 @@ int32_t CopyPlainFileToDevice(const DeviceTarget& target, const WCHAR* path, uin
     source.Close();
     if (result == 0 && (!RemoteApi().CeSetFileTime(write.handle.Get(), &sourceTime, &sourceTime, &sourceTime) ||
                         !CloseWritten(write.handle) || !SwapInDeviceFile(write, devicePath, exists))) {
-        std::printf("Unable to overwrite remote file: %s, Err=%lx\n", Narrow(devicePath).c_str(), Hex32(-1));
+        DiagPrint("Unable to overwrite remote file: %s, Err=%lx\n", Narrow(devicePath).c_str(), Hex32(-1));
         result = -1;
     }
     if (result == 0)
@@ -220,13 +222,15 @@ int32_t CopyFileToDevice(const DeviceTarget& target, const WCHAR* path, uint32_t
         if (work.Create(FolderPart(source))) {
             try {
                 result = ConvertToRecordText(source, ext, work);
+            } catch (const LibraryError& error) {
+                result = error.Result();  // the database's own code, as the export answers it
             } catch (...) {
                 result = -1;
             }
             if (result == 0 && work.FindOutput().empty()) result = -1;
         }
         if (result != 0) {
-            std::printf("Unable to Convert PalmOS Database: %s, Err=%lx\n", Narrow(source).c_str(), Hex32(result));
+            DiagPrint("Unable to Convert PalmOS Database: %s, Err=%lx\n", Narrow(source).c_str(), Hex32(result));
             return result;
         }
         converted = work.FindOutput();
@@ -268,7 +272,7 @@ int32_t CopyFolderToDevice(const DeviceTarget& target, const WCHAR* pattern, uin
 int32_t CopyPathToDevice(const WCHAR* pcPath, const WCHAR* deviceFolder, uint32_t options) {
     const WideString path = pcPath != nullptr ? WideString(pcPath) : CurrentDirectory();
     if (path.empty()) {
-        std::printf("No PC Folder Name specified\n");
+        DiagPrint("No PC Folder Name specified\n");
         return -1;
     }
     const WideString device = deviceFolder != nullptr ? WideString(deviceFolder) : WideString(kDefaultDeviceFolder);

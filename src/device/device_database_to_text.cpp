@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "base/diag.h"
 #include "device/device_text.h"
 #include "device/host_files.h"
 #include "device/pc_replacement.h"
@@ -43,7 +44,7 @@ const WCHAR* ReadDeviceRecord(DeviceDatabase& db, CEOID /*recordId*/, size_t* si
 
 int32_t DeviceDatabaseToFile(DeviceDatabase& db, const DeviceTarget& target, const WCHAR* destination, bool move,
                              const FILETIME& deviceTime) {
-    std::printf("Getting from device: %s\n", Narrow(destination).c_str());
+    DiagPrint("Getting from device: %s\n", Narrow(destination).c_str());
     if (target.volume == nullptr) return devErrNotMounted;
     if (db.volume == nullptr) db.volume = target.volume;
     CopyProgress progress(db.name);
@@ -60,7 +61,7 @@ int32_t DeviceDatabaseToFile(DeviceDatabase& db, const DeviceTarget& target, con
     // Written beside the destination and moved over it once complete.
     PcReplacement file;
     if (!file.Create(destination)) {
-        std::printf("Unable to open host/destination file: %s\n", Narrow(destination).c_str());
+        DiagPrint("Unable to open host/destination file: %s\n", Narrow(destination).c_str());
         progress.End(-1, 0, 0);
         CloseDeviceDatabase(db);
         return -1;
@@ -87,7 +88,7 @@ int32_t DeviceDatabaseToFile(DeviceDatabase& db, const DeviceTarget& target, con
         }
         formatted += "\r\n";
         if (!file.Write(formatted.data(), static_cast<DWORD>(formatted.size()))) {
-            std::printf("Error !!! Writing hostfile: %s\n", Narrow(destination).c_str());
+            DiagPrint("Error !!! Writing hostfile: %s\n", Narrow(destination).c_str());
             result = -1;
             break;
         }
@@ -97,19 +98,19 @@ int32_t DeviceDatabaseToFile(DeviceDatabase& db, const DeviceTarget& target, con
         }
     }
     if (result == 0 && handled < count) {
-        std::printf("Error reading device database: %s\n", Narrow(db.name).c_str());
+        DiagPrint("Error reading device database: %s\n", Narrow(db.name).c_str());
         result = -1;
     }
     CloseDeviceDatabase(db);
     // Only a complete copy replaces the PC file, and only it takes the
     // device's time.
     if (result == 0 && !file.Commit(&deviceTime)) {
-        std::printf("Error !!! Writing hostfile: %s\n", Narrow(destination).c_str());
+        DiagPrint("Error !!! Writing hostfile: %s\n", Narrow(destination).c_str());
         result = -1;
     }
     file.Abandon();
     if (move && result == 0) RemoteApi().CeDeleteDatabaseEx(db.volume, db.oid);
     progress.End(result, count, count);
-    std::printf("\n");
+    DiagPrint("\n");
     return result;
 }

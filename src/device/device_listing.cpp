@@ -1,4 +1,5 @@
 #include "device/device_listing.h"
+#include "base/diag.h"
 
 #include <cstdio>
 #include <cstring>
@@ -17,7 +18,7 @@ void ListKind(const DeviceTarget& target, DWORD type, DWORD routeFlag, const WCH
     if (!search.IsValid()) return;
     CEOID id = RemoteApi().CeFindNextDatabaseEx(search.Get(), target.volume);
     const char* heading = type == kTypeTrack ? (routeFlag == 1 ? "Routes" : "Tracks") : "Points";
-    std::printf("\n%s:\n", heading);
+    DiagPrint("\n%s:\n", heading);
     for (; id != 0; id = RemoteApi().CeFindNextDatabaseEx(search.Get(), target.volume)) {
         CEOIDINFO info;
         if (!ReadDatabaseInfo(target.volume, id, type, routeFlag, info)) {
@@ -35,19 +36,19 @@ void ListKind(const DeviceTarget& target, DWORD type, DWORD routeFlag, const WCH
             HostSearch pc(HostFindFirstFile(path.c_str(), &found));
             onPc = pc.IsValid();
         }
-        std::printf("%-22s", Narrow(name).c_str());
-        std::printf("   %3d", static_cast<int>(db.wNumRecords));
-        std::printf("   %s", ListingDate(db.ftLastModified).c_str());
+        DiagPrint("%-22s", Narrow(name).c_str());
+        DiagPrint("   %3d", static_cast<int>(db.wNumRecords));
+        DiagPrint("   %s", ListingDate(db.ftLastModified).c_str());
         if (onPc) {
-            std::printf(" %s", ListingDate(found.ftLastWriteTime).c_str());
+            DiagPrint(" %s", ListingDate(found.ftLastWriteTime).c_str());
             const int32_t order = CompareFileTimes(&db.ftLastModified, &found.ftLastWriteTime);
-            std::fputs(order > 0 ? " Newer On Device" : (order < 0 ? " Newer On PC" : " Identical"), stdout);
+            DiagPrint("%s", order > 0 ? " Newer On Device" : (order < 0 ? " Newer On PC" : " Identical"));
             AddSyncPair(name, path.c_str());
         } else {
-            std::printf("               Only on Device");
+            DiagPrint("               Only on Device");
             AddSyncPair(name, nullptr);
         }
-        std::printf("\n");
+        DiagPrint("\n");
     }
 }
 
@@ -69,7 +70,7 @@ void ListPcFiles(const WCHAR* pcFolder) {
 int32_t ListDevice(const WCHAR* pcFolder, const WCHAR* deviceFolder, uint32_t options) {
     const WideString pc = pcFolder != nullptr ? WideString(pcFolder) : CurrentDirectory();
     if (pc.empty()) {
-        std::printf("No PC Folder Name specified\n");
+        DiagPrint("No PC Folder Name specified\n");
         return -1;
     }
     const WideString device = deviceFolder != nullptr ? WideString(deviceFolder) : WideString(kDefaultDeviceFolder);
@@ -77,8 +78,8 @@ int32_t ListDevice(const WCHAR* pcFolder, const WCHAR* deviceFolder, uint32_t op
     if (loaded != 0) return loaded;
     RemoteApiSession session;
 
-    std::printf("Name                  Records Dev Modified       PC Modified\n");
-    std::printf("-----------------------------------------------------------\n");
+    DiagPrint("Name                  Records Dev Modified       PC Modified\n");
+    DiagPrint("-----------------------------------------------------------\n");
     {
         MountedVolume volume = MountDeviceVolume(device.c_str(), true, options);
         if (volume.Get() != nullptr) {

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "base/diag.h"
 #include "base/wide_paths.h"
 #include "device/device_text.h"
 #include "device/transfer_rules.h"
@@ -40,7 +41,7 @@ MountedVolume MountDeviceVolume(const WCHAR* folder, bool report, uint32_t optio
         mounted = RemoteApi().CeMountDBVol(guid.get(), &path[0], OPEN_EXISTING);
     }
     if (mounted) return MountedVolume(std::move(guid));
-    if (report) std::printf("Can't mount Database Volume: %s", Narrow(path).c_str());
+    if (report) DiagPrint("Can't mount Database Volume: %s", Narrow(path).c_str());
     return MountedVolume();
 }
 
@@ -106,7 +107,7 @@ bool ReadDatabaseInfo(CEGUID* volume, CEOID oid, DWORD type, DWORD routeFlag, CE
     std::memset(&info, 0, sizeof info);
     info.wObjType = OBJTYPE_DATABASE;
     if (RemoteApi().CeOidGetInfoEx(volume, oid, &info)) return true;
-    std::printf("Error getting record info: Type: %lx Err: %ld\n", static_cast<unsigned long>(type | routeFlag),
+    DiagPrint("Error getting record info: Type: %lx Err: %ld\n", static_cast<unsigned long>(type | routeFlag),
                 static_cast<long>(RemoteFailureError()));
     return false;
 }

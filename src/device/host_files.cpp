@@ -145,4 +145,3 @@ void CopyFileTimes(LPCWSTR source, LPCWSTR destination) {
     HostSetFileTime(out.Get(), &written, &written, &written);
 }
 
-void DebugOutputLine(const WCHAR* text) { PlatformDebugOutput(text); }

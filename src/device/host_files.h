@@ -44,8 +44,6 @@ int32_t CompareFileTimes(const FILETIME* a, const FILETIME* b);
 // and write times. Silent: an unopenable source or destination changes nothing.
 void CopyFileTimes(LPCWSTR source, LPCWSTR destination);
 
-// One debugger line (the device record-write failure goes there).
-void DebugOutputLine(const WCHAR* text);
 
 // Owners of a PC file and a PC search. Both INVALID_HANDLE_VALUE and null
 // count as no handle and are never closed.

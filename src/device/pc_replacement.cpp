@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "base/failure_cause.h"
+#include "base/diag.h"
 #include "device/device_text.h"
 #include "platform/system_error_text.h"
 
@@ -41,7 +41,7 @@ bool PcReplacement::Write(const void* data, DWORD size) {
 }
 
 bool PcReplacement::Fail(const char* step, const std::string& reason) {
-    ReportFailureCause("cannot " + std::string(step) + " '" + Narrow(target_) + "': " + reason);
+    DiagCause("cannot " + std::string(step) + " '" + Narrow(target_) + "': " + reason);
     return false;
 }
 

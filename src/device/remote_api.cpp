@@ -1,4 +1,5 @@
 #include "device/remote_api.h"
+#include "base/diag.h"
 
 #include <cstddef>
 #include <cstdio>
@@ -73,7 +74,7 @@ int32_t LoadRemoteApi(RAPIINIT* init) {
     for (const EntryName& entry : kEntries) {
         void* address = g_library.Symbol(entry.name);
         if (address == nullptr) {
-            std::printf("Remote API entry point missing: %s\n", entry.name);
+            DiagPrint("Remote API entry point missing: %s\n", entry.name);
             FreeRemoteApi();
             return -1;
         }

@@ -1,4 +1,5 @@
 #include "device/sync_list.h"
+#include "base/diag.h"
 
 #include <cstdio>
 #include <string>
@@ -50,15 +51,15 @@ void AddSyncPair(const WCHAR* name, const WCHAR* path) {
 }
 
 void PrintPcOnlyFiles() {
-    std::printf("\nFiles Only on PC\n");
-    std::printf("====================================\n");
+    DiagPrint("\nFiles Only on PC\n");
+    DiagPrint("====================================\n");
     bool any = false;
     for (const SyncEntry& entry : SyncList()) {
         if (entry.path.empty() || !entry.name.empty()) continue;
-        std::printf("%s\n", Narrow(entry.path).c_str());
+        DiagPrint("%s\n", Narrow(entry.path).c_str());
         any = true;
     }
-    if (!any) std::printf("none\n");
+    if (!any) DiagPrint("none\n");
 }
 
 void WriteSyncFile(const WCHAR* folder) {
@@ -75,7 +76,7 @@ void WriteSyncFile(const WCHAR* folder) {
         const std::string line = Narrow(entry.path) + '\t' + Narrow(entry.name) + "\r\n";
         written = file.Write(line.data(), static_cast<DWORD>(line.size()));
     }
-    if (!written || !file.Commit(nullptr)) std::printf("Error !!! Writing sync file\n");
+    if (!written || !file.Commit(nullptr)) DiagPrint("Error !!! Writing sync file\n");
 }
 
 void FreeSyncList() { std::vector<SyncEntry>().swap(DeviceSettings().syncList); }

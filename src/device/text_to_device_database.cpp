@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "base/diag.h"
 #include "base/wide_paths.h"
 #include "device/device_swap.h"
 #include "device/device_text.h"
@@ -79,7 +80,7 @@ int32_t WriteDeviceRecord(DeviceDatabase& db, CEOID& recordId, const WCHAR* text
     const DWORD error = RemoteFailureError();
     char line[80];
     std::snprintf(line, sizeof line, "DBWriteRecord-CeWriteRecordProps failed (%ld)\n", static_cast<long>(error));
-    DebugOutputLine(WideFrom(line).c_str());
+    DiagWrite(DiagKind::Cause, line, std::strlen(line));
     return static_cast<int32_t>(error);
 }
 
@@ -102,7 +103,7 @@ bool ReadSourceFacts(const WCHAR* source, SourceFacts& facts) {
 // meet and replace another database.
 bool RefuseLongName(const WideString& stored) {
     if (stored.size() <= kDeviceNameMax) return false;
-    std::printf("Database name longer than %u characters, not copied: %s\n", static_cast<unsigned>(kDeviceNameMax),
+    DiagPrint("Database name longer than %u characters, not copied: %s\n", static_cast<unsigned>(kDeviceNameMax),
                 Narrow(stored).c_str());
     return true;
 }
@@ -138,13 +139,13 @@ int32_t CopyLines(DeviceDatabase& db, HANDLE file, const WCHAR* source, uint64_t
         const int32_t status = reader.Read(*work, counter, State().Source);
         if (status == kEndOfFile) return 0;
         if (status == kLineTooLong || status == kLineTooLongAtEnd) {
-            std::printf("Line %" PRId64 " longer than %u bytes, not copied: %s\n", reader.LineNumber(),
+            DiagPrint("Line %" PRId64 " longer than %u bytes, not copied: %s\n", reader.LineNumber(),
                         static_cast<unsigned>(kLineBufferSize - 1), Narrow(source).c_str());
             if (status == kLineTooLongAtEnd) return 0;
             continue;
         }
         if (status != kLineRead && status != kLastLineRead) {
-            std::printf("Error reading source/host file: %s, Err=%lx", Narrow(source).c_str(), Hex32(status));
+            DiagPrint("Error reading source/host file: %s, Err=%lx", Narrow(source).c_str(), Hex32(status));
             return status;
         }
         if (BuildRecordBytes(*work, index, bytes) != 0) return -1;
@@ -178,7 +179,7 @@ int32_t FileToDeviceDatabase(DeviceDatabase& db, const DeviceTarget& target, con
 
     SourceFacts facts;
     if (!ReadSourceFacts(source, facts)) {
-        std::printf("Unable to open source/host file: %s\n", Narrow(source).c_str());
+        DiagPrint("Unable to open source/host file: %s\n", Narrow(source).c_str());
         return devErrOpenSource;
     }
 
@@ -199,7 +200,7 @@ int32_t FileToDeviceDatabase(DeviceDatabase& db, const DeviceTarget& target, con
             replacing = existing;
     }
 
-    std::printf("Copying to Device: %s\n", Narrow(name).c_str());
+    DiagPrint("Copying to Device: %s\n", Narrow(name).c_str());
     // Built under a temporary name and swapped in once complete: until then
     // the device keeps its previous copy.
     CEDBASEINFO info;
@@ -207,14 +208,14 @@ int32_t FileToDeviceDatabase(DeviceDatabase& db, const DeviceTarget& target, con
     DWORD error = 0;
     const CEOID oid = CreateTemporaryDatabase(db.volume, info, error);
     if (oid == 0) {
-        std::printf("Unable to create remote database file: %s, Err=%lx\n", Narrow(name).c_str(), Hex32(error));
+        DiagPrint("Unable to create remote database file: %s, Err=%lx\n", Narrow(name).c_str(), Hex32(error));
         return error != 0 ? static_cast<int32_t>(error) : -1;
     }
     db.oid = oid;
     std::memcpy(db.name, name.c_str(), (name.size() + 1) * sizeof(WCHAR));
     if (!OpenDeviceDatabase(db, 0)) {
         const DWORD openError = RemoteFailureError();
-        std::printf("Unable to open remote database file: %s, Err=%lx\n", Narrow(name).c_str(), Hex32(openError));
+        DiagPrint("Unable to open remote database file: %s, Err=%lx\n", Narrow(name).c_str(), Hex32(openError));
         RemoteApi().CeDeleteDatabaseEx(db.volume, oid);
         return openError != 0 ? static_cast<int32_t>(openError) : -1;
     }
@@ -228,7 +229,7 @@ int32_t FileToDeviceDatabase(DeviceDatabase& db, const DeviceTarget& target, con
     {
         HostFile file(HostCreateFile(source, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         if (!file) {
-            std::printf("Unable to open source/host file: %s\n", Narrow(source).c_str());
+            DiagPrint("Unable to open source/host file: %s\n", Narrow(source).c_str());
             result = devErrOpenSource;
         } else {
             result = progress.Start(total) ? CopyLines(db, file.Get(), source, facts.size, progress) : devCancelled;
@@ -237,7 +238,7 @@ int32_t FileToDeviceDatabase(DeviceDatabase& db, const DeviceTarget& target, con
         db.ReleaseRecord();
     }
     if (result == 0 && !SwapInDatabase(db.volume, oid, name, facts.written, replacing, deviceTime)) {
-        std::printf("Unable to overwrite remote database file: %s, Err=%lx\n", Narrow(name).c_str(), Hex32(-1));
+        DiagPrint("Unable to overwrite remote database file: %s, Err=%lx\n", Narrow(name).c_str(), Hex32(-1));
         result = -1;
     } else if (result != 0) {
         RemoteApi().CeDeleteDatabaseEx(db.volume, oid);

@@ -1,4 +1,5 @@
 #include "device/transfer_rules.h"
+#include "base/diag.h"
 
 #include <cstdio>
 #include <limits>
@@ -45,7 +46,7 @@ const char* SkipMessage(CopyRule rule, int32_t status) {
 
 bool SkipWithMessage(CopyRule rule, int32_t status, uint32_t options, const WCHAR* name) {
     if (!ShouldSkip(rule, status, options)) return false;
-    if (const char* message = SkipMessage(rule, status)) std::printf(message, Narrow(name).c_str());
+    if (const char* message = SkipMessage(rule, status)) DiagPrint(message, Narrow(name).c_str());
     return true;
 }
 

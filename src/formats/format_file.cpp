@@ -6,7 +6,9 @@
 #include <new>
 
 #include "formats/format_file.h"
+
 #include "base/ascii.h"
+#include "base/diag.h"
 #include "state/conversion_state.h"
 #include "base/file_handle.h"
 #include "base/memory.h"
@@ -136,7 +138,7 @@ int32_t LoadFormatFileAt(const char* definitionPath, const char* wanted) {
     if (definitionPath == nullptr) return 0;
     FileHandle file = OpenFile(definitionPath, "rb");
     if (!file) {
-        std::printf("No Cal File\n");
+        DiagPrint("No Cal File\n");
         return -1;
     }
     size_t size = 0;
@@ -157,7 +159,7 @@ int32_t LoadFormatFile(const char* path, const char* wanted) {
     try {
         if (!MakeFormatPath(path, definitionPath)) {
             // A path too long to be a definition's is one that cannot be opened.
-            std::printf("No Cal File\n");
+            DiagPrint("No Cal File\n");
             return -1;
         }
     } catch (const std::bad_alloc&) {

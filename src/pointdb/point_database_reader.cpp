@@ -1,4 +1,5 @@
 #include "pointdb/point_database_reader.h"
+#include "base/diag.h"
 
 #include <cstdio>
 #include <cstring>
@@ -97,13 +98,13 @@ int32_t DoReadPointDatabase(const char* path, void** records, int32_t* kind) {
         const uint32_t total = info.recordCount;
         state.NumRecords = total;
         array = static_cast<PointRecord*>(MemAllocateZeroed(total, sizeof(PointRecord)));
-        if (array == nullptr) throw ErrorCode{pdbErrMemory};
+        if (array == nullptr) throw LibraryError{pdbErrMemory};
 
         uint32_t first = 0;
         if (state.DBKind == kKindTrack || state.DBKind == kKindRoute) {
             if (info.version > 3) {
-                std::printf("Invalid version #: %d", static_cast<int>(info.version));
-                throw VersionError{-1};
+                DiagPrint("Invalid version #: %d", static_cast<int>(info.version));
+                throw LibraryError{kErrVersionRefused};
             }
             // Older-layout databases keep a placeholder in record 0.
             first = info.version < 2 ? 1 : 0;
@@ -148,10 +149,7 @@ int32_t GetPointDatabaseInfo(const char* path, int32_t* kind, int32_t* source, i
     db.stream = PdbFileStream(db.file.get());
     uint32_t code = PdbOpen(&db.stream, &db.handle);
     if (code != 0) {
-        try {
-            CheckError(code);
-        } catch (ErrorCode) {
-        }
+        ReportError(code);
         return static_cast<int32_t>(code);
     }
     uint32_t result = ReadHeaderFacts(db.handle);

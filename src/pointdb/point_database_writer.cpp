@@ -7,7 +7,7 @@
 #include "convert/time_text.h"
 #include "base/check_error.h"
 #include "state/conversion_state.h"
-#include "base/failure_cause.h"
+#include "base/diag.h"
 #include "base/paths.h"
 #include "record/record_bytes.h"
 
@@ -46,26 +46,26 @@ bool BuildPath(std::string& path, const char* folder, const char* name, const ch
 
 bool PathFits(const std::string& path) {
     if (path.size() <= kMaxPathLength) return true;
-    ReportFailureCause("path longer than 1023 characters: '" + path.substr(0, 40) + "...'");
+    DiagCause("path longer than 1023 characters: '" + path.substr(0, 40) + "...'");
     return false;
 }
 
 bool CountFits(uint64_t count) {
     if (count <= kMaxDatabaseRecords) return true;
-    ReportFailureCause("a database holds at most 65,535 records (" + std::to_string(count) + " given)");
+    DiagCause("a database holds at most 65,535 records (" + std::to_string(count) + " given)");
     return false;
 }
 
 bool RefusedAsOutput(const char* input, const std::string& output) {
     if (input == nullptr || !PlatformSameFile(input, output.c_str())) return false;
-    ReportFailureCause("the output '" + output + "' is the input '" + input + "' itself; nothing was written");
+    DiagCause("the output '" + output + "' is the input '" + input + "' itself; nothing was written");
     return true;
 }
 
 bool OpenOutputFile(ReplacingFile& output, const std::string& path, const char* input) {
     if (RefusedAsOutput(input, path)) return false;
     if (OpenReplacingFile(output, path.c_str())) return true;
-    ReportFailureCause(output.failure);
+    DiagCause(output.failure);
     return false;
 }
 
@@ -138,7 +138,7 @@ uint32_t WritePointRecord(PdbHandle* handle, int32_t index, PointRecord& record)
         // Out of memory, or a text longer than a record can hold: the
         // database cannot be completed, so the write fails loudly.
         if (bytes.descRoom != kNoDescLimit) {
-            ReportFailureCause("record " + std::to_string(index + 1) + ": description longer than " +
+            DiagCause("record " + std::to_string(index + 1) + ": description longer than " +
                                std::to_string(bytes.descRoom) + " characters");
         }
         CheckError(pdbErrMemory);
@@ -188,7 +188,7 @@ uint32_t ClosePointDatabase(bool keep) {
         if (keep && writeError == 0 && CommitReplacingFile(output)) return 0;
         if (keep) {
             DiscardReplacingFile(output, writeError);
-            ReportFailureCause(output.failure);
+            DiagCause(output.failure);
             result = pdbErrIO;
         } else {
             DiscardReplacingFile(output);

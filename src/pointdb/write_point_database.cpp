@@ -1,11 +1,10 @@
 // Writing a host array of point records as a database file.
 #include "pointdb/write_point_database.h"
 
-#include <cstdio>
 
 #include "base/check_error.h"
 #include "state/conversion_state.h"
-#include "base/failure_cause.h"
+#include "base/diag.h"
 #include "pointdb/point_database_writer.h"
 
 int32_t WritePointDatabase(const char* path, void* records, int32_t count, int32_t kind) {
@@ -18,11 +17,11 @@ int32_t WritePointDatabase(const char* path, void* records, int32_t count, int32
     ConversionState& state = State();
     SetDatabaseKind(kind);
     if (!DatabaseKindIsWritable(state.DBKind)) {
-        ReportFailureCause("no database can be written for the kind " + std::to_string(kind));
+        DiagCause("no database can be written for the kind " + std::to_string(kind));
         return -1;
     }
     if (!OpenReplacingFile(Output().file, path)) {
-        ReportFailureCause(Output().file.failure);
+        DiagCause(Output().file.failure);
         return -1;
     }
     char name[kMaxDatabaseName + 1];
@@ -40,7 +39,7 @@ int32_t WritePointDatabase(const char* path, void* records, int32_t count, int32
     }
     uint32_t closed = ClosePointDatabase(!failed);
     if (closed != 0 && !failed) {
-        std::printf("Err: 0x%x", static_cast<unsigned>(closed));
+        ReportError(closed);
         failed = true;
     }
     return failed ? -1 : 0;

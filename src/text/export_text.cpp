@@ -102,24 +102,30 @@ void RecordPass(ExportContext& ctx, TextSink& sink, PointRecord& work, uint32_t 
     }
 }
 
-void FreeExportTexts() {
-    ConversionState& state = State();
-    state.Header.reset();
-    state.FormatTitle.reset();
-    for (auto& label : state.FieldLabel) label.reset();
-}
+// The texts the definition gave (header, title, labels) go however the
+// export ends.
+struct ExportTextsRelease {
+    ExportTextsRelease() = default;
+    ExportTextsRelease(const ExportTextsRelease&) = delete;
+    ExportTextsRelease& operator=(const ExportTextsRelease&) = delete;
+    ~ExportTextsRelease() {
+        ConversionState& state = State();
+        state.Header.reset();
+        state.FormatTitle.reset();
+        for (auto& label : state.FieldLabel) label.reset();
+    }
+};
 
+// A failing step throws LibraryError: the export answers its code. A record
+// that stopped the export leaves no partial text: the output's temporary
+// file goes with the context, and the previous file, if any, stays.
 int32_t ExportRecords(ExportContext& ctx, std::FILE* database) {
     ConversionState& state = State();
     // One read of the whole database rather than a seek and a read per
     // record; without memory for it the file is read in place.
     ctx.stream = ctx.memory.ReadFrom(database) ? *ctx.memory.Stream() : PdbFileStream(database);
-    try {
-        CheckError(PdbOpen(&ctx.stream, &ctx.handle));
-        CheckError(ReadHeaderFacts(ctx.handle) & 0xffffu);
-    } catch (ErrorCode code) {
-        return static_cast<int32_t>(code);
-    }
+    CheckError(PdbOpen(&ctx.stream, &ctx.handle));
+    CheckError(ReadHeaderFacts(ctx.handle) & 0xffffu);
 
     WorkRecord work;
     if (!work.Allocate(kWorkDescSize)) return -1;
@@ -131,8 +137,8 @@ int32_t ExportRecords(ExportContext& ctx, std::FILE* database) {
 
     const uint32_t first =
         (state.DBKind == kKindTrack || state.DBKind == kKindRoute) && state.DBVersion < 2 ? 1 : 0;
-    int32_t result = 0;
-    try {
+    {
+        const ExportTextsRelease release;
         if (state.Source == kModeGarmin) {
             WriteLine(sink, "Grid\tLat/Lon hddd\xB0mm.mmm'");
             WriteLine(sink, "Datum\tWGS 84");
@@ -149,20 +155,8 @@ int32_t ExportRecords(ExportContext& ctx, std::FILE* database) {
             WriteText(sink, "\n", 1);
             RecordPass(ctx, sink, *work, first, kKindPoint);
         }
-    } catch (ErrorCode code) {
-        result = static_cast<int32_t>(code);
-    } catch (...) {
-        result = -1;
     }
-    FreeExportTexts();
-    // A record that stopped the export leaves no partial text: the previous
-    // file, if any, stays.
-    if (result != 0) {
-        DiscardReplacingFile(ctx.output);
-    } else if (!FinishTextOutput(ctx.output, sink)) {
-        result = -1;
-    }
-    return result;
+    return FinishTextOutput(ctx.output, sink) ? 0 : -1;
 }
 
 }  // namespace

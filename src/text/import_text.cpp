@@ -1,4 +1,5 @@
 #include "text/import_text.h"
+#include "base/diag.h"
 
 #include <cstdio>
 #include <cstring>
@@ -145,7 +146,7 @@ int32_t ImportText(const char* sourcePath, char* outputPath, const char* formatP
 
     FileHandle file = OpenFile(sourcePath, "rb");
     if (!file) {
-        std::printf("error opening\n");
+        DiagPrint("error opening\n");
         return -1;
     }
     LoadFormatFile(formatPath != nullptr && *formatPath != '\0' ? formatPath : sourcePath, nullptr);

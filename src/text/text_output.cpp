@@ -1,10 +1,10 @@
 #include "text/text_output.h"
 
-#include "base/failure_cause.h"
+#include "base/diag.h"
 
 bool FinishTextOutput(ReplacingFile& output, const TextSink& sink) {
     if (!sink.failed && CommitReplacingFile(output)) return true;
     if (sink.failed) DiscardReplacingFile(output, sink.error);
-    ReportFailureCause(output.failure);
+    DiagCause(output.failure);
     return false;
 }

@@ -1,3 +1,4 @@
+#include "support/diag_capture.h"
 #include "state/callbacks.h"
 #include "base/check_error.h"
 #include "support/test_support.h"
@@ -5,20 +6,20 @@
 namespace {
 
 TEST(CheckError, ZeroIsSilent) {
-    testing::internal::CaptureStdout();
+    CapturedDiagnostics said;
     EXPECT_NO_THROW(CheckError(0));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(said.TakeOutput(), "");
 }
 
 TEST(CheckError, PrintsHexAndThrowsTheCode) {
-    testing::internal::CaptureStdout();
+    CapturedDiagnostics said;
     try {
         CheckError(1032);
         FAIL() << "no throw";
-    } catch (ErrorCode code) {
-        EXPECT_EQ(code, 1032u);
+    } catch (const LibraryError& error) {
+        EXPECT_EQ(error.code, 1032u);
     }
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Err: 0x408");
+    EXPECT_EQ(said.TakeOutput(), "Err: 0x408");
 }
 
 struct Recorded {

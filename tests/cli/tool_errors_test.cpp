@@ -67,10 +67,12 @@ TEST_F(ToolErrors, DamagedDatabaseExitsWithOne) {
     for (const char* command : {"info", "show", "export"}) {
         const ToolResult result = RunTool({command, damaged});
         EXPECT_EQ(result.status, 1) << command;
+        // The library's own diagnostic goes to standard error too, on a line
+        // of its own; standard output stays free of it.
         EXPECT_NE(result.err.find("'" + damaged + "': it is no valid Palm database"), std::string::npos)
             << command << result.err;
-        // The library's own diagnostic stays on standard output.
-        EXPECT_NE(result.out.find("Err: 0x408"), std::string::npos) << command << result.out;
+        EXPECT_NE(result.err.find("Err: 0x408\nvezuved: "), std::string::npos) << command << result.err;
+        EXPECT_EQ(result.out.find("Err: 0x408"), std::string::npos) << command << result.out;
     }
     EXPECT_EQ(RunTool({"convert", damaged, Out("out.gpx")}).status, 1);
     EXPECT_FALSE(FileExists(Out("out.gpx")));
@@ -115,6 +117,42 @@ TEST_F(ToolErrors, FailedWritesKeepThePreviousFile) {
         EXPECT_EQ(static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder_),
                                                     std::filesystem::directory_iterator())),
                   count);
+    }
+}
+
+// Standard output carries only the document: what the library says goes to
+// standard error, whether the document is made (a text without its
+// definition beside it, a definition that is not there) or not (a database
+// cut short).
+TEST_F(ToolErrors, LibraryMessagesGoToStandardError) {
+    const std::string db = Out("hike.pdb"), cut = Out("cut.pdb"), text = Out("peaks.csv");
+    ASSERT_EQ(RunTool({"import", DataFile("hike-track.csv"), "-d", FormatFile("track.cal"), "-o", db}).status, 0);
+    WriteFile(cut, ReadFile(db).substr(0, 200));
+    WriteFile(text, "46.5776,8.0053,1000,,Eiger,,\n");
+    const std::string gpxStart = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx ", gpxEnd = "</gpx>\n";
+    struct {
+        std::vector<std::string> arguments;
+        int status;
+        bool document;
+        std::string err;
+    } const rows[] = {
+        {{"show", db, "--output", "gpx", "-d", Out("nothing.cal")}, 0, true, ""},
+        {{"show", text, "--output", "gpx"}, 0, true, "No Cal File\n"},
+        {{"show", cut, "--output", "gpx"}, 1, false,
+         "Err: 0x408\nvezuved: cannot read the database '" + cut + "': it is no valid Palm database (error 1032)\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.arguments[1]);
+        const ToolResult result = RunTool(row.arguments);
+        EXPECT_EQ(result.status, row.status);
+        EXPECT_EQ(result.err, row.err);
+        if (!row.document) {
+            EXPECT_EQ(result.out, "");
+            continue;
+        }
+        EXPECT_EQ(result.out.compare(0, gpxStart.size(), gpxStart), 0) << result.out;
+        ASSERT_GE(result.out.size(), gpxEnd.size());
+        EXPECT_EQ(result.out.substr(result.out.size() - gpxEnd.size()), gpxEnd) << result.out;
     }
 }
 

@@ -269,7 +269,7 @@ void SyncTest::Push(const std::string& file, const std::string& bytes, uint64_t 
 
 int32_t SyncTest::ToDevice(const std::string& pcPath, uint32_t options, int16_t kind) {
     int32_t result = 0;
-    out_ = Captured([&] { result = RLDBCECopyToDevice(pcPath.c_str(), nullptr, options, nullptr, kind, -1, -1, nullptr); });
+    out_ = Captured([&] { result = RLDBCECopyToDevice(pcPath.c_str(), nullptr, options, nullptr, kind, -1, -1, nullptr); }, &causes_);
     return result;
 }
 
@@ -277,13 +277,13 @@ int32_t SyncTest::FromDevice(int16_t kind, const char* filter, uint32_t options)
     int32_t result = 0;
     out_ = Captured([&] {
         result = RLDBCECopyFromDevice(nullptr, filter, PcFolder().c_str(), options, nullptr, kind, 0, 0, 0, 0);
-    });
+    }, &causes_);
     return result;
 }
 
 int32_t SyncTest::Enum() {
     int32_t result = 0;
-    out_ = Captured([&] { result = RLDBCEEnum(PcFolder().c_str(), nullptr, 0, 0); });
+    out_ = Captured([&] { result = RLDBCEEnum(PcFolder().c_str(), nullptr, 0, 0); }, &causes_);
     return result;
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/diag_capture.h"
 #include "device/device_volume.h"
 #include "device/host_files.h"
 #include "support/test_support.h"
@@ -105,12 +106,14 @@ struct DeviceDatabaseView {
     std::vector<std::string> Names() const;
 };
 
-// Runs body with stdout captured; returns what it printed.
+// Runs body with the library's messages captured; returns what it printed
+// on standard output and keeps its debugger lines in causes.
 template <typename Body>
-std::string Captured(Body body) {
-    testing::internal::CaptureStdout();
+std::string Captured(Body body, std::string* causes = nullptr) {
+    CapturedDiagnostics said;
     body();
-    return testing::internal::GetCapturedStdout();
+    if (causes != nullptr) *causes = said.TakeCauses();
+    return said.TakeOutput();
 }
 
 class SyncTest : public testing::Test, protected EmulatedDevice {
@@ -137,13 +140,15 @@ protected:
     // Puts a PC file on the device as a database (the PC file goes) and clears the log.
     void Push(const std::string& file, const std::string& bytes, uint64_t time = kBaseTime);
 
-    // The exports with stdout captured into out_.
+    // The exports with their output captured into out_, their debugger
+    // lines into causes_.
     int32_t ToDevice(const std::string& pcPath, uint32_t options = 0, int16_t kind = -1);
     int32_t FromDevice(int16_t kind, const char* filter, uint32_t options = 0);
     int32_t Enum();
 
     TempFolder pc_;
     std::string out_;
+    std::string causes_;
 };
 
 }  // namespace devtest

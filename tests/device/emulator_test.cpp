@@ -127,9 +127,7 @@ TEST_F(EmulatorTest, FaultsMakeCallsFail) {
     EXPECT_NE(INVALID_HANDLE_VALUE, openFlag());
     UnloadRemoteApi();
     WritePc("Lake.rlp", "1,1,,,One,,\r\n1,2,,,Two,,\r\n1,3,,,Three,,\r\n");
-    testing::internal::CaptureStderr();  // the copy's line about the failed write
-    EXPECT_EQ(31, ToDevice(Pc("Lake.rlp")));
-    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(31, ToDevice(Pc("Lake.rlp")));  // its line about the failed write stays in causes_
     EXPECT_TRUE(Databases().size() == 1 && Find(Databases(), "Lake") == nullptr);  // the failed copy left nothing
 }
 

@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 
+#include "support/diag_capture.h"
 #include "formats/format_catalogue.h"
 #include "formats/format_file.h"
 #include "base/memory.h"
@@ -90,7 +91,7 @@ protected:
 TEST_F(FormatFiles, LoadsTheDefinitionBesideTheDataFile) {
     // Binary reading: nothing stops at a NUL or a Ctrl-Z; large files are read whole.
     Put("points.cal", std::string("FieldCount=4\0\x1a\nHeaderLines=2\n", 29) + std::string(20000, '\n') + "Ext=far");
-    testing::internal::CaptureStdout();
+    CapturedDiagnostics said;
     EXPECT_EQ(LoadFormatFile(folder.file("points.txt").c_str(), nullptr), 0);
     EXPECT_TRUE(State().FieldCount == 4 && State().HeaderLines == 2 && State().Ext == ".far");
     std::filesystem::create_directory(folder.file("v1.2"));  // a dot in a folder name counts
@@ -99,7 +100,7 @@ TEST_F(FormatFiles, LoadsTheDefinitionBesideTheDataFile) {
     EXPECT_EQ(LoadFormatFile(folder.file("v1.2/points").c_str(), "FormatTitle"), 0);  // a wanted keyword is passed on
     EXPECT_EQ(State().FoundValue.value_or("<none>"), "Found it");
     EXPECT_TRUE(State().Source == 3 && State().FieldCount == 7);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(said.TakeOutput(), "");
 }
 
 TEST_F(FormatFiles, MissingEmptyNullOverlongAndOutOfMemoryChangeNothing) {
@@ -107,18 +108,17 @@ TEST_F(FormatFiles, MissingEmptyNullOverlongAndOutOfMemoryChangeNothing) {
     const StateSnapshot reset = StateSnapshot::Take();
     const std::string empty = Put("empty.cal", ""), full = Put("mem.cal", "FieldCount=4\n");
     const std::string overlong = folder.path() + "/" + std::string(kFormatPathMax, 'n');
-    testing::internal::CaptureStdout();
+    CapturedDiagnostics said;
     EXPECT_EQ(LoadFormatFile(folder.file("nothing.txt").c_str(), nullptr), -1);
     EXPECT_EQ(LoadFormatFile(overlong.c_str(), nullptr), -1);
     EXPECT_EQ(LoadFormatFileAt(folder.file("nothing.cal").c_str(), "Ext"), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "No Cal File\nNo Cal File\nNo Cal File\n");
-    testing::internal::CaptureStdout();
+    EXPECT_EQ(said.TakeOutput(), "No Cal File\nNo Cal File\nNo Cal File\n");
     EXPECT_EQ(LoadFormatFile(empty.c_str(), nullptr), 0);
     EXPECT_TRUE(LoadFormatFile(nullptr, nullptr) == 0 && LoadFormatFileAt(nullptr, "Ext") == 0);
     FailAllocationAfter(1);  // running out of memory is a silent failure
     EXPECT_EQ(LoadFormatFile(full.c_str(), nullptr), -1);
     FailAllocationAfter(0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(said.TakeOutput(), "");
     EXPECT_EQ(StateSnapshot::Take(), reset);
 }
 
@@ -134,7 +134,7 @@ TEST_F(FormatFiles, ValuesOfDefinitions) {
         // keyword null: the title; "": a null keyword
         {nullptr, "comma.txt", "Comma", 5}, {"dbtype", "comma.cal", "Track2", 6}, {"Field3", "comma", "", kUnset},
         {"", "comma.txt", "", kUnset}, {nullptr, "long", longest, int32_t(longest.size())}, {nullptr, "none", "", kUnset}};
-    testing::internal::CaptureStdout();
+    CapturedDiagnostics said;
     for (const auto& c : cases) {
         char buffer[kFormatLineMax + 1] = "stale";
         int32_t length = kUnset;
@@ -144,7 +144,7 @@ TEST_F(FormatFiles, ValuesOfDefinitions) {
         EXPECT_TRUE(buffer == c.value && length == c.length) << (c.keyword ? c.keyword : "title") << ' ' << c.file;
         EXPECT_FALSE(State().FoundValue || State().FormatTitle || State().Header);
     }
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "No Cal File\n");
+    EXPECT_EQ(said.TakeOutput(), "No Cal File\n");
     char buffer[kFormatLineMax + 1] = "stale";  // either output may be left out
     int32_t length = kUnset;
     EXPECT_TRUE(RLGetCalFileTitle(comma.c_str(), nullptr, &length) == 0 && length == 5);
@@ -174,8 +174,8 @@ protected:
 
 TEST_F(ExtensionSearch, KindFilterAndExtChooseAmongDefinitions) {
     CurrentFolderScope here(folder.path());
-    testing::internal::CaptureStdout();  // an empty folder
-    EXPECT_TRUE(Search(65535, "txt").empty() && kind_ == 65535 && testing::internal::GetCapturedStdout().empty());
+    CapturedDiagnostics said;  // an empty folder
+    EXPECT_TRUE(Search(65535, "txt").empty() && kind_ == 65535 && said.TakeOutput().empty());
     EXPECT_EQ(FindFormatForExtension(65535, "txt", nullptr), 65535);
     const std::string e400(400, 'e'), e259(259, 'e'), n200(200, 'n');
     const std::pair<std::string, std::string> files[] = {

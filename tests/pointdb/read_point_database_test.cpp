@@ -1,3 +1,4 @@
+#include "support/diag_capture.h"
 #include "base/memory.h"
 #include "support/database_bytes.h"
 #include "support/test_support.h"
@@ -22,9 +23,9 @@ protected:
         return path;
     }
     void Read(const std::string& path) {
-        testing::internal::CaptureStdout();
+        CapturedDiagnostics said;
         count = RLDBReadPDB(path.c_str(), &records, &kind);
-        output = testing::internal::GetCapturedStdout();
+        output = said.TakeOutput();
     }
     PointRecord& At(int i) { return static_cast<PointRecord*>(records)[i]; }
 };
@@ -149,10 +150,10 @@ TEST_F(ReadDatabase, DamagedAndMissingFiles) {
     EXPECT_EQ(output, "");
 
     int32_t k = 0, s = 0, v = 0, n = 0;
-    testing::internal::CaptureStdout();
+    CapturedDiagnostics said;
     EXPECT_EQ(RLGetPDBFileInfo(path.c_str(), &k, &s, &v, &n), 1032);
     EXPECT_EQ(RLGetPDBFileInfo(folder.file("none").c_str(), &k, &s, &v, &n), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Err: 0x408");
+    EXPECT_EQ(said.TakeOutput(), "Err: 0x408");
 }
 
 TEST_F(ReadDatabase, RecordWithoutTerminatorReadsToItsEnd) {

@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "support/diag_capture.h"
 #include "support/database_bytes.h"
 #include "pointdb/point_database_writer.h"
 #include "support/test_support.h"
@@ -154,13 +155,13 @@ TEST_F(WriteDatabase, RefusedKindsAndPathsGiveMinusOne) {
     OwnedArray points(1);
     FillPoint(points[0], "1", "2", "", "", "n", "", nullptr);
     std::string path = folder.file("log.pdb");
-    testing::internal::CaptureStdout();
+    CapturedDiagnostics said;
     EXPECT_EQ(RLDBWritePDB(path.c_str(), points.data(), 1, 3), -1);
     EXPECT_EQ(ReadFileBytes(path).size(), 0u);
     EXPECT_EQ(RLDBWritePDB(path.c_str(), points.data(), 1, 9), -1);
     EXPECT_EQ(RLDBWritePDB(path.c_str(), nullptr, 1, 0), -1);
     EXPECT_EQ(RLDBWritePDB(folder.file("no/such/folder.pdb").c_str(), points.data(), 1, 0), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(said.TakeOutput(), "");
 }
 
 // The header counts records in 16 bits: 65,535 are written, one more is

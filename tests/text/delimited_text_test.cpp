@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "support/diag_capture.h"
 #include "support/test_support.h"
 
 namespace {
@@ -21,9 +22,9 @@ protected:
         return path;
     }
     void Read(const std::string& path, int16_t kind = -1, int16_t source = -1, const char* format = nullptr) {
-        testing::internal::CaptureStdout();
+        CapturedDiagnostics said;
         count = RLDBReadCSV(path.c_str(), format, kind, source, -1, nullptr, &records);
-        output = testing::internal::GetCapturedStdout();
+        output = said.TakeOutput();
     }
     PointRecord& At(int i) { return static_cast<PointRecord*>(records)[i]; }
     std::vector<std::string> Names() {
@@ -85,17 +86,17 @@ TEST_F(DelimitedText, WriteGivesCrLfLinesWithoutHeader) {
     FillPoint(points[0], "1.0000000", "2.0000000", "", "", "A;B", "", nullptr);
     FillPoint(points[1], "3.0000000", "4.0000000", "5", "143005 24122004", "C", "i", "d");
     std::string path = folder.file("w.txt");
-    testing::internal::CaptureStdout();
+    CapturedDiagnostics said;
     ASSERT_EQ(RLDBWriteCSV(path.c_str(), nullptr, -1, -1, -1, nullptr, points.data(), 2), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(said.TakeOutput(), "");
     EXPECT_EQ(ReadFileText(path), "1.0000000;2.0000000;;;A;B;;\r\n3.0000000;4.0000000;5;143005 24122004;C;i;d\r\n");
 }
 
 TEST_F(DelimitedText, WriteWithoutDefinitionOrRecords) {
     std::string path = folder.file("none.txt");
-    testing::internal::CaptureStdout();
+    CapturedDiagnostics said;
     ASSERT_EQ(RLDBWriteCSV(path.c_str(), nullptr, -1, -1, -1, nullptr, nullptr, 0), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "No Cal File\n");
+    EXPECT_EQ(said.TakeOutput(), "No Cal File\n");
     EXPECT_EQ(ReadFileText(path), "");
     EXPECT_EQ(RLDBWriteCSV(folder.file("no/such/x.txt").c_str(), nullptr, -1, -1, -1, nullptr, nullptr, 0), -1);
 }
@@ -104,9 +105,9 @@ TEST_F(DelimitedText, GarminWriteRenamesRoutePointsInTheCallersArray) {
     OwnedArray points(1);
     FillPoint(points[0], "1.0000000", "2.0000000", "", "", "Start", "", nullptr);
     std::string path = folder.file("g.txt");
-    testing::internal::CaptureStdout();
+    CapturedDiagnostics said;
     ASSERT_EQ(RLDBWriteCSV(path.c_str(), nullptr, 2, 3, -1, nullptr, points.data(), 1), 0);
-    testing::internal::GetCapturedStdout();
+    said.TakeOutput();
     EXPECT_EQ(ReadFileText(path), "Route Waypoint\tRPT0001\t\t\t\r\n\r\n");
     EXPECT_STREQ(points[0].name, "RPT0001");
 }
@@ -116,14 +117,14 @@ TEST_F(DelimitedText, TextToDatabaseToTextRoundTrip) {
         "45.5000000,-122.5000000,100,143005 24122004,Home,House,\"a, note\"\r\n"
         "-1.2345678,170.0000001,,,\"Camp, North\",Flag,\r\n";
     std::string source = Put("round.txt", text);
-    testing::internal::CaptureStdout();
+    CapturedDiagnostics said;
     char db[1100] = "";
     ASSERT_EQ(RLDBImport(source.c_str(), db, nullptr, -1, -1, -1, nullptr), 0);
     char back[1100];
     std::string backPath = folder.file("back.txt");
     std::snprintf(back, sizeof back, "%s", backPath.c_str());
     ASSERT_EQ(RLDBExport(db, back, nullptr, -1, -1, -1, nullptr), 0);
-    testing::internal::GetCapturedStdout();
+    said.TakeOutput();
     // Separators inside names and notes became spaces in the database.
     EXPECT_EQ(ReadFileText(backPath),
               "45.5000000,-122.5000000,100,143005 24122004,Home,House,a  note\r\n"

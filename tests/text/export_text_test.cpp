@@ -1,5 +1,6 @@
 #include <filesystem>
 
+#include "support/diag_capture.h"
 #include "support/database_bytes.h"
 #include "support/test_support.h"
 
@@ -18,9 +19,9 @@ protected:
     std::string Database(const std::string& name, const DatabaseImage& image) { return Put(name, BuildDatabase(image)); }
     int32_t Run(const std::string& database, char* outputPath, const char* format, int16_t source = -1,
                 int16_t ele = -1, int16_t fieldCount = -1, const int16_t* map = nullptr) {
-        testing::internal::CaptureStdout();
+        CapturedDiagnostics said;
         int32_t result = RLDBExport(database.c_str(), outputPath, format, source, ele, fieldCount, map);
-        output = testing::internal::GetCapturedStdout();
+        output = said.TakeOutput();
         return result;
     }
 };

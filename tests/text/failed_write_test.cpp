@@ -9,7 +9,7 @@
 
 #include <vezuved/vezuved.h>
 
-#include "base/failure_cause.h"
+#include "support/diag_capture.h"
 #include "support/test_support.h"
 #include "text/import_text.h"
 
@@ -117,9 +117,7 @@ TEST_F(FailedWrite, KeepsThePreviousFileLeavesNoTemporaryAndNamesTheCause) {
         const std::vector<std::string> names = FolderNames(files.folder.path());
         std::vector<char> out(target.begin(), target.end());
         out.resize(VEZUVED_PATH_BUFFER, '\0');
-        ClearFailureCause();
-
-        testing::internal::CaptureStdout();
+        CapturedDiagnostics said;
         int32_t result;
         {
 #if !defined(_WIN32)
@@ -127,13 +125,14 @@ TEST_F(FailedWrite, KeepsThePreviousFileLeavesNoTemporaryAndNamesTheCause) {
 #endif
             result = c.write(files, out);
         }
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.printed);
+        EXPECT_EQ(said.TakeOutput(), c.printed);
         EXPECT_EQ(result, c.result);
         EXPECT_EQ(FolderNames(files.folder.path()), names);
         if (c.previous) {
             EXPECT_EQ(ReadFileBytes(target), before);
         }
-        EXPECT_EQ(LastFailureCause(), c.cause(files, std::string(out.data())));
+        const std::string cause = c.cause(files, std::string(out.data()));
+        EXPECT_EQ(said.TakeCauses(), cause.empty() ? "" : "VEZUVed: " + cause + "\n");
     }
 }
 
@@ -155,12 +154,12 @@ TEST_F(FailedWrite, DerivedPathsStayWithinTheCallersBuffer) {
         FillPoint(point[0], "1", "2", "", "", "A", "", nullptr);
         ASSERT_EQ(RLDBWritePDB((base + ".pdb").c_str(), point.data(), 1, 0), 0);
         std::unique_ptr<char[]> buffer(new char[VEZUVED_PATH_BUFFER]());
-        testing::internal::CaptureStdout();
+        CapturedDiagnostics said;
         const int32_t imported = RLDBImport((base + ".csv").c_str(), buffer.get(), nullptr, 0, 1, -1, nullptr);
         EXPECT_EQ(std::string(buffer.get()), length == 1023 ? base + ".pdb" : "");
         buffer[0] = '\0';
         const int32_t exported = RLDBExport((base + ".pdb").c_str(), buffer.get(), nullptr, 1, -1, -1, nullptr);
-        testing::internal::GetCapturedStdout();
+        said.TakeOutput();
         EXPECT_EQ(imported, length == 1023 ? 0 : -1);
         EXPECT_EQ(exported, length == 1023 ? 0 : -1);
         EXPECT_EQ(std::string(buffer.get()), length == 1023 ? base + ".rlp" : "");

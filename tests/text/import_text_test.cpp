@@ -1,3 +1,4 @@
+#include "support/diag_capture.h"
 #include "support/database_bytes.h"
 #include "support/test_support.h"
 #include "text/import_text.h"
@@ -22,9 +23,9 @@ protected:
     }
     int32_t Run(const std::string& source, char* outputPath, const char* format, int16_t kind,
                 int16_t src = -1, int16_t ele = -1, const int16_t* map = nullptr, bool toKindFile = false) {
-        testing::internal::CaptureStdout();
+        CapturedDiagnostics said;
         int32_t result = ImportText(source.c_str(), outputPath, format, kind, src, ele, map, toKindFile);
-        output = testing::internal::GetCapturedStdout();
+        output = said.TakeOutput();
         return result;
     }
     // The points a database holds, read back through the library.
