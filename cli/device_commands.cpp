@@ -26,7 +26,8 @@ volatile std::sig_atomic_t g_interrupted = 0;
 
 // The items whose copy ended in failure, with the stage the library ended
 // them with (its negative result).
-std::vector<std::pair<std::string, int32_t>> g_failedItems;
+// Each failed item with the cause the library gave for it, if any.
+std::vector<std::pair<std::string, std::string>> g_failedItems;
 
 extern "C" void OnInterrupt(int) { g_interrupted = 1; }
 
@@ -100,7 +101,11 @@ int32_t VEZUVED_CALL ShowProgress(int32_t stage, int32_t done, int32_t total, co
     } else if (stage < 0) {
         std::fprintf(stderr, "%s: failed (%d)\n", item.c_str(), static_cast<int>(stage));
     }
-    if (stage < 0 && stage != VEZUVED_DEV_CANCELLED) g_failedItems.emplace_back(item, stage);
+    if (stage == 0) TakeLibraryCause();  // a cause from before this item is not its own
+    if (stage < 0 && stage != VEZUVED_DEV_CANCELLED) {
+        std::string cause = TakeLibraryCause();
+        g_failedItems.emplace_back(item, cause.empty() ? "the copy did not complete" : cause);
+    }
     std::fflush(stderr);
     return g_interrupted ? -1 : 0;
 }
@@ -165,8 +170,8 @@ std::string ResultText(int32_t result) {
 void Finish(int32_t result, const std::string& what) {
     std::fflush(stdout);
     if (!g_failedItems.empty()) {
-        for (const auto& [item, stage] : g_failedItems)
-            std::cerr << "vezuved: " << what << ": " << item << ": failed: " << ResultText(stage) << "\n";
+        for (const auto& [item, cause] : g_failedItems)
+            std::cerr << "vezuved: " << what << ": " << item << ": failed: " << cause << "\n";
         g_failedItems.clear();
         if (result == 0 || result == VEZUVED_DEV_REPLACED) result = -1;
         FailConversion(what + ": " + ResultText(result));

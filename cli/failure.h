@@ -2,6 +2,7 @@
 // (1 a conversion failure, 2 a usage error).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -31,6 +32,12 @@ void RequireInputFile(const std::string& path, const std::string& what);
 // Fails when output names the very file input names, however spelt: a
 // conversion never writes over what it reads.
 void RequireDistinctOutput(const std::string& input, const std::string& output);
+
+// The last cause of a failure the library reported ("cannot write 'x': No
+// space left on device"), kept so a failed item's line can name it.
+// Taking it clears it.
+void NoteLibraryCause(const char* bytes, size_t length);
+std::string TakeLibraryCause();
 
 // Why the library refused a database, from the code it reported.
 std::string DatabaseErrorCause(int32_t code);

@@ -33,6 +33,7 @@ bool g_errorLineOpen = false;  // a library line on standard error still wants i
 void ToStandardError(void* document, DiagKind kind, const char* bytes, size_t length) {
     std::FILE* to = kind == DiagKind::Output && document != nullptr ? static_cast<std::FILE*>(document) : stderr;
     std::fwrite(bytes, 1, length, to);
+    if (kind == DiagKind::Cause) NoteLibraryCause(bytes, length);
     if (to == stderr) g_errorLineOpen = bytes[length - 1] != '\n';
 }
 
