@@ -5,19 +5,7 @@
 #include <cstdint>
 
 #include "record/point_record.h"
-
-// Parse modes: the values of the active layout, plus 0 for the line of a
-// point database record.
-enum ParseMode : int {
-    kModeRecordLine = 0,
-    kModeComma = 1,
-    kModeTab = 2,
-    kModeGarmin = 3,
-    kModePlain = 4,
-    kModeFixed = 5,
-    kModePcx5 = 6,
-    kModeSurvey = 7,
-};
+#include "state/conversion_state.h"
 
 // Size of the fresh description buffer a Garmin waypoint line gets.
 constexpr size_t kGarminDescSize = 4002;

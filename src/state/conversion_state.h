@@ -28,6 +28,19 @@ enum FieldSlot : int {
     kSlotDate = 7,
 };
 
+// Source values: the text layouts, plus 0 for the line of a point database
+// record.
+enum ParseMode : int {
+    kModeRecordLine = 0,
+    kModeComma = 1,
+    kModeTab = 2,
+    kModeGarmin = 3,
+    kModePlain = 4,
+    kModeFixed = 5,
+    kModePcx5 = 6,
+    kModeSurvey = 7,
+};
+
 // DBKind values.
 enum DatabaseKind : int32_t {
     kKindPoint = 0,
@@ -38,6 +51,9 @@ enum DatabaseKind : int32_t {
     kKindRlVD = 5,
     kKindDatum = 6,
     kKindSurvey = 7,
+    // Codes a caller gives for a track or route in the older layout.
+    kKindTrackOld = 'A',
+    kKindRouteOld = 'B',
     kKindUnknown = 65535,
 };
 
@@ -52,7 +68,7 @@ constexpr size_t kOutputExtensionMax = 11;
 // (from a host callback) can start from the outer call's settings. The
 // outputs being written are the writers' own (pointdb/database_output.h).
 struct ConversionState {
-    uint16_t Source = 1;
+    uint16_t Source = kModeComma;
     char Delimited = ',';
     uint16_t RecordVersion = 3;
     uint32_t DBVersion = 1;
@@ -75,7 +91,7 @@ struct ConversionState {
     std::string DefaultIcon;      // at most kDefaultIconMax characters
     std::string OutputExtension;  // at most kOutputExtensionMax characters
     uint32_t NumRecords = 0;
-    int32_t DBKind = 0;
+    int32_t DBKind = kKindPoint;
     std::optional<std::string> Header;
     std::optional<std::string> FormatTitle;
     std::optional<std::string> FoundValue;

@@ -266,7 +266,7 @@ int32_t ExportText(const char* databasePath, char* outputPath, const char* forma
     }
     if (fieldCount > 0) state.FieldCount = fieldCount;
     if (source > 0) state.Source = static_cast<uint16_t>(source);
-    if (state.Source == 0) state.Source = 1;
+    if (state.Source == kModeRecordLine) state.Source = kModeComma;
     if (eleFormat >= 0) state.EleFormat = static_cast<uint16_t>(eleFormat);
     ApplyFieldMap(fieldMap);
     return ExportRecords(ctx, database.get());

@@ -150,7 +150,7 @@ int32_t ImportText(const char* sourcePath, char* outputPath, const char* formatP
     }
     LoadFormatFile(formatPath != nullptr && *formatPath != '\0' ? formatPath : sourcePath, nullptr);
     if (source > 0) state.Source = static_cast<uint16_t>(source);
-    if (state.Source == 0) state.Source = 1;
+    if (state.Source == kModeRecordLine) state.Source = kModeComma;
     ApplyFieldMap(fieldMap);
     if (eleFormat >= 0) state.EleFormat = static_cast<uint16_t>(eleFormat);
     if (kind >= 0) SetDatabaseKind(kind);
