@@ -12,8 +12,9 @@
 #include "device/transfer_rules.h"
 #include "state/conversion_state.h"
 #include "base/memory.h"
-#include "record/record_format.h"
+#include "layouts/layout_table.h"
 #include "record/record_parse.h"
+#include "text/layout_reading.h"
 #include "text/work_record.h"
 
 int32_t g_forcedKind = -1;
@@ -235,7 +236,7 @@ int32_t ReadRecordLine(HANDLE file, PointRecord& record, uint64_t& counter) {
     counter += consumed;
     if (tooLong) return status == kEndOfFile ? kLineTooLongAtEnd : kLineTooLong;
     if (length == 0) return status;
-    if (ParsePointLine(g_lineBuffer, &record, State().Source) != 0) return -1;
+    if (ReadLayoutLine(g_lineBuffer, &record, State().Source, SettingsForReading(State())) != 0) return -1;
     return status == kEndOfFile ? kLastLineRead : status;
 }
 
@@ -367,7 +368,7 @@ int32_t CopyLines(DeviceDatabase& db, HANDLE file, const WCHAR* source, uint64_t
             std::printf("Error reading source/host file: %s, Err=%lx", Narrow(source).c_str(), Hex32(status));
             return status;
         }
-        if (BuildRecordBytes(*work, index, bytes) != 0) return -1;
+        if (BuildRecordBytes(*work, index, State().DBKind, State().Previous, bytes) != 0) return -1;
         const char* text = reinterpret_cast<const char*>(bytes.bytes.data());
         const size_t length = std::strlen(text);
         wide.assign(length + 13, 0);  // (length * 2 + 26) bytes
@@ -498,6 +499,7 @@ int32_t DeviceDatabaseToFile(DeviceDatabase& db, const DeviceTarget& target, con
     CEOID record = g_remoteApi.CeSeekDatabase(db.handle.Get(), CEDB_SEEK_BEGINNING, 0, nullptr);
     int32_t result = record != 0 && work.Allocate(kDeviceDescSize) ? 0 : -1;
     const ConversionState& state = State();
+    const LayoutSettings settings = LayoutSettingsOf(state);
     std::string formatted;
     int32_t handled = 0;
     while (result == 0 && handled < count) {
@@ -505,9 +507,9 @@ int32_t DeviceDatabaseToFile(DeviceDatabase& db, const DeviceTarget& target, con
         if (db.lastRecord == 0) break;  // a failed read: the records are not all there
         ClearKeepDesc(*work);
         const std::string line = NarrowedText(text);
-        ParsePointLine(line.c_str(), work.get(), kModeRecordLine);
+        ParseRecordLine(line.c_str(), *work);
         formatted.clear();
-        result = FormatPointLine(*work, state.FieldCount, state.Source, state.DBKind, handled, formatted);
+        result = FormatLayoutLine(*work, state.Source, settings, state.DBKind, handled, formatted);
         ++handled;
         if (!progress.Step(handled, count)) {
             result = devCancelled;

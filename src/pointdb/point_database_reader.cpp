@@ -116,7 +116,7 @@ int32_t DoReadPointDatabase(const char* path, void** records, int32_t* kind) {
             if (data != nullptr) {
                 // A refused line leaves its slot to the next record.
                 const char* line = RecordText(data, entry.size, scratch);
-                if (ParsePointLine(line, &array[count], kModeRecordLine) == 0) ++count;
+                if (ParseRecordLine(line, array[count]) == 0) ++count;
             }
             CheckError(code);
         }

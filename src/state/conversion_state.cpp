@@ -11,7 +11,7 @@ ConversionState& State() {
     return state;
 }
 
-void ResetRunningTotals() { State().FirstPoint = 1; }
+void ResetRunningTotals() { State().Previous.FirstPoint = 1; }
 
 int32_t ResetConversionState() {
     ConversionState& s = State();

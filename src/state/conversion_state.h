@@ -64,6 +64,15 @@ constexpr size_t kTitleMax = 79;
 constexpr size_t kDefaultIconMax = 79;
 constexpr size_t kOutputExtensionMax = 11;
 
+// Where the record builder's next leg starts: the previous point of the
+// track or route being written, and whether legs still carry their time.
+struct PreviousPoint {
+    uint32_t FirstPoint = 1;
+    int32_t PrevLatitude = 0;
+    int32_t PrevLongitude = 0;
+    TimeParts PrevTime{};
+};
+
 // Plain values that can be copied, so a call made from inside another one
 // (from a host callback) can start from the outer call's settings. The
 // outputs being written are the writers' own (pointdb/database_output.h).
@@ -75,10 +84,7 @@ struct ConversionState {
     int32_t FieldCount = 7;
     std::array<int16_t, kFieldMapSize> FieldMap{};
     char DateSeparator = '-';
-    uint32_t FirstPoint = 1;
-    int32_t PrevLatitude = 0;
-    int32_t PrevLongitude = 0;
-    TimeParts PrevTime{};
+    PreviousPoint Previous;
     std::string Ext;          // at most kExtMax characters, with its leading '.'
     std::string FieldLen;     // at most kFieldLenMax characters
     std::string Title;        // at most kTitleMax characters
