@@ -52,7 +52,7 @@ void WritePointFeature(JsonWriter& json, const Point& point, size_t index) {
 }
 
 const char* KindText(int32_t kind) {
-    return kind == kKindRoute ? "route" : kind == kKindTrack ? "track" : "points";
+    return kind == VEZUVED_KIND_ROUTE ? "route" : kind == VEZUVED_KIND_TRACK ? "track" : "points";
 }
 
 }  // namespace
@@ -71,7 +71,7 @@ std::string WriteGeoJson(const PointSet& set) {
         ++valid;
     }
     // A LineString needs two positions at least.
-    if ((set.kind == kKindRoute || set.kind == kKindTrack) && valid >= 2) {
+    if ((set.kind == VEZUVED_KIND_ROUTE || set.kind == VEZUVED_KIND_TRACK) && valid >= 2) {
         BeginFeatureGeometry(json, "LineString");
         json.Key("coordinates");
         json.BeginArray();

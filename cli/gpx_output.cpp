@@ -33,8 +33,8 @@ std::string WriteGpx(const PointSet& set, std::string_view creator) {
         xml.Element("name", set.title);
         xml.Close();
     }
-    const bool route = set.kind == kKindRoute;
-    const bool track = set.kind == kKindTrack;
+    const bool route = set.kind == VEZUVED_KIND_ROUTE;
+    const bool track = set.kind == VEZUVED_KIND_TRACK;
     if (route || track) {
         xml.Open(route ? "rte" : "trk");
         if (!set.title.empty()) xml.Element("name", set.title);

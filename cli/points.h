@@ -8,12 +8,9 @@
 #include <string>
 #include <vector>
 
-namespace vezuved_cli {
+#include "vezuved/vezuved.h"
 
-// The database kinds the tool names (the library's kind codes).
-constexpr int32_t kKindPoints = 0;
-constexpr int32_t kKindTrack = 1;
-constexpr int32_t kKindRoute = 2;
+namespace vezuved_cli {
 
 struct Point {
     std::string name;
@@ -31,7 +28,7 @@ struct Point {
 
 struct PointSet {
     std::string title;  // names the route or track in GPX and GeoJSON
-    int32_t kind = kKindPoints;
+    int32_t kind = VEZUVED_KIND_POINT;  // a VEZUVED_KIND_* code
     std::vector<Point> points;
 };
 

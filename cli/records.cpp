@@ -39,14 +39,14 @@ void Collect(LoadedPoints& loaded) {
 // The kind a text file holds: the one asked for, else its definition's.
 int32_t TextKind(const std::string& definition, const TextOptions& options) {
     if (options.kind) return *options.kind == 65 ? 1 : *options.kind == 66 ? 2 : *options.kind;
-    if (definition.empty()) return kKindPoints;
+    if (definition.empty()) return VEZUVED_KIND_POINT;
     int32_t length = 0;
     RLGetCalFileInfo("DBType", definition.c_str(), nullptr, &length);
-    if (length <= 0 || length > 511) return kKindPoints;
+    if (length <= 0 || length > 511) return VEZUVED_KIND_POINT;
     std::string value(static_cast<size_t>(length) + 1, '\0');
     RLGetCalFileInfo("DBType", definition.c_str(), value.data(), &length);
     value.resize(static_cast<size_t>(length));
-    return KindForDefinitionType(value).value_or(kKindPoints);
+    return KindForDefinitionType(value).value_or(VEZUVED_KIND_POINT);
 }
 
 const int16_t* ColumnsOrNull(const TextOptions& options) {
@@ -118,7 +118,7 @@ LoadedPoints ReadDatabase(const std::string& path) {
     const int32_t count = RLDBReadPDB(path.c_str(), &array, &kind);
     if (count < 0) {
         LibraryRecords partial(array, 0);
-        const bool tooNew = (kind == kKindTrack || kind == kKindRoute) && version > 3;
+        const bool tooNew = (kind == VEZUVED_KIND_TRACK || kind == VEZUVED_KIND_ROUTE) && version > 3;
         FailConversion("cannot read the database '" + path + "': " +
                        (tooNew ? "its header version " + std::to_string(version) + " is newer than 3"
                                : std::string("its records cannot be read (damaged database)")));

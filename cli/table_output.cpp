@@ -93,7 +93,7 @@ std::string WritePointsJson(const PointSet& set) {
     json.Key("title");
     json.String(set.title);
     json.Key("kind");
-    json.String(set.kind == kKindRoute ? "route" : set.kind == kKindTrack ? "track" : "points");
+    json.String(set.kind == VEZUVED_KIND_ROUTE ? "route" : set.kind == VEZUVED_KIND_TRACK ? "track" : "points");
     json.Key("points");
     json.BeginArray();
     for (const Point& point : set.points) {

@@ -60,7 +60,7 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyToDevice(const char* pcPath, const ch
         ResetConversionState();
         if (source >= 0) {
             state.Source = static_cast<uint16_t>(source);
-            if (source == 2) state.Delimited = '\t';
+            if (source == kModeTab) state.Delimited = '\t';
         }
         ApplyFieldMap(fieldMap);
         if (eleFormat >= 0) state.EleFormat = static_cast<uint16_t>(eleFormat);

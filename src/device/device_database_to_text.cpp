@@ -9,7 +9,7 @@
 #include "device/pc_replacement.h"
 #include "device/transfer_rules.h"
 #include "state/conversion_state.h"
-#include "record/record_format.h"
+#include "layouts/layout_table.h"
 #include "record/record_parse.h"
 #include "text/work_record.h"
 
@@ -71,6 +71,7 @@ int32_t DeviceDatabaseToFile(DeviceDatabase& db, const DeviceTarget& target, con
     CEOID record = RemoteApi().CeSeekDatabase(db.handle.Get(), CEDB_SEEK_BEGINNING, 0, nullptr);
     int32_t result = record != 0 && work.Allocate(kDeviceDescSize) ? 0 : -1;
     const ConversionState& state = State();
+    const LayoutSettings settings = LayoutSettingsOf(state);
     std::string formatted;
     int32_t handled = 0;
     while (result == 0 && handled < count) {
@@ -78,9 +79,9 @@ int32_t DeviceDatabaseToFile(DeviceDatabase& db, const DeviceTarget& target, con
         if (db.lastRecord == 0) break;  // a failed read: the records are not all there
         ClearKeepDesc(*work);
         const std::string line = NarrowedText(text);
-        ParsePointLine(line.c_str(), work.get(), kModeRecordLine);
+        ParseRecordLine(line.c_str(), *work);
         formatted.clear();
-        result = FormatPointLine(*work, state.FieldCount, state.Source, state.DBKind, handled, formatted);
+        result = FormatLayoutLine(*work, state.Source, settings, state.DBKind, handled, formatted);
         ++handled;
         if (!progress.Step(handled, count)) {
             result = devCancelled;

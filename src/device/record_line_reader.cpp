@@ -2,7 +2,7 @@
 
 #include "device/host_files.h"
 #include "base/memory.h"
-#include "record/record_parse.h"
+#include "layouts/layout_table.h"
 
 RecordLineReader::~RecordLineReader() { MemFree(line_); }
 
@@ -19,7 +19,7 @@ bool RecordLineReader::Next(char& byte) {
     return true;
 }
 
-int32_t RecordLineReader::Read(PointRecord& record, uint64_t& counter, int mode) {
+int32_t RecordLineReader::Read(PointRecord& record, uint64_t& counter, int mode, const LayoutSettings& settings) {
     if (line_ == nullptr) {
         // Taken at the first read: running out of memory is then a failed
         // read (-1), reported as any other.
@@ -53,6 +53,6 @@ int32_t RecordLineReader::Read(PointRecord& record, uint64_t& counter, int mode)
     counter += consumed;
     if (tooLong) return status == kEndOfFile ? kLineTooLongAtEnd : kLineTooLong;
     if (length == 0) return status;
-    if (ParsePointLine(line_, &record, mode) != 0) return -1;
+    if (ReadLayoutLine(line_, &record, mode, settings) != 0) return -1;
     return status == kEndOfFile ? kLastLineRead : status;
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "device/ce_types.h"
+#include "layouts/layout_settings.h"
 #include "record/point_record.h"
 
 // A line holds at most kLineBufferSize - 1 bytes.
@@ -30,10 +31,10 @@ public:
     RecordLineReader& operator=(const RecordLineReader&) = delete;
 
     // Reads the next line (CR LF or LF ends it outside quotes; CR is
-    // dropped there) and parses it with ParsePointLine in mode. A status
+    // dropped there) and parses it as a line of the layout mode with settings. A status
     // above, or -1 when the buffer cannot be had, a read fails or the line
     // does not parse. counter grows by the bytes the line held.
-    int32_t Read(PointRecord& record, uint64_t& counter, int mode);
+    int32_t Read(PointRecord& record, uint64_t& counter, int mode, const LayoutSettings& settings);
     // The lines read so far, the one just read included.
     int64_t LineNumber() const { return lineNumber_; }
 

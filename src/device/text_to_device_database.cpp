@@ -13,7 +13,8 @@
 #include "device/record_line_reader.h"
 #include "device/transfer_rules.h"
 #include "state/conversion_state.h"
-#include "record/record_format.h"
+#include "record/record_bytes.h"
+#include "text/layout_reading.h"
 #include "record/record_bytes.h"
 #include "text/work_record.h"
 
@@ -134,9 +135,11 @@ int32_t CopyLines(DeviceDatabase& db, HANDLE file, const WCHAR* source, uint64_t
     uint32_t key = 100;
     int32_t index = 0;
     const int32_t total = ProgressValue(size);
+    ConversionState& state = State();
+    const LayoutSettings settings = SettingsForReading(state);
     for (;;) {
         ClearKeepDesc(*work);
-        const int32_t status = reader.Read(*work, counter, State().Source);
+        const int32_t status = reader.Read(*work, counter, state.Source, settings);
         if (status == kEndOfFile) return 0;
         if (status == kLineTooLong || status == kLineTooLongAtEnd) {
             DiagPrint("Line %" PRId64 " longer than %u bytes, not copied: %s\n", reader.LineNumber(),
@@ -148,7 +151,7 @@ int32_t CopyLines(DeviceDatabase& db, HANDLE file, const WCHAR* source, uint64_t
             DiagPrint("Error reading source/host file: %s, Err=%lx", Narrow(source).c_str(), Hex32(status));
             return status;
         }
-        if (BuildRecordBytes(*work, index, bytes) != 0) return -1;
+        if (BuildRecordBytes(*work, index, state.DBKind, state.Previous, bytes) != 0) return -1;
         const char* text = reinterpret_cast<const char*>(bytes.bytes.data());
         const size_t length = std::strlen(text);
         wide.assign(length + 13, 0);  // (length * 2 + 26) bytes

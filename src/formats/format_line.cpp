@@ -27,14 +27,14 @@ void SetColumn(int slot, const char* value) {
 void ApplySource(const char* value) {
     ConversionState& s = State();
     if (EqualsIgnoreCase(value, "PCX5")) {
-        s.Source = 6;
+        s.Source = kModePcx5;
     } else if (EqualsIgnoreCase(value, "Garmin")) {
-        s.Source = 3;
+        s.Source = kModeGarmin;
     } else if (EqualsIgnoreCase(value, "Tab")) {
-        s.Source = 2;
+        s.Source = kModeTab;
         s.Delimited = '\t';
     } else if (EqualsIgnoreCase(value, "FIXED")) {
-        s.Source = 5;
+        s.Source = kModeFixed;
     }
 }
 
@@ -42,7 +42,7 @@ void ApplyDelimited(const char* value) {
     ConversionState& s = State();
     if (value[0] == '\\') {
         if (value[1] == 't') {
-            s.Source = 2;
+            s.Source = kModeTab;
             s.Delimited = '\t';
         }
         return;
@@ -51,7 +51,7 @@ void ApplyDelimited(const char* value) {
     // rather than making it NUL.
     if (value[0] == '\0') return;
     s.Delimited = value[0];
-    if (value[0] == ',') s.Source = 1;
+    if (value[0] == ',') s.Source = kModeComma;
 }
 
 void ApplyIcon(const char* value) {

@@ -15,7 +15,6 @@
 namespace {
 
 constexpr uint32_t kRouteFlagOffset = 275;
-constexpr uint32_t kUnknownType = 65535;
 
 // Owns what a read has open, so every way out closes and releases it.
 struct OpenDatabase {
@@ -53,16 +52,16 @@ uint32_t ReadHeaderFacts(PdbHandle* handle) {
         state.DBKind = kKindTrack;
     } else if (info.type == PdbFourChars("Srvy")) {
         state.DBKind = kKindSurvey;
-        state.Source = 7;
+        state.Source = kModeSurvey;
     } else if (info.type == PdbFourChars("PoLi")) {
         state.DBKind = kKindPoint;
     } else if (info.type == PdbFourChars("RlLg")) {
         state.DBKind = kKindLog;
-        state.Source = 4;
+        state.Source = kModePlain;
     } else {
-        state.Source = 4;
+        state.Source = kModePlain;
         state.DBKind = kKindUnknown;
-        result = kUnknownType;
+        result = kKindUnknown;
     }
     state.DBVersion = info.version;
     state.NumRecords = info.recordCount;
@@ -118,7 +117,7 @@ int32_t DoReadPointDatabase(const char* path, void** records, int32_t* kind) {
             if (data != nullptr) {
                 // A refused line leaves its slot to the next record.
                 const char* line = RecordText(data, entry.size, scratch);
-                if (ParsePointLine(line, &array[count], kModeRecordLine) == 0) ++count;
+                if (ParseRecordLine(line, array[count]) == 0) ++count;
             }
             CheckError(code);
         }

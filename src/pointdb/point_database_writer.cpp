@@ -134,7 +134,8 @@ int32_t OpenKindFile(const char* folder, const char* name, const char* input) {
 uint32_t WritePointRecord(PdbHandle* handle, int32_t index, PointRecord& record) {
     // One buffer serves every record of a database.
     static thread_local RecordBytes bytes;
-    if (BuildRecordBytes(record, index, bytes) != 0) {
+    ConversionState& state = State();
+    if (BuildRecordBytes(record, index, state.DBKind, state.Previous, bytes) != 0) {
         // Out of memory, or a text longer than a record can hold: the
         // database cannot be completed, so the write fails loudly.
         if (bytes.descRoom != kNoDescLimit) {

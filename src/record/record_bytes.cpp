@@ -7,7 +7,6 @@
 #include "convert/distance.h"
 #include "convert/number_text.h"
 #include "convert/time_text.h"
-#include "state/conversion_state.h"
 #include "record/record_format.h"
 
 namespace {
@@ -46,8 +45,7 @@ void StoreTrailer(const RecordTrailer& trailer, uint8_t* out, bool bigEndian) {
 }
 
 void FillRecordTrailer(int32_t index, int32_t kind, const PointRecord& record,
-                       RecordTrailer& trailer) {
-    ConversionState& state = State();
+                       PreviousPoint& previous, RecordTrailer& trailer) {
     double latitudeDegrees = 0.0;
     double longitudeDegrees = 0.0;
     ParseCoordinate(record.latitude, latitudeDegrees);
@@ -61,28 +59,29 @@ void FillRecordTrailer(int32_t index, int32_t kind, const PointRecord& record,
     bool timed = false;
     if (record.time[0] != '\0') {
         ParseCompactTime(record.time, parts);
-        timed = state.FirstPoint == 1;
+        timed = previous.FirstPoint == 1;
     } else {
         // From a point without a time on, legs carry no time until the next reset.
-        state.FirstPoint = 0;
+        previous.FirstPoint = 0;
     }
 
     if (index > 0 && (kind == kKindTrack || kind == kKindRoute)) {
         double distance = std::fabs(
-            DistanceNm(state.PrevLatitude, state.PrevLongitude, trailer.latitude, trailer.longitude));
+            DistanceNm(previous.PrevLatitude, previous.PrevLongitude, trailer.latitude, trailer.longitude));
         trailer.legDistance = TruncateToInt32(distance * 10000.0);
         if (timed) {
             double elapsed = 0.0;
-            ElapsedSeconds(elapsed, state.PrevTime, parts);
+            ElapsedSeconds(elapsed, previous.PrevTime, parts);
             trailer.legTime = TruncateToInt32(elapsed);
         }
     }
-    if (timed) state.PrevTime = parts;
-    state.PrevLatitude = trailer.latitude;
-    state.PrevLongitude = trailer.longitude;
+    if (timed) previous.PrevTime = parts;
+    previous.PrevLatitude = trailer.latitude;
+    previous.PrevLongitude = trailer.longitude;
 }
 
-int BuildRecordBytes(PointRecord& record, int32_t index, RecordBytes& out) {
+int BuildRecordBytes(PointRecord& record, int32_t index, int32_t kind, PreviousPoint& previous,
+                     RecordBytes& out) {
     char* desc = DescText(record);
     const size_t descLength = desc != nullptr ? std::strlen(desc) : 0;
     out.descRoom = kNoDescLimit;
@@ -113,7 +112,7 @@ int BuildRecordBytes(PointRecord& record, int32_t index, RecordBytes& out) {
     const size_t trailerOffset = (length + 2) & ~static_cast<size_t>(1);
     out.bytes[length] = 0;
     if (trailerOffset == length + 2) out.bytes[length + 1] = 0;
-    FillRecordTrailer(index, State().DBKind, record, out.trailer);
+    FillRecordTrailer(index, kind, record, previous, out.trailer);
     StoreTrailer(out.trailer, out.bytes.data() + trailerOffset, false);
     out.trailerOffset = trailerOffset;
     out.length = trailerOffset + kTrailerSize;

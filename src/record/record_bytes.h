@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "record/point_record.h"
+#include "state/conversion_state.h"
 
 constexpr size_t kTrailerSize = 22;
 
@@ -37,14 +38,15 @@ struct RecordBytes {
 };
 
 // Builds the record's bytes with the trailer integers least significant
-// byte first. Blanks separators in the record's name and description in
-// place. Returns 0; -1 when memory runs out or the text is too long (the
-// running state is then unchanged).
-int BuildRecordBytes(PointRecord& record, int32_t index, RecordBytes& out);
+// byte first, for a database of the given kind. Blanks separators in the
+// record's name and description in place. Returns 0; -1 when memory runs
+// out or the text is too long (previous is then unchanged).
+int BuildRecordBytes(PointRecord& record, int32_t index, int32_t kind, PreviousPoint& previous,
+                     RecordBytes& out);
 
-// Computes the trailer values and advances the running state.
+// Computes the trailer values and advances previous to this point.
 void FillRecordTrailer(int32_t index, int32_t kind, const PointRecord& record,
-                       RecordTrailer& trailer);
+                       PreviousPoint& previous, RecordTrailer& trailer);
 
 // Stores the trailer's 22 bytes at out, the integers in the byte order asked.
 void StoreTrailer(const RecordTrailer& trailer, uint8_t* out, bool bigEndian);

@@ -11,15 +11,15 @@ ConversionState& State() {
     return state;
 }
 
-void ResetRunningTotals() { State().FirstPoint = 1; }
+void ResetRunningTotals() { State().Previous.FirstPoint = 1; }
 
 int32_t ResetConversionState() {
     ConversionState& s = State();
-    s.Source = 1;
+    s.Source = kModeComma;
     s.FieldMap = kDefaultFieldMap;
     s.HeaderLines = 0;
     s.Delimited = ',';
-    s.DBKind = 0;
+    s.DBKind = kKindPoint;
     s.FieldCount = 7;
     s.DefaultIcon.clear();
     ResetRunningTotals();
@@ -32,10 +32,10 @@ int32_t ResetConversionState() {
 
 void SetDatabaseKind(int32_t code) {
     ConversionState& s = State();
-    if (code == 'A') {
+    if (code == kKindTrackOld) {
         s.DBKind = kKindTrack;
         s.RecordVersion = 2;
-    } else if (code == 'B') {
+    } else if (code == kKindRouteOld) {
         s.DBKind = kKindRoute;
         s.RecordVersion = 2;
     } else {

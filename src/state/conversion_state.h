@@ -28,6 +28,19 @@ enum FieldSlot : int {
     kSlotDate = 7,
 };
 
+// Source values: the text layouts, plus 0 for the line of a point database
+// record.
+enum ParseMode : int {
+    kModeRecordLine = 0,
+    kModeComma = 1,
+    kModeTab = 2,
+    kModeGarmin = 3,
+    kModePlain = 4,
+    kModeFixed = 5,
+    kModePcx5 = 6,
+    kModeSurvey = 7,
+};
+
 // DBKind values.
 enum DatabaseKind : int32_t {
     kKindPoint = 0,
@@ -38,6 +51,9 @@ enum DatabaseKind : int32_t {
     kKindRlVD = 5,
     kKindDatum = 6,
     kKindSurvey = 7,
+    // Codes a caller gives for a track or route in the older layout.
+    kKindTrackOld = 'A',
+    kKindRouteOld = 'B',
     kKindUnknown = 65535,
 };
 
@@ -48,21 +64,27 @@ constexpr size_t kTitleMax = 79;
 constexpr size_t kDefaultIconMax = 79;
 constexpr size_t kOutputExtensionMax = 11;
 
+// Where the record builder's next leg starts: the previous point of the
+// track or route being written, and whether legs still carry their time.
+struct PreviousPoint {
+    uint32_t FirstPoint = 1;
+    int32_t PrevLatitude = 0;
+    int32_t PrevLongitude = 0;
+    TimeParts PrevTime{};
+};
+
 // Plain values that can be copied, so a call made from inside another one
 // (from a host callback) can start from the outer call's settings. The
 // outputs being written are the writers' own (pointdb/database_output.h).
 struct ConversionState {
-    uint16_t Source = 1;
+    uint16_t Source = kModeComma;
     char Delimited = ',';
     uint16_t RecordVersion = 3;
     uint32_t DBVersion = 1;
     int32_t FieldCount = 7;
     std::array<int16_t, kFieldMapSize> FieldMap{};
     char DateSeparator = '-';
-    uint32_t FirstPoint = 1;
-    int32_t PrevLatitude = 0;
-    int32_t PrevLongitude = 0;
-    TimeParts PrevTime{};
+    PreviousPoint Previous;
     std::string Ext;          // at most kExtMax characters, with its leading '.'
     std::string FieldLen;     // at most kFieldLenMax characters
     std::string Title;        // at most kTitleMax characters
@@ -75,7 +97,7 @@ struct ConversionState {
     std::string DefaultIcon;      // at most kDefaultIconMax characters
     std::string OutputExtension;  // at most kOutputExtensionMax characters
     uint32_t NumRecords = 0;
-    int32_t DBKind = 0;
+    int32_t DBKind = kKindPoint;
     std::optional<std::string> Header;
     std::optional<std::string> FormatTitle;
     std::optional<std::string> FoundValue;

@@ -9,10 +9,10 @@
 #include "base/memory.h"
 #include "base/paths.h"
 #include "record/point_record.h"
-#include "record/record_format.h"
 #include "pointdb/point_database_writer.h"
-#include "record/record_parse.h"
+#include "layouts/layout_table.h"
 #include "text/import_text.h"
+#include "text/layout_reading.h"
 #include "text/text_file.h"
 #include "text/text_lines.h"
 #include "text/text_output.h"
@@ -63,11 +63,12 @@ int32_t ReadDelimitedText(const char* sourcePath, const char* formatPath, int16_
         }
     }
     if (array != nullptr) {
+        const LayoutSettings settings = SettingsForReading(state);
         int64_t slot = first;
         try {
             SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char* line) {
                 // A refused line leaves its slot to the next line.
-                if (ParsePointLine(line, &array[slot], state.Source) == 0) ++slot;
+                if (ReadLayoutLine(line, &array[slot], state.Source, settings) == 0) ++slot;
             });
         } catch (...) {
             // Running out of memory between lines: the host gets nothing,
@@ -106,9 +107,10 @@ int32_t WriteDelimitedText(const char* sourcePath, const char* formatPath, int16
     sink.file = file.file;
     sink.crlf = true;
     if (records != nullptr) {
+        const LayoutSettings settings = LayoutSettingsOf(state);
         for (int32_t i = 0; i < count; ++i) {
-            WritePointLine(sink, *RecordAt(records, static_cast<size_t>(i)), state.FieldCount,
-                           state.Source, state.DBKind, i);
+            WriteLayoutLine(sink, *RecordAt(records, static_cast<size_t>(i)), state.Source, settings,
+                            state.DBKind, i);
         }
     }
     return FinishTextOutput(file, sink) ? 0 : -1;

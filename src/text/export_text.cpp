@@ -13,15 +13,14 @@
 #include "pdb/pdb.h"
 #include "pointdb/point_database_reader.h"
 #include "pointdb/point_database_writer.h"
-#include "record/record_format.h"
+#include "layouts/column_text.h"
+#include "layouts/layout_table.h"
 #include "record/record_parse.h"
 #include "text/import_text.h"
 #include "text/text_output.h"
 #include "text/work_record.h"
 
 namespace {
-
-constexpr size_t kTokenReach = 29;
 
 struct ExportContext {
     const char* databasePath;
@@ -65,20 +64,22 @@ std::string BuildOutputPath(ExportContext& ctx) {
     return path;
 }
 
-void ApplyGarminSettings() {
-    ConversionState& state = State();
-    state.LocFormat = 1;
-    state.TimeStyle = 1;
-    state.DateStyle = 1;
-    state.DateFirst = 1;
-    state.DateOrder = 2;
-    state.DateSeparator = '/';
+// The layout's conventions stay in the state after the export, for the
+// exports that follow.
+void ApplyStyle(ConversionState& state, const LayoutStyle& style) {
+    state.LocFormat = style.locFormat;
+    state.TimeStyle = style.timeStyle;
+    state.DateStyle = style.dateStyle;
+    state.DateFirst = style.dateFirst;
+    state.DateOrder = style.dateOrder;
+    state.DateSeparator = style.dateSeparator;
 }
 
-
 void RecordPass(ExportContext& ctx, TextSink& sink, PointRecord& work, uint32_t first, int32_t kind) {
-    ConversionState& state = State();
-    if (state.Source == kModeGarmin) WriteGarminHeaders(sink, kind);
+    const ConversionState& state = State();
+    const LayoutDescriptor& layout = LayoutFor(state.Source);
+    const LayoutSettings settings = LayoutSettingsOf(state);
+    if (layout.passHeader != nullptr) layout.passHeader(sink, kind);
     std::string scratch;
     for (uint32_t i = first; i < state.NumRecords; ++i) {
         PdbRecordEntry entry{};
@@ -90,14 +91,13 @@ void RecordPass(ExportContext& ctx, TextSink& sink, PointRecord& work, uint32_t 
             continue;
         }
         const char* text = RecordText(data, entry.size, scratch);
-        if (state.Source == kModePlain || state.Source == kModeSurvey) {
+        if (layout.copiesRecordText) {
             WriteLine(sink, text);
             continue;
         }
-        ClearKeepDesc(work);
-        if (ParsePointLine(text, &work, kModeRecordLine) == 0) {
-            CheckError(static_cast<uint32_t>(WritePointLine(sink, work, state.FieldCount, state.Source,
-                                                            kind, static_cast<int32_t>(i))));
+        if (ParseRecordLine(text, work) == 0) {
+            CheckError(static_cast<uint32_t>(
+                WriteLayoutLine(sink, work, state.Source, settings, kind, static_cast<int32_t>(i))));
         }
     }
 }
@@ -139,17 +139,13 @@ int32_t ExportRecords(ExportContext& ctx, std::FILE* database) {
         (state.DBKind == kKindTrack || state.DBKind == kKindRoute) && state.DBVersion < 2 ? 1 : 0;
     {
         const ExportTextsRelease release;
-        if (state.Source == kModeGarmin) {
-            WriteLine(sink, "Grid\tLat/Lon hddd\xB0mm.mmm'");
-            WriteLine(sink, "Datum\tWGS 84");
-            ApplyGarminSettings();
-        } else if (state.Header.has_value()) {
-            WriteHeaderTemplate(sink, state.Header->c_str());
-            WriteText(sink, "\n", 1);
-        }
+        const LayoutDescriptor& layout = LayoutFor(state.Source);
+        layout.header(sink, ExportHeader{state.Header.has_value() ? state.Header->c_str() : nullptr,
+                                         state.NumRecords, state.Title.c_str()});
+        if (layout.exportStyle != nullptr) ApplyStyle(state, *layout.exportStyle);
         int32_t kind = state.DBKind;
         RecordPass(ctx, sink, *work, first, kind);
-        if (state.Source == kModeGarmin && kind == kKindRoute) {
+        if (layout.repeatsRouteAsWaypoints && kind == kKindRoute) {
             // The route's points again, defined as waypoints under the same
             // names the route gave them.
             WriteText(sink, "\n", 1);
@@ -172,69 +168,7 @@ void ChooseExportExtension(std::string& path) {
     if (dot != std::string::npos && dot >= nameStart) path.erase(dot);
 
     const ConversionState& state = State();
-    if (!state.Ext.empty()) {
-        path += state.Ext;
-    } else if (state.Source == kModePlain) {
-        path += ".txt";
-    } else if (state.Source == kModeSurvey) {
-        path += ".xml";
-    } else if (state.DBKind == kKindPoint) {
-        path += ".rlp";
-    } else if (state.DBKind == kKindTrack) {
-        path += ".rlt";
-    } else if (state.DBKind == kKindRoute) {
-        path += ".rlr";
-    }
-}
-
-void WriteHeaderTemplate(TextSink& sink, const char* text) {
-    const ConversionState& state = State();
-    for (const char* p = text; *p != '\0'; ++p) {
-        if (*p != '[') {
-            WriteText(sink, p, 1);
-            continue;
-        }
-        const char* close = nullptr;
-        for (size_t k = 1; k <= kTokenReach + 1 && p[k] != '\0'; ++k) {
-            if (p[k] == ']') {
-                if (k - 1 <= kTokenReach) close = p + k;
-                break;
-            }
-        }
-        if (close == nullptr) {
-            WriteText(sink, p, 1);  // no token: the '[' is plain text
-            continue;
-        }
-        std::string token(p + 1, close);
-        if (EqualsIgnoreCase(token.c_str(), "NumRecords")) {
-            char number[24];
-            size_t length = FormatInteger(state.NumRecords, number, sizeof number);
-            WriteText(sink, number, length);
-        } else if (EqualsIgnoreCase(token.c_str(), "Title")) {
-            WriteText(sink, state.Title);
-        }
-        p = close;
-    }
-}
-
-void WriteGarminHeaders(TextSink& sink, int32_t kind) {
-    static const char* const kPoints[] = {
-        "", "Header\tName\tDescription\tType\tPosition\tAltitude\tDepth\tProximity\tDisplay Mode\tColor\tSymbol\tFacility\tCity\tState\tCountry", ""};
-    static const char* const kTrack[] = {
-        "", "Header\tName\tStart Time\tElapsed Time\tLength\tAverage Speed", "", "Track\tTrack 001", "",
-        "Header\tPosition\tTime\tAltitude\tDepth\tLeg Length\tLeg Time\tLeg Speed\tLeg Course", ""};
-    static const char* const kRoute[] = {
-        "", "Header\tName\tLength\tCourse\tWaypoints", "", "Route\tRoute 001", "",
-        "Header\tWaypoint Name\tDistance\tLeg Length\tCourse", ""};
-    auto write = [&](const char* const* lines, size_t count) {
-        for (size_t i = 0; i < count; ++i) WriteLine(sink, lines[i]);
-    };
-    switch (kind) {
-        case kKindPoint: write(kPoints, 3); break;
-        case kKindTrack: write(kTrack, 7); break;
-        case kKindRoute: write(kRoute, 7); break;
-        default: break;
-    }
+    path += !state.Ext.empty() ? state.Ext.c_str() : LayoutFor(state.Source).extension(state.DBKind);
 }
 
 int32_t ExportText(const char* databasePath, char* outputPath, const char* formatPath,
@@ -260,7 +194,7 @@ int32_t ExportText(const char* databasePath, char* outputPath, const char* forma
     }
     if (fieldCount > 0) state.FieldCount = fieldCount;
     if (source > 0) state.Source = static_cast<uint16_t>(source);
-    if (state.Source == 0) state.Source = 1;
+    if (state.Source == kModeRecordLine) state.Source = kModeComma;
     if (eleFormat >= 0) state.EleFormat = static_cast<uint16_t>(eleFormat);
     ApplyFieldMap(fieldMap);
     return ExportRecords(ctx, database.get());

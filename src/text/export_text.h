@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <string>
 
-#include "record/text_sink.h"
 
 int32_t ExportText(const char* databasePath, char* outputPath, const char* formatPath,
                    int16_t source, int16_t eleFormat, int16_t fieldCount, const int16_t* fieldMap);
@@ -13,9 +12,3 @@ int32_t ExportText(const char* databasePath, char* outputPath, const char* forma
 // Drops the extension of the path's last component and appends the active
 // format's extension.
 void ChooseExportExtension(std::string& path);
-
-// Copies a header template, replacing the tokens [NumRecords] and [Title].
-void WriteHeaderTemplate(TextSink& sink, const char* text);
-
-// The Garmin header block of a database kind.
-void WriteGarminHeaders(TextSink& sink, int32_t kind);

@@ -11,8 +11,8 @@
 #include "base/file_handle.h"
 #include "base/paths.h"
 #include "pointdb/point_database_writer.h"
-#include "record/record_format.h"
-#include "record/record_parse.h"
+#include "layouts/layout_table.h"
+#include "text/layout_reading.h"
 #include "text/text_file.h"
 #include "text/text_lines.h"
 #include "text/text_output.h"
@@ -58,10 +58,11 @@ int32_t ImportLinesToDatabase(const std::vector<char>& text, const OutputTarget&
     ConversionState& state = State();
     WorkRecord work;
     if (!work.Allocate(kWorkDescSize)) return -1;
+    const LayoutSettings settings = SettingsForReading(state);
 
     uint32_t count = HasPlaceholderRecord(state) ? 1 : 0;
     SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char* line) {
-        if (ParsePointLine(line, nullptr, state.Source) == 0) ++count;
+        if (ReadLayoutLine(line, nullptr, state.Source, settings) == 0) ++count;
     });
     if (!CreateOutputDatabase(out, count)) return -1;
 
@@ -72,10 +73,10 @@ int32_t ImportLinesToDatabase(const std::vector<char>& text, const OutputTarget&
             ClearKeepDesc(*work);
             WritePointRecord(Output().db, static_cast<int32_t>(index++), *work);
         }
-        if (state.DBKind == kKindPoint) state.FirstPoint = 0;
+        if (state.DBKind == kKindPoint) state.Previous.FirstPoint = 0;
         SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char* line) {
             ClearKeepDesc(*work);
-            if (ParsePointLine(line, work.get(), state.Source) == 0) {
+            if (ReadLayoutLine(line, work.get(), state.Source, settings) == 0) {
                 WritePointRecord(Output().db, static_cast<int32_t>(index++), *work);
             }
         });
@@ -111,15 +112,16 @@ int32_t ImportLinesToKindFile(const std::vector<char>& text, const OutputTarget&
     WorkRecord work;
     if (!work.Allocate(kWorkDescSize)) return -1;
     if (OpenKindFile(out.folder.c_str(), out.name, out.source) != 0) return -1;
-    if (state.DBKind == kKindPoint) state.FirstPoint = 0;
+    if (state.DBKind == kKindPoint) state.Previous.FirstPoint = 0;
+    const LayoutSettings settings = SettingsForReading(state);
 
     TextSink sink;
     sink.file = Output().file.file;
     int32_t index = 0;
     SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char* line) {
         ClearKeepDesc(*work);
-        if (ParsePointLine(line, work.get(), state.Source) == 0) {
-            WritePointLine(sink, *work, state.FieldCount, state.Source, state.DBKind, index++);
+        if (ReadLayoutLine(line, work.get(), state.Source, settings) == 0) {
+            WriteLayoutLine(sink, *work, state.Source, settings, state.DBKind, index++);
         }
     });
     state.Header.reset();
@@ -151,7 +153,7 @@ int32_t ImportText(const char* sourcePath, char* outputPath, const char* formatP
     }
     LoadFormatFile(formatPath != nullptr && *formatPath != '\0' ? formatPath : sourcePath, nullptr);
     if (source > 0) state.Source = static_cast<uint16_t>(source);
-    if (state.Source == 0) state.Source = 1;
+    if (state.Source == kModeRecordLine) state.Source = kModeComma;
     ApplyFieldMap(fieldMap);
     if (eleFormat >= 0) state.EleFormat = static_cast<uint16_t>(eleFormat);
     if (kind >= 0) SetDatabaseKind(kind);

@@ -74,13 +74,13 @@ TEST_F(FreshState, ResetRestoresTheResetFieldsOnly) {
     s.Delimited = ';';
     s.DBKind = 2;
     s.FieldCount = 3;
-    s.FirstPoint = 0;
+    s.Previous.FirstPoint = 0;
     s.RecordVersion = 2;
     s.Ext = ".csv";
     s.LocFormat = 2;
     s.DateSeparator = '/';
     s.EleFormat = 1;
-    s.PrevLatitude = 17;
+    s.Previous.PrevLatitude = 17;
     ResetConversionState();
     EXPECT_EQ(s.Source, 1);
     EXPECT_EQ(s.FieldMap, kDefaultFieldMap);
@@ -89,14 +89,14 @@ TEST_F(FreshState, ResetRestoresTheResetFieldsOnly) {
     EXPECT_EQ(s.Delimited, ',');
     EXPECT_EQ(s.DBKind, 0);
     EXPECT_EQ(s.FieldCount, 7);
-    EXPECT_EQ(s.FirstPoint, 1u);
+    EXPECT_EQ(s.Previous.FirstPoint, 1u);
     EXPECT_EQ(s.RecordVersion, 3);
     EXPECT_EQ(s.Ext, "");
     // Carried over between calls on purpose.
     EXPECT_EQ(s.LocFormat, 2);
     EXPECT_EQ(s.DateSeparator, '/');
     EXPECT_EQ(s.EleFormat, 1);
-    EXPECT_EQ(s.PrevLatitude, 17);
+    EXPECT_EQ(s.Previous.PrevLatitude, 17);
 }
 
 TEST_F(FreshState, SetDatabaseKindTranslatesTheOlderLayoutCodes) {

@@ -142,7 +142,7 @@ PointSet Sample(int32_t kind) {
 }
 
 TEST(ToolOutputs, GpxCarriesEveryFieldInTheKindsElements) {
-    const std::string gpx = WriteGpx(Sample(kKindPoints), "test");
+    const std::string gpx = WriteGpx(Sample(VEZUVED_KIND_POINT), "test");
     for (const char* expected :
          {"<wpt lat=\"45.5000000\" lon=\"-122.2500000\">", "<ele>30.48</ele>", "<time>2004-12-24T14:30:05Z</time>",
           "<name>Caf\xC3\xA9 &lt;1&gt;</name>", "<desc>Gate &quot;3&quot; &amp; more</desc>", "<sym>Flag</sym>",
@@ -150,16 +150,16 @@ TEST(ToolOutputs, GpxCarriesEveryFieldInTheKindsElements) {
         EXPECT_NE(gpx.find(expected), std::string::npos) << expected;
     }
     EXPECT_EQ(gpx.find("Nowhere"), std::string::npos);  // no valid position
-    EXPECT_NE(WriteGpx(Sample(kKindRoute), "test").find("<rtept "), std::string::npos);
-    EXPECT_NE(WriteGpx(Sample(kKindTrack), "test").find("<trkseg>\n      <trkpt "), std::string::npos);
+    EXPECT_NE(WriteGpx(Sample(VEZUVED_KIND_ROUTE), "test").find("<rtept "), std::string::npos);
+    EXPECT_NE(WriteGpx(Sample(VEZUVED_KIND_TRACK), "test").find("<trkseg>\n      <trkpt "), std::string::npos);
 }
 
 TEST(ToolOutputs, GeoJsonAndListings) {
-    const std::string route = WriteGeoJson(Sample(kKindRoute));
+    const std::string route = WriteGeoJson(Sample(VEZUVED_KIND_ROUTE));
     EXPECT_NE(route.find("\"LineString\""), std::string::npos);
     EXPECT_NE(route.find("\"description\": \"Gate \\\"3\\\" & more\""), std::string::npos);
-    EXPECT_EQ(WriteGeoJson(Sample(kKindPoints)).find("LineString"), std::string::npos);
-    const PointSet set = Sample(kKindPoints);
+    EXPECT_EQ(WriteGeoJson(Sample(VEZUVED_KIND_POINT)).find("LineString"), std::string::npos);
+    const PointSet set = Sample(VEZUVED_KIND_POINT);
     const std::string table = WriteTable(set);
     EXPECT_EQ(table.substr(0, table.find('\n')),
               "name      latitude    longitude     elevation_ft  time                  icon  description");

@@ -144,6 +144,14 @@ TEST_F(Import, ColumnMapArgumentOverridesTheDefinition) {
     EXPECT_EQ(Names(out), (std::vector<std::string>{"Camp"}));
 }
 
+TEST_F(Import, TabLayoutMakesTabTheConversionsDelimiter) {
+    std::string source = Put("tab.txt", "45.5\t-122.5\t\t\tCamp;North\n");
+    char out[1100] = "";
+    ASSERT_EQ(Run(source, out, nullptr, -1, kModeTab), 0);
+    EXPECT_EQ(State().Delimited, '\t');
+    EXPECT_EQ(Names(out), (std::vector<std::string>{"Camp;North"}));
+}
+
 struct FailureCase {
     const char* name;
     bool createSource;

@@ -25,7 +25,7 @@ TEST_F(RecordBytesTest, TrailerValuesTruncateTowardZero) {
                           Case{"0.0000009", "-5.5", 0, -5}, Case{"1e300", "", INT32_MAX, 0}}) {
         OwnedRecord r;
         FillPoint(r.record, c.latitude, "0", c.elevation, "", "", "", nullptr);
-        ASSERT_EQ(BuildRecordBytes(r.record, 0, bytes), 0);
+        ASSERT_EQ(BuildRecordBytes(r.record, 0, State().DBKind, State().Previous, bytes), 0);
         EXPECT_EQ(LittleEndianAt(bytes, 2), c.expectedLatitude) << c.latitude;
         EXPECT_EQ(LittleEndianAt(bytes, 10), c.expectedElevation) << c.elevation;
     }
@@ -37,13 +37,13 @@ TEST_F(RecordBytesTest, AMissingTimeStopsLegTimesUntilTheNextReset) {
     for (int i = 0; i < 4; ++i) {
         OwnedRecord r;
         FillPoint(r.record, i % 2 ? "1.0000000" : "2.0000000", "0", "", times[i], "", "", nullptr);
-        ASSERT_EQ(BuildRecordBytes(r.record, i, bytes), 0);
+        ASSERT_EQ(BuildRecordBytes(r.record, i, State().DBKind, State().Previous, bytes), 0);
         EXPECT_EQ(LittleEndianAt(bytes, 14), 0) << i;
         if (i > 0) {
             EXPECT_GT(LittleEndianAt(bytes, 18), 0) << i;
         }
     }
-    EXPECT_EQ(State().FirstPoint, 0u);
+    EXPECT_EQ(State().Previous.FirstPoint, 0u);
 }
 
 TEST_F(RecordBytesTest, PointDatabasesGetNoLegs) {
@@ -51,7 +51,7 @@ TEST_F(RecordBytesTest, PointDatabasesGetNoLegs) {
     for (int i = 0; i < 2; ++i) {
         OwnedRecord r;
         FillPoint(r.record, i ? "1" : "2", "0", "", i ? "120100 01012004" : "120000 01012004", "", "", nullptr);
-        ASSERT_EQ(BuildRecordBytes(r.record, i, bytes), 0);
+        ASSERT_EQ(BuildRecordBytes(r.record, i, State().DBKind, State().Previous, bytes), 0);
         EXPECT_EQ(LittleEndianAt(bytes, 14), 0);
         EXPECT_EQ(LittleEndianAt(bytes, 18), 0);
     }
@@ -60,7 +60,7 @@ TEST_F(RecordBytesTest, PointDatabasesGetNoLegs) {
 TEST_F(RecordBytesTest, OverlongTextIsRefused) {
     OwnedRecord r;
     FillPoint(r.record, "1", "2", "", "", "", "", std::string(70000, 'd').c_str());
-    EXPECT_EQ(BuildRecordBytes(r.record, 0, bytes), -1);
+    EXPECT_EQ(BuildRecordBytes(r.record, 0, State().DBKind, State().Previous, bytes), -1);
 }
 
 }  // namespace

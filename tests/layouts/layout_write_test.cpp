@@ -1,11 +1,13 @@
-#include "record/record_format.h"
+#include "layouts/layout_table.h"
 #include "support/test_support.h"
 
 namespace {
 
 std::string Format(PointRecord& record, int32_t columns, int mode, int32_t kind, int32_t index) {
     std::string out;
-    EXPECT_EQ(FormatPointLine(record, columns, mode, kind, index, out), 0);
+    LayoutSettings settings = LayoutSettingsOf(State());
+    settings.fieldCount = columns;
+    EXPECT_EQ(FormatLayoutLine(record, mode, settings, kind, index, out), 0);
     return out;
 }
 

@@ -1,0 +1,64 @@
+// The library's internal codes and the public header's names for them are
+// one vocabulary: a change to either side that parts them stops the build.
+
+#include "device/remote_api.h"
+#include "device/transfer_rules.h"
+#include "pdb/pdb.h"
+#include "state/conversion_state.h"
+#include "vezuved/vezuved.h"
+
+#define VEZUVED_SAME(internal, published) static_assert((internal) == (published), #internal " is " #published)
+
+// Database kinds.
+VEZUVED_SAME(kKindPoint, VEZUVED_KIND_POINT);
+VEZUVED_SAME(kKindTrack, VEZUVED_KIND_TRACK);
+VEZUVED_SAME(kKindRoute, VEZUVED_KIND_ROUTE);
+VEZUVED_SAME(kKindLog, VEZUVED_KIND_LOG);
+VEZUVED_SAME(kKindRlVM, VEZUVED_KIND_RLVM);
+VEZUVED_SAME(kKindRlVD, VEZUVED_KIND_RLVD);
+VEZUVED_SAME(kKindDatum, VEZUVED_KIND_DATUM);
+VEZUVED_SAME(kKindSurvey, VEZUVED_KIND_SURVEY);
+VEZUVED_SAME(kKindTrackOld, VEZUVED_KIND_TRACK_OLD);
+VEZUVED_SAME(kKindRouteOld, VEZUVED_KIND_ROUTE_OLD);
+VEZUVED_SAME(kKindUnknown, VEZUVED_KIND_UNKNOWN);
+
+// Text layouts (the Source values).
+VEZUVED_SAME(kModeRecordLine, VEZUVED_SOURCE_RECORD_LINE);
+VEZUVED_SAME(kModeComma, VEZUVED_SOURCE_COMMA);
+VEZUVED_SAME(kModeTab, VEZUVED_SOURCE_TAB);
+VEZUVED_SAME(kModeGarmin, VEZUVED_SOURCE_GARMIN);
+VEZUVED_SAME(kModePlain, VEZUVED_SOURCE_PLAIN);
+VEZUVED_SAME(kModeFixed, VEZUVED_SOURCE_FIXED);
+VEZUVED_SAME(kModePcx5, VEZUVED_SOURCE_PCX5);
+VEZUVED_SAME(kModeSurvey, VEZUVED_SOURCE_SURVEY);
+
+// Database file errors.
+VEZUVED_SAME(pdbErrIndex, VEZUVED_PDB_ERR_INDEX);
+VEZUVED_SAME(pdbErrNoRecord, VEZUVED_PDB_ERR_NO_RECORD);
+VEZUVED_SAME(pdbErrMemory, VEZUVED_PDB_ERR_MEMORY);
+VEZUVED_SAME(pdbErrFormat, VEZUVED_PDB_ERR_FORMAT);
+VEZUVED_SAME(pdbErrIO, VEZUVED_PDB_ERR_IO);
+VEZUVED_SAME(pdbErrCount, VEZUVED_PDB_ERR_COUNT);
+
+// Transfer options.
+VEZUVED_SAME(optAlways, VEZUVED_OPT_ALWAYS);
+VEZUVED_SAME(optUpdate, VEZUVED_OPT_UPDATE);
+VEZUVED_SAME(optNoReplace, VEZUVED_OPT_NO_REPLACE);
+VEZUVED_SAME(optAsk, VEZUVED_OPT_ASK);
+VEZUVED_SAME(optKeepBoth, VEZUVED_OPT_KEEP_BOTH);
+VEZUVED_SAME(optCreateVolume, VEZUVED_OPT_CREATE_VOLUME);
+VEZUVED_SAME(optMove, VEZUVED_OPT_MOVE);
+
+// Device results.
+VEZUVED_SAME(devReplaced, VEZUVED_DEV_REPLACED);
+VEZUVED_SAME(devUpToDate, VEZUVED_DEV_UP_TO_DATE);
+VEZUVED_SAME(devDestNewer, VEZUVED_DEV_DEST_NEWER);
+VEZUVED_SAME(devDestOlder, VEZUVED_DEV_DEST_OLDER);
+VEZUVED_SAME(devErrOpenSource, VEZUVED_DEV_ERR_OPEN_SOURCE);
+VEZUVED_SAME(devErrNotMounted, VEZUVED_DEV_ERR_NOT_MOUNTED);
+VEZUVED_SAME(rapiErrTimeout, VEZUVED_DEV_ERR_TIMEOUT);
+VEZUVED_SAME(rapiErrInit, VEZUVED_DEV_ERR_INIT);
+VEZUVED_SAME(devCancelled, VEZUVED_DEV_CANCELLED);
+VEZUVED_SAME(devErrNoVolume, VEZUVED_DEV_ERR_NO_VOLUME);
+VEZUVED_SAME(devErrNoKind, VEZUVED_DEV_ERR_NO_KIND);
+VEZUVED_SAME(devErrNoSource, VEZUVED_DEV_ERR_NO_SOURCE);

@@ -1,0 +1,9 @@
+#include "text/layout_reading.h"
+
+#include "layouts/layout_table.h"
+
+LayoutSettings SettingsForReading(ConversionState& state) {
+    const char delimiter = LayoutFor(state.Source).delimiter;
+    if (delimiter != '\0') state.Delimited = delimiter;
+    return LayoutSettingsOf(state);
+}
