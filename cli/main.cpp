@@ -4,9 +4,9 @@
 #include <iostream>
 #include <locale>
 
-#include "commands.h"
-#include "device_commands.h"
-#include "failure.h"
+#include "commands/commands.h"
+#include "commands/device_commands.h"
+#include "support/failure.h"
 
 namespace vezuved_cli {
 

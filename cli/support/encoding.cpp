@@ -1,4 +1,4 @@
-#include "encoding.h"
+#include "support/encoding.h"
 
 #include <cstdint>
 

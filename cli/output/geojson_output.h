@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "points.h"
+#include "support/points.h"
 
 namespace vezuved_cli {
 

@@ -6,7 +6,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "records.h"
+#include "support/records.h"
 
 namespace vezuved_cli {
 

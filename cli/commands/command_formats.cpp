@@ -5,11 +5,11 @@
 
 #include <vezuved/vezuved.h>
 
-#include "commands.h"
-#include "encoding.h"
-#include "failure.h"
-#include "options.h"
-#include "table_output.h"
+#include "commands/commands.h"
+#include "output/table_output.h"
+#include "support/encoding.h"
+#include "support/failure.h"
+#include "support/options.h"
 
 namespace vezuved_cli {
 namespace {

@@ -1,4 +1,4 @@
-#include "values.h"
+#include "support/values.h"
 
 #include <cctype>
 #include <charconv>

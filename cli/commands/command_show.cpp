@@ -3,12 +3,12 @@
 #include <iostream>
 #include <memory>
 
-#include "command_options.h"
-#include "commands.h"
-#include "failure.h"
-#include "map_files.h"
-#include "options.h"
-#include "table_output.h"
+#include "commands/command_options.h"
+#include "commands/commands.h"
+#include "output/map_files.h"
+#include "output/table_output.h"
+#include "support/failure.h"
+#include "support/options.h"
 
 namespace vezuved_cli {
 namespace {

@@ -1,10 +1,10 @@
-#include "command_options.h"
+#include "commands/command_options.h"
 
 #include <cerrno>
 #include <cstdio>
 
-#include "failure.h"
 #include "platform/replacing_file.h"
+#include "support/failure.h"
 
 namespace vezuved_cli {
 namespace {

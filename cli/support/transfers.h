@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "records.h"
+#include "support/records.h"
 
 namespace vezuved_cli {
 

@@ -1,7 +1,7 @@
-#include "points.h"
+#include "support/points.h"
 
-#include "encoding.h"
-#include "values.h"
+#include "support/encoding.h"
+#include "support/values.h"
 
 namespace vezuved_cli {
 

@@ -1,9 +1,9 @@
-#include "transfers.h"
+#include "support/transfers.h"
 
 #include <filesystem>
 #include <vector>
 
-#include "failure.h"
+#include "support/failure.h"
 
 namespace vezuved_cli {
 namespace {

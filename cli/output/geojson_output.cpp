@@ -1,7 +1,7 @@
-#include "geojson_output.h"
+#include "output/geojson_output.h"
 
-#include "json_writer.h"
-#include "values.h"
+#include "output/json_writer.h"
+#include "support/values.h"
 
 namespace vezuved_cli {
 namespace {

@@ -1,4 +1,4 @@
-#include "xml_writer.h"
+#include "output/xml_writer.h"
 
 namespace vezuved_cli {
 

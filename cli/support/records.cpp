@@ -1,10 +1,10 @@
-#include "records.h"
+#include "support/records.h"
 
 #include <cstring>
 #include <filesystem>
 #include <utility>
 
-#include "failure.h"
+#include "support/failure.h"
 
 namespace vezuved_cli {
 namespace {

@@ -1,8 +1,8 @@
-#include "json_writer.h"
+#include "output/json_writer.h"
 
 #include <cmath>
 
-#include "values.h"
+#include "support/values.h"
 
 namespace vezuved_cli {
 

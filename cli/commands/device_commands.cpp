@@ -1,7 +1,4 @@
-#include "device_commands.h"
-
-#include <sys/stat.h>
-#include <unistd.h>
+#include "commands/device_commands.h"
 
 #include <csignal>
 #include <filesystem>
@@ -16,7 +13,8 @@
 
 #include <vezuved/vezuved.h>
 
-#include "failure.h"
+#include "support/failure.h"
+#include "support/tool_platform.h"
 
 #if defined(VEZUVED_CLI_DEVICE_INSPECT)
 #include "device_inspect.h"
@@ -82,12 +80,12 @@ void AddCopyFlags(CLI::App& command, DeviceOptions& options) {
 
 void UseDeviceRoot(const DeviceOptions& options) {
     if (options.root.empty()) return;
-    ::setenv("VEZUVED_DEVICE", options.root.c_str(), 1);
+    SetDeviceRootVariable(options.root);
 }
 
 // Progress on standard error: a bar per item on a terminal, plain lines otherwise.
 int32_t VEZUVED_CALL ShowProgress(int32_t stage, int32_t done, int32_t total, const char* name, void*) {
-    static const bool terminal = ::isatty(STDERR_FILENO) != 0;
+    static const bool terminal = StandardErrorIsTerminal();
     const std::string item = name != nullptr ? name : "";
     if (terminal) {
         constexpr int kWidth = 30;
@@ -125,16 +123,9 @@ int32_t VEZUVED_CALL AskBeforeReplacing(const char* name, int32_t, const char* s
     }
 }
 
-// Answers are read from standard input: without one (closed), asking would
-// read whatever the process opened next on its descriptor.
-bool StandardInputUsable() {
-    struct stat st;
-    return ::fstat(STDIN_FILENO, &st) == 0;
-}
-
 struct CallbackScope {
     explicit CallbackScope(bool ask) {
-        if (ask && !StandardInputUsable())
+        if (ask && !StandardInputIsOpen())
             FailConversion("--ask needs a standard input to read the answers from, and it is closed");
         g_failedItems.clear();
         RLSetProgressCallback(ShowProgress);

@@ -1,4 +1,4 @@
-#include "options.h"
+#include "support/options.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,12 +1,12 @@
 #include <iostream>
 #include <memory>
 
-#include "command_options.h"
-#include "commands.h"
-#include "failure.h"
-#include "map_files.h"
-#include "options.h"
-#include "transfers.h"
+#include "commands/command_options.h"
+#include "commands/commands.h"
+#include "output/map_files.h"
+#include "support/failure.h"
+#include "support/options.h"
+#include "support/transfers.h"
 
 namespace vezuved_cli {
 namespace {

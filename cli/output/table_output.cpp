@@ -1,10 +1,10 @@
-#include "table_output.h"
+#include "output/table_output.h"
 
 #include <algorithm>
 
-#include "encoding.h"
-#include "json_writer.h"
-#include "values.h"
+#include "output/json_writer.h"
+#include "support/encoding.h"
+#include "support/values.h"
 
 namespace vezuved_cli {
 namespace {

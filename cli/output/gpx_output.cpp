@@ -1,7 +1,7 @@
-#include "gpx_output.h"
+#include "output/gpx_output.h"
 
-#include "values.h"
-#include "xml_writer.h"
+#include "output/xml_writer.h"
+#include "support/values.h"
 
 namespace vezuved_cli {
 namespace {

@@ -4,11 +4,14 @@
 
 #include <string>
 
-#include "points.h"
+#include "support/points.h"
 
 namespace vezuved_cli {
 
 std::string RenderGpx(const PointSet& set);
 std::string RenderGeoJson(const PointSet& set);
+
+// "vezuved X.Y.Z", the creator named in GPX files (defined beside main).
+const char* ToolName();
 
 }  // namespace vezuved_cli

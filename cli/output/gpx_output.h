@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "points.h"
+#include "support/points.h"
 
 namespace vezuved_cli {
 

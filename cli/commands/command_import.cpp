@@ -3,10 +3,10 @@
 
 #include <vezuved/vezuved.h>
 
-#include "command_options.h"
-#include "commands.h"
-#include "options.h"
-#include "transfers.h"
+#include "commands/command_options.h"
+#include "commands/commands.h"
+#include "support/options.h"
+#include "support/transfers.h"
 
 namespace vezuved_cli {
 namespace {

@@ -1,9 +1,9 @@
 #include <iostream>
 #include <memory>
 
-#include "command_options.h"
-#include "commands.h"
-#include "transfers.h"
+#include "commands/command_options.h"
+#include "commands/commands.h"
+#include "support/transfers.h"
 
 namespace vezuved_cli {
 namespace {

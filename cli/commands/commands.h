@@ -14,7 +14,4 @@ void AddExportCommand(CLI::App& app);
 void AddConvertCommand(CLI::App& app);
 void AddFormatsCommand(CLI::App& app);
 
-// "vezuved X.Y.Z", the creator named in GPX files.
-const char* ToolName();
-
 }  // namespace vezuved_cli

@@ -9,8 +9,8 @@
 
 #include <vezuved/vezuved.h>
 
-#include "options.h"
-#include "points.h"
+#include "support/options.h"
+#include "support/points.h"
 
 namespace vezuved_cli {
 

@@ -3,10 +3,10 @@
 
 #include <vezuved/vezuved.h>
 
-#include "commands.h"
-#include "failure.h"
-#include "options.h"
-#include "table_output.h"
+#include "commands/commands.h"
+#include "output/table_output.h"
+#include "support/failure.h"
+#include "support/options.h"
 
 namespace vezuved_cli {
 

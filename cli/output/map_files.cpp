@@ -1,10 +1,9 @@
-#include "map_files.h"
+#include "output/map_files.h"
 
 #include <iostream>
 
-#include "commands.h"
-#include "geojson_output.h"
-#include "gpx_output.h"
+#include "output/geojson_output.h"
+#include "output/gpx_output.h"
 
 namespace vezuved_cli {
 namespace {
