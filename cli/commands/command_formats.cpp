@@ -5,6 +5,7 @@
 
 #include <vezuved/vezuved.h>
 
+#include "base/ascii.h"
 #include "commands/commands.h"
 #include "output/table_output.h"
 #include "support/encoding.h"
@@ -36,8 +37,7 @@ std::string Title(const std::string& path) {
 
 // The layout a definition selects, as --layout names it.
 std::string Layout(const std::string& path) {
-    std::string source = Value("Source", path);
-    std::transform(source.begin(), source.end(), source.begin(), [](unsigned char c) { return std::tolower(c); });
+    const std::string source = AsciiLowered(Value("Source", path));
     if (source == "pcx5" || source == "garmin" || source == "tab" || source == "fixed") return source;
     const std::string delimiter = Value("Delimited", path);
     if (delimiter == "\\t") return "tab";
@@ -58,9 +58,7 @@ std::vector<std::string> DefinitionsIn(const std::string& folder) {
     }
     std::vector<std::string> paths;
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        std::string extension = entry.path().extension().string();
-        std::transform(extension.begin(), extension.end(), extension.begin(),
-                       [](unsigned char c) { return std::tolower(c); });
+        const std::string extension = AsciiLowered(entry.path().extension().string());
         if (entry.is_regular_file() && extension == ".cal") paths.push_back(entry.path().string());
     }
     std::sort(paths.begin(), paths.end());

@@ -1,8 +1,8 @@
 #include <algorithm>
-#include <cctype>
 #include <iostream>
 #include <memory>
 
+#include "base/ascii.h"
 #include "commands/command_options.h"
 #include "commands/commands.h"
 #include "output/map_files.h"
@@ -35,8 +35,7 @@ void AddShowCommand(CLI::App& app) {
     command->callback([options] {
         LoadedPoints points = ReadPoints(options->file, ToTextOptions(options->shared));
         const PointSet& set = points.set;
-        std::string format = options->output;
-        std::transform(format.begin(), format.end(), format.begin(), [](unsigned char c) { return std::tolower(c); });
+        const std::string format = AsciiLowered(options->output);
         std::string text;
         if (format == "csv") {
             text = WriteCsv(set);

@@ -4,15 +4,14 @@
 #include <cctype>
 #include <charconv>
 
+#include "base/ascii.h"
+
 namespace vezuved_cli {
 namespace {
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
 }
 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {

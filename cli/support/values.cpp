@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "base/ascii.h"
+
 namespace vezuved_cli {
 namespace {
 
@@ -57,9 +59,9 @@ std::optional<double> ParseNumber(std::string_view text) { return ReadDouble(Tri
 std::optional<double> ParseCoordinate(std::string_view text) {
     text = Trim(text);
     if (text.empty()) return std::nullopt;
-    if (!std::isalpha(static_cast<unsigned char>(text.front()))) return ReadDouble(text);
-    const char hemisphere = static_cast<char>(std::toupper(static_cast<unsigned char>(text.front())));
-    const double sign = hemisphere == 'S' || hemisphere == 'W' ? -1.0 : 1.0;
+    if (!IsAsciiLetter(text.front())) return ReadDouble(text);
+    const char hemisphere = AsciiLower(text.front());
+    const double sign = hemisphere == 's' || hemisphere == 'w' ? -1.0 : 1.0;
     text = Trim(text.substr(1));
     // Degrees, then optional minutes, then optional seconds, split at spaces.
     double parts[3] = {0, 0, 0};
