@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "support/failure.h"
+#include "support/tool_platform.h"
 
 namespace vezuved_cli {
 namespace {
@@ -140,9 +141,11 @@ LoadedPoints ReadText(const std::string& path, const TextOptions& options) {
     // text file, finds none and goes on with its defaults.
     const int16_t kind = options.kind ? static_cast<int16_t>(loaded.set.kind) : -1;
     void* array = nullptr;
-    const int32_t count = RLDBReadCSV(path.c_str(), definition.empty() ? nullptr : definition.c_str(), kind,
-                                      options.layout.value_or(-1), options.elevationFormat.value_or(-1),
-                                      ColumnsOrNull(options), &array);
+    const RLDBReadCSVFunction readCsv = ReadCsvEntry();
+    if (readCsv == nullptr) FailConversion("cannot read text files: the library lacks RLDBReadCSV");
+    const int32_t count = readCsv(path.c_str(), definition.empty() ? nullptr : definition.c_str(), kind,
+                                  options.layout.value_or(-1), options.elevationFormat.value_or(-1),
+                                  ColumnsOrNull(options), &array);
     if (count < 0) FailConversion("cannot read the text file '" + path + "': it is empty or unreadable");
     loaded.records = LibraryRecords(array, count);
     Collect(loaded);

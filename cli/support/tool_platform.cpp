@@ -24,6 +24,13 @@ bool StandardInputIsOpen() {
     return input != nullptr && input != INVALID_HANDLE_VALUE;
 }
 
+RLDBReadCSVFunction ReadCsvEntry() {
+    const HMODULE library = ::GetModuleHandleA("vezuved.dll");
+    if (library == nullptr) return nullptr;
+    const FARPROC entry = ::GetProcAddress(library, VEZUVED_READCSV_DECORATED_NAME);
+    return reinterpret_cast<RLDBReadCSVFunction>(reinterpret_cast<void*>(entry));
+}
+
 #else
 
 void SetDeviceRootVariable(const std::string& root) { ::setenv("VEZUVED_DEVICE", root.c_str(), 1); }
@@ -34,6 +41,8 @@ bool StandardInputIsOpen() {
     struct stat st;
     return ::fstat(STDIN_FILENO, &st) == 0;
 }
+
+RLDBReadCSVFunction ReadCsvEntry() { return RLDBReadCSV; }
 
 #endif
 

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include <vezuved/vezuved.h>
+
 namespace vezuved_cli {
 
 // Sets VEZUVED_DEVICE in the tool's own environment, where the device
@@ -18,5 +20,10 @@ bool StandardErrorIsTerminal();
 // Whether standard input is open at all: a closed one has no answers to
 // read, and reading it would read whatever the process opened next.
 bool StandardInputIsOpen();
+
+// RLDBReadCSV. Windows DLLs export it by its decorated name only, which no
+// declaration of ours links to: there it is looked up in the loaded
+// library, as a C host does. Null when it cannot be found.
+RLDBReadCSVFunction ReadCsvEntry();
 
 }  // namespace vezuved_cli

@@ -42,7 +42,10 @@ TEST(Coordinates, StoredText) {
 TEST(Coordinates, BothLetterSetsAgree) {
     EXPECT_STREQ(GetTableString(3), "SWsw");
     double value = 0.0;
-    for (int constant : {0, 1}) EXPECT_TRUE(ParseCoordinate("s10", value, constant) == 0 && value == -10.0) << constant;
+    for (int constant : {0, 1}) {
+        EXPECT_EQ(ParseCoordinate("s10", value, constant), 0) << constant;
+        EXPECT_EQ(value, -10.0) << constant;
+    }
 }
 
 TEST(DistanceNm, KnownDistancesAndNoNaN) {

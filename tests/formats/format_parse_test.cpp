@@ -150,7 +150,8 @@ TEST_F(FormatLines, EveryKeywordIsFoundInAnyCase) {
         EXPECT_EQ(FindFormatKeyword(FormatKeywordName(i)), i);
         EXPECT_EQ(ParseFormatLine((" " + upper + " = v").c_str(), nullptr), i) << upper;
     }
-    EXPECT_TRUE(FormatKeywordName(-1) == nullptr && FormatKeywordName(kFormatKeywordCount) == nullptr);
+    EXPECT_EQ(FormatKeywordName(-1), nullptr);
+    EXPECT_EQ(FormatKeywordName(kFormatKeywordCount), nullptr);
     for (const char* name : {"Field", "Sourc", static_cast<const char*>(nullptr)}) EXPECT_EQ(FindFormatKeyword(name), -1);
 }
 
@@ -163,14 +164,17 @@ TEST_F(FormatLines, ApplyLengthAndCarryOver) {
     EXPECT_EQ(StateSnapshot::Take(), before);
     const std::string text = "FieldCount=4\nHeaderLines=2\nLocFormat=Comp\nEleFormat=m\nField4=four";
     ParseFormatText(text.data(), 13, nullptr);
-    EXPECT_TRUE(State().FieldCount == 4 && State().HeaderLines == 0);
+    EXPECT_EQ(State().FieldCount, 4);
+    EXPECT_EQ(State().HeaderLines, 0);
     ParseFormatText(text.data(), 11, nullptr);  // "FieldCount=" reads as 0, as does a missing value
     ApplyFormatKeyword(kKeyHeaderLines, nullptr);
-    EXPECT_TRUE(State().FieldCount == 0 && State().HeaderLines == 0);
+    EXPECT_EQ(State().FieldCount, 0);
+    EXPECT_EQ(State().HeaderLines, 0);
     EXPECT_FALSE(ParseFormatText(nullptr, 100, nullptr));
     ParseFormatText(text.data(), text.size(), nullptr);
     ResetConversionState();
-    EXPECT_TRUE(State().LocFormat == 2 && State().EleFormat == 1);
+    EXPECT_EQ(State().LocFormat, 2);
+    EXPECT_EQ(State().EleFormat, 1);
     EXPECT_EQ(State().FieldLabel[4].value_or("<none>"), "four");
 }
 
