@@ -27,7 +27,8 @@ Fixture With(uint32_t firstOffset, uint8_t attributes, bool resource) {  // two 
 TEST(PdbValidate, StructuralRules) {
     // The base: ListEnd 96; app info of 5 bytes at 96; records of 4 and 6 bytes at 101 and 105; 111 bytes.
     const struct { const char* what; std::function<void(Fixture&)> change; uint32_t expected; } cases[] = {
-        {"sound base", [](Fixture&) {}, 0}, {"next record list set", [](Fixture& f) { f.nextList = 1; }, pdbErrFormat},
+        {"sound base", [](Fixture&) {}, 0},
+        {"next record list set", [](Fixture& f) { f.nextList = 1; }, pdbErrFormat},
         {"name without NUL", [](Fixture& f) { f.name = std::string(32, 'n'); }, pdbErrFormat},
         {"type 0", [](Fixture& f) { f.type = 0; }, pdbErrFormat},
         {"creator 0", [](Fixture& f) { f.creator = 0; }, pdbErrFormat},
