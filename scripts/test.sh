@@ -6,4 +6,5 @@ build=${BUILD_DIR:-build}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j"$(nproc)"
 scripts/check-exports.sh "$build/libvezuved.so"
+scripts/check-layers.sh
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"

@@ -16,10 +16,6 @@
 #include "support/failure.h"
 #include "support/tool_platform.h"
 
-#if defined(VEZUVED_CLI_DEVICE_INSPECT)
-#include "device_inspect.h"
-#endif
-
 namespace vezuved_cli {
 
 namespace {
@@ -264,39 +260,18 @@ void AddPull(CLI::App& device) {
     });
 }
 
-void AddInspect(CLI::App& parent) {
-    auto root = std::make_shared<std::string>();
-    auto device = std::make_shared<std::string>();
-    CLI::App* command =
-        parent.add_subcommand("inspect", "List an emulated handheld's files, databases and records");
-    command->add_option("root", *root, "The emulated handheld's folder (default: --device, else $VEZUVED_DEVICE)");
-    command->add_option("--device", *device, "The emulated handheld's folder, as for the other device commands");
-    command->footer("Example:\n  vezuved device inspect emulated-handheld");
-    command->callback([root, device] {
-        std::string folder = !root->empty() ? *root : *device;
-        if (folder.empty()) {
-            const char* fromEnvironment = std::getenv("VEZUVED_DEVICE");
-            if (fromEnvironment == nullptr) FailUsage("device inspect: name the emulated handheld's folder");
-            folder = fromEnvironment;
-        }
-#if defined(VEZUVED_CLI_DEVICE_INSPECT)
-        if (emu::InspectDevice(folder, stdout) != 0) FailConversion("device inspect: '" + folder + "' is no folder");
-#else
-        FailUsage("device inspect: this build has no device emulator");
-#endif
-    });
-}
-
 }  // namespace
 
 void AddDeviceCommand(CLI::App& app) {
     CLI::App* device = app.add_subcommand("device", "List, push to and pull from a Windows CE handheld");
     device->require_subcommand(1);
-    device->footer("Example:\n  vezuved device push --device emulated-handheld --create hike.pdb");
+    device->footer(
+        "Example:\n  vezuved device push --device emulated-handheld --create hike.pdb\n"
+        "An emulated handheld's files, databases and records are listed by the separate\n"
+        "vezuved-device-inspect program: vezuved-device-inspect emulated-handheld");
     AddList(*device);
     AddPush(*device);
     AddPull(*device);
-    AddInspect(*device);
 }
 
 }  // namespace vezuved_cli

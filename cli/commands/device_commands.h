@@ -1,4 +1,4 @@
-// `vezuved device list|push|pull|inspect`: the handheld through the
+// `vezuved device list|push|pull`: the handheld through the
 // library's device functions, with progress on standard error, Ctrl-C as a
 // clean cancel and, with --ask, a question before anything is replaced.
 #pragma once

@@ -7,6 +7,7 @@
 #include "device/device_listing.h"
 #include "device/device_text.h"
 #include "state/conversion_state.h"
+#include "state/device_state.h"
 #include "api/export_call.h"
 #include "text/import_text.h"
 #include "vezuved/vezuved.h"
@@ -23,9 +24,9 @@ struct WidePath {
 
 void SetDeviceFormatPath(const char* formatPath) {
     if (formatPath != nullptr)
-        g_deviceFormatPath = std::string(formatPath);
+        DeviceSettings().formatPath = std::string(formatPath);
     else
-        g_deviceFormatPath.reset();
+        DeviceSettings().formatPath.reset();
 }
 
 // Callbacks come only from the device calls, whose connection, forced kind
@@ -65,7 +66,7 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyToDevice(const char* pcPath, const ch
         }
         ApplyFieldMap(fieldMap);
         if (eleFormat >= 0) state.EleFormat = static_cast<uint16_t>(eleFormat);
-        g_forcedKind = kind;
+        DeviceSettings().forcedKind = kind;
         if (kind >= 0) state.DBKind = kind;
         const WidePath pc(pcPath);
         const WidePath device(deviceFolder);
@@ -82,7 +83,7 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyFromDevice(const char* deviceFolder, 
     if (call.Nested()) return kRefusedInsideCallback;
     try {
         ResetConversionState();
-        g_forcedKind = kind;
+        DeviceSettings().forcedKind = kind;
         SetDeviceFormatPath(formatPath);
         const WidePath device(deviceFolder);
         const WidePath name(filter);

@@ -12,6 +12,13 @@ inline std::string AsciiLowered(std::string text) {
     return text;
 }
 
+// The capital of a small ASCII letter, in any character width: wide names
+// on the handheld fold as narrow ones do. Capitals order a wide comparison.
+template <typename Unit>
+constexpr Unit AsciiUpper(Unit c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<Unit>(c - 'a' + 'A') : c;
+}
+
 inline bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 inline bool EqualsIgnoreCase(const char* a, const char* b) {

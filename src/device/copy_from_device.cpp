@@ -4,18 +4,18 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "device/copy_to_device.h"
+#include "base/wide_paths.h"
 #include "device/chunk_copy.h"
+#include "device/copy_to_device.h"
+#include "device/device_database_to_text.h"
 #include "device/device_session.h"
 #include "device/device_text.h"
+#include "device/host_files.h"
 #include "device/pc_replacement.h"
-#include "device/sync_list.h"
 #include "device/transfer_rules.h"
+#include "state/device_state.h"
 
 namespace {
-
-
-unsigned long Hex32(int64_t value) { return static_cast<unsigned long>(static_cast<uint32_t>(value)); }
 
 bool IsDatabaseType(DWORD type) { return type == kTypePoints || type == kTypeTrack; }
 
@@ -34,7 +34,7 @@ int32_t Sticky(int32_t kept, int32_t latest) { return IsCopyFailure(kept) ? kept
 // An enumeration or search that yields nothing more ends well only when
 // the device says there is nothing more.
 bool EndedWell(std::initializer_list<DWORD> endErrors) {
-    const DWORD error = g_remoteApi.CeGetLastError();
+    const DWORD error = RemoteApi().CeGetLastError();
     for (DWORD end : endErrors)
         if (error == end) return true;
     return false;
@@ -42,15 +42,15 @@ bool EndedWell(std::initializer_list<DWORD> endErrors) {
 
 int32_t CopyDatabasesFromDevice(const DeviceTarget& target, DWORD type, DWORD routeFlag, const WCHAR* filter,
                                 const WideString& pcFolder, uint32_t options) {
-    DeviceHandle search(g_remoteApi.CeFindFirstDatabaseEx(target.volume, type | routeFlag));
+    DeviceHandle search(RemoteApi().CeFindFirstDatabaseEx(target.volume, type | routeFlag));
     if (!search.IsValid()) return -1;  // the device lists databases of every type, none or many
-    CEOID id = g_remoteApi.CeFindNextDatabaseEx(search.Get(), target.volume);
+    CEOID id = RemoteApi().CeFindNextDatabaseEx(search.Get(), target.volume);
     if (id == 0) return EndedWell({ERROR_NO_MORE_ITEMS}) ? 0 : -1;
     HostCreateDirectory(pcFolder.c_str());  // an existing folder is fine
     const bool anyName = filter == nullptr || filter[0] == 0 || WideString(filter) == WideFrom("*.*");
 
     int32_t result = 0;
-    for (; id != 0; id = g_remoteApi.CeFindNextDatabaseEx(search.Get(), target.volume)) {
+    for (; id != 0; id = RemoteApi().CeFindNextDatabaseEx(search.Get(), target.volume)) {
         CEOIDINFO info;
         if (!ReadDatabaseInfo(target.volume, id, type, routeFlag, info)) {
             return -1;
@@ -92,8 +92,8 @@ int32_t CopyPlainFilesFromDevice(const DeviceTarget& target, DWORD type, const W
         JoinDevPath(target.folder, filter != nullptr && filter[0] != 0 ? WideString(filter) : WideFrom(defaultPattern));
     CE_FIND_DATA found;
     std::memset(&found, 0, sizeof found);
-    HANDLE handle = g_remoteApi.CeFindFirstFile(pattern.c_str(), &found);
-    if (handle == INVALID_HANDLE_VALUE || handle == nullptr)
+    DeviceSearch search(RemoteApi().CeFindFirstFile(pattern.c_str(), &found));
+    if (!search.IsValid())
         return EndedWell({ERROR_FILE_NOT_FOUND, ERROR_NO_MORE_FILES, ERROR_PATH_NOT_FOUND}) ? 0 : -1;
     HostCreateDirectory(pcFolder.c_str());
     int32_t result = 0;
@@ -110,12 +110,11 @@ int32_t CopyPlainFilesFromDevice(const DeviceTarget& target, DWORD type, const W
             result = Sticky(result, latest);
             if (latest == devCancelled) break;
         }
-        if (!g_remoteApi.CeFindNextFile(handle, &found)) {
+        if (!RemoteApi().CeFindNextFile(search.Get(), &found)) {
             if (!EndedWell({ERROR_NO_MORE_FILES})) result = Sticky(result, -1);
             break;
         }
     }
-    g_remoteApi.CeFindClose(handle);
     return result;
 }
 
@@ -135,17 +134,17 @@ int32_t CopyPlainFileFromDevice(const DeviceTarget& target, const WCHAR* pcFolde
     FILETIME pcTime{};
     const bool exists = PcFileTime(pcPath, &pcTime);
 
-    DeviceHandle device(g_remoteApi.CeCreateFile(devicePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    DeviceHandle device(RemoteApi().CeCreateFile(devicePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                                  OPEN_EXISTING, 0, nullptr));
     if (!device.IsValid()) {
         std::printf("Unable to open device file: %s\n", Narrow(devicePath).c_str());
         return devErrOpenSource;
     }
     DWORD high = 0;
-    const DWORD low = g_remoteApi.CeGetFileSize(device.Get(), &high);
+    const DWORD low = RemoteApi().CeGetFileSize(device.Get(), &high);
     const uint64_t size = (static_cast<uint64_t>(high) << 32) | low;
     FILETIME deviceTime{};
-    if (low == INVALID_FILE_SIZE || !g_remoteApi.CeGetFileTime(device.Get(), nullptr, nullptr, &deviceTime)) {
+    if (low == INVALID_FILE_SIZE || !RemoteApi().CeGetFileTime(device.Get(), nullptr, nullptr, &deviceTime)) {
         std::printf("Unable to open device file: %s\n", Narrow(devicePath).c_str());
         return -1;
     }
@@ -178,10 +177,11 @@ int32_t CopyPlainFileFromDevice(const DeviceTarget& target, const WCHAR* pcFolde
     CopyProgress progress(pcPath.c_str());
     int32_t result = CopyChunks(
         [&](char* buffer, DWORD count, DWORD* got) {
-            return g_remoteApi.CeReadFile(device.Get(), buffer, count, got, nullptr) != 0;
+            return RemoteApi().CeReadFile(device.Get(), buffer, count, got, nullptr) != 0;
         },
         [&](const char* data, DWORD count, DWORD* written) {
-            return HostWriteFile(file.Get(), data, count, written) != 0;
+            *written = count;
+            return file.Write(data, count);
         },
         progress, size, devicePath.c_str(), pcPath.c_str());
     device.Close();
@@ -191,7 +191,7 @@ int32_t CopyPlainFileFromDevice(const DeviceTarget& target, const WCHAR* pcFolde
     }
     file.Abandon();
     progress.End(result, ProgressValue(size), ProgressValue(size));
-    if (result == 0 && move) g_remoteApi.CeDeleteFile(devicePath.c_str());
+    if (result == 0 && move) RemoteApi().CeDeleteFile(devicePath.c_str());
     return result == 0 && replaced ? devReplaced : result;
 }
 
@@ -205,7 +205,7 @@ int32_t CopyFromDevice(const WCHAR* deviceFolder, const WCHAR* filter, const WCH
     DWORD type = 0;
     DWORD routeFlag = 0;
     bool all = false;
-    switch (g_forcedKind) {
+    switch (DeviceSettings().forcedKind) {
         case 2: type = kTypeTrack; routeFlag = 1; break;
         case 1: type = kTypeTrack; break;
         case 8: type = kTypeMaps; break;

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "device/device_database.h"
+#include "device/device_volume.h"
 
 int32_t CopyFromDevice(const WCHAR* deviceFolder, const WCHAR* filter, const WCHAR* pcFolder, uint32_t options);
 int32_t CopyKindFromDevice(const DeviceTarget& target, DWORD type, DWORD routeFlag, const WCHAR* filter,

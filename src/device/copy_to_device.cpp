@@ -3,29 +3,30 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <optional>
+#include <string>
 #include <vector>
 
+#include "base/wide_paths.h"
 #include "device/chunk_copy.h"
 #include "device/device_session.h"
 #include "device/device_swap.h"
 #include "device/device_text.h"
-#include "device/sync_list.h"
+#include "device/host_files.h"
+#include "device/text_to_device_database.h"
 #include "device/transfer_rules.h"
 #include "formats/format_catalogue.h"
 #include "state/conversion_state.h"
 #include "platform/host_file.h"
 #include "pointdb/point_database_writer.h"
+#include "state/device_state.h"
 #include "text/export_text.h"
 #include "text/import_text.h"
-
-std::optional<std::string> g_deviceFormatPath;
 
 namespace {
 
 constexpr size_t kFormatExtensionMax = 10;
 constexpr int32_t kWorkFolderAttempts = 999;
-
-unsigned long Hex32(int64_t value) { return static_cast<unsigned long>(static_cast<uint32_t>(value)); }
 
 WideString InFolder(const WideString& folder, const WideString& name) {
     return folder.empty() ? name : JoinPcPath(folder, name);
@@ -96,8 +97,9 @@ int32_t ConvertToRecordText(const WideString& path, const WideString& ext, WorkF
     }
     std::string formatPath;
     int32_t kind = kKindUnknown;
-    if (g_deviceFormatPath.has_value()) {
-        formatPath = *g_deviceFormatPath;
+    const std::optional<std::string>& chosenFormat = DeviceSettings().formatPath;
+    if (chosenFormat.has_value()) {
+        formatPath = *chosenFormat;
     } else {
         const std::string wanted = Narrow(ext.substr(1)).substr(0, kFormatExtensionMax);
         char found[kFormatSearchPathSize] = "";
@@ -127,10 +129,9 @@ WideString MapCompanionName(const WideString& mapPath) {
 int32_t GetDeviceFileTime(const WCHAR* devicePath, FILETIME* written) {
     CE_FIND_DATA found;
     std::memset(&found, 0, sizeof found);
-    HANDLE search = g_remoteApi.CeFindFirstFile(devicePath, &found);
-    if (search == INVALID_HANDLE_VALUE || search == nullptr) return -1;
+    DeviceSearch search(RemoteApi().CeFindFirstFile(devicePath, &found));
+    if (!search.IsValid()) return -1;
     if (written != nullptr) *written = found.ftLastWriteTime;
-    g_remoteApi.CeFindClose(search);
     return 0;
 }
 
@@ -168,11 +169,11 @@ int32_t CopyPlainFileToDevice(const DeviceTarget& target, const WCHAR* path, uin
             return HostReadFile(source.Get(), buffer, count, got) != 0;
         },
         [&](const char* data, DWORD count, DWORD* written) {
-            return g_remoteApi.CeWriteFile(write.handle.Get(), data, count, written, nullptr) != 0;
+            return RemoteApi().CeWriteFile(write.handle.Get(), data, count, written, nullptr) != 0;
         },
         progress, size, path, devicePath.c_str());
     source.Close();
-    if (result == 0 && (!g_remoteApi.CeSetFileTime(write.handle.Get(), &sourceTime, &sourceTime, &sourceTime) ||
+    if (result == 0 && (!RemoteApi().CeSetFileTime(write.handle.Get(), &sourceTime, &sourceTime, &sourceTime) ||
                         !CloseWritten(write.handle) || !SwapInDeviceFile(write, devicePath, exists))) {
         std::printf("Unable to overwrite remote file: %s, Err=%lx\n", Narrow(devicePath).c_str(), Hex32(-1));
         result = -1;

@@ -4,14 +4,10 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
-#include <string>
 
-#include "device/device_database.h"
+#include "device/device_volume.h"
 
-// The format definition the copy to the device converts text with; unset:
-// found by the file's extension. Set by both copy calls, never reset.
-extern std::optional<std::string> g_deviceFormatPath;
+// Text files are converted with DeviceSettings().formatPath when one is set.
 
 int32_t CopyPathToDevice(const WCHAR* pcPath, const WCHAR* deviceFolder, uint32_t options);
 int32_t CopyFolderToDevice(const DeviceTarget& target, const WCHAR* pattern, uint32_t options);

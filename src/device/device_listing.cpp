@@ -4,29 +4,21 @@
 #include <cstring>
 #include <string>
 
+#include "base/wide_paths.h"
 #include "device/device_text.h"
+#include "device/file_dates.h"
+#include "device/host_files.h"
 #include "device/remote_api.h"
 #include "device/sync_list.h"
 #include "device/transfer_rules.h"
 
-std::string ListingDate(const FILETIME& time) {
-    WORD date = 0;
-    WORD clock = 0;
-    HostFileTimeToDosDateTime(&time, &date, &clock);
-    char text[64];
-    std::snprintf(text, sizeof text, "%s/%02ld/%04ld %02ld:%02ld", Narrow(MonthAbbreviation((date >> 5) & 0x0F)).c_str(),
-                  static_cast<long>(date & 0x1F), static_cast<long>(((date >> 9) & 0x7F) + 1980),
-                  static_cast<long>((clock >> 11) & 0x1F), static_cast<long>((clock >> 5) & 0x3F));
-    return text;
-}
-
 void ListKind(const DeviceTarget& target, DWORD type, DWORD routeFlag, const WCHAR* pcFolder) {
-    DeviceHandle search(g_remoteApi.CeFindFirstDatabaseEx(target.volume, type | routeFlag));
+    DeviceHandle search(RemoteApi().CeFindFirstDatabaseEx(target.volume, type | routeFlag));
     if (!search.IsValid()) return;
-    CEOID id = g_remoteApi.CeFindNextDatabaseEx(search.Get(), target.volume);
+    CEOID id = RemoteApi().CeFindNextDatabaseEx(search.Get(), target.volume);
     const char* heading = type == kTypeTrack ? (routeFlag == 1 ? "Routes" : "Tracks") : "Points";
     std::printf("\n%s:\n", heading);
-    for (; id != 0; id = g_remoteApi.CeFindNextDatabaseEx(search.Get(), target.volume)) {
+    for (; id != 0; id = RemoteApi().CeFindNextDatabaseEx(search.Get(), target.volume)) {
         CEOIDINFO info;
         if (!ReadDatabaseInfo(target.volume, id, type, routeFlag, info)) {
             return;

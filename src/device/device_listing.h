@@ -5,13 +5,10 @@
 
 #include <cstdint>
 
-#include "device/device_database.h"
+#include "device/device_volume.h"
 
 // 0 when the report was made (also without a mountable volume), -1 without
 // a PC folder, or the negative result of loading the remote API.
 int32_t ListDevice(const WCHAR* pcFolder, const WCHAR* deviceFolder, uint32_t options);
 void ListKind(const DeviceTarget& target, DWORD type, DWORD routeFlag, const WCHAR* pcFolder);
 void ListPcFiles(const WCHAR* pcFolder);
-
-// "Mar/14/2004 09:05" of a FILETIME taken as it is (no local time).
-std::string ListingDate(const FILETIME& time);

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "device/device_database.h"
+#include "device/device_volume.h"
 
 // The work's result; the negative result of loading the remote API; or
 // devErrNoVolume when the volume cannot be mounted.

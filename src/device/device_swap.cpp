@@ -30,7 +30,7 @@ bool RenameDatabase(CEGUID* volume, CEOID oid, const WideString& name, const FIL
     info.dwFlags = CEDB_VALIDNAME | CEDB_VALIDMODTIME;
     std::memcpy(info.szDbaseName, name.c_str(), (name.size() + 1) * sizeof(WCHAR));
     info.ftLastModified = time;
-    return g_remoteApi.CeSetDatabaseInfoEx(volume, oid, &info) != FALSE;
+    return RemoteApi().CeSetDatabaseInfoEx(volume, oid, &info) != FALSE;
 }
 
 // Renames to the first free temporary name; the name taken, or empty.
@@ -38,7 +38,7 @@ WideString RenameToTemporary(CEGUID* volume, CEOID oid, const char* role, const 
     for (int n = 1; n <= kTemporaryAttempts; ++n) {
         const WideString name = TemporaryDatabaseName(role, n);
         if (RenameDatabase(volume, oid, name, time)) return name;
-        if (!NameTaken(g_remoteApi.CeGetLastError())) break;
+        if (!NameTaken(RemoteApi().CeGetLastError())) break;
     }
     return WideString();
 }
@@ -48,8 +48,8 @@ WideString RenameToTemporary(CEGUID* volume, CEOID oid, const char* role, const 
 bool CloseWritten(DeviceHandle& handle) {
     if (!handle.IsValid()) return true;
     const HANDLE raw = handle.Release();
-    if (g_remoteApi.CeCloseHandle(raw)) return true;
-    g_remoteApi.CeCloseHandle(raw);
+    if (RemoteApi().CeCloseHandle(raw)) return true;
+    RemoteApi().CeCloseHandle(raw);
     return false;
 }
 
@@ -58,9 +58,9 @@ CEOID CreateTemporaryDatabase(CEGUID* volume, CEDBASEINFO& info, DWORD& error) {
     for (int n = 1; n <= kTemporaryAttempts; ++n) {
         const WideString name = TemporaryDatabaseName("new", n);
         std::memcpy(info.szDbaseName, name.c_str(), (name.size() + 1) * sizeof(WCHAR));
-        const CEOID oid = g_remoteApi.CeCreateDatabaseEx(volume, &info);
+        const CEOID oid = RemoteApi().CeCreateDatabaseEx(volume, &info);
         if (oid != 0) return oid;
-        error = g_remoteApi.CeGetLastError();
+        error = RemoteApi().CeGetLastError();
         if (!NameTaken(error)) break;
     }
     return 0;
@@ -74,7 +74,7 @@ bool SwapInDatabase(CEGUID* volume, CEOID fresh, const WideString& name, const F
     } else if (!RenameToTemporary(volume, existing, "old", existingTime).empty()) {
         if (!RenameDatabase(volume, fresh, name, time)) {
             RenameDatabase(volume, existing, name, existingTime);
-        } else if (g_remoteApi.CeDeleteDatabaseEx(volume, existing)) {
+        } else if (RemoteApi().CeDeleteDatabaseEx(volume, existing)) {
             done = true;
         } else {
             // The old copy cannot go: put it back, and drop the new one.
@@ -82,27 +82,27 @@ bool SwapInDatabase(CEGUID* volume, CEOID fresh, const WideString& name, const F
             RenameDatabase(volume, existing, name, existingTime);
         }
     }
-    if (!done) g_remoteApi.CeDeleteDatabaseEx(volume, fresh);
+    if (!done) RemoteApi().CeDeleteDatabaseEx(volume, fresh);
     return done;
 }
 
 bool CreateDeviceFileWrite(const WideString& devicePath, bool exists, DeviceFileWrite& write) {
-    if (g_remoteApi.CeMoveFile == nullptr) {
-        if (exists && !g_remoteApi.CeDeleteFile(devicePath.c_str())) return false;
+    if (RemoteApi().CeMoveFile == nullptr) {
+        if (exists && !RemoteApi().CeDeleteFile(devicePath.c_str())) return false;
         write.path = devicePath;
-        write.handle.Reset(g_remoteApi.CeCreateFile(devicePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+        write.handle.Reset(RemoteApi().CeCreateFile(devicePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         return write.handle.IsValid();
     }
     for (int n = 1; n <= kTemporaryAttempts; ++n) {
         write.path = TemporaryFileName(devicePath, "new", n);
-        write.handle.Reset(g_remoteApi.CeCreateFile(write.path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+        write.handle.Reset(RemoteApi().CeCreateFile(write.path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (write.handle.IsValid()) {
             write.temporary = true;
             return true;
         }
-        if (!NameTaken(g_remoteApi.CeGetLastError())) break;
+        if (!NameTaken(RemoteApi().CeGetLastError())) break;
     }
     return false;
 }
@@ -111,30 +111,30 @@ bool SwapInDeviceFile(const DeviceFileWrite& write, const WideString& devicePath
     if (!write.temporary) return true;
     const WCHAR* fresh = write.path.c_str();
     const WCHAR* target = devicePath.c_str();
-    if (!exists) return g_remoteApi.CeMoveFile(fresh, target) != FALSE;
+    if (!exists) return RemoteApi().CeMoveFile(fresh, target) != FALSE;
     // The device's move never replaces: the old file steps aside first.
     WideString aside;
     for (int n = 1; n <= kTemporaryAttempts && aside.empty(); ++n) {
         const WideString candidate = TemporaryFileName(devicePath, "old", n);
-        if (g_remoteApi.CeMoveFile(target, candidate.c_str()))
+        if (RemoteApi().CeMoveFile(target, candidate.c_str()))
             aside = candidate;
-        else if (!NameTaken(g_remoteApi.CeGetLastError()))
+        else if (!NameTaken(RemoteApi().CeGetLastError()))
             break;
     }
     if (aside.empty()) return false;
-    if (!g_remoteApi.CeMoveFile(fresh, target)) {
-        g_remoteApi.CeMoveFile(aside.c_str(), target);
+    if (!RemoteApi().CeMoveFile(fresh, target)) {
+        RemoteApi().CeMoveFile(aside.c_str(), target);
         return false;
     }
-    if (g_remoteApi.CeDeleteFile(aside.c_str())) return true;
+    if (RemoteApi().CeDeleteFile(aside.c_str())) return true;
     // The old file cannot go: put it back.
-    g_remoteApi.CeMoveFile(target, fresh);
-    g_remoteApi.CeMoveFile(aside.c_str(), target);
+    RemoteApi().CeMoveFile(target, fresh);
+    RemoteApi().CeMoveFile(aside.c_str(), target);
     return false;
 }
 
 void AbandonDeviceFileWrite(DeviceFileWrite& write) {
     write.handle.Close();
-    if (write.temporary) g_remoteApi.CeDeleteFile(write.path.c_str());
+    if (write.temporary) RemoteApi().CeDeleteFile(write.path.c_str());
     write.temporary = false;
 }

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "device/device_database.h"
+#include "device/device_volume.h"
 
 // Closes a handle of something written; a close that fails is tried once
 // more, so nothing stays open, and counts as a failed write.

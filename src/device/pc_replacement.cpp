@@ -2,7 +2,9 @@
 
 #include <string>
 
+#include "base/failure_cause.h"
 #include "device/device_text.h"
+#include "platform/system_error_text.h"
 
 namespace {
 // Temporary names tried beside one target before giving up.
@@ -22,8 +24,24 @@ bool PcReplacement::Create(const WideString& target) {
             return true;
         }
         const DWORD error = HostGetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return false;
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+            target_ = target;
+            return Fail("create", SystemErrorText(error));
+        }
     }
+    target_ = target;
+    return Fail("create", "no free temporary name beside it");
+}
+
+bool PcReplacement::Write(const void* data, DWORD size) {
+    DWORD written = 0;
+    if (!HostWriteFile(file_.Get(), data, size, &written)) return Fail("write", SystemErrorText(HostGetLastError()));
+    if (written != size) return Fail("write", SystemErrorText(ERROR_DISK_FULL));
+    return true;
+}
+
+bool PcReplacement::Fail(const char* step, const std::string& reason) {
+    ReportFailureCause("cannot " + std::string(step) + " '" + Narrow(target_) + "': " + reason);
     return false;
 }
 
@@ -32,8 +50,9 @@ bool PcReplacement::Commit(const FILETIME* time) {
     const bool stamped = time == nullptr || HostSetFileTime(file_.Get(), time, time, time);
     const bool closed = HostCloseHandle(file_.Release()) != FALSE;
     if (!stamped || !closed || !HostMoveFile(temporary_.c_str(), target_.c_str())) {
+        const DWORD error = HostGetLastError();
         Abandon();
-        return false;
+        return Fail("write", SystemErrorText(error));
     }
     temporary_.clear();
     return true;

@@ -4,6 +4,8 @@
 // finished leaves nothing behind.
 #pragma once
 
+#include <string>
+
 #include "device/host_files.h"
 
 class PcReplacement {
@@ -14,9 +16,10 @@ public:
     PcReplacement& operator=(const PcReplacement&) = delete;
 
     // Creates the temporary file beside target; false when none can be
-    // made (the host's last error tells why).
+    // made. Every failure reports its cause, naming the target.
     bool Create(const WideString& target);
-    HANDLE Get() const { return file_.Get(); }
+    // Writes all of data; a failed or short write is a failure.
+    bool Write(const void* data, DWORD size);
     // Gives the file its times (when time is given), closes it and moves it
     // over the target. False when any step fails; the target is then as it
     // was and the temporary file is gone.
@@ -25,6 +28,8 @@ public:
     void Abandon();
 
 private:
+    bool Fail(const char* step, const std::string& reason);
+
     WideString target_, temporary_;
     HostFile file_;
 };

@@ -6,14 +6,13 @@
 #include <cstdlib>
 #include <string>
 
-#include "device/host_files.h"
 #include "platform/dynamic_library.h"
 #include "platform/system.h"
-
-RemoteApiTable g_remoteApi = {};
+#include "state/device_state.h"
 
 namespace {
 
+RemoteApiTable g_table = {};
 DynamicLibrary g_library;
 bool g_started = false;
 
@@ -55,18 +54,20 @@ std::string LibraryPath() {
 #endif
 }
 
-void ClearTable() { g_remoteApi = RemoteApiTable{}; }
+void ClearTable() { g_table = RemoteApiTable{}; }
 
 void FillSlot(const EntryName& entry, void* address) {
-    std::memcpy(reinterpret_cast<char*>(&g_remoteApi) + entry.offset, &address, sizeof(address));
+    std::memcpy(reinterpret_cast<char*>(&g_table) + entry.offset, &address, sizeof(address));
 }
 
 }  // namespace
 
+const RemoteApiTable& RemoteApi() { return g_table; }
+
 int32_t LoadRemoteApi(RAPIINIT* init) {
     UnloadRemoteApi();
-    g_useWideCalls = PlatformHasWideCalls();
-    const DWORD loadError = g_library.Open(LibraryPath().c_str(), g_useWideCalls);
+    DeviceSettings().useWideCalls = PlatformHasWideCalls();
+    const DWORD loadError = g_library.Open(LibraryPath().c_str(), DeviceSettings().useWideCalls);
     if (loadError != 0) return -static_cast<int32_t>(loadError);
 
     for (const EntryName& entry : kEntries) {
@@ -85,7 +86,7 @@ int32_t LoadRemoteApi(RAPIINIT* init) {
     record->cbSize = 12;  // the 32-bit record's size, whatever this build's layout
     record->heRapiInit = nullptr;
     record->hrRapiInit = 0;
-    if (g_remoteApi.CeRapiInitEx(record) != 0) {
+    if (g_table.CeRapiInitEx(record) != 0) {
         FreeRemoteApi();
         return rapiErrInit;
     }
@@ -97,7 +98,7 @@ int32_t LoadRemoteApi(RAPIINIT* init) {
 }
 
 void StopRemoteApi() {
-    if (g_started && g_remoteApi.CeRapiUninit != nullptr) g_remoteApi.CeRapiUninit();
+    if (g_started && g_table.CeRapiUninit != nullptr) g_table.CeRapiUninit();
     g_started = false;
 }
 

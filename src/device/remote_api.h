@@ -20,7 +20,9 @@ struct RemoteApiTable {
 };
 
 // The table of the loaded library; every entry is null while none is loaded.
-extern RemoteApiTable g_remoteApi;
+// Only LoadRemoteApi fills it and only FreeRemoteApi clears it, so each
+// device operation starts and ends with an empty table.
+const RemoteApiTable& RemoteApi();
 
 constexpr int32_t rapiErrTimeout = -7;
 constexpr int32_t rapiErrInit = -8;
@@ -32,7 +34,8 @@ constexpr int kRemoteApiEntryCount = 31;
 // within 3000 ms. -1: it came up with a failure, or an entry point is missing
 // (a line naming it is printed); a missing optional entry point only
 // leaves its slot null. Negative platform error: the library did
-// not load. On any failure nothing stays loaded. Also sets g_useWideCalls.
+// not load. On any failure nothing stays loaded. Also sets
+// DeviceSettings().useWideCalls.
 // init receives the record used to start the connection (may be null).
 int32_t LoadRemoteApi(RAPIINIT* init);
 

@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <string>
 
+#include "base/wide_paths.h"
 #include "device/device_text.h"
+#include "device/host_files.h"
 #include "device/pc_replacement.h"
 
 namespace {
-
-std::vector<SyncEntry> g_syncList;
 
 constexpr size_t kGrowth = 32;
 
@@ -18,11 +18,12 @@ bool Matches(const WideString& stored, const WCHAR* wanted) {
 
 }  // namespace
 
-const std::vector<SyncEntry>& SyncList() { return g_syncList; }
+const std::vector<SyncEntry>& SyncList() { return DeviceSettings().syncList; }
 
 void AddSyncPair(const WCHAR* name, const WCHAR* path) {
+    std::vector<SyncEntry>& list = DeviceSettings().syncList;
     if (name != nullptr) {
-        for (SyncEntry& entry : g_syncList) {
+        for (SyncEntry& entry : list) {
             if (Matches(entry.name, name)) {
                 if (path != nullptr) entry.path = path;
                 return;
@@ -30,7 +31,7 @@ void AddSyncPair(const WCHAR* name, const WCHAR* path) {
         }
     }
     if (path != nullptr) {
-        for (SyncEntry& entry : g_syncList) {
+        for (SyncEntry& entry : list) {
             if (Matches(entry.path, path)) {
                 if (name != nullptr) entry.name = name;
                 return;
@@ -38,11 +39,11 @@ void AddSyncPair(const WCHAR* name, const WCHAR* path) {
         }
     }
     try {
-        if (g_syncList.capacity() <= g_syncList.size()) g_syncList.reserve(g_syncList.size() + kGrowth);
+        if (list.capacity() <= list.size()) list.reserve(list.size() + kGrowth);
         SyncEntry entry;
         if (name != nullptr) entry.name = name;
         if (path != nullptr) entry.path = path;
-        g_syncList.push_back(std::move(entry));
+        list.push_back(std::move(entry));
     } catch (...) {
         FreeSyncList();  // out of memory: the list is emptied and the pair dropped
     }
@@ -52,7 +53,7 @@ void PrintPcOnlyFiles() {
     std::printf("\nFiles Only on PC\n");
     std::printf("====================================\n");
     bool any = false;
-    for (const SyncEntry& entry : g_syncList) {
+    for (const SyncEntry& entry : SyncList()) {
         if (entry.path.empty() || !entry.name.empty()) continue;
         std::printf("%s\n", Narrow(entry.path).c_str());
         any = true;
@@ -69,13 +70,12 @@ void WriteSyncFile(const WCHAR* folder) {
     // new one, never a part.
     PcReplacement file;
     bool written = file.Create(path);
-    for (const SyncEntry& entry : g_syncList) {
+    for (const SyncEntry& entry : SyncList()) {
         if (!written) break;
         const std::string line = Narrow(entry.path) + '\t' + Narrow(entry.name) + "\r\n";
-        DWORD done = 0;
-        written = HostWriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &done) && done == line.size();
+        written = file.Write(line.data(), static_cast<DWORD>(line.size()));
     }
     if (!written || !file.Commit(nullptr)) std::printf("Error !!! Writing sync file\n");
 }
 
-void FreeSyncList() { std::vector<SyncEntry>().swap(g_syncList); }
+void FreeSyncList() { std::vector<SyncEntry>().swap(DeviceSettings().syncList); }

@@ -6,15 +6,11 @@
 #include <cstddef>
 #include <vector>
 
-#include "device/host_files.h"
+#include "device/ce_types.h"
+#include "state/device_state.h"
 
-// Either text may be empty. Texts are kept whole, whatever their length.
-struct SyncEntry {
-    WideString name;
-    WideString path;
-};
-
-// Process-wide; emptied by FreeSyncList at the end of every device operation.
+// The list kept in DeviceSettings(); emptied by FreeSyncList at the end of
+// every device operation.
 const std::vector<SyncEntry>& SyncList();
 
 // Completes the entry of the same device name or PC path (both compared

@@ -3,7 +3,10 @@
 #include <cstdio>
 #include <limits>
 
+#include "base/wide_paths.h"
+#include "device/device_callbacks.h"
 #include "device/device_text.h"
+#include "device/host_files.h"
 
 int32_t CompareTimes(const FILETIME& source, const FILETIME& destination) {
     const int32_t order = CompareFileTimes(&destination, &source);

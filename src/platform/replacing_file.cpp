@@ -1,10 +1,22 @@
 // The parts of the whole-or-nothing file that are the same on every system.
 #include "platform/replacing_file.h"
 
+#include <cerrno>
 #include <cstring>
 #include <utility>
 
 #include "platform/replacing_file_names.h"
+
+bool OpenReplacingFile(ReplacingFile& replacing, const char* target) {
+    DiscardReplacingFile(replacing);
+    try {
+        return OpenReplacing(replacing, target);
+    } catch (...) {
+        // Out of memory for a name: whatever was created goes again.
+        DiscardReplacingFile(replacing, ENOMEM);
+        return false;
+    }
+}
 
 ReplacingFile::~ReplacingFile() { DiscardReplacingFile(*this); }
 

@@ -22,3 +22,7 @@ void NoteFailure(ReplacingFile& replacing, int error) noexcept;
 
 // Attempts at a free temporary name before giving up.
 constexpr unsigned kTemporaryNameAttempts = 100;
+
+// This system's part of OpenReplacingFile: creates the temporary file (or
+// opens a device or pipe target directly). May throw when memory runs out.
+bool OpenReplacing(ReplacingFile& replacing, const char* target);

@@ -43,6 +43,9 @@ void SyncFolderOf(const std::string& path) {
     ::close(fd);
 }
 
+
+}  // namespace
+
 bool OpenReplacing(ReplacingFile& replacing, const char* target) {
     replacing.failure.clear();
     replacing.direct = false;
@@ -90,19 +93,6 @@ bool OpenReplacing(ReplacingFile& replacing, const char* target) {
         return true;
     }
     return Fail(replacing, "write", EEXIST);
-}
-
-}  // namespace
-
-bool OpenReplacingFile(ReplacingFile& replacing, const char* target) {
-    DiscardReplacingFile(replacing);
-    try {
-        return OpenReplacing(replacing, target);
-    } catch (...) {
-        // Out of memory for a name: whatever was created goes again.
-        DiscardReplacingFile(replacing, ENOMEM);
-        return false;
-    }
 }
 
 bool CommitReplacingFile(ReplacingFile& replacing) {

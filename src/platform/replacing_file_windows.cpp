@@ -41,6 +41,9 @@ bool FailSystem(ReplacingFile& replacing, const char* step, DWORD error) {
     return false;
 }
 
+
+}  // namespace
+
 bool OpenReplacing(ReplacingFile& replacing, const char* target) {
     replacing.failure.clear();
     replacing.direct = false;
@@ -80,19 +83,6 @@ bool OpenReplacing(ReplacingFile& replacing, const char* target) {
         return true;
     }
     return FailSystem(replacing, "write", ERROR_FILE_EXISTS);
-}
-
-}  // namespace
-
-bool OpenReplacingFile(ReplacingFile& replacing, const char* target) {
-    DiscardReplacingFile(replacing);
-    try {
-        return OpenReplacing(replacing, target);
-    } catch (...) {
-        // Out of memory for a name: whatever was created goes again.
-        DiscardReplacingFile(replacing, ENOMEM);
-        return false;
-    }
 }
 
 bool CommitReplacingFile(ReplacingFile& replacing) {

@@ -1,6 +1,6 @@
 // The command line's device commands run as processes against an emulated
-// handheld: push, list, pull, inspect, the question before replacing and
-// the exit statuses.
+// handheld: push, list, pull, the question before replacing and the exit
+// statuses; the separate inspector shows what they left on the handheld.
 #include <gtest/gtest.h>
 
 #if !defined(_WIN32)
@@ -34,10 +34,14 @@ protected:
     // stdin: what the tool reads; by default a file holding input. A
     // time limit turns a hang into a failed run.
     ToolRun Run(const std::string& arguments, const std::string& input = std::string(), std::string redirect = "") {
+        return RunProgram(tool_, arguments + " --device '" + root_.Path() + "'", input, redirect);
+    }
+    ToolRun RunProgram(const std::string& program, const std::string& arguments,
+                       const std::string& input = std::string(), std::string redirect = "") {
         WriteFile(scratch_.Join("in"), input);
         if (redirect.empty()) redirect = "< '" + scratch_.Join("in") + "'";
-        const std::string command = "timeout 20 '" + tool_ + "' " + arguments + " --device '" + root_.Path() + "' " +
-                                    redirect + " > '" + scratch_.Join("out") + "' 2> '" + scratch_.Join("err") + "'";
+        const std::string command = "timeout 20 '" + program + "' " + arguments + " " + redirect + " > '" +
+                                    scratch_.Join("out") + "' 2> '" + scratch_.Join("err") + "'";
         ToolRun run;
         const int raw = std::system(command.c_str());
 #if defined(_WIN32)
@@ -55,7 +59,7 @@ protected:
     devtest::TempFolder scratch_;
 };
 
-TEST_F(DeviceCliTest, PushListPullInspect) {
+TEST_F(DeviceCliTest, PushListPullAndInspect) {
     ToolRun run = Run("device push" + Home());
     EXPECT_EQ(0, run.status) << run.err;
     EXPECT_EQ("Copying to Device: Home\n", run.out);
@@ -74,7 +78,9 @@ TEST_F(DeviceCliTest, PushListPullInspect) {
     EXPECT_EQ(0, run.status) << run.err;
     EXPECT_TRUE(FileExists(Pc("back/Home.rlp")));
 
-    run = Run("device inspect '" + root_.Path() + "'");
+    // The inspector is a program of its own: the tool ships no emulator code.
+    EXPECT_EQ(2, Run("device inspect '" + root_.Path() + "'").status);
+    run = RunProgram(BuildFolder() + "/emulator/vezuved-device-inspect", "'" + root_.Path() + "'");
     EXPECT_EQ(0, run.status) << run.err;
     EXPECT_NE(std::string::npos, run.out.find("database \"Home\"")) << run.out;
 }
@@ -128,6 +134,7 @@ TEST_F(DeviceCliTest, FailedItemsAreNamedAndFailTheCommand) {
     EXPECT_EQ(1, run.status);
     EXPECT_TRUE(run.Err("Home: failed (-1)\n")) << run.err;  // the progress line
     EXPECT_TRUE(run.Err("vezuved: device pull: Home: failed: ")) << run.err;
+    EXPECT_TRUE(run.Err("cannot create '" + locked + "/Home.rlp': Permission denied")) << run.err;
     EXPECT_FALSE(run.Err("done"));
 }
 #endif

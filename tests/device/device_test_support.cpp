@@ -9,8 +9,10 @@
 #include <filesystem>
 
 #include "device/device_text.h"
+#include "device/file_dates.h"
 #include "device/remote_api.h"
 #include "device/transfer_rules.h"
+#include "state/device_state.h"
 
 namespace devtest {
 
@@ -86,12 +88,12 @@ class Connection {
 public:
     Connection() { ok_ = LoadRemoteApi(nullptr) == 0; }
     ~Connection() {
-        if (mounted_) g_remoteApi.CeUnmountDBVol(&guid_);
+        if (mounted_) RemoteApi().CeUnmountDBVol(&guid_);
         UnloadRemoteApi();
     }
     bool Mount(DWORD flags) {
         WideString path = W(kVolumePath);
-        mounted_ = ok_ && g_remoteApi.CeMountDBVol(&guid_, &path[0], flags) != FALSE;
+        mounted_ = ok_ && RemoteApi().CeMountDBVol(&guid_, &path[0], flags) != FALSE;
         return mounted_;
     }
     CEGUID* Guid() { return &guid_; }
@@ -106,7 +108,7 @@ void SetModified(CEGUID* guid, CEOID oid, uint64_t time) {
     std::memset(&info, 0, sizeof info);
     info.dwFlags = CEDB_VALIDMODTIME;
     info.ftLastModified = MakeFileTime(time);
-    ASSERT_TRUE(g_remoteApi.CeSetDatabaseInfoEx(guid, oid, &info));
+    ASSERT_TRUE(RemoteApi().CeSetDatabaseInfoEx(guid, oid, &info));
 }
 
 const DWORD kAllTypes[] = {kTypePoints, kTypeTrack | 1u, kTypeTrack};
@@ -143,13 +145,13 @@ SyncTest::SyncTest() {
     Log() = CallbackLog();
     RLSetProgressCallback(RecordProgress);
     RLSetAskReplaceCallback(RecordAsk);
-    g_forcedKind = -1;
+    DeviceSettings().forcedKind = -1;
 }
 
 SyncTest::~SyncTest() {
     RLSetProgressCallback(nullptr);
     RLSetAskReplaceCallback(nullptr);
-    g_forcedKind = -1;
+    DeviceSettings().forcedKind = -1;
 }
 
 void SyncTest::SetTime(const std::string& path, uint64_t time) {
@@ -184,28 +186,28 @@ std::vector<DeviceDatabaseView> SyncTest::Databases() {
     if (!connection.Mount(OPEN_EXISTING)) return all;
     CEGUID* guid = connection.Guid();
     for (DWORD type : kAllTypes) {
-        HANDLE search = g_remoteApi.CeFindFirstDatabaseEx(guid, type);
+        HANDLE search = RemoteApi().CeFindFirstDatabaseEx(guid, type);
         if (search == nullptr || search == INVALID_HANDLE_VALUE) continue;
-        for (CEOID oid = g_remoteApi.CeFindNextDatabaseEx(search, guid); oid != 0;
-             oid = g_remoteApi.CeFindNextDatabaseEx(search, guid)) {
+        for (CEOID oid = RemoteApi().CeFindNextDatabaseEx(search, guid); oid != 0;
+             oid = RemoteApi().CeFindNextDatabaseEx(search, guid)) {
             CEOIDINFO info;
             std::memset(&info, 0, sizeof info);
             info.wObjType = OBJTYPE_DATABASE;
-            if (!g_remoteApi.CeOidGetInfoEx(guid, oid, &info)) continue;
+            if (!RemoteApi().CeOidGetInfoEx(guid, oid, &info)) continue;
             DeviceDatabaseView view;
             view.name = NarrowedText(info.infDatabase.szDbaseName);
             view.type = info.infDatabase.dwDbaseType;
             view.modified = FileTimeValue(info.infDatabase.ftLastModified);
             CEOID open = oid;
-            HANDLE db = g_remoteApi.CeOpenDatabaseEx(guid, &open, nullptr,
+            HANDLE db = RemoteApi().CeOpenDatabaseEx(guid, &open, nullptr,
                                                      type == kTypePoints ? kPropLongitude : kPropSequence,
                                                      CEDB_AUTOINCREMENT, nullptr);
             LPBYTE buffer = nullptr;
             DWORD size = 0;
-            for (CEOID record = g_remoteApi.CeSeekDatabase(db, CEDB_SEEK_BEGINNING, 0, nullptr); record != 0;
-                 record = g_remoteApi.CeSeekDatabase(db, CEDB_SEEK_CURRENT, 0, nullptr)) {
+            for (CEOID record = RemoteApi().CeSeekDatabase(db, CEDB_SEEK_BEGINNING, 0, nullptr); record != 0;
+                 record = RemoteApi().CeSeekDatabase(db, CEDB_SEEK_CURRENT, 0, nullptr)) {
                 WORD count = 0;
-                if (g_remoteApi.CeReadRecordPropsEx(db, CEDB_ALLOWREALLOC, &count, nullptr, &buffer, &size, nullptr) == 0)
+                if (RemoteApi().CeReadRecordPropsEx(db, CEDB_ALLOWREALLOC, &count, nullptr, &buffer, &size, nullptr) == 0)
                     break;
                 const CEPROPVAL* props = reinterpret_cast<const CEPROPVAL*>(buffer);
                 DeviceRecord r;
@@ -221,10 +223,10 @@ std::vector<DeviceDatabaseView> SyncTest::Databases() {
                 view.records.push_back(r);
             }
             FreeRemoteBuffer(buffer);
-            g_remoteApi.CeCloseHandle(db);
+            RemoteApi().CeCloseHandle(db);
             all.push_back(view);
         }
-        g_remoteApi.CeCloseHandle(search);
+        RemoteApi().CeCloseHandle(search);
     }
     return all;
 }
@@ -252,7 +254,7 @@ void SyncTest::CreateDeviceDatabases(const std::vector<std::string>& names, uint
         info.wNumSortOrder = 2;
         info.rgSortSpecs[0].propid = kPropLongitude;
         info.rgSortSpecs[1].propid = kPropName;
-        const CEOID oid = g_remoteApi.CeCreateDatabaseEx(connection.Guid(), &info);
+        const CEOID oid = RemoteApi().CeCreateDatabaseEx(connection.Guid(), &info);
         ASSERT_NE(0u, oid) << name;
         SetModified(connection.Guid(), oid, time);
     }

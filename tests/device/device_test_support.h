@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "device/device_database.h"
+#include "device/device_volume.h"
 #include "device/host_files.h"
 #include "support/test_support.h"
 #include "vezuved/vezuved.h"

@@ -24,7 +24,7 @@ protected:
     bool Mount(DWORD flags = OPEN_EXISTING) {
         UnloadRemoteApi();
         WideString path = W(kVolumePath);
-        return LoadRemoteApi(nullptr) == 0 && g_remoteApi.CeMountDBVol(&guid_, &path[0], flags) != FALSE;
+        return LoadRemoteApi(nullptr) == 0 && RemoteApi().CeMountDBVol(&guid_, &path[0], flags) != FALSE;
     }
     CEGUID guid_{};
 };
@@ -47,14 +47,14 @@ TEST_F(EmulatorTest, VolumesLastAndDamagedOnesAreRefused) {
         WriteFile(file, bytes);
         for (DWORD flags : {OPEN_EXISTING, OPEN_ALWAYS}) {
             EXPECT_FALSE(Mount(flags));
-            EXPECT_EQ(DWORD{ERROR_FILE_CORRUPT}, g_remoteApi.CeGetLastError());
+            EXPECT_EQ(DWORD{ERROR_FILE_CORRUPT}, RemoteApi().CeGetLastError());
         }
         EXPECT_EQ(bytes, ReadFile(file));  // left as it was
     }
     WriteFile(file, good);
     ASSERT_TRUE(Mount());
-    EXPECT_FALSE(g_remoteApi.CeDeleteFile(W(kVolumePath).c_str()));  // a mounted volume file is in use
-    EXPECT_EQ(DWORD{ERROR_SHARING_VIOLATION}, g_remoteApi.CeGetLastError());
+    EXPECT_FALSE(RemoteApi().CeDeleteFile(W(kVolumePath).c_str()));  // a mounted volume file is in use
+    EXPECT_EQ(DWORD{ERROR_SHARING_VIOLATION}, RemoteApi().CeGetLastError());
 }
 
 TEST_F(EmulatorTest, AnEmptyRootIsAFactoryFreshHandheld) {
@@ -73,29 +73,29 @@ TEST_F(EmulatorTest, FaultsMakeCallsFail) {
     Push("Home.rlp", kPoints);
     WriteDevice("a.rli", "aaaa");
     auto openFlag = [] {
-        return g_remoteApi.CeCreateFile(W("\\My Documents\\Roverlog\\a.rli").c_str(), GENERIC_READ, 0, nullptr,
+        return RemoteApi().CeCreateFile(W("\\My Documents\\Roverlog\\a.rli").c_str(), GENERIC_READ, 0, nullptr,
                                         OPEN_EXISTING, 0, nullptr);
     };
     auto firstDatabase = [this] {
-        HANDLE search = g_remoteApi.CeFindFirstDatabaseEx(&guid_, kTypePoints);
-        const CEOID oid = search != nullptr ? g_remoteApi.CeFindNextDatabaseEx(search, &guid_) : 0;
-        if (search != nullptr) g_remoteApi.CeCloseHandle(search);
+        HANDLE search = RemoteApi().CeFindFirstDatabaseEx(&guid_, kTypePoints);
+        const CEOID oid = search != nullptr ? RemoteApi().CeFindNextDatabaseEx(search, &guid_) : 0;
+        if (search != nullptr) RemoteApi().CeCloseHandle(search);
         return oid;
     };
     // A representative call of each kind; true when it returned its failure value.
     const std::pair<const char*, std::function<bool()>> cases[] = {
-        {"CeRapiUninit", [] { return g_remoteApi.CeRapiUninit() != 0; }},
+        {"CeRapiUninit", [] { return RemoteApi().CeRapiUninit() != 0; }},
         {"CeCreateFile", [&] { return openFlag() == INVALID_HANDLE_VALUE; }},
         {"CeReadFile", [&] {
              char data[4];
              DWORD done = 0;
-             return !g_remoteApi.CeReadFile(openFlag(), data, 4, &done, nullptr);
+             return !RemoteApi().CeReadFile(openFlag(), data, 4, &done, nullptr);
          }},
-        {"CeCreateDirectory", [] { return !g_remoteApi.CeCreateDirectory(W("\\Fresh").c_str(), nullptr); }},
+        {"CeCreateDirectory", [] { return !RemoteApi().CeCreateDirectory(W("\\Fresh").c_str(), nullptr); }},
         {"CeFindNextDatabaseEx", [&] { return firstDatabase() == 0; }},
         {"CeOpenDatabaseEx", [&] {
              CEOID oid = firstDatabase();
-             return g_remoteApi.CeOpenDatabaseEx(&guid_, &oid, nullptr, kPropLongitude, 0, nullptr) ==
+             return RemoteApi().CeOpenDatabaseEx(&guid_, &oid, nullptr, kPropLongitude, 0, nullptr) ==
                     INVALID_HANDLE_VALUE;
          }},
     };
@@ -107,23 +107,23 @@ TEST_F(EmulatorTest, FaultsMakeCallsFail) {
         ScopedEnv fault("VEZUVED_DEVICE_FAULTS", (std::string(entry) + "=4321").c_str());
         ASSERT_TRUE(Mount());
         EXPECT_TRUE(fails()) << entry;
-        EXPECT_EQ(4321u, g_remoteApi.CeGetLastError()) << entry;
+        EXPECT_EQ(4321u, RemoteApi().CeGetLastError()) << entry;
     }
     {
         ScopedEnv fault("VEZUVED_DEVICE_FAULTS", "CeMountDBVol=4321");
         EXPECT_FALSE(Mount());
-        EXPECT_EQ(4321u, g_remoteApi.CeGetLastError());
+        EXPECT_EQ(4321u, RemoteApi().CeGetLastError());
     }
     {
         ScopedEnv fault("VEZUVED_DEVICE_FAULTS", "CeGetLastError=77");
         ASSERT_TRUE(Mount());
-        EXPECT_EQ(77u, g_remoteApi.CeGetLastError());
+        EXPECT_EQ(77u, RemoteApi().CeGetLastError());
     }
     // @N: only the Nth call fails; the default error is 31.
     ScopedEnv fault("VEZUVED_DEVICE_FAULTS", "CeCreateFile@1=5, CeWriteRecordProps@2");
     ASSERT_TRUE(Mount());
     EXPECT_EQ(INVALID_HANDLE_VALUE, openFlag());
-    EXPECT_EQ(5u, g_remoteApi.CeGetLastError());
+    EXPECT_EQ(5u, RemoteApi().CeGetLastError());
     EXPECT_NE(INVALID_HANDLE_VALUE, openFlag());
     UnloadRemoteApi();
     WritePc("Lake.rlp", "1,1,,,One,,\r\n1,2,,,Two,,\r\n1,3,,,Three,,\r\n");

@@ -1,6 +1,6 @@
-// The PC side of the device operations: widening and narrowing, dates, the
-// host file layer's times and case-blind wildcards, and the callbacks'
-// session pointer and narrowed names. (Opening, reading, writing and
+// The PC side of the device operations: dates, the host file layer's
+// times and case-blind wildcards, and the callbacks' session pointer and
+// narrowed names. (Opening, reading, writing and
 // replacing files are exercised by every copy.)
 #include <gtest/gtest.h>
 
@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "device/device_callbacks.h"
+#include "device/file_dates.h"
 #include "device/host_files.h"
 #include "device_test_support.h"
 #include "vezuved/vezuved.h"
@@ -40,39 +42,6 @@ public:
 private:
     devtest::ScopedEnv env_;
 };
-
-TEST(TextConversion, WidenAndNarrow) {
-    struct { const char* source; size_t size; int32_t count; std::vector<uint16_t> expected; } const widen[] = {
-        {"A\xE9z", 3, 0, {0x41, 0xE9, 0x7A, 0}},  // 0xE9 is not sign-extended; units up to the terminator
-        {"abcdef", 6, 3, {'a', 'b', 'c', 0}},     // at most count bytes
-        {"ab\0cd", 5, 5, {'a', 'b', 0}},          // stops after the NUL
-        {"", 0, 0, {0}},
-        {"\x80\xFF", 2, -4, {0x80, 0xFF, 0}},  // negative count: the source's length
-    };
-    for (const auto& c : widen) {
-        WCHAR out[16];
-        std::fill(std::begin(out), std::end(out), static_cast<WCHAR>(0x5555));
-        WidenText(out, c.source, c.count);
-        EXPECT_EQ(c.expected, std::vector<uint16_t>(out, out + c.expected.size())) << c.source;
-    }
-    struct { std::vector<uint16_t> source; int32_t count; std::string expected; } const narrow[] = {
-        {{0x00C4, 0x20AC, 0}, 0, "\xC4\xAC"},  // the low byte, no code page
-        {{'a', 'b', 'c', 'd', 0}, 2, "ab"},
-        {{'a', 0, 'b', 0}, 4, "a"},  // stops at a zero unit
-        {{0xFFE9, 'x', 0}, -1, "\xE9x"},
-    };
-    for (const auto& c : narrow) {
-        std::vector<WCHAR> source(c.source.begin(), c.source.end());
-        char out[16];
-        std::memset(out, 0x55, sizeof(out));
-        NarrowText(out, source.data(), c.count);
-        EXPECT_EQ(c.expected, std::string(out));
-    }
-    // Bytes 0x80..0xFF come back unchanged.
-    std::string bytes;
-    for (int b = 0x80; b <= 0xFF; ++b) bytes.push_back(static_cast<char>(b));
-    EXPECT_EQ(bytes, NarrowedText(WidenedText(bytes.c_str()).c_str()));
-}
 
 TEST(Dates, FileDateTextShowsLocalTime) {
     struct { const char* zone; FILETIME time; const char* expected; } const cases[] = {

@@ -8,6 +8,7 @@
 #include "device/device_listing.h"
 #include "device/transfer_rules.h"
 #include "device_test_support.h"
+#include "state/device_state.h"
 
 using namespace devtest;
 
@@ -84,7 +85,7 @@ TEST_F(ListingTest, FailuresAndForcedKind) {
     std::filesystem::remove(Pc("RLDBSync.inf"));
     // The kind the last copy forced classifies every PC file.
     WritePc("notes.txt", "x");
-    g_forcedKind = 0;
+    DeviceSettings().forcedKind = 0;
     EXPECT_EQ(0, Enum());
     EXPECT_NE(std::string::npos, out_.find(Pc("notes.txt") + "\n"));
 }

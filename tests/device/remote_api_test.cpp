@@ -55,13 +55,13 @@ TEST_F(RemoteApiLoad, Results) {
             EXPECT_EQ("", printed);
         if (result == 0) {
             EXPECT_EQ(12u, init.cbSize);
-            EXPECT_TRUE(g_remoteApi.CeRapiInitEx && g_remoteApi.CeGetLastError && g_remoteApi.CeCreateDirectory &&
-                        g_remoteApi.CeMountDBVol);
+            EXPECT_TRUE(RemoteApi().CeRapiInitEx && RemoteApi().CeGetLastError && RemoteApi().CeCreateDirectory &&
+                        RemoteApi().CeMountDBVol);
         }
         UnloadRemoteApi();
         EXPECT_FALSE(RemoteApiLoaded());
-        const auto* slots = reinterpret_cast<const unsigned char*>(&g_remoteApi);
-        for (size_t i = 0; i < sizeof(g_remoteApi); ++i) ASSERT_EQ(0, slots[i]) << "byte " << i;
+        const auto* slots = reinterpret_cast<const unsigned char*>(&RemoteApi());
+        for (size_t i = 0; i < sizeof(RemoteApiTable); ++i) ASSERT_EQ(0, slots[i]) << "byte " << i;
     }
 }
 

@@ -5,8 +5,9 @@
 
 #include <string>
 
-#include "device/device_database.h"
+#include "device/device_volume.h"
 #include "device_test_support.h"
+#include "state/device_state.h"
 
 using devtest::W;
 
@@ -23,13 +24,13 @@ TEST(DeviceKindsTest, ClassifyExtension) {
         {-1, nullptr, 0, kTypePoints, 0},
     };
     for (const auto& row : rows) {
-        g_forcedKind = row.forced;
+        DeviceSettings().forcedKind = row.forced;
         DWORD type = 1, flag = 7;
         EXPECT_EQ(row.known, ClassifyExtension(row.ext ? W(row.ext).c_str() : nullptr, &type, &flag)) << row.forced << row.ext;
         EXPECT_EQ(row.type, type) << row.forced << row.ext;
         EXPECT_EQ(row.flag, flag) << row.forced << row.ext;
     }
-    g_forcedKind = -1;
+    DeviceSettings().forcedKind = -1;
 }
 
 }  // namespace

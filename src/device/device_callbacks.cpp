@@ -1,0 +1,29 @@
+#include "device/device_callbacks.h"
+
+#include "base/wide_text.h"
+#include "device/file_dates.h"
+#include "state/callbacks.h"
+
+int32_t ReportDeviceProgress(int32_t stage, int32_t done, int32_t total, const WCHAR* name) {
+    char narrow[kCallbackNameLimit + 1];
+    NarrowText(narrow, name, kCallbackNameLimit);
+    return ReportProgress(stage, done, total, narrow);
+}
+
+int32_t AskDeviceReplace(const WCHAR* name, int32_t status, const FILETIME* sourceTime,
+                         const FILETIME* destinationTime, uint32_t* options) {
+    char narrow[kCallbackNameLimit + 1];
+    NarrowText(narrow, name, kCallbackNameLimit);
+    WCHAR wideDate[kFileDateTextSize];
+    char sourceDate[kCallbackDateLimit + 1] = "";
+    char destinationDate[kCallbackDateLimit + 1] = "";
+    if (sourceTime != nullptr) {
+        FileDateText(sourceTime, wideDate);
+        NarrowText(sourceDate, wideDate, kCallbackDateLimit);
+    }
+    if (destinationTime != nullptr) {
+        FileDateText(destinationTime, wideDate);
+        NarrowText(destinationDate, wideDate, kCallbackDateLimit);
+    }
+    return AskReplace(narrow, status, sourceDate, destinationDate, options);
+}

@@ -1,0 +1,14 @@
+// A device database into a PC text file of record lines: each record's text
+// property parsed as a record line and formatted in the active layout. The
+// file is written beside the destination and replaces it only once
+// complete, taking the device's time.
+#pragma once
+
+#include <cstdint>
+
+#include "device/device_volume.h"
+
+// db (its oid, name and record count known) into destination; move: the
+// database is deleted after a successful copy. 0, or a failure (printed).
+int32_t DeviceDatabaseToFile(DeviceDatabase& db, const DeviceTarget& target, const WCHAR* destination, bool move,
+                             const FILETIME& deviceTime);

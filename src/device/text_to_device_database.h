@@ -1,0 +1,16 @@
+// A PC text file of record lines into a device database: each line parsed
+// in the active layout and written as a device record with its five
+// properties. The database is built under a temporary name and swapped in
+// once complete, so the device keeps its previous copy until then.
+#pragma once
+
+#include <cstdint>
+
+#include "device/device_volume.h"
+
+// The text file source into a database of db's type and flag, named after
+// the file, following the transfer rules of options (move: the PC file is
+// deleted after a successful copy). 0, devReplaced, a skip status, or a
+// failure (printed).
+int32_t FileToDeviceDatabase(DeviceDatabase& db, const DeviceTarget& target, const WCHAR* source, uint32_t options,
+                             bool move);
