@@ -130,7 +130,8 @@ TEST_F(EmulatorTest, FaultsMakeCallsFail) {
     testing::internal::CaptureStderr();  // the copy's line about the failed write
     EXPECT_EQ(31, ToDevice(Pc("Lake.rlp")));
     testing::internal::GetCapturedStderr();
-    EXPECT_TRUE(Databases().size() == 1 && Find(Databases(), "Lake") == nullptr);  // the failed copy left nothing
+    EXPECT_EQ(Databases().size(), 1u);  // the failed copy left nothing
+    EXPECT_EQ(Find(Databases(), "Lake"), nullptr);
 }
 
 }  // namespace
