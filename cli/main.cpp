@@ -7,9 +7,9 @@
 #include <locale>
 
 #include "base/diag.h"
-#include "commands.h"
-#include "device_commands.h"
-#include "failure.h"
+#include "commands/commands.h"
+#include "commands/device_commands.h"
+#include "support/failure.h"
 
 namespace vezuved_cli {
 

@@ -2,9 +2,22 @@
 // they never depend on the host's locale.
 #pragma once
 
-#include <cstddef>
+#include <string>
 
 inline char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+// The text with its ASCII capitals made small; every other byte as it is.
+inline std::string AsciiLowered(std::string text) {
+    for (char& c : text) c = AsciiLower(c);
+    return text;
+}
+
+// The capital of a small ASCII letter, in any character width: wide names
+// on the handheld fold as narrow ones do. Capitals order a wide comparison.
+template <typename Unit>
+constexpr Unit AsciiUpper(Unit c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<Unit>(c - 'a' + 'A') : c;
+}
 
 inline bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
@@ -19,15 +32,6 @@ inline bool EqualsIgnoreCase(const char* a, const char* b) {
 inline bool StartsWithIgnoreCase(const char* text, const char* prefix) {
     for (; *prefix != '\0'; ++text, ++prefix) {
         if (*text == '\0' || AsciiLower(*text) != AsciiLower(*prefix)) return false;
-    }
-    return true;
-}
-
-// The first n characters of a and b are equal without regard to case.
-inline bool EqualsIgnoreCaseN(const char* a, const char* b, size_t n) {
-    for (size_t i = 0; i < n; ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-        if (a[i] == '\0') return true;
     }
     return true;
 }

@@ -2,11 +2,7 @@
 
 #include <cstring>
 
-namespace {
-
-WideUnit FoldCase(WideUnit c) { return (c >= 'a' && c <= 'z') ? static_cast<WideUnit>(c - 'a' + 'A') : c; }
-
-}  // namespace
+#include "base/ascii.h"
 
 void WidenText(WideUnit* dst, const char* src, int32_t count) {
     if (dst == nullptr) return;
@@ -60,8 +56,8 @@ size_t WideLength(const WideUnit* text) {
 int WideCompareNoCase(const WideUnit* a, const WideUnit* b) {
     if (a == nullptr || b == nullptr) return a == b ? 0 : (a == nullptr ? -1 : 1);
     for (;; ++a, ++b) {
-        const WideUnit x = FoldCase(*a);
-        const WideUnit y = FoldCase(*b);
+        const WideUnit x = AsciiUpper(*a);
+        const WideUnit y = AsciiUpper(*b);
         if (x != y) return x < y ? -1 : 1;
         if (x == 0) return 0;
     }

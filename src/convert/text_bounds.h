@@ -4,9 +4,9 @@
 
 #include <cstddef>
 
-inline bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+#include "base/ascii.h"
 
-inline bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+inline bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The white space a C-locale strtod skips.
 inline bool IsAsciiSpace(char c) {

@@ -17,11 +17,9 @@ DWORD DynamicLibrary::Open(const char* path, bool wide) {
     }
     if (module == nullptr) {
         const DWORD error = GetLastError();
-        error_ = "error " + std::to_string(error);
         return error != 0 ? error : ERROR_MOD_NOT_FOUND;
     }
     handle_ = reinterpret_cast<void*>(module);
-    error_.clear();
     return 0;
 }
 
@@ -55,12 +53,7 @@ std::string ThisModuleFolder() {
 DWORD DynamicLibrary::Open(const char* path, bool /*wide*/) {
     Close();
     handle_ = ::dlopen(path, RTLD_NOW | RTLD_LOCAL);
-    if (handle_ == nullptr) {
-        const char* text = ::dlerror();
-        error_ = text != nullptr ? text : "cannot load library";
-        return ERROR_MOD_NOT_FOUND;
-    }
-    error_.clear();
+    if (handle_ == nullptr) return ERROR_MOD_NOT_FOUND;
     return 0;
 }
 

@@ -22,12 +22,8 @@ public:
     void Close();
     bool IsOpen() const { return handle_ != nullptr; }
 
-    // The text of the last load failure (POSIX: dlerror), for diagnostics.
-    const std::string& LastErrorText() const { return error_; }
-
 private:
     void* handle_ = nullptr;
-    std::string error_;
 };
 
 // The folder of the module holding this code (the shared library when the

@@ -105,7 +105,3 @@ const char* GetColumn(const char* line, char* output, int column, size_t maxChar
     CopyColumn(p, output, maxChars, separator, &stop);
     return stop;
 }
-
-const char* GetRecordColumn(const char* line, char* output, int column, size_t maxChars) {
-    return GetColumn(line, output, column, maxChars, kRecordSeparators);
-}

@@ -14,9 +14,6 @@ constexpr int kRecordSeparators = 0;
 // Returns the position in the line where copying stopped.
 const char* GetColumn(const char* line, char* output, int column, size_t maxChars, int separator);
 
-// GetColumn with ',' and '*' both acting as separators.
-const char* GetRecordColumn(const char* line, char* output, int column, size_t maxChars);
-
 // Where column `column` starts: just after its separator counted outside
 // quotes; the line's start for column 0; the line's end when there are
 // fewer separators. Separator kRecordSeparators: ',' and '*' both count.

@@ -2,14 +2,14 @@
 // set of points, checked without running the tool.
 #include <gtest/gtest.h>
 
-#include "encoding.h"
-#include "geojson_output.h"
-#include "gpx_output.h"
-#include "json_writer.h"
-#include "options.h"
-#include "table_output.h"
-#include "values.h"
-#include "xml_writer.h"
+#include "output/geojson_output.h"
+#include "output/gpx_output.h"
+#include "output/json_writer.h"
+#include "output/table_output.h"
+#include "output/xml_writer.h"
+#include "support/encoding.h"
+#include "support/options.h"
+#include "support/values.h"
 
 namespace vezuved_cli {
 namespace {

@@ -26,7 +26,9 @@ TEST(Coordinates, StoredText) {
         {"N00000000000000000045 30", kLocNum, lat, "45.0000000"},
         // "Comp": both axes come out positive; short texts lose their tail.
         {"4530xx12", kLocComp, lat, "45.5020000"}, {"12230xx30", kLocComp, lon, "122.5050000"},
-        {"453", kLocComp, lat, "45.0000000"}, {"4", kLocComp, lat, "0.0000000"}, {"4530xx1", kLocComp, lat, "45.5001667"},
+        {"453", kLocComp, lat, "45.0000000"},
+        {"4", kLocComp, lat, "0.0000000"},
+        {"4530xx1", kLocComp, lat, "45.5001667"},
         // "DegNoSpace".
         {"N4530.123", kLocDegNoSpace, lat, "45.5020500"}, {"W12230.5", kLocDegNoSpace, lon, "-122.5083333"},
         {"4530.123", kLocDegNoSpace, lat, "4530.1230000"}, {"S453", kLocDegNoSpace, lat, "-45.0000000"},
@@ -42,7 +44,10 @@ TEST(Coordinates, StoredText) {
 TEST(Coordinates, BothLetterSetsAgree) {
     EXPECT_STREQ(GetTableString(3), "SWsw");
     double value = 0.0;
-    for (int constant : {0, 1}) EXPECT_TRUE(ParseCoordinate("s10", value, constant) == 0 && value == -10.0) << constant;
+    for (int constant : {0, 1}) {
+        EXPECT_EQ(ParseCoordinate("s10", value, constant), 0) << constant;
+        EXPECT_EQ(value, -10.0) << constant;
+    }
 }
 
 TEST(DistanceNm, KnownDistancesAndNoNaN) {

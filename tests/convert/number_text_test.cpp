@@ -21,13 +21,20 @@ TEST(ReadNumbers, EdgeCases) {
         {"", 0, 0}, {"+-5", 0, 0}, {".", 0, 0}, {"1e+", 1, 1}, {"45,5 30", 45, 2}, {"\t\n\v\f\r 3", 3, 7},
         {"inf", 0, 0}, {"-nan", 0, 0}, {"0x1A", 0, 1}, {"1e400", HUGE_VAL, 5}, {"-0.001e-400", -0.0, 11}};
     const char* end = nullptr;
-    for (const auto& c : decimals) EXPECT_TRUE(Same(ReadDecimal(c.text, &end), c.value) && end - c.text == c.used) << c.text;
+    for (const auto& c : decimals) {
+        const double value = ReadDecimal(c.text, &end);
+        EXPECT_PRED2(Same, value, c.value) << c.text;
+        EXPECT_EQ(end - c.text, c.used) << c.text;
+    }
     EXPECT_EQ(ReadDecimal(nullptr), 0.0);
     EXPECT_EQ(ReadDecimalN("30.123", 4), 30.1);
     const struct { const char* text; int32_t value; int used; } integers[] = {
         {"", 0, 0}, {" -12abc", -12, 4}, {"-", 0, 0}, {"12.9", 12, 2}, {"2147483648", INT32_MAX, 10},
         {"-2147483649", INT32_MIN, 11}, {"99999999999999999999999", INT32_MAX, 23}};
-    for (const auto& c : integers) EXPECT_TRUE(ReadInteger(c.text, &end) == c.value && end - c.text == c.used) << c.text;
+    for (const auto& c : integers) {
+        EXPECT_EQ(ReadInteger(c.text, &end), c.value) << c.text;
+        EXPECT_EQ(end - c.text, c.used) << c.text;
+    }
     EXPECT_EQ(ReadIntegerN("24122004", 2), 24);
     EXPECT_EQ(ReadIntegerN("-5", 1), 0);
 }
@@ -101,10 +108,16 @@ TEST(FormatFixed7, CutsAndAgreementWithSnprintf) {
 
 TEST(TextHelpers, PadTrimAndFind) {
     const struct { int32_t value; int width; const char* text; } pads[] = {
-        {-5, 2, "-05"}, {2004, 2, "2004"}, {INT32_MIN, 2, "-2147483648"}, {-7, -3, "-7"}, {42, 12, "000000000042"}};
+        {-5, 2, "-05"},
+        {2004, 2, "2004"},
+        {INT32_MIN, 2, "-2147483648"},
+        {-7, -3, "-7"},
+        {42, 12, "000000000042"}};
     char out[32];
-    for (const auto& c : pads)
-        EXPECT_TRUE(PadNumber(c.value, out, c.width) == std::strlen(c.text) && !std::strcmp(out, c.text)) << c.text;
+    for (const auto& c : pads) {
+        EXPECT_EQ(PadNumber(c.value, out, c.width), std::strlen(c.text)) << c.text;
+        EXPECT_STREQ(out, c.text);
+    }
     EXPECT_EQ(FormatInteger(INT64_MIN, out, 24), 20u);
     EXPECT_EQ(FormatInteger(12345, out, 4), 3u);
     EXPECT_STREQ(out, "123");

@@ -89,8 +89,8 @@ TEST_F(DeviceCliTest, AskAnswersFromStandardInput) {
     ASSERT_EQ(0, Run("device push" + Home()).status);
     ToolRun run = Run("device push --ask" + Home(), "s\n");
     EXPECT_EQ(0, run.status);
-    EXPECT_TRUE(run.Err("Home exists.") && run.Err("[r]eplace, [s]kip, [c]ancel") && run.Err("left alone, up to date"))
-        << run.err;
+    for (const char* text : {"Home exists.", "[r]eplace, [s]kip, [c]ancel", "left alone, up to date"})
+        EXPECT_TRUE(run.Err(text)) << text << " in: " << run.err;
     run = Run("device push --ask" + Home(), "c\n");
     EXPECT_EQ(1, run.status);
     EXPECT_TRUE(run.Err("cancelled"));

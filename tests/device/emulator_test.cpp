@@ -128,7 +128,8 @@ TEST_F(EmulatorTest, FaultsMakeCallsFail) {
     UnloadRemoteApi();
     WritePc("Lake.rlp", "1,1,,,One,,\r\n1,2,,,Two,,\r\n1,3,,,Three,,\r\n");
     EXPECT_EQ(31, ToDevice(Pc("Lake.rlp")));  // its line about the failed write stays in causes_
-    EXPECT_TRUE(Databases().size() == 1 && Find(Databases(), "Lake") == nullptr);  // the failed copy left nothing
+    EXPECT_EQ(Databases().size(), 1u);  // the failed copy left nothing
+    EXPECT_EQ(Find(Databases(), "Lake"), nullptr);
 }
 
 }  // namespace

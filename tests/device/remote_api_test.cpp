@@ -55,8 +55,10 @@ TEST_F(RemoteApiLoad, Results) {
             EXPECT_EQ("", printed);
         if (result == 0) {
             EXPECT_EQ(12u, init.cbSize);
-            EXPECT_TRUE(RemoteApi().CeRapiInitEx && RemoteApi().CeGetLastError && RemoteApi().CeCreateDirectory &&
-                        RemoteApi().CeMountDBVol);
+            EXPECT_NE(RemoteApi().CeRapiInitEx, nullptr);
+            EXPECT_NE(RemoteApi().CeGetLastError, nullptr);
+            EXPECT_NE(RemoteApi().CeCreateDirectory, nullptr);
+            EXPECT_NE(RemoteApi().CeMountDBVol, nullptr);
         }
         UnloadRemoteApi();
         EXPECT_FALSE(RemoteApiLoaded());

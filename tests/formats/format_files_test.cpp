@@ -22,10 +22,22 @@ namespace {
 
 TEST(Wildcard, MatchesLikeThePcFileSystem) {
     struct { const char* pattern; const char* name; bool matches; } const cases[] = {
-        {"*", "", true},            {"*.*", "abc", true},       {"*.CAL", "x.cal", true},    {"*.cal", ".cal", true},
-        {"*.cal", "x.cal.bak", false}, {"?.cal", "a.cal", true}, {"?.cal", ".cal", false},   {"a?c", "ac", false},
-        {"a*b*c", "abc", true},     {"a*b*c", "aXbY", false},   {"*?", "", false},           {"foo.*", "foo", true},
-        {"foo.*", "food", false},   {"*.", "readme", true},     {"*.", "read.me", false},    {"", "a", false},
+        {"*", "", true},
+        {"*.*", "abc", true},
+        {"*.CAL", "x.cal", true},
+        {"*.cal", ".cal", true},
+        {"*.cal", "x.cal.bak", false},
+        {"?.cal", "a.cal", true},
+        {"?.cal", ".cal", false},
+        {"a?c", "ac", false},
+        {"a*b*c", "abc", true},
+        {"a*b*c", "aXbY", false},
+        {"*?", "", false},
+        {"foo.*", "foo", true},
+        {"foo.*", "food", false},
+        {"*.", "readme", true},
+        {"*.", "read.me", false},
+        {"", "a", false},
         {"\xe4*", "\xc4x", false},  // only ASCII letters fold
     };
     for (const auto& c : cases) EXPECT_EQ(WildcardMatch(c.pattern, c.name), c.matches) << c.pattern << " vs " << c.name;
@@ -58,9 +70,13 @@ TEST(FolderSearchTest, YieldsMatchingEntriesWithTheirKind) {
     ASSERT_TRUE(search.Open("", "*.cal"));
     search.Close();
     EXPECT_FALSE(search.Next(entry));
-    EXPECT_TRUE(IsPathSeparator('\\') && IsPathSeparator('/') && !IsPathSeparator(':'));  // joining folder and name
+    // joining folder and name
+    EXPECT_TRUE(IsPathSeparator('\\'));
+    EXPECT_TRUE(IsPathSeparator('/'));
+    EXPECT_FALSE(IsPathSeparator(':'));
     EXPECT_EQ(JoinPath("dir", "x.cal"), "dir" + std::string(1, kPathSeparator) + "x.cal");
-    EXPECT_TRUE(JoinPath("dir\\", "x.cal") == "dir\\x.cal" && JoinPath("", "x.cal") == "x.cal");
+    EXPECT_EQ(JoinPath("dir\\", "x.cal"), "dir\\x.cal");
+    EXPECT_EQ(JoinPath("", "x.cal"), "x.cal");
 }
 
 TEST(FormatPath, ExtensionReplacedOrAppended) {
@@ -93,13 +109,16 @@ TEST_F(FormatFiles, LoadsTheDefinitionBesideTheDataFile) {
     Put("points.cal", std::string("FieldCount=4\0\x1a\nHeaderLines=2\n", 29) + std::string(20000, '\n') + "Ext=far");
     CapturedDiagnostics said;
     EXPECT_EQ(LoadFormatFile(folder.file("points.txt").c_str(), nullptr), 0);
-    EXPECT_TRUE(State().FieldCount == 4 && State().HeaderLines == 2 && State().Ext == ".far");
+    EXPECT_EQ(State().FieldCount, 4);
+    EXPECT_EQ(State().HeaderLines, 2);
+    EXPECT_EQ(State().Ext, ".far");
     std::filesystem::create_directory(folder.file("v1.2"));  // a dot in a folder name counts
     Put("v1.cal", "Source=Garmin\nFormatTitle=Found it\nFieldCount=9\n");
     ResetConversionState();
     EXPECT_EQ(LoadFormatFile(folder.file("v1.2/points").c_str(), "FormatTitle"), 0);  // a wanted keyword is passed on
     EXPECT_EQ(State().FoundValue.value_or("<none>"), "Found it");
-    EXPECT_TRUE(State().Source == 3 && State().FieldCount == 7);
+    EXPECT_EQ(State().Source, 3);
+    EXPECT_EQ(State().FieldCount, 7);
     EXPECT_EQ(said.TakeOutput(), "");
 }
 
@@ -114,7 +133,8 @@ TEST_F(FormatFiles, MissingEmptyNullOverlongAndOutOfMemoryChangeNothing) {
     EXPECT_EQ(LoadFormatFileAt(folder.file("nothing.cal").c_str(), "Ext"), -1);
     EXPECT_EQ(said.TakeOutput(), "No Cal File\nNo Cal File\nNo Cal File\n");
     EXPECT_EQ(LoadFormatFile(empty.c_str(), nullptr), 0);
-    EXPECT_TRUE(LoadFormatFile(nullptr, nullptr) == 0 && LoadFormatFileAt(nullptr, "Ext") == 0);
+    EXPECT_EQ(LoadFormatFile(nullptr, nullptr), 0);
+    EXPECT_EQ(LoadFormatFileAt(nullptr, "Ext"), 0);
     FailAllocationAfter(1);  // running out of memory is a silent failure
     EXPECT_EQ(LoadFormatFile(full.c_str(), nullptr), -1);
     FailAllocationAfter(0);
@@ -132,8 +152,13 @@ TEST_F(FormatFiles, ValuesOfDefinitions) {
     const std::string longest(kFormatLineMax - 12, 't');  // a value fits kFormatLineMax + 1 bytes
     const struct { const char* keyword; const char* file; std::string value; int32_t length; } cases[] = {
         // keyword null: the title; "": a null keyword
-        {nullptr, "comma.txt", "Comma", 5}, {"dbtype", "comma.cal", "Track2", 6}, {"Field3", "comma", "", kUnset},
-        {"", "comma.txt", "", kUnset}, {nullptr, "long", longest, int32_t(longest.size())}, {nullptr, "none", "", kUnset}};
+        {nullptr, "comma.txt", "Comma", 5},
+        {"dbtype", "comma.cal", "Track2", 6},
+        {"Field3", "comma", "", kUnset},
+        {"", "comma.txt", "", kUnset},
+        {nullptr, "long", longest, int32_t(longest.size())},
+        {nullptr, "none", "", kUnset},
+    };
     CapturedDiagnostics said;
     for (const auto& c : cases) {
         char buffer[kFormatLineMax + 1] = "stale";
@@ -141,21 +166,27 @@ TEST_F(FormatFiles, ValuesOfDefinitions) {
         const std::string path = folder.file(c.file);
         EXPECT_EQ(c.keyword ? RLGetCalFileInfo(*c.keyword ? c.keyword : nullptr, path.c_str(), buffer, &length)
                             : RLGetCalFileTitle(path.c_str(), buffer, &length), 0);
-        EXPECT_TRUE(buffer == c.value && length == c.length) << (c.keyword ? c.keyword : "title") << ' ' << c.file;
+        EXPECT_EQ(buffer, c.value) << (c.keyword ? c.keyword : "title") << ' ' << c.file;
+        EXPECT_EQ(length, c.length) << (c.keyword ? c.keyword : "title") << ' ' << c.file;
         EXPECT_FALSE(State().FoundValue || State().FormatTitle || State().Header);
     }
     EXPECT_EQ(said.TakeOutput(), "No Cal File\n");
     char buffer[kFormatLineMax + 1] = "stale";  // either output may be left out
     int32_t length = kUnset;
-    EXPECT_TRUE(RLGetCalFileTitle(comma.c_str(), nullptr, &length) == 0 && length == 5);
-    EXPECT_TRUE(RLGetCalFileTitle(comma.c_str(), buffer, nullptr) == 0 && buffer == std::string("Comma"));
+    EXPECT_EQ(RLGetCalFileTitle(comma.c_str(), nullptr, &length), 0);
+    EXPECT_EQ(length, 5);
+    EXPECT_EQ(RLGetCalFileTitle(comma.c_str(), buffer, nullptr), 0);
+    EXPECT_STREQ(buffer, "Comma");
     EXPECT_EQ(RLGetCalFileInfo(nullptr, nullptr, nullptr, nullptr), 0);
     State().FieldCount = 99;
     RLGetCalFileInfo("DBType", comma.c_str(), buffer, nullptr);
-    EXPECT_TRUE(State().FieldCount == 7 && State().Source == 3);   // reset, then the lines before applied
-    EXPECT_TRUE(State().DBKind == 0 && State().HeaderLines == 0);  // but not the wanted line or after
+    EXPECT_EQ(State().FieldCount, 7);  // reset, then the lines before applied
+    EXPECT_EQ(State().Source, 3);
+    EXPECT_EQ(State().DBKind, 0);  // but not the wanted line or after
+    EXPECT_EQ(State().HeaderLines, 0);
     RLGetCalFileInfo("Field3", comma.c_str(), buffer, nullptr);
-    EXPECT_TRUE(State().DBKind == 1 && State().HeaderLines == 4);  // not found: the whole file applied
+    EXPECT_EQ(State().DBKind, 1);  // not found: the whole file applied
+    EXPECT_EQ(State().HeaderLines, 4);
 }
 
 // The search works on the current folder, so each case runs inside its own.
@@ -175,7 +206,9 @@ protected:
 TEST_F(ExtensionSearch, KindFilterAndExtChooseAmongDefinitions) {
     CurrentFolderScope here(folder.path());
     CapturedDiagnostics said;  // an empty folder
-    EXPECT_TRUE(Search(65535, "txt").empty() && kind_ == 65535 && said.TakeOutput().empty());
+    EXPECT_EQ(Search(65535, "txt"), "");
+    EXPECT_EQ(kind_, 65535);
+    EXPECT_EQ(said.TakeOutput(), "");
     EXPECT_EQ(FindFormatForExtension(65535, "txt", nullptr), 65535);
     const std::string e400(400, 'e'), e259(259, 'e'), n200(200, 'n');
     const std::pair<std::string, std::string> files[] = {
@@ -216,7 +249,8 @@ TEST_F(ExtensionSearch, NothingIsFoundFromAFolderDeeperThan260Characters) {
     std::filesystem::create_directories(deep);
     WriteFileBytes(deep + "/x.cal", "Ext=txt\n");
     CurrentFolderScope here(deep);
-    EXPECT_TRUE(Search(65535, "txt").empty() && kind_ == 65535);
+    EXPECT_EQ(Search(65535, "txt"), "");
+    EXPECT_EQ(kind_, 65535);
 }
 
 }  // namespace

@@ -37,35 +37,47 @@ const std::vector<ParseCase> kKeywordCases = {
     {"FieldCounts = 9", SET(s.labels[0] = "9")}, {"Count = 9", nullptr},  // a "Field" line; no keyword
     // Source: the whole value, any case.
     {"Source=Garmin ", nullptr}, {"Source=garmin", SET(s.source = 3)}, {"Source = PCX5", SET(s.source = 6)},
-    {"Source=tab", SET(s.source = 2; s.delimited = '\t')}, {"Source=Fixed", SET(s.source = 5)}, {"Source=Comma", nullptr},
+    {"Source=tab", SET(s.source = 2; s.delimited = '\t')},
+    {"Source=Fixed", SET(s.source = 5)},
+    {"Source=Comma", nullptr},
     // Delimited.
     {"Delimited=\\t", SET(s.source = 2; s.delimited = '\t')}, {"Delimited= ;", SET(s.delimited = ';')},
     {"Source=Garmin\nDelimited=;", SET(s.source = 3; s.delimited = ';')},
     {"Source=Garmin\nDelimited=,", SET(s.source = 1)}, {"Delimited=\\x", nullptr},
     // Column numbers, stored unchecked; icon is a column, or an icon text holding ':'.
-    {"latitude=7", SET(s.map[0] = 7)}, {"LONGITUDE = 8", SET(s.map[1] = 8)}, {"elevation = -1", SET(s.map[2] = -1)},
+    {"latitude=7", SET(s.map[0] = 7)},
+    {"LONGITUDE = 8", SET(s.map[1] = 8)},
+    {"elevation = -1", SET(s.map[2] = -1)},
     {"time=12", SET(s.map[3] = 12)}, {"Name=0", SET(s.map[4] = 0)}, {"desc=99", SET(s.map[6] = 99)},
     {"date = 4", SET(s.map[7] = 4)}, {"icon=9", SET(s.map[5] = 9)},
     {"icon = :" + k100, SET(s.defaultIcon = (":" + k100).substr(0, 79); s.map[5] = -1)},
     // LocFormat: by the value's beginning.
     {"LocFormat=DegNoSpace", SET(s.locFormat = 3)}, {"LocFormat=deg", SET(s.locFormat = 1)},
-    {"LocFormat=DegNoSp", SET(s.locFormat = 1)}, {"LocFormat=COMP", SET(s.locFormat = 2)}, {"LocFormat=Com", nullptr},
-    {"LocFormat=Deg\nLocFormat=Numeric", SET(s.locFormat = 0)}, {"LocFormat=Deg\nLocFormat=UTM", SET(s.locFormat = 1)},
+    {"LocFormat=DegNoSp", SET(s.locFormat = 1)},
+    {"LocFormat=COMP", SET(s.locFormat = 2)},
+    {"LocFormat=Com", nullptr},
+    {"LocFormat=Deg\nLocFormat=Numeric", SET(s.locFormat = 0)},
+    {"LocFormat=Deg\nLocFormat=UTM", SET(s.locFormat = 1)},
     // DBType and PalmDBType.
     {"DBType=Route2", SET(s.dbKind = 2; s.recordVersion = 2)}, {"DBType=Routes", SET(s.dbKind = 2)},
     {"DBType=Waypoint", nullptr}, {"DBType=Tracks", SET(s.dbKind = 1)}, {"DBType=Datum", SET(s.dbKind = 6)},
-    {"DBType=Route\nDBType=Points", SET(s.dbKind = 0)}, {"Palm DB Type = Track2", SET(s.dbKind = 1; s.recordVersion = 2)},
+    {"DBType=Route\nDBType=Points", SET(s.dbKind = 0)},
+    {"Palm DB Type = Track2", SET(s.dbKind = 1; s.recordVersion = 2)},
     // EleFormat: the first character.
     {"EleFormat=m", SET(s.eleFormat = 1)}, {"EleFormat=M\nEleFormat=feet", nullptr},
     {"EleFormat=M\nEleFormat=yards", SET(s.eleFormat = 1)},
     // Texts, cut to their capacities; Ext gains its dot, and is cut to 35 characters.
-    {"DefaultIcon = Waypoint  ", SET(s.defaultIcon = "Waypoint  ")}, {"HeaderLines = 2", SET(s.headerLines = 2)},
-    {"FieldLen = 10,20,5", SET(s.fieldLen = "10,20,5")}, {"FieldLen = " + k300, SET(s.fieldLen = k300.substr(0, 255))},
+    {"DefaultIcon = Waypoint  ", SET(s.defaultIcon = "Waypoint  ")},
+    {"HeaderLines = 2", SET(s.headerLines = 2)},
+    {"FieldLen = 10,20,5", SET(s.fieldLen = "10,20,5")},
+    {"FieldLen = " + k300, SET(s.fieldLen = k300.substr(0, 255))},
     {"Header = Name,Lat,Lon", SET(s.header = "Name,Lat,Lon")}, {"Header =", SET(s.header = "")},
     {"FormatTitle = Comma separated ", SET(s.formatTitle = "Comma separated ")},
     {"Ext=.txt", SET(s.ext = ".txt")}, {"Ext=" + k40, SET(s.ext = "." + k40.substr(0, 34))},
     // The '=' must lie within 30 characters of the first non-space character.
-    {kKey29 + "=4", SET(s.headerLines = 4)}, {"    " + kKey29 + "=4", SET(s.headerLines = 4)}, {kKey29 + " =4", nullptr},
+    {kKey29 + "=4", SET(s.headerLines = 4)},
+    {"    " + kKey29 + "=4", SET(s.headerLines = 4)},
+    {kKey29 + " =4", nullptr},
     // Comment keywords, comment lines and lines without a usable '='.
     {"// = FieldCount=9", nullptr}, {"# = 5", nullptr}, {"; FieldCount = 9", nullptr},
     {"FieldCount ; = 9", nullptr}, {"FieldCount 9", nullptr}, {"= 9", nullptr},
@@ -150,7 +162,8 @@ TEST_F(FormatLines, EveryKeywordIsFoundInAnyCase) {
         EXPECT_EQ(FindFormatKeyword(FormatKeywordName(i)), i);
         EXPECT_EQ(ParseFormatLine((" " + upper + " = v").c_str(), nullptr), i) << upper;
     }
-    EXPECT_TRUE(FormatKeywordName(-1) == nullptr && FormatKeywordName(kFormatKeywordCount) == nullptr);
+    EXPECT_EQ(FormatKeywordName(-1), nullptr);
+    EXPECT_EQ(FormatKeywordName(kFormatKeywordCount), nullptr);
     for (const char* name : {"Field", "Sourc", static_cast<const char*>(nullptr)}) EXPECT_EQ(FindFormatKeyword(name), -1);
 }
 
@@ -163,14 +176,17 @@ TEST_F(FormatLines, ApplyLengthAndCarryOver) {
     EXPECT_EQ(StateSnapshot::Take(), before);
     const std::string text = "FieldCount=4\nHeaderLines=2\nLocFormat=Comp\nEleFormat=m\nField4=four";
     ParseFormatText(text.data(), 13, nullptr);
-    EXPECT_TRUE(State().FieldCount == 4 && State().HeaderLines == 0);
+    EXPECT_EQ(State().FieldCount, 4);
+    EXPECT_EQ(State().HeaderLines, 0);
     ParseFormatText(text.data(), 11, nullptr);  // "FieldCount=" reads as 0, as does a missing value
     ApplyFormatKeyword(kKeyHeaderLines, nullptr);
-    EXPECT_TRUE(State().FieldCount == 0 && State().HeaderLines == 0);
+    EXPECT_EQ(State().FieldCount, 0);
+    EXPECT_EQ(State().HeaderLines, 0);
     EXPECT_FALSE(ParseFormatText(nullptr, 100, nullptr));
     ParseFormatText(text.data(), text.size(), nullptr);
     ResetConversionState();
-    EXPECT_TRUE(State().LocFormat == 2 && State().EleFormat == 1);
+    EXPECT_EQ(State().LocFormat, 2);
+    EXPECT_EQ(State().EleFormat, 1);
     EXPECT_EQ(State().FieldLabel[4].value_or("<none>"), "four");
 }
 

@@ -27,7 +27,8 @@ Fixture With(uint32_t firstOffset, uint8_t attributes, bool resource) {  // two 
 TEST(PdbValidate, StructuralRules) {
     // The base: ListEnd 96; app info of 5 bytes at 96; records of 4 and 6 bytes at 101 and 105; 111 bytes.
     const struct { const char* what; std::function<void(Fixture&)> change; uint32_t expected; } cases[] = {
-        {"sound base", [](Fixture&) {}, 0}, {"next record list set", [](Fixture& f) { f.nextList = 1; }, pdbErrFormat},
+        {"sound base", [](Fixture&) {}, 0},
+        {"next record list set", [](Fixture& f) { f.nextList = 1; }, pdbErrFormat},
         {"name without NUL", [](Fixture& f) { f.name = std::string(32, 'n'); }, pdbErrFormat},
         {"type 0", [](Fixture& f) { f.type = 0; }, pdbErrFormat},
         {"creator 0", [](Fixture& f) { f.creator = 0; }, pdbErrFormat},
@@ -70,7 +71,8 @@ TEST(PdbValidate, LongListsAndHollowStreams) {
     f.entries[777].offset = f.entries[776].offset;
     EXPECT_EQ(Validate(f), pdbErrFormat);
     PdbStream hollow{};
-    EXPECT_TRUE(PdbValidate(&hollow) == pdbErrFormat && PdbValidate(nullptr) == pdbErrFormat);
+    EXPECT_EQ(PdbValidate(&hollow), pdbErrFormat);
+    EXPECT_EQ(PdbValidate(nullptr), pdbErrFormat);
 }
 
 struct Opened {
@@ -92,22 +94,39 @@ TEST(PdbRead, RecordsInfoAndDates) {
     ASSERT_EQ(db.code, 0u);
     PdbInfo info;
     ASSERT_EQ(PdbGetInfo(db.handle, &info), 0u);
-    EXPECT_TRUE(std::string(info.name) == "Test" && info.attributes == 8 && info.version == 2 && info.uniqueIdSeed == 77);
-    EXPECT_TRUE(info.creationDate == 5 && info.modificationDate == 0 && info.backupDate == 0);
-    EXPECT_TRUE(info.type == f.type && info.creator == f.creator && info.recordCount == 4 && info.listKind == pdbListRecord);
+    EXPECT_STREQ(info.name, "Test");
+    EXPECT_EQ(info.attributes, 8);
+    EXPECT_EQ(info.version, 2);
+    EXPECT_EQ(info.uniqueIdSeed, 77u);
+    EXPECT_EQ(info.creationDate, 5u);
+    EXPECT_EQ(info.modificationDate, 0u);
+    EXPECT_EQ(info.backupDate, 0u);
+    EXPECT_EQ(info.type, f.type);
+    EXPECT_EQ(info.creator, f.creator);
+    EXPECT_EQ(info.recordCount, 4u);
+    EXPECT_EQ(info.listKind, pdbListRecord);
     const uint8_t* data = nullptr;
     uint32_t size = 0;
     PdbReadAppInfo(db.handle, &data, &size);
-    EXPECT_TRUE(data != nullptr && Bytes(data, data + size) == Pattern(5, 0xa0));
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(Bytes(data, data + size), Pattern(5, 0xa0));
     // Record 0 runs on over the deleted record 1, to the next data.
     const struct { uint32_t size, at; } expected[] = {{10, 117}, {0, 0}, {6, 121}, {0, 0}};
     for (uint32_t i = 0; i < 4; ++i) {
         PdbRecordEntry entry{}, listed{};
-        ASSERT_TRUE(PdbGetRecordEntry(db.handle, i, &listed) == 0 && PdbReadRecord(db.handle, i, &entry, &data) == 0);
-        EXPECT_TRUE(entry.size == expected[i].size && listed.size == entry.size && listed.uniqueId == entry.uniqueId) << i;
-        EXPECT_TRUE(entry.uniqueId == 0x110000 + 5 * i && entry.attributes == (entry.size == 0 ? 0x80 : 0)) << i;
+        ASSERT_EQ(PdbGetRecordEntry(db.handle, i, &listed), 0u) << i;
+        ASSERT_EQ(PdbReadRecord(db.handle, i, &entry, &data), 0u) << i;
+        EXPECT_EQ(entry.size, expected[i].size) << i;
+        EXPECT_EQ(listed.size, entry.size) << i;
+        EXPECT_EQ(listed.uniqueId, entry.uniqueId) << i;
+        EXPECT_EQ(entry.uniqueId, 0x110000 + 5 * i) << i;
+        EXPECT_EQ(entry.attributes, entry.size == 0 ? 0x80 : 0) << i;
         const auto stored = bytes.begin() + expected[i].at;
-        EXPECT_TRUE(entry.size == 0 ? !data : Bytes(data, data + entry.size) == Bytes(stored, stored + entry.size)) << i;
+        if (entry.size == 0) {
+            EXPECT_EQ(data, nullptr) << i;
+        } else {
+            EXPECT_EQ(Bytes(data, data + entry.size), Bytes(stored, stored + entry.size)) << i;
+        }
     }
     PdbRecordEntry entry{};  // beyond the last record: refused, but not pending
     EXPECT_EQ(PdbReadRecord(db.handle, 4, &entry, &data), pdbErrNoRecord);
@@ -115,7 +134,8 @@ TEST(PdbRead, RecordsInfoAndDates) {
     // Dates: stored ones before 1970 read as 0 (above); host ones are shifted modulo 2^32.
     EXPECT_EQ(PdbDateToHost(pdbEpochOffset + 0x7fffffffu), 0x7fffffffu);
     EXPECT_EQ(PdbDateToHost(pdbEpochOffset + 0x80000000u), 0u);
-    EXPECT_TRUE(PdbDateFromHost(0xffffffffu) == pdbEpochOffset - 1 && PdbDateFromHost(0) == 0);
+    EXPECT_EQ(PdbDateFromHost(0xffffffffu), pdbEpochOffset - 1);
+    EXPECT_EQ(PdbDateFromHost(0), 0u);
 }
 
 TEST(PdbRead, AppInfoSize) {
@@ -124,16 +144,22 @@ TEST(PdbRead, AppInfoSize) {
     resource.attributes = pdbAttrResourceDb, resource.entries = {{97, 0, 0}}, resource.appInfo = 90;
     resource.tail = Pattern(10, 0);
     const struct { const char* what; Fixture fixture; uint32_t expected; } cases[] = {
-        {"no block", SoundFixture({4}), 0}, {"up to the first record", SoundFixture({4, 2}, 9), 9},
-        {"up to the sort info block", sorted, 6}, {"first record deleted: to the end", SoundFixture({0}, 9), 9},
-        {"resource database", resource, 7}};
+        {"no block", SoundFixture({4}), 0},
+        {"up to the first record", SoundFixture({4, 2}, 9), 9},
+        {"up to the sort info block", sorted, 6},
+        {"first record deleted: to the end", SoundFixture({0}, 9), 9},
+        {"resource database", resource, 7},
+    };
     for (const auto& c : cases) {
         Opened db(c.fixture.Build());
         uint32_t size = 99;
         const uint8_t* data = nullptr;
-        EXPECT_TRUE(db.code == 0 && PdbAppInfoSize(db.handle, &size) == 0 && size == c.expected) << c.what;
+        ASSERT_EQ(db.code, 0u) << c.what;
+        EXPECT_EQ(PdbAppInfoSize(db.handle, &size), 0u) << c.what;
+        EXPECT_EQ(size, c.expected) << c.what;
         PdbReadAppInfo(db.handle, &data, &size);
-        EXPECT_TRUE(size == c.expected && (data == nullptr) == (size == 0)) << c.what;
+        EXPECT_EQ(size, c.expected) << c.what;
+        EXPECT_EQ(data == nullptr, size == 0) << c.what;
     }
     Opened db(resource.Build());  // records of a resource database are not read
     PdbRecordEntry entry{};
@@ -141,17 +167,19 @@ TEST(PdbRead, AppInfoSize) {
     EXPECT_EQ(db.handle->pendingError, 0u);
 }
 
-TEST(PdbRead, ReadBufferStartsAt64KiBAndOnlyGrowsAndMemoryFailureSticks) {
+// Small and large records read whole in any order through the handle's
+// one read buffer.
+TEST(PdbRead, RecordsOfAnySizeInAnyOrderAndMemoryFailureSticks) {
     const std::vector<uint32_t> sizes = {10, 70000, 5};
     PdbRecordEntry entry{};
     const uint8_t* data = nullptr;
-    using Steps = std::vector<std::pair<uint32_t, uint32_t>>;  // index, capacity after
-    for (const Steps& order : {Steps{{0, 65536}, {1, 70000}, {2, 70000}}, Steps{{1, 70000}, {0, 70000}}}) {
+    using Order = std::vector<uint32_t>;
+    for (const Order& order : {Order{0, 1, 2}, Order{1, 0, 2}, Order{2, 1, 0, 1}}) {
         Opened db(SoundFixture(sizes).Build());
-        EXPECT_EQ(db.handle->readBufferCapacity, 0u);
-        for (const auto& [index, capacity] : order) {
-            ASSERT_TRUE(PdbReadRecord(db.handle, index, &entry, &data) == 0 && entry.size == sizes[index]);
-            EXPECT_EQ(db.handle->readBufferCapacity, capacity);
+        for (uint32_t index : order) {
+            ASSERT_EQ(PdbReadRecord(db.handle, index, &entry, &data), 0u) << index;
+            ASSERT_EQ(entry.size, sizes[index]);
+            EXPECT_EQ(Bytes(data, data + entry.size), Pattern(sizes[index], static_cast<uint8_t>(index))) << index;
         }
     }
     Opened db(SoundFixture(sizes).Build());
@@ -161,7 +189,8 @@ TEST(PdbRead, ReadBufferStartsAt64KiBAndOnlyGrowsAndMemoryFailureSticks) {
     FailAllocationAfter(1);
     EXPECT_EQ(PdbOpen(db.memory.Stream(), &none), pdbErrMemory);
     FailAllocationAfter(0);
-    EXPECT_TRUE(none == nullptr && data == nullptr && db.handle->readBufferCapacity == 0);
+    EXPECT_EQ(none, nullptr);
+    EXPECT_EQ(data, nullptr);
     EXPECT_EQ(PdbReadRecord(db.handle, 0, &entry, &data), pdbErrMemory);
 }
 
@@ -180,7 +209,8 @@ TEST(PdbRead, DamageAfterOpenIsCaughtAndSticks) {
         const uint8_t* data = nullptr;
         PdbInfo info;
         EXPECT_EQ(PdbReadRecord(db.handle, d.index, &entry, &data), pdbErrFormat) << d.at << ' ' << d.value;
-        EXPECT_TRUE(data == nullptr && db.handle->readBufferCapacity == 0 && PdbGetInfo(db.handle, &info) == pdbErrFormat);
+        EXPECT_EQ(data, nullptr);
+        EXPECT_EQ(PdbGetInfo(db.handle, &info), pdbErrFormat);
         EXPECT_EQ(PdbGetRecordEntry(db.handle, 1 - d.index, &entry), pdbErrFormat);  // sticks
     }
 }
@@ -215,7 +245,9 @@ TEST(PdbRead, DeadHandlesAndNullOutputs) {
     uint32_t size = 7;
     PdbWriteAppInfo(&dead, &info, 4);
     PdbReadAppInfo(&dead, &data, &size);
-    EXPECT_TRUE(data == nullptr && size == 0 && dead.pendingError == 0);
+    EXPECT_EQ(data, nullptr);
+    EXPECT_EQ(size, 0u);
+    EXPECT_EQ(dead.pendingError, 0u);
     Opened db(SoundFixture({4}).Build());
     for (uint32_t code : {PdbGetInfo(&dead, &info), PdbAppInfoSize(&dead, &size), PdbGetRecordEntry(&dead, 0, &entry),
                           PdbReadRecord(&dead, 0, &entry, &data), PdbAddRecord(&dead, entry, &info), PdbFinish(&dead),

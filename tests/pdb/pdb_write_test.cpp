@@ -74,7 +74,8 @@ TEST(PdbWrite, MisuseBecomesStickyError) {
         EXPECT_EQ(PdbAddRecord(handle, kOne, kByte), m.expected) << &m - misuses;
         PdbWriteAppInfo(handle, kByte, 1);
         EXPECT_EQ(PdbAppInfoSize(handle, &appInfoSize), m.expected) << &m - misuses;
-        EXPECT_TRUE(appInfoSize == 0 && memory.Size() == size) << &m - misuses;
+        EXPECT_EQ(appInfoSize, 0u) << &m - misuses;
+        EXPECT_EQ(memory.Size(), size) << &m - misuses;
         PdbRelease(handle);
     }
 }
@@ -114,7 +115,8 @@ TEST(PdbWrite, FinishAndWrongHandles) {
     EXPECT_EQ(memory.Size(), 90u);  // 10-byte entries reserved
     EXPECT_EQ(PdbAddRecord(handle, one, &byte), pdbErrFormat);
     PdbRelease(handle);
-    ASSERT_TRUE(WriteSample(memory.Stream()) == 0 && PdbOpen(memory.Stream(), &handle) == 0);
+    ASSERT_EQ(WriteSample(memory.Stream()), 0u);
+    ASSERT_EQ(PdbOpen(memory.Stream(), &handle), 0u);
     EXPECT_EQ(PdbAddRecord(handle, one, &byte), pdbErrIO);  // opened for reading
     PdbRelease(handle);
     EXPECT_EQ(PdbCreate(memory.Stream(), info, nullptr), pdbErrIndex);

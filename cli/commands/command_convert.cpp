@@ -1,0 +1,68 @@
+#include <iostream>
+#include <memory>
+
+#include "commands/command_options.h"
+#include "commands/commands.h"
+#include "output/map_files.h"
+#include "support/failure.h"
+#include "support/options.h"
+#include "support/transfers.h"
+
+namespace vezuved_cli {
+namespace {
+
+struct ConvertOptions {
+    std::string input;
+    std::string output;
+    std::string outputDefinition;
+    SharedOptions shared;
+};
+
+void Convert(const ConvertOptions& options) {
+    const TextOptions in = ToTextOptions(options.shared);
+    const FileType from = FileTypeForPath(options.input);
+    const FileType to = FileTypeForPath(options.output);
+    if (from == FileType::Gpx || from == FileType::GeoJson) {
+        FailUsage("cannot convert '" + options.input + "': GPX and GeoJSON are written, not read");
+    }
+    RequireDistinctOutput(options.input, options.output);
+    TextOptions out;
+    out.definition = options.outputDefinition;
+    std::string written = options.output;
+    if (to == FileType::Gpx || to == FileType::GeoJson) {
+        LoadedPoints points = ReadPoints(options.input, in);
+        WriteFileOrFail(options.output, to == FileType::Gpx ? RenderGpx(points.set) : RenderGeoJson(points.set));
+    } else if (to == FileType::Database && from == FileType::Text) {
+        written = ImportTextFile(options.input, options.output, in);
+    } else if (to == FileType::Database) {
+        LoadedPoints points = ReadDatabase(options.input);
+        WriteDatabase(options.output, points, in.kind.value_or(static_cast<int16_t>(points.set.kind)));
+    } else if (from == FileType::Database) {
+        written = ExportDatabase(options.input, options.output, out);
+    } else {
+        LoadedPoints points = ReadText(options.input, in);
+        WriteText(options.output, points, out);
+    }
+    std::cout << "Wrote " << written << "\n";
+}
+
+}  // namespace
+
+void AddConvertCommand(CLI::App& app) {
+    auto options = std::make_shared<ConvertOptions>();
+    CLI::App* command = app.add_subcommand(
+        "convert", "Convert by the two extensions: .pdb, .gpx, .geojson, or any other text layout");
+    command->add_option("input", options->input, "A database (.pdb) or a text file")->required();
+    command->add_option("output", options->output, "A database (.pdb), GPX (.gpx), GeoJSON (.geojson) or a text file")
+        ->required();
+    AddDefinitionOption(*command, options->shared);
+    command->add_option("--output-definition", options->outputDefinition,
+                        "Format definition (.cal) of a text output; default: the output file's own .cal");
+    AddKindOption(*command, options->shared);
+    command->footer(
+        "Examples:\n  vezuved convert hike.pdb hike.gpx\n"
+        "  vezuved convert examples/data/summits.csv summits.geojson -d examples/formats/name-first.cal");
+    command->callback([options] { Convert(*options); });
+}
+
+}  // namespace vezuved_cli

@@ -1,0 +1,91 @@
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+#include <vezuved/vezuved.h>
+
+#include "base/ascii.h"
+#include "commands/commands.h"
+#include "output/table_output.h"
+#include "support/encoding.h"
+#include "support/failure.h"
+#include "support/options.h"
+
+namespace vezuved_cli {
+namespace {
+
+// One keyword's value as the definition writes it; empty when it has none.
+std::string Value(const char* keyword, const std::string& path) {
+    int32_t length = 0;
+    RLGetCalFileInfo(keyword, path.c_str(), nullptr, &length);
+    if (length <= 0 || length > 511) return "";
+    std::string value(static_cast<size_t>(length) + 1, '\0');
+    RLGetCalFileInfo(keyword, path.c_str(), value.data(), &length);
+    value.resize(static_cast<size_t>(length));
+    return Cp1252ToUtf8(value);
+}
+
+std::string Title(const std::string& path) {
+    char value[512] = "";
+    int32_t length = 0;
+    RLGetCalFileTitle(path.c_str(), nullptr, &length);
+    if (length <= 0 || length >= static_cast<int32_t>(sizeof value)) return "";
+    RLGetCalFileTitle(path.c_str(), value, &length);
+    return Cp1252ToUtf8(value);
+}
+
+// The layout a definition selects, as --layout names it.
+std::string Layout(const std::string& path) {
+    const std::string source = AsciiLowered(Value("Source", path));
+    if (source == "pcx5" || source == "garmin" || source == "tab" || source == "fixed") return source;
+    const std::string delimiter = Value("Delimited", path);
+    if (delimiter == "\\t") return "tab";
+    if (delimiter.empty() || delimiter[0] == ',') return "comma";
+    return "delimited '" + delimiter.substr(0, 1) + "'";
+}
+
+std::string Kind(const std::string& path) {
+    const std::string type = Value("DBType", path);
+    const auto kind = KindForDefinitionType(type.empty() ? Value("PalmDBType", path) : type);
+    return KindText(kind.value_or(0));
+}
+
+std::vector<std::string> DefinitionsIn(const std::string& folder) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error)) {
+        FailConversion("cannot list the format definitions in '" + folder + "': no such folder");
+    }
+    std::vector<std::string> paths;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const std::string extension = AsciiLowered(entry.path().extension().string());
+        if (entry.is_regular_file() && extension == ".cal") paths.push_back(entry.path().string());
+    }
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
+}  // namespace
+
+void AddFormatsCommand(CLI::App& app) {
+    auto folder = std::make_shared<std::string>(".");
+    CLI::App* command = app.add_subcommand("formats", "List the format definitions (.cal) of a folder");
+    command->add_option("folder", *folder, "The folder")->capture_default_str();
+    command->footer("Example:\n  vezuved formats examples/formats");
+    command->callback([folder] {
+        const std::vector<std::string> paths = DefinitionsIn(*folder);
+        if (paths.empty()) {
+            std::cout << "No format definitions (.cal) in " << *folder << "\n";
+            return;
+        }
+        std::vector<std::vector<std::string>> rows = {{"file", "title", "kind", "layout", "ext"}};
+        for (const std::string& path : paths) {
+            const std::string extension = Value("Ext", path);
+            rows.push_back({std::filesystem::path(path).filename().string(), Title(path), Kind(path), Layout(path),
+                            extension.empty() ? "-" : extension});
+        }
+        std::cout << AlignColumns(rows);
+    });
+}
+
+}  // namespace vezuved_cli

@@ -1,0 +1,47 @@
+#include <iostream>
+#include <memory>
+
+#include <vezuved/vezuved.h>
+
+#include "commands/command_options.h"
+#include "commands/commands.h"
+#include "support/options.h"
+#include "support/transfers.h"
+
+namespace vezuved_cli {
+namespace {
+
+struct ImportOptions {
+    std::string text;
+    std::string output;
+    SharedOptions shared;
+};
+
+// One line about the database just written, read back from its header.
+void Report(const std::string& path) {
+    int32_t kind = 0, source = 0, version = 0, count = 0;
+    if (RLGetPDBFileInfo(path.c_str(), &kind, &source, &version, &count) == 0) {
+        std::cout << "Wrote " << path << " (" << KindText(kind) << ", " << count << " record(s))\n";
+    } else {
+        std::cout << "Wrote " << path << "\n";
+    }
+}
+
+}  // namespace
+
+void AddImportCommand(CLI::App& app) {
+    auto options = std::make_shared<ImportOptions>();
+    CLI::App* command = app.add_subcommand("import", "Import a text file into a database (.pdb)");
+    command->add_option("text", options->text, "The text file")->required();
+    command->add_option("-o,--output", options->output,
+                        "The database; default: beside the text file, with its name. The name is cut "
+                        "to 31 characters and always ends in .pdb");
+    AddTextReadingOptions(*command, options->shared);
+    command->footer(
+        "Example:\n  vezuved import examples/data/hike-track.csv -d examples/formats/track.cal -o hike.pdb");
+    command->callback([options] {
+        Report(ImportTextFile(options->text, options->output, ToTextOptions(options->shared)));
+    });
+}
+
+}  // namespace vezuved_cli

@@ -1,0 +1,81 @@
+#include "commands/command_options.h"
+
+#include <cerrno>
+#include <cstdio>
+
+#include "platform/replacing_file.h"
+#include "support/failure.h"
+
+namespace vezuved_cli {
+namespace {
+
+std::vector<std::string> Names(const std::vector<NamedCode>& names) {
+    std::vector<std::string> out;
+    for (const NamedCode& entry : names) out.emplace_back(entry.name);
+    return out;
+}
+
+}  // namespace
+
+void AddDefinitionOption(CLI::App& command, SharedOptions& options) {
+    command.add_option("-d,--definition", options.definition,
+                       "Format definition (.cal) of the text; default: the text file's own .cal");
+}
+
+void AddKindOption(CLI::App& command, SharedOptions& options) {
+    command.add_option("--kind", options.kind, "What the text holds: " + ListNames(KindNames()))
+        ->check(CLI::IsMember(Names(KindNames()), CLI::ignore_case));
+}
+
+void AddLayoutOption(CLI::App& command, SharedOptions& options) {
+    command.add_option("--layout", options.layout, "Text layout: " + ListNames(LayoutNames()))
+        ->check(CLI::IsMember(Names(LayoutNames()), CLI::ignore_case));
+}
+
+void AddUnitFlags(CLI::App& command, SharedOptions& options) {
+    CLI::Option* metres = command.add_flag("--metres,--meters", options.metres, "Elevations in the text are metres");
+    CLI::Option* feet = command.add_flag("--feet", options.feet, "Elevations in the text are feet");
+    metres->excludes(feet);
+}
+
+void AddColumnsOption(CLI::App& command, SharedOptions& options) {
+    command.add_option("--columns", options.columns,
+                       "The text's columns: fields in column order (e.g. name,lat,lon,desc; - skips "
+                       "one), or seven column numbers for lat,lon,ele,time,name,icon,desc (-1: none)");
+}
+
+TextOptions ToTextOptions(const SharedOptions& options) {
+    TextOptions out;
+    out.definition = options.definition;
+    if (!options.kind.empty()) out.kind = CodeForName(KindNames(), options.kind);
+    if (!options.layout.empty()) out.layout = CodeForName(LayoutNames(), options.layout);
+    if (options.metres) out.elevationFormat = 1;
+    if (options.feet) out.elevationFormat = 0;
+    if (!options.columns.empty()) {
+        std::string error;
+        out.columns = ParseColumns(options.columns, error);
+        if (!out.columns) FailUsage("--columns " + options.columns + ": " + error);
+    }
+    return out;
+}
+
+void WriteFileOrFail(const std::string& path, const std::string& text) {
+    ReplacingFile file;
+    if (!OpenReplacingFile(file, path.c_str())) FailConversion(file.failure);
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), file.file) != text.size()) {
+        DiscardReplacingFile(file, errno != 0 ? errno : EIO);
+        FailConversion(file.failure);
+    }
+    if (!CommitReplacingFile(file)) FailConversion(file.failure);
+}
+
+void AddTextReadingOptions(CLI::App& command, SharedOptions& options) {
+    AddDefinitionOption(command, options);
+    AddKindOption(command, options);
+    AddLayoutOption(command, options);
+    AddUnitFlags(command, options);
+    AddColumnsOption(command, options);
+}
+
+}  // namespace vezuved_cli

@@ -1,0 +1,39 @@
+// Options several subcommands share, registered the same way everywhere.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+#include "support/records.h"
+
+namespace vezuved_cli {
+
+// What the shared options collect before they are turned into TextOptions.
+struct SharedOptions {
+    std::string definition;
+    std::string kind;
+    std::string layout;
+    std::string columns;
+    bool metres = false;
+    bool feet = false;
+};
+
+void AddDefinitionOption(CLI::App& command, SharedOptions& options);
+void AddKindOption(CLI::App& command, SharedOptions& options);
+void AddLayoutOption(CLI::App& command, SharedOptions& options);
+void AddUnitFlags(CLI::App& command, SharedOptions& options);
+void AddColumnsOption(CLI::App& command, SharedOptions& options);
+
+// Definition, kind, layout, units and columns: the options of every command
+// that reads text.
+void AddTextReadingOptions(CLI::App& command, SharedOptions& options);
+
+// The library's codes for what was given; a bad --columns is a usage error.
+TextOptions ToTextOptions(const SharedOptions& options);
+
+// Writes text to a file, failing with a sentence that names it.
+void WriteFileOrFail(const std::string& path, const std::string& text);
+
+}  // namespace vezuved_cli

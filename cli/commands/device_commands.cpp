@@ -1,0 +1,282 @@
+#include "commands/device_commands.h"
+
+#include <csignal>
+#include <filesystem>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <vezuved/vezuved.h>
+
+#include "support/failure.h"
+#include "support/tool_platform.h"
+
+namespace vezuved_cli {
+
+namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+// The items whose copy ended in failure, with the stage the library ended
+// them with (its negative result).
+// Each failed item with the cause the library gave for it, if any.
+std::vector<std::pair<std::string, std::string>> g_failedItems;
+
+extern "C" void OnInterrupt(int) { g_interrupted = 1; }
+
+// Ctrl-C asks the running copy to stop through its next callback; a second
+// Ctrl-C ends the tool at once.
+class InterruptScope {
+public:
+    InterruptScope() {
+        g_interrupted = 0;
+        previous_ = std::signal(SIGINT, OnInterrupt);
+    }
+    ~InterruptScope() { std::signal(SIGINT, previous_ == SIG_ERR ? SIG_DFL : previous_); }
+
+private:
+    void (*previous_)(int) = SIG_DFL;
+};
+
+struct DeviceOptions {
+    std::string root;          // --device: the emulated device's folder
+    std::string deviceFolder;  // --device-folder
+    bool always = false, update = false, noReplace = false, ask = false, keepBoth = false, create = false,
+         move = false;
+
+    uint32_t Word() const {
+        return (always ? VEZUVED_OPT_ALWAYS : 0u) | (update ? VEZUVED_OPT_UPDATE : 0u) |
+               (noReplace ? VEZUVED_OPT_NO_REPLACE : 0u) | (ask ? VEZUVED_OPT_ASK : 0u) |
+               (keepBoth ? VEZUVED_OPT_KEEP_BOTH : 0u) | (create ? VEZUVED_OPT_CREATE_VOLUME : 0u) |
+               (move ? VEZUVED_OPT_MOVE : 0u);
+    }
+    const char* Folder() const { return deviceFolder.empty() ? nullptr : deviceFolder.c_str(); }
+};
+
+void AddConnectionOptions(CLI::App& command, DeviceOptions& options) {
+    command.add_option("--device", options.root,
+                       "Folder of an emulated handheld (sets VEZUVED_DEVICE for the device emulator)");
+    command.add_option("--device-folder", options.deviceFolder,
+                       "Folder on the handheld (default \\My Documents\\Roverlog)");
+    command.add_flag("--create", options.create, "Create the device folder and database volume when missing");
+}
+
+void AddCopyFlags(CLI::App& command, DeviceOptions& options) {
+    command.add_flag("--always", options.always, "Replace older copies of plain files; copy every database back");
+    command.add_flag("--update", options.update, "Leave destinations that are as new or newer alone");
+    command.add_flag("--no-replace", options.noReplace, "Never replace an existing destination");
+    command.add_flag("--ask", options.ask, "Ask before replacing an existing destination");
+    command.add_flag("--keep-both", options.keepBoth, "Write under a free numbered name instead of replacing");
+    command.add_flag("--move", options.move, "Delete the PC file after a successful copy to the device");
+}
+
+void UseDeviceRoot(const DeviceOptions& options) {
+    if (options.root.empty()) return;
+    SetDeviceRootVariable(options.root);
+}
+
+// Progress on standard error: a bar per item on a terminal, plain lines otherwise.
+int32_t VEZUVED_CALL ShowProgress(int32_t stage, int32_t done, int32_t total, const char* name, void*) {
+    static const bool terminal = StandardErrorIsTerminal();
+    const std::string item = name != nullptr ? name : "";
+    if (terminal) {
+        constexpr int kWidth = 30;
+        const int filled = stage == 2 ? kWidth : (total > 0 ? static_cast<int>(int64_t{done} * kWidth / total) : 0);
+        std::fprintf(stderr, "\r%-40.40s [%s%s] %s", item.c_str(), std::string(filled, '#').c_str(),
+                     std::string(kWidth - filled, ' ').c_str(),
+                     stage == 2 ? "done\n" : (stage == VEZUVED_DEV_CANCELLED ? "stopped\n" : (stage < 0 ? "failed\n" : "")));
+    } else if (stage == 0) {
+        std::fprintf(stderr, "%s: started\n", item.c_str());
+    } else if (stage == 2) {
+        std::fprintf(stderr, "%s: done\n", item.c_str());
+    } else if (stage == VEZUVED_DEV_CANCELLED) {
+        std::fprintf(stderr, "%s: stopped (%d)\n", item.c_str(), static_cast<int>(stage));
+    } else if (stage < 0) {
+        std::fprintf(stderr, "%s: failed (%d)\n", item.c_str(), static_cast<int>(stage));
+    }
+    if (stage == 0) TakeLibraryCause();  // a cause from before this item is not its own
+    if (stage < 0 && stage != VEZUVED_DEV_CANCELLED) {
+        std::string cause = TakeLibraryCause();
+        g_failedItems.emplace_back(item, cause.empty() ? "the copy did not complete" : cause);
+    }
+    std::fflush(stderr);
+    return g_interrupted ? -1 : 0;
+}
+
+// replace / skip / cancel, answered on standard input.
+int32_t VEZUVED_CALL AskBeforeReplacing(const char* name, int32_t, const char* sourceDate,
+                                        const char* destinationDate, uint32_t*, void*) {
+    if (g_interrupted) return -1;
+    for (;;) {
+        std::fprintf(stderr, "%s exists.\n  copying:  %s\n  existing: %s\nReplace it? [r]eplace, [s]kip, [c]ancel: ",
+                     name, sourceDate, destinationDate);
+        std::fflush(stderr);
+        std::string answer;
+        if (!std::getline(std::cin, answer) || g_interrupted) return -1;
+        if (answer == "r" || answer == "replace") return 0;
+        if (answer == "s" || answer == "skip") return 1;
+        if (answer == "c" || answer == "cancel") return -1;
+    }
+}
+
+struct CallbackScope {
+    explicit CallbackScope(bool ask) {
+        if (ask && !StandardInputIsOpen())
+            FailConversion("--ask needs a standard input to read the answers from, and it is closed");
+        g_failedItems.clear();
+        RLSetProgressCallback(ShowProgress);
+        RLSetAskReplaceCallback(ask ? AskBeforeReplacing : nullptr);
+    }
+    ~CallbackScope() {
+        RLSetProgressCallback(nullptr);
+        RLSetAskReplaceCallback(nullptr);
+    }
+};
+
+std::string ResultText(int32_t result) {
+    switch (result) {
+        case -1: return "a file or database could not be created, read, written or deleted";
+        case VEZUVED_DEV_ERR_TIMEOUT: return "the handheld did not answer within 3 seconds";
+        case VEZUVED_DEV_ERR_INIT:
+            return "no connection to the handheld (with --device: does the folder exist?)";
+        case VEZUVED_DEV_CANCELLED: return "cancelled";
+        case VEZUVED_DEV_ERR_NO_VOLUME: return "the handheld has no database volume there (use --create)";
+        case VEZUVED_DEV_ERR_NO_KIND: return "the file is of no kind the handheld keeps";
+        case VEZUVED_DEV_ERR_NO_SOURCE: return "the PC path does not exist";
+        case VEZUVED_DEV_ERR_OPEN_SOURCE: return "the source file cannot be opened";
+        case VEZUVED_DEV_ERR_NOT_MOUNTED: return "the database volume is not mounted";
+        default:
+            if (result < 0) return "the remote API library could not be loaded (error " + std::to_string(-result) + ")";
+            return "failed with error " + std::to_string(result);
+    }
+}
+
+// Skips are no failure: the copy did what the options asked. Every item
+// that failed is named on a line of its own, and makes the command fail.
+void Finish(int32_t result, const std::string& what) {
+    std::fflush(stdout);
+    if (!g_failedItems.empty()) {
+        for (const auto& [item, cause] : g_failedItems)
+            std::cerr << "vezuved: " << what << ": " << item << ": failed: " << cause << "\n";
+        g_failedItems.clear();
+        if (result == 0 || result == VEZUVED_DEV_REPLACED) result = -1;
+        FailConversion(what + ": " + ResultText(result));
+    }
+    switch (result) {
+        case 0:
+        case VEZUVED_DEV_REPLACED: return;
+        case VEZUVED_DEV_UP_TO_DATE: std::cerr << "vezuved: " << what << ": left alone, up to date\n"; return;
+        case VEZUVED_DEV_DEST_NEWER: std::cerr << "vezuved: " << what << ": left alone, the destination is newer\n"; return;
+        case VEZUVED_DEV_DEST_OLDER: std::cerr << "vezuved: " << what << ": left alone, the destination is older\n"; return;
+        default: FailConversion(what + ": " + ResultText(result));
+    }
+}
+
+int16_t KindCode(const std::string& kind) {
+    if (kind == "points") return 0;
+    if (kind == "tracks") return 1;
+    if (kind == "routes") return 2;
+    if (kind == "maps") return 8;
+    if (kind == "icons") return 9;
+    if (kind == "resources") return 10;
+    return -1;  // all
+}
+
+void AddList(CLI::App& device) {
+    auto options = std::make_shared<DeviceOptions>();
+    auto folder = std::make_shared<std::string>();
+    CLI::App* command = device.add_subcommand(
+        "list", "Compare the handheld's databases with a PC folder and write its RLDBSync.inf");
+    command->add_option("pcfolder", *folder, "PC folder (default: the current folder)");
+    AddConnectionOptions(*command, *options);
+    command->footer("Example:\n  vezuved device list --device emulated-handheld .");
+    command->callback([options, folder] {
+        UseDeviceRoot(*options);
+        const int32_t result =
+            RLDBCEEnum(folder->empty() ? nullptr : folder->c_str(), options->Folder(), options->Word(), 0);
+        Finish(result, "device list");
+    });
+}
+
+void AddPush(CLI::App& device) {
+    auto options = std::make_shared<DeviceOptions>();
+    auto path = std::make_shared<std::string>();
+    CLI::App* command = device.add_subcommand(
+        "push", "Copy a file, a folder or a pattern to the handheld, converting databases and text formats");
+    command->add_option("path", *path, "PC file, folder or pattern such as 'trips/*.pdb'")->required();
+    AddConnectionOptions(*command, *options);
+    AddCopyFlags(*command, *options);
+    command->footer("Example:\n  vezuved device push --update hike.pdb");
+    command->callback([options, path] {
+        UseDeviceRoot(*options);
+        InterruptScope interrupt;
+        CallbackScope callbacks(options->ask);
+        const int32_t result =
+            RLDBCECopyToDevice(path->c_str(), options->Folder(), options->Word(), nullptr, -1, -1, -1, nullptr);
+        Finish(result, "device push " + *path);
+    });
+}
+
+// The pull makes its folder when missing, one level deep: a path under a
+// missing folder or under a file is refused before anything is copied.
+void RequireWritableFolderPlace(const std::string& folder) {
+    if (folder.empty()) return;
+    std::error_code error;
+    const std::filesystem::path path(folder);
+    if (std::filesystem::exists(path, error)) {
+        if (!std::filesystem::is_directory(path, error))
+            FailConversion("device pull: cannot copy into '" + folder + "': it is a file, not a folder");
+        return;
+    }
+    const std::filesystem::path parent = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+    if (!std::filesystem::is_directory(parent, error))
+        FailConversion("device pull: cannot copy into '" + folder + "': no such folder");
+}
+
+void AddPull(CLI::App& device) {
+    auto options = std::make_shared<DeviceOptions>();
+    auto folder = std::make_shared<std::string>();
+    auto kind = std::make_shared<std::string>("all");
+    auto filter = std::make_shared<std::string>();
+    CLI::App* command = device.add_subcommand(
+        "pull", "Copy databases back as record-line text files, or maps, icons and resources as they are");
+    command->add_option("pcfolder", *folder, "PC folder (default: the current folder)");
+    command->add_option("--kind", *kind, "What to copy (default all: points, routes and tracks)")
+        ->check(CLI::IsMember({"points", "tracks", "routes", "maps", "icons", "resources", "all"}));
+    command->add_option("--filter", *filter, "One database name, or a device pattern for plain files");
+    AddConnectionOptions(*command, *options);
+    AddCopyFlags(*command, *options);
+    command->footer("Example:\n  vezuved device pull --kind tracks backup");
+    command->callback([options, folder, kind, filter] {
+        UseDeviceRoot(*options);
+        RequireWritableFolderPlace(*folder);
+        InterruptScope interrupt;
+        CallbackScope callbacks(options->ask);
+        const int32_t result =
+            RLDBCECopyFromDevice(options->Folder(), filter->empty() ? nullptr : filter->c_str(),
+                                 folder->empty() ? nullptr : folder->c_str(), options->Word(), nullptr,
+                                 KindCode(*kind), 0, 0, 0, 0);
+        Finish(result, "device pull");
+    });
+}
+
+}  // namespace
+
+void AddDeviceCommand(CLI::App& app) {
+    CLI::App* device = app.add_subcommand("device", "List, push to and pull from a Windows CE handheld");
+    device->require_subcommand(1);
+    device->footer(
+        "Example:\n  vezuved device push --device emulated-handheld --create hike.pdb\n"
+        "An emulated handheld's files, databases and records are listed by the separate\n"
+        "vezuved-device-inspect program: vezuved-device-inspect emulated-handheld");
+    AddList(*device);
+    AddPush(*device);
+    AddPull(*device);
+}
+
+}  // namespace vezuved_cli

@@ -1,0 +1,15 @@
+// GPX 1.1: points as wpt, a route as rte/rtept, a track as trk/trkseg/trkpt;
+// elevation in metres, time in UTC. Points without a valid position are
+// left out, since GPX requires one.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "support/points.h"
+
+namespace vezuved_cli {
+
+std::string WriteGpx(const PointSet& set, std::string_view creator);
+
+}  // namespace vezuved_cli

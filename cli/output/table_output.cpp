@@ -1,0 +1,134 @@
+#include "output/table_output.h"
+
+#include <algorithm>
+
+#include "output/json_writer.h"
+#include "support/encoding.h"
+#include "support/values.h"
+
+namespace vezuved_cli {
+namespace {
+
+const std::vector<std::string> kHeader = {"name",          "latitude", "longitude",  "elevation_ft",
+                                          "time",          "icon",     "description"};
+
+std::string CoordinateCell(const std::optional<double>& value, const std::string& text) {
+    return value ? FormatFixed(*value, 7) : text;
+}
+
+std::vector<std::string> Cells(const Point& point) {
+    return {point.name,
+            CoordinateCell(point.latitude, point.latitudeText),
+            CoordinateCell(point.longitude, point.longitudeText),
+            point.elevationText,
+            point.isoTime.empty() ? point.timeText : point.isoTime,
+            point.icon,
+            point.description.value_or("")};
+}
+
+// A table cell stays on one line.
+std::string OneLine(std::string text) {
+    std::replace_if(text.begin(), text.end(), [](char c) { return c == '\n' || c == '\r' || c == '\t'; }, ' ');
+    return text;
+}
+
+std::string CsvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+}  // namespace
+
+std::string AlignColumns(const std::vector<std::vector<std::string>>& rows) {
+    std::vector<size_t> widths;
+    for (const auto& row : rows) {
+        if (widths.size() < row.size()) widths.resize(row.size(), 0);
+        for (size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], Utf8Length(row[c]));
+    }
+    std::string out;
+    for (const auto& row : rows) {
+        std::string line;
+        for (size_t c = 0; c < row.size(); ++c) {
+            line += row[c];
+            if (c + 1 < row.size()) line.append(widths[c] - Utf8Length(row[c]) + 2, ' ');
+        }
+        while (!line.empty() && line.back() == ' ') line.pop_back();
+        out += line + "\n";
+    }
+    return out;
+}
+
+std::string WriteTable(const PointSet& set) {
+    std::vector<std::vector<std::string>> rows = {kHeader};
+    for (const Point& point : set.points) {
+        std::vector<std::string> cells = Cells(point);
+        for (std::string& cell : cells) cell = OneLine(std::move(cell));
+        rows.push_back(std::move(cells));
+    }
+    return AlignColumns(rows);
+}
+
+std::string WriteCsv(const PointSet& set) {
+    std::string out;
+    auto writeRow = [&out](const std::vector<std::string>& cells) {
+        for (size_t c = 0; c < cells.size(); ++c) {
+            if (c > 0) out += ',';
+            out += CsvField(cells[c]);
+        }
+        out += "\r\n";
+    };
+    writeRow(kHeader);
+    for (const Point& point : set.points) writeRow(Cells(point));
+    return out;
+}
+
+std::string WritePointsJson(const PointSet& set) {
+    JsonWriter json;
+    json.BeginObject();
+    json.Key("title");
+    json.String(set.title);
+    json.Key("kind");
+    json.String(set.kind == VEZUVED_KIND_ROUTE ? "route" : set.kind == VEZUVED_KIND_TRACK ? "track" : "points");
+    json.Key("points");
+    json.BeginArray();
+    for (const Point& point : set.points) {
+        json.BeginObject();
+        json.Key("name");
+        json.String(point.name);
+        for (const auto& [key, value] : {std::pair{"latitude", point.latitude},
+                                         std::pair{"longitude", point.longitude},
+                                         std::pair{"elevation_ft", point.elevationFeet}}) {
+            json.Key(key);
+            if (value) {
+                json.Number(*value);
+            } else {
+                json.Null();
+            }
+        }
+        json.Key("time");
+        if (point.isoTime.empty()) {
+            json.Null();
+        } else {
+            json.String(point.isoTime);
+        }
+        json.Key("icon");
+        json.String(point.icon);
+        json.Key("description");
+        if (point.description) {
+            json.String(*point.description);
+        } else {
+            json.Null();
+        }
+        json.EndObject();
+    }
+    json.EndArray();
+    json.EndObject();
+    return json.Finish();
+}
+
+}  // namespace vezuved_cli

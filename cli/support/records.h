@@ -1,0 +1,83 @@
+// Reading points through the library, from a database or from a text file
+// with its format definition, and writing them back as a database or text.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <vezuved/vezuved.h>
+
+#include "support/options.h"
+#include "support/points.h"
+
+namespace vezuved_cli {
+
+// An array the library handed out, given back to it on destruction.
+class LibraryRecords {
+public:
+    LibraryRecords() = default;
+    LibraryRecords(void* records, int32_t count) : records_(records), count_(count) {}
+    LibraryRecords(LibraryRecords&& other) noexcept;
+    LibraryRecords& operator=(LibraryRecords&& other) noexcept;
+    LibraryRecords(const LibraryRecords&) = delete;
+    ~LibraryRecords();
+
+    int32_t count() const { return count_; }
+    const RLPointRecord& operator[](int32_t i) const {
+        return static_cast<const RLPointRecord*>(records_)[i];
+    }
+
+private:
+    void* records_ = nullptr;
+    int32_t count_ = 0;
+};
+
+// Records the tool owns and hands to the library's writers; each carries
+// its own copy of its description, freed on destruction.
+class OwnedRecords {
+public:
+    explicit OwnedRecords(const LibraryRecords& source, const std::vector<int32_t>& indexes);
+    OwnedRecords(const OwnedRecords&) = delete;
+    ~OwnedRecords();
+
+    RLPointRecord* data() { return records_.empty() ? nullptr : records_.data(); }
+    int32_t count() const { return static_cast<int32_t>(records_.size()); }
+
+private:
+    std::vector<RLPointRecord> records_;
+};
+
+struct LoadedPoints {
+    LibraryRecords records;
+    std::vector<int32_t> kept;  // the records that hold a point, in order
+    PointSet set;
+};
+
+// How to read a text file; unset values leave the definition's choice.
+struct TextOptions {
+    std::string definition;  // empty: the text file's own ".cal"
+    std::optional<int16_t> kind;
+    std::optional<int16_t> layout;
+    std::optional<int16_t> elevationFormat;  // 0 feet, 1 metres
+    std::optional<ColumnMap> columns;
+};
+
+LoadedPoints ReadDatabase(const std::string& path);
+LoadedPoints ReadText(const std::string& path, const TextOptions& options);
+// By the extension: ".pdb" a database, anything else text.
+LoadedPoints ReadPoints(const std::string& path, const TextOptions& options);
+
+void WriteDatabase(const std::string& path, LoadedPoints& points, int32_t kind);
+void WriteText(const std::string& path, LoadedPoints& points, const TextOptions& options);
+
+// The definition to read for a text file: the given one, or the file's own
+// ".cal" when that exists; empty when there is none (the library then
+// uses its defaults). A given definition must exist.
+std::string ResolveDefinition(const std::string& dataPath, const std::string& given);
+
+// The file's name without folder and extension.
+std::string BaseTitle(const std::string& path);
+
+}  // namespace vezuved_cli

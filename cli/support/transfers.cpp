@@ -1,0 +1,118 @@
+#include "support/transfers.h"
+
+#include <filesystem>
+#include <vector>
+
+#include "support/failure.h"
+
+namespace vezuved_cli {
+namespace {
+
+// The library's path buffers hold 1023 characters and the NUL.
+constexpr size_t kPathBuffer = VEZUVED_PATH_BUFFER;
+
+std::vector<char> PathBuffer(const std::string& path) {
+    if (path.size() >= kPathBuffer) FailUsage("the path '" + path + "' is longer than 1023 characters");
+    std::vector<char> buffer(kPathBuffer, '\0');
+    path.copy(buffer.data(), path.size());
+    return buffer;
+}
+
+std::string SeparatorEnded(const std::string& folder) {
+    if (folder.empty() || folder.back() == '/' || folder.back() == '\\') return folder;
+    return folder + '/';
+}
+
+const char* OrNull(const std::string& text) { return text.empty() ? nullptr : text.c_str(); }
+
+const int16_t* ColumnsOrNull(const TextOptions& options) {
+    return options.columns ? options.columns->data() : nullptr;
+}
+
+// The file the library writes into a folder: the database's name with the
+// definition's extension, or the extension of the database's kind.
+std::string ExportedNameInFolder(const std::string& database, const std::string& folder,
+                                 const TextOptions& options) {
+    std::string extension;
+    if (!options.definition.empty()) {
+        char value[512] = "";
+        int32_t length = 0;
+        RLGetCalFileInfo("Ext", options.definition.c_str(), nullptr, &length);
+        if (length > 0 && length < static_cast<int32_t>(sizeof value)) {
+            RLGetCalFileInfo("Ext", options.definition.c_str(), value, &length);
+            extension = value;
+            if (extension.front() != '.') extension.insert(0, ".");
+        }
+    }
+    if (extension.empty()) {
+        int32_t kind = 0, source = 0, version = 0, count = 0;
+        RLGetPDBFileInfo(database.c_str(), &kind, &source, &version, &count);
+        static const char* const kByKind[] = {".rlp", ".rlt", ".rlr", ".txt"};
+        extension = kind >= 0 && kind <= 3 ? kByKind[kind] : kind == 7 ? ".xml" : "";
+    }
+    std::string name = std::filesystem::path(database).filename().string();
+    if (const size_t dot = name.rfind('.'); dot != std::string::npos) name.erase(dot);
+    return folder + name + extension;
+}
+
+}  // namespace
+
+std::string ImportedDatabasePath(const std::string& output) {
+    const size_t separator = output.find_last_of("/\\");
+    const std::string folder = separator == std::string::npos ? "" : output.substr(0, separator + 1);
+    std::string name = output.substr(folder.size()).substr(0, 31);
+    if (const size_t dot = name.rfind('.'); dot != std::string::npos) name.erase(dot);
+    return folder + name + ".pdb";
+}
+
+std::string ImportTextFile(const std::string& text, const std::string& output, const TextOptions& options) {
+    RequireInputFile(text, "text file");
+    if (!options.definition.empty()) RequireInputFile(options.definition, "format definition");
+    std::error_code error;
+    if (std::filesystem::file_size(text, error) == 0 && !error) {
+        FailConversion("cannot import '" + text + "': the file is empty");
+    }
+    RequireDistinctOutput(text, ImportedDatabasePath(output.empty() ? text : output));
+    std::vector<char> outputPath = PathBuffer(output);
+    const int32_t result =
+        RLDBImport(text.c_str(), outputPath.data(), OrNull(options.definition), options.kind.value_or(-1),
+                   options.layout.value_or(-1), options.elevationFormat.value_or(-1), ColumnsOrNull(options));
+    const std::string written = output.empty() ? std::string(outputPath.data()) : ImportedDatabasePath(output);
+    if (result != 0) {
+        FailConversion("cannot import '" + text + "': the database '" +
+                       (output.empty() ? ImportedDatabasePath(text) : written) +
+                       "' cannot be created or written");
+    }
+    return written;
+}
+
+std::string ExportDatabase(const std::string& database, const std::string& output, const TextOptions& options) {
+    RequireInputFile(database, "database");
+    if (!options.definition.empty()) RequireInputFile(options.definition, "format definition");
+    std::error_code error;
+    std::string target = output;
+    // The library takes a folder when the path ends in a separator.
+    if (!target.empty() && std::filesystem::is_directory(target, error) &&
+        target.find_last_of("/\\") != target.size() - 1) {
+        target += '/';
+    }
+    const std::string folder = target.empty() ? std::filesystem::path(database).parent_path().string() : target;
+    const bool inFolder = target.empty() || target.back() == '/' || target.back() == '\\';
+    RequireDistinctOutput(database,
+                          inFolder ? ExportedNameInFolder(database, SeparatorEnded(folder), options) : target);
+    std::vector<char> outputPath = PathBuffer(target);
+    const int16_t fieldCount = options.columns ? ColumnCount(*options.columns) : -1;
+    const int32_t result = RLDBExport(database.c_str(), outputPath.data(), OrNull(options.definition),
+                                      options.layout.value_or(-1), options.elevationFormat.value_or(-1),
+                                      fieldCount, ColumnsOrNull(options));
+    if (result == -1) {
+        FailConversion("cannot export '" + database + "': the database cannot be opened or the output " +
+                       (target.empty() ? std::string("file") : "'" + target + "'") + " cannot be created");
+    }
+    if (result != 0) FailConversion("cannot export '" + database + "': " + DatabaseErrorCause(result));
+    if (target.empty()) return outputPath.data();
+    if (target.back() == '/' || target.back() == '\\') return ExportedNameInFolder(database, target, options);
+    return target;
+}
+
+}  // namespace vezuved_cli

@@ -1,0 +1,125 @@
+#include "support/values.h"
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+
+#include "base/ascii.h"
+
+namespace vezuved_cli {
+namespace {
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return text;
+}
+
+// from_chars rejects a leading '+', which people do write.
+std::optional<double> ReadDouble(std::string_view text) {
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty()) return std::nullopt;
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+bool AllDigits(std::string_view text) {
+    for (char c : text) {
+        if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+    }
+    return !text.empty();
+}
+
+int Digits(std::string_view text) {
+    int value = 0;
+    for (char c : text) value = value * 10 + (c - '0');
+    return value;
+}
+
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int DaysInMonth(int month, int year) {
+    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+std::string Pad(int value, int width) {
+    std::string text = std::to_string(value);
+    return std::string(text.size() < static_cast<size_t>(width) ? width - text.size() : 0, '0') + text;
+}
+
+}  // namespace
+
+std::optional<double> ParseNumber(std::string_view text) { return ReadDouble(Trim(text)); }
+
+std::optional<double> ParseCoordinate(std::string_view text) {
+    text = Trim(text);
+    if (text.empty()) return std::nullopt;
+    if (!IsAsciiLetter(text.front())) return ReadDouble(text);
+    const char hemisphere = AsciiLower(text.front());
+    const double sign = hemisphere == 's' || hemisphere == 'w' ? -1.0 : 1.0;
+    text = Trim(text.substr(1));
+    // Degrees, then optional minutes, then optional seconds, split at spaces.
+    double parts[3] = {0, 0, 0};
+    int count = 0;
+    while (!text.empty()) {
+        if (count == 3) return std::nullopt;
+        const size_t space = text.find(' ');
+        const auto value = ReadDouble(text.substr(0, space));
+        if (!value) return std::nullopt;
+        parts[count++] = *value;
+        text = space == std::string_view::npos ? std::string_view() : Trim(text.substr(space));
+    }
+    if (count == 0) return std::nullopt;
+    return sign * (parts[0] + parts[1] / 60.0 + parts[2] / 3600.0);
+}
+
+std::string IsoTimeFromRecord(std::string_view text) {
+    text = Trim(text);
+    const size_t space = text.find(' ');
+    if (space == std::string_view::npos) return "";
+    std::string_view clock = text.substr(0, space);
+    const std::string_view date = Trim(text.substr(space));
+    // The record may carry a fraction after the seconds; ISO output keeps
+    // whole seconds only.
+    const size_t dot = clock.find('.');
+    if (dot != std::string_view::npos) {
+        if (!AllDigits(clock.substr(dot + 1))) return "";
+        clock = clock.substr(0, dot);
+    }
+    if (clock.size() != 6 || !AllDigits(clock) || date.size() != 8 || !AllDigits(date)) return "";
+    const int hour = Digits(clock.substr(0, 2));
+    const int minute = Digits(clock.substr(2, 2));
+    const int second = Digits(clock.substr(4, 2));
+    const int day = Digits(date.substr(0, 2));
+    const int month = Digits(date.substr(2, 2));
+    const int year = Digits(date.substr(4, 4));
+    if (hour > 23 || minute > 59 || second > 59 || month < 1 || month > 12 || day < 1 ||
+        day > DaysInMonth(month, year) || year < 1) {
+        return "";
+    }
+    return Pad(year, 4) + "-" + Pad(month, 2) + "-" + Pad(day, 2) + "T" + Pad(hour, 2) + ":" +
+           Pad(minute, 2) + ":" + Pad(second, 2) + "Z";
+}
+
+std::string FormatFixed(double value, int decimals) {
+    char buffer[64];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    std::string text(buffer, result.ptr);
+    // "-0.000" says nothing "0.000" does not.
+    if (text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos) text.erase(0, 1);
+    return text;
+}
+
+std::string FormatShortest(double value) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+}  // namespace vezuved_cli
