@@ -9,8 +9,26 @@
 # that touch the operating system (api, drivers, formats, pointdb, text
 # writers) reach it directly. The public header, shared with the host, may be included anywhere.
 # Prints each offending include and exits 1 when there is one.
+# --self-test plants an upward and a sideways include in a copy of src/ and
+# fails unless the check catches each of them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+if [[ ${1:-} == --self-test ]]; then
+  copy=$(mktemp -d)
+  trap 'rm -rf "$copy"' EXIT
+  for plant in 'src/base/ascii.h:api/export_call.h' 'src/pointdb/database_output.h:formats/format_file.h'; do
+    rm -rf "$copy/src"
+    cp -r src "$copy/src"
+    echo "#include \"${plant#*:}\"" >> "$copy/${plant%%:*}"
+    if "$0" "$copy/src" >/dev/null; then
+      echo "layer check self-test: a planted include of ${plant#*:} in ${plant%%:*} went unnoticed"
+      exit 1
+    fi
+  done
+  echo "layer check self-test: passed"
+  exit 0
+fi
 src=${1:-src}
 
 declare -A rank=(

@@ -7,4 +7,5 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j"$(nproc)"
 scripts/check-exports.sh "$build/libvezuved.so"
 scripts/check-layers.sh
+scripts/check-layers.sh --self-test
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
