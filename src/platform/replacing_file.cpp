@@ -18,6 +18,29 @@ bool OpenReplacingFile(ReplacingFile& replacing, const char* target) {
     }
 }
 
+bool CommitReplacingFile(ReplacingFile& replacing) {
+    if (replacing.file == nullptr) {
+        if (replacing.failure.empty()) NoteFailure(replacing, EBADF);
+        return false;
+    }
+    int error = 0;
+    errno = 0;
+    bool synced = true;
+    if (std::fflush(replacing.file) != 0 || std::ferror(replacing.file)) {
+        error = errno != 0 ? errno : EIO;
+    } else {
+        synced = SyncToDisk(replacing);  // states its own failure
+    }
+    std::FILE* file = replacing.file;
+    replacing.file = nullptr;
+    if (std::fclose(file) != 0 && error == 0 && synced) error = errno != 0 ? errno : EIO;
+    if (error != 0 || !synced) {
+        DiscardReplacingFile(replacing, error);  // a failed sync has stated its cause already
+        return false;
+    }
+    return RenameOverTarget(replacing);
+}
+
 ReplacingFile::~ReplacingFile() { DiscardReplacingFile(*this); }
 
 ReplacingFile& ReplacingFile::operator=(ReplacingFile&& other) noexcept {

@@ -26,3 +26,10 @@ constexpr unsigned kTemporaryNameAttempts = 100;
 // This system's part of OpenReplacingFile: creates the temporary file (or
 // opens a device or pipe target directly). May throw when memory runs out.
 bool OpenReplacing(ReplacingFile& replacing, const char* target);
+
+// This system's steps of CommitReplacingFile. SyncToDisk sends the flushed
+// file's data to the disk; RenameOverTarget puts the closed temporary file
+// in the target's place (and discards it when that fails). Both state their
+// failure.
+bool SyncToDisk(ReplacingFile& replacing);
+bool RenameOverTarget(ReplacingFile& replacing);

@@ -95,25 +95,12 @@ bool OpenReplacing(ReplacingFile& replacing, const char* target) {
     return Fail(replacing, "write", EEXIST);
 }
 
-bool CommitReplacingFile(ReplacingFile& replacing) {
-    if (replacing.file == nullptr) {
-        if (replacing.failure.empty()) Fail(replacing, "write", EBADF);
-        return false;
-    }
-    int error = 0;
-    errno = 0;
-    if (std::fflush(replacing.file) != 0 || std::ferror(replacing.file)) {
-        error = errno != 0 ? errno : EIO;
-    } else if (!replacing.direct && ::fsync(::fileno(replacing.file)) != 0) {
-        error = errno;
-    }
-    std::FILE* file = replacing.file;
-    replacing.file = nullptr;
-    if (std::fclose(file) != 0 && error == 0) error = errno;
-    if (error != 0) {
-        DiscardReplacingFile(replacing, error);
-        return false;
-    }
+bool SyncToDisk(ReplacingFile& replacing) {
+    if (replacing.direct || ::fsync(::fileno(replacing.file)) == 0) return true;
+    return Fail(replacing, "write", errno);
+}
+
+bool RenameOverTarget(ReplacingFile& replacing) {
     if (replacing.direct) return true;
     if (::rename(replacing.temporary.c_str(), replacing.destination.c_str()) != 0) {
         const int renameError = errno;

@@ -85,27 +85,12 @@ bool OpenReplacing(ReplacingFile& replacing, const char* target) {
     return FailSystem(replacing, "write", ERROR_FILE_EXISTS);
 }
 
-bool CommitReplacingFile(ReplacingFile& replacing) {
-    if (replacing.file == nullptr) {
-        if (replacing.failure.empty()) FailSystem(replacing, "write", ERROR_INVALID_HANDLE);
-        return false;
-    }
-    int error = 0;
-    DWORD systemError = 0;
-    errno = 0;
-    if (std::fflush(replacing.file) != 0 || std::ferror(replacing.file)) {
-        error = errno != 0 ? errno : EIO;
-    } else if (!FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(replacing.file))))) {
-        systemError = GetLastError();
-    }
-    std::FILE* file = replacing.file;
-    replacing.file = nullptr;
-    if (std::fclose(file) != 0 && error == 0 && systemError == 0) error = errno != 0 ? errno : EIO;
-    if (error != 0 || systemError != 0) {
-        DiscardReplacingFile(replacing, error);
-        if (systemError != 0) FailSystem(replacing, "write", systemError);
-        return false;
-    }
+bool SyncToDisk(ReplacingFile& replacing) {
+    if (FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(replacing.file))))) return true;
+    return FailSystem(replacing, "write", GetLastError());
+}
+
+bool RenameOverTarget(ReplacingFile& replacing) {
     if (!MoveFileExW(Wide(replacing.temporary).c_str(), Wide(replacing.destination).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const DWORD moveError = GetLastError();
