@@ -165,7 +165,6 @@ uint32_t WriteTextRecord(PdbHandle* handle, int32_t index, const char* text) {
 }
 
 uint32_t ClosePointDatabase(bool keep) {
-    ConversionState& state = State();
     uint32_t result = 0;
     if (Output().db != nullptr) {
         // A database finished with the wrong count keeps its handle alive;
