@@ -68,14 +68,6 @@ TEST_F(Import, OutputPathGivesFolderAndName) {
     EXPECT_EQ(std::string(out.data()), requested);  // a given path is not written back
 }
 
-TEST_F(Import, LineEndsHeaderLinesAndControlBytes) {
-    std::string source = Put("l.txt", "\nheader\r1,2,,,A\a,,\r\n3,4,,,B\b,,\n\r5,6,,,C,,");
-    Put("l.cal", "HeaderLines=2\n");
-    char out[1100] = "";
-    ASSERT_EQ(Run(source, out, nullptr, -1), 0);
-    EXPECT_EQ(Names(out), (std::vector<std::string>{"A", "B", "C"}));
-}
-
 TEST_F(Import, OlderLayoutRouteGetsAPlaceholder) {
     std::string source = Put("r.txt", "1,2,,,A,,\n3,4,,,B,,\n5,6,,,C,,\n");
     char out[1100] = "";
@@ -135,21 +127,26 @@ TEST_F(Import, KindFilesHoldOneLinePerRecordWithLfEnds) {
               "1.0000000,2.0000000,3,143005 24122004,A,i,d\n4.0000000,5.0000000,,,B,,\n");
 }
 
-TEST_F(Import, ColumnMapArgumentOverridesTheDefinition) {
-    std::string source = Put("m.txt", "Camp;45.5;-122.5\n");
-    Put("m.cal", "Delimited=;\nFieldCount=3\n");
+// Line ends, header lines and control bytes; a column map argument over the
+// definition's; a TAB layout (in a fresh state) makes TAB the delimiter.
+TEST_F(Import, LinesBecomeRecords) {
     const int16_t map[7] = {1, 2, -1, -1, 0, -1, -1};
-    char out[1100] = "";
-    ASSERT_EQ(Run(source, out, nullptr, -1, -1, -1, map), 0);
-    EXPECT_EQ(Names(out), (std::vector<std::string>{"Camp"}));
-}
-
-TEST_F(Import, TabLayoutMakesTabTheConversionsDelimiter) {
-    std::string source = Put("tab.txt", "45.5\t-122.5\t\t\tCamp;North\n");
-    char out[1100] = "";
-    ASSERT_EQ(Run(source, out, nullptr, -1, kModeTab), 0);
-    EXPECT_EQ(State().Delimited, '\t');
-    EXPECT_EQ(Names(out), (std::vector<std::string>{"Camp;North"}));
+    struct { const char* text; const char* definition; int16_t src; const int16_t* map; const char* names; } const rows[] = {
+        {"45.5\t-122.5\t\t\tCamp;North\n", nullptr, kModeTab, nullptr, "Camp;North"},
+        {"\nheader\r1,2,,,A\a,,\r\n3,4,,,B\b,,\n\r5,6,,,C,,", "HeaderLines=2\n", -1, nullptr, "A|B|C"},
+        {"Camp;45.5;-122.5\n", "Delimited=;\nFieldCount=3\n", -1, map, "Camp"},
+    };
+    int n = 0;
+    for (const auto& row : rows) {
+        const std::string stem = "l" + std::to_string(++n);
+        if (row.definition != nullptr) Put(stem + ".cal", row.definition);
+        char out[1100] = "";
+        ASSERT_EQ(Run(Put(stem + ".txt", row.text), out, nullptr, -1, row.src, -1, row.map), 0) << row.names;
+        if (row.src == kModeTab) EXPECT_EQ(State().Delimited, '\t');
+        std::string names;
+        for (const std::string& name : Names(out)) names += (names.empty() ? "" : "|") + name;
+        EXPECT_EQ(names, row.names);
+    }
 }
 
 struct FailureCase {
