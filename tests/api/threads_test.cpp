@@ -59,10 +59,7 @@ std::string Lookup(const char* keyword, const std::string& format) {
 class Threads : public FreshState {
 protected:
     TempFolder folder;
-    std::string Put(const std::string& name, const std::string& text) {
-        WriteFileBytes(folder.file(name), text);
-        return folder.file(name);
-    }
+    std::string Put(const std::string& name, const std::string& text) { return folder.put(name, text); }
 };
 
 TEST_F(Threads, ExportsFromFourThreadsGiveWhatTheyGiveAlone) {

@@ -98,10 +98,7 @@ TEST(FormatPath, ExtensionReplacedOrAppended) {
 class FormatFiles : public FreshState {
 protected:
     TempFolder folder;
-    std::string Put(const std::string& name, const std::string& text) {
-        WriteFileBytes(folder.file(name), text);
-        return folder.file(name);
-    }
+    std::string Put(const std::string& name, const std::string& text) { return folder.put(name, text); }
 };
 
 TEST_F(FormatFiles, LoadsTheDefinitionBesideTheDataFile) {

@@ -108,3 +108,8 @@ FileSizeLimit::~FileSizeLimit() {
     std::signal(SIGXFSZ, previousAction_);
 }
 #endif
+
+std::string TempFolder::put(const std::string& name, const std::string& bytes) const {
+    WriteFileBytes(file(name), bytes);
+    return file(name);
+}

@@ -54,6 +54,7 @@ public:
     ~TempFolder();
     const std::string& path() const { return path_; }
     std::string file(const std::string& name) const { return path_ + "/" + name; }
+    std::string put(const std::string& name, const std::string& bytes) const;  // writes the file, gives its path
 
 private:
     std::string path_;

@@ -16,11 +16,7 @@ protected:
         RLDBRelease(records, count > 0 ? count : 0);
         FreshState::TearDown();
     }
-    std::string Put(const std::string& name, const std::string& text) {
-        std::string path = folder.file(name);
-        WriteFileBytes(path, text);
-        return path;
-    }
+    std::string Put(const std::string& name, const std::string& text) { return folder.put(name, text); }
     void Read(const std::string& path, int16_t kind = -1, int16_t source = -1, const char* format = nullptr) {
         CapturedDiagnostics said;
         count = RLDBReadCSV(path.c_str(), format, kind, source, -1, nullptr, &records);

@@ -16,11 +16,7 @@ protected:
     TempFolder folder;
     std::string output;  // what the library printed
 
-    std::string Put(const std::string& name, const std::string& text) {
-        std::string path = folder.file(name);
-        WriteFileBytes(path, text);
-        return path;
-    }
+    std::string Put(const std::string& name, const std::string& text) { return folder.put(name, text); }
     int32_t Run(const std::string& source, char* outputPath, const char* format, int16_t kind,
                 int16_t src = -1, int16_t ele = -1, const int16_t* map = nullptr, bool toKindFile = false) {
         CapturedDiagnostics said;
