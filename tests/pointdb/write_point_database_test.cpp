@@ -85,13 +85,9 @@ TEST_F(WriteDatabase, OlderLayoutRouteHasVersionOneAndRouteFlag) {
     EXPECT_EQ(State().RecordVersion, 2);
 
     // Readers skip record 0 of the older layout, so the first point is the placeholder's.
-    void* records = nullptr;
-    int32_t kind = -1;
-    std::string path = folder.file("r.pdb");
-    ASSERT_EQ(RLDBReadPDB(path.c_str(), &records, &kind), 1);
-    EXPECT_EQ(kind, 2);
-    EXPECT_STREQ(static_cast<PointRecord*>(records)[0].name, "second");
-    RLDBRelease(records, 1);
+    const ReadBack read(folder.file("r.pdb"));
+    EXPECT_EQ(read.kind, 2);
+    EXPECT_EQ(read.Names(), std::vector<std::string>{"second"});
 }
 
 TEST_F(WriteDatabase, EmptyTrackIsHeaderAndBlockOnly) {
@@ -99,11 +95,8 @@ TEST_F(WriteDatabase, EmptyTrackIsHeaderAndBlockOnly) {
     std::string path = folder.file("empty.pdb");
     ASSERT_EQ(RLDBWritePDB(path.c_str(), none.data() ? none.data() : &none, 0, 1), 0);
     EXPECT_EQ(ReadFileBytes(path).size(), 80u + 478);
-    void* records = nullptr;
-    int32_t kind = -1;
-    EXPECT_EQ(RLDBReadPDB(path.c_str(), &records, &kind), 0);
-    EXPECT_EQ(kind, 1);
-    RLDBRelease(records, 0);
+    const ReadBack read(path);
+    EXPECT_EQ(std::make_pair(read.count, read.kind), std::make_pair(0, 1));
 }
 
 TEST_F(WriteDatabase, RoundTripGivesTheSameBytesButDates) {
@@ -113,13 +106,12 @@ TEST_F(WriteDatabase, RoundTripGivesTheSameBytesButDates) {
     FillPoint(points[2], "-1.0000000", "1.0000000", "-5", "", "C", "x:y", "");
     auto first = Write("a.pdb", points, 2);
 
-    void* records = nullptr;
-    int32_t kind = -1;
-    std::string path = folder.file("a.pdb");
-    ASSERT_EQ(RLDBReadPDB(path.c_str(), &records, &kind), 3);
-    std::string again = folder.file("a2.pdb");
-    ASSERT_EQ(RLDBWritePDB(again.c_str(), records, 3, kind), 0);
-    RLDBRelease(records, 3);
+    const std::string again = folder.file("a2.pdb");
+    {
+        const ReadBack read(folder.file("a.pdb"));
+        ASSERT_EQ(read.count, 3);
+        ASSERT_EQ(RLDBWritePDB(again.c_str(), read.records, 3, read.kind), 0);
+    }
     auto second = ReadFileBytes(again);
     ASSERT_EQ(first.size(), second.size());
     first[0] = second[0] = 0;  // the names differ: "a" and "a2"

@@ -25,16 +25,7 @@ protected:
         return result;
     }
     // The points a database holds, read back through the library.
-    std::vector<std::string> Names(const std::string& path, int32_t* kindOut = nullptr) {
-        void* records = nullptr;
-        int32_t kind = -1;
-        int32_t count = RLDBReadPDB(path.c_str(), &records, &kind);
-        std::vector<std::string> names;
-        for (int32_t i = 0; i < count; ++i) names.push_back(static_cast<PointRecord*>(records)[i].name);
-        RLDBRelease(records, count > 0 ? count : 0);
-        if (kindOut != nullptr) *kindOut = kind;
-        return names;
-    }
+    std::vector<std::string> Names(const std::string& path) { return ReadBack(path).Names(); }
 };
 
 TEST_F(Import, CommaTextBecomesAPointDatabaseBesideTheSource) {
@@ -44,9 +35,9 @@ TEST_F(Import, CommaTextBecomesAPointDatabaseBesideTheSource) {
     ASSERT_EQ(Run(source, out, nullptr, -1), 0);
     EXPECT_EQ(std::string(out), folder.file("trip.pdb"));
     EXPECT_EQ(output, "");
-    int32_t kind = -1;
-    EXPECT_EQ(Names(out, &kind), (std::vector<std::string>{"Home", "Camp"}));
-    EXPECT_EQ(kind, 0);
+    const ReadBack read(out);
+    EXPECT_EQ(read.Names(), (std::vector<std::string>{"Home", "Camp"}));
+    EXPECT_EQ(read.kind, 0);
     auto bytes = ReadFileBytes(out);
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 5), std::string("trip\0", 5));
     EXPECT_EQ(std::string(bytes.begin() + 96, bytes.begin() + 96 + 48),
@@ -94,14 +85,11 @@ TEST_F(Import, GarminTextStoresOnlyWaypoints) {
     Put("g.cal", "Source=Garmin\n");
     char out[1100] = "";
     ASSERT_EQ(Run(source, out, nullptr, -1), 0);
-    void* records = nullptr;
-    int32_t kind = 0;
-    ASSERT_EQ(RLDBReadPDB(out, &records, &kind), 1);
-    auto* point = static_cast<PointRecord*>(records);
-    EXPECT_STREQ(point->name, "Home");
-    EXPECT_STREQ(point->latitude, "45.5000000");
-    EXPECT_STREQ(point->longitude, "-122.5000000");
-    RLDBRelease(records, 1);
+    const ReadBack read(out);
+    ASSERT_EQ(read.count, 1);
+    EXPECT_STREQ(read[0].name, "Home");
+    EXPECT_STREQ(read[0].latitude, "45.5000000");
+    EXPECT_STREQ(read[0].longitude, "-122.5000000");
 }
 
 TEST_F(Import, DatumDatabasesKeepTheirLinesUnparsed) {
