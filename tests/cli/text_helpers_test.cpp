@@ -27,8 +27,7 @@ TEST(ToolText, Cp1252ToUtf8MapsEveryRange) {
 
 TEST(ToolText, EscapeXmlAndQuoteJson) {
     const TextCase xml[] = {
-        {"<a & b>", "&lt;a &amp; b&gt;"},
-        {"say \"hi\" 'x'", "say &quot;hi&quot; &apos;x&apos;"},
+        {"<a & b>", "&lt;a &amp; b&gt;"}, {"say \"hi\" 'x'", "say &quot;hi&quot; &apos;x&apos;"},
         {std::string("a\tb\nc\rd\x01", 8), "a&#9;b&#10;c&#13;d\xEF\xBF\xBD"},
     };
     for (const auto& c : xml) EXPECT_EQ(EscapeXml(c.first), c.second) << c.first;

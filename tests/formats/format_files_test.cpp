@@ -137,12 +137,9 @@ TEST_F(FormatFiles, ValuesOfDefinitions) {
     const std::string longest(kFormatLineMax - 12, 't');  // a value fits kFormatLineMax + 1 bytes
     const struct { const char* keyword; const char* file; std::string value; int32_t length; } cases[] = {
         // keyword null: the title; "": a null keyword
-        {nullptr, "comma.txt", "Comma", 5},
-        {"dbtype", "comma.cal", "Track2", 6},
-        {"Field3", "comma", "", kUnset},
-        {"", "comma.txt", "", kUnset},
-        {nullptr, "long", longest, int32_t(longest.size())},
-        {nullptr, "none", "", kUnset},
+        {nullptr, "comma.txt", "Comma", 5}, {"dbtype", "comma.cal", "Track2", 6},
+        {"Field3", "comma", "", kUnset}, {"", "comma.txt", "", kUnset},
+        {nullptr, "long", longest, int32_t(longest.size())}, {nullptr, "none", "", kUnset},
     };
     CapturedDiagnostics said;
     for (const auto& c : cases) {
