@@ -3,16 +3,14 @@
 #include "base/check_error.h"
 #include "support/test_support.h"
 
+#include <tuple>
+
 namespace {
 
-TEST(CheckError, ZeroIsSilent) {
+TEST(CheckError, ZeroIsSilentOtherCodesPrintHexAndThrow) {
     CapturedDiagnostics said;
     EXPECT_NO_THROW(CheckError(0));
     EXPECT_EQ(said.TakeOutput(), "");
-}
-
-TEST(CheckError, PrintsHexAndThrowsTheCode) {
-    CapturedDiagnostics said;
     try {
         CheckError(1032);
         FAIL() << "no throw";
@@ -50,10 +48,7 @@ TEST(Callbacks, RegistrationsReturnZeroAndPassTheSession) {
     EXPECT_EQ(RLSetAskReplaceCallback(Ask), 0);
 
     EXPECT_EQ(ReportProgress(1, 5, 10, "file"), -3);
-    EXPECT_EQ(g_seen.stage, 1);
-    EXPECT_EQ(g_seen.done, 5);
-    EXPECT_EQ(g_seen.total, 10);
-    EXPECT_EQ(g_seen.name, "file");
+    EXPECT_EQ(std::tie(g_seen.stage, g_seen.done, g_seen.total, g_seen.name), std::make_tuple(1, 5, 10, "file"));
     EXPECT_EQ(g_seen.session, &session);
 
     uint32_t options = 8;
@@ -99,29 +94,24 @@ TEST_F(FreshState, ResetRestoresTheResetFieldsOnly) {
     EXPECT_EQ(s.Previous.PrevLatitude, 17);
 }
 
+// 'A' and 'B' are the older-layout track and route; the layout stays until a reset.
 TEST_F(FreshState, SetDatabaseKindTranslatesTheOlderLayoutCodes) {
-    SetDatabaseKind('A');
-    EXPECT_EQ(State().DBKind, 1);
-    EXPECT_EQ(State().RecordVersion, 2);
-    ResetConversionState();
-    EXPECT_EQ(State().RecordVersion, 3);
-    SetDatabaseKind('B');
-    EXPECT_EQ(State().DBKind, 2);
-    EXPECT_EQ(State().RecordVersion, 2);
-    SetDatabaseKind(1);
-    EXPECT_EQ(State().DBKind, 1);
-    EXPECT_EQ(State().RecordVersion, 2);
+    for (const auto& [code, kind] : {std::pair{'A', 1}, std::pair{'B', 2}, std::pair{char(1), 1}}) {
+        if (code == 'B') {
+            ResetConversionState();
+            EXPECT_EQ(State().RecordVersion, 3);
+        }
+        SetDatabaseKind(code);
+        EXPECT_EQ(State().DBKind, kind);
+        EXPECT_EQ(State().RecordVersion, 2);
+    }
 }
 
 TEST_F(FreshState, FreeFormatStringsTwiceIsHarmless) {
-    State().Header = "h";
-    State().FormatTitle = "t";
-    State().FoundValue = "v";
+    State().Header = State().FormatTitle = State().FoundValue = "v";
     FreeFormatStrings();
     FreeFormatStrings();
-    EXPECT_FALSE(State().Header.has_value());
-    EXPECT_FALSE(State().FormatTitle.has_value());
-    EXPECT_FALSE(State().FoundValue.has_value());
+    EXPECT_FALSE(State().Header || State().FormatTitle || State().FoundValue);
 }
 
 }  // namespace

@@ -39,18 +39,12 @@ class OutOfMemory : public FreshState {
 protected:
     TempFolder folder;
 
-    std::string Put(const std::string& name, const std::string& text) {
-        std::string path = folder.file(name);
-        WriteFileBytes(path, text);
-        return path;
-    }
+    std::string Put(const std::string& name, const std::string& text) { return folder.put(name, text); }
 
-    // Runs call with its Nth allocation failing, N = 1, 2, ..., until a run
-    // makes fewer than N allocations: that run saw no failure and must
-    // succeed. Runs that did see one may fail or, where the library can
-    // do without the memory, succeed. Returns how many runs failed. The
-    // call must not allocate itself: the test's own strings are made
-    // beforehand. The conversion state is reset before each run.
+    // Runs call (which must not allocate itself) from a reset state with its
+    // Nth allocation failing, N = 1, 2, ..., until a run makes fewer than N
+    // allocations: that one must succeed; earlier ones may fail or do without
+    // the memory. Returns how many runs failed.
     template <typename Call, typename Failed>
     long Loop(Call&& call, Failed&& failed) {
         long failures = 0;
@@ -71,16 +65,10 @@ protected:
         return failures;
     }
 
-    static std::vector<PointRecord> Points() {
-        std::vector<PointRecord> records(3);
-        std::memset(records.data(), 0, records.size() * sizeof(PointRecord));
+    static void Fill(OwnedArray& records) {
         FillPoint(records[0], "45.5", "-122.25", "100", "143005 24122004", "Home", "House", "Gate, back");
         FillPoint(records[1], "1", "2", "", "", "Camp", "Flag", nullptr);
         FillPoint(records[2], "-3", "4", "5", "000001 01012001", "Far", "", "a longer description here");
-        return records;
-    }
-    static void FreeDescriptions(std::vector<PointRecord>& records) {
-        for (PointRecord& r : records) DescFree(r);
     }
 };
 
@@ -101,44 +89,34 @@ bool NonZeroCode(int32_t result) {
 }
 
 TEST_F(OutOfMemory, WritePdbFailsCleanlyUntilItSucceeds) {
-    std::vector<PointRecord> records = Points();
+    OwnedArray records(3);
+    Fill(records);
     const std::string path = folder.file("w.pdb");
-    for (int32_t kind : {0, 1, 2, 65, 66}) {
-        long failures = Loop([&] { return RLDBWritePDB(path.c_str(), records.data(), 3, kind); }, NonZero);
-        EXPECT_GT(failures, 0) << kind;
-    }
-    FreeDescriptions(records);
+    for (int32_t kind : {0, 1, 2, 65, 66})
+        EXPECT_GT(Loop([&] { return RLDBWritePDB(path.c_str(), records.data(), 3, kind); }, NonZero), 0) << kind;
 }
 
 TEST_F(OutOfMemory, ReadPdbAndFileInfoFailCleanlyUntilTheySucceed) {
-    std::vector<PointRecord> records = Points();
     const std::string path = folder.file("r.pdb");
-    ASSERT_EQ(RLDBWritePDB(path.c_str(), records.data(), 3, 1), 0);
-    FreeDescriptions(records);
-    void* array = nullptr;
-    long failures = Loop(
-        [&] {
-            array = nullptr;
-            int32_t kind = 0;
-            int32_t count = RLDBReadPDB(path.c_str(), &array, &kind);
-            // A refused description gives up its slot: fewer records, still
-            // a success the host must release.
-            RLDBRelease(array, count > 0 ? count : 0);
-            return count;
-        },
-        Negative);
-    EXPECT_GT(failures, 0);
+    {
+        OwnedArray records(3);
+        Fill(records);
+        ASSERT_EQ(RLDBWritePDB(path.c_str(), records.data(), 3, 1), 0);
+    }
+    // A refused description gives up its slot: fewer records, still a success the host must release.
+    EXPECT_GT(Loop([&] {
+        void* array = nullptr;
+        int32_t kind = 0, count = RLDBReadPDB(path.c_str(), &array, &kind);
+        RLDBRelease(array, count > 0 ? count : 0);
+        return count;
+    }, Negative), 0);
     int32_t kind = 0, source = 0, version = 0, count = 0;
-    Loop(
-        [&] {
-            count = -7;
-            const int32_t result = RLGetPDBFileInfo(path.c_str(), &kind, &source, &version, &count);
-            if (result != 0) {
-                EXPECT_EQ(count, -7);  // no count from a failed query
-            }
-            return result;
-        },
-        NonZeroCode);
+    Loop([&] {
+        count = -7;
+        const int32_t result = RLGetPDBFileInfo(path.c_str(), &kind, &source, &version, &count);
+        if (result != 0) EXPECT_EQ(count, -7);  // no count from a failed query
+        return result;
+    }, NonZeroCode);
     EXPECT_EQ(count, 3);
 }
 
@@ -151,46 +129,33 @@ TEST_F(OutOfMemory, ImportAndExportFailCleanlyUntilTheySucceed) {
     const std::string database = folder.file("trip.pdb");
     std::vector<char> out(database.begin(), database.end());
     out.push_back('\0');
-    for (int16_t kind : {0, 1, 2, 66}) {
-        long failures = Loop(
-            [&] { return RLDBImport(source.c_str(), out.data(), definition.c_str(), kind, -1, -1, nullptr); },
-            NonZero);
-        EXPECT_GT(failures, 0) << kind;
-    }
+    for (int16_t kind : {0, 1, 2, 66})
+        EXPECT_GT(Loop([&] { return RLDBImport(source.c_str(), out.data(), definition.c_str(), kind, -1, -1, nullptr); },
+                       NonZero), 0) << kind;
     std::string output = folder.file("out.txt");
-    for (const std::string& format : {definition, garmin}) {
-        long failures = Loop(
-            [&] { return RLDBExport(database.c_str(), output.data(), format.c_str(), -1, -1, -1, nullptr); },
-            NonZeroCode);
-        EXPECT_GT(failures, 0) << format;
-    }
+    for (const std::string& format : {definition, garmin})
+        EXPECT_GT(Loop([&] { return RLDBExport(database.c_str(), output.data(), format.c_str(), -1, -1, -1, nullptr); },
+                       NonZeroCode), 0) << format;
 }
 
 TEST_F(OutOfMemory, TextArraysFailCleanlyUntilTheySucceed) {
     const std::string source = Put("a.csv", "45.5,-122.5,100,,Home,House,\"note, with comma\"\r\n1,2,,,Camp,,\r\n");
     const std::string definition = Put("a.cal", "FieldCount=7\n");
-    long failures = Loop(
-        [&] {
-            void* array = nullptr;
-            int32_t count = RLDBReadCSV(source.c_str(), definition.c_str(), 0, -1, -1, nullptr, &array);
-            // The file has lines: no run may answer "none", and an array
-            // comes exactly with a count.
-            EXPECT_NE(count, 0);
-            EXPECT_EQ(array != nullptr, count > 0) << count;
-            RLDBRelease(array, count > 0 ? count : 0);
-            return count;
-        },
-        Negative);
-    EXPECT_GT(failures, 0);
-    std::vector<PointRecord> records = Points();
+    // The file has lines: no run may answer "none", and an array comes exactly with a count.
+    EXPECT_GT(Loop([&] {
+        void* array = nullptr;
+        int32_t count = RLDBReadCSV(source.c_str(), definition.c_str(), 0, -1, -1, nullptr, &array);
+        EXPECT_NE(count, 0);
+        EXPECT_EQ(array != nullptr, count > 0) << count;
+        RLDBRelease(array, count > 0 ? count : 0);
+        return count;
+    }, Negative), 0);
+    OwnedArray records(3);
+    Fill(records);
     const std::string output = folder.file("b.csv");
-    failures = Loop(
-        [&] {
-            return RLDBWriteCSV(output.c_str(), definition.c_str(), 0, -1, -1, nullptr, records.data(), 3);
-        },
-        NonZero);
-    EXPECT_GT(failures, 0);
-    FreeDescriptions(records);
+    EXPECT_GT(Loop([&] {
+        return RLDBWriteCSV(output.c_str(), definition.c_str(), 0, -1, -1, nullptr, records.data(), 3);
+    }, NonZero), 0);
 }
 
 TEST_F(OutOfMemory, DefinitionLookupsAndDescriptionsFailCleanly) {
@@ -198,16 +163,13 @@ TEST_F(OutOfMemory, DefinitionLookupsAndDescriptionsFailCleanly) {
     char value[512];
     int32_t length = 0;
     // The lookup answers 0 whatever happens; running out leaves no value.
-    Loop(
-        [&] {
-            value[0] = '\0';
-            return RLGetCalFileTitle(definition.c_str(), value, &length);
-        },
-        NonZero);
+    Loop([&] {
+        value[0] = '\0';
+        return RLGetCalFileTitle(definition.c_str(), value, &length);
+    }, NonZero);
     EXPECT_STREQ(value, "Lookup");
     PointRecord record{};
-    long failures = Loop([&] { return RLSetPointDesc(&record, "a description"); }, Negative);
-    EXPECT_GT(failures, 0);
+    EXPECT_GT(Loop([&] { return RLSetPointDesc(&record, "a description"); }, Negative), 0);
     EXPECT_STREQ(RLGetPointDesc(&record), "a description");
     RLSetPointDesc(&record, nullptr);
 }

@@ -27,12 +27,8 @@ std::string Digest(const void* records, int32_t count) {
 }
 
 std::string ReadDatabase(const std::string& path) {
-    void* records = nullptr;
-    int32_t kind = -1;
-    const int32_t count = RLDBReadPDB(path.c_str(), &records, &kind);
-    std::string text = Digest(records, count) + " kind " + std::to_string(kind);
-    RLDBRelease(records, count > 0 ? count : 0);
-    return text;
+    const ReadBack read(path);
+    return Digest(read.records, read.count) + " kind " + std::to_string(read.kind);
 }
 
 std::string Import(const std::string& source, const std::string& database, const std::string& format, int16_t kind) {
@@ -59,10 +55,7 @@ std::string Lookup(const char* keyword, const std::string& format) {
 class Threads : public FreshState {
 protected:
     TempFolder folder;
-    std::string Put(const std::string& name, const std::string& text) {
-        WriteFileBytes(folder.file(name), text);
-        return folder.file(name);
-    }
+    std::string Put(const std::string& name, const std::string& text) { return folder.put(name, text); }
 };
 
 TEST_F(Threads, ExportsFromFourThreadsGiveWhatTheyGiveAlone) {

@@ -14,10 +14,7 @@
 namespace vezuved_cli {
 namespace {
 
-struct TextCase {
-    std::string input;
-    std::string expected;
-};
+using TextCase = std::pair<std::string, std::string>;  // input, expected
 
 TEST(ToolText, Cp1252ToUtf8MapsEveryRange) {
     const TextCase cases[] = {
@@ -25,37 +22,29 @@ TEST(ToolText, Cp1252ToUtf8MapsEveryRange) {
         {"\x80\x93", "\xE2\x82\xAC\xE2\x80\x9C"},  // euro sign, opening quote
         {"\x81", "\xEF\xBF\xBD"},                  // undefined in the code page
     };
-    for (const auto& c : cases) EXPECT_EQ(Cp1252ToUtf8(c.input), c.expected) << c.input;
+    for (const auto& c : cases) EXPECT_EQ(Cp1252ToUtf8(c.first), c.second) << c.first;
 }
 
 TEST(ToolText, EscapeXmlAndQuoteJson) {
     const TextCase xml[] = {
-        {"<a & b>", "&lt;a &amp; b&gt;"},
-        {"say \"hi\" 'x'", "say &quot;hi&quot; &apos;x&apos;"},
+        {"<a & b>", "&lt;a &amp; b&gt;"}, {"say \"hi\" 'x'", "say &quot;hi&quot; &apos;x&apos;"},
         {std::string("a\tb\nc\rd\x01", 8), "a&#9;b&#10;c&#13;d\xEF\xBF\xBD"},
     };
-    for (const auto& c : xml) EXPECT_EQ(EscapeXml(c.input), c.expected) << c.input;
+    for (const auto& c : xml) EXPECT_EQ(EscapeXml(c.first), c.second) << c.first;
     const TextCase json[] = {
         {"say \"hi\" C:\\x \xE2\x82\xAC", "\"say \\\"hi\\\" C:\\\\x \xE2\x82\xAC\""},
         {"a\nb\tc\x1f", "\"a\\u000ab\\u0009c\\u001f\""},
     };
-    for (const auto& c : json) EXPECT_EQ(QuoteJson(c.input), c.expected) << c.input;
+    for (const auto& c : json) EXPECT_EQ(QuoteJson(c.first), c.second) << c.first;
 }
 
 TEST(ToolText, WritersPlaceCommasNestingAndClosingTags) {
     JsonWriter json;
     json.BeginObject();
-    json.Key("a");
-    json.Number(1.5);
-    json.Key("list");
-    json.BeginArray();
-    json.String("x");
-    json.Null();
-    json.BeginArray();
+    json.Key("a"); json.Number(1.5);
+    json.Key("list"); json.BeginArray(); json.String("x"); json.Null(); json.BeginArray(); json.EndArray();
     json.EndArray();
-    json.EndArray();
-    json.Key("bad");
-    json.Number(1.0 / 0.0);
+    json.Key("bad"); json.Number(1.0 / 0.0);
     json.EndObject();
     EXPECT_EQ(json.Finish(),
               "{\n  \"a\": 1.5,\n  \"list\": [\n    \"x\",\n    null,\n    []\n  ],\n  \"bad\": null\n}\n");
@@ -70,31 +59,22 @@ TEST(ToolText, WritersPlaceCommasNestingAndClosingTags) {
 
 TEST(ToolText, IsoTimeFromRecordConvertsValidTimesOnly) {
     const TextCase cases[] = {
-        {"102030.05 29022004", "2004-02-29T10:20:30Z"},
-        {"143005 24120004", "0004-12-24T14:30:05Z"},
+        {"102030.05 29022004", "2004-02-29T10:20:30Z"}, {"143005 24120004", "0004-12-24T14:30:05Z"},
         {"102030 29022003", ""},  // no leap year
-        {"143005 24132004", ""},
-        {"250000 01012000", ""},
-        {"143005", ""},
+        {"143005 24132004", ""}, {"250000 01012000", ""}, {"143005", ""},
     };
-    for (const auto& c : cases) EXPECT_EQ(IsoTimeFromRecord(c.input), c.expected) << c.input;
+    for (const auto& c : cases) EXPECT_EQ(IsoTimeFromRecord(c.first), c.second) << c.first;
 }
 
 TEST(ToolText, ParseCoordinateAndNumbers) {
     const std::pair<const char*, std::optional<double>> cases[] = {
-        {"+7.25", 7.25},
-        {"W122 40.456", -(122 + 40.456 / 60)},
-        {"s10 30 36", -(10 + 30 / 60.0 + 36 / 3600.0)},
-        {"E8", 8.0},
-        {"", std::nullopt},
-        {"12x", std::nullopt},
+        {"+7.25", 7.25}, {"W122 40.456", -(122 + 40.456 / 60)}, {"s10 30 36", -(10 + 30 / 60.0 + 36 / 3600.0)},
+        {"E8", 8.0},     {"", std::nullopt},                     {"12x", std::nullopt},
     };
     for (const auto& [text, expected] : cases) {
         const auto value = ParseCoordinate(text);
         ASSERT_EQ(value.has_value(), expected.has_value()) << text;
-        if (value) {
-            EXPECT_NEAR(*value, *expected, 1e-9) << text;
-        }
+        if (value) EXPECT_NEAR(*value, *expected, 1e-9) << text;
     }
     EXPECT_EQ(FormatFixed(-0.0000001, 2), "0.00");
     EXPECT_EQ(FormatFixed(1828.9766, 2), "1828.98");

@@ -28,9 +28,7 @@ void Check(const std::vector<ErrorCase>& cases) {
 
 TEST_F(ToolErrors, UsageErrorsExitWithTwo) {
     Check({
-        {{}, 2, "subcommand is required"},
-        {{"fly"}, 2, "fly"},
-        {{"show"}, 2, "file is required"},
+        {{}, 2, "subcommand is required"}, {{"fly"}, 2, "fly"}, {{"show"}, 2, "file is required"},
         {{"import", "a.csv", "--kind", "plane"}, 2, "plane"},
         {{"import", "a.csv", "--metres", "--feet"}, 2, "excludes"},
         {{"show", "a.pdb", "--output", "kml"}, 2, "kml"},
@@ -48,12 +46,10 @@ TEST_F(ToolErrors, FilesItCannotReadOrWriteExitWithOne) {
     Check({
         {{"info", missing + ".pdb"}, 1, "cannot read the database '" + missing + ".pdb': no such file"},
         {{"show", missing + ".csv"}, 1, "cannot read the text file '" + missing + ".csv'"},
-        {{"import", missing + ".csv"}, 1, "no such file"},
-        {{"export", missing + ".pdb"}, 1, "no such file"},
+        {{"import", missing + ".csv"}, 1, "no such file"}, {{"export", missing + ".pdb"}, 1, "no such file"},
         {{"convert", missing + ".pdb", Out("x.gpx")}, 1, "no such file"},
         {{"import", summits, "-d", missing + ".cal"}, 1, "cannot read the format definition '" + missing + ".cal'"},
-        {{"formats", missing}, 1, "no such folder"},
-        {{"info", folder_}, 1, "is a folder"},
+        {{"formats", missing}, 1, "no such folder"}, {{"info", folder_}, 1, "is a folder"},
         {{"import", summits, "-d", definition, "-o", nowhere + ".pdb"}, 1, "cannot be created"},
         {{"convert", summits, nowhere + ".gpx", "-d", definition}, 1, "cannot write '" + nowhere + ".gpx'"},
         {{"import", Out("empty.csv")}, 1, "the file is empty"},

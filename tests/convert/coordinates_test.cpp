@@ -26,8 +26,7 @@ TEST(Coordinates, StoredText) {
         {"N00000000000000000045 30", kLocNum, lat, "45.0000000"},
         // "Comp": both axes come out positive; short texts lose their tail.
         {"4530xx12", kLocComp, lat, "45.5020000"}, {"12230xx30", kLocComp, lon, "122.5050000"},
-        {"453", kLocComp, lat, "45.0000000"},
-        {"4", kLocComp, lat, "0.0000000"},
+        {"453", kLocComp, lat, "45.0000000"}, {"4", kLocComp, lat, "0.0000000"},
         {"4530xx1", kLocComp, lat, "45.5001667"},
         // "DegNoSpace".
         {"N4530.123", kLocDegNoSpace, lat, "45.5020500"}, {"W12230.5", kLocDegNoSpace, lon, "-122.5083333"},

@@ -108,11 +108,7 @@ TEST(FormatFixed7, CutsAndAgreementWithSnprintf) {
 
 TEST(TextHelpers, PadTrimAndFind) {
     const struct { int32_t value; int width; const char* text; } pads[] = {
-        {-5, 2, "-05"},
-        {2004, 2, "2004"},
-        {INT32_MIN, 2, "-2147483648"},
-        {-7, -3, "-7"},
-        {42, 12, "000000000042"}};
+        {-5, 2, "-05"}, {2004, 2, "2004"}, {INT32_MIN, 2, "-2147483648"}, {-7, -3, "-7"}, {42, 12, "000000000042"}};
     char out[32];
     for (const auto& c : pads) {
         EXPECT_EQ(PadNumber(c.value, out, c.width), std::strlen(c.text)) << c.text;

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "device/remote_api.h"
@@ -109,15 +110,11 @@ TEST_F(EmulatorTest, FaultsMakeCallsFail) {
         EXPECT_TRUE(fails()) << entry;
         EXPECT_EQ(4321u, RemoteApi().CeGetLastError()) << entry;
     }
-    {
-        ScopedEnv fault("VEZUVED_DEVICE_FAULTS", "CeMountDBVol=4321");
-        EXPECT_FALSE(Mount());
-        EXPECT_EQ(4321u, RemoteApi().CeGetLastError());
-    }
-    {
-        ScopedEnv fault("VEZUVED_DEVICE_FAULTS", "CeGetLastError=77");
-        ASSERT_TRUE(Mount());
-        EXPECT_EQ(77u, RemoteApi().CeGetLastError());
+    for (const auto& [faults, mounts, error] : {std::tuple{"CeMountDBVol=4321", false, 4321u},
+                                                {"CeGetLastError=77", true, 77u}}) {
+        ScopedEnv fault("VEZUVED_DEVICE_FAULTS", faults);
+        EXPECT_EQ(mounts, Mount()) << faults;
+        EXPECT_EQ(error, RemoteApi().CeGetLastError()) << faults;
     }
     // @N: only the Nth call fails; the default error is 31.
     ScopedEnv fault("VEZUVED_DEVICE_FAULTS", "CeCreateFile@1=5, CeWriteRecordProps@2");

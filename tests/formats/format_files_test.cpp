@@ -22,22 +22,10 @@ namespace {
 
 TEST(Wildcard, MatchesLikeThePcFileSystem) {
     struct { const char* pattern; const char* name; bool matches; } const cases[] = {
-        {"*", "", true},
-        {"*.*", "abc", true},
-        {"*.CAL", "x.cal", true},
-        {"*.cal", ".cal", true},
-        {"*.cal", "x.cal.bak", false},
-        {"?.cal", "a.cal", true},
-        {"?.cal", ".cal", false},
-        {"a?c", "ac", false},
-        {"a*b*c", "abc", true},
-        {"a*b*c", "aXbY", false},
-        {"*?", "", false},
-        {"foo.*", "foo", true},
-        {"foo.*", "food", false},
-        {"*.", "readme", true},
-        {"*.", "read.me", false},
-        {"", "a", false},
+        {"*", "", true},          {"*.*", "abc", true},      {"*.CAL", "x.cal", true},   {"*.cal", ".cal", true},
+        {"*.cal", "x.cal.bak", false}, {"?.cal", "a.cal", true}, {"?.cal", ".cal", false}, {"a?c", "ac", false},
+        {"a*b*c", "abc", true},   {"a*b*c", "aXbY", false},  {"*?", "", false},          {"foo.*", "foo", true},
+        {"foo.*", "food", false}, {"*.", "readme", true},    {"*.", "read.me", false},   {"", "a", false},
         {"\xe4*", "\xc4x", false},  // only ASCII letters fold
     };
     for (const auto& c : cases) EXPECT_EQ(WildcardMatch(c.pattern, c.name), c.matches) << c.pattern << " vs " << c.name;
@@ -98,10 +86,7 @@ TEST(FormatPath, ExtensionReplacedOrAppended) {
 class FormatFiles : public FreshState {
 protected:
     TempFolder folder;
-    std::string Put(const std::string& name, const std::string& text) {
-        WriteFileBytes(folder.file(name), text);
-        return folder.file(name);
-    }
+    std::string Put(const std::string& name, const std::string& text) { return folder.put(name, text); }
 };
 
 TEST_F(FormatFiles, LoadsTheDefinitionBesideTheDataFile) {
@@ -152,12 +137,9 @@ TEST_F(FormatFiles, ValuesOfDefinitions) {
     const std::string longest(kFormatLineMax - 12, 't');  // a value fits kFormatLineMax + 1 bytes
     const struct { const char* keyword; const char* file; std::string value; int32_t length; } cases[] = {
         // keyword null: the title; "": a null keyword
-        {nullptr, "comma.txt", "Comma", 5},
-        {"dbtype", "comma.cal", "Track2", 6},
-        {"Field3", "comma", "", kUnset},
-        {"", "comma.txt", "", kUnset},
-        {nullptr, "long", longest, int32_t(longest.size())},
-        {nullptr, "none", "", kUnset},
+        {nullptr, "comma.txt", "Comma", 5}, {"dbtype", "comma.cal", "Track2", 6},
+        {"Field3", "comma", "", kUnset}, {"", "comma.txt", "", kUnset},
+        {nullptr, "long", longest, int32_t(longest.size())}, {nullptr, "none", "", kUnset},
     };
     CapturedDiagnostics said;
     for (const auto& c : cases) {

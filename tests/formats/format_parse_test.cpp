@@ -37,26 +37,22 @@ const std::vector<ParseCase> kKeywordCases = {
     {"FieldCounts = 9", SET(s.labels[0] = "9")}, {"Count = 9", nullptr},  // a "Field" line; no keyword
     // Source: the whole value, any case.
     {"Source=Garmin ", nullptr}, {"Source=garmin", SET(s.source = 3)}, {"Source = PCX5", SET(s.source = 6)},
-    {"Source=tab", SET(s.source = 2; s.delimited = '\t')},
-    {"Source=Fixed", SET(s.source = 5)},
+    {"Source=tab", SET(s.source = 2; s.delimited = '\t')}, {"Source=Fixed", SET(s.source = 5)},
     {"Source=Comma", nullptr},
     // Delimited.
     {"Delimited=\\t", SET(s.source = 2; s.delimited = '\t')}, {"Delimited= ;", SET(s.delimited = ';')},
     {"Source=Garmin\nDelimited=;", SET(s.source = 3; s.delimited = ';')},
     {"Source=Garmin\nDelimited=,", SET(s.source = 1)}, {"Delimited=\\x", nullptr},
     // Column numbers, stored unchecked; icon is a column, or an icon text holding ':'.
-    {"latitude=7", SET(s.map[0] = 7)},
-    {"LONGITUDE = 8", SET(s.map[1] = 8)},
+    {"latitude=7", SET(s.map[0] = 7)}, {"LONGITUDE = 8", SET(s.map[1] = 8)},
     {"elevation = -1", SET(s.map[2] = -1)},
     {"time=12", SET(s.map[3] = 12)}, {"Name=0", SET(s.map[4] = 0)}, {"desc=99", SET(s.map[6] = 99)},
     {"date = 4", SET(s.map[7] = 4)}, {"icon=9", SET(s.map[5] = 9)},
     {"icon = :" + k100, SET(s.defaultIcon = (":" + k100).substr(0, 79); s.map[5] = -1)},
     // LocFormat: by the value's beginning.
     {"LocFormat=DegNoSpace", SET(s.locFormat = 3)}, {"LocFormat=deg", SET(s.locFormat = 1)},
-    {"LocFormat=DegNoSp", SET(s.locFormat = 1)},
-    {"LocFormat=COMP", SET(s.locFormat = 2)},
-    {"LocFormat=Com", nullptr},
-    {"LocFormat=Deg\nLocFormat=Numeric", SET(s.locFormat = 0)},
+    {"LocFormat=DegNoSp", SET(s.locFormat = 1)}, {"LocFormat=COMP", SET(s.locFormat = 2)},
+    {"LocFormat=Com", nullptr}, {"LocFormat=Deg\nLocFormat=Numeric", SET(s.locFormat = 0)},
     {"LocFormat=Deg\nLocFormat=UTM", SET(s.locFormat = 1)},
     // DBType and PalmDBType.
     {"DBType=Route2", SET(s.dbKind = 2; s.recordVersion = 2)}, {"DBType=Routes", SET(s.dbKind = 2)},
@@ -68,15 +64,13 @@ const std::vector<ParseCase> kKeywordCases = {
     {"EleFormat=M\nEleFormat=yards", SET(s.eleFormat = 1)},
     // Texts, cut to their capacities; Ext gains its dot, and is cut to 35 characters.
     {"DefaultIcon = Waypoint  ", SET(s.defaultIcon = "Waypoint  ")},
-    {"HeaderLines = 2", SET(s.headerLines = 2)},
-    {"FieldLen = 10,20,5", SET(s.fieldLen = "10,20,5")},
+    {"HeaderLines = 2", SET(s.headerLines = 2)}, {"FieldLen = 10,20,5", SET(s.fieldLen = "10,20,5")},
     {"FieldLen = " + k300, SET(s.fieldLen = k300.substr(0, 255))},
     {"Header = Name,Lat,Lon", SET(s.header = "Name,Lat,Lon")}, {"Header =", SET(s.header = "")},
     {"FormatTitle = Comma separated ", SET(s.formatTitle = "Comma separated ")},
     {"Ext=.txt", SET(s.ext = ".txt")}, {"Ext=" + k40, SET(s.ext = "." + k40.substr(0, 34))},
     // The '=' must lie within 30 characters of the first non-space character.
-    {kKey29 + "=4", SET(s.headerLines = 4)},
-    {"    " + kKey29 + "=4", SET(s.headerLines = 4)},
+    {kKey29 + "=4", SET(s.headerLines = 4)}, {"    " + kKey29 + "=4", SET(s.headerLines = 4)},
     {kKey29 + " =4", nullptr},
     // Comment keywords, comment lines and lines without a usable '='.
     {"// = FieldCount=9", nullptr}, {"# = 5", nullptr}, {"; FieldCount = 9", nullptr},

@@ -11,13 +11,7 @@ int ParsePointLine(const char* line, PointRecord* record, int mode) {
 }
 
 struct ParsedFields {
-    const char* latitude;
-    const char* longitude;
-    const char* elevation;
-    const char* time;
-    const char* name;
-    const char* icon;
-    const char* desc;  // "<null>" when none
+    const char *latitude, *longitude, *elevation, *time, *name, *icon, *desc;  // desc "<null>" when none
 };
 
 void ExpectFields(OwnedRecord& r, const ParsedFields& f) {
@@ -70,122 +64,65 @@ TEST_P(RecordLineParse, GivesTheModesFields) {
     ExpectFields(r, GetParam().expected);
 }
 
+using M = std::vector<std::pair<int, int16_t>>;
+void Fixed(const char* widths) { State().FieldLen = widths; }
+const char* const kNull = "<null>";
+
 INSTANTIATE_TEST_SUITE_P(
     Lines, RecordLineParse,
     ::testing::Values(
-        ParseCase{"QuotedDescription",
-                  kModeRecordLine,
-                  {},
+        ParseCase{"QuotedDescription", kModeRecordLine, {},
                   "45.5,-122.25,100,143005 24122004,Home,House,\"Gate code, back door\"",
                   {"45.5000000", "-122.2500000", "100", "143005 24122004", "Home", "House", "Gate code, back door"}},
-        ParseCase{"StarSeparatorsAndEmptyDescription",
-                  kModeRecordLine,
-                  {},
-                  "45.5*-122.25*100**Home*House*",
-                  {"45.5000000", "-122.2500000", "100", "", "Home", "House", "<null>"}},
-        ParseCase{"SpacesTrimmedAndShortTime",
-                  kModeRecordLine,
-                  {},
+        ParseCase{"StarSeparatorsAndEmptyDescription", kModeRecordLine, {}, "45.5*-122.25*100**Home*House*",
+                  {"45.5000000", "-122.2500000", "100", "", "Home", "House", kNull}},
+        ParseCase{"SpacesTrimmedAndShortTime", kModeRecordLine, {},
                   "  45.5  ,-1,  12 ,14:30:05,  Camp  , Flag ,note, with more",
                   {"45.5000000", "-1.0000000", "12", "143005 01012000", "Camp", "Flag", "note"}},
-        ParseCase{"EmptyLine", kModeRecordLine, {}, "", {"0.0000000", "0.0000000", "", "", "", "", "<null>"}},
+        ParseCase{"EmptyLine", kModeRecordLine, {}, "", {"0.0000000", "0.0000000", "", "", "", "", kNull}},
         // Database lines are always plain numbers, whatever layout is active.
-        ParseCase{"HemisphereFormsAreReadAsNumbers",
-                  kModeRecordLine,
-                  {},
-                  "S45 30,W122 30,,,,,",
-                  {"-45.5000000", "-122.5000000", "", "", "", "", "<null>"}},
-        ParseCase{"FixedWidths",
-                  kModeFixed,
-                  {},
-                  "45.50000-122.2500",
-                  {"45.5000000", "-122.2500000", "", "", "", "", "<null>"},
-                  [] { State().FieldLen = "8,9"; }},
+        ParseCase{"HemisphereFormsAreReadAsNumbers", kModeRecordLine, {}, "S45 30,W122 30,,,,,",
+                  {"-45.5000000", "-122.5000000", "", "", "", "", kNull}},
+        ParseCase{"FixedWidths", kModeFixed, {}, "45.50000-122.2500",
+                  {"45.5000000", "-122.2500000", "", "", "", "", kNull}, [] { Fixed("8,9"); }},
         // Widths run past the line's end: columns stop at the end.
-        ParseCase{"FixedWidthsPastTheLineEnd",
-                  kModeFixed,
-                  {{kSlotName, 2}},
-                  "12345",
-                  {"1234.0000000", "5.0000000", "", "", "", "", "<null>"},
-                  [] { State().FieldLen = "4,100,3"; }},
-        ParseCase{"FixedWidthsWithMap",
-                  kModeFixed,
-                  {{kSlotElevation, -1}, {kSlotTime, -1}, {kSlotDesc, 2}, {kSlotName, 3}},
-                  "1020note Camp  ",
-                  {"10.0000000", "20.0000000", "", "", "Camp", "", "note "},
-                  [] { State().FieldLen = "2,2,5,6"; }},
-        ParseCase{"FixedNegativeWidth",
-                  kModeFixed,
-                  {},
-                  "1234",
-                  {"0.0000000", "12.0000000", "", "", "", "", "<null>"},
-                  [] { State().FieldLen = "-3,2"; }},
-        ParseCase{"DateColumnJoinsTime",
-                  1,
-                  {{kSlotDate, 4}, {kSlotName, 7}},
-                  "1,2,3,143005, 24122004 ,i,d,Name",
+        ParseCase{"FixedWidthsPastTheLineEnd", kModeFixed, M{{kSlotName, 2}}, "12345",
+                  {"1234.0000000", "5.0000000", "", "", "", "", kNull}, [] { Fixed("4,100,3"); }},
+        ParseCase{"FixedWidthsWithMap", kModeFixed,
+                  M{{kSlotElevation, -1}, {kSlotTime, -1}, {kSlotDesc, 2}, {kSlotName, 3}}, "1020note Camp  ",
+                  {"10.0000000", "20.0000000", "", "", "Camp", "", "note "}, [] { Fixed("2,2,5,6"); }},
+        ParseCase{"FixedNegativeWidth", kModeFixed, {}, "1234",
+                  {"0.0000000", "12.0000000", "", "", "", "", kNull}, [] { Fixed("-3,2"); }},
+        ParseCase{"DateColumnJoinsTime", 1, M{{kSlotDate, 4}, {kSlotName, 7}}, "1,2,3,143005, 24122004 ,i,d,Name",
                   {"1.0000000", "2.0000000", "3", "143005 24122004", "Name", "i", "d"}},
-        ParseCase{"DateAloneReadsAsCompactTime",
-                  1,
-                  {{kSlotTime, -1}, {kSlotDate, 3}},
-                  "1,2,3,24122004,n,i,",
-                  {"1.0000000", "2.0000000", "3", "241220 01012000", "n", "i", "<null>"}},
-        ParseCase{"SeparatedTimeIgnoresDate",
-                  1,
-                  {{kSlotDate, 7}},
-                  "1,2,3,14:30:05,n,i,d,12/24/2004",
+        ParseCase{"DateAloneReadsAsCompactTime", 1, M{{kSlotTime, -1}, {kSlotDate, 3}}, "1,2,3,24122004,n,i,",
+                  {"1.0000000", "2.0000000", "3", "241220 01012000", "n", "i", kNull}},
+        ParseCase{"SeparatedTimeIgnoresDate", 1, M{{kSlotDate, 7}}, "1,2,3,14:30:05,n,i,d,12/24/2004",
                   {"1.0000000", "2.0000000", "3", "143005 01012000", "n", "i", "d"}},
-        ParseCase{"NameFirstWithDescriptionInColumn3",
-                  1,
-                  {{kSlotName, 0},
-                   {kSlotLatitude, 1},
-                   {kSlotLongitude, 2},
-                   {kSlotDesc, 3},
-                   {kSlotElevation, -1},
-                   {kSlotTime, -1},
-                   {kSlotIcon, -1}},
+        ParseCase{"NameFirstWithDescriptionInColumn3", 1,
+                  M{{kSlotName, 0}, {kSlotLatitude, 1}, {kSlotLongitude, 2}, {kSlotDesc, 3}, {kSlotElevation, -1},
+                    {kSlotTime, -1}, {kSlotIcon, -1}},
                   "Camp,N45 30.5,W122 15,\"a, long note\"",
                   {"45.5083333", "-122.2500000", "", "", "Camp", "", "a, long note"}},
         ParseCase{"TabLayout", 2, {}, "1\t2\t3\t\tn\ti\td,e", {"1.0000000", "2.0000000", "3", "", "n", "i", "d,e"}},
-        ParseCase{"MissingColumnsAreEmpty", 1, {}, "1,2", {"1.0000000", "2.0000000", "", "", "", "", "<null>"}},
-        ParseCase{"NoIconColumnGivesTheDefaultIcon",
-                  1,
-                  {{kSlotIcon, -1}},
-                  "1,2,3,,n,ignored,d",
+        ParseCase{"MissingColumnsAreEmpty", 1, {}, "1,2", {"1.0000000", "2.0000000", "", "", "", "", kNull}},
+        ParseCase{"NoIconColumnGivesTheDefaultIcon", 1, M{{kSlotIcon, -1}}, "1,2,3,,n,ignored,d",
                   {"1.0000000", "2.0000000", "3", "", "n", "Flag: red", "d"},
                   [] { State().DefaultIcon = "Flag: red"; }},
-        ParseCase{"MetresBecomeFeet",
-                  1,
-                  {},
-                  "1,2,100,,n,i,",
-                  {"1.0000000", "2.0000000", "328.0800000", "", "n", "i", "<null>"},
-                  [] { State().EleFormat = 1; }},
-        ParseCase{"EmptyMetresStayEmpty",
-                  1,
-                  {},
-                  "1,2,,,n,i,",
-                  {"1.0000000", "2.0000000", "", "", "n", "i", "<null>"},
-                  [] { State().EleFormat = 1; }},
-        ParseCase{"CompLocations",
-                  1,
-                  {},
-                  "4530xx12,12230xx00,,,,,",
-                  {"45.5020000", "122.5000000", "", "", "", "", "<null>"},
-                  [] { State().LocFormat = 2; }},
-        ParseCase{"DegNoSpaceLocations",
-                  1,
-                  {},
-                  "N4530.123,W12230.5,,,,,",
-                  {"45.5020500", "-122.5083333", "", "", "", "", "<null>"},
-                  [] { State().LocFormat = 3; }}),
+        ParseCase{"MetresBecomeFeet", 1, {}, "1,2,100,,n,i,",
+                  {"1.0000000", "2.0000000", "328.0800000", "", "n", "i", kNull}, [] { State().EleFormat = 1; }},
+        ParseCase{"EmptyMetresStayEmpty", 1, {}, "1,2,,,n,i,",
+                  {"1.0000000", "2.0000000", "", "", "n", "i", kNull}, [] { State().EleFormat = 1; }},
+        ParseCase{"CompLocations", 1, {}, "4530xx12,12230xx00,,,,,",
+                  {"45.5020000", "122.5000000", "", "", "", "", kNull}, [] { State().LocFormat = 2; }},
+        ParseCase{"DegNoSpaceLocations", 1, {}, "N4530.123,W12230.5,,,,,",
+                  {"45.5020500", "-122.5083333", "", "", "", "", kNull}, [] { State().LocFormat = 3; }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct WaypointCase {
     const char* line;
     int result;
-    const char* name;
-    const char* latitude;
-    const char* longitude;
+    const char *name, *latitude, *longitude;
 };
 
 class WaypointParse : public FreshState, public ::testing::WithParamInterface<WaypointCase> {};

@@ -144,11 +144,9 @@ TEST(PdbRead, AppInfoSize) {
     resource.attributes = pdbAttrResourceDb, resource.entries = {{97, 0, 0}}, resource.appInfo = 90;
     resource.tail = Pattern(10, 0);
     const struct { const char* what; Fixture fixture; uint32_t expected; } cases[] = {
-        {"no block", SoundFixture({4}), 0},
-        {"up to the first record", SoundFixture({4, 2}, 9), 9},
+        {"no block", SoundFixture({4}), 0}, {"up to the first record", SoundFixture({4, 2}, 9), 9},
         {"up to the sort info block", sorted, 6},
-        {"first record deleted: to the end", SoundFixture({0}, 9), 9},
-        {"resource database", resource, 7},
+        {"first record deleted: to the end", SoundFixture({0}, 9), 9}, {"resource database", resource, 7},
     };
     for (const auto& c : cases) {
         Opened db(c.fixture.Build());

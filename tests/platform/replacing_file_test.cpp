@@ -24,9 +24,7 @@ TEST(ReplacingFile, ReplacesAnExistingFileOnlyAtTheCommit) {
             ASSERT_TRUE(std::fflush(file.file) == 0);
             EXPECT_EQ(ReadFileText(target), "previous");
             EXPECT_EQ(FolderNames(folder.path()).size(), 2u);  // the target and the temporary file
-            if (commit) {
-                EXPECT_TRUE(CommitReplacingFile(file)) << file.failure;
-            }
+            if (commit) EXPECT_TRUE(CommitReplacingFile(file)) << file.failure;
         }  // without the commit the owner discards
         EXPECT_EQ(ReadFileText(target), commit ? "new contents" : "previous");
         EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{"keep.txt"});

@@ -25,18 +25,13 @@ TEST_F(WriteDatabase, PointDatabaseByteForByte) {
 
     ASSERT_GE(bytes.size(), 96u);
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 32), std::string("My Points") + std::string(23, '\0'));
-    EXPECT_EQ(U16At(bytes, 32), 8);           // attributes
-    EXPECT_EQ(U16At(bytes, 34), 3);           // version
-    EXPECT_NE(U32At(bytes, 36), 0u);          // created now
+    EXPECT_EQ(Hex(bytes.data() + 32, 4), "00 08 00 03");  // attributes, version
+    EXPECT_NE(U32At(bytes, 36), 0u);                     // created now, and modified
     EXPECT_EQ(U32At(bytes, 36), U32At(bytes, 40));
-    EXPECT_EQ(U32At(bytes, 44), 0u);          // backup
-    EXPECT_EQ(U32At(bytes, 48), 0u);          // modification number
-    EXPECT_EQ(U32At(bytes, 52), 0u);          // no application info
-    EXPECT_EQ(U32At(bytes, 56), 0u);
+    // Backup, modification number, no app or sort info; type and creator; seed, next list, 2 records.
+    EXPECT_EQ(Hex(bytes.data() + 44, 16), "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00");
     EXPECT_EQ(std::string(bytes.begin() + 60, bytes.begin() + 68), "PoLiZiZu");
-    EXPECT_EQ(U32At(bytes, 68), 0u);
-    EXPECT_EQ(U32At(bytes, 72), 0u);
-    EXPECT_EQ(U16At(bytes, 76), 2);
+    EXPECT_EQ(Hex(bytes.data() + 68, 10), "00 00 00 00 00 00 00 00 00 02");
     EXPECT_EQ(Hex(bytes.data() + 78, 16), "00 00 00 60 00 11 00 00 00 00 00 ae 00 11 00 05");
     EXPECT_EQ(U16At(bytes, 94), 0);  // gap
 
@@ -68,7 +63,7 @@ TEST_F(WriteDatabase, TrackLegsInBigEndianTrailers) {
     EXPECT_EQ(U32At(bytes, 52), 80u + 8 * 4);
     EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 112, bytes.begin() + 112 + 478), std::vector<uint8_t>(478, 0));
 
-    std::vector<int32_t> legTimes, legDistances;
+    std::vector<int32_t> legTimes, legDistances;  // leg time and distance at trailer offsets 14 and 18
     for (int i = 0; i < 4; ++i) {
         uint32_t end = i < 3 ? U32At(bytes, 78 + 8 * (i + 1)) : static_cast<uint32_t>(bytes.size());
         legTimes.push_back(I32At(bytes, end - 22 + 14));
@@ -90,13 +85,9 @@ TEST_F(WriteDatabase, OlderLayoutRouteHasVersionOneAndRouteFlag) {
     EXPECT_EQ(State().RecordVersion, 2);
 
     // Readers skip record 0 of the older layout, so the first point is the placeholder's.
-    void* records = nullptr;
-    int32_t kind = -1;
-    std::string path = folder.file("r.pdb");
-    ASSERT_EQ(RLDBReadPDB(path.c_str(), &records, &kind), 1);
-    EXPECT_EQ(kind, 2);
-    EXPECT_STREQ(static_cast<PointRecord*>(records)[0].name, "second");
-    RLDBRelease(records, 1);
+    const ReadBack read(folder.file("r.pdb"));
+    EXPECT_EQ(read.kind, 2);
+    EXPECT_EQ(read.Names(), std::vector<std::string>{"second"});
 }
 
 TEST_F(WriteDatabase, EmptyTrackIsHeaderAndBlockOnly) {
@@ -104,11 +95,8 @@ TEST_F(WriteDatabase, EmptyTrackIsHeaderAndBlockOnly) {
     std::string path = folder.file("empty.pdb");
     ASSERT_EQ(RLDBWritePDB(path.c_str(), none.data() ? none.data() : &none, 0, 1), 0);
     EXPECT_EQ(ReadFileBytes(path).size(), 80u + 478);
-    void* records = nullptr;
-    int32_t kind = -1;
-    EXPECT_EQ(RLDBReadPDB(path.c_str(), &records, &kind), 0);
-    EXPECT_EQ(kind, 1);
-    RLDBRelease(records, 0);
+    const ReadBack read(path);
+    EXPECT_EQ(std::make_pair(read.count, read.kind), std::make_pair(0, 1));
 }
 
 TEST_F(WriteDatabase, RoundTripGivesTheSameBytesButDates) {
@@ -118,13 +106,12 @@ TEST_F(WriteDatabase, RoundTripGivesTheSameBytesButDates) {
     FillPoint(points[2], "-1.0000000", "1.0000000", "-5", "", "C", "x:y", "");
     auto first = Write("a.pdb", points, 2);
 
-    void* records = nullptr;
-    int32_t kind = -1;
-    std::string path = folder.file("a.pdb");
-    ASSERT_EQ(RLDBReadPDB(path.c_str(), &records, &kind), 3);
-    std::string again = folder.file("a2.pdb");
-    ASSERT_EQ(RLDBWritePDB(again.c_str(), records, 3, kind), 0);
-    RLDBRelease(records, 3);
+    const std::string again = folder.file("a2.pdb");
+    {
+        const ReadBack read(folder.file("a.pdb"));
+        ASSERT_EQ(read.count, 3);
+        ASSERT_EQ(RLDBWritePDB(again.c_str(), read.records, 3, read.kind), 0);
+    }
     auto second = ReadFileBytes(again);
     ASSERT_EQ(first.size(), second.size());
     first[0] = second[0] = 0;  // the names differ: "a" and "a2"
@@ -133,21 +120,16 @@ TEST_F(WriteDatabase, RoundTripGivesTheSameBytesButDates) {
     EXPECT_EQ(first, second);
 }
 
-struct NameCase {
-    const char* path;
-    const char* name;
-};
-
 TEST(DatabaseName, DerivedFromThePath) {
-    for (const NameCase& c : {NameCase{"C:\\data\\My Points.pdb", "My Points"}, NameCase{"a:b", "b"},
-                              NameCase{"x/y\\z.q.pdb", "z.q"},
-                              NameCase{"d/1234567890123456789012345678901234567890.pdb",
-                                       "1234567890123456789012345678901"},
-                              NameCase{"d/123456789012345678901234567890.x.pdb",
-                                       "123456789012345678901234567890"}}) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"C:\\data\\My Points.pdb", "My Points"}, {"a:b", "b"}, {"x/y\\z.q.pdb", "z.q"},
+        {"d/1234567890123456789012345678901234567890.pdb", "1234567890123456789012345678901"},
+        {"d/123456789012345678901234567890.x.pdb", "123456789012345678901234567890"},
+    };
+    for (const auto& [path, expected] : cases) {
         char name[kMaxDatabaseName + 1];
-        DatabaseNameFromPath(c.path, name);
-        EXPECT_STREQ(name, c.name) << c.path;
+        DatabaseNameFromPath(path, name);
+        EXPECT_STREQ(name, expected) << path;
     }
 }
 
@@ -179,15 +161,11 @@ TEST_F(WriteDatabase, RecordLimit) {
 }
 
 TEST_F(WriteDatabase, OtherKindsTakeTheirTypes) {
-    struct KindCase {
-        int32_t kind;
-        const char* type;
-    };
-    for (const KindCase& c : {KindCase{4, "RlVM"}, KindCase{5, "RlVD"}, KindCase{6, "NADg"}}) {
-        OwnedArray points(1);
-        FillPoint(points[0], "1", "2", "", "", "n", "", nullptr);
-        auto bytes = Write("k.pdb", points, c.kind);
-        EXPECT_EQ(std::string(bytes.begin() + 60, bytes.begin() + 64), c.type);
+    OwnedArray points(1);
+    FillPoint(points[0], "1", "2", "", "", "n", "", nullptr);
+    for (const auto& [kind, type] : {std::pair{4, "RlVM"}, std::pair{5, "RlVD"}, std::pair{6, "NADg"}}) {
+        auto bytes = Write("k.pdb", points, kind);
+        EXPECT_EQ(std::string(bytes.begin() + 60, bytes.begin() + 64), type);
         EXPECT_EQ(U16At(bytes, 34), 0);
     }
 }

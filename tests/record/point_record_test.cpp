@@ -15,21 +15,16 @@ TEST(PointRecordLayout, ArraysArePackedAt702Bytes) {
 
 TEST(PointRecordDesc, SetGetAndFreeThroughTheField) {
     OwnedArray records(3);
-    for (size_t i = 0; i < 3; ++i) {
-        ASSERT_EQ(RLSetPointDesc(&records[i], ("note " + std::to_string(i)).c_str()), 0);
-    }
-    for (size_t i = 0; i < 3; ++i) {
-        EXPECT_STREQ(RLGetPointDesc(&records[i]), ("note " + std::to_string(i)).c_str());
-    }
+    for (size_t i = 0; i < 3; ++i) ASSERT_EQ(RLSetPointDesc(&records[i], ("note " + std::to_string(i)).c_str()), 0);
+    for (size_t i = 0; i < 3; ++i) EXPECT_STREQ(RLGetPointDesc(&records[i]), ("note " + std::to_string(i)).c_str());
     uint32_t field;
     std::memcpy(&field, records[0].desc, 4);
     // With 4-byte pointers the field is the text's own address, as hosts of
     // the 32-bit library read it; with 8-byte ones it names a table slot.
-    if (sizeof(void*) == 4) {
+    if (sizeof(void*) == 4)
         EXPECT_EQ(field, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(RLGetPointDesc(&records[0]))));
-    } else {
+    else
         EXPECT_NE(field, 0u);
-    }
     EXPECT_EQ(RLSetPointDesc(&records[1], nullptr), 0);
     EXPECT_EQ(RLGetPointDesc(&records[1]), nullptr);
     std::memcpy(&field, records[1].desc, 4);

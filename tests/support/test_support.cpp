@@ -13,6 +13,8 @@
 #include <iterator>
 #include <random>
 
+#include "vezuved/vezuved.h"
+
 void FreshState::RestoreInitialState() {
     State() = ConversionState{};
     FreeFormatStrings();
@@ -108,3 +110,16 @@ FileSizeLimit::~FileSizeLimit() {
     std::signal(SIGXFSZ, previousAction_);
 }
 #endif
+
+std::string TempFolder::put(const std::string& name, const std::string& bytes) const {
+    WriteFileBytes(file(name), bytes);
+    return file(name);
+}
+
+ReadBack::ReadBack(const std::string& path) : count(RLDBReadPDB(path.c_str(), &records, &kind)) {}
+ReadBack::~ReadBack() { RLDBRelease(records, count > 0 ? count : 0); }
+std::vector<std::string> ReadBack::Names() const {
+    std::vector<std::string> names;
+    for (int32_t i = 0; i < count; ++i) names.push_back((*this)[i].name);
+    return names;
+}

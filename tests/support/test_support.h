@@ -47,6 +47,18 @@ struct OwnedArray {
     void* data() { return records.data(); }
 };
 
+// A database read through the library, released with the object.
+struct ReadBack {
+    void* records = nullptr;
+    int32_t kind = -1, count;
+    explicit ReadBack(const std::string& path);
+    ~ReadBack();
+    ReadBack(const ReadBack&) = delete;
+    ReadBack& operator=(const ReadBack&) = delete;
+    PointRecord& operator[](int32_t i) const { return static_cast<PointRecord*>(records)[i]; }
+    std::vector<std::string> Names() const;
+};
+
 // A temporary folder removed with everything in it at the end of the test.
 class TempFolder {
 public:
@@ -54,6 +66,7 @@ public:
     ~TempFolder();
     const std::string& path() const { return path_; }
     std::string file(const std::string& name) const { return path_ + "/" + name; }
+    std::string put(const std::string& name, const std::string& bytes) const;  // writes the file, gives its path
 
 private:
     std::string path_;

@@ -16,11 +16,7 @@ protected:
         RLDBRelease(records, count > 0 ? count : 0);
         FreshState::TearDown();
     }
-    std::string Put(const std::string& name, const std::string& text) {
-        std::string path = folder.file(name);
-        WriteFileBytes(path, text);
-        return path;
-    }
+    std::string Put(const std::string& name, const std::string& text) { return folder.put(name, text); }
     void Read(const std::string& path, int16_t kind = -1, int16_t source = -1, const char* format = nullptr) {
         CapturedDiagnostics said;
         count = RLDBReadCSV(path.c_str(), format, kind, source, -1, nullptr, &records);
@@ -34,26 +30,29 @@ protected:
     }
 };
 
-TEST_F(DelimitedText, HeaderLinesAreSkipped) {
-    std::string path = Put("p.csv", "lat,lon,ele,time,name,icon,desc\n1,2,3,,A,i,\n4,5,6,,B,i,\n7,8,9,,C,i,x\n");
-    Put("p.cal", "HeaderLines=1\n");
-    Read(path);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"A", "B", "C"}));
-    EXPECT_STREQ(RLGetPointDesc(&At(2)), "x");
-    EXPECT_EQ(output, "");
-}
-
-TEST_F(DelimitedText, GarminFileCountsEveryLineButFillsWaypoints) {
-    std::string path = Put("g.txt", "Header\tx\nWaypoint\tA\t\t\tN1 2 E3 4\nTrackpoint\tN1 W2\nWaypoint\tB\t\t\tN1 2 E3 4\n");
-    Read(path, -1, 3);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"A", "B", "", ""}));
-}
-
-TEST_F(DelimitedText, OlderLayoutTrackLeavesSlotZeroEmpty) {
-    std::string path = Put("t.txt", "1,2,,,A,,\n3,4,,,B,,\n");
-    Put("t.cal", "DBType=Track2\n");
-    Read(path);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"", "A", "B"}));
+// Header lines skipped; a Garmin file counts every line but fills only
+// waypoints; an older-layout track leaves slot 0 empty.
+TEST_F(DelimitedText, LinesToRecords) {
+    using Strings = std::vector<std::string>;
+    const struct { const char* text; const char* definition; int16_t source; Strings names; } rows[] = {
+        {"lat,lon,ele,time,name,icon,desc\n1,2,3,,A,i,\n4,5,6,,B,i,\n7,8,9,,C,i,x\n", "HeaderLines=1\n", -1,
+         {"A", "B", "C"}},
+        {"Header\tx\nWaypoint\tA\t\t\tN1 2 E3 4\nTrackpoint\tN1 W2\nWaypoint\tB\t\t\tN1 2 E3 4\n", nullptr, 3,
+         {"A", "B", "", ""}},
+        {"1,2,,,A,,\n3,4,,,B,,\n", "DBType=Track2\n", -1, {"", "A", "B"}},
+    };
+    int n = 0;
+    for (const auto& row : rows) {
+        const std::string stem = "p" + std::to_string(++n);
+        if (row.definition != nullptr) Put(stem + ".cal", row.definition);
+        Read(Put(stem + ".txt", row.text), -1, row.source);
+        EXPECT_EQ(Names(), row.names);
+        if (row.definition != nullptr) EXPECT_EQ(output, "");
+        if (n == 1) EXPECT_STREQ(RLGetPointDesc(&At(2)), "x");
+        RLDBRelease(records, count > 0 ? count : 0);
+        records = nullptr;
+        count = 0;
+    }
 }
 
 TEST_F(DelimitedText, KindIsStoredUnchangedAndRecordLineLayout) {

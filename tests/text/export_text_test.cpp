@@ -11,11 +11,7 @@ protected:
     TempFolder folder;
     std::string output;
 
-    std::string Put(const std::string& name, const std::string& text) {
-        std::string path = folder.file(name);
-        WriteFileBytes(path, text);
-        return path;
-    }
+    std::string Put(const std::string& name, const std::string& text) { return folder.put(name, text); }
     std::string Database(const std::string& name, const DatabaseImage& image) { return Put(name, BuildDatabase(image)); }
     int32_t Run(const std::string& database, char* outputPath, const char* format, int16_t source = -1,
                 int16_t ele = -1, int16_t fieldCount = -1, const int16_t* map = nullptr) {

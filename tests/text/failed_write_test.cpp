@@ -128,9 +128,7 @@ TEST_F(FailedWrite, KeepsThePreviousFileLeavesNoTemporaryAndNamesTheCause) {
         EXPECT_EQ(said.TakeOutput(), c.printed);
         EXPECT_EQ(result, c.result);
         EXPECT_EQ(FolderNames(files.folder.path()), names);
-        if (c.previous) {
-            EXPECT_EQ(ReadFileBytes(target), before);
-        }
+        if (c.previous) EXPECT_EQ(ReadFileBytes(target), before);
         const std::string cause = c.cause(files, std::string(out.data()));
         EXPECT_EQ(said.TakeCauses(), cause.empty() ? "" : "VEZUVed: " + cause + "\n");
     }

@@ -16,11 +16,7 @@ protected:
     TempFolder folder;
     std::string output;  // what the library printed
 
-    std::string Put(const std::string& name, const std::string& text) {
-        std::string path = folder.file(name);
-        WriteFileBytes(path, text);
-        return path;
-    }
+    std::string Put(const std::string& name, const std::string& text) { return folder.put(name, text); }
     int32_t Run(const std::string& source, char* outputPath, const char* format, int16_t kind,
                 int16_t src = -1, int16_t ele = -1, const int16_t* map = nullptr, bool toKindFile = false) {
         CapturedDiagnostics said;
@@ -29,16 +25,7 @@ protected:
         return result;
     }
     // The points a database holds, read back through the library.
-    std::vector<std::string> Names(const std::string& path, int32_t* kindOut = nullptr) {
-        void* records = nullptr;
-        int32_t kind = -1;
-        int32_t count = RLDBReadPDB(path.c_str(), &records, &kind);
-        std::vector<std::string> names;
-        for (int32_t i = 0; i < count; ++i) names.push_back(static_cast<PointRecord*>(records)[i].name);
-        RLDBRelease(records, count > 0 ? count : 0);
-        if (kindOut != nullptr) *kindOut = kind;
-        return names;
-    }
+    std::vector<std::string> Names(const std::string& path) { return ReadBack(path).Names(); }
 };
 
 TEST_F(Import, CommaTextBecomesAPointDatabaseBesideTheSource) {
@@ -48,9 +35,9 @@ TEST_F(Import, CommaTextBecomesAPointDatabaseBesideTheSource) {
     ASSERT_EQ(Run(source, out, nullptr, -1), 0);
     EXPECT_EQ(std::string(out), folder.file("trip.pdb"));
     EXPECT_EQ(output, "");
-    int32_t kind = -1;
-    EXPECT_EQ(Names(out, &kind), (std::vector<std::string>{"Home", "Camp"}));
-    EXPECT_EQ(kind, 0);
+    const ReadBack read(out);
+    EXPECT_EQ(read.Names(), (std::vector<std::string>{"Home", "Camp"}));
+    EXPECT_EQ(read.kind, 0);
     auto bytes = ReadFileBytes(out);
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 5), std::string("trip\0", 5));
     EXPECT_EQ(std::string(bytes.begin() + 96, bytes.begin() + 96 + 48),
@@ -66,14 +53,6 @@ TEST_F(Import, OutputPathGivesFolderAndName) {
     EXPECT_EQ(output, "No Cal File\n");
     EXPECT_TRUE(FileExists(folder.file("my.points.pdb")));
     EXPECT_EQ(std::string(out.data()), requested);  // a given path is not written back
-}
-
-TEST_F(Import, LineEndsHeaderLinesAndControlBytes) {
-    std::string source = Put("l.txt", "\nheader\r1,2,,,A\a,,\r\n3,4,,,B\b,,\n\r5,6,,,C,,");
-    Put("l.cal", "HeaderLines=2\n");
-    char out[1100] = "";
-    ASSERT_EQ(Run(source, out, nullptr, -1), 0);
-    EXPECT_EQ(Names(out), (std::vector<std::string>{"A", "B", "C"}));
 }
 
 TEST_F(Import, OlderLayoutRouteGetsAPlaceholder) {
@@ -106,14 +85,11 @@ TEST_F(Import, GarminTextStoresOnlyWaypoints) {
     Put("g.cal", "Source=Garmin\n");
     char out[1100] = "";
     ASSERT_EQ(Run(source, out, nullptr, -1), 0);
-    void* records = nullptr;
-    int32_t kind = 0;
-    ASSERT_EQ(RLDBReadPDB(out, &records, &kind), 1);
-    auto* point = static_cast<PointRecord*>(records);
-    EXPECT_STREQ(point->name, "Home");
-    EXPECT_STREQ(point->latitude, "45.5000000");
-    EXPECT_STREQ(point->longitude, "-122.5000000");
-    RLDBRelease(records, 1);
+    const ReadBack read(out);
+    ASSERT_EQ(read.count, 1);
+    EXPECT_STREQ(read[0].name, "Home");
+    EXPECT_STREQ(read[0].latitude, "45.5000000");
+    EXPECT_STREQ(read[0].longitude, "-122.5000000");
 }
 
 TEST_F(Import, DatumDatabasesKeepTheirLinesUnparsed) {
@@ -135,21 +111,26 @@ TEST_F(Import, KindFilesHoldOneLinePerRecordWithLfEnds) {
               "1.0000000,2.0000000,3,143005 24122004,A,i,d\n4.0000000,5.0000000,,,B,,\n");
 }
 
-TEST_F(Import, ColumnMapArgumentOverridesTheDefinition) {
-    std::string source = Put("m.txt", "Camp;45.5;-122.5\n");
-    Put("m.cal", "Delimited=;\nFieldCount=3\n");
+// Line ends, header lines and control bytes; a column map argument over the
+// definition's; a TAB layout (in a fresh state) makes TAB the delimiter.
+TEST_F(Import, LinesBecomeRecords) {
     const int16_t map[7] = {1, 2, -1, -1, 0, -1, -1};
-    char out[1100] = "";
-    ASSERT_EQ(Run(source, out, nullptr, -1, -1, -1, map), 0);
-    EXPECT_EQ(Names(out), (std::vector<std::string>{"Camp"}));
-}
-
-TEST_F(Import, TabLayoutMakesTabTheConversionsDelimiter) {
-    std::string source = Put("tab.txt", "45.5\t-122.5\t\t\tCamp;North\n");
-    char out[1100] = "";
-    ASSERT_EQ(Run(source, out, nullptr, -1, kModeTab), 0);
-    EXPECT_EQ(State().Delimited, '\t');
-    EXPECT_EQ(Names(out), (std::vector<std::string>{"Camp;North"}));
+    struct { const char* text; const char* definition; int16_t src; const int16_t* map; const char* names; } const rows[] = {
+        {"45.5\t-122.5\t\t\tCamp;North\n", nullptr, kModeTab, nullptr, "Camp;North"},
+        {"\nheader\r1,2,,,A\a,,\r\n3,4,,,B\b,,\n\r5,6,,,C,,", "HeaderLines=2\n", -1, nullptr, "A|B|C"},
+        {"Camp;45.5;-122.5\n", "Delimited=;\nFieldCount=3\n", -1, map, "Camp"},
+    };
+    int n = 0;
+    for (const auto& row : rows) {
+        const std::string stem = "l" + std::to_string(++n);
+        if (row.definition != nullptr) Put(stem + ".cal", row.definition);
+        char out[1100] = "";
+        ASSERT_EQ(Run(Put(stem + ".txt", row.text), out, nullptr, -1, row.src, -1, row.map), 0) << row.names;
+        if (row.src == kModeTab) EXPECT_EQ(State().Delimited, '\t');
+        std::string names;
+        for (const std::string& name : Names(out)) names += (names.empty() ? "" : "|") + name;
+        EXPECT_EQ(names, row.names);
+    }
 }
 
 struct FailureCase {

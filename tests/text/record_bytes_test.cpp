@@ -15,12 +15,7 @@ protected:
 };
 
 TEST_F(RecordBytesTest, TrailerValuesTruncateTowardZero) {
-    struct Case {
-        const char* latitude;
-        const char* elevation;
-        int32_t expectedLatitude;
-        int32_t expectedElevation;
-    };
+    struct Case { const char *latitude, *elevation; int32_t expectedLatitude, expectedElevation; };
     for (const Case& c : {Case{"-33.5000000", "1234.9", -33500000, 1234},
                           Case{"0.0000009", "-5.5", 0, -5}, Case{"1e300", "", INT32_MAX, 0}}) {
         OwnedRecord r;
@@ -39,9 +34,7 @@ TEST_F(RecordBytesTest, AMissingTimeStopsLegTimesUntilTheNextReset) {
         FillPoint(r.record, i % 2 ? "1.0000000" : "2.0000000", "0", "", times[i], "", "", nullptr);
         ASSERT_EQ(BuildRecordBytes(r.record, i, State().DBKind, State().Previous, bytes), 0);
         EXPECT_EQ(LittleEndianAt(bytes, 14), 0) << i;
-        if (i > 0) {
-            EXPECT_GT(LittleEndianAt(bytes, 18), 0) << i;
-        }
+        if (i > 0) EXPECT_GT(LittleEndianAt(bytes, 18), 0) << i;
     }
     EXPECT_EQ(State().Previous.FirstPoint, 0u);
 }
