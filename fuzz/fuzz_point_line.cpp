@@ -6,8 +6,9 @@
 #include <cstring>
 
 #include "fuzz_support.h"
+#include "layouts/layout_table.h"
 #include "record/point_record.h"
-#include "record/record_parse.h"
+#include "text/layout_reading.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzz::QuietStdout();
@@ -29,8 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string line = fuzz::Text(data + 1, size - 1);
     PointRecord record;
     std::memset(&record, 0, sizeof record);
-    (void)ParsePointLine(line.c_str(), nullptr, mode);
-    (void)ParsePointLine(line.c_str(), &record, mode);
+    const LayoutSettings settings = SettingsForReading(state);
+    (void)ReadLayoutLine(line.c_str(), nullptr, mode, settings);
+    (void)ReadLayoutLine(line.c_str(), &record, mode, settings);
     // The fields must stay terminated within their capacities.
     if (std::memchr(record.name, 0, sizeof record.name) == nullptr ||
         std::memchr(record.latitude, 0, sizeof record.latitude) == nullptr ||
