@@ -124,7 +124,9 @@ HANDLE Register(HostObject* object) {
     return reinterpret_cast<HANDLE>(object);
 }
 
-HostObject* Lookup(HANDLE handle, HostObject::Kind kind) {
+// The live object of that kind behind handle, or null with
+// ERROR_INVALID_HANDLE; with take, it is no longer live afterwards.
+HostObject* Find(HANDLE handle, HostObject::Kind kind, bool take) {
     std::lock_guard<std::mutex> lock(g_objectsMutex);
     auto* object = reinterpret_cast<HostObject*>(handle);
     const auto it = g_objects.find(object);
@@ -132,20 +134,12 @@ HostObject* Lookup(HANDLE handle, HostObject::Kind kind) {
         t_lastError = ERROR_INVALID_HANDLE;
         return nullptr;
     }
+    if (take) g_objects.erase(it);
     return object;
 }
 
-HostObject* Unregister(HANDLE handle, HostObject::Kind kind) {
-    std::lock_guard<std::mutex> lock(g_objectsMutex);
-    auto* object = reinterpret_cast<HostObject*>(handle);
-    const auto it = g_objects.find(object);
-    if (it == g_objects.end() || object->kind != kind) {
-        t_lastError = ERROR_INVALID_HANDLE;
-        return nullptr;
-    }
-    g_objects.erase(it);
-    return object;
-}
+HostObject* Lookup(HANDLE handle, HostObject::Kind kind) { return Find(handle, kind, false); }
+HostObject* Unregister(HANDLE handle, HostObject::Kind kind) { return Find(handle, kind, true); }
 
 // Fills a search record from the entry folder/name; false when it vanished.
 bool FillFindData(const std::string& folder, const std::string& name, HostFindData* found) {

@@ -41,6 +41,18 @@ bool CommitReplacingFile(ReplacingFile& replacing) {
     return RenameOverTarget(replacing);
 }
 
+void DiscardReplacingFile(ReplacingFile& replacing, int error) {
+    if (replacing.file != nullptr) {
+        std::fclose(replacing.file);
+        replacing.file = nullptr;
+    }
+    if (!replacing.temporary.empty()) {
+        RemoveTemporaryFile(replacing.temporary);
+        replacing.temporary.clear();
+    }
+    if (error != 0) NoteFailure(replacing, error);
+}
+
 ReplacingFile::~ReplacingFile() { DiscardReplacingFile(*this); }
 
 ReplacingFile& ReplacingFile::operator=(ReplacingFile&& other) noexcept {

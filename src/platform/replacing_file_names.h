@@ -33,3 +33,5 @@ bool OpenReplacing(ReplacingFile& replacing, const char* target);
 // failure.
 bool SyncToDisk(ReplacingFile& replacing);
 bool RenameOverTarget(ReplacingFile& replacing);
+// Deletes a temporary file; never fails loudly (it runs in destructors).
+void RemoveTemporaryFile(const std::string& path) noexcept;

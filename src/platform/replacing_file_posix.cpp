@@ -112,16 +112,8 @@ bool RenameOverTarget(ReplacingFile& replacing) {
     return true;
 }
 
-void DiscardReplacingFile(ReplacingFile& replacing, int error) {
-    if (replacing.file != nullptr) {
-        std::fclose(replacing.file);
-        replacing.file = nullptr;
-    }
-    if (!replacing.temporary.empty()) {
-        ::unlink(replacing.temporary.c_str());
-        replacing.temporary.clear();
-    }
-    if (error != 0) NoteFailure(replacing, error);
+void RemoveTemporaryFile(const std::string& path) noexcept {
+    ::unlink(path.c_str());
 }
 
 bool PlatformSameFile(const char* first, const char* second) {

@@ -101,17 +101,9 @@ bool RenameOverTarget(ReplacingFile& replacing) {
     return true;
 }
 
-void DiscardReplacingFile(ReplacingFile& replacing, int error) {
-    if (replacing.file != nullptr) {
-        std::fclose(replacing.file);
-        replacing.file = nullptr;
-    }
-    if (!replacing.temporary.empty()) {
-        // The 8-bit call: a destructor has no room for a failed allocation.
-        DeleteFileA(replacing.temporary.c_str());
-        replacing.temporary.clear();
-    }
-    if (error != 0) NoteFailure(replacing, error);
+void RemoveTemporaryFile(const std::string& path) noexcept {
+    // The 8-bit call: a destructor has no room for a failed allocation.
+    DeleteFileA(path.c_str());
 }
 
 bool PlatformSameFile(const char* first, const char* second) {
