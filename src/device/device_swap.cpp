@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/diag.h"
 #include "device/device_text.h"
 
 namespace {
@@ -88,11 +89,17 @@ bool SwapInDatabase(CEGUID* volume, CEOID fresh, const WideString& name, const F
 
 bool CreateDeviceFileWrite(const WideString& devicePath, bool exists, DeviceFileWrite& write) {
     if (RemoteApi().CeMoveFile == nullptr) {
-        if (exists && !RemoteApi().CeDeleteFile(devicePath.c_str())) return false;
+        if (exists) {
+            DiagCause("cannot replace '" + Narrow(devicePath) +
+                      "' on the handheld: its remote API has no CeMoveFile to swap a complete copy in");
+            return false;
+        }
         write.path = devicePath;
+        write.inPlace = true;
         write.handle.Reset(RemoteApi().CeCreateFile(devicePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        return write.handle.IsValid();
+                                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        write.temporary = write.handle.IsValid();  // an unfinished new file goes again
+        return write.temporary;
     }
     for (int n = 1; n <= kTemporaryAttempts; ++n) {
         write.path = TemporaryFileName(devicePath, "new", n);
@@ -108,7 +115,7 @@ bool CreateDeviceFileWrite(const WideString& devicePath, bool exists, DeviceFile
 }
 
 bool SwapInDeviceFile(const DeviceFileWrite& write, const WideString& devicePath, bool exists) {
-    if (!write.temporary) return true;
+    if (write.inPlace) return true;
     const WCHAR* fresh = write.path.c_str();
     const WCHAR* target = devicePath.c_str();
     if (!exists) return RemoteApi().CeMoveFile(fresh, target) != FALSE;

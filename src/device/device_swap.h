@@ -26,12 +26,14 @@ bool SwapInDatabase(CEGUID* volume, CEOID fresh, const WideString& name, const F
 
 // The device path a plain file is written to before it is moved in place:
 // a free temporary name beside it, created and opened for writing. Without
-// CeMoveFile the file itself (an existing one is then deleted first, the
-// one way such a device offers). Invalid handle on failure.
+// CeMoveFile a new file is written at its own name, and an existing one is
+// refused: replacing it would mean deleting it before its successor is
+// whole. False on failure.
 struct DeviceFileWrite {
     WideString path;
     DeviceHandle handle;
-    bool temporary = false;
+    bool temporary = false;  // deleted again unless the copy completes
+    bool inPlace = false;    // written at the target itself: nothing to move
 };
 bool CreateDeviceFileWrite(const WideString& devicePath, bool exists, DeviceFileWrite& write);
 
