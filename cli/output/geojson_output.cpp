@@ -10,7 +10,7 @@ void WritePosition(JsonWriter& json, const Point& point) {
     json.BeginArray();
     json.Number(NormalizedLongitude(*point.longitude));
     json.Number(*point.latitude);
-    if (point.elevationFeet) json.Number(*point.elevationFeet * kMetresPerFoot);
+    if (point.elevationMetres) json.Number(*point.elevationMetres);
     json.EndArray();
 }
 

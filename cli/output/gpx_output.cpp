@@ -10,7 +10,7 @@ namespace {
 void WritePoint(XmlWriter& xml, std::string_view element, const Point& point) {
     xml.Open(element, {{"lat", FormatFixed(*point.latitude, 7)},
                        {"lon", FormatFixed(NormalizedLongitude(*point.longitude), 7)}});
-    if (point.elevationFeet) xml.Element("ele", FormatFixed(*point.elevationFeet * kMetresPerFoot, 2));
+    if (point.elevationMetres) xml.Element("ele", FormatFixed(*point.elevationMetres, 2));
     if (!point.isoTime.empty()) xml.Element("time", point.isoTime);
     if (!point.name.empty()) xml.Element("name", point.name);
     if (point.description && !point.description->empty()) xml.Element("desc", *point.description);

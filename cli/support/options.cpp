@@ -182,6 +182,7 @@ FileType FileTypeForPath(std::string_view path) {
     if (EqualsIgnoringCase(extension, "pdb")) return FileType::Database;
     if (EqualsIgnoringCase(extension, "gpx")) return FileType::Gpx;
     if (EqualsIgnoringCase(extension, "geojson")) return FileType::GeoJson;
+    if (EqualsIgnoringCase(extension, "kml")) return FileType::Kml;
     return FileType::Text;
 }
 

@@ -47,7 +47,7 @@ std::optional<ColumnMap> ParseColumns(std::string_view text, std::string& error)
 int16_t ColumnCount(const ColumnMap& map);
 
 // What a file is, told by its extension.
-enum class FileType { Database, Gpx, GeoJson, Text };
+enum class FileType { Database, Gpx, GeoJson, Kml, Text };
 FileType FileTypeForPath(std::string_view path);
 
 // The path a format definition loader would read for a data file: its

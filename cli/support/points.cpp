@@ -19,6 +19,7 @@ Point MakePoint(const char* name, const char* latitude, const char* longitude,
     point.latitude = ParseCoordinate(point.latitudeText);
     point.longitude = ParseCoordinate(point.longitudeText);
     point.elevationFeet = ParseNumber(point.elevationText);
+    if (point.elevationFeet) point.elevationMetres = *point.elevationFeet * kMetresPerFoot;
     point.isoTime = IsoTimeFromRecord(point.timeText);
     return point;
 }

@@ -23,6 +23,9 @@ struct Point {
     std::optional<double> latitude;
     std::optional<double> longitude;
     std::optional<double> elevationFeet;
+    // What GPX, GeoJSON and KML carry: metres by the exact foot of 0.3048 m,
+    // so a value written in metres comes back as it went out.
+    std::optional<double> elevationMetres;
     std::string isoTime;  // empty when the point has no valid time
 };
 
