@@ -31,7 +31,7 @@ void Convert(const ConvertOptions& options) {
     std::string written = options.output;
     if (to == FileType::Gpx || to == FileType::GeoJson) {
         LoadedPoints points = ReadPoints(options.input, in);
-        WriteFileOrFail(options.output, to == FileType::Gpx ? RenderGpx(points.set) : RenderGeoJson(points.set));
+        SaveMap(options.output, to == FileType::Gpx ? MapFormat::Gpx : MapFormat::GeoJson, {points.set}, {});
     } else if (to == FileType::Database && from == FileType::Text) {
         written = ImportTextFile(options.input, options.output, in);
     } else if (to == FileType::Database) {

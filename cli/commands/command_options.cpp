@@ -1,9 +1,5 @@
 #include "commands/command_options.h"
 
-#include <cerrno>
-#include <cstdio>
-
-#include "platform/replacing_file.h"
 #include "support/failure.h"
 
 namespace vezuved_cli {
@@ -57,17 +53,6 @@ TextOptions ToTextOptions(const SharedOptions& options) {
         if (!out.columns) FailUsage("--columns " + options.columns + ": " + error);
     }
     return out;
-}
-
-void WriteFileOrFail(const std::string& path, const std::string& text) {
-    ReplacingFile file;
-    if (!OpenReplacingFile(file, path.c_str())) FailConversion(file.failure);
-    errno = 0;
-    if (std::fwrite(text.data(), 1, text.size(), file.file) != text.size()) {
-        DiscardReplacingFile(file, errno != 0 ? errno : EIO);
-        FailConversion(file.failure);
-    }
-    if (!CommitReplacingFile(file)) FailConversion(file.failure);
 }
 
 void AddTextReadingOptions(CLI::App& command, SharedOptions& options) {

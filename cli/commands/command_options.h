@@ -6,6 +6,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "support/file_output.h"
 #include "support/records.h"
 
 namespace vezuved_cli {
@@ -32,8 +33,5 @@ void AddTextReadingOptions(CLI::App& command, SharedOptions& options);
 
 // The library's codes for what was given; a bad --columns is a usage error.
 TextOptions ToTextOptions(const SharedOptions& options);
-
-// Writes text to a file, failing with a sentence that names it.
-void WriteFileOrFail(const std::string& path, const std::string& text);
 
 }  // namespace vezuved_cli

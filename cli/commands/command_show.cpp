@@ -42,9 +42,9 @@ void AddShowCommand(CLI::App& app) {
         } else if (format == "json") {
             text = WritePointsJson(set);
         } else if (format == "geojson") {
-            text = RenderGeoJson(set);
+            text = RenderMap(MapFormat::GeoJson, {set}, {});
         } else if (format == "gpx") {
-            text = RenderGpx(set);
+            text = RenderMap(MapFormat::Gpx, {set}, {});
         } else {
             text = WriteTable(set) + std::to_string(set.points.size()) + " point(s), " + KindText(set.kind) + "\n";
         }

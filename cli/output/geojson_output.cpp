@@ -44,7 +44,7 @@ void WritePointFeature(JsonWriter& json, const Point& point, size_t index) {
     json.Key("index");
     json.Number(static_cast<double>(index));
     WriteStringOrNull(json, "name", point.name);
-    WriteStringOrNull(json, "time", point.isoTime);
+    WriteStringOrNull(json, "time", IsoTime(point));
     WriteStringOrNull(json, "icon", point.icon);
     WriteStringOrNull(json, "description", point.description.value_or(""));
     json.EndObject();
@@ -57,36 +57,38 @@ const char* KindText(int32_t kind) {
 
 }  // namespace
 
-std::string WriteGeoJson(const PointSet& set) {
+std::string WriteGeoJson(const std::vector<PointSet>& sets) {
     JsonWriter json;
     json.BeginObject();
     json.Key("type");
     json.String("FeatureCollection");
     json.Key("features");
     json.BeginArray();
-    size_t valid = 0;
-    for (size_t i = 0; i < set.points.size(); ++i) {
-        if (!HasValidPosition(set.points[i])) continue;
-        WritePointFeature(json, set.points[i], i);
-        ++valid;
-    }
-    // A LineString needs two positions at least.
-    if ((set.kind == VEZUVED_KIND_ROUTE || set.kind == VEZUVED_KIND_TRACK) && valid >= 2) {
-        BeginFeatureGeometry(json, "LineString");
-        json.Key("coordinates");
-        json.BeginArray();
-        for (const Point& point : set.points) {
-            if (HasValidPosition(point)) WritePosition(json, point);
+    for (const PointSet& set : sets) {
+        size_t valid = 0;
+        for (size_t i = 0; i < set.points.size(); ++i) {
+            if (!HasValidPosition(set.points[i])) continue;
+            WritePointFeature(json, set.points[i], i);
+            ++valid;
         }
-        json.EndArray();
-        json.EndObject();
-        json.Key("properties");
-        json.BeginObject();
-        WriteStringOrNull(json, "name", set.title);
-        json.Key("kind");
-        json.String(KindText(set.kind));
-        json.EndObject();
-        json.EndObject();
+        // A LineString needs two positions at least.
+        if ((set.kind == VEZUVED_KIND_ROUTE || set.kind == VEZUVED_KIND_TRACK) && valid >= 2) {
+            BeginFeatureGeometry(json, "LineString");
+            json.Key("coordinates");
+            json.BeginArray();
+            for (const Point& point : set.points) {
+                if (HasValidPosition(point)) WritePosition(json, point);
+            }
+            json.EndArray();
+            json.EndObject();
+            json.Key("properties");
+            json.BeginObject();
+            WriteStringOrNull(json, "name", set.title);
+            json.Key("kind");
+            json.String(KindText(set.kind));
+            json.EndObject();
+            json.EndObject();
+        }
     }
     json.EndArray();
     json.EndObject();

@@ -4,11 +4,12 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "support/points.h"
 
 namespace vezuved_cli {
 
-std::string WriteGeoJson(const PointSet& set);
+std::string WriteGeoJson(const std::vector<PointSet>& sets);
 
 }  // namespace vezuved_cli

@@ -11,7 +11,7 @@ void WritePoint(XmlWriter& xml, std::string_view element, const Point& point) {
     xml.Open(element, {{"lat", FormatFixed(*point.latitude, 7)},
                        {"lon", FormatFixed(NormalizedLongitude(*point.longitude), 7)}});
     if (point.elevationMetres) xml.Element("ele", FormatFixed(*point.elevationMetres, 2));
-    if (!point.isoTime.empty()) xml.Element("time", point.isoTime);
+    if (point.time) xml.Element("time", IsoTime(point));
     if (!point.name.empty()) xml.Element("name", point.name);
     if (point.description && !point.description->empty()) xml.Element("desc", *point.description);
     if (!point.icon.empty()) xml.Element("sym", point.icon);
@@ -20,7 +20,7 @@ void WritePoint(XmlWriter& xml, std::string_view element, const Point& point) {
 
 }  // namespace
 
-std::string WriteGpx(const PointSet& set, std::string_view creator) {
+std::string WriteGpx(const std::vector<PointSet>& sets, std::string_view creator) {
     XmlWriter xml;
     xml.Open("gpx", {{"version", "1.1"},
                      {"creator", std::string(creator)},
@@ -28,20 +28,32 @@ std::string WriteGpx(const PointSet& set, std::string_view creator) {
                      {"xmlns:xsi", "http://www.w3.org/2001/XMLSchema-instance"},
                      {"xsi:schemaLocation",
                       "http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd"}});
-    if (!set.title.empty()) {
+    if (sets.size() == 1 && !sets[0].title.empty()) {
         xml.Open("metadata");
-        xml.Element("name", set.title);
+        xml.Element("name", sets[0].title);
         xml.Close();
     }
-    const bool route = set.kind == VEZUVED_KIND_ROUTE;
-    const bool track = set.kind == VEZUVED_KIND_TRACK;
-    if (route || track) {
-        xml.Open(route ? "rte" : "trk");
-        if (!set.title.empty()) xml.Element("name", set.title);
-        if (track) xml.Open("trkseg");
-    }
-    for (const Point& point : set.points) {
-        if (HasValidPosition(point)) WritePoint(xml, route ? "rtept" : track ? "trkpt" : "wpt", point);
+    // The schema wants every wpt before the first rte and every rte before
+    // the first trk.
+    for (const int32_t kind : {VEZUVED_KIND_POINT, VEZUVED_KIND_ROUTE, VEZUVED_KIND_TRACK}) {
+        for (const PointSet& set : sets) {
+            const int32_t setKind = set.kind == VEZUVED_KIND_ROUTE || set.kind == VEZUVED_KIND_TRACK
+                                        ? set.kind
+                                        : VEZUVED_KIND_POINT;
+            if (setKind != kind) continue;
+            const bool route = kind == VEZUVED_KIND_ROUTE;
+            const bool track = kind == VEZUVED_KIND_TRACK;
+            if (route || track) {
+                xml.Open(route ? "rte" : "trk");
+                if (!set.title.empty()) xml.Element("name", set.title);
+                if (track) xml.Open("trkseg");
+            }
+            for (const Point& point : set.points) {
+                if (HasValidPosition(point)) WritePoint(xml, route ? "rtept" : track ? "trkpt" : "wpt", point);
+            }
+            if (track) xml.Close();
+            if (route || track) xml.Close();
+        }
     }
     return xml.Finish();
 }

@@ -5,11 +5,12 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "support/points.h"
 
 namespace vezuved_cli {
 
-std::string WriteGpx(const PointSet& set, std::string_view creator);
+std::string WriteGpx(const std::vector<PointSet>& sets, std::string_view creator);
 
 }  // namespace vezuved_cli

@@ -4,6 +4,8 @@
 
 #include "output/geojson_output.h"
 #include "output/gpx_output.h"
+#include "support/failure.h"
+#include "support/file_output.h"
 
 namespace vezuved_cli {
 namespace {
@@ -19,14 +21,21 @@ void WarnAboutPositions(const PointSet& set) {
 
 }  // namespace
 
-std::string RenderGpx(const PointSet& set) {
-    WarnAboutPositions(set);
-    return WriteGpx(set, ToolName());
+std::string RenderMap(MapFormat format, const std::vector<PointSet>& sets, const MapOptions&) {
+    for (const PointSet& set : sets) WarnAboutPositions(set);
+    switch (format) {
+        case MapFormat::Gpx:
+            return WriteGpx(sets, ToolName());
+        case MapFormat::GeoJson:
+            return WriteGeoJson(sets);
+        default:
+            FailUsage("this build of the tool cannot draw or write KML yet");
+    }
 }
 
-std::string RenderGeoJson(const PointSet& set) {
-    WarnAboutPositions(set);
-    return WriteGeoJson(set);
+void SaveMap(const std::string& path, MapFormat format, const std::vector<PointSet>& sets,
+             const MapOptions& options) {
+    WriteFileOrFail(path, RenderMap(format, sets, options));
 }
 
 }  // namespace vezuved_cli

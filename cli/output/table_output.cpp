@@ -12,16 +12,15 @@ namespace {
 const std::vector<std::string> kHeader = {"name",          "latitude", "longitude",  "elevation_ft",
                                           "time",          "icon",     "description"};
 
-std::string CoordinateCell(const std::optional<double>& value, const std::string& text) {
-    return value ? FormatFixed(*value, 7) : text;
-}
+// Seven decimals, as the record's own texts carry them.
+std::string NumberCell(const std::optional<double>& value) { return value ? FormatFixed(*value, 7) : ""; }
 
 std::vector<std::string> Cells(const Point& point) {
     return {point.name,
-            CoordinateCell(point.latitude, point.latitudeText),
-            CoordinateCell(point.longitude, point.longitudeText),
-            point.elevationText,
-            point.isoTime.empty() ? point.timeText : point.isoTime,
+            NumberCell(point.latitude),
+            NumberCell(point.longitude),
+            NumberCell(point.elevationFeet),
+            IsoTime(point),
             point.icon,
             point.description.value_or("")};
 }
@@ -111,10 +110,10 @@ std::string WritePointsJson(const PointSet& set) {
             }
         }
         json.Key("time");
-        if (point.isoTime.empty()) {
-            json.Null();
+        if (point.time) {
+            json.String(IsoTime(point));
         } else {
-            json.String(point.isoTime);
+            json.Null();
         }
         json.Key("icon");
         json.String(point.icon);

@@ -12,17 +12,15 @@ Point MakePoint(const char* name, const char* latitude, const char* longitude,
     point.name = Cp1252ToUtf8(name);
     point.icon = Cp1252ToUtf8(icon);
     if (description != nullptr) point.description = Cp1252ToUtf8(description);
-    point.latitudeText = Cp1252ToUtf8(latitude);
-    point.longitudeText = Cp1252ToUtf8(longitude);
-    point.elevationText = Cp1252ToUtf8(elevation);
-    point.timeText = Cp1252ToUtf8(time);
-    point.latitude = ParseCoordinate(point.latitudeText);
-    point.longitude = ParseCoordinate(point.longitudeText);
-    point.elevationFeet = ParseNumber(point.elevationText);
+    point.latitude = ParseCoordinate(latitude);
+    point.longitude = ParseCoordinate(longitude);
+    point.elevationFeet = ParseNumber(elevation);
     if (point.elevationFeet) point.elevationMetres = *point.elevationFeet * kMetresPerFoot;
-    point.isoTime = IsoTimeFromRecord(point.timeText);
+    point.time = RecordTime(time);
     return point;
 }
+
+std::string IsoTime(const Point& point) { return point.time ? FormatIsoTime(*point.time) : std::string(); }
 
 bool HasValidPosition(const Point& point) {
     return point.latitude && point.longitude && *point.latitude >= -90.0 &&

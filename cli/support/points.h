@@ -1,6 +1,8 @@
-// The tool's view of a set of points: the record's texts in UTF-8 and the
-// numbers read from them, kept apart from the library's record layout so
-// the output writers can be tested on their own.
+// The tool's view of a set of points: texts in UTF-8 and the numbers read
+// from them, whatever file they came from, kept apart from the library's
+// record layout so the readers and writers can be tested on their own. A
+// point is kept small: large tracks are held whole between reading and
+// writing.
 #pragma once
 
 #include <cstdint>
@@ -16,18 +18,17 @@ struct Point {
     std::string name;
     std::string icon;
     std::optional<std::string> description;
-    std::string latitudeText;
-    std::string longitudeText;
-    std::string elevationText;  // feet
-    std::string timeText;       // "HHMMSS DDMMYYYY"
     std::optional<double> latitude;
     std::optional<double> longitude;
-    std::optional<double> elevationFeet;
     // What GPX, GeoJSON and KML carry: metres by the exact foot of 0.3048 m,
     // so a value written in metres comes back as it went out.
     std::optional<double> elevationMetres;
-    std::string isoTime;  // empty when the point has no valid time
+    // What a record holds and a listing shows: feet.
+    std::optional<double> elevationFeet;
+    // UTC, milliseconds since 1970-01-01; none when the point has no valid time.
+    std::optional<int64_t> time;
 };
+
 
 struct PointSet {
     std::string title;  // names the route or track in GPX and GeoJSON
@@ -39,6 +40,10 @@ struct PointSet {
 Point MakePoint(const char* name, const char* latitude, const char* longitude,
                 const char* elevation, const char* time, const char* icon,
                 const char* description);
+
+// A point's time as ISO 8601 UTC ("2021-08-14T08:15:00Z", with ".250"
+// when it has a fraction of a second); empty when it has none.
+std::string IsoTime(const Point& point);
 
 // A position GPX and GeoJSON can carry: latitude -90..90, longitude -180..180.
 bool HasValidPosition(const Point& point);

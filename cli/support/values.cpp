@@ -52,6 +52,29 @@ std::string Pad(int value, int width) {
     return std::string(text.size() < static_cast<size_t>(width) ? width - text.size() : 0, '0') + text;
 }
 
+// Days since 1970-01-01 of a proleptic Gregorian date and back
+// (H. Hinnant's algorithms), exact for every year the records can hold.
+int64_t DaysFromCivil(int year, int month, int day) {
+    const int y = year - (month <= 2 ? 1 : 0);
+    const int era = (y >= 0 ? y : y - 399) / 400;
+    const int yearOfEra = y - era * 400;
+    const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return static_cast<int64_t>(era) * 146097 + dayOfEra - 719468;
+}
+
+void CivilFromDays(int64_t days, int& year, int& month, int& day) {
+    days += 719468;
+    const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const int64_t dayOfEra = days - era * 146097;
+    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const int64_t monthIndex = (5 * dayOfYear + 2) / 153;
+    day = static_cast<int>(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
+    month = static_cast<int>(monthIndex < 10 ? monthIndex + 3 : monthIndex - 9);
+    year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
+}
+
 }  // namespace
 
 std::optional<double> ParseNumber(std::string_view text) { return ReadDouble(Trim(text)); }
@@ -78,20 +101,23 @@ std::optional<double> ParseCoordinate(std::string_view text) {
     return sign * (parts[0] + parts[1] / 60.0 + parts[2] / 3600.0);
 }
 
-std::string IsoTimeFromRecord(std::string_view text) {
+std::optional<int64_t> RecordTime(std::string_view text) {
     text = Trim(text);
     const size_t space = text.find(' ');
-    if (space == std::string_view::npos) return "";
+    if (space == std::string_view::npos) return std::nullopt;
     std::string_view clock = text.substr(0, space);
     const std::string_view date = Trim(text.substr(space));
-    // The record may carry a fraction after the seconds; ISO output keeps
-    // whole seconds only.
+    int millis = 0;
     const size_t dot = clock.find('.');
     if (dot != std::string_view::npos) {
-        if (!AllDigits(clock.substr(dot + 1))) return "";
+        const std::string_view fraction = clock.substr(dot + 1);
+        if (!AllDigits(fraction)) return std::nullopt;
+        for (size_t i = 0, scale = 100; i < fraction.size() && i < 3; ++i, scale /= 10) {
+            millis += (fraction[i] - '0') * static_cast<int>(scale);
+        }
         clock = clock.substr(0, dot);
     }
-    if (clock.size() != 6 || !AllDigits(clock) || date.size() != 8 || !AllDigits(date)) return "";
+    if (clock.size() != 6 || !AllDigits(clock) || date.size() != 8 || !AllDigits(date)) return std::nullopt;
     const int hour = Digits(clock.substr(0, 2));
     const int minute = Digits(clock.substr(2, 2));
     const int second = Digits(clock.substr(4, 2));
@@ -100,10 +126,37 @@ std::string IsoTimeFromRecord(std::string_view text) {
     const int year = Digits(date.substr(4, 4));
     if (hour > 23 || minute > 59 || second > 59 || month < 1 || month > 12 || day < 1 ||
         day > DaysInMonth(month, year) || year < 1) {
-        return "";
+        return std::nullopt;
     }
-    return Pad(year, 4) + "-" + Pad(month, 2) + "-" + Pad(day, 2) + "T" + Pad(hour, 2) + ":" +
-           Pad(minute, 2) + ":" + Pad(second, 2) + "Z";
+    const int64_t seconds = DaysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
+    return seconds * 1000 + millis;
+}
+
+std::string FormatIsoTime(int64_t millis) {
+    int64_t seconds = millis / 1000;
+    int64_t fraction = millis % 1000;
+    if (fraction < 0) {
+        fraction += 1000;
+        seconds -= 1;
+    }
+    int64_t days = seconds / 86400;
+    int64_t daySeconds = seconds % 86400;
+    if (daySeconds < 0) {
+        daySeconds += 86400;
+        days -= 1;
+    }
+    int year = 0, month = 0, day = 0;
+    CivilFromDays(days, year, month, day);
+    std::string text = Pad(year, 4) + "-" + Pad(month, 2) + "-" + Pad(day, 2) + "T" +
+                       Pad(static_cast<int>(daySeconds / 3600), 2) + ":" +
+                       Pad(static_cast<int>(daySeconds / 60 % 60), 2) + ":" + Pad(static_cast<int>(daySeconds % 60), 2);
+    if (fraction != 0) text += "." + Pad(static_cast<int>(fraction), 3);
+    return text + "Z";
+}
+
+std::string IsoTimeFromRecord(std::string_view text) {
+    const std::optional<int64_t> time = RecordTime(text);
+    return time ? FormatIsoTime(*time) : std::string();
 }
 
 std::string FormatFixed(double value, int decimals) {

@@ -2,6 +2,7 @@
 // text, independent of the host's locale.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,9 +17,16 @@ std::optional<double> ParseNumber(std::string_view text);
 // and decimal minutes ("N45 30.123") or degrees, minutes and seconds.
 std::optional<double> ParseCoordinate(std::string_view text);
 
-// "HHMMSS DDMMYYYY" (seconds optionally followed by a fraction) as ISO 8601
-// UTC, "YYYY-MM-DDTHH:MM:SSZ"; empty when the text is empty or no valid
-// date and time.
+// "HHMMSS DDMMYYYY" (seconds optionally followed by a fraction) as UTC
+// milliseconds since 1970; none when the text is empty or no valid date
+// and time.
+std::optional<int64_t> RecordTime(std::string_view text);
+
+// UTC milliseconds as ISO 8601, "YYYY-MM-DDTHH:MM:SSZ", with three decimals
+// of the second only when there is a fraction.
+std::string FormatIsoTime(int64_t millis);
+
+// The record's time text as ISO 8601 UTC; empty when it holds none.
 std::string IsoTimeFromRecord(std::string_view text);
 
 // Fixed-point text with the given number of decimals, always with '.'.

@@ -59,7 +59,7 @@ TEST(ToolText, WritersPlaceCommasNestingAndClosingTags) {
 
 TEST(ToolText, IsoTimeFromRecordConvertsValidTimesOnly) {
     const TextCase cases[] = {
-        {"102030.05 29022004", "2004-02-29T10:20:30Z"}, {"143005 24120004", "0004-12-24T14:30:05Z"},
+        {"102030.05 29022004", "2004-02-29T10:20:30.050Z"}, {"143005 24120004", "0004-12-24T14:30:05Z"},
         {"102030 29022003", ""},  // no leap year
         {"143005 24132004", ""}, {"250000 01012000", ""}, {"143005", ""},
     };
@@ -122,7 +122,7 @@ PointSet Sample(int32_t kind) {
 }
 
 TEST(ToolOutputs, GpxCarriesEveryFieldInTheKindsElements) {
-    const std::string gpx = WriteGpx(Sample(VEZUVED_KIND_POINT), "test");
+    const std::string gpx = WriteGpx({Sample(VEZUVED_KIND_POINT)}, "test");
     for (const char* expected :
          {"<wpt lat=\"45.5000000\" lon=\"-122.2500000\">", "<ele>30.48</ele>", "<time>2004-12-24T14:30:05Z</time>",
           "<name>Caf\xC3\xA9 &lt;1&gt;</name>", "<desc>Gate &quot;3&quot; &amp; more</desc>", "<sym>Flag</sym>",
@@ -130,15 +130,15 @@ TEST(ToolOutputs, GpxCarriesEveryFieldInTheKindsElements) {
         EXPECT_NE(gpx.find(expected), std::string::npos) << expected;
     }
     EXPECT_EQ(gpx.find("Nowhere"), std::string::npos);  // no valid position
-    EXPECT_NE(WriteGpx(Sample(VEZUVED_KIND_ROUTE), "test").find("<rtept "), std::string::npos);
-    EXPECT_NE(WriteGpx(Sample(VEZUVED_KIND_TRACK), "test").find("<trkseg>\n      <trkpt "), std::string::npos);
+    EXPECT_NE(WriteGpx({Sample(VEZUVED_KIND_ROUTE)}, "test").find("<rtept "), std::string::npos);
+    EXPECT_NE(WriteGpx({Sample(VEZUVED_KIND_TRACK)}, "test").find("<trkseg>\n      <trkpt "), std::string::npos);
 }
 
 TEST(ToolOutputs, GeoJsonAndListings) {
-    const std::string route = WriteGeoJson(Sample(VEZUVED_KIND_ROUTE));
+    const std::string route = WriteGeoJson({Sample(VEZUVED_KIND_ROUTE)});
     EXPECT_NE(route.find("\"LineString\""), std::string::npos);
     EXPECT_NE(route.find("\"description\": \"Gate \\\"3\\\" & more\""), std::string::npos);
-    EXPECT_EQ(WriteGeoJson(Sample(VEZUVED_KIND_POINT)).find("LineString"), std::string::npos);
+    EXPECT_EQ(WriteGeoJson({Sample(VEZUVED_KIND_POINT)}).find("LineString"), std::string::npos);
     const PointSet set = Sample(VEZUVED_KIND_POINT);
     const std::string table = WriteTable(set);
     EXPECT_EQ(table.substr(0, table.find('\n')),
