@@ -25,6 +25,7 @@ public:
     ~LibraryRecords();
 
     int32_t count() const { return count_; }
+    RLPointRecord& at(int32_t i) { return static_cast<RLPointRecord*>(records_)[i]; }
     const RLPointRecord& operator[](int32_t i) const {
         return static_cast<const RLPointRecord*>(records_)[i];
     }
@@ -55,6 +56,10 @@ struct LoadedPoints {
     PointSet set;
 };
 
+// How a text file's bytes are read: UTF-8 when they are valid UTF-8,
+// otherwise Windows-1252; or one of the two as asked.
+enum class TextEncoding { Detect, Utf8, Cp1252 };
+
 // How to read a text file; unset values leave the definition's choice.
 struct TextOptions {
     std::string definition;  // empty: the text file's own ".cal"
@@ -62,10 +67,15 @@ struct TextOptions {
     std::optional<int16_t> layout;
     std::optional<int16_t> elevationFormat;  // 0 feet, 1 metres
     std::optional<ColumnMap> columns;
+    TextEncoding encoding = TextEncoding::Detect;
+    bool strict = false;  // a bad value fails the command instead of skipping its line
 };
 
 LoadedPoints ReadDatabase(const std::string& path);
 LoadedPoints ReadText(const std::string& path, const TextOptions& options);
+struct PreparedText;
+// A text file PrepareText made ready (text_input.h).
+LoadedPoints ReadPreparedText(const std::string& path, PreparedText& prepared);
 // By the extension: ".pdb" a database, anything else text.
 LoadedPoints ReadPoints(const std::string& path, const TextOptions& options);
 

@@ -3,7 +3,9 @@
 #include <filesystem>
 #include <vector>
 
+#include "state/conversion_state.h"
 #include "support/failure.h"
+#include "support/text_input.h"
 
 namespace vezuved_cli {
 namespace {
@@ -66,22 +68,27 @@ std::string ImportedDatabasePath(const std::string& output) {
 }
 
 std::string ImportTextFile(const std::string& text, const std::string& output, const TextOptions& options) {
-    RequireInputFile(text, "text file");
-    if (!options.definition.empty()) RequireInputFile(options.definition, "format definition");
-    std::error_code error;
-    if (std::filesystem::file_size(text, error) == 0 && !error) {
-        FailConversion("cannot import '" + text + "': the file is empty");
+    PreparedText prepared;
+    PrepareText(text, options, prepared);
+    const std::string written = ImportedDatabasePath(output.empty() ? text : output);
+    RequireDistinctOutput(text, written);
+    if (prepared.layout.source == kModeGarmin) {
+        // The library's import keeps only a Garmin line's name and position;
+        // the points the tool reads carry the rest.
+        LoadedPoints points = ReadPreparedText(text, prepared);
+        WriteDatabase(written, points, options.kind.value_or(static_cast<int16_t>(points.set.kind)));
+        return written;
     }
-    RequireDistinctOutput(text, ImportedDatabasePath(output.empty() ? text : output));
-    std::vector<char> outputPath = PathBuffer(output);
+    std::vector<char> outputPath = PathBuffer(written);
+    const TextOptions& used = prepared.options;
+    // The library cannot read record lines on import; with their columns
+    // in order, comma-separated reading is the same.
+    const int16_t layout = used.layout.value_or(-1) == 0 ? 1 : used.layout.value_or(-1);
     const int32_t result =
-        RLDBImport(text.c_str(), outputPath.data(), OrNull(options.definition), options.kind.value_or(-1),
-                   options.layout.value_or(-1), options.elevationFormat.value_or(-1), ColumnsOrNull(options));
-    const std::string written = output.empty() ? std::string(outputPath.data()) : ImportedDatabasePath(output);
+        RLDBImport(prepared.copy.c_str(), outputPath.data(), prepared.definition.c_str(), used.kind.value_or(-1),
+                   layout, used.elevationFormat.value_or(-1), ColumnsOrNull(used));
     if (result != 0) {
-        FailConversion("cannot import '" + text + "': the database '" +
-                       (output.empty() ? ImportedDatabasePath(text) : written) +
-                       "' cannot be created or written");
+        FailConversion("cannot import '" + text + "': the database '" + written + "' cannot be created or written");
     }
     return written;
 }
