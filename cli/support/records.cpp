@@ -1,12 +1,15 @@
 #include "support/records.h"
 
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <filesystem>
 #include <utility>
 
 #include "state/conversion_state.h"
 #include "support/encoding.h"
 #include "support/failure.h"
+#include "support/file_output.h"
 #include "support/text_input.h"
 #include "support/text_values.h"
 #include "support/values.h"
@@ -82,6 +85,14 @@ void AddGarminColumns(LibraryRecords& records, const PreparedText& prepared) {
             FailConversion("memory ran out while reading the points");
         }
     }
+}
+
+std::string ReadTemporary(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    if (in) bytes << in.rdbuf();
+    if (!in) FailConversion("cannot read back the temporary file '" + path + "'");
+    return bytes.str();
 }
 
 }  // namespace
@@ -203,16 +214,59 @@ void WriteDatabase(const std::string& path, LoadedPoints& points, int32_t kind) 
     }
 }
 
+void WriteMetresAsRecorded(OwnedRecords& records) {
+    for (int32_t i = 0; i < records.count(); ++i) {
+        RLPointRecord& record = records.data()[i];
+        const auto feet = ParseNumber(FieldText(record.elevation, sizeof record.elevation));
+        if (feet) SetField(record.elevation, sizeof record.elevation, FormatFixed(*feet / kFeetPerMetreRead, 7));
+    }
+}
+
+TextLayout LoadWritingLayout(const std::string& output, const std::string& definition, const TextOptions& options) {
+    RequireInputFile(definition, "format definition");
+    TextLayout layout = LoadTextLayout(definition, options);
+    if (IsImportOnly(layout)) {
+        FailUsage("cannot write '" + output + "' through '" + definition + "': the format '" +
+                  Cp1252ToUtf8(layout.title) + "' can be read but not written back the same way");
+    }
+    return layout;
+}
+
 void WriteText(const std::string& path, LoadedPoints& points, const TextOptions& options) {
     OwnedRecords records(points.records, points.kept);
-    const std::string& definition = options.definition;
-    if (!definition.empty()) RequireInputFile(definition, "format definition");
-    const int16_t kind = static_cast<int16_t>(options.kind.value_or(points.set.kind));
-    if (RLDBWriteCSV(path.c_str(), definition.empty() ? nullptr : definition.c_str(), kind,
-                     options.layout.value_or(-1), options.elevationFormat.value_or(-1),
-                     ColumnsOrNull(options), records.data(), records.count()) != 0) {
-        FailConversion("cannot write the text file '" + path + "': the file cannot be created");
+    std::string definition = options.definition;
+    if (definition.empty()) {
+        const std::string own = DefinitionPathFor(path);
+        std::error_code error;
+        if (std::filesystem::is_regular_file(own, error)) definition = own;
     }
+    TextLayout layout;
+    std::optional<int16_t> elevationFormat = options.elevationFormat;
+    if (!definition.empty()) {
+        layout = LoadWritingLayout(path, definition, options);
+        // The library writes feet x 0.3048, not the metres its import read;
+        // the records carry those metres and are written as they stand.
+        if (layout.eleFormat == 1) {
+            WriteMetresAsRecorded(records);
+            elevationFormat = 0;
+        }
+    }
+    // The library writes beside nothing of the user's: a temporary file,
+    // completed with the header line and swapped in whole.
+    TemporaryFolder folder;
+    const std::string written = folder.File("text");
+    const int16_t kind = static_cast<int16_t>(options.kind.value_or(points.set.kind));
+    if (RLDBWriteCSV(written.c_str(), definition.empty() ? nullptr : definition.c_str(), kind,
+                     options.layout.value_or(-1), elevationFormat.value_or(-1), ColumnsOrNull(options),
+                     records.data(), records.count()) != 0) {
+        FailConversion("cannot write the text file '" + path + "': a temporary file cannot be created");
+    }
+    std::string text;
+    if (HasHeaderLine(layout)) {
+        text = ExpandHeaderTemplate(layout.header, static_cast<uint32_t>(records.count()), points.set.title) + "\r\n";
+    }
+    text += ReadTemporary(written);
+    WriteFileOrFail(path, text);
 }
 
 }  // namespace vezuved_cli

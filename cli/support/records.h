@@ -80,7 +80,19 @@ LoadedPoints ReadPreparedText(const std::string& path, PreparedText& prepared);
 LoadedPoints ReadPoints(const std::string& path, const TextOptions& options);
 
 void WriteDatabase(const std::string& path, LoadedPoints& points, int32_t kind);
+// Writes the points through the output's definition (options.definition,
+// else the output's own ".cal"), with the definition's header line. A
+// definition marked import-only is refused.
 void WriteText(const std::string& path, LoadedPoints& points, const TextOptions& options);
+
+struct TextLayout;
+// The layout of a definition the tool writes through; refuses (usage
+// error) one marked import-only.
+TextLayout LoadWritingLayout(const std::string& output, const std::string& definition, const TextOptions& options);
+
+// Each record's elevation (feet) as the metres a metres definition read it
+// from (feet / 3.2808), so text written in metres comes back as it was.
+void WriteMetresAsRecorded(OwnedRecords& records);
 
 // The definition to read for a text file: the given one, or the file's own
 // ".cal" when that exists; empty when there is none (the library then

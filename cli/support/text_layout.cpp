@@ -1,5 +1,6 @@
 #include "support/text_layout.h"
 
+#include "base/ascii.h"
 #include "formats/format_file.h"
 #include "state/conversion_state.h"
 
@@ -37,6 +38,28 @@ TextLayout LoadTextLayout(const std::string& definition, const TextOptions& opti
     ResetConversionState();
     FreeFormatStrings();
     return layout;
+}
+
+bool HasHeaderLine(const TextLayout& layout) {
+    return !layout.header.empty() && layout.source != kModeGarmin && layout.source != kModePlain &&
+           layout.source != kModeSurvey;
+}
+
+std::string ExpandHeaderTemplate(const std::string& text, uint32_t count, const std::string& title) {
+    constexpr size_t kTokenReach = 29;
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const size_t close = text[i] == '[' ? text.find(']', i + 1) : std::string::npos;
+        if (close == std::string::npos || close - i - 1 > kTokenReach) {
+            out += text[i];
+            continue;
+        }
+        const std::string token = AsciiLowered(text.substr(i + 1, close - i - 1));
+        if (token == "numrecords") out += std::to_string(count);
+        if (token == "title") out += title;
+        i = close;
+    }
+    return out;
 }
 
 bool IsImportOnly(const TextLayout& layout) {

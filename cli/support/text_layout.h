@@ -32,6 +32,14 @@ struct TextLayout {
 // columns, units and kind as the library's readers do.
 TextLayout LoadTextLayout(const std::string& definition, const TextOptions& options);
 
+// Whether a written text starts with the definition's header line (the
+// layouts that write the records' own lines or Garmin blocks do not).
+bool HasHeaderLine(const TextLayout& layout);
+
+// The header template with [NumRecords] and [Title] (any case) replaced;
+// other bracketed tokens of up to 29 characters vanish.
+std::string ExpandHeaderTemplate(const std::string& text, uint32_t count, const std::string& title);
+
 // The definition's title says it can only be read.
 bool IsImportOnly(const TextLayout& layout);
 
