@@ -95,8 +95,8 @@ TextLayout LoadWritingLayout(const std::string& output, const std::string& defin
 void WriteMetresAsRecorded(OwnedRecords& records);
 
 // The definition to read for a text file: the given one, or the file's own
-// ".cal" when that exists; empty when there is none (the library then
-// uses its defaults). A given definition must exist.
+// ".cal" when that exists; empty when there is none. A given definition
+// must exist.
 std::string ResolveDefinition(const std::string& dataPath, const std::string& given);
 
 // The file's name without folder and extension.

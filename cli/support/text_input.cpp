@@ -53,17 +53,9 @@ std::string ReadWhole(const std::string& path) {
 // the options a known extension implies.
 void ChooseDefinition(const std::string& path, PreparedText& prepared) {
     TextOptions& options = prepared.options;
-    if (!options.definition.empty()) {
-        RequireInputFile(options.definition, "format definition");
-        prepared.definition = options.definition;
-        return;
-    }
+    prepared.definition = ResolveDefinition(path, options.definition);
+    if (!prepared.definition.empty()) return;
     const std::string own = DefinitionPathFor(path);
-    std::error_code error;
-    if (std::filesystem::is_regular_file(own, error)) {
-        prepared.definition = own;
-        return;
-    }
     std::string generated;
     if (const auto kind = RecordLineKind(path)) {
         // The handheld's own lines: the record line's columns, feet, plain
