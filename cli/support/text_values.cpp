@@ -1,5 +1,6 @@
 #include "support/text_values.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/ascii.h"
@@ -73,7 +74,8 @@ Columns FixedColumns(const std::string& line, const TextLayout& layout) {
         const std::string entry = LineColumn(layout.fieldWidths, c, ',');
         if (entry.empty()) break;
         const auto width = ParseNumber(entry);
-        const size_t w = width && *width > 0 ? static_cast<size_t>(*width) : 0;
+        // A width beyond the line reads to its end.
+        const size_t w = width && *width > 0 ? static_cast<size_t>(std::min(*width, double(line.size() + 1))) : 0;
         for (int field = kLatitude; field <= kDesc; ++field) {
             if (layout.columns[field] != c) continue;
             columns.texts[field] = position < line.size() ? line.substr(position, w) : "";

@@ -128,6 +128,18 @@ TEST_F(ToolTextInput, BadValuesAreReportedAndSkipped) {
     WriteFile(Out("lines.rlp"), "45.5,-122.25,100,143005 24122004,Home,House,\n45.5*x*100**Bad*House*\n");
     result = RunTool({"show", Out("lines.rlp")});
     EXPECT_EQ(result.err, Out("lines.rlp") + ":2: column 2: 'x' is not a longitude\n");
+    WriteFile(Out("w.txt"), "Header\tName\nWaypoint\tA\t\tUser Waypoint\tN45 24.158 W121 39.263\thigh\n"
+                            "Waypoint\tB\t\tUser Waypoint\tN45 24.158 Wxyz\t100\nWaypoint\tC\t\t\tN45 1.5 W121 2.5\t100\n");
+    result = RunTool({"show", Out("w.txt"), "-d", FormatFile("garmin.cal")});
+    EXPECT_EQ(result.err, Out("w.txt") + ":2: column 6: 'high' is not an elevation\n" + Out("w.txt") +
+                              ":3: column 5: 'N45 24.158 Wxyz' is not a position\n");
+    EXPECT_NE(result.out.find("1 point(s)"), std::string::npos) << result.out;
+    // Columns far wider than the line read to its end.
+    WriteFile(Out("wide.cal"), "Source = FIXED\nFieldLen = 5,99999999999999999999,3\nname = 0\nlatitude = 1\n"
+                               "longitude = 2\nelevation = -1\ntime = -1\nicon = -1\ndesc = -1\n");
+    WriteFile(Out("wide.dat"), "Camp 45.5\n");
+    result = RunTool({"show", Out("wide.dat"), "-d", Out("wide.cal")});
+    EXPECT_EQ(result.status, 0) << result.err;
     WriteFile(Out("camps.dat"), "Base Camp   45.3712     -121.7123    1780\nHigh Camp   45.36x1     -121.7005    2650\n");
     result = RunTool({"show", Out("camps.dat"), "-d", FormatFile("fixed.cal")});
     EXPECT_EQ(result.err, Out("camps.dat") + ":2: column 2: '45.36x1' is not a latitude\n");
