@@ -193,9 +193,7 @@ void PrepareText(const std::string& path, const TextOptions& options, PreparedTe
         if (i > 0) copy += '\n';
         copy += lines[i];
     }
-    // The library reads a copy named like the file, so what it derives from
-    // the name (a database's name) is the file's.
-    prepared.copy = prepared.folder.File(std::filesystem::path(path).filename().string());
+    prepared.copy = prepared.folder.File("checked-copy.txt");
     WriteTemporary(prepared.copy, copy);
 }
 
