@@ -62,7 +62,12 @@ int main(int argc, char** argv) {
                  "vezuved");
     app.set_version_flag("--version", ToolName());
     app.require_subcommand(1);
-    app.footer("Example:\n  vezuved convert examples/data/hike-track.csv hike.gpx\n\n"
+    app.footer("Example:\n  vezuved convert examples/data/hike-track.csv hike.gpx -d examples/formats/track.cal\n\n"
+               "A text file is read through a format definition: -d FILE.cal, else the .cal of the same\n"
+               "name beside it; .rlp, .rlt and .rlr files (points, track, route) need none. Text is\n"
+               "UTF-8 when its bytes are valid UTF-8, otherwise Windows-1252 (--encoding chooses);\n"
+               "a line whose position, elevation or time cannot be read is reported and skipped\n"
+               "(--strict: the command fails).\n\n"
                "Run 'vezuved COMMAND --help' for the options of a command.");
     AddInfoCommand(app);
     AddShowCommand(app);

@@ -59,6 +59,7 @@ void AddConvertCommand(CLI::App& app) {
     command->add_option("--output-definition", options->outputDefinition,
                         "Format definition (.cal) of a text output; default: the output file's own .cal");
     AddKindOption(*command, options->shared);
+    AddTextCheckOptions(*command, options->shared);
     command->footer(
         "Examples:\n  vezuved convert hike.pdb hike.gpx\n"
         "  vezuved convert examples/data/summits.csv summits.geojson -d examples/formats/name-first.cal");

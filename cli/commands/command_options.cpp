@@ -1,5 +1,6 @@
 #include "commands/command_options.h"
 
+#include "base/ascii.h"
 #include "support/failure.h"
 
 namespace vezuved_cli {
@@ -40,6 +41,17 @@ void AddColumnsOption(CLI::App& command, SharedOptions& options) {
                        "one), or seven column numbers for lat,lon,ele,time,name,icon,desc (-1: none)");
 }
 
+void AddTextCheckOptions(CLI::App& command, SharedOptions& options) {
+    command
+        .add_option("--encoding", options.encoding,
+                    "Character set of the text: utf-8 or cp1252 (Windows-1252); default: UTF-8 when the "
+                    "bytes are valid UTF-8, otherwise Windows-1252. A UTF-8 byte order mark is skipped")
+        ->check(CLI::IsMember({"utf-8", "utf8", "cp1252", "windows-1252"}, CLI::ignore_case));
+    command.add_flag("--strict", options.strict,
+                     "Fail on the first line whose latitude, longitude, elevation or time cannot be read, "
+                     "instead of reporting and skipping it");
+}
+
 TextOptions ToTextOptions(const SharedOptions& options) {
     TextOptions out;
     out.definition = options.definition;
@@ -47,6 +59,10 @@ TextOptions ToTextOptions(const SharedOptions& options) {
     if (!options.layout.empty()) out.layout = CodeForName(LayoutNames(), options.layout);
     if (options.metres) out.elevationFormat = 1;
     if (options.feet) out.elevationFormat = 0;
+    const std::string encoding = AsciiLowered(options.encoding);
+    if (encoding == "utf-8" || encoding == "utf8") out.encoding = TextEncoding::Utf8;
+    if (encoding == "cp1252" || encoding == "windows-1252") out.encoding = TextEncoding::Cp1252;
+    out.strict = options.strict;
     if (!options.columns.empty()) {
         std::string error;
         out.columns = ParseColumns(options.columns, error);
@@ -61,6 +77,7 @@ void AddTextReadingOptions(CLI::App& command, SharedOptions& options) {
     AddLayoutOption(command, options);
     AddUnitFlags(command, options);
     AddColumnsOption(command, options);
+    AddTextCheckOptions(command, options);
 }
 
 }  // namespace vezuved_cli

@@ -19,6 +19,8 @@ struct SharedOptions {
     std::string columns;
     bool metres = false;
     bool feet = false;
+    std::string encoding;
+    bool strict = false;
 };
 
 void AddDefinitionOption(CLI::App& command, SharedOptions& options);
@@ -27,7 +29,10 @@ void AddLayoutOption(CLI::App& command, SharedOptions& options);
 void AddUnitFlags(CLI::App& command, SharedOptions& options);
 void AddColumnsOption(CLI::App& command, SharedOptions& options);
 
-// Definition, kind, layout, units and columns: the options of every command
+// --encoding and --strict: how a text's bytes and bad values are taken.
+void AddTextCheckOptions(CLI::App& command, SharedOptions& options);
+
+// Definition, kind, layout, units, columns, encoding and strictness: the options of every command
 // that reads text.
 void AddTextReadingOptions(CLI::App& command, SharedOptions& options);
 

@@ -11,6 +11,16 @@ namespace vezuved_cli {
 // that code page leaves undefined become U+FFFD.
 std::string Cp1252ToUtf8(std::string_view text);
 
+// UTF-8 text as Windows-1252; a character that code page cannot hold
+// becomes '?' and sets *lost. Bytes that are no valid UTF-8 pass through
+// unchanged (the caller checks validity first).
+std::string Utf8ToCp1252(std::string_view text, bool* lost = nullptr);
+
+// Offset of the first byte that breaks UTF-8 (a stray continuation byte, a
+// sequence cut short, an overlong form, a surrogate or a value beyond
+// U+10FFFF); npos when the text is valid.
+size_t FindInvalidUtf8(std::string_view text);
+
 // Number of characters (not bytes) in UTF-8 text, for aligning columns.
 size_t Utf8Length(std::string_view text);
 

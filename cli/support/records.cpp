@@ -1,10 +1,18 @@
 #include "support/records.h"
 
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <filesystem>
 #include <utility>
 
+#include "state/conversion_state.h"
+#include "support/encoding.h"
 #include "support/failure.h"
+#include "support/file_output.h"
+#include "support/text_input.h"
+#include "support/text_values.h"
+#include "support/values.h"
 
 namespace vezuved_cli {
 namespace {
@@ -36,21 +44,55 @@ void Collect(LoadedPoints& loaded) {
     }
 }
 
-// The kind a text file holds: the one asked for, else its definition's.
-int32_t TextKind(const std::string& definition, const TextOptions& options) {
-    if (options.kind) return *options.kind == 65 ? 1 : *options.kind == 66 ? 2 : *options.kind;
-    if (definition.empty()) return VEZUVED_KIND_POINT;
-    int32_t length = 0;
-    RLGetCalFileInfo("DBType", definition.c_str(), nullptr, &length);
-    if (length <= 0 || length > 511) return VEZUVED_KIND_POINT;
-    std::string value(static_cast<size_t>(length) + 1, '\0');
-    RLGetCalFileInfo("DBType", definition.c_str(), value.data(), &length);
-    value.resize(static_cast<size_t>(length));
-    return KindForDefinitionType(value).value_or(VEZUVED_KIND_POINT);
-}
-
 const int16_t* ColumnsOrNull(const TextOptions& options) {
     return options.columns ? options.columns->data() : nullptr;
+}
+
+void SetField(char* field, size_t capacity, const std::string& text) {
+    std::memset(field, 0, capacity);
+    text.copy(field, capacity - 1);
+}
+
+// The library keeps only the name and position of a Garmin waypoint line;
+// its description, altitude and symbol columns are read here. A position
+// of two plain numbers (as Garmin text written from a database holds) is
+// read here too.
+void AddGarminColumns(LibraryRecords& records, const PreparedText& prepared) {
+    const int32_t first = prepared.layout.placeholder ? 1 : 0;
+    for (int32_t i = first; i < records.count(); ++i) {
+        const size_t line = static_cast<size_t>(i - first);
+        if (line >= prepared.records.size()) break;
+        const std::string& text = prepared.records[line];
+        RLPointRecord& record = records.at(i);
+        const std::string description = LineColumn(text, 2, '\t');
+        const std::string altitude = LineColumn(text, 5, '\t');
+        const std::string symbol = LineColumn(text, 10, '\t');
+        if (record.latitude[0] == '\0' && record.longitude[0] == '\0') {
+            std::string latitude, longitude;
+            if (SplitGarminPosition(LineColumn(text, 4, '\t'), latitude, longitude)) {
+                SetField(record.latitude, sizeof record.latitude, latitude);
+                SetField(record.longitude, sizeof record.longitude, longitude);
+            }
+        }
+        if (const auto value = ParseNumber(altitude)) {
+            // The altitude is in the definition's unit, the record holds feet.
+            const bool metres = prepared.layout.eleFormat == 1;
+            SetField(record.elevation, sizeof record.elevation,
+                     metres ? FormatFixed(*value * kFeetPerMetreRead, 7) : FormatShortest(*value));
+        }
+        if (!symbol.empty()) SetField(record.icon, sizeof record.icon, symbol);
+        if (!description.empty() && RLSetPointDesc(&record, description.c_str()) != 0) {
+            FailConversion("memory ran out while reading the points");
+        }
+    }
+}
+
+std::string ReadTemporary(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    if (in) bytes << in.rdbuf();
+    if (!in) FailConversion("cannot read back the temporary file '" + path + "'");
+    return bytes.str();
 }
 
 }  // namespace
@@ -131,21 +173,33 @@ LoadedPoints ReadDatabase(const std::string& path) {
 }
 
 LoadedPoints ReadText(const std::string& path, const TextOptions& options) {
-    RequireInputFile(path, "text file");
-    const std::string definition = ResolveDefinition(path, options.definition);
+    PreparedText prepared;
+    PrepareText(path, options, prepared);
+    return ReadPreparedText(path, prepared);
+}
+
+LoadedPoints ReadPreparedText(const std::string& path, PreparedText& prepared) {
+    const TextOptions& options = prepared.options;
+    const TextLayout& layout = prepared.layout;
     LoadedPoints loaded;
-    loaded.set.kind = TextKind(definition, options);
+    loaded.set.kind = layout.kind;
     loaded.set.title = BaseTitle(path);
-    // Without a definition of its own, the library looks for one beside the
-    // text file, finds none and goes on with its defaults.
-    const int16_t kind = options.kind ? static_cast<int16_t>(loaded.set.kind) : -1;
+    const int16_t kind = options.kind ? static_cast<int16_t>(layout.kind) : -1;
     void* array = nullptr;
-    const int32_t count = RLDBReadCSV(path.c_str(), definition.empty() ? nullptr : definition.c_str(), kind,
-                                      options.layout.value_or(-1), options.elevationFormat.value_or(-1),
-                                      ColumnsOrNull(options), &array);
+    const int32_t count =
+        RLDBReadCSV(prepared.copy.c_str(), prepared.definition.c_str(), kind, options.layout.value_or(-1),
+                    options.elevationFormat.value_or(-1), ColumnsOrNull(options), &array);
     if (count < 0) FailConversion("cannot read the text file '" + path + "': it is empty or unreadable");
     loaded.records = LibraryRecords(array, count);
+    if (layout.source == kModeGarmin) AddGarminColumns(loaded.records, prepared);
     Collect(loaded);
+    // The library turned metres into feet by 3.2808; the same factor gives
+    // the metres back as the text wrote them.
+    if (layout.eleFormat == 1) {
+        for (Point& point : loaded.set.points) {
+            if (point.elevationFeet) point.elevationMetres = *point.elevationFeet / kFeetPerMetreRead;
+        }
+    }
     return loaded;
 }
 
@@ -160,16 +214,59 @@ void WriteDatabase(const std::string& path, LoadedPoints& points, int32_t kind) 
     }
 }
 
+void WriteMetresAsRecorded(OwnedRecords& records) {
+    for (int32_t i = 0; i < records.count(); ++i) {
+        RLPointRecord& record = records.data()[i];
+        const auto feet = ParseNumber(FieldText(record.elevation, sizeof record.elevation));
+        if (feet) SetField(record.elevation, sizeof record.elevation, FormatFixed(*feet / kFeetPerMetreRead, 7));
+    }
+}
+
+TextLayout LoadWritingLayout(const std::string& output, const std::string& definition, const TextOptions& options) {
+    RequireInputFile(definition, "format definition");
+    TextLayout layout = LoadTextLayout(definition, options);
+    if (IsImportOnly(layout)) {
+        FailUsage("cannot write '" + output + "' through '" + definition + "': the format '" +
+                  Cp1252ToUtf8(layout.title) + "' can be read but not written back the same way");
+    }
+    return layout;
+}
+
 void WriteText(const std::string& path, LoadedPoints& points, const TextOptions& options) {
     OwnedRecords records(points.records, points.kept);
-    const std::string& definition = options.definition;
-    if (!definition.empty()) RequireInputFile(definition, "format definition");
-    const int16_t kind = static_cast<int16_t>(options.kind.value_or(points.set.kind));
-    if (RLDBWriteCSV(path.c_str(), definition.empty() ? nullptr : definition.c_str(), kind,
-                     options.layout.value_or(-1), options.elevationFormat.value_or(-1),
-                     ColumnsOrNull(options), records.data(), records.count()) != 0) {
-        FailConversion("cannot write the text file '" + path + "': the file cannot be created");
+    std::string definition = options.definition;
+    if (definition.empty()) {
+        const std::string own = DefinitionPathFor(path);
+        std::error_code error;
+        if (std::filesystem::is_regular_file(own, error)) definition = own;
     }
+    TextLayout layout;
+    std::optional<int16_t> elevationFormat = options.elevationFormat;
+    if (!definition.empty()) {
+        layout = LoadWritingLayout(path, definition, options);
+        // The library writes feet x 0.3048, not the metres its import read;
+        // the records carry those metres and are written as they stand.
+        if (layout.eleFormat == 1) {
+            WriteMetresAsRecorded(records);
+            elevationFormat = 0;
+        }
+    }
+    // The library writes beside nothing of the user's: a temporary file,
+    // completed with the header line and swapped in whole.
+    TemporaryFolder folder;
+    const std::string written = folder.File("text");
+    const int16_t kind = static_cast<int16_t>(options.kind.value_or(points.set.kind));
+    if (RLDBWriteCSV(written.c_str(), definition.empty() ? nullptr : definition.c_str(), kind,
+                     options.layout.value_or(-1), elevationFormat.value_or(-1), ColumnsOrNull(options),
+                     records.data(), records.count()) != 0) {
+        FailConversion("cannot write the text file '" + path + "': a temporary file cannot be created");
+    }
+    std::string text;
+    if (HasHeaderLine(layout)) {
+        text = ExpandHeaderTemplate(layout.header, static_cast<uint32_t>(records.count()), points.set.title) + "\r\n";
+    }
+    text += ReadTemporary(written);
+    WriteFileOrFail(path, text);
 }
 
 }  // namespace vezuved_cli

@@ -25,6 +25,7 @@ public:
     ~LibraryRecords();
 
     int32_t count() const { return count_; }
+    RLPointRecord& at(int32_t i) { return static_cast<RLPointRecord*>(records_)[i]; }
     const RLPointRecord& operator[](int32_t i) const {
         return static_cast<const RLPointRecord*>(records_)[i];
     }
@@ -55,6 +56,10 @@ struct LoadedPoints {
     PointSet set;
 };
 
+// How a text file's bytes are read: UTF-8 when they are valid UTF-8,
+// otherwise Windows-1252; or one of the two as asked.
+enum class TextEncoding { Detect, Utf8, Cp1252 };
+
 // How to read a text file; unset values leave the definition's choice.
 struct TextOptions {
     std::string definition;  // empty: the text file's own ".cal"
@@ -62,19 +67,36 @@ struct TextOptions {
     std::optional<int16_t> layout;
     std::optional<int16_t> elevationFormat;  // 0 feet, 1 metres
     std::optional<ColumnMap> columns;
+    TextEncoding encoding = TextEncoding::Detect;
+    bool strict = false;  // a bad value fails the command instead of skipping its line
 };
 
 LoadedPoints ReadDatabase(const std::string& path);
 LoadedPoints ReadText(const std::string& path, const TextOptions& options);
+struct PreparedText;
+// A text file PrepareText made ready (text_input.h).
+LoadedPoints ReadPreparedText(const std::string& path, PreparedText& prepared);
 // By the extension: ".pdb" a database, anything else text.
 LoadedPoints ReadPoints(const std::string& path, const TextOptions& options);
 
 void WriteDatabase(const std::string& path, LoadedPoints& points, int32_t kind);
+// Writes the points through the output's definition (options.definition,
+// else the output's own ".cal"), with the definition's header line. A
+// definition marked import-only is refused.
 void WriteText(const std::string& path, LoadedPoints& points, const TextOptions& options);
 
+struct TextLayout;
+// The layout of a definition the tool writes through; refuses (usage
+// error) one marked import-only.
+TextLayout LoadWritingLayout(const std::string& output, const std::string& definition, const TextOptions& options);
+
+// Each record's elevation (feet) as the metres a metres definition read it
+// from (feet / 3.2808), so text written in metres comes back as it was.
+void WriteMetresAsRecorded(OwnedRecords& records);
+
 // The definition to read for a text file: the given one, or the file's own
-// ".cal" when that exists; empty when there is none (the library then
-// uses its defaults). A given definition must exist.
+// ".cal" when that exists; empty when there is none. A given definition
+// must exist.
 std::string ResolveDefinition(const std::string& dataPath, const std::string& given);
 
 // The file's name without folder and extension.

@@ -1,9 +1,12 @@
 #include "support/transfers.h"
 
 #include <filesystem>
+#include <optional>
 #include <vector>
 
+#include "state/conversion_state.h"
 #include "support/failure.h"
+#include "support/text_input.h"
 
 namespace vezuved_cli {
 namespace {
@@ -66,29 +69,33 @@ std::string ImportedDatabasePath(const std::string& output) {
 }
 
 std::string ImportTextFile(const std::string& text, const std::string& output, const TextOptions& options) {
-    RequireInputFile(text, "text file");
-    if (!options.definition.empty()) RequireInputFile(options.definition, "format definition");
-    std::error_code error;
-    if (std::filesystem::file_size(text, error) == 0 && !error) {
-        FailConversion("cannot import '" + text + "': the file is empty");
+    PreparedText prepared;
+    PrepareText(text, options, prepared);
+    const std::string written = ImportedDatabasePath(output.empty() ? text : output);
+    RequireDistinctOutput(text, written);
+    if (prepared.layout.source == kModeGarmin) {
+        // The library's import keeps only a Garmin line's name and position;
+        // the points the tool reads carry the rest.
+        LoadedPoints points = ReadPreparedText(text, prepared);
+        WriteDatabase(written, points, options.kind.value_or(static_cast<int16_t>(points.set.kind)));
+        return written;
     }
-    RequireDistinctOutput(text, ImportedDatabasePath(output.empty() ? text : output));
-    std::vector<char> outputPath = PathBuffer(output);
+    std::vector<char> outputPath = PathBuffer(written);
+    const TextOptions& used = prepared.options;
+    // The library cannot read record lines on import; with their columns
+    // in order, comma-separated reading is the same.
+    const int16_t layout = used.layout.value_or(-1) == 0 ? 1 : used.layout.value_or(-1);
     const int32_t result =
-        RLDBImport(text.c_str(), outputPath.data(), OrNull(options.definition), options.kind.value_or(-1),
-                   options.layout.value_or(-1), options.elevationFormat.value_or(-1), ColumnsOrNull(options));
-    const std::string written = output.empty() ? std::string(outputPath.data()) : ImportedDatabasePath(output);
+        RLDBImport(prepared.copy.c_str(), outputPath.data(), prepared.definition.c_str(), used.kind.value_or(-1),
+                   layout, used.elevationFormat.value_or(-1), ColumnsOrNull(used));
     if (result != 0) {
-        FailConversion("cannot import '" + text + "': the database '" +
-                       (output.empty() ? ImportedDatabasePath(text) : written) +
-                       "' cannot be created or written");
+        FailConversion("cannot import '" + text + "': the database '" + written + "' cannot be created or written");
     }
     return written;
 }
 
 std::string ExportDatabase(const std::string& database, const std::string& output, const TextOptions& options) {
     RequireInputFile(database, "database");
-    if (!options.definition.empty()) RequireInputFile(options.definition, "format definition");
     std::error_code error;
     std::string target = output;
     // The library takes a folder when the path ends in a separator.
@@ -98,21 +105,42 @@ std::string ExportDatabase(const std::string& database, const std::string& outpu
     }
     const std::string folder = target.empty() ? std::filesystem::path(database).parent_path().string() : target;
     const bool inFolder = target.empty() || target.back() == '/' || target.back() == '\\';
-    RequireDistinctOutput(database,
-                          inFolder ? ExportedNameInFolder(database, SeparatorEnded(folder), options) : target);
-    std::vector<char> outputPath = PathBuffer(target);
+    const std::string written = inFolder ? ExportedNameInFolder(database, SeparatorEnded(folder), options) : target;
+    RequireDistinctOutput(database, written);
+    std::string definition = options.definition;
+    if (definition.empty()) {
+        const std::string own = DefinitionPathFor(written);
+        if (std::filesystem::is_regular_file(own, error)) definition = own;
+    }
+    const std::optional<TextLayout> layout =
+        definition.empty() ? std::nullopt : std::optional<TextLayout>(LoadWritingLayout(written, definition, options));
+    std::string source = database;
+    std::optional<int16_t> elevationFormat = options.elevationFormat;
+    // The library writes metres as feet x 0.3048, not the metres its import
+    // read; it exports a copy whose records hold those metres instead.
+    TemporaryFolder copyFolder;
+    if (layout && layout->eleFormat == 1 && !options.elevationFormat) {
+        LoadedPoints points = ReadDatabase(database);
+        OwnedRecords records(points.records, points.kept);
+        WriteMetresAsRecorded(records);
+        source = copyFolder.File(std::filesystem::path(database).filename().string());
+        if (RLDBWritePDB(source.c_str(), records.data(), records.count(), points.set.kind) != 0) {
+            FailConversion("cannot export '" + database + "': its temporary copy '" + source +
+                           "' cannot be written");
+        }
+        elevationFormat = 0;
+    }
+    std::vector<char> outputPath = PathBuffer(written);
     const int16_t fieldCount = options.columns ? ColumnCount(*options.columns) : -1;
-    const int32_t result = RLDBExport(database.c_str(), outputPath.data(), OrNull(options.definition),
-                                      options.layout.value_or(-1), options.elevationFormat.value_or(-1),
-                                      fieldCount, ColumnsOrNull(options));
+    const int32_t result = RLDBExport(source.c_str(), outputPath.data(), OrNull(definition),
+                                      options.layout.value_or(-1), elevationFormat.value_or(-1), fieldCount,
+                                      ColumnsOrNull(options));
     if (result == -1) {
-        FailConversion("cannot export '" + database + "': the database cannot be opened or the output " +
-                       (target.empty() ? std::string("file") : "'" + target + "'") + " cannot be created");
+        FailConversion("cannot export '" + database + "': the database cannot be opened or the output '" + written +
+                       "' cannot be created");
     }
     if (result != 0) FailConversion("cannot export '" + database + "': " + DatabaseErrorCause(result));
-    if (target.empty()) return outputPath.data();
-    if (target.back() == '/' || target.back() == '\\') return ExportedNameInFolder(database, target, options);
-    return target;
+    return written;
 }
 
 }  // namespace vezuved_cli

@@ -36,5 +36,8 @@ std::string FormatFixed(double value, int decimals);
 std::string FormatShortest(double value);
 
 constexpr double kMetresPerFoot = 0.3048;
+// The factor by which the library turns a text's metres into the feet a
+// record holds; not the exact inverse of kMetresPerFoot.
+constexpr double kFeetPerMetreRead = 3.2808;
 
 }  // namespace vezuved_cli

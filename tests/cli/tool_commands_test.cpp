@@ -83,7 +83,7 @@ TEST_F(ToolCommands, ImportShowInfoAndExport) {
         {{"info", loop}, {"route", "version:  1", "records:  6"}},  // with the placeholder
         {{"show", loop}, {"5 point(s), route"}},
         // Windows-1252 text becomes UTF-8.
-        {{"show", Out("cafe.csv"), "--output", "json"}, {"\"name\": \"Caf\xC3\xA9\"", "Tea \xE2\x82\xAC 2"}},
+        {{"show", Out("cafe.csv"), "-d", FormatFile("comma.cal"), "--output", "json"}, {"\"name\": \"Caf\xC3\xA9\"", "Tea \xE2\x82\xAC 2"}},
     });
     EXPECT_NE(ReadFile(sub + "/hike.csv").find("45.3311000,-121.7113000,6000.5832000,081500 14082021,TP001,,\r\n"),
               std::string::npos);
@@ -120,7 +120,7 @@ TEST_F(ToolCommands, GpxValidatesAgainstSchema) {
     if (!HasProgram("xmllint")) GTEST_SKIP() << "xmllint is not installed";
     // Markup and control characters in names and notes must not break it.
     WriteFile(Out("tricky.csv"), "45.5,-122.25,100,143005 24122004,\"A & B <x>\",Flag,\"Note \x01 \x93q\x94 'x'\"\n");
-    std::vector<std::vector<std::string>> inputs = {{"convert", Out("tricky.csv"), Out("tricky.gpx")}};
+    std::vector<std::vector<std::string>> inputs = {{"convert", Out("tricky.csv"), Out("tricky.gpx"), "-d", FormatFile("comma.cal")}};
     for (const auto& s : kSources)
         inputs.push_back({"convert", DataFile(s[0]), Out(s[0] + ".gpx"), "-d", FormatFile(s[1])});
     for (const auto& arguments : inputs) {

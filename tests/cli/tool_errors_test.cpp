@@ -52,8 +52,8 @@ TEST_F(ToolErrors, FilesItCannotReadOrWriteExitWithOne) {
         {{"formats", missing}, 1, "no such folder"}, {{"info", folder_}, 1, "is a folder"},
         {{"import", summits, "-d", definition, "-o", nowhere + ".pdb"}, 1, "cannot be created"},
         {{"convert", summits, nowhere + ".gpx", "-d", definition}, 1, "cannot write '" + nowhere + ".gpx'"},
-        {{"import", Out("empty.csv")}, 1, "the file is empty"},
-        {{"show", Out("empty.csv")}, 1, "empty or unreadable"},
+        {{"import", Out("empty.csv"), "-d", definition}, 1, "cannot read the text file '" + Out("empty.csv") + "': it is empty"},
+        {{"show", Out("empty.csv"), "-d", definition}, 1, "it is empty"},
     });
 }
 
@@ -82,16 +82,17 @@ TEST_F(ToolErrors, FailedWritesKeepThePreviousFile) {
     for (int i = 0; i < 100; ++i) text += "45.5,-122.5,100,,Point" + std::to_string(i) + ",Flag,a note\n";
     const std::string points = Out("points.csv"), database = Out("s.pdb");
     WriteFile(points, text);
-    ASSERT_EQ(RunTool({"import", points, "-o", database}).status, 0);
+    const std::string comma = FormatFile("comma.cal");
+    ASSERT_EQ(RunTool({"import", points, "-d", comma, "-o", database}).status, 0);
     const std::string full = "ulimit -f 4; trap '' XFSZ; ";  // 4 blocks of 512 bytes
     struct Case {
         std::vector<std::string> arguments;
         std::string target, shell, cause;
     };
     const std::vector<Case> cases = {
-        {{"convert", points, Out("keep.gpx")}, Out("keep.gpx"), full,
+        {{"convert", points, Out("keep.gpx"), "-d", comma}, Out("keep.gpx"), full,
          "vezuved: cannot write '" + Out("keep.gpx") + "': File too large"},
-        {{"convert", points, Out("keep.geojson")}, Out("keep.geojson"), full,
+        {{"convert", points, Out("keep.geojson"), "-d", comma}, Out("keep.geojson"), full,
          "vezuved: cannot write '" + Out("keep.geojson") + "': File too large"},
         {{"convert", database, Out("keep.pdb")}, Out("keep.pdb"), full,
          "VEZUVed: cannot write '" + Out("keep.pdb") + "': File too large"},
@@ -117,9 +118,9 @@ TEST_F(ToolErrors, FailedWritesKeepThePreviousFile) {
 }
 
 // Standard output carries only the document: what the library says goes to
-// standard error, whether the document is made (a text without its
-// definition beside it, a definition that is not there) or not (a database
-// cut short).
+// standard error, whether the document is made (a definition that is not
+// there, given for a database) or not (a database cut short, a text without
+// a definition or with one that is not there).
 TEST_F(ToolErrors, LibraryMessagesGoToStandardError) {
     const std::string db = Out("hike.pdb"), cut = Out("cut.pdb"), text = Out("peaks.csv");
     ASSERT_EQ(RunTool({"import", DataFile("hike-track.csv"), "-d", FormatFile("track.cal"), "-o", db}).status, 0);
@@ -133,7 +134,12 @@ TEST_F(ToolErrors, LibraryMessagesGoToStandardError) {
         std::string err;
     } const rows[] = {
         {{"show", db, "--output", "gpx", "-d", Out("nothing.cal")}, 0, true, ""},
-        {{"show", text, "--output", "gpx"}, 0, true, "No Cal File\n"},
+        {{"show", text, "--output", "gpx"}, 2, false,
+         "vezuved: cannot read '" + text + "': nothing says what its columns hold (no -d, no '" + Out("peaks.cal") +
+             "', no known extension); give a format definition with -d FILE.cal, or --auto when its first line "
+             "names the columns\n"},
+        {{"show", text, "--output", "gpx", "-d", Out("nothere.cal")}, 1, false,
+         "vezuved: cannot read the format definition '" + Out("nothere.cal") + "': no such file\n"},
         {{"show", cut, "--output", "gpx"}, 1, false,
          "Err: 0x408\nvezuved: cannot read the database '" + cut + "': it is no valid Palm database (error 1032)\n"},
     };

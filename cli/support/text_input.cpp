@@ -1,0 +1,200 @@
+#include "support/text_input.h"
+
+#include <fstream>
+#include <iostream>
+#include <random>
+#include <sstream>
+
+#include "base/ascii.h"
+#include "state/conversion_state.h"
+#include "support/encoding.h"
+#include "support/failure.h"
+#include "support/text_values.h"
+
+namespace vezuved_cli {
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+std::string Extension(const std::string& path) {
+    return AsciiLowered(std::filesystem::path(path).extension().string());
+}
+
+// The kind a record-line file from the handheld holds, by its extension.
+std::optional<int16_t> RecordLineKind(const std::string& path) {
+    const std::string extension = Extension(path);
+    if (extension == ".rlp") return VEZUVED_KIND_POINT;
+    if (extension == ".rlt") return VEZUVED_KIND_TRACK;
+    if (extension == ".rlr") return VEZUVED_KIND_ROUTE;
+    return std::nullopt;
+}
+
+const char* DefinitionTypeName(int16_t kind) {
+    return kind == VEZUVED_KIND_TRACK ? "Track" : kind == VEZUVED_KIND_ROUTE ? "Route" : "Point";
+}
+
+void WriteTemporary(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) FailConversion("cannot write the temporary copy '" + path + "'");
+}
+
+std::string ReadWhole(const std::string& path) {
+    RequireInputFile(path, "text file");
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    if (in) bytes << in.rdbuf();
+    if (!in || in.bad()) FailConversion("cannot read the text file '" + path + "': it cannot be opened or read");
+    return bytes.str();
+}
+
+// Which definition describes the file; fills prepared's definition and
+// the options a known extension implies.
+void ChooseDefinition(const std::string& path, PreparedText& prepared) {
+    TextOptions& options = prepared.options;
+    prepared.definition = ResolveDefinition(path, options.definition);
+    if (!prepared.definition.empty()) return;
+    const std::string own = DefinitionPathFor(path);
+    std::string generated;
+    if (const auto kind = RecordLineKind(path)) {
+        // The handheld's own lines: the record line's columns, feet, plain
+        // decimal degrees.
+        generated = std::string("FormatTitle = Record lines\nDelimited = ,\nFieldCount = 7\nLocFormat = Num\n"
+                                "EleFormat = Feet\nDBType = ") + DefinitionTypeName(*kind) + "\n";
+        if (!options.layout) options.layout = 0;
+    } else if (options.columns || options.layout) {
+        generated = "; columns and layout from the command line\n";
+    } else {
+        FailUsage("cannot read '" + path + "': nothing says what its columns hold (no -d, no '" + own +
+                  "', no known extension); give a format definition with -d FILE.cal, or --auto when its "
+                  "first line names the columns");
+    }
+    prepared.definition = prepared.folder.File("vezuved-definition.cal");
+    WriteTemporary(prepared.definition, generated);
+}
+
+// Line and byte (both from 1) of an offset, with the library's line ends.
+std::pair<size_t, size_t> LineAndByte(const std::string& text, size_t offset) {
+    size_t line = 1, start = 0;
+    for (size_t i = 0; i < offset; ++i) {
+        const char c = text[i];
+        if (c == '\n' || c == '\0' || (c == '\r' && !(i + 1 < text.size() && text[i + 1] == '\n'))) {
+            ++line;
+            start = i + 1;
+        }
+    }
+    return {line, offset - start + 1};
+}
+
+std::string HexByte(unsigned char byte) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    return std::string("0x") + kDigits[byte >> 4] + kDigits[byte & 15];
+}
+
+// The file's text as Windows-1252, the byte order mark dropped.
+std::string DecodeText(const std::string& path, std::string bytes, TextEncoding encoding) {
+    if (bytes.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0) bytes.erase(0, kByteOrderMark.size());
+    if (encoding == TextEncoding::Cp1252) return bytes;
+    const size_t invalid = FindInvalidUtf8(bytes);
+    if (invalid != std::string::npos) {
+        if (encoding == TextEncoding::Detect) return bytes;
+        const auto [line, byte] = LineAndByte(bytes, invalid);
+        FailConversion("cannot read '" + path + "' as UTF-8: line " + std::to_string(line) + ", byte " +
+                       std::to_string(byte) + " (" + HexByte(static_cast<unsigned char>(bytes[invalid])) +
+                       ") is no UTF-8; --encoding cp1252 reads it as Windows-1252");
+    }
+    bool lost = false;
+    std::string text = Utf8ToCp1252(bytes, &lost);
+    if (lost) {
+        std::cerr << "vezuved: warning: '" << path
+                  << "' holds characters Windows-1252 cannot hold; they are read as '?'\n";
+    }
+    return text;
+}
+
+// The lines as the library cuts them: LF, CR, CR LF and NUL end a line;
+// BEL and BS vanish.
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines(1);
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == 7 || c == 8) continue;
+        if (c == '\n' || c == '\r' || c == '\0') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            lines.emplace_back();
+            continue;
+        }
+        lines.back() += c;
+    }
+    return lines;
+}
+
+std::string Trimmed(const std::string& text) {
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+TemporaryFolder::TemporaryFolder() {
+    std::error_code error;
+    const std::filesystem::path base = std::filesystem::temp_directory_path(error);
+    if (error) FailConversion("cannot find the temporary folder: " + error.message());
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::filesystem::path candidate = base / ("vezuved-" + std::to_string(random()));
+        if (std::filesystem::create_directory(candidate, error)) {
+            path_ = candidate;
+            return;
+        }
+    }
+    FailConversion("cannot create a folder in '" + base.string() + "' for a temporary copy");
+}
+
+TemporaryFolder::~TemporaryFolder() {
+    std::error_code error;
+    if (!path_.empty()) std::filesystem::remove_all(path_, error);
+}
+
+void PrepareText(const std::string& path, const TextOptions& options, PreparedText& prepared) {
+    prepared.options = options;
+    std::string bytes = ReadWhole(path);
+    ChooseDefinition(path, prepared);
+    if (bytes.empty()) FailConversion("cannot read the text file '" + path + "': it is empty");
+    prepared.layout = LoadTextLayout(prepared.definition, prepared.options);
+    const TextLayout& layout = prepared.layout;
+    const std::string text = DecodeText(path, bytes, options.encoding);
+    bool changed = text != bytes;
+    std::vector<std::string> lines = SplitLines(text);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (static_cast<int64_t>(i) < layout.headerLines || lines[i].empty()) continue;
+        if (layout.source == kModeGarmin && !IsGarminWaypointLine(lines[i])) continue;
+        if (const auto bad = FindBadValue(lines[i], layout)) {
+            const std::string message = path + ":" + std::to_string(i + 1) + ": column " +
+                                        std::to_string(bad->column) + ": '" + Cp1252ToUtf8(Trimmed(bad->text)) +
+                                        "' is not a" + (bad->what == "elevation" ? "n " : " ") + bad->what;
+            if (options.strict) FailConversion(message);
+            std::cerr << message << "\n";
+            lines[i].clear();  // an empty line is no record
+            changed = true;
+            continue;
+        }
+        prepared.records.push_back(lines[i]);
+    }
+    if (!changed) {
+        // The library reads the bytes as they are.
+        prepared.copy = path;
+        return;
+    }
+    std::string copy;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) copy += '\n';
+        copy += lines[i];
+    }
+    prepared.copy = prepared.folder.File("checked-copy.txt");
+    WriteTemporary(prepared.copy, copy);
+}
+
+}  // namespace vezuved_cli

@@ -1,0 +1,47 @@
+// A text file made ready for the library: its definition found (never
+// guessed), its bytes decoded to the library's Windows-1252, and the lines
+// whose values the library would misread reported and left out. The
+// library reads a temporary copy; the user's file is only read.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/records.h"
+#include "support/text_layout.h"
+
+namespace vezuved_cli {
+
+// A folder of the tool's own under the system's temporary folder, removed
+// with everything in it on destruction.
+class TemporaryFolder {
+public:
+    TemporaryFolder();
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+    ~TemporaryFolder();
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+struct PreparedText {
+    TemporaryFolder folder;
+    std::string copy;        // what the library reads: the file itself, or a checked Windows-1252 copy
+    std::string definition;  // the definition the library loads with it
+    TextOptions options;     // the caller's, with the layout and kind a known extension implies
+    TextLayout layout;
+    std::vector<std::string> records;  // the record lines of the copy, in order (Windows-1252)
+};
+
+// The definition of a text file: -d, else its own ".cal", else the layout
+// its extension names (".rlp", ".rlt", ".rlr": record lines), else the
+// command line's --columns or --layout. Refuses (usage error) a file none
+// of these describe.
+// Reads, decodes and checks path; bad lines are reported on standard error
+// and left out, or with options.strict the first one fails.
+void PrepareText(const std::string& path, const TextOptions& options, PreparedText& prepared);
+
+}  // namespace vezuved_cli
