@@ -94,7 +94,7 @@ void AddMakeCommand(CLI::App& formats) {
         DataHeader header = ReadDataHeader(options->data);
         PrintMadeWarnings(header.made);
         MadeDefinition rewritten = header.made;
-        const TimeRewrite times = RewriteIsoTimes(header.text, rewritten);
+        const TimeRewrite times = RewriteForReading(header.text, rewritten, false);
         if (times.rewritten > 0) {
             std::cerr << "vezuved: warning: the time values are ISO 8601 (line " << times.firstRewrittenLine
                       << ": '" << times.firstRewrittenValue << "'), which a definition's time column does not read; read the file with --auto\n";

@@ -8,6 +8,7 @@
 #include "definitions/whole_file.h"
 #include "support/failure.h"
 #include "support/file_output.h"
+#include "support/values.h"
 
 namespace vezuved_cli {
 namespace {
@@ -42,10 +43,11 @@ DataHeader ReadDataHeader(const std::string& dataPath) {
     return header;
 }
 
-TimeRewrite RewriteIsoTimes(const std::string& text, MadeDefinition& made) {
+TimeRewrite RewriteForReading(const std::string& text, MadeDefinition& made, bool convertMetres) {
     TimeRewrite result;
     const int target = made.time >= 0 ? made.time : made.date;
-    if (target < 0) {
+    const int metres = convertMetres && made.elevation >= 0 && !made.elevationInFeet ? made.elevation : -1;
+    if (target < 0 && metres < 0) {
         result.text = text;
         return result;
     }
@@ -61,7 +63,17 @@ TimeRewrite RewriteIsoTimes(const std::string& text, MadeDefinition& made) {
         const bool cr = !line.empty() && line.back() == '\r';
         if (cr) line.pop_back();
         if (number > 1 && !Blank(line)) {
-            const std::vector<Cell> cells = SplitCells(line, made.delimiter);
+            std::vector<Cell> cells = SplitCells(line, made.delimiter);
+            if (metres >= 0 && static_cast<size_t>(metres) < cells.size()) {
+                // Cells after the changed one shift: change it last, from the back.
+                const Cell& cell = cells[static_cast<size_t>(metres)];
+                if (const auto value = ParseNumber(cell.text)) {
+                    const std::string feet = FormatShortest(*value / kMetresPerFoot);
+                    line = line.substr(0, cell.begin) + feet + line.substr(cell.end);
+                    ++result.elevations;
+                    cells = SplitCells(line, made.delimiter);
+                }
+            }
             const std::string timeText = CellText(cells, made.time);
             const std::string dateText = CellText(cells, made.date);
             const auto time = made.time >= 0 ? ParseIsoStamp(timeText) : std::nullopt;
@@ -101,6 +113,7 @@ TimeRewrite RewriteIsoTimes(const std::string& text, MadeDefinition& made) {
         made.time = target;
         made.date = -1;
     }
+    if (metres >= 0) made.elevationInFeet = true;
     return result;
 }
 
@@ -117,9 +130,9 @@ AutoText PrepareAutoText(const std::string& dataPath) {
     AutoText prepared;
     prepared.folder = TemporaryFolder::Create();
     prepared.data = dataPath;
-    const TimeRewrite times = RewriteIsoTimes(header.text, made);
-    if (times.rewritten > 0) {
-        if (times.leftAlone > 0) {
+    const TimeRewrite times = RewriteForReading(header.text, made, true);
+    if (times.rewritten > 0 || times.elevations > 0) {
+        if (times.rewritten > 0 && times.leftAlone > 0) {
             std::cerr << "vezuved: warning: " << times.leftAlone
                       << " time value(s) are no ISO 8601 time and are read as they are (first: line "
                       << times.firstLeftLine << ", '" << times.firstLeftValue << "')\n";

@@ -20,8 +20,8 @@ struct DataHeader {
 };
 DataHeader ReadDataHeader(const std::string& dataPath);
 
-// What the rewrite of ISO 8601 times did: lines changed, the values it had
-// to leave, and the first of those.
+// What the rewrite for reading did: time values changed (the first of
+// them), the ones it had to leave (the first of those), elevations changed.
 struct TimeRewrite {
     std::string text;  // the data with its times rewritten
     int rewritten = 0;
@@ -30,12 +30,16 @@ struct TimeRewrite {
     int leftAlone = 0;
     int firstLeftLine = 0;
     std::string firstLeftValue;
+    int elevations = 0;
 };
 // Rewrites the time (and date) column's ISO 8601 values into the library's
 // "HHMMSS DDMMYYYY" in UTC, in the time column (the date column when there
 // is none). When anything was rewritten, made's time column becomes that
-// column and its date column none.
-TimeRewrite RewriteIsoTimes(const std::string& text, MadeDefinition& made);
+// column and its date column none. With convertMetres, elevations in
+// metres become feet by the exact foot, which the tool turns back into
+// the same metres (the library's own metre factor is not the exact
+// inverse of its foot), and made says feet.
+TimeRewrite RewriteForReading(const std::string& text, MadeDefinition& made, bool convertMetres);
 
 // Prints what a person should know about a made definition to standard
 // error: the columns left out and the notes.

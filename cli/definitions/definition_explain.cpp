@@ -225,7 +225,7 @@ void CheckLine(const DefinitionLine& line, Warnings& warnings) {
         } else if (effect.changed) {
             // a column label ("Field3 = x")
         } else if (StartsWithIgnoreCase(text.c_str(), "Field")) {
-            warnings.Add(line.number, Shown(text.substr(0, text.find('='))) +
+            warnings.Add(line.number, Shown(TrimmedRight(text.substr(0, text.find('=')))) +
                                           " names no column (Field0 to Field31); the line is ignored");
         } else {
             std::string key;
