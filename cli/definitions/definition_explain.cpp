@@ -456,6 +456,11 @@ std::string ExplainDefinition(const std::string& path) {
         out << GarminTable();
     } else {
         out << ColumnTable(s, warnings);
+        if (s.HeaderLines > 0 && !s.Header) {
+            warnings.Add(0, "HeaderLines " + std::to_string(s.HeaderLines) +
+                                " without a Header template: an export has no header line, so reading it back "
+                                "skips its first " + std::to_string(s.HeaderLines) + " point(s)");
+        }
     }
     const std::string said = warnings.Text();
     if (!said.empty()) out << "\n" << said;
