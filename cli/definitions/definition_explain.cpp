@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
+#include <set>
 #include <cstring>
 #include <sstream>
 #include <vector>
@@ -348,21 +350,29 @@ std::string GarminTable() {
 std::string ColumnTable(const ConversionState& s, Warnings& warnings) {
     const bool fixed = s.Source == kModeFixed;
     const std::vector<int> widths = fixed ? Widths(s.FieldLen) : std::vector<int>();
-    int last = s.FieldCount - 1;
     const int slots = fixed ? kReadSlots : 8;
-    for (int slot = 0; slot < slots; ++slot) last = std::max<int>(last, s.FieldMap[slot]);
-    if (fixed) last = std::max<int>(last, static_cast<int>(widths.size()) - 1);
+    // Every column up to the last one that matters, but gaps only so far:
+    // a hostile column number must not make a table of thousands of rows.
+    constexpr int kGapRows = 256;
+    std::set<int> columns;
+    const int spanned = std::max(s.FieldCount, fixed ? static_cast<int>(widths.size()) : 0);
+    int last = spanned - 1;
+    for (int slot = 0; slot < slots; ++slot) {
+        if (s.FieldMap[slot] >= 0) columns.insert(s.FieldMap[slot]);
+        last = std::max<int>(last, s.FieldMap[slot]);
+    }
+    for (int c = 0; c <= std::min(last, kGapRows - 1); ++c) columns.insert(c);
 
     std::vector<std::vector<std::string>> rows;
     rows.push_back(fixed ? std::vector<std::string>{"Column", "Characters", "Field", "Unit or style"}
                          : std::vector<std::string>{"Column", "Field", "Unit or style"});
-    int position = 1;
-    for (int c = 0; c <= last && c < 1000; ++c) {
+    for (const int c : columns) {
         std::string characters;
         if (fixed) {
             if (static_cast<size_t>(c) < widths.size()) {
-                characters = std::to_string(position) + "-" + std::to_string(position + widths[c] - 1);
-                position += widths[c];
+                int64_t position = 1;
+                for (int i = 0; i < c; ++i) position += widths[static_cast<size_t>(i)];
+                characters = std::to_string(position) + "-" + std::to_string(position + widths[static_cast<size_t>(c)] - 1);
             } else {
                 characters = "-";
             }
@@ -381,13 +391,8 @@ std::string ColumnTable(const ConversionState& s, Warnings& warnings) {
             std::vector<std::string> row{std::to_string(c + 1)};
             if (fixed) row.push_back(characters);
             const auto& label = c < kFieldLabelCount ? s.FieldLabel[static_cast<size_t>(c)] : std::nullopt;
-            if (label) {
-                row.push_back("-");
-                row.push_back("written as " + Shown(*label) + ", not read");
-            } else {
-                row.push_back("-");
-                row.push_back("not read");
-            }
+            row.push_back("-");
+            row.push_back(label ? "written as " + Shown(*label) + ", not read" : std::string("not read"));
             rows.push_back(row);
         }
     }
