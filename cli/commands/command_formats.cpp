@@ -75,7 +75,12 @@ void AddExplainCommand(CLI::App& formats) {
                    "for each line or setting the library ignores or that clashes");
     command->add_option("definition", *path, "The format definition")->required();
     command->footer("Example:\n  vezuved formats explain examples/formats/track.cal");
-    command->callback([path] { std::cout << ExplainDefinition(*path) << std::flush; });
+    command->callback([path] {
+        const Explanation explained = ExplainDefinition(*path);
+        std::cout << explained.summary << "\n" << AlignColumns(explained.columns);
+        if (!explained.warnings.empty()) std::cout << "\n" << explained.warnings;
+        std::cout << std::flush;
+    });
 }
 
 void AddMakeCommand(CLI::App& formats) {

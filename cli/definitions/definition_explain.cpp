@@ -4,7 +4,6 @@
 #include <climits>
 #include <cstdint>
 #include <set>
-#include <cstring>
 #include <sstream>
 #include <vector>
 
@@ -13,7 +12,6 @@
 #include "definitions/definition_lines.h"
 #include "definitions/whole_file.h"
 #include "formats/format_file.h"
-#include "output/table_output.h"
 #include "state/conversion_state.h"
 #include "support/encoding.h"
 #include "support/failure.h"
@@ -340,14 +338,14 @@ std::vector<int> Widths(const std::string& fieldLen) {
     return widths;
 }
 
-std::string GarminTable() {
-    return AlignColumns({{"Column", "Field", "Unit or style"},
-                         {"1", "line type", "Waypoint (other lines are skipped)"},
-                         {"2", "name", "text"},
-                         {"5", "position", "hemisphere, degrees and minutes: N45 30.123 W122 40.456"}});
+std::vector<std::vector<std::string>> GarminTable() {
+    return {{"Column", "Field", "Unit or style"},
+            {"1", "line type", "Waypoint (other lines are skipped)"},
+            {"2", "name", "text"},
+            {"5", "position", "hemisphere, degrees and minutes: N45 30.123 W122 40.456"}};
 }
 
-std::string ColumnTable(const ConversionState& s, Warnings& warnings) {
+std::vector<std::vector<std::string>> ColumnTable(const ConversionState& s, Warnings& warnings) {
     const bool fixed = s.Source == kModeFixed;
     const std::vector<int> widths = fixed ? Widths(s.FieldLen) : std::vector<int>();
     const int slots = fixed ? kReadSlots : 8;
@@ -421,12 +419,12 @@ std::string ColumnTable(const ConversionState& s, Warnings& warnings) {
         warnings.Add(0, "fixed-width lines have no date column: date (column " +
                             std::to_string(s.FieldMap[kSlotDate] + 1) + ") is not read");
     }
-    return AlignColumns(rows);
+    return rows;
 }
 
 }  // namespace
 
-std::string ExplainDefinition(const std::string& path) {
+Explanation ExplainDefinition(const std::string& path) {
     const std::string text = ReadWholeFileOrFail(path, "format definition");
     Warnings warnings;
     for (const DefinitionLine& line : CutDefinitionLines(text, kFormatLineMax)) CheckLine(line, warnings);
@@ -456,20 +454,20 @@ std::string ExplainDefinition(const std::string& path) {
         out << "Icon:         " << Cp1252ToUtf8(s.DefaultIcon) << " for every point\n";
     }
     if (s.Source != kModeGarmin) out << "Written:      " << std::max(s.FieldCount, 0) << " column(s) (FieldCount)\n";
-    out << "\n";
+    Explanation explained;
     if (s.Source == kModeGarmin) {
-        out << GarminTable();
+        explained.columns = GarminTable();
     } else {
-        out << ColumnTable(s, warnings);
+        explained.columns = ColumnTable(s, warnings);
         if (s.HeaderLines > 0 && !s.Header) {
             warnings.Add(0, "HeaderLines " + std::to_string(s.HeaderLines) +
                                 " without a Header template: an export has no header line, so reading it back "
                                 "skips its first " + std::to_string(s.HeaderLines) + " point(s)");
         }
     }
-    const std::string said = warnings.Text();
-    if (!said.empty()) out << "\n" << said;
-    return out.str();
+    explained.summary = out.str();
+    explained.warnings = warnings.Text();
+    return explained;
 }
 
 }  // namespace vezuved_cli

@@ -4,11 +4,19 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace vezuved_cli {
 
-// The explanation of the definition at path, UTF-8 text ending in a line
-// end. Fails when the file cannot be read.
-std::string ExplainDefinition(const std::string& path);
+// UTF-8 texts, each line ending in a line end.
+struct Explanation {
+    std::string summary;                             // title, layout, header, kind, extension
+    std::vector<std::vector<std::string>> columns;   // a header row, then one row per column and field
+    std::string warnings;                            // "warning: ..." lines; empty when none
+};
+
+// The explanation of the definition at path. Fails when the file cannot be
+// read.
+Explanation ExplainDefinition(const std::string& path);
 
 }  // namespace vezuved_cli
