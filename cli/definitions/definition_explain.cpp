@@ -212,12 +212,24 @@ void CheckTemplate(const DefinitionLine& line, const std::string& value, Warning
     }
 }
 
-void CheckLine(const DefinitionLine& line, Warnings& warnings) {
+// A keyword line as read, for the checks that need the whole file first.
+struct KeywordLine {
+    int number = 0;
+    int index = -1;
+    std::string value;
+};
+
+// Returns the line's keyword, or an index of -1.
+KeywordLine CheckLine(const DefinitionLine& line, Warnings& warnings) {
+    KeywordLine keywordLine;
+    keywordLine.number = line.number;
     size_t start = line.text.find_first_not_of(' ');
-    if (start == std::string::npos) return;
+    if (start == std::string::npos) return keywordLine;
     const std::string text = line.text.substr(start);
-    if (text[0] == ';' || text[0] == '#' || text.compare(0, 2, "//") == 0) return;
+    if (text[0] == ';' || text[0] == '#' || text.compare(0, 2, "//") == 0) return keywordLine;
     const LineEffect effect = ApplyAlone(line.text);
+    keywordLine.index = effect.index;
+    keywordLine.value = effect.value;
     if (effect.index < 0) {
         if (!effect.hasValue) {
             warnings.Add(line.number, Shown(text) + " is no keyword line (no '=' within 30 characters of its " +
@@ -234,7 +246,7 @@ void CheckLine(const DefinitionLine& line, Warnings& warnings) {
             }
             warnings.Add(line.number, "unknown keyword " + Shown(key) + "; the line is ignored");
         }
-        return;
+        return keywordLine;
     }
     const char* keyword = FormatKeywordName(effect.index);
     switch (effect.index) {
@@ -269,6 +281,47 @@ void CheckLine(const DefinitionLine& line, Warnings& warnings) {
             }
             break;
         default: break;
+    }
+    return keywordLine;
+}
+
+// Keywords the final layout has no use for.
+void CheckLayoutFit(const KeywordLine& line, const ConversionState& s, Warnings& warnings) {
+    if (line.index < 0) return;
+    const std::string keyword = FormatKeywordName(line.index);
+    if (s.Source == kModeGarmin) {
+        switch (line.index) {
+            case kKeyFieldCount:
+            case kKeyDelimited:
+            case kKeyLatitude:
+            case kKeyLongitude:
+            case kKeyElevation:
+            case kKeyTime:
+            case kKeyName:
+            case kKeyIcon:
+            case kKeyDesc:
+            case kKeyDate:
+            case kKeyLocFormat:
+            case kKeyFieldLen:
+            case kKeyHeader:
+            case kKeyDefaultIcon:
+                warnings.Add(line.number, keyword + " does not apply to the Garmin text layout, whose columns are "
+                                                    "fixed; the line is ignored");
+                break;
+            default: break;
+        }
+        return;
+    }
+    if (line.index == kKeyFieldLen && s.Source != kModeFixed) {
+        warnings.Add(line.number, "FieldLen applies to fixed-width columns (Source = FIXED) only; it is ignored");
+    }
+    if (line.index == kKeyDelimited && s.Source == kModeFixed) {
+        warnings.Add(line.number, "Delimited does not apply to fixed-width columns; it is ignored");
+    }
+    const bool tabValue = line.value == "\\t" || line.value.compare(0, 1, "\t") == 0;
+    if (line.index == kKeyDelimited && s.Source == kModeTab && !tabValue) {
+        warnings.Add(line.number, "a Tab layout always splits at tabs; Delimited " + Shown(line.value) +
+                                      " is ignored");
     }
 }
 
@@ -427,7 +480,10 @@ std::vector<std::vector<std::string>> ColumnTable(const ConversionState& s, Warn
 Explanation ExplainDefinition(const std::string& path) {
     const std::string text = ReadWholeFileOrFail(path, "format definition");
     Warnings warnings;
-    for (const DefinitionLine& line : CutDefinitionLines(text, kFormatLineMax)) CheckLine(line, warnings);
+    std::vector<KeywordLine> keywordLines;
+    for (const DefinitionLine& line : CutDefinitionLines(text, kFormatLineMax)) {
+        keywordLines.push_back(CheckLine(line, warnings));
+    }
 
     // What the library makes of the whole file, from its defaults.
     State() = ConversionState();
@@ -436,6 +492,7 @@ Explanation ExplainDefinition(const std::string& path) {
         FailConversion("cannot read the format definition '" + path + "'");
     }
     const ConversionState& s = State();
+    for (const KeywordLine& line : keywordLines) CheckLayoutFit(line, s, warnings);
 
     std::ostringstream out;
     out << "Title:        " << (s.FormatTitle ? Cp1252ToUtf8(*s.FormatTitle) : std::string("(none)")) << "\n";
@@ -443,7 +500,8 @@ Explanation ExplainDefinition(const std::string& path) {
     if (s.Source == kModeFixed) {
         out << "Widths:       " << (s.FieldLen.empty() ? std::string("(none)") : Cp1252ToUtf8(s.FieldLen)) << "\n";
     } else if (s.Source != kModeGarmin) {
-        out << "Delimiter:    " << DelimiterText(s.Delimited) << "\n";
+        // A tab layout splits at tabs whatever Delimited says.
+        out << "Delimiter:    " << DelimiterText(s.Source == kModeTab ? '\t' : s.Delimited) << "\n";
     }
     out << "Header lines: " << s.HeaderLines << "\n";
     if (s.Header) out << "Header:       " << Cp1252ToUtf8(*s.Header) << "\n";

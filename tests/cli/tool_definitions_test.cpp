@@ -292,6 +292,43 @@ TEST_F(ToolDefinitions, ExplainWarnsAboutBrokenDefinitions) {
          "warning: FieldCount 2 does not reach column 3 (longitude): it is read but not written\n"
          "warning: FieldLen gives no width for column 3 (longitude): it is not read\n"
          "warning: fixed-width lines have no date column: date (column 4) is not read\n"},
+        {"keywords the chosen layout has no use for",
+         "Source = Garmin\nlatitude = 3\nEleFormat = M\nFieldLen = 3,4\nExt = .gpx.txt\n",
+         "Title:        (none)\n"
+         "Layout:       Garmin text\n"
+         "Header lines: 0\n"
+         "Kind:         points\n"
+         "Extension:    .gpx.txt\n"
+         "\n"
+         "Column  Field      Unit or style\n"
+         "1       line type  Waypoint (other lines are skipped)\n"
+         "2       name       text\n"
+         "5       position   hemisphere, degrees and minutes: N45 30.123 W122 40.456\n"
+         "\n"
+         "warning: line 2: latitude does not apply to the Garmin text layout, whose columns are fixed; the line is "
+         "ignored\n"
+         "warning: line 4: FieldLen does not apply to the Garmin text layout, whose columns are fixed; the line is "
+         "ignored\n"},
+        {"a tab layout with another delimiter", "Source = Tab\nDelimited = ;\nFieldLen = 3\nFieldCount = 7\n",
+         "Title:        (none)\n"
+         "Layout:       tab-separated text\n"
+         "Delimiter:    tab\n"
+         "Header lines: 0\n"
+         "Kind:         points\n"
+         "Extension:    (none: by kind, .rlp, .rlt or .rlr)\n"
+         "Written:      7 column(s) (FieldCount)\n"
+         "\n"
+         "Column  Field        Unit or style\n"
+         "1       latitude     decimal degrees (Num)\n"
+         "2       longitude    decimal degrees (Num)\n"
+         "3       elevation    feet\n"
+         "4       time         HHMMSS DDMMYYYY, or HH:MM:SS\n"
+         "5       name         text\n"
+         "6       icon         text\n"
+         "7       description  text\n"
+         "\n"
+         "warning: line 2: a Tab layout always splits at tabs; Delimited ';' is ignored\n"
+         "warning: line 3: FieldLen applies to fixed-width columns (Source = FIXED) only; it is ignored\n"},
         {"an empty file is the library's defaults", "",
          "Title:        (none)\n"
          "Layout:       delimited text\n"
