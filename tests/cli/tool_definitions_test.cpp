@@ -102,6 +102,13 @@ const std::vector<AutoCase>& AutoCases() {
         {"a byte order mark and CR LF line ends", "windows.csv",
          "\xEF\xBB\xBFlat,lon,time,name\r\n45.5,-122.25,2021-12-31T23:59:59-01:00,Alpha\r\n",
          {{45.5, -122.25, kNone, "2022-01-01T00:59:59Z", "Alpha"}}, ""},
+        {"a date column alone", "dates.csv", "lat,lon,date,name\n45.5,7.5,2021-08-14,Alpha\n",
+         {{45.5, 7.5, kNone, "2021-08-14T00:00:00Z", "Alpha"}}, ""},
+        {"a value that is no ISO 8601 time is left as it is, and named", "invalid.csv",
+         "lat,lon,time,name\n45.5,7.5,2021-08-14T10:00:00Z,Alpha\n45.5,7.5,2021-02-30T10:00:00Z,Beta\n",
+         {{45.5, 7.5, kNone, "2021-08-14T10:00:00Z", "Alpha"}, {45.5, 7.5, kNone, "", "Beta"}},
+         "vezuved: warning: 1 time value(s) are no ISO 8601 time and are read as they are (first: line 3, "
+         "'2021-02-30T10:00:00Z')\n"},
     };
     return cases;
 }
