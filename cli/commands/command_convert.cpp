@@ -19,7 +19,8 @@ struct ConvertOptions {
 };
 
 void Convert(const ConvertOptions& options) {
-    const TextOptions in = ToTextOptions(options.shared);
+    const TextSource source = ToTextSource(options.input, options.shared);
+    const TextOptions& in = source.options;
     const FileType from = FileTypeForPath(options.input);
     const FileType to = FileTypeForPath(options.output);
     if (from == FileType::Gpx || from == FileType::GeoJson) {
@@ -30,17 +31,17 @@ void Convert(const ConvertOptions& options) {
     out.definition = options.outputDefinition;
     std::string written = options.output;
     if (to == FileType::Gpx || to == FileType::GeoJson) {
-        LoadedPoints points = ReadPoints(options.input, in);
+        LoadedPoints points = ReadPoints(source.path, in);
         SaveMap(options.output, to == FileType::Gpx ? MapFormat::Gpx : MapFormat::GeoJson, {points.set}, {});
     } else if (to == FileType::Database && from == FileType::Text) {
-        written = ImportTextFile(options.input, options.output, in);
+        written = ImportTextFile(source.path, options.output, in);
     } else if (to == FileType::Database) {
         LoadedPoints points = ReadDatabase(options.input);
         WriteDatabase(options.output, points, in.kind.value_or(static_cast<int16_t>(points.set.kind)));
     } else if (from == FileType::Database) {
         written = ExportDatabase(options.input, options.output, out);
     } else {
-        LoadedPoints points = ReadText(options.input, in);
+        LoadedPoints points = ReadText(source.path, in);
         WriteText(options.output, points, out);
     }
     std::cout << "Wrote " << written << "\n";
@@ -60,6 +61,7 @@ void AddConvertCommand(CLI::App& app) {
                         "Format definition (.cal) of a text output; default: the output file's own .cal");
     AddKindOption(*command, options->shared);
     AddTextCheckOptions(*command, options->shared);
+    AddAutoOption(*command, options->shared);
     command->footer(
         "Examples:\n  vezuved convert hike.pdb hike.gpx\n"
         "  vezuved convert examples/data/summits.csv summits.geojson -d examples/formats/name-first.cal");

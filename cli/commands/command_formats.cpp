@@ -7,9 +7,12 @@
 
 #include "base/ascii.h"
 #include "commands/commands.h"
+#include "definitions/auto_text.h"
+#include "definitions/definition_explain.h"
 #include "output/table_output.h"
 #include "support/encoding.h"
 #include "support/failure.h"
+#include "support/file_output.h"
 #include "support/options.h"
 
 namespace vezuved_cli {
@@ -65,14 +68,61 @@ std::vector<std::string> DefinitionsIn(const std::string& folder) {
     return paths;
 }
 
+void AddExplainCommand(CLI::App& formats) {
+    auto path = std::make_shared<std::string>();
+    CLI::App* command = formats.add_subcommand(
+        "explain", "Show what a format definition (.cal) says: its columns, layout and kind, with a warning "
+                   "for each line or setting the library ignores or that clashes");
+    command->add_option("definition", *path, "The format definition")->required();
+    command->footer("Example:\n  vezuved formats explain examples/formats/track.cal");
+    command->callback([path] {
+        const Explanation explained = ExplainDefinition(*path);
+        std::cout << explained.summary << "\n" << AlignColumns(explained.columns);
+        if (!explained.warnings.empty()) std::cout << "\n" << explained.warnings;
+        std::cout << std::flush;
+    });
+}
+
+void AddMakeCommand(CLI::App& formats) {
+    struct MakeOptions {
+        std::string data;
+        std::string output = "-";
+    };
+    auto options = std::make_shared<MakeOptions>();
+    CLI::App* command = formats.add_subcommand(
+        "make", "Write a format definition (.cal) for a text file from the column names of its header row");
+    command->add_option("data", options->data, "The text file; its first line names the columns")->required();
+    command->add_option("-o,--output", options->output, "The definition to write; default: standard output");
+    command->footer("Example:\n  vezuved formats make examples/data/hike-track.csv -o hike-track.cal");
+    command->callback([options] {
+        RequireDistinctOutput(options->data, options->output);
+        DataHeader header = ReadDataHeader(options->data);
+        PrintMadeWarnings(header.made);
+        MadeDefinition rewritten = header.made;
+        const TimeRewrite times = RewriteForReading(header.text, rewritten, false);
+        if (times.rewritten > 0) {
+            std::cerr << "vezuved: warning: the time values are ISO 8601 (line " << times.firstRewrittenLine
+                      << ": '" << times.firstRewrittenValue << "'), which a definition's time column does not read; read the file with --auto\n";
+        }
+        const std::filesystem::path data(options->data);
+        std::string extension = data.extension().string();
+        if (!extension.empty()) extension.erase(0, 1);
+        WriteFileOrFail(options->output, DefinitionText(header.made, data.filename().string(), extension));
+    });
+}
+
 }  // namespace
 
 void AddFormatsCommand(CLI::App& app) {
     auto folder = std::make_shared<std::string>(".");
     CLI::App* command = app.add_subcommand("formats", "List the format definitions (.cal) of a folder");
     command->add_option("folder", *folder, "The folder")->capture_default_str();
-    command->footer("Example:\n  vezuved formats examples/formats");
-    command->callback([folder] {
+    command->footer("Examples:\n  vezuved formats examples/formats\n  vezuved formats explain examples/formats/track.cal\n"
+                    "  vezuved formats make examples/data/hike-track.csv -o hike-track.cal");
+    AddExplainCommand(*command);
+    AddMakeCommand(*command);
+    command->callback([folder, command] {
+        if (!command->get_subcommands().empty()) return;
         const std::vector<std::string> paths = DefinitionsIn(*folder);
         if (paths.empty()) {
             std::cout << "No format definitions (.cal) in " << *folder << "\n";

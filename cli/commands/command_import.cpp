@@ -40,7 +40,11 @@ void AddImportCommand(CLI::App& app) {
     command->footer(
         "Example:\n  vezuved import examples/data/hike-track.csv -d examples/formats/track.cal -o hike.pdb");
     command->callback([options] {
-        Report(ImportTextFile(options->text, options->output, ToTextOptions(options->shared)));
+        const TextSource source = ToTextSource(options->text, options->shared);
+        // A copy read in its place still puts the database beside the original.
+        const bool copy = source.path != options->text;
+        Report(ImportTextFile(source.path, copy && options->output.empty() ? options->text : options->output,
+                              source.options));
     });
 }
 

@@ -52,6 +52,27 @@ void AddTextCheckOptions(CLI::App& command, SharedOptions& options) {
                      "instead of reporting and skipping it");
 }
 
+void AddAutoOption(CLI::App& command, SharedOptions& options) {
+    CLI::Option* option = command.add_flag(
+        "--auto", options.autoDefinition,
+        "Read a text file by its header row (lat, lon, ele_m, time, name, ...), ISO 8601 times included");
+    if (CLI::Option* definition = command.get_option_no_throw("--definition")) option->excludes(definition);
+}
+
+TextSource ToTextSource(const std::string& path, const SharedOptions& options) {
+    TextSource source;
+    source.path = path;
+    source.options = ToTextOptions(options);
+    if (!options.autoDefinition) return source;
+    if (FileTypeForPath(path) != FileType::Text) {
+        FailUsage("--auto reads a text file's header row; '" + path + "' is no text file");
+    }
+    source.made = PrepareAutoText(path);
+    source.path = source.made.data;
+    source.options.definition = source.made.definition;
+    return source;
+}
+
 TextOptions ToTextOptions(const SharedOptions& options) {
     TextOptions out;
     out.definition = options.definition;
@@ -78,6 +99,7 @@ void AddTextReadingOptions(CLI::App& command, SharedOptions& options) {
     AddUnitFlags(command, options);
     AddColumnsOption(command, options);
     AddTextCheckOptions(command, options);
+    AddAutoOption(command, options);
 }
 
 }  // namespace vezuved_cli

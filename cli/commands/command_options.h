@@ -6,6 +6,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "definitions/auto_text.h"
 #include "support/file_output.h"
 #include "support/records.h"
 
@@ -21,6 +22,7 @@ struct SharedOptions {
     bool feet = false;
     std::string encoding;
     bool strict = false;
+    bool autoDefinition = false;  // --auto: a definition made from the header row
 };
 
 void AddDefinitionOption(CLI::App& command, SharedOptions& options);
@@ -28,6 +30,8 @@ void AddKindOption(CLI::App& command, SharedOptions& options);
 void AddLayoutOption(CLI::App& command, SharedOptions& options);
 void AddUnitFlags(CLI::App& command, SharedOptions& options);
 void AddColumnsOption(CLI::App& command, SharedOptions& options);
+// --auto; excludes --definition, so add it after that.
+void AddAutoOption(CLI::App& command, SharedOptions& options);
 
 // --encoding and --strict: how a text's bytes and bad values are taken.
 void AddTextCheckOptions(CLI::App& command, SharedOptions& options);
@@ -38,5 +42,15 @@ void AddTextReadingOptions(CLI::App& command, SharedOptions& options);
 
 // The library's codes for what was given; a bad --columns is a usage error.
 TextOptions ToTextOptions(const SharedOptions& options);
+
+// The text file to read and how. With --auto: the definition made from its
+// header row and, when its times needed rewriting, a temporary copy to read
+// instead; both go when the TextSource goes.
+struct TextSource {
+    AutoText made;
+    std::string path;
+    TextOptions options;
+};
+TextSource ToTextSource(const std::string& path, const SharedOptions& options);
 
 }  // namespace vezuved_cli

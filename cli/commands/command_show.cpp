@@ -33,7 +33,8 @@ void AddShowCommand(CLI::App& app) {
         "Examples:\n  vezuved show hike.pdb\n"
         "  vezuved show examples/data/summits.csv -d examples/formats/name-first.cal --output json");
     command->callback([options] {
-        LoadedPoints points = ReadPoints(options->file, ToTextOptions(options->shared));
+        const TextSource source = ToTextSource(options->file, options->shared);
+        LoadedPoints points = ReadPoints(source.path, source.options);
         const PointSet& set = points.set;
         const std::string format = AsciiLowered(options->output);
         std::string text;

@@ -253,7 +253,7 @@ void WriteText(const std::string& path, LoadedPoints& points, const TextOptions&
     }
     // The library writes beside nothing of the user's: a temporary file,
     // completed with the header line and swapped in whole.
-    TemporaryFolder folder;
+    const TemporaryFolder folder = TemporaryFolder::Create();
     const std::string written = folder.File("text");
     const int16_t kind = static_cast<int16_t>(options.kind.value_or(points.set.kind));
     if (RLDBWriteCSV(written.c_str(), definition.empty() ? nullptr : definition.c_str(), kind,

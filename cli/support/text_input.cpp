@@ -1,8 +1,8 @@
 #include "support/text_input.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <random>
 #include <sstream>
 
 #include "base/ascii.h"
@@ -13,6 +13,12 @@
 
 namespace vezuved_cli {
 namespace {
+
+// The prepared text's folder is made when the first file needs it.
+std::string TemporaryFile(PreparedText& prepared, const std::string& name) {
+    if (prepared.folder.path().empty()) prepared.folder = TemporaryFolder::Create();
+    return prepared.folder.File(name);
+}
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
@@ -70,7 +76,7 @@ void ChooseDefinition(const std::string& path, PreparedText& prepared) {
                   "', no known extension); give a format definition with -d FILE.cal, or --auto when its "
                   "first line names the columns");
     }
-    prepared.definition = prepared.folder.File("vezuved-definition.cal");
+    prepared.definition = TemporaryFile(prepared, "vezuved-definition.cal");
     WriteTemporary(prepared.definition, generated);
 }
 
@@ -138,26 +144,6 @@ std::string Trimmed(const std::string& text) {
 
 }  // namespace
 
-TemporaryFolder::TemporaryFolder() {
-    std::error_code error;
-    const std::filesystem::path base = std::filesystem::temp_directory_path(error);
-    if (error) FailConversion("cannot find the temporary folder: " + error.message());
-    std::random_device random;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::filesystem::path candidate = base / ("vezuved-" + std::to_string(random()));
-        if (std::filesystem::create_directory(candidate, error)) {
-            path_ = candidate;
-            return;
-        }
-    }
-    FailConversion("cannot create a folder in '" + base.string() + "' for a temporary copy");
-}
-
-TemporaryFolder::~TemporaryFolder() {
-    std::error_code error;
-    if (!path_.empty()) std::filesystem::remove_all(path_, error);
-}
-
 void PrepareText(const std::string& path, const TextOptions& options, PreparedText& prepared) {
     prepared.options = options;
     std::string bytes = ReadWhole(path);
@@ -193,7 +179,7 @@ void PrepareText(const std::string& path, const TextOptions& options, PreparedTe
         if (i > 0) copy += '\n';
         copy += lines[i];
     }
-    prepared.copy = prepared.folder.File("checked-copy.txt");
+    prepared.copy = TemporaryFile(prepared, "checked-copy.txt");
     WriteTemporary(prepared.copy, copy);
 }
 

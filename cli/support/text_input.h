@@ -4,29 +4,17 @@
 // library reads a temporary copy; the user's file is only read.
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "support/records.h"
+#include "support/temporary_folder.h"
 #include "support/text_layout.h"
 
 namespace vezuved_cli {
 
 // A folder of the tool's own under the system's temporary folder, removed
 // with everything in it on destruction.
-class TemporaryFolder {
-public:
-    TemporaryFolder();
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-    ~TemporaryFolder();
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
-
 struct PreparedText {
     TemporaryFolder folder;
     std::string copy;        // what the library reads: the file itself, or a checked Windows-1252 copy

@@ -1,0 +1,153 @@
+#include "definitions/auto_text.h"
+
+#include <filesystem>
+#include <iostream>
+#include <optional>
+
+#include "definitions/iso_time.h"
+#include "definitions/whole_file.h"
+#include "support/failure.h"
+#include "support/file_output.h"
+#include "support/values.h"
+
+namespace vezuved_cli {
+namespace {
+
+std::string FileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+
+std::string Extension(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    if (!extension.empty()) extension.erase(0, 1);
+    return extension;
+}
+
+std::string CellText(const std::vector<Cell>& cells, int column) {
+    if (column < 0 || static_cast<size_t>(column) >= cells.size()) return "";
+    return cells[static_cast<size_t>(column)].text;
+}
+
+bool Blank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
+
+}  // namespace
+
+DataHeader ReadDataHeader(const std::string& dataPath) {
+    DataHeader header;
+    header.text = ReadWholeFileOrFail(dataPath, "text file");
+    const size_t end = header.text.find_first_of("\r\n");
+    const std::string first = header.text.substr(0, end);
+    if (Blank(first)) {
+        FailConversion("cannot make a format definition for '" + dataPath + "': its first line, the header row, is empty");
+    }
+    header.made = ReadHeaderRow(first);
+    RequirePosition(header.made, dataPath);
+    return header;
+}
+
+TimeRewrite RewriteForReading(const std::string& text, MadeDefinition& made, bool convertMetres) {
+    TimeRewrite result;
+    const int target = made.time >= 0 ? made.time : made.date;
+    const int metres = convertMetres && made.elevation >= 0 && !made.elevationInFeet ? made.elevation : -1;
+    if (target < 0 && metres < 0) {
+        result.text = text;
+        return result;
+    }
+    size_t start = 0;
+    int number = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        const bool last = end == std::string::npos;
+        if (last) end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        ++number;
+        const bool cr = !line.empty() && line.back() == '\r';
+        if (cr) line.pop_back();
+        if (number > 1 && !Blank(line)) {
+            std::vector<Cell> cells = SplitCells(line, made.delimiter);
+            if (metres >= 0 && static_cast<size_t>(metres) < cells.size()) {
+                // Cells after the changed one shift: change it last, from the back.
+                const Cell& cell = cells[static_cast<size_t>(metres)];
+                if (const auto value = ParseNumber(cell.text)) {
+                    const std::string feet = FormatShortest(*value / kMetresPerFoot);
+                    line = line.substr(0, cell.begin) + feet + line.substr(cell.end);
+                    ++result.elevations;
+                    cells = SplitCells(line, made.delimiter);
+                }
+            }
+            const std::string timeText = CellText(cells, made.time);
+            const std::string dateText = CellText(cells, made.date);
+            const auto time = made.time >= 0 ? ParseIsoStamp(timeText) : std::nullopt;
+            const auto date = made.date >= 0 ? ParseIsoStamp(dateText) : std::nullopt;
+            std::optional<IsoStamp> stamp;
+            if (made.time >= 0) {
+                if (time && time->hasDate) {
+                    stamp = time;
+                } else if (time && date && date->hasDate && !date->hasTime) {
+                    stamp = JoinStamps(*date, *time);
+                } else if (time && time->hasZone && made.date < 0) {
+                    stamp = time;
+                }
+            } else if (date && date->hasDate) {
+                stamp = date;
+            }
+            const std::string& shown = made.time >= 0 ? timeText : dateText;
+            if (stamp && static_cast<size_t>(target) < cells.size()) {
+                const Cell& cell = cells[static_cast<size_t>(target)];
+                if (result.rewritten++ == 0) {
+                    result.firstRewrittenLine = number;
+                    result.firstRewrittenValue = cell.text;
+                }
+                line = line.substr(0, cell.begin) + LibraryTimeText(*stamp) + line.substr(cell.end);
+            } else if (!Blank(shown)) {
+                if (result.leftAlone++ == 0) {
+                    result.firstLeftLine = number;
+                    result.firstLeftValue = shown;
+                }
+            }
+        }
+        result.text += line;
+        if (cr) result.text += '\r';
+        if (!last) result.text += '\n';
+    }
+    if (result.rewritten > 0) {
+        made.time = target;
+        made.date = -1;
+    }
+    if (metres >= 0) made.elevationInFeet = true;
+    return result;
+}
+
+void PrintMadeWarnings(const MadeDefinition& made) {
+    const std::string leftOut = LeftOutWarning(made);
+    if (!leftOut.empty()) std::cerr << "vezuved: " << leftOut << "\n";
+    for (const std::string& note : made.notes) std::cerr << "vezuved: warning: " << note << "\n";
+}
+
+AutoText PrepareAutoText(const std::string& dataPath) {
+    DataHeader header = ReadDataHeader(dataPath);
+    MadeDefinition& made = header.made;
+    PrintMadeWarnings(made);
+    AutoText prepared;
+    prepared.folder = TemporaryFolder::Create();
+    prepared.data = dataPath;
+    const TimeRewrite times = RewriteForReading(header.text, made, true);
+    if (times.rewritten > 0 || times.elevations > 0) {
+        if (times.rewritten > 0 && times.leftAlone > 0) {
+            std::cerr << "vezuved: warning: " << times.leftAlone
+                      << " time value(s) are no ISO 8601 time and are read as they are (first: line "
+                      << times.firstLeftLine << ", '" << times.firstLeftValue << "')\n";
+        }
+        // The copy keeps the file's name: it titles the points it holds.
+        const std::filesystem::path folder = std::filesystem::path(prepared.folder.path()) / "data";
+        std::error_code error;
+        std::filesystem::create_directory(folder, error);
+        if (error) FailConversion("cannot make a temporary folder for '" + dataPath + "': " + error.message());
+        prepared.data = (folder / FileName(dataPath)).string();
+        WriteFileOrFail(prepared.data, times.text);
+    }
+    prepared.definition = (std::filesystem::path(prepared.folder.path()) / "made.cal").string();
+    WriteFileOrFail(prepared.definition, DefinitionText(made, FileName(dataPath), Extension(dataPath)));
+    return prepared;
+}
+
+}  // namespace vezuved_cli

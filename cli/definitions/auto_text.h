@@ -1,0 +1,55 @@
+// Reading a text file by its own header row: a definition made from it
+// and, when its times are ISO 8601 (which the library's time column does
+// not read), a copy of the data with them rewritten in UTC. Both live in a
+// temporary folder that goes with the AutoText.
+#pragma once
+
+#include <string>
+
+#include "definitions/header_row.h"
+#include "support/temporary_folder.h"
+
+namespace vezuved_cli {
+
+// The header row of a data file and the definition made from it. Fails
+// when the file cannot be read, is empty, or its header places no
+// latitude or longitude.
+struct DataHeader {
+    std::string text;  // the whole file
+    MadeDefinition made;
+};
+DataHeader ReadDataHeader(const std::string& dataPath);
+
+// What the rewrite for reading did: time values changed (the first of
+// them), the ones it had to leave (the first of those), elevations changed.
+struct TimeRewrite {
+    std::string text;  // the data with its times rewritten
+    int rewritten = 0;
+    int firstRewrittenLine = 0;
+    std::string firstRewrittenValue;
+    int leftAlone = 0;
+    int firstLeftLine = 0;
+    std::string firstLeftValue;
+    int elevations = 0;
+};
+// Rewrites the time (and date) column's ISO 8601 values into the library's
+// "HHMMSS DDMMYYYY" in UTC, in the time column (the date column when there
+// is none). When anything was rewritten, made's time column becomes that
+// column and its date column none. With convertMetres, elevations in
+// metres become feet by the exact foot, which the tool turns back into
+// the same metres (the library's own metre factor is not the exact
+// inverse of its foot), and made says feet.
+TimeRewrite RewriteForReading(const std::string& text, MadeDefinition& made, bool convertMetres);
+
+// Prints what a person should know about a made definition to standard
+// error: the columns left out and the notes.
+void PrintMadeWarnings(const MadeDefinition& made);
+
+struct AutoText {
+    TemporaryFolder folder;
+    std::string definition;  // the made definition
+    std::string data;        // the file to read: the original, or the copy
+};
+AutoText PrepareAutoText(const std::string& dataPath);
+
+}  // namespace vezuved_cli

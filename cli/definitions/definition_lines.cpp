@@ -1,0 +1,38 @@
+#include "definitions/definition_lines.h"
+
+namespace vezuved_cli {
+
+std::vector<DefinitionLine> CutDefinitionLines(const std::string& text, size_t maxLength) {
+    std::vector<DefinitionLine> lines;
+    DefinitionLine line;
+    line.number = 1;
+    int fileLine = 1;
+    bool quoted = false;
+    auto add = [&](char c) {
+        if (line.text.size() < maxLength) line.text += c;
+    };
+    auto finish = [&] {
+        lines.push_back(line);
+        line = DefinitionLine();
+        line.number = fileLine;
+    };
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '"') {
+            quoted = !quoted;
+        } else if (quoted) {
+            if (c == '\n' || (c == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) ++fileLine;
+            add(c);
+        } else if (c == '\n' || c == '\r' || c == '\0') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            if (c != '\0') ++fileLine;
+            finish();
+        } else if (c != 7 && c != 8) {
+            add(c);
+        }
+    }
+    if (!line.text.empty()) lines.push_back(line);
+    return lines;
+}
+
+}  // namespace vezuved_cli

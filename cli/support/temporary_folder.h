@@ -1,0 +1,28 @@
+// A folder of the tool's own under the system's temporary folder, removed
+// with everything in it when its owner goes.
+#pragma once
+
+#include <string>
+
+namespace vezuved_cli {
+
+class TemporaryFolder {
+public:
+    TemporaryFolder() = default;
+    // Creates the folder; fails when it cannot be created.
+    static TemporaryFolder Create();
+    TemporaryFolder(TemporaryFolder&& other) noexcept;
+    TemporaryFolder& operator=(TemporaryFolder&& other) noexcept;
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+    ~TemporaryFolder();
+
+    const std::string& path() const { return path_; }
+    // A file of that name inside the folder.
+    std::string File(const std::string& name) const;
+
+private:
+    std::string path_;
+};
+
+}  // namespace vezuved_cli

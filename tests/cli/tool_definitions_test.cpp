@@ -1,0 +1,382 @@
+// Format definitions for people: `formats explain` on the shipped and on
+// broken definitions, `formats make` and `--auto` on header-row files of
+// many shapes.
+#include <cmath>
+#include <filesystem>
+#include <regex>
+
+#include "tool_runner.h"
+
+namespace cli_test {
+namespace {
+
+using ToolDefinitions = ToolTest;
+
+constexpr double kNone = -99999;
+
+struct Expected {
+    double latitude;
+    double longitude;
+    double elevationMetres;  // kNone: no elevation
+    std::string time;        // ISO 8601 UTC, empty: none
+    std::string name;
+};
+
+struct GpxPoint {
+    double latitude = 0;
+    double longitude = 0;
+    double elevation = kNone;
+    std::string time;
+    std::string name;
+};
+
+std::string Tag(const std::string& text, const std::string& tag) {
+    std::smatch match;
+    if (std::regex_search(text, match, std::regex("<" + tag + ">([^<]*)</" + tag + ">"))) return match[1];
+    return "";
+}
+
+// The points of a GPX file the tool wrote, in order, whatever their element.
+std::vector<GpxPoint> GpxPoints(const std::string& gpx) {
+    std::vector<GpxPoint> points;
+    const std::regex start("<(wpt|trkpt|rtept) lat=\"([^\"]*)\" lon=\"([^\"]*)\"");
+    auto begin = std::sregex_iterator(gpx.begin(), gpx.end(), start);
+    std::vector<std::smatch> found(begin, std::sregex_iterator());
+    for (size_t i = 0; i < found.size(); ++i) {
+        const size_t from = static_cast<size_t>(found[i].position(0));
+        const size_t to = i + 1 < found.size() ? static_cast<size_t>(found[i + 1].position(0)) : gpx.size();
+        const std::string body = gpx.substr(from, to - from);
+        GpxPoint point;
+        point.latitude = std::stod(found[i][2]);
+        point.longitude = std::stod(found[i][3]);
+        const std::string ele = Tag(body, "ele");
+        if (!ele.empty()) point.elevation = std::stod(ele);
+        point.time = Tag(body, "time");
+        point.name = Tag(body, "name");
+        points.push_back(point);
+    }
+    return points;
+}
+
+struct AutoCase {
+    const char* what;
+    const char* file;
+    std::string text;
+    std::vector<Expected> points;
+    std::string warning;  // a text standard error holds; empty: it holds nothing
+};
+
+const std::vector<AutoCase>& AutoCases() {
+    static const std::vector<AutoCase> cases = {
+        {"lower-case names, metres by suffix", "lower.csv",
+         "lat,lon,ele_m,name\n45.5,-122.25,100,Alpha\n46.25,7.5,2000.5,Beta\n",
+         {{45.5, -122.25, 100.0, "", "Alpha"}, {46.25, 7.5, 2000.5, "", "Beta"}}, ""},
+        {"names in capitals, feet in brackets", "upper.csv",
+         "NAME,LATITUDE,Longitude,Elevation (ft)\nAlpha,45.5,-122.25,328.084\n",
+         {{45.5, -122.25, 100.0, "", "Alpha"}}, ""},
+        {"ISO 8601 times with zones, a log without names", "log.csv",
+         "latitude,longitude,time\n45.5,-122.25,2021-08-14T10:15:00+02:00\n45.6,-122.3,2021-08-14T01:30:00-05:00\n",
+         {{45.5, -122.25, kNone, "2021-08-14T08:15:00Z", ""}, {45.6, -122.3, kNone, "2021-08-14T06:30:00Z", ""}},
+         ""},
+        {"semicolons", "semicolons.csv",
+         "Name;Lat;Lng;Alt_m;Desc\nAlpha;45.5;-122.25;1500;Gate, north side\n",
+         {{45.5, -122.25, 1500.0, "", "Alpha"}}, ""},
+        {"tabs, x and y, an elevation without unit", "tabs.tsv",
+         "name\tx\ty\televation\nAlpha\t7.5\t46.25\t2000\n",
+         {{46.25, 7.5, 2000.0, "", "Alpha"}},
+         "vezuved: warning: the elevation column 'elevation' names no unit; it is read as metres\n"},
+        {"a quoted header", "quoted.csv",
+         "\"Name\",\"Lat\",\"Lon\",\"Ele m\",\"Notes\"\n\"Alpha\",45.5,-122.25,100,\"a, b\"\n",
+         {{45.5, -122.25, 100.0, "", "Alpha"}}, ""},
+        {"unknown columns left out", "extra.csv",
+         "lat,lon,speed,name,hr,sym\n45.5,-122.25,3.5,Alpha,120,Flag\n",
+         {{45.5, -122.25, kNone, "", "Alpha"}},
+         "vezuved: warning: left out column(s) that name no field a definition holds: 'speed' (column 3), "
+         "'hr' (column 5)\n"},
+        {"a date column and a time column with a zone", "split.csv",
+         "date,time,lat,lon,name\n2021-08-14,23:30:00-02:00,45.5,-122.25,Alpha\n",
+         {{45.5, -122.25, kNone, "2021-08-15T01:30:00Z", "Alpha"}}, ""},
+        {"date and time in one column, a fraction, feet", "fraction.csv",
+         "Lat,Lon,Elevation_feet,DateTime\n45.5,-122.25,1000,2021-08-14 10:15:00.5Z\n",
+         {{45.5, -122.25, 304.8, "2021-08-14T10:15:00.500Z", ""}}, ""},
+        {"a byte order mark and CR LF line ends", "windows.csv",
+         "\xEF\xBB\xBFlat,lon,time,name\r\n45.5,-122.25,2021-12-31T23:59:59-01:00,Alpha\r\n",
+         {{45.5, -122.25, kNone, "2022-01-01T00:59:59Z", "Alpha"}}, ""},
+        {"a date column alone", "dates.csv", "lat,lon,date,name\n45.5,7.5,2021-08-14,Alpha\n",
+         {{45.5, 7.5, kNone, "2021-08-14T00:00:00Z", "Alpha"}}, ""},
+        {"a value that is no ISO 8601 time is left as it is, and named", "invalid.csv",
+         "lat,lon,time,name\n45.5,7.5,2021-08-14T10:00:00Z,Alpha\n45.5,7.5,2021-02-30T10:00:00Z,Beta\n",
+         {{45.5, 7.5, kNone, "2021-08-14T10:00:00Z", "Alpha"}, {45.5, 7.5, kNone, "", "Beta"}},
+         "vezuved: warning: 1 time value(s) are no ISO 8601 time and are read as they are (first: line 3, "
+         "'2021-02-30T10:00:00Z')\n"},
+    };
+    return cases;
+}
+
+TEST_F(ToolDefinitions, AutoReadsHeaderRowsOfManyShapes) {
+    for (const AutoCase& c : AutoCases()) {
+        SCOPED_TRACE(c.what);
+        const std::string data = Out(c.file);
+        WriteFile(data, c.text);
+        const std::string gpx = Out(std::string(c.file) + ".gpx");
+        const ToolResult result = RunTool({"convert", data, gpx, "--auto"});
+        ASSERT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.err, c.warning);
+        const std::vector<GpxPoint> points = GpxPoints(ReadFile(gpx));
+        ASSERT_EQ(points.size(), c.points.size()) << ReadFile(gpx);
+        for (size_t i = 0; i < points.size(); ++i) {
+            EXPECT_NEAR(points[i].latitude, c.points[i].latitude, 1e-7);
+            EXPECT_NEAR(points[i].longitude, c.points[i].longitude, 1e-7);
+            if (c.points[i].elevationMetres == kNone) {
+                EXPECT_EQ(points[i].elevation, kNone);
+            } else {
+                EXPECT_NEAR(points[i].elevation, c.points[i].elevationMetres, 0.01);
+            }
+            EXPECT_EQ(points[i].time, c.points[i].time);
+            EXPECT_EQ(points[i].name, c.points[i].name);
+        }
+    }
+}
+
+TEST_F(ToolDefinitions, AutoRefusesAHeaderWithoutPosition) {
+    const std::string data = Out("nolat.csv");
+    WriteFile(data, "name,lon,ele\nAlpha,3,4\n");
+    const ToolResult result = RunTool({"show", data, "--auto"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "vezuved: cannot make a format definition for '" + data +
+                              "': its header row ('name', 'lon', 'ele') has no column for latitude (lat, latitude "
+                              "or y)\n");
+    WriteFile(data, "name,ele\nAlpha,4\n");
+    EXPECT_NE(RunTool({"formats", "make", data}).err.find("no column for latitude (lat, latitude or y) and "
+                                                          "longitude (lon, lng, long, longitude or x)"),
+              std::string::npos);
+    WriteFile(data, "\n45,7\n");
+    EXPECT_EQ(RunTool({"show", data, "--auto"}).err,
+              "vezuved: cannot make a format definition for '" + data + "': its first line, the header row, is empty\n");
+}
+
+TEST_F(ToolDefinitions, AutoOnShowAndImportLeavesNoTemporaryFiles) {
+    const std::string temporary = Out("tmp");
+    std::filesystem::create_directories(temporary);
+    const std::string data = Out("walk.csv");
+    WriteFile(data, "lat,lon,ele_m,time,name\n45.5,-122.25,100,2021-08-14T10:15:00+02:00,Alpha\n");
+    const std::string shell = "TMPDIR='" + temporary + "' ";
+    const ToolResult shown = RunTool({"show", data, "--auto"}, shell);
+    ASSERT_EQ(shown.status, 0) << shown.err;
+    EXPECT_NE(shown.out.find("2021-08-14T08:15:00Z"), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.find("1 point(s), points"), std::string::npos) << shown.out;
+    // The database goes beside the file read, not beside its rewritten copy.
+    const ToolResult imported = RunTool({"import", data, "--auto"}, shell);
+    ASSERT_EQ(imported.status, 0) << imported.err;
+    EXPECT_TRUE(FileExists(Out("walk.pdb"))) << imported.out;
+    EXPECT_TRUE(std::filesystem::is_empty(temporary));
+    EXPECT_EQ(RunTool({"show", Out("walk.pdb")}).out.find("2021-08-14T08:15:00Z") != std::string::npos, true);
+    // Not for a database, and not with a definition of its own.
+    EXPECT_EQ(RunTool({"show", Out("walk.pdb"), "--auto"}).status, 2);
+    EXPECT_EQ(RunTool({"show", data, "--auto", "-d", FormatFile("comma.cal")}).status, 2);
+}
+
+TEST_F(ToolDefinitions, MakeWritesADefinitionThatReadsAndWritesTheFile) {
+    const std::string data = Out("summits.csv");
+    WriteFile(data, "Name;Lat;Lon;Ele (ft);Comment;Speed\nHood;45.3735;-121.6959;11249;Oregon;0\n");
+    const ToolResult made = RunTool({"formats", "make", data});
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_EQ(made.err,
+              "vezuved: warning: left out column(s) that name no field a definition holds: 'Speed' (column 6)\n");
+    EXPECT_EQ(made.out,
+              "; Made from the header row of summits.csv.\n"
+              "FormatTitle = summits.csv, by its header row\n"
+              "Delimited = ;\n"
+              "HeaderLines = 1\n"
+              "Header = Name;Lat;Lon;Ele (ft);Comment;Speed\n"
+              "FieldCount = 6\n"
+              "latitude = 1\nlongitude = 2\nelevation = 3\ntime = -1\ndate = -1\nname = 0\nicon = -1\ndesc = 4\n"
+              "LocFormat = Num\nEleFormat = Feet\nDBType = Point\nExt = csv\n");
+    const std::string definition = Out("made.cal");
+    ASSERT_EQ(RunTool({"formats", "make", data, "-o", definition}).status, 0);
+    EXPECT_EQ(ReadFile(definition), made.out);
+    // Read with it, and write back: the header comes back first.
+    const ToolResult shown = RunTool({"show", data, "-d", definition, "--output", "csv"});
+    EXPECT_NE(shown.out.find("Hood,45.3735000,-121.6959000,11249"), std::string::npos) << shown.out;
+    const std::string database = Out("summits.pdb");
+    ASSERT_EQ(RunTool({"convert", data, database, "-d", definition}).status, 0);
+    const std::string back = Out("back.csv");
+    ASSERT_EQ(RunTool({"convert", database, back, "--output-definition", definition}).status, 0);
+    EXPECT_EQ(ReadFile(back), "Name;Lat;Lon;Ele (ft);Comment;Speed\r\nHood;45.3735000;-121.6959000;11249;Oregon;\r\n");
+    // ISO times: the definition alone cannot read them, --auto can.
+    WriteFile(data, "lat,lon,time\n45.5,7.5,2021-08-14T10:15:00+02:00\n");
+    EXPECT_EQ(RunTool({"formats", "make", data}).err,
+              "vezuved: warning: the time values are ISO 8601 (line 2: '2021-08-14T10:15:00+02:00'), which a "
+              "definition's time column does not read; read the file with --auto\n");
+    EXPECT_EQ(RunTool({"formats", "make", data, "-o", data}).status, 1);
+}
+
+// The shipped definitions, explained; the expected texts live beside this file.
+TEST_F(ToolDefinitions, ExplainsEveryShippedDefinition) {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(SourceFile("examples/formats"))) {
+        if (entry.path().extension() != ".cal") continue;
+        ++count;
+        const std::string name = entry.path().stem().string();
+        SCOPED_TRACE(name);
+        const ToolResult result = RunTool({"formats", "explain", entry.path().string()});
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(result.out, ReadFile(SourceFile("tests/cli/explained/" + name + ".txt")));
+    }
+    EXPECT_EQ(count, 11);
+}
+
+struct BrokenCase {
+    const char* what;
+    std::string definition;
+    std::string expected;
+};
+
+TEST_F(ToolDefinitions, ExplainWarnsAboutBrokenDefinitions) {
+    const std::vector<BrokenCase> cases = {
+        {"values the library does not know or reads otherwise",
+         "; broken\nFormatTitle = Broken\nSource = Garmin \nDelimited = ;\nFieldCount = 3 columns\nlatitude = 0\n"
+         "longitude = 1\nname = 1\nelevation = x\ntime = -1\nicon = -1\ndesc = 5\nLocFormat = UTM\n"
+         "EleFormat = Miles\nDBType = Waypoint\nColour = red\nField32 = x\njust some words\n"
+         "Header = [Title] has [Count] points\n",
+         "Title:        Broken\n"
+         "Layout:       delimited text\n"
+         "Delimiter:    ; (semicolon)\n"
+         "Header lines: 0\n"
+         "Header:       [Title] has [Count] points\n"
+         "Kind:         points\n"
+         "Extension:    (none: by kind, .rlp, .rlt or .rlr)\n"
+         "Written:      3 column(s) (FieldCount)\n"
+         "\n"
+         "Column  Field        Unit or style\n"
+         "1       latitude     decimal degrees (Num)\n"
+         "1       elevation    metres\n"
+         "2       longitude    decimal degrees (Num)\n"
+         "2       name         text\n"
+         "3       -            not read\n"
+         "4       -            not read\n"
+         "5       -            not read\n"
+         "6       description  text\n"
+         "\n"
+         "warning: line 3: Source value 'Garmin ' is not one the library knows (PCX5, Garmin, Tab or FIXED, the "
+         "whole value in any case); the line changes nothing\n"
+         "warning: line 5: FieldCount value '3 columns' reads as 3; the rest is ignored\n"
+         "warning: line 9: elevation value 'x' is no number; it reads as 0\n"
+         "warning: line 13: LocFormat value 'UTM' is not one the library knows (Num, Deg, Comp or DegNoSpace); the "
+         "line changes nothing\n"
+         "warning: line 14: EleFormat value 'Miles' reads as metres (only its first letter counts)\n"
+         "warning: line 15: DBType value 'Waypoint' is not one the library knows (Point, Track, Route, Track2, "
+         "Route2 or Datum); the line changes nothing\n"
+         "warning: line 16: unknown keyword 'Colour'; the line is ignored\n"
+         "warning: line 17: 'Field32' names no column (Field0 to Field31); the line is ignored\n"
+         "warning: line 18: 'just some words' is no keyword line (no '=' within 30 characters of its start, before "
+         "any ';'); it is ignored\n"
+         "warning: line 19: the header template's '[Count]' writes nothing (only [Title] and [NumRecords] are "
+         "filled in)\n"
+         "warning: latitude and elevation are both mapped to column 1\n"
+         "warning: longitude and name are both mapped to column 2\n"
+         "warning: FieldCount 3 does not reach column 6 (description): it is read but not written\n"},
+        {"fixed widths that do not reach, a quoted value over two lines, CR line ends",
+         "Source = fixed\rFieldLen = 5,,7\rFieldCount = 2\rname = 0\rlatitude = 1\rlongitude = 2\r"
+         "elevation = -1\rtime = -1\rdate = 3\ricon = -1\rdesc = -1\rFormatTitle = \"Two\rlines\"\rDBType = Track2\r",
+         "Title:        Two\rlines\n"
+         "Layout:       fixed-width columns\n"
+         "Widths:       5,,7\n"
+         "Header lines: 0\n"
+         "Kind:         track (older layout)\n"
+         "Extension:    (none: by kind, .rlp, .rlt or .rlr)\n"
+         "Written:      2 column(s) (FieldCount)\n"
+         "\n"
+         "Column  Characters  Field      Unit or style\n"
+         "1       1-5         name       text\n"
+         "2       -           latitude   decimal degrees (Num)\n"
+         "3       -           longitude  decimal degrees (Num)\n"
+         "\n"
+         "warning: line 2: FieldLen entry 2 is empty; the widths after it are not read\n"
+         "warning: FieldLen gives no width for column 2 (latitude): it is not read\n"
+         "warning: FieldCount 2 does not reach column 3 (longitude): it is read but not written\n"
+         "warning: FieldLen gives no width for column 3 (longitude): it is not read\n"
+         "warning: fixed-width lines have no date column: date (column 4) is not read\n"},
+        {"keywords the chosen layout has no use for",
+         "Source = Garmin\nlatitude = 3\nEleFormat = M\nFieldLen = 3,4\nExt = .gpx.txt\n",
+         "Title:        (none)\n"
+         "Layout:       Garmin text\n"
+         "Header lines: 0\n"
+         "Kind:         points\n"
+         "Extension:    .gpx.txt\n"
+         "\n"
+         "Column  Field      Unit or style\n"
+         "1       line type  Waypoint (other lines are skipped)\n"
+         "2       name       text\n"
+         "5       position   hemisphere, degrees and minutes: N45 30.123 W122 40.456\n"
+         "\n"
+         "warning: line 2: latitude does not apply to the Garmin text layout, whose columns are fixed; the line is "
+         "ignored\n"
+         "warning: line 4: FieldLen does not apply to the Garmin text layout, whose columns are fixed; the line is "
+         "ignored\n"},
+        {"a tab layout with another delimiter", "Source = Tab\nDelimited = ;\nFieldLen = 3\nFieldCount = 7\n",
+         "Title:        (none)\n"
+         "Layout:       tab-separated text\n"
+         "Delimiter:    tab\n"
+         "Header lines: 0\n"
+         "Kind:         points\n"
+         "Extension:    (none: by kind, .rlp, .rlt or .rlr)\n"
+         "Written:      7 column(s) (FieldCount)\n"
+         "\n"
+         "Column  Field        Unit or style\n"
+         "1       latitude     decimal degrees (Num)\n"
+         "2       longitude    decimal degrees (Num)\n"
+         "3       elevation    feet\n"
+         "4       time         HHMMSS DDMMYYYY, or HH:MM:SS\n"
+         "5       name         text\n"
+         "6       icon         text\n"
+         "7       description  text\n"
+         "\n"
+         "warning: line 2: a Tab layout always splits at tabs; Delimited ';' is ignored\n"
+         "warning: line 3: FieldLen applies to fixed-width columns (Source = FIXED) only; it is ignored\n"},
+        {"an empty file is the library's defaults", "",
+         "Title:        (none)\n"
+         "Layout:       delimited text\n"
+         "Delimiter:    , (comma)\n"
+         "Header lines: 0\n"
+         "Kind:         points\n"
+         "Extension:    (none: by kind, .rlp, .rlt or .rlr)\n"
+         "Written:      7 column(s) (FieldCount)\n"
+         "\n"
+         "Column  Field        Unit or style\n"
+         "1       latitude     decimal degrees (Num)\n"
+         "2       longitude    decimal degrees (Num)\n"
+         "3       elevation    feet\n"
+         "4       time         HHMMSS DDMMYYYY, or HH:MM:SS\n"
+         "5       name         text\n"
+         "6       icon         text\n"
+         "7       description  text\n"},
+    };
+    for (const BrokenCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = Out("broken.cal");
+        WriteFile(path, c.definition);
+        const ToolResult result = RunTool({"formats", "explain", path});
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.out, c.expected);
+    }
+}
+
+TEST_F(ToolDefinitions, ExplainFailsOnlyWhenTheFileCannotBeRead) {
+    const ToolResult missing = RunTool({"formats", "explain", Out("none.cal")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "vezuved: cannot read the format definition '" + Out("none.cal") + "': no such file\n");
+    const ToolResult folder = RunTool({"formats", "explain", folder_});
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_EQ(folder.err, "vezuved: cannot read the format definition '" + folder_ + "': it is a folder, not a file\n");
+    // Hostile bytes are explained, not crashed on.
+    std::string noise;
+    for (int i = 0; i < 4096; ++i) noise += static_cast<char>((i * 7919) % 256);
+    WriteFile(Out("noise.cal"), noise + std::string(2000, 'x') + "=\n" + std::string(600, '"'));
+    EXPECT_EQ(RunTool({"formats", "explain", Out("noise.cal")}).status, 0);
+}
+
+}  // namespace
+}  // namespace cli_test
