@@ -15,6 +15,8 @@ struct ConvertOptions {
     std::string input;
     std::string output;
     std::string outputDefinition;
+    bool compact = false;
+    bool points = false;
     SharedOptions shared;
 };
 
@@ -29,9 +31,15 @@ void Convert(const ConvertOptions& options) {
     TextOptions out;
     out.definition = options.outputDefinition;
     std::string written = options.output;
-    if (to == FileType::Gpx || to == FileType::GeoJson) {
+    if (const auto map = MapFormatForPath(options.output)) {
+        MapOptions mapOptions;
+        mapOptions.compact = options.compact;
+        if (options.points && *map == MapFormat::GeoJson) {
+            mapOptions.pointsFile = PointsFilePath(options.output);
+            RequireDistinctOutput(options.input, mapOptions.pointsFile);
+        }
         LoadedPoints points = ReadPoints(options.input, in);
-        SaveMap(options.output, to == FileType::Gpx ? MapFormat::Gpx : MapFormat::GeoJson, {points.set}, {});
+        SaveMap(options.output, *map, {points.set}, mapOptions);
     } else if (to == FileType::Database && from == FileType::Text) {
         written = ImportTextFile(options.input, options.output, in);
     } else if (to == FileType::Database) {
@@ -59,6 +67,9 @@ void AddConvertCommand(CLI::App& app) {
     command->add_option("--output-definition", options->outputDefinition,
                         "Format definition (.cal) of a text output; default: the output file's own .cal");
     AddKindOption(*command, options->shared);
+    command->add_flag("--compact", options->compact, "GeoJSON on one line, without indentation");
+    command->add_flag("--points", options->points,
+                      "GeoJSON: also write every point to <name>-points.geojson beside the output");
     command->footer(
         "Examples:\n  vezuved convert hike.pdb hike.gpx\n"
         "  vezuved convert examples/data/summits.csv summits.geojson -d examples/formats/name-first.cal");

@@ -16,6 +16,8 @@ namespace {
 struct ShowOptions {
     std::string file;
     std::string output = "table";
+    bool compact = false;
+    bool points = false;
     SharedOptions shared;
 };
 
@@ -25,26 +27,33 @@ void AddShowCommand(CLI::App& app) {
     auto options = std::make_shared<ShowOptions>();
     CLI::App* command = app.add_subcommand("show", "List the points of a database or text file");
     command->add_option("file", options->file, "A database (.pdb) or a text file")->required();
-    command->add_option("--output", options->output, "table, csv, json, geojson or gpx")
-        ->check(CLI::IsMember({"table", "csv", "json", "geojson", "gpx"}, CLI::ignore_case))
+    command->add_option("--output", options->output, "table, csv, json, geojson, gpx, kml, svg or html")
+        ->check(CLI::IsMember({"table", "csv", "json", "geojson", "gpx", "kml", "svg", "html"}, CLI::ignore_case))
         ->capture_default_str();
+    command->add_flag("--compact", options->compact, "GeoJSON on one line, without indentation");
+    command->add_flag("--points", options->points,
+                      "GeoJSON, KML, pictures: a route's or track's points as points instead of its line");
     AddTextReadingOptions(*command, options->shared);
     command->footer(
         "Examples:\n  vezuved show hike.pdb\n"
-        "  vezuved show examples/data/summits.csv -d examples/formats/name-first.cal --output json");
+        "  vezuved show examples/data/summits.csv -d examples/formats/name-first.cal --output json\n"
+        "  vezuved show hike.pdb --output svg > hike.svg");
     command->callback([options] {
         LoadedPoints points = ReadPoints(options->file, ToTextOptions(options->shared));
-        const PointSet& set = points.set;
+        PointSet& set = points.set;
         const std::string format = AsciiLowered(options->output);
+        MapOptions map;
+        map.compact = options->compact;
+        if (const auto mapFormat = MapFormatForPath("." + format)) {
+            if (options->points) set.kind = VEZUVED_KIND_POINT;
+            SaveMap("-", *mapFormat, {set}, map);
+            return;
+        }
         std::string text;
         if (format == "csv") {
             text = WriteCsv(set);
         } else if (format == "json") {
             text = WritePointsJson(set);
-        } else if (format == "geojson") {
-            text = RenderMap(MapFormat::GeoJson, {set}, {});
-        } else if (format == "gpx") {
-            text = RenderMap(MapFormat::Gpx, {set}, {});
         } else {
             text = WriteTable(set) + std::to_string(set.points.size()) + " point(s), " + KindText(set.kind) + "\n";
         }

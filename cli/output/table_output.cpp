@@ -87,7 +87,7 @@ std::string WriteCsv(const PointSet& set) {
 }
 
 std::string WritePointsJson(const PointSet& set) {
-    JsonWriter json;
+    return JsonText([&set](JsonWriter& json) {
     json.BeginObject();
     json.Key("title");
     json.String(set.title);
@@ -127,7 +127,7 @@ std::string WritePointsJson(const PointSet& set) {
     }
     json.EndArray();
     json.EndObject();
-    return json.Finish();
+    });
 }
 
 }  // namespace vezuved_cli

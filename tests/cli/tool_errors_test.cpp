@@ -31,7 +31,7 @@ TEST_F(ToolErrors, UsageErrorsExitWithTwo) {
         {{}, 2, "subcommand is required"}, {{"fly"}, 2, "fly"}, {{"show"}, 2, "file is required"},
         {{"import", "a.csv", "--kind", "plane"}, 2, "plane"},
         {{"import", "a.csv", "--metres", "--feet"}, 2, "excludes"},
-        {{"show", "a.pdb", "--output", "kml"}, 2, "kml"},
+        {{"show", "a.pdb", "--output", "png"}, 2, "png"},
         {{"show", "a.csv", "--columns", "name,height"}, 2, "'height' is no field name"},
         {{"show", "a.csv", "--columns", "1,2,3"}, 2, "seven column numbers"},
         {{"convert", "a.gpx", "b.pdb"}, 2, "GPX and GeoJSON are written, not read"},
