@@ -102,7 +102,13 @@ void DrawPoint(XmlWriter& xml, const Projection& projection, const Point& point,
     const double x = projection.X(point), y = projection.Y(point);
     xml.Empty("circle", {{"cx", Pixel(x)}, {"cy", Pixel(y)}, {"r", Pixel(radius)}, {"fill", colour},
                          {"stroke", "#333333"}, {"stroke-width", "0.5"}});
-    if (!point.name.empty()) xml.Element("text", {{"x", Pixel(x + radius + 3)}, {"y", Pixel(y + 4)}}, point.name);
+    if (point.name.empty()) return;
+    // Names near the right edge go to the circle's left, inside the picture.
+    if (x > kWidth - 150) {
+        xml.Element("text", {{"x", Pixel(x - radius - 3)}, {"y", Pixel(y + 4)}, {"text-anchor", "end"}}, point.name);
+    } else {
+        xml.Element("text", {{"x", Pixel(x + radius + 3)}, {"y", Pixel(y + 4)}}, point.name);
+    }
 }
 
 void DrawLine(XmlWriter& xml, const Projection& projection, const PointSet& set) {
