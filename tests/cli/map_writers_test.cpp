@@ -54,7 +54,7 @@ std::string GeoJson(const std::vector<PointSet>& sets, bool compact = false) {
     return Text([&](TextSink& sink) { WriteGeoJson(sink, sets, compact); });
 }
 
-TEST(MapWriters, GeoJsonTrackIsOneLineWithTimesAndFixedDecimals) {
+TEST(ToolMapWriters, GeoJsonTrackIsOneLineWithTimesAndFixedDecimals) {
     EXPECT_EQ(GeoJson({SmallTrack()}),
               "{\n"
               "  \"type\": \"FeatureCollection\",\n"
@@ -93,7 +93,7 @@ TEST(MapWriters, GeoJsonTrackIsOneLineWithTimesAndFixedDecimals) {
               "\"TP2\",\"ele\":1902.00,\"time\":\"2021-08-14T08:30:00.500Z\",\"desc\":null,\"sym\":null}}]}\n");
 }
 
-TEST(MapWriters, GeoJsonPointsCarryTheirFields) {
+TEST(ToolMapWriters, GeoJsonPointsCarryTheirFields) {
     EXPECT_EQ(GeoJson({Summits()}),
               "{\n"
               "  \"type\": \"FeatureCollection\",\n"
@@ -132,7 +132,7 @@ TEST(MapWriters, GeoJsonPointsCarryTheirFields) {
 // A line needs two positions, and one dimension: a single position is a
 // Point; one missing elevation makes the whole line flat; times missing
 // on some positions are nulls; no times at all, no coordTimes.
-TEST(MapWriters, GeoJsonLineEdges) {
+TEST(ToolMapWriters, GeoJsonLineEdges) {
     const std::string single =
         GeoJson({Set("R", VEZUVED_KIND_ROUTE, {At("Only", "1", "2", "", ""), At("Off", "-91", "0", "", "")})}, true);
     EXPECT_EQ(single,
@@ -151,7 +151,7 @@ TEST(MapWriters, GeoJsonLineEdges) {
     EXPECT_EQ(GeoJson({Set("E", VEZUVED_KIND_TRACK, {})}, true), "{\"type\":\"FeatureCollection\",\"features\":[]}\n");
 }
 
-TEST(MapWriters, KmlHasAFolderPerSetAndMarksLines) {
+TEST(ToolMapWriters, KmlHasAFolderPerSetAndMarksLines) {
     EXPECT_EQ(Text([](TextSink& sink) { WriteKml(sink, {SmallTrack(), Summits(), Set("Empty", 0, {})}); }),
               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
               "<kml xmlns=\"http://www.opengis.net/kml/2.2\">\n"
@@ -222,7 +222,7 @@ size_t Count(const std::string& text, const std::string& part) {
     return count;
 }
 
-TEST(MapWriters, SvgDrawsLinesPointsAndProfiles) {
+TEST(ToolMapWriters, SvgDrawsLinesPointsAndProfiles) {
     const std::string svg = Svg({SmallTrack(), Summits()});
     EXPECT_EQ(svg.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" "
                         "width=\"800\" height=\"800\" viewBox=\"0 0 800 800\"",
@@ -245,7 +245,7 @@ TEST(MapWriters, SvgDrawsLinesPointsAndProfiles) {
 }
 
 // One place, or many at one place: drawn in the middle, with finite numbers.
-TEST(MapWriters, SvgDegenerateExtents) {
+TEST(ToolMapWriters, SvgDegenerateExtents) {
     const std::vector<std::vector<PointSet>> cases = {
         {Set("One", 0, {At("Solo", "10", "20", "", "")})},
         {Set("Same", VEZUVED_KIND_TRACK, {At("A", "10", "20", "100", ""), At("B", "10", "20", "100", "")})},
@@ -263,7 +263,7 @@ TEST(MapWriters, SvgDegenerateExtents) {
     EXPECT_EQ(DrawablePointCount({Set("Off", 0, {At("X", "91", "0", "", "")})}), 0u);
 }
 
-TEST(MapWriters, HtmlPageHoldsTheDrawing) {
+TEST(ToolMapWriters, HtmlPageHoldsTheDrawing) {
     const std::string html = Text([](TextSink& sink) { WriteHtml(sink, {Summits()}); });
     EXPECT_EQ(html.rfind("<!DOCTYPE html>\n<html lang=\"en\">\n  <head>\n    <meta charset=\"utf-8\"/>\n"
                          "    <title>Peaks</title>\n  </head>\n  <body>\n",
@@ -277,7 +277,7 @@ TEST(MapWriters, HtmlPageHoldsTheDrawing) {
 
 // Into a file the text goes in 64 KiB pieces, whole; a failed write is
 // reported with its cause and later writes are dropped.
-TEST(MapWriters, SinkBuffersIntoAFileAndReportsFailure) {
+TEST(ToolMapWriters, SinkBuffersIntoAFileAndReportsFailure) {
     std::FILE* file = std::tmpfile();
     ASSERT_NE(file, nullptr);
     std::string expected;

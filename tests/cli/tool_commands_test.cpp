@@ -8,8 +8,6 @@
 namespace cli_test {
 namespace {
 
-bool HasProgram(const std::string& name) { return RunShell("command -v " + name + " >/dev/null 2>&1") == 0; }
-
 using ToolCommands = ToolTest;
 
 // A command that succeeds and writes each expected text to standard output,
