@@ -279,7 +279,7 @@ TEST(ToolMapWriters, HtmlPageHoldsTheDrawing) {
 // reported with its cause and later writes are dropped.
 TEST(ToolMapWriters, SinkBuffersIntoAFileAndReportsFailure) {
     std::FILE* file = std::tmpfile();
-    ASSERT_NE(file, nullptr);
+    if (file == nullptr) GTEST_SKIP() << "no temporary file";
     std::string expected;
     {
         TextSink sink(file);

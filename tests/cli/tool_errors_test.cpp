@@ -80,8 +80,11 @@ TEST_F(ToolErrors, DamagedDatabaseExitsWithOne) {
 TEST_F(ToolErrors, FailedWritesKeepThePreviousFile) {
     std::string text;
     for (int i = 0; i < 100; ++i) text += "45.5,-122.5,100,,Point" + std::to_string(i) + ",Flag,a note\n";
-    const std::string points = Out("points.csv"), database = Out("s.pdb");
+    const std::string points = Out("points.csv"), database = Out("s.pdb"), big = Out("big.csv");
     WriteFile(points, text);
+    std::string bigText;
+    for (int i = 0; i < 40; ++i) bigText += text;
+    WriteFile(big, bigText);
     ASSERT_EQ(RunTool({"import", points, "-o", database}).status, 0);
     const std::string full = "ulimit -f 4; trap '' XFSZ; ";  // 4 blocks of 512 bytes
     struct Case {
@@ -93,6 +96,13 @@ TEST_F(ToolErrors, FailedWritesKeepThePreviousFile) {
          "vezuved: cannot write '" + Out("keep.gpx") + "': File too large"},
         {{"convert", points, Out("keep.geojson")}, Out("keep.geojson"), full,
          "vezuved: cannot write '" + Out("keep.geojson") + "': File too large"},
+        {{"convert", points, Out("keep.kml")}, Out("keep.kml"), full,
+         "vezuved: cannot write '" + Out("keep.kml") + "': File too large"},
+        {{"convert", points, Out("keep.svg")}, Out("keep.svg"), full,
+         "vezuved: cannot write '" + Out("keep.svg") + "': File too large"},
+        // Past several buffers: the first failed write is the one reported.
+        {{"convert", big, Out("big.geojson")}, Out("big.geojson"), full,
+         "vezuved: cannot write '" + Out("big.geojson") + "': File too large"},
         {{"convert", database, Out("keep.pdb")}, Out("keep.pdb"), full,
          "VEZUVed: cannot write '" + Out("keep.pdb") + "': File too large"},
         {{"export", database, "-o", database}, database, "",

@@ -3,6 +3,7 @@
 // shapefile made from the GeoJSON, SVG and HTML parsed by xmllint and
 // rendered by rsvg-convert with the lines and points visible. Each check is
 // skipped when its program is not installed.
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -208,6 +209,52 @@ TEST_F(ToolMapClients, PicturesOfNoPlaceFailClearly) {
     EXPECT_EQ(one.status, 0) << one.err;
     EXPECT_NE(one.out.find("<circle cx=\"400.0\" cy=\"300.0\""), std::string::npos) << one.out;
     EXPECT_NE(one.out.find(">Alone</text>"), std::string::npos);
+}
+
+// A track far larger than the writers' 64 KiB buffer: the file is what
+// standard output gets, every position and time in place, and it still
+// validates or parses.
+TEST_F(ToolMapClients, LargeTrackStreamsWhole) {
+    std::string text = "latitude,longitude,elevation_m,time,date,name\n";
+    constexpr int kPoints = 6000;
+    for (int i = 0; i < kPoints; ++i) {
+        const int seconds = 8 * 3600 + i;
+        char line[96];
+        std::snprintf(line, sizeof line, "%.6f,%.6f,%d,%02d%02d%02d,14082021,P%d\n", 45 + i * 1e-4,
+                      -121 - i * 1e-4, 1000 + i % 700, seconds / 3600, seconds / 60 % 60, seconds % 60, i);
+        text += line;
+    }
+    WriteFile(Out("big.csv"), text);
+    const std::vector<std::string> read = {"-d", FormatFile("track.cal")};
+    for (const char* extension : {"geojson", "gpx", "kml"}) {
+        SCOPED_TRACE(extension);
+        const std::string path = Out(std::string("big.") + extension);
+        std::vector<std::string> convert = {"convert", Out("big.csv"), path};
+        convert.insert(convert.end(), read.begin(), read.end());
+        ASSERT_EQ(RunTool(convert).status, 0);
+        std::vector<std::string> show = {"show", Out("big.csv"), "--output", extension};
+        show.insert(show.end(), read.begin(), read.end());
+        const ToolResult shown = RunTool(show);
+        ASSERT_EQ(shown.status, 0) << shown.err;
+        EXPECT_GT(shown.out.size(), 4u * 65536);
+        EXPECT_EQ(ReadFile(path), shown.out);
+    }
+    if (HasProgram("xmllint")) {
+        EXPECT_EQ(RunShell("xmllint --noout --schema " + Quoted(SourceFile("tests/cli/gpx-1.1.xsd")) + " " +
+                           Quoted(Out("big.gpx")) + " 2>/dev/null"),
+                  0);
+    }
+    if (HasProgram("python3")) {
+        WriteFile(Out("check.py"),
+                  "import json, sys\n"
+                  "f = json.load(open(sys.argv[1]))['features']\n"
+                  "assert len(f) == 1, len(f)\n"
+                  "c, t = f[0]['geometry']['coordinates'], f[0]['properties']['coordTimes']\n"
+                  "assert len(c) == len(t) == " + std::to_string(kPoints) + ", (len(c), len(t))\n"
+                  "assert c[-1] == [-121.5999, 45.5999, 1398.98], c[-1]\n"  // 1399 m held in feet
+                  "assert t[-1] == '2021-08-14T09:39:59Z', t[-1]\n");
+        EXPECT_EQ(RunShell("python3 " + Quoted(Out("check.py")) + " " + Quoted(Out("big.geojson"))), 0);
+    }
 }
 
 }  // namespace
