@@ -59,9 +59,11 @@ void Convert(const ConvertOptions& options) {
 void AddConvertCommand(CLI::App& app) {
     auto options = std::make_shared<ConvertOptions>();
     CLI::App* command = app.add_subcommand(
-        "convert", "Convert by the two extensions: .pdb, .gpx, .geojson, or any other text layout");
+        "convert", "Convert by the two extensions: .pdb, .gpx, .geojson, .kml, .svg, .html, or any other text layout");
     command->add_option("input", options->input, "A database (.pdb) or a text file")->required();
-    command->add_option("output", options->output, "A database (.pdb), GPX (.gpx), GeoJSON (.geojson) or a text file")
+    command->add_option("output", options->output,
+                        "A database (.pdb), GPX (.gpx), GeoJSON (.geojson), KML (.kml), a picture (.svg, "
+                        ".html) or a text file")
         ->required();
     AddDefinitionOption(*command, options->shared);
     command->add_option("--output-definition", options->outputDefinition,
