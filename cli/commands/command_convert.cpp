@@ -34,7 +34,10 @@ void Convert(const ConvertOptions& options) {
     if (const auto map = MapFormatForPath(options.output)) {
         MapOptions mapOptions;
         mapOptions.compact = options.compact;
-        if (options.points && *map == MapFormat::GeoJson) {
+        if (options.points && (*map != MapFormat::GeoJson || options.output == "-")) {
+            FailUsage("--points writes a second GeoJSON file beside a .geojson output, not '" + options.output + "'");
+        }
+        if (options.points) {
             mapOptions.pointsFile = PointsFilePath(options.output);
             RequireDistinctOutput(options.input, mapOptions.pointsFile);
         }

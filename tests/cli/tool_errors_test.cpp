@@ -35,6 +35,8 @@ TEST_F(ToolErrors, UsageErrorsExitWithTwo) {
         {{"show", "a.csv", "--columns", "name,height"}, 2, "'height' is no field name"},
         {{"show", "a.csv", "--columns", "1,2,3"}, 2, "seven column numbers"},
         {{"convert", "a.gpx", "b.pdb"}, 2, "GPX and GeoJSON are written, not read"},
+        {{"convert", "a.csv", "b.kml", "--points"}, 2, "--points writes a second GeoJSON file beside a .geojson"},
+        {{"show", "a.pdb", "--output", "svg", "--compact=maybe"}, 2, "compact"},
         {{"info", "a.pdb", "extra"}, 2, "extra"},
     });
 }
