@@ -50,6 +50,10 @@ std::string Text(Write write) {
     return text;
 }
 
+std::string Svg(const std::vector<PointSet>& sets) {
+    return Text([&](TextSink& sink) { WriteSvg(sink, sets); });
+}
+
 std::string GeoJson(const std::vector<PointSet>& sets, bool compact = false) {
     return Text([&](TextSink& sink) { WriteGeoJson(sink, sets, compact); });
 }
@@ -151,6 +155,17 @@ TEST(ToolMapWriters, GeoJsonLineEdges) {
     EXPECT_EQ(GeoJson({Set("E", VEZUVED_KIND_TRACK, {})}, true), "{\"type\":\"FeatureCollection\",\"features\":[]}\n");
 }
 
+// Text that reads as numbers only just: every document stays plain text.
+TEST(ToolMapWriters, ExtremeElevationsAreWrittenWhole) {
+    const std::vector<PointSet> sets = {Set("Far", VEZUVED_KIND_TRACK, {At("A", "1", "2", "1e308", "000000 01011970"),
+                                                                        At("B", "1", "3", "-1e308", "")})};
+    for (const std::string& text : {GeoJson(sets), Text([&](TextSink& sink) { WriteKml(sink, sets); }), Svg(sets)}) {
+        for (const char c : text) ASSERT_TRUE(c == '\n' || (c >= ' ' && c < 0x7F)) << text;
+        EXPECT_EQ(text.find("nan"), std::string::npos);
+        EXPECT_EQ(text.find("inf"), std::string::npos);
+    }
+}
+
 TEST(ToolMapWriters, KmlHasAFolderPerSetAndMarksLines) {
     EXPECT_EQ(Text([](TextSink& sink) { WriteKml(sink, {SmallTrack(), Summits(), Set("Empty", 0, {})}); }),
               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -210,10 +225,6 @@ TEST(ToolMapWriters, KmlHasAFolderPerSetAndMarksLines) {
     EXPECT_NE(route.find("<tessellate>1</tessellate>\n          <coordinates>\n            2.0000000,1.0000000\n"),
               std::string::npos)
         << route;  // flat: one position has no elevation
-}
-
-std::string Svg(const std::vector<PointSet>& sets) {
-    return Text([&](TextSink& sink) { WriteSvg(sink, sets); });
 }
 
 size_t Count(const std::string& text, const std::string& part) {

@@ -85,6 +85,10 @@ TEST(ToolText, ParseCoordinateAndNumbers) {
     }
     EXPECT_EQ(FormatFixed(-0.0000001, 2), "0.00");
     EXPECT_EQ(FormatFixed(1828.9766, 2), "1828.98");
+    const std::string huge = FormatFixed(-1.5e308, 7);  // every digit, nothing more
+    EXPECT_EQ(huge.size(), 1u + 309u + 8u);
+    EXPECT_EQ(huge.find_first_not_of("0123456789", 1), 310u);
+    EXPECT_EQ(huge.substr(0, 4) + huge.substr(310), "-150.0000000");
     EXPECT_EQ(FormatShortest(0.1), "0.1");
     EXPECT_EQ(ParseNumber(" 100 "), 100.0);
     EXPECT_FALSE(ParseNumber("10 ft"));
