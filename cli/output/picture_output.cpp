@@ -209,7 +209,8 @@ void DrawProfile(XmlWriter& xml, const PointSet& set, const std::vector<ProfileS
     for (size_t i = 0; i < samples.size(); ++i) {
         // No distance at all (every position the same): spread the samples evenly.
         const double along = length > 0 ? samples[i].distanceKm / length : double(i) / double(samples.size() - 1);
-        const double up = high > low ? (samples[i].elevationMetres - low) / (high - low) : 0.5;
+        // Halved first, so the widest range of doubles cannot overflow.
+        const double up = high > low ? (samples[i].elevationMetres / 2 - low / 2) / (high / 2 - low / 2) : 0.5;
         points.Add(left + along * (right - left), plotBottom - up * (plotBottom - plotTop));
     }
     xml.Empty("polyline", {{"points", points.text()}, {"fill", "none"}, {"stroke", kTrackColour},

@@ -159,7 +159,11 @@ TEST(ToolMapWriters, GeoJsonLineEdges) {
 TEST(ToolMapWriters, ExtremeElevationsAreWrittenWhole) {
     const std::vector<PointSet> sets = {Set("Far", VEZUVED_KIND_TRACK, {At("A", "1", "2", "1e308", "000000 01011970"),
                                                                         At("B", "1", "3", "-1e308", "")})};
-    for (const std::string& text : {GeoJson(sets), Text([&](TextSink& sink) { WriteKml(sink, sets); }), Svg(sets)}) {
+    std::vector<PointSet> metres = sets;  // the most a double holds, as a file in metres may give
+    metres[0].points[0].elevationMetres = 1.7e308;
+    metres[0].points[1].elevationMetres = -1.7e308;
+    for (const std::string& text : {GeoJson(sets), Text([&](TextSink& sink) { WriteKml(sink, sets); }), Svg(sets),
+                                    GeoJson(metres), Svg(metres)}) {
         for (const char c : text) ASSERT_TRUE(c == '\n' || (c >= ' ' && c < 0x7F)) << text;
         EXPECT_EQ(text.find("nan"), std::string::npos);
         EXPECT_EQ(text.find("inf"), std::string::npos);
