@@ -1,5 +1,7 @@
 #include <iostream>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "commands/command_options.h"
 #include "commands/commands.h"
@@ -42,7 +44,9 @@ void Convert(const ConvertOptions& options) {
             RequireDistinctOutput(options.input, mapOptions.pointsFile);
         }
         LoadedPoints points = ReadPoints(options.input, in);
-        SaveMap(options.output, *map, {points.set}, mapOptions);
+        std::vector<PointSet> sets(1);
+        sets[0] = std::move(points.set);  // a large track is not copied
+        SaveMap(options.output, *map, sets, mapOptions);
     } else if (to == FileType::Database && from == FileType::Text) {
         written = ImportTextFile(options.input, options.output, in);
     } else if (to == FileType::Database) {

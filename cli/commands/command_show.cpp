@@ -1,6 +1,8 @@
 #include <algorithm>
 #include <iostream>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "base/ascii.h"
 #include "commands/command_options.h"
@@ -44,9 +46,12 @@ void AddShowCommand(CLI::App& app) {
         const std::string format = AsciiLowered(options->output);
         MapOptions map;
         map.compact = options->compact;
+        // The map documents are named as their files' extensions are.
         if (const auto mapFormat = MapFormatForPath("." + format)) {
             if (options->points) set.kind = VEZUVED_KIND_POINT;
-            SaveMap("-", *mapFormat, {set}, map);
+            std::vector<PointSet> sets(1);
+            sets[0] = std::move(set);  // a large track is not copied
+            SaveMap("-", *mapFormat, sets, map);
             return;
         }
         std::string text;
