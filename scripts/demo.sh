@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the tool and shows the main job on the example data:
-# a text track log becomes a handheld database, a table and a GPX file.
+# a text track log becomes a handheld database, a table, a GPX file and a
+# picture with its elevation profile.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
@@ -23,3 +24,6 @@ if command -v xmllint >/dev/null; then
   echo
   xmllint --noout --schema tests/cli/gpx-1.1.xsd "$out/hike.gpx"
 fi
+echo
+run convert "$out/hike.pdb" "$out/hike.html"
+echo "Open $out/hike.html in a browser to see the track and its elevation profile."

@@ -1,5 +1,7 @@
 #include <iostream>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "commands/command_options.h"
 #include "commands/commands.h"
@@ -15,6 +17,8 @@ struct ConvertOptions {
     std::string input;
     std::string output;
     std::string outputDefinition;
+    bool compact = false;
+    bool points = false;
     SharedOptions shared;
 };
 
@@ -30,9 +34,20 @@ void Convert(const ConvertOptions& options) {
     TextOptions out;
     out.definition = options.outputDefinition;
     std::string written = options.output;
-    if (to == FileType::Gpx || to == FileType::GeoJson) {
+    if (const auto map = MapFormatForPath(options.output)) {
+        MapOptions mapOptions;
+        mapOptions.compact = options.compact;
+        if (options.points && (*map != MapFormat::GeoJson || options.output == "-")) {
+            FailUsage("--points writes a second GeoJSON file beside a .geojson output, not '" + options.output + "'");
+        }
+        if (options.points) {
+            mapOptions.pointsFile = PointsFilePath(options.output);
+            RequireDistinctOutput(options.input, mapOptions.pointsFile);
+        }
         LoadedPoints points = ReadPoints(source.path, in);
-        SaveMap(options.output, to == FileType::Gpx ? MapFormat::Gpx : MapFormat::GeoJson, {points.set}, {});
+        std::vector<PointSet> sets(1);
+        sets[0] = std::move(points.set);  // a large track is not copied
+        SaveMap(options.output, *map, sets, mapOptions);
     } else if (to == FileType::Database && from == FileType::Text) {
         written = ImportTextFile(source.path, options.output, in);
     } else if (to == FileType::Database) {
@@ -52,9 +67,11 @@ void Convert(const ConvertOptions& options) {
 void AddConvertCommand(CLI::App& app) {
     auto options = std::make_shared<ConvertOptions>();
     CLI::App* command = app.add_subcommand(
-        "convert", "Convert by the two extensions: .pdb, .gpx, .geojson, or any other text layout");
+        "convert", "Convert by the two extensions: .pdb, .gpx, .geojson, .kml, .svg, .html, or any other text layout");
     command->add_option("input", options->input, "A database (.pdb) or a text file")->required();
-    command->add_option("output", options->output, "A database (.pdb), GPX (.gpx), GeoJSON (.geojson) or a text file")
+    command->add_option("output", options->output,
+                        "A database (.pdb), GPX (.gpx), GeoJSON (.geojson), KML (.kml), a picture (.svg, "
+                        ".html) or a text file")
         ->required();
     AddDefinitionOption(*command, options->shared);
     command->add_option("--output-definition", options->outputDefinition,
@@ -62,6 +79,9 @@ void AddConvertCommand(CLI::App& app) {
     AddKindOption(*command, options->shared);
     AddTextCheckOptions(*command, options->shared);
     AddAutoOption(*command, options->shared);
+    command->add_flag("--compact", options->compact, "GeoJSON on one line, without indentation");
+    command->add_flag("--points", options->points,
+                      "GeoJSON: also write every point to <name>-points.geojson beside the output");
     command->footer(
         "Examples:\n  vezuved convert hike.pdb hike.gpx\n"
         "  vezuved convert examples/data/summits.csv summits.geojson -d examples/formats/name-first.cal");

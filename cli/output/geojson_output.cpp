@@ -6,11 +6,13 @@
 namespace vezuved_cli {
 namespace {
 
-void WritePosition(JsonWriter& json, const Point& point) {
-    json.BeginArray();
-    json.Number(NormalizedLongitude(*point.longitude));
-    json.Number(*point.latitude);
-    if (point.elevationMetres) json.Number(*point.elevationMetres);
+bool IsLine(const PointSet& set) { return set.kind == VEZUVED_KIND_ROUTE || set.kind == VEZUVED_KIND_TRACK; }
+
+void WritePosition(JsonWriter& json, const Point& point, bool elevation) {
+    json.BeginInlineArray();
+    json.RawNumber(FormatFixed(NormalizedLongitude(*point.longitude), 7));
+    json.RawNumber(FormatFixed(*point.latitude, 7));
+    if (elevation) json.RawNumber(FormatFixed(*point.elevationMetres, 2));
     json.EndArray();
 }
 
@@ -34,65 +36,109 @@ void BeginFeatureGeometry(JsonWriter& json, const char* geometryType) {
     json.String(geometryType);
 }
 
-void WritePointFeature(JsonWriter& json, const Point& point, size_t index) {
+void WritePointFeature(JsonWriter& json, const Point& point) {
     BeginFeatureGeometry(json, "Point");
     json.Key("coordinates");
-    WritePosition(json, point);
+    WritePosition(json, point, point.elevationMetres.has_value());
     json.EndObject();
     json.Key("properties");
     json.BeginObject();
-    json.Key("index");
-    json.Number(static_cast<double>(index));
     WriteStringOrNull(json, "name", point.name);
+    if (point.elevationMetres) {
+        json.Key("ele");
+        json.RawNumber(FormatFixed(*point.elevationMetres, 2));
+    }
     WriteStringOrNull(json, "time", IsoTime(point));
-    WriteStringOrNull(json, "icon", point.icon);
-    WriteStringOrNull(json, "description", point.description.value_or(""));
+    WriteStringOrNull(json, "desc", point.description.value_or(""));
+    WriteStringOrNull(json, "sym", point.icon);
     json.EndObject();
     json.EndObject();
 }
 
-const char* KindText(int32_t kind) {
-    return kind == VEZUVED_KIND_ROUTE ? "route" : kind == VEZUVED_KIND_TRACK ? "track" : "points";
+void WriteLineFeature(JsonWriter& json, const PointSet& set) {
+    // One dimension for the whole line: elevations only when every position has one.
+    bool elevations = true;
+    bool times = false;
+    for (const Point& point : set.points) {
+        if (!HasValidPosition(point)) continue;
+        elevations = elevations && point.elevationMetres.has_value();
+        times = times || point.time.has_value();
+    }
+    BeginFeatureGeometry(json, "LineString");
+    json.Key("coordinates");
+    json.BeginArray();
+    for (const Point& point : set.points) {
+        if (HasValidPosition(point)) WritePosition(json, point, elevations);
+    }
+    json.EndArray();
+    json.EndObject();
+    json.Key("properties");
+    json.BeginObject();
+    WriteStringOrNull(json, "name", set.title);
+    json.Key("kind");
+    json.String(set.kind == VEZUVED_KIND_ROUTE ? "route" : "track");
+    if (times) {
+        json.Key("coordTimes");
+        json.BeginArray();
+        for (const Point& point : set.points) {
+            if (!HasValidPosition(point)) continue;
+            if (point.time) {
+                json.String(IsoTime(point));
+            } else {
+                json.Null();
+            }
+        }
+        json.EndArray();
+    }
+    json.EndObject();
+    json.EndObject();
 }
 
-}  // namespace
+size_t ValidCount(const PointSet& set) {
+    size_t valid = 0;
+    for (const Point& point : set.points) valid += HasValidPosition(point) ? 1 : 0;
+    return valid;
+}
 
-std::string WriteGeoJson(const std::vector<PointSet>& sets) {
-    JsonWriter json;
+template <typename WriteFeatures>
+void WriteCollection(TextSink& sink, bool compact, WriteFeatures writeFeatures) {
+    JsonWriter json(sink, compact);
     json.BeginObject();
     json.Key("type");
     json.String("FeatureCollection");
     json.Key("features");
     json.BeginArray();
-    for (const PointSet& set : sets) {
-        size_t valid = 0;
-        for (size_t i = 0; i < set.points.size(); ++i) {
-            if (!HasValidPosition(set.points[i])) continue;
-            WritePointFeature(json, set.points[i], i);
-            ++valid;
-        }
-        // A LineString needs two positions at least.
-        if ((set.kind == VEZUVED_KIND_ROUTE || set.kind == VEZUVED_KIND_TRACK) && valid >= 2) {
-            BeginFeatureGeometry(json, "LineString");
-            json.Key("coordinates");
-            json.BeginArray();
-            for (const Point& point : set.points) {
-                if (HasValidPosition(point)) WritePosition(json, point);
-            }
-            json.EndArray();
-            json.EndObject();
-            json.Key("properties");
-            json.BeginObject();
-            WriteStringOrNull(json, "name", set.title);
-            json.Key("kind");
-            json.String(KindText(set.kind));
-            json.EndObject();
-            json.EndObject();
-        }
-    }
+    writeFeatures(json);
     json.EndArray();
     json.EndObject();
-    return json.Finish();
+    json.Finish();
+}
+
+void WriteEveryPoint(JsonWriter& json, const PointSet& set) {
+    for (const Point& point : set.points) {
+        if (HasValidPosition(point)) WritePointFeature(json, point);
+    }
+}
+
+}  // namespace
+
+void WriteGeoJson(TextSink& sink, const std::vector<PointSet>& sets, bool compact) {
+    WriteCollection(sink, compact, [&sets](JsonWriter& json) {
+        for (const PointSet& set : sets) {
+            // A LineString needs two positions; a single one stays a Point.
+            if (IsLine(set) && ValidCount(set) >= 2) {
+                WriteLineFeature(json, set);
+            } else {
+                WriteEveryPoint(json, set);
+            }
+        }
+    });
+}
+
+void WriteGeoJsonPoints(TextSink& sink, const std::vector<PointSet>& sets, bool compact) {
+    WriteCollection(sink, compact, [&sets](JsonWriter& json) {
+        for (const PointSet& set : sets) WriteEveryPoint(json, set);
+    });
 }
 
 }  // namespace vezuved_cli

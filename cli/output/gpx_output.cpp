@@ -20,8 +20,8 @@ void WritePoint(XmlWriter& xml, std::string_view element, const Point& point) {
 
 }  // namespace
 
-std::string WriteGpx(const std::vector<PointSet>& sets, std::string_view creator) {
-    XmlWriter xml;
+void WriteGpx(TextSink& sink, const std::vector<PointSet>& sets, std::string_view creator) {
+    XmlWriter xml(sink);
     xml.Open("gpx", {{"version", "1.1"},
                      {"creator", std::string(creator)},
                      {"xmlns", "http://www.topografix.com/GPX/1/1"},
@@ -55,7 +55,7 @@ std::string WriteGpx(const std::vector<PointSet>& sets, std::string_view creator
             if (route || track) xml.Close();
         }
     }
-    return xml.Finish();
+    xml.Finish();
 }
 
 }  // namespace vezuved_cli

@@ -8,9 +8,10 @@
 #include <vector>
 
 #include "support/points.h"
+#include "support/text_sink.h"
 
 namespace vezuved_cli {
 
-std::string WriteGpx(const std::vector<PointSet>& sets, std::string_view creator);
+void WriteGpx(TextSink& sink, const std::vector<PointSet>& sets, std::string_view creator);
 
 }  // namespace vezuved_cli

@@ -26,8 +26,9 @@ std::string QuoteJson(std::string_view text) {
 }
 
 void JsonWriter::NewLine() {
-    out_ += '\n';
-    out_.append(levels_.size() * 2, ' ');
+    if (compact_) return;
+    sink_.Write('\n');
+    for (size_t i = 0; i < levels_.size(); ++i) sink_.Write("  ");
 }
 
 void JsonWriter::BeforeValue() {
@@ -36,28 +37,40 @@ void JsonWriter::BeforeValue() {
         return;
     }
     if (levels_.empty()) return;
-    if (!levels_.back().empty) out_ += ',';
-    levels_.back().empty = false;
+    Level& level = levels_.back();
+    const bool first = level.empty;
+    level.empty = false;
+    if (level.inlined) {
+        if (!first) sink_.Write(compact_ ? "," : ", ");
+        return;
+    }
+    if (!first) sink_.Write(',');
     NewLine();
 }
 
 void JsonWriter::BeginObject() {
     BeforeValue();
-    out_ += '{';
-    levels_.push_back({true, true});
+    sink_.Write('{');
+    levels_.push_back({true, true, false});
 }
 
 void JsonWriter::BeginArray() {
     BeforeValue();
-    out_ += '[';
-    levels_.push_back({false, true});
+    sink_.Write('[');
+    levels_.push_back({false, true, false});
+}
+
+void JsonWriter::BeginInlineArray() {
+    BeforeValue();
+    sink_.Write('[');
+    levels_.push_back({false, true, true});
 }
 
 void JsonWriter::End(char bracket) {
-    const bool empty = levels_.back().empty;
+    const Level level = levels_.back();
     levels_.pop_back();
-    if (!empty) NewLine();
-    out_ += bracket;
+    if (!level.empty && !level.inlined) NewLine();
+    sink_.Write(bracket);
 }
 
 void JsonWriter::EndObject() { End('}'); }
@@ -65,24 +78,34 @@ void JsonWriter::EndArray() { End(']'); }
 
 void JsonWriter::Key(std::string_view name) {
     BeforeValue();
-    out_ += QuoteJson(name);
-    out_ += ": ";
+    sink_.Write(QuoteJson(name));
+    sink_.Write(compact_ ? ":" : ": ");
     afterKey_ = true;
 }
 
 void JsonWriter::String(std::string_view text) {
     BeforeValue();
-    out_ += QuoteJson(text);
+    sink_.Write(QuoteJson(text));
 }
 
 void JsonWriter::Number(double value) {
     BeforeValue();
-    out_ += std::isfinite(value) ? FormatShortest(value) : "null";
+    sink_.Write(std::isfinite(value) ? FormatShortest(value) : "null");
+}
+
+void JsonWriter::RawNumber(std::string_view text) {
+    BeforeValue();
+    sink_.Write(text);
 }
 
 void JsonWriter::Null() {
     BeforeValue();
-    out_ += "null";
+    sink_.Write("null");
+}
+
+void JsonWriter::Finish() {
+    while (!levels_.empty()) End(levels_.back().isObject ? '}' : ']');
+    sink_.Write('\n');
 }
 
 }  // namespace vezuved_cli

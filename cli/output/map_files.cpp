@@ -2,8 +2,11 @@
 
 #include <iostream>
 
+#include "base/ascii.h"
 #include "output/geojson_output.h"
 #include "output/gpx_output.h"
+#include "output/kml_output.h"
+#include "output/picture_output.h"
 #include "support/failure.h"
 #include "support/file_output.h"
 
@@ -19,23 +22,65 @@ void WarnAboutPositions(const PointSet& set) {
     }
 }
 
+void CheckSets(MapFormat format, const std::vector<PointSet>& sets) {
+    for (const PointSet& set : sets) WarnAboutPositions(set);
+    if ((format == MapFormat::Svg || format == MapFormat::Html) && DrawablePointCount(sets) == 0) {
+        std::string names;
+        for (const PointSet& set : sets) names += (names.empty() ? "'" : ", '") + set.title + "'";
+        FailConversion("nothing to draw: no point of " + (names.empty() ? std::string("the input") : names) +
+                       " has a valid position");
+    }
+}
+
+void WriteMap(TextSink& sink, MapFormat format, const std::vector<PointSet>& sets, const MapOptions& options) {
+    switch (format) {
+        case MapFormat::Gpx: WriteGpx(sink, sets, ToolName()); break;
+        case MapFormat::GeoJson: WriteGeoJson(sink, sets, options.compact); break;
+        case MapFormat::Kml: WriteKml(sink, sets); break;
+        case MapFormat::Svg: WriteSvg(sink, sets); break;
+        case MapFormat::Html: WriteHtml(sink, sets); break;
+    }
+}
+
 }  // namespace
 
-std::string RenderMap(MapFormat format, const std::vector<PointSet>& sets, const MapOptions&) {
-    for (const PointSet& set : sets) WarnAboutPositions(set);
-    switch (format) {
-        case MapFormat::Gpx:
-            return WriteGpx(sets, ToolName());
-        case MapFormat::GeoJson:
-            return WriteGeoJson(sets);
-        default:
-            FailUsage("this build of the tool cannot draw or write KML yet");
-    }
+std::string RenderMap(MapFormat format, const std::vector<PointSet>& sets, const MapOptions& options) {
+    CheckSets(format, sets);
+    std::string text;
+    TextSink sink(text);
+    WriteMap(sink, format, sets, options);
+    return text;
 }
 
 void SaveMap(const std::string& path, MapFormat format, const std::vector<PointSet>& sets,
              const MapOptions& options) {
-    WriteFileOrFail(path, RenderMap(format, sets, options));
+    CheckSets(format, sets);
+    WriteFileOrFail(path, [&](TextSink& sink) { WriteMap(sink, format, sets, options); });
+    if (format == MapFormat::GeoJson && !options.pointsFile.empty()) {
+        RequireDistinctOutput(path, options.pointsFile);
+        WriteFileOrFail(options.pointsFile,
+                        [&](TextSink& sink) { WriteGeoJsonPoints(sink, sets, options.compact); });
+    }
+}
+
+std::optional<MapFormat> MapFormatForPath(std::string_view path) {
+    const size_t slash = path.find_last_of("/\\");
+    const size_t dot = path.rfind('.');
+    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) return std::nullopt;
+    const std::string extension = AsciiLowered(std::string(path.substr(dot + 1)));
+    if (extension == "gpx") return MapFormat::Gpx;
+    if (extension == "geojson") return MapFormat::GeoJson;
+    if (extension == "kml") return MapFormat::Kml;
+    if (extension == "svg") return MapFormat::Svg;
+    if (extension == "html" || extension == "htm") return MapFormat::Html;
+    return std::nullopt;
+}
+
+std::string PointsFilePath(const std::string& geojsonPath) {
+    const size_t slash = geojsonPath.find_last_of("/\\");
+    size_t dot = geojsonPath.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = geojsonPath.size();
+    return geojsonPath.substr(0, dot) + "-points.geojson";
 }
 
 }  // namespace vezuved_cli

@@ -1,10 +1,13 @@
 // The map documents `show` prints and `convert` saves: GPX, GeoJSON, KML,
 // and pictures (SVG, or SVG inside an HTML page). One document holds every
 // set given; points without a valid position are left out with a warning on
-// standard error.
+// standard error. The documents are written piece by piece, so a large
+// track needs no second copy in memory.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "support/points.h"
@@ -15,6 +18,9 @@ enum class MapFormat { Gpx, GeoJson, Kml, Svg, Html };
 
 struct MapOptions {
     bool compact = false;  // GeoJSON on one line
+    // GeoJSON: when not empty, the points of the routes and tracks are also
+    // written there, as a collection of Point features of their own.
+    std::string pointsFile;
 };
 
 // The document as text.
@@ -23,6 +29,14 @@ std::string RenderMap(MapFormat format, const std::vector<PointSet>& sets, const
 // Writes the document to path, whole or not at all; "-" is standard output.
 void SaveMap(const std::string& path, MapFormat format, const std::vector<PointSet>& sets,
              const MapOptions& options);
+
+// The map document an output path's extension asks for (.gpx, .geojson,
+// .kml, .svg, .html or .htm, any case); none for other files.
+std::optional<MapFormat> MapFormatForPath(std::string_view path);
+
+// Where --points puts a GeoJSON file's points: "trip.geojson" gives
+// "trip-points.geojson".
+std::string PointsFilePath(const std::string& geojsonPath);
 
 // "vezuved X.Y.Z", the creator named in GPX files (defined beside main).
 const char* ToolName();

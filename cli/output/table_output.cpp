@@ -87,47 +87,47 @@ std::string WriteCsv(const PointSet& set) {
 }
 
 std::string WritePointsJson(const PointSet& set) {
-    JsonWriter json;
-    json.BeginObject();
-    json.Key("title");
-    json.String(set.title);
-    json.Key("kind");
-    json.String(set.kind == VEZUVED_KIND_ROUTE ? "route" : set.kind == VEZUVED_KIND_TRACK ? "track" : "points");
-    json.Key("points");
-    json.BeginArray();
-    for (const Point& point : set.points) {
+    return JsonText([&set](JsonWriter& json) {
         json.BeginObject();
-        json.Key("name");
-        json.String(point.name);
-        for (const auto& [key, value] : {std::pair{"latitude", point.latitude},
-                                         std::pair{"longitude", point.longitude},
-                                         std::pair{"elevation_ft", point.elevationFeet}}) {
-            json.Key(key);
-            if (value) {
-                json.Number(*value);
+        json.Key("title");
+        json.String(set.title);
+        json.Key("kind");
+        json.String(set.kind == VEZUVED_KIND_ROUTE ? "route" : set.kind == VEZUVED_KIND_TRACK ? "track" : "points");
+        json.Key("points");
+        json.BeginArray();
+        for (const Point& point : set.points) {
+            json.BeginObject();
+            json.Key("name");
+            json.String(point.name);
+            for (const auto& [key, value] : {std::pair{"latitude", point.latitude},
+                                             std::pair{"longitude", point.longitude},
+                                             std::pair{"elevation_ft", point.elevationFeet}}) {
+                json.Key(key);
+                if (value) {
+                    json.Number(*value);
+                } else {
+                    json.Null();
+                }
+            }
+            json.Key("time");
+            if (point.time) {
+                json.String(IsoTime(point));
             } else {
                 json.Null();
             }
+            json.Key("icon");
+            json.String(point.icon);
+            json.Key("description");
+            if (point.description) {
+                json.String(*point.description);
+            } else {
+                json.Null();
+            }
+            json.EndObject();
         }
-        json.Key("time");
-        if (point.time) {
-            json.String(IsoTime(point));
-        } else {
-            json.Null();
-        }
-        json.Key("icon");
-        json.String(point.icon);
-        json.Key("description");
-        if (point.description) {
-            json.String(*point.description);
-        } else {
-            json.Null();
-        }
+        json.EndArray();
         json.EndObject();
-    }
-    json.EndArray();
-    json.EndObject();
-    return json.Finish();
+    });
 }
 
 }  // namespace vezuved_cli

@@ -26,18 +26,30 @@ std::string EscapeXml(std::string_view text) {
     return out;
 }
 
-XmlWriter::XmlWriter() : out_("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n") {}
+XmlWriter::XmlWriter(TextSink& sink, bool declaration) : sink_(sink) {
+    if (declaration) sink_.Write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
+}
 
-void XmlWriter::Indent() { out_.append(open_.size() * 2, ' '); }
+void XmlWriter::Indent() {
+    for (size_t i = 0; i < open_.size(); ++i) sink_.Write("  ");
+}
+
+void XmlWriter::StartTag(std::string_view name, const Attributes& attributes) {
+    Indent();
+    sink_.Write('<');
+    sink_.Write(name);
+    for (const auto& [key, value] : attributes) {
+        sink_.Write(' ');
+        sink_.Write(key);
+        sink_.Write("=\"");
+        sink_.Write(EscapeXml(value));
+        sink_.Write('"');
+    }
+}
 
 void XmlWriter::Open(std::string_view name, const Attributes& attributes) {
-    Indent();
-    out_ += '<';
-    out_ += name;
-    for (const auto& [key, value] : attributes) {
-        out_ += ' ' + key + "=\"" + EscapeXml(value) + '"';
-    }
-    out_ += ">\n";
+    StartTag(name, attributes);
+    sink_.Write(">\n");
     open_.emplace_back(name);
 }
 
@@ -46,23 +58,35 @@ void XmlWriter::Close() {
     const std::string name = std::move(open_.back());
     open_.pop_back();
     Indent();
-    out_ += "</" + name + ">\n";
+    sink_.Write("</");
+    sink_.Write(name);
+    sink_.Write(">\n");
 }
 
-void XmlWriter::Element(std::string_view name, std::string_view text) {
+void XmlWriter::Element(std::string_view name, std::string_view text) { Element(name, {}, text); }
+
+void XmlWriter::Element(std::string_view name, const Attributes& attributes, std::string_view text) {
+    StartTag(name, attributes);
+    sink_.Write('>');
+    sink_.Write(EscapeXml(text));
+    sink_.Write("</");
+    sink_.Write(name);
+    sink_.Write(">\n");
+}
+
+void XmlWriter::Empty(std::string_view name, const Attributes& attributes) {
+    StartTag(name, attributes);
+    sink_.Write("/>\n");
+}
+
+void XmlWriter::Line(std::string_view text) {
     Indent();
-    out_ += '<';
-    out_ += name;
-    out_ += '>';
-    out_ += EscapeXml(text);
-    out_ += "</";
-    out_ += name;
-    out_ += ">\n";
+    sink_.Write(EscapeXml(text));
+    sink_.Write('\n');
 }
 
-std::string XmlWriter::Finish() {
+void XmlWriter::Finish() {
     while (!open_.empty()) Close();
-    return out_;
 }
 
 }  // namespace vezuved_cli

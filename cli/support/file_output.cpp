@@ -10,17 +10,24 @@
 namespace vezuved_cli {
 
 void WriteFileOrFail(const std::string& path, const std::string& text) {
+    WriteFileOrFail(path, [&text](TextSink& sink) { sink.Write(text); });
+}
+
+void WriteFileOrFail(const std::string& path, const std::function<void(TextSink&)>& write) {
     if (path == "-") {
-        if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
-            FailConversion(std::string("cannot write to standard output: ") + std::strerror(errno));
+        TextSink sink(stdout);
+        write(sink);
+        if (!sink.Flush()) {
+            FailConversion(std::string("cannot write to standard output: ") + std::strerror(sink.error()));
         }
         return;
     }
     ReplacingFile file;
     if (!OpenReplacingFile(file, path.c_str())) FailConversion(file.failure);
-    errno = 0;
-    if (std::fwrite(text.data(), 1, text.size(), file.file) != text.size()) {
-        DiscardReplacingFile(file, errno != 0 ? errno : EIO);
+    TextSink sink(file.file);
+    write(sink);  // a Failure thrown here discards the temporary file with `file`
+    if (!sink.Flush()) {
+        DiscardReplacingFile(file, sink.error());
         FailConversion(file.failure);
     }
     if (!CommitReplacingFile(file)) FailConversion(file.failure);

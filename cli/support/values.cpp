@@ -160,9 +160,11 @@ std::string IsoTimeFromRecord(std::string_view text) {
 }
 
 std::string FormatFixed(double value, int decimals) {
-    char buffer[64];
+    // The largest double has 309 digits before the point.
+    char buffer[400];
     const auto result =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    if (result.ec != std::errc()) return FormatShortest(value);
     std::string text(buffer, result.ptr);
     // "-0.000" says nothing "0.000" does not.
     if (text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos) text.erase(0, 1);

@@ -9,6 +9,7 @@
 #include "output/xml_writer.h"
 #include "support/encoding.h"
 #include "support/options.h"
+#include "support/text_sink.h"
 #include "support/values.h"
 
 namespace vezuved_cli {
@@ -39,22 +40,28 @@ TEST(ToolText, EscapeXmlAndQuoteJson) {
 }
 
 TEST(ToolText, WritersPlaceCommasNestingAndClosingTags) {
-    JsonWriter json;
-    json.BeginObject();
-    json.Key("a"); json.Number(1.5);
-    json.Key("list"); json.BeginArray(); json.String("x"); json.Null(); json.BeginArray(); json.EndArray();
-    json.EndArray();
-    json.Key("bad"); json.Number(1.0 / 0.0);
-    json.EndObject();
-    EXPECT_EQ(json.Finish(),
-              "{\n  \"a\": 1.5,\n  \"list\": [\n    \"x\",\n    null,\n    []\n  ],\n  \"bad\": null\n}\n");
-    XmlWriter xml;
-    xml.Open("a", {{"k", "v&"}});
-    xml.Element("b", "<x>");
-    xml.Open("c");
-    EXPECT_EQ(xml.Finish(),
+    const auto write = [](JsonWriter& json) {
+        json.BeginObject();
+        json.Key("a"); json.Number(1.5);
+        json.Key("list"); json.BeginArray(); json.String("x"); json.Null(); json.BeginArray(); json.EndArray();
+        json.BeginInlineArray(); json.RawNumber("1.50"); json.Number(2); json.EndArray();
+        json.EndArray();
+        json.Key("bad"); json.Number(1.0 / 0.0);
+        json.Key("open"); json.BeginArray();  // closed by Finish
+    };
+    EXPECT_EQ(JsonText(write), "{\n  \"a\": 1.5,\n  \"list\": [\n    \"x\",\n    null,\n    [],\n    [1.50, 2]\n  ],\n"
+                               "  \"bad\": null,\n  \"open\": []\n}\n");
+    EXPECT_EQ(JsonText(write, true), "{\"a\":1.5,\"list\":[\"x\",null,[],[1.50,2]],\"bad\":null,\"open\":[]}\n");
+    EXPECT_EQ(XmlText([](XmlWriter& xml) {
+                  xml.Open("a", {{"k", "v&"}});
+                  xml.Element("b", "<x>");
+                  xml.Element("t", {{"x", "1\""}}, "y");
+                  xml.Empty("e", {{"r", "<"}});
+                  xml.Open("c");
+                  xml.Line("1,2 & 3");
+              }),
               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<a k=\"v&amp;\">\n  <b>&lt;x&gt;</b>\n"
-              "  <c>\n  </c>\n</a>\n");
+              "  <t x=\"1&quot;\">y</t>\n  <e r=\"&lt;\"/>\n  <c>\n    1,2 &amp; 3\n  </c>\n</a>\n");
 }
 
 TEST(ToolText, IsoTimeFromRecordConvertsValidTimesOnly) {
@@ -78,6 +85,10 @@ TEST(ToolText, ParseCoordinateAndNumbers) {
     }
     EXPECT_EQ(FormatFixed(-0.0000001, 2), "0.00");
     EXPECT_EQ(FormatFixed(1828.9766, 2), "1828.98");
+    const std::string huge = FormatFixed(-1.5e308, 7);  // every digit, nothing more
+    EXPECT_EQ(huge.size(), 1u + 309u + 8u);
+    EXPECT_EQ(huge.find_first_not_of("0123456789", 1), 310u);
+    EXPECT_EQ(huge.substr(0, 4) + huge.substr(310), "-150.0000000");
     EXPECT_EQ(FormatShortest(0.1), "0.1");
     EXPECT_EQ(ParseNumber(" 100 "), 100.0);
     EXPECT_FALSE(ParseNumber("10 ft"));
@@ -121,8 +132,22 @@ PointSet Sample(int32_t kind) {
     return set;
 }
 
+std::string Gpx(const PointSet& set) {
+    std::string text;
+    TextSink sink(text);
+    WriteGpx(sink, {set}, "test");
+    return text;
+}
+
+std::string GeoJson(const PointSet& set) {
+    std::string text;
+    TextSink sink(text);
+    WriteGeoJson(sink, {set}, false);
+    return text;
+}
+
 TEST(ToolOutputs, GpxCarriesEveryFieldInTheKindsElements) {
-    const std::string gpx = WriteGpx({Sample(VEZUVED_KIND_POINT)}, "test");
+    const std::string gpx = Gpx(Sample(VEZUVED_KIND_POINT));
     for (const char* expected :
          {"<wpt lat=\"45.5000000\" lon=\"-122.2500000\">", "<ele>30.48</ele>", "<time>2004-12-24T14:30:05Z</time>",
           "<name>Caf\xC3\xA9 &lt;1&gt;</name>", "<desc>Gate &quot;3&quot; &amp; more</desc>", "<sym>Flag</sym>",
@@ -130,15 +155,17 @@ TEST(ToolOutputs, GpxCarriesEveryFieldInTheKindsElements) {
         EXPECT_NE(gpx.find(expected), std::string::npos) << expected;
     }
     EXPECT_EQ(gpx.find("Nowhere"), std::string::npos);  // no valid position
-    EXPECT_NE(WriteGpx({Sample(VEZUVED_KIND_ROUTE)}, "test").find("<rtept "), std::string::npos);
-    EXPECT_NE(WriteGpx({Sample(VEZUVED_KIND_TRACK)}, "test").find("<trkseg>\n      <trkpt "), std::string::npos);
+    EXPECT_NE(Gpx(Sample(VEZUVED_KIND_ROUTE)).find("<rtept "), std::string::npos);
+    EXPECT_NE(Gpx(Sample(VEZUVED_KIND_TRACK)).find("<trkseg>\n      <trkpt "), std::string::npos);
 }
 
 TEST(ToolOutputs, GeoJsonAndListings) {
-    const std::string route = WriteGeoJson({Sample(VEZUVED_KIND_ROUTE)});
+    const std::string route = GeoJson(Sample(VEZUVED_KIND_ROUTE));
     EXPECT_NE(route.find("\"LineString\""), std::string::npos);
-    EXPECT_NE(route.find("\"description\": \"Gate \\\"3\\\" & more\""), std::string::npos);
-    EXPECT_EQ(WriteGeoJson({Sample(VEZUVED_KIND_POINT)}).find("LineString"), std::string::npos);
+    EXPECT_EQ(route.find("\"Point\""), std::string::npos);  // a line's points are not mixed in
+    const std::string points = GeoJson(Sample(VEZUVED_KIND_POINT));
+    EXPECT_NE(points.find("\"desc\": \"Gate \\\"3\\\" & more\""), std::string::npos);
+    EXPECT_EQ(points.find("LineString"), std::string::npos);
     const PointSet set = Sample(VEZUVED_KIND_POINT);
     const std::string table = WriteTable(set);
     EXPECT_EQ(table.substr(0, table.find('\n')),

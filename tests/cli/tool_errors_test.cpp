@@ -31,10 +31,12 @@ TEST_F(ToolErrors, UsageErrorsExitWithTwo) {
         {{}, 2, "subcommand is required"}, {{"fly"}, 2, "fly"}, {{"show"}, 2, "file is required"},
         {{"import", "a.csv", "--kind", "plane"}, 2, "plane"},
         {{"import", "a.csv", "--metres", "--feet"}, 2, "excludes"},
-        {{"show", "a.pdb", "--output", "kml"}, 2, "kml"},
+        {{"show", "a.pdb", "--output", "png"}, 2, "png"},
         {{"show", "a.csv", "--columns", "name,height"}, 2, "'height' is no field name"},
         {{"show", "a.csv", "--columns", "1,2,3"}, 2, "seven column numbers"},
         {{"convert", "a.gpx", "b.pdb"}, 2, "GPX and GeoJSON are written, not read"},
+        {{"convert", "a.csv", "b.kml", "--points"}, 2, "--points writes a second GeoJSON file beside a .geojson"},
+        {{"show", "a.pdb", "--output", "svg", "--compact=maybe"}, 2, "compact"},
         {{"info", "a.pdb", "extra"}, 2, "extra"},
     });
 }
@@ -80,8 +82,11 @@ TEST_F(ToolErrors, DamagedDatabaseExitsWithOne) {
 TEST_F(ToolErrors, FailedWritesKeepThePreviousFile) {
     std::string text;
     for (int i = 0; i < 100; ++i) text += "45.5,-122.5,100,,Point" + std::to_string(i) + ",Flag,a note\n";
-    const std::string points = Out("points.csv"), database = Out("s.pdb");
+    const std::string points = Out("points.csv"), database = Out("s.pdb"), big = Out("big.csv");
     WriteFile(points, text);
+    std::string bigText;
+    for (int i = 0; i < 40; ++i) bigText += text;
+    WriteFile(big, bigText);
     const std::string comma = FormatFile("comma.cal");
     ASSERT_EQ(RunTool({"import", points, "-d", comma, "-o", database}).status, 0);
     const std::string full = "ulimit -f 4; trap '' XFSZ; ";  // 4 blocks of 512 bytes
@@ -94,6 +99,13 @@ TEST_F(ToolErrors, FailedWritesKeepThePreviousFile) {
          "vezuved: cannot write '" + Out("keep.gpx") + "': File too large"},
         {{"convert", points, Out("keep.geojson"), "-d", comma}, Out("keep.geojson"), full,
          "vezuved: cannot write '" + Out("keep.geojson") + "': File too large"},
+        {{"convert", points, Out("keep.kml"), "-d", comma}, Out("keep.kml"), full,
+         "vezuved: cannot write '" + Out("keep.kml") + "': File too large"},
+        {{"convert", points, Out("keep.svg"), "-d", comma}, Out("keep.svg"), full,
+         "vezuved: cannot write '" + Out("keep.svg") + "': File too large"},
+        // Past several buffers: the first failed write is the one reported.
+        {{"convert", big, Out("big.geojson"), "-d", comma}, Out("big.geojson"), full,
+         "vezuved: cannot write '" + Out("big.geojson") + "': File too large"},
         {{"convert", database, Out("keep.pdb")}, Out("keep.pdb"), full,
          "VEZUVed: cannot write '" + Out("keep.pdb") + "': File too large"},
         {{"export", database, "-o", database}, database, "",

@@ -34,6 +34,8 @@ int RunShell(const std::string& command) {
 #endif
 }
 
+bool HasProgram(const std::string& name) { return RunShell("command -v " + name + " >/dev/null 2>&1") == 0; }
+
 ToolResult RunTool(const std::vector<std::string>& arguments, const std::string& shell) {
     const std::string folder = FreshFolder("run-output");
     std::string command = shell + Quote(ToolPath());

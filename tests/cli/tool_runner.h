@@ -20,6 +20,8 @@ std::string ToolPath();
 ToolResult RunTool(const std::vector<std::string>& arguments, const std::string& shell = "");
 // Runs a shell command line; its exit status.
 int RunShell(const std::string& command);
+// Whether the shell finds the program (xmllint, ogrinfo, python3...).
+bool HasProgram(const std::string& name);
 
 // examples/formats/NAME and examples/data/NAME in the source tree.
 std::string FormatFile(const std::string& name);

@@ -1,0 +1,326 @@
+// The map documents' exact text: GeoJSON, KML and the SVG picture, built
+// from small sets without running the tool, and the sink they stream into.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "output/geojson_output.h"
+#include "output/kml_output.h"
+#include "output/picture_output.h"
+#include "support/text_sink.h"
+
+namespace vezuved_cli {
+namespace {
+
+Point At(const char* name, const char* latitude, const char* longitude, const char* feet, const char* time) {
+    return MakePoint(name, latitude, longitude, feet, time, "", nullptr);
+}
+
+PointSet Set(const char* title, int32_t kind, std::vector<Point> points) {
+    PointSet set;
+    set.title = title;
+    set.kind = kind;
+    set.points = std::move(points);
+    return set;
+}
+
+// Two timed positions with elevations (6000.5832 ft is 1828.98 m), and one
+// out of range that every document leaves out.
+PointSet SmallTrack() {
+    return Set("Hike", VEZUVED_KIND_TRACK,
+               {At("TP1", "45.3311", "-121.7113", "6000.5832", "081500 14082021"),
+                At("TP2", "45.3352", "180", "6240.1576", "083000.5 14082021"),
+                At("Off", "95", "0", "", "")});
+}
+
+PointSet Summits() {
+    PointSet set = Set("Peaks", VEZUVED_KIND_POINT, {At("Hood & <co>", "45.3735", "-121.6959", "11249", "")});
+    set.points[0].icon = "Summit";
+    set.points[0].description = "Oregon \"high\"";
+    set.points.push_back(At("Flat", "-10.5", "20.25", "", "120000 01012020"));
+    return set;
+}
+
+template <typename Write>
+std::string Text(Write write) {
+    std::string text;
+    TextSink sink(text);
+    write(sink);
+    return text;
+}
+
+std::string Svg(const std::vector<PointSet>& sets) {
+    return Text([&](TextSink& sink) { WriteSvg(sink, sets); });
+}
+
+std::string GeoJson(const std::vector<PointSet>& sets, bool compact = false) {
+    return Text([&](TextSink& sink) { WriteGeoJson(sink, sets, compact); });
+}
+
+TEST(ToolMapWriters, GeoJsonTrackIsOneLineWithTimesAndFixedDecimals) {
+    EXPECT_EQ(GeoJson({SmallTrack()}),
+              "{\n"
+              "  \"type\": \"FeatureCollection\",\n"
+              "  \"features\": [\n"
+              "    {\n"
+              "      \"type\": \"Feature\",\n"
+              "      \"geometry\": {\n"
+              "        \"type\": \"LineString\",\n"
+              "        \"coordinates\": [\n"
+              "          [-121.7113000, 45.3311000, 1828.98],\n"
+              "          [-180.0000000, 45.3352000, 1902.00]\n"
+              "        ]\n"
+              "      },\n"
+              "      \"properties\": {\n"
+              "        \"name\": \"Hike\",\n"
+              "        \"kind\": \"track\",\n"
+              "        \"coordTimes\": [\n"
+              "          \"2021-08-14T08:15:00Z\",\n"
+              "          \"2021-08-14T08:30:00.500Z\"\n"
+              "        ]\n"
+              "      }\n"
+              "    }\n"
+              "  ]\n"
+              "}\n");
+    EXPECT_EQ(GeoJson({SmallTrack()}, true),
+              "{\"type\":\"FeatureCollection\",\"features\":[{\"type\":\"Feature\",\"geometry\":{\"type\":"
+              "\"LineString\",\"coordinates\":[[-121.7113000,45.3311000,1828.98],[-180.0000000,45.3352000,"
+              "1902.00]]},\"properties\":{\"name\":\"Hike\",\"kind\":\"track\",\"coordTimes\":["
+              "\"2021-08-14T08:15:00Z\",\"2021-08-14T08:30:00.500Z\"]}}]}\n");
+    // Its points, for a collection of their own.
+    EXPECT_EQ(Text([](TextSink& sink) { WriteGeoJsonPoints(sink, {SmallTrack()}, true); }),
+              "{\"type\":\"FeatureCollection\",\"features\":[{\"type\":\"Feature\",\"geometry\":{\"type\":\"Point\","
+              "\"coordinates\":[-121.7113000,45.3311000,1828.98]},\"properties\":{\"name\":\"TP1\",\"ele\":1828.98,"
+              "\"time\":\"2021-08-14T08:15:00Z\",\"desc\":null,\"sym\":null}},{\"type\":\"Feature\",\"geometry\":{"
+              "\"type\":\"Point\",\"coordinates\":[-180.0000000,45.3352000,1902.00]},\"properties\":{\"name\":"
+              "\"TP2\",\"ele\":1902.00,\"time\":\"2021-08-14T08:30:00.500Z\",\"desc\":null,\"sym\":null}}]}\n");
+}
+
+TEST(ToolMapWriters, GeoJsonPointsCarryTheirFields) {
+    EXPECT_EQ(GeoJson({Summits()}),
+              "{\n"
+              "  \"type\": \"FeatureCollection\",\n"
+              "  \"features\": [\n"
+              "    {\n"
+              "      \"type\": \"Feature\",\n"
+              "      \"geometry\": {\n"
+              "        \"type\": \"Point\",\n"
+              "        \"coordinates\": [-121.6959000, 45.3735000, 3428.70]\n"
+              "      },\n"
+              "      \"properties\": {\n"
+              "        \"name\": \"Hood & <co>\",\n"
+              "        \"ele\": 3428.70,\n"
+              "        \"time\": null,\n"
+              "        \"desc\": \"Oregon \\\"high\\\"\",\n"
+              "        \"sym\": \"Summit\"\n"
+              "      }\n"
+              "    },\n"
+              "    {\n"
+              "      \"type\": \"Feature\",\n"
+              "      \"geometry\": {\n"
+              "        \"type\": \"Point\",\n"
+              "        \"coordinates\": [20.2500000, -10.5000000]\n"
+              "      },\n"
+              "      \"properties\": {\n"
+              "        \"name\": \"Flat\",\n"
+              "        \"time\": \"2020-01-01T12:00:00Z\",\n"
+              "        \"desc\": null,\n"
+              "        \"sym\": null\n"
+              "      }\n"
+              "    }\n"
+              "  ]\n"
+              "}\n");
+}
+
+// A line needs two positions, and one dimension: a single position is a
+// Point; one missing elevation makes the whole line flat; times missing
+// on some positions are nulls; no times at all, no coordTimes.
+TEST(ToolMapWriters, GeoJsonLineEdges) {
+    const std::string single =
+        GeoJson({Set("R", VEZUVED_KIND_ROUTE, {At("Only", "1", "2", "", ""), At("Off", "-91", "0", "", "")})}, true);
+    EXPECT_EQ(single,
+              "{\"type\":\"FeatureCollection\",\"features\":[{\"type\":\"Feature\",\"geometry\":{\"type\":\"Point\","
+              "\"coordinates\":[2.0000000,1.0000000]},\"properties\":{\"name\":\"Only\",\"time\":null,\"desc\":null,"
+              "\"sym\":null}}]}\n");
+    const std::string mixed = GeoJson({Set("R", VEZUVED_KIND_ROUTE,
+                                           {At("A", "1", "2", "100", "120000 01012020"), At("B", "1.5", "2", "", "")})},
+                                      true);
+    EXPECT_NE(mixed.find("\"coordinates\":[[2.0000000,1.0000000],[2.0000000,1.5000000]]"), std::string::npos) << mixed;
+    EXPECT_NE(mixed.find("\"kind\":\"route\",\"coordTimes\":[\"2020-01-01T12:00:00Z\",null]"), std::string::npos)
+        << mixed;
+    const std::string untimed =
+        GeoJson({Set("R", VEZUVED_KIND_TRACK, {At("A", "1", "2", "", ""), At("B", "3", "4", "", "")})});
+    EXPECT_EQ(untimed.find("coordTimes"), std::string::npos);
+    EXPECT_EQ(GeoJson({Set("E", VEZUVED_KIND_TRACK, {})}, true), "{\"type\":\"FeatureCollection\",\"features\":[]}\n");
+}
+
+// Text that reads as numbers only just: every document stays plain text.
+TEST(ToolMapWriters, ExtremeElevationsAreWrittenWhole) {
+    const std::vector<PointSet> sets = {Set("Far", VEZUVED_KIND_TRACK, {At("A", "1", "2", "1e308", "000000 01011970"),
+                                                                        At("B", "1", "3", "-1e308", "")})};
+    std::vector<PointSet> metres = sets;  // the most a double holds, as a file in metres may give
+    metres[0].points[0].elevationMetres = 1.7e308;
+    metres[0].points[1].elevationMetres = -1.7e308;
+    for (const std::string& text : {GeoJson(sets), Text([&](TextSink& sink) { WriteKml(sink, sets); }), Svg(sets),
+                                    GeoJson(metres), Svg(metres)}) {
+        for (const char c : text) ASSERT_TRUE(c == '\n' || (c >= ' ' && c < 0x7F)) << text;
+        EXPECT_EQ(text.find("nan"), std::string::npos);
+        EXPECT_EQ(text.find("inf"), std::string::npos);
+    }
+}
+
+TEST(ToolMapWriters, KmlHasAFolderPerSetAndMarksLines) {
+    EXPECT_EQ(Text([](TextSink& sink) { WriteKml(sink, {SmallTrack(), Summits(), Set("Empty", 0, {})}); }),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+              "<kml xmlns=\"http://www.opengis.net/kml/2.2\">\n"
+              "  <Document>\n"
+              "    <name>Hike, Peaks, Empty</name>\n"
+              "    <Folder>\n"
+              "      <name>Hike</name>\n"
+              "      <Placemark>\n"
+              "        <name>Hike</name>\n"
+              "        <ExtendedData>\n"
+              "          <Data name=\"kind\">\n"
+              "            <value>track</value>\n"
+              "          </Data>\n"
+              "        </ExtendedData>\n"
+              "        <LineString>\n"
+              "          <tessellate>1</tessellate>\n"
+              "          <altitudeMode>absolute</altitudeMode>\n"
+              "          <coordinates>\n"
+              "            -121.7113000,45.3311000,1828.98\n"
+              "            -180.0000000,45.3352000,1902.00\n"
+              "          </coordinates>\n"
+              "        </LineString>\n"
+              "      </Placemark>\n"
+              "    </Folder>\n"
+              "    <Folder>\n"
+              "      <name>Peaks</name>\n"
+              "      <Placemark>\n"
+              "        <name>Hood &amp; &lt;co&gt;</name>\n"
+              "        <description>Oregon &quot;high&quot;</description>\n"
+              "        <ExtendedData>\n"
+              "          <Data name=\"sym\">\n"
+              "            <value>Summit</value>\n"
+              "          </Data>\n"
+              "        </ExtendedData>\n"
+              "        <Point>\n"
+              "          <altitudeMode>absolute</altitudeMode>\n"
+              "          <coordinates>-121.6959000,45.3735000,3428.70</coordinates>\n"
+              "        </Point>\n"
+              "      </Placemark>\n"
+              "      <Placemark>\n"
+              "        <name>Flat</name>\n"
+              "        <TimeStamp>\n"
+              "          <when>2020-01-01T12:00:00Z</when>\n"
+              "        </TimeStamp>\n"
+              "        <Point>\n"
+              "          <coordinates>20.2500000,-10.5000000</coordinates>\n"
+              "        </Point>\n"
+              "      </Placemark>\n"
+              "    </Folder>\n"
+              "  </Document>\n"
+              "</kml>\n");
+    const std::string route = Text([](TextSink& sink) {
+        WriteKml(sink, {Set("Loop", VEZUVED_KIND_ROUTE, {At("A", "1", "2", "", ""), At("B", "1.5", "2", "10", "")})});
+    });
+    EXPECT_NE(route.find("<value>route</value>"), std::string::npos);
+    EXPECT_NE(route.find("<tessellate>1</tessellate>\n          <coordinates>\n            2.0000000,1.0000000\n"),
+              std::string::npos)
+        << route;  // flat: one position has no elevation
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+TEST(ToolMapWriters, SvgDrawsLinesPointsAndProfiles) {
+    const std::string svg = Svg({SmallTrack(), Summits()});
+    EXPECT_EQ(svg.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" "
+                        "width=\"800\" height=\"800\" viewBox=\"0 0 800 800\"",
+                        0),
+              0u)
+        << svg;
+    EXPECT_NE(svg.find("<title>Hike, Peaks</title>"), std::string::npos);
+    EXPECT_EQ(Count(svg, "<polyline "), 2u);  // the track and its profile
+    EXPECT_NE(svg.find("<text x=\"256.6\" y=\"198.7\">Hood &amp; &lt;co&gt;</text>"), std::string::npos) << svg;
+    EXPECT_NE(svg.find("text-anchor=\"end\">Flat</text>"), std::string::npos) << svg;  // kept inside at the edge
+    for (const char* label : {"Elevation of Hike", ">max 1902 m<", ">min 1829 m<", ">0 km<", ">4452.4 km<"})
+        EXPECT_NE(svg.find(label), std::string::npos) << label;
+    // A route is dashed and has no profile; points alone neither.
+    const std::string route = Svg({Set("Loop", VEZUVED_KIND_ROUTE,
+                                       {At("A", "1", "2", "100", ""), At("B", "1.5", "2", "200", "")})});
+    EXPECT_EQ(Count(route, "<polyline "), 1u);
+    EXPECT_NE(route.find("stroke-dasharray"), std::string::npos);
+    EXPECT_NE(route.find("height=\"600\""), std::string::npos);
+    EXPECT_EQ(Count(Svg({Summits()}), "<circle "), 2u);
+}
+
+// One place, or many at one place: drawn in the middle, with finite numbers.
+TEST(ToolMapWriters, SvgDegenerateExtents) {
+    const std::vector<std::vector<PointSet>> cases = {
+        {Set("One", 0, {At("Solo", "10", "20", "", "")})},
+        {Set("Same", VEZUVED_KIND_TRACK, {At("A", "10", "20", "100", ""), At("B", "10", "20", "100", "")})},
+        {Set("Line", 0, {At("A", "10", "20", "", ""), At("B", "10", "21", "", "")})},
+        {Set("Pole", 0, {At("A", "90", "20", "", ""), At("B", "89", "-20", "", "")})},
+    };
+    for (const auto& sets : cases) {
+        const std::string svg = Svg(sets);
+        EXPECT_EQ(svg.find("nan"), std::string::npos) << svg;
+        EXPECT_EQ(svg.find("inf"), std::string::npos) << svg;
+        EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
+    }
+    EXPECT_NE(Svg(cases[0]).find("<circle cx=\"400.0\" cy=\"300.0\""), std::string::npos) << Svg(cases[0]);
+    EXPECT_NE(Svg(cases[1]).find(">0.00 km<"), std::string::npos);
+    EXPECT_EQ(DrawablePointCount({Set("Off", 0, {At("X", "91", "0", "", "")})}), 0u);
+}
+
+TEST(ToolMapWriters, HtmlPageHoldsTheDrawing) {
+    const std::string html = Text([](TextSink& sink) { WriteHtml(sink, {Summits()}); });
+    EXPECT_EQ(html.rfind("<!DOCTYPE html>\n<html lang=\"en\">\n  <head>\n    <meta charset=\"utf-8\"/>\n"
+                         "    <title>Peaks</title>\n  </head>\n  <body>\n",
+                         0),
+              0u)
+        << html;
+    EXPECT_NE(html.find("    <svg xmlns=\"http://www.w3.org/2000/svg\""), std::string::npos);
+    EXPECT_EQ(html.substr(html.size() - 29), "    </svg>\n  </body>\n</html>\n");
+    EXPECT_EQ(html.find("<script"), std::string::npos);
+}
+
+// Into a file the text goes in 64 KiB pieces, whole; a failed write is
+// reported with its cause and later writes are dropped.
+TEST(ToolMapWriters, SinkBuffersIntoAFileAndReportsFailure) {
+    std::FILE* file = std::tmpfile();
+    if (file == nullptr) GTEST_SKIP() << "no temporary file";
+    std::string expected;
+    {
+        TextSink sink(file);
+        for (int i = 0; i < 20000; ++i) {
+            const std::string line = "line " + std::to_string(i) + "\n";
+            sink.Write(line);
+            expected += line;
+        }
+        sink.Write('.');
+        expected += '.';
+        EXPECT_TRUE(sink.Flush());
+    }
+    std::rewind(file);
+    std::string read(expected.size() + 1, '\0');
+    read.resize(std::fread(&read[0], 1, read.size(), file));
+    std::fclose(file);
+    EXPECT_EQ(read, expected);
+    std::FILE* full = std::fopen("/dev/full", "wb");
+    if (full == nullptr) GTEST_SKIP() << "no /dev/full";
+    TextSink sink(full);
+    sink.Write(std::string(TextSink::kBufferSize + 1, 'x'));
+    sink.Write("more");
+    EXPECT_FALSE(sink.Flush());
+    EXPECT_EQ(sink.error(), ENOSPC);
+    std::fclose(full);
+}
+
+}  // namespace
+}  // namespace vezuved_cli
