@@ -5,6 +5,7 @@
 #include "base/ascii.h"
 #include "commands/command_options.h"
 #include "commands/commands.h"
+#include "input/read_input.h"
 #include "output/map_files.h"
 #include "output/table_output.h"
 #include "support/failure.h"
@@ -23,8 +24,8 @@ struct ShowOptions {
 
 void AddShowCommand(CLI::App& app) {
     auto options = std::make_shared<ShowOptions>();
-    CLI::App* command = app.add_subcommand("show", "List the points of a database or text file");
-    command->add_option("file", options->file, "A database (.pdb) or a text file")->required();
+    CLI::App* command = app.add_subcommand("show", "List the points of a database, text, GPX, KML or GeoJSON file");
+    command->add_option("file", options->file, "A database (.pdb), GPX, KML, GeoJSON or text file")->required();
     command->add_option("--output", options->output, "table, csv, json, geojson or gpx")
         ->check(CLI::IsMember({"table", "csv", "json", "geojson", "gpx"}, CLI::ignore_case))
         ->capture_default_str();
@@ -33,20 +34,31 @@ void AddShowCommand(CLI::App& app) {
         "Examples:\n  vezuved show hike.pdb\n"
         "  vezuved show examples/data/summits.csv -d examples/formats/name-first.cal --output json");
     command->callback([options] {
-        LoadedPoints points = ReadPoints(options->file, ToTextOptions(options->shared));
-        const PointSet& set = points.set;
+        std::vector<PointSet> sets;
+        for (LoadedPoints& loaded : ReadInput(OpenInput(options->file, std::nullopt), ToTextOptions(options->shared))) {
+            sets.push_back(std::move(loaded.set));
+        }
         const std::string format = AsciiLowered(options->output);
         std::string text;
-        if (format == "csv") {
-            text = WriteCsv(set);
-        } else if (format == "json") {
-            text = WritePointsJson(set);
-        } else if (format == "geojson") {
-            text = RenderMap(MapFormat::GeoJson, {set}, {});
+        if (format == "geojson") {
+            text = RenderMap(MapFormat::GeoJson, sets, {});
         } else if (format == "gpx") {
-            text = RenderMap(MapFormat::Gpx, {set}, {});
+            text = RenderMap(MapFormat::Gpx, sets, {});
+        } else if (format == "json" && sets.size() > 1) {
+            // One document: the sets' listings in a list.
+            text = "[\n";
+            for (size_t i = 0; i < sets.size(); ++i) text += (i ? ",\n" : "") + WritePointsJson(sets[i]);
+            text += "]\n";
         } else {
-            text = WriteTable(set) + std::to_string(set.points.size()) + " point(s), " + KindText(set.kind) + "\n";
+            for (size_t i = 0; i < sets.size(); ++i) {
+                const PointSet& set = sets[i];
+                if (format == "csv") {
+                    text += (i ? "\n" : "") + WriteCsv(set);
+                    continue;
+                }
+                if (sets.size() > 1) text += (i ? "\n" : "") + KindText(set.kind) + " '" + set.title + "'\n";
+                text += WriteTable(set) + std::to_string(set.points.size()) + " point(s), " + KindText(set.kind) + "\n";
+            }
         }
         std::cout << text << std::flush;
     });

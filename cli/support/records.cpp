@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <utility>
 
 #include "support/failure.h"
@@ -149,19 +150,36 @@ LoadedPoints ReadText(const std::string& path, const TextOptions& options) {
     return loaded;
 }
 
-LoadedPoints ReadPoints(const std::string& path, const TextOptions& options) {
-    return FileTypeForPath(path) == FileType::Database ? ReadDatabase(path) : ReadText(path, options);
+namespace {
+
+constexpr size_t kMostRecords = 65535;
+
+std::unique_ptr<OwnedRecords> RecordsToWrite(const std::string& path, const LoadedPoints& points) {
+    if (points.records.count() == 0 && !points.set.points.empty()) {
+        return std::make_unique<OwnedRecords>(points.set, path);
+    }
+    return std::make_unique<OwnedRecords>(points.records, points.kept);
 }
 
+}  // namespace
+
 void WriteDatabase(const std::string& path, LoadedPoints& points, int32_t kind) {
-    OwnedRecords records(points.records, points.kept);
+    const size_t count = points.records.count() == 0 ? points.set.points.size() : points.kept.size();
+    if (count > kMostRecords) {
+        // Cutting a track in pieces would change what it is; that is the user's call.
+        FailConversion("cannot write the database '" + path + "': '" + points.set.title + "' has " +
+                       std::to_string(count) + " points and a database holds at most 65535");
+    }
+    std::unique_ptr<OwnedRecords> owned = RecordsToWrite(path, points);
+    OwnedRecords& records = *owned;
     if (RLDBWritePDB(path.c_str(), records.data(), records.count(), kind) != 0) {
         FailConversion("cannot write the database '" + path + "': the file cannot be created or written");
     }
 }
 
 void WriteText(const std::string& path, LoadedPoints& points, const TextOptions& options) {
-    OwnedRecords records(points.records, points.kept);
+    std::unique_ptr<OwnedRecords> owned = RecordsToWrite(path, points);
+    OwnedRecords& records = *owned;
     const std::string& definition = options.definition;
     if (!definition.empty()) RequireInputFile(definition, "format definition");
     const int16_t kind = static_cast<int16_t>(options.kind.value_or(points.set.kind));

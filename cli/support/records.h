@@ -39,6 +39,11 @@ private:
 class OwnedRecords {
 public:
     explicit OwnedRecords(const LibraryRecords& source, const std::vector<int32_t>& indexes);
+    // Made from the tool's points (a set read from GPX, KML or GeoJSON): the
+    // record's texts in their usual forms, names and notes in Windows-1252.
+    // A character that code page lacks becomes '?', with one warning that
+    // names target.
+    OwnedRecords(const PointSet& set, const std::string& target);
     OwnedRecords(const OwnedRecords&) = delete;
     ~OwnedRecords();
 
@@ -66,9 +71,9 @@ struct TextOptions {
 
 LoadedPoints ReadDatabase(const std::string& path);
 LoadedPoints ReadText(const std::string& path, const TextOptions& options);
-// By the extension: ".pdb" a database, anything else text.
-LoadedPoints ReadPoints(const std::string& path, const TextOptions& options);
 
+// A set without library records is written from its points. A database holds
+// at most 65,535 records: a larger set fails.
 void WriteDatabase(const std::string& path, LoadedPoints& points, int32_t kind);
 void WriteText(const std::string& path, LoadedPoints& points, const TextOptions& options);
 
