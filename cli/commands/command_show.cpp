@@ -17,8 +17,16 @@ namespace {
 struct ShowOptions {
     std::string file;
     std::string output = "table";
+    std::string from;
     SharedOptions shared;
 };
+
+std::optional<FileType> FromOption(const std::string& from) {
+    if (from.empty()) return std::nullopt;
+    const std::optional<FileType> type = FileTypeForName(from);
+    if (!type) FailUsage("--from " + from + ": say gpx, kml, geojson, pdb or text");
+    return type;
+}
 
 }  // namespace
 
@@ -29,13 +37,14 @@ void AddShowCommand(CLI::App& app) {
     command->add_option("--output", options->output, "table, csv, json, geojson or gpx")
         ->check(CLI::IsMember({"table", "csv", "json", "geojson", "gpx"}, CLI::ignore_case))
         ->capture_default_str();
+    command->add_option("--from", options->from, "What standard input ('-') holds: gpx, kml, geojson, pdb or text");
     AddTextReadingOptions(*command, options->shared);
     command->footer(
         "Examples:\n  vezuved show hike.pdb\n"
         "  vezuved show examples/data/summits.csv -d examples/formats/name-first.cal --output json");
     command->callback([options] {
         std::vector<PointSet> sets;
-        for (LoadedPoints& loaded : ReadInput(OpenInput(options->file, std::nullopt), ToTextOptions(options->shared))) {
+        for (LoadedPoints& loaded : ReadInput(OpenInput(options->file, FromOption(options->from)), ToTextOptions(options->shared))) {
             sets.push_back(std::move(loaded.set));
         }
         const std::string format = AsciiLowered(options->output);
