@@ -53,11 +53,15 @@ void AddShowCommand(CLI::App& app) {
             text = RenderMap(MapFormat::GeoJson, sets, {});
         } else if (format == "gpx") {
             text = RenderMap(MapFormat::Gpx, sets, {});
-        } else if (format == "json" && sets.size() > 1) {
-            // One document: the sets' listings in a list.
-            text = "[\n";
-            for (size_t i = 0; i < sets.size(); ++i) text += (i ? ",\n" : "") + WritePointsJson(sets[i]);
-            text += "]\n";
+        } else if (format == "json") {
+            // One document: a file of several sets gives their listings in a list.
+            if (sets.size() == 1) {
+                text = WritePointsJson(sets.front());
+            } else {
+                text = "[\n";
+                for (size_t i = 0; i < sets.size(); ++i) text += (i ? ",\n" : "") + WritePointsJson(sets[i]);
+                text += "]\n";
+            }
         } else {
             for (size_t i = 0; i < sets.size(); ++i) {
                 const PointSet& set = sets[i];

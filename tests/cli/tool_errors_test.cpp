@@ -34,7 +34,8 @@ TEST_F(ToolErrors, UsageErrorsExitWithTwo) {
         {{"show", "a.pdb", "--output", "kml"}, 2, "kml"},
         {{"show", "a.csv", "--columns", "name,height"}, 2, "'height' is no field name"},
         {{"show", "a.csv", "--columns", "1,2,3"}, 2, "seven column numbers"},
-        {{"convert", "a.gpx", "b.pdb"}, 2, "GPX and GeoJSON are written, not read"},
+        {{"convert", "a.gpx", "b.xyz"}, 2, "'.xyz' is no known extension"},
+        {{"convert", "-", "b.pdb"}, 2, "needs --from"},
         {{"info", "a.pdb", "extra"}, 2, "extra"},
     });
 }
@@ -48,6 +49,7 @@ TEST_F(ToolErrors, FilesItCannotReadOrWriteExitWithOne) {
         {{"show", missing + ".csv"}, 1, "cannot read the text file '" + missing + ".csv'"},
         {{"import", missing + ".csv"}, 1, "no such file"}, {{"export", missing + ".pdb"}, 1, "no such file"},
         {{"convert", missing + ".pdb", Out("x.gpx")}, 1, "no such file"},
+        {{"convert", missing + ".gpx", Out("x.pdb")}, 1, "cannot read the GPX file '" + missing + ".gpx': no such file"},
         {{"import", summits, "-d", missing + ".cal"}, 1, "cannot read the format definition '" + missing + ".cal'"},
         {{"formats", missing}, 1, "no such folder"}, {{"info", folder_}, 1, "is a folder"},
         {{"import", summits, "-d", definition, "-o", nowhere + ".pdb"}, 1, "cannot be created"},
