@@ -117,27 +117,27 @@ private:
             }
         } else {
             const bool route = Text(properties, "kind") == "route";
-            PointSet& set = sets_.BeginLine(route ? VEZUVED_KIND_ROUTE : VEZUVED_KIND_TRACK, Text(properties, "name"));
+            sets_.BeginLine(route ? VEZUVED_KIND_ROUTE : VEZUVED_KIND_TRACK, Text(properties, "name"));
             if (type == "LineString") {
-                Line(*coordinates, times, set);
+                Line(*coordinates, times);
             } else {
                 for (size_t i = 0; i < coordinates->size(); ++i) {
                     const Json* lineTimes = times != nullptr && times->is_array() && i < times->size() &&
                                                     (*times)[i].is_array()
                                                 ? &(*times)[i]
                                                 : nullptr;
-                    Line((*coordinates)[i], lineTimes, set);
+                    Line((*coordinates)[i], lineTimes);
                 }
             }
         }
     }
 
-    void Line(const Json& positions, const Json* times, PointSet& set) {
+    void Line(const Json& positions, const Json* times) {
         if (!positions.is_array()) Fail("a line's coordinates are no list of positions");
         for (size_t i = 0; i < positions.size(); ++i) {
             Point point = Position(positions[i]);
             if (times != nullptr) point.time = TimeAt(*times, i);
-            set.points.push_back(std::move(point));
+            sets_.AddLinePoint(std::move(point));
         }
     }
 

@@ -19,21 +19,24 @@ bool IsGpxSpace(std::string_view space) {
 
 enum class Where { Root, Gpx, Waypoint, Route, RoutePoint, Track, Segment, TrackPoint, Field, Skipped };
 
+// Reads in one of two passes: the first only counts the points of each
+// set, so the second can give each set exactly its room.
 class GpxReader {
 public:
-    explicit GpxReader(const std::string& what) : what_(what), sets_(what) {}
+    GpxReader(const std::string& what, bool counting) : what_(what), sets_(what), counting_(counting) {}
 
     void Start(const XmlName& name, const char** attributes) {
         const Where parent = stack_.empty() ? Where::Root : stack_.back();
         stack_.push_back(Enter(parent, name, attributes));
     }
 
-    bool CollectText() const { return !stack_.empty() && stack_.back() == Where::Field; }
+    bool CollectText() const { return !counting_ && !stack_.empty() && stack_.back() == Where::Field; }
 
     void End(const XmlName& name, std::string& text) {
         const Where where = stack_.back();
         stack_.pop_back();
         const Where parent = stack_.empty() ? Where::Root : stack_.back();
+        if (counting_) return;
         if (where == Where::Field) {
             Field(parent, name.local, text);
         } else if (where == Where::Waypoint) {
@@ -41,7 +44,7 @@ public:
             sets_.AddWaypoint(std::move(point_));
         } else if (where == Where::RoutePoint || where == Where::TrackPoint) {
             FinishPoint();
-            sets_.Current().points.push_back(std::move(point_));
+            sets_.AddLinePoint(std::move(point_));
         }
     }
 
@@ -49,6 +52,10 @@ public:
         if (!sawRoot_) FailConversion("cannot read '" + what_ + "': it is no GPX file");
         return sets_.Finish();
     }
+
+    size_t waypoints() const { return waypoints_; }
+    const std::vector<size_t>& lines() const { return lines_; }
+    void Expect(size_t waypoints, std::vector<size_t> lines) { sets_.Expect(waypoints, std::move(lines)); }
 
 private:
     Where Enter(Where parent, const XmlName& name, const char** attributes) {
@@ -65,9 +72,9 @@ private:
             case Where::Gpx:
                 if (local == "wpt") return BeginPoint(attributes, Where::Waypoint);
                 if (local == "rte" || local == "trk") {
-                    // Its name may come before or after nothing else: it is
-                    // set when <name> ends.
-                    sets_.BeginLine(local == "rte" ? VEZUVED_KIND_ROUTE : VEZUVED_KIND_TRACK, "");
+                    lines_.push_back(0);
+                    // Named when its <name> ends.
+                    if (!counting_) sets_.BeginLine(local == "rte" ? VEZUVED_KIND_ROUTE : VEZUVED_KIND_TRACK, "");
                     named_ = false;
                     return local == "rte" ? Where::Route : Where::Track;
                 }
@@ -95,6 +102,8 @@ private:
     }
 
     Where BeginPoint(const char** attributes, Where where) {
+        ++(where == Where::Waypoint ? waypoints_ : lines_.back());
+        if (counting_) return where;
         point_ = Point();
         comment_.clear();
         const char* lat = XmlAttribute(attributes, "lat");
@@ -106,7 +115,7 @@ private:
 
     void Field(Where parent, std::string_view local, std::string& text) {
         if (parent == Where::Route || parent == Where::Track) {
-            if (!named_ && !TrimWhite(text).empty()) sets_.Current().title = std::string(TrimWhite(text));
+            if (!named_ && !TrimWhite(text).empty()) sets_.NameLine(std::string(TrimWhite(text)));
             named_ = true;
             return;
         }
@@ -137,17 +146,27 @@ private:
     std::string comment_;
     bool named_ = false;
     bool sawRoot_ = false;
+    bool counting_;
+    size_t waypoints_ = 0;
+    std::vector<size_t> lines_;  // points of each route and track
 };
 
-}  // namespace
-
-std::vector<PointSet> ReadGpx(const std::string& path, const std::string& what) {
-    GpxReader reader(what);
+void Stream(const std::string& path, const std::string& what, GpxReader& reader) {
     XmlHandler handler;
     handler.start = [&](const XmlName& name, const char** attributes) { reader.Start(name, attributes); };
     handler.end = [&](const XmlName& name, std::string& text) { reader.End(name, text); };
     handler.collectText = [&] { return reader.CollectText(); };
     StreamXml(path, what, handler);
+}
+
+}  // namespace
+
+std::vector<PointSet> ReadGpx(const std::string& path, const std::string& what) {
+    GpxReader counter(what, true);
+    Stream(path, what, counter);
+    GpxReader reader(what, false);
+    reader.Expect(counter.waypoints(), counter.lines());
+    Stream(path, what, reader);
     return reader.Finish();
 }
 

@@ -155,11 +155,11 @@ private:
                 continue;
             }
             const bool route = geometry.type == GeometryType::Line && placemark_.route;
-            PointSet& set = sets_.BeginLine(route ? VEZUVED_KIND_ROUTE : VEZUVED_KIND_TRACK, placemark_.name);
+            sets_.BeginLine(route ? VEZUVED_KIND_ROUTE : VEZUVED_KIND_TRACK, placemark_.name);
             for (size_t i = 0; i < geometry.points.size(); ++i) {
                 if (i < geometry.times.size()) geometry.points[i].time = geometry.times[i];
             }
-            set.points = std::move(geometry.points);
+            sets_.SetLinePoints(std::move(geometry.points));
         }
     }
 

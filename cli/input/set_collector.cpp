@@ -8,13 +8,18 @@
 
 namespace vezuved_cli {
 
-PointSet& SetCollector::BeginLine(int32_t kind, std::string title) {
+void SetCollector::Expect(size_t waypoints, std::vector<size_t> lines) {
+    waypoints_.points.reserve(waypoints);
+    expectedLines_ = std::move(lines);
+}
+
+void SetCollector::BeginLine(int32_t kind, std::string title) {
     size_t number = 1;
     for (const PointSet& set : lines_) number += set.kind == kind ? 1 : 0;
     PointSet& set = lines_.emplace_back();
     set.kind = kind;
     set.title = title.empty() ? KindText(kind) + " " + std::to_string(number) : std::move(title);
-    return set;
+    if (lines_.size() <= expectedLines_.size()) set.points.reserve(expectedLines_[lines_.size() - 1]);
 }
 
 std::optional<int64_t> SetCollector::Time(std::string_view text) {
@@ -40,8 +45,6 @@ std::vector<PointSet> SetCollector::Finish() {
                       << "' has no points and is left out\n";
             continue;
         }
-        // Read whole: the spare room of the growing vector is given back.
-        set.points.shrink_to_fit();
         sets.push_back(std::move(set));
     }
     if (sets.empty()) FailConversion("cannot convert '" + what_ + "': it holds no points, routes or tracks");
