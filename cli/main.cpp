@@ -1,5 +1,5 @@
 // vezuved: GPS points, routes and tracks between Palm databases, text
-// formats, GPX and GeoJSON, from the shell.
+// formats, GPX, KML and GeoJSON, from the shell.
 #include <clocale>
 #include <cstdio>
 #include <cstring>
@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     SetDiagSink(DiagSink{ToStandardError, deviceReport ? stdout : nullptr});
 
     CLI::App app("Converts GPS points, routes and tracks between handheld Palm databases (.pdb), "
-                 "text formats described by .cal definitions, GPX and GeoJSON.",
+                 "text formats described by .cal definitions, GPX, KML and GeoJSON.",
                  "vezuved");
     app.set_version_flag("--version", ToolName());
     app.require_subcommand(1);

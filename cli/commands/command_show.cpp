@@ -44,7 +44,8 @@ void AddShowCommand(CLI::App& app) {
         "  vezuved show examples/data/summits.csv -d examples/formats/name-first.cal --output json");
     command->callback([options] {
         std::vector<PointSet> sets;
-        for (LoadedPoints& loaded : ReadInput(OpenInput(options->file, FromOption(options->from)), ToTextOptions(options->shared))) {
+        const TextOptions textOptions = ToTextOptions(options->shared);
+        for (LoadedPoints& loaded : ReadInput(OpenInput(options->file, FromOption(options->from), textOptions), textOptions)) {
             sets.push_back(std::move(loaded.set));
         }
         const std::string format = AsciiLowered(options->output);

@@ -249,7 +249,7 @@ void RunConvert(const ConvertRequest& request) {
     }
     const std::vector<std::string> paths = ExpandInputPaths(request.inputs);
     std::vector<InputFile> inputs;
-    for (const std::string& path : paths) inputs.push_back(OpenInput(path, request.from));
+    for (const std::string& path : paths) inputs.push_back(OpenInput(path, request.from, request.in));
     if (request.outDir.empty()) {
         if (request.output.empty()) FailUsage("convert needs an output: a file, '-', -o FILE or --out-dir FOLDER");
         ConvertTo(request, inputs, request.output);

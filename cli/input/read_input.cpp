@@ -68,9 +68,12 @@ std::optional<FileType> FileTypeForName(const std::string& name) {
     return std::nullopt;
 }
 
-InputFile OpenInput(const std::string& path, const std::optional<FileType>& from) {
+InputFile OpenInput(const std::string& path, const std::optional<FileType>& from, const TextOptions& options) {
     if (path == "-") {
         if (!from) FailUsage("reading standard input ('-') needs --from gpx, kml, geojson, pdb or text");
+        if (*from == FileType::Text && options.definition.empty()) {
+            FailUsage("reading text from standard input needs its definition (-d FILE.cal)");
+        }
         return {CopyStandardInput(*from), "standard input", *from};
     }
     return {path, path, from.value_or(FileTypeForPath(path))};

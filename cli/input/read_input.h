@@ -23,8 +23,9 @@ std::vector<LoadedPoints> ReadInput(const InputFile& input, const TextOptions& o
 
 // The input for a path given on the command line: "-" is standard input,
 // copied whole into a temporary file that lives as long as the process.
-// from: the type "--from" named, if any; "-" needs one.
-InputFile OpenInput(const std::string& path, const std::optional<FileType>& from);
+// from: the type "--from" named, if any; "-" needs one, and text from "-"
+// needs its definition named (nothing lies beside standard input).
+InputFile OpenInput(const std::string& path, const std::optional<FileType>& from, const TextOptions& options);
 
 // The type a --from/--to name stands for (gpx, kml, geojson, json, pdb, text).
 std::optional<FileType> FileTypeForName(const std::string& name);

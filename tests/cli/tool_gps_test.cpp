@@ -207,6 +207,7 @@ TEST_F(ToolGps, StandardInputAndOutput) {
     ExpectValidGpx(Out("stdout.gpx"));
     const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
         {{"convert", "-", Out("x.pdb")}, "needs --from"},
+        {{"convert", "-", Out("x.pdb"), "--from", "text"}, "needs its definition (-d FILE.cal)"},
         {{"convert", Out("trip.gpx"), "-"}, "needs --to"},
         {{"convert", Out("trip.gpx"), "-", "--to", "pdb"}, "standard output takes one"},
     };
@@ -215,6 +216,11 @@ TEST_F(ToolGps, StandardInputAndOutput) {
         EXPECT_EQ(result.status, 2) << Joined(arguments);
         EXPECT_NE(result.err.find(message), std::string::npos) << Joined(arguments) << result.err;
     }
+    // Text from standard input with its definition.
+    EXPECT_EQ(Ok({"convert", "-", Out("summits.gpx"), "--from", "text", "-d", FormatFile("name-first.cal")},
+                 "cat '" + DataFile("summits.csv") + "' | "),
+              "Wrote " + Out("summits.gpx") + " (points, 4 point(s))\n");
+    ExpectValidGpx(Out("summits.gpx"));
     const ToolResult broken = RunTool({"convert", "-", Out("x.pdb"), "--from", "gpx"}, "printf '<gpx>' | ");
     EXPECT_EQ(broken.status, 1);
     EXPECT_NE(broken.err.find("cannot read 'standard input': line 1: no element found"), std::string::npos)
