@@ -23,6 +23,8 @@ namespace {
 
 using Json = nlohmann::json;
 
+constexpr int kDeepestCollection = 64;
+
 const Json* Member(const Json& object, const char* key) {
     if (!object.is_object()) return nullptr;
     const auto found = object.find(key);
@@ -88,14 +90,17 @@ private:
         Geometry(*geometry, properties != nullptr && properties->is_object() ? *properties : Json::object());
     }
 
-    void Geometry(const Json& geometry, const Json& properties) {
+    void Geometry(const Json& geometry, const Json& properties, int depth = 0) {
         const std::string type = Text(geometry, "type");
         const Json* coordinates = Member(geometry, "coordinates");
         const Json* times = Member(properties, "coordTimes");
         if (type == "GeometryCollection") {
             const Json* members = Member(geometry, "geometries");
             if (members == nullptr || !members->is_array()) Fail("a GeometryCollection has no \"geometries\" list");
-            for (const Json& member : *members) Geometry(member, properties);
+            // Collections in collections are read by recursion: a bound keeps
+            // a hostile file from exhausting the stack.
+            if (depth >= kDeepestCollection) Fail("its GeometryCollections nest deeper than 64");
+            for (const Json& member : *members) Geometry(member, properties, depth + 1);
             return;
         }
         if (type == "Polygon" || type == "MultiPolygon") {

@@ -270,6 +270,14 @@ TEST_F(GpsReaders, BadGeoJsonFailsWithWhereAndWhy) {
         const std::string failure = FailureOf(ReadGeoJson, File("bad.json", bytes));
         EXPECT_NE(failure.find(message), std::string::npos) << bytes << "\n" << failure;
     }
+    // Hostile nesting fails with a sentence, not by running out of stack.
+    std::string nested;
+    for (int i = 0; i < 100000; ++i) nested += R"({"type": "GeometryCollection", "geometries": [)";
+    nested += R"({"type": "Point", "coordinates": [1, 2]})";
+    for (int i = 0; i < 100000; ++i) nested += "]}";
+    EXPECT_NE(FailureOf(ReadGeoJson, File("nested.json", nested)).find("nest deeper than 64"), std::string::npos);
+    const std::string arrays = std::string(100000, '[') + std::string(100000, ']');
+    EXPECT_NE(FailureOf(ReadGeoJson, File("arrays.json", arrays)).find("its top is no JSON object"), std::string::npos);
 }
 
 }  // namespace
