@@ -231,7 +231,11 @@ void ConvertTo(const ConvertRequest& request, const std::vector<InputFile>& inpu
     std::vector<std::string> given;
     std::vector<std::string> paths;
     for (const LoadedPoints& set : sets) paths.push_back(SetOutputPath(output, set.set.title, given));
-    for (const std::string& path : paths) RequireDistinct(inputs, path);
+    for (size_t i = 0; i < sets.size(); ++i) {
+        // Every file is known to be writable before the first is written.
+        RequireDistinct(inputs, paths[i]);
+        if (to == FileType::Database) RequireDatabaseSize(paths[i], sets[i]);
+    }
     for (size_t i = 0; i < sets.size(); ++i) {
         WriteSet(request, paths[i], to, sets[i]);
         Report(output, paths[i], sets[i].set, PointCount(sets[i]));

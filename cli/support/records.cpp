@@ -163,13 +163,16 @@ std::unique_ptr<OwnedRecords> RecordsToWrite(const std::string& path, const Load
 
 }  // namespace
 
-void WriteDatabase(const std::string& path, LoadedPoints& points, int32_t kind) {
+void RequireDatabaseSize(const std::string& path, const LoadedPoints& points) {
     const size_t count = points.records.count() == 0 ? points.set.points.size() : points.kept.size();
     if (count > kMostRecords) {
-        // Cutting a track in pieces would change what it is; that is the user's call.
         FailConversion("cannot write the database '" + path + "': '" + points.set.title + "' has " +
                        std::to_string(count) + " points and a database holds at most 65535");
     }
+}
+
+void WriteDatabase(const std::string& path, LoadedPoints& points, int32_t kind) {
+    RequireDatabaseSize(path, points);
     std::unique_ptr<OwnedRecords> owned = RecordsToWrite(path, points);
     OwnedRecords& records = *owned;
     if (RLDBWritePDB(path.c_str(), records.data(), records.count(), kind) != 0) {

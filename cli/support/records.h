@@ -72,6 +72,10 @@ struct TextOptions {
 LoadedPoints ReadDatabase(const std::string& path);
 LoadedPoints ReadText(const std::string& path, const TextOptions& options);
 
+// Fails unless the set fits in one database (65,535 records); cutting a
+// track in pieces would change what it is, so that is left to the user.
+void RequireDatabaseSize(const std::string& path, const LoadedPoints& points);
+
 // A set without library records is written from its points. A database holds
 // at most 65,535 records: a larger set fails.
 void WriteDatabase(const std::string& path, LoadedPoints& points, int32_t kind);

@@ -318,12 +318,20 @@ std::string TrackGpx(size_t points, bool deviceExtensions) {
 }
 
 TEST_F(ToolGps, ADatabaseHoldsAtMost65535Points) {
-    WriteFile(Out("long.gpx"), TrackGpx(65536, false));
+    // With a waypoint before the track: no file is written, not even the
+    // waypoint's, when one of the sets cannot be.
+    std::string gpx = TrackGpx(65536, false);
+    gpx.insert(gpx.find("<trk>"), "<wpt lat=\"1\" lon=\"2\"/>");
+    WriteFile(Out("long.gpx"), gpx);
     const ToolResult result = RunTool({"convert", Out("long.gpx"), Out("long.pdb")});
     EXPECT_EQ(result.status, 1);
-    EXPECT_NE(result.err.find("'Long' has 65536 points and a database holds at most 65535"), std::string::npos)
+    EXPECT_NE(result.err.find("cannot write the database '" + Out("long-Long.pdb") +
+                              "': 'Long' has 65536 points and a database holds at most 65535"),
+              std::string::npos)
         << result.err;
-    EXPECT_FALSE(FileExists(Out("long.pdb")));
+    EXPECT_EQ(result.out, "");
+    EXPECT_FALSE(FileExists(Out("long-waypoints.pdb")));
+    EXPECT_FALSE(FileExists(Out("long-Long.pdb")));
 }
 
 #if !defined(_WIN32)
