@@ -2,6 +2,7 @@
 // merging sets, wildcards, standard input and output, files it refuses, a
 // large track in bounded memory, and a round trip through gpsbabel. Every
 // GPX the tool writes here is checked against the GPX 1.1 schema.
+#include <cstdio>
 #include <filesystem>
 #include <regex>
 
