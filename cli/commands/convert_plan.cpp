@@ -70,6 +70,19 @@ FileType OutputType(const ConvertRequest& request, const std::string& output) {
     return FileType::Text;
 }
 
+// The extension of a text output in a folder: the definition's "Ext", else ".txt".
+std::string TextExtension(const std::string& definition) {
+    if (definition.empty()) return ".txt";
+    char value[512] = "";
+    int32_t length = 0;
+    RLGetCalFileInfo("Ext", definition.c_str(), nullptr, &length);
+    if (length <= 0 || length >= static_cast<int32_t>(sizeof value)) return ".txt";
+    RLGetCalFileInfo("Ext", definition.c_str(), value, &length);
+    const std::string extension = value;
+    if (extension.empty()) return ".txt";
+    return extension.front() == '.' ? extension : "." + extension;
+}
+
 // A file in the temporary folder, removed again when done.
 struct TemporaryFile {
     std::string path;
@@ -269,7 +282,9 @@ void RunConvert(const ConvertRequest& request) {
     // Each input on its own, into the folder under its own name.
     for (const InputFile& input : inputs) {
         const std::string stem = input.what == input.path ? Stem(input.path) : "standard-input";
-        const std::string output = (std::filesystem::path(request.outDir) / (stem + Extension(*request.to))).string();
+        const std::string extension =
+            *request.to == FileType::Text ? TextExtension(request.outputDefinition) : Extension(*request.to);
+        const std::string output = (std::filesystem::path(request.outDir) / (stem + extension)).string();
         ConvertTo(request, {input}, output);
     }
 }

@@ -179,6 +179,11 @@ TEST_F(ToolGps, WildcardsAreExpandedByTheTool) {
     EXPECT_EQ(Ok({"convert", Out("logs/t?o.gpx"), "--to", "gpx", "--out-dir", Out("maps")}),
               "Wrote " + Out("maps") + "/two.gpx (points, 2 point(s))\n");
     ExpectValidGpx(Out("maps/two.gpx"));
+    // Text takes its definition's extension.
+    EXPECT_EQ(Ok({"convert", Out("logs/one.gpx"), "--to", "text", "--output-definition", FormatFile("tab.cal"),
+                  "--out-dir", Out("texts")}),
+              "Wrote " + Out("texts") + "/one.tsv (track, 1 point(s))\n");
+    EXPECT_EQ(ReadFile(Out("texts/one.tsv")), "1.0000000\t2.0000000\t\t\t\t\t\r\n");
     const ToolResult none = RunTool({"convert", Out("logs/*.kml"), "--to", "pdb", "--out-dir", Out("db")});
     EXPECT_EQ(none.status, 1);
     EXPECT_NE(none.err.find("no file matches '" + Out("logs/*.kml") + "'"), std::string::npos) << none.err;
