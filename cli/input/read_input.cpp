@@ -35,7 +35,7 @@ std::string CopyStandardInput(FileType type) {
     std::error_code error;
     const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
     if (error) FailConversion("cannot read standard input: no folder for temporary files (" + error.message() + ")");
-    // The text reader finds its definition by the extension.
+    // Named by its kind, as a file of that kind would be.
     const char* extension = type == FileType::Database ? ".pdb" : type == FileType::Gpx ? ".gpx"
                             : type == FileType::Kml    ? ".kml"
                             : type == FileType::GeoJson ? ".geojson"
