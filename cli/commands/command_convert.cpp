@@ -1,65 +1,65 @@
-#include <iostream>
 #include <memory>
 #include <utility>
 #include <vector>
 
 #include "commands/command_options.h"
 #include "commands/commands.h"
-#include "output/map_files.h"
+#include "commands/convert_plan.h"
 #include "support/failure.h"
-#include "support/options.h"
-#include "support/transfers.h"
 
 namespace vezuved_cli {
 namespace {
 
 struct ConvertOptions {
-    std::string input;
+    std::vector<std::string> files;
     std::string output;
+    std::string outDir;
+    std::string from;
+    std::string to;
     std::string outputDefinition;
     bool compact = false;
     bool points = false;
+    std::string track;
+    std::string what;
     SharedOptions shared;
 };
 
+std::optional<FileType> TypeOption(const std::string& option, const std::string& value) {
+    if (value.empty()) return std::nullopt;
+    const std::optional<FileType> type = FileTypeForName(value);
+    if (!type) FailUsage(option + " " + value + ": say gpx, kml, geojson, pdb or text");
+    return type;
+}
+
 void Convert(const ConvertOptions& options) {
-    const TextSource source = ToTextSource(options.input, options.shared);
-    const TextOptions& in = source.options;
-    const FileType from = FileTypeForPath(options.input);
-    const FileType to = FileTypeForPath(options.output);
-    if (from == FileType::Gpx || from == FileType::GeoJson) {
-        FailUsage("cannot convert '" + options.input + "': GPX and GeoJSON are written, not read");
+    ConvertRequest request;
+    request.inputs = options.files;
+    request.output = options.output;
+    request.outDir = options.outDir;
+    // Without -o or --out-dir the last file named is the output.
+    if (request.output.empty() && request.outDir.empty()) {
+        if (request.inputs.size() < 2) FailUsage("convert needs an input and an output");
+        request.output = request.inputs.back();
+        request.inputs.pop_back();
     }
-    RequireDistinctOutput(options.input, options.output);
-    TextOptions out;
-    out.definition = options.outputDefinition;
-    std::string written = options.output;
-    if (const auto map = MapFormatForPath(options.output)) {
-        MapOptions mapOptions;
-        mapOptions.compact = options.compact;
-        if (options.points && (*map != MapFormat::GeoJson || options.output == "-")) {
-            FailUsage("--points writes a second GeoJSON file beside a .geojson output, not '" + options.output + "'");
-        }
-        if (options.points) {
-            mapOptions.pointsFile = PointsFilePath(options.output);
-            RequireDistinctOutput(options.input, mapOptions.pointsFile);
-        }
-        LoadedPoints points = ReadPoints(source.path, in);
-        std::vector<PointSet> sets(1);
-        sets[0] = std::move(points.set);  // a large track is not copied
-        SaveMap(options.output, *map, sets, mapOptions);
-    } else if (to == FileType::Database && from == FileType::Text) {
-        written = ImportTextFile(source.path, options.output, in);
-    } else if (to == FileType::Database) {
-        LoadedPoints points = ReadDatabase(options.input);
-        WriteDatabase(options.output, points, in.kind.value_or(static_cast<int16_t>(points.set.kind)));
-    } else if (from == FileType::Database) {
-        written = ExportDatabase(options.input, options.output, out);
-    } else {
-        LoadedPoints points = ReadText(source.path, in);
-        WriteText(options.output, points, out);
+    request.from = TypeOption("--from", options.from);
+    request.to = TypeOption("--to", options.to);
+    request.outputDefinition = options.outputDefinition;
+    request.track = options.track;
+    request.what = options.what;
+    request.in = ToTextOptions(options.shared);
+    request.map.compact = options.compact;
+    request.pointsFile = options.points;
+    // --auto reads one text file through a definition made from its header
+    // row; the made definition and data copy live until the end.
+    TextSource source;
+    if (options.shared.autoDefinition) {
+        if (request.inputs.size() != 1) FailUsage("--auto reads one text file at a time");
+        source = ToTextSource(request.inputs.front(), options.shared);
+        request.inputs = {source.path};
+        request.in = source.options;
     }
-    std::cout << "Wrote " << written << "\n";
+    RunConvert(request);
 }
 
 }  // namespace
@@ -67,12 +67,18 @@ void Convert(const ConvertOptions& options) {
 void AddConvertCommand(CLI::App& app) {
     auto options = std::make_shared<ConvertOptions>();
     CLI::App* command = app.add_subcommand(
-        "convert", "Convert by the two extensions: .pdb, .gpx, .geojson, .kml, .svg, .html, or any other text layout");
-    command->add_option("input", options->input, "A database (.pdb) or a text file")->required();
-    command->add_option("output", options->output,
-                        "A database (.pdb), GPX (.gpx), GeoJSON (.geojson), KML (.kml), a picture (.svg, "
-                        ".html) or a text file")
+        "convert", "Convert by the extensions: .pdb, .gpx, .kml, .geojson/.json, .svg, .html, or a text layout");
+    command->add_option("files", options->files,
+                        "The inputs, then the output (unless -o or --out-dir names it). '-' is standard "
+                        "input or output; 'logs/*.gpx' is expanded by the tool")
         ->required();
+    command->add_option("-o,--output", options->output, "The output; several inputs of one kind are merged");
+    command->add_option("--out-dir", options->outDir,
+                        "Convert each input on its own into this folder, with its name (needs --to)");
+    command->add_option("--from", options->from, "What standard input holds: gpx, kml, geojson, pdb or text");
+    command->add_option("--to", options->to, "What to write: gpx, kml, geojson, pdb or text");
+    command->add_option("--track", options->track, "Only the route or track of this name or number (1-based)");
+    command->add_option("--what", options->what, "Only the waypoints, tracks or routes");
     AddDefinitionOption(*command, options->shared);
     command->add_option("--output-definition", options->outputDefinition,
                         "Format definition (.cal) of a text output; default: the output file's own .cal");
@@ -83,7 +89,13 @@ void AddConvertCommand(CLI::App& app) {
     command->add_flag("--points", options->points,
                       "GeoJSON: also write every point to <name>-points.geojson beside the output");
     command->footer(
+        "A database or text file holds one set: an input with several routes or tracks gives one file "
+        "per set, named OUTPUT-SETNAME; a map output (.gpx, .kml, .geojson) takes them all.\n\n"
         "Examples:\n  vezuved convert hike.pdb hike.gpx\n"
+        "  vezuved convert phone.gpx hike.pdb --track 2\n"
+        "  vezuved convert a.gpx b.gpx -o all.pdb\n"
+        "  vezuved convert 'logs/*.gpx' --to pdb --out-dir db/\n"
+        "  cat x.gpx | vezuved convert - out.pdb --from gpx\n"
         "  vezuved convert examples/data/summits.csv summits.geojson -d examples/formats/name-first.cal");
     command->callback([options] { Convert(*options); });
 }

@@ -5,6 +5,7 @@
 
 #include "commands/command_options.h"
 #include "commands/commands.h"
+#include "commands/convert_plan.h"
 #include "support/options.h"
 #include "support/transfers.h"
 
@@ -31,8 +32,8 @@ void Report(const std::string& path) {
 
 void AddImportCommand(CLI::App& app) {
     auto options = std::make_shared<ImportOptions>();
-    CLI::App* command = app.add_subcommand("import", "Import a text file into a database (.pdb)");
-    command->add_option("text", options->text, "The text file")->required();
+    CLI::App* command = app.add_subcommand("import", "Import a text, GPX, KML or GeoJSON file into databases (.pdb)");
+    command->add_option("text", options->text, "The text, GPX, KML or GeoJSON file")->required();
     command->add_option("-o,--output", options->output,
                         "The database; default: beside the text file, with its name. The name is cut "
                         "to 31 characters and always ends in .pdb");
@@ -40,6 +41,18 @@ void AddImportCommand(CLI::App& app) {
     command->footer(
         "Example:\n  vezuved import examples/data/hike-track.csv -d examples/formats/track.cal -o hike.pdb");
     command->callback([options] {
+        const FileType type = FileTypeForPath(options->text);
+        if (type == FileType::Gpx || type == FileType::Kml || type == FileType::GeoJson) {
+            // Map files are made databases as convert makes them: one per set.
+            ConvertRequest request;
+            request.inputs = {options->text};
+            request.output = options->output.empty() ? ImportedDatabasePath(options->text)
+                                                     : ImportedDatabasePath(options->output);
+            request.to = FileType::Database;
+            request.in = ToTextOptions(options->shared);
+            RunConvert(request);
+            return;
+        }
         const TextSource source = ToTextSource(options->text, options->shared);
         // A copy read in its place still puts the database beside the original.
         const bool copy = source.path != options->text;

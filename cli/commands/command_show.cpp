@@ -7,6 +7,7 @@
 #include "base/ascii.h"
 #include "commands/command_options.h"
 #include "commands/commands.h"
+#include "input/read_input.h"
 #include "output/map_files.h"
 #include "output/table_output.h"
 #include "support/failure.h"
@@ -20,21 +21,30 @@ struct ShowOptions {
     std::string output = "table";
     bool compact = false;
     bool points = false;
+    std::string from;
     SharedOptions shared;
 };
+
+std::optional<FileType> FromOption(const std::string& from) {
+    if (from.empty()) return std::nullopt;
+    const std::optional<FileType> type = FileTypeForName(from);
+    if (!type) FailUsage("--from " + from + ": say gpx, kml, geojson, pdb or text");
+    return type;
+}
 
 }  // namespace
 
 void AddShowCommand(CLI::App& app) {
     auto options = std::make_shared<ShowOptions>();
-    CLI::App* command = app.add_subcommand("show", "List the points of a database or text file");
-    command->add_option("file", options->file, "A database (.pdb) or a text file")->required();
+    CLI::App* command = app.add_subcommand("show", "List the points of a database, text, GPX, KML or GeoJSON file");
+    command->add_option("file", options->file, "A database (.pdb), GPX, KML, GeoJSON or text file")->required();
     command->add_option("--output", options->output, "table, csv, json, geojson, gpx, kml, svg or html")
         ->check(CLI::IsMember({"table", "csv", "json", "geojson", "gpx", "kml", "svg", "html"}, CLI::ignore_case))
         ->capture_default_str();
     command->add_flag("--compact", options->compact, "GeoJSON on one line, without indentation");
     command->add_flag("--points", options->points,
                       "GeoJSON, KML, pictures: a route's or track's points as points instead of its line");
+    command->add_option("--from", options->from, "What standard input ('-') holds: gpx, kml, geojson, pdb or text");
     AddTextReadingOptions(*command, options->shared);
     command->footer(
         "Examples:\n  vezuved show hike.pdb\n"
@@ -42,26 +52,42 @@ void AddShowCommand(CLI::App& app) {
         "  vezuved show hike.pdb --output svg > hike.svg");
     command->callback([options] {
         const TextSource source = ToTextSource(options->file, options->shared);
-        LoadedPoints points = ReadPoints(source.path, source.options);
-        PointSet& set = points.set;
+        std::vector<PointSet> sets;
+        for (LoadedPoints& loaded :
+             ReadInput(OpenInput(source.path, FromOption(options->from), source.options), source.options)) {
+            sets.push_back(std::move(loaded.set));  // a large track is not copied
+        }
         const std::string format = AsciiLowered(options->output);
         MapOptions map;
         map.compact = options->compact;
         // The map documents are named as their files' extensions are.
         if (const auto mapFormat = MapFormatForPath("." + format)) {
-            if (options->points) set.kind = VEZUVED_KIND_POINT;
-            std::vector<PointSet> sets(1);
-            sets[0] = std::move(set);  // a large track is not copied
+            if (options->points) {
+                for (PointSet& set : sets) set.kind = VEZUVED_KIND_POINT;
+            }
             SaveMap("-", *mapFormat, sets, map);
             return;
         }
         std::string text;
-        if (format == "csv") {
-            text = WriteCsv(set);
-        } else if (format == "json") {
-            text = WritePointsJson(set);
+        if (format == "json") {
+            // One document: a file of several sets gives their listings in a list.
+            if (sets.size() == 1) {
+                text = WritePointsJson(sets.front());
+            } else {
+                text = "[\n";
+                for (size_t i = 0; i < sets.size(); ++i) text += (i ? ",\n" : "") + WritePointsJson(sets[i]);
+                text += "]\n";
+            }
         } else {
-            text = WriteTable(set) + std::to_string(set.points.size()) + " point(s), " + KindText(set.kind) + "\n";
+            for (size_t i = 0; i < sets.size(); ++i) {
+                const PointSet& set = sets[i];
+                if (format == "csv") {
+                    text += (i ? "\n" : "") + WriteCsv(set);
+                    continue;
+                }
+                if (sets.size() > 1) text += (i ? "\n" : "") + KindText(set.kind) + " '" + set.title + "'\n";
+                text += WriteTable(set) + std::to_string(set.points.size()) + " point(s), " + KindText(set.kind) + "\n";
+            }
         }
         std::cout << text << std::flush;
     });

@@ -1,6 +1,7 @@
 #include "support/encoding.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace vezuved_cli {
 namespace {

@@ -181,7 +181,7 @@ FileType FileTypeForPath(std::string_view path) {
     const std::string_view extension = path.substr(dot + 1);
     if (EqualsIgnoringCase(extension, "pdb")) return FileType::Database;
     if (EqualsIgnoringCase(extension, "gpx")) return FileType::Gpx;
-    if (EqualsIgnoringCase(extension, "geojson")) return FileType::GeoJson;
+    if (EqualsIgnoringCase(extension, "geojson") || EqualsIgnoringCase(extension, "json")) return FileType::GeoJson;
     if (EqualsIgnoringCase(extension, "kml")) return FileType::Kml;
     return FileType::Text;
 }

@@ -46,7 +46,7 @@ std::optional<ColumnMap> ParseColumns(std::string_view text, std::string& error)
 // The number of columns a map spans (its largest column + 1).
 int16_t ColumnCount(const ColumnMap& map);
 
-// What a file is, told by its extension.
+// What a file is, told by its extension (".json" is GeoJSON).
 enum class FileType { Database, Gpx, GeoJson, Kml, Text };
 FileType FileTypeForPath(std::string_view path);
 

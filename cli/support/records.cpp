@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 #include <filesystem>
+#include <memory>
 #include <utility>
 
 #include "state/conversion_state.h"
@@ -203,12 +204,31 @@ LoadedPoints ReadPreparedText(const std::string& path, PreparedText& prepared) {
     return loaded;
 }
 
-LoadedPoints ReadPoints(const std::string& path, const TextOptions& options) {
-    return FileTypeForPath(path) == FileType::Database ? ReadDatabase(path) : ReadText(path, options);
+namespace {
+
+constexpr size_t kMostRecords = 65535;
+
+std::unique_ptr<OwnedRecords> RecordsToWrite(const std::string& path, const LoadedPoints& points) {
+    if (points.records.count() == 0 && !points.set.points.empty()) {
+        return std::make_unique<OwnedRecords>(points.set, path);
+    }
+    return std::make_unique<OwnedRecords>(points.records, points.kept);
+}
+
+}  // namespace
+
+void RequireDatabaseSize(const std::string& path, const LoadedPoints& points) {
+    const size_t count = points.records.count() == 0 ? points.set.points.size() : points.kept.size();
+    if (count > kMostRecords) {
+        FailConversion("cannot write the database '" + path + "': '" + points.set.title + "' has " +
+                       std::to_string(count) + " points and a database holds at most 65535");
+    }
 }
 
 void WriteDatabase(const std::string& path, LoadedPoints& points, int32_t kind) {
-    OwnedRecords records(points.records, points.kept);
+    RequireDatabaseSize(path, points);
+    std::unique_ptr<OwnedRecords> owned = RecordsToWrite(path, points);
+    OwnedRecords& records = *owned;
     if (RLDBWritePDB(path.c_str(), records.data(), records.count(), kind) != 0) {
         FailConversion("cannot write the database '" + path + "': the file cannot be created or written");
     }
@@ -232,8 +252,17 @@ TextLayout LoadWritingLayout(const std::string& output, const std::string& defin
     return layout;
 }
 
+void WriteMetresOfPoints(OwnedRecords& records, const PointSet& set) {
+    for (int32_t i = 0; i < records.count() && static_cast<size_t>(i) < set.points.size(); ++i) {
+        RLPointRecord& record = records.data()[i];
+        const std::optional<double>& metres = set.points[static_cast<size_t>(i)].elevationMetres;
+        if (metres) SetField(record.elevation, sizeof record.elevation, FormatFixed(*metres, 7));
+    }
+}
+
 void WriteText(const std::string& path, LoadedPoints& points, const TextOptions& options) {
-    OwnedRecords records(points.records, points.kept);
+    std::unique_ptr<OwnedRecords> owned = RecordsToWrite(path, points);
+    OwnedRecords& records = *owned;
     std::string definition = options.definition;
     if (definition.empty()) {
         const std::string own = DefinitionPathFor(path);
@@ -247,7 +276,11 @@ void WriteText(const std::string& path, LoadedPoints& points, const TextOptions&
         // The library writes feet x 0.3048, not the metres its import read;
         // the records carry those metres and are written as they stand.
         if (layout.eleFormat == 1) {
-            WriteMetresAsRecorded(records);
+            if (points.records.count() == 0) {
+                WriteMetresOfPoints(records, points.set);
+            } else {
+                WriteMetresAsRecorded(records);
+            }
             elevationFormat = 0;
         }
     }

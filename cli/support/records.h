@@ -40,6 +40,11 @@ private:
 class OwnedRecords {
 public:
     explicit OwnedRecords(const LibraryRecords& source, const std::vector<int32_t>& indexes);
+    // Made from the tool's points (a set read from GPX, KML or GeoJSON): the
+    // record's texts in their usual forms, names and notes in Windows-1252.
+    // A character that code page lacks becomes '?', with one warning that
+    // names target.
+    OwnedRecords(const PointSet& set, const std::string& target);
     OwnedRecords(const OwnedRecords&) = delete;
     ~OwnedRecords();
 
@@ -76,9 +81,13 @@ LoadedPoints ReadText(const std::string& path, const TextOptions& options);
 struct PreparedText;
 // A text file PrepareText made ready (text_input.h).
 LoadedPoints ReadPreparedText(const std::string& path, PreparedText& prepared);
-// By the extension: ".pdb" a database, anything else text.
-LoadedPoints ReadPoints(const std::string& path, const TextOptions& options);
 
+// Fails unless the set fits in one database (65,535 records); cutting a
+// track in pieces would change what it is, so that is left to the user.
+void RequireDatabaseSize(const std::string& path, const LoadedPoints& points);
+
+// A set without library records is written from its points. A database holds
+// at most 65,535 records: a larger set fails.
 void WriteDatabase(const std::string& path, LoadedPoints& points, int32_t kind);
 // Writes the points through the output's definition (options.definition,
 // else the output's own ".cal"), with the definition's header line. A
@@ -93,6 +102,8 @@ TextLayout LoadWritingLayout(const std::string& output, const std::string& defin
 // Each record's elevation (feet) as the metres a metres definition read it
 // from (feet / 3.2808), so text written in metres comes back as it was.
 void WriteMetresAsRecorded(OwnedRecords& records);
+// Records made from points (GPX, KML, GeoJSON) take their points' metres.
+void WriteMetresOfPoints(OwnedRecords& records, const PointSet& set);
 
 // The definition to read for a text file: the given one, or the file's own
 // ".cal" when that exists; empty when there is none. A given definition

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #if defined(_WIN32)
+#include <fcntl.h>
 #include <io.h>
 #include <stdlib.h>
 #include <windows.h>
@@ -24,7 +25,14 @@ bool StandardInputIsOpen() {
     return input != nullptr && input != INVALID_HANDLE_VALUE;
 }
 
+void UseBinaryStandardStreams() {
+    ::_setmode(::_fileno(stdin), _O_BINARY);
+    ::_setmode(::_fileno(stdout), _O_BINARY);
+}
+
 #else
+
+void UseBinaryStandardStreams() {}
 
 void SetDeviceRootVariable(const std::string& root) { ::setenv("VEZUVED_DEVICE", root.c_str(), 1); }
 

@@ -21,4 +21,8 @@ bool StandardErrorIsTerminal();
 // read, and reading it would read whatever the process opened next.
 bool StandardInputIsOpen();
 
+// Standard input and output carry bytes as they are (a database read from
+// or written to them): on Windows they would otherwise turn line ends.
+void UseBinaryStandardStreams();
+
 }  // namespace vezuved_cli

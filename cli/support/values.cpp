@@ -75,7 +75,113 @@ void CivilFromDays(int64_t days, int& year, int& month, int& day) {
     year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
 }
 
+// Splits UTC milliseconds into a civil date and the milliseconds of its day.
+void SplitMillis(int64_t millis, int& year, int& month, int& day, int64_t& dayMillis) {
+    int64_t days = millis / 86400000;
+    dayMillis = millis % 86400000;
+    if (dayMillis < 0) {
+        dayMillis += 86400000;
+        days -= 1;
+    }
+    CivilFromDays(days, year, month, day);
+}
+
+// Reads exactly count digits from the front of text.
+std::optional<int> TakeDigits(std::string_view& text, size_t count) {
+    if (text.size() < count || !AllDigits(text.substr(0, count))) return std::nullopt;
+    const int value = Digits(text.substr(0, count));
+    text.remove_prefix(count);
+    return value;
+}
+
+bool TakeChar(std::string_view& text, char c) {
+    if (text.empty() || text.front() != c) return false;
+    text.remove_prefix(1);
+    return true;
+}
+
+// "Z", "+hh:mm", "+hhmm", "+hh" or nothing: the offset east of UTC in minutes.
+std::optional<int> ZoneMinutes(std::string_view text) {
+    if (text.empty()) return 0;
+    if (text == "Z" || text == "z") return 0;
+    const char sign = text.front();
+    if (sign != '+' && sign != '-') return std::nullopt;
+    text.remove_prefix(1);
+    const auto hours = TakeDigits(text, 2);
+    if (!hours) return std::nullopt;
+    int minutes = 0;
+    if (!text.empty()) {
+        TakeChar(text, ':');
+        const auto taken = TakeDigits(text, 2);
+        if (!taken || !text.empty()) return std::nullopt;
+        minutes = *taken;
+    }
+    if (*hours > 23 || minutes > 59) return std::nullopt;
+    const int offset = *hours * 60 + minutes;
+    return sign == '-' ? -offset : offset;
+}
+
 }  // namespace
+
+std::optional<int64_t> ParseIsoTime(std::string_view text) {
+    text = Trim(text);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == '\t')) text.remove_suffix(1);
+    while (!text.empty() && (text.front() == '\n' || text.front() == '\r' || text.front() == '\t')) text.remove_prefix(1);
+    const auto year = TakeDigits(text, 4);
+    if (!year || !TakeChar(text, '-')) return std::nullopt;
+    const auto month = TakeDigits(text, 2);
+    if (!month || !TakeChar(text, '-')) return std::nullopt;
+    const auto day = TakeDigits(text, 2);
+    if (!day || *year < 1 || *month < 1 || *month > 12 || *day < 1 || *day > DaysInMonth(*month, *year)) return std::nullopt;
+    int hour = 0, minute = 0, second = 0, millis = 0;
+    if (TakeChar(text, 'T') || TakeChar(text, 't') || TakeChar(text, ' ')) {
+        const auto h = TakeDigits(text, 2);
+        if (!h || !TakeChar(text, ':')) return std::nullopt;
+        const auto m = TakeDigits(text, 2);
+        if (!m) return std::nullopt;
+        hour = *h;
+        minute = *m;
+        if (TakeChar(text, ':')) {
+            const auto s = TakeDigits(text, 2);
+            if (!s) return std::nullopt;
+            second = *s;
+            if (TakeChar(text, '.') || TakeChar(text, ',')) {
+                size_t digits = 0;
+                for (int scale = 100; digits < text.size() && std::isdigit(static_cast<unsigned char>(text[digits]));
+                     ++digits, scale /= 10) {
+                    millis += (text[digits] - '0') * scale;
+                }
+                if (digits == 0) return std::nullopt;
+                text.remove_prefix(digits);
+            }
+        }
+        // 24:00:00 is the end of the day, the next day's midnight.
+        if (hour > 24 || minute > 59 || second > 60 || (hour == 24 && (minute || second || millis))) {
+            return std::nullopt;
+        }
+        // A leap second is kept as the last second of its minute.
+        if (second == 60) {
+            second = 59;
+            millis = 999;
+        }
+    }
+    const auto zone = ZoneMinutes(text);
+    if (!zone) return std::nullopt;
+    const int64_t seconds = DaysFromCivil(*year, *month, *day) * 86400 + hour * 3600 + minute * 60 + second -
+                            static_cast<int64_t>(*zone) * 60;
+    return seconds * 1000 + millis;
+}
+
+std::string FormatRecordTime(int64_t millis) {
+    int year = 0, month = 0, day = 0;
+    int64_t dayMillis = 0;
+    SplitMillis(millis, year, month, day, dayMillis);
+    const int64_t daySeconds = dayMillis / 1000;
+    std::string text = Pad(static_cast<int>(daySeconds / 3600), 2) + Pad(static_cast<int>(daySeconds / 60 % 60), 2) +
+                       Pad(static_cast<int>(daySeconds % 60), 2);
+    if (dayMillis % 1000 != 0) text += "." + Pad(static_cast<int>(dayMillis % 1000), 3);
+    return text + " " + Pad(day, 2) + Pad(month, 2) + Pad(year, 4);
+}
 
 std::optional<double> ParseNumber(std::string_view text) { return ReadDouble(Trim(text)); }
 

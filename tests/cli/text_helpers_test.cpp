@@ -116,6 +116,9 @@ TEST(ToolText, OptionNamesFileTypesAndAlignment) {
     EXPECT_EQ(KindForDefinitionType("waypoint"), std::nullopt);
     EXPECT_EQ(FileTypeForPath("a/b.PDB"), FileType::Database);
     EXPECT_EQ(FileTypeForPath("dir.pdb/b"), FileType::Text);
+    EXPECT_EQ(FileTypeForPath("a.json"), FileType::GeoJson);
+    EXPECT_EQ(FileTypeForPath("a.GeoJSON"), FileType::GeoJson);
+    EXPECT_EQ(FileTypeForPath("a.kml"), FileType::Kml);
     EXPECT_EQ(DefinitionPathFor("data/trip.csv"), "data/trip.cal");
     EXPECT_EQ(DefinitionPathFor("trip"), "trip.cal");
     EXPECT_EQ(AlignColumns({{"a", "b"}, {"Caf\xC3\xA9", "x"}}), "a     b\nCaf\xC3\xA9  x\n");  // by characters

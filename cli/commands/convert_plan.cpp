@@ -1,0 +1,309 @@
+#include "commands/convert_plan.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <random>
+#include <sstream>
+
+#include "base/ascii.h"
+#include "input/input_paths.h"
+#include "output/map_files.h"
+#include "support/failure.h"
+#include "support/file_output.h"
+#include "support/tool_platform.h"
+#include "support/transfers.h"
+
+namespace vezuved_cli {
+namespace {
+
+bool IsMap(FileType type) { return type == FileType::Gpx || type == FileType::Kml || type == FileType::GeoJson; }
+
+// The map document an output is, by --to or else its extension; none for
+// a database or text.
+std::optional<MapFormat> MapOutput(const ConvertRequest& request, const std::string& output) {
+    if (request.to) {
+        if (!IsMap(*request.to)) return std::nullopt;
+        return *request.to == FileType::Gpx ? MapFormat::Gpx
+               : *request.to == FileType::Kml ? MapFormat::Kml
+                                              : MapFormat::GeoJson;
+    }
+    return output == "-" ? std::nullopt : MapFormatForPath(output);
+}
+
+std::string Extension(FileType type) {
+    switch (type) {
+        case FileType::Database: return ".pdb";
+        case FileType::Gpx: return ".gpx";
+        case FileType::Kml: return ".kml";
+        case FileType::GeoJson: return ".geojson";
+        default: return ".txt";
+    }
+}
+
+std::string ExtensionOf(const std::string& path) {
+    const std::string name = std::filesystem::path(path).filename().string();
+    const size_t dot = name.rfind('.');
+    return dot == std::string::npos || dot == 0 ? "" : AsciiLowered(name.substr(dot));
+}
+
+bool FileExists(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error);
+}
+
+// What an output is written as: --to, else its extension. A text output
+// needs a definition: --output-definition, the output's own .cal, or an
+// extension that plainly names text.
+FileType OutputType(const ConvertRequest& request, const std::string& output) {
+    if (request.to) {
+        if (*request.to == FileType::Text && request.outputDefinition.empty() &&
+            (output == "-" || !FileExists(DefinitionPathFor(output)))) {
+            FailUsage("--to text needs --output-definition to say how the text is laid out");
+        }
+        return *request.to;
+    }
+    if (output == "-") FailUsage("writing to standard output ('-') needs --to gpx, kml, geojson, pdb or text");
+    const FileType type = FileTypeForPath(output);
+    if (type != FileType::Text) return type;
+    const std::string extension = ExtensionOf(output);
+    const bool plainText = extension == ".csv" || extension == ".txt" || extension == ".tsv";
+    if (!plainText && request.outputDefinition.empty() && !FileExists(DefinitionPathFor(output))) {
+        FailUsage("cannot tell what to write as '" + output + "': " +
+                  (extension.empty() ? std::string("it has no extension") : "'" + extension + "' is no known extension") +
+                  "; use .pdb, .gpx, .kml, .geojson, .json, .csv or .txt, or name a definition with "
+                  "--output-definition");
+    }
+    return FileType::Text;
+}
+
+// The extension of a text output in a folder: the definition's "Ext", else ".txt".
+std::string TextExtension(const std::string& definition) {
+    if (definition.empty()) return ".txt";
+    char value[512] = "";
+    int32_t length = 0;
+    RLGetCalFileInfo("Ext", definition.c_str(), nullptr, &length);
+    if (length <= 0 || length >= static_cast<int32_t>(sizeof value)) return ".txt";
+    RLGetCalFileInfo("Ext", definition.c_str(), value, &length);
+    const std::string extension = value;
+    if (extension.empty()) return ".txt";
+    return extension.front() == '.' ? extension : "." + extension;
+}
+
+// A file in the temporary folder, removed again when done.
+struct TemporaryFile {
+    std::string path;
+    explicit TemporaryFile(const std::string& extension) {
+        std::error_code error;
+        const auto folder = std::filesystem::temp_directory_path(error);
+        if (error) FailConversion("no folder for temporary files: " + error.message());
+        path = (folder / ("vezuved-out-" + std::to_string(std::random_device()()) + extension)).string();
+    }
+    ~TemporaryFile() {
+        std::error_code error;
+        std::filesystem::remove(path, error);
+    }
+};
+
+std::string ReadWhole(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    if (!file) FailConversion("cannot read back the temporary file '" + path + "'");
+    return bytes.str();
+}
+
+// Where the reports go: standard error when standard output carries a document.
+std::ostream& ReportStream(const std::string& output) { return output == "-" ? std::cerr : std::cout; }
+
+void Report(const std::string& output, const std::string& path, const PointSet& set, size_t count) {
+    ReportStream(output) << "Wrote " << path << " (" << KindText(set.kind) << ", " << count << " point(s))\n";
+}
+
+TextOptions OutputTextOptions(const ConvertRequest& request) {
+    TextOptions out;
+    out.definition = request.outputDefinition;
+    return out;
+}
+
+// One set into a database or text file; "-" goes through a temporary file.
+void WriteSet(const ConvertRequest& request, const std::string& path, FileType type, LoadedPoints& points) {
+    if (path == "-") {
+        TemporaryFile temporary(Extension(type));
+        WriteSet(request, temporary.path, type, points);
+        UseBinaryStandardStreams();
+        WriteFileOrFail("-", ReadWhole(temporary.path));
+        return;
+    }
+    if (type == FileType::Database) {
+        WriteDatabase(path, points, request.in.kind.value_or(static_cast<int16_t>(points.set.kind)));
+    } else {
+        WriteText(path, points, OutputTextOptions(request));
+    }
+}
+
+size_t PointCount(const LoadedPoints& points) {
+    return points.records.count() == 0 ? points.set.points.size() : points.kept.size();
+}
+
+// Several sets of one kind as one.
+LoadedPoints Merge(std::vector<LoadedPoints> sets, const std::string& title) {
+    for (const LoadedPoints& set : sets) {
+        if (set.set.kind != sets.front().set.kind) {
+            std::string names;
+            for (const LoadedPoints& each : sets) {
+                names += (names.empty() ? "" : ", ") + KindText(each.set.kind) + " '" + each.set.title + "'";
+            }
+            FailConversion("cannot put " + names + " into one file: they are of different kinds; choose one "
+                           "kind with --what waypoints, tracks or routes");
+        }
+    }
+    if (sets.size() == 1) return std::move(sets.front());
+    LoadedPoints merged;
+    merged.set.kind = sets.front().set.kind;
+    merged.set.title = title;
+    size_t total = 0;
+    for (const LoadedPoints& set : sets) total += set.set.points.size();
+    merged.set.points.reserve(total);
+    for (LoadedPoints& set : sets) {
+        for (Point& point : set.set.points) merged.set.points.push_back(std::move(point));
+        set = LoadedPoints();  // its memory goes back before the next is moved
+    }
+    return merged;
+}
+
+std::string Stem(const std::string& path) { return std::filesystem::path(path).stem().string(); }
+
+// "<output stem>-<set name><extension>" beside the output, unique among
+// the names already given.
+std::string SetOutputPath(const std::string& output, const std::string& title, std::vector<std::string>& given) {
+    const std::filesystem::path base(output);
+    const std::string extension = base.extension().string();
+    std::string name = Stem(output) + "-" + FileSafeName(title);
+    std::string candidate = name;
+    for (int n = 2; std::find(given.begin(), given.end(), candidate) != given.end(); ++n) {
+        candidate = name + "-" + std::to_string(n);
+    }
+    given.push_back(candidate);
+    return (base.parent_path() / (candidate + extension)).string();
+}
+
+void RequireDistinct(const std::vector<InputFile>& inputs, const std::string& output) {
+    if (output == "-") return;
+    for (const InputFile& input : inputs) {
+        if (input.what == input.path) RequireDistinctOutput(input.path, output);
+    }
+}
+
+// The library converts one database or text file to the other itself,
+// keeping its own file naming and texts.
+bool LibraryTransfer(const ConvertRequest& request, const InputFile& input, const std::string& output, FileType to) {
+    if (input.what != input.path || output == "-" || !request.what.empty() || !request.track.empty()) return false;
+    if (IsMap(input.type) || IsMap(to)) return false;
+    std::string written = output;
+    if (to == FileType::Database && input.type == FileType::Text) {
+        written = ImportTextFile(input.path, output, request.in);
+    } else if (input.type == FileType::Database && to == FileType::Text) {
+        written = ExportDatabase(input.path, output, OutputTextOptions(request));
+    } else {
+        return false;
+    }
+    int32_t kind = 0, source = 0, version = 0, count = 0;
+    if (RLGetPDBFileInfo((to == FileType::Database ? written : input.path).c_str(), &kind, &source, &version,
+                         &count) == 0) {
+        std::cout << "Wrote " << written << " (" << KindText(kind) << ", " << count << " record(s))\n";
+    } else {
+        std::cout << "Wrote " << written << "\n";
+    }
+    return true;
+}
+
+// The inputs into one output: a map document takes every set; a database or
+// text file takes one set, or the sets of several inputs merged, or, when
+// one input holds several sets, one file per set.
+void ConvertTo(const ConvertRequest& request, const std::vector<InputFile>& inputs, const std::string& output) {
+    const std::optional<MapFormat> map = MapOutput(request, output);
+    const FileType to = map ? FileType::Gpx : OutputType(request, output);
+    RequireDistinct(inputs, output);
+    MapOptions mapOptions = request.map;
+    if (request.pointsFile) {
+        if (map != MapFormat::GeoJson || output == "-") {
+            FailUsage("--points writes a second GeoJSON file beside a .geojson output, not '" + output + "'");
+        }
+        mapOptions.pointsFile = PointsFilePath(output);
+        RequireDistinct(inputs, mapOptions.pointsFile);
+    }
+    if (inputs.size() == 1 && LibraryTransfer(request, inputs.front(), output, to)) return;
+    const std::string source = inputs.size() == 1 ? inputs.front().what : "the inputs";
+    std::vector<LoadedPoints> sets;
+    for (const InputFile& input : inputs) {
+        for (LoadedPoints& set : ReadInput(input, request.in)) sets.push_back(std::move(set));
+    }
+    sets = SelectSets(std::move(sets), request.what, request.track, source);
+    if (map) {
+        std::vector<PointSet> documents;
+        for (LoadedPoints& set : sets) documents.push_back(std::move(set.set));
+        SaveMap(output, *map, documents, mapOptions);
+        for (const PointSet& set : documents) Report(output, output, set, set.points.size());
+        return;
+    }
+    if (inputs.size() > 1 || sets.size() == 1) {
+        LoadedPoints merged = Merge(std::move(sets), output == "-" ? "standard output" : Stem(output));
+        WriteSet(request, output, to, merged);
+        Report(output, output, merged.set, PointCount(merged));
+        return;
+    }
+    if (output == "-") {
+        FailUsage("'" + source + "' holds " + std::to_string(sets.size()) +
+                  " sets and standard output takes one; choose with --track or --what");
+    }
+    std::vector<std::string> given;
+    std::vector<std::string> paths;
+    for (const LoadedPoints& set : sets) paths.push_back(SetOutputPath(output, set.set.title, given));
+    for (size_t i = 0; i < sets.size(); ++i) {
+        // Every file is known to be writable before the first is written.
+        RequireDistinct(inputs, paths[i]);
+        if (to == FileType::Database) RequireDatabaseSize(paths[i], sets[i]);
+    }
+    for (size_t i = 0; i < sets.size(); ++i) {
+        WriteSet(request, paths[i], to, sets[i]);
+        Report(output, paths[i], sets[i].set, PointCount(sets[i]));
+    }
+}
+
+}  // namespace
+
+void RunConvert(const ConvertRequest& request) {
+    if (!request.what.empty()) {
+        const std::string what = AsciiLowered(request.what);
+        if (what != "waypoints" && what != "tracks" && what != "routes") {
+            FailUsage("--what " + request.what + ": say waypoints, tracks or routes");
+        }
+    }
+    const std::vector<std::string> paths = ExpandInputPaths(request.inputs);
+    std::vector<InputFile> inputs;
+    for (const std::string& path : paths) inputs.push_back(OpenInput(path, request.from, request.in));
+    if (request.outDir.empty()) {
+        if (request.output.empty()) FailUsage("convert needs an output: a file, '-', -o FILE or --out-dir FOLDER");
+        ConvertTo(request, inputs, request.output);
+        return;
+    }
+    if (!request.output.empty()) FailUsage("--out-dir and an output file exclude each other");
+    if (!request.to) FailUsage("--out-dir needs --to gpx, kml, geojson, pdb or text to name what to write");
+    std::error_code error;
+    std::filesystem::create_directories(request.outDir, error);
+    if (error || !std::filesystem::is_directory(request.outDir, error)) {
+        FailConversion("cannot write into the folder '" + request.outDir + "': it cannot be created");
+    }
+    // Each input on its own, into the folder under its own name.
+    for (const InputFile& input : inputs) {
+        const std::string stem = input.what == input.path ? Stem(input.path) : "standard-input";
+        const std::string extension =
+            *request.to == FileType::Text ? TextExtension(request.outputDefinition) : Extension(*request.to);
+        const std::string output = (std::filesystem::path(request.outDir) / (stem + extension)).string();
+        ConvertTo(request, {input}, output);
+    }
+}
+
+}  // namespace vezuved_cli

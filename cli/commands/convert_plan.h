@@ -1,0 +1,40 @@
+// What `convert` and `import` do with the sets they read: which of them go
+// out, into which files, and how each file is written.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "input/read_input.h"
+#include "output/map_files.h"
+#include "support/options.h"
+#include "support/records.h"
+
+namespace vezuved_cli {
+
+struct ConvertRequest {
+    std::vector<std::string> inputs;  // as given: paths, wildcards, "-"
+    std::string output;               // a file, "-", or empty with outDir
+    std::string outDir;
+    std::optional<FileType> from;
+    std::optional<FileType> to;
+    std::string outputDefinition;
+    std::string track;  // a name or a 1-based number
+    std::string what;   // waypoints, tracks or routes
+    TextOptions in;
+    MapOptions map;
+    bool pointsFile = false;  // a GeoJSON output's points also in <stem>-points.geojson
+};
+
+void RunConvert(const ConvertRequest& request);
+
+// Keeps the sets --what and --track ask for; fails when none is left.
+std::vector<LoadedPoints> SelectSets(std::vector<LoadedPoints> sets, const std::string& what,
+                                     const std::string& track, const std::string& source);
+
+// A set's title as a part of a file name: letters, digits, '-', '_' and '.',
+// everything else '_'.
+std::string FileSafeName(const std::string& title);
+
+}  // namespace vezuved_cli

@@ -1,0 +1,73 @@
+#include <charconv>
+
+#include "base/ascii.h"
+#include "commands/convert_plan.h"
+#include "support/failure.h"
+
+namespace vezuved_cli {
+namespace {
+
+int32_t KindOf(const PointSet& set) {
+    return set.kind == VEZUVED_KIND_TRACK || set.kind == VEZUVED_KIND_ROUTE ? set.kind : VEZUVED_KIND_POINT;
+}
+
+std::string Titles(const std::vector<LoadedPoints>& sets) {
+    std::string out;
+    for (size_t i = 0; i < sets.size(); ++i) {
+        out += (i == 0 ? "" : ", ") + std::to_string(i + 1) + " '" + sets[i].set.title + "'";
+    }
+    return out;
+}
+
+}  // namespace
+
+std::vector<LoadedPoints> SelectSets(std::vector<LoadedPoints> sets, const std::string& what,
+                                     const std::string& track, const std::string& source) {
+    if (!what.empty()) {
+        const std::string lowered = AsciiLowered(what);
+        const int32_t kind = lowered == "waypoints" ? VEZUVED_KIND_POINT
+                             : lowered == "tracks"  ? VEZUVED_KIND_TRACK
+                                                    : VEZUVED_KIND_ROUTE;
+        std::vector<LoadedPoints> kept;
+        for (LoadedPoints& set : sets) {
+            if (KindOf(set.set) == kind) kept.push_back(std::move(set));
+        }
+        if (kept.empty()) FailConversion("'" + source + "' holds no " + lowered);
+        sets = std::move(kept);
+    }
+    if (track.empty()) return sets;
+    // --track picks among the routes and tracks (or among what --what kept).
+    std::vector<LoadedPoints> lines;
+    for (LoadedPoints& set : sets) {
+        if (!what.empty() || KindOf(set.set) != VEZUVED_KIND_POINT) lines.push_back(std::move(set));
+    }
+    if (lines.empty()) FailConversion("'" + source + "' holds no route or track to choose with --track");
+    size_t number = 0;
+    const auto [end, error] = std::from_chars(track.data(), track.data() + track.size(), number);
+    const bool numeric = error == std::errc() && end == track.data() + track.size();
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if ((numeric && number == i + 1) || lines[i].set.title == track) {
+            std::vector<LoadedPoints> chosen;
+            chosen.push_back(std::move(lines[i]));
+            return chosen;
+        }
+    }
+    FailUsage("--track " + track + ": '" + source + "' has no such route or track; it has " + Titles(lines));
+}
+
+std::string FileSafeName(const std::string& title) {
+    std::string out;
+    for (char c : title) {
+        const bool safe = IsAsciiLetter(c) || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.';
+        if (safe) {
+            out += c;
+        } else if (out.empty() || out.back() != '_') {
+            out += '_';
+        }
+    }
+    while (!out.empty() && (out.back() == '_' || out.back() == '.')) out.pop_back();
+    while (!out.empty() && (out.front() == '_' || out.front() == '.')) out.erase(0, 1);
+    return out.empty() ? "set" : out;
+}
+
+}  // namespace vezuved_cli

@@ -1,0 +1,124 @@
+#include "input/read_input.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <random>
+
+#include "base/ascii.h"
+#include "input/map_input.h"
+#include "support/failure.h"
+#include "support/tool_platform.h"
+
+namespace vezuved_cli {
+namespace {
+
+std::vector<LoadedPoints> FromSets(std::vector<PointSet> sets) {
+    std::vector<LoadedPoints> loaded(sets.size());
+    for (size_t i = 0; i < sets.size(); ++i) loaded[i].set = std::move(sets[i]);
+    return loaded;
+}
+
+// A copy of standard input, removed when the tool ends.
+struct StandardInputCopy {
+    std::filesystem::path path;
+    ~StandardInputCopy() {
+        std::error_code error;
+        if (!path.empty()) std::filesystem::remove(path, error);
+    }
+};
+
+std::string CopyStandardInput(FileType type) {
+    static StandardInputCopy copy;
+    if (!copy.path.empty()) FailUsage("standard input ('-') can be read only once");
+    if (!StandardInputIsOpen()) FailConversion("cannot read standard input: it is closed");
+    UseBinaryStandardStreams();
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+    if (error) FailConversion("cannot read standard input: no folder for temporary files (" + error.message() + ")");
+    // Named by its kind, as a file of that kind would be.
+    const char* extension = type == FileType::Database ? ".pdb" : type == FileType::Gpx ? ".gpx"
+                            : type == FileType::Kml    ? ".kml"
+                            : type == FileType::GeoJson ? ".geojson"
+                                                         : ".txt";
+    copy.path = folder / ("vezuved-stdin-" + std::to_string(std::random_device()()) + extension);
+    std::FILE* out = std::fopen(copy.path.string().c_str(), "wb");
+    if (out == nullptr) FailConversion("cannot read standard input: cannot create '" + copy.path.string() + "'");
+    char buffer[64 * 1024];
+    bool failed = false;
+    while (true) {
+        const size_t got = std::fread(buffer, 1, sizeof buffer, stdin);
+        if (got > 0 && std::fwrite(buffer, 1, got, out) != got) failed = true;
+        if (got < sizeof buffer) break;
+    }
+    failed = failed || std::ferror(stdin) != 0;
+    if (std::fclose(out) != 0) failed = true;
+    if (failed) FailConversion("cannot read standard input whole into '" + copy.path.string() + "'");
+    return copy.path.string();
+}
+
+}  // namespace
+
+std::optional<FileType> FileTypeForName(const std::string& name) {
+    const std::string lowered = AsciiLowered(name);
+    if (lowered == "gpx") return FileType::Gpx;
+    if (lowered == "kml") return FileType::Kml;
+    if (lowered == "geojson" || lowered == "json") return FileType::GeoJson;
+    if (lowered == "pdb") return FileType::Database;
+    if (lowered == "text") return FileType::Text;
+    return std::nullopt;
+}
+
+InputFile OpenInput(const std::string& path, const std::optional<FileType>& from, const TextOptions& options) {
+    if (path == "-") {
+        if (!from) FailUsage("reading standard input ('-') needs --from gpx, kml, geojson, pdb or text");
+        if (*from == FileType::Text && options.definition.empty()) {
+            FailUsage("reading text from standard input needs its definition (-d FILE.cal)");
+        }
+        return {CopyStandardInput(*from), "standard input", *from};
+    }
+    return {path, path, from.value_or(FileTypeForPath(path))};
+}
+
+namespace {
+
+std::vector<LoadedPoints> ReadByType(const InputFile& input, const TextOptions& options) {
+    std::vector<LoadedPoints> loaded;
+    switch (input.type) {
+        case FileType::Gpx:
+            RequireInputFile(input.path, "GPX file");
+            return FromSets(ReadGpx(input.path, input.what));
+        case FileType::Kml:
+            RequireInputFile(input.path, "KML file");
+            return FromSets(ReadKml(input.path, input.what));
+        case FileType::GeoJson:
+            RequireInputFile(input.path, "GeoJSON file");
+            return FromSets(ReadGeoJson(input.path, input.what));
+        case FileType::Database:
+            loaded.push_back(ReadDatabase(input.path));
+            break;
+        case FileType::Text:
+            loaded.push_back(ReadText(input.path, options));
+            break;
+    }
+    if (input.what != input.path) loaded.back().set.title = "standard input";
+    return loaded;
+}
+
+}  // namespace
+
+std::vector<LoadedPoints> ReadInput(const InputFile& input, const TextOptions& options) {
+    if (input.what == input.path) return ReadByType(input, options);
+    try {
+        return ReadByType(input, options);
+    } catch (const Failure& failure) {
+        // The library's readers name the temporary copy; people gave "-".
+        std::string message = failure.what();
+        for (size_t at = message.find(input.path); at != std::string::npos; at = message.find(input.path, at)) {
+            message.replace(at, input.path.size(), input.what);
+        }
+        throw Failure(failure.status(), message);
+    }
+}
+
+}  // namespace vezuved_cli
+

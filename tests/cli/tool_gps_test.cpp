@@ -1,0 +1,434 @@
+// The tool reading GPX, KML and GeoJSON: one database per set, choosing and
+// merging sets, wildcards, standard input and output, files it refuses, a
+// large track in bounded memory, and a round trip through gpsbabel. Every
+// GPX the tool writes here is checked against the GPX 1.1 schema.
+#include <cstdio>
+#include <filesystem>
+#include <regex>
+
+#include "tool_runner.h"
+
+#if !defined(_WIN32)
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace cli_test {
+namespace {
+
+bool HasProgram(const std::string& name) { return RunShell("command -v " + name + " >/dev/null 2>&1") == 0; }
+
+void ExpectValidGpx(const std::string& path) {
+    if (!HasProgram("xmllint")) return;
+    EXPECT_EQ(RunShell("xmllint --noout --schema '" + SourceFile("tests/cli/gpx-1.1.xsd") + "' '" + path +
+                       "' 2>/dev/null"),
+              0)
+        << path << "\n"
+        << ReadFile(path);
+}
+
+std::string Joined(const std::vector<std::string>& arguments) {
+    std::string line;
+    for (const auto& argument : arguments) line += argument + " ";
+    return line;
+}
+
+// A GPX 1.1 file of two waypoints, a route and two tracks, the first in
+// two segments.
+const char kTrip[] = R"(<?xml version="1.0" encoding="UTF-8"?>
+<gpx version="1.1" creator="test" xmlns="http://www.topografix.com/GPX/1/1">
+ <wpt lat="45.1234567" lon="-122.7654321"><ele>304.8</ele><time>2021-08-14T10:15:00.250+02:00</time>
+  <name>Caf&#233; &#8364;</name><desc>Coffee</desc><sym>Flag</sym></wpt>
+ <wpt lat="-33.5" lon="151.25"><name>&#26085;</name></wpt>
+ <rte><name>Loop</name><rtept lat="1" lon="2"/><rtept lat="3" lon="4"/></rte>
+ <trk><name>Morning</name>
+  <trkseg><trkpt lat="46.5" lon="8.25"><ele>1000</ele><time>2021-08-14T06:00:00Z</time></trkpt>
+   <trkpt lat="46.51" lon="8.26"><ele>1010.5</ele><time>2021-08-14T06:00:05Z</time></trkpt></trkseg>
+  <trkseg><trkpt lat="46.52" lon="8.27"><ele>1020</ele><time>2021-08-14T06:10:00Z</time></trkpt></trkseg>
+ </trk>
+ <trk><name>Evening ride</name><trkseg><trkpt lat="47" lon="9"/><trkpt lat="47.1" lon="9.1"/></trkseg></trk>
+</gpx>
+)";
+
+class ToolGps : public ToolTest {
+protected:
+    // Runs and expects success; returns standard output.
+    std::string Ok(const std::vector<std::string>& arguments, const std::string& shell = "") {
+        const ToolResult result = RunTool(arguments, shell);
+        EXPECT_EQ(result.status, 0) << Joined(arguments) << "\n" << result.err;
+        return result.out;
+    }
+    // The record texts of a database, as the library exports them (tab
+    // separated: latitude, longitude, elevation, time, name, icon, note).
+    std::string Records(const std::string& database) {
+        const std::string text = database + ".tsv";
+        Ok({"convert", database, text, "--output-definition", FormatFile("tab.cal")});
+        return ReadFile(text);
+    }
+};
+
+TEST_F(ToolGps, EachSetOfAGpxBecomesADatabaseOfItsKind) {
+    WriteFile(Out("trip.gpx"), kTrip);
+    const std::string out = Ok({"convert", Out("trip.gpx"), Out("out.pdb")});
+    EXPECT_EQ(out, "Wrote " + Out("out-waypoints.pdb") + " (points, 2 point(s))\n" +
+                       "Wrote " + Out("out-Loop.pdb") + " (route, 2 point(s))\n" +
+                       "Wrote " + Out("out-Morning.pdb") + " (track, 3 point(s))\n" +
+                       "Wrote " + Out("out-Evening_ride.pdb") + " (track, 2 point(s))\n");
+    EXPECT_FALSE(FileExists(Out("out.pdb")));
+    EXPECT_NE(Ok({"info", Out("out-Morning.pdb")}).find("track"), std::string::npos);
+    EXPECT_NE(Ok({"info", Out("out-Loop.pdb")}).find("route"), std::string::npos);
+    // The record texts: seven decimals, feet by the exact foot, UTC times
+    // with their fraction, names in Windows-1252 ('?' where it has none).
+    const ToolResult waypoints = RunTool({"convert", Out("trip.gpx"), Out("w.pdb"), "--what", "waypoints"});
+    EXPECT_EQ(waypoints.status, 0);
+    EXPECT_EQ(waypoints.err, "vezuved: '" + Out("w.pdb") +
+                                 "': some characters have no Windows-1252 form and are written as '?'\n");
+    EXPECT_EQ(Records(Out("w.pdb")),
+              "45.1234567\t-122.7654321\t1000.0000000\t081500.250 14082021\tCaf\xE9 \x80\tFlag\tCoffee\r\n"
+              "-33.5000000\t151.2500000\t\t\t?\t\t\r\n");
+    EXPECT_EQ(Records(Out("out-Morning.pdb")),
+              "46.5000000\t8.2500000\t3280.8398950\t060000 14082021\t\t\t\r\n"
+              "46.5100000\t8.2600000\t3315.2887139\t060005 14082021\t\t\t\r\n"
+              "46.5200000\t8.2700000\t3346.4566929\t061000 14082021\t\t\t\r\n");
+}
+
+TEST_F(ToolGps, GpxToDatabaseAndBackKeepsPositionsElevationsTimesAndNames) {
+    WriteFile(Out("trip.gpx"), kTrip);
+    Ok({"convert", Out("trip.gpx"), Out("t.pdb")});
+    Ok({"convert", Out("t-Morning.pdb"), Out("back.gpx")});
+    Ok({"convert", Out("t-waypoints.pdb"), Out("w.gpx")});
+    const std::string track = ReadFile(Out("back.gpx")), points = ReadFile(Out("w.gpx"));
+    for (const char* expected : {"<trk>\n    <name>t-Morning</name>", "<trkpt lat=\"46.5100000\" lon=\"8.2600000\">",
+                                 "<ele>1010.50</ele>", "<time>2021-08-14T06:00:05Z</time>"}) {
+        EXPECT_NE(track.find(expected), std::string::npos) << expected << "\n" << track;
+    }
+    for (const char* expected : {"<wpt lat=\"45.1234567\" lon=\"-122.7654321\">", "<ele>304.80</ele>",
+                                 "<time>2021-08-14T08:15:00.250Z</time>", "<name>Caf\xC3\xA9 \xE2\x82\xAC</name>",
+                                 "<desc>Coffee</desc>", "<sym>Flag</sym>"}) {
+        EXPECT_NE(points.find(expected), std::string::npos) << expected << "\n" << points;
+    }
+    ExpectValidGpx(Out("back.gpx"));
+    ExpectValidGpx(Out("w.gpx"));
+    // A map output takes every set in one document.
+    Ok({"convert", Out("trip.gpx"), Out("all.gpx")});
+    const std::string all = ReadFile(Out("all.gpx"));
+    EXPECT_NE(all.find("<name>Evening ride</name>"), std::string::npos) << all;
+    EXPECT_NE(all.find("<rte>"), std::string::npos) << all;
+    ExpectValidGpx(Out("all.gpx"));
+}
+
+TEST_F(ToolGps, TrackAndWhatChooseTheSets) {
+    WriteFile(Out("trip.gpx"), kTrip);
+    struct Case {
+        std::vector<std::string> options;
+        int status;
+        std::string report;  // standard output, or the message on standard error
+    };
+    const std::string out = Out("one.pdb");
+    const Case cases[] = {
+        {{"--track", "2"}, 0, "Wrote " + out + " (track, 3 point(s))\n"},  // after the route
+        {{"--track", "Evening ride"}, 0, "Wrote " + out + " (track, 2 point(s))\n"},
+        {{"--what", "routes"}, 0, "Wrote " + out + " (route, 2 point(s))\n"},
+        {{"--what", "tracks", "--track", "1"}, 0, "Wrote " + out + " (track, 3 point(s))\n"},
+        {{"--track", "9"}, 2, "has no such route or track; it has 1 'Loop', 2 'Morning', 3 'Evening ride'"},
+        {{"--what", "planes"}, 2, "--what planes: say waypoints, tracks or routes"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> arguments = {"convert", Out("trip.gpx"), out};
+        arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+        std::filesystem::remove(out);
+        const ToolResult result = RunTool(arguments);
+        EXPECT_EQ(result.status, c.status) << Joined(arguments) << result.err;
+        EXPECT_NE((c.status == 0 ? result.out : result.err).find(c.report), std::string::npos)
+            << Joined(arguments) << "\n" << result.out << result.err;
+        EXPECT_EQ(FileExists(out), c.status == 0) << Joined(arguments);
+    }
+    WriteFile(Out("points.gpx"), "<gpx><wpt lat=\"1\" lon=\"2\"/></gpx>");
+    const ToolResult none = RunTool({"convert", Out("points.gpx"), out, "--what", "tracks"});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_NE(none.err.find("holds no tracks"), std::string::npos) << none.err;
+}
+
+TEST_F(ToolGps, SeveralInputsOfOneKindAreMerged) {
+    WriteFile(Out("a.gpx"), "<gpx><trk><trkseg><trkpt lat=\"1\" lon=\"2\"/><trkpt lat=\"3\" lon=\"4\"/></trkseg></trk></gpx>");
+    WriteFile(Out("b.gpx"), "<gpx><trk><trkseg><trkpt lat=\"5\" lon=\"6\"/></trkseg></trk></gpx>");
+    EXPECT_EQ(Ok({"convert", Out("a.gpx"), Out("b.gpx"), "-o", Out("all.pdb")}),
+              "Wrote " + Out("all.pdb") + " (track, 3 point(s))\n");
+    EXPECT_EQ(Records(Out("all.pdb")),
+              "1.0000000\t2.0000000\t\t\t\t\t\r\n3.0000000\t4.0000000\t\t\t\t\t\r\n5.0000000\t6.0000000\t\t\t\t\t\r\n");
+    // Points and a track are no one database.
+    WriteFile(Out("trip.gpx"), kTrip);
+    const ToolResult mixed = RunTool({"convert", Out("a.gpx"), Out("trip.gpx"), "-o", Out("mixed.pdb")});
+    EXPECT_EQ(mixed.status, 1);
+    EXPECT_NE(mixed.err.find("points 'waypoints'"), std::string::npos) << mixed.err;
+    EXPECT_NE(mixed.err.find("--what"), std::string::npos) << mixed.err;
+    EXPECT_FALSE(FileExists(Out("mixed.pdb")));
+    EXPECT_EQ(Ok({"convert", Out("a.gpx"), Out("trip.gpx"), "-o", Out("tracks.pdb"), "--what", "tracks"}),
+              "Wrote " + Out("tracks.pdb") + " (track, 7 point(s))\n");
+}
+
+TEST_F(ToolGps, WildcardsAreExpandedByTheTool) {
+    std::filesystem::create_directories(Out("logs"));
+    WriteFile(Out("logs/one.gpx"), "<gpx><trk><trkseg><trkpt lat=\"1\" lon=\"2\"/></trkseg></trk></gpx>");
+    WriteFile(Out("logs/two.gpx"), "<gpx><wpt lat=\"1\" lon=\"2\"/><wpt lat=\"3\" lon=\"4\"/></gpx>");
+    WriteFile(Out("logs/notes.txt"), "not a track");
+    EXPECT_EQ(Ok({"convert", Out("logs/*.gpx"), "--to", "pdb", "--out-dir", Out("db")}),
+              "Wrote " + Out("db") + "/one.pdb (track, 1 point(s))\n" + "Wrote " + Out("db") +
+                  "/two.pdb (points, 2 point(s))\n");
+    EXPECT_EQ(Ok({"convert", Out("logs/t?o.gpx"), "--to", "gpx", "--out-dir", Out("maps")}),
+              "Wrote " + Out("maps") + "/two.gpx (points, 2 point(s))\n");
+    ExpectValidGpx(Out("maps/two.gpx"));
+    // Text takes its definition's extension.
+    EXPECT_EQ(Ok({"convert", Out("logs/one.gpx"), "--to", "text", "--output-definition", FormatFile("tab.cal"),
+                  "--out-dir", Out("texts")}),
+              "Wrote " + Out("texts") + "/one.tsv (track, 1 point(s))\n");
+    EXPECT_EQ(ReadFile(Out("texts/one.tsv")), "1.0000000\t2.0000000\t\t\t\t\t\r\n");
+    const ToolResult none = RunTool({"convert", Out("logs/*.kml"), "--to", "pdb", "--out-dir", Out("db")});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_NE(none.err.find("no file matches '" + Out("logs/*.kml") + "'"), std::string::npos) << none.err;
+    const ToolResult noType = RunTool({"convert", Out("logs/*.gpx"), "--out-dir", Out("db")});
+    EXPECT_EQ(noType.status, 2);
+    EXPECT_NE(noType.err.find("--out-dir needs --to"), std::string::npos) << noType.err;
+}
+
+TEST_F(ToolGps, StandardInputAndOutput) {
+    WriteFile(Out("trip.gpx"), kTrip);
+    const std::string trip = "cat '" + Out("trip.gpx") + "' | ";
+    EXPECT_EQ(Ok({"convert", "-", Out("in.pdb"), "--from", "gpx", "--track", "Morning"}, trip),
+              "Wrote " + Out("in.pdb") + " (track, 3 point(s))\n");
+    // A database to standard output, read back from standard input.
+    const std::string shown = Ok({"show", "-", "--from", "pdb", "--output", "csv"},
+                                 "'" + ToolPath() + "' convert '" + Out("in.pdb") + "' - --to pdb | ");
+    EXPECT_EQ(shown,
+              "name,latitude,longitude,elevation_ft,time,icon,description\r\n"
+              ",46.5000000,8.2500000,3280.8398950,2021-08-14T06:00:00Z,,\r\n"
+              ",46.5100000,8.2600000,3315.2887139,2021-08-14T06:00:05Z,,\r\n"
+              ",46.5200000,8.2700000,3346.4566929,2021-08-14T06:10:00Z,,\r\n");
+    const ToolResult gpx = RunTool({"convert", Out("in.pdb"), "-", "--to", "gpx"});
+    EXPECT_EQ(gpx.status, 0);
+    EXPECT_EQ(gpx.out.rfind("<?xml", 0), 0u) << gpx.out;
+    EXPECT_EQ(gpx.err, "Wrote - (track, 3 point(s))\n");  // the report stays off the document
+    WriteFile(Out("stdout.gpx"), gpx.out);
+    ExpectValidGpx(Out("stdout.gpx"));
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
+        {{"convert", "-", Out("x.pdb")}, "needs --from"},
+        {{"convert", "-", Out("x.pdb"), "--from", "text"}, "needs its definition (-d FILE.cal)"},
+        {{"convert", Out("trip.gpx"), "-"}, "needs --to"},
+        {{"convert", Out("trip.gpx"), "-", "--to", "pdb"}, "standard output takes one"},
+    };
+    for (const auto& [arguments, message] : refused) {
+        const ToolResult result = RunTool(arguments, "true | ");
+        EXPECT_EQ(result.status, 2) << Joined(arguments);
+        EXPECT_NE(result.err.find(message), std::string::npos) << Joined(arguments) << result.err;
+    }
+    // Text from standard input with its definition.
+    EXPECT_EQ(Ok({"convert", "-", Out("summits.gpx"), "--from", "text", "-d", FormatFile("name-first.cal")},
+                 "cat '" + DataFile("summits.csv") + "' | "),
+              "Wrote " + Out("summits.gpx") + " (points, 4 point(s))\n");
+    ExpectValidGpx(Out("summits.gpx"));
+    const ToolResult broken = RunTool({"convert", "-", Out("x.pdb"), "--from", "gpx"}, "printf '<gpx>' | ");
+    EXPECT_EQ(broken.status, 1);
+    EXPECT_NE(broken.err.find("cannot read 'standard input': line 1: no element found"), std::string::npos)
+        << broken.err;
+}
+
+TEST_F(ToolGps, KmlAndGeoJsonIn) {
+    WriteFile(Out("a.kml"), R"(<?xml version="1.0"?>
+<kml xmlns="http://www.opengis.net/kml/2.2"><Document><Folder>
+<Placemark><name>Summit</name><Point><coordinates>-121.6959,45.3735,3429</coordinates></Point></Placemark>
+<Placemark><name>Loop</name><ExtendedData><Data name="kind"><value>route</value></Data></ExtendedData>
+ <LineString><coordinates>1,2 3,4</coordinates></LineString></Placemark>
+</Folder></Document></kml>)");
+    EXPECT_EQ(Ok({"convert", Out("a.kml"), Out("k.pdb")}),
+              "Wrote " + Out("k-waypoints.pdb") + " (points, 1 point(s))\n" + "Wrote " + Out("k-Loop.pdb") +
+                  " (route, 2 point(s))\n");
+    EXPECT_EQ(Records(Out("k-waypoints.pdb")), "45.3735000\t-121.6959000\t11250.0000000\t\tSummit\t\t\r\n");
+    WriteFile(Out("a.json"), R"({"type": "Feature", "properties": {"name": "Run", "coordTimes":
+      ["2021-08-14T08:00:00+01:00", "2021-08-14T08:00:01+01:00"]},
+      "geometry": {"type": "LineString", "coordinates": [[8.25, 46.5, 1000], [8.26, 46.51]]}})");
+    EXPECT_EQ(Ok({"convert", Out("a.json"), Out("run.pdb")}), "Wrote " + Out("run.pdb") + " (track, 2 point(s))\n");
+    EXPECT_EQ(Records(Out("run.pdb")),
+              "46.5000000\t8.2500000\t3280.8398950\t070000 14082021\t\t\t\r\n"
+              "46.5100000\t8.2600000\t\t070001 14082021\t\t\t\r\n");
+    const std::string listing = Ok({"show", Out("a.kml")});
+    EXPECT_NE(listing.find("route 'Loop'"), std::string::npos) << listing;
+    EXPECT_NE(listing.find("points 'waypoints'"), std::string::npos) << listing;
+    EXPECT_EQ(Ok({"import", Out("a.json")}), "Wrote " + Out("a.pdb") + " (track, 2 point(s))\n");
+}
+
+TEST_F(ToolGps, FilesItCannotReadWriteNothing) {
+    struct Case {
+        std::string name, bytes, message;
+        int status;
+    };
+    const Case cases[] = {
+        {"bad.gpx", "<gpx>\n<wpt lat=\"1\" lon=\"2\">\n</gpx>", "cannot read '" + Out("bad.gpx") + "': line 3: mismatched tag", 1},
+        {"html.gpx", "<html/>", "it is no GPX file (its root element is <html>, not <gpx>)", 1},
+        {"empty.gpx", "<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\"/>",
+         "cannot convert '" + Out("empty.gpx") + "': it holds no points, routes or tracks", 1},
+        {"zero.gpx", "", "line 1: no element found", 1},
+        {"bad.kml", "<kml><Placemark>", "cannot read '" + Out("bad.kml") + "': line 1: no element found", 1},
+        {"bad.geojson", "{\"type\": \"Feature\",\n\"geometry\": nul}",
+         "cannot read '" + Out("bad.geojson") + "': line 2, column 16 (byte 35): syntax error", 1},
+        {"trailing.json", "{\"type\": \"Point\", \"coordinates\": [1, 2]} x", "line 1, column 42 (byte 41)", 1},
+        {"good.gpx", "<gpx><wpt lat=\"1\" lon=\"2\"/></gpx>", "", 0},
+    };
+    for (const Case& c : cases) {
+        WriteFile(Out(c.name), c.bytes);
+        for (const char* extension : {".pdb", ".gpx"}) {
+            const std::string output = Out("out") + extension;
+            std::filesystem::remove(output);
+            const ToolResult result = RunTool({"convert", Out(c.name), output});
+            EXPECT_EQ(result.status, c.status) << c.name << result.err;
+            EXPECT_NE(result.err.find(c.message), std::string::npos) << c.name << "\n" << result.err;
+            EXPECT_EQ(FileExists(output), c.status == 0) << c.name;
+        }
+    }
+    const std::vector<std::pair<std::string, std::string>> outputs = {
+        {Out("x.xyz"), "'.xyz' is no known extension"}, {Out("noext"), "it has no extension"}};
+    for (const auto& [output, message] : outputs) {
+        const ToolResult result = RunTool({"convert", Out("good.gpx"), output});
+        EXPECT_EQ(result.status, 2) << output;
+        EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
+        EXPECT_FALSE(FileExists(output));
+    }
+    // With a definition any name will do.
+    Ok({"convert", Out("good.gpx"), Out("x.xyz"), "--output-definition", FormatFile("tab.cal")});
+    EXPECT_EQ(ReadFile(Out("x.xyz")), "1.0000000\t2.0000000\t\t\t\t\t\r\n");
+    const ToolResult same = RunTool({"convert", Out("good.gpx"), Out("good.gpx")});
+    EXPECT_EQ(same.status, 1);
+    EXPECT_NE(same.err.find("it is the input"), std::string::npos) << same.err;
+}
+
+std::string TrackGpx(size_t points, bool deviceExtensions) {
+    std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx version=\"1.1\" creator=\"t\" "
+                       "xmlns=\"http://www.topografix.com/GPX/1/1\" "
+                       "xmlns:gpxtpx=\"http://www.garmin.com/xmlschemas/TrackPointExtension/v1\">\n"
+                       "<trk><name>Long</name><trkseg>\n";
+    char line[512];
+    for (size_t i = 0; i < points; ++i) {
+        const int seconds = static_cast<int>(i % 86400);
+        std::snprintf(line, sizeof line,
+                      "<trkpt lat=\"%.7f\" lon=\"%.7f\"><ele>%.1f</ele><time>2021-08-14T%02d:%02d:%02dZ</time>%s"
+                      "</trkpt>\n",
+                      45 + i * 1e-6, -122 + i * 1e-6, 100 + i % 500 * 0.1, seconds / 3600, seconds / 60 % 60,
+                      seconds % 60,
+                      deviceExtensions ? "<extensions><gpxtpx:TrackPointExtension><gpxtpx:atemp>21.0</gpxtpx:atemp>"
+                                         "<gpxtpx:hr>142</gpxtpx:hr><gpxtpx:cad>88</gpxtpx:cad>"
+                                         "</gpxtpx:TrackPointExtension></extensions>"
+                                       : "");
+        text += line;
+    }
+    return text + "</trkseg></trk></gpx>\n";
+}
+
+TEST_F(ToolGps, ADatabaseHoldsAtMost65535Points) {
+    // With a waypoint before the track: no file is written, not even the
+    // waypoint's, when one of the sets cannot be.
+    std::string gpx = TrackGpx(65536, false);
+    gpx.insert(gpx.find("<trk>"), "<wpt lat=\"1\" lon=\"2\"/>");
+    WriteFile(Out("long.gpx"), gpx);
+    const ToolResult result = RunTool({"convert", Out("long.gpx"), Out("long.pdb")});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("cannot write the database '" + Out("long-Long.pdb") +
+                              "': 'Long' has 65536 points and a database holds at most 65535"),
+              std::string::npos)
+        << result.err;
+    EXPECT_EQ(result.out, "");
+    EXPECT_FALSE(FileExists(Out("long-waypoints.pdb")));
+    EXPECT_FALSE(FileExists(Out("long-Long.pdb")));
+}
+
+#if !defined(_WIN32)
+// The largest resident size of the tool run in a child of its own, so no
+// earlier run of this process counts.
+long PeakKilobytes(const std::vector<std::string>& arguments, int& status) {
+    const std::string report = FreshFolder("peak") + "/report";
+    const pid_t child = fork();
+    if (child == 0) {
+        const ToolResult result = RunTool(arguments);
+        rusage usage{};
+        getrusage(RUSAGE_CHILDREN, &usage);
+        WriteFile(report, std::to_string(result.status) + " " + std::to_string(usage.ru_maxrss));
+        _exit(0);
+    }
+    int ignored = 0;
+    waitpid(child, &ignored, 0);
+    long peak = -1;
+    status = -1;
+    std::sscanf(ReadFile(report).c_str(), "%d %ld", &status, &peak);
+    return peak;
+}
+#endif
+
+TEST_F(ToolGps, A100000PointTrackIsReadInBoundedMemory) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "measured with POSIX process accounting";
+#else
+    // As a device writes it: each point with its sensor extensions, which
+    // the reader passes over without keeping.
+    WriteFile(Out("long.gpx"), TrackGpx(100000, true));
+    const long fileKilobytes = static_cast<long>(std::filesystem::file_size(Out("long.gpx")) / 1024);
+    int status = -1;
+    const long peak = PeakKilobytes({"convert", Out("long.gpx"), Out("long-copy.gpx")}, status);
+    EXPECT_EQ(status, 0);
+    EXPECT_GT(peak, 0);
+    EXPECT_LT(peak, 3 * fileKilobytes) << "peak " << peak << " KiB for a file of " << fileKilobytes << " KiB";
+    const std::string copy = ReadFile(Out("long-copy.gpx"));
+    EXPECT_NE(copy.find("<trkpt lat=\"45.0999990\" lon=\"-121.9000010\">"), std::string::npos);
+    size_t points = 0;
+    for (size_t at = copy.find("<trkpt "); at != std::string::npos; at = copy.find("<trkpt ", at + 1)) ++points;
+    EXPECT_EQ(points, 100000u);
+#endif
+}
+
+// Positions, elevations, times and names of the points in a GPX gpsbabel wrote.
+std::vector<std::string> GpsbabelPoints(const std::string& gpx) {
+    static const std::regex point(
+        R"re(<(?:wpt|trkpt) lat="([-0-9.]+)" lon="([-0-9.]+)">\s*<ele>([-0-9.]+)</ele>\s*<time>([^<]+)</time>\s*<name>([^<]*)</name>)re");
+    std::vector<std::string> out;
+    for (std::sregex_iterator it(gpx.begin(), gpx.end(), point), end; it != end; ++it) {
+        char text[256];
+        std::snprintf(text, sizeof text, "%.7f %.7f %.2f %s %s", std::stod((*it)[1]), std::stod((*it)[2]),
+                      std::stod((*it)[3]), (*it)[4].str().c_str(), (*it)[5].str().c_str());
+        out.push_back(text);
+    }
+    return out;
+}
+
+TEST_F(ToolGps, GpsbabelReadsWhatTheToolMakesOfItsFiles) {
+    if (!HasProgram("gpsbabel")) GTEST_SKIP() << "gpsbabel is not installed";
+    WriteFile(Out("in.csv"),
+              "name,lat,lon,alt,date,time,desc\n"
+              "Alpha,45.1234567,-122.7654321,123.45,2021/08/14,08:15:00,First point\n"
+              "Beta,-33.8567844,151.2152967,5.5,2021/08/14,08:30:05,Second\n"
+              "Gamma,0.0000001,-0.0000001,-12.25,2021/12/31,23:59:59,Third\n");
+    const std::string csv = "'" + Out("in.csv") + "'";
+    ASSERT_EQ(RunShell("gpsbabel -i unicsv -f " + csv + " -o gpx -F '" + Out("w.gpx") + "'"), 0);
+    ASSERT_EQ(RunShell("gpsbabel -i unicsv -f " + csv + " -x transform,trk=wpt,del -o gpx -F '" + Out("t.gpx") + "'"), 0);
+    for (const char* name : {"w", "t"}) {
+        const std::string in = Out(std::string(name) + ".gpx"), db = Out(std::string(name) + ".pdb"),
+                          back = Out(std::string(name) + "-back.gpx");
+        Ok({"convert", in, db});
+        Ok({"convert", db, back});
+        ExpectValidGpx(back);
+        const std::string again = Out(std::string(name) + "-again.gpx");
+        ASSERT_EQ(RunShell("gpsbabel -i gpx -f '" + back + "' -o gpx -F '" + again + "'"), 0) << name;
+        const std::vector<std::string> original = GpsbabelPoints(ReadFile(in));
+        ASSERT_EQ(original.size(), 3u) << name << ReadFile(in);
+        EXPECT_EQ(GpsbabelPoints(ReadFile(again)), original) << name << "\n" << ReadFile(again);
+        // And gpsbabel's own listing of them names every point.
+        ASSERT_EQ(RunShell("gpsbabel -i gpx -f '" + back + "'" +
+                           (std::string(name) == "t" ? " -x transform,wpt=trk,del" : "") + " -o unicsv -F '" +
+                           Out("listing.csv") + "'"),
+                  0);
+        const std::string listing = ReadFile(Out("listing.csv"));
+        for (const char* expected : {"\"Alpha\"", "\"Beta\"", "\"Gamma\"", "2021/12/31,23:59:59"}) {
+            EXPECT_NE(listing.find(expected), std::string::npos) << name << " " << expected << "\n" << listing;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace cli_test
