@@ -8,6 +8,8 @@
 # platform is a leaf: it includes nothing of the library, and the layers
 # that touch the operating system (api, drivers, formats, pointdb, text
 # writers) reach it directly. The public header, shared with the host, may be included anywhere.
+# The tool's folders in cli/ are checked the same way: commands over input,
+# output and definitions, over support.
 # Prints each offending include and exits 1 when there is one.
 # --self-test plants an upward and a sideways include in a copy of src/ and
 # fails unless the check catches each of them.
@@ -64,6 +66,25 @@ while IFS= read -r file; do
     fi
   done < <(grep -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$file" || true)
 done < <(find "$src" -name '*.h' -o -name '*.cpp' -o -name '*.c' | sort)
+
+# The tool's folders follow the same rule among themselves: the commands
+# over the readers, writers and definitions, over what they all build on.
+# Any of them may use the library's folders.
+if [[ $src == src ]]; then
+  declare -A tool=([commands]=3 [input]=2 [output]=2 [definitions]=2 [support]=1)
+  while IFS= read -r file; do
+    from=${file#cli/}
+    from=${from%%/*}
+    [[ -z ${tool[$from]+x} ]] && continue
+    while IFS= read -r line; do
+      target=$(sed -E 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"([^/"]+)\/.*/\1/' <<<"$line")
+      [[ $target == "$line" || $target == "$from" || -z ${tool[$target]+x} ]] && continue
+      if (( tool[$target] >= tool[$from] )); then
+        echo "$file: $line (cli/$from may not include cli/$target)"; bad=1
+      fi
+    done < <(grep -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$file" || true)
+  done < <(find cli -name '*.h' -o -name '*.cpp' | sort)
+fi
 
 if ((bad)); then
   echo "layer check: FAILED"
