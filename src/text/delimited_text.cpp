@@ -48,8 +48,7 @@ int32_t ReadDelimitedText(const char* sourcePath, const char* formatPath, int16_
     file.reset();
 
     const int32_t first = HasPlaceholderRecord(state) ? 1 : 0;
-    int64_t count = first;
-    SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char*) { ++count; });
+    const int64_t count = first + static_cast<int64_t>(CutTextLines(text, state.HeaderLines));
     // The count is a 32-bit result; a larger file is refused.
     if (count > INT32_MAX) return -1;
 
@@ -66,7 +65,7 @@ int32_t ReadDelimitedText(const char* sourcePath, const char* formatPath, int16_
         const LayoutSettings settings = SettingsForReading(state);
         int64_t slot = first;
         try {
-            SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char* line) {
+            ForEachTextLine(text, [&](const char* line) {
                 // A refused line leaves its slot to the next line.
                 if (ReadLayoutLine(line, &array[slot], state.Source, settings) == 0) ++slot;
             });
