@@ -15,12 +15,18 @@ const char* SkipColumn(const char* p, int separator) {
 }  // namespace
 
 void SplitColumns(const char* line, int separator, ColumnSpan* spans, int count) {
-    // What can end a stretch of plain text: the line's end, a quote, and
-    // outside quotes the separators. strcspn finds them several bytes at a
-    // time, where a loop over the characters would test each one.
-    const char recordStops[] = "\",*";
-    const char singleStops[] = {'"', static_cast<char>(separator), '\0'};
-    const char* stops = separator == kRecordSeparators ? recordStops : singleStops;
+    // The characters that end a stretch of plain text: the line's end, a
+    // quote, and outside quotes the separators. Looked up in a table, one
+    // test per character however many characters can end a column.
+    bool ends[256] = {};
+    ends[0] = true;
+    ends[static_cast<unsigned char>('"')] = true;
+    if (separator == kRecordSeparators) {
+        ends[static_cast<unsigned char>(',')] = true;
+        ends[static_cast<unsigned char>('*')] = true;
+    } else {
+        ends[static_cast<unsigned char>(separator)] = true;
+    }
 
     const char* p = line;
     int c = 0;
@@ -28,16 +34,19 @@ void SplitColumns(const char* line, int separator, ColumnSpan* spans, int count)
         ColumnSpan& span = spans[c];
         span.begin = p;
         span.quotes = 0;
-        bool quoted = false;
         const char* next = nullptr;
         for (;;) {
-            p += std::strcspn(p, quoted ? "\"" : stops);
+            while (!ends[static_cast<unsigned char>(*p)]) ++p;
             if (*p == '\0') break;
             if (*p != '"') {
                 next = p + 1;  // the separator that ends the column
                 break;
             }
-            quoted = !quoted;
+            // A quoted stretch: separators inside it are text.
+            ++span.quotes;
+            ++p;
+            while (*p != '"' && *p != '\0') ++p;
+            if (*p == '\0') break;
             ++span.quotes;
             ++p;
         }
