@@ -21,23 +21,20 @@ void JoinSpacedFraction(char* field) {
     std::memmove(point + 1, point + 2, std::strlen(point + 2) + 1);
 }
 
-// Whether the field is already in the stored form with every part as wide as
-// it is written ("HHMMSS DDMMYYYY"): reading and writing it back changes
-// nothing, so it is left as it is.
-bool IsStoredForm(const char* field) {
-    for (int i = 0; i < 15; ++i) {
-        if (i == 6 ? field[i] != ' ' : !IsAsciiDigit(field[i])) return false;
-    }
-    return field[15] == '\0';
-}
-
 }  // namespace
+
+bool IsStoredTimeForm(const char* text) {
+    for (int i = 0; i < 15; ++i) {
+        if (i == 6 ? text[i] != ' ' : !IsAsciiDigit(text[i])) return false;
+    }
+    return text[15] == '\0';
+}
 
 void NormalizeTimeText(char* field, size_t fieldCapacity) {
     if (field == nullptr || fieldCapacity == 0) return;
     // Never read past the field, even if it arrives unterminated.
     if (std::memchr(field, '\0', fieldCapacity) == nullptr) field[fieldCapacity - 1] = '\0';
-    if (field[0] == '\0' || (fieldCapacity > 15 && IsStoredForm(field))) return;
+    if (field[0] == '\0' || (fieldCapacity > 15 && IsStoredTimeForm(field))) return;
 
     TimeParts parts;
     if (std::strpbrk(field, kSeparators) != nullptr) {

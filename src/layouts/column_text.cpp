@@ -164,6 +164,13 @@ void PointTimeTexts(const PointRecord& record, const LayoutSettings& settings,
     timeText[0] = '\0';
     dateText[0] = '\0';
     if (record.time[0] == '\0') return;
+    if (settings.timeStyle != 1 && settings.dateStyle != 1 && IsStoredTimeForm(record.time)) {
+        // The compact texts are the stored time's two halves.
+        std::memcpy(timeText, record.time, 6);
+        timeText[6] = '\0';
+        std::memcpy(dateText, record.time + 7, 9);
+        return;
+    }
     TimeParts parts;
     ParseCompactTime(record.time, parts);
     if (settings.timeStyle == 1) {

@@ -30,6 +30,22 @@ void LoadFormatAndArguments(const char* sourcePath, const char* formatPath, int1
     if (kind >= 0) state.DBKind = kind;
 }
 
+// Asks for the parts of a record a line is written from ahead of their use.
+// The host's array is far larger than any cache and its records lie 702
+// bytes apart, a stride the processor does not foresee: without this every
+// record costs several trips to memory, one after the other.
+void PrefetchRecord(const PointRecord* record) {
+#if defined(__GNUC__)
+    const char* bytes = reinterpret_cast<const char*>(record);
+    for (size_t offset = 0; offset < sizeof(PointRecord); offset += 64) __builtin_prefetch(bytes + offset);
+#else
+    (void)record;
+#endif
+}
+
+// Records written this many ahead of the one being written are fetched.
+constexpr int32_t kPrefetchDistance = 4;
+
 }  // namespace
 
 int32_t ReadDelimitedText(const char* sourcePath, const char* formatPath, int16_t kind,
@@ -108,6 +124,9 @@ int32_t WriteDelimitedText(const char* sourcePath, const char* formatPath, int16
     if (records != nullptr) {
         const LayoutSettings settings = LayoutSettingsOf(state);
         for (int32_t i = 0; i < count; ++i) {
+            if (i + kPrefetchDistance < count) {
+                PrefetchRecord(RecordAt(records, static_cast<size_t>(i + kPrefetchDistance)));
+            }
             WriteLayoutLine(sink, *RecordAt(records, static_cast<size_t>(i)), state.Source, settings,
                             state.DBKind, i);
         }
