@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <new>
 
 namespace {
 
@@ -16,7 +15,7 @@ void WriteThrough(TextSink& sink, const char* data, size_t length) {
 
 // Adds bytes to the buffer, writing it out whenever it fills.
 void Append(TextSink& sink, const char* data, size_t length) {
-    if (!sink.buffer) sink.buffer.reset(new (std::nothrow) char[kTextSinkBlock]);
+    if (!sink.buffer) sink.buffer.reset(static_cast<char*>(MemAllocate(kTextSinkBlock)));
     if (!sink.buffer || length >= kTextSinkBlock) {
         FlushText(sink);
         WriteThrough(sink, data, length);

@@ -10,7 +10,13 @@
 #include <memory>
 #include <string>
 
+#include "base/memory.h"
+
 constexpr size_t kTextSinkBlock = 256 * 1024;
+
+struct TextSinkBufferFree {
+    void operator()(char* buffer) const { MemFree(buffer); }
+};
 
 struct TextSink {
     std::FILE* file = nullptr;
@@ -19,7 +25,7 @@ struct TextSink {
     int error = 0;        // errno of the first short write: the OS's reason
     // Bytes not yet written; allocated on first use. Without memory for it
     // every piece is written as it comes.
-    std::unique_ptr<char[]> buffer;
+    std::unique_ptr<char, TextSinkBufferFree> buffer;
     size_t pending = 0;
 };
 
