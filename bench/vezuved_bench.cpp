@@ -451,7 +451,7 @@ public:
 
 private:
     static double TargetOf(const std::string& name) {
-        if (name.rfind("RLDBReadCSV", 0) == 0) return 4;
+        if (name.rfind("RLDBReadCSV", 0) == 0) return 3;
         if (name.rfind("RLDBWriteCSV", 0) == 0) return 5;
         return 8;
     }

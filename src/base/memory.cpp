@@ -1,5 +1,6 @@
 #include "base/memory.h"
 
+#include <cstdint>
 #include <cstdlib>
 
 namespace {
@@ -22,6 +23,11 @@ void* MemAllocateZeroed(size_t count, size_t size) {
     if (ShouldFail()) return nullptr;
     if (count == 0 || size == 0) return std::calloc(1, 1);
     return std::calloc(count, size);
+}
+
+void* MemAllocateArray(size_t count, size_t size) {
+    if (size != 0 && count > SIZE_MAX / size) return nullptr;
+    return MemAllocate(count * size);
 }
 
 void* MemReallocate(void* block, size_t size) {

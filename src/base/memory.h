@@ -8,6 +8,8 @@
 
 void* MemAllocate(size_t size);
 void* MemAllocateZeroed(size_t count, size_t size);
+// count * size bytes left as they are; null when the size overflows.
+void* MemAllocateArray(size_t count, size_t size);
 void* MemReallocate(void* block, size_t size);
 void MemFree(void* block);
 

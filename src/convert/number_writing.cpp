@@ -43,6 +43,14 @@ size_t FormatInteger(int64_t value, char* out, size_t capacity) {
 }
 
 size_t PadNumber(int32_t value, char* out, int width) {
+    // The two-digit parts of times and dates, nearly every call: no general
+    // conversion needed.
+    if (width == 2 && value >= 0 && value < 100) {
+        out[0] = static_cast<char>('0' + value / 10);
+        out[1] = static_cast<char>('0' + value % 10);
+        out[2] = '\0';
+        return 2;
+    }
     // The magnitude in unsigned arithmetic, so INT32_MIN needs no special case.
     const uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
     char digits[10];

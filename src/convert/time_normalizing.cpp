@@ -4,6 +4,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "convert/text_bounds.h"
 #include "convert/time_text.h"
 
 namespace {
@@ -22,11 +23,18 @@ void JoinSpacedFraction(char* field) {
 
 }  // namespace
 
+bool IsStoredTimeForm(const char* text) {
+    for (int i = 0; i < 15; ++i) {
+        if (i == 6 ? text[i] != ' ' : !IsAsciiDigit(text[i])) return false;
+    }
+    return text[15] == '\0';
+}
+
 void NormalizeTimeText(char* field, size_t fieldCapacity) {
     if (field == nullptr || fieldCapacity == 0) return;
     // Never read past the field, even if it arrives unterminated.
     if (std::memchr(field, '\0', fieldCapacity) == nullptr) field[fieldCapacity - 1] = '\0';
-    if (field[0] == '\0') return;
+    if (field[0] == '\0' || (fieldCapacity > 15 && IsStoredTimeForm(field))) return;
 
     TimeParts parts;
     if (std::strpbrk(field, kSeparators) != nullptr) {

@@ -18,6 +18,16 @@ void SetDefaultDate(TimeParts& parts) {
     parts.year = 2000;
 }
 
+// ReadIntegerN for the fields of a compact time, which are nearly always
+// plain digits: those are added up here; anything else (spaces, a sign) goes
+// to the general reader. count is at most 8, so no saturation can arise.
+int32_t ReadDigits(const char* text, size_t count) {
+    if (!IsAsciiDigit(text[0])) return ReadIntegerN(text, count);
+    int32_t value = 0;
+    for (size_t i = 0; i < count && IsAsciiDigit(text[i]); ++i) value = value * 10 + (text[i] - '0');
+    return value;
+}
+
 // The run of decimal digits at *p as an integer (0 when empty); *p moves past it.
 int16_t TakeDigitRun(const char*& p) {
     const char* first = p;
@@ -30,9 +40,9 @@ int16_t TakeDigitRun(const char*& p) {
 void ParseCompactTime(const char* text, TimeParts& parts) {
     parts = TimeParts{};
     if (text == nullptr) text = "";
-    if (HasAtLeast(text, 2)) parts.hour = Part(ReadIntegerN(text, 2));
-    if (HasAtLeast(text, 4)) parts.minute = Part(ReadIntegerN(text + 2, 2));
-    if (HasAtLeast(text, 6)) parts.second = Part(ReadIntegerN(text + 4, 2));
+    if (HasAtLeast(text, 2)) parts.hour = Part(ReadDigits(text, 2));
+    if (HasAtLeast(text, 4)) parts.minute = Part(ReadDigits(text + 2, 2));
+    if (HasAtLeast(text, 6)) parts.second = Part(ReadDigits(text + 4, 2));
     if (HasAtLeast(text, 8) && text[6] == '.') parts.fraction = Part(ReadInteger(text + 7));
     SetDefaultDate(parts);
     // A space past a comma belongs to another column, not to this date.
@@ -41,9 +51,9 @@ void ParseCompactTime(const char* text, TimeParts& parts) {
 
 void ParseCompactDate(const char* text, TimeParts& parts) {
     if (text == nullptr) text = "";
-    parts.day = HasAtLeast(text, 2) ? Part(ReadIntegerN(text, 2)) : int16_t{1};
-    parts.month = HasAtLeast(text, 4) ? Part(ReadIntegerN(text + 2, 2)) : int16_t{1};
-    parts.year = HasAtLeast(text, 5) ? Part(ReadIntegerN(text + 4, 8)) : int16_t{2000};
+    parts.day = HasAtLeast(text, 2) ? Part(ReadDigits(text, 2)) : int16_t{1};
+    parts.month = HasAtLeast(text, 4) ? Part(ReadDigits(text + 2, 2)) : int16_t{1};
+    parts.year = HasAtLeast(text, 5) ? Part(ReadDigits(text + 4, 8)) : int16_t{2000};
 }
 
 void ParseSeparatedTime(const char* text, TimeParts& parts) {

@@ -19,6 +19,11 @@ void FormatClockTime(const TimeParts& parts, char* out, bool withFraction);
 void FormatCompactDate(const TimeParts& parts, char* out);
 void FormatDate(char* out, const TimeParts& parts, uint32_t order, char separator);
 
+// Whether text is in the stored form with every part as wide as it is
+// written ("HHMMSS DDMMYYYY"): reading it and writing it back changes
+// nothing, so it can be kept, or cut into its time and date, as it is.
+bool IsStoredTimeForm(const char* text);
+
 // Rewrites a point record's time field (capacity fieldCapacity, normally 32)
 // into the stored form "HHMMSS DDMMYYYY"; an empty field stays empty. A
 // result longer than the field is cut to fieldCapacity - 1 characters.

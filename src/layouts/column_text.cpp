@@ -14,15 +14,16 @@ constexpr size_t kLongField = 255;
 constexpr size_t kDateColumn = 15;
 constexpr size_t kTokenReach = 29;
 
-// Start of column c of a line whose first columns were indexed.
-const char* ColumnStart(const char* line, const char* const* starts, int indexed, int c,
-                        int separator) {
-    if (c < 0) return nullptr;
-    if (c < indexed) return starts[c];
-    const char* p = FindColumn(line, c, separator);
+// Column c of a line whose first columns were split; a column further right
+// is found by its own walk. A negative c names no column.
+ColumnSpan ColumnAt(const char* line, const ColumnSpan* spans, int split, int c, int separator) {
+    if (c < 0) return ColumnSpan{};
+    if (c < split) return spans[c];
     // FindColumn answers the line's end for a missing column; a present but
     // empty last column also starts there, and both read as empty.
-    return p;
+    ColumnSpan span;
+    SplitColumns(FindColumn(line, c, separator), separator, &span, 1);
+    return span;
 }
 
 bool NeedsQuotes(const char* text) { return std::strpbrk(text, ",*\t\n") != nullptr; }
@@ -86,21 +87,20 @@ bool AppendSlot(int slot, PointRecord& record, const LayoutSettings& settings, c
 int ReadDelimitedColumns(const char* line, PointRecord& record, int separator,
                          const LayoutSettings& settings) {
     const int16_t* map = settings.fieldMap;
-    // Only as many columns are indexed as the map reaches (at most 16; a
-    // column further right is found by its own walk).
-    constexpr int kIndexed = 16;
+    // Only as many columns are split as the map reaches (at most 16).
+    constexpr int kSplit = 16;
     int needed = 1;
     for (int slot = kSlotLatitude; slot <= kSlotDate; ++slot) {
         const int column = map[slot];
         if (column >= needed) needed = column + 1;
     }
-    const int indexed = needed < kIndexed ? needed : kIndexed;
-    const char* starts[kIndexed];
-    IndexColumns(line, separator, starts, indexed);
-    auto column = [&](int slot) { return ColumnStart(line, starts, indexed, map[slot], separator); };
+    const int split = needed < kSplit ? needed : kSplit;
+    ColumnSpan spans[kSplit];
+    SplitColumns(line, separator, spans, split);
+    auto column = [&](int slot) { return ColumnAt(line, spans, split, map[slot], separator); };
     auto copy = [&](int slot, char* field, size_t maxChars) {
-        const char* start = column(slot);
-        if (start != nullptr) CopyColumnAt(start, field, maxChars, separator);
+        const ColumnSpan span = column(slot);
+        if (span.begin != nullptr) CopyColumnSpan(span, field, maxChars);
     };
 
     copy(kSlotLatitude, record.latitude, kShortField);
@@ -112,7 +112,8 @@ int ReadDelimitedColumns(const char* line, PointRecord& record, int separator,
         // cut to the field if it grows past it.
         char date[kDateColumn + 1];
         date[0] = '\0';
-        if (const char* start = column(kSlotDate)) CopyColumnAt(start, date, kDateColumn, separator);
+        const ColumnSpan dateColumn = column(kSlotDate);
+        if (dateColumn.begin != nullptr) CopyColumnSpan(dateColumn, date, kDateColumn);
         TrimSpaces(date);
         char joined[kShortField + 1 + kDateColumn + 1];
         size_t timeLength = std::strlen(record.time);
@@ -127,7 +128,7 @@ int ReadDelimitedColumns(const char* line, PointRecord& record, int separator,
     } else {
         copy(kSlotIcon, record.icon, kLongField);
     }
-    if (!StoreDescColumn(record, column(kSlotDesc), separator)) return -1;
+    if (!StoreDescColumn(record, column(kSlotDesc))) return -1;
     NormalizePoint(record, settings.locFormat, settings.eleFormat);
     return 0;
 }
@@ -163,6 +164,13 @@ void PointTimeTexts(const PointRecord& record, const LayoutSettings& settings,
     timeText[0] = '\0';
     dateText[0] = '\0';
     if (record.time[0] == '\0') return;
+    if (settings.timeStyle != 1 && settings.dateStyle != 1 && IsStoredTimeForm(record.time)) {
+        // The compact texts are the stored time's two halves.
+        std::memcpy(timeText, record.time, 6);
+        timeText[6] = '\0';
+        std::memcpy(dateText, record.time + 7, 9);
+        return;
+    }
     TimeParts parts;
     ParseCompactTime(record.time, parts);
     if (settings.timeStyle == 1) {

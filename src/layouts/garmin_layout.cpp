@@ -70,20 +70,20 @@ int Write(PointRecord& record, const LayoutSettings& settings, int32_t kind, int
     char* desc = DescText(record);
     BlankSeparators(record.name);
     BlankSeparators(desc);
-    std::string elevation;
-    AppendElevation(record.elevation, settings, elevation);
     switch (kind) {
         case kKindPoint:
             out.append("Waypoint\t").append(record.name).append("\t");
             if (desc != nullptr) out.append(desc);
             out.append("\tUser Waypoint\t").append(record.latitude).append(" ").append(record.longitude);
-            out.append("\t").append(elevation).append("\t\t\t\t\t");
-            out.append(IconText(record.icon)).append("\t\t\t\t\t\n");
+            out.append("\t");
+            AppendElevation(record.elevation, settings, out);
+            out.append("\t\t\t\t\t").append(IconText(record.icon)).append("\t\t\t\t\t\n");
             break;
         case kKindTrack:
             out.append("Trackpoint\t").append(record.latitude).append(" ").append(record.longitude);
-            out.append("\t").append(dateText).append(" ").append(timeText);
-            out.append("\t").append(elevation).append("\t\t\t\t\t\t\n");
+            out.append("\t").append(dateText).append(" ").append(timeText).append("\t");
+            AppendElevation(record.elevation, settings, out);
+            out.append("\t\t\t\t\t\t\n");
             break;
         case kKindRoute:
             out.append("Route Waypoint\t").append(record.name).append("\t\t\t\n");

@@ -4,104 +4,94 @@
 
 namespace {
 
-inline bool IsSeparator(char c, int separator) {
-    if (separator == kRecordSeparators) return c == ',' || c == '*';
-    return c == static_cast<char>(separator);
-}
-
-// Steps past the separator that ends the column starting at p, tracking
-// quotes; returns null when the line ends first.
+// Past the separator that ends the column starting at p; null when the
+// line ends first.
 const char* SkipColumn(const char* p, int separator) {
-    bool quoted = false;
-    for (; *p != '\0'; ++p) {
-        if (*p == '"') {
-            quoted = !quoted;
-        } else if (!quoted && IsSeparator(*p, separator)) {
-            return p + 1;
-        }
-    }
-    return nullptr;
+    ColumnSpan span;
+    SplitColumns(p, separator, &span, 1);
+    return *span.end == '\0' ? nullptr : span.end + 1;
 }
 
 }  // namespace
 
-namespace {
+void SplitColumns(const char* line, int separator, ColumnSpan* spans, int count) {
+    // The characters that end a stretch of plain text: the line's end, a
+    // quote, and outside quotes the separators. Looked up in a table, one
+    // test per character however many characters can end a column.
+    bool ends[256] = {};
+    ends[0] = true;
+    ends[static_cast<unsigned char>('"')] = true;
+    if (separator == kRecordSeparators) {
+        ends[static_cast<unsigned char>(',')] = true;
+        ends[static_cast<unsigned char>('*')] = true;
+    } else {
+        ends[static_cast<unsigned char>(separator)] = true;
+    }
 
-// Copies the column starting at start; *stop receives where copying ended.
-size_t CopyColumn(const char* start, char* output, size_t maxChars, int separator, const char** stop) {
+    const char* p = line;
+    int c = 0;
+    for (; c < count && p != nullptr; ++c) {
+        ColumnSpan& span = spans[c];
+        span.begin = p;
+        span.quotes = 0;
+        const char* next = nullptr;
+        for (;;) {
+            while (!ends[static_cast<unsigned char>(*p)]) ++p;
+            if (*p == '\0') break;
+            if (*p != '"') {
+                next = p + 1;  // the separator that ends the column
+                break;
+            }
+            // A quoted stretch: separators inside it are text.
+            ++span.quotes;
+            ++p;
+            while (*p != '"' && *p != '\0') ++p;
+            if (*p == '\0') break;
+            ++span.quotes;
+            ++p;
+        }
+        span.end = p;
+        p = next;
+    }
+    for (; c < count; ++c) spans[c] = ColumnSpan{};
+}
+
+size_t CopyColumnSpan(const ColumnSpan& span, char* output, size_t maxChars) {
     size_t copied = 0;
-    bool quoted = false;
-    const char* p = start;
-    for (; *p != '\0' && copied < maxChars; ++p) {
-        if (*p == '"') {
-            quoted = !quoted;
-        } else if (!quoted && IsSeparator(*p, separator)) {
-            break;
-        } else {
-            output[copied++] = *p;
+    if (span.begin == nullptr) {
+        // a missing column reads as empty
+    } else if (span.quotes == 0) {
+        const size_t length = static_cast<size_t>(span.end - span.begin);
+        copied = length < maxChars ? length : maxChars;
+        std::memcpy(output, span.begin, copied);
+    } else {
+        for (const char* p = span.begin; p != span.end && copied < maxChars; ++p) {
+            if (*p != '"') output[copied++] = *p;
         }
     }
     output[copied] = '\0';
-    *stop = p;
     return copied;
-}
-
-}  // namespace
-
-size_t CopyColumnAt(const char* start, char* output, size_t maxChars, int separator) {
-    const char* stop;
-    return CopyColumn(start, output, maxChars, separator, &stop);
-}
-
-size_t ColumnTextLength(const char* start, int separator) {
-    size_t length = 0;
-    bool quoted = false;
-    for (const char* p = start; *p != '\0'; ++p) {
-        if (*p == '"') {
-            quoted = !quoted;
-        } else if (!quoted && IsSeparator(*p, separator)) {
-            break;
-        } else {
-            ++length;
-        }
-    }
-    return length;
 }
 
 const char* FindColumn(const char* line, int column, int separator) {
     const char* p = line;
     for (int c = 0; c < column; ++c) {
         const char* next = SkipColumn(p, separator);
-        if (next == nullptr) {
-            while (*p != '\0') ++p;
-            return p;
-        }
+        if (next == nullptr) return p + std::strlen(p);
         p = next;
     }
     return p;
 }
 
-const char* IndexColumns(const char* line, int separator, const char** starts, int count) {
-    const char* p = line;
-    const char* last = line;  // the end is sought from the last column found
-    int c = 0;
-    for (; c < count && p != nullptr; ++c) {
-        starts[c] = last = p;
-        p = SkipColumn(p, separator);
-    }
-    for (; c < count; ++c) starts[c] = nullptr;
-    return last + std::strlen(last);
-}
-
-const char* GetColumn(const char* line, char* output, int column, size_t maxChars, int separator) {
+void GetColumn(const char* line, char* output, int column, size_t maxChars, int separator) {
     output[0] = '\0';
-    if (column < 0) return line;
+    if (column < 0) return;
     const char* p = line;
     for (int c = 0; c < column; ++c) {
         p = SkipColumn(p, separator);
-        if (p == nullptr) return line;
+        if (p == nullptr) return;
     }
-    const char* stop;
-    CopyColumn(p, output, maxChars, separator, &stop);
-    return stop;
+    ColumnSpan span;
+    SplitColumns(p, separator, &span, 1);
+    CopyColumnSpan(span, output, maxChars);
 }

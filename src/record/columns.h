@@ -11,21 +11,32 @@ constexpr int kRecordSeparators = 0;
 
 // Copies column `column` of line into output (room for maxChars + 1 bytes),
 // NUL-terminated; empty when the line has fewer columns or column < 0.
-// Returns the position in the line where copying stopped.
-const char* GetColumn(const char* line, char* output, int column, size_t maxChars, int separator);
+void GetColumn(const char* line, char* output, int column, size_t maxChars, int separator);
 
 // Where column `column` starts: just after its separator counted outside
 // quotes; the line's start for column 0; the line's end when there are
 // fewer separators. Separator kRecordSeparators: ',' and '*' both count.
 const char* FindColumn(const char* line, int column, int separator);
 
-// The starts of columns 0 .. count-1 found in one walk; entries past the
-// last column of the line are null. Returns the line's end.
-const char* IndexColumns(const char* line, int separator, const char** starts, int count);
+// One column as it stands in its line: [begin, end), quotes included, end at
+// its separator or the line's end; quotes counts the '"' characters in it.
+// A column the line does not reach has a null begin.
+struct ColumnSpan {
+    const char* begin = nullptr;
+    const char* end = nullptr;
+    size_t quotes = 0;
+};
 
-// Copies the column that starts at `start` (as GetColumn's copy step).
-// Returns the number of characters copied.
-size_t CopyColumnAt(const char* start, char* output, size_t maxChars, int separator);
+// The first count columns of line, found in one walk that stops at the end
+// of the last of them.
+void SplitColumns(const char* line, int separator, ColumnSpan* spans, int count);
 
-// Length of the column starting at start once its quotes are dropped.
-size_t ColumnTextLength(const char* start, int separator);
+// Characters of the column once its quotes are dropped.
+inline size_t SpanTextLength(const ColumnSpan& span) {
+    return static_cast<size_t>(span.end - span.begin) - span.quotes;
+}
+
+// Copies the column's text, quotes dropped, cut to maxChars characters, and
+// a NUL (output has room for maxChars + 1 bytes; empty for a missing
+// column). Returns the number of characters copied.
+size_t CopyColumnSpan(const ColumnSpan& span, char* output, size_t maxChars);

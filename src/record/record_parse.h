@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "record/columns.h"
 #include "record/point_record.h"
 
 // Clears the record but for its description buffer and fills it from a
@@ -15,8 +16,7 @@ int ParseRecordLine(const char* line, PointRecord& record);
 // canonical form, reading them by the formats given.
 void NormalizePoint(PointRecord& record, uint16_t locFormat, uint16_t eleFormat);
 
-// Stores the column that starts at `start` as the record's description,
-// sized by the column itself so nothing the line holds is dropped, whichever
-// column it is. Nothing is stored when the line ends before the column.
-// False when no buffer can be had.
-bool StoreDescColumn(PointRecord& record, const char* start, int separator);
+// Stores the column as the record's description, sized by the column itself
+// so nothing the line holds is dropped, whichever column it is. Nothing is
+// stored when the line ends before the column. False when no buffer can be had.
+bool StoreDescColumn(PointRecord& record, const ColumnSpan& column);

@@ -1,6 +1,7 @@
 #include "text/delimited_text.h"
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "formats/format_file.h"
@@ -30,6 +31,22 @@ void LoadFormatAndArguments(const char* sourcePath, const char* formatPath, int1
     if (kind >= 0) state.DBKind = kind;
 }
 
+// Asks for the parts of a record a line is written from ahead of their use.
+// The host's array is far larger than any cache and its records lie 702
+// bytes apart, a stride the processor does not foresee: without this every
+// record costs several trips to memory, one after the other.
+void PrefetchRecord(const PointRecord* record) {
+#if defined(__GNUC__)
+    const char* bytes = reinterpret_cast<const char*>(record);
+    for (size_t offset = 0; offset < sizeof(PointRecord); offset += 64) __builtin_prefetch(bytes + offset);
+#else
+    (void)record;
+#endif
+}
+
+// Records written this many ahead of the one being written are fetched.
+constexpr int32_t kPrefetchDistance = 4;
+
 }  // namespace
 
 int32_t ReadDelimitedText(const char* sourcePath, const char* formatPath, int16_t kind,
@@ -48,14 +65,13 @@ int32_t ReadDelimitedText(const char* sourcePath, const char* formatPath, int16_
     file.reset();
 
     const int32_t first = HasPlaceholderRecord(state) ? 1 : 0;
-    int64_t count = first;
-    SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char*) { ++count; });
+    const int64_t count = first + static_cast<int64_t>(CutTextLines(text, state.HeaderLines));
     // The count is a 32-bit result; a larger file is refused.
     if (count > INT32_MAX) return -1;
 
     PointRecord* array = nullptr;
     if (count > 0) {
-        array = static_cast<PointRecord*>(MemAllocateZeroed(static_cast<size_t>(count), sizeof(PointRecord)));
+        array = static_cast<PointRecord*>(MemAllocateArray(static_cast<size_t>(count), sizeof(PointRecord)));
         // The file has records: answering "none" would lose them unnoticed.
         if (array == nullptr) {
             *records = nullptr;
@@ -64,12 +80,25 @@ int32_t ReadDelimitedText(const char* sourcePath, const char* formatPath, int16_
     }
     if (array != nullptr) {
         const LayoutSettings settings = SettingsForReading(state);
+        // The array is zeroed a record at a time, just before the record is
+        // filled: a page's first touch is then a write, one fault rather
+        // than a read fault and a copy fault, and the record is still in
+        // the cache when it is filled.
+        int64_t zeroed = 0;  // slots [0, zeroed) are zero or filled
+        auto zeroUpTo = [&](int64_t end) {
+            if (end <= zeroed) return;
+            std::memset(static_cast<void*>(&array[zeroed]), 0, static_cast<size_t>(end - zeroed) * sizeof(PointRecord));
+            zeroed = end;
+        };
+        zeroUpTo(first);
         int64_t slot = first;
         try {
-            SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char* line) {
+            ForEachTextLine(text, [&](const char* line) {
+                zeroUpTo(slot + 1);
                 // A refused line leaves its slot to the next line.
                 if (ReadLayoutLine(line, &array[slot], state.Source, settings) == 0) ++slot;
             });
+            zeroUpTo(count);
         } catch (...) {
             // Running out of memory between lines: the host gets nothing,
             // so nothing decoded so far may stay behind (the slot under way
@@ -109,6 +138,9 @@ int32_t WriteDelimitedText(const char* sourcePath, const char* formatPath, int16
     if (records != nullptr) {
         const LayoutSettings settings = LayoutSettingsOf(state);
         for (int32_t i = 0; i < count; ++i) {
+            if (i + kPrefetchDistance < count) {
+                PrefetchRecord(RecordAt(records, static_cast<size_t>(i + kPrefetchDistance)));
+            }
             WriteLayoutLine(sink, *RecordAt(records, static_cast<size_t>(i)), state.Source, settings,
                             state.DBKind, i);
         }

@@ -42,9 +42,12 @@ OutputTarget DeriveOutput(const char* base) {
 
 // The header holds 16 bits of the count: more records cannot make a
 // readable database, so they are refused before anything is created.
-bool CreateOutputDatabase(const OutputTarget& out, uint32_t count) {
+bool CreateOutputDatabase(const OutputTarget& out, uint64_t count) {
     if (!CountFits(count)) return false;
-    if (CreatePointDatabaseFile(out.folder.c_str(), out.name, count, 0, nullptr, 0, out.source) == 0) return true;
+    if (CreatePointDatabaseFile(out.folder.c_str(), out.name, static_cast<uint32_t>(count), 0, nullptr, 0,
+                                out.source) == 0) {
+        return true;
+    }
     ClosePointDatabase(false);
     return false;
 }
@@ -54,14 +57,14 @@ bool CreateOutputDatabase(const OutputTarget& out, uint32_t count) {
 // non-waypoint lines); the store pass can refuse a line only when memory
 // runs out, and then the database lacks records and the import fails
 // rather than leave a file no reader accepts.
-int32_t ImportLinesToDatabase(const std::vector<char>& text, const OutputTarget& out) {
+int32_t ImportLinesToDatabase(const std::vector<char>& lines, const OutputTarget& out) {
     ConversionState& state = State();
     WorkRecord work;
     if (!work.Allocate(kWorkDescSize)) return -1;
     const LayoutSettings settings = SettingsForReading(state);
 
     uint32_t count = HasPlaceholderRecord(state) ? 1 : 0;
-    SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char* line) {
+    ForEachTextLine(lines, [&](const char* line) {
         if (ReadLayoutLine(line, nullptr, state.Source, settings) == 0) ++count;
     });
     if (!CreateOutputDatabase(out, count)) return -1;
@@ -74,8 +77,7 @@ int32_t ImportLinesToDatabase(const std::vector<char>& text, const OutputTarget&
             WritePointRecord(Output().db, static_cast<int32_t>(index++), *work);
         }
         if (state.DBKind == kKindPoint) state.Previous.FirstPoint = 0;
-        SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char* line) {
-            ClearKeepDesc(*work);
+        ForEachTextLine(lines, [&](const char* line) {
             if (ReadLayoutLine(line, work.get(), state.Source, settings) == 0) {
                 WritePointRecord(Output().db, static_cast<int32_t>(index++), *work);
             }
@@ -90,16 +92,12 @@ int32_t ImportLinesToDatabase(const std::vector<char>& text, const OutputTarget&
 }
 
 // Datum databases hold their lines unchanged, one record each.
-int32_t ImportRawLines(const std::vector<char>& text, const OutputTarget& out) {
-    ConversionState& state = State();
-    uint32_t count = 0;
-    SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char*) { ++count; });
+int32_t ImportRawLines(const std::vector<char>& lines, size_t count, const OutputTarget& out) {
     if (!CreateOutputDatabase(out, count)) return -1;
     int32_t result = 0;
     try {
         int32_t index = 0;
-        SplitTextLines(text.data(), text.size(), state.HeaderLines,
-                       [&](const char* line) { WriteTextRecord(Output().db, index++, line); });
+        ForEachTextLine(lines, [&](const char* line) { WriteTextRecord(Output().db, index++, line); });
     } catch (...) {
         result = -1;
     }
@@ -107,7 +105,7 @@ int32_t ImportRawLines(const std::vector<char>& text, const OutputTarget& out) {
     return result;
 }
 
-int32_t ImportLinesToKindFile(const std::vector<char>& text, const OutputTarget& out) {
+int32_t ImportLinesToKindFile(const std::vector<char>& lines, const OutputTarget& out) {
     ConversionState& state = State();
     WorkRecord work;
     if (!work.Allocate(kWorkDescSize)) return -1;
@@ -118,8 +116,7 @@ int32_t ImportLinesToKindFile(const std::vector<char>& text, const OutputTarget&
     TextSink sink;
     sink.file = Output().file.file;
     int32_t index = 0;
-    SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char* line) {
-        ClearKeepDesc(*work);
+    ForEachTextLine(lines, [&](const char* line) {
         if (ReadLayoutLine(line, work.get(), state.Source, settings) == 0) {
             WriteLayoutLine(sink, *work, state.Source, settings, state.DBKind, index++);
         }
@@ -160,10 +157,11 @@ int32_t ImportText(const char* sourcePath, char* outputPath, const char* formatP
 
     std::vector<char> text;
     if (!ReadWholeFile(file.get(), text)) return -1;
+    const size_t lineCount = CutTextLines(text, state.HeaderLines);
 
     int32_t result;
     if (state.DBKind == kKindDatum) {
-        result = ImportRawLines(text, target);
+        result = ImportRawLines(text, lineCount, target);
     } else if (toKindFile) {
         result = ImportLinesToKindFile(text, target);
     } else {

@@ -4,6 +4,7 @@ bool ReadWholeFile(std::FILE* file, std::vector<char>& out) {
     if (std::fseek(file, 0, SEEK_END) != 0) return false;
     long size = std::ftell(file);
     if (size <= 0 || std::fseek(file, 0, SEEK_SET) != 0) return false;
+    out.reserve(static_cast<size_t>(size) + 1);
     out.resize(static_cast<size_t>(size));
     return std::fread(out.data(), 1, out.size(), file) == out.size();
 }

@@ -6,34 +6,22 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
+#include <cstring>
+#include <vector>
 
-// Calls onLine(const char* line) for every record line of data[0 .. size).
+// Cuts text, the whole file, into its record lines in place: afterwards it
+// holds just those lines, each followed by a NUL. Working in place costs no
+// copy of a line and no second buffer the size of the file. Returns the
+// number of lines.
+size_t CutTextLines(std::vector<char>& text, int32_t headerLines);
+
+// Calls onLine(const char* line) for every line of text cut by CutTextLines.
 template <typename OnLine>
-void SplitTextLines(const char* data, size_t size, int32_t headerLines, OnLine&& onLine) {
-    std::string line;
-    int64_t lineEnds = 0;
-    auto endLine = [&]() {
-        if (lineEnds++ < headerLines) {
-            line.clear();
-            return;
-        }
-        if (!line.empty()) {
-            onLine(line.c_str());
-            line.clear();
-        }
-    };
-    size_t runStart = 0;
-    for (size_t i = 0; i <= size; ++i) {
-        const char c = i < size ? data[i] : '\0';
-        if (c != '\0' && c != '\n' && c != '\r' && c != 7 && c != 8) continue;
-        line.append(data + runStart, i - runStart);
-        runStart = i + 1;
-        if (c == 7 || c == 8) continue;
-        if (c == '\r' && i + 1 < size && data[i + 1] == '\n') {
-            ++i;
-            runStart = i + 1;
-        }
-        endLine();
+void ForEachTextLine(const std::vector<char>& lines, OnLine&& onLine) {
+    const char* p = lines.data();
+    const char* const end = p + lines.size();
+    while (p < end) {
+        onLine(static_cast<const char*>(p));
+        p += std::strlen(p) + 1;
     }
 }

@@ -2,8 +2,8 @@
 
 #include "base/diag.h"
 
-bool FinishTextOutput(ReplacingFile& output, const TextSink& sink) {
-    if (!sink.failed && CommitReplacingFile(output)) return true;
+bool FinishTextOutput(ReplacingFile& output, TextSink& sink) {
+    if (FlushText(sink) && CommitReplacingFile(output)) return true;
     if (sink.failed) DiscardReplacingFile(output, sink.error);
     DiagCause(output.failure);
     return false;

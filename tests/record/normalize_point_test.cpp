@@ -1,0 +1,64 @@
+#include <cstring>
+#include <string>
+
+#include "convert/coordinates.h"
+#include "convert/number_text.h"
+#include "record/record_parse.h"
+#include "support/test_support.h"
+
+namespace {
+
+class NormalizePointTest : public FreshState {};
+
+// Texts already in canonical form are kept as they are; every text must come
+// out as writing the value it reads as gives.
+TEST_F(NormalizePointTest, CoordinatesComeOutAsTheirValuesWrittenBack) {
+    const char* const texts[] = {
+        "12.3456789",  "-12.3456789", "0.0000000",  "-0.0000000",  "00.1234567",  "012.3456789",
+        "+1.0000000",  "1.00000000",  "1.000000",   "99999999.9999999", "123456789.1234567",
+        "-89.9999999", "179.9999999", "1e1",        " 1.0000000",  "1.2345678x", "",
+        "N45 30.5",    "S45 30 30",   "0.5",        "-.5000000",   "5.",
+    };
+    for (uint16_t locFormat : {uint16_t{kLocNum}, uint16_t{kLocDeg}, uint16_t{kLocComp}, uint16_t{kLocDegNoSpace}}) {
+        for (const char* text : texts) {
+            OwnedRecord record;
+            CopyField(record->latitude, text);
+            CopyField(record->longitude, text);
+            std::string trimmed = text;
+            TrimSpaces(trimmed.data());
+            trimmed.resize(std::strlen(trimmed.c_str()));
+            char latitude[32];
+            char longitude[32];
+            FormatFixed7(ParseLatitudeText(trimmed.c_str(), locFormat), latitude, sizeof latitude);
+            FormatFixed7(ParseLongitudeText(trimmed.c_str(), locFormat), longitude, sizeof longitude);
+            NormalizePoint(record.record, locFormat, 0);
+            EXPECT_STREQ(record->latitude, latitude) << "'" << text << "' format " << locFormat;
+            EXPECT_STREQ(record->longitude, longitude) << "'" << text << "' format " << locFormat;
+        }
+    }
+}
+
+TEST_F(NormalizePointTest, TimesInStoredFormStayAndOthersAreRewritten) {
+    struct Case {
+        const char* text;
+        const char* stored;
+    };
+    const Case cases[] = {
+        {"143005 24122004", "143005 24122004"},
+        {"000000 00000000", "000000 00000000"},
+        {"999999 99999999", "999999 99999999"},
+        {"143005.5 24122004", "143005.05 24122004"},
+        {"14:30:05", "143005 01012000"},
+        {"1430 24122004", "143002 24122004"},  // the seconds read from " 2"
+        {"143005 2412200", "143005 24120200"},
+        {"143005  24122004", "143005 024122004"},  // the date read from " 24122004"
+    };
+    for (const Case& c : cases) {
+        OwnedRecord record;
+        CopyField(record->time, c.text);
+        NormalizePoint(record.record, kLocNum, 0);
+        EXPECT_STREQ(record->time, c.stored) << c.text;
+    }
+}
+
+}  // namespace
