@@ -225,6 +225,11 @@ void RequireDatabaseSize(const std::string& path, const LoadedPoints& points) {
     }
 }
 
+void WriteFromPointsOnly(LoadedPoints& points) {
+    points.records = LibraryRecords();
+    points.kept.clear();
+}
+
 void WriteDatabase(const std::string& path, LoadedPoints& points, int32_t kind) {
     RequireDatabaseSize(path, points);
     std::unique_ptr<OwnedRecords> owned = RecordsToWrite(path, points);

@@ -89,6 +89,8 @@ void RequireDatabaseSize(const std::string& path, const LoadedPoints& points);
 // A set without library records is written from its points. A database holds
 // at most 65,535 records: a larger set fails.
 void WriteDatabase(const std::string& path, LoadedPoints& points, int32_t kind);
+// Lets the library's records go, so the points are what gets written.
+void WriteFromPointsOnly(LoadedPoints& points);
 // Writes the points through the output's definition (options.definition,
 // else the output's own ".cal"), with the definition's header line. A
 // definition marked import-only is refused.

@@ -73,10 +73,15 @@ std::string ImportTextFile(const std::string& text, const std::string& output, c
     PrepareText(text, options, prepared);
     const std::string written = ImportedDatabasePath(output.empty() ? text : output);
     RequireDistinctOutput(text, written);
-    if (prepared.layout.source == kModeGarmin) {
+    const bool metres = prepared.layout.eleFormat == 1;
+    if (prepared.layout.source == kModeGarmin || metres) {
         // The library's import keeps only a Garmin line's name and position;
-        // the points the tool reads carry the rest.
+        // the points the tool reads carry the rest. And it turns metres into
+        // feet by 3.2808, which read back as 0.3048 m each come out 0.01 %
+        // short (1829 m as 1828.98 m): the tool writes feet of exactly
+        // 0.3048 m from the metres it read instead.
         LoadedPoints points = ReadPreparedText(text, prepared);
+        if (metres) WriteFromPointsOnly(points);
         WriteDatabase(written, points, options.kind.value_or(static_cast<int16_t>(points.set.kind)));
         return written;
     }
@@ -114,26 +119,12 @@ std::string ExportDatabase(const std::string& database, const std::string& outpu
     }
     const std::optional<TextLayout> layout =
         definition.empty() ? std::nullopt : std::optional<TextLayout>(LoadWritingLayout(written, definition, options));
-    std::string source = database;
-    std::optional<int16_t> elevationFormat = options.elevationFormat;
-    // The library writes metres as feet x 0.3048, not the metres its import
-    // read; it exports a copy whose records hold those metres instead.
-    TemporaryFolder copyFolder;
-    if (layout && layout->eleFormat == 1 && !options.elevationFormat) {
-        LoadedPoints points = ReadDatabase(database);
-        OwnedRecords records(points.records, points.kept);
-        WriteMetresAsRecorded(records);
-        source = copyFolder.File(std::filesystem::path(database).filename().string());
-        if (RLDBWritePDB(source.c_str(), records.data(), records.count(), points.set.kind) != 0) {
-            FailConversion("cannot export '" + database + "': its temporary copy '" + source +
-                           "' cannot be written");
-        }
-        elevationFormat = 0;
-    }
     std::vector<char> outputPath = PathBuffer(written);
     const int16_t fieldCount = options.columns ? ColumnCount(*options.columns) : -1;
-    const int32_t result = RLDBExport(source.c_str(), outputPath.data(), OrNull(definition),
-                                      options.layout.value_or(-1), elevationFormat.value_or(-1), fieldCount,
+    // The databases the tool writes hold feet of exactly 0.3048 m, so the
+    // library's own metres (feet x 0.3048) are the ones that were read.
+    const int32_t result = RLDBExport(database.c_str(), outputPath.data(), OrNull(definition),
+                                      options.layout.value_or(-1), options.elevationFormat.value_or(-1), fieldCount,
                                       ColumnsOrNull(options));
     if (result == -1) {
         FailConversion("cannot export '" + database + "': the database cannot be opened or the output '" + written +
