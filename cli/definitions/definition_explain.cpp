@@ -16,6 +16,7 @@
 #include "support/encoding.h"
 #include "support/failure.h"
 #include "support/options.h"
+#include "support/text_layout.h"
 
 namespace vezuved_cli {
 namespace {
@@ -511,7 +512,11 @@ Explanation ExplainDefinition(const std::string& path) {
     if (s.Source != kModeGarmin && s.FieldMap[kSlotIcon] < 0 && !s.DefaultIcon.empty()) {
         out << "Icon:         " << Cp1252ToUtf8(s.DefaultIcon) << " for every point\n";
     }
-    if (s.Source != kModeGarmin) out << "Written:      " << std::max(s.FieldCount, 0) << " column(s) (FieldCount)\n";
+    if (s.FormatTitle && IsImportOnly(*s.FormatTitle)) {
+        out << "Written:      never (import only: the tool reads through it and refuses to write)\n";
+    } else if (s.Source != kModeGarmin) {
+        out << "Written:      " << std::max(s.FieldCount, 0) << " column(s) (FieldCount)\n";
+    }
     Explanation explained;
     if (s.Source == kModeGarmin) {
         explained.columns = GarminTable();
