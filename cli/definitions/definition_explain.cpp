@@ -399,7 +399,8 @@ std::vector<std::vector<std::string>> GarminTable(const ConversionState& s) {
             {"1", "line type", "Waypoint (other lines are skipped)"},
             {"2", "name", "text"},
             {"3", "description", "text"},
-            {"5", "position", "hemisphere, degrees and minutes: N45 30.123 W122 40.456, or two decimal numbers"},
+            {"5", "position",
+             "hemisphere, degrees and minutes: N45 30.123 W122 40.456, or two decimal numbers"},
             {"6", "elevation", s.EleFormat == 1 ? "metres" : "feet"},
             {"11", "icon", "text"}};
 }

@@ -178,6 +178,23 @@ TEST_F(ToolDefinitions, AutoOnShowAndImportLeavesNoTemporaryFiles) {
     EXPECT_EQ(RunTool({"show", data, "--auto", "-d", FormatFile("comma.cal")}).status, 2);
 }
 
+// A value --auto's rewritten copy still holds as written is reported with
+// the user's file and line, not the copy's; --strict makes it the failure.
+TEST_F(ToolDefinitions, AutoNamesTheUsersFileForValuesItCannotRead) {
+    const std::string data = Out("walk.csv");
+    WriteFile(data, "lat,lon,ele_m,time,name\n45.5,-122.25,100,2021-08-14T10:15:00Z,Alpha\n"
+                    "north,-122.25,200,2021-08-14T10:20:00Z,Beta\n45.6,-122.3,3OO,2021-08-14T10:25:00Z,Gamma\n");
+    const ToolResult shown = RunTool({"show", data, "--auto"});
+    ASSERT_EQ(shown.status, 0) << shown.err;
+    EXPECT_EQ(shown.err, data + ":3: column 1: 'north' is not a latitude\n" + data +
+                             ":4: column 3: '3OO' is not an elevation\n");
+    EXPECT_NE(shown.out.find("1 point(s)"), std::string::npos) << shown.out;
+    const ToolResult strict = RunTool({"convert", data, Out("walk.gpx"), "--auto", "--strict"});
+    EXPECT_EQ(strict.status, 1);
+    EXPECT_EQ(strict.err, "vezuved: " + data + ":3: column 1: 'north' is not a latitude\n");
+    EXPECT_FALSE(FileExists(Out("walk.gpx")));
+}
+
 TEST_F(ToolDefinitions, MakeWritesADefinitionThatReadsAndWritesTheFile) {
     const std::string data = Out("summits.csv");
     WriteFile(data, "Name;Lat;Lon;Ele (ft);Comment;Speed\nHood;45.3735;-121.6959;11249;Oregon;0\n");
