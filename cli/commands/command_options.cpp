@@ -70,6 +70,7 @@ TextSource ToTextSource(const std::string& path, const SharedOptions& options) {
     source.made = PrepareAutoText(path);
     source.path = source.made.data;
     source.options.definition = source.made.definition;
+    source.options.shownName = path;
     return source;
 }
 

@@ -90,7 +90,6 @@ TimeRewrite RewriteForReading(const std::string& text, MadeDefinition& made, boo
             } else if (date && date->hasDate) {
                 stamp = date;
             }
-            const std::string& shown = made.time >= 0 ? timeText : dateText;
             if (stamp && static_cast<size_t>(target) < cells.size()) {
                 const Cell& cell = cells[static_cast<size_t>(target)];
                 if (result.rewritten++ == 0) {
@@ -98,11 +97,6 @@ TimeRewrite RewriteForReading(const std::string& text, MadeDefinition& made, boo
                     result.firstRewrittenValue = cell.text;
                 }
                 line = line.substr(0, cell.begin) + LibraryTimeText(*stamp) + line.substr(cell.end);
-            } else if (!Blank(shown)) {
-                if (result.leftAlone++ == 0) {
-                    result.firstLeftLine = number;
-                    result.firstLeftValue = shown;
-                }
             }
         }
         result.text += line;
@@ -132,11 +126,6 @@ AutoText PrepareAutoText(const std::string& dataPath) {
     prepared.data = dataPath;
     const TimeRewrite times = RewriteForReading(header.text, made, true);
     if (times.rewritten > 0 || times.elevations > 0) {
-        if (times.rewritten > 0 && times.leftAlone > 0) {
-            std::cerr << "vezuved: warning: " << times.leftAlone
-                      << " time value(s) are no ISO 8601 time and are read as they are (first: line "
-                      << times.firstLeftLine << ", '" << times.firstLeftValue << "')\n";
-        }
         // The copy keeps the file's name: it titles the points it holds.
         const std::filesystem::path folder = std::filesystem::path(prepared.folder.path()) / "data";
         std::error_code error;

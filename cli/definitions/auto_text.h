@@ -21,15 +21,13 @@ struct DataHeader {
 DataHeader ReadDataHeader(const std::string& dataPath);
 
 // What the rewrite for reading did: time values changed (the first of
-// them), the ones it had to leave (the first of those), elevations changed.
+// them) and elevations changed. Values it cannot read stay as they are,
+// for the text check to report with the user's file and line.
 struct TimeRewrite {
     std::string text;  // the data with its times rewritten
     int rewritten = 0;
     int firstRewrittenLine = 0;
     std::string firstRewrittenValue;
-    int leftAlone = 0;
-    int firstLeftLine = 0;
-    std::string firstLeftValue;
     int elevations = 0;
 };
 // Rewrites the time (and date) column's ISO 8601 values into the library's

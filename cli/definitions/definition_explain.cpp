@@ -16,6 +16,7 @@
 #include "support/encoding.h"
 #include "support/failure.h"
 #include "support/options.h"
+#include "support/text_layout.h"
 
 namespace vezuved_cli {
 namespace {
@@ -391,11 +392,17 @@ std::vector<int> Widths(const std::string& fieldLen) {
     return widths;
 }
 
-std::vector<std::vector<std::string>> GarminTable() {
+// The columns of a Waypoint line the tool reads; the altitude in the
+// definition's unit.
+std::vector<std::vector<std::string>> GarminTable(const ConversionState& s) {
     return {{"Column", "Field", "Unit or style"},
             {"1", "line type", "Waypoint (other lines are skipped)"},
             {"2", "name", "text"},
-            {"5", "position", "hemisphere, degrees and minutes: N45 30.123 W122 40.456"}};
+            {"3", "description", "text"},
+            {"5", "position",
+             "hemisphere, degrees and minutes: N45 30.123 W122 40.456, or two decimal numbers"},
+            {"6", "elevation", s.EleFormat == 1 ? "metres" : "feet"},
+            {"11", "icon", "text"}};
 }
 
 std::vector<std::vector<std::string>> ColumnTable(const ConversionState& s, Warnings& warnings) {
@@ -511,10 +518,14 @@ Explanation ExplainDefinition(const std::string& path) {
     if (s.Source != kModeGarmin && s.FieldMap[kSlotIcon] < 0 && !s.DefaultIcon.empty()) {
         out << "Icon:         " << Cp1252ToUtf8(s.DefaultIcon) << " for every point\n";
     }
-    if (s.Source != kModeGarmin) out << "Written:      " << std::max(s.FieldCount, 0) << " column(s) (FieldCount)\n";
+    if (s.FormatTitle && IsImportOnly(*s.FormatTitle)) {
+        out << "Written:      never (import only: the tool reads through it and refuses to write)\n";
+    } else if (s.Source != kModeGarmin) {
+        out << "Written:      " << std::max(s.FieldCount, 0) << " column(s) (FieldCount)\n";
+    }
     Explanation explained;
     if (s.Source == kModeGarmin) {
-        explained.columns = GarminTable();
+        explained.columns = GarminTable(s);
     } else {
         explained.columns = ColumnTable(s, warnings);
         if (s.HeaderLines > 0 && !s.Header) {

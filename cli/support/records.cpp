@@ -250,7 +250,7 @@ void WriteMetresAsRecorded(OwnedRecords& records) {
 TextLayout LoadWritingLayout(const std::string& output, const std::string& definition, const TextOptions& options) {
     RequireInputFile(definition, "format definition");
     TextLayout layout = LoadTextLayout(definition, options);
-    if (IsImportOnly(layout)) {
+    if (IsImportOnly(layout.title)) {
         FailUsage("cannot write '" + output + "' through '" + definition + "': the format '" +
                   Cp1252ToUtf8(layout.title) + "' can be read but not written back the same way");
     }

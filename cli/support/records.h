@@ -74,6 +74,9 @@ struct TextOptions {
     std::optional<ColumnMap> columns;
     TextEncoding encoding = TextEncoding::Detect;
     bool strict = false;  // a bad value fails the command instead of skipping its line
+    // The name messages give the file when the path read is a temporary
+    // copy of the user's file; empty: the path read.
+    std::string shownName;
 };
 
 LoadedPoints ReadDatabase(const std::string& path);

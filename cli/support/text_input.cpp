@@ -146,19 +146,20 @@ std::string Trimmed(const std::string& text) {
 
 void PrepareText(const std::string& path, const TextOptions& options, PreparedText& prepared) {
     prepared.options = options;
+    const std::string& name = options.shownName.empty() ? path : options.shownName;
     std::string bytes = ReadWhole(path);
     ChooseDefinition(path, prepared);
-    if (bytes.empty()) FailConversion("cannot read the text file '" + path + "': it is empty");
+    if (bytes.empty()) FailConversion("cannot read the text file '" + name + "': it is empty");
     prepared.layout = LoadTextLayout(prepared.definition, prepared.options);
     const TextLayout& layout = prepared.layout;
-    const std::string text = DecodeText(path, bytes, options.encoding);
+    const std::string text = DecodeText(name, bytes, options.encoding);
     bool changed = text != bytes;
     std::vector<std::string> lines = SplitLines(text);
     for (size_t i = 0; i < lines.size(); ++i) {
         if (static_cast<int64_t>(i) < layout.headerLines || lines[i].empty()) continue;
         if (layout.source == kModeGarmin && !IsGarminWaypointLine(lines[i])) continue;
         if (const auto bad = FindBadValue(lines[i], layout)) {
-            const std::string message = path + ":" + std::to_string(i + 1) + ": column " +
+            const std::string message = name + ":" + std::to_string(i + 1) + ": column " +
                                         std::to_string(bad->column) + ": '" + Cp1252ToUtf8(Trimmed(bad->text)) +
                                         "' is not a" + (bad->what == "elevation" ? "n " : " ") + bad->what;
             if (options.strict) FailConversion(message);

@@ -62,10 +62,9 @@ std::string ExpandHeaderTemplate(const std::string& text, uint32_t count, const 
     return out;
 }
 
-bool IsImportOnly(const TextLayout& layout) {
+bool IsImportOnly(const std::string& title) {
     static const std::string kMark = "(import only)";
-    return layout.title.size() >= kMark.size() &&
-           layout.title.compare(layout.title.size() - kMark.size(), kMark.size(), kMark) == 0;
+    return title.size() >= kMark.size() && title.compare(title.size() - kMark.size(), kMark.size(), kMark) == 0;
 }
 
 }  // namespace vezuved_cli

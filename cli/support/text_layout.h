@@ -40,7 +40,7 @@ bool HasHeaderLine(const TextLayout& layout);
 // other bracketed tokens of up to 29 characters vanish.
 std::string ExpandHeaderTemplate(const std::string& text, uint32_t count, const std::string& title);
 
-// The definition's title says it can only be read.
-bool IsImportOnly(const TextLayout& layout);
+// A definition's title (ending "(import only)") says it can only be read.
+bool IsImportOnly(const std::string& title);
 
 }  // namespace vezuved_cli

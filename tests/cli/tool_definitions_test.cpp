@@ -63,7 +63,7 @@ struct AutoCase {
     const char* file;
     std::string text;
     std::vector<Expected> points;
-    std::string warning;  // a text standard error holds; empty: it holds nothing
+    std::string warning;  // what standard error holds, "{data}" standing for the file's path; empty: nothing
 };
 
 const std::vector<AutoCase>& AutoCases() {
@@ -104,11 +104,10 @@ const std::vector<AutoCase>& AutoCases() {
          {{45.5, -122.25, kNone, "2022-01-01T00:59:59Z", "Alpha"}}, ""},
         {"a date column alone", "dates.csv", "lat,lon,date,name\n45.5,7.5,2021-08-14,Alpha\n",
          {{45.5, 7.5, kNone, "2021-08-14T00:00:00Z", "Alpha"}}, ""},
-        {"a value that is no ISO 8601 time is left as it is, and named", "invalid.csv",
+        {"a value that is no time is reported once, by the user's file and line, and skipped", "invalid.csv",
          "lat,lon,time,name\n45.5,7.5,2021-08-14T10:00:00Z,Alpha\n45.5,7.5,2021-02-30T10:00:00Z,Beta\n",
-         {{45.5, 7.5, kNone, "2021-08-14T10:00:00Z", "Alpha"}, {45.5, 7.5, kNone, "", "Beta"}},
-         "vezuved: warning: 1 time value(s) are no ISO 8601 time and are read as they are (first: line 3, "
-         "'2021-02-30T10:00:00Z')\n"},
+         {{45.5, 7.5, kNone, "2021-08-14T10:00:00Z", "Alpha"}},
+         "{data}:3: column 3: '2021-02-30T10:00:00Z' is not a time\n"},
     };
     return cases;
 }
@@ -121,7 +120,9 @@ TEST_F(ToolDefinitions, AutoReadsHeaderRowsOfManyShapes) {
         const std::string gpx = Out(std::string(c.file) + ".gpx");
         const ToolResult result = RunTool({"convert", data, gpx, "--auto"});
         ASSERT_EQ(result.status, 0) << result.err;
-        EXPECT_EQ(result.err, c.warning);
+        std::string warning = c.warning;
+        if (const size_t at = warning.find("{data}"); at != std::string::npos) warning.replace(at, 6, data);
+        EXPECT_EQ(result.err, warning);
         const std::vector<GpxPoint> points = GpxPoints(ReadFile(gpx));
         ASSERT_EQ(points.size(), c.points.size()) << ReadFile(gpx);
         for (size_t i = 0; i < points.size(); ++i) {
@@ -175,6 +176,23 @@ TEST_F(ToolDefinitions, AutoOnShowAndImportLeavesNoTemporaryFiles) {
     // Not for a database, and not with a definition of its own.
     EXPECT_EQ(RunTool({"show", Out("walk.pdb"), "--auto"}).status, 2);
     EXPECT_EQ(RunTool({"show", data, "--auto", "-d", FormatFile("comma.cal")}).status, 2);
+}
+
+// A value --auto's rewritten copy still holds as written is reported with
+// the user's file and line, not the copy's; --strict makes it the failure.
+TEST_F(ToolDefinitions, AutoNamesTheUsersFileForValuesItCannotRead) {
+    const std::string data = Out("walk.csv");
+    WriteFile(data, "lat,lon,ele_m,time,name\n45.5,-122.25,100,2021-08-14T10:15:00Z,Alpha\n"
+                    "north,-122.25,200,2021-08-14T10:20:00Z,Beta\n45.6,-122.3,3OO,2021-08-14T10:25:00Z,Gamma\n");
+    const ToolResult shown = RunTool({"show", data, "--auto"});
+    ASSERT_EQ(shown.status, 0) << shown.err;
+    EXPECT_EQ(shown.err, data + ":3: column 1: 'north' is not a latitude\n" + data +
+                             ":4: column 3: '3OO' is not an elevation\n");
+    EXPECT_NE(shown.out.find("1 point(s)"), std::string::npos) << shown.out;
+    const ToolResult strict = RunTool({"convert", data, Out("walk.gpx"), "--auto", "--strict"});
+    EXPECT_EQ(strict.status, 1);
+    EXPECT_EQ(strict.err, "vezuved: " + data + ":3: column 1: 'north' is not a latitude\n");
+    EXPECT_FALSE(FileExists(Out("walk.gpx")));
 }
 
 TEST_F(ToolDefinitions, MakeWritesADefinitionThatReadsAndWritesTheFile) {
@@ -307,10 +325,13 @@ TEST_F(ToolDefinitions, ExplainWarnsAboutBrokenDefinitions) {
          "Kind:         points\n"
          "Extension:    .gpx.txt\n"
          "\n"
-         "Column  Field      Unit or style\n"
-         "1       line type  Waypoint (other lines are skipped)\n"
-         "2       name       text\n"
-         "5       position   hemisphere, degrees and minutes: N45 30.123 W122 40.456\n"
+         "Column  Field        Unit or style\n"
+         "1       line type    Waypoint (other lines are skipped)\n"
+         "2       name         text\n"
+         "3       description  text\n"
+         "5       position     hemisphere, degrees and minutes: N45 30.123 W122 40.456, or two decimal numbers\n"
+         "6       elevation    metres\n"  // EleFormat still applies to the altitude
+         "11      icon         text\n"
          "\n"
          "warning: line 2: latitude does not apply to the Garmin text layout, whose columns are fixed; the line is "
          "ignored\n"

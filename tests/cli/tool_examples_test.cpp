@@ -1,6 +1,7 @@
 // Every example command the help texts and README.md show runs as written,
 // in a fresh folder holding the example files (and hike.pdb, which the
 // examples take as made), and gives the right data.
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -14,53 +15,145 @@ namespace {
 
 using ToolExamples = ToolTest;
 
-// What an example must give: texts on standard output, or in a file.
+// What an example must give: texts in what it printed, in a file it wrote,
+// or in what a later command prints about a file it wrote.
 struct Expected {
-    std::string file;  // empty: standard output
+    std::string source;  // empty: standard output; "vezuved ARGS": what that prints; else a file
     std::vector<std::string> texts;
 };
 
-const std::map<std::string, Expected>& Checks() {
-    static const std::map<std::string, Expected> kChecks = {
+const std::map<std::string, std::vector<Expected>>& Checks() {
+    static const std::map<std::string, std::vector<Expected>> kChecks = {
         {"convert examples/data/hike-track.csv hike.gpx -d examples/formats/track.cal",
-         {"hike.gpx",
-          {"<trk>", "<trkpt lat=\"45.3311000\" lon=\"-121.7113000\">", "<ele>1829.00</ele>",
-           "<time>2021-08-14T08:15:00Z</time>", "<name>TP008</name>"}}},
+         {{"hike.gpx",
+           {"<trk>",
+            "<trkpt lat=\"45.3311000\" lon=\"-121.7113000\">",
+            "<ele>1829.00</ele>",
+            "<time>2021-08-14T08:15:00Z</time>",
+            "<name>TP008</name>"}}}},
         {"import examples/data/hike-track.csv -d examples/formats/track.cal -o hike.pdb",
-         {"", {"Wrote hike.pdb (track, 8 record(s))"}}},
-        {"info hike.pdb", {"", {"track", "records:  8"}}},
-        {"show hike.pdb", {"", {"TP001  45.3311000  -121.7113000", "8 point(s), track"}}},
-        {"show hike.pdb --output gpx", {"", {"<trkpt lat=\"45.3311000\"", "<time>2021-08-14T10:15:00Z</time>"}}},
+         {{"", {"Wrote hike.pdb (track, 8 record(s))"}}}},
+        {"info hike.pdb", {{"", {"track", "records:  8"}}}},
+        {"show hike.pdb", {{"", {"TP001  45.3311000  -121.7113000", "8 point(s), track"}}}},
+        {"show hike.pdb --output gpx",
+         {{"", {"<trkpt lat=\"45.3311000\"", "<time>2021-08-14T10:15:00Z</time>"}}}},
+        {"show hike.pdb --output svg > hike.svg",
+         {{"hike.svg",
+           {"<svg xmlns=\"http://www.w3.org/2000/svg\"",
+            "<title>hike</title>",
+            "<polyline points=",
+            "max 2412 m",
+            "</svg>\n"}}}},
         {"show examples/data/summits.csv -d examples/formats/name-first.cal --output json",
-         {"", {"\"name\": \"Mount Hood\"", "\"elevation_ft\": 11249", "\"name\": \"Mount Jefferson\""}}},
+         {{"", {"\"name\": \"Mount Hood\"", "\"elevation_ft\": 11249", "\"name\": \"Mount Jefferson\""}}}},
         {"export hike.pdb -d examples/formats/garmin.cal -o hike.txt",
-         {"hike.txt", {"Trackpoint\t45.3311000 -121.7113000\t08/14/2021 08:15.00\t6000.5832000"}}},
-        {"convert hike.pdb hike.gpx", {"hike.gpx", {"<trkpt lat=\"45.3311000\"", "<time>2021-08-14T08:15:00Z</time>"}}},
+         {{"hike.txt", {"Trackpoint\t45.3311000 -121.7113000\t08/14/2021 08:15.00\t6000.5832000"}}}},
+        {"convert hike.pdb hike.gpx",
+         {{"hike.gpx", {"<trkpt lat=\"45.3311000\"", "<time>2021-08-14T08:15:00Z</time>"}}}},
+        {"convert hike.pdb hike.geojson --points",
+         {{"hike.geojson", {"\"LineString\"", "[-121.7113000, 45.3311000, 1828.98]"}},
+          {"hike-points.geojson",
+           {"\"Point\"", "\"name\": \"TP008\"", "\"time\": \"2021-08-14T10:15:00Z\""}}}},
+        {"convert hike.pdb hike.svg",
+         {{"hike.svg", {"<title>hike</title>", "<polyline points=", "max 2412 m"}}}},
+        {"convert phone.gpx hike.pdb --track 2",
+         {{"vezuved show hike.pdb",
+           {"46.2000000  7.2000000", "46.2200000  7.2200000", "3 point(s), track"}}}},
+        {"convert a.gpx b.gpx -o all.pdb",
+         {{"vezuved show all.pdb",
+           {"Hut   46.5476000  7.9854000", "Col   46.5521000  7.9912000", "2 point(s), points"}}}},
+        {"convert 'logs/*.gpx' --to pdb --out-dir db/",
+         {{"vezuved show db/monday.pdb", {"Hut   46.5476000  7.9854000", "1 point(s), points"}},
+          {"vezuved show db/tuesday.pdb", {"Col   46.5521000  7.9912000", "1 point(s), points"}}}},
+        {"cat x.gpx | vezuved convert - out.pdb --from gpx",
+         {{"vezuved show out.pdb", {"Hut   46.5476000  7.9854000", "1 point(s), points"}}}},
         {"convert examples/data/summits.csv summits.geojson -d examples/formats/name-first.cal",
-         {"summits.geojson", {"\"FeatureCollection\"", "\"Mount Hood\"", "-121.6959"}}},
+         {{"summits.geojson", {"\"FeatureCollection\"", "\"Mount Hood\"", "-121.6959"}}}},
         {"convert examples/data/peaks-metres.csv peaks.gpx -d examples/formats/metres.cal",
-         {"peaks.gpx", {"<wpt lat=\"46.5367000\" lon=\"7.9625000\">", "<ele>4158.00</ele>", "<ele>3967.00</ele>"}}},
+         {{"peaks.gpx",
+           {"<wpt lat=\"46.5367000\" lon=\"7.9625000\">", "<ele>4158.00</ele>", "<ele>3967.00</ele>"}}}},
         {"show examples/data/springs.tsv -d examples/formats/tab.cal --encoding utf-8 --strict",
-         {"", {"Mirror Lake", "3 point(s), points"}}},
-        {"formats examples/formats", {"", {"track.cal", "Track log, metres", "comp.cal"}}},
-        {"device push --device emulated-handheld --create hike.pdb", {"", {"Copying to Device: hike"}}},
-        {"device list --device emulated-handheld .", {"", {"Tracks:\nhike "}}},
-        {"device push --update hike.pdb", {"", {"Database is up to date: hike"}}},
+         {{"", {"Mirror Lake", "3 point(s), points"}}}},
+        {"convert hike.gpx hike-again.pdb",
+         {{"vezuved show hike-again.pdb",
+           {"TP001  45.3311000  -121.7113000", "TP008  45.3602000  -121.6915000", "8 point(s), track"}}}},
+        {"convert '*.gpx' --to kml --out-dir maps/",
+         {{"maps/hike.kml", {"<name>hike</name>", "-121.7113000,45.3311000,1828.98"}},
+          {"maps/phone.kml", {"<name>Morning</name>", "<name>Afternoon</name>", "7.2200000,46.2200000"}},
+          {"maps/a.kml", {"<name>Hut</name>"}}}},
+        {"formats examples/formats", {{"", {"track.cal", "Track log, metres", "comp.cal"}}}},
+        {"formats explain examples/formats/track.cal",
+         {{"",
+           {"Title:        Track log, metres",
+            "Header:       latitude,longitude,elevation_m,time,date,name",
+            "3       elevation  metres"}}}},
+        {"formats make examples/data/hike-track.csv -o hike-track.cal",
+         {{"hike-track.cal", {"HeaderLines = 1", "latitude = 0", "elevation = 2", "EleFormat = Metres"}},
+          {"vezuved show examples/data/hike-track.csv -d hike-track.cal",
+           {"TP008  45.3602000  -121.6915000", "2021-08-14T10:15:00Z", "8 point(s), points"}}}},
+        {"formats make examples/data/hike-track.csv -o hike.cal",
+         {{"hike.cal", {"HeaderLines = 1", "time = 3", "date = 4", "name = 5"}}}},
+        {"convert examples/data/hike-track.csv hike-auto.gpx --auto",
+         {{"hike-auto.gpx",
+           {"<wpt lat=\"45.3311000\" lon=\"-121.7113000\">",
+            "<ele>1829.00</ele>",
+            "<time>2021-08-14T10:15:00Z</time>",
+            "<name>TP008</name>"}}}},
+        {"device push --device emulated-handheld --create hike.pdb", {{"", {"Copying to Device: hike"}}}},
+        {"device list --device emulated-handheld .", {{"", {"Tracks:\nhike "}}}},
+        {"device push --update hike.pdb", {{"", {"Database is up to date: hike"}}}},
         {"device pull --kind tracks backup",
-         {"backup/hike.rlt", {"45.3311000,-121.7113000,6000.5832000,081500 14082021,TP001"}}},
+         {{"backup/hike.rlt", {"45.3311000,-121.7113000,6000.5832000,081500 14082021,TP001"}}}},
     };
     return kChecks;
 }
 
-// The lines of text that start with prefix + "vezuved ", without the
-// program name and any "# comment".
+// The input files the examples name besides the example folder and hike.pdb.
+void WriteExampleInputs(const std::string& folder) {
+    const auto gpx = [](const std::string& body) {
+        return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+               "<gpx version=\"1.1\" creator=\"test\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n" +
+               body + "</gpx>\n";
+    };
+    const std::string hut =
+        gpx("<wpt lat=\"46.5476\" lon=\"7.9854\"><ele>3454</ele><name>Hut</name></wpt>\n");
+    const std::string col =
+        gpx("<wpt lat=\"46.5521\" lon=\"7.9912\"><ele>3610</ele><name>Col</name></wpt>\n");
+    // Two tracks: the first has two points, the second three.
+    const std::string phone =
+        gpx("<trk><name>Morning</name><trkseg>\n"
+            "<trkpt lat=\"46.1\" lon=\"7.1\"><ele>1000</ele><time>2021-08-14T06:00:00Z</time></trkpt>\n"
+            "<trkpt lat=\"46.11\" lon=\"7.11\"><ele>1010</ele><time>2021-08-14T06:10:00Z</time></trkpt>\n"
+            "</trkseg></trk>\n<trk><name>Afternoon</name><trkseg>\n"
+            "<trkpt lat=\"46.2\" lon=\"7.2\"><ele>2000</ele><time>2021-08-14T14:00:00Z</time></trkpt>\n"
+            "<trkpt lat=\"46.21\" lon=\"7.21\"><ele>2010</ele><time>2021-08-14T14:10:00Z</time></trkpt>\n"
+            "<trkpt lat=\"46.22\" lon=\"7.22\"><ele>2020</ele><time>2021-08-14T14:20:00Z</time></trkpt>\n"
+            "</trkseg></trk>\n");
+    WriteFile(folder + "/phone.gpx", phone);
+    WriteFile(folder + "/a.gpx", hut);
+    WriteFile(folder + "/b.gpx", col);
+    WriteFile(folder + "/x.gpx", hut);
+    std::filesystem::create_directory(folder + "/logs");
+    WriteFile(folder + "/logs/monday.gpx", hut);
+    WriteFile(folder + "/logs/tuesday.gpx", col);
+}
+
+// The lines of text that start with prefix + "vezuved " (without the
+// program name) or prefix + "cat FILE | vezuved " (kept whole), without any
+// "# comment" and with single spaces.
 std::vector<std::string> ExampleLines(const std::string& text, const std::string& prefix) {
     std::vector<std::string> lines;
     std::istringstream in(text);
     const std::string start = prefix + "vezuved ";
     for (std::string line; std::getline(in, line);) {
-        if (line.compare(0, start.size(), start) != 0) continue;
-        line = line.substr(start.size());
+        if (line.compare(0, start.size(), start) == 0) {
+            line = line.substr(start.size());
+        } else if (line.compare(0, prefix.size() + 4, prefix + "cat ") == 0 &&
+                   line.find(" | vezuved ") != std::string::npos) {
+            line = line.substr(prefix.size());
+        } else {
+            continue;
+        }
         if (const size_t comment = line.find(" #"); comment != std::string::npos) line.erase(comment);
         std::istringstream words(line);
         std::string normal, word;
@@ -70,20 +163,42 @@ std::vector<std::string> ExampleLines(const std::string& text, const std::string
     return lines;
 }
 
+// Words split at spaces, as a shell splits them: single quotes keep a
+// word whole (and its wildcards for the tool).
 std::vector<std::string> Words(const std::string& line) {
-    std::istringstream in(line);
     std::vector<std::string> words;
-    for (std::string word; in >> word;) words.push_back(word);
+    std::string word;
+    bool inWord = false, quoted = false;
+    for (char c : line) {
+        if (c == '\'') {
+            quoted = !quoted;
+            inWord = true;
+        } else if (c == ' ' && !quoted) {
+            if (inWord) words.push_back(word);
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (inWord) words.push_back(word);
     return words;
 }
 
 TEST_F(ToolExamples, EveryShownExampleRunsAndGivesTheRightData) {
     std::vector<std::string> examples;
-    const std::vector<std::vector<std::string>> helps = {
-        {"--help"},           {"info", "--help"},           {"show", "--help"},
-        {"import", "--help"}, {"export", "--help"},         {"convert", "--help"},
-        {"formats", "--help"}, {"device", "--help"},        {"device", "list", "--help"},
-        {"device", "push", "--help"}, {"device", "pull", "--help"}};
+    const std::vector<std::vector<std::string>> helps = {{"--help"},
+                                                         {"info", "--help"},
+                                                         {"show", "--help"},
+                                                         {"import", "--help"},
+                                                         {"export", "--help"},
+                                                         {"convert", "--help"},
+                                                         {"formats", "--help"},
+                                                         {"device", "--help"},
+                                                         {"device", "list", "--help"},
+                                                         {"device", "push", "--help"},
+                                                         {"device", "pull", "--help"}};
     for (const auto& help : helps) {
         const ToolResult result = RunTool(help);
         ASSERT_EQ(result.status, 0) << help[0];
@@ -95,8 +210,13 @@ TEST_F(ToolExamples, EveryShownExampleRunsAndGivesTheRightData) {
     EXPECT_GE(readme.size(), 5u);
     examples.insert(examples.end(), readme.begin(), readme.end());
     EXPECT_GE(examples.size(), 20u);
+    for (const auto& check : Checks()) {
+        EXPECT_NE(std::find(examples.begin(), examples.end(), check.first), examples.end())
+            << "a check for an example no help text or README.md shows: " << check.first;
+    }
 
-    const std::string build = std::getenv("VEZUVED_BUILD_DIR") != nullptr ? std::getenv("VEZUVED_BUILD_DIR") : "";
+    const std::string build =
+        std::getenv("VEZUVED_BUILD_DIR") != nullptr ? std::getenv("VEZUVED_BUILD_DIR") : "";
     const std::string emulator = build + "/librapi-emu.so";
     for (const std::string& example : examples) {
         SCOPED_TRACE(example);
@@ -108,21 +228,58 @@ TEST_F(ToolExamples, EveryShownExampleRunsAndGivesTheRightData) {
             continue;
         }
         const std::string folder = FreshFolder("example");
-        std::filesystem::copy(SourceFile("examples"), folder + "/examples", std::filesystem::copy_options::recursive);
+        std::filesystem::copy(
+            SourceFile("examples"), folder + "/examples", std::filesystem::copy_options::recursive);
         std::filesystem::create_directory(folder + "/emulated-handheld");
-        const std::string shell = "cd '" + folder + "' && VEZUVED_DEVICE=emulated-handheld VEZUVED_RAPI_LIBRARY='" +
-                                  emulator + "' ";
-        ASSERT_EQ(RunTool(Words("import examples/data/hike-track.csv -d examples/formats/track.cal -o hike.pdb"),
-                          shell).status, 0);
+        const std::string environment =
+            "VEZUVED_DEVICE=emulated-handheld VEZUVED_RAPI_LIBRARY='" + emulator + "' ";
+        const std::string shell = "cd '" + folder + "' && " + environment;
+        ASSERT_EQ(
+            RunTool(Words("import examples/data/hike-track.csv -d examples/formats/track.cal -o hike.pdb"),
+                    shell)
+                .status,
+            0);
         if (device) {
-            ASSERT_EQ(RunTool(Words("device push --device emulated-handheld --create hike.pdb"), shell).status, 0);
+            ASSERT_EQ(
+                RunTool(Words("device push --device emulated-handheld --create hike.pdb"), shell).status, 0);
         }
-        const ToolResult result = RunTool(Words(example), shell);
+        WriteExampleInputs(folder);
+        ASSERT_EQ(RunTool(Words("convert hike.pdb hike.gpx"), shell).status, 0);
+        // What the example is checked by must be its own work.
+        for (const Expected& expected : check->second) {
+            if (!expected.source.empty() && expected.source.rfind("vezuved ", 0) != 0) {
+                std::filesystem::remove(folder + "/" + expected.source);
+            }
+        }
+        // "cat FILE | vezuved ARGS" feeds FILE to standard input; "ARGS > FILE"
+        // writes standard output to FILE.
+        std::string arguments = example, input, redirected;
+        if (const size_t pipe = example.find(" | vezuved "); pipe != std::string::npos) {
+            input = example.substr(4, pipe - 4);
+            arguments = example.substr(pipe + 11);
+        }
+        if (const size_t to = arguments.find(" > "); to != std::string::npos) {
+            redirected = arguments.substr(to + 3);
+            arguments.erase(to);
+        }
+        const std::string feed = input.empty() ? "" : "cat '" + input + "' | ";
+        const ToolResult result = RunTool(Words(arguments), "cd '" + folder + "' && " + feed + environment);
         ASSERT_EQ(result.status, 0) << result.err;
-        const Expected& expected = check->second;
-        const std::string text = expected.file.empty() ? result.out : ReadFile(folder + "/" + expected.file);
-        for (const std::string& part : expected.texts) {
-            EXPECT_NE(text.find(part), std::string::npos) << part << "\n---\n" << text;
+        if (!redirected.empty()) WriteFile(folder + "/" + redirected, result.out);
+        for (const Expected& expected : check->second) {
+            SCOPED_TRACE(expected.source);
+            std::string text = result.out;
+            if (expected.source.rfind("vezuved ", 0) == 0) {
+                const ToolResult shown = RunTool(Words(expected.source.substr(8)), shell);
+                ASSERT_EQ(shown.status, 0) << shown.err;
+                text = shown.out;
+            } else if (!expected.source.empty()) {
+                ASSERT_TRUE(FileExists(folder + "/" + expected.source)) << "not written";
+                text = ReadFile(folder + "/" + expected.source);
+            }
+            for (const std::string& part : expected.texts) {
+                EXPECT_NE(text.find(part), std::string::npos) << part << "\n---\n" << text;
+            }
         }
     }
 }

@@ -172,8 +172,8 @@ TEST_F(ToolMapClients, ShowPrintsEveryMapDocument) {
         {{"--output", "kml"}, {"<kml xmlns=\"http://www.opengis.net/kml/2.2\">", "<value>track</value>"}},
         {{"--output", "KML", "--points"}, {"<name>TP008</name>", "<when>2021-08-14T10:15:00Z</when>"}},
         {{"--output", "html"}, {"<!DOCTYPE html>", "<title>hike-track</title>", "max 2412 m", "</html>\n"}},
-        {{"--output", "geojson", "--compact"}, {"[-121.7113000,45.3311000,1828.98]", "\"coordTimes\":["}},
-        {{"--output", "geojson", "--points"}, {"\"name\": \"TP008\"", "\"ele\": 2411.97"}},
+        {{"--output", "geojson", "--compact"}, {"[-121.7113000,45.3311000,1829.00]", "\"coordTimes\":["}},
+        {{"--output", "geojson", "--points"}, {"\"name\": \"TP008\"", "\"ele\": 2412.00"}},
     };
     for (const Case& c : cases) {
         std::vector<std::string> arguments = track;
@@ -196,16 +196,17 @@ TEST_F(ToolMapClients, ShowPrintsEveryMapDocument) {
 TEST_F(ToolMapClients, PicturesOfNoPlaceFailClearly) {
     WriteFile(Out("nowhere.csv"), "95,10,100,,North of north,,\n91,-10,100,,Also,,\n");
     WriteFile(Out("one.csv"), "45.5,-122.25,100,,Alone,,\n");
-    const ToolResult shown = RunTool({"show", Out("nowhere.csv"), "--output", "svg"});
+    const std::string comma = FormatFile("comma.cal");
+    const ToolResult shown = RunTool({"show", Out("nowhere.csv"), "-d", comma, "--output", "svg"});
     EXPECT_EQ(shown.status, 1);
     EXPECT_EQ(shown.out, "");
     EXPECT_NE(shown.err.find("vezuved: nothing to draw: no point of 'nowhere' has a valid position\n"),
               std::string::npos)
         << shown.err;
-    const ToolResult converted = RunTool({"convert", Out("nowhere.csv"), Out("nowhere.html")});
+    const ToolResult converted = RunTool({"convert", Out("nowhere.csv"), Out("nowhere.html"), "-d", comma});
     EXPECT_EQ(converted.status, 1);
     EXPECT_FALSE(FileExists(Out("nowhere.html")));
-    const ToolResult one = RunTool({"show", Out("one.csv"), "--output", "svg"});
+    const ToolResult one = RunTool({"show", Out("one.csv"), "-d", comma, "--output", "svg"});
     EXPECT_EQ(one.status, 0) << one.err;
     EXPECT_NE(one.out.find("<circle cx=\"400.0\" cy=\"300.0\""), std::string::npos) << one.out;
     EXPECT_NE(one.out.find(">Alone</text>"), std::string::npos);
@@ -251,7 +252,7 @@ TEST_F(ToolMapClients, LargeTrackStreamsWhole) {
                   "assert len(f) == 1, len(f)\n"
                   "c, t = f[0]['geometry']['coordinates'], f[0]['properties']['coordTimes']\n"
                   "assert len(c) == len(t) == " + std::to_string(kPoints) + ", (len(c), len(t))\n"
-                  "assert c[-1] == [-121.5999, 45.5999, 1398.98], c[-1]\n"  // 1399 m held in feet
+                  "assert c[-1] == [-121.5999, 45.5999, 1399.0], c[-1]\n"  // metres come back exact
                   "assert t[-1] == '2021-08-14T09:39:59Z', t[-1]\n");
         EXPECT_EQ(RunShell("python3 " + Quoted(Out("check.py")) + " " + Quoted(Out("big.geojson"))), 0);
     }
