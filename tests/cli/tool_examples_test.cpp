@@ -47,11 +47,11 @@ const std::map<std::string, std::vector<Expected>>& Checks() {
         {"show examples/data/summits.csv -d examples/formats/name-first.cal --output json",
          {{"", {"\"name\": \"Mount Hood\"", "\"elevation_ft\": 11249", "\"name\": \"Mount Jefferson\""}}}},
         {"export hike.pdb -d examples/formats/garmin.cal -o hike.txt",
-         {{"hike.txt", {"Trackpoint\t45.3311000 -121.7113000\t08/14/2021 08:15.00\t6000.5832000"}}}},
+         {{"hike.txt", {"Trackpoint\t45.3311000 -121.7113000\t08/14/2021 08:15.00\t6000.6561680"}}}},
         {"convert hike.pdb hike.gpx",
          {{"hike.gpx", {"<trkpt lat=\"45.3311000\"", "<time>2021-08-14T08:15:00Z</time>"}}}},
         {"convert hike.pdb hike.geojson --points",
-         {{"hike.geojson", {"\"LineString\"", "[-121.7113000, 45.3311000, 1828.98]"}},
+         {{"hike.geojson", {"\"LineString\"", "[-121.7113000, 45.3311000, 1829.00]"}},
           {"hike-points.geojson",
            {"\"Point\"", "\"name\": \"TP008\"", "\"time\": \"2021-08-14T10:15:00Z\""}}}},
         {"convert hike.pdb hike.svg",
@@ -78,7 +78,7 @@ const std::map<std::string, std::vector<Expected>>& Checks() {
          {{"vezuved show hike-again.pdb",
            {"TP001  45.3311000  -121.7113000", "TP008  45.3602000  -121.6915000", "8 point(s), track"}}}},
         {"convert '*.gpx' --to kml --out-dir maps/",
-         {{"maps/hike.kml", {"<name>hike</name>", "-121.7113000,45.3311000,1828.98"}},
+         {{"maps/hike.kml", {"<name>hike</name>", "-121.7113000,45.3311000,1829.00"}},
           {"maps/phone.kml", {"<name>Morning</name>", "<name>Afternoon</name>", "7.2200000,46.2200000"}},
           {"maps/a.kml", {"<name>Hut</name>"}}}},
         {"formats examples/formats", {{"", {"track.cal", "Track log, metres", "comp.cal"}}}},
@@ -103,7 +103,7 @@ const std::map<std::string, std::vector<Expected>>& Checks() {
         {"device list --device emulated-handheld .", {{"", {"Tracks:\nhike "}}}},
         {"device push --update hike.pdb", {{"", {"Database is up to date: hike"}}}},
         {"device pull --kind tracks backup",
-         {{"backup/hike.rlt", {"45.3311000,-121.7113000,6000.5832000,081500 14082021,TP001"}}}},
+         {{"backup/hike.rlt", {"45.3311000,-121.7113000,6000.6561680,081500 14082021,TP001"}}}},
     };
     return kChecks;
 }
