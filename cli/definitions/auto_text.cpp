@@ -4,7 +4,7 @@
 #include <iostream>
 #include <optional>
 
-#include "definitions/iso_time.h"
+#include "support/iso_time.h"
 #include "definitions/whole_file.h"
 #include "support/failure.h"
 #include "support/file_output.h"

@@ -4,6 +4,7 @@
 
 #include "support/failure.h"
 #include "support/options.h"
+#include "support/iso_time.h"
 #include "support/values.h"
 
 namespace vezuved_cli {

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "base/ascii.h"
+#include "support/calendar.h"
 
 namespace vezuved_cli {
 namespace {
@@ -40,39 +41,9 @@ int Digits(std::string_view text) {
     return value;
 }
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int DaysInMonth(int month, int year) {
-    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
-}
-
 std::string Pad(int value, int width) {
     std::string text = std::to_string(value);
     return std::string(text.size() < static_cast<size_t>(width) ? width - text.size() : 0, '0') + text;
-}
-
-// Days since 1970-01-01 of a proleptic Gregorian date and back
-// (H. Hinnant's algorithms), exact for every year the records can hold.
-int64_t DaysFromCivil(int year, int month, int day) {
-    const int y = year - (month <= 2 ? 1 : 0);
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const int yearOfEra = y - era * 400;
-    const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return static_cast<int64_t>(era) * 146097 + dayOfEra - 719468;
-}
-
-void CivilFromDays(int64_t days, int& year, int& month, int& day) {
-    days += 719468;
-    const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const int64_t dayOfEra = days - era * 146097;
-    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const int64_t monthIndex = (5 * dayOfYear + 2) / 153;
-    day = static_cast<int>(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
-    month = static_cast<int>(monthIndex < 10 ? monthIndex + 3 : monthIndex - 9);
-    year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
 }
 
 // Splits UTC milliseconds into a civil date and the milliseconds of its day.
@@ -86,91 +57,7 @@ void SplitMillis(int64_t millis, int& year, int& month, int& day, int64_t& dayMi
     CivilFromDays(days, year, month, day);
 }
 
-// Reads exactly count digits from the front of text.
-std::optional<int> TakeDigits(std::string_view& text, size_t count) {
-    if (text.size() < count || !AllDigits(text.substr(0, count))) return std::nullopt;
-    const int value = Digits(text.substr(0, count));
-    text.remove_prefix(count);
-    return value;
-}
-
-bool TakeChar(std::string_view& text, char c) {
-    if (text.empty() || text.front() != c) return false;
-    text.remove_prefix(1);
-    return true;
-}
-
-// "Z", "+hh:mm", "+hhmm", "+hh" or nothing: the offset east of UTC in minutes.
-std::optional<int> ZoneMinutes(std::string_view text) {
-    if (text.empty()) return 0;
-    if (text == "Z" || text == "z") return 0;
-    const char sign = text.front();
-    if (sign != '+' && sign != '-') return std::nullopt;
-    text.remove_prefix(1);
-    const auto hours = TakeDigits(text, 2);
-    if (!hours) return std::nullopt;
-    int minutes = 0;
-    if (!text.empty()) {
-        TakeChar(text, ':');
-        const auto taken = TakeDigits(text, 2);
-        if (!taken || !text.empty()) return std::nullopt;
-        minutes = *taken;
-    }
-    if (*hours > 23 || minutes > 59) return std::nullopt;
-    const int offset = *hours * 60 + minutes;
-    return sign == '-' ? -offset : offset;
-}
-
 }  // namespace
-
-std::optional<int64_t> ParseIsoTime(std::string_view text) {
-    text = Trim(text);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == '\t')) text.remove_suffix(1);
-    while (!text.empty() && (text.front() == '\n' || text.front() == '\r' || text.front() == '\t')) text.remove_prefix(1);
-    const auto year = TakeDigits(text, 4);
-    if (!year || !TakeChar(text, '-')) return std::nullopt;
-    const auto month = TakeDigits(text, 2);
-    if (!month || !TakeChar(text, '-')) return std::nullopt;
-    const auto day = TakeDigits(text, 2);
-    if (!day || *year < 1 || *month < 1 || *month > 12 || *day < 1 || *day > DaysInMonth(*month, *year)) return std::nullopt;
-    int hour = 0, minute = 0, second = 0, millis = 0;
-    if (TakeChar(text, 'T') || TakeChar(text, 't') || TakeChar(text, ' ')) {
-        const auto h = TakeDigits(text, 2);
-        if (!h || !TakeChar(text, ':')) return std::nullopt;
-        const auto m = TakeDigits(text, 2);
-        if (!m) return std::nullopt;
-        hour = *h;
-        minute = *m;
-        if (TakeChar(text, ':')) {
-            const auto s = TakeDigits(text, 2);
-            if (!s) return std::nullopt;
-            second = *s;
-            if (TakeChar(text, '.') || TakeChar(text, ',')) {
-                size_t digits = 0;
-                for (int scale = 100; digits < text.size() && std::isdigit(static_cast<unsigned char>(text[digits]));
-                     ++digits, scale /= 10) {
-                    millis += (text[digits] - '0') * scale;
-                }
-                if (digits == 0) return std::nullopt;
-                text.remove_prefix(digits);
-            }
-        }
-        // 24:00:00 is the end of the day, the next day's midnight.
-        if (hour > 24 || minute > 59 || second > 60 || (hour == 24 && (minute || second || millis))) {
-            return std::nullopt;
-        }
-        // A leap second is kept as the last second of its minute.
-        if (second == 60) {
-            second = 59;
-            millis = 999;
-        }
-    }
-    const auto zone = ZoneMinutes(text);
-    if (!zone) return std::nullopt;
-    const int64_t seconds = DaysFromCivil(*year, *month, *day) * 86400 + hour * 3600 + minute * 60 + second -
-                            static_cast<int64_t>(*zone) * 60;
-    return seconds * 1000 + millis;
-}
 
 std::string FormatRecordTime(int64_t millis) {
     int year = 0, month = 0, day = 0;

@@ -22,10 +22,6 @@ std::optional<double> ParseCoordinate(std::string_view text);
 // and time.
 std::optional<int64_t> RecordTime(std::string_view text);
 
-// ISO 8601 date and time ("2021-08-14T10:15:00.250+02:00", "...Z", or no
-// zone, taken as UTC) as UTC milliseconds since 1970; none when the text is
-// no valid date and time. A date alone is its midnight.
-std::optional<int64_t> ParseIsoTime(std::string_view text);
 
 // UTC milliseconds as the record's time text, "HHMMSS DDMMYYYY", with
 // ".fff" after the seconds when there is a fraction.

@@ -12,6 +12,7 @@
 #include "input/xml_stream.h"
 #include "support/encoding.h"
 #include "support/failure.h"
+#include "support/iso_time.h"
 #include "support/values.h"
 #include "tool_runner.h"
 

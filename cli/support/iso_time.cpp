@@ -1,6 +1,8 @@
-#include "definitions/iso_time.h"
+#include "support/iso_time.h"
 
 #include <cstdint>
+
+#include "support/calendar.h"
 
 namespace vezuved_cli {
 namespace {
@@ -14,35 +16,6 @@ std::optional<int> Digits(std::string_view text, size_t at, size_t count) {
         value = value * 10 + (text[i] - '0');
     }
     return value;
-}
-
-bool IsLeap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int DaysInMonth(int month, int year) {
-    static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeap(year) ? 29 : days[month - 1];
-}
-
-// Days since 1970-01-01 of a civil date, and back.
-int64_t DaysFromCivil(int64_t y, int m, int d) {
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const int64_t yoe = y - era * 400;
-    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
-void CivilFromDays(int64_t z, int& year, int& month, int& day) {
-    z += 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const int64_t doe = z - era * 146097;
-    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int64_t mp = (5 * doy + 2) / 153;
-    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    year = static_cast<int>(yoe + era * 400 + (month <= 2));
 }
 
 // "HH:MM[:SS[.f...]][zone]" from at to the end.
@@ -102,8 +75,10 @@ std::string Two(int value) {
 }  // namespace
 
 std::optional<IsoStamp> ParseIsoStamp(std::string_view text) {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    // Spaces and line ends around the value, as XML and spreadsheets leave them.
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
     IsoStamp stamp;
     if (text.size() >= 10 && text[4] == '-' && text[7] == '-') {
         const auto year = Digits(text, 0, 4);
@@ -124,6 +99,14 @@ std::optional<IsoStamp> ParseIsoStamp(std::string_view text) {
     }
     if (text.size() >= 5 && ParseClock(text, 0, stamp)) return stamp;
     return std::nullopt;
+}
+
+std::optional<int64_t> ParseIsoTime(std::string_view text) {
+    const std::optional<IsoStamp> stamp = ParseIsoStamp(text);
+    if (!stamp || !stamp->hasDate) return std::nullopt;
+    const int64_t minutes = DaysFromCivil(stamp->year, stamp->month, stamp->day) * 1440 + stamp->hour * 60 +
+                            stamp->minute - stamp->zoneMinutes;
+    return (minutes * 60 + stamp->second) * 1000 + stamp->millis;
 }
 
 IsoStamp JoinStamps(const IsoStamp& date, const IsoStamp& time) {

@@ -2,6 +2,7 @@
 // into the forms the library's time column reads.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +21,10 @@ struct IsoStamp {
 // "2021-08-14", "2021-08-14T10:15:00+02:00", "2021-08-14 10:15:00.25Z",
 // "10:15", "10:15:00-0500"; none for anything else or a value out of range.
 std::optional<IsoStamp> ParseIsoStamp(std::string_view text);
+
+// A date with or without its time, as UTC milliseconds since 1970 (no
+// zone: UTC); none for anything else.
+std::optional<int64_t> ParseIsoTime(std::string_view text);
 
 // A date taken from one stamp and a time (with its zone) from another.
 IsoStamp JoinStamps(const IsoStamp& date, const IsoStamp& time);
