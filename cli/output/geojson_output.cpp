@@ -59,17 +59,17 @@ void WriteLineFeature(JsonWriter& json, const PointSet& set) {
     // One dimension for the whole line: elevations only when every position has one.
     bool elevations = true;
     bool times = false;
-    for (const Point& point : set.points) {
-        if (!HasValidPosition(point)) continue;
+    ForEachPoint(set, [&](const Point& point) {
+        if (!HasValidPosition(point)) return;
         elevations = elevations && point.elevationMetres.has_value();
         times = times || point.time.has_value();
-    }
+    });
     BeginFeatureGeometry(json, "LineString");
     json.Key("coordinates");
     json.BeginArray();
-    for (const Point& point : set.points) {
+    ForEachPoint(set, [&](const Point& point) {
         if (HasValidPosition(point)) WritePosition(json, point, elevations);
-    }
+    });
     json.EndArray();
     json.EndObject();
     json.Key("properties");
@@ -80,14 +80,14 @@ void WriteLineFeature(JsonWriter& json, const PointSet& set) {
     if (times) {
         json.Key("coordTimes");
         json.BeginArray();
-        for (const Point& point : set.points) {
-            if (!HasValidPosition(point)) continue;
+        ForEachPoint(set, [&](const Point& point) {
+            if (!HasValidPosition(point)) return;
             if (point.time) {
                 json.String(IsoTime(point));
             } else {
                 json.Null();
             }
-        }
+        });
         json.EndArray();
     }
     json.EndObject();
@@ -96,7 +96,7 @@ void WriteLineFeature(JsonWriter& json, const PointSet& set) {
 
 size_t ValidCount(const PointSet& set) {
     size_t valid = 0;
-    for (const Point& point : set.points) valid += HasValidPosition(point) ? 1 : 0;
+    ForEachPoint(set, [&](const Point& point) { valid += HasValidPosition(point) ? 1 : 0; });
     return valid;
 }
 
@@ -115,9 +115,9 @@ void WriteCollection(TextSink& sink, bool compact, WriteFeatures writeFeatures) 
 }
 
 void WriteEveryPoint(JsonWriter& json, const PointSet& set) {
-    for (const Point& point : set.points) {
+    ForEachPoint(set, [&](const Point& point) {
         if (HasValidPosition(point)) WritePointFeature(json, point);
-    }
+    });
 }
 
 }  // namespace

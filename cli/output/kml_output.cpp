@@ -45,9 +45,9 @@ void WritePointPlacemark(XmlWriter& xml, const Point& point) {
 void WriteLinePlacemark(XmlWriter& xml, const PointSet& set) {
     // One dimension for the whole line: altitudes only when every position has one.
     bool elevations = true;
-    for (const Point& point : set.points) {
+    ForEachPoint(set, [&](const Point& point) {
         if (HasValidPosition(point)) elevations = elevations && point.elevationMetres.has_value();
-    }
+    });
     xml.Open("Placemark");
     if (!set.title.empty()) xml.Element("name", set.title);
     xml.Open("ExtendedData");
@@ -57,9 +57,9 @@ void WriteLinePlacemark(XmlWriter& xml, const PointSet& set) {
     xml.Element("tessellate", "1");
     if (elevations) xml.Element("altitudeMode", "absolute");
     xml.Open("coordinates");
-    for (const Point& point : set.points) {
+    ForEachPoint(set, [&](const Point& point) {
         if (HasValidPosition(point)) xml.Line(Coordinates(point, elevations));
-    }
+    });
     xml.Close();
     xml.Close();
     xml.Close();
@@ -85,7 +85,7 @@ void WriteKml(TextSink& sink, const std::vector<PointSet>& sets) {
     if (!name.empty()) xml.Element("name", name);
     for (const PointSet& set : sets) {
         size_t valid = 0;
-        for (const Point& point : set.points) valid += HasValidPosition(point) ? 1 : 0;
+        ForEachPoint(set, [&](const Point& point) { valid += HasValidPosition(point) ? 1 : 0; });
         if (valid == 0) continue;  // an empty folder would be a layer without a geometry type
         xml.Open("Folder");
         if (!set.title.empty()) xml.Element("name", set.title);
@@ -93,9 +93,9 @@ void WriteKml(TextSink& sink, const std::vector<PointSet>& sets) {
         if ((set.kind == VEZUVED_KIND_ROUTE || set.kind == VEZUVED_KIND_TRACK) && valid >= 2) {
             WriteLinePlacemark(xml, set);
         } else {
-            for (const Point& point : set.points) {
+            ForEachPoint(set, [&](const Point& point) {
                 if (HasValidPosition(point)) WritePointPlacemark(xml, point);
-            }
+            });
         }
         xml.Close();
     }

@@ -15,7 +15,7 @@ namespace {
 
 void WarnAboutPositions(const PointSet& set) {
     size_t missing = 0;
-    for (const Point& point : set.points) missing += HasValidPosition(point) ? 0 : 1;
+    ForEachPoint(set, [&](const Point& point) { missing += HasValidPosition(point) ? 0 : 1; });
     if (missing > 0) {
         std::cerr << "vezuved: " << missing << " point(s) of '" << set.title
                   << "' have no valid position and are left out\n";

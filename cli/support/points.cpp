@@ -27,6 +27,13 @@ bool HasValidPosition(const Point& point) {
            *point.latitude <= 90.0 && *point.longitude >= -180.0 && *point.longitude <= 180.0;
 }
 
+size_t CountPoints(const PointSet& set) {
+    if (!set.reread) return set.points.size();
+    size_t count = 0;
+    set.reread([&count](const Point&) { ++count; });
+    return count;
+}
+
 double NormalizedLongitude(double longitude) { return longitude >= 180.0 ? longitude - 360.0 : longitude; }
 
 }  // namespace vezuved_cli

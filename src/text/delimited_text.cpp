@@ -1,6 +1,8 @@
 #include "text/delimited_text.h"
 
 #include <cstdio>
+#include <cstring>
+#include <functional>
 #include <vector>
 
 #include "formats/format_file.h"
@@ -32,24 +34,61 @@ void LoadFormatAndArguments(const char* sourcePath, const char* formatPath, int1
 
 }  // namespace
 
+namespace {
+
+// Opens the text, loads its definition into the conversion state and reads
+// its bytes; false when the file cannot be opened or read.
+bool LoadDelimitedText(const char*& sourcePath, const char* formatPath, int16_t kind, int16_t source,
+                       int16_t eleFormat, const int16_t* fieldMap, std::vector<char>& text) {
+    sourcePath = SkipLeadingSpaces(sourcePath);
+    ResetConversionState();
+    FileHandle file = OpenFile(sourcePath, "rb");
+    if (!file) return false;
+    LoadFormatAndArguments(sourcePath, formatPath, kind, source, eleFormat, fieldMap);
+    return ReadWholeFile(file.get(), text);
+}
+
+// The record count the text gives: its lines, after the placeholder slot.
+int64_t SlotCount(const std::vector<char>& text, const ConversionState& state) {
+    int64_t count = HasPlaceholderRecord(state) ? 1 : 0;
+    SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char*) { ++count; });
+    return count;
+}
+
+// Reads every record line into recordAt(slot), from slot on; a refused line
+// leaves its slot to the next line. onRead(record, slot) follows each line
+// read. True when the last line that reached the slot was taken by the
+// layout but not read whole: its leftovers stay in the slot.
+template <typename RecordAt, typename OnRead>
+bool ReadRecordLines(const std::vector<char>& text, ConversionState& state, int64_t& slot, RecordAt&& recordAt,
+                     OnRead&& onRead) {
+    const LayoutSettings settings = SettingsForReading(state);
+    bool leftover = false;
+    SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char* line) {
+        PointRecord& record = recordAt(slot);
+        if (ReadLayoutLine(line, &record, state.Source, settings) == 0) {
+            onRead(record, slot);
+            ++slot;
+            leftover = false;
+        } else if (ReadLayoutLine(line, nullptr, state.Source, settings) == 0) {
+            leftover = true;
+        }
+    });
+    return leftover;
+}
+
+}  // namespace
+
 int32_t ReadDelimitedText(const char* sourcePath, const char* formatPath, int16_t kind,
                           int16_t source, int16_t eleFormat, const int16_t* fieldMap,
                           void** records) {
     if (sourcePath == nullptr || records == nullptr) return -1;
-    sourcePath = SkipLeadingSpaces(sourcePath);
-    ResetConversionState();
-    FileHandle file = OpenFile(sourcePath, "rb");
-    if (!file) return -1;
-    LoadFormatAndArguments(sourcePath, formatPath, kind, source, eleFormat, fieldMap);
+    std::vector<char> text;
+    if (!LoadDelimitedText(sourcePath, formatPath, kind, source, eleFormat, fieldMap, text)) return -1;
     ConversionState& state = State();
 
-    std::vector<char> text;
-    if (!ReadWholeFile(file.get(), text)) return -1;
-    file.reset();
-
     const int32_t first = HasPlaceholderRecord(state) ? 1 : 0;
-    int64_t count = first;
-    SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char*) { ++count; });
+    const int64_t count = SlotCount(text, state);
     // The count is a 32-bit result; a larger file is refused.
     if (count > INT32_MAX) return -1;
 
@@ -63,13 +102,11 @@ int32_t ReadDelimitedText(const char* sourcePath, const char* formatPath, int16_
         }
     }
     if (array != nullptr) {
-        const LayoutSettings settings = SettingsForReading(state);
         int64_t slot = first;
         try {
-            SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char* line) {
-                // A refused line leaves its slot to the next line.
-                if (ReadLayoutLine(line, &array[slot], state.Source, settings) == 0) ++slot;
-            });
+            ReadRecordLines(
+                text, state, slot, [&](int64_t at) -> PointRecord& { return array[at]; },
+                [](const PointRecord&, int64_t) {});
         } catch (...) {
             // Running out of memory between lines: the host gets nothing,
             // so nothing decoded so far may stay behind (the slot under way
@@ -82,6 +119,42 @@ int32_t ReadDelimitedText(const char* sourcePath, const char* formatPath, int16_
         }
     }
     *records = array;
+    return static_cast<int32_t>(count);
+}
+
+int32_t VisitDelimitedText(const char* sourcePath, const char* formatPath, int16_t kind, int16_t source,
+                           int16_t eleFormat, const int16_t* fieldMap,
+                           const std::function<void(PointRecord&, int64_t)>& onRecord) {
+    if (sourcePath == nullptr) return -1;
+    std::vector<char> text;
+    if (!LoadDelimitedText(sourcePath, formatPath, kind, source, eleFormat, fieldMap, text)) return -1;
+    ConversionState& state = State();
+    const int64_t count = SlotCount(text, state);
+    if (count > INT32_MAX) return -1;
+    // One record stands in for every slot; a new slot starts zeroed, as a
+    // slot of the array does.
+    PointRecord work;
+    std::memset(&work, 0, sizeof work);
+    struct DescOwner {
+        PointRecord& record;
+        ~DescOwner() { DescFree(record); }
+    } owner{work};
+    int64_t given = -1;
+    auto recordAt = [&](int64_t at) -> PointRecord& {
+        if (at != given) {
+            DescFree(work);
+            std::memset(&work, 0, sizeof work);
+            given = at;
+        }
+        return work;
+    };
+    int64_t slot = 0;
+    if (HasPlaceholderRecord(state)) {
+        onRecord(recordAt(slot), slot);
+        ++slot;
+    }
+    const bool leftover = ReadRecordLines(text, state, slot, recordAt, onRecord);
+    if (leftover && slot < count) onRecord(work, slot);
     return static_cast<int32_t>(count);
 }
 

@@ -1,0 +1,57 @@
+#include "support/text_stream.h"
+
+#include <new>
+
+#include "state/conversion_state.h"
+#include "support/failure.h"
+#include "support/records.h"
+#include "text/delimited_text.h"
+
+namespace vezuved_cli {
+namespace {
+
+void ReadAgain(const std::string& path, const PreparedText& prepared,
+               const std::function<void(const Point&)>& visit) {
+    const TextOptions& options = prepared.options;
+    const TextLayout& layout = prepared.layout;
+    const int16_t kind = options.kind ? static_cast<int16_t>(layout.kind) : -1;
+    const int64_t first = layout.placeholder ? 1 : 0;
+    const bool garmin = layout.source == kModeGarmin;
+    int32_t count = -1;
+    try {
+        count = VisitDelimitedText(
+            prepared.copy.c_str(), prepared.definition.c_str(), kind, options.layout.value_or(-1),
+            options.elevationFormat.value_or(-1), options.columns ? options.columns->data() : nullptr,
+            [&](PointRecord& record, int64_t slot) {
+                // The record is this slot's alone: the Garmin columns go straight into it.
+                if (garmin && slot >= first && static_cast<size_t>(slot - first) < prepared.records.size()) {
+                    AddGarminColumns(record, prepared.records[static_cast<size_t>(slot - first)], layout);
+                }
+                if (!HoldsPoint(record)) return;
+                Point point = PointOfRecord(record);
+                KeepMetresAsWritten(point, layout);
+                visit(point);
+            });
+    } catch (const Failure&) {
+        throw;
+    } catch (const std::bad_alloc&) {
+        FailConversion("memory ran out while reading the text file '" + path + "'");
+    } catch (...) {
+        FailConversion("cannot read the text file '" + path + "': the library failed reading it");
+    }
+    if (count < 0) FailConversion("cannot read the text file '" + path + "': it is empty or unreadable");
+}
+
+}  // namespace
+
+PointSet StreamedTextSet(const std::string& path, std::shared_ptr<PreparedText> prepared) {
+    PointSet set;
+    set.kind = prepared->layout.kind;
+    set.title = BaseTitle(path);
+    set.reread = [path, prepared](const std::function<void(const Point&)>& visit) {
+        ReadAgain(path, *prepared, visit);
+    };
+    return set;
+}
+
+}  // namespace vezuved_cli
