@@ -5,10 +5,13 @@ Writes a track of seven-decimal coordinates, elevations, times and names
 with its definition, converts it to each map document twice -- the way the
 tool takes a single text file (read again for each pass, never held), and
 forced through the sets held in memory (--what tracks) -- and prints for
-each run the wall time, the child's peak memory (max RSS) and that memory as
+each run the wall time, the tool's peak memory (max RSS, through GNU time) and that memory as
 a multiple of the input's size. The two documents must be byte-identical.
 
-    bench/tool_convert.py --tool build/cli/vezuved [--points 200000]
+    bench/tool_convert.py --tool build/cli/vezuved [--points 200000] [--before OLD_TOOL]
+
+--before also runs an older build of the tool on the same file (its
+document must be the same bytes too).
 BENCH_QUICK=1 uses 1/100 of the points.
 """
 import argparse
@@ -61,23 +64,33 @@ def write_track(path, points):
 
 
 def run(arguments):
-    """Wall seconds and peak memory (bytes) of one run of the tool."""
+    """Wall seconds and peak memory (bytes) of one run of the tool.
+
+    GNU time starts the tool from its own small process and reports the
+    tool's max RSS; a child started straight from this script would count
+    the script's own memory too (Linux keeps a process's peak across exec).
+    """
     start = time.monotonic()
-    child = subprocess.Popen(arguments, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-    _, status, usage = os.wait4(child.pid, 0)
+    done = subprocess.run(["/usr/bin/time", "-f", "peak %M"] + arguments, stdout=subprocess.DEVNULL,
+                          stderr=subprocess.PIPE)
     seconds = time.monotonic() - start
-    error = child.stderr.read().decode(errors="replace")
-    child.stderr.close()
-    if os.waitstatus_to_exitcode(status) != 0:
+    error = done.stderr.decode(errors="replace")
+    if done.returncode != 0:
         sys.exit("vezuved failed: %s\n%s" % (" ".join(arguments), error))
-    return seconds, usage.ru_maxrss * 1024
+    last = error.strip().splitlines()[-1]
+    if not last.startswith("peak "):
+        sys.exit("no peak memory from /usr/bin/time: %s" % last)
+    return seconds, int(last.split()[1]) * 1024
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--tool", required=True)
     parser.add_argument("--points", type=int, default=200000)
+    parser.add_argument("--before", help="an older build of the tool, run the same way")
     options = parser.parse_args()
+    if not os.access("/usr/bin/time", os.X_OK):
+        sys.exit("the benchmark measures through GNU time: install the 'time' package")
     points = options.points
     if os.environ.get("BENCH_QUICK") == "1":
         points //= 100
@@ -95,15 +108,21 @@ def main():
         print("|---|---|---:|---:|---:|")
         for extension in ("gpx", "geojson", "kml"):
             outputs = {}
-            for path, extra in (("held in memory", ["--what", "tracks"]), ("streamed", [])):
-                output = os.path.join(folder, "%s-%s.%s" % ("held" if extra else "streamed", "big", extension))
-                seconds, peak = run([options.tool, "convert", csv, output, "-d", cal] + extra)
+            runs = [("held in memory", options.tool, ["--what", "tracks"]), ("streamed", options.tool, [])]
+            if options.before:
+                runs.insert(0, ("older build", options.before, []))
+            for number, (path, tool, extra) in enumerate(runs):
+                output = os.path.join(folder, "run%d.%s" % (number, extension))
+                seconds, peak = run([tool, "convert", csv, output, "-d", cal] + extra)
                 outputs[path] = output
                 print("| %s | %s | %.2f | %.1f | %.2f |" % (extension, path, seconds, peak / 1e6, peak / size))
                 sys.stdout.flush()
-            with open(outputs["held in memory"], "rb") as a, open(outputs["streamed"], "rb") as b:
-                if a.read() != b.read():
-                    sys.exit("the streamed %s differs from the one held in memory" % extension)
+            with open(outputs["streamed"], "rb") as streamed:
+                document = streamed.read()
+            for path, output in outputs.items():
+                with open(output, "rb") as other:
+                    if other.read() != document:
+                        sys.exit("the streamed %s differs from the one %s" % (extension, path))
             for output in outputs.values():
                 os.remove(output)
     finally:

@@ -49,10 +49,20 @@ void WriteTemporary(const std::string& path, const std::string& bytes) {
 
 std::string ReadWhole(const std::string& path) {
     RequireInputFile(path, "text file");
-    std::ifstream in(path, std::ios::binary);
+    const std::string cannot = "cannot read the text file '" + path + "': it cannot be opened or read";
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in) FailConversion(cannot);
+    // Read into one string of the file's size: a large file is held once.
+    const std::streamoff size = in.tellg();
+    if (size >= 0 && in.seekg(0)) {
+        std::string bytes(static_cast<size_t>(size), '\0');
+        if (!in.read(bytes.data(), size)) FailConversion(cannot);
+        return bytes;
+    }
+    in.clear();
     std::ostringstream bytes;
-    if (in) bytes << in.rdbuf();
-    if (!in || in.bad()) FailConversion("cannot read the text file '" + path + "': it cannot be opened or read");
+    bytes << in.rdbuf();
+    if (in.bad()) FailConversion(cannot);
     return bytes.str();
 }
 
