@@ -1,6 +1,8 @@
 #include "support/text_stream.h"
 
+#include <memory>
 #include <new>
+#include <optional>
 
 #include "state/conversion_state.h"
 #include "support/failure.h"
@@ -10,7 +12,14 @@
 namespace vezuved_cli {
 namespace {
 
-void ReadAgain(const std::string& path, const PreparedText& prepared,
+// The record count the first walk read: a later walk that reads another
+// count found the file changed under it, and its document would not hold
+// together.
+struct Walks {
+    std::optional<int32_t> count;
+};
+
+void ReadAgain(const std::string& path, const PreparedText& prepared, Walks& walks,
                const std::function<void(const Point&)>& visit) {
     const TextOptions& options = prepared.options;
     const TextLayout& layout = prepared.layout;
@@ -40,6 +49,10 @@ void ReadAgain(const std::string& path, const PreparedText& prepared,
         FailConversion("cannot read the text file '" + path + "': the library failed reading it");
     }
     if (count < 0) FailConversion("cannot read the text file '" + path + "': it is empty or unreadable");
+    if (walks.count && *walks.count != count) {
+        FailConversion("cannot read the text file '" + path + "': it changed while it was being converted");
+    }
+    walks.count = count;
 }
 
 }  // namespace
@@ -48,8 +61,9 @@ PointSet StreamedTextSet(const std::string& path, std::shared_ptr<PreparedText> 
     PointSet set;
     set.kind = prepared->layout.kind;
     set.title = BaseTitle(path);
-    set.reread = [path, prepared](const std::function<void(const Point&)>& visit) {
-        ReadAgain(path, *prepared, visit);
+    auto walks = std::make_shared<Walks>();
+    set.reread = [path, prepared, walks](const std::function<void(const Point&)>& visit) {
+        ReadAgain(path, *prepared, *walks, visit);
     };
     return set;
 }

@@ -100,7 +100,7 @@ long FileSize(const std::string& path) {
     return size;
 }
 
-class StreamTest : public ToolTest {
+class ToolStreamTest : public ToolTest {
 protected:
     void SetUp() override {
         ToolTest::SetUp();
@@ -125,9 +125,9 @@ const StreamCase kCases[] = {
     {"kml", {}},
 };
 
-class StreamFormatTest : public StreamTest, public ::testing::WithParamInterface<StreamCase> {};
+class ToolStreamFormats : public ToolStreamTest, public ::testing::WithParamInterface<StreamCase> {};
 
-TEST_P(StreamFormatTest, PeakMemoryStaysUnderThreeTimesTheInput) {
+TEST_P(ToolStreamFormats, PeakMemoryStaysUnderThreeTimesTheInput) {
     const StreamCase& c = GetParam();
     const std::string output = Out(std::string("streamed.") + c.extension);
     std::vector<std::string> arguments = {"convert", csv_, output, "-d", cal_};
@@ -139,7 +139,7 @@ TEST_P(StreamFormatTest, PeakMemoryStaysUnderThreeTimesTheInput) {
     EXPECT_LT(run.peakBytes, 3 * input) << "peak " << run.peakBytes << " bytes for " << input << " bytes of input";
 }
 
-TEST_P(StreamFormatTest, DocumentAndMessagesMatchThePointsHeldInMemory) {
+TEST_P(ToolStreamFormats, DocumentAndMessagesMatchThePointsHeldInMemory) {
     const StreamCase& c = GetParam();
     const std::string streamed = Out(std::string("streamed.") + c.extension);
     const std::string held = Out(std::string("held.") + c.extension);
@@ -168,10 +168,117 @@ TEST_P(StreamFormatTest, DocumentAndMessagesMatchThePointsHeldInMemory) {
     EXPECT_EQ(a.out, expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, StreamFormatTest, ::testing::ValuesIn(kCases),
+INSTANTIATE_TEST_SUITE_P(Formats, ToolStreamFormats, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<StreamCase>& info) {
                              return std::string(info.param.extension) + (info.param.extra.empty() ? "" : "Points");
                          });
+
+// The shipped examples through every definition kind (record line layouts,
+// a Garmin text's extra columns, metres, fixed widths, a route, a track),
+// and files that need a checked copy (UTF-8 with a byte order mark, CR
+// line ends, bad values): the streamed documents, messages and reports are
+// those of the held path. --what names the file's own kind, which keeps
+// every set and only forces the held path.
+struct ExampleCase {
+    const char* name;
+    std::string data;
+    std::string definition;
+    const char* what;
+};
+
+std::vector<ExampleCase> ExampleCases() {
+    return {
+        {"Comp", DataFile("alps-comp.csv"), FormatFile("comp.cal"), "waypoints"},
+        {"Pcx5", DataFile("beacons.wpt"), FormatFile("pcx5.cal"), "waypoints"},
+        {"Fixed", DataFile("camps.dat"), FormatFile("fixed.cal"), "waypoints"},
+        {"Track", DataFile("hike-track.csv"), FormatFile("track.cal"), "tracks"},
+        {"DegNoSpace", DataFile("huts-degnospace.csv"), FormatFile("degnospace.cal"), "waypoints"},
+        {"Route", DataFile("lake-loop-route.csv"), FormatFile("route.cal"), "routes"},
+        {"Metres", DataFile("peaks-metres.csv"), FormatFile("metres.cal"), "waypoints"},
+        {"Tab", DataFile("springs.tsv"), FormatFile("tab.cal"), "waypoints"},
+        {"HeaderAsPoint", DataFile("summits.csv"), FormatFile("name-first.cal"), "waypoints"},
+        {"Comma", DataFile("trailheads.csv"), FormatFile("comma.cal"), "waypoints"},
+        {"Garmin", DataFile("waypoints.txt"), FormatFile("garmin.cal"), "waypoints"},
+    };
+}
+
+class ToolStreamExamples : public ToolTest {};
+
+TEST_F(ToolStreamExamples, EveryDefinitionGivesTheHeldDocument) {
+    // A file that needs decoding and checking: a byte order mark, UTF-8
+    // names, CR and CR LF line ends, a bad elevation and an empty line.
+    WriteFile(Out("checked.csv"),
+              "\xEF\xBB\xBFlatitude,longitude,elevation_m,time,date,name\r\n"
+              "45.3311,-121.7113,1829,081500,14082021,Caf\xC3\xA9\r"
+              "45.3352,-121.7086,19x2,083000,14082021,Bad\n"
+              "\n"
+              "45.3398,-121.7051,1987,084700,14082021,\xE2\x82\xAC uro\r\n"
+              "45.3447,-121.7010,2076,090500,14082021,Last");
+    std::vector<ExampleCase> cases = ExampleCases();
+    cases.push_back({"Checked", Out("checked.csv"), FormatFile("track.cal"), "tracks"});
+    for (const ExampleCase& c : cases) {
+        for (const char* extension : {"gpx", "geojson", "kml"}) {
+            SCOPED_TRACE(std::string(c.name) + " to " + extension);
+            const std::string streamed = Out(std::string("streamed-") + c.name + "." + extension);
+            const std::string held = Out(std::string("held-") + c.name + "." + extension);
+            const ToolResult a = RunTool({"convert", c.data, streamed, "-d", c.definition});
+            const ToolResult b = RunTool({"convert", c.data, held, "-d", c.definition, "--what", c.what});
+            ASSERT_EQ(a.status, 0) << a.err;
+            ASSERT_EQ(b.status, 0) << b.err;
+            EXPECT_EQ(ReadFile(streamed), ReadFile(held));
+            EXPECT_EQ(a.err, b.err);
+            EXPECT_NE(a.out.find(" point(s))"), std::string::npos) << a.out;
+            EXPECT_EQ(a.out.substr(a.out.find(" (")), b.out.substr(b.out.find(" (")));
+        }
+    }
+}
+
+TEST_F(ToolStreamExamples, StandardOutputAndThePointsFile) {
+    const ToolResult a = RunTool({"convert", DataFile("lake-loop-route.csv"), "-", "--to", "geojson", "-d",
+                                  FormatFile("route.cal")});
+    const ToolResult b = RunTool({"convert", DataFile("lake-loop-route.csv"), "-", "--to", "geojson", "-d",
+                                  FormatFile("route.cal"), "--what", "routes"});
+    ASSERT_EQ(a.status, 0) << a.err;
+    EXPECT_EQ(a.out, b.out);
+    EXPECT_EQ(a.err, b.err);
+    EXPECT_NE(a.out.find("\"LineString\""), std::string::npos);
+    const ToolResult c = RunTool({"convert", DataFile("lake-loop-route.csv"), Out("loop.geojson"), "--points", "-d",
+                                  FormatFile("route.cal")});
+    const ToolResult d = RunTool({"convert", DataFile("lake-loop-route.csv"), Out("held.geojson"), "--points",
+                                  "-d", FormatFile("route.cal"), "--what", "routes"});
+    ASSERT_EQ(c.status, 0) << c.err;
+    ASSERT_EQ(d.status, 0) << d.err;
+    EXPECT_EQ(ReadFile(Out("loop-points.geojson")), ReadFile(Out("held-points.geojson")));
+    EXPECT_NE(ReadFile(Out("loop-points.geojson")).find("Junction"), std::string::npos);
+}
+
+TEST_F(ToolStreamExamples, FailuresAreThoseOfTheHeldPath) {
+    WriteFile(Out("empty.csv"), "");
+    WriteFile(Out("strict.csv"), "latitude,longitude,elevation_m,time,date,name\n45.1,-121.1,1x0,081500,14082021,A\n");
+    struct Failing {
+        std::vector<std::string> arguments;
+        int status;
+        std::string message;
+    };
+    const Failing cases[] = {
+        {{"convert", Out("empty.csv"), Out("e.gpx"), "-d", FormatFile("track.cal")}, 1,
+         "vezuved: cannot read the text file '" + Out("empty.csv") + "': it is empty\n"},
+        {{"convert", Out("missing.csv"), Out("m.gpx"), "-d", FormatFile("track.cal")}, 1, ""},
+        {{"convert", Out("strict.csv"), Out("s.kml"), "-d", FormatFile("track.cal"), "--strict"}, 1,
+         Out("strict.csv") + ":2: column 3: '1x0' is not an elevation\n"},
+    };
+    for (const Failing& c : cases) {
+        SCOPED_TRACE(c.arguments[1]);
+        const ToolResult a = RunTool(c.arguments);
+        std::vector<std::string> forced = c.arguments;
+        forced.insert(forced.end(), {"--what", "tracks"});
+        const ToolResult b = RunTool(forced);
+        EXPECT_EQ(a.status, c.status);
+        EXPECT_EQ(a.err, b.err);
+        if (!c.message.empty()) EXPECT_NE(a.err.find(c.message), std::string::npos) << a.err;
+        EXPECT_FALSE(FileExists(c.arguments[2]));
+    }
+}
 
 }  // namespace
 }  // namespace cli_test
