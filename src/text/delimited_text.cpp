@@ -32,10 +32,6 @@ void LoadFormatAndArguments(const char* sourcePath, const char* formatPath, int1
     if (kind >= 0) state.DBKind = kind;
 }
 
-}  // namespace
-
-namespace {
-
 // Opens the text, loads its definition into the conversion state and reads
 // its bytes; false when the file cannot be opened or read.
 bool LoadDelimitedText(const char*& sourcePath, const char* formatPath, int16_t kind, int16_t source,
@@ -57,14 +53,16 @@ int64_t SlotCount(const std::vector<char>& text, const ConversionState& state) {
 
 // Reads every record line into recordAt(slot), from slot on; a refused line
 // leaves its slot to the next line. onRead(record, slot) follows each line
-// read. True when the last line that reached the slot was taken by the
-// layout but not read whole: its leftovers stay in the slot.
+// read; lines counts the record lines. True when the last line that
+// reached the slot was taken by the layout but not read whole: its
+// leftovers stay in the slot.
 template <typename RecordAt, typename OnRead>
 bool ReadRecordLines(const std::vector<char>& text, ConversionState& state, int64_t& slot, RecordAt&& recordAt,
-                     OnRead&& onRead) {
+                     OnRead&& onRead, int64_t& lines) {
     const LayoutSettings settings = SettingsForReading(state);
     bool leftover = false;
     SplitTextLines(text.data(), text.size(), state.HeaderLines, [&](const char* line) {
+        ++lines;
         PointRecord& record = recordAt(slot);
         if (ReadLayoutLine(line, &record, state.Source, settings) == 0) {
             onRead(record, slot);
@@ -103,10 +101,11 @@ int32_t ReadDelimitedText(const char* sourcePath, const char* formatPath, int16_
     }
     if (array != nullptr) {
         int64_t slot = first;
+        int64_t lines = 0;
         try {
             ReadRecordLines(
                 text, state, slot, [&](int64_t at) -> PointRecord& { return array[at]; },
-                [](const PointRecord&, int64_t) {});
+                [](const PointRecord&, int64_t) {}, lines);
         } catch (...) {
             // Running out of memory between lines: the host gets nothing,
             // so nothing decoded so far may stay behind (the slot under way
@@ -129,8 +128,6 @@ int32_t VisitDelimitedText(const char* sourcePath, const char* formatPath, int16
     std::vector<char> text;
     if (!LoadDelimitedText(sourcePath, formatPath, kind, source, eleFormat, fieldMap, text)) return -1;
     ConversionState& state = State();
-    const int64_t count = SlotCount(text, state);
-    if (count > INT32_MAX) return -1;
     // One record stands in for every slot; a new slot starts zeroed, as a
     // slot of the array does.
     PointRecord work;
@@ -153,9 +150,12 @@ int32_t VisitDelimitedText(const char* sourcePath, const char* formatPath, int16
         onRecord(recordAt(slot), slot);
         ++slot;
     }
-    const bool leftover = ReadRecordLines(text, state, slot, recordAt, onRecord);
-    if (leftover && slot < count) onRecord(work, slot);
-    return static_cast<int32_t>(count);
+    int64_t lines = 0;
+    // A leftover's line was counted: its slot lies inside the count.
+    if (ReadRecordLines(text, state, slot, recordAt, onRecord, lines)) onRecord(work, slot);
+    const int64_t count = (HasPlaceholderRecord(state) ? 1 : 0) + lines;
+    // The count is a 32-bit result, as ReadDelimitedText's.
+    return count > INT32_MAX ? -1 : static_cast<int32_t>(count);
 }
 
 int32_t WriteDelimitedText(const char* sourcePath, const char* formatPath, int16_t kind,
