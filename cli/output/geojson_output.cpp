@@ -55,15 +55,10 @@ void WritePointFeature(JsonWriter& json, const Point& point) {
     json.EndObject();
 }
 
-void WriteLineFeature(JsonWriter& json, const PointSet& set) {
+void WriteLineFeature(JsonWriter& json, const PointSet& set, const LineFacts& facts) {
     // One dimension for the whole line: elevations only when every position has one.
-    bool elevations = true;
-    bool times = false;
-    ForEachPoint(set, [&](const Point& point) {
-        if (!HasValidPosition(point)) return;
-        elevations = elevations && point.elevationMetres.has_value();
-        times = times || point.time.has_value();
-    });
+    const bool elevations = facts.elevations;
+    const bool times = facts.times;
     BeginFeatureGeometry(json, "LineString");
     json.Key("coordinates");
     json.BeginArray();
@@ -94,12 +89,6 @@ void WriteLineFeature(JsonWriter& json, const PointSet& set) {
     json.EndObject();
 }
 
-size_t ValidCount(const PointSet& set) {
-    size_t valid = 0;
-    ForEachPoint(set, [&](const Point& point) { valid += HasValidPosition(point) ? 1 : 0; });
-    return valid;
-}
-
 template <typename WriteFeatures>
 void WriteCollection(TextSink& sink, bool compact, WriteFeatures writeFeatures) {
     JsonWriter json(sink, compact);
@@ -126,8 +115,9 @@ void WriteGeoJson(TextSink& sink, const std::vector<PointSet>& sets, bool compac
     WriteCollection(sink, compact, [&sets](JsonWriter& json) {
         for (const PointSet& set : sets) {
             // A LineString needs two positions; a single one stays a Point.
-            if (IsLine(set) && ValidCount(set) >= 2) {
-                WriteLineFeature(json, set);
+            const LineFacts facts = IsLine(set) ? ScanLine(set) : LineFacts();
+            if (IsLine(set) && facts.valid >= 2) {
+                WriteLineFeature(json, set, facts);
             } else {
                 WriteEveryPoint(json, set);
             }
