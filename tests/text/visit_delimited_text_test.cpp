@@ -79,6 +79,7 @@ TEST_F(VisitText, HandsOutTheArraysRecordsSlotForSlot) {
 }
 
 TEST_F(VisitText, MissingAndEmptyFilesAreRefused) {
+    CapturedDiagnostics said;
     int calls = 0;
     const auto count = [&](PointRecord&, int64_t) { ++calls; };
     EXPECT_EQ(VisitDelimitedText(folder.file("none.txt").c_str(), nullptr, -1, -1, -1, nullptr, count), -1);
