@@ -222,12 +222,12 @@ bool LibraryTransfer(const ConvertRequest& request, const InputFile& input, cons
     return true;
 }
 
-// A text file is one set, written to a GPX, GeoJSON or KML document in
-// order: its points are read again for each walk instead of being held,
-// so a large file needs little memory. Pictures fit the whole set first
-// and keep to the held points.
+// A text file (or standard input's copy) is one set, written to a GPX,
+// GeoJSON or KML document in order: its points are read again for each
+// walk instead of being held, so a large file needs little memory.
+// Pictures fit the whole set first and keep to the held points.
 bool StreamsToMap(const ConvertRequest& request, const InputFile& input, MapFormat map) {
-    if (input.type != FileType::Text || input.what != input.path) return false;
+    if (input.type != FileType::Text) return false;
     if (!request.what.empty() || !request.track.empty()) return false;
     return map == MapFormat::Gpx || map == MapFormat::GeoJson || map == MapFormat::Kml;
 }
@@ -250,11 +250,14 @@ void ConvertTo(const ConvertRequest& request, const std::vector<InputFile>& inpu
     if (inputs.size() == 1 && LibraryTransfer(request, inputs.front(), output, to)) return;
     if (map && inputs.size() == 1 && StreamsToMap(request, inputs.front(), *map)) {
         const InputFile& input = inputs.front();
-        auto prepared = std::make_shared<PreparedText>();
-        PrepareText(input.path, request.in, *prepared);
-        const std::vector<PointSet> documents = {StreamedTextSet(input.path, prepared)};
-        SaveMap(output, *map, documents, mapOptions);
-        Report(output, output, documents.front(), CountPoints(documents.front()));
+        NamingInput(input, [&] {
+            auto prepared = std::make_shared<PreparedText>();
+            PrepareText(input.path, request.in, *prepared);
+            std::vector<PointSet> documents = {StreamedTextSet(input.path, prepared)};
+            if (input.what != input.path) documents.front().title = input.what;
+            SaveMap(output, *map, documents, mapOptions);
+            Report(output, output, documents.front(), CountPoints(documents.front()));
+        });
         return;
     }
     const std::string source = inputs.size() == 1 ? inputs.front().what : "the inputs";

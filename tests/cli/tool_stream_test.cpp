@@ -287,5 +287,33 @@ TEST_F(ToolStreamExamples, FailuresAreThoseOfTheHeldPath) {
     }
 }
 
+TEST_F(ToolStreamExamples, StandardInputIsNamedAsOnTheHeldPath) {
+    WriteFile(Out("empty.csv"), "");
+    const struct {
+        std::string input;
+        int status;
+    } cases[] = {{DataFile("hike-track.csv"), 0}, {Out("empty.csv"), 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        const std::string fromFile = "exec <'" + c.input + "'; ";
+        const ToolResult a =
+            RunTool({"convert", "-", Out("in.gpx"), "--from", "text", "-d", FormatFile("track.cal")}, fromFile);
+        const ToolResult b = RunTool(
+            {"convert", "-", Out("held.gpx"), "--from", "text", "-d", FormatFile("track.cal"), "--what", "tracks"},
+            fromFile);
+        EXPECT_EQ(a.status, c.status);
+        EXPECT_EQ(b.status, c.status);
+        EXPECT_EQ(a.err, b.err);
+        if (c.status != 0) {
+            EXPECT_NE(a.err.find("'standard input'"), std::string::npos) << a.err;
+            continue;
+        }
+        const std::string document = ReadFile(Out("in.gpx"));
+        EXPECT_EQ(document, ReadFile(Out("held.gpx")));
+        EXPECT_NE(document.find("<name>standard input</name>"), std::string::npos);
+        EXPECT_EQ(a.out, "Wrote " + Out("in.gpx") + " (track, 8 point(s))\n");
+    }
+}
+
 }  // namespace
 }  // namespace cli_test
