@@ -315,5 +315,20 @@ TEST_F(ToolStreamExamples, StandardInputIsNamedAsOnTheHeldPath) {
     }
 }
 
+TEST_F(ToolStreamExamples, AutoDefinitionGivesTheHeldDocument) {
+    for (const char* extension : {"gpx", "geojson", "kml"}) {
+        SCOPED_TRACE(extension);
+        const std::string streamed = Out(std::string("auto.") + extension);
+        const std::string held = Out(std::string("held.") + extension);
+        const ToolResult a = RunTool({"convert", DataFile("summits.csv"), streamed, "--auto"});
+        const ToolResult b = RunTool({"convert", DataFile("summits.csv"), held, "--auto", "--what", "waypoints"});
+        ASSERT_EQ(a.status, 0) << a.err;
+        ASSERT_EQ(b.status, 0) << b.err;
+        EXPECT_EQ(ReadFile(streamed), ReadFile(held));
+        EXPECT_NE(ReadFile(streamed).find("Mount Hood"), std::string::npos);
+        EXPECT_EQ(a.err, b.err);
+    }
+}
+
 }  // namespace
 }  // namespace cli_test
