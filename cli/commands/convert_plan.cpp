@@ -255,8 +255,8 @@ void ConvertTo(const ConvertRequest& request, const std::vector<InputFile>& inpu
             PrepareText(input.path, request.in, *prepared);
             std::vector<PointSet> documents = {StreamedTextSet(input.path, prepared)};
             if (input.what != input.path) documents.front().title = input.what;
-            SaveMap(output, *map, documents, mapOptions);
-            Report(output, output, documents.front(), CountPoints(documents.front()));
+            const std::vector<size_t> counts = SaveMap(output, *map, documents, mapOptions);
+            Report(output, output, documents.front(), counts.front());
         });
         return;
     }

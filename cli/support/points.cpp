@@ -27,13 +27,6 @@ bool HasValidPosition(const Point& point) {
            *point.latitude <= 90.0 && *point.longitude >= -180.0 && *point.longitude <= 180.0;
 }
 
-size_t CountPoints(const PointSet& set) {
-    if (!set.reread) return set.points.size();
-    size_t count = 0;
-    set.reread([&count](const Point&) { ++count; });
-    return count;
-}
-
 LineFacts ScanLine(const PointSet& set) {
     LineFacts facts;
     ForEachPoint(set, [&facts](const Point& point) {

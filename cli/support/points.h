@@ -51,8 +51,6 @@ void ForEachPoint(const PointSet& set, Visit&& visit) {
     for (const Point& point : set.points) visit(point);
 }
 
-size_t CountPoints(const PointSet& set);
-
 // What a writer must know of a set's valid positions before it writes a
 // line through them, found in one walk.
 struct LineFacts {

@@ -76,13 +76,11 @@ TEST(ToolPointWalk, EveryWriterGivesTheHeldSetsBytes) {
     }
 }
 
-TEST(ToolPointWalk, CountsAndVisitsInOrder) {
+TEST(ToolPointWalk, VisitsInOrderEachTime) {
     PointSet held;
     held.points = {At("A", "1", "1", "", ""), At("B", "2", "2", "", ""), At("C", "", "", "", "")};
     int walks = 0;
     const PointSet streamed = Reread(held, walks);
-    EXPECT_EQ(CountPoints(streamed), 3u);
-    EXPECT_EQ(CountPoints(held), 3u);
     std::string names;
     ForEachPoint(streamed, [&](const Point& point) { names += point.name; });
     ForEachPoint(held, [&](const Point& point) { names += point.name; });
