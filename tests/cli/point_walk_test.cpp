@@ -84,7 +84,8 @@ TEST(ToolPointWalk, VisitsInOrderEachTime) {
     std::string names;
     ForEachPoint(streamed, [&](const Point& point) { names += point.name; });
     ForEachPoint(held, [&](const Point& point) { names += point.name; });
-    EXPECT_EQ(names, "ABCABC");
+    ForEachPoint(streamed, [&](const Point& point) { names += point.name; });
+    EXPECT_EQ(names, "ABCABCABC");
     EXPECT_EQ(walks, 2);
     EXPECT_TRUE(streamed.points.empty());
 }
