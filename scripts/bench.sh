@@ -3,12 +3,24 @@
 # go to Google Benchmark (e.g. --benchmark_filter=RLDBReadCSV).
 # BENCH_QUICK=1 runs every benchmark once on 1/100 of the data: a smoke
 # test for CI, not a measurement.
+# Then bench/tool_convert.py times the built tool converting a large CSV to
+# GPX, GeoJSON and KML, with its peak memory; BENCH_TOOL=0 leaves it out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build-bench}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVEZUVED_BUILD_TESTS=OFF -DVEZUVED_BUILD_CLI=OFF >/dev/null
+tool=${BENCH_TOOL:-1}
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVEZUVED_BUILD_TESTS=OFF \
+  -DVEZUVED_BUILD_CLI="$([ "$tool" = 1 ] && echo ON || echo OFF)" >/dev/null
 cmake --build "$build" --target vezuved_bench -j"$(nproc)"
+if [ "$tool" = 1 ]; then
+  cmake --build "$build" --target vezuved_cli -j"$(nproc)"
+fi
 if [ "${BENCH_QUICK:-0}" = 1 ]; then
   export VEZUVED_BENCH_SCALE=100
 fi
 "$build/bench/vezuved_bench" --benchmark_color=false "$@"
+if [ "$tool" = 1 ]; then
+  echo
+  echo "vezuved convert, a large CSV track to map documents:"
+  python3 bench/tool_convert.py --tool "$build/cli/vezuved"
+fi

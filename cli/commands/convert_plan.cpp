@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <random>
 #include <sstream>
 
@@ -12,6 +13,8 @@
 #include "output/map_files.h"
 #include "support/failure.h"
 #include "support/file_output.h"
+#include "support/text_input.h"
+#include "support/text_stream.h"
 #include "support/tool_platform.h"
 #include "support/transfers.h"
 
@@ -219,6 +222,16 @@ bool LibraryTransfer(const ConvertRequest& request, const InputFile& input, cons
     return true;
 }
 
+// A text file (or standard input's copy) is one set, written to a GPX,
+// GeoJSON or KML document in order: its points are read again for each
+// walk instead of being held, so a large file needs little memory.
+// Pictures fit the whole set first and keep to the held points.
+bool StreamsToMap(const ConvertRequest& request, const InputFile& input, MapFormat map) {
+    if (input.type != FileType::Text) return false;
+    if (!request.what.empty() || !request.track.empty()) return false;
+    return map == MapFormat::Gpx || map == MapFormat::GeoJson || map == MapFormat::Kml;
+}
+
 // The inputs into one output: a map document takes every set; a database or
 // text file takes one set, or the sets of several inputs merged, or, when
 // one input holds several sets, one file per set.
@@ -235,6 +248,18 @@ void ConvertTo(const ConvertRequest& request, const std::vector<InputFile>& inpu
         RequireDistinct(inputs, mapOptions.pointsFile);
     }
     if (inputs.size() == 1 && LibraryTransfer(request, inputs.front(), output, to)) return;
+    if (map && inputs.size() == 1 && StreamsToMap(request, inputs.front(), *map)) {
+        const InputFile& input = inputs.front();
+        NamingInput(input, [&] {
+            auto prepared = std::make_shared<PreparedText>();
+            PrepareText(input.path, request.in, *prepared);
+            std::vector<PointSet> documents = {StreamedTextSet(input.path, prepared)};
+            if (input.what != input.path) documents.front().title = input.what;
+            const std::vector<size_t> counts = SaveMap(output, *map, documents, mapOptions);
+            Report(output, output, documents.front(), counts.front());
+        });
+        return;
+    }
     const std::string source = inputs.size() == 1 ? inputs.front().what : "the inputs";
     std::vector<LoadedPoints> sets;
     for (const InputFile& input : inputs) {

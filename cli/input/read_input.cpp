@@ -106,10 +106,13 @@ std::vector<LoadedPoints> ReadByType(const InputFile& input, const TextOptions& 
 
 }  // namespace
 
-std::vector<LoadedPoints> ReadInput(const InputFile& input, const TextOptions& options) {
-    if (input.what == input.path) return ReadByType(input, options);
+void NamingInput(const InputFile& input, const std::function<void()>& work) {
+    if (input.what == input.path) {
+        work();
+        return;
+    }
     try {
-        return ReadByType(input, options);
+        work();
     } catch (const Failure& failure) {
         // The library's readers name the temporary copy; people gave "-".
         std::string message = failure.what();
@@ -118,6 +121,12 @@ std::vector<LoadedPoints> ReadInput(const InputFile& input, const TextOptions& o
         }
         throw Failure(failure.status(), message);
     }
+}
+
+std::vector<LoadedPoints> ReadInput(const InputFile& input, const TextOptions& options) {
+    std::vector<LoadedPoints> loaded;
+    NamingInput(input, [&] { loaded = ReadByType(input, options); });
+    return loaded;
 }
 
 }  // namespace vezuved_cli

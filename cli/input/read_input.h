@@ -2,6 +2,7 @@
 // through the library, GPX, KML and GeoJSON through the tool's own readers.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,10 @@ struct InputFile {
 // library's records), one per waypoints/route/track for a map file (no
 // records: they are made from the points when a database is written).
 std::vector<LoadedPoints> ReadInput(const InputFile& input, const TextOptions& options);
+
+// Runs work, a failure of which names the input as people gave it ("-"
+// as "standard input") rather than its temporary copy.
+void NamingInput(const InputFile& input, const std::function<void()>& work);
 
 // The input for a path given on the command line: "-" is standard input,
 // copied whole into a temporary file that lives as long as the process.

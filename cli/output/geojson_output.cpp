@@ -55,21 +55,16 @@ void WritePointFeature(JsonWriter& json, const Point& point) {
     json.EndObject();
 }
 
-void WriteLineFeature(JsonWriter& json, const PointSet& set) {
+void WriteLineFeature(JsonWriter& json, const PointSet& set, const LineFacts& facts) {
     // One dimension for the whole line: elevations only when every position has one.
-    bool elevations = true;
-    bool times = false;
-    for (const Point& point : set.points) {
-        if (!HasValidPosition(point)) continue;
-        elevations = elevations && point.elevationMetres.has_value();
-        times = times || point.time.has_value();
-    }
+    const bool elevations = facts.elevations;
+    const bool times = facts.times;
     BeginFeatureGeometry(json, "LineString");
     json.Key("coordinates");
     json.BeginArray();
-    for (const Point& point : set.points) {
+    ForEachPoint(set, [&](const Point& point) {
         if (HasValidPosition(point)) WritePosition(json, point, elevations);
-    }
+    });
     json.EndArray();
     json.EndObject();
     json.Key("properties");
@@ -80,24 +75,18 @@ void WriteLineFeature(JsonWriter& json, const PointSet& set) {
     if (times) {
         json.Key("coordTimes");
         json.BeginArray();
-        for (const Point& point : set.points) {
-            if (!HasValidPosition(point)) continue;
+        ForEachPoint(set, [&](const Point& point) {
+            if (!HasValidPosition(point)) return;
             if (point.time) {
                 json.String(IsoTime(point));
             } else {
                 json.Null();
             }
-        }
+        });
         json.EndArray();
     }
     json.EndObject();
     json.EndObject();
-}
-
-size_t ValidCount(const PointSet& set) {
-    size_t valid = 0;
-    for (const Point& point : set.points) valid += HasValidPosition(point) ? 1 : 0;
-    return valid;
 }
 
 template <typename WriteFeatures>
@@ -115,9 +104,9 @@ void WriteCollection(TextSink& sink, bool compact, WriteFeatures writeFeatures) 
 }
 
 void WriteEveryPoint(JsonWriter& json, const PointSet& set) {
-    for (const Point& point : set.points) {
+    ForEachPoint(set, [&](const Point& point) {
         if (HasValidPosition(point)) WritePointFeature(json, point);
-    }
+    });
 }
 
 }  // namespace
@@ -126,8 +115,9 @@ void WriteGeoJson(TextSink& sink, const std::vector<PointSet>& sets, bool compac
     WriteCollection(sink, compact, [&sets](JsonWriter& json) {
         for (const PointSet& set : sets) {
             // A LineString needs two positions; a single one stays a Point.
-            if (IsLine(set) && ValidCount(set) >= 2) {
-                WriteLineFeature(json, set);
+            const LineFacts facts = IsLine(set) ? ScanLine(set) : LineFacts();
+            if (IsLine(set) && facts.valid >= 2) {
+                WriteLineFeature(json, set, facts);
             } else {
                 WriteEveryPoint(json, set);
             }

@@ -48,9 +48,9 @@ void WriteGpx(TextSink& sink, const std::vector<PointSet>& sets, std::string_vie
                 if (!set.title.empty()) xml.Element("name", set.title);
                 if (track) xml.Open("trkseg");
             }
-            for (const Point& point : set.points) {
+            ForEachPoint(set, [&](const Point& point) {
                 if (HasValidPosition(point)) WritePoint(xml, route ? "rtept" : track ? "trkpt" : "wpt", point);
-            }
+            });
             if (track) xml.Close();
             if (route || track) xml.Close();
         }

@@ -42,12 +42,9 @@ void WritePointPlacemark(XmlWriter& xml, const Point& point) {
     xml.Close();
 }
 
-void WriteLinePlacemark(XmlWriter& xml, const PointSet& set) {
+void WriteLinePlacemark(XmlWriter& xml, const PointSet& set, const LineFacts& facts) {
     // One dimension for the whole line: altitudes only when every position has one.
-    bool elevations = true;
-    for (const Point& point : set.points) {
-        if (HasValidPosition(point)) elevations = elevations && point.elevationMetres.has_value();
-    }
+    const bool elevations = facts.elevations;
     xml.Open("Placemark");
     if (!set.title.empty()) xml.Element("name", set.title);
     xml.Open("ExtendedData");
@@ -57,9 +54,9 @@ void WriteLinePlacemark(XmlWriter& xml, const PointSet& set) {
     xml.Element("tessellate", "1");
     if (elevations) xml.Element("altitudeMode", "absolute");
     xml.Open("coordinates");
-    for (const Point& point : set.points) {
+    ForEachPoint(set, [&](const Point& point) {
         if (HasValidPosition(point)) xml.Line(Coordinates(point, elevations));
-    }
+    });
     xml.Close();
     xml.Close();
     xml.Close();
@@ -84,18 +81,18 @@ void WriteKml(TextSink& sink, const std::vector<PointSet>& sets) {
     const std::string name = DocumentName(sets);
     if (!name.empty()) xml.Element("name", name);
     for (const PointSet& set : sets) {
-        size_t valid = 0;
-        for (const Point& point : set.points) valid += HasValidPosition(point) ? 1 : 0;
+        const LineFacts facts = ScanLine(set);
+        const size_t valid = facts.valid;
         if (valid == 0) continue;  // an empty folder would be a layer without a geometry type
         xml.Open("Folder");
         if (!set.title.empty()) xml.Element("name", set.title);
         // A LineString needs two positions; a single one stays a Point.
         if ((set.kind == VEZUVED_KIND_ROUTE || set.kind == VEZUVED_KIND_TRACK) && valid >= 2) {
-            WriteLinePlacemark(xml, set);
+            WriteLinePlacemark(xml, set, facts);
         } else {
-            for (const Point& point : set.points) {
+            ForEachPoint(set, [&](const Point& point) {
                 if (HasValidPosition(point)) WritePointPlacemark(xml, point);
-            }
+            });
         }
         xml.Close();
     }

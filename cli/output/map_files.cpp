@@ -13,23 +13,31 @@
 namespace vezuved_cli {
 namespace {
 
-void WarnAboutPositions(const PointSet& set) {
+// The set's point count, found in the same walk.
+size_t WarnAboutPositions(const PointSet& set) {
     size_t missing = 0;
-    for (const Point& point : set.points) missing += HasValidPosition(point) ? 0 : 1;
+    size_t count = 0;
+    ForEachPoint(set, [&](const Point& point) {
+        ++count;
+        missing += HasValidPosition(point) ? 0 : 1;
+    });
     if (missing > 0) {
         std::cerr << "vezuved: " << missing << " point(s) of '" << set.title
                   << "' have no valid position and are left out\n";
     }
+    return count;
 }
 
-void CheckSets(MapFormat format, const std::vector<PointSet>& sets) {
-    for (const PointSet& set : sets) WarnAboutPositions(set);
+std::vector<size_t> CheckSets(MapFormat format, const std::vector<PointSet>& sets) {
+    std::vector<size_t> counts;
+    for (const PointSet& set : sets) counts.push_back(WarnAboutPositions(set));
     if ((format == MapFormat::Svg || format == MapFormat::Html) && DrawablePointCount(sets) == 0) {
         std::string names;
         for (const PointSet& set : sets) names += (names.empty() ? "'" : ", '") + set.title + "'";
         FailConversion("nothing to draw: no point of " + (names.empty() ? std::string("the input") : names) +
                        " has a valid position");
     }
+    return counts;
 }
 
 void WriteMap(TextSink& sink, MapFormat format, const std::vector<PointSet>& sets, const MapOptions& options) {
@@ -52,15 +60,16 @@ std::string RenderMap(MapFormat format, const std::vector<PointSet>& sets, const
     return text;
 }
 
-void SaveMap(const std::string& path, MapFormat format, const std::vector<PointSet>& sets,
-             const MapOptions& options) {
-    CheckSets(format, sets);
+std::vector<size_t> SaveMap(const std::string& path, MapFormat format, const std::vector<PointSet>& sets,
+                            const MapOptions& options) {
+    std::vector<size_t> counts = CheckSets(format, sets);
     WriteFileOrFail(path, [&](TextSink& sink) { WriteMap(sink, format, sets, options); });
     if (format == MapFormat::GeoJson && !options.pointsFile.empty()) {
         RequireDistinctOutput(path, options.pointsFile);
         WriteFileOrFail(options.pointsFile,
                         [&](TextSink& sink) { WriteGeoJsonPoints(sink, sets, options.compact); });
     }
+    return counts;
 }
 
 std::optional<MapFormat> MapFormatForPath(std::string_view path) {

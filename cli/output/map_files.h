@@ -27,8 +27,9 @@ struct MapOptions {
 std::string RenderMap(MapFormat format, const std::vector<PointSet>& sets, const MapOptions& options);
 
 // Writes the document to path, whole or not at all; "-" is standard output.
-void SaveMap(const std::string& path, MapFormat format, const std::vector<PointSet>& sets,
-             const MapOptions& options);
+// Returns each set's point count, those without a valid position included.
+std::vector<size_t> SaveMap(const std::string& path, MapFormat format, const std::vector<PointSet>& sets,
+                            const MapOptions& options);
 
 // The map document an output path's extension asks for (.gpx, .geojson,
 // .kml, .svg, .html or .htm, any case); none for other files.

@@ -5,7 +5,9 @@
 // writing.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,7 +36,29 @@ struct PointSet {
     std::string title;  // names the route or track in GPX and GeoJSON
     int32_t kind = VEZUVED_KIND_POINT;  // a VEZUVED_KIND_* code
     std::vector<Point> points;
+    // Set for a set too large to hold: each call reads the points again, in
+    // order, and hands each to the visitor; points stays empty.
+    std::function<void(const std::function<void(const Point&)>&)> reread;
 };
+
+// Each point of the set in order, from memory or read again.
+template <typename Visit>
+void ForEachPoint(const PointSet& set, Visit&& visit) {
+    if (set.reread) {
+        set.reread(visit);
+        return;
+    }
+    for (const Point& point : set.points) visit(point);
+}
+
+// What a writer must know of a set's valid positions before it writes a
+// line through them, found in one walk.
+struct LineFacts {
+    size_t valid = 0;         // points with a valid position
+    bool elevations = true;   // every one of them has an elevation
+    bool times = false;       // any of them has a time
+};
+LineFacts ScanLine(const PointSet& set);
 
 // A point from the record's 8-bit texts; description null when it has none.
 Point MakePoint(const char* name, const char* latitude, const char* longitude,

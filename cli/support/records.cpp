@@ -22,26 +22,12 @@ std::string FieldText(const char* field, size_t capacity) {
     return std::string(field, strnlen(field, capacity));
 }
 
-bool HoldsPoint(const RLPointRecord& record) {
-    return record.name[0] != '\0' || record.latitude[0] != '\0' || record.longitude[0] != '\0' ||
-           record.time[0] != '\0' || record.elevation[0] != '\0' || record.icon[0] != '\0' ||
-           RLGetPointDesc(&record) != nullptr;
-}
-
 void Collect(LoadedPoints& loaded) {
     for (int32_t i = 0; i < loaded.records.count(); ++i) {
         const RLPointRecord& record = loaded.records[i];
         if (!HoldsPoint(record)) continue;
         loaded.kept.push_back(i);
-        // Fields are NUL-terminated inside their capacity; strnlen guards
-        // against a record that is not.
-        loaded.set.points.push_back(MakePoint(
-            FieldText(record.name, sizeof record.name).c_str(),
-            FieldText(record.latitude, sizeof record.latitude).c_str(),
-            FieldText(record.longitude, sizeof record.longitude).c_str(),
-            FieldText(record.elevation, sizeof record.elevation).c_str(),
-            FieldText(record.time, sizeof record.time).c_str(),
-            FieldText(record.icon, sizeof record.icon).c_str(), RLGetPointDesc(&record)));
+        loaded.set.points.push_back(PointOfRecord(record));
     }
 }
 
@@ -54,37 +40,13 @@ void SetField(char* field, size_t capacity, const std::string& text) {
     text.copy(field, capacity - 1);
 }
 
-// The library keeps only the name and position of a Garmin waypoint line;
-// its description, altitude and symbol columns are read here. A position
-// of two plain numbers (as Garmin text written from a database holds) is
-// read here too.
+// The Garmin columns of each record, from the record line it was read from.
 void AddGarminColumns(LibraryRecords& records, const PreparedText& prepared) {
     const int32_t first = prepared.layout.placeholder ? 1 : 0;
     for (int32_t i = first; i < records.count(); ++i) {
         const size_t line = static_cast<size_t>(i - first);
         if (line >= prepared.records.size()) break;
-        const std::string& text = prepared.records[line];
-        RLPointRecord& record = records.at(i);
-        const std::string description = LineColumn(text, 2, '\t');
-        const std::string altitude = LineColumn(text, 5, '\t');
-        const std::string symbol = LineColumn(text, 10, '\t');
-        if (record.latitude[0] == '\0' && record.longitude[0] == '\0') {
-            std::string latitude, longitude;
-            if (SplitGarminPosition(LineColumn(text, 4, '\t'), latitude, longitude)) {
-                SetField(record.latitude, sizeof record.latitude, latitude);
-                SetField(record.longitude, sizeof record.longitude, longitude);
-            }
-        }
-        if (const auto value = ParseNumber(altitude)) {
-            // The altitude is in the definition's unit, the record holds feet.
-            const bool metres = prepared.layout.eleFormat == 1;
-            SetField(record.elevation, sizeof record.elevation,
-                     metres ? FormatFixed(*value * kFeetPerMetreRead, 7) : FormatShortest(*value));
-        }
-        if (!symbol.empty()) SetField(record.icon, sizeof record.icon, symbol);
-        if (!description.empty() && RLSetPointDesc(&record, description.c_str()) != 0) {
-            FailConversion("memory ran out while reading the points");
-        }
+        AddGarminColumns(records.at(i), prepared.records[line], prepared.layout);
     }
 }
 
@@ -97,6 +59,56 @@ std::string ReadTemporary(const std::string& path) {
 }
 
 }  // namespace
+
+bool HoldsPoint(const RLPointRecord& record) {
+    return record.name[0] != '\0' || record.latitude[0] != '\0' || record.longitude[0] != '\0' ||
+           record.time[0] != '\0' || record.elevation[0] != '\0' || record.icon[0] != '\0' ||
+           RLGetPointDesc(&record) != nullptr;
+}
+
+Point PointOfRecord(const RLPointRecord& record) {
+    // Fields are NUL-terminated inside their capacity; strnlen guards
+    // against a record that is not.
+    return MakePoint(FieldText(record.name, sizeof record.name).c_str(),
+                     FieldText(record.latitude, sizeof record.latitude).c_str(),
+                     FieldText(record.longitude, sizeof record.longitude).c_str(),
+                     FieldText(record.elevation, sizeof record.elevation).c_str(),
+                     FieldText(record.time, sizeof record.time).c_str(),
+                     FieldText(record.icon, sizeof record.icon).c_str(), RLGetPointDesc(&record));
+}
+
+// The library keeps only the name and position of a Garmin waypoint line;
+// its description, altitude and symbol columns are read here. A position
+// of two plain numbers (as Garmin text written from a database holds) is
+// read here too.
+void AddGarminColumns(RLPointRecord& record, const std::string& text, const TextLayout& layout) {
+    const std::string description = LineColumn(text, 2, '\t');
+    const std::string altitude = LineColumn(text, 5, '\t');
+    const std::string symbol = LineColumn(text, 10, '\t');
+    if (record.latitude[0] == '\0' && record.longitude[0] == '\0') {
+        std::string latitude, longitude;
+        if (SplitGarminPosition(LineColumn(text, 4, '\t'), latitude, longitude)) {
+            SetField(record.latitude, sizeof record.latitude, latitude);
+            SetField(record.longitude, sizeof record.longitude, longitude);
+        }
+    }
+    if (const auto value = ParseNumber(altitude)) {
+        // The altitude is in the definition's unit, the record holds feet.
+        const bool metres = layout.eleFormat == 1;
+        SetField(record.elevation, sizeof record.elevation,
+                 metres ? FormatFixed(*value * kFeetPerMetreRead, 7) : FormatShortest(*value));
+    }
+    if (!symbol.empty()) SetField(record.icon, sizeof record.icon, symbol);
+    if (!description.empty() && RLSetPointDesc(&record, description.c_str()) != 0) {
+        FailConversion("memory ran out while reading the points");
+    }
+}
+
+void KeepMetresAsWritten(Point& point, const TextLayout& layout) {
+    // The library turned metres into feet by 3.2808; the same factor gives
+    // the metres back as the text wrote them.
+    if (layout.eleFormat == 1 && point.elevationFeet) point.elevationMetres = *point.elevationFeet / kFeetPerMetreRead;
+}
 
 LibraryRecords::LibraryRecords(LibraryRecords&& other) noexcept
     : records_(other.records_), count_(other.count_) {
@@ -194,13 +206,7 @@ LoadedPoints ReadPreparedText(const std::string& path, PreparedText& prepared) {
     loaded.records = LibraryRecords(array, count);
     if (layout.source == kModeGarmin) AddGarminColumns(loaded.records, prepared);
     Collect(loaded);
-    // The library turned metres into feet by 3.2808; the same factor gives
-    // the metres back as the text wrote them.
-    if (layout.eleFormat == 1) {
-        for (Point& point : loaded.set.points) {
-            if (point.elevationFeet) point.elevationMetres = *point.elevationFeet / kFeetPerMetreRead;
-        }
-    }
+    for (Point& point : loaded.set.points) KeepMetresAsWritten(point, layout);
     return loaded;
 }
 

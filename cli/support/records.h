@@ -115,6 +115,17 @@ void WriteMetresOfPoints(OwnedRecords& records, const PointSet& set);
 // must exist.
 std::string ResolveDefinition(const std::string& dataPath, const std::string& given);
 
+// A record the library filled holds a point when any field is set.
+bool HoldsPoint(const RLPointRecord& record);
+// The point a record holds, its texts as the record has them.
+Point PointOfRecord(const RLPointRecord& record);
+struct TextLayout;
+// A Garmin text's columns the library leaves out (description, altitude,
+// symbol, a plain-number position), added from the line the record was read from.
+void AddGarminColumns(RLPointRecord& record, const std::string& line, const TextLayout& layout);
+// A point read through a metres definition keeps the metres the text wrote.
+void KeepMetresAsWritten(Point& point, const TextLayout& layout);
+
 // The file's name without folder and extension.
 std::string BaseTitle(const std::string& path);
 

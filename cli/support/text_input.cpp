@@ -1,5 +1,6 @@
 #include "support/text_input.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -48,10 +49,20 @@ void WriteTemporary(const std::string& path, const std::string& bytes) {
 
 std::string ReadWhole(const std::string& path) {
     RequireInputFile(path, "text file");
-    std::ifstream in(path, std::ios::binary);
+    const std::string cannot = "cannot read the text file '" + path + "': it cannot be opened or read";
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in) FailConversion(cannot);
+    // Read into one string of the file's size: a large file is held once.
+    const std::streamoff size = in.tellg();
+    if (size >= 0 && in.seekg(0)) {
+        std::string bytes(static_cast<size_t>(size), '\0');
+        if (!in.read(bytes.data(), size)) FailConversion(cannot);
+        return bytes;
+    }
+    in.clear();
     std::ostringstream bytes;
-    if (in) bytes << in.rdbuf();
-    if (!in || in.bad()) FailConversion("cannot read the text file '" + path + "': it cannot be opened or read");
+    bytes << in.rdbuf();
+    if (in.bad()) FailConversion(cannot);
     return bytes.str();
 }
 
@@ -98,42 +109,56 @@ std::string HexByte(unsigned char byte) {
     return std::string("0x") + kDigits[byte >> 4] + kDigits[byte & 15];
 }
 
-// The file's text as Windows-1252, the byte order mark dropped.
-std::string DecodeText(const std::string& path, std::string bytes, TextEncoding encoding) {
-    if (bytes.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0) bytes.erase(0, kByteOrderMark.size());
-    if (encoding == TextEncoding::Cp1252) return bytes;
-    const size_t invalid = FindInvalidUtf8(bytes);
+// The file's text made Windows-1252 in place, the byte order mark dropped;
+// true when that changed it.
+bool DecodeText(const std::string& path, std::string& text, TextEncoding encoding) {
+    bool changed = false;
+    if (text.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0) {
+        text.erase(0, kByteOrderMark.size());
+        changed = true;
+    }
+    if (encoding == TextEncoding::Cp1252) return changed;
+    const size_t invalid = FindInvalidUtf8(text);
     if (invalid != std::string::npos) {
-        if (encoding == TextEncoding::Detect) return bytes;
-        const auto [line, byte] = LineAndByte(bytes, invalid);
+        if (encoding == TextEncoding::Detect) return changed;
+        const auto [line, byte] = LineAndByte(text, invalid);
         FailConversion("cannot read '" + path + "' as UTF-8: line " + std::to_string(line) + ", byte " +
-                       std::to_string(byte) + " (" + HexByte(static_cast<unsigned char>(bytes[invalid])) +
+                       std::to_string(byte) + " (" + HexByte(static_cast<unsigned char>(text[invalid])) +
                        ") is no UTF-8; --encoding cp1252 reads it as Windows-1252");
     }
+    // Plain ASCII is the same in both: no second copy of a large file.
+    const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
+    if (ascii) return changed;
     bool lost = false;
-    std::string text = Utf8ToCp1252(bytes, &lost);
+    std::string decoded = Utf8ToCp1252(text, &lost);
     if (lost) {
         std::cerr << "vezuved: warning: '" << path
                   << "' holds characters Windows-1252 cannot hold; they are read as '?'\n";
     }
-    return text;
+    changed = changed || decoded != text;
+    text = std::move(decoded);
+    return changed;
 }
 
-// The lines as the library cuts them: LF, CR, CR LF and NUL end a line;
-// BEL and BS vanish.
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines(1);
+// Calls onLine(index, line) for each line as the library cuts them: LF,
+// CR, CR LF and NUL end a line; BEL and BS vanish. The text's last line is
+// passed even when empty.
+template <typename OnLine>
+void ForEachLine(const std::string& text, OnLine&& onLine) {
+    std::string line;
+    size_t index = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c == 7 || c == 8) continue;
         if (c == '\n' || c == '\r' || c == '\0') {
             if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-            lines.emplace_back();
+            onLine(index++, line);
+            line.clear();
             continue;
         }
-        lines.back() += c;
+        line += c;
     }
-    return lines;
+    onLine(index, line);
 }
 
 std::string Trimmed(const std::string& text) {
@@ -147,41 +172,55 @@ std::string Trimmed(const std::string& text) {
 void PrepareText(const std::string& path, const TextOptions& options, PreparedText& prepared) {
     prepared.options = options;
     const std::string& name = options.shownName.empty() ? path : options.shownName;
-    std::string bytes = ReadWhole(path);
+    std::string text = ReadWhole(path);
     ChooseDefinition(path, prepared);
-    if (bytes.empty()) FailConversion("cannot read the text file '" + name + "': it is empty");
+    if (text.empty()) FailConversion("cannot read the text file '" + name + "': it is empty");
     prepared.layout = LoadTextLayout(prepared.definition, prepared.options);
     const TextLayout& layout = prepared.layout;
-    const std::string text = DecodeText(name, bytes, options.encoding);
-    bool changed = text != bytes;
-    std::vector<std::string> lines = SplitLines(text);
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (static_cast<int64_t>(i) < layout.headerLines || lines[i].empty()) continue;
-        if (layout.source == kModeGarmin && !IsGarminWaypointLine(lines[i])) continue;
-        if (const auto bad = FindBadValue(lines[i], layout)) {
+    bool changed = DecodeText(name, text, options.encoding);
+    // Lines are checked one at a time; only the numbers of bad ones are kept.
+    std::vector<size_t> bad;
+    ForEachLine(text, [&](size_t i, const std::string& line) {
+        if (static_cast<int64_t>(i) < layout.headerLines || line.empty()) return;
+        if (layout.source == kModeGarmin && !IsGarminWaypointLine(line)) return;
+        if (const auto value = FindBadValue(line, layout)) {
             const std::string message = name + ":" + std::to_string(i + 1) + ": column " +
-                                        std::to_string(bad->column) + ": '" + Cp1252ToUtf8(Trimmed(bad->text)) +
-                                        "' is not a" + (bad->what == "elevation" ? "n " : " ") + bad->what;
+                                        std::to_string(value->column) + ": '" + Cp1252ToUtf8(Trimmed(value->text)) +
+                                        "' is not a" + (value->what == "elevation" ? "n " : " ") + value->what;
             if (options.strict) FailConversion(message);
             std::cerr << message << "\n";
-            lines[i].clear();  // an empty line is no record
+            bad.push_back(i);
             changed = true;
-            continue;
+            return;
         }
-        prepared.records.push_back(lines[i]);
-    }
+        // Only a Garmin text's lines are read again (for the columns the library leaves out).
+        if (layout.source == kModeGarmin) prepared.records.push_back(line);
+    });
     if (!changed) {
         // The library reads the bytes as they are.
         prepared.copy = path;
         return;
     }
-    std::string copy;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (i > 0) copy += '\n';
-        copy += lines[i];
-    }
+    // The copy has every line, a bad one emptied (an empty line is no record).
     prepared.copy = TemporaryFile(prepared, "checked-copy.txt");
-    WriteTemporary(prepared.copy, copy);
+    std::ofstream out(prepared.copy, std::ios::binary);
+    std::string chunk;
+    size_t nextBad = 0;
+    ForEachLine(text, [&](size_t i, const std::string& line) {
+        if (i > 0) chunk += '\n';
+        if (nextBad < bad.size() && bad[nextBad] == i) {
+            ++nextBad;
+        } else {
+            chunk += line;
+        }
+        if (chunk.size() >= 64 * 1024) {
+            out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+            chunk.clear();
+        }
+    });
+    out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+    out.close();
+    if (!out) FailConversion("cannot write the temporary copy '" + prepared.copy + "'");
 }
 
 }  // namespace vezuved_cli

@@ -21,7 +21,7 @@ struct PreparedText {
     std::string definition;  // the definition the library loads with it
     TextOptions options;     // the caller's, with the layout and kind a known extension implies
     TextLayout layout;
-    std::vector<std::string> records;  // the record lines of the copy, in order (Windows-1252)
+    std::vector<std::string> records;  // a Garmin text's record lines, in order (Windows-1252)
 };
 
 // The definition of a text file: -d, else its own ".cal", else the layout

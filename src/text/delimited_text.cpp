@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "formats/format_file.h"
@@ -47,22 +48,51 @@ void PrefetchRecord(const PointRecord* record) {
 // Records written this many ahead of the one being written are fetched.
 constexpr int32_t kPrefetchDistance = 4;
 
+// Opens the text, loads its definition into the conversion state and reads
+// its bytes; false when the file cannot be opened or read.
+bool LoadDelimitedText(const char*& sourcePath, const char* formatPath, int16_t kind, int16_t source,
+                       int16_t eleFormat, const int16_t* fieldMap, std::vector<char>& text) {
+    sourcePath = SkipLeadingSpaces(sourcePath);
+    ResetConversionState();
+    FileHandle file = OpenFile(sourcePath, "rb");
+    if (!file) return false;
+    LoadFormatAndArguments(sourcePath, formatPath, kind, source, eleFormat, fieldMap);
+    return ReadWholeFile(file.get(), text);
+}
+
+// Reads every record line of the cut text into recordAt(slot), from slot on; a refused line
+// leaves its slot to the next line. onRead(record, slot) follows each line
+// read; lines counts the record lines. True when the last line that
+// reached the slot was taken by the layout but not read whole: its
+// leftovers stay in the slot.
+template <typename RecordAt, typename OnRead>
+bool ReadRecordLines(const std::vector<char>& text, ConversionState& state, int64_t& slot, RecordAt&& recordAt,
+                     OnRead&& onRead, int64_t& lines) {
+    const LayoutSettings settings = SettingsForReading(state);
+    bool leftover = false;
+    ForEachTextLine(text, [&](const char* line) {
+        ++lines;
+        PointRecord& record = recordAt(slot);
+        if (ReadLayoutLine(line, &record, state.Source, settings) == 0) {
+            onRead(record, slot);
+            ++slot;
+            leftover = false;
+        } else if (ReadLayoutLine(line, nullptr, state.Source, settings) == 0) {
+            leftover = true;
+        }
+    });
+    return leftover;
+}
+
 }  // namespace
 
 int32_t ReadDelimitedText(const char* sourcePath, const char* formatPath, int16_t kind,
                           int16_t source, int16_t eleFormat, const int16_t* fieldMap,
                           void** records) {
     if (sourcePath == nullptr || records == nullptr) return -1;
-    sourcePath = SkipLeadingSpaces(sourcePath);
-    ResetConversionState();
-    FileHandle file = OpenFile(sourcePath, "rb");
-    if (!file) return -1;
-    LoadFormatAndArguments(sourcePath, formatPath, kind, source, eleFormat, fieldMap);
-    ConversionState& state = State();
-
     std::vector<char> text;
-    if (!ReadWholeFile(file.get(), text)) return -1;
-    file.reset();
+    if (!LoadDelimitedText(sourcePath, formatPath, kind, source, eleFormat, fieldMap, text)) return -1;
+    ConversionState& state = State();
 
     const int32_t first = HasPlaceholderRecord(state) ? 1 : 0;
     const int64_t count = first + static_cast<int64_t>(CutTextLines(text, state.HeaderLines));
@@ -79,7 +109,6 @@ int32_t ReadDelimitedText(const char* sourcePath, const char* formatPath, int16_
         }
     }
     if (array != nullptr) {
-        const LayoutSettings settings = SettingsForReading(state);
         // The array is zeroed a record at a time, just before the record is
         // filled: a page's first touch is then a write, one fault rather
         // than a read fault and a copy fault, and the record is still in
@@ -92,12 +121,15 @@ int32_t ReadDelimitedText(const char* sourcePath, const char* formatPath, int16_
         };
         zeroUpTo(first);
         int64_t slot = first;
+        int64_t lines = 0;
         try {
-            ForEachTextLine(text, [&](const char* line) {
-                zeroUpTo(slot + 1);
-                // A refused line leaves its slot to the next line.
-                if (ReadLayoutLine(line, &array[slot], state.Source, settings) == 0) ++slot;
-            });
+            ReadRecordLines(
+                text, state, slot,
+                [&](int64_t at) -> PointRecord& {
+                    zeroUpTo(at + 1);
+                    return array[at];
+                },
+                [](const PointRecord&, int64_t) {}, lines);
             zeroUpTo(count);
         } catch (...) {
             // Running out of memory between lines: the host gets nothing,
@@ -112,6 +144,44 @@ int32_t ReadDelimitedText(const char* sourcePath, const char* formatPath, int16_
     }
     *records = array;
     return static_cast<int32_t>(count);
+}
+
+int32_t VisitDelimitedText(const char* sourcePath, const char* formatPath, int16_t kind, int16_t source,
+                           int16_t eleFormat, const int16_t* fieldMap,
+                           const std::function<void(PointRecord&, int64_t)>& onRecord) {
+    if (sourcePath == nullptr) return -1;
+    std::vector<char> text;
+    if (!LoadDelimitedText(sourcePath, formatPath, kind, source, eleFormat, fieldMap, text)) return -1;
+    ConversionState& state = State();
+    // One record stands in for every slot; a new slot starts zeroed, as a
+    // slot of the array does.
+    PointRecord work;
+    std::memset(&work, 0, sizeof work);
+    struct DescOwner {
+        PointRecord& record;
+        ~DescOwner() { DescFree(record); }
+    } owner{work};
+    int64_t given = -1;
+    auto recordAt = [&](int64_t at) -> PointRecord& {
+        if (at != given) {
+            DescFree(work);
+            std::memset(&work, 0, sizeof work);
+            given = at;
+        }
+        return work;
+    };
+    int64_t slot = 0;
+    if (HasPlaceholderRecord(state)) {
+        onRecord(recordAt(slot), slot);
+        ++slot;
+    }
+    CutTextLines(text, state.HeaderLines);
+    int64_t lines = 0;
+    // A leftover's line was counted: its slot lies inside the count.
+    if (ReadRecordLines(text, state, slot, recordAt, onRecord, lines)) onRecord(work, slot);
+    const int64_t count = (HasPlaceholderRecord(state) ? 1 : 0) + lines;
+    // The count is a 32-bit result, as ReadDelimitedText's.
+    return count > INT32_MAX ? -1 : static_cast<int32_t>(count);
 }
 
 int32_t WriteDelimitedText(const char* sourcePath, const char* formatPath, int16_t kind,

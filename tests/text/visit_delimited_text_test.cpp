@@ -1,0 +1,91 @@
+// Visiting a text's records one at a time hands out, slot for slot, the
+// records reading it into an array gives: the placeholder slot of an older
+// layout, Garmin lines that fill nothing, descriptions that come and go.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "support/diag_capture.h"
+#include "support/test_support.h"
+#include "text/delimited_text.h"
+
+namespace {
+
+struct Seen {
+    int64_t slot;
+    std::vector<unsigned char> fields;  // every byte before the description field
+    std::string desc;
+    bool hasDesc;
+};
+
+std::vector<unsigned char> Fields(const PointRecord& record) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&record);
+    return std::vector<unsigned char>(bytes, bytes + offsetof(PointRecord, desc));
+}
+
+class VisitText : public FreshState {
+protected:
+    TempFolder folder;
+};
+
+TEST_F(VisitText, HandsOutTheArraysRecordsSlotForSlot) {
+    const struct {
+        const char* text;
+        const char* definition;
+        int16_t source;
+    } rows[] = {
+        {"lat,lon,ele,time,name,icon,desc\n1,2,3,,A,i,\n4,5,6,,B,i,\n7,8,9,,C,i,x\n", "HeaderLines=1\n", -1},
+        {"Header\tx\nWaypoint\tA\t\t\tN1 2 E3 4\nTrackpoint\tN1 W2\nWaypoint\tB\t\t\tN1 2 E3 4\n", nullptr, 3},
+        {"1,2,,,A,,\n3,4,,,B,,\n", "DBType=Track2\n", -1},
+        {"1,2,,,A,,first\n3,4,,,B,,\n\n5,6,,,C,,third\r\n7,8,,,D,,", nullptr, -1},
+        {"\n\n\r\n", nullptr, -1},
+    };
+    int n = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        const std::string stem = "v" + std::to_string(++n);
+        if (row.definition != nullptr) folder.put(stem + ".cal", row.definition);
+        const std::string path = folder.put(stem + ".txt", row.text);
+
+        CapturedDiagnostics said;
+        void* records = nullptr;
+        const int32_t count = RLDBReadCSV(path.c_str(), nullptr, -1, row.source, -1, nullptr, &records);
+        std::vector<Seen> seen;
+        const int32_t visited = VisitDelimitedText(path.c_str(), nullptr, -1, row.source, -1, nullptr,
+                                                   [&](PointRecord& record, int64_t slot) {
+                                                       const char* desc = DescText(record);
+                                                       seen.push_back({slot, Fields(record), desc ? desc : "",
+                                                                       desc != nullptr});
+                                                   });
+        ASSERT_EQ(visited, count);
+        size_t next = 0;
+        for (int32_t i = 0; i < count; ++i) {
+            const PointRecord& slot = static_cast<PointRecord*>(records)[i];
+            const char* desc = DescText(slot);
+            if (next < seen.size() && seen[next].slot == i) {
+                EXPECT_EQ(seen[next].fields, Fields(slot)) << "slot " << i;
+                EXPECT_EQ(seen[next].hasDesc, desc != nullptr) << "slot " << i;
+                EXPECT_EQ(seen[next].desc, desc ? desc : "") << "slot " << i;
+                ++next;
+            } else {
+                // A slot no line reached stays zeroed.
+                EXPECT_EQ(Fields(slot), std::vector<unsigned char>(offsetof(PointRecord, desc), 0)) << "slot " << i;
+                EXPECT_EQ(desc, nullptr);
+            }
+        }
+        EXPECT_EQ(next, seen.size());
+        RLDBRelease(records, count > 0 ? count : 0);
+    }
+}
+
+TEST_F(VisitText, MissingAndEmptyFilesAreRefused) {
+    CapturedDiagnostics said;
+    int calls = 0;
+    const auto count = [&](PointRecord&, int64_t) { ++calls; };
+    EXPECT_EQ(VisitDelimitedText(folder.file("none.txt").c_str(), nullptr, -1, -1, -1, nullptr, count), -1);
+    EXPECT_EQ(VisitDelimitedText(folder.put("e.txt", "").c_str(), nullptr, -1, -1, -1, nullptr, count), -1);
+    EXPECT_EQ(VisitDelimitedText(nullptr, nullptr, -1, -1, -1, nullptr, count), -1);
+    EXPECT_EQ(calls, 0);
+}
+
+}  // namespace
