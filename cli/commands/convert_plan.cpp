@@ -5,7 +5,6 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
-#include <random>
 #include <sstream>
 
 #include "base/ascii.h"
@@ -16,7 +15,9 @@
 #include "support/text_input.h"
 #include "support/text_stream.h"
 #include "support/tool_platform.h"
+#include "support/temporary_folder.h"
 #include "support/transfers.h"
+#include "support/whole_file.h"
 
 namespace vezuved_cli {
 namespace {
@@ -94,29 +95,6 @@ std::string TextExtension(const std::string& definition) {
     return extension.front() == '.' ? extension : "." + extension;
 }
 
-// A file in the temporary folder, removed again when done.
-struct TemporaryFile {
-    std::string path;
-    explicit TemporaryFile(const std::string& extension) {
-        std::error_code error;
-        const auto folder = std::filesystem::temp_directory_path(error);
-        if (error) FailConversion("no folder for temporary files: " + error.message());
-        path = (folder / ("vezuved-out-" + std::to_string(std::random_device()()) + extension)).string();
-    }
-    ~TemporaryFile() {
-        std::error_code error;
-        std::filesystem::remove(path, error);
-    }
-};
-
-std::string ReadWhole(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    if (!file) FailConversion("cannot read back the temporary file '" + path + "'");
-    return bytes.str();
-}
-
 // Where the reports go: standard error when standard output carries a document.
 std::ostream& ReportStream(const std::string& output) { return output == "-" ? std::cerr : std::cout; }
 
@@ -133,10 +111,11 @@ TextOptions OutputTextOptions(const ConvertRequest& request) {
 // One set into a database or text file; "-" goes through a temporary file.
 void WriteSet(const ConvertRequest& request, const std::string& path, FileType type, LoadedPoints& points) {
     if (path == "-") {
-        TemporaryFile temporary(Extension(type));
-        WriteSet(request, temporary.path, type, points);
+        const TemporaryFolder folder = TemporaryFolder::Create();
+        const std::string temporary = folder.File("output" + Extension(type));
+        WriteSet(request, temporary, type, points);
         UseBinaryStandardStreams();
-        WriteFileOrFail("-", ReadWhole(temporary.path));
+        WriteFileOrFail("-", ReadWholeFileOrFail(temporary, "temporary file"));
         return;
     }
     if (type == FileType::Database) {

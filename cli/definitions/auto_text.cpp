@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "support/iso_time.h"
-#include "definitions/whole_file.h"
+#include "support/whole_file.h"
 #include "support/failure.h"
 #include "support/file_output.h"
 #include "support/values.h"

@@ -10,7 +10,7 @@
 #include "base/ascii.h"
 #include "convert/number_text.h"
 #include "definitions/definition_lines.h"
-#include "definitions/whole_file.h"
+#include "support/whole_file.h"
 #include "formats/format_file.h"
 #include "state/conversion_state.h"
 #include "support/encoding.h"

@@ -2,11 +2,11 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <random>
 
 #include "base/ascii.h"
 #include "input/map_input.h"
 #include "support/failure.h"
+#include "support/temporary_folder.h"
 #include "support/tool_platform.h"
 
 namespace vezuved_cli {
@@ -20,11 +20,8 @@ std::vector<LoadedPoints> FromSets(std::vector<PointSet> sets) {
 
 // A copy of standard input, removed when the tool ends.
 struct StandardInputCopy {
+    TemporaryFolder folder;
     std::filesystem::path path;
-    ~StandardInputCopy() {
-        std::error_code error;
-        if (!path.empty()) std::filesystem::remove(path, error);
-    }
 };
 
 std::string CopyStandardInput(FileType type) {
@@ -32,15 +29,13 @@ std::string CopyStandardInput(FileType type) {
     if (!copy.path.empty()) FailUsage("standard input ('-') can be read only once");
     if (!StandardInputIsOpen()) FailConversion("cannot read standard input: it is closed");
     UseBinaryStandardStreams();
-    std::error_code error;
-    const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
-    if (error) FailConversion("cannot read standard input: no folder for temporary files (" + error.message() + ")");
+    copy.folder = TemporaryFolder::Create();
     // Named by its kind, as a file of that kind would be.
     const char* extension = type == FileType::Database ? ".pdb" : type == FileType::Gpx ? ".gpx"
                             : type == FileType::Kml    ? ".kml"
                             : type == FileType::GeoJson ? ".geojson"
                                                          : ".txt";
-    copy.path = folder / ("vezuved-stdin-" + std::to_string(std::random_device()()) + extension);
+    copy.path = copy.folder.File(std::string("standard-input") + extension);
     std::FILE* out = std::fopen(copy.path.string().c_str(), "wb");
     if (out == nullptr) FailConversion("cannot read standard input: cannot create '" + copy.path.string() + "'");
     char buffer[64 * 1024];

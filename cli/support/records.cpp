@@ -14,6 +14,7 @@
 #include "support/text_input.h"
 #include "support/text_values.h"
 #include "support/values.h"
+#include "support/whole_file.h"
 
 namespace vezuved_cli {
 namespace {
@@ -50,13 +51,6 @@ void AddGarminColumns(LibraryRecords& records, const PreparedText& prepared) {
     }
 }
 
-std::string ReadTemporary(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    if (in) bytes << in.rdbuf();
-    if (!in) FailConversion("cannot read back the temporary file '" + path + "'");
-    return bytes.str();
-}
 
 }  // namespace
 
@@ -309,7 +303,7 @@ void WriteText(const std::string& path, LoadedPoints& points, const TextOptions&
     if (HasHeaderLine(layout)) {
         text = ExpandHeaderTemplate(layout.header, static_cast<uint32_t>(records.count()), points.set.title) + "\r\n";
     }
-    text += ReadTemporary(written);
+    text += ReadWholeFileOrFail(written, "temporary file");
     WriteFileOrFail(path, text);
 }
 

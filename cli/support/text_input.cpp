@@ -11,6 +11,7 @@
 #include "support/encoding.h"
 #include "support/failure.h"
 #include "support/text_values.h"
+#include "support/whole_file.h"
 
 namespace vezuved_cli {
 namespace {
@@ -45,25 +46,6 @@ void WriteTemporary(const std::string& path, const std::string& bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (!out) FailConversion("cannot write the temporary copy '" + path + "'");
-}
-
-std::string ReadWhole(const std::string& path) {
-    RequireInputFile(path, "text file");
-    const std::string cannot = "cannot read the text file '" + path + "': it cannot be opened or read";
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) FailConversion(cannot);
-    // Read into one string of the file's size: a large file is held once.
-    const std::streamoff size = in.tellg();
-    if (size >= 0 && in.seekg(0)) {
-        std::string bytes(static_cast<size_t>(size), '\0');
-        if (!in.read(bytes.data(), size)) FailConversion(cannot);
-        return bytes;
-    }
-    in.clear();
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (in.bad()) FailConversion(cannot);
-    return bytes.str();
 }
 
 // Which definition describes the file; fills prepared's definition and
@@ -172,7 +154,7 @@ std::string Trimmed(const std::string& text) {
 void PrepareText(const std::string& path, const TextOptions& options, PreparedText& prepared) {
     prepared.options = options;
     const std::string& name = options.shownName.empty() ? path : options.shownName;
-    std::string text = ReadWhole(path);
+    std::string text = ReadWholeFileOrFail(path, "text file");
     ChooseDefinition(path, prepared);
     if (text.empty()) FailConversion("cannot read the text file '" + name + "': it is empty");
     prepared.layout = LoadTextLayout(prepared.definition, prepared.options);
