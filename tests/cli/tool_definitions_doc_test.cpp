@@ -38,35 +38,6 @@ std::string Joined(const std::vector<std::string>& lines) {
     return text;
 }
 
-// Words split at spaces; single or double quotes keep spaces in a word.
-std::vector<std::string> Words(const std::string& command) {
-    std::vector<std::string> words;
-    std::string word;
-    bool inWord = false;
-    char quote = 0;
-    for (char c : command) {
-        if (quote != 0) {
-            if (c == quote) {
-                quote = 0;
-            } else {
-                word += c;
-            }
-        } else if (c == '\'' || c == '"') {
-            quote = c;
-            inWord = true;
-        } else if (c == ' ') {
-            if (inWord) words.push_back(word);
-            word.clear();
-            inWord = false;
-        } else {
-            word += c;
-            inWord = true;
-        }
-    }
-    if (inWord) words.push_back(word);
-    return words;
-}
-
 std::string WithoutCarriageReturns(const std::string& text) {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -98,7 +69,7 @@ TEST_F(ToolDefinitionsDocument, EveryExamplePrintsWhatTheDocumentShows) {
         } else if (info == "console") {
             for (size_t at = 0; at < block.size();) {
                 ASSERT_EQ(block[at].rfind("$ ", 0), 0u) << block[at];
-                const std::vector<std::string> words = Words(block[at].substr(2));
+                const std::vector<std::string> words = CommandWords(block[at].substr(2));
                 std::vector<std::string> shown;
                 size_t next = at + 1;
                 while (next < block.size() && block[next].rfind("$ ", 0) != 0) shown.push_back(block[next++]);

@@ -163,29 +163,6 @@ std::vector<std::string> ExampleLines(const std::string& text, const std::string
     return lines;
 }
 
-// Words split at spaces, as a shell splits them: single quotes keep a
-// word whole (and its wildcards for the tool).
-std::vector<std::string> Words(const std::string& line) {
-    std::vector<std::string> words;
-    std::string word;
-    bool inWord = false, quoted = false;
-    for (char c : line) {
-        if (c == '\'') {
-            quoted = !quoted;
-            inWord = true;
-        } else if (c == ' ' && !quoted) {
-            if (inWord) words.push_back(word);
-            word.clear();
-            inWord = false;
-        } else {
-            word += c;
-            inWord = true;
-        }
-    }
-    if (inWord) words.push_back(word);
-    return words;
-}
-
 TEST_F(ToolExamples, EveryShownExampleRunsAndGivesTheRightData) {
     std::vector<std::string> examples;
     const std::vector<std::vector<std::string>> helps = {{"--help"},
@@ -235,16 +212,16 @@ TEST_F(ToolExamples, EveryShownExampleRunsAndGivesTheRightData) {
             "VEZUVED_DEVICE=emulated-handheld VEZUVED_RAPI_LIBRARY='" + emulator + "' ";
         const std::string shell = "cd '" + folder + "' && " + environment;
         ASSERT_EQ(
-            RunTool(Words("import examples/data/hike-track.csv -d examples/formats/track.cal -o hike.pdb"),
+            RunTool(CommandWords("import examples/data/hike-track.csv -d examples/formats/track.cal -o hike.pdb"),
                     shell)
                 .status,
             0);
         if (device) {
             ASSERT_EQ(
-                RunTool(Words("device push --device emulated-handheld --create hike.pdb"), shell).status, 0);
+                RunTool(CommandWords("device push --device emulated-handheld --create hike.pdb"), shell).status, 0);
         }
         WriteExampleInputs(folder);
-        ASSERT_EQ(RunTool(Words("convert hike.pdb hike.gpx"), shell).status, 0);
+        ASSERT_EQ(RunTool(CommandWords("convert hike.pdb hike.gpx"), shell).status, 0);
         // What the example is checked by must be its own work.
         for (const Expected& expected : check->second) {
             if (!expected.source.empty() && expected.source.rfind("vezuved ", 0) != 0) {
@@ -263,14 +240,14 @@ TEST_F(ToolExamples, EveryShownExampleRunsAndGivesTheRightData) {
             arguments.erase(to);
         }
         const std::string feed = input.empty() ? "" : "cat '" + input + "' | ";
-        const ToolResult result = RunTool(Words(arguments), "cd '" + folder + "' && " + feed + environment);
+        const ToolResult result = RunTool(CommandWords(arguments), "cd '" + folder + "' && " + feed + environment);
         ASSERT_EQ(result.status, 0) << result.err;
         if (!redirected.empty()) WriteFile(folder + "/" + redirected, result.out);
         for (const Expected& expected : check->second) {
             SCOPED_TRACE(expected.source);
             std::string text = result.out;
             if (expected.source.rfind("vezuved ", 0) == 0) {
-                const ToolResult shown = RunTool(Words(expected.source.substr(8)), shell);
+                const ToolResult shown = RunTool(CommandWords(expected.source.substr(8)), shell);
                 ASSERT_EQ(shown.status, 0) << shown.err;
                 text = shown.out;
             } else if (!expected.source.empty()) {

@@ -18,6 +18,9 @@ struct ToolResult {
 std::string ToolPath();
 // shell: commands run first in the tool's shell (e.g. a "ulimit").
 ToolResult RunTool(const std::vector<std::string>& arguments, const std::string& shell = "");
+// A command line's words as a shell splits them: at spaces, single or
+// double quotes keeping a word whole (and its wildcards for the tool).
+std::vector<std::string> CommandWords(const std::string& command);
 // Runs a shell command line; its exit status.
 int RunShell(const std::string& command);
 // Whether the shell finds the program (xmllint, ogrinfo, python3...).
