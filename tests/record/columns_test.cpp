@@ -21,6 +21,9 @@ std::string SpanText(const ColumnSpan& span) {
     return text;
 }
 
+// By name: printed as bytes, the struct's padding would be read unset.
+void PrintTo(const SplitCase& c, std::ostream* os) { *os << c.name; }
+
 class SplitColumnsCases : public ::testing::TestWithParam<SplitCase> {};
 
 TEST_P(SplitColumnsCases, FindsEveryColumnInOneWalk) {
