@@ -14,6 +14,20 @@ struct ToolResult {
     std::string err;
 };
 
+// Under a sanitizer the tool runs many times slower and its memory is no
+// measure of its own: large runs shrink and memory checks are skipped.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitizedBuild = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+constexpr bool kSanitizedBuild = true;
+#else
+constexpr bool kSanitizedBuild = false;
+#endif
+#else
+constexpr bool kSanitizedBuild = false;
+#endif
+
 // The tool in the build tree, or empty when it was not built.
 std::string ToolPath();
 // shell: commands run first in the tool's shell (e.g. a "ulimit").
