@@ -248,8 +248,18 @@ void ConvertTo(const ConvertRequest& request, const std::vector<InputFile>& inpu
     if (map) {
         std::vector<PointSet> documents;
         for (LoadedPoints& set : sets) documents.push_back(std::move(set.set));
-        SaveMap(output, *map, documents, mapOptions);
-        for (const PointSet& set : documents) Report(output, output, set, set.points.size());
+        const std::vector<size_t> counts = SaveMap(output, *map, documents, mapOptions);
+        if (documents.size() == 1) {
+            Report(output, output, documents.front(), counts.front());
+            return;
+        }
+        // One document, one line: each set it holds, in order.
+        std::string sets;
+        for (size_t i = 0; i < documents.size(); ++i) {
+            sets += (i ? "; " : "") + KindText(documents[i].kind) + " '" + documents[i].title + "', " +
+                    std::to_string(counts[i]) + " point(s)";
+        }
+        ReportStream(output) << "Wrote " << output << " (" << sets << ")\n";
         return;
     }
     if (inputs.size() > 1 || sets.size() == 1) {

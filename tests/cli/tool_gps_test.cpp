@@ -2,6 +2,7 @@
 // merging sets, wildcards, standard input and output, files it refuses, a
 // large track in bounded memory, and a round trip through gpsbabel. Every
 // GPX the tool writes here is checked against the GPX 1.1 schema.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <regex>
@@ -111,7 +112,9 @@ TEST_F(ToolGps, GpxToDatabaseAndBackKeepsPositionsElevationsTimesAndNames) {
     ExpectValidGpx(Out("back.gpx"));
     ExpectValidGpx(Out("w.gpx"));
     // A map output takes every set in one document.
-    Ok({"convert", Out("trip.gpx"), Out("all.gpx")});
+    const std::string report = Ok({"convert", Out("trip.gpx"), Out("all.gpx")});
+    EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 1) << report;  // one file, one line
+    EXPECT_EQ(report.rfind("Wrote " + Out("all.gpx") + " (points 'waypoints', ", 0), 0u) << report;
     const std::string all = ReadFile(Out("all.gpx"));
     EXPECT_NE(all.find("<name>Evening ride</name>"), std::string::npos) << all;
     EXPECT_NE(all.find("<rte>"), std::string::npos) << all;
