@@ -6,6 +6,7 @@
 #include "base/ascii.h"
 #include "input/map_input.h"
 #include "support/failure.h"
+#include "support/file_output.h"
 #include "support/temporary_folder.h"
 #include "support/tool_platform.h"
 
@@ -36,18 +37,13 @@ std::string CopyStandardInput(FileType type) {
                             : type == FileType::GeoJson ? ".geojson"
                                                          : ".txt";
     copy.path = copy.folder.File(std::string("standard-input") + extension);
-    std::FILE* out = std::fopen(copy.path.string().c_str(), "wb");
-    if (out == nullptr) FailConversion("cannot read standard input: cannot create '" + copy.path.string() + "'");
-    char buffer[64 * 1024];
-    bool failed = false;
-    while (true) {
-        const size_t got = std::fread(buffer, 1, sizeof buffer, stdin);
-        if (got > 0 && std::fwrite(buffer, 1, got, out) != got) failed = true;
-        if (got < sizeof buffer) break;
-    }
-    failed = failed || std::ferror(stdin) != 0;
-    if (std::fclose(out) != 0) failed = true;
-    if (failed) FailConversion("cannot read standard input whole into '" + copy.path.string() + "'");
+    // Written whole or not at all, as every file the tool writes.
+    WriteFileOrFail(copy.path.string(), [](TextSink& sink) {
+        char buffer[64 * 1024];
+        size_t got = 0;
+        while ((got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) sink.Write(std::string_view(buffer, got));
+        if (std::ferror(stdin) != 0) FailConversion("cannot read standard input: reading it failed");
+    });
     return copy.path.string();
 }
 
