@@ -32,11 +32,13 @@ OwnedRecords::OwnedRecords(const PointSet& set, const std::string& target) {
         Put(record.icon, Utf8ToCp1252(point.icon, &lossy));
         if (point.latitude) Put(record.latitude, FormatFixed(*point.latitude, 7));
         if (point.longitude) Put(record.longitude, FormatFixed(*point.longitude, 7));
-        // Feet as the library writes a converted elevation: seven decimals.
-        if (point.elevationFeet) {
-            Put(record.elevation, FormatFixed(*point.elevationFeet, 7));
-        } else if (point.elevationMetres) {
+        // Feet of exactly 0.3048 m, with seven decimals as the library
+        // writes a converted elevation: the metres a point was read with
+        // come back as they were.
+        if (point.elevationMetres) {
             Put(record.elevation, FormatFixed(*point.elevationMetres / kMetresPerFoot, 7));
+        } else if (point.elevationFeet) {
+            Put(record.elevation, FormatFixed(*point.elevationFeet, 7));
         }
         if (point.time) Put(record.time, FormatRecordTime(*point.time));
         if (point.description && !point.description->empty() &&

@@ -7,7 +7,6 @@
 #include "state/conversion_state.h"
 #include "support/failure.h"
 #include "support/text_input.h"
-#include "support/values.h"
 
 namespace vezuved_cli {
 namespace {
@@ -82,12 +81,7 @@ std::string ImportTextFile(const std::string& text, const std::string& output, c
         // short (1829 m as 1828.98 m): the tool writes feet of exactly
         // 0.3048 m from the metres it read instead.
         LoadedPoints points = ReadPreparedText(text, prepared);
-        if (metres) {
-            WriteFromPointsOnly(points);
-            for (Point& point : points.set.points) {
-                if (point.elevationMetres) point.elevationFeet = *point.elevationMetres / kMetresPerFoot;
-            }
-        }
+        if (metres) WriteFromPointsOnly(points);
         WriteDatabase(written, points, options.kind.value_or(static_cast<int16_t>(points.set.kind)));
         return written;
     }
