@@ -29,6 +29,10 @@ struct Point {
     std::optional<double> elevationFeet;
     // UTC, milliseconds since 1970-01-01; none when the point has no valid time.
     std::optional<int64_t> time;
+    // A new segment of its route or track begins at this point (a GPX
+    // <trkseg>, a line of a MultiLineString, a gx:Track of a gx:MultiTrack).
+    // Never set on a set's first point, so a set of one segment has none.
+    bool segmentStart = false;
 };
 
 
