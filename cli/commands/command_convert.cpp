@@ -59,6 +59,7 @@ void Convert(const ConvertOptions& options) {
         request.inputs = {source.path};
         request.in = source.options;
     }
+    SetConversionRules(ToConversionRules(options.shared));
     RunConvert(request);
 }
 
@@ -84,6 +85,7 @@ void AddConvertCommand(CLI::App& app) {
                         "Format definition (.cal) of a text output; default: the output file's own .cal");
     AddKindOption(*command, options->shared);
     AddTextCheckOptions(*command, options->shared);
+    AddSegmentsOption(*command, options->shared);
     AddAutoOption(*command, options->shared);
     command->add_flag("--compact", options->compact, "GeoJSON on one line, without indentation");
     command->add_flag("--points", options->points,

@@ -83,6 +83,17 @@ void AddExplainCommand(CLI::App& formats) {
     });
 }
 
+// "the time column 'Time' (column 2)", with the date column when there is one.
+std::string IsoColumns(const MadeDefinition& made) {
+    std::string text;
+    for (const auto& [column, what] : {std::pair{made.time, "time"}, std::pair{made.date, "date"}}) {
+        if (column < 0) continue;
+        text += std::string(text.empty() ? "the " : " and the ") + what + " column '" +
+                made.cells[static_cast<size_t>(column)] + "' (column " + std::to_string(column + 1) + ")";
+    }
+    return text;
+}
+
 void AddMakeCommand(CLI::App& formats) {
     struct MakeOptions {
         std::string data;
@@ -101,8 +112,15 @@ void AddMakeCommand(CLI::App& formats) {
         MadeDefinition rewritten = header.made;
         const TimeRewrite times = RewriteForReading(header.text, rewritten, false);
         if (times.rewritten > 0) {
-            std::cerr << "vezuved: warning: the time values are ISO 8601 (line " << times.firstRewrittenLine
-                      << ": '" << times.firstRewrittenValue << "'), which a definition's time column does not read; read the file with --auto\n";
+            // A definition must read its own file: the columns whose ISO 8601
+            // values its time column would refuse on every line stay out.
+            std::cerr << "vezuved: warning: left out " << IsoColumns(header.made)
+                      << ": " << (header.made.time >= 0 && header.made.date >= 0 ? "their" : "its")
+                      << " values are ISO 8601 (line " << times.firstRewrittenLine << ": '"
+                      << times.firstRewrittenValue
+                      << "'), which a definition's time column cannot read; --auto reads the file with its times\n";
+            header.made.time = -1;
+            header.made.date = -1;
         }
         const std::filesystem::path data(options->data);
         std::string extension = data.extension().string();

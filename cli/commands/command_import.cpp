@@ -38,9 +38,11 @@ void AddImportCommand(CLI::App& app) {
                         "The database; default: beside the text file, with its name. The name is cut "
                         "to 31 characters and always ends in .pdb");
     AddTextReadingOptions(*command, options->shared);
+    AddSegmentsOption(*command, options->shared);
     command->footer(
         "Example:\n  vezuved import examples/data/hike-track.csv -d examples/formats/track.cal -o hike.pdb");
     command->callback([options] {
+        SetConversionRules(ToConversionRules(options->shared));
         const FileType type = FileTypeForPath(options->text);
         if (type == FileType::Gpx || type == FileType::Kml || type == FileType::GeoJson) {
             // Map files are made databases as convert makes them: one per set.

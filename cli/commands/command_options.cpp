@@ -49,7 +49,22 @@ void AddTextCheckOptions(CLI::App& command, SharedOptions& options) {
         ->check(CLI::IsMember({"utf-8", "utf8", "cp1252", "windows-1252"}, CLI::ignore_case));
     command.add_flag("--strict", options.strict,
                      "Fail on the first line whose latitude, longitude, elevation or time cannot be read, "
-                     "instead of reporting and skipping it");
+                     "or the first point a database or text output cannot take (latitude beyond 90, "
+                     "longitude beyond 180, elevation beyond 100 km), instead of reporting and skipping it");
+}
+
+void AddSegmentsOption(CLI::App& command, SharedOptions& options) {
+    command.add_flag("--split-segments", options.splitSegments,
+                     "Each segment of a route or track as a set of its own, titled NAME-1, NAME-2, ...: a "
+                     "database or text output, which has no segment breaks, then gets one file per segment "
+                     "instead of the segments joined");
+}
+
+ConversionRules ToConversionRules(const SharedOptions& options) {
+    ConversionRules rules;
+    rules.strict = options.strict;
+    rules.splitSegments = options.splitSegments;
+    return rules;
 }
 
 void AddAutoOption(CLI::App& command, SharedOptions& options) {

@@ -22,6 +22,7 @@ struct SharedOptions {
     bool feet = false;
     std::string encoding;
     bool strict = false;
+    bool splitSegments = false;
     bool autoDefinition = false;  // --auto: a definition made from the header row
 };
 
@@ -35,6 +36,12 @@ void AddAutoOption(CLI::App& command, SharedOptions& options);
 
 // --encoding and --strict: how a text's bytes and bad values are taken.
 void AddTextCheckOptions(CLI::App& command, SharedOptions& options);
+
+// --split-segments: one set per segment of a route or track.
+void AddSegmentsOption(CLI::App& command, SharedOptions& options);
+
+// What convert and import ask of the whole run (--strict, --split-segments).
+ConversionRules ToConversionRules(const SharedOptions& options);
 
 // Definition, kind, layout, units, columns, encoding and strictness: the options of every command
 // that reads text.

@@ -19,9 +19,7 @@ std::string Titles(const std::vector<LoadedPoints>& sets) {
     return out;
 }
 
-}  // namespace
-
-std::vector<LoadedPoints> SelectSets(std::vector<LoadedPoints> sets, const std::string& what,
+std::vector<LoadedPoints> ChooseSets(std::vector<LoadedPoints> sets, const std::string& what,
                                      const std::string& track, const std::string& source) {
     if (!what.empty()) {
         const std::string lowered = AsciiLowered(what);
@@ -53,6 +51,16 @@ std::vector<LoadedPoints> SelectSets(std::vector<LoadedPoints> sets, const std::
         }
     }
     FailUsage("--track " + track + ": '" + source + "' has no such route or track; it has " + Titles(lines));
+}
+
+}  // namespace
+
+std::vector<LoadedPoints> SelectSets(std::vector<LoadedPoints> sets, const std::string& what,
+                                     const std::string& track, const std::string& source) {
+    sets = ChooseSets(std::move(sets), what, track, source);
+    // The segments of what was chosen become sets before outputs are named.
+    if (CurrentConversionRules().splitSegments) return SplitSegments(std::move(sets));
+    return sets;
 }
 
 std::string FileSafeName(const std::string& title) {

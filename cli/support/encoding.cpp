@@ -19,8 +19,13 @@ void AppendUtf8(std::string& out, char32_t c) {
     } else if (c < 0x800) {
         out += static_cast<char>(0xC0 | (c >> 6));
         out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
+    } else if (c < 0x10000) {
         out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
         out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
@@ -65,6 +70,18 @@ char ToCp1252(char32_t c) {
 }
 
 }  // namespace
+
+size_t ReadUtf8Character(std::string_view text, size_t at, char32_t& character) {
+    return DecodeUtf8(text, at, character);
+}
+
+char Cp1252Byte(char32_t character) { return ToCp1252(character); }
+
+std::string Utf8Character(char32_t character) {
+    std::string out;
+    AppendUtf8(out, character);
+    return out;
+}
 
 std::string Utf8ToCp1252(std::string_view text, bool* lost) {
     std::string out;

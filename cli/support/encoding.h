@@ -16,6 +16,16 @@ std::string Cp1252ToUtf8(std::string_view text);
 // unchanged (the caller checks validity first).
 std::string Utf8ToCp1252(std::string_view text, bool* lost = nullptr);
 
+// The length of the valid UTF-8 sequence at text[at] and its character;
+// 0 when the bytes there are no valid sequence.
+size_t ReadUtf8Character(std::string_view text, size_t at, char32_t& character);
+
+// The character's Windows-1252 byte; none ('\0') when that code page lacks it.
+char Cp1252Byte(char32_t character);
+
+// The character in UTF-8.
+std::string Utf8Character(char32_t character);
+
 // Offset of the first byte that breaks UTF-8 (a stray continuation byte, a
 // sequence cut short, an overlong form, a surrogate or a value beyond
 // U+10FFFF); npos when the text is valid.

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "support/calendar.h"
+#include "support/values.h"
 
 namespace vezuved_cli {
 namespace {
@@ -35,12 +36,17 @@ bool ParseClock(std::string_view text, size_t at, IsoStamp& stamp) {
             ++i;
             const size_t first = i;
             int scale = 100;
+            bool roundUp = false;
             while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
                 stamp.millis += (text[i] - '0') * scale;
+                // Finer than a millisecond: to the nearest one (1000 carries
+                // into the second where the stamp becomes a time).
+                if (i == first + 3) roundUp = text[i] >= '5';
                 scale /= 10;
                 ++i;
             }
             if (i == first) return false;
+            if (roundUp) ++stamp.millis;
         }
     }
     if (stamp.hour > 23 || stamp.minute > 59 || stamp.second > 60) return false;
@@ -66,10 +72,6 @@ bool ParseClock(std::string_view text, size_t at, IsoStamp& stamp) {
     stamp.hasZone = true;
     stamp.zoneMinutes = sign * (*zoneHour * 60 + zoneMinute);
     return true;
-}
-
-std::string Two(int value) {
-    return std::string(1, static_cast<char>('0' + value / 10 % 10)) + static_cast<char>('0' + value % 10);
 }
 
 }  // namespace
@@ -123,37 +125,13 @@ IsoStamp JoinStamps(const IsoStamp& date, const IsoStamp& time) {
 }
 
 std::string LibraryTimeText(const IsoStamp& stamp) {
-    int64_t days = stamp.hasDate ? DaysFromCivil(stamp.year, stamp.month, stamp.day) : 0;
-    int64_t minutes = stamp.hour * 60 + stamp.minute - stamp.zoneMinutes;
-    if (minutes < 0) {
-        minutes += 1440;
-        --days;
-    } else if (minutes >= 1440) {
-        minutes -= 1440;
-        ++days;
-    }
-    int year = 2000, month = 1, day = 1;
-    if (stamp.hasDate) CivilFromDays(days, year, month, day);
-    std::string text = Two(static_cast<int>(minutes / 60)) + Two(static_cast<int>(minutes % 60)) + Two(stamp.second);
-    // The library keeps the digits after the point as a whole number written
-    // with at least two digits: hundredths survive as two digits, and
-    // thousandths from 0.100 on as three; finer ones below that are rounded.
-    int millis = stamp.millis;
-    if (millis % 10 != 0 && millis < 100) millis = (millis + 5) / 10 * 10;
-    if (millis >= 1000) millis = 990;
-    if (millis > 0) {
-        text += '.';
-        if (millis % 10 == 0) {
-            text += Two(millis / 10);
-        } else {
-            text += std::to_string(millis);
-        }
-    }
-    text += ' ';
-    text += Two(day) + Two(month);
-    const std::string fourYear = std::to_string(year);
-    text += std::string(fourYear.size() < 4 ? 4 - fourYear.size() : 0, '0') + fourYear;
-    return text;
+    // A stamp without a date keeps the library's 01012000, whatever day
+    // its zone or a rounded-up fraction would carry it into.
+    const int64_t days = stamp.hasDate ? DaysFromCivil(stamp.year, stamp.month, stamp.day) : DaysFromCivil(2000, 1, 1);
+    int64_t dayMillis =
+        ((stamp.hour * 60 + stamp.minute - stamp.zoneMinutes) * 60 + stamp.second) * int64_t{1000} + stamp.millis;
+    if (!stamp.hasDate) dayMillis = (dayMillis % 86400000 + 86400000) % 86400000;
+    return FormatRecordTime(days * 86400000 + dayMillis);
 }
 
 }  // namespace vezuved_cli

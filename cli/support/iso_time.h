@@ -20,6 +20,7 @@ struct IsoStamp {
 
 // "2021-08-14", "2021-08-14T10:15:00+02:00", "2021-08-14 10:15:00.25Z",
 // "10:15", "10:15:00-0500"; none for anything else or a value out of range.
+// A fraction finer than a millisecond is rounded to the nearest one.
 std::optional<IsoStamp> ParseIsoStamp(std::string_view text);
 
 // A date with or without its time, as UTC milliseconds since 1970 (no
@@ -29,9 +30,8 @@ std::optional<int64_t> ParseIsoTime(std::string_view text);
 // A date taken from one stamp and a time (with its zone) from another.
 IsoStamp JoinStamps(const IsoStamp& date, const IsoStamp& time);
 
-// The stamp in UTC as the library's time column holds it,
-// "HHMMSS DDMMYYYY", with ".ff" or ".fff" after the seconds for a
-// fraction. A stamp without a date keeps the library's 01012000.
+// The stamp in UTC as the library's time column holds it (FormatRecordTime).
+// A stamp without a date keeps the library's 01012000.
 std::string LibraryTimeText(const IsoStamp& stamp);
 
 }  // namespace vezuved_cli

@@ -22,9 +22,40 @@ Point MakePoint(const char* name, const char* latitude, const char* longitude,
 
 std::string IsoTime(const Point& point) { return point.time ? FormatIsoTime(*point.time) : std::string(); }
 
+namespace {
+
+std::optional<double> ElevationMetres(const Point& point) {
+    if (point.elevationMetres) return point.elevationMetres;
+    if (point.elevationFeet) return *point.elevationFeet * kMetresPerFoot;
+    return std::nullopt;
+}
+
+// NaN fails every comparison, so it is out of every range.
+bool Within(double value, double bound) { return value >= -bound && value <= bound; }
+
+}  // namespace
+
 bool HasValidPosition(const Point& point) {
-    return point.latitude && point.longitude && *point.latitude >= -90.0 &&
-           *point.latitude <= 90.0 && *point.longitude >= -180.0 && *point.longitude <= 180.0;
+    const std::optional<double> elevation = ElevationMetres(point);
+    return point.latitude && point.longitude && Within(*point.latitude, 90.0) && Within(*point.longitude, 180.0) &&
+           (!elevation || IsSaneElevation(*elevation));
+}
+
+bool IsSaneElevation(double metres) { return Within(metres, kMostElevationMetres); }
+
+std::string PointFault(const Point& point) {
+    if (!point.latitude) return "no latitude";
+    if (!Within(*point.latitude, 90.0)) return "latitude " + FormatShortest(*point.latitude) + " is outside -90..90";
+    if (!point.longitude) return "no longitude";
+    if (!Within(*point.longitude, 180.0)) {
+        return "longitude " + FormatShortest(*point.longitude) + " is outside -180..180";
+    }
+    const std::optional<double> elevation = ElevationMetres(point);
+    if (elevation && !IsSaneElevation(*elevation)) {
+        return "elevation " + FormatShortest(*elevation) + " m is beyond " + FormatFixed(kMostElevationMetres, 0) +
+               " m";
+    }
+    return "";
 }
 
 LineFacts ScanLine(const PointSet& set) {

@@ -73,8 +73,19 @@ Point MakePoint(const char* name, const char* latitude, const char* longitude,
 // when it has a fraction of a second); empty when it has none.
 std::string IsoTime(const Point& point);
 
-// A position GPX and GeoJSON can carry: latitude -90..90, longitude -180..180.
+// The one rule for what every output takes, a database as a map: a point
+// with a latitude in -90..90, a longitude in -180..180, and no elevation or
+// one within kMostElevationMetres of sea level. The bound is the edge of
+// space (100 km): higher than any balloon log, and far from values such as
+// 1e300 m that are no elevation at all and no record could hold as feet.
+constexpr double kMostElevationMetres = 100000.0;
 bool HasValidPosition(const Point& point);
+// An elevation the rule takes: finite and within kMostElevationMetres.
+bool IsSaneElevation(double metres);
+// Why the rule refuses the point, with the value: "latitude 91 is outside
+// -90..90", "no longitude", "elevation 1e+300 m is beyond 100000 m";
+// empty when it takes the point.
+std::string PointFault(const Point& point);
 
 // Longitude in [-180, 180), the range GPX allows (180 and -180 are one meridian).
 double NormalizedLongitude(double longitude);

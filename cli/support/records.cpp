@@ -1,6 +1,9 @@
 #include "support/records.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iostream>
+#include <iterator>
 #include <fstream>
 #include <sstream>
 #include <filesystem>
@@ -10,6 +13,7 @@
 #include "state/conversion_state.h"
 #include "support/encoding.h"
 #include "support/failure.h"
+#include "support/point_sets.h"
 #include "support/file_output.h"
 #include "support/text_input.h"
 #include "support/text_values.h"
@@ -120,24 +124,6 @@ LibraryRecords::~LibraryRecords() {
     if (records_ != nullptr) RLDBRelease(records_, count_);
 }
 
-OwnedRecords::OwnedRecords(const LibraryRecords& source, const std::vector<int32_t>& indexes) {
-    records_.resize(indexes.size());
-    for (size_t i = 0; i < indexes.size(); ++i) {
-        const RLPointRecord& from = source[indexes[i]];
-        RLPointRecord& to = records_[i];
-        std::memset(&to, 0, sizeof to);
-        std::memcpy(to.name, from.name, sizeof to.name);
-        std::memcpy(to.latitude, from.latitude, sizeof to.latitude);
-        std::memcpy(to.longitude, from.longitude, sizeof to.longitude);
-        std::memcpy(to.time, from.time, sizeof to.time);
-        std::memcpy(to.elevation, from.elevation, sizeof to.elevation);
-        std::memcpy(to.icon, from.icon, sizeof to.icon);
-        if (const char* desc = RLGetPointDesc(&from); desc != nullptr && RLSetPointDesc(&to, desc) != 0) {
-            FailConversion("memory ran out while copying the points");
-        }
-    }
-}
-
 OwnedRecords::~OwnedRecords() {
     for (RLPointRecord& record : records_) RLSetPointDesc(&record, nullptr);
 }
@@ -208,14 +194,47 @@ namespace {
 
 constexpr size_t kMostRecords = 65535;
 
-std::unique_ptr<OwnedRecords> RecordsToWrite(const std::string& path, const LoadedPoints& points) {
-    if (points.records.count() == 0 && !points.set.points.empty()) {
-        return std::make_unique<OwnedRecords>(points.set, path);
+ConversionRules gRules;
+
+// The records a database or text file is written from: the library's own
+// when it read the set, else made from the points.
+std::unique_ptr<OwnedRecords> RecordsToWrite(const std::string& path, const LoadedPoints& points, RecordUse use) {
+    const std::vector<size_t> chosen = WritablePoints(path, points.set, gRules.strict);
+    if (chosen.empty() && !points.set.points.empty()) {
+        FailConversion("cannot write '" + path + "': all " + std::to_string(points.set.points.size()) +
+                       " point(s) of " + SetWords(points.set) + " were refused (above)");
     }
-    return std::make_unique<OwnedRecords>(points.records, points.kept);
+    if (points.records.count() == 0) {
+        std::cerr << JoinedSegmentsWarning(path, points.set);
+        return std::make_unique<OwnedRecords>(points.set, chosen, path, use);
+    }
+    // The library's records stand beside the points made of them.
+    std::vector<int32_t> indexes;
+    indexes.reserve(chosen.size());
+    for (size_t i : chosen) indexes.push_back(points.kept[i]);
+    return std::make_unique<OwnedRecords>(points.records, indexes, path, use);
 }
 
 }  // namespace
+
+void SetConversionRules(const ConversionRules& rules) { gRules = rules; }
+const ConversionRules& CurrentConversionRules() { return gRules; }
+
+std::vector<LoadedPoints> SplitSegments(std::vector<LoadedPoints> sets) {
+    std::vector<LoadedPoints> split;
+    for (LoadedPoints& loaded : sets) {
+        // The library's records hold no segment breaks.
+        if (loaded.records.count() != 0) {
+            split.push_back(std::move(loaded));
+            continue;
+        }
+        for (PointSet& set : SplitSegments(std::move(loaded.set))) {
+            split.emplace_back();
+            split.back().set = std::move(set);
+        }
+    }
+    return split;
+}
 
 void RequireDatabaseSize(const std::string& path, const LoadedPoints& points) {
     const size_t count = points.records.count() == 0 ? points.set.points.size() : points.kept.size();
@@ -232,7 +251,7 @@ void WriteFromPointsOnly(LoadedPoints& points) {
 
 void WriteDatabase(const std::string& path, LoadedPoints& points, int32_t kind) {
     RequireDatabaseSize(path, points);
-    std::unique_ptr<OwnedRecords> owned = RecordsToWrite(path, points);
+    std::unique_ptr<OwnedRecords> owned = RecordsToWrite(path, points, RecordUse::Database);
     OwnedRecords& records = *owned;
     if (RLDBWritePDB(path.c_str(), records.data(), records.count(), kind) != 0) {
         FailConversion("cannot write the database '" + path + "': the file cannot be created or written");
@@ -258,15 +277,16 @@ TextLayout LoadWritingLayout(const std::string& output, const std::string& defin
 }
 
 void WriteMetresOfPoints(OwnedRecords& records, const PointSet& set) {
-    for (int32_t i = 0; i < records.count() && static_cast<size_t>(i) < set.points.size(); ++i) {
+    const std::vector<size_t>& points = records.points();
+    for (int32_t i = 0; i < records.count() && static_cast<size_t>(i) < points.size(); ++i) {
         RLPointRecord& record = records.data()[i];
-        const std::optional<double>& metres = set.points[static_cast<size_t>(i)].elevationMetres;
+        const std::optional<double>& metres = set.points[points[static_cast<size_t>(i)]].elevationMetres;
         if (metres) SetField(record.elevation, sizeof record.elevation, FormatFixed(*metres, 7));
     }
 }
 
 void WriteText(const std::string& path, LoadedPoints& points, const TextOptions& options) {
-    std::unique_ptr<OwnedRecords> owned = RecordsToWrite(path, points);
+    std::unique_ptr<OwnedRecords> owned = RecordsToWrite(path, points, RecordUse::Text);
     OwnedRecords& records = *owned;
     std::string definition = options.definition;
     if (definition.empty()) {

@@ -11,6 +11,7 @@
 
 #include "support/options.h"
 #include "support/points.h"
+#include "support/record_fitting.h"
 
 namespace vezuved_cli {
 
@@ -35,24 +36,29 @@ private:
     int32_t count_ = 0;
 };
 
-// Records the tool owns and hands to the library's writers; each carries
-// its own copy of its description, freed on destruction.
+// Records the tool owns and hands to the library's writers for target;
+// each carries its own copy of its description, freed on destruction.
+// Names, symbols and notes are fitted to the record (record_fitting.h),
+// with one warning on standard error that names target.
 class OwnedRecords {
 public:
-    explicit OwnedRecords(const LibraryRecords& source, const std::vector<int32_t>& indexes);
-    // Made from the tool's points (a set read from GPX, KML or GeoJSON): the
-    // record's texts in their usual forms, names and notes in Windows-1252.
-    // A character that code page lacks becomes '?', with one warning that
-    // names target.
-    OwnedRecords(const PointSet& set, const std::string& target);
+    // Copies of the library's records at indexes.
+    OwnedRecords(const LibraryRecords& source, const std::vector<int32_t>& indexes, const std::string& target,
+                 RecordUse use);
+    // Made from the chosen points of the set (read from GPX, KML or
+    // GeoJSON): the record's texts in their usual forms, in Windows-1252.
+    OwnedRecords(const PointSet& set, const std::vector<size_t>& chosen, const std::string& target, RecordUse use);
     OwnedRecords(const OwnedRecords&) = delete;
     ~OwnedRecords();
 
     RLPointRecord* data() { return records_.empty() ? nullptr : records_.data(); }
     int32_t count() const { return static_cast<int32_t>(records_.size()); }
+    // The point of the set each record was made from; empty for copies.
+    const std::vector<size_t>& points() const { return points_; }
 
 private:
     std::vector<RLPointRecord> records_;
+    std::vector<size_t> points_;
 };
 
 struct LoadedPoints {
@@ -84,6 +90,21 @@ LoadedPoints ReadText(const std::string& path, const TextOptions& options);
 struct PreparedText;
 // A text file PrepareText made ready (text_input.h).
 LoadedPoints ReadPreparedText(const std::string& path, PreparedText& prepared);
+
+// What the command line asks of every conversion of this run, set by the
+// command before it converts: whether a point the rule of HasValidPosition
+// refuses fails the command (--strict) instead of being reported and left
+// out of a database or text file, and whether each segment of a route or
+// track becomes a set of its own (--split-segments, SplitSegments).
+struct ConversionRules {
+    bool strict = false;
+    bool splitSegments = false;
+};
+void SetConversionRules(const ConversionRules& rules);
+const ConversionRules& CurrentConversionRules();
+
+// SplitSegments (point_sets.h) of each set the tool's readers made.
+std::vector<LoadedPoints> SplitSegments(std::vector<LoadedPoints> sets);
 
 // Fails unless the set fits in one database (65,535 records); cutting a
 // track in pieces would change what it is, so that is left to the user.

@@ -143,11 +143,6 @@ void ForEachLine(const std::string& text, OnLine&& onLine) {
     onLine(index, line);
 }
 
-std::string Trimmed(const std::string& text) {
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return "";
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 }  // namespace
 
@@ -163,21 +158,27 @@ void PrepareText(const std::string& path, const TextOptions& options, PreparedTe
     // Lines are checked one at a time; only the numbers of bad ones are kept.
     std::vector<size_t> bad;
     ForEachLine(text, [&](size_t i, const std::string& line) {
-        if (static_cast<int64_t>(i) < layout.headerLines || line.empty()) return;
+        // A line of spaces is as empty to the library as an empty one.
+        if (static_cast<int64_t>(i) < layout.headerLines || line.find_first_not_of(' ') == std::string::npos) return;
         if (layout.source == kModeGarmin && !IsGarminWaypointLine(line)) return;
         if (const auto value = FindBadValue(line, layout)) {
-            const std::string message = name + ":" + std::to_string(i + 1) + ": column " +
-                                        std::to_string(value->column) + ": '" + Cp1252ToUtf8(Trimmed(value->text)) +
-                                        "' is not a" + (value->what == "elevation" ? "n " : " ") + value->what;
+            const std::string message =
+                name + ":" + std::to_string(i + 1) + ": column " + std::to_string(value->column) + ": " + value->problem;
             if (options.strict) FailConversion(message);
             std::cerr << message << "\n";
             bad.push_back(i);
             changed = true;
             return;
         }
+        ++prepared.accepted;
         // Only a Garmin text's lines are read again (for the columns the library leaves out).
         if (layout.source == kModeGarmin) prepared.records.push_back(line);
     });
+    prepared.refused = bad.size();
+    if (prepared.accepted == 0 && prepared.refused > 0) {
+        FailConversion("cannot read '" + name + "': all " + std::to_string(prepared.refused) +
+                       " line(s) that hold a point were refused (above); nothing is written");
+    }
     if (!changed) {
         // The library reads the bytes as they are.
         prepared.copy = path;

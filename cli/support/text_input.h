@@ -22,6 +22,8 @@ struct PreparedText {
     TextOptions options;     // the caller's, with the layout and kind a known extension implies
     TextLayout layout;
     std::vector<std::string> records;  // a Garmin text's record lines, in order (Windows-1252)
+    size_t accepted = 0;               // lines that hold a point and passed the check
+    size_t refused = 0;                // lines reported and left out
 };
 
 // The definition of a text file: -d, else its own ".cal", else the layout
@@ -29,7 +31,8 @@ struct PreparedText {
 // command line's --columns or --layout. Refuses (usage error) a file none
 // of these describe.
 // Reads, decodes and checks path; bad lines are reported on standard error
-// and left out, or with options.strict the first one fails.
+// and left out, or with options.strict the first one fails. A file whose
+// every line was refused fails, saying so.
 void PrepareText(const std::string& path, const TextOptions& options, PreparedText& prepared);
 
 }  // namespace vezuved_cli

@@ -8,6 +8,8 @@
 #include "convert/time_text.h"
 #include "record/columns.h"
 #include "state/conversion_state.h"
+#include "support/encoding.h"
+#include "support/points.h"
 #include "support/values.h"
 
 namespace vezuved_cli {
@@ -26,10 +28,10 @@ std::string Trimmed(std::string text) {
 bool HasDigit(const std::string& text) { return text.find_first_of("0123456789") != std::string::npos; }
 
 // Digits, signs, points, spaces and the marks of degrees, minutes and
-// seconds, after an optional hemisphere letter.
+// seconds, after an optional hemisphere letter; not empty.
 bool IsCoordinate(const std::string& raw, uint16_t locFormat, bool latitude) {
     const std::string text = Trimmed(raw);
-    if (text.empty()) return true;
+    if (text.empty()) return false;
     if (locFormat == kLocComp) return text.find_first_not_of("0123456789") == std::string::npos;
     size_t start = 0;
     const char first = AsciiLower(text[0]);
@@ -39,10 +41,21 @@ bool IsCoordinate(const std::string& raw, uint16_t locFormat, bool latitude) {
     }
     const double value =
         latitude ? ParseLatitudeText(text.c_str(), locFormat) : ParseLongitudeText(text.c_str(), locFormat);
-    return latitude ? value >= -90.0 && value <= 90.0 : value >= -180.0 && value <= 360.0;
+    return latitude ? value >= -90.0 && value <= 90.0 : value >= -180.0 && value <= 180.0;
 }
 
-bool IsElevation(const std::string& text) { return Trimmed(text).empty() || ParseNumber(text).has_value(); }
+std::string Quoted(const std::string& text) { return "'" + Cp1252ToUtf8(Trimmed(text)) + "'"; }
+
+// Why an elevation in the layout's unit is refused; empty when it is not.
+std::string ElevationProblem(const std::string& text, bool metres) {
+    if (Trimmed(text).empty()) return "";
+    const auto value = ParseNumber(text);
+    if (!value) return Quoted(text) + " is not an elevation";
+    if (!IsSaneElevation(metres ? *value : *value * kMetresPerFoot)) {
+        return Quoted(text) + " is no elevation: beyond " + FormatFixed(kMostElevationMetres, 0) + " m";
+    }
+    return "";
+}
 
 bool IsTimePart(const std::string& raw) {
     const std::string text = Trimmed(raw);
@@ -64,11 +77,24 @@ bool IsTime(const std::string& time, const std::string& date, bool hasDate) {
 struct Columns {
     std::vector<std::string> texts;  // by TextField; empty when the layout has no such column
     std::vector<int> numbers;        // counted from 0, -1 for none
+    std::vector<bool> present;       // the line reaches the column
 };
+
+// The columns of a line cut at separator outside double quotes.
+int ColumnsOfLine(const std::string& line, unsigned char separator) {
+    int count = 1;
+    bool quoted = false;
+    for (char c : line) {
+        if (c == '"') quoted = !quoted;
+        const bool cuts = separator == kRecordSeparators ? c == ',' || c == '*' : c == static_cast<char>(separator);
+        if (cuts && !quoted) ++count;
+    }
+    return count;
+}
 
 // The fixed layout's column c, cut by the widths list.
 Columns FixedColumns(const std::string& line, const TextLayout& layout) {
-    Columns columns{std::vector<std::string>(8), std::vector<int>(8, -1)};
+    Columns columns{std::vector<std::string>(8), std::vector<int>(8, -1), std::vector<bool>(8, false)};
     size_t position = 0;
     for (int c = 0;; ++c) {
         const std::string entry = LineColumn(layout.fieldWidths, c, ',');
@@ -80,6 +106,7 @@ Columns FixedColumns(const std::string& line, const TextLayout& layout) {
             if (layout.columns[field] != c) continue;
             columns.texts[field] = position < line.size() ? line.substr(position, w) : "";
             columns.numbers[field] = c;
+            columns.present[field] = position < line.size();
             break;
         }
         position += w;
@@ -88,29 +115,33 @@ Columns FixedColumns(const std::string& line, const TextLayout& layout) {
 }
 
 Columns SeparatedColumns(const std::string& line, const TextLayout& layout, bool recordLine) {
-    Columns columns{std::vector<std::string>(8), std::vector<int>(8, -1)};
+    Columns columns{std::vector<std::string>(8), std::vector<int>(8, -1), std::vector<bool>(8, false)};
+    const unsigned char separator = recordLine ? kRecordSeparators : layout.delimiter;
+    const int count = ColumnsOfLine(line, separator);
     for (int field = kLatitude; field <= kDate; ++field) {
         const int column = recordLine ? (field <= kTime ? field : -1) : layout.columns[field];
         if (column < 0) continue;
         std::vector<char> text(line.size() + 1, '\0');
-        GetColumn(line.c_str(), text.data(), column, line.size(), recordLine ? kRecordSeparators : layout.delimiter);
+        GetColumn(line.c_str(), text.data(), column, line.size(), separator);
         columns.texts[field] = text.data();
         columns.numbers[field] = column;
+        columns.present[field] = column < count;
     }
     return columns;
 }
 
-std::optional<BadValue> GarminBadValue(const std::string& line) {
+std::optional<BadValue> GarminBadValue(const std::string& line, bool metres) {
     if (!IsGarminWaypointLine(line)) return std::nullopt;
     const std::string position = LineColumn(line, kGarminPositionColumn, kGarminSeparator);
     std::string latitude, longitude;
-    if (!Trimmed(position).empty() &&
-        (!SplitGarminPosition(position, latitude, longitude) || !IsCoordinate(latitude, kLocDeg, true) ||
-         !IsCoordinate(longitude, kLocDeg, false))) {
-        return BadValue{kGarminPositionColumn + 1, position, "position"};
+    if (Trimmed(position).empty()) return BadValue{kGarminPositionColumn + 1, "the position is empty"};
+    if (!SplitGarminPosition(position, latitude, longitude) || !IsCoordinate(latitude, kLocDeg, true) ||
+        !IsCoordinate(longitude, kLocDeg, false)) {
+        return BadValue{kGarminPositionColumn + 1, Quoted(position) + " is not a position"};
     }
     const std::string altitude = LineColumn(line, kGarminAltitudeColumn, kGarminSeparator);
-    if (!IsElevation(altitude)) return BadValue{kGarminAltitudeColumn + 1, altitude, "elevation"};
+    const std::string problem = ElevationProblem(altitude, metres);
+    if (!problem.empty()) return BadValue{kGarminAltitudeColumn + 1, problem};
     return std::nullopt;
 }
 
@@ -140,14 +171,19 @@ bool SplitGarminPosition(const std::string& raw, std::string& latitude, std::str
 }
 
 std::optional<BadValue> FindBadValue(const std::string& line, const TextLayout& layout) {
-    if (layout.source == kModeGarmin) return GarminBadValue(line);
+    if (layout.source == kModeGarmin) return GarminBadValue(line, layout.eleFormat == 1);
     if (layout.source == kModePlain || layout.source == kModeSurvey) return std::nullopt;
     const bool recordLine = layout.source == kModeRecordLine;
     const Columns columns =
         layout.source == kModeFixed ? FixedColumns(line, layout) : SeparatedColumns(line, layout, recordLine);
     const uint16_t locFormat = recordLine ? static_cast<uint16_t>(kLocNum) : layout.locFormat;
-    const auto bad = [&](int field, const char* what) {
-        return BadValue{columns.numbers[field] + 1, columns.texts[field], what};
+    const auto bad = [&](int field, const std::string& what) {
+        const int column = columns.numbers[field] + 1;
+        if (!columns.present[field]) {
+            return BadValue{column, "no " + what + ": the line has fewer columns"};
+        }
+        if (Trimmed(columns.texts[field]).empty()) return BadValue{column, "the " + what + " is empty"};
+        return BadValue{column, Quoted(columns.texts[field]) + " is not a" + (what == "elevation" ? "n " : " ") + what};
     };
     if (columns.numbers[kLatitude] >= 0 && !IsCoordinate(columns.texts[kLatitude], locFormat, true)) {
         return bad(kLatitude, "latitude");
@@ -155,8 +191,9 @@ std::optional<BadValue> FindBadValue(const std::string& line, const TextLayout& 
     if (columns.numbers[kLongitude] >= 0 && !IsCoordinate(columns.texts[kLongitude], locFormat, false)) {
         return bad(kLongitude, "longitude");
     }
-    if (columns.numbers[kElevation] >= 0 && !IsElevation(columns.texts[kElevation])) {
-        return bad(kElevation, "elevation");
+    if (columns.numbers[kElevation] >= 0) {
+        const std::string problem = ElevationProblem(columns.texts[kElevation], layout.eleFormat == 1 && !recordLine);
+        if (!problem.empty()) return BadValue{columns.numbers[kElevation] + 1, problem};
     }
     const bool hasTime = columns.numbers[kTime] >= 0;
     const bool hasDate = columns.numbers[kDate] >= 0 && layout.source != kModeFixed && !recordLine;

@@ -12,14 +12,15 @@
 namespace vezuved_cli {
 
 struct BadValue {
-    int column = 0;     // counted from 1
-    std::string text;   // as the line holds it (Windows-1252)
-    std::string what;   // "latitude", "longitude", "elevation", "time", "position"
+    int column = 0;        // counted from 1
+    std::string problem;   // in UTF-8: "'abc' is not a latitude", "the latitude is empty"
 };
 
 // The first value of a record line that its column cannot hold; none when
 // the line is fine or its layout reads no values (whole-line layouts, or a
-// line the Garmin layout does not take).
+// line the Garmin layout does not take). The position is required: an
+// empty or missing latitude or longitude is as bad as an unreadable one,
+// and so is an elevation the rule of HasValidPosition refuses.
 std::optional<BadValue> FindBadValue(const std::string& line, const TextLayout& layout);
 
 // Column column (from 0) of a line, split at separator outside double

@@ -73,6 +73,7 @@ std::string ImportTextFile(const std::string& text, const std::string& output, c
     PrepareText(text, options, prepared);
     const std::string written = ImportedDatabasePath(output.empty() ? text : output);
     RequireDistinctOutput(text, written);
+
     const bool metres = prepared.layout.eleFormat == 1;
     if (prepared.layout.source == kModeGarmin || metres) {
         // The library's import keeps only a Garmin line's name and position;

@@ -66,7 +66,10 @@ std::string FormatRecordTime(int64_t millis) {
     const int64_t daySeconds = dayMillis / 1000;
     std::string text = Pad(static_cast<int>(daySeconds / 3600), 2) + Pad(static_cast<int>(daySeconds / 60 % 60), 2) +
                        Pad(static_cast<int>(daySeconds % 60), 2);
-    if (dayMillis % 1000 != 0) text += "." + Pad(static_cast<int>(dayMillis % 1000), 3);
+    // The record keeps the digits after the point as a whole number of
+    // milliseconds, written with at least two digits: 1 ms is ".01", 50 ms
+    // ".50", 500 ms ".500".
+    if (dayMillis % 1000 != 0) text += "." + Pad(static_cast<int>(dayMillis % 1000), 2);
     return text + " " + Pad(day, 2) + Pad(month, 2) + Pad(year, 4);
 }
 
@@ -100,14 +103,15 @@ std::optional<int64_t> RecordTime(std::string_view text) {
     if (space == std::string_view::npos) return std::nullopt;
     std::string_view clock = text.substr(0, space);
     const std::string_view date = Trim(text.substr(space));
+    // The digits after the point are a whole number of milliseconds, as
+    // the library counts them in a leg's time (".05" is 5 ms, ".500" half a
+    // second); the library keeps at most 32767 of them.
     int millis = 0;
     const size_t dot = clock.find('.');
     if (dot != std::string_view::npos) {
         const std::string_view fraction = clock.substr(dot + 1);
-        if (!AllDigits(fraction)) return std::nullopt;
-        for (size_t i = 0, scale = 100; i < fraction.size() && i < 3; ++i, scale /= 10) {
-            millis += (fraction[i] - '0') * static_cast<int>(scale);
-        }
+        if (!AllDigits(fraction) || fraction.size() > 5) return std::nullopt;
+        millis = Digits(fraction);
         clock = clock.substr(0, dot);
     }
     if (clock.size() != 6 || !AllDigits(clock) || date.size() != 8 || !AllDigits(date)) return std::nullopt;

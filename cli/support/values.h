@@ -17,14 +17,14 @@ std::optional<double> ParseNumber(std::string_view text);
 // and decimal minutes ("N45 30.123") or degrees, minutes and seconds.
 std::optional<double> ParseCoordinate(std::string_view text);
 
-// "HHMMSS DDMMYYYY" (seconds optionally followed by a fraction) as UTC
-// milliseconds since 1970; none when the text is empty or no valid date
-// and time.
+// "HHMMSS DDMMYYYY" (seconds optionally followed by "." and a whole number
+// of milliseconds) as UTC milliseconds since 1970; none when the text is
+// empty or no valid date and time.
 std::optional<int64_t> RecordTime(std::string_view text);
 
-
-// UTC milliseconds as the record's time text, "HHMMSS DDMMYYYY", with
-// ".fff" after the seconds when there is a fraction.
+// UTC milliseconds as the record's time text, "HHMMSS DDMMYYYY", with "."
+// and the milliseconds in at least two digits after the seconds when there
+// are any (".01" is 1 ms, ".250" a quarter second), as the library writes them.
 std::string FormatRecordTime(int64_t millis);
 
 // UTC milliseconds as ISO 8601, "YYYY-MM-DDTHH:MM:SSZ", with three decimals

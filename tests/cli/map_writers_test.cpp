@@ -30,7 +30,7 @@ PointSet Set(const char* title, int32_t kind, std::vector<Point> points) {
 PointSet SmallTrack() {
     return Set("Hike", VEZUVED_KIND_TRACK,
                {At("TP1", "45.3311", "-121.7113", "6000.5832", "081500 14082021"),
-                At("TP2", "45.3352", "180", "6240.1576", "083000.5 14082021"),
+                At("TP2", "45.3352", "180", "6240.1576", "083000.500 14082021"),
                 At("Off", "95", "0", "", "")});
 }
 

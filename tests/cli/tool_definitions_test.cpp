@@ -222,12 +222,39 @@ TEST_F(ToolDefinitions, MakeWritesADefinitionThatReadsAndWritesTheFile) {
     const std::string back = Out("back.csv");
     ASSERT_EQ(RunTool({"convert", database, back, "--output-definition", definition}).status, 0);
     EXPECT_EQ(ReadFile(back), "Name;Lat;Lon;Ele (ft);Comment;Speed\r\nHood;45.3735000;-121.6959000;11249;Oregon;\r\n");
-    // ISO times: the definition alone cannot read them, --auto can.
-    WriteFile(data, "lat,lon,time\n45.5,7.5,2021-08-14T10:15:00+02:00\n");
-    EXPECT_EQ(RunTool({"formats", "make", data}).err,
-              "vezuved: warning: the time values are ISO 8601 (line 2: '2021-08-14T10:15:00+02:00'), which a "
-              "definition's time column does not read; read the file with --auto\n");
     EXPECT_EQ(RunTool({"formats", "make", data, "-o", data}).status, 1);
+}
+
+// A made definition reads its own file: time and date columns of ISO 8601
+// values, which its time column cannot read, are left out, pointing to --auto.
+TEST_F(ToolDefinitions, MakeLeavesOutIsoTimeColumns) {
+    const struct {
+        const char* text;
+        const char* warning;
+    } cases[] = {
+        {"lat,lon,time\n45.5,7.5,2021-08-14T10:15:00+02:00\n",
+         "vezuved: warning: left out the time column 'time' (column 3): its values are ISO 8601 (line 2: "
+         "'2021-08-14T10:15:00+02:00'), which a definition's time column cannot read; --auto reads the file with "
+         "its times\n"},
+        {"date,time,lat,lon\n2021-08-14,10:15:00Z,45.5,7.5\n",
+         "vezuved: warning: left out the time column 'time' (column 2) and the date column 'date' (column 1): "
+         "their values are ISO 8601 (line 2: '10:15:00Z'), which a definition's time column cannot read; --auto "
+         "reads the file with its times\n"},
+    };
+    const std::string data = Out("log.csv"), definition = Out("log.cal"), gpx = Out("log.gpx");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        WriteFile(data, c.text);
+        const ToolResult made = RunTool({"formats", "make", data, "-o", definition});
+        ASSERT_EQ(made.status, 0);
+        EXPECT_EQ(made.err, c.warning);
+        EXPECT_NE(ReadFile(definition).find("time = -1\ndate = -1\n"), std::string::npos);
+        const ToolResult read = RunTool({"convert", data, gpx, "-d", definition});
+        EXPECT_EQ(read.status, 0) << read.err;
+        EXPECT_EQ(read.err, "");
+        EXPECT_NE(ReadFile(gpx).find("<wpt lat=\"45.5000000\" lon=\"7.5000000\">\n  </wpt>"), std::string::npos)
+            << ReadFile(gpx);
+    }
 }
 
 // The shipped definitions, explained; the expected texts live beside this file.

@@ -83,8 +83,9 @@ TEST_F(ToolGps, EachSetOfAGpxBecomesADatabaseOfItsKind) {
     // with their fraction, names in Windows-1252 ('?' where it has none).
     const ToolResult waypoints = RunTool({"convert", Out("trip.gpx"), Out("w.pdb"), "--what", "waypoints"});
     EXPECT_EQ(waypoints.status, 0);
-    EXPECT_EQ(waypoints.err, "vezuved: '" + Out("w.pdb") +
-                                 "': some characters have no Windows-1252 form and are written as '?'\n");
+    EXPECT_EQ(waypoints.err, "vezuved: warning: '" + Out("w.pdb") +
+                                 "': text fitted to the record: 1 field(s) had characters replaced or dropped "
+                                 "('\xE6\x97\xA5')\n");
     EXPECT_EQ(Records(Out("w.pdb")),
               "45.1234567\t-122.7654321\t1000.0000000\t081500.250 14082021\tCaf\xE9 \x80\tFlag\tCoffee\r\n"
               "-33.5000000\t151.2500000\t\t\t?\t\t\r\n");

@@ -191,8 +191,8 @@ TEST_F(ToolMapClients, ShowPrintsEveryMapDocument) {
     }
 }
 
-// Nothing to draw is a failure that says so, and leaves no picture; one
-// place alone is drawn.
+// Nothing to draw is a failure that says so (here: every line refused),
+// and leaves no picture; one place alone is drawn.
 TEST_F(ToolMapClients, PicturesOfNoPlaceFailClearly) {
     WriteFile(Out("nowhere.csv"), "95,10,100,,North of north,,\n91,-10,100,,Also,,\n");
     WriteFile(Out("one.csv"), "45.5,-122.25,100,,Alone,,\n");
@@ -200,7 +200,7 @@ TEST_F(ToolMapClients, PicturesOfNoPlaceFailClearly) {
     const ToolResult shown = RunTool({"show", Out("nowhere.csv"), "-d", comma, "--output", "svg"});
     EXPECT_EQ(shown.status, 1);
     EXPECT_EQ(shown.out, "");
-    EXPECT_NE(shown.err.find("vezuved: nothing to draw: no point of 'nowhere' has a valid position\n"),
+    EXPECT_NE(shown.err.find("line(s) that hold a point were refused (above); nothing is written\n"),
               std::string::npos)
         << shown.err;
     const ToolResult converted = RunTool({"convert", Out("nowhere.csv"), Out("nowhere.html"), "-d", comma});

@@ -134,12 +134,16 @@ TEST_F(ToolTextInput, BadValuesAreReportedAndSkipped) {
     EXPECT_EQ(result.err, Out("w.txt") + ":2: column 6: 'high' is not an elevation\n" + Out("w.txt") +
                               ":3: column 5: 'N45 24.158 Wxyz' is not a position\n");
     EXPECT_NE(result.out.find("1 point(s)"), std::string::npos) << result.out;
-    // Columns far wider than the line read to its end.
+    // Columns far wider than the line read to its end, leaving no room
+    // for the longitude; a file whose every line is refused says so.
     WriteFile(Out("wide.cal"), "Source = FIXED\nFieldLen = 5,99999999999999999999,3\nname = 0\nlatitude = 1\n"
                                "longitude = 2\nelevation = -1\ntime = -1\nicon = -1\ndesc = -1\n");
     WriteFile(Out("wide.dat"), "Camp 45.5\n");
     result = RunTool({"show", Out("wide.dat"), "-d", Out("wide.cal")});
-    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, Out("wide.dat") + ":1: column 3: no longitude: the line has fewer columns\nvezuved: cannot "
+                              "read '" + Out("wide.dat") + "': all 1 line(s) that hold a point were refused (above); "
+                              "nothing is written\n");
     WriteFile(Out("camps.dat"), "Base Camp   45.3712     -121.7123    1780\nHigh Camp   45.36x1     -121.7005    2650\n");
     result = RunTool({"show", Out("camps.dat"), "-d", FormatFile("fixed.cal")});
     EXPECT_EQ(result.err, Out("camps.dat") + ":2: column 2: '45.36x1' is not a latitude\n");

@@ -1,0 +1,172 @@
+// What the tool does to points on their way into a record: the one rule for
+// points an output refuses, texts fitted to the record, segments joined or
+// split, and times to the millisecond.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/failure.h"
+#include "support/iso_time.h"
+#include "support/point_sets.h"
+#include "support/record_fitting.h"
+#include "support/values.h"
+
+namespace vezuved_cli {
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
+// The record keeps whole milliseconds after the point, with at least two
+// digits; what finer ISO text gives is rounded to the nearest millisecond.
+TEST(RecordTimes, MillisecondsAreWholeNumbersAfterThePoint) {
+    const int64_t six = 1628920800000;  // 2021-08-14T06:00:00Z
+    const struct {
+        const char* iso;
+        int64_t millis;
+        const char* record;
+    } cases[] = {
+        {"2021-08-14T06:00:00.001Z", six + 1, "060000.01 14082021"},
+        {"2021-08-14T06:00:00.005Z", six + 5, "060000.05 14082021"},
+        {"2021-08-14T06:00:00.05Z", six + 50, "060000.50 14082021"},
+        {"2021-08-14T06:00:00.099Z", six + 99, "060000.99 14082021"},
+        {"2021-08-14T06:00:00.250Z", six + 250, "060000.250 14082021"},
+        {"2021-08-14T06:00:00.999Z", six + 999, "060000.999 14082021"},
+        {"2021-08-14T06:00:00.0004Z", six, "060000 14082021"},
+        {"2021-08-14T06:00:00.0015Z", six + 2, "060000.02 14082021"},
+        {"2021-08-14T23:59:59.9996Z", six + 18 * 3600000, "000000 15082021"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.iso);
+        EXPECT_EQ(ParseIsoTime(c.iso), c.millis);
+        EXPECT_EQ(FormatRecordTime(c.millis), c.record);
+        EXPECT_EQ(RecordTime(c.record), c.millis);
+        EXPECT_EQ(LibraryTimeText(*ParseIsoStamp(c.iso)), c.record);
+    }
+    // As the library counts a leg's time: 1234 after the point is 1.234 s.
+    EXPECT_EQ(RecordTime("060000.1234 14082021"), six + 1234);
+    EXPECT_EQ(RecordTime("060000.123456 14082021"), std::nullopt);
+    // A time without a date stays on the library's 01012000.
+    EXPECT_EQ(LibraryTimeText(*ParseIsoStamp("23:59:59.9996Z")), "000000 01012000");
+    EXPECT_EQ(LibraryTimeText(*ParseIsoStamp("00:30:00.5+01:00")), "233000.500 01012000");
+}
+
+Point At(std::optional<double> latitude, std::optional<double> longitude, std::optional<double> metres = {},
+         std::optional<double> feet = {}) {
+    Point point;
+    point.latitude = latitude;
+    point.longitude = longitude;
+    point.elevationMetres = metres;
+    point.elevationFeet = feet;
+    return point;
+}
+
+TEST(PointRule, OneRuleNamesTheValue) {
+    const struct {
+        Point point;
+        const char* fault;
+    } cases[] = {
+        {At(45.5, 7.5, 100000.0), ""},
+        {At(-90.0, 180.0, {}, -32808.0), ""},
+        {At({}, 7.5), "no latitude"},
+        {At(45.5, {}), "no longitude"},
+        {At(91.0, -200.0), "latitude 91 is outside -90..90"},
+        {At(45.5, -200.0), "longitude -200 is outside -180..180"},
+        {At(kNaN, 7.5), "latitude nan is outside -90..90"},
+        {At(45.5, kInfinity), "longitude inf is outside -180..180"},
+        {At(45.5, 7.5, 1e300), "elevation 1e+300 m is beyond 100000 m"},
+        {At(45.5, 7.5, kNaN), "elevation nan m is beyond 100000 m"},
+        {At(45.5, 7.5, -100001.0), "elevation -100001 m is beyond 100000 m"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PointFault(c.point), c.fault);
+        EXPECT_EQ(HasValidPosition(c.point), std::string(c.fault).empty()) << c.fault;
+    }
+}
+
+PointSet Track(std::vector<Point> points, std::vector<size_t> starts = {}) {
+    PointSet set;
+    set.title = "Run";
+    set.kind = VEZUVED_KIND_TRACK;
+    set.points = std::move(points);
+    for (size_t i : starts) set.points[i].segmentStart = true;
+    return set;
+}
+
+TEST(PointRule, RefusedPointsAreReportedAndLeftOutOrFailWhenStrict) {
+    const PointSet set = Track({At(45.5, 7.5), At(91.0, 7.5), At(45.5, 7.5, 1e300), At(45.6, 7.6)});
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(WritablePoints("out.pdb", set, false), (std::vector<size_t>{0, 3}));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "out.pdb: track 'Run' point 2: latitude 91 is outside -90..90; left out\n"
+              "out.pdb: track 'Run' point 3: elevation 1e+300 m is beyond 100000 m; left out\n");
+    try {
+        WritablePoints("out.pdb", set, true);
+        ADD_FAILURE() << "a strict run takes no refused point";
+    } catch (const Failure& failure) {
+        EXPECT_EQ(failure.status(), kExitFailure);
+        EXPECT_STREQ(failure.what(), "out.pdb: track 'Run' point 2: latitude 91 is outside -90..90");
+    }
+}
+
+TEST(Segments, JoinedWithOneWarningOrSplitIntoNumberedSets) {
+    const PointSet set = Track({At(1, 1), At(2, 2), At(3, 3), At(4, 4), At(5, 5)}, {2, 3});
+    EXPECT_EQ(JoinedSegmentsWarning("out.pdb", set),
+              "vezuved: warning: 'out.pdb': track 'Run': 3 segments joined (--split-segments writes one file per "
+              "segment)\n");
+    EXPECT_EQ(JoinedSegmentsWarning("out.pdb", Track({At(1, 1), At(2, 2)})), "");
+    const std::vector<PointSet> split = SplitSegments(set);
+    ASSERT_EQ(split.size(), 3u);
+    const std::vector<std::pair<std::string, std::vector<double>>> expected = {
+        {"Run-1", {1, 2}}, {"Run-2", {3}}, {"Run-3", {4, 5}}};
+    for (size_t i = 0; i < split.size(); ++i) {
+        EXPECT_EQ(split[i].title, expected[i].first);
+        EXPECT_EQ(split[i].kind, VEZUVED_KIND_TRACK);
+        std::vector<double> latitudes;
+        for (const Point& point : split[i].points) {
+            latitudes.push_back(*point.latitude);
+            EXPECT_FALSE(point.segmentStart);
+        }
+        EXPECT_EQ(latitudes, expected[i].second);
+    }
+    PointSet waypoints = set;
+    waypoints.kind = VEZUVED_KIND_POINT;
+    EXPECT_EQ(SplitSegments(waypoints).size(), 1u);
+    EXPECT_EQ(SplitSegments(Track({At(1, 1)})).front().title, "Run");
+}
+
+TEST(RecordFitting, TextsSayWhatTheRecordCouldNotHold) {
+    const std::string longName(300, 'n');
+    const struct {
+        std::string text;
+        RecordUse use;
+        RecordField field;
+        std::string fitted;
+    } cases[] = {
+        {"a,b*c\td", RecordUse::Database, RecordField::Name, "a b c d"},
+        {"say \"hi\"\r\nnow", RecordUse::Database, RecordField::Description, "say hi  now"},
+        {"a,b*c\td", RecordUse::Text, RecordField::Name, "a,b*c\td"},  // quoted by the writer
+        {"x,y\nz", RecordUse::Text, RecordField::Icon, "x y z"},
+        {"Caf\xC3\xA9 \xE2\x82\xAC \xE6\x97\xA5", RecordUse::Database, RecordField::Name, "Caf\xE9 \x80 ?"},
+        {longName, RecordUse::Database, RecordField::Name, std::string(255, 'n')},
+        {longName, RecordUse::Database, RecordField::Description, longName},
+    };
+    FittingReport report;
+    for (const auto& c : cases) {
+        const size_t room = c.field == RecordField::Description ? 0 : kNameRoom;  // a note has no limit
+        EXPECT_EQ(FitRecordText(c.text, c.use, c.field, room, report), c.fitted);
+    }
+    EXPECT_EQ(report.replaced, 4u);
+    EXPECT_EQ(report.cut, 1u);
+    EXPECT_EQ(FittingWarning("w.pdb", report),
+              "vezuved: warning: 'w.pdb': text fitted to the record: 4 field(s) had characters replaced or dropped "
+              "(',' '*' TAB '\"' CR LF '\xE6\x97\xA5'), 1 field(s) cut to 255 characters\n");
+    EXPECT_EQ(FittingWarning("w.pdb", FittingReport()), "");
+}
+
+}  // namespace
+}  // namespace vezuved_cli
