@@ -158,8 +158,7 @@ void PrepareText(const std::string& path, const TextOptions& options, PreparedTe
     // Lines are checked one at a time; only the numbers of bad ones are kept.
     std::vector<size_t> bad;
     ForEachLine(text, [&](size_t i, const std::string& line) {
-        // A line of spaces is as empty to the library as an empty one.
-        if (static_cast<int64_t>(i) < layout.headerLines || line.find_first_not_of(' ') == std::string::npos) return;
+        if (static_cast<int64_t>(i) < layout.headerLines || line.empty()) return;
         if (layout.source == kModeGarmin && !IsGarminWaypointLine(line)) return;
         if (const auto value = FindBadValue(line, layout)) {
             const std::string message =

@@ -1,0 +1,169 @@
+// Points on their way into databases and text files, through the tool:
+// times to the millisecond both ways, points the outputs refuse, text
+// columns that are empty or missing, and texts fitted to the record.
+#include <cstring>
+#include <regex>
+
+#include <vezuved/vezuved.h>
+
+#include "tool_runner.h"
+
+namespace cli_test {
+namespace {
+
+class ToolRecords : public ToolTest {
+protected:
+    ToolResult Run(const std::vector<std::string>& arguments) { return RunTool(arguments); }
+    // The record texts of a database as the library exports them (tab
+    // separated: latitude, longitude, elevation, time, name, icon, note).
+    std::string Records(const std::string& database) {
+        const std::string text = database + ".tsv";
+        const ToolResult result = RunTool({"convert", database, text, "--output-definition", FormatFile("tab.cal")});
+        EXPECT_EQ(result.status, 0) << result.err;
+        return ReadFile(text);
+    }
+};
+
+std::vector<std::string> Times(const std::string& gpx) {
+    static const std::regex kTime("<time>([^<]*)</time>");
+    std::vector<std::string> times;
+    for (std::sregex_iterator at(gpx.begin(), gpx.end(), kTime), end; at != end; ++at) times.push_back((*at)[1]);
+    return times;
+}
+
+// Each fraction of a second, with what the record holds and what comes back.
+TEST_F(ToolRecords, MillisecondsSurviveDatabasesAndText) {
+    const struct {
+        const char* written;
+        const char* record;  // the time column of the record and the text
+        const char* read;
+    } cases[] = {
+        {"06:00:00.001", "060000.01", "06:00:00.001"}, {"06:00:01.005", "060001.05", "06:00:01.005"},
+        {"06:00:02.05", "060002.50", "06:00:02.050"},  {"06:00:03.099", "060003.99", "06:00:03.099"},
+        {"06:00:04.999", "060004.999", "06:00:04.999"}, {"06:00:05.0004", "060005", "06:00:05"},
+        {"06:00:06.9996", "060007", "06:00:07"},
+    };
+    std::string gpx = "<gpx version=\"1.1\" creator=\"t\" xmlns=\"http://www.topografix.com/GPX/1/1\"><trk>"
+                      "<name>Frac</name><trkseg>";
+    std::string records, text = "latitude,longitude,elevation_m,time,date,name\r\n";
+    std::vector<std::string> expected;
+    for (const auto& c : cases) {
+        gpx += std::string("<trkpt lat=\"45.5\" lon=\"7.5\"><time>2021-08-14T") + c.written + "Z</time></trkpt>";
+        records += std::string("45.5000000\t7.5000000\t\t") + c.record + " 14082021\t\t\t\r\n";
+        // The definition's writer puts the date after the time, in its column.
+        text += std::string("45.5000000,7.5000000,,") + c.record + " 14082021,,\r\n";
+        expected.push_back(std::string("2021-08-14T") + c.read + "Z");
+    }
+    WriteFile(Out("frac.gpx"), gpx + "</trkseg></trk></gpx>\n");
+    const std::string track = FormatFile("track.cal");
+    for (const auto& arguments : std::vector<std::vector<std::string>>{
+             {"convert", Out("frac.gpx"), Out("frac.pdb")},
+             {"convert", Out("frac.pdb"), Out("back.gpx")},
+             {"convert", Out("frac.gpx"), Out("frac.csv"), "--output-definition", track},
+             {"convert", Out("frac.csv"), Out("text.gpx"), "-d", track}}) {
+        const ToolResult result = Run(arguments);
+        EXPECT_EQ(result.status, 0) << arguments[2] << "\n" << result.err;
+        EXPECT_EQ(result.err, "");
+    }
+    EXPECT_EQ(Records(Out("frac.pdb")), records);
+    EXPECT_EQ(Times(ReadFile(Out("back.gpx"))), expected);
+    EXPECT_EQ(ReadFile(Out("frac.csv")), text);
+    EXPECT_EQ(Times(ReadFile(Out("text.gpx"))), expected);
+}
+
+// A database holding what no output takes, as another program may write it.
+void WriteOddDatabase(const std::string& path) {
+    const char* const rows[][4] = {
+        {"45.5", "7.5", "328", "Good"},       {"91", "7.5", "", "North"},   {"45.5", "-200", "", "West"},
+        {"45.5", "7.5", "3.28e300", "High"}, {"-45.5", "-7.5", "", "Last"},
+    };
+    RLPointRecord records[5];
+    std::memset(records, 0, sizeof records);
+    for (int i = 0; i < 5; ++i) {
+        std::strcpy(records[i].latitude, rows[i][0]);
+        std::strcpy(records[i].longitude, rows[i][1]);
+        std::strcpy(records[i].elevation, rows[i][2]);
+        std::strcpy(records[i].name, rows[i][3]);
+    }
+    ASSERT_EQ(RLDBWritePDB(path.c_str(), records, 5, VEZUVED_KIND_POINT), 0);
+}
+
+TEST_F(ToolRecords, PointsNoOutputTakesAreReportedAndLeftOut) {
+    WriteOddDatabase(Out("odd.pdb"));
+    const std::string csv = Out("odd.csv"), pdb = Out("copy.pdb");
+    const std::string refused = ": waypoints 'odd' point 2: latitude 91 is outside -90..90; left out\n{}"
+                                ": waypoints 'odd' point 3: longitude -200 is outside -180..180; left out\n{}"
+                                ": waypoints 'odd' point 4: elevation 9.997440000000001e+299 m is beyond 100000 m; "
+                                "left out\n";
+    for (const std::string& output : {pdb, csv}) {
+        SCOPED_TRACE(output);
+        std::vector<std::string> arguments = {"convert", Out("odd.pdb"), output, "--what", "waypoints"};
+        if (output == csv) arguments.insert(arguments.end(), {"--output-definition", FormatFile("comma.cal")});
+        const ToolResult result = Run(arguments);
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.err, output + std::regex_replace(refused, std::regex("\\{\\}"), output));
+        arguments.push_back("--strict");
+        const std::string again = Out("strict" + output.substr(output.size() - 4));
+        arguments[2] = again;
+        const ToolResult strict = Run(arguments);
+        EXPECT_EQ(strict.status, 1);
+        EXPECT_EQ(strict.err, "vezuved: " + again + ": waypoints 'odd' point 2: latitude 91 is outside -90..90\n");
+        EXPECT_FALSE(FileExists(again));
+    }
+    EXPECT_EQ(Records(pdb), "45.5000000\t7.5000000\t328\t\tGood\t\t\r\n-45.5000000\t-7.5000000\t\t\tLast\t\t\r\n");
+    EXPECT_EQ(ReadFile(csv), "45.5000000,7.5000000,328,,Good,,\r\n-45.5000000,-7.5000000,,,Last,,\r\n");
+}
+
+TEST_F(ToolRecords, EmptyAndMissingColumnsAreReportedLikeUnreadableOnes) {
+    const std::string data = Out("log.csv"), track = FormatFile("track.cal");
+    WriteFile(data, "latitude,longitude,elevation_m,time,date,name\n45.5,7.5,100,060000,14082021,ok\n,,,,,\n45.5\n"
+                    "abc,7.5,100,060000,14082021,x\n45.5,200,100,060000,14082021,far\n"
+                    "45.5,7.5,1e300,060000,14082021,high\n   \n");
+    const ToolResult result = Run({"import", data, "-d", track, "-o", Out("log.pdb")});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, data + ":3: column 1: the latitude is empty\n" + data +
+                              ":4: column 2: no longitude: the line has fewer columns\n" + data +
+                              ":5: column 1: 'abc' is not a latitude\n" + data +
+                              ":6: column 2: '200' is not a longitude\n" + data +
+                              ":7: column 3: '1e300' is no elevation: beyond 100000 m\n" + data +
+                              ":8: column 1: the latitude is empty\n");
+    EXPECT_EQ(result.out, "Wrote " + Out("log.pdb") + " (track, 1 record(s))\n");
+    const ToolResult strict = Run({"import", data, "-d", track, "-o", Out("strict.pdb"), "--strict"});
+    EXPECT_EQ(strict.status, 1);
+    EXPECT_EQ(strict.err, "vezuved: " + data + ":3: column 1: the latitude is empty\n");
+    // Nothing left to write is said, not taken for a file that cannot be written.
+    WriteFile(data, "latitude,longitude,elevation_m,time,date,name\n,,,,,\n45.5\n");
+    const ToolResult none = Run({"import", data, "-d", track, "-o", Out("none.pdb")});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.err, data + ":2: column 1: the latitude is empty\n" + data +
+                            ":3: column 2: no longitude: the line has fewer columns\nvezuved: cannot read '" + data +
+                            "': all 2 line(s) that hold a point were refused (above); nothing is written\n");
+    EXPECT_FALSE(FileExists(Out("none.pdb")));
+}
+
+TEST_F(ToolRecords, TextFittedToTheRecordIsReportedOncePerFile) {
+    const std::string longName(300, 'n');
+    WriteFile(Out("odd.gpx"),
+              "<gpx version=\"1.1\" creator=\"t\" xmlns=\"http://www.topografix.com/GPX/1/1\">"
+              "<wpt lat=\"45.5\" lon=\"7.5\"><name>Camp, \"North\"*&#26085;</name><desc>up&#9;here</desc>"
+              "<sym>Flag,Red</sym></wpt><wpt lat=\"45.6\" lon=\"7.6\"><name>" + longName + "</name></wpt></gpx>\n");
+    const ToolResult database = Run({"convert", Out("odd.gpx"), Out("odd.pdb")});
+    EXPECT_EQ(database.status, 0);
+    EXPECT_EQ(database.err, "vezuved: warning: '" + Out("odd.pdb") +
+                                "': text fitted to the record: 3 field(s) had characters replaced or dropped "
+                                "(',' '\"' '*' '\xE6\x97\xA5' TAB), 1 field(s) cut to 255 characters\n");
+    EXPECT_EQ(Records(Out("odd.pdb")), "45.5000000\t7.5000000\t\t\tCamp  North ?\tFlag Red\tup here\r\n"
+                                       "45.6000000\t7.6000000\t\t\t" + std::string(255, 'n') + "\t\t\r\n");
+    // A definition's writer quotes a name's separators; a symbol's it cannot.
+    const ToolResult text = Run({"convert", Out("odd.gpx"), Out("odd.csv"), "--output-definition",
+                                 FormatFile("comma.cal"), "--what", "waypoints"});
+    EXPECT_EQ(text.status, 0);
+    EXPECT_EQ(text.err, "vezuved: warning: '" + Out("odd.csv") +
+                            "': text fitted to the record: 2 field(s) had characters replaced or dropped "
+                            "('\"' '\xE6\x97\xA5' ','), 1 field(s) cut to 255 characters\n");
+    EXPECT_EQ(ReadFile(Out("odd.csv")), "45.5000000,7.5000000,,,\"Camp, North*?\",Flag Red,\"up\there\"\r\n"
+                                        "45.6000000,7.6000000,,," + std::string(255, 'n') + ",,\r\n");
+}
+
+}  // namespace
+}  // namespace cli_test
