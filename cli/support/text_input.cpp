@@ -160,7 +160,7 @@ void PrepareText(const std::string& path, const TextOptions& options, PreparedTe
     ForEachLine(text, [&](size_t i, const std::string& line) {
         if (static_cast<int64_t>(i) < layout.headerLines || line.empty()) return;
         if (layout.source == kModeGarmin && !IsGarminWaypointLine(line)) return;
-        if (const auto value = FindBadValue(line, layout)) {
+        if (const auto value = FindBadValue(line, layout, &prepared.fitting)) {
             const std::string message =
                 name + ":" + std::to_string(i + 1) + ": column " + std::to_string(value->column) + ": " + value->problem;
             if (options.strict) FailConversion(message);

@@ -24,6 +24,7 @@ struct PreparedText {
     std::vector<std::string> records;  // a Garmin text's record lines, in order (Windows-1252)
     size_t accepted = 0;               // lines that hold a point and passed the check
     size_t refused = 0;                // lines reported and left out
+    FittingReport fitting;             // what a database record makes of the lines' texts
 };
 
 // The definition of a text file: -d, else its own ".cal", else the layout

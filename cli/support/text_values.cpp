@@ -119,7 +119,7 @@ Columns SeparatedColumns(const std::string& line, const TextLayout& layout, bool
     const unsigned char separator = recordLine ? kRecordSeparators : layout.delimiter;
     const int count = ColumnsOfLine(line, separator);
     for (int field = kLatitude; field <= kDate; ++field) {
-        const int column = recordLine ? (field <= kTime ? field : -1) : layout.columns[field];
+        const int column = recordLine ? (field <= kDesc ? field : -1) : layout.columns[field];
         if (column < 0) continue;
         std::vector<char> text(line.size() + 1, '\0');
         GetColumn(line.c_str(), text.data(), column, line.size(), separator);
@@ -142,6 +142,51 @@ std::optional<BadValue> GarminBadValue(const std::string& line, bool metres) {
     const std::string altitude = LineColumn(line, kGarminAltitudeColumn, kGarminSeparator);
     const std::string problem = ElevationProblem(altitude, metres);
     if (!problem.empty()) return BadValue{kGarminAltitudeColumn + 1, problem};
+    return std::nullopt;
+}
+
+// What a database record would make of the line's texts; a quoted
+// separator or a long name are all a line can hold that it cannot.
+void NoteFitting(const Columns& columns, FittingReport& fitting) {
+    for (const int field : {kName, kIcon, kDesc}) {
+        const std::string& text = columns.texts[field];
+        const size_t room = field == kDesc ? 0 : kNameRoom;
+        if (text.find_first_of(",*\t") == std::string::npos && (room == 0 || text.size() <= room)) continue;
+        FitRecordText(Cp1252ToUtf8(text), RecordUse::Database, field == kName ? RecordField::Name
+                                                               : field == kIcon ? RecordField::Icon
+                                                                                : RecordField::Description,
+                      room, fitting);
+    }
+}
+
+// The first value of the columns that the layout cannot read.
+std::optional<BadValue> BadValueOf(const Columns& columns, const TextLayout& layout, bool recordLine) {
+    const uint16_t locFormat = recordLine ? static_cast<uint16_t>(kLocNum) : layout.locFormat;
+    const auto bad = [&](int field, const std::string& what) {
+        const int column = columns.numbers[field] + 1;
+        if (!columns.present[field]) {
+            return BadValue{column, "no " + what + ": the line has fewer columns"};
+        }
+        if (Trimmed(columns.texts[field]).empty()) return BadValue{column, "the " + what + " is empty"};
+        return BadValue{column, Quoted(columns.texts[field]) + " is not a" + (what == "elevation" ? "n " : " ") + what};
+    };
+    if (columns.numbers[kLatitude] >= 0 && !IsCoordinate(columns.texts[kLatitude], locFormat, true)) {
+        return bad(kLatitude, "latitude");
+    }
+    if (columns.numbers[kLongitude] >= 0 && !IsCoordinate(columns.texts[kLongitude], locFormat, false)) {
+        return bad(kLongitude, "longitude");
+    }
+    if (columns.numbers[kElevation] >= 0) {
+        const std::string problem = ElevationProblem(columns.texts[kElevation], layout.eleFormat == 1 && !recordLine);
+        if (!problem.empty()) return BadValue{columns.numbers[kElevation] + 1, problem};
+    }
+    const bool hasTime = columns.numbers[kTime] >= 0;
+    const bool hasDate = columns.numbers[kDate] >= 0 && layout.source != kModeFixed && !recordLine;
+    if (hasTime && !IsTimePart(columns.texts[kTime])) return bad(kTime, "time");
+    if (hasDate && !IsTimePart(columns.texts[kDate])) return bad(kDate, "time");
+    if ((hasTime || hasDate) && !IsTime(columns.texts[kTime], columns.texts[kDate], hasDate)) {
+        return bad(hasTime ? kTime : kDate, "time");
+    }
     return std::nullopt;
 }
 
@@ -170,39 +215,16 @@ bool SplitGarminPosition(const std::string& raw, std::string& latitude, std::str
     return !latitude.empty() && !longitude.empty();
 }
 
-std::optional<BadValue> FindBadValue(const std::string& line, const TextLayout& layout) {
+std::optional<BadValue> FindBadValue(const std::string& line, const TextLayout& layout, FittingReport* fitting) {
     if (layout.source == kModeGarmin) return GarminBadValue(line, layout.eleFormat == 1);
     if (layout.source == kModePlain || layout.source == kModeSurvey) return std::nullopt;
     const bool recordLine = layout.source == kModeRecordLine;
     const Columns columns =
         layout.source == kModeFixed ? FixedColumns(line, layout) : SeparatedColumns(line, layout, recordLine);
-    const uint16_t locFormat = recordLine ? static_cast<uint16_t>(kLocNum) : layout.locFormat;
-    const auto bad = [&](int field, const std::string& what) {
-        const int column = columns.numbers[field] + 1;
-        if (!columns.present[field]) {
-            return BadValue{column, "no " + what + ": the line has fewer columns"};
-        }
-        if (Trimmed(columns.texts[field]).empty()) return BadValue{column, "the " + what + " is empty"};
-        return BadValue{column, Quoted(columns.texts[field]) + " is not a" + (what == "elevation" ? "n " : " ") + what};
-    };
-    if (columns.numbers[kLatitude] >= 0 && !IsCoordinate(columns.texts[kLatitude], locFormat, true)) {
-        return bad(kLatitude, "latitude");
-    }
-    if (columns.numbers[kLongitude] >= 0 && !IsCoordinate(columns.texts[kLongitude], locFormat, false)) {
-        return bad(kLongitude, "longitude");
-    }
-    if (columns.numbers[kElevation] >= 0) {
-        const std::string problem = ElevationProblem(columns.texts[kElevation], layout.eleFormat == 1 && !recordLine);
-        if (!problem.empty()) return BadValue{columns.numbers[kElevation] + 1, problem};
-    }
-    const bool hasTime = columns.numbers[kTime] >= 0;
-    const bool hasDate = columns.numbers[kDate] >= 0 && layout.source != kModeFixed && !recordLine;
-    if (hasTime && !IsTimePart(columns.texts[kTime])) return bad(kTime, "time");
-    if (hasDate && !IsTimePart(columns.texts[kDate])) return bad(kDate, "time");
-    if ((hasTime || hasDate) && !IsTime(columns.texts[kTime], columns.texts[kDate], hasDate)) {
-        return bad(hasTime ? kTime : kDate, "time");
-    }
-    return std::nullopt;
+    std::optional<BadValue> bad = BadValueOf(columns, layout, recordLine);
+    // Only a line that goes into the record has its texts fitted.
+    if (!bad && fitting != nullptr) NoteFitting(columns, *fitting);
+    return bad;
 }
 
 }  // namespace vezuved_cli

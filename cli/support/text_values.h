@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/record_fitting.h"
 #include "support/text_layout.h"
 
 namespace vezuved_cli {
@@ -21,7 +22,10 @@ struct BadValue {
 // line the Garmin layout does not take). The position is required: an
 // empty or missing latitude or longitude is as bad as an unreadable one,
 // and so is an elevation the rule of HasValidPosition refuses.
-std::optional<BadValue> FindBadValue(const std::string& line, const TextLayout& layout);
+// With fitting, also notes what fitting the line's name, symbol and
+// description into a database record would change.
+std::optional<BadValue> FindBadValue(const std::string& line, const TextLayout& layout,
+                                     FittingReport* fitting = nullptr);
 
 // Column column (from 0) of a line, split at separator outside double
 // quotes, quotes dropped.

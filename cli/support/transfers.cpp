@@ -1,11 +1,14 @@
 #include "support/transfers.h"
 
 #include <filesystem>
+#include <iostream>
 #include <optional>
 #include <vector>
 
 #include "state/conversion_state.h"
 #include "support/failure.h"
+#include "support/point_sets.h"
+#include "support/temporary_folder.h"
 #include "support/text_input.h"
 
 namespace vezuved_cli {
@@ -58,6 +61,28 @@ std::string ExportedNameInFolder(const std::string& database, const std::string&
     return folder + name + extension;
 }
 
+// The database to export: the given one, or, when it holds points no text
+// takes (another program's latitude of 91), a copy without them in folder,
+// under the same name (the library may write it into the text). Each point
+// left out is reported naming written.
+std::string CheckedDatabase(const std::string& database, const std::string& written, TemporaryFolder& folder) {
+    LoadedPoints loaded = ReadDatabase(database);
+    const std::vector<size_t> chosen = WritablePoints(written, loaded.set, CurrentConversionRules().strict);
+    if (chosen.size() == loaded.kept.size()) return database;
+    loaded.set.points = [&] {
+        std::vector<Point> kept;
+        for (size_t i : chosen) kept.push_back(std::move(loaded.set.points[i]));
+        return kept;
+    }();
+    std::vector<int32_t> kept;
+    for (size_t i : chosen) kept.push_back(loaded.kept[i]);
+    loaded.kept = std::move(kept);
+    folder = TemporaryFolder::Create();
+    const std::string copy = folder.File(std::filesystem::path(database).filename().string());
+    WriteDatabase(copy, loaded, loaded.set.kind);
+    return copy;
+}
+
 }  // namespace
 
 std::string ImportedDatabasePath(const std::string& output) {
@@ -97,6 +122,7 @@ std::string ImportTextFile(const std::string& text, const std::string& output, c
     if (result != 0) {
         FailConversion("cannot import '" + text + "': the database '" + written + "' cannot be created or written");
     }
+    std::cerr << FittingWarning(written, prepared.fitting);
     return written;
 }
 
@@ -124,7 +150,9 @@ std::string ExportDatabase(const std::string& database, const std::string& outpu
     const int16_t fieldCount = options.columns ? ColumnCount(*options.columns) : -1;
     // The databases the tool writes hold feet of exactly 0.3048 m, so the
     // library's own metres (feet x 0.3048) are the ones that were read.
-    const int32_t result = RLDBExport(database.c_str(), outputPath.data(), OrNull(definition),
+    TemporaryFolder checked;
+    const std::string source = CheckedDatabase(database, written, checked);
+    const int32_t result = RLDBExport(source.c_str(), outputPath.data(), OrNull(definition),
                                       options.layout.value_or(-1), options.elevationFormat.value_or(-1), fieldCount,
                                       ColumnsOrNull(options));
     if (result == -1) {

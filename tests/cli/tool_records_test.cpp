@@ -112,6 +112,13 @@ TEST_F(ToolRecords, PointsNoOutputTakesAreReportedAndLeftOut) {
     }
     EXPECT_EQ(Records(pdb), "45.5000000\t7.5000000\t328\t\tGood\t\t\r\n-45.5000000\t-7.5000000\t\t\tLast\t\t\r\n");
     EXPECT_EQ(ReadFile(csv), "45.5000000,7.5000000,328,,Good,,\r\n-45.5000000,-7.5000000,,,Last,,\r\n");
+    // The library's own export of the database takes the same points.
+    const std::string exported = Out("exported.csv");
+    const ToolResult result =
+        Run({"convert", Out("odd.pdb"), exported, "--output-definition", FormatFile("comma.cal")});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, exported + std::regex_replace(refused, std::regex("\\{\\}"), exported));
+    EXPECT_EQ(ReadFile(exported), ReadFile(csv));
 }
 
 TEST_F(ToolRecords, EmptyAndMissingColumnsAreReportedLikeUnreadableOnes) {
@@ -163,6 +170,14 @@ TEST_F(ToolRecords, TextFittedToTheRecordIsReportedOncePerFile) {
                             "('\"' '\xE6\x97\xA5' ','), 1 field(s) cut to 255 characters\n");
     EXPECT_EQ(ReadFile(Out("odd.csv")), "45.5000000,7.5000000,,,\"Camp, North*?\",Flag Red,\"up\there\"\r\n"
                                         "45.6000000,7.6000000,,," + std::string(255, 'n') + ",,\r\n");
+    // The library's own import says what it blanks.
+    const ToolResult imported = Run({"import", Out("odd.csv"), "-d", FormatFile("comma.cal"), "-o", Out("csv.pdb")});
+    EXPECT_EQ(imported.status, 0);
+    EXPECT_EQ(imported.err, "vezuved: warning: '" + Out("csv.pdb") +
+                                "': text fitted to the record: 2 field(s) had characters replaced or dropped "
+                                "(',' '*' TAB)\n");
+    EXPECT_EQ(Records(Out("csv.pdb")), "45.5000000\t7.5000000\t\t\tCamp  North ?\tFlag Red\tup here\r\n"
+                                       "45.6000000\t7.6000000\t\t\t" + std::string(255, 'n') + "\t\t\r\n");
 }
 
 }  // namespace
