@@ -35,11 +35,8 @@ bool Within(double value, double bound) { return value >= -bound && value <= bou
 
 }  // namespace
 
-bool HasValidPosition(const Point& point) {
-    const std::optional<double> elevation = ElevationMetres(point);
-    return point.latitude && point.longitude && Within(*point.latitude, 90.0) && Within(*point.longitude, 180.0) &&
-           (!elevation || IsSaneElevation(*elevation));
-}
+// The rule is PointFault's; an empty text costs no allocation.
+bool HasValidPosition(const Point& point) { return PointFault(point).empty(); }
 
 bool IsSaneElevation(double metres) { return Within(metres, kMostElevationMetres); }
 

@@ -154,30 +154,36 @@ TEST_F(ToolRecords, TextFittedToTheRecordIsReportedOncePerFile) {
               "<gpx version=\"1.1\" creator=\"t\" xmlns=\"http://www.topografix.com/GPX/1/1\">"
               "<wpt lat=\"45.5\" lon=\"7.5\"><name>Camp, \"North\"*&#26085;</name><desc>up&#9;here</desc>"
               "<sym>Flag,Red</sym></wpt><wpt lat=\"45.6\" lon=\"7.6\"><name>" + longName + "</name></wpt></gpx>\n");
-    const ToolResult database = Run({"convert", Out("odd.gpx"), Out("odd.pdb")});
-    EXPECT_EQ(database.status, 0);
-    EXPECT_EQ(database.err, "vezuved: warning: '" + Out("odd.pdb") +
-                                "': text fitted to the record: 3 field(s) had characters replaced or dropped "
-                                "(',' '\"' '*' '\xE6\x97\xA5' TAB), 1 field(s) cut to 255 characters\n");
-    EXPECT_EQ(Records(Out("odd.pdb")), "45.5000000\t7.5000000\t\t\tCamp  North ?\tFlag Red\tup here\r\n"
-                                       "45.6000000\t7.6000000\t\t\t" + std::string(255, 'n') + "\t\t\r\n");
-    // A definition's writer quotes a name's separators; a symbol's it cannot.
-    const ToolResult text = Run({"convert", Out("odd.gpx"), Out("odd.csv"), "--output-definition",
-                                 FormatFile("comma.cal"), "--what", "waypoints"});
-    EXPECT_EQ(text.status, 0);
-    EXPECT_EQ(text.err, "vezuved: warning: '" + Out("odd.csv") +
-                            "': text fitted to the record: 2 field(s) had characters replaced or dropped "
-                            "('\"' '\xE6\x97\xA5' ','), 1 field(s) cut to 255 characters\n");
-    EXPECT_EQ(ReadFile(Out("odd.csv")), "45.5000000,7.5000000,,,\"Camp, North*?\",Flag Red,\"up\there\"\r\n"
-                                        "45.6000000,7.6000000,,," + std::string(255, 'n') + ",,\r\n");
-    // The library's own import says what it blanks.
-    const ToolResult imported = Run({"import", Out("odd.csv"), "-d", FormatFile("comma.cal"), "-o", Out("csv.pdb")});
-    EXPECT_EQ(imported.status, 0);
-    EXPECT_EQ(imported.err, "vezuved: warning: '" + Out("csv.pdb") +
-                                "': text fitted to the record: 2 field(s) had characters replaced or dropped "
-                                "(',' '*' TAB)\n");
-    EXPECT_EQ(Records(Out("csv.pdb")), "45.5000000\t7.5000000\t\t\tCamp  North ?\tFlag Red\tup here\r\n"
-                                       "45.6000000\t7.6000000\t\t\t" + std::string(255, 'n') + "\t\t\r\n");
+    const std::string records = "45.5000000\t7.5000000\t\t\tCamp  North ?\tFlag Red\tup here\r\n"
+                                "45.6000000\t7.6000000\t\t\t" + std::string(255, 'n') + "\t\t\r\n";
+    const std::string comma = FormatFile("comma.cal");
+    const struct {
+        std::vector<std::string> arguments;
+        std::string output;
+        std::string changed;  // what the warning says was changed
+        std::string content;  // the records of a database, the bytes of a text
+    } steps[] = {
+        {{"convert", Out("odd.gpx"), Out("odd.pdb")}, Out("odd.pdb"),
+         "3 field(s) had characters replaced or dropped (',' '\"' '*' '\xE6\x97\xA5' TAB), 1 field(s) cut to 255 "
+         "characters",
+         records},
+        // A definition's writer quotes a name's separators; a symbol's it cannot.
+        {{"convert", Out("odd.gpx"), Out("odd.csv"), "--output-definition", comma, "--what", "waypoints"}, Out("odd.csv"),
+         "2 field(s) had characters replaced or dropped ('\"' '\xE6\x97\xA5' ','), 1 field(s) cut to 255 characters",
+         "45.5000000,7.5000000,,,\"Camp, North*?\",Flag Red,\"up\there\"\r\n45.6000000,7.6000000,,," +
+             std::string(255, 'n') + ",,\r\n"},
+        // The library's own import says what it blanks.
+        {{"import", Out("odd.csv"), "-d", comma, "-o", Out("csv.pdb")}, Out("csv.pdb"),
+         "2 field(s) had characters replaced or dropped (',' '*' TAB)", records},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.output);
+        const ToolResult result = Run(step.arguments);
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.err, "vezuved: warning: '" + step.output + "': text fitted to the record: " + step.changed + "\n");
+        const bool database = step.output.substr(step.output.size() - 4) == ".pdb";
+        EXPECT_EQ(database ? Records(step.output) : ReadFile(step.output), step.content);
+    }
 }
 
 }  // namespace
