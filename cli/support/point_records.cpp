@@ -56,13 +56,11 @@ OwnedRecords::OwnedRecords(const LibraryRecords& source, const std::vector<int32
     std::cerr << FittingWarning(target, fitting);
 }
 
-OwnedRecords::OwnedRecords(const PointSet& set, const std::vector<size_t>& chosen, const std::string& target,
-                           RecordUse use)
-    : points_(chosen) {
-    records_.resize(chosen.size());
+OwnedRecords::OwnedRecords(const PointSet& set, const std::string& target, RecordUse use) {
+    records_.resize(set.points.size());
     FittingReport fitting;
-    for (size_t i = 0; i < chosen.size(); ++i) {
-        const Point& point = set.points[chosen[i]];
+    for (size_t i = 0; i < set.points.size(); ++i) {
+        const Point& point = set.points[i];
         RLPointRecord& record = records_[i];
         std::memset(&record, 0, sizeof record);
         Put(record.name, FitRecordText(point.name, use, RecordField::Name, kNameRoom, fitting));

@@ -197,25 +197,36 @@ constexpr size_t kMostRecords = 65535;
 ConversionRules gRules;
 
 // The records a database or text file is written from: the library's own
-// when it read the set, else made from the points.
-std::unique_ptr<OwnedRecords> RecordsToWrite(const std::string& path, const LoadedPoints& points, RecordUse use) {
-    const std::vector<size_t> chosen = WritablePoints(path, points.set, gRules.strict);
-    if (chosen.empty() && !points.set.points.empty()) {
-        FailConversion("cannot write '" + path + "': all " + std::to_string(points.set.points.size()) +
-                       " point(s) of " + SetWords(points.set) + " were refused (above)");
-    }
+// when it read the set, else made from the points. Points the rule refuses
+// are left out of points first, so its count is what was written.
+std::unique_ptr<OwnedRecords> RecordsToWrite(const std::string& path, LoadedPoints& points, RecordUse use) {
+    LeaveOutRefusedPoints(path, points);
     if (points.records.count() == 0) {
         std::cerr << JoinedSegmentsWarning(path, points.set);
-        return std::make_unique<OwnedRecords>(points.set, chosen, path, use);
+        return std::make_unique<OwnedRecords>(points.set, path, use);
     }
-    // The library's records stand beside the points made of them.
-    std::vector<int32_t> indexes;
-    indexes.reserve(chosen.size());
-    for (size_t i : chosen) indexes.push_back(points.kept[i]);
-    return std::make_unique<OwnedRecords>(points.records, indexes, path, use);
+    return std::make_unique<OwnedRecords>(points.records, points.kept, path, use);
 }
 
 }  // namespace
+
+bool LeaveOutRefusedPoints(const std::string& target, LoadedPoints& points) {
+    const std::vector<size_t> chosen = WritablePoints(target, points.set, gRules.strict);
+    if (chosen.size() == points.set.points.size()) return false;
+    if (chosen.empty()) {
+        FailConversion("cannot write '" + target + "': all " + std::to_string(points.set.points.size()) +
+                       " point(s) of " + SetWords(points.set) + " were refused (above)");
+    }
+    // The library's records, when it read the set, stand beside its points.
+    const bool records = points.records.count() != 0;
+    for (size_t to = 0; to < chosen.size(); ++to) {
+        points.set.points[to] = std::move(points.set.points[chosen[to]]);
+        if (records) points.kept[to] = points.kept[chosen[to]];
+    }
+    points.set.points.resize(chosen.size());
+    if (records) points.kept.resize(chosen.size());
+    return true;
+}
 
 void SetConversionRules(const ConversionRules& rules) { gRules = rules; }
 const ConversionRules& CurrentConversionRules() { return gRules; }
@@ -277,10 +288,9 @@ TextLayout LoadWritingLayout(const std::string& output, const std::string& defin
 }
 
 void WriteMetresOfPoints(OwnedRecords& records, const PointSet& set) {
-    const std::vector<size_t>& points = records.points();
-    for (int32_t i = 0; i < records.count() && static_cast<size_t>(i) < points.size(); ++i) {
+    for (int32_t i = 0; i < records.count() && static_cast<size_t>(i) < set.points.size(); ++i) {
         RLPointRecord& record = records.data()[i];
-        const std::optional<double>& metres = set.points[points[static_cast<size_t>(i)]].elevationMetres;
+        const std::optional<double>& metres = set.points[static_cast<size_t>(i)].elevationMetres;
         if (metres) SetField(record.elevation, sizeof record.elevation, FormatFixed(*metres, 7));
     }
 }

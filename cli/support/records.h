@@ -45,20 +45,17 @@ public:
     // Copies of the library's records at indexes.
     OwnedRecords(const LibraryRecords& source, const std::vector<int32_t>& indexes, const std::string& target,
                  RecordUse use);
-    // Made from the chosen points of the set (read from GPX, KML or
-    // GeoJSON): the record's texts in their usual forms, in Windows-1252.
-    OwnedRecords(const PointSet& set, const std::vector<size_t>& chosen, const std::string& target, RecordUse use);
+    // Made from the points of the set (read from GPX, KML or GeoJSON): the
+    // record's texts in their usual forms, in Windows-1252.
+    OwnedRecords(const PointSet& set, const std::string& target, RecordUse use);
     OwnedRecords(const OwnedRecords&) = delete;
     ~OwnedRecords();
 
     RLPointRecord* data() { return records_.empty() ? nullptr : records_.data(); }
     int32_t count() const { return static_cast<int32_t>(records_.size()); }
-    // The point of the set each record was made from; empty for copies.
-    const std::vector<size_t>& points() const { return points_; }
 
 private:
     std::vector<RLPointRecord> records_;
-    std::vector<size_t> points_;
 };
 
 struct LoadedPoints {
@@ -102,6 +99,11 @@ struct ConversionRules {
 };
 void SetConversionRules(const ConversionRules& rules);
 const ConversionRules& CurrentConversionRules();
+
+// Leaves out of points those a database or text file cannot take
+// (WritablePoints, with --strict from the rules); true when any was.
+// Fails when none is left.
+bool LeaveOutRefusedPoints(const std::string& target, LoadedPoints& points);
 
 // SplitSegments (point_sets.h) of each set the tool's readers made.
 std::vector<LoadedPoints> SplitSegments(std::vector<LoadedPoints> sets);

@@ -67,16 +67,7 @@ std::string ExportedNameInFolder(const std::string& database, const std::string&
 // left out is reported naming written.
 std::string CheckedDatabase(const std::string& database, const std::string& written, TemporaryFolder& folder) {
     LoadedPoints loaded = ReadDatabase(database);
-    const std::vector<size_t> chosen = WritablePoints(written, loaded.set, CurrentConversionRules().strict);
-    if (chosen.size() == loaded.kept.size()) return database;
-    loaded.set.points = [&] {
-        std::vector<Point> kept;
-        for (size_t i : chosen) kept.push_back(std::move(loaded.set.points[i]));
-        return kept;
-    }();
-    std::vector<int32_t> kept;
-    for (size_t i : chosen) kept.push_back(loaded.kept[i]);
-    loaded.kept = std::move(kept);
+    if (!LeaveOutRefusedPoints(written, loaded)) return database;
     folder = TemporaryFolder::Create();
     const std::string copy = folder.File(std::filesystem::path(database).filename().string());
     WriteDatabase(copy, loaded, loaded.set.kind);

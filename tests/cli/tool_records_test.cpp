@@ -1,6 +1,7 @@
 // Points on their way into databases and text files, through the tool:
 // times to the millisecond both ways, points the outputs refuse, text
 // columns that are empty or missing, and texts fitted to the record.
+#include <array>
 #include <cstring>
 #include <regex>
 
@@ -71,25 +72,27 @@ TEST_F(ToolRecords, MillisecondsSurviveDatabasesAndText) {
     EXPECT_EQ(Times(ReadFile(Out("text.gpx"))), expected);
 }
 
-// A database holding what no output takes, as another program may write it.
-void WriteOddDatabase(const std::string& path) {
-    const char* const rows[][4] = {
-        {"45.5", "7.5", "328", "Good"},       {"91", "7.5", "", "North"},   {"45.5", "-200", "", "West"},
-        {"45.5", "7.5", "3.28e300", "High"}, {"-45.5", "-7.5", "", "Last"},
-    };
-    RLPointRecord records[5];
-    std::memset(records, 0, sizeof records);
-    for (int i = 0; i < 5; ++i) {
+// A database holding what no output takes, as another program may write
+// it: latitude, longitude, elevation (feet) and name of each point.
+using Row = std::array<const char*, 4>;
+void WriteOddDatabase(const std::string& path, const std::vector<Row>& rows) {
+    std::vector<RLPointRecord> records(rows.size());
+    std::memset(records.data(), 0, records.size() * sizeof(RLPointRecord));
+    for (size_t i = 0; i < rows.size(); ++i) {
         std::strcpy(records[i].latitude, rows[i][0]);
         std::strcpy(records[i].longitude, rows[i][1]);
         std::strcpy(records[i].elevation, rows[i][2]);
         std::strcpy(records[i].name, rows[i][3]);
     }
-    ASSERT_EQ(RLDBWritePDB(path.c_str(), records, 5, VEZUVED_KIND_POINT), 0);
+    ASSERT_EQ(RLDBWritePDB(path.c_str(), records.data(), static_cast<int32_t>(rows.size()), VEZUVED_KIND_POINT), 0);
 }
 
 TEST_F(ToolRecords, PointsNoOutputTakesAreReportedAndLeftOut) {
-    WriteOddDatabase(Out("odd.pdb"));
+    WriteOddDatabase(Out("odd.pdb"), {{"45.5", "7.5", "328", "Good"},
+                                      {"91", "7.5", "", "North"},
+                                      {"45.5", "-200", "", "West"},
+                                      {"45.5", "7.5", "3.28e300", "High"},
+                                      {"-45.5", "-7.5", "", "Last"}});
     const std::string csv = Out("odd.csv"), pdb = Out("copy.pdb");
     const std::string refused = ": waypoints 'odd' point 2: latitude 91 is outside -90..90; left out\n{}"
                                 ": waypoints 'odd' point 3: longitude -200 is outside -180..180; left out\n{}"
@@ -102,6 +105,7 @@ TEST_F(ToolRecords, PointsNoOutputTakesAreReportedAndLeftOut) {
         const ToolResult result = Run(arguments);
         EXPECT_EQ(result.status, 0);
         EXPECT_EQ(result.err, output + std::regex_replace(refused, std::regex("\\{\\}"), output));
+        EXPECT_EQ(result.out, "Wrote " + output + " (points, 2 point(s))\n");  // what was written
         arguments.push_back("--strict");
         const std::string again = Out("strict" + output.substr(output.size() - 4));
         arguments[2] = again;
@@ -119,6 +123,14 @@ TEST_F(ToolRecords, PointsNoOutputTakesAreReportedAndLeftOut) {
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, exported + std::regex_replace(refused, std::regex("\\{\\}"), exported));
     EXPECT_EQ(ReadFile(exported), ReadFile(csv));
+    // A set no point of which is left is no file.
+    WriteOddDatabase(Out("north.pdb"), {{"91", "0", "", "North"}});
+    const ToolResult none = Run({"convert", Out("north.pdb"), Out("none.pdb")});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.err, Out("none.pdb") + ": waypoints 'north' point 1: latitude 91 is outside -90..90; left out\n"
+                        "vezuved: cannot write '" + Out("none.pdb") + "': all 1 point(s) of waypoints 'north' were "
+                        "refused (above)\n");
+    EXPECT_FALSE(FileExists(Out("none.pdb")));
 }
 
 TEST_F(ToolRecords, EmptyAndMissingColumnsAreReportedLikeUnreadableOnes) {
