@@ -122,6 +122,9 @@ void AddMakeCommand(CLI::App& formats) {
             header.made.time = -1;
             header.made.date = -1;
         }
+        for (const std::string& warning : LeaveOutUnreadColumns(header.text, header.made)) {
+            std::cerr << "vezuved: warning: " << warning << "\n";
+        }
         const std::filesystem::path data(options->data);
         std::string extension = data.extension().string();
         if (!extension.empty()) extension.erase(0, 1);

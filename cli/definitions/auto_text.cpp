@@ -1,10 +1,13 @@
 #include "definitions/auto_text.h"
 
 #include <filesystem>
+#include <map>
 #include <iostream>
 #include <optional>
 
 #include "support/iso_time.h"
+#include "support/text_layout.h"
+#include "support/text_values.h"
 #include "support/whole_file.h"
 #include "support/failure.h"
 #include "support/file_output.h"
@@ -28,7 +31,60 @@ std::string CellText(const std::vector<Cell>& cells, int column) {
 
 bool Blank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
 
+// Calls onLine(number, line) for each line after the header row that is
+// not blank, its line end taken off; number counts from 1.
+template <typename OnLine>
+void ForEachDataLine(const std::string& text, OnLine&& onLine) {
+    size_t start = 0;
+    for (int number = 1; start < text.size(); ++number) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (number > 1 && !Blank(line)) onLine(number, line);
+    }
+}
+
 }  // namespace
+
+std::vector<std::string> LeaveOutUnreadColumns(const std::string& text, MadeDefinition& made) {
+    std::vector<std::string> warnings;
+    const TemporaryFolder folder = TemporaryFolder::Create();
+    // An elevation refused everywhere hides the time behind it: check again
+    // after each column left out.
+    for (bool again = true; again;) {
+        again = false;
+        const std::string definition = folder.File("check.cal");
+        WriteFileOrFail(definition, DefinitionText(made, "check", ""));
+        const TextLayout layout = LoadTextLayout(definition, TextOptions());
+        size_t lines = 0;
+        std::map<int, size_t> refused;  // by column, from 1
+        std::map<int, std::string> first;
+        ForEachDataLine(text, [&](int number, const std::string& line) {
+            ++lines;
+            if (const auto bad = FindBadValue(line, layout)) {
+                if (refused[bad->column]++ == 0) first[bad->column] = "line " + std::to_string(number) + ": " + bad->problem;
+            }
+        });
+        for (int* slot : {&made.elevation, &made.time, &made.date}) {
+            if (*slot < 0 || lines == 0 || refused[*slot + 1] != lines) continue;
+            const bool elevation = slot == &made.elevation;
+            warnings.push_back("left out the " + std::string(elevation ? "elevation" : "time") + " column '" +
+                               made.cells[static_cast<size_t>(*slot)] + "' (column " + std::to_string(*slot + 1) +
+                               "): the definition reads it on no line (" + first[*slot + 1] + ")");
+            // A time and its date are read as one.
+            if (elevation) {
+                made.elevation = -1;
+            } else {
+                made.time = made.date = -1;
+            }
+            again = true;
+            break;
+        }
+    }
+    return warnings;
+}
 
 DataHeader ReadDataHeader(const std::string& dataPath) {
     DataHeader header;
@@ -125,6 +181,9 @@ AutoText PrepareAutoText(const std::string& dataPath) {
     prepared.folder = TemporaryFolder::Create();
     prepared.data = dataPath;
     const TimeRewrite times = RewriteForReading(header.text, made, true);
+    for (const std::string& warning : LeaveOutUnreadColumns(times.text, made)) {
+        std::cerr << "vezuved: warning: " << warning << "\n";
+    }
     if (times.rewritten > 0 || times.elevations > 0) {
         // The copy keeps the file's name: it titles the points it holds.
         const std::filesystem::path folder = std::filesystem::path(prepared.folder.path()) / "data";

@@ -39,6 +39,12 @@ struct TimeRewrite {
 // inverse of its foot), and made says feet.
 TimeRewrite RewriteForReading(const std::string& text, MadeDefinition& made, bool convertMetres);
 
+// A made definition reads its own file: a time, date or elevation column
+// that the definition refuses on every line of text (the data after the
+// header row) is left out of made. Returns one warning for each column
+// left out, naming it and its first value.
+std::vector<std::string> LeaveOutUnreadColumns(const std::string& text, MadeDefinition& made);
+
 // Prints what a person should know about a made definition to standard
 // error: the columns left out and the notes.
 void PrintMadeWarnings(const MadeDefinition& made);

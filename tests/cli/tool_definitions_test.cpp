@@ -226,7 +226,8 @@ TEST_F(ToolDefinitions, MakeWritesADefinitionThatReadsAndWritesTheFile) {
 }
 
 // A made definition reads its own file: time and date columns of ISO 8601
-// values, which its time column cannot read, are left out, pointing to --auto.
+// values, which its time column cannot read, are left out, pointing to
+// --auto, and so is any other column it would refuse on every line.
 TEST_F(ToolDefinitions, MakeLeavesOutIsoTimeColumns) {
     const struct {
         const char* text;
@@ -240,6 +241,12 @@ TEST_F(ToolDefinitions, MakeLeavesOutIsoTimeColumns) {
          "vezuved: warning: left out the time column 'time' (column 2) and the date column 'date' (column 1): "
          "their values are ISO 8601 (line 2: '10:15:00Z'), which a definition's time column cannot read; --auto "
          "reads the file with its times\n"},
+        {"lat,lon,ele_m\n45.5,7.5,high\n45.5,7.5,n/a\n",
+         "vezuved: warning: left out the elevation column 'ele_m' (column 3): the definition reads it on no line "
+         "(line 2: 'high' is not an elevation)\n"},
+        {"lat,lon,time\n45.5,7.5,2021/08/14 10:15\n45.5,7.5,2021/08/14 10:20\n",
+         "vezuved: warning: left out the time column 'time' (column 3): the definition reads it on no line (line 2: "
+         "'2021/08/14 10:15' is not a time)\n"},
     };
     const std::string data = Out("log.csv"), definition = Out("log.cal"), gpx = Out("log.gpx");
     for (const auto& c : cases) {
