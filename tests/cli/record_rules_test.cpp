@@ -1,6 +1,6 @@
 // What the tool does to points on their way into a record: the one rule for
-// points an output refuses, texts fitted to the record, segments joined or
-// split, and times to the millisecond.
+// points an output refuses, segments joined or split, and times to the
+// millisecond. The tool's own runs (tool_records_test) show the rest.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,10 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "support/failure.h"
 #include "support/iso_time.h"
 #include "support/point_sets.h"
-#include "support/record_fitting.h"
 #include "support/values.h"
 
 namespace vezuved_cli {
@@ -97,22 +95,6 @@ PointSet Track(std::vector<Point> points, std::vector<size_t> starts = {}) {
     return set;
 }
 
-TEST(PointRule, RefusedPointsAreReportedAndLeftOutOrFailWhenStrict) {
-    const PointSet set = Track({At(45.5, 7.5), At(91.0, 7.5), At(45.5, 7.5, 1e300), At(45.6, 7.6)});
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(WritablePoints("out.pdb", set, false), (std::vector<size_t>{0, 3}));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "out.pdb: track 'Run' point 2: latitude 91 is outside -90..90; left out\n"
-              "out.pdb: track 'Run' point 3: elevation 1e+300 m is beyond 100000 m; left out\n");
-    try {
-        WritablePoints("out.pdb", set, true);
-        ADD_FAILURE() << "a strict run takes no refused point";
-    } catch (const Failure& failure) {
-        EXPECT_EQ(failure.status(), kExitFailure);
-        EXPECT_STREQ(failure.what(), "out.pdb: track 'Run' point 2: latitude 91 is outside -90..90");
-    }
-}
-
 TEST(Segments, JoinedWithOneWarningOrSplitIntoNumberedSets) {
     const PointSet set = Track({At(1, 1), At(2, 2), At(3, 3), At(4, 4), At(5, 5)}, {2, 3});
     EXPECT_EQ(JoinedSegmentsWarning("out.pdb", set),
@@ -137,35 +119,6 @@ TEST(Segments, JoinedWithOneWarningOrSplitIntoNumberedSets) {
     waypoints.kind = VEZUVED_KIND_POINT;
     EXPECT_EQ(SplitSegments(waypoints).size(), 1u);
     EXPECT_EQ(SplitSegments(Track({At(1, 1)})).front().title, "Run");
-}
-
-TEST(RecordFitting, TextsSayWhatTheRecordCouldNotHold) {
-    const std::string longName(300, 'n');
-    const struct {
-        std::string text;
-        RecordUse use;
-        RecordField field;
-        std::string fitted;
-    } cases[] = {
-        {"a,b*c\td", RecordUse::Database, RecordField::Name, "a b c d"},
-        {"say \"hi\"\r\nnow", RecordUse::Database, RecordField::Description, "say hi  now"},
-        {"a,b*c\td", RecordUse::Text, RecordField::Name, "a,b*c\td"},  // quoted by the writer
-        {"x,y\nz", RecordUse::Text, RecordField::Icon, "x y z"},
-        {"Caf\xC3\xA9 \xE2\x82\xAC \xE6\x97\xA5", RecordUse::Database, RecordField::Name, "Caf\xE9 \x80 ?"},
-        {longName, RecordUse::Database, RecordField::Name, std::string(255, 'n')},
-        {longName, RecordUse::Database, RecordField::Description, longName},
-    };
-    FittingReport report;
-    for (const auto& c : cases) {
-        const size_t room = c.field == RecordField::Description ? 0 : kNameRoom;  // a note has no limit
-        EXPECT_EQ(FitRecordText(c.text, c.use, c.field, room, report), c.fitted);
-    }
-    EXPECT_EQ(report.replaced, 4u);
-    EXPECT_EQ(report.cut, 1u);
-    EXPECT_EQ(FittingWarning("w.pdb", report),
-              "vezuved: warning: 'w.pdb': text fitted to the record: 4 field(s) had characters replaced or dropped "
-              "(',' '*' TAB '\"' CR LF '\xE6\x97\xA5'), 1 field(s) cut to 255 characters\n");
-    EXPECT_EQ(FittingWarning("w.pdb", FittingReport()), "");
 }
 
 }  // namespace
