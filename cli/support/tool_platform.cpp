@@ -9,8 +9,15 @@
 #include <windows.h>
 #else
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#if defined(__linux__)
+#include <linux/fs.h>
+#include <linux/magic.h>
+#include <sys/vfs.h>
+#endif
 
 #endif
 
@@ -32,6 +39,29 @@ bool StandardInputIsOpen() {
 void UseBinaryStandardStreams() {
     ::_setmode(::_fileno(stdin), _O_BINARY);
     ::_setmode(::_fileno(stdout), _O_BINARY);
+}
+
+FileIdentity IdentityOf(const std::string& path) {
+    FileIdentity identity;
+    const std::wstring wide = std::filesystem::u8path(path).wstring();
+    const HANDLE file = ::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return identity;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (::GetFileInformationByHandle(file, &info)) {
+        identity.exists = true;
+        identity.volume = info.dwVolumeSerialNumber;
+        identity.file = (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    }
+    ::CloseHandle(file);
+    return identity;
+}
+
+// Win32 names are told apart regardless of case, whatever the volume could do.
+bool FolderFoldsCase(const std::string&) { return true; }
+
+bool NameFits(const std::string&, const std::string& name) {
+    return std::filesystem::u8path(name).wstring().size() <= 255;
 }
 
 std::string ProgramFolder() {
@@ -73,6 +103,56 @@ void SetRemoteApiLibraryVariable(const std::string& path) { ::_putenv_s("VEZUVED
 #else
 
 void UseBinaryStandardStreams() {}
+
+FileIdentity IdentityOf(const std::string& path) {
+    FileIdentity identity;
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return identity;
+    identity.exists = true;
+    identity.volume = static_cast<uint64_t>(st.st_dev);
+    identity.file = static_cast<uint64_t>(st.st_ino);
+    return identity;
+}
+
+bool FolderFoldsCase(const std::string& folder) {
+#if defined(__linux__)
+    struct statfs fs;
+    if (::statfs(folder.c_str(), &fs) == 0) {
+        constexpr long kExfat = 0x2011BAB0, kNtfs = 0x5346544E, kNtfs3 = 0x7366746E, kCifs = 0xFF534D42,
+                       kSmb2 = 0xFE534D42;
+        switch (static_cast<long>(fs.f_type)) {
+            case MSDOS_SUPER_MAGIC:
+            case kExfat:
+            case kNtfs:
+            case kNtfs3:
+            case kCifs:
+            case kSmb2: return true;
+            default: break;
+        }
+    }
+#if defined(FS_CASEFOLD_FL)
+    // ext4 and f2fs fold case folder by folder.
+    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor >= 0) {
+        int flags = 0;
+        const bool folds = ::ioctl(descriptor, FS_IOC_GETFLAGS, &flags) == 0 && (flags & FS_CASEFOLD_FL) != 0;
+        ::close(descriptor);
+        if (folds) return true;
+    }
+#endif
+    return false;
+#elif defined(_PC_CASE_SENSITIVE)
+    return ::pathconf(folder.c_str(), _PC_CASE_SENSITIVE) == 0;
+#else
+    (void)folder;
+    return false;
+#endif
+}
+
+bool NameFits(const std::string& folder, const std::string& name) {
+    const long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    return name.size() <= static_cast<size_t>(limit > 0 ? limit : 255);
+}
 
 std::string ProgramFolder() {
     std::error_code error;

@@ -28,6 +28,23 @@ bool StandardInputIsOpen();
 // or written to them): on Windows they would otherwise turn line ends.
 void UseBinaryStandardStreams();
 
+// Which file a path names, when it names one: device and inode on POSIX,
+// volume serial number and file index on Windows. Two paths name the same
+// file when both exist and their identities are equal.
+struct FileIdentity {
+    bool exists = false;
+    uint64_t volume = 0, file = 0;
+};
+FileIdentity IdentityOf(const std::string& path);
+
+// Whether names in the folder are told apart regardless of case (FAT,
+// exFAT, NTFS, an ext4 folder with case folding, Windows, macOS).
+bool FolderFoldsCase(const std::string& folder);
+
+// Whether a file name fits the folder's file system (255 bytes on most
+// POSIX ones, 255 UTF-16 code units on Windows).
+bool NameFits(const std::string& folder, const std::string& name);
+
 // The folder of the running program, without a final separator; empty
 // when the system cannot tell.
 std::string ProgramFolder();

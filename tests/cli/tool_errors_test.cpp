@@ -114,7 +114,7 @@ TEST_F(ToolErrors, FailedWritesKeepThePreviousFile) {
         {{"export", database, "-o", database}, database, "",
          "vezuved: cannot write '" + database + "': it is the input '" + database + "' itself"},
         {{"convert", database, database}, database, "",
-         "vezuved: cannot write '" + database + "': it is the input '" + database + "' itself"},
+         "vezuved: cannot write '" + database + "': it is the input '" + database + "' itself; nothing was written"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments[0] + " " + c.target);
