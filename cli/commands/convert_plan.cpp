@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "base/ascii.h"
-#include "commands/output_plan.h"
+#include "support/output_plan.h"
 #include "input/input_paths.h"
 #include "output/map_files.h"
 #include "output/table_output.h"

@@ -7,6 +7,7 @@
 
 #include "state/conversion_state.h"
 #include "support/failure.h"
+#include "support/output_plan.h"
 #include "support/temporary_folder.h"
 #include "support/text_input.h"
 
@@ -60,6 +61,13 @@ std::string ExportedNameInFolder(const std::string& database, const std::string&
     return folder + name + extension;
 }
 
+// The one output of an import or export: never a file it reads, however spelt.
+void RequireOwnOutput(const std::vector<std::string>& inputs, const std::string& output) {
+    OutputPlan plan;
+    for (const std::string& input : inputs) plan.AddInput(input);
+    plan.Keep(output, true);
+}
+
 }  // namespace
 
 std::string ImportedDatabasePath(const std::string& output) {
@@ -88,7 +96,7 @@ std::string ImportTextFile(const std::string& text, const std::string& output, c
     PreparedText prepared;
     PrepareText(text, options, prepared);
     const std::string written = ImportedDatabasePath(output.empty() ? text : output);
-    RequireDistinctOutput(text, written);
+    RequireOwnOutput({text, prepared.definition}, written);
     const bool metres = prepared.layout.eleFormat == 1;
     if (prepared.layout.source == kModeGarmin || metres) {
         // The library's import keeps only a Garmin line's name and position;
@@ -142,7 +150,7 @@ std::string ExportDatabase(const std::string& database, const std::string& outpu
     const std::string folder = target.empty() ? std::filesystem::path(database).parent_path().string() : target;
     const bool inFolder = target.empty() || target.back() == '/' || target.back() == '\\';
     const std::string written = inFolder ? ExportedNameInFolder(database, SeparatorEnded(folder), options) : target;
-    RequireDistinctOutput(database, written);
+    RequireOwnOutput({database, options.definition}, written);
     std::string definition = options.definition;
     if (definition.empty()) {
         const std::string own = DefinitionPathFor(written);

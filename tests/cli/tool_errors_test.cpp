@@ -112,7 +112,7 @@ TEST_F(ToolErrors, FailedWritesKeepThePreviousFile) {
         {{"convert", database, Out("keep.pdb")}, Out("keep.pdb"), full,
          "VEZUVed: cannot write '" + Out("keep.pdb") + "': File too large"},
         {{"export", database, "-o", database}, database, "",
-         "vezuved: cannot write '" + database + "': it is the input '" + database + "' itself"},
+         "vezuved: cannot write '" + database + "': it is the input '" + database + "' itself; nothing was written"},
         {{"convert", database, database}, database, "",
          "vezuved: cannot write '" + database + "': it is the input '" + database + "' itself; nothing was written"},
     };

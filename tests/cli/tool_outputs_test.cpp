@@ -1,6 +1,6 @@
 // A run's outputs are decided before the first byte is written: no output
 // is another output or an input of the same run, and every name fits.
-#include "commands/output_plan.h"
+#include "support/output_plan.h"
 #include "support/failure.h"
 #include "tool_runner.h"
 

@@ -1,4 +1,4 @@
-#include "commands/output_plan.h"
+#include "support/output_plan.h"
 
 #include <filesystem>
 
