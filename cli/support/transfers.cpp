@@ -117,7 +117,6 @@ std::string ImportTextFile(const std::string& text, const std::string& output, c
     const TemporaryFolder beside = renamed ? TemporaryFolder::CreateIn(target.parent_path().string()) : TemporaryFolder();
     const std::string imported =
         renamed ? beside.File(DatabaseNameFor(written) + ".pdb") : written;
-    PathBuffer(written);
     std::vector<char> outputPath = PathBuffer(imported);
     const TextOptions& used = prepared.options;
     // The library cannot read record lines on import; with their columns
