@@ -180,6 +180,26 @@ TEST_F(ToolErrors, LibraryMessagesGoToStandardError) {
     }
 }
 
+// The device commands name the emulator they tried and why it did not load,
+// in the system's words, not a Windows error number.
+TEST_F(ToolErrors, AnEmulatorThatDoesNotLoadIsNamedWithItsCause) {
+    WriteFile(Out("text.so"), "no library");
+    const struct {
+        std::string library, cause;
+    } rows[] = {
+        {Out("none.so"), "cannot open shared object file: No such file or directory"},
+        {Out("text.so"), "file too short"},
+    };
+    for (const auto& row : rows) {
+        const ToolResult result =
+            RunTool({"device", "push", "--device", folder_, Out("text.so")}, "VEZUVED_RAPI_LIBRARY='" + row.library + "' ");
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err, "vezuved: the device emulator librapi-emu.so cannot be loaded (named by "
+                              "VEZUVED_RAPI_LIBRARY); tried:\n  " + row.library + ": " + row.cause + "\n");
+    }
+}
+
 // `device list`'s report is its document, pieced together by the library;
 // every other line it prints is a diagnostic for standard error, whole.
 TEST(LibraryLines, ReportPiecesStayTogetherAndDiagnosticsEndTheirLines) {
