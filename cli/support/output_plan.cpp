@@ -105,6 +105,11 @@ void OutputPlan::AddInput(const std::string& path) {
 std::string OutputPlan::Keep(const std::string& path, bool throughLibrary) {
     if (path == "-") return path;
     RequireLibraryLength(path, throughLibrary);
+    const fs::path given(path);
+    if (!NameFits(ExistingFolder(given.parent_path()), given.filename().string())) {
+        FailConversion("cannot write '" + path + "': its name is longer than the file system takes; nothing was " +
+                       "written");
+    }
     const Entry entry = MakeEntry(path, false);
     if (const Entry* other = Clash(entry)) {
         FailConversion("cannot write '" + path + "': it is " +

@@ -22,7 +22,7 @@ public:
     void AddInput(const std::string& path);
 
     // An output as the user named it, kept as it is: fails when it is an
-    // input or an output already planned.
+    // input or an output already planned, or its name does not fit.
     std::string Keep(const std::string& path, bool throughLibrary);
 
     // An output the tool named: path itself, else the first free of

@@ -154,6 +154,7 @@ TEST_F(OutputPlanRuns, NamesDifferingByCaseAreOneFileWhereTheFolderFoldsCase) {
     EXPECT_THROW(plan.Keep(Out("IN.gpx"), false), vezuved_cli::Failure);
     EXPECT_EQ(plan.Number(folder_ + "/./in.gpx", false), folder_ + "/./in-2.gpx");
     EXPECT_THROW(plan.Keep(Out(std::string(1100, 'p') + ".pdb"), true), vezuved_cli::Failure);
+    EXPECT_THROW(plan.Keep(Out(std::string(300, 'p') + ".gpx"), false), vezuved_cli::Failure);
 }
 
 }  // namespace
