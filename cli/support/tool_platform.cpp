@@ -43,8 +43,7 @@ void UseBinaryStandardStreams() {
 
 FileIdentity IdentityOf(const std::string& path) {
     FileIdentity identity;
-    const std::wstring wide = std::filesystem::u8path(path).wstring();
-    const HANDLE file = ::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    const HANDLE file = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) return identity;
     BY_HANDLE_FILE_INFORMATION info;
@@ -60,8 +59,14 @@ FileIdentity IdentityOf(const std::string& path) {
 // Win32 names are told apart regardless of case, whatever the volume could do.
 bool FolderFoldsCase(const std::string&) { return true; }
 
+// Names the tool makes are UTF-8; one given in the ANSI code page is
+// counted by its bytes, which are never fewer than its characters.
 bool NameFits(const std::string&, const std::string& name) {
-    return std::filesystem::u8path(name).wstring().size() <= 255;
+    try {
+        return std::filesystem::u8path(name).wstring().size() <= 255;
+    } catch (const std::exception&) {
+        return name.size() <= 255;
+    }
 }
 
 std::string ProgramFolder() {
