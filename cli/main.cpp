@@ -6,10 +6,10 @@
 #include <iostream>
 #include <locale>
 
-#include "base/diag.h"
 #include "commands/commands.h"
 #include "commands/device_commands.h"
 #include "support/failure.h"
+#include "support/library_lines.h"
 
 namespace vezuved_cli {
 
@@ -24,27 +24,6 @@ bool IsCommand(CLI::App& app, const std::string& name) {
     return false;
 }
 
-// Standard output carries the document a command makes (GPX, a table), so
-// what the library says goes to standard error; only the device commands'
-// report (the listing, "Copying to Device: x") is their document and stays
-// on standard output. The context is that standard output, or none.
-bool g_errorLineOpen = false;  // a library line on standard error still wants its end
-
-void ToStandardError(void* document, DiagKind kind, const char* bytes, size_t length) {
-    std::FILE* to = kind == DiagKind::Output && document != nullptr ? static_cast<std::FILE*>(document) : stderr;
-    std::fwrite(bytes, 1, length, to);
-    if (kind == DiagKind::Cause) NoteLibraryCause(bytes, length);
-    if (to == stderr) g_errorLineOpen = bytes[length - 1] != '\n';
-}
-
-// Some library lines ("Err: 0x408") have no end of their own; the tool's
-// message starts on a line of its own.
-void EndLibraryLine() {
-    std::cout.flush();
-    if (g_errorLineOpen) std::cerr << "\n";
-    g_errorLineOpen = false;
-}
-
 }  // namespace
 }  // namespace vezuved_cli
 
@@ -54,8 +33,8 @@ int main(int argc, char** argv) {
     // library's printf as much as by the tool.
     std::setlocale(LC_ALL, "C");
     std::locale::global(std::locale::classic());
-    const bool deviceReport = argc > 1 && std::strcmp(argv[1], "device") == 0;
-    SetDiagSink(DiagSink{ToStandardError, deviceReport ? stdout : nullptr});
+    // The library's lines go to standard error; `device list`'s report is its document.
+    RouteLibraryLines(argc > 2 && std::strcmp(argv[1], "device") == 0 && std::strcmp(argv[2], "list") == 0);
 
     CLI::App app("Converts GPS points, routes and tracks between handheld Palm databases (.pdb), "
                  "text formats described by .cal definitions, GPX, GeoJSON and KML, and draws them as SVG.",
@@ -89,14 +68,14 @@ int main(int argc, char** argv) {
         const int status = app.exit(error);
         return status == 0 ? kExitSuccess : kExitUsage;
     } catch (const Failure& failure) {
-        EndLibraryLine();
+        FinishLibraryLines();
         std::cerr << "vezuved: " << failure.what() << "\n";
         return failure.status();
     } catch (const std::exception& error) {
-        EndLibraryLine();
+        FinishLibraryLines();
         std::cerr << "vezuved: " << error.what() << "\n";
         return kExitFailure;
     }
-    EndLibraryLine();
+    FinishLibraryLines();
     return kExitSuccess;
 }

@@ -68,7 +68,8 @@ void Convert(const ConvertOptions& options) {
 void AddConvertCommand(CLI::App& app) {
     auto options = std::make_shared<ConvertOptions>();
     CLI::App* command = app.add_subcommand(
-        "convert", "Convert by the extensions: .pdb, .gpx, .kml, .geojson/.json, .svg, .html, or a text layout");
+        "convert", "Convert by the extensions: .pdb, .gpx, .kml, .geojson (.json in), .svg, .html, .json (the "
+        "listing show --output json prints), or a text layout");
     command->add_option("files", options->files,
                         "The inputs, then the output (unless -o or --out-dir names it). '-' is standard "
                         "input or output; 'logs/*.gpx' is expanded by the tool")
@@ -92,7 +93,9 @@ void AddConvertCommand(CLI::App& app) {
                       "GeoJSON: also write every point to <name>-points.geojson beside the output");
     command->footer(
         "A database or text file holds one set: an input with several routes or tracks gives one file "
-        "per set, named OUTPUT-SETNAME; a map output (.gpx, .kml, .geojson) takes them all.\n\n"
+        "per set, named OUTPUT-SETNAME; a map output (.gpx, .kml, .geojson) takes them all. Files the "
+        "tool names that would be an input or another output get -2, -3, ...; every name is decided "
+        "before the first file is written.\n\n"
         "Examples:\n  vezuved convert hike.pdb hike.gpx\n"
         "  vezuved convert phone.gpx hike.pdb --track 2\n"
         "  vezuved convert a.gpx b.gpx -o all.pdb\n"

@@ -35,8 +35,8 @@ void AddImportCommand(CLI::App& app) {
     CLI::App* command = app.add_subcommand("import", "Import a text, GPX, KML or GeoJSON file into databases (.pdb)");
     command->add_option("text", options->text, "The text, GPX, KML or GeoJSON file")->required();
     command->add_option("-o,--output", options->output,
-                        "The database; default: beside the text file, with its name. The name is cut "
-                        "to 31 characters and always ends in .pdb");
+                        "The database; default: beside the text file, with its name. The name always "
+                        "ends in .pdb; the database inside takes its first 31 characters");
     AddTextReadingOptions(*command, options->shared);
     AddSegmentsOption(*command, options->shared);
     command->footer(

@@ -7,6 +7,7 @@
 #include "base/ascii.h"
 #include "commands/command_options.h"
 #include "commands/commands.h"
+#include "commands/convert_plan.h"
 #include "input/read_input.h"
 #include "output/map_files.h"
 #include "output/table_output.h"
@@ -70,14 +71,7 @@ void AddShowCommand(CLI::App& app) {
         }
         std::string text;
         if (format == "json") {
-            // One document: a file of several sets gives their listings in a list.
-            if (sets.size() == 1) {
-                text = WritePointsJson(sets.front());
-            } else {
-                text = "[\n";
-                for (size_t i = 0; i < sets.size(); ++i) text += (i ? ",\n" : "") + WritePointsJson(sets[i]);
-                text += "]\n";
-            }
+            text = PointsJsonDocument(sets);
         } else {
             for (size_t i = 0; i < sets.size(); ++i) {
                 const PointSet& set = sets[i];

@@ -8,8 +8,10 @@
 #include <sstream>
 
 #include "base/ascii.h"
+#include "support/output_plan.h"
 #include "input/input_paths.h"
 #include "output/map_files.h"
+#include "output/table_output.h"
 #include "support/failure.h"
 #include "support/file_output.h"
 #include "support/text_input.h"
@@ -102,6 +104,21 @@ void Report(const std::string& output, const std::string& path, const PointSet& 
     ReportStream(output) << "Wrote " << path << " (" << KindText(set.kind) << ", " << count << " point(s))\n";
 }
 
+// One document, one line: each set it holds, in order.
+void ReportDocument(const std::string& output, const std::vector<PointSet>& documents,
+                    const std::vector<size_t>& counts) {
+    if (documents.size() == 1) {
+        Report(output, output, documents.front(), counts.front());
+        return;
+    }
+    std::string line;
+    for (size_t i = 0; i < documents.size(); ++i) {
+        line += (i ? "; " : "") + KindText(documents[i].kind) + " '" + documents[i].title + "', " +
+                std::to_string(counts[i]) + " point(s)";
+    }
+    ReportStream(output) << "Wrote " << output << " (" << line << ")\n";
+}
+
 TextOptions OutputTextOptions(const ConvertRequest& request) {
     TextOptions out;
     out.definition = request.outputDefinition;
@@ -120,6 +137,7 @@ void WriteSet(const ConvertRequest& request, const std::string& path, FileType t
     }
     if (type == FileType::Database) {
         WriteDatabase(path, points, request.in.kind.value_or(static_cast<int16_t>(points.set.kind)));
+        NoteDatabaseName(path);
     } else {
         WriteText(path, points, OutputTextOptions(request));
     }
@@ -157,40 +175,27 @@ LoadedPoints Merge(std::vector<LoadedPoints> sets, const std::string& title) {
 
 std::string Stem(const std::string& path) { return std::filesystem::path(path).stem().string(); }
 
-// "<output stem>-<set name><extension>" beside the output, unique among
-// the names already given.
-std::string SetOutputPath(const std::string& output, const std::string& title, std::vector<std::string>& given) {
+// "<output stem>-<set name><extension>" beside the output; a '_' after a
+// name Windows keeps for a device.
+std::string SetOutputPath(const std::string& output, const std::string& title) {
     const std::filesystem::path base(output);
-    const std::string extension = base.extension().string();
-    std::string name = Stem(output) + "-" + FileSafeName(title);
-    std::string candidate = name;
-    for (int n = 2; std::find(given.begin(), given.end(), candidate) != given.end(); ++n) {
-        candidate = name + "-" + std::to_string(n);
-    }
-    given.push_back(candidate);
-    return (base.parent_path() / (candidate + extension)).string();
-}
-
-void RequireDistinct(const std::vector<InputFile>& inputs, const std::string& output) {
-    if (output == "-") return;
-    for (const InputFile& input : inputs) {
-        if (input.what == input.path) RequireDistinctOutput(input.path, output);
-    }
+    std::string stem = Stem(output) + (Stem(output).empty() ? "" : "-") + FileSafeName(title);
+    if (ReservedOnWindows(stem)) stem += '_';
+    return (base.parent_path() / (stem + base.extension().string())).string();
 }
 
 // The library converts one database or text file to the other itself,
 // keeping its own file naming and texts.
-bool LibraryTransfer(const ConvertRequest& request, const InputFile& input, const std::string& output, FileType to) {
+bool LibraryTransfers(const ConvertRequest& request, const InputFile& input, const std::string& output, FileType to) {
     if (input.what != input.path || output == "-" || !request.what.empty() || !request.track.empty()) return false;
     if (IsMap(input.type) || IsMap(to)) return false;
-    std::string written = output;
-    if (to == FileType::Database && input.type == FileType::Text) {
-        written = ImportTextFile(input.path, output, request.in);
-    } else if (input.type == FileType::Database && to == FileType::Text) {
-        written = ExportDatabase(input.path, output, OutputTextOptions(request));
-    } else {
-        return false;
-    }
+    return (to == FileType::Database && input.type == FileType::Text) ||
+           (input.type == FileType::Database && to == FileType::Text);
+}
+
+void LibraryTransfer(const ConvertRequest& request, const InputFile& input, const std::string& output, FileType to) {
+    const std::string written = to == FileType::Database ? ImportTextFile(input.path, output, request.in)
+                                                         : ExportDatabase(input.path, output, OutputTextOptions(request));
     int32_t kind = 0, source = 0, version = 0, count = 0;
     if (RLGetPDBFileInfo((to == FileType::Database ? written : input.path).c_str(), &kind, &source, &version,
                          &count) == 0) {
@@ -198,7 +203,6 @@ bool LibraryTransfer(const ConvertRequest& request, const InputFile& input, cons
     } else {
         std::cout << "Wrote " << written << "\n";
     }
-    return true;
 }
 
 // A text file (or standard input's copy) is one set, written to a GPX,
@@ -214,79 +218,145 @@ bool StreamsToMap(const ConvertRequest& request, const InputFile& input, MapForm
 // The inputs into one output: a map document takes every set; a database or
 // text file takes one set, or the sets of several inputs merged, or, when
 // one input holds several sets, one file per set.
-void ConvertTo(const ConvertRequest& request, const std::vector<InputFile>& inputs, const std::string& output) {
-    const std::optional<MapFormat> map = MapOutput(request, output);
-    const FileType to = map ? FileType::Gpx : OutputType(request, output);
-    RequireDistinct(inputs, output);
-    MapOptions mapOptions = request.map;
-    if (request.pointsFile) {
-        if (map != MapFormat::GeoJson || output == "-") {
-            FailUsage("--points writes a second GeoJSON file beside a .geojson output, not '" + output + "'");
-        }
-        mapOptions.pointsFile = PointsFilePath(output);
-        RequireDistinct(inputs, mapOptions.pointsFile);
+struct OutputJob {
+    std::vector<InputFile> inputs;
+    std::string output;  // as the user gave it, or as the tool named it
+    bool named = false;  // by the user: kept as it is
+    std::optional<MapFormat> map;
+    bool json = false;  // the tool's JSON listing (a ".json" output)
+    FileType to = FileType::Text;
+    bool library = false;         // the library's own transfer
+    bool perSet = false;          // one file per set of the one input
+    std::vector<std::string> titles;  // of those sets, in order
+    std::vector<LoadedPoints> sets;   // held when read for the plan
+    std::vector<std::string> paths;   // the planned files: the output, then the points file or one per set
+};
+
+std::vector<LoadedPoints> ReadSets(const ConvertRequest& request, const OutputJob& job) {
+    const std::string source = job.inputs.size() == 1 ? job.inputs.front().what : "the inputs";
+    std::vector<LoadedPoints> sets;
+    for (const InputFile& input : job.inputs) {
+        for (LoadedPoints& set : ReadInput(input, request.in)) sets.push_back(std::move(set));
     }
-    if (inputs.size() == 1 && LibraryTransfer(request, inputs.front(), output, to)) return;
-    if (map && inputs.size() == 1 && StreamsToMap(request, inputs.front(), *map)) {
-        const InputFile& input = inputs.front();
+    return SelectSets(std::move(sets), request.what, request.track, source);
+}
+
+// What a job writes, asked of its options and, for a map file's sets, of
+// the file itself; holdSets keeps what was read for the writing.
+void DecideJob(const ConvertRequest& request, OutputJob& job, bool holdSets) {
+    const std::string& output = job.output;
+    job.map = MapOutput(request, output);
+    job.json = !request.to && output != "-" && ExtensionOf(output) == ".json";
+    job.to = job.map || job.json ? FileType::Gpx : OutputType(request, output);
+    if (request.pointsFile && (job.map != MapFormat::GeoJson || output == "-")) {
+        FailUsage("--points writes a second GeoJSON file beside a .geojson output, not '" + output + "'");
+    }
+    job.library = job.inputs.size() == 1 && LibraryTransfers(request, job.inputs.front(), output, job.to);
+    if (job.map || job.json || job.library || job.inputs.size() > 1 || !IsMap(job.inputs.front().type)) return;
+    // A map file may hold several sets: a database or text file takes each on its own.
+    std::vector<LoadedPoints> sets = ReadSets(request, job);
+    if (sets.size() > 1 && output == "-") {
+        FailUsage("'" + job.inputs.front().what + "' holds " + std::to_string(sets.size()) +
+                  " sets and standard output takes one; choose with --track or --what");
+    }
+    job.perSet = sets.size() > 1;
+    for (const LoadedPoints& set : sets) {
+        job.titles.push_back(set.set.title);
+        if (job.perSet && job.to == FileType::Database) RequireDatabaseSize(SetOutputPath(output, set.set.title), set);
+    }
+    if (holdSets) job.sets = std::move(sets);
+}
+
+// The file a job writes first: an import's database always ends in ".pdb".
+std::string FirstPath(const OutputJob& job) {
+    return job.library && job.to == FileType::Database ? ImportedDatabasePath(job.output) : job.output;
+}
+
+// Databases and text are written by the library, whose paths hold 1023 characters.
+bool ThroughLibrary(const OutputJob& job) { return !job.map && !job.json; }
+
+// Every job's files, told apart from each other and from the inputs: the
+// names the user gave first, as they are, then the tool's, numbered.
+void PlanOutputs(const ConvertRequest& request, const std::vector<InputFile>& inputs, std::vector<OutputJob>& jobs) {
+    OutputPlan plan;
+    for (const InputFile& input : inputs) {
+        if (input.what == input.path) plan.AddInput(input.path);
+    }
+    plan.AddInput(request.in.definition);
+    plan.AddInput(request.outputDefinition);
+    for (OutputJob& job : jobs) {
+        if (job.named && !job.perSet) job.paths.push_back(plan.Keep(FirstPath(job), ThroughLibrary(job)));
+    }
+    for (OutputJob& job : jobs) {
+        const bool library = ThroughLibrary(job);
+        if (job.perSet) {
+            for (const std::string& title : job.titles) {
+                job.paths.push_back(plan.Number(SetOutputPath(job.output, title), library));
+            }
+            continue;
+        }
+        if (!job.named) job.paths.push_back(plan.Number(FirstPath(job), library));
+        if (request.pointsFile) job.paths.push_back(plan.Number(PointsFilePath(job.paths.front()), false));
+    }
+}
+
+void RunJob(const ConvertRequest& request, OutputJob& job) {
+    const std::string& output = job.paths.front();
+    if (job.library) {
+        LibraryTransfer(request, job.inputs.front(), output, job.to);
+        return;
+    }
+    MapOptions mapOptions = request.map;
+    if (request.pointsFile) mapOptions.pointsFile = job.paths.back();
+    if (job.map && job.inputs.size() == 1 && StreamsToMap(request, job.inputs.front(), *job.map)) {
+        const InputFile& input = job.inputs.front();
         NamingInput(input, [&] {
             auto prepared = std::make_shared<PreparedText>();
             PrepareText(input.path, request.in, *prepared);
             std::vector<PointSet> documents = {StreamedTextSet(input.path, prepared)};
             if (input.what != input.path) documents.front().title = input.what;
-            const std::vector<size_t> counts = SaveMap(output, *map, documents, mapOptions);
+            const std::vector<size_t> counts = SaveMap(output, *job.map, documents, mapOptions);
             Report(output, output, documents.front(), counts.front());
         });
         return;
     }
-    const std::string source = inputs.size() == 1 ? inputs.front().what : "the inputs";
-    std::vector<LoadedPoints> sets;
-    for (const InputFile& input : inputs) {
-        for (LoadedPoints& set : ReadInput(input, request.in)) sets.push_back(std::move(set));
-    }
-    sets = SelectSets(std::move(sets), request.what, request.track, source);
-    if (map) {
-        std::vector<PointSet> documents;
-        for (LoadedPoints& set : sets) documents.push_back(std::move(set.set));
-        const std::vector<size_t> counts = SaveMap(output, *map, documents, mapOptions);
-        if (documents.size() == 1) {
-            Report(output, output, documents.front(), counts.front());
-            return;
-        }
-        // One document, one line: each set it holds, in order.
-        std::string sets;
-        for (size_t i = 0; i < documents.size(); ++i) {
-            sets += (i ? "; " : "") + KindText(documents[i].kind) + " '" + documents[i].title + "', " +
-                    std::to_string(counts[i]) + " point(s)";
-        }
-        ReportStream(output) << "Wrote " << output << " (" << sets << ")\n";
+    std::vector<LoadedPoints> sets = job.sets.empty() ? ReadSets(request, job) : std::move(job.sets);
+    if (job.json) {
+        std::vector<PointSet> listed;
+        for (LoadedPoints& set : sets) listed.push_back(std::move(set.set));
+        WriteFileOrFail(output, PointsJsonDocument(listed));
+        std::vector<size_t> counts;
+        for (const PointSet& set : listed) counts.push_back(set.points.size());
+        ReportDocument(output, listed, counts);
         return;
     }
-    if (inputs.size() > 1 || sets.size() == 1) {
+    if (job.map) {
+        std::vector<PointSet> documents;
+        for (LoadedPoints& set : sets) documents.push_back(std::move(set.set));
+        ReportDocument(output, documents, SaveMap(output, *job.map, documents, mapOptions));
+        return;
+    }
+    if (!job.perSet) {
         LoadedPoints merged = Merge(std::move(sets), output == "-" ? "standard output" : Stem(output));
-        WriteSet(request, output, to, merged);
+        WriteSet(request, output, job.to, merged);
         Report(output, output, merged.set, PointCount(merged));
         return;
     }
-    if (output == "-") {
-        FailUsage("'" + source + "' holds " + std::to_string(sets.size()) +
-                  " sets and standard output takes one; choose with --track or --what");
-    }
-    std::vector<std::string> given;
-    std::vector<std::string> paths;
-    for (const LoadedPoints& set : sets) paths.push_back(SetOutputPath(output, set.set.title, given));
+    if (sets.size() != job.paths.size()) FailConversion("'" + job.inputs.front().what + "' changed while it was read");
     for (size_t i = 0; i < sets.size(); ++i) {
-        // Every file is known to be writable before the first is written.
-        RequireDistinct(inputs, paths[i]);
-        if (to == FileType::Database) RequireDatabaseSize(paths[i], sets[i]);
-    }
-    for (size_t i = 0; i < sets.size(); ++i) {
-        WriteSet(request, paths[i], to, sets[i]);
-        Report(output, paths[i], sets[i].set, PointCount(sets[i]));
+        WriteSet(request, job.paths[i], job.to, sets[i]);
+        Report(output, job.paths[i], sets[i].set, PointCount(sets[i]));
     }
 }
 
 }  // namespace
+
+std::string PointsJsonDocument(const std::vector<PointSet>& sets) {
+    if (sets.size() == 1) return WritePointsJson(sets.front());
+    std::string text = "[\n";
+    for (size_t i = 0; i < sets.size(); ++i) text += (i ? ",\n" : "") + WritePointsJson(sets[i]);
+    return text + "]\n";
+}
 
 void RunConvert(const ConvertRequest& request) {
     if (!request.what.empty()) {
@@ -298,26 +368,39 @@ void RunConvert(const ConvertRequest& request) {
     const std::vector<std::string> paths = ExpandInputPaths(request.inputs);
     std::vector<InputFile> inputs;
     for (const std::string& path : paths) inputs.push_back(OpenInput(path, request.from, request.in));
+    std::vector<OutputJob> jobs;
     if (request.outDir.empty()) {
         if (request.output.empty()) FailUsage("convert needs an output: a file, '-', -o FILE or --out-dir FOLDER");
-        ConvertTo(request, inputs, request.output);
-        return;
-    }
-    if (!request.output.empty()) FailUsage("--out-dir and an output file exclude each other");
-    if (!request.to) FailUsage("--out-dir needs --to gpx, kml, geojson, pdb or text to name what to write");
-    std::error_code error;
-    std::filesystem::create_directories(request.outDir, error);
-    if (error || !std::filesystem::is_directory(request.outDir, error)) {
-        FailConversion("cannot write into the folder '" + request.outDir + "': it cannot be created");
-    }
-    // Each input on its own, into the folder under its own name.
-    for (const InputFile& input : inputs) {
-        const std::string stem = input.what == input.path ? Stem(input.path) : "standard-input";
+        OutputJob job;
+        job.inputs = inputs;
+        job.output = request.output;
+        job.named = true;
+        jobs.push_back(std::move(job));
+    } else {
+        if (!request.output.empty()) FailUsage("--out-dir and an output file exclude each other");
+        if (!request.to) FailUsage("--out-dir needs --to gpx, kml, geojson, pdb or text to name what to write");
+        // Each input on its own, into the folder under its own name.
         const std::string extension =
             *request.to == FileType::Text ? TextExtension(request.outputDefinition) : Extension(*request.to);
-        const std::string output = (std::filesystem::path(request.outDir) / (stem + extension)).string();
-        ConvertTo(request, {input}, output);
+        for (const InputFile& input : inputs) {
+            const std::string stem = input.what == input.path ? Stem(input.path) : "standard-input";
+            OutputJob job;
+            job.inputs = {input};
+            job.output = (std::filesystem::path(request.outDir) / (stem + extension)).string();
+            jobs.push_back(std::move(job));
+        }
     }
+    // Every file is named, and known to be no other, before the first is written.
+    for (OutputJob& job : jobs) DecideJob(request, job, jobs.size() == 1);
+    PlanOutputs(request, inputs, jobs);
+    if (!request.outDir.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(request.outDir, error);
+        if (error || !std::filesystem::is_directory(request.outDir, error)) {
+            FailConversion("cannot write into the folder '" + request.outDir + "': it cannot be created");
+        }
+    }
+    for (OutputJob& job : jobs) RunJob(request, job);
 }
 
 }  // namespace vezuved_cli

@@ -29,12 +29,21 @@ struct ConvertRequest {
 
 void RunConvert(const ConvertRequest& request);
 
+// The tool's JSON listing of the sets, as `show --output json` prints it
+// and `convert` writes a ".json" file: one set's listing, or a list of them.
+std::string PointsJsonDocument(const std::vector<PointSet>& sets);
+
 // Keeps the sets --what and --track ask for; fails when none is left.
 std::vector<LoadedPoints> SelectSets(std::vector<LoadedPoints> sets, const std::string& what,
                                      const std::string& track, const std::string& source);
 
-// A set's title as a part of a file name: letters, digits, '-', '_' and '.',
-// everything else '_'.
+// A set's title as a part of a file name: the letters of every script as
+// UTF-8; what file systems forbid (control characters, / \ : * ? " < > |)
+// and bytes that are no UTF-8 become '_'.
 std::string FileSafeName(const std::string& title);
+
+// Whether a file name names a device on Windows: CON, PRN, AUX, NUL,
+// COM1-9 or LPT1-9, alone or before a dot, in any case.
+bool ReservedOnWindows(const std::string& name);
 
 }  // namespace vezuved_cli

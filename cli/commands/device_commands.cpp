@@ -1,5 +1,6 @@
 #include "commands/device_commands.h"
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <cstdint>
@@ -75,7 +76,41 @@ void AddCopyFlags(CLI::App& command, DeviceOptions& options) {
     command.add_flag("--move", options.move, "Delete the PC file after a successful copy to the device");
 }
 
+// The device emulator: the one VEZUVED_RAPI_LIBRARY names, else the first
+// that loads of librapi-emu.so beside the tool, beside the library (an
+// installed tool's library folder) and in the build folder, where a plain
+// build puts it. Found before the library is called, so a failure names
+// every path tried with the system's cause.
+void FindEmulator() {
+    const std::string file = EmulatorFileName();
+    if (file.empty()) return;
+    std::vector<std::string> paths;
+    const char* chosen = std::getenv("VEZUVED_RAPI_LIBRARY");
+    if (chosen != nullptr && chosen[0] != 0) {
+        paths.push_back(chosen);
+    } else {
+        const std::filesystem::path tool = ProgramFolder();
+        for (const std::filesystem::path& folder :
+             {tool, tool / ".." / VEZUVED_LIBRARY_FOLDER, std::filesystem::path(VEZUVED_BUILD_FOLDER)}) {
+            if (folder.empty()) continue;
+            const std::string path = (folder / file).lexically_normal().string();
+            if (std::find(paths.begin(), paths.end(), path) == paths.end()) paths.push_back(path);
+        }
+    }
+    const LibrarySearch search = FindLoadableLibrary(paths);
+    if (!search.found.empty()) {
+        SetRemoteApiLibraryVariable(search.found);
+        return;
+    }
+    std::string tried;
+    for (const auto& [path, cause] : search.failed) tried += "\n  " + path + ": " + cause;
+    FailConversion("the device emulator " + file + " cannot be loaded" +
+                   (chosen != nullptr && chosen[0] != 0 ? " (named by VEZUVED_RAPI_LIBRARY)" : "") + "; tried:" +
+                   tried + (chosen != nullptr && chosen[0] != 0 ? "" : "\nset VEZUVED_RAPI_LIBRARY to its path"));
+}
+
 void UseDeviceRoot(const DeviceOptions& options) {
+    FindEmulator();
     if (options.root.empty()) return;
     SetDeviceRootVariable(options.root);
 }
@@ -151,7 +186,10 @@ std::string ResultText(int32_t result) {
         case VEZUVED_DEV_ERR_OPEN_SOURCE: return "the source file cannot be opened";
         case VEZUVED_DEV_ERR_NOT_MOUNTED: return "the database volume is not mounted";
         default:
-            if (result < 0) return "the remote API library could not be loaded (error " + std::to_string(-result) + ")";
+            if (result < 0) {
+                const std::string words = LoadErrorWords(static_cast<uint32_t>(-result));
+                return "the remote API library could not be loaded" + (words.empty() ? "" : ": " + words);
+            }
             return "failed with error " + std::to_string(result);
     }
 }

@@ -1,4 +1,5 @@
 #include <charconv>
+#include <cstring>
 
 #include "base/ascii.h"
 #include "commands/convert_plan.h"
@@ -63,18 +64,52 @@ std::vector<LoadedPoints> SelectSets(std::vector<LoadedPoints> sets, const std::
     return sets;
 }
 
+namespace {
+
+// Bytes no file system of Windows or FAT takes in a name, nor a POSIX one
+// ('/'): control characters and / \ : * ? " < > |.
+bool Forbidden(unsigned char c) {
+    return c < 0x20 || c == 0x7F || std::strchr("/\\:*?\"<>|", static_cast<char>(c)) != nullptr;
+}
+
+// The length of the valid UTF-8 character at text[i], or 0.
+size_t Utf8Length(const std::string& text, size_t i) {
+    const unsigned char lead = static_cast<unsigned char>(text[i]);
+    const size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+                                    : lead >= 0xF0 && lead <= 0xF4                  ? 4
+                                                                                    : 0;
+    if (length == 0 || i + length > text.size()) return 0;
+    for (size_t k = 1; k < length; ++k) {
+        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 0;
+    }
+    if (length == 2 && static_cast<unsigned char>(text[i + 1]) < 0xA0 && lead == 0xC2) return 0;  // C1 controls
+    return length;
+}
+
+}  // namespace
+
+bool ReservedOnWindows(const std::string& name) {
+    const std::string base = AsciiLowered(name.substr(0, name.find('.')));
+    if (base == "con" || base == "prn" || base == "aux" || base == "nul") return true;
+    return base.size() == 4 && (base.compare(0, 3, "com") == 0 || base.compare(0, 3, "lpt") == 0) &&
+           base[3] >= '1' && base[3] <= '9';
+}
+
 std::string FileSafeName(const std::string& title) {
     std::string out;
-    for (char c : title) {
-        const bool safe = IsAsciiLetter(c) || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.';
-        if (safe) {
-            out += c;
-        } else if (out.empty() || out.back() != '_') {
-            out += '_';
+    for (size_t i = 0; i < title.size();) {
+        const size_t length = Utf8Length(title, i);
+        if (length == 0 || (length == 1 && Forbidden(static_cast<unsigned char>(title[i])))) {
+            if (out.empty() || out.back() != '_') out += '_';
+            i += length == 0 ? 1 : length;
+            continue;
         }
+        out.append(title, i, length);
+        i += length;
     }
-    while (!out.empty() && (out.back() == '_' || out.back() == '.')) out.pop_back();
-    while (!out.empty() && (out.front() == '_' || out.front() == '.')) out.erase(0, 1);
+    // Windows drops dots and spaces at the end; a dot in front hides the file.
+    while (!out.empty() && (out.back() == '_' || out.back() == '.' || out.back() == ' ')) out.pop_back();
+    while (!out.empty() && (out.front() == '_' || out.front() == '.' || out.front() == ' ')) out.erase(0, 1);
     return out.empty() ? "set" : out;
 }
 

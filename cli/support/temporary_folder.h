@@ -11,6 +11,9 @@ public:
     TemporaryFolder() = default;
     // Creates the folder; fails when it cannot be created.
     static TemporaryFolder Create();
+    // The same, hidden in folder: a file made in it moves beside its target
+    // by a rename.
+    static TemporaryFolder CreateIn(const std::string& folder);
     TemporaryFolder(TemporaryFolder&& other) noexcept;
     TemporaryFolder& operator=(TemporaryFolder&& other) noexcept;
     TemporaryFolder(const TemporaryFolder&) = delete;
@@ -20,6 +23,9 @@ public:
     const std::string& path() const { return path_; }
     // A file of that name inside the folder.
     std::string File(const std::string& name) const;
+
+    // Takes over a folder just made: removed with its owner.
+    static TemporaryFolder Adopt(const std::string& path);
 
 private:
     std::string path_;

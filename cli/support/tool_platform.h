@@ -3,7 +3,10 @@
 // plain C++ on both.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <vezuved/vezuved.h>
 
@@ -24,5 +27,49 @@ bool StandardInputIsOpen();
 // Standard input and output carry bytes as they are (a database read from
 // or written to them): on Windows they would otherwise turn line ends.
 void UseBinaryStandardStreams();
+
+// Which file a path names, when it names one: device and inode on POSIX,
+// volume serial number and file index on Windows. Two paths name the same
+// file when both exist and their identities are equal.
+struct FileIdentity {
+    bool exists = false;
+    uint64_t volume = 0, file = 0;
+};
+FileIdentity IdentityOf(const std::string& path);
+
+// Whether names in the folder are told apart regardless of case (FAT,
+// exFAT, NTFS, an ext4 folder with case folding, Windows, macOS).
+bool FolderFoldsCase(const std::string& folder);
+
+// Whether a file name fits the folder's file system (255 bytes on most
+// POSIX ones, 255 UTF-16 code units on Windows).
+bool NameFits(const std::string& folder, const std::string& name);
+
+// The folder of the running program, without a final separator; empty
+// when the system cannot tell.
+std::string ProgramFolder();
+
+// The first of the shared libraries that loads, and each one tried before
+// it with the system's words for why it did not ("cannot open shared
+// object file: No such file or directory").
+struct LibrarySearch {
+    std::string found;
+    std::vector<std::pair<std::string, std::string>> failed;  // path, cause
+};
+LibrarySearch FindLoadableLibrary(const std::vector<std::string>& paths);
+
+// The device emulator's file name, which the device commands look for
+// ("librapi-emu.so"); empty on Windows, where the system loads RAPI.DLL by
+// its name.
+std::string EmulatorFileName();
+
+// Names the remote API library the device layer loads (VEZUVED_RAPI_LIBRARY
+// in the tool's own environment).
+void SetRemoteApiLibraryVariable(const std::string& path);
+
+// Windows' words for the error code a failed library load gave ("The
+// specified module could not be found."); empty on POSIX, where the code
+// carries no cause (FindLoadableLibrary has dlerror's words).
+std::string LoadErrorWords(uint32_t code);
 
 }  // namespace vezuved_cli

@@ -8,6 +8,7 @@
 #include "state/conversion_state.h"
 #include "support/failure.h"
 #include "support/point_sets.h"
+#include "support/output_plan.h"
 #include "support/temporary_folder.h"
 #include "support/text_input.h"
 
@@ -74,22 +75,42 @@ std::string CheckedDatabase(const std::string& database, const std::string& writ
     return copy;
 }
 
+// The one output of an import or export: never a file it reads, however spelt.
+void RequireOwnOutput(const std::vector<std::string>& inputs, const std::string& output) {
+    OutputPlan plan;
+    for (const std::string& input : inputs) plan.AddInput(input);
+    plan.Keep(output, true);
+}
+
 }  // namespace
 
 std::string ImportedDatabasePath(const std::string& output) {
     const size_t separator = output.find_last_of("/\\");
     const std::string folder = separator == std::string::npos ? "" : output.substr(0, separator + 1);
-    std::string name = output.substr(folder.size()).substr(0, 31);
-    if (const size_t dot = name.rfind('.'); dot != std::string::npos) name.erase(dot);
+    std::string name = output.substr(folder.size());
+    if (const size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0) name.erase(dot);
     return folder + name + ".pdb";
+}
+
+std::string DatabaseNameFor(const std::string& path) {
+    const size_t separator = path.find_last_of("/\\");
+    std::string name = path.substr(separator == std::string::npos ? 0 : separator + 1).substr(0, 31);
+    if (const size_t dot = name.rfind('.'); dot != std::string::npos) name.erase(dot);
+    return name;
+}
+
+void NoteDatabaseName(const std::string& path) {
+    const std::string name = DatabaseNameFor(path);
+    if (name == std::filesystem::path(path).stem().string()) return;
+    std::cerr << "vezuved: the database in '" << path << "' is named '" << name
+              << "': a database name holds at most 31 characters\n";
 }
 
 std::string ImportTextFile(const std::string& text, const std::string& output, const TextOptions& options) {
     PreparedText prepared;
     PrepareText(text, options, prepared);
     const std::string written = ImportedDatabasePath(output.empty() ? text : output);
-    RequireDistinctOutput(text, written);
-
+    RequireOwnOutput({text, prepared.definition}, written);
     const bool metres = prepared.layout.eleFormat == 1;
     if (prepared.layout.source == kModeGarmin || metres) {
         // The library's import keeps only a Garmin line's name and position;
@@ -100,9 +121,17 @@ std::string ImportTextFile(const std::string& text, const std::string& output, c
         LoadedPoints points = ReadPreparedText(text, prepared);
         if (metres) WriteFromPointsOnly(points);
         WriteDatabase(written, points, options.kind.value_or(static_cast<int16_t>(points.set.kind)));
+        NoteDatabaseName(written);
         return written;
     }
-    std::vector<char> outputPath = PathBuffer(written);
+    // The library names the file as the database, at most 31 characters:
+    // a longer name is imported in a folder beside it and renamed whole.
+    const std::filesystem::path target(written);
+    const bool renamed = DatabaseNameFor(written) != target.stem().string();
+    const TemporaryFolder beside = renamed ? TemporaryFolder::CreateIn(target.parent_path().string()) : TemporaryFolder();
+    const std::string imported =
+        renamed ? beside.File(DatabaseNameFor(written) + ".pdb") : written;
+    std::vector<char> outputPath = PathBuffer(imported);
     const TextOptions& used = prepared.options;
     // The library cannot read record lines on import; with their columns
     // in order, comma-separated reading is the same.
@@ -112,6 +141,12 @@ std::string ImportTextFile(const std::string& text, const std::string& output, c
                    layout, used.elevationFormat.value_or(-1), ColumnsOrNull(used));
     if (result != 0) {
         FailConversion("cannot import '" + text + "': the database '" + written + "' cannot be created or written");
+    }
+    if (renamed) {
+        std::error_code error;
+        std::filesystem::rename(imported, written, error);
+        if (error) FailConversion("cannot write the database '" + written + "': " + error.message());
+        NoteDatabaseName(written);
     }
     std::cerr << FittingWarning(written, prepared.fitting);
     return written;
@@ -129,7 +164,7 @@ std::string ExportDatabase(const std::string& database, const std::string& outpu
     const std::string folder = target.empty() ? std::filesystem::path(database).parent_path().string() : target;
     const bool inFolder = target.empty() || target.back() == '/' || target.back() == '\\';
     const std::string written = inFolder ? ExportedNameInFolder(database, SeparatorEnded(folder), options) : target;
-    RequireDistinctOutput(database, written);
+    RequireOwnOutput({database, options.definition}, written);
     std::string definition = options.definition;
     if (definition.empty()) {
         const std::string own = DefinitionPathFor(written);

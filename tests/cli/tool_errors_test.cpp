@@ -1,5 +1,6 @@
 // Exit statuses and messages: 2 for usage errors, 1 for files the tool
 // cannot convert, with a sentence on standard error naming the file.
+#include "support/library_lines.h"
 #include "tool_runner.h"
 
 #include <filesystem>
@@ -111,9 +112,9 @@ TEST_F(ToolErrors, FailedWritesKeepThePreviousFile) {
         {{"convert", database, Out("keep.pdb")}, Out("keep.pdb"), full,
          "VEZUVed: cannot write '" + Out("keep.pdb") + "': File too large"},
         {{"export", database, "-o", database}, database, "",
-         "vezuved: cannot write '" + database + "': it is the input '" + database + "' itself"},
+         "vezuved: cannot write '" + database + "': it is the input '" + database + "' itself; nothing was written"},
         {{"convert", database, database}, database, "",
-         "vezuved: cannot write '" + database + "': it is the input '" + database + "' itself"},
+         "vezuved: cannot write '" + database + "': it is the input '" + database + "' itself; nothing was written"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments[0] + " " + c.target);
@@ -146,6 +147,7 @@ TEST_F(ToolErrors, LibraryMessagesGoToStandardError) {
         int status;
         bool document;
         std::string err;
+        std::string out = {};  // the tool's own lines, where there is no document
     } const rows[] = {
         {{"show", db, "--output", "gpx", "-d", Out("nothing.cal")}, 0, true, ""},
         {{"show", text, "--output", "gpx"}, 2, false,
@@ -156,6 +158,12 @@ TEST_F(ToolErrors, LibraryMessagesGoToStandardError) {
          "vezuved: cannot read the format definition '" + Out("nothere.cal") + "': no such file\n"},
         {{"show", cut, "--output", "gpx"}, 1, false,
          "Err: 0x408\nvezuved: cannot read the database '" + cut + "': it is no valid Palm database (error 1032)\n"},
+        // Each library line ends, even one the library leaves open ("Err: 0x408").
+        {{"export", db, "-o", Out("hike.txt")}, 0, false, "No Cal File\n", "Wrote " + Out("hike.txt") + "\n"},
+        {{"convert", cut, Out("cut.gpx")}, 1, false,
+         "Err: 0x408\nvezuved: cannot read the database '" + cut + "': it is no valid Palm database (error 1032)\n"},
+        {{"import", text, "-d", Out("nothere.cal")}, 1, false,
+         "vezuved: cannot read the format definition '" + Out("nothere.cal") + "': no such file\n"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.arguments[1]);
@@ -163,12 +171,58 @@ TEST_F(ToolErrors, LibraryMessagesGoToStandardError) {
         EXPECT_EQ(result.status, row.status);
         EXPECT_EQ(result.err, row.err);
         if (!row.document) {
-            EXPECT_EQ(result.out, "");
+            EXPECT_EQ(result.out, row.out);
             continue;
         }
         EXPECT_EQ(result.out.compare(0, gpxStart.size(), gpxStart), 0) << result.out;
         ASSERT_GE(result.out.size(), gpxEnd.size());
         EXPECT_EQ(result.out.substr(result.out.size() - gpxEnd.size()), gpxEnd) << result.out;
+    }
+}
+
+// The device commands name the emulator they tried and why it did not load,
+// in the system's words, not a Windows error number.
+TEST_F(ToolErrors, AnEmulatorThatDoesNotLoadIsNamedWithItsCause) {
+    WriteFile(Out("text.so"), "no library");
+    const struct {
+        std::string library, cause;
+    } rows[] = {
+        {Out("none.so"), "cannot open shared object file: No such file or directory"},
+        {Out("text.so"), "file too short"},
+    };
+    for (const auto& row : rows) {
+        const ToolResult result =
+            RunTool({"device", "push", "--device", folder_, Out("text.so")}, "VEZUVED_RAPI_LIBRARY='" + row.library + "' ");
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err, "vezuved: the device emulator librapi-emu.so cannot be loaded (named by "
+                              "VEZUVED_RAPI_LIBRARY); tried:\n  " + row.library + ": " + row.cause + "\n");
+    }
+}
+
+// `device list`'s report is its document, pieced together by the library;
+// every other line it prints is a diagnostic for standard error, whole.
+TEST(LibraryLines, ReportPiecesStayTogetherAndDiagnosticsEndTheirLines) {
+    struct Row {
+        bool listing;
+        std::vector<std::string> messages;
+        std::string out, err;
+    } const rows[] = {
+        {false, {"Err: 0x40b", "No Cal File\n", "\n", "Copying to Device: a\n"}, "",
+         "Err: 0x40b\nNo Cal File\nCopying to Device: a\n"},
+        {true, {"Name    Records\n", "hike  ", "   8", " Only on Device", "\n", "Err: 0x408", "none\n"},
+         "Name    Records\nhike     8 Only on Device\nnone\n", "Err: 0x408\n"},
+        {true, {"Can't mount Database Volume: \\x", "\nFiles Only on PC\n", "Error !!! Writing sync file\n", "left"},
+         "\nFiles Only on PC\nleft\n", "Can't mount Database Volume: \\x\nError !!! Writing sync file\n"},
+        {true, {"Error getting  ", "   3\n"}, "Error getting     3\n", ""},  // a database named so
+    };
+    for (const Row& row : rows) {
+        vezuved_cli::LibraryLines lines(row.listing);
+        std::string out, err;
+        for (const std::string& message : row.messages) lines.Take(false, message.data(), message.size(), out, err);
+        lines.Finish(out);
+        EXPECT_EQ(out, row.out);
+        EXPECT_EQ(err, row.err);
     }
 }
 

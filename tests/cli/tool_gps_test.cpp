@@ -75,7 +75,7 @@ TEST_F(ToolGps, EachSetOfAGpxBecomesADatabaseOfItsKind) {
     EXPECT_EQ(out, "Wrote " + Out("out-waypoints.pdb") + " (points, 2 point(s))\n" +
                        "Wrote " + Out("out-Loop.pdb") + " (route, 2 point(s))\n" +
                        "Wrote " + Out("out-Morning.pdb") + " (track, 3 point(s))\n" +
-                       "Wrote " + Out("out-Evening_ride.pdb") + " (track, 2 point(s))\n");
+                       "Wrote " + Out("out-Evening ride.pdb") + " (track, 2 point(s))\n");
     EXPECT_FALSE(FileExists(Out("out.pdb")));
     EXPECT_NE(Ok({"info", Out("out-Morning.pdb")}).find("track"), std::string::npos);
     EXPECT_NE(Ok({"info", Out("out-Loop.pdb")}).find("route"), std::string::npos);

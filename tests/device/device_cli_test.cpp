@@ -62,12 +62,12 @@ protected:
 TEST_F(DeviceCliTest, PushListPullAndInspect) {
     ToolRun run = Run("device push" + Home());
     EXPECT_EQ(0, run.status) << run.err;
-    EXPECT_EQ("Copying to Device: Home\n", run.out);
-    EXPECT_EQ("Home: started\nHome: done\n", run.err);  // plain progress lines off a terminal
+    EXPECT_EQ("", run.out);  // the library's lines are no document
+    EXPECT_EQ("Copying to Device: Home\nHome: started\nHome: done\n", run.err);  // plain progress lines off a terminal
 
     run = Run("device push --update" + Home());
     EXPECT_EQ(0, run.status);
-    EXPECT_EQ("Database is up to date: Home\n", run.out);
+    EXPECT_TRUE(run.Err("Database is up to date: Home\n"));
     EXPECT_TRUE(run.Err("left alone, up to date"));
 
     run = Run("device list '" + PcFolder() + "'");
@@ -96,7 +96,7 @@ TEST_F(DeviceCliTest, AskAnswersFromStandardInput) {
     EXPECT_TRUE(run.Err("cancelled"));
     run = Run("device push --ask" + Home(), "r\n");
     EXPECT_EQ(0, run.status);
-    EXPECT_EQ("Copying to Device: Home\n", run.out);
+    EXPECT_TRUE(run.Err("Copying to Device: Home\n"));
 }
 
 TEST_F(DeviceCliTest, FailuresGiveStatusAndReason) {

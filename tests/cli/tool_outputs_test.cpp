@@ -1,0 +1,161 @@
+// A run's outputs are decided before the first byte is written: no output
+// is another output or an input of the same run, and every name fits.
+#include "support/output_plan.h"
+#include "support/failure.h"
+#include "tool_runner.h"
+
+#include <filesystem>
+#include <set>
+
+namespace cli_test {
+namespace {
+
+using OutputPlanRuns = ToolTest;
+
+std::string Track(const std::string& name) {
+    return "<trk><name>" + name + "</name><trkseg><trkpt lat=\"45.1\" lon=\"-121.1\"/>"
+           "<trkpt lat=\"45.2\" lon=\"-121.2\"/></trkseg></trk>";
+}
+
+std::string Gpx(const std::vector<std::string>& names) {
+    std::string body;
+    for (const std::string& name : names) body += Track(name);
+    return "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" creator=\"t\" xmlns=\"http://www.topografix.com/GPX/1/1\">" +
+           body + "</gpx>\n";
+}
+
+std::set<std::string> FilesIn(const std::string& folder) {
+    std::set<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
+// Each row: input files (name, GPX track names), the command (IN/ stands
+// for the input folder), the exit status and every file of the input folder
+// afterwards; a failed run leaves only the inputs.
+TEST_F(OutputPlanRuns, CollidingOutputsAreNumberedOrTheRunFailsWithNothingWritten) {
+    const std::string longName(300, 'x');
+    std::vector<std::string> twenty;
+    for (int i = 0; i < 20; ++i) twenty.push_back(i == 10 ? longName : "t" + std::to_string(i));
+    const std::string cut = "o-" + std::string(247, 'x') + "-1.pdb";  // 255 bytes, the most ext4 takes
+    struct Row {
+        const char* what;
+        std::vector<std::pair<std::string, std::vector<std::string>>> inputs;
+        std::vector<std::string> arguments;
+        int status;
+        std::set<std::string> files;
+    };
+    const std::vector<Row> rows = {
+        {"by wildcard", {{"a.gpx", {"one"}}, {"a.kml", {}}}, {"convert", "IN/a.*", "--to", "geojson", "--out-dir", "IN/out"},
+         0, {"a.gpx", "a.kml", "out"}},
+        {"by set name", {{"d.gpx", {"a", "a", "café 山", "a/b:c", "CON"}}}, {"convert", "IN/d.gpx", "IN/o.pdb"}, 0,
+         {"d.gpx", "o-a.pdb", "o-a-2.pdb", "o-café 山.pdb", "o-a_b_c.pdb", "o-CON.pdb"}},
+        {"by --out-dir, with an input", {{"a.gpx", {"one"}}, {"a-2.gpx", {"two"}}},
+         {"convert", "IN/a.gpx", "IN/a-2.gpx", "--to", "gpx", "--out-dir", "IN"}, 0,
+         {"a.gpx", "a-2.gpx", "a-3.gpx", "a-2-2.gpx"}},
+        {"a set's file and another input's", {{"x.gpx", {"a", "b"}}, {"x-a.gpx", {"c"}}},
+         {"convert", "IN/x.gpx", "IN/x-a.gpx", "--to", "pdb", "--out-dir", "IN"}, 0,
+         {"x.gpx", "x-a.gpx", "x-a.pdb", "x-a-2.pdb", "x-b.pdb"}},
+        {"the input named as output", {{"a.gpx", {"one", "two"}}}, {"convert", "IN/a.gpx", "IN/./a.gpx"}, 1, {"a.gpx"}},
+        {"the points file and an input", {{"a.gpx", {"one"}}, {"o-points.geojson", {}}},
+         {"convert", "IN/a.gpx", "IN/o-points.geojson", "-o", "IN/o.geojson", "--points"}, 0,
+         {"a.gpx", "o-points.geojson", "o.geojson", "o-points-2.geojson"}},
+        {"20 sets, one name too long", {{"t.gpx", twenty}}, {"convert", "IN/t.gpx", "IN/o.pdb"}, 0, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::string in = FreshFolder(std::string("outputs-") + std::to_string(&row - rows.data()));
+        for (const auto& [name, tracks] : row.inputs) {
+            const std::string extension = std::filesystem::path(name).extension().string();
+            WriteFile(in + "/" + name,
+                      extension == ".kml"       ? "<kml xmlns=\"http://www.opengis.net/kml/2.2\"><Placemark><name>k</name>"
+                                                  "<LineString><coordinates>9,47 9.1,47.1</coordinates></LineString>"
+                                                  "</Placemark></kml>\n"
+                      : extension == ".geojson" ? "{\"type\":\"FeatureCollection\",\"features\":[{\"type\":\"Feature\","
+                                                  "\"geometry\":{\"type\":\"Point\",\"coordinates\":[9,47]},"
+                                                  "\"properties\":{\"name\":\"p\"}}]}\n"
+                                                : Gpx(tracks));
+        }
+        std::vector<std::string> arguments;
+        for (std::string argument : row.arguments) {
+            if (argument.compare(0, 2, "IN") == 0) argument = in + argument.substr(2);
+            arguments.push_back(argument);
+        }
+        const ToolResult result = RunTool(arguments);
+        EXPECT_EQ(result.status, row.status) << result.err;
+        if (row.files.empty()) {  // the twenty sets
+            std::set<std::string> files = FilesIn(in);
+            EXPECT_EQ(files.size(), 21u);
+            EXPECT_EQ(files.count(cut), 1u) << *files.rbegin();
+            continue;
+        }
+        EXPECT_EQ(FilesIn(in), row.files) << result.out << result.err;
+        if (row.files.count("out")) {
+            EXPECT_EQ(FilesIn(in + "/out"), (std::set<std::string>{"a.geojson", "a-2.geojson"}));
+        }
+    }
+}
+
+// The name given is kept whole; the database inside takes 31 characters, and
+// the tool says so.
+TEST_F(OutputPlanRuns, LongImportNamesKeepTheirWholeFileName) {
+    for (const char* end : {"side", "ridge"}) {
+        const std::string name = std::string("trip-2021-08-14-mount-hood-north-") + end;
+        const ToolResult result =
+            RunTool({"import", DataFile("hike-track.csv"), "-d", FormatFile("track.cal"), "-o", Out(name + ".csv")});
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.err, "vezuved: the database in '" + Out(name + ".pdb") +
+                                  "' is named 'trip-2021-08-14-mount-hood-nort': a database name holds at most 31 "
+                                  "characters\n");
+        EXPECT_EQ(ReadFile(Out(name + ".pdb")).substr(0, 32), std::string("trip-2021-08-14-mount-hood-nort") + '\0');
+    }
+    EXPECT_EQ(FilesIn(folder_), (std::set<std::string>{"trip-2021-08-14-mount-hood-north-side.pdb",
+                                                       "trip-2021-08-14-mount-hood-north-ridge.pdb"}));
+}
+
+// A ".json" output is the tool's JSON listing, never record-line text.
+TEST_F(OutputPlanRuns, JsonOutputIsTheListingShowPrints) {
+    const std::string db = Out("hike.pdb");
+    ASSERT_EQ(RunTool({"import", DataFile("hike-track.csv"), "-d", FormatFile("track.cal"), "-o", db}).status, 0);
+    ASSERT_EQ(RunTool({"convert", db, Out("hike.json")}).status, 0);
+    EXPECT_EQ(ReadFile(Out("hike.json")), RunTool({"show", db, "--output", "json"}).out);
+}
+
+bool FoldsCase(const std::string&) { return true; }
+bool KeepsCase(const std::string&) { return false; }
+
+// Names compared as the folder's file system compares them.
+TEST_F(OutputPlanRuns, NamesDifferingByCaseAreOneFileWhereTheFolderFoldsCase) {
+    using vezuved_cli::OutputPlan;
+    struct Row {
+        bool (*folds)(const std::string&);
+        const char* kept;
+        const char* numbered;
+        const char* expected;
+    } const rows[] = {
+        {FoldsCase, "A.gpx", "a.gpx", "a-2.gpx"},
+        {KeepsCase, "A.gpx", "a.gpx", "a.gpx"},
+        {FoldsCase, "CAFÉ ΩДОМ.gpx", "café ωдом.gpx", "café ωдом-2.gpx"},
+        {FoldsCase, "sub/../b.gpx", "B.GPX", "B-2.GPX"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.kept);
+        OutputPlan plan(row.folds);
+        plan.Keep(Out(row.kept), false);
+        EXPECT_EQ(plan.Number(Out(row.numbered), false), Out(row.expected));
+    }
+    // An input is never an output, however it is spelt.
+    WriteFile(Out("in.gpx"), "x");
+    OutputPlan plan(FoldsCase);
+    plan.AddInput(Out("in.gpx"));
+    EXPECT_THROW(plan.Keep(Out("IN.gpx"), false), vezuved_cli::Failure);
+    EXPECT_EQ(plan.Number(folder_ + "/./in.gpx", false), folder_ + "/./in-2.gpx");
+    EXPECT_THROW(plan.Keep(Out(std::string(1100, 'p') + ".pdb"), true), vezuved_cli::Failure);
+    EXPECT_THROW(plan.Keep(Out(std::string(300, 'p') + ".gpx"), false), vezuved_cli::Failure);
+}
+
+}  // namespace
+}  // namespace cli_test
