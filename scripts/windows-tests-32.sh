@@ -17,7 +17,8 @@
 #    that the files they write are the same bytes.
 # 4. Converts a GPX with several tracks to .pdb and back to GPX and KML with
 #    the Windows tool and with the Linux tool ($LINUX_BUILD, default build)
-#    and compares the bytes.
+#    and compares the bytes; then reads every GPX and KML file of
+#    ../shared/real-files with both tools and compares what they write.
 # 5. Checks that every shipped .dll and .exe imports system DLLs only.
 #
 # Where no 32-bit Wine is installed (wine32:i386), steps 2 to 4 are not run
@@ -131,8 +132,20 @@ fi
 # The Windows tool against the Linux tool: a GPX with several tracks to a
 # point database and back to GPX and KML.
 tool_check() {
-  local gpx=../shared/real-files/gpxpy__cerknicko-jezero.gpx
-  [ -f "$gpx" ] || gpx=tests/cli/data/several-tracks.gpx
+  local gpx=../shared/real-files/gpxpy__cerknicko-jezero.gpx  # eight tracks and waypoints
+  if [ ! -f "$gpx" ]; then
+    gpx="$build/several-tracks.gpx"
+    cat >"$gpx" <<'GPX'
+<?xml version="1.0" encoding="UTF-8"?>
+<gpx version="1.1" creator="windows-tests-32" xmlns="http://www.topografix.com/GPX/1/1">
+ <wpt lat="45.8" lon="14.3"><ele>550.5</ele><name>Lake</name></wpt>
+ <trk><name>Morning</name><trkseg><trkpt lat="45.81" lon="14.31"><ele>551</ele><time>2021-08-14T08:00:00Z</time></trkpt>
+  <trkpt lat="45.8123456" lon="14.3234567"><time>2021-08-14T08:00:05.5Z</time></trkpt></trkseg></trk>
+ <trk><name>Evening</name><trkseg><trkpt lat="-0.5" lon="-0.25"/><trkpt lat="-0.51" lon="-0.26"/></trkseg></trk>
+ <trk><name>Caf&#233;</name><trkseg><trkpt lat="1" lon="2"/></trkseg><trkseg><trkpt lat="3" lon="4"/></trkseg></trk>
+</gpx>
+GPX
+  fi
   [ -x "$linux_build/cli/vezuved" ] || cmake --build "$linux_build" -j"${JOBS:-2}" --target vezuved_cli >/dev/null
   local out="$build/tool-check" side tool
   rm -rf "$out" && mkdir -p "$out/linux" "$out/windows"
@@ -158,6 +171,40 @@ if tool_check; then
   passed=$((passed + 1))
 else
   failed=$((failed + 1)) broken+=(tool-bytes)
+fi
+
+# Every GPX and KML file other programs wrote (../shared/real-files), read
+# by both tools and written as the other format: the same bytes, the same
+# messages, the same exit status. Each is copied to a plain name first, as
+# a Windows program's arguments are in the ANSI code page.
+real_files_check() {
+  local out="$build/tool-check/real" file base target different=0 count=0 side status
+  rm -rf "$out" && mkdir -p "$out/linux" "$out/windows"
+  for file in ../shared/real-files/*.gpx ../shared/real-files/*.kml; do
+    [ -f "$file" ] || continue
+    count=$((count + 1))
+    base=in-$count.${file##*.}
+    [ "${file##*.}" = gpx ] && target=out-$count.kml || target=out-$count.gpx
+    for side in linux windows; do
+      cp "$file" "$out/$side/$base"
+      status=0
+      if [ "$side" = linux ]; then
+        (cd "$out/$side" && "$OLDPWD/$linux_build/cli/vezuved" convert "$base" "$target") >"$out/$side/said-$count" 2>&1 || status=$?
+      else
+        (cd "$out/$side" && "$wine" "$OLDPWD/$build/cli/vezuved.exe" convert "$base" "$target") >"$out/$side/said-$count" 2>&1 || status=$?
+        sed -i 's/\r$//' "$out/$side/said-$count"
+      fi
+      echo "exit $status" >>"$out/$side/said-$count"
+    done
+  done
+  compare_folders "GPX and KML of other programs (Linux and Windows tool, $count files)" "$out/linux" "$out/windows"
+}
+if [ -d ../shared/real-files ]; then
+  if real_files_check; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1)) broken+=(real-files-bytes)
+  fi
 fi
 
 # The suite's tests, then the two hosts, the x87 comparison and the tool's.

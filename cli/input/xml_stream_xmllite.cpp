@@ -11,6 +11,7 @@
 #include <shlwapi.h>
 #include <xmllite.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -112,61 +113,80 @@ void StreamXml(const std::string& path, const std::string& what, XmlHandler& han
     reader.SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit);
     if (FAILED(reader.SetInput(stream.p))) FailConversion(prefix + "the file cannot be read");
 
+    // An open element: its name as expat gives it, where its start tag is,
+    // and whether its text is collected.
+    struct Open {
+        std::string name;
+        UINT line, position;
+        bool collecting;
+    };
+    std::vector<Open> open;
     std::string text;
-    std::vector<bool> collecting;  // per open element
-    std::vector<std::string> names;  // of the open elements
     std::vector<std::string> attributeTexts;
     std::vector<const char*> attributes;
     bool rootSeen = false;
-    const auto fail = [&](const std::string& cause) {
-        UINT line = 0;
-        reader.GetLineNumber(&line);
+    UINT lastLine = 1;  // where the input read so far ends
+    const auto fail = [&](const std::string& cause, UINT line) {
         FailConversion(prefix + "line " + std::to_string(line == 0 ? 1 : line) + ": " + cause);
     };
     const auto end = [&]() {
-        handler.end(SplitName(names.back()), text);
+        handler.end(SplitName(open.back().name), text);
         text.clear();
-        names.pop_back();
-        collecting.pop_back();
+        open.pop_back();
     };
 
     XmlNodeType type = XmlNodeType_None;
     HRESULT result;
     while ((result = reader.Read(&type)) == S_OK) {
+        UINT line = 0, position = 0;
+        reader.GetLineNumber(&line);
+        reader.GetLinePosition(&position);
         switch (type) {
             case XmlNodeType_Element: {
                 rootSeen = true;
+                lastLine = line;
                 const bool empty = reader.IsEmptyElement();
-                names.push_back(QualifiedName(reader));
+                open.push_back({QualifiedName(reader), line, position, false});
                 ReadAttributes(reader, attributeTexts);
                 attributes.clear();
                 for (const std::string& piece : attributeTexts) attributes.push_back(piece.c_str());
                 attributes.push_back(nullptr);
-                handler.start(SplitName(names.back()), attributes.data());
-                collecting.push_back(handler.collectText());
+                handler.start(SplitName(open.back().name), attributes.data());
+                open.back().collecting = handler.collectText();
                 text.clear();
                 if (empty) end();
                 break;
             }
             case XmlNodeType_EndElement:
-                if (!names.empty()) end();
+                if (open.empty()) break;
+                // Wine's XmlLite closes what is still open when the input
+                // ends, with end elements that stand where their start tags
+                // do; Windows' fails with MX_E_INPUTEND. Either way the
+                // document is cut short.
+                if (line == open.back().line && position == open.back().position) fail(Cause(MX_E_INPUTEND), lastLine);
+                lastLine = line;
+                end();
                 break;
             case XmlNodeType_Text:
             case XmlNodeType_CDATA:
-            case XmlNodeType_Whitespace:
-                if (!collecting.empty() && collecting.back()) {
-                    const wchar_t* value = nullptr;
-                    UINT length = 0;
-                    reader.GetValue(&value, &length);
-                    text += Utf8(value, length);
-                }
+            case XmlNodeType_Whitespace: {
+                const wchar_t* value = nullptr;
+                UINT length = 0;
+                reader.GetValue(&value, &length);
+                lastLine = line + static_cast<UINT>(std::count(value, value + length, L'\n'));
+                if (!open.empty() && open.back().collecting) text += Utf8(value, length);
                 break;
-            default: break;
+            }
+            default: lastLine = line; break;
         }
     }
-    if (FAILED(result)) fail(Cause(result));
+    if (FAILED(result)) {
+        UINT line = 0;
+        reader.GetLineNumber(&line);
+        fail(Cause(result), line);
+    }
     // The input ended inside an element, or held none.
-    if (!rootSeen || !names.empty()) fail(Cause(MX_E_INPUTEND));
+    if (!rootSeen || !open.empty()) fail(Cause(MX_E_INPUTEND), lastLine);
 }
 
 }  // namespace vezuved_cli
