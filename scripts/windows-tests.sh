@@ -58,7 +58,7 @@ if [ -f "$summary32" ] && [ "$summary32" -nt "$logs/skipped" ]; then
   # tests only the 32-bit run skips are listed (their messages say why).
   read -r passed32 _ skipped32 <"$summary32"
   tests64=$((suite64_passed + suite64_skipped)) tests32=$((passed32 + skipped32))
-  extra=$(comm -13 "$logs/skipped" "$build32/wine-logs/skipped")
+  extra=$(LC_ALL=C comm -13 <(LC_ALL=C sort -u "$logs/skipped") <(LC_ALL=C sort -u "$build32/wine-logs/skipped"))
   if [ "$tests64" -ne "$tests32" ]; then
     echo "the 32-bit suite ran $tests32 tests, the 64-bit suite $tests64" >&2
     status=1

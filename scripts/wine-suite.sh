@@ -50,7 +50,7 @@ run_wine_suite() {
     # A program that stopped without its summary counts as one failure.
     if [ "$status" -ne 0 ] && [ "$bad" -eq 0 ]; then bad=1; fi
     suite_passed=$((suite_passed + ok)) suite_failed=$((suite_failed + bad)) suite_skipped=$((suite_skipped + skip))
-    sed -nE 's/^\[  SKIPPED \] ([A-Za-z].*)$/\1/p' "$log" | sort -u >>"$logs/skipped"
+    sed -nE 's/^\[  SKIPPED \] ([A-Za-z][^ ]*).*$/\1/p' "$log" | sort -u >>"$logs/skipped"
     printf '%-14s %4d passed, %d failed, %d skipped\n' "$name" "$ok" "$bad" "$skip"
     if [ "$bad" -ne 0 ]; then
       suite_broken+=("$name")
