@@ -170,4 +170,61 @@ TEST_F(SharedLibrary, APushAndPullThroughTheRemoteApiCallTheHostBack) {
     EXPECT_EQ(Read("back/huts.rlp").substr(0, 29), "46.1000000,7.2000000,8000,,Hu");
 }
 
+struct Answers {
+    int32_t progress, ask;
+    uint32_t options;  // of the second push
+    int32_t expected;
+    int asked;
+};
+Answers g_answers;
+uint32_t g_askedOptions;
+
+int32_t VEZUVED_CALL AnswerProgress(int32_t, int32_t, int32_t, const char*, void* session) {
+    return session == &g_answers ? g_answers.progress : 0;
+}
+int32_t VEZUVED_CALL AnswerAsk(const char* name, int32_t, const char*, const char*, uint32_t* options,
+                               void* session) {
+    if (session != &g_answers || std::strcmp(name, "huts") != 0) return -1;
+    ++g_answers.asked;
+    g_askedOptions = *options;
+    return g_answers.ask;
+}
+
+// The host's answers come back through both callbacks: a negative progress
+// answer or an ask answer of -1 cancels, 1 keeps the destination.
+TEST_F(SharedLibrary, TheHostsAnswersSteerASecondPush) {
+#if defined(_WIN32)
+    _putenv(("VEZUVED_DEVICE=" + Path("device")).c_str());
+#else
+    setenv("VEZUVED_DEVICE", Path("device").c_str(), 1);
+#endif
+    RLPointRecord point;
+    Fill(point, "Hut", "46.1000000", "7.2000000", "8000");
+    ASSERT_EQ(RLDBWritePDB(Path("huts.pdb").c_str(), &point, 1, VEZUVED_KIND_POINT), 0);
+    const uint32_t ask = VEZUVED_OPT_ASK | VEZUVED_OPT_ALWAYS;
+    const Answers cases[] = {
+        {0, 1, ask, VEZUVED_DEV_UP_TO_DATE, 1},
+        {0, -1, ask, VEZUVED_DEV_CANCELLED, 1},
+        {-1, 0, VEZUVED_OPT_ALWAYS, VEZUVED_DEV_CANCELLED, 0},
+    };
+    for (const Answers& c : cases) {
+        ASSERT_EQ(RLDBCECopyToDevice(Path("huts.pdb").c_str(), nullptr,
+                                     VEZUVED_OPT_ALWAYS | VEZUVED_OPT_CREATE_VOLUME, nullptr, -1, -1, -1, nullptr), 0);
+        g_answers = {c.progress, c.ask, c.options, 0, 0};
+        RLSetSessionPtr(&g_answers);
+        RLSetProgressCallback(AnswerProgress);
+        RLSetAskReplaceCallback(AnswerAsk);
+        const int32_t result =
+            RLDBCECopyToDevice(Path("huts.pdb").c_str(), nullptr, c.options, nullptr, -1, -1, -1, nullptr);
+        RLSetAskReplaceCallback(nullptr);
+        RLSetProgressCallback(nullptr);
+        RLSetSessionPtr(nullptr);
+        EXPECT_EQ(result, c.expected) << c.progress << " " << c.ask;
+        EXPECT_EQ(g_answers.asked, c.asked) << c.progress << " " << c.ask;
+        if (c.asked != 0) {
+            EXPECT_EQ(g_askedOptions, ask);
+        }
+    }
+}
+
 }  // namespace
