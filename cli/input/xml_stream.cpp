@@ -12,6 +12,7 @@
 
 namespace vezuved_cli {
 
+#if !defined(VEZUVED_HAVE_XMLLITE)  // that backend says so itself
 bool XmlReadingAvailable() {
 #if defined(VEZUVED_HAVE_EXPAT)
     return true;
@@ -19,6 +20,7 @@ bool XmlReadingAvailable() {
     return false;
 #endif
 }
+#endif
 
 const char* XmlAttribute(const char** attributes, std::string_view local) {
     for (size_t i = 0; attributes != nullptr && attributes[i] != nullptr; i += 2) {
@@ -125,7 +127,7 @@ void StreamXml(const std::string& path, const std::string& what, XmlHandler& han
     }
 }
 
-#else
+#elif !defined(VEZUVED_HAVE_XMLLITE)
 
 void StreamXml(const std::string&, const std::string&, XmlHandler&) {
     FailConversion("reading GPX and KML needs a build with expat");
