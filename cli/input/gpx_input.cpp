@@ -1,13 +1,13 @@
 // GPX 1.0 and 1.1, read as a stream. Elements of other namespaces (and
 // everything inside <extensions>) are passed over; so are elements the
-// tool has no field for.
+// tool has no field for. Each <trkseg> after a track's first begins a new
+// segment of it.
 #include <vector>
 
 #include "input/map_input.h"
 #include "input/set_collector.h"
 #include "input/xml_stream.h"
 #include "support/failure.h"
-#include "support/values.h"
 
 namespace vezuved_cli {
 namespace {
@@ -23,10 +23,12 @@ enum class Where { Root, Gpx, Waypoint, Route, RoutePoint, Track, Segment, Track
 // set, so the second can give each set exactly its room.
 class GpxReader {
 public:
-    GpxReader(const std::string& what, bool counting) : what_(what), sets_(what), counting_(counting) {}
+    GpxReader(const std::string& what, bool strict, bool counting)
+        : what_(what), sets_(what, strict), counting_(counting) {}
 
-    void Start(const XmlName& name, const char** attributes) {
+    void Start(const XmlName& name, const char** attributes, size_t line) {
         const Where parent = stack_.empty() ? Where::Root : stack_.back();
+        line_ = line;
         stack_.push_back(Enter(parent, name, attributes));
     }
 
@@ -41,10 +43,18 @@ public:
             Field(parent, name.local, text);
         } else if (where == Where::Waypoint) {
             FinishPoint();
-            sets_.AddWaypoint(std::move(point_));
+            if (problem_.empty()) {
+                sets_.AddWaypoint(std::move(point_));
+            } else {
+                sets_.Refuse(pointLine_, sets_.WaypointPlace(waypoints_, point_.name), problem_);
+            }
         } else if (where == Where::RoutePoint || where == Where::TrackPoint) {
             FinishPoint();
-            sets_.AddLinePoint(std::move(point_));
+            if (problem_.empty()) {
+                sets_.AddLinePoint(std::move(point_));
+            } else {
+                sets_.Refuse(pointLine_, sets_.LinePointPlace(lines_.back()), problem_);
+            }
         }
     }
 
@@ -83,9 +93,10 @@ private:
                 if (local == "rtept") return BeginPoint(attributes, Where::RoutePoint);
                 return local == "name" ? Where::Field : Where::Skipped;
             case Where::Track:
-                // The segments of a track are joined in order into the one
-                // track: a handheld's track has no breaks.
-                if (local == "trkseg") return Where::Segment;
+                if (local == "trkseg") {
+                    if (!counting_) sets_.BeginSegment();
+                    return Where::Segment;
+                }
                 return local == "name" ? Where::Field : Where::Skipped;
             case Where::Segment:
                 return local == "trkpt" ? BeginPoint(attributes, Where::TrackPoint) : Where::Skipped;
@@ -106,10 +117,16 @@ private:
         if (counting_) return where;
         point_ = Point();
         comment_.clear();
+        problem_.clear();
+        pointLine_ = line_;
         const char* lat = XmlAttribute(attributes, "lat");
         const char* lon = XmlAttribute(attributes, "lon");
-        if (lat != nullptr) point_.latitude = ParseNumber(TrimWhite(lat));
-        if (lon != nullptr) point_.longitude = ParseNumber(TrimWhite(lon));
+        if (lat == nullptr || lon == nullptr) {
+            problem_ = lat == nullptr ? "it has no latitude" : "it has no longitude";
+            return where;
+        }
+        point_.latitude = ReadPointValue(PointValue::Latitude, lat, problem_);
+        if (problem_.empty()) point_.longitude = ReadPointValue(PointValue::Longitude, lon, problem_);
         return where;
     }
 
@@ -119,10 +136,14 @@ private:
             named_ = true;
             return;
         }
+        // An empty <ele/> or <time/> is no value; an unreadable one leaves
+        // the point out.
+        std::string problem;
         if (local == "ele") {
-            if (const auto metres = ParseNumber(TrimWhite(text))) SetElevation(point_, *metres);
+            if (TrimWhite(text).empty()) return;
+            if (const auto metres = ReadPointValue(PointValue::Elevation, text, problem)) SetElevation(point_, *metres);
         } else if (local == "time") {
-            point_.time = sets_.Time(text);
+            point_.time = ReadPointTime(text, problem);
         } else if (local == "name") {
             point_.name = TrimWhite(text);
         } else if (local == "desc") {
@@ -132,6 +153,7 @@ private:
         } else if (local == "sym") {
             point_.icon = TrimWhite(text);
         }
+        if (problem_.empty()) problem_ = std::move(problem);
     }
 
     // GPX 1.0 writers often put the note in <cmt> alone.
@@ -144,6 +166,9 @@ private:
     std::vector<Where> stack_;
     Point point_;
     std::string comment_;
+    std::string problem_;  // why the point being read is left out, if it is
+    size_t line_ = 0;       // of the element just started
+    size_t pointLine_ = 0;  // of the point being read
     bool named_ = false;
     bool sawRoot_ = false;
     bool counting_;
@@ -153,7 +178,9 @@ private:
 
 void Stream(const std::string& path, const std::string& what, GpxReader& reader) {
     XmlHandler handler;
-    handler.start = [&](const XmlName& name, const char** attributes) { reader.Start(name, attributes); };
+    handler.start = [&](const XmlName& name, const char** attributes) {
+        reader.Start(name, attributes, handler.line);
+    };
     handler.end = [&](const XmlName& name, std::string& text) { reader.End(name, text); };
     handler.collectText = [&] { return reader.CollectText(); };
     StreamXml(path, what, handler);
@@ -161,10 +188,10 @@ void Stream(const std::string& path, const std::string& what, GpxReader& reader)
 
 }  // namespace
 
-std::vector<PointSet> ReadGpx(const std::string& path, const std::string& what) {
-    GpxReader counter(what, true);
+std::vector<PointSet> ReadGpx(const std::string& path, const std::string& what, bool strict) {
+    GpxReader counter(what, strict, true);
     Stream(path, what, counter);
-    GpxReader reader(what, false);
+    GpxReader reader(what, strict, false);
     reader.Expect(counter.waypoints(), counter.lines());
     Stream(path, what, reader);
     return reader.Finish();

@@ -1,13 +1,49 @@
 #include "input/set_collector.h"
 
+#include <cmath>
 #include <iostream>
 
 #include "support/failure.h"
-#include "support/options.h"
 #include "support/iso_time.h"
+#include "support/options.h"
 #include "support/values.h"
 
 namespace vezuved_cli {
+namespace {
+
+// A file full of bad points says so in a screenful, then counts the rest.
+constexpr size_t kRefusalsShown = 20;
+
+const char* ValueName(PointValue which) {
+    switch (which) {
+        case PointValue::Latitude: return "latitude";
+        case PointValue::Longitude: return "longitude";
+        case PointValue::Elevation: return "elevation";
+    }
+    return "";
+}
+
+double Limit(PointValue which) {
+    switch (which) {
+        case PointValue::Latitude: return 90;
+        case PointValue::Longitude: return 180;
+        case PointValue::Elevation: return kFarthestElevationMetres;
+    }
+    return 0;
+}
+
+std::string LimitText(PointValue which) {
+    switch (which) {
+        case PointValue::Latitude: return "-90..90";
+        case PointValue::Longitude: return "-180..180";
+        case PointValue::Elevation: return "-1000000..1000000 m";
+    }
+    return "";
+}
+
+bool InRange(PointValue which, double value) { return std::isfinite(value) && std::fabs(value) <= Limit(which); }
+
+}  // namespace
 
 void SetCollector::Expect(size_t waypoints, std::vector<size_t> lines) {
     waypoints_.points.reserve(waypoints);
@@ -21,22 +57,39 @@ void SetCollector::BeginLine(int32_t kind, std::string title) {
     set.kind = kind;
     set.title = title.empty() ? KindText(kind) + " " + std::to_string(number) : std::move(title);
     if (lines_.size() <= expectedLines_.size()) set.points.reserve(expectedLines_[lines_.size() - 1]);
+    segmentPending_ = false;
 }
 
-std::optional<int64_t> SetCollector::Time(std::string_view text) {
-    text = TrimWhite(text);
-    if (text.empty()) return std::nullopt;
-    const std::optional<int64_t> time = ParseIsoTime(text);
-    if (!time) {
-        if (badTimes_++ == 0) firstBadTime_ = std::string(text.substr(0, 64));
-    }
-    return time;
+void SetCollector::AddLinePoint(Point point) {
+    std::vector<Point>& points = lines_.back().points;
+    point.segmentStart = segmentPending_ && !points.empty();
+    segmentPending_ = false;
+    points.push_back(std::move(point));
+}
+
+std::string SetCollector::LinePointPlace(size_t number) const {
+    const PointSet& set = lines_.back();
+    return KindText(set.kind) + " '" + set.title + "' point " + std::to_string(number);
+}
+
+std::string SetCollector::WaypointPlace(size_t number, const std::string& name) const {
+    return "waypoint " + std::to_string(number) + (name.empty() ? "" : " '" + name + "'");
+}
+
+void SetCollector::Refuse(size_t line, const std::string& place, const std::string& problem) {
+    const std::string where = line > 0 ? what_ + ":" + std::to_string(line) + ": " + place : what_ + ": " + place;
+    if (strict_) FailConversion(where + ": " + problem);
+    if (refused_++ < kRefusalsShown) std::cerr << "vezuved: " << where << ": " << problem << "; the point is left out\n";
 }
 
 std::vector<PointSet> SetCollector::Finish() {
-    if (badTimes_ > 0) {
-        std::cerr << "vezuved: '" << what_ << "': " << badTimes_ << " time(s) are no ISO 8601 time (the first: '"
-                  << firstBadTime_ << "'); those points keep no time\n";
+    if (polygons_ > 0) {
+        std::cerr << "vezuved: '" << what_ << "': " << polygons_
+                  << " polygon geometry(ies) hold no waypoints, routes or tracks and are left out\n";
+    }
+    if (refused_ > kRefusalsShown) {
+        std::cerr << "vezuved: '" << what_ << "': " << refused_ - kRefusalsShown
+                  << " more point(s) with bad values are left out\n";
     }
     std::vector<PointSet> sets;
     if (!waypoints_.points.empty()) sets.push_back(std::move(waypoints_));
@@ -50,6 +103,35 @@ std::vector<PointSet> SetCollector::Finish() {
     }
     if (sets.empty()) FailConversion("cannot convert '" + what_ + "': it holds no points, routes or tracks");
     return sets;
+}
+
+std::optional<double> ReadPointValue(PointValue which, std::string_view text, std::string& problem) {
+    const std::string_view trimmed = TrimWhite(text);
+    const std::optional<double> value = ParseNumber(trimmed);
+    if (!value) {
+        problem = std::string(ValueName(which)) + " '" + std::string(trimmed.substr(0, 64)) + "' is no number";
+        return std::nullopt;
+    }
+    if (!InRange(which, *value)) {
+        problem = std::string(ValueName(which)) + " '" + std::string(trimmed.substr(0, 64)) + "' is outside " +
+                  LimitText(which);
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<double> CheckPointValue(PointValue which, double value, std::string& problem) {
+    if (InRange(which, value)) return value;
+    problem = std::string(ValueName(which)) + " " + FormatShortest(value) + " is outside " + LimitText(which);
+    return std::nullopt;
+}
+
+std::optional<int64_t> ReadPointTime(std::string_view text, std::string& problem) {
+    text = TrimWhite(text);
+    if (text.empty()) return std::nullopt;
+    const std::optional<int64_t> time = ParseIsoTime(text);
+    if (!time) problem = "time '" + std::string(text.substr(0, 64)) + "' is no ISO 8601 time";
+    return time;
 }
 
 void SetElevation(Point& point, double metres) {
