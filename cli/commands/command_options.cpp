@@ -48,8 +48,8 @@ void AddTextCheckOptions(CLI::App& command, SharedOptions& options) {
                     "bytes are valid UTF-8, otherwise Windows-1252. A UTF-8 byte order mark is skipped")
         ->check(CLI::IsMember({"utf-8", "utf8", "cp1252", "windows-1252"}, CLI::ignore_case));
     command.add_flag("--strict", options.strict,
-                     "Fail on the first line whose latitude, longitude, elevation or time cannot be read, "
-                     "instead of reporting and skipping it");
+                     "Fail on the first text line or GPX, KML or GeoJSON point whose latitude, longitude, "
+                     "elevation or time cannot be read (or is out of range), instead of reporting and skipping it");
 }
 
 void AddAutoOption(CLI::App& command, SharedOptions& options) {

@@ -7,7 +7,8 @@
 // ("coordTimes", "coordNames", "coordDescriptions", "coordSymbols", and
 // togeojson's "coordinateProperties": {"times"}) are flat, or one list per
 // line. Polygons hold no points of a route or track and are counted and
-// passed over. Values the tool does not use are never walked.
+// passed over. Values the tool does not use are never walked. GDAL's
+// spelling of KML's texts ("Name", "Description") is read too.
 #include "input/map_input.h"
 
 #include <fstream>
@@ -133,7 +134,8 @@ private:
             Waypoints(shapes.points, properties);
             return;
         }
-        sets_.BeginLine(kind == "route" ? VEZUVED_KIND_ROUTE : VEZUVED_KIND_TRACK, Text(properties, "name"));
+        sets_.BeginLine(kind == "route" ? VEZUVED_KIND_ROUTE : VEZUVED_KIND_TRACK,
+                        std::string(TrimWhite(FirstText(properties, {"name", "Name"}))));
         if (shapes.lines.empty()) {
             // A route or track of one point (or of the points of a MultiPoint).
             Line(shapes.points, 0, properties);
@@ -199,7 +201,7 @@ private:
             } else if (positions.size() == 1 && times == nullptr && problem.empty()) {
                 point.time = OwnTime(properties, problem);
             }
-            if (const Json* name = AtPosition(names, line, i, overall)) point.name = TextOf(*name);
+            if (const Json* name = AtPosition(names, line, i, overall)) point.name = TrimWhite(TextOf(*name));
             if (const Json* text = AtPosition(descriptions, line, i, overall)) point.description = TextOf(*text);
             if (const Json* symbol = AtPosition(symbols, line, i, overall)) point.icon = TextOf(*symbol);
             if (problem.empty()) {
@@ -260,12 +262,15 @@ private:
     }
 
     void Describe(Point& point, const Json& properties, std::string& problem) {
-        point.name = Text(properties, "name");
+        // Names without the white space around them, as GPX and KML names.
+        point.name = TrimWhite(FirstText(properties, {"name", "Name"}));
         point.icon = FirstText(properties, {"sym", "icon"});
         if (Member(properties, "desc") != nullptr) {
             point.description = Text(properties, "desc");
         } else if (Member(properties, "description") != nullptr) {
             point.description = Text(properties, "description");
+        } else if (Member(properties, "Description") != nullptr) {
+            point.description = Text(properties, "Description");
         }
         if (!point.elevationMetres && problem.empty()) {
             for (const char* key : {"ele", "elevation"}) {
