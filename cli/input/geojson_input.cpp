@@ -11,6 +11,7 @@
 // spelling of KML's texts ("Name", "Description") is read too.
 #include "input/map_input.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -291,20 +292,40 @@ private:
     size_t waypoints_ = 0;
 };
 
-// Watches the parse: refuses nesting deeper than kDeepestJson, and knows
-// which feature is being read, so a number too large for a double is
-// named by its feature.
+// The deepest nesting of lists and objects in the text, counted outside
+// strings; the count stops past kDeepestJson. Done before parsing, so no
+// deeper document is ever built.
+int Depth(const std::string& text) {
+    int depth = 0;
+    int deepest = 0;
+    bool inString = false;
+    for (size_t i = 0; i < text.size() && deepest <= kDeepestJson; ++i) {
+        const char c = text[i];
+        if (inString) {
+            if (c == '\\') {
+                ++i;
+            } else if (c == '"') {
+                inString = false;
+            }
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            deepest = std::max(deepest, ++depth);
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return deepest;
+}
+
+// Follows a second parse of a text whose first failed on a number too
+// large for a double, to tell which feature holds it.
 struct ParseWatch {
-    std::string what;
     std::vector<std::string> keys;  // the key being read at each depth
     size_t feature = 0;             // 1-based; 0: none yet
     std::string name;
 
     bool operator()(int depth, Json::parse_event_t event, Json& parsed) {
-        if (depth >= kDeepestJson) {
-            FailConversion("cannot read '" + what + "': its JSON nests deeper than " + std::to_string(kDeepestJson) +
-                           " lists and objects");
-        }
         const auto level = static_cast<size_t>(depth);
         if (event == Json::parse_event_t::key) {
             if (keys.size() <= level) keys.resize(level + 1);
@@ -317,7 +338,7 @@ struct ParseWatch {
                    keys[4] == "name" && parsed.is_string()) {
             name = parsed.get<std::string>().substr(0, 64);
         }
-        return true;
+        return true;  // kept: the parser asks no more of a value it drops
     }
 
     std::string Feature() const {
@@ -353,9 +374,12 @@ std::vector<PointSet> ReadGeoJson(const std::string& path, const std::string& wh
     {
         const std::string text = bytes.str();
         bytes.str(std::string());
-        ParseWatch watch{what, {}, 0, {}};
+        if (Depth(text) > kDeepestJson) {
+            FailConversion("cannot read '" + what + "': its JSON nests deeper than " + std::to_string(kDeepestJson) +
+                           " lists and objects");
+        }
         try {
-            root = Json::parse(text, std::ref(watch));
+            root = Json::parse(text);
         } catch (const Json::parse_error& error) {
             // The library's own text starts with its exception's name.
             std::string cause = error.what();
@@ -371,6 +395,12 @@ std::vector<PointSet> ReadGeoJson(const std::string& path, const std::string& wh
             const size_t close = cause.rfind('\'');
             const std::string number =
                 open != std::string::npos && close > open ? cause.substr(open, close - open + 1) : "";
+            ParseWatch watch;
+            try {
+                const Json ignored = Json::parse(text, std::ref(watch));
+            } catch (const Json::exception&) {
+                // It fails where the first parse did: the watch has seen the feature.
+            }
             FailConversion("cannot read '" + what + "': " + watch.Feature() + "the number " + number.substr(0, 66) +
                            " is beyond what a double holds");
         }

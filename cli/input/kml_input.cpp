@@ -19,11 +19,20 @@
 namespace vezuved_cli {
 namespace {
 
-// A position as read: the point, or why it cannot be one.
-struct Position {
-    Point point;
+// A point left out, with where it is and why; number: its place among
+// the positions of its segment (1-based).
+struct Refusal {
+    size_t number = 0;
     size_t line = 0;
     std::string problem;
+};
+
+// The positions of a LineString or gx:Track: the points kept, and those
+// left out apart (few), so a long track is held once.
+struct Segment {
+    std::vector<Point> points;
+    std::vector<Refusal> refusals;
+    size_t size() const { return points.size() + refusals.size(); }
 };
 
 struct Placemark {
@@ -34,88 +43,100 @@ struct Placemark {
     std::string kind;    // ExtendedData "kind": "route" or "track"
     std::string symbol;  // ExtendedData "sym"
     std::optional<size_t> pointIndex;  // ExtendedData "point": a point of the line before
-    std::vector<Position> points;      // of its Points
-    std::vector<std::vector<Position>> segments;  // its LineStrings and gx:Tracks
+    Segment points;                    // of its Points
+    std::vector<Segment> segments;     // its LineStrings and gx:Tracks
     size_t polygons = 0;
-};
-
-struct TimedText {
-    std::string text;
-    size_t line = 0;
 };
 
 bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
-// The values of a tuple apart by commas, at least two of them.
-void ReadValues(const std::vector<std::string_view>& values, std::string_view shown, Position& position) {
-    if (values.size() < 2 || values.size() > 3) {
-        position.problem = "'" + std::string(shown.substr(0, 64)) + "' is no position (longitude,latitude[,altitude])";
-        return;
-    }
-    Point& point = position.point;
-    point.longitude = ReadPointValue(PointValue::Longitude, values[0], position.problem);
-    if (position.problem.empty()) point.latitude = ReadPointValue(PointValue::Latitude, values[1], position.problem);
-    if (position.problem.empty() && values.size() == 3 && !TrimWhite(values[2]).empty()) {
-        if (const auto metres = ReadPointValue(PointValue::Elevation, values[2], position.problem)) {
-            SetElevation(point, *metres);
+// One position of a tuple's values, into the segment (or its refusals).
+void AddPosition(const std::string_view* values, size_t count, std::string_view shown, size_t line,
+                 Segment& segment) {
+    std::string problem;
+    Point point;
+    if (count < 2 || count > 3) {
+        problem = "'" + std::string(shown.substr(0, 64)) + "' is no position (longitude,latitude[,altitude])";
+    } else {
+        point.longitude = ReadPointValue(PointValue::Longitude, values[0], problem);
+        if (problem.empty()) point.latitude = ReadPointValue(PointValue::Latitude, values[1], problem);
+        if (problem.empty() && count == 3 && !TrimWhite(values[2]).empty()) {
+            if (const auto metres = ReadPointValue(PointValue::Elevation, values[2], problem)) {
+                SetElevation(point, *metres);
+            }
         }
+    }
+    if (problem.empty()) {
+        segment.points.push_back(std::move(point));
+    } else {
+        segment.refusals.push_back({segment.size() + 1, line, std::move(problem)});
     }
 }
 
-std::vector<std::string_view> Split(std::string_view text, char separator) {
-    std::vector<std::string_view> parts;
-    for (size_t cut = text.find(separator); cut != std::string_view::npos; cut = text.find(separator)) {
-        parts.push_back(text.substr(0, cut));
+// A tuple's values apart by the separator (a fifth and later are counted
+// only); returns their count.
+size_t SplitValues(std::string_view text, char separator, std::string_view (&values)[4]) {
+    size_t count = 0;
+    while (true) {
+        const size_t cut = text.find(separator);
+        if (count < 4) values[count] = text.substr(0, cut);
+        ++count;
+        if (cut == std::string_view::npos) return count;
         text.remove_prefix(cut + 1);
+        if (separator == ' ') text = TrimWhite(text);
     }
-    parts.push_back(text);
-    return parts;
 }
 
 // <coordinates>: "lon,lat[,alt]" tuples apart by white space; white space
 // next to a comma belongs to the tuple ("7.5, 45.5"), as other readers take it.
-std::vector<Position> ReadCoordinates(std::string_view text, size_t line) {
-    std::vector<Position> positions;
+void ReadCoordinates(std::string_view text, size_t line, Segment& segment) {
     size_t i = 0;
+    std::string joined;
     while (true) {
         while (i < text.size() && IsWhite(text[i])) line += text[i++] == '\n' ? 1 : 0;
         if (i == text.size()) break;
-        Position& position = positions.emplace_back();
-        position.line = line;
-        std::string tuple;
-        while (i < text.size()) {
-            while (i < text.size() && !IsWhite(text[i])) tuple += text[i++];
+        const size_t start = i;
+        const size_t startLine = line;
+        joined.clear();
+        bool spaced = false;
+        while (true) {
+            const size_t from = i;
+            while (i < text.size() && !IsWhite(text[i])) ++i;
+            joined.append(text.substr(from, i - from));
             size_t next = i;
             size_t lines = 0;
             while (next < text.size() && IsWhite(text[next])) lines += text[next++] == '\n' ? 1 : 0;
-            const bool joined = next < text.size() && (tuple.back() == ',' || text[next] == ',');
-            if (!joined) break;
+            if (next == text.size() || (text[i - 1] != ',' && text[next] != ',')) break;
+            spaced = true;
             i = next;
             line += lines;
         }
-        ReadValues(Split(tuple, ','), tuple, position);
+        const std::string_view tuple = spaced ? std::string_view(joined) : text.substr(start, i - start);
+        std::string_view values[4];
+        const size_t count = SplitValues(tuple, ',', values);
+        AddPosition(values, count, tuple, startLine, segment);
     }
-    return positions;
 }
 
 // <gx:coord>: "lon lat [alt]" apart by spaces; an empty one holds no position.
-Position ReadTrackCoord(const TimedText& coord) {
-    Position position;
-    position.line = coord.line;
-    std::vector<std::string_view> values;
-    std::string_view text = TrimWhite(coord.text);
+void ReadTrackCoord(std::string_view text, size_t line, Segment& segment) {
+    text = TrimWhite(text);
     if (text.empty()) {
-        position.problem = "its <gx:coord> is empty";
-        return position;
+        segment.refusals.push_back({segment.size() + 1, line, "its <gx:coord> is empty"});
+        return;
     }
-    while (!text.empty()) {
-        size_t end = 0;
-        while (end < text.size() && !IsWhite(text[end])) ++end;
-        values.push_back(text.substr(0, end));
-        text = TrimWhite(text.substr(end));
+    for (char white : {'\t', '\n', '\r'}) {
+        if (text.find(white) != std::string_view::npos) {
+            // Rare: any white space apart, made spaces.
+            std::string spaced(text);
+            for (char& c : spaced) c = IsWhite(c) ? ' ' : c;
+            ReadTrackCoord(spaced, line, segment);
+            return;
+        }
     }
-    ReadValues(values, TrimWhite(coord.text), position);
-    return position;
+    std::string_view values[4];
+    const size_t count = SplitValues(text, ' ', values);
+    AddPosition(values, count, text, line, segment);
 }
 
 class KmlReader {
@@ -147,7 +168,8 @@ public:
         textLine_ = line;
         if (local == "Track") {
             whens_.clear();
-            coords_.clear();
+            badWhens_.clear();
+            placemark_.segments.emplace_back();
         } else if (local == "Data") {
             const char* key = XmlAttribute(attributes, "name");
             dataName_ = key != nullptr ? key : "";
@@ -182,17 +204,18 @@ public:
         } else if (local == "description" && parent.empty()) {
             placemark_.description = std::move(text);
         } else if (local == "when" && parent == "Track") {
-            whens_.push_back({std::move(text), textLine_});
+            When(text);
         } else if (local == "coord" && parent == "Track") {
-            coords_.push_back({std::move(text), textLine_});
+            ReadTrackCoord(text, textLine_, placemark_.segments.back());
         } else if (local == "when" && parent == "TimeStamp") {
             placemark_.time = ReadPointTime(text, placemark_.timeProblem);
         } else if (local == "value" && parent == "Data") {
             Data(TrimWhite(text));
         } else if (local == "coordinates" && parent == "Point") {
-            for (Position& position : ReadCoordinates(text, textLine_)) placemark_.points.push_back(std::move(position));
+            pointsLine_ = textLine_;
+            ReadCoordinates(text, textLine_, placemark_.points);
         } else if (local == "coordinates" && (parent == "LineString" || parent == "LinearRing")) {
-            placemark_.segments.push_back(ReadCoordinates(text, textLine_));
+            ReadCoordinates(text, textLine_, placemark_.segments.emplace_back());
         } else if (local == "Track") {
             Track();
         }
@@ -214,22 +237,49 @@ private:
         }
     }
 
-    // Each <when> goes with the <gx:coord> of its place in the list; a
-    // gx:Track without <when> is a line without times.
+    void When(std::string_view text) {
+        std::string problem;
+        whens_.push_back(ReadPointTime(text, problem));
+        if (!problem.empty()) badWhens_.push_back({whens_.size(), textLine_, std::move(problem)});
+    }
+
+    // Each <when> goes with the <gx:coord> of its place in the list (an
+    // empty <gx:coord/> takes its time away with it); a gx:Track without
+    // <when> is a line without times.
     void Track() {
-        std::vector<Position>& segment = placemark_.segments.emplace_back();
-        if (!whens_.empty() && whens_.size() != coords_.size()) {
+        Segment& segment = placemark_.segments.back();
+        if (!whens_.empty() && whens_.size() != segment.size()) {
             std::cerr << "vezuved: " << what_ << ":" << textLine_ << ": gx:Track '" << placemark_.name << "' has "
-                      << whens_.size() << " <when> and " << coords_.size()
+                      << whens_.size() << " <when> and " << segment.size()
                       << " <gx:coord>; they are paired in order and the rest keep no time\n";
         }
-        for (size_t i = 0; i < coords_.size(); ++i) {
-            Position position = ReadTrackCoord(coords_[i]);
-            if (i < whens_.size() && position.problem.empty()) {
-                position.point.time = ReadPointTime(whens_[i].text, position.problem);
+        if (whens_.empty()) return;
+        // Walk every coord by its place: a refused one keeps its refusal; a
+        // kept one takes its time, or is refused for a bad one.
+        const size_t total = segment.size();
+        std::vector<Refusal> refusals = std::move(segment.refusals);
+        segment.refusals.clear();
+        std::vector<Point>& points = segment.points;  // kept ones moved down in place
+        size_t kept = 0;
+        size_t written = 0;
+        size_t refused = 0;
+        size_t bad = 0;
+        for (size_t number = 1; number <= total; ++number) {
+            if (refused < refusals.size() && refusals[refused].number == number) {
+                segment.refusals.push_back(std::move(refusals[refused++]));
+                continue;
             }
-            segment.push_back(std::move(position));
+            Point& point = points[kept++];
+            while (bad < badWhens_.size() && badWhens_[bad].number < number) ++bad;
+            if (bad < badWhens_.size() && badWhens_[bad].number == number) {
+                segment.refusals.push_back(badWhens_[bad]);
+                continue;
+            }
+            if (number <= whens_.size()) point.time = whens_[number - 1];
+            if (written != kept - 1) points[written] = std::move(point);
+            ++written;
         }
+        points.resize(written);
     }
 
     void Emit() {
@@ -240,39 +290,43 @@ private:
             return;
         }
         sets_.BeginLine(placemark_.kind == "route" ? VEZUVED_KIND_ROUTE : VEZUVED_KIND_TRACK, placemark_.name);
-        // A one-point route or track may come as a Point.
-        if (placemark_.segments.empty()) placemark_.segments.push_back(std::move(placemark_.points));
-        size_t number = 0;
-        for (std::vector<Position>& segment : placemark_.segments) {
-            sets_.BeginSegment();
-            for (Position& position : segment) {
-                ++number;
-                if (position.problem.empty()) {
-                    sets_.AddLinePoint(std::move(position.point));
-                } else {
-                    sets_.Refuse(position.line, sets_.LinePointPlace(number), position.problem);
-                }
-            }
+        // A one-point route or track may come as a Point, timed by the Placemark.
+        if (placemark_.segments.empty()) {
+            for (Point& point : placemark_.points.points) point.time = placemark_.time;
+            placemark_.segments.push_back(std::move(placemark_.points));
+            placemark_.points = Segment();
         }
-        for (Position& position : placemark_.points) EmitWaypoint(position);
+        size_t before = 0;  // positions of the segments before
+        for (Segment& segment : placemark_.segments) {
+            for (const Refusal& refusal : segment.refusals) {
+                sets_.Refuse(refusal.line, sets_.LinePointPlace(before + refusal.number), refusal.problem);
+            }
+            before += segment.size();
+            sets_.AddSegment(std::move(segment.points));
+        }
+        EmitWaypoints();
     }
 
     void EmitWaypoints() {
-        for (Position& position : placemark_.points) EmitWaypoint(position);
-    }
-
-    void EmitWaypoint(Position& position) {
-        ++waypoints_;
-        Point& point = position.point;
-        point.name = placemark_.name;
-        point.description = placemark_.description;
-        point.time = placemark_.time;
-        point.icon = placemark_.symbol;
-        const std::string& problem = position.problem.empty() ? placemark_.timeProblem : position.problem;
-        if (problem.empty()) {
-            sets_.AddWaypoint(std::move(point));
-        } else {
-            sets_.Refuse(position.line, sets_.WaypointPlace(waypoints_, point.name), problem);
+        size_t next = 0;
+        for (size_t number = 1; number <= placemark_.points.size(); ++number) {
+            ++waypoints_;
+            const Refusal* refusal = nullptr;
+            for (const Refusal& r : placemark_.points.refusals) refusal = r.number == number ? &r : refusal;
+            if (refusal != nullptr) {
+                sets_.Refuse(refusal->line, sets_.WaypointPlace(waypoints_, placemark_.name), refusal->problem);
+                continue;
+            }
+            Point& point = placemark_.points.points[next++];
+            point.name = placemark_.name;
+            point.description = placemark_.description;
+            point.time = placemark_.time;
+            point.icon = placemark_.symbol;
+            if (placemark_.timeProblem.empty()) {
+                sets_.AddWaypoint(std::move(point));
+            } else {
+                sets_.Refuse(pointsLine_, sets_.WaypointPlace(waypoints_, point.name), placemark_.timeProblem);
+            }
         }
     }
 
@@ -301,8 +355,9 @@ private:
     std::vector<std::string> parents_;  // element names inside the Placemark
     std::string dataName_;
     size_t textLine_ = 0;  // where the element whose text is collected starts
-    std::vector<TimedText> whens_;
-    std::vector<TimedText> coords_;
+    std::vector<std::optional<int64_t>> whens_;  // of the gx:Track being read
+    std::vector<Refusal> badWhens_;               // its <when>s that are no time, by number
+    size_t pointsLine_ = 0;                       // of the Placemark's last <coordinates>
     size_t waypoints_ = 0;
 };
 

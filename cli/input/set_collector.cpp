@@ -1,6 +1,7 @@
 #include "input/set_collector.h"
 
 #include <cmath>
+#include <iterator>
 #include <iostream>
 
 #include "support/failure.h"
@@ -65,6 +66,17 @@ void SetCollector::AddLinePoint(Point point) {
     point.segmentStart = segmentPending_ && !points.empty();
     segmentPending_ = false;
     points.push_back(std::move(point));
+}
+
+void SetCollector::AddSegment(std::vector<Point> points) {
+    if (points.empty()) return;
+    std::vector<Point>& line = lines_.back().points;
+    if (line.empty()) {
+        line = std::move(points);
+        return;
+    }
+    points.front().segmentStart = true;
+    line.insert(line.end(), std::make_move_iterator(points.begin()), std::make_move_iterator(points.end()));
 }
 
 std::string SetCollector::LinePointPlace(size_t number) const {

@@ -40,6 +40,8 @@ public:
     // has no point yet: a set's first point begins no segment).
     void BeginSegment() { segmentPending_ = true; }
     void AddLinePoint(Point point);
+    // The points of a segment at once (a line's first: taken whole).
+    void AddSegment(std::vector<Point> points);
     // The line being read, for attaching texts to its points.
     PointSet* CurrentLine() { return lines_.empty() ? nullptr : &lines_.back(); }
 
