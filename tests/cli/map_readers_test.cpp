@@ -256,6 +256,24 @@ TEST_F(MapReaders, DeepJsonFailsWithASentence) {
     EXPECT_EQ(Read("name.json", File("name.json", name), false).first, "W: 1,2");
 }
 
+class ToolBadPoints : public cli_test::ToolTest {};
+
+// The tool passes --strict to the readers: a report and success, or the
+// same report as the failure (exit 1) and no output.
+TEST_F(ToolBadPoints, ReportedOrWithStrictFailing) {
+    if (!XmlReadingAvailable()) GTEST_SKIP() << "this build reads no XML";
+    const std::string input = Out("bad.gpx");
+    cli_test::WriteFile(input, "<gpx>\n<wpt lat=\"91\" lon=\"1\"/>\n<wpt lat=\"1\" lon=\"2\"/></gpx>");
+    const std::string report = "vezuved: " + input + ":2: waypoint 1: latitude '91' is outside -90..90";
+    const cli_test::ToolResult lenient = cli_test::RunTool({"convert", input, Out("lenient.pdb")});
+    EXPECT_EQ(lenient.status, 0);
+    EXPECT_EQ(lenient.err, report + "; the point is left out\n");
+    const cli_test::ToolResult strict = cli_test::RunTool({"convert", input, Out("strict.pdb"), "--strict"});
+    EXPECT_EQ(strict.status, 1);
+    EXPECT_EQ(strict.err, report + "\n");
+    EXPECT_FALSE(cli_test::FileExists(Out("strict.pdb")));
+}
+
 #if defined(VEZUVED_HAVE_LIBZIP)
 // A zip of the given entries (name, bytes), made by libzip in memory.
 std::string Zip(const std::vector<std::pair<std::string, std::string>>& entries) {
