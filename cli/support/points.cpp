@@ -27,17 +27,6 @@ bool HasValidPosition(const Point& point) {
            *point.latitude <= 90.0 && *point.longitude >= -180.0 && *point.longitude <= 180.0;
 }
 
-LineFacts ScanLine(const PointSet& set) {
-    LineFacts facts;
-    ForEachPoint(set, [&facts](const Point& point) {
-        if (!HasValidPosition(point)) return;
-        ++facts.valid;
-        facts.elevations = facts.elevations && point.elevationMetres.has_value();
-        facts.times = facts.times || point.time.has_value();
-    });
-    return facts;
-}
-
 double NormalizedLongitude(double longitude) { return longitude >= 180.0 ? longitude - 360.0 : longitude; }
 
 }  // namespace vezuved_cli
