@@ -321,6 +321,11 @@ TEST_F(MapReaders, KmzReadsItsDocKmlOrItsFirstKml) {
         EXPECT_EQ(Read("a.kmz", File("a.kmz", bytes), false).first, expected);
     }
 }
+#else
+TEST_F(MapReaders, KmzNeedsABuildWithLibzip) {
+    EXPECT_EQ(Read("a.kmz", File("a.kmz", std::string("PK\x03\x04", 4) + std::string(40, '\0')), false).first,
+              "cannot read 'x': reading KMZ needs a build with libzip");
+}
 #endif
 
 }  // namespace

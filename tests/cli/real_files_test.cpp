@@ -316,6 +316,9 @@ TEST(RealFiles, ReadAsOthersReadThemAndKeptThroughEveryOutput) {
             extension != ".json") {
             continue;
         }
+#if !defined(VEZUVED_HAVE_LIBZIP)
+        if (extension == ".kmz") continue;  // this build reads no KMZ, and says so
+#endif
         const std::string file = path.filename().string();
         const Reading ours = ReadWith(ReaderFor(path.string()), path.string());
         std::vector<std::pair<std::string, Reading>> others;
