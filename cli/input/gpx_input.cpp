@@ -19,24 +19,21 @@ bool IsGpxSpace(std::string_view space) {
 
 enum class Where { Root, Gpx, Waypoint, Route, RoutePoint, Track, Segment, TrackPoint, Field, Skipped };
 
-// Reads in one of two passes: the first only counts the points of each
-// set, so the second can give each set exactly its room.
 class GpxReader {
 public:
-    GpxReader(const std::string& what, bool counting) : what_(what), sets_(what), counting_(counting) {}
+    explicit GpxReader(const std::string& what) : what_(what), sets_(what) {}
 
     void Start(const XmlName& name, const char** attributes) {
         const Where parent = stack_.empty() ? Where::Root : stack_.back();
         stack_.push_back(Enter(parent, name, attributes));
     }
 
-    bool CollectText() const { return !counting_ && !stack_.empty() && stack_.back() == Where::Field; }
+    bool CollectText() const { return !stack_.empty() && stack_.back() == Where::Field; }
 
     void End(const XmlName& name, std::string& text) {
         const Where where = stack_.back();
         stack_.pop_back();
         const Where parent = stack_.empty() ? Where::Root : stack_.back();
-        if (counting_) return;
         if (where == Where::Field) {
             Field(parent, name.local, text);
         } else if (where == Where::Waypoint) {
@@ -53,10 +50,6 @@ public:
         return sets_.Finish();
     }
 
-    size_t waypoints() const { return waypoints_; }
-    const std::vector<size_t>& lines() const { return lines_; }
-    void Expect(size_t waypoints, std::vector<size_t> lines) { sets_.Expect(waypoints, std::move(lines)); }
-
 private:
     Where Enter(Where parent, const XmlName& name, const char** attributes) {
         if (parent == Where::Skipped || parent == Where::Field || !IsGpxSpace(name.space)) return Where::Skipped;
@@ -72,9 +65,8 @@ private:
             case Where::Gpx:
                 if (local == "wpt") return BeginPoint(attributes, Where::Waypoint);
                 if (local == "rte" || local == "trk") {
-                    lines_.push_back(0);
                     // Named when its <name> ends.
-                    if (!counting_) sets_.BeginLine(local == "rte" ? VEZUVED_KIND_ROUTE : VEZUVED_KIND_TRACK, "");
+                    sets_.BeginLine(local == "rte" ? VEZUVED_KIND_ROUTE : VEZUVED_KIND_TRACK, "");
                     named_ = false;
                     return local == "rte" ? Where::Route : Where::Track;
                 }
@@ -102,8 +94,6 @@ private:
     }
 
     Where BeginPoint(const char** attributes, Where where) {
-        ++(where == Where::Waypoint ? waypoints_ : lines_.back());
-        if (counting_) return where;
         point_ = Point();
         comment_.clear();
         const char* lat = XmlAttribute(attributes, "lat");
@@ -146,9 +136,6 @@ private:
     std::string comment_;
     bool named_ = false;
     bool sawRoot_ = false;
-    bool counting_;
-    size_t waypoints_ = 0;
-    std::vector<size_t> lines_;  // points of each route and track
 };
 
 void Stream(const std::string& path, const std::string& what, GpxReader& reader) {
@@ -162,10 +149,7 @@ void Stream(const std::string& path, const std::string& what, GpxReader& reader)
 }  // namespace
 
 std::vector<PointSet> ReadGpx(const std::string& path, const std::string& what) {
-    GpxReader counter(what, true);
-    Stream(path, what, counter);
-    GpxReader reader(what, false);
-    reader.Expect(counter.waypoints(), counter.lines());
+    GpxReader reader(what);
     Stream(path, what, reader);
     return reader.Finish();
 }

@@ -9,9 +9,26 @@
 
 namespace vezuved_cli {
 
-void SetCollector::Expect(size_t waypoints, std::vector<size_t> lines) {
-    waypoints_.points.reserve(waypoints);
-    expectedLines_ = std::move(lines);
+// 4096 points of about 200 bytes: large enough that the blocks cost
+// nothing, small enough that one more is nothing beside a large set.
+constexpr size_t kBlockPoints = 4096;
+
+void PointBlocks::Add(Point point) {
+    if (blocks_.empty() || blocks_.back().size() == kBlockPoints) {
+        blocks_.emplace_back().reserve(kBlockPoints);
+    }
+    blocks_.back().push_back(std::move(point));
+    ++count_;
+}
+
+void PointBlocks::MoveInto(std::vector<Point>& points) {
+    points.reserve(points.size() + count_);
+    for (std::vector<Point>& block : blocks_) {
+        for (Point& point : block) points.push_back(std::move(point));
+        std::vector<Point>().swap(block);
+    }
+    blocks_.clear();
+    count_ = 0;
 }
 
 void SetCollector::BeginLine(int32_t kind, std::string title) {
@@ -20,7 +37,7 @@ void SetCollector::BeginLine(int32_t kind, std::string title) {
     PointSet& set = lines_.emplace_back();
     set.kind = kind;
     set.title = title.empty() ? KindText(kind) + " " + std::to_string(number) : std::move(title);
-    if (lines_.size() <= expectedLines_.size()) set.points.reserve(expectedLines_[lines_.size() - 1]);
+    lineBlocks_.emplace_back();
 }
 
 std::optional<int64_t> SetCollector::Time(std::string_view text) {
@@ -38,6 +55,8 @@ std::vector<PointSet> SetCollector::Finish() {
         std::cerr << "vezuved: '" << what_ << "': " << badTimes_ << " time(s) are no ISO 8601 time (the first: '"
                   << firstBadTime_ << "'); those points keep no time\n";
     }
+    waypointBlocks_.MoveInto(waypoints_.points);
+    for (size_t i = 0; i < lines_.size(); ++i) lineBlocks_[i].MoveInto(lines_[i].points);
     std::vector<PointSet> sets;
     if (!waypoints_.points.empty()) sets.push_back(std::move(waypoints_));
     for (PointSet& set : lines_) {

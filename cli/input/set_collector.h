@@ -11,20 +11,30 @@
 
 namespace vezuved_cli {
 
+// Points gathered in blocks of a fixed size: a growing vector would need
+// room for up to three times its points while it moves them, where these
+// move once, into a vector of exactly their room, each block freed as it
+// empties.
+class PointBlocks {
+public:
+    void Add(Point point);
+    // Appends every point to points and leaves the blocks empty.
+    void MoveInto(std::vector<Point>& points);
+
+private:
+    std::vector<std::vector<Point>> blocks_;
+    size_t count_ = 0;
+};
+
 class SetCollector {
 public:
     explicit SetCollector(std::string what) : what_(std::move(what)) { waypoints_.title = "waypoints"; }
 
-    // The number of waypoints and of each line's points, when a first pass
-    // counted them: each set then takes exactly its room, where a growing
-    // vector would need room for twice its points while it grows.
-    void Expect(size_t waypoints, std::vector<size_t> lines);
-
-    void AddWaypoint(Point point) { waypoints_.points.push_back(std::move(point)); }
+    void AddWaypoint(Point point) { waypointBlocks_.Add(std::move(point)); }
     // Starts a route or track (unnamed: "track 2"); its points follow.
     void BeginLine(int32_t kind, std::string title);
     void NameLine(std::string title) { lines_.back().title = std::move(title); }
-    void AddLinePoint(Point point) { lines_.back().points.push_back(std::move(point)); }
+    void AddLinePoint(Point point) { lineBlocks_.back().Add(std::move(point)); }
     void SetLinePoints(std::vector<Point> points) { lines_.back().points = std::move(points); }
 
     // A time text that is no ISO 8601 time is counted, and the point keeps
@@ -39,7 +49,8 @@ private:
     std::string what_;
     PointSet waypoints_;
     std::vector<PointSet> lines_;
-    std::vector<size_t> expectedLines_;
+    PointBlocks waypointBlocks_;
+    std::vector<PointBlocks> lineBlocks_;  // one for each of lines_
     size_t badTimes_ = 0;
     std::string firstBadTime_;
 };
