@@ -19,12 +19,9 @@ bool IsGpxSpace(std::string_view space) {
 
 enum class Where { Root, Gpx, Waypoint, Route, RoutePoint, Track, Segment, TrackPoint, Field, Skipped };
 
-// Reads in one of two passes: the first only counts the points of each
-// set, so the second can give each set exactly its room.
 class GpxReader {
 public:
-    GpxReader(const std::string& what, bool strict, bool counting)
-        : what_(what), sets_(what, strict), counting_(counting) {}
+    GpxReader(const std::string& what, bool strict) : what_(what), sets_(what, strict) {}
 
     void Start(const XmlName& name, const char** attributes, size_t line) {
         const Where parent = stack_.empty() ? Where::Root : stack_.back();
@@ -32,13 +29,12 @@ public:
         stack_.push_back(Enter(parent, name, attributes));
     }
 
-    bool CollectText() const { return !counting_ && !stack_.empty() && stack_.back() == Where::Field; }
+    bool CollectText() const { return !stack_.empty() && stack_.back() == Where::Field; }
 
     void End(const XmlName& name, std::string& text) {
         const Where where = stack_.back();
         stack_.pop_back();
         const Where parent = stack_.empty() ? Where::Root : stack_.back();
-        if (counting_) return;
         if (where == Where::Field) {
             Field(parent, name.local, text);
         } else if (where == Where::Waypoint) {
@@ -63,10 +59,6 @@ public:
         return sets_.Finish();
     }
 
-    size_t waypoints() const { return waypoints_; }
-    const std::vector<size_t>& lines() const { return lines_; }
-    void Expect(size_t waypoints, std::vector<size_t> lines) { sets_.Expect(waypoints, std::move(lines)); }
-
 private:
     Where Enter(Where parent, const XmlName& name, const char** attributes) {
         if (parent == Where::Skipped || parent == Where::Field || !IsGpxSpace(name.space)) return Where::Skipped;
@@ -84,7 +76,7 @@ private:
                 if (local == "rte" || local == "trk") {
                     lines_.push_back(0);
                     // Named when its <name> ends.
-                    if (!counting_) sets_.BeginLine(local == "rte" ? VEZUVED_KIND_ROUTE : VEZUVED_KIND_TRACK, "");
+                    sets_.BeginLine(local == "rte" ? VEZUVED_KIND_ROUTE : VEZUVED_KIND_TRACK, "");
                     named_ = false;
                     return local == "rte" ? Where::Route : Where::Track;
                 }
@@ -94,7 +86,7 @@ private:
                 return local == "name" ? Where::Field : Where::Skipped;
             case Where::Track:
                 if (local == "trkseg") {
-                    if (!counting_) sets_.BeginSegment();
+                    sets_.BeginSegment();
                     return Where::Segment;
                 }
                 return local == "name" ? Where::Field : Where::Skipped;
@@ -114,7 +106,6 @@ private:
 
     Where BeginPoint(const char** attributes, Where where) {
         ++(where == Where::Waypoint ? waypoints_ : lines_.back());
-        if (counting_) return where;
         point_ = Point();
         comment_.clear();
         problem_.clear();
@@ -171,9 +162,8 @@ private:
     size_t pointLine_ = 0;  // of the point being read
     bool named_ = false;
     bool sawRoot_ = false;
-    bool counting_;
-    size_t waypoints_ = 0;
-    std::vector<size_t> lines_;  // points of each route and track
+    size_t waypoints_ = 0;       // read so far, for messages
+    std::vector<size_t> lines_;  // points of each route and track read so far, for messages
 };
 
 void Stream(const std::string& path, const std::string& what, GpxReader& reader) {
@@ -189,10 +179,7 @@ void Stream(const std::string& path, const std::string& what, GpxReader& reader)
 }  // namespace
 
 std::vector<PointSet> ReadGpx(const std::string& path, const std::string& what, bool strict) {
-    GpxReader counter(what, strict, true);
-    Stream(path, what, counter);
-    GpxReader reader(what, strict, false);
-    reader.Expect(counter.waypoints(), counter.lines());
+    GpxReader reader(what, strict);
     Stream(path, what, reader);
     return reader.Finish();
 }

@@ -46,9 +46,27 @@ bool InRange(PointValue which, double value) { return std::isfinite(value) && st
 
 }  // namespace
 
-void SetCollector::Expect(size_t waypoints, std::vector<size_t> lines) {
-    waypoints_.points.reserve(waypoints);
-    expectedLines_ = std::move(lines);
+// 4096 points of about 200 bytes: large enough that the blocks cost
+// nothing, small enough that one more is nothing beside a large set.
+constexpr size_t kBlockPoints = 4096;
+
+void PointBlocks::Add(Point point) {
+    if (blocks_.empty() || blocks_.back().size() == kBlockPoints) {
+        blocks_.emplace_back().reserve(kBlockPoints);
+    }
+    blocks_.back().push_back(std::move(point));
+    ++count_;
+}
+
+void PointBlocks::MoveInto(std::vector<Point>& points) {
+    if (count_ == 0) return;
+    points.reserve(points.size() + count_);
+    for (std::vector<Point>& block : blocks_) {
+        for (Point& point : block) points.push_back(std::move(point));
+        std::vector<Point>().swap(block);
+    }
+    blocks_.clear();
+    count_ = 0;
 }
 
 void SetCollector::BeginLine(int32_t kind, std::string title) {
@@ -57,20 +75,26 @@ void SetCollector::BeginLine(int32_t kind, std::string title) {
     PointSet& set = lines_.emplace_back();
     set.kind = kind;
     set.title = title.empty() ? KindText(kind) + " " + std::to_string(number) : std::move(title);
-    if (lines_.size() <= expectedLines_.size()) set.points.reserve(expectedLines_[lines_.size() - 1]);
+    lineBlocks_.emplace_back();
     segmentPending_ = false;
 }
 
 void SetCollector::AddLinePoint(Point point) {
-    std::vector<Point>& points = lines_.back().points;
-    point.segmentStart = segmentPending_ && !points.empty();
+    PointBlocks& blocks = lineBlocks_.back();
+    point.segmentStart = segmentPending_ && (blocks.size() > 0 || !lines_.back().points.empty());
     segmentPending_ = false;
-    points.push_back(std::move(point));
+    blocks.Add(std::move(point));
+}
+
+PointSet* SetCollector::CurrentLine() {
+    if (lines_.empty()) return nullptr;
+    lineBlocks_.back().MoveInto(lines_.back().points);
+    return &lines_.back();
 }
 
 void SetCollector::AddSegment(std::vector<Point> points) {
     if (points.empty()) return;
-    std::vector<Point>& line = lines_.back().points;
+    std::vector<Point>& line = CurrentLine()->points;
     if (line.empty()) {
         line = std::move(points);
         return;
@@ -103,6 +127,8 @@ std::vector<PointSet> SetCollector::Finish() {
         std::cerr << "vezuved: '" << what_ << "': " << refused_ - kRefusalsShown
                   << " more point(s) with bad values are left out\n";
     }
+    waypointBlocks_.MoveInto(waypoints_.points);
+    for (size_t i = 0; i < lines_.size(); ++i) lineBlocks_[i].MoveInto(lines_[i].points);
     std::vector<PointSet> sets;
     if (!waypoints_.points.empty()) sets.push_back(std::move(waypoints_));
     for (PointSet& set : lines_) {

@@ -21,18 +21,29 @@ enum class PointValue { Latitude, Longitude, Elevation };
 // unreadable: no place on or above the Earth a handheld goes is that far.
 constexpr double kFarthestElevationMetres = 1e6;
 
+// Points gathered in blocks of a fixed size: a growing vector would need
+// room for up to three times its points while it moves them, where these
+// move once, into a vector of exactly their room, each block freed as it
+// empties.
+class PointBlocks {
+public:
+    void Add(Point point);
+    // Appends every point to points and leaves the blocks empty.
+    void MoveInto(std::vector<Point>& points);
+    size_t size() const { return count_; }
+
+private:
+    std::vector<std::vector<Point>> blocks_;
+    size_t count_ = 0;
+};
+
 class SetCollector {
 public:
     SetCollector(std::string what, bool strict) : what_(std::move(what)), strict_(strict) {
         waypoints_.title = "waypoints";
     }
 
-    // The number of waypoints and of each line's points, when a first pass
-    // counted them: each set then takes exactly its room, where a growing
-    // vector would need room for twice its points while it grows.
-    void Expect(size_t waypoints, std::vector<size_t> lines);
-
-    void AddWaypoint(Point point) { waypoints_.points.push_back(std::move(point)); }
+    void AddWaypoint(Point point) { waypointBlocks_.Add(std::move(point)); }
     // Starts a route or track (unnamed: "track 2"); its points follow.
     void BeginLine(int32_t kind, std::string title);
     void NameLine(std::string title) { lines_.back().title = std::move(title); }
@@ -42,8 +53,8 @@ public:
     void AddLinePoint(Point point);
     // The points of a segment at once (a line's first: taken whole).
     void AddSegment(std::vector<Point> points);
-    // The line being read, for attaching texts to its points.
-    PointSet* CurrentLine() { return lines_.empty() ? nullptr : &lines_.back(); }
+    // The line being read, its points all in place, for attaching texts to them.
+    PointSet* CurrentLine();
 
     // How messages name a point: the current line's point number (1-based,
     // counting the points left out), or a waypoint's number and name.
@@ -69,7 +80,8 @@ private:
     bool strict_;
     PointSet waypoints_;
     std::vector<PointSet> lines_;
-    std::vector<size_t> expectedLines_;
+    PointBlocks waypointBlocks_;
+    std::vector<PointBlocks> lineBlocks_;  // one for each of lines_, its points before they are in place
     bool segmentPending_ = false;
     size_t refused_ = 0;
     size_t polygons_ = 0;

@@ -102,7 +102,8 @@ void WriteLineFeature(JsonWriter& json, const PointSet& set, const LineFacts& fa
     json.Key("kind");
     json.String(set.kind == VEZUVED_KIND_ROUTE ? "route" : "track");
     // Each only when some position has the value, null where one lacks it.
-    if (facts.someTimes) WriteTexts(json, "coordTimes", set, facts, [](const Point& p) { return IsoTime(p); });
+    PointText text;
+    if (facts.someTimes) WriteTexts(json, "coordTimes", set, facts, [&text](const Point& p) { return text.Time(p); });
     if (facts.names) WriteTexts(json, "coordNames", set, facts, [](const Point& p) -> std::string_view { return p.name; });
     if (facts.descriptions) {
         WriteTexts(json, "coordDescriptions", set, facts, [](const Point& p) { return DescriptionOf(p); });

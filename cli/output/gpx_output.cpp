@@ -9,10 +9,15 @@ namespace {
 
 // Children in the order the GPX schema's wptType demands.
 void WritePoint(XmlWriter& xml, std::string_view element, const Point& point) {
-    xml.Open(element, {{"lat", FormatFixed(*point.latitude, 7)},
-                       {"lon", FormatFixed(NormalizedLongitude(*point.longitude), 7)}});
-    if (const auto metres = WrittenElevation(point)) xml.Element("ele", FormatFixed(*metres, 2));
-    if (point.time) xml.Element("time", IsoTime(point));
+    char latitude[kFixedTextSize], longitude[kFixedTextSize];
+    xml.Open(element, {{"lat", std::string_view(latitude, WriteFixed(*point.latitude, 7, latitude))},
+                       {"lon", std::string_view(longitude, WriteFixed(NormalizedLongitude(*point.longitude), 7,
+                                                                      longitude))}});
+    if (const auto metres = WrittenElevation(point)) {
+        xml.Element("ele", std::string_view(latitude, WriteFixed(*metres, 2, latitude)));
+    }
+    PointText text;
+    if (point.time) xml.Element("time", text.Time(point));
     if (!point.name.empty()) xml.Element("name", point.name);
     if (!DescriptionOf(point).empty()) xml.Element("desc", DescriptionOf(point));
     if (!point.icon.empty()) xml.Element("sym", point.icon);

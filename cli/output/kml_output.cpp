@@ -9,14 +9,6 @@
 namespace vezuved_cli {
 namespace {
 
-// "longitude,latitude[,altitude]" as a Point or LineString holds it, or
-// with spaces as a gx:coord holds it.
-std::string Coordinates(const Point& point, char separator) {
-    std::string text = FormatFixed(NormalizedLongitude(*point.longitude), 7) + separator + FormatFixed(*point.latitude, 7);
-    if (const auto metres = WrittenElevation(point)) text += separator + FormatFixed(*metres, 2);
-    return text;
-}
-
 void WriteData(XmlWriter& xml, const char* name, std::string_view value) {
     xml.Open("Data", {{"name", name}});
     xml.Element("value", value);
@@ -27,12 +19,13 @@ void WriteData(XmlWriter& xml, const char* name, std::string_view value) {
 // route or track point whose name, description, time or symbol the line
 // itself cannot carry. Children in the order KML's schema gives a Placemark.
 void WritePointPlacemark(XmlWriter& xml, const Point& point, std::optional<size_t> index = std::nullopt) {
+    PointText text;
     xml.Open("Placemark");
     if (!point.name.empty()) xml.Element("name", point.name);
     if (!DescriptionOf(point).empty()) xml.Element("description", DescriptionOf(point));
     if (point.time) {
         xml.Open("TimeStamp");
-        xml.Element("when", IsoTime(point));
+        xml.Element("when", text.Time(point));
         xml.Close();
     }
     if (index || !point.icon.empty()) {
@@ -43,7 +36,8 @@ void WritePointPlacemark(XmlWriter& xml, const Point& point, std::optional<size_
     }
     xml.Open("Point");
     if (WrittenElevation(point)) xml.Element("altitudeMode", "absolute");
-    xml.Element("coordinates", Coordinates(point, ','));
+    // "longitude,latitude[,altitude]", as a Point and a LineString hold it.
+    xml.Element("coordinates", text.Position(point, ','));
     xml.Close();
     xml.Close();
 }
@@ -53,18 +47,19 @@ void WritePointPlacemark(XmlWriter& xml, const Point& point, std::optional<size_
 // empty <when/>, which keeps the pairs in step (and a gx:Track with fewer
 // <when> than <gx:coord> is refused by some readers).
 void WriteTracks(XmlWriter& xml, const PointSet& set, const LineFacts& facts) {
+    PointText text;
     if (facts.segments > 1) xml.Open("gx:MultiTrack");
     ForEachSegment(set, facts.segments, [&](auto&& walk) {
         xml.Open("gx:Track");
         if (facts.someElevations) xml.Element("altitudeMode", "absolute");
         walk([&](const Point& point) {
             if (point.time) {
-                xml.Element("when", IsoTime(point));
+                xml.Element("when", text.Time(point));
             } else {
                 xml.Empty("when", {});
             }
         });
-        walk([&](const Point& point) { xml.Element("gx:coord", Coordinates(point, ' ')); });
+        walk([&](const Point& point) { xml.Element("gx:coord", text.Position(point, ' ')); });
         xml.Close();
     });
     if (facts.segments > 1) xml.Close();
@@ -82,6 +77,7 @@ void WriteLineStrings(XmlWriter& xml, const PointSet& set, const LineFacts& fact
         xml.Close();
         xml.Close();
     };
+    PointText text;
     if (facts.segments > 1) xml.Open("MultiGeometry");
     open();
     ForEachValidPoint(set, [&](const Point& point, bool startsSegment) {
@@ -89,7 +85,7 @@ void WriteLineStrings(XmlWriter& xml, const PointSet& set, const LineFacts& fact
             close();
             open();
         }
-        xml.Line(Coordinates(point, ','));
+        xml.Line(text.Position(point, ','));
     });
     close();
     if (facts.segments > 1) xml.Close();

@@ -15,6 +15,21 @@ std::string_view DescriptionOf(const Point& point) {
     return point.description ? std::string_view(*point.description) : std::string_view();
 }
 
+std::string_view PointText::Time(const Point& point) {
+    return point.time ? std::string_view(text_, WriteIsoTime(*point.time, text_)) : std::string_view();
+}
+
+std::string_view PointText::Position(const Point& point, char separator) {
+    size_t size = WriteFixed(NormalizedLongitude(*point.longitude), 7, text_);
+    text_[size++] = separator;
+    size += WriteFixed(*point.latitude, 7, text_ + size);
+    if (const auto metres = WrittenElevation(point)) {
+        text_[size++] = separator;
+        size += WriteFixed(*metres, 2, text_ + size);
+    }
+    return std::string_view(text_, size);
+}
+
 LineFacts ScanLine(const PointSet& set) {
     LineFacts facts;
     bool pending = false;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/points.h"
+#include "support/values.h"
 
 namespace vezuved_cli {
 
@@ -34,6 +35,21 @@ std::optional<double> WrittenElevation(const Point& point);
 
 // The point's texts a document carries; empty when it has none.
 std::string_view DescriptionOf(const Point& point);
+
+// A point's time and position as the documents write them, built in a
+// buffer of their own (a document writes many, and a string each would
+// cost more than the writing).
+class PointText {
+public:
+    // ISO 8601 UTC; empty when the point has no time.
+    std::string_view Time(const Point& point);
+    // "longitude<separator>latitude", then "<separator>elevation" where the
+    // point has one: 7 decimals of degrees, 2 of metres.
+    std::string_view Position(const Point& point, char separator);
+
+private:
+    char text_[3 * kFixedTextSize + 2];
+};
 
 // Each valid position in order, with whether it begins a new segment: the
 // break of a point left out passes to the next valid one, and the first

@@ -114,7 +114,7 @@ void DrawPoint(XmlWriter& xml, const Projection& projection, const Point& point,
 void DrawLine(XmlWriter& xml, const Projection& projection, const PointSet& set) {
     const bool route = set.kind == VEZUVED_KIND_ROUTE;
     auto draw = [&](const PolylinePoints& points) {
-        XmlWriter::Attributes attributes = {{"points", points.text()},
+        std::vector<XmlWriter::Attribute> attributes = {{"points", points.text()},
                                             {"fill", "none"},
                                             {"stroke", route ? kRouteColour : kTrackColour},
                                             {"stroke-width", route ? "2" : "2.5"},
