@@ -132,7 +132,7 @@ private:
         const std::string kind = Text(properties, "kind");
         const bool line = kind == "route" || kind == "track";
         if (shapes.lines.empty() && !line) {
-            Waypoints(shapes.points, properties);
+            Waypoints(shapes.points, properties, true);
             return;
         }
         sets_.BeginLine(kind == "route" ? VEZUVED_KIND_ROUTE : VEZUVED_KIND_TRACK,
@@ -149,7 +149,8 @@ private:
             sets_.BeginSegment();
             overall = Line(positions, i, properties, overall);
         }
-        Waypoints(shapes.points, properties);
+        // The per-position lists belong to the lines here.
+        Waypoints(shapes.points, properties, false);
     }
 
     void Gather(const Json& geometry, Shapes& shapes, int depth) {
@@ -214,8 +215,8 @@ private:
         return overall;
     }
 
-    void Waypoints(const std::vector<const Json*>& positions, const Json& properties) {
-        const Json* times = Member(properties, "coordTimes");
+    void Waypoints(const std::vector<const Json*>& positions, const Json& properties, bool perPosition) {
+        const Json* times = perPosition ? Member(properties, "coordTimes") : nullptr;
         for (size_t i = 0; i < positions.size(); ++i) {
             std::string problem;
             Point point = Position(*positions[i], problem);
