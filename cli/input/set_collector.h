@@ -73,8 +73,6 @@ public:
     // point.
     std::vector<PointSet> Finish();
 
-    const std::string& what() const { return what_; }
-
 private:
     std::string what_;
     bool strict_;
