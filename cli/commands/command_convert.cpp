@@ -91,6 +91,12 @@ void AddConvertCommand(CLI::App& app) {
     command->footer(
         "A database or text file holds one set: an input with several routes or tracks gives one file "
         "per set, named OUTPUT-SETNAME; a map output (.gpx, .kml, .geojson) takes them all.\n\n"
+        "Map outputs keep segments (a GPX route, which has none, joins them with a warning). "
+        "GeoJSON: a position has its elevation as a third number only where that point has one; "
+        "times, names, descriptions and symbols of a route's or track's points are the arrays "
+        "coordTimes, coordNames, coordDescriptions, coordSymbols (null where a point has none). "
+        "KML: a route or track with any time is a gx:Track, and a point without a time in it "
+        "has an empty <when/>, so no time is lost or moved; an untimed one is a LineString.\n\n"
         "Examples:\n  vezuved convert hike.pdb hike.gpx\n"
         "  vezuved convert phone.gpx hike.pdb --track 2\n"
         "  vezuved convert a.gpx b.gpx -o all.pdb\n"

@@ -210,19 +210,26 @@ size_t WriteFixed(double value, int decimals, char* out) {
             const double off = product - units;
             if (off == 0.5 && error > 0) units += 1;
             if (off == -0.5 && error < 0) units -= 1;
-            auto magnitude = static_cast<uint64_t>(std::fabs(units));
             char digits[24];
-            int count = 0;
-            do {
-                digits[count++] = static_cast<char>('0' + magnitude % 10);
-                magnitude /= 10;
-            } while (magnitude > 0 || count <= decimals);
+            const auto integer = std::to_chars(digits, digits + sizeof digits, static_cast<uint64_t>(std::fabs(units)));
+            const size_t count = static_cast<size_t>(integer.ptr - digits);
+            const size_t places = static_cast<size_t>(decimals);
             char* at = out;
             // "-0.000" says nothing "0.000" does not.
             if (units < 0) *at++ = '-';
-            while (count > decimals) *at++ = digits[--count];
-            if (decimals > 0) *at++ = '.';
-            while (count > 0) *at++ = digits[--count];
+            if (count > places) {
+                std::memcpy(at, digits, count - places);
+                at += count - places;
+            } else {
+                *at++ = '0';
+            }
+            if (places > 0) {
+                *at++ = '.';
+                const size_t zeros = count < places ? places - count : 0;
+                std::memset(at, '0', zeros);
+                std::memcpy(at + zeros, integer.ptr - (places - zeros), places - zeros);
+                at += places;
+            }
             return static_cast<size_t>(at - out);
         }
     }

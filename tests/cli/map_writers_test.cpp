@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstdio>
 
 #include <limits>
@@ -11,7 +12,10 @@
 #include "output/gpx_output.h"
 #include "output/kml_output.h"
 #include "output/picture_output.h"
+#include "input/map_input.h"
+#include "input/xml_stream.h"
 #include "support/text_sink.h"
+#include "tool_runner.h"
 
 namespace vezuved_cli {
 namespace {
@@ -448,6 +452,56 @@ TEST(ToolMapWriters, SinkBuffersIntoAFileAndReportsFailure) {
     EXPECT_FALSE(sink.Flush());
     EXPECT_EQ(sink.error(), ENOSPC);
     std::fclose(full);
+}
+
+// Our readers take back every position, elevation, time, name and segment
+// break our writers wrote, each on its own point.
+TEST(ToolMapWriters, OurReadersTakeBackWhatTheWritersWrote) {
+    if (!XmlReadingAvailable()) GTEST_SKIP() << "this build reads no XML";
+    const std::string folder = cli_test::FreshFolder("OurReadersTakeBackWhatTheWritersWrote");
+    PointSet track = Broken(VEZUVED_KIND_TRACK);
+    track.points.erase(track.points.begin() + 2);  // the point without a position
+    const std::vector<PointSet> sets = {track, SmallTrack()};
+    struct Format {
+        const char* extension;
+        void (*write)(TextSink&, const std::vector<PointSet>&);
+        std::vector<PointSet> (*read)(const std::string&, const std::string&, bool);
+    };
+    const Format formats[] = {
+        {"gpx", [](TextSink& sink, const std::vector<PointSet>& s) { WriteGpx(sink, s, "t"); }, ReadGpx},
+        {"kml", [](TextSink& sink, const std::vector<PointSet>& s) { WriteKml(sink, s); }, ReadKml},
+        {"geojson", [](TextSink& sink, const std::vector<PointSet>& s) { WriteGeoJson(sink, s, false); },
+         ReadGeoJson},
+    };
+    for (const Format& format : formats) {
+        SCOPED_TRACE(format.extension);
+        const std::string path = folder + "/back." + format.extension;
+        cli_test::WriteFile(path, Text([&](TextSink& sink) { format.write(sink, sets); }));
+        const std::vector<PointSet> back = format.read(path, path, true);
+        for (const PointSet& wrote : sets) {
+            const auto read = std::find_if(back.begin(), back.end(), [&](const PointSet& s) {
+                return s.title == wrote.title && s.kind == wrote.kind;
+            });
+            ASSERT_NE(read, back.end()) << wrote.title;
+            std::vector<Point> valid;
+            for (const Point& point : wrote.points) {
+                if (HasValidPosition(point)) valid.push_back(point);
+            }
+            ASSERT_EQ(read->points.size(), valid.size()) << wrote.title;
+            for (size_t i = 0; i < valid.size(); ++i) {
+                const Point& a = valid[i];
+                const Point& b = read->points[i];
+                EXPECT_NEAR(*b.latitude, *a.latitude, 1e-7) << i;
+                EXPECT_NEAR(*b.longitude, NormalizedLongitude(*a.longitude), 1e-7) << i;
+                ASSERT_EQ(b.elevationMetres.has_value(), a.elevationMetres.has_value()) << wrote.title << " " << i;
+                if (a.elevationMetres) EXPECT_NEAR(*b.elevationMetres, *a.elevationMetres, 0.005) << i;
+                EXPECT_EQ(b.time, a.time) << wrote.title << " " << i;
+                EXPECT_EQ(b.name, a.name) << wrote.title << " " << i;
+                // A set's first point begins no segment, whatever it carried.
+                EXPECT_EQ(b.segmentStart, i > 0 && a.segmentStart) << wrote.title << " " << i;
+            }
+        }
+    }
 }
 
 }  // namespace
