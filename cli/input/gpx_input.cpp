@@ -49,7 +49,7 @@ public:
             if (problem_.empty()) {
                 sets_.AddLinePoint(std::move(point_));
             } else {
-                sets_.Refuse(pointLine_, sets_.LinePointPlace(lines_.back()), problem_);
+                sets_.Refuse(pointLine_, sets_.LinePointPlace(linePoints_), problem_);
             }
         }
     }
@@ -74,7 +74,7 @@ private:
             case Where::Gpx:
                 if (local == "wpt") return BeginPoint(attributes, Where::Waypoint);
                 if (local == "rte" || local == "trk") {
-                    lines_.push_back(0);
+                    linePoints_ = 0;
                     // Named when its <name> ends.
                     sets_.BeginLine(local == "rte" ? VEZUVED_KIND_ROUTE : VEZUVED_KIND_TRACK, "");
                     named_ = false;
@@ -105,7 +105,7 @@ private:
     }
 
     Where BeginPoint(const char** attributes, Where where) {
-        ++(where == Where::Waypoint ? waypoints_ : lines_.back());
+        ++(where == Where::Waypoint ? waypoints_ : linePoints_);
         point_ = Point();
         comment_.clear();
         problem_.clear();
@@ -162,8 +162,8 @@ private:
     size_t pointLine_ = 0;  // of the point being read
     bool named_ = false;
     bool sawRoot_ = false;
-    size_t waypoints_ = 0;       // read so far, for messages
-    std::vector<size_t> lines_;  // points of each route and track read so far, for messages
+    size_t waypoints_ = 0;   // read so far, for messages
+    size_t linePoints_ = 0;  // of the route or track being read, so far
 };
 
 void Stream(const std::string& path, const std::string& what, GpxReader& reader) {
