@@ -46,7 +46,9 @@ int main(int argc, char** argv) {
                "name beside it; .rlp, .rlt and .rlr files (points, track, route) need none. Text is\n"
                "UTF-8 when its bytes are valid UTF-8, otherwise Windows-1252 (--encoding chooses);\n"
                "a line whose position, elevation or time cannot be read is reported and skipped\n"
-               "(--strict: the command fails).\n\n"
+               "(--strict: the command fails). So is a GPX, KML or GeoJSON point: a latitude beyond\n"
+               "-90..90, a longitude beyond -180..180, an elevation beyond 1,000 km, NaN, infinity,\n"
+               "a missing or unreadable number or time. KMZ (zipped KML) is read as KML.\n\n"
                "Run 'vezuved COMMAND --help' for the options of a command.");
     AddInfoCommand(app);
     AddShowCommand(app);

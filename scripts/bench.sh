@@ -4,7 +4,9 @@
 # BENCH_QUICK=1 runs every benchmark once on 1/100 of the data: a smoke
 # test for CI, not a measurement.
 # Then bench/tool_convert.py times the built tool converting a large CSV to
-# GPX, GeoJSON and KML, with its peak memory; BENCH_TOOL=0 leaves it out.
+# GPX, GeoJSON and KML, with its peak memory, and bench/tool_gpx_convert.py
+# a large GPX track to the same, beside gpsbabel and an expat parse of the
+# file (the floor); BENCH_TOOL=0 leaves them out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build-bench}
@@ -13,7 +15,7 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVEZUVED_BUILD_TESTS=OFF \
   -DVEZUVED_BUILD_CLI="$([ "$tool" = 1 ] && echo ON || echo OFF)" >/dev/null
 cmake --build "$build" --target vezuved_bench -j"$(nproc)"
 if [ "$tool" = 1 ]; then
-  cmake --build "$build" --target vezuved_cli -j"$(nproc)"
+  cmake --build "$build" --target vezuved_cli vezuved_gpx_floor -j"$(nproc)"
 fi
 if [ "${BENCH_QUICK:-0}" = 1 ]; then
   export VEZUVED_BENCH_SCALE=100
@@ -23,4 +25,7 @@ if [ "$tool" = 1 ]; then
   echo
   echo "vezuved convert, a large CSV track to map documents:"
   python3 bench/tool_convert.py --tool "$build/cli/vezuved"
+  echo
+  echo "vezuved convert, a large GPX track to map documents:"
+  python3 bench/tool_gpx_convert.py --tool "$build/cli/vezuved" --floor "$build/bench/vezuved_gpx_floor"
 fi

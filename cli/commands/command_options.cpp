@@ -48,8 +48,8 @@ void AddTextCheckOptions(CLI::App& command, SharedOptions& options) {
                     "bytes are valid UTF-8, otherwise Windows-1252. A UTF-8 byte order mark is skipped")
         ->check(CLI::IsMember({"utf-8", "utf8", "cp1252", "windows-1252"}, CLI::ignore_case));
     command.add_flag("--strict", options.strict,
-                     "Fail on the first line whose latitude, longitude, elevation or time cannot be read, "
-                     "or the first point a database or text output cannot take (latitude beyond 90, "
+                     "Fail on the first text line or GPX, KML or GeoJSON point whose latitude, longitude, "
+                     "elevation or time cannot be read, or the first point a database or text output cannot take (latitude beyond 90, "
                      "longitude beyond 180, elevation beyond 100 km), instead of reporting and skipping it");
 }
 

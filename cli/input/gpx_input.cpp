@@ -1,13 +1,13 @@
 // GPX 1.0 and 1.1, read as a stream. Elements of other namespaces (and
 // everything inside <extensions>) are passed over; so are elements the
-// tool has no field for.
+// tool has no field for. Each <trkseg> after a track's first begins a new
+// segment of it.
 #include <vector>
 
 #include "input/map_input.h"
 #include "input/set_collector.h"
 #include "input/xml_stream.h"
 #include "support/failure.h"
-#include "support/values.h"
 
 namespace vezuved_cli {
 namespace {
@@ -19,32 +19,38 @@ bool IsGpxSpace(std::string_view space) {
 
 enum class Where { Root, Gpx, Waypoint, Route, RoutePoint, Track, Segment, TrackPoint, Field, Skipped };
 
-// Reads in one of two passes: the first only counts the points of each
-// set, so the second can give each set exactly its room.
 class GpxReader {
 public:
-    GpxReader(const std::string& what, bool counting) : what_(what), sets_(what), counting_(counting) {}
+    GpxReader(const std::string& what, bool strict) : what_(what), sets_(what, strict) {}
 
-    void Start(const XmlName& name, const char** attributes) {
+    void Start(const XmlName& name, const char** attributes, size_t line) {
         const Where parent = stack_.empty() ? Where::Root : stack_.back();
+        line_ = line;
         stack_.push_back(Enter(parent, name, attributes));
     }
 
-    bool CollectText() const { return !counting_ && !stack_.empty() && stack_.back() == Where::Field; }
+    bool CollectText() const { return !stack_.empty() && stack_.back() == Where::Field; }
 
     void End(const XmlName& name, std::string& text) {
         const Where where = stack_.back();
         stack_.pop_back();
         const Where parent = stack_.empty() ? Where::Root : stack_.back();
-        if (counting_) return;
         if (where == Where::Field) {
             Field(parent, name.local, text);
         } else if (where == Where::Waypoint) {
             FinishPoint();
-            sets_.AddWaypoint(std::move(point_));
+            if (problem_.empty()) {
+                sets_.AddWaypoint(std::move(point_));
+            } else {
+                sets_.Refuse(pointLine_, sets_.WaypointPlace(waypoints_, point_.name), problem_);
+            }
         } else if (where == Where::RoutePoint || where == Where::TrackPoint) {
             FinishPoint();
-            sets_.AddLinePoint(std::move(point_));
+            if (problem_.empty()) {
+                sets_.AddLinePoint(std::move(point_));
+            } else {
+                sets_.Refuse(pointLine_, sets_.LinePointPlace(linePoints_), problem_);
+            }
         }
     }
 
@@ -52,10 +58,6 @@ public:
         if (!sawRoot_) FailConversion("cannot read '" + what_ + "': it is no GPX file");
         return sets_.Finish();
     }
-
-    size_t waypoints() const { return waypoints_; }
-    const std::vector<size_t>& lines() const { return lines_; }
-    void Expect(size_t waypoints, std::vector<size_t> lines) { sets_.Expect(waypoints, std::move(lines)); }
 
 private:
     Where Enter(Where parent, const XmlName& name, const char** attributes) {
@@ -72,9 +74,9 @@ private:
             case Where::Gpx:
                 if (local == "wpt") return BeginPoint(attributes, Where::Waypoint);
                 if (local == "rte" || local == "trk") {
-                    lines_.push_back(0);
+                    linePoints_ = 0;
                     // Named when its <name> ends.
-                    if (!counting_) sets_.BeginLine(local == "rte" ? VEZUVED_KIND_ROUTE : VEZUVED_KIND_TRACK, "");
+                    sets_.BeginLine(local == "rte" ? VEZUVED_KIND_ROUTE : VEZUVED_KIND_TRACK, "");
                     named_ = false;
                     return local == "rte" ? Where::Route : Where::Track;
                 }
@@ -83,9 +85,10 @@ private:
                 if (local == "rtept") return BeginPoint(attributes, Where::RoutePoint);
                 return local == "name" ? Where::Field : Where::Skipped;
             case Where::Track:
-                // The segments of a track are joined in order into the one
-                // track: a handheld's track has no breaks.
-                if (local == "trkseg") return Where::Segment;
+                if (local == "trkseg") {
+                    sets_.BeginSegment();
+                    return Where::Segment;
+                }
                 return local == "name" ? Where::Field : Where::Skipped;
             case Where::Segment:
                 return local == "trkpt" ? BeginPoint(attributes, Where::TrackPoint) : Where::Skipped;
@@ -102,14 +105,19 @@ private:
     }
 
     Where BeginPoint(const char** attributes, Where where) {
-        ++(where == Where::Waypoint ? waypoints_ : lines_.back());
-        if (counting_) return where;
+        ++(where == Where::Waypoint ? waypoints_ : linePoints_);
         point_ = Point();
         comment_.clear();
+        problem_.clear();
+        pointLine_ = line_;
         const char* lat = XmlAttribute(attributes, "lat");
         const char* lon = XmlAttribute(attributes, "lon");
-        if (lat != nullptr) point_.latitude = ParseNumber(TrimWhite(lat));
-        if (lon != nullptr) point_.longitude = ParseNumber(TrimWhite(lon));
+        if (lat == nullptr || lon == nullptr) {
+            problem_ = lat == nullptr ? "it has no latitude" : "it has no longitude";
+            return where;
+        }
+        point_.latitude = ReadPointValue(PointValue::Latitude, lat, problem_);
+        if (problem_.empty()) point_.longitude = ReadPointValue(PointValue::Longitude, lon, problem_);
         return where;
     }
 
@@ -119,10 +127,14 @@ private:
             named_ = true;
             return;
         }
+        // An empty <ele/> or <time/> is no value; an unreadable one leaves
+        // the point out.
+        std::string problem;
         if (local == "ele") {
-            if (const auto metres = ParseNumber(TrimWhite(text))) SetElevation(point_, *metres);
+            if (TrimWhite(text).empty()) return;
+            if (const auto metres = ReadPointValue(PointValue::Elevation, text, problem)) SetElevation(point_, *metres);
         } else if (local == "time") {
-            point_.time = sets_.Time(text);
+            point_.time = ReadPointTime(text, problem);
         } else if (local == "name") {
             point_.name = TrimWhite(text);
         } else if (local == "desc") {
@@ -132,6 +144,7 @@ private:
         } else if (local == "sym") {
             point_.icon = TrimWhite(text);
         }
+        if (problem_.empty()) problem_ = std::move(problem);
     }
 
     // GPX 1.0 writers often put the note in <cmt> alone.
@@ -144,16 +157,20 @@ private:
     std::vector<Where> stack_;
     Point point_;
     std::string comment_;
+    std::string problem_;  // why the point being read is left out, if it is
+    size_t line_ = 0;       // of the element just started
+    size_t pointLine_ = 0;  // of the point being read
     bool named_ = false;
     bool sawRoot_ = false;
-    bool counting_;
-    size_t waypoints_ = 0;
-    std::vector<size_t> lines_;  // points of each route and track
+    size_t waypoints_ = 0;   // read so far, for messages
+    size_t linePoints_ = 0;  // of the route or track being read, so far
 };
 
 void Stream(const std::string& path, const std::string& what, GpxReader& reader) {
     XmlHandler handler;
-    handler.start = [&](const XmlName& name, const char** attributes) { reader.Start(name, attributes); };
+    handler.start = [&](const XmlName& name, const char** attributes) {
+        reader.Start(name, attributes, handler.line);
+    };
     handler.end = [&](const XmlName& name, std::string& text) { reader.End(name, text); };
     handler.collectText = [&] { return reader.CollectText(); };
     StreamXml(path, what, handler);
@@ -161,11 +178,8 @@ void Stream(const std::string& path, const std::string& what, GpxReader& reader)
 
 }  // namespace
 
-std::vector<PointSet> ReadGpx(const std::string& path, const std::string& what) {
-    GpxReader counter(what, true);
-    Stream(path, what, counter);
-    GpxReader reader(what, false);
-    reader.Expect(counter.waypoints(), counter.lines());
+std::vector<PointSet> ReadGpx(const std::string& path, const std::string& what, bool strict) {
+    GpxReader reader(what, strict);
     Stream(path, what, reader);
     return reader.Finish();
 }

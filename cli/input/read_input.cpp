@@ -67,7 +67,10 @@ InputFile OpenInput(const std::string& path, const std::optional<FileType>& from
         }
         return {CopyStandardInput(*from), "standard input", *from};
     }
-    return {path, path, from.value_or(FileTypeForPath(path))};
+    // A KMZ is zipped KML: the KML reader opens it. (It is read only: the
+    // tool writes plain KML.)
+    const bool kmz = path.size() > 4 && AsciiLowered(path.substr(path.size() - 4)) == ".kmz";
+    return {path, path, from.value_or(kmz ? FileType::Kml : FileTypeForPath(path))};
 }
 
 namespace {
@@ -77,13 +80,13 @@ std::vector<LoadedPoints> ReadByType(const InputFile& input, const TextOptions& 
     switch (input.type) {
         case FileType::Gpx:
             RequireInputFile(input.path, "GPX file");
-            return FromSets(ReadGpx(input.path, input.what));
+            return FromSets(ReadGpx(input.path, input.what, options.strict));
         case FileType::Kml:
-            RequireInputFile(input.path, "KML file");
-            return FromSets(ReadKml(input.path, input.what));
+            RequireInputFile(input.path, "KML or KMZ file");
+            return FromSets(ReadKml(input.path, input.what, options.strict));
         case FileType::GeoJson:
             RequireInputFile(input.path, "GeoJSON file");
-            return FromSets(ReadGeoJson(input.path, input.what));
+            return FromSets(ReadGeoJson(input.path, input.what, options.strict));
         case FileType::Database:
             loaded.push_back(ReadDatabase(input.path));
             break;

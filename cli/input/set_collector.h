@@ -1,5 +1,8 @@
 // Gathers the sets a map file holds while it is read: one set of waypoints
 // and the routes and tracks in file order, with names for the unnamed ones.
+// Points a reader cannot use are reported here, all by one rule: named by
+// FILE:LINE (or by their set and number where no line is known) with the
+// value at fault, and left out; when strict, the first one fails the read.
 #pragma once
 
 #include <optional>
@@ -11,25 +14,56 @@
 
 namespace vezuved_cli {
 
+// What a point's number is: each is checked for its own range.
+enum class PointValue { Latitude, Longitude, Elevation };
+
+// Points gathered in blocks of a fixed size: a growing vector would need
+// room for up to three times its points while it moves them, where these
+// move once, into a vector of exactly their room, each block freed as it
+// empties.
+class PointBlocks {
+public:
+    void Add(Point point);
+    // Appends every point to points and leaves the blocks empty.
+    void MoveInto(std::vector<Point>& points);
+    size_t size() const { return count_; }
+
+private:
+    std::vector<std::vector<Point>> blocks_;
+    size_t count_ = 0;
+};
+
 class SetCollector {
 public:
-    explicit SetCollector(std::string what) : what_(std::move(what)) { waypoints_.title = "waypoints"; }
+    SetCollector(std::string what, bool strict) : what_(std::move(what)), strict_(strict) {
+        waypoints_.title = "waypoints";
+    }
 
-    // The number of waypoints and of each line's points, when a first pass
-    // counted them: each set then takes exactly its room, where a growing
-    // vector would need room for twice its points while it grows.
-    void Expect(size_t waypoints, std::vector<size_t> lines);
-
-    void AddWaypoint(Point point) { waypoints_.points.push_back(std::move(point)); }
+    void AddWaypoint(Point point) { waypointBlocks_.Add(std::move(point)); }
     // Starts a route or track (unnamed: "track 2"); its points follow.
     void BeginLine(int32_t kind, std::string title);
     void NameLine(std::string title) { lines_.back().title = std::move(title); }
-    void AddLinePoint(Point point) { lines_.back().points.push_back(std::move(point)); }
-    void SetLinePoints(std::vector<Point> points) { lines_.back().points = std::move(points); }
+    // The next point added to the line begins a new segment (unless the line
+    // has no point yet: a set's first point begins no segment).
+    void BeginSegment() { segmentPending_ = true; }
+    void AddLinePoint(Point point);
+    // The points of a segment at once (a line's first: taken whole).
+    void AddSegment(std::vector<Point> points);
+    // The line being read, its points all in place, for attaching texts to them.
+    PointSet* CurrentLine();
 
-    // A time text that is no ISO 8601 time is counted, and the point keeps
-    // no time.
-    std::optional<int64_t> Time(std::string_view text);
+    // How messages name a point: the current line's point number (1-based,
+    // counting the points left out), or a waypoint's number and name.
+    std::string LinePointPlace(size_t number) const;
+    std::string WaypointPlace(size_t number, const std::string& name) const;
+
+    // Reports a point that is left out: line is the file's line, 0 when not
+    // known. Fails instead when strict.
+    void Refuse(size_t line, const std::string& place, const std::string& problem);
+
+    // Polygons hold no point of a route or track: they are counted, and
+    // the count said once.
+    void SkipPolygons(size_t count) { polygons_ += count; }
 
     // The sets, empty ones left out with a warning; fails when no set has a
     // point.
@@ -37,12 +71,24 @@ public:
 
 private:
     std::string what_;
+    bool strict_;
     PointSet waypoints_;
     std::vector<PointSet> lines_;
-    std::vector<size_t> expectedLines_;
-    size_t badTimes_ = 0;
-    std::string firstBadTime_;
+    PointBlocks waypointBlocks_;
+    std::vector<PointBlocks> lineBlocks_;  // one for each of lines_, its points before they are in place
+    bool segmentPending_ = false;
+    size_t refused_ = 0;
+    size_t polygons_ = 0;
 };
+
+// The text as the given value: an xsd:double (sign, leading zeros, exponent;
+// white space around it allowed) within the value's range. On failure,
+// problem says which value and why, quoting the text.
+std::optional<double> ReadPointValue(PointValue which, std::string_view text, std::string& problem);
+// A number already read (from JSON) checked by the same ranges.
+std::optional<double> CheckPointValue(PointValue which, double value, std::string& problem);
+// An ISO 8601 time; empty text is no time and no problem.
+std::optional<int64_t> ReadPointTime(std::string_view text, std::string& problem);
 
 // Metres as the point's two elevations.
 void SetElevation(Point& point, double metres);

@@ -64,6 +64,7 @@ void OnStart(void* data, const char* name, const char** attributes) {
     auto& session = *static_cast<Session*>(data);
     if (session.failure) return;
     try {
+        session.handler->line = XML_GetCurrentLineNumber(session.parser);
         session.handler->start(SplitName(name), attributes);
         session.collecting.push_back(session.handler->collectText());
         session.text.clear();
@@ -76,6 +77,7 @@ void OnEnd(void* data, const char* name) {
     auto& session = *static_cast<Session*>(data);
     if (session.failure) return;
     try {
+        session.handler->line = XML_GetCurrentLineNumber(session.parser);
         session.handler->end(SplitName(name), session.text);
         session.text.clear();
         if (!session.collecting.empty()) session.collecting.pop_back();
@@ -102,6 +104,17 @@ struct Parser {
 void StreamXml(const std::string& path, const std::string& what, XmlHandler& handler) {
     std::ifstream file(path, std::ios::binary);
     if (!file) FailConversion("cannot read '" + what + "': the file cannot be opened");
+    StreamXmlFrom(
+        [&](char* bytes, size_t size) {
+            file.read(bytes, static_cast<std::streamsize>(size));
+            if (file.bad()) FailConversion("cannot read '" + what + "': the file cannot be read to its end");
+            return static_cast<size_t>(file.gcount());
+        },
+        what, handler);
+}
+
+void StreamXmlFrom(const std::function<size_t(char* bytes, size_t size)>& read, const std::string& what,
+                   XmlHandler& handler) {
     Parser owner;
     if (owner.parser == nullptr) FailConversion("cannot read '" + what + "': memory ran out");
     Session session;
@@ -113,10 +126,8 @@ void StreamXml(const std::string& path, const std::string& what, XmlHandler& han
     std::vector<char> buffer(kChunk);
     bool last = false;
     while (!last) {
-        file.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-        const std::streamsize got = file.gcount();
-        if (file.bad()) FailConversion("cannot read '" + what + "': the file cannot be read to its end");
-        last = got < static_cast<std::streamsize>(buffer.size());
+        const size_t got = read(buffer.data(), buffer.size());
+        last = got == 0;
         const XML_Status status = XML_Parse(owner.parser, buffer.data(), static_cast<int>(got), last);
         if (session.failure) std::rethrow_exception(session.failure);
         if (status != XML_STATUS_OK) {
@@ -130,6 +141,10 @@ void StreamXml(const std::string& path, const std::string& what, XmlHandler& han
 #elif !defined(VEZUVED_HAVE_XMLLITE)
 
 void StreamXml(const std::string&, const std::string&, XmlHandler&) {
+    FailConversion("reading GPX and KML needs a build with expat");
+}
+
+void StreamXmlFrom(const std::function<size_t(char*, size_t)>&, const std::string&, XmlHandler&) {
     FailConversion("reading GPX and KML needs a build with expat");
 }
 

@@ -4,6 +4,7 @@
 // name apart.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -22,12 +23,20 @@ struct XmlHandler {
     std::function<void(const XmlName& name, std::string& text)> end;
     // Whether the element just started wants its character data collected.
     std::function<bool()> collectText;
+    // The line of the file the element just started or ended is on, set
+    // before each call; 0 where the reader cannot tell.
+    size_t line = 0;
 };
 
 // Reads the file at path; what names it in messages. A file that is no
 // well-formed XML fails with "cannot read 'what': line L: <cause>".
 // A handler stops the reading by throwing, which is passed on whole.
 void StreamXml(const std::string& path, const std::string& what, XmlHandler& handler);
+
+// Reads XML from a source other than a file: read fills up to size bytes
+// and returns how many it gave, 0 at the end (a failure throws).
+void StreamXmlFrom(const std::function<size_t(char* bytes, size_t size)>& read, const std::string& what,
+                   XmlHandler& handler);
 
 // The value of the attribute with the given local name, or null.
 const char* XmlAttribute(const char** attributes, std::string_view local);

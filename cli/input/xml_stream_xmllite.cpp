@@ -12,6 +12,7 @@
 #include <xmllite.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -97,13 +98,10 @@ std::string Cause(HRESULT result) {
     return code;
 }
 
-}  // namespace
 
-void StreamXml(const std::string& path, const std::string& what, XmlHandler& handler) {
+// Reads the document of stream, handing its elements to handler.
+void StreamXmlOf(IStream* stream, const std::string& what, XmlHandler& handler) {
     const std::string prefix = "cannot read '" + what + "': ";
-    ComPtr<IStream> stream;
-    if (FAILED(SHCreateStreamOnFileA(path.c_str(), STGM_READ | STGM_SHARE_DENY_NONE, &stream.p)))
-        FailConversion(prefix + "the file cannot be opened");
     ComPtr<IXmlReader> owner;
     if (FAILED(CreateXmlReader(__uuidof(IXmlReader), reinterpret_cast<void**>(&owner.p), nullptr)))
         FailConversion(prefix + "memory ran out");
@@ -111,7 +109,7 @@ void StreamXml(const std::string& path, const std::string& what, XmlHandler& han
     // Entities of a document type declaration could multiply a small file
     // without bound; GPS files have none.
     reader.SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit);
-    if (FAILED(reader.SetInput(stream.p))) FailConversion(prefix + "the file cannot be read");
+    if (FAILED(reader.SetInput(stream))) FailConversion(prefix + "the file cannot be read");
 
     // An open element: its name as expat gives it, where its start tag is,
     // and whether its text is collected.
@@ -130,6 +128,7 @@ void StreamXml(const std::string& path, const std::string& what, XmlHandler& han
         FailConversion(prefix + "line " + std::to_string(line == 0 ? 1 : line) + ": " + cause);
     };
     const auto end = [&]() {
+        handler.line = lastLine;
         handler.end(SplitName(open.back().name), text);
         text.clear();
         open.pop_back();
@@ -151,6 +150,7 @@ void StreamXml(const std::string& path, const std::string& what, XmlHandler& han
                 attributes.clear();
                 for (const std::string& piece : attributeTexts) attributes.push_back(piece.c_str());
                 attributes.push_back(nullptr);
+                handler.line = line;
                 handler.start(SplitName(open.back().name), attributes.data());
                 open.back().collecting = handler.collectText();
                 text.clear();
@@ -187,6 +187,28 @@ void StreamXml(const std::string& path, const std::string& what, XmlHandler& han
     }
     // The input ended inside an element, or held none.
     if (!rootSeen || !open.empty()) fail(Cause(MX_E_INPUTEND), lastLine);
+}
+
+}  // namespace
+
+void StreamXml(const std::string& path, const std::string& what, XmlHandler& handler) {
+    ComPtr<IStream> stream;
+    if (FAILED(SHCreateStreamOnFileA(path.c_str(), STGM_READ | STGM_SHARE_DENY_NONE, &stream.p)))
+        FailConversion("cannot read '" + what + "': the file cannot be opened");
+    StreamXmlOf(stream.p, what, handler);
+}
+
+void StreamXmlFrom(const std::function<size_t(char* bytes, size_t size)>& read, const std::string& what,
+                   XmlHandler& handler) {
+    // XmlLite reads a stream; the bytes are gathered into one in memory.
+    std::string bytes;
+    std::vector<char> piece(64 * 1024);
+    for (size_t got; (got = read(piece.data(), piece.size())) != 0;) bytes.append(piece.data(), got);
+    if (bytes.size() > UINT_MAX) FailConversion("cannot read '" + what + "': it is larger than 4 GiB");
+    ComPtr<IStream> stream;
+    stream.p = SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size()));
+    if (stream.p == nullptr) FailConversion("cannot read '" + what + "': memory ran out");
+    StreamXmlOf(stream.p, what, handler);
 }
 
 }  // namespace vezuved_cli

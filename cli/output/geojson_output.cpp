@@ -1,28 +1,32 @@
 #include "output/geojson_output.h"
 
 #include "output/json_writer.h"
+#include "output/line_walk.h"
 #include "support/values.h"
 
 namespace vezuved_cli {
 namespace {
 
-bool IsLine(const PointSet& set) { return set.kind == VEZUVED_KIND_ROUTE || set.kind == VEZUVED_KIND_TRACK; }
-
-void WritePosition(JsonWriter& json, const Point& point, bool elevation) {
+// [longitude, latitude] with the elevation third only where the point has one.
+void WritePosition(JsonWriter& json, const Point& point) {
     json.BeginInlineArray();
     json.RawNumber(FormatFixed(NormalizedLongitude(*point.longitude), 7));
     json.RawNumber(FormatFixed(*point.latitude, 7));
-    if (elevation) json.RawNumber(FormatFixed(*point.elevationMetres, 2));
+    if (const auto metres = WrittenElevation(point)) json.RawNumber(FormatFixed(*metres, 2));
     json.EndArray();
 }
 
-void WriteStringOrNull(JsonWriter& json, std::string_view key, const std::string& text) {
-    json.Key(key);
+void StringOrNull(JsonWriter& json, std::string_view text) {
     if (text.empty()) {
         json.Null();
     } else {
         json.String(text);
     }
+}
+
+void WriteStringOrNull(JsonWriter& json, std::string_view key, std::string_view text) {
+    json.Key(key);
+    StringOrNull(json, text);
 }
 
 // Opens a Feature and its geometry of the given type.
@@ -39,52 +43,72 @@ void BeginFeatureGeometry(JsonWriter& json, const char* geometryType) {
 void WritePointFeature(JsonWriter& json, const Point& point) {
     BeginFeatureGeometry(json, "Point");
     json.Key("coordinates");
-    WritePosition(json, point, point.elevationMetres.has_value());
+    WritePosition(json, point);
     json.EndObject();
     json.Key("properties");
     json.BeginObject();
     WriteStringOrNull(json, "name", point.name);
-    if (point.elevationMetres) {
+    if (const auto metres = WrittenElevation(point)) {
         json.Key("ele");
-        json.RawNumber(FormatFixed(*point.elevationMetres, 2));
+        json.RawNumber(FormatFixed(*metres, 2));
     }
     WriteStringOrNull(json, "time", IsoTime(point));
-    WriteStringOrNull(json, "desc", point.description.value_or(""));
+    WriteStringOrNull(json, "desc", DescriptionOf(point));
     WriteStringOrNull(json, "sym", point.icon);
     json.EndObject();
     json.EndObject();
 }
 
-void WriteLineFeature(JsonWriter& json, const PointSet& set, const LineFacts& facts) {
-    // One dimension for the whole line: elevations only when every position has one.
-    const bool elevations = facts.elevations;
-    const bool times = facts.times;
-    BeginFeatureGeometry(json, "LineString");
-    json.Key("coordinates");
+// The line's valid positions as the geometry's coordinates, or a value of
+// each, under key: one array, or for several segments an array per segment;
+// a one-point line has one flat array (of one value) like a LineString.
+template <typename WriteValue>
+void WritePerPosition(JsonWriter& json, const PointSet& set, const LineFacts& facts, WriteValue writeValue) {
+    const bool nested = facts.segments > 1 && facts.valid > 1;
     json.BeginArray();
-    ForEachPoint(set, [&](const Point& point) {
-        if (HasValidPosition(point)) WritePosition(json, point, elevations);
+    if (nested) json.BeginArray();
+    ForEachValidPoint(set, [&](const Point& point, bool startsSegment) {
+        if (nested && startsSegment) {
+            json.EndArray();
+            json.BeginArray();
+        }
+        writeValue(point);
     });
+    if (nested) json.EndArray();
     json.EndArray();
+}
+
+template <typename Text>
+void WriteTexts(JsonWriter& json, const char* key, const PointSet& set, const LineFacts& facts, Text text) {
+    json.Key(key);
+    WritePerPosition(json, set, facts, [&](const Point& point) { StringOrNull(json, text(point)); });
+}
+
+// A line of one position is a Point, told from a waypoint by its "kind".
+void WriteLineFeature(JsonWriter& json, const PointSet& set, const LineFacts& facts) {
+    if (facts.valid == 1) {
+        BeginFeatureGeometry(json, "Point");
+        json.Key("coordinates");
+        ForEachValidPoint(set, [&](const Point& point, bool) { WritePosition(json, point); });
+    } else {
+        BeginFeatureGeometry(json, facts.segments > 1 ? "MultiLineString" : "LineString");
+        json.Key("coordinates");
+        WritePerPosition(json, set, facts, [&](const Point& point) { WritePosition(json, point); });
+    }
     json.EndObject();
     json.Key("properties");
     json.BeginObject();
     WriteStringOrNull(json, "name", set.title);
     json.Key("kind");
     json.String(set.kind == VEZUVED_KIND_ROUTE ? "route" : "track");
-    if (times) {
-        json.Key("coordTimes");
-        json.BeginArray();
-        ForEachPoint(set, [&](const Point& point) {
-            if (!HasValidPosition(point)) return;
-            if (point.time) {
-                json.String(IsoTime(point));
-            } else {
-                json.Null();
-            }
-        });
-        json.EndArray();
+    // Each only when some position has the value, null where one lacks it.
+    PointText text;
+    if (facts.someTimes) WriteTexts(json, "coordTimes", set, facts, [&text](const Point& p) { return text.Time(p); });
+    if (facts.names) WriteTexts(json, "coordNames", set, facts, [](const Point& p) -> std::string_view { return p.name; });
+    if (facts.descriptions) {
+        WriteTexts(json, "coordDescriptions", set, facts, [](const Point& p) { return DescriptionOf(p); });
     }
+    if (facts.symbols) WriteTexts(json, "coordSymbols", set, facts, [](const Point& p) -> std::string_view { return p.icon; });
     json.EndObject();
     json.EndObject();
 }
@@ -104,25 +128,26 @@ void WriteCollection(TextSink& sink, bool compact, WriteFeatures writeFeatures) 
 }
 
 void WriteEveryPoint(JsonWriter& json, const PointSet& set) {
-    ForEachPoint(set, [&](const Point& point) {
-        if (HasValidPosition(point)) WritePointFeature(json, point);
-    });
+    ForEachValidPoint(set, [&](const Point& point, bool) { WritePointFeature(json, point); });
 }
 
 }  // namespace
 
-void WriteGeoJson(TextSink& sink, const std::vector<PointSet>& sets, bool compact) {
-    WriteCollection(sink, compact, [&sets](JsonWriter& json) {
-        for (const PointSet& set : sets) {
-            // A LineString needs two positions; a single one stays a Point.
-            const LineFacts facts = IsLine(set) ? ScanLine(set) : LineFacts();
-            if (IsLine(set) && facts.valid >= 2) {
-                WriteLineFeature(json, set, facts);
-            } else {
-                WriteEveryPoint(json, set);
+void WriteGeoJson(TextSink& sink, const std::vector<PointSet>& sets, bool compact,
+                  const std::vector<LineFacts>& facts) {
+    WriteCollection(sink, compact, [&](JsonWriter& json) {
+        for (size_t i = 0; i < sets.size(); ++i) {
+            if (!IsLine(sets[i])) {
+                WriteEveryPoint(json, sets[i]);
+            } else if (facts[i].valid > 0) {
+                WriteLineFeature(json, sets[i], facts[i]);
             }
         }
     });
+}
+
+void WriteGeoJson(TextSink& sink, const std::vector<PointSet>& sets, bool compact) {
+    WriteGeoJson(sink, sets, compact, ScanLines(sets));
 }
 
 void WriteGeoJsonPoints(TextSink& sink, const std::vector<PointSet>& sets, bool compact) {

@@ -1,5 +1,6 @@
 #include "output/gpx_output.h"
 
+#include "output/line_walk.h"
 #include "output/xml_writer.h"
 #include "support/values.h"
 
@@ -8,17 +9,34 @@ namespace {
 
 // Children in the order the GPX schema's wptType demands.
 void WritePoint(XmlWriter& xml, std::string_view element, const Point& point) {
-    xml.Open(element, {{"lat", FormatFixed(*point.latitude, 7)},
-                       {"lon", FormatFixed(NormalizedLongitude(*point.longitude), 7)}});
-    if (point.elevationMetres) xml.Element("ele", FormatFixed(*point.elevationMetres, 2));
-    if (point.time) xml.Element("time", IsoTime(point));
+    char latitude[kFixedTextSize], longitude[kFixedTextSize];
+    xml.Open(element, {{"lat", std::string_view(latitude, WriteFixed(*point.latitude, 7, latitude))},
+                       {"lon", std::string_view(longitude, WriteFixed(NormalizedLongitude(*point.longitude), 7,
+                                                                      longitude))}});
+    if (const auto metres = WrittenElevation(point)) {
+        xml.Element("ele", std::string_view(latitude, WriteFixed(*metres, 2, latitude)));
+    }
+    PointText text;
+    if (point.time) xml.Element("time", text.Time(point));
     if (!point.name.empty()) xml.Element("name", point.name);
-    if (point.description && !point.description->empty()) xml.Element("desc", *point.description);
+    if (!DescriptionOf(point).empty()) xml.Element("desc", DescriptionOf(point));
     if (!point.icon.empty()) xml.Element("sym", point.icon);
     xml.Close();
 }
 
+int32_t GpxKind(const PointSet& set) { return IsLine(set) ? set.kind : VEZUVED_KIND_POINT; }
+
 }  // namespace
+
+std::string JoinedRouteSegments(const std::vector<PointSet>& sets, const std::vector<LineFacts>& facts) {
+    std::string joined;
+    for (size_t i = 0; i < sets.size(); ++i) {
+        if (sets[i].kind != VEZUVED_KIND_ROUTE || facts[i].segments < 2) continue;
+        joined += (joined.empty() ? "" : ", ") + std::string("route '") + sets[i].title +
+                  "': " + std::to_string(facts[i].segments) + " segments joined";
+    }
+    return joined.empty() ? joined : joined + " (a GPX route has no segments)";
+}
 
 void WriteGpx(TextSink& sink, const std::vector<PointSet>& sets, std::string_view creator) {
     XmlWriter xml(sink);
@@ -37,10 +55,7 @@ void WriteGpx(TextSink& sink, const std::vector<PointSet>& sets, std::string_vie
     // the first trk.
     for (const int32_t kind : {VEZUVED_KIND_POINT, VEZUVED_KIND_ROUTE, VEZUVED_KIND_TRACK}) {
         for (const PointSet& set : sets) {
-            const int32_t setKind = set.kind == VEZUVED_KIND_ROUTE || set.kind == VEZUVED_KIND_TRACK
-                                        ? set.kind
-                                        : VEZUVED_KIND_POINT;
-            if (setKind != kind) continue;
+            if (GpxKind(set) != kind) continue;
             const bool route = kind == VEZUVED_KIND_ROUTE;
             const bool track = kind == VEZUVED_KIND_TRACK;
             if (route || track) {
@@ -48,8 +63,13 @@ void WriteGpx(TextSink& sink, const std::vector<PointSet>& sets, std::string_vie
                 if (!set.title.empty()) xml.Element("name", set.title);
                 if (track) xml.Open("trkseg");
             }
-            ForEachPoint(set, [&](const Point& point) {
-                if (HasValidPosition(point)) WritePoint(xml, route ? "rtept" : track ? "trkpt" : "wpt", point);
+            const std::string_view element = route ? "rtept" : track ? "trkpt" : "wpt";
+            ForEachValidPoint(set, [&](const Point& point, bool startsSegment) {
+                if (track && startsSegment) {
+                    xml.Close();
+                    xml.Open("trkseg");
+                }
+                WritePoint(xml, element, point);
             });
             if (track) xml.Close();
             if (route || track) xml.Close();

@@ -1,34 +1,58 @@
 #include "output/json_writer.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "support/values.h"
 
 namespace vezuved_cli {
 
-std::string QuoteJson(std::string_view text) {
+namespace {
+
+// The text between the quotes; plain text, which most is, in one piece.
+template <typename Out>
+void Escape(std::string_view text, Out&& out) {
     static constexpr char kHex[] = "0123456789abcdef";
-    std::string out = "\"";
-    for (char c : text) {
-        const auto b = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (b < 0x20) {
-            out += "\\u00";
-            out += kHex[b >> 4];
-            out += kHex[b & 0xF];
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b >= 0x20 && b != '"' && b != '\\') continue;
+        out(text.substr(start, i - start));
+        const char escaped[] = {'\\', 'u', '0', '0', kHex[b >> 4], kHex[b & 0xF]};
+        if (b < 0x20) {
+            out(std::string_view(escaped, sizeof escaped));
         } else {
-            out += c;
+            out(std::string_view(escaped, 1));
+            out(text.substr(i, 1));
         }
+        start = i + 1;
     }
+    out(text.substr(start));
+}
+
+}  // namespace
+
+std::string QuoteJson(std::string_view text) {
+    std::string out = "\"";
+    Escape(text, [&out](std::string_view piece) { out += piece; });
     return out + "\"";
+}
+
+void JsonWriter::WriteQuoted(std::string_view text) {
+    sink_.Write('"');
+    Escape(text, [this](std::string_view piece) { sink_.Write(piece); });
+    sink_.Write('"');
 }
 
 void JsonWriter::NewLine() {
     if (compact_) return;
-    sink_.Write('\n');
-    for (size_t i = 0; i < levels_.size(); ++i) sink_.Write("  ");
+    static constexpr char kSpaces[] = "\n                                                                ";
+    size_t width = 2 * levels_.size() + 1;
+    for (const char* piece = kSpaces; width > 0; piece = kSpaces + 1) {
+        const size_t length = std::min(width, sizeof kSpaces - 1 - (piece - kSpaces));
+        sink_.Write(std::string_view(piece, length));
+        width -= length;
+    }
 }
 
 void JsonWriter::BeforeValue() {
@@ -78,14 +102,14 @@ void JsonWriter::EndArray() { End(']'); }
 
 void JsonWriter::Key(std::string_view name) {
     BeforeValue();
-    sink_.Write(QuoteJson(name));
+    WriteQuoted(name);
     sink_.Write(compact_ ? ":" : ": ");
     afterKey_ = true;
 }
 
 void JsonWriter::String(std::string_view text) {
     BeforeValue();
-    sink_.Write(QuoteJson(text));
+    WriteQuoted(text);
 }
 
 void JsonWriter::Number(double value) {

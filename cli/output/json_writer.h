@@ -44,6 +44,7 @@ private:
     };
     void BeforeValue();
     void NewLine();
+    void WriteQuoted(std::string_view text);
     void End(char bracket);
 
     TextSink& sink_;

@@ -13,38 +13,36 @@
 namespace vezuved_cli {
 namespace {
 
-// The set's point count, found in the same walk.
-size_t WarnAboutPositions(const PointSet& set) {
-    size_t missing = 0;
-    size_t count = 0;
-    ForEachPoint(set, [&](const Point& point) {
-        ++count;
-        missing += HasValidPosition(point) ? 0 : 1;
-    });
-    if (missing > 0) {
-        std::cerr << "vezuved: " << missing << " point(s) of '" << set.title
-                  << "' have no valid position and are left out\n";
+// Each set's facts, found in one walk, with a warning for what the
+// document leaves out or joins.
+std::vector<LineFacts> CheckSets(MapFormat format, const std::vector<PointSet>& sets) {
+    std::vector<LineFacts> facts = ScanLines(sets);
+    for (size_t i = 0; i < sets.size(); ++i) {
+        const size_t missing = facts[i].count - facts[i].valid;
+        if (missing > 0) {
+            std::cerr << "vezuved: " << missing << " point(s) of '" << sets[i].title
+                      << "' have no valid position and are left out\n";
+        }
     }
-    return count;
-}
-
-std::vector<size_t> CheckSets(MapFormat format, const std::vector<PointSet>& sets) {
-    std::vector<size_t> counts;
-    for (const PointSet& set : sets) counts.push_back(WarnAboutPositions(set));
+    if (format == MapFormat::Gpx) {
+        const std::string joined = JoinedRouteSegments(sets, facts);
+        if (!joined.empty()) std::cerr << "vezuved: " << joined << "\n";
+    }
     if ((format == MapFormat::Svg || format == MapFormat::Html) && DrawablePointCount(sets) == 0) {
         std::string names;
         for (const PointSet& set : sets) names += (names.empty() ? "'" : ", '") + set.title + "'";
         FailConversion("nothing to draw: no point of " + (names.empty() ? std::string("the input") : names) +
                        " has a valid position");
     }
-    return counts;
+    return facts;
 }
 
-void WriteMap(TextSink& sink, MapFormat format, const std::vector<PointSet>& sets, const MapOptions& options) {
+void WriteMap(TextSink& sink, MapFormat format, const std::vector<PointSet>& sets, const MapOptions& options,
+              const std::vector<LineFacts>& facts) {
     switch (format) {
         case MapFormat::Gpx: WriteGpx(sink, sets, ToolName()); break;
-        case MapFormat::GeoJson: WriteGeoJson(sink, sets, options.compact); break;
-        case MapFormat::Kml: WriteKml(sink, sets); break;
+        case MapFormat::GeoJson: WriteGeoJson(sink, sets, options.compact, facts); break;
+        case MapFormat::Kml: WriteKml(sink, sets, facts); break;
         case MapFormat::Svg: WriteSvg(sink, sets); break;
         case MapFormat::Html: WriteHtml(sink, sets); break;
     }
@@ -53,22 +51,24 @@ void WriteMap(TextSink& sink, MapFormat format, const std::vector<PointSet>& set
 }  // namespace
 
 std::string RenderMap(MapFormat format, const std::vector<PointSet>& sets, const MapOptions& options) {
-    CheckSets(format, sets);
+    const std::vector<LineFacts> facts = CheckSets(format, sets);
     std::string text;
     TextSink sink(text);
-    WriteMap(sink, format, sets, options);
+    WriteMap(sink, format, sets, options, facts);
     return text;
 }
 
 std::vector<size_t> SaveMap(const std::string& path, MapFormat format, const std::vector<PointSet>& sets,
                             const MapOptions& options) {
-    std::vector<size_t> counts = CheckSets(format, sets);
-    WriteFileOrFail(path, [&](TextSink& sink) { WriteMap(sink, format, sets, options); });
+    const std::vector<LineFacts> facts = CheckSets(format, sets);
+    WriteFileOrFail(path, [&](TextSink& sink) { WriteMap(sink, format, sets, options, facts); });
     if (format == MapFormat::GeoJson && !options.pointsFile.empty()) {
         RequireDistinctOutput(path, options.pointsFile);
         WriteFileOrFail(options.pointsFile,
                         [&](TextSink& sink) { WriteGeoJsonPoints(sink, sets, options.compact); });
     }
+    std::vector<size_t> counts;
+    for (const LineFacts& set : facts) counts.push_back(set.count);
     return counts;
 }
 

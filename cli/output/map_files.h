@@ -1,7 +1,8 @@
 // The map documents `show` prints and `convert` saves: GPX, GeoJSON, KML,
 // and pictures (SVG, or SVG inside an HTML page). One document holds every
 // set given; points without a valid position are left out with a warning on
-// standard error. The documents are written piece by piece, so a large
+// standard error, as are the segment breaks of a route written to GPX
+// (which has none). The documents are written piece by piece, so a large
 // track needs no second copy in memory.
 #pragma once
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "output/line_walk.h"
 #include "output/xml_writer.h"
 #include "support/values.h"
 
@@ -20,8 +21,6 @@ constexpr double kEarthRadiusKm = 6371.0;
 const char* const kTrackColour = "#d62728";
 const char* const kRouteColour = "#1f77b4";
 const char* const kPointColour = "#2ca02c";
-
-bool IsLine(const PointSet& set) { return set.kind == VEZUVED_KIND_ROUTE || set.kind == VEZUVED_KIND_TRACK; }
 
 std::string Pixel(double value) { return FormatFixed(value, 1); }
 
@@ -111,19 +110,27 @@ void DrawPoint(XmlWriter& xml, const Projection& projection, const Point& point,
     }
 }
 
+// One polyline per segment: no stroke across the gap between two.
 void DrawLine(XmlWriter& xml, const Projection& projection, const PointSet& set) {
     const bool route = set.kind == VEZUVED_KIND_ROUTE;
+    auto draw = [&](const PolylinePoints& points) {
+        std::vector<XmlWriter::Attribute> attributes = {{"points", points.text()},
+                                            {"fill", "none"},
+                                            {"stroke", route ? kRouteColour : kTrackColour},
+                                            {"stroke-width", route ? "2" : "2.5"},
+                                            {"stroke-linejoin", "round"}};
+        if (route) attributes.emplace_back("stroke-dasharray", "8 5");
+        xml.Empty("polyline", attributes);
+    };
     PolylinePoints points;
-    for (const Point& point : set.points) {
-        if (HasValidPosition(point)) points.Add(projection.X(point), projection.Y(point));
-    }
-    XmlWriter::Attributes attributes = {{"points", points.text()},
-                                        {"fill", "none"},
-                                        {"stroke", route ? kRouteColour : kTrackColour},
-                                        {"stroke-width", route ? "2" : "2.5"},
-                                        {"stroke-linejoin", "round"}};
-    if (route) attributes.emplace_back("stroke-dasharray", "8 5");
-    xml.Empty("polyline", attributes);
+    ForEachValidPoint(set, [&](const Point& point, bool startsSegment) {
+        if (startsSegment) {
+            draw(points);
+            points = PolylinePoints();
+        }
+        points.Add(projection.X(point), projection.Y(point));
+    });
+    if (points.count() > 0) draw(points);
 }
 
 void DrawMap(XmlWriter& xml, const std::vector<PointSet>& sets) {
@@ -173,6 +180,7 @@ double DistanceKm(const Point& a, const Point& b) {
 struct ProfileSample {
     double distanceKm;
     double elevationMetres;
+    bool startsSegment;  // the profile's line breaks here as the track does
 };
 
 // Elevation against distance along the track, over the valid positions.
@@ -181,13 +189,16 @@ std::vector<ProfileSample> ProfileOf(const PointSet& set) {
     if (set.kind != VEZUVED_KIND_TRACK) return samples;
     const Point* previous = nullptr;
     double distance = 0;
-    for (const Point& point : set.points) {
-        if (!HasValidPosition(point)) continue;
+    bool breaks = false;
+    ForEachValidPoint(set, [&](const Point& point, bool startsSegment) {
         if (previous != nullptr) distance += DistanceKm(*previous, point);
         previous = &point;
-        if (point.elevationMetres && std::isfinite(*point.elevationMetres))
-            samples.push_back({distance, *point.elevationMetres});
-    }
+        breaks = breaks || startsSegment;
+        if (const auto metres = WrittenElevation(point)) {
+            samples.push_back({distance, *metres, breaks && !samples.empty()});
+            breaks = false;
+        }
+    });
     if (samples.size() < 2) samples.clear();
     return samples;
 }
@@ -205,16 +216,23 @@ void DrawProfile(XmlWriter& xml, const PointSet& set, const std::vector<ProfileS
                 "Elevation" + (set.title.empty() ? std::string() : " of " + set.title));
     xml.Empty("rect", {{"x", Pixel(left)}, {"y", Pixel(plotTop)}, {"width", Pixel(right - left)},
                        {"height", Pixel(plotBottom - plotTop)}, {"fill", "#f7f7f2"}, {"stroke", "#bbbbbb"}});
+    auto draw = [&](const PolylinePoints& points) {
+        xml.Empty("polyline", {{"points", points.text()}, {"fill", "none"}, {"stroke", kTrackColour},
+                               {"stroke-width", "1.5"}, {"stroke-linejoin", "round"}});
+    };
     PolylinePoints points;
     for (size_t i = 0; i < samples.size(); ++i) {
+        if (samples[i].startsSegment) {
+            draw(points);
+            points = PolylinePoints();
+        }
         // No distance at all (every position the same): spread the samples evenly.
         const double along = length > 0 ? samples[i].distanceKm / length : double(i) / double(samples.size() - 1);
         // Halved first, so the widest range of doubles cannot overflow.
         const double up = high > low ? (samples[i].elevationMetres / 2 - low / 2) / (high / 2 - low / 2) : 0.5;
         points.Add(left + along * (right - left), plotBottom - up * (plotBottom - plotTop));
     }
-    xml.Empty("polyline", {{"points", points.text()}, {"fill", "none"}, {"stroke", kTrackColour},
-                           {"stroke-width", "1.5"}, {"stroke-linejoin", "round"}});
+    draw(points);
     xml.Element("text", {{"x", Pixel(left - 5)}, {"y", Pixel(plotTop + 4)}, {"text-anchor", "end"}},
                 "max " + FormatFixed(high, 0) + " m");
     xml.Element("text", {{"x", Pixel(left - 5)}, {"y", Pixel(plotBottom + 4)}, {"text-anchor", "end"}},

@@ -1,6 +1,8 @@
 #include "output/table_output.h"
 
 #include <algorithm>
+#include <cmath>
+#include <iostream>
 
 #include "output/json_writer.h"
 #include "support/encoding.h"
@@ -12,8 +14,22 @@ namespace {
 const std::vector<std::string> kHeader = {"name",          "latitude", "longitude",  "elevation_ft",
                                           "time",          "icon",     "description"};
 
-// Seven decimals, as the record's own texts carry them.
-std::string NumberCell(const std::optional<double>& value) { return value ? FormatFixed(*value, 7) : ""; }
+// Seven decimals, as the record's own texts carry them. A value that is no
+// finite number (an elevation in metres too large for feet) is blank, never
+// "inf".
+std::string NumberCell(const std::optional<double>& value) {
+    return value && std::isfinite(*value) ? FormatFixed(*value, 7) : "";
+}
+
+// Says once per set how many elevations had no finite value in feet.
+void WarnAboutElevations(const PointSet& set) {
+    size_t blank = 0;
+    for (const Point& point : set.points) blank += point.elevationFeet && !std::isfinite(*point.elevationFeet);
+    if (blank > 0) {
+        std::cerr << "vezuved: " << blank << " elevation(s) of '" << set.title
+                  << "' are too large to give in feet and are left blank\n";
+    }
+}
 
 std::vector<std::string> Cells(const Point& point) {
     return {point.name,
@@ -63,6 +79,7 @@ std::string AlignColumns(const std::vector<std::vector<std::string>>& rows) {
 }
 
 std::string WriteTable(const PointSet& set) {
+    WarnAboutElevations(set);
     std::vector<std::vector<std::string>> rows = {kHeader};
     for (const Point& point : set.points) {
         std::vector<std::string> cells = Cells(point);
@@ -73,6 +90,7 @@ std::string WriteTable(const PointSet& set) {
 }
 
 std::string WriteCsv(const PointSet& set) {
+    WarnAboutElevations(set);
     std::string out;
     auto writeRow = [&out](const std::vector<std::string>& cells) {
         for (size_t c = 0; c < cells.size(); ++c) {
@@ -87,6 +105,7 @@ std::string WriteCsv(const PointSet& set) {
 }
 
 std::string WritePointsJson(const PointSet& set) {
+    WarnAboutElevations(set);
     return JsonText([&set](JsonWriter& json) {
         json.BeginObject();
         json.Key("title");

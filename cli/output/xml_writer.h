@@ -3,6 +3,7 @@
 // writes straight into a sink.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -18,20 +19,38 @@ namespace vezuved_cli {
 // as U+FFFD.
 std::string EscapeXml(std::string_view text);
 
+using XmlAttribute = std::pair<std::string_view, std::string_view>;
+
+// A braced list of name and value pairs, or a vector of them: the texts are
+// only viewed, so they must outlive the call.
+class XmlAttributes {
+public:
+    XmlAttributes() = default;
+    XmlAttributes(std::initializer_list<XmlAttribute> list) : begin_(list.begin()), end_(list.end()) {}
+    XmlAttributes(const std::vector<XmlAttribute>& list) : begin_(list.data()), end_(list.data() + list.size()) {}
+    const XmlAttribute* begin() const { return begin_; }
+    const XmlAttribute* end() const { return end_; }
+
+private:
+    const XmlAttribute* begin_ = nullptr;
+    const XmlAttribute* end_ = nullptr;
+};
+
 class XmlWriter {
 public:
-    using Attributes = std::vector<std::pair<std::string, std::string>>;
+    using Attribute = XmlAttribute;
+    using Attributes = XmlAttributes;
 
     // Starts with the XML declaration unless told not to (an HTML page).
     explicit XmlWriter(TextSink& sink, bool declaration = true);
 
-    void Open(std::string_view name, const Attributes& attributes = {});
+    void Open(std::string_view name, Attributes attributes = {});
     void Close();
     // <name>text</name> on one line.
     void Element(std::string_view name, std::string_view text);
-    void Element(std::string_view name, const Attributes& attributes, std::string_view text);
+    void Element(std::string_view name, Attributes attributes, std::string_view text);
     // <name attributes/>
-    void Empty(std::string_view name, const Attributes& attributes);
+    void Empty(std::string_view name, Attributes attributes);
     // A line of text inside the open element, indented like a child.
     void Line(std::string_view text);
 
@@ -40,7 +59,8 @@ public:
 
 private:
     void Indent();
-    void StartTag(std::string_view name, const Attributes& attributes);
+    void WriteEscaped(std::string_view text);
+    void StartTag(std::string_view name, Attributes attributes);
 
     TextSink& sink_;
     std::vector<std::string> open_;

@@ -55,17 +55,6 @@ std::string PointFault(const Point& point) {
     return "";
 }
 
-LineFacts ScanLine(const PointSet& set) {
-    LineFacts facts;
-    ForEachPoint(set, [&facts](const Point& point) {
-        if (!HasValidPosition(point)) return;
-        ++facts.valid;
-        facts.elevations = facts.elevations && point.elevationMetres.has_value();
-        facts.times = facts.times || point.time.has_value();
-    });
-    return facts;
-}
-
 double NormalizedLongitude(double longitude) { return longitude >= 180.0 ? longitude - 360.0 : longitude; }
 
 }  // namespace vezuved_cli

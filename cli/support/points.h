@@ -55,15 +55,6 @@ void ForEachPoint(const PointSet& set, Visit&& visit) {
     for (const Point& point : set.points) visit(point);
 }
 
-// What a writer must know of a set's valid positions before it writes a
-// line through them, found in one walk.
-struct LineFacts {
-    size_t valid = 0;         // points with a valid position
-    bool elevations = true;   // every one of them has an elevation
-    bool times = false;       // any of them has a time
-};
-LineFacts ScanLine(const PointSet& set);
-
 // A point from the record's 8-bit texts; description null when it has none.
 Point MakePoint(const char* name, const char* latitude, const char* longitude,
                 const char* elevation, const char* time, const char* icon,

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -14,21 +16,32 @@ public:
     static constexpr size_t kBufferSize = 64 * 1024;
 
     explicit TextSink(std::string& text) : text_(&text) {}
-    explicit TextSink(std::FILE* file) : file_(file) { buffer_.reserve(kBufferSize); }
+    explicit TextSink(std::FILE* file) : file_(file), buffer_(new char[kBufferSize]) {}
     TextSink(const TextSink&) = delete;
     TextSink& operator=(const TextSink&) = delete;
 
-    void Write(std::string_view bytes);
-    void Write(char c);
+    // Inline: a document is written in many small pieces.
+    void Write(std::string_view bytes) {
+        if (used_ + bytes.size() < kBufferSize && buffer_) {
+            std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
+            used_ += bytes.size();
+        } else {
+            WriteOut(bytes);
+        }
+    }
+    void Write(char c) { Write(std::string_view(&c, 1)); }
     // Sends what is buffered to the file. False once any write has failed;
     // later writes are dropped and error() keeps the first errno.
     bool Flush();
     int error() const { return error_; }
 
 private:
+    void WriteOut(std::string_view bytes);
+
     std::string* text_ = nullptr;
     std::FILE* file_ = nullptr;
-    std::string buffer_;
+    std::unique_ptr<char[]> buffer_;  // a file's; none for a string
+    size_t used_ = 0;
     int error_ = 0;
     bool failed_ = false;
 };

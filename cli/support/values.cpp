@@ -3,6 +3,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 #include "base/ascii.h"
 #include "support/calendar.h"
@@ -129,7 +130,45 @@ std::optional<int64_t> RecordTime(std::string_view text) {
     return seconds * 1000 + millis;
 }
 
-std::string FormatIsoTime(int64_t millis) {
+static std::string WideIsoTime(int64_t millis);
+
+size_t WriteIsoTime(int64_t millis, char* out) {
+    int year = 0, month = 0, day = 0;
+    int64_t dayMillis = 0;
+    SplitMillis(millis, year, month, day, dayMillis);
+    if (year < 0 || year > 9999) {
+        // Beyond four digits of year: the slow way, as wide as it needs.
+        return WideIsoTime(millis).copy(out, kIsoTimeTextSize);
+    }
+    char* at = out;
+    auto two = [&at](int value) {
+        *at++ = static_cast<char>('0' + value / 10);
+        *at++ = static_cast<char>('0' + value % 10);
+    };
+    two(year / 100);
+    two(year % 100);
+    *at++ = '-';
+    two(month);
+    *at++ = '-';
+    two(day);
+    *at++ = 'T';
+    const int daySeconds = static_cast<int>(dayMillis / 1000);
+    two(daySeconds / 3600);
+    *at++ = ':';
+    two(daySeconds / 60 % 60);
+    *at++ = ':';
+    two(daySeconds % 60);
+    if (const int fraction = static_cast<int>(dayMillis % 1000); fraction != 0) {
+        *at++ = '.';
+        *at++ = static_cast<char>('0' + fraction / 100);
+        two(fraction % 100);
+    }
+    *at++ = 'Z';
+    return static_cast<size_t>(at - out);
+}
+
+// Any year, however wide; WriteIsoTime takes the common ones.
+static std::string WideIsoTime(int64_t millis) {
     int64_t seconds = millis / 1000;
     int64_t fraction = millis % 1000;
     if (fraction < 0) {
@@ -151,21 +190,65 @@ std::string FormatIsoTime(int64_t millis) {
     return text + "Z";
 }
 
+std::string FormatIsoTime(int64_t millis) {
+    char text[kIsoTimeTextSize];
+    return std::string(text, WriteIsoTime(millis, text));
+}
+
 std::string IsoTimeFromRecord(std::string_view text) {
     const std::optional<int64_t> time = RecordTime(text);
     return time ? FormatIsoTime(*time) : std::string();
 }
 
+size_t WriteFixed(double value, int decimals, char* out) {
+    static constexpr double kScales[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    if (decimals >= 0 && decimals <= 9 && std::isfinite(value)) {
+        const double scale = kScales[decimals];
+        const double product = value * scale;
+        if (std::fabs(product) < 4e15) {
+            // The exact product is product + error; rounded half to even as
+            // to_chars rounds the exact value. Only a product that lies
+            // half-way between two integers can round the other way.
+            const double error = std::fma(value, scale, -product);
+            double units = std::nearbyint(product);
+            const double off = product - units;
+            if (off == 0.5 && error > 0) units += 1;
+            if (off == -0.5 && error < 0) units -= 1;
+            char digits[24];
+            const auto integer = std::to_chars(digits, digits + sizeof digits, static_cast<uint64_t>(std::fabs(units)));
+            const size_t count = static_cast<size_t>(integer.ptr - digits);
+            const size_t places = static_cast<size_t>(decimals);
+            char* at = out;
+            // "-0.000" says nothing "0.000" does not.
+            if (units < 0) *at++ = '-';
+            if (count > places) {
+                std::memcpy(at, digits, count - places);
+                at += count - places;
+            } else {
+                *at++ = '0';
+            }
+            if (places > 0) {
+                *at++ = '.';
+                const size_t zeros = count < places ? places - count : 0;
+                std::memset(at, '0', zeros);
+                std::memcpy(at + zeros, integer.ptr - (places - zeros), places - zeros);
+                at += places;
+            }
+            return static_cast<size_t>(at - out);
+        }
+    }
+    const auto result = std::to_chars(out, out + kFixedTextSize, value, std::chars_format::fixed, decimals);
+    if (result.ec != std::errc()) return std::to_chars(out, out + kFixedTextSize, value).ptr - out;
+    size_t size = static_cast<size_t>(result.ptr - out);
+    if (out[0] == '-' && std::string_view(out, size).find_first_not_of("-0.") == std::string_view::npos) {
+        std::memmove(out, out + 1, --size);
+    }
+    return size;
+}
+
 std::string FormatFixed(double value, int decimals) {
-    // The largest double has 309 digits before the point.
-    char buffer[400];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    if (result.ec != std::errc()) return FormatShortest(value);
-    std::string text(buffer, result.ptr);
-    // "-0.000" says nothing "0.000" does not.
-    if (text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos) text.erase(0, 1);
-    return text;
+    char text[kFixedTextSize];
+    return std::string(text, WriteFixed(value, decimals, text));
 }
 
 std::string FormatShortest(double value) {

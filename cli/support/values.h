@@ -30,12 +30,19 @@ std::string FormatRecordTime(int64_t millis);
 // UTC milliseconds as ISO 8601, "YYYY-MM-DDTHH:MM:SSZ", with three decimals
 // of the second only when there is a fraction.
 std::string FormatIsoTime(int64_t millis);
+// The same into out, which holds kIsoTimeTextSize characters; its length.
+constexpr size_t kIsoTimeTextSize = 40;
+size_t WriteIsoTime(int64_t millis, char* out);
 
 // The record's time text as ISO 8601 UTC; empty when it holds none.
 std::string IsoTimeFromRecord(std::string_view text);
 
 // Fixed-point text with the given number of decimals, always with '.'.
 std::string FormatFixed(double value, int decimals);
+// The same into out, which holds kFixedTextSize characters (the widest
+// double's); the text's length.
+constexpr size_t kFixedTextSize = 400;
+size_t WriteFixed(double value, int decimals, char* out);
 
 // Shortest text that reads back as the same double, always with '.'.
 std::string FormatShortest(double value);

@@ -3,12 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstdio>
 
+#include <limits>
+
 #include "output/geojson_output.h"
+#include "output/gpx_output.h"
 #include "output/kml_output.h"
 #include "output/picture_output.h"
+#include "input/map_input.h"
+#include "input/xml_stream.h"
 #include "support/text_sink.h"
+#include "tool_runner.h"
 
 namespace vezuved_cli {
 namespace {
@@ -78,6 +85,10 @@ TEST(ToolMapWriters, GeoJsonTrackIsOneLineWithTimesAndFixedDecimals) {
               "        \"coordTimes\": [\n"
               "          \"2021-08-14T08:15:00Z\",\n"
               "          \"2021-08-14T08:30:00.500Z\"\n"
+              "        ],\n"
+              "        \"coordNames\": [\n"
+              "          \"TP1\",\n"
+              "          \"TP2\"\n"
               "        ]\n"
               "      }\n"
               "    }\n"
@@ -87,7 +98,7 @@ TEST(ToolMapWriters, GeoJsonTrackIsOneLineWithTimesAndFixedDecimals) {
               "{\"type\":\"FeatureCollection\",\"features\":[{\"type\":\"Feature\",\"geometry\":{\"type\":"
               "\"LineString\",\"coordinates\":[[-121.7113000,45.3311000,1828.98],[-180.0000000,45.3352000,"
               "1902.00]]},\"properties\":{\"name\":\"Hike\",\"kind\":\"track\",\"coordTimes\":["
-              "\"2021-08-14T08:15:00Z\",\"2021-08-14T08:30:00.500Z\"]}}]}\n");
+              "\"2021-08-14T08:15:00Z\",\"2021-08-14T08:30:00.500Z\"],\"coordNames\":[\"TP1\",\"TP2\"]}}]}\n");
     // Its points, for a collection of their own.
     EXPECT_EQ(Text([](TextSink& sink) { WriteGeoJsonPoints(sink, {SmallTrack()}, true); }),
               "{\"type\":\"FeatureCollection\",\"features\":[{\"type\":\"Feature\",\"geometry\":{\"type\":\"Point\","
@@ -133,47 +144,115 @@ TEST(ToolMapWriters, GeoJsonPointsCarryTheirFields) {
               "}\n");
 }
 
-// A line needs two positions, and one dimension: a single position is a
-// Point; one missing elevation makes the whole line flat; times missing
-// on some positions are nulls; no times at all, no coordTimes.
-TEST(ToolMapWriters, GeoJsonLineEdges) {
-    const std::string single =
-        GeoJson({Set("R", VEZUVED_KIND_ROUTE, {At("Only", "1", "2", "", ""), At("Off", "-91", "0", "", "")})}, true);
-    EXPECT_EQ(single,
-              "{\"type\":\"FeatureCollection\",\"features\":[{\"type\":\"Feature\",\"geometry\":{\"type\":\"Point\","
-              "\"coordinates\":[2.0000000,1.0000000]},\"properties\":{\"name\":\"Only\",\"time\":null,\"desc\":null,"
-              "\"sym\":null}}]}\n");
-    const std::string mixed = GeoJson({Set("R", VEZUVED_KIND_ROUTE,
-                                           {At("A", "1", "2", "100", "120000 01012020"), At("B", "1.5", "2", "", "")})},
-                                      true);
-    EXPECT_NE(mixed.find("\"coordinates\":[[2.0000000,1.0000000],[2.0000000,1.5000000]]"), std::string::npos) << mixed;
-    EXPECT_NE(mixed.find("\"kind\":\"route\",\"coordTimes\":[\"2020-01-01T12:00:00Z\",null]"), std::string::npos)
-        << mixed;
-    const std::string untimed =
-        GeoJson({Set("R", VEZUVED_KIND_TRACK, {At("A", "1", "2", "", ""), At("B", "3", "4", "", "")})});
-    EXPECT_EQ(untimed.find("coordTimes"), std::string::npos);
-    EXPECT_EQ(GeoJson({Set("E", VEZUVED_KIND_TRACK, {})}, true), "{\"type\":\"FeatureCollection\",\"features\":[]}\n");
+// A route or track point, its texts and time set by hand.
+Point Full(const char* latitude, const char* longitude, const char* feet, const char* time, const char* name,
+           const char* description, const char* icon, bool segmentStart = false) {
+    Point point = MakePoint(name, latitude, longitude, feet, time, icon, description);
+    point.segmentStart = segmentStart;
+    return point;
 }
 
-// Text that reads as numbers only just: every document stays plain text.
+size_t Count(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+// Text of the document with every line's indentation taken out.
+std::string Flat(const std::string& text) {
+    std::string flat;
+    bool start = true;
+    for (const char c : text) {
+        if (start && c == ' ') continue;
+        start = c == '\n';
+        if (!start) flat += c;
+    }
+    return flat;
+}
+
+// Two segments, the second's break on a point that is left out (so the
+// next valid one begins it); a first point's break means nothing.
+PointSet Broken(int32_t kind) {
+    return Set("B", kind,
+               {Full("1", "2", "100", "120000 01012020", "A", nullptr, "", true),
+                Full("1.5", "2", "", "", "", "note", "Flag"), Full("99", "0", "", "", "X", nullptr, "", true),
+                Full("2", "2", "", "120001.001 01012020", "", nullptr, ""),
+                Full("2.5", "2", "10", "120002.999 01012020", "", nullptr, "")});
+}
+
+// Each position carries what it has, the line's per-position arrays are
+// present only when some position has the value, nested per segment, and a
+// one-position line is a Point that says its kind.
+TEST(ToolMapWriters, GeoJsonLinesKeepEveryValueAndSegment) {
+    const char* begin = "{\"type\":\"FeatureCollection\",\"features\":[{\"type\":\"Feature\",\"geometry\":{";
+    const std::vector<std::pair<PointSet, std::string>> cases = {
+        {Broken(VEZUVED_KIND_TRACK),
+         "\"type\":\"MultiLineString\",\"coordinates\":[[[2.0000000,1.0000000,30.48],[2.0000000,1.5000000]],"
+         "[[2.0000000,2.0000000],[2.0000000,2.5000000,3.05]]]},\"properties\":{\"name\":\"B\",\"kind\":\"track\","
+         "\"coordTimes\":[[\"2020-01-01T12:00:00Z\",null],[\"2020-01-01T12:00:01.001Z\",\"2020-01-01T12:00:02.999Z\"]],"
+         "\"coordNames\":[[\"A\",null],[null,null]],\"coordDescriptions\":[[null,\"note\"],[null,null]],"
+         "\"coordSymbols\":[[null,\"Flag\"],[null,null]]}}]}\n"},
+        {Set("R", VEZUVED_KIND_ROUTE, {At("Only", "1", "2", "", ""), At("Off", "-91", "0", "", "")}),
+         "\"type\":\"Point\",\"coordinates\":[2.0000000,1.0000000]},\"properties\":{\"name\":\"R\",\"kind\":"
+         "\"route\",\"coordNames\":[\"Only\"]}}]}\n"},
+        {Set("U", VEZUVED_KIND_TRACK, {Full("1", "2", "", "", "", nullptr, "", true), Full("3", "4", "", "", "", "", "")}),
+         "\"type\":\"LineString\",\"coordinates\":[[2.0000000,1.0000000],[4.0000000,3.0000000]]},\"properties\":{"
+         "\"name\":\"U\",\"kind\":\"track\"}}]}\n"},
+    };
+    for (const auto& [set, expected] : cases) EXPECT_EQ(GeoJson({set}, true), begin + expected) << set.title;
+    EXPECT_EQ(GeoJson({Set("E", VEZUVED_KIND_TRACK, {At("Off", "91", "0", "", "")})}, true),
+              "{\"type\":\"FeatureCollection\",\"features\":[]}\n");
+}
+
+// Text that reads as numbers only just: every document stays plain text,
+// and a point whose elevation is no finite number within the bound is left
+// out of every document.
 TEST(ToolMapWriters, ExtremeElevationsAreWrittenWhole) {
     const std::vector<PointSet> sets = {Set("Far", VEZUVED_KIND_TRACK, {At("A", "1", "2", "1e308", "000000 01011970"),
                                                                         At("B", "1", "3", "-1e308", "")})};
     std::vector<PointSet> metres = sets;  // the most a double holds, as a file in metres may give
     metres[0].points[0].elevationMetres = 1.7e308;
     metres[0].points[1].elevationMetres = -1.7e308;
-    for (const std::string& text : {GeoJson(sets), Text([&](TextSink& sink) { WriteKml(sink, sets); }), Svg(sets),
-                                    GeoJson(metres), Svg(metres)}) {
-        for (const char c : text) ASSERT_TRUE(c == '\n' || (c >= ' ' && c < 0x7F)) << text;
-        EXPECT_EQ(text.find("nan"), std::string::npos);
-        EXPECT_EQ(text.find("inf"), std::string::npos);
+    std::vector<PointSet> odd = sets;
+    odd[0].points[0].elevationMetres = std::numeric_limits<double>::infinity();
+    odd[0].points[1].elevationMetres = std::numeric_limits<double>::quiet_NaN();
+    for (const auto& documents : {sets, metres, odd}) {
+        for (const std::string& text : {GeoJson(documents), Text([&](TextSink& sink) { WriteKml(sink, documents); }),
+                                        Text([&](TextSink& sink) { WriteGpx(sink, documents, "t"); }),
+                                        Svg(documents)}) {
+            for (const char c : text) ASSERT_TRUE(c == '\n' || (c >= ' ' && c < 0x7F)) << text;
+            EXPECT_EQ(text.find("nan"), std::string::npos);
+            EXPECT_EQ(text.find("inf"), std::string::npos);
+        }
     }
+    EXPECT_EQ(GeoJson(odd, true), "{\"type\":\"FeatureCollection\",\"features\":[]}\n");
+}
+
+// A track keeps a trkseg per segment; a route, which has none, joins them
+// and says so.
+TEST(ToolMapWriters, GpxKeepsTrackSegmentsAndJoinsARoute) {
+    const std::string track = Flat(Text([](TextSink& sink) { WriteGpx(sink, {Broken(VEZUVED_KIND_TRACK)}, "t"); }));
+    EXPECT_NE(track.find("<trk><name>B</name><trkseg><trkpt lat=\"1.0000000\" lon=\"2.0000000\"><ele>30.48</ele>"
+                         "<time>2020-01-01T12:00:00Z</time><name>A</name></trkpt><trkpt lat=\"1.5000000\" "
+                         "lon=\"2.0000000\"><desc>note</desc><sym>Flag</sym></trkpt></trkseg><trkseg><trkpt "
+                         "lat=\"2.0000000\""),
+              std::string::npos)
+        << track;
+    EXPECT_EQ(Count(track, "<trkseg>"), 2u);
+    const std::vector<PointSet> routes = {Broken(VEZUVED_KIND_ROUTE), SmallTrack(), Broken(VEZUVED_KIND_ROUTE)};
+    const std::string route = Text([&](TextSink& sink) { WriteGpx(sink, routes, "t"); });
+    EXPECT_EQ(Count(route, "<rte>"), 2u);
+    EXPECT_EQ(Count(route, "<rtept "), 8u);
+    EXPECT_EQ(Count(route, "<trkseg>"), 1u);
+    EXPECT_EQ(JoinedRouteSegments(routes, ScanLines(routes)),
+              "route 'B': 2 segments joined, route 'B': 2 segments joined (a GPX route has no segments)");
+    EXPECT_EQ(JoinedRouteSegments({SmallTrack()}, ScanLines({SmallTrack()})), "");
 }
 
 TEST(ToolMapWriters, KmlHasAFolderPerSetAndMarksLines) {
     EXPECT_EQ(Text([](TextSink& sink) { WriteKml(sink, {SmallTrack(), Summits(), Set("Empty", 0, {})}); }),
               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-              "<kml xmlns=\"http://www.opengis.net/kml/2.2\">\n"
+              "<kml xmlns=\"http://www.opengis.net/kml/2.2\" xmlns:gx=\"http://www.google.com/kml/ext/2.2\">\n"
               "  <Document>\n"
               "    <name>Hike, Peaks, Empty</name>\n"
               "    <Folder>\n"
@@ -185,14 +264,43 @@ TEST(ToolMapWriters, KmlHasAFolderPerSetAndMarksLines) {
               "            <value>track</value>\n"
               "          </Data>\n"
               "        </ExtendedData>\n"
-              "        <LineString>\n"
-              "          <tessellate>1</tessellate>\n"
+              "        <gx:Track>\n"
               "          <altitudeMode>absolute</altitudeMode>\n"
-              "          <coordinates>\n"
-              "            -121.7113000,45.3311000,1828.98\n"
-              "            -180.0000000,45.3352000,1902.00\n"
-              "          </coordinates>\n"
-              "        </LineString>\n"
+              "          <when>2021-08-14T08:15:00Z</when>\n"
+              "          <when>2021-08-14T08:30:00.500Z</when>\n"
+              "          <gx:coord>-121.7113000 45.3311000 1828.98</gx:coord>\n"
+              "          <gx:coord>-180.0000000 45.3352000 1902.00</gx:coord>\n"
+              "        </gx:Track>\n"
+              "      </Placemark>\n"
+              "      <Placemark>\n"
+              "        <name>TP1</name>\n"
+              "        <TimeStamp>\n"
+              "          <when>2021-08-14T08:15:00Z</when>\n"
+              "        </TimeStamp>\n"
+              "        <ExtendedData>\n"
+              "          <Data name=\"point\">\n"
+              "            <value>0</value>\n"
+              "          </Data>\n"
+              "        </ExtendedData>\n"
+              "        <Point>\n"
+              "          <altitudeMode>absolute</altitudeMode>\n"
+              "          <coordinates>-121.7113000,45.3311000,1828.98</coordinates>\n"
+              "        </Point>\n"
+              "      </Placemark>\n"
+              "      <Placemark>\n"
+              "        <name>TP2</name>\n"
+              "        <TimeStamp>\n"
+              "          <when>2021-08-14T08:30:00.500Z</when>\n"
+              "        </TimeStamp>\n"
+              "        <ExtendedData>\n"
+              "          <Data name=\"point\">\n"
+              "            <value>1</value>\n"
+              "          </Data>\n"
+              "        </ExtendedData>\n"
+              "        <Point>\n"
+              "          <altitudeMode>absolute</altitudeMode>\n"
+              "          <coordinates>-180.0000000,45.3352000,1902.00</coordinates>\n"
+              "        </Point>\n"
               "      </Placemark>\n"
               "    </Folder>\n"
               "    <Folder>\n"
@@ -222,19 +330,42 @@ TEST(ToolMapWriters, KmlHasAFolderPerSetAndMarksLines) {
               "    </Folder>\n"
               "  </Document>\n"
               "</kml>\n");
-    const std::string route = Text([](TextSink& sink) {
-        WriteKml(sink, {Set("Loop", VEZUVED_KIND_ROUTE, {At("A", "1", "2", "", ""), At("B", "1.5", "2", "10", "")})});
-    });
-    EXPECT_NE(route.find("<value>route</value>"), std::string::npos);
-    EXPECT_NE(route.find("<tessellate>1</tessellate>\n          <coordinates>\n            2.0000000,1.0000000\n"),
-              std::string::npos)
-        << route;  // flat: one position has no elevation
 }
 
-size_t Count(const std::string& text, const std::string& part) {
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-    return count;
+// A line with any time is a gx:Track per segment (an empty <when/> where a
+// point has none); an untimed one a LineString per segment; a single
+// position a gx:Track whatever it has. The points with texts follow, named
+// by their index among the written positions.
+TEST(ToolMapWriters, KmlLinesKeepEveryTimeAndSegment) {
+    PointSet untimed = Broken(VEZUVED_KIND_ROUTE);
+    for (Point& point : untimed.points) point.time.reset();
+    const std::vector<std::pair<PointSet, std::string>> cases = {
+        {Broken(VEZUVED_KIND_TRACK),
+         "<value>track</value></Data></ExtendedData><gx:MultiTrack><gx:Track><altitudeMode>absolute</altitudeMode>"
+         "<when>2020-01-01T12:00:00Z</when><when/><gx:coord>2.0000000 1.0000000 30.48</gx:coord>"
+         "<gx:coord>2.0000000 1.5000000</gx:coord></gx:Track><gx:Track><altitudeMode>absolute</altitudeMode>"
+         "<when>2020-01-01T12:00:01.001Z</when><when>2020-01-01T12:00:02.999Z</when><gx:coord>2.0000000 2.0000000"
+         "</gx:coord><gx:coord>2.0000000 2.5000000 3.05</gx:coord></gx:Track></gx:MultiTrack></Placemark>"
+         "<Placemark><name>A</name><TimeStamp><when>2020-01-01T12:00:00Z</when></TimeStamp><ExtendedData>"
+         "<Data name=\"point\"><value>0</value></Data></ExtendedData><Point><altitudeMode>absolute</altitudeMode>"
+         "<coordinates>2.0000000,1.0000000,30.48</coordinates></Point></Placemark><Placemark><description>note"
+         "</description><ExtendedData><Data name=\"point\"><value>1</value></Data><Data name=\"sym\"><value>Flag"
+         "</value></Data></ExtendedData><Point><coordinates>2.0000000,1.5000000</coordinates></Point></Placemark>"
+         "</Folder>"},
+        {untimed,
+         "<value>route</value></Data></ExtendedData><MultiGeometry><LineString><tessellate>1</tessellate>"
+         "<altitudeMode>absolute</altitudeMode><coordinates>2.0000000,1.0000000,30.482.0000000,1.5000000"
+         "</coordinates></LineString><LineString><tessellate>1</tessellate><altitudeMode>absolute</altitudeMode>"
+         "<coordinates>2.0000000,2.00000002.0000000,2.5000000,3.05</coordinates></LineString></MultiGeometry>"
+         "</Placemark><Placemark><name>A</name><ExtendedData><Data name=\"point\"><value>0</value>"},
+        {Set("One", VEZUVED_KIND_TRACK, {At("", "1", "2", "", "")}),
+         "<value>track</value></Data></ExtendedData><gx:Track><when/><gx:coord>2.0000000 1.0000000</gx:coord>"
+         "</gx:Track></Placemark></Folder>"},
+    };
+    for (const auto& [set, expected] : cases) {
+        const std::string kml = Flat(Text([&](TextSink& sink) { WriteKml(sink, {set}); }));
+        EXPECT_NE(kml.find(expected), std::string::npos) << set.title << "\n" << kml;
+    }
 }
 
 TEST(ToolMapWriters, SvgDrawsLinesPointsAndProfiles) {
@@ -257,6 +388,8 @@ TEST(ToolMapWriters, SvgDrawsLinesPointsAndProfiles) {
     EXPECT_NE(route.find("stroke-dasharray"), std::string::npos);
     EXPECT_NE(route.find("height=\"600\""), std::string::npos);
     EXPECT_EQ(Count(Svg({Summits()}), "<circle "), 2u);
+    // No stroke across a gap: a polyline per segment, on the map and in the profile.
+    EXPECT_EQ(Count(Svg({Broken(VEZUVED_KIND_TRACK)}), "<polyline "), 4u);
 }
 
 // One place, or many at one place: drawn in the middle, with finite numbers.
@@ -320,6 +453,56 @@ TEST(ToolMapWriters, SinkBuffersIntoAFileAndReportsFailure) {
     EXPECT_FALSE(sink.Flush());
     EXPECT_EQ(sink.error(), ENOSPC);
     std::fclose(full);
+}
+
+// Our readers take back every position, elevation, time, name and segment
+// break our writers wrote, each on its own point.
+TEST(ToolMapWriters, OurReadersTakeBackWhatTheWritersWrote) {
+    if (!XmlReadingAvailable()) GTEST_SKIP() << "this build reads no XML";
+    const std::string folder = cli_test::FreshFolder("OurReadersTakeBackWhatTheWritersWrote");
+    PointSet track = Broken(VEZUVED_KIND_TRACK);
+    track.points.erase(track.points.begin() + 2);  // the point without a position
+    const std::vector<PointSet> sets = {track, SmallTrack()};
+    struct Format {
+        const char* extension;
+        void (*write)(TextSink&, const std::vector<PointSet>&);
+        std::vector<PointSet> (*read)(const std::string&, const std::string&, bool);
+    };
+    const Format formats[] = {
+        {"gpx", [](TextSink& sink, const std::vector<PointSet>& s) { WriteGpx(sink, s, "t"); }, ReadGpx},
+        {"kml", [](TextSink& sink, const std::vector<PointSet>& s) { WriteKml(sink, s); }, ReadKml},
+        {"geojson", [](TextSink& sink, const std::vector<PointSet>& s) { WriteGeoJson(sink, s, false); },
+         ReadGeoJson},
+    };
+    for (const Format& format : formats) {
+        SCOPED_TRACE(format.extension);
+        const std::string path = folder + "/back." + format.extension;
+        cli_test::WriteFile(path, Text([&](TextSink& sink) { format.write(sink, sets); }));
+        const std::vector<PointSet> back = format.read(path, path, true);
+        for (const PointSet& wrote : sets) {
+            const auto read = std::find_if(back.begin(), back.end(), [&](const PointSet& s) {
+                return s.title == wrote.title && s.kind == wrote.kind;
+            });
+            ASSERT_NE(read, back.end()) << wrote.title;
+            std::vector<Point> valid;
+            for (const Point& point : wrote.points) {
+                if (HasValidPosition(point)) valid.push_back(point);
+            }
+            ASSERT_EQ(read->points.size(), valid.size()) << wrote.title;
+            for (size_t i = 0; i < valid.size(); ++i) {
+                const Point& a = valid[i];
+                const Point& b = read->points[i];
+                EXPECT_NEAR(*b.latitude, *a.latitude, 1e-7) << i;
+                EXPECT_NEAR(*b.longitude, NormalizedLongitude(*a.longitude), 1e-7) << i;
+                ASSERT_EQ(b.elevationMetres.has_value(), a.elevationMetres.has_value()) << wrote.title << " " << i;
+                if (a.elevationMetres) EXPECT_NEAR(*b.elevationMetres, *a.elevationMetres, 0.005) << i;
+                EXPECT_EQ(b.time, a.time) << wrote.title << " " << i;
+                EXPECT_EQ(b.name, a.name) << wrote.title << " " << i;
+                // A set's first point begins no segment, whatever it carried.
+                EXPECT_EQ(b.segmentStart, i > 0 && a.segmentStart) << wrote.title << " " << i;
+            }
+        }
+    }
 }
 
 }  // namespace

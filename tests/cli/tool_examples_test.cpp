@@ -79,7 +79,7 @@ const std::map<std::string, std::vector<Expected>>& Checks() {
            {"TP001  45.3311000  -121.7113000", "TP008  45.3602000  -121.6915000", "8 point(s), track"}}}},
         {"convert '*.gpx' --to kml --out-dir maps/",
          {{"maps/hike.kml", {"<name>hike</name>", "-121.7113000,45.3311000,1829.00"}},
-          {"maps/phone.kml", {"<name>Morning</name>", "<name>Afternoon</name>", "7.2200000,46.2200000"}},
+          {"maps/phone.kml", {"<name>Morning</name>", "<name>Afternoon</name>", "<gx:coord>7.2200000 46.2200000"}},
           {"maps/a.kml", {"<name>Hut</name>"}}}},
         {"formats examples/formats", {{"", {"track.cal", "Track log, metres", "comp.cal"}}}},
         {"formats explain examples/formats/track.cal",

@@ -1,0 +1,362 @@
+// Real files written by other programs (../shared/real-files beside the
+// source tree): what the tool reads from each is checked against what
+// gpsbabel and GDAL (ogr2ogr) read from the same file, and against what
+// comes back through the tool's own GPX, KML, GeoJSON and database outputs.
+// Counts, coordinates (1e-7 degree), elevations (0.01 m), times (to the
+// millisecond), names and segment breaks are compared; every difference is
+// either gone or listed below with its reason.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "input/map_input.h"
+#include "input/xml_stream.h"
+#include "support/failure.h"
+#include "support/values.h"
+#include "tool_runner.h"
+
+namespace vezuved_cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// What a reading gave: its sets, or why it failed.
+struct Reading {
+    bool read = false;
+    std::string failure;
+    std::vector<PointSet> sets;
+};
+
+using Reader = std::vector<PointSet> (*)(const std::string&, const std::string&, bool);
+
+Reader ReaderFor(const std::string& path) {
+    const std::string extension = fs::path(path).extension().string();
+    if (extension == ".gpx") return ReadGpx;
+    if (extension == ".kml" || extension == ".kmz") return ReadKml;
+    return ReadGeoJson;
+}
+
+Reading ReadWith(Reader reader, const std::string& path) {
+    Reading reading;
+    ::testing::internal::CaptureStderr();
+    try {
+        reading.sets = reader(path, path, false);
+        reading.read = true;
+    } catch (const Failure& failure) {
+        reading.failure = failure.what();
+    }
+    ::testing::internal::GetCapturedStderr();
+    return reading;
+}
+
+std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+
+// gpsbabel's reading, through the GPX it writes of it.
+Reading ByGpsbabel(const std::string& path, const std::string& folder) {
+    const std::string extension = fs::path(path).extension().string();
+    const std::string format = extension == ".gpx" ? "gpx" : "kml";
+    const std::string out = folder + "/gpsbabel.gpx";
+    fs::remove(out);
+    if (cli_test::RunShell("gpsbabel -i " + format + " -f " + Quoted(path) + " -o gpx,gpxver=1.1 -F " + Quoted(out) +
+                           " >/dev/null 2>&1") != 0) {
+        return {false, "gpsbabel refused it", {}};
+    }
+    return ReadWith(ReadGpx, out);
+}
+
+// GDAL's reading, every layer as one GeoJSON feature per line (its GPX
+// waypoints, routes and tracks; its GPX elevations in the geometry).
+Reading ByOgr(const std::string& path, const std::string& folder) {
+    const std::string out = folder + "/ogr.geojsons";
+    fs::remove(out);
+    const bool gpx = fs::path(path).extension() == ".gpx";
+    if (cli_test::RunShell("ogr2ogr --config GPX_ELE_AS_25D YES -f GeoJSONSeq " + Quoted(out) + " " + Quoted(path) +
+                           (gpx ? " waypoints routes tracks" : "") + " >/dev/null 2>&1") != 0) {
+        return {false, "ogr2ogr refused it", {}};
+    }
+    std::istringstream lines(cli_test::ReadFile(out));
+    std::string collection = R"({"type": "FeatureCollection", "features": [)";
+    std::string line;
+    bool first = true;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line[0] == '\x1e') line.erase(0, 1);  // the record separator of RFC 8142
+        if (line.empty() || line[0] != '{') continue;
+        collection += (first ? "" : ",") + line;
+        first = false;
+    }
+    const std::string wrapped = folder + "/ogr.geojson";
+    cli_test::WriteFile(wrapped, collection + "]}");
+    return ReadWith(ReadGeoJson, wrapped);
+}
+
+// Through the tool: the file converted to the extension, read back.
+Reading ThroughTool(const std::string& path, const std::string& extension, const std::string& folder) {
+    const std::string out = folder + "/round" + extension;
+    fs::remove(out);
+    const cli_test::ToolResult result = cli_test::RunTool({"convert", path, out});
+    if (result.status != 0) return {false, "the tool refused it: " + result.err, {}};
+    return ReadWith(ReaderFor(out), out);
+}
+
+// Through databases: one per set, in the order the tool wrote them, all
+// converted back into one GPX document.
+Reading ThroughDatabases(const std::string& path, const std::string& folder) {
+    const std::string databases = folder + "/pdb";
+    fs::remove_all(databases);
+    fs::create_directories(databases);
+    const cli_test::ToolResult written = cli_test::RunTool({"convert", path, databases + "/round.pdb"});
+    if (written.status != 0) return {false, "the tool refused it: " + written.err, {}};
+    std::vector<std::string> arguments = {"convert"};
+    std::istringstream lines(written.out);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const size_t end = line.find(".pdb (");
+        if (line.rfind("Wrote ", 0) == 0 && end != std::string::npos) arguments.push_back(line.substr(6, end + 4 - 6));
+    }
+    const std::string back = folder + "/back.gpx";
+    arguments.insert(arguments.end(), {"-o", back});
+    const cli_test::ToolResult read = cli_test::RunTool(arguments);
+    if (read.status != 0) return {false, "the tool refused its databases: " + read.err, {}};
+    return ReadWith(ReadGpx, back);
+}
+
+// What is compared. gpsbabel and the round trips: everything; GDAL's
+// GeoJSON holds no per-point time, names no point of a line and does not
+// say route or track.
+struct Checks {
+    bool times = true;
+    bool pointNames = true;
+    bool kinds = true;
+    bool madeUpNames = false;  // gpsbabel names unnamed points "WPT001", "RPT001"
+};
+
+// The name a reader gives an unnamed route or track ("track 2").
+bool GeneratedTitle(const std::string& title) {
+    const size_t space = title.find(' ');
+    return (title.rfind("route ", 0) == 0 || title.rfind("track ", 0) == 0) && space + 1 < title.size() &&
+           std::all_of(title.begin() + space + 1, title.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool MadeUpName(const std::string& name) {
+    return name.size() == 6 && (name.rfind("WPT", 0) == 0 || name.rfind("RPT", 0) == 0) &&
+           std::all_of(name.begin() + 3, name.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The differences between two readings, one per kind of difference (with
+// its first case): "line time", "waypoint count", ...
+std::map<std::string, std::string> Differences(const Reading& ours, const Reading& theirs, const Checks& checks) {
+    std::map<std::string, std::string> found;
+    const auto note = [&](const std::string& kind, const std::string& detail) { found.emplace(kind, detail); };
+    if (ours.read != theirs.read) {
+        note("refused", ours.read ? "they: " + theirs.failure : "we: " + ours.failure);
+        return found;
+    }
+    if (!ours.read) return found;  // both refuse it
+    std::vector<const PointSet*> lines[2];
+    std::vector<Point> waypoints[2];
+    const Reading* readings[2] = {&ours, &theirs};
+    for (int side = 0; side < 2; ++side) {
+        for (const PointSet& set : readings[side]->sets) {
+            if (set.kind == VEZUVED_KIND_POINT) {
+                waypoints[side].insert(waypoints[side].end(), set.points.begin(), set.points.end());
+            } else {
+                lines[side].push_back(&set);
+            }
+        }
+    }
+    // GPX holds its routes before its tracks: the order within each kind is compared.
+    for (auto& sides : lines) {
+        std::stable_sort(sides.begin(), sides.end(),
+                         [](const PointSet* a, const PointSet* b) { return a->kind == VEZUVED_KIND_ROUTE && b->kind != VEZUVED_KIND_ROUTE; });
+    }
+    const auto comparePoints = [&](const std::string& what, const std::string& place, const Point& a,
+                                   const Point& b) {
+        if (std::fabs(*a.latitude - *b.latitude) > 1e-7 || std::fabs(*a.longitude - *b.longitude) > 1e-7) {
+            note(what + " position", place + ": " + FormatShortest(*a.latitude) + "," + FormatShortest(*a.longitude) +
+                                         " vs " + FormatShortest(*b.latitude) + "," + FormatShortest(*b.longitude));
+        }
+        if (a.elevationMetres.has_value() != b.elevationMetres.has_value() ||
+            (a.elevationMetres && std::fabs(*a.elevationMetres - *b.elevationMetres) > 0.01)) {
+            note(what + " elevation", place + ": " + (a.elevationMetres ? FormatShortest(*a.elevationMetres) : "none") +
+                                          " vs " + (b.elevationMetres ? FormatShortest(*b.elevationMetres) : "none"));
+        }
+        if (checks.times && a.time != b.time) {
+            note(what + " time", place + ": " + (a.time ? FormatIsoTime(*a.time) : "none") + " vs " +
+                                     (b.time ? FormatIsoTime(*b.time) : "none"));
+        }
+        if ((checks.pointNames || what == "waypoint") && a.name != b.name &&
+            !(checks.madeUpNames && a.name.empty() && MadeUpName(b.name))) {
+            note(what + " name", place + ": '" + a.name + "' vs '" + b.name + "'");
+        }
+        if (a.segmentStart != b.segmentStart) note(what + " segments", place + ": a break on one side only");
+    };
+    if (waypoints[0].size() != waypoints[1].size()) {
+        note("waypoint count", std::to_string(waypoints[0].size()) + " vs " + std::to_string(waypoints[1].size()));
+    }
+    for (size_t i = 0; i < std::min(waypoints[0].size(), waypoints[1].size()); ++i) {
+        comparePoints("waypoint", "waypoint " + std::to_string(i + 1), waypoints[0][i], waypoints[1][i]);
+    }
+    if (lines[0].size() != lines[1].size()) {
+        note("line count", std::to_string(lines[0].size()) + " vs " + std::to_string(lines[1].size()) + " routes and tracks");
+    }
+    for (size_t l = 0; l < std::min(lines[0].size(), lines[1].size()); ++l) {
+        const PointSet& a = *lines[0][l];
+        const PointSet& b = *lines[1][l];
+        const std::string place = "'" + a.title + "'";
+        if (checks.kinds && a.kind != b.kind) note("line kind", place);
+        if (a.title != b.title && !(GeneratedTitle(a.title) && GeneratedTitle(b.title))) note("line title", place + " vs '" + b.title + "'");
+        if (a.points.size() != b.points.size()) {
+            note("line points", place + ": " + std::to_string(a.points.size()) + " vs " + std::to_string(b.points.size()));
+            continue;
+        }
+        for (size_t i = 0; i < a.points.size(); ++i) {
+            comparePoints("line", place + " point " + std::to_string(i + 1), a.points[i], b.points[i]);
+        }
+    }
+    return found;
+}
+
+// A difference that is expected, and why. file "*": every file.
+struct Known {
+    const char* file;
+    const char* source;  // gpsbabel, ogr, gpx, kml, geojson, pdb
+    const char* difference;
+    const char* reason;
+};
+
+const Known kKnown[] = {
+    // Where gpsbabel 1.8 reads otherwise.
+    {"gdal__gx_track_without_when.kml", "gpsbabel", "refused", "gpsbabel refuses a gx:Track without <when>"},
+    {"giscore__multi-linestrings.kml", "gpsbabel", "line count",
+     "gpsbabel makes a track of each LineString of a MultiGeometry; we keep them as segments of one"},
+    {"giscore__multi-linestrings.kml", "gpsbabel", "line points", "the same"},
+    {"togeojson__multigeometry.kml", "gpsbabel", "line count",
+     "gpsbabel makes a track of each LineString of a MultiGeometry; we keep them as segments of one"},
+    {"togeojson__multigeometry.kml", "gpsbabel", "line points", "the same"},
+    {"togeojson__gxmultitrack.kml", "gpsbabel", "line count",
+     "gpsbabel makes a track of each gx:Track of a gx:MultiTrack; we keep them as segments of one"},
+    {"togeojson__gxmultitrack.kml", "gpsbabel", "line points", "the same"},
+    {"placemark-togeojson__multigeometry_sibling.kml", "gpsbabel", "refused",
+     "gpsbabel reads no line from a MultiGeometry inside a MultiGeometry"},
+    {"togeojson__timespan.kml", "gpsbabel", "refused",
+     "its only Placemark is a Polygon: gpsbabel makes a track of its ring; we count polygons and leave them out"},
+    {"togeojson__empty_ele.gpx", "gpsbabel", "line elevation", "gpsbabel reads an empty <ele/> as 0 m; we read none"},
+    // Where GDAL 3.6 reads otherwise.
+    {"gdal__gx_track_without_when.kml", "ogr", "refused", "ogr2ogr 3.6 crashes on a gx:Track without <when>"},
+    {"togeojson__non_gx_multitrack.kml", "ogr", "line count",
+     "GDAL reads no geometry from a MultiGeometry of gx:Tracks"},
+    {"togeojson__empty_ele.gpx", "ogr", "line elevation",
+     "GDAL gives a point without elevation 0 m in a line whose other points have one"},
+    {"gpxpy__gpx1.0_with_all_fields.gpx", "ogr", "line elevation",
+     "GDAL gives a point without elevation 0 m in a line whose other points have one"},
+    {"gpxpy__gpx1.1_with_all_fields.gpx", "ogr", "line elevation",
+     "GDAL gives a point without elevation 0 m in a line whose other points have one"},
+    // What a database cannot hold.
+    {"*", "pdb", "line segments", ".pdb has no segments: they are joined (and said so)"},
+    {"*", "pdb", "line title", "a database's set is named by its file ('round-ACTIVE_LOG_2'), not by the track's name"},
+    {"gpxpy__unicode.gpx", "pdb", "waypoint name", "Windows-1252 cannot hold đ, č or ć: they come back as '?'"},
+    // gpsbabel's reading of the KML we write: every position and time, in
+    // its own model of KML.
+    {"*", "gpsbabel of our kml", "line count",
+     "gpsbabel makes a track of each segment (each gx:Track of a gx:MultiTrack, LineString of a MultiGeometry)"},
+    {"*", "gpsbabel of our kml", "line points", "the same"},
+    {"*", "gpsbabel of our kml", "line kind", "KML has no routes: gpsbabel takes ours (kind in ExtendedData) as tracks"},
+    {"*", "gpsbabel of our kml", "line title", "the same: our routes come after the tracks in its GPX"},
+    {"*", "gpsbabel of our kml", "waypoint count",
+     "gpsbabel takes the Placemarks that name a line's points as waypoints of their own"},
+    {"*", "gpsbabel of our kml", "line name", "the same: the line's points are unnamed in its reading"},
+    // GDAL's reading of the KML and GeoJSON we write.
+    {"*", "ogr of our kml", "waypoint count", "GDAL takes the Placemarks that name a line's points as waypoints"},
+    {"gpxpy__gpx1.0_with_all_fields.gpx", "ogr of our kml", "line elevation",
+     "GDAL gives a point without elevation 0 m in a line whose other points have one"},
+    {"gpxpy__gpx1.1_with_all_fields.gpx", "ogr of our kml", "line elevation", "the same"},
+    {"gpxpy__gpx1.0_with_all_fields.gpx", "ogr of our geojson", "line elevation", "the same"},
+    {"gpxpy__gpx1.1_with_all_fields.gpx", "ogr of our geojson", "line elevation", "the same"},
+    {"giscore__trackData.kml", "ogr of our geojson", "line title",
+     "GDAL takes a name that reads as a time ('2010-05-28T01:16:35.000Z') for a time, and writes it anew"},
+};
+
+// Whether the difference is listed; marks the entry as seen.
+bool IsKnown(const std::string& file, const std::string& source, const std::string& difference,
+             std::set<const Known*>& seen) {
+    for (const Known& known : kKnown) {
+        if ((std::string(known.file) == "*" || known.file == file) && known.source == source &&
+            known.difference == difference) {
+            seen.insert(&known);
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST(RealFiles, ReadAsOthersReadThemAndKeptThroughEveryOutput) {
+    if (!XmlReadingAvailable()) GTEST_SKIP() << "this build reads no XML";
+    const fs::path folder = fs::path(VEZUVED_SOURCE_DIR) / ".." / "shared" / "real-files";
+    if (!fs::is_directory(folder)) GTEST_SKIP() << "no real files beside the source tree (" << folder << ")";
+    const bool gpsbabel = cli_test::HasProgram("gpsbabel");
+    const bool ogr = cli_test::HasProgram("ogr2ogr");
+    if (!gpsbabel || !ogr) GTEST_SKIP() << "gpsbabel and ogr2ogr (gdal-bin) are needed to compare with";
+    const bool tool = !cli_test::ToolPath().empty();
+    const std::string work = cli_test::FreshFolder("real_files");
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(folder)) files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    std::string unexpected;
+    std::set<const Known*> seen;
+    for (const fs::path& path : files) {
+        const std::string extension = path.extension().string();
+        if (extension != ".gpx" && extension != ".kml" && extension != ".kmz" && extension != ".geojson" &&
+            extension != ".json") {
+            continue;
+        }
+#if !defined(VEZUVED_HAVE_LIBZIP)
+        if (extension == ".kmz") continue;  // this build reads no KMZ, and says so
+#endif
+        const std::string file = path.filename().string();
+        const Reading ours = ReadWith(ReaderFor(path.string()), path.string());
+        std::vector<std::pair<std::string, Reading>> others;
+        // gpsbabel reads no KMZ, and its GeoJSON reader keeps no elevation.
+        if (extension == ".gpx" || extension == ".kml") others.emplace_back("gpsbabel", ByGpsbabel(path.string(), work));
+        others.emplace_back("ogr", ByOgr(path.string(), work));
+        if (tool && ours.read) {
+            for (const char* output : {".gpx", ".kml", ".geojson"}) {
+                others.emplace_back(output + 1, ThroughTool(path.string(), output, work));
+            }
+            others.emplace_back("pdb", ThroughDatabases(path.string(), work));
+            // gpsbabel reads the KML we wrote with every time.
+            others.emplace_back("gpsbabel of our kml", ByGpsbabel(work + "/round.kml", work));
+            // GDAL reads every KML and GeoJSON we write.
+            others.emplace_back("ogr of our kml", ByOgr(work + "/round.kml", work));
+            others.emplace_back("ogr of our geojson", ByOgr(work + "/round.geojson", work));
+        }
+        for (const auto& [source, reading] : others) {
+            Checks checks;
+            if (source.rfind("ogr", 0) == 0) checks = {false, false, false, false};
+            if (source.rfind("gpsbabel", 0) == 0) checks.madeUpNames = true;
+            for (const auto& [difference, detail] : Differences(ours, reading, checks)) {
+                if (!IsKnown(file, source, difference, seen)) {
+                    unexpected += "    {\"" + file + "\", \"" + source + "\", \"" + difference + "\", \"\"},  // " +
+                                  detail + "\n";
+                }
+            }
+        }
+    }
+    // A listed difference that is gone is taken off the list.
+    for (const Known& known : kKnown) {
+        if (seen.count(&known) == 0 && (tool || (std::string(known.source) == "gpsbabel" || std::string(known.source) == "ogr"))) {
+            ADD_FAILURE() << "listed, but no longer found: " << known.file << " " << known.source << " "
+                          << known.difference;
+        }
+    }
+    if (!unexpected.empty()) ADD_FAILURE() << "differences neither fixed nor listed with their reason:\n" << unexpected;
+}
+
+}  // namespace
+}  // namespace vezuved_cli
