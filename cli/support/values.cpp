@@ -205,15 +205,12 @@ size_t WriteFixed(double value, int decimals, char* out) {
     if (decimals >= 0 && decimals <= 9 && std::isfinite(value)) {
         const double scale = kScales[decimals];
         const double product = value * scale;
-        if (std::fabs(product) < 4e15) {
-            // The exact product is product + error; rounded half to even as
-            // to_chars rounds the exact value. Only a product that lies
-            // half-way between two integers can round the other way.
-            const double error = std::fma(value, scale, -product);
-            double units = std::nearbyint(product);
-            const double off = product - units;
-            if (off == 0.5 && error > 0) units += 1;
-            if (off == -0.5 && error < 0) units -= 1;
+        const double units = std::nearbyint(product);
+        // Below 2^52 the product is a multiple of its unit in the last
+        // place, at most half a unit from the exact value, so the integer
+        // nearest to it is the exact value's unless it lies half-way
+        // between two: that case (rare) takes the exact way below.
+        if (std::fabs(product) < 4e15 && std::fabs(product - units) != 0.5) {
             char digits[24];
             const auto integer = std::to_chars(digits, digits + sizeof digits, static_cast<uint64_t>(std::fabs(units)));
             const size_t count = static_cast<size_t>(integer.ptr - digits);

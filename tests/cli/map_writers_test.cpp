@@ -12,6 +12,7 @@
 #include "output/gpx_output.h"
 #include "output/kml_output.h"
 #include "output/picture_output.h"
+#include "output/table_output.h"
 #include "input/map_input.h"
 #include "input/xml_stream.h"
 #include "support/text_sink.h"
@@ -225,6 +226,18 @@ TEST(ToolMapWriters, ExtremeElevationsAreWrittenWhole) {
             EXPECT_EQ(text.find("inf"), std::string::npos);
         }
     }
+    // A table gives feet: an elevation too large for them is blank, and said.
+    PointSet far = Set("Far", VEZUVED_KIND_POINT, {At("A", "1", "2", "", "")});
+    far.points[0].elevationMetres = 1e308;
+    far.points[0].elevationFeet = std::numeric_limits<double>::infinity();
+    ::testing::internal::CaptureStderr();
+    const std::string table = WriteTable(far) + WriteCsv(far) + WritePointsJson(far);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "vezuved: 1 elevation(s) of 'Far' are too large to give in feet and are left blank\n"
+              "vezuved: 1 elevation(s) of 'Far' are too large to give in feet and are left blank\n"
+              "vezuved: 1 elevation(s) of 'Far' are too large to give in feet and are left blank\n");
+    EXPECT_EQ(table.find("inf"), std::string::npos) << table;
+    EXPECT_NE(table.find("A,1.0000000,2.0000000,,,,\r\n"), std::string::npos) << table;
     EXPECT_EQ(GeoJson(odd, true), "{\"type\":\"FeatureCollection\",\"features\":[]}\n");
 }
 

@@ -2,6 +2,9 @@
 // set of points, checked without running the tool.
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <tuple>
+
 #include "output/geojson_output.h"
 #include "output/gpx_output.h"
 #include "output/json_writer.h"
@@ -92,6 +95,33 @@ TEST(ToolText, ParseCoordinateAndNumbers) {
     EXPECT_EQ(FormatShortest(0.1), "0.1");
     EXPECT_EQ(ParseNumber(" 100 "), 100.0);
     EXPECT_FALSE(ParseNumber("10 ft"));
+}
+
+// Fixed-point text is the exact value rounded half to even, as to_chars
+// gives it: ties, values that only look like ties, signs and sizes.
+TEST(ToolText, FormatFixedRoundsTheExactValue) {
+    const std::tuple<double, int, const char*> cases[] = {
+        {0.125, 2, "0.12"},          {0.375, 2, "0.38"},           {2.5, 0, "2"},
+        {-2.5, 0, "-2"},             {3.5, 0, "4"},                {0.00000005, 7, "0.0000000"},
+        {-0.00000004, 7, "0.0000000"}, {1.005, 2, "1.00"},         {45.33155605, 7, "45.3315561"},
+        {-121.71130005, 7, "-121.7113001"}, {899999999.99999994, 7, "899999999.9999999"},
+        {4.5e8, 7, "450000000.0000000"}, {1e15, 2, "1000000000000000.00"}, {-0.0, 7, "0.0000000"},
+    };
+    for (const auto& [value, decimals, expected] : cases) {
+        EXPECT_EQ(FormatFixed(value, decimals), expected) << value << " " << decimals;
+    }
+    uint64_t state = 12345;
+    for (int i = 0; i < 200000; ++i) {
+        state = state * 6364136223846793005u + 1442695040888963407u;
+        const double value = (static_cast<double>(state >> 11) / 9007199254740992.0 - 0.5) * 800;
+        for (const int decimals : {0, 2, 7}) {
+            char text[400];
+            const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals).ptr;
+            std::string expected(text, end);
+            if (expected.find_first_not_of("-0.") == std::string::npos && expected[0] == '-') expected.erase(0, 1);
+            ASSERT_EQ(FormatFixed(value, decimals), expected) << value;
+        }
+    }
 }
 
 TEST(ToolText, ParseColumnsAcceptsNumbersOrFieldNames) {
