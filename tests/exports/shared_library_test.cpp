@@ -56,6 +56,7 @@ protected:
         std::ifstream in(Path(name), std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
+    void HutOnAnEmptyDevice() const;
     fs::path folder_;
 };
 
@@ -66,6 +67,18 @@ void Fill(RLPointRecord& record, const char* name, const char* latitude, const c
     std::strcpy(record.latitude, latitude);
     std::strcpy(record.longitude, longitude);
     std::strcpy(record.elevation, elevation);
+}
+
+// huts.pdb, one point, and the emulated device in the test's folder.
+void SharedLibrary::HutOnAnEmptyDevice() const {
+#if defined(_WIN32)
+    _putenv(("VEZUVED_DEVICE=" + Path("device")).c_str());
+#else
+    setenv("VEZUVED_DEVICE", Path("device").c_str(), 1);
+#endif
+    RLPointRecord point;
+    Fill(point, "Hut", "46.1000000", "7.2000000", "8000");
+    ASSERT_EQ(RLDBWritePDB(Path("huts.pdb").c_str(), &point, 1, VEZUVED_KIND_POINT), 0);
 }
 
 TEST_F(SharedLibrary, ResultsOfRefusedCallsCrossTheBoundaryUnchanged) {
@@ -145,14 +158,7 @@ int32_t VEZUVED_CALL Progress(int32_t stage, int32_t, int32_t, const char*, void
 // The device calls load the remote API (the emulator) by name, call it and
 // the host's callback with the host's session pointer.
 TEST_F(SharedLibrary, APushAndPullThroughTheRemoteApiCallTheHostBack) {
-#if defined(_WIN32)
-    _putenv(("VEZUVED_DEVICE=" + Path("device")).c_str());
-#else
-    setenv("VEZUVED_DEVICE", Path("device").c_str(), 1);
-#endif
-    RLPointRecord point;
-    Fill(point, "Hut", "46.1000000", "7.2000000", "8000");
-    ASSERT_EQ(RLDBWritePDB(Path("huts.pdb").c_str(), &point, 1, VEZUVED_KIND_POINT), 0);
+    ASSERT_NO_FATAL_FAILURE(HutOnAnEmptyDevice());
     fs::create_directories(folder_ / "back");
     Seen seen;
     RLSetSessionPtr(&seen);
@@ -193,14 +199,7 @@ int32_t VEZUVED_CALL AnswerAsk(const char* name, int32_t, const char*, const cha
 // The host's answers come back through both callbacks: a negative progress
 // answer or an ask answer of -1 cancels, 1 keeps the destination.
 TEST_F(SharedLibrary, TheHostsAnswersSteerASecondPush) {
-#if defined(_WIN32)
-    _putenv(("VEZUVED_DEVICE=" + Path("device")).c_str());
-#else
-    setenv("VEZUVED_DEVICE", Path("device").c_str(), 1);
-#endif
-    RLPointRecord point;
-    Fill(point, "Hut", "46.1000000", "7.2000000", "8000");
-    ASSERT_EQ(RLDBWritePDB(Path("huts.pdb").c_str(), &point, 1, VEZUVED_KIND_POINT), 0);
+    ASSERT_NO_FATAL_FAILURE(HutOnAnEmptyDevice());
     const uint32_t ask = VEZUVED_OPT_ASK | VEZUVED_OPT_ALWAYS;
     const Answers cases[] = {
         {0, 1, ask, VEZUVED_DEV_UP_TO_DATE, 1},
