@@ -19,6 +19,7 @@ struct ReplacingFile {
     std::string destination;    // what the rename replaces (a link's target is replaced, not the link)
     bool direct = false;        // a device or pipe target: written in place, there is nothing to keep
     std::string failure;        // why the last step failed: "cannot write 'x': No space left on device"
+    int registration = -1;      // the temporary file's slot in platform/temporary_registry.h
 
     ReplacingFile() = default;
     ReplacingFile(const ReplacingFile&) = delete;

@@ -33,11 +33,18 @@ TEST(ReplacingFile, ReplacesAnExistingFileOnlyAtTheCommit) {
 
 TEST(ReplacingFile, RefusesTargetsItCannotReplaceAndNamesThem) {
     TempFolder folder;
-    for (const std::string& target : {folder.file("no/such/folder.txt"), folder.path()}) {
+    // What failed is named: the target itself, or the folder no file can be made in.
+    const struct {
+        std::string target, named;
+    } rows[] = {
+        {folder.file("no/such/folder.txt"), "cannot create a file in '" + folder.file("no/such") + "': "},
+        {folder.path(), "cannot write '" + folder.path() + "': "},
+    };
+    for (const auto& row : rows) {
         ReplacingFile file;
-        EXPECT_FALSE(OpenReplacingFile(file, target.c_str()));
-        EXPECT_EQ(file.failure.rfind("cannot write '" + target + "': ", 0), 0u) << file.failure;
-        EXPECT_GT(file.failure.size(), target.size() + 17);  // the system's reason follows
+        EXPECT_FALSE(OpenReplacingFile(file, row.target.c_str()));
+        EXPECT_EQ(file.failure.rfind(row.named, 0), 0u) << file.failure;
+        EXPECT_GT(file.failure.size(), row.named.size() + 4);  // the system's reason follows
         EXPECT_TRUE(FolderNames(folder.path()).empty());
     }
 }
