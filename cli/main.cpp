@@ -10,6 +10,7 @@
 #include "commands/commands.h"
 #include "commands/device_commands.h"
 #include "support/failure.h"
+#include "support/tool_platform.h"
 
 namespace vezuved_cli {
 
@@ -56,6 +57,7 @@ int main(int argc, char** argv) {
     std::locale::global(std::locale::classic());
     const bool deviceReport = argc > 1 && std::strcmp(argv[1], "device") == 0;
     SetDiagSink(DiagSink{ToStandardError, deviceReport ? stdout : nullptr});
+    RemoveTemporariesOnInterrupt();
 
     CLI::App app("Converts GPS points, routes and tracks between handheld Palm databases (.pdb), "
                  "text formats described by .cal definitions, GPX, GeoJSON and KML, and draws them as SVG.",

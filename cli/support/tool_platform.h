@@ -25,4 +25,9 @@ bool StandardInputIsOpen();
 // or written to them): on Windows they would otherwise turn line ends.
 void UseBinaryStandardStreams();
 
+// Ctrl-C (SIGINT) and SIGTERM remove the temporary files being written
+// before the tool ends as the signal would end it, so an interrupted write
+// leaves the previous file and nothing beside it.
+void RemoveTemporariesOnInterrupt();
+
 }  // namespace vezuved_cli
