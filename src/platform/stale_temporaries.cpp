@@ -2,6 +2,8 @@
 // the same on every system.
 #include "platform/stale_temporaries.h"
 
+#include <memory>
+
 #include "platform/host_file.h"
 
 namespace {
@@ -52,16 +54,18 @@ void RemoveStaleTemporaries(LPCWSTR folder) noexcept {
         Text base = folder != nullptr ? Text(folder) : Text();
         if (!base.empty() && base.back() != '\\' && base.back() != '/') base.push_back('\\');
         HostFindData found;
-        const HANDLE search = PlatformFindFirstFile((base + Text{'*'}).c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE) return;
+        // Closed however the walk ends (a name without memory included).
+        const std::unique_ptr<void, BOOL (*)(HANDLE)> search(
+            PlatformFindFirstFile((base + Text{'*'}).c_str(), &found), PlatformFindClose);
+        if (search.get() == INVALID_HANDLE_VALUE) return;
         const uint64_t now = Value(PlatformCurrentFileTime());
         do {
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
             const Text name(found.cFileName);
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || !IsLibraryTemporaryName(name)) continue;
+            if (!IsLibraryTemporaryName(name)) continue;
             const uint64_t written = Value(found.ftLastWriteTime);
             if (written < now && now - written > kStaleAge) PlatformDeleteFile((base + name).c_str());
-        } while (PlatformFindNextFile(search, &found));
-        PlatformFindClose(search);
+        } while (PlatformFindNextFile(search.get(), &found));
     } catch (...) {
         // No memory for a name: the files stay for the next write.
     }
