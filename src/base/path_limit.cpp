@@ -7,7 +7,7 @@
 bool PathFits(const char* path) noexcept {
     if (path == nullptr || strnlen(path, kMaxPathLength + 1) <= kMaxPathLength) return true;
     try {
-        DiagCause("path longer than 1023 characters refused: '" + std::string(path, 40) + "...'");
+        DiagCause("path longer than 1023 characters: '" + std::string(path, 40) + "...'");
     } catch (...) {
         // Without memory for the words the result code still tells.
     }

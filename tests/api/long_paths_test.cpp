@@ -13,7 +13,7 @@
 
 namespace {
 
-const char kRefusal[] = "path longer than 1023 characters refused";
+const char kRefusal[] = "path longer than 1023 characters: ";
 const char kPoints[] = "45.5,-122.5,100,143005 24122004,Home,House,Gate\r\n1,2,,,Camp,Flag,\r\n";
 const char kDefinition[] = "FormatTitle=Long\nFieldCount=7\n";
 constexpr int32_t kAnyResult = 0x7FFFFFFF;  // the call is made; what it answers is not the point
