@@ -70,15 +70,6 @@ bool ListDatabases(CEGUID* volume, DWORD type, std::vector<FoundDatabase>& found
     return true;
 }
 
-bool Rename(CEGUID* volume, CEOID oid, const WideString& name, const FILETIME& time) {
-    CEDBASEINFO info;
-    std::memset(&info, 0, sizeof info);
-    info.dwFlags = CEDB_VALIDNAME | CEDB_VALIDMODTIME;
-    std::memcpy(info.szDbaseName, name.c_str(), (name.size() + 1) * sizeof(WCHAR));
-    info.ftLastModified = time;
-    return RemoteApi().CeSetDatabaseInfoEx(volume, oid, &info) != FALSE;
-}
-
 bool Delete(CEGUID* volume, CEOID oid) { return oid == 0 || RemoteApi().CeDeleteDatabaseEx(volume, oid) != FALSE; }
 
 // The three names of a journal; false when its record cannot be read.
@@ -116,7 +107,7 @@ bool HealSwap(CEGUID* volume, const WideString& target, const WideString& aside,
     if (setAside == 0) return Delete(volume, built);  // never set aside, or already done
     if (named != 0) return Delete(volume, setAside);  // the new copy holds the name: finish
     // The name is free: the user's copy gets it back, the new one goes.
-    return Rename(volume, setAside, target, asideTime) && Delete(volume, built);
+    return RenameDeviceDatabase(volume, setAside, target, asideTime) && Delete(volume, built);
 }
 
 // A set-aside database no journal names gets a name the user sees.
@@ -124,7 +115,7 @@ void RecoverUnnamed(CEGUID* volume, const FoundDatabase& db) {
     for (int n = 1; n <= kRecoveredNames; ++n) {
         const WideString name = WideFrom(("recovered " + std::to_string(n)).c_str());
         if (FindDatabaseByName(volume, name) != 0) continue;
-        if (!Rename(volume, db.oid, name, db.modified)) break;
+        if (!RenameDeviceDatabase(volume, db.oid, name, db.modified)) break;
         DiagCause("a database set aside by an interrupted copy to the handheld is kept there as '" +
                   Narrow(name) + "'");
         return;
@@ -205,6 +196,15 @@ bool IsLeftoverFileName(const WideString& name) {
 
 WideString LeftoverDatabaseName(const char* role, int number) {
     return WideFrom((std::string(kDatabasePrefix) + role + " " + std::to_string(number)).c_str());
+}
+
+bool RenameDeviceDatabase(CEGUID* volume, CEOID oid, const WideString& name, const FILETIME& time) {
+    CEDBASEINFO info;
+    std::memset(&info, 0, sizeof info);
+    info.dwFlags = CEDB_VALIDNAME | CEDB_VALIDMODTIME;
+    std::memcpy(info.szDbaseName, name.c_str(), (name.size() + 1) * sizeof(WCHAR));
+    info.ftLastModified = time;
+    return RemoteApi().CeSetDatabaseInfoEx(volume, oid, &info) != FALSE;
 }
 
 CEOID FindDatabaseByName(CEGUID* volume, const WideString& name, FILETIME* modified) {

@@ -24,6 +24,10 @@ bool IsLeftoverFileName(const WideString& name);
 // The temporary database name of a role ("new", "old", "swap") and number.
 WideString LeftoverDatabaseName(const char* role, int number);
 
+// Gives a database a name and a last-modified time; false when the device
+// refuses (the name is taken, the connection is gone).
+bool RenameDeviceDatabase(CEGUID* volume, CEOID oid, const WideString& name, const FILETIME& time);
+
 // The id (and last-modified time) of the database of that exact name,
 // whatever its type; 0 when there is none.
 CEOID FindDatabaseByName(CEGUID* volume, const WideString& name, FILETIME* modified = nullptr);

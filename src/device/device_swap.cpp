@@ -21,15 +21,6 @@ WideString TemporaryFileName(const WideString& devicePath, const char* role, int
     return devicePath + WideFrom((".~vz" + std::string(role) + std::to_string(n)).c_str());
 }
 
-bool RenameDatabase(CEGUID* volume, CEOID oid, const WideString& name, const FILETIME& time) {
-    CEDBASEINFO info;
-    std::memset(&info, 0, sizeof info);
-    info.dwFlags = CEDB_VALIDNAME | CEDB_VALIDMODTIME;
-    std::memcpy(info.szDbaseName, name.c_str(), (name.size() + 1) * sizeof(WCHAR));
-    info.ftLastModified = time;
-    return RemoteApi().CeSetDatabaseInfoEx(volume, oid, &info) != FALSE;
-}
-
 // The first temporary name of that role no database holds, or empty.
 WideString FreeTemporaryName(CEGUID* volume, const char* role) {
     for (int n = 1; n <= kTemporaryAttempts; ++n) {
@@ -66,7 +57,7 @@ bool SwapInDatabase(CEGUID* volume, CEOID fresh, const WideString& freshName, co
                     const FILETIME& time, CEOID existing, const FILETIME& existingTime) {
     if (existing == 0) {
         // One rename: there is no state in between to heal.
-        if (RenameDatabase(volume, fresh, name, time)) return true;
+        if (RenameDeviceDatabase(volume, fresh, name, time)) return true;
         RemoteApi().CeDeleteDatabaseEx(volume, fresh);
         return false;
     }
@@ -77,15 +68,15 @@ bool SwapInDatabase(CEGUID* volume, CEOID fresh, const WideString& freshName, co
     const CEOID journal = aside.empty() ? 0 : WriteSwapJournal(volume, name, aside, freshName);
     bool done = false;
     bool whole = true;  // the device holds one copy under the name and nothing half-renamed
-    if (journal != 0 && RenameDatabase(volume, existing, aside, existingTime)) {
-        if (!RenameDatabase(volume, fresh, name, time)) {
-            whole = RenameDatabase(volume, existing, name, existingTime);
+    if (journal != 0 && RenameDeviceDatabase(volume, existing, aside, existingTime)) {
+        if (!RenameDeviceDatabase(volume, fresh, name, time)) {
+            whole = RenameDeviceDatabase(volume, existing, name, existingTime);
         } else if (RemoteApi().CeDeleteDatabaseEx(volume, existing)) {
             done = true;
         } else {
             // The old copy cannot go: put it back, and drop the new one.
-            whole = RenameDatabase(volume, fresh, freshName, time) &&
-                    RenameDatabase(volume, existing, name, existingTime);
+            whole = RenameDeviceDatabase(volume, fresh, freshName, time) &&
+                    RenameDeviceDatabase(volume, existing, name, existingTime);
         }
     }
     if (!done && whole) RemoteApi().CeDeleteDatabaseEx(volume, fresh);

@@ -57,16 +57,6 @@ void Walk(const std::string& folder, std::vector<std::string>& names) {
     }
 }
 
-void SetVariable(const char* name, const char* value) {
-#if defined(_WIN32)
-    _putenv_s(name, value != nullptr ? value : "");
-#else
-    if (value != nullptr)
-        ::setenv(name, value, 1);
-    else
-        ::unsetenv(name);
-#endif
-}
 
 int32_t Import(const char* source, const std::string& output, const char* definition) {
     std::vector<char> buffer(VEZUVED_PATH_BUFFER + 8, '\0');
