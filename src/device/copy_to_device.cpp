@@ -24,6 +24,7 @@
 #include "state/device_state.h"
 #include "text/export_text.h"
 #include "text/import_text.h"
+#include "platform/stale_temporaries.h"
 
 namespace {
 
@@ -255,7 +256,9 @@ int32_t CopyFolderToDevice(const DeviceTarget& target, const WCHAR* pattern, uin
         HostSearch search(HostFindFirstFile(pattern, &found));
         if (!search.IsValid()) return 0;
         do {
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) files.push_back(found.cFileName);
+            // The library's own temporary files are never the user's data.
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && !IsLibraryTemporaryName(found.cFileName))
+                files.push_back(found.cFileName);
         } while (HostFindNextFile(search.Get(), &found));
     }
     const bool move = (options & optMove) != 0;

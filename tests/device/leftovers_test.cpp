@@ -112,6 +112,17 @@ TEST_F(LeftoversTest, LeftoversNoJournalNamesAreRecoveredOrRemoved) {
               "VEZUVed: a database set aside by an interrupted copy to the handheld is kept there as 'recovered 1'\n");
 }
 
+// The PC side's temporary files (an interrupted write) are no user data
+// to copy to the handheld either.
+TEST_F(LeftoversTest, AFolderCopyPassesOverThePcsTemporaryFiles) {
+    ResetDevice();
+    WritePc("Home.rlp", kNewPoints);
+    WritePc("Home.rlp.~vz1", kOldPoints);
+    WritePc(".vezuved-4711-0.tmp", kOldPoints);
+    EXPECT_EQ(0, ToDevice(PcFolder()));
+    EXPECT_EQ(DeviceNames(), std::vector<std::string>{"db Home"});
+}
+
 TEST(LeftoverNames, OnlyTheLibrarysOwnNames) {
     for (const char* name : {"~vezuved new 1", "~vezuved old 12", "~vezuved swap 3"})
         EXPECT_TRUE(IsLeftoverDatabaseName(W(name).c_str())) << name;
