@@ -263,6 +263,17 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBWriteCSV(const char* sourcePath, const char
  * VEZUVED_OPT_* bits. Results: 0, a VEZUVED_DEV_* code, -1, a negative
  * remote API result, or a positive platform error value. Progress and
  * ask-before-replace questions go through the registered callbacks.
+ *
+ * A database or file is replaced on the handheld only by a complete copy,
+ * swapped in under temporary names ("~vezuved new|old|swap <n>",
+ * "<file>.~vznew<n>", "<file>.~vzold<n>") that are never listed or copied
+ * back. When a connection is lost in the middle of a swap, the next call
+ * finishes it or puts the previous copy back under its own name before it
+ * does anything else.
+ *
+ * On the PC, the library installs no signal handlers: a temporary file
+ * left beside its target by a process that ended during a write is
+ * removed by the next write into that folder once it is a day old.
  * ------------------------------------------------------------------------- */
 
 /* Prints a report comparing the device's point, route and track databases

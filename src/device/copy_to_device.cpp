@@ -56,6 +56,8 @@ public:
         }
     }
     bool Create(const WideString& besideFolder) {
+        // What a copy that was killed left here goes first, once a day old.
+        RemoveStaleTemporaries(besideFolder.c_str());
         for (int32_t n = 1; n <= kWorkFolderAttempts; ++n) {
             const WideString candidate =
                 InFolder(besideFolder, WideFrom(("~vezuved-convert-" + std::to_string(n)).c_str()));

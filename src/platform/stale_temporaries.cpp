@@ -3,6 +3,7 @@
 #include "platform/stale_temporaries.h"
 
 #include <memory>
+#include <vector>
 
 #include "platform/host_file.h"
 
@@ -49,6 +50,29 @@ bool IsLibraryTemporaryName(const Text& name) {
     return mark != Text::npos && mark > 0 && DigitsTo(name, mark + 4, name.size());
 }
 
+bool IsLibraryWorkFolderName(const Text& name) {
+    const size_t prefix = 17;  // "~vezuved-convert-"
+    return StartsWith(name, "~vezuved-convert-") && DigitsTo(name, prefix, name.size());
+}
+
+namespace {
+
+// A work folder holds only the files the library put there.
+void RemoveWorkFolder(const Text& folder) {
+    HostFindData found;
+    const std::unique_ptr<void, BOOL (*)(HANDLE)> search(
+        PlatformFindFirstFile((folder + Text{'\\', '*'}).c_str(), &found), PlatformFindClose);
+    if (search.get() != INVALID_HANDLE_VALUE) {
+        do {
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+                PlatformDeleteFile((folder + Text{'\\'} + found.cFileName).c_str());
+        } while (PlatformFindNextFile(search.get(), &found));
+    }
+    PlatformRemoveDirectory(folder.c_str());
+}
+
+}  // namespace
+
 void RemoveStaleTemporaries(LPCWSTR folder) noexcept {
     try {
         Text base = folder != nullptr ? Text(folder) : Text();
@@ -59,13 +83,19 @@ void RemoveStaleTemporaries(LPCWSTR folder) noexcept {
             PlatformFindFirstFile((base + Text{'*'}).c_str(), &found), PlatformFindClose);
         if (search.get() == INVALID_HANDLE_VALUE) return;
         const uint64_t now = Value(PlatformCurrentFileTime());
+        std::vector<Text> files, folders;
         do {
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
             const Text name(found.cFileName);
-            if (!IsLibraryTemporaryName(name)) continue;
             const uint64_t written = Value(found.ftLastWriteTime);
-            if (written < now && now - written > kStaleAge) PlatformDeleteFile((base + name).c_str());
+            if (written >= now || now - written <= kStaleAge) continue;
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+                if (IsLibraryTemporaryName(name)) files.push_back(base + name);
+            } else if (IsLibraryWorkFolderName(name)) {
+                folders.push_back(base + name);
+            }
         } while (PlatformFindNextFile(search.get(), &found));
+        for (const Text& file : files) PlatformDeleteFile(file.c_str());
+        for (const Text& work : folders) RemoveWorkFolder(work);
     } catch (...) {
         // No memory for a name: the files stay for the next write.
     }

@@ -1,5 +1,6 @@
 // The whole-or-nothing file: the target changes only at the commit, and a
 // failure or a discard leaves the previous file and no temporary file.
+#include <filesystem>
 #include <string>
 
 #if !defined(_WIN32)
@@ -138,16 +139,25 @@ TEST(ReplacingFile, TheNextWriteRemovesStaleTemporariesOfTheLibraryOnly) {
         {"Home.rlp.~vz4", 0, true},
         {".vezuved-notes.tmp", 9, true},  // not a name of the library's
         {"notes.~vz", 9, true},
+        {"~vezuved-convert-2/", 2, false},  // a work folder, with the file in it
+        {"~vezuved-convert-3/", 0, true},
+        {"~vezuved-convert-x/", 9, true},
     };
     for (const auto& row : rows) {
-        if (!FileExists(folder.file(row.name))) WriteFileBytes(folder.file(row.name), "x");
+        if (row.name.back() == '/') {
+            std::filesystem::create_directory(folder.file(row.name));
+            WriteFileBytes(folder.file(row.name + "Home.rlp"), "x");
+        } else if (!FileExists(folder.file(row.name))) {
+            WriteFileBytes(folder.file(row.name), "x");
+        }
         MakeOld(folder.file(row.name), row.days);
     }
     ReplacingFile next;
     ASSERT_TRUE(OpenReplacingFile(next, folder.file("other.txt").c_str()));
     ASSERT_TRUE(Write(next, "other"));
     ASSERT_TRUE(CommitReplacingFile(next)) << next.failure;
-    for (const auto& row : rows) EXPECT_EQ(FileExists(folder.file(row.name)), row.stays) << row.name;
+    for (const auto& row : rows)
+        EXPECT_EQ(std::filesystem::exists(folder.file(row.name)), row.stays) << row.name;
     EXPECT_EQ(ReadFileText(target), "previous");
 }
 
