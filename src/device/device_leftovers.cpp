@@ -16,6 +16,8 @@ constexpr CEPROPID kJournalAside = 0x0002001F;
 constexpr CEPROPID kJournalFresh = 0x0003001F;
 // Numbers tried for a visible name of a set-aside database nothing names.
 constexpr int kRecoveredNames = 99;
+// Journals (and set-aside names) one volume can hold at once.
+constexpr int kJournalNumbers = 9;
 
 bool StartsWithAscii(const WideString& text, const char* prefix, size_t at = 0) {
     for (size_t i = 0; prefix[i] != 0; ++i)
@@ -129,7 +131,9 @@ bool HealDatabases(CEGUID* volume) {
     for (const FoundDatabase& journal : journals) {
         WideString target, aside, fresh;
         if (!ReadSwapJournal(volume, journal.oid, target, aside, fresh)) {
-            healed = false;
+            // A journal that names nothing usable goes; what it was about
+            // is then recovered below as unnamed, never lost.
+            if (!Delete(volume, journal.oid)) healed = false;
             continue;
         }
         if (HealSwap(volume, target, aside, fresh) && Delete(volume, journal.oid)) continue;
@@ -218,13 +222,15 @@ CEOID FindDatabaseByName(CEGUID* volume, const WideString& name, FILETIME* modif
     return 0;
 }
 
-CEOID WriteSwapJournal(CEGUID* volume, const WideString& target, const WideString& aside, const WideString& fresh) {
+CEOID WriteSwapJournal(CEGUID* volume, const WideString& target, const WideString& fresh, WideString& aside) {
     CEDBASEINFO info;
     std::memset(&info, 0, sizeof info);
     info.dwFlags = CEDB_VALIDNAME | CEDB_VALIDTYPE;
     info.dwDbaseType = kTypeSwapJournal;
     CEOID journal = 0;
-    for (int n = 1; n <= 9 && journal == 0; ++n) {
+    for (int n = 1; n <= kJournalNumbers && journal == 0; ++n) {
+        aside = LeftoverDatabaseName("old", n);
+        if (FindDatabaseByName(volume, aside) != 0) continue;  // left by an older release
         const WideString name = LeftoverDatabaseName("swap", n);
         std::memcpy(info.szDbaseName, name.c_str(), (name.size() + 1) * sizeof(WCHAR));
         journal = RemoteApi().CeCreateDatabaseEx(volume, &info);

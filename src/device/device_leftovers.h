@@ -33,10 +33,11 @@ bool RenameDeviceDatabase(CEGUID* volume, CEOID oid, const WideString& name, con
 CEOID FindDatabaseByName(CEGUID* volume, const WideString& name, FILETIME* modified = nullptr);
 
 // Notes, before a database swap renames anything, the target's name, the
-// name it is set aside under and the complete new database's name. The
-// journal's id, or 0 when it cannot be written (the swap must not start).
-CEOID WriteSwapJournal(CEGUID* volume, const WideString& target, const WideString& aside,
-                       const WideString& fresh);
+// name it is to be set aside under (chosen here: "~vezuved old <n>" with
+// the journal's own number, so no other journal ever names it) and the
+// complete new database's name. The journal's id, or 0 when it cannot be
+// written (the swap must not start).
+CEOID WriteSwapJournal(CEGUID* volume, const WideString& target, const WideString& fresh, WideString& aside);
 
 // At every connection, after the volume is mounted: each journaled swap is
 // finished (the new database holds the name: the set-aside one goes) or

@@ -21,14 +21,6 @@ WideString TemporaryFileName(const WideString& devicePath, const char* role, int
     return devicePath + WideFrom((".~vz" + std::string(role) + std::to_string(n)).c_str());
 }
 
-// The first temporary name of that role no database holds, or empty.
-WideString FreeTemporaryName(CEGUID* volume, const char* role) {
-    for (int n = 1; n <= kTemporaryAttempts; ++n) {
-        const WideString name = LeftoverDatabaseName(role, n);
-        if (FindDatabaseByName(volume, name) == 0) return name;
-    }
-    return WideString();
-}
 
 }  // namespace
 
@@ -64,8 +56,8 @@ bool SwapInDatabase(CEGUID* volume, CEOID fresh, const WideString& freshName, co
     // The journal names all three before the first rename, so a
     // connection lost between the renames is healed at the next one
     // (device_leftovers.h).
-    const WideString aside = FreeTemporaryName(volume, "old");
-    const CEOID journal = aside.empty() ? 0 : WriteSwapJournal(volume, name, aside, freshName);
+    WideString aside;
+    const CEOID journal = WriteSwapJournal(volume, name, freshName, aside);
     bool done = false;
     bool whole = true;  // the device holds one copy under the name and nothing half-renamed
     if (journal != 0 && RenameDeviceDatabase(volume, existing, aside, existingTime)) {
