@@ -6,6 +6,7 @@
 #include "device/device_text.h"
 #include "base/wide_paths.h"
 #include "platform/stale_temporaries.h"
+#include "platform/replacing_file.h"
 #include "platform/system_error_text.h"
 #include "platform/temporary_registry.h"
 
@@ -45,8 +46,7 @@ bool PcReplacement::Create(const WideString& target) {
         registration_ = -1;
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
             // The folder's doing (not writable, missing): it is named.
-            DiagCause("cannot create a file in '" + Narrow(folder.empty() ? WideFrom(".") : folder) +
-                      "': " + SystemErrorText(error));
+            DiagCause(FolderFailure(Narrow(folder), SystemErrorText(error)));
             return false;
         }
     }

@@ -91,6 +91,10 @@ std::string TemporaryNameBeside(const std::string& destination, unsigned long pr
     return folder + ".vezuved-" + std::to_string(process) + "-" + std::to_string(attempt) + ".tmp";
 }
 
+std::string FolderFailure(const std::string& folder, const std::string& reason) {
+    return "cannot create a file in '" + (folder.empty() ? std::string(".") : folder) + "': " + reason;
+}
+
 std::string FolderOfPath(const std::string& path) {
     const size_t cut = path.find_last_of(kFolderSeparators);
     if (cut == std::string::npos) return ".";

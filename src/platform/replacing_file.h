@@ -50,5 +50,9 @@ void DiscardReplacingFile(ReplacingFile& replacing, int error = 0);
 // volume serial number and file index), however they are spelt.
 bool PlatformSameFile(const char* first, const char* second);
 
+// The failure of a file that cannot be made in its folder (not writable,
+// missing): the folder is what failed, and is named. "." for none.
+std::string FolderFailure(const std::string& folder, const std::string& reason);
+
 // The C library's text for an errno value ("No space left on device").
 std::string PlatformErrorText(int error);

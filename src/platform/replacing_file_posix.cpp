@@ -48,8 +48,7 @@ void SyncFolderOf(const std::string& path) {
 // The temporary file could not be made: that is the folder's doing (not
 // writable, missing), so the folder is named, not the file.
 bool FailInFolder(ReplacingFile& replacing, int error) {
-    replacing.failure =
-        "cannot create a file in '" + FolderOfPath(replacing.destination) + "': " + PlatformErrorText(error);
+    replacing.failure = FolderFailure(FolderOfPath(replacing.destination), PlatformErrorText(error));
     return false;
 }
 

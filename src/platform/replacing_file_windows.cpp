@@ -73,8 +73,7 @@ bool OpenReplacing(ReplacingFile& replacing, const char* target) {
             replacing.registration = -1;
             if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
             // Not the file's doing: the folder is not writable or missing.
-            replacing.failure =
-                "cannot create a file in '" + FolderOfPath(replacing.destination) + "': " + SystemText(error);
+            replacing.failure = FolderFailure(FolderOfPath(replacing.destination), SystemText(error));
             return false;
         }
         const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_BINARY);
