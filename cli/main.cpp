@@ -10,6 +10,7 @@
 #include "commands/device_commands.h"
 #include "support/failure.h"
 #include "support/library_lines.h"
+#include "support/tool_platform.h"
 
 namespace vezuved_cli {
 
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
     std::locale::global(std::locale::classic());
     // The library's lines go to standard error; `device list`'s report is its document.
     RouteLibraryLines(argc > 2 && std::strcmp(argv[1], "device") == 0 && std::strcmp(argv[2], "list") == 0);
+    RemoveTemporariesOnInterrupt();
 
     CLI::App app("Converts GPS points, routes and tracks between handheld Palm databases (.pdb), "
                  "text formats described by .cal definitions, GPX, GeoJSON and KML, and draws them as SVG.",

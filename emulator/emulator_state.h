@@ -15,6 +15,10 @@
 //                         instead of an error makes CeWriteFile write, and
 //                         CeReadFile read, half the bytes asked for and
 //                         report success; other entry points ignore it.
+//                         "=lost" makes the call fail as the connection
+//                         drops: every later call of the connection fails
+//                         (ERROR_NOT_READY) until the next CeRapiInitEx, as
+//                         when the cable is pulled.
 //   VEZUVED_DEVICE_LOG    file to which one line per call is appended.
 //
 // A root folder that is empty when a connection starts is a factory-fresh
@@ -60,6 +64,7 @@ struct Fault {
     uint32_t nth = 0;  // 0: every call
     DWORD error = kDefaultFaultError;
     bool shortTransfer = false;  // the call succeeds with half the bytes
+    bool lost = false;           // the connection drops with this call
 };
 
 struct MountedVolume {

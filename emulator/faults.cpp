@@ -33,6 +33,10 @@ std::vector<Fault> ParseFaults(const char* text) {
         if (equals != std::string::npos && item.compare(equals + 1, std::string::npos, "short") == 0) {
             fault.shortTransfer = true;
             item.resize(equals);
+        } else if (equals != std::string::npos && item.compare(equals + 1, std::string::npos, "lost") == 0) {
+            fault.lost = true;
+            fault.error = ERROR_NOT_READY;
+            item.resize(equals);
         } else if (equals != std::string::npos) {
             char* end = nullptr;
             fault.error = static_cast<DWORD>(std::strtoul(item.c_str() + equals + 1, &end, 0));
@@ -65,6 +69,7 @@ bool FaultFires(const char* entry, DWORD& error) {
                 continue;
             }
             error = fault.error;
+            if (fault.lost) g_device.connected = false;
             return true;
         }
     }

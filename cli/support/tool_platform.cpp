@@ -1,6 +1,9 @@
 #include "support/tool_platform.h"
 
+#include <csignal>
 #include <cstdio>
+
+#include "platform/temporary_registry.h"
 
 #if defined(_WIN32)
 #include <fcntl.h>
@@ -24,6 +27,25 @@
 #include <filesystem>
 
 namespace vezuved_cli {
+
+namespace {
+
+// Async-signal-safe: unlinks by paths written before the signal, then lets
+// the signal do what it would have done.
+void RemoveTemporariesAndEnd(int signal) {
+    RemoveRegisteredTemporaries();
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+}  // namespace
+
+void RemoveTemporariesOnInterrupt() {
+    for (const int signal : {SIGINT, SIGTERM}) {
+        // A signal the tool's parent set to be ignored stays ignored.
+        if (std::signal(signal, RemoveTemporariesAndEnd) == SIG_IGN) std::signal(signal, SIG_IGN);
+    }
+}
 
 #if defined(_WIN32)
 

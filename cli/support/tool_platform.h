@@ -72,4 +72,9 @@ void SetRemoteApiLibraryVariable(const std::string& path);
 // carries no cause (FindLoadableLibrary has dlerror's words).
 std::string LoadErrorWords(uint32_t code);
 
+// Ctrl-C (SIGINT) and SIGTERM remove the temporary files being written
+// before the tool ends as the signal would end it, so an interrupted write
+// leaves the previous file and nothing beside it.
+void RemoveTemporariesOnInterrupt();
+
 }  // namespace vezuved_cli

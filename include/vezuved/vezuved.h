@@ -184,10 +184,11 @@ VEZUVED_API int32_t VEZUVED_CALL RLGetPDBFileInfo(const char* path, int32_t* kin
 /* ---------------------------------------------------------------------------
  * Format definitions (".cal").
  * ------------------------------------------------------------------------- */
-/* Keyword's value in the ".cal" definition of path into value and/or *length (<= 511). Returns 0. */
+/* Keyword's value in the ".cal" definition of path into value and/or *length (<= 511). Returns 0;
+ * -1, with an empty value, for a path longer than 1023 characters. */
 VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileInfo(const char* keyword, const char* path,
                                                   char* value, int32_t* length);
-/* RLGetCalFileInfo for the keyword "FormatTitle". Returns 0. */
+/* RLGetCalFileInfo for the keyword "FormatTitle". Returns 0, or -1 as RLGetCalFileInfo. */
 VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileTitle(const char* path, char* value,
                                                    int32_t* length);
 
@@ -197,7 +198,8 @@ VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileTitle(const char* path, char* value
  * longitude, elevation, time, name, icon and description (-1: none).
  * A null or empty formatPath uses the data file's name with ".cal".
  *
- * Paths hold at most 1023 characters. The outputPath buffer of RLDBImport
+ * Paths hold at most 1023 characters: every export that takes a path
+ * refuses a longer one (-1) before it touches a file. The outputPath buffer of RLDBImport
  * and RLDBExport, when the library is to write the derived path into it,
  * must hold VEZUVED_PATH_BUFFER (1024) bytes: the library writes at most
  * 1023 characters and the NUL there, never more; a longer path is refused
@@ -261,6 +263,17 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBWriteCSV(const char* sourcePath, const char
  * VEZUVED_OPT_* bits. Results: 0, a VEZUVED_DEV_* code, -1, a negative
  * remote API result, or a positive platform error value. Progress and
  * ask-before-replace questions go through the registered callbacks.
+ *
+ * A database or file is replaced on the handheld only by a complete copy,
+ * swapped in under temporary names ("~vezuved new|old|swap <n>",
+ * "<file>.~vznew<n>", "<file>.~vzold<n>") that are never listed or copied
+ * back. When a connection is lost in the middle of a swap, the next call
+ * finishes it or puts the previous copy back under its own name before it
+ * does anything else.
+ *
+ * On the PC, the library installs no signal handlers: a temporary file
+ * left beside its target by a process that ended during a write is
+ * removed by the next write into that folder once it is a day old.
  * ------------------------------------------------------------------------- */
 
 /* Prints a report comparing the device's point, route and track databases

@@ -11,6 +11,7 @@ namespace {
 // conversion state stays for the host's next call.
 int32_t ReadDatabase(const char* path, void** records, int32_t* kind) {
     const ExportCall call;
+    if (!PathsFit({path})) return -1;
     return RunDriver(-1, OnLibraryError::Fail, [&] {
         return DoReadPointDatabase(path, records, kind);
     });
@@ -31,6 +32,7 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBReadPDB(const char* path, void** records, i
 VEZUVED_API int32_t VEZUVED_CALL RLDBWritePDB(const char* path, void* records, int32_t count,
                                               int32_t kind) {
     const ExportCall call;
+    if (!PathsFit({path})) return -1;
     return RunDriver(-1, OnLibraryError::Fail, [&] {
         return WritePointDatabase(path, records, count, kind);
     });
@@ -39,6 +41,7 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBWritePDB(const char* path, void* records, i
 VEZUVED_API int32_t VEZUVED_CALL RLGetPDBFileInfo(const char* path, int32_t* kind, int32_t* source,
                                                   int32_t* version, int32_t* count) {
     const ExportCall call;
+    if (!PathsFit({path})) return -1;
     return RunDriver(-1, OnLibraryError::Fail, [&] {
         return GetPointDatabaseInfo(path, kind, source, version, count);
     });

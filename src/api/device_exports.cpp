@@ -42,6 +42,7 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBCEEnum(const char* pcFolder, const char* de
                                             int32_t /*unused*/) {
     const ExportCall call;
     if (call.Nested()) return kRefusedInsideCallback;
+    if (!PathsFit({pcFolder, deviceFolder})) return -1;
     return RunDriver(-1, OnLibraryError::Fail, [&] {
         const WidePath pc(pcFolder);
         const WidePath device(deviceFolder);
@@ -54,6 +55,7 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyToDevice(const char* pcPath, const ch
                                                     int16_t eleFormat, const int16_t* fieldMap) {
     const ExportCall call;
     if (call.Nested()) return kRefusedInsideCallback;
+    if (!PathsFit({pcPath, deviceFolder, formatPath})) return -1;
     return RunDriver(-1, OnLibraryError::Fail, [&] {
         SetDeviceFormatPath(formatPath);
         ConversionState& state = State();
@@ -77,6 +79,7 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyFromDevice(const char* deviceFolder, 
                                                       int16_t kind, int32_t, int32_t, int32_t, int32_t) {
     const ExportCall call;
     if (call.Nested()) return kRefusedInsideCallback;
+    if (!PathsFit({deviceFolder, filter, pcFolder, formatPath})) return -1;
     return RunDriver(-1, OnLibraryError::Fail, [&] {
         ResetConversionState();
         DeviceSettings().forcedKind = kind;

@@ -7,9 +7,11 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 
 #include "base/check_error.h"
+#include "base/paths.h"
 #include "platform/library_lock.h"
 #include "pointdb/database_output.h"
 #include "state/conversion_state.h"
@@ -44,4 +46,13 @@ int32_t RunDriver(int32_t failed, OnLibraryError onError, Driver driver) noexcep
     } catch (...) {
         return failed;
     }
+}
+
+// Every export refuses a path longer than kMaxPathLength (-1) before it
+// touches a file: false, with the refused path said, when one is.
+inline bool PathsFit(std::initializer_list<const char*> paths) noexcept {
+    for (const char* path : paths) {
+        if (!PathFits(path)) return false;
+    }
+    return true;
 }

@@ -6,11 +6,24 @@
 #include "state/conversion_state.h"
 #include "vezuved/vezuved.h"
 
+namespace {
+
+// A refused path leaves the caller an empty value, as a definition without
+// the keyword would, so a host that reads the value finds nothing stale.
+int32_t RefuseLongPath(char* value, int32_t* length) {
+    if (value != nullptr) *value = '\0';
+    if (length != nullptr) *length = 0;
+    return -1;
+}
+
+}  // namespace
+
 extern "C" {
 
 VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileInfo(const char* keyword, const char* path,
                                                   char* value, int32_t* length) {
     const ExportCall call;
+    if (!PathsFit({path})) return RefuseLongPath(value, length);
     try {
         return GetFormatValue(keyword, path, value, length);
     } catch (...) {
@@ -22,6 +35,7 @@ VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileInfo(const char* keyword, const cha
 VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileTitle(const char* path, char* value,
                                                    int32_t* length) {
     const ExportCall call;
+    if (!PathsFit({path})) return RefuseLongPath(value, length);
     try {
         return GetFormatValue(FormatKeywordName(kKeyFormatTitle), path, value, length);
     } catch (...) {

@@ -20,6 +20,7 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBImport(const char* sourcePath, char* output
                                             const char* formatPath, int16_t kind, int16_t source,
                                             int16_t eleFormat, const int16_t* fieldMap) {
     const ExportCall call;
+    if (!PathsFit({sourcePath, outputPath, formatPath})) return -1;
     return RunDriver(-1, OnLibraryError::Fail, [&] {
         return ImportText(sourcePath, outputPath, formatPath, kind, source, eleFormat, fieldMap, false);
     });
@@ -29,6 +30,7 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBExport(const char* databasePath, char* outp
                                             const char* formatPath, int16_t source, int16_t eleFormat,
                                             int16_t fieldCount, const int16_t* fieldMap) {
     const ExportCall call;
+    if (!PathsFit({databasePath, outputPath, formatPath})) return -1;
     return RunDriver(-1, OnLibraryError::AnswerCode, [&] {
         return ExportText(databasePath, outputPath, formatPath, source, eleFormat, fieldCount, fieldMap);
     });
@@ -38,6 +40,7 @@ VEZUVED_READCSV_API int32_t VEZUVED_CALL RLDBReadCSV(const char* sourcePath, con
                                                      int16_t kind, int16_t source, int16_t eleFormat,
                                                      const int16_t* fieldMap, void** records) {
     const ExportCall call;
+    if (!PathsFit({sourcePath, formatPath})) return -1;
     return RunDriver(-1, OnLibraryError::Fail, [&] {
         return ReadDelimitedText(sourcePath, formatPath, kind, source, eleFormat, fieldMap, records);
     });
@@ -47,6 +50,7 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBWriteCSV(const char* sourcePath, const char
                                               int16_t kind, int16_t source, int16_t eleFormat,
                                               const int16_t* fieldMap, void* records, int32_t count) {
     const ExportCall call;
+    if (!PathsFit({sourcePath, formatPath})) return -1;
     return RunDriver(-1, OnLibraryError::Fail, [&] {
         return WriteDelimitedText(sourcePath, formatPath, kind, source, eleFormat, fieldMap, records,
                                   count);

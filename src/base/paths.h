@@ -17,3 +17,13 @@ inline const char* SkipLeadingSpaces(const char* text) {
     while (*text == ' ') ++text;
     return text;
 }
+
+#include <cstddef>
+
+// The longest path the exports take (vezuved.h): the host's buffers hold
+// this many characters and the NUL.
+constexpr size_t kMaxPathLength = 1023;
+
+// True for a path of at most kMaxPathLength characters (a null path fits);
+// otherwise says on the diagnostics sink which path was refused.
+bool PathFits(const char* path) noexcept;

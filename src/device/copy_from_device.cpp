@@ -9,6 +9,7 @@
 #include "device/chunk_copy.h"
 #include "device/copy_to_device.h"
 #include "device/device_database_to_text.h"
+#include "device/device_leftovers.h"
 #include "device/device_session.h"
 #include "device/device_text.h"
 #include "device/host_files.h"
@@ -60,7 +61,7 @@ int32_t CopyDatabasesFromDevice(const DeviceTarget& target, DWORD type, DWORD ro
         WCHAR name[kDeviceNameMax + 1];
         std::memcpy(name, dbInfo.szDbaseName, sizeof name);
         name[kDeviceNameMax] = 0;
-        if (dbInfo.wNumRecords == 0) continue;
+        if (dbInfo.wNumRecords == 0 || IsLeftoverDatabaseName(name)) continue;
         if (!anyName && WideCompareNoCase(filter, name) != 0) continue;
 
         const WideString path = JoinPcPath(pcFolder, WideString(name) + WideFrom(KindExtension(type, routeFlag)));
@@ -100,7 +101,9 @@ int32_t CopyPlainFilesFromDevice(const DeviceTarget& target, DWORD type, const W
     int32_t result = 0;
     for (;;) {
         const WideString name(found.cFileName);
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        if (IsLeftoverFileName(name)) {
+            // The library's own temporary file, never the user's.
+        } else if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
             // A pattern may match folders; they hold no file to copy.
             DiagPrint("Device folder not copied: %s\n", Narrow(JoinDevPath(target.folder, name)).c_str());
         } else {

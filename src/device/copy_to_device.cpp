@@ -24,6 +24,7 @@
 #include "state/device_state.h"
 #include "text/export_text.h"
 #include "text/import_text.h"
+#include "platform/stale_temporaries.h"
 
 namespace {
 
@@ -55,6 +56,8 @@ public:
         }
     }
     bool Create(const WideString& besideFolder) {
+        // What a copy that was killed left here goes first, once a day old.
+        RemoveStaleTemporaries(besideFolder.c_str());
         for (int32_t n = 1; n <= kWorkFolderAttempts; ++n) {
             const WideString candidate =
                 InFolder(besideFolder, WideFrom(("~vezuved-convert-" + std::to_string(n)).c_str()));
@@ -255,7 +258,9 @@ int32_t CopyFolderToDevice(const DeviceTarget& target, const WCHAR* pattern, uin
         HostSearch search(HostFindFirstFile(pattern, &found));
         if (!search.IsValid()) return 0;
         do {
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) files.push_back(found.cFileName);
+            // The library's own temporary files are never the user's data.
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && !IsLibraryTemporaryName(found.cFileName))
+                files.push_back(found.cFileName);
         } while (HostFindNextFile(search.Get(), &found));
     }
     const bool move = (options & optMove) != 0;

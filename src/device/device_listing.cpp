@@ -11,6 +11,7 @@
 #include "device/host_files.h"
 #include "device/remote_api.h"
 #include "device/sync_list.h"
+#include "device/device_leftovers.h"
 #include "device/transfer_rules.h"
 
 void ListKind(const DeviceTarget& target, DWORD type, DWORD routeFlag, const WCHAR* pcFolder) {
@@ -28,6 +29,7 @@ void ListKind(const DeviceTarget& target, DWORD type, DWORD routeFlag, const WCH
         WCHAR name[kDeviceNameMax + 1];
         std::memcpy(name, db.szDbaseName, sizeof name);
         name[kDeviceNameMax] = 0;
+        if (IsLeftoverDatabaseName(name)) continue;  // the library's own, not the user's
         const WideString path =
             JoinPcPath(pcFolder, WideString(name) + WideFrom(KindExtension(type, routeFlag)));
         HostFindData found;
@@ -86,6 +88,7 @@ int32_t ListDevice(const WCHAR* pcFolder, const WCHAR* deviceFolder, uint32_t op
             DeviceTarget target;
             target.volume = volume.Get();
             target.folder = device;
+            HealInterruptedSwaps(target);
             ListKind(target, kTypePoints, 0, pc.c_str());
             ListKind(target, kTypeTrack, 1, pc.c_str());
             ListKind(target, kTypeTrack, 0, pc.c_str());

@@ -1,5 +1,6 @@
 #include "device/device_session.h"
 
+#include "device/device_leftovers.h"
 #include "device/remote_api.h"
 #include "device/sync_list.h"
 #include "device/transfer_rules.h"
@@ -18,6 +19,7 @@ int32_t RunOnMountedDevice(const WideString& deviceFolder, uint32_t options,
             DeviceTarget target;
             target.volume = volume.Get();
             target.folder = deviceFolder;
+            HealInterruptedSwaps(target);
             result = work(target);
         }
     }

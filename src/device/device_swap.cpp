@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/diag.h"
+#include "device/device_leftovers.h"
 #include "device/device_text.h"
 
 namespace {
@@ -16,33 +17,10 @@ bool NameTaken(DWORD error) {
     return error == ERROR_DUP_NAME || error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
 }
 
-// Short enough for any database name: the device holds 31 characters.
-WideString TemporaryDatabaseName(const char* role, int n) {
-    return WideFrom(("~vezuved " + std::string(role) + " " + std::to_string(n)).c_str());
-}
-
 WideString TemporaryFileName(const WideString& devicePath, const char* role, int n) {
     return devicePath + WideFrom((".~vz" + std::string(role) + std::to_string(n)).c_str());
 }
 
-bool RenameDatabase(CEGUID* volume, CEOID oid, const WideString& name, const FILETIME& time) {
-    CEDBASEINFO info;
-    std::memset(&info, 0, sizeof info);
-    info.dwFlags = CEDB_VALIDNAME | CEDB_VALIDMODTIME;
-    std::memcpy(info.szDbaseName, name.c_str(), (name.size() + 1) * sizeof(WCHAR));
-    info.ftLastModified = time;
-    return RemoteApi().CeSetDatabaseInfoEx(volume, oid, &info) != FALSE;
-}
-
-// Renames to the first free temporary name; the name taken, or empty.
-WideString RenameToTemporary(CEGUID* volume, CEOID oid, const char* role, const FILETIME& time) {
-    for (int n = 1; n <= kTemporaryAttempts; ++n) {
-        const WideString name = TemporaryDatabaseName(role, n);
-        if (RenameDatabase(volume, oid, name, time)) return name;
-        if (!NameTaken(RemoteApi().CeGetLastError())) break;
-    }
-    return WideString();
-}
 
 }  // namespace
 
@@ -57,7 +35,7 @@ bool CloseWritten(DeviceHandle& handle) {
 CEOID CreateTemporaryDatabase(CEGUID* volume, CEDBASEINFO& info, DWORD& error) {
     error = 0;
     for (int n = 1; n <= kTemporaryAttempts; ++n) {
-        const WideString name = TemporaryDatabaseName("new", n);
+        const WideString name = LeftoverDatabaseName("new", n);
         std::memcpy(info.szDbaseName, name.c_str(), (name.size() + 1) * sizeof(WCHAR));
         const CEOID oid = RemoteApi().CeCreateDatabaseEx(volume, &info);
         if (oid != 0) return oid;
@@ -67,23 +45,35 @@ CEOID CreateTemporaryDatabase(CEGUID* volume, CEDBASEINFO& info, DWORD& error) {
     return 0;
 }
 
-bool SwapInDatabase(CEGUID* volume, CEOID fresh, const WideString& name, const FILETIME& time, CEOID existing,
-                    const FILETIME& existingTime) {
-    bool done = false;
+bool SwapInDatabase(CEGUID* volume, CEOID fresh, const WideString& freshName, const WideString& name,
+                    const FILETIME& time, CEOID existing, const FILETIME& existingTime) {
     if (existing == 0) {
-        done = RenameDatabase(volume, fresh, name, time);
-    } else if (!RenameToTemporary(volume, existing, "old", existingTime).empty()) {
-        if (!RenameDatabase(volume, fresh, name, time)) {
-            RenameDatabase(volume, existing, name, existingTime);
+        // One rename: there is no state in between to heal.
+        if (RenameDeviceDatabase(volume, fresh, name, time)) return true;
+        RemoteApi().CeDeleteDatabaseEx(volume, fresh);
+        return false;
+    }
+    // The journal names all three before the first rename, so a
+    // connection lost between the renames is healed at the next one
+    // (device_leftovers.h).
+    WideString aside;
+    const CEOID journal = WriteSwapJournal(volume, name, freshName, aside);
+    bool done = false;
+    bool whole = true;  // the device holds one copy under the name and nothing half-renamed
+    if (journal != 0 && RenameDeviceDatabase(volume, existing, aside, existingTime)) {
+        if (!RenameDeviceDatabase(volume, fresh, name, time)) {
+            whole = RenameDeviceDatabase(volume, existing, name, existingTime);
         } else if (RemoteApi().CeDeleteDatabaseEx(volume, existing)) {
             done = true;
         } else {
             // The old copy cannot go: put it back, and drop the new one.
-            RenameToTemporary(volume, fresh, "new", time);
-            RenameDatabase(volume, existing, name, existingTime);
+            whole = RenameDeviceDatabase(volume, fresh, freshName, time) &&
+                    RenameDeviceDatabase(volume, existing, name, existingTime);
         }
     }
-    if (!done) RemoteApi().CeDeleteDatabaseEx(volume, fresh);
+    if (!done && whole) RemoteApi().CeDeleteDatabaseEx(volume, fresh);
+    // A journal whose swap is not whole stays for the next connection.
+    if (whole && journal != 0) RemoteApi().CeDeleteDatabaseEx(volume, journal);
     return done;
 }
 

@@ -15,8 +15,11 @@ public:
     PcReplacement(const PcReplacement&) = delete;
     PcReplacement& operator=(const PcReplacement&) = delete;
 
-    // Creates the temporary file beside target; false when none can be
-    // made. Every failure reports its cause, naming the target.
+    // Creates the temporary file beside target; false when the target
+    // cannot be replaced (a folder, read-only) or no temporary file can be
+    // made in its folder. Every failure reports its cause, naming what
+    // failed: the target, or its folder. Stale temporary files of the
+    // library in that folder go first.
     bool Create(const WideString& target);
     // Writes all of data; a failed or short write is a failure.
     bool Write(const void* data, DWORD size);
@@ -31,5 +34,6 @@ private:
     bool Fail(const char* step, const std::string& reason);
 
     WideString target_, temporary_;
+    int registration_ = -1;  // the temporary's slot for a signal to remove it
     HostFile file_;
 };

@@ -210,6 +210,7 @@ int32_t FileToDeviceDatabase(DeviceDatabase& db, const DeviceTarget& target, con
     CreateDatabaseInfo(info, name, db.type, db.routeFlag);
     DWORD error = 0;
     const CEOID oid = CreateTemporaryDatabase(db.volume, info, error);
+    const WideString freshName(info.szDbaseName);
     if (oid == 0) {
         DiagPrint("Unable to create remote database file: %s, Err=%lx\n", Narrow(name).c_str(), Hex32(error));
         return error != 0 ? static_cast<int32_t>(error) : -1;
@@ -240,7 +241,7 @@ int32_t FileToDeviceDatabase(DeviceDatabase& db, const DeviceTarget& target, con
         if (!CloseWritten(db.handle) && result == 0) result = -1;
         db.ReleaseRecord();
     }
-    if (result == 0 && !SwapInDatabase(db.volume, oid, name, facts.written, replacing, deviceTime)) {
+    if (result == 0 && !SwapInDatabase(db.volume, oid, freshName, name, facts.written, replacing, deviceTime)) {
         DiagPrint("Unable to overwrite remote database file: %s, Err=%lx\n", Narrow(name).c_str(), Hex32(-1));
         result = -1;
     } else if (result != 0) {

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <unordered_set>
@@ -119,9 +120,10 @@ std::mutex g_objectsMutex;
 std::unordered_set<HostObject*> g_objects;
 
 HANDLE Register(HostObject* object) {
+    std::unique_ptr<HostObject> owned(object);  // gone again when the table has no room
     std::lock_guard<std::mutex> lock(g_objectsMutex);
     g_objects.insert(object);
-    return reinterpret_cast<HANDLE>(object);
+    return reinterpret_cast<HANDLE>(owned.release());
 }
 
 // The live object of that kind behind handle, or null with
@@ -238,30 +240,30 @@ HANDLE PlatformFindFirstFile(LPCWSTR pattern, HostFindData* found) {
         t_lastError = ERROR_FILE_NOT_FOUND;
         return INVALID_HANDLE_VALUE;
     }
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr) {
+    // Owned until handed out: running out of memory for a name closes both.
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+    if (!dir) {
         t_lastError = (errno == ENOENT || errno == ENOTDIR) ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(errno, folder);
         return INVALID_HANDLE_VALUE;
     }
-    auto* search = new HostObject(HostObject::Kind::Search);
+    std::unique_ptr<HostObject> search(new HostObject(HostObject::Kind::Search));
     search->folder = folder;
     std::vector<std::string> others;
-    while (struct dirent* entry = ::readdir(dir)) {
+    while (struct dirent* entry = ::readdir(dir.get())) {
         if (!WildcardMatch(namePattern.c_str(), entry->d_name)) continue;
         const bool dots = std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0;
         (dots ? search->names : others).push_back(entry->d_name);
     }
-    ::closedir(dir);
+    dir.reset();
     // "." and ".." first, as the Windows file systems deliver them.
     if (search->names.size() == 2 && search->names[0] == "..") std::swap(search->names[0], search->names[1]);
     search->names.insert(search->names.end(), others.begin(), others.end());
-    if (!NextFound(search, found)) {
-        delete search;
+    if (!NextFound(search.get(), found)) {
         t_lastError = ERROR_FILE_NOT_FOUND;
         return INVALID_HANDLE_VALUE;
     }
     t_lastError = ERROR_SUCCESS;
-    return Register(search);
+    return Register(search.release());
 }
 
 BOOL PlatformFindNextFile(HANDLE handle, HostFindData* found) {

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/replacing_file_names.h"
+#include "platform/temporary_registry.h"
 
 bool OpenReplacingFile(ReplacingFile& replacing, const char* target) {
     DiscardReplacingFile(replacing);
@@ -50,6 +51,8 @@ void DiscardReplacingFile(ReplacingFile& replacing, int error) {
         RemoveTemporaryFile(replacing.temporary);
         replacing.temporary.clear();
     }
+    ForgetTemporary(replacing.registration);
+    replacing.registration = -1;
     if (error != 0) NoteFailure(replacing, error);
 }
 
@@ -66,6 +69,8 @@ ReplacingFile& ReplacingFile::operator=(ReplacingFile&& other) noexcept {
     destination = std::move(other.destination);
     direct = other.direct;
     failure = std::move(other.failure);
+    registration = other.registration;
+    other.registration = -1;
     return *this;
 }
 
@@ -84,6 +89,16 @@ std::string TemporaryNameBeside(const std::string& destination, unsigned long pr
     // A short name of its own, whatever the target's length: the target's
     // name plus a suffix could pass the file system's name limit.
     return folder + ".vezuved-" + std::to_string(process) + "-" + std::to_string(attempt) + ".tmp";
+}
+
+std::string FolderFailure(const std::string& folder, const std::string& reason) {
+    return "cannot create a file in '" + (folder.empty() ? std::string(".") : folder) + "': " + reason;
+}
+
+std::string FolderOfPath(const std::string& path) {
+    const size_t cut = path.find_last_of(kFolderSeparators);
+    if (cut == std::string::npos) return ".";
+    return cut == 0 ? path.substr(0, 1) : path.substr(0, cut);
 }
 
 std::string ReplacingFailure(const char* step, const std::string& target, const std::string& reason) {

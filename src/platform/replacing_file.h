@@ -19,6 +19,7 @@ struct ReplacingFile {
     std::string destination;    // what the rename replaces (a link's target is replaced, not the link)
     bool direct = false;        // a device or pipe target: written in place, there is nothing to keep
     std::string failure;        // why the last step failed: "cannot write 'x': No space left on device"
+    int registration = -1;      // the temporary file's slot in platform/temporary_registry.h
 
     ReplacingFile() = default;
     ReplacingFile(const ReplacingFile&) = delete;
@@ -48,6 +49,10 @@ void DiscardReplacingFile(ReplacingFile& replacing, int error = 0);
 // Whether both paths name one existing file (device and inode; on Windows
 // volume serial number and file index), however they are spelt.
 bool PlatformSameFile(const char* first, const char* second);
+
+// The failure of a file that cannot be made in its folder (not writable,
+// missing): the folder is what failed, and is named. "." for none.
+std::string FolderFailure(const std::string& folder, const std::string& reason);
 
 // The C library's text for an errno value ("No space left on device").
 std::string PlatformErrorText(int error);

@@ -13,6 +13,10 @@ constexpr const char* kFolderSeparators = "/";
 // process and the attempt ("folder/.vezuved-4711-0.tmp").
 std::string TemporaryNameBeside(const std::string& destination, unsigned long process, unsigned attempt);
 
+// The folder part of a path, for messages: "." for a bare name, the root
+// as itself.
+std::string FolderOfPath(const std::string& path);
+
 // "cannot <step> '<target>': <reason>".
 std::string ReplacingFailure(const char* step, const std::string& target, const std::string& reason);
 

@@ -11,6 +11,8 @@
 
 #include "platform/replacing_file.h"
 #include "platform/replacing_file_names.h"
+#include "platform/stale_temporaries.h"
+#include "platform/temporary_registry.h"
 
 namespace {
 
@@ -43,6 +45,12 @@ void SyncFolderOf(const std::string& path) {
     ::close(fd);
 }
 
+// The temporary file could not be made: that is the folder's doing (not
+// writable, missing), so the folder is named, not the file.
+bool FailInFolder(ReplacingFile& replacing, int error) {
+    replacing.failure = FolderFailure(FolderOfPath(replacing.destination), PlatformErrorText(error));
+    return false;
+}
 
 }  // namespace
 
@@ -70,17 +78,21 @@ bool OpenReplacing(ReplacingFile& replacing, const char* target) {
         if (::access(replacing.destination.c_str(), W_OK) != 0) return Fail(replacing, "write", errno);
         mode = st.st_mode & 07777;
     }
+    RemoveStaleTemporariesBeside(replacing.destination);
     for (unsigned attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-        // Named before it exists, so a file once created is always known
-        // and removed.
+        // Named (and registered for a signal to remove) before it exists,
+        // so a file once created is always known and removed.
         replacing.temporary =
             TemporaryNameBeside(replacing.destination, static_cast<unsigned long>(::getpid()), attempt);
+        replacing.registration = RegisterTemporary(replacing.temporary);
         const int fd = ::open(replacing.temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0) {
             const int error = errno;
             replacing.temporary.clear();
+            ForgetTemporary(replacing.registration);
+            replacing.registration = -1;
             if (error == EEXIST) continue;
-            return Fail(replacing, "write", error);
+            return FailInFolder(replacing, error);
         }
         if (mode != 0) ::fchmod(fd, mode);  // the replaced file's permissions carry over
         replacing.file = ::fdopen(fd, "w+b");
@@ -108,6 +120,8 @@ bool RenameOverTarget(ReplacingFile& replacing) {
         return Fail(replacing, "replace", renameError);
     }
     replacing.temporary.clear();
+    ForgetTemporary(replacing.registration);
+    replacing.registration = -1;
     SyncFolderOf(replacing.destination);
     return true;
 }

@@ -11,6 +11,8 @@
 
 #include "platform/replacing_file.h"
 #include "platform/replacing_file_names.h"
+#include "platform/stale_temporaries.h"
+#include "platform/temporary_registry.h"
 
 namespace {
 
@@ -56,17 +58,23 @@ bool OpenReplacing(ReplacingFile& replacing, const char* target) {
         if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FailSystem(replacing, "write", ERROR_ACCESS_DENIED);
         if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return FailSystem(replacing, "write", ERROR_ACCESS_DENIED);
     }
+    RemoveStaleTemporariesBeside(replacing.destination);
     for (unsigned attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-        // Named before it exists, so a file once created is always known
-        // and removed.
+        // Named (and registered for a signal to remove) before it exists,
+        // so a file once created is always known and removed.
         replacing.temporary = TemporaryNameBeside(replacing.destination, GetCurrentProcessId(), attempt);
+        replacing.registration = RegisterTemporary(replacing.temporary);
         const HANDLE handle = CreateFileW(Wide(replacing.temporary).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                           nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
             const DWORD error = GetLastError();
             replacing.temporary.clear();
+            ForgetTemporary(replacing.registration);
+            replacing.registration = -1;
             if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
-            return FailSystem(replacing, "write", error);
+            // Not the file's doing: the folder is not writable or missing.
+            replacing.failure = FolderFailure(FolderOfPath(replacing.destination), SystemText(error));
+            return false;
         }
         const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_BINARY);
         replacing.file = fd >= 0 ? _fdopen(fd, "w+b") : nullptr;
@@ -98,6 +106,8 @@ bool RenameOverTarget(ReplacingFile& replacing) {
         return FailSystem(replacing, "replace", moveError);
     }
     replacing.temporary.clear();
+    ForgetTemporary(replacing.registration);
+    replacing.registration = -1;
     return true;
 }
 

@@ -39,16 +39,10 @@ bool BuildPath(std::string& path, const char* folder, const char* name, const ch
     path.assign(folder != nullptr ? folder : "");
     path.append(name != nullptr ? name : "");
     path.append(extension);
-    return PathFits(path);
+    return PathFits(path.c_str());
 }
 
 }  // namespace
-
-bool PathFits(const std::string& path) {
-    if (path.size() <= kMaxPathLength) return true;
-    DiagCause("path longer than 1023 characters: '" + path.substr(0, 40) + "...'");
-    return false;
-}
 
 bool CountFits(uint64_t count) {
     if (count <= kMaxDatabaseRecords) return true;

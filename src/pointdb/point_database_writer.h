@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/paths.h"
 #include "pdb/pdb.h"
 #include "pointdb/database_output.h"
 #include "platform/replacing_file.h"
@@ -13,7 +14,6 @@
 
 constexpr uint32_t kFirstUniqueId = 0x110000;
 constexpr uint32_t kUniqueIdStep = 5;
-constexpr size_t kMaxPathLength = 1023;
 constexpr size_t kMaxDatabaseName = 31;
 constexpr uint32_t kMaxDatabaseRecords = 65535;
 
@@ -50,10 +50,6 @@ uint32_t WriteTextRecord(PdbHandle* handle, int32_t index, const char* text);
 // output is discarded and the previous file stays. Returns 0, or pdbErrIO
 // when the file could not be written (the cause is reported).
 uint32_t ClosePointDatabase(bool keep = true);
-
-// Whether a path fits the library's path buffers; the cause is reported
-// when it does not.
-bool PathFits(const std::string& path);
 
 // Whether output is the very file input names (however spelt); the cause
 // is reported when it is.

@@ -130,7 +130,7 @@ int32_t ExportRecords(ExportContext& ctx, std::FILE* database) {
     WorkRecord work;
     if (!work.Allocate(kWorkDescSize)) return -1;
     const std::string path = BuildOutputPath(ctx);
-    if (!PathFits(path) || !OpenOutputFile(ctx.output, path, ctx.databasePath)) return -1;
+    if (!PathFits(path.c_str()) || !OpenOutputFile(ctx.output, path, ctx.databasePath)) return -1;
     TextSink sink;
     sink.file = ctx.output.file;
     sink.crlf = true;
@@ -175,7 +175,7 @@ int32_t ExportText(const char* databasePath, char* outputPath, const char* forma
                    int16_t source, int16_t eleFormat, int16_t fieldCount, const int16_t* fieldMap) {
     ConversionState& state = State();
     ResetConversionState();
-    if (databasePath == nullptr) return -1;
+    if (databasePath == nullptr || !PathFits(databasePath)) return -1;
     ExportContext ctx;
     ctx.databasePath = SkipLeadingSpaces(databasePath);
     ctx.outputPath = outputPath;

@@ -136,7 +136,9 @@ int32_t ImportText(const char* sourcePath, char* outputPath, const char* formatP
                    int16_t source, int16_t eleFormat, const int16_t* fieldMap, bool toKindFile) {
     ConversionState& state = State();
     ResetConversionState();
-    if (sourcePath == nullptr) return -1;
+    // A source too long for a definition's path would lose its definition
+    // to the record-line order: it is refused instead.
+    if (sourcePath == nullptr || !PathFits(sourcePath)) return -1;
     sourcePath = SkipLeadingSpaces(sourcePath);
     const char* output = outputPath != nullptr ? SkipLeadingSpaces(outputPath) : nullptr;
     const bool reportPath = output == nullptr || *output == '\0';

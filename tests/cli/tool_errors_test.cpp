@@ -56,7 +56,9 @@ TEST_F(ToolErrors, FilesItCannotReadOrWriteExitWithOne) {
         {{"import", summits, "-d", missing + ".cal"}, 1, "cannot read the format definition '" + missing + ".cal'"},
         {{"formats", missing}, 1, "no such folder"}, {{"info", folder_}, 1, "is a folder"},
         {{"import", summits, "-d", definition, "-o", nowhere + ".pdb"}, 1, "cannot be created"},
-        {{"convert", summits, nowhere + ".gpx", "-d", definition}, 1, "cannot write '" + nowhere + ".gpx'"},
+        // The folder no file can be made in is what failed, and is named.
+        {{"convert", summits, nowhere + ".gpx", "-d", definition}, 1,
+         "cannot create a file in '" + folder_ + "/no/such/folder': No such file or directory"},
         {{"import", Out("empty.csv"), "-d", definition}, 1, "cannot read the text file '" + Out("empty.csv") + "': it is empty"},
         {{"show", Out("empty.csv"), "-d", definition}, 1, "it is empty"},
     });

@@ -160,10 +160,20 @@ TEST_F(CopyFromDeviceTest, FailureMessages) {
         EXPECT_EQ(row.message, out_);
         EXPECT_FALSE(FileExists(Pc("Home.rlp")));
     }
-    // A PC file that cannot be written is a failure.
+    // A PC file that cannot be created (a folder of that name, a folder
+    // that cannot be made) is found before anything is copied, and is a
+    // failure.
     std::filesystem::create_directories(Pc("Home.rlp"));
     EXPECT_EQ(-1, FromDevice(0, nullptr, optAlways));
-    EXPECT_EQ("Getting from device: " + Pc("Home.rlp") + "\nError !!! Writing hostfile: " + Pc("Home.rlp") + "\n\n",
+    EXPECT_EQ("Getting from device: " + Pc("Home.rlp") + "\nUnable to open host/destination file: " + Pc("Home.rlp") +
+                  "\n",
+              out_);
+    const std::string missing = Pc("missing") + "/sub";
+    out_ = Captured([&] {
+        EXPECT_EQ(-1, RLDBCECopyFromDevice(nullptr, nullptr, missing.c_str(), optAlways, nullptr, 0, 0, 0, 0, 0));
+    });
+    EXPECT_EQ("Getting from device: " + missing + "/Home.rlp\nUnable to open host/destination file: " + missing +
+                  "/Home.rlp\n",
               out_);
     EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(PcFolder()), {}));  // no temporary file
 }

@@ -16,21 +16,6 @@
 
 namespace devtest {
 
-namespace {
-// _putenv_s with an empty value removes the variable; the C runtime's
-// environment is the one the emulator DLL reads with getenv.
-void SetVariable(const char* name, const char* value) {
-#if defined(_WIN32)
-    _putenv_s(name, value != nullptr ? value : "");
-#else
-    if (value != nullptr)
-        ::setenv(name, value, 1);
-    else
-        ::unsetenv(name);
-#endif
-}
-}  // namespace
-
 ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
     const char* old = std::getenv(name);
     had_ = old != nullptr;

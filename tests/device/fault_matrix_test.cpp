@@ -1,16 +1,18 @@
 // Every remote API call a small copy makes, failed in turn, in both
 // directions and over an existing destination: a failed copy reports an
-// error and leaves both sides exactly as they were, with no temporary name
-// behind; the listing then still sees the previous copy.
+// error and leaves both sides as the user sees them exactly as they were;
+// what a failure between two renames leaves under the library's own names
+// is healed by the next connection, after which no temporary name is left;
+// the listing then still sees the previous copy.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
 #include <map>
-#include <set>
 #include <sstream>
 #include <string>
 
+#include "device/device_leftovers.h"
 #include "device/transfer_rules.h"
 #include "device_test_support.h"
 
@@ -24,9 +26,6 @@ const char* const kNewPoints =
 const char* const kNewRoute = "45.1,-122.1,,,A,,\r\n45.2,-122.2,,,B,,\r\n45.3,-122.3,,,C,,\r\n";
 const char* const kOldText = "45.9,-122.9,,,Old,,\r\n";
 
-// Entry points whose failure costs nothing the copy needs: ending a
-// search, an enumeration or a read, unmounting, ending the connection.
-const std::set<std::string> kHarmless = {"CeFindClose", "CeCloseHandle", "CeUnmountDBVol", "CeRapiUninit"};
 
 class FaultMatrixTest : public SyncTest {
 protected:
@@ -60,6 +59,23 @@ protected:
                 state[path] = content ? std::to_string(TimeOf(path)) + " " + ReadFile(path) : "";
             }
         return state;
+    }
+
+    // The parts the user sees: none under the library's own temporary names.
+    static State Visible(const State& state) {
+        State visible;
+        for (const auto& [part, value] : state) {
+            const bool database = part.rfind("db ", 0) == 0;
+            const WideString name = W(database ? part.substr(3).c_str() : std::filesystem::path(part).filename().string().c_str());
+            if (database ? !IsLeftoverDatabaseName(name.c_str()) : !IsLeftoverFileName(name)) visible[part] = value;
+        }
+        return visible;
+    }
+
+    // A fresh connection (a listing), which heals what the copy left.
+    void Reconnect() {
+        ASSERT_EQ(0, Enum());
+        std::filesystem::remove(Pc("RLDBSync.inf"));
     }
 
     // Every part whole, as it was or as the copy makes it, and nothing else
@@ -108,16 +124,22 @@ protected:
                         result = scenario.copy();
                     }
                     if (!IsCopyFailure(result)) {
-                        // Only a harmless failure, or a read that gave half
-                        // (the next read gives the rest), ends in success.
-                        EXPECT_TRUE(kHarmless.count(entry) != 0 || (shortTransfer && entry == "CeReadFile")) << result;
+                        // A harmless failure (a close, healing that waits
+                        // for the next connection, a read that gave half):
+                        // the copy is complete as the user sees it, and
+                        // whole once the next connection has healed.
+                        EXPECT_TRUE(after == Visible(Snapshot())) << result;
+                        Reconnect();
                         EXPECT_TRUE(after == Snapshot());
                         continue;
                     }
                     // A failure that came after a part was complete (the
                     // map before its companion, the end of an enumeration
                     // after the database) leaves that part new; none is ever
-                    // half-written.
+                    // half-written, before healing as the user sees it, and
+                    // after it with nothing else left.
+                    ExpectWholeParts(Visible(before), Visible(after), Visible(Snapshot()));
+                    Reconnect();
                     const State now = Snapshot();
                     ExpectWholeParts(before, after, now);
                     if (scenario.listed == nullptr || now != before) continue;

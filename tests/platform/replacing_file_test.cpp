@@ -1,8 +1,17 @@
 // The whole-or-nothing file: the target changes only at the commit, and a
 // failure or a discard leaves the previous file and no temporary file.
+#include <filesystem>
 #include <string>
 
+#if !defined(_WIN32)
+#include <utime.h>
+
+#include <ctime>
+#endif
+
 #include "platform/replacing_file.h"
+#include "platform/stale_temporaries.h"
+#include "platform/temporary_registry.h"
 #include "support/test_support.h"
 
 namespace {
@@ -33,11 +42,18 @@ TEST(ReplacingFile, ReplacesAnExistingFileOnlyAtTheCommit) {
 
 TEST(ReplacingFile, RefusesTargetsItCannotReplaceAndNamesThem) {
     TempFolder folder;
-    for (const std::string& target : {folder.file("no/such/folder.txt"), folder.path()}) {
+    // What failed is named: the target itself, or the folder no file can be made in.
+    const struct {
+        std::string target, named;
+    } rows[] = {
+        {folder.file("no/such/folder.txt"), "cannot create a file in '" + folder.file("no/such") + "': "},
+        {folder.path(), "cannot write '" + folder.path() + "': "},
+    };
+    for (const auto& row : rows) {
         ReplacingFile file;
-        EXPECT_FALSE(OpenReplacingFile(file, target.c_str()));
-        EXPECT_EQ(file.failure.rfind("cannot write '" + target + "': ", 0), 0u) << file.failure;
-        EXPECT_GT(file.failure.size(), target.size() + 17);  // the system's reason follows
+        EXPECT_FALSE(OpenReplacingFile(file, row.target.c_str()));
+        EXPECT_EQ(file.failure.rfind(row.named, 0), 0u) << file.failure;
+        EXPECT_GT(file.failure.size(), row.named.size() + 4);  // the system's reason follows
         EXPECT_TRUE(FolderNames(folder.path()).empty());
     }
 }
@@ -67,6 +83,95 @@ TEST(ReplacingFile, AFullDiskKeepsThePreviousFile) {
     EXPECT_EQ(file.failure, "cannot write '" + target + "': File too large");
     EXPECT_EQ(ReadFileText(target), "previous");
     EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{"keep.txt"});
+}
+#endif
+
+TEST(ReplacingFile, OnlyTheLibrarysOwnNamesCountAsItsTemporaries) {
+    const struct {
+        const char* name;
+        bool ours;
+    } rows[] = {
+        {".vezuved-4711-0.tmp", true},   {".vezuved-1-99.tmp", true}, {"Home.rlp.~vz1", true},
+        {"a.b.~vz12", true},             {".vezuved-x-0.tmp", false}, {".vezuved-4711-.tmp", false},
+        {".vezuved-4711-0.tmp.bak", false}, {"vezuved-4711-0.tmp", false}, {".~vz1", false},
+        {"Home.rlp.~vz", false},         {"Home.rlp.~vz1a", false},   {"notes.tmp", false},
+    };
+    for (const auto& row : rows) {
+        std::basic_string<WCHAR> name;
+        for (const char* c = row.name; *c != 0; ++c) name.push_back(static_cast<WCHAR>(*c));
+        EXPECT_EQ(IsLibraryTemporaryName(name), row.ours) << row.name;
+    }
+}
+
+#if !defined(_WIN32)
+void MakeOld(const std::string& path, long days) {
+    struct utimbuf times;
+    times.actime = times.modtime = std::time(nullptr) - days * 24 * 60 * 60 - 60;
+    ASSERT_EQ(::utime(path.c_str(), &times), 0);
+}
+
+// A write interrupted before its rename (the process ended) leaves its
+// temporary file; the next write into that folder removes it once it is
+// a day old, and never a file that is not the library's.
+TEST(ReplacingFile, TheNextWriteRemovesStaleTemporariesOfTheLibraryOnly) {
+    TempFolder folder;
+    const std::string target = folder.file("keep.txt");
+    WriteFileBytes(target, "previous");
+    std::string interrupted;
+    {
+        ReplacingFile file;
+        ASSERT_TRUE(OpenReplacingFile(file, target.c_str()));
+        ASSERT_TRUE(Write(file, "half of it"));
+        std::fclose(file.file);
+        file.file = nullptr;
+        interrupted = file.temporary;
+        file.temporary.clear();  // the process ends here: nothing removes it
+    }
+    ASSERT_TRUE(FileExists(interrupted));
+    const struct {
+        std::string name;
+        long days;
+        bool stays;
+    } rows[] = {
+        {interrupted.substr(folder.path().size() + 1), 2, false},
+        {"Home.rlp.~vz3", 2, false},
+        {".vezuved-77-1.tmp", 0, true},  // young: a write may still be busy with it
+        {"Home.rlp.~vz4", 0, true},
+        {".vezuved-notes.tmp", 9, true},  // not a name of the library's
+        {"notes.~vz", 9, true},
+        {"~vezuved-convert-2/", 2, false},  // a work folder, with the file in it
+        {"~vezuved-convert-3/", 0, true},
+        {"~vezuved-convert-x/", 9, true},
+    };
+    for (const auto& row : rows) {
+        if (row.name.back() == '/') {
+            std::filesystem::create_directory(folder.file(row.name));
+            WriteFileBytes(folder.file(row.name + "Home.rlp"), "x");
+        } else if (!FileExists(folder.file(row.name))) {
+            WriteFileBytes(folder.file(row.name), "x");
+        }
+        MakeOld(folder.file(row.name), row.days);
+    }
+    ReplacingFile next;
+    ASSERT_TRUE(OpenReplacingFile(next, folder.file("other.txt").c_str()));
+    ASSERT_TRUE(Write(next, "other"));
+    ASSERT_TRUE(CommitReplacingFile(next)) << next.failure;
+    for (const auto& row : rows)
+        EXPECT_EQ(std::filesystem::exists(folder.file(row.name)), row.stays) << row.name;
+    EXPECT_EQ(ReadFileText(target), "previous");
+}
+
+// What a signal handler calls removes the file being written, and only it.
+TEST(ReplacingFile, RegisteredTemporariesAreRemovedOnRequest) {
+    TempFolder folder;
+    ReplacingFile open;
+    ASSERT_TRUE(OpenReplacingFile(open, folder.file("a.txt").c_str()));
+    ReplacingFile done;
+    ASSERT_TRUE(OpenReplacingFile(done, folder.file("b.txt").c_str()));
+    ASSERT_TRUE(CommitReplacingFile(done));
+    ASSERT_EQ(FolderNames(folder.path()).size(), 2u);
+    RemoveRegisteredTemporaries();
+    EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{"b.txt"});
 }
 #endif
 

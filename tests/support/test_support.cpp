@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -122,4 +123,17 @@ std::vector<std::string> ReadBack::Names() const {
     std::vector<std::string> names;
     for (int32_t i = 0; i < count; ++i) names.push_back((*this)[i].name);
     return names;
+}
+
+// _putenv_s with an empty value removes the variable; the C runtime's
+// environment is the one the emulator DLL reads with getenv.
+void SetVariable(const char* name, const char* value) {
+#if defined(_WIN32)
+    _putenv_s(name, value != nullptr ? value : "");
+#else
+    if (value != nullptr)
+        ::setenv(name, value, 1);
+    else
+        ::unsetenv(name);
+#endif
 }

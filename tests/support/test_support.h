@@ -72,6 +72,9 @@ private:
     std::string path_;
 };
 
+// Sets an environment variable of this process, or removes it (null value).
+void SetVariable(const char* name, const char* value);
+
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 std::string ReadFileText(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
