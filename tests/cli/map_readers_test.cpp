@@ -4,13 +4,11 @@
 // with where it is and its value, left out, or (strict) failing the read.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "input/map_input.h"
 #include "input/xml_stream.h"
-#include "support/failure.h"
+#include "map_reading.h"
 #include "support/values.h"
 #include "tool_runner.h"
 
@@ -20,8 +18,6 @@
 
 namespace vezuved_cli {
 namespace {
-
-using Reader = std::vector<PointSet> (*)(const std::string&, const std::string&, bool);
 
 // Sets as one line each: "T 'Day': 1,2 /3,4^5@1000 'P'#Flag" ("/" begins
 // a segment, "^" elevation in metres, "@" UTC milliseconds, "#" symbol).
@@ -56,45 +52,24 @@ class MapReaders : public ::testing::TestWithParam<ReadCase> {
 protected:
     void SetUp() override {
         if (!XmlReadingAvailable()) GTEST_SKIP() << "this build reads no XML";
-        folder_ = cli_test::FreshFolder("map_readers");
     }
-    std::string File(const std::string& name, const std::string& bytes) {
-        const std::string path = folder_ + "/" + name;
+    // The file written and read as "x": the summary or the failure's
+    // message, and what standard error got.
+    static std::pair<std::string, std::string> Read(const std::string& name, const std::string& bytes,
+                                                    bool strict = false) {
+        const std::string path = cli_test::FreshFolder("map_readers") + "/" + name;
         cli_test::WriteFile(path, bytes);
-        return path;
+        const Reading reading = ReadMap(path, "x", strict);
+        return {reading.read ? Summary(reading.sets) : reading.failure, reading.err};
     }
-    static Reader ReaderFor(const std::string& name) {
-        if (name.find(".gpx") != std::string::npos) return ReadGpx;
-        if (name.find(".km") != std::string::npos) return ReadKml;
-        return ReadGeoJson;
-    }
-    // The summary of what was read, or the failure's message; and what
-    // standard error got.
-    std::pair<std::string, std::string> Read(const std::string& name, const std::string& path, bool strict) {
-        ::testing::internal::CaptureStderr();
-        std::string result;
-        try {
-            result = Summary(ReaderFor(name)(path, "x", strict));
-        } catch (const Failure& failure) {
-            EXPECT_EQ(failure.status(), kExitFailure);
-            result = failure.what();
-        }
-        return {result, ::testing::internal::GetCapturedStderr()};
-    }
-    std::string folder_;
 };
 
 TEST_P(MapReaders, ReadAsExpected) {
     const ReadCase& c = GetParam();
-    const auto [result, warning] = Read(c.file, File(c.file, c.bytes), false);
+    const auto [result, warning] = Read(c.file, c.bytes);
     EXPECT_EQ(result, c.expected) << c.bytes;
     EXPECT_EQ(warning, c.warning) << c.bytes;
 }
-
-constexpr const char* kGpx = R"(<gpx xmlns="http://www.topografix.com/GPX/1/1">)";
-constexpr const char* kKml = R"(<kml xmlns="http://www.opengis.net/kml/2.2" xmlns:gx="http://www.google.com/kml/ext/2.2">)";
-
-#define GPX(body) (std::string(kGpx) + body + "</gpx>").c_str()
 
 const ReadCase kSegments[] = {
     // An empty segment begins none; a track's first segment begins none.
@@ -239,7 +214,7 @@ TEST_F(MapReaders, StrictFailsWithTheFirstReport) {
     for (const ReadCase& c : kBadPoints) {
         const std::string warning = c.warning;
         if (warning.empty()) continue;
-        const auto [result, printed] = Read(c.file, File(c.file, c.bytes), true);
+        const auto [result, printed] = Read(c.file, c.bytes, true);
         const std::string first = warning.substr(9, warning.find("; the point is left out") - 9);
         EXPECT_EQ(result, first) << c.file;
         EXPECT_EQ(printed, "") << c.file;
@@ -249,11 +224,11 @@ TEST_F(MapReaders, StrictFailsWithTheFirstReport) {
 TEST_F(MapReaders, DeepJsonFailsWithASentence) {
     const std::string deep = R"({"type": "Point", "coordinates": [1, 2], "x": )" + std::string(200000, '[') +
                              std::string(200000, ']') + "}";
-    const auto [result, printed] = Read("deep.json", File("deep.json", deep), false);
+    const auto [result, printed] = Read("deep.json", deep);
     EXPECT_EQ(result, "cannot read 'x': its JSON nests deeper than 512 lists and objects");
     // A deep value the reader does not use is never printed whole.
     const std::string name = R"({"type": "Point", "coordinates": [1, 2], "properties": {"name": [[[[1]]]]}})";
-    EXPECT_EQ(Read("name.json", File("name.json", name), false).first, "W: 1,2");
+    EXPECT_EQ(Read("name.json", name).first, "W: 1,2");
 }
 
 class ToolBadPoints : public cli_test::ToolTest {};
@@ -318,12 +293,12 @@ TEST_F(MapReaders, KmzReadsItsDocKmlOrItsFirstKml) {
         {Zip({{"doc.kml", kml}}).substr(0, 60), "cannot read 'x': it is no readable KMZ (zip archive): Not a zip archive"},
     };
     for (const auto& [bytes, expected] : cases) {
-        EXPECT_EQ(Read("a.kmz", File("a.kmz", bytes), false).first, expected);
+        EXPECT_EQ(Read("a.kmz", bytes).first, expected);
     }
 }
 #else
 TEST_F(MapReaders, KmzNeedsABuildWithLibzip) {
-    EXPECT_EQ(Read("a.kmz", File("a.kmz", std::string("PK\x03\x04", 4) + std::string(40, '\0')), false).first,
+    EXPECT_EQ(Read("a.kmz", std::string("PK\x03\x04", 4) + std::string(40, '\0')).first,
               "cannot read 'x': reading KMZ needs a build with libzip");
 }
 #endif

@@ -16,9 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "input/map_input.h"
 #include "input/xml_stream.h"
-#include "support/failure.h"
+#include "map_reading.h"
 #include "support/values.h"
 #include "tool_runner.h"
 
@@ -26,37 +25,10 @@ namespace vezuved_cli {
 namespace {
 
 namespace fs = std::filesystem;
+using cli_test::Quoted;
 
-// What a reading gave: its sets, or why it failed.
-struct Reading {
-    bool read = false;
-    std::string failure;
-    std::vector<PointSet> sets;
-};
-
-using Reader = std::vector<PointSet> (*)(const std::string&, const std::string&, bool);
-
-Reader ReaderFor(const std::string& path) {
-    const std::string extension = fs::path(path).extension().string();
-    if (extension == ".gpx") return ReadGpx;
-    if (extension == ".kml" || extension == ".kmz") return ReadKml;
-    return ReadGeoJson;
-}
-
-Reading ReadWith(Reader reader, const std::string& path) {
-    Reading reading;
-    ::testing::internal::CaptureStderr();
-    try {
-        reading.sets = reader(path, path, false);
-        reading.read = true;
-    } catch (const Failure& failure) {
-        reading.failure = failure.what();
-    }
-    ::testing::internal::GetCapturedStderr();
-    return reading;
-}
-
-std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+Reading ReadWith(const std::string& path) { return ReadMap(path, path, false); }
+Reading Refused(const std::string& why) { return {false, why, {}, ""}; }
 
 // gpsbabel's reading, through the GPX it writes of it.
 Reading ByGpsbabel(const std::string& path, const std::string& folder) {
@@ -66,9 +38,9 @@ Reading ByGpsbabel(const std::string& path, const std::string& folder) {
     fs::remove(out);
     if (cli_test::RunShell("gpsbabel -i " + format + " -f " + Quoted(path) + " -o gpx,gpxver=1.1 -F " + Quoted(out) +
                            " >/dev/null 2>&1") != 0) {
-        return {false, "gpsbabel refused it", {}};
+        return Refused("gpsbabel refused it");
     }
-    return ReadWith(ReadGpx, out);
+    return ReadWith(out);
 }
 
 // GDAL's reading, every layer as one GeoJSON feature per line (its GPX
@@ -79,7 +51,7 @@ Reading ByOgr(const std::string& path, const std::string& folder) {
     const bool gpx = fs::path(path).extension() == ".gpx";
     if (cli_test::RunShell("ogr2ogr --config GPX_ELE_AS_25D YES -f GeoJSONSeq " + Quoted(out) + " " + Quoted(path) +
                            (gpx ? " waypoints routes tracks" : "") + " >/dev/null 2>&1") != 0) {
-        return {false, "ogr2ogr refused it", {}};
+        return Refused("ogr2ogr refused it");
     }
     std::istringstream lines(cli_test::ReadFile(out));
     std::string collection = R"({"type": "FeatureCollection", "features": [)";
@@ -93,7 +65,7 @@ Reading ByOgr(const std::string& path, const std::string& folder) {
     }
     const std::string wrapped = folder + "/ogr.geojson";
     cli_test::WriteFile(wrapped, collection + "]}");
-    return ReadWith(ReadGeoJson, wrapped);
+    return ReadWith(wrapped);
 }
 
 // Through the tool: the file converted to the extension, read back.
@@ -101,8 +73,8 @@ Reading ThroughTool(const std::string& path, const std::string& extension, const
     const std::string out = folder + "/round" + extension;
     fs::remove(out);
     const cli_test::ToolResult result = cli_test::RunTool({"convert", path, out});
-    if (result.status != 0) return {false, "the tool refused it: " + result.err, {}};
-    return ReadWith(ReaderFor(out), out);
+    if (result.status != 0) return Refused("the tool refused it: " + result.err);
+    return ReadWith(out);
 }
 
 // Through databases: one per set, in the order the tool wrote them, all
@@ -112,7 +84,7 @@ Reading ThroughDatabases(const std::string& path, const std::string& folder) {
     fs::remove_all(databases);
     fs::create_directories(databases);
     const cli_test::ToolResult written = cli_test::RunTool({"convert", path, databases + "/round.pdb"});
-    if (written.status != 0) return {false, "the tool refused it: " + written.err, {}};
+    if (written.status != 0) return Refused("the tool refused it: " + written.err);
     std::vector<std::string> arguments = {"convert"};
     std::istringstream lines(written.out);
     std::string line;
@@ -123,8 +95,8 @@ Reading ThroughDatabases(const std::string& path, const std::string& folder) {
     const std::string back = folder + "/back.gpx";
     arguments.insert(arguments.end(), {"-o", back});
     const cli_test::ToolResult read = cli_test::RunTool(arguments);
-    if (read.status != 0) return {false, "the tool refused its databases: " + read.err, {}};
-    return ReadWith(ReadGpx, back);
+    if (read.status != 0) return Refused("the tool refused its databases: " + read.err);
+    return ReadWith(back);
 }
 
 // What is compared. gpsbabel and the round trips: everything; GDAL's
@@ -320,7 +292,7 @@ TEST(RealFiles, ReadAsOthersReadThemAndKeptThroughEveryOutput) {
         if (extension == ".kmz") continue;  // this build reads no KMZ, and says so
 #endif
         const std::string file = path.filename().string();
-        const Reading ours = ReadWith(ReaderFor(path.string()), path.string());
+        const Reading ours = ReadWith(path.string());
         std::vector<std::pair<std::string, Reading>> others;
         // gpsbabel reads no KMZ, and its GeoJSON reader keeps no elevation.
         if (extension == ".gpx" || extension == ".kml") others.emplace_back("gpsbabel", ByGpsbabel(path.string(), work));

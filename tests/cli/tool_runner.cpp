@@ -12,7 +12,7 @@
 
 namespace cli_test {
 
-static std::string Quote(const std::string& text) {
+std::string Quoted(const std::string& text) {
     std::string out = "'";
     for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return out + "'";
@@ -38,9 +38,9 @@ bool HasProgram(const std::string& name) { return RunShell("command -v " + name 
 
 ToolResult RunTool(const std::vector<std::string>& arguments, const std::string& shell) {
     const std::string folder = FreshFolder("run-output");
-    std::string command = shell + Quote(ToolPath());
-    for (const std::string& argument : arguments) command += " " + Quote(argument);
-    command += " >" + Quote(folder + "/out") + " 2>" + Quote(folder + "/err");
+    std::string command = shell + Quoted(ToolPath());
+    for (const std::string& argument : arguments) command += " " + Quoted(argument);
+    command += " >" + Quoted(folder + "/out") + " 2>" + Quoted(folder + "/err");
     ToolResult result;
     result.status = RunShell(command);
     result.out = ReadFile(folder + "/out");
@@ -83,6 +83,12 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 }
 
 bool FileExists(const std::string& path) { return std::filesystem::is_regular_file(path); }
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
 
 std::vector<std::string> CommandWords(const std::string& command) {
     std::vector<std::string> words;

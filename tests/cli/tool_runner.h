@@ -35,6 +35,8 @@ ToolResult RunTool(const std::vector<std::string>& arguments, const std::string&
 // A command line's words as a shell splits them: at spaces, single or
 // double quotes keeping a word whole (and its wildcards for the tool).
 std::vector<std::string> CommandWords(const std::string& command);
+// The text single-quoted for the shell.
+std::string Quoted(const std::string& text);
 // Runs a shell command line; its exit status.
 int RunShell(const std::string& command);
 // Whether the shell finds the program (xmllint, ogrinfo, python3...).
@@ -49,6 +51,7 @@ std::string FreshFolder(const std::string& name);  // fresh and empty
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+size_t Count(const std::string& text, const std::string& part);  // its occurrences
 
 // Skipped when the tool was not built; each test gets its own folder.
 class ToolTest : public ::testing::Test {
