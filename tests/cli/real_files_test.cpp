@@ -32,9 +32,7 @@ Reading Refused(const std::string& why) { return {false, why, {}, ""}; }
 
 // gpsbabel's reading, through the GPX it writes of it.
 Reading ByGpsbabel(const std::string& path, const std::string& folder) {
-    const std::string extension = fs::path(path).extension().string();
-    const std::string format = extension == ".gpx" ? "gpx" : "kml";
-    const std::string out = folder + "/gpsbabel.gpx";
+    const std::string format = fs::path(path).extension() == ".gpx" ? "gpx" : "kml", out = folder + "/gpsbabel.gpx";
     fs::remove(out);
     if (cli_test::RunShell("gpsbabel -i " + format + " -f " + Quoted(path) + " -o gpx,gpxver=1.1 -F " + Quoted(out) +
                            " >/dev/null 2>&1") != 0) {
@@ -55,13 +53,9 @@ Reading ByOgr(const std::string& path, const std::string& folder) {
     }
     std::istringstream lines(cli_test::ReadFile(out));
     std::string collection = R"({"type": "FeatureCollection", "features": [)";
-    std::string line;
-    bool first = true;
-    while (std::getline(lines, line)) {
+    for (std::string line, comma; std::getline(lines, line);) {
         if (!line.empty() && line[0] == '\x1e') line.erase(0, 1);  // the record separator of RFC 8142
-        if (line.empty() || line[0] != '{') continue;
-        collection += (first ? "" : ",") + line;
-        first = false;
+        if (!line.empty() && line[0] == '{') collection += comma + line, comma = ",";
     }
     const std::string wrapped = folder + "/ogr.geojson";
     cli_test::WriteFile(wrapped, collection + "]}");
@@ -109,16 +103,16 @@ struct Checks {
     bool madeUpNames = false;  // gpsbabel names unnamed points "WPT001", "RPT001"
 };
 
-// The name a reader gives an unnamed route or track ("track 2").
-bool GeneratedTitle(const std::string& title) {
-    const size_t space = title.find(' ');
-    return (title.rfind("route ", 0) == 0 || title.rfind("track ", 0) == 0) && space + 1 < title.size() &&
-           std::all_of(title.begin() + space + 1, title.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-bool MadeUpName(const std::string& name) {
-    return name.size() == 6 && (name.rfind("WPT", 0) == 0 || name.rfind("RPT", 0) == 0) &&
-           std::all_of(name.begin() + 3, name.end(), [](char c) { return c >= '0' && c <= '9'; });
+// A name made of one of the words and a number: what a reader gives an
+// unnamed route or track ("track 2"), or gpsbabel an unnamed point ("WPT001").
+bool MadeUp(const std::string& name, std::initializer_list<const char*> words) {
+    for (const std::string word : words) {
+        if (name.size() > word.size() && name.rfind(word, 0) == 0 &&
+            std::all_of(name.begin() + word.size(), name.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // The differences between two readings, one per kind of difference (with
@@ -164,7 +158,7 @@ std::map<std::string, std::string> Differences(const Reading& ours, const Readin
                                      (b.time ? FormatIsoTime(*b.time) : "none"));
         }
         if ((checks.pointNames || what == "waypoint") && a.name != b.name &&
-            !(checks.madeUpNames && a.name.empty() && MadeUpName(b.name))) {
+            !(checks.madeUpNames && a.name.empty() && b.name.size() == 6 && MadeUp(b.name, {"WPT", "RPT"}))) {
             note(what + " name", place + ": '" + a.name + "' vs '" + b.name + "'");
         }
         if (a.segmentStart != b.segmentStart) note(what + " segments", place + ": a break on one side only");
@@ -183,7 +177,7 @@ std::map<std::string, std::string> Differences(const Reading& ours, const Readin
         const PointSet& b = *lines[1][l];
         const std::string place = "'" + a.title + "'";
         if (checks.kinds && a.kind != b.kind) note("line kind", place);
-        if (a.title != b.title && !(GeneratedTitle(a.title) && GeneratedTitle(b.title))) note("line title", place + " vs '" + b.title + "'");
+        if (a.title != b.title && !(MadeUp(a.title, {"route ", "track "}) && MadeUp(b.title, {"route ", "track "}))) note("line title", place + " vs '" + b.title + "'");
         if (a.points.size() != b.points.size()) {
             note("line points", place + ": " + std::to_string(a.points.size()) + " vs " + std::to_string(b.points.size()));
             continue;
@@ -284,13 +278,12 @@ TEST(RealFiles, ReadAsOthersReadThemAndKeptThroughEveryOutput) {
     std::set<const Known*> seen;
     for (const fs::path& path : files) {
         const std::string extension = path.extension().string();
-        if (extension != ".gpx" && extension != ".kml" && extension != ".kmz" && extension != ".geojson" &&
-            extension != ".json") {
-            continue;
-        }
-#if !defined(VEZUVED_HAVE_LIBZIP)
-        if (extension == ".kmz") continue;  // this build reads no KMZ, and says so
+#if defined(VEZUVED_HAVE_LIBZIP)
+        const std::set<std::string> maps = {".gpx", ".kml", ".kmz", ".geojson", ".json"};
+#else
+        const std::set<std::string> maps = {".gpx", ".kml", ".geojson", ".json"};  // this build reads no KMZ
 #endif
+        if (maps.count(extension) == 0) continue;
         const std::string file = path.filename().string();
         const Reading ours = ReadWith(path.string());
         std::vector<std::pair<std::string, Reading>> others;
