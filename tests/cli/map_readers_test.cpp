@@ -278,11 +278,9 @@ TEST_F(MapReaders, KmzReadsItsDocKmlOrItsFirstKml) {
     const std::string other = "<kml><Placemark><name>B</name><Point><coordinates>3,4</coordinates></Point></Placemark></kml>";
     std::string huge = Zip({{"doc.kml", kml}});
     // Its sizes claimed as 3 GiB, in the local and the central header.
-    for (size_t at = huge.find("PK\x03\x04"); at != std::string::npos; at = huge.find("PK\x03\x04", at + 1)) {
-        huge.replace(at + 22, 4, "\0\0\0\xC0", 4);
-    }
-    for (size_t at = huge.find("PK\x01\x02"); at != std::string::npos; at = huge.find("PK\x01\x02", at + 1)) {
-        huge.replace(at + 24, 4, "\0\0\0\xC0", 4);
+    for (const auto& [header, offset] : {std::pair<std::string, size_t>{"PK\x03\x04", 22}, {"PK\x01\x02", 24}}) {
+        for (size_t at = huge.find(header); at != std::string::npos; at = huge.find(header, at + 1))
+            huge.replace(at + offset, 4, "\0\0\0\xC0", 4);
     }
     const std::pair<std::string, std::string> cases[] = {
         {Zip({{"files/a.png", "x"}, {"other.kml", other}, {"doc.kml", kml}}), "W: 1,2 'A'"},
