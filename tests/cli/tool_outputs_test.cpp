@@ -12,16 +12,14 @@ namespace {
 
 using OutputPlanRuns = ToolTest;
 
-std::string Track(const std::string& name) {
-    return "<trk><name>" + name + "</name><trkseg><trkpt lat=\"45.1\" lon=\"-121.1\"/>"
-           "<trkpt lat=\"45.2\" lon=\"-121.2\"/></trkseg></trk>";
-}
-
+// A GPX document of a two-point track of each name.
 std::string Gpx(const std::vector<std::string>& names) {
     std::string body;
-    for (const std::string& name : names) body += Track(name);
-    return "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" creator=\"t\" xmlns=\"http://www.topografix.com/GPX/1/1\">" +
-           body + "</gpx>\n";
+    for (const std::string& name : names) {
+        body += "<trk><name>" + name + "</name><trkseg><trkpt lat=\"45.1\" lon=\"-121.1\"/><trkpt lat=\"45.2\" "
+                "lon=\"-121.2\"/></trkseg></trk>";
+    }
+    return "<gpx xmlns=\"http://www.topografix.com/GPX/1/1\">" + body + "</gpx>\n";
 }
 
 std::set<std::string> FilesIn(const std::string& folder) {
