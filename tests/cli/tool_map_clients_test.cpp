@@ -72,7 +72,9 @@ TEST_F(ToolMapClients, GdalReadsALayerPerSet) {
             if (features.compare(at + 3, 10, "LINESTRING") == 0) geometries += 'L';
         }
         EXPECT_EQ(geometries, expected) << features;
-        if (source.kmlLines > 0) EXPECT_NE(features.find("point (String) = 0\n"), std::string::npos) << features;
+        if (source.kmlLines > 0) {
+            EXPECT_NE(features.find("point (String) = 0\n"), std::string::npos) << features;
+        }
     }
     Convert(kSources[1], Out("hike.geojson"), {"--points", "--compact"});
     expectLayer(Out("hike-points.geojson"), "3D Point", "8");
@@ -105,7 +107,9 @@ TEST_F(ToolMapClients, IndependentReadersTakeEveryTimeOfOurKml) {
         vezuved_cli::WriteKml(sink, {track, single});
     }
     WriteFile(Out("ride.kml"), kml);
-    if (HasProgram("xmllint")) EXPECT_EQ(RunShell("xmllint --noout " + Quoted(Out("ride.kml"))), 0);
+    if (HasProgram("xmllint")) {
+        EXPECT_EQ(RunShell("xmllint --noout " + Quoted(Out("ride.kml"))), 0);
+    }
     if (HasProgram("gpsbabel")) {
         const std::string gpx = Capture("gpsbabel -i kml -f " + Quoted(Out("ride.kml")) + " -o gpx -F -", Out("g.txt"));
         // gpsbabel makes a track of each gx:Track; the times stay on their points.
