@@ -35,20 +35,15 @@ struct LongPathCase {
     int32_t fitting;  // the result with a 1023-character path
 };
 
-// A path of exactly `length` characters in folder: its folders (made, none
-// longer than 200 characters) and then `ending` as the file name, or, for
+// A path of exactly `length` characters in folder: its folders (made, each
+// name under the system's 255) and then `ending` as the file name, or, for
 // an ending "/", the last folder itself.
 std::string PathOfLength(const std::string& folder, size_t length, const std::string& ending) {
     const std::string tail = ending == "/" ? "" : "/" + ending;
     std::string path = folder;
-    size_t remaining = length - folder.size() - tail.size();
-    while (remaining >= 2) {
-        // Each folder takes its '/' too; never leave a single character over.
-        size_t part = remaining - 1 > 200 ? 200 : remaining - 1;
-        if (remaining - (part + 1) == 1) part -= 1;
-        path += "/" + std::string(part, 'd');
+    for (size_t left = length - path.size() - tail.size(); left > 0; left = length - path.size() - tail.size()) {
+        path += "/" + std::string(left > 250 ? 200 : left - 1, 'd');
         std::filesystem::create_directory(path);
-        remaining -= part + 1;
     }
     return path + tail;
 }

@@ -105,9 +105,6 @@ TEST_F(SharedLibrary, ResultsOfRefusedCallsCrossTheBoundaryUnchanged) {
          RLDBImport(Path("none.csv").c_str(), nullptr, Path("points.cal").c_str(), 0, -1, -1, nullptr), -1},
         {"RLDBReadCSV of a missing file",
          ReadCsv()(Path("none.csv").c_str(), Path("points.cal").c_str(), 0, -1, -1, nullptr, &records), -1},
-        {"RLSetProgressCallback(NULL)", RLSetProgressCallback(nullptr), 0},
-        {"RLSetSessionPtr(NULL)", RLSetSessionPtr(nullptr), 0},
-        {"RLSetAskReplaceCallback(NULL)", RLSetAskReplaceCallback(nullptr), 0},
         {"RLGetCalFileInfo without outputs", RLGetCalFileInfo("Ext", Path("points.cal").c_str(), nullptr, nullptr), 0},
     };
     for (const auto& c : cases) EXPECT_EQ(c.result, c.expected) << c.call;
