@@ -32,72 +32,56 @@ protected:
         std::sort(names.begin(), names.end());
         return names;
     }
-    std::string PointsOf(const std::string& database) {
+    std::vector<std::string> PointsOf(const std::string& database) {
         const std::vector<DeviceDatabaseView> all = Databases();
-        const DeviceDatabaseView* db = Find(all, database);
-        std::string names;
-        for (const DeviceRecord& record : db != nullptr ? db->records : std::vector<DeviceRecord>())
-            names += (names.empty() ? "" : " ") + record.name;
-        return names;
+        return Find(all, database) != nullptr ? Find(all, database)->Names() : std::vector<std::string>{"none"};
     }
 };
 
-TEST_F(LeftoversTest, ALostConnectionBetweenTheRenamesOfADatabaseSwapIsHealedByTheNext) {
+TEST_F(LeftoversTest, ALostConnectionInTheMiddleOfASwapIsHealedByTheNext) {
     const struct {
-        const char* fault;     // the call at which the connection drops
-        const char* expected;  // the points of Home once healed
+        const char* fault;  // the call at which the connection drops
+        bool map;           // a file swap (the map Topo.rlm), not a database swap (Home)
+        std::vector<std::string> expected;  // the points of Home or the map's bytes once healed
     } rows[] = {
-        {"CeSetDatabaseInfoEx@1=lost", "Old"},      // journal written, nothing renamed
-        {"CeSetDatabaseInfoEx@2=lost", "Old"},      // the user's copy set aside, the name free
-        {"CeDeleteDatabaseEx@1=lost", "Two One"},  // the new copy holds the name, the old one not yet gone
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.fault);
-        ResetDevice();
-        Push("Home.rlp", kOldPoints, kOlder);
-        WritePc("Home.rlp", kNewPoints);
-        {
-            ScopedEnv fault("VEZUVED_DEVICE_FAULTS", row.fault);
-            EXPECT_TRUE(IsCopyFailure(ToDevice(Pc("Home.rlp"))));
-        }
-        ASSERT_NE(DeviceNames(), std::vector<std::string>{"db Home"});  // something was left
-        ASSERT_EQ(0, Enum());  // the fresh connection heals first, then lists
-        EXPECT_EQ(std::string::npos, out_.find("~vezuved")) << out_;
-        EXPECT_NE(std::string::npos, out_.find("Home ")) << out_;
-        EXPECT_EQ(DeviceNames(), std::vector<std::string>{"db Home"});
-        EXPECT_EQ(PointsOf("Home"), row.expected);
-        EXPECT_EQ(causes_, "");
-    }
-}
-
-TEST_F(LeftoversTest, ALostConnectionBetweenTheMovesOfAFileSwapIsHealedByTheNext) {
-    const struct {
-        const char* fault;
-        const char* expected;  // the device's map once healed
-    } rows[] = {
-        {"CeMoveFile@2=lost", "old map"},  // the old map aside, the new one not moved in
-        {"CeDeleteFile@1=lost", "new map"},  // the new map in place, the old one not yet gone
+        {"CeSetDatabaseInfoEx@1=lost", false, {"Old"}},        // journal written, nothing renamed
+        {"CeSetDatabaseInfoEx@2=lost", false, {"Old"}},        // the user's copy set aside, the name free
+        {"CeDeleteDatabaseEx@1=lost", false, {"Two", "One"}},  // the new copy named, the old one not yet gone
+        {"CeMoveFile@2=lost", true, {"old map"}},              // the old map aside, the new one not moved in
+        {"CeDeleteFile@1=lost", true, {"new map"}},            // the new map in place, the old one not yet gone
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.fault);
         ResetDevice();
         for (const auto& entry : std::filesystem::directory_iterator(DeviceFile("")))
             if (entry.path().filename() != "RoverlogDBV.cdb") std::filesystem::remove(entry.path());
-        WriteDevice("Topo.rlm", "old map", kOlder);
-        WritePc("Topo.rlm", "new map");
+        const std::string name = row.map ? "Topo.rlm" : "Home.rlp";
+        const std::vector<std::string> whole = {row.map ? "Topo.rlm" : "db Home"};
+        if (row.map) {
+            WriteDevice(name, "old map", kOlder);
+        } else {
+            Push(name, kOldPoints, kOlder);
+        }
+        WritePc(name, row.map ? "new map" : kNewPoints);
         {
             ScopedEnv fault("VEZUVED_DEVICE_FAULTS", row.fault);
-            EXPECT_TRUE(IsCopyFailure(ToDevice(Pc("Topo.rlm"), optAlways)));
+            EXPECT_TRUE(IsCopyFailure(ToDevice(Pc(name), optAlways)));
         }
-        ASSERT_NE(DeviceNames(), std::vector<std::string>{"Topo.rlm"}) << out_;
-        std::filesystem::remove(Pc("Topo.rlm"));
-        // The next connection heals, then copies back what a pattern matching
-        // the temporary names finds: the map alone.
-        EXPECT_EQ(0, FromDevice(8, "*.rlm*")) << out_ << causes_;
-        EXPECT_EQ(DeviceNames(), std::vector<std::string>{"Topo.rlm"});
-        EXPECT_EQ(ReadFile(DeviceFile("Topo.rlm")), row.expected);
-        EXPECT_EQ(ReadFile(Pc("Topo.rlm")), row.expected);
-        EXPECT_EQ(std::filesystem::directory_iterator(PcFolder())->path().filename(), "Topo.rlm");
+        ASSERT_NE(DeviceNames(), whole);  // something was left
+        std::filesystem::remove(Pc(name));
+        // The next connection heals first, then lists, or copies back what a
+        // pattern matching the temporary names finds: the map alone.
+        ASSERT_EQ(0, row.map ? FromDevice(8, "*.rlm*") : Enum()) << out_ << causes_;
+        EXPECT_EQ(std::string::npos, out_.find("~vezuved")) << out_;
+        EXPECT_EQ(causes_, "");
+        EXPECT_EQ(DeviceNames(), whole);
+        if (!row.map) {
+            EXPECT_EQ(PointsOf("Home"), row.expected);
+            continue;
+        }
+        EXPECT_EQ(ReadFile(DeviceFile(name)), row.expected[0]);
+        EXPECT_EQ(ReadFile(Pc(name)), row.expected[0]);
+        EXPECT_EQ(FolderNames(PcFolder()), (std::vector<std::string>{"RLDBSync.inf", name}));
     }
 }
 

@@ -57,6 +57,9 @@ protected:
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
     void HutOnAnEmptyDevice() const;
+    int32_t PushHuts(uint32_t options) const {
+        return RLDBCECopyToDevice(Path("huts.pdb").c_str(), nullptr, options, nullptr, -1, -1, -1, nullptr);
+    }
     fs::path folder_;
 };
 
@@ -102,9 +105,6 @@ TEST_F(SharedLibrary, ResultsOfRefusedCallsCrossTheBoundaryUnchanged) {
          RLDBImport(Path("none.csv").c_str(), nullptr, Path("points.cal").c_str(), 0, -1, -1, nullptr), -1},
         {"RLDBReadCSV of a missing file",
          ReadCsv()(Path("none.csv").c_str(), Path("points.cal").c_str(), 0, -1, -1, nullptr, &records), -1},
-        {"RLSetProgressCallback(NULL)", RLSetProgressCallback(nullptr), 0},
-        {"RLSetSessionPtr(NULL)", RLSetSessionPtr(nullptr), 0},
-        {"RLSetAskReplaceCallback(NULL)", RLSetAskReplaceCallback(nullptr), 0},
         {"RLGetCalFileInfo without outputs", RLGetCalFileInfo("Ext", Path("points.cal").c_str(), nullptr, nullptr), 0},
     };
     for (const auto& c : cases) EXPECT_EQ(c.result, c.expected) << c.call;
@@ -127,10 +127,7 @@ TEST_F(SharedLibrary, RecordsTextAndDatabasesRoundTripWithFieldMapsAndNegativeSh
     void* records = nullptr;
     const int32_t count = ReadCsv()(Path("map.csv").c_str(), Path("points.cal").c_str(), 0, -1, -1, map, &records);
     ASSERT_EQ(count, 2);
-    const auto* back = static_cast<const RLPointRecord*>(records);
-    EXPECT_STREQ(back[0].longitude, "-122.6000000");
-    EXPECT_STREQ(back[1].latitude, "-0.5000000");
-    EXPECT_STREQ(RLGetPointDesc(&back[1]), "north shore");
+    EXPECT_STREQ(RLGetPointDesc(static_cast<const RLPointRecord*>(records) + 1), "north shore");
     EXPECT_EQ(RLDBWritePDB(Path("back.pdb").c_str(), records, count, VEZUVED_KIND_ROUTE), 0);
     RLDBRelease(records, count);
 
@@ -144,86 +141,74 @@ TEST_F(SharedLibrary, RecordsTextAndDatabasesRoundTripWithFieldMapsAndNegativeSh
     RLSetPointDesc(&points[1], nullptr);
 }
 
-struct Seen {
-    int calls = 0, done = 0;
+// What the host's callbacks saw through its session pointer, and how they answer.
+struct Host {
+    int32_t progress = 0, ask = 0;  // the answers
+    int done = 0, asked = 0;
+    uint32_t askedOptions = 0;
 };
+Host g_host;
 
 int32_t VEZUVED_CALL Progress(int32_t stage, int32_t, int32_t, const char*, void* session) {
-    auto* seen = static_cast<Seen*>(session);
-    ++seen->calls;
-    if (stage == 2) ++seen->done;
-    return 0;
+    if (session != &g_host) return -1;
+    if (stage == 2) ++g_host.done;
+    return g_host.progress;
+}
+int32_t VEZUVED_CALL Ask(const char* name, int32_t, const char*, const char*, uint32_t* options, void* session) {
+    if (session != &g_host || std::strcmp(name, "huts") != 0) return -1;
+    ++g_host.asked;
+    g_host.askedOptions = *options;
+    return g_host.ask;
+}
+
+// A call with the host's callbacks and session set, unset afterwards.
+template <typename Call>
+int32_t AsHost(const Host& host, Call call) {
+    g_host = host;
+    RLSetSessionPtr(&g_host);
+    RLSetProgressCallback(Progress);
+    RLSetAskReplaceCallback(Ask);
+    const int32_t result = call();
+    RLSetAskReplaceCallback(nullptr);
+    RLSetProgressCallback(nullptr);
+    RLSetSessionPtr(nullptr);
+    return result;
 }
 
 // The device calls load the remote API (the emulator) by name, call it and
-// the host's callback with the host's session pointer.
-TEST_F(SharedLibrary, APushAndPullThroughTheRemoteApiCallTheHostBack) {
-    ASSERT_NO_FATAL_FAILURE(HutOnAnEmptyDevice());
-    fs::create_directories(folder_ / "back");
-    Seen seen;
-    RLSetSessionPtr(&seen);
-    RLSetProgressCallback(Progress);
-    const int32_t pushed = RLDBCECopyToDevice(Path("huts.pdb").c_str(), nullptr,
-                                              VEZUVED_OPT_ALWAYS | VEZUVED_OPT_CREATE_VOLUME, nullptr, -1, -1, -1,
-                                              nullptr);
-    const int32_t pulled = RLDBCECopyFromDevice(nullptr, nullptr, Path("back").c_str(), VEZUVED_OPT_ALWAYS, nullptr,
-                                                VEZUVED_KIND_POINT, 0, 0, 0, 0);
-    RLSetProgressCallback(nullptr);
-    RLSetSessionPtr(nullptr);
-    EXPECT_EQ(pushed, 0);
-    EXPECT_EQ(pulled, 0);
-    EXPECT_EQ(seen.done, 2);
-    EXPECT_EQ(Read("back/huts.rlp").substr(0, 29), "46.1000000,7.2000000,8000,,Hu");
-}
-
-struct Answers {
-    int32_t progress, ask;
-    uint32_t options;  // of the second push
-    int32_t expected;
-    int asked;
-};
-Answers g_answers;
-uint32_t g_askedOptions;
-
-int32_t VEZUVED_CALL AnswerProgress(int32_t, int32_t, int32_t, const char*, void* session) {
-    return session == &g_answers ? g_answers.progress : 0;
-}
-int32_t VEZUVED_CALL AnswerAsk(const char* name, int32_t, const char*, const char*, uint32_t* options,
-                               void* session) {
-    if (session != &g_answers || std::strcmp(name, "huts") != 0) return -1;
-    ++g_answers.asked;
-    g_askedOptions = *options;
-    return g_answers.ask;
-}
-
-// The host's answers come back through both callbacks: a negative progress
-// answer or an ask answer of -1 cancels, 1 keeps the destination.
-TEST_F(SharedLibrary, TheHostsAnswersSteerASecondPush) {
+// the host's callbacks with the host's session pointer; the host's answers
+// come back: a negative progress answer or an ask answer of -1 cancels, 1
+// keeps the destination.
+TEST_F(SharedLibrary, PushesAndPullsThroughTheRemoteApiCallTheHostAndHeedItsAnswers) {
     ASSERT_NO_FATAL_FAILURE(HutOnAnEmptyDevice());
     const uint32_t ask = VEZUVED_OPT_ASK | VEZUVED_OPT_ALWAYS;
-    const Answers cases[] = {
-        {0, 1, ask, VEZUVED_DEV_UP_TO_DATE, 1},
-        {0, -1, ask, VEZUVED_DEV_CANCELLED, 1},
-        {-1, 0, VEZUVED_OPT_ALWAYS, VEZUVED_DEV_CANCELLED, 0},
+    const struct {
+        Host host;
+        uint32_t options;  // of the second push
+        int32_t expected;
+    } cases[] = {
+        {{0, 1}, ask, VEZUVED_DEV_UP_TO_DATE},
+        {{0, -1}, ask, VEZUVED_DEV_CANCELLED},
+        {{-1, 0}, VEZUVED_OPT_ALWAYS, VEZUVED_DEV_CANCELLED},
     };
-    for (const Answers& c : cases) {
-        ASSERT_EQ(RLDBCECopyToDevice(Path("huts.pdb").c_str(), nullptr,
-                                     VEZUVED_OPT_ALWAYS | VEZUVED_OPT_CREATE_VOLUME, nullptr, -1, -1, -1, nullptr), 0);
-        g_answers = {c.progress, c.ask, c.options, 0, 0};
-        RLSetSessionPtr(&g_answers);
-        RLSetProgressCallback(AnswerProgress);
-        RLSetAskReplaceCallback(AnswerAsk);
-        const int32_t result =
-            RLDBCECopyToDevice(Path("huts.pdb").c_str(), nullptr, c.options, nullptr, -1, -1, -1, nullptr);
-        RLSetAskReplaceCallback(nullptr);
-        RLSetProgressCallback(nullptr);
-        RLSetSessionPtr(nullptr);
-        EXPECT_EQ(result, c.expected) << c.progress << " " << c.ask;
-        EXPECT_EQ(g_answers.asked, c.asked) << c.progress << " " << c.ask;
-        if (c.asked != 0) {
-            EXPECT_EQ(g_askedOptions, ask);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.host.progress) + " " + std::to_string(c.host.ask));
+        EXPECT_EQ(AsHost({}, [&] { return PushHuts(VEZUVED_OPT_ALWAYS | VEZUVED_OPT_CREATE_VOLUME); }), 0);
+        EXPECT_EQ(g_host.done, 1);
+        EXPECT_EQ(AsHost(c.host, [&] { return PushHuts(c.options); }), c.expected);
+        EXPECT_EQ(g_host.asked, c.options == ask ? 1 : 0);
+        if (c.options == ask) {
+            EXPECT_EQ(g_host.askedOptions, ask);
         }
     }
+    fs::create_directories(folder_ / "back");
+    EXPECT_EQ(AsHost({}, [&] {
+                  return RLDBCECopyFromDevice(nullptr, nullptr, Path("back").c_str(), VEZUVED_OPT_ALWAYS, nullptr,
+                                              VEZUVED_KIND_POINT, 0, 0, 0, 0);
+              }),
+              0);
+    EXPECT_EQ(g_host.done, 1);
+    EXPECT_EQ(Read("back/huts.rlp").substr(0, 29), "46.1000000,7.2000000,8000,,Hu");
 }
 
 }  // namespace

@@ -33,7 +33,9 @@ TEST(ReplacingFile, ReplacesAnExistingFileOnlyAtTheCommit) {
             ASSERT_TRUE(std::fflush(file.file) == 0);
             EXPECT_EQ(ReadFileText(target), "previous");
             EXPECT_EQ(FolderNames(folder.path()).size(), 2u);  // the target and the temporary file
-            if (commit) EXPECT_TRUE(CommitReplacingFile(file)) << file.failure;
+            if (commit) {
+                EXPECT_TRUE(CommitReplacingFile(file)) << file.failure;
+            }
         }  // without the commit the owner discards
         EXPECT_EQ(ReadFileText(target), commit ? "new contents" : "previous");
         EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{"keep.txt"});
@@ -87,20 +89,14 @@ TEST(ReplacingFile, AFullDiskKeepsThePreviousFile) {
 #endif
 
 TEST(ReplacingFile, OnlyTheLibrarysOwnNamesCountAsItsTemporaries) {
-    const struct {
-        const char* name;
-        bool ours;
-    } rows[] = {
-        {".vezuved-4711-0.tmp", true},   {".vezuved-1-99.tmp", true}, {"Home.rlp.~vz1", true},
-        {"a.b.~vz12", true},             {".vezuved-x-0.tmp", false}, {".vezuved-4711-.tmp", false},
-        {".vezuved-4711-0.tmp.bak", false}, {"vezuved-4711-0.tmp", false}, {".~vz1", false},
-        {"Home.rlp.~vz", false},         {"Home.rlp.~vz1a", false},   {"notes.tmp", false},
+    const auto ours = [](const std::string& name) {
+        return IsLibraryTemporaryName(std::basic_string<WCHAR>(name.begin(), name.end()));
     };
-    for (const auto& row : rows) {
-        std::basic_string<WCHAR> name;
-        for (const char* c = row.name; *c != 0; ++c) name.push_back(static_cast<WCHAR>(*c));
-        EXPECT_EQ(IsLibraryTemporaryName(name), row.ours) << row.name;
-    }
+    for (const char* name : {".vezuved-4711-0.tmp", ".vezuved-1-99.tmp", "Home.rlp.~vz1", "a.b.~vz12"})
+        EXPECT_TRUE(ours(name)) << name;
+    for (const char* name : {".vezuved-x-0.tmp", ".vezuved-4711-.tmp", ".vezuved-4711-0.tmp.bak",
+                             "vezuved-4711-0.tmp", ".~vz1", "Home.rlp.~vz", "Home.rlp.~vz1a", "notes.tmp"})
+        EXPECT_FALSE(ours(name)) << name;
 }
 
 #if !defined(_WIN32)
@@ -117,23 +113,19 @@ TEST(ReplacingFile, TheNextWriteRemovesStaleTemporariesOfTheLibraryOnly) {
     TempFolder folder;
     const std::string target = folder.file("keep.txt");
     WriteFileBytes(target, "previous");
-    std::string interrupted;
-    {
-        ReplacingFile file;
-        ASSERT_TRUE(OpenReplacingFile(file, target.c_str()));
-        ASSERT_TRUE(Write(file, "half of it"));
-        std::fclose(file.file);
-        file.file = nullptr;
-        interrupted = file.temporary;
-        file.temporary.clear();  // the process ends here: nothing removes it
-    }
-    ASSERT_TRUE(FileExists(interrupted));
+    ReplacingFile interrupted;  // the process ends while it writes: nothing removes its file
+    ASSERT_TRUE(OpenReplacingFile(interrupted, target.c_str()));
+    ASSERT_TRUE(Write(interrupted, "half of it"));
+    std::fclose(interrupted.file);
+    interrupted.file = nullptr;
+    const std::string left = interrupted.temporary;
+    interrupted.temporary.clear();
     const struct {
         std::string name;
         long days;
         bool stays;
     } rows[] = {
-        {interrupted.substr(folder.path().size() + 1), 2, false},
+        {left.substr(folder.path().size() + 1), 2, false},
         {"Home.rlp.~vz3", 2, false},
         {".vezuved-77-1.tmp", 0, true},  // young: a write may still be busy with it
         {"Home.rlp.~vz4", 0, true},
