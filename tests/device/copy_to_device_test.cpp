@@ -91,8 +91,10 @@ TEST_F(CopyToDeviceTest, SkipTables) {
 }
 
 TEST_F(CopyToDeviceTest, KeepBothTakesTheFirstFreeNumberedName) {
-    const std::pair<Strings, const char*> rows[] = {
-        {{"Home"}, "Home_01"}, {{"Home", "Home_01"}, "Home_02"}, {{"Home", "Home_02"}, "Home_01"}};
+    Strings upTo97 = {"Home"};  // the last free numbered name
+    for (int n = 1; n <= 97; ++n) upTo97.push_back((n < 10 ? "Home_0" : "Home_") + std::to_string(n));
+    const std::pair<Strings, const char*> rows[] = {{{"Home"}, "Home_01"},
+        {{"Home", "Home_01"}, "Home_02"}, {{"Home", "Home_02"}, "Home_01"}, {upTo97, "Home_98"}};
     for (const auto& [present, created] : rows) {
         ResetDevice(present);
         WritePc("Home.rlp", kPoints, kBaseTime + 5);
@@ -106,9 +108,8 @@ TEST_F(CopyToDeviceTest, KeepBothTakesTheFirstFreeNumberedName) {
         EXPECT_TRUE(Log().asks.empty());
     }
     // With all 98 numbered names taken: the question, then replacing.
-    Strings names = {"Home"};
-    for (int n = 1; n <= 98; ++n) names.push_back((n < 10 ? "Home_0" : "Home_") + std::to_string(n));
-    ResetDevice(names);
+    upTo97.push_back("Home_98");
+    ResetDevice(upTo97);
     EXPECT_EQ(0, ToDevice(Pc("Home.rlp"), optKeepBoth));
     ASSERT_EQ(1u, Log().asks.size());
     EXPECT_EQ("Home", Log().asks[0].name);
@@ -271,7 +272,10 @@ TEST_F(CopyToDeviceTest, RefusedPathsNamesAndLines) {
     EXPECT_EQ("", out_);
     EXPECT_TRUE(Databases().empty());
 
-    const std::string longName(32, 'N');
+    const std::string longest(31, 'N'), longName(32, 'N');  // 31 characters fit, 32 do not
+    WritePc(longest + ".rlp", kPoints);
+    EXPECT_EQ(0, ToDevice(Pc(longest + ".rlp")));
+    EXPECT_NE(nullptr, Find(Databases(), longest));
     WritePc(longName + ".rlp", kPoints);
     EXPECT_EQ(-1, ToDevice(Pc(longName + ".rlp")));
     EXPECT_EQ("Database name longer than 31 characters, not copied: " + longName + "\n", out_);

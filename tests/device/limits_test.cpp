@@ -1,6 +1,5 @@
 // The edges of the copies: sources kept unless moved, destinations equal
-// to their sources, the last numbered name, the longest database name, the
-// sync list's pairs and a PC write that fails partway.
+// to their sources, the sync list's pairs and a PC write that fails partway.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -16,7 +15,6 @@ namespace {
 
 class LimitsTest : public SyncTest {};
 
-using Strings = std::vector<std::string>;
 
 TEST_F(LimitsTest, CopiesKeepTheSourceAndEqualIt) {
     const std::string big(2500, 'b');
@@ -47,24 +45,6 @@ TEST_F(LimitsTest, CopiesKeepTheSourceAndEqualIt) {
     EXPECT_EQ(0, FromDevice(0, nullptr));
     EXPECT_EQ(std::string::npos, ReadFile(Pc("Home.rlp")).find("oo"));
     EXPECT_NE(std::string::npos, ReadFile(Pc("Home.rlp")).find("Cabin"));
-}
-
-TEST_F(LimitsTest, LongestNameAndLastNumberedName) {
-    const std::string longest(31, 'N');
-    WritePc(longest + ".rlp", kPoints);
-    EXPECT_EQ(0, ToDevice(Pc(longest + ".rlp")));
-    EXPECT_NE(nullptr, Find(Databases(), longest));
-
-    ResetDevice({"Home"}, kBaseTime - 1);
-    Strings taken;
-    for (int n = 1; n <= 97; ++n) taken.push_back("Home_" + std::string(n < 10 ? "0" : "") + std::to_string(n));
-    CreateDeviceDatabases(taken, kBaseTime - 1);
-    WritePc("Home.rlp", kPoints);
-    EXPECT_EQ(0, ToDevice(Pc("Home.rlp"), optKeepBoth));
-    const auto numbered = Databases();
-    ASSERT_NE(nullptr, Find(numbered, "Home_98"));
-    EXPECT_EQ(2u, Find(numbered, "Home_98")->records.size());
-    // With all 98 taken there is never a 99th: CopyToDeviceTest.KeepBothTakesTheFirstFreeNumberedName.
 }
 
 TEST_F(LimitsTest, APairFoundByPathKeepsItsDeviceName) {

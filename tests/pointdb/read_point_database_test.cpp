@@ -39,16 +39,17 @@ std::string RouteBlock(uint8_t flag, size_t size = 478) {
 TEST_F(ReadDatabase, PointsAreDecodedAndDeletedRecordsSkipped) {
     DatabaseImage image;
     image.records = {TextRecord("45.5,-122.25,100,143005 24122004,Home,House,\"Gate, back\""),
-                    RecordImage{"", true}, TextRecord("1*2*3**Camp*Flag*")};
+                    RecordImage{"", true}, TextRecord("1*2*3**Camp*Flag*"), RecordImage{"1,2,,,unterminated", false}};
     Read(Store(image));
-    ASSERT_EQ(count, 2);
+    ASSERT_EQ(count, 3);
     EXPECT_EQ(kind, 0);
     EXPECT_EQ(output, "");
     EXPECT_STREQ(At(0).latitude, "45.5000000");
     EXPECT_STREQ(RLGetPointDesc(&At(0)), "Gate, back");
     EXPECT_STREQ(At(1).name, "Camp");
     EXPECT_EQ(RLGetPointDesc(&At(1)), nullptr);
-    EXPECT_STREQ(At(2).name, "");  // the third slot stays zero
+    EXPECT_STREQ(At(2).name, "unterminated");  // a record without its NUL reads to its end
+    EXPECT_STREQ(At(3).name, "");  // the deleted record's slot stays zero
     for (unsigned char b : At(0).reserved1) EXPECT_EQ(b, 0);
     for (unsigned char b : At(0).reserved2) EXPECT_EQ(b, 0);
 }
@@ -102,7 +103,7 @@ TEST_P(KindAndLayout, HeaderDecidesKindAndPlaceholder) {
     Read(Store(image));
     EXPECT_EQ(count, GetParam().expectedCount);
     EXPECT_EQ(kind, GetParam().expectedKind);
-    if (count > 0) EXPECT_STREQ(At(0).name, count == 5 ? "p0" : "p1");
+    if (count > 0) { EXPECT_STREQ(At(0).name, count == 5 ? "p0" : "p1"); }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -152,14 +153,6 @@ TEST_F(ReadDatabase, DamagedAndMissingFiles) {
     EXPECT_EQ(said.TakeOutput(), "Err: 0x408");
 }
 
-TEST_F(ReadDatabase, RecordWithoutTerminatorReadsToItsEnd) {
-    DatabaseImage image;
-    image.records = {RecordImage{"1,2,,,unterminated", false}};
-    Read(Store(image));
-    ASSERT_EQ(count, 1);
-    EXPECT_STREQ(At(0).name, "unterminated");
-}
-
 struct InfoCase { std::string type; int32_t result, kind, source; };
 
 TEST_F(ReadDatabase, FileInfoClassifiesByType) {
@@ -179,7 +172,7 @@ TEST_F(ReadDatabase, FileInfoClassifiesByType) {
         EXPECT_EQ(source, c.source) << c.type;
         EXPECT_EQ(version, c.result == 0 ? 2 : -5) << c.type;
         EXPECT_EQ(records, c.result == 0 ? 2 : -5) << c.type;
-        if (c.result != 0) EXPECT_EQ(State().Source, 4);
+        if (c.result != 0) { EXPECT_EQ(State().Source, 4); }
     }
 }
 
