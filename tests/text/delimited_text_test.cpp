@@ -23,37 +23,7 @@ protected:
         output = said.TakeOutput();
     }
     PointRecord& At(int i) { return static_cast<PointRecord*>(records)[i]; }
-    std::vector<std::string> Names() {
-        std::vector<std::string> names;
-        for (int i = 0; i < count; ++i) names.push_back(At(i).name);
-        return names;
-    }
 };
-
-// Header lines skipped; a Garmin file counts every line but fills only
-// waypoints; an older-layout track leaves slot 0 empty.
-TEST_F(DelimitedText, LinesToRecords) {
-    using Strings = std::vector<std::string>;
-    const struct { const char* text; const char* definition; int16_t source; Strings names; } rows[] = {
-        {"lat,lon,ele,time,name,icon,desc\n1,2,3,,A,i,\n4,5,6,,B,i,\n7,8,9,,C,i,x\n", "HeaderLines=1\n", -1,
-         {"A", "B", "C"}},
-        {"Header\tx\nWaypoint\tA\t\t\tN1 2 E3 4\nTrackpoint\tN1 W2\nWaypoint\tB\t\t\tN1 2 E3 4\n", nullptr, 3,
-         {"A", "B", "", ""}},
-        {"1,2,,,A,,\n3,4,,,B,,\n", "DBType=Track2\n", -1, {"", "A", "B"}},
-    };
-    int n = 0;
-    for (const auto& row : rows) {
-        const std::string stem = "p" + std::to_string(++n);
-        if (row.definition != nullptr) Put(stem + ".cal", row.definition);
-        Read(Put(stem + ".txt", row.text), -1, row.source);
-        EXPECT_EQ(Names(), row.names);
-        if (row.definition != nullptr) EXPECT_EQ(output, "");
-        if (n == 1) EXPECT_STREQ(RLGetPointDesc(&At(2)), "x");
-        RLDBRelease(records, count > 0 ? count : 0);
-        records = nullptr;
-        count = 0;
-    }
-}
 
 TEST_F(DelimitedText, KindIsStoredUnchangedAndRecordLineLayout) {
     std::string path = Put("k.txt", "1*2*3*4*A*i*d,e\n");

@@ -1,6 +1,7 @@
-// Visiting a text's records one at a time hands out, slot for slot, the
-// records reading it into an array gives: the placeholder slot of an older
-// layout, Garmin lines that fill nothing, descriptions that come and go.
+// Reading a text into an array (header lines, Garmin lines that fill
+// nothing, the placeholder slot of an older layout, descriptions that come
+// and go), and visiting its records one at a time, which hands out the
+// array's records slot for slot.
 #include <cstring>
 #include <string>
 #include <vector>
@@ -29,16 +30,16 @@ protected:
 };
 
 TEST_F(VisitText, HandsOutTheArraysRecordsSlotForSlot) {
-    const struct {
-        const char* text;
-        const char* definition;
-        int16_t source;
-    } rows[] = {
-        {"lat,lon,ele,time,name,icon,desc\n1,2,3,,A,i,\n4,5,6,,B,i,\n7,8,9,,C,i,x\n", "HeaderLines=1\n", -1},
-        {"Header\tx\nWaypoint\tA\t\t\tN1 2 E3 4\nTrackpoint\tN1 W2\nWaypoint\tB\t\t\tN1 2 E3 4\n", nullptr, 3},
-        {"1,2,,,A,,\n3,4,,,B,,\n", "DBType=Track2\n", -1},
-        {"1,2,,,A,,first\n3,4,,,B,,\n\n5,6,,,C,,third\r\n7,8,,,D,,", nullptr, -1},
-        {"\n\n\r\n", nullptr, -1},
+    // names: the array's slots, "name=description" where there is one.
+    const struct { const char* text; const char* definition; int16_t source; const char* names; } rows[] = {
+        // Header lines skipped.
+        {"lat,lon,ele,time,name,icon,desc\n1,2,3,,A,i,\n4,5,6,,B,i,\n7,8,9,,C,i,x\n", "HeaderLines=1\n", -1, "A|B|C=x"},
+        // A Garmin file counts every line but fills only waypoints.
+        {"Header\tx\nWaypoint\tA\t\t\tN1 2 E3 4\nTrackpoint\tN1 W2\nWaypoint\tB\t\t\tN1 2 E3 4\n", nullptr, 3,
+         "A=|B=||"},  // waypoints get an empty description
+        {"1,2,,,A,,\n3,4,,,B,,\n", "DBType=Track2\n", -1, "|A|B"},  // an older-layout track leaves slot 0 empty
+        {"1,2,,,A,,first\n3,4,,,B,,\n\n5,6,,,C,,third\r\n7,8,,,D,,", nullptr, -1, "A=first|B|C=third|D"},
+        {"\n\n\r\n", nullptr, -1, ""},
     };
     int n = 0;
     for (const auto& row : rows) {
@@ -74,6 +75,13 @@ TEST_F(VisitText, HandsOutTheArraysRecordsSlotForSlot) {
             }
         }
         EXPECT_EQ(next, seen.size());
+        std::string names;
+        for (int32_t i = 0; i < count; ++i) {
+            const PointRecord& slot = static_cast<PointRecord*>(records)[i];
+            names += std::string(i == 0 ? "" : "|") + slot.name + (DescText(slot) ? "=" + std::string(DescText(slot)) : "");
+        }
+        EXPECT_EQ(names, row.names);
+        if (row.definition != nullptr) { EXPECT_EQ(said.TakeOutput(), ""); }
         RLDBRelease(records, count > 0 ? count : 0);
     }
 }
