@@ -9,31 +9,8 @@
 
 #include "tool_runner.h"
 
-#if !defined(_WIN32)
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#endif
-
 namespace cli_test {
 namespace {
-
-bool HasProgram(const std::string& name) { return RunShell("command -v " + name + " >/dev/null 2>&1") == 0; }
-
-void ExpectValidGpx(const std::string& path) {
-    if (!HasProgram("xmllint")) return;
-    EXPECT_EQ(RunShell("xmllint --noout --schema '" + SourceFile("tests/cli/gpx-1.1.xsd") + "' '" + path +
-                       "' 2>/dev/null"),
-              0)
-        << path << "\n"
-        << ReadFile(path);
-}
-
-std::string Joined(const std::vector<std::string>& arguments) {
-    std::string line;
-    for (const auto& argument : arguments) line += argument + " ";
-    return line;
-}
 
 // A GPX 1.1 file of two waypoints, a route and two tracks, the first in
 // two segments.
@@ -339,48 +316,21 @@ TEST_F(ToolGps, ADatabaseHoldsAtMost65535Points) {
     EXPECT_FALSE(FileExists(Out("long-Long.pdb")));
 }
 
-#if !defined(_WIN32)
-// The largest resident size of the tool run in a child of its own, so no
-// earlier run of this process counts.
-long PeakKilobytes(const std::vector<std::string>& arguments, int& status) {
-    const std::string report = FreshFolder("peak") + "/report";
-    const pid_t child = fork();
-    if (child == 0) {
-        const ToolResult result = RunTool(arguments);
-        rusage usage{};
-        getrusage(RUSAGE_CHILDREN, &usage);
-        WriteFile(report, std::to_string(result.status) + " " + std::to_string(usage.ru_maxrss));
-        _exit(0);
-    }
-    int ignored = 0;
-    waitpid(child, &ignored, 0);
-    long peak = -1;
-    status = -1;
-    std::sscanf(ReadFile(report).c_str(), "%d %ld", &status, &peak);
-    return peak;
-}
-#endif
-
 TEST_F(ToolGps, A100000PointTrackIsReadInBoundedMemory) {
-#if defined(_WIN32)
-    GTEST_SKIP() << "measured with POSIX process accounting";
-#else
     if (kSanitizedBuild) GTEST_SKIP() << "a sanitizer's shadow memory is no measure of the tool's own";
     // Bare points, as small as a GPX track gets: the hardest file to stay
     // under three times of.
     WriteFile(Out("long.gpx"), TrackGpx(100000));
-    const long fileKilobytes = static_cast<long>(std::filesystem::file_size(Out("long.gpx")) / 1024);
-    int status = -1;
-    const long peak = PeakKilobytes({"convert", Out("long.gpx"), Out("long-copy.gpx")}, status);
-    EXPECT_EQ(status, 0);
-    EXPECT_GT(peak, 0);
-    EXPECT_LT(peak, 3 * fileKilobytes) << "peak " << peak << " KiB for a file of " << fileKilobytes << " KiB";
+    const long input = static_cast<long>(std::filesystem::file_size(Out("long.gpx")));
+    const MeasuredRun run = RunMeasured({"convert", Out("long.gpx"), Out("long-copy.gpx")});
+    EXPECT_EQ(run.status, 0);
+    if (run.peakBytes == 0) GTEST_SKIP() << "no measure of the tool's memory here";
+    EXPECT_LT(run.peakBytes, 3 * input) << "peak " << run.peakBytes << " bytes for " << input << " bytes of input";
     const std::string copy = ReadFile(Out("long-copy.gpx"));
     EXPECT_NE(copy.find("<trkpt lat=\"45.0999990\" lon=\"-121.9000010\">"), std::string::npos);
     size_t points = 0;
     for (size_t at = copy.find("<trkpt "); at != std::string::npos; at = copy.find("<trkpt ", at + 1)) ++points;
     EXPECT_EQ(points, 100000u);
-#endif
 }
 
 // Positions, elevations, times and names of the points in a GPX gpsbabel wrote.

@@ -5,18 +5,10 @@
 // path).
 #include "tool_runner.h"
 
-#include <csignal>
 #include <cstdio>
-#include <fstream>
+#include <filesystem>
 #include <string>
 #include <vector>
-
-#if !defined(_WIN32)
-#include <fcntl.h>
-#include <sys/ptrace.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#endif
 
 namespace cli_test {
 namespace {
@@ -57,72 +49,6 @@ std::string TrackText(int points) {
     return text;
 }
 
-struct MeasuredRun {
-    int status = -1;
-    long peakBytes = 0;
-};
-
-// Runs the tool directly (no shell in between), with the peak of its own
-// memory. Not the maximum wait4 reports: Linux starts that from the memory
-// the child execs from, which is this process's (all it holds now, after a
-// fork; its own peak, after a vfork or posix_spawn), so it grows with the
-// tests run before. The tool is traced instead, stopped on its way out while
-// its memory is still there, and its high-water mark read from /proc.
-long PeakOfExitingProcess(pid_t process) {
-    std::ifstream status("/proc/" + std::to_string(process) + "/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6)) * 1024L;  // in kB
-    return 0;
-}
-
-MeasuredRun RunMeasured(const std::vector<std::string>& arguments) {
-    MeasuredRun run;
-#if !defined(_WIN32)
-    std::vector<std::string> words = {ToolPath()};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
-    const pid_t child = fork();
-    if (child < 0) return run;
-    if (child == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        if (ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) _exit(126);
-        execv(argv[0], argv.data());  // stops with SIGTRAP once the tool is loaded
-        _exit(127);
-    }
-    bool loaded = false;
-    for (int status = 0; waitpid(child, &status, 0) == child;) {
-        if (WIFEXITED(status) || WIFSIGNALED(status)) {
-            run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            break;
-        }
-        int signal = 0;
-        if (status >> 8 == (SIGTRAP | (PTRACE_EVENT_EXIT << 8))) {
-            run.peakBytes = PeakOfExitingProcess(child);
-        } else if (WSTOPSIG(status) == SIGTRAP && !loaded) {
-            loaded = true;  // from here on, stop it again on its way out
-            ptrace(PTRACE_SETOPTIONS, child, nullptr, PTRACE_O_TRACEEXIT | PTRACE_O_EXITKILL);
-        } else {
-            signal = WSTOPSIG(status);  // the tool's own, passed on
-        }
-        ptrace(PTRACE_CONT, child, nullptr, signal);
-    }
-#endif
-    return run;
-}
-
-long FileSize(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return -1;
-    std::fseek(file, 0, SEEK_END);
-    const long size = std::ftell(file);
-    std::fclose(file);
-    return size;
-}
-
 class ToolStreamTest : public ToolTest {
 protected:
     void SetUp() override {
@@ -159,8 +85,8 @@ TEST_P(ToolStreamFormats, PeakMemoryStaysUnderThreeTimesTheInput) {
     const MeasuredRun run = RunMeasured(arguments);
     ASSERT_EQ(run.status, 0);
     ASSERT_GT(run.peakBytes, 0);
-    const long input = FileSize(csv_);
-    EXPECT_GT(FileSize(output), input / 2);
+    const long input = static_cast<long>(std::filesystem::file_size(csv_));
+    EXPECT_GT(static_cast<long>(std::filesystem::file_size(output)), input / 2);
     EXPECT_LT(run.peakBytes, 3 * input) << "peak " << run.peakBytes << " bytes for " << input << " bytes of input";
 }
 
