@@ -21,8 +21,7 @@ struct Step {
 void Expect(const std::vector<Step>& steps) {
     for (const Step& step : steps) {
         const ToolResult result = RunTool(step.arguments);
-        std::string line;
-        for (const auto& argument : step.arguments) line += argument + " ";
+        const std::string line = Joined(step.arguments);
         ASSERT_EQ(result.status, 0) << line << "\n" << result.err;
         const std::string text = step.file.empty() ? result.out : ReadFile(step.file);
         for (const auto& expected : step.expected) {
