@@ -19,28 +19,6 @@
 namespace vezuved_cli {
 namespace {
 
-// Sets as one line each: "T 'Day': 1,2 /3,4^5@1000 'P'#Flag" ("/" begins
-// a segment, "^" elevation in metres, "@" UTC milliseconds, "#" symbol).
-std::string Summary(const std::vector<PointSet>& sets) {
-    std::string text;
-    for (const PointSet& set : sets) {
-        if (!text.empty()) text += "; ";
-        text += set.kind == VEZUVED_KIND_POINT ? "W" : set.kind == VEZUVED_KIND_ROUTE ? "R" : "T";
-        if (set.kind != VEZUVED_KIND_POINT) text += " '" + set.title + "'";
-        text += ":";
-        for (const Point& point : set.points) {
-            text += point.segmentStart ? " /" : " ";
-            text += FormatShortest(*point.longitude) + "," + FormatShortest(*point.latitude);
-            if (point.elevationMetres) text += "^" + FormatShortest(*point.elevationMetres);
-            if (point.time) text += "@" + std::to_string(*point.time);
-            if (!point.name.empty()) text += " '" + point.name + "'";
-            if (point.description) text += " \"" + *point.description + "\"";
-            if (!point.icon.empty()) text += "#" + point.icon;
-        }
-    }
-    return text;
-}
-
 struct ReadCase {
     const char* file;      // its extension chooses the reader
     const char* bytes;

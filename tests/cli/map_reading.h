@@ -10,6 +10,7 @@
 
 #include "input/map_input.h"
 #include "support/failure.h"
+#include "support/values.h"
 
 namespace vezuved_cli {
 
@@ -19,6 +20,28 @@ struct Reading {
     std::vector<PointSet> sets;
     std::string err;
 };
+
+// Sets as one line each: "T 'Day': 1,2 /3,4^5@1000 'P'#Flag" ("/" begins
+// a segment, "^" elevation in metres, "@" UTC milliseconds, "#" symbol).
+inline std::string Summary(const std::vector<PointSet>& sets) {
+    std::string text;
+    for (const PointSet& set : sets) {
+        if (!text.empty()) text += "; ";
+        text += set.kind == VEZUVED_KIND_POINT ? "W" : set.kind == VEZUVED_KIND_ROUTE ? "R" : "T";
+        if (set.kind != VEZUVED_KIND_POINT) text += " '" + set.title + "'";
+        text += ":";
+        for (const Point& point : set.points) {
+            text += point.segmentStart ? " /" : " ";
+            text += FormatShortest(*point.longitude) + "," + FormatShortest(*point.latitude);
+            if (point.elevationMetres) text += "^" + FormatShortest(*point.elevationMetres);
+            if (point.time) text += "@" + std::to_string(*point.time);
+            if (!point.name.empty()) text += " '" + point.name + "'";
+            if (point.description) text += " \"" + *point.description + "\"";
+            if (!point.icon.empty()) text += "#" + point.icon;
+        }
+    }
+    return text;
+}
 
 inline Reading ReadMap(const std::string& path, const std::string& name, bool strict) {
     const std::string extension = path.substr(path.rfind('.'));

@@ -32,7 +32,7 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-std::string Joined(const std::vector<std::string>& lines) {
+std::string JoinedLines(const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& line : lines) text += line + "\n";
     return text;
@@ -63,9 +63,9 @@ TEST_F(ToolDefinitionsDocument, EveryExamplePrintsWhatTheDocumentShows) {
         const std::string info = line.substr(3);
         SCOPED_TRACE("docs/format-definitions.md:" + std::to_string(i + 1));
         if (info.rfind("file:", 0) == 0) {
-            WriteFile(Out(info.substr(5)), Joined(block));
+            WriteFile(Out(info.substr(5)), JoinedLines(block));
         } else if (info.rfind("from:", 0) == 0) {
-            EXPECT_EQ(Joined(block), WithoutCarriageReturns(ReadFile(SourceFile(info.substr(5)))));
+            EXPECT_EQ(JoinedLines(block), WithoutCarriageReturns(ReadFile(SourceFile(info.substr(5)))));
         } else if (info == "console") {
             for (size_t at = 0; at < block.size();) {
                 ASSERT_EQ(block[at].rfind("$ ", 0), 0u) << block[at];
@@ -85,7 +85,7 @@ TEST_F(ToolDefinitionsDocument, EveryExamplePrintsWhatTheDocumentShows) {
                         RunTool(std::vector<std::string>(words.begin() + 1, words.end()), shell);
                     printed = result.err + result.out;
                 }
-                EXPECT_EQ(printed, Joined(shown));
+                EXPECT_EQ(printed, JoinedLines(shown));
                 ++commands;
                 at = next;
             }

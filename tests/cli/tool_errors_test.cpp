@@ -20,10 +20,8 @@ struct ErrorCase {
 void Check(const std::vector<ErrorCase>& cases) {
     for (const auto& c : cases) {
         const ToolResult result = RunTool(c.arguments);
-        std::string line;
-        for (const auto& argument : c.arguments) line += argument + " ";
-        EXPECT_EQ(result.status, c.status) << line << "\n" << result.err;
-        EXPECT_NE(result.err.find(c.message), std::string::npos) << line << "\n" << result.err;
+        EXPECT_EQ(result.status, c.status) << Joined(c.arguments) << "\n" << result.err;
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << Joined(c.arguments) << "\n" << result.err;
     }
 }
 
@@ -99,25 +97,20 @@ TEST_F(ToolErrors, FailedWritesKeepThePreviousFile) {
         std::vector<std::string> arguments;
         std::string target, shell, cause;
     };
-    const std::vector<Case> cases = {
-        {{"convert", points, Out("keep.gpx"), "-d", comma}, Out("keep.gpx"), full,
-         "vezuved: cannot write '" + Out("keep.gpx") + "': File too large"},
-        {{"convert", points, Out("keep.geojson"), "-d", comma}, Out("keep.geojson"), full,
-         "vezuved: cannot write '" + Out("keep.geojson") + "': File too large"},
-        {{"convert", points, Out("keep.kml"), "-d", comma}, Out("keep.kml"), full,
-         "vezuved: cannot write '" + Out("keep.kml") + "': File too large"},
-        {{"convert", points, Out("keep.svg"), "-d", comma}, Out("keep.svg"), full,
-         "vezuved: cannot write '" + Out("keep.svg") + "': File too large"},
+    const auto tooLarge = [](const std::string& target) { return "cannot write '" + target + "': File too large"; };
+    std::vector<Case> cases;
+    for (const char* name : {"keep.gpx", "keep.geojson", "keep.kml", "keep.svg"})
+        cases.push_back({{"convert", points, Out(name), "-d", comma}, Out(name), full, "vezuved: " + tooLarge(Out(name))});
+    const std::string itself = "vezuved: cannot write '" + database + "': it is the input '" + database +
+                               "' itself; nothing was written";
+    cases.insert(cases.end(), {
         // Past several buffers: the first failed write is the one reported.
         {{"convert", big, Out("big.geojson"), "-d", comma}, Out("big.geojson"), full,
-         "vezuved: cannot write '" + Out("big.geojson") + "': File too large"},
-        {{"convert", database, Out("keep.pdb")}, Out("keep.pdb"), full,
-         "VEZUVed: cannot write '" + Out("keep.pdb") + "': File too large"},
-        {{"export", database, "-o", database}, database, "",
-         "vezuved: cannot write '" + database + "': it is the input '" + database + "' itself; nothing was written"},
-        {{"convert", database, database}, database, "",
-         "vezuved: cannot write '" + database + "': it is the input '" + database + "' itself; nothing was written"},
-    };
+         "vezuved: " + tooLarge(Out("big.geojson"))},
+        {{"convert", database, Out("keep.pdb")}, Out("keep.pdb"), full, "VEZUVed: " + tooLarge(Out("keep.pdb"))},
+        {{"export", database, "-o", database}, database, "", itself},
+        {{"convert", database, database}, database, "", itself},
+    });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments[0] + " " + c.target);
         if (c.target != database) WriteFile(c.target, std::string(600, 'p'));

@@ -1,8 +1,13 @@
 #include "tool_runner.h"
 
 #if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/ptrace.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #endif
+
+#include <csignal>
 
 #include <cstdlib>
 #include <filesystem>
@@ -35,6 +40,21 @@ int RunShell(const std::string& command) {
 }
 
 bool HasProgram(const std::string& name) { return RunShell("command -v " + name + " >/dev/null 2>&1") == 0; }
+
+std::string Joined(const std::vector<std::string>& arguments) {
+    std::string line;
+    for (const auto& argument : arguments) line += argument + " ";
+    return line;
+}
+
+void ExpectValidGpx(const std::string& path) {
+    if (!HasProgram("xmllint")) return;
+    EXPECT_EQ(RunShell("xmllint --noout --schema " + Quoted(SourceFile("tests/cli/gpx-1.1.xsd")) + " " + Quoted(path) +
+                       " 2>/dev/null"),
+              0)
+        << path << "\n"
+        << ReadFile(path);
+}
 
 ToolResult RunTool(const std::vector<std::string>& arguments, const std::string& shell) {
     const std::string folder = FreshFolder("run-output");
@@ -116,6 +136,60 @@ std::vector<std::string> CommandWords(const std::string& command) {
     }
     if (inWord) words.push_back(word);
     return words;
+}
+
+// Runs the tool directly (no shell in between), with the peak of its own
+// memory. Not the maximum wait4 reports: Linux starts that from the memory
+// the child execs from, which is this process's (all it holds now, after a
+// fork; its own peak, after a vfork or posix_spawn), so it grows with the
+// tests run before. The tool is traced instead, stopped on its way out while
+// its memory is still there, and its high-water mark read from /proc.
+#if !defined(_WIN32)
+static long PeakOfExitingProcess(pid_t process) {
+    std::ifstream status("/proc/" + std::to_string(process) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6)) * 1024L;  // in kB
+    return 0;
+}
+#endif
+
+MeasuredRun RunMeasured(const std::vector<std::string>& arguments) {
+    MeasuredRun run;
+#if !defined(_WIN32)
+    std::vector<std::string> words = {ToolPath()};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    const pid_t child = fork();
+    if (child < 0) return run;
+    if (child == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        if (ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) _exit(126);
+        execv(argv[0], argv.data());  // stops with SIGTRAP once the tool is loaded
+        _exit(127);
+    }
+    bool loaded = false;
+    for (int status = 0; waitpid(child, &status, 0) == child;) {
+        if (WIFEXITED(status) || WIFSIGNALED(status)) {
+            run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            break;
+        }
+        int signal = 0;
+        if (status >> 8 == (SIGTRAP | (PTRACE_EVENT_EXIT << 8))) {
+            run.peakBytes = PeakOfExitingProcess(child);
+        } else if (WSTOPSIG(status) == SIGTRAP && !loaded) {
+            loaded = true;  // from here on, stop it again on its way out
+            ptrace(PTRACE_SETOPTIONS, child, nullptr, PTRACE_O_TRACEEXIT | PTRACE_O_EXITKILL);
+        } else {
+            signal = WSTOPSIG(status);  // the tool's own, passed on
+        }
+        ptrace(PTRACE_CONT, child, nullptr, signal);
+    }
+#endif
+    return run;
 }
 
 }  // namespace cli_test

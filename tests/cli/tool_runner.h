@@ -41,6 +41,18 @@ std::string Quoted(const std::string& text);
 int RunShell(const std::string& command);
 // Whether the shell finds the program (xmllint, ogrinfo, python3...).
 bool HasProgram(const std::string& name);
+// The arguments on one line, for failure messages.
+std::string Joined(const std::vector<std::string>& arguments);
+// Fails the test when xmllint is there and finds the file no valid GPX 1.1.
+void ExpectValidGpx(const std::string& path);
+
+// The tool run directly (no shell in between) with the peak of its own
+// memory in bytes (0 where it cannot be measured).
+struct MeasuredRun {
+    int status = -1;
+    long peakBytes = 0;
+};
+MeasuredRun RunMeasured(const std::vector<std::string>& arguments);
 
 // examples/formats/NAME and examples/data/NAME in the source tree.
 std::string FormatFile(const std::string& name);

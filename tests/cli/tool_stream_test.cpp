@@ -5,18 +5,10 @@
 // path).
 #include "tool_runner.h"
 
-#include <csignal>
 #include <cstdio>
-#include <fstream>
+#include <filesystem>
 #include <string>
 #include <vector>
-
-#if !defined(_WIN32)
-#include <fcntl.h>
-#include <sys/ptrace.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#endif
 
 namespace cli_test {
 namespace {
@@ -57,70 +49,31 @@ std::string TrackText(int points) {
     return text;
 }
 
-struct MeasuredRun {
-    int status = -1;
-    long peakBytes = 0;
-};
-
-// Runs the tool directly (no shell in between), with the peak of its own
-// memory. Not the maximum wait4 reports: Linux starts that from the memory
-// the child execs from, which is this process's (all it holds now, after a
-// fork; its own peak, after a vfork or posix_spawn), so it grows with the
-// tests run before. The tool is traced instead, stopped on its way out while
-// its memory is still there, and its high-water mark read from /proc.
-long PeakOfExitingProcess(pid_t process) {
-    std::ifstream status("/proc/" + std::to_string(process) + "/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6)) * 1024L;  // in kB
-    return 0;
-}
-
-MeasuredRun RunMeasured(const std::vector<std::string>& arguments) {
-    MeasuredRun run;
-#if !defined(_WIN32)
-    std::vector<std::string> words = {ToolPath()};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
-    const pid_t child = fork();
-    if (child < 0) return run;
-    if (child == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        if (ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) _exit(126);
-        execv(argv[0], argv.data());  // stops with SIGTRAP once the tool is loaded
-        _exit(127);
+// The conversion run as given (streamed, to the output in arguments[2]) and
+// again with --what WHAT, which forces the held path (to "held-" beside
+// it): the same status, messages, report and document. The streamed run's
+// result.
+ToolResult ExpectAsHeld(const std::vector<std::string>& arguments, const std::string& what,
+                        const std::string& shell = "") {
+    const std::filesystem::path output = arguments[2];
+    std::vector<std::string> held = arguments;
+    if (arguments[2] != "-") held[2] = (output.parent_path() / ("held-" + output.filename().string())).string();
+    held.insert(held.end(), {"--what", what});
+    const ToolResult a = RunTool(arguments, shell), b = RunTool(held, shell);
+    EXPECT_EQ(a.status, b.status) << a.err << b.err;
+    EXPECT_EQ(a.err, b.err);
+    if (arguments[2] == "-") {
+        EXPECT_EQ(a.out, b.out);
+        return a;
     }
-    bool loaded = false;
-    for (int status = 0; waitpid(child, &status, 0) == child;) {
-        if (WIFEXITED(status) || WIFSIGNALED(status)) {
-            run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            break;
-        }
-        int signal = 0;
-        if (status >> 8 == (SIGTRAP | (PTRACE_EVENT_EXIT << 8))) {
-            run.peakBytes = PeakOfExitingProcess(child);
-        } else if (WSTOPSIG(status) == SIGTRAP && !loaded) {
-            loaded = true;  // from here on, stop it again on its way out
-            ptrace(PTRACE_SETOPTIONS, child, nullptr, PTRACE_O_TRACEEXIT | PTRACE_O_EXITKILL);
-        } else {
-            signal = WSTOPSIG(status);  // the tool's own, passed on
-        }
-        ptrace(PTRACE_CONT, child, nullptr, signal);
-    }
-#endif
-    return run;
-}
-
-long FileSize(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return -1;
-    std::fseek(file, 0, SEEK_END);
-    const long size = std::ftell(file);
-    std::fclose(file);
-    return size;
+    std::string report = b.out;
+    const std::string heldPrefix = output.parent_path().string() + "/held-";
+    for (size_t at = report.find(heldPrefix); at != std::string::npos; at = report.find(heldPrefix, at))
+        report.replace(at, heldPrefix.size(), output.parent_path().string() + "/");
+    EXPECT_EQ(a.out, report);
+    EXPECT_EQ(FileExists(arguments[2]), FileExists(held[2]));
+    if (FileExists(arguments[2])) EXPECT_EQ(ReadFile(arguments[2]), ReadFile(held[2]));
+    return a;
 }
 
 class ToolStreamTest : public ToolTest {
@@ -148,49 +101,35 @@ const StreamCase kCases[] = {
     {"kml", {}},
 };
 
-class ToolStreamFormats : public ToolStreamTest, public ::testing::WithParamInterface<StreamCase> {};
+class ToolStreamFormats : public ToolStreamTest, public ::testing::WithParamInterface<StreamCase> {
+protected:
+    std::vector<std::string> Arguments() {
+        std::vector<std::string> arguments = {"convert", csv_, Out(std::string("streamed.") + GetParam().extension),
+                                              "-d", cal_};
+        arguments.insert(arguments.end(), GetParam().extra.begin(), GetParam().extra.end());
+        return arguments;
+    }
+};
 
 TEST_P(ToolStreamFormats, PeakMemoryStaysUnderThreeTimesTheInput) {
     if (kSanitizedBuild) GTEST_SKIP() << "a sanitizer's shadow memory is no measure of the tool's own";
-    const StreamCase& c = GetParam();
-    const std::string output = Out(std::string("streamed.") + c.extension);
-    std::vector<std::string> arguments = {"convert", csv_, output, "-d", cal_};
-    arguments.insert(arguments.end(), c.extra.begin(), c.extra.end());
+    const std::vector<std::string> arguments = Arguments();
     const MeasuredRun run = RunMeasured(arguments);
     ASSERT_EQ(run.status, 0);
     ASSERT_GT(run.peakBytes, 0);
-    const long input = FileSize(csv_);
-    EXPECT_GT(FileSize(output), input / 2);
+    const long input = static_cast<long>(std::filesystem::file_size(csv_));
+    EXPECT_GT(static_cast<long>(std::filesystem::file_size(arguments[2])), input / 2);
     EXPECT_LT(run.peakBytes, 3 * input) << "peak " << run.peakBytes << " bytes for " << input << " bytes of input";
 }
 
 TEST_P(ToolStreamFormats, DocumentAndMessagesMatchThePointsHeldInMemory) {
-    const StreamCase& c = GetParam();
-    const std::string streamed = Out(std::string("streamed.") + c.extension);
-    const std::string held = Out(std::string("held.") + c.extension);
-    std::vector<std::string> first = {"convert", csv_, streamed, "-d", cal_};
-    first.insert(first.end(), c.extra.begin(), c.extra.end());
-    std::vector<std::string> second = {"convert", csv_, held, "-d", cal_, "--what", "tracks"};
-    second.insert(second.end(), c.extra.begin(), c.extra.end());
-    const ToolResult a = RunTool(first);
-    const ToolResult b = RunTool(second);
-    ASSERT_EQ(a.status, 0) << a.err;
-    ASSERT_EQ(b.status, 0) << b.err;
-    const std::string document = ReadFile(streamed);
-    EXPECT_EQ(document, ReadFile(held));
-    EXPECT_FALSE(document.empty());
-    if (c.extra.size() == 2) {
-        EXPECT_EQ(ReadFile(Out("streamed-points.geojson")), ReadFile(Out("held-points.geojson")));
+    const ToolResult result = ExpectAsHeld(Arguments(), "tracks");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_FALSE(ReadFile(Arguments()[2]).empty());
+    if (GetParam().extra.size() == 2) {
+        EXPECT_EQ(ReadFile(Out("streamed-points.geojson")), ReadFile(Out("held-streamed-points.geojson")));
     }
-    // The same bad-value lines are reported, in the same order.
-    EXPECT_EQ(a.err, b.err);
-    EXPECT_NE(a.err.find("big.csv:1001: column 1: '4x.1' is not a latitude"), std::string::npos) << a.err;
-    // The report names the output with the same count.
-    std::string expected = b.out;
-    for (size_t at = expected.find("held."); at != std::string::npos; at = expected.find("held.", at)) {
-        expected.replace(at, 5, "streamed.");
-    }
-    EXPECT_EQ(a.out, expected);
+    EXPECT_NE(result.err.find("big.csv:1001: column 1: '4x.1' is not a latitude"), std::string::npos) << result.err;
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, ToolStreamFormats, ::testing::ValuesIn(kCases),
@@ -244,102 +183,58 @@ TEST_F(ToolStreamExamples, EveryDefinitionGivesTheHeldDocument) {
     for (const ExampleCase& c : cases) {
         for (const char* extension : {"gpx", "geojson", "kml"}) {
             SCOPED_TRACE(std::string(c.name) + " to " + extension);
-            const std::string streamed = Out(std::string("streamed-") + c.name + "." + extension);
-            const std::string held = Out(std::string("held-") + c.name + "." + extension);
-            const ToolResult a = RunTool({"convert", c.data, streamed, "-d", c.definition});
-            const ToolResult b = RunTool({"convert", c.data, held, "-d", c.definition, "--what", c.what});
-            ASSERT_EQ(a.status, 0) << a.err;
-            ASSERT_EQ(b.status, 0) << b.err;
-            EXPECT_EQ(ReadFile(streamed), ReadFile(held));
-            EXPECT_EQ(a.err, b.err);
-            EXPECT_NE(a.out.find(" point(s))"), std::string::npos) << a.out;
-            EXPECT_EQ(a.out.substr(a.out.find(" (")), b.out.substr(b.out.find(" (")));
+            const ToolResult result =
+                ExpectAsHeld({"convert", c.data, Out(std::string(c.name) + "." + extension), "-d", c.definition}, c.what);
+            EXPECT_EQ(result.status, 0) << result.err;
+            EXPECT_NE(result.out.find(" point(s))"), std::string::npos) << result.out;
         }
     }
-}
-
-TEST_F(ToolStreamExamples, StandardOutputGivesTheHeldDocument) {
-    const ToolResult a = RunTool({"convert", DataFile("lake-loop-route.csv"), "-", "--to", "geojson", "-d",
-                                  FormatFile("route.cal")});
-    const ToolResult b = RunTool({"convert", DataFile("lake-loop-route.csv"), "-", "--to", "geojson", "-d",
-                                  FormatFile("route.cal"), "--what", "routes"});
-    ASSERT_EQ(a.status, 0) << a.err;
-    EXPECT_EQ(a.out, b.out);
-    EXPECT_EQ(a.err, b.err);
-    EXPECT_NE(a.out.find("\"LineString\""), std::string::npos);
+    // --auto's rewritten copy, and standard output.
+    for (const char* extension : {"gpx", "geojson", "kml"}) {
+        SCOPED_TRACE(extension);
+        const std::string output = Out(std::string("auto.") + extension);
+        EXPECT_EQ(ExpectAsHeld({"convert", DataFile("summits.csv"), output, "--auto"}, "waypoints").status, 0);
+        EXPECT_NE(ReadFile(output).find("Mount Hood"), std::string::npos);
+    }
+    const ToolResult out = ExpectAsHeld(
+        {"convert", DataFile("lake-loop-route.csv"), "-", "--to", "geojson", "-d", FormatFile("route.cal")}, "routes");
+    ASSERT_EQ(out.status, 0) << out.err;
+    EXPECT_NE(out.out.find("\"LineString\""), std::string::npos);
 }
 
 TEST_F(ToolStreamExamples, FailuresAreThoseOfTheHeldPath) {
     WriteFile(Out("empty.csv"), "");
     WriteFile(Out("strict.csv"), "latitude,longitude,elevation_m,time,date,name\n45.1,-121.1,1x0,081500,14082021,A\n");
-    struct Failing {
+    const struct {
         std::vector<std::string> arguments;
-        int status;
         std::string message;
-    };
-    const Failing cases[] = {
-        {{"convert", Out("empty.csv"), Out("e.gpx"), "-d", FormatFile("track.cal")}, 1,
+    } cases[] = {
+        {{"convert", Out("empty.csv"), Out("e.gpx"), "-d", FormatFile("track.cal")},
          "vezuved: cannot read the text file '" + Out("empty.csv") + "': it is empty\n"},
-        {{"convert", Out("missing.csv"), Out("m.gpx"), "-d", FormatFile("track.cal")}, 1, ""},
-        {{"convert", Out("strict.csv"), Out("s.kml"), "-d", FormatFile("track.cal"), "--strict"}, 1,
+        {{"convert", Out("missing.csv"), Out("m.gpx"), "-d", FormatFile("track.cal")}, ""},
+        {{"convert", Out("strict.csv"), Out("s.kml"), "-d", FormatFile("track.cal"), "--strict"},
          Out("strict.csv") + ":2: column 3: '1x0' is not an elevation\n"},
     };
-    for (const Failing& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments[1]);
-        const ToolResult a = RunTool(c.arguments);
-        std::vector<std::string> forced = c.arguments;
-        forced.insert(forced.end(), {"--what", "tracks"});
-        const ToolResult b = RunTool(forced);
-        EXPECT_EQ(a.status, c.status);
-        EXPECT_EQ(a.err, b.err);
-        if (!c.message.empty()) {
-            EXPECT_NE(a.err.find(c.message), std::string::npos) << a.err;
-        }
+        const ToolResult result = ExpectAsHeld(c.arguments, "tracks");
+        EXPECT_EQ(result.status, 1);
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
         EXPECT_FALSE(FileExists(c.arguments[2]));
     }
 }
 
 TEST_F(ToolStreamExamples, StandardInputIsNamedAsOnTheHeldPath) {
     WriteFile(Out("empty.csv"), "");
-    const struct {
-        std::string input;
-        int status;
-    } cases[] = {{DataFile("hike-track.csv"), 0}, {Out("empty.csv"), 1}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.input);
-        const std::string fromFile = "exec <'" + c.input + "'; ";
-        const ToolResult a =
-            RunTool({"convert", "-", Out("in.gpx"), "--from", "text", "-d", FormatFile("track.cal")}, fromFile);
-        const ToolResult b = RunTool(
-            {"convert", "-", Out("held.gpx"), "--from", "text", "-d", FormatFile("track.cal"), "--what", "tracks"},
-            fromFile);
-        EXPECT_EQ(a.status, c.status);
-        EXPECT_EQ(b.status, c.status);
-        EXPECT_EQ(a.err, b.err);
-        if (c.status != 0) {
-            EXPECT_NE(a.err.find("'standard input'"), std::string::npos) << a.err;
-            continue;
-        }
-        const std::string document = ReadFile(Out("in.gpx"));
-        EXPECT_EQ(document, ReadFile(Out("held.gpx")));
-        EXPECT_NE(document.find("<name>standard input</name>"), std::string::npos);
-        EXPECT_EQ(a.out, "Wrote " + Out("in.gpx") + " (track, 8 point(s))\n");
-    }
-}
-
-TEST_F(ToolStreamExamples, AutoDefinitionGivesTheHeldDocument) {
-    for (const char* extension : {"gpx", "geojson", "kml"}) {
-        SCOPED_TRACE(extension);
-        const std::string streamed = Out(std::string("auto.") + extension);
-        const std::string held = Out(std::string("held.") + extension);
-        const ToolResult a = RunTool({"convert", DataFile("summits.csv"), streamed, "--auto"});
-        const ToolResult b = RunTool({"convert", DataFile("summits.csv"), held, "--auto", "--what", "waypoints"});
-        ASSERT_EQ(a.status, 0) << a.err;
-        ASSERT_EQ(b.status, 0) << b.err;
-        EXPECT_EQ(ReadFile(streamed), ReadFile(held));
-        EXPECT_NE(ReadFile(streamed).find("Mount Hood"), std::string::npos);
-        EXPECT_EQ(a.err, b.err);
-    }
+    const std::vector<std::string> arguments = {"convert", "-", Out("in.gpx"), "--from", "text", "-d",
+                                                FormatFile("track.cal")};
+    const ToolResult read = ExpectAsHeld(arguments, "tracks", "exec <'" + DataFile("hike-track.csv") + "'; ");
+    EXPECT_EQ(read.status, 0) << read.err;
+    EXPECT_NE(ReadFile(Out("in.gpx")).find("<name>standard input</name>"), std::string::npos);
+    EXPECT_EQ(read.out, "Wrote " + Out("in.gpx") + " (track, 8 point(s))\n");
+    const ToolResult empty = ExpectAsHeld(arguments, "tracks", "exec <'" + Out("empty.csv") + "'; ");
+    EXPECT_EQ(empty.status, 1);
+    EXPECT_NE(empty.err.find("'standard input'"), std::string::npos) << empty.err;
 }
 
 }  // namespace

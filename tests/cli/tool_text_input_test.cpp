@@ -13,12 +13,6 @@ namespace {
 
 using ToolTextInput = ToolTest;
 
-std::string Joined(const std::vector<std::string>& arguments) {
-    std::string line;
-    for (const auto& argument : arguments) line += argument + " ";
-    return line;
-}
-
 // A text file, the command run on it and what it must give.
 struct EncodingCase {
     std::string bytes;
