@@ -3,6 +3,7 @@
 
 #include "base/ascii.h"
 #include "commands/convert_plan.h"
+#include "support/encoding.h"
 #include "support/failure.h"
 
 namespace vezuved_cli {
@@ -66,24 +67,11 @@ std::vector<LoadedPoints> SelectSets(std::vector<LoadedPoints> sets, const std::
 
 namespace {
 
-// Bytes no file system of Windows or FAT takes in a name, nor a POSIX one
-// ('/'): control characters and / \ : * ? " < > |.
-bool Forbidden(unsigned char c) {
-    return c < 0x20 || c == 0x7F || std::strchr("/\\:*?\"<>|", static_cast<char>(c)) != nullptr;
-}
-
-// The length of the valid UTF-8 character at text[i], or 0.
-size_t Utf8Length(const std::string& text, size_t i) {
-    const unsigned char lead = static_cast<unsigned char>(text[i]);
-    const size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
-                                    : lead >= 0xF0 && lead <= 0xF4                  ? 4
-                                                                                    : 0;
-    if (length == 0 || i + length > text.size()) return 0;
-    for (size_t k = 1; k < length; ++k) {
-        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 0;
-    }
-    if (length == 2 && static_cast<unsigned char>(text[i + 1]) < 0xA0 && lead == 0xC2) return 0;  // C1 controls
-    return length;
+// Characters no file system of Windows or FAT takes in a name, nor a POSIX
+// one ('/'): control characters (C1 too) and / \ : * ? " < > |.
+bool Forbidden(char32_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) ||
+           (c < 0x80 && std::strchr("/\\:*?\"<>|", static_cast<char>(c)) != nullptr);
 }
 
 }  // namespace
@@ -98,8 +86,9 @@ bool ReservedOnWindows(const std::string& name) {
 std::string FileSafeName(const std::string& title) {
     std::string out;
     for (size_t i = 0; i < title.size();) {
-        const size_t length = Utf8Length(title, i);
-        if (length == 0 || (length == 1 && Forbidden(static_cast<unsigned char>(title[i])))) {
+        char32_t character = 0;
+        const size_t length = ReadUtf8Character(title, i, character);
+        if (length == 0 || Forbidden(character)) {
             if (out.empty() || out.back() != '_') out += '_';
             i += length == 0 ? 1 : length;
             continue;
