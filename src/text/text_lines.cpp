@@ -2,15 +2,29 @@
 
 namespace {
 
-// The characters that end or interrupt a stretch of line text; strcspn
-// also stops at NUL, which ends a line too.
-constexpr const char* kLineBreaks = "\n\r\a\b";
+// Whether c ends or interrupts a stretch of line text: a line end, the two
+// control characters the handheld leaves out, or a NUL, which ends a line.
+struct LineBreaks {
+    bool table[256] = {};
+    constexpr LineBreaks() {
+        for (const unsigned char c : {'\n', '\r', '\a', '\b', '\0'}) table[c] = true;
+    }
+};
+constexpr LineBreaks kLineBreaks;
+
+// The length of the stretch at in that holds no break, never past end
+// (bounded by the text's size, so a long text is scanned once).
+size_t RunWithoutBreak(const char* in, const char* end) {
+    const char* at = in;
+    while (at != end && !kLineBreaks.table[static_cast<unsigned char>(*at)]) ++at;
+    return static_cast<size_t>(at - in);
+}
 
 }  // namespace
 
 size_t CutTextLines(std::vector<char>& text, int32_t headerLines) {
-    // A NUL after the last byte stops the scan there; the file's reader
-    // leaves room for it, so this does not move the text.
+    // Room for the NUL of a last line that ends with the text; the file's
+    // reader leaves it, so this does not move the text.
     const size_t size = text.size();
     text.push_back('\0');
     char* const data = text.data();
@@ -22,7 +36,7 @@ size_t CutTextLines(std::vector<char>& text, int32_t headerLines) {
     int64_t lineEnds = 0;
     size_t lines = 0;
     for (;;) {
-        const size_t run = std::strcspn(in, kLineBreaks);
+        const size_t run = RunWithoutBreak(in, end);
         if (out != in) std::memmove(out, in, run);
         out += run;
         in += run;

@@ -43,6 +43,17 @@ std::vector<std::string> Names(const std::string& folder) {
     return names;
 }
 
+// Ends the tool if the test stops early, so no conversion outlives it.
+struct EndedWithTheTest {
+    pid_t child;
+    ~EndedWithTheTest() {
+        if (child > 0 && waitpid(child, nullptr, WNOHANG) == 0) {
+            kill(child, SIGKILL);
+            waitpid(child, nullptr, 0);
+        }
+    }
+};
+
 class ToolInterrupt : public ToolTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(ToolInterrupt, TheSignalRemovesTheTemporaryBeingWritten) {
@@ -68,6 +79,7 @@ TEST_P(ToolInterrupt, TheSignalRemovesTheTemporaryBeingWritten) {
         execv(argv[0], argv.data());
         _exit(127);
     }
+    const EndedWithTheTest guard{child};
     // The signal comes once the temporary file is there.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     int status = 0;
