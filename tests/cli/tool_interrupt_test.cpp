@@ -3,6 +3,8 @@
 // the output is gone with it; a previous output stays as it was.
 #include "tool_runner.h"
 
+#include "support/test_support.h"
+
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -32,15 +34,6 @@ std::string LargePointFile() {
                                         -122.0 + (i % 7000) * 0.0000119, static_cast<int>(i % 3000), i));
     }
     return text;
-}
-
-std::vector<std::string> Names(const std::string& folder) {
-    std::vector<std::string> names;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        names.push_back(entry.path().filename().string());
-    }
-    return names;
 }
 
 // Ends the tool if the test stops early, so no conversion outlives it.
@@ -85,7 +78,7 @@ TEST_P(ToolInterrupt, TheSignalRemovesTheTemporaryBeingWritten) {
     int status = 0;
     bool seen = false;
     while (!seen && std::chrono::steady_clock::now() < deadline) {
-        for (const std::string& name : Names(outputs)) seen = seen || name.rfind(".vezuved-", 0) == 0;
+        for (const std::string& name : FolderNames(outputs)) seen = seen || name.rfind(".vezuved-", 0) == 0;
         ASSERT_TRUE(seen || waitpid(child, &status, WNOHANG) != child)
             << "the conversion ended before its temporary file was seen";
         if (!seen) std::this_thread::sleep_for(std::chrono::microseconds(200));
@@ -94,7 +87,7 @@ TEST_P(ToolInterrupt, TheSignalRemovesTheTemporaryBeingWritten) {
     kill(child, signal);
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << "status " << status;
-    EXPECT_EQ(Names(outputs), std::vector<std::string>{"big.gpx"});
+    EXPECT_EQ(FolderNames(outputs), std::vector<std::string>{"big.gpx"});
     EXPECT_EQ(ReadFile(output), "previous");
 }
 

@@ -4,6 +4,8 @@
 #include "support/failure.h"
 #include "tool_runner.h"
 
+#include "support/test_support.h"
+
 #include <filesystem>
 #include <set>
 
@@ -23,12 +25,8 @@ std::string Gpx(const std::vector<std::string>& names) {
 }
 
 std::set<std::string> FilesIn(const std::string& folder) {
-    std::set<std::string> names;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        names.insert(entry.path().filename().string());
-    }
-    return names;
+    const std::vector<std::string> names = FolderNames(folder);
+    return {names.begin(), names.end()};
 }
 
 // Each row: input files (name, GPX track names), the command (IN/ stands
