@@ -28,9 +28,17 @@ void ReadAgain(const std::string& path, const PreparedText& prepared, Walks& wal
     const bool garmin = layout.source == kModeGarmin;
     int32_t count = -1;
     try {
+        TextRequest request;
+        request.source = prepared.copy;
+        request.format = prepared.definition;
+        if (kind >= 0) request.kind = kind;
+        if (options.layout.value_or(-1) >= 0) request.layout = static_cast<uint16_t>(*options.layout);
+        if (options.elevationFormat.value_or(-1) >= 0) {
+            request.elevationFormat = static_cast<uint16_t>(*options.elevationFormat);
+        }
+        request.columns = options.columns;
         count = VisitDelimitedText(
-            prepared.copy.c_str(), prepared.definition.c_str(), kind, options.layout.value_or(-1),
-            options.elevationFormat.value_or(-1), options.columns ? options.columns->data() : nullptr,
+            request,
             [&](PointRecord& record, int64_t slot) {
                 // The record is this slot's alone: the Garmin columns go straight into it.
                 if (garmin && slot >= first && static_cast<size_t>(slot - first) < prepared.records.size()) {

@@ -8,6 +8,7 @@
 #include "device/device_text.h"
 #include "state/conversion_state.h"
 #include "state/device_state.h"
+#include "api/c_arguments.h"
 #include "api/export_call.h"
 #include "text/import_text.h"
 #include "vezuved/vezuved.h"
@@ -60,12 +61,12 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyToDevice(const char* pcPath, const ch
         SetDeviceFormatPath(formatPath);
         ConversionState& state = State();
         ResetConversionState();
-        if (source >= 0) {
-            state.Source = static_cast<uint16_t>(source);
-            if (source == kModeTab) state.Delimited = '\t';
-        }
-        ApplyFieldMap(fieldMap);
-        if (eleFormat >= 0) state.EleFormat = static_cast<uint16_t>(eleFormat);
+        TextRequest given;
+        given.layout = GivenFrom<uint16_t>(source, 0);
+        given.elevationFormat = GivenFrom<uint16_t>(eleFormat, 0);
+        given.columns = GivenColumns(fieldMap);
+        ApplyTextRequest(given);
+        if (source == kModeTab) state.Delimited = '\t';
         DeviceSettings().forcedKind = kind;
         if (kind >= 0) state.DBKind = kind;
         const WidePath pc(pcPath);

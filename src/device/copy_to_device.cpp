@@ -69,55 +69,46 @@ public:
         return false;
     }
     const WideString& Path() const { return path_; }
-    // The one file the converter wrote here, or empty.
-    const WideString& FindOutput() {
-        HostFindData found;
-        HostSearch search(HostFindFirstFile(JoinPcPath(path_, WideFrom("*.*")).c_str(), &found));
-        if (search.IsValid()) {
-            do {
-                if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-                    output_ = JoinPcPath(path_, found.cFileName);
-                    break;
-                }
-            } while (HostFindNextFile(search.Get(), &found));
-        }
-        return output_;
-    }
+    // The one file the converter wrote here, removed with the folder.
+    void SetOutput(const std::string& written) { output_ = WideFrom(written.c_str()); }
+    const WideString& Output() const { return output_; }
 
 private:
     WideString path_;
     WideString output_;
 };
 
-// ".pdb" through the export, other text through the import, into the work folder.
+// ".pdb" through the export, other text through the import, into the work
+// folder, which records the file written.
 int32_t ConvertToRecordText(const WideString& path, const WideString& ext, WorkFolder& work) {
-    const std::string source = Narrow(path);
-    const WideString dot = WideFrom(".");
+    TextRequest request;
+    request.source = Narrow(path);
+    TextResult result;
     if (EqualsNoCase(ext, ".pdb")) {
-        std::vector<char> output(kMaxPathLength + 2, '\0');
-        const std::string folder = Narrow(work.Path()) + static_cast<char>(kHostPathSeparator);
-        if (folder.size() > kMaxPathLength) return -1;
-        std::memcpy(output.data(), folder.c_str(), folder.size() + 1);
-        return ExportText(source.c_str(), output.data(), nullptr, -1, -1, -1, nullptr);
-    }
-    std::string formatPath;
-    int32_t kind = kKindUnknown;
-    const std::optional<std::string>& chosenFormat = DeviceSettings().formatPath;
-    if (chosenFormat.has_value()) {
-        formatPath = *chosenFormat;
+        request.output = Narrow(work.Path()) + static_cast<char>(kHostPathSeparator);
+        if (request.output.size() > kMaxPathLength) return -1;
+        request.format = request.output;  // the export's rule for an output named without a definition
+        result = ExportText(request);
     } else {
-        const std::string wanted = Narrow(ext.substr(1)).substr(0, kFormatExtensionMax);
-        char found[kFormatSearchPathSize] = "";
-        kind = FindFormatForExtension(kKindUnknown, wanted.c_str(), found);
-        formatPath = found;
+        int32_t kind = kKindUnknown;
+        const std::optional<std::string>& chosenFormat = DeviceSettings().formatPath;
+        if (chosenFormat.has_value()) {
+            request.format = *chosenFormat;
+        } else {
+            const std::string wanted = Narrow(ext.substr(1)).substr(0, kFormatExtensionMax);
+            char found[kFormatSearchPathSize] = "";
+            kind = FindFormatForExtension(kKindUnknown, wanted.c_str(), found);
+            request.format = found;
+        }
+        // A kind outside 16 bits (none found) counts as not given.
+        if (static_cast<int16_t>(kind) >= 0) request.kind = kind;
+        // The output is named after the source: "<work>/<base>." keeps every
+        // dot of the base name.
+        request.output = Narrow(InFolder(work.Path(), BaseNameOf(path) + WideFrom(".")));
+        result = ImportText(request, true);
     }
-    // The output is named after the source: "<work>/<base>." keeps every
-    // dot of the base name.
-    const std::string target = Narrow(InFolder(work.Path(), BaseNameOf(path) + dot));
-    std::vector<char> output(target.begin(), target.end());
-    output.resize(output.size() + kMaxPathLength + 2, '\0');
-    return ImportText(source.c_str(), output.data(), formatPath.c_str(), static_cast<int16_t>(kind), -1, -1,
-                      nullptr, true);
+    if (result.code == 0) work.SetOutput(result.written);
+    return result.code;
 }
 
 }  // namespace
@@ -230,13 +221,13 @@ int32_t CopyFileToDevice(const DeviceTarget& target, const WCHAR* path, uint32_t
             } catch (...) {
                 result = -1;
             }
-            if (result == 0 && work.FindOutput().empty()) result = -1;
+            if (result == 0 && work.Output().empty()) result = -1;
         }
         if (result != 0) {
             DiagPrint("Unable to Convert PalmOS Database: %s, Err=%lx\n", Narrow(source).c_str(), Hex32(result));
             return result;
         }
-        converted = work.FindOutput();
+        converted = work.Output();
         CopyFileTimes(source.c_str(), converted.c_str());
     }
 

@@ -21,15 +21,13 @@
 
 namespace {
 
-void LoadFormatAndArguments(const char* sourcePath, const char* formatPath, int16_t kind,
-                            int16_t source, int16_t eleFormat, const int16_t* fieldMap) {
-    ConversionState& state = State();
-    LoadFormatFile(formatPath != nullptr && *formatPath != '\0' ? formatPath : sourcePath, nullptr);
-    if (source >= 0) state.Source = static_cast<uint16_t>(source);
-    ApplyFieldMap(fieldMap);
-    if (eleFormat >= 0) state.EleFormat = static_cast<uint16_t>(eleFormat);
+bool HasFormat(const TextRequest& request) { return request.format && !request.format->empty(); }
+
+void LoadFormatAndArguments(const char* sourcePath, const TextRequest& request) {
+    LoadFormatFile(HasFormat(request) ? request.format->c_str() : sourcePath, nullptr);
+    ApplyTextRequest(request);
     // Stored as given: 65 and 66 are no older-layout codes here.
-    if (kind >= 0) state.DBKind = kind;
+    if (request.kind) State().DBKind = *request.kind;
 }
 
 // Asks for the parts of a record a line is written from ahead of their use.
@@ -50,13 +48,12 @@ constexpr int32_t kPrefetchDistance = 4;
 
 // Opens the text, loads its definition into the conversion state and reads
 // its bytes; false when the file cannot be opened or read.
-bool LoadDelimitedText(const char*& sourcePath, const char* formatPath, int16_t kind, int16_t source,
-                       int16_t eleFormat, const int16_t* fieldMap, std::vector<char>& text) {
-    sourcePath = SkipLeadingSpaces(sourcePath);
+bool LoadDelimitedText(const TextRequest& request, std::vector<char>& text) {
+    const char* sourcePath = SkipLeadingSpaces(request.source.c_str());
     ResetConversionState();
     FileHandle file = OpenFile(sourcePath, "rb");
     if (!file) return false;
-    LoadFormatAndArguments(sourcePath, formatPath, kind, source, eleFormat, fieldMap);
+    LoadFormatAndArguments(sourcePath, request);
     return ReadWholeFile(file.get(), text);
 }
 
@@ -86,12 +83,9 @@ bool ReadRecordLines(const std::vector<char>& text, ConversionState& state, int6
 
 }  // namespace
 
-int32_t ReadDelimitedText(const char* sourcePath, const char* formatPath, int16_t kind,
-                          int16_t source, int16_t eleFormat, const int16_t* fieldMap,
-                          void** records) {
-    if (sourcePath == nullptr || records == nullptr) return -1;
+int32_t ReadDelimitedText(const TextRequest& request, void** records) {
     std::vector<char> text;
-    if (!LoadDelimitedText(sourcePath, formatPath, kind, source, eleFormat, fieldMap, text)) return -1;
+    if (!LoadDelimitedText(request, text)) return -1;
     ConversionState& state = State();
 
     const int32_t first = HasPlaceholderRecord(state) ? 1 : 0;
@@ -146,12 +140,9 @@ int32_t ReadDelimitedText(const char* sourcePath, const char* formatPath, int16_
     return static_cast<int32_t>(count);
 }
 
-int32_t VisitDelimitedText(const char* sourcePath, const char* formatPath, int16_t kind, int16_t source,
-                           int16_t eleFormat, const int16_t* fieldMap,
-                           const std::function<void(PointRecord&, int64_t)>& onRecord) {
-    if (sourcePath == nullptr) return -1;
+int32_t VisitDelimitedText(const TextRequest& request, const std::function<void(PointRecord&, int64_t)>& onRecord) {
     std::vector<char> text;
-    if (!LoadDelimitedText(sourcePath, formatPath, kind, source, eleFormat, fieldMap, text)) return -1;
+    if (!LoadDelimitedText(request, text)) return -1;
     ConversionState& state = State();
     // One record stands in for every slot; a new slot starts zeroed, as a
     // slot of the array does.
@@ -184,22 +175,20 @@ int32_t VisitDelimitedText(const char* sourcePath, const char* formatPath, int16
     return count > INT32_MAX ? -1 : static_cast<int32_t>(count);
 }
 
-int32_t WriteDelimitedText(const char* sourcePath, const char* formatPath, int16_t kind,
-                           int16_t source, int16_t eleFormat, const int16_t* fieldMap,
-                           void* records, int32_t count) {
-    if (sourcePath == nullptr) return -1;
+int32_t WriteDelimitedText(const TextRequest& request, void* records, int32_t count) {
+    const char* sourcePath = request.source.c_str();
     // The definition is read before the file is written, so it must not be
     // that file: neither the one named nor the one the output's name gives.
     std::string definition;
-    if (formatPath != nullptr && *formatPath != '\0') {
-        definition = formatPath;
+    if (HasFormat(request)) {
+        definition = *request.format;
     } else {
         MakeFormatPath(sourcePath, definition);
     }
     ReplacingFile file;
     if (!OpenOutputFile(file, sourcePath, definition.empty() ? nullptr : definition.c_str())) return -1;
     ResetConversionState();
-    LoadFormatAndArguments(sourcePath, formatPath, kind, source, eleFormat, fieldMap);
+    LoadFormatAndArguments(sourcePath, request);
     const ConversionState& state = State();
 
     TextSink sink;

@@ -24,7 +24,7 @@ namespace {
 
 struct ExportContext {
     const char* databasePath;
-    char* outputPath;
+    const char* requestedPath;  // as the caller named it, leading spaces skipped
     PdbMemoryFile memory;  // the whole database, when it could be loaded
     PdbStream stream{};
     PdbHandle* handle = nullptr;
@@ -45,8 +45,8 @@ const char* FileNameOf(const char* path) {
     return separator != nullptr ? separator + 1 : path;
 }
 
-std::string BuildOutputPath(ExportContext& ctx) {
-    const char* requested = ctx.outputPath != nullptr ? SkipLeadingSpaces(ctx.outputPath) : "";
+std::string BuildOutputPath(const ExportContext& ctx) {
+    const char* requested = ctx.requestedPath;
     std::string path;
     if (*requested != '\0') {
         path = requested;
@@ -58,9 +58,6 @@ std::string BuildOutputPath(ExportContext& ctx) {
     }
     path = ctx.databasePath;
     ChooseExportExtension(path);
-    if (ctx.outputPath != nullptr && path.size() <= kMaxPathLength) {
-        std::memcpy(ctx.outputPath, path.c_str(), path.size() + 1);
-    }
     return path;
 }
 
@@ -119,7 +116,7 @@ struct ExportTextsRelease {
 // A failing step throws LibraryError: the export answers its code. A record
 // that stopped the export leaves no partial text: the output's temporary
 // file goes with the context, and the previous file, if any, stays.
-int32_t ExportRecords(ExportContext& ctx, std::FILE* database) {
+int32_t ExportRecords(ExportContext& ctx, std::FILE* database, std::string& written) {
     ConversionState& state = State();
     // One read of the whole database rather than a seek and a read per
     // record; without memory for it the file is read in place.
@@ -129,8 +126,8 @@ int32_t ExportRecords(ExportContext& ctx, std::FILE* database) {
 
     WorkRecord work;
     if (!work.Allocate(kWorkDescSize)) return -1;
-    const std::string path = BuildOutputPath(ctx);
-    if (!PathFits(path.c_str()) || !OpenOutputFile(ctx.output, path, ctx.databasePath)) return -1;
+    written = BuildOutputPath(ctx);
+    if (!PathFits(written.c_str()) || !OpenOutputFile(ctx.output, written, ctx.databasePath)) return -1;
     TextSink sink;
     sink.file = ctx.output.file;
     sink.crlf = true;
@@ -171,14 +168,14 @@ void ChooseExportExtension(std::string& path) {
     path += !state.Ext.empty() ? state.Ext.c_str() : LayoutFor(state.Source).extension(state.DBKind);
 }
 
-int32_t ExportText(const char* databasePath, char* outputPath, const char* formatPath,
-                   int16_t source, int16_t eleFormat, int16_t fieldCount, const int16_t* fieldMap) {
+TextResult ExportText(const TextRequest& request) {
     ConversionState& state = State();
     ResetConversionState();
-    if (databasePath == nullptr || !PathFits(databasePath)) return -1;
+    TextResult result;
+    if (!PathFits(request.source.c_str())) return result;
     ExportContext ctx;
-    ctx.databasePath = SkipLeadingSpaces(databasePath);
-    ctx.outputPath = outputPath;
+    ctx.databasePath = SkipLeadingSpaces(request.source.c_str());
+    ctx.requestedPath = SkipLeadingSpaces(request.output.c_str());
 
     std::string title = FileNameOf(ctx.databasePath);
     if (size_t dot = title.rfind('.'); dot != std::string::npos) title.erase(dot);
@@ -186,16 +183,12 @@ int32_t ExportText(const char* databasePath, char* outputPath, const char* forma
     for (auto& label : state.FieldLabel) label.reset();
 
     FileHandle database = OpenFile(ctx.databasePath, "rb");
-    if (!database) return -1;
-    if (formatPath != nullptr && *formatPath != '\0') {
-        LoadFormatFile(formatPath, nullptr);
-    } else if (outputPath != nullptr) {
-        LoadFormatFile(SkipLeadingSpaces(outputPath), nullptr);
-    }
-    if (fieldCount > 0) state.FieldCount = fieldCount;
-    if (source > 0) state.Source = static_cast<uint16_t>(source);
+    if (!database) return result;
+    if (request.format) LoadFormatFile(request.format->c_str(), nullptr);
+    ApplyTextRequest(request);
     if (state.Source == kModeRecordLine) state.Source = kModeComma;
-    if (eleFormat >= 0) state.EleFormat = static_cast<uint16_t>(eleFormat);
-    ApplyFieldMap(fieldMap);
-    return ExportRecords(ctx, database.get());
+    std::string written;
+    result.code = ExportRecords(ctx, database.get(), written);
+    if (result.code == 0) result.written = std::move(written);
+    return result;
 }

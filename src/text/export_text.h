@@ -2,12 +2,15 @@
 // as Garmin text with its grid, datum and header blocks.
 #pragma once
 
-#include <cstdint>
 #include <string>
 
+#include "text/text_request.h"
 
-int32_t ExportText(const char* databasePath, char* outputPath, const char* formatPath,
-                   int16_t source, int16_t eleFormat, int16_t fieldCount, const int16_t* fieldMap);
+// The database request.source as text at request.output: a path, a folder
+// (ending in a separator) that gets the database's name, or empty for the
+// database's own path with the layout's extension. Only request.format
+// loads a definition.
+TextResult ExportText(const TextRequest& request);
 
 // Drops the extension of the path's last component and appends the active
 // format's extension.

@@ -26,7 +26,7 @@ struct OutputTarget {
     const char* source = nullptr;  // the text read, which the output must not be
 };
 
-// The output's folder and base name: from outputPath when given, else from
+// The output's folder and base name: from the named output when given, else from
 // the source file.
 OutputTarget DeriveOutput(const char* base) {
     OutputTarget target;
@@ -127,54 +127,50 @@ int32_t ImportLinesToKindFile(const std::vector<char>& lines, const OutputTarget
 
 }  // namespace
 
-void ApplyFieldMap(const int16_t* fieldMap) {
-    if (fieldMap == nullptr) return;
-    for (int slot = kSlotLatitude; slot <= kSlotDesc; ++slot) State().FieldMap[slot] = fieldMap[slot];
+void ApplyTextRequest(const TextRequest& request) {
+    ConversionState& state = State();
+    if (request.fieldCount) state.FieldCount = *request.fieldCount;
+    if (request.layout) state.Source = *request.layout;
+    if (request.elevationFormat) state.EleFormat = *request.elevationFormat;
+    if (request.columns) {
+        for (size_t slot = 0; slot < kMappedColumns; ++slot) state.FieldMap[slot] = (*request.columns)[slot];
+    }
 }
 
-int32_t ImportText(const char* sourcePath, char* outputPath, const char* formatPath, int16_t kind,
-                   int16_t source, int16_t eleFormat, const int16_t* fieldMap, bool toKindFile) {
+TextResult ImportText(const TextRequest& request, bool toKindFile) {
     ConversionState& state = State();
     ResetConversionState();
+    TextResult result;
     // A source too long for a definition's path would lose its definition
     // to the record-line order: it is refused instead.
-    if (sourcePath == nullptr || !PathFits(sourcePath)) return -1;
-    sourcePath = SkipLeadingSpaces(sourcePath);
-    const char* output = outputPath != nullptr ? SkipLeadingSpaces(outputPath) : nullptr;
-    const bool reportPath = output == nullptr || *output == '\0';
-    OutputTarget target = DeriveOutput(reportPath ? sourcePath : output);
+    if (!PathFits(request.source.c_str())) return result;
+    const char* sourcePath = SkipLeadingSpaces(request.source.c_str());
+    const char* named = SkipLeadingSpaces(request.output.c_str());
+    OutputTarget target = DeriveOutput(*named == '\0' ? sourcePath : named);
     target.source = sourcePath;
 
     FileHandle file = OpenFile(sourcePath, "rb");
     if (!file) {
         DiagPrint("error opening\n");
-        return -1;
+        return result;
     }
-    LoadFormatFile(formatPath != nullptr && *formatPath != '\0' ? formatPath : sourcePath, nullptr);
-    if (source > 0) state.Source = static_cast<uint16_t>(source);
+    LoadFormatFile(request.format && !request.format->empty() ? request.format->c_str() : sourcePath, nullptr);
+    ApplyTextRequest(request);
     if (state.Source == kModeRecordLine) state.Source = kModeComma;
-    ApplyFieldMap(fieldMap);
-    if (eleFormat >= 0) state.EleFormat = static_cast<uint16_t>(eleFormat);
-    if (kind >= 0) SetDatabaseKind(kind);
+    if (request.kind) SetDatabaseKind(*request.kind);
 
     std::vector<char> text;
-    if (!ReadWholeFile(file.get(), text)) return -1;
+    if (!ReadWholeFile(file.get(), text)) return result;
     const size_t lineCount = CutTextLines(text, state.HeaderLines);
 
-    int32_t result;
     if (state.DBKind == kKindDatum) {
-        result = ImportRawLines(text, lineCount, target);
+        result.code = ImportRawLines(text, lineCount, target);
     } else if (toKindFile) {
-        result = ImportLinesToKindFile(text, target);
+        result.code = ImportLinesToKindFile(text, target);
     } else {
-        result = ImportLinesToDatabase(text, target);
+        result.code = ImportLinesToDatabase(text, target);
     }
     file.reset();
-    if (result == 0 && outputPath != nullptr && reportPath) {
-        // The caller's buffer holds kMaxPathLength characters and the NUL
-        // (vezuved.h); a longer path was refused when the file was made.
-        const std::string written = target.folder + target.name + state.OutputExtension;
-        if (written.size() <= kMaxPathLength) std::memcpy(outputPath, written.c_str(), written.size() + 1);
-    }
+    if (result.code == 0) result.written = target.folder + target.name + state.OutputExtension;
     return result;
 }

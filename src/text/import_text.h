@@ -2,10 +2,12 @@
 // text files the device copy stores.
 #pragma once
 
-#include <cstdint>
+#include "text/text_request.h"
 
-int32_t ImportText(const char* sourcePath, char* outputPath, const char* formatPath, int16_t kind,
-                   int16_t source, int16_t eleFormat, const int16_t* fieldMap, bool toKindFile);
+// The source's points into a database (or, toKindFile, a ".rlp", ".rlt" or
+// ".rlr" text) named after the output, or after the source beside it.
+TextResult ImportText(const TextRequest& request, bool toKindFile);
 
-// Applies the caller's column map to the first seven FieldMap entries.
-void ApplyFieldMap(const int16_t* fieldMap);
+// Applies the request's field count, layout, elevation format and columns
+// over what the definition gave.
+void ApplyTextRequest(const TextRequest& request);

@@ -31,28 +31,28 @@ size_t CutTextLines(std::vector<char>& text, int32_t headerLines) {
     const char* const end = data + size;
 
     const char* in = data;
-    char* out = data;  // never ahead of in: the lines shrink as they are cut
-    char* lineStart = out;
+    char* kept = data;  // never ahead of in: the lines shrink as they are cut
+    char* lineStart = kept;
     int64_t lineEnds = 0;
     size_t lines = 0;
     for (;;) {
         const size_t run = RunWithoutBreak(in, end);
-        if (out != in) std::memmove(out, in, run);
-        out += run;
+        if (kept != in) std::memmove(kept, in, run);
+        kept += run;
         in += run;
         const bool last = in == end;
         const char c = last ? '\0' : *in++;
         if (c == '\a' || c == '\b') continue;
         if (c == '\r' && in != end && *in == '\n') ++in;
         if (lineEnds++ < headerLines) {
-            out = lineStart;
-        } else if (out != lineStart) {
-            *out++ = '\0';
-            lineStart = out;
+            kept = lineStart;
+        } else if (kept != lineStart) {
+            *kept++ = '\0';
+            lineStart = kept;
             ++lines;
         }
         if (last) break;
     }
-    text.resize(static_cast<size_t>(out - data));
+    text.resize(static_cast<size_t>(kept - data));
     return lines;
 }

@@ -55,7 +55,12 @@ const std::vector<WriteCase>& Cases() {
          -1, "No Cal File\n", TooLarge},
         {"ImportKindFile", "keep.rlp", true, true,
          [](Files& f, std::vector<char>& out) {
-             return ImportText(f.csv.c_str(), out.data(), nullptr, 0, 1, -1, nullptr, true);
+             TextRequest request;
+             request.source = f.csv;
+             request.output = out.data();
+             request.kind = 0;
+             request.layout = 1;
+             return ImportText(request, true).code;
          },
          -1, "No Cal File\n", TooLarge},
         {"Export", "keep.txt", true, true,

@@ -1,3 +1,6 @@
+#include <algorithm>
+#include <cstring>
+
 #include "support/diag_capture.h"
 #include "support/database_bytes.h"
 #include "support/test_support.h"
@@ -20,7 +23,26 @@ protected:
     int32_t Run(const std::string& source, char* outputPath, const char* format, int16_t kind,
                 int16_t src = -1, int16_t ele = -1, const int16_t* map = nullptr, bool toKindFile = false) {
         CapturedDiagnostics said;
-        int32_t result = ImportText(source.c_str(), outputPath, format, kind, src, ele, map, toKindFile);
+        // The kind file is the device copy's own: only the driver writes it.
+        int32_t result = -1;
+        if (!toKindFile) {
+            result = RLDBImport(source.c_str(), outputPath, format, kind, src, ele, map);
+        } else {
+            TextRequest request;
+            request.source = source;
+            if (outputPath != nullptr) request.output = outputPath;
+            if (format != nullptr) request.format = format;
+            if (kind >= 0) request.kind = kind;
+            if (src > 0) request.layout = static_cast<uint16_t>(src);
+            if (ele >= 0) request.elevationFormat = static_cast<uint16_t>(ele);
+            if (map != nullptr) std::copy_n(map, kMappedColumns, request.columns.emplace().begin());
+            const TextResult done = ImportText(request, true);
+            // Where no output was named, the written path is handed back.
+            if (done.code == 0 && outputPath != nullptr && *outputPath == '\0') {
+                std::strcpy(outputPath, done.written.c_str());
+            }
+            result = done.code;
+        }
         output = said.TakeOutput();
         return result;
     }

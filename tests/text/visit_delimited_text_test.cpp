@@ -52,7 +52,10 @@ TEST_F(VisitText, HandsOutTheArraysRecordsSlotForSlot) {
         void* records = nullptr;
         const int32_t count = RLDBReadCSV(path.c_str(), nullptr, -1, row.source, -1, nullptr, &records);
         std::vector<Seen> seen;
-        const int32_t visited = VisitDelimitedText(path.c_str(), nullptr, -1, row.source, -1, nullptr,
+        TextRequest request;
+        request.source = path;
+        if (row.source >= 0) request.layout = static_cast<uint16_t>(row.source);
+        const int32_t visited = VisitDelimitedText(request,
                                                    [&](PointRecord& record, int64_t slot) {
                                                        const char* desc = DescText(record);
                                                        seen.push_back({slot, Fields(record), desc ? desc : "",
@@ -93,9 +96,9 @@ TEST_F(VisitText, MissingAndEmptyFilesAreRefused) {
     CapturedDiagnostics said;
     int calls = 0;
     const auto count = [&](PointRecord&, int64_t) { ++calls; };
-    EXPECT_EQ(VisitDelimitedText(folder.file("none.txt").c_str(), nullptr, -1, -1, -1, nullptr, count), -1);
-    EXPECT_EQ(VisitDelimitedText(folder.put("e.txt", "").c_str(), nullptr, -1, -1, -1, nullptr, count), -1);
-    EXPECT_EQ(VisitDelimitedText(nullptr, nullptr, -1, -1, -1, nullptr, count), -1);
+    for (const std::string& path : {folder.file("none.txt"), folder.put("e.txt", ""), std::string()}) {
+        EXPECT_EQ(VisitDelimitedText(TextRequest{path}, count), -1);
+    }
     EXPECT_EQ(calls, 0);
 }
 
