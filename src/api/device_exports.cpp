@@ -1,16 +1,14 @@
-// The device exports: thin entries that widen their paths, apply their
-// arguments and hand over to the device drivers. No exception leaves them.
+// The device exports: thin entries that widen their paths, turn their
+// arguments into the drivers' settings and hand over to the device
+// drivers. No exception leaves them.
 #include <cstring>
 
 #include "device/copy_from_device.h"
 #include "device/copy_to_device.h"
 #include "device/device_listing.h"
 #include "device/device_text.h"
-#include "state/conversion_state.h"
-#include "state/device_state.h"
 #include "api/c_arguments.h"
 #include "api/export_call.h"
-#include "text/import_text.h"
 #include "vezuved/vezuved.h"
 
 namespace {
@@ -22,13 +20,6 @@ struct WidePath {
     bool given;
     WideString wide;
 };
-
-void SetDeviceFormatPath(const char* formatPath) {
-    if (formatPath != nullptr)
-        DeviceSettings().formatPath = std::string(formatPath);
-    else
-        DeviceSettings().formatPath.reset();
-}
 
 // Callbacks come only from the device calls, whose connection, forced kind
 // and line reader belong to the running call: a device call made from
@@ -58,20 +49,16 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyToDevice(const char* pcPath, const ch
     if (call.Nested()) return kRefusedInsideCallback;
     if (!PathsFit({pcPath, deviceFolder, formatPath})) return -1;
     return RunDriver(-1, OnLibraryError::Fail, [&] {
-        SetDeviceFormatPath(formatPath);
-        ConversionState& state = State();
-        ResetConversionState();
-        TextRequest given;
-        given.layout = GivenFrom<uint16_t>(source, 0);
-        given.elevationFormat = GivenFrom<uint16_t>(eleFormat, 0);
-        given.columns = GivenColumns(fieldMap);
-        ApplyTextRequest(given);
-        if (source == kModeTab) state.Delimited = '\t';
-        DeviceSettings().forcedKind = kind;
-        if (kind >= 0) state.DBKind = kind;
+        CopySettings settings;
+        settings.options = options;
+        settings.format = GivenPath(formatPath);
+        settings.text.kind = GivenFrom<int32_t>(kind, 0);
+        settings.text.layout = GivenFrom<uint16_t>(source, 0);
+        settings.text.elevationFormat = GivenFrom<uint16_t>(eleFormat, 0);
+        settings.text.columns = GivenColumns(fieldMap);
         const WidePath pc(pcPath);
         const WidePath device(deviceFolder);
-        return CopyPathToDevice(pc.Get(), device.Get(), options);
+        return CopyPathToDevice(pc.Get(), device.Get(), settings);
     });
 }
 
@@ -82,13 +69,10 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyFromDevice(const char* deviceFolder, 
     if (call.Nested()) return kRefusedInsideCallback;
     if (!PathsFit({deviceFolder, filter, pcFolder, formatPath})) return -1;
     return RunDriver(-1, OnLibraryError::Fail, [&] {
-        ResetConversionState();
-        DeviceSettings().forcedKind = kind;
-        SetDeviceFormatPath(formatPath);
         const WidePath device(deviceFolder);
         const WidePath name(filter);
         const WidePath pc(pcFolder);
-        return CopyFromDevice(device.Get(), name.Get(), pc.Get(), options);
+        return CopyFromDevice(device.Get(), name.Get(), pc.Get(), options, kind);
     });
 }
 

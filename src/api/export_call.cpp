@@ -12,8 +12,6 @@ ExportCall::ExportCall() {
     if (g_depth++ == 0) return;
     ConversionState& state = State();
     outer.emplace(std::move(state));
-    outerOutput = std::move(Output());
-    Output() = DatabaseOutput{};
     try {
         state = *outer;
     } catch (...) {
@@ -24,7 +22,6 @@ ExportCall::ExportCall() {
 ExportCall::~ExportCall() {
     if (outer) {
         State() = std::move(*outer);
-        Output() = std::move(outerOutput);
     }
     --g_depth;
 }

@@ -1,9 +1,9 @@
 // Held by every export for its whole call: the library lock, and, for an
 // export called from inside another one on the same thread (from a host
-// callback), a conversion state and an output of its own. The inner call
-// starts from the outer call's settings; when it returns, the outer call's
-// state and open output are put back as they were, so the outer call goes
-// on unchanged.
+// callback), a conversion state of its own. The inner call starts from the
+// outer call's settings; when it returns, the outer call's state is put
+// back as it was, so the outer call goes on unchanged (each call owns the
+// output it writes).
 #pragma once
 
 #include <cstdint>
@@ -13,7 +13,6 @@
 #include "base/check_error.h"
 #include "base/paths.h"
 #include "platform/library_lock.h"
-#include "pointdb/database_output.h"
 #include "state/conversion_state.h"
 
 struct ExportCall {
@@ -27,7 +26,6 @@ struct ExportCall {
 
     LibraryLock lock;  // first in, last out
     std::optional<ConversionState> outer;
-    DatabaseOutput outerOutput;
 };
 
 // What an export answers when its driver throws a LibraryError: the

@@ -15,6 +15,7 @@
 #include "device/host_files.h"
 #include "device/pc_replacement.h"
 #include "device/transfer_rules.h"
+#include "state/conversion_state.h"
 #include "state/device_state.h"
 
 namespace {
@@ -199,7 +200,11 @@ int32_t CopyPlainFileFromDevice(const DeviceTarget& target, const WCHAR* pcFolde
     return result == 0 && replaced ? devReplaced : result;
 }
 
-int32_t CopyFromDevice(const WCHAR* deviceFolder, const WCHAR* filter, const WCHAR* pcFolder, uint32_t options) {
+int32_t CopyFromDevice(const WCHAR* deviceFolder, const WCHAR* filter, const WCHAR* pcFolder, uint32_t options,
+                       int32_t kind) {
+    ResetConversionState();
+    // Kept for the listings that follow (device_state.h).
+    DeviceSettings().forcedKind = kind;
     const WideString pc = pcFolder != nullptr ? WideString(pcFolder) : CurrentDirectory();
     if (pc.empty()) {
         DiagPrint("No PC Folder Name specified\n");

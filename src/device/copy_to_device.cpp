@@ -80,7 +80,8 @@ private:
 
 // ".pdb" through the export, other text through the import, into the work
 // folder, which records the file written.
-int32_t ConvertToRecordText(const WideString& path, const WideString& ext, WorkFolder& work) {
+int32_t ConvertToRecordText(const WideString& path, const WideString& ext, const CopySettings& settings,
+                            WorkFolder& work) {
     TextRequest request;
     request.source = Narrow(path);
     TextResult result;
@@ -91,9 +92,8 @@ int32_t ConvertToRecordText(const WideString& path, const WideString& ext, WorkF
         result = ExportText(request);
     } else {
         int32_t kind = kKindUnknown;
-        const std::optional<std::string>& chosenFormat = DeviceSettings().formatPath;
-        if (chosenFormat.has_value()) {
-            request.format = *chosenFormat;
+        if (settings.format.has_value()) {
+            request.format = *settings.format;
         } else {
             const std::string wanted = Narrow(ext.substr(1)).substr(0, kFormatExtensionMax);
             char found[kFormatSearchPathSize] = "";
@@ -109,6 +109,17 @@ int32_t ConvertToRecordText(const WideString& path, const WideString& ext, WorkF
     }
     if (result.code == 0) work.SetOutput(result.written);
     return result.code;
+}
+
+// The copy's layout settings read the files already in a device kind; the
+// forced kind stays for the listings that follow (device_state.h).
+void ApplyCopySettings(const CopySettings& settings) {
+    ConversionState& state = State();
+    ResetConversionState();
+    ApplyTextRequest(settings.text);
+    if (settings.text.layout == kModeTab) state.Delimited = '\t';
+    DeviceSettings().forcedKind = settings.text.kind.value_or(-1);
+    if (settings.text.kind) state.DBKind = *settings.text.kind;
 }
 
 }  // namespace
@@ -204,7 +215,8 @@ int32_t DispatchToDevice(const DeviceTarget& target, const WCHAR* path, DWORD ty
     }
 }
 
-int32_t CopyFileToDevice(const DeviceTarget& target, const WCHAR* path, uint32_t options, bool move) {
+int32_t CopyFileToDevice(const DeviceTarget& target, const WCHAR* path, const CopySettings& settings, bool move) {
+    const uint32_t options = settings.options;
     const WideString source(path);
     const WideString ext = ExtensionOf(source);
     if (ext.empty()) return devErrNoKind;
@@ -215,7 +227,7 @@ int32_t CopyFileToDevice(const DeviceTarget& target, const WCHAR* path, uint32_t
         int32_t result = -1;
         if (work.Create(FolderPart(source))) {
             try {
-                result = ConvertToRecordText(source, ext, work);
+                result = ConvertToRecordText(source, ext, settings, work);
             } catch (const LibraryError& error) {
                 result = error.Result();  // the database's own code, as the export answers it
             } catch (...) {
@@ -241,7 +253,8 @@ int32_t CopyFileToDevice(const DeviceTarget& target, const WCHAR* path, uint32_t
     return result;
 }
 
-int32_t CopyFolderToDevice(const DeviceTarget& target, const WCHAR* pattern, uint32_t options) {
+int32_t CopyFolderToDevice(const DeviceTarget& target, const WCHAR* pattern, const CopySettings& settings) {
+    const uint32_t options = settings.options;
     const WideString folder = FolderPart(pattern);
     std::vector<WideString> files;
     {
@@ -257,7 +270,7 @@ int32_t CopyFolderToDevice(const DeviceTarget& target, const WCHAR* pattern, uin
     const bool move = (options & optMove) != 0;
     int32_t lastError = 0;
     for (const WideString& name : files) {
-        const int32_t result = CopyFileToDevice(target, InFolder(folder, name).c_str(), options, move);
+        const int32_t result = CopyFileToDevice(target, InFolder(folder, name).c_str(), settings, move);
         if (result == 0 || result == devReplaced) continue;
         lastError = result;
         if (result == devCancelled) break;
@@ -265,7 +278,9 @@ int32_t CopyFolderToDevice(const DeviceTarget& target, const WCHAR* pattern, uin
     return lastError;
 }
 
-int32_t CopyPathToDevice(const WCHAR* pcPath, const WCHAR* deviceFolder, uint32_t options) {
+int32_t CopyPathToDevice(const WCHAR* pcPath, const WCHAR* deviceFolder, const CopySettings& settings) {
+    ApplyCopySettings(settings);
+    const uint32_t options = settings.options;
     const WideString path = pcPath != nullptr ? WideString(pcPath) : CurrentDirectory();
     if (path.empty()) {
         DiagPrint("No PC Folder Name specified\n");
@@ -274,8 +289,8 @@ int32_t CopyPathToDevice(const WCHAR* pcPath, const WCHAR* deviceFolder, uint32_
     const WideString device = deviceFolder != nullptr ? WideString(deviceFolder) : WideString(kDefaultDeviceFolder);
     return RunOnMountedDevice(device, options, [&](const DeviceTarget& target) {
         const WideString all = WideFrom("*.*");
-        if (path.find(static_cast<WCHAR>('*')) != WideString::npos) return CopyFolderToDevice(target, path.c_str(), options);
-        if (EndsWithSeparator(path)) return CopyFolderToDevice(target, (path + all).c_str(), options);
+        if (path.find(static_cast<WCHAR>('*')) != WideString::npos) return CopyFolderToDevice(target, path.c_str(), settings);
+        if (EndsWithSeparator(path)) return CopyFolderToDevice(target, (path + all).c_str(), settings);
         HostFindData found;
         bool isFolder = false;
         bool exists = false;
@@ -285,8 +300,8 @@ int32_t CopyPathToDevice(const WCHAR* pcPath, const WCHAR* deviceFolder, uint32_
             isFolder = exists && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         }
         if (!exists) return devErrNoSource;
-        if (isFolder) return CopyFolderToDevice(target, JoinPcPath(path, all).c_str(), options);
-        const int32_t result = CopyFileToDevice(target, path.c_str(), options, (options & optMove) != 0);
+        if (isFolder) return CopyFolderToDevice(target, JoinPcPath(path, all).c_str(), settings);
+        const int32_t result = CopyFileToDevice(target, path.c_str(), settings, (options & optMove) != 0);
         return result == devReplaced ? 0 : result;
     });
 }

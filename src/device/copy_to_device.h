@@ -5,13 +5,25 @@
 
 #include <cstdint>
 
+#include <optional>
+#include <string>
+
 #include "device/device_volume.h"
+#include "text/text_request.h"
 
-// Text files are converted with DeviceSettings().formatPath when one is set.
+// How a copy to the handheld reads and converts: its options, the layout,
+// elevation format, columns and kind of the files already in a device kind
+// (text.kind: the forced kind), and the definition other text files are
+// converted with (none: found by the file's extension).
+struct CopySettings {
+    uint32_t options = 0;
+    TextRequest text;
+    std::optional<std::string> format;
+};
 
-int32_t CopyPathToDevice(const WCHAR* pcPath, const WCHAR* deviceFolder, uint32_t options);
-int32_t CopyFolderToDevice(const DeviceTarget& target, const WCHAR* pattern, uint32_t options);
-int32_t CopyFileToDevice(const DeviceTarget& target, const WCHAR* path, uint32_t options, bool move);
+int32_t CopyPathToDevice(const WCHAR* pcPath, const WCHAR* deviceFolder, const CopySettings& settings);
+int32_t CopyFolderToDevice(const DeviceTarget& target, const WCHAR* pattern, const CopySettings& settings);
+int32_t CopyFileToDevice(const DeviceTarget& target, const WCHAR* path, const CopySettings& settings, bool move);
 int32_t DispatchToDevice(const DeviceTarget& target, const WCHAR* path, DWORD type, DWORD routeFlag,
                          uint32_t options, bool move);
 int32_t CopyPlainFileToDevice(const DeviceTarget& target, const WCHAR* path, uint32_t options, bool move);

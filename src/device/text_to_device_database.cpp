@@ -124,8 +124,10 @@ void CreateDatabaseInfo(CEDBASEINFO& info, const WideString& name, DWORD type, D
     }
 }
 
-// The records of the open source file into the open database.
-int32_t CopyLines(DeviceDatabase& db, HANDLE file, const WCHAR* source, uint64_t size, CopyProgress& progress) {
+// The records of the open source file into the open database; the leg
+// values of the records follow the kind of the database written.
+int32_t CopyLines(DeviceDatabase& db, int32_t kind, HANDLE file, const WCHAR* source, uint64_t size,
+                  CopyProgress& progress) {
     WorkRecord work;
     if (!work.Allocate(kDeviceDescSize)) return -1;
     RecordLineReader reader(file);
@@ -136,7 +138,8 @@ int32_t CopyLines(DeviceDatabase& db, HANDLE file, const WCHAR* source, uint64_t
     int32_t index = 0;
     const int32_t total = ProgressValue(size);
     ConversionState& state = State();
-    const LayoutSettings settings = SettingsForReading(state);
+    LayoutSettings settings = SettingsForReading(state);
+    settings.databaseKind = kind;
     for (;;) {
         ClearKeepDesc(*work);
         const int32_t status = reader.Read(*work, counter, state.Source, settings);
@@ -151,7 +154,7 @@ int32_t CopyLines(DeviceDatabase& db, HANDLE file, const WCHAR* source, uint64_t
             DiagPrint("Error reading source/host file: %s, Err=%lx", Narrow(source).c_str(), Hex32(status));
             return status;
         }
-        if (BuildRecordBytes(*work, index, state.DBKind, state.Previous, bytes) != 0) return -1;
+        if (BuildRecordBytes(*work, index, kind, state.Previous, bytes) != 0) return -1;
         const char* text = reinterpret_cast<const char*>(bytes.bytes.data());
         const size_t length = std::strlen(text);
         wide.assign(length + 13, 0);  // (length * 2 + 26) bytes
@@ -224,8 +227,7 @@ int32_t FileToDeviceDatabase(DeviceDatabase& db, const DeviceTarget& target, con
         return openError != 0 ? static_cast<int32_t>(openError) : -1;
     }
 
-    // The leg values of the records follow the kind of the database written.
-    State().DBKind = IsPointsType(db.type) ? kKindPoint : (db.routeFlag == 1 ? kKindRoute : kKindTrack);
+    const int32_t kind = IsPointsType(db.type) ? kKindPoint : (db.routeFlag == 1 ? kKindRoute : kKindTrack);
     ResetRunningTotals();
     int32_t result = 0;
     CopyProgress progress(db.name);
@@ -236,7 +238,7 @@ int32_t FileToDeviceDatabase(DeviceDatabase& db, const DeviceTarget& target, con
             DiagPrint("Unable to open source/host file: %s\n", Narrow(source).c_str());
             result = devErrOpenSource;
         } else {
-            result = progress.Start(total) ? CopyLines(db, file.Get(), source, facts.size, progress) : devCancelled;
+            result = progress.Start(total) ? CopyLines(db, kind, file.Get(), source, facts.size, progress) : devCancelled;
         }
         if (!CloseWritten(db.handle) && result == 0) result = -1;
         db.ReleaseRecord();

@@ -1,21 +1,32 @@
 // The output a writing call has open: the file being written and, for a
-// database, the container handle and the memory it is gathered in. One per
-// process, like the conversion state; a call made from inside another one
-// (from a host callback) sets the outer call's output aside while it runs.
+// database, the container handle and the memory it is gathered in, with
+// the kind of what is written. Each writing call owns one.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <string>
 
 #include "pdb/pdb.h"
 #include "pdb/pdb_stream.h"
 #include "platform/replacing_file.h"
+#include "state/conversion_state.h"
 
 struct DatabaseOutput {
+    DatabaseOutput() = default;
+    DatabaseOutput(const DatabaseOutput&) = delete;
+    DatabaseOutput& operator=(const DatabaseOutput&) = delete;
+    // A database never finished is released; the file, never committed,
+    // leaves the previous target in place.
+    ~DatabaseOutput() {
+        if (db != nullptr) PdbRelease(db);
+    }
+
     ReplacingFile file;        // swapped in over the target when complete
     PdbHandle* db = nullptr;   // owned; the database being written
     // The database is gathered here and stored into the file with one write
     // when it is closed: the same bytes, without a seek per record.
     std::unique_ptr<PdbMemoryFile> memory;
+    std::string path;              // the target, once chosen
+    int32_t kind = kKindPoint;     // of the records written
 };
-
-DatabaseOutput& Output();

@@ -23,15 +23,17 @@ struct KindHeader {
     bool trackOrRoute;
 };
 
-KindHeader HeaderForKind(int32_t kind, uint16_t versionArgument) {
+// Tracks and routes take the older version under the older record layout
+// (the definition's or the caller's kind code); the other kinds version 0.
+KindHeader HeaderForKind(int32_t kind) {
     const uint16_t trackVersion = State().RecordVersion == 2 ? 1 : 3;
     switch (kind) {
         case kKindPoint: return {PdbFourChars("PoLi"), 3, false};
         case kKindTrack:
         case kKindRoute: return {PdbFourChars("UsTr"), trackVersion, true};
-        case kKindRlVM: return {PdbFourChars("RlVM"), versionArgument, false};
-        case kKindRlVD: return {PdbFourChars("RlVD"), versionArgument, false};
-        default: return {PdbFourChars("NADg"), versionArgument, false};
+        case kKindRlVM: return {PdbFourChars("RlVM"), 0, false};
+        case kKindRlVD: return {PdbFourChars("RlVD"), 0, false};
+        default: return {PdbFourChars("NADg"), 0, false};
     }
 }
 
@@ -67,11 +69,9 @@ bool DatabaseKindIsWritable(int32_t kind) {
     return kind >= kKindPoint && kind <= kKindDatum && kind != kKindLog;
 }
 
-int32_t CreatePointDatabase(const char* name, uint32_t count, uint16_t version,
-                            const void* appInfo, uint32_t appInfoSize) {
-    ConversionState& state = State();
-    if (!DatabaseKindIsWritable(state.DBKind)) return -1;
-    const KindHeader header = HeaderForKind(state.DBKind, version);
+int32_t CreatePointDatabase(DatabaseOutput& out, const char* name, uint32_t count) {
+    if (!DatabaseKindIsWritable(out.kind)) return -1;
+    const KindHeader header = HeaderForKind(out.kind);
 
     PdbNewInfo info{};
     info.name = name;
@@ -84,52 +84,43 @@ int32_t CreatePointDatabase(const char* name, uint32_t count, uint16_t version,
     info.type = header.type;
     info.creator = PdbFourChars("ZiZu");
 
-    Output().memory = std::make_unique<PdbMemoryFile>();
-    uint32_t code = PdbCreate(Output().memory->Stream(), info, &Output().db);
+    out.memory = std::make_unique<PdbMemoryFile>();
+    uint32_t code = PdbCreate(out.memory->Stream(), info, &out.db);
     if (code != 0) return static_cast<int32_t>(code);
 
     if (header.trackOrRoute) {
         uint8_t block[kRouteAppInfoSize] = {};
-        if (state.DBKind == kKindRoute) block[kRouteFlagOffset] = 1;
-        PdbWriteAppInfo(Output().db, block, sizeof block);
-    } else if (appInfo != nullptr && appInfoSize > 0) {
-        PdbWriteAppInfo(Output().db, appInfo, appInfoSize);
+        if (out.kind == kKindRoute) block[kRouteFlagOffset] = 1;
+        PdbWriteAppInfo(out.db, block, sizeof block);
     }
     return 0;
 }
 
-int32_t CreatePointDatabaseFile(const char* folder, const char* name, uint32_t count,
-                                uint16_t version, const void* appInfo, uint32_t appInfoSize, const char* input) {
-    ConversionState& state = State();
+int32_t CreatePointDatabaseFile(DatabaseOutput& out, const char* folder, const char* name, uint32_t count,
+                                const char* input) {
     // Refused before anything is created, so no empty file is left behind.
-    if (!DatabaseKindIsWritable(state.DBKind)) return -1;
-    std::string path;
-    if (!BuildPath(path, folder, name, ".pdb")) return -1;
-    if (!OpenOutputFile(Output().file, path, input)) return -1;
-    state.OutputExtension = ".pdb";
-    return CreatePointDatabase(name, count, version, appInfo, appInfoSize) == 0 ? 0 : -1;
+    if (!DatabaseKindIsWritable(out.kind)) return -1;
+    if (!BuildPath(out.path, folder, name, ".pdb")) return -1;
+    if (!OpenOutputFile(out.file, out.path, input)) return -1;
+    return CreatePointDatabase(out, name, count) == 0 ? 0 : -1;
 }
 
-int32_t OpenKindFile(const char* folder, const char* name, const char* input) {
-    ConversionState& state = State();
+int32_t OpenKindFile(DatabaseOutput& out, const char* folder, const char* name, const char* input) {
     const char* extension = nullptr;
-    switch (state.DBKind) {
+    switch (out.kind) {
         case kKindPoint: extension = ".rlp"; break;
         case kKindTrack: extension = ".rlt"; break;
         case kKindRoute: extension = ".rlr"; break;
         default: return -1;
     }
-    std::string path;
-    if (!BuildPath(path, folder, name, extension)) return -1;
-    state.OutputExtension = extension;
-    return OpenOutputFile(Output().file, path, input) ? 0 : -1;
+    if (!BuildPath(out.path, folder, name, extension)) return -1;
+    return OpenOutputFile(out.file, out.path, input) ? 0 : -1;
 }
 
-uint32_t WritePointRecord(PdbHandle* handle, int32_t index, PointRecord& record) {
+uint32_t WritePointRecord(DatabaseOutput& out, int32_t index, PointRecord& record) {
     // One buffer serves every record of a database.
     static thread_local RecordBytes bytes;
-    ConversionState& state = State();
-    if (BuildRecordBytes(record, index, state.DBKind, state.Previous, bytes) != 0) {
+    if (BuildRecordBytes(record, index, out.kind, State().Previous, bytes) != 0) {
         // Out of memory, or a text longer than a record can hold: the
         // database cannot be completed, so the write fails loudly.
         if (bytes.descRoom != kNoDescLimit) {
@@ -142,40 +133,40 @@ uint32_t WritePointRecord(PdbHandle* handle, int32_t index, PointRecord& record)
     PdbRecordEntry entry{};
     entry.size = static_cast<uint32_t>(bytes.length);
     entry.uniqueId = kFirstUniqueId + kUniqueIdStep * static_cast<uint32_t>(index);
-    uint32_t code = PdbAddRecord(handle, entry, bytes.bytes.data());
+    uint32_t code = PdbAddRecord(out.db, entry, bytes.bytes.data());
     CheckError(code);
     return code;
 }
 
-uint32_t WriteTextRecord(PdbHandle* handle, int32_t index, const char* text) {
+uint32_t WriteTextRecord(DatabaseOutput& out, int32_t index, const char* text) {
     static const char kEmpty[1] = {0};
     if (text == nullptr) text = kEmpty;
     PdbRecordEntry entry{};
     entry.size = static_cast<uint32_t>(std::strlen(text) + 1);
     entry.uniqueId = kFirstUniqueId + kUniqueIdStep * static_cast<uint32_t>(index);
-    uint32_t code = PdbAddRecord(handle, entry, text);
+    uint32_t code = PdbAddRecord(out.db, entry, text);
     CheckError(code);
     return code;
 }
 
-uint32_t ClosePointDatabase(bool keep) {
+uint32_t ClosePointDatabase(DatabaseOutput& out, bool keep) {
     uint32_t result = 0;
-    if (Output().db != nullptr) {
+    if (out.db != nullptr) {
         // A database finished with the wrong count keeps its handle alive;
         // it is released here all the same so nothing leaks.
-        if (PdbFinish(Output().db) != 0) PdbRelease(Output().db);
-        Output().db = nullptr;
+        if (PdbFinish(out.db) != 0) PdbRelease(out.db);
+        out.db = nullptr;
     }
-    ReplacingFile& output = Output().file;
+    ReplacingFile& output = out.file;
     int writeError = 0;
-    if (Output().memory) {
+    if (out.memory) {
         if (output && keep) {
             errno = 0;
-            if (std::fseek(output.file, 0, SEEK_SET) != 0 || !Output().memory->WriteTo(output.file)) {
+            if (std::fseek(output.file, 0, SEEK_SET) != 0 || !out.memory->WriteTo(output.file)) {
                 writeError = errno != 0 ? errno : EIO;
             }
         }
-        Output().memory.reset();
+        out.memory.reset();
     }
     if (output) {
         // Only a complete database replaces what the user had.

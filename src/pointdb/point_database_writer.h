@@ -1,6 +1,6 @@
 // Creating point, route and track databases and filling them with records.
-// One database is written at a time, held in the conversion state from its
-// creation to ClosePointDatabase.
+// The caller owns the DatabaseOutput a database is written into, from its
+// creation to ClosePointDatabase, and names the kind it holds.
 #pragma once
 
 #include <cstdint>
@@ -17,39 +17,36 @@ constexpr uint32_t kUniqueIdStep = 5;
 constexpr size_t kMaxDatabaseName = 31;
 constexpr uint32_t kMaxDatabaseRecords = 65535;
 
-// Whether the current database kind is one a database can be created for.
+// Whether a database can be created for the kind.
 bool DatabaseKindIsWritable(int32_t kind);
 
-// Creates a database of the current kind on the state's output file,
-// gathered in memory. Returns 0, -1 for a kind that cannot be written, or
-// the container's code.
-int32_t CreatePointDatabase(const char* name, uint32_t count, uint16_t version,
-                            const void* appInfo, uint32_t appInfoSize);
+// Creates a database of out.kind on out's file, gathered in memory. Returns
+// 0, -1 for a kind that cannot be written, or the container's code.
+int32_t CreatePointDatabase(DatabaseOutput& out, const char* name, uint32_t count);
 
-// Creates folder + name + ".pdb" and the database in it. 0 or -1. The file
-// is written beside the target and replaces it at ClosePointDatabase; an
-// output that is the file `input` (when given) is refused.
-int32_t CreatePointDatabaseFile(const char* folder, const char* name, uint32_t count,
-                                uint16_t version, const void* appInfo, uint32_t appInfoSize,
+// Creates folder + name + ".pdb" (out.path) and the database of out.kind in
+// it. 0 or -1. The file is written beside the target and replaces it at
+// ClosePointDatabase; an output that is the file `input` (when given) is
+// refused.
+int32_t CreatePointDatabaseFile(DatabaseOutput& out, const char* folder, const char* name, uint32_t count,
                                 const char* input = nullptr);
 
-// Creates folder + name + ".rlp", ".rlt" or ".rlr" by the current kind as the
-// state's output file, bytes as stored, as CreatePointDatabaseFile does.
-// 0 or -1.
-int32_t OpenKindFile(const char* folder, const char* name, const char* input = nullptr);
+// Creates folder + name + ".rlp", ".rlt" or ".rlr" by out.kind (out.path) as
+// out's file, bytes as stored, as CreatePointDatabaseFile does. 0 or -1.
+int32_t OpenKindFile(DatabaseOutput& out, const char* folder, const char* name, const char* input = nullptr);
 
-// Appends the point's record bytes as record `index`; raises a failure
-// through CheckError and returns the container's code.
-uint32_t WritePointRecord(PdbHandle* handle, int32_t index, PointRecord& record);
+// Appends the point's record bytes as record `index` of out's database;
+// raises a failure through CheckError and returns the container's code.
+uint32_t WritePointRecord(DatabaseOutput& out, int32_t index, PointRecord& record);
 
 // Appends text and its NUL as record `index` (a null text as one zero byte).
-uint32_t WriteTextRecord(PdbHandle* handle, int32_t index, const char* text);
+uint32_t WriteTextRecord(DatabaseOutput& out, int32_t index, const char* text);
 
 // Finishes the database being written and stores it in the output file,
 // which then replaces the target. keep false (the writing failed): the
 // output is discarded and the previous file stays. Returns 0, or pdbErrIO
 // when the file could not be written (the cause is reported).
-uint32_t ClosePointDatabase(bool keep = true);
+uint32_t ClosePointDatabase(DatabaseOutput& out, bool keep = true);
 
 // Whether output is the very file input names (however spelt); the cause
 // is reported when it is.

@@ -14,14 +14,16 @@ int32_t WritePointDatabase(const char* path, void* records, int32_t count, int32
     if (!CountFits(count < 0 ? 0u : static_cast<uint64_t>(count))) return -1;
     if (count < 0) count = 0;
 
-    ConversionState& state = State();
+    // The kind stays in the state for the host's later calls.
     SetDatabaseKind(kind);
-    if (!DatabaseKindIsWritable(state.DBKind)) {
+    DatabaseOutput out;
+    out.kind = State().DBKind;
+    if (!DatabaseKindIsWritable(out.kind)) {
         DiagCause("no database can be written for the kind " + std::to_string(kind));
         return -1;
     }
-    if (!OpenReplacingFile(Output().file, path)) {
-        DiagCause(Output().file.failure);
+    if (!OpenReplacingFile(out.file, path)) {
+        DiagCause(out.file.failure);
         return -1;
     }
     char name[kMaxDatabaseName + 1];
@@ -29,15 +31,15 @@ int32_t WritePointDatabase(const char* path, void* records, int32_t count, int32
 
     bool failed = false;
     try {
-        int32_t created = CreatePointDatabase(name, static_cast<uint32_t>(count), 0, nullptr, 0);
+        int32_t created = CreatePointDatabase(out, name, static_cast<uint32_t>(count));
         CheckError(static_cast<uint32_t>(created));
         for (int32_t i = 0; i < count; ++i) {
-            WritePointRecord(Output().db, i, *RecordAt(records, static_cast<size_t>(i)));
+            WritePointRecord(out, i, *RecordAt(records, static_cast<size_t>(i)));
         }
     } catch (...) {
         failed = true;
     }
-    uint32_t closed = ClosePointDatabase(!failed);
+    uint32_t closed = ClosePointDatabase(out, !failed);
     if (closed != 0 && !failed) {
         ReportError(closed);
         failed = true;

@@ -62,7 +62,6 @@ constexpr size_t kExtMax = 35;
 constexpr size_t kFieldLenMax = 255;
 constexpr size_t kTitleMax = 79;
 constexpr size_t kDefaultIconMax = 79;
-constexpr size_t kOutputExtensionMax = 11;
 
 // Where the record builder's next leg starts: the previous point of the
 // track or route being written, and whether legs still carry their time.
@@ -95,7 +94,6 @@ struct ConversionState {
     uint16_t LocFormat = 0;
     int32_t HeaderLines = 0;
     std::string DefaultIcon;      // at most kDefaultIconMax characters
-    std::string OutputExtension;  // at most kOutputExtensionMax characters
     uint32_t NumRecords = 0;
     int32_t DBKind = kKindPoint;
     std::optional<std::string> Header;

@@ -23,10 +23,6 @@ struct DeviceState {
     // extension. Set by every copy call, to or from the device; never reset,
     // so a listing after a copy classifies PC files as that copy did.
     int32_t forcedKind = -1;
-    // The format definition a copy to the device converts text files with;
-    // none: found by the file's extension. Set or cleared by every copy call
-    // (to the device or from it).
-    std::optional<std::string> formatPath;
     // Wide or 8-bit PC file calls. Set from the platform query each time a
     // connection to the handheld starts, and kept after it ends.
     bool useWideCalls = true;

@@ -42,13 +42,12 @@ OutputTarget DeriveOutput(const char* base) {
 
 // The header holds 16 bits of the count: more records cannot make a
 // readable database, so they are refused before anything is created.
-bool CreateOutputDatabase(const OutputTarget& out, uint64_t count) {
+bool CreateOutputDatabase(DatabaseOutput& output, const OutputTarget& out, uint64_t count) {
     if (!CountFits(count)) return false;
-    if (CreatePointDatabaseFile(out.folder.c_str(), out.name, static_cast<uint32_t>(count), 0, nullptr, 0,
-                                out.source) == 0) {
+    if (CreatePointDatabaseFile(output, out.folder.c_str(), out.name, static_cast<uint32_t>(count), out.source) == 0) {
         return true;
     }
-    ClosePointDatabase(false);
+    ClosePointDatabase(output, false);
     return false;
 }
 
@@ -57,7 +56,7 @@ bool CreateOutputDatabase(const OutputTarget& out, uint64_t count) {
 // non-waypoint lines); the store pass can refuse a line only when memory
 // runs out, and then the database lacks records and the import fails
 // rather than leave a file no reader accepts.
-int32_t ImportLinesToDatabase(const std::vector<char>& lines, const OutputTarget& out) {
+int32_t ImportLinesToDatabase(const std::vector<char>& lines, const OutputTarget& out, DatabaseOutput& output) {
     ConversionState& state = State();
     WorkRecord work;
     if (!work.Allocate(kWorkDescSize)) return -1;
@@ -67,62 +66,63 @@ int32_t ImportLinesToDatabase(const std::vector<char>& lines, const OutputTarget
     ForEachTextLine(lines, [&](const char* line) {
         if (ReadLayoutLine(line, nullptr, state.Source, settings) == 0) ++count;
     });
-    if (!CreateOutputDatabase(out, count)) return -1;
+    if (!CreateOutputDatabase(output, out, count)) return -1;
 
     int32_t result = 0;
     uint32_t index = 0;
     try {
         if (HasPlaceholderRecord(state)) {
             ClearKeepDesc(*work);
-            WritePointRecord(Output().db, static_cast<int32_t>(index++), *work);
+            WritePointRecord(output, static_cast<int32_t>(index++), *work);
         }
-        if (state.DBKind == kKindPoint) state.Previous.FirstPoint = 0;
+        if (output.kind == kKindPoint) state.Previous.FirstPoint = 0;
         ForEachTextLine(lines, [&](const char* line) {
             if (ReadLayoutLine(line, work.get(), state.Source, settings) == 0) {
-                WritePointRecord(Output().db, static_cast<int32_t>(index++), *work);
+                WritePointRecord(output, static_cast<int32_t>(index++), *work);
             }
         });
     } catch (...) {
         result = -1;
     }
     if (index != count) result = -1;
-    if (ClosePointDatabase(result == 0) != 0) result = -1;
+    if (ClosePointDatabase(output, result == 0) != 0) result = -1;
     state.Header.reset();
     return result;
 }
 
 // Datum databases hold their lines unchanged, one record each.
-int32_t ImportRawLines(const std::vector<char>& lines, size_t count, const OutputTarget& out) {
-    if (!CreateOutputDatabase(out, count)) return -1;
+int32_t ImportRawLines(const std::vector<char>& lines, size_t count, const OutputTarget& out,
+                       DatabaseOutput& output) {
+    if (!CreateOutputDatabase(output, out, count)) return -1;
     int32_t result = 0;
     try {
         int32_t index = 0;
-        ForEachTextLine(lines, [&](const char* line) { WriteTextRecord(Output().db, index++, line); });
+        ForEachTextLine(lines, [&](const char* line) { WriteTextRecord(output, index++, line); });
     } catch (...) {
         result = -1;
     }
-    if (ClosePointDatabase(result == 0) != 0) result = -1;
+    if (ClosePointDatabase(output, result == 0) != 0) result = -1;
     return result;
 }
 
-int32_t ImportLinesToKindFile(const std::vector<char>& lines, const OutputTarget& out) {
+int32_t ImportLinesToKindFile(const std::vector<char>& lines, const OutputTarget& out, DatabaseOutput& output) {
     ConversionState& state = State();
     WorkRecord work;
     if (!work.Allocate(kWorkDescSize)) return -1;
-    if (OpenKindFile(out.folder.c_str(), out.name, out.source) != 0) return -1;
-    if (state.DBKind == kKindPoint) state.Previous.FirstPoint = 0;
+    if (OpenKindFile(output, out.folder.c_str(), out.name, out.source) != 0) return -1;
+    if (output.kind == kKindPoint) state.Previous.FirstPoint = 0;
     const LayoutSettings settings = SettingsForReading(state);
 
     TextSink sink;
-    sink.file = Output().file.file;
+    sink.file = output.file.file;
     int32_t index = 0;
     ForEachTextLine(lines, [&](const char* line) {
         if (ReadLayoutLine(line, work.get(), state.Source, settings) == 0) {
-            WriteLayoutLine(sink, *work, state.Source, settings, state.DBKind, index++);
+            WriteLayoutLine(sink, *work, state.Source, settings, output.kind, index++);
         }
     });
     state.Header.reset();
-    return FinishTextOutput(Output().file, sink) ? 0 : -1;
+    return FinishTextOutput(output.file, sink) ? 0 : -1;
 }
 
 }  // namespace
@@ -163,14 +163,16 @@ TextResult ImportText(const TextRequest& request, bool toKindFile) {
     if (!ReadWholeFile(file.get(), text)) return result;
     const size_t lineCount = CutTextLines(text, state.HeaderLines);
 
-    if (state.DBKind == kKindDatum) {
-        result.code = ImportRawLines(text, lineCount, target);
+    DatabaseOutput output;
+    output.kind = state.DBKind;
+    if (output.kind == kKindDatum) {
+        result.code = ImportRawLines(text, lineCount, target, output);
     } else if (toKindFile) {
-        result.code = ImportLinesToKindFile(text, target);
+        result.code = ImportLinesToKindFile(text, target, output);
     } else {
-        result.code = ImportLinesToDatabase(text, target);
+        result.code = ImportLinesToDatabase(text, target, output);
     }
     file.reset();
-    if (result.code == 0) result.written = target.folder + target.name + state.OutputExtension;
+    if (result.code == 0) result.written = output.path;
     return result;
 }

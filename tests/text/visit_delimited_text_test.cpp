@@ -97,7 +97,9 @@ TEST_F(VisitText, MissingAndEmptyFilesAreRefused) {
     int calls = 0;
     const auto count = [&](PointRecord&, int64_t) { ++calls; };
     for (const std::string& path : {folder.file("none.txt"), folder.put("e.txt", ""), std::string()}) {
-        EXPECT_EQ(VisitDelimitedText(TextRequest{path}, count), -1);
+        TextRequest request;
+        request.source = path;
+        EXPECT_EQ(VisitDelimitedText(request, count), -1);
     }
     EXPECT_EQ(calls, 0);
 }
