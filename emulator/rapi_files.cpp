@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "device/find_data_facts.h"
 #include "emulator_state.h"
 
 namespace emu {
@@ -19,12 +20,7 @@ bool IsDotName(const WCHAR* name) {
 
 void ToCeFindData(const HostFindData& host, CE_FIND_DATA* out) {
     std::memset(out, 0, sizeof(*out));
-    out->dwFileAttributes = host.dwFileAttributes;
-    out->ftCreationTime = host.ftCreationTime;
-    out->ftLastAccessTime = host.ftLastAccessTime;
-    out->ftLastWriteTime = host.ftLastWriteTime;
-    out->nFileSizeHigh = host.nFileSizeHigh;
-    out->nFileSizeLow = host.nFileSizeLow;
+    CopyFindDataFacts(host, *out);
     DWORD oid = 0x811C9DC5u;  // a stable stand-in object id: the name's hash
     for (const WCHAR* p = host.cFileName; *p != 0; ++p) oid = (oid ^ *p) * 16777619u;
     out->dwOID = oid | 0x80000000u;

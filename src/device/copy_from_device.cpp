@@ -49,7 +49,7 @@ int32_t CopyDatabasesFromDevice(const DeviceTarget& target, DWORD type, DWORD ro
     if (!search.IsValid()) return -1;  // the device lists databases of every type, none or many
     CEOID id = RemoteApi().CeFindNextDatabaseEx(search.Get(), target.volume);
     if (id == 0) return EndedWell({ERROR_NO_MORE_ITEMS}) ? 0 : -1;
-    HostCreateDirectory(pcFolder.c_str());  // an existing folder is fine
+    PlatformCreateDirectory(pcFolder.c_str());  // an existing folder is fine
     const bool anyName = filter == nullptr || filter[0] == 0 || WideString(filter) == WideFrom("*.*");
 
     int32_t result = 0;
@@ -98,7 +98,7 @@ int32_t CopyPlainFilesFromDevice(const DeviceTarget& target, DWORD type, const W
     DeviceSearch search(RemoteApi().CeFindFirstFile(pattern.c_str(), &found));
     if (!search.IsValid())
         return EndedWell({ERROR_FILE_NOT_FOUND, ERROR_NO_MORE_FILES, ERROR_PATH_NOT_FOUND}) ? 0 : -1;
-    HostCreateDirectory(pcFolder.c_str());
+    PlatformCreateDirectory(pcFolder.c_str());
     int32_t result = 0;
     for (;;) {
         const WideString name(found.cFileName);

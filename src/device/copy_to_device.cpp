@@ -61,7 +61,7 @@ public:
         for (int32_t n = 1; n <= kWorkFolderAttempts; ++n) {
             const WideString candidate =
                 InFolder(besideFolder, WideFrom(("~vezuved-convert-" + std::to_string(n)).c_str()));
-            if (HostCreateDirectory(candidate.c_str())) {
+            if (PlatformCreateDirectory(candidate.c_str())) {
                 path_ = candidate;
                 return true;
             }
@@ -149,10 +149,10 @@ int32_t CopyPlainFileToDevice(const DeviceTarget& target, const WCHAR* path, uin
 
     HostFile source(HostCreateFile(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     DWORD high = 0;
-    const DWORD low = source ? HostGetFileSize(source.Get(), &high) : INVALID_FILE_SIZE;
+    const DWORD low = source ? PlatformGetFileSize(source.Get(), &high) : INVALID_FILE_SIZE;
     FILETIME sourceTime{};
-    if (!source || (low == INVALID_FILE_SIZE && HostGetLastError() != ERROR_SUCCESS) ||
-        !HostGetFileTime(source.Get(), nullptr, nullptr, &sourceTime)) {
+    if (!source || (low == INVALID_FILE_SIZE && PlatformGetLastError() != ERROR_SUCCESS) ||
+        !PlatformGetFileTime(source.Get(), nullptr, nullptr, &sourceTime)) {
         DiagPrint("Unable to open source/host file: %s\n", Narrow(path).c_str());
         return devErrOpenSource;
     }
@@ -173,7 +173,7 @@ int32_t CopyPlainFileToDevice(const DeviceTarget& target, const WCHAR* path, uin
     CopyProgress progress(devicePath.c_str());
     int32_t result = CopyChunks(
         [&](char* buffer, DWORD count, DWORD* got) {
-            return HostReadFile(source.Get(), buffer, count, got) != 0;
+            return PlatformReadFile(source.Get(), buffer, count, got) != 0;
         },
         [&](const char* data, DWORD count, DWORD* written) {
             return RemoteApi().CeWriteFile(write.handle.Get(), data, count, written, nullptr) != 0;

@@ -19,7 +19,7 @@ std::string Narrow(const WCHAR* text) { return NarrowedText(text); }
 WideString CurrentDirectory() {
     std::vector<WCHAR> buffer(MAX_PATH);
     for (int attempt = 0; attempt < 4; ++attempt) {
-        const DWORD length = HostGetCurrentDirectory(static_cast<DWORD>(buffer.size()), buffer.data());
+        const DWORD length = PlatformGetCurrentDirectory(static_cast<DWORD>(buffer.size()), buffer.data());
         if (length == 0) return WideString();
         if (length < buffer.size()) return WideString(buffer.data(), length);
         buffer.resize(length + 1);  // longer than the buffer: never cut, ask again
@@ -29,8 +29,8 @@ WideString CurrentDirectory() {
 
 DWORD RemoteFailureError() {
 #if defined(_WIN32)
-    return HostGetLastError();
+    return PlatformGetLastError();
 #else
-    return RemoteApi().CeGetLastError != nullptr ? RemoteApi().CeGetLastError() : HostGetLastError();
+    return RemoteApi().CeGetLastError != nullptr ? RemoteApi().CeGetLastError() : PlatformGetLastError();
 #endif
 }

@@ -27,7 +27,7 @@ std::string DosDateText(WORD date, WORD clock) {
 std::string ListingDate(const FILETIME& time) {
     WORD date = 0;
     WORD clock = 0;
-    HostFileTimeToDosDateTime(&time, &date, &clock);
+    PlatformFileTimeToDosDateTime(&time, &date, &clock);
     return DosDateText(date, clock);
 }
 
@@ -35,7 +35,7 @@ int32_t FileDateText(const FILETIME* time, WCHAR* dst) {
     FILETIME local = {0, 0};
     WORD date = 0;
     WORD clock = 0;
-    if (time != nullptr && HostFileTimeToLocalFileTime(time, &local)) HostFileTimeToDosDateTime(&local, &date, &clock);
+    if (time != nullptr && PlatformFileTimeToLocalFileTime(time, &local)) PlatformFileTimeToDosDateTime(&local, &date, &clock);
     const std::string text = "   " + DosDateText(date, clock);
     WidenText(dst, text.c_str(), static_cast<int32_t>(text.size()));
     return 0;

@@ -1,5 +1,6 @@
 #include "device/host_files.h"
 
+#include "device/find_data_facts.h"
 #include "platform/host_file.h"
 #include "platform/system.h"
 #include "state/device_state.h"
@@ -20,12 +21,7 @@ void WidenSigned(WCHAR* dst, const char* src, size_t capacity) {
 }
 
 void FindDataToWide(const WIN32_FIND_DATAA& narrow, HostFindData* wide) {
-    wide->dwFileAttributes = narrow.dwFileAttributes;
-    wide->ftCreationTime = narrow.ftCreationTime;
-    wide->ftLastAccessTime = narrow.ftLastAccessTime;
-    wide->ftLastWriteTime = narrow.ftLastWriteTime;
-    wide->nFileSizeHigh = narrow.nFileSizeHigh;
-    wide->nFileSizeLow = narrow.nFileSizeLow;
+    CopyFindDataFacts(narrow, *wide);
     wide->dwReserved0 = narrow.dwReserved0;
     wide->dwReserved1 = narrow.dwReserved1;
     WidenSigned(wide->cFileName, narrow.cFileName, MAX_PATH);
@@ -33,12 +29,7 @@ void FindDataToWide(const WIN32_FIND_DATAA& narrow, HostFindData* wide) {
 }
 
 void FindDataToNarrow(const HostFindData& wide, WIN32_FIND_DATAA* narrow) {
-    narrow->dwFileAttributes = wide.dwFileAttributes;
-    narrow->ftCreationTime = wide.ftCreationTime;
-    narrow->ftLastAccessTime = wide.ftLastAccessTime;
-    narrow->ftLastWriteTime = wide.ftLastWriteTime;
-    narrow->nFileSizeHigh = wide.nFileSizeHigh;
-    narrow->nFileSizeLow = wide.nFileSizeLow;
+    CopyFindDataFacts(wide, *narrow);
     narrow->dwReserved0 = wide.dwReserved0;
     narrow->dwReserved1 = wide.dwReserved1;
     NarrowText(narrow->cFileName, wide.cFileName, MAX_PATH - 1);
@@ -75,8 +66,6 @@ BOOL HostFindNextFile(HANDLE search, HostFindData* found) {
     return PlatformFindNextFile(search, found);
 }
 
-BOOL HostFindClose(HANDLE search) { return PlatformFindClose(search); }
-
 HANDLE HostCreateFile(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES /*security*/, DWORD disposition,
                       DWORD attributes, HANDLE /*templateFile*/) {
 #if defined(_WIN32)
@@ -100,33 +89,6 @@ BOOL HostDeleteFile(LPCWSTR path) {
     return PlatformDeleteFile(path);
 }
 
-BOOL HostMoveFile(LPCWSTR from, LPCWSTR to) { return PlatformMoveFile(from, to); }
-
-BOOL HostReadFile(HANDLE file, void* buffer, DWORD size, DWORD* done) {
-    return PlatformReadFile(file, buffer, size, done);
-}
-BOOL HostWriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* done) {
-    return PlatformWriteFile(file, buffer, size, done);
-}
-DWORD HostGetFileSize(HANDLE file, DWORD* high) { return PlatformGetFileSize(file, high); }
-BOOL HostGetFileTime(HANDLE file, FILETIME* creation, FILETIME* access, FILETIME* write) {
-    return PlatformGetFileTime(file, creation, access, write);
-}
-BOOL HostSetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* access, const FILETIME* write) {
-    return PlatformSetFileTime(file, creation, access, write);
-}
-BOOL HostCloseHandle(HANDLE file) { return PlatformCloseHandle(file); }
-DWORD HostGetCurrentDirectory(DWORD size, WCHAR* buffer) { return PlatformGetCurrentDirectory(size, buffer); }
-BOOL HostCreateDirectory(LPCWSTR path) { return PlatformCreateDirectory(path); }
-DWORD HostGetLastError() { return PlatformGetLastError(); }
-
-BOOL HostFileTimeToLocalFileTime(const FILETIME* utc, FILETIME* local) {
-    return PlatformFileTimeToLocalFileTime(utc, local);
-}
-BOOL HostFileTimeToDosDateTime(const FILETIME* time, WORD* date, WORD* dosTime) {
-    return PlatformFileTimeToDosDateTime(time, date, dosTime);
-}
-
 int32_t CompareFileTimes(const FILETIME* a, const FILETIME* b) {
     const uint64_t x = FileTimeValue(*a);
     const uint64_t y = FileTimeValue(*b);
@@ -138,10 +100,10 @@ void CopyFileTimes(LPCWSTR source, LPCWSTR destination) {
     {
         HostFile in(HostCreateFile(source, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         if (!in) return;
-        if (!HostGetFileTime(in.Get(), nullptr, nullptr, &written)) return;
+        if (!PlatformGetFileTime(in.Get(), nullptr, nullptr, &written)) return;
     }
     HostFile out(HostCreateFile(destination, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!out) return;
-    HostSetFileTime(out.Get(), &written, &written, &written);
+    PlatformSetFileTime(out.Get(), &written, &written, &written);
 }
 

@@ -1,7 +1,7 @@
 // The PC side of the device operations: UTF-16 paths and search records
 // throughout, reached through the wide file calls (or the 8-bit calls on
-// systems without them, as DeviceSettings().useWideCalls says), owners of
-// the files and searches opened, and the debugger line.
+// systems without them, as DeviceSettings().useWideCalls says), and owners
+// of the files and searches opened.
 #pragma once
 
 #include <cstddef>
@@ -10,33 +10,20 @@
 #include "base/unique_handle.h"
 #include "base/wide_text.h"
 #include "device/ce_types.h"
+#include "platform/host_file.h"
 
-// Searches, files and folders. Failures return the platform call's own
-// failure value and leave the error in HostGetLastError(); nothing is printed.
+// The calls that differ between the wide and the 8-bit file calls. Every
+// other PC file call is the platform's own (platform/host_file.h). Failures
+// return the platform call's own failure value and leave the error in
+// PlatformGetLastError(); nothing is printed.
 HANDLE HostFindFirstFile(LPCWSTR path, HostFindData* found);
 BOOL HostFindNextFile(HANDLE search, HostFindData* found);
-BOOL HostFindClose(HANDLE search);
 // security and templateFile are always null; they are kept for the calling
 // pattern and ignored.
 HANDLE HostCreateFile(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD disposition,
                       DWORD attributes, HANDLE templateFile);
 BOOL HostDeleteFile(LPCWSTR path);
-// Moves a file over another, replacing it (the wide call on every branch).
-BOOL HostMoveFile(LPCWSTR from, LPCWSTR to);
-BOOL HostReadFile(HANDLE file, void* buffer, DWORD size, DWORD* done);
-BOOL HostWriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* done);
-DWORD HostGetFileSize(HANDLE file, DWORD* high);
-BOOL HostGetFileTime(HANDLE file, FILETIME* creation, FILETIME* access, FILETIME* write);
-BOOL HostSetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* access, const FILETIME* write);
-BOOL HostCloseHandle(HANDLE file);
-// As GetCurrentDirectoryW: units written, the size needed, or 0.
-DWORD HostGetCurrentDirectory(DWORD size, WCHAR* buffer);
-BOOL HostCreateDirectory(LPCWSTR path);
-DWORD HostGetLastError();
 
-// Time conversions as FileTimeToLocalFileTime and FileTimeToDosDateTime.
-BOOL HostFileTimeToLocalFileTime(const FILETIME* utc, FILETIME* local);
-BOOL HostFileTimeToDosDateTime(const FILETIME* time, WORD* date, WORD* dosTime);
 // As CompareFileTime: -1, 0 or 1 by the full 64-bit values.
 int32_t CompareFileTimes(const FILETIME* a, const FILETIME* b);
 
@@ -51,10 +38,10 @@ struct HostFileTraits {
     using Handle = HANDLE;
     static Handle Empty() { return INVALID_HANDLE_VALUE; }
     static bool IsValid(Handle handle) { return handle != INVALID_HANDLE_VALUE && handle != nullptr; }
-    static void Close(Handle handle) { HostCloseHandle(handle); }
+    static void Close(Handle handle) { PlatformCloseHandle(handle); }
 };
 struct HostSearchTraits : HostFileTraits {
-    static void Close(Handle handle) { HostFindClose(handle); }
+    static void Close(Handle handle) { PlatformFindClose(handle); }
 };
 using HostFile = UniqueHandle<HostFileTraits>;
 using HostSearch = UniqueHandle<HostSearchTraits>;

@@ -41,7 +41,7 @@ bool PcReplacement::Create(const WideString& target) {
             temporary_ = candidate;
             return true;
         }
-        const DWORD error = HostGetLastError();
+        const DWORD error = PlatformGetLastError();
         ForgetTemporary(registration_);
         registration_ = -1;
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
@@ -55,7 +55,7 @@ bool PcReplacement::Create(const WideString& target) {
 
 bool PcReplacement::Write(const void* data, DWORD size) {
     DWORD written = 0;
-    if (!HostWriteFile(file_.Get(), data, size, &written)) return Fail("write", SystemErrorText(HostGetLastError()));
+    if (!PlatformWriteFile(file_.Get(), data, size, &written)) return Fail("write", SystemErrorText(PlatformGetLastError()));
     if (written != size) return Fail("write", SystemErrorText(ERROR_DISK_FULL));
     return true;
 }
@@ -67,10 +67,10 @@ bool PcReplacement::Fail(const char* step, const std::string& reason) {
 
 bool PcReplacement::Commit(const FILETIME* time) {
     if (!file_) return false;
-    const bool stamped = time == nullptr || HostSetFileTime(file_.Get(), time, time, time);
-    const bool closed = HostCloseHandle(file_.Release()) != FALSE;
-    if (!stamped || !closed || !HostMoveFile(temporary_.c_str(), target_.c_str())) {
-        const DWORD error = HostGetLastError();
+    const bool stamped = time == nullptr || PlatformSetFileTime(file_.Get(), time, time, time);
+    const bool closed = PlatformCloseHandle(file_.Release()) != FALSE;
+    if (!stamped || !closed || !PlatformMoveFile(temporary_.c_str(), target_.c_str())) {
+        const DWORD error = PlatformGetLastError();
         Abandon();
         return Fail("write", SystemErrorText(error));
     }

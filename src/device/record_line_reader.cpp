@@ -9,7 +9,7 @@ RecordLineReader::~RecordLineReader() { MemFree(line_); }
 bool RecordLineReader::Next(char& byte) {
     if (position_ == length_) {
         position_ = length_ = 0;
-        if (!HostReadFile(file_, block_, sizeof block_, &length_) || length_ > sizeof block_) {
+        if (!PlatformReadFile(file_, block_, sizeof block_, &length_) || length_ > sizeof block_) {
             failed_ = true;
             length_ = 0;
         }

@@ -94,9 +94,9 @@ bool ReadSourceFacts(const WCHAR* source, SourceFacts& facts) {
     HostFile file(HostCreateFile(source, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!file) return false;
     DWORD high = 0;
-    const DWORD low = HostGetFileSize(file.Get(), &high);
+    const DWORD low = PlatformGetFileSize(file.Get(), &high);
     facts.size = (static_cast<uint64_t>(high) << 32) | low;
-    HostGetFileTime(file.Get(), nullptr, nullptr, &facts.written);
+    PlatformGetFileTime(file.Get(), nullptr, nullptr, &facts.written);
     return true;
 }
 

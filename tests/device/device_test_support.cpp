@@ -144,14 +144,14 @@ void SyncTest::SetTime(const std::string& path, uint64_t time) {
                                  nullptr));
     ASSERT_TRUE(file.IsValid()) << path;
     const FILETIME when = MakeFileTime(time);
-    ASSERT_TRUE(HostSetFileTime(file.Get(), &when, &when, &when));
+    ASSERT_TRUE(PlatformSetFileTime(file.Get(), &when, &when, &when));
 }
 
 uint64_t SyncTest::TimeOf(const std::string& path) {
     HostFile file(HostCreateFile(W(path.c_str()).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
                                  nullptr));
     FILETIME written{};
-    if (file.IsValid()) HostGetFileTime(file.Get(), nullptr, nullptr, &written);
+    if (file.IsValid()) PlatformGetFileTime(file.Get(), nullptr, nullptr, &written);
     return FileTimeValue(written);
 }
 

@@ -72,7 +72,7 @@ protected:
     void SetTime(const std::string& name, const FILETIME& time) {
         HostFile file(Open(name, GENERIC_WRITE));
         ASSERT_TRUE(file);
-        ASSERT_TRUE(HostSetFileTime(file.Get(), &time, &time, &time));
+        ASSERT_TRUE(PlatformSetFileTime(file.Get(), &time, &time, &time));
     }
     HostFindData Found(const std::string& pattern) {
         HostFindData found{};
@@ -100,7 +100,7 @@ TEST_F(HostFiles, TimesRoundTripAt100Nanoseconds) {
     HostFile file(Open("t.rlp", GENERIC_READ));
     ASSERT_TRUE(file);
     FILETIME creation, access, write;
-    ASSERT_TRUE(HostGetFileTime(file.Get(), &creation, &access, &write));
+    ASSERT_TRUE(PlatformGetFileTime(file.Get(), &creation, &access, &write));
     EXPECT_EQ(FileTimeValue(wanted), FileTimeValue(write));
     EXPECT_EQ(FileTimeValue(wanted), FileTimeValue(access));
     EXPECT_EQ(FileTimeValue(wanted), FileTimeValue(Found("t.rlp").ftLastWriteTime));
@@ -109,7 +109,7 @@ TEST_F(HostFiles, TimesRoundTripAt100Nanoseconds) {
 
 TEST_F(HostFiles, WildcardsAndCase) {
     for (const char* name : {"Home.RLP", "lake.rlt", "noext", "a.b.c", "Topo_jpg.rlm"}) devtest::WriteFile(dir.Join(name), name);
-    ASSERT_TRUE(HostCreateDirectory(dir.Wide("Sub.rlp").c_str()));
+    ASSERT_TRUE(PlatformCreateDirectory(dir.Wide("Sub.rlp").c_str()));
     const Strings all = {"Home.RLP", "Topo_jpg.rlm", "a.b.c", "lake.rlt", "noext"};
     const std::pair<const char*, Strings> cases[] = {
         {"*.*", all}, {"*.rlp", {"Home.RLP"}}, {"?ake.*", {"lake.rlt"}}, {"*.", {"noext"}}, {"*.C", {"a.b.c"}}, {"x*", {}},
