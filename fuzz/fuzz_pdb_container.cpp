@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     PdbHandle* handle = nullptr;
     if (PdbOpen(file.Stream(), &handle) != 0) return 0;
-    PdbInfo info{};
+    PdbHeader info{};
     (void)PdbGetInfo(handle, &info);
     uint32_t appInfoSize = 0;
     (void)PdbAppInfoSize(handle, &appInfoSize);

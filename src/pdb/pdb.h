@@ -69,37 +69,31 @@ struct PdbHandle {
     uint32_t readBufferCapacity;
 };
 
-// Header facts; dates in host seconds since 1970.
-struct PdbInfo {
-    char name[32];
+// The database header, as PdbGetInfo reads it and PdbCreate writes it;
+// dates in host seconds since 1970. The block offsets, nextList and
+// listKind are the container's: read back, ignored when creating (the list
+// kind follows the attributes). Only the low 16 bits of recordCount fit the
+// header, but PdbCreate reserves that many entries.
+struct PdbHeader {
+    char name[32];  // NUL-terminated when read back and when set by PdbSetName
     uint16_t attributes;
     uint16_t version;
     uint32_t creationDate;
     uint32_t modificationDate;
     uint32_t backupDate;
     uint32_t modificationNumber;
+    uint32_t appInfoOffset;
+    uint32_t sortInfoOffset;
     uint32_t type;
     uint32_t creator;
     uint32_t uniqueIdSeed;
+    uint32_t nextList;
     uint32_t recordCount;
     uint16_t listKind;
 };
 
-// What PdbCreate writes; dates in host seconds since 1970. Only the low 16
-// bits of recordCount fit the header, but that many entries are reserved.
-struct PdbNewInfo {
-    const char* name;  // at most 31 characters are kept; null is empty
-    uint16_t attributes;
-    uint16_t version;
-    uint32_t creationDate;
-    uint32_t modificationDate;
-    uint32_t backupDate;
-    uint32_t modificationNumber;
-    uint32_t type;
-    uint32_t creator;
-    uint32_t uniqueIdSeed;
-    uint32_t recordCount;
-};
+// Sets the header's name: at most 31 characters are kept; null is empty.
+void PdbSetName(PdbHeader& header, const char* name);
 
 struct PdbRecordEntry {
     uint32_t size;        // data bytes; 0 for a deleted record
@@ -117,10 +111,10 @@ uint32_t PdbOpen(PdbStream* stream, PdbHandle** handle);
 // order of writing is fixed: create, application info block (if any),
 // exactly recordCount records in index order, PdbFinish.
 // On failure *handle is null.
-uint32_t PdbCreate(PdbStream* stream, const PdbNewInfo& info, PdbHandle** handle);
+uint32_t PdbCreate(PdbStream* stream, const PdbHeader& header, PdbHandle** handle);
 
 // Re-reads the header.
-uint32_t PdbGetInfo(PdbHandle* handle, PdbInfo* info);
+uint32_t PdbGetInfo(PdbHandle* handle, PdbHeader* header);
 
 // Size of the application info block; 0 when there is none.
 uint32_t PdbAppInfoSize(PdbHandle* handle, uint32_t* size);

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "pdb/pdb.h"
 
@@ -71,56 +72,53 @@ inline uint32_t EntryDataOffset(const uint8_t* entry, uint16_t listKind) {
     return GetU32(listKind == pdbListResource ? entry + kResourceOffsetAt : entry);
 }
 
-// The header, field by field, in file terms (Palm dates, raw codes).
-struct Header {
-    uint8_t name[kNameSize];
-    uint16_t attributes;
-    uint16_t version;
-    uint32_t creationDate;
-    uint32_t modificationDate;
-    uint32_t backupDate;
-    uint32_t modificationNumber;
-    uint32_t appInfoOffset;
-    uint32_t sortInfoOffset;
-    uint32_t type;
-    uint32_t creator;
-    uint32_t uniqueIdSeed;
-    uint32_t nextList;
-    uint16_t recordCount;
-};
-
-inline void DecodeHeader(const uint8_t* raw, Header* h) {
-    std::memcpy(h->name, raw, kNameSize);
-    h->attributes = GetU16(raw + kAttributesAt);
-    h->version = GetU16(raw + kVersionAt);
-    h->creationDate = GetU32(raw + kCreationAt);
-    h->modificationDate = GetU32(raw + kModificationAt);
-    h->backupDate = GetU32(raw + kBackupAt);
-    h->modificationNumber = GetU32(raw + kModNumberAt);
-    h->appInfoOffset = GetU32(raw + kAppInfoAt);
-    h->sortInfoOffset = GetU32(raw + kSortInfoAt);
-    h->type = GetU32(raw + kTypeAt);
-    h->creator = GetU32(raw + kCreatorAt);
-    h->uniqueIdSeed = GetU32(raw + kSeedAt);
-    h->nextList = GetU32(raw + kNextListAt);
-    h->recordCount = GetU16(raw + kCountAt);
+// The one list of the header's numeric fields: where each lies and how
+// many bytes it takes. Reading and writing both walk it.
+template <typename Header, typename Field>
+void ForEachHeaderField(Header& h, Field&& field) {
+    field(kAttributesAt, 2, h.attributes);
+    field(kVersionAt, 2, h.version);
+    field(kCreationAt, 4, h.creationDate);
+    field(kModificationAt, 4, h.modificationDate);
+    field(kBackupAt, 4, h.backupDate);
+    field(kModNumberAt, 4, h.modificationNumber);
+    field(kAppInfoAt, 4, h.appInfoOffset);
+    field(kSortInfoAt, 4, h.sortInfoOffset);
+    field(kTypeAt, 4, h.type);
+    field(kCreatorAt, 4, h.creator);
+    field(kSeedAt, 4, h.uniqueIdSeed);
+    field(kNextListAt, 4, h.nextList);
+    field(kCountAt, 2, h.recordCount);
 }
 
-inline void EncodeHeader(const Header& h, uint8_t* raw) {
+// The file's 78 bytes as a header: the name's 32 bytes as stored (a name
+// without its NUL is the validator's to refuse), dates made host dates.
+inline void DecodeHeader(const uint8_t* raw, PdbHeader* h) {
+    std::memcpy(h->name, raw, kNameSize);
+    ForEachHeaderField(*h, [raw](uint32_t at, uint32_t width, auto& value) {
+        value = static_cast<std::remove_reference_t<decltype(value)>>(width == 2 ? GetU16(raw + at)
+                                                                                  : GetU32(raw + at));
+    });
+    h->creationDate = PdbDateToHost(h->creationDate);
+    h->modificationDate = PdbDateToHost(h->modificationDate);
+    h->backupDate = PdbDateToHost(h->backupDate);
+    h->listKind = ListKindOf(h->attributes);
+}
+
+// The header as the file's 78 bytes, dates made Palm dates.
+inline void EncodeHeader(const PdbHeader& header, uint8_t* raw) {
+    PdbHeader h = header;
+    h.creationDate = PdbDateFromHost(h.creationDate);
+    h.modificationDate = PdbDateFromHost(h.modificationDate);
+    h.backupDate = PdbDateFromHost(h.backupDate);
     std::memcpy(raw, h.name, kNameSize);
-    PutU16(raw + kAttributesAt, h.attributes);
-    PutU16(raw + kVersionAt, h.version);
-    PutU32(raw + kCreationAt, h.creationDate);
-    PutU32(raw + kModificationAt, h.modificationDate);
-    PutU32(raw + kBackupAt, h.backupDate);
-    PutU32(raw + kModNumberAt, h.modificationNumber);
-    PutU32(raw + kAppInfoAt, h.appInfoOffset);
-    PutU32(raw + kSortInfoAt, h.sortInfoOffset);
-    PutU32(raw + kTypeAt, h.type);
-    PutU32(raw + kCreatorAt, h.creator);
-    PutU32(raw + kSeedAt, h.uniqueIdSeed);
-    PutU32(raw + kNextListAt, h.nextList);
-    PutU16(raw + kCountAt, h.recordCount);
+    ForEachHeaderField(h, [raw](uint32_t at, uint32_t width, auto value) {
+        if (width == 2) {
+            PutU16(raw + at, static_cast<uint16_t>(value));
+        } else {
+            PutU32(raw + at, static_cast<uint32_t>(value));
+        }
+    });
 }
 
 }  // namespace pdbfmt

@@ -17,7 +17,7 @@ uint32_t PdbOpen(PdbStream* stream, PdbHandle** out) {
         pdbimpl::FreeHandle(handle);
         return code;
     }
-    Header header;
+    PdbHeader header;
     DecodeHeader(raw, &header);
     handle->listKind = ListKindOf(header.attributes);
     handle->recordCount = header.recordCount;

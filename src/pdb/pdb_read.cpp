@@ -11,24 +11,11 @@ using namespace pdbfmt;
 
 namespace {
 
-uint32_t ReadInfo(PdbHandle* handle, PdbInfo* info) {
+uint32_t ReadInfo(PdbHandle* handle, PdbHeader* header) {
     uint8_t raw[kHeaderSize];
     if (!pdbimpl::ReadAt(handle->stream, 0, raw, sizeof raw)) return pdbErrIO;
-    Header header;
-    DecodeHeader(raw, &header);
-    std::memcpy(info->name, header.name, kNameSize);
-    info->name[kNameSize - 1] = '\0';  // the file may have changed since it was checked
-    info->attributes = header.attributes;
-    info->version = header.version;
-    info->creationDate = PdbDateToHost(header.creationDate);
-    info->modificationDate = PdbDateToHost(header.modificationDate);
-    info->backupDate = PdbDateToHost(header.backupDate);
-    info->modificationNumber = header.modificationNumber;
-    info->type = header.type;
-    info->creator = header.creator;
-    info->uniqueIdSeed = header.uniqueIdSeed;
-    info->recordCount = header.recordCount;
-    info->listKind = ListKindOf(header.attributes);
+    DecodeHeader(raw, header);
+    header->name[kNameSize - 1] = '\0';  // the file may have changed since it was checked
     return 0;
 }
 
@@ -96,7 +83,7 @@ uint32_t RecordRequestRefused(const PdbHandle* handle, uint32_t index) {
 
 }  // namespace
 
-uint32_t PdbGetInfo(PdbHandle* handle, PdbInfo* info) {
+uint32_t PdbGetInfo(PdbHandle* handle, PdbHeader* info) {
     if (!pdbimpl::HandleAlive(handle) || info == nullptr) return pdbErrIndex;
     std::memset(info, 0, sizeof *info);
     if (handle->pendingError != 0) return handle->pendingError;

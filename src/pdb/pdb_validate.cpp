@@ -16,7 +16,7 @@ constexpr size_t kChunkBytes = 4000;
 static_assert(kChunkBytes % kRecordEntrySize == 0 && kChunkBytes % kResourceEntrySize == 0,
               "chunks hold whole entries");
 
-bool HeaderSound(const Header& h, uint64_t fileSize, uint64_t listEnd) {
+bool HeaderSound(const PdbHeader& h, uint64_t fileSize, uint64_t listEnd) {
     if (h.nextList != 0) return false;  // only one record list is supported
     if (std::memchr(h.name, 0, kNameSize) == nullptr) return false;
     if (h.type == 0 || h.creator == 0) return false;
@@ -37,7 +37,7 @@ bool HeaderSound(const Header& h, uint64_t fileSize, uint64_t listEnd) {
 
 // Data offsets must rise strictly, stay inside the file and not point into
 // the list; data may start at the gap of a list written without one.
-bool EntriesSound(const PdbStream& stream, const Header& h, uint64_t fileSize,
+bool EntriesSound(const PdbStream& stream, const PdbHeader& h, uint64_t fileSize,
                   uint64_t listEnd) {
     uint16_t listKind = ListKindOf(h.attributes);
     uint32_t entrySize = EntrySizeOf(listKind);
@@ -77,7 +77,7 @@ uint32_t PdbValidate(PdbStream* stream) {
     }
     uint8_t raw[kHeaderSize];
     if (!pdbimpl::ReadAt(*stream, 0, raw, sizeof raw)) return pdbErrFormat;
-    Header header;
+    PdbHeader header;
     DecodeHeader(raw, &header);
     uint64_t listEnd = ListEnd(EntrySizeOf(ListKindOf(header.attributes)), header.recordCount);
     if (!HeaderSound(header, fileSize, listEnd)) return pdbErrFormat;

@@ -10,24 +10,15 @@ using namespace pdbfmt;
 
 namespace {
 
-void BuildHeader(const PdbNewInfo& info, Header* header) {
-    std::memset(header, 0, sizeof *header);
-    if (info.name != nullptr) {
-        // Longer names are cut: the field keeps 31 characters and its NUL.
-        size_t length = std::strlen(info.name);
-        if (length > kNameSize - 1) length = kNameSize - 1;
-        std::memcpy(header->name, info.name, length);
-    }
-    header->attributes = info.attributes;
-    header->version = info.version;
-    header->creationDate = PdbDateFromHost(info.creationDate);
-    header->modificationDate = PdbDateFromHost(info.modificationDate);
-    header->backupDate = PdbDateFromHost(info.backupDate);
-    header->modificationNumber = info.modificationNumber;
-    header->type = info.type;
-    header->creator = info.creator;
-    header->uniqueIdSeed = info.uniqueIdSeed;
-    header->recordCount = static_cast<uint16_t>(info.recordCount);
+// What the caller gave, with the container's own fields cleared: the
+// blocks are placed later, and no second list is written.
+PdbHeader NewHeader(const PdbHeader& given) {
+    PdbHeader header = given;
+    header.name[kNameSize - 1] = '\0';
+    header.appInfoOffset = 0;
+    header.sortInfoOffset = 0;
+    header.nextList = 0;
+    return header;
 }
 
 uint32_t WriteAppInfoBlock(PdbHandle* handle, const void* data, uint32_t size) {
@@ -73,7 +64,16 @@ uint32_t AppendRecord(PdbHandle* handle, const PdbRecordEntry& entry, const void
 
 }  // namespace
 
-uint32_t PdbCreate(PdbStream* stream, const PdbNewInfo& info, PdbHandle** out) {
+void PdbSetName(PdbHeader& header, const char* name) {
+    std::memset(header.name, 0, sizeof header.name);
+    if (name == nullptr) return;
+    // Longer names are cut: the field keeps 31 characters and its NUL.
+    size_t length = std::strlen(name);
+    if (length > kNameSize - 1) length = kNameSize - 1;
+    std::memcpy(header.name, name, length);
+}
+
+uint32_t PdbCreate(PdbStream* stream, const PdbHeader& info, PdbHandle** out) {
     if (out == nullptr) return pdbErrIndex;
     *out = nullptr;
     if (!pdbimpl::StreamUsable(stream)) return pdbErrIO;
@@ -82,10 +82,8 @@ uint32_t PdbCreate(PdbStream* stream, const PdbNewInfo& info, PdbHandle** out) {
     handle->listKind = ListKindOf(info.attributes);
     handle->capacity = info.recordCount;
 
-    Header header;
-    BuildHeader(info, &header);
     uint8_t raw[kHeaderSize];
-    EncodeHeader(header, raw);
+    EncodeHeader(NewHeader(info), raw);
     static const uint8_t kGap[kGapSize] = {0, 0};
     uint64_t listEnd = ListEnd(EntrySizeOf(handle->listKind), info.recordCount);
     // Writing the gap reserves the list: the bytes before it read as zeros.

@@ -44,7 +44,7 @@ void RefineTrackKind(PdbHandle* handle) {
 
 uint32_t ReadHeaderFacts(PdbHandle* handle) {
     ConversionState& state = State();
-    PdbInfo info{};
+    PdbHeader info{};
     uint32_t code = PdbGetInfo(handle, &info);
     if (code != 0) return code & 0xffffu;
     uint32_t result = 0;
@@ -88,7 +88,7 @@ int32_t DoReadPointDatabase(const char* path, void** records, int32_t* kind) {
         // record; without memory for it the file is read in place.
         db.stream = db.memory.ReadFrom(db.file.get()) ? *db.memory.Stream() : PdbFileStream(db.file.get());
         CheckError(PdbOpen(&db.stream, &db.handle));
-        PdbInfo info{};
+        PdbHeader info{};
         uint32_t code = PdbGetInfo(db.handle, &info);
         state.DBKind = info.type == PdbFourChars("PoLi") ? kKindPoint : kKindTrack;
         CheckError(code);

@@ -73,8 +73,8 @@ int32_t CreatePointDatabase(DatabaseOutput& out, const char* name, uint32_t coun
     if (!DatabaseKindIsWritable(out.kind)) return -1;
     const KindHeader header = HeaderForKind(out.kind);
 
-    PdbNewInfo info{};
-    info.name = name;
+    PdbHeader info{};
+    PdbSetName(info, name);
     info.recordCount = count;
     const int64_t now = CurrentTime();
     info.creationDate = static_cast<uint32_t>(now);

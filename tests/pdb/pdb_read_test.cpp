@@ -92,7 +92,7 @@ TEST(PdbRead, RecordsInfoAndDates) {
     const Bytes bytes = f.Build();
     Opened db(bytes);
     ASSERT_EQ(db.code, 0u);
-    PdbInfo info;
+    PdbHeader info;
     ASSERT_EQ(PdbGetInfo(db.handle, &info), 0u);
     EXPECT_STREQ(info.name, "Test");
     EXPECT_EQ(info.attributes, 8);
@@ -205,7 +205,7 @@ TEST(PdbRead, DamageAfterOpenIsCaughtAndSticks) {
         ASSERT_TRUE(db.memory.Assign(bytes.data(), bytes.size()));
         PdbRecordEntry entry{};
         const uint8_t* data = nullptr;
-        PdbInfo info;
+        PdbHeader info;
         EXPECT_EQ(PdbReadRecord(db.handle, d.index, &entry, &data), pdbErrFormat) << d.at << ' ' << d.value;
         EXPECT_EQ(data, nullptr);
         EXPECT_EQ(PdbGetInfo(db.handle, &info), pdbErrFormat);
@@ -237,7 +237,7 @@ TEST(PdbRead, EveryStreamFailureIsReported) {
 TEST(PdbRead, DeadHandlesAndNullOutputs) {
     PdbHandle dead{};
     dead.marker = 0xdeadbeef;
-    PdbInfo info{};
+    PdbHeader info{};
     PdbRecordEntry entry{};
     const uint8_t* data = reinterpret_cast<const uint8_t*>(&dead);
     uint32_t size = 7;

@@ -6,8 +6,19 @@
 
 namespace {
 
-PdbNewInfo SampleInfo(uint32_t count, const char* name = "Points") {
-    return PdbNewInfo{name, 0x0008, 3, 1, 0, 1000, 7, PdbFourChars("PoLi"), PdbFourChars("RLog"), 0x1234, count};
+PdbHeader SampleInfo(uint32_t count, const char* name = "Points") {
+    PdbHeader info{};
+    PdbSetName(info, name);
+    info.attributes = 0x0008;
+    info.version = 3;
+    info.creationDate = 1;
+    info.backupDate = 1000;
+    info.modificationNumber = 7;
+    info.type = PdbFourChars("PoLi");
+    info.creator = PdbFourChars("RLog");
+    info.uniqueIdSeed = 0x1234;
+    info.recordCount = count;
+    return info;
 }
 
 const PdbRecordEntry kEntries[] = {{4, 0, 0x110000}, {0, 0x80, 0x110005}, {6, 0x40, 0x11000a}};
@@ -108,7 +119,7 @@ TEST(PdbWrite, FinishAndWrongHandles) {
     EXPECT_EQ(PdbRelease(handle), 0u);                      // Finish left it alive
     EXPECT_EQ(PdbValidate(memory.Stream()), pdbErrFormat);  // the unwritten entry is zero
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(memory.Data())), std::string(31, 'x'));
-    PdbNewInfo info = SampleInfo(1);
+    PdbHeader info = SampleInfo(1);
     info.attributes = pdbAttrResourceDb;
     memory.Clear();
     ASSERT_EQ(PdbCreate(memory.Stream(), info, &handle), 0u);
