@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t selector = data[0];
     const int mode = selector & 7;
     ConversionState& state = State();
-    state.Source = static_cast<uint16_t>(mode == 0 ? 1 : mode);
+    state.Layout = static_cast<uint16_t>(mode == 0 ? 1 : mode);
     state.LocFormat = static_cast<uint16_t>((selector >> 3) & 3);
     state.EleFormat = static_cast<uint16_t>((selector >> 5) & 1);
     if (selector & 0x40) state.Delimited = '\t';

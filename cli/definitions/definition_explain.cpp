@@ -28,7 +28,7 @@ constexpr int kReadSlots = 7;  // the slots a fixed-width line and the writers k
 // A state no keyword line can produce: whatever a line changes shows.
 ConversionState Poisoned() {
     ConversionState s;
-    s.Source = 0xFFFF;
+    s.Layout = 0xFFFF;
     s.Delimited = '\0';
     s.RecordVersion = 0xFFFF;
     s.FieldCount = INT32_MIN;
@@ -47,7 +47,7 @@ ConversionState Poisoned() {
 }
 
 bool SameSettings(const ConversionState& a, const ConversionState& b) {
-    return a.Source == b.Source && a.Delimited == b.Delimited && a.RecordVersion == b.RecordVersion &&
+    return a.Layout == b.Layout && a.Delimited == b.Delimited && a.RecordVersion == b.RecordVersion &&
            a.FieldCount == b.FieldCount && a.FieldMap == b.FieldMap && a.EleFormat == b.EleFormat &&
            a.LocFormat == b.LocFormat && a.HeaderLines == b.HeaderLines && a.DefaultIcon == b.DefaultIcon &&
            a.FieldLen == b.FieldLen && a.Ext == b.Ext && a.Header == b.Header && a.FormatTitle == b.FormatTitle &&
@@ -290,7 +290,7 @@ KeywordLine CheckLine(const DefinitionLine& line, Warnings& warnings) {
 void CheckLayoutFit(const KeywordLine& line, const ConversionState& s, Warnings& warnings) {
     if (line.index < 0) return;
     const std::string keyword = FormatKeywordName(line.index);
-    if (s.Source == kModeGarmin) {
+    if (s.Layout == kLayoutGarmin) {
         switch (line.index) {
             case kKeyFieldCount:
             case kKeyDelimited:
@@ -313,14 +313,14 @@ void CheckLayoutFit(const KeywordLine& line, const ConversionState& s, Warnings&
         }
         return;
     }
-    if (line.index == kKeyFieldLen && s.Source != kModeFixed) {
+    if (line.index == kKeyFieldLen && s.Layout != kLayoutFixed) {
         warnings.Add(line.number, "FieldLen applies to fixed-width columns (Source = FIXED) only; it is ignored");
     }
-    if (line.index == kKeyDelimited && s.Source == kModeFixed) {
+    if (line.index == kKeyDelimited && s.Layout == kLayoutFixed) {
         warnings.Add(line.number, "Delimited does not apply to fixed-width columns; it is ignored");
     }
     const bool tabValue = line.value == "\\t" || line.value.compare(0, 1, "\t") == 0;
-    if (line.index == kKeyDelimited && s.Source == kModeTab && !tabValue) {
+    if (line.index == kKeyDelimited && s.Layout == kLayoutTab && !tabValue) {
         warnings.Add(line.number, "a Tab layout always splits at tabs; Delimited " + Shown(line.value) +
                                       " is ignored");
     }
@@ -342,7 +342,7 @@ std::string FieldStyle(const ConversionState& s, int slot) {
         case kSlotLongitude: return CoordinateStyle(s.LocFormat, false);
         case kSlotElevation: return s.EleFormat == 1 ? "metres" : "feet";
         case kSlotTime:
-            if (s.FieldMap[kSlotDate] >= 0 && s.Source != kModeFixed) {
+            if (s.FieldMap[kSlotDate] >= 0 && s.Layout != kLayoutFixed) {
                 return "HHMMSS, the date column joined to it";
             }
             return "HHMMSS DDMMYYYY, or HH:MM:SS";
@@ -362,12 +362,12 @@ std::string DelimiterText(char c) {
 }
 
 std::string LayoutName(const ConversionState& s) {
-    switch (s.Source) {
-        case kModeComma: return "delimited text";
-        case kModeTab: return "tab-separated text";
-        case kModeGarmin: return "Garmin text";
-        case kModeFixed: return "fixed-width columns";
-        case kModePcx5: return "PCX5 text (read split at the delimiter, written without one)";
+    switch (s.Layout) {
+        case kLayoutComma: return "delimited text";
+        case kLayoutTab: return "tab-separated text";
+        case kLayoutGarmin: return "Garmin text";
+        case kLayoutFixed: return "fixed-width columns";
+        case kLayoutPcx5: return "PCX5 text (read split at the delimiter, written without one)";
         default: return "delimited text";
     }
 }
@@ -406,7 +406,7 @@ std::vector<std::vector<std::string>> GarminTable(const ConversionState& s) {
 }
 
 std::vector<std::vector<std::string>> ColumnTable(const ConversionState& s, Warnings& warnings) {
-    const bool fixed = s.Source == kModeFixed;
+    const bool fixed = s.Layout == kLayoutFixed;
     const std::vector<int> widths = fixed ? Widths(s.FieldLen) : std::vector<int>();
     const int slots = fixed ? kReadSlots : 8;
     // Every column up to the last one that matters, but gaps only so far:
@@ -504,27 +504,27 @@ Explanation ExplainDefinition(const std::string& path) {
     std::ostringstream out;
     out << "Title:        " << (s.FormatTitle ? Cp1252ToUtf8(*s.FormatTitle) : std::string("(none)")) << "\n";
     out << "Layout:       " << LayoutName(s) << "\n";
-    if (s.Source == kModeFixed) {
+    if (s.Layout == kLayoutFixed) {
         out << "Widths:       " << (s.FieldLen.empty() ? std::string("(none)") : Cp1252ToUtf8(s.FieldLen)) << "\n";
-    } else if (s.Source != kModeGarmin) {
+    } else if (s.Layout != kLayoutGarmin) {
         // A tab layout splits at tabs whatever Delimited says.
-        out << "Delimiter:    " << DelimiterText(s.Source == kModeTab ? '\t' : s.Delimited) << "\n";
+        out << "Delimiter:    " << DelimiterText(s.Layout == kLayoutTab ? '\t' : s.Delimited) << "\n";
     }
     out << "Header lines: " << s.HeaderLines << "\n";
     if (s.Header) out << "Header:       " << Cp1252ToUtf8(*s.Header) << "\n";
     out << "Kind:         " << KindName(s) << "\n";
     out << "Extension:    " << (s.Ext.empty() ? std::string("(none: by kind, .rlp, .rlt or .rlr)") : Cp1252ToUtf8(s.Ext))
         << "\n";
-    if (s.Source != kModeGarmin && s.FieldMap[kSlotIcon] < 0 && !s.DefaultIcon.empty()) {
+    if (s.Layout != kLayoutGarmin && s.FieldMap[kSlotIcon] < 0 && !s.DefaultIcon.empty()) {
         out << "Icon:         " << Cp1252ToUtf8(s.DefaultIcon) << " for every point\n";
     }
     if (s.FormatTitle && IsImportOnly(*s.FormatTitle)) {
         out << "Written:      never (import only: the tool reads through it and refuses to write)\n";
-    } else if (s.Source != kModeGarmin) {
+    } else if (s.Layout != kLayoutGarmin) {
         out << "Written:      " << std::max(s.FieldCount, 0) << " column(s) (FieldCount)\n";
     }
     Explanation explained;
-    if (s.Source == kModeGarmin) {
+    if (s.Layout == kLayoutGarmin) {
         explained.columns = GarminTable(s);
     } else {
         explained.columns = ColumnTable(s, warnings);

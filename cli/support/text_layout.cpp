@@ -11,14 +11,14 @@ TextLayout LoadTextLayout(const std::string& definition, const TextOptions& opti
     FreeFormatStrings();  // a header or title left by an earlier call is not this definition's
     LoadFormatFileAt(definition.c_str(), nullptr);
     ConversionState& state = State();
-    if (options.layout && *options.layout >= 0) state.Source = static_cast<uint16_t>(*options.layout);
+    if (options.layout && *options.layout >= 0) state.Layout = static_cast<uint16_t>(*options.layout);
     if (options.columns) {
         for (size_t i = 0; i < options.columns->size(); ++i) state.FieldMap[i] = (*options.columns)[i];
     }
     if (options.elevationFormat) state.EleFormat = static_cast<uint16_t>(*options.elevationFormat);
     TextLayout layout;
-    layout.source = state.Source;
-    layout.delimiter = state.Source == kModeTab ? '\t' : state.Delimited;
+    layout.source = state.Layout;
+    layout.delimiter = state.Layout == kLayoutTab ? '\t' : state.Delimited;
     for (size_t i = 0; i < layout.columns.size(); ++i) layout.columns[i] = state.FieldMap[i];
     layout.fieldWidths = state.FieldLen;
     layout.headerLines = state.HeaderLines;
@@ -41,8 +41,8 @@ TextLayout LoadTextLayout(const std::string& definition, const TextOptions& opti
 }
 
 bool HasHeaderLine(const TextLayout& layout) {
-    return !layout.header.empty() && layout.source != kModeGarmin && layout.source != kModePlain &&
-           layout.source != kModeSurvey;
+    return !layout.header.empty() && layout.source != kLayoutGarmin && layout.source != kLayoutPlain &&
+           layout.source != kLayoutSurvey;
 }
 
 std::string ExpandHeaderTemplate(const std::string& text, uint32_t count, const std::string& title) {

@@ -25,7 +25,7 @@ void ReadAgain(const std::string& path, const PreparedText& prepared, Walks& wal
     const TextLayout& layout = prepared.layout;
     const int16_t kind = options.kind ? static_cast<int16_t>(layout.kind) : -1;
     const int64_t first = layout.placeholder ? 1 : 0;
-    const bool garmin = layout.source == kModeGarmin;
+    const bool garmin = layout.source == kLayoutGarmin;
     int32_t count = -1;
     try {
         TextRequest request;

@@ -181,7 +181,7 @@ std::optional<BadValue> BadValueOf(const Columns& columns, const TextLayout& lay
         if (!problem.empty()) return BadValue{columns.numbers[kElevation] + 1, problem};
     }
     const bool hasTime = columns.numbers[kTime] >= 0;
-    const bool hasDate = columns.numbers[kDate] >= 0 && layout.source != kModeFixed && !recordLine;
+    const bool hasDate = columns.numbers[kDate] >= 0 && layout.source != kLayoutFixed && !recordLine;
     if (hasTime && !IsTimePart(columns.texts[kTime])) return bad(kTime, "time");
     if (hasDate && !IsTimePart(columns.texts[kDate])) return bad(kDate, "time");
     if ((hasTime || hasDate) && !IsTime(columns.texts[kTime], columns.texts[kDate], hasDate)) {
@@ -216,11 +216,11 @@ bool SplitGarminPosition(const std::string& raw, std::string& latitude, std::str
 }
 
 std::optional<BadValue> FindBadValue(const std::string& line, const TextLayout& layout, FittingReport* fitting) {
-    if (layout.source == kModeGarmin) return GarminBadValue(line, layout.eleFormat == 1);
-    if (layout.source == kModePlain || layout.source == kModeSurvey) return std::nullopt;
-    const bool recordLine = layout.source == kModeRecordLine;
+    if (layout.source == kLayoutGarmin) return GarminBadValue(line, layout.eleFormat == 1);
+    if (layout.source == kLayoutPlain || layout.source == kLayoutSurvey) return std::nullopt;
+    const bool recordLine = layout.source == kLayoutRecordLine;
     const Columns columns =
-        layout.source == kModeFixed ? FixedColumns(line, layout) : SeparatedColumns(line, layout, recordLine);
+        layout.source == kLayoutFixed ? FixedColumns(line, layout) : SeparatedColumns(line, layout, recordLine);
     std::optional<BadValue> bad = BadValueOf(columns, layout, recordLine);
     // Only a line that goes into the record has its texts fitted.
     if (!bad && fitting != nullptr) NoteFitting(columns, *fitting);

@@ -26,7 +26,7 @@ int ParseCoordinate(const char* text, double& out, int useConstantLetters) {
         out = ReadDecimal(text);
         return 0;
     }
-    const char* negativeLetters = useConstantLetters != 0 ? "SWsw" : GetTableString(3);
+    const char* negativeLetters = useConstantLetters != 0 ? "SWsw" : NegativeHemisphereLetters();
     const double sign = std::strchr(negativeLetters, text[0]) != nullptr ? -1.0 : 1.0;
     const char* rest = text + 1;
 

@@ -22,6 +22,22 @@ int ParseHemisphereMinutes(const char* text, double& out, int degreeDigits);
 double ParseLatitudeText(const char* text, uint16_t locFormat);
 double ParseLongitudeText(const char* text, uint16_t locFormat);
 
-// The process-wide table of 13 display strings, 15 bytes a slot.
+// The process-wide table of display strings, 15 bytes a slot, in this order.
+enum class DisplayText : int {
+    LatitudeLetters,    // "NS"
+    LongitudeLetters,   // "EW"
+    DecimalPoint,       // "."
+    NegativeLetters,    // "SWsw": the hemispheres that make a coordinate negative
+    NauticalMiles,      // "nm"
+    Miles,              // "mi"
+    Kilometres,         // "km"
+    Knots,              // "kn"
+    MilesPerHour,       // "mph"
+    KilometresPerHour,  // "kph"
+    Metres,             // "m"
+    Feet,               // "ft"
+    Rendering,          // "Rendering..."
+};
 void InitStringTable();
-const char* GetTableString(int slot);
+const char* TableText(DisplayText which);
+inline const char* NegativeHemisphereLetters() { return TableText(DisplayText::NegativeLetters); }

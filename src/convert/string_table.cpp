@@ -1,12 +1,12 @@
 // The display strings of the coordinate and distance texts. Filled at load
 // (and again on every thread attach, with the same bytes); the coordinate
-// parser takes its negative hemisphere letters from slot 3.
+// parser takes its negative hemisphere letters from it.
 #include <cstring>
 
 #include "convert/coordinates.h"
 
 namespace {
-constexpr int kSlots = 13;
+constexpr int kSlots = static_cast<int>(DisplayText::Rendering) + 1;
 constexpr int kSlotSize = 15;
 char g_table[kSlots][kSlotSize];
 
@@ -24,4 +24,4 @@ void InitStringTable() {
     }
 }
 
-const char* GetTableString(int slot) { return g_table[slot]; }
+const char* TableText(DisplayText which) { return g_table[static_cast<int>(which)]; }

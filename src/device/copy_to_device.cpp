@@ -117,7 +117,7 @@ void ApplyCopySettings(const CopySettings& settings) {
     ConversionState& state = State();
     ResetConversionState();
     ApplyTextRequest(settings.text);
-    if (settings.text.layout == kModeTab) state.Delimited = '\t';
+    if (settings.text.layout == kLayoutTab) state.Delimited = '\t';
     DeviceSettings().forcedKind = settings.text.kind.value_or(-1);
     if (settings.text.kind) state.DBKind = *settings.text.kind;
 }

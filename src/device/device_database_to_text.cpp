@@ -81,7 +81,7 @@ int32_t DeviceDatabaseToFile(DeviceDatabase& db, const DeviceTarget& target, con
         const std::string line = NarrowedText(text);
         ParseRecordLine(line.c_str(), *work);
         formatted.clear();
-        result = FormatLayoutLine(*work, state.Source, settings, state.DBKind, handled, formatted);
+        result = FormatLayoutLine(*work, state.Layout, settings, state.DBKind, handled, formatted);
         ++handled;
         if (!progress.Step(handled, count)) {
             result = devCancelled;

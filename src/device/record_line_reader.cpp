@@ -19,7 +19,7 @@ bool RecordLineReader::Next(char& byte) {
     return true;
 }
 
-int32_t RecordLineReader::Read(PointRecord& record, uint64_t& counter, int mode, const LayoutSettings& settings) {
+int32_t RecordLineReader::Read(PointRecord& record, uint64_t& counter, int layoutCode, const LayoutSettings& settings) {
     if (line_ == nullptr) {
         // Taken at the first read: running out of memory is then a failed
         // read (-1), reported as any other.
@@ -53,6 +53,6 @@ int32_t RecordLineReader::Read(PointRecord& record, uint64_t& counter, int mode,
     counter += consumed;
     if (tooLong) return status == kEndOfFile ? kLineTooLongAtEnd : kLineTooLong;
     if (length == 0) return status;
-    if (ReadLayoutLine(line_, &record, mode, settings) != 0) return -1;
+    if (ReadLayoutLine(line_, &record, layoutCode, settings) != 0) return -1;
     return status == kEndOfFile ? kLastLineRead : status;
 }

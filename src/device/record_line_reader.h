@@ -34,7 +34,7 @@ public:
     // dropped there) and parses it as a line of the layout mode with settings. A status
     // above, or -1 when the buffer cannot be had, a read fails or the line
     // does not parse. counter grows by the bytes the line held.
-    int32_t Read(PointRecord& record, uint64_t& counter, int mode, const LayoutSettings& settings);
+    int32_t Read(PointRecord& record, uint64_t& counter, int layoutCode, const LayoutSettings& settings);
     // The lines read so far, the one just read included.
     int64_t LineNumber() const { return lineNumber_; }
 

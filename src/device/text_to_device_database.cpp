@@ -142,7 +142,7 @@ int32_t CopyLines(DeviceDatabase& db, int32_t kind, HANDLE file, const WCHAR* so
     settings.databaseKind = kind;
     for (;;) {
         ClearKeepDesc(*work);
-        const int32_t status = reader.Read(*work, counter, state.Source, settings);
+        const int32_t status = reader.Read(*work, counter, state.Layout, settings);
         if (status == kEndOfFile) return 0;
         if (status == kLineTooLong || status == kLineTooLongAtEnd) {
             DiagPrint("Line %" PRId64 " longer than %u bytes, not copied: %s\n", reader.LineNumber(),

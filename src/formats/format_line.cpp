@@ -27,14 +27,14 @@ void SetColumn(int slot, const char* value) {
 void ApplySource(const char* value) {
     ConversionState& s = State();
     if (EqualsIgnoreCase(value, "PCX5")) {
-        s.Source = kModePcx5;
+        s.Layout = kLayoutPcx5;
     } else if (EqualsIgnoreCase(value, "Garmin")) {
-        s.Source = kModeGarmin;
+        s.Layout = kLayoutGarmin;
     } else if (EqualsIgnoreCase(value, "Tab")) {
-        s.Source = kModeTab;
+        s.Layout = kLayoutTab;
         s.Delimited = '\t';
     } else if (EqualsIgnoreCase(value, "FIXED")) {
-        s.Source = kModeFixed;
+        s.Layout = kLayoutFixed;
     }
 }
 
@@ -42,7 +42,7 @@ void ApplyDelimited(const char* value) {
     ConversionState& s = State();
     if (value[0] == '\\') {
         if (value[1] == 't') {
-            s.Source = kModeTab;
+            s.Layout = kLayoutTab;
             s.Delimited = '\t';
         }
         return;
@@ -51,7 +51,7 @@ void ApplyDelimited(const char* value) {
     // rather than making it NUL.
     if (value[0] == '\0') return;
     s.Delimited = value[0];
-    if (value[0] == ',') s.Source = kModeComma;
+    if (value[0] == ',') s.Layout = kLayoutComma;
 }
 
 void ApplyIcon(const char* value) {

@@ -59,6 +59,6 @@ int Read(const char* line, PointRecord& record, const LayoutSettings& settings) 
 }  // namespace
 
 extern const LayoutDescriptor kFixedLayout = {
-    kModeFixed,    "fixed", nullptr, Read,    WriteUnseparatedColumns, WriteTemplateHeader, nullptr,
+    kLayoutFixed,    "fixed", nullptr, Read,    WriteUnseparatedColumns, WriteTemplateHeader, nullptr,
     KindExtension, '\0',    false,   false,   nullptr,
 };

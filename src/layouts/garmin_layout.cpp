@@ -121,6 +121,6 @@ void PassHeader(TextSink& sink, int32_t kind) {
 }  // namespace
 
 extern const LayoutDescriptor kGarminLayout = {
-    kModeGarmin,   "Garmin", Takes, Read, Write, Header, PassHeader,
+    kLayoutGarmin,   "Garmin", Takes, Read, Write, Header, PassHeader,
     KindExtension, '\0',     false, true, &kGarminStyle,
 };

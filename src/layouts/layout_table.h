@@ -29,7 +29,7 @@ struct ExportHeader {
 };
 
 struct LayoutDescriptor {
-    int mode;  // the Source value
+    int layout;  // its code (LayoutCode)
     const char* name;
     // Whether the layout takes the line at all; null: every line.
     bool (*takes)(const char* line);
@@ -52,20 +52,20 @@ struct LayoutDescriptor {
     const LayoutStyle* exportStyle;  // conventions an export switches to, or null
 };
 
-// The layout of a Source value; a value no layout has reads as delimited
+// The layout of a layout code; a code no layout has reads as delimited
 // columns and writes columns without separators, as PCX5 does.
-const LayoutDescriptor& LayoutFor(int mode);
+const LayoutDescriptor& LayoutFor(int layoutCode);
 
 // 0 when the record was filled (or, with a null record, when the line would
 // be taken); -1 for a line the layout does not take, or when a description
 // buffer cannot be allocated.
-int ReadLayoutLine(const char* line, PointRecord* record, int mode, const LayoutSettings& settings);
+int ReadLayoutLine(const char* line, PointRecord* record, int layoutCode, const LayoutSettings& settings);
 
 // Appends the record's line in the layout. Returns 0.
-int FormatLayoutLine(PointRecord& record, int mode, const LayoutSettings& settings, int32_t kind,
+int FormatLayoutLine(PointRecord& record, int layoutCode, const LayoutSettings& settings, int32_t kind,
                      int32_t index, std::string& out);
 
 // Formats the record and writes its line followed by "\n" (CR LF on a text
 // sink). Returns what FormatLayoutLine returned.
-int WriteLayoutLine(TextSink& sink, PointRecord& record, int mode, const LayoutSettings& settings,
+int WriteLayoutLine(TextSink& sink, PointRecord& record, int layoutCode, const LayoutSettings& settings,
                     int32_t kind, int32_t index);

@@ -4,6 +4,6 @@
 #include "layouts/layouts.h"
 
 extern const LayoutDescriptor kPcx5Layout = {
-    kModePcx5,     "PCX5", nullptr, ReadDefinitionColumns,   WriteUnseparatedColumns, WriteTemplateHeader, nullptr,
+    kLayoutPcx5,     "PCX5", nullptr, ReadDefinitionColumns,   WriteUnseparatedColumns, WriteTemplateHeader, nullptr,
     KindExtension, '\0',   false,   false, nullptr,
 };

@@ -10,6 +10,6 @@ const char* Extension(int32_t) { return ".txt"; }
 }  // namespace
 
 extern const LayoutDescriptor kPlainLayout = {
-    kModePlain, "plain", nullptr, ReadWholeLine, WriteUnseparatedColumns, WriteTemplateHeader, nullptr,
+    kLayoutPlain, "plain", nullptr, ReadWholeLine, WriteUnseparatedColumns, WriteTemplateHeader, nullptr,
     Extension,  '\0',    true,    false,         nullptr,
 };

@@ -11,6 +11,6 @@ int Read(const char* line, PointRecord& record, const LayoutSettings&) { return 
 }  // namespace
 
 extern const LayoutDescriptor kRecordLineLayout = {
-    kModeRecordLine, "record line", nullptr, Read, WriteUnseparatedColumns, WriteTemplateHeader, nullptr,
+    kLayoutRecordLine, "record line", nullptr, Read, WriteUnseparatedColumns, WriteTemplateHeader, nullptr,
     KindExtension,   '\0',          false,   false, nullptr,
 };

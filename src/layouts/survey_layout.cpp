@@ -10,6 +10,6 @@ const char* Extension(int32_t) { return ".xml"; }
 }  // namespace
 
 extern const LayoutDescriptor kSurveyLayout = {
-    kModeSurvey, "survey", nullptr, ReadWholeLine, WriteUnseparatedColumns, WriteTemplateHeader, nullptr,
+    kLayoutSurvey, "survey", nullptr, ReadWholeLine, WriteUnseparatedColumns, WriteTemplateHeader, nullptr,
     Extension,   '\0',     true,    false,         nullptr,
 };

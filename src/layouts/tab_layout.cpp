@@ -15,5 +15,5 @@ int Write(PointRecord& record, const LayoutSettings& settings, int32_t, int32_t,
 }  // namespace
 
 extern const LayoutDescriptor kTabLayout = {
-    kModeTab, "tab", nullptr, Read, Write, WriteTemplateHeader, nullptr, KindExtension, '\t', false, false, nullptr,
+    kLayoutTab, "tab", nullptr, Read, Write, WriteTemplateHeader, nullptr, KindExtension, '\t', false, false, nullptr,
 };

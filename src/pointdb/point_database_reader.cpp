@@ -52,14 +52,14 @@ uint32_t ReadHeaderFacts(PdbHandle* handle) {
         state.DBKind = kKindTrack;
     } else if (info.type == PdbFourChars("Srvy")) {
         state.DBKind = kKindSurvey;
-        state.Source = kModeSurvey;
+        state.Layout = kLayoutSurvey;
     } else if (info.type == PdbFourChars("PoLi")) {
         state.DBKind = kKindPoint;
     } else if (info.type == PdbFourChars("RlLg")) {
         state.DBKind = kKindLog;
-        state.Source = kModePlain;
+        state.Layout = kLayoutPlain;
     } else {
-        state.Source = kModePlain;
+        state.Layout = kLayoutPlain;
         state.DBKind = kKindUnknown;
         result = kKindUnknown;
     }
@@ -155,7 +155,7 @@ int32_t GetPointDatabaseInfo(const char* path, int32_t* kind, int32_t* source, i
     if (result != 0) return static_cast<int32_t>(result);
     const ConversionState& state = State();
     if (kind != nullptr) *kind = state.DBKind;
-    if (source != nullptr) *source = state.Source;
+    if (source != nullptr) *source = state.Layout;
     if (version != nullptr) *version = static_cast<int32_t>(state.DBVersion);
     if (count != nullptr) *count = static_cast<int32_t>(state.NumRecords);
     return 0;

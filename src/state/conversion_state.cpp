@@ -15,7 +15,7 @@ void ResetRunningTotals() { State().Previous.FirstPoint = 1; }
 
 int32_t ResetConversionState() {
     ConversionState& s = State();
-    s.Source = kModeComma;
+    s.Layout = kLayoutComma;
     s.FieldMap = kDefaultFieldMap;
     s.HeaderLines = 0;
     s.Delimited = ',';

@@ -28,17 +28,17 @@ enum FieldSlot : int {
     kSlotDate = 7,
 };
 
-// Source values: the text layouts, plus 0 for the line of a point database
-// record.
-enum ParseMode : int {
-    kModeRecordLine = 0,
-    kModeComma = 1,
-    kModeTab = 2,
-    kModeGarmin = 3,
-    kModePlain = 4,
-    kModeFixed = 5,
-    kModePcx5 = 6,
-    kModeSurvey = 7,
+// Layout codes (the "Source" keyword of a definition): the text layouts,
+// plus 0 for the line of a point database record.
+enum LayoutCode : int {
+    kLayoutRecordLine = 0,
+    kLayoutComma = 1,
+    kLayoutTab = 2,
+    kLayoutGarmin = 3,
+    kLayoutPlain = 4,
+    kLayoutFixed = 5,
+    kLayoutPcx5 = 6,
+    kLayoutSurvey = 7,
 };
 
 // DBKind values.
@@ -75,8 +75,12 @@ struct PreviousPoint {
 // Plain values that can be copied, so a call made from inside another one
 // (from a host callback) can start from the outer call's settings. The
 // outputs being written are the writers' own (pointdb/database_output.h).
+// Field names: a field set by a ".cal" keyword bears that keyword's name
+// (Delimited, FieldCount, FieldLen, Ext, LocFormat, EleFormat, DefaultIcon,
+// HeaderLines, Header, FormatTitle, DBType as DBKind, Source as Layout);
+// the others name what they hold, in the same PascalCase.
 struct ConversionState {
-    uint16_t Source = kModeComma;
+    uint16_t Layout = kLayoutComma;  // set by the keyword "Source"
     char Delimited = ',';
     uint16_t RecordVersion = 3;
     uint32_t DBVersion = 1;

@@ -70,11 +70,11 @@ bool ReadRecordLines(const std::vector<char>& text, ConversionState& state, int6
     ForEachTextLine(text, [&](const char* line) {
         ++lines;
         PointRecord& record = recordAt(slot);
-        if (ReadLayoutLine(line, &record, state.Source, settings) == 0) {
+        if (ReadLayoutLine(line, &record, state.Layout, settings) == 0) {
             onRead(record, slot);
             ++slot;
             leftover = false;
-        } else if (ReadLayoutLine(line, nullptr, state.Source, settings) == 0) {
+        } else if (ReadLayoutLine(line, nullptr, state.Layout, settings) == 0) {
             leftover = true;
         }
     });
@@ -200,7 +200,7 @@ int32_t WriteDelimitedText(const TextRequest& request, void* records, int32_t co
             if (i + kPrefetchDistance < count) {
                 PrefetchRecord(RecordAt(records, static_cast<size_t>(i + kPrefetchDistance)));
             }
-            WriteLayoutLine(sink, *RecordAt(records, static_cast<size_t>(i)), state.Source, settings,
+            WriteLayoutLine(sink, *RecordAt(records, static_cast<size_t>(i)), state.Layout, settings,
                             state.DBKind, i);
         }
     }

@@ -74,7 +74,7 @@ void ApplyStyle(ConversionState& state, const LayoutStyle& style) {
 
 void RecordPass(ExportContext& ctx, TextSink& sink, PointRecord& work, uint32_t first, int32_t kind) {
     const ConversionState& state = State();
-    const LayoutDescriptor& layout = LayoutFor(state.Source);
+    const LayoutDescriptor& layout = LayoutFor(state.Layout);
     const LayoutSettings settings = LayoutSettingsOf(state);
     if (layout.passHeader != nullptr) layout.passHeader(sink, kind);
     std::string scratch;
@@ -94,7 +94,7 @@ void RecordPass(ExportContext& ctx, TextSink& sink, PointRecord& work, uint32_t 
         }
         if (ParseRecordLine(text, work) == 0) {
             CheckError(static_cast<uint32_t>(
-                WriteLayoutLine(sink, work, state.Source, settings, kind, static_cast<int32_t>(i))));
+                WriteLayoutLine(sink, work, state.Layout, settings, kind, static_cast<int32_t>(i))));
         }
     }
 }
@@ -136,7 +136,7 @@ int32_t ExportRecords(ExportContext& ctx, std::FILE* database, std::string& writ
         (state.DBKind == kKindTrack || state.DBKind == kKindRoute) && state.DBVersion < 2 ? 1 : 0;
     {
         const ExportTextsRelease release;
-        const LayoutDescriptor& layout = LayoutFor(state.Source);
+        const LayoutDescriptor& layout = LayoutFor(state.Layout);
         layout.header(sink, ExportHeader{state.Header.has_value() ? state.Header->c_str() : nullptr,
                                          state.NumRecords, state.Title.c_str()});
         if (layout.exportStyle != nullptr) ApplyStyle(state, *layout.exportStyle);
@@ -165,7 +165,7 @@ void ChooseExportExtension(std::string& path) {
     if (dot != std::string::npos && dot >= nameStart) path.erase(dot);
 
     const ConversionState& state = State();
-    path += !state.Ext.empty() ? state.Ext.c_str() : LayoutFor(state.Source).extension(state.DBKind);
+    path += !state.Ext.empty() ? state.Ext.c_str() : LayoutFor(state.Layout).extension(state.DBKind);
 }
 
 TextResult ExportText(const TextRequest& request) {
@@ -186,7 +186,7 @@ TextResult ExportText(const TextRequest& request) {
     if (!database) return result;
     if (request.format) LoadFormatFile(request.format->c_str(), nullptr);
     ApplyTextRequest(request);
-    if (state.Source == kModeRecordLine) state.Source = kModeComma;
+    if (state.Layout == kLayoutRecordLine) state.Layout = kLayoutComma;
     std::string written;
     result.code = ExportRecords(ctx, database.get(), written);
     if (result.code == 0) result.written = std::move(written);

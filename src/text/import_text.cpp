@@ -64,7 +64,7 @@ int32_t ImportLinesToDatabase(const std::vector<char>& lines, const OutputTarget
 
     uint32_t count = HasPlaceholderRecord(state) ? 1 : 0;
     ForEachTextLine(lines, [&](const char* line) {
-        if (ReadLayoutLine(line, nullptr, state.Source, settings) == 0) ++count;
+        if (ReadLayoutLine(line, nullptr, state.Layout, settings) == 0) ++count;
     });
     if (!CreateOutputDatabase(output, out, count)) return -1;
 
@@ -77,7 +77,7 @@ int32_t ImportLinesToDatabase(const std::vector<char>& lines, const OutputTarget
         }
         if (output.kind == kKindPoint) state.Previous.FirstPoint = 0;
         ForEachTextLine(lines, [&](const char* line) {
-            if (ReadLayoutLine(line, work.get(), state.Source, settings) == 0) {
+            if (ReadLayoutLine(line, work.get(), state.Layout, settings) == 0) {
                 WritePointRecord(output, static_cast<int32_t>(index++), *work);
             }
         });
@@ -117,8 +117,8 @@ int32_t ImportLinesToKindFile(const std::vector<char>& lines, const OutputTarget
     sink.file = output.file.file;
     int32_t index = 0;
     ForEachTextLine(lines, [&](const char* line) {
-        if (ReadLayoutLine(line, work.get(), state.Source, settings) == 0) {
-            WriteLayoutLine(sink, *work, state.Source, settings, output.kind, index++);
+        if (ReadLayoutLine(line, work.get(), state.Layout, settings) == 0) {
+            WriteLayoutLine(sink, *work, state.Layout, settings, output.kind, index++);
         }
     });
     state.Header.reset();
@@ -130,7 +130,7 @@ int32_t ImportLinesToKindFile(const std::vector<char>& lines, const OutputTarget
 void ApplyTextRequest(const TextRequest& request) {
     ConversionState& state = State();
     if (request.fieldCount) state.FieldCount = *request.fieldCount;
-    if (request.layout) state.Source = *request.layout;
+    if (request.layout) state.Layout = *request.layout;
     if (request.elevationFormat) state.EleFormat = *request.elevationFormat;
     if (request.columns) {
         for (size_t slot = 0; slot < kMappedColumns; ++slot) state.FieldMap[slot] = (*request.columns)[slot];
@@ -156,7 +156,7 @@ TextResult ImportText(const TextRequest& request, bool toKindFile) {
     }
     LoadFormatFile(request.format && !request.format->empty() ? request.format->c_str() : sourcePath, nullptr);
     ApplyTextRequest(request);
-    if (state.Source == kModeRecordLine) state.Source = kModeComma;
+    if (state.Layout == kLayoutRecordLine) state.Layout = kLayoutComma;
     if (request.kind) SetDatabaseKind(*request.kind);
 
     std::vector<char> text;

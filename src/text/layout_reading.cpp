@@ -3,7 +3,7 @@
 #include "layouts/layout_table.h"
 
 LayoutSettings SettingsForReading(ConversionState& state) {
-    const char delimiter = LayoutFor(state.Source).delimiter;
+    const char delimiter = LayoutFor(state.Layout).delimiter;
     if (delimiter != '\0') state.Delimited = delimiter;
     return LayoutSettingsOf(state);
 }

@@ -64,7 +64,7 @@ TEST(Callbacks, RegistrationsReturnZeroAndPassTheSession) {
 
 TEST_F(FreshState, ResetRestoresTheResetFieldsOnly) {
     ConversionState& s = State();
-    s.Source = 3;
+    s.Layout = 3;
     s.FieldMap[0] = 9;
     s.Delimited = ';';
     s.DBKind = 2;
@@ -77,7 +77,7 @@ TEST_F(FreshState, ResetRestoresTheResetFieldsOnly) {
     s.EleFormat = 1;
     s.Previous.PrevLatitude = 17;
     ResetConversionState();
-    EXPECT_EQ(s.Source, 1);
+    EXPECT_EQ(s.Layout, 1);
     EXPECT_EQ(s.FieldMap, kDefaultFieldMap);
     EXPECT_EQ((std::vector<int16_t>(s.FieldMap.begin(), s.FieldMap.begin() + 8)),
               (std::vector<int16_t>{0, 1, 2, 3, 4, 5, 6, -1}));

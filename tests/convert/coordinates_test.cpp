@@ -41,7 +41,7 @@ TEST(Coordinates, StoredText) {
 }
 
 TEST(Coordinates, BothLetterSetsAgree) {
-    EXPECT_STREQ(GetTableString(3), "SWsw");
+    EXPECT_STREQ(NegativeHemisphereLetters(), "SWsw");
     double value = 0.0;
     for (int constant : {0, 1}) {
         EXPECT_EQ(ParseCoordinate("s10", value, constant), 0) << constant;

@@ -102,7 +102,7 @@ TEST_F(FormatFiles, LoadsTheDefinitionBesideTheDataFile) {
     ResetConversionState();
     EXPECT_EQ(LoadFormatFile(folder.file("v1.2/points").c_str(), "FormatTitle"), 0);  // a wanted keyword is passed on
     EXPECT_EQ(State().FoundValue.value_or("<none>"), "Found it");
-    EXPECT_EQ(State().Source, 3);
+    EXPECT_EQ(State().Layout, 3);
     EXPECT_EQ(State().FieldCount, 7);
     EXPECT_EQ(said.TakeOutput(), "");
 }
@@ -163,7 +163,7 @@ TEST_F(FormatFiles, ValuesOfDefinitions) {
     State().FieldCount = 99;
     RLGetCalFileInfo("DBType", comma.c_str(), buffer, nullptr);
     EXPECT_EQ(State().FieldCount, 7);  // reset, then the lines before applied
-    EXPECT_EQ(State().Source, 3);
+    EXPECT_EQ(State().Layout, 3);
     EXPECT_EQ(State().DBKind, 0);  // but not the wanted line or after
     EXPECT_EQ(State().HeaderLines, 0);
     RLGetCalFileInfo("Field3", comma.c_str(), buffer, nullptr);

@@ -24,7 +24,7 @@ struct StateSnapshot {
 
     static StateSnapshot Take() {
         const ConversionState& s = State();
-        StateSnapshot t{s.Source, s.RecordVersion, s.LocFormat, s.EleFormat, s.Delimited, s.FieldCount, s.DBKind,
+        StateSnapshot t{s.Layout, s.RecordVersion, s.LocFormat, s.EleFormat, s.Delimited, s.FieldCount, s.DBKind,
                         s.HeaderLines, {}, s.Ext, s.FieldLen, s.DefaultIcon, s.Header, s.FormatTitle, s.FoundValue,
                         s.FieldLabel};
         for (size_t i = 0; i < t.map.size(); ++i) t.map[i] = s.FieldMap[i];

@@ -28,20 +28,20 @@ TEST_F(FreshState, LongColumnsAreCutToTheirFields) {
     std::string name(300, 'n');
     std::string line = std::string(40, '1') + ",2,3,4," + name + ",i,d";
     OwnedRecord r;
-    ASSERT_EQ(ParsePointLine(line.c_str(), &r.record, kModeRecordLine), 0);
+    ASSERT_EQ(ParsePointLine(line.c_str(), &r.record, kLayoutRecordLine), 0);
     EXPECT_EQ(std::strlen(r->name), 255u);
     EXPECT_EQ(r.desc(), "d");
 }
 
 TEST_F(FreshState, ReusedDescriptionBufferGrowsInsteadOfOverflowing) {
     OwnedRecord r;
-    ASSERT_EQ(ParsePointLine("1,2,3,4,n,i,ab", &r.record, kModeRecordLine), 0);
+    ASSERT_EQ(ParsePointLine("1,2,3,4,n,i,ab", &r.record, kLayoutRecordLine), 0);
     std::string longDesc(5000, 'x');
     std::string line = "1,2,3,4,n,i," + longDesc;
-    ASSERT_EQ(ParsePointLine(line.c_str(), &r.record, kModeRecordLine), 0);
+    ASSERT_EQ(ParsePointLine(line.c_str(), &r.record, kLayoutRecordLine), 0);
     EXPECT_EQ(r.desc(), longDesc);
     // A later line without a description empties the kept buffer.
-    ASSERT_EQ(ParsePointLine("1,2,3,4,n,i,", &r.record, kModeRecordLine), 0);
+    ASSERT_EQ(ParsePointLine("1,2,3,4,n,i,", &r.record, kLayoutRecordLine), 0);
     EXPECT_EQ(r.desc(), "");
 }
 
@@ -71,27 +71,27 @@ const char* const kNull = "<null>";
 INSTANTIATE_TEST_SUITE_P(
     Lines, RecordLineParse,
     ::testing::Values(
-        ParseCase{"QuotedDescription", kModeRecordLine, {},
+        ParseCase{"QuotedDescription", kLayoutRecordLine, {},
                   "45.5,-122.25,100,143005 24122004,Home,House,\"Gate code, back door\"",
                   {"45.5000000", "-122.2500000", "100", "143005 24122004", "Home", "House", "Gate code, back door"}},
-        ParseCase{"StarSeparatorsAndEmptyDescription", kModeRecordLine, {}, "45.5*-122.25*100**Home*House*",
+        ParseCase{"StarSeparatorsAndEmptyDescription", kLayoutRecordLine, {}, "45.5*-122.25*100**Home*House*",
                   {"45.5000000", "-122.2500000", "100", "", "Home", "House", kNull}},
-        ParseCase{"SpacesTrimmedAndShortTime", kModeRecordLine, {},
+        ParseCase{"SpacesTrimmedAndShortTime", kLayoutRecordLine, {},
                   "  45.5  ,-1,  12 ,14:30:05,  Camp  , Flag ,note, with more",
                   {"45.5000000", "-1.0000000", "12", "143005 01012000", "Camp", "Flag", "note"}},
-        ParseCase{"EmptyLine", kModeRecordLine, {}, "", {"0.0000000", "0.0000000", "", "", "", "", kNull}},
+        ParseCase{"EmptyLine", kLayoutRecordLine, {}, "", {"0.0000000", "0.0000000", "", "", "", "", kNull}},
         // Database lines are always plain numbers, whatever layout is active.
-        ParseCase{"HemisphereFormsAreReadAsNumbers", kModeRecordLine, {}, "S45 30,W122 30,,,,,",
+        ParseCase{"HemisphereFormsAreReadAsNumbers", kLayoutRecordLine, {}, "S45 30,W122 30,,,,,",
                   {"-45.5000000", "-122.5000000", "", "", "", "", kNull}},
-        ParseCase{"FixedWidths", kModeFixed, {}, "45.50000-122.2500",
+        ParseCase{"FixedWidths", kLayoutFixed, {}, "45.50000-122.2500",
                   {"45.5000000", "-122.2500000", "", "", "", "", kNull}, [] { Fixed("8,9"); }},
         // Widths run past the line's end: columns stop at the end.
-        ParseCase{"FixedWidthsPastTheLineEnd", kModeFixed, M{{kSlotName, 2}}, "12345",
+        ParseCase{"FixedWidthsPastTheLineEnd", kLayoutFixed, M{{kSlotName, 2}}, "12345",
                   {"1234.0000000", "5.0000000", "", "", "", "", kNull}, [] { Fixed("4,100,3"); }},
-        ParseCase{"FixedWidthsWithMap", kModeFixed,
+        ParseCase{"FixedWidthsWithMap", kLayoutFixed,
                   M{{kSlotElevation, -1}, {kSlotTime, -1}, {kSlotDesc, 2}, {kSlotName, 3}}, "1020note Camp  ",
                   {"10.0000000", "20.0000000", "", "", "Camp", "", "note "}, [] { Fixed("2,2,5,6"); }},
-        ParseCase{"FixedNegativeWidth", kModeFixed, {}, "1234",
+        ParseCase{"FixedNegativeWidth", kLayoutFixed, {}, "1234",
                   {"0.0000000", "12.0000000", "", "", "", "", kNull}, [] { Fixed("-3,2"); }},
         ParseCase{"DateColumnJoinsTime", 1, M{{kSlotDate, 4}, {kSlotName, 7}}, "1,2,3,143005, 24122004 ,i,d,Name",
                   {"1.0000000", "2.0000000", "3", "143005 24122004", "Name", "i", "d"}},
@@ -129,8 +129,8 @@ class WaypointParse : public FreshState, public ::testing::WithParamInterface<Wa
 
 TEST_P(WaypointParse, ReadsOnlyWaypointLines) {
     OwnedRecord r;
-    EXPECT_EQ(ParsePointLine(GetParam().line, nullptr, kModeGarmin), GetParam().result);
-    ASSERT_EQ(ParsePointLine(GetParam().line, &r.record, kModeGarmin), GetParam().result);
+    EXPECT_EQ(ParsePointLine(GetParam().line, nullptr, kLayoutGarmin), GetParam().result);
+    ASSERT_EQ(ParsePointLine(GetParam().line, &r.record, kLayoutGarmin), GetParam().result);
     if (GetParam().result != 0) return;
     EXPECT_STREQ(r->name, GetParam().name);
     EXPECT_STREQ(r->latitude, GetParam().latitude);
@@ -151,12 +151,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(FreshState, WaypointLineReplacesAnExistingBuffer) {
     OwnedRecord r;
     ASSERT_TRUE(DescSetCopy(r.record, "old"));
-    ASSERT_EQ(ParsePointLine("WAYPOINT\tA\t\t\tN1 2 W3 4", &r.record, kModeGarmin), 0);
+    ASSERT_EQ(ParsePointLine("WAYPOINT\tA\t\t\tN1 2 W3 4", &r.record, kLayoutGarmin), 0);
     EXPECT_EQ(r.desc(), "");
 }
 
 TEST_F(FreshState, WholeLineModesKeepTheLineAsDescription) {
-    for (int mode : {kModePlain, kModeSurvey}) {
+    for (int mode : {kLayoutPlain, kLayoutSurvey}) {
         OwnedRecord r;
         ASSERT_EQ(ParsePointLine("<any, text*here>", &r.record, mode), 0);
         EXPECT_EQ(r.desc(), "<any, text*here>");

@@ -172,7 +172,7 @@ TEST_F(ReadDatabase, FileInfoClassifiesByType) {
         EXPECT_EQ(source, c.source) << c.type;
         EXPECT_EQ(version, c.result == 0 ? 2 : -5) << c.type;
         EXPECT_EQ(records, c.result == 0 ? 2 : -5) << c.type;
-        if (c.result != 0) { EXPECT_EQ(State().Source, 4); }
+        if (c.result != 0) { EXPECT_EQ(State().Layout, 4); }
     }
 }
 

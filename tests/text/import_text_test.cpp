@@ -138,7 +138,7 @@ TEST_F(Import, KindFilesHoldOneLinePerRecordWithLfEnds) {
 TEST_F(Import, LinesBecomeRecords) {
     const int16_t map[7] = {1, 2, -1, -1, 0, -1, -1};
     struct { const char* text; const char* definition; int16_t src; const int16_t* map; const char* names; } const rows[] = {
-        {"45.5\t-122.5\t\t\tCamp;North\n", nullptr, kModeTab, nullptr, "Camp;North"},
+        {"45.5\t-122.5\t\t\tCamp;North\n", nullptr, kLayoutTab, nullptr, "Camp;North"},
         {"\nheader\r1,2,,,A\a,,\r\n3,4,,,B\b,,\n\r5,6,,,C,,", "HeaderLines=2\n", -1, nullptr, "A|B|C"},
         {"Camp;45.5;-122.5\n", "Delimited=;\nFieldCount=3\n", -1, map, "Camp"},
     };
@@ -148,7 +148,7 @@ TEST_F(Import, LinesBecomeRecords) {
         if (row.definition != nullptr) Put(stem + ".cal", row.definition);
         char out[1100] = "";
         ASSERT_EQ(Run(Put(stem + ".txt", row.text), out, nullptr, -1, row.src, -1, row.map), 0) << row.names;
-        if (row.src == kModeTab) EXPECT_EQ(State().Delimited, '\t');
+        if (row.src == kLayoutTab) EXPECT_EQ(State().Delimited, '\t');
         std::string names;
         for (const std::string& name : Names(out)) names += (names.empty() ? "" : "|") + name;
         EXPECT_EQ(names, row.names);
