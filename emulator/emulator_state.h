@@ -42,6 +42,8 @@
 #include "platform/host_file.h"
 #include "volume_file.h"
 
+using namespace vezuved;
+
 #if defined(_WIN32)
 #define EMU_EXPORT extern "C" __declspec(dllexport)
 #else

@@ -10,6 +10,8 @@
 #include "device/find_data_facts.h"
 #include "emulator_state.h"
 
+using namespace vezuved;
+
 namespace emu {
 
 namespace {

@@ -8,6 +8,8 @@
 #include "convert/number_text.h"
 #include "fuzz_support.h"
 
+using namespace vezuved;
+
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzz::QuietStdout();
     return 0;

@@ -10,6 +10,8 @@
 #include "formats/format_file.h"
 #include "fuzz_support.h"
 
+using namespace vezuved;
+
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzz::QuietStdout();
     return 0;

@@ -6,6 +6,8 @@
 #include "fuzz_support.h"
 #include "pdb/pdb.h"
 
+using namespace vezuved;
+
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzz::QuietStdout();
     return 0;

@@ -10,6 +10,8 @@
 #include "record/point_record.h"
 #include "text/layout_reading.h"
 
+using namespace vezuved;
+
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzz::QuietStdout();
     return 0;

@@ -14,6 +14,8 @@
 
 #include "state/conversion_state.h"
 
+using namespace vezuved;
+
 namespace fuzz {
 
 inline void QuietStdout() {

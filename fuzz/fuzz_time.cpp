@@ -6,6 +6,8 @@
 #include "convert/time_text.h"
 #include "fuzz_support.h"
 
+using namespace vezuved;
+
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzz::QuietStdout();
     return 0;

@@ -15,6 +15,8 @@
 #include "support/file_output.h"
 #include "support/options.h"
 
+using namespace vezuved;
+
 namespace vezuved_cli {
 namespace {
 

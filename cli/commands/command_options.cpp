@@ -3,6 +3,8 @@
 #include "base/ascii.h"
 #include "support/failure.h"
 
+using namespace vezuved;
+
 namespace vezuved_cli {
 namespace {
 

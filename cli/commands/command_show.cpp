@@ -14,6 +14,8 @@
 #include "support/failure.h"
 #include "support/options.h"
 
+using namespace vezuved;
+
 namespace vezuved_cli {
 namespace {
 

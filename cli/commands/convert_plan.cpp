@@ -21,6 +21,8 @@
 #include "support/transfers.h"
 #include "support/whole_file.h"
 
+using namespace vezuved;
+
 namespace vezuved_cli {
 namespace {
 

@@ -18,6 +18,8 @@
 #include "support/options.h"
 #include "support/text_layout.h"
 
+using namespace vezuved;
+
 namespace vezuved_cli {
 namespace {
 

@@ -6,6 +6,8 @@
 #include "base/ascii.h"
 #include "support/failure.h"
 
+using namespace vezuved;
+
 namespace vezuved_cli {
 namespace {
 

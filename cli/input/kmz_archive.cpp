@@ -11,6 +11,8 @@
 #include <zip.h>
 #endif
 
+using namespace vezuved;
+
 namespace vezuved_cli {
 
 bool IsZipFile(const std::string& path) {

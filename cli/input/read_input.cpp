@@ -10,6 +10,8 @@
 #include "support/temporary_folder.h"
 #include "support/tool_platform.h"
 
+using namespace vezuved;
+
 namespace vezuved_cli {
 namespace {
 

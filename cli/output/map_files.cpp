@@ -10,6 +10,8 @@
 #include "support/failure.h"
 #include "support/file_output.h"
 
+using namespace vezuved;
+
 namespace vezuved_cli {
 namespace {
 

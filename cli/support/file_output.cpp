@@ -7,6 +7,8 @@
 #include "platform/replacing_file.h"
 #include "support/failure.h"
 
+using namespace vezuved;
+
 namespace vezuved_cli {
 
 void WriteFileOrFail(const std::string& path, const std::string& text) {

@@ -7,6 +7,8 @@
 #include "base/diag.h"
 #include "support/failure.h"
 
+using namespace vezuved;
+
 namespace vezuved_cli {
 namespace {
 

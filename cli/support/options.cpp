@@ -6,6 +6,8 @@
 
 #include "base/ascii.h"
 
+using namespace vezuved;
+
 namespace vezuved_cli {
 namespace {
 

@@ -20,6 +20,8 @@
 #include "support/values.h"
 #include "support/whole_file.h"
 
+using namespace vezuved;
+
 namespace vezuved_cli {
 namespace {
 

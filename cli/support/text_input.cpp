@@ -13,6 +13,8 @@
 #include "support/text_values.h"
 #include "support/whole_file.h"
 
+using namespace vezuved;
+
 namespace vezuved_cli {
 namespace {
 

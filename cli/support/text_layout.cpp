@@ -4,6 +4,8 @@
 #include "formats/format_file.h"
 #include "state/conversion_state.h"
 
+using namespace vezuved;
+
 namespace vezuved_cli {
 
 TextLayout LoadTextLayout(const std::string& definition, const TextOptions& options) {

@@ -9,6 +9,8 @@
 #include "support/records.h"
 #include "text/delimited_text.h"
 
+using namespace vezuved;
+
 namespace vezuved_cli {
 namespace {
 

@@ -12,6 +12,8 @@
 #include "support/points.h"
 #include "support/values.h"
 
+using namespace vezuved;
+
 namespace vezuved_cli {
 namespace {
 

@@ -26,6 +26,8 @@
 
 #include <filesystem>
 
+using namespace vezuved;
+
 namespace vezuved_cli {
 
 namespace {

@@ -12,6 +12,8 @@
 #include "support/temporary_folder.h"
 #include "support/text_input.h"
 
+using namespace vezuved;
+
 namespace vezuved_cli {
 namespace {
 

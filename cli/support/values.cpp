@@ -8,6 +8,8 @@
 #include "base/ascii.h"
 #include "support/calendar.h"
 
+using namespace vezuved;
+
 namespace vezuved_cli {
 namespace {
 

@@ -12,6 +12,8 @@
 #include "text/text_request.h"
 #include "vezuved/vezuved.h"
 
+namespace vezuved {
+
 // A value given when at least `least`.
 template <typename T>
 std::optional<T> GivenFrom(int16_t value, int16_t least) {
@@ -42,3 +44,5 @@ inline void ReportWrittenPath(char* buffer, const TextResult& result) {
         std::memcpy(buffer, result.written.c_str(), result.written.size() + 1);
     }
 }
+
+}  // namespace vezuved

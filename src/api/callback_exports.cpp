@@ -3,6 +3,8 @@
 #include "state/callbacks.h"
 #include "vezuved/vezuved.h"
 
+using namespace vezuved;
+
 extern "C" {
 
 VEZUVED_API int32_t VEZUVED_CALL RLSetProgressCallback(RLProgressCallback callback) {

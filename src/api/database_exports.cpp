@@ -5,6 +5,8 @@
 #include "pointdb/write_point_database.h"
 #include "vezuved/vezuved.h"
 
+using namespace vezuved;
+
 namespace {
 
 // Both names of the reader: one call each, so what the read leaves in the

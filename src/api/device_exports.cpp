@@ -11,6 +11,8 @@
 #include "api/export_call.h"
 #include "vezuved/vezuved.h"
 
+using namespace vezuved;
+
 namespace {
 
 // A path handed in, widened; null stays null.

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace vezuved {
+
 namespace {
 // Exports running on the thread that holds the lock; only that thread
 // touches it.
@@ -25,3 +27,5 @@ ExportCall::~ExportCall() {
     }
     --g_depth;
 }
+
+}  // namespace vezuved

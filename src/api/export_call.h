@@ -15,6 +15,8 @@
 #include "platform/library_lock.h"
 #include "state/conversion_state.h"
 
+namespace vezuved {
+
 struct ExportCall {
     ExportCall();
     ~ExportCall();
@@ -54,3 +56,5 @@ inline bool PathsFit(std::initializer_list<const char*> paths) noexcept {
     }
     return true;
 }
+
+}  // namespace vezuved

@@ -6,6 +6,8 @@
 #include "state/conversion_state.h"
 #include "vezuved/vezuved.h"
 
+using namespace vezuved;
+
 namespace {
 
 // A refused path leaves the caller an empty value, as a definition without

@@ -2,6 +2,7 @@
 // calls the entry on process and thread attach; elsewhere a load-time
 // initialiser stands in for it.
 #include "convert/coordinates.h"
+using namespace vezuved;
 
 #if defined(_WIN32)
 #include <windows.h>

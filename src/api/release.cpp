@@ -5,6 +5,8 @@
 #include "base/memory.h"
 #include "record/point_record.h"
 
+using namespace vezuved;
+
 extern "C" {
 
 VEZUVED_API void VEZUVED_CALL RLDBRelease(void* records, int32_t count) {

@@ -7,6 +7,8 @@
 #include "text/import_text.h"
 #include "vezuved/vezuved.h"
 
+using namespace vezuved;
+
 // On Windows this one export carries only its decorated C++ name, given by
 // the export list; the function itself must not add a plain export.
 #if defined(_WIN32)

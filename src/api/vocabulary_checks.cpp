@@ -7,6 +7,8 @@
 #include "state/conversion_state.h"
 #include "vezuved/vezuved.h"
 
+namespace vezuved {
+
 #define VEZUVED_SAME(internal, published) static_assert((internal) == (published), #internal " is " #published)
 
 // Database kinds.
@@ -62,3 +64,5 @@ VEZUVED_SAME(devCancelled, VEZUVED_DEV_CANCELLED);
 VEZUVED_SAME(devErrNoVolume, VEZUVED_DEV_ERR_NO_VOLUME);
 VEZUVED_SAME(devErrNoKind, VEZUVED_DEV_ERR_NO_KIND);
 VEZUVED_SAME(devErrNoSource, VEZUVED_DEV_ERR_NO_SOURCE);
+
+}  // namespace vezuved

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace vezuved {
+
 inline char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
 // The text with its ASCII capitals made small; every other byte as it is.
@@ -35,3 +37,5 @@ inline bool StartsWithIgnoreCase(const char* text, const char* prefix) {
     }
     return true;
 }
+
+}  // namespace vezuved

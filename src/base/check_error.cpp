@@ -1,6 +1,8 @@
 #include "base/check_error.h"
 #include "base/diag.h"
 
+namespace vezuved {
+
 void ReportError(uint32_t code) {
     if (code != 0) DiagPrint("Err: 0x%x", static_cast<unsigned>(code));
 }
@@ -10,3 +12,5 @@ void CheckError(uint32_t code) {
     ReportError(code);
     throw LibraryError{code};
 }
+
+}  // namespace vezuved

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+namespace vezuved {
+
 // Thrown inside a driver. The code is the container's or the version
 // check's; an export that answers codes returns it as a 32-bit value.
 struct LibraryError {
@@ -22,3 +24,5 @@ void ReportError(uint32_t code);
 
 // Does nothing for 0; otherwise prints "Err: 0x%x" and throws LibraryError.
 void CheckError(uint32_t code);
+
+}  // namespace vezuved

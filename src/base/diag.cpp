@@ -6,6 +6,8 @@
 #include "platform/library_lock.h"
 #include "platform/system.h"
 
+namespace vezuved {
+
 namespace {
 
 void WriteWhereAlways(void* /*context*/, DiagKind kind, const char* bytes, size_t length) {
@@ -78,3 +80,5 @@ void DiagCause(const std::string& cause) noexcept {
     } catch (...) {
     }
 }
+
+}  // namespace vezuved

@@ -12,6 +12,8 @@
 #include <cstddef>
 #include <string>
 
+namespace vezuved {
+
 enum class DiagKind { Output, Cause };
 
 // Receives every message: the exact bytes (a cause already as its whole
@@ -51,3 +53,5 @@ void DiagPrint(const char* format, ...) noexcept;
 // A cause, sent as the line "VEZUVed: <cause>\n". Without memory for the
 // words nothing is sent: the result code still tells.
 void DiagCause(const std::string& cause) noexcept;
+
+}  // namespace vezuved

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <memory>
 
+namespace vezuved {
+
 struct FileCloser {
     void operator()(std::FILE* file) const noexcept { std::fclose(file); }
 };
@@ -14,3 +16,5 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 inline FileHandle OpenFile(const char* path, const char* mode) {
     return FileHandle(std::fopen(path, mode));
 }
+
+}  // namespace vezuved

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+namespace vezuved {
+
 namespace {
 long g_failAt = 0;    // 0: never fail
 long g_counted = 0;   // allocations since the hook was last set
@@ -47,3 +49,5 @@ long FailAllocationAfter(long nth) {
 void CountOperatorNew(bool on) { g_countNew = on; }
 
 bool OperatorNewShouldFail() { return g_countNew && ShouldFail(); }
+
+}  // namespace vezuved

@@ -6,6 +6,8 @@
 
 #include <cstddef>
 
+namespace vezuved {
+
 void* MemAllocate(size_t size);
 void* MemAllocateZeroed(size_t count, size_t size);
 // count * size bytes left as they are; null when the size overflows.
@@ -24,3 +26,5 @@ long FailAllocationAfter(long nth);
 // default: gtest's own allocations are never counted.
 void CountOperatorNew(bool on);
 bool OperatorNewShouldFail();
+
+}  // namespace vezuved

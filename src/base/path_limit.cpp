@@ -4,6 +4,8 @@
 #include "base/diag.h"
 #include "base/paths.h"
 
+namespace vezuved {
+
 bool PathFits(const char* path) noexcept {
     if (path == nullptr || strnlen(path, kMaxPathLength + 1) <= kMaxPathLength) return true;
     try {
@@ -13,3 +15,5 @@ bool PathFits(const char* path) noexcept {
     }
     return false;
 }
+
+}  // namespace vezuved

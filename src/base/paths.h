@@ -2,7 +2,10 @@
 // (whichever comes later), so Windows paths and POSIX paths both work.
 #pragma once
 
+#include <cstddef>
 #include <cstring>
+
+namespace vezuved {
 
 inline const char* LastSeparator(const char* path) {
     const char* backslash = std::strrchr(path, '\\');
@@ -18,7 +21,6 @@ inline const char* SkipLeadingSpaces(const char* text) {
     return text;
 }
 
-#include <cstddef>
 
 // The longest path the exports take (vezuved.h): the host's buffers hold
 // this many characters and the NUL.
@@ -27,3 +29,5 @@ constexpr size_t kMaxPathLength = 1023;
 // True for a path of at most kMaxPathLength characters (a null path fits);
 // otherwise says on the diagnostics sink which path was refused.
 bool PathFits(const char* path) noexcept;
+
+}  // namespace vezuved

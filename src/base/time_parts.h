@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace vezuved {
+
 struct TimeParts {
     int16_t hour = 0;
     int16_t minute = 0;
@@ -13,3 +15,5 @@ struct TimeParts {
     int16_t month = 0;
     int16_t year = 0;  // as written: no century is added
 };
+
+}  // namespace vezuved

@@ -6,6 +6,8 @@
 
 #include <utility>
 
+namespace vezuved {
+
 // Traits describe one kind of handle:
 //   using Handle = ...;               the handle type
 //   static Handle Empty();            the value an owner holds when empty
@@ -45,3 +47,5 @@ public:
 private:
     Handle handle_ = Traits::Empty();
 };
+
+}  // namespace vezuved

@@ -1,5 +1,7 @@
 #include "base/wide_paths.h"
 
+namespace vezuved {
+
 namespace {
 
 size_t NameStart(const WideString& path) {
@@ -44,3 +46,5 @@ WideString BaseNameOf(const WideString& path) {
 }
 
 bool EndsWithSeparator(const WideString& path) { return !path.empty() && IsHostPathSeparator(path.back()); }
+
+}  // namespace vezuved

@@ -6,6 +6,8 @@
 
 #include "base/wide_text.h"
 
+namespace vezuved {
+
 // The separator this library puts between PC path parts.
 #if defined(_WIN32)
 constexpr WideUnit kHostPathSeparator = L'\\';
@@ -30,3 +32,5 @@ WideString ExtensionOf(const WideString& path);
 // The last component without its extension.
 WideString BaseNameOf(const WideString& path);
 bool EndsWithSeparator(const WideString& path);
+
+}  // namespace vezuved

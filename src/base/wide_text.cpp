@@ -4,6 +4,8 @@
 
 #include "base/ascii.h"
 
+namespace vezuved {
+
 void WidenText(WideUnit* dst, const char* src, int32_t count) {
     if (dst == nullptr) return;
     if (src == nullptr) {
@@ -62,3 +64,5 @@ int WideCompareNoCase(const WideUnit* a, const WideUnit* b) {
         if (x == 0) return 0;
     }
 }
+
+}  // namespace vezuved

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+namespace vezuved {
+
 // One 16-bit unit: Windows' own WCHAR (wchar_t) there, char16_t elsewhere,
 // the same type the platform layer names WCHAR.
 #if defined(_WIN32)
@@ -37,3 +39,5 @@ size_t WideLength(const WideUnit* text);
 // Compares ignoring the case of ASCII letters, as the device's name lookup.
 // Null sorts before any text.
 int WideCompareNoCase(const WideUnit* a, const WideUnit* b);
+
+}  // namespace vezuved

@@ -8,6 +8,8 @@
 #include "convert/number_text.h"
 #include "convert/text_bounds.h"
 
+namespace vezuved {
+
 namespace {
 
 constexpr double kPerSixty = 0.016666666666666666;
@@ -88,3 +90,5 @@ double ParseLongitudeText(const char* text, uint16_t locFormat) {
     }
     return value;
 }
+
+}  // namespace vezuved

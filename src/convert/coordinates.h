@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace vezuved {
+
 // LocFormat values.
 enum LocationFormat : uint16_t {
     kLocNum = 0,
@@ -41,3 +43,5 @@ enum class DisplayText : int {
 void InitStringTable();
 const char* TableText(DisplayText which);
 inline const char* NegativeHemisphereLetters() { return TableText(DisplayText::NegativeLetters); }
+
+}  // namespace vezuved

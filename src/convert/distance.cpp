@@ -6,6 +6,8 @@
 
 #include "convert/distance.h"
 
+namespace vezuved {
+
 namespace {
 
 constexpr double kPi = 3.1415927410125732;
@@ -29,3 +31,5 @@ double DistanceNm(int32_t latitude1, int32_t longitude1, int32_t latitude2, int3
     if (cosine < -1.0) cosine = -1.0;
     return std::acos(cosine) * kNauticalMilesPerRadian;
 }
+
+}  // namespace vezuved

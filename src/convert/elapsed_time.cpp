@@ -5,6 +5,8 @@
 
 #include "convert/time_text.h"
 
+namespace vezuved {
+
 double SecondsOfDay(const TimeParts& parts) {
     return parts.hour * 3600 + parts.minute * 60.0 + parts.second + parts.fraction * 0.001;
 }
@@ -20,3 +22,5 @@ int64_t CurrentTime() {
     using std::chrono::system_clock;
     return std::chrono::duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
 }
+
+}  // namespace vezuved

@@ -7,6 +7,8 @@
 #include "convert/number_text.h"
 #include "convert/text_bounds.h"
 
+namespace vezuved {
+
 namespace {
 
 constexpr double kHundredthsPerMinute = 1.6666666666666667;  // 100 / 60
@@ -49,3 +51,5 @@ int ParseHemisphereMinutes(const char* text, double& out, int degreeDigits) {
     out = (minutes * 0.01 + degrees) * sign;
     return 0;
 }
+
+}  // namespace vezuved

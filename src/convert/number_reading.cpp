@@ -9,6 +9,8 @@
 #include "convert/number_text.h"
 #include "convert/text_bounds.h"
 
+namespace vezuved {
+
 namespace {
 
 constexpr size_t kUnbounded = SIZE_MAX;
@@ -140,3 +142,5 @@ int32_t ReadIntegerN(const char* text, size_t count) {
 double ReadDecimalN(const char* text, size_t count) {
     return ReadDecimalBounded(text, count, nullptr);
 }
+
+}  // namespace vezuved

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace vezuved {
+
 // The longest prefix of text that reads as a floating-point number (optional
 // leading white space, optional sign, digits, optional decimal point and
 // digits, optional exponent); 0 when there is none. *end, when given,
@@ -41,3 +43,5 @@ void TrimSpaces(char* text);
 // Position of the first occurrence of c that lies before the first ',' of
 // text, or null.
 const char* FindBeforeComma(const char* text, char c);
+
+}  // namespace vezuved

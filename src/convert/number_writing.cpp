@@ -7,6 +7,8 @@
 
 #include "convert/number_text.h"
 
+namespace vezuved {
+
 namespace {
 
 // Sign, 309 integer digits of the largest double, point and seven decimals.
@@ -68,3 +70,5 @@ size_t PadNumber(int32_t value, char* out, int width) {
     *p = '\0';
     return static_cast<size_t>(p - out);
 }
+
+}  // namespace vezuved

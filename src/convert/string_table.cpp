@@ -5,6 +5,8 @@
 
 #include "convert/coordinates.h"
 
+namespace vezuved {
+
 namespace {
 constexpr int kSlots = static_cast<int>(DisplayText::Rendering) + 1;
 constexpr int kSlotSize = 15;
@@ -25,3 +27,5 @@ void InitStringTable() {
 }
 
 const char* TableText(DisplayText which) { return g_table[static_cast<int>(which)]; }
+
+}  // namespace vezuved

@@ -6,6 +6,8 @@
 
 #include "base/ascii.h"
 
+namespace vezuved {
+
 inline bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The white space a C-locale strtod skips.
@@ -22,3 +24,5 @@ inline bool HasAtLeast(const char* text, size_t count) {
     }
     return true;
 }
+
+}  // namespace vezuved

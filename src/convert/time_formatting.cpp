@@ -5,6 +5,8 @@
 #include "convert/number_text.h"
 #include "convert/time_text.h"
 
+namespace vezuved {
+
 namespace {
 
 char* Pad(char* p, int16_t value, int width) { return p + PadNumber(value, p, width); }
@@ -62,3 +64,5 @@ void FormatDate(char* out, const TimeParts& parts, uint32_t order, char separato
             break;  // no such order: the text stays empty
     }
 }
+
+}  // namespace vezuved

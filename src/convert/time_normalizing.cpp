@@ -7,6 +7,8 @@
 #include "convert/text_bounds.h"
 #include "convert/time_text.h"
 
+namespace vezuved {
+
 namespace {
 
 // A time with any of these characters is written with separators.
@@ -59,3 +61,5 @@ void NormalizeTimeText(char* field, size_t fieldCapacity) {
     }
     field[length] = '\0';
 }
+
+}  // namespace vezuved

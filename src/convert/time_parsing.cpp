@@ -8,6 +8,8 @@
 #include "convert/text_bounds.h"
 #include "convert/time_text.h"
 
+namespace vezuved {
+
 namespace {
 
 int16_t Part(int32_t value) { return static_cast<int16_t>(static_cast<uint16_t>(value)); }
@@ -72,3 +74,5 @@ void ParseSeparatedTime(const char* text, TimeParts& parts) {
     }
     SetDefaultDate(parts);
 }
+
+}  // namespace vezuved

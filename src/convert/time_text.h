@@ -6,6 +6,8 @@
 
 #include "base/time_parts.h"
 
+namespace vezuved {
+
 // Capacity every time and date writer below may fill, terminator included.
 constexpr size_t kTimeTextCapacity = 64;
 
@@ -34,3 +36,5 @@ void ElapsedSeconds(double& out, const TimeParts& earlier, const TimeParts& late
 
 // Seconds since 1970-01-01 00:00 UTC.
 int64_t CurrentTime();
+
+}  // namespace vezuved

@@ -4,6 +4,8 @@
 
 #include "convert/number_text.h"
 
+namespace vezuved {
+
 void TrimSpaces(char* text) {
     if (text == nullptr) return;
     const char* first = text;
@@ -22,3 +24,5 @@ const char* FindBeforeComma(const char* text, char c) {
     }
     return nullptr;
 }
+
+}  // namespace vezuved

@@ -10,6 +10,8 @@
 #include "base/diag.h"
 #include "device/transfer_rules.h"
 
+namespace vezuved {
+
 constexpr uint32_t kCopyChunkSize = 1024;
 
 // Reports the start, then copies. read(buffer, size, &got) and
@@ -47,3 +49,5 @@ int32_t CopyChunks(Read&& read, Write&& write, CopyProgress& progress, uint64_t 
     }
     return 0;
 }
+
+}  // namespace vezuved

@@ -18,6 +18,8 @@
 #include "state/conversion_state.h"
 #include "state/device_state.h"
 
+namespace vezuved {
+
 namespace {
 
 bool IsDatabaseType(DWORD type) { return type == kTypePoints || type == kTypeTrack; }
@@ -231,3 +233,5 @@ int32_t CopyFromDevice(const WCHAR* deviceFolder, const WCHAR* filter, const WCH
         return result;
     });
 }
+
+}  // namespace vezuved

@@ -7,6 +7,8 @@
 
 #include "device/device_volume.h"
 
+namespace vezuved {
+
 // kind: 0 points, 1 tracks, 2 routes, 8 maps, 9 icons, 10 resources;
 // anything else copies every kind.
 int32_t CopyFromDevice(const WCHAR* deviceFolder, const WCHAR* filter, const WCHAR* pcFolder, uint32_t options,
@@ -15,3 +17,5 @@ int32_t CopyKindFromDevice(const DeviceTarget& target, DWORD type, DWORD routeFl
                            const WCHAR* pcFolder, uint32_t options);
 int32_t CopyPlainFileFromDevice(const DeviceTarget& target, const WCHAR* pcFolder, const WCHAR* name,
                                 uint32_t options, bool move);
+
+}  // namespace vezuved

@@ -26,6 +26,8 @@
 #include "text/import_text.h"
 #include "platform/stale_temporaries.h"
 
+namespace vezuved {
+
 namespace {
 
 constexpr size_t kFormatExtensionMax = 10;
@@ -305,3 +307,5 @@ int32_t CopyPathToDevice(const WCHAR* pcPath, const WCHAR* deviceFolder, const C
         return result == devReplaced ? 0 : result;
     });
 }
+
+}  // namespace vezuved

@@ -11,6 +11,8 @@
 #include "device/device_volume.h"
 #include "text/text_request.h"
 
+namespace vezuved {
+
 // How a copy to the handheld reads and converts: its options, the layout,
 // elevation format, columns and kind of the files already in a device kind
 // (text.kind: the forced kind), and the definition other text files are
@@ -32,3 +34,5 @@ int32_t GetDeviceFileTime(const WCHAR* devicePath, FILETIME* written);
 // The companion image of a map: the extension dropped and the last '_' of
 // the name made a '.' (Topo_jpg.rlm: Topo.jpg). Empty when the name has no '_'.
 WideString MapCompanionName(const WideString& mapName);
+
+}  // namespace vezuved

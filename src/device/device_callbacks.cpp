@@ -4,6 +4,8 @@
 #include "device/file_dates.h"
 #include "state/callbacks.h"
 
+namespace vezuved {
+
 int32_t ReportDeviceProgress(int32_t stage, int32_t done, int32_t total, const WCHAR* name) {
     char narrow[kCallbackNameLimit + 1];
     NarrowText(narrow, name, kCallbackNameLimit);
@@ -27,3 +29,5 @@ int32_t AskDeviceReplace(const WCHAR* name, int32_t status, const FILETIME* sour
     }
     return AskReplace(narrow, status, sourceDate, destinationDate, options);
 }
+
+}  // namespace vezuved

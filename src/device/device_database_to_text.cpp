@@ -13,6 +13,8 @@
 #include "record/record_parse.h"
 #include "text/work_record.h"
 
+namespace vezuved {
+
 namespace {
 
 // The text property of the record the open database stands at, or null;
@@ -115,3 +117,5 @@ int32_t DeviceDatabaseToFile(DeviceDatabase& db, const DeviceTarget& target, con
     DiagPrint("\n");
     return result;
 }
+
+}  // namespace vezuved

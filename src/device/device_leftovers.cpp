@@ -8,6 +8,8 @@
 #include "base/wide_paths.h"
 #include "device/device_text.h"
 
+namespace vezuved {
+
 namespace {
 
 const char kDatabasePrefix[] = "~vezuved ";
@@ -260,3 +262,5 @@ void HealInterruptedSwaps(const DeviceTarget& target) {
     if (target.volume != nullptr) HealDatabases(target.volume);
     HealFiles(target.folder);
 }
+
+}  // namespace vezuved

@@ -14,6 +14,8 @@
 
 #include "device/device_volume.h"
 
+namespace vezuved {
+
 constexpr DWORD kTypeSwapJournal = 0x567A5377;  // "VzSw": never a kind of the user's
 
 // Whether a database name or a device file name is one of the library's
@@ -48,3 +50,5 @@ CEOID WriteSwapJournal(CEGUID* volume, const WideString& target, const WideStrin
 // folder are healed the same way by their names. What cannot be healed now
 // stays for the next connection and is said on the diagnostics sink.
 void HealInterruptedSwaps(const DeviceTarget& target);
+
+}  // namespace vezuved

@@ -14,6 +14,8 @@
 #include "device/device_leftovers.h"
 #include "device/transfer_rules.h"
 
+namespace vezuved {
+
 void ListKind(const DeviceTarget& target, DWORD type, DWORD routeFlag, const WCHAR* pcFolder) {
     DeviceHandle search(RemoteApi().CeFindFirstDatabaseEx(target.volume, type | routeFlag));
     if (!search.IsValid()) return;
@@ -101,3 +103,5 @@ int32_t ListDevice(const WCHAR* pcFolder, const WCHAR* deviceFolder, uint32_t op
     FreeSyncList();
     return 0;
 }
+
+}  // namespace vezuved

@@ -7,8 +7,12 @@
 
 #include "device/device_volume.h"
 
+namespace vezuved {
+
 // 0 when the report was made (also without a mountable volume), -1 without
 // a PC folder, or the negative result of loading the remote API.
 int32_t ListDevice(const WCHAR* pcFolder, const WCHAR* deviceFolder, uint32_t options);
 void ListKind(const DeviceTarget& target, DWORD type, DWORD routeFlag, const WCHAR* pcFolder);
 void ListPcFiles(const WCHAR* pcFolder);
+
+}  // namespace vezuved

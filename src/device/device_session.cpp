@@ -5,6 +5,8 @@
 #include "device/sync_list.h"
 #include "device/transfer_rules.h"
 
+namespace vezuved {
+
 int32_t RunOnMountedDevice(const WideString& deviceFolder, uint32_t options,
                            const std::function<int32_t(const DeviceTarget&)>& work) {
     const int32_t loaded = LoadRemoteApi(nullptr);
@@ -27,3 +29,5 @@ int32_t RunOnMountedDevice(const WideString& deviceFolder, uint32_t options,
     FreeSyncList();
     return result;
 }
+
+}  // namespace vezuved

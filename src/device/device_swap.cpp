@@ -7,6 +7,8 @@
 #include "device/device_leftovers.h"
 #include "device/device_text.h"
 
+namespace vezuved {
+
 namespace {
 
 // Temporary names tried before giving up: names left by an interrupted run
@@ -135,3 +137,5 @@ void AbandonDeviceFileWrite(DeviceFileWrite& write) {
     if (write.temporary) RemoteApi().CeDeleteFile(write.path.c_str());
     write.temporary = false;
 }
+
+}  // namespace vezuved

@@ -8,6 +8,8 @@
 
 #include "device/device_volume.h"
 
+namespace vezuved {
+
 // Closes a handle of something written; a close that fails is tried once
 // more, so nothing stays open, and counts as a failed write.
 bool CloseWritten(DeviceHandle& handle);
@@ -43,3 +45,5 @@ bool CreateDeviceFileWrite(const WideString& devicePath, bool exists, DeviceFile
 bool SwapInDeviceFile(const DeviceFileWrite& write, const WideString& devicePath, bool exists);
 // Deletes what an unfinished write left.
 void AbandonDeviceFileWrite(DeviceFileWrite& write);
+
+}  // namespace vezuved

@@ -5,6 +5,8 @@
 #include "device/host_files.h"
 #include "device/remote_api.h"
 
+namespace vezuved {
+
 const WCHAR kDefaultDeviceFolder[] = VZ_WIDE("\\My Documents\\Roverlog");
 
 WideString WideFrom(const char* text) { return WidenedText(text); }
@@ -34,3 +36,5 @@ DWORD RemoteFailureError() {
     return RemoteApi().CeGetLastError != nullptr ? RemoteApi().CeGetLastError() : PlatformGetLastError();
 #endif
 }
+
+}  // namespace vezuved

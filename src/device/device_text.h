@@ -10,6 +10,8 @@
 #include "base/wide_text.h"
 #include "device/ce_types.h"
 
+namespace vezuved {
+
 // The device folder used when the caller names none.
 extern const WCHAR kDefaultDeviceFolder[];
 
@@ -33,3 +35,5 @@ WideString CurrentDirectory();
 // thread's last-error value; the emulator that stands in for the remote API
 // elsewhere keeps its errors on the device side only.
 DWORD RemoteFailureError();
+
+}  // namespace vezuved

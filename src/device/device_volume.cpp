@@ -10,6 +10,8 @@
 #include "device/transfer_rules.h"
 #include "state/device_state.h"
 
+namespace vezuved {
+
 namespace {
 
 const WCHAR kVolumeName[] = VZ_WIDE("RoverlogDBV.cdb");
@@ -128,3 +130,5 @@ void CloseDeviceDatabase(DeviceDatabase& db) {
     if (db.oid != 0) db.handle.Close();
     db.ReleaseRecord();
 }
+
+}  // namespace vezuved

@@ -12,6 +12,8 @@
 #include "device/ce_types.h"
 #include "device/remote_api.h"
 
+namespace vezuved {
+
 // Type codes: four ASCII bytes, most significant first.
 constexpr DWORD kTypePoints = 0x506F4C69;     // "PoLi"
 constexpr DWORD kTypeTrack = 0x00003430;      // tracks; routes are this OR 1
@@ -124,3 +126,5 @@ bool ReadDatabaseInfo(CEGUID* volume, CEOID oid, DWORD type, DWORD routeFlag, CE
 // otherwise) unless it is open already: 1, or 0 when it cannot be opened.
 int32_t OpenDeviceDatabase(DeviceDatabase& db, DWORD flags);
 void CloseDeviceDatabase(DeviceDatabase& db);
+
+}  // namespace vezuved

@@ -5,6 +5,8 @@
 
 #include "device/host_files.h"
 
+namespace vezuved {
+
 namespace {
 
 const char* MonthAbbreviation(int month) {
@@ -40,3 +42,5 @@ int32_t FileDateText(const FILETIME* time, WCHAR* dst) {
     WidenText(dst, text.c_str(), static_cast<int32_t>(text.size()));
     return 0;
 }
+
+}  // namespace vezuved

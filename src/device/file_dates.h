@@ -9,6 +9,8 @@
 
 #include "device/ce_types.h"
 
+namespace vezuved {
+
 // "Mar/14/2004 09:05" of a FILETIME as it is (no conversion to local time).
 std::string ListingDate(const FILETIME& time);
 
@@ -16,3 +18,5 @@ std::string ListingDate(const FILETIME& time);
 // the terminator (dst holds at least kFileDateTextSize units). Returns 0.
 constexpr size_t kFileDateTextSize = 21;
 int32_t FileDateText(const FILETIME* time, WCHAR* dst);
+
+}  // namespace vezuved

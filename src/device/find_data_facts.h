@@ -4,6 +4,8 @@
 // does.
 #pragma once
 
+namespace vezuved {
+
 template <typename From, typename To>
 void CopyFindDataFacts(const From& from, To& to) {
     to.dwFileAttributes = from.dwFileAttributes;
@@ -13,3 +15,5 @@ void CopyFindDataFacts(const From& from, To& to) {
     to.nFileSizeHigh = from.nFileSizeHigh;
     to.nFileSizeLow = from.nFileSizeLow;
 }
+
+}  // namespace vezuved

@@ -5,6 +5,8 @@
 #include "platform/system.h"
 #include "state/device_state.h"
 
+namespace vezuved {
+
 namespace {
 
 #if defined(_WIN32)
@@ -107,3 +109,4 @@ void CopyFileTimes(LPCWSTR source, LPCWSTR destination) {
     PlatformSetFileTime(out.Get(), &written, &written, &written);
 }
 
+}  // namespace vezuved

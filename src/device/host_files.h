@@ -12,6 +12,8 @@
 #include "device/ce_types.h"
 #include "platform/host_file.h"
 
+namespace vezuved {
+
 // The calls that differ between the wide and the 8-bit file calls. Every
 // other PC file call is the platform's own (platform/host_file.h). Failures
 // return the platform call's own failure value and leave the error in
@@ -45,3 +47,5 @@ struct HostSearchTraits : HostFileTraits {
 };
 using HostFile = UniqueHandle<HostFileTraits>;
 using HostSearch = UniqueHandle<HostSearchTraits>;
+
+}  // namespace vezuved

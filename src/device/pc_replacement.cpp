@@ -10,6 +10,8 @@
 #include "platform/system_error_text.h"
 #include "platform/temporary_registry.h"
 
+namespace vezuved {
+
 namespace {
 // Temporary names tried beside one target before giving up.
 constexpr int kTemporaryAttempts = 99;
@@ -87,3 +89,5 @@ void PcReplacement::Abandon() {
     ForgetTemporary(registration_);
     registration_ = -1;
 }
+
+}  // namespace vezuved

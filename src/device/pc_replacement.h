@@ -8,6 +8,8 @@
 
 #include "device/host_files.h"
 
+namespace vezuved {
+
 class PcReplacement {
 public:
     PcReplacement() = default;
@@ -37,3 +39,5 @@ private:
     int registration_ = -1;  // the temporary's slot for a signal to remove it
     HostFile file_;
 };
+
+}  // namespace vezuved

@@ -4,6 +4,8 @@
 #include "base/memory.h"
 #include "layouts/layout_table.h"
 
+namespace vezuved {
+
 RecordLineReader::~RecordLineReader() { MemFree(line_); }
 
 bool RecordLineReader::Next(char& byte) {
@@ -56,3 +58,5 @@ int32_t RecordLineReader::Read(PointRecord& record, uint64_t& counter, int layou
     if (ReadLayoutLine(line_, &record, layoutCode, settings) != 0) return -1;
     return status == kEndOfFile ? kLastLineRead : status;
 }
+
+}  // namespace vezuved

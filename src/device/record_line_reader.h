@@ -11,6 +11,8 @@
 #include "layouts/layout_settings.h"
 #include "record/point_record.h"
 
+namespace vezuved {
+
 // A line holds at most kLineBufferSize - 1 bytes.
 constexpr size_t kLineBufferSize = 5192;
 
@@ -50,3 +52,5 @@ private:
     int64_t lineNumber_ = 0;
     bool failed_ = false;  // a read failed: what was read is not the whole file
 };
+
+}  // namespace vezuved

@@ -11,6 +11,8 @@
 #include "platform/system.h"
 #include "state/device_state.h"
 
+namespace vezuved {
+
 namespace {
 
 RemoteApiTable g_table = {};
@@ -117,3 +119,5 @@ void UnloadRemoteApi() {
 bool RemoteApiLoaded() { return g_library.IsOpen(); }
 
 void FreeRemoteBuffer(void* buffer) { PlatformFreeRemoteBuffer(buffer); }
+
+}  // namespace vezuved

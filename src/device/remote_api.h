@@ -12,6 +12,8 @@
 
 #include "device/remote_api_entries.h"
 
+namespace vezuved {
+
 struct RemoteApiTable {
 #define VEZUVED_REMOTE_API_FIELD(ret, name, params) PFN_##name name;
     VEZUVED_REMOTE_API_ENTRIES(VEZUVED_REMOTE_API_FIELD)
@@ -59,3 +61,5 @@ public:
     RemoteApiSession(const RemoteApiSession&) = delete;
     RemoteApiSession& operator=(const RemoteApiSession&) = delete;
 };
+
+}  // namespace vezuved

@@ -5,6 +5,8 @@
 
 #include "device/ce_types.h"
 
+namespace vezuved {
+
 #define VEZUVED_REMOTE_API_ENTRIES(X)                                                                     \
     X(HRESULT, CeRapiInitEx, (RAPIINIT * pRapiInit))                                                      \
     X(HRESULT, CeRapiUninit, (void))                                                                      \
@@ -65,3 +67,5 @@
 VEZUVED_REMOTE_API_ENTRIES(VEZUVED_REMOTE_API_TYPEDEF)
 VEZUVED_REMOTE_API_OPTIONAL_ENTRIES(VEZUVED_REMOTE_API_TYPEDEF)
 #undef VEZUVED_REMOTE_API_TYPEDEF
+
+}  // namespace vezuved

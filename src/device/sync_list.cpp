@@ -9,6 +9,8 @@
 #include "device/host_files.h"
 #include "device/pc_replacement.h"
 
+namespace vezuved {
+
 namespace {
 
 constexpr size_t kGrowth = 32;
@@ -80,3 +82,5 @@ void WriteSyncFile(const WCHAR* folder) {
 }
 
 void FreeSyncList() { std::vector<SyncEntry>().swap(DeviceSettings().syncList); }
+
+}  // namespace vezuved

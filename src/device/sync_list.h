@@ -9,6 +9,8 @@
 #include "device/ce_types.h"
 #include "state/device_state.h"
 
+namespace vezuved {
+
 // The list kept in DeviceSettings(); emptied by FreeSyncList at the end of
 // every device operation.
 const std::vector<SyncEntry>& SyncList();
@@ -20,3 +22,5 @@ void PrintPcOnlyFiles();
 // folder may still end in the search pattern the listing used.
 void WriteSyncFile(const WCHAR* folder);
 void FreeSyncList();
+
+}  // namespace vezuved

@@ -18,6 +18,8 @@
 #include "record/record_bytes.h"
 #include "text/work_record.h"
 
+namespace vezuved {
+
 namespace {
 
 // Copies field `index` of a record line (',' and '*' separate outside
@@ -253,3 +255,5 @@ int32_t FileToDeviceDatabase(DeviceDatabase& db, const DeviceTarget& target, con
     progress.End(result, total, total);
     return result == 0 && replacing != 0 ? devReplaced : result;
 }
+
+}  // namespace vezuved

@@ -8,9 +8,13 @@
 
 #include "device/device_volume.h"
 
+namespace vezuved {
+
 // The text file source into a database of db's type and flag, named after
 // the file, following the transfer rules of options (move: the PC file is
 // deleted after a successful copy). 0, devReplaced, a skip status, or a
 // failure (printed).
 int32_t FileToDeviceDatabase(DeviceDatabase& db, const DeviceTarget& target, const WCHAR* source, uint32_t options,
                              bool move);
+
+}  // namespace vezuved

@@ -9,6 +9,8 @@
 #include "device/device_text.h"
 #include "device/host_files.h"
 
+namespace vezuved {
+
 int32_t CompareTimes(const FILETIME& source, const FILETIME& destination) {
     const int32_t order = CompareFileTimes(&destination, &source);
     if (order < 0) return devDestOlder;
@@ -124,3 +126,5 @@ int32_t ProgressValue(uint64_t value) {
     const uint64_t limit = static_cast<uint64_t>(std::numeric_limits<int32_t>::max());
     return static_cast<int32_t>(value > limit ? limit : value);
 }
+
+}  // namespace vezuved

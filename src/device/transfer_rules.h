@@ -9,6 +9,8 @@
 
 #include "device/host_files.h"
 
+namespace vezuved {
+
 // TransferOptions bits.
 constexpr uint32_t optAlways = 0x01;
 constexpr uint32_t optUpdate = 0x02;
@@ -93,3 +95,5 @@ private:
 
 // 32-bit progress values from a 64-bit count, saturating.
 int32_t ProgressValue(uint64_t value);
+
+}  // namespace vezuved

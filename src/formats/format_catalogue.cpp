@@ -9,6 +9,8 @@
 #include "state/conversion_state.h"
 #include "platform/folder_search.h"
 
+namespace vezuved {
+
 namespace {
 
 // Values and paths inside the search live in buffers of this many
@@ -97,3 +99,5 @@ int32_t FindFormatForExtension(int32_t kindFilter, const char* extension, char* 
     }
     return kKindUnknown;
 }
+
+}  // namespace vezuved

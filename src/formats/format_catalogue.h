@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace vezuved {
+
 // Capacity of the path FindFormatForExtension writes, NUL included.
 constexpr size_t kFormatSearchPathSize = 260;
 
@@ -28,3 +30,5 @@ int32_t GetFormatValue(const char* keyword, const char* path, char* value, int32
 // and so is every one when the current folder is longer than 260
 // characters. May throw std::bad_alloc.
 int32_t FindFormatForExtension(int32_t kindFilter, const char* extension, char* outPath);
+
+}  // namespace vezuved

@@ -13,6 +13,8 @@
 #include "base/file_handle.h"
 #include "base/memory.h"
 
+namespace vezuved {
+
 namespace {
 
 constexpr char kBell = 7;
@@ -167,3 +169,5 @@ int32_t LoadFormatFile(const char* path, const char* wanted) {
     }
     return LoadFormatFileAt(definitionPath.c_str(), wanted);
 }
+
+}  // namespace vezuved

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+namespace vezuved {
+
 // The keyword table in its fixed order; the index is what a lookup by
 // keyword compares (format_catalogue.h).
 enum FormatKeyword : int {
@@ -83,3 +85,5 @@ int32_t LoadFormatFile(const char* path, const char* wanted);
 
 // As LoadFormatFile, but opens definitionPath exactly as given.
 int32_t LoadFormatFileAt(const char* definitionPath, const char* wanted);
+
+}  // namespace vezuved

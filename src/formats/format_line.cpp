@@ -7,6 +7,8 @@
 #include "base/ascii.h"
 #include "state/conversion_state.h"
 
+namespace vezuved {
+
 namespace {
 
 constexpr const char* kKeywords[kFormatKeywordCount] = {
@@ -197,3 +199,5 @@ void ApplyFormatKeyword(int index, const char* value) {
         default: break;  // "//", "#" and unknown indexes change nothing
     }
 }
+
+}  // namespace vezuved

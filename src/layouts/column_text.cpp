@@ -7,6 +7,8 @@
 #include "record/columns.h"
 #include "record/record_parse.h"
 
+namespace vezuved {
+
 namespace {
 
 constexpr size_t kShortField = 31;
@@ -255,3 +257,5 @@ const char* KindExtension(int32_t kind) {
         default: return "";
     }
 }
+
+}  // namespace vezuved

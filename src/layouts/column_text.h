@@ -9,6 +9,8 @@
 #include "convert/time_text.h"
 #include "layouts/layout_table.h"
 
+namespace vezuved {
+
 // Reads the columns the field map names, cut at separator.
 int ReadDelimitedColumns(const char* line, PointRecord& record, int separator,
                          const LayoutSettings& settings);
@@ -51,3 +53,5 @@ void WriteHeaderTemplate(TextSink& sink, const char* text, uint32_t numRecords, 
 
 // ".rlp", ".rlt" or ".rlr" by the database kind; "" for another kind.
 const char* KindExtension(int32_t kind);
+
+}  // namespace vezuved

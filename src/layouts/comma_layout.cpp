@@ -2,6 +2,8 @@
 #include "layouts/column_text.h"
 #include "layouts/layouts.h"
 
+namespace vezuved {
+
 namespace {
 
 int Write(PointRecord& record, const LayoutSettings& settings, int32_t, int32_t, std::string& out) {
@@ -13,3 +15,5 @@ int Write(PointRecord& record, const LayoutSettings& settings, int32_t, int32_t,
 extern const LayoutDescriptor kCommaLayout = {
     kLayoutComma, "comma", nullptr, ReadDefinitionColumns, Write, WriteTemplateHeader, nullptr, KindExtension, '\0', false, false, nullptr,
 };
+
+}  // namespace vezuved

@@ -9,6 +9,8 @@
 #include "record/columns.h"
 #include "record/record_parse.h"
 
+namespace vezuved {
+
 namespace {
 
 int Read(const char* line, PointRecord& record, const LayoutSettings& settings) {
@@ -62,3 +64,5 @@ extern const LayoutDescriptor kFixedLayout = {
     kLayoutFixed,    "fixed", nullptr, Read,    WriteUnseparatedColumns, WriteTemplateHeader, nullptr,
     KindExtension, '\0',    false,   false,   nullptr,
 };
+
+}  // namespace vezuved

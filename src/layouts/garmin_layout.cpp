@@ -10,6 +10,8 @@
 #include "record/columns.h"
 #include "record/record_format.h"
 
+namespace vezuved {
+
 namespace {
 
 constexpr size_t kShortField = 31;
@@ -124,3 +126,5 @@ extern const LayoutDescriptor kGarminLayout = {
     kLayoutGarmin,   "Garmin", Takes, Read, Write, Header, PassHeader,
     KindExtension, '\0',     false, true, &kGarminStyle,
 };
+
+}  // namespace vezuved

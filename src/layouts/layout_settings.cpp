@@ -1,5 +1,7 @@
 #include "layouts/layout_settings.h"
 
+namespace vezuved {
+
 LayoutSettings LayoutSettingsOf(const ConversionState& state) {
     LayoutSettings settings;
     settings.delimiter = state.Delimited;
@@ -18,3 +20,5 @@ LayoutSettings LayoutSettingsOf(const ConversionState& state) {
     settings.databaseKind = state.DBKind;
     return settings;
 }
+
+}  // namespace vezuved

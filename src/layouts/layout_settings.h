@@ -8,6 +8,8 @@
 
 #include "state/conversion_state.h"
 
+namespace vezuved {
+
 // A view: the texts point into the state it was taken from, which must
 // outlive it and keep those texts unchanged while it is in use.
 struct LayoutSettings {
@@ -28,3 +30,5 @@ struct LayoutSettings {
 };
 
 LayoutSettings LayoutSettingsOf(const ConversionState& state);
+
+}  // namespace vezuved

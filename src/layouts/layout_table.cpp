@@ -2,6 +2,8 @@
 
 #include "layouts/layouts.h"
 
+namespace vezuved {
+
 namespace {
 
 const LayoutDescriptor* const kLayouts[] = {
@@ -41,3 +43,5 @@ int WriteLayoutLine(TextSink& sink, PointRecord& record, int layoutCode, const L
     WriteText(sink, line);
     return result;
 }
+
+}  // namespace vezuved

@@ -11,6 +11,8 @@
 #include "record/point_record.h"
 #include "record/text_sink.h"
 
+namespace vezuved {
+
 // Date and time conventions a layout imposes on an export.
 struct LayoutStyle {
     uint16_t locFormat;
@@ -69,3 +71,5 @@ int FormatLayoutLine(PointRecord& record, int layoutCode, const LayoutSettings& 
 // sink). Returns what FormatLayoutLine returned.
 int WriteLayoutLine(TextSink& sink, PointRecord& record, int layoutCode, const LayoutSettings& settings,
                     int32_t kind, int32_t index);
+
+}  // namespace vezuved

@@ -6,6 +6,8 @@
 
 #include "layouts/layout_table.h"
 
+namespace vezuved {
+
 // Size of the fresh description buffer a Garmin waypoint line gets.
 constexpr size_t kGarminDescSize = 4002;
 
@@ -17,3 +19,5 @@ extern const LayoutDescriptor kPlainLayout;
 extern const LayoutDescriptor kFixedLayout;
 extern const LayoutDescriptor kPcx5Layout;
 extern const LayoutDescriptor kSurveyLayout;
+
+}  // namespace vezuved

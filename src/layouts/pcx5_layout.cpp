@@ -3,7 +3,11 @@
 #include "layouts/column_text.h"
 #include "layouts/layouts.h"
 
+namespace vezuved {
+
 extern const LayoutDescriptor kPcx5Layout = {
     kLayoutPcx5,     "PCX5", nullptr, ReadDefinitionColumns,   WriteUnseparatedColumns, WriteTemplateHeader, nullptr,
     KindExtension, '\0',   false,   false, nullptr,
 };
+
+}  // namespace vezuved

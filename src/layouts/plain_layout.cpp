@@ -3,6 +3,8 @@
 #include "layouts/column_text.h"
 #include "layouts/layouts.h"
 
+namespace vezuved {
+
 namespace {
 
 const char* Extension(int32_t) { return ".txt"; }
@@ -13,3 +15,5 @@ extern const LayoutDescriptor kPlainLayout = {
     kLayoutPlain, "plain", nullptr, ReadWholeLine, WriteUnseparatedColumns, WriteTemplateHeader, nullptr,
     Extension,  '\0',    true,    false,         nullptr,
 };
+
+}  // namespace vezuved

@@ -4,6 +4,8 @@
 #include "layouts/layouts.h"
 #include "record/record_parse.h"
 
+namespace vezuved {
+
 namespace {
 
 int Read(const char* line, PointRecord& record, const LayoutSettings&) { return ParseRecordLine(line, record); }
@@ -14,3 +16,5 @@ extern const LayoutDescriptor kRecordLineLayout = {
     kLayoutRecordLine, "record line", nullptr, Read, WriteUnseparatedColumns, WriteTemplateHeader, nullptr,
     KindExtension,   '\0',          false,   false, nullptr,
 };
+
+}  // namespace vezuved

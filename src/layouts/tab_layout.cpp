@@ -2,6 +2,8 @@
 #include "layouts/column_text.h"
 #include "layouts/layouts.h"
 
+namespace vezuved {
+
 namespace {
 
 int Read(const char* line, PointRecord& record, const LayoutSettings& settings) {
@@ -17,3 +19,5 @@ int Write(PointRecord& record, const LayoutSettings& settings, int32_t, int32_t,
 extern const LayoutDescriptor kTabLayout = {
     kLayoutTab, "tab", nullptr, Read, Write, WriteTemplateHeader, nullptr, KindExtension, '\t', false, false, nullptr,
 };
+
+}  // namespace vezuved

@@ -13,6 +13,8 @@
 
 #include "pdb/pdb_stream.h"
 
+namespace vezuved {
+
 inline constexpr uint32_t pdbErrIndex = 1025;     // bad argument
 inline constexpr uint32_t pdbErrNoRecord = 1026;  // index beyond the records; list full
 inline constexpr uint32_t pdbErrMemory = 1029;
@@ -146,3 +148,5 @@ uint32_t PdbFinish(PdbHandle* handle);
 
 // Frees the handle and its buffer; the stream stays open. Returns 0.
 uint32_t PdbRelease(PdbHandle* handle);
+
+}  // namespace vezuved

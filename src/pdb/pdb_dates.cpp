@@ -2,6 +2,8 @@
 
 #include "pdb/pdb.h"
 
+namespace vezuved {
+
 uint32_t PdbDateFromHost(uint32_t hostSeconds) {
     // Unsigned arithmetic wraps modulo 2^32, as the field does.
     return hostSeconds == 0 ? 0 : hostSeconds + pdbEpochOffset;
@@ -13,3 +15,5 @@ uint32_t PdbDateToHost(uint32_t palmDate) {
     uint32_t seconds = palmDate - pdbEpochOffset;
     return seconds > static_cast<uint32_t>(INT32_MAX) ? 0 : seconds;
 }
+
+}  // namespace vezuved

@@ -10,6 +10,8 @@
 
 #include "pdb/pdb.h"
 
+namespace vezuved {
+
 namespace pdbfmt {
 
 constexpr uint32_t kHeaderSize = 78;
@@ -122,3 +124,5 @@ inline void EncodeHeader(const PdbHeader& header, uint8_t* raw) {
 }
 
 }  // namespace pdbfmt
+
+}  // namespace vezuved

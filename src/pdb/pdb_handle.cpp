@@ -3,6 +3,8 @@
 #include "base/memory.h"
 #include "pdb/pdb_internal.h"
 
+namespace vezuved {
+
 namespace pdbimpl {
 
 namespace {
@@ -63,3 +65,5 @@ uint32_t PdbRelease(PdbHandle* handle) {
     pdbimpl::FreeHandle(handle);
     return 0;
 }
+
+}  // namespace vezuved

@@ -7,6 +7,8 @@
 
 #include "pdb/pdb.h"
 
+namespace vezuved {
+
 namespace pdbimpl {
 
 // A stream with all four functions set.
@@ -33,3 +35,5 @@ void FreeHandle(PdbHandle* handle);
 uint32_t GrowReadBuffer(PdbHandle* handle, uint32_t size);
 
 }  // namespace pdbimpl
+
+}  // namespace vezuved

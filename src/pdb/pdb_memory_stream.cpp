@@ -5,6 +5,8 @@
 #include "base/memory.h"
 #include "pdb/pdb_stream.h"
 
+namespace vezuved {
+
 namespace {
 // Offsets inside a database are 32-bit; anything larger is a runaway.
 constexpr uint64_t kMaxBytes = UINT32_MAX;
@@ -113,3 +115,5 @@ size_t PdbMemoryFile::Write(void* context, const void* data, size_t count) {
     self->position_ = end;
     return count;
 }
+
+}  // namespace vezuved

@@ -1,6 +1,8 @@
 #include "pdb/pdb_format.h"
 #include "pdb/pdb_internal.h"
 
+namespace vezuved {
+
 using namespace pdbfmt;
 
 uint32_t PdbOpen(PdbStream* stream, PdbHandle** out) {
@@ -27,3 +29,5 @@ uint32_t PdbOpen(PdbStream* stream, PdbHandle** out) {
     *out = handle;
     return 0;
 }
+
+}  // namespace vezuved

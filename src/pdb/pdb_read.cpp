@@ -7,6 +7,8 @@
 #include "pdb/pdb_format.h"
 #include "pdb/pdb_internal.h"
 
+namespace vezuved {
+
 using namespace pdbfmt;
 
 namespace {
@@ -147,3 +149,5 @@ uint32_t PdbReadRecord(PdbHandle* handle, uint32_t index, PdbRecordEntry* entry,
     }
     return handle->pendingError = code;
 }
+
+}  // namespace vezuved

@@ -5,6 +5,8 @@
 
 #include <climits>
 
+namespace vezuved {
+
 namespace {
 
 bool FileSeek(void* context, uint64_t offset) {
@@ -36,3 +38,5 @@ size_t FileWrite(void* context, const void* data, size_t count) {
 PdbStream PdbFileStream(std::FILE* file) {
     return PdbStream{file, FileSeek, FileSize, FileRead, FileWrite};
 }
+
+}  // namespace vezuved

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstdio>
 
+namespace vezuved {
+
 struct PdbStream {
     void* context;
     // Moves to an absolute offset; seeking past the end is allowed, and a
@@ -66,3 +68,5 @@ private:
     size_t capacity_ = 0;
     uint64_t position_ = 0;
 };
+
+}  // namespace vezuved

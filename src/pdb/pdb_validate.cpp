@@ -6,6 +6,8 @@
 #include "pdb/pdb_format.h"
 #include "pdb/pdb_internal.h"
 
+namespace vezuved {
+
 using namespace pdbfmt;
 
 namespace {
@@ -84,3 +86,5 @@ uint32_t PdbValidate(PdbStream* stream) {
     if (!EntriesSound(*stream, header, fileSize, listEnd)) return pdbErrFormat;
     return 0;
 }
+
+}  // namespace vezuved

@@ -6,6 +6,8 @@
 #include "pdb/pdb_format.h"
 #include "pdb/pdb_internal.h"
 
+namespace vezuved {
+
 using namespace pdbfmt;
 
 namespace {
@@ -115,3 +117,5 @@ uint32_t PdbFinish(PdbHandle* handle) {
     pdbimpl::FreeHandle(handle);
     return 0;
 }
+
+}  // namespace vezuved

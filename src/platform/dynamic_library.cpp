@@ -3,6 +3,7 @@
 #if defined(_WIN32)
 
 #include <vector>
+namespace vezuved {
 
 DWORD DynamicLibrary::Open(const char* path, bool wide) {
     Close();
@@ -46,9 +47,11 @@ std::string ThisModuleFolder() {
     return slash == std::string::npos ? std::string() : folder.substr(0, slash);
 }
 
+}  // namespace vezuved
 #else  // POSIX
 
 #include <dlfcn.h>
+namespace vezuved {
 
 DWORD DynamicLibrary::Open(const char* path, bool /*wide*/) {
     Close();
@@ -76,4 +79,5 @@ std::string ThisModuleFolder() {
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
 }
 
+}  // namespace vezuved
 #endif

@@ -6,6 +6,8 @@
 
 #include "platform/win_types.h"
 
+namespace vezuved {
+
 class DynamicLibrary {
 public:
     DynamicLibrary() = default;
@@ -30,3 +32,5 @@ private:
 // code is linked into one, else the program), without a final separator;
 // the empty text when it cannot be found.
 std::string ThisModuleFolder();
+
+}  // namespace vezuved

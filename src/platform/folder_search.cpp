@@ -17,6 +17,8 @@
 #include <cerrno>
 #endif
 
+namespace vezuved {
+
 namespace {
 bool IsDotEntry(const char* name) {
     return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
@@ -140,3 +142,5 @@ FolderSearch::FolderSearch() = default;
 FolderSearch::~FolderSearch() = default;
 
 void FolderSearch::Close() { impl_.reset(); }
+
+}  // namespace vezuved

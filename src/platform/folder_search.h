@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+namespace vezuved {
+
 #if defined(_WIN32)
 constexpr char kPathSeparator = '\\';
 #else
@@ -47,3 +49,5 @@ private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
+
+}  // namespace vezuved

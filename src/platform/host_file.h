@@ -11,7 +11,11 @@
 
 #include <cstdint>
 
+#include <string>
+
 #include "platform/win_types.h"
+
+namespace vezuved {
 
 DWORD PlatformGetLastError();
 void PlatformSetLastError(DWORD error);
@@ -50,8 +54,9 @@ BOOL PlatformFindNextFileA(HANDLE search, WIN32_FIND_DATAA* found);
 HANDLE PlatformCreateFileA(const char* path, DWORD access, DWORD share, DWORD disposition, DWORD attributes);
 BOOL PlatformDeleteFileA(const char* path);
 #else
-#include <string>
 // The byte path a UTF-16 path names here: separators made '/', and every
 // existing component spelt as it is on disk when it differs only in case.
 std::string PlatformResolvePath(LPCWSTR path);
 #endif
+
+}  // namespace vezuved

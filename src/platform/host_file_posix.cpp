@@ -19,6 +19,8 @@
 
 #include "platform/wildcard.h"
 
+namespace vezuved {
+
 namespace {
 
 thread_local DWORD t_lastError = 0;
@@ -532,5 +534,7 @@ FILETIME PlatformCurrentFileTime() {
     ::clock_gettime(CLOCK_REALTIME, &now);
     return TimespecToFileTime(now);
 }
+
+}  // namespace vezuved
 
 #endif  // !_WIN32

@@ -7,6 +7,8 @@
 
 #include "platform/wildcard.h"
 
+namespace vezuved {
+
 DWORD PlatformGetLastError() { return GetLastError(); }
 void PlatformSetLastError(DWORD error) { SetLastError(error); }
 
@@ -134,5 +136,7 @@ HANDLE PlatformCreateFileA(const char* path, DWORD access, DWORD share, DWORD di
 }
 
 BOOL PlatformDeleteFileA(const char* path) { return DeleteFileA(path); }
+
+}  // namespace vezuved
 
 #endif  // _WIN32

@@ -5,6 +5,7 @@
 // the lock whole.
 #if defined(_WIN32)
 #include <windows.h>
+namespace vezuved {
 
 namespace {
 // A critical section: the 32-bit toolchain's default thread model has no
@@ -20,9 +21,11 @@ CRITICAL_SECTION& Section() {
 LibraryLock::LibraryLock() { EnterCriticalSection(&Section()); }
 LibraryLock::~LibraryLock() { LeaveCriticalSection(&Section()); }
 
+}  // namespace vezuved
 #else
 #include <mutex>
 #include <new>
+namespace vezuved {
 
 namespace {
 std::recursive_mutex& Mutex() {
@@ -34,4 +37,5 @@ std::recursive_mutex& Mutex() {
 
 LibraryLock::LibraryLock() { Mutex().lock(); }
 LibraryLock::~LibraryLock() { Mutex().unlock(); }
+}  // namespace vezuved
 #endif

@@ -4,9 +4,13 @@
 // again on the same thread goes through.
 #pragma once
 
+namespace vezuved {
+
 struct LibraryLock {
     LibraryLock();
     ~LibraryLock();
     LibraryLock(const LibraryLock&) = delete;
     LibraryLock& operator=(const LibraryLock&) = delete;
 };
+
+}  // namespace vezuved

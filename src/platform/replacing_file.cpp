@@ -8,6 +8,8 @@
 #include "platform/replacing_file_names.h"
 #include "platform/temporary_registry.h"
 
+namespace vezuved {
+
 bool OpenReplacingFile(ReplacingFile& replacing, const char* target) {
     DiscardReplacingFile(replacing);
     try {
@@ -112,3 +114,5 @@ void NoteFailure(ReplacingFile& replacing, int error) noexcept {
         replacing.failure.clear();  // no memory even for the sentence
     }
 }
+
+}  // namespace vezuved

@@ -12,6 +12,8 @@
 #include <string>
 #include <utility>
 
+namespace vezuved {
+
 struct ReplacingFile {
     std::FILE* file = nullptr;  // open for writing (binary) on the temporary file
     std::string target;         // the path as given, for messages
@@ -56,3 +58,5 @@ std::string FolderFailure(const std::string& folder, const std::string& reason);
 
 // The C library's text for an errno value ("No space left on device").
 std::string PlatformErrorText(int error);
+
+}  // namespace vezuved

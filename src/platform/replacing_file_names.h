@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace vezuved {
+
 #if defined(_WIN32)
 constexpr const char* kFolderSeparators = "\\/";
 #else
@@ -39,3 +41,5 @@ bool SyncToDisk(ReplacingFile& replacing);
 bool RenameOverTarget(ReplacingFile& replacing);
 // Deletes a temporary file; never fails loudly (it runs in destructors).
 void RemoveTemporaryFile(const std::string& path) noexcept;
+
+}  // namespace vezuved

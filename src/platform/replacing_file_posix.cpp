@@ -14,6 +14,8 @@
 #include "platform/stale_temporaries.h"
 #include "platform/temporary_registry.h"
 
+namespace vezuved {
+
 namespace {
 
 bool Fail(ReplacingFile& replacing, const char* step, int error) {
@@ -136,5 +138,7 @@ bool PlatformSameFile(const char* first, const char* second) {
     if (::stat(first, &a) != 0 || ::stat(second, &b) != 0) return false;
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
+
+}  // namespace vezuved
 
 #endif  // !_WIN32

@@ -14,6 +14,8 @@
 #include "platform/stale_temporaries.h"
 #include "platform/temporary_registry.h"
 
+namespace vezuved {
+
 namespace {
 
 std::wstring Wide(const std::string& path) {
@@ -132,5 +134,7 @@ bool PlatformSameFile(const char* first, const char* second) {
     return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
            info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
 }
+
+}  // namespace vezuved
 
 #endif  // _WIN32

@@ -7,6 +7,8 @@
 
 #include "platform/host_file.h"
 
+namespace vezuved {
+
 namespace {
 
 using Text = std::basic_string<WCHAR>;
@@ -126,3 +128,5 @@ void RemoveStaleTemporariesBeside(const std::string& path) noexcept {
     } catch (...) {
     }
 }
+
+}  // namespace vezuved

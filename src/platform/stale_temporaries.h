@@ -11,6 +11,8 @@
 
 #include "platform/win_types.h"
 
+namespace vezuved {
+
 // Whether a file name is one of the library's temporary names above.
 bool IsLibraryTemporaryName(const std::basic_string<WCHAR>& name);
 
@@ -24,3 +26,5 @@ bool IsLibraryWorkFolderName(const std::basic_string<WCHAR>& name);
 void RemoveStaleTemporaries(LPCWSTR folder) noexcept;
 // The same for the folder of an 8-bit path (on Windows in the ANSI code page).
 void RemoveStaleTemporariesBeside(const std::string& path) noexcept;
+
+}  // namespace vezuved

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #if defined(_WIN32)
+namespace vezuved {
 
 bool PlatformHasWideCalls() {
     // GetVersionExA with the 148-byte record; platform id 2 is NT.
@@ -29,6 +30,7 @@ void PlatformFreeRemoteBuffer(void* buffer) {
     if (buffer != nullptr) LocalFree(buffer);
 }
 
+}  // namespace vezuved
 #else  // POSIX
 
 #include <poll.h>
@@ -36,6 +38,7 @@ void PlatformFreeRemoteBuffer(void* buffer) {
 #include <cerrno>
 #include <cstdio>
 #include <string>
+namespace vezuved {
 
 bool PlatformHasWideCalls() { return true; }
 
@@ -63,4 +66,5 @@ void PlatformDebugOutput(const WCHAR* text) {
 
 void PlatformFreeRemoteBuffer(void* buffer) { std::free(buffer); }
 
+}  // namespace vezuved
 #endif

@@ -7,6 +7,8 @@
 
 #include "platform/win_types.h"
 
+namespace vezuved {
+
 // True on the NT platform (and on every POSIX system, whose file layer
 // behaves as the wide calls).
 bool PlatformHasWideCalls();
@@ -24,3 +26,5 @@ void PlatformDebugOutput(const WCHAR* text);
 // LocalFree on Windows, free() on POSIX, where the device emulator allocates
 // with malloc/realloc from the same C library.
 void PlatformFreeRemoteBuffer(void* buffer);
+
+}  // namespace vezuved

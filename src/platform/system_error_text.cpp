@@ -1,5 +1,7 @@
 #include "platform/system_error_text.h"
 
+namespace vezuved {
+
 namespace {
 
 struct ErrorWords {
@@ -36,3 +38,5 @@ std::string SystemErrorText(DWORD error) {
     }
     return "error " + std::to_string(error);
 }
+
+}  // namespace vezuved

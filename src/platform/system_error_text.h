@@ -7,6 +7,10 @@
 
 #include "platform/win_types.h"
 
+namespace vezuved {
+
 // "Permission denied", "No such folder", ...; "error N" for a code without
 // words of its own.
 std::string SystemErrorText(DWORD error);
+
+}  // namespace vezuved

@@ -14,6 +14,8 @@
 #include "platform/host_file.h"
 #endif
 
+namespace vezuved {
+
 namespace {
 
 // A few files are written at once at most (an output and its work files).
@@ -94,3 +96,5 @@ void RemoveRegisteredTemporaries() noexcept {
 #endif
     }
 }
+
+}  // namespace vezuved

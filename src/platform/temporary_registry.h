@@ -9,6 +9,8 @@
 
 #include "platform/win_types.h"
 
+namespace vezuved {
+
 // Notes a temporary file by its path (8-bit; on Windows in the ANSI code
 // page). The slot to forget it by, or -1 when every slot is taken (the file
 // is then only removed by the next write into its folder, once stale).
@@ -22,3 +24,5 @@ void ForgetTemporary(int slot) noexcept;
 // paths written before the slot was marked used and calls unlink (or
 // DeleteFileW), so a signal handler may call it.
 void RemoveRegisteredTemporaries() noexcept;
+
+}  // namespace vezuved

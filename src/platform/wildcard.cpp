@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace vezuved {
+
 namespace {
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -45,3 +47,5 @@ bool WildcardMatch(const char* pattern, const char* name) {
         return MatchCore(pattern, pn - 1, name, sn);
     return false;
 }
+
+}  // namespace vezuved

@@ -8,5 +8,9 @@
 
 #include <cstddef>
 
+namespace vezuved {
+
 // True when name matches pattern. A null pattern or name matches nothing.
 bool WildcardMatch(const char* pattern, const char* name);
+
+}  // namespace vezuved

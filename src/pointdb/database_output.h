@@ -12,6 +12,8 @@
 #include "platform/replacing_file.h"
 #include "state/conversion_state.h"
 
+namespace vezuved {
+
 struct DatabaseOutput {
     DatabaseOutput() = default;
     DatabaseOutput(const DatabaseOutput&) = delete;
@@ -30,3 +32,5 @@ struct DatabaseOutput {
     std::string path;              // the target, once chosen
     int32_t kind = kKindPoint;     // of the records written
 };
+
+}  // namespace vezuved

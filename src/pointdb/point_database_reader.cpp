@@ -12,6 +12,8 @@
 #include "record/point_record.h"
 #include "record/record_parse.h"
 
+namespace vezuved {
+
 namespace {
 
 constexpr uint32_t kRouteFlagOffset = 275;
@@ -166,3 +168,5 @@ const char* RecordText(const uint8_t* data, uint32_t size, std::string& scratch)
     scratch.assign(reinterpret_cast<const char*>(data), size);
     return scratch.c_str();
 }
+
+}  // namespace vezuved

@@ -7,6 +7,8 @@
 
 #include "pdb/pdb.h"
 
+namespace vezuved {
+
 // The text line of a record: its bytes up to the first NUL. A record
 // without a NUL is read as far as it goes, through a terminated copy in
 // scratch, so nothing is ever read past the record.
@@ -23,3 +25,5 @@ int32_t DoReadPointDatabase(const char* path, void** records, int32_t* kind);
 
 int32_t GetPointDatabaseInfo(const char* path, int32_t* kind, int32_t* source, int32_t* version,
                              int32_t* count);
+
+}  // namespace vezuved

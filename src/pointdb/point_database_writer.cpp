@@ -11,6 +11,8 @@
 #include "base/paths.h"
 #include "record/record_bytes.h"
 
+namespace vezuved {
+
 namespace {
 
 constexpr size_t kRouteAppInfoSize = 478;
@@ -193,3 +195,5 @@ void DatabaseNameFromPath(const char* path, char (&name)[kMaxDatabaseName + 1]) 
     CopyField(name, start);
     if (char* dot = std::strrchr(name, '.')) *dot = '\0';
 }
+
+}  // namespace vezuved

@@ -12,6 +12,8 @@
 #include "platform/replacing_file.h"
 #include "record/point_record.h"
 
+namespace vezuved {
+
 constexpr uint32_t kFirstUniqueId = 0x110000;
 constexpr uint32_t kUniqueIdStep = 5;
 constexpr size_t kMaxDatabaseName = 31;
@@ -62,3 +64,5 @@ bool CountFits(uint64_t count);
 // The database name a path gives: its last component, at most 31
 // characters, without extension.
 void DatabaseNameFromPath(const char* path, char (&name)[kMaxDatabaseName + 1]);
+
+}  // namespace vezuved

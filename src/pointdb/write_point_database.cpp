@@ -7,6 +7,8 @@
 #include "base/diag.h"
 #include "pointdb/point_database_writer.h"
 
+namespace vezuved {
+
 int32_t WritePointDatabase(const char* path, void* records, int32_t count, int32_t kind) {
     if (records == nullptr || path == nullptr) return -1;
     // Every argument is checked before the file is touched: the header keeps
@@ -46,3 +48,5 @@ int32_t WritePointDatabase(const char* path, void* records, int32_t count, int32
     }
     return failed ? -1 : 0;
 }
+
+}  // namespace vezuved

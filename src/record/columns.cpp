@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace vezuved {
+
 namespace {
 
 // Past the separator that ends the column starting at p; null when the
@@ -95,3 +97,5 @@ void GetColumn(const char* line, char* output, int column, size_t maxChars, int 
     SplitColumns(p, separator, &span, 1);
     CopyColumnSpan(span, output, maxChars);
 }
+
+}  // namespace vezuved

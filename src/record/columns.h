@@ -5,6 +5,8 @@
 
 #include <cstddef>
 
+namespace vezuved {
+
 // Separator value that makes both ',' and '*' end a column: the rule of a
 // point database record line.
 constexpr int kRecordSeparators = 0;
@@ -40,3 +42,5 @@ inline size_t SpanTextLength(const ColumnSpan& span) {
 // a NUL (output has room for maxChars + 1 bytes; empty for a missing
 // column). Returns the number of characters copied.
 size_t CopyColumnSpan(const ColumnSpan& span, char* output, size_t maxChars);
+
+}  // namespace vezuved

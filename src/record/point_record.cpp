@@ -5,6 +5,8 @@
 
 #include "base/memory.h"
 
+namespace vezuved {
+
 namespace {
 
 // Every description buffer carries its capacity in a small header in front
@@ -184,3 +186,5 @@ void CopyField(char* field, size_t capacity, const char* text, size_t length) {
 void CopyField(char* field, size_t capacity, const char* text) {
     CopyField(field, capacity, text, text == nullptr ? 0 : strnlen(text, capacity));
 }
+
+}  // namespace vezuved

@@ -10,6 +10,8 @@
 
 #include "vezuved/vezuved.h"
 
+namespace vezuved {
+
 using PointRecord = RLPointRecord;
 
 static_assert(sizeof(PointRecord) == 702, "the point record is 702 bytes");
@@ -69,3 +71,5 @@ inline void CopyField(char (&field)[N], const char* text, size_t length) {
 inline PointRecord* RecordAt(void* records, size_t i) {
     return static_cast<PointRecord*>(records) + i;
 }
+
+}  // namespace vezuved

@@ -9,6 +9,8 @@
 #include "convert/time_text.h"
 #include "record/record_format.h"
 
+namespace vezuved {
+
 namespace {
 
 // Truncation toward zero that stays defined for values outside 32 bits.
@@ -118,3 +120,5 @@ int BuildRecordBytes(PointRecord& record, int32_t index, int32_t kind, PreviousP
     out.length = trailerOffset + kTrailerSize;
     return 0;
 }
+
+}  // namespace vezuved

@@ -12,6 +12,8 @@
 #include "record/point_record.h"
 #include "state/conversion_state.h"
 
+namespace vezuved {
+
 constexpr size_t kTrailerSize = 22;
 
 // Texts of 65534 characters or more do not fit the format's 16-bit offsets.
@@ -50,3 +52,5 @@ void FillRecordTrailer(int32_t index, int32_t kind, const PointRecord& record,
 
 // Stores the trailer's 22 bytes at out, the integers in the byte order asked.
 void StoreTrailer(const RecordTrailer& trailer, uint8_t* out, bool bigEndian);
+
+}  // namespace vezuved

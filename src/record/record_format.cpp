@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace vezuved {
+
 void BlankSeparators(char* text) {
     if (text == nullptr) return;
     // Separators are rare in free text: strcspn skips to the next one
@@ -12,3 +14,5 @@ void BlankSeparators(char* text) {
         *text++ = ' ';
     }
 }
+
+}  // namespace vezuved

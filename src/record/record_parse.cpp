@@ -9,6 +9,8 @@
 #include "convert/time_text.h"
 #include "record/columns.h"
 
+namespace vezuved {
+
 namespace {
 
 constexpr size_t kShortField = 31;
@@ -103,3 +105,4 @@ void NormalizePoint(PointRecord& record, uint16_t locFormat, uint16_t eleFormat)
     }
 }
 
+}  // namespace vezuved

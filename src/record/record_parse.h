@@ -7,6 +7,8 @@
 #include "record/columns.h"
 #include "record/point_record.h"
 
+namespace vezuved {
+
 // Clears the record but for its description buffer and fills it from a
 // record line, whose columns ',' and '*' both end. 0, or -1 when a
 // description buffer cannot be allocated.
@@ -20,3 +22,5 @@ void NormalizePoint(PointRecord& record, uint16_t locFormat, uint16_t eleFormat)
 // so nothing the line holds is dropped, whichever column it is. Nothing is
 // stored when the line ends before the column. False when no buffer can be had.
 bool StoreDescColumn(PointRecord& record, const ColumnSpan& column);
+
+}  // namespace vezuved

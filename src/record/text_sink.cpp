@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+namespace vezuved {
+
 namespace {
 
 void WriteThrough(TextSink& sink, const char* data, size_t length) {
@@ -58,3 +60,5 @@ bool FlushText(TextSink& sink) {
     }
     return !sink.failed;
 }
+
+}  // namespace vezuved

@@ -12,6 +12,8 @@
 
 #include "base/memory.h"
 
+namespace vezuved {
+
 constexpr size_t kTextSinkBlock = 256 * 1024;
 
 struct TextSinkBufferFree {
@@ -36,3 +38,5 @@ void WriteText(TextSink& sink, const char* text);
 
 // Writes what the sink still holds. False when any write through it failed.
 bool FlushText(TextSink& sink);
+
+}  // namespace vezuved

@@ -1,5 +1,7 @@
 #include "state/callbacks.h"
 
+namespace vezuved {
+
 namespace {
 RLProgressCallback g_progress = nullptr;
 RLAskReplaceCallback g_askReplace = nullptr;
@@ -20,3 +22,5 @@ int32_t AskReplace(const char* name, int32_t status, const char* sourceDate,
     if (g_askReplace == nullptr) return 0;
     return g_askReplace(name, status, sourceDate, destinationDate, options, g_session);
 }
+
+}  // namespace vezuved

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace vezuved {
+
 const std::array<int16_t, kFieldMapSize> kDefaultFieldMap = {0, 1, 2, 3, 4, 5, 6, -1, -1, -1, -1};
 
 ConversionState::ConversionState() : FieldMap(kDefaultFieldMap) {}
@@ -57,3 +59,5 @@ void AssignCut(std::string& field, const char* text, size_t capacity) {
     }
     field.assign(text, strnlen(text, capacity));
 }
+
+}  // namespace vezuved

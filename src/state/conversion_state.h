@@ -13,6 +13,8 @@
 
 #include "base/time_parts.h"
 
+namespace vezuved {
+
 constexpr int kFieldMapSize = 32;
 constexpr int kFieldLabelCount = 32;
 
@@ -128,3 +130,5 @@ inline bool HasPlaceholderRecord(const ConversionState& state) {
 
 // Assigns text to a fixed-capacity field of the state, cut to its capacity.
 void AssignCut(std::string& field, const char* text, size_t capacity);
+
+}  // namespace vezuved

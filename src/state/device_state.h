@@ -10,6 +10,8 @@
 
 #include "base/wide_text.h"
 
+namespace vezuved {
+
 // One pair a device listing finds (device database name, PC path). Either
 // text may be empty. Texts are kept whole, whatever their length.
 struct SyncEntry {
@@ -33,3 +35,5 @@ struct DeviceState {
 
 // The process's one device state.
 DeviceState& DeviceSettings();
+
+}  // namespace vezuved

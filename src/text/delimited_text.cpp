@@ -19,6 +19,8 @@
 #include "text/text_lines.h"
 #include "text/text_output.h"
 
+namespace vezuved {
+
 namespace {
 
 bool HasFormat(const TextRequest& request) { return request.format && !request.format->empty(); }
@@ -206,3 +208,5 @@ int32_t WriteDelimitedText(const TextRequest& request, void* records, int32_t co
     }
     return FinishTextOutput(file, sink) ? 0 : -1;
 }
+
+}  // namespace vezuved

@@ -8,6 +8,8 @@
 #include "record/point_record.h"
 #include "text/text_request.h"
 
+namespace vezuved {
+
 // The records of the text request.source, in a new array of the host's
 // (*records); the count, or -1. Its kind is stored as given.
 int32_t ReadDelimitedText(const TextRequest& request, void** records);
@@ -21,3 +23,5 @@ int32_t WriteDelimitedText(const TextRequest& request, void* records, int32_t co
 // and a last line's leftovers, each with the slot it would fill. Returns the
 // count ReadDelimitedText would, or -1 when the file cannot be read.
 int32_t VisitDelimitedText(const TextRequest& request, const std::function<void(PointRecord&, int64_t)>& onRecord);
+
+}  // namespace vezuved

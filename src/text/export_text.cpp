@@ -20,6 +20,8 @@
 #include "text/text_output.h"
 #include "text/work_record.h"
 
+namespace vezuved {
+
 namespace {
 
 struct ExportContext {
@@ -192,3 +194,5 @@ TextResult ExportText(const TextRequest& request) {
     if (result.code == 0) result.written = std::move(written);
     return result;
 }
+
+}  // namespace vezuved

@@ -6,6 +6,8 @@
 
 #include "text/text_request.h"
 
+namespace vezuved {
+
 // The database request.source as text at request.output: a path, a folder
 // (ending in a separator) that gets the database's name, or empty for the
 // database's own path with the layout's extension. Only request.format
@@ -15,3 +17,5 @@ TextResult ExportText(const TextRequest& request);
 // Drops the extension of the path's last component and appends the active
 // format's extension.
 void ChooseExportExtension(std::string& path);
+
+}  // namespace vezuved

@@ -18,6 +18,8 @@
 #include "text/text_output.h"
 #include "text/work_record.h"
 
+namespace vezuved {
+
 namespace {
 
 struct OutputTarget {
@@ -176,3 +178,5 @@ TextResult ImportText(const TextRequest& request, bool toKindFile) {
     if (result.code == 0) result.written = output.path;
     return result;
 }
+
+}  // namespace vezuved

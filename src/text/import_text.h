@@ -4,6 +4,8 @@
 
 #include "text/text_request.h"
 
+namespace vezuved {
+
 // The source's points into a database (or, toKindFile, a ".rlp", ".rlt" or
 // ".rlr" text) named after the output, or after the source beside it.
 TextResult ImportText(const TextRequest& request, bool toKindFile);
@@ -11,3 +13,5 @@ TextResult ImportText(const TextRequest& request, bool toKindFile);
 // Applies the request's field count, layout, elevation format and columns
 // over what the definition gave.
 void ApplyTextRequest(const TextRequest& request);
+
+}  // namespace vezuved

@@ -1,5 +1,7 @@
 #include "text/text_file.h"
 
+namespace vezuved {
+
 bool ReadWholeFile(std::FILE* file, std::vector<char>& out) {
     if (std::fseek(file, 0, SEEK_END) != 0) return false;
     long size = std::ftell(file);
@@ -8,3 +10,5 @@ bool ReadWholeFile(std::FILE* file, std::vector<char>& out) {
     out.resize(static_cast<size_t>(size));
     return std::fread(out.data(), 1, out.size(), file) == out.size();
 }
+
+}  // namespace vezuved

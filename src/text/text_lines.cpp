@@ -1,5 +1,7 @@
 #include "text/text_lines.h"
 
+namespace vezuved {
+
 namespace {
 
 // Whether c ends or interrupts a stretch of line text: a line end, the two
@@ -56,3 +58,5 @@ size_t CutTextLines(std::vector<char>& text, int32_t headerLines) {
     text.resize(static_cast<size_t>(kept - data));
     return lines;
 }
+
+}  // namespace vezuved

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <vector>
 
+namespace vezuved {
+
 // Cuts text, the whole file, into its record lines in place: afterwards it
 // holds just those lines, each followed by a NUL. Working in place costs no
 // copy of a line and no second buffer the size of the file. Returns the
@@ -25,3 +27,5 @@ void ForEachTextLine(const std::vector<char>& lines, OnLine&& onLine) {
         p += std::strlen(p) + 1;
     }
 }
+
+}  // namespace vezuved

@@ -10,6 +10,8 @@
 
 #include "state/conversion_state.h"
 
+namespace vezuved {
+
 // The columns a caller maps: latitude through description.
 constexpr size_t kMappedColumns = kSlotDesc + 1;
 using ColumnMap = std::array<int16_t, kMappedColumns>;
@@ -35,3 +37,5 @@ struct TextResult {
     int32_t code = -1;    // 0, -1, or the container's code
     std::string written;  // the file written, when code is 0
 };
+
+}  // namespace vezuved

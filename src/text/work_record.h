@@ -7,6 +7,8 @@
 #include "base/memory.h"
 #include "record/point_record.h"
 
+namespace vezuved {
+
 constexpr size_t kWorkDescSize = 4096;
 
 class WorkRecord {
@@ -33,3 +35,5 @@ public:
 private:
     PointRecord* record_ = nullptr;
 };
+
+}  // namespace vezuved

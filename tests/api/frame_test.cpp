@@ -5,6 +5,8 @@
 
 #include <tuple>
 
+using namespace vezuved;
+
 namespace {
 
 TEST(CheckError, ZeroIsSilentOtherCodesPrintHexAndThrow) {

@@ -7,6 +7,8 @@
 
 #include "base/unique_handle.h"
 
+using namespace vezuved;
+
 namespace {
 
 std::vector<int> g_closed;

@@ -8,6 +8,8 @@
 
 #include "base/wide_text.h"
 
+using namespace vezuved;
+
 namespace {
 
 TEST(TextConversion, WidenAndNarrow) {

@@ -9,6 +9,8 @@
 #include "convert/distance.h"
 #include "convert/number_text.h"
 
+using namespace vezuved;
+
 namespace {
 
 TEST(Coordinates, StoredText) {

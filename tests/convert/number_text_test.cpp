@@ -12,6 +12,8 @@
 
 #include "convert/number_text.h"
 
+using namespace vezuved;
+
 namespace {
 
 bool Same(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }

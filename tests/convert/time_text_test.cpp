@@ -5,6 +5,8 @@
 
 #include "convert/time_text.h"
 
+using namespace vezuved;
+
 namespace {
 
 TEST(NormalizeTimeText, StoredForm) {

@@ -11,6 +11,8 @@
 #include "device/transfer_rules.h"
 #include "device_test_support.h"
 
+using namespace vezuved;
+
 using namespace devtest;
 using Ints = std::vector<int32_t>;
 

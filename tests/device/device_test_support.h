@@ -17,6 +17,8 @@
 #include "support/test_support.h"
 #include "vezuved/vezuved.h"
 
+using namespace vezuved;
+
 namespace devtest {
 
 using ::FileExists;

@@ -16,6 +16,8 @@
 #include "device/transfer_rules.h"
 #include "device_test_support.h"
 
+using namespace vezuved;
+
 using namespace devtest;
 
 namespace {

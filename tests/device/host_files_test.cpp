@@ -17,6 +17,8 @@
 #include "device_test_support.h"
 #include "vezuved/vezuved.h"
 
+using namespace vezuved;
+
 using devtest::W;
 using Strings = std::vector<std::string>;
 

@@ -10,6 +10,8 @@
 #include "device_test_support.h"
 #include "state/device_state.h"
 
+using namespace vezuved;
+
 using namespace devtest;
 
 namespace {

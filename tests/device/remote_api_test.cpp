@@ -8,6 +8,8 @@
 #include "device/remote_api.h"
 #include "device_test_support.h"
 
+using namespace vezuved;
+
 using devtest::ScopedEnv;
 
 namespace {

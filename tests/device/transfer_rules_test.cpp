@@ -9,6 +9,8 @@
 #include "device_test_support.h"
 #include "state/device_state.h"
 
+using namespace vezuved;
+
 using devtest::W;
 
 namespace {

@@ -18,6 +18,8 @@
 #include "support/test_support.h"
 #include "vezuved/vezuved.h"
 
+using namespace vezuved;
+
 namespace {
 
 TEST(Wildcard, MatchesLikeThePcFileSystem) {

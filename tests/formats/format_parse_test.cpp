@@ -12,6 +12,8 @@
 #include "state_snapshot.h"
 #include "support/test_support.h"
 
+using namespace vezuved;
+
 namespace {
 
 using namespace std::string_literals;

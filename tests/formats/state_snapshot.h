@@ -13,6 +13,8 @@
 
 #include "state/conversion_state.h"
 
+using namespace vezuved;
+
 struct StateSnapshot {
     uint16_t source = 0, recordVersion = 0, locFormat = 0, eleFormat = 0;
     char delimited = 0;

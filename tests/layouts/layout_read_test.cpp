@@ -4,6 +4,8 @@
 #include "layouts/layouts.h"
 #include "support/test_support.h"
 
+using namespace vezuved;
+
 namespace {
 
 int ParsePointLine(const char* line, PointRecord* record, int mode) {

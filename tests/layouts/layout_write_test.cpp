@@ -1,6 +1,8 @@
 #include "layouts/layout_table.h"
 #include "support/test_support.h"
 
+using namespace vezuved;
+
 namespace {
 
 std::string Format(PointRecord& record, int32_t columns, int mode, int32_t kind, int32_t index) {

@@ -4,6 +4,8 @@
 #include "layouts/column_text.h"
 #include "support/test_support.h"
 
+using namespace vezuved;
+
 namespace {
 
 class PointTimeTextsTest : public FreshState {};

@@ -10,6 +10,8 @@
 #include "base/memory.h"
 #include "pdb/pdb.h"
 
+using namespace vezuved;
+
 using Bytes = std::vector<uint8_t>;
 
 inline Bytes Pattern(uint32_t size, uint8_t seed) {

@@ -3,6 +3,8 @@
 #include "support/database_bytes.h"
 #include "support/test_support.h"
 
+using namespace vezuved;
+
 namespace {
 
 class ReadDatabase : public FreshState {

@@ -5,6 +5,8 @@
 #include "pointdb/point_database_writer.h"
 #include "support/test_support.h"
 
+using namespace vezuved;
+
 namespace {
 
 class WriteDatabase : public FreshState {

@@ -5,6 +5,8 @@
 #include "record/record_format.h"
 #include "support/test_support.h"
 
+using namespace vezuved;
+
 namespace {
 
 struct SplitCase {

@@ -6,6 +6,8 @@
 #include "record/record_parse.h"
 #include "support/test_support.h"
 
+using namespace vezuved;
+
 namespace {
 
 class NormalizePointTest : public FreshState {};

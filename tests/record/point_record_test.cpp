@@ -4,6 +4,8 @@
 #include "record/point_record.h"
 #include "support/test_support.h"
 
+using namespace vezuved;
+
 namespace {
 
 TEST(PointRecordLayout, ArraysArePackedAt702Bytes) {

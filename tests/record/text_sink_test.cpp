@@ -5,6 +5,8 @@
 #include "record/text_sink.h"
 #include "support/test_support.h"
 
+using namespace vezuved;
+
 namespace {
 
 // Writes pieces through a sink into a file and reads the file back.

@@ -6,6 +6,8 @@
 
 #include "base/diag.h"
 
+using namespace vezuved;
+
 struct CapturedDiagnostics {
     CapturedDiagnostics();
     CapturedDiagnostics(const CapturedDiagnostics&) = delete;

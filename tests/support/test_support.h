@@ -10,6 +10,8 @@
 #include "state/conversion_state.h"
 #include "record/point_record.h"
 
+using namespace vezuved;
+
 // Every test starts from the conversion state the library has at load.
 class FreshState : public ::testing::Test {
 protected:

@@ -13,6 +13,8 @@
 #include "support/test_support.h"
 #include "text/import_text.h"
 
+using namespace vezuved;
+
 namespace {
 
 constexpr int kPoints = 300;  // far more bytes than the size limit allows

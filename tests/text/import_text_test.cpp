@@ -6,6 +6,8 @@
 #include "support/test_support.h"
 #include "text/import_text.h"
 
+using namespace vezuved;
+
 namespace {
 
 std::string Repeated(const std::string& line, size_t times) {

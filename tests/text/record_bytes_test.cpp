@@ -1,6 +1,8 @@
 #include "record/record_bytes.h"
 #include "support/test_support.h"
 
+using namespace vezuved;
+
 namespace {
 
 int32_t LittleEndianAt(const RecordBytes& b, size_t offset) {

@@ -4,6 +4,8 @@
 #include "support/test_support.h"
 #include "text/text_lines.h"
 
+using namespace vezuved;
+
 namespace {
 
 struct LinesCase {

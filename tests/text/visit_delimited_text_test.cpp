@@ -10,6 +10,8 @@
 #include "support/test_support.h"
 #include "text/delimited_text.h"
 
+using namespace vezuved;
+
 namespace {
 
 struct Seen {
