@@ -8,9 +8,9 @@
 
 #include "commands/commands.h"
 #include "commands/device_commands.h"
-#include "support/failure.h"
-#include "support/library_lines.h"
-#include "support/tool_platform.h"
+#include "files/failure.h"
+#include "files/library_lines.h"
+#include "files/tool_platform.h"
 
 namespace vezuved_cli {
 

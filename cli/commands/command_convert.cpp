@@ -5,7 +5,7 @@
 #include "commands/command_options.h"
 #include "commands/commands.h"
 #include "commands/convert_plan.h"
-#include "support/failure.h"
+#include "files/failure.h"
 
 namespace vezuved_cli {
 namespace {

@@ -1,7 +1,7 @@
 #include "commands/command_options.h"
 
 #include "base/ascii.h"
-#include "support/failure.h"
+#include "files/failure.h"
 
 namespace vezuved_cli {
 namespace {

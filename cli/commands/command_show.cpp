@@ -11,8 +11,8 @@
 #include "input/read_input.h"
 #include "output/map_files.h"
 #include "output/table_output.h"
-#include "support/failure.h"
-#include "support/options.h"
+#include "files/failure.h"
+#include "values/options.h"
 
 namespace vezuved_cli {
 namespace {

@@ -8,18 +8,18 @@
 #include <sstream>
 
 #include "base/ascii.h"
-#include "support/output_plan.h"
+#include "files/output_plan.h"
 #include "input/input_paths.h"
 #include "output/map_files.h"
 #include "output/table_output.h"
-#include "support/failure.h"
-#include "support/file_output.h"
-#include "support/text_input.h"
-#include "support/text_stream.h"
-#include "support/tool_platform.h"
-#include "support/temporary_folder.h"
-#include "support/transfers.h"
-#include "support/whole_file.h"
+#include "files/failure.h"
+#include "files/file_output.h"
+#include "conversion/text_input.h"
+#include "conversion/text_stream.h"
+#include "files/tool_platform.h"
+#include "files/temporary_folder.h"
+#include "conversion/transfers.h"
+#include "files/whole_file.h"
 
 namespace vezuved_cli {
 namespace {

@@ -8,8 +8,8 @@
 
 #include "input/read_input.h"
 #include "output/map_files.h"
-#include "support/options.h"
-#include "support/records.h"
+#include "values/options.h"
+#include "conversion/records.h"
 
 namespace vezuved_cli {
 

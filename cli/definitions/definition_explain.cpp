@@ -10,13 +10,13 @@
 #include "base/ascii.h"
 #include "convert/number_text.h"
 #include "definitions/definition_lines.h"
-#include "support/whole_file.h"
+#include "files/whole_file.h"
 #include "formats/format_file.h"
 #include "state/conversion_state.h"
-#include "support/encoding.h"
-#include "support/failure.h"
-#include "support/options.h"
-#include "support/text_layout.h"
+#include "values/encoding.h"
+#include "files/failure.h"
+#include "values/options.h"
+#include "conversion/text_layout.h"
 
 namespace vezuved_cli {
 namespace {

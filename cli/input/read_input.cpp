@@ -5,10 +5,10 @@
 
 #include "base/ascii.h"
 #include "input/map_input.h"
-#include "support/failure.h"
-#include "support/file_output.h"
-#include "support/temporary_folder.h"
-#include "support/tool_platform.h"
+#include "files/failure.h"
+#include "files/file_output.h"
+#include "files/temporary_folder.h"
+#include "files/tool_platform.h"
 
 namespace vezuved_cli {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "support/options.h"
-#include "support/records.h"
+#include "values/options.h"
+#include "conversion/records.h"
 
 namespace vezuved_cli {
 

@@ -2,7 +2,7 @@
 
 #include "output/json_writer.h"
 #include "output/line_walk.h"
-#include "support/values.h"
+#include "values/values.h"
 
 namespace vezuved_cli {
 namespace {

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "support/text_sink.h"
+#include "files/document_sink.h"
 
 namespace vezuved_cli {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "output/xml_writer.h"
-#include "support/values.h"
+#include "values/values.h"
 
 namespace vezuved_cli {
 namespace {

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "output/line_walk.h"
-#include "support/points.h"
-#include "support/text_sink.h"
+#include "values/points.h"
+#include "files/document_sink.h"
 
 namespace vezuved_cli {
 

@@ -7,8 +7,8 @@
 #include "output/gpx_output.h"
 #include "output/kml_output.h"
 #include "output/picture_output.h"
-#include "support/failure.h"
-#include "support/file_output.h"
+#include "files/failure.h"
+#include "files/file_output.h"
 
 namespace vezuved_cli {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "output/line_walk.h"
 #include "output/xml_writer.h"
-#include "support/values.h"
+#include "values/values.h"
 
 namespace vezuved_cli {
 namespace {

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "support/text_sink.h"
+#include "files/document_sink.h"
 
 namespace vezuved_cli {
 

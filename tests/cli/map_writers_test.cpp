@@ -12,7 +12,7 @@
 #include "output/picture_output.h"
 #include "output/table_output.h"
 #include "input/map_input.h"
-#include "support/text_sink.h"
+#include "files/document_sink.h"
 #include "tool_runner.h"
 
 namespace vezuved_cli {

@@ -10,10 +10,10 @@
 #include "output/json_writer.h"
 #include "output/table_output.h"
 #include "output/xml_writer.h"
-#include "support/encoding.h"
-#include "support/options.h"
-#include "support/text_sink.h"
-#include "support/values.h"
+#include "values/encoding.h"
+#include "values/options.h"
+#include "files/document_sink.h"
+#include "values/values.h"
 
 namespace vezuved_cli {
 namespace {

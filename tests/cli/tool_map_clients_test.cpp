@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "output/kml_output.h"
-#include "support/text_sink.h"
+#include "files/document_sink.h"
 #include "tool_runner.h"
 
 namespace cli_test {

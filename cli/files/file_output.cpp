@@ -1,0 +1,36 @@
+#include "files/file_output.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/replacing_file.h"
+#include "files/failure.h"
+
+namespace vezuved_cli {
+
+void WriteFileOrFail(const std::string& path, const std::string& text) {
+    WriteFileOrFail(path, [&text](TextSink& sink) { sink.Write(text); });
+}
+
+void WriteFileOrFail(const std::string& path, const std::function<void(TextSink&)>& write) {
+    if (path == "-") {
+        TextSink sink(stdout);
+        write(sink);
+        if (!sink.Flush()) {
+            FailConversion(std::string("cannot write to standard output: ") + std::strerror(sink.error()));
+        }
+        return;
+    }
+    ReplacingFile file;
+    if (!OpenReplacingFile(file, path.c_str())) FailConversion(file.failure);
+    TextSink sink(file.file);
+    write(sink);  // a Failure thrown here discards the temporary file with `file`
+    if (!sink.Flush()) {
+        DiscardReplacingFile(file, sink.error());
+        FailConversion(file.failure);
+    }
+    if (!CommitReplacingFile(file)) FailConversion(file.failure);
+}
+
+}  // namespace vezuved_cli
