@@ -10,7 +10,7 @@
 #include <memory>
 #include <utility>
 
-#include "state/conversion_state.h"
+#include "api/tool_api.h"
 #include "values/encoding.h"
 #include "files/failure.h"
 #include "values/point_sets.h"
@@ -21,6 +21,7 @@
 #include "files/whole_file.h"
 
 namespace vezuved_cli {
+namespace tool = vezuved::tool;
 namespace {
 
 std::string FieldText(const char* field, size_t capacity) {
@@ -184,7 +185,7 @@ LoadedPoints ReadPreparedText(const std::string& path, PreparedText& prepared) {
                     options.elevationFormat.value_or(-1), ColumnsOrNull(options), &array);
     if (count < 0) FailConversion("cannot read the text file '" + path + "': it is empty or unreadable");
     loaded.records = LibraryRecords(array, count);
-    if (layout.source == kModeGarmin) AddGarminColumns(loaded.records, prepared);
+    if (layout.source == tool::kLayoutGarmin) AddGarminColumns(loaded.records, prepared);
     Collect(loaded);
     for (Point& point : loaded.set.points) KeepMetresAsWritten(point, layout);
     return loaded;

@@ -7,13 +7,14 @@
 #include <sstream>
 
 #include "base/ascii.h"
-#include "state/conversion_state.h"
+#include "api/tool_api.h"
 #include "values/encoding.h"
 #include "files/failure.h"
 #include "conversion/text_values.h"
 #include "files/whole_file.h"
 
 namespace vezuved_cli {
+namespace tool = vezuved::tool;
 namespace {
 
 // The prepared text's folder is made when the first file needs it.
@@ -159,7 +160,7 @@ void PrepareText(const std::string& path, const TextOptions& options, PreparedTe
     std::vector<size_t> bad;
     ForEachLine(text, [&](size_t i, const std::string& line) {
         if (static_cast<int64_t>(i) < layout.headerLines || line.empty()) return;
-        if (layout.source == kModeGarmin && !IsGarminWaypointLine(line)) return;
+        if (layout.source == tool::kLayoutGarmin && !IsGarminWaypointLine(line)) return;
         if (const auto value = FindBadValue(line, layout, &prepared.fitting)) {
             const std::string message =
                 name + ":" + std::to_string(i + 1) + ": column " + std::to_string(value->column) + ": " + value->problem;
@@ -171,7 +172,7 @@ void PrepareText(const std::string& path, const TextOptions& options, PreparedTe
         }
         ++prepared.accepted;
         // Only a Garmin text's lines are read again (for the columns the library leaves out).
-        if (layout.source == kModeGarmin) prepared.records.push_back(line);
+        if (layout.source == tool::kLayoutGarmin) prepared.records.push_back(line);
     });
     prepared.refused = bad.size();
     if (prepared.accepted == 0 && prepared.refused > 0) {

@@ -1,48 +1,37 @@
 #include "conversion/text_layout.h"
 
 #include "base/ascii.h"
-#include "formats/format_file.h"
-#include "state/conversion_state.h"
+#include "api/tool_api.h"
 
 namespace vezuved_cli {
+namespace tool = vezuved::tool;
 
 TextLayout LoadTextLayout(const std::string& definition, const TextOptions& options) {
-    ResetConversionState();
-    FreeFormatStrings();  // a header or title left by an earlier call is not this definition's
-    LoadFormatFileAt(definition.c_str(), nullptr);
-    ConversionState& state = State();
-    if (options.layout && *options.layout >= 0) state.Source = static_cast<uint16_t>(*options.layout);
-    if (options.columns) {
-        for (size_t i = 0; i < options.columns->size(); ++i) state.FieldMap[i] = (*options.columns)[i];
-    }
-    if (options.elevationFormat) state.EleFormat = static_cast<uint16_t>(*options.elevationFormat);
+    tool::DefinitionRequest request;
+    request.path = definition;
+    request.layout = options.layout;
+    if (options.columns) request.columns.assign(options.columns->begin(), options.columns->end());
+    request.elevationFormat = options.elevationFormat;
+    request.kind = options.kind;
+    const tool::DefinitionFacts facts = tool::ReadDefinition(request);
     TextLayout layout;
-    layout.source = state.Source;
-    layout.delimiter = state.Source == kModeTab ? '\t' : state.Delimited;
-    for (size_t i = 0; i < layout.columns.size(); ++i) layout.columns[i] = state.FieldMap[i];
-    layout.fieldWidths = state.FieldLen;
-    layout.headerLines = state.HeaderLines;
-    layout.locFormat = state.LocFormat;
-    layout.eleFormat = state.EleFormat;
-    layout.kind = state.DBKind;
-    if (options.kind) {
-        // The in-memory reader stores the kind as given, 65 and 66 read as
-        // track and route, without the older layout's placeholder.
-        const int32_t asked = *options.kind;
-        state.DBKind = asked == kKindTrackOld ? int32_t{kKindTrack} : asked == kKindRouteOld ? int32_t{kKindRoute} : asked;
-        layout.kind = state.DBKind;
-    }
-    layout.placeholder = HasPlaceholderRecord(state);
-    layout.header = state.Header.value_or("");
-    layout.title = state.FormatTitle.value_or("");
-    ResetConversionState();
-    FreeFormatStrings();
+    layout.source = facts.layout;
+    layout.delimiter = facts.layout == tool::kLayoutTab ? '\t' : facts.delimiter;
+    layout.columns = facts.columns;
+    layout.fieldWidths = facts.fieldWidths;
+    layout.headerLines = facts.headerLines;
+    layout.locFormat = static_cast<uint16_t>(facts.locFormat);
+    layout.eleFormat = static_cast<uint16_t>(facts.eleFormat);
+    layout.kind = facts.kind;
+    layout.placeholder = facts.placeholder;
+    layout.header = facts.header.value_or("");
+    layout.title = facts.title.value_or("");
     return layout;
 }
 
 bool HasHeaderLine(const TextLayout& layout) {
-    return !layout.header.empty() && layout.source != kModeGarmin && layout.source != kModePlain &&
-           layout.source != kModeSurvey;
+    return !layout.header.empty() && layout.source != tool::kLayoutGarmin && layout.source != tool::kLayoutPlain &&
+           layout.source != tool::kLayoutSurvey;
 }
 
 std::string ExpandHeaderTemplate(const std::string& text, uint32_t count, const std::string& title) {

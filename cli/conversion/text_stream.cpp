@@ -4,12 +4,12 @@
 #include <new>
 #include <optional>
 
-#include "state/conversion_state.h"
+#include "api/tool_api.h"
 #include "files/failure.h"
 #include "conversion/records.h"
-#include "text/delimited_text.h"
 
 namespace vezuved_cli {
+namespace tool = vezuved::tool;
 namespace {
 
 // The record count the first walk read: a later walk that reads another
@@ -23,15 +23,20 @@ void ReadAgain(const std::string& path, const PreparedText& prepared, Walks& wal
                const std::function<void(const Point&)>& visit) {
     const TextOptions& options = prepared.options;
     const TextLayout& layout = prepared.layout;
-    const int16_t kind = options.kind ? static_cast<int16_t>(layout.kind) : -1;
+    tool::TextVisit request;
+    request.text = prepared.copy;
+    request.definition = prepared.definition;
+    if (options.kind) request.kind = layout.kind;
+    request.layout = options.layout;
+    request.elevationFormat = options.elevationFormat;
+    if (options.columns) request.columns.assign(options.columns->begin(), options.columns->end());
     const int64_t first = layout.placeholder ? 1 : 0;
-    const bool garmin = layout.source == kModeGarmin;
+    const bool garmin = layout.source == tool::kLayoutGarmin;
     int32_t count = -1;
     try {
-        count = VisitDelimitedText(
-            prepared.copy.c_str(), prepared.definition.c_str(), kind, options.layout.value_or(-1),
-            options.elevationFormat.value_or(-1), options.columns ? options.columns->data() : nullptr,
-            [&](PointRecord& record, int64_t slot) {
+        count = tool::VisitTextRecords(
+            request,
+            [&](RLPointRecord& record, int64_t slot) {
                 // The record is this slot's alone: the Garmin columns go straight into it.
                 if (garmin && slot >= first && static_cast<size_t>(slot - first) < prepared.records.size()) {
                     AddGarminColumns(record, prepared.records[static_cast<size_t>(slot - first)], layout);

@@ -4,15 +4,13 @@
 #include <cstring>
 
 #include "base/ascii.h"
-#include "convert/coordinates.h"
-#include "convert/time_text.h"
-#include "record/columns.h"
-#include "state/conversion_state.h"
+#include "api/tool_api.h"
 #include "values/encoding.h"
 #include "values/points.h"
 #include "values/values.h"
 
 namespace vezuved_cli {
+namespace tool = vezuved::tool;
 namespace {
 
 constexpr char kGarminSeparator = '\t';
@@ -32,7 +30,7 @@ bool HasDigit(const std::string& text) { return text.find_first_of("0123456789")
 bool IsCoordinate(const std::string& raw, uint16_t locFormat, bool latitude) {
     const std::string text = Trimmed(raw);
     if (text.empty()) return false;
-    if (locFormat == kLocComp) return text.find_first_not_of("0123456789") == std::string::npos;
+    if (locFormat == tool::kLocComp) return text.find_first_not_of("0123456789") == std::string::npos;
     size_t start = 0;
     const char first = AsciiLower(text[0]);
     if (first == 'n' || first == 's' || first == 'e' || first == 'w') start = 1;
@@ -40,7 +38,7 @@ bool IsCoordinate(const std::string& raw, uint16_t locFormat, bool latitude) {
         return false;
     }
     const double value =
-        latitude ? ParseLatitudeText(text.c_str(), locFormat) : ParseLongitudeText(text.c_str(), locFormat);
+        latitude ? tool::ReadLatitude(text, locFormat) : tool::ReadLongitude(text, locFormat);
     return latitude ? value >= -90.0 && value <= 90.0 : value >= -180.0 && value <= 180.0;
 }
 
@@ -68,10 +66,7 @@ bool IsTime(const std::string& time, const std::string& date, bool hasDate) {
     if (hasDate) joined += " " + Trimmed(date);
     joined = Trimmed(joined);
     if (joined.empty()) return true;
-    char field[32] = {};
-    std::strncpy(field, joined.c_str(), sizeof field - 1);
-    NormalizeTimeText(field, sizeof field);
-    return RecordTime(field).has_value();
+    return RecordTime(tool::NormalizedTime(joined)).has_value();
 }
 
 struct Columns {
@@ -86,7 +81,7 @@ int ColumnsOfLine(const std::string& line, unsigned char separator) {
     bool quoted = false;
     for (char c : line) {
         if (c == '"') quoted = !quoted;
-        const bool cuts = separator == kRecordSeparators ? c == ',' || c == '*' : c == static_cast<char>(separator);
+        const bool cuts = separator == tool::kRecordSeparators ? c == ',' || c == '*' : c == static_cast<char>(separator);
         if (cuts && !quoted) ++count;
     }
     return count;
@@ -116,14 +111,12 @@ Columns FixedColumns(const std::string& line, const TextLayout& layout) {
 
 Columns SeparatedColumns(const std::string& line, const TextLayout& layout, bool recordLine) {
     Columns columns{std::vector<std::string>(8), std::vector<int>(8, -1), std::vector<bool>(8, false)};
-    const unsigned char separator = recordLine ? kRecordSeparators : layout.delimiter;
+    const unsigned char separator = recordLine ? tool::kRecordSeparators : layout.delimiter;
     const int count = ColumnsOfLine(line, separator);
     for (int field = kLatitude; field <= kDate; ++field) {
         const int column = recordLine ? (field <= kDesc ? field : -1) : layout.columns[field];
         if (column < 0) continue;
-        std::vector<char> text(line.size() + 1, '\0');
-        GetColumn(line.c_str(), text.data(), column, line.size(), separator);
-        columns.texts[field] = text.data();
+        columns.texts[field] = tool::ColumnOfLine(line, column, separator);
         columns.numbers[field] = column;
         columns.present[field] = column < count;
     }
@@ -135,8 +128,8 @@ std::optional<BadValue> GarminBadValue(const std::string& line, bool metres) {
     const std::string position = LineColumn(line, kGarminPositionColumn, kGarminSeparator);
     std::string latitude, longitude;
     if (Trimmed(position).empty()) return BadValue{kGarminPositionColumn + 1, "the position is empty"};
-    if (!SplitGarminPosition(position, latitude, longitude) || !IsCoordinate(latitude, kLocDeg, true) ||
-        !IsCoordinate(longitude, kLocDeg, false)) {
+    if (!SplitGarminPosition(position, latitude, longitude) || !IsCoordinate(latitude, tool::kLocDeg, true) ||
+        !IsCoordinate(longitude, tool::kLocDeg, false)) {
         return BadValue{kGarminPositionColumn + 1, Quoted(position) + " is not a position"};
     }
     const std::string altitude = LineColumn(line, kGarminAltitudeColumn, kGarminSeparator);
@@ -161,7 +154,7 @@ void NoteFitting(const Columns& columns, FittingReport& fitting) {
 
 // The first value of the columns that the layout cannot read.
 std::optional<BadValue> BadValueOf(const Columns& columns, const TextLayout& layout, bool recordLine) {
-    const uint16_t locFormat = recordLine ? static_cast<uint16_t>(kLocNum) : layout.locFormat;
+    const uint16_t locFormat = recordLine ? static_cast<uint16_t>(tool::kLocNum) : layout.locFormat;
     const auto bad = [&](int field, const std::string& what) {
         const int column = columns.numbers[field] + 1;
         if (!columns.present[field]) {
@@ -181,7 +174,7 @@ std::optional<BadValue> BadValueOf(const Columns& columns, const TextLayout& lay
         if (!problem.empty()) return BadValue{columns.numbers[kElevation] + 1, problem};
     }
     const bool hasTime = columns.numbers[kTime] >= 0;
-    const bool hasDate = columns.numbers[kDate] >= 0 && layout.source != kModeFixed && !recordLine;
+    const bool hasDate = columns.numbers[kDate] >= 0 && layout.source != tool::kLayoutFixed && !recordLine;
     if (hasTime && !IsTimePart(columns.texts[kTime])) return bad(kTime, "time");
     if (hasDate && !IsTimePart(columns.texts[kDate])) return bad(kDate, "time");
     if ((hasTime || hasDate) && !IsTime(columns.texts[kTime], columns.texts[kDate], hasDate)) {
@@ -193,9 +186,7 @@ std::optional<BadValue> BadValueOf(const Columns& columns, const TextLayout& lay
 }  // namespace
 
 std::string LineColumn(const std::string& line, int column, char separator) {
-    std::vector<char> text(line.size() + 1, '\0');
-    GetColumn(line.c_str(), text.data(), column, line.size(), static_cast<unsigned char>(separator));
-    return text.data();
+    return tool::ColumnOfLine(line, column, static_cast<unsigned char>(separator));
 }
 
 bool IsGarminWaypointLine(const std::string& line) {
@@ -216,11 +207,11 @@ bool SplitGarminPosition(const std::string& raw, std::string& latitude, std::str
 }
 
 std::optional<BadValue> FindBadValue(const std::string& line, const TextLayout& layout, FittingReport* fitting) {
-    if (layout.source == kModeGarmin) return GarminBadValue(line, layout.eleFormat == 1);
-    if (layout.source == kModePlain || layout.source == kModeSurvey) return std::nullopt;
-    const bool recordLine = layout.source == kModeRecordLine;
+    if (layout.source == tool::kLayoutGarmin) return GarminBadValue(line, layout.eleFormat == 1);
+    if (layout.source == tool::kLayoutPlain || layout.source == tool::kLayoutSurvey) return std::nullopt;
+    const bool recordLine = layout.source == tool::kLayoutRecordLine;
     const Columns columns =
-        layout.source == kModeFixed ? FixedColumns(line, layout) : SeparatedColumns(line, layout, recordLine);
+        layout.source == tool::kLayoutFixed ? FixedColumns(line, layout) : SeparatedColumns(line, layout, recordLine);
     std::optional<BadValue> bad = BadValueOf(columns, layout, recordLine);
     // Only a line that goes into the record has its texts fitted.
     if (!bad && fitting != nullptr) NoteFitting(columns, *fitting);

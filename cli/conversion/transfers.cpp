@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "state/conversion_state.h"
+#include "api/tool_api.h"
 #include "files/failure.h"
 #include "values/point_sets.h"
 #include "files/output_plan.h"
@@ -13,6 +13,7 @@
 #include "conversion/text_input.h"
 
 namespace vezuved_cli {
+namespace tool = vezuved::tool;
 namespace {
 
 // The library's path buffers hold 1023 characters and the NUL.
@@ -112,7 +113,7 @@ std::string ImportTextFile(const std::string& text, const std::string& output, c
     const std::string written = ImportedDatabasePath(output.empty() ? text : output);
     RequireOwnOutput({text, prepared.definition}, written);
     const bool metres = prepared.layout.eleFormat == 1;
-    if (prepared.layout.source == kModeGarmin || metres) {
+    if (prepared.layout.source == tool::kLayoutGarmin || metres) {
         // The library's import keeps only a Garmin line's name and position;
         // the points the tool reads carry the rest. And it turns metres into
         // feet by 3.2808, which read back as 0.3048 m each come out 0.01 %

@@ -4,7 +4,7 @@
 
 namespace vezuved_cli {
 
-void TextSink::WriteOut(std::string_view bytes) {
+void DocumentSink::WriteOut(std::string_view bytes) {
     if (text_ != nullptr) {
         text_->append(bytes);
         return;
@@ -19,7 +19,7 @@ void TextSink::WriteOut(std::string_view bytes) {
     }
 }
 
-bool TextSink::Flush() {
+bool DocumentSink::Flush() {
     if (file_ == nullptr || failed_) return !failed_;
     errno = 0;
     if (used_ > 0 && std::fwrite(buffer_.get(), 1, used_, file_) != used_) {

@@ -11,14 +11,14 @@
 
 namespace vezuved_cli {
 
-class TextSink {
+class DocumentSink {
 public:
     static constexpr size_t kBufferSize = 64 * 1024;
 
-    explicit TextSink(std::string& text) : text_(&text) {}
-    explicit TextSink(std::FILE* file) : file_(file), buffer_(new char[kBufferSize]) {}
-    TextSink(const TextSink&) = delete;
-    TextSink& operator=(const TextSink&) = delete;
+    explicit DocumentSink(std::string& text) : text_(&text) {}
+    explicit DocumentSink(std::FILE* file) : file_(file), buffer_(new char[kBufferSize]) {}
+    DocumentSink(const DocumentSink&) = delete;
+    DocumentSink& operator=(const DocumentSink&) = delete;
 
     // Inline: a document is written in many small pieces.
     void Write(std::string_view bytes) {

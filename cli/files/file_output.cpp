@@ -10,12 +10,12 @@
 namespace vezuved_cli {
 
 void WriteFileOrFail(const std::string& path, const std::string& text) {
-    WriteFileOrFail(path, [&text](TextSink& sink) { sink.Write(text); });
+    WriteFileOrFail(path, [&text](DocumentSink& sink) { sink.Write(text); });
 }
 
-void WriteFileOrFail(const std::string& path, const std::function<void(TextSink&)>& write) {
+void WriteFileOrFail(const std::string& path, const std::function<void(DocumentSink&)>& write) {
     if (path == "-") {
-        TextSink sink(stdout);
+        DocumentSink sink(stdout);
         write(sink);
         if (!sink.Flush()) {
             FailConversion(std::string("cannot write to standard output: ") + std::strerror(sink.error()));
@@ -24,7 +24,7 @@ void WriteFileOrFail(const std::string& path, const std::function<void(TextSink&
     }
     ReplacingFile file;
     if (!OpenReplacingFile(file, path.c_str())) FailConversion(file.failure);
-    TextSink sink(file.file);
+    DocumentSink sink(file.file);
     write(sink);  // a Failure thrown here discards the temporary file with `file`
     if (!sink.Flush()) {
         DiscardReplacingFile(file, sink.error());

@@ -15,6 +15,6 @@ void WriteFileOrFail(const std::string& path, const std::string& text);
 // The same for a document written piece by piece into the sink: the target
 // is replaced only when write returned and every byte reached the disk; a
 // failure thrown by write leaves the target as it was.
-void WriteFileOrFail(const std::string& path, const std::function<void(TextSink&)>& write);
+void WriteFileOrFail(const std::string& path, const std::function<void(DocumentSink&)>& write);
 
 }  // namespace vezuved_cli

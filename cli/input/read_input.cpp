@@ -38,7 +38,7 @@ std::string CopyStandardInput(FileType type) {
                                                          : ".txt";
     copy.path = copy.folder.File(std::string("standard-input") + extension);
     // Written whole or not at all, as every file the tool writes.
-    WriteFileOrFail(copy.path.string(), [](TextSink& sink) {
+    WriteFileOrFail(copy.path.string(), [](DocumentSink& sink) {
         char buffer[64 * 1024];
         size_t got = 0;
         while ((got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) sink.Write(std::string_view(buffer, got));

@@ -19,8 +19,8 @@
 
 namespace vezuved_cli {
 
-void WriteKml(TextSink& sink, const std::vector<PointSet>& sets);
+void WriteKml(DocumentSink& sink, const std::vector<PointSet>& sets);
 // With the sets' facts already found (ScanLines), which saves a walk.
-void WriteKml(TextSink& sink, const std::vector<PointSet>& sets, const std::vector<LineFacts>& facts);
+void WriteKml(DocumentSink& sink, const std::vector<PointSet>& sets, const std::vector<LineFacts>& facts);
 
 }  // namespace vezuved_cli

@@ -37,7 +37,7 @@ std::vector<LineFacts> CheckSets(MapFormat format, const std::vector<PointSet>& 
     return facts;
 }
 
-void WriteMap(TextSink& sink, MapFormat format, const std::vector<PointSet>& sets, const MapOptions& options,
+void WriteMap(DocumentSink& sink, MapFormat format, const std::vector<PointSet>& sets, const MapOptions& options,
               const std::vector<LineFacts>& facts) {
     switch (format) {
         case MapFormat::Gpx: WriteGpx(sink, sets, ToolName()); break;
@@ -53,7 +53,7 @@ void WriteMap(TextSink& sink, MapFormat format, const std::vector<PointSet>& set
 std::string RenderMap(MapFormat format, const std::vector<PointSet>& sets, const MapOptions& options) {
     const std::vector<LineFacts> facts = CheckSets(format, sets);
     std::string text;
-    TextSink sink(text);
+    DocumentSink sink(text);
     WriteMap(sink, format, sets, options, facts);
     return text;
 }
@@ -61,11 +61,11 @@ std::string RenderMap(MapFormat format, const std::vector<PointSet>& sets, const
 std::vector<size_t> SaveMap(const std::string& path, MapFormat format, const std::vector<PointSet>& sets,
                             const MapOptions& options) {
     const std::vector<LineFacts> facts = CheckSets(format, sets);
-    WriteFileOrFail(path, [&](TextSink& sink) { WriteMap(sink, format, sets, options, facts); });
+    WriteFileOrFail(path, [&](DocumentSink& sink) { WriteMap(sink, format, sets, options, facts); });
     if (format == MapFormat::GeoJson && !options.pointsFile.empty()) {
         RequireDistinctOutput(path, options.pointsFile);
         WriteFileOrFail(options.pointsFile,
-                        [&](TextSink& sink) { WriteGeoJsonPoints(sink, sets, options.compact); });
+                        [&](DocumentSink& sink) { WriteGeoJsonPoints(sink, sets, options.compact); });
     }
     std::vector<size_t> counts;
     for (const LineFacts& set : facts) counts.push_back(set.count);

@@ -167,14 +167,14 @@ PointSet Sample(int32_t kind) {
 
 std::string Gpx(const PointSet& set) {
     std::string text;
-    TextSink sink(text);
+    DocumentSink sink(text);
     WriteGpx(sink, {set}, "test");
     return text;
 }
 
 std::string GeoJson(const PointSet& set) {
     std::string text;
-    TextSink sink(text);
+    DocumentSink sink(text);
     WriteGeoJson(sink, {set}, false);
     return text;
 }
