@@ -11,11 +11,9 @@
 #include "files/failure.h"
 #include "files/library_lines.h"
 #include "files/tool_platform.h"
+#include "filetypes/map_files.h"
 
 namespace vezuved_cli {
-
-const char* ToolName() { return "vezuved " VEZUVED_TOOL_VERSION; }
-
 namespace {
 
 bool IsCommand(CLI::App& app, const std::string& name) {

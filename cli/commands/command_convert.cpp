@@ -6,6 +6,7 @@
 #include "commands/commands.h"
 #include "commands/convert_plan.h"
 #include "files/failure.h"
+#include "filetypes/tool_formats.h"
 
 namespace vezuved_cli {
 namespace {

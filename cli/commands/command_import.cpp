@@ -8,6 +8,7 @@
 #include "commands/convert_plan.h"
 #include "values/options.h"
 #include "conversion/transfers.h"
+#include "filetypes/tool_formats.h"
 
 namespace vezuved_cli {
 namespace {

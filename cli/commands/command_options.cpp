@@ -2,6 +2,7 @@
 
 #include "base/ascii.h"
 #include "files/failure.h"
+#include "filetypes/tool_formats.h"
 
 namespace vezuved_cli {
 namespace {

@@ -8,11 +8,12 @@
 #include "commands/command_options.h"
 #include "commands/commands.h"
 #include "commands/convert_plan.h"
-#include "input/read_input.h"
-#include "output/map_files.h"
+#include "filetypes/read_input.h"
+#include "filetypes/map_files.h"
 #include "output/table_output.h"
 #include "files/failure.h"
 #include "values/options.h"
+#include "filetypes/tool_formats.h"
 
 namespace vezuved_cli {
 namespace {

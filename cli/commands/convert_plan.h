@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "input/read_input.h"
-#include "output/map_files.h"
+#include "filetypes/read_input.h"
+#include "filetypes/map_files.h"
 #include "values/options.h"
 #include "conversion/records.h"
 

@@ -172,20 +172,6 @@ int16_t ColumnCount(const ColumnMap& map) {
     return static_cast<int16_t>(*std::max_element(map.begin(), map.end()) + 1);
 }
 
-FileType FileTypeForPath(std::string_view path) {
-    const size_t slash = path.find_last_of("/\\");
-    const size_t dot = path.rfind('.');
-    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) {
-        return FileType::Text;
-    }
-    const std::string_view extension = path.substr(dot + 1);
-    if (EqualsIgnoringCase(extension, "pdb")) return FileType::Database;
-    if (EqualsIgnoringCase(extension, "gpx")) return FileType::Gpx;
-    if (EqualsIgnoringCase(extension, "geojson") || EqualsIgnoringCase(extension, "json")) return FileType::GeoJson;
-    if (EqualsIgnoringCase(extension, "kml")) return FileType::Kml;
-    return FileType::Text;
-}
-
 std::string DefinitionPathFor(std::string_view path) {
     const size_t dot = path.rfind('.');
     return std::string(path.substr(0, dot)) + ".cal";

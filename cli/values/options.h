@@ -46,9 +46,9 @@ std::optional<ColumnMap> ParseColumns(std::string_view text, std::string& error)
 // The number of columns a map spans (its largest column + 1).
 int16_t ColumnCount(const ColumnMap& map);
 
-// What a file is, told by its extension (".json" is GeoJSON).
+// The kinds of file the tool reads and writes (filetypes/tool_formats.h
+// describes each).
 enum class FileType { Database, Gpx, GeoJson, Kml, Text };
-FileType FileTypeForPath(std::string_view path);
 
 // The path a format definition loader would read for a data file: its
 // extension replaced by ".cal" (appended when there is none).

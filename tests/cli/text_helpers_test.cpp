@@ -14,6 +14,7 @@
 #include "values/options.h"
 #include "files/document_sink.h"
 #include "values/values.h"
+#include "filetypes/tool_formats.h"
 
 namespace vezuved_cli {
 namespace {

@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "values/options.h"
 #include "conversion/records.h"
+#include "filetypes/tool_formats.h"
+#include "values/options.h"
 
 namespace vezuved_cli {
 
@@ -31,8 +32,5 @@ void NamingInput(const InputFile& input, const std::function<void()>& work);
 // from: the type "--from" named, if any; "-" needs one, and text from "-"
 // needs its definition named (nothing lies beside standard input).
 InputFile OpenInput(const std::string& path, const std::optional<FileType>& from, const TextOptions& options);
-
-// The type a --from/--to name stands for (gpx, kml, geojson, json, pdb, text).
-std::optional<FileType> FileTypeForName(const std::string& name);
 
 }  // namespace vezuved_cli

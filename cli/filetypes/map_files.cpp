@@ -1,16 +1,18 @@
-#include "output/map_files.h"
+#include "filetypes/map_files.h"
 
 #include <iostream>
 
 #include "base/ascii.h"
+#include "files/failure.h"
 #include "output/geojson_output.h"
 #include "output/gpx_output.h"
-#include "output/kml_output.h"
 #include "output/picture_output.h"
-#include "files/failure.h"
 #include "files/file_output.h"
 
 namespace vezuved_cli {
+
+const char* ToolName() { return "vezuved " VEZUVED_TOOL_VERSION; }
+
 namespace {
 
 // Each set's facts, found in one walk, with a warning for what the
@@ -39,13 +41,7 @@ std::vector<LineFacts> CheckSets(MapFormat format, const std::vector<PointSet>& 
 
 void WriteMap(DocumentSink& sink, MapFormat format, const std::vector<PointSet>& sets, const MapOptions& options,
               const std::vector<LineFacts>& facts) {
-    switch (format) {
-        case MapFormat::Gpx: WriteGpx(sink, sets, ToolName()); break;
-        case MapFormat::GeoJson: WriteGeoJson(sink, sets, options.compact, facts); break;
-        case MapFormat::Kml: WriteKml(sink, sets, facts); break;
-        case MapFormat::Svg: WriteSvg(sink, sets); break;
-        case MapFormat::Html: WriteHtml(sink, sets); break;
-    }
+    FormatOf(format).writer(sink, sets, options, facts);
 }
 
 }  // namespace
@@ -70,19 +66,6 @@ std::vector<size_t> SaveMap(const std::string& path, MapFormat format, const std
     std::vector<size_t> counts;
     for (const LineFacts& set : facts) counts.push_back(set.count);
     return counts;
-}
-
-std::optional<MapFormat> MapFormatForPath(std::string_view path) {
-    const size_t slash = path.find_last_of("/\\");
-    const size_t dot = path.rfind('.');
-    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) return std::nullopt;
-    const std::string extension = AsciiLowered(std::string(path.substr(dot + 1)));
-    if (extension == "gpx") return MapFormat::Gpx;
-    if (extension == "geojson") return MapFormat::GeoJson;
-    if (extension == "kml") return MapFormat::Kml;
-    if (extension == "svg") return MapFormat::Svg;
-    if (extension == "html" || extension == "htm") return MapFormat::Html;
-    return std::nullopt;
 }
 
 std::string PointsFilePath(const std::string& geojsonPath) {

@@ -1,10 +1,8 @@
-#include "input/read_input.h"
+#include "filetypes/read_input.h"
 
 #include <cstdio>
 #include <filesystem>
 
-#include "base/ascii.h"
-#include "input/map_input.h"
 #include "files/failure.h"
 #include "files/file_output.h"
 #include "files/temporary_folder.h"
@@ -12,12 +10,6 @@
 
 namespace vezuved_cli {
 namespace {
-
-std::vector<LoadedPoints> FromSets(std::vector<PointSet> sets) {
-    std::vector<LoadedPoints> loaded(sets.size());
-    for (size_t i = 0; i < sets.size(); ++i) loaded[i].set = std::move(sets[i]);
-    return loaded;
-}
 
 // A copy of standard input, removed when the tool ends.
 struct StandardInputCopy {
@@ -32,11 +24,7 @@ std::string CopyStandardInput(FileType type) {
     UseBinaryStandardStreams();
     copy.folder = TemporaryFolder::Create();
     // Named by its kind, as a file of that kind would be.
-    const char* extension = type == FileType::Database ? ".pdb" : type == FileType::Gpx ? ".gpx"
-                            : type == FileType::Kml    ? ".kml"
-                            : type == FileType::GeoJson ? ".geojson"
-                                                         : ".txt";
-    copy.path = copy.folder.File(std::string("standard-input") + extension);
+    copy.path = copy.folder.File("standard-input" + SavedExtension(type));
     // Written whole or not at all, as every file the tool writes.
     WriteFileOrFail(copy.path.string(), [](DocumentSink& sink) {
         char buffer[64 * 1024];
@@ -49,16 +37,6 @@ std::string CopyStandardInput(FileType type) {
 
 }  // namespace
 
-std::optional<FileType> FileTypeForName(const std::string& name) {
-    const std::string lowered = AsciiLowered(name);
-    if (lowered == "gpx") return FileType::Gpx;
-    if (lowered == "kml") return FileType::Kml;
-    if (lowered == "geojson" || lowered == "json") return FileType::GeoJson;
-    if (lowered == "pdb") return FileType::Database;
-    if (lowered == "text") return FileType::Text;
-    return std::nullopt;
-}
-
 InputFile OpenInput(const std::string& path, const std::optional<FileType>& from, const TextOptions& options) {
     if (path == "-") {
         if (!from) FailUsage("reading standard input ('-') needs --from gpx, kml, geojson, pdb or text");
@@ -69,36 +47,8 @@ InputFile OpenInput(const std::string& path, const std::optional<FileType>& from
     }
     // A KMZ is zipped KML: the KML reader opens it. (It is read only: the
     // tool writes plain KML.)
-    const bool kmz = path.size() > 4 && AsciiLowered(path.substr(path.size() - 4)) == ".kmz";
-    return {path, path, from.value_or(kmz ? FileType::Kml : FileTypeForPath(path))};
+    return {path, path, from.value_or(InputTypeForPath(path))};
 }
-
-namespace {
-
-std::vector<LoadedPoints> ReadByType(const InputFile& input, const TextOptions& options) {
-    std::vector<LoadedPoints> loaded;
-    switch (input.type) {
-        case FileType::Gpx:
-            RequireInputFile(input.path, "GPX file");
-            return FromSets(ReadGpx(input.path, input.what, options.strict));
-        case FileType::Kml:
-            RequireInputFile(input.path, "KML or KMZ file");
-            return FromSets(ReadKml(input.path, input.what, options.strict));
-        case FileType::GeoJson:
-            RequireInputFile(input.path, "GeoJSON file");
-            return FromSets(ReadGeoJson(input.path, input.what, options.strict));
-        case FileType::Database:
-            loaded.push_back(ReadDatabase(input.path));
-            break;
-        case FileType::Text:
-            loaded.push_back(ReadText(input.path, options));
-            break;
-    }
-    if (input.what != input.path) loaded.back().set.title = "standard input";
-    return loaded;
-}
-
-}  // namespace
 
 void NamingInput(const InputFile& input, const std::function<void()>& work) {
     if (input.what == input.path) {
@@ -119,7 +69,7 @@ void NamingInput(const InputFile& input, const std::function<void()>& work) {
 
 std::vector<LoadedPoints> ReadInput(const InputFile& input, const TextOptions& options) {
     std::vector<LoadedPoints> loaded;
-    NamingInput(input, [&] { loaded = ReadByType(input, options); });
+    NamingInput(input, [&] { loaded = FormatOf(input.type).reader(input.path, input.what, options); });
     return loaded;
 }
 

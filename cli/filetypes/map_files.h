@@ -11,18 +11,10 @@
 #include <string_view>
 #include <vector>
 
+#include "filetypes/tool_formats.h"
 #include "values/points.h"
 
 namespace vezuved_cli {
-
-enum class MapFormat { Gpx, GeoJson, Kml, Svg, Html };
-
-struct MapOptions {
-    bool compact = false;  // GeoJSON on one line
-    // GeoJSON: when not empty, the points of the routes and tracks are also
-    // written there, as a collection of Point features of their own.
-    std::string pointsFile;
-};
 
 // The document as text.
 std::string RenderMap(MapFormat format, const std::vector<PointSet>& sets, const MapOptions& options);
@@ -32,15 +24,11 @@ std::string RenderMap(MapFormat format, const std::vector<PointSet>& sets, const
 std::vector<size_t> SaveMap(const std::string& path, MapFormat format, const std::vector<PointSet>& sets,
                             const MapOptions& options);
 
-// The map document an output path's extension asks for (.gpx, .geojson,
-// .kml, .svg, .html or .htm, any case); none for other files.
-std::optional<MapFormat> MapFormatForPath(std::string_view path);
-
 // Where --points puts a GeoJSON file's points: "trip.geojson" gives
 // "trip-points.geojson".
 std::string PointsFilePath(const std::string& geojsonPath);
 
-// "vezuved X.Y.Z", the creator named in GPX files (defined beside main).
+// "vezuved X.Y.Z", the creator named in GPX files.
 const char* ToolName();
 
 }  // namespace vezuved_cli
