@@ -185,7 +185,7 @@ LoadedPoints ReadPreparedText(const std::string& path, PreparedText& prepared) {
                     options.elevationFormat.value_or(-1), ColumnsOrNull(options), &array);
     if (count < 0) FailConversion("cannot read the text file '" + path + "': it is empty or unreadable");
     loaded.records = LibraryRecords(array, count);
-    if (layout.source == tool::kLayoutGarmin) AddGarminColumns(loaded.records, prepared);
+    if (layout.code == tool::kLayoutGarmin) AddGarminColumns(loaded.records, prepared);
     Collect(loaded);
     for (Point& point : loaded.set.points) KeepMetresAsWritten(point, layout);
     return loaded;

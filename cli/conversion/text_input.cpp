@@ -160,7 +160,7 @@ void PrepareText(const std::string& path, const TextOptions& options, PreparedTe
     std::vector<size_t> bad;
     ForEachLine(text, [&](size_t i, const std::string& line) {
         if (static_cast<int64_t>(i) < layout.headerLines || line.empty()) return;
-        if (layout.source == tool::kLayoutGarmin && !IsGarminWaypointLine(line)) return;
+        if (layout.code == tool::kLayoutGarmin && !IsGarminWaypointLine(line)) return;
         if (const auto value = FindBadValue(line, layout, &prepared.fitting)) {
             const std::string message =
                 name + ":" + std::to_string(i + 1) + ": column " + std::to_string(value->column) + ": " + value->problem;
@@ -172,7 +172,7 @@ void PrepareText(const std::string& path, const TextOptions& options, PreparedTe
         }
         ++prepared.accepted;
         // Only a Garmin text's lines are read again (for the columns the library leaves out).
-        if (layout.source == tool::kLayoutGarmin) prepared.records.push_back(line);
+        if (layout.code == tool::kLayoutGarmin) prepared.records.push_back(line);
     });
     prepared.refused = bad.size();
     if (prepared.accepted == 0 && prepared.refused > 0) {

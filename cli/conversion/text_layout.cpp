@@ -15,7 +15,7 @@ TextLayout LoadTextLayout(const std::string& definition, const TextOptions& opti
     request.kind = options.kind;
     const tool::DefinitionFacts facts = tool::ReadDefinition(request);
     TextLayout layout;
-    layout.source = facts.layout;
+    layout.code = facts.layout;
     layout.delimiter = facts.layout == tool::kLayoutTab ? '\t' : facts.delimiter;
     layout.columns = facts.columns;
     layout.fieldWidths = facts.fieldWidths;
@@ -30,8 +30,8 @@ TextLayout LoadTextLayout(const std::string& definition, const TextOptions& opti
 }
 
 bool HasHeaderLine(const TextLayout& layout) {
-    return !layout.header.empty() && layout.source != tool::kLayoutGarmin && layout.source != tool::kLayoutPlain &&
-           layout.source != tool::kLayoutSurvey;
+    return !layout.header.empty() && layout.code != tool::kLayoutGarmin && layout.code != tool::kLayoutPlain &&
+           layout.code != tool::kLayoutSurvey;
 }
 
 std::string ExpandHeaderTemplate(const std::string& text, uint32_t count, const std::string& title) {

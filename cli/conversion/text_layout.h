@@ -15,7 +15,7 @@ namespace vezuved_cli {
 enum TextField : int { kLatitude = 0, kLongitude, kElevation, kTime, kName, kIcon, kDesc, kDate };
 
 struct TextLayout {
-    int source = 1;          // the library's layout code (1 comma, 2 tab, 3 Garmin, 5 fixed, ...)
+    int code = 1;  // the library's layout code (1 comma, 2 tab, 3 Garmin, 5 fixed, ...)
     char delimiter = ',';
     std::array<int16_t, 8> columns{};  // by TextField
     std::string fieldWidths;           // fixed layout: "w0,w1,..."

@@ -31,7 +31,7 @@ void ReadAgain(const std::string& path, const PreparedText& prepared, Walks& wal
     request.elevationFormat = options.elevationFormat;
     if (options.columns) request.columns.assign(options.columns->begin(), options.columns->end());
     const int64_t first = layout.placeholder ? 1 : 0;
-    const bool garmin = layout.source == tool::kLayoutGarmin;
+    const bool garmin = layout.code == tool::kLayoutGarmin;
     int32_t count = -1;
     try {
         count = tool::VisitTextRecords(

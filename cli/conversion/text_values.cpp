@@ -174,7 +174,7 @@ std::optional<BadValue> BadValueOf(const Columns& columns, const TextLayout& lay
         if (!problem.empty()) return BadValue{columns.numbers[kElevation] + 1, problem};
     }
     const bool hasTime = columns.numbers[kTime] >= 0;
-    const bool hasDate = columns.numbers[kDate] >= 0 && layout.source != tool::kLayoutFixed && !recordLine;
+    const bool hasDate = columns.numbers[kDate] >= 0 && layout.code != tool::kLayoutFixed && !recordLine;
     if (hasTime && !IsTimePart(columns.texts[kTime])) return bad(kTime, "time");
     if (hasDate && !IsTimePart(columns.texts[kDate])) return bad(kDate, "time");
     if ((hasTime || hasDate) && !IsTime(columns.texts[kTime], columns.texts[kDate], hasDate)) {
@@ -207,11 +207,11 @@ bool SplitGarminPosition(const std::string& raw, std::string& latitude, std::str
 }
 
 std::optional<BadValue> FindBadValue(const std::string& line, const TextLayout& layout, FittingReport* fitting) {
-    if (layout.source == tool::kLayoutGarmin) return GarminBadValue(line, layout.eleFormat == 1);
-    if (layout.source == tool::kLayoutPlain || layout.source == tool::kLayoutSurvey) return std::nullopt;
-    const bool recordLine = layout.source == tool::kLayoutRecordLine;
+    if (layout.code == tool::kLayoutGarmin) return GarminBadValue(line, layout.eleFormat == 1);
+    if (layout.code == tool::kLayoutPlain || layout.code == tool::kLayoutSurvey) return std::nullopt;
+    const bool recordLine = layout.code == tool::kLayoutRecordLine;
     const Columns columns =
-        layout.source == tool::kLayoutFixed ? FixedColumns(line, layout) : SeparatedColumns(line, layout, recordLine);
+        layout.code == tool::kLayoutFixed ? FixedColumns(line, layout) : SeparatedColumns(line, layout, recordLine);
     std::optional<BadValue> bad = BadValueOf(columns, layout, recordLine);
     // Only a line that goes into the record has its texts fitted.
     if (!bad && fitting != nullptr) NoteFitting(columns, *fitting);

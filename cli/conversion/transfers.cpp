@@ -113,7 +113,7 @@ std::string ImportTextFile(const std::string& text, const std::string& output, c
     const std::string written = ImportedDatabasePath(output.empty() ? text : output);
     RequireOwnOutput({text, prepared.definition}, written);
     const bool metres = prepared.layout.eleFormat == 1;
-    if (prepared.layout.source == tool::kLayoutGarmin || metres) {
+    if (prepared.layout.code == tool::kLayoutGarmin || metres) {
         // The library's import keeps only a Garmin line's name and position;
         // the points the tool reads carry the rest. And it turns metres into
         // feet by 3.2808, which read back as 0.3048 m each come out 0.01 %
