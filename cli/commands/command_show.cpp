@@ -30,7 +30,7 @@ struct ShowOptions {
 std::optional<FileType> FromOption(const std::string& from) {
     if (from.empty()) return std::nullopt;
     const std::optional<FileType> type = FileTypeForName(from);
-    if (!type) FailUsage("--from " + from + ": say gpx, kml, geojson, pdb or text");
+    if (!type) FailUsage("--from " + from + ": say " + FileTypeNames());
     return type;
 }
 
@@ -46,7 +46,7 @@ void AddShowCommand(CLI::App& app) {
     command->add_flag("--compact", options->compact, "GeoJSON on one line, without indentation");
     command->add_flag("--points", options->points,
                       "GeoJSON, KML, pictures: a route's or track's points as points instead of its line");
-    command->add_option("--from", options->from, "What standard input ('-') holds: gpx, kml, geojson, pdb or text");
+    command->add_option("--from", options->from, "What standard input ('-') holds: " + FileTypeNames());
     AddTextReadingOptions(*command, options->shared);
     command->footer(
         "Examples:\n  vezuved show hike.pdb\n"

@@ -56,7 +56,7 @@ FileType OutputType(const ConvertRequest& request, const std::string& output) {
         }
         return *request.to;
     }
-    if (output == "-") FailUsage("writing to standard output ('-') needs --to gpx, kml, geojson, pdb or text");
+    if (output == "-") FailUsage("writing to standard output ('-') needs --to " + FileTypeNames());
     const FileType type = FileTypeForPath(output);
     if (type != FileType::Text) return type;
     const std::string extension = ExtensionOf(output);
@@ -364,7 +364,7 @@ void RunConvert(const ConvertRequest& request) {
         jobs.push_back(std::move(job));
     } else {
         if (!request.output.empty()) FailUsage("--out-dir and an output file exclude each other");
-        if (!request.to) FailUsage("--out-dir needs --to gpx, kml, geojson, pdb or text to name what to write");
+        if (!request.to) FailUsage("--out-dir needs --to " + FileTypeNames() + " to name what to write");
         // Each input on its own, into the folder under its own name.
         const std::string extension =
             *request.to == FileType::Text ? TextExtension(request.outputDefinition) : SavedExtension(*request.to);

@@ -39,7 +39,7 @@ std::string CopyStandardInput(FileType type) {
 
 InputFile OpenInput(const std::string& path, const std::optional<FileType>& from, const TextOptions& options) {
     if (path == "-") {
-        if (!from) FailUsage("reading standard input ('-') needs --from gpx, kml, geojson, pdb or text");
+        if (!from) FailUsage("reading standard input ('-') needs --from " + FileTypeNames());
         if (*from == FileType::Text && options.definition.empty()) {
             FailUsage("reading text from standard input needs its definition (-d FILE.cal)");
         }

@@ -133,6 +133,18 @@ std::optional<FileType> FileTypeForName(const std::string& name) {
     return std::nullopt;
 }
 
+std::string FileTypeNames() {
+    std::vector<std::string> names;
+    for (const ToolFormat& format : kFormats) {
+        if (format.type) names.push_back(format.names.front());
+    }
+    std::string text;
+    for (size_t i = 0; i < names.size(); ++i) {
+        text += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + names[i];
+    }
+    return text;
+}
+
 FileType FileTypeForPath(std::string_view path) {
     const std::string extension = ExtensionOfPath(path);
     for (const ToolFormat& format : kFormats) {

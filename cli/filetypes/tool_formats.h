@@ -59,6 +59,10 @@ const ToolFormat& FormatOf(MapFormat document);
 // The type a --from/--to name stands for (gpx, kml, geojson, json, pdb, text).
 std::optional<FileType> FileTypeForName(const std::string& name);
 
+// The names --from and --to take, one per type, as a sentence gives them:
+// "gpx, kml, geojson, pdb or text".
+std::string FileTypeNames();
+
 // The type a path's extension names, any case; text for any other.
 FileType FileTypeForPath(std::string_view path);
 

@@ -38,6 +38,7 @@ TEST(ToolFormats, NamesAndExtensionsAreLookUpsInTheTable) {
     EXPECT_EQ(FileTypeForName("JSON"), FileType::GeoJson);
     EXPECT_EQ(FileTypeForName("text"), FileType::Text);
     EXPECT_EQ(FileTypeForName("svg"), std::nullopt);
+    EXPECT_EQ(FileTypeNames(), "gpx, kml, geojson, pdb or text");
     EXPECT_EQ(SavedExtension(FileType::Text), ".txt");
     EXPECT_EQ(SavedExtension(FileType::GeoJson), ".geojson");
     EXPECT_TRUE(IsMap(FileType::Kml));
