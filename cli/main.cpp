@@ -8,14 +8,12 @@
 
 #include "commands/commands.h"
 #include "commands/device_commands.h"
-#include "support/failure.h"
-#include "support/library_lines.h"
-#include "support/tool_platform.h"
+#include "files/failure.h"
+#include "files/library_lines.h"
+#include "files/tool_platform.h"
+#include "filetypes/map_files.h"
 
 namespace vezuved_cli {
-
-const char* ToolName() { return "vezuved " VEZUVED_TOOL_VERSION; }
-
 namespace {
 
 bool IsCommand(CLI::App& app, const std::string& name) {

@@ -8,10 +8,12 @@
 # platform is a leaf: it includes nothing of the library, and the layers
 # that touch the operating system (api, drivers, formats, pointdb, text
 # writers) reach it directly. The public header, shared with the host, may be included anywhere.
-# The tool's folders in cli/ are checked the same way: commands over input,
-# output and definitions, over support.
+# The tool's folders in cli/ are checked the same way: commands over formats,
+# over input, output and definitions, over conversion, over values, over
+# files; and cli/ includes nothing of the library but its door.
 # Prints each offending include and exits 1 when there is one.
-# --self-test plants an upward and a sideways include in a copy of src/ and
+# --self-test plants an upward and a sideways include in a copy of src/, an
+# include of a library internal and an upward include in a copy of cli/, and
 # fails unless the check catches each of them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -28,10 +30,23 @@ if [[ ${1:-} == --self-test ]]; then
       exit 1
     fi
   done
+  # The tool past its door, and a tool folder including one above it.
+  for plant in 'cli/conversion/text_layout.cpp:formats/format_file.h' 'cli/values/values.cpp:conversion/records.h'; do
+    rm -rf "$copy/cli"
+    cp -r cli "$copy/cli"
+    echo "#include \"${plant#*:}\"" >> "$copy/${plant%%:*}"
+    if "$0" src "$copy/cli" >/dev/null; then
+      echo "layer check self-test: a planted include of ${plant#*:} in ${plant%%:*} went unnoticed"
+      exit 1
+    fi
+  done
   echo "layer check self-test: passed"
   exit 0
 fi
 src=${1:-src}
+# The tool's folder is checked with the real src/, or when named.
+cli=${2:-}
+[[ -z $cli && $src == src ]] && cli=cli
 
 declare -A rank=(
   [api]=9 [device]=8 [text]=7 [pointdb]=6 [formats]=6 [layouts]=5
@@ -68,22 +83,38 @@ while IFS= read -r file; do
 done < <(find "$src" -name '*.h' -o -name '*.cpp' -o -name '*.c' | sort)
 
 # The tool's folders follow the same rule among themselves: the commands
-# over the readers, writers and definitions, over what they all build on.
-# Any of them may use the library's folders.
-if [[ $src == src ]]; then
-  declare -A tool=([commands]=3 [input]=2 [output]=2 [definitions]=2 [support]=1)
+# over the format table, over the readers, writers and definitions, over the
+# conversions through the library, over the values, over the files they all
+# build on (main.cpp over everything). Of the library the tool sees only its
+# door: the public header, api/tool_api.h, and the leaf headers named here.
+declare -A tool_door=([vezuved/vezuved.h]=1 [api/tool_api.h]=1 [base/ascii.h]=1 [base/diag.h]=1
+  [platform/replacing_file.h]=1 [platform/temporary_registry.h]=1)
+if [[ -n $cli ]]; then
+  declare -A tool=([commands]=6 [filetypes]=5 [input]=4 [output]=4 [definitions]=4 [conversion]=3 [values]=2 [files]=1)
   while IFS= read -r file; do
-    from=${file#cli/}
-    from=${from%%/*}
-    [[ -z ${tool[$from]+x} ]] && continue
+    from=${file#"$cli"/}
+    if [[ $from == */* ]]; then
+      from=${from%%/*}
+      if [[ -z ${tool[$from]+x} ]]; then
+        echo "$file: folder 'cli/$from' has no place in the tool's layer order"; bad=1; continue
+      fi
+      from_rank=${tool[$from]}
+    else
+      from_rank=99
+    fi
     while IFS= read -r line; do
-      target=$(sed -E 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"([^/"]+)\/.*/\1/' <<<"$line")
-      [[ $target == "$line" || $target == "$from" || -z ${tool[$target]+x} ]] && continue
-      if (( tool[$target] >= tool[$from] )); then
-        echo "$file: $line (cli/$from may not include cli/$target)"; bad=1
+      included=$(sed -E 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"([^"]+)".*/\1/' <<<"$line")
+      target=${included%%/*}
+      [[ $target == "$included" || $target == "$from" ]] && continue
+      if [[ -n ${tool[$target]+x} && -e $cli/$included ]]; then
+        if (( tool[$target] >= from_rank )); then
+          echo "$file: $line (cli/$from may not include cli/$target)"; bad=1
+        fi
+      elif [[ -z ${tool_door[$included]+x} ]]; then
+        echo "$file: $line (the tool reaches the library through api/tool_api.h)"; bad=1
       fi
     done < <(grep -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$file" || true)
-  done < <(find cli -name '*.h' -o -name '*.cpp' | sort)
+  done < <(find "$cli" -name '*.h' -o -name '*.cpp' | sort)
 fi
 
 if ((bad)); then

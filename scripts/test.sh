@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the library, its tools and tests, and runs every test.
+# Builds the library, its tools and tests, runs every test and checks the
+# formatting of the files changed since main.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
@@ -9,3 +10,5 @@ scripts/check-exports.sh "$build/libvezuved.so"
 scripts/check-layers.sh
 scripts/check-layers.sh --self-test
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+# Last, so a branch not yet formatted still sees its tests run.
+scripts/check-format.sh

@@ -5,7 +5,8 @@
 #include "commands/command_options.h"
 #include "commands/commands.h"
 #include "commands/convert_plan.h"
-#include "support/failure.h"
+#include "files/failure.h"
+#include "filetypes/tool_formats.h"
 
 namespace vezuved_cli {
 namespace {
@@ -27,7 +28,7 @@ struct ConvertOptions {
 std::optional<FileType> TypeOption(const std::string& option, const std::string& value) {
     if (value.empty()) return std::nullopt;
     const std::optional<FileType> type = FileTypeForName(value);
-    if (!type) FailUsage(option + " " + value + ": say gpx, kml, geojson, pdb or text");
+    if (!type) FailUsage(option + " " + value + ": say " + FileTypeNames());
     return type;
 }
 
@@ -77,8 +78,8 @@ void AddConvertCommand(CLI::App& app) {
     command->add_option("-o,--output", options->output, "The output; several inputs of one kind are merged");
     command->add_option("--out-dir", options->outDir,
                         "Convert each input on its own into this folder, with its name (needs --to)");
-    command->add_option("--from", options->from, "What standard input holds: gpx, kml, geojson, pdb or text");
-    command->add_option("--to", options->to, "What to write: gpx, kml, geojson, pdb or text");
+    command->add_option("--from", options->from, "What standard input holds: " + FileTypeNames());
+    command->add_option("--to", options->to, "What to write: " + FileTypeNames());
     command->add_option("--track", options->track, "Only the route or track of this name or number (1-based)");
     command->add_option("--what", options->what, "Only the waypoints, tracks or routes");
     AddDefinitionOption(*command, options->shared);

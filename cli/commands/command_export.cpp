@@ -3,7 +3,7 @@
 
 #include "commands/command_options.h"
 #include "commands/commands.h"
-#include "support/transfers.h"
+#include "conversion/transfers.h"
 
 namespace vezuved_cli {
 namespace {

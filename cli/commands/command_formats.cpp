@@ -10,10 +10,10 @@
 #include "definitions/auto_text.h"
 #include "definitions/definition_explain.h"
 #include "output/table_output.h"
-#include "support/encoding.h"
-#include "support/failure.h"
-#include "support/file_output.h"
-#include "support/options.h"
+#include "values/encoding.h"
+#include "files/failure.h"
+#include "files/file_output.h"
+#include "values/options.h"
 
 using namespace vezuved;
 

@@ -6,8 +6,9 @@
 #include "commands/command_options.h"
 #include "commands/commands.h"
 #include "commands/convert_plan.h"
-#include "support/options.h"
-#include "support/transfers.h"
+#include "values/options.h"
+#include "conversion/transfers.h"
+#include "filetypes/tool_formats.h"
 
 namespace vezuved_cli {
 namespace {

@@ -5,8 +5,8 @@
 
 #include "commands/commands.h"
 #include "output/table_output.h"
-#include "support/failure.h"
-#include "support/options.h"
+#include "files/failure.h"
+#include "values/options.h"
 
 namespace vezuved_cli {
 

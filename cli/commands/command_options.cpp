@@ -1,7 +1,8 @@
 #include "commands/command_options.h"
 
 #include "base/ascii.h"
-#include "support/failure.h"
+#include "files/failure.h"
+#include "filetypes/tool_formats.h"
 
 using namespace vezuved;
 

@@ -7,8 +7,8 @@
 #include <CLI/CLI.hpp>
 
 #include "definitions/auto_text.h"
-#include "support/file_output.h"
-#include "support/records.h"
+#include "files/file_output.h"
+#include "conversion/records.h"
 
 namespace vezuved_cli {
 

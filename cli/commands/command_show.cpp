@@ -8,11 +8,12 @@
 #include "commands/command_options.h"
 #include "commands/commands.h"
 #include "commands/convert_plan.h"
-#include "input/read_input.h"
-#include "output/map_files.h"
+#include "filetypes/read_input.h"
+#include "filetypes/map_files.h"
 #include "output/table_output.h"
-#include "support/failure.h"
-#include "support/options.h"
+#include "files/failure.h"
+#include "values/options.h"
+#include "filetypes/tool_formats.h"
 
 using namespace vezuved;
 
@@ -31,7 +32,7 @@ struct ShowOptions {
 std::optional<FileType> FromOption(const std::string& from) {
     if (from.empty()) return std::nullopt;
     const std::optional<FileType> type = FileTypeForName(from);
-    if (!type) FailUsage("--from " + from + ": say gpx, kml, geojson, pdb or text");
+    if (!type) FailUsage("--from " + from + ": say " + FileTypeNames());
     return type;
 }
 
@@ -47,7 +48,7 @@ void AddShowCommand(CLI::App& app) {
     command->add_flag("--compact", options->compact, "GeoJSON on one line, without indentation");
     command->add_flag("--points", options->points,
                       "GeoJSON, KML, pictures: a route's or track's points as points instead of its line");
-    command->add_option("--from", options->from, "What standard input ('-') holds: gpx, kml, geojson, pdb or text");
+    command->add_option("--from", options->from, "What standard input ('-') holds: " + FileTypeNames());
     AddTextReadingOptions(*command, options->shared);
     command->footer(
         "Examples:\n  vezuved show hike.pdb\n"

@@ -8,46 +8,32 @@
 #include <sstream>
 
 #include "base/ascii.h"
-#include "support/output_plan.h"
+#include "files/output_plan.h"
 #include "input/input_paths.h"
-#include "output/map_files.h"
+#include "filetypes/map_files.h"
 #include "output/table_output.h"
-#include "support/failure.h"
-#include "support/file_output.h"
-#include "support/text_input.h"
-#include "support/text_stream.h"
-#include "support/tool_platform.h"
-#include "support/temporary_folder.h"
-#include "support/transfers.h"
-#include "support/whole_file.h"
+#include "files/failure.h"
+#include "files/file_output.h"
+#include "conversion/text_input.h"
+#include "conversion/text_stream.h"
+#include "files/tool_platform.h"
+#include "files/temporary_folder.h"
+#include "conversion/transfers.h"
+#include "files/whole_file.h"
 
 using namespace vezuved;
 
 namespace vezuved_cli {
 namespace {
 
-bool IsMap(FileType type) { return type == FileType::Gpx || type == FileType::Kml || type == FileType::GeoJson; }
-
 // The map document an output is, by --to or else its extension; none for
 // a database or text.
 std::optional<MapFormat> MapOutput(const ConvertRequest& request, const std::string& output) {
     if (request.to) {
         if (!IsMap(*request.to)) return std::nullopt;
-        return *request.to == FileType::Gpx ? MapFormat::Gpx
-               : *request.to == FileType::Kml ? MapFormat::Kml
-                                              : MapFormat::GeoJson;
+        return FormatOf(*request.to).document;
     }
     return output == "-" ? std::nullopt : MapFormatForPath(output);
-}
-
-std::string Extension(FileType type) {
-    switch (type) {
-        case FileType::Database: return ".pdb";
-        case FileType::Gpx: return ".gpx";
-        case FileType::Kml: return ".kml";
-        case FileType::GeoJson: return ".geojson";
-        default: return ".txt";
-    }
 }
 
 std::string ExtensionOf(const std::string& path) {
@@ -72,7 +58,7 @@ FileType OutputType(const ConvertRequest& request, const std::string& output) {
         }
         return *request.to;
     }
-    if (output == "-") FailUsage("writing to standard output ('-') needs --to gpx, kml, geojson, pdb or text");
+    if (output == "-") FailUsage("writing to standard output ('-') needs --to " + FileTypeNames());
     const FileType type = FileTypeForPath(output);
     if (type != FileType::Text) return type;
     const std::string extension = ExtensionOf(output);
@@ -131,7 +117,7 @@ TextOptions OutputTextOptions(const ConvertRequest& request) {
 void WriteSet(const ConvertRequest& request, const std::string& path, FileType type, LoadedPoints& points) {
     if (path == "-") {
         const TemporaryFolder folder = TemporaryFolder::Create();
-        const std::string temporary = folder.File("output" + Extension(type));
+        const std::string temporary = folder.File("output" + SavedExtension(type));
         WriteSet(request, temporary, type, points);
         UseBinaryStandardStreams();
         WriteFileOrFail("-", ReadWholeFileOrFail(temporary, "temporary file"));
@@ -380,10 +366,10 @@ void RunConvert(const ConvertRequest& request) {
         jobs.push_back(std::move(job));
     } else {
         if (!request.output.empty()) FailUsage("--out-dir and an output file exclude each other");
-        if (!request.to) FailUsage("--out-dir needs --to gpx, kml, geojson, pdb or text to name what to write");
+        if (!request.to) FailUsage("--out-dir needs --to " + FileTypeNames() + " to name what to write");
         // Each input on its own, into the folder under its own name.
         const std::string extension =
-            *request.to == FileType::Text ? TextExtension(request.outputDefinition) : Extension(*request.to);
+            *request.to == FileType::Text ? TextExtension(request.outputDefinition) : SavedExtension(*request.to);
         for (const InputFile& input : inputs) {
             const std::string stem = input.what == input.path ? Stem(input.path) : "standard-input";
             OutputJob job;

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "input/read_input.h"
-#include "output/map_files.h"
-#include "support/options.h"
-#include "support/records.h"
+#include "filetypes/read_input.h"
+#include "filetypes/map_files.h"
+#include "values/options.h"
+#include "conversion/records.h"
 
 namespace vezuved_cli {
 

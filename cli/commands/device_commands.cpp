@@ -14,8 +14,8 @@
 
 #include <vezuved/vezuved.h>
 
-#include "support/failure.h"
-#include "support/tool_platform.h"
+#include "files/failure.h"
+#include "files/tool_platform.h"
 
 namespace vezuved_cli {
 

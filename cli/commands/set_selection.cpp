@@ -3,8 +3,8 @@
 
 #include "base/ascii.h"
 #include "commands/convert_plan.h"
-#include "support/encoding.h"
-#include "support/failure.h"
+#include "values/encoding.h"
+#include "files/failure.h"
 
 using namespace vezuved;
 

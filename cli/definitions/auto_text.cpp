@@ -5,13 +5,13 @@
 #include <iostream>
 #include <optional>
 
-#include "support/iso_time.h"
-#include "support/text_layout.h"
-#include "support/text_values.h"
-#include "support/whole_file.h"
-#include "support/failure.h"
-#include "support/file_output.h"
-#include "support/values.h"
+#include "values/iso_time.h"
+#include "conversion/text_layout.h"
+#include "conversion/text_values.h"
+#include "files/whole_file.h"
+#include "files/failure.h"
+#include "files/file_output.h"
+#include "values/values.h"
 
 namespace vezuved_cli {
 namespace {

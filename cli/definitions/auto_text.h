@@ -7,7 +7,7 @@
 #include <string>
 
 #include "definitions/header_row.h"
-#include "support/temporary_folder.h"
+#include "files/temporary_folder.h"
 
 namespace vezuved_cli {
 

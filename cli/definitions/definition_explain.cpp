@@ -7,80 +7,24 @@
 #include <sstream>
 #include <vector>
 
+#include "api/tool_api.h"
 #include "base/ascii.h"
-#include "convert/number_text.h"
 #include "definitions/definition_lines.h"
-#include "support/whole_file.h"
-#include "formats/format_file.h"
-#include "state/conversion_state.h"
-#include "support/encoding.h"
-#include "support/failure.h"
-#include "support/options.h"
-#include "support/text_layout.h"
+#include "files/whole_file.h"
+#include "values/encoding.h"
+#include "files/failure.h"
+#include "values/options.h"
+#include "conversion/text_layout.h"
 
 using namespace vezuved;
 
 namespace vezuved_cli {
+using namespace vezuved::tool;
 namespace {
 
 constexpr const char* kSlotNames[8] = {"latitude", "longitude", "elevation", "time",
                                        "name",     "icon",      "description", "date"};
 constexpr int kReadSlots = 7;  // the slots a fixed-width line and the writers know; date is the eighth
-
-// A state no keyword line can produce: whatever a line changes shows.
-ConversionState Poisoned() {
-    ConversionState s;
-    s.Layout = 0xFFFF;
-    s.Delimited = '\0';
-    s.RecordVersion = 0xFFFF;
-    s.FieldCount = INT32_MIN;
-    s.FieldMap.fill(INT16_MIN);
-    s.EleFormat = 0xFFFF;
-    s.LocFormat = 0xFFFF;
-    s.HeaderLines = INT32_MIN;
-    s.DefaultIcon = "\x01";
-    s.FieldLen = "\x01";
-    s.Ext = "\x01";
-    s.Header.reset();
-    s.FormatTitle.reset();
-    s.DBKind = INT32_MIN;
-    for (auto& label : s.FieldLabel) label = std::string("\x01");
-    return s;
-}
-
-bool SameSettings(const ConversionState& a, const ConversionState& b) {
-    return a.Layout == b.Layout && a.Delimited == b.Delimited && a.RecordVersion == b.RecordVersion &&
-           a.FieldCount == b.FieldCount && a.FieldMap == b.FieldMap && a.EleFormat == b.EleFormat &&
-           a.LocFormat == b.LocFormat && a.HeaderLines == b.HeaderLines && a.DefaultIcon == b.DefaultIcon &&
-           a.FieldLen == b.FieldLen && a.Ext == b.Ext && a.Header == b.Header && a.FormatTitle == b.FormatTitle &&
-           a.DBKind == b.DBKind && a.FieldLabel == b.FieldLabel;
-}
-
-// Applies one line to a poisoned state through the library's own parser.
-struct LineEffect {
-    int index = -1;             // keyword index, -1 for none
-    bool hasValue = false;      // the line has a usable '='
-    std::string value;
-    bool changed = false;       // the line changed some setting
-};
-
-LineEffect ApplyAlone(const std::string& line) {
-    LineEffect effect;
-    ConversionState& state = State();
-    const ConversionState saved = state;
-    const ConversionState poisoned = Poisoned();
-    state = poisoned;
-    const char* value = nullptr;
-    effect.index = ParseFormatLine(line.c_str(), &value);
-    if (value != nullptr) {
-        effect.hasValue = true;
-        effect.value = value;
-    }
-    if (effect.index >= 0) ApplyFormatKeyword(effect.index, value);
-    effect.changed = !SameSettings(state, poisoned);
-    state = saved;
-    return effect;
-}
 
 std::string Shown(const std::string& text) {
     std::string cut = text.size() > 40 ? text.substr(0, 40) + "..." : text;
@@ -112,37 +56,37 @@ private:
 };
 
 // A number the library reads: optional sign, digits, anything after ignored.
-void CheckNumber(const DefinitionLine& line, const char* keyword, const std::string& value, Warnings& warnings) {
-    const char* end = nullptr;
-    const int32_t number = ReadInteger(value.c_str(), &end);
-    const std::string rest = TrimmedRight(end != nullptr ? std::string(end) : std::string());
+void CheckNumber(const DefinitionLine& line, const std::string& keyword, const std::string& value, Warnings& warnings) {
+    const LeadingInteger read = ReadLeadingInteger(value);
+    const int32_t number = read.value;
+    const std::string rest = TrimmedRight(value.substr(read.length));
     size_t digits = 0;
     for (char c : value) digits += (c >= '0' && c <= '9') ? 1 : 0;
-    if (digits == 0 || (end != nullptr && end == value.c_str())) {
-        warnings.Add(line.number, std::string(keyword) + " value " + Shown(value) + " is no number; it reads as 0");
+    if (digits == 0 || read.length == 0) {
+        warnings.Add(line.number, keyword + " value " + Shown(value) + " is no number; it reads as 0");
     } else if (!rest.empty()) {
-        warnings.Add(line.number, std::string(keyword) + " value " + Shown(value) + " reads as " +
+        warnings.Add(line.number, keyword + " value " + Shown(value) + " reads as " +
                                       std::to_string(number) + "; the rest is ignored");
     }
 }
 
 void CheckChoice(const DefinitionLine& line, const LineEffect& effect, Warnings& warnings) {
-    const char* keyword = FormatKeywordName(effect.index);
+    const std::string keyword = KeywordName(effect.keyword);
     const std::string& value = effect.value;
-    if (!effect.changed) {
+    if (effect.changed.empty()) {
         std::string known;
-        switch (effect.index) {
+        switch (effect.keyword) {
             case kKeySource: known = "PCX5, Garmin, Tab or FIXED, the whole value in any case"; break;
             case kKeyDelimited: known = "one character, or \\t for a tab"; break;
             case kKeyLocFormat: known = "Num, Deg, Comp or DegNoSpace"; break;
             case kKeyEleFormat: known = "Feet or Metres"; break;
             default: known = "Point, Track, Route, Track2, Route2 or Datum"; break;
         }
-        warnings.Add(line.number, std::string(keyword) + " value " + Shown(value) +
+        warnings.Add(line.number, keyword + " value " + Shown(value) +
                                       " is not one the library knows (" + known + "); the line changes nothing");
         return;
     }
-    switch (effect.index) {
+    switch (effect.keyword) {
         case kKeyLocFormat:
             if (!IsOneOf(value, {"Num", "Deg", "Comp", "DegNoSpace"})) {
                 warnings.Add(line.number, "LocFormat value " + Shown(value) +
@@ -159,7 +103,7 @@ void CheckChoice(const DefinitionLine& line, const LineEffect& effect, Warnings&
         case kKeyDBType:
         case kKeyPalmDBType:
             if (!IsOneOf(value, {"Point", "Track", "Route", "Track2", "Route2", "Datum"})) {
-                warnings.Add(line.number, std::string(keyword) + " value " + Shown(value) +
+                warnings.Add(line.number, keyword + " value " + Shown(value) +
                                               " is read by its beginning only, as a known kind");
             }
             break;
@@ -194,9 +138,8 @@ void CheckWidths(const DefinitionLine& line, const std::string& value, Warnings&
             }
             return;
         }
-        const char* end = nullptr;
-        ReadInteger(trimmed.c_str(), &end);
-        if (end == trimmed.c_str() || (end != nullptr && *end != '\0')) {
+        const LeadingInteger read = ReadLeadingInteger(trimmed);
+        if (read.length == 0 || read.length != trimmed.size()) {
             warnings.Add(line.number, "FieldLen entry " + std::to_string(i + 1) + " " + Shown(entries[i]) +
                                           " is no width");
         }
@@ -230,14 +173,14 @@ KeywordLine CheckLine(const DefinitionLine& line, Warnings& warnings) {
     if (start == std::string::npos) return keywordLine;
     const std::string text = line.text.substr(start);
     if (text[0] == ';' || text[0] == '#' || text.compare(0, 2, "//") == 0) return keywordLine;
-    const LineEffect effect = ApplyAlone(line.text);
-    keywordLine.index = effect.index;
+    const LineEffect effect = ExplainDefinitionLine(line.text);
+    keywordLine.index = effect.keyword;
     keywordLine.value = effect.value;
-    if (effect.index < 0) {
+    if (effect.keyword < 0) {
         if (!effect.hasValue) {
             warnings.Add(line.number, Shown(text) + " is no keyword line (no '=' within 30 characters of its " +
                                           "start, before any ';'); it is ignored");
-        } else if (effect.changed) {
+        } else if (!effect.changed.empty()) {
             // a column label ("Field3 = x")
         } else if (StartsWithIgnoreCase(text.c_str(), "Field")) {
             warnings.Add(line.number, Shown(TrimmedRight(text.substr(0, text.find('=')))) +
@@ -251,8 +194,8 @@ KeywordLine CheckLine(const DefinitionLine& line, Warnings& warnings) {
         }
         return keywordLine;
     }
-    const char* keyword = FormatKeywordName(effect.index);
-    switch (effect.index) {
+    const std::string keyword = KeywordName(effect.keyword);
+    switch (effect.keyword) {
         case kKeyFieldCount:
         case kKeyHeaderLines:
         case kKeyLatitude:
@@ -289,10 +232,10 @@ KeywordLine CheckLine(const DefinitionLine& line, Warnings& warnings) {
 }
 
 // Keywords the final layout has no use for.
-void CheckLayoutFit(const KeywordLine& line, const ConversionState& s, Warnings& warnings) {
+void CheckLayoutFit(const KeywordLine& line, const DefinitionFacts& s, Warnings& warnings) {
     if (line.index < 0) return;
-    const std::string keyword = FormatKeywordName(line.index);
-    if (s.Layout == kLayoutGarmin) {
+    const std::string keyword = KeywordName(line.index);
+    if (s.layout == kLayoutGarmin) {
         switch (line.index) {
             case kKeyFieldCount:
             case kKeyDelimited:
@@ -315,14 +258,14 @@ void CheckLayoutFit(const KeywordLine& line, const ConversionState& s, Warnings&
         }
         return;
     }
-    if (line.index == kKeyFieldLen && s.Layout != kLayoutFixed) {
+    if (line.index == kKeyFieldLen && s.layout != kLayoutFixed) {
         warnings.Add(line.number, "FieldLen applies to fixed-width columns (Source = FIXED) only; it is ignored");
     }
-    if (line.index == kKeyDelimited && s.Layout == kLayoutFixed) {
+    if (line.index == kKeyDelimited && s.layout == kLayoutFixed) {
         warnings.Add(line.number, "Delimited does not apply to fixed-width columns; it is ignored");
     }
     const bool tabValue = line.value == "\\t" || line.value.compare(0, 1, "\t") == 0;
-    if (line.index == kKeyDelimited && s.Layout == kLayoutTab && !tabValue) {
+    if (line.index == kKeyDelimited && s.layout == kLayoutTab && !tabValue) {
         warnings.Add(line.number, "a Tab layout always splits at tabs; Delimited " + Shown(line.value) +
                                       " is ignored");
     }
@@ -338,13 +281,13 @@ std::string CoordinateStyle(uint16_t style, bool latitude) {
     }
 }
 
-std::string FieldStyle(const ConversionState& s, int slot) {
+std::string FieldStyle(const DefinitionFacts& s, int slot) {
     switch (slot) {
-        case kSlotLatitude: return CoordinateStyle(s.LocFormat, true);
-        case kSlotLongitude: return CoordinateStyle(s.LocFormat, false);
-        case kSlotElevation: return s.EleFormat == 1 ? "metres" : "feet";
+        case kSlotLatitude: return CoordinateStyle(s.locFormat, true);
+        case kSlotLongitude: return CoordinateStyle(s.locFormat, false);
+        case kSlotElevation: return s.eleFormat == 1 ? "metres" : "feet";
         case kSlotTime:
-            if (s.FieldMap[kSlotDate] >= 0 && s.Layout != kLayoutFixed) {
+            if (s.columns[kSlotDate] >= 0 && s.layout != kLayoutFixed) {
                 return "HHMMSS, the date column joined to it";
             }
             return "HHMMSS DDMMYYYY, or HH:MM:SS";
@@ -363,8 +306,8 @@ std::string DelimiterText(char c) {
     }
 }
 
-std::string LayoutName(const ConversionState& s) {
-    switch (s.Layout) {
+std::string LayoutName(const DefinitionFacts& s) {
+    switch (s.layout) {
         case kLayoutComma: return "delimited text";
         case kLayoutTab: return "tab-separated text";
         case kLayoutGarmin: return "Garmin text";
@@ -374,9 +317,9 @@ std::string LayoutName(const ConversionState& s) {
     }
 }
 
-std::string KindName(const ConversionState& s) {
-    std::string kind = KindText(s.DBKind);
-    if (s.RecordVersion == 2 && (s.DBKind == kKindTrack || s.DBKind == kKindRoute)) kind += " (older layout)";
+std::string KindName(const DefinitionFacts& s) {
+    std::string kind = KindText(s.kind);
+    if (s.olderLayout && (s.kind == kKindTrack || s.kind == kKindRoute)) kind += " (older layout)";
     return kind;
 }
 
@@ -387,7 +330,7 @@ std::vector<int> Widths(const std::string& fieldLen) {
         const size_t comma = fieldLen.find(',', start);
         const std::string entry = fieldLen.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         if (entry.empty()) break;
-        widths.push_back(ReadInteger(entry.c_str()));
+        widths.push_back(ReadLeadingInteger(entry).value);
         if (comma == std::string::npos) break;
         start = comma + 1;
     }
@@ -396,30 +339,30 @@ std::vector<int> Widths(const std::string& fieldLen) {
 
 // The columns of a Waypoint line the tool reads; the altitude in the
 // definition's unit.
-std::vector<std::vector<std::string>> GarminTable(const ConversionState& s) {
+std::vector<std::vector<std::string>> GarminTable(const DefinitionFacts& s) {
     return {{"Column", "Field", "Unit or style"},
             {"1", "line type", "Waypoint (other lines are skipped)"},
             {"2", "name", "text"},
             {"3", "description", "text"},
             {"5", "position",
              "hemisphere, degrees and minutes: N45 30.123 W122 40.456, or two decimal numbers"},
-            {"6", "elevation", s.EleFormat == 1 ? "metres" : "feet"},
+            {"6", "elevation", s.eleFormat == 1 ? "metres" : "feet"},
             {"11", "icon", "text"}};
 }
 
-std::vector<std::vector<std::string>> ColumnTable(const ConversionState& s, Warnings& warnings) {
-    const bool fixed = s.Layout == kLayoutFixed;
-    const std::vector<int> widths = fixed ? Widths(s.FieldLen) : std::vector<int>();
+std::vector<std::vector<std::string>> ColumnTable(const DefinitionFacts& s, Warnings& warnings) {
+    const bool fixed = s.layout == kLayoutFixed;
+    const std::vector<int> widths = fixed ? Widths(s.fieldWidths) : std::vector<int>();
     const int slots = fixed ? kReadSlots : 8;
     // Every column up to the last one that matters, but gaps only so far:
     // a hostile column number must not make a table of thousands of rows.
     constexpr int kGapRows = 256;
     std::set<int> columns;
-    const int spanned = std::max(s.FieldCount, fixed ? static_cast<int>(widths.size()) : 0);
+    const int spanned = std::max(s.fieldCount, fixed ? static_cast<int>(widths.size()) : 0);
     int last = spanned - 1;
     for (int slot = 0; slot < slots; ++slot) {
-        if (s.FieldMap[slot] >= 0) columns.insert(s.FieldMap[slot]);
-        last = std::max<int>(last, s.FieldMap[slot]);
+        if (s.columns[slot] >= 0) columns.insert(s.columns[slot]);
+        last = std::max<int>(last, s.columns[slot]);
     }
     for (int c = 0; c <= std::min(last, kGapRows - 1); ++c) columns.insert(c);
 
@@ -439,7 +382,7 @@ std::vector<std::vector<std::string>> ColumnTable(const ConversionState& s, Warn
         }
         bool any = false;
         for (int slot = 0; slot < slots; ++slot) {
-            if (s.FieldMap[slot] != c) continue;
+            if (s.columns[slot] != c) continue;
             std::vector<std::string> row{std::to_string(c + 1)};
             if (fixed) row.push_back(characters);
             row.push_back(kSlotNames[slot]);
@@ -450,7 +393,7 @@ std::vector<std::vector<std::string>> ColumnTable(const ConversionState& s, Warn
         if (!any) {
             std::vector<std::string> row{std::to_string(c + 1)};
             if (fixed) row.push_back(characters);
-            const auto& label = c < kFieldLabelCount ? s.FieldLabel[static_cast<size_t>(c)] : std::nullopt;
+            const auto& label = c < kFieldLabelCount ? s.labels[static_cast<size_t>(c)] : std::nullopt;
             row.push_back("-");
             row.push_back(label ? "written as " + Shown(*label) + ", not read" : std::string("not read"));
             rows.push_back(row);
@@ -459,16 +402,16 @@ std::vector<std::vector<std::string>> ColumnTable(const ConversionState& s, Warn
     // What the table cannot show by itself.
     for (int a = 0; a < slots; ++a) {
         for (int b = a + 1; b < slots; ++b) {
-            if (s.FieldMap[a] >= 0 && s.FieldMap[a] == s.FieldMap[b]) {
+            if (s.columns[a] >= 0 && s.columns[a] == s.columns[b]) {
                 warnings.Add(0, std::string(kSlotNames[a]) + " and " + kSlotNames[b] + " are both mapped to column " +
-                                    std::to_string(s.FieldMap[a] + 1));
+                                    std::to_string(s.columns[a] + 1));
             }
         }
     }
     for (int slot = 0; slot < kReadSlots; ++slot) {
-        const int column = s.FieldMap[slot];
-        if (column >= 0 && column >= s.FieldCount) {
-            warnings.Add(0, "FieldCount " + std::to_string(s.FieldCount) + " does not reach column " +
+        const int column = s.columns[slot];
+        if (column >= 0 && column >= s.fieldCount) {
+            warnings.Add(0, "FieldCount " + std::to_string(s.fieldCount) + " does not reach column " +
                                 std::to_string(column + 1) + " (" + kSlotNames[slot] +
                                 "): it is read but not written");
         }
@@ -477,9 +420,9 @@ std::vector<std::vector<std::string>> ColumnTable(const ConversionState& s, Warn
                                 kSlotNames[slot] + "): it is not read");
         }
     }
-    if (fixed && s.FieldMap[kSlotDate] >= 0) {
+    if (fixed && s.columns[kSlotDate] >= 0) {
         warnings.Add(0, "fixed-width lines have no date column: date (column " +
-                            std::to_string(s.FieldMap[kSlotDate] + 1) + ") is not read");
+                            std::to_string(s.columns[kSlotDate] + 1) + ") is not read");
     }
     return rows;
 }
@@ -490,50 +433,49 @@ Explanation ExplainDefinition(const std::string& path) {
     const std::string text = ReadWholeFileOrFail(path, "format definition");
     Warnings warnings;
     std::vector<KeywordLine> keywordLines;
-    for (const DefinitionLine& line : CutDefinitionLines(text, kFormatLineMax)) {
+    for (const DefinitionLine& line : CutDefinitionLines(text, kDefinitionLineMax)) {
         keywordLines.push_back(CheckLine(line, warnings));
     }
 
     // What the library makes of the whole file, from its defaults.
-    State() = ConversionState();
-    ResetConversionState();
-    if (LoadFormatFileAt(path.c_str(), nullptr) != 0) {
-        FailConversion("cannot read the format definition '" + path + "'");
-    }
-    const ConversionState& s = State();
+    DefinitionRequest request;
+    request.path = path;
+    request.fromDefaults = true;
+    const DefinitionFacts s = ReadDefinition(request);
+    if (!s.read) FailConversion("cannot read the format definition '" + path + "'");
     for (const KeywordLine& line : keywordLines) CheckLayoutFit(line, s, warnings);
 
     std::ostringstream out;
-    out << "Title:        " << (s.FormatTitle ? Cp1252ToUtf8(*s.FormatTitle) : std::string("(none)")) << "\n";
+    out << "Title:        " << (s.title ? Cp1252ToUtf8(*s.title) : std::string("(none)")) << "\n";
     out << "Layout:       " << LayoutName(s) << "\n";
-    if (s.Layout == kLayoutFixed) {
-        out << "Widths:       " << (s.FieldLen.empty() ? std::string("(none)") : Cp1252ToUtf8(s.FieldLen)) << "\n";
-    } else if (s.Layout != kLayoutGarmin) {
+    if (s.layout == kLayoutFixed) {
+        out << "Widths:       " << (s.fieldWidths.empty() ? std::string("(none)") : Cp1252ToUtf8(s.fieldWidths)) << "\n";
+    } else if (s.layout != kLayoutGarmin) {
         // A tab layout splits at tabs whatever Delimited says.
-        out << "Delimiter:    " << DelimiterText(s.Layout == kLayoutTab ? '\t' : s.Delimited) << "\n";
+        out << "Delimiter:    " << DelimiterText(s.layout == kLayoutTab ? '\t' : s.delimiter) << "\n";
     }
-    out << "Header lines: " << s.HeaderLines << "\n";
-    if (s.Header) out << "Header:       " << Cp1252ToUtf8(*s.Header) << "\n";
+    out << "Header lines: " << s.headerLines << "\n";
+    if (s.header) out << "Header:       " << Cp1252ToUtf8(*s.header) << "\n";
     out << "Kind:         " << KindName(s) << "\n";
-    out << "Extension:    " << (s.Ext.empty() ? std::string("(none: by kind, .rlp, .rlt or .rlr)") : Cp1252ToUtf8(s.Ext))
+    out << "Extension:    " << (s.extension.empty() ? std::string("(none: by kind, .rlp, .rlt or .rlr)") : Cp1252ToUtf8(s.extension))
         << "\n";
-    if (s.Layout != kLayoutGarmin && s.FieldMap[kSlotIcon] < 0 && !s.DefaultIcon.empty()) {
-        out << "Icon:         " << Cp1252ToUtf8(s.DefaultIcon) << " for every point\n";
+    if (s.layout != kLayoutGarmin && s.columns[kSlotIcon] < 0 && !s.defaultIcon.empty()) {
+        out << "Icon:         " << Cp1252ToUtf8(s.defaultIcon) << " for every point\n";
     }
-    if (s.FormatTitle && IsImportOnly(*s.FormatTitle)) {
+    if (s.title && IsImportOnly(*s.title)) {
         out << "Written:      never (import only: the tool reads through it and refuses to write)\n";
-    } else if (s.Layout != kLayoutGarmin) {
-        out << "Written:      " << std::max(s.FieldCount, 0) << " column(s) (FieldCount)\n";
+    } else if (s.layout != kLayoutGarmin) {
+        out << "Written:      " << std::max(s.fieldCount, 0) << " column(s) (FieldCount)\n";
     }
     Explanation explained;
-    if (s.Layout == kLayoutGarmin) {
+    if (s.layout == kLayoutGarmin) {
         explained.columns = GarminTable(s);
     } else {
         explained.columns = ColumnTable(s, warnings);
-        if (s.HeaderLines > 0 && !s.Header) {
-            warnings.Add(0, "HeaderLines " + std::to_string(s.HeaderLines) +
+        if (s.headerLines > 0 && !s.header) {
+            warnings.Add(0, "HeaderLines " + std::to_string(s.headerLines) +
                                 " without a Header template: an export has no header line, so reading it back "
-                                "skips its first " + std::to_string(s.HeaderLines) + " point(s)");
+                                "skips its first " + std::to_string(s.headerLines) + " point(s)");
         }
     }
     explained.summary = out.str();

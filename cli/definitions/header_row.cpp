@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "base/ascii.h"
-#include "support/failure.h"
+#include "files/failure.h"
 
 using namespace vezuved;
 

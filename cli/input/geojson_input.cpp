@@ -17,8 +17,8 @@
 #include <sstream>
 
 #include "input/set_collector.h"
-#include "support/failure.h"
-#include "support/values.h"
+#include "files/failure.h"
+#include "values/values.h"
 
 #if defined(VEZUVED_HAVE_NLOHMANN_JSON)
 #include <nlohmann/json.hpp>

@@ -7,7 +7,7 @@
 #include "input/map_input.h"
 #include "input/set_collector.h"
 #include "input/xml_stream.h"
-#include "support/failure.h"
+#include "files/failure.h"
 
 namespace vezuved_cli {
 namespace {

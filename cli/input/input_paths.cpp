@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "support/failure.h"
+#include "files/failure.h"
 
 namespace vezuved_cli {
 

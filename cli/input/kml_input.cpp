@@ -13,8 +13,8 @@
 #include "input/map_input.h"
 #include "input/set_collector.h"
 #include "input/xml_stream.h"
-#include "support/failure.h"
-#include "support/values.h"
+#include "files/failure.h"
+#include "values/values.h"
 
 namespace vezuved_cli {
 namespace {

@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "base/ascii.h"
-#include "support/failure.h"
+#include "files/failure.h"
 
 #if defined(VEZUVED_HAVE_LIBZIP)
 #include <zip.h>

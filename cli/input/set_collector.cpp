@@ -4,10 +4,10 @@
 #include <iterator>
 #include <iostream>
 
-#include "support/failure.h"
-#include "support/iso_time.h"
-#include "support/options.h"
-#include "support/values.h"
+#include "files/failure.h"
+#include "values/iso_time.h"
+#include "values/options.h"
+#include "values/values.h"
 
 namespace vezuved_cli {
 namespace {

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "support/points.h"
+#include "values/points.h"
 
 namespace vezuved_cli {
 

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <vector>
 
-#include "support/failure.h"
+#include "files/failure.h"
 
 #if defined(VEZUVED_HAVE_EXPAT)
 #include <expat.h>

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "support/failure.h"
+#include "files/failure.h"
 
 namespace vezuved_cli {
 

@@ -2,7 +2,7 @@
 
 #include "output/json_writer.h"
 #include "output/line_walk.h"
-#include "support/values.h"
+#include "values/values.h"
 
 namespace vezuved_cli {
 namespace {
@@ -114,7 +114,7 @@ void WriteLineFeature(JsonWriter& json, const PointSet& set, const LineFacts& fa
 }
 
 template <typename WriteFeatures>
-void WriteCollection(TextSink& sink, bool compact, WriteFeatures writeFeatures) {
+void WriteCollection(DocumentSink& sink, bool compact, WriteFeatures writeFeatures) {
     JsonWriter json(sink, compact);
     json.BeginObject();
     json.Key("type");
@@ -133,7 +133,7 @@ void WriteEveryPoint(JsonWriter& json, const PointSet& set) {
 
 }  // namespace
 
-void WriteGeoJson(TextSink& sink, const std::vector<PointSet>& sets, bool compact,
+void WriteGeoJson(DocumentSink& sink, const std::vector<PointSet>& sets, bool compact,
                   const std::vector<LineFacts>& facts) {
     WriteCollection(sink, compact, [&](JsonWriter& json) {
         for (size_t i = 0; i < sets.size(); ++i) {
@@ -146,11 +146,11 @@ void WriteGeoJson(TextSink& sink, const std::vector<PointSet>& sets, bool compac
     });
 }
 
-void WriteGeoJson(TextSink& sink, const std::vector<PointSet>& sets, bool compact) {
+void WriteGeoJson(DocumentSink& sink, const std::vector<PointSet>& sets, bool compact) {
     WriteGeoJson(sink, sets, compact, ScanLines(sets));
 }
 
-void WriteGeoJsonPoints(TextSink& sink, const std::vector<PointSet>& sets, bool compact) {
+void WriteGeoJsonPoints(DocumentSink& sink, const std::vector<PointSet>& sets, bool compact) {
     WriteCollection(sink, compact, [&sets](JsonWriter& json) {
         for (const PointSet& set : sets) WriteEveryPoint(json, set);
     });

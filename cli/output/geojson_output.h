@@ -14,17 +14,17 @@
 #include <vector>
 
 #include "output/line_walk.h"
-#include "support/points.h"
-#include "support/text_sink.h"
+#include "values/points.h"
+#include "files/document_sink.h"
 
 namespace vezuved_cli {
 
-void WriteGeoJson(TextSink& sink, const std::vector<PointSet>& sets, bool compact);
+void WriteGeoJson(DocumentSink& sink, const std::vector<PointSet>& sets, bool compact);
 // With the sets' facts already found (ScanLines), which saves a walk.
-void WriteGeoJson(TextSink& sink, const std::vector<PointSet>& sets, bool compact,
+void WriteGeoJson(DocumentSink& sink, const std::vector<PointSet>& sets, bool compact,
                   const std::vector<LineFacts>& facts);
 
 // Every point of the sets as a Point feature, whatever their kind.
-void WriteGeoJsonPoints(TextSink& sink, const std::vector<PointSet>& sets, bool compact);
+void WriteGeoJsonPoints(DocumentSink& sink, const std::vector<PointSet>& sets, bool compact);
 
 }  // namespace vezuved_cli

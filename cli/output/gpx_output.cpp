@@ -2,7 +2,7 @@
 
 #include "output/line_walk.h"
 #include "output/xml_writer.h"
-#include "support/values.h"
+#include "values/values.h"
 
 namespace vezuved_cli {
 namespace {
@@ -38,7 +38,7 @@ std::string JoinedRouteSegments(const std::vector<PointSet>& sets, const std::ve
     return joined.empty() ? joined : joined + " (a GPX route has no segments)";
 }
 
-void WriteGpx(TextSink& sink, const std::vector<PointSet>& sets, std::string_view creator) {
+void WriteGpx(DocumentSink& sink, const std::vector<PointSet>& sets, std::string_view creator) {
     XmlWriter xml(sink);
     xml.Open("gpx", {{"version", "1.1"},
                      {"creator", std::string(creator)},

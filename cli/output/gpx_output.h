@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "output/line_walk.h"
-#include "support/points.h"
-#include "support/text_sink.h"
+#include "values/points.h"
+#include "files/document_sink.h"
 
 namespace vezuved_cli {
 
-void WriteGpx(TextSink& sink, const std::vector<PointSet>& sets, std::string_view creator);
+void WriteGpx(DocumentSink& sink, const std::vector<PointSet>& sets, std::string_view creator);
 
 // A GPX route has no segments: the routes of several, whose segments the
 // document joins, with their counts ("route 'A': 3 segments joined (...)");

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "support/values.h"
+#include "values/values.h"
 
 namespace vezuved_cli {
 

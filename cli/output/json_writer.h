@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "support/text_sink.h"
+#include "files/document_sink.h"
 
 namespace vezuved_cli {
 
@@ -17,7 +17,7 @@ std::string QuoteJson(std::string_view text);
 class JsonWriter {
 public:
     // compact: no line breaks or indentation between values.
-    explicit JsonWriter(TextSink& sink, bool compact = false) : sink_(sink), compact_(compact) {}
+    explicit JsonWriter(DocumentSink& sink, bool compact = false) : sink_(sink), compact_(compact) {}
 
     void BeginObject();
     void EndObject();
@@ -47,7 +47,7 @@ private:
     void WriteQuoted(std::string_view text);
     void End(char bracket);
 
-    TextSink& sink_;
+    DocumentSink& sink_;
     bool compact_;
     std::vector<Level> levels_;
     bool afterKey_ = false;
@@ -57,7 +57,7 @@ private:
 template <typename Write>
 std::string JsonText(Write write, bool compact = false) {
     std::string text;
-    TextSink sink(text);
+    DocumentSink sink(text);
     JsonWriter json(sink, compact);
     write(json);
     json.Finish();

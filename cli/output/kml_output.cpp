@@ -4,7 +4,7 @@
 #include <string>
 
 #include "output/xml_writer.h"
-#include "support/values.h"
+#include "values/values.h"
 
 namespace vezuved_cli {
 namespace {
@@ -128,7 +128,7 @@ std::string DocumentName(const std::vector<PointSet>& sets) {
 
 }  // namespace
 
-void WriteKml(TextSink& sink, const std::vector<PointSet>& sets, const std::vector<LineFacts>& facts) {
+void WriteKml(DocumentSink& sink, const std::vector<PointSet>& sets, const std::vector<LineFacts>& facts) {
     XmlWriter xml(sink);
     xml.Open("kml", {{"xmlns", "http://www.opengis.net/kml/2.2"}, {"xmlns:gx", "http://www.google.com/kml/ext/2.2"}});
     xml.Open("Document");
@@ -149,6 +149,6 @@ void WriteKml(TextSink& sink, const std::vector<PointSet>& sets, const std::vect
     xml.Finish();
 }
 
-void WriteKml(TextSink& sink, const std::vector<PointSet>& sets) { WriteKml(sink, sets, ScanLines(sets)); }
+void WriteKml(DocumentSink& sink, const std::vector<PointSet>& sets) { WriteKml(sink, sets, ScanLines(sets)); }
 
 }  // namespace vezuved_cli

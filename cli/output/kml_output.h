@@ -14,13 +14,13 @@
 #include <vector>
 
 #include "output/line_walk.h"
-#include "support/points.h"
-#include "support/text_sink.h"
+#include "values/points.h"
+#include "files/document_sink.h"
 
 namespace vezuved_cli {
 
-void WriteKml(TextSink& sink, const std::vector<PointSet>& sets);
+void WriteKml(DocumentSink& sink, const std::vector<PointSet>& sets);
 // With the sets' facts already found (ScanLines), which saves a walk.
-void WriteKml(TextSink& sink, const std::vector<PointSet>& sets, const std::vector<LineFacts>& facts);
+void WriteKml(DocumentSink& sink, const std::vector<PointSet>& sets, const std::vector<LineFacts>& facts);
 
 }  // namespace vezuved_cli

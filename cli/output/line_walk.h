@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "support/points.h"
-#include "support/values.h"
+#include "values/points.h"
+#include "values/values.h"
 
 namespace vezuved_cli {
 

@@ -6,7 +6,7 @@
 
 #include "output/line_walk.h"
 #include "output/xml_writer.h"
-#include "support/values.h"
+#include "values/values.h"
 
 namespace vezuved_cli {
 namespace {
@@ -285,13 +285,13 @@ size_t DrawablePointCount(const std::vector<PointSet>& sets) {
     return count;
 }
 
-void WriteSvg(TextSink& sink, const std::vector<PointSet>& sets) {
+void WriteSvg(DocumentSink& sink, const std::vector<PointSet>& sets) {
     XmlWriter xml(sink);
     DrawPicture(xml, sets);
     xml.Finish();
 }
 
-void WriteHtml(TextSink& sink, const std::vector<PointSet>& sets) {
+void WriteHtml(DocumentSink& sink, const std::vector<PointSet>& sets) {
     sink.Write("<!DOCTYPE html>\n");
     XmlWriter xml(sink, false);
     xml.Open("html", {{"lang", "en"}});

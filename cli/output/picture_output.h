@@ -8,13 +8,13 @@
 
 #include <vector>
 
-#include "support/points.h"
-#include "support/text_sink.h"
+#include "values/points.h"
+#include "files/document_sink.h"
 
 namespace vezuved_cli {
 
-void WriteSvg(TextSink& sink, const std::vector<PointSet>& sets);
-void WriteHtml(TextSink& sink, const std::vector<PointSet>& sets);
+void WriteSvg(DocumentSink& sink, const std::vector<PointSet>& sets);
+void WriteHtml(DocumentSink& sink, const std::vector<PointSet>& sets);
 
 // The number of points a picture can place; there is nothing to draw without one.
 size_t DrawablePointCount(const std::vector<PointSet>& sets);

@@ -5,8 +5,8 @@
 #include <iostream>
 
 #include "output/json_writer.h"
-#include "support/encoding.h"
-#include "support/values.h"
+#include "values/encoding.h"
+#include "values/values.h"
 
 namespace vezuved_cli {
 namespace {

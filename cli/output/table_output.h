@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "support/points.h"
+#include "values/points.h"
 
 namespace vezuved_cli {
 

@@ -54,7 +54,7 @@ std::string EscapeXml(std::string_view text) {
     return out;
 }
 
-XmlWriter::XmlWriter(TextSink& sink, bool declaration) : sink_(sink) {
+XmlWriter::XmlWriter(DocumentSink& sink, bool declaration) : sink_(sink) {
     if (declaration) sink_.Write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
 }
 

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "support/text_sink.h"
+#include "files/document_sink.h"
 
 namespace vezuved_cli {
 
@@ -42,7 +42,7 @@ public:
     using Attributes = XmlAttributes;
 
     // Starts with the XML declaration unless told not to (an HTML page).
-    explicit XmlWriter(TextSink& sink, bool declaration = true);
+    explicit XmlWriter(DocumentSink& sink, bool declaration = true);
 
     void Open(std::string_view name, Attributes attributes = {});
     void Close();
@@ -62,7 +62,7 @@ private:
     void WriteEscaped(std::string_view text);
     void StartTag(std::string_view name, Attributes attributes);
 
-    TextSink& sink_;
+    DocumentSink& sink_;
     std::vector<std::string> open_;
 };
 
@@ -70,7 +70,7 @@ private:
 template <typename Write>
 std::string XmlText(Write write) {
     std::string text;
-    TextSink sink(text);
+    DocumentSink sink(text);
     XmlWriter xml(sink);
     write(xml);
     xml.Finish();

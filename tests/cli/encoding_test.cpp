@@ -1,7 +1,7 @@
 // UTF-8 to Windows-1252 and back, and where UTF-8 breaks.
 #include <gtest/gtest.h>
 
-#include "support/encoding.h"
+#include "values/encoding.h"
 
 namespace vezuved_cli {
 namespace {

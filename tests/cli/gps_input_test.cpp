@@ -9,9 +9,9 @@
 
 #include "input/input_paths.h"
 #include "input/xml_stream.h"
-#include "support/encoding.h"
-#include "support/iso_time.h"
-#include "support/values.h"
+#include "values/encoding.h"
+#include "values/iso_time.h"
+#include "values/values.h"
 #include "map_reading.h"
 #include "tool_runner.h"
 

@@ -9,7 +9,7 @@
 
 #include "input/xml_stream.h"
 #include "map_reading.h"
-#include "support/values.h"
+#include "values/values.h"
 #include "tool_runner.h"
 
 #if defined(VEZUVED_HAVE_LIBZIP)

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "input/map_input.h"
-#include "support/failure.h"
-#include "support/values.h"
+#include "files/failure.h"
+#include "values/values.h"
 
 namespace vezuved_cli {
 

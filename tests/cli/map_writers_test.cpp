@@ -12,7 +12,7 @@
 #include "output/picture_output.h"
 #include "output/table_output.h"
 #include "input/map_input.h"
-#include "support/text_sink.h"
+#include "files/document_sink.h"
 #include "tool_runner.h"
 
 namespace vezuved_cli {
@@ -52,17 +52,17 @@ PointSet Summits() {
 template <typename Write>
 std::string Text(Write write) {
     std::string text;
-    TextSink sink(text);
+    DocumentSink sink(text);
     write(sink);
     return text;
 }
 
 std::string Svg(const std::vector<PointSet>& sets) {
-    return Text([&](TextSink& sink) { WriteSvg(sink, sets); });
+    return Text([&](DocumentSink& sink) { WriteSvg(sink, sets); });
 }
 
 std::string GeoJson(const std::vector<PointSet>& sets, bool compact = false) {
-    return Text([&](TextSink& sink) { WriteGeoJson(sink, sets, compact); });
+    return Text([&](DocumentSink& sink) { WriteGeoJson(sink, sets, compact); });
 }
 
 // A route or track point, its texts and time set by hand.
@@ -107,7 +107,7 @@ TEST(ToolMapWriters, GeoJsonKeepsEveryValueAndSegment) {
          "\"type\":\"LineString\",\"coordinates\":[[-121.7113000,45.3311000,1828.98],[-180.0000000,45.3352000,"
          "1902.00]]},\"properties\":{\"name\":\"Hike\",\"kind\":\"track\",\"coordTimes\":[\"2021-08-14T08:15:00Z\","
          "\"2021-08-14T08:30:00.500Z\"],\"coordNames\":[\"TP1\",\"TP2\"]}}]}\n"},
-        {Text([](TextSink& sink) { WriteGeoJsonPoints(sink, {SmallTrack()}, true); }),
+        {Text([](DocumentSink& sink) { WriteGeoJsonPoints(sink, {SmallTrack()}, true); }),
          "\"type\":\"Point\",\"coordinates\":[-121.7113000,45.3311000,1828.98]},\"properties\":{\"name\":\"TP1\","
          "\"ele\":1828.98,\"time\":\"2021-08-14T08:15:00Z\",\"desc\":null,\"sym\":null}},{\"type\":\"Feature\","
          "\"geometry\":{\"type\":\"Point\",\"coordinates\":[-180.0000000,45.3352000,1902.00]},\"properties\":{"
@@ -149,8 +149,8 @@ TEST(ToolMapWriters, ExtremeElevationsAreWrittenWhole) {
     odd[0].points[0].elevationMetres = std::numeric_limits<double>::infinity();
     odd[0].points[1].elevationMetres = std::numeric_limits<double>::quiet_NaN();
     for (const auto& documents : {sets, metres, odd}) {
-        for (const std::string& text : {GeoJson(documents), Text([&](TextSink& sink) { WriteKml(sink, documents); }),
-                                        Text([&](TextSink& sink) { WriteGpx(sink, documents, "t"); }),
+        for (const std::string& text : {GeoJson(documents), Text([&](DocumentSink& sink) { WriteKml(sink, documents); }),
+                                        Text([&](DocumentSink& sink) { WriteGpx(sink, documents, "t"); }),
                                         Svg(documents)}) {
             for (const char c : text) ASSERT_TRUE(c == '\n' || (c >= ' ' && c < 0x7F)) << text;
             EXPECT_EQ(text.find("nan"), std::string::npos);
@@ -173,7 +173,7 @@ TEST(ToolMapWriters, ExtremeElevationsAreWrittenWhole) {
 // A track keeps a trkseg per segment; a route, which has none, joins them
 // and says so.
 TEST(ToolMapWriters, GpxKeepsTrackSegmentsAndJoinsARoute) {
-    const std::string track = Flat(Text([](TextSink& sink) { WriteGpx(sink, {Broken(VEZUVED_KIND_TRACK)}, "t"); }));
+    const std::string track = Flat(Text([](DocumentSink& sink) { WriteGpx(sink, {Broken(VEZUVED_KIND_TRACK)}, "t"); }));
     EXPECT_NE(track.find("<trk><name>B</name><trkseg><trkpt lat=\"1.0000000\" lon=\"2.0000000\"><ele>30.48</ele>"
                          "<time>2020-01-01T12:00:00Z</time><name>A</name></trkpt><trkpt lat=\"1.5000000\" "
                          "lon=\"2.0000000\"><desc>note</desc><sym>Flag</sym></trkpt></trkseg><trkseg><trkpt "
@@ -182,7 +182,7 @@ TEST(ToolMapWriters, GpxKeepsTrackSegmentsAndJoinsARoute) {
         << track;
     EXPECT_EQ(Count(track, "<trkseg>"), 2u);
     const std::vector<PointSet> routes = {Broken(VEZUVED_KIND_ROUTE), SmallTrack(), Broken(VEZUVED_KIND_ROUTE)};
-    const std::string route = Text([&](TextSink& sink) { WriteGpx(sink, routes, "t"); });
+    const std::string route = Text([&](DocumentSink& sink) { WriteGpx(sink, routes, "t"); });
     EXPECT_EQ(Count(route, "<rte>"), 2u);
     EXPECT_EQ(Count(route, "<rtept "), 8u);
     EXPECT_EQ(Count(route, "<trkseg>"), 1u);
@@ -193,7 +193,7 @@ TEST(ToolMapWriters, GpxKeepsTrackSegmentsAndJoinsARoute) {
 
 // The whole document without its layout (the XML writer's is pinned on its own).
 TEST(ToolMapWriters, KmlHasAFolderPerSetAndMarksLines) {
-    const std::string kml = Text([](TextSink& sink) { WriteKml(sink, {SmallTrack(), Summits(), Set("Empty", 0, {})}); });
+    const std::string kml = Text([](DocumentSink& sink) { WriteKml(sink, {SmallTrack(), Summits(), Set("Empty", 0, {})}); });
     EXPECT_EQ(Flat(kml),
               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
               "<kml xmlns=\"http://www.opengis.net/kml/2.2\" xmlns:gx=\"http://www.google.com/kml/ext/2.2\"><Document>"
@@ -246,7 +246,7 @@ TEST(ToolMapWriters, KmlLinesKeepEveryTimeAndSegment) {
          "</gx:Track></Placemark></Folder>"},
     };
     for (const auto& [set, expected] : cases) {
-        const std::string kml = Flat(Text([&](TextSink& sink) { WriteKml(sink, {set}); }));
+        const std::string kml = Flat(Text([&](DocumentSink& sink) { WriteKml(sink, {set}); }));
         EXPECT_NE(kml.find(expected), std::string::npos) << set.title << "\n" << kml;
     }
 }
@@ -295,7 +295,7 @@ TEST(ToolMapWriters, SvgDegenerateExtents) {
 }
 
 TEST(ToolMapWriters, HtmlPageHoldsTheDrawing) {
-    const std::string html = Text([](TextSink& sink) { WriteHtml(sink, {Summits()}); });
+    const std::string html = Text([](DocumentSink& sink) { WriteHtml(sink, {Summits()}); });
     EXPECT_EQ(html.rfind("<!DOCTYPE html>\n<html lang=\"en\">\n  <head>\n    <meta charset=\"utf-8\"/>\n"
                          "    <title>Peaks</title>\n  </head>\n  <body>\n",
                          0),
@@ -313,7 +313,7 @@ TEST(ToolMapWriters, SinkBuffersIntoAFileAndReportsFailure) {
     if (file == nullptr) GTEST_SKIP() << "no temporary file";
     std::string expected;
     {
-        TextSink sink(file);
+        DocumentSink sink(file);
         for (int i = 0; i < 20000; ++i) {
             const std::string line = "line " + std::to_string(i) + "\n";
             sink.Write(line);
@@ -330,8 +330,8 @@ TEST(ToolMapWriters, SinkBuffersIntoAFileAndReportsFailure) {
     EXPECT_EQ(read, expected);
     std::FILE* full = std::fopen("/dev/full", "wb");
     if (full == nullptr) GTEST_SKIP() << "no /dev/full";
-    TextSink sink(full);
-    sink.Write(std::string(TextSink::kBufferSize + 1, 'x'));
+    DocumentSink sink(full);
+    sink.Write(std::string(DocumentSink::kBufferSize + 1, 'x'));
     sink.Write("more");
     EXPECT_FALSE(sink.Flush());
     EXPECT_EQ(sink.error(), ENOSPC);

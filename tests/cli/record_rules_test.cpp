@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "support/iso_time.h"
-#include "support/point_sets.h"
-#include "support/values.h"
+#include "values/iso_time.h"
+#include "values/point_sets.h"
+#include "values/values.h"
 
 namespace vezuved_cli {
 namespace {

@@ -10,10 +10,11 @@
 #include "output/json_writer.h"
 #include "output/table_output.h"
 #include "output/xml_writer.h"
-#include "support/encoding.h"
-#include "support/options.h"
-#include "support/text_sink.h"
-#include "support/values.h"
+#include "values/encoding.h"
+#include "values/options.h"
+#include "files/document_sink.h"
+#include "values/values.h"
+#include "filetypes/tool_formats.h"
 
 namespace vezuved_cli {
 namespace {
@@ -167,14 +168,14 @@ PointSet Sample(int32_t kind) {
 
 std::string Gpx(const PointSet& set) {
     std::string text;
-    TextSink sink(text);
+    DocumentSink sink(text);
     WriteGpx(sink, {set}, "test");
     return text;
 }
 
 std::string GeoJson(const PointSet& set) {
     std::string text;
-    TextSink sink(text);
+    DocumentSink sink(text);
     WriteGeoJson(sink, {set}, false);
     return text;
 }

@@ -9,7 +9,7 @@
 //                     "$ " are what it prints
 #include <filesystem>
 
-#include "support/encoding.h"
+#include "values/encoding.h"
 #include "tool_runner.h"
 
 namespace cli_test {

@@ -1,6 +1,6 @@
 // Exit statuses and messages: 2 for usage errors, 1 for files the tool
 // cannot convert, with a sentence on standard error naming the file.
-#include "support/library_lines.h"
+#include "files/library_lines.h"
 #include "tool_runner.h"
 
 #include <filesystem>

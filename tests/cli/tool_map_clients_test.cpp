@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "output/kml_output.h"
-#include "support/text_sink.h"
+#include "files/document_sink.h"
 #include "tool_runner.h"
 
 namespace cli_test {
@@ -103,7 +103,7 @@ TEST_F(ToolMapClients, IndependentReadersTakeEveryTimeOfOurKml) {
     single.points = {vezuved_cli::MakePoint("", "46", "8", "", "", "", nullptr)};
     std::string kml;
     {
-        vezuved_cli::TextSink sink(kml);
+        vezuved_cli::DocumentSink sink(kml);
         vezuved_cli::WriteKml(sink, {track, single});
     }
     WriteFile(Out("ride.kml"), kml);

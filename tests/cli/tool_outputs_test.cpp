@@ -1,7 +1,7 @@
 // A run's outputs are decided before the first byte is written: no output
 // is another output or an input of the same run, and every name fits.
-#include "support/output_plan.h"
-#include "support/failure.h"
+#include "files/output_plan.h"
+#include "files/failure.h"
 #include "tool_runner.h"
 
 #include "support/test_support.h"

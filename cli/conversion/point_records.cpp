@@ -1,0 +1,87 @@
+// Records made for a database or text file: from the tool's points, in the
+// text forms the library itself leaves in its records, or copied from the
+// library's own; either way with their texts fitted to the record.
+#include <cstring>
+#include <iostream>
+
+#include "values/encoding.h"
+#include "files/failure.h"
+#include "conversion/records.h"
+#include "values/values.h"
+
+namespace vezuved_cli {
+namespace {
+
+// Copies text into a fixed field, cut to leave room for its NUL.
+template <size_t N>
+void Put(char (&field)[N], const std::string& text) {
+    const size_t length = std::min(text.size(), N - 1);
+    std::memcpy(field, text.data(), length);
+    field[length] = '\0';
+}
+
+template <size_t N>
+std::string FieldText(const char (&field)[N]) {
+    return std::string(field, strnlen(field, N));
+}
+
+void SetDescription(RLPointRecord& record, const std::string& text, const std::string& target) {
+    if (!text.empty() && RLSetPointDesc(&record, text.c_str()) != 0) {
+        FailConversion("memory ran out while making the records of '" + target + "'");
+    }
+}
+
+}  // namespace
+
+OwnedRecords::OwnedRecords(const LibraryRecords& source, const std::vector<int32_t>& indexes,
+                           const std::string& target, RecordUse use) {
+    records_.resize(indexes.size());
+    FittingReport fitting;
+    // The library's texts are Windows-1252; fitting reads UTF-8.
+    const auto fit = [&](const char* text, RecordField field, size_t room) {
+        return FitRecordText(Cp1252ToUtf8(text), use, field, room, fitting);
+    };
+    for (size_t i = 0; i < indexes.size(); ++i) {
+        const RLPointRecord& from = source[indexes[i]];
+        RLPointRecord& to = records_[i];
+        std::memset(&to, 0, sizeof to);
+        Put(to.name, fit(FieldText(from.name).c_str(), RecordField::Name, kNameRoom));
+        std::memcpy(to.latitude, from.latitude, sizeof to.latitude);
+        std::memcpy(to.longitude, from.longitude, sizeof to.longitude);
+        std::memcpy(to.time, from.time, sizeof to.time);
+        std::memcpy(to.elevation, from.elevation, sizeof to.elevation);
+        Put(to.icon, fit(FieldText(from.icon).c_str(), RecordField::Icon, kNameRoom));
+        if (const char* desc = RLGetPointDesc(&from)) SetDescription(to, fit(desc, RecordField::Description, 0), target);
+    }
+    std::cerr << FittingWarning(target, fitting);
+}
+
+OwnedRecords::OwnedRecords(const PointSet& set, const std::string& target, RecordUse use) {
+    records_.resize(set.points.size());
+    FittingReport fitting;
+    for (size_t i = 0; i < set.points.size(); ++i) {
+        const Point& point = set.points[i];
+        RLPointRecord& record = records_[i];
+        std::memset(&record, 0, sizeof record);
+        Put(record.name, FitRecordText(point.name, use, RecordField::Name, kNameRoom, fitting));
+        Put(record.icon, FitRecordText(point.icon, use, RecordField::Icon, kNameRoom, fitting));
+        if (point.latitude) Put(record.latitude, FormatFixed(*point.latitude, 7));
+        if (point.longitude) Put(record.longitude, FormatFixed(*point.longitude, 7));
+        // Feet of exactly 0.3048 m, with seven decimals as the library
+        // writes a converted elevation: the metres a point was read with
+        // come back as they were.
+        if (point.elevationMetres) {
+            Put(record.elevation, FormatFixed(*point.elevationMetres / kMetresPerFoot, 7));
+        } else if (point.elevationFeet) {
+            Put(record.elevation, FormatFixed(*point.elevationFeet, 7));
+        }
+        if (point.time) Put(record.time, FormatRecordTime(*point.time));
+        if (point.description) {
+            SetDescription(record, FitRecordText(*point.description, use, RecordField::Description, 0, fitting),
+                           target);
+        }
+    }
+    std::cerr << FittingWarning(target, fitting);
+}
+
+}  // namespace vezuved_cli

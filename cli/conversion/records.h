@@ -1,0 +1,155 @@
+// Reading points through the library, from a database or from a text file
+// with its format definition, and writing them back as a database or text.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <vezuved/vezuved.h>
+
+#include "values/options.h"
+#include "values/points.h"
+#include "values/record_fitting.h"
+
+namespace vezuved_cli {
+
+// An array the library handed out, given back to it on destruction.
+class LibraryRecords {
+public:
+    LibraryRecords() = default;
+    LibraryRecords(void* records, int32_t count) : records_(records), count_(count) {}
+    LibraryRecords(LibraryRecords&& other) noexcept;
+    LibraryRecords& operator=(LibraryRecords&& other) noexcept;
+    LibraryRecords(const LibraryRecords&) = delete;
+    ~LibraryRecords();
+
+    int32_t count() const { return count_; }
+    RLPointRecord& at(int32_t i) { return static_cast<RLPointRecord*>(records_)[i]; }
+    const RLPointRecord& operator[](int32_t i) const {
+        return static_cast<const RLPointRecord*>(records_)[i];
+    }
+
+private:
+    void* records_ = nullptr;
+    int32_t count_ = 0;
+};
+
+// Records the tool owns and hands to the library's writers for target;
+// each carries its own copy of its description, freed on destruction.
+// Names, symbols and notes are fitted to the record (record_fitting.h),
+// with one warning on standard error that names target.
+class OwnedRecords {
+public:
+    // Copies of the library's records at indexes.
+    OwnedRecords(const LibraryRecords& source, const std::vector<int32_t>& indexes, const std::string& target,
+                 RecordUse use);
+    // Made from the points of the set (read from GPX, KML or GeoJSON): the
+    // record's texts in their usual forms, in Windows-1252.
+    OwnedRecords(const PointSet& set, const std::string& target, RecordUse use);
+    OwnedRecords(const OwnedRecords&) = delete;
+    ~OwnedRecords();
+
+    RLPointRecord* data() { return records_.empty() ? nullptr : records_.data(); }
+    int32_t count() const { return static_cast<int32_t>(records_.size()); }
+
+private:
+    std::vector<RLPointRecord> records_;
+};
+
+struct LoadedPoints {
+    LibraryRecords records;
+    std::vector<int32_t> kept;  // the records that hold a point, in order
+    PointSet set;
+};
+
+// How a text file's bytes are read: UTF-8 when they are valid UTF-8,
+// otherwise Windows-1252; or one of the two as asked.
+enum class TextEncoding { Detect, Utf8, Cp1252 };
+
+// How to read a text file; unset values leave the definition's choice.
+struct TextOptions {
+    std::string definition;  // empty: the text file's own ".cal"
+    std::optional<int16_t> kind;
+    std::optional<int16_t> layout;
+    std::optional<int16_t> elevationFormat;  // 0 feet, 1 metres
+    std::optional<ColumnMap> columns;
+    TextEncoding encoding = TextEncoding::Detect;
+    bool strict = false;  // a bad value fails the command instead of skipping its line
+    // The name messages give the file when the path read is a temporary
+    // copy of the user's file; empty: the path read.
+    std::string shownName;
+};
+
+LoadedPoints ReadDatabase(const std::string& path);
+LoadedPoints ReadText(const std::string& path, const TextOptions& options);
+struct PreparedText;
+// A text file PrepareText made ready (text_input.h).
+LoadedPoints ReadPreparedText(const std::string& path, PreparedText& prepared);
+
+// What the command line asks of every conversion of this run, set by the
+// command before it converts: whether a point the rule of HasValidPosition
+// refuses fails the command (--strict) instead of being reported and left
+// out of a database or text file, and whether each segment of a route or
+// track becomes a set of its own (--split-segments, SplitSegments).
+struct ConversionRules {
+    bool strict = false;
+    bool splitSegments = false;
+};
+void SetConversionRules(const ConversionRules& rules);
+const ConversionRules& CurrentConversionRules();
+
+// Leaves out of points those a database or text file cannot take
+// (WritablePoints, with --strict from the rules); true when any was.
+// Fails when none is left.
+bool LeaveOutRefusedPoints(const std::string& target, LoadedPoints& points);
+
+// SplitSegments (point_sets.h) of each set the tool's readers made.
+std::vector<LoadedPoints> SplitSegments(std::vector<LoadedPoints> sets);
+
+// Fails unless the set fits in one database (65,535 records); cutting a
+// track in pieces would change what it is, so that is left to the user.
+void RequireDatabaseSize(const std::string& path, const LoadedPoints& points);
+
+// A set without library records is written from its points. A database holds
+// at most 65,535 records: a larger set fails.
+void WriteDatabase(const std::string& path, LoadedPoints& points, int32_t kind);
+// Lets the library's records go, so the points are what gets written.
+void WriteFromPointsOnly(LoadedPoints& points);
+// Writes the points through the output's definition (options.definition,
+// else the output's own ".cal"), with the definition's header line. A
+// definition marked import-only is refused.
+void WriteText(const std::string& path, LoadedPoints& points, const TextOptions& options);
+
+struct TextLayout;
+// The layout of a definition the tool writes through; refuses (usage
+// error) one marked import-only.
+TextLayout LoadWritingLayout(const std::string& output, const std::string& definition, const TextOptions& options);
+
+// Each record's elevation (feet) as the metres a metres definition read it
+// from (feet / 3.2808), so text written in metres comes back as it was.
+void WriteMetresAsRecorded(OwnedRecords& records);
+// Records made from points (GPX, KML, GeoJSON) take their points' metres.
+void WriteMetresOfPoints(OwnedRecords& records, const PointSet& set);
+
+// The definition to read for a text file: the given one, or the file's own
+// ".cal" when that exists; empty when there is none. A given definition
+// must exist.
+std::string ResolveDefinition(const std::string& dataPath, const std::string& given);
+
+// A record the library filled holds a point when any field is set.
+bool HoldsPoint(const RLPointRecord& record);
+// The point a record holds, its texts as the record has them.
+Point PointOfRecord(const RLPointRecord& record);
+struct TextLayout;
+// A Garmin text's columns the library leaves out (description, altitude,
+// symbol, a plain-number position), added from the line the record was read from.
+void AddGarminColumns(RLPointRecord& record, const std::string& line, const TextLayout& layout);
+// A point read through a metres definition keeps the metres the text wrote.
+void KeepMetresAsWritten(Point& point, const TextLayout& layout);
+
+// The file's name without folder and extension.
+std::string BaseTitle(const std::string& path);
+
+}  // namespace vezuved_cli

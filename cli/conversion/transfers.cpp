@@ -1,0 +1,193 @@
+#include "conversion/transfers.h"
+
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <vector>
+
+#include "api/tool_api.h"
+#include "files/failure.h"
+#include "values/point_sets.h"
+#include "files/output_plan.h"
+#include "files/temporary_folder.h"
+#include "conversion/text_input.h"
+
+namespace vezuved_cli {
+namespace tool = vezuved::tool;
+namespace {
+
+// The library's path buffers hold 1023 characters and the NUL.
+constexpr size_t kPathBuffer = VEZUVED_PATH_BUFFER;
+
+std::vector<char> PathBuffer(const std::string& path) {
+    if (path.size() >= kPathBuffer) FailUsage("the path '" + path + "' is longer than 1023 characters");
+    std::vector<char> buffer(kPathBuffer, '\0');
+    path.copy(buffer.data(), path.size());
+    return buffer;
+}
+
+std::string SeparatorEnded(const std::string& folder) {
+    if (folder.empty() || folder.back() == '/' || folder.back() == '\\') return folder;
+    return folder + '/';
+}
+
+const char* OrNull(const std::string& text) { return text.empty() ? nullptr : text.c_str(); }
+
+const int16_t* ColumnsOrNull(const TextOptions& options) {
+    return options.columns ? options.columns->data() : nullptr;
+}
+
+// The file the library writes into a folder: the database's name with the
+// definition's extension, or the extension of the database's kind.
+std::string ExportedNameInFolder(const std::string& database, const std::string& folder,
+                                 const TextOptions& options) {
+    std::string extension;
+    if (!options.definition.empty()) {
+        char value[512] = "";
+        int32_t length = 0;
+        RLGetCalFileInfo("Ext", options.definition.c_str(), nullptr, &length);
+        if (length > 0 && length < static_cast<int32_t>(sizeof value)) {
+            RLGetCalFileInfo("Ext", options.definition.c_str(), value, &length);
+            extension = value;
+            if (extension.front() != '.') extension.insert(0, ".");
+        }
+    }
+    if (extension.empty()) {
+        int32_t kind = 0, source = 0, version = 0, count = 0;
+        RLGetPDBFileInfo(database.c_str(), &kind, &source, &version, &count);
+        static const char* const kByKind[] = {".rlp", ".rlt", ".rlr", ".txt"};
+        extension = kind >= 0 && kind <= 3 ? kByKind[kind] : kind == 7 ? ".xml" : "";
+    }
+    std::string name = std::filesystem::path(database).filename().string();
+    if (const size_t dot = name.rfind('.'); dot != std::string::npos) name.erase(dot);
+    return folder + name + extension;
+}
+
+// The database to export: the given one, or, when it holds points no text
+// takes (another program's latitude of 91), a copy without them in folder,
+// under the same name (the library may write it into the text). Each point
+// left out is reported naming written.
+std::string CheckedDatabase(const std::string& database, const std::string& written, TemporaryFolder& folder) {
+    LoadedPoints loaded = ReadDatabase(database);
+    if (!LeaveOutRefusedPoints(written, loaded)) return database;
+    folder = TemporaryFolder::Create();
+    const std::string copy = folder.File(std::filesystem::path(database).filename().string());
+    WriteDatabase(copy, loaded, loaded.set.kind);
+    return copy;
+}
+
+// The one output of an import or export: never a file it reads, however spelt.
+void RequireOwnOutput(const std::vector<std::string>& inputs, const std::string& output) {
+    OutputPlan plan;
+    for (const std::string& input : inputs) plan.AddInput(input);
+    plan.Keep(output, true);
+}
+
+}  // namespace
+
+std::string ImportedDatabasePath(const std::string& output) {
+    const size_t separator = output.find_last_of("/\\");
+    const std::string folder = separator == std::string::npos ? "" : output.substr(0, separator + 1);
+    std::string name = output.substr(folder.size());
+    if (const size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0) name.erase(dot);
+    return folder + name + ".pdb";
+}
+
+std::string DatabaseNameFor(const std::string& path) {
+    const size_t separator = path.find_last_of("/\\");
+    std::string name = path.substr(separator == std::string::npos ? 0 : separator + 1).substr(0, 31);
+    if (const size_t dot = name.rfind('.'); dot != std::string::npos) name.erase(dot);
+    return name;
+}
+
+void NoteDatabaseName(const std::string& path) {
+    const std::string name = DatabaseNameFor(path);
+    if (name == std::filesystem::path(path).stem().string()) return;
+    std::cerr << "vezuved: the database in '" << path << "' is named '" << name
+              << "': a database name holds at most 31 characters\n";
+}
+
+std::string ImportTextFile(const std::string& text, const std::string& output, const TextOptions& options) {
+    PreparedText prepared;
+    PrepareText(text, options, prepared);
+    const std::string written = ImportedDatabasePath(output.empty() ? text : output);
+    RequireOwnOutput({text, prepared.definition}, written);
+    const bool metres = prepared.layout.eleFormat == 1;
+    if (prepared.layout.code == tool::kLayoutGarmin || metres) {
+        // The library's import keeps only a Garmin line's name and position;
+        // the points the tool reads carry the rest. And it turns metres into
+        // feet by 3.2808, which read back as 0.3048 m each come out 0.01 %
+        // short (1829 m as 1828.98 m): the tool writes feet of exactly
+        // 0.3048 m from the metres it read instead.
+        LoadedPoints points = ReadPreparedText(text, prepared);
+        if (metres) WriteFromPointsOnly(points);
+        WriteDatabase(written, points, options.kind.value_or(static_cast<int16_t>(points.set.kind)));
+        NoteDatabaseName(written);
+        return written;
+    }
+    // The library names the file as the database, at most 31 characters:
+    // a longer name is imported in a folder beside it and renamed whole.
+    const std::filesystem::path target(written);
+    const bool renamed = DatabaseNameFor(written) != target.stem().string();
+    const TemporaryFolder beside = renamed ? TemporaryFolder::CreateIn(target.parent_path().string()) : TemporaryFolder();
+    const std::string imported =
+        renamed ? beside.File(DatabaseNameFor(written) + ".pdb") : written;
+    std::vector<char> outputPath = PathBuffer(imported);
+    const TextOptions& used = prepared.options;
+    // The library cannot read record lines on import; with their columns
+    // in order, comma-separated reading is the same.
+    const int16_t layout = used.layout.value_or(-1) == 0 ? 1 : used.layout.value_or(-1);
+    const int32_t result =
+        RLDBImport(prepared.copy.c_str(), outputPath.data(), prepared.definition.c_str(), used.kind.value_or(-1),
+                   layout, used.elevationFormat.value_or(-1), ColumnsOrNull(used));
+    if (result != 0) {
+        FailConversion("cannot import '" + text + "': the database '" + written + "' cannot be created or written");
+    }
+    if (renamed) {
+        std::error_code error;
+        std::filesystem::rename(imported, written, error);
+        if (error) FailConversion("cannot write the database '" + written + "': " + error.message());
+        NoteDatabaseName(written);
+    }
+    std::cerr << FittingWarning(written, prepared.fitting);
+    return written;
+}
+
+std::string ExportDatabase(const std::string& database, const std::string& output, const TextOptions& options) {
+    RequireInputFile(database, "database");
+    std::error_code error;
+    std::string target = output;
+    // The library takes a folder when the path ends in a separator.
+    if (!target.empty() && std::filesystem::is_directory(target, error) &&
+        target.find_last_of("/\\") != target.size() - 1) {
+        target += '/';
+    }
+    const std::string folder = target.empty() ? std::filesystem::path(database).parent_path().string() : target;
+    const bool inFolder = target.empty() || target.back() == '/' || target.back() == '\\';
+    const std::string written = inFolder ? ExportedNameInFolder(database, SeparatorEnded(folder), options) : target;
+    RequireOwnOutput({database, options.definition}, written);
+    std::string definition = options.definition;
+    if (definition.empty()) {
+        const std::string own = DefinitionPathFor(written);
+        if (std::filesystem::is_regular_file(own, error)) definition = own;
+    }
+    const std::optional<TextLayout> layout =
+        definition.empty() ? std::nullopt : std::optional<TextLayout>(LoadWritingLayout(written, definition, options));
+    std::vector<char> outputPath = PathBuffer(written);
+    const int16_t fieldCount = options.columns ? ColumnCount(*options.columns) : -1;
+    // The databases the tool writes hold feet of exactly 0.3048 m, so the
+    // library's own metres (feet x 0.3048) are the ones that were read.
+    TemporaryFolder checked;
+    const std::string source = CheckedDatabase(database, written, checked);
+    const int32_t result = RLDBExport(source.c_str(), outputPath.data(), OrNull(definition),
+                                      options.layout.value_or(-1), options.elevationFormat.value_or(-1), fieldCount,
+                                      ColumnsOrNull(options));
+    if (result == -1) {
+        FailConversion("cannot export '" + database + "': the database cannot be opened or the output '" + written +
+                       "' cannot be created");
+    }
+    if (result != 0) FailConversion("cannot export '" + database + "': " + DatabaseErrorCause(result));
+    return written;
+}
+
+}  // namespace vezuved_cli

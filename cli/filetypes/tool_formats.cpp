@@ -1,0 +1,183 @@
+#include "filetypes/tool_formats.h"
+
+#include <algorithm>
+
+#include "base/ascii.h"
+#include "files/failure.h"
+#include "filetypes/map_files.h"
+#include "input/map_input.h"
+#include "output/geojson_output.h"
+#include "output/gpx_output.h"
+#include "output/kml_output.h"
+#include "output/picture_output.h"
+
+using namespace vezuved;
+
+namespace vezuved_cli {
+namespace {
+
+std::vector<LoadedPoints> FromSets(std::vector<PointSet> sets) {
+    std::vector<LoadedPoints> loaded(sets.size());
+    for (size_t i = 0; i < sets.size(); ++i) loaded[i].set = std::move(sets[i]);
+    return loaded;
+}
+
+// A database or text file is one set, titled by its name; a copy of
+// standard input is titled so.
+std::vector<LoadedPoints> OneSet(LoadedPoints points, const std::string& path, const std::string& what) {
+    std::vector<LoadedPoints> loaded;
+    loaded.push_back(std::move(points));
+    if (what != path) loaded.back().set.title = "standard input";
+    return loaded;
+}
+
+std::vector<LoadedPoints> ReadGpxFile(const std::string& path, const std::string& what, const TextOptions& options) {
+    RequireInputFile(path, "GPX file");
+    return FromSets(ReadGpx(path, what, options.strict));
+}
+
+std::vector<LoadedPoints> ReadKmlFile(const std::string& path, const std::string& what, const TextOptions& options) {
+    RequireInputFile(path, "KML or KMZ file");
+    return FromSets(ReadKml(path, what, options.strict));
+}
+
+std::vector<LoadedPoints> ReadGeoJsonFile(const std::string& path, const std::string& what,
+                                          const TextOptions& options) {
+    RequireInputFile(path, "GeoJSON file");
+    return FromSets(ReadGeoJson(path, what, options.strict));
+}
+
+std::vector<LoadedPoints> ReadDatabaseFile(const std::string& path, const std::string& what, const TextOptions&) {
+    return OneSet(ReadDatabase(path), path, what);
+}
+
+std::vector<LoadedPoints> ReadTextFile(const std::string& path, const std::string& what, const TextOptions& options) {
+    return OneSet(ReadText(path, options), path, what);
+}
+
+void WriteGpxDocument(DocumentSink& sink, const std::vector<PointSet>& sets, const MapOptions&,
+                      const std::vector<LineFacts>&) {
+    WriteGpx(sink, sets, ToolName());
+}
+
+void WriteGeoJsonDocument(DocumentSink& sink, const std::vector<PointSet>& sets, const MapOptions& options,
+                          const std::vector<LineFacts>& facts) {
+    WriteGeoJson(sink, sets, options.compact, facts);
+}
+
+void WriteKmlDocument(DocumentSink& sink, const std::vector<PointSet>& sets, const MapOptions&,
+                      const std::vector<LineFacts>& facts) {
+    WriteKml(sink, sets, facts);
+}
+
+void WriteSvgDocument(DocumentSink& sink, const std::vector<PointSet>& sets, const MapOptions&,
+                      const std::vector<LineFacts>&) {
+    WriteSvg(sink, sets);
+}
+
+void WriteHtmlDocument(DocumentSink& sink, const std::vector<PointSet>& sets, const MapOptions&,
+                       const std::vector<LineFacts>&) {
+    WriteHtml(sink, sets);
+}
+
+const std::vector<ToolFormat> kFormats = {
+    {FileType::Gpx, MapFormat::Gpx, "GPX", {"gpx"}, {"gpx"}, {}, {}, ReadGpxFile, WriteGpxDocument,
+     "waypoints, routes and tracks (a route has no segments)"},
+    {FileType::Kml, MapFormat::Kml, "KML", {"kml"}, {"kml"}, {}, {"kmz"}, ReadKmlFile, WriteKmlDocument,
+     "placemarks, routes and tracks"},
+    {FileType::GeoJson, MapFormat::GeoJson, "GeoJSON", {"geojson", "json"}, {"geojson"}, {"json"}, {},
+     ReadGeoJsonFile, WriteGeoJsonDocument, "points and lines with their properties"},
+    {FileType::Database, std::nullopt, "database", {"pdb"}, {"pdb"}, {}, {}, ReadDatabaseFile, nullptr,
+     "one set of points, a route or a track, at most 65535 records"},
+    {FileType::Text, std::nullopt, "text", {"text"}, {"txt"}, {}, {}, ReadTextFile, nullptr,
+     "one set, in the columns its format definition names"},
+    {std::nullopt, MapFormat::Svg, "SVG picture", {}, {"svg"}, {}, {}, nullptr, WriteSvgDocument,
+     "a drawing of the sets"},
+    {std::nullopt, MapFormat::Html, "HTML page", {}, {"html", "htm"}, {}, {}, nullptr, WriteHtmlDocument,
+     "a drawing of the sets in a page"},
+};
+
+// The extension of path, lower case; empty when its last name has none.
+std::string ExtensionOfPath(std::string_view path) {
+    const size_t slash = path.find_last_of("/\\");
+    const size_t dot = path.rfind('.');
+    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) return "";
+    return AsciiLowered(std::string(path.substr(dot + 1)));
+}
+
+bool Holds(const std::vector<std::string>& list, const std::string& value) {
+    return !value.empty() && std::find(list.begin(), list.end(), value) != list.end();
+}
+
+}  // namespace
+
+const std::vector<ToolFormat>& ToolFormats() { return kFormats; }
+
+const ToolFormat& FormatOf(FileType type) {
+    for (const ToolFormat& format : kFormats) {
+        if (format.type == type) return format;
+    }
+    return kFormats.back();  // unreachable: every type has its row
+}
+
+const ToolFormat& FormatOf(MapFormat document) {
+    for (const ToolFormat& format : kFormats) {
+        if (format.document == document) return format;
+    }
+    return kFormats.back();  // unreachable: every document has its row
+}
+
+std::optional<FileType> FileTypeForName(const std::string& name) {
+    const std::string lowered = AsciiLowered(name);
+    for (const ToolFormat& format : kFormats) {
+        if (format.type && Holds(format.names, lowered)) return format.type;
+    }
+    return std::nullopt;
+}
+
+std::string FileTypeNames() {
+    std::vector<std::string> names;
+    for (const ToolFormat& format : kFormats) {
+        if (format.type) names.push_back(format.names.front());
+    }
+    std::string text;
+    for (size_t i = 0; i < names.size(); ++i) {
+        text += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + names[i];
+    }
+    return text;
+}
+
+FileType FileTypeForPath(std::string_view path) {
+    const std::string extension = ExtensionOfPath(path);
+    for (const ToolFormat& format : kFormats) {
+        if (format.type && (Holds(format.extensions, extension) || Holds(format.alsoRead, extension))) {
+            return *format.type;
+        }
+    }
+    return FileType::Text;
+}
+
+FileType InputTypeForPath(std::string_view path) {
+    const std::string extension = ExtensionOfPath(path);
+    for (const ToolFormat& format : kFormats) {
+        if (format.type && Holds(format.zipped, extension)) return *format.type;
+    }
+    return FileTypeForPath(path);
+}
+
+std::optional<MapFormat> MapFormatForPath(std::string_view path) {
+    const std::string extension = ExtensionOfPath(path);
+    for (const ToolFormat& format : kFormats) {
+        if (format.document && Holds(format.extensions, extension)) return format.document;
+    }
+    return std::nullopt;
+}
+
+bool IsMap(FileType type) {
+    const ToolFormat& format = FormatOf(type);
+    return format.document.has_value() && format.reader != nullptr;
+}
+
+std::string SavedExtension(FileType type) { return "." + FormatOf(type).extensions.front(); }
+
+}  // namespace vezuved_cli

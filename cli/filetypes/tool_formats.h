@@ -1,0 +1,82 @@
+// Every format the tool reads or writes, in one table: its type, the names
+// --from and --to take, the extensions that name it, its reader, its
+// document writer and what it holds. The look-ups below are the only
+// places that know a format by its name or extension: adding a format is
+// one row plus its reader and its writer.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "conversion/records.h"
+#include "files/document_sink.h"
+#include "output/line_walk.h"
+#include "values/options.h"
+#include "values/points.h"
+
+namespace vezuved_cli {
+
+// The documents the tool writes itself.
+enum class MapFormat { Gpx, GeoJson, Kml, Svg, Html };
+
+struct MapOptions {
+    bool compact = false;  // GeoJSON on one line
+    // GeoJSON: when not empty, the points of the routes and tracks are also
+    // written there, as a collection of Point features of their own.
+    std::string pointsFile;
+};
+
+// Reads the file at path (what names it in messages) into its sets.
+using FormatReader = std::vector<LoadedPoints> (*)(const std::string& path, const std::string& what,
+                                                   const TextOptions& options);
+// Writes every set as one document; facts are the sets' own, found before.
+using DocumentWriter = void (*)(DocumentSink& sink, const std::vector<PointSet>& sets, const MapOptions& options,
+                                const std::vector<LineFacts>& facts);
+
+struct ToolFormat {
+    std::optional<FileType> type;       // none: a document the tool only writes
+    std::optional<MapFormat> document;  // none: written set by set through the library
+    const char* name;                   // as messages name it
+    std::vector<std::string> names;     // what --from and --to take, lower case
+    // Lower case, without the dot; the first is given to the files the tool
+    // names itself. alsoRead name the type of a file, not a document
+    // written by its extension (".json" output is the run's JSON listing);
+    // zipped are read as an archive holding the format.
+    std::vector<std::string> extensions;
+    std::vector<std::string> alsoRead;
+    std::vector<std::string> zipped;
+    FormatReader reader;    // null: never read
+    DocumentWriter writer;  // null: written through the library
+    const char* holds;      // what a file of it can hold
+};
+
+const std::vector<ToolFormat>& ToolFormats();
+const ToolFormat& FormatOf(FileType type);
+const ToolFormat& FormatOf(MapFormat document);
+
+// The type a --from/--to name stands for (gpx, kml, geojson, json, pdb, text).
+std::optional<FileType> FileTypeForName(const std::string& name);
+
+// The names --from and --to take, one per type, as a sentence gives them:
+// "gpx, kml, geojson, pdb or text".
+std::string FileTypeNames();
+
+// The type a path's extension names, any case; text for any other.
+FileType FileTypeForPath(std::string_view path);
+
+// As FileTypeForPath, for a file read: an archive of a format is that format.
+FileType InputTypeForPath(std::string_view path);
+
+// The map document an output path's extension asks for (.gpx, .geojson,
+// .kml, .svg, .html or .htm, any case); none for other files.
+std::optional<MapFormat> MapFormatForPath(std::string_view path);
+
+// A map file the tool reads and writes itself (GPX, KML, GeoJSON).
+bool IsMap(FileType type);
+
+// The extension, with its dot, of a file of type the tool names itself.
+std::string SavedExtension(FileType type);
+
+}  // namespace vezuved_cli

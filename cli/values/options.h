@@ -1,0 +1,57 @@
+// The names the tool accepts on its command line and the library codes
+// they stand for.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vezuved_cli {
+
+struct NamedCode {
+    const char* name;
+    int16_t code;
+};
+
+// --kind: points 0, track 1, route 2, track-old 65, route-old 66, datum 6.
+const std::vector<NamedCode>& KindNames();
+// --layout: comma 1, tab 2, garmin 3, fixed 5, pcx5 6.
+const std::vector<NamedCode>& LayoutNames();
+
+std::optional<int16_t> CodeForName(const std::vector<NamedCode>& names, std::string_view name);
+// "a, b or c", for help and error texts.
+std::string ListNames(const std::vector<NamedCode>& names);
+
+// How people read a kind or layout code the library reports.
+std::string KindText(int32_t kind);
+std::string LayoutText(int32_t source);
+
+// The kind a definition's "DBType" value names (matched by its beginning,
+// any case), or nullopt when it names none the tool handles.
+std::optional<int32_t> KindForDefinitionType(std::string_view value);
+
+// The column map the library takes: the columns of latitude, longitude,
+// elevation, time, name, icon and description, -1 for none.
+using ColumnMap = std::array<int16_t, 7>;
+
+// --columns accepts either seven column numbers in that order
+// ("1,2,-1,-1,0,-1,3") or the fields in the order of the text's columns
+// ("name,lat,lon,desc"; "-" skips a column). Returns nullopt and sets
+// error when the text is neither.
+std::optional<ColumnMap> ParseColumns(std::string_view text, std::string& error);
+
+// The number of columns a map spans (its largest column + 1).
+int16_t ColumnCount(const ColumnMap& map);
+
+// The kinds of file the tool reads and writes (filetypes/tool_formats.h
+// describes each).
+enum class FileType { Database, Gpx, GeoJson, Kml, Text };
+
+// The path a format definition loader would read for a data file: its
+// extension replaced by ".cal" (appended when there is none).
+std::string DefinitionPathFor(std::string_view path);
+
+}  // namespace vezuved_cli

@@ -1,0 +1,73 @@
+#include "values/point_sets.h"
+
+#include <iostream>
+#include <iterator>
+
+#include "files/failure.h"
+
+namespace vezuved_cli {
+namespace {
+
+bool IsLine(const PointSet& set) { return set.kind == VEZUVED_KIND_TRACK || set.kind == VEZUVED_KIND_ROUTE; }
+
+size_t SegmentCount(const PointSet& set) {
+    size_t segments = 1;
+    for (const Point& point : set.points) segments += point.segmentStart ? 1 : 0;
+    return segments;
+}
+
+}  // namespace
+
+std::string SetWords(const PointSet& set) {
+    const char* kind = set.kind == VEZUVED_KIND_TRACK   ? "track"
+                       : set.kind == VEZUVED_KIND_ROUTE ? "route"
+                                                        : "waypoints";
+    return std::string(kind) + " '" + set.title + "'";
+}
+
+std::vector<size_t> WritablePoints(const std::string& target, const PointSet& set, bool strict) {
+    std::vector<size_t> chosen;
+    chosen.reserve(set.points.size());
+    for (size_t i = 0; i < set.points.size(); ++i) {
+        const std::string fault = PointFault(set.points[i]);
+        if (fault.empty()) {
+            chosen.push_back(i);
+            continue;
+        }
+        const std::string message = target + ": " + SetWords(set) + " point " + std::to_string(i + 1) + ": " + fault;
+        if (strict) FailConversion(message);
+        std::cerr << message << "; left out\n";
+    }
+    return chosen;
+}
+
+std::string JoinedSegmentsWarning(const std::string& target, const PointSet& set) {
+    const size_t segments = SegmentCount(set);
+    if (segments < 2) return "";
+    return "vezuved: warning: '" + target + "': " + SetWords(set) + ": " + std::to_string(segments) +
+           " segments joined (--split-segments writes one file per segment)\n";
+}
+
+std::vector<PointSet> SplitSegments(PointSet set) {
+    std::vector<PointSet> split;
+    if (!IsLine(set) || SegmentCount(set) < 2) {
+        split.push_back(std::move(set));
+        return split;
+    }
+    std::vector<Point>& points = set.points;
+    for (size_t first = 0; first < points.size();) {
+        size_t end = first + 1;
+        while (end < points.size() && !points[end].segmentStart) ++end;
+        PointSet piece;
+        piece.kind = set.kind;
+        piece.title = set.title + "-" + std::to_string(split.size() + 1);
+        piece.points.assign(std::make_move_iterator(points.begin() + static_cast<std::ptrdiff_t>(first)),
+                            std::make_move_iterator(points.begin() + static_cast<std::ptrdiff_t>(end)));
+        piece.points.front().segmentStart = false;
+        split.push_back(std::move(piece));
+        first = end;
+    }
+    return split;
+}
+
+}  // namespace vezuved_cli

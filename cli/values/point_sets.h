@@ -1,0 +1,30 @@
+// What a database or text file makes of a set of points: the points it
+// can take, and the segments it cannot keep apart.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "values/points.h"
+
+namespace vezuved_cli {
+
+// How messages name a set: "track 'Run'", "route 'Loop'", "waypoints 'x'".
+std::string SetWords(const PointSet& set);
+
+// The points of the set a database or text file takes: those the rule of
+// HasValidPosition takes. Each other one is reported on standard error
+// ("out.pdb: track 'Run' point 7: latitude 91 is outside -90..90; left
+// out"), or with strict the first fails the command with that report.
+std::vector<size_t> WritablePoints(const std::string& target, const PointSet& set, bool strict);
+
+// The warning that the set's segments are joined in target, which has no
+// segment breaks ("vezuved: warning: 'out.pdb': track 'Run': 8 segments
+// joined ..."), with its line end; empty for a set of one segment.
+std::string JoinedSegmentsWarning(const std::string& target, const PointSet& set);
+
+// Each segment of a route or track as a set of its own, titled "TITLE-1",
+// "TITLE-2", ...; waypoints and a set of one segment stay as they are.
+std::vector<PointSet> SplitSegments(PointSet set);
+
+}  // namespace vezuved_cli

@@ -1,0 +1,172 @@
+#include "api/tool_api.h"
+
+#include <cstring>
+
+#include "convert/coordinates.h"
+#include "convert/number_text.h"
+#include "convert/time_text.h"
+#include "formats/definition_line_effect.h"
+#include "formats/format_file.h"
+#include "platform/library_lock.h"
+#include "record/columns.h"
+#include "state/conversion_state.h"
+#include "text/delimited_text.h"
+
+namespace vezuved::tool {
+
+// The tool's names are the library's codes.
+template <typename A, typename B>
+constexpr bool Same(A a, B b) {
+    return static_cast<int64_t>(a) == static_cast<int64_t>(b);
+}
+static_assert(Same(kLayoutRecordLine, vezuved::kLayoutRecordLine) && Same(kLayoutComma, vezuved::kLayoutComma) && Same(kLayoutTab, vezuved::kLayoutTab) &&
+                  Same(kLayoutGarmin, vezuved::kLayoutGarmin) && Same(kLayoutPlain, vezuved::kLayoutPlain) && Same(kLayoutFixed, vezuved::kLayoutFixed) &&
+                  Same(kLayoutPcx5, vezuved::kLayoutPcx5) && Same(kLayoutSurvey, vezuved::kLayoutSurvey),
+              "layout codes");
+static_assert(Same(kKindPoint, vezuved::kKindPoint) && Same(kKindTrack, vezuved::kKindTrack) && Same(kKindRoute, vezuved::kKindRoute) &&
+                  Same(kKindDatum, vezuved::kKindDatum) && Same(kKindTrackOld, vezuved::kKindTrackOld) && Same(kKindRouteOld, vezuved::kKindRouteOld),
+              "kind codes");
+static_assert(Same(kSlotLatitude, vezuved::kSlotLatitude) && Same(kSlotLongitude, vezuved::kSlotLongitude) &&
+                  Same(kSlotElevation, vezuved::kSlotElevation) && Same(kSlotTime, vezuved::kSlotTime) && Same(kSlotName, vezuved::kSlotName) &&
+                  Same(kSlotIcon, vezuved::kSlotIcon) && Same(kSlotDesc, vezuved::kSlotDesc) && Same(kSlotDate, vezuved::kSlotDate),
+              "column slots");
+static_assert(Same(kLocNum, vezuved::kLocNum) && Same(kLocDeg, vezuved::kLocDeg) && Same(kLocComp, vezuved::kLocComp) &&
+                  Same(kLocDegNoSpace, vezuved::kLocDegNoSpace),
+              "coordinate styles");
+static_assert(Same(kKeySource, vezuved::kKeySource) && Same(kKeyFieldCount, vezuved::kKeyFieldCount) && Same(kKeyDelimited, vezuved::kKeyDelimited) &&
+                  Same(kKeyLatitude, vezuved::kKeyLatitude) && Same(kKeyLongitude, vezuved::kKeyLongitude) &&
+                  Same(kKeyElevation, vezuved::kKeyElevation) && Same(kKeyTime, vezuved::kKeyTime) && Same(kKeyName, vezuved::kKeyName) &&
+                  Same(kKeyIcon, vezuved::kKeyIcon) && Same(kKeyDesc, vezuved::kKeyDesc) && Same(kKeyLocFormat, vezuved::kKeyLocFormat) &&
+                  Same(kKeyDBType, vezuved::kKeyDBType) && Same(kKeyPalmDBType, vezuved::kKeyPalmDBType) &&
+                  Same(kKeyEleFormat, vezuved::kKeyEleFormat) && Same(kKeyDefaultIcon, vezuved::kKeyDefaultIcon) &&
+                  Same(kKeyHeaderLines, vezuved::kKeyHeaderLines) && Same(kKeyFieldLen, vezuved::kKeyFieldLen) && Same(kKeyDate, vezuved::kKeyDate) &&
+                  Same(kKeyHeader, vezuved::kKeyHeader) && Same(kKeyFormatTitle, vezuved::kKeyFormatTitle) && Same(kKeyExt, vezuved::kKeyExt),
+              "keywords");
+static_assert(Same(kFieldLabelCount, vezuved::kFieldLabelCount) && Same(kDefinitionLineMax, vezuved::kFormatLineMax) &&
+                  Same(kExtMax, vezuved::kExtMax) && Same(kDefaultIconMax, vezuved::kDefaultIconMax) &&
+                  Same(kRecordSeparators, vezuved::kRecordSeparators) && kSlotCount <= kFieldMapSize,
+              "capacities");
+
+namespace {
+
+// The state reset however the reading ends, as a conversion leaves it.
+struct ResetAfter {
+    ~ResetAfter() {
+        ResetConversionState();
+        FreeFormatStrings();
+    }
+};
+
+}  // namespace
+
+DefinitionFacts ReadDefinition(const DefinitionRequest& request) {
+    LibraryLock lock;
+    if (request.fromDefaults) State() = ConversionState();
+    ResetConversionState();
+    FreeFormatStrings();  // a header or title left by an earlier call is not this definition's
+    ResetAfter reset;
+    DefinitionFacts facts;
+    facts.read = LoadFormatFileAt(request.path.c_str(), nullptr) == 0;
+    ConversionState& state = State();
+    if (request.layout && *request.layout >= 0) state.Layout = static_cast<uint16_t>(*request.layout);
+    for (size_t i = 0; i < request.columns.size() && i < state.FieldMap.size(); ++i) {
+        state.FieldMap[i] = request.columns[i];
+    }
+    if (request.elevationFormat) state.EleFormat = static_cast<uint16_t>(*request.elevationFormat);
+    if (request.kind) {
+        // The in-memory reader stores the kind as given, the older codes
+        // read as track and route, without the older layout's placeholder.
+        const int32_t asked = *request.kind;
+        state.DBKind = asked == vezuved::kKindTrackOld ? int32_t{vezuved::kKindTrack}
+                       : asked == vezuved::kKindRouteOld ? int32_t{vezuved::kKindRoute}
+                                                  : asked;
+    }
+    facts.layout = state.Layout;
+    facts.delimiter = state.Delimited;
+    for (size_t i = 0; i < facts.columns.size(); ++i) facts.columns[i] = state.FieldMap[i];
+    facts.fieldCount = state.FieldCount;
+    facts.fieldWidths = state.FieldLen;
+    facts.headerLines = state.HeaderLines;
+    facts.locFormat = state.LocFormat;
+    facts.eleFormat = state.EleFormat;
+    facts.kind = state.DBKind;
+    facts.olderLayout = state.RecordVersion == 2;
+    facts.placeholder = HasPlaceholderRecord(state);
+    facts.header = state.Header;
+    facts.title = state.FormatTitle;
+    facts.extension = state.Ext;
+    facts.defaultIcon = state.DefaultIcon;
+    facts.labels = state.FieldLabel;
+    return facts;
+}
+
+LineEffect ExplainDefinitionLine(const std::string& line) {
+    LibraryLock lock;
+    const DefinitionLineEffect applied = ApplyDefinitionLineAlone(line);
+    LineEffect effect;
+    effect.keyword = applied.keyword;
+    effect.keywordName = KeywordName(applied.keyword);
+    effect.hasValue = applied.hasValue;
+    effect.value = applied.value;
+    effect.changed = applied.changed;
+    return effect;
+}
+
+std::string KeywordName(int keyword) {
+    const char* name = FormatKeywordName(keyword);
+    return name != nullptr ? name : "";
+}
+
+int32_t VisitTextRecords(const TextVisit& visit, const std::function<void(RLPointRecord&, int64_t)>& onRecord) {
+    LibraryLock lock;
+    TextRequest request;
+    request.source = visit.text;
+    request.format = visit.definition;
+    // A negative code is "not given", as at the exports.
+    if (visit.kind.value_or(-1) >= 0) request.kind = *visit.kind;
+    if (visit.layout.value_or(-1) >= 0) request.layout = static_cast<uint16_t>(*visit.layout);
+    if (visit.elevationFormat.value_or(-1) >= 0) request.elevationFormat = static_cast<uint16_t>(*visit.elevationFormat);
+    if (!visit.columns.empty()) {
+        ColumnMap columns;
+        columns.fill(-1);
+        for (size_t i = 0; i < columns.size() && i < visit.columns.size(); ++i) columns[i] = visit.columns[i];
+        request.columns = columns;
+    }
+    return VisitDelimitedText(request, onRecord);
+}
+
+double ReadLatitude(const std::string& text, int style) {
+    LibraryLock lock;
+    return ParseLatitudeText(text.c_str(), static_cast<uint16_t>(style));
+}
+
+double ReadLongitude(const std::string& text, int style) {
+    LibraryLock lock;
+    return ParseLongitudeText(text.c_str(), static_cast<uint16_t>(style));
+}
+
+std::string NormalizedTime(const std::string& text) {
+    LibraryLock lock;
+    char field[32] = {};  // the time column's width
+    std::strncpy(field, text.c_str(), sizeof field - 1);
+    NormalizeTimeText(field, sizeof field);
+    return field;
+}
+
+LeadingInteger ReadLeadingInteger(const std::string& text) {
+    LibraryLock lock;
+    const char* end = nullptr;
+    LeadingInteger read;
+    read.value = ReadInteger(text.c_str(), &end);
+    read.length = end != nullptr ? static_cast<size_t>(end - text.c_str()) : 0;
+    return read;
+}
+
+std::string ColumnOfLine(const std::string& line, int column, int separator) {
+    LibraryLock lock;
+    std::vector<char> text(line.size() + 1, '\0');
+    GetColumn(line.c_str(), text.data(), column, line.size(), separator);
+    return text.data();
+}
+
+}  // namespace vezuved::tool
