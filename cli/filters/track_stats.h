@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "filters/filters.h"
 #include "support/points.h"
@@ -42,12 +41,5 @@ struct TrackStats {
 
 // The figures of one set; fails (exit 1) in a build without the ellipsoid's geodesics.
 TrackStats ComputeStats(const PointSet& set, const StatsOptions& options);
-
-// The figures as `vezuved stats` prints them: a block of aligned lines per set.
-std::string StatsText(const std::vector<TrackStats>& stats);
-// The same as JSON: one object per set, in a list.
-std::string StatsJson(const std::vector<TrackStats>& stats);
-// The same as an HTML table, the page's picture has it above the map.
-std::string StatsHtmlTable(const std::vector<TrackStats>& stats);
 
 }  // namespace vezuved_cli
