@@ -54,7 +54,7 @@ void AddShowCommand(CLI::App& app) {
         "Examples:\n  vezuved show hike.pdb\n"
         "  vezuved show examples/data/summits.csv -d examples/formats/name-first.cal --output json\n"
         "  vezuved show hike.pdb --output svg > hike.svg\n"
-        "  vezuved show phone.gpx --simplify 500 --output html > preview.html\n"
+        "  vezuved show phone.gpx --simplify 2 --output html > preview.html\n"
         "The filters run as convert runs them (see vezuved convert --help); the HTML page shows the "
         "figures of each set (vezuved stats) above its map.");
     command->callback([options] {

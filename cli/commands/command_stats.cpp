@@ -74,10 +74,10 @@ void AddStatsCommand(CLI::App& app) {
         "GPS and barometer noise adds nothing. Moving time is the time between points when the speed between "
         "them is above --moving-speed (default 0.5 km/h); the average speed is the distance over the moving "
         "time. The filters (--simplify, --crop, ...) run first, as in convert.\n\n"
-        "Examples:\n  vezuved stats hike.gpx\n"
+        "Examples:\n  vezuved stats phone.gpx\n"
         "  vezuved stats 'logs/*.gpx' --output json\n"
-        "  vezuved stats hike.gpx --climb-threshold 5 --moving-speed 1\n"
-        "  vezuved stats day.gpx --crop time=2021-08-14T06:00Z..2021-08-14T12:00Z");
+        "  vezuved stats phone.gpx --climb-threshold 5 --moving-speed 1\n"
+        "  vezuved stats phone.gpx --crop time=2021-08-14T12:00Z..");
     command->callback([options] { RunStats(*options); });
 }
 
