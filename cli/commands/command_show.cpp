@@ -28,13 +28,6 @@ struct ShowOptions {
     std::shared_ptr<FilterOptions> filters = std::make_shared<FilterOptions>();
 };
 
-std::optional<FileType> FromOption(const std::string& from) {
-    if (from.empty()) return std::nullopt;
-    const std::optional<FileType> type = FileTypeForName(from);
-    if (!type) FailUsage("--from " + from + ": say gpx, kml, geojson, pdb or text");
-    return type;
-}
-
 }  // namespace
 
 void AddShowCommand(CLI::App& app) {
@@ -62,7 +55,7 @@ void AddShowCommand(CLI::App& app) {
         const FilterPlan plan = ToFilterPlan(*options->filters, source.options);
         std::vector<PointSet> sets;
         for (LoadedPoints& loaded :
-             ReadInput(OpenInput(source.path, FromOption(options->from), source.options), source.options)) {
+             ReadInput(OpenInput(source.path, FileTypeOption("--from", options->from), source.options), source.options)) {
             sets.push_back(std::move(loaded.set));  // a large track is not copied
         }
         ApplyFilters(sets, plan, std::cerr);

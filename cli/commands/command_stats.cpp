@@ -28,8 +28,7 @@ void RunStats(const StatsCommandOptions& options) {
     RequireEllipsoidDistances("vezuved stats");
     if (!(options.figures.climbThresholdMetres >= 0)) FailUsage("--climb-threshold must be 0 or more metres");
     if (!(options.figures.movingKmPerHour >= 0)) FailUsage("--moving-speed must be 0 or more km/h");
-    const std::optional<FileType> from = options.from.empty() ? std::nullopt : FileTypeForName(options.from);
-    if (!options.from.empty() && !from) FailUsage("--from " + options.from + ": say gpx, kml, geojson, pdb or text");
+    const std::optional<FileType> from = FileTypeOption("--from", options.from);
     const TextOptions text = ToTextOptions(options.shared);
     const FilterPlan plan = ToFilterPlan(*options.filters, text);
     std::vector<TrackStats> stats;
