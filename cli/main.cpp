@@ -55,13 +55,14 @@ int main(int argc, char** argv) {
     AddImportCommand(app);
     AddExportCommand(app);
     AddConvertCommand(app);
+    AddStatsCommand(app);
     AddFormatsCommand(app);
     AddDeviceCommand(app);
 
     // CLI11 would only say that a command is missing; name the unknown one.
     if (argc > 1 && argv[1][0] != '-' && !IsCommand(app, argv[1])) {
         std::cerr << "vezuved: '" << argv[1] << "' is no command; the commands are info, show, import, "
-                  << "export, convert, formats and device (see vezuved --help)\n";
+                  << "export, convert, stats, formats and device (see vezuved --help)\n";
         return kExitUsage;
     }
     try {

@@ -9,8 +9,8 @@
 # that touch the operating system (api, drivers, formats, pointdb, text
 # writers) reach it directly. The public header, shared with the host, may be included anywhere.
 # The tool's folders in cli/ are checked the same way: commands over formats,
-# over input, output and definitions, over conversion, over values, over
-# files; and cli/ includes nothing of the library but its door.
+# over input, output and definitions, over conversion and filters, over
+# values, over files; and cli/ includes nothing of the library but its door.
 # Prints each offending include and exits 1 when there is one.
 # --self-test plants an upward and a sideways include in a copy of src/, an
 # include of a library internal and an upward include in a copy of cli/, and
@@ -84,13 +84,13 @@ done < <(find "$src" -name '*.h' -o -name '*.cpp' -o -name '*.c' | sort)
 
 # The tool's folders follow the same rule among themselves: the commands
 # over the format table, over the readers, writers and definitions, over the
-# conversions through the library, over the values, over the files they all
+# conversions through the library and the filters, over the values, over the files they all
 # build on (main.cpp over everything). Of the library the tool sees only its
 # door: the public header, api/tool_api.h, and the leaf headers named here.
 declare -A tool_door=([vezuved/vezuved.h]=1 [api/tool_api.h]=1 [base/ascii.h]=1 [base/diag.h]=1
   [platform/replacing_file.h]=1 [platform/temporary_registry.h]=1)
 if [[ -n $cli ]]; then
-  declare -A tool=([commands]=6 [filetypes]=5 [input]=4 [output]=4 [definitions]=4 [conversion]=3 [values]=2 [files]=1)
+  declare -A tool=([commands]=6 [filetypes]=5 [input]=4 [output]=4 [definitions]=4 [conversion]=3 [filters]=3 [values]=2 [files]=1)
   while IFS= read -r file; do
     from=${file#"$cli"/}
     if [[ $from == */* ]]; then

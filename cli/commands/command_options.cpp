@@ -5,6 +5,7 @@
 #include "filetypes/tool_formats.h"
 
 using namespace vezuved;
+#include "filetypes/read_input.h"
 
 namespace vezuved_cli {
 namespace {
@@ -61,6 +62,13 @@ void AddSegmentsOption(CLI::App& command, SharedOptions& options) {
                      "Each segment of a route or track as a set of its own, titled NAME-1, NAME-2, ...: a "
                      "database or text output, which has no segment breaks, then gets one file per segment "
                      "instead of the segments joined");
+}
+
+std::optional<FileType> FileTypeOption(const std::string& option, const std::string& value) {
+    if (value.empty()) return std::nullopt;
+    const std::optional<FileType> type = FileTypeForName(value);
+    if (!type) FailUsage(option + " " + value + ": say gpx, kml, geojson, pdb or text");
+    return type;
 }
 
 ConversionRules ToConversionRules(const SharedOptions& options) {

@@ -10,6 +10,7 @@
 #include "filetypes/map_files.h"
 #include "values/options.h"
 #include "conversion/records.h"
+#include "filters/filters.h"
 
 namespace vezuved_cli {
 
@@ -25,6 +26,7 @@ struct ConvertRequest {
     TextOptions in;
     MapOptions map;
     bool pointsFile = false;  // a GeoJSON output's points also in <stem>-points.geojson
+    FilterPlan filters;       // run on what was read, before it is written
 };
 
 void RunConvert(const ConvertRequest& request);

@@ -1,0 +1,270 @@
+#include "filters/simplify.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <queue>
+#include <utility>
+
+#include "filters/geodesy.h"
+
+namespace vezuved_cli {
+namespace {
+
+bool Positioned(const Point& point) { return point.latitude && point.longitude; }
+
+// A stretch between two kept points and its interior point farthest from their arc.
+struct Stretch {
+    double chord;
+    size_t first, last, farthest;
+    bool operator<(const Stretch& other) const { return chord < other.chord; }
+};
+
+class Thinning {
+public:
+    Thinning(const std::vector<Point>& points)
+        : points_(points), vectors_(points.size()), startsSegment_(points.size(), false) {
+        // A break carried by a point without a position passes to the next point with one.
+        bool pending = false;
+        for (size_t i = 0; i < points.size(); ++i) {
+            pending = pending || points[i].segmentStart;
+            if (!Positioned(points[i])) continue;
+            vectors_[i] = ToUnitVector(*points[i].latitude, *points[i].longitude);
+            startsSegment_[i] = pending;
+            pending = false;
+        }
+    }
+
+    bool StartsSegment(size_t i) const { return startsSegment_[i]; }
+    bool HasPlace(size_t i) const { return Positioned(points_[i]); }
+
+    std::vector<bool> Required(const std::vector<Point>& waypoints) const {
+        std::vector<bool> required(points_.size(), false);
+        size_t lastPositioned = points_.size();
+        for (size_t i = 0; i < points_.size(); ++i) {
+            const Point& point = points_[i];
+            if (!Positioned(point) || !point.name.empty()) required[i] = true;
+            if (!Positioned(point)) continue;
+            if (lastPositioned == points_.size() || startsSegment_[i]) {
+                required[i] = true;
+                if (lastPositioned != points_.size()) required[lastPositioned] = true;
+            }
+            lastPositioned = i;
+        }
+        if (lastPositioned != points_.size()) required[lastPositioned] = true;
+        for (const Point& waypoint : waypoints) {
+            if (!Positioned(waypoint)) continue;
+            const UnitVector at = ToUnitVector(*waypoint.latitude, *waypoint.longitude);
+            // The nearest point has the largest cosine: a dot product per point.
+            double best = -2;
+            size_t nearest = points_.size();
+            for (size_t i = 0; i < points_.size(); ++i) {
+                if (!Positioned(points_[i])) continue;
+                const UnitVector& v = vectors_[i];
+                const double cosine = v.x * at.x + v.y * at.y + v.z * at.z;
+                if (cosine > best) best = cosine, nearest = i;
+            }
+            if (nearest != points_.size()) required[nearest] = true;
+        }
+        return required;
+    }
+
+    // The interior point of first..last farthest from their arc, with its
+    // squared chord (ArcGauge); last and -1 when no interior point has a position.
+    std::pair<size_t, double> Farthest(size_t first, size_t last) const {
+        const ArcGauge gauge(vectors_[first], vectors_[last]);
+        double worst = -1;
+        size_t farthest = last;
+        for (size_t i = first + 1; i < last; ++i) {
+            if (!HasPlace(i)) continue;
+            const double chord = gauge.SquaredChord(vectors_[i]);
+            if (chord > worst) worst = chord, farthest = i;
+        }
+        return {farthest, worst};
+    }
+
+    double Distance(size_t i, size_t first, size_t last) const {
+        return ArcGauge(vectors_[first], vectors_[last]).SquaredChord(vectors_[i]);
+    }
+
+    // The largest squared chord of a point left out from the arc of the kept points around it.
+    double LargestError(const std::vector<bool>& keep) const {
+        double worst = 0;
+        size_t previous = keep.size();
+        for (size_t i = 0; i < keep.size(); ++i) {
+            if (!keep[i] || !HasPlace(i)) continue;
+            if (previous != keep.size() && !startsSegment_[i]) worst = std::max(worst, Farthest(previous, i).second);
+            previous = i;
+        }
+        return worst;
+    }
+
+    // Pushes the stretch first..last when it has an interior point with a position.
+    void Consider(size_t first, size_t last, std::priority_queue<Stretch>& heap) const {
+        const auto [farthest, worst] = Farthest(first, last);
+        if (farthest != last) heap.push({worst, first, last, farthest});
+    }
+
+private:
+    const std::vector<Point>& points_;
+    std::vector<UnitVector> vectors_;
+    std::vector<bool> startsSegment_;
+};
+
+// Top down: the farthest point of the worst stretch joins, until the
+// target is met; worst is set to the largest squared chord left.
+std::vector<bool> SplitWorst(const Thinning& thinning, std::vector<bool> keep, size_t count,
+                             const SimplifyTarget& target, double& worst) {
+    std::priority_queue<Stretch> heap;
+    size_t previous = keep.size();
+    for (size_t i = 0; i < keep.size(); ++i) {
+        if (!keep[i] || !thinning.HasPlace(i)) continue;
+        if (previous != keep.size() && !thinning.StartsSegment(i)) thinning.Consider(previous, i, heap);
+        previous = i;
+    }
+    worst = 0;
+    while (!heap.empty()) {
+        const Stretch top = heap.top();
+        worst = top.chord;
+        if (target.errorMetres && AngleOfSquaredChord(top.chord) * kMeanEarthRadiusMetres <= *target.errorMetres) break;
+        if (!target.errorMetres && count >= target.count) break;
+        heap.pop();
+        keep[top.farthest] = true;
+        ++count;
+        thinning.Consider(top.first, top.farthest, heap);
+        thinning.Consider(top.farthest, top.last, heap);
+        worst = 0;
+    }
+    return keep;
+}
+
+constexpr size_t kMostPointsTriedBothWays = 200000;
+
+// The points that may leave, cheapest on top, their costs changed in place
+// (no stale entries: the heap stays as small as the track). Four children a
+// node and single-precision costs put a node's children in one cache line:
+// most of the time of a large track is spent walking this heap.
+class CostHeap {
+public:
+    explicit CostHeap(size_t points) : where_(points, kAbsent) {}
+
+    // Many at once, ordered in linear time.
+    void Fill(std::vector<std::pair<float, uint32_t>> entries) {
+        heap_ = std::move(entries);
+        for (size_t k = 0; k < heap_.size(); ++k) where_[heap_[k].second] = static_cast<uint32_t>(k);
+        for (size_t k = heap_.size() / 4 + 1; k-- > 0;) Down(k);
+    }
+    bool empty() const { return heap_.empty(); }
+    uint32_t top() const { return heap_.front().second; }
+    void Pop() { Remove(0); }
+    void Set(uint32_t point, double cost) {
+        if (where_[point] == kAbsent) {
+            where_[point] = static_cast<uint32_t>(heap_.size());
+            heap_.emplace_back(static_cast<float>(cost), point);
+            Up(heap_.size() - 1);
+            return;
+        }
+        const size_t k = where_[point];
+        const float old = heap_[k].first;
+        heap_[k].first = static_cast<float>(cost);
+        heap_[k].first < old ? Up(k) : Down(k);
+    }
+
+private:
+    static constexpr uint32_t kAbsent = UINT32_MAX;
+    void Swap(size_t a, size_t b) {
+        std::swap(heap_[a], heap_[b]);
+        where_[heap_[a].second] = static_cast<uint32_t>(a);
+        where_[heap_[b].second] = static_cast<uint32_t>(b);
+    }
+    void Up(size_t k) {
+        while (k > 0 && heap_[k].first < heap_[(k - 1) / 4].first) Swap(k, (k - 1) / 4), k = (k - 1) / 4;
+    }
+    void Down(size_t k) {
+        for (;;) {
+            size_t least = k;
+            for (size_t child = 4 * k + 1; child <= 4 * k + 4 && child < heap_.size(); ++child) {
+                if (heap_[child].first < heap_[least].first) least = child;
+            }
+            if (least == k) return;
+            Swap(k, least);
+            k = least;
+        }
+    }
+    void Remove(size_t k) {
+        where_[heap_[k].second] = kAbsent;
+        if (k + 1 != heap_.size()) {
+            heap_[k] = heap_.back();
+            where_[heap_[k].second] = static_cast<uint32_t>(k);
+        }
+        heap_.pop_back();
+        if (k < heap_.size()) Up(k), Down(k);
+    }
+
+    std::vector<std::pair<float, uint32_t>> heap_;
+    std::vector<uint32_t> where_;
+};
+
+// Bottom up: the point nearest the arc of its neighbours leaves, and its
+// neighbours are measured again, until the count is met. The order differs
+// from the top down one, and on some tracks leaves a smaller largest error.
+std::vector<bool> DropNearest(const Thinning& thinning, const std::vector<bool>& required, size_t count) {
+    const size_t n = required.size();
+    const uint32_t none = UINT32_MAX;
+    std::vector<uint32_t> before(n, none), after(n, none);
+    std::vector<bool> keep(n, true);
+    uint32_t previous = none;
+    for (size_t i = 0; i < n; ++i) {
+        if (!thinning.HasPlace(i)) continue;
+        before[i] = previous;
+        if (previous != none) after[previous] = static_cast<uint32_t>(i);
+        previous = static_cast<uint32_t>(i);
+    }
+    auto movable = [&](uint32_t i) { return !required[i] && before[i] != none && after[i] != none; };
+    CostHeap heap(n);
+    std::vector<std::pair<float, uint32_t>> costs;
+    for (uint32_t i = 0; i < n; ++i) {
+        if (thinning.HasPlace(i) && movable(i)) {
+            costs.emplace_back(static_cast<float>(thinning.Distance(i, before[i], after[i])), i);
+        }
+    }
+    heap.Fill(std::move(costs));
+    size_t kept = n;
+    while (kept > count && !heap.empty()) {
+        const uint32_t i = heap.top();
+        heap.Pop();
+        keep[i] = false;
+        --kept;
+        after[before[i]] = after[i];
+        before[after[i]] = before[i];
+        for (uint32_t neighbour : {before[i], after[i]}) {
+            if (movable(neighbour)) heap.Set(neighbour, thinning.Distance(neighbour, before[neighbour], after[neighbour]));
+        }
+    }
+    return keep;
+}
+
+}  // namespace
+
+Simplified SimplifyPoints(const std::vector<Point>& points, const std::vector<Point>& waypoints,
+                          const SimplifyTarget& target) {
+    const Thinning thinning(points);
+    const std::vector<bool> required = thinning.Required(waypoints);
+    Simplified result;
+    for (bool must : required) result.required += must ? 1 : 0;
+    double topDownError = 0;
+    std::vector<bool> keep = SplitWorst(thinning, required, result.required, target, topDownError);
+    // For a count, the other order is tried too and the smaller largest error
+    // wins; on a track longer than kMostPointsTriedBothWays its heap would
+    // cost several times the split, which alone then decides.
+    if (!target.errorMetres && target.count >= result.required && target.count < points.size() &&
+        points.size() <= kMostPointsTriedBothWays) {
+        std::vector<bool> other = DropNearest(thinning, required, target.count);
+        if (thinning.LargestError(other) < topDownError) keep = std::move(other);
+    }
+    for (size_t i = 0; i < points.size(); ++i) {
+        if (keep[i]) result.kept.push_back(i);
+    }
+    return result;
+}
+
+}  // namespace vezuved_cli
