@@ -2,12 +2,14 @@
 // formats, GPX, GeoJSON and KML, and draws them as pictures, from the shell.
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <locale>
 
 #include "commands/commands.h"
 #include "commands/device_commands.h"
+#include "platform/io_faults.h"
 #include "support/failure.h"
 #include "support/library_lines.h"
 #include "support/tool_platform.h"
@@ -37,6 +39,11 @@ int main(int argc, char** argv) {
     // The library's lines go to standard error; `device list`'s report is its document.
     RouteLibraryLines(argc > 2 && std::strcmp(argv[1], "device") == 0 && std::strcmp(argv[2], "list") == 0);
     RemoveTemporariesOnInterrupt();
+#if defined(VEZUVED_IO_FAULTS)
+    // Test builds: VEZUVED_FAIL_IO="write:3" fails the third write, so the
+    // tests can prove that every failed file call makes the command fail.
+    if (const char* armed = std::getenv("VEZUVED_FAIL_IO")) ArmIoFaultsFromText(armed);
+#endif
 
     CLI::App app("Converts GPS points, routes and tracks between handheld Palm databases (.pdb), "
                  "text formats described by .cal definitions, GPX, GeoJSON and KML, and draws them as SVG.",

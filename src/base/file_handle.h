@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "platform/stream_file.h"
+
 struct FileCloser {
     void operator()(std::FILE* file) const noexcept { std::fclose(file); }
 };
@@ -12,5 +14,5 @@ struct FileCloser {
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 inline FileHandle OpenFile(const char* path, const char* mode) {
-    return FileHandle(std::fopen(path, mode));
+    return FileHandle(PlatformOpenStream(path, mode));
 }

@@ -17,6 +17,7 @@
 #include "layouts/layout_table.h"
 #include "record/record_parse.h"
 #include "text/import_text.h"
+#include "text/text_file.h"
 #include "text/text_output.h"
 #include "text/work_record.h"
 
@@ -186,7 +187,10 @@ int32_t ExportText(const char* databasePath, char* outputPath, const char* forma
     for (auto& label : state.FieldLabel) label.reset();
 
     FileHandle database = OpenFile(ctx.databasePath, "rb");
-    if (!database) return -1;
+    if (!database) {
+        SayUnreadable(ctx.databasePath);
+        return -1;
+    }
     if (formatPath != nullptr && *formatPath != '\0') {
         LoadFormatFile(formatPath, nullptr);
     } else if (outputPath != nullptr) {

@@ -147,6 +147,7 @@ int32_t ImportText(const char* sourcePath, char* outputPath, const char* formatP
 
     FileHandle file = OpenFile(sourcePath, "rb");
     if (!file) {
+        SayUnreadable(sourcePath);
         DiagPrint("error opening\n");
         return -1;
     }
@@ -158,7 +159,10 @@ int32_t ImportText(const char* sourcePath, char* outputPath, const char* formatP
     if (kind >= 0) SetDatabaseKind(kind);
 
     std::vector<char> text;
-    if (!ReadWholeFile(file.get(), text)) return -1;
+    if (!ReadWholeFile(file.get(), text)) {
+        if (std::ferror(file.get())) SayUnreadable(sourcePath);
+        return -1;
+    }
     const size_t lineCount = CutTextLines(text, state.HeaderLines);
 
     int32_t result;
