@@ -42,7 +42,11 @@ int main(int argc, char** argv) {
 #if defined(VEZUVED_IO_FAULTS)
     // Test builds: VEZUVED_FAIL_IO="write:3" fails the third write, so the
     // tests can prove that every failed file call makes the command fail.
-    if (const char* armed = std::getenv("VEZUVED_FAIL_IO")) ArmIoFaultsFromText(armed);
+    // At the end the tool says how many calls of the kind it made, so a
+    // test knows when N has passed the last one.
+    if (const char* armed = std::getenv("VEZUVED_FAIL_IO"); armed != nullptr && ArmIoFaultsFromText(armed)) {
+        std::atexit([] { std::fprintf(stderr, "vezuved: file calls counted: %ld\n", FailIoCallAfter(IoCall::Open, 0, 0)); });
+    }
 #endif
 
     CLI::App app("Converts GPS points, routes and tracks between handheld Palm databases (.pdb), "
