@@ -34,8 +34,9 @@ trap 'restore; echo "mutation: interrupted" >&2; exit 130' INT TERM
 [[ -f $list ]] || { echo "mutation: no list $list" >&2; exit 2; }
 [[ -f ${CCACHE_ENV:-/work/ccache.env} ]] && . "${CCACHE_ENV:-/work/ccache.env}"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 2
-echo "mutation: building the unchanged sources"
-cmake --build "$build" -j"$jobs" >/dev/null || { echo "mutation: the unchanged sources do not build" >&2; exit 2; }
+echo "mutation: building the unchanged sources (its output: $build/mutation-build.log)"
+cmake --build "$build" -j"$jobs" </dev/null >"$build/mutation-build.log" 2>&1 ||
+    { echo "mutation: the unchanged sources do not build" >&2; exit 2; }
 if ! ctest --test-dir "$build" -j"$jobs" --timeout "$timeout" >/dev/null 2>&1; then
     echo "mutation: the suite fails without any fault; fix that first" >&2
     exit 2
