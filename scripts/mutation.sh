@@ -11,12 +11,12 @@
 #   scripts/mutation.sh            every mutant
 #   scripts/mutation.sh 3 17 40    the mutants on those lines of the list
 # Environment: BUILD_DIR (build-mutation), MUTANTS (tests/mutants.txt),
-# TEST_TIMEOUT seconds per test (60), JOBS (2).
+# TEST_TIMEOUT seconds per test (300: the slowest takes about 45), JOBS (2).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build-mutation}
 list=${MUTANTS:-tests/mutants.txt}
-timeout=${TEST_TIMEOUT:-60}
+timeout=${TEST_TIMEOUT:-300}
 jobs=${JOBS:-2}
 
 planted=""   # the file holding a fault right now

@@ -335,7 +335,8 @@ BOOL PlatformReadFile(HANDLE handle, void* buffer, DWORD size, DWORD* done) {
     DWORD total = 0;
     auto* bytes = static_cast<char*>(buffer);
     while (total < size) {
-        const ssize_t n = IoCallFails(IoCall::Read) ? -1 : ::read(file->fd, bytes + total, size - total);
+        // A failed read is -1; one the seam ends early (errno 0) reads nothing.
+        const ssize_t n = IoCallFails(IoCall::Read) ? (errno != 0 ? -1 : 0) : ::read(file->fd, bytes + total, size - total);
         if (n < 0) {
             if (errno == EINTR) continue;
             FailWith(errno, std::string());

@@ -38,7 +38,7 @@ long FailIoCallAfter(IoCall kind, long nth, int error) {
 
 bool IoCallFails(IoCall kind) noexcept {
     if (!Counts(kind)) return false;
-    errno = g_error != 0 ? g_error : EIO;
+    errno = g_error != 0 ? g_error : kind == IoCall::Read ? 0 : EIO;
     return true;
 }
 

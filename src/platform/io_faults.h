@@ -13,7 +13,9 @@ constexpr int kIoCallKinds = 9;
 
 // Test hook: the nth call of kind from now on fails with error (an errno
 // value); 0 switches failures off. For Write, error 0 means a short write:
-// that call takes half its bytes and the next write finds the disk full.
+// that call takes half its bytes and the next write finds the disk full;
+// for Read, error 0 means the file ends early: that call reads nothing and
+// reports no error (errno is then 0).
 // Returns how many calls of the kind armed before were made since then, so
 // a test can loop until a call succeeds.
 long FailIoCallAfter(IoCall kind, long nth, int error);

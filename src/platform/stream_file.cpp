@@ -45,7 +45,7 @@ void Untrack(int fd) {
 }
 
 ssize_t SeamRead(void* cookie, char* buffer, size_t size) {
-    if (IoCallFails(IoCall::Read)) return -1;
+    if (IoCallFails(IoCall::Read)) return errno != 0 ? -1 : 0;  // errno 0: the file ends early
     return ::read(static_cast<SeamCookie*>(cookie)->fd, buffer, size);
 }
 

@@ -160,7 +160,8 @@ int32_t ImportText(const char* sourcePath, char* outputPath, const char* formatP
 
     std::vector<char> text;
     if (!ReadWholeFile(file.get(), text)) {
-        if (std::ferror(file.get())) SayUnreadable(sourcePath);
+        // Not an empty file: one that could not be read, or ended early.
+        if (std::ferror(file.get()) || !text.empty()) SayUnreadable(sourcePath);
         return -1;
     }
     const size_t lineCount = CutTextLines(text, state.HeaderLines);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -76,6 +77,11 @@ protected:
                 EXPECT_EQ(before, Names(folder_)) << "a temporary is left";
                 // The file that failed is named: the output, its folder, a source or a work file.
                 EXPECT_NE(std::string::npos, run.err.find(" '/")) << run.err;
+                // ... with the system's reason, not a consequence of the failure;
+                // a database read tells the container's error code instead.
+                const char* reason = kind.error == 0 ? "No space left on device" : std::strerror(kind.error);
+                if (run.err.find("cannot read the database") == std::string::npos)
+                    EXPECT_NE(std::string::npos, run.err.find(reason)) << run.err;
             }
         }
     }
