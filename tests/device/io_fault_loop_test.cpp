@@ -43,7 +43,8 @@ struct Scenario {
     std::function<int32_t()> run;
     std::function<bool(int32_t)> succeeded;
     bool closesOnlyTheOutput = false;            // then a failed close is a failed write
-    bool readsOnlyTheSource = false;             // then a failed or short read is a failed copy
+    bool readsOnlyTheSource = false;             // then a failed read is a failed copy
+    std::function<bool()> whole = [] { return true; };  // what a success made elsewhere is complete
 };
 
 class IoFaultLoop : public SyncTest {
@@ -102,6 +103,7 @@ protected:
                     // A move that cannot delete the file it copied keeps it: nothing is lost.
                     if (!(kind.call == IoCall::Remove && previous == Contents(scenario.file)))
                         ExpectComplete(complete, previous, Contents(scenario.file));
+                    EXPECT_TRUE(scenario.whole()) << "a success left a part";
                     if (made < n) break;
                     continue;
                 }
@@ -159,7 +161,7 @@ TEST_F(IoFaultLoop, EveryExportThatWritesKeepsThePreviousFile) {
         // A source that ends before its size is no copy: the PC file stays.
         {"move a file to the device", Pc("pin.rli"), [&] { Put("pin.rli", std::string(3000, 'i')); },
          [&] { return ToDevice(Pc("pin.rli"), optMove | optAlways); }, [](int32_t result) { return result == devReplaced || result == 0; },
-         false, true},
+         false, true, [&] { return FileExists(DeviceFile("pin.rli")) && ReadFile(DeviceFile("pin.rli")).size() == 3000; }},
     };
     for (const Scenario& scenario : scenarios) Loop(scenario);
 }
