@@ -2,6 +2,7 @@
 // formats, GPX, GeoJSON and KML, and draws them as pictures, from the shell.
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <locale>
@@ -12,6 +13,7 @@
 #include "files/library_lines.h"
 #include "files/tool_platform.h"
 #include "filetypes/map_files.h"
+#include "platform/io_faults.h"
 
 namespace vezuved_cli {
 namespace {
@@ -35,6 +37,15 @@ int main(int argc, char** argv) {
     // The library's lines go to standard error; `device list`'s report is its document.
     RouteLibraryLines(argc > 2 && std::strcmp(argv[1], "device") == 0 && std::strcmp(argv[2], "list") == 0);
     RemoveTemporariesOnInterrupt();
+#if defined(VEZUVED_IO_FAULTS)
+    // Test builds: VEZUVED_FAIL_IO="write:3" fails the third write, so the
+    // tests can prove that every failed file call makes the command fail.
+    // At the end the tool says how many calls of the kind it made, so a
+    // test knows when N has passed the last one.
+    if (const char* armed = std::getenv("VEZUVED_FAIL_IO"); armed != nullptr && vezuved::ArmIoFaultsFromText(armed)) {
+        std::atexit([] { std::fprintf(stderr, "vezuved: file calls counted: %ld\n", vezuved::FailIoCallAfter(vezuved::IoCall::Open, 0, 0)); });
+    }
+#endif
 
     CLI::App app("Converts GPS points, routes and tracks between handheld Palm databases (.pdb), "
                  "text formats described by .cal definitions, GPX, GeoJSON and KML, and draws them as SVG.",

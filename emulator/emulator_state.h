@@ -10,7 +10,9 @@
 //   VEZUVED_DEVICE_FAULTS comma-separated EntryPoint[@N][=error]: the Nth call
 //                         of that entry point in this connection (every call
 //                         without @N) fails with that error (default 31)
-//                         without doing anything. CeRapiInitEx counts as the
+//                         without doing anything (CeCloseHandle included:
+//                         a failed close of a written file fails the copy).
+//                         CeRapiInitEx counts as the
 //                         connection's first call of its own. "=short"
 //                         instead of an error makes CeWriteFile write, and
 //                         CeReadFile read, half the bytes asked for and

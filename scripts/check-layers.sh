@@ -88,7 +88,8 @@ done < <(find "$src" -name '*.h' -o -name '*.cpp' -o -name '*.c' | sort)
 # build on (main.cpp over everything). Of the library the tool sees only its
 # door: the public header, api/tool_api.h, and the leaf headers named here.
 declare -A tool_door=([vezuved/vezuved.h]=1 [api/tool_api.h]=1 [base/ascii.h]=1 [base/diag.h]=1
-  [platform/replacing_file.h]=1 [platform/temporary_registry.h]=1)
+  [platform/replacing_file.h]=1 [platform/temporary_registry.h]=1
+  [base/file_handle.h]=1 [platform/io_faults.h]=1)
 if [[ -n $cli ]]; then
   declare -A tool=([commands]=6 [filetypes]=5 [input]=4 [output]=4 [definitions]=4 [conversion]=3 [filters]=3 [values]=2 [files]=1)
   while IFS= read -r file; do

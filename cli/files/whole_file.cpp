@@ -1,30 +1,29 @@
 #include "files/whole_file.h"
 
-#include <fstream>
-#include <sstream>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
+#include "base/file_handle.h"
 #include "files/failure.h"
+
+using namespace vezuved;
 
 namespace vezuved_cli {
 
 std::string ReadWholeFileOrFail(const std::string& path, const std::string& what) {
     RequireInputFile(path, what);
-    const std::string cannot = "cannot read the " + what + " '" + path + "': it cannot be opened or read";
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) FailConversion(cannot);
-    // Read into one string of the file's size: a large file is held once.
-    const std::streamoff size = in.tellg();
-    if (size >= 0 && in.seekg(0)) {
-        std::string bytes(static_cast<size_t>(size), '\0');
-        if (!in.read(bytes.data(), size)) FailConversion(cannot);
-        return bytes;
-    }
-    // A file whose size cannot be told (a pipe) is read as it comes.
-    in.clear();
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (in.bad()) FailConversion(cannot);
-    return bytes.str();
+    const std::string cannot = "cannot read the " + what + " '" + path + "': ";
+    FileHandle in = OpenFile(path.c_str(), "rb");
+    if (!in) FailConversion(cannot + std::strerror(errno));
+    // Read in large steps to the end, which also serves a file whose size
+    // cannot be told (a pipe); a failed read is a failure, never a short text.
+    std::string bytes;
+    char buffer[64 * 1024];
+    size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, in.get())) > 0) bytes.append(buffer, got);
+    if (std::ferror(in.get())) FailConversion(cannot + std::strerror(errno));
+    return bytes;
 }
 
 }  // namespace vezuved_cli

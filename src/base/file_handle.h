@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "platform/stream_file.h"
+
 namespace vezuved {
 
 struct FileCloser {
@@ -14,7 +16,7 @@ struct FileCloser {
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 inline FileHandle OpenFile(const char* path, const char* mode) {
-    return FileHandle(std::fopen(path, mode));
+    return FileHandle(PlatformOpenStream(path, mode));
 }
 
 }  // namespace vezuved

@@ -1,5 +1,6 @@
 // Loading a definition: the path rule, reading the file whole, and the walk
 // that cuts its text into lines (quotes, line ends, dropped characters).
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -12,6 +13,7 @@
 #include "state/conversion_state.h"
 #include "base/file_handle.h"
 #include "base/memory.h"
+#include "platform/replacing_file.h"
 
 namespace vezuved {
 
@@ -93,6 +95,8 @@ TextBuffer ReadWhole(std::FILE* file, size_t* size) {
         used += got;
         if (got == 0) break;
     }
+    // A read that failed part way is no definition: half of one is never applied.
+    if (std::ferror(file)) return TextBuffer();
     *size = used;
     return text;
 }
@@ -144,8 +148,12 @@ int32_t LoadFormatFileAt(const char* definitionPath, const char* wanted) {
         return -1;
     }
     size_t size = 0;
+    errno = 0;
     TextBuffer text = ReadWhole(file.get(), &size);
-    if (!text) return -1;
+    if (!text) {
+        if (std::ferror(file.get())) DiagCause(std::string("cannot read '") + definitionPath + "': " + PlatformErrorText(errno != 0 ? errno : EIO));
+        return -1;
+    }
     try {
         ParseFormatText(text.get(), size, wanted);
     } catch (const std::bad_alloc&) {

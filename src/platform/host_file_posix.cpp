@@ -17,6 +17,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/io_faults.h"
 #include "platform/wildcard.h"
 
 namespace vezuved {
@@ -315,7 +316,7 @@ HANDLE PlatformCreateFile(LPCWSTR path, DWORD access, DWORD /*share*/, DWORD dis
         t_lastError = ERROR_ACCESS_DENIED;
         return INVALID_HANDLE_VALUE;
     }
-    const int fd = ::open(resolved.c_str(), flags, 0666);
+    const int fd = IoCallFails(IoCall::Open) ? -1 : ::open(resolved.c_str(), flags, 0666);
     if (fd < 0) {
         FailWith(errno, resolved);
         return INVALID_HANDLE_VALUE;
@@ -336,7 +337,8 @@ BOOL PlatformReadFile(HANDLE handle, void* buffer, DWORD size, DWORD* done) {
     DWORD total = 0;
     auto* bytes = static_cast<char*>(buffer);
     while (total < size) {
-        const ssize_t n = ::read(file->fd, bytes + total, size - total);
+        // A failed read is -1; one the seam ends early (errno 0) reads nothing.
+        const ssize_t n = IoCallFails(IoCall::Read) ? (errno != 0 ? -1 : 0) : ::read(file->fd, bytes + total, size - total);
         if (n < 0) {
             if (errno == EINTR) continue;
             FailWith(errno, std::string());
@@ -357,7 +359,8 @@ BOOL PlatformWriteFile(HANDLE handle, const void* buffer, DWORD size, DWORD* don
     DWORD total = 0;
     const auto* bytes = static_cast<const char*>(buffer);
     while (total < size) {
-        const ssize_t n = ::write(file->fd, bytes + total, size - total);
+        const size_t allowed = IoWriteAllowance(size - total);
+        const ssize_t n = allowed == 0 ? -1 : ::write(file->fd, bytes + total, allowed);
         if (n < 0) {
             if (errno == EINTR) continue;
             FailWith(errno, std::string());
@@ -406,7 +409,7 @@ BOOL PlatformSetFileTime(HANDLE handle, const FILETIME* /*creation*/, const FILE
     times[1] = times[0];
     if (access != nullptr) times[0] = FileTimeToTimespec(*access);
     if (write != nullptr) times[1] = FileTimeToTimespec(*write);
-    if (::futimens(file->fd, times) != 0) {
+    if (IoCallFails(IoCall::SetTime) || ::futimens(file->fd, times) != 0) {
         FailWith(errno, std::string());
         return FALSE;
     }
@@ -416,9 +419,14 @@ BOOL PlatformSetFileTime(HANDLE handle, const FILETIME* /*creation*/, const FILE
 BOOL PlatformCloseHandle(HANDLE handle) {
     HostObject* file = Unregister(handle, HostObject::Kind::File);
     if (file == nullptr) return FALSE;
+    const bool fails = IoCallFails(IoCall::Close);
+    const int error = errno;
+    // The descriptor is gone either way, as close(2) leaves it.
     const int result = ::close(file->fd);
     delete file;
-    return result == 0 ? TRUE : FALSE;
+    if (!fails && result == 0) return TRUE;
+    FailWith(fails ? error : errno, std::string());
+    return FALSE;
 }
 
 BOOL PlatformDeleteFile(LPCWSTR path) {
@@ -428,7 +436,7 @@ BOOL PlatformDeleteFile(LPCWSTR path) {
         t_lastError = ERROR_ACCESS_DENIED;
         return FALSE;
     }
-    if (::unlink(resolved.c_str()) != 0) {
+    if (IoCallFails(IoCall::Remove) || ::unlink(resolved.c_str()) != 0) {
         FailWith(errno, resolved);
         return FALSE;
     }
@@ -438,7 +446,12 @@ BOOL PlatformDeleteFile(LPCWSTR path) {
 BOOL PlatformMoveFile(LPCWSTR from, LPCWSTR to) {
     const std::string source = PlatformResolvePath(from);
     const std::string destination = PlatformResolvePath(to);
-    if (::rename(source.c_str(), destination.c_str()) != 0) {
+    // The file put in the place of another takes its permissions, as when
+    // it was rewritten in place: a private file stays private.
+    struct stat replaced;
+    if (::stat(destination.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode))
+        ::chmod(source.c_str(), replaced.st_mode & 07777);
+    if (IoCallFails(IoCall::Rename) || ::rename(source.c_str(), destination.c_str()) != 0) {
         FailWith(errno, source);
         return FALSE;
     }

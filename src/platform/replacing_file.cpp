@@ -5,6 +5,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/io_faults.h"
 #include "platform/replacing_file_names.h"
 #include "platform/temporary_registry.h"
 
@@ -29,7 +30,7 @@ bool CommitReplacingFile(ReplacingFile& replacing) {
     int error = 0;
     errno = 0;
     bool synced = true;
-    if (std::fflush(replacing.file) != 0 || std::ferror(replacing.file)) {
+    if (IoCallFails(IoCall::Flush) || std::fflush(replacing.file) != 0 || std::ferror(replacing.file)) {
         error = errno != 0 ? errno : EIO;
     } else {
         synced = SyncToDisk(replacing);  // states its own failure

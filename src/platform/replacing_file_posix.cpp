@@ -9,9 +9,11 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/io_faults.h"
 #include "platform/replacing_file.h"
 #include "platform/replacing_file_names.h"
 #include "platform/stale_temporaries.h"
+#include "platform/stream_file.h"
 #include "platform/temporary_registry.h"
 
 namespace vezuved {
@@ -70,7 +72,7 @@ bool OpenReplacing(ReplacingFile& replacing, const char* target) {
         if (!S_ISREG(st.st_mode)) {
             // A device or a pipe ("/dev/null"): no previous contents to keep,
             // and renaming over it would replace the device itself.
-            replacing.file = std::fopen(replacing.destination.c_str(), "wb");
+            replacing.file = PlatformOpenStream(replacing.destination.c_str(), "wb");
             if (replacing.file == nullptr) return Fail(replacing, "write", errno);
             replacing.direct = true;
             return true;
@@ -87,7 +89,9 @@ bool OpenReplacing(ReplacingFile& replacing, const char* target) {
         replacing.temporary =
             TemporaryNameBeside(replacing.destination, static_cast<unsigned long>(::getpid()), attempt);
         replacing.registration = RegisterTemporary(replacing.temporary);
-        const int fd = ::open(replacing.temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = IoCallFails(IoCall::Open)
+                           ? -1
+                           : ::open(replacing.temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0) {
             const int error = errno;
             replacing.temporary.clear();
@@ -97,7 +101,7 @@ bool OpenReplacing(ReplacingFile& replacing, const char* target) {
             return FailInFolder(replacing, error);
         }
         if (mode != 0) ::fchmod(fd, mode);  // the replaced file's permissions carry over
-        replacing.file = ::fdopen(fd, "w+b");
+        replacing.file = PlatformStreamOfDescriptor(fd, "w+b");
         if (replacing.file == nullptr) {
             const int error = errno;
             ::close(fd);
@@ -110,13 +114,14 @@ bool OpenReplacing(ReplacingFile& replacing, const char* target) {
 }
 
 bool SyncToDisk(ReplacingFile& replacing) {
-    if (replacing.direct || ::fsync(::fileno(replacing.file)) == 0) return true;
+    if (replacing.direct) return true;
+    if (!IoCallFails(IoCall::Sync) && ::fsync(PlatformStreamDescriptor(replacing.file)) == 0) return true;
     return Fail(replacing, "write", errno);
 }
 
 bool RenameOverTarget(ReplacingFile& replacing) {
     if (replacing.direct) return true;
-    if (::rename(replacing.temporary.c_str(), replacing.destination.c_str()) != 0) {
+    if (IoCallFails(IoCall::Rename) || ::rename(replacing.temporary.c_str(), replacing.destination.c_str()) != 0) {
         const int renameError = errno;
         DiscardReplacingFile(replacing);
         return Fail(replacing, "replace", renameError);
@@ -129,6 +134,7 @@ bool RenameOverTarget(ReplacingFile& replacing) {
 }
 
 void RemoveTemporaryFile(const std::string& path) noexcept {
+    if (IoCallFails(IoCall::Remove)) return;
     ::unlink(path.c_str());
 }
 

@@ -17,6 +17,7 @@
 #include "layouts/layout_table.h"
 #include "record/record_parse.h"
 #include "text/import_text.h"
+#include "text/text_file.h"
 #include "text/text_output.h"
 #include "text/work_record.h"
 
@@ -185,7 +186,10 @@ TextResult ExportText(const TextRequest& request) {
     for (auto& label : state.FieldLabel) label.reset();
 
     FileHandle database = OpenFile(ctx.databasePath, "rb");
-    if (!database) return result;
+    if (!database) {
+        SayUnreadable(ctx.databasePath);
+        return result;
+    }
     if (request.format) LoadFormatFile(request.format->c_str(), nullptr);
     ApplyTextRequest(request);
     if (state.Layout == kLayoutRecordLine) state.Layout = kLayoutComma;

@@ -153,6 +153,7 @@ TextResult ImportText(const TextRequest& request, bool toKindFile) {
 
     FileHandle file = OpenFile(sourcePath, "rb");
     if (!file) {
+        SayUnreadable(sourcePath);
         DiagPrint("error opening\n");
         return result;
     }
@@ -162,7 +163,11 @@ TextResult ImportText(const TextRequest& request, bool toKindFile) {
     if (request.kind) SetDatabaseKind(*request.kind);
 
     std::vector<char> text;
-    if (!ReadWholeFile(file.get(), text)) return result;
+    if (!ReadWholeFile(file.get(), text)) {
+        // Not an empty file: one that could not be read, or ended early.
+        if (std::ferror(file.get()) || !text.empty()) SayUnreadable(sourcePath);
+        return result;
+    }
     const size_t lineCount = CutTextLines(text, state.HeaderLines);
 
     DatabaseOutput output;

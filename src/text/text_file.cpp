@@ -1,5 +1,11 @@
 #include "text/text_file.h"
 
+#include <cerrno>
+
+#include "base/diag.h"
+#include "platform/replacing_file_names.h"
+#include "platform/replacing_file.h"
+
 namespace vezuved {
 
 bool ReadWholeFile(std::FILE* file, std::vector<char>& out) {
@@ -9,6 +15,15 @@ bool ReadWholeFile(std::FILE* file, std::vector<char>& out) {
     out.reserve(static_cast<size_t>(size) + 1);
     out.resize(static_cast<size_t>(size));
     return std::fread(out.data(), 1, out.size(), file) == out.size();
+}
+
+void SayUnreadable(const char* path) noexcept {
+    const int error = errno != 0 ? errno : EIO;
+    try {
+        DiagCause(ReplacingFailure("read", path, PlatformErrorText(error)));
+    } catch (...) {
+        // no memory even for the sentence: the failure value stands alone
+    }
 }
 
 }  // namespace vezuved

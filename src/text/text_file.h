@@ -11,4 +11,8 @@ namespace vezuved {
 // more, so a terminator can follow the text without moving it.
 bool ReadWholeFile(std::FILE* file, std::vector<char>& out);
 
+// States, as the cause of a failure, that path could not be opened or read,
+// with the system's reason (errno): "cannot read '<path>': <reason>".
+void SayUnreadable(const char* path) noexcept;
+
 }  // namespace vezuved

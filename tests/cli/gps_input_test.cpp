@@ -30,6 +30,8 @@ TEST(GpsText, ParseIsoTimeTakesZonesAndFractions) {
         {"1969-12-31T23:59:59.500Z", -500},
         {"2004-02-29T00:00:00Z", 1078012800000},
         {"2003-02-29T00:00:00Z", std::nullopt},
+        {"2000-02-29T00:00:00Z", 951782400000},  // divisible by 400: a leap year
+        {"1900-02-29T00:00:00Z", std::nullopt},
         {"2021-13-01T00:00:00Z", std::nullopt},
         {"2021-08-14T25:00:00Z", std::nullopt},
         {"2021-08-14T08:15:00+2", std::nullopt},
@@ -42,7 +44,8 @@ TEST(GpsText, ParseIsoTimeTakesZonesAndFractions) {
 
 TEST(GpsText, RecordTimeTextRoundTrips) {
     const std::pair<int64_t, const char*> cases[] = {
-        {1628928900000, "081500 14082021"}, {1628928900250, "081500.250 14082021"}, {0, "000000 01011970"}};
+        {1628928900000, "081500 14082021"}, {1628928900250, "081500.250 14082021"}, {0, "000000 01011970"},
+        {-500, "235959.500 31121969"}};
     for (const auto& [millis, text] : cases) {
         EXPECT_EQ(FormatRecordTime(millis), text);
         EXPECT_EQ(RecordTime(text), millis) << text;

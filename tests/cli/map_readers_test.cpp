@@ -140,6 +140,7 @@ const ReadCase kNumbers[] = {
      "</coordinates></LineString></Placemark></kml>",
      "T 'track 1': 8.5155383,48.2662716^-10 7.5,45.5 7.5,45.5^100", ""},
     {"signed.gpx", R"(<gpx><wpt lat="+045.50" lon=" -1.25e1 "><ele>+1E3</ele></wpt></gpx>)", "W: -12.5,45.5^1000", ""},
+    {"pole.gpx", R"(<gpx><wpt lat="-90" lon="180"/></gpx>)", "W: 180,-90", ""},
     {"numbers.geojson", R"({"type": "Point", "coordinates": [-0.0125e3, 4.55E1, 1e2]})", "W: -12.5,45.5^100", ""},
 };
 INSTANTIATE_TEST_SUITE_P(Numbers, MapReaders, ::testing::ValuesIn(kNumbers));

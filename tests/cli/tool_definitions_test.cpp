@@ -140,6 +140,18 @@ TEST_F(ToolDefinitions, AutoNamesTheUsersFileForValuesItCannotRead) {
     EXPECT_FALSE(FileExists(Out("walk.gpx")));
 }
 
+// A field named twice keeps its first column, the first of the row included.
+TEST_F(ToolDefinitions, MakeKeepsTheFirstColumnOfAFieldNamedTwice) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"Name,Lat,Lon,Name\n", "name = 0\n"}, {"Lat,Lon,Latitude\n", "latitude = 0\n"},
+    };
+    for (const auto& [header, line] : rows) {
+        WriteFile(Out("twice.csv"), header);
+        const ToolResult made = RunTool({"formats", "make", Out("twice.csv")});
+        EXPECT_NE(made.out.find(line), std::string::npos) << header << made.out;
+    }
+}
+
 TEST_F(ToolDefinitions, MakeWritesADefinitionThatReadsAndWritesTheFile) {
     const std::string data = Out("summits.csv");
     WriteFile(data, "Name;Lat;Lon;Ele (ft);Comment;Speed\nHood;45.3735;-121.6959;11249;Oregon;0\n");

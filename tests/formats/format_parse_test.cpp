@@ -63,7 +63,7 @@ const std::vector<ParseCase> kKeywordCases = {
     {"Palm DB Type = Track2", SET(s.dbKind = 1; s.recordVersion = 2)},
     // EleFormat: the first character.
     {"EleFormat=m", SET(s.eleFormat = 1)}, {"EleFormat=M\nEleFormat=feet", nullptr},
-    {"EleFormat=M\nEleFormat=yards", SET(s.eleFormat = 1)},
+    {"EleFormat=M\nEleFormat=yards", SET(s.eleFormat = 1)}, {"EleFormat=M\nEleFormat =", nullptr},
     // Texts, cut to their capacities; Ext gains its dot, and is cut to 35 characters.
     {"DefaultIcon = Waypoint  ", SET(s.defaultIcon = "Waypoint  ")},
     {"HeaderLines = 2", SET(s.headerLines = 2)}, {"FieldLen = 10,20,5", SET(s.fieldLen = "10,20,5")},

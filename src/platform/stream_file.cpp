@@ -1,0 +1,167 @@
+// With the test seam on glibc, a stream is a cookie stream over the
+// descriptor whose calls ask the seam first; a descriptor table maps the
+// stream back to its descriptor for fsync.
+#include "platform/stream_file.h"
+
+#include "platform/io_faults.h"
+
+#if defined(VEZUVED_IO_FAULTS) && defined(__GLIBC__)
+
+#include <fcntl.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+
+namespace vezuved {
+
+namespace {
+
+struct SeamCookie {
+    int fd;
+};
+
+// Streams made here and their descriptors: few are open at once.
+constexpr int kTrackedStreams = 64;
+std::FILE* g_streams[kTrackedStreams];
+int g_descriptors[kTrackedStreams];
+std::mutex g_streamsLock;
+
+void Track(std::FILE* file, int fd) {
+    std::lock_guard<std::mutex> hold(g_streamsLock);
+    for (int i = 0; i < kTrackedStreams; ++i) {
+        if (g_streams[i] == nullptr) {
+            g_streams[i] = file;
+            g_descriptors[i] = fd;
+            return;
+        }
+    }
+}
+
+void Untrack(int fd) {
+    std::lock_guard<std::mutex> hold(g_streamsLock);
+    for (int i = 0; i < kTrackedStreams; ++i)
+        if (g_streams[i] != nullptr && g_descriptors[i] == fd) g_streams[i] = nullptr;
+}
+
+ssize_t SeamRead(void* cookie, char* buffer, size_t size) {
+    if (IoCallFails(IoCall::Read)) return errno != 0 ? -1 : 0;  // errno 0: the file ends early
+    return ::read(static_cast<SeamCookie*>(cookie)->fd, buffer, size);
+}
+
+// Writes all it may, as the kernel's writes are retried; fewer than size,
+// with errno telling why, is the stream's error.
+ssize_t SeamWrite(void* cookie, const char* buffer, size_t size) {
+    const size_t allowed = IoWriteAllowance(size);
+    const int refusal = errno;
+    size_t done = 0;
+    while (done < allowed) {
+        const ssize_t n = ::write(static_cast<SeamCookie*>(cookie)->fd, buffer + done, allowed - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return done > 0 ? static_cast<ssize_t>(done) : -1;
+        done += static_cast<size_t>(n);
+    }
+    if (done < size) errno = refusal;
+    return done > 0 || size == 0 ? static_cast<ssize_t>(done) : -1;
+}
+
+int SeamSeek(void* cookie, off64_t* offset, int whence) {
+    const off64_t at = ::lseek64(static_cast<SeamCookie*>(cookie)->fd, *offset, whence);
+    if (at < 0) return -1;
+    *offset = at;
+    return 0;
+}
+
+int SeamClose(void* cookie) {
+    auto* seam = static_cast<SeamCookie*>(cookie);
+    Untrack(seam->fd);
+    const bool fails = IoCallFails(IoCall::Close);
+    const int error = errno;
+    const int result = ::close(seam->fd);  // the descriptor goes either way, as close(2) does
+    delete seam;
+    if (fails) errno = error;
+    return fails ? -1 : result;
+}
+
+std::FILE* Wrap(int fd, const char* mode) {
+    auto* cookie = new (std::nothrow) SeamCookie{fd};
+    if (cookie == nullptr) {
+        errno = ENOMEM;
+        return nullptr;
+    }
+    std::FILE* file = ::fopencookie(cookie, mode, cookie_io_functions_t{SeamRead, SeamWrite, SeamSeek, SeamClose});
+    if (file == nullptr) {
+        delete cookie;
+        return nullptr;
+    }
+    Track(file, fd);
+    return file;
+}
+
+int OpenFlags(const char* mode) {
+    const bool plus = std::strchr(mode, '+') != nullptr;
+    switch (mode[0]) {
+        case 'r': return plus ? O_RDWR : O_RDONLY;
+        case 'w': return (plus ? O_RDWR : O_WRONLY) | O_CREAT | O_TRUNC;
+        case 'a': return (plus ? O_RDWR : O_WRONLY) | O_CREAT | O_APPEND;
+        default: return -1;
+    }
+}
+
+}  // namespace
+
+std::FILE* PlatformOpenStream(const char* path, const char* mode) {
+    const int flags = mode != nullptr ? OpenFlags(mode) : -1;
+    if (path == nullptr || flags < 0) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    if (IoCallFails(IoCall::Open)) return nullptr;
+    const int fd = ::open(path, flags | O_CLOEXEC, 0666);
+    if (fd < 0) return nullptr;
+    std::FILE* file = Wrap(fd, mode);
+    if (file == nullptr) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+    }
+    return file;
+}
+
+std::FILE* PlatformStreamOfDescriptor(int descriptor, const char* mode) { return Wrap(descriptor, mode); }
+
+int PlatformStreamDescriptor(std::FILE* file) {
+    std::lock_guard<std::mutex> hold(g_streamsLock);
+    for (int i = 0; i < kTrackedStreams; ++i)
+        if (g_streams[i] == file) return g_descriptors[i];
+    return ::fileno(file);
+}
+
+}  // namespace vezuved
+
+#else
+
+#if !defined(_WIN32)
+#include <stdio.h>
+#endif
+
+namespace vezuved {
+
+std::FILE* PlatformOpenStream(const char* path, const char* mode) {
+    if (IoCallFails(IoCall::Open)) return nullptr;
+    return std::fopen(path, mode);
+}
+
+#if defined(_WIN32)
+std::FILE* PlatformStreamOfDescriptor(int descriptor, const char* mode) { return ::_fdopen(descriptor, mode); }
+int PlatformStreamDescriptor(std::FILE* file) { return ::_fileno(file); }
+#else
+std::FILE* PlatformStreamOfDescriptor(int descriptor, const char* mode) { return ::fdopen(descriptor, mode); }
+int PlatformStreamDescriptor(std::FILE* file) { return ::fileno(file); }
+#endif
+
+}  // namespace vezuved
+
+#endif
