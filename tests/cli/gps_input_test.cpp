@@ -148,13 +148,12 @@ TEST(GpsReaders, ReadTheirSetsOrFailWithTheLineAndCause) {
         {"bare.json", R"({"type": "LineString", "coordinates": [[1, 2], [3, 4]]})", "T 'track 1': 1,2 3,4"},
         {"bad.json", "{\"type\": \"FeatureCollection\",\n \"features\": [1, }", "line 2, column 18 (byte 47): syntax error"},
         {"bad.json", "", "line 1, column 1 (byte 0)"},
+        {"trailing.json", "{\"type\": \"Point\", \"coordinates\": [1, 2]} x", "line 1, column 42 (byte 41)"},
         {"bad.json", "[1]", "its top is no JSON object"},
         {"bad.json", R"({"type": "Topology"})", "it is no GeoJSON (its type is 'Topology')"},
         {"bad.json", R"({"type": "FeatureCollection", "features": []})", "holds no points"},
         // Hostile nesting fails with a sentence, not by running out of stack.
         {"nested.json", Nested(100), "nest deeper than 64"},
-        {"arrays.json", std::string(200000, '[') + std::string(200000, ']'),
-         "cannot read 'x': its JSON nests deeper than 512 lists and objects"},
     };
     for (const ReaderCase& c : cases) {
         SCOPED_TRACE(std::string(c.file) + ": " + c.bytes.substr(0, 60));

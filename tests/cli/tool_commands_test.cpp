@@ -30,46 +30,20 @@ void Expect(const std::vector<Step>& steps) {
     }
 }
 
-TEST_F(ToolCommands, VersionAndHelp) {
-    std::vector<Step> steps = {{{"--version"}, {"vezuved "}}};
-    for (const std::string command : {"info", "show", "import", "export", "convert", "formats"}) {
-        steps.push_back({{command, "--help"}, {"vezuved " + command, "Example"}});
-    }
-    Expect(steps);
-}
-
-// The example files of every layout with their definitions, shown as a table.
-// The comma, track and route examples are shown in GeoJsonAndJsonParseBack.
-TEST_F(ToolCommands, ShowsEveryLayoutsExample) {
-    const auto show = [](const char* data, const char* format) {
-        return std::vector<std::string>{"show", DataFile(data), "-d", FormatFile(format)};
-    };
-    Expect({{show("springs.tsv", "tab.cal"), {"3 point(s)", "Mirror Lake"}},
-            {show("camps.dat", "fixed.cal"), {"3 point(s)", "High Camp"}},
-            {show("beacons.wpt", "pcx5.cal"), {"3 point(s)", "45.3735000"}},
-            {show("waypoints.txt", "garmin.cal"), {"3 point(s)", "-121.6543833"}},
-            {show("alps-comp.csv", "comp.cal"), {"3 point(s)", "46.5475000"}},
-            {show("huts-degnospace.csv", "degnospace.cal"), {"3 point(s)", "45.9200000"}},
-            {show("peaks-metres.csv", "metres.cal"), {"3 point(s)", "13641.5664000"}}});
-}
-
 TEST_F(ToolCommands, ImportShowInfoAndExport) {
     const std::string track = Out("hike.pdb"), loop = Out("loop.pdb"), sub = Out("sub");
     WriteFile(Out("peaks.csv"), "Eiger,46.5776,8.0053,1000\n");
     WriteFile(Out("cafe.csv"), "45.5,-122.25,100,,Caf\xE9,,Tea \x80 2\n");
     std::filesystem::create_directory(sub);
     Expect({
+        {{"--version"}, {"vezuved "}},
         {{"import", DataFile("hike-track.csv"), "-d", FormatFile("track.cal"), "-o", track}, {}},
-        {{"show", track}, {"8 point(s), track"}},
         {{"show", track, "--output", "table"}, {"TP001  45.3311000  -121.7113000"}},
         {{"show", track, "--output", "csv"}, {"name,latitude,longitude,elevation_ft,time,icon,description\r\n"}},
         {{"show", track, "--output", "json"}, {"\"kind\": \"track\""}},
         {{"show", track, "--output", "geojson"}, {"\"LineString\""}},
         {{"show", track, "--output", "GPX"}, {"<trkpt lat=\"45.3311000\" lon=\"-121.7113000\">"}},
-        // Text to a file, into a folder, and beside the database.
-        {{"export", track, "-d", FormatFile("garmin.cal"), "-o", Out("g.txt")},
-         {"Grid\tLat/Lon", "Trackpoint\t45.3311000 -121.7113000\t08/14/2021 08:15.00"},
-         Out("g.txt")},
+        // Text into a folder, and beside the database.
         {{"export", track, "-d", FormatFile("comma.cal"), "-o", sub}, {sub + "/hike.csv"}},
         {{"export", track, "--layout", "tab"}, {"45.3311000\t-121.7113000"}, Out("hike.rlt")},
         // Columns and units from the command line instead of a definition.
@@ -84,22 +58,6 @@ TEST_F(ToolCommands, ImportShowInfoAndExport) {
     });
     EXPECT_NE(ReadFile(sub + "/hike.csv").find("45.3311000,-121.7113000,6000.6561680,081500 14082021,TP001,,\r\n"),
               std::string::npos);
-}
-
-TEST_F(ToolCommands, ConvertByExtensions) {
-    const std::string db = Out("summits.pdb");
-    Expect({
-        {{"convert", DataFile("summits.csv"), db, "-d", FormatFile("name-first.cal")}, {"PoLi"}, db},
-        {{"convert", db, Out("copy.pdb")}, {"PoLi"}, Out("copy.pdb")},
-        {{"convert", db, Out("summits.gpx")}, {"<wpt lat=\"45.3735000\""}, Out("summits.gpx")},
-        {{"convert", db, Out("s.tsv"), "--output-definition", FormatFile("tab.cal")},
-         {"45.3735000\t-121.6959000\t11249\t\tMount Hood"},
-         Out("s.tsv")},
-        {{"convert", DataFile("springs.tsv"), Out("s.csv"), "-d", FormatFile("tab.cal"), "--output-definition",
-          FormatFile("name-first.cal")},
-         {"Mirror Lake,45.3016000,-121.7866000,4100,Quiet lake"},
-         Out("s.csv")},
-    });
 }
 
 TEST_F(ToolCommands, FormatsListsTitlesKindsAndExtensions) {

@@ -244,13 +244,10 @@ TEST_F(ToolGps, FilesItCannotReadWriteNothing) {
     };
     const Case cases[] = {
         {"bad.gpx", "<gpx>\n<wpt lat=\"1\" lon=\"2\">\n</gpx>", "cannot read '" + Out("bad.gpx") + "': line 3: mismatched tag", 1},
-        {"html.gpx", "<html/>", "it is no GPX file (its root element is <html>, not <gpx>)", 1},
         {"empty.gpx", "<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\"/>",
          "cannot convert '" + Out("empty.gpx") + "': it holds no points, routes or tracks", 1},
-        {"bad.kml", "<kml><Placemark>", "cannot read '" + Out("bad.kml") + "': line 1: no element found", 1},
         {"bad.geojson", "{\"type\": \"Feature\",\n\"geometry\": nul}",
          "cannot read '" + Out("bad.geojson") + "': line 2, column 16 (byte 35): syntax error", 1},
-        {"trailing.json", "{\"type\": \"Point\", \"coordinates\": [1, 2]} x", "line 1, column 42 (byte 41)", 1},
         {"good.gpx", "<gpx><wpt lat=\"1\" lon=\"2\"/></gpx>", "", 0},
     };
     for (const Case& c : cases) {
