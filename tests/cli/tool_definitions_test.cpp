@@ -178,10 +178,6 @@ TEST_F(ToolDefinitions, MakeLeavesOutIsoTimeColumns) {
         const char* text;
         const char* warning;
     } cases[] = {
-        {"lat,lon,time\n45.5,7.5,2021-08-14T10:15:00+02:00\n",
-         "vezuved: warning: left out the time column 'time' (column 3): its values are ISO 8601 (line 2: "
-         "'2021-08-14T10:15:00+02:00'), which a definition's time column cannot read; --auto reads the file with "
-         "its times\n"},
         {"date,time,lat,lon\n2021-08-14,10:15:00Z,45.5,7.5\n",
          "vezuved: warning: left out the time column 'time' (column 2) and the date column 'date' (column 1): "
          "their values are ISO 8601 (line 2: '10:15:00Z'), which a definition's time column cannot read; --auto "
@@ -336,23 +332,6 @@ TEST_F(ToolDefinitions, ExplainWarnsAboutBrokenDefinitions) {
          "\n"
          "warning: line 2: a Tab layout always splits at tabs; Delimited ';' is ignored\n"
          "warning: line 3: FieldLen applies to fixed-width columns (Source = FIXED) only; it is ignored\n"},
-        {"an empty file is the library's defaults", "",
-         "Title:        (none)\n"
-         "Layout:       delimited text\n"
-         "Delimiter:    , (comma)\n"
-         "Header lines: 0\n"
-         "Kind:         points\n"
-         "Extension:    (none: by kind, .rlp, .rlt or .rlr)\n"
-         "Written:      7 column(s) (FieldCount)\n"
-         "\n"
-         "Column  Field        Unit or style\n"
-         "1       latitude     decimal degrees (Num)\n"
-         "2       longitude    decimal degrees (Num)\n"
-         "3       elevation    feet\n"
-         "4       time         HHMMSS DDMMYYYY, or HH:MM:SS\n"
-         "5       name         text\n"
-         "6       icon         text\n"
-         "7       description  text\n"},
     };
     for (const BrokenCase& c : cases) {
         SCOPED_TRACE(c.what);

@@ -1,6 +1,6 @@
 // How the tool reads text: never without a definition, in UTF-8 or
 // Windows-1252, with lines whose values cannot be read reported and left
-// out, Garmin waypoints whole, record-line files by their kind, and every
+// out, record-line files by their kind, and every
 // shipped definition reading back what it writes.
 #include <algorithm>
 #include <filesystem>
@@ -141,26 +141,6 @@ TEST_F(ToolTextInput, BadValuesAreReportedAndSkipped) {
     WriteFile(Out("camps.dat"), "Base Camp   45.3712     -121.7123    1780\nHigh Camp   45.36x1     -121.7005    2650\n");
     result = RunTool({"show", Out("camps.dat"), "-d", FormatFile("fixed.cal")});
     EXPECT_EQ(result.err, Out("camps.dat") + ":2: column 2: '45.36x1' is not a latitude\n");
-}
-
-TEST_F(ToolTextInput, GarminWaypointsKeepAltitudeDescriptionAndSymbol) {
-    const std::vector<std::string> expected = {
-        "CLOUDCAP,45.4026333,-121.6543833,5837,,Lodge,Cloud Cap Inn\r\n",
-        "COOPER,45.3891167,-121.6631667,6640,,Shelter,Cooper Spur shelter\r\n",
-        "TILLY,45.3978333,-121.6493333,5700,,Campground,Tilly Jane camp\r\n"};
-    const std::string pdb = Out("waypoints.pdb");
-    ASSERT_EQ(RunTool({"import", DataFile("waypoints.txt"), "-d", FormatFile("garmin.cal"), "-o", pdb}).status, 0);
-    for (const std::vector<std::string>& arguments :
-         {std::vector<std::string>{"show", DataFile("waypoints.txt"), "-d", FormatFile("garmin.cal"), "--output", "csv"},
-          std::vector<std::string>{"show", pdb, "--output", "csv"}}) {
-        const ToolResult result = RunTool(arguments);
-        ASSERT_EQ(result.status, 0) << result.err;
-        std::string text = result.out;
-        // The listing shows elevations as the record holds them.
-        const std::string padding = ".0000000";
-        for (size_t at; (at = text.find(padding)) != std::string::npos;) text.erase(at, padding.size());
-        for (const auto& line : expected) EXPECT_NE(text.find(line), std::string::npos) << Joined(arguments) << text;
-    }
 }
 
 TEST_F(ToolTextInput, RecordLineFilesAreReadByTheirKind) {
