@@ -36,13 +36,6 @@ protected:
         EXPECT_EQ(result.status, 0) << Joined(arguments) << "\n" << result.err;
         return result.out;
     }
-    // The record texts of a database, as the library exports them (tab
-    // separated: latitude, longitude, elevation, time, name, icon, note).
-    std::string Records(const std::string& database) {
-        const std::string text = database + ".tsv";
-        Ok({"convert", database, text, "--output-definition", FormatFile("tab.cal")});
-        return ReadFile(text);
-    }
 };
 
 TEST_F(ToolGps, EachSetOfAGpxBecomesADatabaseOfItsKind) {
@@ -62,10 +55,10 @@ TEST_F(ToolGps, EachSetOfAGpxBecomesADatabaseOfItsKind) {
     EXPECT_EQ(waypoints.err, "vezuved: warning: '" + Out("w.pdb") +
                                  "': text fitted to the record: 1 field(s) had characters replaced or dropped "
                                  "('\xE6\x97\xA5')\n");
-    EXPECT_EQ(Records(Out("w.pdb")),
+    EXPECT_EQ(RecordTexts(Out("w.pdb")),
               "45.1234567\t-122.7654321\t1000.0000000\t081500.250 14082021\tCaf\xE9 \x80\tFlag\tCoffee\r\n"
               "-33.5000000\t151.2500000\t\t\t?\t\t\r\n");
-    EXPECT_EQ(Records(Out("out-Morning.pdb")),
+    EXPECT_EQ(RecordTexts(Out("out-Morning.pdb")),
               "46.5000000\t8.2500000\t3280.8398950\t060000 14082021\t\t\t\r\n"
               "46.5100000\t8.2600000\t3315.2887139\t060005 14082021\t\t\t\r\n"
               "46.5200000\t8.2700000\t3346.4566929\t061000 14082021\t\t\t\r\n");
@@ -135,7 +128,7 @@ TEST_F(ToolGps, SeveralInputsOfOneKindAreMerged) {
     WriteFile(Out("b.gpx"), "<gpx><trk><trkseg><trkpt lat=\"5\" lon=\"6\"/></trkseg></trk></gpx>");
     EXPECT_EQ(Ok({"convert", Out("a.gpx"), Out("b.gpx"), "-o", Out("all.pdb")}),
               "Wrote " + Out("all.pdb") + " (track, 3 point(s))\n");
-    EXPECT_EQ(Records(Out("all.pdb")),
+    EXPECT_EQ(RecordTexts(Out("all.pdb")),
               "1.0000000\t2.0000000\t\t\t\t\t\r\n3.0000000\t4.0000000\t\t\t\t\t\r\n5.0000000\t6.0000000\t\t\t\t\t\r\n");
     // Points and a track are no one database.
     WriteFile(Out("trip.gpx"), kTrip);
@@ -223,12 +216,12 @@ TEST_F(ToolGps, KmlAndGeoJsonIn) {
     EXPECT_EQ(Ok({"convert", Out("a.kml"), Out("k.pdb")}),
               "Wrote " + Out("k-waypoints.pdb") + " (points, 1 point(s))\n" + "Wrote " + Out("k-Loop.pdb") +
                   " (route, 2 point(s))\n");
-    EXPECT_EQ(Records(Out("k-waypoints.pdb")), "45.3735000\t-121.6959000\t11250.0000000\t\tSummit\t\t\r\n");
+    EXPECT_EQ(RecordTexts(Out("k-waypoints.pdb")), "45.3735000\t-121.6959000\t11250.0000000\t\tSummit\t\t\r\n");
     WriteFile(Out("a.json"), R"({"type": "Feature", "properties": {"name": "Run", "coordTimes":
       ["2021-08-14T08:00:00+01:00", "2021-08-14T08:00:01+01:00"]},
       "geometry": {"type": "LineString", "coordinates": [[8.25, 46.5, 1000], [8.26, 46.51]]}})");
     EXPECT_EQ(Ok({"convert", Out("a.json"), Out("run.pdb")}), "Wrote " + Out("run.pdb") + " (track, 2 point(s))\n");
-    EXPECT_EQ(Records(Out("run.pdb")),
+    EXPECT_EQ(RecordTexts(Out("run.pdb")),
               "46.5000000\t8.2500000\t3280.8398950\t070000 14082021\t\t\t\r\n"
               "46.5100000\t8.2600000\t\t070001 14082021\t\t\t\r\n");
     const std::string listing = Ok({"show", Out("a.kml")});

@@ -143,29 +143,6 @@ INSTANTIATE_TEST_SUITE_P(Formats, ToolStreamFormats, ::testing::ValuesIn(kCases)
 // line ends, bad values): the streamed documents, messages and reports are
 // those of the held path. --what names the file's own kind, which keeps
 // every set and only forces the held path.
-struct ExampleCase {
-    const char* name;
-    std::string data;
-    std::string definition;
-    const char* what;
-};
-
-std::vector<ExampleCase> ExampleCases() {
-    return {
-        {"Comp", DataFile("alps-comp.csv"), FormatFile("comp.cal"), "waypoints"},
-        {"Pcx5", DataFile("beacons.wpt"), FormatFile("pcx5.cal"), "waypoints"},
-        {"Fixed", DataFile("camps.dat"), FormatFile("fixed.cal"), "waypoints"},
-        {"Track", DataFile("hike-track.csv"), FormatFile("track.cal"), "tracks"},
-        {"DegNoSpace", DataFile("huts-degnospace.csv"), FormatFile("degnospace.cal"), "waypoints"},
-        {"Route", DataFile("lake-loop-route.csv"), FormatFile("route.cal"), "routes"},
-        {"Metres", DataFile("peaks-metres.csv"), FormatFile("metres.cal"), "waypoints"},
-        {"Tab", DataFile("springs.tsv"), FormatFile("tab.cal"), "waypoints"},
-        {"HeaderAsPoint", DataFile("summits.csv"), FormatFile("name-first.cal"), "waypoints"},
-        {"Comma", DataFile("trailheads.csv"), FormatFile("comma.cal"), "waypoints"},
-        {"Garmin", DataFile("waypoints.txt"), FormatFile("garmin.cal"), "waypoints"},
-    };
-}
-
 class ToolStreamExamples : public ToolTest {};
 
 TEST_F(ToolStreamExamples, EveryDefinitionGivesTheHeldDocument) {
@@ -178,13 +155,18 @@ TEST_F(ToolStreamExamples, EveryDefinitionGivesTheHeldDocument) {
               "\n"
               "45.3398,-121.7051,1987,084700,14082021,\xE2\x82\xAC uro\r\n"
               "45.3447,-121.7010,2076,090500,14082021,Last");
-    std::vector<ExampleCase> cases = ExampleCases();
-    cases.push_back({"Checked", Out("checked.csv"), FormatFile("track.cal"), "tracks"});
-    for (const ExampleCase& c : cases) {
+    struct Case {
+        std::string name, data, definition;
+        const char* what;
+    };
+    std::vector<Case> cases = {{"checked", Out("checked.csv"), FormatFile("track.cal"), "tracks"}};
+    for (const ShippedExample& c : ShippedExamples())
+        cases.push_back({c.definition, DataFile(c.data), FormatFile(c.definition), c.what});
+    for (const Case& c : cases) {
         for (const char* extension : {"gpx", "geojson", "kml"}) {
-            SCOPED_TRACE(std::string(c.name) + " to " + extension);
+            SCOPED_TRACE(c.name + " to " + extension);
             const ToolResult result =
-                ExpectAsHeld({"convert", c.data, Out(std::string(c.name) + "." + extension), "-d", c.definition}, c.what);
+                ExpectAsHeld({"convert", c.data, Out(c.name + "." + extension), "-d", c.definition}, c.what);
             EXPECT_EQ(result.status, 0) << result.err;
             EXPECT_NE(result.out.find(" point(s))"), std::string::npos) << result.out;
         }

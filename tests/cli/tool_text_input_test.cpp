@@ -162,20 +162,6 @@ TEST_F(ToolTextInput, RecordLineFilesAreReadByTheirKind) {
     EXPECT_NE(gpx.out.find("<time>2021-08-14T08:30:00Z</time>"), std::string::npos) << gpx.out;
 }
 
-// A definition with its example; import-only ones are refused for writing.
-struct RoundTrip {
-    std::string definition, data;
-    bool importOnly;
-};
-
-const std::vector<RoundTrip> kRoundTrips = {
-    {"comma.cal", "trailheads.csv", false},   {"comp.cal", "alps-comp.csv", true},
-    {"degnospace.cal", "huts-degnospace.csv", false}, {"fixed.cal", "camps.dat", true},
-    {"garmin.cal", "waypoints.txt", false},   {"metres.cal", "peaks-metres.csv", false},
-    {"name-first.cal", "summits.csv", false}, {"pcx5.cal", "beacons.wpt", true},
-    {"route.cal", "lake-loop-route.csv", false}, {"tab.cal", "springs.tsv", false},
-    {"track.cal", "hike-track.csv", false}};
-
 // The GPX of a text read through its definition: names, positions,
 // elevations in metres to the centimetre, times. A database keeps no
 // commas in its texts, so descriptions are left out when one was between.
@@ -199,10 +185,10 @@ TEST_F(ToolTextInput, ShippedDefinitionsReadBackWhatTheyWrite) {
     }
     std::sort(shipped.begin(), shipped.end());
     std::vector<std::string> covered;
-    for (const RoundTrip& r : kRoundTrips) covered.push_back(r.definition);
+    for (const ShippedExample& r : ShippedExamples()) covered.push_back(r.definition);
     EXPECT_EQ(shipped, covered) << "every shipped definition needs a round trip";
 
-    for (const RoundTrip& r : kRoundTrips) {
+    for (const ShippedExample& r : ShippedExamples()) {
         SCOPED_TRACE(r.definition);
         const std::string definition = FormatFile(r.definition), data = DataFile(r.data);
         const std::string database = Out(r.definition + ".pdb");

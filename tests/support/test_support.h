@@ -79,6 +79,7 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path);
 std::string ReadFileText(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+size_t Count(const std::string& text, const std::string& part);  // its occurrences
 
 // Hex dump helper for readable byte comparisons: "fe 00 d4 a0".
 std::string Hex(const uint8_t* data, size_t size);
