@@ -36,6 +36,13 @@ protected:
         EXPECT_EQ(result.status, 0) << Joined(arguments) << "\n" << result.err;
         return result.out;
     }
+    // Runs and expects the exit status and a part of standard error.
+    void Fails(int status, const std::vector<std::string>& arguments, const std::string& said,
+               const std::string& shell = "") {
+        const ToolResult result = RunTool(arguments, shell);
+        EXPECT_EQ(result.status, status) << Joined(arguments);
+        EXPECT_NE(result.err.find(said), std::string::npos) << Joined(arguments) << "\n" << result.err;
+    }
 };
 
 TEST_F(ToolGps, EachSetOfAGpxBecomesADatabaseOfItsKind) {
@@ -118,9 +125,7 @@ TEST_F(ToolGps, TrackAndWhatChooseTheSets) {
         EXPECT_EQ(FileExists(out), c.status == 0) << Joined(arguments);
     }
     WriteFile(Out("points.gpx"), "<gpx><wpt lat=\"1\" lon=\"2\"/></gpx>");
-    const ToolResult none = RunTool({"convert", Out("points.gpx"), out, "--what", "tracks"});
-    EXPECT_EQ(none.status, 1);
-    EXPECT_NE(none.err.find("holds no tracks"), std::string::npos) << none.err;
+    Fails(1, {"convert", Out("points.gpx"), out, "--what", "tracks"}, "holds no tracks");
 }
 
 TEST_F(ToolGps, SeveralInputsOfOneKindAreMerged) {
@@ -157,12 +162,9 @@ TEST_F(ToolGps, WildcardsAreExpandedByTheTool) {
                   "--out-dir", Out("texts")}),
               "Wrote " + Out("texts") + "/one.tsv (track, 1 point(s))\n");
     EXPECT_EQ(ReadFile(Out("texts/one.tsv")), "1.0000000\t2.0000000\t\t\t\t\t\r\n");
-    const ToolResult none = RunTool({"convert", Out("logs/*.kml"), "--to", "pdb", "--out-dir", Out("db")});
-    EXPECT_EQ(none.status, 1);
-    EXPECT_NE(none.err.find("no file matches '" + Out("logs/*.kml") + "'"), std::string::npos) << none.err;
-    const ToolResult noType = RunTool({"convert", Out("logs/*.gpx"), "--out-dir", Out("db")});
-    EXPECT_EQ(noType.status, 2);
-    EXPECT_NE(noType.err.find("--out-dir needs --to"), std::string::npos) << noType.err;
+    Fails(1, {"convert", Out("logs/*.kml"), "--to", "pdb", "--out-dir", Out("db")},
+          "no file matches '" + Out("logs/*.kml") + "'");
+    Fails(2, {"convert", Out("logs/*.gpx"), "--out-dir", Out("db")}, "--out-dir needs --to");
 }
 
 TEST_F(ToolGps, StandardInputAndOutput) {
@@ -190,20 +192,14 @@ TEST_F(ToolGps, StandardInputAndOutput) {
         {{"convert", Out("trip.gpx"), "-"}, "needs --to"},
         {{"convert", Out("trip.gpx"), "-", "--to", "pdb"}, "standard output takes one"},
     };
-    for (const auto& [arguments, message] : refused) {
-        const ToolResult result = RunTool(arguments, "true | ");
-        EXPECT_EQ(result.status, 2) << Joined(arguments);
-        EXPECT_NE(result.err.find(message), std::string::npos) << Joined(arguments) << result.err;
-    }
+    for (const auto& [arguments, message] : refused) Fails(2, arguments, message, "true | ");
     // Text from standard input with its definition.
     EXPECT_EQ(Ok({"convert", "-", Out("summits.gpx"), "--from", "text", "-d", FormatFile("name-first.cal")},
                  "cat '" + DataFile("summits.csv") + "' | "),
               "Wrote " + Out("summits.gpx") + " (points, 4 point(s))\n");
     ExpectValidGpx(Out("summits.gpx"));
-    const ToolResult broken = RunTool({"convert", "-", Out("x.pdb"), "--from", "gpx"}, "printf '<gpx>' | ");
-    EXPECT_EQ(broken.status, 1);
-    EXPECT_NE(broken.err.find("cannot read 'standard input': line 1: no element found"), std::string::npos)
-        << broken.err;
+    Fails(1, {"convert", "-", Out("x.pdb"), "--from", "gpx"}, "cannot read 'standard input': line 1: no element found",
+          "printf '<gpx>' | ");
 }
 
 TEST_F(ToolGps, KmlAndGeoJsonIn) {
@@ -254,16 +250,12 @@ TEST_F(ToolGps, FilesItCannotReadWriteNothing) {
             EXPECT_EQ(FileExists(output), c.status == 0) << c.name;
         }
     }
-    const ToolResult noExtension = RunTool({"convert", Out("good.gpx"), Out("noext")});
-    EXPECT_EQ(noExtension.status, 2);
-    EXPECT_NE(noExtension.err.find("it has no extension"), std::string::npos) << noExtension.err;
+    Fails(2, {"convert", Out("good.gpx"), Out("noext")}, "it has no extension");
     EXPECT_FALSE(FileExists(Out("noext")));
     // With a definition any name will do.
     Ok({"convert", Out("good.gpx"), Out("x.xyz"), "--output-definition", FormatFile("tab.cal")});
     EXPECT_EQ(ReadFile(Out("x.xyz")), "1.0000000\t2.0000000\t\t\t\t\t\r\n");
-    const ToolResult same = RunTool({"convert", Out("good.gpx"), Out("good.gpx")});
-    EXPECT_EQ(same.status, 1);
-    EXPECT_NE(same.err.find("it is the input"), std::string::npos) << same.err;
+    Fails(1, {"convert", Out("good.gpx"), Out("good.gpx")}, "it is the input");
 }
 
 std::string TrackGpx(size_t points) {

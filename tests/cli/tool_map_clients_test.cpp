@@ -176,24 +176,6 @@ TEST_F(ToolMapClients, PicturesParseAndShowTheirLinesAndPoints) {
     EXPECT_EQ(CountColours(Out("empty.svg"), folder_, {"d62728", "2ca02c"}), (std::vector<size_t>{0, 0}));
 }
 
-// Nothing to draw is a failure that says so (here: every line refused),
-// and leaves no picture; one place alone is drawn.
-TEST_F(ToolMapClients, PicturesOfNoPlaceFailClearly) {
-    WriteFile(Out("nowhere.csv"), "95,10,100,,North of north,,\n91,-10,100,,Also,,\n");
-    WriteFile(Out("one.csv"), "45.5,-122.25,100,,Alone,,\n");
-    const std::string comma = FormatFile("comma.cal");
-    const ToolResult shown = RunTool({"show", Out("nowhere.csv"), "-d", comma, "--output", "svg"});
-    EXPECT_EQ(shown.status, 1);
-    EXPECT_EQ(shown.out, "");
-    EXPECT_NE(shown.err.find("line(s) that hold a point were refused (above); nothing is written\n"), std::string::npos)
-        << shown.err;
-    EXPECT_EQ(RunTool({"convert", Out("nowhere.csv"), Out("nowhere.html"), "-d", comma}).status, 1);
-    EXPECT_FALSE(FileExists(Out("nowhere.html")));
-    const ToolResult one = RunTool({"show", Out("one.csv"), "-d", comma, "--output", "svg"});
-    EXPECT_EQ(one.status, 0) << one.err;
-    EXPECT_NE(one.out.find(">Alone</text>"), std::string::npos) << one.out;
-}
-
 // A track far larger than the writers' 64 KiB buffer: show prints in each
 // form (its name in any case) what convert writes, every position and time
 // in place, and the documents validate or parse. With --points show prints
