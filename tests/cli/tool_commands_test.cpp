@@ -50,6 +50,11 @@ TEST_F(ToolCommands, ImportShowInfoAndExport) {
          {}},
         {{"info", loop}, {"route", "version:  1", "records:  6"}},  // with the placeholder
         {{"show", loop}, {"5 point(s), route"}},
+        // Text to text: read by one definition, written by another.
+        {{"convert", DataFile("springs.tsv"), Out("s.csv"), "-d", FormatFile("tab.cal"), "--output-definition",
+          FormatFile("name-first.cal")},
+         {"Mirror Lake,45.3016000,-121.7866000,4100,Quiet lake"},
+         Out("s.csv")},
         // Windows-1252 text becomes UTF-8.
         {{"show", Out("cafe.csv"), "-d", FormatFile("comma.cal"), "--output", "json"}, {"\"name\": \"Caf\xC3\xA9\"", "Tea \xE2\x82\xAC 2"}},
     });
