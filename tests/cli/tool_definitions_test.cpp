@@ -221,113 +221,22 @@ TEST_F(ToolDefinitions, ExplainsEveryShippedDefinition) {
     EXPECT_EQ(count, 11);
 }
 
-struct BrokenCase {
-    const char* what;
-    std::string definition;
-    std::string expected;
-};
-
+// Broken definitions in tests/cli/data/broken, each explained as
+// tests/cli/explained/broken-NAME.txt holds.
 TEST_F(ToolDefinitions, ExplainWarnsAboutBrokenDefinitions) {
-    const std::vector<BrokenCase> cases = {
-        // The document on definitions shows the unknown values and the shared columns.
-        {"values the library does not know or reads otherwise",
-         "FormatTitle = Broken\nFieldCount = 7 columns\nDBType = Waypoint\nField32 = x\njust some words\n"
-         "Header = [Title] has [Count] points\n",
-         "Title:        Broken\n"
-         "Layout:       delimited text\n"
-         "Delimiter:    , (comma)\n"
-         "Header lines: 0\n"
-         "Header:       [Title] has [Count] points\n"
-         "Kind:         points\n"
-         "Extension:    (none: by kind, .rlp, .rlt or .rlr)\n"
-         "Written:      7 column(s) (FieldCount)\n"
-         "\n"
-         "Column  Field        Unit or style\n"
-         "1       latitude     decimal degrees (Num)\n"
-         "2       longitude    decimal degrees (Num)\n"
-         "3       elevation    feet\n"
-         "4       time         HHMMSS DDMMYYYY, or HH:MM:SS\n"
-         "5       name         text\n"
-         "6       icon         text\n"
-         "7       description  text\n"
-         "\n"
-         "warning: line 2: FieldCount value '7 columns' reads as 7; the rest is ignored\n"
-         "warning: line 3: DBType value 'Waypoint' is not one the library knows (Point, Track, Route, Track2, "
-         "Route2 or Datum); the line changes nothing\n"
-         "warning: line 4: 'Field32' names no column (Field0 to Field31); the line is ignored\n"
-         "warning: line 5: 'just some words' is no keyword line (no '=' within 30 characters of its start, before "
-         "any ';'); it is ignored\n"
-         "warning: line 6: the header template's '[Count]' writes nothing (only [Title] and [NumRecords] are "
-         "filled in)\n"},
-        {"fixed widths that do not reach, a quoted value over two lines, CR line ends",
-         "Source = fixed\rFieldLen = 5,,7\rFieldCount = 2\rname = 0\rlatitude = 1\rlongitude = 2\r"
-         "elevation = -1\rtime = -1\rdate = 3\ricon = -1\rdesc = -1\rFormatTitle = \"Two\rlines\"\rDBType = Track2\r",
-         "Title:        Two\rlines\n"
-         "Layout:       fixed-width columns\n"
-         "Widths:       5,,7\n"
-         "Header lines: 0\n"
-         "Kind:         track (older layout)\n"
-         "Extension:    (none: by kind, .rlp, .rlt or .rlr)\n"
-         "Written:      2 column(s) (FieldCount)\n"
-         "\n"
-         "Column  Characters  Field      Unit or style\n"
-         "1       1-5         name       text\n"
-         "2       -           latitude   decimal degrees (Num)\n"
-         "3       -           longitude  decimal degrees (Num)\n"
-         "\n"
-         "warning: line 2: FieldLen entry 2 is empty; the widths after it are not read\n"
-         "warning: FieldLen gives no width for column 2 (latitude): it is not read\n"
-         "warning: FieldCount 2 does not reach column 3 (longitude): it is read but not written\n"
-         "warning: FieldLen gives no width for column 3 (longitude): it is not read\n"
-         "warning: fixed-width lines have no date column: date (column 4) is not read\n"},
-        {"keywords the chosen layout has no use for",
-         "Source = Garmin\nlatitude = 3\nEleFormat = M\nFieldLen = 3,4\nExt = .gpx.txt\n",
-         "Title:        (none)\n"
-         "Layout:       Garmin text\n"
-         "Header lines: 0\n"
-         "Kind:         points\n"
-         "Extension:    .gpx.txt\n"
-         "\n"
-         "Column  Field        Unit or style\n"
-         "1       line type    Waypoint (other lines are skipped)\n"
-         "2       name         text\n"
-         "3       description  text\n"
-         "5       position     hemisphere, degrees and minutes: N45 30.123 W122 40.456, or two decimal numbers\n"
-         "6       elevation    metres\n"  // EleFormat still applies to the altitude
-         "11      icon         text\n"
-         "\n"
-         "warning: line 2: latitude does not apply to the Garmin text layout, whose columns are fixed; the line is "
-         "ignored\n"
-         "warning: line 4: FieldLen does not apply to the Garmin text layout, whose columns are fixed; the line is "
-         "ignored\n"},
-        {"a tab layout with another delimiter", "Source = Tab\nDelimited = ;\nFieldLen = 3\nFieldCount = 7\n",
-         "Title:        (none)\n"
-         "Layout:       tab-separated text\n"
-         "Delimiter:    tab\n"
-         "Header lines: 0\n"
-         "Kind:         points\n"
-         "Extension:    (none: by kind, .rlp, .rlt or .rlr)\n"
-         "Written:      7 column(s) (FieldCount)\n"
-         "\n"
-         "Column  Field        Unit or style\n"
-         "1       latitude     decimal degrees (Num)\n"
-         "2       longitude    decimal degrees (Num)\n"
-         "3       elevation    feet\n"
-         "4       time         HHMMSS DDMMYYYY, or HH:MM:SS\n"
-         "5       name         text\n"
-         "6       icon         text\n"
-         "7       description  text\n"
-         "\n"
-         "warning: line 2: a Tab layout always splits at tabs; Delimited ';' is ignored\n"
-         "warning: line 3: FieldLen applies to fixed-width columns (Source = FIXED) only; it is ignored\n"},
+    const char* const cases[] = {
+        "unknown-values",   // values the library does not know or reads otherwise
+        "fixed-widths-cr",  // fixed widths that do not reach, a quoted value over two lines, CR line ends
+        "garmin-keywords",  // keywords the layout has no use for (EleFormat still applies to the altitude)
+        "tab-delimiter",    // a tab layout with another delimiter
     };
-    for (const BrokenCase& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const std::string name : cases) {
+        SCOPED_TRACE(name);
         const std::string path = Out("broken.cal");
-        WriteFile(path, c.definition);
+        WriteFile(path, TestData("broken/" + name + ".cal"));
         const ToolResult result = RunTool({"formats", "explain", path});
         EXPECT_EQ(result.status, 0) << result.err;
-        EXPECT_EQ(result.out, c.expected);
+        EXPECT_EQ(result.out, ReadFile(SourceFile("tests/cli/explained/broken-" + name + ".txt")));
     }
 }
 

@@ -13,20 +13,7 @@ namespace {
 
 // A GPX 1.1 file of two waypoints, a route and two tracks, the first in
 // two segments.
-const char kTrip[] = R"(<?xml version="1.0" encoding="UTF-8"?>
-<gpx version="1.1" creator="test" xmlns="http://www.topografix.com/GPX/1/1">
- <wpt lat="45.1234567" lon="-122.7654321"><ele>304.8</ele><time>2021-08-14T10:15:00.250+02:00</time>
-  <name>Caf&#233; &#8364;</name><desc>Coffee</desc><sym>Flag</sym></wpt>
- <wpt lat="-33.5" lon="151.25"><name>&#26085;</name></wpt>
- <rte><name>Loop</name><rtept lat="1" lon="2"/><rtept lat="3" lon="4"/></rte>
- <trk><name>Morning</name>
-  <trkseg><trkpt lat="46.5" lon="8.25"><ele>1000</ele><time>2021-08-14T06:00:00Z</time></trkpt>
-   <trkpt lat="46.51" lon="8.26"><ele>1010.5</ele><time>2021-08-14T06:00:05Z</time></trkpt></trkseg>
-  <trkseg><trkpt lat="46.52" lon="8.27"><ele>1020</ele><time>2021-08-14T06:10:00Z</time></trkpt></trkseg>
- </trk>
- <trk><name>Evening ride</name><trkseg><trkpt lat="47" lon="9"/><trkpt lat="47.1" lon="9.1"/></trkseg></trk>
-</gpx>
-)";
+std::string Trip() { return TestData("trip.gpx"); }
 
 class ToolGps : public ToolTest {
 protected:
@@ -46,7 +33,7 @@ protected:
 };
 
 TEST_F(ToolGps, EachSetOfAGpxBecomesADatabaseOfItsKind) {
-    WriteFile(Out("trip.gpx"), kTrip);
+    WriteFile(Out("trip.gpx"), Trip());
     const std::string out = Ok({"convert", Out("trip.gpx"), Out("out.pdb")});
     EXPECT_EQ(out, "Wrote " + Out("out-waypoints.pdb") + " (points, 2 point(s))\n" +
                        "Wrote " + Out("out-Loop.pdb") + " (route, 2 point(s))\n" +
@@ -72,7 +59,7 @@ TEST_F(ToolGps, EachSetOfAGpxBecomesADatabaseOfItsKind) {
 }
 
 TEST_F(ToolGps, GpxToDatabaseAndBackKeepsPositionsElevationsTimesAndNames) {
-    WriteFile(Out("trip.gpx"), kTrip);
+    WriteFile(Out("trip.gpx"), Trip());
     Ok({"convert", Out("trip.gpx"), Out("t.pdb")});
     Ok({"convert", Out("t-Morning.pdb"), Out("back.gpx")});
     Ok({"convert", Out("t-waypoints.pdb"), Out("w.gpx")});
@@ -99,7 +86,7 @@ TEST_F(ToolGps, GpxToDatabaseAndBackKeepsPositionsElevationsTimesAndNames) {
 }
 
 TEST_F(ToolGps, TrackAndWhatChooseTheSets) {
-    WriteFile(Out("trip.gpx"), kTrip);
+    WriteFile(Out("trip.gpx"), Trip());
     struct Case {
         std::vector<std::string> options;
         int status;
@@ -136,7 +123,7 @@ TEST_F(ToolGps, SeveralInputsOfOneKindAreMerged) {
     EXPECT_EQ(RecordTexts(Out("all.pdb")),
               "1.0000000\t2.0000000\t\t\t\t\t\r\n3.0000000\t4.0000000\t\t\t\t\t\r\n5.0000000\t6.0000000\t\t\t\t\t\r\n");
     // Points and a track are no one database.
-    WriteFile(Out("trip.gpx"), kTrip);
+    WriteFile(Out("trip.gpx"), Trip());
     const ToolResult mixed = RunTool({"convert", Out("a.gpx"), Out("trip.gpx"), "-o", Out("mixed.pdb")});
     EXPECT_EQ(mixed.status, 1);
     EXPECT_NE(mixed.err.find("points 'waypoints'"), std::string::npos) << mixed.err;
@@ -168,7 +155,7 @@ TEST_F(ToolGps, WildcardsAreExpandedByTheTool) {
 }
 
 TEST_F(ToolGps, StandardInputAndOutput) {
-    WriteFile(Out("trip.gpx"), kTrip);
+    WriteFile(Out("trip.gpx"), Trip());
     const std::string trip = "cat '" + Out("trip.gpx") + "' | ";
     EXPECT_EQ(Ok({"convert", "-", Out("in.pdb"), "--from", "gpx", "--track", "Morning"}, trip),
               "Wrote " + Out("in.pdb") + " (track, 3 point(s))\n");
@@ -205,12 +192,7 @@ TEST_F(ToolGps, StandardInputAndOutput) {
 // What each reader gives is pinned by the readers' own tests; here the
 // sets of KML and GeoJSON go to databases as a GPX's do.
 TEST_F(ToolGps, KmlAndGeoJsonIn) {
-    WriteFile(Out("a.kml"), R"(<?xml version="1.0"?>
-<kml xmlns="http://www.opengis.net/kml/2.2"><Document><Folder>
-<Placemark><name>Summit</name><Point><coordinates>-121.6959,45.3735,3429</coordinates></Point></Placemark>
-<Placemark><name>Loop</name><ExtendedData><Data name="kind"><value>route</value></Data></ExtendedData>
- <LineString><coordinates>1,2 3,4</coordinates></LineString></Placemark>
-</Folder></Document></kml>)");
+    WriteFile(Out("a.kml"), TestData("readers/folder.kml"));
     EXPECT_EQ(Ok({"convert", Out("a.kml"), Out("k.pdb")}),
               "Wrote " + Out("k-waypoints.pdb") + " (points, 1 point(s))\n" + "Wrote " + Out("k-Loop.pdb") +
                   " (route, 2 point(s))\n");
