@@ -14,54 +14,31 @@ using ToolDefinitions = ToolTest;
 
 struct AutoCase {
     const char* what;
-    const char* file;
-    std::string text;
+    const char* file;     // in tests/cli/data/auto
     std::string points;   // the GPX written, as a one-line summary
     std::string warning;  // what standard error holds, "{data}" standing for the file's path; empty: nothing
 };
 
 const std::vector<AutoCase>& AutoCases() {
     static const std::vector<AutoCase> cases = {
-        {"lower-case names, metres by suffix", "lower.csv",
-         "lat,lon,ele_m,name\n45.5,-122.25,100,Alpha\n46.25,7.5,2000.5,Beta\n",
-         "W: -122.25,45.5^100 'Alpha' 7.5,46.25^2000.5 'Beta'", ""},
-        {"names in capitals, feet in brackets", "upper.csv",
-         "NAME,LATITUDE,Longitude,Elevation (ft)\nAlpha,45.5,-122.25,328.084\n",
-         "W: -122.25,45.5^100 'Alpha'", ""},
+        {"lower-case names, metres by suffix", "lower.csv", "W: -122.25,45.5^100 'Alpha' 7.5,46.25^2000.5 'Beta'", ""},
+        {"names in capitals, feet in brackets", "upper.csv", "W: -122.25,45.5^100 'Alpha'", ""},
         {"ISO 8601 times with zones, a log without names", "log.csv",
-         "latitude,longitude,time\n45.5,-122.25,2021-08-14T10:15:00+02:00\n45.6,-122.3,2021-08-14T01:30:00-05:00\n",
-         "T 'log': -122.25,45.5@1628928900000 -122.3,45.6@1628922600000",
-         ""},
-        {"semicolons", "semicolons.csv",
-         "Name;Lat;Lng;Alt_m;Desc\nAlpha;45.5;-122.25;1500;Gate, north side\n",
-         "W: -122.25,45.5^1500 'Alpha' \"Gate, north side\"", ""},
-        {"tabs, x and y, an elevation without unit", "tabs.tsv",
-         "name\tx\ty\televation\nAlpha\t7.5\t46.25\t2000\n",
-         "W: 7.5,46.25^2000 'Alpha'",
+         "T 'log': -122.25,45.5@1628928900000 -122.3,45.6@1628922600000", ""},
+        {"semicolons", "semicolons.csv", "W: -122.25,45.5^1500 'Alpha' \"Gate, north side\"", ""},
+        {"tabs, x and y, an elevation without unit", "tabs.tsv", "W: 7.5,46.25^2000 'Alpha'",
          "vezuved: warning: the elevation column 'elevation' names no unit; it is read as metres\n"},
-        {"a quoted header", "quoted.csv",
-         "\"Name\",\"Lat\",\"Lon\",\"Ele m\",\"Notes\"\n\"Alpha\",45.5,-122.25,100,\"a, b\"\n",
-         "W: -122.25,45.5^100 'Alpha' \"a, b\"", ""},
-        {"unknown columns left out", "extra.csv",
-         "lat,lon,speed,name,hr,sym\n45.5,-122.25,3.5,Alpha,120,Flag\n",
-         "W: -122.25,45.5 'Alpha'#Flag",
+        {"a quoted header", "quoted.csv", "W: -122.25,45.5^100 'Alpha' \"a, b\"", ""},
+        {"unknown columns left out", "extra.csv", "W: -122.25,45.5 'Alpha'#Flag",
          "vezuved: warning: left out column(s) that name no field a definition holds: 'speed' (column 3), "
          "'hr' (column 5)\n"},
-        {"a date column and a time column with a zone", "split.csv",
-         "date,time,lat,lon,name\n2021-08-14,23:30:00-02:00,45.5,-122.25,Alpha\n",
-         "W: -122.25,45.5@1628991000000 'Alpha'", ""},
+        {"a date column and a time column with a zone", "split.csv", "W: -122.25,45.5@1628991000000 'Alpha'", ""},
         {"date and time in one column, a fraction, feet", "fraction.csv",
-         "Lat,Lon,Elevation_feet,DateTime\n45.5,-122.25,1000,2021-08-14 10:15:00.5Z\n",
          "T 'fraction': -122.25,45.5^304.8@1628936100500", ""},
-        {"a byte order mark and CR LF line ends", "windows.csv",
-         "\xEF\xBB\xBFlat,lon,time,name\r\n45.5,-122.25,2021-12-31T23:59:59-01:00,Alpha\r\n",
-         "W: -122.25,45.5@1640998799000 'Alpha'", ""},
-        {"a date column alone", "dates.csv", "lat,lon,date,name\n45.5,7.5,2021-08-14,Alpha\n",
-         "W: 7.5,45.5@1628899200000 'Alpha'", ""},
+        {"a byte order mark and CR LF line ends", "windows.csv", "W: -122.25,45.5@1640998799000 'Alpha'", ""},
+        {"a date column alone", "dates.csv", "W: 7.5,45.5@1628899200000 'Alpha'", ""},
         {"a value that is no time is reported once, by the user's file and line, and skipped", "invalid.csv",
-         "lat,lon,time,name\n45.5,7.5,2021-08-14T10:00:00Z,Alpha\n45.5,7.5,2021-02-30T10:00:00Z,Beta\n",
-         "W: 7.5,45.5@1628935200000 'Alpha'",
-         "{data}:3: column 3: '2021-02-30T10:00:00Z' is not a time\n"},
+         "W: 7.5,45.5@1628935200000 'Alpha'", "{data}:3: column 3: '2021-02-30T10:00:00Z' is not a time\n"},
     };
     return cases;
 }
@@ -71,7 +48,7 @@ TEST_F(ToolDefinitions, AutoReadsHeaderRowsOfManyShapes) {
     for (const AutoCase& c : AutoCases()) {
         SCOPED_TRACE(c.what);
         const std::string data = Out(c.file);
-        WriteFile(data, c.text);
+        WriteFile(data, TestData(std::string("auto/") + c.file));
         const std::string gpx = Out(std::string(c.file) + ".gpx");
         const ToolResult result = RunTool({"convert", data, gpx, "--auto"});
         ASSERT_EQ(result.status, 0) << result.err;
@@ -147,15 +124,7 @@ TEST_F(ToolDefinitions, MakeWritesADefinitionThatReadsAndWritesTheFile) {
     ASSERT_EQ(made.status, 0) << made.err;
     EXPECT_EQ(made.err,
               "vezuved: warning: left out column(s) that name no field a definition holds: 'Speed' (column 6)\n");
-    EXPECT_EQ(made.out,
-              "; Made from the header row of summits.csv.\n"
-              "FormatTitle = summits.csv, by its header row\n"
-              "Delimited = ;\n"
-              "HeaderLines = 1\n"
-              "Header = Name;Lat;Lon;Ele (ft);Comment;Speed\n"
-              "FieldCount = 6\n"
-              "latitude = 1\nlongitude = 2\nelevation = 3\ntime = -1\ndate = -1\nname = 0\nicon = -1\ndesc = 4\n"
-              "LocFormat = Num\nEleFormat = Feet\nDBType = Point\nExt = csv\n");
+    EXPECT_EQ(made.out, TestData("made-summits.cal"));
     const std::string definition = Out("made.cal");
     ASSERT_EQ(RunTool({"formats", "make", data, "-o", definition}).status, 0);
     EXPECT_EQ(ReadFile(definition), made.out);

@@ -112,26 +112,9 @@ const std::map<std::string, std::vector<Expected>>& Checks() {
 
 // The input files the examples name besides the example folder and hike.pdb.
 void WriteExampleInputs(const std::string& folder) {
-    const auto gpx = [](const std::string& body) {
-        return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-               "<gpx version=\"1.1\" creator=\"test\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n" +
-               body + "</gpx>\n";
-    };
-    const std::string hut =
-        gpx("<wpt lat=\"46.5476\" lon=\"7.9854\"><ele>3454</ele><name>Hut</name></wpt>\n");
-    const std::string col =
-        gpx("<wpt lat=\"46.5521\" lon=\"7.9912\"><ele>3610</ele><name>Col</name></wpt>\n");
-    // Two tracks: the first has two points, the second three.
-    const std::string phone =
-        gpx("<trk><name>Morning</name><trkseg>\n"
-            "<trkpt lat=\"46.1\" lon=\"7.1\"><ele>1000</ele><time>2021-08-14T06:00:00Z</time></trkpt>\n"
-            "<trkpt lat=\"46.11\" lon=\"7.11\"><ele>1010</ele><time>2021-08-14T06:10:00Z</time></trkpt>\n"
-            "</trkseg></trk>\n<trk><name>Afternoon</name><trkseg>\n"
-            "<trkpt lat=\"46.2\" lon=\"7.2\"><ele>2000</ele><time>2021-08-14T14:00:00Z</time></trkpt>\n"
-            "<trkpt lat=\"46.21\" lon=\"7.21\"><ele>2010</ele><time>2021-08-14T14:10:00Z</time></trkpt>\n"
-            "<trkpt lat=\"46.22\" lon=\"7.22\"><ele>2020</ele><time>2021-08-14T14:20:00Z</time></trkpt>\n"
-            "</trkseg></trk>\n");
-    WriteFile(folder + "/phone.gpx", phone);
+    // Two tracks in phone.gpx: the first has two points, the second three.
+    const std::string hut = TestData("examples/hut.gpx"), col = TestData("examples/col.gpx");
+    WriteFile(folder + "/phone.gpx", TestData("examples/phone.gpx"));
     WriteFile(folder + "/a.gpx", hut);
     WriteFile(folder + "/b.gpx", col);
     WriteFile(folder + "/x.gpx", hut);
