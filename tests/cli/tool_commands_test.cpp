@@ -77,20 +77,7 @@ TEST_F(ToolCommands, GeoJsonAndJsonParseBack) {
     if (!HasProgram("python3")) GTEST_SKIP() << "python3 is not installed";
     // A FeatureCollection of Points in range, or for a route or track one
     // LineString alone, through as many positions as show's JSON listing has.
-    WriteFile(Out("check.py"),
-              "import json, sys\n"
-              "for path, lines, listing in zip(sys.argv[1::3], sys.argv[2::3], sys.argv[3::3]):\n"
-              "    d = json.load(open(path, encoding='utf-8'))\n"
-              "    assert d['type'] == 'FeatureCollection', path\n"
-              "    types = [f['geometry']['type'] for f in d['features']]\n"
-              "    assert types.count('LineString') == int(lines), (path, types)\n"
-              "    if int(lines):\n"
-              "        assert types == ['LineString'], (path, types)\n"
-              "        points = d['features'][0]['geometry']['coordinates']\n"
-              "    else:\n"
-              "        points = [f['geometry']['coordinates'] for f in d['features']]\n"
-              "    assert len(points) >= 3 and all(-180 <= p[0] < 180 and -90 <= p[1] <= 90 for p in points), path\n"
-              "    assert len(json.load(open(listing, encoding='utf-8'))['points']) == len(points), listing\n");
+    WriteFile(Out("check.py"), TestData("scripts/check_geojson_and_listing.py"));
     std::string arguments;
     for (const auto& s : kSources) {
         ASSERT_EQ(RunTool({"convert", DataFile(s[0]), Out(s[0] + ".geojson"), "-d", FormatFile(s[1])}).status, 0);

@@ -13,16 +13,6 @@
 namespace cli_test {
 namespace {
 
-constexpr const char* kTrackDefinition =
-    "FormatTitle = Track log, metres\n"
-    "Delimited = ,\n"
-    "HeaderLines = 1\n"
-    "FieldCount = 6\n"
-    "latitude = 0\nlongitude = 1\nelevation = 2\ntime = 3\ndate = 4\nname = 5\n"
-    "icon = -1\ndesc = -1\n"
-    "EleFormat = Metres\n"
-    "DBType = Track\n";
-
 // A track of the given length: seven-decimal positions, elevations in
 // metres, a time every five seconds and a name on every point. Every
 // thousandth line has a bad latitude (reported and left out) and every
@@ -84,7 +74,7 @@ protected:
         csv_ = Out("big.csv");
         cal_ = Out("big.cal");
         WriteFile(csv_, TrackText(kSanitizedBuild ? 3000 : 100000));
-        WriteFile(cal_, kTrackDefinition);
+        WriteFile(cal_, TestData("stream/track-no-header.cal"));
     }
     std::string csv_, cal_;
 };
@@ -148,13 +138,7 @@ class ToolStreamExamples : public ToolTest {};
 TEST_F(ToolStreamExamples, EveryDefinitionGivesTheHeldDocument) {
     // A file that needs decoding and checking: a byte order mark, UTF-8
     // names, CR and CR LF line ends, a bad elevation and an empty line.
-    WriteFile(Out("checked.csv"),
-              "\xEF\xBB\xBFlatitude,longitude,elevation_m,time,date,name\r\n"
-              "45.3311,-121.7113,1829,081500,14082021,Caf\xC3\xA9\r"
-              "45.3352,-121.7086,19x2,083000,14082021,Bad\n"
-              "\n"
-              "45.3398,-121.7051,1987,084700,14082021,\xE2\x82\xAC uro\r\n"
-              "45.3447,-121.7010,2076,090500,14082021,Last");
+    WriteFile(Out("checked.csv"), TestData("stream/checked.csv"));
     struct Case {
         std::string name, data, definition;
         const char* what;
