@@ -79,12 +79,12 @@ TEST(GpsReaders, ReadTheirSetsOrFailWithTheLineAndCause) {
     if (!XmlReadingAvailable()) GTEST_SKIP() << "this build reads no XML";
     const ReaderCase cases[] = {
         // Segments begin with "/"; nothing is read from extensions or other namespaces.
-        {"a.gpx", cli_test::TestData("readers/a.gpx"),
+        {"a.gpx", TestData("cli/data/readers/a.gpx"),
          "W: -122.25,45.5^100.5@1628928900250 'Caf\xC3\xA9' \"Gate & more\"#Flag; R 'Loop': 2,1 'R1' 4,3; "
          "T 'Day': 6,5 /8,7^-3; T 'track 2': 10,9"},
         // GPX 1.0 and no namespace: the comment where there is no description.
-        {"b.gpx", cli_test::TestData("readers/b.gpx"), "W: 2,1 \"comment\" 2,1 \"description\""},
-        {"c.gpx", cli_test::TestData("readers/c.gpx"), "W: 2,1 \"comment\" 2,1 \"description\""},
+        {"b.gpx", TestData("cli/data/readers/b.gpx"), "W: 2,1 \"comment\" 2,1 \"description\""},
+        {"c.gpx", TestData("cli/data/readers/c.gpx"), "W: 2,1 \"comment\" 2,1 \"description\""},
         {"bad.gpx", "<gpx>\n<wpt lat=\"1\" lon=\"2\">\n</gpx>", "cannot read 'x': line 3: mismatched tag"},
         {"bad.gpx", "", "cannot read 'x': line 1: no element found"},
         {"bad.gpx", "<kml/>", "it is no GPX file (its root element is <kml>, not <gpx>)"},
@@ -97,13 +97,13 @@ TEST(GpsReaders, ReadTheirSetsOrFailWithTheLineAndCause) {
          "<gpx><wpt lat=\"1\" lon=\"2\"><desc>&h;&h;&h;&h;&h;&h;&h;&h;&h;&h;</desc></wpt></gpx>",
          "cannot read 'x': line 1:"},
         // Placemarks in folders, a line marked as a route, a MultiGeometry, a gx:Track.
-        {"a.kml", cli_test::TestData("readers/a.kml"),
+        {"a.kml", TestData("cli/data/readers/a.kml"),
          "W: -121.6959,45.3735^3429@1628928000000 'Summit' \"Top\" 5,6 'Walk'; R 'Loop': 1,2^3 4,5 6,7; "
          "T 'Walk': 1,2 3,4; T 'Log': 8.1,46.5^1000@1628928000000 8.2,46.6@1628928005500"},
         {"bad.kml", "<kml><Placemark><Point><coordinates>1;2</coordinates></Point></Placemark></kml>",
          "x:1: waypoint 1: '1;2' is no position (longitude,latitude[,altitude])", true},
         {"gpx.kml", "<gpx/>", "it is no KML file"},
-        {"a.geojson", cli_test::TestData("readers/a.geojson"),
+        {"a.geojson", TestData("cli/data/readers/a.geojson"),
          "W: 8.0053,46.5776^3967@1628928900000 'Eiger' \"North face\"#Summit 8.1,46.6^2500 'Hut' \"Beds\"#Hut 0,1 "
          "2,3; R 'R': 1,2^3@1609459200000 4,5; T 'T': 1,2@1609459200000 3,4@1609459201000 /5,6@1609459202000"},
         {"bare.json", R"({"type": "LineString", "coordinates": [[1, 2], [3, 4]]})", "T 'track 1': 1,2 3,4"},

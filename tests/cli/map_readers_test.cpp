@@ -43,7 +43,7 @@ protected:
 
 TEST_P(MapReaders, ReadAsExpected) {
     const ReadCase& c = GetParam();
-    const auto [result, warning] = Read(c.file, cli_test::TestData(std::string("readers/") + c.file));
+    const auto [result, warning] = Read(c.file, TestData(std::string("cli/data/readers/") + c.file));
     EXPECT_EQ(result, c.expected) << c.file;
     EXPECT_EQ(warning, c.warning) << c.file;
 }
@@ -123,7 +123,7 @@ TEST_F(MapReaders, StrictFailsWithTheFirstReport) {
     for (const ReadCase& c : kBadPoints) {
         const std::string warning = c.warning;
         if (warning.empty()) continue;
-        const auto [result, printed] = Read(c.file, cli_test::TestData(std::string("readers/") + c.file), true);
+        const auto [result, printed] = Read(c.file, TestData(std::string("cli/data/readers/") + c.file), true);
         const std::string first = warning.substr(9, warning.find("; the point is left out") - 9);
         EXPECT_EQ(result, first) << c.file;
         EXPECT_EQ(printed, "") << c.file;

@@ -114,7 +114,7 @@ TEST(ToolMapWriters, GeoJsonKeepsEveryValueAndSegment) {
         {GeoJson({Summits()}, true), "summits"},
     };
     for (const auto& [text, name] : cases) {
-        EXPECT_EQ(text, cli_test::TestData("writers/" + std::string(name) + ".geojson")) << name;
+        EXPECT_EQ(text, TestData("cli/data/writers/" + std::string(name) + ".geojson")) << name;
     }
     // Nothing left: an empty collection, pretty unless asked otherwise.
     EXPECT_EQ(GeoJson({Set("E", VEZUVED_KIND_TRACK, {At("Off", "91", "0", "", "")})}),
@@ -179,7 +179,7 @@ TEST(ToolMapWriters, GpxKeepsTrackSegmentsAndJoinsARoute) {
 // The whole document without its layout (the XML writer's is pinned on its own).
 TEST(ToolMapWriters, KmlHasAFolderPerSetAndMarksLines) {
     const std::string kml = Text([](TextSink& sink) { WriteKml(sink, {SmallTrack(), Summits(), Set("Empty", 0, {})}); });
-    EXPECT_EQ(Flat(kml), cli_test::TestData("writers/hike-peaks-empty.kml"));
+    EXPECT_EQ(Flat(kml), TestData("cli/data/writers/hike-peaks-empty.kml"));
 }
 
 // A line with any time is a gx:Track per segment (an empty <when/> where a
@@ -191,10 +191,10 @@ TEST(ToolMapWriters, KmlLinesKeepEveryTimeAndSegment) {
     for (Point& point : untimed.points) point.time.reset();
     // The part of each document from its kind to its points with texts.
     const std::vector<std::pair<PointSet, std::string>> cases = {
-        {Broken(VEZUVED_KIND_TRACK), cli_test::TestData("writers/broken-track-part.kml")},
-        {untimed, cli_test::TestData("writers/untimed-route-part.kml")},
+        {Broken(VEZUVED_KIND_TRACK), TestData("cli/data/writers/broken-track-part.kml")},
+        {untimed, TestData("cli/data/writers/untimed-route-part.kml")},
         {Set("One", VEZUVED_KIND_TRACK, {At("", "1", "2", "", "")}),
-         cli_test::TestData("writers/one-point-track-part.kml")},
+         TestData("cli/data/writers/one-point-track-part.kml")},
     };
     for (const auto& [set, expected] : cases) {
         const std::string kml = Flat(Text([&](TextSink& sink) { WriteKml(sink, {set}); }));

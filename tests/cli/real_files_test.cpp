@@ -199,7 +199,7 @@ struct Known {
 const std::vector<Known>& KnownDifferences() {
     static const std::vector<Known> known = [] {
         std::vector<Known> rows;
-        std::istringstream lines(cli_test::TestData("real-files-known.tsv"));
+        std::istringstream lines(TestData("cli/data/real-files-known.tsv"));
         for (std::string line; std::getline(lines, line);) {
             if (line.empty() || line[0] == '#') continue;
             std::istringstream fields(line);

@@ -77,7 +77,7 @@ TEST_F(ToolCommands, GeoJsonAndJsonParseBack) {
     if (!HasProgram("python3")) GTEST_SKIP() << "python3 is not installed";
     // A FeatureCollection of Points in range, or for a route or track one
     // LineString alone, through as many positions as show's JSON listing has.
-    WriteFile(Out("check.py"), TestData("scripts/check_geojson_and_listing.py"));
+    WriteFile(Out("check.py"), TestData("cli/data/scripts/check_geojson_and_listing.py"));
     std::string arguments;
     for (const auto& s : kSources) {
         ASSERT_EQ(RunTool({"convert", DataFile(s[0]), Out(s[0] + ".geojson"), "-d", FormatFile(s[1])}).status, 0);

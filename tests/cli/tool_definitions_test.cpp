@@ -48,7 +48,7 @@ TEST_F(ToolDefinitions, AutoReadsHeaderRowsOfManyShapes) {
     for (const AutoCase& c : AutoCases()) {
         SCOPED_TRACE(c.what);
         const std::string data = Out(c.file);
-        WriteFile(data, TestData(std::string("auto/") + c.file));
+        WriteFile(data, TestData(std::string("cli/data/auto/") + c.file));
         const std::string gpx = Out(std::string(c.file) + ".gpx");
         const ToolResult result = RunTool({"convert", data, gpx, "--auto"});
         ASSERT_EQ(result.status, 0) << result.err;
@@ -124,7 +124,7 @@ TEST_F(ToolDefinitions, MakeWritesADefinitionThatReadsAndWritesTheFile) {
     ASSERT_EQ(made.status, 0) << made.err;
     EXPECT_EQ(made.err,
               "vezuved: warning: left out column(s) that name no field a definition holds: 'Speed' (column 6)\n");
-    EXPECT_EQ(made.out, TestData("made-summits.cal"));
+    EXPECT_EQ(made.out, TestData("cli/data/made-summits.cal"));
     const std::string definition = Out("made.cal");
     ASSERT_EQ(RunTool({"formats", "make", data, "-o", definition}).status, 0);
     EXPECT_EQ(ReadFile(definition), made.out);
@@ -202,7 +202,7 @@ TEST_F(ToolDefinitions, ExplainWarnsAboutBrokenDefinitions) {
     for (const std::string name : cases) {
         SCOPED_TRACE(name);
         const std::string path = Out("broken.cal");
-        WriteFile(path, TestData("broken/" + name + ".cal"));
+        WriteFile(path, TestData("cli/data/broken/" + name + ".cal"));
         const ToolResult result = RunTool({"formats", "explain", path});
         EXPECT_EQ(result.status, 0) << result.err;
         EXPECT_EQ(result.out, ReadFile(SourceFile("tests/cli/explained/broken-" + name + ".txt")));

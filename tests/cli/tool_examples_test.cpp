@@ -40,7 +40,7 @@ std::string Unescaped(const std::string& text) {
 const std::map<std::string, std::vector<Expected>>& Checks() {
     static const std::map<std::string, std::vector<Expected>> kChecks = [] {
         std::map<std::string, std::vector<Expected>> checks;
-        std::istringstream lines(TestData("examples-checks.txt"));
+        std::istringstream lines(TestData("cli/data/examples-checks.txt"));
         std::vector<Expected>* example = nullptr;
         for (std::string line; std::getline(lines, line);) {
             if (line.empty() || line[0] == '#') continue;

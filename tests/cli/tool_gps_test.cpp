@@ -13,7 +13,7 @@ namespace {
 
 // A GPX 1.1 file of two waypoints, a route and two tracks, the first in
 // two segments.
-std::string Trip() { return TestData("trip.gpx"); }
+std::string Trip() { return TestData("cli/data/trip.gpx"); }
 
 class ToolGps : public ToolTest {
 protected:
@@ -192,7 +192,7 @@ TEST_F(ToolGps, StandardInputAndOutput) {
 // What each reader gives is pinned by the readers' own tests; here the
 // sets of KML and GeoJSON go to databases as a GPX's do.
 TEST_F(ToolGps, KmlAndGeoJsonIn) {
-    WriteFile(Out("a.kml"), TestData("readers/folder.kml"));
+    WriteFile(Out("a.kml"), TestData("cli/data/readers/folder.kml"));
     EXPECT_EQ(Ok({"convert", Out("a.kml"), Out("k.pdb")}),
               "Wrote " + Out("k-waypoints.pdb") + " (points, 1 point(s))\n" + "Wrote " + Out("k-Loop.pdb") +
                   " (route, 2 point(s))\n");

@@ -220,7 +220,7 @@ TEST_F(ToolMapClients, ShowPrintsWhatConvertWritesWhole) {
     }
     if (HasProgram("python3")) {
         // One line of every point and time; its metres come back exact.
-        WriteFile(Out("check.py"), TestData("scripts/check_big_geojson.py"));
+        WriteFile(Out("check.py"), TestData("cli/data/scripts/check_big_geojson.py"));
         EXPECT_EQ(RunShell("python3 " + Quoted(Out("check.py")) + " " + Quoted(Out("big.geojson")) + " " +
                            std::to_string(kPoints)),
                   0);

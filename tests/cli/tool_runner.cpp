@@ -72,12 +72,6 @@ std::string SourceFile(const std::string& relative) { return std::string(VEZUVED
 std::string FormatFile(const std::string& name) { return SourceFile("examples/formats/" + name); }
 std::string DataFile(const std::string& name) { return SourceFile("examples/data/" + name); }
 
-std::string TestData(const std::string& name) {
-    const std::string path = SourceFile("tests/cli/data/" + name);
-    EXPECT_TRUE(FileExists(path)) << "missing test data " << path;  // an empty text would hide it
-    return ReadFile(path);
-}
-
 // One folder per test process (CTest runs tests in parallel), removed at exit.
 struct ProcessFolder {
     std::filesystem::path path = std::filesystem::temp_directory_path() /

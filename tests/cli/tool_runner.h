@@ -60,8 +60,6 @@ MeasuredRun RunMeasured(const std::vector<std::string>& arguments);
 std::string FormatFile(const std::string& name);
 std::string DataFile(const std::string& name);
 std::string SourceFile(const std::string& relative);
-// A file kept beside the tool tests, tests/cli/data/NAME, read whole.
-std::string TestData(const std::string& name);
 
 std::string FreshFolder(const std::string& name);  // fresh and empty
 inline std::string ReadFile(const std::string& path) { return ReadFileText(path); }

@@ -74,7 +74,7 @@ protected:
         csv_ = Out("big.csv");
         cal_ = Out("big.cal");
         WriteFile(csv_, TrackText(kSanitizedBuild ? 3000 : 100000));
-        WriteFile(cal_, TestData("stream/track-no-header.cal"));
+        WriteFile(cal_, TestData("cli/data/stream/track-no-header.cal"));
     }
     std::string csv_, cal_;
 };
@@ -138,7 +138,7 @@ class ToolStreamExamples : public ToolTest {};
 TEST_F(ToolStreamExamples, EveryDefinitionGivesTheHeldDocument) {
     // A file that needs decoding and checking: a byte order mark, UTF-8
     // names, CR and CR LF line ends, a bad elevation and an empty line.
-    WriteFile(Out("checked.csv"), TestData("stream/checked.csv"));
+    WriteFile(Out("checked.csv"), TestData("cli/data/stream/checked.csv"));
     struct Case {
         std::string name, data, definition;
         const char* what;

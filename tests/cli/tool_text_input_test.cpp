@@ -77,7 +77,7 @@ TEST_F(ToolTextInput, TextWithoutDefinitionIsRefused) {
 // file, line and column, left out; --strict fails on the first.
 TEST_F(ToolTextInput, BadValuesAreReportedAndSkipped) {
     const std::string file = Out("summits.csv");
-    WriteFile(file, TestData("text-input/summits-bad-values.csv"));
+    WriteFile(file, TestData("cli/data/text-input/summits-bad-values.csv"));
     const std::string bad = file + ":3: column 2: 'north' is not a latitude\n" + file +
                             ":4: column 3: '-221.5' is not a longitude\n" + file +
                             ":6: column 4: '8363 ft' is not an elevation\n";
@@ -104,7 +104,7 @@ TEST_F(ToolTextInput, BadValuesAreReportedAndSkipped) {
     EXPECT_FALSE(FileExists(Out("strict.gpx")));
 
     // Times: a time and a date column; a record line; a fixed-width column.
-    WriteFile(Out("track.csv"), TestData("text-input/track-bad-times.csv"));
+    WriteFile(Out("track.csv"), TestData("cli/data/text-input/track-bad-times.csv"));
     result = RunTool({"show", Out("track.csv"), "-d", FormatFile("track.cal")});
     EXPECT_EQ(result.err, Out("track.csv") + ":3: column 4: '25:00' is not a time\n" + Out("track.csv") +
                               ":4: column 4: '081500' is not a time\n" + Out("track.csv") +
@@ -113,21 +113,21 @@ TEST_F(ToolTextInput, BadValuesAreReportedAndSkipped) {
     WriteFile(Out("lines.rlp"), "45.5,-122.25,100,143005 24122004,Home,House,\n45.5*x*100**Bad*House*\n");
     result = RunTool({"show", Out("lines.rlp")});
     EXPECT_EQ(result.err, Out("lines.rlp") + ":2: column 2: 'x' is not a longitude\n");
-    WriteFile(Out("w.txt"), TestData("text-input/garmin-bad-values.txt"));
+    WriteFile(Out("w.txt"), TestData("cli/data/text-input/garmin-bad-values.txt"));
     result = RunTool({"show", Out("w.txt"), "-d", FormatFile("garmin.cal")});
     EXPECT_EQ(result.err, Out("w.txt") + ":2: column 6: 'high' is not an elevation\n" + Out("w.txt") +
                               ":3: column 5: 'N45 24.158 Wxyz' is not a position\n");
     EXPECT_NE(result.out.find("1 point(s)"), std::string::npos) << result.out;
     // Columns far wider than the line read to its end, leaving no room
     // for the longitude; a file whose every line is refused says so.
-    WriteFile(Out("wide.cal"), TestData("text-input/wide-columns.cal"));
+    WriteFile(Out("wide.cal"), TestData("cli/data/text-input/wide-columns.cal"));
     WriteFile(Out("wide.dat"), "Camp 45.5\n");
     result = RunTool({"show", Out("wide.dat"), "-d", Out("wide.cal")});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, Out("wide.dat") + ":1: column 3: no longitude: the line has fewer columns\nvezuved: cannot "
                               "read '" + Out("wide.dat") + "': all 1 line(s) that hold a point were refused (above); "
                               "nothing is written\n");
-    WriteFile(Out("camps.dat"), TestData("text-input/camps-bad-latitude.dat"));
+    WriteFile(Out("camps.dat"), TestData("cli/data/text-input/camps-bad-latitude.dat"));
     result = RunTool({"show", Out("camps.dat"), "-d", FormatFile("fixed.cal")});
     EXPECT_EQ(result.err, Out("camps.dat") + ":2: column 2: '45.36x1' is not a latitude\n");
 }

@@ -67,6 +67,12 @@ std::string ReadFileText(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+std::string TestData(const std::string& relative) {
+    const std::string path = std::string(VEZUVED_TESTS_DIR) + "/" + relative;
+    EXPECT_TRUE(FileExists(path)) << "missing test data " << path;
+    return ReadFileText(path);
+}
+
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
