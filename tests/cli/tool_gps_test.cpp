@@ -49,13 +49,8 @@ TEST_F(ToolGps, EachSetOfAGpxBecomesADatabaseOfItsKind) {
     EXPECT_EQ(waypoints.err, "vezuved: warning: '" + Out("w.pdb") +
                                  "': text fitted to the record: 1 field(s) had characters replaced or dropped "
                                  "('\xE6\x97\xA5')\n");
-    EXPECT_EQ(RecordTexts(Out("w.pdb")),
-              "45.1234567\t-122.7654321\t1000.0000000\t081500.250 14082021\tCaf\xE9 \x80\tFlag\tCoffee\r\n"
-              "-33.5000000\t151.2500000\t\t\t?\t\t\r\n");
-    EXPECT_EQ(RecordTexts(Out("out-Morning.pdb")),
-              "46.5000000\t8.2500000\t3280.8398950\t060000 14082021\t\t\t\r\n"
-              "46.5100000\t8.2600000\t3315.2887139\t060005 14082021\t\t\t\r\n"
-              "46.5200000\t8.2700000\t3346.4566929\t061000 14082021\t\t\t\r\n");
+    EXPECT_EQ(RecordTexts(Out("w.pdb")), TestData("cli/data/gps/trip-waypoint-records.txt"));
+    EXPECT_EQ(RecordTexts(Out("out-Morning.pdb")), TestData("cli/data/gps/trip-morning-records.txt"));
 }
 
 TEST_F(ToolGps, GpxToDatabaseAndBackKeepsPositionsElevationsTimesAndNames) {
@@ -162,11 +157,7 @@ TEST_F(ToolGps, StandardInputAndOutput) {
     // A database to standard output, read back from standard input.
     const std::string shown = Ok({"show", "-", "--from", "pdb", "--output", "csv"},
                                  "'" + ToolPath() + "' convert '" + Out("in.pdb") + "' - --to pdb | ");
-    EXPECT_EQ(shown,
-              "name,latitude,longitude,elevation_ft,time,icon,description\r\n"
-              ",46.5000000,8.2500000,3280.8398950,2021-08-14T06:00:00Z,,\r\n"
-              ",46.5100000,8.2600000,3315.2887139,2021-08-14T06:00:05Z,,\r\n"
-              ",46.5200000,8.2700000,3346.4566929,2021-08-14T06:10:00Z,,\r\n");
+    EXPECT_EQ(shown, TestData("cli/data/gps/morning.csv"));
     const ToolResult gpx = RunTool({"convert", Out("in.pdb"), "-", "--to", "gpx"});
     EXPECT_EQ(gpx.status, 0);
     EXPECT_EQ(gpx.out.rfind("<?xml", 0), 0u) << gpx.out;
