@@ -89,13 +89,8 @@ TEST(GpsReaders, ReadTheirSetsOrFailWithTheLineAndCause) {
         {"bad.gpx", "", "cannot read 'x': line 1: no element found"},
         {"bad.gpx", "<kml/>", "it is no GPX file (its root element is <kml>, not <gpx>)"},
         {"bad.gpx", "<gpx version=\"1.1\"><trk><name>T</name></trk></gpx>", "holds no points, routes or tracks"},
-        {"bad.gpx",  // entities that would grow to 10^9 bytes
-         "<!DOCTYPE gpx [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
-         "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"
-         "<!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\"><!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\">"
-         "<!ENTITY g \"&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;\"><!ENTITY h \"&g;&g;&g;&g;&g;&g;&g;&g;&g;&g;\">]>"
-         "<gpx><wpt lat=\"1\" lon=\"2\"><desc>&h;&h;&h;&h;&h;&h;&h;&h;&h;&h;</desc></wpt></gpx>",
-         "cannot read 'x': line 1:"},
+        // Entities that would grow to 10^9 bytes.
+        {"bad.gpx", TestData("cli/data/readers/entity-expansion.gpx"), "cannot read 'x': line 1:"},
         // Placemarks in folders, a line marked as a route, a MultiGeometry, a gx:Track.
         {"a.kml", TestData("cli/data/readers/a.kml"),
          "W: -121.6959,45.3735^3429@1628928000000 'Summit' \"Top\" 5,6 'Walk'; R 'Loop': 1,2^3 4,5 6,7; "
