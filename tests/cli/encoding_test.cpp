@@ -29,6 +29,7 @@ TEST(ToolEncoding, Utf8ToCp1252KeepsWhatTheCodePageHolds) {
         }
     }
     EXPECT_EQ(Utf8ToCp1252("x\xC3\xA9"), "x\xE9");  // no flag wanted
+    EXPECT_EQ(Cp1252ToUtf8("\x81\x93"), "\xEF\xBF\xBD\xE2\x80\x9C");  // undefined in the code page; opening quote
 }
 
 TEST(ToolEncoding, FindInvalidUtf8NamesTheFirstBadByte) {

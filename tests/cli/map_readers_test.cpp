@@ -20,8 +20,7 @@ namespace vezuved_cli {
 namespace {
 
 struct ReadCase {
-    const char* file;      // its extension chooses the reader
-    const char* bytes;
+    const char* file;      // in tests/cli/data/readers; its extension chooses the reader
     const char* expected;  // Summary, or the failure's message
     const char* warning;   // what standard error must hold ("" nothing)
 };
@@ -44,148 +43,80 @@ protected:
 
 TEST_P(MapReaders, ReadAsExpected) {
     const ReadCase& c = GetParam();
-    const auto [result, warning] = Read(c.file, c.bytes);
-    EXPECT_EQ(result, c.expected) << c.bytes;
-    EXPECT_EQ(warning, c.warning) << c.bytes;
+    const auto [result, warning] = Read(c.file, TestData(std::string("cli/data/readers/") + c.file));
+    EXPECT_EQ(result, c.expected) << c.file;
+    EXPECT_EQ(warning, c.warning) << c.file;
 }
 
 const ReadCase kSegments[] = {
     // An empty segment begins none; a track's first segment begins none.
-    {"seg.gpx",
-     R"(<gpx><trk><name>T</name><trkseg/><trkseg><trkpt lat="1" lon="2"/><trkpt lat="3" lon="4"/></trkseg>
-<trkseg></trkseg><trkseg><trkpt lat="5" lon="6"/></trkseg></trk></gpx>)",
-     "T 'T': 2,1 4,3 /6,5", ""},
-    {"seg.geojson",
-     R"({"type": "Feature", "properties": {"name": "T", "coordTimes": [["1970-01-01T00:00:01Z", null], ["1970-01-01T00:00:03Z"]]},
- "geometry": {"type": "MultiLineString", "coordinates": [[[1, 2], [3, 4]], [[5, 6, 7]]]}})",
-     "T 'T': 1,2@1000 3,4 /5,6^7@3000", ""},
+    {"seg.gpx", "T 'T': 2,1 4,3 /6,5", ""},
+    {"seg.geojson", "T 'T': 1,2@1000 3,4 /5,6^7@3000", ""},
     // togeojson's gx:MultiTrack: a collection of lines, their times one list each.
-    {"collection.geojson",
-     R"({"type": "Feature", "properties": {"name": "C", "coordTimes": [["1970-01-01T00:00:01Z"], ["1970-01-01T00:00:02Z"]]},
- "geometry": {"type": "GeometryCollection", "geometries": [{"type": "LineString", "coordinates": [[1, 2]]},
-  {"type": "LineString", "coordinates": [[3, 4]]}]}})",
-     "T 'C': 1,2@1000 /3,4@2000", ""},
-    {"multitrack.kml",
-     R"(<kml xmlns:gx="http://www.google.com/kml/ext/2.2"><Placemark><name>M</name><gx:MultiTrack>
-<gx:Track><when>1970-01-01T00:00:01Z</when><gx:coord>1 2 3</gx:coord></gx:Track>
-<gx:Track><when>1970-01-01T00:00:02Z</when><when>1970-01-01T00:00:03Z</when>
-<gx:coord>4 5</gx:coord><gx:coord>6 7</gx:coord></gx:Track></gx:MultiTrack></Placemark></kml>)",
-     "T 'M': 1,2^3@1000 /4,5@2000 6,7@3000", ""},
-    {"multigeometry.kml",
-     R"(<kml><Placemark><name>L</name><ExtendedData><Data name="kind"><value>route</value></Data></ExtendedData>
-<MultiGeometry><LineString><coordinates>1,2 3,4</coordinates></LineString>
-<LineString><coordinates>5,6</coordinates></LineString></MultiGeometry></Placemark></kml>)",
-     "R 'L': 1,2 3,4 /5,6", ""},
+    {"collection.geojson", "T 'C': 1,2@1000 /3,4@2000", ""},
+    {"multitrack.kml", "T 'M': 1,2^3@1000 /4,5@2000 6,7@3000", ""},
+    {"multigeometry.kml", "R 'L': 1,2 3,4 /5,6", ""},
 };
 INSTANTIATE_TEST_SUITE_P(Segments, MapReaders, ::testing::ValuesIn(kSegments));
 
 const ReadCase kTracksAndTexts[] = {
     // An empty <gx:coord/> loses its point and its time, not the next one's.
-    {"empty-coord.kml",
-     R"(<kml><Placemark><name>G</name><gx:Track xmlns:gx="http://www.google.com/kml/ext/2.2">
-<when>1970-01-01T00:00:01Z</when><when>1970-01-01T00:00:02Z</when><when>1970-01-01T00:00:03Z</when>
-<gx:coord>1 2</gx:coord><gx:coord/><gx:coord>5 6</gx:coord></gx:Track></Placemark></kml>)",
-     "T 'G': 1,2@1000 5,6@3000", "vezuved: x:3: track 'G' point 2: its <gx:coord> is empty; the point is left out\n"},
-    {"no-when.kml",
-     R"(<kml><Placemark><gx:Track xmlns:gx="http://www.google.com/kml/ext/2.2"><gx:coord>1 2 3</gx:coord>
-<gx:coord>4 5 6</gx:coord></gx:Track></Placemark></kml>)",
-     "T 'track 1': 1,2^3 4,5^6", ""},
+    {"empty-coord.kml", "T 'G': 1,2@1000 5,6@3000",
+     "vezuved: x:3: track 'G' point 2: its <gx:coord> is empty; the point is left out\n"},
+    {"no-when.kml", "T 'track 1': 1,2^3 4,5^6", ""},
     // One point stays a track: a gx:Track of one, a Point with its kind.
-    {"one.kml",
-     R"(<kml><Placemark><name>A</name><gx:Track xmlns:gx="http://www.google.com/kml/ext/2.2"><when>1970-01-01T00:00:01Z</when>
-<gx:coord>1 2</gx:coord></gx:Track></Placemark><Placemark><name>B</name><ExtendedData><Data name="kind">
-<value>route</value></Data></ExtendedData><Point><coordinates>3,4</coordinates></Point></Placemark></kml>)",
-     "T 'A': 1,2@1000; R 'B': 3,4", ""},
-    {"one.geojson",
-     R"({"type": "FeatureCollection", "features": [{"type": "Feature", "geometry": {"type": "Point", "coordinates": [1, 2]},
- "properties": {"name": "A", "kind": "track", "coordTimes": ["1970-01-01T00:00:01Z"], "coordNames": ["P"]}},
- {"type": "Feature", "geometry": {"type": "Point", "coordinates": [3, 4]},
- "properties": {"name": "W", "timestamp": "1970-01-01T00:00:02Z"}}]})",
-     "W: 3,4@2000 'W'; T 'A': 1,2@1000 'P'", ""},
+    {"one.kml", "T 'A': 1,2@1000; R 'B': 3,4", ""},
+    {"one.geojson", "W: 3,4@2000 'W'; T 'A': 1,2@1000 'P'", ""},
     // Route point texts: GeoJSON per-position lists, KML Placemarks naming
     // a point of the line before them; a waypoint's symbol.
-    {"texts.geojson",
-     R"({"type": "Feature", "geometry": {"type": "LineString", "coordinates": [[1, 2], [3, 4]]},
- "properties": {"name": "R", "kind": "route", "coordNames": ["A", null], "coordDescriptions": [null, "d"],
-  "coordSymbols": ["Flag", null], "coordinateProperties": {"times": ["1970-01-01T00:00:01Z", null]}}})",
-     "R 'R': 1,2@1000 'A'#Flag 3,4 \"d\"", ""},
-    {"texts.kml",
-     R"(<kml><Folder><Placemark><name>R</name><ExtendedData><Data name="kind"><value>route</value></Data></ExtendedData>
-<LineString><coordinates>1,2 3,4</coordinates></LineString></Placemark>
-<Placemark><name>B</name><description>d</description><TimeStamp><when>1970-01-01T00:00:01Z</when></TimeStamp>
-<ExtendedData><Data name="point"><value>1</value></Data><Data name="sym"><value>Flag</value></Data></ExtendedData>
-<Point><coordinates>3,4</coordinates></Point></Placemark>
-<Placemark><name>W</name><ExtendedData><Data name="sym"><value>Pin</value></Data></ExtendedData>
-<Point><coordinates>5,6</coordinates></Point></Placemark></Folder></kml>)",
-     "W: 5,6 'W'#Pin; R 'R': 1,2 3,4@1000 'B' \"d\"#Flag", ""},
+    {"texts.geojson", "R 'R': 1,2@1000 'A'#Flag 3,4 \"d\"", ""},
+    {"texts.kml", "W: 5,6 'W'#Pin; R 'R': 1,2 3,4@1000 'B' \"d\"#Flag", ""},
     // Polygons are counted and left out; their rings join no line.
-    {"polygons.kml",
-     R"(<kml><Placemark><name>P</name><MultiGeometry><LineString><coordinates>1,2</coordinates></LineString>
-<Polygon><outerBoundaryIs><LinearRing><coordinates>0,0 1,0 1,1 0,0</coordinates></LinearRing></outerBoundaryIs></Polygon>
-</MultiGeometry></Placemark><Placemark><Polygon><outerBoundaryIs><LinearRing><coordinates>0,0 1,0 0,0</coordinates>
-</LinearRing></outerBoundaryIs></Polygon></Placemark></kml>)",
-     "T 'P': 1,2", "vezuved: 'x': 2 polygon geometry(ies) hold no waypoints, routes or tracks and are left out\n"},
-    {"polygons.geojson",
-     R"({"type": "GeometryCollection", "geometries": [{"type": "Polygon", "coordinates": [[[0, 0], [1, 0], [0, 0]]]},
- {"type": "LineString", "coordinates": [[1, 2]]}]})",
-     "T 'track 1': 1,2", "vezuved: 'x': 1 polygon geometry(ies) hold no waypoints, routes or tracks and are left out\n"},
+    {"polygons.kml", "T 'P': 1,2",
+     "vezuved: 'x': 2 polygon geometry(ies) hold no waypoints, routes or tracks and are left out\n"},
+    {"polygons.geojson", "T 'track 1': 1,2",
+     "vezuved: 'x': 1 polygon geometry(ies) hold no waypoints, routes or tracks and are left out\n"},
 };
 INSTANTIATE_TEST_SUITE_P(TracksAndTexts, MapReaders, ::testing::ValuesIn(kTracksAndTexts));
 
 // Numbers are xsd:doubles: sign, leading zeros, exponent; a KML tuple may
 // have white space after its commas.
 const ReadCase kNumbers[] = {
-    {"signed.kml",
-     "<kml><Placemark><LineString><coordinates>+008.5155383,+48.2662716,-0001e1 7.5, 45.5 7.5 ,45.5,\n 1E2"
-     "</coordinates></LineString></Placemark></kml>",
-     "T 'track 1': 8.5155383,48.2662716^-10 7.5,45.5 7.5,45.5^100", ""},
-    {"signed.gpx", R"(<gpx><wpt lat="+045.50" lon=" -1.25e1 "><ele>+1E3</ele></wpt></gpx>)", "W: -12.5,45.5^1000", ""},
-    {"pole.gpx", R"(<gpx><wpt lat="-90" lon="180"/></gpx>)", "W: 180,-90", ""},
-    {"numbers.geojson", R"({"type": "Point", "coordinates": [-0.0125e3, 4.55E1, 1e2]})", "W: -12.5,45.5^100", ""},
+    {"signed.kml", "T 'track 1': 8.5155383,48.2662716^-10 7.5,45.5 7.5,45.5^100", ""},
+    {"signed.gpx", "W: -12.5,45.5^1000", ""},
+    {"pole.gpx", "W: 180,-90", ""},
+    {"numbers.geojson", "W: -12.5,45.5^100", ""},
 };
 INSTANTIATE_TEST_SUITE_P(Numbers, MapReaders, ::testing::ValuesIn(kNumbers));
 
 // Each bad value: the point left out with where it is and the value; the
 // others kept. The same file read strictly fails with the first report.
 const ReadCase kBadPoints[] = {
-    {"nan.gpx", "<gpx><trk><name>T</name><trkseg>\n<trkpt lat=\"NaN\" lon=\"1\"/><trkpt lat=\"1\" lon=\"2\"/></trkseg></trk></gpx>",
-     "T 'T': 2,1", "vezuved: x:2: track 'T' point 1: latitude 'NaN' is no number; the point is left out\n"},
-    {"inf.gpx", "<gpx>\n<wpt lat=\"1\" lon=\"Infinity\"><name>A</name></wpt><wpt lat=\"1\" lon=\"2\"/></gpx>", "W: 2,1",
-     "vezuved: x:2: waypoint 1 'A': longitude 'Infinity' is no number; the point is left out\n"},
-    {"overflow.gpx", "<gpx><wpt lat=\"1e400\" lon=\"1\"/><wpt lat=\"1\" lon=\"2\"/></gpx>", "W: 2,1",
-     "vezuved: x:1: waypoint 1: latitude '1e400' is no number; the point is left out\n"},
-    {"comma.gpx", "<gpx><wpt lat=\"45,8\" lon=\"1\"/><wpt lat=\"1\" lon=\"2\"/></gpx>", "W: 2,1",
-     "vezuved: x:1: waypoint 1: latitude '45,8' is no number; the point is left out\n"},
-    {"missing.gpx", "<gpx><wpt lon=\"1\"/><wpt lat=\"1\" lon=\"2\"/></gpx>", "W: 2,1",
-     "vezuved: x:1: waypoint 1: it has no latitude; the point is left out\n"},
-    {"range.gpx", "<gpx><wpt lat=\"91\" lon=\"1\"/><wpt lat=\"1\" lon=\"-200\"/><wpt lat=\"1\" lon=\"2\"/></gpx>", "W: 2,1",
+    {"nan.gpx", "T 'T': 2,1", "vezuved: x:2: track 'T' point 1: latitude 'NaN' is no number; the point is left out\n"},
+    {"inf.gpx", "W: 2,1", "vezuved: x:2: waypoint 1 'A': longitude 'Infinity' is no number; the point is left out\n"},
+    {"overflow.gpx", "W: 2,1", "vezuved: x:1: waypoint 1: latitude '1e400' is no number; the point is left out\n"},
+    {"comma.gpx", "W: 2,1", "vezuved: x:1: waypoint 1: latitude '45,8' is no number; the point is left out\n"},
+    {"missing.gpx", "W: 2,1", "vezuved: x:1: waypoint 1: it has no latitude; the point is left out\n"},
+    {"range.gpx", "W: 2,1",
      "vezuved: x:1: waypoint 1: latitude '91' is outside -90..90; the point is left out\n"
      "vezuved: x:1: waypoint 2: longitude '-200' is outside -180..180; the point is left out\n"},
-    {"ele.gpx", "<gpx><wpt lat=\"1\" lon=\"1\"><ele>1e300</ele></wpt><wpt lat=\"1\" lon=\"2\"><ele> </ele></wpt></gpx>",
-     "W: 2,1", "vezuved: x:1: waypoint 1: elevation '1e300' is outside -100000..100000 m; the point is left out\n"},
-    {"time.gpx", "<gpx><wpt lat=\"1\" lon=\"1\"><time>yesterday</time></wpt><wpt lat=\"1\" lon=\"2\"/></gpx>", "W: 2,1",
-     "vezuved: x:1: waypoint 1: time 'yesterday' is no ISO 8601 time; the point is left out\n"},
-    {"nan.kml", "<kml><Placemark><name>L</name><LineString><coordinates>1,2\nnan,nan 3 5,6,7,8 9,91 4,5</coordinates>"
-                "</LineString></Placemark></kml>",
-     "T 'L': 1,2 4,5",
+    {"ele.gpx", "W: 2,1",
+     "vezuved: x:1: waypoint 1: elevation '1e300' is outside -100000..100000 m; the point is left out\n"},
+    {"time.gpx", "W: 2,1", "vezuved: x:1: waypoint 1: time 'yesterday' is no ISO 8601 time; the point is left out\n"},
+    {"nan.kml", "T 'L': 1,2 4,5",
      "vezuved: x:2: track 'L' point 2: longitude 'nan' is no number; the point is left out\n"
      "vezuved: x:2: track 'L' point 3: '3' is no position (longitude,latitude[,altitude]); the point is left out\n"
      "vezuved: x:2: track 'L' point 4: '5,6,7,8' is no position (longitude,latitude[,altitude]); the point is left out\n"
      "vezuved: x:2: track 'L' point 5: latitude '91' is outside -90..90; the point is left out\n"},
-    {"when.kml", "<kml><Placemark><gx:Track xmlns:gx=\"http://www.google.com/kml/ext/2.2\"><when>never</when>"
-                 "<when>1970-01-01T00:00:01Z</when><gx:coord>1 2</gx:coord><gx:coord>3 4</gx:coord></gx:Track></Placemark></kml>",
-     "T 'track 1': 3,4@1000", "vezuved: x:1: track 'track 1' point 1: time 'never' is no ISO 8601 time; the point is left out\n"},
-    {"bad.geojson", R"({"type": "Feature", "properties": {"name": "T"}, "geometry": {"type": "LineString",
- "coordinates": [[1, 91], ["a", 1], [1], 7, [1, 2, null], [3, 4, 1e300]]}})",
-     "T 'T': 1,2",
+    {"when.kml", "T 'track 1': 3,4@1000",
+     "vezuved: x:1: track 'track 1' point 1: time 'never' is no ISO 8601 time; the point is left out\n"},
+    {"bad.geojson", "T 'T': 1,2",
      "vezuved: x: track 'T' point 1: latitude 91 is outside -90..90; the point is left out\n"
      "vezuved: x: track 'T' point 2: longitude 'a' is no number; the point is left out\n"
      "vezuved: x: track 'T' point 3: its position is a list of 1 number(s), not [longitude, latitude]; the point is left out\n"
      "vezuved: x: track 'T' point 4: its position is '7', not [longitude, latitude]; the point is left out\n"
      "vezuved: x: track 'T' point 6: elevation 1e+300 is outside -100000..100000 m; the point is left out\n"},
-    {"huge.geojson", R"({"type": "FeatureCollection", "features": [{"type": "Feature", "geometry": null},
- {"type": "Feature", "properties": {"name": "Far"}, "geometry": {"type": "Point", "coordinates": [1, 1e400]}}]})",
-     "cannot read 'x': feature 2 'Far': the number '1e400' is beyond what a double holds", ""},
+    {"huge.geojson", "cannot read 'x': feature 2 'Far': the number '1e400' is beyond what a double holds", ""},
 };
 INSTANTIATE_TEST_SUITE_P(BadPoints, MapReaders, ::testing::ValuesIn(kBadPoints));
 
@@ -193,7 +124,7 @@ TEST_F(MapReaders, StrictFailsWithTheFirstReport) {
     for (const ReadCase& c : kBadPoints) {
         const std::string warning = c.warning;
         if (warning.empty()) continue;
-        const auto [result, printed] = Read(c.file, c.bytes, true);
+        const auto [result, printed] = Read(c.file, TestData(std::string("cli/data/readers/") + c.file), true);
         const std::string first = warning.substr(9, warning.find("; the point is left out") - 9);
         EXPECT_EQ(result, first) << c.file;
         EXPECT_EQ(printed, "") << c.file;

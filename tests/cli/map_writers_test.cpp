@@ -101,36 +101,21 @@ PointSet Broken(int32_t kind) {
 // nested per segment; a one-position line is a Point that says its kind; a
 // waypoint carries its fields, escaped; a line's points make a collection.
 TEST(ToolMapWriters, GeoJsonKeepsEveryValueAndSegment) {
-    const std::string begin = "{\"type\":\"FeatureCollection\",\"features\":[{\"type\":\"Feature\",\"geometry\":{";
-    const std::pair<std::string, std::string> cases[] = {
-        {GeoJson({SmallTrack()}, true),
-         "\"type\":\"LineString\",\"coordinates\":[[-121.7113000,45.3311000,1828.98],[-180.0000000,45.3352000,"
-         "1902.00]]},\"properties\":{\"name\":\"Hike\",\"kind\":\"track\",\"coordTimes\":[\"2021-08-14T08:15:00Z\","
-         "\"2021-08-14T08:30:00.500Z\"],\"coordNames\":[\"TP1\",\"TP2\"]}}]}\n"},
-        {Text([](DocumentSink& sink) { WriteGeoJsonPoints(sink, {SmallTrack()}, true); }),
-         "\"type\":\"Point\",\"coordinates\":[-121.7113000,45.3311000,1828.98]},\"properties\":{\"name\":\"TP1\","
-         "\"ele\":1828.98,\"time\":\"2021-08-14T08:15:00Z\",\"desc\":null,\"sym\":null}},{\"type\":\"Feature\","
-         "\"geometry\":{\"type\":\"Point\",\"coordinates\":[-180.0000000,45.3352000,1902.00]},\"properties\":{"
-         "\"name\":\"TP2\",\"ele\":1902.00,\"time\":\"2021-08-14T08:30:00.500Z\",\"desc\":null,\"sym\":null}}]}\n"},
-        {GeoJson({Broken(VEZUVED_KIND_TRACK)}, true),
-         "\"type\":\"MultiLineString\",\"coordinates\":[[[2.0000000,1.0000000,30.48],[2.0000000,1.5000000]],"
-         "[[2.0000000,2.0000000],[2.0000000,2.5000000,3.05]]]},\"properties\":{\"name\":\"B\",\"kind\":\"track\","
-         "\"coordTimes\":[[\"2020-01-01T12:00:00Z\",null],[\"2020-01-01T12:00:01.001Z\",\"2020-01-01T12:00:02.999Z\"]],"
-         "\"coordNames\":[[\"A\",null],[null,null]],\"coordDescriptions\":[[null,\"note\"],[null,null]],"
-         "\"coordSymbols\":[[null,\"Flag\"],[null,null]]}}]}\n"},
+    const std::pair<std::string, const char*> cases[] = {
+        {GeoJson({SmallTrack()}, true), "small-track"},
+        {Text([](DocumentSink& sink) { WriteGeoJsonPoints(sink, {SmallTrack()}, true); }), "small-track-points"},
+        {GeoJson({Broken(VEZUVED_KIND_TRACK)}, true), "broken-track"},
         {GeoJson({Set("R", VEZUVED_KIND_ROUTE, {At("Only", "1", "2", "", ""), At("Off", "-91", "0", "", "")})}, true),
-         "\"type\":\"Point\",\"coordinates\":[2.0000000,1.0000000]},\"properties\":{\"name\":\"R\",\"kind\":"
-         "\"route\",\"coordNames\":[\"Only\"]}}]}\n"},
-        {GeoJson({Set("U", VEZUVED_KIND_TRACK, {Full("1", "2", "", "", "", nullptr, "", true), Full("3", "4", "", "", "", "", "")})}, true),
-         "\"type\":\"LineString\",\"coordinates\":[[2.0000000,1.0000000],[4.0000000,3.0000000]]},\"properties\":{"
-         "\"name\":\"U\",\"kind\":\"track\"}}]}\n"},
-        {GeoJson({Summits()}, true),
-         "\"type\":\"Point\",\"coordinates\":[-121.6959000,45.3735000,3428.70]},\"properties\":{\"name\":"
-         "\"Hood & <co>\",\"ele\":3428.70,\"time\":null,\"desc\":\"Oregon \\\"high\\\"\",\"sym\":\"Summit\"}},"
-         "{\"type\":\"Feature\",\"geometry\":{\"type\":\"Point\",\"coordinates\":[20.2500000,-10.5000000]},"
-         "\"properties\":{\"name\":\"Flat\",\"time\":\"2020-01-01T12:00:00Z\",\"desc\":null,\"sym\":null}}]}\n"},
+         "one-point-route"},
+        {GeoJson({Set("U", VEZUVED_KIND_TRACK,
+                      {Full("1", "2", "", "", "", nullptr, "", true), Full("3", "4", "", "", "", "", "")})},
+                 true),
+         "untimed-track"},
+        {GeoJson({Summits()}, true), "summits"},
     };
-    for (const auto& [text, expected] : cases) EXPECT_EQ(text, begin + expected);
+    for (const auto& [text, name] : cases) {
+        EXPECT_EQ(text, TestData("cli/data/writers/" + std::string(name) + ".geojson")) << name;
+    }
     // Nothing left: an empty collection, pretty unless asked otherwise.
     EXPECT_EQ(GeoJson({Set("E", VEZUVED_KIND_TRACK, {At("Off", "91", "0", "", "")})}),
               "{\n  \"type\": \"FeatureCollection\",\n  \"features\": []\n}\n");
@@ -194,25 +179,7 @@ TEST(ToolMapWriters, GpxKeepsTrackSegmentsAndJoinsARoute) {
 // The whole document without its layout (the XML writer's is pinned on its own).
 TEST(ToolMapWriters, KmlHasAFolderPerSetAndMarksLines) {
     const std::string kml = Text([](DocumentSink& sink) { WriteKml(sink, {SmallTrack(), Summits(), Set("Empty", 0, {})}); });
-    EXPECT_EQ(Flat(kml),
-              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
-              "<kml xmlns=\"http://www.opengis.net/kml/2.2\" xmlns:gx=\"http://www.google.com/kml/ext/2.2\"><Document>"
-              "<name>Hike, Peaks, Empty</name><Folder><name>Hike</name><Placemark><name>Hike</name><ExtendedData>"
-              "<Data name=\"kind\"><value>track</value></Data></ExtendedData><gx:Track><altitudeMode>absolute"
-              "</altitudeMode><when>2021-08-14T08:15:00Z</when><when>2021-08-14T08:30:00.500Z</when>"
-              "<gx:coord>-121.7113000 45.3311000 1828.98</gx:coord><gx:coord>-180.0000000 45.3352000 1902.00</gx:coord>"
-              "</gx:Track></Placemark><Placemark><name>TP1</name><TimeStamp><when>2021-08-14T08:15:00Z</when>"
-              "</TimeStamp><ExtendedData><Data name=\"point\"><value>0</value></Data></ExtendedData><Point>"
-              "<altitudeMode>absolute</altitudeMode><coordinates>-121.7113000,45.3311000,1828.98</coordinates></Point>"
-              "</Placemark><Placemark><name>TP2</name><TimeStamp><when>2021-08-14T08:30:00.500Z</when></TimeStamp>"
-              "<ExtendedData><Data name=\"point\"><value>1</value></Data></ExtendedData><Point><altitudeMode>absolute"
-              "</altitudeMode><coordinates>-180.0000000,45.3352000,1902.00</coordinates></Point></Placemark></Folder>"
-              "<Folder><name>Peaks</name><Placemark><name>Hood &amp; &lt;co&gt;</name>"
-              "<description>Oregon &quot;high&quot;</description><ExtendedData><Data name=\"sym\"><value>Summit</value>"
-              "</Data></ExtendedData><Point><altitudeMode>absolute</altitudeMode>"
-              "<coordinates>-121.6959000,45.3735000,3428.70</coordinates></Point></Placemark><Placemark><name>Flat"
-              "</name><TimeStamp><when>2020-01-01T12:00:00Z</when></TimeStamp><Point>"
-              "<coordinates>20.2500000,-10.5000000</coordinates></Point></Placemark></Folder></Document></kml>");
+    EXPECT_EQ(Flat(kml), TestData("cli/data/writers/hike-peaks-empty.kml"));
 }
 
 // A line with any time is a gx:Track per segment (an empty <when/> where a
@@ -222,28 +189,12 @@ TEST(ToolMapWriters, KmlHasAFolderPerSetAndMarksLines) {
 TEST(ToolMapWriters, KmlLinesKeepEveryTimeAndSegment) {
     PointSet untimed = Broken(VEZUVED_KIND_ROUTE);
     for (Point& point : untimed.points) point.time.reset();
+    // The part of each document from its kind to its points with texts.
     const std::vector<std::pair<PointSet, std::string>> cases = {
-        {Broken(VEZUVED_KIND_TRACK),
-         "<value>track</value></Data></ExtendedData><gx:MultiTrack><gx:Track><altitudeMode>absolute</altitudeMode>"
-         "<when>2020-01-01T12:00:00Z</when><when/><gx:coord>2.0000000 1.0000000 30.48</gx:coord>"
-         "<gx:coord>2.0000000 1.5000000</gx:coord></gx:Track><gx:Track><altitudeMode>absolute</altitudeMode>"
-         "<when>2020-01-01T12:00:01.001Z</when><when>2020-01-01T12:00:02.999Z</when><gx:coord>2.0000000 2.0000000"
-         "</gx:coord><gx:coord>2.0000000 2.5000000 3.05</gx:coord></gx:Track></gx:MultiTrack></Placemark>"
-         "<Placemark><name>A</name><TimeStamp><when>2020-01-01T12:00:00Z</when></TimeStamp><ExtendedData>"
-         "<Data name=\"point\"><value>0</value></Data></ExtendedData><Point><altitudeMode>absolute</altitudeMode>"
-         "<coordinates>2.0000000,1.0000000,30.48</coordinates></Point></Placemark><Placemark><description>note"
-         "</description><ExtendedData><Data name=\"point\"><value>1</value></Data><Data name=\"sym\"><value>Flag"
-         "</value></Data></ExtendedData><Point><coordinates>2.0000000,1.5000000</coordinates></Point></Placemark>"
-         "</Folder>"},
-        {untimed,
-         "<value>route</value></Data></ExtendedData><MultiGeometry><LineString><tessellate>1</tessellate>"
-         "<altitudeMode>absolute</altitudeMode><coordinates>2.0000000,1.0000000,30.482.0000000,1.5000000"
-         "</coordinates></LineString><LineString><tessellate>1</tessellate><altitudeMode>absolute</altitudeMode>"
-         "<coordinates>2.0000000,2.00000002.0000000,2.5000000,3.05</coordinates></LineString></MultiGeometry>"
-         "</Placemark><Placemark><name>A</name><ExtendedData><Data name=\"point\"><value>0</value>"},
+        {Broken(VEZUVED_KIND_TRACK), TestData("cli/data/writers/broken-track-part.kml")},
+        {untimed, TestData("cli/data/writers/untimed-route-part.kml")},
         {Set("One", VEZUVED_KIND_TRACK, {At("", "1", "2", "", "")}),
-         "<value>track</value></Data></ExtendedData><gx:Track><when/><gx:coord>2.0000000 1.0000000</gx:coord>"
-         "</gx:Track></Placemark></Folder>"},
+         TestData("cli/data/writers/one-point-track-part.kml")},
     };
     for (const auto& [set, expected] : cases) {
         const std::string kml = Flat(Text([&](DocumentSink& sink) { WriteKml(sink, {set}); }));

@@ -191,69 +191,36 @@ std::map<std::string, std::string> Differences(const Reading& ours, const Readin
 
 // A difference that is expected, and why. file "*": every file.
 struct Known {
-    const char* file;
-    const char* source;  // gpsbabel, ogr, gpx, kml, geojson, pdb
-    const char* difference;
-    const char* reason;
+    std::string file, source, difference, reason;
 };
 
-const Known kKnown[] = {
-    // Where gpsbabel 1.8 reads otherwise.
-    {"gdal__gx_track_without_when.kml", "gpsbabel", "refused", "gpsbabel refuses a gx:Track without <when>"},
-    {"giscore__multi-linestrings.kml", "gpsbabel", "line count",
-     "gpsbabel makes a track of each LineString of a MultiGeometry; we keep them as segments of one"},
-    {"giscore__multi-linestrings.kml", "gpsbabel", "line points", "the same"},
-    {"togeojson__multigeometry.kml", "gpsbabel", "line count",
-     "gpsbabel makes a track of each LineString of a MultiGeometry; we keep them as segments of one"},
-    {"togeojson__multigeometry.kml", "gpsbabel", "line points", "the same"},
-    {"togeojson__gxmultitrack.kml", "gpsbabel", "line count",
-     "gpsbabel makes a track of each gx:Track of a gx:MultiTrack; we keep them as segments of one"},
-    {"togeojson__gxmultitrack.kml", "gpsbabel", "line points", "the same"},
-    {"placemark-togeojson__multigeometry_sibling.kml", "gpsbabel", "refused",
-     "gpsbabel reads no line from a MultiGeometry inside a MultiGeometry"},
-    {"togeojson__timespan.kml", "gpsbabel", "refused",
-     "its only Placemark is a Polygon: gpsbabel makes a track of its ring; we count polygons and leave them out"},
-    {"togeojson__empty_ele.gpx", "gpsbabel", "line elevation", "gpsbabel reads an empty <ele/> as 0 m; we read none"},
-    // Where GDAL 3.6 reads otherwise.
-    {"gdal__gx_track_without_when.kml", "ogr", "refused", "ogr2ogr 3.6 crashes on a gx:Track without <when>"},
-    {"togeojson__non_gx_multitrack.kml", "ogr", "line count",
-     "GDAL reads no geometry from a MultiGeometry of gx:Tracks"},
-    {"togeojson__empty_ele.gpx", "ogr", "line elevation",
-     "GDAL gives a point without elevation 0 m in a line whose other points have one"},
-    {"gpxpy__gpx1.0_with_all_fields.gpx", "ogr", "line elevation",
-     "GDAL gives a point without elevation 0 m in a line whose other points have one"},
-    {"gpxpy__gpx1.1_with_all_fields.gpx", "ogr", "line elevation",
-     "GDAL gives a point without elevation 0 m in a line whose other points have one"},
-    // What a database cannot hold.
-    {"*", "pdb", "line segments", ".pdb has no segments: they are joined (and said so)"},
-    {"*", "pdb", "line title", "a database's set is named by its file ('round-ACTIVE_LOG_2'), not by the track's name"},
-    {"gpxpy__unicode.gpx", "pdb", "waypoint name", "Windows-1252 cannot hold đ, č or ć: they come back as '?'"},
-    // gpsbabel's reading of the KML we write: every position and time, in
-    // its own model of KML.
-    {"*", "gpsbabel of our kml", "line count",
-     "gpsbabel makes a track of each segment (each gx:Track of a gx:MultiTrack, LineString of a MultiGeometry)"},
-    {"*", "gpsbabel of our kml", "line points", "the same"},
-    {"*", "gpsbabel of our kml", "line kind", "KML has no routes: gpsbabel takes ours (kind in ExtendedData) as tracks"},
-    {"*", "gpsbabel of our kml", "line title", "the same: our routes come after the tracks in its GPX"},
-    {"*", "gpsbabel of our kml", "waypoint count",
-     "gpsbabel takes the Placemarks that name a line's points as waypoints of their own"},
-    {"*", "gpsbabel of our kml", "line name", "the same: the line's points are unnamed in its reading"},
-    // GDAL's reading of the KML and GeoJSON we write.
-    {"*", "ogr of our kml", "waypoint count", "GDAL takes the Placemarks that name a line's points as waypoints"},
-    {"gpxpy__gpx1.0_with_all_fields.gpx", "ogr of our kml", "line elevation",
-     "GDAL gives a point without elevation 0 m in a line whose other points have one"},
-    {"gpxpy__gpx1.1_with_all_fields.gpx", "ogr of our kml", "line elevation", "the same"},
-    {"gpxpy__gpx1.0_with_all_fields.gpx", "ogr of our geojson", "line elevation", "the same"},
-    {"gpxpy__gpx1.1_with_all_fields.gpx", "ogr of our geojson", "line elevation", "the same"},
-    {"giscore__trackData.kml", "ogr of our geojson", "line title",
-     "GDAL takes a name that reads as a time ('2010-05-28T01:16:35.000Z') for a time, and writes it anew"},
-};
+// The list of known differences, tests/cli/data/real-files-known.tsv:
+// a line per difference, its fields separated by tabs; '#' begins a comment.
+const std::vector<Known>& KnownDifferences() {
+    static const std::vector<Known> known = [] {
+        std::vector<Known> rows;
+        std::istringstream lines(TestData("cli/data/real-files-known.tsv"));
+        for (std::string line; std::getline(lines, line);) {
+            if (line.empty() || line[0] == '#') continue;
+            std::istringstream fields(line);
+            Known row;
+            std::getline(fields, row.file, '\t');
+            std::getline(fields, row.source, '\t');
+            std::getline(fields, row.difference, '\t');
+            std::getline(fields, row.reason);
+            EXPECT_FALSE(row.reason.empty()) << line;
+            rows.push_back(row);
+        }
+        return rows;
+    }();
+    return known;
+}
 
 // Whether the difference is listed; marks the entry as seen.
 bool IsKnown(const std::string& file, const std::string& source, const std::string& difference,
              std::set<const Known*>& seen) {
-    for (const Known& known : kKnown) {
-        if ((std::string(known.file) == "*" || known.file == file) && known.source == source &&
+    for (const Known& known : KnownDifferences()) {
+        if ((known.file == "*" || known.file == file) && known.source == source &&
             known.difference == difference) {
             seen.insert(&known);
             return true;
@@ -314,8 +281,8 @@ TEST(RealFiles, ReadAsOthersReadThemAndKeptThroughEveryOutput) {
         }
     }
     // A listed difference that is gone is taken off the list.
-    for (const Known& known : kKnown) {
-        if (seen.count(&known) == 0 && (tool || (std::string(known.source) == "gpsbabel" || std::string(known.source) == "ogr"))) {
+    for (const Known& known : KnownDifferences()) {
+        if (seen.count(&known) == 0 && (tool || (known.source == "gpsbabel" || known.source == "ogr"))) {
             ADD_FAILURE() << "listed, but no longer found: " << known.file << " " << known.source << " "
                           << known.difference;
         }

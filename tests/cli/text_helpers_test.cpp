@@ -1,11 +1,10 @@
-// The tool's text helpers, and the GPX, GeoJSON and listings it builds from a
+// The tool's text helpers, and the GPX and listings it builds from a
 // set of points, checked without running the tool.
 #include <gtest/gtest.h>
 
 #include <charconv>
 #include <tuple>
 
-#include "output/geojson_output.h"
 #include "output/gpx_output.h"
 #include "output/json_writer.h"
 #include "output/table_output.h"
@@ -20,15 +19,6 @@ namespace vezuved_cli {
 namespace {
 
 using TextCase = std::pair<std::string, std::string>;  // input, expected
-
-TEST(ToolText, Cp1252ToUtf8MapsEveryRange) {
-    const TextCase cases[] = {
-        {"Caf\xE9 \xFF", "Caf\xC3\xA9 \xC3\xBF"},
-        {"\x80\x93", "\xE2\x82\xAC\xE2\x80\x9C"},  // euro sign, opening quote
-        {"\x81", "\xEF\xBF\xBD"},                  // undefined in the code page
-    };
-    for (const auto& c : cases) EXPECT_EQ(Cp1252ToUtf8(c.first), c.second) << c.first;
-}
 
 TEST(ToolText, EscapeXmlAndQuoteJson) {
     const TextCase xml[] = {
@@ -173,13 +163,6 @@ std::string Gpx(const PointSet& set) {
     return text;
 }
 
-std::string GeoJson(const PointSet& set) {
-    std::string text;
-    DocumentSink sink(text);
-    WriteGeoJson(sink, {set}, false);
-    return text;
-}
-
 TEST(ToolOutputs, GpxCarriesEveryFieldInTheKindsElements) {
     const std::string gpx = Gpx(Sample(VEZUVED_KIND_POINT));
     for (const char* expected :
@@ -193,13 +176,8 @@ TEST(ToolOutputs, GpxCarriesEveryFieldInTheKindsElements) {
     EXPECT_NE(Gpx(Sample(VEZUVED_KIND_TRACK)).find("<trkseg>\n      <trkpt "), std::string::npos);
 }
 
-TEST(ToolOutputs, GeoJsonAndListings) {
-    const std::string route = GeoJson(Sample(VEZUVED_KIND_ROUTE));
-    EXPECT_NE(route.find("\"LineString\""), std::string::npos);
-    EXPECT_EQ(route.find("\"Point\""), std::string::npos);  // a line's points are not mixed in
-    const std::string points = GeoJson(Sample(VEZUVED_KIND_POINT));
-    EXPECT_NE(points.find("\"desc\": \"Gate \\\"3\\\" & more\""), std::string::npos);
-    EXPECT_EQ(points.find("LineString"), std::string::npos);
+// The GeoJSON document is pinned whole in map_writers_test.
+TEST(ToolOutputs, Listings) {
     const PointSet set = Sample(VEZUVED_KIND_POINT);
     const std::string table = WriteTable(set);
     EXPECT_EQ(table.substr(0, table.find('\n')),

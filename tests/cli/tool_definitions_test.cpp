@@ -14,54 +14,31 @@ using ToolDefinitions = ToolTest;
 
 struct AutoCase {
     const char* what;
-    const char* file;
-    std::string text;
+    const char* file;     // in tests/cli/data/auto
     std::string points;   // the GPX written, as a one-line summary
     std::string warning;  // what standard error holds, "{data}" standing for the file's path; empty: nothing
 };
 
 const std::vector<AutoCase>& AutoCases() {
     static const std::vector<AutoCase> cases = {
-        {"lower-case names, metres by suffix", "lower.csv",
-         "lat,lon,ele_m,name\n45.5,-122.25,100,Alpha\n46.25,7.5,2000.5,Beta\n",
-         "W: -122.25,45.5^100 'Alpha' 7.5,46.25^2000.5 'Beta'", ""},
-        {"names in capitals, feet in brackets", "upper.csv",
-         "NAME,LATITUDE,Longitude,Elevation (ft)\nAlpha,45.5,-122.25,328.084\n",
-         "W: -122.25,45.5^100 'Alpha'", ""},
+        {"lower-case names, metres by suffix", "lower.csv", "W: -122.25,45.5^100 'Alpha' 7.5,46.25^2000.5 'Beta'", ""},
+        {"names in capitals, feet in brackets", "upper.csv", "W: -122.25,45.5^100 'Alpha'", ""},
         {"ISO 8601 times with zones, a log without names", "log.csv",
-         "latitude,longitude,time\n45.5,-122.25,2021-08-14T10:15:00+02:00\n45.6,-122.3,2021-08-14T01:30:00-05:00\n",
-         "T 'log': -122.25,45.5@1628928900000 -122.3,45.6@1628922600000",
-         ""},
-        {"semicolons", "semicolons.csv",
-         "Name;Lat;Lng;Alt_m;Desc\nAlpha;45.5;-122.25;1500;Gate, north side\n",
-         "W: -122.25,45.5^1500 'Alpha' \"Gate, north side\"", ""},
-        {"tabs, x and y, an elevation without unit", "tabs.tsv",
-         "name\tx\ty\televation\nAlpha\t7.5\t46.25\t2000\n",
-         "W: 7.5,46.25^2000 'Alpha'",
+         "T 'log': -122.25,45.5@1628928900000 -122.3,45.6@1628922600000", ""},
+        {"semicolons", "semicolons.csv", "W: -122.25,45.5^1500 'Alpha' \"Gate, north side\"", ""},
+        {"tabs, x and y, an elevation without unit", "tabs.tsv", "W: 7.5,46.25^2000 'Alpha'",
          "vezuved: warning: the elevation column 'elevation' names no unit; it is read as metres\n"},
-        {"a quoted header", "quoted.csv",
-         "\"Name\",\"Lat\",\"Lon\",\"Ele m\",\"Notes\"\n\"Alpha\",45.5,-122.25,100,\"a, b\"\n",
-         "W: -122.25,45.5^100 'Alpha' \"a, b\"", ""},
-        {"unknown columns left out", "extra.csv",
-         "lat,lon,speed,name,hr,sym\n45.5,-122.25,3.5,Alpha,120,Flag\n",
-         "W: -122.25,45.5 'Alpha'#Flag",
+        {"a quoted header", "quoted.csv", "W: -122.25,45.5^100 'Alpha' \"a, b\"", ""},
+        {"unknown columns left out", "extra.csv", "W: -122.25,45.5 'Alpha'#Flag",
          "vezuved: warning: left out column(s) that name no field a definition holds: 'speed' (column 3), "
          "'hr' (column 5)\n"},
-        {"a date column and a time column with a zone", "split.csv",
-         "date,time,lat,lon,name\n2021-08-14,23:30:00-02:00,45.5,-122.25,Alpha\n",
-         "W: -122.25,45.5@1628991000000 'Alpha'", ""},
+        {"a date column and a time column with a zone", "split.csv", "W: -122.25,45.5@1628991000000 'Alpha'", ""},
         {"date and time in one column, a fraction, feet", "fraction.csv",
-         "Lat,Lon,Elevation_feet,DateTime\n45.5,-122.25,1000,2021-08-14 10:15:00.5Z\n",
          "T 'fraction': -122.25,45.5^304.8@1628936100500", ""},
-        {"a byte order mark and CR LF line ends", "windows.csv",
-         "\xEF\xBB\xBFlat,lon,time,name\r\n45.5,-122.25,2021-12-31T23:59:59-01:00,Alpha\r\n",
-         "W: -122.25,45.5@1640998799000 'Alpha'", ""},
-        {"a date column alone", "dates.csv", "lat,lon,date,name\n45.5,7.5,2021-08-14,Alpha\n",
-         "W: 7.5,45.5@1628899200000 'Alpha'", ""},
+        {"a byte order mark and CR LF line ends", "windows.csv", "W: -122.25,45.5@1640998799000 'Alpha'", ""},
+        {"a date column alone", "dates.csv", "W: 7.5,45.5@1628899200000 'Alpha'", ""},
         {"a value that is no time is reported once, by the user's file and line, and skipped", "invalid.csv",
-         "lat,lon,time,name\n45.5,7.5,2021-08-14T10:00:00Z,Alpha\n45.5,7.5,2021-02-30T10:00:00Z,Beta\n",
-         "W: 7.5,45.5@1628935200000 'Alpha'",
-         "{data}:3: column 3: '2021-02-30T10:00:00Z' is not a time\n"},
+         "W: 7.5,45.5@1628935200000 'Alpha'", "{data}:3: column 3: '2021-02-30T10:00:00Z' is not a time\n"},
     };
     return cases;
 }
@@ -71,7 +48,7 @@ TEST_F(ToolDefinitions, AutoReadsHeaderRowsOfManyShapes) {
     for (const AutoCase& c : AutoCases()) {
         SCOPED_TRACE(c.what);
         const std::string data = Out(c.file);
-        WriteFile(data, c.text);
+        WriteFile(data, TestData(std::string("cli/data/auto/") + c.file));
         const std::string gpx = Out(std::string(c.file) + ".gpx");
         const ToolResult result = RunTool({"convert", data, gpx, "--auto"});
         ASSERT_EQ(result.status, 0) << result.err;
@@ -159,15 +136,7 @@ TEST_F(ToolDefinitions, MakeWritesADefinitionThatReadsAndWritesTheFile) {
     ASSERT_EQ(made.status, 0) << made.err;
     EXPECT_EQ(made.err,
               "vezuved: warning: left out column(s) that name no field a definition holds: 'Speed' (column 6)\n");
-    EXPECT_EQ(made.out,
-              "; Made from the header row of summits.csv.\n"
-              "FormatTitle = summits.csv, by its header row\n"
-              "Delimited = ;\n"
-              "HeaderLines = 1\n"
-              "Header = Name;Lat;Lon;Ele (ft);Comment;Speed\n"
-              "FieldCount = 6\n"
-              "latitude = 1\nlongitude = 2\nelevation = 3\ntime = -1\ndate = -1\nname = 0\nicon = -1\ndesc = 4\n"
-              "LocFormat = Num\nEleFormat = Feet\nDBType = Point\nExt = csv\n");
+    EXPECT_EQ(made.out, TestData("cli/data/made-summits.cal"));
     const std::string definition = Out("made.cal");
     ASSERT_EQ(RunTool({"formats", "make", data, "-o", definition}).status, 0);
     EXPECT_EQ(ReadFile(definition), made.out);
@@ -190,10 +159,6 @@ TEST_F(ToolDefinitions, MakeLeavesOutIsoTimeColumns) {
         const char* text;
         const char* warning;
     } cases[] = {
-        {"lat,lon,time\n45.5,7.5,2021-08-14T10:15:00+02:00\n",
-         "vezuved: warning: left out the time column 'time' (column 3): its values are ISO 8601 (line 2: "
-         "'2021-08-14T10:15:00+02:00'), which a definition's time column cannot read; --auto reads the file with "
-         "its times\n"},
         {"date,time,lat,lon\n2021-08-14,10:15:00Z,45.5,7.5\n",
          "vezuved: warning: left out the time column 'time' (column 2) and the date column 'date' (column 1): "
          "their values are ISO 8601 (line 2: '10:15:00Z'), which a definition's time column cannot read; --auto "
@@ -237,142 +202,22 @@ TEST_F(ToolDefinitions, ExplainsEveryShippedDefinition) {
     EXPECT_EQ(count, 11);
 }
 
-struct BrokenCase {
-    const char* what;
-    std::string definition;
-    std::string expected;
-};
-
+// Broken definitions in tests/cli/data/broken, each explained as
+// tests/cli/explained/broken-NAME.txt holds.
 TEST_F(ToolDefinitions, ExplainWarnsAboutBrokenDefinitions) {
-    const std::vector<BrokenCase> cases = {
-        {"values the library does not know or reads otherwise",
-         "; broken\nFormatTitle = Broken\nSource = Garmin \nDelimited = ;\nFieldCount = 3 columns\nlatitude = 0\n"
-         "longitude = 1\nname = 1\nelevation = x\ntime = -1\nicon = -1\ndesc = 5\nLocFormat = UTM\n"
-         "EleFormat = Miles\nDBType = Waypoint\nColour = red\nField32 = x\njust some words\n"
-         "Header = [Title] has [Count] points\n",
-         "Title:        Broken\n"
-         "Layout:       delimited text\n"
-         "Delimiter:    ; (semicolon)\n"
-         "Header lines: 0\n"
-         "Header:       [Title] has [Count] points\n"
-         "Kind:         points\n"
-         "Extension:    (none: by kind, .rlp, .rlt or .rlr)\n"
-         "Written:      3 column(s) (FieldCount)\n"
-         "\n"
-         "Column  Field        Unit or style\n"
-         "1       latitude     decimal degrees (Num)\n"
-         "1       elevation    metres\n"
-         "2       longitude    decimal degrees (Num)\n"
-         "2       name         text\n"
-         "3       -            not read\n"
-         "4       -            not read\n"
-         "5       -            not read\n"
-         "6       description  text\n"
-         "\n"
-         "warning: line 3: Source value 'Garmin ' is not one the library knows (PCX5, Garmin, Tab or FIXED, the "
-         "whole value in any case); the line changes nothing\n"
-         "warning: line 5: FieldCount value '3 columns' reads as 3; the rest is ignored\n"
-         "warning: line 9: elevation value 'x' is no number; it reads as 0\n"
-         "warning: line 13: LocFormat value 'UTM' is not one the library knows (Num, Deg, Comp or DegNoSpace); the "
-         "line changes nothing\n"
-         "warning: line 14: EleFormat value 'Miles' reads as metres (only its first letter counts)\n"
-         "warning: line 15: DBType value 'Waypoint' is not one the library knows (Point, Track, Route, Track2, "
-         "Route2 or Datum); the line changes nothing\n"
-         "warning: line 16: unknown keyword 'Colour'; the line is ignored\n"
-         "warning: line 17: 'Field32' names no column (Field0 to Field31); the line is ignored\n"
-         "warning: line 18: 'just some words' is no keyword line (no '=' within 30 characters of its start, before "
-         "any ';'); it is ignored\n"
-         "warning: line 19: the header template's '[Count]' writes nothing (only [Title] and [NumRecords] are "
-         "filled in)\n"
-         "warning: latitude and elevation are both mapped to column 1\n"
-         "warning: longitude and name are both mapped to column 2\n"
-         "warning: FieldCount 3 does not reach column 6 (description): it is read but not written\n"},
-        {"fixed widths that do not reach, a quoted value over two lines, CR line ends",
-         "Source = fixed\rFieldLen = 5,,7\rFieldCount = 2\rname = 0\rlatitude = 1\rlongitude = 2\r"
-         "elevation = -1\rtime = -1\rdate = 3\ricon = -1\rdesc = -1\rFormatTitle = \"Two\rlines\"\rDBType = Track2\r",
-         "Title:        Two\rlines\n"
-         "Layout:       fixed-width columns\n"
-         "Widths:       5,,7\n"
-         "Header lines: 0\n"
-         "Kind:         track (older layout)\n"
-         "Extension:    (none: by kind, .rlp, .rlt or .rlr)\n"
-         "Written:      2 column(s) (FieldCount)\n"
-         "\n"
-         "Column  Characters  Field      Unit or style\n"
-         "1       1-5         name       text\n"
-         "2       -           latitude   decimal degrees (Num)\n"
-         "3       -           longitude  decimal degrees (Num)\n"
-         "\n"
-         "warning: line 2: FieldLen entry 2 is empty; the widths after it are not read\n"
-         "warning: FieldLen gives no width for column 2 (latitude): it is not read\n"
-         "warning: FieldCount 2 does not reach column 3 (longitude): it is read but not written\n"
-         "warning: FieldLen gives no width for column 3 (longitude): it is not read\n"
-         "warning: fixed-width lines have no date column: date (column 4) is not read\n"},
-        {"keywords the chosen layout has no use for",
-         "Source = Garmin\nlatitude = 3\nEleFormat = M\nFieldLen = 3,4\nExt = .gpx.txt\n",
-         "Title:        (none)\n"
-         "Layout:       Garmin text\n"
-         "Header lines: 0\n"
-         "Kind:         points\n"
-         "Extension:    .gpx.txt\n"
-         "\n"
-         "Column  Field        Unit or style\n"
-         "1       line type    Waypoint (other lines are skipped)\n"
-         "2       name         text\n"
-         "3       description  text\n"
-         "5       position     hemisphere, degrees and minutes: N45 30.123 W122 40.456, or two decimal numbers\n"
-         "6       elevation    metres\n"  // EleFormat still applies to the altitude
-         "11      icon         text\n"
-         "\n"
-         "warning: line 2: latitude does not apply to the Garmin text layout, whose columns are fixed; the line is "
-         "ignored\n"
-         "warning: line 4: FieldLen does not apply to the Garmin text layout, whose columns are fixed; the line is "
-         "ignored\n"},
-        {"a tab layout with another delimiter", "Source = Tab\nDelimited = ;\nFieldLen = 3\nFieldCount = 7\n",
-         "Title:        (none)\n"
-         "Layout:       tab-separated text\n"
-         "Delimiter:    tab\n"
-         "Header lines: 0\n"
-         "Kind:         points\n"
-         "Extension:    (none: by kind, .rlp, .rlt or .rlr)\n"
-         "Written:      7 column(s) (FieldCount)\n"
-         "\n"
-         "Column  Field        Unit or style\n"
-         "1       latitude     decimal degrees (Num)\n"
-         "2       longitude    decimal degrees (Num)\n"
-         "3       elevation    feet\n"
-         "4       time         HHMMSS DDMMYYYY, or HH:MM:SS\n"
-         "5       name         text\n"
-         "6       icon         text\n"
-         "7       description  text\n"
-         "\n"
-         "warning: line 2: a Tab layout always splits at tabs; Delimited ';' is ignored\n"
-         "warning: line 3: FieldLen applies to fixed-width columns (Source = FIXED) only; it is ignored\n"},
-        {"an empty file is the library's defaults", "",
-         "Title:        (none)\n"
-         "Layout:       delimited text\n"
-         "Delimiter:    , (comma)\n"
-         "Header lines: 0\n"
-         "Kind:         points\n"
-         "Extension:    (none: by kind, .rlp, .rlt or .rlr)\n"
-         "Written:      7 column(s) (FieldCount)\n"
-         "\n"
-         "Column  Field        Unit or style\n"
-         "1       latitude     decimal degrees (Num)\n"
-         "2       longitude    decimal degrees (Num)\n"
-         "3       elevation    feet\n"
-         "4       time         HHMMSS DDMMYYYY, or HH:MM:SS\n"
-         "5       name         text\n"
-         "6       icon         text\n"
-         "7       description  text\n"},
+    const char* const cases[] = {
+        "unknown-values",   // values the library does not know or reads otherwise
+        "fixed-widths-cr",  // fixed widths that do not reach, a quoted value over two lines, CR line ends
+        "garmin-keywords",  // keywords the layout has no use for (EleFormat still applies to the altitude)
+        "tab-delimiter",    // a tab layout with another delimiter
     };
-    for (const BrokenCase& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const std::string name : cases) {
+        SCOPED_TRACE(name);
         const std::string path = Out("broken.cal");
-        WriteFile(path, c.definition);
+        WriteFile(path, TestData("cli/data/broken/" + name + ".cal"));
         const ToolResult result = RunTool({"formats", "explain", path});
         EXPECT_EQ(result.status, 0) << result.err;
-        EXPECT_EQ(result.out, c.expected);
+        EXPECT_EQ(result.out, ReadFile(SourceFile("tests/cli/explained/broken-" + name + ".txt")));
     }
 }
 

@@ -22,148 +22,48 @@ struct Expected {
     std::vector<std::string> texts;
 };
 
+// The text with its escapes \n, \t and \\ turned into what they stand for.
+std::string Unescaped(const std::string& text) {
+    std::string plain;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            plain += text[i];
+            continue;
+        }
+        const char next = text[++i];
+        plain += next == 'n' ? '\n' : next == 't' ? '\t' : next;
+    }
+    return plain;
+}
+
+// The checks of tests/cli/data/examples-checks.txt, by example.
 const std::map<std::string, std::vector<Expected>>& Checks() {
-    static const std::map<std::string, std::vector<Expected>> kChecks = {
-        {"convert examples/data/hike-track.csv hike.gpx -d examples/formats/track.cal",
-         {{"hike.gpx",
-           {"<trk>",
-            "<trkpt lat=\"45.3311000\" lon=\"-121.7113000\">",
-            "<ele>1829.00</ele>",
-            "<time>2021-08-14T08:15:00Z</time>",
-            "<name>TP008</name>"}}}},
-        {"import examples/data/hike-track.csv -d examples/formats/track.cal -o hike.pdb",
-         {{"", {"Wrote hike.pdb (track, 8 record(s))"}}}},
-        {"info hike.pdb", {{"", {"track", "records:  8"}}}},
-        {"show hike.pdb", {{"", {"TP001  45.3311000  -121.7113000", "8 point(s), track"}}}},
-        {"show hike.pdb --output gpx",
-         {{"", {"<trkpt lat=\"45.3311000\"", "<time>2021-08-14T10:15:00Z</time>"}}}},
-        {"show hike.pdb --output svg > hike.svg",
-         {{"hike.svg",
-           {"<svg xmlns=\"http://www.w3.org/2000/svg\"",
-            "<title>hike</title>",
-            "<polyline points=",
-            "max 2412 m",
-            "</svg>\n"}}}},
-        {"show examples/data/summits.csv -d examples/formats/name-first.cal --output json",
-         {{"", {"\"name\": \"Mount Hood\"", "\"elevation_ft\": 11249", "\"name\": \"Mount Jefferson\""}}}},
-        {"export hike.pdb -d examples/formats/garmin.cal -o hike.txt",
-         {{"hike.txt", {"Trackpoint\t45.3311000 -121.7113000\t08/14/2021 08:15.00\t6000.6561680"}}}},
-        {"convert hike.pdb hike.gpx",
-         {{"hike.gpx", {"<trkpt lat=\"45.3311000\"", "<time>2021-08-14T08:15:00Z</time>"}}}},
-        {"convert hike.pdb hike.geojson --points",
-         {{"hike.geojson", {"\"LineString\"", "[-121.7113000, 45.3311000, 1829.00]"}},
-          {"hike-points.geojson",
-           {"\"Point\"", "\"name\": \"TP008\"", "\"time\": \"2021-08-14T10:15:00Z\""}}}},
-        {"convert hike.pdb hike.svg",
-         {{"hike.svg", {"<title>hike</title>", "<polyline points=", "max 2412 m"}}}},
-        {"convert phone.gpx hike.pdb --track 2",
-         {{"vezuved show hike.pdb",
-           {"46.2000000  7.2000000", "46.2200000  7.2200000", "3 point(s), track"}}}},
-        {"convert a.gpx b.gpx -o all.pdb",
-         {{"vezuved show all.pdb",
-           {"Hut   46.5476000  7.9854000", "Col   46.5521000  7.9912000", "2 point(s), points"}}}},
-        {"convert 'logs/*.gpx' --to pdb --out-dir db/",
-         {{"vezuved show db/monday.pdb", {"Hut   46.5476000  7.9854000", "1 point(s), points"}},
-          {"vezuved show db/tuesday.pdb", {"Col   46.5521000  7.9912000", "1 point(s), points"}}}},
-        {"cat x.gpx | vezuved convert - out.pdb --from gpx",
-         {{"vezuved show out.pdb", {"Hut   46.5476000  7.9854000", "1 point(s), points"}}}},
-        {"convert examples/data/summits.csv summits.geojson -d examples/formats/name-first.cal",
-         {{"summits.geojson", {"\"FeatureCollection\"", "\"Mount Hood\"", "-121.6959"}}}},
-        {"convert examples/data/peaks-metres.csv peaks.gpx -d examples/formats/metres.cal",
-         {{"peaks.gpx",
-           {"<wpt lat=\"46.5367000\" lon=\"7.9625000\">", "<ele>4158.00</ele>", "<ele>3967.00</ele>"}}}},
-        {"show examples/data/springs.tsv -d examples/formats/tab.cal --encoding utf-8 --strict",
-         {{"", {"Mirror Lake", "3 point(s), points"}}}},
-        {"convert hike.gpx hike-again.pdb",
-         {{"vezuved show hike-again.pdb",
-           {"TP001  45.3311000  -121.7113000", "TP008  45.3602000  -121.6915000", "8 point(s), track"}}}},
-        {"convert '*.gpx' --to kml --out-dir maps/",
-         {{"maps/hike.kml", {"<name>hike</name>", "-121.7113000,45.3311000,1829.00"}},
-          {"maps/phone.kml", {"<name>Morning</name>", "<name>Afternoon</name>", "<gx:coord>7.2200000 46.2200000"}},
-          {"maps/a.kml", {"<name>Hut</name>"}}}},
-        {"formats examples/formats", {{"", {"track.cal", "Track log, metres", "comp.cal"}}}},
-        {"formats explain examples/formats/track.cal",
-         {{"",
-           {"Title:        Track log, metres",
-            "Header:       latitude,longitude,elevation_m,time,date,name",
-            "3       elevation  metres"}}}},
-        {"formats make examples/data/hike-track.csv -o hike-track.cal",
-         {{"hike-track.cal", {"HeaderLines = 1", "latitude = 0", "elevation = 2", "EleFormat = Metres"}},
-          {"vezuved show examples/data/hike-track.csv -d hike-track.cal",
-           {"TP008  45.3602000  -121.6915000", "2021-08-14T10:15:00Z", "8 point(s), points"}}}},
-        {"formats make examples/data/hike-track.csv -o hike.cal",
-         {{"hike.cal", {"HeaderLines = 1", "time = 3", "date = 4", "name = 5"}}}},
-        {"convert examples/data/hike-track.csv hike-auto.gpx --auto",
-         {{"hike-auto.gpx",
-           {"<wpt lat=\"45.3311000\" lon=\"-121.7113000\">",
-            "<ele>1829.00</ele>",
-            "<time>2021-08-14T10:15:00Z</time>",
-            "<name>TP008</name>"}}}},
-        // The library's lines go to standard error: a push prints nothing on standard output.
-        {"device push --device emulated-handheld --create hike.pdb",
-         {{"stderr", {"Copying to Device: hike\n"}}, {"vezuved device list --device emulated-handheld .", {"hike "}}}},
-        {"device list --device emulated-handheld .", {{"", {"Tracks:\nhike "}}}},
-        {"device push --update hike.pdb", {{"stderr", {"Database is up to date: hike\n"}}}},
-        {"device pull --kind tracks backup",
-         {{"backup/hike.rlt", {"45.3311000,-121.7113000,6000.6561680,081500 14082021,TP001"}}}},
-        // The filters and the figures, on phone.gpx's two tracks.
-        {"convert phone.gpx hike.pdb --track 2 --simplify 2",
-         {{"vezuved show hike.pdb", {"46.2000000  7.2000000", "46.2200000  7.2200000", "2 point(s), track"}},
-          {"stderr", {"vezuved: track 'Afternoon': --simplify 2: 2 of 3 points kept\n"}}}},
-        {"convert phone.gpx thin.gpx --simplify 10m --keep-near a.gpx",
-         {{"stderr", {"track 'Afternoon': --simplify 10m: 2 of 3 points kept\n"}}}},
-        {"convert 'logs/*.gpx' --to pdb --out-dir db/ --fit pdb",
-         {{"vezuved show db/monday.pdb", {"Hut   46.5476000  7.9854000", "1 point(s), points"}}}},
-        {"convert phone.gpx day.gpx --merge --split gap=1h",
-         {{"day.gpx", {"<name>Morning</name>\n    <trkseg>", "</trkseg>\n    <trkseg>"}},
-          {"stderr", {"vezuved: --merge: 2 tracks into track 'Morning', 5 point(s)\n"}}}},
-        {"convert phone.gpx day.pdb --merge --split day --tz +10:00",
-         {{"vezuved show day-Morning-1.pdb", {"2 point(s), track"}},
-          {"vezuved show day-Morning-2.pdb", {"3 point(s), track"}}}},
-        {"convert phone.gpx morning.gpx --crop time=2021-08-14T05:00Z..2021-08-14T12:00Z",
-         {{"", {"Wrote morning.gpx (track, 2 point(s))"}},
-          {"stderr", {"track 'Afternoon': --crop time=2021-08-14T05:00Z..2021-08-14T12:00Z: none of its 3 points is inside; left out"}}}},
-        {"convert phone.gpx valley.gpx --crop box=46.0,7.0,46.15,7.15", {{"", {"Wrote valley.gpx (track, 2 point(s))"}}}},
-        {"show phone.gpx --simplify 2 --output html > preview.html",
-         {{"preview.html", {"<th>distance</th>", "<th>track &apos;Afternoon&apos;</th>\n        <td>2</td>", "<svg"}}}},
-        {"stats phone.gpx",
-         {{"", {"track 'Morning'\n  points          2\n  segments        1\n  distance        1.354 km\n",
-                "  ascent          20 m\n", "  moving time     0:20:00\n  average speed   8.1 km/h\n"}}}},
-        {"stats 'logs/*.gpx' --output json", {{"", {"\"kind\": \"points\",\n    \"points\": 1,"}}}},
-        {"stats phone.gpx --climb-threshold 5 --moving-speed 1", {{"", {"  ascent          10 m\n"}}}},
-        {"stats phone.gpx --crop time=2021-08-14T12:00Z..", {{"", {"track 'Afternoon'\n  points          3\n"}}}},
-    };
+    static const std::map<std::string, std::vector<Expected>> kChecks = [] {
+        std::map<std::string, std::vector<Expected>> checks;
+        std::istringstream lines(TestData("cli/data/examples-checks.txt"));
+        std::vector<Expected>* example = nullptr;
+        for (std::string line; std::getline(lines, line);) {
+            if (line.empty() || line[0] == '#') continue;
+            if (line.rfind("$ ", 0) == 0) {
+                example = &checks[line.substr(2)];
+                continue;
+            }
+            const size_t tab = line.find('\t');
+            EXPECT_TRUE(example != nullptr && tab != std::string::npos) << line;
+            if (example == nullptr || tab == std::string::npos) continue;
+            const std::string source = line.substr(0, tab) == "stdout" ? "" : line.substr(0, tab);
+            if (example->empty() || example->back().source != source) example->push_back({source, {}});
+            example->back().texts.push_back(Unescaped(line.substr(tab + 1)));
+        }
+        return checks;
+    }();
     return kChecks;
 }
 
-// The input files the examples name besides the example folder and hike.pdb.
+// The input files the examples name besides the example folder and
+// hike.pdb (phone.gpx holds two tracks: of two points, then three).
 void WriteExampleInputs(const std::string& folder) {
-    const auto gpx = [](const std::string& body) {
-        return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-               "<gpx version=\"1.1\" creator=\"test\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n" +
-               body + "</gpx>\n";
-    };
-    const std::string hut =
-        gpx("<wpt lat=\"46.5476\" lon=\"7.9854\"><ele>3454</ele><name>Hut</name></wpt>\n");
-    const std::string col =
-        gpx("<wpt lat=\"46.5521\" lon=\"7.9912\"><ele>3610</ele><name>Col</name></wpt>\n");
-    // Two tracks: the first has two points, the second three.
-    const std::string phone =
-        gpx("<trk><name>Morning</name><trkseg>\n"
-            "<trkpt lat=\"46.1\" lon=\"7.1\"><ele>1000</ele><time>2021-08-14T06:00:00Z</time></trkpt>\n"
-            "<trkpt lat=\"46.11\" lon=\"7.11\"><ele>1010</ele><time>2021-08-14T06:10:00Z</time></trkpt>\n"
-            "</trkseg></trk>\n<trk><name>Afternoon</name><trkseg>\n"
-            "<trkpt lat=\"46.2\" lon=\"7.2\"><ele>2000</ele><time>2021-08-14T14:00:00Z</time></trkpt>\n"
-            "<trkpt lat=\"46.21\" lon=\"7.21\"><ele>2010</ele><time>2021-08-14T14:10:00Z</time></trkpt>\n"
-            "<trkpt lat=\"46.22\" lon=\"7.22\"><ele>2020</ele><time>2021-08-14T14:20:00Z</time></trkpt>\n"
-            "</trkseg></trk>\n");
-    WriteFile(folder + "/phone.gpx", phone);
-    WriteFile(folder + "/a.gpx", hut);
-    WriteFile(folder + "/b.gpx", col);
-    WriteFile(folder + "/x.gpx", hut);
-    std::filesystem::create_directory(folder + "/logs");
-    WriteFile(folder + "/logs/monday.gpx", hut);
-    WriteFile(folder + "/logs/tuesday.gpx", col);
+    std::filesystem::copy(SourceFile("tests/cli/data/examples"), folder, std::filesystem::copy_options::recursive);
 }
 
 // The lines of text that start with prefix + "vezuved " (without the

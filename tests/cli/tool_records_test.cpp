@@ -12,17 +12,7 @@
 namespace cli_test {
 namespace {
 
-class ToolRecords : public ToolTest {
-protected:
-    // The record texts of a database as the library exports them (tab
-    // separated: latitude, longitude, elevation, time, name, icon, note).
-    std::string Records(const std::string& database) {
-        const std::string text = database + ".tsv";
-        const ToolResult result = RunTool({"convert", database, text, "--output-definition", FormatFile("tab.cal")});
-        EXPECT_EQ(result.status, 0) << result.err;
-        return ReadFile(text);
-    }
-};
+using ToolRecords = ToolTest;
 
 std::vector<std::string> Times(const std::string& gpx) {
     static const std::regex kTime("<time>([^<]*)</time>");
@@ -63,7 +53,7 @@ TEST_F(ToolRecords, MillisecondsSurviveDatabasesAndText) {
         const ToolResult result = RunTool(arguments);
         EXPECT_EQ(std::to_string(result.status) + result.err, "0") << arguments[2];  // and nothing said
     }
-    EXPECT_EQ(Records(Out("frac.pdb")), records);
+    EXPECT_EQ(RecordTexts(Out("frac.pdb")), records);
     EXPECT_EQ(Times(ReadFile(Out("back.gpx"))), expected);
     EXPECT_EQ(ReadFile(Out("frac.csv")), text);
     EXPECT_EQ(Times(ReadFile(Out("text.gpx"))), expected);
@@ -112,7 +102,7 @@ TEST_F(ToolRecords, PointsNoOutputTakesAreReportedAndLeftOut) {
         EXPECT_EQ(strict.err, "vezuved: " + again + ": waypoints 'odd' point 2: latitude 91 is outside -90..90\n");
         EXPECT_FALSE(FileExists(again));
     }
-    EXPECT_EQ(Records(pdb), "45.5000000\t7.5000000\t328\t\tGood\t\t\r\n-45.5000000\t-7.5000000\t\t\tLast\t\t\r\n");
+    EXPECT_EQ(RecordTexts(pdb), "45.5000000\t7.5000000\t328\t\tGood\t\t\r\n-45.5000000\t-7.5000000\t\t\tLast\t\t\r\n");
     EXPECT_EQ(ReadFile(csv), "45.5000000,7.5000000,328,,Good,,\r\n-45.5000000,-7.5000000,,,Last,,\r\n");
     // The library's own export of the database takes the same points.
     const std::string exported = Out("exported.csv");
@@ -191,7 +181,7 @@ TEST_F(ToolRecords, TextFittedToTheRecordIsReportedOncePerFile) {
         EXPECT_EQ(result.status, 0);
         EXPECT_EQ(result.err, "vezuved: warning: '" + step.output + "': text fitted to the record: " + step.changed + "\n");
         const bool database = step.output.substr(step.output.size() - 4) == ".pdb";
-        EXPECT_EQ(database ? Records(step.output) : ReadFile(step.output), step.content);
+        EXPECT_EQ(database ? RecordTexts(step.output) : ReadFile(step.output), step.content);
     }
 }
 

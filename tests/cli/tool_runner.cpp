@@ -90,24 +90,24 @@ std::string FreshFolder(const std::string& name) {
     return folder.string();
 }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << bytes;
-}
-
 bool FileExists(const std::string& path) { return std::filesystem::is_regular_file(path); }
 
-size_t Count(const std::string& text, const std::string& part) {
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-    return count;
+const std::vector<ShippedExample>& ShippedExamples() {
+    static const std::vector<ShippedExample> examples = {
+        {"comma.cal", "trailheads.csv", "waypoints", false},  {"comp.cal", "alps-comp.csv", "waypoints", true},
+        {"degnospace.cal", "huts-degnospace.csv", "waypoints", false}, {"fixed.cal", "camps.dat", "waypoints", true},
+        {"garmin.cal", "waypoints.txt", "waypoints", false},  {"metres.cal", "peaks-metres.csv", "waypoints", false},
+        {"name-first.cal", "summits.csv", "waypoints", false}, {"pcx5.cal", "beacons.wpt", "waypoints", true},
+        {"route.cal", "lake-loop-route.csv", "routes", false}, {"tab.cal", "springs.tsv", "waypoints", false},
+        {"track.cal", "hike-track.csv", "tracks", false}};
+    return examples;
+}
+
+std::string RecordTexts(const std::string& database) {
+    const std::string text = database + ".tsv";
+    const ToolResult result = RunTool({"convert", database, text, "--output-definition", FormatFile("tab.cal")});
+    EXPECT_EQ(result.status, 0) << result.err;
+    return ReadFile(text);
 }
 
 std::vector<std::string> CommandWords(const std::string& command) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "support/test_support.h"
+
 namespace cli_test {
 
 struct ToolResult {
@@ -60,10 +62,23 @@ std::string DataFile(const std::string& name);
 std::string SourceFile(const std::string& relative);
 
 std::string FreshFolder(const std::string& name);  // fresh and empty
-std::string ReadFile(const std::string& path);
-void WriteFile(const std::string& path, const std::string& bytes);
-bool FileExists(const std::string& path);
-size_t Count(const std::string& text, const std::string& part);  // its occurrences
+inline std::string ReadFile(const std::string& path) { return ReadFileText(path); }
+inline void WriteFile(const std::string& path, const std::string& bytes) { WriteFileBytes(path, bytes); }
+bool FileExists(const std::string& path);  // a file, not a folder
+using ::Count;
+
+// Each shipped definition with its example data, and the sets --what names
+// for it; import-only ones are refused for writing.
+struct ShippedExample {
+    std::string definition, data;
+    const char* what;
+    bool importOnly;
+};
+const std::vector<ShippedExample>& ShippedExamples();
+
+// The record texts of a database as the library exports them (tab
+// separated: latitude, longitude, elevation, time, name, icon, note).
+std::string RecordTexts(const std::string& database);
 
 // Skipped when the tool was not built; each test gets its own folder.
 class ToolTest : public ::testing::Test {

@@ -13,16 +13,6 @@
 namespace cli_test {
 namespace {
 
-constexpr const char* kTrackDefinition =
-    "FormatTitle = Track log, metres\n"
-    "Delimited = ,\n"
-    "HeaderLines = 1\n"
-    "FieldCount = 6\n"
-    "latitude = 0\nlongitude = 1\nelevation = 2\ntime = 3\ndate = 4\nname = 5\n"
-    "icon = -1\ndesc = -1\n"
-    "EleFormat = Metres\n"
-    "DBType = Track\n";
-
 // A track of the given length: seven-decimal positions, elevations in
 // metres, a time every five seconds and a name on every point. Every
 // thousandth line has a bad latitude (reported and left out) and every
@@ -84,7 +74,7 @@ protected:
         csv_ = Out("big.csv");
         cal_ = Out("big.cal");
         WriteFile(csv_, TrackText(kSanitizedBuild ? 3000 : 100000));
-        WriteFile(cal_, kTrackDefinition);
+        WriteFile(cal_, TestData("cli/data/stream/track-no-header.cal"));
     }
     std::string csv_, cal_;
 };
@@ -143,48 +133,24 @@ INSTANTIATE_TEST_SUITE_P(Formats, ToolStreamFormats, ::testing::ValuesIn(kCases)
 // line ends, bad values): the streamed documents, messages and reports are
 // those of the held path. --what names the file's own kind, which keeps
 // every set and only forces the held path.
-struct ExampleCase {
-    const char* name;
-    std::string data;
-    std::string definition;
-    const char* what;
-};
-
-std::vector<ExampleCase> ExampleCases() {
-    return {
-        {"Comp", DataFile("alps-comp.csv"), FormatFile("comp.cal"), "waypoints"},
-        {"Pcx5", DataFile("beacons.wpt"), FormatFile("pcx5.cal"), "waypoints"},
-        {"Fixed", DataFile("camps.dat"), FormatFile("fixed.cal"), "waypoints"},
-        {"Track", DataFile("hike-track.csv"), FormatFile("track.cal"), "tracks"},
-        {"DegNoSpace", DataFile("huts-degnospace.csv"), FormatFile("degnospace.cal"), "waypoints"},
-        {"Route", DataFile("lake-loop-route.csv"), FormatFile("route.cal"), "routes"},
-        {"Metres", DataFile("peaks-metres.csv"), FormatFile("metres.cal"), "waypoints"},
-        {"Tab", DataFile("springs.tsv"), FormatFile("tab.cal"), "waypoints"},
-        {"HeaderAsPoint", DataFile("summits.csv"), FormatFile("name-first.cal"), "waypoints"},
-        {"Comma", DataFile("trailheads.csv"), FormatFile("comma.cal"), "waypoints"},
-        {"Garmin", DataFile("waypoints.txt"), FormatFile("garmin.cal"), "waypoints"},
-    };
-}
-
 class ToolStreamExamples : public ToolTest {};
 
 TEST_F(ToolStreamExamples, EveryDefinitionGivesTheHeldDocument) {
     // A file that needs decoding and checking: a byte order mark, UTF-8
     // names, CR and CR LF line ends, a bad elevation and an empty line.
-    WriteFile(Out("checked.csv"),
-              "\xEF\xBB\xBFlatitude,longitude,elevation_m,time,date,name\r\n"
-              "45.3311,-121.7113,1829,081500,14082021,Caf\xC3\xA9\r"
-              "45.3352,-121.7086,19x2,083000,14082021,Bad\n"
-              "\n"
-              "45.3398,-121.7051,1987,084700,14082021,\xE2\x82\xAC uro\r\n"
-              "45.3447,-121.7010,2076,090500,14082021,Last");
-    std::vector<ExampleCase> cases = ExampleCases();
-    cases.push_back({"Checked", Out("checked.csv"), FormatFile("track.cal"), "tracks"});
-    for (const ExampleCase& c : cases) {
+    WriteFile(Out("checked.csv"), TestData("cli/data/stream/checked.csv"));
+    struct Case {
+        std::string name, data, definition;
+        const char* what;
+    };
+    std::vector<Case> cases = {{"checked", Out("checked.csv"), FormatFile("track.cal"), "tracks"}};
+    for (const ShippedExample& c : ShippedExamples())
+        cases.push_back({c.definition, DataFile(c.data), FormatFile(c.definition), c.what});
+    for (const Case& c : cases) {
         for (const char* extension : {"gpx", "geojson", "kml"}) {
-            SCOPED_TRACE(std::string(c.name) + " to " + extension);
+            SCOPED_TRACE(c.name + " to " + extension);
             const ToolResult result =
-                ExpectAsHeld({"convert", c.data, Out(std::string(c.name) + "." + extension), "-d", c.definition}, c.what);
+                ExpectAsHeld({"convert", c.data, Out(c.name + "." + extension), "-d", c.definition}, c.what);
             EXPECT_EQ(result.status, 0) << result.err;
             EXPECT_NE(result.out.find(" point(s))"), std::string::npos) << result.out;
         }

@@ -1,6 +1,6 @@
 // How the tool reads text: never without a definition, in UTF-8 or
 // Windows-1252, with lines whose values cannot be read reported and left
-// out, Garmin waypoints whole, record-line files by their kind, and every
+// out, record-line files by their kind, and every
 // shipped definition reading back what it writes.
 #include <algorithm>
 #include <filesystem>
@@ -77,14 +77,7 @@ TEST_F(ToolTextInput, TextWithoutDefinitionIsRefused) {
 // file, line and column, left out; --strict fails on the first.
 TEST_F(ToolTextInput, BadValuesAreReportedAndSkipped) {
     const std::string file = Out("summits.csv");
-    WriteFile(file,
-              "name,latitude,longitude,elevation_ft,description\n"
-              "Mount Hood,45.3735,-121.6959,11249,fine\n"
-              "Typo,north,-121.4909,12281,latitude\n"
-              "Far,45.1,-221.5,100,longitude out of range\n"
-              "\n"
-              "High,46.1914,-122.1956,8363 ft,elevation\n"
-              "Mount Jefferson,44.6743,-121.7995,10497,\n");
+    WriteFile(file, TestData("cli/data/text-input/summits-bad-values.csv"));
     const std::string bad = file + ":3: column 2: 'north' is not a latitude\n" + file +
                             ":4: column 3: '-221.5' is not a longitude\n" + file +
                             ":6: column 4: '8363 ft' is not an elevation\n";
@@ -111,9 +104,7 @@ TEST_F(ToolTextInput, BadValuesAreReportedAndSkipped) {
     EXPECT_FALSE(FileExists(Out("strict.gpx")));
 
     // Times: a time and a date column; a record line; a fixed-width column.
-    WriteFile(Out("track.csv"), "lat,lon,ele,time,date,name\n45.33,-121.71,1829,081500,14082021,ok\n"
-                                "45.33,-121.71,1829,25:00,14082021,hour\n45.33,-121.71,1829,081500,31022021,day\n"
-                                "45.33,-121.71,high,081500,14082021,ele\n");
+    WriteFile(Out("track.csv"), TestData("cli/data/text-input/track-bad-times.csv"));
     result = RunTool({"show", Out("track.csv"), "-d", FormatFile("track.cal")});
     EXPECT_EQ(result.err, Out("track.csv") + ":3: column 4: '25:00' is not a time\n" + Out("track.csv") +
                               ":4: column 4: '081500' is not a time\n" + Out("track.csv") +
@@ -122,45 +113,23 @@ TEST_F(ToolTextInput, BadValuesAreReportedAndSkipped) {
     WriteFile(Out("lines.rlp"), "45.5,-122.25,100,143005 24122004,Home,House,\n45.5*x*100**Bad*House*\n");
     result = RunTool({"show", Out("lines.rlp")});
     EXPECT_EQ(result.err, Out("lines.rlp") + ":2: column 2: 'x' is not a longitude\n");
-    WriteFile(Out("w.txt"), "Header\tName\nWaypoint\tA\t\tUser Waypoint\tN45 24.158 W121 39.263\thigh\n"
-                            "Waypoint\tB\t\tUser Waypoint\tN45 24.158 Wxyz\t100\nWaypoint\tC\t\t\tN45 1.5 W121 2.5\t100\n");
+    WriteFile(Out("w.txt"), TestData("cli/data/text-input/garmin-bad-values.txt"));
     result = RunTool({"show", Out("w.txt"), "-d", FormatFile("garmin.cal")});
     EXPECT_EQ(result.err, Out("w.txt") + ":2: column 6: 'high' is not an elevation\n" + Out("w.txt") +
                               ":3: column 5: 'N45 24.158 Wxyz' is not a position\n");
     EXPECT_NE(result.out.find("1 point(s)"), std::string::npos) << result.out;
     // Columns far wider than the line read to its end, leaving no room
     // for the longitude; a file whose every line is refused says so.
-    WriteFile(Out("wide.cal"), "Source = FIXED\nFieldLen = 5,99999999999999999999,3\nname = 0\nlatitude = 1\n"
-                               "longitude = 2\nelevation = -1\ntime = -1\nicon = -1\ndesc = -1\n");
+    WriteFile(Out("wide.cal"), TestData("cli/data/text-input/wide-columns.cal"));
     WriteFile(Out("wide.dat"), "Camp 45.5\n");
     result = RunTool({"show", Out("wide.dat"), "-d", Out("wide.cal")});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, Out("wide.dat") + ":1: column 3: no longitude: the line has fewer columns\nvezuved: cannot "
                               "read '" + Out("wide.dat") + "': all 1 line(s) that hold a point were refused (above); "
                               "nothing is written\n");
-    WriteFile(Out("camps.dat"), "Base Camp   45.3712     -121.7123    1780\nHigh Camp   45.36x1     -121.7005    2650\n");
+    WriteFile(Out("camps.dat"), TestData("cli/data/text-input/camps-bad-latitude.dat"));
     result = RunTool({"show", Out("camps.dat"), "-d", FormatFile("fixed.cal")});
     EXPECT_EQ(result.err, Out("camps.dat") + ":2: column 2: '45.36x1' is not a latitude\n");
-}
-
-TEST_F(ToolTextInput, GarminWaypointsKeepAltitudeDescriptionAndSymbol) {
-    const std::vector<std::string> expected = {
-        "CLOUDCAP,45.4026333,-121.6543833,5837,,Lodge,Cloud Cap Inn\r\n",
-        "COOPER,45.3891167,-121.6631667,6640,,Shelter,Cooper Spur shelter\r\n",
-        "TILLY,45.3978333,-121.6493333,5700,,Campground,Tilly Jane camp\r\n"};
-    const std::string pdb = Out("waypoints.pdb");
-    ASSERT_EQ(RunTool({"import", DataFile("waypoints.txt"), "-d", FormatFile("garmin.cal"), "-o", pdb}).status, 0);
-    for (const std::vector<std::string>& arguments :
-         {std::vector<std::string>{"show", DataFile("waypoints.txt"), "-d", FormatFile("garmin.cal"), "--output", "csv"},
-          std::vector<std::string>{"show", pdb, "--output", "csv"}}) {
-        const ToolResult result = RunTool(arguments);
-        ASSERT_EQ(result.status, 0) << result.err;
-        std::string text = result.out;
-        // The listing shows elevations as the record holds them.
-        const std::string padding = ".0000000";
-        for (size_t at; (at = text.find(padding)) != std::string::npos;) text.erase(at, padding.size());
-        for (const auto& line : expected) EXPECT_NE(text.find(line), std::string::npos) << Joined(arguments) << text;
-    }
 }
 
 TEST_F(ToolTextInput, RecordLineFilesAreReadByTheirKind) {
@@ -181,20 +150,6 @@ TEST_F(ToolTextInput, RecordLineFilesAreReadByTheirKind) {
     EXPECT_NE(gpx.out.find("<rtept lat=\"45.3352000\" lon=\"-121.7086000\">"), std::string::npos) << gpx.out;
     EXPECT_NE(gpx.out.find("<time>2021-08-14T08:30:00Z</time>"), std::string::npos) << gpx.out;
 }
-
-// A definition with its example; import-only ones are refused for writing.
-struct RoundTrip {
-    std::string definition, data;
-    bool importOnly;
-};
-
-const std::vector<RoundTrip> kRoundTrips = {
-    {"comma.cal", "trailheads.csv", false},   {"comp.cal", "alps-comp.csv", true},
-    {"degnospace.cal", "huts-degnospace.csv", false}, {"fixed.cal", "camps.dat", true},
-    {"garmin.cal", "waypoints.txt", false},   {"metres.cal", "peaks-metres.csv", false},
-    {"name-first.cal", "summits.csv", false}, {"pcx5.cal", "beacons.wpt", true},
-    {"route.cal", "lake-loop-route.csv", false}, {"tab.cal", "springs.tsv", false},
-    {"track.cal", "hike-track.csv", false}};
 
 // The GPX of a text read through its definition: names, positions,
 // elevations in metres to the centimetre, times. A database keeps no
@@ -219,10 +174,10 @@ TEST_F(ToolTextInput, ShippedDefinitionsReadBackWhatTheyWrite) {
     }
     std::sort(shipped.begin(), shipped.end());
     std::vector<std::string> covered;
-    for (const RoundTrip& r : kRoundTrips) covered.push_back(r.definition);
+    for (const ShippedExample& r : ShippedExamples()) covered.push_back(r.definition);
     EXPECT_EQ(shipped, covered) << "every shipped definition needs a round trip";
 
-    for (const RoundTrip& r : kRoundTrips) {
+    for (const ShippedExample& r : ShippedExamples()) {
         SCOPED_TRACE(r.definition);
         const std::string definition = FormatFile(r.definition), data = DataFile(r.data);
         const std::string database = Out(r.definition + ".pdb");

@@ -37,14 +37,7 @@ TEST_F(ListingTest, ReportAndSyncFile) {
     WritePc("Lake.rlt", "x");
     WritePc("notes.txt", "x");
     EXPECT_EQ(0, Enum());
-    EXPECT_EQ(kHeader +
-                  "\nPoints:\n"
-                  "Home                       2   Mar/14/2004 14:25 Mar/14/2004 14:25 Identical\n"
-                  "AVeryLongDatabaseNameOf29Chars     0   Dec/19/2004 14:25               Only on Device\n"
-                  "\nRoutes:\n"
-                  "Hike                       1   Mar/14/2004 14:25 Mar/14/2004 14:24 Newer On Device\n"
-                  "\nTracks:\n"
-                  "Walk                       3   Mar/14/2004 14:25 Mar/14/2004 14:25 Newer On PC\n" +
+    EXPECT_EQ(kHeader + TestData("device/data/listing-of-every-state.txt") +
                   kPcOnly + Pc("Lake.rlt") + "\n",
               out_);
     EXPECT_EQ(Pc("Home.rlp") + "\tHome\r\n" + "\tAVeryLongDatabaseNameOf29Chars\r\n" + Pc("Hike.rlr") + "\tHike\r\n" +

@@ -16,11 +16,6 @@ namespace {
 
 struct RemoteApiLoad : testing::Test, devtest::EmulatedDevice {
     std::string Calls() { return devtest::ReadFile(root_.Join("calls.log")); }
-    static size_t Count(const std::string& text, const std::string& part) {
-        size_t n = 0;
-        for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-        return n;
-    }
 };
 
 TEST_F(RemoteApiLoad, Results) {

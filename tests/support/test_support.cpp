@@ -67,12 +67,24 @@ std::string ReadFileText(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+std::string TestData(const std::string& relative) {
+    const std::string path = std::string(VEZUVED_TESTS_DIR) + "/" + relative;
+    EXPECT_TRUE(FileExists(path)) << "missing test data " << path;
+    return ReadFileText(path);
+}
+
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
 
 std::string Hex(const uint8_t* data, size_t size) {
     std::string out;

@@ -77,10 +77,15 @@ private:
 // Sets an environment variable of this process, or removes it (null value).
 void SetVariable(const char* name, const char* value);
 
+// A file kept beside the tests, tests/RELATIVE, read whole (a missing one
+// fails the test: an empty text could pass for it).
+std::string TestData(const std::string& relative);
+
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 std::string ReadFileText(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+size_t Count(const std::string& text, const std::string& part);  // its occurrences
 
 // Hex dump helper for readable byte comparisons: "fe 00 d4 a0".
 std::string Hex(const uint8_t* data, size_t size);

@@ -74,16 +74,7 @@ TEST_F(Export, GarminTextOfARoute) {
     ASSERT_EQ(Run(db, out, nullptr, 3, 1), 0);
     EXPECT_EQ(output, "No Cal File\n");
     EXPECT_EQ(std::string(out), folder.file("route.rlr"));
-    const std::string points = "\r\nHeader\tName\tDescription\tType\tPosition\tAltitude\tDepth\tProximity\tDisplay Mode\tColor\tSymbol\tFacility\tCity\tState\tCountry\r\n\r\n";
-    EXPECT_EQ(ReadFileText(out),
-              "Grid\tLat/Lon hddd\xB0mm.mmm'\r\nDatum\tWGS 84\r\n"
-              "\r\nHeader\tName\tLength\tCourse\tWaypoints\r\n\r\nRoute\tRoute 001\r\n\r\n"
-              "Header\tWaypoint Name\tDistance\tLeg Length\tCourse\r\n\r\n"
-              "Route Waypoint\tRPT0001\t\t\t\r\n\r\n"
-              "Route Waypoint\tRPT0002\t\t\t\r\n\r\n"
-              "\r\n" + points +
-              "Waypoint\tRPT0001\ta\tUser Waypoint\t45.5000000 -122.5000000\t30.4800000\t\t\t\t\tHouse\t\t\t\t\t\r\n\r\n"
-              "Waypoint\tRPT0002\t\tUser Waypoint\t46.0000000 -123.0000000\t\t\t\t\t\tred\t\t\t\t\t\r\n\r\n");
+    EXPECT_EQ(ReadFileText(out), TestData("text/data/garmin-route.txt"));
     // The Garmin date style stays for a later comma export.
     char second[1100] = "";
     const int16_t map[7] = {-1, -1, -1, 0, -1, -1, -1};
@@ -97,11 +88,7 @@ TEST_F(Export, GarminTextOfAnOlderLayoutTrackSkipsThePlaceholder) {
     std::string db = Database("track.pdb", image);
     char out[1100] = "";
     ASSERT_EQ(Run(db, out, nullptr, 3), 0);
-    EXPECT_EQ(ReadFileText(out),
-              "Grid\tLat/Lon hddd\xB0mm.mmm'\r\nDatum\tWGS 84\r\n"
-              "\r\nHeader\tName\tStart Time\tElapsed Time\tLength\tAverage Speed\r\n\r\nTrack\tTrack 001\r\n\r\n"
-              "Header\tPosition\tTime\tAltitude\tDepth\tLeg Length\tLeg Time\tLeg Speed\tLeg Course\r\n\r\n"
-              "Trackpoint\t46.0000000 -123.0000000\t \t\t\t\t\t\t\t\r\n\r\n");
+    EXPECT_EQ(ReadFileText(out), TestData("text/data/garmin-older-track.txt"));
 }
 
 TEST_F(Export, LogAndUnknownDatabases) {

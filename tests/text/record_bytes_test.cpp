@@ -52,10 +52,4 @@ TEST_F(RecordBytesTest, PointDatabasesGetNoLegs) {
     }
 }
 
-TEST_F(RecordBytesTest, OverlongTextIsRefused) {
-    OwnedRecord r;
-    FillPoint(r.record, "1", "2", "", "", "", "", std::string(70000, 'd').c_str());
-    EXPECT_EQ(BuildRecordBytes(r.record, 0, State().DBKind, State().Previous, bytes), -1);
-}
-
 }  // namespace
