@@ -8,6 +8,7 @@
 
 #include "commands/commands.h"
 #include "commands/device_commands.h"
+#include "serve/serve_command.h"
 #include "support/failure.h"
 #include "support/library_lines.h"
 #include "support/tool_platform.h"
@@ -59,11 +60,12 @@ int main(int argc, char** argv) {
     AddConvertCommand(app);
     AddFormatsCommand(app);
     AddDeviceCommand(app);
+    AddServeCommand(app);
 
     // CLI11 would only say that a command is missing; name the unknown one.
     if (argc > 1 && argv[1][0] != '-' && !IsCommand(app, argv[1])) {
         std::cerr << "vezuved: '" << argv[1] << "' is no command; the commands are info, show, import, "
-                  << "export, convert, formats and device (see vezuved --help)\n";
+                  << "export, convert, formats, device and serve (see vezuved --help)\n";
         return kExitUsage;
     }
     try {

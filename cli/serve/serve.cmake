@@ -1,0 +1,33 @@
+# `vezuved serve`: cpp-httplib (Debian's, a compiled library found by
+# pkg-config) and the page's files built into the tool. Without it the
+# tool says that serve is not in its build.
+if(NOT CMAKE_CROSSCOMPILING AND PKG_CONFIG_FOUND)
+  pkg_check_modules(HTTPLIB QUIET IMPORTED_TARGET cpp-httplib)
+endif()
+if(NOT HTTPLIB_FOUND OR NOT NLOHMANN_JSON_INCLUDE_DIR)
+  message(STATUS "cpp-httplib not found or a cross build: the tool will have no serve")
+  return()
+endif()
+set(web_folder ${PROJECT_SOURCE_DIR}/web)
+set(web_names index.html app.js app.css)
+string(REPLACE ";" "," web_list "${web_names}")
+set(web_sources ${web_names})
+list(TRANSFORM web_sources PREPEND ${web_folder}/)
+add_custom_command(
+  OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/web_files.cpp
+  COMMAND ${CMAKE_COMMAND} -DOUTPUT=${CMAKE_CURRENT_BINARY_DIR}/web_files.cpp -DFOLDER=${web_folder}
+          -DFILES=${web_list} -P ${PROJECT_SOURCE_DIR}/cmake/embed_files.cmake
+  DEPENDS ${web_sources} ${PROJECT_SOURCE_DIR}/cmake/embed_files.cmake
+  COMMENT "Building the page into the tool")
+target_sources(vezuved_cli PRIVATE
+  serve/serve_security.cpp
+  serve/captured_run.cpp
+  serve/opened_files.cpp
+  serve/device_listing.cpp
+  serve/device_jobs.cpp
+  serve/serve_server.cpp
+  ${CMAKE_CURRENT_BINARY_DIR}/web_files.cpp)
+target_include_directories(vezuved_cli PRIVATE ${NLOHMANN_JSON_INCLUDE_DIR})
+target_compile_definitions(vezuved_cli PRIVATE VEZUVED_HAVE_HTTPLIB)
+find_package(Threads REQUIRED)
+target_link_libraries(vezuved_cli PRIVATE PkgConfig::HTTPLIB Threads::Threads)
