@@ -2,7 +2,7 @@
 # pkg-config) and the page's files built into the tool. Without it the
 # tool says that serve is not in its build.
 if(NOT CMAKE_CROSSCOMPILING AND PKG_CONFIG_FOUND)
-  pkg_check_modules(HTTPLIB QUIET IMPORTED_TARGET cpp-httplib)
+  pkg_check_modules(HTTPLIB QUIET IMPORTED_TARGET GLOBAL cpp-httplib)
 endif()
 if(NOT HTTPLIB_FOUND OR NOT NLOHMANN_JSON_INCLUDE_DIR)
   message(STATUS "cpp-httplib not found or a cross build: the tool will have no serve")
