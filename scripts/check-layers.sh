@@ -68,10 +68,11 @@ while IFS= read -r file; do
 done < <(find "$src" -name '*.h' -o -name '*.cpp' -o -name '*.c' | sort)
 
 # The tool's folders follow the same rule among themselves: the commands
-# over the readers, writers and definitions, over what they all build on.
+# over the readers, writers and definitions, over what they all build on;
+# serve, the local page, over the commands whose code it calls.
 # Any of them may use the library's folders.
 if [[ $src == src ]]; then
-  declare -A tool=([commands]=3 [input]=2 [output]=2 [definitions]=2 [support]=1)
+  declare -A tool=([serve]=4 [commands]=3 [input]=2 [output]=2 [definitions]=2 [support]=1)
   while IFS= read -r file; do
     from=${file#cli/}
     from=${from%%/*}
