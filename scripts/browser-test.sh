@@ -8,10 +8,10 @@ cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-for p in chromium nodejs; do
+for p in chromium nodejs unzip; do
   if ! dpkg -s "$p" >/dev/null 2>&1; then
     $SUDO apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq chromium nodejs npm
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq chromium nodejs npm unzip
     break
   fi
 done

@@ -27,8 +27,10 @@ function renderFiles() {
   list.replaceChildren();
   for (const file of state.files) {
     const rows = file.sets.map((set) => {
+      const pick = element('input', { type: 'checkbox', class: 'bundle', value: `${file.id}:${set.index}` });
+      pick.addEventListener('click', (event) => event.stopPropagation());
       const row = element('tr', { class: 'set', 'data-file': file.id, 'data-set': set.index },
-        element('td', {}, set.title), element('td', {}, set.kind), element('td', { class: 'count' }, String(set.count)));
+        element('td', {}, pick), element('td', {}, set.title), element('td', {}, set.kind), element('td', { class: 'count' }, String(set.count)));
       row.addEventListener('click', () => choose(file, set));
       if (state.chosen && state.chosen.file.id === file.id && state.chosen.set.index === set.index) row.classList.add('chosen');
       return row;
@@ -136,6 +138,24 @@ async function download() {
   }
 }
 
+async function downloadZip() {
+  const sets = [...document.querySelectorAll('input.bundle:checked')].map((box) => box.value).join(',');
+  const result = $('#take-result');
+  try {
+    const response = await ask('/api/take-zip?' + new URLSearchParams({ sets, format: $('#format').value }));
+    const blob = await response.blob();
+    const link = element('a', { href: URL.createObjectURL(blob), download: 'sets.zip' });
+    document.body.append(link);
+    link.click();
+    link.remove();
+    result.textContent = `Downloaded sets.zip (${blob.size} bytes)`;
+    result.className = 'hint';
+  } catch (error) {
+    result.textContent = error.message;
+    result.className = 'failure';
+  }
+}
+
 function transferOptions() {
   const options = {};
   for (const box of document.querySelectorAll('#sync .options input')) if (box.checked) options[box.name] = '1';
@@ -211,6 +231,7 @@ drop.addEventListener('dragleave', () => drop.classList.remove('over'));
 drop.addEventListener('drop', (event) => { event.preventDefault(); drop.classList.remove('over'); upload(event.dataTransfer.files); });
 $('#pick').addEventListener('change', (event) => upload(event.target.files));
 $('#download').addEventListener('click', download);
+$('#download-zip').addEventListener('click', downloadZip);
 $('#push-set').addEventListener('click', pushChosen);
 $('#refresh').addEventListener('click', refreshDevice);
 refreshFiles().then(() => (state.device ? refreshDevice() : null));

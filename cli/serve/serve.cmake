@@ -26,8 +26,13 @@ target_sources(vezuved_cli PRIVATE
   serve/device_listing.cpp
   serve/device_jobs.cpp
   serve/serve_server.cpp
+  serve/zip_bundle.cpp
   ${CMAKE_CURRENT_BINARY_DIR}/web_files.cpp)
 target_include_directories(vezuved_cli PRIVATE ${NLOHMANN_JSON_INCLUDE_DIR})
 target_compile_definitions(vezuved_cli PRIVATE VEZUVED_HAVE_HTTPLIB)
 find_package(Threads REQUIRED)
 target_link_libraries(vezuved_cli PRIVATE PkgConfig::HTTPLIB Threads::Threads)
+if(TARGET PkgConfig::LIBZIP)
+  target_link_libraries(vezuved_cli PRIVATE PkgConfig::LIBZIP)
+  set_source_files_properties(serve/zip_bundle.cpp PROPERTIES COMPILE_DEFINITIONS VEZUVED_HAVE_LIBZIP)
+endif()

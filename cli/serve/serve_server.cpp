@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 #include <vezuved/vezuved.h>
 
+#include "base/ascii.h"
 #include "commands/convert_plan.h"
 #include "commands/device_commands.h"
 #include "input/read_input.h"
@@ -22,6 +23,7 @@
 #include "serve/opened_files.h"
 #include "serve/serve_security.h"
 #include "serve/web_files.h"
+#include "serve/zip_bundle.h"
 #include "support/failure.h"
 #include "support/file_output.h"
 #include "support/options.h"
@@ -195,6 +197,11 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
         for (const OpenedFile& file : server.opened.All()) files.push_back(FileJson(file));
         Json definitions = Json::array();
         for (const auto& [name, path] : server.opened.Definitions()) definitions.push_back(name);
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(server.options.folder, error)) {
+            const std::string name = entry.path().filename().string();
+            if (name.size() > 4 && AsciiLowered(name.substr(name.size() - 4)) == ".cal") definitions.push_back(name);
+        }
         SendJson(response, {{"files", files}, {"definitions", definitions}, {"device", server.options.withDevice},
                             {"folder", server.options.folder}});
     });
@@ -240,6 +247,34 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
         response.set_header("Content-Disposition", "attachment; filename=\"" + taken.name + "\"");
         response.set_header("X-Vezuved-Problems", std::to_string(taken.run.err.size()));
         response.set_content(taken.bytes, "application/octet-stream");
+    });
+    // Several sets at once: "sets=FILE:SET,FILE:SET", each taken as above, in one zip.
+    http.Get("/api/take-zip", [&](const httplib::Request& request, httplib::Response& response) {
+        const std::optional<FileType> type = TakeType(request.get_param_value("format"));
+        if (!type || *type == FileType::Text) return Send(response, 400, "say pdb, gpx, kml or geojson");
+        std::vector<BundledFile> bundle;
+        std::string problems;
+        const std::string list = request.get_param_value("sets");
+        for (size_t at = 0; at < list.size();) {
+            const size_t end = std::min(list.find(',', at), list.size());
+            const std::string pair = list.substr(at, end - at);
+            at = end + 1;
+            const size_t colon = pair.find(':');
+            httplib::Request one;
+            one.params.emplace("file", pair.substr(0, colon));
+            one.params.emplace("set", colon == std::string::npos ? "" : pair.substr(colon + 1));
+            const std::optional<Chosen> chosen = Choose(server, one);
+            if (!chosen) return Send(response, 404, "no such file or set: " + pair);
+            Taken taken = TakeSet(server, *chosen, *type, "");
+            if (!taken.run.ok) return Send(response, 422, taken.run.failure + "\n" + taken.run.err);
+            bundle.push_back(BundledFile{taken.name, std::move(taken.bytes)});
+        }
+        if (bundle.empty()) return Send(response, 400, "no set was chosen");
+        std::string zip;
+        const CapturedRun run = RunCaptured([&] { zip = ZipBundle(bundle); });
+        if (!run.ok) return Send(response, 500, run.failure);
+        response.set_header("Content-Disposition", "attachment; filename=\"sets.zip\"");
+        response.set_content(zip, "application/zip");
     });
 }
 

@@ -107,6 +107,15 @@ async function main() {
     assert.ok(withoutDates(fs.readFileSync(taken)).equals(withoutDates(fs.readFileSync(expected))),
       'the page gives the bytes convert writes');
 
+    // Several at once: two ticked sets in one zip.
+    await sets.nth(1).locator('input.bundle').check();
+    await sets.nth(2).locator('input.bundle').check();
+    const [zipped] = await Promise.all([page.waitForEvent('download'), page.click('#download-zip')]);
+    const zip = path.join(scratch, 'sets.zip');
+    await zipped.saveAs(zip);
+    const listed = execFileSync('unzip', ['-Z1', zip]).toString().split('\n').filter(Boolean);
+    assert.deepEqual(listed, ['Morning.pdb', download.suggestedFilename()]);
+
     // Sync: push the set, bring it back, and the two sides are identical.
     await page.click('#push-set');
     const row = page.locator('#device tr[data-name="Ridge"]');
