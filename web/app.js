@@ -50,6 +50,7 @@ async function refreshFiles() {
   state.files = answer.files;
   state.definitions = answer.definitions;
   state.device = answer.device;
+  state.filters = answer.filters;
   $('#where').textContent = 'PC folder: ' + answer.folder;
   $('#sync').hidden = !state.device;
   renderFiles();
@@ -95,6 +96,8 @@ async function choose(file, set) {
   $('#chosen').textContent = `${file.name}: ${set.kind} '${set.title}', ${set.count} point(s)`;
   $('#looking').textContent = `${set.kind} '${set.title}' of ${file.name}`;
   renderChange();
+  $('#stats').replaceChildren();
+  if (state.filters) preview();
   try {
     const svg = await (await ask(`/api/map?file=${file.id}&set=${set.index}`)).text();
     $('#map').innerHTML = svg;
@@ -105,8 +108,41 @@ async function choose(file, set) {
   }
 }
 
+// The filters, in the order they run; each field takes what its option takes.
+const filterFields = [
+  ['simplify', 'Simplify to', 'points, or an error such as 10m'],
+  ['fit', 'Fit to', 'at most this many points'],
+  ['split', 'Split', 'gap=10min, distance=5km or day'],
+  ['crop', 'Crop', 'time=2021-08-14T08:00Z..  or  box=S,W,N,E'],
+];
+
 function renderChange() {
-  $('#change').replaceChildren();
+  const change = $('#change');
+  change.replaceChildren();
+  if (!state.chosen || !state.filters) return;
+  for (const [name, label, hint] of filterFields) {
+    const input = element('input', { name, placeholder: hint, size: '28' });
+    input.addEventListener('input', () => { clearTimeout(state.previewTimer); state.previewTimer = setTimeout(preview, 250); });
+    change.append(element('label', { class: 'filter' }, label + ' ', input));
+  }
+  change.append(element('p', { class: 'after' }, `${state.chosen.set.count} point(s)`));
+  change.append(element('p', { class: 'problems' }));
+}
+
+// Before anything is written: the counts the filters would leave.
+async function preview() {
+  const { file, set } = state.chosen;
+  const query = new URLSearchParams({ file: file.id, set: set.index, ...changeOptions() });
+  const after = $('#change .after');
+  try {
+    const answer = await (await ask('/api/change?' + query)).json();
+    after.textContent = `before: ${answer.before} point(s); after: ` +
+      answer.after.map((one) => `${one.title} ${one.count}`).join(', ');
+    $('#change .problems').textContent = answer.problems;
+    $('#stats').innerHTML = answer.stats;
+  } catch (error) {
+    after.textContent = error.message;
+  }
 }
 
 function takeQuery() {
@@ -117,7 +153,11 @@ function takeQuery() {
   return query;
 }
 
-function changeOptions() { return {}; }
+function changeOptions() {
+  const options = {};
+  for (const input of document.querySelectorAll('#change input')) if (input.value.trim()) options[input.name] = input.value.trim();
+  return options;
+}
 
 async function download() {
   if (!state.chosen) return;

@@ -326,6 +326,9 @@ void AddDeviceRoutes(httplib::Server& http, Server& server) {
     http.Post("/api/device/pull", [&](const httplib::Request& request, httplib::Response& response) {
         if (!server.options.withDevice) return Send(response, 404, "the server was started without --device");
         const std::string name = request.get_param_value("name");
+        // A database name, never a path or a pattern of the handheld's files.
+        if (name.find_first_of("/\\*?:") != std::string::npos || name.find("..") != std::string::npos)
+            return Send(response, 403, "only a database the listing shows is pulled");
         const std::string kind = request.get_param_value("kind");
         const int16_t code = kind == "Points" ? 0 : kind == "Tracks" ? 1 : kind == "Routes" ? 2 : -1;
         const uint32_t word = OptionsWord(request);

@@ -120,6 +120,11 @@ TEST_F(ServeTest, RefusesPathsOutsideItsFolders) {
         EXPECT_EQ(403, Status(WithToken("/api/take?file=1&set=0&format=text&definition=" + httplib::detail::encode_query_param(name))))
             << name;
     }
+    for (const char* name : {"..%2Fx", "%5Cx", "*"}) {
+        const httplib::Result pull = Client().Post(WithToken("/api/device/pull?name=" + std::string(name)), "", "text/plain");
+        ASSERT_TRUE(pull);
+        EXPECT_EQ(403, pull->status) << name;
+    }
     EXPECT_EQ(404, Status(WithToken("/api/take?file=9&set=0&format=pdb")));
 }
 
