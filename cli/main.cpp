@@ -58,6 +58,7 @@ int main(int argc, char** argv) {
     AddImportCommand(app);
     AddExportCommand(app);
     AddConvertCommand(app);
+    AddStatsCommand(app);
     AddFormatsCommand(app);
     AddDeviceCommand(app);
     AddServeCommand(app);
@@ -65,7 +66,8 @@ int main(int argc, char** argv) {
     // CLI11 would only say that a command is missing; name the unknown one.
     if (argc > 1 && argv[1][0] != '-' && !IsCommand(app, argv[1])) {
         std::cerr << "vezuved: '" << argv[1] << "' is no command; the commands are info, show, import, "
-                  << "export, convert, formats, device and serve (see vezuved --help)\n";
+                  << "export, convert, stats, formats, device and serve (see vezuved --help)
+";
         return kExitUsage;
     }
     try {

@@ -9,7 +9,7 @@
 # that touch the operating system (api, drivers, formats, pointdb, text
 # writers) reach it directly. The public header, shared with the host, may be included anywhere.
 # The tool's folders in cli/ are checked the same way: commands over input,
-# output and definitions, over support.
+# output and definitions, over filters, over support.
 # Prints each offending include and exits 1 when there is one.
 # --self-test plants an upward and a sideways include in a copy of src/ and
 # fails unless the check catches each of them.
@@ -68,11 +68,11 @@ while IFS= read -r file; do
 done < <(find "$src" -name '*.h' -o -name '*.cpp' -o -name '*.c' | sort)
 
 # The tool's folders follow the same rule among themselves: the commands
-# over the readers, writers and definitions, over what they all build on;
-# serve, the local page, over the commands whose code it calls.
-# Any of them may use the library's folders.
+# over the readers, writers and definitions, over the filters, over what
+# they all build on; serve, the local page, over the commands whose code
+# it calls. Any of them may use the library's folders.
 if [[ $src == src ]]; then
-  declare -A tool=([serve]=4 [commands]=3 [input]=2 [output]=2 [definitions]=2 [support]=1)
+  declare -A tool=([serve]=5 [commands]=4 [input]=3 [output]=3 [definitions]=3 [filters]=2 [support]=1)
   while IFS= read -r file; do
     from=${file#cli/}
     from=${from%%/*}

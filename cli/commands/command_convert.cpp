@@ -5,6 +5,7 @@
 #include "commands/command_options.h"
 #include "commands/commands.h"
 #include "commands/convert_plan.h"
+#include "commands/filter_options.h"
 #include "support/failure.h"
 
 namespace vezuved_cli {
@@ -22,6 +23,7 @@ struct ConvertOptions {
     std::string track;
     std::string what;
     SharedOptions shared;
+    std::shared_ptr<FilterOptions> filters = std::make_shared<FilterOptions>();
 };
 
 std::optional<FileType> TypeOption(const std::string& option, const std::string& value) {
@@ -59,6 +61,7 @@ void Convert(const ConvertOptions& options) {
         request.inputs = {source.path};
         request.in = source.options;
     }
+    request.filters = ToFilterPlan(*options.filters, request.in);
     SetConversionRules(ToConversionRules(options.shared));
     RunConvert(request);
 }
@@ -91,6 +94,7 @@ void AddConvertCommand(CLI::App& app) {
     command->add_flag("--compact", options->compact, "GeoJSON on one line, without indentation");
     command->add_flag("--points", options->points,
                       "GeoJSON: also write every point to <name>-points.geojson beside the output");
+    AddFilterOptions(*command, options->filters);
     command->footer(
         "A database or text file holds one set: an input with several routes or tracks gives one file "
         "per set, named OUTPUT-SETNAME; a map output (.gpx, .kml, .geojson) takes them all. Files the "
@@ -102,12 +106,15 @@ void AddConvertCommand(CLI::App& app) {
         "coordTimes, coordNames, coordDescriptions, coordSymbols (null where a point has none). "
         "KML: a route or track with any time is a gx:Track, and a point without a time in it "
         "has an empty <when/>, so no time is lost or moved; an untimed one is a LineString.\n\n"
+        "The filters --simplify, --fit, --split, --crop and --merge run on every route and track after "
+        "reading and before writing, in the order given; each says on standard error what it changed.\n\n"
         "Examples:\n  vezuved convert hike.pdb hike.gpx\n"
         "  vezuved convert phone.gpx hike.pdb --track 2\n"
         "  vezuved convert a.gpx b.gpx -o all.pdb\n"
         "  vezuved convert 'logs/*.gpx' --to pdb --out-dir db/\n"
         "  cat x.gpx | vezuved convert - out.pdb --from gpx\n"
-        "  vezuved convert examples/data/summits.csv summits.geojson -d examples/formats/name-first.cal");
+        "  vezuved convert examples/data/summits.csv summits.geojson -d examples/formats/name-first.cal\n" +
+        std::string(kFilterExamples));
     command->callback([options] { Convert(*options); });
 }
 

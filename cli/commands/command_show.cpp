@@ -8,6 +8,7 @@
 #include "commands/command_options.h"
 #include "commands/commands.h"
 #include "commands/convert_plan.h"
+#include "commands/filter_options.h"
 #include "input/read_input.h"
 #include "output/map_files.h"
 #include "output/table_output.h"
@@ -24,6 +25,7 @@ struct ShowOptions {
     bool points = false;
     std::string from;
     SharedOptions shared;
+    std::shared_ptr<FilterOptions> filters = std::make_shared<FilterOptions>();
 };
 
 std::optional<FileType> FromOption(const std::string& from) {
@@ -47,17 +49,23 @@ void AddShowCommand(CLI::App& app) {
                       "GeoJSON, KML, pictures: a route's or track's points as points instead of its line");
     command->add_option("--from", options->from, "What standard input ('-') holds: gpx, kml, geojson, pdb or text");
     AddTextReadingOptions(*command, options->shared);
+    AddFilterOptions(*command, options->filters);
     command->footer(
         "Examples:\n  vezuved show hike.pdb\n"
         "  vezuved show examples/data/summits.csv -d examples/formats/name-first.cal --output json\n"
-        "  vezuved show hike.pdb --output svg > hike.svg");
+        "  vezuved show hike.pdb --output svg > hike.svg\n"
+        "  vezuved show phone.gpx --simplify 500 --output html > preview.html\n"
+        "The filters run as convert runs them (see vezuved convert --help); the HTML page shows the "
+        "figures of each set (vezuved stats) above its map.");
     command->callback([options] {
         const TextSource source = ToTextSource(options->file, options->shared);
+        const FilterPlan plan = ToFilterPlan(*options->filters, source.options);
         std::vector<PointSet> sets;
         for (LoadedPoints& loaded :
              ReadInput(OpenInput(source.path, FromOption(options->from), source.options), source.options)) {
             sets.push_back(std::move(loaded.set));  // a large track is not copied
         }
+        ApplyFilters(sets, plan, std::cerr);
         const std::string format = AsciiLowered(options->output);
         MapOptions map;
         map.compact = options->compact;

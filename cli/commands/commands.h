@@ -13,5 +13,6 @@ void AddImportCommand(CLI::App& app);
 void AddExportCommand(CLI::App& app);
 void AddConvertCommand(CLI::App& app);
 void AddFormatsCommand(CLI::App& app);
+void AddStatsCommand(CLI::App& app);
 
 }  // namespace vezuved_cli

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "base/ascii.h"
+#include "commands/filter_options.h"
 #include "support/output_plan.h"
 #include "input/input_paths.h"
 #include "output/map_files.h"
@@ -187,6 +188,7 @@ std::string SetOutputPath(const std::string& output, const std::string& title) {
 // The library converts one database or text file to the other itself,
 // keeping its own file naming and texts.
 bool LibraryTransfers(const ConvertRequest& request, const InputFile& input, const std::string& output, FileType to) {
+    if (!request.filters.empty()) return false;
     if (input.what != input.path || output == "-" || !request.what.empty() || !request.track.empty()) return false;
     if (IsMap(input.type) || IsMap(to)) return false;
     return (to == FileType::Database && input.type == FileType::Text) ||
@@ -210,7 +212,7 @@ void LibraryTransfer(const ConvertRequest& request, const InputFile& input, cons
 // walk instead of being held, so a large file needs little memory.
 // Pictures fit the whole set first and keep to the held points.
 bool StreamsToMap(const ConvertRequest& request, const InputFile& input, MapFormat map) {
-    if (input.type != FileType::Text) return false;
+    if (input.type != FileType::Text || !request.filters.empty()) return false;
     if (!request.what.empty() || !request.track.empty()) return false;
     return map == MapFormat::Gpx || map == MapFormat::GeoJson || map == MapFormat::Kml;
 }
@@ -238,7 +240,13 @@ std::vector<LoadedPoints> ReadSets(const ConvertRequest& request, const OutputJo
     for (const InputFile& input : job.inputs) {
         for (LoadedPoints& set : ReadInput(input, request.in)) sets.push_back(std::move(set));
     }
-    return SelectSets(std::move(sets), request.what, request.track, source);
+    sets = SelectSets(std::move(sets), request.what, request.track, source);
+    if (request.filters.empty()) return sets;
+    FilterLoadedSets(sets, request.filters);
+    if (sets.empty()) FailConversion("nothing of " + source + " is left after the filters");
+    // Split points become sets of their own where the output holds no segments.
+    if (!job.map && !job.json && request.filters.Splits()) sets = SplitSegments(std::move(sets));
+    return sets;
 }
 
 // What a job writes, asked of its options and, for a map file's sets, of
@@ -252,19 +260,24 @@ void DecideJob(const ConvertRequest& request, OutputJob& job, bool holdSets) {
         FailUsage("--points writes a second GeoJSON file beside a .geojson output, not '" + output + "'");
     }
     job.library = job.inputs.size() == 1 && LibraryTransfers(request, job.inputs.front(), output, job.to);
-    if (job.map || job.json || job.library || job.inputs.size() > 1 || !IsMap(job.inputs.front().type)) return;
-    // A map file may hold several sets: a database or text file takes each on its own.
+    const bool filtered = !request.filters.empty();
+    if (job.map || job.json || job.library) return;
+    const bool oneMapFile = job.inputs.size() == 1 && IsMap(job.inputs.front().type);
+    if (!oneMapFile && !filtered) return;
+    // A map file may hold several sets, and a split makes them: a database or
+    // text file takes each on its own.
     std::vector<LoadedPoints> sets = ReadSets(request, job);
-    if (sets.size() > 1 && output == "-") {
+    job.perSet = sets.size() > 1 && (oneMapFile || request.filters.Splits());
+    if (job.perSet && output == "-") {
         FailUsage("'" + job.inputs.front().what + "' holds " + std::to_string(sets.size()) +
                   " sets and standard output takes one; choose with --track or --what");
     }
-    job.perSet = sets.size() > 1;
     for (const LoadedPoints& set : sets) {
         job.titles.push_back(set.set.title);
         if (job.perSet && job.to == FileType::Database) RequireDatabaseSize(SetOutputPath(output, set.set.title), set);
     }
-    if (holdSets) job.sets = std::move(sets);
+    // Filtered sets are held: reading them again would filter (and report) twice.
+    if (holdSets || filtered) job.sets = std::move(sets);
 }
 
 // The file a job writes first: an import's database always ends in ".pdb".

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "filters/filters.h"
 #include "input/read_input.h"
 #include "output/map_files.h"
 #include "support/options.h"
@@ -25,6 +26,7 @@ struct ConvertRequest {
     TextOptions in;
     MapOptions map;
     bool pointsFile = false;  // a GeoJSON output's points also in <stem>-points.geojson
+    FilterPlan filters;       // run on what was read, before it is written
 };
 
 void RunConvert(const ConvertRequest& request);

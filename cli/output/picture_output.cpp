@@ -4,7 +4,10 @@
 #include <cmath>
 #include <string>
 
+#include "filters/geodesy.h"
+#include "filters/track_stats.h"
 #include "output/line_walk.h"
+#include "output/stats_output.h"
 #include "output/xml_writer.h"
 #include "support/values.h"
 
@@ -301,6 +304,14 @@ void WriteHtml(TextSink& sink, const std::vector<PointSet>& sets) {
     xml.Close();
     xml.Open("body");
     xml.Element("h1", {{"style", "font-family: sans-serif; font-size: 1.3em"}}, Title(sets));
+    // The figures above the map; a build that cannot measure says so instead.
+    if (HaveEllipsoidDistances()) {
+        std::vector<TrackStats> stats;
+        for (const PointSet& set : sets) stats.push_back(ComputeStats(set, StatsOptions()));
+        WriteStatsTable(xml, stats);
+    } else {
+        xml.Element("p", "No figures: this build of vezuved has no GeographicLib to measure tracks.");
+    }
     DrawPicture(xml, sets);
     xml.Finish();
 }

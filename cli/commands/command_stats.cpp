@@ -1,0 +1,84 @@
+#include <iostream>
+#include <memory>
+
+#include "base/ascii.h"
+#include "commands/command_options.h"
+#include "commands/commands.h"
+#include "commands/filter_options.h"
+#include "filters/geodesy.h"
+#include "filters/track_stats.h"
+#include "input/input_paths.h"
+#include "input/read_input.h"
+#include "output/stats_output.h"
+#include "support/failure.h"
+
+namespace vezuved_cli {
+namespace {
+
+struct StatsCommandOptions {
+    std::vector<std::string> files;
+    std::string output = "text";
+    std::string from;
+    StatsOptions figures;
+    SharedOptions shared;
+    std::shared_ptr<FilterOptions> filters = std::make_shared<FilterOptions>();
+};
+
+void RunStats(const StatsCommandOptions& options) {
+    RequireEllipsoidDistances("vezuved stats");
+    if (!(options.figures.climbThresholdMetres >= 0)) FailUsage("--climb-threshold must be 0 or more metres");
+    if (!(options.figures.movingKmPerHour >= 0)) FailUsage("--moving-speed must be 0 or more km/h");
+    const std::optional<FileType> from = options.from.empty() ? std::nullopt : FileTypeForName(options.from);
+    if (!options.from.empty() && !from) FailUsage("--from " + options.from + ": say gpx, kml, geojson, pdb or text");
+    const TextOptions text = ToTextOptions(options.shared);
+    const FilterPlan plan = ToFilterPlan(*options.filters, text);
+    std::vector<TrackStats> stats;
+    for (const std::string& path : ExpandInputPaths(options.files)) {
+        const TextSource source = ToTextSource(path, options.shared);
+        std::vector<PointSet> sets;
+        for (LoadedPoints& loaded : ReadInput(OpenInput(source.path, from, source.options), source.options)) {
+            sets.push_back(std::move(loaded.set));
+        }
+        ApplyFilters(sets, plan, std::cerr);
+        for (const PointSet& set : sets) stats.push_back(ComputeStats(set, options.figures));
+    }
+    std::cout << (AsciiLowered(options.output) == "json" ? StatsJson(stats) : StatsText(stats)) << std::flush;
+}
+
+}  // namespace
+
+void AddStatsCommand(CLI::App& app) {
+    auto options = std::make_shared<StatsCommandOptions>();
+    CLI::App* command = app.add_subcommand(
+        "stats", "The figures of each route and track (points, segments, distance, climb, times, speeds, box) "
+                 "and of each set of waypoints (count, box)");
+    command->add_option("files", options->files, "Databases, GPX, KML, GeoJSON or text files; 'logs/*.gpx' is expanded")
+        ->required();
+    command->add_option("--output", options->output, "text or json")
+        ->check(CLI::IsMember({"text", "json"}, CLI::ignore_case))
+        ->capture_default_str();
+    command->add_option("--climb-threshold", options->figures.climbThresholdMetres,
+                        "Metres an elevation must move from the last level counted to add to ascent or descent; "
+                        "smaller changes are noise")
+        ->capture_default_str();
+    command->add_option("--moving-speed", options->figures.movingKmPerHour,
+                        "km/h above which the time between two points counts as moving")
+        ->capture_default_str();
+    command->add_option("--from", options->from, "What standard input ('-') holds: gpx, kml, geojson, pdb or text");
+    AddTextReadingOptions(*command, options->shared);
+    AddFilterOptions(*command, options->filters);
+    command->footer(
+        "Distances are measured on the WGS-84 ellipsoid along each segment (not across the gaps between "
+        "segments); the 3-D distance adds each step's change of elevation. Ascent and descent count an "
+        "elevation change once it reaches --climb-threshold (default 2 m) from the last level counted, so "
+        "GPS and barometer noise adds nothing. Moving time is the time between points when the speed between "
+        "them is above --moving-speed (default 0.5 km/h); the average speed is the distance over the moving "
+        "time. The filters (--simplify, --crop, ...) run first, as in convert.\n\n"
+        "Examples:\n  vezuved stats hike.gpx\n"
+        "  vezuved stats 'logs/*.gpx' --output json\n"
+        "  vezuved stats hike.gpx --climb-threshold 5 --moving-speed 1\n"
+        "  vezuved stats day.gpx --crop time=2021-08-14T06:00Z..2021-08-14T12:00Z");
+    command->callback([options] { RunStats(*options); });
+}
+
+}  // namespace vezuved_cli

@@ -1,0 +1,29 @@
+// Each filter on its own, as ApplyFilters runs them.
+#pragma once
+
+#include <ostream>
+#include <vector>
+
+#include "filters/filters.h"
+
+namespace vezuved_cli {
+
+bool IsLineSet(const PointSet& set);
+
+// Thins a route or track to the step's count or error (--simplify, --fit),
+// keeping the points nearest waypoints; says on diagnostics what it kept.
+void SimplifySet(PointSet& set, const FilterStep& step, const std::vector<Point>& waypoints,
+                 std::ostream& diagnostics);
+
+// Marks a new segment where the step's gap, distance or local midnight
+// (utcOffsetMinutes east of UTC) falls between two points.
+void SplitSet(PointSet& set, const FilterStep& step, int32_t utcOffsetMinutes);
+
+// Keeps the points inside the step's window or box; a run of points left
+// out between two kept ones leaves a segment break. The number left out.
+size_t CropSet(PointSet& set, const FilterStep& step);
+
+// The tracks of sets as one, in the place of the first, ordered by time.
+void MergeTracks(std::vector<PointSet>& sets, std::ostream& diagnostics);
+
+}  // namespace vezuved_cli

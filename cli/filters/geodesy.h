@@ -1,0 +1,33 @@
+// Distances between points: on the WGS-84 ellipsoid (Karney's geodesics,
+// GeographicLib) where a figure is reported, and on a sphere of the
+// Earth's mean radius where only an error bound is wanted.
+#pragma once
+
+#include <string>
+
+namespace vezuved_cli {
+
+// Whether this build has the ellipsoid's geodesics (a cross build may lack
+// GeographicLib).
+bool HaveEllipsoidDistances();
+// Fails (exit 1) with a sentence naming what needs them when the build lacks them.
+void RequireEllipsoidDistances(const std::string& what);
+
+// Metres along the WGS-84 geodesic between two points in degrees.
+double EllipsoidDistance(double latitude1, double longitude1, double latitude2, double longitude2);
+
+// The Earth's mean radius (IUGG), for the spherical error bounds.
+constexpr double kMeanEarthRadiusMetres = 6371008.8;
+
+// A point on the unit sphere, for angles between points and great circles.
+struct UnitVector {
+    double x = 0, y = 0, z = 0;
+};
+UnitVector ToUnitVector(double latitude, double longitude);
+
+// The angle (radians) between two points, and from p to the shortest great
+// circle arc from a to b (to its nearer end when p lies beyond one).
+double AngleBetween(const UnitVector& a, const UnitVector& b);
+double AngleToArc(const UnitVector& p, const UnitVector& a, const UnitVector& b);
+
+}  // namespace vezuved_cli

@@ -1,0 +1,390 @@
+// The track filters and figures on shapes whose answers are known, and
+// against gpsbabel's simplification and GDAL's lengths on real files.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <sstream>
+
+#include "filters/filters.h"
+#include "filters/geodesy.h"
+#include "filters/simplify.h"
+#include "filters/track_stats.h"
+#include "map_reading.h"
+#include "tool_runner.h"
+
+namespace vezuved_cli {
+namespace {
+
+constexpr double kMetreInDegrees = 1.0 / 111195.0;  // along a meridian, near enough for shapes
+constexpr int64_t kMinute = 60000;
+
+Point At(double latitude, double longitude, std::optional<int64_t> time = std::nullopt) {
+    Point point;
+    point.latitude = latitude;
+    point.longitude = longitude;
+    point.time = time;
+    return point;
+}
+
+PointSet Track(std::vector<Point> points, const std::string& title = "t") {
+    PointSet set;
+    set.kind = VEZUVED_KIND_TRACK;
+    set.title = title;
+    set.points = std::move(points);
+    return set;
+}
+
+// Jitter of up to a metre, the same on every run.
+double Jitter(size_t i) { return (static_cast<double>((i * 7919) % 201) / 100.0 - 1.0) * kMetreInDegrees; }
+
+// n points from one place to another, jittered.
+std::vector<Point> Line(double lat1, double lon1, double lat2, double lon2, size_t n) {
+    std::vector<Point> points;
+    for (size_t i = 0; i < n; ++i) {
+        const double f = static_cast<double>(i) / static_cast<double>(n - 1);
+        points.push_back(At(lat1 + (lat2 - lat1) * f + Jitter(i), lon1 + (lon2 - lon1) * f + Jitter(i + 3)));
+    }
+    return points;
+}
+
+std::vector<size_t> Kept(const std::vector<Point>& points, const SimplifyTarget& target,
+                         const std::vector<Point>& waypoints = {}) {
+    return SimplifyPoints(points, waypoints, target).kept;
+}
+
+SimplifyTarget Metres(double metres) {
+    SimplifyTarget target;
+    target.errorMetres = metres;
+    return target;
+}
+
+TEST(Simplify, KnownShapesKeepWhatMustStay) {
+    // A square of 1 km sides, 100 points a side, back at its start.
+    std::vector<Point> square;
+    const double side = 1000 * kMetreInDegrees;
+    const double corners[5][2] = {{45, 7}, {45, 7 + side}, {45 + side, 7 + side}, {45 + side, 7}, {45, 7}};
+    for (int s = 0; s < 4; ++s) {
+        std::vector<Point> edge = Line(corners[s][0], corners[s][1], corners[s + 1][0], corners[s + 1][1], 101);
+        square.insert(square.end(), edge.begin() + (s ? 1 : 0), edge.end());
+    }
+    // Two segments of a line; the second's first point starts a segment.
+    std::vector<Point> segments = Line(45, 7, 45, 7.01, 50);
+    std::vector<Point> second = Line(45.01, 7, 45.01, 7.01, 50);
+    second.front().segmentStart = true;
+    segments.insert(segments.end(), second.begin(), second.end());
+    // A named point in a straight line.
+    std::vector<Point> named = Line(45, 7, 45, 7.01, 30);
+    named[12].name = "Spring";
+    // A waypoint 50 m beside point 37 of a straight stretch.
+    const std::vector<Point> stretch = Line(45, 7, 45, 7.1, 101);
+    const std::vector<Point> beside = {At(*stretch[37].latitude + 50 * kMetreInDegrees, *stretch[37].longitude)};
+
+    SimplifyTarget two;
+    two.count = 2;
+    const struct {
+        const char* shape;
+        std::vector<Point> points;
+        SimplifyTarget target;
+        std::vector<Point> waypoints;
+        std::vector<size_t> kept;
+    } cases[] = {
+        {"noisy line, by error", Line(45, 7, 45.05, 7.08, 1000), Metres(5), {}, {0, 999}},
+        {"noisy line, by count", Line(45, 7, 45.05, 7.08, 1000), two, {}, {0, 999}},
+        {"jittered square", square, Metres(5), {}, {0, 100, 200, 300, 400}},
+        {"segment ends", segments, Metres(5), {}, {0, 49, 50, 99}},
+        {"named point", named, Metres(5), {}, {0, 12, 29}},
+        {"waypoint beside a stretch", stretch, Metres(5), beside, {0, 37, 100}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Kept(c.points, c.target, c.waypoints), c.kept) << c.shape;
+    }
+}
+
+TEST(Simplify, ACountIsMetAndItsErrorShrinksWithIt) {
+    // A wiggly track: each larger count keeps a larger set and a smaller error.
+    std::vector<Point> points;
+    for (size_t i = 0; i < 5000; ++i) {
+        const double t = static_cast<double>(i) / 100.0;
+        points.push_back(At(45 + 0.001 * std::sin(t) + Jitter(i), 7 + 0.0005 * t));
+    }
+    double previous = 1e9;
+    for (size_t count : {3u, 10u, 50u, 400u}) {
+        SimplifyTarget target;
+        target.count = count;
+        const std::vector<size_t> kept = Kept(points, target);
+        ASSERT_EQ(kept.size(), count);
+        double worst = 0;
+        for (size_t k = 1; k < kept.size(); ++k) {
+            const UnitVector a = ToUnitVector(*points[kept[k - 1]].latitude, *points[kept[k - 1]].longitude);
+            const UnitVector b = ToUnitVector(*points[kept[k]].latitude, *points[kept[k]].longitude);
+            for (size_t i = kept[k - 1] + 1; i < kept[k]; ++i) {
+                worst = std::max(worst, AngleToArc(ToUnitVector(*points[i].latitude, *points[i].longitude), a, b));
+            }
+        }
+        EXPECT_LT(worst, previous) << count;
+        previous = worst;
+    }
+}
+
+// Runs one step over sets, with what it said.
+std::string Filter(std::vector<PointSet>& sets, const std::vector<std::pair<std::string, std::string>>& steps,
+                int32_t offset = 0) {
+    FilterPlan plan;
+    for (const auto& [option, value] : steps) plan.steps.push_back(ParseFilterStep(option, value));
+    plan.utcOffsetMinutes = offset;
+    std::ostringstream said;
+    ApplyFilters(sets, plan, said);
+    return said.str();
+}
+
+std::vector<size_t> SegmentStarts(const PointSet& set) {
+    std::vector<size_t> starts;
+    for (size_t i = 0; i < set.points.size(); ++i) {
+        if (set.points[i].segmentStart) starts.push_back(i);
+    }
+    return starts;
+}
+
+TEST(Filters, FitLeavesSmallTracksAndThinsLargeOnes) {
+    std::vector<PointSet> sets = {Track(Line(45, 7, 45.3, 7.2, 400), "small"), Track(Line(45, 7, 45.3, 7.2, 40000), "large")};
+    for (size_t i = 0; i < 40000; ++i) sets[1].points[i].latitude = *sets[1].points[i].latitude + 0.001 * std::sin(i / 300.0);
+    const std::string said = Filter(sets, {{"fit", "500"}});
+    EXPECT_EQ(sets[0].points.size(), 400u);
+    EXPECT_EQ(sets[1].points.size(), 500u);
+    EXPECT_EQ(said, "vezuved: track 'large': --fit 500: 500 of 40000 points kept\n");
+}
+
+TEST(Filters, SplitCutsWhereTheLimitIsPassed) {
+    // Points a minute apart, with pauses of 5 and 15 minutes, the last across midnight at +02:00.
+    std::vector<Point> points;
+    const int64_t start = int64_t{1628892000000};  // 2021-08-13T22:00:00Z, midnight at +02:00
+    for (int64_t m : {-3, -2, -1, 4, 5, 6, 21, 22}) points.push_back(At(45, 7 + 0.0001 * static_cast<double>(points.size()), start + m * kMinute));
+    const struct {
+        const char* value;
+        int32_t offset;
+        std::vector<size_t> starts;
+    } cases[] = {
+        {"gap=10min", 0, {6}}, {"gap=5min", 0, {6}}, {"gap=4min", 0, {3, 6}}, {"gap=600s", 0, {6}},
+        {"day", 120, {3}},     {"day", 0, {}},
+    };
+    for (const auto& c : cases) {
+        std::vector<PointSet> sets = {Track(points)};
+        Filter(sets, {{"split", c.value}}, c.offset);
+        EXPECT_EQ(SegmentStarts(sets[0]), c.starts) << c.value << " " << c.offset;
+    }
+}
+
+TEST(Filters, CropKeepsItsBoundariesAndDropsWhatIsLeftEmpty) {
+    std::vector<Point> points;
+    for (int i = 0; i < 10; ++i) points.push_back(At(45 + 0.1 * i, 7, int64_t{1628892000000} + i * kMinute));
+    const struct {
+        const char* value;
+        size_t first, count;
+        const char* said;
+    } cases[] = {
+        {"time=2021-08-13T22:02:00Z..2021-08-13T22:05:00Z", 2, 4,
+         "vezuved: track 't': --crop time=2021-08-13T22:02:00Z..2021-08-13T22:05:00Z: 4 of 10 points kept\n"},
+        {"time=2021-08-13T22:07:00Z..", 7, 3, nullptr},
+        {"time=..2021-08-13", 0, 10, ""},  // a date alone ends with its day
+        {"box=45.2,6,45.5,8", 2, 4, nullptr},
+        {"box=46,6,47,8", 0, 0, "vezuved: track 't': --crop box=46,6,47,8: none of its 10 points is inside; left out\n"},
+    };
+    for (const auto& c : cases) {
+        std::vector<PointSet> sets = {Track(points)};
+        const std::string said = Filter(sets, {{"crop", c.value}});
+        if (c.said) EXPECT_EQ(said, c.said) << c.value;
+        if (c.count == 0) {
+            EXPECT_TRUE(sets.empty()) << c.value;
+            continue;
+        }
+        ASSERT_EQ(sets.size(), 1u) << c.value;
+        ASSERT_EQ(sets[0].points.size(), c.count) << c.value;
+        EXPECT_EQ(*sets[0].points[0].latitude, *points[c.first].latitude) << c.value;
+    }
+    // Leaving the box and coming back leaves a segment break.
+    std::vector<PointSet> sets = {Track(points)};
+    sets[0].points[4].latitude = 50;
+    Filter(sets, {{"crop", "box=44,6,46,8"}});
+    EXPECT_EQ(SegmentStarts(sets[0]), std::vector<size_t>({4}));
+}
+
+TEST(Filters, MergeOrdersOverlappingLogsByTimeAndTakesTheOverlapOnce) {
+    // Two logs of one walk, a minute a point: 0..10 and 6..15, the same points where they overlap.
+    auto log = [](int from, int to) {
+        std::vector<Point> points;
+        for (int i = from; i <= to; ++i) points.push_back(At(45 + 0.001 * i, 7, i * kMinute));
+        return points;
+    };
+    PointSet waypoints;
+    waypoints.points = {At(45, 7)};
+    // And a second day, apart from both: a segment of its own.
+    std::vector<Point> later = log(0, 2);
+    for (Point& point : later) *point.time += 24 * 60 * kMinute;
+    std::vector<PointSet> sets = {Track(log(6, 15), "b"), waypoints, Track(log(0, 10), "a"), Track(later, "c")};
+    const std::string said = Filter(sets, {{"merge", ""}});
+    ASSERT_EQ(sets.size(), 2u);
+    EXPECT_EQ(sets[0].title, "b");
+    const PointSet& merged = sets[0];
+    ASSERT_EQ(merged.points.size(), 19u);
+    for (size_t i = 1; i < 16; ++i) EXPECT_EQ(*merged.points[i].time, static_cast<int64_t>(i) * kMinute);
+    EXPECT_EQ(SegmentStarts(merged), std::vector<size_t>({16}));
+    EXPECT_EQ(said, "vezuved: --merge: 3 tracks into track 'b', 19 point(s), 5 duplicate point(s) taken once\n");
+    EXPECT_EQ(sets[1].kind, VEZUVED_KIND_POINT);
+}
+
+TEST(Filters, OptionValuesAreReadOrRefused) {
+    const struct {
+        const char* option;
+        const char* value;
+        const char* refusal;  // null: taken
+    } cases[] = {
+        {"simplify", "500", nullptr},
+        {"simplify", "0.5km", nullptr},
+        {"simplify", "1", "--simplify 1: a route or track keeps at least its 2 ends"},
+        {"simplify", "10ft", "--simplify 10ft: say a point count (500) or an error distance (10m, 0.5km)"},
+        {"fit", "pdb", nullptr},
+        {"fit", "-3", "--fit -3: say a point count of at least 2, or pdb (65535)"},
+        {"split", "gap=2h", nullptr},
+        {"split", "gap=10", "--split gap=10: say the gap with its unit: 30s, 10min, 2h"},
+        {"split", "week", "--split week: say gap=10min, distance=500m or day"},
+        {"crop", "time=2021-08-14..", nullptr},
+        {"crop", "time=2021-08-15..2021-08-14", "--crop time=2021-08-15..2021-08-14: the window ends before it begins"},
+        {"crop", "time=noon..", "--crop time=noon..: 'noon' is no ISO 8601 date and time (2021-08-14T10:15:00Z)"},
+        {"crop", "box=45,170,46,-170", nullptr},
+        {"crop", "box=46,6,45,7",
+         "--crop box=46,6,45,7: the south edge must be at most the north one, latitudes within -90..90 and "
+         "longitudes within -180..180"},
+        {"crop", "box=1,2,3", "--crop box=1,2,3: say box=SOUTH,WEST,NORTH,EAST in degrees (box=45.1,6.2,45.3,6.5)"},
+    };
+    for (const auto& c : cases) {
+        try {
+            ParseFilterStep(c.option, c.value);
+            EXPECT_EQ(c.refusal, nullptr) << c.option << " " << c.value;
+        } catch (const Failure& failure) {
+            EXPECT_EQ(failure.status(), kExitUsage);
+            EXPECT_EQ(c.refusal ? std::string(c.refusal) : "", failure.what());
+        }
+    }
+    EXPECT_EQ(ParseUtcOffset("+02:00"), 120);
+    EXPECT_EQ(ParseUtcOffset("-0530"), -330);
+    EXPECT_EQ(ParseUtcOffset("UTC"), 0);
+    EXPECT_THROW(ParseUtcOffset("Europe/Paris"), Failure);
+}
+
+TEST(Stats, FiguresOfKnownTracks) {
+    if (!HaveEllipsoidDistances()) GTEST_SKIP() << "this build measures no distance";
+    // A degree of the equator on WGS-84, then up and down a 10 m hill with
+    // half-metre noise, a point a minute; a 30-minute stop; a second segment.
+    std::vector<Point> points;
+    const double elevations[] = {0, 0.5, 0, 5, 10, 9.6, 10, 0};
+    for (size_t i = 0; i < 8; ++i) {
+        points.push_back(At(0, static_cast<double>(i) / 7.0, static_cast<int64_t>(i) * kMinute));
+        points.back().elevationMetres = elevations[i];
+    }
+    points.push_back(At(0, 1, 37 * kMinute));
+    points.push_back(At(0, 2, 38 * kMinute));
+    points.back().segmentStart = true;
+    points.push_back(At(1, 2, 39 * kMinute));
+    const TrackStats stats = ComputeStats(Track(points), StatsOptions());
+    EXPECT_EQ(stats.points, 11u);
+    EXPECT_EQ(stats.segments, 2u);
+    EXPECT_NEAR(stats.distance2d, 111319.491 + 110574.389, 0.01);  // the equator's degree, the meridian's first
+    EXPECT_EQ(stats.ascent, 10.0);
+    EXPECT_EQ(stats.descent, 10.0);
+    EXPECT_EQ(stats.durationMillis, 39 * kMinute);
+    EXPECT_EQ(stats.movingMillis, 8 * kMinute);  // not the stop, nor the gap between segments
+    ASSERT_TRUE(stats.box);
+    EXPECT_EQ(stats.box->north, 1.0);
+    EXPECT_EQ(stats.box->east, 2.0);
+    StatsOptions strict;
+    strict.climbThresholdMetres = 0;
+    EXPECT_DOUBLE_EQ(ComputeStats(Track(points), strict).ascent, 0.5 + 10 + 0.4);
+}
+
+// The points of each route and track of a GPX file, in order.
+std::vector<std::vector<Point>> TrackPoints(const std::string& path) {
+    std::vector<std::vector<Point>> tracks;
+    for (const PointSet& set : ReadMap(path, path, false).sets) {
+        if (set.kind != VEZUVED_KIND_POINT && !set.points.empty()) tracks.push_back(set.points);
+    }
+    return tracks;
+}
+
+// The largest distance (m) of a point of the original from the arc of kept points that spans it.
+double LargestError(const std::vector<Point>& original, const std::vector<Point>& kept) {
+    // Each kept point is found in the original (the tool writes seven
+    // decimals: within half of the last), whose own position is measured from.
+    std::vector<size_t> found;
+    for (size_t at = 0, k = 0; at < original.size() && k < kept.size(); ++at) {
+        if (std::fabs(*original[at].latitude - *kept[k].latitude) < 6e-8 &&
+            std::fabs(*original[at].longitude - *kept[k].longitude) < 6e-8) {
+            found.push_back(at), ++k;
+        }
+    }
+    EXPECT_EQ(found.size(), kept.size());
+    auto vector = [&](size_t i) { return ToUnitVector(*original[i].latitude, *original[i].longitude); };
+    double worst = 0;
+    for (size_t k = 1; k < found.size(); ++k) {
+        for (size_t i = found[k - 1] + 1; i < found[k]; ++i) {
+            worst = std::max(worst, AngleToArc(vector(i), vector(found[k - 1]), vector(found[k])));
+        }
+    }
+    return worst * kMeanEarthRadiusMetres;
+}
+
+class FiltersOnRealFiles : public cli_test::ToolTest {
+protected:
+    std::string Real(const std::string& name) {
+        return (std::filesystem::path(VEZUVED_SOURCE_DIR) / ".." / "shared" / "real-files" / name).string();
+    }
+};
+
+TEST_F(FiltersOnRealFiles, SimplifiedToACountAsGpsbabelIsNoWorse) {
+    if (!cli_test::HasProgram("gpsbabel")) GTEST_SKIP() << "gpsbabel is not installed";
+    for (const char* name : {"gpxpy__Mojstrovka.gpx", "togeojson__run_gpxtpx.gpx", "gpxpy__korita-zbevnica.gpx"})
+    for (int count : {5, 10, 20, 30, 60, 100, 150}) {
+        const std::string file = Real(name);
+        const std::string ours = Out("ours.gpx"), theirs = Out("theirs.gpx");
+        ASSERT_EQ(cli_test::RunTool({"convert", file, ours, "--simplify", std::to_string(count)}).status, 0);
+        ASSERT_EQ(cli_test::RunShell("gpsbabel -i gpx -f " + cli_test::Quoted(file) + " -x simplify,count=" +
+                                     std::to_string(count) + " -o gpx -F " + cli_test::Quoted(theirs)),
+                  0);
+        const auto original = TrackPoints(file), a = TrackPoints(ours), b = TrackPoints(theirs);
+        ASSERT_EQ(a.size(), original.size());
+        ASSERT_EQ(b.size(), original.size());
+        for (size_t t = 0; t < original.size(); ++t) {
+            ASSERT_EQ(a[t].size(), b[t].size()) << name << " " << count << " " << t;
+            EXPECT_LE(LargestError(original[t], a[t]), LargestError(original[t], b[t]) + 1e-6)
+                << name << " " << count << " " << t;
+        }
+    }
+}
+
+TEST_F(FiltersOnRealFiles, DistanceAgreesWithGdal) {
+    if (!cli_test::HasProgram("ogrinfo")) GTEST_SKIP() << "GDAL's ogrinfo is not installed";
+    const cli_test::ToolResult ours = cli_test::RunTool({"stats", Real("gpxpy__korita-zbevnica.gpx"), "--output", "json"});
+    if (ours.status == 1 && ours.err.find("GeographicLib") != std::string::npos) GTEST_SKIP() << ours.err;
+    ASSERT_EQ(ours.status, 0) << ours.err;
+    const std::string lengths = Out("lengths.txt");
+    ASSERT_EQ(cli_test::RunShell("ogrinfo -q -dialect sqlite -sql 'SELECT ST_Length(geometry, 1) FROM tracks' " +
+                                 cli_test::Quoted(Real("gpxpy__korita-zbevnica.gpx")) + " > " + lengths),
+              0);
+    std::vector<double> gdal;
+    std::istringstream lines(cli_test::ReadFile(lengths));
+    for (std::string line; std::getline(lines, line);) {
+        const size_t equals = line.find("(Real) = ");
+        if (equals != std::string::npos) gdal.push_back(std::stod(line.substr(equals + 9)));
+    }
+    std::vector<double> mine;
+    for (size_t at = 0; (at = ours.out.find("\"distanceMetres\": ", at)) != std::string::npos; ++at) {
+        mine.push_back(std::stod(ours.out.substr(at + 18)));
+    }
+    // GDAL lists the empty track too, which the tool leaves out.
+    gdal.erase(std::remove(gdal.begin(), gdal.end(), 0.0), gdal.end());
+    ASSERT_EQ(mine.size(), gdal.size()) << ours.out;
+    for (size_t i = 0; i < mine.size(); ++i) EXPECT_NEAR(mine[i], gdal[i], gdal[i] * 0.001) << i;
+}
+
+}  // namespace
+}  // namespace vezuved_cli
