@@ -66,8 +66,7 @@ int main(int argc, char** argv) {
     // CLI11 would only say that a command is missing; name the unknown one.
     if (argc > 1 && argv[1][0] != '-' && !IsCommand(app, argv[1])) {
         std::cerr << "vezuved: '" << argv[1] << "' is no command; the commands are info, show, import, "
-                  << "export, convert, stats, formats, device and serve (see vezuved --help)
-";
+                  << "export, convert, stats, formats, device and serve (see vezuved --help)\n";
         return kExitUsage;
     }
     try {
