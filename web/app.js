@@ -139,7 +139,7 @@ async function preview() {
     after.textContent = `before: ${answer.before} point(s); after: ` +
       answer.after.map((one) => `${one.title} ${one.count}`).join(', ');
     $('#change .problems').textContent = answer.problems;
-    $('#stats').innerHTML = answer.stats;
+    $('#stats').textContent = answer.stats;
   } catch (error) {
     after.textContent = error.message;
   }
@@ -262,7 +262,7 @@ function answer(job) {
 
 async function pushChosen() {
   if (!state.chosen) return;
-  await copy('push', { file: state.chosen.file.id, set: state.chosen.set.index });
+  await copy('push', { file: state.chosen.file.id, set: state.chosen.set.index, ...changeOptions() });
 }
 
 const drop = $('#drop');

@@ -15,6 +15,9 @@
 #include "base/ascii.h"
 #include "commands/convert_plan.h"
 #include "commands/device_commands.h"
+#include "filters/filters.h"
+#include "filters/track_stats.h"
+#include "output/stats_output.h"
 #include "input/read_input.h"
 #include "output/map_files.h"
 #include "serve/captured_run.h"
@@ -135,13 +138,25 @@ std::optional<std::string> DefinitionPath(const Server& server, const std::strin
     return PathInside(server.options.folder, name);
 }
 
+// The filters a request gives, in the order they run; a value a filter
+// cannot read fails as the command line's usage error does.
+FilterPlan RequestFilters(const httplib::Request& request) {
+    FilterPlan plan;
+    for (const char* option : {"simplify", "fit", "split", "crop"}) {
+        const std::string value = request.get_param_value(option);
+        if (!value.empty()) plan.steps.push_back(ParseFilterStep(option, value));
+    }
+    return plan;
+}
+
 struct Taken {
     std::string name;
     std::string bytes;
     CapturedRun run;
 };
 
-Taken TakeSet(const Server& server, const Chosen& chosen, FileType type, const std::string& definition) {
+Taken TakeSet(const Server& server, const Chosen& chosen, FileType type, const std::string& definition,
+              const httplib::Request& filters) {
     Taken taken;
     taken.name = FileSafeName(chosen.set.title) + ExtensionFor(type);
     if (ReservedOnWindows(taken.name)) taken.name = "_" + taken.name;
@@ -150,6 +165,7 @@ Taken TakeSet(const Server& server, const Chosen& chosen, FileType type, const s
         ConvertRequest request = SetRequest(chosen, folder.File(taken.name));
         request.to = type;
         request.outputDefinition = definition;
+        request.filters = RequestFilters(filters);
         RunConvert(request);
         taken.bytes = ReadWholeFileOrFail(request.output, "the converted file");
     });
@@ -203,6 +219,7 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
             if (name.size() > 4 && AsciiLowered(name.substr(name.size() - 4)) == ".cal") definitions.push_back(name);
         }
         SendJson(response, {{"files", files}, {"definitions", definitions}, {"device", server.options.withDevice},
+                            {"filters", true},
                             {"folder", server.options.folder}});
     });
     http.Post("/api/open", [&](const httplib::Request& request, httplib::Response& response) {
@@ -242,11 +259,35 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
             if (!path) return Send(response, 403, "text is written through a definition opened or in the folder");
             definition = *path;
         }
-        const Taken taken = TakeSet(server, *chosen, *type, definition);
+        const Taken taken = TakeSet(server, *chosen, *type, definition, request);
         if (!taken.run.ok) return Send(response, 422, taken.run.failure + "\n" + taken.run.err);
         response.set_header("Content-Disposition", "attachment; filename=\"" + taken.name + "\"");
         response.set_header("X-Vezuved-Problems", std::to_string(taken.run.err.size()));
         response.set_content(taken.bytes, "application/octet-stream");
+    });
+    // What the filters would leave of a set, and its figures, before anything is written.
+    http.Get("/api/change", [&](const httplib::Request& request, httplib::Response& response) {
+        const std::optional<Chosen> chosen = Choose(server, request);
+        if (!chosen) return Send(response, 404, "no such file or set");
+        Json after = Json::array();
+        std::string stats;
+        const CapturedRun run = RunCaptured([&] {
+            const FilterPlan plan = RequestFilters(request);
+            std::vector<LoadedPoints> loaded = ReadInput(
+                InputFile{chosen->file.path, chosen->file.name, FileTypeForPath(chosen->file.path)}, TextOptions());
+            if (chosen->index >= static_cast<int>(loaded.size())) FailConversion("the file changed since it was opened");
+            std::vector<PointSet> sets;
+            sets.push_back(std::move(loaded[chosen->index].set));
+            ApplyFilters(sets, plan, std::cerr);
+            std::vector<TrackStats> figures;
+            for (const PointSet& set : sets) {
+                after.push_back({{"title", set.title}, {"count", set.points.size()}});
+                figures.push_back(ComputeStats(set, StatsOptions()));
+            }
+            stats = StatsText(figures);
+        });
+        if (!run.ok) return Send(response, 400, run.failure);
+        SendJson(response, {{"before", chosen->set.count}, {"after", after}, {"problems", run.err}, {"stats", stats}});
     });
     // Several sets at once: "sets=FILE:SET,FILE:SET", each taken as above, in one zip.
     http.Get("/api/take-zip", [&](const httplib::Request& request, httplib::Response& response) {
@@ -265,7 +306,7 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
             one.params.emplace("set", colon == std::string::npos ? "" : pair.substr(colon + 1));
             const std::optional<Chosen> chosen = Choose(server, one);
             if (!chosen) return Send(response, 404, "no such file or set: " + pair);
-            Taken taken = TakeSet(server, *chosen, *type, "");
+            Taken taken = TakeSet(server, *chosen, *type, "", request);
             if (!taken.run.ok) return Send(response, 422, taken.run.failure + "\n" + taken.run.err);
             bundle.push_back(BundledFile{taken.name, std::move(taken.bytes)});
         }
@@ -303,7 +344,8 @@ void AddDeviceRoutes(httplib::Server& http, Server& server) {
             if (!path) return Send(response, 403, "only files of the folder are pushed");
             source = *path;
         } else {
-            // A set of an opened file goes as a database saved in the folder first.
+            // A set of an opened file goes, changed as the page shows it, as a
+            // database saved in the folder first.
             const std::optional<Chosen> chosen = Choose(server, request);
             if (!chosen) return Send(response, 404, "no such file or set");
             const std::optional<std::string> path =
@@ -311,6 +353,7 @@ void AddDeviceRoutes(httplib::Server& http, Server& server) {
             if (!path) return Send(response, 403, "the set's name makes no file of the folder");
             const CapturedRun run = RunCaptured([&] {
                 ConvertRequest convert = SetRequest(*chosen, *path);
+                convert.filters = RequestFilters(request);
                 RunConvert(convert);
             });
             if (!run.ok) return Send(response, 422, run.failure);

@@ -135,7 +135,7 @@ TEST_F(ServeTest, AnOversizedUploadIsRefusedAndNothingKept) {
     EXPECT_EQ(413, result->status);
     for (const auto& entry : std::filesystem::recursive_directory_iterator(temporary_))
         EXPECT_FALSE(entry.is_regular_file()) << entry.path();
-    EXPECT_EQ("{\"definitions\":[],\"device\":true,\"files\":[],\"folder\":\"" + pc_ + "\"}",
+    EXPECT_EQ("{\"definitions\":[],\"device\":true,\"files\":[],\"filters\":true,\"folder\":\"" + pc_ + "\"}",
               Client().Get(WithToken("/api/files"))->body);
 }
 
