@@ -178,17 +178,20 @@ async function download() {
   }
 }
 
-async function downloadZip() {
+// The ticked sets in one zip, or (merge) the tracks of their files as one.
+async function downloadTicked(merge) {
   const sets = [...document.querySelectorAll('input.bundle:checked')].map((box) => box.value).join(',');
   const result = $('#take-result');
   try {
-    const response = await ask('/api/take-zip?' + new URLSearchParams({ sets, format: $('#format').value }));
+    const query = new URLSearchParams({ sets, format: $('#format').value, ...(merge ? changeOptions() : {}) });
+    const response = await ask((merge ? '/api/take-merged?' : '/api/take-zip?') + query);
+    const name = /filename="([^"]+)"/.exec(response.headers.get('Content-Disposition') || '')[1];
     const blob = await response.blob();
-    const link = element('a', { href: URL.createObjectURL(blob), download: 'sets.zip' });
+    const link = element('a', { href: URL.createObjectURL(blob), download: name });
     document.body.append(link);
     link.click();
     link.remove();
-    result.textContent = `Downloaded sets.zip (${blob.size} bytes)`;
+    result.textContent = `Downloaded ${name} (${blob.size} bytes)`;
     result.className = 'hint';
   } catch (error) {
     result.textContent = error.message;
@@ -271,7 +274,8 @@ drop.addEventListener('dragleave', () => drop.classList.remove('over'));
 drop.addEventListener('drop', (event) => { event.preventDefault(); drop.classList.remove('over'); upload(event.dataTransfer.files); });
 $('#pick').addEventListener('change', (event) => upload(event.target.files));
 $('#download').addEventListener('click', download);
-$('#download-zip').addEventListener('click', downloadZip);
+$('#download-zip').addEventListener('click', () => downloadTicked(false));
+$('#download-merged').addEventListener('click', () => downloadTicked(true));
 $('#push-set').addEventListener('click', pushChosen);
 $('#refresh').addEventListener('click', refreshDevice);
 refreshFiles().then(() => (state.device ? refreshDevice() : null));

@@ -1,5 +1,6 @@
 #include "serve/serve_server.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -288,6 +289,39 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
         });
         if (!run.ok) return Send(response, 400, run.failure);
         SendJson(response, {{"before", chosen->set.count}, {"after", after}, {"problems", run.err}, {"stats", stats}});
+    });
+    // The tracks of the files of the ticked sets merged into one, as
+    // `vezuved convert A B -o merged.EXT --what tracks --merge` makes it.
+    http.Get("/api/take-merged", [&](const httplib::Request& request, httplib::Response& response) {
+        const std::optional<FileType> type = TakeType(request.get_param_value("format"));
+        if (!type || *type == FileType::Text) return Send(response, 400, "say pdb, gpx, kml or geojson");
+        std::vector<std::string> inputs;
+        const std::string list = request.get_param_value("sets");
+        for (size_t at = 0; at < list.size();) {
+            const size_t end = std::min(list.find(',', at), list.size());
+            const std::optional<OpenedFile> file = server.opened.Find(std::atoi(list.substr(at, end - at).c_str()));
+            at = end + 1;
+            if (!file) return Send(response, 404, "no such file");
+            if (std::find(inputs.begin(), inputs.end(), file->path) == inputs.end()) inputs.push_back(file->path);
+        }
+        if (inputs.empty()) return Send(response, 400, "no set was chosen");
+        const std::string name = "merged" + ExtensionFor(*type);
+        std::string bytes;
+        const CapturedRun run = RunCaptured([&] {
+            const TemporaryFolder folder = TemporaryFolder::Create();
+            ConvertRequest convert;
+            convert.inputs = inputs;
+            convert.output = folder.File(name);
+            convert.to = type;
+            convert.what = "tracks";
+            convert.filters = RequestFilters(request);
+            convert.filters.steps.insert(convert.filters.steps.begin(), ParseFilterStep("merge", ""));
+            RunConvert(convert);
+            bytes = ReadWholeFileOrFail(convert.output, "the merged file");
+        });
+        if (!run.ok) return Send(response, 422, run.failure + "\n" + run.err);
+        response.set_header("Content-Disposition", "attachment; filename=\"" + name + "\"");
+        response.set_content(bytes, "application/octet-stream");
     });
     // Several sets at once: "sets=FILE:SET,FILE:SET", each taken as above, in one zip.
     http.Get("/api/take-zip", [&](const httplib::Request& request, httplib::Response& response) {

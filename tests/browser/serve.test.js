@@ -113,6 +113,15 @@ async function main() {
     const listed = execFileSync('unzip', ['-Z1', zip]).toString().split('\n').filter(Boolean);
     assert.deepEqual(listed, ['Morning.pdb', download.suggestedFilename()]);
 
+    // Merged: the file's tracks as one, changed as the page shows.
+    const [merged] = await Promise.all([page.waitForEvent('download'), page.click('#download-merged')]);
+    assert.equal(merged.suggestedFilename(), 'merged.pdb');
+    await merged.saveAs(path.join(scratch, 'merged.pdb'));
+    execFileSync(tool, ['convert', gpx, '-o', path.join(scratch, 'expected', 'merged.pdb'), '--what', 'tracks',
+      '--merge', '--simplify', '100'], { stdio: 'pipe' });
+    assert.ok(withoutDates(fs.readFileSync(path.join(scratch, 'merged.pdb')))
+      .equals(withoutDates(fs.readFileSync(path.join(scratch, 'expected', 'merged.pdb')))), 'merged as convert merges');
+
     // Sync: push the set, bring it back, and the two sides are identical.
     await page.click('#push-set');
     const row = page.locator('#device tr[data-name="Ridge"]');
