@@ -39,16 +39,6 @@ std::optional<MapFormat> MapOutput(const ConvertRequest& request, const std::str
     return output == "-" ? std::nullopt : MapFormatForPath(output);
 }
 
-std::string Extension(FileType type) {
-    switch (type) {
-        case FileType::Database: return ".pdb";
-        case FileType::Gpx: return ".gpx";
-        case FileType::Kml: return ".kml";
-        case FileType::GeoJson: return ".geojson";
-        default: return ".txt";
-    }
-}
-
 std::string ExtensionOf(const std::string& path) {
     const std::string name = std::filesystem::path(path).filename().string();
     const size_t dot = name.rfind('.');
@@ -130,7 +120,7 @@ TextOptions OutputTextOptions(const ConvertRequest& request) {
 void WriteSet(const ConvertRequest& request, const std::string& path, FileType type, LoadedPoints& points) {
     if (path == "-") {
         const TemporaryFolder folder = TemporaryFolder::Create();
-        const std::string temporary = folder.File("output" + Extension(type));
+        const std::string temporary = folder.File("output" + OutputExtension(type));
         WriteSet(request, temporary, type, points);
         UseBinaryStandardStreams();
         WriteFileOrFail("-", ReadWholeFileOrFail(temporary, "temporary file"));
@@ -364,6 +354,16 @@ void RunJob(const ConvertRequest& request, OutputJob& job) {
 
 }  // namespace
 
+std::string OutputExtension(FileType type) {
+    switch (type) {
+        case FileType::Database: return ".pdb";
+        case FileType::Gpx: return ".gpx";
+        case FileType::Kml: return ".kml";
+        case FileType::GeoJson: return ".geojson";
+        default: return ".txt";
+    }
+}
+
 std::string PointsJsonDocument(const std::vector<PointSet>& sets) {
     if (sets.size() == 1) return WritePointsJson(sets.front());
     std::string text = "[\n";
@@ -394,7 +394,7 @@ void RunConvert(const ConvertRequest& request) {
         if (!request.to) FailUsage("--out-dir needs --to gpx, kml, geojson, pdb or text to name what to write");
         // Each input on its own, into the folder under its own name.
         const std::string extension =
-            *request.to == FileType::Text ? TextExtension(request.outputDefinition) : Extension(*request.to);
+            *request.to == FileType::Text ? TextExtension(request.outputDefinition) : OutputExtension(*request.to);
         for (const InputFile& input : inputs) {
             const std::string stem = input.what == input.path ? Stem(input.path) : "standard-input";
             OutputJob job;

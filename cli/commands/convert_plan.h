@@ -31,6 +31,10 @@ struct ConvertRequest {
 
 void RunConvert(const ConvertRequest& request);
 
+// The extension the tool gives a file of that type it names itself
+// (".pdb", ".gpx", ".kml", ".geojson"; text ".txt").
+std::string OutputExtension(FileType type);
+
 // The tool's JSON listing of the sets, as `show --output json` prints it
 // and `convert` writes a ".json" file: one set's listing, or a list of them.
 std::string PointsJsonDocument(const std::vector<PointSet>& sets);

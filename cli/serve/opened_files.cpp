@@ -21,6 +21,10 @@ std::string UploadedFileName(const std::string& name) {
     return last;
 }
 
+std::vector<LoadedPoints> ReadOpenedFile(const OpenedFile& file) {
+    return ReadInput(InputFile{file.path, file.name, FileTypeForPath(file.path)}, TextOptions());
+}
+
 namespace {
 
 bool IsDefinition(const std::string& name) {
@@ -29,9 +33,8 @@ bool IsDefinition(const std::string& name) {
 
 void ReadSets(OpenedFile& file) {
     const CapturedRun run = RunCaptured([&] {
-        const InputFile input{file.path, file.name, FileTypeForPath(file.path)};
         int tracks = 0;
-        for (const LoadedPoints& loaded : ReadInput(input, TextOptions())) {
+        for (const LoadedPoints& loaded : ReadOpenedFile(file)) {
             OpenedSet set;
             set.title = loaded.set.title;
             set.kind = static_cast<int32_t>(loaded.set.kind);

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/records.h"
 #include "support/temporary_folder.h"
 
 namespace vezuved_cli {
@@ -54,6 +55,9 @@ private:
     std::vector<std::pair<std::string, std::string>> definitions_;
     int drops_ = 0;
 };
+
+// The sets of an opened file, read again as `show` reads it.
+std::vector<LoadedPoints> ReadOpenedFile(const OpenedFile& file);
 
 // An uploaded name as a file name of its own: the last part of the path,
 // '_' for what file systems refuse; never empty, "." or "..".

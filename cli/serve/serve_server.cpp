@@ -111,16 +111,6 @@ std::optional<FileType> TakeType(const std::string& format) {
     return FileTypeForName(format == "geojson" ? "geojson" : format);
 }
 
-std::string ExtensionFor(FileType type) {
-    switch (type) {
-        case FileType::Database: return ".pdb";
-        case FileType::Gpx: return ".gpx";
-        case FileType::Kml: return ".kml";
-        case FileType::GeoJson: return ".geojson";
-        default: return ".txt";
-    }
-}
-
 // The request `vezuved convert FILE NAME --track N` (or --what waypoints) makes.
 ConvertRequest SetRequest(const Chosen& chosen, const std::string& output) {
     ConvertRequest request;
@@ -159,7 +149,7 @@ struct Taken {
 Taken TakeSet(const Server& server, const Chosen& chosen, FileType type, const std::string& definition,
               const httplib::Request& filters) {
     Taken taken;
-    taken.name = FileSafeName(chosen.set.title) + ExtensionFor(type);
+    taken.name = FileSafeName(chosen.set.title) + OutputExtension(type);
     if (ReservedOnWindows(taken.name)) taken.name = "_" + taken.name;
     taken.run = RunCaptured([&] {
         const TemporaryFolder folder = TemporaryFolder::Create();
@@ -239,8 +229,7 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
         const CapturedRun run = RunCaptured([&] {
             std::vector<PointSet> sets;
             int index = 0;
-            for (LoadedPoints& loaded : ReadInput(InputFile{file->path, file->name, FileTypeForPath(file->path)},
-                                                  TextOptions())) {
+            for (LoadedPoints& loaded : ReadOpenedFile(*file)) {
                 if (only < 0 || only == index) sets.push_back(std::move(loaded.set));
                 ++index;
             }
@@ -274,8 +263,7 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
         std::string stats;
         const CapturedRun run = RunCaptured([&] {
             const FilterPlan plan = RequestFilters(request);
-            std::vector<LoadedPoints> loaded = ReadInput(
-                InputFile{chosen->file.path, chosen->file.name, FileTypeForPath(chosen->file.path)}, TextOptions());
+            std::vector<LoadedPoints> loaded = ReadOpenedFile(chosen->file);
             if (chosen->index >= static_cast<int>(loaded.size())) FailConversion("the file changed since it was opened");
             std::vector<PointSet> sets;
             sets.push_back(std::move(loaded[chosen->index].set));
@@ -305,7 +293,7 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
             if (std::find(inputs.begin(), inputs.end(), file->path) == inputs.end()) inputs.push_back(file->path);
         }
         if (inputs.empty()) return Send(response, 400, "no set was chosen");
-        const std::string name = "merged" + ExtensionFor(*type);
+        const std::string name = "merged" + OutputExtension(*type);
         std::string bytes;
         const CapturedRun run = RunCaptured([&] {
             const TemporaryFolder folder = TemporaryFolder::Create();
