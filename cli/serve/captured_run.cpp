@@ -53,6 +53,9 @@ CapturedRun RunCaptured(const std::function<void()>& work, bool listingReport) {
         } catch (const std::exception& error) {
             run.ok = false;
             run.failure = error.what();
+        } catch (...) {
+            run.ok = false;
+            run.failure = "failed for a reason the tool does not know";
         }
         capture.lines.Finish(capture.out);
         run.out = streams.Out() + capture.out;
