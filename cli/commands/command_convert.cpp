@@ -26,13 +26,6 @@ struct ConvertOptions {
     std::shared_ptr<FilterOptions> filters = std::make_shared<FilterOptions>();
 };
 
-std::optional<FileType> TypeOption(const std::string& option, const std::string& value) {
-    if (value.empty()) return std::nullopt;
-    const std::optional<FileType> type = FileTypeForName(value);
-    if (!type) FailUsage(option + " " + value + ": say gpx, kml, geojson, pdb or text");
-    return type;
-}
-
 void Convert(const ConvertOptions& options) {
     ConvertRequest request;
     request.inputs = options.files;
@@ -44,8 +37,8 @@ void Convert(const ConvertOptions& options) {
         request.output = request.inputs.back();
         request.inputs.pop_back();
     }
-    request.from = TypeOption("--from", options.from);
-    request.to = TypeOption("--to", options.to);
+    request.from = FileTypeOption("--from", options.from);
+    request.to = FileTypeOption("--to", options.to);
     request.outputDefinition = options.outputDefinition;
     request.track = options.track;
     request.what = options.what;

@@ -1,6 +1,7 @@
 #include "commands/command_options.h"
 
 #include "base/ascii.h"
+#include "input/read_input.h"
 #include "support/failure.h"
 
 namespace vezuved_cli {
@@ -58,6 +59,13 @@ void AddSegmentsOption(CLI::App& command, SharedOptions& options) {
                      "Each segment of a route or track as a set of its own, titled NAME-1, NAME-2, ...: a "
                      "database or text output, which has no segment breaks, then gets one file per segment "
                      "instead of the segments joined");
+}
+
+std::optional<FileType> FileTypeOption(const std::string& option, const std::string& value) {
+    if (value.empty()) return std::nullopt;
+    const std::optional<FileType> type = FileTypeForName(value);
+    if (!type) FailUsage(option + " " + value + ": say gpx, kml, geojson, pdb or text");
+    return type;
 }
 
 ConversionRules ToConversionRules(const SharedOptions& options) {

@@ -40,6 +40,10 @@ void AddTextCheckOptions(CLI::App& command, SharedOptions& options);
 // --split-segments: one set per segment of a route or track.
 void AddSegmentsOption(CLI::App& command, SharedOptions& options);
 
+// The type a --from or --to value names; none when empty; a usage error
+// that names option when it names none.
+std::optional<FileType> FileTypeOption(const std::string& option, const std::string& value);
+
 // What convert and import ask of the whole run (--strict, --split-segments).
 ConversionRules ToConversionRules(const SharedOptions& options);
 

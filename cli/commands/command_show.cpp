@@ -28,13 +28,6 @@ struct ShowOptions {
     std::shared_ptr<FilterOptions> filters = std::make_shared<FilterOptions>();
 };
 
-std::optional<FileType> FromOption(const std::string& from) {
-    if (from.empty()) return std::nullopt;
-    const std::optional<FileType> type = FileTypeForName(from);
-    if (!type) FailUsage("--from " + from + ": say gpx, kml, geojson, pdb or text");
-    return type;
-}
-
 }  // namespace
 
 void AddShowCommand(CLI::App& app) {
@@ -54,7 +47,7 @@ void AddShowCommand(CLI::App& app) {
         "Examples:\n  vezuved show hike.pdb\n"
         "  vezuved show examples/data/summits.csv -d examples/formats/name-first.cal --output json\n"
         "  vezuved show hike.pdb --output svg > hike.svg\n"
-        "  vezuved show phone.gpx --simplify 500 --output html > preview.html\n"
+        "  vezuved show phone.gpx --simplify 2 --output html > preview.html\n"
         "The filters run as convert runs them (see vezuved convert --help); the HTML page shows the "
         "figures of each set (vezuved stats) above its map.");
     command->callback([options] {
@@ -62,7 +55,7 @@ void AddShowCommand(CLI::App& app) {
         const FilterPlan plan = ToFilterPlan(*options->filters, source.options);
         std::vector<PointSet> sets;
         for (LoadedPoints& loaded :
-             ReadInput(OpenInput(source.path, FromOption(options->from), source.options), source.options)) {
+             ReadInput(OpenInput(source.path, FileTypeOption("--from", options->from), source.options), source.options)) {
             sets.push_back(std::move(loaded.set));  // a large track is not copied
         }
         ApplyFilters(sets, plan, std::cerr);

@@ -28,8 +28,7 @@ void RunStats(const StatsCommandOptions& options) {
     RequireEllipsoidDistances("vezuved stats");
     if (!(options.figures.climbThresholdMetres >= 0)) FailUsage("--climb-threshold must be 0 or more metres");
     if (!(options.figures.movingKmPerHour >= 0)) FailUsage("--moving-speed must be 0 or more km/h");
-    const std::optional<FileType> from = options.from.empty() ? std::nullopt : FileTypeForName(options.from);
-    if (!options.from.empty() && !from) FailUsage("--from " + options.from + ": say gpx, kml, geojson, pdb or text");
+    const std::optional<FileType> from = FileTypeOption("--from", options.from);
     const TextOptions text = ToTextOptions(options.shared);
     const FilterPlan plan = ToFilterPlan(*options.filters, text);
     std::vector<TrackStats> stats;
@@ -74,10 +73,10 @@ void AddStatsCommand(CLI::App& app) {
         "GPS and barometer noise adds nothing. Moving time is the time between points when the speed between "
         "them is above --moving-speed (default 0.5 km/h); the average speed is the distance over the moving "
         "time. The filters (--simplify, --crop, ...) run first, as in convert.\n\n"
-        "Examples:\n  vezuved stats hike.gpx\n"
+        "Examples:\n  vezuved stats phone.gpx\n"
         "  vezuved stats 'logs/*.gpx' --output json\n"
-        "  vezuved stats hike.gpx --climb-threshold 5 --moving-speed 1\n"
-        "  vezuved stats day.gpx --crop time=2021-08-14T06:00Z..2021-08-14T12:00Z");
+        "  vezuved stats phone.gpx --climb-threshold 5 --moving-speed 1\n"
+        "  vezuved stats phone.gpx --crop time=2021-08-14T12:00Z..");
     command->callback([options] { RunStats(*options); });
 }
 

@@ -8,14 +8,13 @@
 namespace vezuved_cli {
 
 const char* const kFilterExamples =
-    "  vezuved convert phone.gpx hike.pdb --simplify 500\n"
-    "  vezuved convert phone.gpx hike.gpx --simplify 10m --keep-near summits.gpx\n"
+    "  vezuved convert phone.gpx hike.pdb --track 2 --simplify 2\n"
+    "  vezuved convert phone.gpx thin.gpx --simplify 10m --keep-near a.gpx\n"
     "  vezuved convert 'logs/*.gpx' --to pdb --out-dir db/ --fit pdb\n"
-    "  vezuved convert week.gpx days.gpx --split day --tz +02:00\n"
-    "  vezuved convert run.gpx runs.gpx --split gap=10min\n"
-    "  vezuved convert day.gpx morning.gpx --crop time=2021-08-14T06:00Z..2021-08-14T12:00Z\n"
-    "  vezuved convert day.gpx valley.gpx --crop box=45.80,6.80,45.95,7.00\n"
-    "  vezuved convert watch.gpx phone.gpx -o both.gpx --merge\n";
+    "  vezuved convert phone.gpx day.gpx --merge --split gap=1h\n"
+    "  vezuved convert phone.gpx day.pdb --merge --split day --tz +10:00\n"
+    "  vezuved convert phone.gpx morning.gpx --crop time=2021-08-14T05:00Z..2021-08-14T12:00Z\n"
+    "  vezuved convert phone.gpx valley.gpx --crop box=46.0,7.0,46.15,7.15\n";
 
 void AddFilterOptions(CLI::App& command, const std::shared_ptr<FilterOptions>& options) {
     // Each is noted as it is met, so the steps run in command-line order.

@@ -56,15 +56,45 @@ UnitVector ToUnitVector(double latitude, double longitude) {
 // atan2 of the cross and dot products stays exact for tiny angles, where acos does not.
 double AngleBetween(const UnitVector& a, const UnitVector& b) { return std::atan2(Length(Cross(a, b)), Dot(a, b)); }
 
-double AngleToArc(const UnitVector& p, const UnitVector& a, const UnitVector& b) {
+namespace {
+
+double SquaredDistance(const UnitVector& a, const UnitVector& b) {
+    const double x = a.x - b.x, y = a.y - b.y, z = a.z - b.z;
+    return x * x + y * y + z * z;
+}
+
+}  // namespace
+
+ArcGauge::ArcGauge(const UnitVector& a, const UnitVector& b) : a_(a), b_(b) {
     const UnitVector normal = Cross(a, b);
     const double size = Length(normal);
-    // a and b the same point (a closed loop) or opposite: no one great circle.
-    if (size < 1e-15) return AngleBetween(p, a);
-    const UnitVector n{normal.x / size, normal.y / size, normal.z / size};
-    // p lies over the arc when it is on b's side of a and on a's side of b.
-    if (Dot(Cross(a, p), n) >= 0 && Dot(Cross(p, b), n) >= 0) return std::asin(std::fmin(1.0, std::fabs(Dot(p, n))));
-    return std::fmin(AngleBetween(p, a), AngleBetween(p, b));
+    point_ = size < 1e-15;
+    if (point_) return;
+    normal_ = {normal.x / size, normal.y / size, normal.z / size};
+    // p lies over the arc when it is on b's side of a, (a x p).n >= 0, and
+    // on a's side of b, (p x b).n >= 0: as dot products with p, n x a and b x n.
+    pastA_ = Cross(normal_, a);
+    pastB_ = Cross(b, normal_);
+}
+
+double ArcGauge::SquaredChord(const UnitVector& p) const {
+    if (point_) return SquaredDistance(p, a_);
+    if (Dot(p, pastA_) >= 0 && Dot(p, pastB_) >= 0) {
+        // The sine s of the angle to the great circle; the chord's square is
+        // 2 - 2 cos, written so that small angles lose no digits.
+        const double s = Dot(p, normal_);
+        const double sine2 = std::fmin(1.0, s * s);
+        return 2 * sine2 / (1 + std::sqrt(1 - sine2));
+    }
+    return std::fmin(SquaredDistance(p, a_), SquaredDistance(p, b_));
+}
+
+double AngleOfSquaredChord(double squaredChord) {
+    return 2 * std::asin(std::fmin(1.0, std::sqrt(squaredChord) / 2));
+}
+
+double AngleToArc(const UnitVector& p, const UnitVector& a, const UnitVector& b) {
+    return AngleOfSquaredChord(ArcGauge(a, b).SquaredChord(p));
 }
 
 }  // namespace vezuved_cli

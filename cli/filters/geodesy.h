@@ -25,8 +25,25 @@ struct UnitVector {
 };
 UnitVector ToUnitVector(double latitude, double longitude);
 
-// The angle (radians) between two points, and from p to the shortest great
-// circle arc from a to b (to its nearer end when p lies beyond one).
+// How far points lie from the shortest great circle arc from a to b (from
+// its nearer end when a point lies beyond one), as the squared chord to the
+// arc's nearest point: a few products per point, growing with the angle,
+// and exact for the tiny angles of GPS jitter. Many points are measured
+// against one arc, so what depends on the arc alone is worked out once.
+class ArcGauge {
+public:
+    ArcGauge(const UnitVector& a, const UnitVector& b);
+    double SquaredChord(const UnitVector& p) const;
+
+private:
+    UnitVector a_, b_, normal_, pastA_, pastB_;
+    bool point_ = false;  // a and b one place (a closed loop): no one great circle
+};
+
+// The angle (radians) a squared chord stands for.
+double AngleOfSquaredChord(double squaredChord);
+
+// The angle (radians) between two points, and from p to the arc from a to b.
 double AngleBetween(const UnitVector& a, const UnitVector& b);
 double AngleToArc(const UnitVector& p, const UnitVector& a, const UnitVector& b);
 

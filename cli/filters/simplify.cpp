@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <queue>
+#include <climits>
 #include <utility>
 
 #include "filters/geodesy.h"
@@ -14,9 +15,9 @@ bool Positioned(const Point& point) { return point.latitude && point.longitude; 
 
 // A stretch between two kept points and its interior point farthest from their arc.
 struct Stretch {
-    double angle;
+    double chord;
     size_t first, last, farthest;
-    bool operator<(const Stretch& other) const { return angle < other.angle; }
+    bool operator<(const Stretch& other) const { return chord < other.chord; }
 };
 
 class Thinning {
@@ -69,23 +70,24 @@ public:
     }
 
     // The interior point of first..last farthest from their arc, with its
-    // angle; last and -1 when no interior point has a position.
+    // squared chord (ArcGauge); last and -1 when no interior point has a position.
     std::pair<size_t, double> Farthest(size_t first, size_t last) const {
+        const ArcGauge gauge(vectors_[first], vectors_[last]);
         double worst = -1;
         size_t farthest = last;
         for (size_t i = first + 1; i < last; ++i) {
-            if (!Positioned(points_[i])) continue;
-            const double angle = AngleToArc(vectors_[i], vectors_[first], vectors_[last]);
-            if (angle > worst) worst = angle, farthest = i;
+            if (!HasPlace(i)) continue;
+            const double chord = gauge.SquaredChord(vectors_[i]);
+            if (chord > worst) worst = chord, farthest = i;
         }
         return {farthest, worst};
     }
 
     double Distance(size_t i, size_t first, size_t last) const {
-        return AngleToArc(vectors_[i], vectors_[first], vectors_[last]);
+        return ArcGauge(vectors_[first], vectors_[last]).SquaredChord(vectors_[i]);
     }
 
-    // The largest angle of a point left out from the arc of the kept points around it.
+    // The largest squared chord of a point left out from the arc of the kept points around it.
     double LargestError(const std::vector<bool>& keep) const {
         double worst = 0;
         size_t previous = keep.size();
@@ -123,8 +125,8 @@ std::vector<bool> SplitWorst(const Thinning& thinning, std::vector<bool> keep, s
     worst = 0;
     while (!heap.empty()) {
         const Stretch top = heap.top();
-        worst = top.angle;
-        if (target.errorMetres && top.angle * kMeanEarthRadiusMetres <= *target.errorMetres) break;
+        worst = top.chord;
+        if (target.errorMetres && AngleOfSquaredChord(top.chord) * kMeanEarthRadiusMetres <= *target.errorMetres) break;
         if (!target.errorMetres && count >= target.count) break;
         heap.pop();
         keep[top.farthest] = true;
@@ -136,53 +138,108 @@ std::vector<bool> SplitWorst(const Thinning& thinning, std::vector<bool> keep, s
     return keep;
 }
 
-// Bottom up: the point whose leaving costs least leaves, until the count
-// is met. The cost is the largest distance of any point it stood for from
-// the arc of its neighbours, or (alone) its own distance from that arc.
-// The orders differ from the top down one, and on some tracks leave a
-// smaller largest error.
-std::vector<bool> DropCheapest(const Thinning& thinning, const std::vector<bool>& required, size_t count,
-                               bool alone) {
-    const size_t n = required.size(), none = n;
-    std::vector<size_t> before(n, none), after(n, none);
-    std::vector<uint32_t> version(n, 0);
-    std::vector<bool> keep(n, false);
-    size_t previous = none, kept = 0;
+constexpr size_t kMostPointsTriedBothWays = 200000;
+
+// The points that may leave, cheapest on top, their costs changed in place
+// (no stale entries: the heap stays as small as the track). Four children a
+// node and single-precision costs put a node's children in one cache line:
+// most of the time of a large track is spent walking this heap.
+class CostHeap {
+public:
+    explicit CostHeap(size_t points) : where_(points, kAbsent) {}
+
+    // Many at once, ordered in linear time.
+    void Fill(std::vector<std::pair<float, uint32_t>> entries) {
+        heap_ = std::move(entries);
+        for (size_t k = 0; k < heap_.size(); ++k) where_[heap_[k].second] = static_cast<uint32_t>(k);
+        for (size_t k = heap_.size() / 4 + 1; k-- > 0;) Down(k);
+    }
+    bool empty() const { return heap_.empty(); }
+    uint32_t top() const { return heap_.front().second; }
+    void Pop() { Remove(0); }
+    void Set(uint32_t point, double cost) {
+        if (where_[point] == kAbsent) {
+            where_[point] = static_cast<uint32_t>(heap_.size());
+            heap_.emplace_back(static_cast<float>(cost), point);
+            Up(heap_.size() - 1);
+            return;
+        }
+        const size_t k = where_[point];
+        const float old = heap_[k].first;
+        heap_[k].first = static_cast<float>(cost);
+        heap_[k].first < old ? Up(k) : Down(k);
+    }
+
+private:
+    static constexpr uint32_t kAbsent = UINT32_MAX;
+    void Swap(size_t a, size_t b) {
+        std::swap(heap_[a], heap_[b]);
+        where_[heap_[a].second] = static_cast<uint32_t>(a);
+        where_[heap_[b].second] = static_cast<uint32_t>(b);
+    }
+    void Up(size_t k) {
+        while (k > 0 && heap_[k].first < heap_[(k - 1) / 4].first) Swap(k, (k - 1) / 4), k = (k - 1) / 4;
+    }
+    void Down(size_t k) {
+        for (;;) {
+            size_t least = k;
+            for (size_t child = 4 * k + 1; child <= 4 * k + 4 && child < heap_.size(); ++child) {
+                if (heap_[child].first < heap_[least].first) least = child;
+            }
+            if (least == k) return;
+            Swap(k, least);
+            k = least;
+        }
+    }
+    void Remove(size_t k) {
+        where_[heap_[k].second] = kAbsent;
+        if (k + 1 != heap_.size()) {
+            heap_[k] = heap_.back();
+            where_[heap_[k].second] = static_cast<uint32_t>(k);
+        }
+        heap_.pop_back();
+        if (k < heap_.size()) Up(k), Down(k);
+    }
+
+    std::vector<std::pair<float, uint32_t>> heap_;
+    std::vector<uint32_t> where_;
+};
+
+// Bottom up: the point nearest the arc of its neighbours leaves, and its
+// neighbours are measured again, until the count is met. The order differs
+// from the top down one, and on some tracks leaves a smaller largest error.
+std::vector<bool> DropNearest(const Thinning& thinning, const std::vector<bool>& required, size_t count) {
+    const size_t n = required.size();
+    const uint32_t none = UINT32_MAX;
+    std::vector<uint32_t> before(n, none), after(n, none);
+    std::vector<bool> keep(n, true);
+    uint32_t previous = none;
     for (size_t i = 0; i < n; ++i) {
-        keep[i] = true;
-        ++kept;
         if (!thinning.HasPlace(i)) continue;
         before[i] = previous;
-        if (previous != none) after[previous] = i;
-        previous = i;
+        if (previous != none) after[previous] = static_cast<uint32_t>(i);
+        previous = static_cast<uint32_t>(i);
     }
-    struct Cost {
-        double angle;
-        size_t point;
-        uint32_t version;
-        bool operator<(const Cost& other) const { return angle > other.angle; }  // the cheapest on top
-    };
-    std::priority_queue<Cost> heap;
-    auto price = [&](size_t i) {
-        if (required[i] || before[i] == none || after[i] == none) return;
-        const double angle = alone ? thinning.Distance(i, before[i], after[i])
-                                   : thinning.Farthest(before[i], after[i]).second;
-        heap.push({angle, i, ++version[i]});
-    };
-    for (size_t i = 0; i < n; ++i) {
-        if (thinning.HasPlace(i)) price(i);
+    auto movable = [&](uint32_t i) { return !required[i] && before[i] != none && after[i] != none; };
+    CostHeap heap(n);
+    std::vector<std::pair<float, uint32_t>> costs;
+    for (uint32_t i = 0; i < n; ++i) {
+        if (thinning.HasPlace(i) && movable(i)) {
+            costs.emplace_back(static_cast<float>(thinning.Distance(i, before[i], after[i])), i);
+        }
     }
+    heap.Fill(std::move(costs));
+    size_t kept = n;
     while (kept > count && !heap.empty()) {
-        const Cost cheapest = heap.top();
-        heap.pop();
-        if (cheapest.version != version[cheapest.point] || !keep[cheapest.point]) continue;
-        const size_t i = cheapest.point;
+        const uint32_t i = heap.top();
+        heap.Pop();
         keep[i] = false;
         --kept;
         after[before[i]] = after[i];
         before[after[i]] = before[i];
-        price(before[i]);
-        price(after[i]);
+        for (uint32_t neighbour : {before[i], after[i]}) {
+            if (movable(neighbour)) heap.Set(neighbour, thinning.Distance(neighbour, before[neighbour], after[neighbour]));
+        }
     }
     return keep;
 }
@@ -197,13 +254,13 @@ Simplified SimplifyPoints(const std::vector<Point>& points, const std::vector<Po
     for (bool must : required) result.required += must ? 1 : 0;
     double topDownError = 0;
     std::vector<bool> keep = SplitWorst(thinning, required, result.required, target, topDownError);
-    // For a count, the other orders are tried too and the smallest largest error wins.
-    if (!target.errorMetres && target.count >= result.required && target.count < points.size()) {
-        for (bool alone : {false, true}) {
-            std::vector<bool> other = DropCheapest(thinning, required, target.count, alone);
-            const double error = thinning.LargestError(other);
-            if (error < topDownError) keep = std::move(other), topDownError = error;
-        }
+    // For a count, the other order is tried too and the smaller largest error
+    // wins; on a track longer than kMostPointsTriedBothWays its heap would
+    // cost several times the split, which alone then decides.
+    if (!target.errorMetres && target.count >= result.required && target.count < points.size() &&
+        points.size() <= kMostPointsTriedBothWays) {
+        std::vector<bool> other = DropNearest(thinning, required, target.count);
+        if (thinning.LargestError(other) < topDownError) keep = std::move(other);
     }
     for (size_t i = 0; i < points.size(); ++i) {
         if (keep[i]) result.kept.push_back(i);

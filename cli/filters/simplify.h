@@ -25,8 +25,9 @@ struct Simplified {
 // it), and the point nearest each of waypoints. Between them the point
 // farthest from the arc of its neighbours is added, largest error first,
 // until the count is reached or the largest error left is within the
-// bound; so for a count the largest error is as small as the greedy order
-// allows. Errors are angles on a sphere of the mean radius: a bound on the
+// bound. For a count the bottom-up order (the point nearest the arc of its
+// neighbours leaves first) is tried as well, up to 200,000 points, and the
+// smaller largest error wins. Errors are measured on a sphere of the mean radius: a bound on the
 // geometric error, for which the ellipsoid's flattening does not matter.
 // Each split scans its range once and the ranges wait in a heap: O(n log n)
 // for a track that splits evenly.
