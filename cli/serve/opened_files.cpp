@@ -22,13 +22,28 @@ std::string UploadedFileName(const std::string& name) {
 }
 
 std::vector<LoadedPoints> ReadOpenedFile(const OpenedFile& file) {
-    return ReadInput(InputFile{file.path, file.name, FileTypeForPath(file.path)}, TextOptions());
+    // A database or text is named by its path, which gives its set's title;
+    // a map file's messages name it as uploaded.
+    const FileType type = FileTypeForPath(file.readPath);
+    const bool named = type == FileType::Database || type == FileType::Text;
+    return ReadInput(InputFile{file.readPath, named ? file.readPath : file.name, type}, file.options);
 }
 
 namespace {
 
 bool IsDefinition(const std::string& name) {
     return name.size() > 4 && AsciiLowered(name.substr(name.size() - 4)) == ".cal";
+}
+
+std::string AsUploaded(std::string text, const OpenedFile& file) {
+    for (const std::string* copy : {&file.readPath, &file.path}) {
+        for (size_t at = text.find(*copy); at != std::string::npos; at = text.find(*copy, at + file.name.size()))
+            text.replace(at, copy->size(), file.name);
+    }
+    // Other files named beside it (its .cal) by their names alone.
+    const std::string folder = (std::filesystem::path(file.path).parent_path() / "").string();
+    for (size_t at = text.find(folder); at != std::string::npos; at = text.find(folder, at)) text.erase(at, folder.size());
+    return text;
 }
 
 void ReadSets(OpenedFile& file) {
@@ -43,8 +58,34 @@ void ReadSets(OpenedFile& file) {
             file.sets.push_back(set);
         }
     });
-    file.problems = run.err;
-    file.failure = run.failure;
+    // The page names the file as it was uploaded, not by its copy.
+    file.problems = AsUploaded(run.err, file);
+    file.failure = AsUploaded(run.failure, file);
+}
+
+// A text the tool cannot read without a definition is read by its header
+// row, as --auto reads it; when that fails too, the first failure stands.
+void ReadByHeaderRow(OpenedFile& file) {
+    std::error_code error;
+    if (file.failure.empty() || FileTypeForPath(file.path) != FileType::Text ||
+        std::filesystem::exists(DefinitionPathFor(file.path), error)) {
+        return;
+    }
+    OpenedFile retried = file;
+    retried.sets.clear();
+    const CapturedRun made = RunCaptured([&] {
+        SharedOptions options;
+        options.autoDefinition = true;
+        auto source = std::make_shared<TextSource>(ToTextSource(file.path, options));
+        retried.readPath = source->path;
+        retried.options = source->options;
+        retried.madeFromHeader = source;
+    });
+    if (!made.ok) return;
+    ReadSets(retried);
+    if (!retried.failure.empty()) return;
+    retried.problems = made.err + retried.problems;
+    file = retried;
 }
 
 }  // namespace
@@ -69,10 +110,14 @@ std::vector<OpenedFile> OpenedFiles::Add(const std::vector<Upload>& uploads) {
         OpenedFile file;
         file.name = name;
         file.path = path;
+        file.readPath = path;
         added.push_back(file);
     }
     // Definitions first: a text file finds the .cal dropped with it.
-    for (OpenedFile& file : added) ReadSets(file);
+    for (OpenedFile& file : added) {
+        ReadSets(file);
+        ReadByHeaderRow(file);
+    }
     std::lock_guard<std::mutex> guard(mutex_);
     for (OpenedFile& file : added) {
         file.id = static_cast<int>(files_.size()) + 1;

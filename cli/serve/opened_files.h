@@ -4,12 +4,14 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "commands/command_options.h"
 #include "support/records.h"
 #include "support/temporary_folder.h"
 
@@ -26,6 +28,12 @@ struct OpenedFile {
     int id = 0;
     std::string name;  // as uploaded
     std::string path;  // its copy in the temporary folder
+    // What is read: the copy with its options, or, for a text with no
+    // definition beside it, the definition made from its header row
+    // (as --auto makes it) and the data it reads.
+    std::string readPath;
+    TextOptions options;
+    std::shared_ptr<const TextSource> madeFromHeader;
     std::vector<OpenedSet> sets;
     std::string problems;  // what the command line prints on standard error
     std::string failure;   // why it could not be read at all

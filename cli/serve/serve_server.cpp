@@ -114,7 +114,8 @@ std::optional<FileType> TakeType(const std::string& format) {
 // The request `vezuved convert FILE NAME --track N` (or --what waypoints) makes.
 ConvertRequest SetRequest(const Chosen& chosen, const std::string& output) {
     ConvertRequest request;
-    request.inputs = {chosen.file.path};
+    request.inputs = {chosen.file.readPath};
+    request.in = chosen.file.options;
     request.output = output;
     if (chosen.set.kind == VEZUVED_KIND_POINT) request.what = "waypoints";
     else request.track = std::to_string(chosen.set.track);
@@ -290,6 +291,7 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
             const std::optional<OpenedFile> file = server.opened.Find(std::atoi(list.substr(at, end - at).c_str()));
             at = end + 1;
             if (!file) return Send(response, 404, "no such file");
+            if (file->madeFromHeader) return Send(response, 400, "'" + file->name + "' is read by its header row: take it on its own");
             if (std::find(inputs.begin(), inputs.end(), file->path) == inputs.end()) inputs.push_back(file->path);
         }
         if (inputs.empty()) return Send(response, 400, "no set was chosen");
