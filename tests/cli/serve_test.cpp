@@ -128,6 +128,23 @@ TEST_F(ServeTest, RefusesPathsOutsideItsFolders) {
     EXPECT_EQ(404, Status(WithToken("/api/take?file=9&set=0&format=pdb")));
 }
 
+TEST_F(ServeTest, OpensEachFileWithItsSetsOrItsCauseNamedAsUploaded) {
+    httplib::MultipartFormDataItems items = {
+        {"files", ReadFile(DataFile("hike-track.csv")), "hike-track.csv", "text/csv"},  // by its header row
+        {"files", "a,b\n1,2\n", "no-columns.csv", "text/csv"},
+        {"files", "<gpx><trk>", "cut.gpx", "application/gpx+xml"}};
+    const httplib::Result result = Client().Post(WithToken("/api/open"), items);
+    ASSERT_TRUE(result);
+    ASSERT_EQ(200, result->status);
+    for (const char* text : {"\"count\":8,\"index\":0,\"kind\":\"points\",\"title\":\"hike-track\"",
+                             "\"failure\":\"cannot read 'no-columns.csv': nothing says what its columns hold (no -d, no "
+                             "'no-columns.cal',",
+                             "\"failure\":\"cannot read 'cut.gpx': "}) {
+        EXPECT_NE(std::string::npos, result->body.find(text)) << text << " in " << result->body;
+    }
+    EXPECT_EQ(std::string::npos, result->body.find(temporary_)) << "a temporary path shown";
+}
+
 TEST_F(ServeTest, AnOversizedUploadIsRefusedAndNothingKept) {
     httplib::MultipartFormDataItems items = {{"files", std::string((1u << 20) + 1, 'x'), "big.gpx", "application/gpx+xml"}};
     const httplib::Result result = Client().Post(WithToken("/api/open"), items);
