@@ -98,8 +98,15 @@ async function choose(file, set) {
   renderChange();
   $('#stats').replaceChildren();
   if (state.filters) preview();
+  await drawMap();
+}
+
+// The chosen set as the tool draws it, changed as the page says.
+async function drawMap() {
+  const { file, set } = state.chosen;
   try {
-    const svg = await (await ask(`/api/map?file=${file.id}&set=${set.index}`)).text();
+    const query = new URLSearchParams({ file: file.id, set: set.index, ...changeOptions() });
+    const svg = await (await ask('/api/map?' + query)).text();
     $('#map').innerHTML = svg;
     const drawing = $('#map svg');
     if (drawing) panAndZoom(drawing);
@@ -126,7 +133,7 @@ function renderChange() {
     change.append(element('label', { class: 'filter' }, label + ' ', input));
   }
   change.append(element('p', { class: 'after' }, `${state.chosen.set.count} point(s)`));
-  change.append(element('p', { class: 'problems' }));
+  change.append(element('p', { class: 'notes' }));
 }
 
 // Before anything is written: the counts the filters would leave.
@@ -138,8 +145,9 @@ async function preview() {
     const answer = await (await ask('/api/change?' + query)).json();
     after.textContent = `before: ${answer.before} point(s); after: ` +
       answer.after.map((one) => `${one.title} ${one.count}`).join(', ');
-    $('#change .problems').textContent = answer.problems;
+    $('#change .notes').textContent = answer.problems;
     $('#stats').textContent = answer.stats;
+    await drawMap();
   } catch (error) {
     after.textContent = error.message;
   }

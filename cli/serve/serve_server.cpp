@@ -234,6 +234,7 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
                 if (only < 0 || only == index) sets.push_back(std::move(loaded.set));
                 ++index;
             }
+            ApplyFilters(sets, RequestFilters(request), std::cerr);  // drawn as the page changes it
             svg = RenderMap(MapFormat::Svg, sets, MapOptions());
         });
         if (!run.ok) return Send(response, 422, run.failure);
