@@ -31,16 +31,17 @@ void RunStats(const StatsCommandOptions& options) {
     const std::optional<FileType> from = FileTypeOption("--from", options.from);
     const TextOptions text = ToTextOptions(options.shared);
     const FilterPlan plan = ToFilterPlan(*options.filters, text);
-    std::vector<TrackStats> stats;
+    // The sets of every file together, so --merge joins the tracks of all of them.
+    std::vector<PointSet> sets;
     for (const std::string& path : ExpandInputPaths(options.files)) {
         const TextSource source = ToTextSource(path, options.shared);
-        std::vector<PointSet> sets;
         for (LoadedPoints& loaded : ReadInput(OpenInput(source.path, from, source.options), source.options)) {
             sets.push_back(std::move(loaded.set));
         }
-        ApplyFilters(sets, plan, std::cerr);
-        for (const PointSet& set : sets) stats.push_back(ComputeStats(set, options.figures));
     }
+    ApplyFilters(sets, plan, std::cerr);
+    std::vector<TrackStats> stats;
+    for (const PointSet& set : sets) stats.push_back(ComputeStats(set, options.figures));
     std::cout << (AsciiLowered(options.output) == "json" ? StatsJson(stats) : StatsText(stats)) << std::flush;
 }
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <queue>
-#include <climits>
 #include <utility>
 
 #include "filters/geodesy.h"
@@ -112,7 +111,7 @@ private:
 };
 
 // Top down: the farthest point of the worst stretch joins, until the
-// target is met. Leaves the largest error it left in worst.
+// target is met; worst is set to the largest squared chord left.
 std::vector<bool> SplitWorst(const Thinning& thinning, std::vector<bool> keep, size_t count,
                              const SimplifyTarget& target, double& worst) {
     std::priority_queue<Stretch> heap;

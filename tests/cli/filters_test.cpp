@@ -384,6 +384,19 @@ TEST_F(FiltersOnRealFiles, DistanceAgreesWithGdal) {
     gdal.erase(std::remove(gdal.begin(), gdal.end(), 0.0), gdal.end());
     ASSERT_EQ(mine.size(), gdal.size()) << ours.out;
     for (size_t i = 0; i < mine.size(); ++i) EXPECT_NEAR(mine[i], gdal[i], gdal[i] * 0.001) << i;
+    // Ascent: with no threshold, every rise of the file; with the default, no more than that.
+    const std::string file = Real("gpxpy__korita-zbevnica.gpx");
+    for (const PointSet& set : ReadMap(file, file, false).sets) {
+        if (set.kind != VEZUVED_KIND_TRACK) continue;
+        double rises = 0;
+        for (size_t i = 1; i < set.points.size(); ++i) {
+            rises += std::max(0.0, *set.points[i].elevationMetres - *set.points[i - 1].elevationMetres);
+        }
+        StatsOptions every;
+        every.climbThresholdMetres = 0;
+        EXPECT_NEAR(ComputeStats(set, every).ascent, rises, 1e-6) << set.title;
+        EXPECT_LE(ComputeStats(set, StatsOptions()).ascent, rises) << set.title;
+    }
 }
 
 }  // namespace
