@@ -248,6 +248,7 @@ async function follow(id) {
       ...job.items.map((item) => element('div', { class: item.failure ? 'failed' : '' },
         element('progress', { max: String(item.total || 1), value: String(item.stage === 2 ? (item.total || 1) : item.done) }),
         ` ${item.item}: ${item.failure ? 'failed: ' + item.failure : item.stage === 2 ? 'done' : item.stage < 0 ? 'stopped' : 'copying'}`)));
+    if (job.finished && job.messages) box.append(element('div', { class: 'notes' }, job.messages));
     if (job.failed) box.classList.add('failed');
     if (job.question) await answer(job);
     if (job.finished) break;
