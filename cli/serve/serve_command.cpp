@@ -2,7 +2,11 @@
 
 #include <memory>
 
+#include <string>
+#include <vector>
+
 #include "support/failure.h"
+#include "support/tool_platform.h"
 #if defined(VEZUVED_HAVE_HTTPLIB)
 #include "serve/serve_server.h"
 #endif
@@ -41,8 +45,14 @@ void AddServeCommand(CLI::App& app) {
         options.maxUpload = arguments->maxUploadMegabytes << 20;
         RunServer(options);
 #else
-        (void)device;
-        FailConversion("serve is not in this build (it was built without cpp-httplib)");
+        // The server and what it loads live in vezuved-serve beside the tool,
+        // so every other command starts without them.
+        std::vector<std::string> words = {"serve", "--port", std::to_string(arguments->port), "--folder",
+                                          arguments->folder, "--max-upload", std::to_string(arguments->maxUploadMegabytes)};
+        if (device->count() > 0) words.insert(words.end(), {"--device", arguments->device});
+        const std::string server = ProgramFolder() + "/vezuved-serve";
+        const std::string cause = RunInstead(server, words);
+        FailConversion("serve is not in this build (" + server + ": " + cause + ")");
 #endif
     });
 }
