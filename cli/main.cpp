@@ -14,6 +14,7 @@
 #include "files/tool_platform.h"
 #include "filetypes/map_files.h"
 #include "platform/io_faults.h"
+#include "serve/serve_command.h"
 
 namespace vezuved_cli {
 namespace {
@@ -69,11 +70,12 @@ int main(int argc, char** argv) {
     AddStatsCommand(app);
     AddFormatsCommand(app);
     AddDeviceCommand(app);
+    AddServeCommand(app);
 
     // CLI11 would only say that a command is missing; name the unknown one.
     if (argc > 1 && argv[1][0] != '-' && !IsCommand(app, argv[1])) {
         std::cerr << "vezuved: '" << argv[1] << "' is no command; the commands are info, show, import, "
-                  << "export, convert, stats, formats and device (see vezuved --help)\n";
+                  << "export, convert, stats, formats, device and serve (see vezuved --help)\n";
         return kExitUsage;
     }
     try {

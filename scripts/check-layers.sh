@@ -85,13 +85,14 @@ done < <(find "$src" -name '*.h' -o -name '*.cpp' -o -name '*.c' | sort)
 # The tool's folders follow the same rule among themselves: the commands
 # over the format table, over the readers, writers and definitions, over the
 # conversions through the library and the filters, over the values, over the files they all
-# build on (main.cpp over everything). Of the library the tool sees only its
+# build on; serve, the local page, over the commands whose code it calls
+# (main.cpp over everything). Of the library the tool sees only its
 # door: the public header, api/tool_api.h, and the leaf headers named here.
 declare -A tool_door=([vezuved/vezuved.h]=1 [api/tool_api.h]=1 [base/ascii.h]=1 [base/diag.h]=1
   [platform/replacing_file.h]=1 [platform/temporary_registry.h]=1
-  [base/file_handle.h]=1 [platform/io_faults.h]=1)
+  [base/file_handle.h]=1 [platform/io_faults.h]=1 [platform/library_lock.h]=1)
 if [[ -n $cli ]]; then
-  declare -A tool=([commands]=6 [filetypes]=5 [input]=4 [output]=4 [definitions]=4 [conversion]=3 [filters]=3 [values]=2 [files]=1)
+  declare -A tool=([serve]=7 [commands]=6 [filetypes]=5 [input]=4 [output]=4 [definitions]=4 [conversion]=3 [filters]=3 [values]=2 [files]=1)
   while IFS= read -r file; do
     from=${file#"$cli"/}
     if [[ $from == */* ]]; then

@@ -305,6 +305,14 @@ void AddPull(CLI::App& device) {
 
 }  // namespace
 
+std::string DeviceResultText(int32_t result) { return ResultText(result); }
+
+void UseEmulatedDevice(const std::string& root) {
+    DeviceOptions options;
+    options.root = root;
+    UseDeviceRoot(options);
+}
+
 void AddDeviceCommand(CLI::App& app) {
     CLI::App* device = app.add_subcommand("device", "List, push to and pull from a Windows CE handheld");
     device->require_subcommand(1);

@@ -3,10 +3,20 @@
 // clean cancel and, with --ask, a question before anything is replaced.
 #pragma once
 
+#include <cstdint>
+#include <string>
+
 #include <CLI/CLI.hpp>
 
 namespace vezuved_cli {
 
 void AddDeviceCommand(CLI::App& app);
+
+// A device result in words ("the file is of no kind the handheld keeps").
+std::string DeviceResultText(int32_t result);
+
+// Finds the device emulator and, when root is not empty, points it at that
+// folder, as --device does; fails naming every place tried.
+void UseEmulatedDevice(const std::string& root);
 
 }  // namespace vezuved_cli

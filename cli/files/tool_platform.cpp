@@ -1,7 +1,9 @@
 #include "files/tool_platform.h"
 
 #include <csignal>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/temporary_registry.h"
 
@@ -129,7 +131,22 @@ std::string EmulatorFileName() { return std::string(); }
 
 void SetRemoteApiLibraryVariable(const std::string& path) { ::_putenv_s("VEZUVED_RAPI_LIBRARY", path.c_str()); }
 
+std::string RunInstead(const std::string&, const std::vector<std::string>&) {
+    return "the Windows build has no program to run instead";
+}
+
 #else
+
+std::string RunInstead(const std::string& program, const std::vector<std::string>& arguments) {
+    std::vector<char*> words;
+    words.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& argument : arguments) words.push_back(const_cast<char*>(argument.c_str()));
+    words.push_back(nullptr);
+    std::fflush(stdout);
+    std::fflush(stderr);
+    ::execv(program.c_str(), words.data());
+    return std::strerror(errno);  // only when it could not run
+}
 
 void UseBinaryStandardStreams() {}
 

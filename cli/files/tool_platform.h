@@ -72,6 +72,11 @@ void SetRemoteApiLibraryVariable(const std::string& path);
 // carries no cause (FindLoadableLibrary has dlerror's words).
 std::string LoadErrorWords(uint32_t code);
 
+// Runs program in place of the tool, with the same process id, standard
+// streams and environment, and arguments after the program's name; returns
+// the system's words for why it could not (always, on Windows).
+std::string RunInstead(const std::string& program, const std::vector<std::string>& arguments);
+
 // Ctrl-C (SIGINT) and SIGTERM remove the temporary files being written
 // before the tool ends as the signal would end it, so an interrupted write
 // leaves the previous file and nothing beside it.

@@ -1,0 +1,70 @@
+// Copies to and from the handheld started from the page: each runs on a
+// thread of its own, one at a time (the library's lock), and keeps the
+// progress of each copy, each failure with its cause, and the question
+// `--ask` would put, for the page to poll and answer.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vezuved_cli {
+
+struct CopyProgress {
+    std::string item;
+    int32_t stage = 0;  // 0 started, 1 going, 2 done, negative: ended so
+    int32_t done = 0, total = 0;
+    std::string failure;  // the cause, when it failed
+};
+
+struct JobState {
+    int id = 0;
+    std::string what;  // "push hike.rlt"
+    bool finished = false;
+    std::string result;  // how it ended, in words
+    bool failed = false;
+    std::string messages;  // the library's lines
+    std::vector<CopyProgress> items;
+    std::string question;  // the item a replace question is about; empty when none
+    std::string sourceDate, destinationDate;
+};
+
+class DeviceJobs {
+public:
+    ~DeviceJobs();
+    // Starts copy (which returns the library's result) on a thread of its own.
+    int Start(const std::string& what, bool ask, std::function<int32_t()> copy);
+    bool Get(int id, JobState& state) const;
+    // 0 replace, 1 skip, -1 cancel.
+    bool Answer(int id, int answer);
+    // Asks the running copies to stop and waits for them.
+    void StopAll();
+
+private:
+    struct Job {
+        JobState state;
+        int answer = 2;  // none yet
+        std::thread thread;
+    };
+    void Run(Job& job, bool ask, const std::function<int32_t()>& copy);
+    static int32_t OnProgress(int32_t stage, int32_t done, int32_t total, const char* name, void* session);
+    static int32_t OnAsk(const char* name, int32_t status, const char* sourceDate, const char* destinationDate,
+                         uint32_t* options, void* session);
+
+    mutable std::mutex mutex_;
+    std::condition_variable answered_;
+    std::map<int, std::unique_ptr<Job>> jobs_;
+    bool stopping_ = false;
+    Job* running_ = nullptr;  // the one inside the library
+};
+
+// The device result in words, as the device commands say it.
+std::string DeviceResultWords(int32_t result);
+
+}  // namespace vezuved_cli

@@ -1,0 +1,127 @@
+// The routes of the handheld: its listing beside the PC folder, and push
+// and pull as copies the page follows.
+#include <filesystem>
+
+#include <vezuved/vezuved.h>
+
+#include "commands/device_commands.h"
+#include "serve/device_listing.h"
+#include "serve/serve_routes.h"
+#include "serve/serve_security.h"
+
+namespace vezuved_cli {
+namespace {
+
+uint32_t OptionsWord(const httplib::Request& request) {
+    struct Flag { const char* name; uint32_t bit; };
+    static const Flag kFlags[] = {{"always", VEZUVED_OPT_ALWAYS},       {"update", VEZUVED_OPT_UPDATE},
+                                  {"noReplace", VEZUVED_OPT_NO_REPLACE}, {"ask", VEZUVED_OPT_ASK},
+                                  {"keepBoth", VEZUVED_OPT_KEEP_BOTH},   {"create", VEZUVED_OPT_CREATE_VOLUME},
+                                  {"move", VEZUVED_OPT_MOVE}};
+    uint32_t word = 0;
+    for (const Flag& flag : kFlags) {
+        if (request.get_param_value(flag.name) == "1") word |= flag.bit;
+    }
+    return word;
+}
+
+Json FolderJson(const std::string& folder) {
+    Json files = Json::array();
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        if (!entry.is_regular_file(error)) continue;
+        files.push_back({{"name", entry.path().filename().string()}, {"size", entry.file_size(error)}});
+    }
+    return files;
+}
+
+Json JobJson(const JobState& state) {
+    Json items = Json::array();
+    for (const CopyProgress& item : state.items) {
+        items.push_back({{"item", item.item}, {"stage", item.stage}, {"done", item.done}, {"total", item.total},
+                         {"failure", item.failure}});
+    }
+    return {{"id", state.id}, {"what", state.what}, {"finished", state.finished}, {"failed", state.failed},
+            {"result", state.result}, {"messages", state.messages}, {"items", items}, {"question", state.question},
+            {"sourceDate", state.sourceDate}, {"destinationDate", state.destinationDate}};
+}
+
+}  // namespace
+
+void AddDeviceRoutes(httplib::Server& http, Server& server) {
+    http.Get("/api/device", [&](const httplib::Request&, httplib::Response& response) {
+        if (!server.options.withDevice) return Send(response, 404, "the server was started without --device");
+        int32_t result = 0;
+        const CapturedRun run = RunCaptured(
+            [&] { result = RLDBCEEnum(server.options.folder.c_str(), nullptr, 0, 0); }, true);
+        const Listing listing = ParseListing(run.out);
+        Json rows = Json::array();
+        for (const ListingRow& row : listing.rows) {
+            rows.push_back({{"kind", row.kind}, {"name", row.name}, {"records", row.records},
+                            {"deviceModified", row.deviceModified}, {"pcModified", row.pcModified},
+                            {"state", row.state}});
+        }
+        SendJson(response, {{"rows", rows}, {"pcOnly", listing.pcOnly}, {"report", run.out},
+                            {"problems", run.err}, {"failure", result == 0 ? "" : DeviceResultText(result)},
+                            {"folder", FolderJson(server.options.folder)}});
+    });
+    http.Post("/api/device/push", [&](const httplib::Request& request, httplib::Response& response) {
+        if (!server.options.withDevice) return Send(response, 404, "the server was started without --device");
+        std::string source;
+        if (request.has_param("name")) {
+            const std::optional<std::string> path = PathInside(server.options.folder, request.get_param_value("name"));
+            if (!path) return Send(response, 403, "only files of the folder are pushed");
+            source = *path;
+        } else {
+            // A set of an opened file goes, changed as the page shows it, as a
+            // database saved in the folder first.
+            const std::optional<Chosen> chosen = Choose(server, request);
+            if (!chosen) return Send(response, 404, "no such file or set");
+            const std::optional<std::string> path =
+                PathInside(server.options.folder, FileSafeName(chosen->set.title) + ".pdb");
+            if (!path) return Send(response, 403, "the set's name makes no file of the folder");
+            const CapturedRun run = RunCaptured([&] {
+                ConvertRequest convert = SetRequest(*chosen, *path);
+                convert.filters = RequestFilters(request);
+                RunConvert(convert);
+            });
+            if (!run.ok) return Send(response, 422, run.failure);
+            source = *path;
+        }
+        const uint32_t word = OptionsWord(request);
+        const std::string name = std::filesystem::path(source).filename().string();
+        const int id = server.jobs.Start("push " + name, (word & VEZUVED_OPT_ASK) != 0, [source, word] {
+            return RLDBCECopyToDevice(source.c_str(), nullptr, word, nullptr, -1, -1, -1, nullptr);
+        });
+        SendJson(response, {{"job", id}});
+    });
+    http.Post("/api/device/pull", [&](const httplib::Request& request, httplib::Response& response) {
+        if (!server.options.withDevice) return Send(response, 404, "the server was started without --device");
+        const std::string name = request.get_param_value("name");
+        // A database name, never a path or a pattern of the handheld's files.
+        if (name.find_first_of("/\\*?:") != std::string::npos || name.find("..") != std::string::npos)
+            return Send(response, 403, "only a database the listing shows is pulled");
+        const std::string kind = request.get_param_value("kind");
+        const int16_t code = kind == "Points" ? 0 : kind == "Tracks" ? 1 : kind == "Routes" ? 2 : -1;
+        const uint32_t word = OptionsWord(request);
+        const std::string folder = server.options.folder;
+        const int id = server.jobs.Start("pull " + (name.empty() ? std::string("all") : name),
+                                         (word & VEZUVED_OPT_ASK) != 0, [name, code, word, folder] {
+                                             return RLDBCECopyFromDevice(nullptr, name.empty() ? nullptr : name.c_str(),
+                                                                         folder.c_str(), word, nullptr, code, 0, 0, 0, 0);
+                                         });
+        SendJson(response, {{"job", id}});
+    });
+    http.Get(R"(/api/jobs/(\d+))", [&](const httplib::Request& request, httplib::Response& response) {
+        JobState state;
+        if (!server.jobs.Get(std::stoi(request.matches[1]), state)) return Send(response, 404, "no such copy");
+        SendJson(response, JobJson(state));
+    });
+    http.Post(R"(/api/jobs/(\d+)/answer)", [&](const httplib::Request& request, httplib::Response& response) {
+        if (!server.jobs.Answer(std::stoi(request.matches[1]), IntParam(request, "answer", -1)))
+            return Send(response, 409, "no question is waiting");
+        SendJson(response, {{"ok", true}});
+    });
+}
+
+}  // namespace vezuved_cli

@@ -1,0 +1,219 @@
+// The routes of the opened files: open, look, change and take.
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+
+#include <vezuved/vezuved.h>
+
+#include "base/ascii.h"
+#include "filters/track_stats.h"
+#include "filetypes/map_files.h"
+#include "output/stats_output.h"
+#include "serve/serve_routes.h"
+#include "serve/serve_security.h"
+#include "serve/zip_bundle.h"
+#include "files/failure.h"
+#include "values/options.h"
+#include "files/temporary_folder.h"
+#include "files/whole_file.h"
+
+namespace vezuved_cli {
+namespace {
+
+Json FileJson(const OpenedFile& file) {
+    Json sets = Json::array();
+    for (size_t i = 0; i < file.sets.size(); ++i) {
+        const OpenedSet& set = file.sets[i];
+        sets.push_back({{"index", i}, {"title", set.title}, {"kind", KindText(set.kind)}, {"count", set.count}});
+    }
+    return {{"id", file.id}, {"name", file.name}, {"sets", sets}, {"problems", file.problems}, {"failure", file.failure}};
+}
+
+// The file and set a request names; fails with 404 words when none.
+
+std::optional<FileType> TakeType(const std::string& format) {
+    if (format == "pdb") return FileType::Database;
+    if (format == "text") return FileType::Text;
+    return FileTypeForName(format == "geojson" ? "geojson" : format);
+}
+
+// A definition the page chose: one opened with the files, or one in the folder.
+std::optional<std::string> DefinitionPath(const Server& server, const std::string& name) {
+    for (const auto& [opened, path] : server.opened.Definitions()) {
+        if (opened == name) return path;
+    }
+    return PathInside(server.options.folder, name);
+}
+
+struct Taken {
+    std::string name;
+    std::string bytes;
+    CapturedRun run;
+};
+
+// The set converted as `vezuved convert` converts it, into a temporary
+// folder, and its bytes.
+Taken TakeSet(const Chosen& chosen, FileType type, const std::string& definition, const httplib::Request& filters) {
+    Taken taken;
+    taken.name = FileSafeName(chosen.set.title) + SavedExtension(type);
+    if (ReservedOnWindows(taken.name)) taken.name = "_" + taken.name;
+    taken.run = RunCaptured([&] {
+        const TemporaryFolder folder = TemporaryFolder::Create();
+        ConvertRequest request = SetRequest(chosen, folder.File(taken.name));
+        request.to = type;
+        request.outputDefinition = definition;
+        request.filters = RequestFilters(filters);
+        RunConvert(request);
+        taken.bytes = ReadWholeFileOrFail(request.output, "the converted file");
+    });
+    return taken;
+}
+
+}  // namespace
+
+void AddFileRoutes(httplib::Server& http, Server& server) {
+    http.Get("/api/files", [&](const httplib::Request&, httplib::Response& response) {
+        Json files = Json::array();
+        for (const OpenedFile& file : server.opened.All()) files.push_back(FileJson(file));
+        Json definitions = Json::array();
+        for (const auto& [name, path] : server.opened.Definitions()) definitions.push_back(name);
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(server.options.folder, error)) {
+            const std::string name = entry.path().filename().string();
+            if (name.size() > 4 && AsciiLowered(name.substr(name.size() - 4)) == ".cal") definitions.push_back(name);
+        }
+        SendJson(response, {{"files", files}, {"definitions", definitions}, {"device", server.options.withDevice},
+                            {"filters", true},
+                            {"folder", server.options.folder}});
+    });
+    http.Post("/api/open", [&](const httplib::Request& request, httplib::Response& response) {
+        std::vector<Upload> uploads;
+        for (const auto& [field, part] : request.files) uploads.push_back(Upload{part.filename, part.content});
+        if (uploads.empty()) return Send(response, 400, "no file was sent");
+        Json files = Json::array();
+        for (const OpenedFile& file : server.opened.Add(uploads)) files.push_back(FileJson(file));
+        SendJson(response, {{"files", files}});
+    });
+    http.Get("/api/map", [&](const httplib::Request& request, httplib::Response& response) {
+        const std::optional<OpenedFile> file = server.opened.Find(IntParam(request, "file"));
+        if (!file) return Send(response, 404, "no such file");
+        const int only = IntParam(request, "set", -1);
+        std::string svg;
+        const CapturedRun run = RunCaptured([&] {
+            std::vector<PointSet> sets;
+            int index = 0;
+            for (LoadedPoints& loaded : ReadOpenedFile(*file)) {
+                if (only < 0 || only == index) sets.push_back(std::move(loaded.set));
+                ++index;
+            }
+            ApplyFilters(sets, RequestFilters(request), std::cerr);  // drawn as the page changes it
+            svg = RenderMap(MapFormat::Svg, sets, MapOptions());
+        });
+        if (!run.ok) return Send(response, 422, run.failure);
+        response.set_content(svg, "image/svg+xml");
+    });
+    http.Get("/api/take", [&](const httplib::Request& request, httplib::Response& response) {
+        const std::optional<Chosen> chosen = Choose(server, request);
+        if (!chosen) return Send(response, 404, "no such file or set");
+        const std::optional<FileType> type = TakeType(request.get_param_value("format"));
+        if (!type) return Send(response, 400, "say pdb, gpx, kml, geojson or text");
+        std::string definition;
+        if (*type == FileType::Text) {
+            const std::optional<std::string> path = DefinitionPath(server, request.get_param_value("definition"));
+            if (!path) return Send(response, 403, "text is written through a definition opened or in the folder");
+            definition = *path;
+        }
+        const Taken taken = TakeSet(*chosen, *type, definition, request);
+        if (!taken.run.ok) return Send(response, 422, taken.run.failure + "\n" + taken.run.err);
+        response.set_header("Content-Disposition", "attachment; filename=\"" + taken.name + "\"");
+        response.set_header("X-Vezuved-Problems", std::to_string(taken.run.err.size()));
+        response.set_content(taken.bytes, "application/octet-stream");
+    });
+    // What the filters would leave of a set, and its figures, before anything is written.
+    http.Get("/api/change", [&](const httplib::Request& request, httplib::Response& response) {
+        const std::optional<Chosen> chosen = Choose(server, request);
+        if (!chosen) return Send(response, 404, "no such file or set");
+        Json after = Json::array();
+        std::string stats;
+        const CapturedRun run = RunCaptured([&] {
+            const FilterPlan plan = RequestFilters(request);
+            std::vector<LoadedPoints> loaded = ReadOpenedFile(chosen->file);
+            if (chosen->index >= static_cast<int>(loaded.size())) FailConversion("the file changed since it was opened");
+            std::vector<PointSet> sets;
+            sets.push_back(std::move(loaded[chosen->index].set));
+            ApplyFilters(sets, plan, std::cerr);
+            std::vector<TrackStats> figures;
+            for (const PointSet& set : sets) {
+                after.push_back({{"title", set.title}, {"count", set.points.size()}});
+                figures.push_back(ComputeStats(set, StatsOptions()));
+            }
+            stats = StatsText(figures);
+        });
+        if (!run.ok) return Send(response, 400, run.failure);
+        SendJson(response, {{"before", chosen->set.count}, {"after", after}, {"problems", run.err}, {"stats", stats}});
+    });
+    // The tracks of the files of the ticked sets merged into one, as
+    // `vezuved convert A B -o merged.EXT --what tracks --merge` makes it.
+    http.Get("/api/take-merged", [&](const httplib::Request& request, httplib::Response& response) {
+        const std::optional<FileType> type = TakeType(request.get_param_value("format"));
+        if (!type || *type == FileType::Text) return Send(response, 400, "say pdb, gpx, kml or geojson");
+        std::vector<std::string> inputs;
+        const std::string list = request.get_param_value("sets");
+        for (size_t at = 0; at < list.size();) {
+            const size_t end = std::min(list.find(',', at), list.size());
+            const std::optional<OpenedFile> file = server.opened.Find(std::atoi(list.substr(at, end - at).c_str()));
+            at = end + 1;
+            if (!file) return Send(response, 404, "no such file");
+            if (file->madeFromHeader) return Send(response, 400, "'" + file->name + "' is read by its header row: take it on its own");
+            if (std::find(inputs.begin(), inputs.end(), file->path) == inputs.end()) inputs.push_back(file->path);
+        }
+        if (inputs.empty()) return Send(response, 400, "no set was chosen");
+        const std::string name = "merged" + SavedExtension(*type);
+        std::string bytes;
+        const CapturedRun run = RunCaptured([&] {
+            const TemporaryFolder folder = TemporaryFolder::Create();
+            ConvertRequest convert;
+            convert.inputs = inputs;
+            convert.output = folder.File(name);
+            convert.to = type;
+            convert.what = "tracks";
+            convert.filters = RequestFilters(request);
+            convert.filters.steps.insert(convert.filters.steps.begin(), ParseFilterStep("merge", ""));
+            RunConvert(convert);
+            bytes = ReadWholeFileOrFail(convert.output, "the merged file");
+        });
+        if (!run.ok) return Send(response, 422, run.failure + "\n" + run.err);
+        response.set_header("Content-Disposition", "attachment; filename=\"" + name + "\"");
+        response.set_content(bytes, "application/octet-stream");
+    });
+    // Several sets at once: "sets=FILE:SET,FILE:SET", each taken as above, in one zip.
+    http.Get("/api/take-zip", [&](const httplib::Request& request, httplib::Response& response) {
+        const std::optional<FileType> type = TakeType(request.get_param_value("format"));
+        if (!type || *type == FileType::Text) return Send(response, 400, "say pdb, gpx, kml or geojson");
+        std::vector<BundledFile> bundle;
+        std::string problems;
+        const std::string list = request.get_param_value("sets");
+        for (size_t at = 0; at < list.size();) {
+            const size_t end = std::min(list.find(',', at), list.size());
+            const std::string pair = list.substr(at, end - at);
+            at = end + 1;
+            const size_t colon = pair.find(':');
+            httplib::Request one;
+            one.params.emplace("file", pair.substr(0, colon));
+            one.params.emplace("set", colon == std::string::npos ? "" : pair.substr(colon + 1));
+            const std::optional<Chosen> chosen = Choose(server, one);
+            if (!chosen) return Send(response, 404, "no such file or set: " + pair);
+            Taken taken = TakeSet(*chosen, *type, "", request);
+            if (!taken.run.ok) return Send(response, 422, taken.run.failure + "\n" + taken.run.err);
+            bundle.push_back(BundledFile{taken.name, std::move(taken.bytes)});
+        }
+        if (bundle.empty()) return Send(response, 400, "no set was chosen");
+        std::string zip;
+        const CapturedRun run = RunCaptured([&] { zip = ZipBundle(bundle); });
+        if (!run.ok) return Send(response, 500, run.failure);
+        response.set_header("Content-Disposition", "attachment; filename=\"sets.zip\"");
+        response.set_content(zip, "application/zip");
+    });
+}
+
+}  // namespace vezuved_cli

@@ -1,0 +1,146 @@
+#include "serve/opened_files.h"
+
+#include <filesystem>
+
+#include "base/ascii.h"
+#include "commands/convert_plan.h"
+#include "filetypes/read_input.h"
+#include "serve/captured_run.h"
+#include "files/file_output.h"
+#include "values/options.h"
+
+namespace vezuved_cli {
+
+OpenedFiles::OpenedFiles() : folder_(TemporaryFolder::Create()) {}
+
+std::string UploadedFileName(const std::string& name) {
+    const size_t slash = name.find_last_of("/\\");
+    std::string last = FileSafeName(slash == std::string::npos ? name : name.substr(slash + 1));
+    if (last.empty() || last == "." || last == "..") last = "file";
+    if (ReservedOnWindows(last)) last = "_" + last;
+    return last;
+}
+
+std::vector<LoadedPoints> ReadOpenedFile(const OpenedFile& file) {
+    // A database or text is named by its path, which gives its set's title;
+    // a map file's messages name it as uploaded.
+    const FileType type = FileTypeForPath(file.readPath);
+    const bool named = type == FileType::Database || type == FileType::Text;
+    return ReadInput(InputFile{file.readPath, named ? file.readPath : file.name, type}, file.options);
+}
+
+namespace {
+
+bool IsDefinition(const std::string& name) {
+    return name.size() > 4 && AsciiLowered(name.substr(name.size() - 4)) == ".cal";
+}
+
+std::string AsUploaded(std::string text, const OpenedFile& file) {
+    for (const std::string* copy : {&file.readPath, &file.path}) {
+        for (size_t at = text.find(*copy); at != std::string::npos; at = text.find(*copy, at + file.name.size()))
+            text.replace(at, copy->size(), file.name);
+    }
+    // Other files named beside it (its .cal) by their names alone.
+    const std::string folder = (std::filesystem::path(file.path).parent_path() / "").string();
+    for (size_t at = text.find(folder); at != std::string::npos; at = text.find(folder, at)) text.erase(at, folder.size());
+    return text;
+}
+
+void ReadSets(OpenedFile& file) {
+    const CapturedRun run = RunCaptured([&] {
+        int tracks = 0;
+        for (const LoadedPoints& loaded : ReadOpenedFile(file)) {
+            OpenedSet set;
+            set.title = loaded.set.title;
+            set.kind = static_cast<int32_t>(loaded.set.kind);
+            set.count = loaded.records.count() == 0 ? loaded.set.points.size() : loaded.kept.size();
+            if (set.kind != 0) set.track = ++tracks;
+            file.sets.push_back(set);
+        }
+    });
+    // The page names the file as it was uploaded, not by its copy.
+    file.problems = AsUploaded(run.err, file);
+    file.failure = AsUploaded(run.failure, file);
+}
+
+// A text the tool cannot read without a definition is read by its header
+// row, as --auto reads it; when that fails too, the first failure stands.
+void ReadByHeaderRow(OpenedFile& file) {
+    std::error_code error;
+    if (file.failure.empty() || FileTypeForPath(file.path) != FileType::Text ||
+        std::filesystem::exists(DefinitionPathFor(file.path), error)) {
+        return;
+    }
+    OpenedFile retried = file;
+    retried.sets.clear();
+    const CapturedRun made = RunCaptured([&] {
+        SharedOptions options;
+        options.autoDefinition = true;
+        auto source = std::make_shared<TextSource>(ToTextSource(file.path, options));
+        retried.readPath = source->path;
+        retried.options = source->options;
+        retried.madeFromHeader = source;
+    });
+    if (!made.ok) return;
+    ReadSets(retried);
+    if (!retried.failure.empty()) return;
+    retried.problems = made.err + retried.problems;
+    file = retried;
+}
+
+}  // namespace
+
+std::vector<OpenedFile> OpenedFiles::Add(const std::vector<Upload>& uploads) {
+    std::string drop;
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        drop = folder_.File("drop-" + std::to_string(++drops_));
+    }
+    std::filesystem::create_directory(drop);
+    std::vector<OpenedFile> added;
+    std::vector<std::pair<std::string, std::string>> definitions;
+    for (const Upload& upload : uploads) {
+        const std::string name = UploadedFileName(upload.name);
+        const std::string path = (std::filesystem::path(drop) / name).string();
+        WriteFileOrFail(path, upload.bytes);
+        if (IsDefinition(name)) {
+            definitions.emplace_back(name, path);
+            continue;
+        }
+        OpenedFile file;
+        file.name = name;
+        file.path = path;
+        file.readPath = path;
+        added.push_back(file);
+    }
+    // Definitions first: a text file finds the .cal dropped with it.
+    for (OpenedFile& file : added) {
+        ReadSets(file);
+        ReadByHeaderRow(file);
+    }
+    std::lock_guard<std::mutex> guard(mutex_);
+    for (OpenedFile& file : added) {
+        file.id = static_cast<int>(files_.size()) + 1;
+        files_.push_back(file);
+    }
+    definitions_.insert(definitions_.end(), definitions.begin(), definitions.end());
+    return added;
+}
+
+std::optional<OpenedFile> OpenedFiles::Find(int id) const {
+    std::lock_guard<std::mutex> guard(mutex_);
+    if (id < 1 || id > static_cast<int>(files_.size())) return std::nullopt;
+    return files_[id - 1];
+}
+
+std::vector<OpenedFile> OpenedFiles::All() const {
+    std::lock_guard<std::mutex> guard(mutex_);
+    return files_;
+}
+
+std::vector<std::pair<std::string, std::string>> OpenedFiles::Definitions() const {
+    std::lock_guard<std::mutex> guard(mutex_);
+    return definitions_;
+}
+
+}  // namespace vezuved_cli

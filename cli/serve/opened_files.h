@@ -1,0 +1,74 @@
+// The files a page has opened: kept in a temporary folder of the server's
+// own (removed when it stops), each read once as `show` reads it, with
+// its sets and the problems the reading printed.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "commands/command_options.h"
+#include "conversion/records.h"
+#include "files/temporary_folder.h"
+
+namespace vezuved_cli {
+
+struct OpenedSet {
+    std::string title;
+    int32_t kind = 0;
+    size_t count = 0;
+    int track = 0;  // its number among the file's routes and tracks (--track); 0 for waypoints
+};
+
+struct OpenedFile {
+    int id = 0;
+    std::string name;  // as uploaded
+    std::string path;  // its copy in the temporary folder
+    // What is read: the copy with its options, or, for a text with no
+    // definition beside it, the definition made from its header row
+    // (as --auto makes it) and the data it reads.
+    std::string readPath;
+    TextOptions options;
+    std::shared_ptr<const TextSource> madeFromHeader;
+    std::vector<OpenedSet> sets;
+    std::string problems;  // what the command line prints on standard error
+    std::string failure;   // why it could not be read at all
+};
+
+struct Upload {
+    std::string name;
+    std::string bytes;
+};
+
+class OpenedFiles {
+public:
+    OpenedFiles();
+    // One drop of files lands in one folder, so a text's .cal dropped with
+    // it lies beside it. Definitions are kept, not listed.
+    std::vector<OpenedFile> Add(const std::vector<Upload>& uploads);
+    std::optional<OpenedFile> Find(int id) const;
+    std::vector<OpenedFile> All() const;
+    // The .cal files opened, by name and path.
+    std::vector<std::pair<std::string, std::string>> Definitions() const;
+    const std::string& folder() const { return folder_.path(); }
+
+private:
+    TemporaryFolder folder_;
+    mutable std::mutex mutex_;
+    std::vector<OpenedFile> files_;
+    std::vector<std::pair<std::string, std::string>> definitions_;
+    int drops_ = 0;
+};
+
+// The sets of an opened file, read again as `show` reads it.
+std::vector<LoadedPoints> ReadOpenedFile(const OpenedFile& file);
+
+// An uploaded name as a file name of its own: the last part of the path,
+// '_' for what file systems refuse; never empty, "." or "..".
+std::string UploadedFileName(const std::string& name);
+
+}  // namespace vezuved_cli

@@ -1,0 +1,60 @@
+#include "serve/serve_command.h"
+
+#include <memory>
+
+#include <string>
+#include <vector>
+
+#include "files/failure.h"
+#include "files/tool_platform.h"
+#if defined(VEZUVED_HAVE_HTTPLIB)
+#include "serve/serve_server.h"
+#endif
+
+namespace vezuved_cli {
+
+namespace {
+struct ServeArguments {
+    int port = 0;
+    std::string folder = ".";
+    std::string device;
+    size_t maxUploadMegabytes = 64;
+};
+}  // namespace
+
+void AddServeCommand(CLI::App& app) {
+    auto arguments = std::make_shared<ServeArguments>();
+    CLI::App* command = app.add_subcommand(
+        "serve", "A page on this machine to open, look at, change, take and sync files (http://127.0.0.1 only)");
+    command->add_option("--port", arguments->port, "Port to listen on (default: a free one)")->check(CLI::Range(0, 65535));
+    command->add_option("--folder", arguments->folder, "PC folder the page saves into and syncs (default: the current folder)");
+    CLI::Option* device =
+        command->add_option("--device", arguments->device, "Folder of an emulated handheld: the page's Sync uses it");
+    command->add_option("--max-upload", arguments->maxUploadMegabytes, "Largest upload, in megabytes (default 64)")
+        ->check(CLI::Range(1, 4096));
+    command->footer("Prints the page's address with its token and serves until Ctrl-C; it opens no browser.\n"
+                    "What is uploaded is kept in a temporary folder and removed when it stops.\n\n"
+                    "Example:\n  vezuved serve --folder trips --device emulated-handheld");
+    command->callback([arguments, device] {
+#if defined(VEZUVED_HAVE_HTTPLIB)
+        ServeOptions options;
+        options.port = arguments->port;
+        options.folder = arguments->folder;
+        options.device = arguments->device;
+        options.withDevice = device->count() > 0;
+        options.maxUpload = arguments->maxUploadMegabytes << 20;
+        RunServer(options);
+#else
+        // The server and what it loads live in vezuved-serve beside the tool,
+        // so every other command starts without them.
+        std::vector<std::string> words = {"serve", "--port", std::to_string(arguments->port), "--folder",
+                                          arguments->folder, "--max-upload", std::to_string(arguments->maxUploadMegabytes)};
+        if (device->count() > 0) words.insert(words.end(), {"--device", arguments->device});
+        const std::string server = ProgramFolder() + "/vezuved-serve";
+        const std::string cause = RunInstead(server, words);
+        FailConversion("serve is not in this build (" + server + ": " + cause + ")");
+#endif
+    });
+}
+
+}  // namespace vezuved_cli

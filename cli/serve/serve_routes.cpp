@@ -1,0 +1,53 @@
+#include "serve/serve_routes.h"
+
+#include <vezuved/vezuved.h>
+
+namespace vezuved_cli {
+
+void Send(httplib::Response& response, int status, const std::string& text) {
+    response.status = status;
+    response.set_content(text + "\n", "text/plain; charset=utf-8");
+}
+
+void SendJson(httplib::Response& response, const Json& json) {
+    response.set_content(json.dump(), "application/json; charset=utf-8");
+}
+
+int IntParam(const httplib::Request& request, const char* name, int fallback) {
+    if (!request.has_param(name)) return fallback;
+    const std::string value = request.get_param_value(name);
+    try {
+        return std::stoi(value);
+    } catch (const std::exception&) {
+        return fallback;
+    }
+}
+
+std::optional<Chosen> Choose(const Server& server, const httplib::Request& request) {
+    const std::optional<OpenedFile> file = server.opened.Find(IntParam(request, "file"));
+    if (!file) return std::nullopt;
+    const int index = IntParam(request, "set", -1);
+    if (index < 0 || index >= static_cast<int>(file->sets.size())) return std::nullopt;
+    return Chosen{*file, file->sets[index], index};
+}
+
+ConvertRequest SetRequest(const Chosen& chosen, const std::string& output) {
+    ConvertRequest request;
+    request.inputs = {chosen.file.readPath};
+    request.in = chosen.file.options;
+    request.output = output;
+    if (chosen.set.kind == VEZUVED_KIND_POINT) request.what = "waypoints";
+    else request.track = std::to_string(chosen.set.track);
+    return request;
+}
+
+FilterPlan RequestFilters(const httplib::Request& request) {
+    FilterPlan plan;
+    for (const char* option : {"simplify", "fit", "split", "crop"}) {
+        const std::string value = request.get_param_value(option);
+        if (!value.empty()) plan.steps.push_back(ParseFilterStep(option, value));
+    }
+    return plan;
+}
+
+}  // namespace vezuved_cli

@@ -1,0 +1,20 @@
+// `vezuved serve`: the page and its requests on 127.0.0.1.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace vezuved_cli {
+
+struct ServeOptions {
+    int port = 0;         // 0: a free one the system chooses
+    std::string folder;   // the PC folder the page may save into and sync
+    std::string device;   // an emulated handheld's folder; empty: no Sync
+    bool withDevice = false;
+    size_t maxUpload = 64u << 20;  // bytes of one request
+};
+
+// Serves until SIGINT or SIGTERM; prints the page's address first.
+void RunServer(const ServeOptions& options);
+
+}  // namespace vezuved_cli

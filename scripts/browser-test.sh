@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Drives `vezuved serve`'s page in Debian's chromium through playwright-core:
+# installs the browser and the test's one npm package, builds the tool when
+# it is missing, runs tests/browser/serve.test.js and leaves the page's
+# screenshot in docs/serve.png.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${BUILD_DIR:-build}
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+for p in chromium nodejs unzip; do
+  if ! dpkg -s "$p" >/dev/null 2>&1; then
+    $SUDO apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq chromium nodejs npm unzip
+    break
+  fi
+done
+if [ ! -x "$build/cli/vezuved" ]; then
+  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$build" -j"$(nproc)" --target vezuved_cli rapi-emu
+fi
+(cd tests/browser && npm ci --no-audit --no-fund --silent)
+VEZUVED_BUILD_DIR="$PWD/$build" timeout 300 node tests/browser/serve.test.js

@@ -1,0 +1,205 @@
+// `vezuved serve` as a process, spoken to over HTTP: who it lets in, what
+// paths it refuses, how much it takes, where it listens, and many requests
+// at once.
+#if defined(VEZUVED_HAVE_HTTPLIB) && !defined(_WIN32)
+#include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <future>
+#include <regex>
+#include <thread>
+
+#include <httplib.h>
+
+#include "tool_runner.h"
+
+namespace cli_test {
+namespace {
+
+class ServeTest : public ToolTest {
+protected:
+    void SetUp() override {
+        ToolTest::SetUp();
+        if (IsSkipped()) return;
+        temporary_ = Out("tmp");
+        pc_ = Out("pc");
+        std::filesystem::create_directories(temporary_);
+        std::filesystem::create_directories(pc_);
+        WriteFile(Out("outside.rlp"), "secret\n");
+        const std::string command = "TMPDIR=" + Quoted(temporary_) + " " + Quoted(ToolPath()) +
+                                    " serve --port 0 --max-upload 1 --folder " + Quoted(pc_) + " --device " +
+                                    Quoted(Out("handheld")) + " >" + Quoted(Out("out")) + " 2>" + Quoted(Out("err")) +
+                                    " & echo $! >" + Quoted(Out("pid"));
+        ASSERT_EQ(0, RunShell(command));
+        pid_ = std::stoi(ReadFile(Out("pid")));
+        const std::regex address(R"(^http://127\.0\.0\.1:(\d+)/\?token=([0-9a-f]{32})\n)");
+        std::smatch match;
+        for (int i = 0; i < 100; ++i) {
+            const std::string out = ReadFile(Out("out"));
+            if (std::regex_search(out, match, address)) {
+                port_ = std::stoi(match[1]);
+                token_ = match[2];
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        FAIL() << "serve printed no address: " << ReadFile(Out("err"));
+    }
+    void TearDown() override {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        for (int i = 0; i < 100 && kill(pid_, 0) == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_NE(0, kill(pid_, 0)) << "serve did not end on SIGTERM";
+        // What was uploaded went with it.
+        EXPECT_TRUE(std::filesystem::is_empty(temporary_)) << "left in the temporary folder";
+    }
+    httplib::Client Client() const {
+        httplib::Client client("127.0.0.1", port_);
+        client.set_read_timeout(20, 0);
+        return client;
+    }
+    std::string WithToken(const std::string& path) const {
+        return path + (path.find('?') == std::string::npos ? "?" : "&") + "token=" + token_;
+    }
+    int Status(const std::string& path, const httplib::Headers& headers = {}) const {
+        const httplib::Result result = Client().Get(path, headers);
+        return result ? result->status : -1;
+    }
+    void OpenTrack() {
+        httplib::MultipartFormDataItems items = {
+            {"files", ReadFile(SourceFile("../shared/real-files/gpxpy__Mojstrovka.gpx")), "trip.gpx", "application/gpx+xml"}};
+        const httplib::Result result = Client().Post(WithToken("/api/open"), items);
+        ASSERT_TRUE(result);
+        ASSERT_EQ(200, result->status) << result->body;
+        ASSERT_NE(std::string::npos, result->body.find("\"count\":184")) << result->body;
+    }
+
+    std::string temporary_, pc_, token_;
+    int port_ = 0;
+    pid_t pid_ = 0;
+};
+
+TEST_F(ServeTest, LetsInOnlyTheTokenFromThisMachinesAddress) {
+    const std::string host = "127.0.0.1:" + std::to_string(port_);
+    struct Case {
+        const char* what;
+        std::string path;
+        httplib::Headers headers;
+        int status;
+    };
+    const Case cases[] = {
+        {"no token", "/api/files", {}, 403},
+        {"the token", WithToken("/api/files"), {}, 200},
+        {"the token as a cookie", "/api/files", {{"Cookie", "a=b; vezuved_token=" + token_}}, 200},
+        {"another token", "/api/files?token=" + std::string(32, '0'), {}, 403},
+        {"the page, no token", "/", {}, 403},
+        {"a foreign Origin", WithToken("/api/files"), {{"Origin", "http://evil.example"}}, 403},
+        {"this Origin", WithToken("/api/files"), {{"Origin", "http://" + host}}, 200},
+        {"a rebound name", WithToken("/api/files"), {{"Host", "evil.example:" + std::to_string(port_)}}, 403},
+        {"localhost", WithToken("/api/files"), {{"Host", "localhost:" + std::to_string(port_)}}, 403},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.status, Status(c.path, c.headers)) << c.what;
+    const httplib::Result page = Client().Get(WithToken("/"));
+    ASSERT_TRUE(page);
+    EXPECT_NE(std::string::npos, page->get_header_value("Set-Cookie").find("vezuved_token=" + token_ + ";"));
+}
+
+TEST_F(ServeTest, RefusesPathsOutsideItsFolders) {
+    OpenTrack();
+    std::filesystem::create_symlink(Out("outside.rlp"), pc_ + "/link.rlp");
+    for (const std::string& name : std::vector<std::string>{"../outside.rlp", Out("outside.rlp"), "link.rlp", "sub/../../outside.rlp", "C:x.rlp"}) {
+        const httplib::Result push = Client().Post(WithToken("/api/device/push?name=" + httplib::detail::encode_query_param(name)), "", "text/plain");
+        ASSERT_TRUE(push);
+        EXPECT_EQ(403, push->status) << name;
+        EXPECT_EQ(403, Status(WithToken("/api/take?file=1&set=0&format=text&definition=" + httplib::detail::encode_query_param(name))))
+            << name;
+    }
+    for (const char* name : {"..%2Fx", "%5Cx", "*"}) {
+        const httplib::Result pull = Client().Post(WithToken("/api/device/pull?name=" + std::string(name)), "", "text/plain");
+        ASSERT_TRUE(pull);
+        EXPECT_EQ(403, pull->status) << name;
+    }
+    EXPECT_EQ(404, Status(WithToken("/api/take?file=9&set=0&format=pdb")));
+}
+
+TEST_F(ServeTest, OpensEachFileWithItsSetsOrItsCauseNamedAsUploaded) {
+    httplib::MultipartFormDataItems items = {
+        {"files", ReadFile(DataFile("hike-track.csv")), "hike-track.csv", "text/csv"},  // by its header row
+        {"files", "a,b\n1,2\n", "no-columns.csv", "text/csv"},
+        {"files", "<gpx><trk>", "cut.gpx", "application/gpx+xml"}};
+    const httplib::Result result = Client().Post(WithToken("/api/open"), items);
+    ASSERT_TRUE(result);
+    ASSERT_EQ(200, result->status);
+    for (const char* text : {"\"count\":8,\"index\":0,\"kind\":\"points\",\"title\":\"hike-track\"",
+                             "\"failure\":\"cannot read 'no-columns.csv': nothing says what its columns hold (no -d, no "
+                             "'no-columns.cal',",
+                             "\"failure\":\"cannot read 'cut.gpx': "}) {
+        EXPECT_NE(std::string::npos, result->body.find(text)) << text << " in " << result->body;
+    }
+    EXPECT_EQ(std::string::npos, result->body.find(temporary_)) << "a temporary path shown";
+}
+
+TEST_F(ServeTest, AnOversizedUploadIsRefusedAndNothingKept) {
+    httplib::MultipartFormDataItems items = {{"files", std::string((1u << 20) + 1, 'x'), "big.gpx", "application/gpx+xml"}};
+    const httplib::Result result = Client().Post(WithToken("/api/open"), items);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(413, result->status);
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(temporary_))
+        EXPECT_FALSE(entry.is_regular_file()) << entry.path();
+    EXPECT_EQ("{\"definitions\":[],\"device\":true,\"files\":[],\"filters\":true,\"folder\":\"" + pc_ + "\"}",
+              Client().Get(WithToken("/api/files"))->body);
+}
+
+TEST_F(ServeTest, ListensOn127001Only) {
+    std::vector<std::string> others = {"127.0.0.2"};  // also this machine, on Linux
+    ifaddrs* addresses = nullptr;
+    if (getifaddrs(&addresses) == 0) {
+        for (const ifaddrs* a = addresses; a != nullptr; a = a->ifa_next) {
+            if (a->ifa_addr == nullptr || a->ifa_addr->sa_family != AF_INET) continue;
+            char text[INET_ADDRSTRLEN] = "";
+            inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(a->ifa_addr)->sin_addr, text, sizeof text);
+            if (std::string(text) != "127.0.0.1") others.push_back(text);
+        }
+        freeifaddrs(addresses);
+    }
+    for (const std::string& other : others) {
+        const int sock = socket(AF_INET, SOCK_STREAM, 0);
+        ASSERT_GE(sock, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<uint16_t>(port_));
+        inet_pton(AF_INET, other.c_str(), &address.sin_addr);
+        EXPECT_NE(0, connect(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address)) << other;
+        close(sock);
+    }
+    EXPECT_EQ(200, Status(WithToken("/api/files")));
+}
+
+TEST_F(ServeTest, FiftyRequestsAtOnceAreAllAnsweredAlike) {
+    OpenTrack();
+    const std::string paths[] = {WithToken("/api/map?file=1&set=0"), WithToken("/api/take?file=1&set=0&format=geojson")};
+    std::string alone[2];
+    for (int i = 0; i < 2; ++i) alone[i] = Client().Get(paths[i])->body;
+    std::vector<std::future<std::pair<int, std::string>>> answers;
+    for (int i = 0; i < 50; ++i) {
+        answers.push_back(std::async(std::launch::async, [&, i] {
+            const httplib::Result result = Client().Get(paths[i % 2]);
+            return result ? std::make_pair(result->status, result->body) : std::make_pair(-1, std::string());
+        }));
+    }
+    for (int i = 0; i < 50; ++i) {
+        const auto [status, body] = answers[i].get();
+        EXPECT_EQ(200, status) << i;
+        EXPECT_TRUE(body == alone[i % 2]) << i << ": an answer differs from the one given alone";
+    }
+}
+
+}  // namespace
+}  // namespace cli_test
+#endif

@@ -1,0 +1,290 @@
+// The page of `vezuved serve`: every request goes to the tool, which reads,
+// draws, converts and copies with the code of its commands.
+'use strict';
+
+const state = { files: [], definitions: [], chosen: null, device: false };
+const $ = (selector) => document.querySelector(selector);
+
+function element(tag, attributes = {}, ...children) {
+  const node = document.createElement(tag);
+  for (const [key, value] of Object.entries(attributes)) {
+    if (key === 'class') node.className = value;
+    else if (key.startsWith('on')) node.addEventListener(key.slice(2), value);
+    else node.setAttribute(key, value);
+  }
+  for (const child of children) node.append(child);
+  return node;
+}
+
+async function ask(url, options = {}) {
+  const response = await fetch(url, options);
+  if (!response.ok) throw new Error((await response.text()).trim() || response.statusText);
+  return response;
+}
+
+function renderFiles() {
+  const list = $('#files');
+  list.replaceChildren();
+  for (const file of state.files) {
+    const rows = file.sets.map((set) => {
+      const pick = element('input', { type: 'checkbox', class: 'bundle', value: `${file.id}:${set.index}` });
+      pick.addEventListener('click', (event) => event.stopPropagation());
+      const row = element('tr', { class: 'set', 'data-file': file.id, 'data-set': set.index },
+        element('td', {}, pick), element('td', {}, set.title), element('td', {}, set.kind), element('td', { class: 'count' }, String(set.count)));
+      row.addEventListener('click', () => choose(file, set));
+      if (state.chosen && state.chosen.file.id === file.id && state.chosen.set.index === set.index) row.classList.add('chosen');
+      return row;
+    });
+    const box = element('div', { class: 'file', 'data-name': file.name }, element('div', { class: 'name' }, file.name));
+    if (rows.length) box.append(element('table', {}, element('tbody', {}, ...rows)));
+    if (file.failure) box.append(element('p', { class: 'failure' }, file.failure));
+    if (file.problems) box.append(element('p', { class: 'problems' }, file.problems));
+    list.append(box);
+  }
+  const definitions = $('#definition');
+  definitions.replaceChildren(...state.definitions.map((name) => element('option', { value: name }, name)));
+}
+
+async function refreshFiles() {
+  const answer = await (await ask('/api/files')).json();
+  state.files = answer.files;
+  state.definitions = answer.definitions;
+  state.device = answer.device;
+  state.filters = answer.filters;
+  $('#where').textContent = 'PC folder: ' + answer.folder;
+  $('#sync').hidden = !state.device;
+  renderFiles();
+}
+
+async function upload(fileList) {
+  const form = new FormData();
+  for (const file of fileList) form.append('files', file, file.name);
+  await ask('/api/open', { method: 'POST', body: form });
+  await refreshFiles();
+  const last = state.files[state.files.length - 1];
+  if (last && last.sets.length) await choose(last, last.sets[0]);
+}
+
+// Pan and zoom by the drawing's own viewBox: no tiles, no network.
+function panAndZoom(svg) {
+  const box = svg.viewBox.baseVal;
+  if (!box || !box.width) return;
+  svg.addEventListener('wheel', (event) => {
+    event.preventDefault();
+    const factor = event.deltaY > 0 ? 1.2 : 1 / 1.2;
+    const rect = svg.getBoundingClientRect();
+    const x = box.x + (event.clientX - rect.left) / rect.width * box.width;
+    const y = box.y + (event.clientY - rect.top) / rect.height * box.height;
+    box.x = x - (x - box.x) * factor; box.y = y - (y - box.y) * factor;
+    box.width *= factor; box.height *= factor;
+  });
+  let from = null;
+  svg.addEventListener('pointerdown', (event) => { from = { x: event.clientX, y: event.clientY }; });
+  window.addEventListener('pointerup', () => { from = null; });
+  svg.addEventListener('pointermove', (event) => {
+    if (!from) return;
+    const rect = svg.getBoundingClientRect();
+    box.x -= (event.clientX - from.x) / rect.width * box.width;
+    box.y -= (event.clientY - from.y) / rect.height * box.height;
+    from = { x: event.clientX, y: event.clientY };
+  });
+}
+
+async function choose(file, set) {
+  state.chosen = { file, set };
+  renderFiles();
+  $('#chosen').textContent = `${file.name}: ${set.kind} '${set.title}', ${set.count} point(s)`;
+  $('#looking').textContent = `${set.kind} '${set.title}' of ${file.name}`;
+  renderChange();
+  $('#stats').replaceChildren();
+  if (state.filters) preview();
+  await drawMap();
+}
+
+// The chosen set as the tool draws it, changed as the page says.
+async function drawMap() {
+  const { file, set } = state.chosen;
+  try {
+    const query = new URLSearchParams({ file: file.id, set: set.index, ...changeOptions() });
+    const svg = await (await ask('/api/map?' + query)).text();
+    $('#map').innerHTML = svg;
+    const drawing = $('#map svg');
+    if (drawing) panAndZoom(drawing);
+  } catch (error) {
+    $('#map').replaceChildren(element('p', { class: 'failure' }, error.message));
+  }
+}
+
+// The filters, in the order they run; each field takes what its option takes.
+const filterFields = [
+  ['simplify', 'Simplify to', 'points, or an error such as 10m'],
+  ['fit', 'Fit to', 'at most this many points'],
+  ['split', 'Split', 'gap=10min, distance=5km or day'],
+  ['crop', 'Crop', 'time=2021-08-14T08:00Z..  or  box=S,W,N,E'],
+];
+
+function renderChange() {
+  const change = $('#change');
+  change.replaceChildren();
+  if (!state.chosen || !state.filters) return;
+  for (const [name, label, hint] of filterFields) {
+    const input = element('input', { name, placeholder: hint, size: '28' });
+    input.addEventListener('input', () => { clearTimeout(state.previewTimer); state.previewTimer = setTimeout(preview, 250); });
+    change.append(element('label', { class: 'filter' }, label + ' ', input));
+  }
+  change.append(element('p', { class: 'after' }, `${state.chosen.set.count} point(s)`));
+  change.append(element('p', { class: 'notes' }));
+}
+
+// Before anything is written: the counts the filters would leave.
+async function preview() {
+  const { file, set } = state.chosen;
+  const query = new URLSearchParams({ file: file.id, set: set.index, ...changeOptions() });
+  const after = $('#change .after');
+  try {
+    const answer = await (await ask('/api/change?' + query)).json();
+    after.textContent = `before: ${answer.before} point(s); after: ` +
+      answer.after.map((one) => `${one.title} ${one.count}`).join(', ');
+    $('#change .notes').textContent = answer.problems;
+    $('#stats').textContent = answer.stats;
+    await drawMap();
+  } catch (error) {
+    after.textContent = error.message;
+  }
+}
+
+function takeQuery() {
+  const { file, set } = state.chosen;
+  const query = new URLSearchParams({ file: file.id, set: set.index, format: $('#format').value });
+  if ($('#format').value === 'text') query.set('definition', $('#definition').value);
+  for (const [key, value] of Object.entries(changeOptions())) query.set(key, value);
+  return query;
+}
+
+function changeOptions() {
+  const options = {};
+  for (const input of document.querySelectorAll('#change input')) if (input.value.trim()) options[input.name] = input.value.trim();
+  return options;
+}
+
+async function download() {
+  if (!state.chosen) return;
+  const result = $('#take-result');
+  try {
+    const response = await ask('/api/take?' + takeQuery());
+    const name = /filename="([^"]+)"/.exec(response.headers.get('Content-Disposition') || '');
+    const blob = await response.blob();
+    const link = element('a', { href: URL.createObjectURL(blob), download: name ? name[1] : 'download' });
+    document.body.append(link);
+    link.click();
+    link.remove();
+    result.textContent = `Downloaded ${name ? name[1] : ''} (${blob.size} bytes)`;
+    result.className = 'hint';
+  } catch (error) {
+    result.textContent = error.message;
+    result.className = 'failure';
+  }
+}
+
+// The ticked sets in one zip, or (merge) the tracks of their files as one.
+async function downloadTicked(merge) {
+  const sets = [...document.querySelectorAll('input.bundle:checked')].map((box) => box.value).join(',');
+  const result = $('#take-result');
+  try {
+    const query = new URLSearchParams({ sets, format: $('#format').value, ...(merge ? changeOptions() : {}) });
+    const response = await ask((merge ? '/api/take-merged?' : '/api/take-zip?') + query);
+    const name = /filename="([^"]+)"/.exec(response.headers.get('Content-Disposition') || '')[1];
+    const blob = await response.blob();
+    const link = element('a', { href: URL.createObjectURL(blob), download: name });
+    document.body.append(link);
+    link.click();
+    link.remove();
+    result.textContent = `Downloaded ${name} (${blob.size} bytes)`;
+    result.className = 'hint';
+  } catch (error) {
+    result.textContent = error.message;
+    result.className = 'failure';
+  }
+}
+
+function transferOptions() {
+  const options = {};
+  for (const box of document.querySelectorAll('#sync .options input')) if (box.checked) options[box.name] = '1';
+  return options;
+}
+
+async function refreshDevice() {
+  const listing = await (await ask('/api/device')).json();
+  const rows = listing.rows.map((row) => element('tr', { 'data-name': row.name },
+    element('td', {}, row.kind), element('td', {}, row.name), element('td', {}, String(row.records)),
+    element('td', {}, row.deviceModified), element('td', {}, row.pcModified),
+    element('td', { class: 'state' }, row.state),
+    element('td', {}, element('button', { onclick: () => copy('pull', { name: row.name, kind: row.kind }) }, 'Pull'))));
+  $('#device tbody').replaceChildren(...rows);
+  $('#device-problems').textContent = [listing.failure, listing.problems].filter(Boolean).join('\n');
+  const only = new Set(listing.pcOnly.map((path) => path.split(/[\\/]/).pop()));
+  $('#folder tbody').replaceChildren(...listing.folder.map((file) => element('tr', { 'data-name': file.name },
+    element('td', {}, file.name), element('td', {}, only.has(file.name) ? 'Only on PC' : ''),
+    element('td', {}, element('button', { onclick: () => copy('push', { name: file.name }) }, 'Push')))));
+}
+
+async function copy(direction, what) {
+  const query = new URLSearchParams({ ...what, ...transferOptions() });
+  try {
+    const { job } = await (await ask(`/api/device/${direction}?` + query, { method: 'POST' })).json();
+    await follow(job);
+  } catch (error) {
+    $('#jobs').prepend(element('div', { class: 'job failed' }, error.message));
+  }
+}
+
+// Live progress of each copy, the question --ask puts, and each failure by name.
+async function follow(id) {
+  const box = element('div', { class: 'job', 'data-job': id });
+  $('#jobs').prepend(box);
+  for (;;) {
+    const job = await (await ask(`/api/jobs/${id}`)).json();
+    box.replaceChildren(element('div', {}, `${job.what}: ${job.finished ? job.result : 'copying'}`),
+      ...job.items.map((item) => element('div', { class: item.failure ? 'failed' : '' },
+        element('progress', { max: String(item.total || 1), value: String(item.stage === 2 ? (item.total || 1) : item.done) }),
+        ` ${item.item}: ${item.failure ? 'failed: ' + item.failure : item.stage === 2 ? 'done' : item.stage < 0 ? 'stopped' : 'copying'}`)));
+    if (job.finished && job.messages) box.append(element('div', { class: 'notes' }, job.messages));
+    if (job.failed) box.classList.add('failed');
+    if (job.question) await answer(job);
+    if (job.finished) break;
+    await new Promise((resolve) => setTimeout(resolve, 150));
+  }
+  await refreshDevice();
+}
+
+function answer(job) {
+  const dialog = $('#question');
+  $('#question-text').textContent = `${job.question} exists. Copying: ${job.sourceDate}; existing: ${job.destinationDate}. Replace it?`;
+  dialog.showModal();
+  return new Promise((resolve) => {
+    for (const button of dialog.querySelectorAll('button')) {
+      button.onclick = async () => {
+        dialog.close();
+        await ask(`/api/jobs/${job.id}/answer?answer=${button.dataset.answer}`, { method: 'POST' });
+        resolve();
+      };
+    }
+  });
+}
+
+async function pushChosen() {
+  if (!state.chosen) return;
+  await copy('push', { file: state.chosen.file.id, set: state.chosen.set.index, ...changeOptions() });
+}
+
+const drop = $('#drop');
+drop.addEventListener('dragover', (event) => { event.preventDefault(); drop.classList.add('over'); });
+drop.addEventListener('dragleave', () => drop.classList.remove('over'));
+drop.addEventListener('drop', (event) => { event.preventDefault(); drop.classList.remove('over'); upload(event.dataTransfer.files); });
+$('#pick').addEventListener('change', (event) => upload(event.target.files));
+$('#download').addEventListener('click', download);
+$('#download-zip').addEventListener('click', () => downloadTicked(false));
+$('#download-merged').addEventListener('click', () => downloadTicked(true));
+$('#push-set').addEventListener('click', pushChosen);
+$('#refresh').addEventListener('click', refreshDevice);
+refreshFiles().then(() => (state.device ? refreshDevice() : null));
