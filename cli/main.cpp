@@ -16,6 +16,8 @@
 #include "platform/io_faults.h"
 #include "serve/serve_command.h"
 
+using namespace vezuved;
+
 namespace vezuved_cli {
 namespace {
 

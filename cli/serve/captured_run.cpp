@@ -8,6 +8,8 @@
 #include "files/failure.h"
 #include "files/library_lines.h"
 
+using namespace vezuved;
+
 namespace vezuved_cli {
 namespace {
 

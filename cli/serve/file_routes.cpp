@@ -17,6 +17,8 @@
 #include "files/temporary_folder.h"
 #include "files/whole_file.h"
 
+using namespace vezuved;
+
 namespace vezuved_cli {
 namespace {
 

@@ -9,6 +9,8 @@
 #include "files/file_output.h"
 #include "values/options.h"
 
+using namespace vezuved;
+
 namespace vezuved_cli {
 
 OpenedFiles::OpenedFiles() : folder_(TemporaryFolder::Create()) {}
