@@ -61,18 +61,20 @@ void SimplifyToCount(benchmark::State& state) {
     const PointSet& walk = Walk();
     vezuved_cli::SimplifyTarget target;
     target.count = 500;
-    for (auto _ : state) benchmark::DoNotOptimize(vezuved_cli::SimplifyPoints(walk.points, {}, target).kept.size());
-    state.counters["points/s"] =
-        benchmark::Counter(static_cast<double>(walk.points.size()), benchmark::Counter::kIsIterationInvariantRate);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(vezuved_cli::SimplifyPoints(walk.points, {}, target).kept.size());
+    state.counters["points/s"] = benchmark::Counter(static_cast<double>(walk.points.size()),
+                                                    benchmark::Counter::kIsIterationInvariantRate);
 }
 
 void SimplifyToError(benchmark::State& state) {
     const PointSet& walk = Walk();
     vezuved_cli::SimplifyTarget target;
     target.errorMetres = 10;
-    for (auto _ : state) benchmark::DoNotOptimize(vezuved_cli::SimplifyPoints(walk.points, {}, target).kept.size());
-    state.counters["points/s"] =
-        benchmark::Counter(static_cast<double>(walk.points.size()), benchmark::Counter::kIsIterationInvariantRate);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(vezuved_cli::SimplifyPoints(walk.points, {}, target).kept.size());
+    state.counters["points/s"] = benchmark::Counter(static_cast<double>(walk.points.size()),
+                                                    benchmark::Counter::kIsIterationInvariantRate);
 }
 
 void Figures(benchmark::State& state) {
@@ -84,8 +86,8 @@ void Figures(benchmark::State& state) {
     for (auto _ : state) {
         benchmark::DoNotOptimize(vezuved_cli::ComputeStats(walk, vezuved_cli::StatsOptions()).distance2d);
     }
-    state.counters["points/s"] =
-        benchmark::Counter(static_cast<double>(walk.points.size()), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["points/s"] = benchmark::Counter(static_cast<double>(walk.points.size()),
+                                                    benchmark::Counter::kIsIterationInvariantRate);
 }
 
 }  // namespace

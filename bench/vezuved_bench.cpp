@@ -50,9 +50,9 @@ private:
     uint64_t state_;
 };
 
-const char* const kWords[] = {"creek", "ridge", "trail", "camp", "spring", "bridge", "lookout",
-                              "meadow", "pass",  "lake",  "fork", "summit", "cabin",  "gate",
-                              "north", "south", "old",    "upper", "lower", "cedar", "granite"};
+const char* const kWords[] = {"creek",  "ridge", "trail", "camp",  "spring", "bridge", "lookout",
+                              "meadow", "pass",  "lake",  "fork",  "summit", "cabin",  "gate",
+                              "north",  "south", "old",   "upper", "lower",  "cedar",  "granite"};
 const char* const kIcons[] = {"Flag", "House", "Tent", "Fish", "Car", "Summit", "Bridge", "Dot"};
 
 struct Point {
@@ -65,16 +65,22 @@ std::string Coordinate(Random& random, int64_t limitDegrees) {
     int64_t units = random.Range(-limitDegrees * 10000000, limitDegrees * 10000000);
     char text[32];
     uint64_t magnitude = static_cast<uint64_t>(units < 0 ? -units : units);
-    std::snprintf(text, sizeof text, "%s%" PRIu64 ".%07" PRIu64, units < 0 ? "-" : "",
-                  magnitude / 10000000, magnitude % 10000000);
+    std::snprintf(text,
+                  sizeof text,
+                  "%s%" PRIu64 ".%07" PRIu64,
+                  units < 0 ? "-" : "",
+                  magnitude / 10000000,
+                  magnitude % 10000000);
     return text;
 }
 
 std::string Words(Random& random, size_t minLength, size_t maxLength, bool comma) {
-    size_t target = static_cast<size_t>(random.Range(static_cast<int64_t>(minLength), static_cast<int64_t>(maxLength)));
+    size_t target =
+        static_cast<size_t>(random.Range(static_cast<int64_t>(minLength), static_cast<int64_t>(maxLength)));
     std::string text;
     while (text.size() < target) {
-        if (!text.empty()) text += comma && text.size() > target / 2 && text.find(',') == std::string::npos ? ", " : " ";
+        if (!text.empty())
+            text += comma && text.size() > target / 2 && text.find(',') == std::string::npos ? ", " : " ";
         text += kWords[random.Next() % (sizeof kWords / sizeof kWords[0])];
     }
     text.resize(target);
@@ -96,9 +102,15 @@ std::vector<Point> MakePoints(size_t count, bool track, uint64_t seed) {
             int64_t day = 1 + (seconds / 86400) % 28;
             int64_t s = seconds % 86400;
             char time[32];
-            std::snprintf(time, sizeof time, "%02d%02d%02d %02d%02d%04d", static_cast<int>(s / 3600),
-                          static_cast<int>(s / 60 % 60), static_cast<int>(s % 60), static_cast<int>(day),
-                          static_cast<int>(1 + i % 12), 2004);
+            std::snprintf(time,
+                          sizeof time,
+                          "%02d%02d%02d %02d%02d%04d",
+                          static_cast<int>(s / 3600),
+                          static_cast<int>(s / 60 % 60),
+                          static_cast<int>(s % 60),
+                          static_cast<int>(day),
+                          static_cast<int>(1 + i % 12),
+                          2004);
             p.time = time;
         }
         p.name = Words(random, 4, 14, false) + " " + std::to_string(i);
@@ -272,8 +284,10 @@ void FloorConvert(const std::string& input, const std::string& output, const std
 }
 
 void SetCounters(benchmark::State& state, size_t points, uint64_t fileBytes) {
-    state.counters["points/s"] = benchmark::Counter(static_cast<double>(points), benchmark::Counter::kIsIterationInvariantRate);
-    state.counters["MB/s"] = benchmark::Counter(static_cast<double>(fileBytes) / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["points/s"] =
+        benchmark::Counter(static_cast<double>(points), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["MB/s"] = benchmark::Counter(static_cast<double>(fileBytes) / 1e6,
+                                                benchmark::Counter::kIsIterationInvariantRate);
 }
 
 // ---------------------------------------------------------------- benchmarks
@@ -283,7 +297,8 @@ void WritePdb(benchmark::State& state, bool track) {
     RecordArray& records = track ? data.trackRecords : data.pointRecords;
     const std::string path = PathOf(track ? "written-track.pdb" : "written-points.pdb");
     for (auto _ : state) {
-        if (RLDBWritePDB(path.c_str(), records.data(), records.count(), track ? 1 : 0) != 0) state.SkipWithError("write failed");
+        if (RLDBWritePDB(path.c_str(), records.data(), records.count(), track ? 1 : 0) != 0)
+            state.SkipWithError("write failed");
     }
     SetCounters(state, static_cast<size_t>(records.count()), FileSize(path));
 }
@@ -322,7 +337,9 @@ void Import(benchmark::State& state) {
     for (auto _ : state) {
         std::vector<char> path(output.begin(), output.end());
         path.push_back('\0');
-        if (RLDBImport(data.pointsText.c_str(), path.data(), data.commaDefinition.c_str(), 0, -1, -1, nullptr) != 0) {
+        if (RLDBImport(
+                data.pointsText.c_str(), path.data(), data.commaDefinition.c_str(), 0, -1, -1, nullptr) !=
+            0) {
             state.SkipWithError("import failed");
         }
     }
@@ -342,7 +359,12 @@ void ImportFloor(benchmark::State& state) {
     Data& data = SmallData();
     static std::vector<char> output = OutputOf(PathOf("imported.pdb"), [] {
         std::string path = PathOf("imported.pdb");
-        return RLDBImport(SmallData().pointsText.c_str(), path.data(), SmallData().commaDefinition.c_str(), 0, -1, -1,
+        return RLDBImport(SmallData().pointsText.c_str(),
+                          path.data(),
+                          SmallData().commaDefinition.c_str(),
+                          0,
+                          -1,
+                          -1,
                           nullptr) == 0;
     });
     const std::string path = PathOf("floor.out");
@@ -400,7 +422,13 @@ void WriteCsv(benchmark::State& state) {
     const std::string output = PathOf("written.csv");
     const std::string definition = SmallData().commaDefinition;
     for (auto _ : state) {
-        if (RLDBWriteCSV(output.c_str(), definition.c_str(), 0, -1, -1, nullptr, data.records->data(),
+        if (RLDBWriteCSV(output.c_str(),
+                         definition.c_str(),
+                         0,
+                         -1,
+                         -1,
+                         nullptr,
+                         data.records->data(),
                          data.records->count()) != 0) {
             state.SkipWithError("write failed");
         }
@@ -411,7 +439,13 @@ void WriteCsv(benchmark::State& state) {
 void WriteCsvFloor(benchmark::State& state) {
     LargeData& data = Large();
     const std::string output = PathOf("written.csv");
-    if (RLDBWriteCSV(output.c_str(), SmallData().commaDefinition.c_str(), 0, -1, -1, nullptr, data.records->data(),
+    if (RLDBWriteCSV(output.c_str(),
+                     SmallData().commaDefinition.c_str(),
+                     0,
+                     -1,
+                     -1,
+                     nullptr,
+                     data.records->data(),
                      data.records->count()) != 0) {
         std::exit(1);
     }
@@ -428,8 +462,7 @@ void WriteCsvFloor(benchmark::State& state) {
 class FloorReporter : public benchmark::ConsoleReporter {
 public:
     // Plain text when the output is no terminal, so logs stay readable.
-    FloorReporter()
-        : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
+    FloorReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (!run.error_occurred) times_[run.run_name.function_name] = run.GetAdjustedRealTime();
@@ -443,8 +476,12 @@ public:
             if (name.size() > 6 && name.compare(name.size() - 6, 6, "/floor") == 0) continue;
             auto floor = times_.find(name + "/floor");
             if (floor == times_.end()) continue;
-            std::printf("%-32s %10.1fms %10.1fms %7.2fx %7.0fx\n", name.c_str(), time, floor->second,
-                        time / floor->second, TargetOf(name));
+            std::printf("%-32s %10.1fms %10.1fms %7.2fx %7.0fx\n",
+                        name.c_str(),
+                        time,
+                        floor->second,
+                        time / floor->second,
+                        TargetOf(name));
         }
         std::fflush(stdout);
     }
@@ -473,9 +510,16 @@ int PeakReadCsv(const char* text, const char* definition, const char* descBytesT
     double array = static_cast<double>(count) * VEZUVED_POINT_RECORD_SIZE;
     double descs = std::atof(descBytesText);
     double floor = file + array + descs;
-    std::printf("RLDBReadCSV peak memory: %.1f MB for %d records; file %.1f MB + array %.1f MB + "
-                "descriptions %.1f MB = %.1f MB; ratio %.3f (target 1.10)\n",
-                peak / 1e6, count, file / 1e6, array / 1e6, descs / 1e6, floor / 1e6, peak / floor);
+    std::printf(
+        "RLDBReadCSV peak memory: %.1f MB for %d records; file %.1f MB + array %.1f MB + "
+        "descriptions %.1f MB = %.1f MB; ratio %.3f (target 1.10)\n",
+        peak / 1e6,
+        count,
+        file / 1e6,
+        array / 1e6,
+        descs / 1e6,
+        floor / 1e6,
+        peak / floor);
     return 0;
 }
 
@@ -496,22 +540,37 @@ void RegisterAll() {
     const int small = Scale() > 1 ? 1 : 5;
     const int large = Scale() > 1 ? 1 : 3;
     auto add = [](const char* name, auto function, int iterations) {
-        benchmark::RegisterBenchmark(name, function)->Iterations(iterations)->Unit(benchmark::kMillisecond)->UseRealTime();
+        benchmark::RegisterBenchmark(name, function)
+            ->Iterations(iterations)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
     };
-    add("RLDBWritePDB/points", [](benchmark::State& s) { WritePdb(s, false); }, small);
-    add("RLDBWritePDB/points/floor", [](benchmark::State& s) { WritePdbFloor(s, false); }, small);
-    add("RLDBWritePDB/track", [](benchmark::State& s) { WritePdb(s, true); }, small);
-    add("RLDBWritePDB/track/floor", [](benchmark::State& s) { WritePdbFloor(s, true); }, small);
-    add("RLDBReadPDB/points", [](benchmark::State& s) { ReadPdb(s, false); }, small);
-    add("RLDBReadPDB/points/floor", [](benchmark::State& s) { ReadPdbFloor(s, false); }, small);
-    add("RLDBReadPDB/track", [](benchmark::State& s) { ReadPdb(s, true); }, small);
-    add("RLDBReadPDB/track/floor", [](benchmark::State& s) { ReadPdbFloor(s, true); }, small);
+    add(
+        "RLDBWritePDB/points", [](benchmark::State& s) { WritePdb(s, false); }, small);
+    add(
+        "RLDBWritePDB/points/floor", [](benchmark::State& s) { WritePdbFloor(s, false); }, small);
+    add(
+        "RLDBWritePDB/track", [](benchmark::State& s) { WritePdb(s, true); }, small);
+    add(
+        "RLDBWritePDB/track/floor", [](benchmark::State& s) { WritePdbFloor(s, true); }, small);
+    add(
+        "RLDBReadPDB/points", [](benchmark::State& s) { ReadPdb(s, false); }, small);
+    add(
+        "RLDBReadPDB/points/floor", [](benchmark::State& s) { ReadPdbFloor(s, false); }, small);
+    add(
+        "RLDBReadPDB/track", [](benchmark::State& s) { ReadPdb(s, true); }, small);
+    add(
+        "RLDBReadPDB/track/floor", [](benchmark::State& s) { ReadPdbFloor(s, true); }, small);
     add("RLDBImport/comma", Import, small);
     add("RLDBImport/comma/floor", ImportFloor, small);
-    add("RLDBExport/comma", [](benchmark::State& s) { Export(s, false); }, small);
-    add("RLDBExport/comma/floor", [](benchmark::State& s) { ExportFloor(s, false); }, small);
-    add("RLDBExport/garmin", [](benchmark::State& s) { Export(s, true); }, small);
-    add("RLDBExport/garmin/floor", [](benchmark::State& s) { ExportFloor(s, true); }, small);
+    add(
+        "RLDBExport/comma", [](benchmark::State& s) { Export(s, false); }, small);
+    add(
+        "RLDBExport/comma/floor", [](benchmark::State& s) { ExportFloor(s, false); }, small);
+    add(
+        "RLDBExport/garmin", [](benchmark::State& s) { Export(s, true); }, small);
+    add(
+        "RLDBExport/garmin/floor", [](benchmark::State& s) { ExportFloor(s, true); }, small);
     add("RLDBReadCSV/1000000", ReadCsv, large);
     add("RLDBReadCSV/1000000/floor", ReadCsvFloor, large);
     add("RLDBWriteCSV/1000000", WriteCsv, large);
@@ -521,7 +580,8 @@ void RegisterAll() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 5 && std::strcmp(argv[1], "--peak-readcsv") == 0) return PeakReadCsv(argv[2], argv[3], argv[4]);
+    if (argc == 5 && std::strcmp(argv[1], "--peak-readcsv") == 0)
+        return PeakReadCsv(argv[2], argv[3], argv[4]);
     // The library prints diagnostics on standard output; the report goes
     // there too, so a stray line would show.
     char pattern[] = "/tmp/vezuved-bench-XXXXXX";

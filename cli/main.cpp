@@ -45,25 +45,32 @@ int main(int argc, char** argv) {
     // tests can prove that every failed file call makes the command fail.
     // At the end the tool says how many calls of the kind it made, so a
     // test knows when N has passed the last one.
-    if (const char* armed = std::getenv("VEZUVED_FAIL_IO"); armed != nullptr && vezuved::ArmIoFaultsFromText(armed)) {
-        std::atexit([] { std::fprintf(stderr, "vezuved: file calls counted: %ld\n", vezuved::FailIoCallAfter(vezuved::IoCall::Open, 0, 0)); });
+    if (const char* armed = std::getenv("VEZUVED_FAIL_IO");
+        armed != nullptr && vezuved::ArmIoFaultsFromText(armed)) {
+        std::atexit([] {
+            std::fprintf(stderr,
+                         "vezuved: file calls counted: %ld\n",
+                         vezuved::FailIoCallAfter(vezuved::IoCall::Open, 0, 0));
+        });
     }
 #endif
 
-    CLI::App app("Converts GPS points, routes and tracks between handheld Palm databases (.pdb), "
-                 "text formats described by .cal definitions, GPX, GeoJSON and KML, and draws them as SVG.",
-                 "vezuved");
+    CLI::App app(
+        "Converts GPS points, routes and tracks between handheld Palm databases (.pdb), "
+        "text formats described by .cal definitions, GPX, GeoJSON and KML, and draws them as SVG.",
+        "vezuved");
     app.set_version_flag("--version", ToolName());
     app.require_subcommand(1);
-    app.footer("Example:\n  vezuved convert examples/data/hike-track.csv hike.gpx -d examples/formats/track.cal\n\n"
-               "A text file is read through a format definition: -d FILE.cal, else the .cal of the same\n"
-               "name beside it; .rlp, .rlt and .rlr files (points, track, route) need none. Text is\n"
-               "UTF-8 when its bytes are valid UTF-8, otherwise Windows-1252 (--encoding chooses);\n"
-               "a line whose position, elevation or time cannot be read is reported and skipped\n"
-               "(--strict: the command fails). So is a GPX, KML or GeoJSON point: a latitude beyond\n"
-               "-90..90, a longitude beyond -180..180, an elevation beyond 1,000 km, NaN, infinity,\n"
-               "a missing or unreadable number or time. KMZ (zipped KML) is read as KML.\n\n"
-               "Run 'vezuved COMMAND --help' for the options of a command.");
+    app.footer(
+        "Example:\n  vezuved convert examples/data/hike-track.csv hike.gpx -d examples/formats/track.cal\n\n"
+        "A text file is read through a format definition: -d FILE.cal, else the .cal of the same\n"
+        "name beside it; .rlp, .rlt and .rlr files (points, track, route) need none. Text is\n"
+        "UTF-8 when its bytes are valid UTF-8, otherwise Windows-1252 (--encoding chooses);\n"
+        "a line whose position, elevation or time cannot be read is reported and skipped\n"
+        "(--strict: the command fails). So is a GPX, KML or GeoJSON point: a latitude beyond\n"
+        "-90..90, a longitude beyond -180..180, an elevation beyond 1,000 km, NaN, infinity,\n"
+        "a missing or unreadable number or time. KMZ (zipped KML) is read as KML.\n\n"
+        "Run 'vezuved COMMAND --help' for the options of a command.");
     AddInfoCommand(app);
     AddShowCommand(app);
     AddImportCommand(app);

@@ -33,7 +33,9 @@ std::string Arg(const void* pointer) {
     if (pointer == INVALID_HANDLE_VALUE) return "INVALID_HANDLE_VALUE";
     return Hex(reinterpret_cast<uintptr_t>(pointer));
 }
-std::string Arg(const CEGUID* guid) { return guid == nullptr ? "null" : "guid:" + std::to_string(guid->Data1); }
+std::string Arg(const CEGUID* guid) {
+    return guid == nullptr ? "null" : "guid:" + std::to_string(guid->Data1);
+}
 std::string Arg(CEGUID* guid) { return Arg(static_cast<const CEGUID*>(guid)); }
 
 std::string Args() { return std::string(); }

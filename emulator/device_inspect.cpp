@@ -31,18 +31,33 @@ std::string TimeText(uint64_t filetime) {
 #else
     if (gmtime_r(&t, &parts) == nullptr) return "?";
 #endif
-    std::snprintf(text, sizeof(text), "%04d-%02d-%02d %02d:%02d:%02d.%07u UTC", parts.tm_year + 1900,
-                  parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec,
+    std::snprintf(text,
+                  sizeof(text),
+                  "%04d-%02d-%02d %02d:%02d:%02d.%07u UTC",
+                  parts.tm_year + 1900,
+                  parts.tm_mon + 1,
+                  parts.tm_mday,
+                  parts.tm_hour,
+                  parts.tm_min,
+                  parts.tm_sec,
                   static_cast<unsigned>(filetime % 10000000u));
     return text;
 }
 
 std::string TypeText(DWORD type) {
-    char code[5] = {static_cast<char>(type >> 24), static_cast<char>(type >> 16), static_cast<char>(type >> 8),
-                    static_cast<char>(type), 0};
+    char code[5] = {static_cast<char>(type >> 24),
+                    static_cast<char>(type >> 16),
+                    static_cast<char>(type >> 8),
+                    static_cast<char>(type),
+                    0};
     const bool printable = std::all_of(code, code + 4, [](char c) { return c >= 0x20 && c < 0x7F; });
     char text[32];
-    std::snprintf(text, sizeof(text), "0x%08X%s%s%s", static_cast<unsigned>(type), printable ? " \"" : "", printable ? code : "",
+    std::snprintf(text,
+                  sizeof(text),
+                  "0x%08X%s%s%s",
+                  static_cast<unsigned>(type),
+                  printable ? " \"" : "",
+                  printable ? code : "",
                   printable ? "\"" : "");
     return text;
 }
@@ -50,21 +65,34 @@ std::string TypeText(DWORD type) {
 std::string ValueText(const Property& prop) {
     char text[64];
     switch (TypeFromPropID(prop.id)) {
-        case CEVT_I2: std::snprintf(text, sizeof(text), "i2 %d", static_cast<int16_t>(prop.number)); return text;
-        case CEVT_UI2: std::snprintf(text, sizeof(text), "ui2 %u", static_cast<unsigned>(prop.number)); return text;
-        case CEVT_I4: std::snprintf(text, sizeof(text), "i4 %d", static_cast<int32_t>(prop.number)); return text;
-        case CEVT_UI4: std::snprintf(text, sizeof(text), "ui4 %u", static_cast<uint32_t>(prop.number)); return text;
-        case CEVT_BOOL: return prop.number != 0 ? "bool true" : "bool false";
+        case CEVT_I2:
+            std::snprintf(text, sizeof(text), "i2 %d", static_cast<int16_t>(prop.number));
+            return text;
+        case CEVT_UI2:
+            std::snprintf(text, sizeof(text), "ui2 %u", static_cast<unsigned>(prop.number));
+            return text;
+        case CEVT_I4:
+            std::snprintf(text, sizeof(text), "i4 %d", static_cast<int32_t>(prop.number));
+            return text;
+        case CEVT_UI4:
+            std::snprintf(text, sizeof(text), "ui4 %u", static_cast<uint32_t>(prop.number));
+            return text;
+        case CEVT_BOOL:
+            return prop.number != 0 ? "bool true" : "bool false";
         case CEVT_R8: {
             double v;
             std::memcpy(&v, &prop.number, sizeof(v));
             std::snprintf(text, sizeof(text), "r8 %.10g", v);
             return text;
         }
-        case CEVT_FILETIME: return "filetime " + TimeText(prop.number);
-        case CEVT_LPWSTR: return "text \"" + Narrow(prop.text) + "\"";
-        case CEVT_BLOB: return "blob " + std::to_string(prop.blob.size()) + " bytes";
-        default: return "?";
+        case CEVT_FILETIME:
+            return "filetime " + TimeText(prop.number);
+        case CEVT_LPWSTR:
+            return "text \"" + Narrow(prop.text) + "\"";
+        case CEVT_BLOB:
+            return "blob " + std::to_string(prop.blob.size()) + " bytes";
+        default:
+            return "?";
     }
 }
 
@@ -78,20 +106,30 @@ uint64_t FileTimeOf(const fs::path& path) {
 }
 
 void PrintVolume(const Volume& volume, std::FILE* out) {
-    std::fprintf(out, "    volume: %zu database(s), next object id %u\n", volume.databases.size(),
+    std::fprintf(out,
+                 "    volume: %zu database(s), next object id %u\n",
+                 volume.databases.size(),
                  static_cast<unsigned>(volume.nextOid));
     for (const Database& db : volume.databases) {
-        std::fprintf(out, "    database \"%s\" oid %u type %s flags 0x%X records %zu modified %s\n",
-                     Narrow(db.name).c_str(), static_cast<unsigned>(db.oid), TypeText(db.type).c_str(),
-                     static_cast<unsigned>(db.flags), db.records.size(),
+        std::fprintf(out,
+                     "    database \"%s\" oid %u type %s flags 0x%X records %zu modified %s\n",
+                     Narrow(db.name).c_str(),
+                     static_cast<unsigned>(db.oid),
+                     TypeText(db.type).c_str(),
+                     static_cast<unsigned>(db.flags),
+                     db.records.size(),
                      TimeText(db.modified).c_str());
         for (const SORTORDERSPEC& sort : db.sorts)
-            std::fprintf(out, "      sort property 0x%08X flags 0x%X\n", static_cast<unsigned>(sort.propid),
+            std::fprintf(out,
+                         "      sort property 0x%08X flags 0x%X\n",
+                         static_cast<unsigned>(sort.propid),
                          static_cast<unsigned>(sort.dwFlags));
         for (const Record& record : db.records) {
             std::fprintf(out, "      record oid %u\n", static_cast<unsigned>(record.oid));
             for (const Property& prop : record.properties)
-                std::fprintf(out, "        property %u (0x%08X): %s\n", static_cast<unsigned>(PropIndexFromPropID(prop.id)),
+                std::fprintf(out,
+                             "        property %u (0x%08X): %s\n",
+                             static_cast<unsigned>(PropIndexFromPropID(prop.id)),
                              static_cast<unsigned>(prop.id),
                              ValueText(prop).c_str());
         }
@@ -107,7 +145,8 @@ int InspectDevice(const std::string& root, std::FILE* out) {
         return 1;
     }
     std::vector<fs::path> files;
-    for (auto it = fs::recursive_directory_iterator(root, error); !error && it != fs::recursive_directory_iterator();
+    for (auto it = fs::recursive_directory_iterator(root, error);
+         !error && it != fs::recursive_directory_iterator();
          it.increment(error))
         files.push_back(it->path());
     std::sort(files.begin(), files.end());
@@ -120,7 +159,10 @@ int InspectDevice(const std::string& root, std::FILE* out) {
             continue;
         }
         const uintmax_t size = fs::file_size(path, error);
-        std::fprintf(out, "%s  %ju bytes  %s\n", device.c_str(), error ? uintmax_t{0} : size,
+        std::fprintf(out,
+                     "%s  %ju bytes  %s\n",
+                     device.c_str(),
+                     error ? uintmax_t{0} : size,
                      TimeText(FileTimeOf(path)).c_str());
         std::vector<uint8_t> bytes;
         if (!ReadWholeFile(path.string(), bytes) || !LooksLikeVolume(bytes)) continue;

@@ -194,8 +194,8 @@ R Call(const char* entry, R failure, const std::string& args, Body body) {
             result = failure;
         }
     }
-    LogLine(std::string(entry) + "(" + args + ") -> " + Result(result) +
-            (fault ? " [fault " : " [error ") + std::to_string(g_device.lastError) + "]");
+    LogLine(std::string(entry) + "(" + args + ") -> " + Result(result) + (fault ? " [fault " : " [error ") +
+            std::to_string(g_device.lastError) + "]");
 #if defined(_WIN32)
     // The remote API on Windows also leaves a failure's error in the
     // caller's thread, where the library reads it.

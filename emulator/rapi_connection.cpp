@@ -181,7 +181,8 @@ EMU_EXPORT HRESULT CeRapiUninit(void) {
         CloseEverything();
         g_device.connected = false;
     }
-    LogLine("CeRapiUninit() -> " + std::to_string(result) + " [error " + std::to_string(g_device.lastError) + "]");
+    LogLine("CeRapiUninit() -> " + std::to_string(result) + " [error " + std::to_string(g_device.lastError) +
+            "]");
     return result;
 }
 

@@ -17,7 +17,8 @@ namespace emu {
 namespace {
 
 bool IsDotName(const WCHAR* name) {
-    return (name[0] == VZ_WIDE('.') && name[1] == 0) || (name[0] == VZ_WIDE('.') && name[1] == VZ_WIDE('.') && name[2] == 0);
+    return (name[0] == VZ_WIDE('.') && name[1] == 0) ||
+           (name[0] == VZ_WIDE('.') && name[1] == VZ_WIDE('.') && name[2] == 0);
 }
 
 void ToCeFindData(const HostFindData& host, CE_FIND_DATA* out) {
@@ -101,15 +102,27 @@ bool NextVisible(HANDLE host, HostFindData& found) {
 
 using namespace emu;
 
-EMU_EXPORT HANDLE CeCreateFile(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
-                               DWORD disposition, DWORD attributes, HANDLE templateFile) {
-    return Call<HANDLE>("CeCreateFile", INVALID_HANDLE_VALUE,
-                        Args(path, access, share, static_cast<const void*>(security), disposition, attributes,
+EMU_EXPORT HANDLE CeCreateFile(LPCWSTR path,
+                               DWORD access,
+                               DWORD share,
+                               LPSECURITY_ATTRIBUTES security,
+                               DWORD disposition,
+                               DWORD attributes,
+                               HANDLE templateFile) {
+    return Call<HANDLE>("CeCreateFile",
+                        INVALID_HANDLE_VALUE,
+                        Args(path,
+                             access,
+                             share,
+                             static_cast<const void*>(security),
+                             disposition,
+                             attributes,
                              static_cast<const void*>(templateFile)),
                         [&]() -> HANDLE {
                             WideText host;
                             if (!HostPath(path, host)) return INVALID_HANDLE_VALUE;
-                            HANDLE file = PlatformCreateFile(host.c_str(), access, share, disposition, attributes);
+                            HANDLE file =
+                                PlatformCreateFile(host.c_str(), access, share, disposition, attributes);
                             g_device.lastError = PlatformGetLastError();
                             if (file == INVALID_HANDLE_VALUE) return INVALID_HANDLE_VALUE;
                             Object object{Object::Kind::File, {}, {}, {}, {}};
@@ -119,34 +132,46 @@ EMU_EXPORT HANDLE CeCreateFile(LPCWSTR path, DWORD access, DWORD share, LPSECURI
 }
 
 EMU_EXPORT BOOL CeReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD done, LPOVERLAPPED overlapped) {
-    return Call<BOOL>("CeReadFile", FALSE,
-                      Args(static_cast<const void*>(file), static_cast<const void*>(buffer), size,
-                           static_cast<const void*>(done), static_cast<const void*>(overlapped)),
+    return Call<BOOL>("CeReadFile",
+                      FALSE,
+                      Args(static_cast<const void*>(file),
+                           static_cast<const void*>(buffer),
+                           size,
+                           static_cast<const void*>(done),
+                           static_cast<const void*>(overlapped)),
                       [&]() -> BOOL {
                           Object* object = FindObject(file, Object::Kind::File);
                           if (object == nullptr) return FALSE;
-                          const BOOL ok = PlatformReadFile(object->file.host, buffer, TransferSize(size), done);
+                          const BOOL ok =
+                              PlatformReadFile(object->file.host, buffer, TransferSize(size), done);
                           if (!ok) g_device.lastError = PlatformGetLastError();
                           return ok;
                       });
 }
 
 EMU_EXPORT BOOL CeWriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD done, LPOVERLAPPED overlapped) {
-    return Call<BOOL>("CeWriteFile", FALSE,
-                      Args(static_cast<const void*>(file), buffer, size, static_cast<const void*>(done),
+    return Call<BOOL>("CeWriteFile",
+                      FALSE,
+                      Args(static_cast<const void*>(file),
+                           buffer,
+                           size,
+                           static_cast<const void*>(done),
                            static_cast<const void*>(overlapped)),
                       [&]() -> BOOL {
                           Object* object = FindObject(file, Object::Kind::File);
                           if (object == nullptr) return FALSE;
-                          const BOOL ok = PlatformWriteFile(object->file.host, buffer, TransferSize(size), done);
+                          const BOOL ok =
+                              PlatformWriteFile(object->file.host, buffer, TransferSize(size), done);
                           if (!ok) g_device.lastError = PlatformGetLastError();
                           return ok;
                       });
 }
 
 EMU_EXPORT DWORD CeGetFileSize(HANDLE file, LPDWORD high) {
-    return Call<DWORD>("CeGetFileSize", INVALID_FILE_SIZE,
-                       Args(static_cast<const void*>(file), static_cast<const void*>(high)), [&]() -> DWORD {
+    return Call<DWORD>("CeGetFileSize",
+                       INVALID_FILE_SIZE,
+                       Args(static_cast<const void*>(file), static_cast<const void*>(high)),
+                       [&]() -> DWORD {
                            Object* object = FindObject(file, Object::Kind::File);
                            if (object == nullptr) return INVALID_FILE_SIZE;
                            const DWORD size = PlatformGetFileSize(object->file.host, high);
@@ -165,7 +190,10 @@ EMU_EXPORT BOOL CeGetFileTime(HANDLE file, FILETIME* creation, FILETIME* access,
     });
 }
 
-EMU_EXPORT BOOL CeSetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* access, const FILETIME* write) {
+EMU_EXPORT BOOL CeSetFileTime(HANDLE file,
+                              const FILETIME* creation,
+                              const FILETIME* access,
+                              const FILETIME* write) {
     const std::string args = Args(static_cast<const void*>(file)) + ", " +
                              (write != nullptr ? Hex(FileTimeValue(*write)) : std::string("null"));
     return Call<BOOL>("CeSetFileTime", FALSE, args, [&]() -> BOOL {
@@ -236,18 +264,21 @@ EMU_EXPORT BOOL CeCreateDirectory(LPCWSTR path, LPSECURITY_ATTRIBUTES security)
     ;  // declared only: this build stands in for a library lacking the entry point
 #else
 {
-    return Call<BOOL>("CeCreateDirectory", FALSE, Args(path, static_cast<const void*>(security)), [&]() -> BOOL {
-        WideText host;
-        if (!HostPath(path, host)) return FALSE;
-        const BOOL ok = PlatformCreateDirectory(host.c_str());
-        if (!ok) g_device.lastError = PlatformGetLastError();
-        return ok;
-    });
+    return Call<BOOL>(
+        "CeCreateDirectory", FALSE, Args(path, static_cast<const void*>(security)), [&]() -> BOOL {
+            WideText host;
+            if (!HostPath(path, host)) return FALSE;
+            const BOOL ok = PlatformCreateDirectory(host.c_str());
+            if (!ok) g_device.lastError = PlatformGetLastError();
+            return ok;
+        });
 }
 #endif
 
 EMU_EXPORT HANDLE CeFindFirstFile(LPCWSTR pattern, LPCE_FIND_DATA found) {
-    return Call<HANDLE>("CeFindFirstFile", INVALID_HANDLE_VALUE, Args(pattern, static_cast<const void*>(found)),
+    return Call<HANDLE>("CeFindFirstFile",
+                        INVALID_HANDLE_VALUE,
+                        Args(pattern, static_cast<const void*>(found)),
                         [&]() -> HANDLE {
                             WideText host;
                             if (!HostPath(pattern, host)) return INVALID_HANDLE_VALUE;

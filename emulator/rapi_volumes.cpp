@@ -18,7 +18,9 @@ constexpr const char* kHostSeparators = "\\/";
 constexpr const char* kHostSeparators = "/";
 #endif
 
-WCHAR Fold(WCHAR c) { return (c >= VZ_WIDE('a') && c <= VZ_WIDE('z')) ? static_cast<WCHAR>(c - VZ_WIDE('a') + VZ_WIDE('A')) : c; }
+WCHAR Fold(WCHAR c) {
+    return (c >= VZ_WIDE('a') && c <= VZ_WIDE('z')) ? static_cast<WCHAR>(c - VZ_WIDE('a') + VZ_WIDE('A')) : c;
+}
 
 bool NameTaken(const MountedVolume& volume, const WideText& name, CEOID except) {
     for (const Database& db : volume.data.databases)
@@ -74,9 +76,12 @@ int CompareText(const WideText& a, const WideText& b, bool ignoreCase) {
 
 size_t PropertyDataSize(const Property& prop) {
     switch (TypeFromPropID(prop.id)) {
-        case CEVT_LPWSTR: return (prop.text.size() + 1) * sizeof(WCHAR);
-        case CEVT_BLOB: return prop.blob.size();
-        default: return 0;
+        case CEVT_LPWSTR:
+            return (prop.text.size() + 1) * sizeof(WCHAR);
+        case CEVT_BLOB:
+            return prop.blob.size();
+        default:
+            return 0;
     }
 }
 
@@ -85,79 +90,88 @@ size_t PropertyDataSize(const Property& prop) {
 using namespace emu;
 
 EMU_EXPORT BOOL CeMountDBVol(PCEGUID guid, LPWSTR path, DWORD flags) {
-    return Call<BOOL>("CeMountDBVol", FALSE, Args(static_cast<const void*>(guid), path, flags), [&]() -> BOOL {
-        WideText host;
-        if (guid == nullptr) {
-            g_device.lastError = ERROR_INVALID_PARAMETER;
-            return FALSE;
-        }
-        if (!HostPath(path, host)) return FALSE;
-        const std::string resolved = ResolvedHostPath(host.c_str());
-        for (auto& entry : g_device.volumes)
-            if (SameHostFile(entry.second.hostPath, resolved)) {
-                ++entry.second.mounts;
-                *guid = entry.second.guid;
-                return TRUE;
+    return Call<BOOL>(
+        "CeMountDBVol", FALSE, Args(static_cast<const void*>(guid), path, flags), [&]() -> BOOL {
+            WideText host;
+            if (guid == nullptr) {
+                g_device.lastError = ERROR_INVALID_PARAMETER;
+                return FALSE;
             }
-        const HostKind kind = KindOf(resolved);
-        const bool exists = kind != HostKind::None;
-        if (kind == HostKind::Folder) {
-            g_device.lastError = ERROR_ACCESS_DENIED;
-            return FALSE;
-        }
-        Volume data;
-        bool fresh = false;
-        switch (flags) {
-            case OPEN_EXISTING:
-            case TRUNCATE_EXISTING:
-                if (!exists) {
-                    const size_t slash = resolved.find_last_of(kHostSeparators);
-                    const std::string folder = slash == std::string::npos ? "." : resolved.substr(0, slash);
-                    g_device.lastError = KindOf(folder) != HostKind::None ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
-                    return FALSE;
+            if (!HostPath(path, host)) return FALSE;
+            const std::string resolved = ResolvedHostPath(host.c_str());
+            for (auto& entry : g_device.volumes)
+                if (SameHostFile(entry.second.hostPath, resolved)) {
+                    ++entry.second.mounts;
+                    *guid = entry.second.guid;
+                    return TRUE;
                 }
-                fresh = flags == TRUNCATE_EXISTING;
-                break;
-            case CREATE_NEW:
-                if (exists) {
-                    g_device.lastError = ERROR_FILE_EXISTS;
-                    return FALSE;
-                }
-                fresh = true;
-                break;
-            case CREATE_ALWAYS: fresh = true; break;
-            case OPEN_ALWAYS: fresh = !exists; break;
-            default: g_device.lastError = ERROR_INVALID_PARAMETER; return FALSE;
-        }
-        if (!fresh) {
-            std::vector<uint8_t> bytes;
-            if (!emu::ReadWholeFile(resolved, bytes)) {
+            const HostKind kind = KindOf(resolved);
+            const bool exists = kind != HostKind::None;
+            if (kind == HostKind::Folder) {
                 g_device.lastError = ERROR_ACCESS_DENIED;
                 return FALSE;
             }
-            std::string why;
-            if (!emu::DecodeVolume(bytes, data, &why)) {
-                LogLine("# refusing to mount " + resolved + ": " + why);
-                g_device.lastError = ERROR_FILE_CORRUPT;
-                return FALSE;
+            Volume data;
+            bool fresh = false;
+            switch (flags) {
+                case OPEN_EXISTING:
+                case TRUNCATE_EXISTING:
+                    if (!exists) {
+                        const size_t slash = resolved.find_last_of(kHostSeparators);
+                        const std::string folder =
+                            slash == std::string::npos ? "." : resolved.substr(0, slash);
+                        g_device.lastError =
+                            KindOf(folder) != HostKind::None ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+                        return FALSE;
+                    }
+                    fresh = flags == TRUNCATE_EXISTING;
+                    break;
+                case CREATE_NEW:
+                    if (exists) {
+                        g_device.lastError = ERROR_FILE_EXISTS;
+                        return FALSE;
+                    }
+                    fresh = true;
+                    break;
+                case CREATE_ALWAYS:
+                    fresh = true;
+                    break;
+                case OPEN_ALWAYS:
+                    fresh = !exists;
+                    break;
+                default:
+                    g_device.lastError = ERROR_INVALID_PARAMETER;
+                    return FALSE;
             }
-        } else {
-            const DWORD error = emu::SaveVolumeFile(resolved, data);
-            if (error != ERROR_SUCCESS) {
-                g_device.lastError = error;
-                return FALSE;
+            if (!fresh) {
+                std::vector<uint8_t> bytes;
+                if (!emu::ReadWholeFile(resolved, bytes)) {
+                    g_device.lastError = ERROR_ACCESS_DENIED;
+                    return FALSE;
+                }
+                std::string why;
+                if (!emu::DecodeVolume(bytes, data, &why)) {
+                    LogLine("# refusing to mount " + resolved + ": " + why);
+                    g_device.lastError = ERROR_FILE_CORRUPT;
+                    return FALSE;
+                }
+            } else {
+                const DWORD error = emu::SaveVolumeFile(resolved, data);
+                if (error != ERROR_SUCCESS) {
+                    g_device.lastError = error;
+                    return FALSE;
+                }
             }
-        }
-        MountedVolume volume;
-        volume.guid.Data1 = g_device.nextVolume++;
-        volume.guid.Data2 = kVolumeGuidTag;
-        volume.hostPath = resolved;
-        volume.data = std::move(data);
-        volume.mounts = 1;
-        *guid = volume.guid;
-        g_device.volumes.emplace(volume.guid.Data1, std::move(volume));
-        return TRUE;
-    });
+            MountedVolume volume;
+            volume.guid.Data1 = g_device.nextVolume++;
+            volume.guid.Data2 = kVolumeGuidTag;
+            volume.hostPath = resolved;
+            volume.data = std::move(data);
+            volume.mounts = 1;
+            *guid = volume.guid;
+            g_device.volumes.emplace(volume.guid.Data1, std::move(volume));
+            return TRUE;
+        });
 }
 
 EMU_EXPORT BOOL CeUnmountDBVol(PCEGUID guid) {
@@ -190,23 +204,24 @@ EMU_EXPORT HANDLE CeFindFirstDatabaseEx(PCEGUID guid, DWORD type) {
 }
 
 EMU_EXPORT CEOID CeFindNextDatabaseEx(HANDLE enumeration, PCEGUID guid) {
-    return Call<CEOID>("CeFindNextDatabaseEx", 0, Args(static_cast<const void*>(enumeration), guid), [&]() -> CEOID {
-        Object* object = FindObject(enumeration, Object::Kind::Enum);
-        if (object == nullptr) return 0;
-        MountedVolume* volume = FindVolume(guid);
-        if (volume == nullptr || volume->guid.Data1 != object->dbEnum.volume) {
-            g_device.lastError = ERROR_INVALID_PARAMETER;
+    return Call<CEOID>(
+        "CeFindNextDatabaseEx", 0, Args(static_cast<const void*>(enumeration), guid), [&]() -> CEOID {
+            Object* object = FindObject(enumeration, Object::Kind::Enum);
+            if (object == nullptr) return 0;
+            MountedVolume* volume = FindVolume(guid);
+            if (volume == nullptr || volume->guid.Data1 != object->dbEnum.volume) {
+                g_device.lastError = ERROR_INVALID_PARAMETER;
+                return 0;
+            }
+            DatabaseEnum& e = object->dbEnum;
+            while (e.next < e.oids.size()) {
+                const CEOID oid = e.oids[e.next++];
+                for (const Database& db : volume->data.databases)
+                    if (db.oid == oid) return oid;  // skips databases deleted meanwhile
+            }
+            g_device.lastError = ERROR_NO_MORE_ITEMS;
             return 0;
-        }
-        DatabaseEnum& e = object->dbEnum;
-        while (e.next < e.oids.size()) {
-            const CEOID oid = e.oids[e.next++];
-            for (const Database& db : volume->data.databases)
-                if (db.oid == oid) return oid;  // skips databases deleted meanwhile
-        }
-        g_device.lastError = ERROR_NO_MORE_ITEMS;
-        return 0;
-    });
+        });
 }
 
 EMU_EXPORT CEOID CeCreateDatabaseEx(PCEGUID guid, CEDBASEINFO* info) {
@@ -217,8 +232,9 @@ EMU_EXPORT CEOID CeCreateDatabaseEx(PCEGUID guid, CEDBASEINFO* info) {
             g_device.lastError = ERROR_INVALID_PARAMETER;
             return 0;
         }
-        const size_t length = std::find(info->szDbaseName, info->szDbaseName + CEDB_MAXDBASENAMELEN, VZ_WIDE('\0')) -
-                              info->szDbaseName;
+        const size_t length =
+            std::find(info->szDbaseName, info->szDbaseName + CEDB_MAXDBASENAMELEN, VZ_WIDE('\0')) -
+            info->szDbaseName;
         if (length == 0 || length >= CEDB_MAXDBASENAMELEN) {
             g_device.lastError = ERROR_INVALID_PARAMETER;
             return 0;
@@ -269,8 +285,9 @@ BOOL SetDatabaseInfo(const char* entry, PCEGUID guid, CEOID oid, CEDBASEINFO* in
         }
         WideText name;
         if ((info->dwFlags & CEDB_VALIDNAME) != 0) {
-            const size_t length = std::find(info->szDbaseName, info->szDbaseName + CEDB_MAXDBASENAMELEN, VZ_WIDE('\0')) -
-                                  info->szDbaseName;
+            const size_t length =
+                std::find(info->szDbaseName, info->szDbaseName + CEDB_MAXDBASENAMELEN, VZ_WIDE('\0')) -
+                info->szDbaseName;
             if (length == 0 || length >= CEDB_MAXDBASENAMELEN) {
                 g_device.lastError = ERROR_INVALID_PARAMETER;
                 return FALSE;
@@ -285,20 +302,22 @@ BOOL SetDatabaseInfo(const char* entry, PCEGUID guid, CEOID oid, CEDBASEINFO* in
             g_device.lastError = ERROR_INVALID_PARAMETER;
             return FALSE;
         }
-        return Commit(*volume, [&](Volume& v) {
-                   for (Database& db : v.databases) {
-                       if (db.oid != oid) continue;
-                       if ((info->dwFlags & CEDB_VALIDNAME) != 0) db.name = name;
-                       if ((info->dwFlags & CEDB_VALIDTYPE) != 0) db.type = info->dwDbaseType;
-                       if ((info->dwFlags & CEDB_VALIDSORTSPEC) != 0)
-                           db.sorts.assign(info->rgSortSpecs, info->rgSortSpecs + info->wNumSortOrder);
-                       if ((info->dwFlags & CEDB_VALIDDBFLAGS) != 0) db.flags = info->dwFlags & CEDB_NOCOMPRESS;
-                       db.modified = (info->dwFlags & CEDB_VALIDMODTIME) != 0
-                                         ? FileTimeValue(info->ftLastModified)
-                                         : FileTimeValue(PlatformCurrentFileTime());
-                   }
-                   return true;
-               })
+        return Commit(*volume,
+                      [&](Volume& v) {
+                          for (Database& db : v.databases) {
+                              if (db.oid != oid) continue;
+                              if ((info->dwFlags & CEDB_VALIDNAME) != 0) db.name = name;
+                              if ((info->dwFlags & CEDB_VALIDTYPE) != 0) db.type = info->dwDbaseType;
+                              if ((info->dwFlags & CEDB_VALIDSORTSPEC) != 0)
+                                  db.sorts.assign(info->rgSortSpecs, info->rgSortSpecs + info->wNumSortOrder);
+                              if ((info->dwFlags & CEDB_VALIDDBFLAGS) != 0)
+                                  db.flags = info->dwFlags & CEDB_NOCOMPRESS;
+                              db.modified = (info->dwFlags & CEDB_VALIDMODTIME) != 0
+                                                ? FileTimeValue(info->ftLastModified)
+                                                : FileTimeValue(PlatformCurrentFileTime());
+                          }
+                          return true;
+                      })
                    ? TRUE
                    : FALSE;
     });
@@ -331,52 +350,56 @@ EMU_EXPORT BOOL CeDeleteDatabaseEx(PCEGUID guid, CEOID oid) {
             g_device.lastError = ERROR_SHARING_VIOLATION;
             return FALSE;
         }
-        return Commit(*volume, [&](Volume& v) {
-                   v.databases.erase(std::remove_if(v.databases.begin(), v.databases.end(),
-                                                    [&](const Database& db) { return db.oid == oid; }),
-                                     v.databases.end());
-                   return true;
-               })
+        return Commit(*volume,
+                      [&](Volume& v) {
+                          v.databases.erase(std::remove_if(v.databases.begin(),
+                                                           v.databases.end(),
+                                                           [&](const Database& db) { return db.oid == oid; }),
+                                            v.databases.end());
+                          return true;
+                      })
                    ? TRUE
                    : FALSE;
     });
 }
 
 EMU_EXPORT BOOL CeOidGetInfoEx(PCEGUID guid, CEOID oid, CEOIDINFO* info) {
-    return Call<BOOL>("CeOidGetInfoEx", FALSE, Args(guid, oid, static_cast<const void*>(info)), [&]() -> BOOL {
-        MountedVolume* volume = FindVolume(guid);
-        if (volume == nullptr) return FALSE;
-        if (info == nullptr) {
-            g_device.lastError = ERROR_INVALID_PARAMETER;
-            return FALSE;
-        }
-        for (const Database& db : volume->data.databases) {
-            if (db.oid == oid) {
-                std::memset(info, 0, sizeof(*info));
-                info->wObjType = OBJTYPE_DATABASE;
-                CEDBASEINFO& out = info->infDatabase;
-                out.dwFlags = db.flags;
-                CopyName(out.szDbaseName, CEDB_MAXDBASENAMELEN, db.name);
-                out.dwDbaseType = db.type;
-                out.wNumRecords = static_cast<WORD>(std::min<size_t>(db.records.size(), 0xFFFF));
-                out.wNumSortOrder = static_cast<WORD>(db.sorts.size());
-                size_t size = 0;
-                for (const Record& record : db.records)
-                    for (const Property& prop : record.properties) size += sizeof(CEPROPVAL) + PropertyDataSize(prop);
-                out.dwSize = static_cast<DWORD>(std::min<size_t>(size, 0xFFFFFFFFu));
-                out.ftLastModified = MakeFileTime(db.modified);
-                std::copy(db.sorts.begin(), db.sorts.end(), out.rgSortSpecs);
-                return TRUE;
+    return Call<BOOL>(
+        "CeOidGetInfoEx", FALSE, Args(guid, oid, static_cast<const void*>(info)), [&]() -> BOOL {
+            MountedVolume* volume = FindVolume(guid);
+            if (volume == nullptr) return FALSE;
+            if (info == nullptr) {
+                g_device.lastError = ERROR_INVALID_PARAMETER;
+                return FALSE;
             }
-            for (const Record& record : db.records)
-                if (record.oid == oid) {
+            for (const Database& db : volume->data.databases) {
+                if (db.oid == oid) {
                     std::memset(info, 0, sizeof(*info));
-                    info->wObjType = OBJTYPE_RECORD;
-                    info->infRecord.oidParent = db.oid;
+                    info->wObjType = OBJTYPE_DATABASE;
+                    CEDBASEINFO& out = info->infDatabase;
+                    out.dwFlags = db.flags;
+                    CopyName(out.szDbaseName, CEDB_MAXDBASENAMELEN, db.name);
+                    out.dwDbaseType = db.type;
+                    out.wNumRecords = static_cast<WORD>(std::min<size_t>(db.records.size(), 0xFFFF));
+                    out.wNumSortOrder = static_cast<WORD>(db.sorts.size());
+                    size_t size = 0;
+                    for (const Record& record : db.records)
+                        for (const Property& prop : record.properties)
+                            size += sizeof(CEPROPVAL) + PropertyDataSize(prop);
+                    out.dwSize = static_cast<DWORD>(std::min<size_t>(size, 0xFFFFFFFFu));
+                    out.ftLastModified = MakeFileTime(db.modified);
+                    std::copy(db.sorts.begin(), db.sorts.end(), out.rgSortSpecs);
                     return TRUE;
                 }
-        }
-        g_device.lastError = ERROR_INVALID_PARAMETER;
-        return FALSE;
-    });
+                for (const Record& record : db.records)
+                    if (record.oid == oid) {
+                        std::memset(info, 0, sizeof(*info));
+                        info->wObjType = OBJTYPE_RECORD;
+                        info->infRecord.oidParent = db.oid;
+                        return TRUE;
+                    }
+            }
+            g_device.lastError = ERROR_INVALID_PARAMETER;
+            return FALSE;
+        });
 }

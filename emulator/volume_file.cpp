@@ -85,7 +85,9 @@ public:
         return true;
     }
     // A count of items of at least itemSize bytes each that can still fit.
-    bool Count(uint32_t& n, size_t itemSize) { return U32(n) && static_cast<uint64_t>(n) * itemSize <= size_ - pos_; }
+    bool Count(uint32_t& n, size_t itemSize) {
+        return U32(n) && static_cast<uint64_t>(n) * itemSize <= size_ - pos_;
+    }
     bool Text(WideText& text) {
         uint32_t n;
         if (!Count(n, 2)) return false;
@@ -118,8 +120,8 @@ bool DecodePayload(Reader& in, Volume& volume, std::string& why) {
     volume.databases.resize(count);
     for (Database& db : volume.databases) {
         uint32_t sorts;
-        if (!in.U32(db.oid) || !in.U32(db.type) || !in.U32(db.flags) || !in.Text(db.name) || !in.U64(db.modified) ||
-            !in.Count(sorts, 8) || sorts > CEDB_MAXSORTORDER)
+        if (!in.U32(db.oid) || !in.U32(db.type) || !in.U32(db.flags) || !in.Text(db.name) ||
+            !in.U64(db.modified) || !in.Count(sorts, 8) || sorts > CEDB_MAXSORTORDER)
             return (why = "damaged database header"), false;
         if (db.oid == 0 || db.name.empty() || db.name.size() >= CEDB_MAXDBASENAMELEN)
             return (why = "invalid database header"), false;
@@ -131,7 +133,8 @@ bool DecodePayload(Reader& in, Volume& volume, std::string& why) {
         db.records.resize(records);
         for (Record& record : db.records) {
             uint32_t props;
-            if (!in.U32(record.oid) || record.oid == 0 || !in.Count(props, 6)) return (why = "damaged record"), false;
+            if (!in.U32(record.oid) || record.oid == 0 || !in.Count(props, 6))
+                return (why = "damaged record"), false;
             record.properties.resize(props);
             for (Property& prop : record.properties) {
                 uint16_t flags;
@@ -155,10 +158,17 @@ bool DecodePayload(Reader& in, Volume& volume, std::string& why) {
                         break;
                     }
                     case CEVT_R8:
-                    case CEVT_FILETIME: ok = in.U64(prop.number); break;
-                    case CEVT_LPWSTR: ok = in.Text(prop.text); break;
-                    case CEVT_BLOB: ok = in.Bytes(prop.blob); break;
-                    default: ok = false;
+                    case CEVT_FILETIME:
+                        ok = in.U64(prop.number);
+                        break;
+                    case CEVT_LPWSTR:
+                        ok = in.Text(prop.text);
+                        break;
+                    case CEVT_BLOB:
+                        ok = in.Bytes(prop.blob);
+                        break;
+                    default:
+                        ok = false;
                 }
                 if (!ok) return (why = "damaged property value"), false;
             }
@@ -180,8 +190,10 @@ bool IsKnownPropertyType(WORD type) {
         case CEVT_R8:
         case CEVT_FILETIME:
         case CEVT_LPWSTR:
-        case CEVT_BLOB: return true;
-        default: return false;
+        case CEVT_BLOB:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -209,16 +221,24 @@ std::vector<uint8_t> EncodeVolume(const Volume& volume) {
                 payload.U16(prop.flags);
                 switch (TypeFromPropID(prop.id)) {
                     case CEVT_I2:
-                    case CEVT_UI2: payload.U16(static_cast<uint32_t>(prop.number & 0xFFFF)); break;
+                    case CEVT_UI2:
+                        payload.U16(static_cast<uint32_t>(prop.number & 0xFFFF));
+                        break;
                     case CEVT_I4:
                     case CEVT_UI4:
-                    case CEVT_BOOL: payload.U32(static_cast<uint32_t>(prop.number)); break;
-                    case CEVT_LPWSTR: payload.Text(prop.text); break;
+                    case CEVT_BOOL:
+                        payload.U32(static_cast<uint32_t>(prop.number));
+                        break;
+                    case CEVT_LPWSTR:
+                        payload.Text(prop.text);
+                        break;
                     case CEVT_BLOB:
                         payload.U32(static_cast<uint32_t>(prop.blob.size()));
                         payload.bytes.insert(payload.bytes.end(), prop.blob.begin(), prop.blob.end());
                         break;
-                    default: payload.U64(prop.number); break;
+                    default:
+                        payload.U64(prop.number);
+                        break;
                 }
             }
         }
@@ -284,16 +304,18 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
 DWORD SaveVolumeFile(const std::string& path, const Volume& volume) {
     const std::vector<uint8_t> bytes = EncodeVolume(volume);
     const std::string temporary = path + ".~new";
-    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(
+        temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         return error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND
-               : error == ERROR_DISK_FULL                                      ? ERROR_DISK_FULL
-                                                                               : ERROR_ACCESS_DENIED;
+               : error == ERROR_DISK_FULL                                     ? ERROR_DISK_FULL
+                                                                              : ERROR_ACCESS_DENIED;
     }
     DWORD written = 0;
-    const BOOL complete = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                          written == bytes.size();
+    const BOOL complete =
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+        written == bytes.size();
     CloseHandle(file);
     // rename() will not replace an existing file here; MoveFileEx does, in
     // one step, as rename does on POSIX.
@@ -310,7 +332,9 @@ DWORD SaveVolumeFile(const std::string& path, const Volume& volume) {
     const std::vector<uint8_t> bytes = EncodeVolume(volume);
     const std::string temporary = path + ".~new";
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return errno == ENOENT ? ERROR_PATH_NOT_FOUND : (errno == ENOSPC ? ERROR_DISK_FULL : ERROR_ACCESS_DENIED);
+    if (fd < 0)
+        return errno == ENOENT ? ERROR_PATH_NOT_FOUND
+                               : (errno == ENOSPC ? ERROR_DISK_FULL : ERROR_ACCESS_DENIED);
     size_t written = 0;
     while (written < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);

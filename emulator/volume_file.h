@@ -32,8 +32,8 @@ namespace emu {
 struct Property {
     CEPROPID id = 0;
     WORD flags = 0;
-    uint64_t number = 0;  // integers, BOOL, the bits of R8, FILETIME
-    WideText text;  // CEVT_LPWSTR
+    uint64_t number = 0;        // integers, BOOL, the bits of R8, FILETIME
+    WideText text;              // CEVT_LPWSTR
     std::vector<uint8_t> blob;  // CEVT_BLOB
 };
 

@@ -31,33 +31,54 @@
 
 #include "vezuved/vezuved.h"
 
-typedef int32_t(VEZUVED_CALL *SetProgressFunction)(RLProgressCallback);
-typedef int32_t(VEZUVED_CALL *SetSessionFunction)(void*);
-typedef void(VEZUVED_CALL *ReleaseFunction)(void*, int32_t);
-typedef const char*(VEZUVED_CALL *GetDescFunction)(const void*);
-typedef int32_t(VEZUVED_CALL *SetDescFunction)(void*, const char*);
-typedef int32_t(VEZUVED_CALL *TitleFunction)(const char*, char*, int32_t*);
-typedef int32_t(VEZUVED_CALL *ReadPdbFunction)(const char*, void**, int32_t*);
-typedef int32_t(VEZUVED_CALL *WritePdbFunction)(const char*, void*, int32_t, int32_t);
-typedef int32_t(VEZUVED_CALL *PdbInfoFunction)(const char*, int32_t*, int32_t*, int32_t*, int32_t*);
-typedef int32_t(VEZUVED_CALL *ImportFunction)(const char*, char*, const char*, int16_t, int16_t, int16_t,
-                                              const int16_t*);
-typedef int32_t(VEZUVED_CALL *ExportFunction)(const char*, char*, const char*, int16_t, int16_t, int16_t,
-                                              const int16_t*);
-typedef int32_t(VEZUVED_CALL *WriteCsvFunction)(const char*, const char*, int16_t, int16_t, int16_t,
-                                                const int16_t*, void*, int32_t);
-typedef int32_t(VEZUVED_CALL *ToDeviceFunction)(const char*, const char*, uint32_t, const char*, int16_t,
-                                                int16_t, int16_t, const int16_t*);
-typedef int32_t(VEZUVED_CALL *FromDeviceFunction)(const char*, const char*, const char*, uint32_t,
-                                                  const char*, int16_t, int32_t, int32_t, int32_t, int32_t);
+typedef int32_t(VEZUVED_CALL* SetProgressFunction)(RLProgressCallback);
+typedef int32_t(VEZUVED_CALL* SetSessionFunction)(void*);
+typedef void(VEZUVED_CALL* ReleaseFunction)(void*, int32_t);
+typedef const char*(VEZUVED_CALL* GetDescFunction)(const void*);
+typedef int32_t(VEZUVED_CALL* SetDescFunction)(void*, const char*);
+typedef int32_t(VEZUVED_CALL* TitleFunction)(const char*, char*, int32_t*);
+typedef int32_t(VEZUVED_CALL* ReadPdbFunction)(const char*, void**, int32_t*);
+typedef int32_t(VEZUVED_CALL* WritePdbFunction)(const char*, void*, int32_t, int32_t);
+typedef int32_t(VEZUVED_CALL* PdbInfoFunction)(const char*, int32_t*, int32_t*, int32_t*, int32_t*);
+typedef int32_t(VEZUVED_CALL* ImportFunction)(
+    const char*, char*, const char*, int16_t, int16_t, int16_t, const int16_t*);
+typedef int32_t(VEZUVED_CALL* ExportFunction)(
+    const char*, char*, const char*, int16_t, int16_t, int16_t, const int16_t*);
+typedef int32_t(VEZUVED_CALL* WriteCsvFunction)(
+    const char*, const char*, int16_t, int16_t, int16_t, const int16_t*, void*, int32_t);
+typedef int32_t(VEZUVED_CALL* ToDeviceFunction)(
+    const char*, const char*, uint32_t, const char*, int16_t, int16_t, int16_t, const int16_t*);
+typedef int32_t(VEZUVED_CALL* FromDeviceFunction)(const char*,
+                                                  const char*,
+                                                  const char*,
+                                                  uint32_t,
+                                                  const char*,
+                                                  int16_t,
+                                                  int32_t,
+                                                  int32_t,
+                                                  int32_t,
+                                                  int32_t);
 
 /* Every name of the export table: src/api/vezuved.def. */
-static const char* const kExports[] = {
-    "RLSetProgressCallback", "RLSetSessionPtr",   "RLSetAskReplaceCallback", "RLDBRelease",
-    "RLGetPointDesc",        "RLSetPointDesc",    "RLGetCalFileInfo",        "RLGetCalFileTitle",
-    "DoReadPDB",             "RLDBReadPDB",       "RLDBWritePDB",            "RLGetPDBFileInfo",
-    "RLDBImport",            "RLDBExport",        VEZUVED_READCSV_DECORATED_NAME,
-    "RLDBWriteCSV",          "RLDBCEEnum",        "RLDBCECopyToDevice",      "RLDBCECopyFromDevice"};
+static const char* const kExports[] = {"RLSetProgressCallback",
+                                       "RLSetSessionPtr",
+                                       "RLSetAskReplaceCallback",
+                                       "RLDBRelease",
+                                       "RLGetPointDesc",
+                                       "RLSetPointDesc",
+                                       "RLGetCalFileInfo",
+                                       "RLGetCalFileTitle",
+                                       "DoReadPDB",
+                                       "RLDBReadPDB",
+                                       "RLDBWritePDB",
+                                       "RLGetPDBFileInfo",
+                                       "RLDBImport",
+                                       "RLDBExport",
+                                       VEZUVED_READCSV_DECORATED_NAME,
+                                       "RLDBWriteCSV",
+                                       "RLDBCEEnum",
+                                       "RLDBCECopyToDevice",
+                                       "RLDBCECopyFromDevice"};
 #define EXPORT_COUNT (sizeof(kExports) / sizeof(kExports[0]))
 #define POINT_COUNT 3
 
@@ -102,8 +123,13 @@ static int SamePoints(const char* step, const RLPointRecord* sent, const void* r
     for (i = 0; i < count; ++i) {
         if (strcmp(back[i].name, sent[i].name) != 0 || strcmp(back[i].latitude, sent[i].latitude) != 0 ||
             strcmp(back[i].longitude, sent[i].longitude) != 0) {
-            fprintf(stderr, "win32_host: %s: point %ld came back as %s %s %s\n", step, (long)i, back[i].name,
-                    back[i].latitude, back[i].longitude);
+            fprintf(stderr,
+                    "win32_host: %s: point %ld came back as %s %s %s\n",
+                    step,
+                    (long)i,
+                    back[i].name,
+                    back[i].latitude,
+                    back[i].longitude);
             Fail(step, "a point changed");
             return 0;
         }
@@ -116,8 +142,8 @@ typedef struct Session {
     int doneCalls;
 } Session;
 
-static int32_t VEZUVED_CALL OnProgress(int32_t stage, int32_t done, int32_t total, const char* name,
-                                       void* session) {
+static int32_t VEZUVED_CALL
+OnProgress(int32_t stage, int32_t done, int32_t total, const char* name, void* session) {
     Session* s = (Session*)session;
     (void)done, (void)total, (void)name;
     s->progressCalls++;
@@ -146,7 +172,8 @@ static void DatabaseRoundTrip(const char* work, RLPointRecord* points) {
     read = ((ReadPdbFunction)Entry("RLDBReadPDB"))(path, &records, &kind);
     if (SamePoints(step, points, records, read)) {
         const char* desc = getDesc((const char*)records + VEZUVED_POINT_RECORD_SIZE);
-        if (desc == NULL || strcmp(desc, "view to the east") != 0) Fail(step, "the description did not come back");
+        if (desc == NULL || strcmp(desc, "view to the east") != 0)
+            Fail(step, "the description did not come back");
         if (getDesc(records) != NULL) Fail(step, "a point without description got one");
     }
     release(records, read > 0 ? read : 0);
@@ -173,7 +200,8 @@ static void TextRoundTrip(const char* work, const char* cal, const RLPointRecord
     read = ((ReadPdbFunction)Entry("DoReadPDB"))(imported, &records, &kind);
     SamePoints(step, points, records, read);
     ((ReleaseFunction)Entry("RLDBRelease"))(records, read > 0 ? read : 0);
-    if (g_status == 0) printf("text: exported as exported.csv, imported as %s\n", strrchr(imported, '\\') + 1);
+    if (g_status == 0)
+        printf("text: exported as exported.csv, imported as %s\n", strrchr(imported, '\\') + 1);
 }
 
 static void MemoryRoundTrip(const char* work, const char* cal, RLPointRecord* points) {
@@ -184,8 +212,8 @@ static void MemoryRoundTrip(const char* work, const char* cal, RLPointRecord* po
     RLDBReadCSVFunction readCsv = (RLDBReadCSVFunction)Entry(VEZUVED_READCSV_DECORATED_NAME);
 
     Join(path, work, "memory.csv");
-    if (((WriteCsvFunction)Entry("RLDBWriteCSV"))(path, cal, VEZUVED_KIND_POINT, -1, -1, NULL, points,
-                                                  POINT_COUNT) != 0) {
+    if (((WriteCsvFunction)Entry("RLDBWriteCSV"))(
+            path, cal, VEZUVED_KIND_POINT, -1, -1, NULL, points, POINT_COUNT) != 0) {
         Fail(step, "RLDBWriteCSV failed");
         return;
     }
@@ -209,8 +237,8 @@ static void DeviceRoundTrip(const char* work) {
     ((SetProgressFunction)Entry("RLSetProgressCallback"))(OnProgress);
     pushed = ((ToDeviceFunction)Entry("RLDBCECopyToDevice"))(
         database, NULL, VEZUVED_OPT_ALWAYS | VEZUVED_OPT_CREATE_VOLUME, NULL, -1, -1, -1, NULL);
-    pulledResult = ((FromDeviceFunction)Entry("RLDBCECopyFromDevice"))(NULL, NULL, back, VEZUVED_OPT_ALWAYS,
-                                                                       NULL, VEZUVED_KIND_POINT, 0, 0, 0, 0);
+    pulledResult = ((FromDeviceFunction)Entry("RLDBCECopyFromDevice"))(
+        NULL, NULL, back, VEZUVED_OPT_ALWAYS, NULL, VEZUVED_KIND_POINT, 0, 0, 0, 0);
     ((SetProgressFunction)Entry("RLSetProgressCallback"))(NULL);
     ((SetSessionFunction)Entry("RLSetSessionPtr"))(NULL);
     if (pushed != 0 || pulledResult != 0) {
@@ -225,7 +253,8 @@ static void DeviceRoundTrip(const char* work) {
     if (attributes == INVALID_FILE_ATTRIBUTES) Fail(step, "pulled\\host.rlp was not written");
     if (session.doneCalls != 2) Fail(step, "the progress callback did not see two items done");
     if (g_status == 0)
-        printf("device: pushed host.pdb, pulled pulled\\host.rlp, %d progress calls\n", session.progressCalls);
+        printf("device: pushed host.pdb, pulled pulled\\host.rlp, %d progress calls\n",
+               session.progressCalls);
 }
 
 int main(int argc, char** argv) {
@@ -276,7 +305,8 @@ int main(int argc, char** argv) {
     Fill(&points[0], "Camp", 45.0 + 5 * step, -122.0 - 6 * step, 120);
     Fill(&points[1], "Summit", 46.8527 + step / 3, -121.7604 - step / 7, 14410);
     Fill(&points[2], "Lake", -0.5 + step * step, 0.25 - step / 9, -12);
-    if (((SetDescFunction)Entry("RLSetPointDesc"))(&points[1], "view to the east") != 0) Fail("start", "RLSetPointDesc failed");
+    if (((SetDescFunction)Entry("RLSetPointDesc"))(&points[1], "view to the east") != 0)
+        Fail("start", "RLSetPointDesc failed");
 
     DatabaseRoundTrip(argv[2], points);
     if (g_status == 0) TextRoundTrip(argv[2], cal, points);

@@ -19,8 +19,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
-    static const char* const kWanted[] = {nullptr, "FormatTitle", "Header", "Field3", "[Points]",
-                                          "Ext", "Source", "Delimited"};
+    static const char* const kWanted[] = {
+        nullptr, "FormatTitle", "Header", "Field3", "[Points]", "Ext", "Source", "Delimited"};
     const char* wanted = kWanted[data[0] & 7];
     fuzz::FreshState();
     std::string text = fuzz::Text(data + 1, size - 1);

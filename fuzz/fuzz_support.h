@@ -28,8 +28,8 @@ inline void QuietStdout() {
 inline const std::string& ScratchFolder() {
     static const std::string folder = [] {
         const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") +
-                              "/vezuved-fuzz-XXXXXX";
+        std::string pattern =
+            std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/vezuved-fuzz-XXXXXX";
         if (mkdtemp(pattern.data()) == nullptr) std::abort();
         return pattern;
     }();

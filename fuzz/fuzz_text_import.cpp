@@ -46,8 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     fuzz::FreshState();
     void* records = nullptr;
-    int32_t count = RLDBReadCSV(source.c_str(), format.c_str(), kind == 6 ? 0 : kind, -1, -1,
-                                nullptr, &records);
+    int32_t count =
+        RLDBReadCSV(source.c_str(), format.c_str(), kind == 6 ? 0 : kind, -1, -1, nullptr, &records);
     RLDBRelease(records, count > 0 ? count : 0);
     fuzz::FreshState();
     return 0;

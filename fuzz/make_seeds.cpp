@@ -46,8 +46,14 @@ std::string Slurp(const std::string& path) {
     return bytes;
 }
 
-void Fill(RLPointRecord& r, const char* lat, const char* lon, const char* ele, const char* time,
-          const char* name, const char* icon, const char* desc) {
+void Fill(RLPointRecord& r,
+          const char* lat,
+          const char* lon,
+          const char* ele,
+          const char* time,
+          const char* name,
+          const char* icon,
+          const char* desc) {
     std::memset(&r, 0, sizeof r);
     std::strcpy(r.latitude, lat);
     std::strcpy(r.longitude, lon);
@@ -60,8 +66,7 @@ void Fill(RLPointRecord& r, const char* lat, const char* lon, const char* ele, c
 
 void Databases() {
     std::vector<RLPointRecord> points(3);
-    Fill(points[0], "45.5000000", "-122.2500000", "100", "143005 24122004", "Home", "House",
-         "Gate, back");
+    Fill(points[0], "45.5000000", "-122.2500000", "100", "143005 24122004", "Home", "House", "Gate, back");
     Fill(points[1], "-33.8675000", "151.2070000", "", "", "Camp", "Flag", nullptr);
     Fill(points[2], "0.0000001", "179.9999999", "-12", "000000 01011970", "Edge", "", "note");
     const std::string scratch = g_root + "/scratch.pdb";
@@ -78,7 +83,9 @@ void Databases() {
 
 // A line for fuzz_point_line: the selector byte, then the line.
 void Line(int index, uint8_t selector, const std::string& line) {
-    Put("fuzz_point_line", "line" + std::to_string(index), std::string(1, static_cast<char>(selector)) + line);
+    Put("fuzz_point_line",
+        "line" + std::to_string(index),
+        std::string(1, static_cast<char>(selector)) + line);
 }
 
 void Lines() {
@@ -122,30 +129,50 @@ void Imports() {
     const Seed seeds[] = {
         {0, "45.5,-122.5,100,143005 24122004,Home,House,note\r\n1,2,,,Camp,Flag,\r\n"},
         {0 | 8, "1,2,3,143005 24122004,A,i,d\r\n4,5,,,B,,\r\n6,7,,010101 01012001,C,,\"x, y\"\r\n"},
-        {1, "Grid\tLat/Lon\n\nHeader\tName\n\nWaypoint\tHome\tnote\tUser Waypoint\t"
-            "N45 30.000 W122 30.000\t100\n\nTrackpoint\tN45 30 W122 30\n"},
+        {1,
+         "Grid\tLat/Lon\n\nHeader\tName\n\nWaypoint\tHome\tnote\tUser Waypoint\t"
+         "N45 30.000 W122 30.000\t100\n\nTrackpoint\tN45 30 W122 30\n"},
         {2 | 16, "lat\tlon\n45 30.0\t-122 15.0\t100\t\tA\t\t\n"},
         {3, "45.50000  -122.2500   100   143005 24122004Name    note\n"},
-        {4, "H  IDNT   LATITUDE    LONGITUDE    DATE      TIME     ALT   DESCRIPTION\n"
-            "W  HOME   N45 30.0000 W122 15.0000 24-DEC-04 14:30:05 100 note\n"},
+        {4,
+         "H  IDNT   LATITUDE    LONGITUDE    DATE      TIME     ALT   DESCRIPTION\n"
+         "W  HOME   N45 30.0000 W122 15.0000 24-DEC-04 14:30:05 100 note\n"},
         {5 | 40, "Camp;4530.000N;12215.000W;24122004\n"},
         {0 | 40, "WGS 84,0,0\n\nNAD27, -8,160\n"},
     };
     int i = 0;
     for (const Seed& seed : seeds) {
-        Put("fuzz_text_import", "text" + std::to_string(i++),
+        Put("fuzz_text_import",
+            "text" + std::to_string(i++),
             std::string(1, static_cast<char>(seed.selector)) + seed.text);
     }
 }
 
 void Values() {
-    const char* coordinates[] = {"45.5", "-122.2500000", "N45 30.000", "W122 30.5", "4530.000N",
-                                 "12215.5W", "S 33 52 3.0", "E151 12.42", "1e3", "  +0.0000001 ",
-                                 "N45°30'15.5\"", "nan", ""};
+    const char* coordinates[] = {"45.5",
+                                 "-122.2500000",
+                                 "N45 30.000",
+                                 "W122 30.5",
+                                 "4530.000N",
+                                 "12215.5W",
+                                 "S 33 52 3.0",
+                                 "E151 12.42",
+                                 "1e3",
+                                 "  +0.0000001 ",
+                                 "N45°30'15.5\"",
+                                 "nan",
+                                 ""};
     int i = 0;
     for (const char* text : coordinates) Put("fuzz_coordinates", "c" + std::to_string(i++), text);
-    const char* times[] = {"143005 24122004", "14:30:05", "7-5-3.25", "143005.5", "235959 31121999",
-                           "000000 01011970", "12:00", "99:99:99.99", "143005 2412"};
+    const char* times[] = {"143005 24122004",
+                           "14:30:05",
+                           "7-5-3.25",
+                           "143005.5",
+                           "235959 31121999",
+                           "000000 01011970",
+                           "12:00",
+                           "99:99:99.99",
+                           "143005 2412"};
     i = 0;
     for (const char* text : times) Put("fuzz_time", "t" + std::to_string(i++), text);
 }

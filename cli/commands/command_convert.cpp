@@ -5,9 +5,9 @@
 #include "commands/command_options.h"
 #include "commands/commands.h"
 #include "commands/convert_plan.h"
+#include "commands/filter_options.h"
 #include "files/failure.h"
 #include "filetypes/tool_formats.h"
-#include "commands/filter_options.h"
 
 namespace vezuved_cli {
 namespace {
@@ -72,28 +72,35 @@ void Convert(const ConvertOptions& options) {
 void AddConvertCommand(CLI::App& app) {
     auto options = std::make_shared<ConvertOptions>();
     CLI::App* command = app.add_subcommand(
-        "convert", "Convert by the extensions: .pdb, .gpx, .kml, .geojson (.json in), .svg, .html, .json (the "
+        "convert",
+        "Convert by the extensions: .pdb, .gpx, .kml, .geojson (.json in), .svg, .html, .json (the "
         "listing show --output json prints), or a text layout");
-    command->add_option("files", options->files,
-                        "The inputs, then the output (unless -o or --out-dir names it). '-' is standard "
-                        "input or output; 'logs/*.gpx' is expanded by the tool")
+    command
+        ->add_option("files",
+                     options->files,
+                     "The inputs, then the output (unless -o or --out-dir names it). '-' is standard "
+                     "input or output; 'logs/*.gpx' is expanded by the tool")
         ->required();
     command->add_option("-o,--output", options->output, "The output; several inputs of one kind are merged");
-    command->add_option("--out-dir", options->outDir,
+    command->add_option("--out-dir",
+                        options->outDir,
                         "Convert each input on its own into this folder, with its name (needs --to)");
     command->add_option("--from", options->from, "What standard input holds: " + FileTypeNames());
     command->add_option("--to", options->to, "What to write: " + FileTypeNames());
-    command->add_option("--track", options->track, "Only the route or track of this name or number (1-based)");
+    command->add_option(
+        "--track", options->track, "Only the route or track of this name or number (1-based)");
     command->add_option("--what", options->what, "Only the waypoints, tracks or routes");
     AddDefinitionOption(*command, options->shared);
-    command->add_option("--output-definition", options->outputDefinition,
+    command->add_option("--output-definition",
+                        options->outputDefinition,
                         "Format definition (.cal) of a text output; default: the output file's own .cal");
     AddKindOption(*command, options->shared);
     AddTextCheckOptions(*command, options->shared);
     AddSegmentsOption(*command, options->shared);
     AddAutoOption(*command, options->shared);
     command->add_flag("--compact", options->compact, "GeoJSON on one line, without indentation");
-    command->add_flag("--points", options->points,
+    command->add_flag("--points",
+                      options->points,
                       "GeoJSON: also write every point to <name>-points.geojson beside the output");
     AddFilterOptions(*command, options->filters);
     command->footer(

@@ -9,10 +9,10 @@
 #include "commands/commands.h"
 #include "definitions/auto_text.h"
 #include "definitions/definition_explain.h"
-#include "output/table_output.h"
-#include "values/encoding.h"
 #include "files/failure.h"
 #include "files/file_output.h"
+#include "output/table_output.h"
+#include "values/encoding.h"
 #include "values/options.h"
 
 using namespace vezuved;
@@ -73,8 +73,9 @@ std::vector<std::string> DefinitionsIn(const std::string& folder) {
 void AddExplainCommand(CLI::App& formats) {
     auto path = std::make_shared<std::string>();
     CLI::App* command = formats.add_subcommand(
-        "explain", "Show what a format definition (.cal) says: its columns, layout and kind, with a warning "
-                   "for each line or setting the library ignores or that clashes");
+        "explain",
+        "Show what a format definition (.cal) says: its columns, layout and kind, with a warning "
+        "for each line or setting the library ignores or that clashes");
     command->add_option("definition", *path, "The format definition")->required();
     command->footer("Example:\n  vezuved formats explain examples/formats/track.cal");
     command->callback([path] {
@@ -116,11 +117,12 @@ void AddMakeCommand(CLI::App& formats) {
         if (times.rewritten > 0) {
             // A definition must read its own file: the columns whose ISO 8601
             // values its time column would refuse on every line stay out.
-            std::cerr << "vezuved: warning: left out " << IsoColumns(header.made)
-                      << ": " << (header.made.time >= 0 && header.made.date >= 0 ? "their" : "its")
-                      << " values are ISO 8601 (line " << times.firstRewrittenLine << ": '"
-                      << times.firstRewrittenValue
-                      << "'), which a definition's time column cannot read; --auto reads the file with its times\n";
+            std::cerr
+                << "vezuved: warning: left out " << IsoColumns(header.made) << ": "
+                << (header.made.time >= 0 && header.made.date >= 0 ? "their" : "its")
+                << " values are ISO 8601 (line " << times.firstRewrittenLine << ": '"
+                << times.firstRewrittenValue
+                << "'), which a definition's time column cannot read; --auto reads the file with its times\n";
             header.made.time = -1;
             header.made.date = -1;
         }
@@ -140,8 +142,10 @@ void AddFormatsCommand(CLI::App& app) {
     auto folder = std::make_shared<std::string>(".");
     CLI::App* command = app.add_subcommand("formats", "List the format definitions (.cal) of a folder");
     command->add_option("folder", *folder, "The folder")->capture_default_str();
-    command->footer("Examples:\n  vezuved formats examples/formats\n  vezuved formats explain examples/formats/track.cal\n"
-                    "  vezuved formats make examples/data/hike-track.csv -o hike-track.cal");
+    command->footer(
+        "Examples:\n  vezuved formats examples/formats\n  vezuved formats explain "
+        "examples/formats/track.cal\n"
+        "  vezuved formats make examples/data/hike-track.csv -o hike-track.cal");
     AddExplainCommand(*command);
     AddMakeCommand(*command);
     command->callback([folder, command] {
@@ -154,7 +158,10 @@ void AddFormatsCommand(CLI::App& app) {
         std::vector<std::vector<std::string>> rows = {{"file", "title", "kind", "layout", "ext"}};
         for (const std::string& path : paths) {
             const std::string extension = Value("Ext", path);
-            rows.push_back({std::filesystem::path(path).filename().string(), Title(path), Kind(path), Layout(path),
+            rows.push_back({std::filesystem::path(path).filename().string(),
+                            Title(path),
+                            Kind(path),
+                            Layout(path),
                             extension.empty() ? "-" : extension});
         }
         std::cout << AlignColumns(rows);

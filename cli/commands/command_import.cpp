@@ -6,9 +6,9 @@
 #include "commands/command_options.h"
 #include "commands/commands.h"
 #include "commands/convert_plan.h"
-#include "values/options.h"
 #include "conversion/transfers.h"
 #include "filetypes/tool_formats.h"
+#include "values/options.h"
 
 namespace vezuved_cli {
 namespace {
@@ -33,9 +33,11 @@ void Report(const std::string& path) {
 
 void AddImportCommand(CLI::App& app) {
     auto options = std::make_shared<ImportOptions>();
-    CLI::App* command = app.add_subcommand("import", "Import a text, GPX, KML or GeoJSON file into databases (.pdb)");
+    CLI::App* command =
+        app.add_subcommand("import", "Import a text, GPX, KML or GeoJSON file into databases (.pdb)");
     command->add_option("text", options->text, "The text, GPX, KML or GeoJSON file")->required();
-    command->add_option("-o,--output", options->output,
+    command->add_option("-o,--output",
+                        options->output,
                         "The database; default: beside the text file, with its name. The name always "
                         "ends in .pdb; the database inside takes its first 31 characters");
     AddTextReadingOptions(*command, options->shared);
@@ -59,8 +61,8 @@ void AddImportCommand(CLI::App& app) {
         const TextSource source = ToTextSource(options->text, options->shared);
         // A copy read in its place still puts the database beside the original.
         const bool copy = source.path != options->text;
-        Report(ImportTextFile(source.path, copy && options->output.empty() ? options->text : options->output,
-                              source.options));
+        Report(ImportTextFile(
+            source.path, copy && options->output.empty() ? options->text : options->output, source.options));
     });
 }
 

@@ -19,7 +19,8 @@ std::vector<std::string> Names(const std::vector<NamedCode>& names) {
 }  // namespace
 
 void AddDefinitionOption(CLI::App& command, SharedOptions& options) {
-    command.add_option("-d,--definition", options.definition,
+    command.add_option("-d,--definition",
+                       options.definition,
                        "Format definition (.cal) of the text; default: the text file's own .cal");
 }
 
@@ -34,31 +35,37 @@ void AddLayoutOption(CLI::App& command, SharedOptions& options) {
 }
 
 void AddUnitFlags(CLI::App& command, SharedOptions& options) {
-    CLI::Option* metres = command.add_flag("--metres,--meters", options.metres, "Elevations in the text are metres");
+    CLI::Option* metres =
+        command.add_flag("--metres,--meters", options.metres, "Elevations in the text are metres");
     CLI::Option* feet = command.add_flag("--feet", options.feet, "Elevations in the text are feet");
     metres->excludes(feet);
 }
 
 void AddColumnsOption(CLI::App& command, SharedOptions& options) {
-    command.add_option("--columns", options.columns,
+    command.add_option("--columns",
+                       options.columns,
                        "The text's columns: fields in column order (e.g. name,lat,lon,desc; - skips "
                        "one), or seven column numbers for lat,lon,ele,time,name,icon,desc (-1: none)");
 }
 
 void AddTextCheckOptions(CLI::App& command, SharedOptions& options) {
     command
-        .add_option("--encoding", options.encoding,
+        .add_option("--encoding",
+                    options.encoding,
                     "Character set of the text: utf-8 or cp1252 (Windows-1252); default: UTF-8 when the "
                     "bytes are valid UTF-8, otherwise Windows-1252. A UTF-8 byte order mark is skipped")
         ->check(CLI::IsMember({"utf-8", "utf8", "cp1252", "windows-1252"}, CLI::ignore_case));
-    command.add_flag("--strict", options.strict,
+    command.add_flag("--strict",
+                     options.strict,
                      "Fail on the first text line or GPX, KML or GeoJSON point whose latitude, longitude, "
-                     "elevation or time cannot be read, or the first point a database or text output cannot take (latitude beyond 90, "
+                     "elevation or time cannot be read, or the first point a database or text output cannot "
+                     "take (latitude beyond 90, "
                      "longitude beyond 180, elevation beyond 100 km), instead of reporting and skipping it");
 }
 
 void AddSegmentsOption(CLI::App& command, SharedOptions& options) {
-    command.add_flag("--split-segments", options.splitSegments,
+    command.add_flag("--split-segments",
+                     options.splitSegments,
                      "Each segment of a route or track as a set of its own, titled NAME-1, NAME-2, ...: a "
                      "database or text output, which has no segment breaks, then gets one file per segment "
                      "instead of the segments joined");
@@ -80,7 +87,8 @@ ConversionRules ToConversionRules(const SharedOptions& options) {
 
 void AddAutoOption(CLI::App& command, SharedOptions& options) {
     CLI::Option* option = command.add_flag(
-        "--auto", options.autoDefinition,
+        "--auto",
+        options.autoDefinition,
         "Read a text file by its header row (lat, lon, ele_m, time, name, ...), ISO 8601 times included");
     if (CLI::Option* definition = command.get_option_no_throw("--definition")) option->excludes(definition);
 }

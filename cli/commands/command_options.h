@@ -6,9 +6,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include "conversion/records.h"
 #include "definitions/auto_text.h"
 #include "files/file_output.h"
-#include "conversion/records.h"
 
 namespace vezuved_cli {
 

@@ -8,13 +8,13 @@
 #include "commands/command_options.h"
 #include "commands/commands.h"
 #include "commands/convert_plan.h"
-#include "filetypes/read_input.h"
-#include "filetypes/map_files.h"
 #include "commands/filter_options.h"
-#include "output/table_output.h"
 #include "files/failure.h"
-#include "values/options.h"
+#include "filetypes/map_files.h"
+#include "filetypes/read_input.h"
 #include "filetypes/tool_formats.h"
+#include "output/table_output.h"
+#include "values/options.h"
 
 using namespace vezuved;
 
@@ -42,13 +42,17 @@ std::optional<FileType> FromOption(const std::string& from) {
 
 void AddShowCommand(CLI::App& app) {
     auto options = std::make_shared<ShowOptions>();
-    CLI::App* command = app.add_subcommand("show", "List the points of a database, text, GPX, KML or GeoJSON file");
-    command->add_option("file", options->file, "A database (.pdb), GPX, KML, GeoJSON or text file")->required();
+    CLI::App* command =
+        app.add_subcommand("show", "List the points of a database, text, GPX, KML or GeoJSON file");
+    command->add_option("file", options->file, "A database (.pdb), GPX, KML, GeoJSON or text file")
+        ->required();
     command->add_option("--output", options->output, "table, csv, json, geojson, gpx, kml, svg or html")
-        ->check(CLI::IsMember({"table", "csv", "json", "geojson", "gpx", "kml", "svg", "html"}, CLI::ignore_case))
+        ->check(
+            CLI::IsMember({"table", "csv", "json", "geojson", "gpx", "kml", "svg", "html"}, CLI::ignore_case))
         ->capture_default_str();
     command->add_flag("--compact", options->compact, "GeoJSON on one line, without indentation");
-    command->add_flag("--points", options->points,
+    command->add_flag("--points",
+                      options->points,
                       "GeoJSON, KML, pictures: a route's or track's points as points instead of its line");
     command->add_option("--from", options->from, "What standard input ('-') holds: " + FileTypeNames());
     AddTextReadingOptions(*command, options->shared);
@@ -65,7 +69,8 @@ void AddShowCommand(CLI::App& app) {
         const FilterPlan plan = ToFilterPlan(*options->filters, source.options);
         std::vector<PointSet> sets;
         for (LoadedPoints& loaded :
-             ReadInput(OpenInput(source.path, FileTypeOption("--from", options->from), source.options), source.options)) {
+             ReadInput(OpenInput(source.path, FileTypeOption("--from", options->from), source.options),
+                       source.options)) {
             sets.push_back(std::move(loaded.set));  // a large track is not copied
         }
         ApplyFilters(sets, plan, std::cerr);
@@ -91,7 +96,8 @@ void AddShowCommand(CLI::App& app) {
                     continue;
                 }
                 if (sets.size() > 1) text += (i ? "\n" : "") + KindText(set.kind) + " '" + set.title + "'\n";
-                text += WriteTable(set) + std::to_string(set.points.size()) + " point(s), " + KindText(set.kind) + "\n";
+                text += WriteTable(set) + std::to_string(set.points.size()) + " point(s), " +
+                        KindText(set.kind) + "\n";
             }
         }
         std::cout << text << std::flush;

@@ -5,12 +5,12 @@
 #include "commands/command_options.h"
 #include "commands/commands.h"
 #include "commands/filter_options.h"
+#include "files/failure.h"
+#include "filetypes/read_input.h"
 #include "filters/geodesy.h"
 #include "filters/track_stats.h"
 #include "input/input_paths.h"
-#include "filetypes/read_input.h"
 #include "output/stats_output.h"
-#include "files/failure.h"
 
 using namespace vezuved;
 
@@ -52,21 +52,29 @@ void RunStats(const StatsCommandOptions& options) {
 void AddStatsCommand(CLI::App& app) {
     auto options = std::make_shared<StatsCommandOptions>();
     CLI::App* command = app.add_subcommand(
-        "stats", "The figures of each route and track (points, segments, distance, climb, times, speeds, box) "
-                 "and of each set of waypoints (count, box)");
-    command->add_option("files", options->files, "Databases, GPX, KML, GeoJSON or text files; 'logs/*.gpx' is expanded")
+        "stats",
+        "The figures of each route and track (points, segments, distance, climb, times, speeds, box) "
+        "and of each set of waypoints (count, box)");
+    command
+        ->add_option(
+            "files", options->files, "Databases, GPX, KML, GeoJSON or text files; 'logs/*.gpx' is expanded")
         ->required();
     command->add_option("--output", options->output, "text or json")
         ->check(CLI::IsMember({"text", "json"}, CLI::ignore_case))
         ->capture_default_str();
-    command->add_option("--climb-threshold", options->figures.climbThresholdMetres,
-                        "Metres an elevation must move from the last level counted to add to ascent or descent; "
-                        "smaller changes are noise")
+    command
+        ->add_option("--climb-threshold",
+                     options->figures.climbThresholdMetres,
+                     "Metres an elevation must move from the last level counted to add to ascent or descent; "
+                     "smaller changes are noise")
         ->capture_default_str();
-    command->add_option("--moving-speed", options->figures.movingKmPerHour,
-                        "km/h above which the time between two points counts as moving")
+    command
+        ->add_option("--moving-speed",
+                     options->figures.movingKmPerHour,
+                     "km/h above which the time between two points counts as moving")
         ->capture_default_str();
-    command->add_option("--from", options->from, "What standard input ('-') holds: gpx, kml, geojson, pdb or text");
+    command->add_option(
+        "--from", options->from, "What standard input ('-') holds: gpx, kml, geojson, pdb or text");
     AddTextReadingOptions(*command, options->shared);
     AddFilterOptions(*command, options->filters);
     command->footer(

@@ -8,19 +8,19 @@
 #include <sstream>
 
 #include "base/ascii.h"
-#include "files/output_plan.h"
 #include "commands/filter_options.h"
-#include "input/input_paths.h"
-#include "filetypes/map_files.h"
-#include "output/table_output.h"
-#include "files/failure.h"
-#include "files/file_output.h"
 #include "conversion/text_input.h"
 #include "conversion/text_stream.h"
-#include "files/tool_platform.h"
-#include "files/temporary_folder.h"
 #include "conversion/transfers.h"
+#include "files/failure.h"
+#include "files/file_output.h"
+#include "files/output_plan.h"
+#include "files/temporary_folder.h"
+#include "files/tool_platform.h"
 #include "files/whole_file.h"
+#include "filetypes/map_files.h"
+#include "input/input_paths.h"
+#include "output/table_output.h"
 
 using namespace vezuved;
 
@@ -66,7 +66,8 @@ FileType OutputType(const ConvertRequest& request, const std::string& output) {
     const bool plainText = extension == ".csv" || extension == ".txt" || extension == ".tsv";
     if (!plainText && request.outputDefinition.empty() && !FileExists(DefinitionPathFor(output))) {
         FailUsage("cannot tell what to write as '" + output + "': " +
-                  (extension.empty() ? std::string("it has no extension") : "'" + extension + "' is no known extension") +
+                  (extension.empty() ? std::string("it has no extension")
+                                     : "'" + extension + "' is no known extension") +
                   "; use .pdb, .gpx, .kml, .geojson, .json, .csv or .txt, or name a definition with "
                   "--output-definition");
     }
@@ -94,7 +95,8 @@ void Report(const std::string& output, const std::string& path, const PointSet& 
 }
 
 // One document, one line: each set it holds, in order.
-void ReportDocument(const std::string& output, const std::vector<PointSet>& documents,
+void ReportDocument(const std::string& output,
+                    const std::vector<PointSet>& documents,
                     const std::vector<size_t>& counts) {
     if (documents.size() == 1) {
         Report(output, output, documents.front(), counts.front());
@@ -144,7 +146,8 @@ LoadedPoints Merge(std::vector<LoadedPoints> sets, const std::string& title) {
             for (const LoadedPoints& each : sets) {
                 names += (names.empty() ? "" : ", ") + KindText(each.set.kind) + " '" + each.set.title + "'";
             }
-            FailConversion("cannot put " + names + " into one file: they are of different kinds; choose one "
+            FailConversion("cannot put " + names +
+                           " into one file: they are of different kinds; choose one "
                            "kind with --what waypoints, tracks or routes");
         }
     }
@@ -175,20 +178,29 @@ std::string SetOutputPath(const std::string& output, const std::string& title) {
 
 // The library converts one database or text file to the other itself,
 // keeping its own file naming and texts.
-bool LibraryTransfers(const ConvertRequest& request, const InputFile& input, const std::string& output, FileType to) {
+bool LibraryTransfers(const ConvertRequest& request,
+                      const InputFile& input,
+                      const std::string& output,
+                      FileType to) {
     if (!request.filters.empty()) return false;
-    if (input.what != input.path || output == "-" || !request.what.empty() || !request.track.empty()) return false;
+    if (input.what != input.path || output == "-" || !request.what.empty() || !request.track.empty())
+        return false;
     if (IsMap(input.type) || IsMap(to)) return false;
     return (to == FileType::Database && input.type == FileType::Text) ||
            (input.type == FileType::Database && to == FileType::Text);
 }
 
-void LibraryTransfer(const ConvertRequest& request, const InputFile& input, const std::string& output, FileType to) {
-    const std::string written = to == FileType::Database ? ImportTextFile(input.path, output, request.in)
-                                                         : ExportDatabase(input.path, output, OutputTextOptions(request));
+void LibraryTransfer(const ConvertRequest& request,
+                     const InputFile& input,
+                     const std::string& output,
+                     FileType to) {
+    const std::string written = to == FileType::Database
+                                    ? ImportTextFile(input.path, output, request.in)
+                                    : ExportDatabase(input.path, output, OutputTextOptions(request));
     int32_t kind = 0, source = 0, version = 0, count = 0;
-    if (RLGetPDBFileInfo((to == FileType::Database ? written : input.path).c_str(), &kind, &source, &version,
-                         &count) == 0) {
+    if (RLGetPDBFileInfo(
+            (to == FileType::Database ? written : input.path).c_str(), &kind, &source, &version, &count) ==
+        0) {
         std::cout << "Wrote " << written << " (" << KindText(kind) << ", " << count << " record(s))\n";
     } else {
         std::cout << "Wrote " << written << "\n";
@@ -215,8 +227,8 @@ struct OutputJob {
     std::optional<MapFormat> map;
     bool json = false;  // the tool's JSON listing (a ".json" output)
     FileType to = FileType::Text;
-    bool library = false;         // the library's own transfer
-    bool perSet = false;          // one file per set of the one input
+    bool library = false;             // the library's own transfer
+    bool perSet = false;              // one file per set of the one input
     std::vector<std::string> titles;  // of those sets, in order
     std::vector<LoadedPoints> sets;   // held when read for the plan
     std::vector<std::string> paths;   // the planned files: the output, then the points file or one per set
@@ -262,7 +274,8 @@ void DecideJob(const ConvertRequest& request, OutputJob& job, bool holdSets) {
     }
     for (const LoadedPoints& set : sets) {
         job.titles.push_back(set.set.title);
-        if (job.perSet && job.to == FileType::Database) RequireDatabaseSize(SetOutputPath(output, set.set.title), set);
+        if (job.perSet && job.to == FileType::Database)
+            RequireDatabaseSize(SetOutputPath(output, set.set.title), set);
     }
     // Filtered sets are held: reading them again would filter (and report) twice.
     if (holdSets || filtered) job.sets = std::move(sets);
@@ -278,7 +291,9 @@ bool ThroughLibrary(const OutputJob& job) { return !job.map && !job.json; }
 
 // Every job's files, told apart from each other and from the inputs: the
 // names the user gave first, as they are, then the tool's, numbered.
-void PlanOutputs(const ConvertRequest& request, const std::vector<InputFile>& inputs, std::vector<OutputJob>& jobs) {
+void PlanOutputs(const ConvertRequest& request,
+                 const std::vector<InputFile>& inputs,
+                 std::vector<OutputJob>& jobs) {
     OutputPlan plan;
     for (const InputFile& input : inputs) {
         if (input.what == input.path) plan.AddInput(input.path);
@@ -343,7 +358,8 @@ void RunJob(const ConvertRequest& request, OutputJob& job) {
         Report(output, output, merged.set, PointCount(merged));
         return;
     }
-    if (sets.size() != job.paths.size()) FailConversion("'" + job.inputs.front().what + "' changed while it was read");
+    if (sets.size() != job.paths.size())
+        FailConversion("'" + job.inputs.front().what + "' changed while it was read");
     for (size_t i = 0; i < sets.size(); ++i) {
         WriteSet(request, job.paths[i], job.to, sets[i]);
         Report(output, job.paths[i], sets[i].set, PointCount(sets[i]));
@@ -371,7 +387,8 @@ void RunConvert(const ConvertRequest& request) {
     for (const std::string& path : paths) inputs.push_back(OpenInput(path, request.from, request.in));
     std::vector<OutputJob> jobs;
     if (request.outDir.empty()) {
-        if (request.output.empty()) FailUsage("convert needs an output: a file, '-', -o FILE or --out-dir FOLDER");
+        if (request.output.empty())
+            FailUsage("convert needs an output: a file, '-', -o FILE or --out-dir FOLDER");
         OutputJob job;
         job.inputs = inputs;
         job.output = request.output;
@@ -381,8 +398,8 @@ void RunConvert(const ConvertRequest& request) {
         if (!request.output.empty()) FailUsage("--out-dir and an output file exclude each other");
         if (!request.to) FailUsage("--out-dir needs --to " + FileTypeNames() + " to name what to write");
         // Each input on its own, into the folder under its own name.
-        const std::string extension =
-            *request.to == FileType::Text ? TextExtension(request.outputDefinition) : SavedExtension(*request.to);
+        const std::string extension = *request.to == FileType::Text ? TextExtension(request.outputDefinition)
+                                                                    : SavedExtension(*request.to);
         for (const InputFile& input : inputs) {
             const std::string stem = input.what == input.path ? Stem(input.path) : "standard-input";
             OutputJob job;

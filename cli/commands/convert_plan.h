@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "filetypes/read_input.h"
-#include "filetypes/map_files.h"
-#include "values/options.h"
 #include "conversion/records.h"
+#include "filetypes/map_files.h"
+#include "filetypes/read_input.h"
 #include "filters/filters.h"
+#include "values/options.h"
 
 namespace vezuved_cli {
 
@@ -36,8 +36,10 @@ void RunConvert(const ConvertRequest& request);
 std::string PointsJsonDocument(const std::vector<PointSet>& sets);
 
 // Keeps the sets --what and --track ask for; fails when none is left.
-std::vector<LoadedPoints> SelectSets(std::vector<LoadedPoints> sets, const std::string& what,
-                                     const std::string& track, const std::string& source);
+std::vector<LoadedPoints> SelectSets(std::vector<LoadedPoints> sets,
+                                     const std::string& what,
+                                     const std::string& track,
+                                     const std::string& source);
 
 // A set's title as a part of a file name: the letters of every script as
 // UTF-8; what file systems forbid (control characters, / \ : * ? " < > |)

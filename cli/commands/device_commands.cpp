@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <csignal>
-#include <filesystem>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -60,19 +60,22 @@ struct DeviceOptions {
 };
 
 void AddConnectionOptions(CLI::App& command, DeviceOptions& options) {
-    command.add_option("--device", options.root,
+    command.add_option("--device",
+                       options.root,
                        "Folder of an emulated handheld (sets VEZUVED_DEVICE for the device emulator)");
-    command.add_option("--device-folder", options.deviceFolder,
-                       "Folder on the handheld (default \\My Documents\\Roverlog)");
+    command.add_option(
+        "--device-folder", options.deviceFolder, "Folder on the handheld (default \\My Documents\\Roverlog)");
     command.add_flag("--create", options.create, "Create the device folder and database volume when missing");
 }
 
 void AddCopyFlags(CLI::App& command, DeviceOptions& options) {
-    command.add_flag("--always", options.always, "Replace older copies of plain files; copy every database back");
+    command.add_flag(
+        "--always", options.always, "Replace older copies of plain files; copy every database back");
     command.add_flag("--update", options.update, "Leave destinations that are as new or newer alone");
     command.add_flag("--no-replace", options.noReplace, "Never replace an existing destination");
     command.add_flag("--ask", options.ask, "Ask before replacing an existing destination");
-    command.add_flag("--keep-both", options.keepBoth, "Write under a free numbered name instead of replacing");
+    command.add_flag(
+        "--keep-both", options.keepBoth, "Write under a free numbered name instead of replacing");
     command.add_flag("--move", options.move, "Delete the PC file after a successful copy to the device");
 }
 
@@ -105,8 +108,9 @@ void FindEmulator() {
     std::string tried;
     for (const auto& [path, cause] : search.failed) tried += "\n  " + path + ": " + cause;
     FailConversion("the device emulator " + file + " cannot be loaded" +
-                   (chosen != nullptr && chosen[0] != 0 ? " (named by VEZUVED_RAPI_LIBRARY)" : "") + "; tried:" +
-                   tried + (chosen != nullptr && chosen[0] != 0 ? "" : "\nset VEZUVED_RAPI_LIBRARY to its path"));
+                   (chosen != nullptr && chosen[0] != 0 ? " (named by VEZUVED_RAPI_LIBRARY)" : "") +
+                   "; tried:" + tried +
+                   (chosen != nullptr && chosen[0] != 0 ? "" : "\nset VEZUVED_RAPI_LIBRARY to its path"));
 }
 
 void UseDeviceRoot(const DeviceOptions& options) {
@@ -121,10 +125,16 @@ int32_t VEZUVED_CALL ShowProgress(int32_t stage, int32_t done, int32_t total, co
     const std::string item = name != nullptr ? name : "";
     if (terminal) {
         constexpr int kWidth = 30;
-        const int filled = stage == 2 ? kWidth : (total > 0 ? static_cast<int>(int64_t{done} * kWidth / total) : 0);
-        std::fprintf(stderr, "\r%-40.40s [%s%s] %s", item.c_str(), std::string(filled, '#').c_str(),
+        const int filled =
+            stage == 2 ? kWidth : (total > 0 ? static_cast<int>(int64_t{done} * kWidth / total) : 0);
+        std::fprintf(stderr,
+                     "\r%-40.40s [%s%s] %s",
+                     item.c_str(),
+                     std::string(filled, '#').c_str(),
                      std::string(kWidth - filled, ' ').c_str(),
-                     stage == 2 ? "done\n" : (stage == VEZUVED_DEV_CANCELLED ? "stopped\n" : (stage < 0 ? "failed\n" : "")));
+                     stage == 2
+                         ? "done\n"
+                         : (stage == VEZUVED_DEV_CANCELLED ? "stopped\n" : (stage < 0 ? "failed\n" : "")));
     } else if (stage == 0) {
         std::fprintf(stderr, "%s: started\n", item.c_str());
     } else if (stage == 2) {
@@ -144,12 +154,15 @@ int32_t VEZUVED_CALL ShowProgress(int32_t stage, int32_t done, int32_t total, co
 }
 
 // replace / skip / cancel, answered on standard input.
-int32_t VEZUVED_CALL AskBeforeReplacing(const char* name, int32_t, const char* sourceDate,
-                                        const char* destinationDate, uint32_t*, void*) {
+int32_t VEZUVED_CALL AskBeforeReplacing(
+    const char* name, int32_t, const char* sourceDate, const char* destinationDate, uint32_t*, void*) {
     if (g_interrupted) return -1;
     for (;;) {
-        std::fprintf(stderr, "%s exists.\n  copying:  %s\n  existing: %s\nReplace it? [r]eplace, [s]kip, [c]ancel: ",
-                     name, sourceDate, destinationDate);
+        std::fprintf(stderr,
+                     "%s exists.\n  copying:  %s\n  existing: %s\nReplace it? [r]eplace, [s]kip, [c]ancel: ",
+                     name,
+                     sourceDate,
+                     destinationDate);
         std::fflush(stderr);
         std::string answer;
         if (!std::getline(std::cin, answer) || g_interrupted) return -1;
@@ -175,16 +188,24 @@ struct CallbackScope {
 
 std::string ResultText(int32_t result) {
     switch (result) {
-        case -1: return "a file or database could not be created, read, written or deleted";
-        case VEZUVED_DEV_ERR_TIMEOUT: return "the handheld did not answer within 3 seconds";
+        case -1:
+            return "a file or database could not be created, read, written or deleted";
+        case VEZUVED_DEV_ERR_TIMEOUT:
+            return "the handheld did not answer within 3 seconds";
         case VEZUVED_DEV_ERR_INIT:
             return "no connection to the handheld (with --device: does the folder exist?)";
-        case VEZUVED_DEV_CANCELLED: return "cancelled";
-        case VEZUVED_DEV_ERR_NO_VOLUME: return "the handheld has no database volume there (use --create)";
-        case VEZUVED_DEV_ERR_NO_KIND: return "the file is of no kind the handheld keeps";
-        case VEZUVED_DEV_ERR_NO_SOURCE: return "the PC path does not exist";
-        case VEZUVED_DEV_ERR_OPEN_SOURCE: return "the source file cannot be opened";
-        case VEZUVED_DEV_ERR_NOT_MOUNTED: return "the database volume is not mounted";
+        case VEZUVED_DEV_CANCELLED:
+            return "cancelled";
+        case VEZUVED_DEV_ERR_NO_VOLUME:
+            return "the handheld has no database volume there (use --create)";
+        case VEZUVED_DEV_ERR_NO_KIND:
+            return "the file is of no kind the handheld keeps";
+        case VEZUVED_DEV_ERR_NO_SOURCE:
+            return "the PC path does not exist";
+        case VEZUVED_DEV_ERR_OPEN_SOURCE:
+            return "the source file cannot be opened";
+        case VEZUVED_DEV_ERR_NOT_MOUNTED:
+            return "the database volume is not mounted";
         default:
             if (result < 0) {
                 const std::string words = LoadErrorWords(static_cast<uint32_t>(-result));
@@ -207,11 +228,19 @@ void Finish(int32_t result, const std::string& what) {
     }
     switch (result) {
         case 0:
-        case VEZUVED_DEV_REPLACED: return;
-        case VEZUVED_DEV_UP_TO_DATE: std::cerr << "vezuved: " << what << ": left alone, up to date\n"; return;
-        case VEZUVED_DEV_DEST_NEWER: std::cerr << "vezuved: " << what << ": left alone, the destination is newer\n"; return;
-        case VEZUVED_DEV_DEST_OLDER: std::cerr << "vezuved: " << what << ": left alone, the destination is older\n"; return;
-        default: FailConversion(what + ": " + ResultText(result));
+        case VEZUVED_DEV_REPLACED:
+            return;
+        case VEZUVED_DEV_UP_TO_DATE:
+            std::cerr << "vezuved: " << what << ": left alone, up to date\n";
+            return;
+        case VEZUVED_DEV_DEST_NEWER:
+            std::cerr << "vezuved: " << what << ": left alone, the destination is newer\n";
+            return;
+        case VEZUVED_DEV_DEST_OLDER:
+            std::cerr << "vezuved: " << what << ": left alone, the destination is older\n";
+            return;
+        default:
+            FailConversion(what + ": " + ResultText(result));
     }
 }
 
@@ -254,8 +283,8 @@ void AddPush(CLI::App& device) {
         UseDeviceRoot(*options);
         InterruptScope interrupt;
         CallbackScope callbacks(options->ask);
-        const int32_t result =
-            RLDBCECopyToDevice(path->c_str(), options->Folder(), options->Word(), nullptr, -1, -1, -1, nullptr);
+        const int32_t result = RLDBCECopyToDevice(
+            path->c_str(), options->Folder(), options->Word(), nullptr, -1, -1, -1, nullptr);
         Finish(result, "device push " + *path);
     });
 }
@@ -271,7 +300,8 @@ void RequireWritableFolderPlace(const std::string& folder) {
             FailConversion("device pull: cannot copy into '" + folder + "': it is a file, not a folder");
         return;
     }
-    const std::filesystem::path parent = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+    const std::filesystem::path parent =
+        path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
     if (!std::filesystem::is_directory(parent, error))
         FailConversion("device pull: cannot copy into '" + folder + "': no such folder");
 }
@@ -295,10 +325,16 @@ void AddPull(CLI::App& device) {
         RequireWritableFolderPlace(*folder);
         InterruptScope interrupt;
         CallbackScope callbacks(options->ask);
-        const int32_t result =
-            RLDBCECopyFromDevice(options->Folder(), filter->empty() ? nullptr : filter->c_str(),
-                                 folder->empty() ? nullptr : folder->c_str(), options->Word(), nullptr,
-                                 KindCode(*kind), 0, 0, 0, 0);
+        const int32_t result = RLDBCECopyFromDevice(options->Folder(),
+                                                    filter->empty() ? nullptr : filter->c_str(),
+                                                    folder->empty() ? nullptr : folder->c_str(),
+                                                    options->Word(),
+                                                    nullptr,
+                                                    KindCode(*kind),
+                                                    0,
+                                                    0,
+                                                    0,
+                                                    0);
         Finish(result, "device pull");
     });
 }

@@ -2,8 +2,8 @@
 
 #include <iostream>
 
-#include "filetypes/read_input.h"
 #include "files/failure.h"
+#include "filetypes/read_input.h"
 
 namespace vezuved_cli {
 
@@ -22,12 +22,14 @@ void AddFilterOptions(CLI::App& command, const std::shared_ptr<FilterOptions>& o
         command
             .add_option_function<std::string>(
                 std::string("--") + name,
-                [options, name](const std::string& value) { options->given.emplace_back(name, value); }, help)
+                [options, name](const std::string& value) { options->given.emplace_back(name, value); },
+                help)
             ->trigger_on_parse()
             ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     };
     add("simplify",
-        "Thin each route and track to COUNT points (500) or to an error in metres (10m), keeping segment ends, "
+        "Thin each route and track to COUNT points (500) or to an error in metres (10m), keeping segment "
+        "ends, "
         "named points and the points nearest the waypoints (Douglas-Peucker)");
     add("fit", "Simplify only a route or track of more than N points to N; 'pdb' is a database's 65535");
     add("split",
@@ -38,13 +40,18 @@ void AddFilterOptions(CLI::App& command, const std::shared_ptr<FilterOptions>& o
         "(box=SOUTH,WEST,NORTH,EAST); a route or track left empty is dropped");
     command
         .add_flag_function(
-            "--merge", [options](int64_t) { options->given.emplace_back("merge", ""); },
-            "The tracks of all inputs as one, ordered by time, duplicate points once, segments kept where the "
+            "--merge",
+            [options](int64_t) { options->given.emplace_back("merge", ""); },
+            "The tracks of all inputs as one, ordered by time, duplicate points once, segments kept where "
+            "the "
             "inputs had them")
         ->trigger_on_parse();
-    command.add_option("--keep-near", options->keepNear,
-                       "Waypoints of this file (GPX, KML, GeoJSON, database) whose nearest track points --simplify keeps");
-    command.add_option("--tz", options->tz, "The zone whose midnight --split day cuts at: +02:00, -05:00; default UTC");
+    command.add_option(
+        "--keep-near",
+        options->keepNear,
+        "Waypoints of this file (GPX, KML, GeoJSON, database) whose nearest track points --simplify keeps");
+    command.add_option(
+        "--tz", options->tz, "The zone whose midnight --split day cuts at: +02:00, -05:00; default UTC");
 }
 
 FilterPlan ToFilterPlan(const FilterOptions& options, const TextOptions& text) {

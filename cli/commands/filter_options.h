@@ -9,8 +9,8 @@
 
 #include <CLI/CLI.hpp>
 
-#include "filters/filters.h"
 #include "conversion/records.h"
+#include "filters/filters.h"
 
 namespace vezuved_cli {
 

@@ -3,8 +3,8 @@
 
 #include "base/ascii.h"
 #include "commands/convert_plan.h"
-#include "values/encoding.h"
 #include "files/failure.h"
+#include "values/encoding.h"
 
 using namespace vezuved;
 
@@ -23,8 +23,10 @@ std::string Titles(const std::vector<LoadedPoints>& sets) {
     return out;
 }
 
-std::vector<LoadedPoints> ChooseSets(std::vector<LoadedPoints> sets, const std::string& what,
-                                     const std::string& track, const std::string& source) {
+std::vector<LoadedPoints> ChooseSets(std::vector<LoadedPoints> sets,
+                                     const std::string& what,
+                                     const std::string& track,
+                                     const std::string& source) {
     if (!what.empty()) {
         const std::string lowered = AsciiLowered(what);
         const int32_t kind = lowered == "waypoints" ? VEZUVED_KIND_POINT
@@ -59,8 +61,10 @@ std::vector<LoadedPoints> ChooseSets(std::vector<LoadedPoints> sets, const std::
 
 }  // namespace
 
-std::vector<LoadedPoints> SelectSets(std::vector<LoadedPoints> sets, const std::string& what,
-                                     const std::string& track, const std::string& source) {
+std::vector<LoadedPoints> SelectSets(std::vector<LoadedPoints> sets,
+                                     const std::string& what,
+                                     const std::string& track,
+                                     const std::string& source) {
     sets = ChooseSets(std::move(sets), what, track, source);
     // The segments of what was chosen become sets before outputs are named.
     if (CurrentConversionRules().splitSegments) return SplitSegments(std::move(sets));

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <iostream>
 
-#include "values/encoding.h"
-#include "files/failure.h"
 #include "conversion/records.h"
+#include "files/failure.h"
+#include "values/encoding.h"
 #include "values/values.h"
 
 namespace vezuved_cli {
@@ -33,8 +33,10 @@ void SetDescription(RLPointRecord& record, const std::string& text, const std::s
 
 }  // namespace
 
-OwnedRecords::OwnedRecords(const LibraryRecords& source, const std::vector<int32_t>& indexes,
-                           const std::string& target, RecordUse use) {
+OwnedRecords::OwnedRecords(const LibraryRecords& source,
+                           const std::vector<int32_t>& indexes,
+                           const std::string& target,
+                           RecordUse use) {
     records_.resize(indexes.size());
     FittingReport fitting;
     // The library's texts are Windows-1252; fitting reads UTF-8.
@@ -51,7 +53,8 @@ OwnedRecords::OwnedRecords(const LibraryRecords& source, const std::vector<int32
         std::memcpy(to.time, from.time, sizeof to.time);
         std::memcpy(to.elevation, from.elevation, sizeof to.elevation);
         Put(to.icon, fit(FieldText(from.icon).c_str(), RecordField::Icon, kNameRoom));
-        if (const char* desc = RLGetPointDesc(&from)) SetDescription(to, fit(desc, RecordField::Description, 0), target);
+        if (const char* desc = RLGetPointDesc(&from))
+            SetDescription(to, fit(desc, RecordField::Description, 0), target);
     }
     std::cerr << FittingWarning(target, fitting);
 }
@@ -77,8 +80,8 @@ OwnedRecords::OwnedRecords(const PointSet& set, const std::string& target, Recor
         }
         if (point.time) Put(record.time, FormatRecordTime(*point.time));
         if (point.description) {
-            SetDescription(record, FitRecordText(*point.description, use, RecordField::Description, 0, fitting),
-                           target);
+            SetDescription(
+                record, FitRecordText(*point.description, use, RecordField::Description, 0, fitting), target);
         }
     }
     std::cerr << FittingWarning(target, fitting);

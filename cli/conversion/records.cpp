@@ -2,23 +2,23 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <iterator>
-#include <fstream>
-#include <sstream>
-#include <filesystem>
 #include <memory>
+#include <sstream>
 #include <utility>
 
 #include "api/tool_api.h"
-#include "values/encoding.h"
-#include "files/failure.h"
-#include "values/point_sets.h"
-#include "files/file_output.h"
 #include "conversion/text_input.h"
 #include "conversion/text_values.h"
-#include "values/values.h"
+#include "files/failure.h"
+#include "files/file_output.h"
 #include "files/whole_file.h"
+#include "values/encoding.h"
+#include "values/point_sets.h"
+#include "values/values.h"
 
 namespace vezuved_cli {
 namespace tool = vezuved::tool;
@@ -56,7 +56,6 @@ void AddGarminColumns(LibraryRecords& records, const PreparedText& prepared) {
     }
 }
 
-
 }  // namespace
 
 bool HoldsPoint(const RLPointRecord& record) {
@@ -73,7 +72,8 @@ Point PointOfRecord(const RLPointRecord& record) {
                      FieldText(record.longitude, sizeof record.longitude).c_str(),
                      FieldText(record.elevation, sizeof record.elevation).c_str(),
                      FieldText(record.time, sizeof record.time).c_str(),
-                     FieldText(record.icon, sizeof record.icon).c_str(), RLGetPointDesc(&record));
+                     FieldText(record.icon, sizeof record.icon).c_str(),
+                     RLGetPointDesc(&record));
 }
 
 // The library keeps only the name and position of a Garmin waypoint line;
@@ -94,7 +94,8 @@ void AddGarminColumns(RLPointRecord& record, const std::string& text, const Text
     if (const auto value = ParseNumber(altitude)) {
         // The altitude is in the definition's unit, the record holds feet.
         const bool metres = layout.eleFormat == 1;
-        SetField(record.elevation, sizeof record.elevation,
+        SetField(record.elevation,
+                 sizeof record.elevation,
                  metres ? FormatFixed(*value * kFeetPerMetreRead, 7) : FormatShortest(*value));
     }
     if (!symbol.empty()) SetField(record.icon, sizeof record.icon, symbol);
@@ -106,7 +107,8 @@ void AddGarminColumns(RLPointRecord& record, const std::string& text, const Text
 void KeepMetresAsWritten(Point& point, const TextLayout& layout) {
     // The library turned metres into feet by 3.2808; the same factor gives
     // the metres back as the text wrote them.
-    if (layout.eleFormat == 1 && point.elevationFeet) point.elevationMetres = *point.elevationFeet / kFeetPerMetreRead;
+    if (layout.eleFormat == 1 && point.elevationFeet)
+        point.elevationMetres = *point.elevationFeet / kFeetPerMetreRead;
 }
 
 LibraryRecords::LibraryRecords(LibraryRecords&& other) noexcept
@@ -180,9 +182,13 @@ LoadedPoints ReadPreparedText(const std::string& path, PreparedText& prepared) {
     loaded.set.title = BaseTitle(path);
     const int16_t kind = options.kind ? static_cast<int16_t>(layout.kind) : -1;
     void* array = nullptr;
-    const int32_t count =
-        RLDBReadCSV(prepared.copy.c_str(), prepared.definition.c_str(), kind, options.layout.value_or(-1),
-                    options.elevationFormat.value_or(-1), ColumnsOrNull(options), &array);
+    const int32_t count = RLDBReadCSV(prepared.copy.c_str(),
+                                      prepared.definition.c_str(),
+                                      kind,
+                                      options.layout.value_or(-1),
+                                      options.elevationFormat.value_or(-1),
+                                      ColumnsOrNull(options),
+                                      &array);
     if (count < 0) FailConversion("cannot read the text file '" + path + "': it is empty or unreadable");
     loaded.records = LibraryRecords(array, count);
     if (layout.code == tool::kLayoutGarmin) AddGarminColumns(loaded.records, prepared);
@@ -274,11 +280,14 @@ void WriteMetresAsRecorded(OwnedRecords& records) {
     for (int32_t i = 0; i < records.count(); ++i) {
         RLPointRecord& record = records.data()[i];
         const auto feet = ParseNumber(FieldText(record.elevation, sizeof record.elevation));
-        if (feet) SetField(record.elevation, sizeof record.elevation, FormatFixed(*feet / kFeetPerMetreRead, 7));
+        if (feet)
+            SetField(record.elevation, sizeof record.elevation, FormatFixed(*feet / kFeetPerMetreRead, 7));
     }
 }
 
-TextLayout LoadWritingLayout(const std::string& output, const std::string& definition, const TextOptions& options) {
+TextLayout LoadWritingLayout(const std::string& output,
+                             const std::string& definition,
+                             const TextOptions& options) {
     RequireInputFile(definition, "format definition");
     TextLayout layout = LoadTextLayout(definition, options);
     if (IsImportOnly(layout.title)) {
@@ -325,14 +334,20 @@ void WriteText(const std::string& path, LoadedPoints& points, const TextOptions&
     const TemporaryFolder folder = TemporaryFolder::Create();
     const std::string written = folder.File("text");
     const int16_t kind = static_cast<int16_t>(options.kind.value_or(points.set.kind));
-    if (RLDBWriteCSV(written.c_str(), definition.empty() ? nullptr : definition.c_str(), kind,
-                     options.layout.value_or(-1), elevationFormat.value_or(-1), ColumnsOrNull(options),
-                     records.data(), records.count()) != 0) {
+    if (RLDBWriteCSV(written.c_str(),
+                     definition.empty() ? nullptr : definition.c_str(),
+                     kind,
+                     options.layout.value_or(-1),
+                     elevationFormat.value_or(-1),
+                     ColumnsOrNull(options),
+                     records.data(),
+                     records.count()) != 0) {
         FailConversion("cannot write the text file '" + path + "': a temporary file cannot be created");
     }
     std::string text;
     if (HasHeaderLine(layout)) {
-        text = ExpandHeaderTemplate(layout.header, static_cast<uint32_t>(records.count()), points.set.title) + "\r\n";
+        text = ExpandHeaderTemplate(layout.header, static_cast<uint32_t>(records.count()), points.set.title) +
+               "\r\n";
     }
     text += ReadWholeFileOrFail(written, "temporary file");
     WriteFileOrFail(path, text);

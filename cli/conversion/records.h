@@ -43,7 +43,9 @@ private:
 class OwnedRecords {
 public:
     // Copies of the library's records at indexes.
-    OwnedRecords(const LibraryRecords& source, const std::vector<int32_t>& indexes, const std::string& target,
+    OwnedRecords(const LibraryRecords& source,
+                 const std::vector<int32_t>& indexes,
+                 const std::string& target,
                  RecordUse use);
     // Made from the points of the set (read from GPX, KML or GeoJSON): the
     // record's texts in their usual forms, in Windows-1252.
@@ -125,7 +127,9 @@ void WriteText(const std::string& path, LoadedPoints& points, const TextOptions&
 struct TextLayout;
 // The layout of a definition the tool writes through; refuses (usage
 // error) one marked import-only.
-TextLayout LoadWritingLayout(const std::string& output, const std::string& definition, const TextOptions& options);
+TextLayout LoadWritingLayout(const std::string& output,
+                             const std::string& definition,
+                             const TextOptions& options);
 
 // Each record's elevation (feet) as the metres a metres definition read it
 // from (feet / 3.2808), so text written in metres comes back as it was.

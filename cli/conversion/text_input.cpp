@@ -6,12 +6,12 @@
 #include <iostream>
 #include <sstream>
 
-#include "base/ascii.h"
 #include "api/tool_api.h"
-#include "values/encoding.h"
-#include "files/failure.h"
+#include "base/ascii.h"
 #include "conversion/text_values.h"
+#include "files/failure.h"
 #include "files/whole_file.h"
+#include "values/encoding.h"
 
 using namespace vezuved;
 
@@ -62,8 +62,10 @@ void ChooseDefinition(const std::string& path, PreparedText& prepared) {
     if (const auto kind = RecordLineKind(path)) {
         // The handheld's own lines: the record line's columns, feet, plain
         // decimal degrees.
-        generated = std::string("FormatTitle = Record lines\nDelimited = ,\nFieldCount = 7\nLocFormat = Num\n"
-                                "EleFormat = Feet\nDBType = ") + DefinitionTypeName(*kind) + "\n";
+        generated = std::string(
+                        "FormatTitle = Record lines\nDelimited = ,\nFieldCount = 7\nLocFormat = Num\n"
+                        "EleFormat = Feet\nDBType = ") +
+                    DefinitionTypeName(*kind) + "\n";
         if (!options.layout) options.layout = 0;
     } else if (options.columns || options.layout) {
         generated = "; columns and layout from the command line\n";
@@ -146,7 +148,6 @@ void ForEachLine(const std::string& text, OnLine&& onLine) {
     onLine(index, line);
 }
 
-
 }  // namespace
 
 void PrepareText(const std::string& path, const TextOptions& options, PreparedText& prepared) {
@@ -164,8 +165,8 @@ void PrepareText(const std::string& path, const TextOptions& options, PreparedTe
         if (static_cast<int64_t>(i) < layout.headerLines || line.empty()) return;
         if (layout.code == tool::kLayoutGarmin && !IsGarminWaypointLine(line)) return;
         if (const auto value = FindBadValue(line, layout, &prepared.fitting)) {
-            const std::string message =
-                name + ":" + std::to_string(i + 1) + ": column " + std::to_string(value->column) + ": " + value->problem;
+            const std::string message = name + ":" + std::to_string(i + 1) + ": column " +
+                                        std::to_string(value->column) + ": " + value->problem;
             if (options.strict) FailConversion(message);
             std::cerr << message << "\n";
             bad.push_back(i);

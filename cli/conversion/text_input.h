@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "conversion/records.h"
-#include "files/temporary_folder.h"
 #include "conversion/text_layout.h"
+#include "files/temporary_folder.h"
 
 namespace vezuved_cli {
 

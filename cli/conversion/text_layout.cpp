@@ -1,7 +1,7 @@
 #include "conversion/text_layout.h"
 
-#include "base/ascii.h"
 #include "api/tool_api.h"
+#include "base/ascii.h"
 
 using namespace vezuved;
 
@@ -32,8 +32,8 @@ TextLayout LoadTextLayout(const std::string& definition, const TextOptions& opti
 }
 
 bool HasHeaderLine(const TextLayout& layout) {
-    return !layout.header.empty() && layout.code != tool::kLayoutGarmin && layout.code != tool::kLayoutPlain &&
-           layout.code != tool::kLayoutSurvey;
+    return !layout.header.empty() && layout.code != tool::kLayoutGarmin &&
+           layout.code != tool::kLayoutPlain && layout.code != tool::kLayoutSurvey;
 }
 
 std::string ExpandHeaderTemplate(const std::string& text, uint32_t count, const std::string& title) {
@@ -55,7 +55,8 @@ std::string ExpandHeaderTemplate(const std::string& text, uint32_t count, const 
 
 bool IsImportOnly(const std::string& title) {
     static const std::string kMark = "(import only)";
-    return title.size() >= kMark.size() && title.compare(title.size() - kMark.size(), kMark.size(), kMark) == 0;
+    return title.size() >= kMark.size() &&
+           title.compare(title.size() - kMark.size(), kMark.size(), kMark) == 0;
 }
 
 }  // namespace vezuved_cli

@@ -24,7 +24,7 @@ struct TextLayout {
     uint16_t eleFormat = 0;  // 1: the text's elevations are metres
     int32_t kind = 0;
     bool placeholder = false;  // an older-layout track or route: record 0 stays empty
-    std::string header;  // the header line template; empty: none
+    std::string header;        // the header line template; empty: none
     std::string title;
 };
 

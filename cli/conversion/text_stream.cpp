@@ -5,8 +5,8 @@
 #include <optional>
 
 #include "api/tool_api.h"
-#include "files/failure.h"
 #include "conversion/records.h"
+#include "files/failure.h"
 
 namespace vezuved_cli {
 namespace tool = vezuved::tool;
@@ -19,7 +19,9 @@ struct Walks {
     std::optional<int32_t> count;
 };
 
-void ReadAgain(const std::string& path, const PreparedText& prepared, Walks& walks,
+void ReadAgain(const std::string& path,
+               const PreparedText& prepared,
+               Walks& walks,
                const std::function<void(const Point&)>& visit) {
     const TextOptions& options = prepared.options;
     const TextLayout& layout = prepared.layout;
@@ -34,18 +36,16 @@ void ReadAgain(const std::string& path, const PreparedText& prepared, Walks& wal
     const bool garmin = layout.code == tool::kLayoutGarmin;
     int32_t count = -1;
     try {
-        count = tool::VisitTextRecords(
-            request,
-            [&](RLPointRecord& record, int64_t slot) {
-                // The record is this slot's alone: the Garmin columns go straight into it.
-                if (garmin && slot >= first && static_cast<size_t>(slot - first) < prepared.records.size()) {
-                    AddGarminColumns(record, prepared.records[static_cast<size_t>(slot - first)], layout);
-                }
-                if (!HoldsPoint(record)) return;
-                Point point = PointOfRecord(record);
-                KeepMetresAsWritten(point, layout);
-                visit(point);
-            });
+        count = tool::VisitTextRecords(request, [&](RLPointRecord& record, int64_t slot) {
+            // The record is this slot's alone: the Garmin columns go straight into it.
+            if (garmin && slot >= first && static_cast<size_t>(slot - first) < prepared.records.size()) {
+                AddGarminColumns(record, prepared.records[static_cast<size_t>(slot - first)], layout);
+            }
+            if (!HoldsPoint(record)) return;
+            Point point = PointOfRecord(record);
+            KeepMetresAsWritten(point, layout);
+            visit(point);
+        });
     } catch (const Failure&) {
         throw;
     } catch (const std::bad_alloc&) {

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "values/points.h"
 #include "conversion/text_input.h"
+#include "values/points.h"
 
 namespace vezuved_cli {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "base/ascii.h"
 #include "api/tool_api.h"
+#include "base/ascii.h"
 #include "values/encoding.h"
 #include "values/points.h"
 #include "values/values.h"
@@ -59,7 +59,8 @@ std::string ElevationProblem(const std::string& text, bool metres) {
 
 bool IsTimePart(const std::string& raw) {
     const std::string text = Trimmed(raw);
-    return text.empty() || (HasDigit(text) && text.find_first_not_of("0123456789 .:-_+=/\\|~?") == std::string::npos);
+    return text.empty() ||
+           (HasDigit(text) && text.find_first_not_of("0123456789 .:-_+=/\\|~?") == std::string::npos);
 }
 
 // The time the library makes of the two texts is a real date and time.
@@ -83,7 +84,8 @@ int ColumnsOfLine(const std::string& line, unsigned char separator) {
     bool quoted = false;
     for (char c : line) {
         if (c == '"') quoted = !quoted;
-        const bool cuts = separator == tool::kRecordSeparators ? c == ',' || c == '*' : c == static_cast<char>(separator);
+        const bool cuts =
+            separator == tool::kRecordSeparators ? c == ',' || c == '*' : c == static_cast<char>(separator);
         if (cuts && !quoted) ++count;
     }
     return count;
@@ -98,7 +100,8 @@ Columns FixedColumns(const std::string& line, const TextLayout& layout) {
         if (entry.empty()) break;
         const auto width = ParseNumber(entry);
         // A width beyond the line reads to its end.
-        const size_t w = width && *width > 0 ? static_cast<size_t>(std::min(*width, double(line.size() + 1))) : 0;
+        const size_t w =
+            width && *width > 0 ? static_cast<size_t>(std::min(*width, double(line.size() + 1))) : 0;
         for (int field = kLatitude; field <= kDesc; ++field) {
             if (layout.columns[field] != c) continue;
             columns.texts[field] = position < line.size() ? line.substr(position, w) : "";
@@ -147,10 +150,13 @@ void NoteFitting(const Columns& columns, FittingReport& fitting) {
         const std::string& text = columns.texts[field];
         const size_t room = field == kDesc ? 0 : kNameRoom;
         if (text.find_first_of(",*\t") == std::string::npos && (room == 0 || text.size() <= room)) continue;
-        FitRecordText(Cp1252ToUtf8(text), RecordUse::Database, field == kName ? RecordField::Name
-                                                               : field == kIcon ? RecordField::Icon
-                                                                                : RecordField::Description,
-                      room, fitting);
+        FitRecordText(Cp1252ToUtf8(text),
+                      RecordUse::Database,
+                      field == kName   ? RecordField::Name
+                      : field == kIcon ? RecordField::Icon
+                                       : RecordField::Description,
+                      room,
+                      fitting);
     }
 }
 
@@ -163,7 +169,8 @@ std::optional<BadValue> BadValueOf(const Columns& columns, const TextLayout& lay
             return BadValue{column, "no " + what + ": the line has fewer columns"};
         }
         if (Trimmed(columns.texts[field]).empty()) return BadValue{column, "the " + what + " is empty"};
-        return BadValue{column, Quoted(columns.texts[field]) + " is not a" + (what == "elevation" ? "n " : " ") + what};
+        return BadValue{
+            column, Quoted(columns.texts[field]) + " is not a" + (what == "elevation" ? "n " : " ") + what};
     };
     if (columns.numbers[kLatitude] >= 0 && !IsCoordinate(columns.texts[kLatitude], locFormat, true)) {
         return bad(kLatitude, "latitude");
@@ -172,7 +179,8 @@ std::optional<BadValue> BadValueOf(const Columns& columns, const TextLayout& lay
         return bad(kLongitude, "longitude");
     }
     if (columns.numbers[kElevation] >= 0) {
-        const std::string problem = ElevationProblem(columns.texts[kElevation], layout.eleFormat == 1 && !recordLine);
+        const std::string problem =
+            ElevationProblem(columns.texts[kElevation], layout.eleFormat == 1 && !recordLine);
         if (!problem.empty()) return BadValue{columns.numbers[kElevation] + 1, problem};
     }
     const bool hasTime = columns.numbers[kTime] >= 0;
@@ -208,12 +216,14 @@ bool SplitGarminPosition(const std::string& raw, std::string& latitude, std::str
     return !latitude.empty() && !longitude.empty();
 }
 
-std::optional<BadValue> FindBadValue(const std::string& line, const TextLayout& layout, FittingReport* fitting) {
+std::optional<BadValue> FindBadValue(const std::string& line,
+                                     const TextLayout& layout,
+                                     FittingReport* fitting) {
     if (layout.code == tool::kLayoutGarmin) return GarminBadValue(line, layout.eleFormat == 1);
     if (layout.code == tool::kLayoutPlain || layout.code == tool::kLayoutSurvey) return std::nullopt;
     const bool recordLine = layout.code == tool::kLayoutRecordLine;
-    const Columns columns =
-        layout.code == tool::kLayoutFixed ? FixedColumns(line, layout) : SeparatedColumns(line, layout, recordLine);
+    const Columns columns = layout.code == tool::kLayoutFixed ? FixedColumns(line, layout)
+                                                              : SeparatedColumns(line, layout, recordLine);
     std::optional<BadValue> bad = BadValueOf(columns, layout, recordLine);
     // Only a line that goes into the record has its texts fitted.
     if (!bad && fitting != nullptr) NoteFitting(columns, *fitting);

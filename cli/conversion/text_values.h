@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "values/record_fitting.h"
 #include "conversion/text_layout.h"
+#include "values/record_fitting.h"
 
 namespace vezuved_cli {
 
 struct BadValue {
-    int column = 0;        // counted from 1
-    std::string problem;   // in UTF-8: "'abc' is not a latitude", "the latitude is empty"
+    int column = 0;       // counted from 1
+    std::string problem;  // in UTF-8: "'abc' is not a latitude", "the latitude is empty"
 };
 
 // The first value of a record line that its column cannot hold; none when
@@ -24,7 +24,8 @@ struct BadValue {
 // and so is an elevation the rule of HasValidPosition refuses.
 // With fitting, also notes what fitting the line's name, symbol and
 // description into a database record would change.
-std::optional<BadValue> FindBadValue(const std::string& line, const TextLayout& layout,
+std::optional<BadValue> FindBadValue(const std::string& line,
+                                     const TextLayout& layout,
                                      FittingReport* fitting = nullptr);
 
 // Column column (from 0) of a line, split at separator outside double

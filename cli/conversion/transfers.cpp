@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "api/tool_api.h"
+#include "conversion/text_input.h"
 #include "files/failure.h"
-#include "values/point_sets.h"
 #include "files/output_plan.h"
 #include "files/temporary_folder.h"
-#include "conversion/text_input.h"
+#include "values/point_sets.h"
 
 namespace vezuved_cli {
 namespace tool = vezuved::tool;
@@ -39,7 +39,8 @@ const int16_t* ColumnsOrNull(const TextOptions& options) {
 
 // The file the library writes into a folder: the database's name with the
 // definition's extension, or the extension of the database's kind.
-std::string ExportedNameInFolder(const std::string& database, const std::string& folder,
+std::string ExportedNameInFolder(const std::string& database,
+                                 const std::string& folder,
                                  const TextOptions& options) {
     std::string extension;
     if (!options.definition.empty()) {
@@ -67,7 +68,9 @@ std::string ExportedNameInFolder(const std::string& database, const std::string&
 // takes (another program's latitude of 91), a copy without them in folder,
 // under the same name (the library may write it into the text). Each point
 // left out is reported naming written.
-std::string CheckedDatabase(const std::string& database, const std::string& written, TemporaryFolder& folder) {
+std::string CheckedDatabase(const std::string& database,
+                            const std::string& written,
+                            TemporaryFolder& folder) {
     LoadedPoints loaded = ReadDatabase(database);
     if (!LeaveOutRefusedPoints(written, loaded)) return database;
     folder = TemporaryFolder::Create();
@@ -129,19 +132,24 @@ std::string ImportTextFile(const std::string& text, const std::string& output, c
     // a longer name is imported in a folder beside it and renamed whole.
     const std::filesystem::path target(written);
     const bool renamed = DatabaseNameFor(written) != target.stem().string();
-    const TemporaryFolder beside = renamed ? TemporaryFolder::CreateIn(target.parent_path().string()) : TemporaryFolder();
-    const std::string imported =
-        renamed ? beside.File(DatabaseNameFor(written) + ".pdb") : written;
+    const TemporaryFolder beside =
+        renamed ? TemporaryFolder::CreateIn(target.parent_path().string()) : TemporaryFolder();
+    const std::string imported = renamed ? beside.File(DatabaseNameFor(written) + ".pdb") : written;
     std::vector<char> outputPath = PathBuffer(imported);
     const TextOptions& used = prepared.options;
     // The library cannot read record lines on import; with their columns
     // in order, comma-separated reading is the same.
     const int16_t layout = used.layout.value_or(-1) == 0 ? 1 : used.layout.value_or(-1);
-    const int32_t result =
-        RLDBImport(prepared.copy.c_str(), outputPath.data(), prepared.definition.c_str(), used.kind.value_or(-1),
-                   layout, used.elevationFormat.value_or(-1), ColumnsOrNull(used));
+    const int32_t result = RLDBImport(prepared.copy.c_str(),
+                                      outputPath.data(),
+                                      prepared.definition.c_str(),
+                                      used.kind.value_or(-1),
+                                      layout,
+                                      used.elevationFormat.value_or(-1),
+                                      ColumnsOrNull(used));
     if (result != 0) {
-        FailConversion("cannot import '" + text + "': the database '" + written + "' cannot be created or written");
+        FailConversion("cannot import '" + text + "': the database '" + written +
+                       "' cannot be created or written");
     }
     if (renamed) {
         std::error_code error;
@@ -153,7 +161,9 @@ std::string ImportTextFile(const std::string& text, const std::string& output, c
     return written;
 }
 
-std::string ExportDatabase(const std::string& database, const std::string& output, const TextOptions& options) {
+std::string ExportDatabase(const std::string& database,
+                           const std::string& output,
+                           const TextOptions& options) {
     RequireInputFile(database, "database");
     std::error_code error;
     std::string target = output;
@@ -162,9 +172,11 @@ std::string ExportDatabase(const std::string& database, const std::string& outpu
         target.find_last_of("/\\") != target.size() - 1) {
         target += '/';
     }
-    const std::string folder = target.empty() ? std::filesystem::path(database).parent_path().string() : target;
+    const std::string folder =
+        target.empty() ? std::filesystem::path(database).parent_path().string() : target;
     const bool inFolder = target.empty() || target.back() == '/' || target.back() == '\\';
-    const std::string written = inFolder ? ExportedNameInFolder(database, SeparatorEnded(folder), options) : target;
+    const std::string written =
+        inFolder ? ExportedNameInFolder(database, SeparatorEnded(folder), options) : target;
     RequireOwnOutput({database, options.definition}, written);
     std::string definition = options.definition;
     if (definition.empty()) {
@@ -172,19 +184,24 @@ std::string ExportDatabase(const std::string& database, const std::string& outpu
         if (std::filesystem::is_regular_file(own, error)) definition = own;
     }
     const std::optional<TextLayout> layout =
-        definition.empty() ? std::nullopt : std::optional<TextLayout>(LoadWritingLayout(written, definition, options));
+        definition.empty() ? std::nullopt
+                           : std::optional<TextLayout>(LoadWritingLayout(written, definition, options));
     std::vector<char> outputPath = PathBuffer(written);
     const int16_t fieldCount = options.columns ? ColumnCount(*options.columns) : -1;
     // The databases the tool writes hold feet of exactly 0.3048 m, so the
     // library's own metres (feet x 0.3048) are the ones that were read.
     TemporaryFolder checked;
     const std::string source = CheckedDatabase(database, written, checked);
-    const int32_t result = RLDBExport(source.c_str(), outputPath.data(), OrNull(definition),
-                                      options.layout.value_or(-1), options.elevationFormat.value_or(-1), fieldCount,
+    const int32_t result = RLDBExport(source.c_str(),
+                                      outputPath.data(),
+                                      OrNull(definition),
+                                      options.layout.value_or(-1),
+                                      options.elevationFormat.value_or(-1),
+                                      fieldCount,
                                       ColumnsOrNull(options));
     if (result == -1) {
-        FailConversion("cannot export '" + database + "': the database cannot be opened or the output '" + written +
-                       "' cannot be created");
+        FailConversion("cannot export '" + database + "': the database cannot be opened or the output '" +
+                       written + "' cannot be created");
     }
     if (result != 0) FailConversion("cannot export '" + database + "': " + DatabaseErrorCause(result));
     return written;

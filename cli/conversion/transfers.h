@@ -17,7 +17,9 @@ std::string ImportTextFile(const std::string& text, const std::string& output, c
 // Exports a database as text. output empty: beside the database with the
 // definition's extension; an existing folder: in it; otherwise that exact
 // file. Returns the path written.
-std::string ExportDatabase(const std::string& database, const std::string& output, const TextOptions& options);
+std::string ExportDatabase(const std::string& database,
+                           const std::string& output,
+                           const TextOptions& options);
 
 // The database path the import writes for an output path: its name whole,
 // ending in ".pdb".

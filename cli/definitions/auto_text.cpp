@@ -1,16 +1,16 @@
 #include "definitions/auto_text.h"
 
 #include <filesystem>
-#include <map>
 #include <iostream>
+#include <map>
 #include <optional>
 
-#include "values/iso_time.h"
 #include "conversion/text_layout.h"
 #include "conversion/text_values.h"
-#include "files/whole_file.h"
 #include "files/failure.h"
 #include "files/file_output.h"
+#include "files/whole_file.h"
+#include "values/iso_time.h"
 #include "values/values.h"
 
 namespace vezuved_cli {
@@ -64,15 +64,17 @@ std::vector<std::string> LeaveOutUnreadColumns(const std::string& text, MadeDefi
         ForEachDataLine(text, [&](int number, const std::string& line) {
             ++lines;
             if (const auto bad = FindBadValue(line, layout)) {
-                if (refused[bad->column]++ == 0) first[bad->column] = "line " + std::to_string(number) + ": " + bad->problem;
+                if (refused[bad->column]++ == 0)
+                    first[bad->column] = "line " + std::to_string(number) + ": " + bad->problem;
             }
         });
         for (int* slot : {&made.elevation, &made.time, &made.date}) {
             if (*slot < 0 || lines == 0 || refused[*slot + 1] != lines) continue;
             const bool elevation = slot == &made.elevation;
             warnings.push_back("left out the " + std::string(elevation ? "elevation" : "time") + " column '" +
-                               made.cells[static_cast<size_t>(*slot)] + "' (column " + std::to_string(*slot + 1) +
-                               "): the definition reads it on no line (" + first[*slot + 1] + ")");
+                               made.cells[static_cast<size_t>(*slot)] + "' (column " +
+                               std::to_string(*slot + 1) + "): the definition reads it on no line (" +
+                               first[*slot + 1] + ")");
             // A time and its date are read as one.
             if (elevation) {
                 made.elevation = -1;
@@ -92,7 +94,8 @@ DataHeader ReadDataHeader(const std::string& dataPath) {
     const size_t end = header.text.find_first_of("\r\n");
     const std::string first = header.text.substr(0, end);
     if (Blank(first)) {
-        FailConversion("cannot make a format definition for '" + dataPath + "': its first line, the header row, is empty");
+        FailConversion("cannot make a format definition for '" + dataPath +
+                       "': its first line, the header row, is empty");
     }
     header.made = ReadHeaderRow(first);
     RequirePosition(header.made, dataPath);
@@ -189,7 +192,8 @@ AutoText PrepareAutoText(const std::string& dataPath) {
         const std::filesystem::path folder = std::filesystem::path(prepared.folder.path()) / "data";
         std::error_code error;
         std::filesystem::create_directory(folder, error);
-        if (error) FailConversion("cannot make a temporary folder for '" + dataPath + "': " + error.message());
+        if (error)
+            FailConversion("cannot make a temporary folder for '" + dataPath + "': " + error.message());
         prepared.data = (folder / FileName(dataPath)).string();
         WriteFileOrFail(prepared.data, times.text);
     }

@@ -9,12 +9,12 @@
 
 #include "api/tool_api.h"
 #include "base/ascii.h"
+#include "conversion/text_layout.h"
 #include "definitions/definition_lines.h"
+#include "files/failure.h"
 #include "files/whole_file.h"
 #include "values/encoding.h"
-#include "files/failure.h"
 #include "values/options.h"
-#include "conversion/text_layout.h"
 
 using namespace vezuved;
 
@@ -22,8 +22,8 @@ namespace vezuved_cli {
 using namespace vezuved::tool;
 namespace {
 
-constexpr const char* kSlotNames[8] = {"latitude", "longitude", "elevation", "time",
-                                       "name",     "icon",      "description", "date"};
+constexpr const char* kSlotNames[8] = {
+    "latitude", "longitude", "elevation", "time", "name", "icon", "description", "date"};
 constexpr int kReadSlots = 7;  // the slots a fixed-width line and the writers know; date is the eighth
 
 std::string Shown(const std::string& text) {
@@ -56,7 +56,10 @@ private:
 };
 
 // A number the library reads: optional sign, digits, anything after ignored.
-void CheckNumber(const DefinitionLine& line, const std::string& keyword, const std::string& value, Warnings& warnings) {
+void CheckNumber(const DefinitionLine& line,
+                 const std::string& keyword,
+                 const std::string& value,
+                 Warnings& warnings) {
     const LeadingInteger read = ReadLeadingInteger(value);
     const int32_t number = read.value;
     const std::string rest = TrimmedRight(value.substr(read.length));
@@ -65,8 +68,9 @@ void CheckNumber(const DefinitionLine& line, const std::string& keyword, const s
     if (digits == 0 || read.length == 0) {
         warnings.Add(line.number, keyword + " value " + Shown(value) + " is no number; it reads as 0");
     } else if (!rest.empty()) {
-        warnings.Add(line.number, keyword + " value " + Shown(value) + " reads as " +
-                                      std::to_string(number) + "; the rest is ignored");
+        warnings.Add(line.number,
+                     keyword + " value " + Shown(value) + " reads as " + std::to_string(number) +
+                         "; the rest is ignored");
     }
 }
 
@@ -76,44 +80,60 @@ void CheckChoice(const DefinitionLine& line, const LineEffect& effect, Warnings&
     if (effect.changed.empty()) {
         std::string known;
         switch (effect.keyword) {
-            case kKeySource: known = "PCX5, Garmin, Tab or FIXED, the whole value in any case"; break;
-            case kKeyDelimited: known = "one character, or \\t for a tab"; break;
-            case kKeyLocFormat: known = "Num, Deg, Comp or DegNoSpace"; break;
-            case kKeyEleFormat: known = "Feet or Metres"; break;
-            default: known = "Point, Track, Route, Track2, Route2 or Datum"; break;
+            case kKeySource:
+                known = "PCX5, Garmin, Tab or FIXED, the whole value in any case";
+                break;
+            case kKeyDelimited:
+                known = "one character, or \\t for a tab";
+                break;
+            case kKeyLocFormat:
+                known = "Num, Deg, Comp or DegNoSpace";
+                break;
+            case kKeyEleFormat:
+                known = "Feet or Metres";
+                break;
+            default:
+                known = "Point, Track, Route, Track2, Route2 or Datum";
+                break;
         }
-        warnings.Add(line.number, keyword + " value " + Shown(value) +
-                                      " is not one the library knows (" + known + "); the line changes nothing");
+        warnings.Add(line.number,
+                     keyword + " value " + Shown(value) + " is not one the library knows (" + known +
+                         "); the line changes nothing");
         return;
     }
     switch (effect.keyword) {
         case kKeyLocFormat:
             if (!IsOneOf(value, {"Num", "Deg", "Comp", "DegNoSpace"})) {
-                warnings.Add(line.number, "LocFormat value " + Shown(value) +
-                                              " is read by its beginning only, as a known style");
+                warnings.Add(
+                    line.number,
+                    "LocFormat value " + Shown(value) + " is read by its beginning only, as a known style");
             }
             break;
         case kKeyEleFormat:
             if (!IsOneOf(value, {"", "F", "Ft", "Feet", "Foot", "M", "Metres", "Meters", "Metre", "Meter"})) {
                 const bool metres = AsciiLower(value[0]) == 'm';
-                warnings.Add(line.number, "EleFormat value " + Shown(value) + " reads as " +
-                                              (metres ? "metres" : "feet") + " (only its first letter counts)");
+                warnings.Add(line.number,
+                             "EleFormat value " + Shown(value) + " reads as " + (metres ? "metres" : "feet") +
+                                 " (only its first letter counts)");
             }
             break;
         case kKeyDBType:
         case kKeyPalmDBType:
             if (!IsOneOf(value, {"Point", "Track", "Route", "Track2", "Route2", "Datum"})) {
-                warnings.Add(line.number, keyword + " value " + Shown(value) +
-                                              " is read by its beginning only, as a known kind");
+                warnings.Add(
+                    line.number,
+                    keyword + " value " + Shown(value) + " is read by its beginning only, as a known kind");
             }
             break;
         case kKeyDelimited:
             if (value.size() > 1 && value != "\\t") {
-                warnings.Add(line.number, "Delimited value " + Shown(value) +
-                                              " is more than one character; only the first counts");
+                warnings.Add(
+                    line.number,
+                    "Delimited value " + Shown(value) + " is more than one character; only the first counts");
             }
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -133,15 +153,17 @@ void CheckWidths(const DefinitionLine& line, const std::string& value, Warnings&
         const std::string trimmed = TrimmedRight(entries[i]);
         if (trimmed.empty()) {
             if (i + 1 < entries.size()) {
-                warnings.Add(line.number, "FieldLen entry " + std::to_string(i + 1) +
-                                              " is empty; the widths after it are not read");
+                warnings.Add(line.number,
+                             "FieldLen entry " + std::to_string(i + 1) +
+                                 " is empty; the widths after it are not read");
             }
             return;
         }
         const LeadingInteger read = ReadLeadingInteger(trimmed);
         if (read.length == 0 || read.length != trimmed.size()) {
-            warnings.Add(line.number, "FieldLen entry " + std::to_string(i + 1) + " " + Shown(entries[i]) +
-                                          " is no width");
+            warnings.Add(
+                line.number,
+                "FieldLen entry " + std::to_string(i + 1) + " " + Shown(entries[i]) + " is no width");
         }
     }
 }
@@ -152,8 +174,9 @@ void CheckTemplate(const DefinitionLine& line, const std::string& value, Warning
         if (close == std::string::npos || close - open - 1 > 29) continue;
         const std::string token = value.substr(open + 1, close - open - 1);
         if (!EqualsIgnoreCase(token.c_str(), "Title") && !EqualsIgnoreCase(token.c_str(), "NumRecords")) {
-            warnings.Add(line.number, "the header template's " + Shown("[" + token + "]") +
-                                          " writes nothing (only [Title] and [NumRecords] are filled in)");
+            warnings.Add(line.number,
+                         "the header template's " + Shown("[" + token + "]") +
+                             " writes nothing (only [Title] and [NumRecords] are filled in)");
         }
     }
 }
@@ -178,13 +201,15 @@ KeywordLine CheckLine(const DefinitionLine& line, Warnings& warnings) {
     keywordLine.value = effect.value;
     if (effect.keyword < 0) {
         if (!effect.hasValue) {
-            warnings.Add(line.number, Shown(text) + " is no keyword line (no '=' within 30 characters of its " +
-                                          "start, before any ';'); it is ignored");
+            warnings.Add(line.number,
+                         Shown(text) + " is no keyword line (no '=' within 30 characters of its " +
+                             "start, before any ';'); it is ignored");
         } else if (!effect.changed.empty()) {
             // a column label ("Field3 = x")
         } else if (StartsWithIgnoreCase(text.c_str(), "Field")) {
-            warnings.Add(line.number, Shown(TrimmedRight(text.substr(0, text.find('=')))) +
-                                          " names no column (Field0 to Field31); the line is ignored");
+            warnings.Add(line.number,
+                         Shown(TrimmedRight(text.substr(0, text.find('=')))) +
+                             " names no column (Field0 to Field31); the line is ignored");
         } else {
             std::string key;
             for (char c : text.substr(0, text.find('='))) {
@@ -204,21 +229,31 @@ KeywordLine CheckLine(const DefinitionLine& line, Warnings& warnings) {
         case kKeyTime:
         case kKeyName:
         case kKeyDesc:
-        case kKeyDate: CheckNumber(line, keyword, effect.value, warnings); break;
+        case kKeyDate:
+            CheckNumber(line, keyword, effect.value, warnings);
+            break;
         case kKeyIcon:
-            if (effect.value.find(':') == std::string::npos) CheckNumber(line, keyword, effect.value, warnings);
+            if (effect.value.find(':') == std::string::npos)
+                CheckNumber(line, keyword, effect.value, warnings);
             break;
         case kKeySource:
         case kKeyDelimited:
         case kKeyLocFormat:
         case kKeyDBType:
         case kKeyPalmDBType:
-        case kKeyEleFormat: CheckChoice(line, effect, warnings); break;
-        case kKeyFieldLen: CheckWidths(line, effect.value, warnings); break;
-        case kKeyHeader: CheckTemplate(line, effect.value, warnings); break;
+        case kKeyEleFormat:
+            CheckChoice(line, effect, warnings);
+            break;
+        case kKeyFieldLen:
+            CheckWidths(line, effect.value, warnings);
+            break;
+        case kKeyHeader:
+            CheckTemplate(line, effect.value, warnings);
+            break;
         case kKeyDefaultIcon:
             if (effect.value.size() > kDefaultIconMax) {
-                warnings.Add(line.number, "DefaultIcon is cut to " + std::to_string(kDefaultIconMax) + " characters");
+                warnings.Add(line.number,
+                             "DefaultIcon is cut to " + std::to_string(kDefaultIconMax) + " characters");
             }
             break;
         case kKeyExt:
@@ -226,7 +261,8 @@ KeywordLine CheckLine(const DefinitionLine& line, Warnings& warnings) {
                 warnings.Add(line.number, "Ext is cut to " + std::to_string(kExtMax - 1) + " characters");
             }
             break;
-        default: break;
+        default:
+            break;
     }
     return keywordLine;
 }
@@ -251,69 +287,93 @@ void CheckLayoutFit(const KeywordLine& line, const DefinitionFacts& s, Warnings&
             case kKeyFieldLen:
             case kKeyHeader:
             case kKeyDefaultIcon:
-                warnings.Add(line.number, keyword + " does not apply to the Garmin text layout, whose columns are "
-                                                    "fixed; the line is ignored");
+                warnings.Add(line.number,
+                             keyword +
+                                 " does not apply to the Garmin text layout, whose columns are "
+                                 "fixed; the line is ignored");
                 break;
-            default: break;
+            default:
+                break;
         }
         return;
     }
     if (line.index == kKeyFieldLen && s.layout != kLayoutFixed) {
-        warnings.Add(line.number, "FieldLen applies to fixed-width columns (Source = FIXED) only; it is ignored");
+        warnings.Add(line.number,
+                     "FieldLen applies to fixed-width columns (Source = FIXED) only; it is ignored");
     }
     if (line.index == kKeyDelimited && s.layout == kLayoutFixed) {
         warnings.Add(line.number, "Delimited does not apply to fixed-width columns; it is ignored");
     }
     const bool tabValue = line.value == "\\t" || line.value.compare(0, 1, "\t") == 0;
     if (line.index == kKeyDelimited && s.layout == kLayoutTab && !tabValue) {
-        warnings.Add(line.number, "a Tab layout always splits at tabs; Delimited " + Shown(line.value) +
-                                      " is ignored");
+        warnings.Add(line.number,
+                     "a Tab layout always splits at tabs; Delimited " + Shown(line.value) + " is ignored");
     }
 }
 
 std::string CoordinateStyle(uint16_t style, bool latitude) {
     switch (style) {
-        case 1: return "degrees, or hemisphere letter with degrees and minutes (Deg)";
-        case 2: return latitude ? "compact DDMMxxhh, no sign (Comp)" : "compact DDDMMxxhh, no sign (Comp)";
-        case 3: return latitude ? "hemisphere, degrees, minutes: N4630.123 (DegNoSpace)"
-                                : "hemisphere, degrees, minutes: E00833.580 (DegNoSpace)";
-        default: return "decimal degrees (Num)";
+        case 1:
+            return "degrees, or hemisphere letter with degrees and minutes (Deg)";
+        case 2:
+            return latitude ? "compact DDMMxxhh, no sign (Comp)" : "compact DDDMMxxhh, no sign (Comp)";
+        case 3:
+            return latitude ? "hemisphere, degrees, minutes: N4630.123 (DegNoSpace)"
+                            : "hemisphere, degrees, minutes: E00833.580 (DegNoSpace)";
+        default:
+            return "decimal degrees (Num)";
     }
 }
 
 std::string FieldStyle(const DefinitionFacts& s, int slot) {
     switch (slot) {
-        case kSlotLatitude: return CoordinateStyle(s.locFormat, true);
-        case kSlotLongitude: return CoordinateStyle(s.locFormat, false);
-        case kSlotElevation: return s.eleFormat == 1 ? "metres" : "feet";
+        case kSlotLatitude:
+            return CoordinateStyle(s.locFormat, true);
+        case kSlotLongitude:
+            return CoordinateStyle(s.locFormat, false);
+        case kSlotElevation:
+            return s.eleFormat == 1 ? "metres" : "feet";
         case kSlotTime:
             if (s.columns[kSlotDate] >= 0 && s.layout != kLayoutFixed) {
                 return "HHMMSS, the date column joined to it";
             }
             return "HHMMSS DDMMYYYY, or HH:MM:SS";
-        case kSlotDate: return "DDMMYYYY, joined to the time";
-        default: return "text";
+        case kSlotDate:
+            return "DDMMYYYY, joined to the time";
+        default:
+            return "text";
     }
 }
 
 std::string DelimiterText(char c) {
     switch (c) {
-        case ',': return ", (comma)";
-        case ';': return "; (semicolon)";
-        case '\t': return "tab";
-        case ' ': return "space";
-        default: return Shown(std::string(1, c));
+        case ',':
+            return ", (comma)";
+        case ';':
+            return "; (semicolon)";
+        case '\t':
+            return "tab";
+        case ' ':
+            return "space";
+        default:
+            return Shown(std::string(1, c));
     }
 }
 
 std::string LayoutName(const DefinitionFacts& s) {
     switch (s.layout) {
-        case kLayoutComma: return "delimited text";
-        case kLayoutTab: return "tab-separated text";
-        case kLayoutGarmin: return "Garmin text";
-        case kLayoutFixed: return "fixed-width columns";
-        case kLayoutPcx5: return "PCX5 text (read split at the delimiter, written without one)";
-        default: return "delimited text";
+        case kLayoutComma:
+            return "delimited text";
+        case kLayoutTab:
+            return "tab-separated text";
+        case kLayoutGarmin:
+            return "Garmin text";
+        case kLayoutFixed:
+            return "fixed-width columns";
+        case kLayoutPcx5:
+            return "PCX5 text (read split at the delimiter, written without one)";
+        default:
+            return "delimited text";
     }
 }
 
@@ -328,7 +388,8 @@ std::vector<int> Widths(const std::string& fieldLen) {
     size_t start = 0;
     for (;;) {
         const size_t comma = fieldLen.find(',', start);
-        const std::string entry = fieldLen.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        const std::string entry =
+            fieldLen.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         if (entry.empty()) break;
         widths.push_back(ReadLeadingInteger(entry).value);
         if (comma == std::string::npos) break;
@@ -340,14 +401,14 @@ std::vector<int> Widths(const std::string& fieldLen) {
 // The columns of a Waypoint line the tool reads; the altitude in the
 // definition's unit.
 std::vector<std::vector<std::string>> GarminTable(const DefinitionFacts& s) {
-    return {{"Column", "Field", "Unit or style"},
-            {"1", "line type", "Waypoint (other lines are skipped)"},
-            {"2", "name", "text"},
-            {"3", "description", "text"},
-            {"5", "position",
-             "hemisphere, degrees and minutes: N45 30.123 W122 40.456, or two decimal numbers"},
-            {"6", "elevation", s.eleFormat == 1 ? "metres" : "feet"},
-            {"11", "icon", "text"}};
+    return {
+        {"Column", "Field", "Unit or style"},
+        {"1", "line type", "Waypoint (other lines are skipped)"},
+        {"2", "name", "text"},
+        {"3", "description", "text"},
+        {"5", "position", "hemisphere, degrees and minutes: N45 30.123 W122 40.456, or two decimal numbers"},
+        {"6", "elevation", s.eleFormat == 1 ? "metres" : "feet"},
+        {"11", "icon", "text"}};
 }
 
 std::vector<std::vector<std::string>> ColumnTable(const DefinitionFacts& s, Warnings& warnings) {
@@ -375,7 +436,8 @@ std::vector<std::vector<std::string>> ColumnTable(const DefinitionFacts& s, Warn
             if (static_cast<size_t>(c) < widths.size()) {
                 int64_t position = 1;
                 for (int i = 0; i < c; ++i) position += widths[static_cast<size_t>(i)];
-                characters = std::to_string(position) + "-" + std::to_string(position + widths[static_cast<size_t>(c)] - 1);
+                characters = std::to_string(position) + "-" +
+                             std::to_string(position + widths[static_cast<size_t>(c)] - 1);
             } else {
                 characters = "-";
             }
@@ -403,26 +465,30 @@ std::vector<std::vector<std::string>> ColumnTable(const DefinitionFacts& s, Warn
     for (int a = 0; a < slots; ++a) {
         for (int b = a + 1; b < slots; ++b) {
             if (s.columns[a] >= 0 && s.columns[a] == s.columns[b]) {
-                warnings.Add(0, std::string(kSlotNames[a]) + " and " + kSlotNames[b] + " are both mapped to column " +
-                                    std::to_string(s.columns[a] + 1));
+                warnings.Add(0,
+                             std::string(kSlotNames[a]) + " and " + kSlotNames[b] +
+                                 " are both mapped to column " + std::to_string(s.columns[a] + 1));
             }
         }
     }
     for (int slot = 0; slot < kReadSlots; ++slot) {
         const int column = s.columns[slot];
         if (column >= 0 && column >= s.fieldCount) {
-            warnings.Add(0, "FieldCount " + std::to_string(s.fieldCount) + " does not reach column " +
-                                std::to_string(column + 1) + " (" + kSlotNames[slot] +
-                                "): it is read but not written");
+            warnings.Add(0,
+                         "FieldCount " + std::to_string(s.fieldCount) + " does not reach column " +
+                             std::to_string(column + 1) + " (" + kSlotNames[slot] +
+                             "): it is read but not written");
         }
         if (fixed && column >= 0 && static_cast<size_t>(column) >= widths.size()) {
-            warnings.Add(0, "FieldLen gives no width for column " + std::to_string(column + 1) + " (" +
-                                kSlotNames[slot] + "): it is not read");
+            warnings.Add(0,
+                         "FieldLen gives no width for column " + std::to_string(column + 1) + " (" +
+                             kSlotNames[slot] + "): it is not read");
         }
     }
     if (fixed && s.columns[kSlotDate] >= 0) {
-        warnings.Add(0, "fixed-width lines have no date column: date (column " +
-                            std::to_string(s.columns[kSlotDate] + 1) + ") is not read");
+        warnings.Add(0,
+                     "fixed-width lines have no date column: date (column " +
+                         std::to_string(s.columns[kSlotDate] + 1) + ") is not read");
     }
     return rows;
 }
@@ -449,7 +515,8 @@ Explanation ExplainDefinition(const std::string& path) {
     out << "Title:        " << (s.title ? Cp1252ToUtf8(*s.title) : std::string("(none)")) << "\n";
     out << "Layout:       " << LayoutName(s) << "\n";
     if (s.layout == kLayoutFixed) {
-        out << "Widths:       " << (s.fieldWidths.empty() ? std::string("(none)") : Cp1252ToUtf8(s.fieldWidths)) << "\n";
+        out << "Widths:       "
+            << (s.fieldWidths.empty() ? std::string("(none)") : Cp1252ToUtf8(s.fieldWidths)) << "\n";
     } else if (s.layout != kLayoutGarmin) {
         // A tab layout splits at tabs whatever Delimited says.
         out << "Delimiter:    " << DelimiterText(s.layout == kLayoutTab ? '\t' : s.delimiter) << "\n";
@@ -457,7 +524,9 @@ Explanation ExplainDefinition(const std::string& path) {
     out << "Header lines: " << s.headerLines << "\n";
     if (s.header) out << "Header:       " << Cp1252ToUtf8(*s.header) << "\n";
     out << "Kind:         " << KindName(s) << "\n";
-    out << "Extension:    " << (s.extension.empty() ? std::string("(none: by kind, .rlp, .rlt or .rlr)") : Cp1252ToUtf8(s.extension))
+    out << "Extension:    "
+        << (s.extension.empty() ? std::string("(none: by kind, .rlp, .rlt or .rlr)")
+                                : Cp1252ToUtf8(s.extension))
         << "\n";
     if (s.layout != kLayoutGarmin && s.columns[kSlotIcon] < 0 && !s.defaultIcon.empty()) {
         out << "Icon:         " << Cp1252ToUtf8(s.defaultIcon) << " for every point\n";
@@ -473,9 +542,11 @@ Explanation ExplainDefinition(const std::string& path) {
     } else {
         explained.columns = ColumnTable(s, warnings);
         if (s.headerLines > 0 && !s.header) {
-            warnings.Add(0, "HeaderLines " + std::to_string(s.headerLines) +
-                                " without a Header template: an export has no header line, so reading it back "
-                                "skips its first " + std::to_string(s.headerLines) + " point(s)");
+            warnings.Add(0,
+                         "HeaderLines " + std::to_string(s.headerLines) +
+                             " without a Header template: an export has no header line, so reading it back "
+                             "skips its first " +
+                             std::to_string(s.headerLines) + " point(s)");
         }
     }
     explained.summary = out.str();

@@ -10,9 +10,9 @@ namespace vezuved_cli {
 
 // UTF-8 texts, each line ending in a line end.
 struct Explanation {
-    std::string summary;                             // title, layout, header, kind, extension
-    std::vector<std::vector<std::string>> columns;   // a header row, then one row per column and field
-    std::string warnings;                            // "warning: ..." lines; empty when none
+    std::string summary;                            // title, layout, header, kind, extension
+    std::vector<std::vector<std::string>> columns;  // a header row, then one row per column and field
+    std::string warnings;                           // "warning: ..." lines; empty when none
 };
 
 // The explanation of the definition at path. Fails when the file cannot be

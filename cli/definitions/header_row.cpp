@@ -146,7 +146,8 @@ MadeDefinition ReadHeaderRow(const std::string& headerLine) {
     for (const Cell& cell : SplitCells(line, made.delimiter)) made.cells.push_back(Trimmed(cell.text));
 
     std::ostringstream header;
-    for (size_t i = 0; i < made.cells.size(); ++i) header << (i ? std::string(1, made.delimiter) : "") << made.cells[i];
+    for (size_t i = 0; i < made.cells.size(); ++i)
+        header << (i ? std::string(1, made.delimiter) : "") << made.cells[i];
     made.header = header.str();
 
     bool elevationUnitGiven = false;
@@ -155,15 +156,32 @@ MadeDefinition ReadHeaderRow(const std::string& headerLine) {
         const Named named = ReadName(made.cells[i]);
         int* slot = nullptr;
         switch (named.field) {
-            case Field::Latitude: slot = &made.latitude; break;
-            case Field::Longitude: slot = &made.longitude; break;
-            case Field::Elevation: slot = &made.elevation; break;
-            case Field::Time: slot = &made.time; break;
-            case Field::Date: slot = &made.date; break;
-            case Field::Name: slot = &made.name; break;
-            case Field::Icon: slot = &made.icon; break;
-            case Field::Desc: slot = &made.desc; break;
-            case Field::None: break;
+            case Field::Latitude:
+                slot = &made.latitude;
+                break;
+            case Field::Longitude:
+                slot = &made.longitude;
+                break;
+            case Field::Elevation:
+                slot = &made.elevation;
+                break;
+            case Field::Time:
+                slot = &made.time;
+                break;
+            case Field::Date:
+                slot = &made.date;
+                break;
+            case Field::Name:
+                slot = &made.name;
+                break;
+            case Field::Icon:
+                slot = &made.icon;
+                break;
+            case Field::Desc:
+                slot = &made.desc;
+                break;
+            case Field::None:
+                break;
         }
         if (slot == nullptr || *slot >= 0) {
             made.leftOut.push_back(column);  // unknown, or a second column for a field already placed
@@ -176,7 +194,8 @@ MadeDefinition ReadHeaderRow(const std::string& headerLine) {
         }
     }
     if (made.elevation >= 0 && !elevationUnitGiven) {
-        made.notes.push_back("the elevation column " + Quoted(made.cells[static_cast<size_t>(made.elevation)]) +
+        made.notes.push_back("the elevation column " +
+                             Quoted(made.cells[static_cast<size_t>(made.elevation)]) +
                              " names no unit; it is read as metres");
     }
     for (const std::string& cell : made.cells) {
@@ -211,7 +230,9 @@ std::string MadeKind(const MadeDefinition& made) {
     return made.time >= 0 && made.name < 0 ? "Track" : "Point";
 }
 
-std::string DefinitionText(const MadeDefinition& made, const std::string& dataName, const std::string& extension) {
+std::string DefinitionText(const MadeDefinition& made,
+                           const std::string& dataName,
+                           const std::string& extension) {
     std::ostringstream out;
     out << "; Made from the header row of " << dataName << ".\n";
     out << "FormatTitle = " << dataName << ", by its header row\n";

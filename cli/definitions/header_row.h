@@ -20,8 +20,8 @@ struct MadeDefinition {
     int icon = -1;
     int desc = -1;
     bool elevationInFeet = false;
-    std::vector<int> leftOut;         // columns no field was found for
-    std::vector<std::string> notes;   // what a person should know, one sentence each
+    std::vector<int> leftOut;        // columns no field was found for
+    std::vector<std::string> notes;  // what a person should know, one sentence each
 };
 
 // Column cells of one line, split at delimiter outside double quotes; each
@@ -43,7 +43,9 @@ void RequirePosition(const MadeDefinition& made, const std::string& dataPath);
 
 // The definition as ".cal" text; dataName names the file in its title.
 // kind is the DBType value ("Point", "Track").
-std::string DefinitionText(const MadeDefinition& made, const std::string& dataName, const std::string& extension);
+std::string DefinitionText(const MadeDefinition& made,
+                           const std::string& dataName,
+                           const std::string& extension);
 
 // "Point", or "Track" for a header with a time and no name column: a log.
 std::string MadeKind(const MadeDefinition& made);

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/replacing_file.h"
 #include "files/failure.h"
+#include "platform/replacing_file.h"
 
 using namespace vezuved;
 

@@ -1,7 +1,7 @@
 #include "files/library_lines.h"
 
-#include <cstdio>
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 
 #include "base/diag.h"
@@ -12,13 +12,16 @@ using namespace vezuved;
 namespace vezuved_cli {
 namespace {
 
-bool StartsWith(const std::string& text, const char* start) { return text.compare(0, std::strlen(start), start) == 0; }
+bool StartsWith(const std::string& text, const char* start) {
+    return text.compare(0, std::strlen(start), start) == 0;
+}
 
 // "Err: 0x40b": the whole message, as CheckError prints it.
 bool IsErrorCode(const std::string& text) {
     if (!StartsWith(text, "Err: 0x") || text.size() == 7) return false;
     for (size_t i = 7; i < text.size(); ++i) {
-        if (!std::isxdigit(static_cast<unsigned char>(text[i])) && !(text[i] == '\n' && i + 1 == text.size())) {
+        if (!std::isxdigit(static_cast<unsigned char>(text[i])) &&
+            !(text[i] == '\n' && i + 1 == text.size())) {
             return false;
         }
     }
@@ -47,8 +50,13 @@ bool IsLibraryDiagnostic(const std::string& message) {
     }
     // Whole lines; a report row's first piece (its name) has no line end.
     if (message.empty() || message.back() != '\n') return false;
-    for (const char* start : {"Error ", "Err: ", "No PC Folder Name specified", "Remote API entry point missing: ",
-                              "Unable to ", "No Cal File", "error opening"}) {
+    for (const char* start : {"Error ",
+                              "Err: ",
+                              "No PC Folder Name specified",
+                              "Remote API entry point missing: ",
+                              "Unable to ",
+                              "No Cal File",
+                              "error opening"}) {
         if (StartsWith(message, start)) return true;
     }
     return false;

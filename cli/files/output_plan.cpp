@@ -58,7 +58,8 @@ std::string FoldedName(const std::string& utf8) {
         // Two-byte characters hold every letter folded here but ASCII.
         if (lead >= 0xC2 && lead <= 0xDF && i + 1 < utf8.size() &&
             (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) == 0x80) {
-            const char32_t c = (char32_t{lead & 0x1Fu} << 6) | (static_cast<unsigned char>(utf8[i + 1]) & 0x3F);
+            const char32_t c =
+                (char32_t{lead & 0x1Fu} << 6) | (static_cast<unsigned char>(utf8[i + 1]) & 0x3F);
             AppendTwoBytes(LowerLetter(c), out);
             i += 2;
             continue;
@@ -79,8 +80,8 @@ std::string Utf8Prefix(const std::string& text, size_t bytes) {
 const OutputPlan::Entry* OutputPlan::Clash(const Entry& entry) const {
     for (const Entry& other : entries_) {
         if (other.key == entry.key) return &other;
-        if (other.identity.exists && entry.identity.exists && other.identity.volume == entry.identity.volume &&
-            other.identity.file == entry.identity.file) {
+        if (other.identity.exists && entry.identity.exists &&
+            other.identity.volume == entry.identity.volume && other.identity.file == entry.identity.file) {
             return &other;
         }
     }
@@ -107,8 +108,8 @@ std::string OutputPlan::Keep(const std::string& path, bool throughLibrary) {
     RequireLibraryLength(path, throughLibrary);
     const fs::path given(path);
     if (!NameFits(ExistingFolder(given.parent_path()), given.filename().string())) {
-        FailConversion("cannot write '" + path + "': its name is longer than the file system takes; nothing was " +
-                       "written");
+        FailConversion("cannot write '" + path +
+                       "': its name is longer than the file system takes; nothing was " + "written");
     }
     const Entry entry = MakeEntry(path, false);
     if (const Entry* other = Clash(entry)) {
@@ -152,8 +153,8 @@ std::string OutputPlan::Number(const std::string& path, bool throughLibrary) {
         entries_.push_back(entry);
         return candidate;
     }
-    FailConversion("cannot give '" + path + "' a name of its own: every numbered name is taken or too long; " +
-                   "nothing was written");
+    FailConversion("cannot give '" + path +
+                   "' a name of its own: every numbered name is taken or too long; " + "nothing was written");
 }
 
 }  // namespace vezuved_cli

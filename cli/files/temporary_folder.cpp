@@ -16,8 +16,10 @@ TemporaryFolder MakeIn(const std::filesystem::path& base, const std::string& pre
     std::mt19937_64 random(seed());
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::filesystem::path candidate = base / (prefix + std::to_string(random() % 1000000000000ULL));
-        if (std::filesystem::create_directory(candidate, error)) return TemporaryFolder::Adopt(candidate.string());
-        if (error) FailConversion("cannot make a temporary folder in '" + base.string() + "': " + error.message());
+        if (std::filesystem::create_directory(candidate, error))
+            return TemporaryFolder::Adopt(candidate.string());
+        if (error)
+            FailConversion("cannot make a temporary folder in '" + base.string() + "': " + error.message());
     }
     FailConversion("cannot make a temporary folder in '" + base.string() + "': every name tried was taken");
 }

@@ -1,7 +1,7 @@
 #include "files/tool_platform.h"
 
-#include <csignal>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -69,8 +69,13 @@ void UseBinaryStandardStreams() {
 
 FileIdentity IdentityOf(const std::string& path) {
     FileIdentity identity;
-    const HANDLE file = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE file = ::CreateFileA(path.c_str(),
+                                      0,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr,
+                                      OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS,
+                                      nullptr);
     if (file == INVALID_HANDLE_VALUE) return identity;
     BY_HANDLE_FILE_INFORMATION info;
     if (::GetFileInformationByHandle(file, &info)) {
@@ -105,11 +110,17 @@ std::string ProgramFolder() {
 std::string LoadErrorWords(uint32_t code) {
     char* words = nullptr;
     const DWORD length = ::FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-        reinterpret_cast<char*>(&words), 0, nullptr);
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr,
+        code,
+        0,
+        reinterpret_cast<char*>(&words),
+        0,
+        nullptr);
     std::string text = length > 0 && words != nullptr ? std::string(words, length) : std::string();
     if (words != nullptr) ::LocalFree(words);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
     return text.empty() ? "error " + std::to_string(code) : text;
 }
 
@@ -129,7 +140,9 @@ LibrarySearch FindLoadableLibrary(const std::vector<std::string>& paths) {
 
 std::string EmulatorFileName() { return std::string(); }
 
-void SetRemoteApiLibraryVariable(const std::string& path) { ::_putenv_s("VEZUVED_RAPI_LIBRARY", path.c_str()); }
+void SetRemoteApiLibraryVariable(const std::string& path) {
+    ::_putenv_s("VEZUVED_RAPI_LIBRARY", path.c_str());
+}
 
 std::string RunInstead(const std::string&, const std::vector<std::string>&) {
     return "the Windows build has no program to run instead";
@@ -172,8 +185,10 @@ bool FolderFoldsCase(const std::string& folder) {
             case kNtfs:
             case kNtfs3:
             case kCifs:
-            case kSmb2: return true;
-            default: break;
+            case kSmb2:
+                return true;
+            default:
+                break;
         }
     }
 #if defined(FS_CASEFOLD_FL)
@@ -227,7 +242,9 @@ LibrarySearch FindLoadableLibrary(const std::vector<std::string>& paths) {
 
 std::string EmulatorFileName() { return "librapi-emu.so"; }
 
-void SetRemoteApiLibraryVariable(const std::string& path) { ::setenv("VEZUVED_RAPI_LIBRARY", path.c_str(), 1); }
+void SetRemoteApiLibraryVariable(const std::string& path) {
+    ::setenv("VEZUVED_RAPI_LIBRARY", path.c_str(), 1);
+}
 
 void SetDeviceRootVariable(const std::string& root) { ::setenv("VEZUVED_DEVICE", root.c_str(), 1); }
 

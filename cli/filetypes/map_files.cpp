@@ -4,10 +4,10 @@
 
 #include "base/ascii.h"
 #include "files/failure.h"
+#include "files/file_output.h"
 #include "output/geojson_output.h"
 #include "output/gpx_output.h"
 #include "output/picture_output.h"
-#include "files/file_output.h"
 
 using namespace vezuved;
 
@@ -41,7 +41,10 @@ std::vector<LineFacts> CheckSets(MapFormat format, const std::vector<PointSet>& 
     return facts;
 }
 
-void WriteMap(DocumentSink& sink, MapFormat format, const std::vector<PointSet>& sets, const MapOptions& options,
+void WriteMap(DocumentSink& sink,
+              MapFormat format,
+              const std::vector<PointSet>& sets,
+              const MapOptions& options,
               const std::vector<LineFacts>& facts) {
     FormatOf(format).writer(sink, sets, options, facts);
 }
@@ -56,7 +59,9 @@ std::string RenderMap(MapFormat format, const std::vector<PointSet>& sets, const
     return text;
 }
 
-std::vector<size_t> SaveMap(const std::string& path, MapFormat format, const std::vector<PointSet>& sets,
+std::vector<size_t> SaveMap(const std::string& path,
+                            MapFormat format,
+                            const std::vector<PointSet>& sets,
                             const MapOptions& options) {
     const std::vector<LineFacts> facts = CheckSets(format, sets);
     WriteFileOrFail(path, [&](DocumentSink& sink) { WriteMap(sink, format, sets, options, facts); });

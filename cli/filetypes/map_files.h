@@ -21,7 +21,9 @@ std::string RenderMap(MapFormat format, const std::vector<PointSet>& sets, const
 
 // Writes the document to path, whole or not at all; "-" is standard output.
 // Returns each set's point count, those without a valid position included.
-std::vector<size_t> SaveMap(const std::string& path, MapFormat format, const std::vector<PointSet>& sets,
+std::vector<size_t> SaveMap(const std::string& path,
+                            MapFormat format,
+                            const std::vector<PointSet>& sets,
                             const MapOptions& options);
 
 // Where --points puts a GeoJSON file's points: "trip.geojson" gives

@@ -29,7 +29,8 @@ std::string CopyStandardInput(FileType type) {
     WriteFileOrFail(copy.path.string(), [](DocumentSink& sink) {
         char buffer[64 * 1024];
         size_t got = 0;
-        while ((got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) sink.Write(std::string_view(buffer, got));
+        while ((got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0)
+            sink.Write(std::string_view(buffer, got));
         if (std::ferror(stdin) != 0) FailConversion("cannot read standard input: reading it failed");
     });
     return copy.path.string();
@@ -37,7 +38,9 @@ std::string CopyStandardInput(FileType type) {
 
 }  // namespace
 
-InputFile OpenInput(const std::string& path, const std::optional<FileType>& from, const TextOptions& options) {
+InputFile OpenInput(const std::string& path,
+                    const std::optional<FileType>& from,
+                    const TextOptions& options) {
     if (path == "-") {
         if (!from) FailUsage("reading standard input ('-') needs --from " + FileTypeNames());
         if (*from == FileType::Text && options.definition.empty()) {
@@ -60,7 +63,8 @@ void NamingInput(const InputFile& input, const std::function<void()>& work) {
     } catch (const Failure& failure) {
         // The library's readers name the temporary copy; people gave "-".
         std::string message = failure.what();
-        for (size_t at = message.find(input.path); at != std::string::npos; at = message.find(input.path, at)) {
+        for (size_t at = message.find(input.path); at != std::string::npos;
+             at = message.find(input.path, at)) {
             message.replace(at, input.path.size(), input.what);
         }
         throw Failure(failure.status(), message);
@@ -74,4 +78,3 @@ std::vector<LoadedPoints> ReadInput(const InputFile& input, const TextOptions& o
 }
 
 }  // namespace vezuved_cli
-

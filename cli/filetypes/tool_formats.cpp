@@ -31,69 +31,144 @@ std::vector<LoadedPoints> OneSet(LoadedPoints points, const std::string& path, c
     return loaded;
 }
 
-std::vector<LoadedPoints> ReadGpxFile(const std::string& path, const std::string& what, const TextOptions& options) {
+std::vector<LoadedPoints> ReadGpxFile(const std::string& path,
+                                      const std::string& what,
+                                      const TextOptions& options) {
     RequireInputFile(path, "GPX file");
     return FromSets(ReadGpx(path, what, options.strict));
 }
 
-std::vector<LoadedPoints> ReadKmlFile(const std::string& path, const std::string& what, const TextOptions& options) {
+std::vector<LoadedPoints> ReadKmlFile(const std::string& path,
+                                      const std::string& what,
+                                      const TextOptions& options) {
     RequireInputFile(path, "KML or KMZ file");
     return FromSets(ReadKml(path, what, options.strict));
 }
 
-std::vector<LoadedPoints> ReadGeoJsonFile(const std::string& path, const std::string& what,
+std::vector<LoadedPoints> ReadGeoJsonFile(const std::string& path,
+                                          const std::string& what,
                                           const TextOptions& options) {
     RequireInputFile(path, "GeoJSON file");
     return FromSets(ReadGeoJson(path, what, options.strict));
 }
 
-std::vector<LoadedPoints> ReadDatabaseFile(const std::string& path, const std::string& what, const TextOptions&) {
+std::vector<LoadedPoints> ReadDatabaseFile(const std::string& path,
+                                           const std::string& what,
+                                           const TextOptions&) {
     return OneSet(ReadDatabase(path), path, what);
 }
 
-std::vector<LoadedPoints> ReadTextFile(const std::string& path, const std::string& what, const TextOptions& options) {
+std::vector<LoadedPoints> ReadTextFile(const std::string& path,
+                                       const std::string& what,
+                                       const TextOptions& options) {
     return OneSet(ReadText(path, options), path, what);
 }
 
-void WriteGpxDocument(DocumentSink& sink, const std::vector<PointSet>& sets, const MapOptions&,
+void WriteGpxDocument(DocumentSink& sink,
+                      const std::vector<PointSet>& sets,
+                      const MapOptions&,
                       const std::vector<LineFacts>&) {
     WriteGpx(sink, sets, ToolName());
 }
 
-void WriteGeoJsonDocument(DocumentSink& sink, const std::vector<PointSet>& sets, const MapOptions& options,
+void WriteGeoJsonDocument(DocumentSink& sink,
+                          const std::vector<PointSet>& sets,
+                          const MapOptions& options,
                           const std::vector<LineFacts>& facts) {
     WriteGeoJson(sink, sets, options.compact, facts);
 }
 
-void WriteKmlDocument(DocumentSink& sink, const std::vector<PointSet>& sets, const MapOptions&,
+void WriteKmlDocument(DocumentSink& sink,
+                      const std::vector<PointSet>& sets,
+                      const MapOptions&,
                       const std::vector<LineFacts>& facts) {
     WriteKml(sink, sets, facts);
 }
 
-void WriteSvgDocument(DocumentSink& sink, const std::vector<PointSet>& sets, const MapOptions&,
+void WriteSvgDocument(DocumentSink& sink,
+                      const std::vector<PointSet>& sets,
+                      const MapOptions&,
                       const std::vector<LineFacts>&) {
     WriteSvg(sink, sets);
 }
 
-void WriteHtmlDocument(DocumentSink& sink, const std::vector<PointSet>& sets, const MapOptions&,
+void WriteHtmlDocument(DocumentSink& sink,
+                       const std::vector<PointSet>& sets,
+                       const MapOptions&,
                        const std::vector<LineFacts>&) {
     WriteHtml(sink, sets);
 }
 
 const std::vector<ToolFormat> kFormats = {
-    {FileType::Gpx, MapFormat::Gpx, "GPX", {"gpx"}, {"gpx"}, {}, {}, ReadGpxFile, WriteGpxDocument,
+    {FileType::Gpx,
+     MapFormat::Gpx,
+     "GPX",
+     {"gpx"},
+     {"gpx"},
+     {},
+     {},
+     ReadGpxFile,
+     WriteGpxDocument,
      "waypoints, routes and tracks (a route has no segments)"},
-    {FileType::Kml, MapFormat::Kml, "KML", {"kml"}, {"kml"}, {}, {"kmz"}, ReadKmlFile, WriteKmlDocument,
+    {FileType::Kml,
+     MapFormat::Kml,
+     "KML",
+     {"kml"},
+     {"kml"},
+     {},
+     {"kmz"},
+     ReadKmlFile,
+     WriteKmlDocument,
      "placemarks, routes and tracks"},
-    {FileType::GeoJson, MapFormat::GeoJson, "GeoJSON", {"geojson", "json"}, {"geojson"}, {"json"}, {},
-     ReadGeoJsonFile, WriteGeoJsonDocument, "points and lines with their properties"},
-    {FileType::Database, std::nullopt, "database", {"pdb"}, {"pdb"}, {}, {}, ReadDatabaseFile, nullptr,
+    {FileType::GeoJson,
+     MapFormat::GeoJson,
+     "GeoJSON",
+     {"geojson", "json"},
+     {"geojson"},
+     {"json"},
+     {},
+     ReadGeoJsonFile,
+     WriteGeoJsonDocument,
+     "points and lines with their properties"},
+    {FileType::Database,
+     std::nullopt,
+     "database",
+     {"pdb"},
+     {"pdb"},
+     {},
+     {},
+     ReadDatabaseFile,
+     nullptr,
      "one set of points, a route or a track, at most 65535 records"},
-    {FileType::Text, std::nullopt, "text", {"text"}, {"txt"}, {}, {}, ReadTextFile, nullptr,
+    {FileType::Text,
+     std::nullopt,
+     "text",
+     {"text"},
+     {"txt"},
+     {},
+     {},
+     ReadTextFile,
+     nullptr,
      "one set, in the columns its format definition names"},
-    {std::nullopt, MapFormat::Svg, "SVG picture", {}, {"svg"}, {}, {}, nullptr, WriteSvgDocument,
+    {std::nullopt,
+     MapFormat::Svg,
+     "SVG picture",
+     {},
+     {"svg"},
+     {},
+     {},
+     nullptr,
+     WriteSvgDocument,
      "a drawing of the sets"},
-    {std::nullopt, MapFormat::Html, "HTML page", {}, {"html", "htm"}, {}, {}, nullptr, WriteHtmlDocument,
+    {std::nullopt,
+     MapFormat::Html,
+     "HTML page",
+     {},
+     {"html", "htm"},
+     {},
+     {},
+     nullptr,
+     WriteHtmlDocument,
      "a drawing of the sets in a page"},
 };
 

@@ -29,10 +29,13 @@ struct MapOptions {
 };
 
 // Reads the file at path (what names it in messages) into its sets.
-using FormatReader = std::vector<LoadedPoints> (*)(const std::string& path, const std::string& what,
+using FormatReader = std::vector<LoadedPoints> (*)(const std::string& path,
+                                                   const std::string& what,
                                                    const TextOptions& options);
 // Writes every set as one document; facts are the sets' own, found before.
-using DocumentWriter = void (*)(DocumentSink& sink, const std::vector<PointSet>& sets, const MapOptions& options,
+using DocumentWriter = void (*)(DocumentSink& sink,
+                                const std::vector<PointSet>& sets,
+                                const MapOptions& options,
                                 const std::vector<LineFacts>& facts);
 
 struct ToolFormat {

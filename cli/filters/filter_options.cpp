@@ -1,8 +1,8 @@
 // Reading the filters' option values into steps.
 #include <cctype>
 
-#include "filters/filters.h"
 #include "files/failure.h"
+#include "filters/filters.h"
 #include "values/iso_time.h"
 #include "values/values.h"
 
@@ -10,7 +10,8 @@ namespace vezuved_cli {
 namespace {
 
 // A number followed by one of the units, each with its factor; none when the text is no such thing.
-std::optional<double> Measure(const std::string& text, std::initializer_list<std::pair<const char*, double>> units) {
+std::optional<double> Measure(const std::string& text,
+                              std::initializer_list<std::pair<const char*, double>> units) {
     size_t split = text.size();
     while (split > 0 && std::isalpha(static_cast<unsigned char>(text[split - 1]))) --split;
     const std::string unit = text.substr(split);
@@ -63,7 +64,8 @@ void ReadCrop(FilterStep& step, const std::string& value) {
         }
         step.from = WindowEnd(rest.substr(0, dots), false, step.text);
         step.to = WindowEnd(rest.substr(dots + 2), true, step.text);
-        if (step.from && step.to && *step.from > *step.to) FailUsage(step.text + ": the window ends before it begins");
+        if (step.from && step.to && *step.from > *step.to)
+            FailUsage(step.text + ": the window ends before it begins");
         return;
     }
     if (StartsWith(value, "box=", rest)) {
@@ -73,15 +75,17 @@ void ReadCrop(FilterStep& step, const std::string& value) {
             const size_t comma = i < 3 ? rest.find(',', at) : rest.size();
             const std::optional<double> edge =
                 comma == std::string::npos ? std::nullopt : ParseNumber(rest.substr(at, comma - at));
-            if (!edge) FailUsage(step.text + ": say box=SOUTH,WEST,NORTH,EAST in degrees (box=45.1,6.2,45.3,6.5)");
+            if (!edge)
+                FailUsage(step.text + ": say box=SOUTH,WEST,NORTH,EAST in degrees (box=45.1,6.2,45.3,6.5)");
             edges[i] = *edge;
             at = comma + 1;
         }
         const GeoBox box{edges[0], edges[1], edges[2], edges[3]};
-        if (!(box.south >= -90 && box.north <= 90 && box.south <= box.north && box.west >= -180 && box.west <= 180 &&
-              box.east >= -180 && box.east <= 180)) {
-            FailUsage(step.text + ": the south edge must be at most the north one, latitudes within -90..90 and "
-                                  "longitudes within -180..180");
+        if (!(box.south >= -90 && box.north <= 90 && box.south <= box.north && box.west >= -180 &&
+              box.west <= 180 && box.east >= -180 && box.east <= 180)) {
+            FailUsage(step.text +
+                      ": the south edge must be at most the north one, latitudes within -90..90 and "
+                      "longitudes within -180..180");
         }
         step.box = box;
         return;

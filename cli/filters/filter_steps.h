@@ -12,7 +12,9 @@ bool IsLineSet(const PointSet& set);
 
 // Thins a route or track to the step's count or error (--simplify, --fit),
 // keeping the points nearest waypoints; says on diagnostics what it kept.
-void SimplifySet(PointSet& set, const FilterStep& step, const std::vector<Point>& waypoints,
+void SimplifySet(PointSet& set,
+                 const FilterStep& step,
+                 const std::vector<Point>& waypoints,
                  std::ostream& diagnostics);
 
 // Marks a new segment where the step's gap, distance or local midnight

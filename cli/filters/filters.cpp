@@ -41,23 +41,28 @@ void ApplyFilters(std::vector<PointSet>& sets, const FilterPlan& plan, std::ostr
             if (IsLineSet(set)) {
                 switch (step.kind) {
                     case FilterKind::Simplify:
-                    case FilterKind::Fit: SimplifySet(set, step, waypoints, diagnostics); break;
-                    case FilterKind::Split: SplitSet(set, step, plan.utcOffsetMinutes); break;
+                    case FilterKind::Fit:
+                        SimplifySet(set, step, waypoints, diagnostics);
+                        break;
+                    case FilterKind::Split:
+                        SplitSet(set, step, plan.utcOffsetMinutes);
+                        break;
                     case FilterKind::Crop: {
                         const size_t before = set.points.size();
                         const size_t removed = CropSet(set, step);
                         if (set.points.empty()) {
-                            diagnostics << "vezuved: " << SetWords(set) << ": " << step.text << ": none of its " << before
-                                        << " points is inside; left out\n";
+                            diagnostics << "vezuved: " << SetWords(set) << ": " << step.text
+                                        << ": none of its " << before << " points is inside; left out\n";
                             continue;
                         }
                         if (removed) {
-                            diagnostics << "vezuved: " << SetWords(set) << ": " << step.text << ": " << set.points.size()
-                                        << " of " << before << " points kept\n";
+                            diagnostics << "vezuved: " << SetWords(set) << ": " << step.text << ": "
+                                        << set.points.size() << " of " << before << " points kept\n";
                         }
                         break;
                     }
-                    case FilterKind::Merge: break;
+                    case FilterKind::Merge:
+                        break;
                 }
             }
             left.push_back(std::move(set));

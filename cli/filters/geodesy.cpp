@@ -31,7 +31,8 @@ bool HaveEllipsoidDistances() {
 
 void RequireEllipsoidDistances(const std::string& what) {
     if (!HaveEllipsoidDistances()) {
-        FailConversion(what + " needs distances on the WGS-84 ellipsoid, and this build of vezuved has no "
+        FailConversion(what +
+                       " needs distances on the WGS-84 ellipsoid, and this build of vezuved has no "
                        "GeographicLib to measure them");
     }
 }
@@ -54,7 +55,9 @@ UnitVector ToUnitVector(double latitude, double longitude) {
 }
 
 // atan2 of the cross and dot products stays exact for tiny angles, where acos does not.
-double AngleBetween(const UnitVector& a, const UnitVector& b) { return std::atan2(Length(Cross(a, b)), Dot(a, b)); }
+double AngleBetween(const UnitVector& a, const UnitVector& b) {
+    return std::atan2(Length(Cross(a, b)), Dot(a, b));
+}
 
 namespace {
 

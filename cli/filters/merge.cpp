@@ -87,7 +87,8 @@ void MergeTracks(std::vector<PointSet>& sets, std::ostream& diagnostics) {
     for (size_t k = 0; k < entries.size(); ++k) {
         Point& point = points[entries[k].point];
         const bool newGroup = k > 0 && entries[k].group != entries[k - 1].group;
-        if (newGroup || merged.points.empty() || point.time != merged.points.back().time) sameTimeFrom = merged.points.size();
+        if (newGroup || merged.points.empty() || point.time != merged.points.back().time)
+            sameTimeFrom = merged.points.size();
         bool duplicate = false;
         if (!newGroup && point.time) {
             for (size_t j = sameTimeFrom; j < merged.points.size() && !duplicate; ++j) {
@@ -104,7 +105,8 @@ void MergeTracks(std::vector<PointSet>& sets, std::ostream& diagnostics) {
     diagnostics << "vezuved: --merge: " << tracks.size() << " tracks into " << SetWords(merged) << ", "
                 << merged.points.size() << " point(s)";
     if (duplicates) diagnostics << ", " << duplicates << " duplicate point(s) taken once";
-    if (untimed) diagnostics << ", " << untimed << " point(s) without a time kept beside the point before them";
+    if (untimed)
+        diagnostics << ", " << untimed << " point(s) without a time kept beside the point before them";
     diagnostics << "\n";
     std::vector<PointSet> rest;
     for (size_t i = 0; i < sets.size(); ++i) {

@@ -92,7 +92,8 @@ public:
         size_t previous = keep.size();
         for (size_t i = 0; i < keep.size(); ++i) {
             if (!keep[i] || !HasPlace(i)) continue;
-            if (previous != keep.size() && !startsSegment_[i]) worst = std::max(worst, Farthest(previous, i).second);
+            if (previous != keep.size() && !startsSegment_[i])
+                worst = std::max(worst, Farthest(previous, i).second);
             previous = i;
         }
         return worst;
@@ -112,8 +113,11 @@ private:
 
 // Top down: the farthest point of the worst stretch joins, until the
 // target is met; worst is set to the largest squared chord left.
-std::vector<bool> SplitWorst(const Thinning& thinning, std::vector<bool> keep, size_t count,
-                             const SimplifyTarget& target, double& worst) {
+std::vector<bool> SplitWorst(const Thinning& thinning,
+                             std::vector<bool> keep,
+                             size_t count,
+                             const SimplifyTarget& target,
+                             double& worst) {
     std::priority_queue<Stretch> heap;
     size_t previous = keep.size();
     for (size_t i = 0; i < keep.size(); ++i) {
@@ -125,7 +129,9 @@ std::vector<bool> SplitWorst(const Thinning& thinning, std::vector<bool> keep, s
     while (!heap.empty()) {
         const Stretch top = heap.top();
         worst = top.chord;
-        if (target.errorMetres && AngleOfSquaredChord(top.chord) * kMeanEarthRadiusMetres <= *target.errorMetres) break;
+        if (target.errorMetres &&
+            AngleOfSquaredChord(top.chord) * kMeanEarthRadiusMetres <= *target.errorMetres)
+            break;
         if (!target.errorMetres && count >= target.count) break;
         heap.pop();
         keep[top.farthest] = true;
@@ -237,7 +243,8 @@ std::vector<bool> DropNearest(const Thinning& thinning, const std::vector<bool>&
         after[before[i]] = after[i];
         before[after[i]] = before[i];
         for (uint32_t neighbour : {before[i], after[i]}) {
-            if (movable(neighbour)) heap.Set(neighbour, thinning.Distance(neighbour, before[neighbour], after[neighbour]));
+            if (movable(neighbour))
+                heap.Set(neighbour, thinning.Distance(neighbour, before[neighbour], after[neighbour]));
         }
     }
     return keep;
@@ -245,7 +252,8 @@ std::vector<bool> DropNearest(const Thinning& thinning, const std::vector<bool>&
 
 }  // namespace
 
-Simplified SimplifyPoints(const std::vector<Point>& points, const std::vector<Point>& waypoints,
+Simplified SimplifyPoints(const std::vector<Point>& points,
+                          const std::vector<Point>& waypoints,
                           const SimplifyTarget& target) {
     const Thinning thinning(points);
     const std::vector<bool> required = thinning.Required(waypoints);

@@ -31,7 +31,8 @@ struct Simplified {
 // geometric error, for which the ellipsoid's flattening does not matter.
 // Each split scans its range once and the ranges wait in a heap: O(n log n)
 // for a track that splits evenly.
-Simplified SimplifyPoints(const std::vector<Point>& points, const std::vector<Point>& waypoints,
+Simplified SimplifyPoints(const std::vector<Point>& points,
+                          const std::vector<Point>& waypoints,
                           const SimplifyTarget& target);
 
 }  // namespace vezuved_cli

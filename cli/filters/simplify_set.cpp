@@ -4,9 +4,13 @@
 
 namespace vezuved_cli {
 
-bool IsLineSet(const PointSet& set) { return set.kind == VEZUVED_KIND_TRACK || set.kind == VEZUVED_KIND_ROUTE; }
+bool IsLineSet(const PointSet& set) {
+    return set.kind == VEZUVED_KIND_TRACK || set.kind == VEZUVED_KIND_ROUTE;
+}
 
-void SimplifySet(PointSet& set, const FilterStep& step, const std::vector<Point>& waypoints,
+void SimplifySet(PointSet& set,
+                 const FilterStep& step,
+                 const std::vector<Point>& waypoints,
                  std::ostream& diagnostics) {
     const size_t before = set.points.size();
     if (step.kind == FilterKind::Fit && before <= step.count) return;
@@ -19,8 +23,8 @@ void SimplifySet(PointSet& set, const FilterStep& step, const std::vector<Point>
     kept.reserve(simplified.kept.size());
     for (size_t index : simplified.kept) kept.push_back(std::move(set.points[index]));
     set.points = std::move(kept);
-    diagnostics << "vezuved: " << SetWords(set) << ": " << step.text << ": " << set.points.size() << " of " << before
-                << " points kept";
+    diagnostics << "vezuved: " << SetWords(set) << ": " << step.text << ": " << set.points.size() << " of "
+                << before << " points kept";
     if (!step.errorMetres && set.points.size() > step.count) {
         diagnostics << " (its segment ends, named points and points nearest waypoints all stay)";
     }

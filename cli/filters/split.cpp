@@ -18,18 +18,23 @@ void SplitSet(PointSet& set, const FilterStep& step, int32_t utcOffsetMinutes) {
     // Compared with the last point that has what the rule reads (a time, a position).
     const Point* previous = nullptr;
     for (Point& point : set.points) {
-        const bool has = step.splitBy == SplitBy::Distance ? point.latitude && point.longitude : point.time.has_value();
+        const bool has =
+            step.splitBy == SplitBy::Distance ? point.latitude && point.longitude : point.time.has_value();
         if (!has) continue;
         if (previous != nullptr) {
             bool cut = false;
             switch (step.splitBy) {
-                case SplitBy::Gap: cut = *point.time - *previous->time > step.gapMillis; break;
+                case SplitBy::Gap:
+                    cut = *point.time - *previous->time > step.gapMillis;
+                    break;
                 case SplitBy::Day:
-                    cut = LocalDay(*point.time, utcOffsetMinutes) != LocalDay(*previous->time, utcOffsetMinutes);
+                    cut = LocalDay(*point.time, utcOffsetMinutes) !=
+                          LocalDay(*previous->time, utcOffsetMinutes);
                     break;
                 case SplitBy::Distance:
-                    cut = EllipsoidDistance(*previous->latitude, *previous->longitude, *point.latitude,
-                                            *point.longitude) > step.distanceMetres;
+                    cut = EllipsoidDistance(
+                              *previous->latitude, *previous->longitude, *point.latitude, *point.longitude) >
+                          step.distanceMetres;
                     break;
             }
             if (cut) point.segmentStart = true;

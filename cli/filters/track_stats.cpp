@@ -95,7 +95,8 @@ TrackStats ComputeStats(const PointSet& set, const StatsOptions& options) {
         previous = Last{*point.latitude, *point.longitude, elevation, point.time};
     });
     if (stats.start) stats.durationMillis = *stats.end - *stats.start;
-    if (stats.movingMillis > 0) stats.averageKmPerHour = stats.distance2d / static_cast<double>(stats.movingMillis) * 3600.0;
+    if (stats.movingMillis > 0)
+        stats.averageKmPerHour = stats.distance2d / static_cast<double>(stats.movingMillis) * 3600.0;
     return stats;
 }
 

@@ -26,11 +26,11 @@ struct StatsOptions {
 struct TrackStats {
     std::string title;
     int32_t kind = VEZUVED_KIND_POINT;
-    size_t points = 0;     // all points of the set
-    size_t segments = 0;   // routes and tracks
-    double distance2d = 0;  // metres, along each segment
-    double distance3d = 0;  // metres, with the elevation change of each step
-    double ascent = 0, descent = 0;  // metres
+    size_t points = 0;                  // all points of the set
+    size_t segments = 0;                // routes and tracks
+    double distance2d = 0;              // metres, along each segment
+    double distance3d = 0;              // metres, with the elevation change of each step
+    double ascent = 0, descent = 0;     // metres
     std::optional<int64_t> start, end;  // UTC milliseconds
     int64_t durationMillis = 0;
     int64_t movingMillis = 0;

@@ -16,8 +16,8 @@
 #include <iostream>
 #include <sstream>
 
-#include "input/set_collector.h"
 #include "files/failure.h"
+#include "input/set_collector.h"
 #include "values/values.h"
 
 #if defined(VEZUVED_HAVE_NLOHMANN_JSON)
@@ -97,7 +97,8 @@ public:
         const std::string type = Text(root, "type");
         if (type == "FeatureCollection") {
             const Json* features = Member(root, "features");
-            if (features == nullptr || !features->is_array()) Fail("its FeatureCollection has no \"features\" list");
+            if (features == nullptr || !features->is_array())
+                Fail("its FeatureCollection has no \"features\" list");
             for (const Json& feature : *features) Feature(feature);
         } else if (type == "Feature") {
             Feature(root);
@@ -111,7 +112,9 @@ public:
     std::vector<PointSet> Finish() { return sets_.Finish(); }
 
 private:
-    [[noreturn]] void Fail(const std::string& cause) { FailConversion("cannot read '" + what_ + "': " + cause); }
+    [[noreturn]] void Fail(const std::string& cause) {
+        FailConversion("cannot read '" + what_ + "': " + cause);
+    }
 
     static bool IsGeometry(const std::string& type) {
         return type == "Point" || type == "MultiPoint" || type == "LineString" || type == "MultiLineString" ||
@@ -157,7 +160,8 @@ private:
         const std::string type = Text(geometry, "type");
         if (type == "GeometryCollection") {
             const Json* members = Member(geometry, "geometries");
-            if (members == nullptr || !members->is_array()) Fail("a GeometryCollection has no \"geometries\" list");
+            if (members == nullptr || !members->is_array())
+                Fail("a GeometryCollection has no \"geometries\" list");
             // Collections in collections are read by recursion: a bound keeps
             // a hostile file from exhausting the stack.
             if (depth >= kDeepestCollection) Fail("its GeometryCollections nest deeper than 64");
@@ -170,7 +174,8 @@ private:
         }
         if (!IsGeometry(type)) Fail("'" + type.substr(0, 64) + "' is no GeoJSON geometry type");
         const Json* coordinates = Member(geometry, "coordinates");
-        if (coordinates == nullptr || !coordinates->is_array()) Fail("a " + type + " has no \"coordinates\" list");
+        if (coordinates == nullptr || !coordinates->is_array())
+            Fail("a " + type + " has no \"coordinates\" list");
         if (type == "Point") {
             shapes.points.push_back(coordinates);
         } else if (type == "MultiPoint") {
@@ -179,7 +184,8 @@ private:
             shapes.lines.push_back(coordinates);
         } else {
             for (const Json& line : *coordinates) {
-                if (!line.is_array()) Fail("a line of a MultiLineString is " + Shown(line) + ", not a list of positions");
+                if (!line.is_array())
+                    Fail("a line of a MultiLineString is " + Shown(line) + ", not a list of positions");
                 shapes.lines.push_back(&line);
             }
         }
@@ -187,7 +193,10 @@ private:
 
     // The points of one line (segment); overall counts the positions of the
     // lines before it, for flat per-position lists. Returns the new count.
-    size_t Line(const std::vector<const Json*>& positions, size_t line, const Json& properties, size_t overall = 0) {
+    size_t Line(const std::vector<const Json*>& positions,
+                size_t line,
+                const Json& properties,
+                size_t overall = 0) {
         const Json* times = Member(properties, "coordTimes");
         if (times == nullptr) {
             if (const Json* more = Member(properties, "coordinateProperties")) times = Member(*more, "times");
@@ -204,7 +213,8 @@ private:
                 point.time = OwnTime(properties, problem);
             }
             if (const Json* name = AtPosition(names, line, i, overall)) point.name = TrimWhite(TextOf(*name));
-            if (const Json* text = AtPosition(descriptions, line, i, overall)) point.description = TextOf(*text);
+            if (const Json* text = AtPosition(descriptions, line, i, overall))
+                point.description = TextOf(*text);
             if (const Json* symbol = AtPosition(symbols, line, i, overall)) point.icon = TextOf(*symbol);
             if (problem.empty()) {
                 sets_.AddLinePoint(std::move(point));
@@ -245,7 +255,8 @@ private:
         point.longitude = Coordinate(PointValue::Longitude, position[0], problem);
         if (problem.empty()) point.latitude = Coordinate(PointValue::Latitude, position[1], problem);
         if (problem.empty() && position.size() > 2 && !position[2].is_null()) {
-            if (const auto metres = Coordinate(PointValue::Elevation, position[2], problem)) SetElevation(point, *metres);
+            if (const auto metres = Coordinate(PointValue::Elevation, position[2], problem))
+                SetElevation(point, *metres);
         }
         return point;
     }
@@ -278,7 +289,8 @@ private:
             for (const char* key : {"ele", "elevation"}) {
                 const Json* value = Member(properties, key);
                 if (value != nullptr && value->is_number()) {
-                    if (const auto metres = CheckPointValue(PointValue::Elevation, value->get<double>(), problem)) {
+                    if (const auto metres =
+                            CheckPointValue(PointValue::Elevation, value->get<double>(), problem)) {
                         SetElevation(point, *metres);
                     }
                     break;
@@ -335,8 +347,8 @@ struct ParseWatch {
                    keys[1] == "features") {
             ++feature;
             name.clear();
-        } else if (event == Json::parse_event_t::value && level == 4 && keys.size() > 4 && keys[3] == "properties" &&
-                   keys[4] == "name" && parsed.is_string()) {
+        } else if (event == Json::parse_event_t::value && level == 4 && keys.size() > 4 &&
+                   keys[3] == "properties" && keys[4] == "name" && parsed.is_string()) {
             name = parsed.get<std::string>().substr(0, 64);
         }
         return true;  // kept: the parser asks no more of a value it drops
@@ -376,8 +388,8 @@ std::vector<PointSet> ReadGeoJson(const std::string& path, const std::string& wh
         const std::string text = bytes.str();
         bytes.str(std::string());
         if (Depth(text) > kDeepestJson) {
-            FailConversion("cannot read '" + what + "': its JSON nests deeper than " + std::to_string(kDeepestJson) +
-                           " lists and objects");
+            FailConversion("cannot read '" + what + "': its JSON nests deeper than " +
+                           std::to_string(kDeepestJson) + " lists and objects");
         }
         try {
             root = Json::parse(text);
@@ -387,8 +399,8 @@ std::vector<PointSet> ReadGeoJson(const std::string& path, const std::string& wh
             const size_t column = cause.find("column");
             const size_t colon = cause.find(": ", column == std::string::npos ? 0 : column);
             if (colon != std::string::npos) cause.erase(0, colon + 2);
-            FailConversion("cannot read '" + what + "': " + Where(text, error.byte == 0 ? 0 : error.byte - 1) +
-                           ": " + cause);
+            FailConversion("cannot read '" + what +
+                           "': " + Where(text, error.byte == 0 ? 0 : error.byte - 1) + ": " + cause);
         } catch (const Json::out_of_range& error) {
             // A number beyond a double ("1e400"): the library names the text.
             const std::string cause = error.what();
@@ -402,8 +414,8 @@ std::vector<PointSet> ReadGeoJson(const std::string& path, const std::string& wh
             } catch (const Json::exception&) {
                 // It fails where the first parse did: the watch has seen the feature.
             }
-            FailConversion("cannot read '" + what + "': " + watch.Feature() + "the number " + number.substr(0, 66) +
-                           " is beyond what a double holds");
+            FailConversion("cannot read '" + what + "': " + watch.Feature() + "the number " +
+                           number.substr(0, 66) + " is beyond what a double holds");
         }
     }
     GeoJsonReader reader(what, strict);

@@ -4,10 +4,10 @@
 // segment of it.
 #include <vector>
 
+#include "files/failure.h"
 #include "input/map_input.h"
 #include "input/set_collector.h"
 #include "input/xml_stream.h"
-#include "files/failure.h"
 
 namespace vezuved_cli {
 namespace {
@@ -61,7 +61,8 @@ public:
 
 private:
     Where Enter(Where parent, const XmlName& name, const char** attributes) {
-        if (parent == Where::Skipped || parent == Where::Field || !IsGpxSpace(name.space)) return Where::Skipped;
+        if (parent == Where::Skipped || parent == Where::Field || !IsGpxSpace(name.space))
+            return Where::Skipped;
         const std::string_view local = name.local;
         switch (parent) {
             case Where::Root:
@@ -95,8 +96,8 @@ private:
             case Where::Waypoint:
             case Where::RoutePoint:
             case Where::TrackPoint:
-                return local == "ele" || local == "time" || local == "name" || local == "desc" || local == "cmt" ||
-                               local == "sym"
+                return local == "ele" || local == "time" || local == "name" || local == "desc" ||
+                               local == "cmt" || local == "sym"
                            ? Where::Field
                            : Where::Skipped;
             default:
@@ -132,7 +133,8 @@ private:
         std::string problem;
         if (local == "ele") {
             if (TrimWhite(text).empty()) return;
-            if (const auto metres = ReadPointValue(PointValue::Elevation, text, problem)) SetElevation(point_, *metres);
+            if (const auto metres = ReadPointValue(PointValue::Elevation, text, problem))
+                SetElevation(point_, *metres);
         } else if (local == "time") {
             point_.time = ReadPointTime(text, problem);
         } else if (local == "name") {
@@ -157,7 +159,7 @@ private:
     std::vector<Where> stack_;
     Point point_;
     std::string comment_;
-    std::string problem_;  // why the point being read is left out, if it is
+    std::string problem_;   // why the point being read is left out, if it is
     size_t line_ = 0;       // of the element just started
     size_t pointLine_ = 0;  // of the point being read
     bool named_ = false;

@@ -41,9 +41,11 @@ std::vector<std::string> ExpandInputPaths(const std::vector<std::string>& argume
         std::vector<std::string> matches;
         std::error_code error;
         for (std::filesystem::directory_iterator entry(folder.empty() ? "." : folder, error), end;
-             !error && entry != end; entry.increment(error)) {
+             !error && entry != end;
+             entry.increment(error)) {
             const std::string name = entry->path().filename().string();
-            if (MatchesWildcard(pattern, name) && entry->is_regular_file(error)) matches.push_back(folder + name);
+            if (MatchesWildcard(pattern, name) && entry->is_regular_file(error))
+                matches.push_back(folder + name);
         }
         if (matches.empty()) FailConversion("no file matches '" + argument + "'");
         std::sort(matches.begin(), matches.end());

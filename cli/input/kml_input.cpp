@@ -9,11 +9,11 @@
 #include <iostream>
 #include <vector>
 
+#include "files/failure.h"
 #include "input/kmz_archive.h"
 #include "input/map_input.h"
 #include "input/set_collector.h"
 #include "input/xml_stream.h"
-#include "files/failure.h"
 #include "values/values.h"
 
 namespace vezuved_cli {
@@ -40,8 +40,8 @@ struct Placemark {
     std::optional<std::string> description;
     std::optional<int64_t> time;
     std::string timeProblem;
-    std::string kind;    // ExtendedData "kind": "route" or "track"
-    std::string symbol;  // ExtendedData "sym"
+    std::string kind;                  // ExtendedData "kind": "route" or "track"
+    std::string symbol;                // ExtendedData "sym"
     std::optional<size_t> pointIndex;  // ExtendedData "point": a point of the line before
     Segment points;                    // of its Points
     std::vector<Segment> segments;     // its LineStrings and gx:Tracks
@@ -51,8 +51,8 @@ struct Placemark {
 bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 // One position of a tuple's values, into the segment (or its refusals).
-void AddPosition(const std::string_view* values, size_t count, std::string_view shown, size_t line,
-                 Segment& segment) {
+void AddPosition(
+    const std::string_view* values, size_t count, std::string_view shown, size_t line, Segment& segment) {
     std::string problem;
     Point point;
     if (count < 2 || count > 3) {
@@ -198,7 +198,8 @@ public:
             return;
         }
         if (polygonDepth_ > 0) return;
-        const std::string_view parent = parents_.empty() ? std::string_view() : std::string_view(parents_.back());
+        const std::string_view parent =
+            parents_.empty() ? std::string_view() : std::string_view(parents_.back());
         if (local == "name" && parent.empty()) {
             placemark_.name = TrimWhite(text);
         } else if (local == "description" && parent.empty()) {
@@ -231,7 +232,8 @@ private:
             placemark_.symbol = value;
         } else if (dataName_ == "point") {
             const auto index = ParseNumber(value);
-            if (index && *index >= 0 && *index < 1e15 && *index == static_cast<double>(static_cast<size_t>(*index))) {
+            if (index && *index >= 0 && *index < 1e15 &&
+                *index == static_cast<double>(static_cast<size_t>(*index))) {
                 placemark_.pointIndex = static_cast<size_t>(*index);
             }
         }
@@ -249,8 +251,8 @@ private:
     void Track() {
         Segment& segment = placemark_.segments.back();
         if (!whens_.empty() && whens_.size() != segment.size()) {
-            std::cerr << "vezuved: " << what_ << ":" << textLine_ << ": gx:Track '" << placemark_.name << "' has "
-                      << whens_.size() << " <when> and " << segment.size()
+            std::cerr << "vezuved: " << what_ << ":" << textLine_ << ": gx:Track '" << placemark_.name
+                      << "' has " << whens_.size() << " <when> and " << segment.size()
                       << " <gx:coord>; they are paired in order and the rest keep no time\n";
         }
         if (whens_.empty()) return;
@@ -289,7 +291,8 @@ private:
             if (!AttachToLine()) EmitWaypoints();
             return;
         }
-        sets_.BeginLine(placemark_.kind == "route" ? VEZUVED_KIND_ROUTE : VEZUVED_KIND_TRACK, placemark_.name);
+        sets_.BeginLine(placemark_.kind == "route" ? VEZUVED_KIND_ROUTE : VEZUVED_KIND_TRACK,
+                        placemark_.name);
         // A one-point route or track may come as a Point, timed by the Placemark.
         if (placemark_.segments.empty()) {
             for (Point& point : placemark_.points.points) point.time = placemark_.time;
@@ -314,7 +317,8 @@ private:
             const Refusal* refusal = nullptr;
             for (const Refusal& r : placemark_.points.refusals) refusal = r.number == number ? &r : refusal;
             if (refusal != nullptr) {
-                sets_.Refuse(refusal->line, sets_.WaypointPlace(waypoints_, placemark_.name), refusal->problem);
+                sets_.Refuse(
+                    refusal->line, sets_.WaypointPlace(waypoints_, placemark_.name), refusal->problem);
                 continue;
             }
             Point& point = placemark_.points.points[next++];
@@ -325,7 +329,8 @@ private:
             if (placemark_.timeProblem.empty()) {
                 sets_.AddWaypoint(std::move(point));
             } else {
-                sets_.Refuse(pointsLine_, sets_.WaypointPlace(waypoints_, point.name), placemark_.timeProblem);
+                sets_.Refuse(
+                    pointsLine_, sets_.WaypointPlace(waypoints_, point.name), placemark_.timeProblem);
             }
         }
     }
@@ -354,10 +359,10 @@ private:
     Placemark placemark_;
     std::vector<std::string> parents_;  // element names inside the Placemark
     std::string dataName_;
-    size_t textLine_ = 0;  // where the element whose text is collected starts
+    size_t textLine_ = 0;                        // where the element whose text is collected starts
     std::vector<std::optional<int64_t>> whens_;  // of the gx:Track being read
-    std::vector<Refusal> badWhens_;               // its <when>s that are no time, by number
-    size_t pointsLine_ = 0;                       // of the Placemark's last <coordinates>
+    std::vector<Refusal> badWhens_;              // its <when>s that are no time, by number
+    size_t pointsLine_ = 0;                      // of the Placemark's last <coordinates>
     size_t waypoints_ = 0;
 };
 

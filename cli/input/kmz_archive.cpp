@@ -18,7 +18,8 @@ namespace vezuved_cli {
 bool IsZipFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     char magic[4] = {};
-    return file.read(magic, sizeof magic) && magic[0] == 'P' && magic[1] == 'K' && magic[2] == 3 && magic[3] == 4;
+    return file.read(magic, sizeof magic) && magic[0] == 'P' && magic[1] == 'K' && magic[2] == 3 &&
+           magic[3] == 4;
 }
 
 #if defined(VEZUVED_HAVE_LIBZIP)
@@ -72,22 +73,23 @@ void StreamKmz(const std::string& path, const std::string& what, XmlHandler& han
     zip_stat_t stat;
     if (zip_stat_index(archive.zip, index, 0, &stat) == 0 && (stat.valid & ZIP_STAT_SIZE) != 0 &&
         stat.size > kLargestKmzKml) {
-        FailConversion("cannot read '" + what + "': its '" + name + "' would unpack to " + std::to_string(stat.size) +
-                       " bytes, more than the " + std::to_string(kLargestKmzKml) + " a KMZ may hold");
+        FailConversion("cannot read '" + what + "': its '" + name + "' would unpack to " +
+                       std::to_string(stat.size) + " bytes, more than the " + std::to_string(kLargestKmzKml) +
+                       " a KMZ may hold");
     }
     Entry entry;
     entry.file = zip_fopen_index(archive.zip, index, 0);
     if (entry.file == nullptr) {
-        FailConversion("cannot read '" + what + "': its '" + name + "' cannot be opened: " +
-                       zip_strerror(archive.zip));
+        FailConversion("cannot read '" + what + "': its '" + name +
+                       "' cannot be opened: " + zip_strerror(archive.zip));
     }
     unsigned long long total = 0;
     StreamXmlFrom(
         [&](char* bytes, size_t size) -> size_t {
             const zip_int64_t got = zip_fread(entry.file, bytes, size);
             if (got < 0) {
-                FailConversion("cannot read '" + what + "': its '" + name + "' cannot be unpacked: " +
-                               zip_file_strerror(entry.file));
+                FailConversion("cannot read '" + what + "': its '" + name +
+                               "' cannot be unpacked: " + zip_file_strerror(entry.file));
             }
             total += static_cast<unsigned long long>(got);
             if (total > kLargestKmzKml) {
@@ -96,7 +98,8 @@ void StreamKmz(const std::string& path, const std::string& what, XmlHandler& han
             }
             return static_cast<size_t>(got);
         },
-        what, handler);
+        what,
+        handler);
 }
 
 #else

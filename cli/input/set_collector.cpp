@@ -1,8 +1,8 @@
 #include "input/set_collector.h"
 
 #include <cmath>
-#include <iterator>
 #include <iostream>
+#include <iterator>
 
 #include "files/failure.h"
 #include "values/iso_time.h"
@@ -17,32 +17,43 @@ constexpr size_t kRefusalsShown = 20;
 
 const char* ValueName(PointValue which) {
     switch (which) {
-        case PointValue::Latitude: return "latitude";
-        case PointValue::Longitude: return "longitude";
-        case PointValue::Elevation: return "elevation";
+        case PointValue::Latitude:
+            return "latitude";
+        case PointValue::Longitude:
+            return "longitude";
+        case PointValue::Elevation:
+            return "elevation";
     }
     return "";
 }
 
 double Limit(PointValue which) {
     switch (which) {
-        case PointValue::Latitude: return 90;
-        case PointValue::Longitude: return 180;
-        case PointValue::Elevation: return kMostElevationMetres;
+        case PointValue::Latitude:
+            return 90;
+        case PointValue::Longitude:
+            return 180;
+        case PointValue::Elevation:
+            return kMostElevationMetres;
     }
     return 0;
 }
 
 std::string LimitText(PointValue which) {
     switch (which) {
-        case PointValue::Latitude: return "-90..90";
-        case PointValue::Longitude: return "-180..180";
-        case PointValue::Elevation: return "-100000..100000 m";
+        case PointValue::Latitude:
+            return "-90..90";
+        case PointValue::Longitude:
+            return "-180..180";
+        case PointValue::Elevation:
+            return "-100000..100000 m";
     }
     return "";
 }
 
-bool InRange(PointValue which, double value) { return std::isfinite(value) && std::fabs(value) <= Limit(which); }
+bool InRange(PointValue which, double value) {
+    return std::isfinite(value) && std::fabs(value) <= Limit(which);
+}
 
 }  // namespace
 
@@ -113,9 +124,11 @@ std::string SetCollector::WaypointPlace(size_t number, const std::string& name) 
 }
 
 void SetCollector::Refuse(size_t line, const std::string& place, const std::string& problem) {
-    const std::string where = line > 0 ? what_ + ":" + std::to_string(line) + ": " + place : what_ + ": " + place;
+    const std::string where =
+        line > 0 ? what_ + ":" + std::to_string(line) + ": " + place : what_ + ": " + place;
     if (strict_) FailConversion(where + ": " + problem);
-    if (refused_++ < kRefusalsShown) std::cerr << "vezuved: " << where << ": " << problem << "; the point is left out\n";
+    if (refused_++ < kRefusalsShown)
+        std::cerr << "vezuved: " << where << ": " << problem << "; the point is left out\n";
 }
 
 std::vector<PointSet> SetCollector::Finish() {
@@ -147,12 +160,13 @@ std::optional<double> ReadPointValue(PointValue which, std::string_view text, st
     const std::string_view trimmed = TrimWhite(text);
     const std::optional<double> value = ParseNumber(trimmed);
     if (!value) {
-        problem = std::string(ValueName(which)) + " '" + std::string(trimmed.substr(0, 64)) + "' is no number";
+        problem =
+            std::string(ValueName(which)) + " '" + std::string(trimmed.substr(0, 64)) + "' is no number";
         return std::nullopt;
     }
     if (!InRange(which, *value)) {
-        problem = std::string(ValueName(which)) + " '" + std::string(trimmed.substr(0, 64)) + "' is outside " +
-                  LimitText(which);
+        problem = std::string(ValueName(which)) + " '" + std::string(trimmed.substr(0, 64)) +
+                  "' is outside " + LimitText(which);
         return std::nullopt;
     }
     return value;

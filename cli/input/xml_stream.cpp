@@ -110,10 +110,12 @@ void StreamXml(const std::string& path, const std::string& what, XmlHandler& han
             if (file.bad()) FailConversion("cannot read '" + what + "': the file cannot be read to its end");
             return static_cast<size_t>(file.gcount());
         },
-        what, handler);
+        what,
+        handler);
 }
 
-void StreamXmlFrom(const std::function<size_t(char* bytes, size_t size)>& read, const std::string& what,
+void StreamXmlFrom(const std::function<size_t(char* bytes, size_t size)>& read,
+                   const std::string& what,
                    XmlHandler& handler) {
     Parser owner;
     if (owner.parser == nullptr) FailConversion("cannot read '" + what + "': memory ran out");

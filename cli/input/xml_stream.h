@@ -35,7 +35,8 @@ void StreamXml(const std::string& path, const std::string& what, XmlHandler& han
 
 // Reads XML from a source other than a file: read fills up to size bytes
 // and returns how many it gave, 0 at the end (a failure throws).
-void StreamXmlFrom(const std::function<size_t(char* bytes, size_t size)>& read, const std::string& what,
+void StreamXmlFrom(const std::function<size_t(char* bytes, size_t size)>& read,
+                   const std::string& what,
                    XmlHandler& handler);
 
 // The value of the attribute with the given local name, or null.

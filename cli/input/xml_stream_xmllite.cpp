@@ -6,9 +6,9 @@
 // tool says the same on every platform.
 #include "input/xml_stream.h"
 
-#include <windows.h>
 #include <objidl.h>
 #include <shlwapi.h>
+#include <windows.h>
 #include <xmllite.h>
 
 #include <algorithm>
@@ -39,9 +39,11 @@ struct ComPtr {
 
 std::string Utf8(const wchar_t* text, UINT length) {
     if (length == 0) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(size > 0 ? size : 0), '\0');
-    if (size > 0) WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), out.data(), size, nullptr, nullptr);
+    if (size > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), out.data(), size, nullptr, nullptr);
     return out;
 }
 
@@ -85,19 +87,24 @@ void ReadAttributes(IXmlReader& reader, std::vector<std::string>& texts) {
 // The cause of a failure in expat's words where both readers meet it.
 std::string Cause(HRESULT result) {
     switch (static_cast<unsigned long>(result)) {
-        case MX_E_INPUTEND: return "no element found";
-        case WC_E_ELEMENTMATCH: return "mismatched tag";
-        case WC_E_DTDPROHIBITED: return "a document type declaration is not read";
+        case MX_E_INPUTEND:
+            return "no element found";
+        case WC_E_ELEMENTMATCH:
+            return "mismatched tag";
+        case WC_E_DTDPROHIBITED:
+            return "a document type declaration is not read";
         case MX_E_ENCODING:
         case MX_E_ENCODINGSWITCH:
-        case MX_E_ENCODINGSIGNATURE: return "unknown encoding";
-        default: break;
+        case MX_E_ENCODINGSIGNATURE:
+            return "unknown encoding";
+        default:
+            break;
     }
     char code[48];
-    std::snprintf(code, sizeof code, "not well-formed (XmlLite error 0x%08lX)", static_cast<unsigned long>(result));
+    std::snprintf(
+        code, sizeof code, "not well-formed (XmlLite error 0x%08lX)", static_cast<unsigned long>(result));
     return code;
 }
-
 
 // Reads the document of stream, handing its elements to handler.
 void StreamXmlOf(IStream* stream, const std::string& what, XmlHandler& handler) {
@@ -163,7 +170,8 @@ void StreamXmlOf(IStream* stream, const std::string& what, XmlHandler& handler) 
                 // ends, with end elements that stand where their start tags
                 // do; Windows' fails with MX_E_INPUTEND. Either way the
                 // document is cut short.
-                if (line == open.back().line && position == open.back().position) fail(Cause(MX_E_INPUTEND), lastLine);
+                if (line == open.back().line && position == open.back().position)
+                    fail(Cause(MX_E_INPUTEND), lastLine);
                 lastLine = line;
                 end();
                 break;
@@ -177,7 +185,9 @@ void StreamXmlOf(IStream* stream, const std::string& what, XmlHandler& handler) 
                 if (!open.empty() && open.back().collecting) text += Utf8(value, length);
                 break;
             }
-            default: lastLine = line; break;
+            default:
+                lastLine = line;
+                break;
         }
     }
     if (FAILED(result)) {
@@ -198,7 +208,8 @@ void StreamXml(const std::string& path, const std::string& what, XmlHandler& han
     StreamXmlOf(stream.p, what, handler);
 }
 
-void StreamXmlFrom(const std::function<size_t(char* bytes, size_t size)>& read, const std::string& what,
+void StreamXmlFrom(const std::function<size_t(char* bytes, size_t size)>& read,
+                   const std::string& what,
                    XmlHandler& handler) {
     // XmlLite reads a stream; the bytes are gathered into one in memory.
     std::string bytes;
@@ -206,7 +217,8 @@ void StreamXmlFrom(const std::function<size_t(char* bytes, size_t size)>& read, 
     for (size_t got; (got = read(piece.data(), piece.size())) != 0;) bytes.append(piece.data(), got);
     if (bytes.size() > UINT_MAX) FailConversion("cannot read '" + what + "': it is larger than 4 GiB");
     ComPtr<IStream> stream;
-    stream.p = SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size()));
+    stream.p =
+        SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size()));
     if (stream.p == nullptr) FailConversion("cannot read '" + what + "': memory ran out");
     StreamXmlOf(stream.p, what, handler);
 }

@@ -103,12 +103,16 @@ void WriteLineFeature(JsonWriter& json, const PointSet& set, const LineFacts& fa
     json.String(set.kind == VEZUVED_KIND_ROUTE ? "route" : "track");
     // Each only when some position has the value, null where one lacks it.
     PointText text;
-    if (facts.someTimes) WriteTexts(json, "coordTimes", set, facts, [&text](const Point& p) { return text.Time(p); });
-    if (facts.names) WriteTexts(json, "coordNames", set, facts, [](const Point& p) -> std::string_view { return p.name; });
+    if (facts.someTimes)
+        WriteTexts(json, "coordTimes", set, facts, [&text](const Point& p) { return text.Time(p); });
+    if (facts.names)
+        WriteTexts(json, "coordNames", set, facts, [](const Point& p) -> std::string_view { return p.name; });
     if (facts.descriptions) {
         WriteTexts(json, "coordDescriptions", set, facts, [](const Point& p) { return DescriptionOf(p); });
     }
-    if (facts.symbols) WriteTexts(json, "coordSymbols", set, facts, [](const Point& p) -> std::string_view { return p.icon; });
+    if (facts.symbols)
+        WriteTexts(
+            json, "coordSymbols", set, facts, [](const Point& p) -> std::string_view { return p.icon; });
     json.EndObject();
     json.EndObject();
 }
@@ -133,7 +137,9 @@ void WriteEveryPoint(JsonWriter& json, const PointSet& set) {
 
 }  // namespace
 
-void WriteGeoJson(DocumentSink& sink, const std::vector<PointSet>& sets, bool compact,
+void WriteGeoJson(DocumentSink& sink,
+                  const std::vector<PointSet>& sets,
+                  bool compact,
                   const std::vector<LineFacts>& facts) {
     WriteCollection(sink, compact, [&](JsonWriter& json) {
         for (size_t i = 0; i < sets.size(); ++i) {

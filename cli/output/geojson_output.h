@@ -13,15 +13,17 @@
 
 #include <vector>
 
+#include "files/document_sink.h"
 #include "output/line_walk.h"
 #include "values/points.h"
-#include "files/document_sink.h"
 
 namespace vezuved_cli {
 
 void WriteGeoJson(DocumentSink& sink, const std::vector<PointSet>& sets, bool compact);
 // With the sets' facts already found (ScanLines), which saves a walk.
-void WriteGeoJson(DocumentSink& sink, const std::vector<PointSet>& sets, bool compact,
+void WriteGeoJson(DocumentSink& sink,
+                  const std::vector<PointSet>& sets,
+                  bool compact,
                   const std::vector<LineFacts>& facts);
 
 // Every point of the sets as a Point feature, whatever their kind.

@@ -10,9 +10,11 @@ namespace {
 // Children in the order the GPX schema's wptType demands.
 void WritePoint(XmlWriter& xml, std::string_view element, const Point& point) {
     char latitude[kFixedTextSize], longitude[kFixedTextSize];
-    xml.Open(element, {{"lat", std::string_view(latitude, WriteFixed(*point.latitude, 7, latitude))},
-                       {"lon", std::string_view(longitude, WriteFixed(NormalizedLongitude(*point.longitude), 7,
-                                                                      longitude))}});
+    xml.Open(
+        element,
+        {{"lat", std::string_view(latitude, WriteFixed(*point.latitude, 7, latitude))},
+         {"lon",
+          std::string_view(longitude, WriteFixed(NormalizedLongitude(*point.longitude), 7, longitude))}});
     if (const auto metres = WrittenElevation(point)) {
         xml.Element("ele", std::string_view(latitude, WriteFixed(*metres, 2, latitude)));
     }
@@ -40,12 +42,13 @@ std::string JoinedRouteSegments(const std::vector<PointSet>& sets, const std::ve
 
 void WriteGpx(DocumentSink& sink, const std::vector<PointSet>& sets, std::string_view creator) {
     XmlWriter xml(sink);
-    xml.Open("gpx", {{"version", "1.1"},
-                     {"creator", std::string(creator)},
-                     {"xmlns", "http://www.topografix.com/GPX/1/1"},
-                     {"xmlns:xsi", "http://www.w3.org/2001/XMLSchema-instance"},
-                     {"xsi:schemaLocation",
-                      "http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd"}});
+    xml.Open("gpx",
+             {{"version", "1.1"},
+              {"creator", std::string(creator)},
+              {"xmlns", "http://www.topografix.com/GPX/1/1"},
+              {"xmlns:xsi", "http://www.w3.org/2001/XMLSchema-instance"},
+              {"xsi:schemaLocation",
+               "http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd"}});
     if (sets.size() == 1 && !sets[0].title.empty()) {
         xml.Open("metadata");
         xml.Element("name", sets[0].title);

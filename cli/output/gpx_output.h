@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include "files/document_sink.h"
 #include "output/line_walk.h"
 #include "values/points.h"
-#include "files/document_sink.h"
 
 namespace vezuved_cli {
 

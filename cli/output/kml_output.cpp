@@ -130,7 +130,9 @@ std::string DocumentName(const std::vector<PointSet>& sets) {
 
 void WriteKml(DocumentSink& sink, const std::vector<PointSet>& sets, const std::vector<LineFacts>& facts) {
     XmlWriter xml(sink);
-    xml.Open("kml", {{"xmlns", "http://www.opengis.net/kml/2.2"}, {"xmlns:gx", "http://www.google.com/kml/ext/2.2"}});
+    xml.Open(
+        "kml",
+        {{"xmlns", "http://www.opengis.net/kml/2.2"}, {"xmlns:gx", "http://www.google.com/kml/ext/2.2"}});
     xml.Open("Document");
     const std::string name = DocumentName(sets);
     if (!name.empty()) xml.Element("name", name);
@@ -149,6 +151,8 @@ void WriteKml(DocumentSink& sink, const std::vector<PointSet>& sets, const std::
     xml.Finish();
 }
 
-void WriteKml(DocumentSink& sink, const std::vector<PointSet>& sets) { WriteKml(sink, sets, ScanLines(sets)); }
+void WriteKml(DocumentSink& sink, const std::vector<PointSet>& sets) {
+    WriteKml(sink, sets, ScanLines(sets));
+}
 
 }  // namespace vezuved_cli

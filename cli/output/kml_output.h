@@ -13,9 +13,9 @@
 
 #include <vector>
 
+#include "files/document_sink.h"
 #include "output/line_walk.h"
 #include "values/points.h"
-#include "files/document_sink.h"
 
 namespace vezuved_cli {
 

@@ -100,14 +100,21 @@ private:
     size_t count_ = 0;
 };
 
-void DrawPoint(XmlWriter& xml, const Projection& projection, const Point& point, const char* colour, double radius) {
+void DrawPoint(
+    XmlWriter& xml, const Projection& projection, const Point& point, const char* colour, double radius) {
     const double x = projection.X(point), y = projection.Y(point);
-    xml.Empty("circle", {{"cx", Pixel(x)}, {"cy", Pixel(y)}, {"r", Pixel(radius)}, {"fill", colour},
-                         {"stroke", "#333333"}, {"stroke-width", "0.5"}});
+    xml.Empty("circle",
+              {{"cx", Pixel(x)},
+               {"cy", Pixel(y)},
+               {"r", Pixel(radius)},
+               {"fill", colour},
+               {"stroke", "#333333"},
+               {"stroke-width", "0.5"}});
     if (point.name.empty()) return;
     // Names near the right edge go to the circle's left, inside the picture.
     if (x > kWidth - 150) {
-        xml.Element("text", {{"x", Pixel(x - radius - 3)}, {"y", Pixel(y + 4)}, {"text-anchor", "end"}}, point.name);
+        xml.Element(
+            "text", {{"x", Pixel(x - radius - 3)}, {"y", Pixel(y + 4)}, {"text-anchor", "end"}}, point.name);
     } else {
         xml.Element("text", {{"x", Pixel(x + radius + 3)}, {"y", Pixel(y + 4)}}, point.name);
     }
@@ -118,10 +125,10 @@ void DrawLine(XmlWriter& xml, const Projection& projection, const PointSet& set)
     const bool route = set.kind == VEZUVED_KIND_ROUTE;
     auto draw = [&](const PolylinePoints& points) {
         std::vector<XmlWriter::Attribute> attributes = {{"points", points.text()},
-                                            {"fill", "none"},
-                                            {"stroke", route ? kRouteColour : kTrackColour},
-                                            {"stroke-width", route ? "2" : "2.5"},
-                                            {"stroke-linejoin", "round"}};
+                                                        {"fill", "none"},
+                                                        {"stroke", route ? kRouteColour : kTrackColour},
+                                                        {"stroke-width", route ? "2" : "2.5"},
+                                                        {"stroke-linejoin", "round"}};
         if (route) attributes.emplace_back("stroke-dasharray", "8 5");
         xml.Empty("polyline", attributes);
     };
@@ -138,8 +145,13 @@ void DrawLine(XmlWriter& xml, const Projection& projection, const PointSet& set)
 
 void DrawMap(XmlWriter& xml, const std::vector<PointSet>& sets) {
     const Projection projection = FitProjection(sets);
-    xml.Empty("rect", {{"x", Pixel(kMargin / 2)}, {"y", Pixel(kMargin / 2)}, {"width", Pixel(kWidth - kMargin)},
-                       {"height", Pixel(kMapHeight - kMargin)}, {"fill", "#f7f7f2"}, {"stroke", "#bbbbbb"}});
+    xml.Empty("rect",
+              {{"x", Pixel(kMargin / 2)},
+               {"y", Pixel(kMargin / 2)},
+               {"width", Pixel(kWidth - kMargin)},
+               {"height", Pixel(kMapHeight - kMargin)},
+               {"fill", "#f7f7f2"},
+               {"stroke", "#bbbbbb"}});
     // Lines first, so every point and name stays on top of them.
     for (const PointSet& set : sets) {
         if (IsLine(set)) DrawLine(xml, projection, set);
@@ -159,13 +171,19 @@ void DrawMap(XmlWriter& xml, const std::vector<PointSet>& sets) {
                 last = &point;
             }
             for (const Point* end : {first, last}) {
-                xml.Empty("circle", {{"cx", Pixel(projection.X(*end))}, {"cy", Pixel(projection.Y(*end))},
-                                     {"r", "3.5"}, {"fill", "#ffffff"}, {"stroke", kTrackColour},
-                                     {"stroke-width", "2"}});
+                xml.Empty("circle",
+                          {{"cx", Pixel(projection.X(*end))},
+                           {"cy", Pixel(projection.Y(*end))},
+                           {"r", "3.5"},
+                           {"fill", "#ffffff"},
+                           {"stroke", kTrackColour},
+                           {"stroke-width", "2"}});
             }
             continue;
         }
-        const char* colour = track ? kTrackColour : set.kind == VEZUVED_KIND_ROUTE ? kRouteColour : kPointColour;
+        const char* colour = track                            ? kTrackColour
+                             : set.kind == VEZUVED_KIND_ROUTE ? kRouteColour
+                                                              : kPointColour;
         for (const Point& point : set.points) {
             if (HasValidPosition(point)) DrawPoint(xml, projection, point, colour, IsLine(set) ? 3 : 4);
         }
@@ -215,13 +233,23 @@ void DrawProfile(XmlWriter& xml, const PointSet& set, const std::vector<ProfileS
         high = std::max(high, sample.elevationMetres);
     }
     const double length = samples.back().distanceKm;
-    xml.Element("text", {{"x", Pixel(kMargin / 2)}, {"y", Pixel(top + 16)}, {"font-weight", "bold"}},
+    xml.Element("text",
+                {{"x", Pixel(kMargin / 2)}, {"y", Pixel(top + 16)}, {"font-weight", "bold"}},
                 "Elevation" + (set.title.empty() ? std::string() : " of " + set.title));
-    xml.Empty("rect", {{"x", Pixel(left)}, {"y", Pixel(plotTop)}, {"width", Pixel(right - left)},
-                       {"height", Pixel(plotBottom - plotTop)}, {"fill", "#f7f7f2"}, {"stroke", "#bbbbbb"}});
+    xml.Empty("rect",
+              {{"x", Pixel(left)},
+               {"y", Pixel(plotTop)},
+               {"width", Pixel(right - left)},
+               {"height", Pixel(plotBottom - plotTop)},
+               {"fill", "#f7f7f2"},
+               {"stroke", "#bbbbbb"}});
     auto draw = [&](const PolylinePoints& points) {
-        xml.Empty("polyline", {{"points", points.text()}, {"fill", "none"}, {"stroke", kTrackColour},
-                               {"stroke-width", "1.5"}, {"stroke-linejoin", "round"}});
+        xml.Empty("polyline",
+                  {{"points", points.text()},
+                   {"fill", "none"},
+                   {"stroke", kTrackColour},
+                   {"stroke-width", "1.5"},
+                   {"stroke-linejoin", "round"}});
     };
     PolylinePoints points;
     for (size_t i = 0; i < samples.size(); ++i) {
@@ -230,18 +258,23 @@ void DrawProfile(XmlWriter& xml, const PointSet& set, const std::vector<ProfileS
             points = PolylinePoints();
         }
         // No distance at all (every position the same): spread the samples evenly.
-        const double along = length > 0 ? samples[i].distanceKm / length : double(i) / double(samples.size() - 1);
+        const double along =
+            length > 0 ? samples[i].distanceKm / length : double(i) / double(samples.size() - 1);
         // Halved first, so the widest range of doubles cannot overflow.
-        const double up = high > low ? (samples[i].elevationMetres / 2 - low / 2) / (high / 2 - low / 2) : 0.5;
+        const double up =
+            high > low ? (samples[i].elevationMetres / 2 - low / 2) / (high / 2 - low / 2) : 0.5;
         points.Add(left + along * (right - left), plotBottom - up * (plotBottom - plotTop));
     }
     draw(points);
-    xml.Element("text", {{"x", Pixel(left - 5)}, {"y", Pixel(plotTop + 4)}, {"text-anchor", "end"}},
+    xml.Element("text",
+                {{"x", Pixel(left - 5)}, {"y", Pixel(plotTop + 4)}, {"text-anchor", "end"}},
                 "max " + FormatFixed(high, 0) + " m");
-    xml.Element("text", {{"x", Pixel(left - 5)}, {"y", Pixel(plotBottom + 4)}, {"text-anchor", "end"}},
+    xml.Element("text",
+                {{"x", Pixel(left - 5)}, {"y", Pixel(plotBottom + 4)}, {"text-anchor", "end"}},
                 "min " + FormatFixed(low, 0) + " m");
     xml.Element("text", {{"x", Pixel(left)}, {"y", Pixel(plotBottom + 18)}}, "0 km");
-    xml.Element("text", {{"x", Pixel(right)}, {"y", Pixel(plotBottom + 18)}, {"text-anchor", "end"}},
+    xml.Element("text",
+                {{"x", Pixel(right)}, {"y", Pixel(plotBottom + 18)}, {"text-anchor", "end"}},
                 FormatFixed(length, length < 10 ? 2 : 1) + " km");
 }
 
@@ -263,12 +296,13 @@ void DrawPicture(XmlWriter& xml, const std::vector<PointSet>& sets) {
     }
     const std::string width = FormatFixed(kWidth, 0);
     const std::string height = FormatFixed(kMapHeight + kProfileHeight * double(profiles.size()), 0);
-    xml.Open("svg", {{"xmlns", "http://www.w3.org/2000/svg"},
-                     {"width", width},
-                     {"height", height},
-                     {"viewBox", "0 0 " + width + " " + height},
-                     {"font-family", "sans-serif"},
-                     {"font-size", "12"}});
+    xml.Open("svg",
+             {{"xmlns", "http://www.w3.org/2000/svg"},
+              {"width", width},
+              {"height", height},
+              {"viewBox", "0 0 " + width + " " + height},
+              {"font-family", "sans-serif"},
+              {"font-size", "12"}});
     xml.Element("title", Title(sets));
     xml.Empty("rect", {{"width", width}, {"height", height}, {"fill", "#ffffff"}});
     DrawMap(xml, sets);

@@ -8,8 +8,8 @@
 
 #include <vector>
 
-#include "values/points.h"
 #include "files/document_sink.h"
+#include "values/points.h"
 
 namespace vezuved_cli {
 

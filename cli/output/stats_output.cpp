@@ -20,16 +20,20 @@ std::string Kilometres(double metres) { return FormatFixed(metres / 1000.0, 3) +
 std::string Clock(int64_t millis) {
     const int64_t seconds = (millis + 500) / 1000;
     char text[40];
-    std::snprintf(text, sizeof text, "%lld:%02d:%02d", static_cast<long long>(seconds / 3600),
-                  static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
+    std::snprintf(text,
+                  sizeof text,
+                  "%lld:%02d:%02d",
+                  static_cast<long long>(seconds / 3600),
+                  static_cast<int>(seconds / 60 % 60),
+                  static_cast<int>(seconds % 60));
     return text;
 }
 
 // As --crop box= takes it: south,west,north,east.
 std::string BoxText(const std::optional<GeoBox>& box) {
     if (!box) return "-";
-    return FormatFixed(box->south, 7) + "," + FormatFixed(box->west, 7) + "," + FormatFixed(box->north, 7) + "," +
-           FormatFixed(box->east, 7);
+    return FormatFixed(box->south, 7) + "," + FormatFixed(box->west, 7) + "," + FormatFixed(box->north, 7) +
+           "," + FormatFixed(box->east, 7);
 }
 
 std::vector<std::pair<std::string, std::string>> Rows(const TrackStats& stats) {
@@ -95,14 +99,19 @@ std::string StatsJson(const std::vector<TrackStats>& stats) {
                 }
                 for (const auto& [key, time] : {std::pair{"start", set.start}, std::pair{"end", set.end}}) {
                     json.Key(key);
-                    if (time) json.String(FormatIsoTime(*time)); else json.Null();
+                    if (time)
+                        json.String(FormatIsoTime(*time));
+                    else
+                        json.Null();
                 }
             }
             json.Key("box");
             if (set.box) {
                 json.BeginObject();
-                const std::pair<const char*, double> edges[] = {
-                    {"south", set.box->south}, {"west", set.box->west}, {"north", set.box->north}, {"east", set.box->east}};
+                const std::pair<const char*, double> edges[] = {{"south", set.box->south},
+                                                                {"west", set.box->west},
+                                                                {"north", set.box->north},
+                                                                {"east", set.box->east}};
                 for (const auto& [key, value] : edges) {
                     json.Key(key);
                     json.RawNumber(FormatFixed(value, 7));

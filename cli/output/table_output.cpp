@@ -11,8 +11,8 @@
 namespace vezuved_cli {
 namespace {
 
-const std::vector<std::string> kHeader = {"name",          "latitude", "longitude",  "elevation_ft",
-                                          "time",          "icon",     "description"};
+const std::vector<std::string> kHeader = {
+    "name", "latitude", "longitude", "elevation_ft", "time", "icon", "description"};
 
 // Seven decimals, as the record's own texts carry them. A value that is no
 // finite number (an elevation in metres too large for feet) is blank, never
@@ -24,7 +24,8 @@ std::string NumberCell(const std::optional<double>& value) {
 // Says once per set how many elevations had no finite value in feet.
 void WarnAboutElevations(const PointSet& set) {
     size_t blank = 0;
-    for (const Point& point : set.points) blank += point.elevationFeet && !std::isfinite(*point.elevationFeet);
+    for (const Point& point : set.points)
+        blank += point.elevationFeet && !std::isfinite(*point.elevationFeet);
     if (blank > 0) {
         std::cerr << "vezuved: " << blank << " elevation(s) of '" << set.title
                   << "' are too large to give in feet and are left blank\n";
@@ -43,7 +44,8 @@ std::vector<std::string> Cells(const Point& point) {
 
 // A table cell stays on one line.
 std::string OneLine(std::string text) {
-    std::replace_if(text.begin(), text.end(), [](char c) { return c == '\n' || c == '\r' || c == '\t'; }, ' ');
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return c == '\n' || c == '\r' || c == '\t'; }, ' ');
     return text;
 }
 
@@ -111,7 +113,9 @@ std::string WritePointsJson(const PointSet& set) {
         json.Key("title");
         json.String(set.title);
         json.Key("kind");
-        json.String(set.kind == VEZUVED_KIND_ROUTE ? "route" : set.kind == VEZUVED_KIND_TRACK ? "track" : "points");
+        json.String(set.kind == VEZUVED_KIND_ROUTE   ? "route"
+                    : set.kind == VEZUVED_KIND_TRACK ? "track"
+                                                     : "points");
         json.Key("points");
         json.BeginArray();
         for (const Point& point : set.points) {

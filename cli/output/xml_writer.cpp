@@ -9,15 +9,24 @@ namespace {
 // What a character becomes; null for one written as it is.
 const char* Replacement(char c) {
     switch (c) {
-        case '&': return "&amp;";
-        case '<': return "&lt;";
-        case '>': return "&gt;";
-        case '"': return "&quot;";
-        case '\'': return "&apos;";
-        case '\t': return "&#9;";
-        case '\n': return "&#10;";
-        case '\r': return "&#13;";
-        default: return static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? "\xEF\xBF\xBD" : nullptr;
+        case '&':
+            return "&amp;";
+        case '<':
+            return "&lt;";
+        case '>':
+            return "&gt;";
+        case '"':
+            return "&quot;";
+        case '\'':
+            return "&apos;";
+        case '\t':
+            return "&#9;";
+        case '\n':
+            return "&#10;";
+        case '\r':
+            return "&#13;";
+        default:
+            return static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? "\xEF\xBF\xBD" : nullptr;
     }
 }
 

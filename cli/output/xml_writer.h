@@ -27,7 +27,8 @@ class XmlAttributes {
 public:
     XmlAttributes() = default;
     XmlAttributes(std::initializer_list<XmlAttribute> list) : begin_(list.begin()), end_(list.end()) {}
-    XmlAttributes(const std::vector<XmlAttribute>& list) : begin_(list.data()), end_(list.data() + list.size()) {}
+    XmlAttributes(const std::vector<XmlAttribute>& list)
+        : begin_(list.data()), end_(list.data() + list.size()) {}
     const XmlAttribute* begin() const { return begin_; }
     const XmlAttribute* end() const { return end_; }
 

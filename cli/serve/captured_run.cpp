@@ -4,9 +4,9 @@
 #include <sstream>
 
 #include "base/diag.h"
-#include "platform/library_lock.h"
 #include "files/failure.h"
 #include "files/library_lines.h"
+#include "platform/library_lock.h"
 
 using namespace vezuved;
 

@@ -3,8 +3,8 @@
 #include <vezuved/vezuved.h>
 
 #include "commands/device_commands.h"
-#include "serve/captured_run.h"
 #include "files/failure.h"
+#include "serve/captured_run.h"
 
 namespace vezuved_cli {
 
@@ -16,12 +16,18 @@ DeviceJobs::~DeviceJobs() { StopAll(); }
 
 std::string DeviceResultWords(int32_t result) {
     switch (result) {
-        case 0: return "copied";
-        case VEZUVED_DEV_REPLACED: return "copied over the older copy";
-        case VEZUVED_DEV_UP_TO_DATE: return "left alone, up to date";
-        case VEZUVED_DEV_DEST_NEWER: return "left alone, the destination is newer";
-        case VEZUVED_DEV_DEST_OLDER: return "left alone, the destination is older";
-        default: return DeviceResultText(result);
+        case 0:
+            return "copied";
+        case VEZUVED_DEV_REPLACED:
+            return "copied over the older copy";
+        case VEZUVED_DEV_UP_TO_DATE:
+            return "left alone, up to date";
+        case VEZUVED_DEV_DEST_NEWER:
+            return "left alone, the destination is newer";
+        case VEZUVED_DEV_DEST_OLDER:
+            return "left alone, the destination is older";
+        default:
+            return DeviceResultText(result);
     }
 }
 
@@ -57,12 +63,13 @@ void DeviceJobs::Run(Job& job, bool ask, const std::function<int32_t()>& copy) {
     state.messages = run.out + run.err;
     bool itemFailed = false;
     for (const CopyProgress& item : state.items) itemFailed = itemFailed || !item.failure.empty();
-    state.failed = !run.ok || itemFailed || !(result == 0 || result == VEZUVED_DEV_REPLACED ||
-                                              result == VEZUVED_DEV_UP_TO_DATE || result == VEZUVED_DEV_DEST_NEWER ||
-                                              result == VEZUVED_DEV_DEST_OLDER);
+    state.failed = !run.ok || itemFailed ||
+                   !(result == 0 || result == VEZUVED_DEV_REPLACED || result == VEZUVED_DEV_UP_TO_DATE ||
+                     result == VEZUVED_DEV_DEST_NEWER || result == VEZUVED_DEV_DEST_OLDER);
     state.result = !run.ok ? run.failure
-                   : itemFailed && (result == 0 || result == VEZUVED_DEV_REPLACED) ? DeviceResultWords(-1)
-                                                                                  : DeviceResultWords(result);
+                   : itemFailed && (result == 0 || result == VEZUVED_DEV_REPLACED)
+                       ? DeviceResultWords(-1)
+                       : DeviceResultWords(result);
     state.finished = true;
 }
 
@@ -86,13 +93,15 @@ int32_t DeviceJobs::OnProgress(int32_t stage, int32_t done, int32_t total, const
     progress.stage = stage;
     progress.done = done;
     progress.total = total;
-    if (stage == VEZUVED_DEV_CANCELLED) progress.failure = "cancelled";
-    else if (!cause.empty()) progress.failure = cause;
+    if (stage == VEZUVED_DEV_CANCELLED)
+        progress.failure = "cancelled";
+    else if (!cause.empty())
+        progress.failure = cause;
     return jobs->stopping_ ? -1 : 0;
 }
 
-int32_t DeviceJobs::OnAsk(const char* name, int32_t, const char* sourceDate, const char* destinationDate, uint32_t*,
-                          void*) {
+int32_t DeviceJobs::OnAsk(
+    const char* name, int32_t, const char* sourceDate, const char* destinationDate, uint32_t*, void*) {
     DeviceJobs* jobs = g_jobs;
     if (jobs == nullptr) return -1;
     std::unique_lock<std::mutex> guard(jobs->mutex_);

@@ -54,8 +54,12 @@ private:
     };
     void Run(Job& job, bool ask, const std::function<int32_t()>& copy);
     static int32_t OnProgress(int32_t stage, int32_t done, int32_t total, const char* name, void* session);
-    static int32_t OnAsk(const char* name, int32_t status, const char* sourceDate, const char* destinationDate,
-                         uint32_t* options, void* session);
+    static int32_t OnAsk(const char* name,
+                         int32_t status,
+                         const char* sourceDate,
+                         const char* destinationDate,
+                         uint32_t* options,
+                         void* session);
 
     mutable std::mutex mutex_;
     std::condition_variable answered_;

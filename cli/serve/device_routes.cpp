@@ -13,10 +13,16 @@ namespace vezuved_cli {
 namespace {
 
 uint32_t OptionsWord(const httplib::Request& request) {
-    struct Flag { const char* name; uint32_t bit; };
-    static const Flag kFlags[] = {{"always", VEZUVED_OPT_ALWAYS},       {"update", VEZUVED_OPT_UPDATE},
-                                  {"noReplace", VEZUVED_OPT_NO_REPLACE}, {"ask", VEZUVED_OPT_ASK},
-                                  {"keepBoth", VEZUVED_OPT_KEEP_BOTH},   {"create", VEZUVED_OPT_CREATE_VOLUME},
+    struct Flag {
+        const char* name;
+        uint32_t bit;
+    };
+    static const Flag kFlags[] = {{"always", VEZUVED_OPT_ALWAYS},
+                                  {"update", VEZUVED_OPT_UPDATE},
+                                  {"noReplace", VEZUVED_OPT_NO_REPLACE},
+                                  {"ask", VEZUVED_OPT_ASK},
+                                  {"keepBoth", VEZUVED_OPT_KEEP_BOTH},
+                                  {"create", VEZUVED_OPT_CREATE_VOLUME},
                                   {"move", VEZUVED_OPT_MOVE}};
     uint32_t word = 0;
     for (const Flag& flag : kFlags) {
@@ -38,12 +44,22 @@ Json FolderJson(const std::string& folder) {
 Json JobJson(const JobState& state) {
     Json items = Json::array();
     for (const CopyProgress& item : state.items) {
-        items.push_back({{"item", item.item}, {"stage", item.stage}, {"done", item.done}, {"total", item.total},
+        items.push_back({{"item", item.item},
+                         {"stage", item.stage},
+                         {"done", item.done},
+                         {"total", item.total},
                          {"failure", item.failure}});
     }
-    return {{"id", state.id}, {"what", state.what}, {"finished", state.finished}, {"failed", state.failed},
-            {"result", state.result}, {"messages", state.messages}, {"items", items}, {"question", state.question},
-            {"sourceDate", state.sourceDate}, {"destinationDate", state.destinationDate}};
+    return {{"id", state.id},
+            {"what", state.what},
+            {"finished", state.finished},
+            {"failed", state.failed},
+            {"result", state.result},
+            {"messages", state.messages},
+            {"items", items},
+            {"question", state.question},
+            {"sourceDate", state.sourceDate},
+            {"destinationDate", state.destinationDate}};
 }
 
 }  // namespace
@@ -52,24 +68,32 @@ void AddDeviceRoutes(httplib::Server& http, Server& server) {
     http.Get("/api/device", [&](const httplib::Request&, httplib::Response& response) {
         if (!server.options.withDevice) return Send(response, 404, "the server was started without --device");
         int32_t result = 0;
-        const CapturedRun run = RunCaptured(
-            [&] { result = RLDBCEEnum(server.options.folder.c_str(), nullptr, 0, 0); }, true);
+        const CapturedRun run =
+            RunCaptured([&] { result = RLDBCEEnum(server.options.folder.c_str(), nullptr, 0, 0); }, true);
         const Listing listing = ParseListing(run.out);
         Json rows = Json::array();
         for (const ListingRow& row : listing.rows) {
-            rows.push_back({{"kind", row.kind}, {"name", row.name}, {"records", row.records},
-                            {"deviceModified", row.deviceModified}, {"pcModified", row.pcModified},
+            rows.push_back({{"kind", row.kind},
+                            {"name", row.name},
+                            {"records", row.records},
+                            {"deviceModified", row.deviceModified},
+                            {"pcModified", row.pcModified},
                             {"state", row.state}});
         }
-        SendJson(response, {{"rows", rows}, {"pcOnly", listing.pcOnly}, {"report", run.out},
-                            {"problems", run.err}, {"failure", result == 0 ? "" : DeviceResultText(result)},
-                            {"folder", FolderJson(server.options.folder)}});
+        SendJson(response,
+                 {{"rows", rows},
+                  {"pcOnly", listing.pcOnly},
+                  {"report", run.out},
+                  {"problems", run.err},
+                  {"failure", result == 0 ? "" : DeviceResultText(result)},
+                  {"folder", FolderJson(server.options.folder)}});
     });
     http.Post("/api/device/push", [&](const httplib::Request& request, httplib::Response& response) {
         if (!server.options.withDevice) return Send(response, 404, "the server was started without --device");
         std::string source;
         if (request.has_param("name")) {
-            const std::optional<std::string> path = PathInside(server.options.folder, request.get_param_value("name"));
+            const std::optional<std::string> path =
+                PathInside(server.options.folder, request.get_param_value("name"));
             if (!path) return Send(response, 403, "only files of the folder are pushed");
             source = *path;
         } else {
@@ -105,16 +129,27 @@ void AddDeviceRoutes(httplib::Server& http, Server& server) {
         const int16_t code = kind == "Points" ? 0 : kind == "Tracks" ? 1 : kind == "Routes" ? 2 : -1;
         const uint32_t word = OptionsWord(request);
         const std::string folder = server.options.folder;
-        const int id = server.jobs.Start("pull " + (name.empty() ? std::string("all") : name),
-                                         (word & VEZUVED_OPT_ASK) != 0, [name, code, word, folder] {
-                                             return RLDBCECopyFromDevice(nullptr, name.empty() ? nullptr : name.c_str(),
-                                                                         folder.c_str(), word, nullptr, code, 0, 0, 0, 0);
-                                         });
+        const int id =
+            server.jobs.Start("pull " + (name.empty() ? std::string("all") : name),
+                              (word & VEZUVED_OPT_ASK) != 0,
+                              [name, code, word, folder] {
+                                  return RLDBCECopyFromDevice(nullptr,
+                                                              name.empty() ? nullptr : name.c_str(),
+                                                              folder.c_str(),
+                                                              word,
+                                                              nullptr,
+                                                              code,
+                                                              0,
+                                                              0,
+                                                              0,
+                                                              0);
+                              });
         SendJson(response, {{"job", id}});
     });
     http.Get(R"(/api/jobs/(\d+))", [&](const httplib::Request& request, httplib::Response& response) {
         JobState state;
-        if (!server.jobs.Get(std::stoi(request.matches[1]), state)) return Send(response, 404, "no such copy");
+        if (!server.jobs.Get(std::stoi(request.matches[1]), state))
+            return Send(response, 404, "no such copy");
         SendJson(response, JobJson(state));
     });
     http.Post(R"(/api/jobs/(\d+)/answer)", [&](const httplib::Request& request, httplib::Response& response) {

@@ -6,16 +6,16 @@
 #include <vezuved/vezuved.h>
 
 #include "base/ascii.h"
-#include "filters/track_stats.h"
+#include "files/failure.h"
+#include "files/temporary_folder.h"
+#include "files/whole_file.h"
 #include "filetypes/map_files.h"
+#include "filters/track_stats.h"
 #include "output/stats_output.h"
 #include "serve/serve_routes.h"
 #include "serve/serve_security.h"
 #include "serve/zip_bundle.h"
-#include "files/failure.h"
 #include "values/options.h"
-#include "files/temporary_folder.h"
-#include "files/whole_file.h"
 
 using namespace vezuved;
 
@@ -26,9 +26,14 @@ Json FileJson(const OpenedFile& file) {
     Json sets = Json::array();
     for (size_t i = 0; i < file.sets.size(); ++i) {
         const OpenedSet& set = file.sets[i];
-        sets.push_back({{"index", i}, {"title", set.title}, {"kind", KindText(set.kind)}, {"count", set.count}});
+        sets.push_back(
+            {{"index", i}, {"title", set.title}, {"kind", KindText(set.kind)}, {"count", set.count}});
     }
-    return {{"id", file.id}, {"name", file.name}, {"sets", sets}, {"problems", file.problems}, {"failure", file.failure}};
+    return {{"id", file.id},
+            {"name", file.name},
+            {"sets", sets},
+            {"problems", file.problems},
+            {"failure", file.failure}};
 }
 
 // The file and set a request names; fails with 404 words when none.
@@ -55,7 +60,10 @@ struct Taken {
 
 // The set converted as `vezuved convert` converts it, into a temporary
 // folder, and its bytes.
-Taken TakeSet(const Chosen& chosen, FileType type, const std::string& definition, const httplib::Request& filters) {
+Taken TakeSet(const Chosen& chosen,
+              FileType type,
+              const std::string& definition,
+              const httplib::Request& filters) {
     Taken taken;
     taken.name = FileSafeName(chosen.set.title) + SavedExtension(type);
     if (ReservedOnWindows(taken.name)) taken.name = "_" + taken.name;
@@ -82,15 +90,20 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
         std::error_code error;
         for (const auto& entry : std::filesystem::directory_iterator(server.options.folder, error)) {
             const std::string name = entry.path().filename().string();
-            if (name.size() > 4 && AsciiLowered(name.substr(name.size() - 4)) == ".cal") definitions.push_back(name);
+            if (name.size() > 4 && AsciiLowered(name.substr(name.size() - 4)) == ".cal")
+                definitions.push_back(name);
         }
-        SendJson(response, {{"files", files}, {"definitions", definitions}, {"device", server.options.withDevice},
-                            {"filters", true},
-                            {"folder", server.options.folder}});
+        SendJson(response,
+                 {{"files", files},
+                  {"definitions", definitions},
+                  {"device", server.options.withDevice},
+                  {"filters", true},
+                  {"folder", server.options.folder}});
     });
     http.Post("/api/open", [&](const httplib::Request& request, httplib::Response& response) {
         std::vector<Upload> uploads;
-        for (const auto& [field, part] : request.files) uploads.push_back(Upload{part.filename, part.content});
+        for (const auto& [field, part] : request.files)
+            uploads.push_back(Upload{part.filename, part.content});
         if (uploads.empty()) return Send(response, 400, "no file was sent");
         Json files = Json::array();
         for (const OpenedFile& file : server.opened.Add(uploads)) files.push_back(FileJson(file));
@@ -121,8 +134,10 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
         if (!type) return Send(response, 400, "say pdb, gpx, kml, geojson or text");
         std::string definition;
         if (*type == FileType::Text) {
-            const std::optional<std::string> path = DefinitionPath(server, request.get_param_value("definition"));
-            if (!path) return Send(response, 403, "text is written through a definition opened or in the folder");
+            const std::optional<std::string> path =
+                DefinitionPath(server, request.get_param_value("definition"));
+            if (!path)
+                return Send(response, 403, "text is written through a definition opened or in the folder");
             definition = *path;
         }
         const Taken taken = TakeSet(*chosen, *type, definition, request);
@@ -140,7 +155,8 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
         const CapturedRun run = RunCaptured([&] {
             const FilterPlan plan = RequestFilters(request);
             std::vector<LoadedPoints> loaded = ReadOpenedFile(chosen->file);
-            if (chosen->index >= static_cast<int>(loaded.size())) FailConversion("the file changed since it was opened");
+            if (chosen->index >= static_cast<int>(loaded.size()))
+                FailConversion("the file changed since it was opened");
             std::vector<PointSet> sets;
             sets.push_back(std::move(loaded[chosen->index].set));
             ApplyFilters(sets, plan, std::cerr);
@@ -152,7 +168,8 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
             stats = StatsText(figures);
         });
         if (!run.ok) return Send(response, 400, run.failure);
-        SendJson(response, {{"before", chosen->set.count}, {"after", after}, {"problems", run.err}, {"stats", stats}});
+        SendJson(response,
+                 {{"before", chosen->set.count}, {"after", after}, {"problems", run.err}, {"stats", stats}});
     });
     // The tracks of the files of the ticked sets merged into one, as
     // `vezuved convert A B -o merged.EXT --what tracks --merge` makes it.
@@ -163,11 +180,15 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
         const std::string list = request.get_param_value("sets");
         for (size_t at = 0; at < list.size();) {
             const size_t end = std::min(list.find(',', at), list.size());
-            const std::optional<OpenedFile> file = server.opened.Find(std::atoi(list.substr(at, end - at).c_str()));
+            const std::optional<OpenedFile> file =
+                server.opened.Find(std::atoi(list.substr(at, end - at).c_str()));
             at = end + 1;
             if (!file) return Send(response, 404, "no such file");
-            if (file->madeFromHeader) return Send(response, 400, "'" + file->name + "' is read by its header row: take it on its own");
-            if (std::find(inputs.begin(), inputs.end(), file->path) == inputs.end()) inputs.push_back(file->path);
+            if (file->madeFromHeader)
+                return Send(
+                    response, 400, "'" + file->name + "' is read by its header row: take it on its own");
+            if (std::find(inputs.begin(), inputs.end(), file->path) == inputs.end())
+                inputs.push_back(file->path);
         }
         if (inputs.empty()) return Send(response, 400, "no set was chosen");
         const std::string name = "merged" + SavedExtension(*type);

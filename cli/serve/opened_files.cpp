@@ -4,9 +4,9 @@
 
 #include "base/ascii.h"
 #include "commands/convert_plan.h"
+#include "files/file_output.h"
 #include "filetypes/read_input.h"
 #include "serve/captured_run.h"
-#include "files/file_output.h"
 #include "values/options.h"
 
 using namespace vezuved;
@@ -39,12 +39,14 @@ bool IsDefinition(const std::string& name) {
 
 std::string AsUploaded(std::string text, const OpenedFile& file) {
     for (const std::string* copy : {&file.readPath, &file.path}) {
-        for (size_t at = text.find(*copy); at != std::string::npos; at = text.find(*copy, at + file.name.size()))
+        for (size_t at = text.find(*copy); at != std::string::npos;
+             at = text.find(*copy, at + file.name.size()))
             text.replace(at, copy->size(), file.name);
     }
     // Other files named beside it (its .cal) by their names alone.
     const std::string folder = (std::filesystem::path(file.path).parent_path() / "").string();
-    for (size_t at = text.find(folder); at != std::string::npos; at = text.find(folder, at)) text.erase(at, folder.size());
+    for (size_t at = text.find(folder); at != std::string::npos; at = text.find(folder, at))
+        text.erase(at, folder.size());
     return text;
 }
 

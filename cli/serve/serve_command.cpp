@@ -25,16 +25,23 @@ struct ServeArguments {
 void AddServeCommand(CLI::App& app) {
     auto arguments = std::make_shared<ServeArguments>();
     CLI::App* command = app.add_subcommand(
-        "serve", "A page on this machine to open, look at, change, take and sync files (http://127.0.0.1 only)");
-    command->add_option("--port", arguments->port, "Port to listen on (default: a free one)")->check(CLI::Range(0, 65535));
-    command->add_option("--folder", arguments->folder, "PC folder the page saves into and syncs (default: the current folder)");
-    CLI::Option* device =
-        command->add_option("--device", arguments->device, "Folder of an emulated handheld: the page's Sync uses it");
-    command->add_option("--max-upload", arguments->maxUploadMegabytes, "Largest upload, in megabytes (default 64)")
+        "serve",
+        "A page on this machine to open, look at, change, take and sync files (http://127.0.0.1 only)");
+    command->add_option("--port", arguments->port, "Port to listen on (default: a free one)")
+        ->check(CLI::Range(0, 65535));
+    command->add_option("--folder",
+                        arguments->folder,
+                        "PC folder the page saves into and syncs (default: the current folder)");
+    CLI::Option* device = command->add_option(
+        "--device", arguments->device, "Folder of an emulated handheld: the page's Sync uses it");
+    command
+        ->add_option(
+            "--max-upload", arguments->maxUploadMegabytes, "Largest upload, in megabytes (default 64)")
         ->check(CLI::Range(1, 4096));
-    command->footer("Prints the page's address with its token and serves until Ctrl-C; it opens no browser.\n"
-                    "What is uploaded is kept in a temporary folder and removed when it stops.\n\n"
-                    "Example:\n  vezuved serve --folder trips --device emulated-handheld");
+    command->footer(
+        "Prints the page's address with its token and serves until Ctrl-C; it opens no browser.\n"
+        "What is uploaded is kept in a temporary folder and removed when it stops.\n\n"
+        "Example:\n  vezuved serve --folder trips --device emulated-handheld");
     command->callback([arguments, device] {
 #if defined(VEZUVED_HAVE_HTTPLIB)
         ServeOptions options;
@@ -47,8 +54,13 @@ void AddServeCommand(CLI::App& app) {
 #else
         // The server and what it loads live in vezuved-serve beside the tool,
         // so every other command starts without them.
-        std::vector<std::string> words = {"serve", "--port", std::to_string(arguments->port), "--folder",
-                                          arguments->folder, "--max-upload", std::to_string(arguments->maxUploadMegabytes)};
+        std::vector<std::string> words = {"serve",
+                                          "--port",
+                                          std::to_string(arguments->port),
+                                          "--folder",
+                                          arguments->folder,
+                                          "--max-upload",
+                                          std::to_string(arguments->maxUploadMegabytes)};
         if (device->count() > 0) words.insert(words.end(), {"--device", arguments->device});
         const std::string server = ProgramFolder() + "/vezuved-serve";
         const std::string cause = RunInstead(server, words);

@@ -36,8 +36,10 @@ ConvertRequest SetRequest(const Chosen& chosen, const std::string& output) {
     request.inputs = {chosen.file.readPath};
     request.in = chosen.file.options;
     request.output = output;
-    if (chosen.set.kind == VEZUVED_KIND_POINT) request.what = "waypoints";
-    else request.track = std::to_string(chosen.set.track);
+    if (chosen.set.kind == VEZUVED_KIND_POINT)
+        request.what = "waypoints";
+    else
+        request.track = std::to_string(chosen.set.track);
     return request;
 }
 

@@ -19,7 +19,8 @@ std::string NewToken() {
 bool TokenMatches(const std::string& expected, const std::string& given) {
     if (expected.empty() || given.size() != expected.size()) return false;
     unsigned char difference = 0;
-    for (size_t i = 0; i < expected.size(); ++i) difference |= static_cast<unsigned char>(expected[i] ^ given[i]);
+    for (size_t i = 0; i < expected.size(); ++i)
+        difference |= static_cast<unsigned char>(expected[i] ^ given[i]);
     return difference == 0;
 }
 
@@ -31,7 +32,8 @@ std::string TokenInCookie(const std::string& cookies) {
     while (at < cookies.size()) {
         while (at < cookies.size() && (cookies[at] == ' ' || cookies[at] == ';')) ++at;
         const size_t end = std::min(cookies.find(';', at), cookies.size());
-        if (cookies.compare(at, key.size(), key) == 0) return cookies.substr(at + key.size(), end - at - key.size());
+        if (cookies.compare(at, key.size(), key) == 0)
+            return cookies.substr(at + key.size(), end - at - key.size());
         at = end;
     }
     return "";

@@ -7,10 +7,10 @@
 #include <thread>
 
 #include "commands/device_commands.h"
+#include "files/failure.h"
 #include "serve/serve_routes.h"
 #include "serve/serve_security.h"
 #include "serve/web_files.h"
-#include "files/failure.h"
 
 namespace vezuved_cli {
 namespace {
@@ -19,7 +19,8 @@ volatile std::sig_atomic_t g_stop = 0;
 extern "C" void OnStopSignal(int) { g_stop = 1; }
 
 const char* ContentType(const std::string& path) {
-    if (path.size() > 3 && path.compare(path.size() - 3, 3, ".js") == 0) return "text/javascript; charset=utf-8";
+    if (path.size() > 3 && path.compare(path.size() - 3, 3, ".js") == 0)
+        return "text/javascript; charset=utf-8";
     if (path.size() > 4 && path.compare(path.size() - 4, 4, ".css") == 0) return "text/css; charset=utf-8";
     return "text/html; charset=utf-8";
 }
@@ -32,11 +33,14 @@ const WebFile* FindWebFile(const std::string& path) {
 }
 
 // Every request: the machine's own address at this port, and the token.
-httplib::Server::HandlerResponse Admit(const Server& server, const httplib::Request& request,
+httplib::Server::HandlerResponse Admit(const Server& server,
+                                       const httplib::Request& request,
                                        httplib::Response& response) {
     if (!HostAllowed(request.get_header_value("Host"), server.port) ||
         !OriginAllowed(request.get_header_value("Origin"), server.port)) {
-        Send(response, 403, "refused: only pages of http://127.0.0.1:" + std::to_string(server.port) + " may ask");
+        Send(response,
+             403,
+             "refused: only pages of http://127.0.0.1:" + std::to_string(server.port) + " may ask");
         return httplib::Server::HandlerResponse::Handled;
     }
     const std::string given = request.has_param("token") ? request.get_param_value("token")
@@ -57,39 +61,46 @@ void RunServer(const ServeOptions& options) {
     if (options.withDevice) UseEmulatedDevice(options.device);
     httplib::Server http;
     http.set_payload_max_length(options.maxUpload);
-    http.set_pre_routing_handler(
-        [&](const httplib::Request& request, httplib::Response& response) { return Admit(server, request, response); });
+    http.set_pre_routing_handler([&](const httplib::Request& request, httplib::Response& response) {
+        return Admit(server, request, response);
+    });
     http.Get("/", [&](const httplib::Request&, httplib::Response& response) {
         // The token becomes a cookie, so the page's own requests carry it.
-        response.set_header("Set-Cookie",
-                            std::string(TokenCookieName()) + "=" + server.token + "; Path=/; HttpOnly; SameSite=Strict");
+        response.set_header(
+            "Set-Cookie",
+            std::string(TokenCookieName()) + "=" + server.token + "; Path=/; HttpOnly; SameSite=Strict");
         const WebFile* page = FindWebFile("/index.html");
-        response.set_content(reinterpret_cast<const char*>(page->bytes), page->size, "text/html; charset=utf-8");
+        response.set_content(
+            reinterpret_cast<const char*>(page->bytes), page->size, "text/html; charset=utf-8");
     });
-    http.Get(R"(/([a-z]+\.(?:js|css|html)))", [&](const httplib::Request& request, httplib::Response& response) {
-        const WebFile* file = FindWebFile(request.path);
-        if (file == nullptr) return Send(response, 404, "no such page file");
-        response.set_content(reinterpret_cast<const char*>(file->bytes), file->size, ContentType(request.path));
-    });
+    http.Get(R"(/([a-z]+\.(?:js|css|html)))",
+             [&](const httplib::Request& request, httplib::Response& response) {
+                 const WebFile* file = FindWebFile(request.path);
+                 if (file == nullptr) return Send(response, 404, "no such page file");
+                 response.set_content(
+                     reinterpret_cast<const char*>(file->bytes), file->size, ContentType(request.path));
+             });
     AddFileRoutes(http, server);
     AddDeviceRoutes(http, server);
-    http.set_exception_handler([](const httplib::Request&, httplib::Response& response, std::exception_ptr error) {
-        std::string words = "failed";
-        try {
-            if (error) std::rethrow_exception(error);
-        } catch (const std::exception& caught) {
-            words = caught.what();
-        } catch (...) {
-        }
-        Send(response, 500, words);
-    });
+    http.set_exception_handler(
+        [](const httplib::Request&, httplib::Response& response, std::exception_ptr error) {
+            std::string words = "failed";
+            try {
+                if (error) std::rethrow_exception(error);
+            } catch (const std::exception& caught) {
+                words = caught.what();
+            } catch (...) {
+            }
+            Send(response, 500, words);
+        });
 
     if (options.port == 0) {
         server.port = http.bind_to_any_port("127.0.0.1");
         if (server.port < 0) FailConversion("serve: cannot listen on 127.0.0.1");
     } else {
         if (!http.bind_to_port("127.0.0.1", options.port))
-            FailConversion("serve: cannot listen on 127.0.0.1:" + std::to_string(options.port) + " (is it in use?)");
+            FailConversion("serve: cannot listen on 127.0.0.1:" + std::to_string(options.port) +
+                           " (is it in use?)");
         server.port = options.port;
     }
     std::cout << "http://127.0.0.1:" << server.port << "/?token=" << server.token << std::endl;

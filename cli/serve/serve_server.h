@@ -7,9 +7,9 @@
 namespace vezuved_cli {
 
 struct ServeOptions {
-    int port = 0;         // 0: a free one the system chooses
-    std::string folder;   // the PC folder the page may save into and sync
-    std::string device;   // an emulated handheld's folder; empty: no Sync
+    int port = 0;        // 0: a free one the system chooses
+    std::string folder;  // the PC folder the page may save into and sync
+    std::string device;  // an emulated handheld's folder; empty: no Sync
     bool withDevice = false;
     size_t maxUpload = 64u << 20;  // bytes of one request
 };

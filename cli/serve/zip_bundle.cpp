@@ -19,7 +19,8 @@ std::string FreeName(std::set<std::string>& taken, const std::string& name) {
     const std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
     const std::string extension = dot == std::string::npos ? "" : name.substr(dot);
     std::string candidate = name;
-    for (int n = 2; !taken.insert(candidate).second; ++n) candidate = stem + "-" + std::to_string(n) + extension;
+    for (int n = 2; !taken.insert(candidate).second; ++n)
+        candidate = stem + "-" + std::to_string(n) + extension;
     return candidate;
 }
 
@@ -35,7 +36,8 @@ std::string ZipBundle(const std::vector<BundledFile>& files) {
     std::set<std::string> names;
     for (const BundledFile& file : files) {
         zip_source_t* source = zip_source_buffer(zip, file.bytes.data(), file.bytes.size(), 0);
-        if (source == nullptr || zip_file_add(zip, FreeName(names, file.name).c_str(), source, ZIP_FL_ENC_UTF_8) < 0) {
+        if (source == nullptr ||
+            zip_file_add(zip, FreeName(names, file.name).c_str(), source, ZIP_FL_ENC_UTF_8) < 0) {
             if (source != nullptr) zip_source_free(source);
             const std::string words = zip_strerror(zip);
             zip_discard(zip);

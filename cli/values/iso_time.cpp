@@ -127,9 +127,11 @@ IsoStamp JoinStamps(const IsoStamp& date, const IsoStamp& time) {
 std::string LibraryTimeText(const IsoStamp& stamp) {
     // A stamp without a date keeps the library's 01012000, whatever day
     // its zone or a rounded-up fraction would carry it into.
-    const int64_t days = stamp.hasDate ? DaysFromCivil(stamp.year, stamp.month, stamp.day) : DaysFromCivil(2000, 1, 1);
+    const int64_t days =
+        stamp.hasDate ? DaysFromCivil(stamp.year, stamp.month, stamp.day) : DaysFromCivil(2000, 1, 1);
     int64_t dayMillis =
-        ((stamp.hour * 60 + stamp.minute - stamp.zoneMinutes) * 60 + stamp.second) * int64_t{1000} + stamp.millis;
+        ((stamp.hour * 60 + stamp.minute - stamp.zoneMinutes) * 60 + stamp.second) * int64_t{1000} +
+        stamp.millis;
     if (!stamp.hasDate) dayMillis = (dayMillis % 86400000 + 86400000) % 86400000;
     return FormatRecordTime(days * 86400000 + dayMillis);
 }

@@ -12,8 +12,9 @@ namespace vezuved_cli {
 namespace {
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return AsciiLower(x) == AsciiLower(y);
+           });
 }
 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
@@ -48,10 +49,17 @@ std::optional<int16_t> ReadColumnNumber(std::string_view text) {
 
 // Field names for the name form of --columns, by their slot in the map.
 int FieldSlot(std::string_view name) {
-    static const std::vector<std::pair<const char*, int>> kFields = {
-        {"lat", 0},  {"latitude", 0},  {"lon", 1},  {"longitude", 1},   {"ele", 2},
-        {"elevation", 2}, {"time", 3}, {"name", 4}, {"icon", 5},        {"desc", 6},
-        {"description", 6}};
+    static const std::vector<std::pair<const char*, int>> kFields = {{"lat", 0},
+                                                                     {"latitude", 0},
+                                                                     {"lon", 1},
+                                                                     {"longitude", 1},
+                                                                     {"ele", 2},
+                                                                     {"elevation", 2},
+                                                                     {"time", 3},
+                                                                     {"name", 4},
+                                                                     {"icon", 5},
+                                                                     {"desc", 6},
+                                                                     {"description", 6}};
     for (const auto& [field, slot] : kFields) {
         if (EqualsIgnoringCase(name, field)) return slot;
     }
@@ -61,8 +69,8 @@ int FieldSlot(std::string_view name) {
 }  // namespace
 
 const std::vector<NamedCode>& KindNames() {
-    static const std::vector<NamedCode> kNames = {{"points", 0},     {"track", 1},      {"route", 2},
-                                                  {"track-old", 65}, {"route-old", 66}, {"datum", 6}};
+    static const std::vector<NamedCode> kNames = {
+        {"points", 0}, {"track", 1}, {"route", 2}, {"track-old", 65}, {"route-old", 66}, {"datum", 6}};
     return kNames;
 }
 
@@ -90,29 +98,47 @@ std::string ListNames(const std::vector<NamedCode>& names) {
 
 std::string KindText(int32_t kind) {
     switch (kind) {
-        case 0: return "points";
-        case 1: return "track";
-        case 2: return "route";
-        case 3: return "log";
-        case 4: return "RlVM";
-        case 5: return "RlVD";
-        case 6: return "datum";
-        case 7: return "survey";
-        default: return "unknown (" + std::to_string(kind) + ")";
+        case 0:
+            return "points";
+        case 1:
+            return "track";
+        case 2:
+            return "route";
+        case 3:
+            return "log";
+        case 4:
+            return "RlVM";
+        case 5:
+            return "RlVD";
+        case 6:
+            return "datum";
+        case 7:
+            return "survey";
+        default:
+            return "unknown (" + std::to_string(kind) + ")";
     }
 }
 
 std::string LayoutText(int32_t source) {
     switch (source) {
-        case 0: return "record line";
-        case 1: return "comma";
-        case 2: return "tab";
-        case 3: return "garmin";
-        case 4: return "plain text";
-        case 5: return "fixed";
-        case 6: return "pcx5";
-        case 7: return "survey";
-        default: return "unknown (" + std::to_string(source) + ")";
+        case 0:
+            return "record line";
+        case 1:
+            return "comma";
+        case 2:
+            return "tab";
+        case 3:
+            return "garmin";
+        case 4:
+            return "plain text";
+        case 5:
+            return "fixed";
+        case 6:
+            return "pcx5";
+        case 7:
+            return "survey";
+        default:
+            return "unknown (" + std::to_string(source) + ")";
     }
 }
 
@@ -128,15 +154,17 @@ std::optional<int32_t> KindForDefinitionType(std::string_view value) {
 std::optional<ColumnMap> ParseColumns(std::string_view text, std::string& error) {
     const std::vector<std::string_view> parts = SplitCommas(text);
     const bool numeric = std::all_of(parts.begin(), parts.end(), [](std::string_view part) {
-        return !part.empty() && (std::isdigit(static_cast<unsigned char>(part.front())) || part.front() == '-') &&
-               part != "-";
+        return !part.empty() &&
+               (std::isdigit(static_cast<unsigned char>(part.front())) || part.front() == '-') && part != "-";
     });
     ColumnMap map;
     map.fill(-1);
     if (numeric) {
         if (parts.size() != map.size()) {
-            error = "seven column numbers are needed (latitude, longitude, elevation, time, name, "
-                    "icon, description), got " + std::to_string(parts.size());
+            error =
+                "seven column numbers are needed (latitude, longitude, elevation, time, name, "
+                "icon, description), got " +
+                std::to_string(parts.size());
             return std::nullopt;
         }
         for (size_t i = 0; i < parts.size(); ++i) {

@@ -34,7 +34,8 @@ std::vector<size_t> WritablePoints(const std::string& target, const PointSet& se
             chosen.push_back(i);
             continue;
         }
-        const std::string message = target + ": " + SetWords(set) + " point " + std::to_string(i + 1) + ": " + fault;
+        const std::string message =
+            target + ": " + SetWords(set) + " point " + std::to_string(i + 1) + ": " + fault;
         if (strict) FailConversion(message);
         std::cerr << message << "; left out\n";
     }

@@ -5,8 +5,12 @@
 
 namespace vezuved_cli {
 
-Point MakePoint(const char* name, const char* latitude, const char* longitude,
-                const char* elevation, const char* time, const char* icon,
+Point MakePoint(const char* name,
+                const char* latitude,
+                const char* longitude,
+                const char* elevation,
+                const char* time,
+                const char* icon,
                 const char* description) {
     Point point;
     point.name = Cp1252ToUtf8(name);
@@ -42,15 +46,16 @@ bool IsSaneElevation(double metres) { return Within(metres, kMostElevationMetres
 
 std::string PointFault(const Point& point) {
     if (!point.latitude) return "no latitude";
-    if (!Within(*point.latitude, 90.0)) return "latitude " + FormatShortest(*point.latitude) + " is outside -90..90";
+    if (!Within(*point.latitude, 90.0))
+        return "latitude " + FormatShortest(*point.latitude) + " is outside -90..90";
     if (!point.longitude) return "no longitude";
     if (!Within(*point.longitude, 180.0)) {
         return "longitude " + FormatShortest(*point.longitude) + " is outside -180..180";
     }
     const std::optional<double> elevation = ElevationMetres(point);
     if (elevation && !IsSaneElevation(*elevation)) {
-        return "elevation " + FormatShortest(*elevation) + " m is beyond " + FormatFixed(kMostElevationMetres, 0) +
-               " m";
+        return "elevation " + FormatShortest(*elevation) + " m is beyond " +
+               FormatFixed(kMostElevationMetres, 0) + " m";
     }
     return "";
 }

@@ -35,9 +35,8 @@ struct Point {
     bool segmentStart = false;
 };
 
-
 struct PointSet {
-    std::string title;  // names the route or track in GPX and GeoJSON
+    std::string title;                  // names the route or track in GPX and GeoJSON
     int32_t kind = VEZUVED_KIND_POINT;  // a VEZUVED_KIND_* code
     std::vector<Point> points;
     // Set for a set too large to hold: each call reads the points again, in
@@ -56,8 +55,12 @@ void ForEachPoint(const PointSet& set, Visit&& visit) {
 }
 
 // A point from the record's 8-bit texts; description null when it has none.
-Point MakePoint(const char* name, const char* latitude, const char* longitude,
-                const char* elevation, const char* time, const char* icon,
+Point MakePoint(const char* name,
+                const char* latitude,
+                const char* longitude,
+                const char* elevation,
+                const char* time,
+                const char* icon,
                 const char* description);
 
 // A point's time as ISO 8601 UTC ("2021-08-14T08:15:00Z", with ".250"

@@ -8,10 +8,14 @@ namespace {
 // How the warning names a character: the invisible ones by name.
 std::string Shown(char32_t character) {
     switch (character) {
-        case '\t': return "TAB";
-        case '\n': return "LF";
-        case '\r': return "CR";
-        default: return "'" + Utf8Character(character) + "'";
+        case '\t':
+            return "TAB";
+        case '\n':
+            return "LF";
+        case '\r':
+            return "CR";
+        default:
+            return "'" + Utf8Character(character) + "'";
     }
 }
 
@@ -36,8 +40,8 @@ bool Blanked(char32_t c, RecordUse use, RecordField field) {
 
 }  // namespace
 
-std::string FitRecordText(std::string_view utf8, RecordUse use, RecordField field, size_t room,
-                          FittingReport& report) {
+std::string FitRecordText(
+    std::string_view utf8, RecordUse use, RecordField field, size_t room, FittingReport& report) {
     std::string out;
     out.reserve(utf8.size());
     bool changed = false;

@@ -32,8 +32,8 @@ struct FittingReport {
 // UTF-8 text as the Windows-1252 text the field holds: separators and
 // line breaks blanked, '"' dropped, characters Windows-1252 lacks as '?',
 // cut to room bytes (kNameRoom, or 0 for no limit). Adds to report.
-std::string FitRecordText(std::string_view utf8, RecordUse use, RecordField field, size_t room,
-                          FittingReport& report);
+std::string FitRecordText(
+    std::string_view utf8, RecordUse use, RecordField field, size_t room, FittingReport& report);
 
 // The one warning for target ("vezuved: warning: 'x.pdb': text fitted to
 // the record: ..."), with its line end; empty when nothing changed.

@@ -67,7 +67,8 @@ std::string FormatRecordTime(int64_t millis) {
     int64_t dayMillis = 0;
     SplitMillis(millis, year, month, day, dayMillis);
     const int64_t daySeconds = dayMillis / 1000;
-    std::string text = Pad(static_cast<int>(daySeconds / 3600), 2) + Pad(static_cast<int>(daySeconds / 60 % 60), 2) +
+    std::string text = Pad(static_cast<int>(daySeconds / 3600), 2) +
+                       Pad(static_cast<int>(daySeconds / 60 % 60), 2) +
                        Pad(static_cast<int>(daySeconds % 60), 2);
     // The record keeps the digits after the point as a whole number of
     // milliseconds, written with at least two digits: 1 ms is ".01", 50 ms
@@ -187,7 +188,8 @@ static std::string WideIsoTime(int64_t millis) {
     CivilFromDays(days, year, month, day);
     std::string text = Pad(year, 4) + "-" + Pad(month, 2) + "-" + Pad(day, 2) + "T" +
                        Pad(static_cast<int>(daySeconds / 3600), 2) + ":" +
-                       Pad(static_cast<int>(daySeconds / 60 % 60), 2) + ":" + Pad(static_cast<int>(daySeconds % 60), 2);
+                       Pad(static_cast<int>(daySeconds / 60 % 60), 2) + ":" +
+                       Pad(static_cast<int>(daySeconds % 60), 2);
     if (fraction != 0) text += "." + Pad(static_cast<int>(fraction), 3);
     return text + "Z";
 }
@@ -214,7 +216,8 @@ size_t WriteFixed(double value, int decimals, char* out) {
         // between two: that case (rare) takes the exact way below.
         if (std::fabs(product) < 4e15 && std::fabs(product - units) != 0.5) {
             char digits[24];
-            const auto integer = std::to_chars(digits, digits + sizeof digits, static_cast<uint64_t>(std::fabs(units)));
+            const auto integer =
+                std::to_chars(digits, digits + sizeof digits, static_cast<uint64_t>(std::fabs(units)));
             const size_t count = static_cast<size_t>(integer.ptr - digits);
             const size_t places = static_cast<size_t>(decimals);
             char* at = out;

@@ -21,15 +21,15 @@
 #include <stdint.h>
 
 #if defined(_WIN32)
-#  define VEZUVED_CALL __cdecl
-#  if defined(VEZUVED_BUILDING)
-#    define VEZUVED_API __declspec(dllexport)
-#  else
-#    define VEZUVED_API __declspec(dllimport)
-#  endif
+#define VEZUVED_CALL __cdecl
+#if defined(VEZUVED_BUILDING)
+#define VEZUVED_API __declspec(dllexport)
 #else
-#  define VEZUVED_CALL
-#  define VEZUVED_API __attribute__((visibility("default")))
+#define VEZUVED_API __declspec(dllimport)
+#endif
+#else
+#define VEZUVED_CALL
+#define VEZUVED_API __attribute__((visibility("default")))
 #endif
 
 #ifdef __cplusplus
@@ -135,12 +135,14 @@ typedef struct RLPointRecord {
  * functions (RLDBCE...) refuse such a call and return -1: the connection
  * belongs to the running operation.
  * ------------------------------------------------------------------------- */
-typedef int32_t (VEZUVED_CALL *RLProgressCallback)(int32_t stage, int32_t done, int32_t total,
-                                                   const char* name, void* session);
-typedef int32_t (VEZUVED_CALL *RLAskReplaceCallback)(const char* name, int32_t status,
-                                                     const char* sourceDate,
-                                                     const char* destinationDate,
-                                                     uint32_t* options, void* session);
+typedef int32_t(VEZUVED_CALL* RLProgressCallback)(
+    int32_t stage, int32_t done, int32_t total, const char* name, void* session);
+typedef int32_t(VEZUVED_CALL* RLAskReplaceCallback)(const char* name,
+                                                    int32_t status,
+                                                    const char* sourceDate,
+                                                    const char* destinationDate,
+                                                    uint32_t* options,
+                                                    void* session);
 
 VEZUVED_API int32_t VEZUVED_CALL RLSetProgressCallback(RLProgressCallback callback);
 VEZUVED_API int32_t VEZUVED_CALL RLSetSessionPtr(void* session);
@@ -171,26 +173,26 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBReadPDB(const char* path, void** records, i
 /* Writes count records as a database of kind (0 points, 1 track, 2 route,
  * 65/66 track/route in the older layout, 4-6 other kinds). Names and
  * descriptions come back with ',', '*', TAB and LF blanked. 0, or -1. */
-VEZUVED_API int32_t VEZUVED_CALL RLDBWritePDB(const char* path, void* records, int32_t count,
-                                              int32_t kind);
+VEZUVED_API int32_t VEZUVED_CALL RLDBWritePDB(const char* path, void* records, int32_t count, int32_t kind);
 
 /* Classifies a database by its header: kind, text layout, header version
  * and record count. 0; -1 when the file cannot be opened; a container error
  * when it is no valid database; 65535 for an unknown type (outputs then
  * untouched). */
-VEZUVED_API int32_t VEZUVED_CALL RLGetPDBFileInfo(const char* path, int32_t* kind, int32_t* source,
-                                                  int32_t* version, int32_t* count);
+VEZUVED_API int32_t VEZUVED_CALL
+RLGetPDBFileInfo(const char* path, int32_t* kind, int32_t* source, int32_t* version, int32_t* count);
 
 /* ---------------------------------------------------------------------------
  * Format definitions (".cal").
  * ------------------------------------------------------------------------- */
 /* Keyword's value in the ".cal" definition of path into value and/or *length (<= 511). Returns 0;
  * -1, with an empty value, for a path longer than 1023 characters. */
-VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileInfo(const char* keyword, const char* path,
-                                                  char* value, int32_t* length);
+VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileInfo(const char* keyword,
+                                                  const char* path,
+                                                  char* value,
+                                                  int32_t* length);
 /* RLGetCalFileInfo for the keyword "FormatTitle". Returns 0, or -1 as RLGetCalFileInfo. */
-VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileTitle(const char* path, char* value,
-                                                   int32_t* length);
+VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileTitle(const char* path, char* value, int32_t* length);
 
 /* ---------------------------------------------------------------------------
  * Text conversions. A negative short argument keeps what the format
@@ -216,44 +218,66 @@ VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileTitle(const char* path, char* value
 /* Imports a text file into a database (kind 0 points, 1 track, 2 route,
  * 65/66 older-layout track/route, 6 Datum). An empty outputPath buffer
  * receives the path written. 0, or -1. */
-VEZUVED_API int32_t VEZUVED_CALL RLDBImport(const char* sourcePath, char* outputPath,
-                                            const char* formatPath, int16_t kind, int16_t source,
-                                            int16_t eleFormat, const int16_t* fieldMap);
+VEZUVED_API int32_t VEZUVED_CALL RLDBImport(const char* sourcePath,
+                                            char* outputPath,
+                                            const char* formatPath,
+                                            int16_t kind,
+                                            int16_t source,
+                                            int16_t eleFormat,
+                                            const int16_t* fieldMap);
 
 /* Exports a database as text. outputPath: a folder ending in a separator, an
  * exact file path, or an empty buffer that receives the path written beside
  * the database. 0, -1, or the error code that stopped the export. */
-VEZUVED_API int32_t VEZUVED_CALL RLDBExport(const char* databasePath, char* outputPath,
-                                            const char* formatPath, int16_t source,
-                                            int16_t eleFormat, int16_t fieldCount,
+VEZUVED_API int32_t VEZUVED_CALL RLDBExport(const char* databasePath,
+                                            char* outputPath,
+                                            const char* formatPath,
+                                            int16_t source,
+                                            int16_t eleFormat,
+                                            int16_t fieldCount,
                                             const int16_t* fieldMap);
 
 /* Reads a text file into a new array of point records (release with
  * RLDBRelease(array, result)). Returns the record count (0: none, array
- * NULL), or -1 (also when memory runs out; array NULL). On 32-bit Windows this export is named by its decorated C++
- * name, VEZUVED_READCSV_DECORATED_NAME; a C++ host built with MSVC links it
- * through the declaration below, a C host resolves it with GetProcAddress. */
+ * NULL), or -1 (also when memory runs out; array NULL). On 32-bit Windows this export is named by its
+ * decorated C++ name, VEZUVED_READCSV_DECORATED_NAME; a C++ host built with MSVC links it through the
+ * declaration below, a C host resolves it with GetProcAddress. */
 #define VEZUVED_READCSV_DECORATED_NAME "?RLDBReadCSV@@YAJPAD0FFFPAFPAPAX@Z"
-typedef int32_t (VEZUVED_CALL *RLDBReadCSVFunction)(const char* sourcePath, const char* formatPath,
-                                                    int16_t kind, int16_t source,
-                                                    int16_t eleFormat, const int16_t* fieldMap,
-                                                    void** records);
+typedef int32_t(VEZUVED_CALL* RLDBReadCSVFunction)(const char* sourcePath,
+                                                   const char* formatPath,
+                                                   int16_t kind,
+                                                   int16_t source,
+                                                   int16_t eleFormat,
+                                                   const int16_t* fieldMap,
+                                                   void** records);
 #if !defined(_WIN32) || defined(VEZUVED_BUILDING)
-#  if defined(_WIN32)
-int32_t VEZUVED_CALL RLDBReadCSV(const char* sourcePath, const char* formatPath, int16_t kind,
-                                 int16_t source, int16_t eleFormat, const int16_t* fieldMap,
+#if defined(_WIN32)
+int32_t VEZUVED_CALL RLDBReadCSV(const char* sourcePath,
+                                 const char* formatPath,
+                                 int16_t kind,
+                                 int16_t source,
+                                 int16_t eleFormat,
+                                 const int16_t* fieldMap,
                                  void** records);
-#  else
-VEZUVED_API int32_t VEZUVED_CALL RLDBReadCSV(const char* sourcePath, const char* formatPath,
-                                             int16_t kind, int16_t source, int16_t eleFormat,
-                                             const int16_t* fieldMap, void** records);
-#  endif
+#else
+VEZUVED_API int32_t VEZUVED_CALL RLDBReadCSV(const char* sourcePath,
+                                             const char* formatPath,
+                                             int16_t kind,
+                                             int16_t source,
+                                             int16_t eleFormat,
+                                             const int16_t* fieldMap,
+                                             void** records);
+#endif
 #endif
 
 /* Writes count records as a text file (CR LF line ends), no header. 0, or -1. */
-VEZUVED_API int32_t VEZUVED_CALL RLDBWriteCSV(const char* sourcePath, const char* formatPath,
-                                              int16_t kind, int16_t source, int16_t eleFormat,
-                                              const int16_t* fieldMap, void* records,
+VEZUVED_API int32_t VEZUVED_CALL RLDBWriteCSV(const char* sourcePath,
+                                              const char* formatPath,
+                                              int16_t kind,
+                                              int16_t source,
+                                              int16_t eleFormat,
+                                              const int16_t* fieldMap,
+                                              void* records,
                                               int32_t count);
 
 /* ---------------------------------------------------------------------------
@@ -280,28 +304,39 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBWriteCSV(const char* sourcePath, const char
  * with the files of pcFolder (NULL: the current directory) and writes the
  * pairs to pcFolder's "RLDBSync.inf". 0; -1 without a PC folder; or the
  * negative result of starting the connection. */
-VEZUVED_API int32_t VEZUVED_CALL RLDBCEEnum(const char* pcFolder, const char* deviceFolder,
-                                            uint32_t options, int32_t unused);
+VEZUVED_API int32_t VEZUVED_CALL RLDBCEEnum(const char* pcFolder,
+                                            const char* deviceFolder,
+                                            uint32_t options,
+                                            int32_t unused);
 
 /* Copies a file, a folder or a search pattern (NULL: the current directory)
  * to the device: ".pdb" and text files become device databases, ".rlm",
  * ".rli" and ".prc" files are copied as they are. kind (0 points, 1 track,
  * 2 route, 8 maps, 9 icons, 10 resources) forces the kind; source,
  * eleFormat and fieldMap steer the conversion when not negative/NULL. */
-VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyToDevice(const char* pcPath, const char* deviceFolder,
-                                                    uint32_t options, const char* formatPath,
-                                                    int16_t kind, int16_t source,
-                                                    int16_t eleFormat, const int16_t* fieldMap);
+VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyToDevice(const char* pcPath,
+                                                    const char* deviceFolder,
+                                                    uint32_t options,
+                                                    const char* formatPath,
+                                                    int16_t kind,
+                                                    int16_t source,
+                                                    int16_t eleFormat,
+                                                    const int16_t* fieldMap);
 
 /* Copies databases of one kind (any other kind: points, routes and tracks)
  * named by filter (NULL or "*.*": all) as record-line text files into
  * pcFolder (NULL: the current directory); for maps, icons and resources
  * filter is a device search pattern. The last four arguments are unused. */
-VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyFromDevice(const char* deviceFolder, const char* filter,
-                                                      const char* pcFolder, uint32_t options,
-                                                      const char* formatPath, int16_t kind,
-                                                      int32_t unused1, int32_t unused2,
-                                                      int32_t unused3, int32_t unused4);
+VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyFromDevice(const char* deviceFolder,
+                                                      const char* filter,
+                                                      const char* pcFolder,
+                                                      uint32_t options,
+                                                      const char* formatPath,
+                                                      int16_t kind,
+                                                      int32_t unused1,
+                                                      int32_t unused2,
+                                                      int32_t unused3,
+                                                      int32_t unused4);
 
 #ifdef __cplusplus
 }
@@ -309,8 +344,12 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyFromDevice(const char* deviceFolder, 
 
 #if defined(_WIN32) && defined(__cplusplus) && defined(_MSC_VER) && !defined(VEZUVED_BUILDING)
 /* The decorated export, as MSVC names this C++ declaration. */
-__declspec(dllimport) long __cdecl RLDBReadCSV(char* sourcePath, char* formatPath, short kind,
-                                               short source, short eleFormat, short* fieldMap,
+__declspec(dllimport) long __cdecl RLDBReadCSV(char* sourcePath,
+                                               char* formatPath,
+                                               short kind,
+                                               short source,
+                                               short eleFormat,
+                                               short* fieldMap,
                                                void** records);
 #endif
 

@@ -14,9 +14,7 @@ namespace {
 int32_t ReadDatabase(const char* path, void** records, int32_t* kind) {
     const ExportCall call;
     if (!PathsFit({path})) return -1;
-    return RunDriver(-1, OnLibraryError::Fail, [&] {
-        return DoReadPointDatabase(path, records, kind);
-    });
+    return RunDriver(-1, OnLibraryError::Fail, [&] { return DoReadPointDatabase(path, records, kind); });
 }
 
 }  // namespace
@@ -31,22 +29,19 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBReadPDB(const char* path, void** records, i
     return ReadDatabase(path, records, kind);
 }
 
-VEZUVED_API int32_t VEZUVED_CALL RLDBWritePDB(const char* path, void* records, int32_t count,
-                                              int32_t kind) {
+VEZUVED_API int32_t VEZUVED_CALL RLDBWritePDB(const char* path, void* records, int32_t count, int32_t kind) {
     const ExportCall call;
     if (!PathsFit({path})) return -1;
-    return RunDriver(-1, OnLibraryError::Fail, [&] {
-        return WritePointDatabase(path, records, count, kind);
-    });
+    return RunDriver(
+        -1, OnLibraryError::Fail, [&] { return WritePointDatabase(path, records, count, kind); });
 }
 
-VEZUVED_API int32_t VEZUVED_CALL RLGetPDBFileInfo(const char* path, int32_t* kind, int32_t* source,
-                                                  int32_t* version, int32_t* count) {
+VEZUVED_API int32_t VEZUVED_CALL
+RLGetPDBFileInfo(const char* path, int32_t* kind, int32_t* source, int32_t* version, int32_t* count) {
     const ExportCall call;
     if (!PathsFit({path})) return -1;
-    return RunDriver(-1, OnLibraryError::Fail, [&] {
-        return GetPointDatabaseInfo(path, kind, source, version, count);
-    });
+    return RunDriver(
+        -1, OnLibraryError::Fail, [&] { return GetPointDatabaseInfo(path, kind, source, version, count); });
 }
 
 }  // extern "C"

@@ -3,12 +3,12 @@
 // drivers. No exception leaves them.
 #include <cstring>
 
+#include "api/c_arguments.h"
+#include "api/export_call.h"
 #include "device/copy_from_device.h"
 #include "device/copy_to_device.h"
 #include "device/device_listing.h"
 #include "device/device_text.h"
-#include "api/c_arguments.h"
-#include "api/export_call.h"
 #include "vezuved/vezuved.h"
 
 using namespace vezuved;
@@ -32,7 +32,9 @@ constexpr int32_t kRefusedInsideCallback = -1;
 
 extern "C" {
 
-VEZUVED_API int32_t VEZUVED_CALL RLDBCEEnum(const char* pcFolder, const char* deviceFolder, uint32_t options,
+VEZUVED_API int32_t VEZUVED_CALL RLDBCEEnum(const char* pcFolder,
+                                            const char* deviceFolder,
+                                            uint32_t options,
                                             int32_t /*unused*/) {
     const ExportCall call;
     if (call.Nested()) return kRefusedInsideCallback;
@@ -44,9 +46,14 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBCEEnum(const char* pcFolder, const char* de
     });
 }
 
-VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyToDevice(const char* pcPath, const char* deviceFolder, uint32_t options,
-                                                    const char* formatPath, int16_t kind, int16_t source,
-                                                    int16_t eleFormat, const int16_t* fieldMap) {
+VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyToDevice(const char* pcPath,
+                                                    const char* deviceFolder,
+                                                    uint32_t options,
+                                                    const char* formatPath,
+                                                    int16_t kind,
+                                                    int16_t source,
+                                                    int16_t eleFormat,
+                                                    const int16_t* fieldMap) {
     const ExportCall call;
     if (call.Nested()) return kRefusedInsideCallback;
     if (!PathsFit({pcPath, deviceFolder, formatPath})) return -1;
@@ -64,9 +71,16 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyToDevice(const char* pcPath, const ch
     });
 }
 
-VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyFromDevice(const char* deviceFolder, const char* filter,
-                                                      const char* pcFolder, uint32_t options, const char* formatPath,
-                                                      int16_t kind, int32_t, int32_t, int32_t, int32_t) {
+VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyFromDevice(const char* deviceFolder,
+                                                      const char* filter,
+                                                      const char* pcFolder,
+                                                      uint32_t options,
+                                                      const char* formatPath,
+                                                      int16_t kind,
+                                                      int32_t,
+                                                      int32_t,
+                                                      int32_t,
+                                                      int32_t) {
     const ExportCall call;
     if (call.Nested()) return kRefusedInsideCallback;
     if (!PathsFit({deviceFolder, filter, pcFolder, formatPath})) return -1;

@@ -22,8 +22,10 @@ int32_t RefuseLongPath(char* value, int32_t* length) {
 
 extern "C" {
 
-VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileInfo(const char* keyword, const char* path,
-                                                  char* value, int32_t* length) {
+VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileInfo(const char* keyword,
+                                                  const char* path,
+                                                  char* value,
+                                                  int32_t* length) {
     const ExportCall call;
     if (!PathsFit({path})) return RefuseLongPath(value, length);
     try {
@@ -34,8 +36,7 @@ VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileInfo(const char* keyword, const cha
     }
 }
 
-VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileTitle(const char* path, char* value,
-                                                   int32_t* length) {
+VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileTitle(const char* path, char* value, int32_t* length) {
     const ExportCall call;
     if (!PathsFit({path})) return RefuseLongPath(value, length);
     try {

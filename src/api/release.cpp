@@ -1,9 +1,9 @@
 // What the host gives back: arrays of records with their descriptions, and
 // the description functions that are its only way to reach that field.
-#include "state/conversion_state.h"
 #include "api/export_call.h"
 #include "base/memory.h"
 #include "record/point_record.h"
+#include "state/conversion_state.h"
 
 using namespace vezuved;
 

@@ -20,8 +20,12 @@ using namespace vezuved;
 namespace {
 
 // The request of the delimited-text exports: every value given from 0 on.
-TextRequest DelimitedRequest(const char* sourcePath, const char* formatPath, int16_t kind, int16_t source,
-                             int16_t eleFormat, const int16_t* fieldMap) {
+TextRequest DelimitedRequest(const char* sourcePath,
+                             const char* formatPath,
+                             int16_t kind,
+                             int16_t source,
+                             int16_t eleFormat,
+                             const int16_t* fieldMap) {
     TextRequest request;
     request.source = sourcePath;
     request.format = GivenPath(formatPath);
@@ -36,9 +40,13 @@ TextRequest DelimitedRequest(const char* sourcePath, const char* formatPath, int
 
 extern "C" {
 
-VEZUVED_API int32_t VEZUVED_CALL RLDBImport(const char* sourcePath, char* outputPath,
-                                            const char* formatPath, int16_t kind, int16_t source,
-                                            int16_t eleFormat, const int16_t* fieldMap) {
+VEZUVED_API int32_t VEZUVED_CALL RLDBImport(const char* sourcePath,
+                                            char* outputPath,
+                                            const char* formatPath,
+                                            int16_t kind,
+                                            int16_t source,
+                                            int16_t eleFormat,
+                                            const int16_t* fieldMap) {
     const ExportCall call;
     if (!PathsFit({sourcePath, outputPath, formatPath})) return -1;
     if (sourcePath == nullptr) return -1;
@@ -57,9 +65,13 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBImport(const char* sourcePath, char* output
     });
 }
 
-VEZUVED_API int32_t VEZUVED_CALL RLDBExport(const char* databasePath, char* outputPath,
-                                            const char* formatPath, int16_t source, int16_t eleFormat,
-                                            int16_t fieldCount, const int16_t* fieldMap) {
+VEZUVED_API int32_t VEZUVED_CALL RLDBExport(const char* databasePath,
+                                            char* outputPath,
+                                            const char* formatPath,
+                                            int16_t source,
+                                            int16_t eleFormat,
+                                            int16_t fieldCount,
+                                            const int16_t* fieldMap) {
     const ExportCall call;
     if (!PathsFit({databasePath, outputPath, formatPath})) return -1;
     if (databasePath == nullptr) return -1;
@@ -84,9 +96,13 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBExport(const char* databasePath, char* outp
     });
 }
 
-VEZUVED_READCSV_API int32_t VEZUVED_CALL RLDBReadCSV(const char* sourcePath, const char* formatPath,
-                                                     int16_t kind, int16_t source, int16_t eleFormat,
-                                                     const int16_t* fieldMap, void** records) {
+VEZUVED_READCSV_API int32_t VEZUVED_CALL RLDBReadCSV(const char* sourcePath,
+                                                     const char* formatPath,
+                                                     int16_t kind,
+                                                     int16_t source,
+                                                     int16_t eleFormat,
+                                                     const int16_t* fieldMap,
+                                                     void** records) {
     const ExportCall call;
     if (!PathsFit({sourcePath, formatPath})) return -1;
     if (sourcePath == nullptr || records == nullptr) return -1;
@@ -96,15 +112,20 @@ VEZUVED_READCSV_API int32_t VEZUVED_CALL RLDBReadCSV(const char* sourcePath, con
     });
 }
 
-VEZUVED_API int32_t VEZUVED_CALL RLDBWriteCSV(const char* sourcePath, const char* formatPath,
-                                              int16_t kind, int16_t source, int16_t eleFormat,
-                                              const int16_t* fieldMap, void* records, int32_t count) {
+VEZUVED_API int32_t VEZUVED_CALL RLDBWriteCSV(const char* sourcePath,
+                                              const char* formatPath,
+                                              int16_t kind,
+                                              int16_t source,
+                                              int16_t eleFormat,
+                                              const int16_t* fieldMap,
+                                              void* records,
+                                              int32_t count) {
     const ExportCall call;
     if (!PathsFit({sourcePath, formatPath})) return -1;
     if (sourcePath == nullptr) return -1;
     return RunDriver(-1, OnLibraryError::Fail, [&] {
-        return WriteDelimitedText(DelimitedRequest(sourcePath, formatPath, kind, source, eleFormat, fieldMap),
-                                  records, count);
+        return WriteDelimitedText(
+            DelimitedRequest(sourcePath, formatPath, kind, source, eleFormat, fieldMap), records, count);
     });
 }
 

@@ -19,31 +19,41 @@ template <typename A, typename B>
 constexpr bool Same(A a, B b) {
     return static_cast<int64_t>(a) == static_cast<int64_t>(b);
 }
-static_assert(Same(kLayoutRecordLine, vezuved::kLayoutRecordLine) && Same(kLayoutComma, vezuved::kLayoutComma) && Same(kLayoutTab, vezuved::kLayoutTab) &&
-                  Same(kLayoutGarmin, vezuved::kLayoutGarmin) && Same(kLayoutPlain, vezuved::kLayoutPlain) && Same(kLayoutFixed, vezuved::kLayoutFixed) &&
-                  Same(kLayoutPcx5, vezuved::kLayoutPcx5) && Same(kLayoutSurvey, vezuved::kLayoutSurvey),
+static_assert(Same(kLayoutRecordLine, vezuved::kLayoutRecordLine) &&
+                  Same(kLayoutComma, vezuved::kLayoutComma) && Same(kLayoutTab, vezuved::kLayoutTab) &&
+                  Same(kLayoutGarmin, vezuved::kLayoutGarmin) && Same(kLayoutPlain, vezuved::kLayoutPlain) &&
+                  Same(kLayoutFixed, vezuved::kLayoutFixed) && Same(kLayoutPcx5, vezuved::kLayoutPcx5) &&
+                  Same(kLayoutSurvey, vezuved::kLayoutSurvey),
               "layout codes");
-static_assert(Same(kKindPoint, vezuved::kKindPoint) && Same(kKindTrack, vezuved::kKindTrack) && Same(kKindRoute, vezuved::kKindRoute) &&
-                  Same(kKindDatum, vezuved::kKindDatum) && Same(kKindTrackOld, vezuved::kKindTrackOld) && Same(kKindRouteOld, vezuved::kKindRouteOld),
+static_assert(Same(kKindPoint, vezuved::kKindPoint) && Same(kKindTrack, vezuved::kKindTrack) &&
+                  Same(kKindRoute, vezuved::kKindRoute) && Same(kKindDatum, vezuved::kKindDatum) &&
+                  Same(kKindTrackOld, vezuved::kKindTrackOld) && Same(kKindRouteOld, vezuved::kKindRouteOld),
               "kind codes");
 static_assert(Same(kSlotLatitude, vezuved::kSlotLatitude) && Same(kSlotLongitude, vezuved::kSlotLongitude) &&
-                  Same(kSlotElevation, vezuved::kSlotElevation) && Same(kSlotTime, vezuved::kSlotTime) && Same(kSlotName, vezuved::kSlotName) &&
-                  Same(kSlotIcon, vezuved::kSlotIcon) && Same(kSlotDesc, vezuved::kSlotDesc) && Same(kSlotDate, vezuved::kSlotDate),
+                  Same(kSlotElevation, vezuved::kSlotElevation) && Same(kSlotTime, vezuved::kSlotTime) &&
+                  Same(kSlotName, vezuved::kSlotName) && Same(kSlotIcon, vezuved::kSlotIcon) &&
+                  Same(kSlotDesc, vezuved::kSlotDesc) && Same(kSlotDate, vezuved::kSlotDate),
               "column slots");
-static_assert(Same(kLocNum, vezuved::kLocNum) && Same(kLocDeg, vezuved::kLocDeg) && Same(kLocComp, vezuved::kLocComp) &&
-                  Same(kLocDegNoSpace, vezuved::kLocDegNoSpace),
+static_assert(Same(kLocNum, vezuved::kLocNum) && Same(kLocDeg, vezuved::kLocDeg) &&
+                  Same(kLocComp, vezuved::kLocComp) && Same(kLocDegNoSpace, vezuved::kLocDegNoSpace),
               "coordinate styles");
-static_assert(Same(kKeySource, vezuved::kKeySource) && Same(kKeyFieldCount, vezuved::kKeyFieldCount) && Same(kKeyDelimited, vezuved::kKeyDelimited) &&
-                  Same(kKeyLatitude, vezuved::kKeyLatitude) && Same(kKeyLongitude, vezuved::kKeyLongitude) &&
-                  Same(kKeyElevation, vezuved::kKeyElevation) && Same(kKeyTime, vezuved::kKeyTime) && Same(kKeyName, vezuved::kKeyName) &&
-                  Same(kKeyIcon, vezuved::kKeyIcon) && Same(kKeyDesc, vezuved::kKeyDesc) && Same(kKeyLocFormat, vezuved::kKeyLocFormat) &&
+static_assert(Same(kKeySource, vezuved::kKeySource) && Same(kKeyFieldCount, vezuved::kKeyFieldCount) &&
+                  Same(kKeyDelimited, vezuved::kKeyDelimited) && Same(kKeyLatitude, vezuved::kKeyLatitude) &&
+                  Same(kKeyLongitude, vezuved::kKeyLongitude) &&
+                  Same(kKeyElevation, vezuved::kKeyElevation) && Same(kKeyTime, vezuved::kKeyTime) &&
+                  Same(kKeyName, vezuved::kKeyName) && Same(kKeyIcon, vezuved::kKeyIcon) &&
+                  Same(kKeyDesc, vezuved::kKeyDesc) && Same(kKeyLocFormat, vezuved::kKeyLocFormat) &&
                   Same(kKeyDBType, vezuved::kKeyDBType) && Same(kKeyPalmDBType, vezuved::kKeyPalmDBType) &&
-                  Same(kKeyEleFormat, vezuved::kKeyEleFormat) && Same(kKeyDefaultIcon, vezuved::kKeyDefaultIcon) &&
-                  Same(kKeyHeaderLines, vezuved::kKeyHeaderLines) && Same(kKeyFieldLen, vezuved::kKeyFieldLen) && Same(kKeyDate, vezuved::kKeyDate) &&
-                  Same(kKeyHeader, vezuved::kKeyHeader) && Same(kKeyFormatTitle, vezuved::kKeyFormatTitle) && Same(kKeyExt, vezuved::kKeyExt),
+                  Same(kKeyEleFormat, vezuved::kKeyEleFormat) &&
+                  Same(kKeyDefaultIcon, vezuved::kKeyDefaultIcon) &&
+                  Same(kKeyHeaderLines, vezuved::kKeyHeaderLines) &&
+                  Same(kKeyFieldLen, vezuved::kKeyFieldLen) && Same(kKeyDate, vezuved::kKeyDate) &&
+                  Same(kKeyHeader, vezuved::kKeyHeader) && Same(kKeyFormatTitle, vezuved::kKeyFormatTitle) &&
+                  Same(kKeyExt, vezuved::kKeyExt),
               "keywords");
-static_assert(Same(kFieldLabelCount, vezuved::kFieldLabelCount) && Same(kDefinitionLineMax, vezuved::kFormatLineMax) &&
-                  Same(kExtMax, vezuved::kExtMax) && Same(kDefaultIconMax, vezuved::kDefaultIconMax) &&
+static_assert(Same(kFieldLabelCount, vezuved::kFieldLabelCount) &&
+                  Same(kDefinitionLineMax, vezuved::kFormatLineMax) && Same(kExtMax, vezuved::kExtMax) &&
+                  Same(kDefaultIconMax, vezuved::kDefaultIconMax) &&
                   Same(kRecordSeparators, vezuved::kRecordSeparators) && kSlotCount <= kFieldMapSize,
               "capacities");
 
@@ -77,9 +87,9 @@ DefinitionFacts ReadDefinition(const DefinitionRequest& request) {
         // The in-memory reader stores the kind as given, the older codes
         // read as track and route, without the older layout's placeholder.
         const int32_t asked = *request.kind;
-        state.DBKind = asked == vezuved::kKindTrackOld ? int32_t{vezuved::kKindTrack}
+        state.DBKind = asked == vezuved::kKindTrackOld   ? int32_t{vezuved::kKindTrack}
                        : asked == vezuved::kKindRouteOld ? int32_t{vezuved::kKindRoute}
-                                                  : asked;
+                                                         : asked;
     }
     facts.layout = state.Layout;
     facts.delimiter = state.Delimited;
@@ -117,7 +127,8 @@ std::string KeywordName(int keyword) {
     return name != nullptr ? name : "";
 }
 
-int32_t VisitTextRecords(const TextVisit& visit, const std::function<void(RLPointRecord&, int64_t)>& onRecord) {
+int32_t VisitTextRecords(const TextVisit& visit,
+                         const std::function<void(RLPointRecord&, int64_t)>& onRecord) {
     LibraryLock lock;
     TextRequest request;
     request.source = visit.text;
@@ -125,7 +136,8 @@ int32_t VisitTextRecords(const TextVisit& visit, const std::function<void(RLPoin
     // A negative code is "not given", as at the exports.
     if (visit.kind.value_or(-1) >= 0) request.kind = *visit.kind;
     if (visit.layout.value_or(-1) >= 0) request.layout = static_cast<uint16_t>(*visit.layout);
-    if (visit.elevationFormat.value_or(-1) >= 0) request.elevationFormat = static_cast<uint16_t>(*visit.elevationFormat);
+    if (visit.elevationFormat.value_or(-1) >= 0)
+        request.elevationFormat = static_cast<uint16_t>(*visit.elevationFormat);
     if (!visit.columns.empty()) {
         ColumnMap columns;
         columns.fill(-1);

@@ -85,16 +85,16 @@ enum Keyword : int {
     kKeyExt,
 };
 
-constexpr int kFieldLabelCount = 32;      // columns that may carry a label
+constexpr int kFieldLabelCount = 32;        // columns that may carry a label
 constexpr size_t kDefinitionLineMax = 511;  // characters of a line kept
-constexpr size_t kExtMax = 35;            // characters of Ext, its '.' included
+constexpr size_t kExtMax = 35;              // characters of Ext, its '.' included
 constexpr size_t kDefaultIconMax = 79;
 // The separator that splits a record line at ',' and '*' alike.
 constexpr int kRecordSeparators = 0;
 
 // A definition to read, with what the command line puts over it.
 struct DefinitionRequest {
-    std::string path;  // the definition file itself
+    std::string path;                    // the definition file itself
     std::optional<int> layout;           // negative: the definition's own
     std::vector<int16_t> columns;        // over the first slots; empty: none
     std::optional<int> elevationFormat;  // 0 feet, 1 metres
@@ -116,8 +116,8 @@ struct DefinitionFacts {
     int locFormat = kLocNum;
     int eleFormat = 0;  // 1: metres
     int32_t kind = kKindPoint;
-    bool olderLayout = false;   // record version 2
-    bool placeholder = false;   // an older-layout track or route: record 0 stays empty
+    bool olderLayout = false;  // record version 2
+    bool placeholder = false;  // an older-layout track or route: record 0 stays empty
     std::optional<std::string> header;
     std::optional<std::string> title;
     std::string extension;
@@ -153,7 +153,8 @@ struct TextVisit {
 
 // Calls onRecord for each record with the slot it fills (the placeholder
 // slot too); returns the record count, or -1 when the file cannot be read.
-int32_t VisitTextRecords(const TextVisit& visit, const std::function<void(RLPointRecord&, int64_t)>& onRecord);
+int32_t VisitTextRecords(const TextVisit& visit,
+                         const std::function<void(RLPointRecord&, int64_t)>& onRecord);
 
 // The library's readings of single values.
 double ReadLatitude(const std::string& text, int style);

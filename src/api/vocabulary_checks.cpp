@@ -9,7 +9,8 @@
 
 namespace vezuved {
 
-#define VEZUVED_SAME(internal, published) static_assert((internal) == (published), #internal " is " #published)
+#define VEZUVED_SAME(internal, published) \
+    static_assert((internal) == (published), #internal " is " #published)
 
 // Database kinds.
 VEZUVED_SAME(kKindPoint, VEZUVED_KIND_POINT);

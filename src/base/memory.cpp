@@ -6,8 +6,8 @@
 namespace vezuved {
 
 namespace {
-long g_failAt = 0;    // 0: never fail
-long g_counted = 0;   // allocations since the hook was last set
+long g_failAt = 0;   // 0: never fail
+long g_counted = 0;  // allocations since the hook was last set
 bool g_countNew = false;
 
 bool ShouldFail() {

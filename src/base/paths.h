@@ -21,7 +21,6 @@ inline const char* SkipLeadingSpaces(const char* text) {
     return text;
 }
 
-
 // The longest path the exports take (vezuved.h): the host's buffers hold
 // this many characters and the NUL.
 constexpr size_t kMaxPathLength = 1023;

@@ -23,7 +23,9 @@ const WideUnit* FindLastPathSeparator(const WideUnit* path) {
 
 WideString JoinPcPath(const WideString& a, const WideString& b) { return a + kHostPathSeparator + b; }
 
-WideString JoinDevPath(const WideString& a, const WideString& b) { return a + static_cast<WideUnit>('\\') + b; }
+WideString JoinDevPath(const WideString& a, const WideString& b) {
+    return a + static_cast<WideUnit>('\\') + b;
+}
 
 WideString LastComponent(const WideString& path) { return path.substr(NameStart(path)); }
 

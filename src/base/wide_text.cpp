@@ -37,14 +37,16 @@ void NarrowText(char* dst, const WideUnit* src, int32_t count) {
 std::string NarrowedText(const WideUnit* text) {
     std::string bytes;
     if (text == nullptr) return bytes;
-    for (const WideUnit* p = text; *p != 0; ++p) bytes.push_back(static_cast<char>(static_cast<unsigned>(*p) & 0xFFu));
+    for (const WideUnit* p = text; *p != 0; ++p)
+        bytes.push_back(static_cast<char>(static_cast<unsigned>(*p) & 0xFFu));
     return bytes;
 }
 
 WideString WidenedText(const char* text) {
     WideString wide;
     if (text == nullptr) return wide;
-    for (const char* p = text; *p != 0; ++p) wide.push_back(static_cast<WideUnit>(static_cast<unsigned char>(*p)));
+    for (const char* p = text; *p != 0; ++p)
+        wide.push_back(static_cast<WideUnit>(static_cast<unsigned char>(*p)));
     return wide;
 }
 

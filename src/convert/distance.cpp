@@ -11,7 +11,7 @@ namespace vezuved {
 namespace {
 
 constexpr double kPi = 3.1415927410125732;
-constexpr double kRadiansPerDegree = 0.017453293005625408;   // kPi / 180
+constexpr double kRadiansPerDegree = 0.017453293005625408;      // kPi / 180
 constexpr double kNauticalMilesPerRadian = 3437.7466751209226;  // 10800 / kPi
 
 double ToRadians(int32_t microdegrees) { return microdegrees * 1e-6 * kRadiansPerDegree; }

@@ -89,8 +89,8 @@ double ReadDecimalBounded(const char* text, size_t limit, const char** end) {
     }
     // Up to 15 digits the mantissa and the power of ten are exact doubles,
     // so one division rounds as from_chars does: the same value, cheaper.
-    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    static constexpr double kPowers[] = {
+        1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     if (!exponent && digits <= 15) {
         if (end != nullptr) *end = text + i;
         const double value = static_cast<double>(mantissa) / kPowers[fractionDigits];
@@ -127,20 +127,12 @@ int32_t ReadIntegerBounded(const char* text, size_t limit, const char** end) {
 
 }  // namespace
 
-double ReadDecimal(const char* text, const char** end) {
-    return ReadDecimalBounded(text, kUnbounded, end);
-}
+double ReadDecimal(const char* text, const char** end) { return ReadDecimalBounded(text, kUnbounded, end); }
 
-int32_t ReadInteger(const char* text, const char** end) {
-    return ReadIntegerBounded(text, kUnbounded, end);
-}
+int32_t ReadInteger(const char* text, const char** end) { return ReadIntegerBounded(text, kUnbounded, end); }
 
-int32_t ReadIntegerN(const char* text, size_t count) {
-    return ReadIntegerBounded(text, count, nullptr);
-}
+int32_t ReadIntegerN(const char* text, size_t count) { return ReadIntegerBounded(text, count, nullptr); }
 
-double ReadDecimalN(const char* text, size_t count) {
-    return ReadDecimalBounded(text, count, nullptr);
-}
+double ReadDecimalN(const char* text, size_t count) { return ReadDecimalBounded(text, count, nullptr); }
 
 }  // namespace vezuved

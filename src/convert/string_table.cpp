@@ -12,8 +12,8 @@ constexpr int kSlots = static_cast<int>(DisplayText::Rendering) + 1;
 constexpr int kSlotSize = 15;
 char g_table[kSlots][kSlotSize];
 
-constexpr const char* kTexts[kSlots] = {"NS", "EW", ".",   "SWsw", "nm", "mi",          "km",
-                                        "kn", "mph", "kph", "m",    "ft", "Rendering..."};
+constexpr const char* kTexts[kSlots] = {
+    "NS", "EW", ".", "SWsw", "nm", "mi", "km", "kn", "mph", "kph", "m", "ft", "Rendering..."};
 }  // namespace
 
 // A thread attach may come while another thread converts and reads the

@@ -11,9 +11,9 @@ namespace vezuved {
 // Capacity every time and date writer below may fill, terminator included.
 constexpr size_t kTimeTextCapacity = 64;
 
-void ParseCompactTime(const char* text, TimeParts& parts);   // HHMMSS[.f][ DDMMYYYY]
-void ParseCompactDate(const char* text, TimeParts& parts);   // DDMMYYYY, updates the date
-void ParseSeparatedTime(const char* text, TimeParts& parts); // 14:30:05, 7-5-3.25
+void ParseCompactTime(const char* text, TimeParts& parts);    // HHMMSS[.f][ DDMMYYYY]
+void ParseCompactDate(const char* text, TimeParts& parts);    // DDMMYYYY, updates the date
+void ParseSeparatedTime(const char* text, TimeParts& parts);  // 14:30:05, 7-5-3.25
 
 // Writers: out must hold kTimeTextCapacity bytes; each writes a NUL.
 void FormatCompactTime(const TimeParts& parts, char* out);

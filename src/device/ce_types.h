@@ -136,7 +136,7 @@ typedef struct _CENOTIFYREQUEST CENOTIFYREQUEST;
 #define CEVT_LPWSTR 31
 #define CEVT_FILETIME 64
 #define CEVT_BLOB 65
-#define TypeFromPropID(propid) (static_cast<WORD>((propid) & 0xFFFFu))
+#define TypeFromPropID(propid) (static_cast<WORD>((propid)&0xFFFFu))
 #define PropIndexFromPropID(propid) (static_cast<WORD>(((propid) >> 16) & 0xFFFFu))
 #define MakePropID(index, type) ((static_cast<DWORD>(index) << 16) | static_cast<DWORD>(type))
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "device/device_text.h"
 #include "base/diag.h"
+#include "device/device_text.h"
 #include "device/transfer_rules.h"
 
 namespace vezuved {
@@ -21,7 +21,11 @@ constexpr uint32_t kCopyChunkSize = 1024;
 // destination); devCancelled when the host stopped the copy. The caller
 // reports the end.
 template <typename Read, typename Write>
-int32_t CopyChunks(Read&& read, Write&& write, CopyProgress& progress, uint64_t size, const WCHAR* source,
+int32_t CopyChunks(Read&& read,
+                   Write&& write,
+                   CopyProgress& progress,
+                   uint64_t size,
+                   const WCHAR* source,
                    const WCHAR* destination) {
     const int32_t total = ProgressValue(size);
     if (!progress.Start(total)) return devCancelled;

@@ -45,8 +45,12 @@ bool EndedWell(std::initializer_list<DWORD> endErrors) {
     return false;
 }
 
-int32_t CopyDatabasesFromDevice(const DeviceTarget& target, DWORD type, DWORD routeFlag, const WCHAR* filter,
-                                const WideString& pcFolder, uint32_t options) {
+int32_t CopyDatabasesFromDevice(const DeviceTarget& target,
+                                DWORD type,
+                                DWORD routeFlag,
+                                const WCHAR* filter,
+                                const WideString& pcFolder,
+                                uint32_t options) {
     DeviceHandle search(RemoteApi().CeFindFirstDatabaseEx(target.volume, type | routeFlag));
     if (!search.IsValid()) return -1;  // the device lists databases of every type, none or many
     CEOID id = RemoteApi().CeFindNextDatabaseEx(search.Get(), target.volume);
@@ -67,13 +71,14 @@ int32_t CopyDatabasesFromDevice(const DeviceTarget& target, DWORD type, DWORD ro
         if (dbInfo.wNumRecords == 0 || IsLeftoverDatabaseName(name)) continue;
         if (!anyName && WideCompareNoCase(filter, name) != 0) continue;
 
-        const WideString path = JoinPcPath(pcFolder, WideString(name) + WideFrom(KindExtension(type, routeFlag)));
+        const WideString path =
+            JoinPcPath(pcFolder, WideString(name) + WideFrom(KindExtension(type, routeFlag)));
         FILETIME pcTime{};
         int32_t order = 1;  // a missing PC file counts as older
         if (PcFileTime(path, &pcTime)) order = CompareFileTimes(&dbInfo.ftLastModified, &pcTime);
         if ((options & optAlways) == 0 && order <= 0) {
             DiagPrint(order < 0 ? "Database on PC is Newer: %s\n" : "Database is up to date: %s\n",
-                        Narrow(path).c_str());
+                      Narrow(path).c_str());
             continue;
         }
         DeviceDatabase db;
@@ -90,11 +95,14 @@ int32_t CopyDatabasesFromDevice(const DeviceTarget& target, DWORD type, DWORD ro
     return result;
 }
 
-int32_t CopyPlainFilesFromDevice(const DeviceTarget& target, DWORD type, const WCHAR* filter,
-                                 const WideString& pcFolder, uint32_t options) {
+int32_t CopyPlainFilesFromDevice(const DeviceTarget& target,
+                                 DWORD type,
+                                 const WCHAR* filter,
+                                 const WideString& pcFolder,
+                                 uint32_t options) {
     const char* defaultPattern = type == kTypeResources ? "*.prc" : (type == kTypeMaps ? "*.rlm" : "*.rli");
-    const WideString pattern =
-        JoinDevPath(target.folder, filter != nullptr && filter[0] != 0 ? WideString(filter) : WideFrom(defaultPattern));
+    const WideString pattern = JoinDevPath(
+        target.folder, filter != nullptr && filter[0] != 0 ? WideString(filter) : WideFrom(defaultPattern));
     CE_FIND_DATA found;
     std::memset(&found, 0, sizeof found);
     DeviceSearch search(RemoteApi().CeFindFirstFile(pattern.c_str(), &found));
@@ -127,22 +135,27 @@ int32_t CopyPlainFilesFromDevice(const DeviceTarget& target, DWORD type, const W
 
 }  // namespace
 
-int32_t CopyKindFromDevice(const DeviceTarget& target, DWORD type, DWORD routeFlag, const WCHAR* filter,
-                           const WCHAR* pcFolder, uint32_t options) {
+int32_t CopyKindFromDevice(const DeviceTarget& target,
+                           DWORD type,
+                           DWORD routeFlag,
+                           const WCHAR* filter,
+                           const WCHAR* pcFolder,
+                           uint32_t options) {
     const WideString folder(pcFolder);
-    if (IsDatabaseType(type)) return CopyDatabasesFromDevice(target, type, routeFlag, filter, folder, options);
+    if (IsDatabaseType(type))
+        return CopyDatabasesFromDevice(target, type, routeFlag, filter, folder, options);
     return CopyPlainFilesFromDevice(target, type, filter, folder, options);
 }
 
-int32_t CopyPlainFileFromDevice(const DeviceTarget& target, const WCHAR* pcFolder, const WCHAR* name,
-                                uint32_t options, bool move) {
+int32_t CopyPlainFileFromDevice(
+    const DeviceTarget& target, const WCHAR* pcFolder, const WCHAR* name, uint32_t options, bool move) {
     const WideString devicePath = JoinDevPath(target.folder, name);
     WideString pcPath = JoinPcPath(pcFolder, name);
     FILETIME pcTime{};
     const bool exists = PcFileTime(pcPath, &pcTime);
 
-    DeviceHandle device(RemoteApi().CeCreateFile(devicePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                 OPEN_EXISTING, 0, nullptr));
+    DeviceHandle device(RemoteApi().CeCreateFile(
+        devicePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!device.IsValid()) {
         DiagPrint("Unable to open device file: %s\n", Narrow(devicePath).c_str());
         return devErrOpenSource;
@@ -190,7 +203,10 @@ int32_t CopyPlainFileFromDevice(const DeviceTarget& target, const WCHAR* pcFolde
             *written = count;
             return file.Write(data, count);
         },
-        progress, size, devicePath.c_str(), pcPath.c_str());
+        progress,
+        size,
+        devicePath.c_str(),
+        pcPath.c_str());
     device.Close();
     if (result == 0 && !file.Commit(&deviceTime)) {
         DiagPrint("Unable to overwrite Host/PC file: %s, Err=%lx\n", Narrow(pcPath).c_str(), Hex32(-1));
@@ -202,8 +218,8 @@ int32_t CopyPlainFileFromDevice(const DeviceTarget& target, const WCHAR* pcFolde
     return result == 0 && replaced ? devReplaced : result;
 }
 
-int32_t CopyFromDevice(const WCHAR* deviceFolder, const WCHAR* filter, const WCHAR* pcFolder, uint32_t options,
-                       int32_t kind) {
+int32_t CopyFromDevice(
+    const WCHAR* deviceFolder, const WCHAR* filter, const WCHAR* pcFolder, uint32_t options, int32_t kind) {
     ResetConversionState();
     // Kept for the listings that follow (device_state.h).
     DeviceSettings().forcedKind = kind;
@@ -212,18 +228,34 @@ int32_t CopyFromDevice(const WCHAR* deviceFolder, const WCHAR* filter, const WCH
         DiagPrint("No PC Folder Name specified\n");
         return -1;
     }
-    const WideString device = deviceFolder != nullptr ? WideString(deviceFolder) : WideString(kDefaultDeviceFolder);
+    const WideString device =
+        deviceFolder != nullptr ? WideString(deviceFolder) : WideString(kDefaultDeviceFolder);
     DWORD type = 0;
     DWORD routeFlag = 0;
     bool all = false;
     switch (DeviceSettings().forcedKind) {
-        case 2: type = kTypeTrack; routeFlag = 1; break;
-        case 1: type = kTypeTrack; break;
-        case 8: type = kTypeMaps; break;
-        case 9: type = kTypeIcons; break;
-        case 0: type = kTypePoints; break;
-        case 10: type = kTypeResources; break;
-        default: all = true; break;
+        case 2:
+            type = kTypeTrack;
+            routeFlag = 1;
+            break;
+        case 1:
+            type = kTypeTrack;
+            break;
+        case 8:
+            type = kTypeMaps;
+            break;
+        case 9:
+            type = kTypeIcons;
+            break;
+        case 0:
+            type = kTypePoints;
+            break;
+        case 10:
+            type = kTypeResources;
+            break;
+        default:
+            all = true;
+            break;
     }
     return RunOnMountedDevice(device, options, [&](const DeviceTarget& target) {
         if (!all) return CopyKindFromDevice(target, type, routeFlag, filter, pc.c_str(), options);

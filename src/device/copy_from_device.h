@@ -11,11 +11,15 @@ namespace vezuved {
 
 // kind: 0 points, 1 tracks, 2 routes, 8 maps, 9 icons, 10 resources;
 // anything else copies every kind.
-int32_t CopyFromDevice(const WCHAR* deviceFolder, const WCHAR* filter, const WCHAR* pcFolder, uint32_t options,
-                       int32_t kind);
-int32_t CopyKindFromDevice(const DeviceTarget& target, DWORD type, DWORD routeFlag, const WCHAR* filter,
-                           const WCHAR* pcFolder, uint32_t options);
-int32_t CopyPlainFileFromDevice(const DeviceTarget& target, const WCHAR* pcFolder, const WCHAR* name,
-                                uint32_t options, bool move);
+int32_t CopyFromDevice(
+    const WCHAR* deviceFolder, const WCHAR* filter, const WCHAR* pcFolder, uint32_t options, int32_t kind);
+int32_t CopyKindFromDevice(const DeviceTarget& target,
+                           DWORD type,
+                           DWORD routeFlag,
+                           const WCHAR* filter,
+                           const WCHAR* pcFolder,
+                           uint32_t options);
+int32_t CopyPlainFileFromDevice(
+    const DeviceTarget& target, const WCHAR* pcFolder, const WCHAR* name, uint32_t options, bool move);
 
 }  // namespace vezuved

@@ -18,13 +18,13 @@
 #include "device/text_to_device_database.h"
 #include "device/transfer_rules.h"
 #include "formats/format_catalogue.h"
-#include "state/conversion_state.h"
 #include "platform/host_file.h"
+#include "platform/stale_temporaries.h"
 #include "pointdb/point_database_writer.h"
+#include "state/conversion_state.h"
 #include "state/device_state.h"
 #include "text/export_text.h"
 #include "text/import_text.h"
-#include "platform/stale_temporaries.h"
 
 namespace vezuved {
 
@@ -82,7 +82,9 @@ private:
 
 // ".pdb" through the export, other text through the import, into the work
 // folder, which records the file written.
-int32_t ConvertToRecordText(const WideString& path, const WideString& ext, const CopySettings& settings,
+int32_t ConvertToRecordText(const WideString& path,
+                            const WideString& ext,
+                            const CopySettings& settings,
                             WorkFolder& work) {
     TextRequest request;
     request.source = Narrow(path);
@@ -180,10 +182,14 @@ int32_t CopyPlainFileToDevice(const DeviceTarget& target, const WCHAR* path, uin
         [&](const char* data, DWORD count, DWORD* written) {
             return RemoteApi().CeWriteFile(write.handle.Get(), data, count, written, nullptr) != 0;
         },
-        progress, size, path, devicePath.c_str());
+        progress,
+        size,
+        path,
+        devicePath.c_str());
     source.Close();
-    if (result == 0 && (!RemoteApi().CeSetFileTime(write.handle.Get(), &sourceTime, &sourceTime, &sourceTime) ||
-                        !CloseWritten(write.handle) || !SwapInDeviceFile(write, devicePath, exists))) {
+    if (result == 0 &&
+        (!RemoteApi().CeSetFileTime(write.handle.Get(), &sourceTime, &sourceTime, &sourceTime) ||
+         !CloseWritten(write.handle) || !SwapInDeviceFile(write, devicePath, exists))) {
         DiagPrint("Unable to overwrite remote file: %s, Err=%lx\n", Narrow(devicePath).c_str(), Hex32(-1));
         result = -1;
     }
@@ -196,11 +202,12 @@ int32_t CopyPlainFileToDevice(const DeviceTarget& target, const WCHAR* path, uin
     return result == 0 && exists ? devReplaced : result;
 }
 
-int32_t DispatchToDevice(const DeviceTarget& target, const WCHAR* path, DWORD type, DWORD routeFlag,
-                         uint32_t options, bool move) {
+int32_t DispatchToDevice(
+    const DeviceTarget& target, const WCHAR* path, DWORD type, DWORD routeFlag, uint32_t options, bool move) {
     switch (type) {
         case kTypeResources:
-        case kTypeIcons: return CopyPlainFileToDevice(target, path, options, move);
+        case kTypeIcons:
+            return CopyPlainFileToDevice(target, path, options, move);
         case kTypeMaps: {
             const int32_t result = CopyPlainFileToDevice(target, path, options, move);
             const WideString companion = MapCompanionName(path);
@@ -217,7 +224,10 @@ int32_t DispatchToDevice(const DeviceTarget& target, const WCHAR* path, DWORD ty
     }
 }
 
-int32_t CopyFileToDevice(const DeviceTarget& target, const WCHAR* path, const CopySettings& settings, bool move) {
+int32_t CopyFileToDevice(const DeviceTarget& target,
+                         const WCHAR* path,
+                         const CopySettings& settings,
+                         bool move) {
     const uint32_t options = settings.options;
     const WideString source(path);
     const WideString ext = ExtensionOf(source);
@@ -238,7 +248,8 @@ int32_t CopyFileToDevice(const DeviceTarget& target, const WCHAR* path, const Co
             if (result == 0 && work.Output().empty()) result = -1;
         }
         if (result != 0) {
-            DiagPrint("Unable to Convert PalmOS Database: %s, Err=%lx\n", Narrow(source).c_str(), Hex32(result));
+            DiagPrint(
+                "Unable to Convert PalmOS Database: %s, Err=%lx\n", Narrow(source).c_str(), Hex32(result));
             return result;
         }
         converted = work.Output();
@@ -265,7 +276,8 @@ int32_t CopyFolderToDevice(const DeviceTarget& target, const WCHAR* pattern, con
         if (!search.IsValid()) return 0;
         do {
             // The library's own temporary files are never the user's data.
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && !IsLibraryTemporaryName(found.cFileName))
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+                !IsLibraryTemporaryName(found.cFileName))
                 files.push_back(found.cFileName);
         } while (HostFindNextFile(search.Get(), &found));
     }
@@ -288,10 +300,12 @@ int32_t CopyPathToDevice(const WCHAR* pcPath, const WCHAR* deviceFolder, const C
         DiagPrint("No PC Folder Name specified\n");
         return -1;
     }
-    const WideString device = deviceFolder != nullptr ? WideString(deviceFolder) : WideString(kDefaultDeviceFolder);
+    const WideString device =
+        deviceFolder != nullptr ? WideString(deviceFolder) : WideString(kDefaultDeviceFolder);
     return RunOnMountedDevice(device, options, [&](const DeviceTarget& target) {
         const WideString all = WideFrom("*.*");
-        if (path.find(static_cast<WCHAR>('*')) != WideString::npos) return CopyFolderToDevice(target, path.c_str(), settings);
+        if (path.find(static_cast<WCHAR>('*')) != WideString::npos)
+            return CopyFolderToDevice(target, path.c_str(), settings);
         if (EndsWithSeparator(path)) return CopyFolderToDevice(target, (path + all).c_str(), settings);
         HostFindData found;
         bool isFolder = false;

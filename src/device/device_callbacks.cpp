@@ -12,8 +12,11 @@ int32_t ReportDeviceProgress(int32_t stage, int32_t done, int32_t total, const W
     return ReportProgress(stage, done, total, narrow);
 }
 
-int32_t AskDeviceReplace(const WCHAR* name, int32_t status, const FILETIME* sourceTime,
-                         const FILETIME* destinationTime, uint32_t* options) {
+int32_t AskDeviceReplace(const WCHAR* name,
+                         int32_t status,
+                         const FILETIME* sourceTime,
+                         const FILETIME* destinationTime,
+                         uint32_t* options) {
     char narrow[kCallbackNameLimit + 1];
     NarrowText(narrow, name, kCallbackNameLimit);
     WCHAR wideDate[kFileDateTextSize];

@@ -14,7 +14,10 @@ constexpr int32_t kCallbackNameLimit = 520;
 constexpr int32_t kCallbackDateLimit = 40;
 
 int32_t ReportDeviceProgress(int32_t stage, int32_t done, int32_t total, const WCHAR* name);
-int32_t AskDeviceReplace(const WCHAR* name, int32_t status, const FILETIME* sourceTime,
-                         const FILETIME* destinationTime, uint32_t* options);
+int32_t AskDeviceReplace(const WCHAR* name,
+                         int32_t status,
+                         const FILETIME* sourceTime,
+                         const FILETIME* destinationTime,
+                         uint32_t* options);
 
 }  // namespace vezuved

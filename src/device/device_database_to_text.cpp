@@ -8,9 +8,9 @@
 #include "device/host_files.h"
 #include "device/pc_replacement.h"
 #include "device/transfer_rules.h"
-#include "state/conversion_state.h"
 #include "layouts/layout_table.h"
 #include "record/record_parse.h"
+#include "state/conversion_state.h"
 #include "text/work_record.h"
 
 namespace vezuved {
@@ -24,17 +24,18 @@ const WCHAR* ReadDeviceRecord(DeviceDatabase& db, CEOID /*recordId*/, size_t* si
     WORD count = 0;
     LPBYTE buffer = nullptr;
     DWORD bufferSize = 0;
-    const CEOID oid =
-        RemoteApi().CeReadRecordPropsEx(db.handle.Get(), CEDB_ALLOWREALLOC, &count, nullptr, &buffer, &bufferSize, nullptr);
+    const CEOID oid = RemoteApi().CeReadRecordPropsEx(
+        db.handle.Get(), CEDB_ALLOWREALLOC, &count, nullptr, &buffer, &bufferSize, nullptr);
     db.ReleaseRecord();  // the previous record's properties are done with
     db.lastRecord = 0;
     if (oid != 0 && count > 0 && buffer != nullptr) {
         db.lastRecord = oid;
         db.propertyBuffer = buffer;
         const CEPROPVAL* values = reinterpret_cast<const CEPROPVAL*>(buffer);
-        db.text = TypeFromPropID(values[0].propid) == CEVT_LPWSTR && (values[0].wFlags & CEDB_PROPNOTFOUND) == 0
-                      ? values[0].val.lpwstr
-                      : nullptr;
+        db.text =
+            TypeFromPropID(values[0].propid) == CEVT_LPWSTR && (values[0].wFlags & CEDB_PROPNOTFOUND) == 0
+                ? values[0].val.lpwstr
+                : nullptr;
         if (size != nullptr) *size = db.text != nullptr ? (WideLength(db.text) + 1) * sizeof(WCHAR) : 0;
     } else if (buffer != nullptr) {
         FreeRemoteBuffer(buffer);
@@ -44,7 +45,10 @@ const WCHAR* ReadDeviceRecord(DeviceDatabase& db, CEOID /*recordId*/, size_t* si
 
 }  // namespace
 
-int32_t DeviceDatabaseToFile(DeviceDatabase& db, const DeviceTarget& target, const WCHAR* destination, bool move,
+int32_t DeviceDatabaseToFile(DeviceDatabase& db,
+                             const DeviceTarget& target,
+                             const WCHAR* destination,
+                             bool move,
                              const FILETIME& deviceTime) {
     DiagPrint("Getting from device: %s\n", Narrow(destination).c_str());
     if (target.volume == nullptr) return devErrNotMounted;

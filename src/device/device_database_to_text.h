@@ -12,7 +12,10 @@ namespace vezuved {
 
 // db (its oid, name and record count known) into destination; move: the
 // database is deleted after a successful copy. 0, or a failure (printed).
-int32_t DeviceDatabaseToFile(DeviceDatabase& db, const DeviceTarget& target, const WCHAR* destination, bool move,
+int32_t DeviceDatabaseToFile(DeviceDatabase& db,
+                             const DeviceTarget& target,
+                             const WCHAR* destination,
+                             bool move,
                              const FILETIME& deviceTime);
 
 }  // namespace vezuved

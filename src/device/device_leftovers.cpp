@@ -74,18 +74,21 @@ bool ListDatabases(CEGUID* volume, DWORD type, std::vector<FoundDatabase>& found
     return true;
 }
 
-bool Delete(CEGUID* volume, CEOID oid) { return oid == 0 || RemoteApi().CeDeleteDatabaseEx(volume, oid) != FALSE; }
+bool Delete(CEGUID* volume, CEOID oid) {
+    return oid == 0 || RemoteApi().CeDeleteDatabaseEx(volume, oid) != FALSE;
+}
 
 // The three names of a journal; false when its record cannot be read.
-bool ReadSwapJournal(CEGUID* volume, CEOID journal, WideString& target, WideString& aside, WideString& fresh) {
+bool ReadSwapJournal(
+    CEGUID* volume, CEOID journal, WideString& target, WideString& aside, WideString& fresh) {
     CEOID oid = journal;
     DeviceHandle db(RemoteApi().CeOpenDatabaseEx(volume, &oid, nullptr, 0, 0, nullptr));
     if (!db.IsValid()) return false;
     WORD count = 0;
     LPBYTE buffer = nullptr;
     DWORD size = 0;
-    const CEOID record =
-        RemoteApi().CeReadRecordPropsEx(db.Get(), CEDB_ALLOWREALLOC, &count, nullptr, &buffer, &size, nullptr);
+    const CEOID record = RemoteApi().CeReadRecordPropsEx(
+        db.Get(), CEDB_ALLOWREALLOC, &count, nullptr, &buffer, &size, nullptr);
     if (record == 0 || buffer == nullptr) {
         if (buffer != nullptr) FreeRemoteBuffer(buffer);
         return false;
@@ -124,7 +127,8 @@ void RecoverUnnamed(CEGUID* volume, const FoundDatabase& db) {
                   Narrow(name) + "'");
         return;
     }
-    DiagCause("a database set aside by an interrupted copy stays on the handheld as '" + Narrow(db.name) + "'");
+    DiagCause("a database set aside by an interrupted copy stays on the handheld as '" + Narrow(db.name) +
+              "'");
 }
 
 bool HealDatabases(CEGUID* volume) {
@@ -162,7 +166,8 @@ void HealFiles(const WideString& folder) {
     {
         CE_FIND_DATA found;
         std::memset(&found, 0, sizeof found);
-        DeviceSearch search(RemoteApi().CeFindFirstFile(JoinDevPath(folder, WideFrom("*.~vz*")).c_str(), &found));
+        DeviceSearch search(
+            RemoteApi().CeFindFirstFile(JoinDevPath(folder, WideFrom("*.~vz*")).c_str(), &found));
         if (!search.IsValid()) return;
         do {
             const WideString name(found.cFileName);
@@ -181,9 +186,12 @@ void HealFiles(const WideString& folder) {
             const bool named = existing.IsValid();
             existing.Close();
             const bool done = std::string(role) == "old" && !named
-                                  ? RemoteApi().CeMoveFile != nullptr && RemoteApi().CeMoveFile(path.c_str(), target.c_str())
+                                  ? RemoteApi().CeMoveFile != nullptr &&
+                                        RemoteApi().CeMoveFile(path.c_str(), target.c_str())
                                   : RemoteApi().CeDeleteFile(path.c_str());
-            if (!done) DiagCause("an interrupted copy of '" + Narrow(target) + "' to the handheld could not be healed yet");
+            if (!done)
+                DiagCause("an interrupted copy of '" + Narrow(target) +
+                          "' to the handheld could not be healed yet");
         }
     }
 }
@@ -238,8 +246,8 @@ CEOID WriteSwapJournal(CEGUID* volume, const WideString& target, const WideStrin
         journal = RemoteApi().CeCreateDatabaseEx(volume, &info);
     }
     if (journal == 0) return 0;
-    std::vector<WCHAR> texts[3] = {{target.begin(), target.end()}, {aside.begin(), aside.end()},
-                                   {fresh.begin(), fresh.end()}};
+    std::vector<WCHAR> texts[3] = {
+        {target.begin(), target.end()}, {aside.begin(), aside.end()}, {fresh.begin(), fresh.end()}};
     const CEPROPID ids[3] = {kJournalTarget, kJournalAside, kJournalFresh};
     CEPROPVAL props[3];
     std::memset(props, 0, sizeof props);
@@ -252,7 +260,8 @@ CEOID WriteSwapJournal(CEGUID* volume, const WideString& target, const WideStrin
     DeviceHandle db(RemoteApi().CeOpenDatabaseEx(volume, &oid, nullptr, 0, 0, nullptr));
     const bool written = db.IsValid() && RemoteApi().CeWriteRecordProps(db.Get(), 0, 3, props) != 0;
     const HANDLE raw = db.Release();
-    const bool closed = raw == nullptr || raw == INVALID_HANDLE_VALUE || RemoteApi().CeCloseHandle(raw) != FALSE;
+    const bool closed =
+        raw == nullptr || raw == INVALID_HANDLE_VALUE || RemoteApi().CeCloseHandle(raw) != FALSE;
     if (written && closed) return journal;
     RemoteApi().CeDeleteDatabaseEx(volume, journal);
     return 0;

@@ -6,12 +6,12 @@
 #include <string>
 
 #include "base/wide_paths.h"
+#include "device/device_leftovers.h"
 #include "device/device_text.h"
 #include "device/file_dates.h"
 #include "device/host_files.h"
 #include "device/remote_api.h"
 #include "device/sync_list.h"
-#include "device/device_leftovers.h"
 #include "device/transfer_rules.h"
 
 namespace vezuved {
@@ -77,7 +77,8 @@ int32_t ListDevice(const WCHAR* pcFolder, const WCHAR* deviceFolder, uint32_t op
         DiagPrint("No PC Folder Name specified\n");
         return -1;
     }
-    const WideString device = deviceFolder != nullptr ? WideString(deviceFolder) : WideString(kDefaultDeviceFolder);
+    const WideString device =
+        deviceFolder != nullptr ? WideString(deviceFolder) : WideString(kDefaultDeviceFolder);
     const int32_t loaded = LoadRemoteApi(nullptr);
     if (loaded != 0) return loaded;
     RemoteApiSession session;

@@ -7,7 +7,8 @@
 
 namespace vezuved {
 
-int32_t RunOnMountedDevice(const WideString& deviceFolder, uint32_t options,
+int32_t RunOnMountedDevice(const WideString& deviceFolder,
+                           uint32_t options,
                            const std::function<int32_t(const DeviceTarget&)>& work) {
     const int32_t loaded = LoadRemoteApi(nullptr);
     if (loaded != 0) return loaded;

@@ -12,7 +12,8 @@ namespace vezuved {
 
 // The work's result; the negative result of loading the remote API; or
 // devErrNoVolume when the volume cannot be mounted.
-int32_t RunOnMountedDevice(const WideString& deviceFolder, uint32_t options,
+int32_t RunOnMountedDevice(const WideString& deviceFolder,
+                           uint32_t options,
                            const std::function<int32_t(const DeviceTarget&)>& work);
 
 }  // namespace vezuved

@@ -23,7 +23,6 @@ WideString TemporaryFileName(const WideString& devicePath, const char* role, int
     return devicePath + WideFrom((".~vz" + std::string(role) + std::to_string(n)).c_str());
 }
 
-
 }  // namespace
 
 bool CloseWritten(DeviceHandle& handle) {
@@ -47,8 +46,13 @@ CEOID CreateTemporaryDatabase(CEGUID* volume, CEDBASEINFO& info, DWORD& error) {
     return 0;
 }
 
-bool SwapInDatabase(CEGUID* volume, CEOID fresh, const WideString& freshName, const WideString& name,
-                    const FILETIME& time, CEOID existing, const FILETIME& existingTime) {
+bool SwapInDatabase(CEGUID* volume,
+                    CEOID fresh,
+                    const WideString& freshName,
+                    const WideString& name,
+                    const FILETIME& time,
+                    CEOID existing,
+                    const FILETIME& existingTime) {
     if (existing == 0) {
         // One rename: there is no state in between to heal.
         if (RenameDeviceDatabase(volume, fresh, name, time)) return true;
@@ -88,15 +92,25 @@ bool CreateDeviceFileWrite(const WideString& devicePath, bool exists, DeviceFile
         }
         write.path = devicePath;
         write.inPlace = true;
-        write.handle.Reset(RemoteApi().CeCreateFile(devicePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        write.handle.Reset(RemoteApi().CeCreateFile(devicePath.c_str(),
+                                                    GENERIC_WRITE,
+                                                    FILE_SHARE_READ,
+                                                    nullptr,
+                                                    CREATE_NEW,
+                                                    FILE_ATTRIBUTE_NORMAL,
+                                                    nullptr));
         write.temporary = write.handle.IsValid();  // an unfinished new file goes again
         return write.temporary;
     }
     for (int n = 1; n <= kTemporaryAttempts; ++n) {
         write.path = TemporaryFileName(devicePath, "new", n);
-        write.handle.Reset(RemoteApi().CeCreateFile(write.path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        write.handle.Reset(RemoteApi().CeCreateFile(write.path.c_str(),
+                                                    GENERIC_WRITE,
+                                                    FILE_SHARE_READ,
+                                                    nullptr,
+                                                    CREATE_NEW,
+                                                    FILE_ATTRIBUTE_NORMAL,
+                                                    nullptr));
         if (write.handle.IsValid()) {
             write.temporary = true;
             return true;

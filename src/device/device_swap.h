@@ -23,8 +23,13 @@ CEOID CreateTemporaryDatabase(CEGUID* volume, CEDBASEINFO& info, DWORD& error);
 // time; an existing database of that name (existing, with its time) goes
 // only once the new one holds its name. False when any step fails: the
 // existing database is then as it was and fresh is deleted.
-bool SwapInDatabase(CEGUID* volume, CEOID fresh, const WideString& freshName, const WideString& name,
-                    const FILETIME& time, CEOID existing, const FILETIME& existingTime);
+bool SwapInDatabase(CEGUID* volume,
+                    CEOID fresh,
+                    const WideString& freshName,
+                    const WideString& name,
+                    const FILETIME& time,
+                    CEOID existing,
+                    const FILETIME& existingTime);
 
 // The device path a plain file is written to before it is moved in place:
 // a free temporary name beside it, created and opened for writing. Without

@@ -78,16 +78,21 @@ int32_t ClassifyExtension(const WCHAR* ext, DWORD* type, DWORD* routeFlag) {
 
 const char* KindExtension(DWORD type, DWORD routeFlag) {
     switch (type) {
-        case kTypeMaps: return ".rlm";
-        case kTypeTrack: return routeFlag == 1 ? ".rlr" : ".rlt";
-        case kTypeIcons: return ".rli";
-        case kTypeResources: return ".prc";
-        default: return ".rlp";
+        case kTypeMaps:
+            return ".rlm";
+        case kTypeTrack:
+            return routeFlag == 1 ? ".rlr" : ".rlt";
+        case kTypeIcons:
+            return ".rli";
+        case kTypeResources:
+            return ".prc";
+        default:
+            return ".rlp";
     }
 }
 
-int32_t FindDeviceDatabase(CEGUID* volume, DWORD type, DWORD routeFlag, const WCHAR* name, CEOID* oid,
-                           FILETIME* modified) {
+int32_t FindDeviceDatabase(
+    CEGUID* volume, DWORD type, DWORD routeFlag, const WCHAR* name, CEOID* oid, FILETIME* modified) {
     DeviceHandle search(RemoteApi().CeFindFirstDatabaseEx(volume, type | routeFlag));
     if (!search.IsValid()) return -1;
     for (CEOID id = RemoteApi().CeFindNextDatabaseEx(search.Get(), volume); id != 0;
@@ -109,8 +114,9 @@ bool ReadDatabaseInfo(CEGUID* volume, CEOID oid, DWORD type, DWORD routeFlag, CE
     std::memset(&info, 0, sizeof info);
     info.wObjType = OBJTYPE_DATABASE;
     if (RemoteApi().CeOidGetInfoEx(volume, oid, &info)) return true;
-    DiagPrint("Error getting record info: Type: %lx Err: %ld\n", static_cast<unsigned long>(type | routeFlag),
-                static_cast<long>(RemoteFailureError()));
+    DiagPrint("Error getting record info: Type: %lx Err: %ld\n",
+              static_cast<unsigned long>(type | routeFlag),
+              static_cast<long>(RemoteFailureError()));
     return false;
 }
 

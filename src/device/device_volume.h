@@ -115,8 +115,8 @@ const char* KindExtension(DWORD type, DWORD routeFlag);
 
 // 0 and the database's id and last-modified time when a database of that
 // type and exactly that name exists; -1 otherwise.
-int32_t FindDeviceDatabase(CEGUID* volume, DWORD type, DWORD routeFlag, const WCHAR* name, CEOID* oid,
-                           FILETIME* modified);
+int32_t FindDeviceDatabase(
+    CEGUID* volume, DWORD type, DWORD routeFlag, const WCHAR* name, CEOID* oid, FILETIME* modified);
 
 // The information of a database an enumeration found. When it cannot be
 // read, prints the failure line naming the kind searched and returns false.

@@ -68,8 +68,13 @@ BOOL HostFindNextFile(HANDLE search, HostFindData* found) {
     return PlatformFindNextFile(search, found);
 }
 
-HANDLE HostCreateFile(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES /*security*/, DWORD disposition,
-                      DWORD attributes, HANDLE /*templateFile*/) {
+HANDLE HostCreateFile(LPCWSTR path,
+                      DWORD access,
+                      DWORD share,
+                      LPSECURITY_ATTRIBUTES /*security*/,
+                      DWORD disposition,
+                      DWORD attributes,
+                      HANDLE /*templateFile*/) {
 #if defined(_WIN32)
     if (!DeviceSettings().useWideCalls) {
         char narrow[kNarrowPathLimit + 1];
@@ -100,11 +105,13 @@ int32_t CompareFileTimes(const FILETIME* a, const FILETIME* b) {
 void CopyFileTimes(LPCWSTR source, LPCWSTR destination) {
     FILETIME written;
     {
-        HostFile in(HostCreateFile(source, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        HostFile in(
+            HostCreateFile(source, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         if (!in) return;
         if (!PlatformGetFileTime(in.Get(), nullptr, nullptr, &written)) return;
     }
-    HostFile out(HostCreateFile(destination, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    HostFile out(
+        HostCreateFile(destination, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!out) return;
     PlatformSetFileTime(out.Get(), &written, &written, &written);
 }

@@ -22,8 +22,13 @@ HANDLE HostFindFirstFile(LPCWSTR path, HostFindData* found);
 BOOL HostFindNextFile(HANDLE search, HostFindData* found);
 // security and templateFile are always null; they are kept for the calling
 // pattern and ignored.
-HANDLE HostCreateFile(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD disposition,
-                      DWORD attributes, HANDLE templateFile);
+HANDLE HostCreateFile(LPCWSTR path,
+                      DWORD access,
+                      DWORD share,
+                      LPSECURITY_ATTRIBUTES security,
+                      DWORD disposition,
+                      DWORD attributes,
+                      HANDLE templateFile);
 BOOL HostDeleteFile(LPCWSTR path);
 
 // As CompareFileTime: -1, 0 or 1 by the full 64-bit values.
@@ -32,7 +37,6 @@ int32_t CompareFileTimes(const FILETIME* a, const FILETIME* b);
 // Gives the destination the source's last-write time as its creation, access
 // and write times. Silent: an unopenable source or destination changes nothing.
 void CopyFileTimes(LPCWSTR source, LPCWSTR destination);
-
 
 // Owners of a PC file and a PC search. Both INVALID_HANDLE_VALUE and null
 // count as no handle and are never closed.

@@ -3,10 +3,10 @@
 #include <string>
 
 #include "base/diag.h"
-#include "device/device_text.h"
 #include "base/wide_paths.h"
-#include "platform/stale_temporaries.h"
+#include "device/device_text.h"
 #include "platform/replacing_file.h"
+#include "platform/stale_temporaries.h"
 #include "platform/system_error_text.h"
 #include "platform/temporary_registry.h"
 
@@ -37,8 +37,13 @@ bool PcReplacement::Create(const WideString& target) {
         const WideString candidate = target + WideFrom((".~vz" + std::to_string(n)).c_str());
         // Registered before it exists, so a signal never misses it.
         registration_ = RegisterTemporaryWide(candidate.c_str());
-        file_.Reset(HostCreateFile(candidate.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+        file_.Reset(HostCreateFile(candidate.c_str(),
+                                   GENERIC_WRITE,
+                                   FILE_SHARE_READ,
+                                   nullptr,
+                                   CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL,
+                                   nullptr));
         if (file_) {
             temporary_ = candidate;
             return true;
@@ -57,7 +62,8 @@ bool PcReplacement::Create(const WideString& target) {
 
 bool PcReplacement::Write(const void* data, DWORD size) {
     DWORD written = 0;
-    if (!PlatformWriteFile(file_.Get(), data, size, &written)) return Fail("write", SystemErrorText(PlatformGetLastError()));
+    if (!PlatformWriteFile(file_.Get(), data, size, &written))
+        return Fail("write", SystemErrorText(PlatformGetLastError()));
     if (written != size) return Fail("write", SystemErrorText(ERROR_DISK_FULL));
     return true;
 }

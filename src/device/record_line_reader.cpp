@@ -1,7 +1,7 @@
 #include "device/record_line_reader.h"
 
-#include "device/host_files.h"
 #include "base/memory.h"
+#include "device/host_files.h"
 #include "layouts/layout_table.h"
 
 namespace vezuved {
@@ -21,7 +21,10 @@ bool RecordLineReader::Next(char& byte) {
     return true;
 }
 
-int32_t RecordLineReader::Read(PointRecord& record, uint64_t& counter, int layoutCode, const LayoutSettings& settings) {
+int32_t RecordLineReader::Read(PointRecord& record,
+                               uint64_t& counter,
+                               int layoutCode,
+                               const LayoutSettings& settings) {
     if (line_ == nullptr) {
         // Taken at the first read: running out of memory is then a failed
         // read (-1), reported as any other.

@@ -3,8 +3,8 @@
 
 #include <cstddef>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "platform/dynamic_library.h"
@@ -30,13 +30,10 @@ static_assert(sizeof(void*) == sizeof(PFN_CeRapiInitEx), "function pointers fit 
 
 const EntryName kEntries[] = {
 #define VEZUVED_REMOTE_API_NAME(ret, name, params) {#name, offsetof(RemoteApiTable, name)},
-    VEZUVED_REMOTE_API_ENTRIES(VEZUVED_REMOTE_API_NAME)
-};
+    VEZUVED_REMOTE_API_ENTRIES(VEZUVED_REMOTE_API_NAME)};
 static_assert(sizeof(kEntries) / sizeof(kEntries[0]) == kRemoteApiEntryCount, "31 entry points");
 
-const EntryName kOptionalEntries[] = {
-    VEZUVED_REMOTE_API_OPTIONAL_ENTRIES(VEZUVED_REMOTE_API_NAME)
-};
+const EntryName kOptionalEntries[] = {VEZUVED_REMOTE_API_OPTIONAL_ENTRIES(VEZUVED_REMOTE_API_NAME)};
 #undef VEZUVED_REMOTE_API_NAME
 
 std::string LibraryPath() {

@@ -10,8 +10,13 @@ namespace vezuved {
 #define VEZUVED_REMOTE_API_ENTRIES(X)                                                                     \
     X(HRESULT, CeRapiInitEx, (RAPIINIT * pRapiInit))                                                      \
     X(HRESULT, CeRapiUninit, (void))                                                                      \
-    X(CEOID, CeReadRecordProps,                                                                           \
-      (HANDLE hDbase, DWORD dwFlags, LPWORD lpcPropID, CEPROPID * rgPropID, LPBYTE * lplpBuffer,          \
+    X(CEOID,                                                                                              \
+      CeReadRecordProps,                                                                                  \
+      (HANDLE hDbase,                                                                                     \
+       DWORD dwFlags,                                                                                     \
+       LPWORD lpcPropID,                                                                                  \
+       CEPROPID * rgPropID,                                                                               \
+       LPBYTE * lplpBuffer,                                                                               \
        LPDWORD lpcbBuffer))                                                                               \
     X(CEOID, CeSeekDatabase, (HANDLE hDatabase, DWORD dwSeekType, DWORD dwValue, LPDWORD lpdwIndex))      \
     X(BOOL, CeSetDatabaseInfo, (CEOID oidDbase, CEDBASEINFO * pNewInfo))                                  \
@@ -19,38 +24,65 @@ namespace vezuved {
     X(HANDLE, CeFindFirstFile, (LPCWSTR lpFileName, LPCE_FIND_DATA lpFindFileData))                       \
     X(BOOL, CeFindNextFile, (HANDLE hFindFile, LPCE_FIND_DATA lpFindFileData))                            \
     X(BOOL, CeFindClose, (HANDLE hFindFile))                                                              \
-    X(HANDLE, CeCreateFile,                                                                               \
-      (LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,                                      \
-       LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,                           \
-       DWORD dwFlagsAndAttributes, HANDLE hTemplateFile))                                                 \
-    X(BOOL, CeReadFile,                                                                                   \
-      (HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,            \
+    X(HANDLE,                                                                                             \
+      CeCreateFile,                                                                                       \
+      (LPCWSTR lpFileName,                                                                                \
+       DWORD dwDesiredAccess,                                                                             \
+       DWORD dwShareMode,                                                                                 \
+       LPSECURITY_ATTRIBUTES lpSecurityAttributes,                                                        \
+       DWORD dwCreationDisposition,                                                                       \
+       DWORD dwFlagsAndAttributes,                                                                        \
+       HANDLE hTemplateFile))                                                                             \
+    X(BOOL,                                                                                               \
+      CeReadFile,                                                                                         \
+      (HANDLE hFile,                                                                                      \
+       LPVOID lpBuffer,                                                                                   \
+       DWORD nNumberOfBytesToRead,                                                                        \
+       LPDWORD lpNumberOfBytesRead,                                                                       \
        LPOVERLAPPED lpOverlapped))                                                                        \
-    X(BOOL, CeWriteFile,                                                                                  \
-      (HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,       \
+    X(BOOL,                                                                                               \
+      CeWriteFile,                                                                                        \
+      (HANDLE hFile,                                                                                      \
+       LPCVOID lpBuffer,                                                                                  \
+       DWORD nNumberOfBytesToWrite,                                                                       \
+       LPDWORD lpNumberOfBytesWritten,                                                                    \
        LPOVERLAPPED lpOverlapped))                                                                        \
     X(BOOL, CeCloseHandle, (HANDLE hObject))                                                              \
     X(BOOL, CeDeleteFile, (LPCWSTR lpFileName))                                                           \
     X(DWORD, CeGetFileSize, (HANDLE hFile, LPDWORD lpFileSizeHigh))                                       \
-    X(BOOL, CeGetFileTime,                                                                                \
+    X(BOOL,                                                                                               \
+      CeGetFileTime,                                                                                      \
       (HANDLE hFile, FILETIME * lpCreationTime, FILETIME * lpLastAccessTime, FILETIME * lpLastWriteTime)) \
-    X(BOOL, CeSetFileTime,                                                                                \
-      (HANDLE hFile, const FILETIME* lpCreationTime, const FILETIME* lpLastAccessTime,                    \
+    X(BOOL,                                                                                               \
+      CeSetFileTime,                                                                                      \
+      (HANDLE hFile,                                                                                      \
+       const FILETIME* lpCreationTime,                                                                    \
+       const FILETIME* lpLastAccessTime,                                                                  \
        const FILETIME* lpLastWriteTime))                                                                  \
     X(BOOL, CeGetVersionEx, (LPCEOSVERSIONINFO lpVersionInformation))                                     \
     X(HANDLE, CeFindFirstDatabaseEx, (PCEGUID pguid, DWORD dwDbaseType))                                  \
     X(CEOID, CeFindNextDatabaseEx, (HANDLE hEnum, PCEGUID pguid))                                         \
     X(CEOID, CeCreateDatabaseEx, (PCEGUID pguid, CEDBASEINFO * pInfo))                                    \
     X(BOOL, CeSetDatabaseInfoEx, (PCEGUID pguid, CEOID oidDbase, CEDBASEINFO * pNewInfo))                 \
-    X(HANDLE, CeOpenDatabaseEx,                                                                           \
-      (PCEGUID pguid, PCEOID poid, LPWSTR lpszName, CEPROPID propid, DWORD dwFlags,                       \
+    X(HANDLE,                                                                                             \
+      CeOpenDatabaseEx,                                                                                   \
+      (PCEGUID pguid,                                                                                     \
+       PCEOID poid,                                                                                       \
+       LPWSTR lpszName,                                                                                   \
+       CEPROPID propid,                                                                                   \
+       DWORD dwFlags,                                                                                     \
        CENOTIFYREQUEST * pRequest))                                                                       \
     X(BOOL, CeDeleteDatabaseEx, (PCEGUID pguid, CEOID oid))                                               \
-    X(CEOID, CeReadRecordPropsEx,                                                                         \
-      (HANDLE hDbase, DWORD dwFlags, LPWORD lpcPropID, CEPROPID * rgPropID, LPBYTE * lplpBuffer,          \
-       LPDWORD lpcbBuffer, HANDLE hHeap))                                                                 \
-    X(CEOID, CeWriteRecordPropsEx,                                                                        \
-      (HANDLE hDbase, CEOID oidRecord, WORD cPropID, CEPROPVAL * rgPropVal))                              \
+    X(CEOID,                                                                                              \
+      CeReadRecordPropsEx,                                                                                \
+      (HANDLE hDbase,                                                                                     \
+       DWORD dwFlags,                                                                                     \
+       LPWORD lpcPropID,                                                                                  \
+       CEPROPID * rgPropID,                                                                               \
+       LPBYTE * lplpBuffer,                                                                               \
+       LPDWORD lpcbBuffer,                                                                                \
+       HANDLE hHeap))                                                                                     \
+    X(CEOID, CeWriteRecordPropsEx, (HANDLE hDbase, CEOID oidRecord, WORD cPropID, CEPROPVAL * rgPropVal)) \
     X(BOOL, CeMountDBVol, (PCEGUID pguid, LPWSTR lpszVol, DWORD dwFlags))                                 \
     X(BOOL, CeUnmountDBVol, (PCEGUID pguid))                                                              \
     X(BOOL, CeOidGetInfoEx, (PCEGUID pguid, CEOID oid, CEOIDINFO * oidInfo))                              \

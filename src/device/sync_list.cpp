@@ -66,7 +66,8 @@ void PrintPcOnlyFiles() {
 
 void WriteSyncFile(const WCHAR* folder) {
     WideString where = folder != nullptr ? WideString(folder) : WideString();
-    if (where.find(static_cast<WCHAR>('*')) != WideString::npos && FindLastPathSeparator(where.c_str()) != nullptr)
+    if (where.find(static_cast<WCHAR>('*')) != WideString::npos &&
+        FindLastPathSeparator(where.c_str()) != nullptr)
         where = FolderPart(where);
     const WideString path = JoinPcPath(where, WideFrom("RLDBSync.inf"));
     // The host reads the file back: it sees the previous list or the whole

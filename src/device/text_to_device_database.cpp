@@ -12,10 +12,9 @@
 #include "device/host_files.h"
 #include "device/record_line_reader.h"
 #include "device/transfer_rules.h"
+#include "record/record_bytes.h"
 #include "state/conversion_state.h"
-#include "record/record_bytes.h"
 #include "text/layout_reading.h"
-#include "record/record_bytes.h"
 #include "text/work_record.h"
 
 namespace vezuved {
@@ -46,8 +45,13 @@ void GetLineField(const WCHAR* text, WCHAR* out, int32_t index, size_t max) {
 
 // Writes a new record (newRecord) or replaces recordId's properties. 0, or
 // the device's error (a debugger line names it).
-int32_t WriteDeviceRecord(DeviceDatabase& db, CEOID& recordId, const WCHAR* text, size_t size,
-                          const RecordTrailer& trailer, bool newRecord, uint32_t sequenceKey) {
+int32_t WriteDeviceRecord(DeviceDatabase& db,
+                          CEOID& recordId,
+                          const WCHAR* text,
+                          size_t size,
+                          const RecordTrailer& trailer,
+                          bool newRecord,
+                          uint32_t sequenceKey) {
     const size_t units = size / sizeof(WCHAR);
     std::vector<WCHAR> textCopy(units + 1, 0);
     std::memcpy(textCopy.data(), text, units * sizeof(WCHAR));
@@ -82,7 +86,8 @@ int32_t WriteDeviceRecord(DeviceDatabase& db, CEOID& recordId, const WCHAR* text
     recordId = 0;
     const DWORD error = RemoteFailureError();
     char line[80];
-    std::snprintf(line, sizeof line, "DBWriteRecord-CeWriteRecordProps failed (%ld)\n", static_cast<long>(error));
+    std::snprintf(
+        line, sizeof line, "DBWriteRecord-CeWriteRecordProps failed (%ld)\n", static_cast<long>(error));
     DiagWrite(DiagKind::Cause, line, std::strlen(line));
     return static_cast<int32_t>(error);
 }
@@ -106,8 +111,9 @@ bool ReadSourceFacts(const WCHAR* source, SourceFacts& facts) {
 // meet and replace another database.
 bool RefuseLongName(const WideString& stored) {
     if (stored.size() <= kDeviceNameMax) return false;
-    DiagPrint("Database name longer than %u characters, not copied: %s\n", static_cast<unsigned>(kDeviceNameMax),
-                Narrow(stored).c_str());
+    DiagPrint("Database name longer than %u characters, not copied: %s\n",
+              static_cast<unsigned>(kDeviceNameMax),
+              Narrow(stored).c_str());
     return true;
 }
 
@@ -128,7 +134,11 @@ void CreateDatabaseInfo(CEDBASEINFO& info, const WideString& name, DWORD type, D
 
 // The records of the open source file into the open database; the leg
 // values of the records follow the kind of the database written.
-int32_t CopyLines(DeviceDatabase& db, int32_t kind, HANDLE file, const WCHAR* source, uint64_t size,
+int32_t CopyLines(DeviceDatabase& db,
+                  int32_t kind,
+                  HANDLE file,
+                  const WCHAR* source,
+                  uint64_t size,
                   CopyProgress& progress) {
     WorkRecord work;
     if (!work.Allocate(kDeviceDescSize)) return -1;
@@ -147,8 +157,10 @@ int32_t CopyLines(DeviceDatabase& db, int32_t kind, HANDLE file, const WCHAR* so
         const int32_t status = reader.Read(*work, counter, state.Layout, settings);
         if (status == kEndOfFile) return 0;
         if (status == kLineTooLong || status == kLineTooLongAtEnd) {
-            DiagPrint("Line %" PRId64 " longer than %u bytes, not copied: %s\n", reader.LineNumber(),
-                        static_cast<unsigned>(kLineBufferSize - 1), Narrow(source).c_str());
+            DiagPrint("Line %" PRId64 " longer than %u bytes, not copied: %s\n",
+                      reader.LineNumber(),
+                      static_cast<unsigned>(kLineBufferSize - 1),
+                      Narrow(source).c_str());
             if (status == kLineTooLongAtEnd) return 0;
             continue;
         }
@@ -164,7 +176,8 @@ int32_t CopyLines(DeviceDatabase& db, int32_t kind, HANDLE file, const WCHAR* so
         const size_t textSize = 2 * ((length + 2) & ~static_cast<size_t>(1));
         if (!progress.Step(ProgressValue(counter), total)) return devCancelled;
         CEOID recordId = 0;
-        const int32_t written = WriteDeviceRecord(db, recordId, wide.data(), textSize, bytes.trailer, true, key);
+        const int32_t written =
+            WriteDeviceRecord(db, recordId, wide.data(), textSize, bytes.trailer, true, key);
         if (written != 0) return written;
         if (status == kLastLineRead) return 0;
         ++index;
@@ -174,8 +187,8 @@ int32_t CopyLines(DeviceDatabase& db, int32_t kind, HANDLE file, const WCHAR* so
 
 }  // namespace
 
-int32_t FileToDeviceDatabase(DeviceDatabase& db, const DeviceTarget& target, const WCHAR* source, uint32_t options,
-                             bool move) {
+int32_t FileToDeviceDatabase(
+    DeviceDatabase& db, const DeviceTarget& target, const WCHAR* source, uint32_t options, bool move) {
     if (target.volume == nullptr) return devErrNotMounted;
     if (db.volume == nullptr) db.volume = target.volume;
     WideString name = BaseNameOf(source);
@@ -183,7 +196,8 @@ int32_t FileToDeviceDatabase(DeviceDatabase& db, const DeviceTarget& target, con
 
     CEOID existing = 0;
     FILETIME deviceTime{};
-    const bool exists = FindDeviceDatabase(db.volume, db.type, db.routeFlag, name.c_str(), &existing, &deviceTime) == 0;
+    const bool exists =
+        FindDeviceDatabase(db.volume, db.type, db.routeFlag, name.c_str(), &existing, &deviceTime) == 0;
 
     SourceFacts facts;
     if (!ReadSourceFacts(source, facts)) {
@@ -199,7 +213,8 @@ int32_t FileToDeviceDatabase(DeviceDatabase& db, const DeviceTarget& target, con
         const ReplaceChoice choice =
             ChooseReplace(options, status, name.c_str(), &facts.written, &deviceTime, [&](int32_t number) {
                 const WideString numbered = NumberedDatabaseName(name, number);
-                return FindDeviceDatabase(db.volume, db.type, db.routeFlag, numbered.c_str(), nullptr, nullptr) != 0;
+                return FindDeviceDatabase(
+                           db.volume, db.type, db.routeFlag, numbered.c_str(), nullptr, nullptr) != 0;
             });
         if (choice.stop != 0) return choice.stop;
         if (choice.freeNumber != 0)
@@ -224,7 +239,8 @@ int32_t FileToDeviceDatabase(DeviceDatabase& db, const DeviceTarget& target, con
     std::memcpy(db.name, name.c_str(), (name.size() + 1) * sizeof(WCHAR));
     if (!OpenDeviceDatabase(db, 0)) {
         const DWORD openError = RemoteFailureError();
-        DiagPrint("Unable to open remote database file: %s, Err=%lx\n", Narrow(name).c_str(), Hex32(openError));
+        DiagPrint(
+            "Unable to open remote database file: %s, Err=%lx\n", Narrow(name).c_str(), Hex32(openError));
         RemoteApi().CeDeleteDatabaseEx(db.volume, oid);
         return openError != 0 ? static_cast<int32_t>(openError) : -1;
     }
@@ -235,17 +251,20 @@ int32_t FileToDeviceDatabase(DeviceDatabase& db, const DeviceTarget& target, con
     CopyProgress progress(db.name);
     const int32_t total = ProgressValue(facts.size);
     {
-        HostFile file(HostCreateFile(source, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        HostFile file(
+            HostCreateFile(source, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         if (!file) {
             DiagPrint("Unable to open source/host file: %s\n", Narrow(source).c_str());
             result = devErrOpenSource;
         } else {
-            result = progress.Start(total) ? CopyLines(db, kind, file.Get(), source, facts.size, progress) : devCancelled;
+            result = progress.Start(total) ? CopyLines(db, kind, file.Get(), source, facts.size, progress)
+                                           : devCancelled;
         }
         if (!CloseWritten(db.handle) && result == 0) result = -1;
         db.ReleaseRecord();
     }
-    if (result == 0 && !SwapInDatabase(db.volume, oid, freshName, name, facts.written, replacing, deviceTime)) {
+    if (result == 0 &&
+        !SwapInDatabase(db.volume, oid, freshName, name, facts.written, replacing, deviceTime)) {
         DiagPrint("Unable to overwrite remote database file: %s, Err=%lx\n", Narrow(name).c_str(), Hex32(-1));
         result = -1;
     } else if (result != 0) {

@@ -14,7 +14,7 @@ namespace vezuved {
 // the file, following the transfer rules of options (move: the PC file is
 // deleted after a successful copy). 0, devReplaced, a skip status, or a
 // failure (printed).
-int32_t FileToDeviceDatabase(DeviceDatabase& db, const DeviceTarget& target, const WCHAR* source, uint32_t options,
-                             bool move);
+int32_t FileToDeviceDatabase(
+    DeviceDatabase& db, const DeviceTarget& target, const WCHAR* source, uint32_t options, bool move);
 
 }  // namespace vezuved

@@ -65,15 +65,20 @@ WideString NumberedDatabaseName(const WideString& name, int32_t number) {
     return name + static_cast<WCHAR>('_') + TwoDigits(number);
 }
 
-WideString NumberedPcPath(const WideString& folder, const WideString& base, const WideString& ext,
+WideString NumberedPcPath(const WideString& folder,
+                          const WideString& base,
+                          const WideString& ext,
                           int32_t number) {
     WideString name = base + static_cast<WCHAR>('_') + TwoDigits(number) + static_cast<WCHAR>('.');
     name += ext.empty() ? WideFrom("rlp") : ext;
     return JoinPcPath(folder, name);
 }
 
-ReplaceChoice ChooseReplace(uint32_t options, int32_t status, const WCHAR* destinationName,
-                            const FILETIME* sourceTime, const FILETIME* destinationTime,
+ReplaceChoice ChooseReplace(uint32_t options,
+                            int32_t status,
+                            const WCHAR* destinationName,
+                            const FILETIME* sourceTime,
+                            const FILETIME* destinationTime,
                             const std::function<bool(int32_t)>& isFree) {
     ReplaceChoice choice;
     bool ask = (options & optAsk) != 0;

@@ -58,20 +58,25 @@ bool SkipWithMessage(CopyRule rule, int32_t status, uint32_t options, const WCHA
 
 // "name_07" and "folder<sep>base_07.ext" ("rlp" when ext is empty).
 WideString NumberedDatabaseName(const WideString& name, int32_t number);
-WideString NumberedPcPath(const WideString& folder, const WideString& base, const WideString& ext,
+WideString NumberedPcPath(const WideString& folder,
+                          const WideString& base,
+                          const WideString& ext,
                           int32_t number);
 
 // What to do with an existing destination that is not skipped.
 struct ReplaceChoice {
-    int32_t stop = 0;          // nonzero: end this copy with it (devCancelled, devUpToDate)
-    int32_t freeNumber = 0;    // a free numbered name was found (1..98); nothing is deleted
+    int32_t stop = 0;        // nonzero: end this copy with it (devCancelled, devUpToDate)
+    int32_t freeNumber = 0;  // a free numbered name was found (1..98); nothing is deleted
     bool deleteExisting = false;
 };
 
 // Keep-both first (isFree tells whether a numbered name is unused), then the
 // question when asked for (or when all 98 names are taken).
-ReplaceChoice ChooseReplace(uint32_t options, int32_t status, const WCHAR* destinationName,
-                            const FILETIME* sourceTime, const FILETIME* destinationTime,
+ReplaceChoice ChooseReplace(uint32_t options,
+                            int32_t status,
+                            const WCHAR* destinationName,
+                            const FILETIME* sourceTime,
+                            const FILETIME* destinationTime,
                             const std::function<bool(int32_t)>& isFree);
 
 // One copy's progress reports. Any negative answer cancels the copy; the

@@ -9,8 +9,8 @@
 namespace vezuved {
 
 struct DefinitionLineEffect {
-    int keyword = -1;        // FormatKeyword index, -1 for none
-    bool hasValue = false;   // the line has a usable '='
+    int keyword = -1;       // FormatKeyword index, -1 for none
+    bool hasValue = false;  // the line has a usable '='
     std::string value;
     std::vector<std::string> changed;  // names of the settings the line changed
 };

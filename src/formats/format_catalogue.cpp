@@ -4,10 +4,10 @@
 #include <optional>
 #include <string>
 
-#include "formats/format_file.h"
 #include "base/ascii.h"
-#include "state/conversion_state.h"
+#include "formats/format_file.h"
 #include "platform/folder_search.h"
+#include "state/conversion_state.h"
 
 namespace vezuved {
 

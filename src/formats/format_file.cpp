@@ -10,10 +10,10 @@
 
 #include "base/ascii.h"
 #include "base/diag.h"
-#include "state/conversion_state.h"
 #include "base/file_handle.h"
 #include "base/memory.h"
 #include "platform/replacing_file.h"
+#include "state/conversion_state.h"
 
 namespace vezuved {
 
@@ -65,8 +65,7 @@ bool FinishLine(LineCollector& line, const Search& search) {
             return true;
         }
         ApplyFormatKeyword(index, value);
-    } else if (search.wanted != nullptr && search.wantedIndex < 0 &&
-               EqualsIgnoreCase(text, search.wanted)) {
+    } else if (search.wanted != nullptr && search.wantedIndex < 0 && EqualsIgnoreCase(text, search.wanted)) {
         // A bare line naming what is sought carries no value.
         State().FoundValue = std::string();
         return true;
@@ -151,7 +150,9 @@ int32_t LoadFormatFileAt(const char* definitionPath, const char* wanted) {
     errno = 0;
     TextBuffer text = ReadWhole(file.get(), &size);
     if (!text) {
-        if (std::ferror(file.get())) DiagCause(std::string("cannot read '") + definitionPath + "': " + PlatformErrorText(errno != 0 ? errno : EIO));
+        if (std::ferror(file.get()))
+            DiagCause(std::string("cannot read '") + definitionPath +
+                      "': " + PlatformErrorText(errno != 0 ? errno : EIO));
         return -1;
     }
     try {

@@ -2,9 +2,9 @@
 // each keyword does to the conversion state.
 #include <cstring>
 
+#include "base/ascii.h"
 #include "convert/number_text.h"
 #include "formats/format_file.h"
-#include "base/ascii.h"
 #include "state/conversion_state.h"
 
 namespace vezuved {
@@ -12,10 +12,10 @@ namespace vezuved {
 namespace {
 
 constexpr const char* kKeywords[kFormatKeywordCount] = {
-    "Source",    "FieldCount", "Delimited", "latitude",    "longitude",   "elevation",
-    "time",      "name",       "icon",      "desc",        "LocFormat",   "DBType",
-    "PalmDBType", "EleFormat", "DefaultIcon", "HeaderLines", "FieldLen",  "date",
-    "Header",    "FormatTitle", "Ext",      "//",          "#",
+    "Source",     "FieldCount",  "Delimited",   "latitude",    "longitude", "elevation",
+    "time",       "name",        "icon",        "desc",        "LocFormat", "DBType",
+    "PalmDBType", "EleFormat",   "DefaultIcon", "HeaderLines", "FieldLen",  "date",
+    "Header",     "FormatTitle", "Ext",         "//",          "#",
 };
 
 constexpr char kFieldPrefix[] = "Field";
@@ -175,28 +175,69 @@ void ApplyFormatKeyword(int index, const char* value) {
     if (value == nullptr) value = "";
     ConversionState& s = State();
     switch (index) {
-        case kKeySource: ApplySource(value); break;
-        case kKeyFieldCount: s.FieldCount = ReadInteger(value); break;
-        case kKeyDelimited: ApplyDelimited(value); break;
-        case kKeyLatitude: SetColumn(kSlotLatitude, value); break;
-        case kKeyLongitude: SetColumn(kSlotLongitude, value); break;
-        case kKeyElevation: SetColumn(kSlotElevation, value); break;
-        case kKeyTime: SetColumn(kSlotTime, value); break;
-        case kKeyName: SetColumn(kSlotName, value); break;
-        case kKeyIcon: ApplyIcon(value); break;
-        case kKeyDesc: SetColumn(kSlotDesc, value); break;
-        case kKeyLocFormat: ApplyLocFormat(value); break;
+        case kKeySource:
+            ApplySource(value);
+            break;
+        case kKeyFieldCount:
+            s.FieldCount = ReadInteger(value);
+            break;
+        case kKeyDelimited:
+            ApplyDelimited(value);
+            break;
+        case kKeyLatitude:
+            SetColumn(kSlotLatitude, value);
+            break;
+        case kKeyLongitude:
+            SetColumn(kSlotLongitude, value);
+            break;
+        case kKeyElevation:
+            SetColumn(kSlotElevation, value);
+            break;
+        case kKeyTime:
+            SetColumn(kSlotTime, value);
+            break;
+        case kKeyName:
+            SetColumn(kSlotName, value);
+            break;
+        case kKeyIcon:
+            ApplyIcon(value);
+            break;
+        case kKeyDesc:
+            SetColumn(kSlotDesc, value);
+            break;
+        case kKeyLocFormat:
+            ApplyLocFormat(value);
+            break;
         case kKeyDBType:
-        case kKeyPalmDBType: ApplyDBType(value); break;
-        case kKeyEleFormat: ApplyEleFormat(value); break;
-        case kKeyDefaultIcon: AssignCut(s.DefaultIcon, value, kDefaultIconMax); break;
-        case kKeyHeaderLines: s.HeaderLines = ReadInteger(value); break;
-        case kKeyFieldLen: AssignCut(s.FieldLen, value, kFieldLenMax); break;
-        case kKeyDate: SetColumn(kSlotDate, value); break;
-        case kKeyHeader: s.Header = std::string(value); break;
-        case kKeyFormatTitle: s.FormatTitle = std::string(value); break;
-        case kKeyExt: ApplyExt(value); break;
-        default: break;  // "//", "#" and unknown indexes change nothing
+        case kKeyPalmDBType:
+            ApplyDBType(value);
+            break;
+        case kKeyEleFormat:
+            ApplyEleFormat(value);
+            break;
+        case kKeyDefaultIcon:
+            AssignCut(s.DefaultIcon, value, kDefaultIconMax);
+            break;
+        case kKeyHeaderLines:
+            s.HeaderLines = ReadInteger(value);
+            break;
+        case kKeyFieldLen:
+            AssignCut(s.FieldLen, value, kFieldLenMax);
+            break;
+        case kKeyDate:
+            SetColumn(kSlotDate, value);
+            break;
+        case kKeyHeader:
+            s.Header = std::string(value);
+            break;
+        case kKeyFormatTitle:
+            s.FormatTitle = std::string(value);
+            break;
+        case kKeyExt:
+            ApplyExt(value);
+            break;
+        default:
+            break;  // "//", "#" and unknown indexes change nothing
     }
 }
 

@@ -45,8 +45,12 @@ int SlotForColumn(const LayoutSettings& settings, int32_t c) {
 }
 
 // Appends the slot's value; false when the field is empty.
-bool AppendSlot(int slot, PointRecord& record, const LayoutSettings& settings, const char* timeText,
-                const char* dateText, std::string& out) {
+bool AppendSlot(int slot,
+                PointRecord& record,
+                const LayoutSettings& settings,
+                const char* timeText,
+                const char* dateText,
+                std::string& out) {
     switch (slot) {
         case kSlotLatitude:
             if (record.latitude[0] == '\0') return false;
@@ -80,13 +84,16 @@ bool AppendSlot(int slot, PointRecord& record, const LayoutSettings& settings, c
             QuoteIfNeeded(desc, out);
             return true;
         }
-        default: return false;
+        default:
+            return false;
     }
 }
 
 }  // namespace
 
-int ReadDelimitedColumns(const char* line, PointRecord& record, int separator,
+int ReadDelimitedColumns(const char* line,
+                         PointRecord& record,
+                         int separator,
                          const LayoutSettings& settings) {
     const int16_t* map = settings.fieldMap;
     // Only as many columns are split as the map reaches (at most 16).
@@ -139,8 +146,7 @@ int ReadDefinitionColumns(const char* line, PointRecord& record, const LayoutSet
     return ReadDelimitedColumns(line, record, static_cast<unsigned char>(settings.delimiter), settings);
 }
 
-int WriteColumns(PointRecord& record, const LayoutSettings& settings, int separator,
-                 std::string& out) {
+int WriteColumns(PointRecord& record, const LayoutSettings& settings, int separator, std::string& out) {
     char timeText[kTimeTextCapacity];
     char dateText[kTimeTextCapacity];
     PointTimeTexts(record, settings, timeText, dateText);
@@ -156,13 +162,18 @@ int WriteColumns(PointRecord& record, const LayoutSettings& settings, int separa
     return 0;
 }
 
-int WriteUnseparatedColumns(PointRecord& record, const LayoutSettings& settings, int32_t /*kind*/,
-                            int32_t /*index*/, std::string& out) {
+int WriteUnseparatedColumns(PointRecord& record,
+                            const LayoutSettings& settings,
+                            int32_t /*kind*/,
+                            int32_t /*index*/,
+                            std::string& out) {
     return WriteColumns(record, settings, kNoSeparator, out);
 }
 
-void PointTimeTexts(const PointRecord& record, const LayoutSettings& settings,
-                    char (&timeText)[kTimeTextCapacity], char (&dateText)[kTimeTextCapacity]) {
+void PointTimeTexts(const PointRecord& record,
+                    const LayoutSettings& settings,
+                    char (&timeText)[kTimeTextCapacity],
+                    char (&dateText)[kTimeTextCapacity]) {
     timeText[0] = '\0';
     dateText[0] = '\0';
     if (record.time[0] == '\0') return;
@@ -251,10 +262,14 @@ void WriteHeaderTemplate(TextSink& sink, const char* text, uint32_t numRecords, 
 
 const char* KindExtension(int32_t kind) {
     switch (kind) {
-        case kKindPoint: return ".rlp";
-        case kKindTrack: return ".rlt";
-        case kKindRoute: return ".rlr";
-        default: return "";
+        case kKindPoint:
+            return ".rlp";
+        case kKindTrack:
+            return ".rlt";
+        case kKindRoute:
+            return ".rlr";
+        default:
+            return "";
     }
 }
 

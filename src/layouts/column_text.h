@@ -12,7 +12,9 @@
 namespace vezuved {
 
 // Reads the columns the field map names, cut at separator.
-int ReadDelimitedColumns(const char* line, PointRecord& record, int separator,
+int ReadDelimitedColumns(const char* line,
+                         PointRecord& record,
+                         int separator,
                          const LayoutSettings& settings);
 
 // The read of the layouts whose columns end at the definition's delimiter.
@@ -23,17 +25,18 @@ constexpr int kNoSeparator = -1;
 // Writes settings.fieldCount columns, separated by separator (a character,
 // or kNoSeparator); a column without a field, or with an empty one, gets
 // its label.
-int WriteColumns(PointRecord& record, const LayoutSettings& settings, int separator,
-                 std::string& out);
+int WriteColumns(PointRecord& record, const LayoutSettings& settings, int separator, std::string& out);
 
 // The write of the layouts whose columns follow each other unseparated.
-int WriteUnseparatedColumns(PointRecord& record, const LayoutSettings& settings, int32_t kind,
-                            int32_t index, std::string& out);
+int WriteUnseparatedColumns(
+    PointRecord& record, const LayoutSettings& settings, int32_t kind, int32_t index, std::string& out);
 
 // The record's time and date as the settings write them; both empty for a
 // point without a time.
-void PointTimeTexts(const PointRecord& record, const LayoutSettings& settings,
-                    char (&timeText)[kTimeTextCapacity], char (&dateText)[kTimeTextCapacity]);
+void PointTimeTexts(const PointRecord& record,
+                    const LayoutSettings& settings,
+                    char (&timeText)[kTimeTextCapacity],
+                    char (&dateText)[kTimeTextCapacity]);
 
 // The elevation in the settings' unit; an unknown one stays empty.
 void AppendElevation(const char* elevation, const LayoutSettings& settings, std::string& out);

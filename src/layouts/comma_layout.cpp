@@ -13,7 +13,18 @@ int Write(PointRecord& record, const LayoutSettings& settings, int32_t, int32_t,
 }  // namespace
 
 extern const LayoutDescriptor kCommaLayout = {
-    kLayoutComma, "comma", nullptr, ReadDefinitionColumns, Write, WriteTemplateHeader, nullptr, KindExtension, '\0', false, false, nullptr,
+    kLayoutComma,
+    "comma",
+    nullptr,
+    ReadDefinitionColumns,
+    Write,
+    WriteTemplateHeader,
+    nullptr,
+    KindExtension,
+    '\0',
+    false,
+    false,
+    nullptr,
 };
 
 }  // namespace vezuved

@@ -17,8 +17,8 @@ int Read(const char* line, PointRecord& record, const LayoutSettings& settings) 
     const int16_t* map = settings.fieldMap;
     if (map[kSlotIcon] < 0) CopyField(record.icon, settings.defaultIcon);
 
-    static constexpr int kSlots[] = {kSlotLatitude, kSlotLongitude, kSlotElevation, kSlotTime,
-                                     kSlotName,     kSlotIcon,      kSlotDesc};
+    static constexpr int kSlots[] = {
+        kSlotLatitude, kSlotLongitude, kSlotElevation, kSlotTime, kSlotName, kSlotIcon, kSlotDesc};
     const size_t lineLength = std::strlen(line);
     size_t position = 0;
     for (int c = 0;; ++c) {
@@ -36,12 +36,24 @@ int Read(const char* line, PointRecord& record, const LayoutSettings& settings) 
         for (int slot : kSlots) {
             if (map[slot] != c) continue;
             switch (slot) {
-                case kSlotLatitude: CopyField(record.latitude, text, length); break;
-                case kSlotLongitude: CopyField(record.longitude, text, length); break;
-                case kSlotElevation: CopyField(record.elevation, text, length); break;
-                case kSlotTime: CopyField(record.time, text, length); break;
-                case kSlotName: CopyField(record.name, text, length); break;
-                case kSlotIcon: CopyField(record.icon, text, length); break;
+                case kSlotLatitude:
+                    CopyField(record.latitude, text, length);
+                    break;
+                case kSlotLongitude:
+                    CopyField(record.longitude, text, length);
+                    break;
+                case kSlotElevation:
+                    CopyField(record.elevation, text, length);
+                    break;
+                case kSlotTime:
+                    CopyField(record.time, text, length);
+                    break;
+                case kSlotName:
+                    CopyField(record.name, text, length);
+                    break;
+                case kSlotIcon:
+                    CopyField(record.icon, text, length);
+                    break;
                 case kSlotDesc: {
                     char* desc = DescReserve(record, length + 1);
                     if (desc == nullptr) return -1;
@@ -61,8 +73,18 @@ int Read(const char* line, PointRecord& record, const LayoutSettings& settings) 
 }  // namespace
 
 extern const LayoutDescriptor kFixedLayout = {
-    kLayoutFixed,    "fixed", nullptr, Read,    WriteUnseparatedColumns, WriteTemplateHeader, nullptr,
-    KindExtension, '\0',    false,   false,   nullptr,
+    kLayoutFixed,
+    "fixed",
+    nullptr,
+    Read,
+    WriteUnseparatedColumns,
+    WriteTemplateHeader,
+    nullptr,
+    KindExtension,
+    '\0',
+    false,
+    false,
+    nullptr,
 };
 
 }  // namespace vezuved

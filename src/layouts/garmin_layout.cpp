@@ -55,8 +55,8 @@ const char* IconText(const char* icon) {
     return colon != nullptr ? colon + 1 : icon;
 }
 
-int Write(PointRecord& record, const LayoutSettings& settings, int32_t kind, int32_t index,
-          std::string& out) {
+int Write(
+    PointRecord& record, const LayoutSettings& settings, int32_t kind, int32_t index, std::string& out) {
     char timeText[kTimeTextCapacity];
     char dateText[kTimeTextCapacity];
     PointTimeTexts(record, settings, timeText, dateText);
@@ -90,7 +90,8 @@ int Write(PointRecord& record, const LayoutSettings& settings, int32_t kind, int
         case kKindRoute:
             out.append("Route Waypoint\t").append(record.name).append("\t\t\t\n");
             break;
-        default: break;
+        default:
+            break;
     }
     return 0;
 }
@@ -101,30 +102,58 @@ void Header(TextSink& sink, const ExportHeader&) {
 }
 
 void PassHeader(TextSink& sink, int32_t kind) {
-    static const char* const kPoints[] = {
-        "", "Header\tName\tDescription\tType\tPosition\tAltitude\tDepth\tProximity\tDisplay Mode\tColor\tSymbol\tFacility\tCity\tState\tCountry", ""};
+    static const char* const kPoints[] = {"",
+                                          "Header\tName\tDescription\tType\tPosition\tAltitude\tDepth\tProxim"
+                                          "ity\tDisplay Mode\tColor\tSymbol\tFacility\tCity\tState\tCountry",
+                                          ""};
     static const char* const kTrack[] = {
-        "", "Header\tName\tStart Time\tElapsed Time\tLength\tAverage Speed", "", "Track\tTrack 001", "",
-        "Header\tPosition\tTime\tAltitude\tDepth\tLeg Length\tLeg Time\tLeg Speed\tLeg Course", ""};
-    static const char* const kRoute[] = {
-        "", "Header\tName\tLength\tCourse\tWaypoints", "", "Route\tRoute 001", "",
-        "Header\tWaypoint Name\tDistance\tLeg Length\tCourse", ""};
+        "",
+        "Header\tName\tStart Time\tElapsed Time\tLength\tAverage Speed",
+        "",
+        "Track\tTrack 001",
+        "",
+        "Header\tPosition\tTime\tAltitude\tDepth\tLeg Length\tLeg Time\tLeg Speed\tLeg Course",
+        ""};
+    static const char* const kRoute[] = {"",
+                                         "Header\tName\tLength\tCourse\tWaypoints",
+                                         "",
+                                         "Route\tRoute 001",
+                                         "",
+                                         "Header\tWaypoint Name\tDistance\tLeg Length\tCourse",
+                                         ""};
     auto write = [&](const char* const* lines, size_t count) {
         for (size_t i = 0; i < count; ++i) WriteLine(sink, lines[i]);
     };
     switch (kind) {
-        case kKindPoint: write(kPoints, 3); break;
-        case kKindTrack: write(kTrack, 7); break;
-        case kKindRoute: write(kRoute, 7); break;
-        default: break;
+        case kKindPoint:
+            write(kPoints, 3);
+            break;
+        case kKindTrack:
+            write(kTrack, 7);
+            break;
+        case kKindRoute:
+            write(kRoute, 7);
+            break;
+        default:
+            break;
     }
 }
 
 }  // namespace
 
 extern const LayoutDescriptor kGarminLayout = {
-    kLayoutGarmin,   "Garmin", Takes, Read, Write, Header, PassHeader,
-    KindExtension, '\0',     false, true, &kGarminStyle,
+    kLayoutGarmin,
+    "Garmin",
+    Takes,
+    Read,
+    Write,
+    Header,
+    PassHeader,
+    KindExtension,
+    '\0',
+    false,
+    true,
+    &kGarminStyle,
 };
 
 }  // namespace vezuved

@@ -14,10 +14,10 @@ namespace vezuved {
 // outlive it and keep those texts unchanged while it is in use.
 struct LayoutSettings {
     char delimiter = ',';
-    const int16_t* fieldMap = kDefaultFieldMap.data();  // kFieldMapSize column numbers by slot
-    int32_t fieldCount = 7;                              // columns a written line has
-    const char* fieldWidths = "";                        // fixed layout: "w0,w1,..."
-    const char* defaultIcon = "";                        // icon of a layout without an icon column
+    const int16_t* fieldMap = kDefaultFieldMap.data();        // kFieldMapSize column numbers by slot
+    int32_t fieldCount = 7;                                   // columns a written line has
+    const char* fieldWidths = "";                             // fixed layout: "w0,w1,..."
+    const char* defaultIcon = "";                             // icon of a layout without an icon column
     const std::optional<std::string>* fieldLabels = nullptr;  // kFieldLabelCount texts, or none
     uint16_t locFormat = 0;
     uint16_t eleFormat = 0;  // 1: the text's elevations are metres

@@ -7,8 +7,14 @@ namespace vezuved {
 namespace {
 
 const LayoutDescriptor* const kLayouts[] = {
-    &kRecordLineLayout, &kCommaLayout, &kTabLayout,  &kGarminLayout,
-    &kPlainLayout,      &kFixedLayout, &kPcx5Layout, &kSurveyLayout,
+    &kRecordLineLayout,
+    &kCommaLayout,
+    &kTabLayout,
+    &kGarminLayout,
+    &kPlainLayout,
+    &kFixedLayout,
+    &kPcx5Layout,
+    &kSurveyLayout,
 };
 
 }  // namespace
@@ -28,13 +34,21 @@ int ReadLayoutLine(const char* line, PointRecord* record, int layoutCode, const 
     return layout.read(line, *record, settings);
 }
 
-int FormatLayoutLine(PointRecord& record, int layoutCode, const LayoutSettings& settings, int32_t kind,
-                     int32_t index, std::string& out) {
+int FormatLayoutLine(PointRecord& record,
+                     int layoutCode,
+                     const LayoutSettings& settings,
+                     int32_t kind,
+                     int32_t index,
+                     std::string& out) {
     return LayoutFor(layoutCode).write(record, settings, kind, index, out);
 }
 
-int WriteLayoutLine(TextSink& sink, PointRecord& record, int layoutCode, const LayoutSettings& settings,
-                    int32_t kind, int32_t index) {
+int WriteLayoutLine(TextSink& sink,
+                    PointRecord& record,
+                    int layoutCode,
+                    const LayoutSettings& settings,
+                    int32_t kind,
+                    int32_t index) {
     // One buffer serves every line of a file: lines cost no allocation.
     static thread_local std::string line;
     line.clear();

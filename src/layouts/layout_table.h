@@ -40,17 +40,17 @@ struct LayoutDescriptor {
     int (*read)(const char* line, PointRecord& record, const LayoutSettings& settings);
     // Appends the record's line (no line end, but for the one that ends
     // every Garmin line). Returns 0.
-    int (*write)(PointRecord& record, const LayoutSettings& settings, int32_t kind, int32_t index,
-                 std::string& out);
+    int (*write)(
+        PointRecord& record, const LayoutSettings& settings, int32_t kind, int32_t index, std::string& out);
     // Writes what an export puts before all records.
     void (*header)(TextSink& sink, const ExportHeader& header);
     // Writes what an export puts before each pass over the records; may be null.
     void (*passHeader)(TextSink& sink, int32_t kind);
     // The extension an export takes when the definition names none ("" for none).
     const char* (*extension)(int32_t kind);
-    char delimiter;                 // the delimiter the layout imposes, or 0
-    bool copiesRecordText;          // an export writes the records' lines unchanged
-    bool repeatsRouteAsWaypoints;   // a route export lists its points again as waypoints
+    char delimiter;                  // the delimiter the layout imposes, or 0
+    bool copiesRecordText;           // an export writes the records' lines unchanged
+    bool repeatsRouteAsWaypoints;    // a route export lists its points again as waypoints
     const LayoutStyle* exportStyle;  // conventions an export switches to, or null
 };
 
@@ -64,12 +64,20 @@ const LayoutDescriptor& LayoutFor(int layoutCode);
 int ReadLayoutLine(const char* line, PointRecord* record, int layoutCode, const LayoutSettings& settings);
 
 // Appends the record's line in the layout. Returns 0.
-int FormatLayoutLine(PointRecord& record, int layoutCode, const LayoutSettings& settings, int32_t kind,
-                     int32_t index, std::string& out);
+int FormatLayoutLine(PointRecord& record,
+                     int layoutCode,
+                     const LayoutSettings& settings,
+                     int32_t kind,
+                     int32_t index,
+                     std::string& out);
 
 // Formats the record and writes its line followed by "\n" (CR LF on a text
 // sink). Returns what FormatLayoutLine returned.
-int WriteLayoutLine(TextSink& sink, PointRecord& record, int layoutCode, const LayoutSettings& settings,
-                    int32_t kind, int32_t index);
+int WriteLayoutLine(TextSink& sink,
+                    PointRecord& record,
+                    int layoutCode,
+                    const LayoutSettings& settings,
+                    int32_t kind,
+                    int32_t index);
 
 }  // namespace vezuved

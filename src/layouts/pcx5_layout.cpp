@@ -6,8 +6,18 @@
 namespace vezuved {
 
 extern const LayoutDescriptor kPcx5Layout = {
-    kLayoutPcx5,     "PCX5", nullptr, ReadDefinitionColumns,   WriteUnseparatedColumns, WriteTemplateHeader, nullptr,
-    KindExtension, '\0',   false,   false, nullptr,
+    kLayoutPcx5,
+    "PCX5",
+    nullptr,
+    ReadDefinitionColumns,
+    WriteUnseparatedColumns,
+    WriteTemplateHeader,
+    nullptr,
+    KindExtension,
+    '\0',
+    false,
+    false,
+    nullptr,
 };
 
 }  // namespace vezuved

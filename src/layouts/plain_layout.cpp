@@ -12,8 +12,18 @@ const char* Extension(int32_t) { return ".txt"; }
 }  // namespace
 
 extern const LayoutDescriptor kPlainLayout = {
-    kLayoutPlain, "plain", nullptr, ReadWholeLine, WriteUnseparatedColumns, WriteTemplateHeader, nullptr,
-    Extension,  '\0',    true,    false,         nullptr,
+    kLayoutPlain,
+    "plain",
+    nullptr,
+    ReadWholeLine,
+    WriteUnseparatedColumns,
+    WriteTemplateHeader,
+    nullptr,
+    Extension,
+    '\0',
+    true,
+    false,
+    nullptr,
 };
 
 }  // namespace vezuved

@@ -8,13 +8,25 @@ namespace vezuved {
 
 namespace {
 
-int Read(const char* line, PointRecord& record, const LayoutSettings&) { return ParseRecordLine(line, record); }
+int Read(const char* line, PointRecord& record, const LayoutSettings&) {
+    return ParseRecordLine(line, record);
+}
 
 }  // namespace
 
 extern const LayoutDescriptor kRecordLineLayout = {
-    kLayoutRecordLine, "record line", nullptr, Read, WriteUnseparatedColumns, WriteTemplateHeader, nullptr,
-    KindExtension,   '\0',          false,   false, nullptr,
+    kLayoutRecordLine,
+    "record line",
+    nullptr,
+    Read,
+    WriteUnseparatedColumns,
+    WriteTemplateHeader,
+    nullptr,
+    KindExtension,
+    '\0',
+    false,
+    false,
+    nullptr,
 };
 
 }  // namespace vezuved

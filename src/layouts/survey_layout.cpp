@@ -12,8 +12,18 @@ const char* Extension(int32_t) { return ".xml"; }
 }  // namespace
 
 extern const LayoutDescriptor kSurveyLayout = {
-    kLayoutSurvey, "survey", nullptr, ReadWholeLine, WriteUnseparatedColumns, WriteTemplateHeader, nullptr,
-    Extension,   '\0',     true,    false,         nullptr,
+    kLayoutSurvey,
+    "survey",
+    nullptr,
+    ReadWholeLine,
+    WriteUnseparatedColumns,
+    WriteTemplateHeader,
+    nullptr,
+    Extension,
+    '\0',
+    true,
+    false,
+    nullptr,
 };
 
 }  // namespace vezuved

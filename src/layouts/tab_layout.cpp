@@ -17,7 +17,18 @@ int Write(PointRecord& record, const LayoutSettings& settings, int32_t, int32_t,
 }  // namespace
 
 extern const LayoutDescriptor kTabLayout = {
-    kLayoutTab, "tab", nullptr, Read, Write, WriteTemplateHeader, nullptr, KindExtension, '\t', false, false, nullptr,
+    kLayoutTab,
+    "tab",
+    nullptr,
+    Read,
+    Write,
+    WriteTemplateHeader,
+    nullptr,
+    KindExtension,
+    '\t',
+    false,
+    false,
+    nullptr,
 };
 
 }  // namespace vezuved

@@ -18,9 +18,9 @@ namespace vezuved {
 inline constexpr uint32_t pdbErrIndex = 1025;     // bad argument
 inline constexpr uint32_t pdbErrNoRecord = 1026;  // index beyond the records; list full
 inline constexpr uint32_t pdbErrMemory = 1029;
-inline constexpr uint32_t pdbErrFormat = 1032;    // the file is not a sound database
-inline constexpr uint32_t pdbErrIO = 1035;        // the stream failed or was short
-inline constexpr uint32_t pdbErrCount = 1036;     // finished with the wrong record count
+inline constexpr uint32_t pdbErrFormat = 1032;  // the file is not a sound database
+inline constexpr uint32_t pdbErrIO = 1035;      // the stream failed or was short
+inline constexpr uint32_t pdbErrCount = 1036;   // finished with the wrong record count
 
 inline constexpr uint32_t pdbHandleMarker = 0xfeedfaceu;
 
@@ -67,7 +67,7 @@ struct PdbHandle {
     uint32_t sortInfoOffset;  // 0 when there is no block
     uint8_t modified;         // set once a record has been added
     uint32_t pendingError;
-    uint8_t* readBuffer;      // last application info block or record read
+    uint8_t* readBuffer;  // last application info block or record read
     uint32_t readBufferCapacity;
 };
 
@@ -135,8 +135,7 @@ uint32_t PdbGetRecordEntry(PdbHandle* handle, uint32_t index, PdbRecordEntry* en
 
 // Entry, size and data of a record; *data is null for a deleted record.
 // The data lives in the handle's buffer until the next read or release.
-uint32_t PdbReadRecord(PdbHandle* handle, uint32_t index, PdbRecordEntry* entry,
-                       const uint8_t** data);
+uint32_t PdbReadRecord(PdbHandle* handle, uint32_t index, PdbRecordEntry* entry, const uint8_t** data);
 
 // Appends a record (record databases only). A size of 0 stores no data and
 // a data offset of 0, which readers accept only with the deleted attribute.

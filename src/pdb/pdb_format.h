@@ -37,15 +37,11 @@ constexpr uint32_t kRecordEntrySize = 8;
 constexpr uint32_t kResourceEntrySize = 10;
 constexpr uint32_t kResourceOffsetAt = 6;  // data offset inside a resource entry
 
-inline uint16_t GetU16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] << 8 | p[1]);
-}
+inline uint16_t GetU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
 inline uint32_t GetU24(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[2];
 }
-inline uint32_t GetU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) << 24 | GetU24(p + 1);
-}
+inline uint32_t GetU32(const uint8_t* p) { return static_cast<uint32_t>(p[0]) << 24 | GetU24(p + 1); }
 inline void PutU16(uint8_t* p, uint16_t v) {
     p[0] = static_cast<uint8_t>(v >> 8);
     p[1] = static_cast<uint8_t>(v);
@@ -99,7 +95,7 @@ inline void DecodeHeader(const uint8_t* raw, PdbHeader* h) {
     std::memcpy(h->name, raw, kNameSize);
     ForEachHeaderField(*h, [raw](uint32_t at, uint32_t width, auto& value) {
         value = static_cast<std::remove_reference_t<decltype(value)>>(width == 2 ? GetU16(raw + at)
-                                                                                  : GetU32(raw + at));
+                                                                                 : GetU32(raw + at));
     });
     h->creationDate = PdbDateToHost(h->creationDate);
     h->modificationDate = PdbDateToHost(h->modificationDate);

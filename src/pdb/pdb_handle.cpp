@@ -17,18 +17,14 @@ bool StreamUsable(const PdbStream* stream) {
 }
 
 bool ReadAt(const PdbStream& stream, uint64_t offset, void* buffer, size_t count) {
-    return stream.seek(stream.context, offset) &&
-           stream.read(stream.context, buffer, count) == count;
+    return stream.seek(stream.context, offset) && stream.read(stream.context, buffer, count) == count;
 }
 
 bool WriteAt(const PdbStream& stream, uint64_t offset, const void* data, size_t count) {
-    return stream.seek(stream.context, offset) &&
-           stream.write(stream.context, data, count) == count;
+    return stream.seek(stream.context, offset) && stream.write(stream.context, data, count) == count;
 }
 
-bool StreamSize(const PdbStream& stream, uint64_t* size) {
-    return stream.size(stream.context, size);
-}
+bool StreamSize(const PdbStream& stream, uint64_t* size) { return stream.size(stream.context, size); }
 
 PdbHandle* NewHandle(const PdbStream& stream, uint16_t mode) {
     void* block = MemAllocateZeroed(1, sizeof(PdbHandle));

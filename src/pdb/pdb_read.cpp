@@ -45,8 +45,7 @@ uint32_t MeasureAppInfo(PdbHandle* handle, uint32_t* size) {
 
 // Entry index, and index + 1 when there is one, give the record's data
 // offset and size; nothing else of the list is touched.
-uint32_t LocateRecord(PdbHandle* handle, uint32_t index, PdbRecordEntry* entry,
-                      uint32_t* offset) {
+uint32_t LocateRecord(PdbHandle* handle, uint32_t index, PdbRecordEntry* entry, uint32_t* offset) {
     bool hasNext = index + 1 < handle->recordCount;
     uint8_t raw[2 * kRecordEntrySize];
     uint64_t at = kListStart + static_cast<uint64_t>(index) * kRecordEntrySize;
@@ -129,8 +128,7 @@ uint32_t PdbGetRecordEntry(PdbHandle* handle, uint32_t index, PdbRecordEntry* en
     return handle->pendingError = code;
 }
 
-uint32_t PdbReadRecord(PdbHandle* handle, uint32_t index, PdbRecordEntry* entry,
-                       const uint8_t** data) {
+uint32_t PdbReadRecord(PdbHandle* handle, uint32_t index, PdbRecordEntry* entry, const uint8_t** data) {
     if (data != nullptr) *data = nullptr;
     if (!pdbimpl::HandleAlive(handle) || entry == nullptr || data == nullptr) return pdbErrIndex;
     *entry = PdbRecordEntry{};

@@ -35,8 +35,6 @@ size_t FileWrite(void* context, const void* data, size_t count) {
 
 }  // namespace
 
-PdbStream PdbFileStream(std::FILE* file) {
-    return PdbStream{file, FileSeek, FileSize, FileRead, FileWrite};
-}
+PdbStream PdbFileStream(std::FILE* file) { return PdbStream{file, FileSeek, FileSize, FileRead, FileWrite}; }
 
 }  // namespace vezuved

@@ -39,8 +39,7 @@ bool HeaderSound(const PdbHeader& h, uint64_t fileSize, uint64_t listEnd) {
 
 // Data offsets must rise strictly, stay inside the file and not point into
 // the list; data may start at the gap of a list written without one.
-bool EntriesSound(const PdbStream& stream, const PdbHeader& h, uint64_t fileSize,
-                  uint64_t listEnd) {
+bool EntriesSound(const PdbStream& stream, const PdbHeader& h, uint64_t fileSize, uint64_t listEnd) {
     uint16_t listKind = ListKindOf(h.attributes);
     uint32_t entrySize = EntrySizeOf(listKind);
     uint64_t lowest = h.sortInfoOffset != 0 ? h.sortInfoOffset : h.appInfoOffset;
@@ -48,8 +47,8 @@ bool EntriesSound(const PdbStream& stream, const PdbHeader& h, uint64_t fileSize
     uint32_t remaining = h.recordCount;
     uint64_t at = kListStart;
     while (remaining != 0) {
-        uint32_t count = remaining < kChunkBytes / entrySize ? remaining
-                                                              : static_cast<uint32_t>(kChunkBytes / entrySize);
+        uint32_t count =
+            remaining < kChunkBytes / entrySize ? remaining : static_cast<uint32_t>(kChunkBytes / entrySize);
         if (!pdbimpl::ReadAt(stream, at, chunk, static_cast<size_t>(count) * entrySize)) return false;
         for (uint32_t i = 0; i < count; ++i) {
             const uint8_t* entry = chunk + static_cast<size_t>(i) * entrySize;

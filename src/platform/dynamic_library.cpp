@@ -10,7 +10,8 @@ DWORD DynamicLibrary::Open(const char* path, bool wide) {
     HMODULE module = nullptr;
     if (wide) {
         std::vector<wchar_t> widePath;
-        for (const char* p = path; *p != 0; ++p) widePath.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*p)));
+        for (const char* p = path; *p != 0; ++p)
+            widePath.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*p)));
         widePath.push_back(0);
         module = LoadLibraryExW(widePath.data(), nullptr, 0);
     } else {
@@ -36,8 +37,10 @@ void DynamicLibrary::Close() {
 
 std::string ThisModuleFolder() {
     HMODULE module = nullptr;
-    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            reinterpret_cast<LPCSTR>(&ThisModuleFolder), &module))
+    if (!GetModuleHandleExA(
+            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+            reinterpret_cast<LPCSTR>(&ThisModuleFolder),
+            &module))
         return std::string();
     char path[MAX_PATH + 1] = {};
     const DWORD length = GetModuleFileNameA(module, path, MAX_PATH);

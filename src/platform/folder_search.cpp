@@ -20,9 +20,7 @@
 namespace vezuved {
 
 namespace {
-bool IsDotEntry(const char* name) {
-    return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
-}
+bool IsDotEntry(const char* name) { return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0; }
 }  // namespace
 
 bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }

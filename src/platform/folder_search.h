@@ -24,7 +24,7 @@ std::string JoinPath(const std::string& folder, const char* name);
 std::string CurrentFolder();
 
 struct FolderEntry {
-    std::string name;       // the entry's own name, without the folder
+    std::string name;  // the entry's own name, without the folder
     bool isFolder = false;
 };
 

@@ -30,7 +30,10 @@ BOOL PlatformWriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* done)
 DWORD PlatformGetFileSize(HANDLE file, DWORD* high);
 BOOL PlatformGetFileTime(HANDLE file, FILETIME* creation, FILETIME* access, FILETIME* write);
 // A null time leaves that time as it is.
-BOOL PlatformSetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* access, const FILETIME* write);
+BOOL PlatformSetFileTime(HANDLE file,
+                         const FILETIME* creation,
+                         const FILETIME* access,
+                         const FILETIME* write);
 BOOL PlatformCloseHandle(HANDLE file);
 BOOL PlatformDeleteFile(LPCWSTR path);
 BOOL PlatformMoveFile(LPCWSTR from, LPCWSTR to);  // replaces an existing destination

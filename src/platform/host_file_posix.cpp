@@ -31,7 +31,8 @@ constexpr int64_t kEpochDifference = 11644473600LL;
 constexpr int64_t kTicksPerSecond = 10000000LL;
 
 FILETIME TimespecToFileTime(const struct timespec& ts) {
-    const int64_t ticks = (static_cast<int64_t>(ts.tv_sec) + kEpochDifference) * kTicksPerSecond + ts.tv_nsec / 100;
+    const int64_t ticks =
+        (static_cast<int64_t>(ts.tv_sec) + kEpochDifference) * kTicksPerSecond + ts.tv_nsec / 100;
     return MakeFileTime(static_cast<uint64_t>(ticks < 0 ? 0 : ticks));
 }
 
@@ -65,7 +66,8 @@ std::string ToBytes(LPCWSTR path) {
 
 void ToWide(const char* bytes, WCHAR* out, size_t capacity) {
     size_t i = 0;
-    for (; bytes[i] != 0 && i + 1 < capacity; ++i) out[i] = static_cast<WCHAR>(static_cast<unsigned char>(bytes[i]));
+    for (; bytes[i] != 0 && i + 1 < capacity; ++i)
+        out[i] = static_cast<WCHAR>(static_cast<unsigned char>(bytes[i]));
     out[i] = 0;
 }
 
@@ -84,24 +86,37 @@ std::string FolderOf(const std::string& path) {
 
 DWORD ErrorFromErrno(int error, const std::string& path) {
     switch (error) {
-        case 0: return ERROR_SUCCESS;
-        case ENOENT: return Exists(FolderOf(path)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
-        case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+        case 0:
+            return ERROR_SUCCESS;
+        case ENOENT:
+            return Exists(FolderOf(path)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+        case ENOTDIR:
+            return ERROR_PATH_NOT_FOUND;
         case EACCES:
         case EPERM:
         case EISDIR:
-        case EROFS: return ERROR_ACCESS_DENIED;
-        case EEXIST: return ERROR_FILE_EXISTS;
-        case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
+        case EROFS:
+            return ERROR_ACCESS_DENIED;
+        case EEXIST:
+            return ERROR_FILE_EXISTS;
+        case ENOTEMPTY:
+            return ERROR_DIR_NOT_EMPTY;
         case ENOSPC:
-        case EDQUOT: return ERROR_DISK_FULL;
-        case EBADF: return ERROR_INVALID_HANDLE;
+        case EDQUOT:
+            return ERROR_DISK_FULL;
+        case EBADF:
+            return ERROR_INVALID_HANDLE;
         case EMFILE:
-        case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
-        case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
-        case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
-        case EINVAL: return ERROR_INVALID_PARAMETER;
-        default: return ERROR_GEN_FAILURE;
+        case ENFILE:
+            return ERROR_TOO_MANY_OPEN_FILES;
+        case ENOMEM:
+            return ERROR_NOT_ENOUGH_MEMORY;
+        case ENAMETOOLONG:
+            return ERROR_FILENAME_EXCED_RANGE;
+        case EINVAL:
+            return ERROR_INVALID_PARAMETER;
+        default:
+            return ERROR_GEN_FAILURE;
     }
 }
 
@@ -214,7 +229,8 @@ std::string PlatformResolvePath(LPCWSTR path) {
         }
         resolved = prefix + component;
     }
-    if (bytes.size() > 1 && bytes.back() == '/' && !resolved.empty() && resolved.back() != '/') resolved += '/';
+    if (bytes.size() > 1 && bytes.back() == '/' && !resolved.empty() && resolved.back() != '/')
+        resolved += '/';
     return resolved;
 }
 
@@ -246,7 +262,8 @@ HANDLE PlatformFindFirstFile(LPCWSTR pattern, HostFindData* found) {
     // Owned until handed out: running out of memory for a name closes both.
     std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
     if (!dir) {
-        t_lastError = (errno == ENOENT || errno == ENOTDIR) ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(errno, folder);
+        t_lastError =
+            (errno == ENOENT || errno == ENOTDIR) ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(errno, folder);
         return INVALID_HANDLE_VALUE;
     }
     std::unique_ptr<HostObject> search(new HostObject(HostObject::Kind::Search));
@@ -286,7 +303,8 @@ BOOL PlatformFindClose(HANDLE handle) {
     return TRUE;
 }
 
-HANDLE PlatformCreateFile(LPCWSTR path, DWORD access, DWORD /*share*/, DWORD disposition, DWORD /*attributes*/) {
+HANDLE PlatformCreateFile(
+    LPCWSTR path, DWORD access, DWORD /*share*/, DWORD disposition, DWORD /*attributes*/) {
     if (path == nullptr || path[0] == 0) {
         t_lastError = path == nullptr ? ERROR_INVALID_PARAMETER : ERROR_PATH_NOT_FOUND;
         return INVALID_HANDLE_VALUE;
@@ -298,10 +316,17 @@ HANDLE PlatformCreateFile(LPCWSTR path, DWORD access, DWORD /*share*/, DWORD dis
     flags |= (read && write) ? O_RDWR : (write ? O_WRONLY : O_RDONLY);
     const bool existed = Exists(resolved);
     switch (disposition) {
-        case CREATE_NEW: flags |= O_CREAT | O_EXCL; break;
-        case CREATE_ALWAYS: flags |= O_CREAT | O_TRUNC; break;
-        case OPEN_EXISTING: break;
-        case OPEN_ALWAYS: flags |= O_CREAT; break;
+        case CREATE_NEW:
+            flags |= O_CREAT | O_EXCL;
+            break;
+        case CREATE_ALWAYS:
+            flags |= O_CREAT | O_TRUNC;
+            break;
+        case OPEN_EXISTING:
+            break;
+        case OPEN_ALWAYS:
+            flags |= O_CREAT;
+            break;
         case TRUNCATE_EXISTING:
             if (!write) {
                 t_lastError = ERROR_INVALID_PARAMETER;
@@ -309,7 +334,9 @@ HANDLE PlatformCreateFile(LPCWSTR path, DWORD access, DWORD /*share*/, DWORD dis
             }
             flags |= O_TRUNC;
             break;
-        default: t_lastError = ERROR_INVALID_PARAMETER; return INVALID_HANDLE_VALUE;
+        default:
+            t_lastError = ERROR_INVALID_PARAMETER;
+            return INVALID_HANDLE_VALUE;
     }
     struct stat st;
     if (existed && ::stat(resolved.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
@@ -325,8 +352,9 @@ HANDLE PlatformCreateFile(LPCWSTR path, DWORD access, DWORD /*share*/, DWORD dis
     file->fd = fd;
     // As on Windows: success, with ERROR_ALREADY_EXISTS when an existing file
     // was opened by a disposition that could have created it.
-    t_lastError = (existed && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS)) ? ERROR_ALREADY_EXISTS
-                                                                                          : ERROR_SUCCESS;
+    t_lastError = (existed && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS))
+                      ? ERROR_ALREADY_EXISTS
+                      : ERROR_SUCCESS;
     return Register(file);
 }
 
@@ -338,7 +366,8 @@ BOOL PlatformReadFile(HANDLE handle, void* buffer, DWORD size, DWORD* done) {
     auto* bytes = static_cast<char*>(buffer);
     while (total < size) {
         // A failed read is -1; one the seam ends early (errno 0) reads nothing.
-        const ssize_t n = IoCallFails(IoCall::Read) ? (errno != 0 ? -1 : 0) : ::read(file->fd, bytes + total, size - total);
+        const ssize_t n =
+            IoCallFails(IoCall::Read) ? (errno != 0 ? -1 : 0) : ::read(file->fd, bytes + total, size - total);
         if (n < 0) {
             if (errno == EINTR) continue;
             FailWith(errno, std::string());
@@ -400,7 +429,10 @@ BOOL PlatformGetFileTime(HANDLE handle, FILETIME* creation, FILETIME* access, FI
     return TRUE;
 }
 
-BOOL PlatformSetFileTime(HANDLE handle, const FILETIME* /*creation*/, const FILETIME* access, const FILETIME* write) {
+BOOL PlatformSetFileTime(HANDLE handle,
+                         const FILETIME* /*creation*/,
+                         const FILETIME* access,
+                         const FILETIME* write) {
     HostObject* file = Lookup(handle, HostObject::Kind::File);
     if (file == nullptr) return FALSE;
     struct timespec times[2];
@@ -462,7 +494,7 @@ BOOL PlatformCreateDirectory(LPCWSTR path) {
     const std::string resolved = PlatformResolvePath(path);
     if (::mkdir(resolved.c_str(), 0777) != 0) {
         const int error = errno;
-        t_lastError = error == EEXIST ? ERROR_ALREADY_EXISTS
+        t_lastError = error == EEXIST   ? ERROR_ALREADY_EXISTS
                       : error == ENOENT ? ERROR_PATH_NOT_FOUND
                                         : ErrorFromErrno(error, resolved);
         return FALSE;
@@ -538,7 +570,8 @@ BOOL PlatformFileTimeToDosDateTime(const FILETIME* time, WORD* date, WORD* dosTi
         return FALSE;
     }
     *date = static_cast<WORD>(((year - 1980) << 9) | (month << 5) | day);
-    *dosTime = static_cast<WORD>(((secondOfDay / 3600) << 11) | (((secondOfDay / 60) % 60) << 5) | ((secondOfDay % 60) / 2));
+    *dosTime = static_cast<WORD>(((secondOfDay / 3600) << 11) | (((secondOfDay / 60) % 60) << 5) |
+                                 ((secondOfDay % 60) / 2));
     return TRUE;
 }
 

@@ -99,7 +99,10 @@ BOOL PlatformGetFileTime(HANDLE file, FILETIME* creation, FILETIME* access, FILE
     return GetFileTime(file, creation, access, write);
 }
 
-BOOL PlatformSetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* access, const FILETIME* write) {
+BOOL PlatformSetFileTime(HANDLE file,
+                         const FILETIME* creation,
+                         const FILETIME* access,
+                         const FILETIME* write) {
     return SetFileTime(file, creation, access, write);
 }
 
@@ -128,7 +131,9 @@ FILETIME PlatformCurrentFileTime() {
     return now;
 }
 
-HANDLE PlatformFindFirstFileA(const char* pattern, WIN32_FIND_DATAA* found) { return FindFirstFileA(pattern, found); }
+HANDLE PlatformFindFirstFileA(const char* pattern, WIN32_FIND_DATAA* found) {
+    return FindFirstFileA(pattern, found);
+}
 BOOL PlatformFindNextFileA(HANDLE search, WIN32_FIND_DATAA* found) { return FindNextFileA(search, found); }
 
 HANDLE PlatformCreateFileA(const char* path, DWORD access, DWORD share, DWORD disposition, DWORD attributes) {

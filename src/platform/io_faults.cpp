@@ -12,12 +12,13 @@ namespace vezuved {
 
 namespace {
 
-const char* const kNames[kIoCallKinds] = {"open", "read", "write", "flush", "sync", "close", "rename", "remove", "settime"};
+const char* const kNames[kIoCallKinds] = {
+    "open", "read", "write", "flush", "sync", "close", "rename", "remove", "settime"};
 
-int g_kind = -1;        // the armed kind, -1 for none
-long g_failAt = 0;      // 0: never fail
-long g_counted = 0;     // calls of the armed kind since it was armed
-int g_error = 0;        // the errno given; 0 on a write: short, then full
+int g_kind = -1;          // the armed kind, -1 for none
+long g_failAt = 0;        // 0: never fail
+long g_counted = 0;       // calls of the armed kind since it was armed
+int g_error = 0;          // the errno given; 0 on a write: short, then full
 bool g_diskFull = false;  // a short write happened: every later write finds no space
 
 bool Counts(IoCall kind) {
@@ -68,7 +69,8 @@ bool ArmIoFaultsFromText(const char* text) {
     if (colon == nullptr) return false;
     for (int kind = 0; kind < kIoCallKinds; ++kind) {
         const size_t length = std::strlen(kNames[kind]);
-        if (static_cast<size_t>(colon - text) != length || std::strncmp(text, kNames[kind], length) != 0) continue;
+        if (static_cast<size_t>(colon - text) != length || std::strncmp(text, kNames[kind], length) != 0)
+            continue;
         char* end = nullptr;
         const long nth = std::strtol(colon + 1, &end, 10);
         if (end == colon + 1 || nth < 0) return false;

@@ -121,7 +121,8 @@ bool SyncToDisk(ReplacingFile& replacing) {
 
 bool RenameOverTarget(ReplacingFile& replacing) {
     if (replacing.direct) return true;
-    if (IoCallFails(IoCall::Rename) || ::rename(replacing.temporary.c_str(), replacing.destination.c_str()) != 0) {
+    if (IoCallFails(IoCall::Rename) ||
+        ::rename(replacing.temporary.c_str(), replacing.destination.c_str()) != 0) {
         const int renameError = errno;
         DiscardReplacingFile(replacing);
         return Fail(replacing, "replace", renameError);

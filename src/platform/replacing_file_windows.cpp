@@ -30,8 +30,13 @@ std::wstring Wide(const std::string& path) {
 // line end.
 std::string SystemText(DWORD error) {
     char text[512] = "";
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                        error, 0, text, sizeof text, nullptr);
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr,
+                                        error,
+                                        0,
+                                        text,
+                                        sizeof text,
+                                        nullptr);
     std::string message(text, length);
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' ' ||
                                 message.back() == '.')) {
@@ -45,7 +50,6 @@ bool FailSystem(ReplacingFile& replacing, const char* step, DWORD error) {
     return false;
 }
 
-
 }  // namespace
 
 bool OpenReplacing(ReplacingFile& replacing, const char* target) {
@@ -57,8 +61,10 @@ bool OpenReplacing(ReplacingFile& replacing, const char* target) {
 
     const DWORD attributes = GetFileAttributesW(Wide(replacing.destination).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
-        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FailSystem(replacing, "write", ERROR_ACCESS_DENIED);
-        if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return FailSystem(replacing, "write", ERROR_ACCESS_DENIED);
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+            return FailSystem(replacing, "write", ERROR_ACCESS_DENIED);
+        if ((attributes & FILE_ATTRIBUTE_READONLY) != 0)
+            return FailSystem(replacing, "write", ERROR_ACCESS_DENIED);
     }
     RemoveStaleTemporariesBeside(replacing.destination);
     for (unsigned attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
@@ -66,8 +72,13 @@ bool OpenReplacing(ReplacingFile& replacing, const char* target) {
         // so a file once created is always known and removed.
         replacing.temporary = TemporaryNameBeside(replacing.destination, GetCurrentProcessId(), attempt);
         replacing.registration = RegisterTemporary(replacing.temporary);
-        const HANDLE handle = CreateFileW(Wide(replacing.temporary).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                                          nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE handle = CreateFileW(Wide(replacing.temporary).c_str(),
+                                          GENERIC_READ | GENERIC_WRITE,
+                                          0,
+                                          nullptr,
+                                          CREATE_NEW,
+                                          FILE_ATTRIBUTE_NORMAL,
+                                          nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
             const DWORD error = GetLastError();
             replacing.temporary.clear();
@@ -101,7 +112,8 @@ bool SyncToDisk(ReplacingFile& replacing) {
 }
 
 bool RenameOverTarget(ReplacingFile& replacing) {
-    if (!MoveFileExW(Wide(replacing.temporary).c_str(), Wide(replacing.destination).c_str(),
+    if (!MoveFileExW(Wide(replacing.temporary).c_str(),
+                     Wide(replacing.destination).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const DWORD moveError = GetLastError();
         DiscardReplacingFile(replacing);
@@ -123,9 +135,13 @@ bool PlatformSameFile(const char* first, const char* second) {
     BY_HANDLE_FILE_INFORMATION info[2];
     const char* paths[2] = {first, second};
     for (int i = 0; i < 2; ++i) {
-        const HANDLE handle = CreateFileW(Wide(paths[i]).c_str(), 0,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        const HANDLE handle = CreateFileW(Wide(paths[i]).c_str(),
+                                          0,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr,
+                                          OPEN_EXISTING,
+                                          FILE_FLAG_BACKUP_SEMANTICS,
+                                          nullptr);
         if (handle == INVALID_HANDLE_VALUE) return false;
         const BOOL known = GetFileInformationByHandle(handle, &info[i]);
         CloseHandle(handle);

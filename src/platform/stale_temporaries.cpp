@@ -42,7 +42,8 @@ uint64_t Value(const FILETIME& time) {
 bool IsLibraryTemporaryName(const Text& name) {
     // ".vezuved-<digits>-<digits>.tmp"
     const size_t prefix = 9;  // ".vezuved-"
-    if (StartsWith(name, ".vezuved-") && name.size() > prefix + 4 && StartsWith(name, ".tmp", name.size() - 4)) {
+    if (StartsWith(name, ".vezuved-") && name.size() > prefix + 4 &&
+        StartsWith(name, ".tmp", name.size() - 4)) {
         const size_t dash = name.find(static_cast<WCHAR>('-'), prefix);
         if (dash != Text::npos && DigitsTo(name, prefix, dash) && DigitsTo(name, dash + 1, name.size() - 4))
             return true;

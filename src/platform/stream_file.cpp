@@ -91,7 +91,8 @@ std::FILE* Wrap(int fd, const char* mode) {
         errno = ENOMEM;
         return nullptr;
     }
-    std::FILE* file = ::fopencookie(cookie, mode, cookie_io_functions_t{SeamRead, SeamWrite, SeamSeek, SeamClose});
+    std::FILE* file =
+        ::fopencookie(cookie, mode, cookie_io_functions_t{SeamRead, SeamWrite, SeamSeek, SeamClose});
     if (file == nullptr) {
         delete cookie;
         return nullptr;
@@ -103,10 +104,14 @@ std::FILE* Wrap(int fd, const char* mode) {
 int OpenFlags(const char* mode) {
     const bool plus = std::strchr(mode, '+') != nullptr;
     switch (mode[0]) {
-        case 'r': return plus ? O_RDWR : O_RDONLY;
-        case 'w': return (plus ? O_RDWR : O_WRONLY) | O_CREAT | O_TRUNC;
-        case 'a': return (plus ? O_RDWR : O_WRONLY) | O_CREAT | O_APPEND;
-        default: return -1;
+        case 'r':
+            return plus ? O_RDWR : O_RDONLY;
+        case 'w':
+            return (plus ? O_RDWR : O_WRONLY) | O_CREAT | O_TRUNC;
+        case 'a':
+            return (plus ? O_RDWR : O_WRONLY) | O_CREAT | O_APPEND;
+        default:
+            return -1;
     }
 }
 
@@ -155,7 +160,9 @@ std::FILE* PlatformOpenStream(const char* path, const char* mode) {
 }
 
 #if defined(_WIN32)
-std::FILE* PlatformStreamOfDescriptor(int descriptor, const char* mode) { return ::_fdopen(descriptor, mode); }
+std::FILE* PlatformStreamOfDescriptor(int descriptor, const char* mode) {
+    return ::_fdopen(descriptor, mode);
+}
 int PlatformStreamDescriptor(std::FILE* file) { return ::_fileno(file); }
 #else
 std::FILE* PlatformStreamOfDescriptor(int descriptor, const char* mode) { return ::fdopen(descriptor, mode); }

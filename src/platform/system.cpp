@@ -22,7 +22,9 @@ bool PlatformHasWideCalls() {
     return version.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
-DWORD PlatformWaitForEvent(HANDLE event, DWORD milliseconds) { return WaitForSingleObject(event, milliseconds); }
+DWORD PlatformWaitForEvent(HANDLE event, DWORD milliseconds) {
+    return WaitForSingleObject(event, milliseconds);
+}
 
 void PlatformDebugOutput(const WCHAR* text) { OutputDebugStringW(text); }
 

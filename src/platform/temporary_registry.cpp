@@ -56,7 +56,8 @@ int RegisterTemporary(const std::string& path) noexcept {
     const int slot = Claim();
     if (slot < 0) return -1;
 #if defined(_WIN32)
-    const int units = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, g_slots[slot].path, static_cast<int>(kPathUnits));
+    const int units =
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, g_slots[slot].path, static_cast<int>(kPathUnits));
     return Publish(slot, units > 0);
 #else
     if (path.size() >= kPathUnits) return Publish(slot, false);

@@ -144,7 +144,8 @@ static_assert(sizeof(DWORD) == 4 && sizeof(WORD) == 2 && sizeof(LONG) == 4, "32-
 static_assert(sizeof(FILETIME) == 8, "FILETIME is two 32-bit words");
 static_assert(sizeof(HostFindData) == 592, "wide search record layout");
 static_assert(offsetof(HostFindData, ftLastWriteTime) == 20 && offsetof(HostFindData, nFileSizeHigh) == 28 &&
-                  offsetof(HostFindData, cFileName) == 44 && offsetof(HostFindData, cAlternateFileName) == 564,
+                  offsetof(HostFindData, cFileName) == 44 &&
+                  offsetof(HostFindData, cAlternateFileName) == 564,
               "wide search record offsets");
 
 // 100-nanosecond units since 1 January 1601, as one number.

@@ -24,13 +24,13 @@ struct DatabaseOutput {
         if (db != nullptr) PdbRelease(db);
     }
 
-    ReplacingFile file;        // swapped in over the target when complete
-    PdbHandle* db = nullptr;   // owned; the database being written
+    ReplacingFile file;       // swapped in over the target when complete
+    PdbHandle* db = nullptr;  // owned; the database being written
     // The database is gathered here and stored into the file with one write
     // when it is closed: the same bytes, without a seek per record.
     std::unique_ptr<PdbMemoryFile> memory;
-    std::string path;              // the target, once chosen
-    int32_t kind = kKindPoint;     // of the records written
+    std::string path;           // the target, once chosen
+    int32_t kind = kKindPoint;  // of the records written
 };
 
 }  // namespace vezuved

@@ -6,11 +6,11 @@
 #include <string>
 
 #include "base/check_error.h"
-#include "state/conversion_state.h"
 #include "base/file_handle.h"
 #include "base/memory.h"
 #include "record/point_record.h"
 #include "record/record_parse.h"
+#include "state/conversion_state.h"
 
 namespace vezuved {
 
@@ -28,7 +28,6 @@ struct OpenDatabase {
         if (handle != nullptr) PdbRelease(handle);
     }
 };
-
 
 }  // namespace
 
@@ -141,8 +140,8 @@ int32_t DoReadPointDatabase(const char* path, void** records, int32_t* kind) {
     return count;
 }
 
-int32_t GetPointDatabaseInfo(const char* path, int32_t* kind, int32_t* source, int32_t* version,
-                             int32_t* count) {
+int32_t GetPointDatabaseInfo(
+    const char* path, int32_t* kind, int32_t* source, int32_t* version, int32_t* count) {
     if (path == nullptr) return -1;
     OpenDatabase db;
     db.file = OpenFile(path, "rb");

@@ -23,7 +23,7 @@ void RefineTrackKind(PdbHandle* handle);
 
 int32_t DoReadPointDatabase(const char* path, void** records, int32_t* kind);
 
-int32_t GetPointDatabaseInfo(const char* path, int32_t* kind, int32_t* source, int32_t* version,
-                             int32_t* count);
+int32_t GetPointDatabaseInfo(
+    const char* path, int32_t* kind, int32_t* source, int32_t* version, int32_t* count);
 
 }  // namespace vezuved

@@ -4,12 +4,12 @@
 #include <cstring>
 #include <string>
 
-#include "convert/time_text.h"
 #include "base/check_error.h"
-#include "state/conversion_state.h"
 #include "base/diag.h"
 #include "base/paths.h"
+#include "convert/time_text.h"
 #include "record/record_bytes.h"
+#include "state/conversion_state.h"
 
 namespace vezuved {
 
@@ -30,12 +30,17 @@ struct KindHeader {
 KindHeader HeaderForKind(int32_t kind) {
     const uint16_t trackVersion = State().RecordVersion == 2 ? 1 : 3;
     switch (kind) {
-        case kKindPoint: return {PdbFourChars("PoLi"), 3, false};
+        case kKindPoint:
+            return {PdbFourChars("PoLi"), 3, false};
         case kKindTrack:
-        case kKindRoute: return {PdbFourChars("UsTr"), trackVersion, true};
-        case kKindRlVM: return {PdbFourChars("RlVM"), 0, false};
-        case kKindRlVD: return {PdbFourChars("RlVD"), 0, false};
-        default: return {PdbFourChars("NADg"), 0, false};
+        case kKindRoute:
+            return {PdbFourChars("UsTr"), trackVersion, true};
+        case kKindRlVM:
+            return {PdbFourChars("RlVM"), 0, false};
+        case kKindRlVD:
+            return {PdbFourChars("RlVD"), 0, false};
+        default:
+            return {PdbFourChars("NADg"), 0, false};
     }
 }
 
@@ -98,8 +103,8 @@ int32_t CreatePointDatabase(DatabaseOutput& out, const char* name, uint32_t coun
     return 0;
 }
 
-int32_t CreatePointDatabaseFile(DatabaseOutput& out, const char* folder, const char* name, uint32_t count,
-                                const char* input) {
+int32_t CreatePointDatabaseFile(
+    DatabaseOutput& out, const char* folder, const char* name, uint32_t count, const char* input) {
     // Refused before anything is created, so no empty file is left behind.
     if (!DatabaseKindIsWritable(out.kind)) return -1;
     if (!BuildPath(out.path, folder, name, ".pdb")) return -1;
@@ -110,10 +115,17 @@ int32_t CreatePointDatabaseFile(DatabaseOutput& out, const char* folder, const c
 int32_t OpenKindFile(DatabaseOutput& out, const char* folder, const char* name, const char* input) {
     const char* extension = nullptr;
     switch (out.kind) {
-        case kKindPoint: extension = ".rlp"; break;
-        case kKindTrack: extension = ".rlt"; break;
-        case kKindRoute: extension = ".rlr"; break;
-        default: return -1;
+        case kKindPoint:
+            extension = ".rlp";
+            break;
+        case kKindTrack:
+            extension = ".rlt";
+            break;
+        case kKindRoute:
+            extension = ".rlr";
+            break;
+        default:
+            return -1;
     }
     if (!BuildPath(out.path, folder, name, extension)) return -1;
     return OpenOutputFile(out.file, out.path, input) ? 0 : -1;
@@ -127,7 +139,7 @@ uint32_t WritePointRecord(DatabaseOutput& out, int32_t index, PointRecord& recor
         // database cannot be completed, so the write fails loudly.
         if (bytes.descRoom != kNoDescLimit) {
             DiagCause("record " + std::to_string(index + 1) + ": description longer than " +
-                               std::to_string(bytes.descRoom) + " characters");
+                      std::to_string(bytes.descRoom) + " characters");
         }
         CheckError(pdbErrMemory);
     }

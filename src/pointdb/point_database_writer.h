@@ -8,8 +8,8 @@
 
 #include "base/paths.h"
 #include "pdb/pdb.h"
-#include "pointdb/database_output.h"
 #include "platform/replacing_file.h"
+#include "pointdb/database_output.h"
 #include "record/point_record.h"
 
 namespace vezuved {
@@ -30,8 +30,8 @@ int32_t CreatePointDatabase(DatabaseOutput& out, const char* name, uint32_t coun
 // it. 0 or -1. The file is written beside the target and replaces it at
 // ClosePointDatabase; an output that is the file `input` (when given) is
 // refused.
-int32_t CreatePointDatabaseFile(DatabaseOutput& out, const char* folder, const char* name, uint32_t count,
-                                const char* input = nullptr);
+int32_t CreatePointDatabaseFile(
+    DatabaseOutput& out, const char* folder, const char* name, uint32_t count, const char* input = nullptr);
 
 // Creates folder + name + ".rlp", ".rlt" or ".rlr" by out.kind (out.path) as
 // out's file, bytes as stored, as CreatePointDatabaseFile does. 0 or -1.

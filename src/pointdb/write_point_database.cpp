@@ -1,11 +1,10 @@
 // Writing a host array of point records as a database file.
 #include "pointdb/write_point_database.h"
 
-
 #include "base/check_error.h"
-#include "state/conversion_state.h"
 #include "base/diag.h"
 #include "pointdb/point_database_writer.h"
+#include "state/conversion_state.h"
 
 namespace vezuved {
 

@@ -38,9 +38,7 @@ uint32_t LoadField(const PointRecord& record) {
     return value;
 }
 
-void StoreField(PointRecord& record, uint32_t value) {
-    std::memcpy(record.desc, &value, sizeof value);
-}
+void StoreField(PointRecord& record, uint32_t value) { std::memcpy(record.desc, &value, sizeof value); }
 
 #if UINTPTR_MAX > 0xffffffffu
 // Pointers do not fit the 4-byte field: the field names a slot of this

@@ -68,8 +68,6 @@ inline void CopyField(char (&field)[N], const char* text, size_t length) {
 }
 
 // Element i of a host array of records.
-inline PointRecord* RecordAt(void* records, size_t i) {
-    return static_cast<PointRecord*>(records) + i;
-}
+inline PointRecord* RecordAt(void* records, size_t i) { return static_cast<PointRecord*>(records) + i; }
 
 }  // namespace vezuved

@@ -46,8 +46,8 @@ void StoreTrailer(const RecordTrailer& trailer, uint8_t* out, bool bigEndian) {
     StoreInt32(out + 18, trailer.legDistance, bigEndian);
 }
 
-void FillRecordTrailer(int32_t index, int32_t kind, const PointRecord& record,
-                       PreviousPoint& previous, RecordTrailer& trailer) {
+void FillRecordTrailer(
+    int32_t index, int32_t kind, const PointRecord& record, PreviousPoint& previous, RecordTrailer& trailer) {
     double latitudeDegrees = 0.0;
     double longitudeDegrees = 0.0;
     ParseCoordinate(record.latitude, latitudeDegrees);
@@ -82,8 +82,8 @@ void FillRecordTrailer(int32_t index, int32_t kind, const PointRecord& record,
     previous.PrevLongitude = trailer.longitude;
 }
 
-int BuildRecordBytes(PointRecord& record, int32_t index, int32_t kind, PreviousPoint& previous,
-                     RecordBytes& out) {
+int BuildRecordBytes(
+    PointRecord& record, int32_t index, int32_t kind, PreviousPoint& previous, RecordBytes& out) {
     char* desc = DescText(record);
     const size_t descLength = desc != nullptr ? std::strlen(desc) : 0;
     out.descRoom = kNoDescLimit;
@@ -98,8 +98,8 @@ int BuildRecordBytes(PointRecord& record, int32_t index, int32_t kind, PreviousP
     BlankSeparators(record.name);
 
     size_t length = 0;
-    const char* fixed[] = {record.latitude, record.longitude, record.elevation,
-                           record.time,     record.name,      record.icon};
+    const char* fixed[] = {
+        record.latitude, record.longitude, record.elevation, record.time, record.name, record.icon};
     for (const char* field : fixed) {
         AppendField(out.bytes, length, field);
         out.bytes[length++] = ',';

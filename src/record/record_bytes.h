@@ -43,12 +43,12 @@ struct RecordBytes {
 // byte first, for a database of the given kind. Blanks separators in the
 // record's name and description in place. Returns 0; -1 when memory runs
 // out or the text is too long (previous is then unchanged).
-int BuildRecordBytes(PointRecord& record, int32_t index, int32_t kind, PreviousPoint& previous,
-                     RecordBytes& out);
+int BuildRecordBytes(
+    PointRecord& record, int32_t index, int32_t kind, PreviousPoint& previous, RecordBytes& out);
 
 // Computes the trailer values and advances previous to this point.
-void FillRecordTrailer(int32_t index, int32_t kind, const PointRecord& record,
-                       PreviousPoint& previous, RecordTrailer& trailer);
+void FillRecordTrailer(
+    int32_t index, int32_t kind, const PointRecord& record, PreviousPoint& previous, RecordTrailer& trailer);
 
 // Stores the trailer's 22 bytes at out, the integers in the byte order asked.
 void StoreTrailer(const RecordTrailer& trailer, uint8_t* out, bool bigEndian);

@@ -23,9 +23,7 @@ struct SlotTarget {
     size_t maxChars;
 };
 
-char* FieldAt(PointRecord& record, size_t offset) {
-    return reinterpret_cast<char*>(&record) + offset;
-}
+char* FieldAt(PointRecord& record, size_t offset) { return reinterpret_cast<char*>(&record) + offset; }
 
 void WriteCoordinate(char (&field)[32], double value) { FormatFixed7(value, field, sizeof field); }
 
@@ -100,8 +98,7 @@ void NormalizePoint(PointRecord& record, uint16_t locFormat, uint16_t eleFormat)
     NormalizeCoordinate(record.longitude, ParseLongitudeText, locFormat);
     // An unknown elevation stays unknown in every unit.
     if (eleFormat == 1 && record.elevation[0] != '\0') {
-        FormatFixed7(ReadDecimal(record.elevation) * 3.2808, record.elevation,
-                     sizeof record.elevation);
+        FormatFixed7(ReadDecimal(record.elevation) * 3.2808, record.elevation, sizeof record.elevation);
     }
 }
 

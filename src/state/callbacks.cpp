@@ -17,8 +17,11 @@ int32_t ReportProgress(int32_t stage, int32_t done, int32_t total, const char* n
     return g_progress(stage, done, total, name, g_session);
 }
 
-int32_t AskReplace(const char* name, int32_t status, const char* sourceDate,
-                   const char* destinationDate, uint32_t* options) {
+int32_t AskReplace(const char* name,
+                   int32_t status,
+                   const char* sourceDate,
+                   const char* destinationDate,
+                   uint32_t* options) {
     if (g_askReplace == nullptr) return 0;
     return g_askReplace(name, status, sourceDate, destinationDate, options, g_session);
 }

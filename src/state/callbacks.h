@@ -15,7 +15,7 @@ void RegisterAskReplaceCallback(RLAskReplaceCallback callback);
 void RegisterSession(void* session);
 
 int32_t ReportProgress(int32_t stage, int32_t done, int32_t total, const char* name);
-int32_t AskReplace(const char* name, int32_t status, const char* sourceDate,
-                   const char* destinationDate, uint32_t* options);
+int32_t AskReplace(
+    const char* name, int32_t status, const char* sourceDate, const char* destinationDate, uint32_t* options);
 
 }  // namespace vezuved

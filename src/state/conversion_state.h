@@ -10,7 +10,6 @@
 #include <optional>
 #include <string>
 
-
 #include "base/time_parts.h"
 
 namespace vezuved {
@@ -90,16 +89,16 @@ struct ConversionState {
     std::array<int16_t, kFieldMapSize> FieldMap{};
     char DateSeparator = '-';
     PreviousPoint Previous;
-    std::string Ext;          // at most kExtMax characters, with its leading '.'
-    std::string FieldLen;     // at most kFieldLenMax characters
-    std::string Title;        // at most kTitleMax characters
+    std::string Ext;       // at most kExtMax characters, with its leading '.'
+    std::string FieldLen;  // at most kFieldLenMax characters
+    std::string Title;     // at most kTitleMax characters
     std::array<std::optional<std::string>, kFieldLabelCount> FieldLabel;
     uint16_t TimeStyle = 0;
     uint16_t DateStyle = 0;
     uint16_t EleFormat = 0;
     uint16_t LocFormat = 0;
     int32_t HeaderLines = 0;
-    std::string DefaultIcon;      // at most kDefaultIconMax characters
+    std::string DefaultIcon;  // at most kDefaultIconMax characters
     uint32_t NumRecords = 0;
     int32_t DBKind = kKindPoint;
     std::optional<std::string> Header;

@@ -5,14 +5,14 @@
 #include <functional>
 #include <vector>
 
-#include "formats/format_file.h"
-#include "state/conversion_state.h"
 #include "base/file_handle.h"
 #include "base/memory.h"
 #include "base/paths.h"
-#include "record/point_record.h"
-#include "pointdb/point_database_writer.h"
+#include "formats/format_file.h"
 #include "layouts/layout_table.h"
+#include "pointdb/point_database_writer.h"
+#include "record/point_record.h"
+#include "state/conversion_state.h"
 #include "text/import_text.h"
 #include "text/layout_reading.h"
 #include "text/text_file.h"
@@ -65,8 +65,12 @@ bool LoadDelimitedText(const TextRequest& request, std::vector<char>& text) {
 // reached the slot was taken by the layout but not read whole: its
 // leftovers stay in the slot.
 template <typename RecordAt, typename OnRead>
-bool ReadRecordLines(const std::vector<char>& text, ConversionState& state, int64_t& slot, RecordAt&& recordAt,
-                     OnRead&& onRead, int64_t& lines) {
+bool ReadRecordLines(const std::vector<char>& text,
+                     ConversionState& state,
+                     int64_t& slot,
+                     RecordAt&& recordAt,
+                     OnRead&& onRead,
+                     int64_t& lines) {
     const LayoutSettings settings = SettingsForReading(state);
     bool leftover = false;
     ForEachTextLine(text, [&](const char* line) {
@@ -112,7 +116,9 @@ int32_t ReadDelimitedText(const TextRequest& request, void** records) {
         int64_t zeroed = 0;  // slots [0, zeroed) are zero or filled
         auto zeroUpTo = [&](int64_t end) {
             if (end <= zeroed) return;
-            std::memset(static_cast<void*>(&array[zeroed]), 0, static_cast<size_t>(end - zeroed) * sizeof(PointRecord));
+            std::memset(static_cast<void*>(&array[zeroed]),
+                        0,
+                        static_cast<size_t>(end - zeroed) * sizeof(PointRecord));
             zeroed = end;
         };
         zeroUpTo(first);
@@ -120,12 +126,15 @@ int32_t ReadDelimitedText(const TextRequest& request, void** records) {
         int64_t lines = 0;
         try {
             ReadRecordLines(
-                text, state, slot,
+                text,
+                state,
+                slot,
                 [&](int64_t at) -> PointRecord& {
                     zeroUpTo(at + 1);
                     return array[at];
                 },
-                [](const PointRecord&, int64_t) {}, lines);
+                [](const PointRecord&, int64_t) {},
+                lines);
             zeroUpTo(count);
         } catch (...) {
             // Running out of memory between lines: the host gets nothing,
@@ -142,7 +151,8 @@ int32_t ReadDelimitedText(const TextRequest& request, void** records) {
     return static_cast<int32_t>(count);
 }
 
-int32_t VisitDelimitedText(const TextRequest& request, const std::function<void(PointRecord&, int64_t)>& onRecord) {
+int32_t VisitDelimitedText(const TextRequest& request,
+                           const std::function<void(PointRecord&, int64_t)>& onRecord) {
     std::vector<char> text;
     if (!LoadDelimitedText(request, text)) return -1;
     ConversionState& state = State();
@@ -202,8 +212,8 @@ int32_t WriteDelimitedText(const TextRequest& request, void* records, int32_t co
             if (i + kPrefetchDistance < count) {
                 PrefetchRecord(RecordAt(records, static_cast<size_t>(i + kPrefetchDistance)));
             }
-            WriteLayoutLine(sink, *RecordAt(records, static_cast<size_t>(i)), state.Layout, settings,
-                            state.DBKind, i);
+            WriteLayoutLine(
+                sink, *RecordAt(records, static_cast<size_t>(i)), state.Layout, settings, state.DBKind, i);
         }
     }
     return FinishTextOutput(file, sink) ? 0 : -1;

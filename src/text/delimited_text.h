@@ -22,6 +22,7 @@ int32_t WriteDelimitedText(const TextRequest& request, void* records, int32_t co
 // record: onRecord(record, slot) for the placeholder slot, each line read,
 // and a last line's leftovers, each with the slot it would fill. Returns the
 // count ReadDelimitedText would, or -1 when the file cannot be read.
-int32_t VisitDelimitedText(const TextRequest& request, const std::function<void(PointRecord&, int64_t)>& onRecord);
+int32_t VisitDelimitedText(const TextRequest& request,
+                           const std::function<void(PointRecord&, int64_t)>& onRecord);
 
 }  // namespace vezuved

@@ -3,19 +3,19 @@
 #include <cstdio>
 #include <cstring>
 
-#include "convert/number_text.h"
-#include "formats/format_file.h"
 #include "base/ascii.h"
 #include "base/check_error.h"
-#include "state/conversion_state.h"
 #include "base/file_handle.h"
 #include "base/paths.h"
+#include "convert/number_text.h"
+#include "formats/format_file.h"
+#include "layouts/column_text.h"
+#include "layouts/layout_table.h"
 #include "pdb/pdb.h"
 #include "pointdb/point_database_reader.h"
 #include "pointdb/point_database_writer.h"
-#include "layouts/column_text.h"
-#include "layouts/layout_table.h"
 #include "record/record_parse.h"
+#include "state/conversion_state.h"
 #include "text/import_text.h"
 #include "text/text_file.h"
 #include "text/text_output.h"
@@ -28,7 +28,7 @@ namespace {
 struct ExportContext {
     const char* databasePath;
     const char* requestedPath;  // as the caller named it, leading spaces skipped
-    PdbMemoryFile memory;  // the whole database, when it could be loaded
+    PdbMemoryFile memory;       // the whole database, when it could be loaded
     PdbStream stream{};
     PdbHandle* handle = nullptr;
     ReplacingFile output;
@@ -140,8 +140,10 @@ int32_t ExportRecords(ExportContext& ctx, std::FILE* database, std::string& writ
     {
         const ExportTextsRelease release;
         const LayoutDescriptor& layout = LayoutFor(state.Layout);
-        layout.header(sink, ExportHeader{state.Header.has_value() ? state.Header->c_str() : nullptr,
-                                         state.NumRecords, state.Title.c_str()});
+        layout.header(sink,
+                      ExportHeader{state.Header.has_value() ? state.Header->c_str() : nullptr,
+                                   state.NumRecords,
+                                   state.Title.c_str()});
         if (layout.exportStyle != nullptr) ApplyStyle(state, *layout.exportStyle);
         int32_t kind = state.DBKind;
         RecordPass(ctx, sink, *work, first, kind);

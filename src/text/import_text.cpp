@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "formats/format_file.h"
-#include "state/conversion_state.h"
 #include "base/file_handle.h"
 #include "base/paths.h"
-#include "pointdb/point_database_writer.h"
+#include "formats/format_file.h"
 #include "layouts/layout_table.h"
+#include "pointdb/point_database_writer.h"
+#include "state/conversion_state.h"
 #include "text/layout_reading.h"
 #include "text/text_file.h"
 #include "text/text_lines.h"
@@ -46,7 +46,8 @@ OutputTarget DeriveOutput(const char* base) {
 // readable database, so they are refused before anything is created.
 bool CreateOutputDatabase(DatabaseOutput& output, const OutputTarget& out, uint64_t count) {
     if (!CountFits(count)) return false;
-    if (CreatePointDatabaseFile(output, out.folder.c_str(), out.name, static_cast<uint32_t>(count), out.source) == 0) {
+    if (CreatePointDatabaseFile(
+            output, out.folder.c_str(), out.name, static_cast<uint32_t>(count), out.source) == 0) {
         return true;
     }
     ClosePointDatabase(output, false);
@@ -58,7 +59,9 @@ bool CreateOutputDatabase(DatabaseOutput& output, const OutputTarget& out, uint6
 // non-waypoint lines); the store pass can refuse a line only when memory
 // runs out, and then the database lacks records and the import fails
 // rather than leave a file no reader accepts.
-int32_t ImportLinesToDatabase(const std::vector<char>& lines, const OutputTarget& out, DatabaseOutput& output) {
+int32_t ImportLinesToDatabase(const std::vector<char>& lines,
+                              const OutputTarget& out,
+                              DatabaseOutput& output) {
     ConversionState& state = State();
     WorkRecord work;
     if (!work.Allocate(kWorkDescSize)) return -1;
@@ -93,7 +96,9 @@ int32_t ImportLinesToDatabase(const std::vector<char>& lines, const OutputTarget
 }
 
 // Datum databases hold their lines unchanged, one record each.
-int32_t ImportRawLines(const std::vector<char>& lines, size_t count, const OutputTarget& out,
+int32_t ImportRawLines(const std::vector<char>& lines,
+                       size_t count,
+                       const OutputTarget& out,
                        DatabaseOutput& output) {
     if (!CreateOutputDatabase(output, out, count)) return -1;
     int32_t result = 0;
@@ -107,7 +112,9 @@ int32_t ImportRawLines(const std::vector<char>& lines, size_t count, const Outpu
     return result;
 }
 
-int32_t ImportLinesToKindFile(const std::vector<char>& lines, const OutputTarget& out, DatabaseOutput& output) {
+int32_t ImportLinesToKindFile(const std::vector<char>& lines,
+                              const OutputTarget& out,
+                              DatabaseOutput& output) {
     ConversionState& state = State();
     WorkRecord work;
     if (!work.Allocate(kWorkDescSize)) return -1;
@@ -157,7 +164,8 @@ TextResult ImportText(const TextRequest& request, bool toKindFile) {
         DiagPrint("error opening\n");
         return result;
     }
-    LoadFormatFile(request.format && !request.format->empty() ? request.format->c_str() : sourcePath, nullptr);
+    LoadFormatFile(request.format && !request.format->empty() ? request.format->c_str() : sourcePath,
+                   nullptr);
     ApplyTextRequest(request);
     if (state.Layout == kLayoutRecordLine) state.Layout = kLayoutComma;
     if (request.kind) SetDatabaseKind(*request.kind);

@@ -3,8 +3,8 @@
 #include <cerrno>
 
 #include "base/diag.h"
-#include "platform/replacing_file_names.h"
 #include "platform/replacing_file.h"
+#include "platform/replacing_file_names.h"
 
 namespace vezuved {
 

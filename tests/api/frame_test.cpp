@@ -1,6 +1,6 @@
-#include "support/diag_capture.h"
-#include "state/callbacks.h"
 #include "base/check_error.h"
+#include "state/callbacks.h"
+#include "support/diag_capture.h"
 #include "support/test_support.h"
 
 #include <tuple>
@@ -35,8 +35,12 @@ int32_t VEZUVED_CALL Progress(int32_t stage, int32_t done, int32_t total, const 
     return -3;
 }
 
-int32_t VEZUVED_CALL Ask(const char* name, int32_t status, const char* source, const char* destination,
-                         uint32_t* options, void* session) {
+int32_t VEZUVED_CALL Ask(const char* name,
+                         int32_t status,
+                         const char* source,
+                         const char* destination,
+                         uint32_t* options,
+                         void* session) {
     g_seen = {status, 0, 0, std::string(name) + "|" + source + "|" + destination, session, options};
     return 1;
 }
@@ -50,7 +54,8 @@ TEST(Callbacks, RegistrationsReturnZeroAndPassTheSession) {
     EXPECT_EQ(RLSetAskReplaceCallback(Ask), 0);
 
     EXPECT_EQ(ReportProgress(1, 5, 10, "file"), -3);
-    EXPECT_EQ(std::tie(g_seen.stage, g_seen.done, g_seen.total, g_seen.name), std::make_tuple(1, 5, 10, "file"));
+    EXPECT_EQ(std::tie(g_seen.stage, g_seen.done, g_seen.total, g_seen.name),
+              std::make_tuple(1, 5, 10, "file"));
     EXPECT_EQ(g_seen.session, &session);
 
     uint32_t options = 8;

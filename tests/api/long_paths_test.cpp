@@ -41,7 +41,8 @@ struct LongPathCase {
 std::string PathOfLength(const std::string& folder, size_t length, const std::string& ending) {
     const std::string tail = ending == "/" ? "" : "/" + ending;
     std::string path = folder;
-    for (size_t left = length - path.size() - tail.size(); left > 0; left = length - path.size() - tail.size()) {
+    for (size_t left = length - path.size() - tail.size(); left > 0;
+         left = length - path.size() - tail.size()) {
         path += "/" + std::string(left > 250 ? 200 : left - 1, 'd');
         std::filesystem::create_directory(path);
     }
@@ -167,8 +168,14 @@ TEST_F(LongPaths, EveryExportTakes1023CharactersAndRefuses1024BeforeTouchingAFil
             const std::string pdb = folder.file("short.pdb"), csv = folder.put("short.csv", kPoints),
                               cal = folder.put("short.cal", kDefinition), pdbOut = folder.file("o.pdb"),
                               csvOut = folder.file("o.csv");
-            Paths paths{pdb.c_str(), csv.c_str(), cal.c_str(), pdbOut.c_str(), csvOut.c_str(),
-                        folder.path().c_str(), nullptr, nullptr};
+            Paths paths{pdb.c_str(),
+                        csv.c_str(),
+                        cal.c_str(),
+                        pdbOut.c_str(),
+                        csvOut.c_str(),
+                        folder.path().c_str(),
+                        nullptr,
+                        nullptr};
             Paths shortDatabase = paths;
             shortDatabase.pdbOut = pdb.c_str();
             ASSERT_EQ(WritePdb(shortDatabase), 0);

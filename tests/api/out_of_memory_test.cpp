@@ -95,7 +95,8 @@ TEST_F(OutOfMemory, WritePdbFailsCleanlyUntilItSucceeds) {
     Fill(records);
     const std::string path = folder.file("w.pdb");
     for (int32_t kind : {0, 1, 2, 65, 66})
-        EXPECT_GT(Loop([&] { return RLDBWritePDB(path.c_str(), records.data(), 3, kind); }, NonZero), 0) << kind;
+        EXPECT_GT(Loop([&] { return RLDBWritePDB(path.c_str(), records.data(), 3, kind); }, NonZero), 0)
+            << kind;
 }
 
 TEST_F(OutOfMemory, ReadPdbAndFileInfoFailCleanlyUntilTheySucceed) {
@@ -106,19 +107,24 @@ TEST_F(OutOfMemory, ReadPdbAndFileInfoFailCleanlyUntilTheySucceed) {
         ASSERT_EQ(RLDBWritePDB(path.c_str(), records.data(), 3, 1), 0);
     }
     // A refused description gives up its slot: fewer records, still a success the host must release.
-    EXPECT_GT(Loop([&] {
-        void* array = nullptr;
-        int32_t kind = 0, count = RLDBReadPDB(path.c_str(), &array, &kind);
-        RLDBRelease(array, count > 0 ? count : 0);
-        return count;
-    }, Negative), 0);
+    EXPECT_GT(Loop(
+                  [&] {
+                      void* array = nullptr;
+                      int32_t kind = 0, count = RLDBReadPDB(path.c_str(), &array, &kind);
+                      RLDBRelease(array, count > 0 ? count : 0);
+                      return count;
+                  },
+                  Negative),
+              0);
     int32_t kind = 0, source = 0, version = 0, count = 0;
-    Loop([&] {
-        count = -7;
-        const int32_t result = RLGetPDBFileInfo(path.c_str(), &kind, &source, &version, &count);
-        if (result != 0) EXPECT_EQ(count, -7);  // no count from a failed query
-        return result;
-    }, NonZeroCode);
+    Loop(
+        [&] {
+            count = -7;
+            const int32_t result = RLGetPDBFileInfo(path.c_str(), &kind, &source, &version, &count);
+            if (result != 0) EXPECT_EQ(count, -7);  // no count from a failed query
+            return result;
+        },
+        NonZeroCode);
     EXPECT_EQ(count, 3);
 }
 
@@ -132,32 +138,53 @@ TEST_F(OutOfMemory, ImportAndExportFailCleanlyUntilTheySucceed) {
     std::vector<char> out(database.begin(), database.end());
     out.push_back('\0');
     for (int16_t kind : {0, 1, 2, 66})
-        EXPECT_GT(Loop([&] { return RLDBImport(source.c_str(), out.data(), definition.c_str(), kind, -1, -1, nullptr); },
-                       NonZero), 0) << kind;
+        EXPECT_GT(Loop(
+                      [&] {
+                          return RLDBImport(
+                              source.c_str(), out.data(), definition.c_str(), kind, -1, -1, nullptr);
+                      },
+                      NonZero),
+                  0)
+            << kind;
     std::string output = folder.file("out.txt");
     for (const std::string& format : {definition, garmin})
-        EXPECT_GT(Loop([&] { return RLDBExport(database.c_str(), output.data(), format.c_str(), -1, -1, -1, nullptr); },
-                       NonZeroCode), 0) << format;
+        EXPECT_GT(Loop(
+                      [&] {
+                          return RLDBExport(
+                              database.c_str(), output.data(), format.c_str(), -1, -1, -1, nullptr);
+                      },
+                      NonZeroCode),
+                  0)
+            << format;
 }
 
 TEST_F(OutOfMemory, TextArraysFailCleanlyUntilTheySucceed) {
-    const std::string source = Put("a.csv", "45.5,-122.5,100,,Home,House,\"note, with comma\"\r\n1,2,,,Camp,,\r\n");
+    const std::string source =
+        Put("a.csv", "45.5,-122.5,100,,Home,House,\"note, with comma\"\r\n1,2,,,Camp,,\r\n");
     const std::string definition = Put("a.cal", "FieldCount=7\n");
     // The file has lines: no run may answer "none", and an array comes exactly with a count.
-    EXPECT_GT(Loop([&] {
-        void* array = nullptr;
-        int32_t count = RLDBReadCSV(source.c_str(), definition.c_str(), 0, -1, -1, nullptr, &array);
-        EXPECT_NE(count, 0);
-        EXPECT_EQ(array != nullptr, count > 0) << count;
-        RLDBRelease(array, count > 0 ? count : 0);
-        return count;
-    }, Negative), 0);
+    EXPECT_GT(Loop(
+                  [&] {
+                      void* array = nullptr;
+                      int32_t count =
+                          RLDBReadCSV(source.c_str(), definition.c_str(), 0, -1, -1, nullptr, &array);
+                      EXPECT_NE(count, 0);
+                      EXPECT_EQ(array != nullptr, count > 0) << count;
+                      RLDBRelease(array, count > 0 ? count : 0);
+                      return count;
+                  },
+                  Negative),
+              0);
     OwnedArray records(3);
     Fill(records);
     const std::string output = folder.file("b.csv");
-    EXPECT_GT(Loop([&] {
-        return RLDBWriteCSV(output.c_str(), definition.c_str(), 0, -1, -1, nullptr, records.data(), 3);
-    }, NonZero), 0);
+    EXPECT_GT(Loop(
+                  [&] {
+                      return RLDBWriteCSV(
+                          output.c_str(), definition.c_str(), 0, -1, -1, nullptr, records.data(), 3);
+                  },
+                  NonZero),
+              0);
 }
 
 TEST_F(OutOfMemory, DefinitionLookupsAndDescriptionsFailCleanly) {
@@ -165,10 +192,12 @@ TEST_F(OutOfMemory, DefinitionLookupsAndDescriptionsFailCleanly) {
     char value[512];
     int32_t length = 0;
     // The lookup answers 0 whatever happens; running out leaves no value.
-    Loop([&] {
-        value[0] = '\0';
-        return RLGetCalFileTitle(definition.c_str(), value, &length);
-    }, NonZero);
+    Loop(
+        [&] {
+            value[0] = '\0';
+            return RLGetCalFileTitle(definition.c_str(), value, &length);
+        },
+        NonZero);
     EXPECT_STREQ(value, "Lookup");
     PointRecord record{};
     EXPECT_GT(Loop([&] { return RLSetPointDesc(&record, "a description"); }, Negative), 0);

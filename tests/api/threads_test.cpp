@@ -20,8 +20,8 @@ std::string Digest(const void* records, int32_t count) {
     for (int32_t i = 0; i < count; ++i) {
         const PointRecord& r = static_cast<const PointRecord*>(records)[i];
         const char* desc = RLGetPointDesc(&r);
-        text += std::string(r.name) + "|" + r.latitude + "|" + r.longitude + "|" + r.time + "|" + r.elevation + "|" +
-                r.icon + "|" + (desc != nullptr ? desc : "<null>") + ";";
+        text += std::string(r.name) + "|" + r.latitude + "|" + r.longitude + "|" + r.time + "|" +
+                r.elevation + "|" + r.icon + "|" + (desc != nullptr ? desc : "<null>") + ";";
     }
     return text;
 }
@@ -31,7 +31,10 @@ std::string ReadDatabase(const std::string& path) {
     return Digest(read.records, read.count) + " kind " + std::to_string(read.kind);
 }
 
-std::string Import(const std::string& source, const std::string& database, const std::string& format, int16_t kind) {
+std::string Import(const std::string& source,
+                   const std::string& database,
+                   const std::string& format,
+                   int16_t kind) {
     std::vector<char> out(database.begin(), database.end());
     out.push_back('\0');
     const int32_t result = RLDBImport(source.c_str(), out.data(), format.c_str(), kind, -1, -1, nullptr);
@@ -59,12 +62,14 @@ protected:
 };
 
 TEST_F(Threads, ExportsFromFourThreadsGiveWhatTheyGiveAlone) {
-    const std::string comma = Put("comma.csv", "45.5,-122.5,100,143005 24122004,Home,House,\"a, b\"\r\n1,2,,,Camp,,\r\n");
+    const std::string comma =
+        Put("comma.csv", "45.5,-122.5,100,143005 24122004,Home,House,\"a, b\"\r\n1,2,,,Camp,,\r\n");
     const std::string tab = Put("tab.txt", "Start\t45.1\t-122.1\t10\r\nEnd\t45.2\t-122.2\t20\r\n");
     const std::string commaCal = Put("comma.cal", "FormatTitle=Comma\nFieldCount=7\nExt=.csv\n");
-    const std::string tabCal = Put("tab.cal",
-                                   "FormatTitle=Tab\nSource=Tab\nFieldCount=4\nname=0\nlatitude=1\nlongitude=2\n"
-                                   "elevation=3\ntime=-1\nicon=-1\ndesc=-1\nDBType=Track\nExt=.txt\n");
+    const std::string tabCal =
+        Put("tab.cal",
+            "FormatTitle=Tab\nSource=Tab\nFieldCount=4\nname=0\nlatitude=1\nlongitude=2\n"
+            "elevation=3\ntime=-1\nicon=-1\ndesc=-1\nDBType=Track\nExt=.txt\n");
     OwnedArray points(2);
     FillPoint(points[0], "10.25", "20.5", "30", "010203 04052006", "One", "Flag", "first");
     FillPoint(points[1], "-1", "-2", "", "", "Two", "", nullptr);
@@ -81,21 +86,24 @@ TEST_F(Threads, ExportsFromFourThreadsGiveWhatTheyGiveAlone) {
             void* records = nullptr;
             const int32_t count = RLDBReadCSV(comma.c_str(), commaCal.c_str(), 0, -1, -1, nullptr, &records);
             const std::string output = folder.file("c.csv");
-            const int32_t result =
-                RLDBWriteCSV(output.c_str(), tabCal.c_str(), 0, -1, -1, nullptr, records, count > 0 ? count : 0);
+            const int32_t result = RLDBWriteCSV(
+                output.c_str(), tabCal.c_str(), 0, -1, -1, nullptr, records, count > 0 ? count : 0);
             std::string text = Digest(records, count) + std::to_string(result) + ReadFileText(output);
             RLDBRelease(records, count > 0 ? count : 0);
             return text;
         },
         [&] {
-            const std::string lookups = Lookup("FormatTitle", tabCal) + Lookup("Ext", tabCal) + Lookup("Nothing", commaCal);
+            const std::string lookups =
+                Lookup("FormatTitle", tabCal) + Lookup("Ext", tabCal) + Lookup("Nothing", commaCal);
             return lookups + Export(written, folder.file("d.csv"), commaCal);
         },
     };
     std::vector<std::string> alone;
     for (const auto& mix : mixes) alone.push_back(mix());
     EXPECT_NE(alone[1].find("Start|45.1000000"), std::string::npos) << alone[1];
-    EXPECT_NE(alone[3].find("0 Tab 3;0 .txt 4;0  -1;0 10.2500000,20.5000000,30,010203 04052006,One"), std::string::npos) << alone[3];
+    EXPECT_NE(alone[3].find("0 Tab 3;0 .txt 4;0  -1;0 10.2500000,20.5000000,30,010203 04052006,One"),
+              std::string::npos)
+        << alone[3];
 
     // Results are compared inside the threads and judged here: the test
     // framework's checks are not safe from several threads on every build.

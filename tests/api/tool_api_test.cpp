@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "api/tool_api.h"
-#include "support/diag_capture.h"
 #include "state/conversion_state.h"
+#include "support/diag_capture.h"
 #include "support/test_support.h"
 
 namespace {
@@ -24,7 +24,11 @@ TEST(ToolApi, ExplainingALineReportsTheSettingsItChangesAndLeavesTheStateAlone) 
     };
     const Case cases[] = {
         {"Source = FIXED", tool::kKeySource, true, "FIXED", {"Source"}},
-        {"Delimited = ,", tool::kKeyDelimited, true, ",", {"Source", "Delimited"}},  // a delimiter means delimited text
+        {"Delimited = ,",
+         tool::kKeyDelimited,
+         true,
+         ",",
+         {"Source", "Delimited"}},  // a delimiter means delimited text
         {"Latitude = 0", tool::kKeyLatitude, true, "0", {"FieldMap"}},
         {"DBType = Track2", tool::kKeyDBType, true, "Track2", {"RecordVersion", "DBKind"}},
         {"Source = Nonsense", tool::kKeySource, true, "Nonsense", {}},
@@ -48,8 +52,10 @@ TEST(ToolApi, ExplainingALineReportsTheSettingsItChangesAndLeavesTheStateAlone) 
 
 TEST(ToolApi, ReadingADefinitionGivesItsFactsWithTheCommandLinesOverrides) {
     const TempFolder folder;
-    const std::string path = folder.put("facts.cal", "Source = FIXED\nFieldLen = 10,12\nDBType = Route2\nEleFormat = Metres\n"
-                         "Header = [Title]\nFormatTitle = Trip\nField2 = Extra\n");
+    const std::string path =
+        folder.put("facts.cal",
+                   "Source = FIXED\nFieldLen = 10,12\nDBType = Route2\nEleFormat = Metres\n"
+                   "Header = [Title]\nFormatTitle = Trip\nField2 = Extra\n");
     tool::DefinitionRequest request;
     request.path = path;
     tool::DefinitionFacts facts = tool::ReadDefinition(request);

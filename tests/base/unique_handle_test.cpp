@@ -38,7 +38,7 @@ TEST(UniqueHandle, ClosesEachValidHandleOnce) {
         EXPECT_FALSE(c.IsValid());
         c = Owner(6);
         c.Close();
-        c.Close();  // a second close does nothing
+        c.Close();         // a second close does nothing
         b = std::move(c);  // 4 closed, b now empty
         EXPECT_FALSE(b);
     }

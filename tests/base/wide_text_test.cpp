@@ -13,7 +13,12 @@ using namespace vezuved;
 namespace {
 
 TEST(TextConversion, WidenAndNarrow) {
-    struct { const char* source; size_t size; int32_t count; std::vector<uint16_t> expected; } const widen[] = {
+    struct {
+        const char* source;
+        size_t size;
+        int32_t count;
+        std::vector<uint16_t> expected;
+    } const widen[] = {
         {"A\xE9z", 3, 0, {0x41, 0xE9, 0x7A, 0}},  // 0xE9 is not sign-extended; units up to the terminator
         {"abcdef", 6, 3, {'a', 'b', 'c', 0}},     // at most count bytes
         {"ab\0cd", 5, 5, {'a', 'b', 0}},          // stops after the NUL
@@ -26,7 +31,11 @@ TEST(TextConversion, WidenAndNarrow) {
         WidenText(out, c.source, c.count);
         EXPECT_EQ(c.expected, std::vector<uint16_t>(out, out + c.expected.size())) << c.source;
     }
-    struct { std::vector<uint16_t> source; int32_t count; std::string expected; } const narrow[] = {
+    struct {
+        std::vector<uint16_t> source;
+        int32_t count;
+        std::string expected;
+    } const narrow[] = {
         {{0x00C4, 0x20AC, 0}, 0, "\xC4\xAC"},  // the low byte, no code page
         {{'a', 'b', 'c', 'd', 0}, 2, "ab"},
         {{'a', 0, 'b', 0}, 4, "a"},  // stops at a zero unit
@@ -48,7 +57,8 @@ TEST(TextConversion, WidenAndNarrow) {
 TEST(TextConversion, CompareIgnoresAsciiCaseOnly) {
     const WideString upper = WidenedText("HOME.RLP"), lower = WidenedText("home.rlp");
     EXPECT_EQ(0, WideCompareNoCase(upper.c_str(), lower.c_str()));
-    const WideString accented = WidenedText("\xC9"), plain = WidenedText("\xE9");  // no case folding beyond ASCII
+    const WideString accented = WidenedText("\xC9"),
+                     plain = WidenedText("\xE9");  // no case folding beyond ASCII
     EXPECT_EQ(-1, WideCompareNoCase(accented.c_str(), plain.c_str()));
     EXPECT_EQ(-1, WideCompareNoCase(nullptr, lower.c_str()));
     EXPECT_EQ(1, WideCompareNoCase(lower.c_str(), WidenedText("home.rl").c_str()));

@@ -17,7 +17,7 @@ TEST(ToolEncoding, Utf8ToCp1252KeepsWhatTheCodePageHolds) {
         {"\xE2\x82\xAC 5 \xE2\x80\x93 \xC5\x92", "\x80 5 \x96 \x8C", false},  // euro, en dash, OE
         {"\xC2\xA0\xC3\xBF", "\xA0\xFF", false},
         {"\xCE\xA9 \xF0\x9F\x98\x80", "? ?", true},  // Greek omega, an emoji
-        {"\xEF\xBF\xBD", "?", true},                // the replacement character itself
+        {"\xEF\xBF\xBD", "?", true},                 // the replacement character itself
         {"", "", false},
     };
     for (const Case& c : cases) {
@@ -29,7 +29,8 @@ TEST(ToolEncoding, Utf8ToCp1252KeepsWhatTheCodePageHolds) {
         }
     }
     EXPECT_EQ(Utf8ToCp1252("x\xC3\xA9"), "x\xE9");  // no flag wanted
-    EXPECT_EQ(Cp1252ToUtf8("\x81\x93"), "\xEF\xBF\xBD\xE2\x80\x9C");  // undefined in the code page; opening quote
+    EXPECT_EQ(Cp1252ToUtf8("\x81\x93"),
+              "\xEF\xBF\xBD\xE2\x80\x9C");  // undefined in the code page; opening quote
 }
 
 TEST(ToolEncoding, FindInvalidUtf8NamesTheFirstBadByte) {
@@ -41,10 +42,10 @@ TEST(ToolEncoding, FindInvalidUtf8NamesTheFirstBadByte) {
         {"ab\x80", 2},                            // a stray continuation byte
         {"a\xC3", 1},                             // cut short
         {"a\xC3z", 1},
-        {"\xC0\xAF", 0},                          // overlong
-        {"\xE0\x80\xAF", 0},                      // overlong
-        {"\xED\xA0\x80", 0},                      // a surrogate
-        {"\xF4\x90\x80\x80", 0},                  // beyond U+10FFFF
+        {"\xC0\xAF", 0},          // overlong
+        {"\xE0\x80\xAF", 0},      // overlong
+        {"\xED\xA0\x80", 0},      // a surrogate
+        {"\xF4\x90\x80\x80", 0},  // beyond U+10FFFF
         {"ok\xF5", 2},
     };
     for (const auto& [text, offset] : cases) EXPECT_EQ(FindInvalidUtf8(text), offset) << text;

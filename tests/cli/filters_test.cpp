@@ -48,7 +48,8 @@ std::vector<Point> Line(double lat1, double lon1, double lat2, double lon2, size
     return points;
 }
 
-std::vector<size_t> Kept(const std::vector<Point>& points, const SimplifyTarget& target,
+std::vector<size_t> Kept(const std::vector<Point>& points,
+                         const SimplifyTarget& target,
                          const std::vector<Point>& waypoints = {}) {
     return SimplifyPoints(points, waypoints, target).kept;
 }
@@ -65,7 +66,8 @@ TEST(Simplify, KnownShapesKeepWhatMustStay) {
     const double side = 1000 * kMetreInDegrees;
     const double corners[5][2] = {{45, 7}, {45, 7 + side}, {45 + side, 7 + side}, {45 + side, 7}, {45, 7}};
     for (int s = 0; s < 4; ++s) {
-        std::vector<Point> edge = Line(corners[s][0], corners[s][1], corners[s + 1][0], corners[s + 1][1], 101);
+        std::vector<Point> edge =
+            Line(corners[s][0], corners[s][1], corners[s + 1][0], corners[s + 1][1], 101);
         square.insert(square.end(), edge.begin() + (s ? 1 : 0), edge.end());
     }
     // Two segments of a line; the second's first point starts a segment.
@@ -78,7 +80,8 @@ TEST(Simplify, KnownShapesKeepWhatMustStay) {
     named[12].name = "Spring";
     // A waypoint 50 m beside point 37 of a straight stretch.
     const std::vector<Point> stretch = Line(45, 7, 45, 7.1, 101);
-    const std::vector<Point> beside = {At(*stretch[37].latitude + 50 * kMetreInDegrees, *stretch[37].longitude)};
+    const std::vector<Point> beside = {
+        At(*stretch[37].latitude + 50 * kMetreInDegrees, *stretch[37].longitude)};
 
     SimplifyTarget two;
     two.count = 2;
@@ -119,7 +122,8 @@ TEST(Simplify, ACountIsMetAndItsErrorShrinksWithIt) {
             const UnitVector a = ToUnitVector(*points[kept[k - 1]].latitude, *points[kept[k - 1]].longitude);
             const UnitVector b = ToUnitVector(*points[kept[k]].latitude, *points[kept[k]].longitude);
             for (size_t i = kept[k - 1] + 1; i < kept[k]; ++i) {
-                worst = std::max(worst, AngleToArc(ToUnitVector(*points[i].latitude, *points[i].longitude), a, b));
+                worst = std::max(worst,
+                                 AngleToArc(ToUnitVector(*points[i].latitude, *points[i].longitude), a, b));
             }
         }
         EXPECT_LT(worst, previous) << count;
@@ -128,8 +132,9 @@ TEST(Simplify, ACountIsMetAndItsErrorShrinksWithIt) {
 }
 
 // Runs one step over sets, with what it said.
-std::string Filter(std::vector<PointSet>& sets, const std::vector<std::pair<std::string, std::string>>& steps,
-                int32_t offset = 0) {
+std::string Filter(std::vector<PointSet>& sets,
+                   const std::vector<std::pair<std::string, std::string>>& steps,
+                   int32_t offset = 0) {
     FilterPlan plan;
     for (const auto& [option, value] : steps) plan.steps.push_back(ParseFilterStep(option, value));
     plan.utcOffsetMinutes = offset;
@@ -147,8 +152,10 @@ std::vector<size_t> SegmentStarts(const PointSet& set) {
 }
 
 TEST(Filters, FitLeavesSmallTracksAndThinsLargeOnes) {
-    std::vector<PointSet> sets = {Track(Line(45, 7, 45.3, 7.2, 400), "small"), Track(Line(45, 7, 45.3, 7.2, 40000), "large")};
-    for (size_t i = 0; i < 40000; ++i) sets[1].points[i].latitude = *sets[1].points[i].latitude + 0.001 * std::sin(i / 300.0);
+    std::vector<PointSet> sets = {Track(Line(45, 7, 45.3, 7.2, 400), "small"),
+                                  Track(Line(45, 7, 45.3, 7.2, 40000), "large")};
+    for (size_t i = 0; i < 40000; ++i)
+        sets[1].points[i].latitude = *sets[1].points[i].latitude + 0.001 * std::sin(i / 300.0);
     const std::string said = Filter(sets, {{"fit", "500"}});
     EXPECT_EQ(sets[0].points.size(), 400u);
     EXPECT_EQ(sets[1].points.size(), 500u);
@@ -159,14 +166,19 @@ TEST(Filters, SplitCutsWhereTheLimitIsPassed) {
     // Points a minute apart, with pauses of 5 and 15 minutes, the last across midnight at +02:00.
     std::vector<Point> points;
     const int64_t start = int64_t{1628892000000};  // 2021-08-13T22:00:00Z, midnight at +02:00
-    for (int64_t m : {-3, -2, -1, 4, 5, 6, 21, 22}) points.push_back(At(45, 7 + 0.0001 * static_cast<double>(points.size()), start + m * kMinute));
+    for (int64_t m : {-3, -2, -1, 4, 5, 6, 21, 22})
+        points.push_back(At(45, 7 + 0.0001 * static_cast<double>(points.size()), start + m * kMinute));
     const struct {
         const char* value;
         int32_t offset;
         std::vector<size_t> starts;
     } cases[] = {
-        {"gap=10min", 0, {6}}, {"gap=5min", 0, {6}}, {"gap=4min", 0, {3, 6}}, {"gap=600s", 0, {6}},
-        {"day", 120, {3}},     {"day", 0, {}},
+        {"gap=10min", 0, {6}},
+        {"gap=5min", 0, {6}},
+        {"gap=4min", 0, {3, 6}},
+        {"gap=600s", 0, {6}},
+        {"day", 120, {3}},
+        {"day", 0, {}},
     };
     for (const auto& c : cases) {
         std::vector<PointSet> sets = {Track(points)};
@@ -183,12 +195,17 @@ TEST(Filters, CropKeepsItsBoundariesAndDropsWhatIsLeftEmpty) {
         size_t first, count;
         const char* said;
     } cases[] = {
-        {"time=2021-08-13T22:02:00Z..2021-08-13T22:05:00Z", 2, 4,
+        {"time=2021-08-13T22:02:00Z..2021-08-13T22:05:00Z",
+         2,
+         4,
          "vezuved: track 't': --crop time=2021-08-13T22:02:00Z..2021-08-13T22:05:00Z: 4 of 10 points kept\n"},
         {"time=2021-08-13T22:07:00Z..", 7, 3, nullptr},
         {"time=..2021-08-13", 0, 10, ""},  // a date alone ends with its day
         {"box=45.2,6,45.5,8", 2, 4, nullptr},
-        {"box=46,6,47,8", 0, 0, "vezuved: track 't': --crop box=46,6,47,8: none of its 10 points is inside; left out\n"},
+        {"box=46,6,47,8",
+         0,
+         0,
+         "vezuved: track 't': --crop box=46,6,47,8: none of its 10 points is inside; left out\n"},
     };
     for (const auto& c : cases) {
         std::vector<PointSet> sets = {Track(points)};
@@ -221,7 +238,8 @@ TEST(Filters, MergeOrdersOverlappingLogsByTimeAndTakesTheOverlapOnce) {
     // And a second day, apart from both: a segment of its own.
     std::vector<Point> later = log(0, 2);
     for (Point& point : later) *point.time += 24 * 60 * kMinute;
-    std::vector<PointSet> sets = {Track(log(6, 15), "b"), waypoints, Track(log(0, 10), "a"), Track(later, "c")};
+    std::vector<PointSet> sets = {
+        Track(log(6, 15), "b"), waypoints, Track(log(0, 10), "a"), Track(later, "c")};
     const std::string said = Filter(sets, {{"merge", ""}});
     ASSERT_EQ(sets.size(), 2u);
     EXPECT_EQ(sets[0].title, "b");
@@ -229,7 +247,8 @@ TEST(Filters, MergeOrdersOverlappingLogsByTimeAndTakesTheOverlapOnce) {
     ASSERT_EQ(merged.points.size(), 19u);
     for (size_t i = 1; i < 16; ++i) EXPECT_EQ(*merged.points[i].time, static_cast<int64_t>(i) * kMinute);
     EXPECT_EQ(SegmentStarts(merged), std::vector<size_t>({16}));
-    EXPECT_EQ(said, "vezuved: --merge: 3 tracks into track 'b', 19 point(s), 5 duplicate point(s) taken once\n");
+    EXPECT_EQ(said,
+              "vezuved: --merge: 3 tracks into track 'b', 19 point(s), 5 duplicate point(s) taken once\n");
     EXPECT_EQ(sets[1].kind, VEZUVED_KIND_POINT);
 }
 
@@ -249,13 +268,20 @@ TEST(Filters, OptionValuesAreReadOrRefused) {
         {"split", "gap=10", "--split gap=10: say the gap with its unit: 30s, 10min, 2h"},
         {"split", "week", "--split week: say gap=10min, distance=500m or day"},
         {"crop", "time=2021-08-14..", nullptr},
-        {"crop", "time=2021-08-15..2021-08-14", "--crop time=2021-08-15..2021-08-14: the window ends before it begins"},
-        {"crop", "time=noon..", "--crop time=noon..: 'noon' is no ISO 8601 date and time (2021-08-14T10:15:00Z)"},
+        {"crop",
+         "time=2021-08-15..2021-08-14",
+         "--crop time=2021-08-15..2021-08-14: the window ends before it begins"},
+        {"crop",
+         "time=noon..",
+         "--crop time=noon..: 'noon' is no ISO 8601 date and time (2021-08-14T10:15:00Z)"},
         {"crop", "box=45,170,46,-170", nullptr},
-        {"crop", "box=46,6,45,7",
+        {"crop",
+         "box=46,6,45,7",
          "--crop box=46,6,45,7: the south edge must be at most the north one, latitudes within -90..90 and "
          "longitudes within -180..180"},
-        {"crop", "box=1,2,3", "--crop box=1,2,3: say box=SOUTH,WEST,NORTH,EAST in degrees (box=45.1,6.2,45.3,6.5)"},
+        {"crop",
+         "box=1,2,3",
+         "--crop box=1,2,3: say box=SOUTH,WEST,NORTH,EAST in degrees (box=45.1,6.2,45.3,6.5)"},
     };
     for (const auto& c : cases) {
         try {
@@ -289,7 +315,8 @@ TEST(Stats, FiguresOfKnownTracks) {
     const TrackStats stats = ComputeStats(Track(points), StatsOptions());
     EXPECT_EQ(stats.points, 11u);
     EXPECT_EQ(stats.segments, 2u);
-    EXPECT_NEAR(stats.distance2d, 111319.491 + 110574.389, 0.01);  // the equator's degree, the meridian's first
+    EXPECT_NEAR(
+        stats.distance2d, 111319.491 + 110574.389, 0.01);  // the equator's degree, the meridian's first
     EXPECT_EQ(stats.ascent, 10.0);
     EXPECT_EQ(stats.descent, 10.0);
     EXPECT_EQ(stats.durationMillis, 39 * kMinute);
@@ -342,34 +369,39 @@ protected:
 
 TEST_F(FiltersOnRealFiles, SimplifiedToACountAsGpsbabelIsNoWorse) {
     if (!cli_test::HasProgram("gpsbabel")) GTEST_SKIP() << "gpsbabel is not installed";
-    for (const char* name : {"gpxpy__Mojstrovka.gpx", "togeojson__run_gpxtpx.gpx", "gpxpy__korita-zbevnica.gpx"})
-    for (int count : {5, 10, 20, 30, 60, 100, 150}) {
-        const std::string file = Real(name);
-        const std::string ours = Out("ours.gpx"), theirs = Out("theirs.gpx");
-        ASSERT_EQ(cli_test::RunTool({"convert", file, ours, "--simplify", std::to_string(count)}).status, 0);
-        ASSERT_EQ(cli_test::RunShell("gpsbabel -i gpx -f " + cli_test::Quoted(file) + " -x simplify,count=" +
-                                     std::to_string(count) + " -o gpx -F " + cli_test::Quoted(theirs)),
-                  0);
-        const auto original = TrackPoints(file), a = TrackPoints(ours), b = TrackPoints(theirs);
-        ASSERT_EQ(a.size(), original.size());
-        ASSERT_EQ(b.size(), original.size());
-        for (size_t t = 0; t < original.size(); ++t) {
-            ASSERT_EQ(a[t].size(), b[t].size()) << name << " " << count << " " << t;
-            EXPECT_LE(LargestError(original[t], a[t]), LargestError(original[t], b[t]) + 1e-6)
-                << name << " " << count << " " << t;
+    for (const char* name :
+         {"gpxpy__Mojstrovka.gpx", "togeojson__run_gpxtpx.gpx", "gpxpy__korita-zbevnica.gpx"})
+        for (int count : {5, 10, 20, 30, 60, 100, 150}) {
+            const std::string file = Real(name);
+            const std::string ours = Out("ours.gpx"), theirs = Out("theirs.gpx");
+            ASSERT_EQ(cli_test::RunTool({"convert", file, ours, "--simplify", std::to_string(count)}).status,
+                      0);
+            ASSERT_EQ(cli_test::RunShell("gpsbabel -i gpx -f " + cli_test::Quoted(file) +
+                                         " -x simplify,count=" + std::to_string(count) + " -o gpx -F " +
+                                         cli_test::Quoted(theirs)),
+                      0);
+            const auto original = TrackPoints(file), a = TrackPoints(ours), b = TrackPoints(theirs);
+            ASSERT_EQ(a.size(), original.size());
+            ASSERT_EQ(b.size(), original.size());
+            for (size_t t = 0; t < original.size(); ++t) {
+                ASSERT_EQ(a[t].size(), b[t].size()) << name << " " << count << " " << t;
+                EXPECT_LE(LargestError(original[t], a[t]), LargestError(original[t], b[t]) + 1e-6)
+                    << name << " " << count << " " << t;
+            }
         }
-    }
 }
 
 TEST_F(FiltersOnRealFiles, DistanceAgreesWithGdal) {
     if (!cli_test::HasProgram("ogrinfo")) GTEST_SKIP() << "GDAL's ogrinfo is not installed";
-    const cli_test::ToolResult ours = cli_test::RunTool({"stats", Real("gpxpy__korita-zbevnica.gpx"), "--output", "json"});
+    const cli_test::ToolResult ours =
+        cli_test::RunTool({"stats", Real("gpxpy__korita-zbevnica.gpx"), "--output", "json"});
     if (ours.status == 1 && ours.err.find("GeographicLib") != std::string::npos) GTEST_SKIP() << ours.err;
     ASSERT_EQ(ours.status, 0) << ours.err;
     const std::string lengths = Out("lengths.txt");
-    ASSERT_EQ(cli_test::RunShell("ogrinfo -q -dialect sqlite -sql 'SELECT ST_Length(geometry, 1) FROM tracks' " +
-                                 cli_test::Quoted(Real("gpxpy__korita-zbevnica.gpx")) + " > " + lengths),
-              0);
+    ASSERT_EQ(
+        cli_test::RunShell("ogrinfo -q -dialect sqlite -sql 'SELECT ST_Length(geometry, 1) FROM tracks' " +
+                           cli_test::Quoted(Real("gpxpy__korita-zbevnica.gpx")) + " > " + lengths),
+        0);
     std::vector<double> gdal;
     std::istringstream lines(cli_test::ReadFile(lengths));
     for (std::string line; std::getline(lines, line);) {

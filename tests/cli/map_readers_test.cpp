@@ -9,8 +9,8 @@
 
 #include "input/xml_stream.h"
 #include "map_reading.h"
-#include "values/values.h"
 #include "tool_runner.h"
+#include "values/values.h"
 
 #if defined(VEZUVED_HAVE_LIBZIP)
 #include <zip.h>
@@ -32,7 +32,8 @@ protected:
     }
     // The file written and read as "x": the summary or the failure's
     // message, and what standard error got.
-    static std::pair<std::string, std::string> Read(const std::string& name, const std::string& bytes,
+    static std::pair<std::string, std::string> Read(const std::string& name,
+                                                    const std::string& bytes,
                                                     bool strict = false) {
         const std::string path = cli_test::FreshFolder("map_readers") + "/" + name;
         cli_test::WriteFile(path, bytes);
@@ -61,7 +62,8 @@ INSTANTIATE_TEST_SUITE_P(Segments, MapReaders, ::testing::ValuesIn(kSegments));
 
 const ReadCase kTracksAndTexts[] = {
     // An empty <gx:coord/> loses its point and its time, not the next one's.
-    {"empty-coord.kml", "T 'G': 1,2@1000 5,6@3000",
+    {"empty-coord.kml",
+     "T 'G': 1,2@1000 5,6@3000",
      "vezuved: x:3: track 'G' point 2: its <gx:coord> is empty; the point is left out\n"},
     {"no-when.kml", "T 'track 1': 1,2^3 4,5^6", ""},
     // One point stays a track: a gx:Track of one, a Point with its kind.
@@ -72,9 +74,11 @@ const ReadCase kTracksAndTexts[] = {
     {"texts.geojson", "R 'R': 1,2@1000 'A'#Flag 3,4 \"d\"", ""},
     {"texts.kml", "W: 5,6 'W'#Pin; R 'R': 1,2 3,4@1000 'B' \"d\"#Flag", ""},
     // Polygons are counted and left out; their rings join no line.
-    {"polygons.kml", "T 'P': 1,2",
+    {"polygons.kml",
+     "T 'P': 1,2",
      "vezuved: 'x': 2 polygon geometry(ies) hold no waypoints, routes or tracks and are left out\n"},
-    {"polygons.geojson", "T 'track 1': 1,2",
+    {"polygons.geojson",
+     "T 'track 1': 1,2",
      "vezuved: 'x': 1 polygon geometry(ies) hold no waypoints, routes or tracks and are left out\n"},
 };
 INSTANTIATE_TEST_SUITE_P(TracksAndTexts, MapReaders, ::testing::ValuesIn(kTracksAndTexts));
@@ -92,31 +96,51 @@ INSTANTIATE_TEST_SUITE_P(Numbers, MapReaders, ::testing::ValuesIn(kNumbers));
 // Each bad value: the point left out with where it is and the value; the
 // others kept. The same file read strictly fails with the first report.
 const ReadCase kBadPoints[] = {
-    {"nan.gpx", "T 'T': 2,1", "vezuved: x:2: track 'T' point 1: latitude 'NaN' is no number; the point is left out\n"},
-    {"inf.gpx", "W: 2,1", "vezuved: x:2: waypoint 1 'A': longitude 'Infinity' is no number; the point is left out\n"},
-    {"overflow.gpx", "W: 2,1", "vezuved: x:1: waypoint 1: latitude '1e400' is no number; the point is left out\n"},
-    {"comma.gpx", "W: 2,1", "vezuved: x:1: waypoint 1: latitude '45,8' is no number; the point is left out\n"},
+    {"nan.gpx",
+     "T 'T': 2,1",
+     "vezuved: x:2: track 'T' point 1: latitude 'NaN' is no number; the point is left out\n"},
+    {"inf.gpx",
+     "W: 2,1",
+     "vezuved: x:2: waypoint 1 'A': longitude 'Infinity' is no number; the point is left out\n"},
+    {"overflow.gpx",
+     "W: 2,1",
+     "vezuved: x:1: waypoint 1: latitude '1e400' is no number; the point is left out\n"},
+    {"comma.gpx",
+     "W: 2,1",
+     "vezuved: x:1: waypoint 1: latitude '45,8' is no number; the point is left out\n"},
     {"missing.gpx", "W: 2,1", "vezuved: x:1: waypoint 1: it has no latitude; the point is left out\n"},
-    {"range.gpx", "W: 2,1",
+    {"range.gpx",
+     "W: 2,1",
      "vezuved: x:1: waypoint 1: latitude '91' is outside -90..90; the point is left out\n"
      "vezuved: x:1: waypoint 2: longitude '-200' is outside -180..180; the point is left out\n"},
-    {"ele.gpx", "W: 2,1",
+    {"ele.gpx",
+     "W: 2,1",
      "vezuved: x:1: waypoint 1: elevation '1e300' is outside -100000..100000 m; the point is left out\n"},
-    {"time.gpx", "W: 2,1", "vezuved: x:1: waypoint 1: time 'yesterday' is no ISO 8601 time; the point is left out\n"},
-    {"nan.kml", "T 'L': 1,2 4,5",
+    {"time.gpx",
+     "W: 2,1",
+     "vezuved: x:1: waypoint 1: time 'yesterday' is no ISO 8601 time; the point is left out\n"},
+    {"nan.kml",
+     "T 'L': 1,2 4,5",
      "vezuved: x:2: track 'L' point 2: longitude 'nan' is no number; the point is left out\n"
-     "vezuved: x:2: track 'L' point 3: '3' is no position (longitude,latitude[,altitude]); the point is left out\n"
-     "vezuved: x:2: track 'L' point 4: '5,6,7,8' is no position (longitude,latitude[,altitude]); the point is left out\n"
+     "vezuved: x:2: track 'L' point 3: '3' is no position (longitude,latitude[,altitude]); the point is left "
+     "out\n"
+     "vezuved: x:2: track 'L' point 4: '5,6,7,8' is no position (longitude,latitude[,altitude]); the point "
+     "is left out\n"
      "vezuved: x:2: track 'L' point 5: latitude '91' is outside -90..90; the point is left out\n"},
-    {"when.kml", "T 'track 1': 3,4@1000",
+    {"when.kml",
+     "T 'track 1': 3,4@1000",
      "vezuved: x:1: track 'track 1' point 1: time 'never' is no ISO 8601 time; the point is left out\n"},
-    {"bad.geojson", "T 'T': 1,2",
+    {"bad.geojson",
+     "T 'T': 1,2",
      "vezuved: x: track 'T' point 1: latitude 91 is outside -90..90; the point is left out\n"
      "vezuved: x: track 'T' point 2: longitude 'a' is no number; the point is left out\n"
-     "vezuved: x: track 'T' point 3: its position is a list of 1 number(s), not [longitude, latitude]; the point is left out\n"
+     "vezuved: x: track 'T' point 3: its position is a list of 1 number(s), not [longitude, latitude]; the "
+     "point is left out\n"
      "vezuved: x: track 'T' point 4: its position is '7', not [longitude, latitude]; the point is left out\n"
      "vezuved: x: track 'T' point 6: elevation 1e+300 is outside -100000..100000 m; the point is left out\n"},
-    {"huge.geojson", "cannot read 'x': feature 2 'Far': the number '1e400' is beyond what a double holds", ""},
+    {"huge.geojson",
+     "cannot read 'x': feature 2 'Far': the number '1e400' is beyond what a double holds",
+     ""},
 };
 INSTANTIATE_TEST_SUITE_P(BadPoints, MapReaders, ::testing::ValuesIn(kBadPoints));
 
@@ -124,7 +148,8 @@ TEST_F(MapReaders, StrictFailsWithTheFirstReport) {
     for (const ReadCase& c : kBadPoints) {
         const std::string warning = c.warning;
         if (warning.empty()) continue;
-        const auto [result, printed] = Read(c.file, TestData(std::string("cli/data/readers/") + c.file), true);
+        const auto [result, printed] =
+            Read(c.file, TestData(std::string("cli/data/readers/") + c.file), true);
         const std::string first = warning.substr(9, warning.find("; the point is left out") - 9);
         EXPECT_EQ(result, first) << c.file;
         EXPECT_EQ(printed, "") << c.file;
@@ -184,11 +209,14 @@ std::string Zip(const std::vector<std::pair<std::string, std::string>>& entries)
 }
 
 TEST_F(MapReaders, KmzReadsItsDocKmlOrItsFirstKml) {
-    const std::string kml = "<kml><Placemark><name>A</name><Point><coordinates>1,2</coordinates></Point></Placemark></kml>";
-    const std::string other = "<kml><Placemark><name>B</name><Point><coordinates>3,4</coordinates></Point></Placemark></kml>";
+    const std::string kml =
+        "<kml><Placemark><name>A</name><Point><coordinates>1,2</coordinates></Point></Placemark></kml>";
+    const std::string other =
+        "<kml><Placemark><name>B</name><Point><coordinates>3,4</coordinates></Point></Placemark></kml>";
     std::string huge = Zip({{"doc.kml", kml}});
     // Its sizes claimed as 3 GiB, in the local and the central header.
-    for (const auto& [header, offset] : {std::pair<std::string, size_t>{"PK\x03\x04", 22}, {"PK\x01\x02", 24}}) {
+    for (const auto& [header, offset] :
+         {std::pair<std::string, size_t>{"PK\x03\x04", 22}, {"PK\x01\x02", 24}}) {
         for (size_t at = huge.find(header); at != std::string::npos; at = huge.find(header, at + 1))
             huge.replace(at + offset, 4, "\0\0\0\xC0", 4);
     }
@@ -197,8 +225,11 @@ TEST_F(MapReaders, KmzReadsItsDocKmlOrItsFirstKml) {
         {Zip({{"files/a.png", "x"}, {"files/B.KML", other}, {"c.kml", kml}}), "W: 3,4 'B'"},
         {Zip({{"a.png", "x"}}), "cannot read 'x': the KMZ holds no .kml file"},
         {Zip({{"doc.kml", "<kml><Placemark>"}}), "cannot read 'x': line 1: no element found"},
-        {huge, "cannot read 'x': its 'doc.kml' would unpack to 3221225472 bytes, more than the 1073741824 a KMZ may hold"},
-        {Zip({{"doc.kml", kml}}).substr(0, 60), "cannot read 'x': it is no readable KMZ (zip archive): Not a zip archive"},
+        {huge,
+         "cannot read 'x': its 'doc.kml' would unpack to 3221225472 bytes, more than the 1073741824 a KMZ "
+         "may hold"},
+        {Zip({{"doc.kml", kml}}).substr(0, 60),
+         "cannot read 'x': it is no readable KMZ (zip archive): Not a zip archive"},
     };
     for (const auto& [bytes, expected] : cases) {
         EXPECT_EQ(Read("a.kmz", bytes).first, expected);

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "input/map_input.h"
 #include "files/failure.h"
+#include "input/map_input.h"
 #include "values/values.h"
 
 namespace vezuved_cli {
@@ -45,7 +45,9 @@ inline std::string Summary(const std::vector<PointSet>& sets) {
 
 inline Reading ReadMap(const std::string& path, const std::string& name, bool strict) {
     const std::string extension = path.substr(path.rfind('.'));
-    const auto reader = extension == ".gpx" ? ReadGpx : extension == ".kml" || extension == ".kmz" ? ReadKml : ReadGeoJson;
+    const auto reader = extension == ".gpx"                          ? ReadGpx
+                        : extension == ".kml" || extension == ".kmz" ? ReadKml
+                                                                     : ReadGeoJson;
     Reading reading;
     ::testing::internal::CaptureStderr();
     try {

@@ -6,13 +6,13 @@
 #include <cstdio>
 #include <limits>
 
+#include "files/document_sink.h"
+#include "input/map_input.h"
 #include "output/geojson_output.h"
 #include "output/gpx_output.h"
 #include "output/kml_output.h"
 #include "output/picture_output.h"
 #include "output/table_output.h"
-#include "input/map_input.h"
-#include "files/document_sink.h"
 #include "tool_runner.h"
 
 namespace vezuved_cli {
@@ -35,7 +35,8 @@ PointSet Set(const char* title, int32_t kind, std::vector<Point> points) {
 // Two timed positions with elevations (6000.5832 ft is 1828.98 m), and one
 // out of range that every document leaves out.
 PointSet SmallTrack() {
-    return Set("Hike", VEZUVED_KIND_TRACK,
+    return Set("Hike",
+               VEZUVED_KIND_TRACK,
                {At("TP1", "45.3311", "-121.7113", "6000.5832", "081500 14082021"),
                 At("TP2", "45.3352", "180", "6240.1576", "083000.500 14082021"),
                 At("Off", "95", "0", "", "")});
@@ -66,8 +67,14 @@ std::string GeoJson(const std::vector<PointSet>& sets, bool compact = false) {
 }
 
 // A route or track point, its texts and time set by hand.
-Point Full(const char* latitude, const char* longitude, const char* feet, const char* time, const char* name,
-           const char* description, const char* icon, bool segmentStart = false) {
+Point Full(const char* latitude,
+           const char* longitude,
+           const char* feet,
+           const char* time,
+           const char* name,
+           const char* description,
+           const char* icon,
+           bool segmentStart = false) {
     Point point = MakePoint(name, latitude, longitude, feet, time, icon, description);
     point.segmentStart = segmentStart;
     return point;
@@ -88,9 +95,11 @@ std::string Flat(const std::string& text) {
 // Two segments, the second's break on a point that is left out (so the
 // next valid one begins it); a first point's break means nothing.
 PointSet Broken(int32_t kind) {
-    return Set("B", kind,
+    return Set("B",
+               kind,
                {Full("1", "2", "100", "120000 01012020", "A", nullptr, "", true),
-                Full("1.5", "2", "", "", "", "note", "Flag"), Full("99", "0", "", "", "X", nullptr, "", true),
+                Full("1.5", "2", "", "", "", "note", "Flag"),
+                Full("99", "0", "", "", "X", nullptr, "", true),
                 Full("2", "2", "", "120001.001 01012020", "", nullptr, ""),
                 Full("2.5", "2", "10", "120002.999 01012020", "", nullptr, "")});
 }
@@ -103,11 +112,15 @@ PointSet Broken(int32_t kind) {
 TEST(ToolMapWriters, GeoJsonKeepsEveryValueAndSegment) {
     const std::pair<std::string, const char*> cases[] = {
         {GeoJson({SmallTrack()}, true), "small-track"},
-        {Text([](DocumentSink& sink) { WriteGeoJsonPoints(sink, {SmallTrack()}, true); }), "small-track-points"},
+        {Text([](DocumentSink& sink) { WriteGeoJsonPoints(sink, {SmallTrack()}, true); }),
+         "small-track-points"},
         {GeoJson({Broken(VEZUVED_KIND_TRACK)}, true), "broken-track"},
-        {GeoJson({Set("R", VEZUVED_KIND_ROUTE, {At("Only", "1", "2", "", ""), At("Off", "-91", "0", "", "")})}, true),
+        {GeoJson(
+             {Set("R", VEZUVED_KIND_ROUTE, {At("Only", "1", "2", "", ""), At("Off", "-91", "0", "", "")})},
+             true),
          "one-point-route"},
-        {GeoJson({Set("U", VEZUVED_KIND_TRACK,
+        {GeoJson({Set("U",
+                      VEZUVED_KIND_TRACK,
                       {Full("1", "2", "", "", "", nullptr, "", true), Full("3", "4", "", "", "", "", "")})},
                  true),
          "untimed-track"},
@@ -125,8 +138,10 @@ TEST(ToolMapWriters, GeoJsonKeepsEveryValueAndSegment) {
 // and a point whose elevation is no finite number within the bound is left
 // out of every document.
 TEST(ToolMapWriters, ExtremeElevationsAreWrittenWhole) {
-    const std::vector<PointSet> sets = {Set("Far", VEZUVED_KIND_TRACK, {At("A", "1", "2", "1e308", "000000 01011970"),
-                                                                        At("B", "1", "3", "-1e308", "")})};
+    const std::vector<PointSet> sets = {
+        Set("Far",
+            VEZUVED_KIND_TRACK,
+            {At("A", "1", "2", "1e308", "000000 01011970"), At("B", "1", "3", "-1e308", "")})};
     std::vector<PointSet> metres = sets;  // the most a double holds, as a file in metres may give
     metres[0].points[0].elevationMetres = 1.7e308;
     metres[0].points[1].elevationMetres = -1.7e308;
@@ -134,7 +149,8 @@ TEST(ToolMapWriters, ExtremeElevationsAreWrittenWhole) {
     odd[0].points[0].elevationMetres = std::numeric_limits<double>::infinity();
     odd[0].points[1].elevationMetres = std::numeric_limits<double>::quiet_NaN();
     for (const auto& documents : {sets, metres, odd}) {
-        for (const std::string& text : {GeoJson(documents), Text([&](DocumentSink& sink) { WriteKml(sink, documents); }),
+        for (const std::string& text : {GeoJson(documents),
+                                        Text([&](DocumentSink& sink) { WriteKml(sink, documents); }),
                                         Text([&](DocumentSink& sink) { WriteGpx(sink, documents, "t"); }),
                                         Svg(documents)}) {
             for (const char c : text) ASSERT_TRUE(c == '\n' || (c >= ' ' && c < 0x7F)) << text;
@@ -148,7 +164,8 @@ TEST(ToolMapWriters, ExtremeElevationsAreWrittenWhole) {
     far.points[0].elevationFeet = std::numeric_limits<double>::infinity();
     ::testing::internal::CaptureStderr();
     const std::string table = WriteTable(far) + WriteCsv(far) + WritePointsJson(far);
-    const std::string said = "vezuved: 1 elevation(s) of 'Far' are too large to give in feet and are left blank\n";
+    const std::string said =
+        "vezuved: 1 elevation(s) of 'Far' are too large to give in feet and are left blank\n";
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), said + said + said);  // once by each table
     EXPECT_EQ(table.find("inf"), std::string::npos) << table;
     EXPECT_NE(table.find("A,1.0000000,2.0000000,,,,\r\n"), std::string::npos) << table;
@@ -158,15 +175,18 @@ TEST(ToolMapWriters, ExtremeElevationsAreWrittenWhole) {
 // A track keeps a trkseg per segment; a route, which has none, joins them
 // and says so.
 TEST(ToolMapWriters, GpxKeepsTrackSegmentsAndJoinsARoute) {
-    const std::string track = Flat(Text([](DocumentSink& sink) { WriteGpx(sink, {Broken(VEZUVED_KIND_TRACK)}, "t"); }));
-    EXPECT_NE(track.find("<trk><name>B</name><trkseg><trkpt lat=\"1.0000000\" lon=\"2.0000000\"><ele>30.48</ele>"
-                         "<time>2020-01-01T12:00:00Z</time><name>A</name></trkpt><trkpt lat=\"1.5000000\" "
-                         "lon=\"2.0000000\"><desc>note</desc><sym>Flag</sym></trkpt></trkseg><trkseg><trkpt "
-                         "lat=\"2.0000000\""),
-              std::string::npos)
+    const std::string track =
+        Flat(Text([](DocumentSink& sink) { WriteGpx(sink, {Broken(VEZUVED_KIND_TRACK)}, "t"); }));
+    EXPECT_NE(
+        track.find("<trk><name>B</name><trkseg><trkpt lat=\"1.0000000\" lon=\"2.0000000\"><ele>30.48</ele>"
+                   "<time>2020-01-01T12:00:00Z</time><name>A</name></trkpt><trkpt lat=\"1.5000000\" "
+                   "lon=\"2.0000000\"><desc>note</desc><sym>Flag</sym></trkpt></trkseg><trkseg><trkpt "
+                   "lat=\"2.0000000\""),
+        std::string::npos)
         << track;
     EXPECT_EQ(Count(track, "<trkseg>"), 2u);
-    const std::vector<PointSet> routes = {Broken(VEZUVED_KIND_ROUTE), SmallTrack(), Broken(VEZUVED_KIND_ROUTE)};
+    const std::vector<PointSet> routes = {
+        Broken(VEZUVED_KIND_ROUTE), SmallTrack(), Broken(VEZUVED_KIND_ROUTE)};
     const std::string route = Text([&](DocumentSink& sink) { WriteGpx(sink, routes, "t"); });
     EXPECT_EQ(Count(route, "<rte>"), 2u);
     EXPECT_EQ(Count(route, "<rtept "), 8u);
@@ -178,7 +198,9 @@ TEST(ToolMapWriters, GpxKeepsTrackSegmentsAndJoinsARoute) {
 
 // The whole document without its layout (the XML writer's is pinned on its own).
 TEST(ToolMapWriters, KmlHasAFolderPerSetAndMarksLines) {
-    const std::string kml = Text([](DocumentSink& sink) { WriteKml(sink, {SmallTrack(), Summits(), Set("Empty", 0, {})}); });
+    const std::string kml = Text([](DocumentSink& sink) {
+        WriteKml(sink, {SmallTrack(), Summits(), Set("Empty", 0, {})});
+    });
     EXPECT_EQ(Flat(kml), TestData("cli/data/writers/hike-peaks-empty.kml"));
 }
 
@@ -204,20 +226,23 @@ TEST(ToolMapWriters, KmlLinesKeepEveryTimeAndSegment) {
 
 TEST(ToolMapWriters, SvgDrawsLinesPointsAndProfiles) {
     const std::string svg = Svg({SmallTrack(), Summits()});
-    EXPECT_EQ(svg.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" "
-                        "width=\"800\" height=\"800\" viewBox=\"0 0 800 800\"",
-                        0),
-              0u)
+    EXPECT_EQ(
+        svg.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" "
+                  "width=\"800\" height=\"800\" viewBox=\"0 0 800 800\"",
+                  0),
+        0u)
         << svg;
     EXPECT_NE(svg.find("<title>Hike, Peaks</title>"), std::string::npos);
     EXPECT_EQ(Count(svg, "<polyline "), 2u);  // the track and its profile
-    EXPECT_NE(svg.find("<text x=\"256.6\" y=\"198.7\">Hood &amp; &lt;co&gt;</text>"), std::string::npos) << svg;
-    EXPECT_NE(svg.find("text-anchor=\"end\">Flat</text>"), std::string::npos) << svg;  // kept inside at the edge
+    EXPECT_NE(svg.find("<text x=\"256.6\" y=\"198.7\">Hood &amp; &lt;co&gt;</text>"), std::string::npos)
+        << svg;
+    EXPECT_NE(svg.find("text-anchor=\"end\">Flat</text>"), std::string::npos)
+        << svg;  // kept inside at the edge
     for (const char* label : {"Elevation of Hike", ">max 1902 m<", ">min 1829 m<", ">0 km<", ">4452.4 km<"})
         EXPECT_NE(svg.find(label), std::string::npos) << label;
     // A route is dashed and has no profile; points alone neither.
-    const std::string route = Svg({Set("Loop", VEZUVED_KIND_ROUTE,
-                                       {At("A", "1", "2", "100", ""), At("B", "1.5", "2", "200", "")})});
+    const std::string route = Svg(
+        {Set("Loop", VEZUVED_KIND_ROUTE, {At("A", "1", "2", "100", ""), At("B", "1.5", "2", "200", "")})});
     EXPECT_EQ(Count(route, "<polyline "), 1u);
     EXPECT_NE(route.find("stroke-dasharray"), std::string::npos);
     EXPECT_NE(route.find("height=\"600\""), std::string::npos);

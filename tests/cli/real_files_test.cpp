@@ -18,8 +18,8 @@
 
 #include "input/xml_stream.h"
 #include "map_reading.h"
-#include "values/values.h"
 #include "tool_runner.h"
+#include "values/values.h"
 
 namespace vezuved_cli {
 namespace {
@@ -32,10 +32,11 @@ Reading Refused(const std::string& why) { return {false, why, {}, ""}; }
 
 // gpsbabel's reading, through the GPX it writes of it.
 Reading ByGpsbabel(const std::string& path, const std::string& folder) {
-    const std::string format = fs::path(path).extension() == ".gpx" ? "gpx" : "kml", out = folder + "/gpsbabel.gpx";
+    const std::string format = fs::path(path).extension() == ".gpx" ? "gpx" : "kml",
+                      out = folder + "/gpsbabel.gpx";
     fs::remove(out);
-    if (cli_test::RunShell("gpsbabel -i " + format + " -f " + Quoted(path) + " -o gpx,gpxver=1.1 -F " + Quoted(out) +
-                           " >/dev/null 2>&1") != 0) {
+    if (cli_test::RunShell("gpsbabel -i " + format + " -f " + Quoted(path) + " -o gpx,gpxver=1.1 -F " +
+                           Quoted(out) + " >/dev/null 2>&1") != 0) {
         return Refused("gpsbabel refused it");
     }
     return ReadWith(out);
@@ -47,8 +48,9 @@ Reading ByOgr(const std::string& path, const std::string& folder) {
     const std::string out = folder + "/ogr.geojsons";
     fs::remove(out);
     const bool gpx = fs::path(path).extension() == ".gpx";
-    if (cli_test::RunShell("ogr2ogr --config GPX_ELE_AS_25D YES -f GeoJSONSeq " + Quoted(out) + " " + Quoted(path) +
-                           (gpx ? " waypoints routes tracks" : "") + " >/dev/null 2>&1") != 0) {
+    if (cli_test::RunShell("ogr2ogr --config GPX_ELE_AS_25D YES -f GeoJSONSeq " + Quoted(out) + " " +
+                           Quoted(path) + (gpx ? " waypoints routes tracks" : "") + " >/dev/null 2>&1") !=
+        0) {
         return Refused("ogr2ogr refused it");
     }
     std::istringstream lines(cli_test::ReadFile(out));
@@ -84,7 +86,8 @@ Reading ThroughDatabases(const std::string& path, const std::string& folder) {
     std::string line;
     while (std::getline(lines, line)) {
         const size_t end = line.find(".pdb (");
-        if (line.rfind("Wrote ", 0) == 0 && end != std::string::npos) arguments.push_back(line.substr(6, end + 4 - 6));
+        if (line.rfind("Wrote ", 0) == 0 && end != std::string::npos)
+            arguments.push_back(line.substr(6, end + 4 - 6));
     }
     const std::string back = folder + "/back.gpx";
     arguments.insert(arguments.end(), {"-o", back});
@@ -108,7 +111,8 @@ struct Checks {
 bool MadeUp(const std::string& name, std::initializer_list<const char*> words) {
     for (const std::string word : words) {
         if (name.size() > word.size() && name.rfind(word, 0) == 0 &&
-            std::all_of(name.begin() + word.size(), name.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+            std::all_of(
+                name.begin() + word.size(), name.end(), [](char c) { return c >= '0' && c <= '9'; })) {
             return true;
         }
     }
@@ -117,9 +121,13 @@ bool MadeUp(const std::string& name, std::initializer_list<const char*> words) {
 
 // The differences between two readings, one per kind of difference (with
 // its first case): "line time", "waypoint count", ...
-std::map<std::string, std::string> Differences(const Reading& ours, const Reading& theirs, const Checks& checks) {
+std::map<std::string, std::string> Differences(const Reading& ours,
+                                               const Reading& theirs,
+                                               const Checks& checks) {
     std::map<std::string, std::string> found;
-    const auto note = [&](const std::string& kind, const std::string& detail) { found.emplace(kind, detail); };
+    const auto note = [&](const std::string& kind, const std::string& detail) {
+        found.emplace(kind, detail);
+    };
     if (ours.read != theirs.read) {
         note("refused", ours.read ? "they: " + theirs.failure : "we: " + ours.failure);
         return found;
@@ -139,23 +147,29 @@ std::map<std::string, std::string> Differences(const Reading& ours, const Readin
     }
     // GPX holds its routes before its tracks: the order within each kind is compared.
     for (auto& sides : lines) {
-        std::stable_sort(sides.begin(), sides.end(),
-                         [](const PointSet* a, const PointSet* b) { return a->kind == VEZUVED_KIND_ROUTE && b->kind != VEZUVED_KIND_ROUTE; });
+        std::stable_sort(sides.begin(), sides.end(), [](const PointSet* a, const PointSet* b) {
+            return a->kind == VEZUVED_KIND_ROUTE && b->kind != VEZUVED_KIND_ROUTE;
+        });
     }
-    const auto comparePoints = [&](const std::string& what, const std::string& place, const Point& a,
+    const auto comparePoints = [&](const std::string& what,
+                                   const std::string& place,
+                                   const Point& a,
                                    const Point& b) {
         if (std::fabs(*a.latitude - *b.latitude) > 1e-7 || std::fabs(*a.longitude - *b.longitude) > 1e-7) {
-            note(what + " position", place + ": " + FormatShortest(*a.latitude) + "," + FormatShortest(*a.longitude) +
-                                         " vs " + FormatShortest(*b.latitude) + "," + FormatShortest(*b.longitude));
+            note(what + " position",
+                 place + ": " + FormatShortest(*a.latitude) + "," + FormatShortest(*a.longitude) + " vs " +
+                     FormatShortest(*b.latitude) + "," + FormatShortest(*b.longitude));
         }
         if (a.elevationMetres.has_value() != b.elevationMetres.has_value() ||
             (a.elevationMetres && std::fabs(*a.elevationMetres - *b.elevationMetres) > 0.01)) {
-            note(what + " elevation", place + ": " + (a.elevationMetres ? FormatShortest(*a.elevationMetres) : "none") +
-                                          " vs " + (b.elevationMetres ? FormatShortest(*b.elevationMetres) : "none"));
+            note(what + " elevation",
+                 place + ": " + (a.elevationMetres ? FormatShortest(*a.elevationMetres) : "none") + " vs " +
+                     (b.elevationMetres ? FormatShortest(*b.elevationMetres) : "none"));
         }
         if (checks.times && a.time != b.time) {
-            note(what + " time", place + ": " + (a.time ? FormatIsoTime(*a.time) : "none") + " vs " +
-                                     (b.time ? FormatIsoTime(*b.time) : "none"));
+            note(what + " time",
+                 place + ": " + (a.time ? FormatIsoTime(*a.time) : "none") + " vs " +
+                     (b.time ? FormatIsoTime(*b.time) : "none"));
         }
         if ((checks.pointNames || what == "waypoint") && a.name != b.name &&
             !(checks.madeUpNames && a.name.empty() && b.name.size() == 6 && MadeUp(b.name, {"WPT", "RPT"}))) {
@@ -164,22 +178,28 @@ std::map<std::string, std::string> Differences(const Reading& ours, const Readin
         if (a.segmentStart != b.segmentStart) note(what + " segments", place + ": a break on one side only");
     };
     if (waypoints[0].size() != waypoints[1].size()) {
-        note("waypoint count", std::to_string(waypoints[0].size()) + " vs " + std::to_string(waypoints[1].size()));
+        note("waypoint count",
+             std::to_string(waypoints[0].size()) + " vs " + std::to_string(waypoints[1].size()));
     }
     for (size_t i = 0; i < std::min(waypoints[0].size(), waypoints[1].size()); ++i) {
         comparePoints("waypoint", "waypoint " + std::to_string(i + 1), waypoints[0][i], waypoints[1][i]);
     }
     if (lines[0].size() != lines[1].size()) {
-        note("line count", std::to_string(lines[0].size()) + " vs " + std::to_string(lines[1].size()) + " routes and tracks");
+        note("line count",
+             std::to_string(lines[0].size()) + " vs " + std::to_string(lines[1].size()) +
+                 " routes and tracks");
     }
     for (size_t l = 0; l < std::min(lines[0].size(), lines[1].size()); ++l) {
         const PointSet& a = *lines[0][l];
         const PointSet& b = *lines[1][l];
         const std::string place = "'" + a.title + "'";
         if (checks.kinds && a.kind != b.kind) note("line kind", place);
-        if (a.title != b.title && !(MadeUp(a.title, {"route ", "track "}) && MadeUp(b.title, {"route ", "track "}))) note("line title", place + " vs '" + b.title + "'");
+        if (a.title != b.title &&
+            !(MadeUp(a.title, {"route ", "track "}) && MadeUp(b.title, {"route ", "track "})))
+            note("line title", place + " vs '" + b.title + "'");
         if (a.points.size() != b.points.size()) {
-            note("line points", place + ": " + std::to_string(a.points.size()) + " vs " + std::to_string(b.points.size()));
+            note("line points",
+                 place + ": " + std::to_string(a.points.size()) + " vs " + std::to_string(b.points.size()));
             continue;
         }
         for (size_t i = 0; i < a.points.size(); ++i) {
@@ -217,7 +237,9 @@ const std::vector<Known>& KnownDifferences() {
 }
 
 // Whether the difference is listed; marks the entry as seen.
-bool IsKnown(const std::string& file, const std::string& source, const std::string& difference,
+bool IsKnown(const std::string& file,
+             const std::string& source,
+             const std::string& difference,
              std::set<const Known*>& seen) {
     for (const Known& known : KnownDifferences()) {
         if ((known.file == "*" || known.file == file) && known.source == source &&
@@ -255,7 +277,8 @@ TEST(RealFiles, ReadAsOthersReadThemAndKeptThroughEveryOutput) {
         const Reading ours = ReadWith(path.string());
         std::vector<std::pair<std::string, Reading>> others;
         // gpsbabel reads no KMZ, and its GeoJSON reader keeps no elevation.
-        if (extension == ".gpx" || extension == ".kml") others.emplace_back("gpsbabel", ByGpsbabel(path.string(), work));
+        if (extension == ".gpx" || extension == ".kml")
+            others.emplace_back("gpsbabel", ByGpsbabel(path.string(), work));
         others.emplace_back("ogr", ByOgr(path.string(), work));
         if (tool && ours.read) {
             for (const char* output : {".gpx", ".kml", ".geojson"}) {
@@ -274,8 +297,8 @@ TEST(RealFiles, ReadAsOthersReadThemAndKeptThroughEveryOutput) {
             if (source.rfind("gpsbabel", 0) == 0) checks.madeUpNames = true;
             for (const auto& [difference, detail] : Differences(ours, reading, checks)) {
                 if (!IsKnown(file, source, difference, seen)) {
-                    unexpected += "    {\"" + file + "\", \"" + source + "\", \"" + difference + "\", \"\"},  // " +
-                                  detail + "\n";
+                    unexpected += "    {\"" + file + "\", \"" + source + "\", \"" + difference +
+                                  "\", \"\"},  // " + detail + "\n";
                 }
             }
         }
@@ -287,7 +310,8 @@ TEST(RealFiles, ReadAsOthersReadThemAndKeptThroughEveryOutput) {
                           << known.difference;
         }
     }
-    if (!unexpected.empty()) ADD_FAILURE() << "differences neither fixed nor listed with their reason:\n" << unexpected;
+    if (!unexpected.empty())
+        ADD_FAILURE() << "differences neither fixed nor listed with their reason:\n" << unexpected;
 }
 
 }  // namespace

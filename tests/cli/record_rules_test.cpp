@@ -52,7 +52,9 @@ TEST(RecordTimes, MillisecondsAreWholeNumbersAfterThePoint) {
     EXPECT_EQ(LibraryTimeText(*ParseIsoStamp("00:30:00.5+01:00")), "233000.500 01012000");
 }
 
-Point At(std::optional<double> latitude, std::optional<double> longitude, std::optional<double> metres = {},
+Point At(std::optional<double> latitude,
+         std::optional<double> longitude,
+         std::optional<double> metres = {},
          std::optional<double> feet = {}) {
     Point point;
     point.latitude = latitude;
@@ -96,9 +98,10 @@ PointSet Track(std::vector<Point> points, std::vector<size_t> starts = {}) {
 
 TEST(Segments, JoinedWithOneWarningOrSplitIntoNumberedSets) {
     const PointSet set = Track({At(1, 1), At(2, 2), At(3, 3), At(4, 4), At(5, 5)}, {2, 3});
-    EXPECT_EQ(JoinedSegmentsWarning("out.pdb", set),
-              "vezuved: warning: 'out.pdb': track 'Run': 3 segments joined (--split-segments writes one file per "
-              "segment)\n");
+    EXPECT_EQ(
+        JoinedSegmentsWarning("out.pdb", set),
+        "vezuved: warning: 'out.pdb': track 'Run': 3 segments joined (--split-segments writes one file per "
+        "segment)\n");
     EXPECT_EQ(JoinedSegmentsWarning("out.pdb", Track({At(1, 1), At(2, 2)})), "");
     const std::vector<PointSet> split = SplitSegments(set);
     ASSERT_EQ(split.size(), 3u);

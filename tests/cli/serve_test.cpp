@@ -34,8 +34,8 @@ protected:
         WriteFile(Out("outside.rlp"), "secret\n");
         const std::string command = "TMPDIR=" + Quoted(temporary_) + " " + Quoted(ToolPath()) +
                                     " serve --port 0 --max-upload 1 --folder " + Quoted(pc_) + " --device " +
-                                    Quoted(Out("handheld")) + " >" + Quoted(Out("out")) + " 2>" + Quoted(Out("err")) +
-                                    " & echo $! >" + Quoted(Out("pid"));
+                                    Quoted(Out("handheld")) + " >" + Quoted(Out("out")) + " 2>" +
+                                    Quoted(Out("err")) + " & echo $! >" + Quoted(Out("pid"));
         ASSERT_EQ(0, RunShell(command));
         pid_ = std::stoi(ReadFile(Out("pid")));
         const std::regex address(R"(^http://127\.0\.0\.1:(\d+)/\?token=([0-9a-f]{32})\n)");
@@ -54,7 +54,8 @@ protected:
     void TearDown() override {
         if (pid_ <= 0) return;
         kill(pid_, SIGTERM);
-        for (int i = 0; i < 100 && kill(pid_, 0) == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        for (int i = 0; i < 100 && kill(pid_, 0) == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
         EXPECT_NE(0, kill(pid_, 0)) << "serve did not end on SIGTERM";
         // What was uploaded went with it.
         EXPECT_TRUE(std::filesystem::is_empty(temporary_)) << "left in the temporary folder";
@@ -73,7 +74,10 @@ protected:
     }
     void OpenTrack() {
         httplib::MultipartFormDataItems items = {
-            {"files", ReadFile(SourceFile("../shared/real-files/gpxpy__Mojstrovka.gpx")), "trip.gpx", "application/gpx+xml"}};
+            {"files",
+             ReadFile(SourceFile("../shared/real-files/gpxpy__Mojstrovka.gpx")),
+             "trip.gpx",
+             "application/gpx+xml"}};
         const httplib::Result result = Client().Post(WithToken("/api/open"), items);
         ASSERT_TRUE(result);
         ASSERT_EQ(200, result->status) << result->body;
@@ -113,15 +117,22 @@ TEST_F(ServeTest, LetsInOnlyTheTokenFromThisMachinesAddress) {
 TEST_F(ServeTest, RefusesPathsOutsideItsFolders) {
     OpenTrack();
     std::filesystem::create_symlink(Out("outside.rlp"), pc_ + "/link.rlp");
-    for (const std::string& name : std::vector<std::string>{"../outside.rlp", Out("outside.rlp"), "link.rlp", "sub/../../outside.rlp", "C:x.rlp"}) {
-        const httplib::Result push = Client().Post(WithToken("/api/device/push?name=" + httplib::detail::encode_query_param(name)), "", "text/plain");
+    for (const std::string& name : std::vector<std::string>{
+             "../outside.rlp", Out("outside.rlp"), "link.rlp", "sub/../../outside.rlp", "C:x.rlp"}) {
+        const httplib::Result push =
+            Client().Post(WithToken("/api/device/push?name=" + httplib::detail::encode_query_param(name)),
+                          "",
+                          "text/plain");
         ASSERT_TRUE(push);
         EXPECT_EQ(403, push->status) << name;
-        EXPECT_EQ(403, Status(WithToken("/api/take?file=1&set=0&format=text&definition=" + httplib::detail::encode_query_param(name))))
+        EXPECT_EQ(403,
+                  Status(WithToken("/api/take?file=1&set=0&format=text&definition=" +
+                                   httplib::detail::encode_query_param(name))))
             << name;
     }
     for (const char* name : {"..%2Fx", "%5Cx", "*"}) {
-        const httplib::Result pull = Client().Post(WithToken("/api/device/pull?name=" + std::string(name)), "", "text/plain");
+        const httplib::Result pull =
+            Client().Post(WithToken("/api/device/pull?name=" + std::string(name)), "", "text/plain");
         ASSERT_TRUE(pull);
         EXPECT_EQ(403, pull->status) << name;
     }
@@ -136,17 +147,19 @@ TEST_F(ServeTest, OpensEachFileWithItsSetsOrItsCauseNamedAsUploaded) {
     const httplib::Result result = Client().Post(WithToken("/api/open"), items);
     ASSERT_TRUE(result);
     ASSERT_EQ(200, result->status);
-    for (const char* text : {"\"count\":8,\"index\":0,\"kind\":\"points\",\"title\":\"hike-track\"",
-                             "\"failure\":\"cannot read 'no-columns.csv': nothing says what its columns hold (no -d, no "
-                             "'no-columns.cal',",
-                             "\"failure\":\"cannot read 'cut.gpx': "}) {
+    for (const char* text :
+         {"\"count\":8,\"index\":0,\"kind\":\"points\",\"title\":\"hike-track\"",
+          "\"failure\":\"cannot read 'no-columns.csv': nothing says what its columns hold (no -d, no "
+          "'no-columns.cal',",
+          "\"failure\":\"cannot read 'cut.gpx': "}) {
         EXPECT_NE(std::string::npos, result->body.find(text)) << text << " in " << result->body;
     }
     EXPECT_EQ(std::string::npos, result->body.find(temporary_)) << "a temporary path shown";
 }
 
 TEST_F(ServeTest, AnOversizedUploadIsRefusedAndNothingKept) {
-    httplib::MultipartFormDataItems items = {{"files", std::string((1u << 20) + 1, 'x'), "big.gpx", "application/gpx+xml"}};
+    httplib::MultipartFormDataItems items = {
+        {"files", std::string((1u << 20) + 1, 'x'), "big.gpx", "application/gpx+xml"}};
     const httplib::Result result = Client().Post(WithToken("/api/open"), items);
     ASSERT_TRUE(result);
     EXPECT_EQ(413, result->status);
@@ -163,7 +176,8 @@ TEST_F(ServeTest, ListensOn127001Only) {
         for (const ifaddrs* a = addresses; a != nullptr; a = a->ifa_next) {
             if (a->ifa_addr == nullptr || a->ifa_addr->sa_family != AF_INET) continue;
             char text[INET_ADDRSTRLEN] = "";
-            inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(a->ifa_addr)->sin_addr, text, sizeof text);
+            inet_ntop(
+                AF_INET, &reinterpret_cast<const sockaddr_in*>(a->ifa_addr)->sin_addr, text, sizeof text);
             if (std::string(text) != "127.0.0.1") others.push_back(text);
         }
         freeifaddrs(addresses);
@@ -183,7 +197,8 @@ TEST_F(ServeTest, ListensOn127001Only) {
 
 TEST_F(ServeTest, FiftyRequestsAtOnceAreAllAnsweredAlike) {
     OpenTrack();
-    const std::string paths[] = {WithToken("/api/map?file=1&set=0"), WithToken("/api/take?file=1&set=0&format=geojson")};
+    const std::string paths[] = {WithToken("/api/map?file=1&set=0"),
+                                 WithToken("/api/take?file=1&set=0&format=geojson")};
     std::string alone[2];
     for (int i = 0; i < 2; ++i) alone[i] = Client().Get(paths[i])->body;
     std::vector<std::future<std::pair<int, std::string>>> answers;

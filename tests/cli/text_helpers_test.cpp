@@ -5,15 +5,15 @@
 #include <charconv>
 #include <tuple>
 
+#include "files/document_sink.h"
+#include "filetypes/tool_formats.h"
 #include "output/gpx_output.h"
 #include "output/json_writer.h"
 #include "output/table_output.h"
 #include "output/xml_writer.h"
 #include "values/encoding.h"
 #include "values/options.h"
-#include "files/document_sink.h"
 #include "values/values.h"
-#include "filetypes/tool_formats.h"
 
 namespace vezuved_cli {
 namespace {
@@ -22,7 +22,8 @@ using TextCase = std::pair<std::string, std::string>;  // input, expected
 
 TEST(ToolText, EscapeXmlAndQuoteJson) {
     const TextCase xml[] = {
-        {"<a & b>", "&lt;a &amp; b&gt;"}, {"say \"hi\" 'x'", "say &quot;hi&quot; &apos;x&apos;"},
+        {"<a & b>", "&lt;a &amp; b&gt;"},
+        {"say \"hi\" 'x'", "say &quot;hi&quot; &apos;x&apos;"},
         {std::string("a\tb\nc\rd\x01", 8), "a&#9;b&#10;c&#13;d\xEF\xBF\xBD"},
     };
     for (const auto& c : xml) EXPECT_EQ(EscapeXml(c.first), c.second) << c.first;
@@ -36,16 +37,29 @@ TEST(ToolText, EscapeXmlAndQuoteJson) {
 TEST(ToolText, WritersPlaceCommasNestingAndClosingTags) {
     const auto write = [](JsonWriter& json) {
         json.BeginObject();
-        json.Key("a"); json.Number(1.5);
-        json.Key("list"); json.BeginArray(); json.String("x"); json.Null(); json.BeginArray(); json.EndArray();
-        json.BeginInlineArray(); json.RawNumber("1.50"); json.Number(2); json.EndArray();
+        json.Key("a");
+        json.Number(1.5);
+        json.Key("list");
+        json.BeginArray();
+        json.String("x");
+        json.Null();
+        json.BeginArray();
         json.EndArray();
-        json.Key("bad"); json.Number(1.0 / 0.0);
-        json.Key("open"); json.BeginArray();  // closed by Finish
+        json.BeginInlineArray();
+        json.RawNumber("1.50");
+        json.Number(2);
+        json.EndArray();
+        json.EndArray();
+        json.Key("bad");
+        json.Number(1.0 / 0.0);
+        json.Key("open");
+        json.BeginArray();  // closed by Finish
     };
-    EXPECT_EQ(JsonText(write), "{\n  \"a\": 1.5,\n  \"list\": [\n    \"x\",\n    null,\n    [],\n    [1.50, 2]\n  ],\n"
-                               "  \"bad\": null,\n  \"open\": []\n}\n");
-    EXPECT_EQ(JsonText(write, true), "{\"a\":1.5,\"list\":[\"x\",null,[],[1.50,2]],\"bad\":null,\"open\":[]}\n");
+    EXPECT_EQ(JsonText(write),
+              "{\n  \"a\": 1.5,\n  \"list\": [\n    \"x\",\n    null,\n    [],\n    [1.50, 2]\n  ],\n"
+              "  \"bad\": null,\n  \"open\": []\n}\n");
+    EXPECT_EQ(JsonText(write, true),
+              "{\"a\":1.5,\"list\":[\"x\",null,[],[1.50,2]],\"bad\":null,\"open\":[]}\n");
     EXPECT_EQ(XmlText([](XmlWriter& xml) {
                   xml.Open("a", {{"k", "v&"}});
                   xml.Element("b", "<x>");
@@ -60,17 +74,24 @@ TEST(ToolText, WritersPlaceCommasNestingAndClosingTags) {
 
 TEST(ToolText, IsoTimeFromRecordConvertsValidTimesOnly) {
     const TextCase cases[] = {
-        {"102030.50 29022004", "2004-02-29T10:20:30.050Z"}, {"143005 24120004", "0004-12-24T14:30:05Z"},
+        {"102030.50 29022004", "2004-02-29T10:20:30.050Z"},
+        {"143005 24120004", "0004-12-24T14:30:05Z"},
         {"102030 29022003", ""},  // no leap year
-        {"143005 24132004", ""}, {"250000 01012000", ""}, {"143005", ""},
+        {"143005 24132004", ""},
+        {"250000 01012000", ""},
+        {"143005", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(IsoTimeFromRecord(c.first), c.second) << c.first;
 }
 
 TEST(ToolText, ParseCoordinateAndNumbers) {
     const std::pair<const char*, std::optional<double>> cases[] = {
-        {"+7.25", 7.25}, {"W122 40.456", -(122 + 40.456 / 60)}, {"s10 30 36", -(10 + 30 / 60.0 + 36 / 3600.0)},
-        {"E8", 8.0},     {"", std::nullopt},                     {"12x", std::nullopt},
+        {"+7.25", 7.25},
+        {"W122 40.456", -(122 + 40.456 / 60)},
+        {"s10 30 36", -(10 + 30 / 60.0 + 36 / 3600.0)},
+        {"E8", 8.0},
+        {"", std::nullopt},
+        {"12x", std::nullopt},
     };
     for (const auto& [text, expected] : cases) {
         const auto value = ParseCoordinate(text);
@@ -92,11 +113,20 @@ TEST(ToolText, ParseCoordinateAndNumbers) {
 // gives it: ties, values that only look like ties, signs and sizes.
 TEST(ToolText, FormatFixedRoundsTheExactValue) {
     const std::tuple<double, int, const char*> cases[] = {
-        {0.125, 2, "0.12"},          {0.375, 2, "0.38"},           {2.5, 0, "2"},
-        {-2.5, 0, "-2"},             {3.5, 0, "4"},                {0.00000005, 7, "0.0000000"},
-        {-0.00000004, 7, "0.0000000"}, {1.005, 2, "1.00"},         {45.33155605, 7, "45.3315561"},
-        {-121.71130005, 7, "-121.7113001"}, {899999999.99999994, 7, "899999999.9999999"},
-        {4.5e8, 7, "450000000.0000000"}, {1e15, 2, "1000000000000000.00"}, {-0.0, 7, "0.0000000"},
+        {0.125, 2, "0.12"},
+        {0.375, 2, "0.38"},
+        {2.5, 0, "2"},
+        {-2.5, 0, "-2"},
+        {3.5, 0, "4"},
+        {0.00000005, 7, "0.0000000"},
+        {-0.00000004, 7, "0.0000000"},
+        {1.005, 2, "1.00"},
+        {45.33155605, 7, "45.3315561"},
+        {-121.71130005, 7, "-121.7113001"},
+        {899999999.99999994, 7, "899999999.9999999"},
+        {4.5e8, 7, "450000000.0000000"},
+        {1e15, 2, "1000000000000000.00"},
+        {-0.0, 7, "0.0000000"},
     };
     for (const auto& [value, decimals, expected] : cases) {
         EXPECT_EQ(FormatFixed(value, decimals), expected) << value << " " << decimals;
@@ -107,9 +137,11 @@ TEST(ToolText, FormatFixedRoundsTheExactValue) {
         const double value = (static_cast<double>(state >> 11) / 9007199254740992.0 - 0.5) * 800;
         for (const int decimals : {0, 2, 7}) {
             char text[400];
-            const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals).ptr;
+            const auto end =
+                std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals).ptr;
             std::string expected(text, end);
-            if (expected.find_first_not_of("-0.") == std::string::npos && expected[0] == '-') expected.erase(0, 1);
+            if (expected.find_first_not_of("-0.") == std::string::npos && expected[0] == '-')
+                expected.erase(0, 1);
             ASSERT_EQ(FormatFixed(value, decimals), expected) << value;
         }
     }
@@ -142,15 +174,16 @@ TEST(ToolText, OptionNamesFileTypesAndAlignment) {
     EXPECT_EQ(FileTypeForPath("a.kml"), FileType::Kml);
     EXPECT_EQ(DefinitionPathFor("data/trip.csv"), "data/trip.cal");
     EXPECT_EQ(DefinitionPathFor("trip"), "trip.cal");
-    EXPECT_EQ(AlignColumns({{"a", "b"}, {"Caf\xC3\xA9", "x"}}), "a     b\nCaf\xC3\xA9  x\n");  // by characters
+    EXPECT_EQ(AlignColumns({{"a", "b"}, {"Caf\xC3\xA9", "x"}}),
+              "a     b\nCaf\xC3\xA9  x\n");  // by characters
 }
 
 PointSet Sample(int32_t kind) {
     PointSet set;
     set.title = "trip";
     set.kind = kind;
-    set.points.push_back(
-        MakePoint("Caf\xE9 <1>", "45.5000000", "-122.2500000", "100", "143005 24122004", "Flag", "Gate \"3\" & more"));
+    set.points.push_back(MakePoint(
+        "Caf\xE9 <1>", "45.5000000", "-122.2500000", "100", "143005 24122004", "Flag", "Gate \"3\" & more"));
     set.points.push_back(MakePoint("B", "46.0000000", "180.0000000", "", "", "", nullptr));
     set.points.push_back(MakePoint("Nowhere", "95.0000000", "0.0000000", "", "", "", nullptr));
     return set;
@@ -165,10 +198,13 @@ std::string Gpx(const PointSet& set) {
 
 TEST(ToolOutputs, GpxCarriesEveryFieldInTheKindsElements) {
     const std::string gpx = Gpx(Sample(VEZUVED_KIND_POINT));
-    for (const char* expected :
-         {"<wpt lat=\"45.5000000\" lon=\"-122.2500000\">", "<ele>30.48</ele>", "<time>2004-12-24T14:30:05Z</time>",
-          "<name>Caf\xC3\xA9 &lt;1&gt;</name>", "<desc>Gate &quot;3&quot; &amp; more</desc>", "<sym>Flag</sym>",
-          "lon=\"-180.0000000\""}) {
+    for (const char* expected : {"<wpt lat=\"45.5000000\" lon=\"-122.2500000\">",
+                                 "<ele>30.48</ele>",
+                                 "<time>2004-12-24T14:30:05Z</time>",
+                                 "<name>Caf\xC3\xA9 &lt;1&gt;</name>",
+                                 "<desc>Gate &quot;3&quot; &amp; more</desc>",
+                                 "<sym>Flag</sym>",
+                                 "lon=\"-180.0000000\""}) {
         EXPECT_NE(gpx.find(expected), std::string::npos) << expected;
     }
     EXPECT_EQ(gpx.find("Nowhere"), std::string::npos);  // no valid position

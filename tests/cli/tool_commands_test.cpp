@@ -44,22 +44,37 @@ TEST_F(ToolCommands, ImportShowInfoAndExport) {
         {{"export", track, "-d", FormatFile("comma.cal"), "-o", sub}, {sub + "/hike.csv"}},
         {{"export", track, "--layout", "tab"}, {"45.3311000\t-121.7113000"}, Out("hike.rlt")},
         // Columns and units from the command line instead of a definition.
-        {{"import", Out("peaks.csv"), "--columns", "name,lat,lon,ele", "--metres", "-o", Out("peaks.pdb")}, {}},
+        {{"import", Out("peaks.csv"), "--columns", "name,lat,lon,ele", "--metres", "-o", Out("peaks.pdb")},
+         {}},
         {{"show", Out("peaks.pdb"), "--output", "csv"}, {"Eiger,46.5776000,8.0053000,3280.8398950"}},
-        {{"import", DataFile("lake-loop-route.csv"), "-d", FormatFile("route.cal"), "--kind", "route-old", "-o", loop},
+        {{"import",
+          DataFile("lake-loop-route.csv"),
+          "-d",
+          FormatFile("route.cal"),
+          "--kind",
+          "route-old",
+          "-o",
+          loop},
          {}},
         {{"info", loop}, {"route", "version:  1", "records:  6"}},  // with the placeholder
         {{"show", loop}, {"5 point(s), route"}},
         // Text to text: read by one definition, written by another.
-        {{"convert", DataFile("springs.tsv"), Out("s.csv"), "-d", FormatFile("tab.cal"), "--output-definition",
+        {{"convert",
+          DataFile("springs.tsv"),
+          Out("s.csv"),
+          "-d",
+          FormatFile("tab.cal"),
+          "--output-definition",
           FormatFile("name-first.cal")},
          {"Mirror Lake,45.3016000,-121.7866000,4100,Quiet lake"},
          Out("s.csv")},
         // Windows-1252 text becomes UTF-8.
-        {{"show", Out("cafe.csv"), "-d", FormatFile("comma.cal"), "--output", "json"}, {"\"name\": \"Caf\xC3\xA9\"", "Tea \xE2\x82\xAC 2"}},
+        {{"show", Out("cafe.csv"), "-d", FormatFile("comma.cal"), "--output", "json"},
+         {"\"name\": \"Caf\xC3\xA9\"", "Tea \xE2\x82\xAC 2"}},
     });
-    EXPECT_NE(ReadFile(sub + "/hike.csv").find("45.3311000,-121.7113000,6000.6561680,081500 14082021,TP001,,\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        ReadFile(sub + "/hike.csv").find("45.3311000,-121.7113000,6000.6561680,081500 14082021,TP001,,\r\n"),
+        std::string::npos);
 }
 
 TEST_F(ToolCommands, FormatsListsTitlesKindsAndExtensions) {
@@ -80,8 +95,10 @@ TEST_F(ToolCommands, GeoJsonAndJsonParseBack) {
     WriteFile(Out("check.py"), TestData("cli/data/scripts/check_geojson_and_listing.py"));
     std::string arguments;
     for (const auto& s : kSources) {
-        ASSERT_EQ(RunTool({"convert", DataFile(s[0]), Out(s[0] + ".geojson"), "-d", FormatFile(s[1])}).status, 0);
-        const ToolResult shown = RunTool({"show", DataFile(s[0]), "-d", FormatFile(s[1]), "--output", "json"});
+        ASSERT_EQ(RunTool({"convert", DataFile(s[0]), Out(s[0] + ".geojson"), "-d", FormatFile(s[1])}).status,
+                  0);
+        const ToolResult shown =
+            RunTool({"show", DataFile(s[0]), "-d", FormatFile(s[1]), "--output", "json"});
         ASSERT_EQ(shown.status, 0) << s[0];
         WriteFile(Out(s[0] + ".json"), shown.out);
         arguments += " '" + Out(s[0] + ".geojson") + "' " + s[2] + " '" + Out(s[0] + ".json") + "'";

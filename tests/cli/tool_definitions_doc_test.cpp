@@ -9,8 +9,8 @@
 //                     "$ " are what it prints
 #include <filesystem>
 
-#include "values/encoding.h"
 #include "tool_runner.h"
+#include "values/encoding.h"
 
 namespace cli_test {
 namespace {

@@ -21,24 +21,40 @@ struct AutoCase {
 
 const std::vector<AutoCase>& AutoCases() {
     static const std::vector<AutoCase> cases = {
-        {"lower-case names, metres by suffix", "lower.csv", "W: -122.25,45.5^100 'Alpha' 7.5,46.25^2000.5 'Beta'", ""},
+        {"lower-case names, metres by suffix",
+         "lower.csv",
+         "W: -122.25,45.5^100 'Alpha' 7.5,46.25^2000.5 'Beta'",
+         ""},
         {"names in capitals, feet in brackets", "upper.csv", "W: -122.25,45.5^100 'Alpha'", ""},
-        {"ISO 8601 times with zones, a log without names", "log.csv",
-         "T 'log': -122.25,45.5@1628928900000 -122.3,45.6@1628922600000", ""},
+        {"ISO 8601 times with zones, a log without names",
+         "log.csv",
+         "T 'log': -122.25,45.5@1628928900000 -122.3,45.6@1628922600000",
+         ""},
         {"semicolons", "semicolons.csv", "W: -122.25,45.5^1500 'Alpha' \"Gate, north side\"", ""},
-        {"tabs, x and y, an elevation without unit", "tabs.tsv", "W: 7.5,46.25^2000 'Alpha'",
+        {"tabs, x and y, an elevation without unit",
+         "tabs.tsv",
+         "W: 7.5,46.25^2000 'Alpha'",
          "vezuved: warning: the elevation column 'elevation' names no unit; it is read as metres\n"},
         {"a quoted header", "quoted.csv", "W: -122.25,45.5^100 'Alpha' \"a, b\"", ""},
-        {"unknown columns left out", "extra.csv", "W: -122.25,45.5 'Alpha'#Flag",
+        {"unknown columns left out",
+         "extra.csv",
+         "W: -122.25,45.5 'Alpha'#Flag",
          "vezuved: warning: left out column(s) that name no field a definition holds: 'speed' (column 3), "
          "'hr' (column 5)\n"},
-        {"a date column and a time column with a zone", "split.csv", "W: -122.25,45.5@1628991000000 'Alpha'", ""},
-        {"date and time in one column, a fraction, feet", "fraction.csv",
-         "T 'fraction': -122.25,45.5^304.8@1628936100500", ""},
+        {"a date column and a time column with a zone",
+         "split.csv",
+         "W: -122.25,45.5@1628991000000 'Alpha'",
+         ""},
+        {"date and time in one column, a fraction, feet",
+         "fraction.csv",
+         "T 'fraction': -122.25,45.5^304.8@1628936100500",
+         ""},
         {"a byte order mark and CR LF line ends", "windows.csv", "W: -122.25,45.5@1640998799000 'Alpha'", ""},
         {"a date column alone", "dates.csv", "W: 7.5,45.5@1628899200000 'Alpha'", ""},
-        {"a value that is no time is reported once, by the user's file and line, and skipped", "invalid.csv",
-         "W: 7.5,45.5@1628935200000 'Alpha'", "{data}:3: column 3: '2021-02-30T10:00:00Z' is not a time\n"},
+        {"a value that is no time is reported once, by the user's file and line, and skipped",
+         "invalid.csv",
+         "W: 7.5,45.5@1628935200000 'Alpha'",
+         "{data}:3: column 3: '2021-02-30T10:00:00Z' is not a time\n"},
     };
     return cases;
 }
@@ -67,16 +83,19 @@ TEST_F(ToolDefinitions, AutoRefusesAHeaderWithoutPosition) {
     const ToolResult result = RunTool({"show", data, "--auto"});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "vezuved: cannot make a format definition for '" + data +
-                              "': its header row ('name', 'lon', 'ele') has no column for latitude (lat, latitude "
-                              "or y)\n");
+    EXPECT_EQ(result.err,
+              "vezuved: cannot make a format definition for '" + data +
+                  "': its header row ('name', 'lon', 'ele') has no column for latitude (lat, latitude "
+                  "or y)\n");
     WriteFile(data, "name,ele\nAlpha,4\n");
-    EXPECT_NE(RunTool({"formats", "make", data}).err.find("no column for latitude (lat, latitude or y) and "
-                                                          "longitude (lon, lng, long, longitude or x)"),
+    EXPECT_NE(RunTool({"formats", "make", data})
+                  .err.find("no column for latitude (lat, latitude or y) and "
+                            "longitude (lon, lng, long, longitude or x)"),
               std::string::npos);
     WriteFile(data, "\n45,7\n");
     EXPECT_EQ(RunTool({"show", data, "--auto"}).err,
-              "vezuved: cannot make a format definition for '" + data + "': its first line, the header row, is empty\n");
+              "vezuved: cannot make a format definition for '" + data +
+                  "': its first line, the header row, is empty\n");
 }
 
 TEST_F(ToolDefinitions, AutoOnShowAndImportLeavesNoTemporaryFiles) {
@@ -104,12 +123,14 @@ TEST_F(ToolDefinitions, AutoOnShowAndImportLeavesNoTemporaryFiles) {
 // the user's file and line, not the copy's; --strict makes it the failure.
 TEST_F(ToolDefinitions, AutoNamesTheUsersFileForValuesItCannotRead) {
     const std::string data = Out("walk.csv");
-    WriteFile(data, "lat,lon,ele_m,time,name\n45.5,-122.25,100,2021-08-14T10:15:00Z,Alpha\n"
-                    "north,-122.25,200,2021-08-14T10:20:00Z,Beta\n45.6,-122.3,3OO,2021-08-14T10:25:00Z,Gamma\n");
+    WriteFile(data,
+              "lat,lon,ele_m,time,name\n45.5,-122.25,100,2021-08-14T10:15:00Z,Alpha\n"
+              "north,-122.25,200,2021-08-14T10:20:00Z,Beta\n45.6,-122.3,3OO,2021-08-14T10:25:00Z,Gamma\n");
     const ToolResult shown = RunTool({"show", data, "--auto"});
     ASSERT_EQ(shown.status, 0) << shown.err;
-    EXPECT_EQ(shown.err, data + ":3: column 1: 'north' is not a latitude\n" + data +
-                             ":4: column 3: '3OO' is not an elevation\n");
+    EXPECT_EQ(shown.err,
+              data + ":3: column 1: 'north' is not a latitude\n" + data +
+                  ":4: column 3: '3OO' is not an elevation\n");
     EXPECT_NE(shown.out.find("1 point(s)"), std::string::npos) << shown.out;
     const ToolResult strict = RunTool({"convert", data, Out("walk.gpx"), "--auto", "--strict"});
     EXPECT_EQ(strict.status, 1);
@@ -120,7 +141,8 @@ TEST_F(ToolDefinitions, AutoNamesTheUsersFileForValuesItCannotRead) {
 // A field named twice keeps its first column, the first of the row included.
 TEST_F(ToolDefinitions, MakeKeepsTheFirstColumnOfAFieldNamedTwice) {
     const std::pair<const char*, const char*> rows[] = {
-        {"Name,Lat,Lon,Name\n", "name = 0\n"}, {"Lat,Lon,Latitude\n", "latitude = 0\n"},
+        {"Name,Lat,Lon,Name\n", "name = 0\n"},
+        {"Lat,Lon,Latitude\n", "latitude = 0\n"},
     };
     for (const auto& [header, line] : rows) {
         WriteFile(Out("twice.csv"), header);
@@ -134,8 +156,9 @@ TEST_F(ToolDefinitions, MakeWritesADefinitionThatReadsAndWritesTheFile) {
     WriteFile(data, "Name;Lat;Lon;Ele (ft);Comment;Speed\nHood;45.3735;-121.6959;11249;Oregon;0\n");
     const ToolResult made = RunTool({"formats", "make", data});
     ASSERT_EQ(made.status, 0) << made.err;
-    EXPECT_EQ(made.err,
-              "vezuved: warning: left out column(s) that name no field a definition holds: 'Speed' (column 6)\n");
+    EXPECT_EQ(
+        made.err,
+        "vezuved: warning: left out column(s) that name no field a definition holds: 'Speed' (column 6)\n");
     EXPECT_EQ(made.out, TestData("cli/data/made-summits.cal"));
     const std::string definition = Out("made.cal");
     ASSERT_EQ(RunTool({"formats", "make", data, "-o", definition}).status, 0);
@@ -147,7 +170,8 @@ TEST_F(ToolDefinitions, MakeWritesADefinitionThatReadsAndWritesTheFile) {
     ASSERT_EQ(RunTool({"convert", data, database, "-d", definition}).status, 0);
     const std::string back = Out("back.csv");
     ASSERT_EQ(RunTool({"convert", database, back, "--output-definition", definition}).status, 0);
-    EXPECT_EQ(ReadFile(back), "Name;Lat;Lon;Ele (ft);Comment;Speed\r\nHood;45.3735000;-121.6959000;11249;Oregon;\r\n");
+    EXPECT_EQ(ReadFile(back),
+              "Name;Lat;Lon;Ele (ft);Comment;Speed\r\nHood;45.3735000;-121.6959000;11249;Oregon;\r\n");
     EXPECT_EQ(RunTool({"formats", "make", data, "-o", data}).status, 1);
 }
 
@@ -160,14 +184,18 @@ TEST_F(ToolDefinitions, MakeLeavesOutIsoTimeColumns) {
         const char* warning;
     } cases[] = {
         {"date,time,lat,lon\n2021-08-14,10:15:00Z,45.5,7.5\n",
-         "vezuved: warning: left out the time column 'time' (column 2) and the date column 'date' (column 1): "
-         "their values are ISO 8601 (line 2: '10:15:00Z'), which a definition's time column cannot read; --auto "
+         "vezuved: warning: left out the time column 'time' (column 2) and the date column 'date' (column "
+         "1): "
+         "their values are ISO 8601 (line 2: '10:15:00Z'), which a definition's time column cannot read; "
+         "--auto "
          "reads the file with its times\n"},
         {"lat,lon,ele_m\n45.5,7.5,high\n45.5,7.5,n/a\n",
-         "vezuved: warning: left out the elevation column 'ele_m' (column 3): the definition reads it on no line "
+         "vezuved: warning: left out the elevation column 'ele_m' (column 3): the definition reads it on no "
+         "line "
          "(line 2: 'high' is not an elevation)\n"},
         {"lat,lon,time\n45.5,7.5,2021/08/14 10:15\n45.5,7.5,2021/08/14 10:20\n",
-         "vezuved: warning: left out the time column 'time' (column 3): the definition reads it on no line (line 2: "
+         "vezuved: warning: left out the time column 'time' (column 3): the definition reads it on no line "
+         "(line 2: "
          "'2021/08/14 10:15' is not a time)\n"},
     };
     const std::string data = Out("log.csv"), definition = Out("log.cal"), gpx = Out("log.gpx");
@@ -181,7 +209,8 @@ TEST_F(ToolDefinitions, MakeLeavesOutIsoTimeColumns) {
         const ToolResult read = RunTool({"convert", data, gpx, "-d", definition});
         EXPECT_EQ(read.status, 0) << read.err;
         EXPECT_EQ(read.err, "");
-        EXPECT_NE(ReadFile(gpx).find("<wpt lat=\"45.5000000\" lon=\"7.5000000\">\n  </wpt>"), std::string::npos)
+        EXPECT_NE(ReadFile(gpx).find("<wpt lat=\"45.5000000\" lon=\"7.5000000\">\n  </wpt>"),
+                  std::string::npos)
             << ReadFile(gpx);
     }
 }
@@ -224,10 +253,12 @@ TEST_F(ToolDefinitions, ExplainWarnsAboutBrokenDefinitions) {
 TEST_F(ToolDefinitions, ExplainFailsOnlyWhenTheFileCannotBeRead) {
     const ToolResult missing = RunTool({"formats", "explain", Out("none.cal")});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, "vezuved: cannot read the format definition '" + Out("none.cal") + "': no such file\n");
+    EXPECT_EQ(missing.err,
+              "vezuved: cannot read the format definition '" + Out("none.cal") + "': no such file\n");
     const ToolResult folder = RunTool({"formats", "explain", folder_});
     EXPECT_EQ(folder.status, 1);
-    EXPECT_EQ(folder.err, "vezuved: cannot read the format definition '" + folder_ + "': it is a folder, not a file\n");
+    EXPECT_EQ(folder.err,
+              "vezuved: cannot read the format definition '" + folder_ + "': it is a folder, not a file\n");
     // Hostile bytes are explained, not crashed on.
     std::string noise;
     for (int i = 0; i < 4096; ++i) noise += static_cast<char>((i * 7919) % 256);

@@ -27,7 +27,9 @@ void Check(const std::vector<ErrorCase>& cases) {
 
 TEST_F(ToolErrors, UsageErrorsExitWithTwo) {
     Check({
-        {{}, 2, "subcommand is required"}, {{"fly"}, 2, "fly"}, {{"show"}, 2, "file is required"},
+        {{}, 2, "subcommand is required"},
+        {{"fly"}, 2, "fly"},
+        {{"show"}, 2, "file is required"},
         {{"import", "a.csv", "--kind", "plane"}, 2, "plane"},
         {{"import", "a.csv", "--metres", "--feet"}, 2, "excludes"},
         {{"show", "a.pdb", "--output", "png"}, 2, "png"},
@@ -35,7 +37,9 @@ TEST_F(ToolErrors, UsageErrorsExitWithTwo) {
         {{"show", "a.csv", "--columns", "1,2,3"}, 2, "seven column numbers"},
         {{"convert", "a.gpx", "b.xyz"}, 2, "'.xyz' is no known extension"},
         {{"convert", "-", "b.pdb"}, 2, "needs --from"},
-        {{"convert", "a.csv", "b.kml", "--points"}, 2, "--points writes a second GeoJSON file beside a .geojson"},
+        {{"convert", "a.csv", "b.kml", "--points"},
+         2,
+         "--points writes a second GeoJSON file beside a .geojson"},
         {{"show", "a.pdb", "--output", "svg", "--compact=maybe"}, 2, "compact"},
         {{"info", "a.pdb", "extra"}, 2, "extra"},
     });
@@ -48,16 +52,25 @@ TEST_F(ToolErrors, FilesItCannotReadOrWriteExitWithOne) {
     Check({
         {{"info", missing + ".pdb"}, 1, "cannot read the database '" + missing + ".pdb': no such file"},
         {{"show", missing + ".csv"}, 1, "cannot read the text file '" + missing + ".csv'"},
-        {{"import", missing + ".csv"}, 1, "no such file"}, {{"export", missing + ".pdb"}, 1, "no such file"},
+        {{"import", missing + ".csv"}, 1, "no such file"},
+        {{"export", missing + ".pdb"}, 1, "no such file"},
         {{"convert", missing + ".pdb", Out("x.gpx")}, 1, "no such file"},
-        {{"convert", missing + ".gpx", Out("x.pdb")}, 1, "cannot read the GPX file '" + missing + ".gpx': no such file"},
-        {{"import", summits, "-d", missing + ".cal"}, 1, "cannot read the format definition '" + missing + ".cal'"},
-        {{"formats", missing}, 1, "no such folder"}, {{"info", folder_}, 1, "is a folder"},
+        {{"convert", missing + ".gpx", Out("x.pdb")},
+         1,
+         "cannot read the GPX file '" + missing + ".gpx': no such file"},
+        {{"import", summits, "-d", missing + ".cal"},
+         1,
+         "cannot read the format definition '" + missing + ".cal'"},
+        {{"formats", missing}, 1, "no such folder"},
+        {{"info", folder_}, 1, "is a folder"},
         {{"import", summits, "-d", definition, "-o", nowhere + ".pdb"}, 1, "cannot be created"},
         // The folder no file can be made in is what failed, and is named.
-        {{"convert", summits, nowhere + ".gpx", "-d", definition}, 1,
+        {{"convert", summits, nowhere + ".gpx", "-d", definition},
+         1,
          "cannot create a file in '" + folder_ + "/no/such/folder': No such file or directory"},
-        {{"import", Out("empty.csv"), "-d", definition}, 1, "cannot read the text file '" + Out("empty.csv") + "': it is empty"},
+        {{"import", Out("empty.csv"), "-d", definition},
+         1,
+         "cannot read the text file '" + Out("empty.csv") + "': it is empty"},
         {{"show", Out("empty.csv"), "-d", definition}, 1, "it is empty"},
     });
 }
@@ -97,20 +110,31 @@ TEST_F(ToolErrors, FailedWritesKeepThePreviousFile) {
         std::vector<std::string> arguments;
         std::string target, shell, cause;
     };
-    const auto tooLarge = [](const std::string& target) { return "cannot write '" + target + "': File too large"; };
+    const auto tooLarge = [](const std::string& target) {
+        return "cannot write '" + target + "': File too large";
+    };
     std::vector<Case> cases;
     for (const char* name : {"keep.gpx", "keep.geojson", "keep.kml", "keep.svg"})
-        cases.push_back({{"convert", points, Out(name), "-d", comma}, Out(name), full, "vezuved: " + tooLarge(Out(name))});
+        cases.push_back({{"convert", points, Out(name), "-d", comma},
+                         Out(name),
+                         full,
+                         "vezuved: " + tooLarge(Out(name))});
     const std::string itself = "vezuved: cannot write '" + database + "': it is the input '" + database +
                                "' itself; nothing was written";
-    cases.insert(cases.end(), {
-        // Past several buffers: the first failed write is the one reported.
-        {{"convert", big, Out("big.geojson"), "-d", comma}, Out("big.geojson"), full,
-         "vezuved: " + tooLarge(Out("big.geojson"))},
-        {{"convert", database, Out("keep.pdb")}, Out("keep.pdb"), full, "VEZUVed: " + tooLarge(Out("keep.pdb"))},
-        {{"export", database, "-o", database}, database, "", itself},
-        {{"convert", database, database}, database, "", itself},
-    });
+    cases.insert(cases.end(),
+                 {
+                     // Past several buffers: the first failed write is the one reported.
+                     {{"convert", big, Out("big.geojson"), "-d", comma},
+                      Out("big.geojson"),
+                      full,
+                      "vezuved: " + tooLarge(Out("big.geojson"))},
+                     {{"convert", database, Out("keep.pdb")},
+                      Out("keep.pdb"),
+                      full,
+                      "VEZUVed: " + tooLarge(Out("keep.pdb"))},
+                     {{"export", database, "-o", database}, database, "", itself},
+                     {{"convert", database, database}, database, "", itself},
+                 });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments[0] + " " + c.target);
         if (c.target != database) WriteFile(c.target, std::string(600, 'p'));
@@ -133,7 +157,8 @@ TEST_F(ToolErrors, FailedWritesKeepThePreviousFile) {
 // a definition or with one that is not there).
 TEST_F(ToolErrors, LibraryMessagesGoToStandardError) {
     const std::string db = Out("hike.pdb"), cut = Out("cut.pdb"), text = Out("peaks.csv");
-    ASSERT_EQ(RunTool({"import", DataFile("hike-track.csv"), "-d", FormatFile("track.cal"), "-o", db}).status, 0);
+    ASSERT_EQ(RunTool({"import", DataFile("hike-track.csv"), "-d", FormatFile("track.cal"), "-o", db}).status,
+              0);
     WriteFile(cut, ReadFile(db).substr(0, 200));
     WriteFile(text, "46.5776,8.0053,1000,,Eiger,,\n");
     const std::string gpxStart = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx ", gpxEnd = "</gpx>\n";
@@ -145,19 +170,33 @@ TEST_F(ToolErrors, LibraryMessagesGoToStandardError) {
         std::string out = {};  // the tool's own lines, where there is no document
     } const rows[] = {
         {{"show", db, "--output", "gpx", "-d", Out("nothing.cal")}, 0, true, ""},
-        {{"show", text, "--output", "gpx"}, 2, false,
-         "vezuved: cannot read '" + text + "': nothing says what its columns hold (no -d, no '" + Out("peaks.cal") +
-             "', no known extension); give a format definition with -d FILE.cal, or --auto when its first line "
+        {{"show", text, "--output", "gpx"},
+         2,
+         false,
+         "vezuved: cannot read '" + text + "': nothing says what its columns hold (no -d, no '" +
+             Out("peaks.cal") +
+             "', no known extension); give a format definition with -d FILE.cal, or --auto when its first "
+             "line "
              "names the columns\n"},
-        {{"show", text, "--output", "gpx", "-d", Out("nothere.cal")}, 1, false,
+        {{"show", text, "--output", "gpx", "-d", Out("nothere.cal")},
+         1,
+         false,
          "vezuved: cannot read the format definition '" + Out("nothere.cal") + "': no such file\n"},
-        {{"show", cut, "--output", "gpx"}, 1, false,
-         "Err: 0x408\nvezuved: cannot read the database '" + cut + "': it is no valid Palm database (error 1032)\n"},
+        {{"show", cut, "--output", "gpx"},
+         1,
+         false,
+         "Err: 0x408\nvezuved: cannot read the database '" + cut +
+             "': it is no valid Palm database (error 1032)\n"},
         // Each library line ends, even one the library leaves open ("Err: 0x408").
         {{"export", db, "-o", Out("hike.txt")}, 0, false, "No Cal File\n", "Wrote " + Out("hike.txt") + "\n"},
-        {{"convert", cut, Out("cut.gpx")}, 1, false,
-         "Err: 0x408\nvezuved: cannot read the database '" + cut + "': it is no valid Palm database (error 1032)\n"},
-        {{"import", text, "-d", Out("nothere.cal")}, 1, false,
+        {{"convert", cut, Out("cut.gpx")},
+         1,
+         false,
+         "Err: 0x408\nvezuved: cannot read the database '" + cut +
+             "': it is no valid Palm database (error 1032)\n"},
+        {{"import", text, "-d", Out("nothere.cal")},
+         1,
+         false,
          "vezuved: cannot read the format definition '" + Out("nothere.cal") + "': no such file\n"},
     };
     for (const auto& row : rows) {
@@ -186,12 +225,14 @@ TEST_F(ToolErrors, AnEmulatorThatDoesNotLoadIsNamedWithItsCause) {
         {Out("text.so"), "file too short"},
     };
     for (const auto& row : rows) {
-        const ToolResult result =
-            RunTool({"device", "push", "--device", folder_, Out("text.so")}, "VEZUVED_RAPI_LIBRARY='" + row.library + "' ");
+        const ToolResult result = RunTool({"device", "push", "--device", folder_, Out("text.so")},
+                                          "VEZUVED_RAPI_LIBRARY='" + row.library + "' ");
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.out, "");
-        EXPECT_EQ(result.err, "vezuved: the device emulator librapi-emu.so cannot be loaded (named by "
-                              "VEZUVED_RAPI_LIBRARY); tried:\n  " + row.library + ": " + row.cause + "\n");
+        EXPECT_EQ(result.err,
+                  "vezuved: the device emulator librapi-emu.so cannot be loaded (named by "
+                  "VEZUVED_RAPI_LIBRARY); tried:\n  " +
+                      row.library + ": " + row.cause + "\n");
     }
 }
 
@@ -203,18 +244,28 @@ TEST(LibraryLines, ReportPiecesStayTogetherAndDiagnosticsEndTheirLines) {
         std::vector<std::string> messages;
         std::string out, err;
     } const rows[] = {
-        {false, {"Err: 0x40b", "No Cal File\n", "\n", "Copying to Device: a\n"}, "",
+        {false,
+         {"Err: 0x40b", "No Cal File\n", "\n", "Copying to Device: a\n"},
+         "",
          "Err: 0x40b\nNo Cal File\nCopying to Device: a\n"},
-        {true, {"Name    Records\n", "hike  ", "   8", " Only on Device", "\n", "Err: 0x408", "none\n"},
-         "Name    Records\nhike     8 Only on Device\nnone\n", "Err: 0x408\n"},
-        {true, {"Can't mount Database Volume: \\x", "\nFiles Only on PC\n", "Error !!! Writing sync file\n", "left"},
-         "\nFiles Only on PC\nleft\n", "Can't mount Database Volume: \\x\nError !!! Writing sync file\n"},
+        {true,
+         {"Name    Records\n", "hike  ", "   8", " Only on Device", "\n", "Err: 0x408", "none\n"},
+         "Name    Records\nhike     8 Only on Device\nnone\n",
+         "Err: 0x408\n"},
+        {true,
+         {"Can't mount Database Volume: \\x",
+          "\nFiles Only on PC\n",
+          "Error !!! Writing sync file\n",
+          "left"},
+         "\nFiles Only on PC\nleft\n",
+         "Can't mount Database Volume: \\x\nError !!! Writing sync file\n"},
         {true, {"Error getting  ", "   3\n"}, "Error getting     3\n", ""},  // a database named so
     };
     for (const Row& row : rows) {
         vezuved_cli::LibraryLines lines(row.listing);
         std::string out, err;
-        for (const std::string& message : row.messages) lines.Take(false, message.data(), message.size(), out, err);
+        for (const std::string& message : row.messages)
+            lines.Take(false, message.data(), message.size(), out, err);
         lines.Finish(out);
         EXPECT_EQ(out, row.out);
         EXPECT_EQ(err, row.err);

@@ -63,7 +63,8 @@ const std::map<std::string, std::vector<Expected>>& Checks() {
 // The input files the examples name besides the example folder and
 // hike.pdb (phone.gpx holds two tracks: of two points, then three).
 void WriteExampleInputs(const std::string& folder) {
-    std::filesystem::copy(SourceFile("tests/cli/data/examples"), folder, std::filesystem::copy_options::recursive);
+    std::filesystem::copy(
+        SourceFile("tests/cli/data/examples"), folder, std::filesystem::copy_options::recursive);
 }
 
 // The lines of text that start with prefix + "vezuved " (without the
@@ -141,19 +142,22 @@ TEST_F(ToolExamples, EveryShownExampleRunsAndGivesTheRightData) {
         const std::string environment = "VEZUVED_DEVICE=emulated-handheld ";
         const std::string shell = "cd '" + folder + "' && " + environment;
         ASSERT_EQ(
-            RunTool(CommandWords("import examples/data/hike-track.csv -d examples/formats/track.cal -o hike.pdb"),
-                    shell)
+            RunTool(
+                CommandWords("import examples/data/hike-track.csv -d examples/formats/track.cal -o hike.pdb"),
+                shell)
                 .status,
             0);
         if (device) {
-            ASSERT_EQ(
-                RunTool(CommandWords("device push --device emulated-handheld --create hike.pdb"), shell).status, 0);
+            ASSERT_EQ(RunTool(CommandWords("device push --device emulated-handheld --create hike.pdb"), shell)
+                          .status,
+                      0);
         }
         WriteExampleInputs(folder);
         ASSERT_EQ(RunTool(CommandWords("convert hike.pdb hike.gpx"), shell).status, 0);
         // What the example is checked by must be its own work.
         for (const Expected& expected : check->second) {
-            if (!expected.source.empty() && expected.source != "stderr" && expected.source.rfind("vezuved ", 0) != 0) {
+            if (!expected.source.empty() && expected.source != "stderr" &&
+                expected.source.rfind("vezuved ", 0) != 0) {
                 std::filesystem::remove(folder + "/" + expected.source);
             }
         }
@@ -169,7 +173,8 @@ TEST_F(ToolExamples, EveryShownExampleRunsAndGivesTheRightData) {
             arguments.erase(to);
         }
         const std::string feed = input.empty() ? "" : "cat '" + input + "' | ";
-        const ToolResult result = RunTool(CommandWords(arguments), "cd '" + folder + "' && " + feed + environment);
+        const ToolResult result =
+            RunTool(CommandWords(arguments), "cd '" + folder + "' && " + feed + environment);
         ASSERT_EQ(result.status, 0) << result.err;
         if (!redirected.empty()) WriteFile(folder + "/" + redirected, result.out);
         for (const Expected& expected : check->second) {

@@ -13,8 +13,8 @@ namespace {
 TEST(ToolFormats, NamesAndExtensionsAreLookUpsInTheTable) {
     struct Case {
         const char* path;
-        FileType type;       // FileTypeForPath
-        FileType input;      // InputTypeForPath
+        FileType type;   // FileTypeForPath
+        FileType input;  // InputTypeForPath
         std::optional<MapFormat> document;
     };
     const Case cases[] = {

@@ -24,7 +24,9 @@ protected:
         return result.out;
     }
     // Runs and expects the exit status and a part of standard error.
-    void Fails(int status, const std::vector<std::string>& arguments, const std::string& said,
+    void Fails(int status,
+               const std::vector<std::string>& arguments,
+               const std::string& said,
                const std::string& shell = "") {
         const ToolResult result = RunTool(arguments, shell);
         EXPECT_EQ(result.status, status) << Joined(arguments);
@@ -35,10 +37,11 @@ protected:
 TEST_F(ToolGps, EachSetOfAGpxBecomesADatabaseOfItsKind) {
     WriteFile(Out("trip.gpx"), Trip());
     const std::string out = Ok({"convert", Out("trip.gpx"), Out("out.pdb")});
-    EXPECT_EQ(out, "Wrote " + Out("out-waypoints.pdb") + " (points, 2 point(s))\n" +
-                       "Wrote " + Out("out-Loop.pdb") + " (route, 2 point(s))\n" +
-                       "Wrote " + Out("out-Morning.pdb") + " (track, 3 point(s))\n" +
-                       "Wrote " + Out("out-Evening ride.pdb") + " (track, 2 point(s))\n");
+    EXPECT_EQ(out,
+              "Wrote " + Out("out-waypoints.pdb") + " (points, 2 point(s))\n" + "Wrote " +
+                  Out("out-Loop.pdb") + " (route, 2 point(s))\n" + "Wrote " + Out("out-Morning.pdb") +
+                  " (track, 3 point(s))\n" + "Wrote " + Out("out-Evening ride.pdb") +
+                  " (track, 2 point(s))\n");
     EXPECT_FALSE(FileExists(Out("out.pdb")));
     EXPECT_NE(Ok({"info", Out("out-Morning.pdb")}).find("track"), std::string::npos);
     EXPECT_NE(Ok({"info", Out("out-Loop.pdb")}).find("route"), std::string::npos);
@@ -46,9 +49,10 @@ TEST_F(ToolGps, EachSetOfAGpxBecomesADatabaseOfItsKind) {
     // with their fraction, names in Windows-1252 ('?' where it has none).
     const ToolResult waypoints = RunTool({"convert", Out("trip.gpx"), Out("w.pdb"), "--what", "waypoints"});
     EXPECT_EQ(waypoints.status, 0);
-    EXPECT_EQ(waypoints.err, "vezuved: warning: '" + Out("w.pdb") +
-                                 "': text fitted to the record: 1 field(s) had characters replaced or dropped "
-                                 "('\xE6\x97\xA5')\n");
+    EXPECT_EQ(waypoints.err,
+              "vezuved: warning: '" + Out("w.pdb") +
+                  "': text fitted to the record: 1 field(s) had characters replaced or dropped "
+                  "('\xE6\x97\xA5')\n");
     EXPECT_EQ(RecordTexts(Out("w.pdb")), TestData("cli/data/gps/trip-waypoint-records.txt"));
     EXPECT_EQ(RecordTexts(Out("out-Morning.pdb")), TestData("cli/data/gps/trip-morning-records.txt"));
 }
@@ -59,13 +63,18 @@ TEST_F(ToolGps, GpxToDatabaseAndBackKeepsPositionsElevationsTimesAndNames) {
     Ok({"convert", Out("t-Morning.pdb"), Out("back.gpx")});
     Ok({"convert", Out("t-waypoints.pdb"), Out("w.gpx")});
     const std::string track = ReadFile(Out("back.gpx")), points = ReadFile(Out("w.gpx"));
-    for (const char* expected : {"<trk>\n    <name>t-Morning</name>", "<trkpt lat=\"46.5100000\" lon=\"8.2600000\">",
-                                 "<ele>1010.50</ele>", "<time>2021-08-14T06:00:05Z</time>"}) {
+    for (const char* expected : {"<trk>\n    <name>t-Morning</name>",
+                                 "<trkpt lat=\"46.5100000\" lon=\"8.2600000\">",
+                                 "<ele>1010.50</ele>",
+                                 "<time>2021-08-14T06:00:05Z</time>"}) {
         EXPECT_NE(track.find(expected), std::string::npos) << expected << "\n" << track;
     }
-    for (const char* expected : {"<wpt lat=\"45.1234567\" lon=\"-122.7654321\">", "<ele>304.80</ele>",
-                                 "<time>2021-08-14T08:15:00.250Z</time>", "<name>Caf\xC3\xA9 \xE2\x82\xAC</name>",
-                                 "<desc>Coffee</desc>", "<sym>Flag</sym>"}) {
+    for (const char* expected : {"<wpt lat=\"45.1234567\" lon=\"-122.7654321\">",
+                                 "<ele>304.80</ele>",
+                                 "<time>2021-08-14T08:15:00.250Z</time>",
+                                 "<name>Caf\xC3\xA9 \xE2\x82\xAC</name>",
+                                 "<desc>Coffee</desc>",
+                                 "<sym>Flag</sym>"}) {
         EXPECT_NE(points.find(expected), std::string::npos) << expected << "\n" << points;
     }
     ExpectValidGpx(Out("back.gpx"));
@@ -103,7 +112,8 @@ TEST_F(ToolGps, TrackAndWhatChooseTheSets) {
         const ToolResult result = RunTool(arguments);
         EXPECT_EQ(result.status, c.status) << Joined(arguments) << result.err;
         EXPECT_NE((c.status == 0 ? result.out : result.err).find(c.report), std::string::npos)
-            << Joined(arguments) << "\n" << result.out << result.err;
+            << Joined(arguments) << "\n"
+            << result.out << result.err;
         EXPECT_EQ(FileExists(out), c.status == 0) << Joined(arguments);
     }
     WriteFile(Out("points.gpx"), "<gpx><wpt lat=\"1\" lon=\"2\"/></gpx>");
@@ -111,12 +121,15 @@ TEST_F(ToolGps, TrackAndWhatChooseTheSets) {
 }
 
 TEST_F(ToolGps, SeveralInputsOfOneKindAreMerged) {
-    WriteFile(Out("a.gpx"), "<gpx><trk><trkseg><trkpt lat=\"1\" lon=\"2\"/><trkpt lat=\"3\" lon=\"4\"/></trkseg></trk></gpx>");
+    WriteFile(
+        Out("a.gpx"),
+        "<gpx><trk><trkseg><trkpt lat=\"1\" lon=\"2\"/><trkpt lat=\"3\" lon=\"4\"/></trkseg></trk></gpx>");
     WriteFile(Out("b.gpx"), "<gpx><trk><trkseg><trkpt lat=\"5\" lon=\"6\"/></trkseg></trk></gpx>");
     EXPECT_EQ(Ok({"convert", Out("a.gpx"), Out("b.gpx"), "-o", Out("all.pdb")}),
               "Wrote " + Out("all.pdb") + " (track, 3 point(s))\n");
     EXPECT_EQ(RecordTexts(Out("all.pdb")),
-              "1.0000000\t2.0000000\t\t\t\t\t\r\n3.0000000\t4.0000000\t\t\t\t\t\r\n5.0000000\t6.0000000\t\t\t\t\t\r\n");
+              "1.0000000\t2.0000000\t\t\t\t\t\r\n3.0000000\t4.0000000\t\t\t\t\t\r\n5.0000000\t6."
+              "0000000\t\t\t\t\t\r\n");
     // Points and a track are no one database.
     WriteFile(Out("trip.gpx"), Trip());
     const ToolResult mixed = RunTool({"convert", Out("a.gpx"), Out("trip.gpx"), "-o", Out("mixed.pdb")});
@@ -140,11 +153,18 @@ TEST_F(ToolGps, WildcardsAreExpandedByTheTool) {
               "Wrote " + Out("maps") + "/two.gpx (points, 2 point(s))\n");
     ExpectValidGpx(Out("maps/two.gpx"));
     // Text takes its definition's extension.
-    EXPECT_EQ(Ok({"convert", Out("logs/one.gpx"), "--to", "text", "--output-definition", FormatFile("tab.cal"),
-                  "--out-dir", Out("texts")}),
+    EXPECT_EQ(Ok({"convert",
+                  Out("logs/one.gpx"),
+                  "--to",
+                  "text",
+                  "--output-definition",
+                  FormatFile("tab.cal"),
+                  "--out-dir",
+                  Out("texts")}),
               "Wrote " + Out("texts") + "/one.tsv (track, 1 point(s))\n");
     EXPECT_EQ(ReadFile(Out("texts/one.tsv")), "1.0000000\t2.0000000\t\t\t\t\t\r\n");
-    Fails(1, {"convert", Out("logs/*.kml"), "--to", "pdb", "--out-dir", Out("db")},
+    Fails(1,
+          {"convert", Out("logs/*.kml"), "--to", "pdb", "--out-dir", Out("db")},
           "no file matches '" + Out("logs/*.kml") + "'");
     Fails(2, {"convert", Out("logs/*.gpx"), "--out-dir", Out("db")}, "--out-dir needs --to");
 }
@@ -176,7 +196,9 @@ TEST_F(ToolGps, StandardInputAndOutput) {
                  "cat '" + DataFile("summits.csv") + "' | "),
               "Wrote " + Out("summits.gpx") + " (points, 4 point(s))\n");
     ExpectValidGpx(Out("summits.gpx"));
-    Fails(1, {"convert", "-", Out("x.pdb"), "--from", "gpx"}, "cannot read 'standard input': line 1: no element found",
+    Fails(1,
+          {"convert", "-", Out("x.pdb"), "--from", "gpx"},
+          "cannot read 'standard input': line 1: no element found",
           "printf '<gpx>' | ");
 }
 
@@ -188,7 +210,8 @@ TEST_F(ToolGps, KmlAndGeoJsonIn) {
               "Wrote " + Out("k-waypoints.pdb") + " (points, 1 point(s))\n" + "Wrote " + Out("k-Loop.pdb") +
                   " (route, 2 point(s))\n");
     WriteFile(Out("a.json"), R"({"type": "LineString", "coordinates": [[8.25, 46.5, 1000], [8.26, 46.51]]})");
-    EXPECT_EQ(Ok({"convert", Out("a.json"), Out("run.pdb")}), "Wrote " + Out("run.pdb") + " (track, 2 point(s))\n");
+    EXPECT_EQ(Ok({"convert", Out("a.json"), Out("run.pdb")}),
+              "Wrote " + Out("run.pdb") + " (track, 2 point(s))\n");
     const std::string listing = Ok({"show", Out("a.kml")});
     EXPECT_NE(listing.find("route 'Loop'"), std::string::npos) << listing;
     EXPECT_NE(listing.find("points 'waypoints'"), std::string::npos) << listing;
@@ -201,11 +224,18 @@ TEST_F(ToolGps, FilesItCannotReadWriteNothing) {
         int status;
     };
     const Case cases[] = {
-        {"bad.gpx", "<gpx>\n<wpt lat=\"1\" lon=\"2\">\n</gpx>", "cannot read '" + Out("bad.gpx") + "': line 3: mismatched tag", 1},
-        {"empty.gpx", "<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\"/>",
-         "cannot convert '" + Out("empty.gpx") + "': it holds no points, routes or tracks", 1},
-        {"bad.geojson", "{\"type\": \"Feature\",\n\"geometry\": nul}",
-         "cannot read '" + Out("bad.geojson") + "': line 2, column 16 (byte 35): syntax error", 1},
+        {"bad.gpx",
+         "<gpx>\n<wpt lat=\"1\" lon=\"2\">\n</gpx>",
+         "cannot read '" + Out("bad.gpx") + "': line 3: mismatched tag",
+         1},
+        {"empty.gpx",
+         "<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\"/>",
+         "cannot convert '" + Out("empty.gpx") + "': it holds no points, routes or tracks",
+         1},
+        {"bad.geojson",
+         "{\"type\": \"Feature\",\n\"geometry\": nul}",
+         "cannot read '" + Out("bad.geojson") + "': line 2, column 16 (byte 35): syntax error",
+         1},
         {"good.gpx", "<gpx><wpt lat=\"1\" lon=\"2\"/></gpx>", "", 0},
     };
     for (const Case& c : cases) {
@@ -228,17 +258,24 @@ TEST_F(ToolGps, FilesItCannotReadWriteNothing) {
 }
 
 std::string TrackGpx(size_t points) {
-    std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx version=\"1.1\" creator=\"t\" "
-                       "xmlns=\"http://www.topografix.com/GPX/1/1\">\n"
-                       "<trk><name>Long</name><trkseg>\n";
+    std::string text =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx version=\"1.1\" creator=\"t\" "
+        "xmlns=\"http://www.topografix.com/GPX/1/1\">\n"
+        "<trk><name>Long</name><trkseg>\n";
     char line[512];
     for (size_t i = 0; i < points; ++i) {
         const int seconds = static_cast<int>(i % 86400);
-        std::snprintf(line, sizeof line,
-                      "<trkpt lat=\"%.7f\" lon=\"%.7f\"><ele>%.1f</ele><time>2021-08-14T%02d:%02d:%02dZ</time>"
-                      "</trkpt>\n",
-                      45 + i * 1e-6, -122 + i * 1e-6, 100 + i % 500 * 0.1, seconds / 3600, seconds / 60 % 60,
-                      seconds % 60);
+        std::snprintf(
+            line,
+            sizeof line,
+            "<trkpt lat=\"%.7f\" lon=\"%.7f\"><ele>%.1f</ele><time>2021-08-14T%02d:%02d:%02dZ</time>"
+            "</trkpt>\n",
+            45 + i * 1e-6,
+            -122 + i * 1e-6,
+            100 + i % 500 * 0.1,
+            seconds / 3600,
+            seconds / 60 % 60,
+            seconds % 60);
         text += line;
     }
     return text + "</trkseg></trk></gpx>\n";
@@ -270,11 +307,13 @@ TEST_F(ToolGps, A100000PointTrackIsReadInBoundedMemory) {
     const MeasuredRun run = RunMeasured({"convert", Out("long.gpx"), Out("long-copy.gpx")});
     EXPECT_EQ(run.status, 0);
     if (run.peakBytes == 0) GTEST_SKIP() << "no measure of the tool's memory here";
-    EXPECT_LT(run.peakBytes, 3 * input) << "peak " << run.peakBytes << " bytes for " << input << " bytes of input";
+    EXPECT_LT(run.peakBytes, 3 * input)
+        << "peak " << run.peakBytes << " bytes for " << input << " bytes of input";
     const std::string copy = ReadFile(Out("long-copy.gpx"));
     EXPECT_NE(copy.find("<trkpt lat=\"45.0999990\" lon=\"-121.9000010\">"), std::string::npos);
     size_t points = 0;
-    for (size_t at = copy.find("<trkpt "); at != std::string::npos; at = copy.find("<trkpt ", at + 1)) ++points;
+    for (size_t at = copy.find("<trkpt "); at != std::string::npos; at = copy.find("<trkpt ", at + 1))
+        ++points;
     EXPECT_EQ(points, 100000u);
 }
 

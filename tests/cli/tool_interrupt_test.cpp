@@ -30,8 +30,14 @@ std::string LargePointFile() {
     std::string text;
     char line[96];
     for (size_t i = 0; i < lines; ++i) {
-        text.append(line, std::snprintf(line, sizeof line, "%.7f,%.7f,%d,,Point%07zu,,\r\n", 45.0 + (i % 9000) * 0.0000173,
-                                        -122.0 + (i % 7000) * 0.0000119, static_cast<int>(i % 3000), i));
+        text.append(line,
+                    std::snprintf(line,
+                                  sizeof line,
+                                  "%.7f,%.7f,%d,,Point%07zu,,\r\n",
+                                  45.0 + (i % 9000) * 0.0000173,
+                                  -122.0 + (i % 7000) * 0.0000119,
+                                  static_cast<int>(i % 3000),
+                                  i));
     }
     return text;
 }
@@ -54,8 +60,9 @@ TEST_P(ToolInterrupt, TheSignalRemovesTheTemporaryBeingWritten) {
     const std::string input = Out("big.csv");
     WriteFile(input, LargePointFile());
     // The definition beside the data, found by its name.
-    WriteFile(Out("big.cal"), "FormatTitle = Points\nDelimited = ,\nFieldCount = 7\n"
-                              "latitude = 0\nlongitude = 1\nelevation = 2\ntime = 3\nname = 4\nicon = 5\ndesc = 6\n");
+    WriteFile(Out("big.cal"),
+              "FormatTitle = Points\nDelimited = ,\nFieldCount = 7\n"
+              "latitude = 0\nlongitude = 1\nelevation = 2\ntime = 3\nname = 4\nicon = 5\ndesc = 6\n");
     const std::string outputs = FreshFolder("interrupt-out");
     const std::string output = outputs + "/big.gpx";
     WriteFile(output, "previous");
@@ -91,7 +98,9 @@ TEST_P(ToolInterrupt, TheSignalRemovesTheTemporaryBeingWritten) {
     EXPECT_EQ(ReadFile(output), "previous");
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, ToolInterrupt, ::testing::Values(SIGTERM, SIGINT),
+INSTANTIATE_TEST_SUITE_P(Signals,
+                         ToolInterrupt,
+                         ::testing::Values(SIGTERM, SIGINT),
                          [](const ::testing::TestParamInfo<int>& info) {
                              return info.param == SIGTERM ? std::string("SIGTERM") : std::string("SIGINT");
                          });

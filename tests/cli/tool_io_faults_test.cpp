@@ -19,12 +19,18 @@ namespace {
 
 struct FaultKind {
     const char* name;
-    int error;       // 0 on a write: half goes through, then the disk is full
-    bool mustFail;   // every call of this kind serves the output
+    int error;      // 0 on a write: half goes through, then the disk is full
+    bool mustFail;  // every call of this kind serves the output
 };
 const FaultKind kKinds[] = {
-    {"open", EACCES, false}, {"read", EIO, false},  {"write", 0, true},   {"write", ENOSPC, true},
-    {"flush", EIO, true},    {"sync", EIO, true},   {"close", EIO, false}, {"rename", EXDEV, true},
+    {"open", EACCES, false},
+    {"read", EIO, false},
+    {"write", 0, true},
+    {"write", ENOSPC, true},
+    {"flush", EIO, true},
+    {"sync", EIO, true},
+    {"close", EIO, false},
+    {"rename", EXDEV, true},
 };
 
 class ToolIoFaults : public ToolTest {
@@ -37,7 +43,8 @@ protected:
     }
     static std::vector<std::string> Names(const std::string& folder) {
         std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -54,10 +61,12 @@ protected:
         const std::string complete = ReadFile(output);
         ASSERT_NE(previous, complete);
         for (const FaultKind& kind : kKinds) {
-            if (readsDefinition && (std::string(kind.name) == "open" || std::string(kind.name) == "read")) continue;
+            if (readsDefinition && (std::string(kind.name) == "open" || std::string(kind.name) == "read"))
+                continue;
             for (long n = 1;; ++n) {
                 ASSERT_LT(n, 200) << "never ran out of calls to fail";
-                const std::string armed = std::string(kind.name) + ":" + std::to_string(n) + ":" + std::to_string(kind.error);
+                const std::string armed =
+                    std::string(kind.name) + ":" + std::to_string(n) + ":" + std::to_string(kind.error);
                 SCOPED_TRACE(armed);
                 WriteFile(output, previous);
                 const std::vector<std::string> before = Names(folder_);
@@ -89,7 +98,9 @@ protected:
 
 TEST_F(ToolIoFaults, EveryCommandThatWritesKeepsThePreviousFile) {
     const std::string track = Out("hike.pdb");
-    ASSERT_EQ(0, RunTool({"import", DataFile("hike-track.csv"), "-d", FormatFile("track.cal"), "-o", track}).status);
+    ASSERT_EQ(
+        0,
+        RunTool({"import", DataFile("hike-track.csv"), "-d", FormatFile("track.cal"), "-o", track}).status);
     const std::string summits = Out("summits.csv");
     WriteFile(summits, "Name;Lat;Lon;Ele (ft)\nHood;45.3735;-121.6959;11249\n");
     const struct {
@@ -97,10 +108,14 @@ TEST_F(ToolIoFaults, EveryCommandThatWritesKeepsThePreviousFile) {
         std::string output;
         bool readsDefinition;
     } commands[] = {
-        {{"import", DataFile("hike-track.csv"), "-d", FormatFile("track.cal"), "-o", Out("out.pdb")}, Out("out.pdb"), true},
+        {{"import", DataFile("hike-track.csv"), "-d", FormatFile("track.cal"), "-o", Out("out.pdb")},
+         Out("out.pdb"),
+         true},
         {{"export", track, "-d", FormatFile("garmin.cal"), "-o", Out("out.txt")}, Out("out.txt"), true},
         {{"convert", track, Out("out.gpx")}, Out("out.gpx"), false},
-        {{"convert", DataFile("hike-track.csv"), Out("out.kml"), "-d", FormatFile("track.cal")}, Out("out.kml"), true},
+        {{"convert", DataFile("hike-track.csv"), Out("out.kml"), "-d", FormatFile("track.cal")},
+         Out("out.kml"),
+         true},
         {{"convert", track, Out("out.geojson")}, Out("out.geojson"), false},
         {{"formats", "make", summits, "-o", Out("out.cal")}, Out("out.cal"), false},
     };

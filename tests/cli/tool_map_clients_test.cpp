@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "output/kml_output.h"
 #include "files/document_sink.h"
+#include "output/kml_output.h"
 #include "tool_runner.h"
 
 namespace cli_test {
@@ -26,9 +26,10 @@ struct Source {
     size_t kmlLines, kmlPoints;
     std::string colour;
 };
-const std::vector<Source> kSources = {{"summits.csv", "name-first.cal", "3D Point", "4", 0, 4, "2ca02c"},
-                                      {"hike-track.csv", "track.cal", "3D Line String", "1", 1, 8, "d62728"},
-                                      {"lake-loop-route.csv", "route.cal", "Line String", "1", 1, 5, "1f77b4"}};
+const std::vector<Source> kSources = {
+    {"summits.csv", "name-first.cal", "3D Point", "4", 0, 4, "2ca02c"},
+    {"hike-track.csv", "track.cal", "3D Line String", "1", 1, 8, "d62728"},
+    {"lake-loop-route.csv", "route.cal", "Line String", "1", 1, 5, "1f77b4"}};
 
 // What a shell command line printed on standard output.
 std::string Capture(const std::string& command, const std::string& file) {
@@ -36,8 +37,11 @@ std::string Capture(const std::string& command, const std::string& file) {
     return ReadFile(file);
 }
 
-std::string Convert(const Source& source, const std::string& output, const std::vector<std::string>& more = {}) {
-    std::vector<std::string> arguments = {"convert", DataFile(source.data), output, "-d", FormatFile(source.definition)};
+std::string Convert(const Source& source,
+                    const std::string& output,
+                    const std::vector<std::string>& more = {}) {
+    std::vector<std::string> arguments = {
+        "convert", DataFile(source.data), output, "-d", FormatFile(source.definition)};
     arguments.insert(arguments.end(), more.begin(), more.end());
     const ToolResult result = RunTool(arguments);
     EXPECT_EQ(result.status, 0) << source.data << " " << output << "\n" << result.err;
@@ -52,21 +56,28 @@ std::string Convert(const Source& source, const std::string& output, const std::
 TEST_F(ToolMapClients, GdalReadsALayerPerSet) {
     if (!HasProgram("ogrinfo") || !HasProgram("ogr2ogr")) GTEST_SKIP() << "GDAL's programs are not installed";
     const bool libkml = Capture("ogrinfo --formats", Out("formats.txt")).find("LIBKML") != std::string::npos;
-    const auto expectLayer = [&](const std::string& geojson, const std::string& geometry, const std::string& count) {
+    const auto expectLayer = [&](const std::string& geojson,
+                                 const std::string& geometry,
+                                 const std::string& count) {
         const std::string info = Capture("ogrinfo -al -so " + Quoted(geojson), Out("info.txt"));
-        EXPECT_NE(info.find("Geometry: " + geometry + "\nFeature Count: " + count + "\n"), std::string::npos) << info;
+        EXPECT_NE(info.find("Geometry: " + geometry + "\nFeature Count: " + count + "\n"), std::string::npos)
+            << info;
     };
     for (const Source& source : kSources) {
         SCOPED_TRACE(source.data);
         const std::string geojson = Convert(source, Out(source.data + ".geojson"));
         expectLayer(geojson, source.geometry, source.features);
         const std::string shapefile = Out(source.data + ".shp");
-        EXPECT_EQ(RunShell("ogr2ogr -f 'ESRI Shapefile' " + Quoted(shapefile) + " " + Quoted(geojson) + " 2>/dev/null"), 0);
+        EXPECT_EQ(RunShell("ogr2ogr -f 'ESRI Shapefile' " + Quoted(shapefile) + " " + Quoted(geojson) +
+                           " 2>/dev/null"),
+                  0);
         EXPECT_TRUE(FileExists(shapefile));
         if (!libkml) continue;
         const std::string kml = Convert(source, Out(source.data + ".kml"));
-        const std::string features = Capture("ogrinfo --config GDAL_SKIP KML -al " + Quoted(kml), Out("features.txt"));
-        std::string geometries, expected = std::string(source.kmlLines, 'L') + std::string(source.kmlPoints, 'P');
+        const std::string features =
+            Capture("ogrinfo --config GDAL_SKIP KML -al " + Quoted(kml), Out("features.txt"));
+        std::string geometries,
+            expected = std::string(source.kmlLines, 'L') + std::string(source.kmlPoints, 'P');
         for (size_t at = features.find("\n  "); at != std::string::npos; at = features.find("\n  ", at + 1)) {
             if (features.compare(at + 3, 5, "POINT") == 0) geometries += 'P';
             if (features.compare(at + 3, 10, "LINESTRING") == 0) geometries += 'L';
@@ -98,8 +109,11 @@ TEST_F(ToolMapClients, IndependentReadersTakeEveryTimeOfOurKml) {
     vezuved_cli::PointSet track, single;
     track.title = "Ride", single.title = "Single";
     track.kind = single.kind = VEZUVED_KIND_TRACK;
-    track.points = {Timed(45.1, "080000.001 14082021"), Timed(45.2, "080001 14082021"), Timed(45.3, "", true),
-                    Timed(45.4, "080003.500 14082021", true), Timed(45.5, "080004 14082021")};
+    track.points = {Timed(45.1, "080000.001 14082021"),
+                    Timed(45.2, "080001 14082021"),
+                    Timed(45.3, "", true),
+                    Timed(45.4, "080003.500 14082021", true),
+                    Timed(45.5, "080004 14082021")};
     single.points = {vezuved_cli::MakePoint("", "46", "8", "", "", "", nullptr)};
     std::string kml;
     {
@@ -111,14 +125,16 @@ TEST_F(ToolMapClients, IndependentReadersTakeEveryTimeOfOurKml) {
         EXPECT_EQ(RunShell("xmllint --noout " + Quoted(Out("ride.kml"))), 0);
     }
     if (HasProgram("gpsbabel")) {
-        const std::string gpx = Capture("gpsbabel -i kml -f " + Quoted(Out("ride.kml")) + " -o gpx -F -", Out("g.txt"));
+        const std::string gpx =
+            Capture("gpsbabel -i kml -f " + Quoted(Out("ride.kml")) + " -o gpx -F -", Out("g.txt"));
         // gpsbabel makes a track of each gx:Track; the times stay on their points.
-        for (const char* part : {"<trkpt lat=\"45.100000000\" lon=\"7.500000000\">\n        <ele>145.100</ele>\n"
-                                 "        <time>2021-08-14T08:00:00.001Z</time>",
-                                 "<trkpt lat=\"45.300000000\" lon=\"7.500000000\"/>",
-                                 "<trkpt lat=\"45.400000000\" lon=\"7.500000000\">\n        "
-                                 "<time>2021-08-14T08:00:03.500Z</time>",
-                                 "<trkpt lat=\"46.000000000\" lon=\"8.000000000\"/>"}) {
+        for (const char* part :
+             {"<trkpt lat=\"45.100000000\" lon=\"7.500000000\">\n        <ele>145.100</ele>\n"
+              "        <time>2021-08-14T08:00:00.001Z</time>",
+              "<trkpt lat=\"45.300000000\" lon=\"7.500000000\"/>",
+              "<trkpt lat=\"45.400000000\" lon=\"7.500000000\">\n        "
+              "<time>2021-08-14T08:00:03.500Z</time>",
+              "<trkpt lat=\"46.000000000\" lon=\"8.000000000\"/>"}) {
             EXPECT_NE(gpx.find(part), std::string::npos) << part << "\n" << gpx;
         }
         EXPECT_EQ(Count(gpx, "<time>2021-08-14"), 4u) << gpx;
@@ -128,7 +144,8 @@ TEST_F(ToolMapClients, IndependentReadersTakeEveryTimeOfOurKml) {
 
 // The pixels of the picture rendered at half size near each colour
 // ("d62728"), counted from GDAL's PPM copy of the PNG.
-std::vector<size_t> CountColours(const std::string& svg, const std::string& folder,
+std::vector<size_t> CountColours(const std::string& svg,
+                                 const std::string& folder,
                                  const std::vector<std::string>& colours) {
     const std::string png = folder + "/map.png", ppm = folder + "/map.ppm";
     if (RunShell("rsvg-convert -z 0.5 -o " + Quoted(png) + " " + Quoted(svg)) != 0 ||
@@ -148,7 +165,8 @@ std::vector<size_t> CountColours(const std::string& svg, const std::string& fold
         for (size_t at = 0; at + 2 < pixels.size(); at += 3) {
             int distance = 0;
             for (int c = 0; c < 3; ++c)
-                distance += std::abs(static_cast<unsigned char>(pixels[at + c]) - std::stoi(colour.substr(2 * c, 2), nullptr, 16));
+                distance += std::abs(static_cast<unsigned char>(pixels[at + c]) -
+                                     std::stoi(colour.substr(2 * c, 2), nullptr, 16));
             near += distance < 60;
         }
         counts.push_back(near);
@@ -171,8 +189,9 @@ TEST_F(ToolMapClients, PicturesParseAndShowTheirLinesAndPoints) {
     }
     if (!render) GTEST_SKIP() << "rsvg-convert or gdal_translate is not installed";
     // An empty drawing of the same size has none of the colours at all.
-    WriteFile(Out("empty.svg"), "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"800\" height=\"800\"><rect "
-                                "width=\"800\" height=\"800\" fill=\"#ffffff\"/></svg>");
+    WriteFile(Out("empty.svg"),
+              "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"800\" height=\"800\"><rect "
+              "width=\"800\" height=\"800\" fill=\"#ffffff\"/></svg>");
     EXPECT_EQ(CountColours(Out("empty.svg"), folder_, {"d62728", "2ca02c"}), (std::vector<size_t>{0, 0}));
 }
 
@@ -186,23 +205,37 @@ TEST_F(ToolMapClients, ShowPrintsWhatConvertWritesWhole) {
     for (int i = 0; i < kPoints; ++i) {
         const int seconds = 8 * 3600 + i;
         char line[96];
-        std::snprintf(line, sizeof line, "%.6f,%.6f,%d,%02d%02d%02d,14082021,P%d\n", 45 + i * 1e-4,
-                      -121 - i * 1e-4, 1000 + i % 700, seconds / 3600, seconds / 60 % 60, seconds % 60, i);
+        std::snprintf(line,
+                      sizeof line,
+                      "%.6f,%.6f,%d,%02d%02d%02d,14082021,P%d\n",
+                      45 + i * 1e-4,
+                      -121 - i * 1e-4,
+                      1000 + i % 700,
+                      seconds / 3600,
+                      seconds / 60 % 60,
+                      seconds % 60,
+                      i);
         text += line;
     }
     WriteFile(Out("big.csv"), text);
     const struct {
-        std::string output, flag, target, written;  // convert's target, and the file it writes that show prints
+        std::string output, flag, target,
+            written;  // convert's target, and the file it writes that show prints
     } cases[] = {
-        {"geojson", "", "big.geojson", "big.geojson"}, {"gpx", "", "big.gpx", "big.gpx"}, {"KML", "", "big.kml", "big.kml"},
-        {"html", "", "big.html", "big.html"}, {"svg", "", "big.svg", "big.svg"},
+        {"geojson", "", "big.geojson", "big.geojson"},
+        {"gpx", "", "big.gpx", "big.gpx"},
+        {"KML", "", "big.kml", "big.kml"},
+        {"html", "", "big.html", "big.html"},
+        {"svg", "", "big.svg", "big.svg"},
         {"geojson", "--compact", "compact.geojson", "compact.geojson"},
         {"geojson", "--points", "points.geojson", "points-points.geojson"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.output + " " + c.flag);
-        std::vector<std::string> convert = {"convert", Out("big.csv"), Out(c.target), "-d", FormatFile("track.cal")};
-        std::vector<std::string> show = {"show", Out("big.csv"), "--output", c.output, "-d", FormatFile("track.cal")};
+        std::vector<std::string> convert = {
+            "convert", Out("big.csv"), Out(c.target), "-d", FormatFile("track.cal")};
+        std::vector<std::string> show = {
+            "show", Out("big.csv"), "--output", c.output, "-d", FormatFile("track.cal")};
         if (!c.flag.empty()) convert.push_back(c.flag), show.push_back(c.flag);
         ASSERT_EQ(RunTool(convert).status, 0);
         const ToolResult shown = RunTool(show);
@@ -210,7 +243,8 @@ TEST_F(ToolMapClients, ShowPrintsWhatConvertWritesWhole) {
         EXPECT_GT(shown.out.size(), 2u * 65536);
         EXPECT_EQ(ReadFile(Out(c.written)), shown.out);
     }
-    const ToolResult points = RunTool({"show", Out("big.csv"), "--output", "kml", "--points", "-d", FormatFile("track.cal")});
+    const ToolResult points =
+        RunTool({"show", Out("big.csv"), "--output", "kml", "--points", "-d", FormatFile("track.cal")});
     EXPECT_NE(points.out.find("<name>P5999</name>"), std::string::npos);
     EXPECT_EQ(points.out.find("gx:Track"), std::string::npos);
     if (HasProgram("xmllint")) {

@@ -1,7 +1,7 @@
 // A run's outputs are decided before the first byte is written: no output
 // is another output or an input of the same run, and every name fits.
-#include "files/output_plan.h"
 #include "files/failure.h"
+#include "files/output_plan.h"
 #include "tool_runner.h"
 
 #include "support/test_support.h"
@@ -18,7 +18,8 @@ using OutputPlanRuns = ToolTest;
 std::string Gpx(const std::vector<std::string>& names) {
     std::string body;
     for (const std::string& name : names) {
-        body += "<trk><name>" + name + "</name><trkseg><trkpt lat=\"45.1\" lon=\"-121.1\"/><trkpt lat=\"45.2\" "
+        body += "<trk><name>" + name +
+                "</name><trkseg><trkpt lat=\"45.1\" lon=\"-121.1\"/><trkpt lat=\"45.2\" "
                 "lon=\"-121.2\"/></trkseg></trk>";
     }
     return "<gpx xmlns=\"http://www.topografix.com/GPX/1/1\">" + body + "</gpx>\n";
@@ -45,19 +46,35 @@ TEST_F(OutputPlanRuns, CollidingOutputsAreNumberedOrTheRunFailsWithNothingWritte
         std::set<std::string> files;
     };
     const std::vector<Row> rows = {
-        {"by wildcard", {{"a.gpx", {"one"}}, {"a.kml", {}}}, {"convert", "IN/a.*", "--to", "geojson", "--out-dir", "IN/out"},
-         0, {"a.gpx", "a.kml", "out"}},
-        {"by set name", {{"d.gpx", {"a", "a", "café 山", "a/b:c", "CON"}}}, {"convert", "IN/d.gpx", "IN/o.pdb"}, 0,
+        {"by wildcard",
+         {{"a.gpx", {"one"}}, {"a.kml", {}}},
+         {"convert", "IN/a.*", "--to", "geojson", "--out-dir", "IN/out"},
+         0,
+         {"a.gpx", "a.kml", "out"}},
+        {"by set name",
+         {{"d.gpx", {"a", "a", "café 山", "a/b:c", "CON"}}},
+         {"convert", "IN/d.gpx", "IN/o.pdb"},
+         0,
          {"d.gpx", "o-a.pdb", "o-a-2.pdb", "o-café 山.pdb", "o-a_b_c.pdb", "o-CON.pdb"}},
-        {"by --out-dir, with an input", {{"a.gpx", {"one"}}, {"a-2.gpx", {"two"}}},
-         {"convert", "IN/a.gpx", "IN/a-2.gpx", "--to", "gpx", "--out-dir", "IN"}, 0,
+        {"by --out-dir, with an input",
+         {{"a.gpx", {"one"}}, {"a-2.gpx", {"two"}}},
+         {"convert", "IN/a.gpx", "IN/a-2.gpx", "--to", "gpx", "--out-dir", "IN"},
+         0,
          {"a.gpx", "a-2.gpx", "a-3.gpx", "a-2-2.gpx"}},
-        {"a set's file and another input's", {{"x.gpx", {"a", "b"}}, {"x-a.gpx", {"c"}}},
-         {"convert", "IN/x.gpx", "IN/x-a.gpx", "--to", "pdb", "--out-dir", "IN"}, 0,
+        {"a set's file and another input's",
+         {{"x.gpx", {"a", "b"}}, {"x-a.gpx", {"c"}}},
+         {"convert", "IN/x.gpx", "IN/x-a.gpx", "--to", "pdb", "--out-dir", "IN"},
+         0,
          {"x.gpx", "x-a.gpx", "x-a.pdb", "x-a-2.pdb", "x-b.pdb"}},
-        {"the input named as output", {{"a.gpx", {"one", "two"}}}, {"convert", "IN/a.gpx", "IN/./a.gpx"}, 1, {"a.gpx"}},
-        {"the points file and an input", {{"a.gpx", {"one"}}, {"o-points.geojson", {}}},
-         {"convert", "IN/a.gpx", "IN/o-points.geojson", "-o", "IN/o.geojson", "--points"}, 0,
+        {"the input named as output",
+         {{"a.gpx", {"one", "two"}}},
+         {"convert", "IN/a.gpx", "IN/./a.gpx"},
+         1,
+         {"a.gpx"}},
+        {"the points file and an input",
+         {{"a.gpx", {"one"}}, {"o-points.geojson", {}}},
+         {"convert", "IN/a.gpx", "IN/o-points.geojson", "-o", "IN/o.geojson", "--points"},
+         0,
          {"a.gpx", "o-points.geojson", "o.geojson", "o-points-2.geojson"}},
         {"20 sets, one name too long", {{"t.gpx", twenty}}, {"convert", "IN/t.gpx", "IN/o.pdb"}, 0, {}},
     };
@@ -67,13 +84,15 @@ TEST_F(OutputPlanRuns, CollidingOutputsAreNumberedOrTheRunFailsWithNothingWritte
         for (const auto& [name, tracks] : row.inputs) {
             const std::string extension = std::filesystem::path(name).extension().string();
             WriteFile(in + "/" + name,
-                      extension == ".kml"       ? "<kml xmlns=\"http://www.opengis.net/kml/2.2\"><Placemark><name>k</name>"
-                                                  "<LineString><coordinates>9,47 9.1,47.1</coordinates></LineString>"
-                                                  "</Placemark></kml>\n"
-                      : extension == ".geojson" ? "{\"type\":\"FeatureCollection\",\"features\":[{\"type\":\"Feature\","
-                                                  "\"geometry\":{\"type\":\"Point\",\"coordinates\":[9,47]},"
-                                                  "\"properties\":{\"name\":\"p\"}}]}\n"
-                                                : Gpx(tracks));
+                      extension == ".kml"
+                          ? "<kml xmlns=\"http://www.opengis.net/kml/2.2\"><Placemark><name>k</name>"
+                            "<LineString><coordinates>9,47 9.1,47.1</coordinates></LineString>"
+                            "</Placemark></kml>\n"
+                      : extension == ".geojson"
+                          ? "{\"type\":\"FeatureCollection\",\"features\":[{\"type\":\"Feature\","
+                            "\"geometry\":{\"type\":\"Point\",\"coordinates\":[9,47]},"
+                            "\"properties\":{\"name\":\"p\"}}]}\n"
+                          : Gpx(tracks));
         }
         std::vector<std::string> arguments;
         for (std::string argument : row.arguments) {
@@ -100,22 +119,26 @@ TEST_F(OutputPlanRuns, CollidingOutputsAreNumberedOrTheRunFailsWithNothingWritte
 TEST_F(OutputPlanRuns, LongImportNamesKeepTheirWholeFileName) {
     for (const char* end : {"side", "ridge"}) {
         const std::string name = std::string("trip-2021-08-14-mount-hood-north-") + end;
-        const ToolResult result =
-            RunTool({"import", DataFile("hike-track.csv"), "-d", FormatFile("track.cal"), "-o", Out(name + ".csv")});
+        const ToolResult result = RunTool(
+            {"import", DataFile("hike-track.csv"), "-d", FormatFile("track.cal"), "-o", Out(name + ".csv")});
         EXPECT_EQ(result.status, 0) << result.err;
-        EXPECT_EQ(result.err, "vezuved: the database in '" + Out(name + ".pdb") +
-                                  "' is named 'trip-2021-08-14-mount-hood-nort': a database name holds at most 31 "
-                                  "characters\n");
-        EXPECT_EQ(ReadFile(Out(name + ".pdb")).substr(0, 32), std::string("trip-2021-08-14-mount-hood-nort") + '\0');
+        EXPECT_EQ(result.err,
+                  "vezuved: the database in '" + Out(name + ".pdb") +
+                      "' is named 'trip-2021-08-14-mount-hood-nort': a database name holds at most 31 "
+                      "characters\n");
+        EXPECT_EQ(ReadFile(Out(name + ".pdb")).substr(0, 32),
+                  std::string("trip-2021-08-14-mount-hood-nort") + '\0');
     }
-    EXPECT_EQ(FilesIn(folder_), (std::set<std::string>{"trip-2021-08-14-mount-hood-north-side.pdb",
-                                                       "trip-2021-08-14-mount-hood-north-ridge.pdb"}));
+    EXPECT_EQ(FilesIn(folder_),
+              (std::set<std::string>{"trip-2021-08-14-mount-hood-north-side.pdb",
+                                     "trip-2021-08-14-mount-hood-north-ridge.pdb"}));
 }
 
 // A ".json" output is the tool's JSON listing, never record-line text.
 TEST_F(OutputPlanRuns, JsonOutputIsTheListingShowPrints) {
     const std::string db = Out("hike.pdb");
-    ASSERT_EQ(RunTool({"import", DataFile("hike-track.csv"), "-d", FormatFile("track.cal"), "-o", db}).status, 0);
+    ASSERT_EQ(RunTool({"import", DataFile("hike-track.csv"), "-d", FormatFile("track.cal"), "-o", db}).status,
+              0);
     ASSERT_EQ(RunTool({"convert", db, Out("hike.json")}).status, 0);
     EXPECT_EQ(ReadFile(Out("hike.json")), RunTool({"show", db, "--output", "json"}).out);
 }

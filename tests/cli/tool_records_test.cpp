@@ -17,7 +17,8 @@ using ToolRecords = ToolTest;
 std::vector<std::string> Times(const std::string& gpx) {
     static const std::regex kTime("<time>([^<]*)</time>");
     std::vector<std::string> times;
-    for (std::sregex_iterator at(gpx.begin(), gpx.end(), kTime), end; at != end; ++at) times.push_back((*at)[1]);
+    for (std::sregex_iterator at(gpx.begin(), gpx.end(), kTime), end; at != end; ++at)
+        times.push_back((*at)[1]);
     return times;
 }
 
@@ -28,16 +29,20 @@ TEST_F(ToolRecords, MillisecondsSurviveDatabasesAndText) {
         const char* record;  // the time column of the record and the text
         const char* read;
     } cases[] = {
-        {"06:00:00.001", "060000.01", "06:00:00.001"}, {"06:00:01.005", "060001.05", "06:00:01.005"},
-        {"06:00:02.05", "060002.50", "06:00:02.050"},  {"06:00:03.099", "060003.99", "06:00:03.099"},
-        {"06:00:04.999", "060004.999", "06:00:04.999"}, {"06:00:05.0004", "060005", "06:00:05"},
+        {"06:00:00.001", "060000.01", "06:00:00.001"},
+        {"06:00:01.005", "060001.05", "06:00:01.005"},
+        {"06:00:02.05", "060002.50", "06:00:02.050"},
+        {"06:00:03.099", "060003.99", "06:00:03.099"},
+        {"06:00:04.999", "060004.999", "06:00:04.999"},
+        {"06:00:05.0004", "060005", "06:00:05"},
         {"06:00:06.9996", "060007", "06:00:07"},
     };
     std::string gpx = "<gpx xmlns=\"http://www.topografix.com/GPX/1/1\"><trk><name>Frac</name><trkseg>";
     std::string records, text = "latitude,longitude,elevation_m,time,date,name\r\n";
     std::vector<std::string> expected;
     for (const auto& c : cases) {
-        gpx += std::string("<trkpt lat=\"45.5\" lon=\"7.5\"><time>2021-08-14T") + c.written + "Z</time></trkpt>";
+        gpx +=
+            std::string("<trkpt lat=\"45.5\" lon=\"7.5\"><time>2021-08-14T") + c.written + "Z</time></trkpt>";
         records += std::string("45.5000000\t7.5000000\t\t") + c.record + " 14082021\t\t\t\r\n";
         // The definition's writer puts the date after the time, in its column.
         text += std::string("45.5000000,7.5000000,,") + c.record + " 14082021,,\r\n";
@@ -71,15 +76,17 @@ void WriteOddDatabase(const std::string& path, const std::vector<Row>& rows) {
         std::strcpy(records[i].elevation, rows[i][2]);
         std::strcpy(records[i].name, rows[i][3]);
     }
-    ASSERT_EQ(RLDBWritePDB(path.c_str(), records.data(), static_cast<int32_t>(rows.size()), VEZUVED_KIND_POINT), 0);
+    ASSERT_EQ(
+        RLDBWritePDB(path.c_str(), records.data(), static_cast<int32_t>(rows.size()), VEZUVED_KIND_POINT), 0);
 }
 
 TEST_F(ToolRecords, PointsNoOutputTakesAreReportedAndLeftOut) {
-    WriteOddDatabase(Out("odd.pdb"), {{"45.5", "7.5", "328", "Good"},
-                                      {"91", "7.5", "", "North"},
-                                      {"45.5", "-200", "", "West"},
-                                      {"45.5", "7.5", "3.28e300", "High"},
-                                      {"-45.5", "-7.5", "", "Last"}});
+    WriteOddDatabase(Out("odd.pdb"),
+                     {{"45.5", "7.5", "328", "Good"},
+                      {"91", "7.5", "", "North"},
+                      {"45.5", "-200", "", "West"},
+                      {"45.5", "7.5", "3.28e300", "High"},
+                      {"-45.5", "-7.5", "", "Last"}});
     const std::string csv = Out("odd.csv"), pdb = Out("copy.pdb");
     const auto refused = [](const std::string& output) {
         return output + ": waypoints 'odd' point 2: latitude 91 is outside -90..90; left out\n" + output +
@@ -89,7 +96,8 @@ TEST_F(ToolRecords, PointsNoOutputTakesAreReportedAndLeftOut) {
     for (const std::string& output : {pdb, csv}) {
         SCOPED_TRACE(output);
         std::vector<std::string> arguments = {"convert", Out("odd.pdb"), output, "--what", "waypoints"};
-        if (output == csv) arguments.insert(arguments.end(), {"--output-definition", FormatFile("comma.cal")});
+        if (output == csv)
+            arguments.insert(arguments.end(), {"--output-definition", FormatFile("comma.cal")});
         const ToolResult result = RunTool(arguments);
         EXPECT_EQ(result.status, 0);
         EXPECT_EQ(result.err, refused(output));
@@ -99,14 +107,17 @@ TEST_F(ToolRecords, PointsNoOutputTakesAreReportedAndLeftOut) {
         arguments[2] = again;
         const ToolResult strict = RunTool(arguments);
         EXPECT_EQ(strict.status, 1);
-        EXPECT_EQ(strict.err, "vezuved: " + again + ": waypoints 'odd' point 2: latitude 91 is outside -90..90\n");
+        EXPECT_EQ(strict.err,
+                  "vezuved: " + again + ": waypoints 'odd' point 2: latitude 91 is outside -90..90\n");
         EXPECT_FALSE(FileExists(again));
     }
-    EXPECT_EQ(RecordTexts(pdb), "45.5000000\t7.5000000\t328\t\tGood\t\t\r\n-45.5000000\t-7.5000000\t\t\tLast\t\t\r\n");
+    EXPECT_EQ(RecordTexts(pdb),
+              "45.5000000\t7.5000000\t328\t\tGood\t\t\r\n-45.5000000\t-7.5000000\t\t\tLast\t\t\r\n");
     EXPECT_EQ(ReadFile(csv), "45.5000000,7.5000000,328,,Good,,\r\n-45.5000000,-7.5000000,,,Last,,\r\n");
     // The library's own export of the database takes the same points.
     const std::string exported = Out("exported.csv");
-    const ToolResult result = RunTool({"convert", Out("odd.pdb"), exported, "--output-definition", FormatFile("comma.cal")});
+    const ToolResult result =
+        RunTool({"convert", Out("odd.pdb"), exported, "--output-definition", FormatFile("comma.cal")});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, refused(exported));
     EXPECT_EQ(ReadFile(exported), ReadFile(csv));
@@ -114,23 +125,31 @@ TEST_F(ToolRecords, PointsNoOutputTakesAreReportedAndLeftOut) {
     WriteOddDatabase(Out("north.pdb"), {{"91", "0", "", "North"}});
     const ToolResult none = RunTool({"convert", Out("north.pdb"), Out("none.pdb")});
     EXPECT_EQ(none.status, 1);
-    EXPECT_EQ(none.err, Out("none.pdb") + ": waypoints 'north' point 1: latitude 91 is outside -90..90; left out\n"
-                        "vezuved: cannot write '" + Out("none.pdb") + "': all 1 point(s) of waypoints 'north' were "
-                        "refused (above)\n");
+    EXPECT_EQ(none.err,
+              Out("none.pdb") +
+                  ": waypoints 'north' point 1: latitude 91 is outside -90..90; left out\n"
+                  "vezuved: cannot write '" +
+                  Out("none.pdb") +
+                  "': all 1 point(s) of waypoints 'north' were "
+                  "refused (above)\n");
     EXPECT_FALSE(FileExists(Out("none.pdb")));
 }
 
 TEST_F(ToolRecords, EmptyAndMissingColumnsAreReportedLikeUnreadableOnes) {
     const std::string data = Out("log.csv"), track = FormatFile("track.cal");
-    WriteFile(data, "latitude,longitude,elevation_m,time,date,name\n45.5,7.5,100,060000,14082021,ok\n,,,,,\n45.5\n"
-                    "abc,7.5,100,060000,14082021,x\n45.5,200,100,060000,14082021,far\n"
-                    "45.5,7.5,1e300,060000,14082021,high\n   \n");
+    WriteFile(data,
+              "latitude,longitude,elevation_m,time,date,name\n45.5,7.5,100,060000,14082021,ok\n,,,,,\n45.5\n"
+              "abc,7.5,100,060000,14082021,x\n45.5,200,100,060000,14082021,far\n"
+              "45.5,7.5,1e300,060000,14082021,high\n   \n");
     const ToolResult result = RunTool({"import", data, "-d", track, "-o", Out("log.pdb")});
     EXPECT_EQ(result.status, 0);
     std::string said;
-    for (const char* line : {":3: column 1: the latitude is empty", ":4: column 2: no longitude: the line has fewer columns",
-                             ":5: column 1: 'abc' is not a latitude", ":6: column 2: '200' is not a longitude",
-                             ":7: column 3: '1e300' is no elevation: beyond 100000 m", ":8: column 1: the latitude is empty"})
+    for (const char* line : {":3: column 1: the latitude is empty",
+                             ":4: column 2: no longitude: the line has fewer columns",
+                             ":5: column 1: 'abc' is not a latitude",
+                             ":6: column 2: '200' is not a longitude",
+                             ":7: column 3: '1e300' is no elevation: beyond 100000 m",
+                             ":8: column 1: the latitude is empty"})
         said += data + line + "\n";
     EXPECT_EQ(result.err, said);
     EXPECT_EQ(result.out, "Wrote " + Out("log.pdb") + " (track, 1 record(s))\n");
@@ -141,9 +160,10 @@ TEST_F(ToolRecords, EmptyAndMissingColumnsAreReportedLikeUnreadableOnes) {
     WriteFile(data, "latitude,longitude,elevation_m,time,date,name\n,,,,,\n45.5\n");
     const ToolResult none = RunTool({"import", data, "-d", track, "-o", Out("none.pdb")});
     EXPECT_EQ(none.status, 1);
-    EXPECT_EQ(none.err, data + ":2: column 1: the latitude is empty\n" + data +
-                            ":3: column 2: no longitude: the line has fewer columns\nvezuved: cannot read '" + data +
-                            "': all 2 line(s) that hold a point were refused (above); nothing is written\n");
+    EXPECT_EQ(none.err,
+              data + ":2: column 1: the latitude is empty\n" + data +
+                  ":3: column 2: no longitude: the line has fewer columns\nvezuved: cannot read '" + data +
+                  "': all 2 line(s) that hold a point were refused (above); nothing is written\n");
     EXPECT_FALSE(FileExists(Out("none.pdb")));
 }
 
@@ -152,9 +172,12 @@ TEST_F(ToolRecords, TextFittedToTheRecordIsReportedOncePerFile) {
     WriteFile(Out("odd.gpx"),
               "<gpx version=\"1.1\" creator=\"t\" xmlns=\"http://www.topografix.com/GPX/1/1\">"
               "<wpt lat=\"45.5\" lon=\"7.5\"><name>Camp, \"North\"*&#26085;</name><desc>up&#9;here</desc>"
-              "<sym>Flag,Red</sym></wpt><wpt lat=\"45.6\" lon=\"7.6\"><name>" + longName + "</name></wpt></gpx>\n");
-    const std::string records = "45.5000000\t7.5000000\t\t\tCamp  North ?\tFlag Red\tup here\r\n"
-                                "45.6000000\t7.6000000\t\t\t" + std::string(255, 'n') + "\t\t\r\n";
+              "<sym>Flag,Red</sym></wpt><wpt lat=\"45.6\" lon=\"7.6\"><name>" +
+                  longName + "</name></wpt></gpx>\n");
+    const std::string records =
+        "45.5000000\t7.5000000\t\t\tCamp  North ?\tFlag Red\tup here\r\n"
+        "45.6000000\t7.6000000\t\t\t" +
+        std::string(255, 'n') + "\t\t\r\n";
     const std::string comma = FormatFile("comma.cal");
     const struct {
         std::vector<std::string> arguments;
@@ -162,24 +185,32 @@ TEST_F(ToolRecords, TextFittedToTheRecordIsReportedOncePerFile) {
         std::string changed;  // what the warning says was changed
         std::string content;  // the records of a database, the bytes of a text
     } steps[] = {
-        {{"convert", Out("odd.gpx"), Out("odd.pdb")}, Out("odd.pdb"),
-         "3 field(s) had characters replaced or dropped (',' '\"' '*' '\xE6\x97\xA5' TAB), 1 field(s) cut to 255 "
+        {{"convert", Out("odd.gpx"), Out("odd.pdb")},
+         Out("odd.pdb"),
+         "3 field(s) had characters replaced or dropped (',' '\"' '*' '\xE6\x97\xA5' TAB), 1 field(s) cut to "
+         "255 "
          "characters",
          records},
         // A definition's writer quotes a name's separators; a symbol's it cannot.
-        {{"convert", Out("odd.gpx"), Out("odd.csv"), "--output-definition", comma, "--what", "waypoints"}, Out("odd.csv"),
-         "2 field(s) had characters replaced or dropped ('\"' '\xE6\x97\xA5' ','), 1 field(s) cut to 255 characters",
+        {{"convert", Out("odd.gpx"), Out("odd.csv"), "--output-definition", comma, "--what", "waypoints"},
+         Out("odd.csv"),
+         "2 field(s) had characters replaced or dropped ('\"' '\xE6\x97\xA5' ','), 1 field(s) cut to 255 "
+         "characters",
          "45.5000000,7.5000000,,,\"Camp, North*?\",Flag Red,\"up\there\"\r\n45.6000000,7.6000000,,," +
              std::string(255, 'n') + ",,\r\n"},
         // The library's own import says what it blanks.
-        {{"import", Out("odd.csv"), "-d", comma, "-o", Out("csv.pdb")}, Out("csv.pdb"),
-         "2 field(s) had characters replaced or dropped (',' '*' TAB)", records},
+        {{"import", Out("odd.csv"), "-d", comma, "-o", Out("csv.pdb")},
+         Out("csv.pdb"),
+         "2 field(s) had characters replaced or dropped (',' '*' TAB)",
+         records},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.output);
         const ToolResult result = RunTool(step.arguments);
         EXPECT_EQ(result.status, 0);
-        EXPECT_EQ(result.err, "vezuved: warning: '" + step.output + "': text fitted to the record: " + step.changed + "\n");
+        EXPECT_EQ(
+            result.err,
+            "vezuved: warning: '" + step.output + "': text fitted to the record: " + step.changed + "\n");
         const bool database = step.output.substr(step.output.size() - 4) == ".pdb";
         EXPECT_EQ(database ? RecordTexts(step.output) : ReadFile(step.output), step.content);
     }

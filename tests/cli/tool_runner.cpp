@@ -49,8 +49,8 @@ std::string Joined(const std::vector<std::string>& arguments) {
 
 void ExpectValidGpx(const std::string& path) {
     if (!HasProgram("xmllint")) return;
-    EXPECT_EQ(RunShell("xmllint --noout --schema " + Quoted(SourceFile("tests/cli/gpx-1.1.xsd")) + " " + Quoted(path) +
-                       " 2>/dev/null"),
+    EXPECT_EQ(RunShell("xmllint --noout --schema " + Quoted(SourceFile("tests/cli/gpx-1.1.xsd")) + " " +
+                       Quoted(path) + " 2>/dev/null"),
               0)
         << path << "\n"
         << ReadFile(path);
@@ -68,7 +68,9 @@ ToolResult RunTool(const std::vector<std::string>& arguments, const std::string&
     return result;
 }
 
-std::string SourceFile(const std::string& relative) { return std::string(VEZUVED_SOURCE_DIR) + "/" + relative; }
+std::string SourceFile(const std::string& relative) {
+    return std::string(VEZUVED_SOURCE_DIR) + "/" + relative;
+}
 std::string FormatFile(const std::string& name) { return SourceFile("examples/formats/" + name); }
 std::string DataFile(const std::string& name) { return SourceFile("examples/data/" + name); }
 
@@ -94,18 +96,24 @@ bool FileExists(const std::string& path) { return std::filesystem::is_regular_fi
 
 const std::vector<ShippedExample>& ShippedExamples() {
     static const std::vector<ShippedExample> examples = {
-        {"comma.cal", "trailheads.csv", "waypoints", false},  {"comp.cal", "alps-comp.csv", "waypoints", true},
-        {"degnospace.cal", "huts-degnospace.csv", "waypoints", false}, {"fixed.cal", "camps.dat", "waypoints", true},
-        {"garmin.cal", "waypoints.txt", "waypoints", false},  {"metres.cal", "peaks-metres.csv", "waypoints", false},
-        {"name-first.cal", "summits.csv", "waypoints", false}, {"pcx5.cal", "beacons.wpt", "waypoints", true},
-        {"route.cal", "lake-loop-route.csv", "routes", false}, {"tab.cal", "springs.tsv", "waypoints", false},
+        {"comma.cal", "trailheads.csv", "waypoints", false},
+        {"comp.cal", "alps-comp.csv", "waypoints", true},
+        {"degnospace.cal", "huts-degnospace.csv", "waypoints", false},
+        {"fixed.cal", "camps.dat", "waypoints", true},
+        {"garmin.cal", "waypoints.txt", "waypoints", false},
+        {"metres.cal", "peaks-metres.csv", "waypoints", false},
+        {"name-first.cal", "summits.csv", "waypoints", false},
+        {"pcx5.cal", "beacons.wpt", "waypoints", true},
+        {"route.cal", "lake-loop-route.csv", "routes", false},
+        {"tab.cal", "springs.tsv", "waypoints", false},
         {"track.cal", "hike-track.csv", "tracks", false}};
     return examples;
 }
 
 std::string RecordTexts(const std::string& database) {
     const std::string text = database + ".tsv";
-    const ToolResult result = RunTool({"convert", database, text, "--output-definition", FormatFile("tab.cal")});
+    const ToolResult result =
+        RunTool({"convert", database, text, "--output-definition", FormatFile("tab.cal")});
     EXPECT_EQ(result.status, 0) << result.err;
     return ReadFile(text);
 }

@@ -28,11 +28,24 @@ std::string TrackText(int points) {
         if (i % 1000 == 999) {
             std::snprintf(line, sizeof line, "4x.1,-121.1,100.0,081500,14082021,BAD%06d\r\n", i);
         } else if (i % 997 == 996) {
-            std::snprintf(line, sizeof line, ",,1829.5,%02d%02d%02d,14082021,NOPOS%06d\r\n", seconds / 3600,
-                          seconds / 60 % 60, seconds % 60, i);
+            std::snprintf(line,
+                          sizeof line,
+                          ",,1829.5,%02d%02d%02d,14082021,NOPOS%06d\r\n",
+                          seconds / 3600,
+                          seconds / 60 % 60,
+                          seconds % 60,
+                          i);
         } else {
-            std::snprintf(line, sizeof line, "%.7f,%.7f,%.1f,%02d%02d%02d,14082021,TP%06d\r\n", latitude,
-                          longitude, 1829.0 + (i % 300) * 0.5, seconds / 3600, seconds / 60 % 60, seconds % 60, i);
+            std::snprintf(line,
+                          sizeof line,
+                          "%.7f,%.7f,%.1f,%02d%02d%02d,14082021,TP%06d\r\n",
+                          latitude,
+                          longitude,
+                          1829.0 + (i % 300) * 0.5,
+                          seconds / 3600,
+                          seconds / 60 % 60,
+                          seconds % 60,
+                          i);
         }
         text += line;
     }
@@ -43,11 +56,13 @@ std::string TrackText(int points) {
 // again with --what WHAT, which forces the held path (to "held-" beside
 // it): the same status, messages, report and document. The streamed run's
 // result.
-ToolResult ExpectAsHeld(const std::vector<std::string>& arguments, const std::string& what,
+ToolResult ExpectAsHeld(const std::vector<std::string>& arguments,
+                        const std::string& what,
                         const std::string& shell = "") {
     const std::filesystem::path output = arguments[2];
     std::vector<std::string> held = arguments;
-    if (arguments[2] != "-") held[2] = (output.parent_path() / ("held-" + output.filename().string())).string();
+    if (arguments[2] != "-")
+        held[2] = (output.parent_path() / ("held-" + output.filename().string())).string();
     held.insert(held.end(), {"--what", what});
     const ToolResult a = RunTool(arguments, shell), b = RunTool(held, shell);
     EXPECT_EQ(a.status, b.status) << a.err << b.err;
@@ -94,8 +109,8 @@ const StreamCase kCases[] = {
 class ToolStreamFormats : public ToolStreamTest, public ::testing::WithParamInterface<StreamCase> {
 protected:
     std::vector<std::string> Arguments() {
-        std::vector<std::string> arguments = {"convert", csv_, Out(std::string("streamed.") + GetParam().extension),
-                                              "-d", cal_};
+        std::vector<std::string> arguments = {
+            "convert", csv_, Out(std::string("streamed.") + GetParam().extension), "-d", cal_};
         arguments.insert(arguments.end(), GetParam().extra.begin(), GetParam().extra.end());
         return arguments;
     }
@@ -109,7 +124,8 @@ TEST_P(ToolStreamFormats, PeakMemoryStaysUnderThreeTimesTheInput) {
     ASSERT_GT(run.peakBytes, 0);
     const long input = static_cast<long>(std::filesystem::file_size(csv_));
     EXPECT_GT(static_cast<long>(std::filesystem::file_size(arguments[2])), input / 2);
-    EXPECT_LT(run.peakBytes, 3 * input) << "peak " << run.peakBytes << " bytes for " << input << " bytes of input";
+    EXPECT_LT(run.peakBytes, 3 * input)
+        << "peak " << run.peakBytes << " bytes for " << input << " bytes of input";
 }
 
 TEST_P(ToolStreamFormats, DocumentAndMessagesMatchThePointsHeldInMemory) {
@@ -119,12 +135,16 @@ TEST_P(ToolStreamFormats, DocumentAndMessagesMatchThePointsHeldInMemory) {
     if (GetParam().extra.size() == 2) {
         EXPECT_EQ(ReadFile(Out("streamed-points.geojson")), ReadFile(Out("held-streamed-points.geojson")));
     }
-    EXPECT_NE(result.err.find("big.csv:1001: column 1: '4x.1' is not a latitude"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("big.csv:1001: column 1: '4x.1' is not a latitude"), std::string::npos)
+        << result.err;
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, ToolStreamFormats, ::testing::ValuesIn(kCases),
+INSTANTIATE_TEST_SUITE_P(Formats,
+                         ToolStreamFormats,
+                         ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<StreamCase>& info) {
-                             return std::string(info.param.extension) + (info.param.extra.empty() ? "" : "Points");
+                             return std::string(info.param.extension) +
+                                    (info.param.extra.empty() ? "" : "Points");
                          });
 
 // The shipped examples through every definition kind (record line layouts,
@@ -159,18 +179,21 @@ TEST_F(ToolStreamExamples, EveryDefinitionGivesTheHeldDocument) {
     for (const char* extension : {"gpx", "geojson", "kml"}) {
         SCOPED_TRACE(extension);
         const std::string output = Out(std::string("auto.") + extension);
-        EXPECT_EQ(ExpectAsHeld({"convert", DataFile("summits.csv"), output, "--auto"}, "waypoints").status, 0);
+        EXPECT_EQ(ExpectAsHeld({"convert", DataFile("summits.csv"), output, "--auto"}, "waypoints").status,
+                  0);
         EXPECT_NE(ReadFile(output).find("Mount Hood"), std::string::npos);
     }
     const ToolResult out = ExpectAsHeld(
-        {"convert", DataFile("lake-loop-route.csv"), "-", "--to", "geojson", "-d", FormatFile("route.cal")}, "routes");
+        {"convert", DataFile("lake-loop-route.csv"), "-", "--to", "geojson", "-d", FormatFile("route.cal")},
+        "routes");
     ASSERT_EQ(out.status, 0) << out.err;
     EXPECT_NE(out.out.find("\"LineString\""), std::string::npos);
 }
 
 TEST_F(ToolStreamExamples, FailuresAreThoseOfTheHeldPath) {
     WriteFile(Out("empty.csv"), "");
-    WriteFile(Out("strict.csv"), "latitude,longitude,elevation_m,time,date,name\n45.1,-121.1,1x0,081500,14082021,A\n");
+    WriteFile(Out("strict.csv"),
+              "latitude,longitude,elevation_m,time,date,name\n45.1,-121.1,1x0,081500,14082021,A\n");
     const struct {
         std::vector<std::string> arguments;
         std::string message;
@@ -192,8 +215,8 @@ TEST_F(ToolStreamExamples, FailuresAreThoseOfTheHeldPath) {
 
 TEST_F(ToolStreamExamples, StandardInputIsNamedAsOnTheHeldPath) {
     WriteFile(Out("empty.csv"), "");
-    const std::vector<std::string> arguments = {"convert", "-", Out("in.gpx"), "--from", "text", "-d",
-                                                FormatFile("track.cal")};
+    const std::vector<std::string> arguments = {
+        "convert", "-", Out("in.gpx"), "--from", "text", "-d", FormatFile("track.cal")};
     const ToolResult read = ExpectAsHeld(arguments, "tracks", "exec <'" + DataFile("hike-track.csv") + "'; ");
     EXPECT_EQ(read.status, 0) << read.err;
     EXPECT_NE(ReadFile(Out("in.gpx")).find("<name>standard input</name>"), std::string::npos);

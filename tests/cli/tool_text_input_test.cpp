@@ -26,21 +26,39 @@ TEST_F(ToolTextInput, EncodingsAndByteOrderMark) {
     const std::string file = Out("cafe.csv");
     const std::vector<EncodingCase> cases = {
         // UTF-8 with a byte order mark: the mark is no part of the latitude.
-        {"\xEF\xBB\xBF" "45.5,-122.25,100,,Caf\xC3\xA9 \xE2\x82\xAC,,\n", {}, 0, "\"name\": \"Caf\xC3\xA9 \xE2\x82\xAC\"", ""},
+        {"\xEF\xBB\xBF"
+         "45.5,-122.25,100,,Caf\xC3\xA9 \xE2\x82\xAC,,\n",
+         {},
+         0,
+         "\"name\": \"Caf\xC3\xA9 \xE2\x82\xAC\"",
+         ""},
         // Not UTF-8: read as Windows-1252.
         {"45.5,-122.25,100,,Caf\xE9 \x80,,\n", {}, 0, "\"name\": \"Caf\xC3\xA9 \xE2\x82\xAC\"", ""},
-        {"45.5,-122.25,100,,Caf\xC3\xA9,,\n", {"--encoding", "cp1252"}, 0, "\"name\": \"Caf\xC3\x83\xC2\xA9\"", ""},
+        {"45.5,-122.25,100,,Caf\xC3\xA9,,\n",
+         {"--encoding", "cp1252"},
+         0,
+         "\"name\": \"Caf\xC3\x83\xC2\xA9\"",
+         ""},
         {"45.5,-122.25,100,,Caf\xC3\xA9,,\n", {"--encoding", "utf-8"}, 0, "\"name\": \"Caf\xC3\xA9\"", ""},
-        {"45.5,-122.25,100,,Ok,,\r\n45.5,-122.25,100,,Caf\xE9,,\n", {"--encoding", "utf-8"}, 1, "",
-         "vezuved: cannot read '" + file + "' as UTF-8: line 2, byte 22 (0xE9) is no UTF-8; --encoding cp1252 "
-         "reads it as Windows-1252\n"},
+        {"45.5,-122.25,100,,Ok,,\r\n45.5,-122.25,100,,Caf\xE9,,\n",
+         {"--encoding", "utf-8"},
+         1,
+         "",
+         "vezuved: cannot read '" + file +
+             "' as UTF-8: line 2, byte 22 (0xE9) is no UTF-8; --encoding cp1252 "
+             "reads it as Windows-1252\n"},
         // Characters Windows-1252 has no byte for.
-        {"45.5,-122.25,100,,\xCE\xA9mega \xE2\x86\x92 1,,\n", {}, 0, "\"name\": \"?mega ? 1\"",
-         "vezuved: warning: '" + file + "' holds characters Windows-1252 cannot hold; they are read as '?'\n"},
+        {"45.5,-122.25,100,,\xCE\xA9mega \xE2\x86\x92 1,,\n",
+         {},
+         0,
+         "\"name\": \"?mega ? 1\"",
+         "vezuved: warning: '" + file +
+             "' holds characters Windows-1252 cannot hold; they are read as '?'\n"},
     };
     for (const EncodingCase& c : cases) {
         WriteFile(file, c.bytes);
-        std::vector<std::string> arguments = {"show", file, "-d", FormatFile("comma.cal"), "--output", "json"};
+        std::vector<std::string> arguments = {
+            "show", file, "-d", FormatFile("comma.cal"), "--output", "json"};
         arguments.insert(arguments.end(), c.extra.begin(), c.extra.end());
         const ToolResult result = RunTool(arguments);
         SCOPED_TRACE(c.bytes);
@@ -58,9 +76,13 @@ TEST_F(ToolTextInput, TextWithoutDefinitionIsRefused) {
     for (const std::string command : {"show", "import"}) {
         const ToolResult result = RunTool({command, Out("peaks.csv")});
         EXPECT_EQ(result.status, 2) << command;
-        EXPECT_EQ(result.err, "vezuved: cannot read '" + Out("peaks.csv") + "': nothing says what its columns hold "
-                              "(no -d, no '" + Out("peaks.cal") + "', no known extension); give a format "
-                              "definition with -d FILE.cal, or --auto when its first line names the columns\n")
+        EXPECT_EQ(result.err,
+                  "vezuved: cannot read '" + Out("peaks.csv") +
+                      "': nothing says what its columns hold "
+                      "(no -d, no '" +
+                      Out("peaks.cal") +
+                      "', no known extension); give a format "
+                      "definition with -d FILE.cal, or --auto when its first line names the columns\n")
             << command;
         EXPECT_EQ(result.out, "") << command;
     }
@@ -106,17 +128,19 @@ TEST_F(ToolTextInput, BadValuesAreReportedAndSkipped) {
     // Times: a time and a date column; a record line; a fixed-width column.
     WriteFile(Out("track.csv"), TestData("cli/data/text-input/track-bad-times.csv"));
     result = RunTool({"show", Out("track.csv"), "-d", FormatFile("track.cal")});
-    EXPECT_EQ(result.err, Out("track.csv") + ":3: column 4: '25:00' is not a time\n" + Out("track.csv") +
-                              ":4: column 4: '081500' is not a time\n" + Out("track.csv") +
-                              ":5: column 3: 'high' is not an elevation\n");
+    EXPECT_EQ(result.err,
+              Out("track.csv") + ":3: column 4: '25:00' is not a time\n" + Out("track.csv") +
+                  ":4: column 4: '081500' is not a time\n" + Out("track.csv") +
+                  ":5: column 3: 'high' is not an elevation\n");
     EXPECT_NE(result.out.find("1 point(s), track"), std::string::npos) << result.out;
     WriteFile(Out("lines.rlp"), "45.5,-122.25,100,143005 24122004,Home,House,\n45.5*x*100**Bad*House*\n");
     result = RunTool({"show", Out("lines.rlp")});
     EXPECT_EQ(result.err, Out("lines.rlp") + ":2: column 2: 'x' is not a longitude\n");
     WriteFile(Out("w.txt"), TestData("cli/data/text-input/garmin-bad-values.txt"));
     result = RunTool({"show", Out("w.txt"), "-d", FormatFile("garmin.cal")});
-    EXPECT_EQ(result.err, Out("w.txt") + ":2: column 6: 'high' is not an elevation\n" + Out("w.txt") +
-                              ":3: column 5: 'N45 24.158 Wxyz' is not a position\n");
+    EXPECT_EQ(result.err,
+              Out("w.txt") + ":2: column 6: 'high' is not an elevation\n" + Out("w.txt") +
+                  ":3: column 5: 'N45 24.158 Wxyz' is not a position\n");
     EXPECT_NE(result.out.find("1 point(s)"), std::string::npos) << result.out;
     // Columns far wider than the line read to its end, leaving no room
     // for the longitude; a file whose every line is refused says so.
@@ -124,17 +148,22 @@ TEST_F(ToolTextInput, BadValuesAreReportedAndSkipped) {
     WriteFile(Out("wide.dat"), "Camp 45.5\n");
     result = RunTool({"show", Out("wide.dat"), "-d", Out("wide.cal")});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, Out("wide.dat") + ":1: column 3: no longitude: the line has fewer columns\nvezuved: cannot "
-                              "read '" + Out("wide.dat") + "': all 1 line(s) that hold a point were refused (above); "
-                              "nothing is written\n");
+    EXPECT_EQ(result.err,
+              Out("wide.dat") +
+                  ":1: column 3: no longitude: the line has fewer columns\nvezuved: cannot "
+                  "read '" +
+                  Out("wide.dat") +
+                  "': all 1 line(s) that hold a point were refused (above); "
+                  "nothing is written\n");
     WriteFile(Out("camps.dat"), TestData("cli/data/text-input/camps-bad-latitude.dat"));
     result = RunTool({"show", Out("camps.dat"), "-d", FormatFile("fixed.cal")});
     EXPECT_EQ(result.err, Out("camps.dat") + ":2: column 2: '45.36x1' is not a latitude\n");
 }
 
 TEST_F(ToolTextInput, RecordLineFilesAreReadByTheirKind) {
-    const std::string lines = "45.3311000,-121.7113000,6000.5832000,081500 14082021,TP001,,\n"
-                              "45.3352000,-121.7086000,6240.0816000,083000 14082021,TP002,,note\n";
+    const std::string lines =
+        "45.3311000,-121.7113000,6000.5832000,081500 14082021,TP001,,\n"
+        "45.3352000,-121.7086000,6240.0816000,083000 14082021,TP002,,note\n";
     const std::vector<std::pair<std::string, std::string>> kinds = {
         {"rlp", "points"}, {"rlt", "track"}, {"rlr", "route"}};
     for (const auto& [extension, kind] : kinds) {
@@ -144,7 +173,8 @@ TEST_F(ToolTextInput, RecordLineFilesAreReadByTheirKind) {
         EXPECT_EQ(result.status, 0) << result.err;
         EXPECT_NE(result.out.find("2 point(s), " + kind), std::string::npos) << result.out;
         result = RunTool({"import", file, "-o", Out(extension + ".pdb")});
-        EXPECT_NE(result.out.find("(" + kind + ", 2 record(s))"), std::string::npos) << result.out << result.err;
+        EXPECT_NE(result.out.find("(" + kind + ", 2 record(s))"), std::string::npos)
+            << result.out << result.err;
     }
     const ToolResult gpx = RunTool({"show", Out("hike.rlr"), "--output", "gpx"});
     EXPECT_NE(gpx.out.find("<rtept lat=\"45.3352000\" lon=\"-121.7086000\">"), std::string::npos) << gpx.out;
@@ -192,8 +222,8 @@ TEST_F(ToolTextInput, ShippedDefinitionsReadBackWhatTheyWrite) {
         EXPECT_NE(original.find("<name>"), std::string::npos);
         if (r.importOnly) {
             EXPECT_EQ(exportResult.status, 2);
-            EXPECT_NE(exportResult.err.find("vezuved: cannot write '" + exported + "' through '" + definition +
-                                            "': the format '"),
+            EXPECT_NE(exportResult.err.find("vezuved: cannot write '" + exported + "' through '" +
+                                            definition + "': the format '"),
                       std::string::npos)
                 << exportResult.err;
             EXPECT_NE(exportResult.err.find("(import only)' can be read but not written back the same way\n"),

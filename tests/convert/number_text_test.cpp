@@ -19,9 +19,21 @@ namespace {
 bool Same(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 TEST(ReadNumbers, EdgeCases) {
-    const struct { const char* text; double value; int used; } decimals[] = {
-        {"", 0, 0}, {"+-5", 0, 0}, {".", 0, 0}, {"1e+", 1, 1}, {"45,5 30", 45, 2}, {"\t\n\v\f\r 3", 3, 7},
-        {"inf", 0, 0}, {"-nan", 0, 0}, {"0x1A", 0, 1}, {"1e400", HUGE_VAL, 5}, {"-0.001e-400", -0.0, 11}};
+    const struct {
+        const char* text;
+        double value;
+        int used;
+    } decimals[] = {{"", 0, 0},
+                    {"+-5", 0, 0},
+                    {".", 0, 0},
+                    {"1e+", 1, 1},
+                    {"45,5 30", 45, 2},
+                    {"\t\n\v\f\r 3", 3, 7},
+                    {"inf", 0, 0},
+                    {"-nan", 0, 0},
+                    {"0x1A", 0, 1},
+                    {"1e400", HUGE_VAL, 5},
+                    {"-0.001e-400", -0.0, 11}};
     const char* end = nullptr;
     for (const auto& c : decimals) {
         const double value = ReadDecimal(c.text, &end);
@@ -30,9 +42,17 @@ TEST(ReadNumbers, EdgeCases) {
     }
     EXPECT_EQ(ReadDecimal(nullptr), 0.0);
     EXPECT_EQ(ReadDecimalN("30.123", 4), 30.1);
-    const struct { const char* text; int32_t value; int used; } integers[] = {
-        {"", 0, 0}, {" -12abc", -12, 4}, {"-", 0, 0}, {"12.9", 12, 2}, {"2147483648", INT32_MAX, 10},
-        {"-2147483649", INT32_MIN, 11}, {"99999999999999999999999", INT32_MAX, 23}};
+    const struct {
+        const char* text;
+        int32_t value;
+        int used;
+    } integers[] = {{"", 0, 0},
+                    {" -12abc", -12, 4},
+                    {"-", 0, 0},
+                    {"12.9", 12, 2},
+                    {"2147483648", INT32_MAX, 10},
+                    {"-2147483649", INT32_MIN, 11},
+                    {"99999999999999999999999", INT32_MAX, 23}};
     for (const auto& c : integers) {
         EXPECT_EQ(ReadInteger(c.text, &end), c.value) << c.text;
         EXPECT_EQ(end - c.text, c.used) << c.text;
@@ -62,7 +82,8 @@ TEST(ReadDecimal, AgreesWithStrtod) {
             double value;
             std::memcpy(&value, &bits, sizeof value);
             char full[64];
-            std::snprintf(full, sizeof full, i % 4 == 1 ? "%.17g" : "%.25e", std::isfinite(value) ? value : 1.0);
+            std::snprintf(
+                full, sizeof full, i % 4 == 1 ? "%.17g" : "%.25e", std::isfinite(value) ? value : 1.0);
             text = full;
         }
         char* cEnd = nullptr;
@@ -96,10 +117,18 @@ TEST(FormatFixed7, CutsAndAgreementWithSnprintf) {
         double value;
         uint64_t bits = rng();
         switch (i % 4) {
-            case 0: value = unit(rng) * std::pow(10.0, static_cast<int>(bits % 33) - 12); break;
-            case 1: value = static_cast<double>(bits % 46080000) / 256.0; break;  // ties at the 8th decimal
-            case 2: value = std::nextafter(static_cast<double>(bits % 1000000) * 5e-8, i % 8 < 4 ? 1.0 : 0.0); break;
-            default: std::memcpy(&value, &bits, sizeof value); if (!std::isfinite(value)) value = 0.5;
+            case 0:
+                value = unit(rng) * std::pow(10.0, static_cast<int>(bits % 33) - 12);
+                break;
+            case 1:
+                value = static_cast<double>(bits % 46080000) / 256.0;
+                break;  // ties at the 8th decimal
+            case 2:
+                value = std::nextafter(static_cast<double>(bits % 1000000) * 5e-8, i % 8 < 4 ? 1.0 : 0.0);
+                break;
+            default:
+                std::memcpy(&value, &bits, sizeof value);
+                if (!std::isfinite(value)) value = 0.5;
         }
         if ((rng() & 1) != 0) value = -value;
         char expected[400];
@@ -109,8 +138,15 @@ TEST(FormatFixed7, CutsAndAgreementWithSnprintf) {
 }
 
 TEST(TextHelpers, PadTrimAndFind) {
-    const struct { int32_t value; int width; const char* text; } pads[] = {
-        {-5, 2, "-05"}, {2004, 2, "2004"}, {INT32_MIN, 2, "-2147483648"}, {-7, -3, "-7"}, {42, 12, "000000000042"}};
+    const struct {
+        int32_t value;
+        int width;
+        const char* text;
+    } pads[] = {{-5, 2, "-05"},
+                {2004, 2, "2004"},
+                {INT32_MIN, 2, "-2147483648"},
+                {-7, -3, "-7"},
+                {42, 12, "000000000042"}};
     char out[32];
     for (const auto& c : pads) {
         EXPECT_EQ(PadNumber(c.value, out, c.width), std::strlen(c.text)) << c.text;

@@ -41,7 +41,8 @@ TEST_F(CallbackCallsTest, ProgressCallbackLooksUpADefinitionDuringACopy) {
         std::string text;
         for (const DeviceDatabaseView& db : all) {
             text += db.name + ":\n";
-            for (const DeviceRecord& r : db.records) text += r.text + "|" + r.name + "|" + std::to_string(r.legDistance) + "\n";
+            for (const DeviceRecord& r : db.records)
+                text += r.text + "|" + r.name + "|" + std::to_string(r.legDistance) + "\n";
         }
         return text;
     };

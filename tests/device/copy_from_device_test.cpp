@@ -30,14 +30,24 @@ TEST_F(CopyFromDeviceTest, ProgressCountsRecords) {
     ASSERT_EQ((Ints{0, 1, 1, 2}), Stages());
     const auto& p = Log().progress;
     EXPECT_EQ("Home", p[0].name);
-    EXPECT_EQ((Ints{0, 0, 1, 2, 2, 2}), (Ints{p[0].done, p[0].total, p[1].done, p[1].total, p[3].done, p[3].total}));
+    EXPECT_EQ((Ints{0, 0, 1, 2, 2, 2}),
+              (Ints{p[0].done, p[0].total, p[1].done, p[1].total, p[3].done, p[3].total}));
 }
 
 TEST_F(CopyFromDeviceTest, DatabaseTimesDecide) {
     Push("Home.rlp", kPoints);
-    struct { int64_t pcOffset; uint32_t options; const char* message; } const rows[] = {  // -1000: no PC file
-        {-1000, 0, nullptr}, {0, 0, "Database is up to date: "}, {+1, 0, "Database on PC is Newer: "}, {-1, 0, nullptr},
-        {0, optAlways, nullptr}, {+1, optAlways, nullptr},
+    struct {
+        int64_t pcOffset;
+        uint32_t options;
+        const char* message;
+    } const rows[] = {
+        // -1000: no PC file
+        {-1000, 0, nullptr},
+        {0, 0, "Database is up to date: "},
+        {+1, 0, "Database on PC is Newer: "},
+        {-1, 0, nullptr},
+        {0, optAlways, nullptr},
+        {+1, optAlways, nullptr},
         {0, optUpdate | optNoReplace | optAsk | optKeepBoth, "Database is up to date: "},
     };
     for (const auto& row : rows) {  // message null: copied
@@ -47,7 +57,9 @@ TEST_F(CopyFromDeviceTest, DatabaseTimesDecide) {
         EXPECT_EQ(0, FromDevice(0, nullptr, row.options));
         EXPECT_EQ(row.message ? row.message + Pc("Home.rlp") + "\n" : Getting("Home.rlp"), out_);
         EXPECT_EQ(row.message != nullptr, ReadFile(Pc("Home.rlp")) == "pc text\r\n");
-        if (!row.message) { EXPECT_EQ(kBaseTime, TimeOf(Pc("Home.rlp"))); }
+        if (!row.message) {
+            EXPECT_EQ(kBaseTime, TimeOf(Pc("Home.rlp")));
+        }
     }
     EXPECT_TRUE(Log().asks.empty());
 }
@@ -72,12 +84,21 @@ TEST_F(CopyFromDeviceTest, KindsFiltersAndEmptyDatabases) {
 }
 
 TEST_F(CopyFromDeviceTest, PlainFileFromDeviceSkipTable) {
-    struct { int64_t pcOffset; uint32_t options; int32_t result; const char* message; } const rows[] = {
+    struct {
+        int64_t pcOffset;
+        uint32_t options;
+        int32_t result;
+        const char* message;
+    } const rows[] = {
         {-1, 0, devDestOlder, nullptr},  // PC time minus device time; message null: none
-        {-1, optAlways, devReplaced, "Copying from Device: "}, {-1, optUpdate, devReplaced, "Copying from Device: "},
-        {-1, optNoReplace | optAlways, devDestOlder, nullptr}, {0, 0, devReplaced, "Copying from Device: "},
-        {0, optUpdate, devUpToDate, "File is up to date: "},   {0, optNoReplace, devUpToDate, "File is up to date: "},
-        {+1, 0, devReplaced, "Copying from Device: "},         {+1, optUpdate, devDestNewer, "File is newer on PC: "},
+        {-1, optAlways, devReplaced, "Copying from Device: "},
+        {-1, optUpdate, devReplaced, "Copying from Device: "},
+        {-1, optNoReplace | optAlways, devDestOlder, nullptr},
+        {0, 0, devReplaced, "Copying from Device: "},
+        {0, optUpdate, devUpToDate, "File is up to date: "},
+        {0, optNoReplace, devUpToDate, "File is up to date: "},
+        {+1, 0, devReplaced, "Copying from Device: "},
+        {+1, optUpdate, devDestNewer, "File is newer on PC: "},
         {+1, optNoReplace, devDestNewer, "File is newer on PC: "},
     };
     WriteDevice("flag.rli", "device icon");
@@ -147,12 +168,20 @@ TEST_F(CopyFromDeviceTest, CancellingStopsTheCopy) {
 TEST_F(CopyFromDeviceTest, FailureMessages) {
     Push("Home.rlp", kPoints);
     WriteDevice("flag.rli", "icon");
-    struct { const char* faults; int16_t kind; int32_t result; std::string message; } const rows[] = {
+    struct {
+        const char* faults;
+        int16_t kind;
+        int32_t result;
+        std::string message;
+    } const rows[] = {
         {"CeMountDBVol", 0, devErrNoVolume, "Can't mount Database Volume: " + std::string(kVolumePath)},
         {"CeOidGetInfoEx=7", 0, -1, "Error getting record info: Type: 506f4c69 Err: 7\n"},
         {"CeOidGetInfoEx=7", 2, 0, ""},  // no routes: nothing to ask about
         {"CeOpenDatabaseEx=6", 0, 6, "Getting from device: " + Pc("Home.rlp") + "\n"},
-        {"CeCreateFile", 9, devErrOpenSource, "Unable to open device file: \\My Documents\\Roverlog\\flag.rli\n"},
+        {"CeCreateFile",
+         9,
+         devErrOpenSource,
+         "Unable to open device file: \\My Documents\\Roverlog\\flag.rli\n"},
         {"CeRapiInitEx", 0, -8, ""},
     };
     for (const auto& row : rows) {
@@ -167,12 +196,13 @@ TEST_F(CopyFromDeviceTest, FailureMessages) {
     // failure.
     std::filesystem::create_directories(Pc("Home.rlp"));
     EXPECT_EQ(-1, FromDevice(0, nullptr, optAlways));
-    EXPECT_EQ("Getting from device: " + Pc("Home.rlp") + "\nUnable to open host/destination file: " + Pc("Home.rlp") +
-                  "\n",
+    EXPECT_EQ("Getting from device: " + Pc("Home.rlp") +
+                  "\nUnable to open host/destination file: " + Pc("Home.rlp") + "\n",
               out_);
     const std::string missing = Pc("missing") + "/sub";
     out_ = Captured([&] {
-        EXPECT_EQ(-1, RLDBCECopyFromDevice(nullptr, nullptr, missing.c_str(), optAlways, nullptr, 0, 0, 0, 0, 0));
+        EXPECT_EQ(-1,
+                  RLDBCECopyFromDevice(nullptr, nullptr, missing.c_str(), optAlways, nullptr, 0, 0, 0, 0, 0));
     });
     // The library joins the folder and the name with the system's separator.
 #if defined(_WIN32)
@@ -180,7 +210,8 @@ TEST_F(CopyFromDeviceTest, FailureMessages) {
 #else
     const std::string file = missing + "/Home.rlp";
 #endif
-    EXPECT_EQ("Getting from device: " + file + "\nUnable to open host/destination file: " + file + "\n", out_);
+    EXPECT_EQ("Getting from device: " + file + "\nUnable to open host/destination file: " + file + "\n",
+              out_);
     EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(PcFolder()), {}));  // no temporary file
 }
 

@@ -48,34 +48,53 @@ TEST_F(CopyToDeviceTest, TextFilesBecomeDatabasesOfTheirKind) {
     const auto& odd = Find(all, "Odd")->records;
     ASSERT_EQ(3u, odd.size());
     EXPECT_NE(std::string::npos, odd[0].text.find("two"));
-    EXPECT_EQ((Ints{-122100000, 0, -122200000}), (Ints{odd[0].longitude, odd[1].longitude, odd[2].longitude}));
+    EXPECT_EQ((Ints{-122100000, 0, -122200000}),
+              (Ints{odd[0].longitude, odd[1].longitude, odd[2].longitude}));
 }
 
 TEST_F(CopyToDeviceTest, SkipTables) {
     const char* const kCopying = "Copying to Device: ";
     // plain: a plain file, else a points database; pcOffset: PC time minus device time.
-    struct { bool plain; int64_t pcOffset; uint32_t options; int32_t result; const char* message; } const rows[] = {
-        {false, +1, 0, devReplaced, kCopying},           {false, +1, optAlways, devReplaced, kCopying},
-        {false, +1, optUpdate, devReplaced, kCopying},   {false, +1, optNoReplace, devDestOlder, "Database is older on device: "},
-        {false, 0, 0, devReplaced, kCopying},            {false, 0, optUpdate, devUpToDate, "Database is up to date: "},
-        {false, 0, optNoReplace, devUpToDate, "Database is up to date: "}, {false, -1, 0, devReplaced, kCopying},
-        {false, -1, optAlways, devReplaced, kCopying},   {false, -1, optUpdate, devDestNewer, "Database is newer on device: "},
+    struct {
+        bool plain;
+        int64_t pcOffset;
+        uint32_t options;
+        int32_t result;
+        const char* message;
+    } const rows[] = {
+        {false, +1, 0, devReplaced, kCopying},
+        {false, +1, optAlways, devReplaced, kCopying},
+        {false, +1, optUpdate, devReplaced, kCopying},
+        {false, +1, optNoReplace, devDestOlder, "Database is older on device: "},
+        {false, 0, 0, devReplaced, kCopying},
+        {false, 0, optUpdate, devUpToDate, "Database is up to date: "},
+        {false, 0, optNoReplace, devUpToDate, "Database is up to date: "},
+        {false, -1, 0, devReplaced, kCopying},
+        {false, -1, optAlways, devReplaced, kCopying},
+        {false, -1, optUpdate, devDestNewer, "Database is newer on device: "},
         {false, -1, optNoReplace, devDestNewer, "Database is newer on device: "},
-        {true, +1, 0, devDestOlder, "File is older on device: "}, {true, +1, optAlways, devReplaced, kCopying},
-        {true, +1, optUpdate, devReplaced, kCopying},    {true, +1, optNoReplace | optAlways, devDestOlder, "File is older on device: "},
-        {true, 0, 0, devReplaced, kCopying},             {true, 0, optUpdate, devUpToDate, "File is up to date: "},
-        {true, 0, optNoReplace, devUpToDate, "File is up to date: "}, {true, -1, 0, devReplaced, kCopying},
-        {true, -1, optAlways, devReplaced, kCopying},    {true, -1, optUpdate, devDestNewer, "File is newer on device: "},
+        {true, +1, 0, devDestOlder, "File is older on device: "},
+        {true, +1, optAlways, devReplaced, kCopying},
+        {true, +1, optUpdate, devReplaced, kCopying},
+        {true, +1, optNoReplace | optAlways, devDestOlder, "File is older on device: "},
+        {true, 0, 0, devReplaced, kCopying},
+        {true, 0, optUpdate, devUpToDate, "File is up to date: "},
+        {true, 0, optNoReplace, devUpToDate, "File is up to date: "},
+        {true, -1, 0, devReplaced, kCopying},
+        {true, -1, optAlways, devReplaced, kCopying},
+        {true, -1, optUpdate, devDestNewer, "File is newer on device: "},
         {true, -1, optNoReplace, devDestNewer, "File is newer on device: "},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(testing::Message() << row.plain << " offset " << row.pcOffset << " options " << row.options);
+        SCOPED_TRACE(testing::Message()
+                     << row.plain << " offset " << row.pcOffset << " options " << row.options);
         const bool copied = row.result == devReplaced;
         const uint64_t pcTime = kBaseTime + row.pcOffset;
         if (row.plain) {
             WriteDevice("flag.rli", "old");
             WritePc("flag.rli", "new!", pcTime);
-            EXPECT_EQ(copied ? 0 : row.result, ToDevice(Pc("flag.rli"), row.options));  // one file: replaced is 0
+            EXPECT_EQ(copied ? 0 : row.result,
+                      ToDevice(Pc("flag.rli"), row.options));  // one file: replaced is 0
             EXPECT_EQ(row.message + kFlagPath + "\n", out_);
             EXPECT_EQ(copied ? "new!" : "old", ReadFile(DeviceFile("flag.rli")));
             EXPECT_EQ(copied ? pcTime : kBaseTime, TimeOf(DeviceFile("flag.rli")));
@@ -96,7 +115,9 @@ TEST_F(CopyToDeviceTest, KeepBothTakesTheFirstFreeNumberedName) {
     Strings upTo97 = {"Home"};  // the last free numbered name
     for (int n = 1; n <= 97; ++n) upTo97.push_back((n < 10 ? "Home_0" : "Home_") + std::to_string(n));
     const std::pair<Strings, const char*> rows[] = {{{"Home"}, "Home_01"},
-        {{"Home", "Home_01"}, "Home_02"}, {{"Home", "Home_02"}, "Home_01"}, {upTo97, "Home_98"}};
+                                                    {{"Home", "Home_01"}, "Home_02"},
+                                                    {{"Home", "Home_02"}, "Home_01"},
+                                                    {upTo97, "Home_98"}};
     for (const auto& [present, created] : rows) {
         ResetDevice(present);
         WritePc("Home.rlp", kPoints, kBaseTime + 5);
@@ -122,7 +143,11 @@ TEST_F(CopyToDeviceTest, KeepBothTakesTheFirstFreeNumberedName) {
 }
 
 TEST_F(CopyToDeviceTest, AskAnswers) {
-    struct { int32_t answer; int32_t result; bool replaced; } const rows[] = {
+    struct {
+        int32_t answer;
+        int32_t result;
+        bool replaced;
+    } const rows[] = {
         {-1, devCancelled, false}, {1, devUpToDate, false}, {0, 0, true}, {2, 0, true}, {99, 0, true}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.answer);
@@ -214,11 +239,13 @@ TEST_F(CopyToDeviceTest, PalmDatabaseIsConvertedAndTheConversionRemoved) {
     EXPECT_EQ(kBaseTime, all[0].modified);  // the converted file carried the source's time
     EXPECT_EQ((Strings{"Lake", "Tent"}), all[0].Names());
     EXPECT_EQ("a user's own file\r\n", ReadFile(Pc("Camp.rlp")));
-    EXPECT_EQ(2, std::distance(std::filesystem::directory_iterator(PcFolder()), {}));  // only the user's files
+    EXPECT_EQ(2,
+              std::distance(std::filesystem::directory_iterator(PcFolder()), {}));  // only the user's files
     // A file that is no database is refused with the reason and kept.
     WritePc("Bad.pdb", "this is no database");
     EXPECT_EQ(0x408, ToDevice(Pc("Bad.pdb"), optMove));  // the database's own code
-    EXPECT_EQ("No Cal File\nErr: 0x408Unable to Convert PalmOS Database: " + Pc("Bad.pdb") + ", Err=408\n", out_);
+    EXPECT_EQ("No Cal File\nErr: 0x408Unable to Convert PalmOS Database: " + Pc("Bad.pdb") + ", Err=408\n",
+              out_);
     EXPECT_TRUE(FileExists(Pc("Bad.pdb")));
 }
 
@@ -276,10 +303,12 @@ TEST_F(CopyToDeviceTest, RefusedPathsNamesAndLines) {
     WritePc(longName + ".rlp", kPoints);
     EXPECT_EQ(-1, ToDevice(Pc(longName + ".rlp")));
     EXPECT_EQ("Database name longer than 31 characters, not copied: " + longName + "\n", out_);
-    WritePc("Long.rlp", "45.5,-122.6,,,First,,\r\n45.5,-122.6,,,Second," + std::string(6000, 'd') +
-                            ",\r\n45.7,-122.8,,,Third,,\r\n");
+    WritePc("Long.rlp",
+            "45.5,-122.6,,,First,,\r\n45.5,-122.6,,,Second," + std::string(6000, 'd') +
+                ",\r\n45.7,-122.8,,,Third,,\r\n");
     EXPECT_EQ(0, ToDevice(Pc("Long.rlp")));
-    EXPECT_EQ("Copying to Device: Long\nLine 2 longer than 5191 bytes, not copied: " + Pc("Long.rlp") + "\n", out_);
+    EXPECT_EQ("Copying to Device: Long\nLine 2 longer than 5191 bytes, not copied: " + Pc("Long.rlp") + "\n",
+              out_);
     EXPECT_EQ(2u, Find(Databases(), "Long")->records.size());
 }
 
@@ -288,15 +317,39 @@ TEST_F(CopyToDeviceTest, FailureMessages) {
     WritePc("flag.rli", "new");
     WritePc("Home.rlp", kPoints);
     const std::string copying = "Copying to Device: " + kFlagPath + "\n";
-    struct { const char* faults; const char* file; bool existing; int32_t result; std::string message; } const rows[] = {
-        {"CeMountDBVol", "Home.rlp", false, devErrNoVolume, "Can't mount Database Volume: " + std::string(kVolumePath)},
-        {"CeCreateDatabaseEx=5", "Home.rlp", false, 5,
+    struct {
+        const char* faults;
+        const char* file;
+        bool existing;
+        int32_t result;
+        std::string message;
+    } const rows[] = {
+        {"CeMountDBVol",
+         "Home.rlp",
+         false,
+         devErrNoVolume,
+         "Can't mount Database Volume: " + std::string(kVolumePath)},
+        {"CeCreateDatabaseEx=5",
+         "Home.rlp",
+         false,
+         5,
          "Copying to Device: Home\nUnable to create remote database file: Home, Err=5\n"},
         {"CeWriteRecordProps=8", "Home.rlp", false, 8, "Copying to Device: Home\n"},
-        {"CeDeleteDatabaseEx", "Home.rlp", true, -1,
+        {"CeDeleteDatabaseEx",
+         "Home.rlp",
+         true,
+         -1,
          "Copying to Device: Home\nUnable to overwrite remote database file: Home, Err=ffffffff\n"},
-        {"CeDeleteFile", "flag.rli", false, -1, copying + "Unable to overwrite remote file: " + kFlagPath + ", Err=ffffffff\n"},
-        {"CeCreateFile", "flag.rli", false, -1, copying + "Unable to create destination file: " + kFlagPath + "\n"},
+        {"CeDeleteFile",
+         "flag.rli",
+         false,
+         -1,
+         copying + "Unable to overwrite remote file: " + kFlagPath + ", Err=ffffffff\n"},
+        {"CeCreateFile",
+         "flag.rli",
+         false,
+         -1,
+         copying + "Unable to create destination file: " + kFlagPath + "\n"},
         {"CeWriteFile", "flag.rli", false, -1, copying + "Error !!! Writing hostfile: " + kFlagPath + "\n"},
         {"CeRapiInitEx", "Home.rlp", false, -8, ""},
     };

@@ -27,7 +27,8 @@ class DeviceCliTest : public SyncTest {
 protected:
     void SetUp() override {
 #if defined(_WIN32)
-        GTEST_SKIP() << "the device commands' process tests need a POSIX shell (timeout, quoting, redirection)";
+        GTEST_SKIP()
+            << "the device commands' process tests need a POSIX shell (timeout, quoting, redirection)";
 #endif
         tool_ = BuildFolder() + "/cli/vezuved";
         if (!FileExists(tool_)) GTEST_SKIP() << "the vezuved tool was not built";
@@ -36,11 +37,15 @@ protected:
 
     // stdin: what the tool reads; by default a file holding input. A
     // time limit turns a hang into a failed run.
-    ToolRun Run(const std::string& arguments, const std::string& input = std::string(), std::string redirect = "") {
+    ToolRun Run(const std::string& arguments,
+                const std::string& input = std::string(),
+                std::string redirect = "") {
         return RunProgram(tool_, arguments + " --device '" + root_.Path() + "'", input, redirect);
     }
-    ToolRun RunProgram(const std::string& program, const std::string& arguments,
-                       const std::string& input = std::string(), std::string redirect = "") {
+    ToolRun RunProgram(const std::string& program,
+                       const std::string& arguments,
+                       const std::string& input = std::string(),
+                       std::string redirect = "") {
         WriteFile(scratch_.Join("in"), input);
         if (redirect.empty()) redirect = "< '" + scratch_.Join("in") + "'";
         const std::string command = "timeout 20 '" + program + "' " + arguments + " " + redirect + " > '" +
@@ -66,7 +71,8 @@ TEST_F(DeviceCliTest, PushListPullAndInspect) {
     ToolRun run = Run("device push" + Home());
     EXPECT_EQ(0, run.status) << run.err;
     EXPECT_EQ("", run.out);  // the library's lines are no document
-    EXPECT_EQ("Copying to Device: Home\nHome: started\nHome: done\n", run.err);  // plain progress lines off a terminal
+    EXPECT_EQ("Copying to Device: Home\nHome: started\nHome: done\n",
+              run.err);  // plain progress lines off a terminal
 
     run = Run("device push --update" + Home());
     EXPECT_EQ(0, run.status);
@@ -75,7 +81,8 @@ TEST_F(DeviceCliTest, PushListPullAndInspect) {
 
     run = Run("device list '" + PcFolder() + "'");
     EXPECT_EQ(0, run.status) << run.err;
-    EXPECT_NE(std::string::npos, run.out.find("Identical\n")) << run.out;  // the report as the listing tests pin it
+    EXPECT_NE(std::string::npos, run.out.find("Identical\n"))
+        << run.out;  // the report as the listing tests pin it
 
     run = Run("device pull --kind points '" + Pc("back") + "'");
     EXPECT_EQ(0, run.status) << run.err;
@@ -130,8 +137,11 @@ TEST_F(DeviceCliTest, FailedItemsAreNamedAndFailTheCommand) {
     EXPECT_TRUE(run.Err("no such folder")) << run.err;
     const std::string locked = Pc("locked");
     std::filesystem::create_directories(locked);
-    const bool mounted = std::system(("mount -t tmpfs -o ro,size=64k tmpfs '" + locked + "' 2>/dev/null").c_str()) == 0;
-    if (!mounted) std::filesystem::permissions(locked, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    const bool mounted =
+        std::system(("mount -t tmpfs -o ro,size=64k tmpfs '" + locked + "' 2>/dev/null").c_str()) == 0;
+    if (!mounted)
+        std::filesystem::permissions(locked,
+                                     std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     run = Run("device pull '" + locked + "'");
     if (mounted) std::system(("umount '" + locked + "'").c_str());
     EXPECT_EQ(1, run.status);

@@ -29,7 +29,7 @@ ScopedEnv::~ScopedEnv() { SetVariable(name_.c_str(), had_ ? old_.c_str() : nullp
 
 std::string BuildFolder() {
     if (const char* dir = std::getenv("VEZUVED_BUILD_DIR")) return dir;
-    // The test program lives in <build>/tests.
+        // The test program lives in <build>/tests.
 #if defined(_WIN32)
     char path[MAX_PATH + 1] = {};
     const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -60,12 +60,13 @@ int32_t VEZUVED_CALL RecordProgress(int32_t stage, int32_t done, int32_t total, 
         log.cancelAtStage = -100;
         return -1;
     }
-    if (log.cancelAfterCalls >= 0 && static_cast<int32_t>(log.progress.size()) > log.cancelAfterCalls) return -1;
+    if (log.cancelAfterCalls >= 0 && static_cast<int32_t>(log.progress.size()) > log.cancelAfterCalls)
+        return -1;
     return 0;
 }
 
-int32_t VEZUVED_CALL RecordAsk(const char* name, int32_t status, const char* sourceDate, const char* destinationDate,
-                               uint32_t*, void*) {
+int32_t VEZUVED_CALL RecordAsk(
+    const char* name, int32_t status, const char* sourceDate, const char* destinationDate, uint32_t*, void*) {
     Log().asks.push_back({name, status, sourceDate, destinationDate});
     return Log().askAnswer;
 }
@@ -142,16 +143,16 @@ SyncTest::~SyncTest() {
 }
 
 void SyncTest::SetTime(const std::string& path, uint64_t time) {
-    HostFile file(HostCreateFile(W(path.c_str()).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                 nullptr));
+    HostFile file(HostCreateFile(
+        W(path.c_str()).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(file.IsValid()) << path;
     const FILETIME when = MakeFileTime(time);
     ASSERT_TRUE(PlatformSetFileTime(file.Get(), &when, &when, &when));
 }
 
 uint64_t SyncTest::TimeOf(const std::string& path) {
-    HostFile file(HostCreateFile(W(path.c_str()).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                 nullptr));
+    HostFile file(HostCreateFile(
+        W(path.c_str()).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     FILETIME written{};
     if (file.IsValid()) PlatformGetFileTime(file.Get(), nullptr, nullptr, &written);
     return FileTimeValue(written);
@@ -186,25 +187,38 @@ std::vector<DeviceDatabaseView> SyncTest::Databases() {
             view.type = info.infDatabase.dwDbaseType;
             view.modified = FileTimeValue(info.infDatabase.ftLastModified);
             CEOID open = oid;
-            HANDLE db = RemoteApi().CeOpenDatabaseEx(guid, &open, nullptr,
+            HANDLE db = RemoteApi().CeOpenDatabaseEx(guid,
+                                                     &open,
+                                                     nullptr,
                                                      type == kTypePoints ? kPropLongitude : kPropSequence,
-                                                     CEDB_AUTOINCREMENT, nullptr);
+                                                     CEDB_AUTOINCREMENT,
+                                                     nullptr);
             LPBYTE buffer = nullptr;
             DWORD size = 0;
             for (CEOID record = RemoteApi().CeSeekDatabase(db, CEDB_SEEK_BEGINNING, 0, nullptr); record != 0;
                  record = RemoteApi().CeSeekDatabase(db, CEDB_SEEK_CURRENT, 0, nullptr)) {
                 WORD count = 0;
-                if (RemoteApi().CeReadRecordPropsEx(db, CEDB_ALLOWREALLOC, &count, nullptr, &buffer, &size, nullptr) == 0)
+                if (RemoteApi().CeReadRecordPropsEx(
+                        db, CEDB_ALLOWREALLOC, &count, nullptr, &buffer, &size, nullptr) == 0)
                     break;
                 const CEPROPVAL* props = reinterpret_cast<const CEPROPVAL*>(buffer);
                 DeviceRecord r;
                 for (WORD i = 0; i < count; ++i) {
                     switch (props[i].propid) {
-                        case kPropText: r.text = NarrowedText(props[i].val.lpwstr); break;
-                        case kPropLongitude: r.longitude = props[i].val.lVal; break;
-                        case kPropName: r.name = NarrowedText(props[i].val.lpwstr); break;
-                        case kPropLegDistance: r.legDistance = props[i].val.lVal; break;
-                        default: break;
+                        case kPropText:
+                            r.text = NarrowedText(props[i].val.lpwstr);
+                            break;
+                        case kPropLongitude:
+                            r.longitude = props[i].val.lVal;
+                            break;
+                        case kPropName:
+                            r.name = NarrowedText(props[i].val.lpwstr);
+                            break;
+                        case kPropLegDistance:
+                            r.legDistance = props[i].val.lVal;
+                            break;
+                        default:
+                            break;
                     }
                 }
                 view.records.push_back(r);
@@ -218,7 +232,8 @@ std::vector<DeviceDatabaseView> SyncTest::Databases() {
     return all;
 }
 
-const DeviceDatabaseView* SyncTest::Find(const std::vector<DeviceDatabaseView>& all, const std::string& name) {
+const DeviceDatabaseView* SyncTest::Find(const std::vector<DeviceDatabaseView>& all,
+                                         const std::string& name) {
     for (const DeviceDatabaseView& view : all)
         if (view.name == name) return &view;
     return nullptr;
@@ -256,15 +271,22 @@ void SyncTest::Push(const std::string& file, const std::string& bytes, uint64_t 
 
 int32_t SyncTest::ToDevice(const std::string& pcPath, uint32_t options, int16_t kind) {
     int32_t result = 0;
-    out_ = Captured([&] { result = RLDBCECopyToDevice(pcPath.c_str(), nullptr, options, nullptr, kind, -1, -1, nullptr); }, &causes_);
+    out_ = Captured(
+        [&] {
+            result = RLDBCECopyToDevice(pcPath.c_str(), nullptr, options, nullptr, kind, -1, -1, nullptr);
+        },
+        &causes_);
     return result;
 }
 
 int32_t SyncTest::FromDevice(int16_t kind, const char* filter, uint32_t options) {
     int32_t result = 0;
-    out_ = Captured([&] {
-        result = RLDBCECopyFromDevice(nullptr, filter, PcFolder().c_str(), options, nullptr, kind, 0, 0, 0, 0);
-    }, &causes_);
+    out_ = Captured(
+        [&] {
+            result =
+                RLDBCECopyFromDevice(nullptr, filter, PcFolder().c_str(), options, nullptr, kind, 0, 0, 0, 0);
+        },
+        &causes_);
     return result;
 }
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "support/diag_capture.h"
 #include "device/device_volume.h"
 #include "device/host_files.h"
+#include "support/diag_capture.h"
 #include "support/test_support.h"
 #include "vezuved/vezuved.h"
 
@@ -36,7 +36,9 @@ public:
 #else
     std::string Join(const std::string& name) const { return path() + "/" + name; }
 #endif
-    WideString Wide(const std::string& name = std::string()) const { return W((name.empty() ? path() : Join(name)).c_str()); }
+    WideString Wide(const std::string& name = std::string()) const {
+        return W((name.empty() ? path() : Join(name)).c_str());
+    }
 };
 
 // Sets (or, with a null value, removes) an environment variable until the
@@ -92,7 +94,7 @@ struct CallbackLog {
     int32_t cancelAfterCalls = -1;  // answer -1 from this many reports on
 };
 CallbackLog& Log();
-std::vector<int32_t> Stages();  // the stages reported, in order
+std::vector<int32_t> Stages();         // the stages reported, in order
 std::string LocalDate(uint64_t time);  // FileDateText narrowed
 
 struct DeviceRecord {
@@ -124,7 +126,9 @@ protected:
     ~SyncTest() override;
 
     // "My Documents/Roverlog" under the device root (created by the fixture).
-    std::string DeviceFile(const std::string& name) const { return root_.Join("My Documents/Roverlog/" + name); }
+    std::string DeviceFile(const std::string& name) const {
+        return root_.Join("My Documents/Roverlog/" + name);
+    }
     std::string Pc(const std::string& name) const { return pc_.Join(name); }
     const std::string& PcFolder() const { return pc_.Path(); }
 
@@ -135,7 +139,8 @@ protected:
 
     // The databases of the volume (all types), or none when it cannot be mounted.
     std::vector<DeviceDatabaseView> Databases();
-    static const DeviceDatabaseView* Find(const std::vector<DeviceDatabaseView>& all, const std::string& name);
+    static const DeviceDatabaseView* Find(const std::vector<DeviceDatabaseView>& all,
+                                          const std::string& name);
     // Starts the volume afresh with empty points databases of those names (and time).
     void ResetDevice(const std::vector<std::string>& names = {}, uint64_t time = kBaseTime);
     void CreateDeviceDatabases(const std::vector<std::string>& names, uint64_t time = kBaseTime);

@@ -45,7 +45,10 @@ TEST_F(EmulatorTest, VolumesLastAndDamagedOnesAreRefused) {
     std::string flipped = good, badVersion = good;
     flipped[flipped.size() - 3] ^= 0x40;
     badVersion[8] = 9;
-    for (const std::string& bytes : {flipped, good.substr(0, good.size() - 1), good + "x", badVersion,
+    for (const std::string& bytes : {flipped,
+                                     good.substr(0, good.size() - 1),
+                                     good + "x",
+                                     badVersion,
                                      std::string("not a volume at all")}) {
         WriteFile(file, bytes);
         for (DWORD flags : {OPEN_EXISTING, OPEN_ALWAYS}) {
@@ -61,7 +64,8 @@ TEST_F(EmulatorTest, VolumesLastAndDamagedOnesAreRefused) {
 }
 
 TEST_F(EmulatorTest, AnEmptyRootIsAFactoryFreshHandheld) {
-    for (const auto& entry : std::filesystem::directory_iterator(root_.Path())) std::filesystem::remove_all(entry);
+    for (const auto& entry : std::filesystem::directory_iterator(root_.Path()))
+        std::filesystem::remove_all(entry);
     WritePc("Home.rlp", kPoints);
     EXPECT_EQ(0, ToDevice(Pc("Home.rlp"), optCreateVolume)) << out_;
     EXPECT_TRUE(FileExists(DeviceFile("RoverlogDBV.cdb")));
@@ -76,8 +80,13 @@ TEST_F(EmulatorTest, FaultsMakeCallsFail) {
     Push("Home.rlp", kPoints);
     WriteDevice("a.rli", "aaaa");
     auto openFlag = [] {
-        return RemoteApi().CeCreateFile(W("\\My Documents\\Roverlog\\a.rli").c_str(), GENERIC_READ, 0, nullptr,
-                                        OPEN_EXISTING, 0, nullptr);
+        return RemoteApi().CeCreateFile(W("\\My Documents\\Roverlog\\a.rli").c_str(),
+                                        GENERIC_READ,
+                                        0,
+                                        nullptr,
+                                        OPEN_EXISTING,
+                                        0,
+                                        nullptr);
     };
     auto firstDatabase = [this] {
         HANDLE search = RemoteApi().CeFindFirstDatabaseEx(&guid_, kTypePoints);
@@ -89,14 +98,16 @@ TEST_F(EmulatorTest, FaultsMakeCallsFail) {
     const std::pair<const char*, std::function<bool()>> cases[] = {
         {"CeRapiUninit", [] { return RemoteApi().CeRapiUninit() != 0; }},
         {"CeCreateFile", [&] { return openFlag() == INVALID_HANDLE_VALUE; }},
-        {"CeReadFile", [&] {
+        {"CeReadFile",
+         [&] {
              char data[4];
              DWORD done = 0;
              return !RemoteApi().CeReadFile(openFlag(), data, 4, &done, nullptr);
          }},
         {"CeCreateDirectory", [] { return !RemoteApi().CeCreateDirectory(W("\\Fresh").c_str(), nullptr); }},
         {"CeFindNextDatabaseEx", [&] { return firstDatabase() == 0; }},
-        {"CeOpenDatabaseEx", [&] {
+        {"CeOpenDatabaseEx",
+         [&] {
              CEOID oid = firstDatabase();
              return RemoteApi().CeOpenDatabaseEx(&guid_, &oid, nullptr, kPropLongitude, 0, nullptr) ==
                     INVALID_HANDLE_VALUE;
@@ -112,8 +123,8 @@ TEST_F(EmulatorTest, FaultsMakeCallsFail) {
         EXPECT_TRUE(fails()) << entry;
         EXPECT_EQ(4321u, RemoteApi().CeGetLastError()) << entry;
     }
-    for (const auto& [faults, mounts, error] : {std::tuple{"CeMountDBVol=4321", false, 4321u},
-                                                {"CeGetLastError=77", true, 77u}}) {
+    for (const auto& [faults, mounts, error] :
+         {std::tuple{"CeMountDBVol=4321", false, 4321u}, {"CeGetLastError=77", true, 77u}}) {
         ScopedEnv fault("VEZUVED_DEVICE_FAULTS", faults);
         EXPECT_EQ(mounts, Mount()) << faults;
         EXPECT_EQ(error, RemoteApi().CeGetLastError()) << faults;
@@ -127,7 +138,7 @@ TEST_F(EmulatorTest, FaultsMakeCallsFail) {
     UnloadRemoteApi();
     WritePc("Lake.rlp", "1,1,,,One,,\r\n1,2,,,Two,,\r\n1,3,,,Three,,\r\n");
     EXPECT_EQ(31, ToDevice(Pc("Lake.rlp")));  // its line about the failed write stays in causes_
-    EXPECT_EQ(Databases().size(), 1u);  // the failed copy left nothing
+    EXPECT_EQ(Databases().size(), 1u);        // the failed copy left nothing
     EXPECT_EQ(Find(Databases(), "Lake"), nullptr);
 }
 

@@ -28,19 +28,19 @@ const char* const kNewPoints =
 const char* const kNewRoute = "45.1,-122.1,,,A,,\r\n45.2,-122.2,,,B,,\r\n45.3,-122.3,,,C,,\r\n";
 const char* const kOldText = "45.9,-122.9,,,Old,,\r\n";
 
-
 class FaultMatrixTest : public SyncTest {
 protected:
     struct Scenario {
         const char* name;
         std::function<void()> setUp;
         std::function<int32_t()> copy;
-        const char* listed;  // database name the listing shows, or null
+        const char* listed;     // database name the listing shows, or null
         const char* stillTrue;  // what the listing must still say of it
     };
 
     void ClearPc() {
-        for (const auto& entry : std::filesystem::directory_iterator(PcFolder())) std::filesystem::remove_all(entry);
+        for (const auto& entry : std::filesystem::directory_iterator(PcFolder()))
+            std::filesystem::remove_all(entry);
     }
 
     // Both sides, part by part: each device database and each file (the
@@ -51,7 +51,8 @@ protected:
         for (const DeviceDatabaseView& db : Databases()) {
             std::ostringstream out;
             out << db.type << " " << db.modified << "\n";
-            for (const DeviceRecord& r : db.records) out << r.text << "|" << r.name << "|" << r.longitude << "\n";
+            for (const DeviceRecord& r : db.records)
+                out << r.text << "|" << r.name << "|" << r.longitude << "\n";
             state["db " + db.name] = out.str();
         }
         for (const std::string& folder : {root_.Path(), PcFolder()})
@@ -68,8 +69,10 @@ protected:
         State visible;
         for (const auto& [part, value] : state) {
             const bool database = part.rfind("db ", 0) == 0;
-            const WideString name = W(database ? part.substr(3).c_str() : std::filesystem::path(part).filename().string().c_str());
-            if (database ? !IsLeftoverDatabaseName(name.c_str()) : !IsLeftoverFileName(name)) visible[part] = value;
+            const WideString name = W(database ? part.substr(3).c_str()
+                                               : std::filesystem::path(part).filename().string().c_str());
+            if (database ? !IsLeftoverDatabaseName(name.c_str()) : !IsLeftoverFileName(name))
+                visible[part] = value;
         }
         return visible;
     }
@@ -159,10 +162,26 @@ protected:
 
 TEST_F(FaultMatrixTest, EveryCallOfAPushFailsSafely) {
     const Scenario scenarios[] = {
-        {"points", [&] { ClearPc(); ResetDevice(); Push("Home.rlp", kOldText, kOlder); WritePc("Home.rlp", kNewPoints); },
-         [&] { return ToDevice(Pc("Home.rlp")); }, "Home", "Newer On PC"},
-        {"route", [&] { ClearPc(); ResetDevice(); Push("Hike.rlr", kOldText, kOlder); WritePc("Hike.rlr", kNewRoute); },
-         [&] { return ToDevice(Pc("Hike.rlr")); }, "Hike", "Newer On PC"},
+        {"points",
+         [&] {
+             ClearPc();
+             ResetDevice();
+             Push("Home.rlp", kOldText, kOlder);
+             WritePc("Home.rlp", kNewPoints);
+         },
+         [&] { return ToDevice(Pc("Home.rlp")); },
+         "Home",
+         "Newer On PC"},
+        {"route",
+         [&] {
+             ClearPc();
+             ResetDevice();
+             Push("Hike.rlr", kOldText, kOlder);
+             WritePc("Hike.rlr", kNewRoute);
+         },
+         [&] { return ToDevice(Pc("Hike.rlr")); },
+         "Hike",
+         "Newer On PC"},
         {"map",
          [&] {
              ClearPc();
@@ -171,17 +190,35 @@ TEST_F(FaultMatrixTest, EveryCallOfAPushFailsSafely) {
              WritePc("Topo_jpg.rlm", std::string(2500, 'm'));
              WritePc("Topo.jpg", std::string(1500, 'i'));
          },
-         [&] { return ToDevice(Pc("Topo_jpg.rlm"), optAlways); }, nullptr, nullptr},
+         [&] { return ToDevice(Pc("Topo_jpg.rlm"), optAlways); },
+         nullptr,
+         nullptr},
     };
     for (const Scenario& scenario : scenarios) RunMatrix(scenario);
 }
 
 TEST_F(FaultMatrixTest, EveryCallOfAPullFailsSafely) {
     const Scenario scenarios[] = {
-        {"points", [&] { ClearPc(); ResetDevice(); Push("Home.rlp", kNewPoints); WritePc("Home.rlp", kOldText, kOlder); },
-         [&] { return FromDevice(0, nullptr); }, "Home", "Newer On Device"},
-        {"route", [&] { ClearPc(); ResetDevice(); Push("Hike.rlr", kNewRoute); WritePc("Hike.rlr", kOldText, kOlder); },
-         [&] { return FromDevice(2, nullptr); }, "Hike", "Newer On Device"},
+        {"points",
+         [&] {
+             ClearPc();
+             ResetDevice();
+             Push("Home.rlp", kNewPoints);
+             WritePc("Home.rlp", kOldText, kOlder);
+         },
+         [&] { return FromDevice(0, nullptr); },
+         "Home",
+         "Newer On Device"},
+        {"route",
+         [&] {
+             ClearPc();
+             ResetDevice();
+             Push("Hike.rlr", kNewRoute);
+             WritePc("Hike.rlr", kOldText, kOlder);
+         },
+         [&] { return FromDevice(2, nullptr); },
+         "Hike",
+         "Newer On Device"},
         {"map",
          [&] {
              ClearPc();
@@ -190,7 +227,9 @@ TEST_F(FaultMatrixTest, EveryCallOfAPullFailsSafely) {
              WritePc("Topo_jpg.rlm", "old map", kOlder);
              WritePc("Topo.jpg", "old image", kOlder);
          },
-         [&] { return FromDevice(8, nullptr, optAlways); }, nullptr, nullptr},
+         [&] { return FromDevice(8, nullptr, optAlways); },
+         nullptr,
+         nullptr},
     };
     for (const Scenario& scenario : scenarios) RunMatrix(scenario);
 }

@@ -46,7 +46,11 @@ private:
 };
 
 TEST(Dates, FileDateTextShowsLocalTime) {
-    struct { const char* zone; FILETIME time; const char* expected; } const cases[] = {
+    struct {
+        const char* zone;
+        FILETIME time;
+        const char* expected;
+    } const cases[] = {
         {"UTC0", UtcFileTime(2004, 3, 14, 9, 5, 59), "   Mar/14/2004 09:05"},
         {"EST5", UtcFileTime(2004, 3, 14, 14, 5, 0), "   Mar/14/2004 09:05"},  // local time is shown
         {"UTC0", UtcFileTime(1999, 12, 31, 23, 59, 0), "   Dec/31/1999 23:59"},
@@ -69,7 +73,8 @@ TEST(Dates, FileDateTextShowsLocalTime) {
 class HostFiles : public testing::Test {
 protected:
     HANDLE Open(const std::string& name, DWORD access) {
-        return HostCreateFile(dir.Wide(name).c_str(), access, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        return HostCreateFile(
+            dir.Wide(name).c_str(), access, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     }
     void SetTime(const std::string& name, const FILETIME& time) {
         HostFile file(Open(name, GENERIC_WRITE));
@@ -88,7 +93,8 @@ protected:
         HostFindData found;
         HostSearch search(HostFindFirstFile(dir.Wide(pattern).c_str(), &found));
         for (bool more = bool(search); more; more = HostFindNextFile(search.Get(), &found))
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) names.push_back(NarrowedText(found.cFileName));
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+                names.push_back(NarrowedText(found.cFileName));
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -110,11 +116,17 @@ TEST_F(HostFiles, TimesRoundTripAt100Nanoseconds) {
 }
 
 TEST_F(HostFiles, WildcardsAndCase) {
-    for (const char* name : {"Home.RLP", "lake.rlt", "noext", "a.b.c", "Topo_jpg.rlm"}) devtest::WriteFile(dir.Join(name), name);
+    for (const char* name : {"Home.RLP", "lake.rlt", "noext", "a.b.c", "Topo_jpg.rlm"})
+        devtest::WriteFile(dir.Join(name), name);
     ASSERT_TRUE(PlatformCreateDirectory(dir.Wide("Sub.rlp").c_str()));
     const Strings all = {"Home.RLP", "Topo_jpg.rlm", "a.b.c", "lake.rlt", "noext"};
     const std::pair<const char*, Strings> cases[] = {
-        {"*.*", all}, {"*.rlp", {"Home.RLP"}}, {"?ake.*", {"lake.rlt"}}, {"*.", {"noext"}}, {"*.C", {"a.b.c"}}, {"x*", {}},
+        {"*.*", all},
+        {"*.rlp", {"Home.RLP"}},
+        {"?ake.*", {"lake.rlt"}},
+        {"*.", {"noext"}},
+        {"*.C", {"a.b.c"}},
+        {"x*", {}},
     };
     for (const auto& [pattern, expected] : cases) EXPECT_EQ(expected, FindNames(pattern)) << pattern;
     // Names with high bytes are widened byte by byte.

@@ -24,26 +24,33 @@ namespace {
 
 struct FaultKind {
     IoCall call;
-    int error;       // 0 on a write: half goes through, then the disk is full
-    bool mustFail;   // every call of this kind in these runs serves the output
+    int error;      // 0 on a write: half goes through, then the disk is full
+    bool mustFail;  // every call of this kind in these runs serves the output
 };
 // An open or read may serve a definition, whose absence has a meaning of its
 // own: then the run must still give the complete file.
 const FaultKind kKinds[] = {
-    {IoCall::Open, EACCES, false},  {IoCall::Read, EIO, false},    {IoCall::Read, 0, false},  {IoCall::Write, 0, true},
-    {IoCall::Write, ENOSPC, true},  {IoCall::Flush, EIO, true},    {IoCall::Sync, EIO, true},
-    {IoCall::Close, EIO, false},    {IoCall::Rename, EXDEV, true}, {IoCall::Remove, EIO, false},
+    {IoCall::Open, EACCES, false},
+    {IoCall::Read, EIO, false},
+    {IoCall::Read, 0, false},
+    {IoCall::Write, 0, true},
+    {IoCall::Write, ENOSPC, true},
+    {IoCall::Flush, EIO, true},
+    {IoCall::Sync, EIO, true},
+    {IoCall::Close, EIO, false},
+    {IoCall::Rename, EXDEV, true},
+    {IoCall::Remove, EIO, false},
     {IoCall::SetTime, EPERM, true},
 };
 
 struct Scenario {
     const char* name;
-    std::string file;                            // the PC file at stake
-    std::function<void()> prepare;              // puts the previous files in place
+    std::string file;               // the PC file at stake
+    std::function<void()> prepare;  // puts the previous files in place
     std::function<int32_t()> run;
     std::function<bool(int32_t)> succeeded;
-    bool closesOnlyTheOutput = false;            // then a failed close is a failed write
-    bool readsOnlyTheSource = false;             // then a failed read is a failed copy
+    bool closesOnlyTheOutput = false;                   // then a failed close is a failed write
+    bool readsOnlyTheSource = false;                    // then a failed read is a failed copy
     std::function<bool()> whole = [] { return true; };  // what a success made elsewhere is complete
 };
 
@@ -64,7 +71,8 @@ protected:
     }
     // A database carries the moment it was made: a complete one is known
     // by its size and by not being the previous file.
-    static void ExpectComplete(const std::optional<std::string>& complete, const std::optional<std::string>& previous,
+    static void ExpectComplete(const std::optional<std::string>& complete,
+                               const std::optional<std::string>& previous,
                                const std::optional<std::string>& now) {
         ASSERT_EQ(complete.has_value(), now.has_value());
         if (!now) return;
@@ -97,8 +105,9 @@ protected:
                 const bool ok = scenario.succeeded(result);
                 if (made < n || ok) {
                     EXPECT_TRUE(ok) << result << " " << causes_;
-                    const bool mustFail = kind.mustFail || (kind.call == IoCall::Close && scenario.closesOnlyTheOutput) ||
-                                          (kind.call == IoCall::Read && kind.error != 0 && scenario.readsOnlyTheSource);
+                    const bool mustFail =
+                        kind.mustFail || (kind.call == IoCall::Close && scenario.closesOnlyTheOutput) ||
+                        (kind.call == IoCall::Read && kind.error != 0 && scenario.readsOnlyTheSource);
                     EXPECT_FALSE(made >= n && mustFail) << "a failed call went unnoticed";
                     // A move that cannot delete the file it copied keeps it: nothing is lost.
                     if (!(kind.call == IoCall::Remove && previous == Contents(scenario.file)))
@@ -116,7 +125,8 @@ protected:
     }
 };
 
-const char kText[] = "45.5,-122.5,100,143005 24122004,Home,House,\"note, with comma\"\r\n1,2,,,Camp,Flag,\r\n";
+const char kText[] =
+    "45.5,-122.5,100,143005 24122004,Home,House,\"note, with comma\"\r\n1,2,,,Camp,Flag,\r\n";
 const char kDefinition[] = "FormatTitle=Trip\r\nFieldCount=7\r\nExt=.csv\r\n";
 
 bool Zero(int32_t result) { return result == 0; }
@@ -127,41 +137,91 @@ TEST_F(IoFaultLoop, EveryExportThatWritesKeepsThePreviousFile) {
     FillPoint(records[0], "45.5", "-122.25", "100", "143005 24122004", "Home", "House", "Gate, back");
     FillPoint(records[1], "-3", "4", "5", "000001 01012001", "Far", "", "a longer description here");
     const Scenario scenarios[] = {
-        {"write a database", Pc("w.pdb"), [&] { Put("w.pdb", "old"); },
-         [&] { return Quiet([&] { return RLDBWritePDB(Pc("w.pdb").c_str(), records.data(), 2, 0); }); }, Zero},
-        {"import", Pc("trip.pdb"),
+        {"write a database",
+         Pc("w.pdb"),
+         [&] { Put("w.pdb", "old"); },
+         [&] { return Quiet([&] { return RLDBWritePDB(Pc("w.pdb").c_str(), records.data(), 2, 0); }); },
+         Zero},
+        {"import",
+         Pc("trip.pdb"),
          [&] { Put("trip.csv", kText), Put("trip.cal", kDefinition), Put("trip.pdb", "old"); },
          [&] {
              output = Pc("trip.pdb");
-             return Quiet([&] { return RLDBImport(Pc("trip.csv").c_str(), output.data(), Pc("trip.cal").c_str(), 0, -1, -1, nullptr); });
-         }, Zero},
-        {"export", Pc("out.csv"),
+             return Quiet([&] {
+                 return RLDBImport(
+                     Pc("trip.csv").c_str(), output.data(), Pc("trip.cal").c_str(), 0, -1, -1, nullptr);
+             });
+         },
+         Zero},
+        {"export",
+         Pc("out.csv"),
          [&] {
              Put("trip.cal", kDefinition), Put("out.csv", "old");
              ASSERT_EQ(0, RLDBWritePDB(Pc("trip.pdb").c_str(), records.data(), 2, 0));
          },
          [&] {
              output = Pc("out.csv");
-             return Quiet([&] { return RLDBExport(Pc("trip.pdb").c_str(), output.data(), Pc("trip.cal").c_str(), -1, -1, -1, nullptr); });
-         }, Zero},
-        {"write text", Pc("b.csv"), [&] { Put("trip.cal", kDefinition), Put("b.csv", "old"); },
-         [&] { return Quiet([&] { return RLDBWriteCSV(Pc("b.csv").c_str(), Pc("trip.cal").c_str(), 0, -1, -1, nullptr, records.data(), 2); }); },
+             return Quiet([&] {
+                 return RLDBExport(
+                     Pc("trip.pdb").c_str(), output.data(), Pc("trip.cal").c_str(), -1, -1, -1, nullptr);
+             });
+         },
+         Zero},
+        {"write text",
+         Pc("b.csv"),
+         [&] { Put("trip.cal", kDefinition), Put("b.csv", "old"); },
+         [&] {
+             return Quiet([&] {
+                 return RLDBWriteCSV(
+                     Pc("b.csv").c_str(), Pc("trip.cal").c_str(), 0, -1, -1, nullptr, records.data(), 2);
+             });
+         },
          Zero},
         // The listing's result stays 0: a sync file it cannot write is said.
-        {"listing", Pc("RLDBSync.inf"), [&] { Put("RLDBSync.inf", "old"); }, [&] { return Enum(); },
-         [&](int32_t result) { return result == 0 && out_.find("Error !!! Writing sync file") == std::string::npos; },
+        {"listing",
+         Pc("RLDBSync.inf"),
+         [&] { Put("RLDBSync.inf", "old"); },
+         [&] { return Enum(); },
+         [&](int32_t result) {
+             return result == 0 && out_.find("Error !!! Writing sync file") == std::string::npos;
+         },
          true},
-        {"database from the device", Pc("Home.rlp"),
-         [&] { ResetDevice(); Push("Home.rlp", kText); Put("Home.rlp", "old\r\n"); },
-         [&] { return FromDevice(0, nullptr); }, Zero, true},
-        {"file from the device", Pc("flag.rli"), [&] { WriteDevice("flag.rli", "device icon"); Put("flag.rli", "pc icon"); },
-         [&] { return FromDevice(9, nullptr, optAlways); }, [](int32_t result) { return result == devReplaced; }, true},
-        {"move to the device", Pc("Move.rlp"), [&] { ResetDevice(); Put("Move.rlp", kText); },
-         [&] { return ToDevice(Pc("Move.rlp"), optMove | optAlways); }, Zero},
+        {"database from the device",
+         Pc("Home.rlp"),
+         [&] {
+             ResetDevice();
+             Push("Home.rlp", kText);
+             Put("Home.rlp", "old\r\n");
+         },
+         [&] { return FromDevice(0, nullptr); },
+         Zero,
+         true},
+        {"file from the device",
+         Pc("flag.rli"),
+         [&] {
+             WriteDevice("flag.rli", "device icon");
+             Put("flag.rli", "pc icon");
+         },
+         [&] { return FromDevice(9, nullptr, optAlways); },
+         [](int32_t result) { return result == devReplaced; },
+         true},
+        {"move to the device",
+         Pc("Move.rlp"),
+         [&] {
+             ResetDevice();
+             Put("Move.rlp", kText);
+         },
+         [&] { return ToDevice(Pc("Move.rlp"), optMove | optAlways); },
+         Zero},
         // A source that ends before its size is no copy: the PC file stays.
-        {"move a file to the device", Pc("pin.rli"), [&] { Put("pin.rli", std::string(3000, 'i')); },
-         [&] { return ToDevice(Pc("pin.rli"), optMove | optAlways); }, [](int32_t result) { return result == devReplaced || result == 0; },
-         false, true, [&] { return FileExists(DeviceFile("pin.rli")) && ReadFile(DeviceFile("pin.rli")).size() == 3000; }},
+        {"move a file to the device",
+         Pc("pin.rli"),
+         [&] { Put("pin.rli", std::string(3000, 'i')); },
+         [&] { return ToDevice(Pc("pin.rli"), optMove | optAlways); },
+         [](int32_t result) { return result == devReplaced || result == 0; },
+         false,
+         true,
+         [&] { return FileExists(DeviceFile("pin.rli")) && ReadFile(DeviceFile("pin.rli")).size() == 3000; }},
     };
     for (const Scenario& scenario : scenarios) Loop(scenario);
 }

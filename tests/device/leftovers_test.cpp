@@ -30,27 +30,29 @@ protected:
         std::vector<std::string> names;
         for (const DeviceDatabaseView& db : Databases()) names.push_back("db " + db.name);
         for (const auto& entry : std::filesystem::directory_iterator(DeviceFile("")))
-            if (entry.path().filename() != "RoverlogDBV.cdb") names.push_back(entry.path().filename().string());
+            if (entry.path().filename() != "RoverlogDBV.cdb")
+                names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }
     std::vector<std::string> PointsOf(const std::string& database) {
         const std::vector<DeviceDatabaseView> all = Databases();
-        return Find(all, database) != nullptr ? Find(all, database)->Names() : std::vector<std::string>{"none"};
+        return Find(all, database) != nullptr ? Find(all, database)->Names()
+                                              : std::vector<std::string>{"none"};
     }
 };
 
 TEST_F(LeftoversTest, ALostConnectionInTheMiddleOfASwapIsHealedByTheNext) {
     const struct {
-        const char* fault;  // the call at which the connection drops
-        bool map;           // a file swap (the map Topo.rlm), not a database swap (Home)
+        const char* fault;                  // the call at which the connection drops
+        bool map;                           // a file swap (the map Topo.rlm), not a database swap (Home)
         std::vector<std::string> expected;  // the points of Home or the map's bytes once healed
     } rows[] = {
         {"CeSetDatabaseInfoEx@1=lost", false, {"Old"}},        // journal written, nothing renamed
         {"CeSetDatabaseInfoEx@2=lost", false, {"Old"}},        // the user's copy set aside, the name free
         {"CeDeleteDatabaseEx@1=lost", false, {"Two", "One"}},  // the new copy named, the old one not yet gone
         {"CeMoveFile@2=lost", true, {"old map"}},              // the old map aside, the new one not moved in
-        {"CeDeleteFile@1=lost", true, {"new map"}},            // the new map in place, the old one not yet gone
+        {"CeDeleteFile@1=lost", true, {"new map"}},  // the new map in place, the old one not yet gone
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.fault);
@@ -95,7 +97,8 @@ TEST_F(LeftoversTest, LeftoversNoJournalNamesAreRecoveredOrRemoved) {
     ASSERT_EQ(0, Enum());
     EXPECT_EQ(DeviceNames(), (std::vector<std::string>{"db Home", "db recovered 1"}));
     EXPECT_EQ(causes_,
-              "VEZUVed: a database set aside by an interrupted copy to the handheld is kept there as 'recovered 1'\n");
+              "VEZUVed: a database set aside by an interrupted copy to the handheld is kept there as "
+              "'recovered 1'\n");
 }
 
 // The PC side's temporary files (an interrupted write) are no user data

@@ -17,7 +17,6 @@ namespace {
 
 class LimitsTest : public SyncTest {};
 
-
 TEST_F(LimitsTest, CopiesKeepTheSourceAndEqualIt) {
     const std::string big(2500, 'b');
     // To the device: the PC file stays (unless moved) and the device's copy

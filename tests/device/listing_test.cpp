@@ -37,11 +37,10 @@ TEST_F(ListingTest, ReportAndSyncFile) {
     WritePc("Lake.rlt", "x");
     WritePc("notes.txt", "x");
     EXPECT_EQ(0, Enum());
-    EXPECT_EQ(kHeader + TestData("device/data/listing-of-every-state.txt") +
-                  kPcOnly + Pc("Lake.rlt") + "\n",
+    EXPECT_EQ(kHeader + TestData("device/data/listing-of-every-state.txt") + kPcOnly + Pc("Lake.rlt") + "\n",
               out_);
-    EXPECT_EQ(Pc("Home.rlp") + "\tHome\r\n" + "\tAVeryLongDatabaseNameOf29Chars\r\n" + Pc("Hike.rlr") + "\tHike\r\n" +
-                  Pc("Walk.rlt") + "\tWalk\r\n" + Pc("Lake.rlt") + "\t\r\n",
+    EXPECT_EQ(Pc("Home.rlp") + "\tHome\r\n" + "\tAVeryLongDatabaseNameOf29Chars\r\n" + Pc("Hike.rlr") +
+                  "\tHike\r\n" + Pc("Walk.rlt") + "\tWalk\r\n" + Pc("Lake.rlt") + "\t\r\n",
               ReadFile(Pc("RLDBSync.inf")));
 }
 
@@ -54,7 +53,8 @@ TEST_F(ListingTest, EmptySidesAndNoVolume) {
     WritePc("Lake.rlt", "x");
     ScopedEnv fault("VEZUVED_DEVICE_FAULTS", "CeMountDBVol");
     EXPECT_EQ(0, Enum());
-    EXPECT_EQ(kHeader + "Can't mount Database Volume: " + kVolumePath + kPcOnly + Pc("Lake.rlt") + "\n", out_);
+    EXPECT_EQ(kHeader + "Can't mount Database Volume: " + kVolumePath + kPcOnly + Pc("Lake.rlt") + "\n",
+              out_);
     EXPECT_EQ(Pc("Lake.rlt") + "\t\r\n", ReadFile(Pc("RLDBSync.inf")));
 }
 
@@ -63,7 +63,8 @@ TEST_F(ListingTest, FailuresAndForcedKind) {
     {
         ScopedEnv fault("VEZUVED_DEVICE_FAULTS", "CeOidGetInfoEx=7");
         EXPECT_EQ(0, Enum());
-        EXPECT_EQ(kHeader + "\nPoints:\nError getting record info: Type: 506f4c69 Err: 7\n\nRoutes:\n\nTracks:\n" +
+        EXPECT_EQ(kHeader +
+                      "\nPoints:\nError getting record info: Type: 506f4c69 Err: 7\n\nRoutes:\n\nTracks:\n" +
                       kPcOnly + "none\n",
                   out_);
     }

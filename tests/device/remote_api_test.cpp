@@ -19,8 +19,15 @@ struct RemoteApiLoad : testing::Test, devtest::EmulatedDevice {
 };
 
 TEST_F(RemoteApiLoad, Results) {
-    struct { const char* what; bool device; const char* state; const char* faults; int library; int32_t expected; }
-    const cases[] = {  // library: 0 emulator, 1 partial emulator, 2 missing file
+    struct {
+        const char* what;
+        bool device;
+        const char* state;
+        const char* faults;
+        int library;
+        int32_t expected;
+    } const cases[] = {
+        // library: 0 emulator, 1 partial emulator, 2 missing file
         {"connected", true, nullptr, nullptr, 0, 0},
         {"no device folder", false, nullptr, nullptr, 0, rapiErrInit},
         {"connection start refused", true, nullptr, "CeRapiInitEx", 0, rapiErrInit},
@@ -50,7 +57,9 @@ TEST_F(RemoteApiLoad, Results) {
             EXPECT_NE(std::string::npos, printed.find("CeCreateDirectory")) << printed;
         else
             EXPECT_EQ("", printed);
-        if (result == 0) { EXPECT_EQ(12u, init.cbSize); }  // the entries loaded serve every copy
+        if (result == 0) {
+            EXPECT_EQ(12u, init.cbSize);
+        }  // the entries loaded serve every copy
         UnloadRemoteApi();
         EXPECT_FALSE(RemoteApiLoaded());
         const auto* slots = reinterpret_cast<const unsigned char*>(&RemoteApi());

@@ -44,8 +44,8 @@ TEST_F(RoundTripTest, PointsRouteAndTrackComeBackUnchanged) {
     // Unchanged on both sides: a second round copies nothing.
     EXPECT_EQ(devUpToDate, ToDevice(PcFolder(), optUpdate));
     EXPECT_EQ(0, FromDevice(-1, nullptr));
-    EXPECT_EQ("Database is up to date: " + Pc("Places.rlp") + "\n" + "Database is up to date: " + Pc("Loop.rlr") +
-                  "\n" + "Database is up to date: " + Pc("Walk.rlt") + "\n",
+    EXPECT_EQ("Database is up to date: " + Pc("Places.rlp") + "\n" + "Database is up to date: " +
+                  Pc("Loop.rlr") + "\n" + "Database is up to date: " + Pc("Walk.rlt") + "\n",
               out_);
 }
 

@@ -28,8 +28,8 @@ namespace fs = std::filesystem;
 
 RLDBReadCSVFunction ReadCsv() {
 #if defined(_WIN32)
-    return reinterpret_cast<RLDBReadCSVFunction>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("vezuved.dll"), VEZUVED_READCSV_DECORATED_NAME)));
+    return reinterpret_cast<RLDBReadCSVFunction>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("vezuved.dll"), VEZUVED_READCSV_DECORATED_NAME)));
 #else
     return RLDBReadCSV;
 #endif
@@ -41,8 +41,9 @@ protected:
         std::mt19937_64 random{std::random_device{}()};
         folder_ = fs::temp_directory_path() / ("vezuved-exports-" + std::to_string(random()));
         fs::create_directories(folder_ / "device");
-        Write("points.cal", "Delimited = ,\nFieldCount = 7\nlatitude = 0\nlongitude = 1\nelevation = 2\ntime = 3\n"
-                            "name = 4\nicon = 5\ndesc = 6\nLocFormat = Num\nEleFormat = Feet\nDBType = Point\nExt = csv\n");
+        Write("points.cal",
+              "Delimited = ,\nFieldCount = 7\nlatitude = 0\nlongitude = 1\nelevation = 2\ntime = 3\n"
+              "name = 4\nicon = 5\ndesc = 6\nLocFormat = Num\nEleFormat = Feet\nDBType = Point\nExt = csv\n");
     }
     void TearDown() override {
         std::error_code ignored;
@@ -63,7 +64,10 @@ protected:
     fs::path folder_;
 };
 
-void Fill(RLPointRecord& record, const char* name, const char* latitude, const char* longitude,
+void Fill(RLPointRecord& record,
+          const char* name,
+          const char* latitude,
+          const char* longitude,
           const char* elevation) {
     std::memset(&record, 0, sizeof record);
     std::strcpy(record.name, name);
@@ -97,15 +101,21 @@ TEST_F(SharedLibrary, ResultsOfRefusedCallsCrossTheBoundaryUnchanged) {
         {"RLDBReadPDB of a missing file", RLDBReadPDB(Path("none.pdb").c_str(), &records, &kind), -1},
         {"DoReadPDB of a missing file", DoReadPDB(Path("none.pdb").c_str(), &records, &kind), -1},
         {"RLGetPDBFileInfo of a missing file",
-         RLGetPDBFileInfo(Path("none.pdb").c_str(), &kind, &source, &version, &count), -1},
+         RLGetPDBFileInfo(Path("none.pdb").c_str(), &kind, &source, &version, &count),
+         -1},
         {"RLGetPDBFileInfo of no database",
-         RLGetPDBFileInfo(Path("junk.pdb").c_str(), &kind, &source, &version, &count), VEZUVED_PDB_ERR_FORMAT},
+         RLGetPDBFileInfo(Path("junk.pdb").c_str(), &kind, &source, &version, &count),
+         VEZUVED_PDB_ERR_FORMAT},
         {"RLDBWritePDB of kind 3", RLDBWritePDB(Path("log.pdb").c_str(), &point, 1, VEZUVED_KIND_LOG), -1},
         {"RLDBImport of a missing file",
-         RLDBImport(Path("none.csv").c_str(), nullptr, Path("points.cal").c_str(), 0, -1, -1, nullptr), -1},
+         RLDBImport(Path("none.csv").c_str(), nullptr, Path("points.cal").c_str(), 0, -1, -1, nullptr),
+         -1},
         {"RLDBReadCSV of a missing file",
-         ReadCsv()(Path("none.csv").c_str(), Path("points.cal").c_str(), 0, -1, -1, nullptr, &records), -1},
-        {"RLGetCalFileInfo without outputs", RLGetCalFileInfo("Ext", Path("points.cal").c_str(), nullptr, nullptr), 0},
+         ReadCsv()(Path("none.csv").c_str(), Path("points.cal").c_str(), 0, -1, -1, nullptr, &records),
+         -1},
+        {"RLGetCalFileInfo without outputs",
+         RLGetCalFileInfo("Ext", Path("points.cal").c_str(), nullptr, nullptr),
+         0},
     };
     for (const auto& c : cases) EXPECT_EQ(c.result, c.expected) << c.call;
     EXPECT_EQ(std::tie(kind, source, version, count), std::make_tuple(7, 7, 7, 7));
@@ -120,12 +130,15 @@ TEST_F(SharedLibrary, RecordsTextAndDatabasesRoundTripWithFieldMapsAndNegativeSh
     Fill(points[1], "Lake", "-0.5000000", "0.2500000", "");
     ASSERT_EQ(RLSetPointDesc(&points[1], "north shore"), 0);
     const int16_t map[7] = {1, 0, -1, -1, 2, -1, 3};  // longitude first, no elevation, time or icon
-    ASSERT_EQ(RLDBWriteCSV(Path("map.csv").c_str(), Path("points.cal").c_str(), 0, -1, -1, map, points, 2), 0);
+    ASSERT_EQ(RLDBWriteCSV(Path("map.csv").c_str(), Path("points.cal").c_str(), 0, -1, -1, map, points, 2),
+              0);
     // Seven columns, as FieldCount says; the unmapped ones empty.
-    EXPECT_EQ(Read("map.csv"), "-122.6000000,45.5000000,Camp,,,,\r\n0.2500000,-0.5000000,Lake,north shore,,,\r\n");
+    EXPECT_EQ(Read("map.csv"),
+              "-122.6000000,45.5000000,Camp,,,,\r\n0.2500000,-0.5000000,Lake,north shore,,,\r\n");
 
     void* records = nullptr;
-    const int32_t count = ReadCsv()(Path("map.csv").c_str(), Path("points.cal").c_str(), 0, -1, -1, map, &records);
+    const int32_t count =
+        ReadCsv()(Path("map.csv").c_str(), Path("points.cal").c_str(), 0, -1, -1, map, &records);
     ASSERT_EQ(count, 2);
     EXPECT_STREQ(RLGetPointDesc(static_cast<const RLPointRecord*>(records) + 1), "north shore");
     EXPECT_EQ(RLDBWritePDB(Path("back.pdb").c_str(), records, count, VEZUVED_KIND_ROUTE), 0);
@@ -135,9 +148,12 @@ TEST_F(SharedLibrary, RecordsTextAndDatabasesRoundTripWithFieldMapsAndNegativeSh
     EXPECT_EQ(RLGetPDBFileInfo(Path("back.pdb").c_str(), &kind, &source, &version, &dbCount), 0);
     EXPECT_EQ(std::tie(kind, dbCount), std::make_tuple(VEZUVED_KIND_ROUTE, 2));
     std::vector<char> written(VEZUVED_PATH_BUFFER, '\0');
-    EXPECT_EQ(RLDBExport(Path("back.pdb").c_str(), written.data(), Path("points.cal").c_str(), -1, -1, -1, nullptr), 0);
+    EXPECT_EQ(
+        RLDBExport(Path("back.pdb").c_str(), written.data(), Path("points.cal").c_str(), -1, -1, -1, nullptr),
+        0);
     EXPECT_EQ(std::string(written.data()), Path("back.csv"));
-    EXPECT_EQ(Read("back.csv"), "45.5000000,-122.6000000,,,Camp,,\r\n-0.5000000,0.2500000,,,Lake,,north shore\r\n");
+    EXPECT_EQ(Read("back.csv"),
+              "45.5000000,-122.6000000,,,Camp,,\r\n-0.5000000,0.2500000,,,Lake,,north shore\r\n");
     RLSetPointDesc(&points[1], nullptr);
 }
 
@@ -154,7 +170,8 @@ int32_t VEZUVED_CALL Progress(int32_t stage, int32_t, int32_t, const char*, void
     if (stage == 2) ++g_host.done;
     return g_host.progress;
 }
-int32_t VEZUVED_CALL Ask(const char* name, int32_t, const char*, const char*, uint32_t* options, void* session) {
+int32_t VEZUVED_CALL
+Ask(const char* name, int32_t, const char*, const char*, uint32_t* options, void* session) {
     if (session != &g_host || std::strcmp(name, "huts") != 0) return -1;
     ++g_host.asked;
     g_host.askedOptions = *options;
@@ -202,10 +219,19 @@ TEST_F(SharedLibrary, PushesAndPullsThroughTheRemoteApiCallTheHostAndHeedItsAnsw
         }
     }
     fs::create_directories(folder_ / "back");
-    EXPECT_EQ(AsHost({}, [&] {
-                  return RLDBCECopyFromDevice(nullptr, nullptr, Path("back").c_str(), VEZUVED_OPT_ALWAYS, nullptr,
-                                              VEZUVED_KIND_POINT, 0, 0, 0, 0);
-              }),
+    EXPECT_EQ(AsHost({},
+                     [&] {
+                         return RLDBCECopyFromDevice(nullptr,
+                                                     nullptr,
+                                                     Path("back").c_str(),
+                                                     VEZUVED_OPT_ALWAYS,
+                                                     nullptr,
+                                                     VEZUVED_KIND_POINT,
+                                                     0,
+                                                     0,
+                                                     0,
+                                                     0);
+                     }),
               0);
     EXPECT_EQ(g_host.done, 1);
     EXPECT_EQ(Read("back/huts.rlp").substr(0, 29), "46.1000000,7.2000000,8000,,Hu");

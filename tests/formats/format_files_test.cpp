@@ -8,13 +8,13 @@
 #include <map>
 #include <string>
 
-#include "support/diag_capture.h"
+#include "base/memory.h"
 #include "formats/format_catalogue.h"
 #include "formats/format_file.h"
-#include "base/memory.h"
 #include "platform/folder_search.h"
 #include "platform/wildcard.h"
 #include "state_snapshot.h"
+#include "support/diag_capture.h"
 #include "support/test_support.h"
 #include "vezuved/vezuved.h"
 
@@ -23,14 +23,31 @@ using namespace vezuved;
 namespace {
 
 TEST(Wildcard, MatchesLikeThePcFileSystem) {
-    struct { const char* pattern; const char* name; bool matches; } const cases[] = {
-        {"*", "", true},          {"*.*", "abc", true},      {"*.CAL", "x.cal", true},   {"*.cal", ".cal", true},
-        {"*.cal", "x.cal.bak", false}, {"?.cal", "a.cal", true}, {"?.cal", ".cal", false}, {"a?c", "ac", false},
-        {"a*b*c", "abc", true},   {"a*b*c", "aXbY", false},  {"*?", "", false},          {"foo.*", "foo", true},
-        {"foo.*", "food", false}, {"*.", "readme", true},    {"*.", "read.me", false},   {"", "a", false},
+    struct {
+        const char* pattern;
+        const char* name;
+        bool matches;
+    } const cases[] = {
+        {"*", "", true},
+        {"*.*", "abc", true},
+        {"*.CAL", "x.cal", true},
+        {"*.cal", ".cal", true},
+        {"*.cal", "x.cal.bak", false},
+        {"?.cal", "a.cal", true},
+        {"?.cal", ".cal", false},
+        {"a?c", "ac", false},
+        {"a*b*c", "abc", true},
+        {"a*b*c", "aXbY", false},
+        {"*?", "", false},
+        {"foo.*", "foo", true},
+        {"foo.*", "food", false},
+        {"*.", "readme", true},
+        {"*.", "read.me", false},
+        {"", "a", false},
         {"\xe4*", "\xc4x", false},  // only ASCII letters fold
     };
-    for (const auto& c : cases) EXPECT_EQ(WildcardMatch(c.pattern, c.name), c.matches) << c.pattern << " vs " << c.name;
+    for (const auto& c : cases)
+        EXPECT_EQ(WildcardMatch(c.pattern, c.name), c.matches) << c.pattern << " vs " << c.name;
     EXPECT_FALSE(WildcardMatch(nullptr, "a") || WildcardMatch("*", nullptr));
     const std::string name(20000, 'a');  // pathological patterns stay fast
     EXPECT_FALSE(WildcardMatch("*a*a*a*a*a*a*a*a*a*a*b", name.c_str()));
@@ -41,7 +58,8 @@ std::map<std::string, bool> Listing(const std::string& folder, const char* patte
     std::map<std::string, bool> seen;
     FolderSearch search;
     EXPECT_TRUE(search.Open(folder, pattern));
-    for (FolderEntry entry; search.Next(entry);) EXPECT_TRUE(seen.emplace(entry.name, entry.isFolder).second) << entry.name;
+    for (FolderEntry entry; search.Next(entry);)
+        EXPECT_TRUE(seen.emplace(entry.name, entry.isFolder).second) << entry.name;
     return seen;
 }
 
@@ -49,7 +67,8 @@ TEST(FolderSearchTest, YieldsMatchingEntriesWithTheirKind) {
     TempFolder folder;
     for (const char* name : {"a.cal", "B.CAL", "c.txt"}) WriteFileBytes(folder.file(name), "x");
     std::filesystem::create_directory(folder.file("d.cal"));
-    EXPECT_EQ(Listing(folder.path(), "*.cal"), (std::map<std::string, bool>{{"a.cal", 0}, {"B.CAL", 0}, {"d.cal", 1}}));
+    EXPECT_EQ(Listing(folder.path(), "*.cal"),
+              (std::map<std::string, bool>{{"a.cal", 0}, {"B.CAL", 0}, {"d.cal", 1}}));
     EXPECT_EQ(Listing(folder.path(), "?.TXT"), (std::map<std::string, bool>{{"c.txt", false}}));
     CurrentFolderScope here(folder.path());  // the empty folder text means the current folder
     EXPECT_EQ(std::filesystem::path(CurrentFolder()), std::filesystem::current_path());
@@ -72,16 +91,20 @@ TEST(FolderSearchTest, YieldsMatchingEntriesWithTheirKind) {
 TEST(FormatPath, ExtensionReplacedOrAppended) {
     const std::string longest(kFormatPathMax, 'p');
     const std::pair<const char*, const char*> cases[] = {
-        {"C:\\data\\points.txt", "C:\\data\\points.cal"}, {"C:\\data\\points", "C:\\data\\points.cal"},
-        {"points.tar.gz", "points.tar.cal"}, {"C:\\v1.2\\points", "C:\\v1.cal"},  // the last '.' of the whole path
-        {"", ".cal"}, {longest.c_str(), nullptr}};
+        {"C:\\data\\points.txt", "C:\\data\\points.cal"},
+        {"C:\\data\\points", "C:\\data\\points.cal"},
+        {"points.tar.gz", "points.tar.cal"},
+        {"C:\\v1.2\\points", "C:\\v1.cal"},  // the last '.' of the whole path
+        {"", ".cal"},
+        {longest.c_str(), nullptr}};
     for (const auto& [given, definition] : cases) {
         std::string out = "untouched";
         EXPECT_TRUE(MakeFormatPath(given, out)) << given;
         EXPECT_EQ(out, definition ? definition : longest + ".cal") << given;
     }
     std::string out = "untouched";
-    EXPECT_FALSE(MakeFormatPath(std::string(kFormatPathMax + 1, 'p').c_str(), out) || MakeFormatPath(nullptr, out));
+    EXPECT_FALSE(MakeFormatPath(std::string(kFormatPathMax + 1, 'p').c_str(), out) ||
+                 MakeFormatPath(nullptr, out));
     EXPECT_EQ(out, "untouched");
 }
 
@@ -93,7 +116,8 @@ protected:
 
 TEST_F(FormatFiles, LoadsTheDefinitionBesideTheDataFile) {
     // Binary reading: nothing stops at a NUL or a Ctrl-Z; large files are read whole.
-    Put("points.cal", std::string("FieldCount=4\0\x1a\nHeaderLines=2\n", 29) + std::string(20000, '\n') + "Ext=far");
+    Put("points.cal",
+        std::string("FieldCount=4\0\x1a\nHeaderLines=2\n", 29) + std::string(20000, '\n') + "Ext=far");
     CapturedDiagnostics said;
     EXPECT_EQ(LoadFormatFile(folder.file("points.txt").c_str(), nullptr), 0);
     EXPECT_EQ(State().FieldCount, 4);
@@ -102,7 +126,8 @@ TEST_F(FormatFiles, LoadsTheDefinitionBesideTheDataFile) {
     std::filesystem::create_directory(folder.file("v1.2"));  // a dot in a folder name counts
     Put("v1.cal", "Source=Garmin\nFormatTitle=Found it\nFieldCount=9\n");
     ResetConversionState();
-    EXPECT_EQ(LoadFormatFile(folder.file("v1.2/points").c_str(), "FormatTitle"), 0);  // a wanted keyword is passed on
+    EXPECT_EQ(LoadFormatFile(folder.file("v1.2/points").c_str(), "FormatTitle"),
+              0);  // a wanted keyword is passed on
     EXPECT_EQ(State().FoundValue.value_or("<none>"), "Found it");
     EXPECT_EQ(State().Layout, 3);
     EXPECT_EQ(State().FieldCount, 7);
@@ -137,19 +162,29 @@ TEST_F(FormatFiles, ValuesOfDefinitions) {
         Put("comma.cal", "Source=Garmin\nHeader=h\nFormatTitle = Comma\nDBType = Track2\nHeaderLines=4\n");
     Put("long.cal", "FormatTitle=" + std::string(2000, 't'));
     const std::string longest(kFormatLineMax - 12, 't');  // a value fits kFormatLineMax + 1 bytes
-    const struct { const char* keyword; const char* file; std::string value; int32_t length; } cases[] = {
+    const struct {
+        const char* keyword;
+        const char* file;
+        std::string value;
+        int32_t length;
+    } cases[] = {
         // keyword null: the title; "": a null keyword
-        {nullptr, "comma.txt", "Comma", 5}, {"dbtype", "comma.cal", "Track2", 6},
-        {"Field3", "comma", "", kUnset}, {"", "comma.txt", "", kUnset},
-        {nullptr, "long", longest, int32_t(longest.size())}, {nullptr, "none", "", kUnset},
+        {nullptr, "comma.txt", "Comma", 5},
+        {"dbtype", "comma.cal", "Track2", 6},
+        {"Field3", "comma", "", kUnset},
+        {"", "comma.txt", "", kUnset},
+        {nullptr, "long", longest, int32_t(longest.size())},
+        {nullptr, "none", "", kUnset},
     };
     CapturedDiagnostics said;
     for (const auto& c : cases) {
         char buffer[kFormatLineMax + 1] = "stale";
         int32_t length = kUnset;
         const std::string path = folder.file(c.file);
-        EXPECT_EQ(c.keyword ? RLGetCalFileInfo(*c.keyword ? c.keyword : nullptr, path.c_str(), buffer, &length)
-                            : RLGetCalFileTitle(path.c_str(), buffer, &length), 0);
+        EXPECT_EQ(c.keyword
+                      ? RLGetCalFileInfo(*c.keyword ? c.keyword : nullptr, path.c_str(), buffer, &length)
+                      : RLGetCalFileTitle(path.c_str(), buffer, &length),
+                  0);
         EXPECT_EQ(buffer, c.value) << (c.keyword ? c.keyword : "title") << ' ' << c.file;
         EXPECT_EQ(length, c.length) << (c.keyword ? c.keyword : "title") << ' ' << c.file;
         EXPECT_FALSE(State().FoundValue || State().FormatTitle || State().Header);
@@ -196,23 +231,40 @@ TEST_F(ExtensionSearch, KindFilterAndExtChooseAmongDefinitions) {
     EXPECT_EQ(FindFormatForExtension(65535, "txt", nullptr), 65535);
     const std::string e400(400, 'e'), e259(259, 'e'), n200(200, 'n');
     const std::pair<std::string, std::string> files[] = {
-        {"a_point.cal", "DBType=Point\nExt=txt\n"}, {"b_track.cal", "DBType=Track\nExt=txt\n"},
-        {"c_route.cal", "DBType=route\nExt=RTE\n"}, {"notes.txt", "DBType=Route\nExt=txt\n"},
-        {"datum.cal", "DBType=Datum\nExt=dat\n"}, {"untyped.cal", "Ext=unt\n"}, {"dotted.cal", "Ext=.csv\n"},
-        {"long.cal", "DBType=" + std::string(400, 'T') + "\nExt=" + e400 + "\n"}, {n200 + ".cal", "Ext=nnn\n"},
+        {"a_point.cal", "DBType=Point\nExt=txt\n"},
+        {"b_track.cal", "DBType=Track\nExt=txt\n"},
+        {"c_route.cal", "DBType=route\nExt=RTE\n"},
+        {"notes.txt", "DBType=Route\nExt=txt\n"},
+        {"datum.cal", "DBType=Datum\nExt=dat\n"},
+        {"untyped.cal", "Ext=unt\n"},
+        {"dotted.cal", "Ext=.csv\n"},
+        {"long.cal", "DBType=" + std::string(400, 'T') + "\nExt=" + e400 + "\n"},
+        {n200 + ".cal", "Ext=nnn\n"},
         {"UPPER.CAL", "DBType=Route\nExt=GpX\n"}};
     for (const auto& [name, text] : files) Put(name, text);
     std::filesystem::create_directory(folder.file("d_folder.cal"));
-    struct { int32_t filter; const char* ext; const char* found; int32_t kind; } const cases[] = {
-        {1, "txt", "b_track.cal", 1}, {0, "TXT", "a_point.cal", 0}, {2, "rte", "c_route.cal", 2},
-        {2, "txt", nullptr, 65535}, {65535, "csv", nullptr, 65535}, {65535, nullptr, nullptr, 65535},
+    struct {
+        int32_t filter;
+        const char* ext;
+        const char* found;
+        int32_t kind;
+    } const cases[] = {
+        {1, "txt", "b_track.cal", 1},
+        {0, "TXT", "a_point.cal", 0},
+        {2, "rte", "c_route.cal", 2},
+        {2, "txt", nullptr, 65535},
+        {65535, "csv", nullptr, 65535},
+        {65535, nullptr, nullptr, 65535},
         {65535, ".csv", "dotted.cal", 65535},  // Ext is compared as written, no dot added
-        {2, "dat", "datum.cal", 65535}, {0, "unt", "untyped.cal", 65535},  // a missing or unknown kind never filters
-        {1, e400.c_str(), nullptr, 65535}, {1, e259.c_str(), "long.cal", 65535},  // values are cut at 259
-        {2, "gpx", "UPPER.CAL", 2},  // names match any case; the file is read by its own name
+        {2, "dat", "datum.cal", 65535},
+        {0, "unt", "untyped.cal", 65535},  // a missing or unknown kind never filters
+        {1, e400.c_str(), nullptr, 65535},
+        {1, e259.c_str(), "long.cal", 65535},  // values are cut at 259
+        {2, "gpx", "UPPER.CAL", 2},            // names match any case; the file is read by its own name
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(Search(c.filter, c.ext), c.found ? Here(c.found) : "") << c.filter << ' ' << (c.ext ? c.ext : "null");
+        EXPECT_EQ(Search(c.filter, c.ext), c.found ? Here(c.found) : "")
+            << c.filter << ' ' << (c.ext ? c.ext : "null");
         EXPECT_EQ(kind_, c.kind);
     }
     EXPECT_EQ(State().DBKind, 2);  // the state keeps what the last definition examined left
@@ -222,7 +274,8 @@ TEST_F(ExtensionSearch, KindFilterAndExtChooseAmongDefinitions) {
     FolderSearch search;
     ASSERT_TRUE(search.Open(folder.path(), "*_*.cal"));
     FolderEntry first;
-    while (search.Next(first) && first.name != "a_point.cal" && first.name != "b_track.cal") {}
+    while (search.Next(first) && first.name != "a_point.cal" && first.name != "b_track.cal") {
+    }
     EXPECT_EQ(Search(65535, "txt"), Here(first.name));
     EXPECT_EQ(kind_, first.name == "a_point.cal" ? 0 : 1);
 }

@@ -22,9 +22,9 @@ using Edit = void (*)(StateSnapshot&);
 
 struct ParseCase {
     std::string text;
-    Edit expect;                    // null: nothing changes
-    const char* wanted = nullptr;   // the name searched for
-    bool stops = false;             // ParseFormatText's result
+    Edit expect;                   // null: nothing changes
+    const char* wanted = nullptr;  // the name searched for
+    bool stops = false;            // ParseFormatText's result
 };
 
 void PrintTo(const ParseCase& c, std::ostream* os) { *os << testing::PrintToString(c.text); }
@@ -34,55 +34,88 @@ const std::string kKey29 = "Header" + std::string(18, ' ') + "Lines";
 
 const std::vector<ParseCase> kKeywordCases = {
     // Keys: any case, spaces inside dropped, whole words only; numbers as atoi reads them.
-    {"  F i e l d C o u n t=9", SET(s.fieldCount = 9)}, {"FIELDCOUNT = -3", SET(s.fieldCount = -3)},
-    {"FieldCount = +12abc", SET(s.fieldCount = 12)}, {"FieldCount =", SET(s.fieldCount = 0)},
-    {"FieldCounts = 9", SET(s.labels[0] = "9")}, {"Count = 9", nullptr},  // a "Field" line; no keyword
+    {"  F i e l d C o u n t=9", SET(s.fieldCount = 9)},
+    {"FIELDCOUNT = -3", SET(s.fieldCount = -3)},
+    {"FieldCount = +12abc", SET(s.fieldCount = 12)},
+    {"FieldCount =", SET(s.fieldCount = 0)},
+    {"FieldCounts = 9", SET(s.labels[0] = "9")},
+    {"Count = 9", nullptr},  // a "Field" line; no keyword
     // Source: the whole value, any case.
-    {"Source=Garmin ", nullptr}, {"Source=garmin", SET(s.source = 3)}, {"Source = PCX5", SET(s.source = 6)},
-    {"Source=tab", SET(s.source = 2; s.delimited = '\t')}, {"Source=Fixed", SET(s.source = 5)},
+    {"Source=Garmin ", nullptr},
+    {"Source=garmin", SET(s.source = 3)},
+    {"Source = PCX5", SET(s.source = 6)},
+    {"Source=tab", SET(s.source = 2; s.delimited = '\t')},
+    {"Source=Fixed", SET(s.source = 5)},
     {"Source=Comma", nullptr},
     // Delimited.
-    {"Delimited=\\t", SET(s.source = 2; s.delimited = '\t')}, {"Delimited= ;", SET(s.delimited = ';')},
+    {"Delimited=\\t", SET(s.source = 2; s.delimited = '\t')},
+    {"Delimited= ;", SET(s.delimited = ';')},
     {"Source=Garmin\nDelimited=;", SET(s.source = 3; s.delimited = ';')},
-    {"Source=Garmin\nDelimited=,", SET(s.source = 1)}, {"Delimited=\\x", nullptr},
+    {"Source=Garmin\nDelimited=,", SET(s.source = 1)},
+    {"Delimited=\\x", nullptr},
     // Column numbers, stored unchecked; icon is a column, or an icon text holding ':'.
-    {"latitude=7", SET(s.map[0] = 7)}, {"LONGITUDE = 8", SET(s.map[1] = 8)},
+    {"latitude=7", SET(s.map[0] = 7)},
+    {"LONGITUDE = 8", SET(s.map[1] = 8)},
     {"elevation = -1", SET(s.map[2] = -1)},
-    {"time=12", SET(s.map[3] = 12)}, {"Name=0", SET(s.map[4] = 0)}, {"desc=99", SET(s.map[6] = 99)},
-    {"date = 4", SET(s.map[7] = 4)}, {"icon=9", SET(s.map[5] = 9)},
+    {"time=12", SET(s.map[3] = 12)},
+    {"Name=0", SET(s.map[4] = 0)},
+    {"desc=99", SET(s.map[6] = 99)},
+    {"date = 4", SET(s.map[7] = 4)},
+    {"icon=9", SET(s.map[5] = 9)},
     {"icon = :" + k100, SET(s.defaultIcon = (":" + k100).substr(0, 79); s.map[5] = -1)},
     // LocFormat: by the value's beginning.
-    {"LocFormat=DegNoSpace", SET(s.locFormat = 3)}, {"LocFormat=deg", SET(s.locFormat = 1)},
-    {"LocFormat=DegNoSp", SET(s.locFormat = 1)}, {"LocFormat=COMP", SET(s.locFormat = 2)},
-    {"LocFormat=Com", nullptr}, {"LocFormat=Deg\nLocFormat=Numeric", SET(s.locFormat = 0)},
+    {"LocFormat=DegNoSpace", SET(s.locFormat = 3)},
+    {"LocFormat=deg", SET(s.locFormat = 1)},
+    {"LocFormat=DegNoSp", SET(s.locFormat = 1)},
+    {"LocFormat=COMP", SET(s.locFormat = 2)},
+    {"LocFormat=Com", nullptr},
+    {"LocFormat=Deg\nLocFormat=Numeric", SET(s.locFormat = 0)},
     {"LocFormat=Deg\nLocFormat=UTM", SET(s.locFormat = 1)},
     // DBType and PalmDBType.
-    {"DBType=Route2", SET(s.dbKind = 2; s.recordVersion = 2)}, {"DBType=Routes", SET(s.dbKind = 2)},
-    {"DBType=Waypoint", nullptr}, {"DBType=Tracks", SET(s.dbKind = 1)}, {"DBType=Datum", SET(s.dbKind = 6)},
+    {"DBType=Route2", SET(s.dbKind = 2; s.recordVersion = 2)},
+    {"DBType=Routes", SET(s.dbKind = 2)},
+    {"DBType=Waypoint", nullptr},
+    {"DBType=Tracks", SET(s.dbKind = 1)},
+    {"DBType=Datum", SET(s.dbKind = 6)},
     {"DBType=Route\nDBType=Points", SET(s.dbKind = 0)},
     {"Palm DB Type = Track2", SET(s.dbKind = 1; s.recordVersion = 2)},
     // EleFormat: the first character.
-    {"EleFormat=m", SET(s.eleFormat = 1)}, {"EleFormat=M\nEleFormat=feet", nullptr},
-    {"EleFormat=M\nEleFormat=yards", SET(s.eleFormat = 1)}, {"EleFormat=M\nEleFormat =", nullptr},
+    {"EleFormat=m", SET(s.eleFormat = 1)},
+    {"EleFormat=M\nEleFormat=feet", nullptr},
+    {"EleFormat=M\nEleFormat=yards", SET(s.eleFormat = 1)},
+    {"EleFormat=M\nEleFormat =", nullptr},
     // Texts, cut to their capacities; Ext gains its dot, and is cut to 35 characters.
     {"DefaultIcon = Waypoint  ", SET(s.defaultIcon = "Waypoint  ")},
-    {"HeaderLines = 2", SET(s.headerLines = 2)}, {"FieldLen = 10,20,5", SET(s.fieldLen = "10,20,5")},
+    {"HeaderLines = 2", SET(s.headerLines = 2)},
+    {"FieldLen = 10,20,5", SET(s.fieldLen = "10,20,5")},
     {"FieldLen = " + k300, SET(s.fieldLen = k300.substr(0, 255))},
-    {"Header = Name,Lat,Lon", SET(s.header = "Name,Lat,Lon")}, {"Header =", SET(s.header = "")},
+    {"Header = Name,Lat,Lon", SET(s.header = "Name,Lat,Lon")},
+    {"Header =", SET(s.header = "")},
     {"FormatTitle = Comma separated ", SET(s.formatTitle = "Comma separated ")},
-    {"Ext=.txt", SET(s.ext = ".txt")}, {"Ext=" + k40, SET(s.ext = "." + k40.substr(0, 34))},
+    {"Ext=.txt", SET(s.ext = ".txt")},
+    {"Ext=" + k40, SET(s.ext = "." + k40.substr(0, 34))},
     // The '=' must lie within 30 characters of the first non-space character.
-    {kKey29 + "=4", SET(s.headerLines = 4)}, {"    " + kKey29 + "=4", SET(s.headerLines = 4)},
+    {kKey29 + "=4", SET(s.headerLines = 4)},
+    {"    " + kKey29 + "=4", SET(s.headerLines = 4)},
     {kKey29 + " =4", nullptr},
     // Comment keywords, comment lines and lines without a usable '='.
-    {"// = FieldCount=9", nullptr}, {"# = 5", nullptr}, {"; FieldCount = 9", nullptr},
-    {"FieldCount ; = 9", nullptr}, {"FieldCount 9", nullptr}, {"= 9", nullptr},
+    {"// = FieldCount=9", nullptr},
+    {"# = 5", nullptr},
+    {"; FieldCount = 9", nullptr},
+    {"FieldCount ; = 9", nullptr},
+    {"FieldCount 9", nullptr},
+    {"= 9", nullptr},
     // Field labels.
-    {"Field3=Latitude", SET(s.labels[3] = "Latitude")}, {"Field32=x", nullptr}, {"Field-1=x", nullptr},
-    {"Field99999999999=x", nullptr}, {"FieldX=zero", SET(s.labels[0] = "zero")},
-    {"field31 = last ", SET(s.labels[31] = "last ")}, {"Field 7 = seven", SET(s.labels[7] = "seven")},
+    {"Field3=Latitude", SET(s.labels[3] = "Latitude")},
+    {"Field32=x", nullptr},
+    {"Field-1=x", nullptr},
+    {"Field99999999999=x", nullptr},
+    {"FieldX=zero", SET(s.labels[0] = "zero")},
+    {"field31 = last ", SET(s.labels[31] = "last ")},
+    {"Field 7 = seven", SET(s.labels[7] = "seven")},
     // Quotes: dropped, before the value's leading spaces are skipped; ';' and '=' inside are plain.
-    {"Header = \"a;b=c\"", SET(s.header = "a;b=c")}, {"\"FormatTitle\" = \"x\"y", SET(s.formatTitle = "xy")},
+    {"Header = \"a;b=c\"", SET(s.header = "a;b=c")},
+    {"\"FormatTitle\" = \"x\"y", SET(s.formatTitle = "xy")},
     {"FormatTitle = \"  padded  \"", SET(s.formatTitle = "padded  ")},
 };
 
@@ -94,18 +127,23 @@ const std::vector<ParseCase> kWalkCases = {
     {"\n\n\r\n\0\nFieldCount=4\n\n"s, SET(s.fieldCount = 4)},                     // blank lines
     {"FieldCount=4\nFieldCount=5", SET(s.fieldCount = 5)},                        // later line wins
     {"Header = \"Name\nLat\r\nLon\"\nFieldCount=3", SET(s.header = "Name\nLat\r\nLon"; s.fieldCount = 3)},
-    {"Field\aCount=\b9", SET(s.fieldCount = 9)},             // BEL and BS dropped outside quotes
-    {"Header=\"a\a\bb\"", SET(s.header = "a\a\bb")},         // and kept inside them
-    {"Header=\"ab\0cd\"\nFieldCount=2"s, SET(s.header = "ab"; s.fieldCount = 2)},  // a quoted NUL ends the value
+    {"Field\aCount=\b9", SET(s.fieldCount = 9)},      // BEL and BS dropped outside quotes
+    {"Header=\"a\a\bb\"", SET(s.header = "a\a\bb")},  // and kept inside them
+    {"Header=\"ab\0cd\"\nFieldCount=2"s,
+     SET(s.header = "ab"; s.fieldCount = 2)},  // a quoted NUL ends the value
     {"FieldCount=3\nHeader=\"abc\nFieldCount=9", SET(s.fieldCount = 3; s.header = "abc\nFieldCount=9")},
     // Over-long lines are cut to 511 characters (quoted too); the cut keeps the quote state.
     {"Header=" + kLong + "\nFieldCount=5", SET(s.header = std::string(504, 'x'); s.fieldCount = 5)},
     {"Header=\"" + kLong + "\nmore\"\nFieldCount=5", SET(s.header = std::string(504, 'x'); s.fieldCount = 5)},
-    {"Header=" + kLong + "\"\nFieldCount=5\"\nHeaderLines=1", SET(s.header = std::string(504, 'x'); s.headerLines = 1)},
+    {"Header=" + kLong + "\"\nFieldCount=5\"\nHeaderLines=1",
+     SET(s.header = std::string(504, 'x'); s.headerLines = 1)},
 };
 
 const std::vector<ParseCase> kSearchCases = {
-    {"Source=Garmin\nFormatTitle = Title\nFieldCount=9", SET(s.source = 3; s.foundValue = "Title"), "FormatTitle", true},
+    {"Source=Garmin\nFormatTitle = Title\nFieldCount=9",
+     SET(s.source = 3; s.foundValue = "Title"),
+     "FormatTitle",
+     true},
     {"FormatTitle = T\nFieldCount=9", SET(s.foundValue = "T"), "formattitle", true},
     {"DBType = Track2\nFieldCount=9", SET(s.foundValue = "Track2"), "DBType", true},  // not applied
     {"Header =   \nFieldCount=9", SET(s.foundValue = ""), "Header", true},
@@ -114,7 +152,10 @@ const std::vector<ParseCase> kSearchCases = {
     {"Field3=Lat\nFieldCount=9", SET(s.labels[3] = "Lat"; s.fieldCount = 9), "Field3", false},
     // A name that is no keyword stops at a bare line equal to it as a whole, any case.
     {"FieldCount=4\nMARKER\nHeaderLines=2", SET(s.fieldCount = 4; s.foundValue = ""), "Marker", true},
-    {"FieldCount=4\n marker\nMarkers\nHeaderLines=2", SET(s.fieldCount = 4; s.headerLines = 2), "Marker", false},
+    {"FieldCount=4\n marker\nMarkers\nHeaderLines=2",
+     SET(s.fieldCount = 4; s.headerLines = 2),
+     "Marker",
+     false},
     {"FormatTitle\nFieldCount=4", SET(s.fieldCount = 4), "FormatTitle", false},
 };
 
@@ -136,15 +177,26 @@ INSTANTIATE_TEST_SUITE_P(Search, FormatRules, ::testing::ValuesIn(kSearchCases))
 class FormatLines : public FreshState {};
 
 TEST_F(FormatLines, ParseFormatLineGivesIndexAndValue) {
-    struct { const char* line; int index; const char* value; } const cases[] = {  // value null: no position
-        {"   latitude   =   3  ", 3, "3  "}, {"Ext = a = b", 20, "a = b"}, {"Unknown = 1", -1, "1"},
-        {"Field3 = Lat", -1, "Lat"}, {"; FieldCount=1", -1, nullptr}, {"FieldCount", -1, nullptr},
-        {"=abc", -1, nullptr}, {"\tFieldCount=1", -1, "1"},  // only spaces are skipped before the key
+    struct {
+        const char* line;
+        int index;
+        const char* value;
+    } const cases[] = {
+        // value null: no position
+        {"   latitude   =   3  ", 3, "3  "},
+        {"Ext = a = b", 20, "a = b"},
+        {"Unknown = 1", -1, "1"},
+        {"Field3 = Lat", -1, "Lat"},
+        {"; FieldCount=1", -1, nullptr},
+        {"FieldCount", -1, nullptr},
+        {"=abc", -1, nullptr},
+        {"\tFieldCount=1", -1, "1"},  // only spaces are skipped before the key
     };
     for (const auto& c : cases) {
         const char* value = "untouched";
         EXPECT_EQ(ParseFormatLine(c.line, &value), c.index) << '[' << c.line << ']';
-        EXPECT_EQ(value ? std::string(value) : "<null>", c.value ? c.value : "<null>") << '[' << c.line << ']';
+        EXPECT_EQ(value ? std::string(value) : "<null>", c.value ? c.value : "<null>")
+            << '[' << c.line << ']';
     }
     EXPECT_EQ(ParseFormatLine(nullptr, nullptr), -1);
     EXPECT_EQ(ParseFormatLine("Source=x", nullptr), 0);
@@ -160,7 +212,8 @@ TEST_F(FormatLines, EveryKeywordIsFoundInAnyCase) {
     }
     EXPECT_EQ(FormatKeywordName(-1), nullptr);
     EXPECT_EQ(FormatKeywordName(kFormatKeywordCount), nullptr);
-    for (const char* name : {"Field", "Sourc", static_cast<const char*>(nullptr)}) EXPECT_EQ(FindFormatKeyword(name), -1);
+    for (const char* name : {"Field", "Sourc", static_cast<const char*>(nullptr)})
+        EXPECT_EQ(FindFormatKeyword(name), -1);
 }
 
 // Indexes without effect are ignored; only the given length is read; the

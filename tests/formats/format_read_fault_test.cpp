@@ -18,7 +18,8 @@ namespace {
 
 TEST(FormatReadFault, AFailedReadAppliesNothingAndNamesTheFile) {
     TempFolder folder;
-    const std::string path = folder.put("big.cal", "FieldCount=4\r\n" + std::string(20000, ';') + "\r\nHeaderLines=2\r\n");
+    const std::string path =
+        folder.put("big.cal", "FieldCount=4\r\n" + std::string(20000, ';') + "\r\nHeaderLines=2\r\n");
     for (const long failing : {0L, 2L}) {
         SCOPED_TRACE(failing);
         ResetConversionState();
@@ -29,7 +30,8 @@ TEST(FormatReadFault, AFailedReadAppliesNothingAndNamesTheFile) {
         EXPECT_EQ(failing != 0 ? -1 : 0, result);
         EXPECT_EQ(failing != 0 ? 7 : 4, State().FieldCount);
         EXPECT_EQ(failing != 0 ? 0 : 2, State().HeaderLines);
-        EXPECT_EQ(failing != 0 ? "VEZUVed: cannot read '" + path + "': Input/output error\n" : "", said.TakeCauses());
+        EXPECT_EQ(failing != 0 ? "VEZUVed: cannot read '" + path + "': Input/output error\n" : "",
+                  said.TakeCauses());
     }
     ResetConversionState();
 }

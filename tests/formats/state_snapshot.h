@@ -26,23 +26,50 @@ struct StateSnapshot {
 
     static StateSnapshot Take() {
         const ConversionState& s = State();
-        StateSnapshot t{s.Layout, s.RecordVersion, s.LocFormat, s.EleFormat, s.Delimited, s.FieldCount, s.DBKind,
-                        s.HeaderLines, {}, s.Ext, s.FieldLen, s.DefaultIcon, s.Header, s.FormatTitle, s.FoundValue,
+        StateSnapshot t{s.Layout,
+                        s.RecordVersion,
+                        s.LocFormat,
+                        s.EleFormat,
+                        s.Delimited,
+                        s.FieldCount,
+                        s.DBKind,
+                        s.HeaderLines,
+                        {},
+                        s.Ext,
+                        s.FieldLen,
+                        s.DefaultIcon,
+                        s.Header,
+                        s.FormatTitle,
+                        s.FoundValue,
                         s.FieldLabel};
         for (size_t i = 0; i < t.map.size(); ++i) t.map[i] = s.FieldMap[i];
         return t;
     }
     auto Tie() const {
-        return std::tie(source, delimited, recordVersion, fieldCount, map, locFormat, eleFormat, dbKind,
-                        headerLines, ext, fieldLen, defaultIcon, header, formatTitle, foundValue, labels);
+        return std::tie(source,
+                        delimited,
+                        recordVersion,
+                        fieldCount,
+                        map,
+                        locFormat,
+                        eleFormat,
+                        dbKind,
+                        headerLines,
+                        ext,
+                        fieldLen,
+                        defaultIcon,
+                        header,
+                        formatTitle,
+                        foundValue,
+                        labels);
     }
     bool operator==(const StateSnapshot& other) const { return Tie() == other.Tie(); }
 };
 
 inline void PrintTo(const StateSnapshot& s, std::ostream* os) {
     auto text = [](const std::optional<std::string>& t) { return t ? '"' + *t + '"' : std::string("null"); };
-    *os << "{Source " << s.source << ", Delimited " << int(s.delimited) << ", RecordVersion " << s.recordVersion
-        << ", FieldCount " << s.fieldCount << ", map";
+    *os << "{Source " << s.source << ", Delimited " << int(s.delimited) << ", RecordVersion "
+        << s.recordVersion << ", FieldCount " << s.fieldCount << ", map";
     for (int16_t m : s.map) *os << ' ' << m;
     *os << ", LocFormat " << s.locFormat << ", EleFormat " << s.eleFormat << ", DBKind " << s.dbKind
         << ", HeaderLines " << s.headerLines << ", Ext \"" << s.ext << "\", FieldLen \"" << s.fieldLen
@@ -58,6 +85,9 @@ struct CurrentFolderScope {
     explicit CurrentFolderScope(const std::string& folder) : saved(std::filesystem::current_path()) {
         std::filesystem::current_path(folder);
     }
-    ~CurrentFolderScope() { std::error_code ignored; std::filesystem::current_path(saved, ignored); }
+    ~CurrentFolderScope() {
+        std::error_code ignored;
+        std::filesystem::current_path(saved, ignored);
+    }
     std::filesystem::path saved;
 };

@@ -18,7 +18,8 @@ protected:
     OwnedRecord r;
     void SetUp() override {
         FreshState::SetUp();
-        FillPoint(r.record, "45.5000000", "-122.2500000", "100", "143005 24122004", "Home", "House", "Gate 3");
+        FillPoint(
+            r.record, "45.5000000", "-122.2500000", "100", "143005 24122004", "Home", "House", "Gate 3");
     }
 };
 
@@ -38,13 +39,23 @@ TEST_P(FormatRules, WriteTheExpectedLine) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Rules, FormatRules,
-    ::testing::Values(FormatCase{"DelimiterFromTheDefinition", [](OwnedRecord&) { State().Delimited = ';'; }, 7, 1,
+    Rules,
+    FormatRules,
+    ::testing::Values(FormatCase{"DelimiterFromTheDefinition",
+                                 [](OwnedRecord&) { State().Delimited = ';'; },
+                                 7,
+                                 1,
                                  "45.5000000;-122.2500000;100;143005 24122004;Home;House;Gate 3"},
-                      FormatCase{"ColumnsWithoutFieldKeepSeparators", [](OwnedRecord&) {}, 9, 1,
+                      FormatCase{"ColumnsWithoutFieldKeepSeparators",
+                                 [](OwnedRecord&) {},
+                                 9,
+                                 1,
                                  "45.5000000,-122.2500000,100,143005 24122004,Home,House,Gate 3,,"},
                       FormatCase{"NoColumns", [](OwnedRecord&) {}, 0, 1, ""},
-                      FormatCase{"TabLayout", [](OwnedRecord&) { State().Delimited = ','; }, 3, 2,
+                      FormatCase{"TabLayout",
+                                 [](OwnedRecord&) { State().Delimited = ','; },
+                                 3,
+                                 2,
                                  "45.5000000\t-122.2500000\t100"},
                       FormatCase{"Pcx5NoSeparatorAndLabels",
                                  [](OwnedRecord&) {
@@ -52,25 +63,34 @@ INSTANTIATE_TEST_SUITE_P(
                                      State().FieldLabel[2] = std::string("  ");
                                      State().FieldLabel[1] = std::string("unused");
                                  },
-                                 4, 6, "Home-122.2500000  "},
+                                 4,
+                                 6,
+                                 "Home-122.2500000  "},
                       FormatCase{"EmptyFieldGivesItsLabel",
                                  [](OwnedRecord& r) {
                                      r->elevation[0] = '\0';
                                      State().FieldLabel[2] = std::string("n/a");
                                  },
-                                 3, 1, "45.5000000,-122.2500000,n/a"},
-                      FormatCase{"SeparatorsAndLineEndsAreQuoted",
-                                 [](OwnedRecord& r) {
-                                     CopyField(r->name, "Camp, North");
-                                     DescSetCopy(r.record, "a*b\nc");
-                                 },
-                                 7, 1, "45.5000000,-122.2500000,100,143005 24122004,\"Camp, North\",House,\"a*b\nc\""},
+                                 3,
+                                 1,
+                                 "45.5000000,-122.2500000,n/a"},
+                      FormatCase{
+                          "SeparatorsAndLineEndsAreQuoted",
+                          [](OwnedRecord& r) {
+                              CopyField(r->name, "Camp, North");
+                              DescSetCopy(r.record, "a*b\nc");
+                          },
+                          7,
+                          1,
+                          "45.5000000,-122.2500000,100,143005 24122004,\"Camp, North\",House,\"a*b\nc\""},
                       FormatCase{"MetresFromFeet",
                                  [](OwnedRecord& r) {
                                      State().EleFormat = 1;
                                      CopyField(r->elevation, "328.08");
                                  },
-                                 3, 1, "45.5000000,-122.2500000,99.9987840"},
+                                 3,
+                                 1,
+                                 "45.5000000,-122.2500000,99.9987840"},
                       FormatCase{"CustomDateStyleWithDateFirst",
                                  [](OwnedRecord&) {
                                      State().DateStyle = 1;
@@ -80,7 +100,9 @@ INSTANTIATE_TEST_SUITE_P(
                                      State().DateFirst = 1;
                                      State().FieldMap = {3, -1, -1, 0, -1, -1, -1, -1};
                                  },
-                                 1, 1, "12/24/2004 14:30.05"}),
+                                 1,
+                                 1,
+                                 "12/24/2004 14:30.05"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Formatting, GarminWaypointLine) {

@@ -13,8 +13,14 @@ class PointTimeTextsTest : public FreshState {};
 // A time kept in its stored form must give the same texts as one read into
 // its parts and written again.
 TEST_F(PointTimeTextsTest, StoredTimesGiveTheTextsOfTheirParts) {
-    const char* const times[] = {"143005 24122004", "000000 00000000", "999999 99999999", "143005.5 24122004",
-                                 "143005 2412200", "1430 24122004",   "14:30:05",        "143005 24122004 "};
+    const char* const times[] = {"143005 24122004",
+                                 "000000 00000000",
+                                 "999999 99999999",
+                                 "143005.5 24122004",
+                                 "143005 2412200",
+                                 "1430 24122004",
+                                 "14:30:05",
+                                 "143005 24122004 "};
     for (uint16_t timeStyle : {uint16_t{0}, uint16_t{1}}) {
         for (uint16_t dateStyle : {uint16_t{0}, uint16_t{1}}) {
             LayoutSettings settings;

@@ -32,7 +32,11 @@ struct Fixture {
     uint32_t appInfo = 0, sortInfo = 0, nextList = 0, seed = 0;
     uint32_t type = PdbFourChars("DATA"), creator = PdbFourChars("test");
     int count = -1;  // stored N; -1: the number of entries
-    struct Entry { uint32_t offset; uint8_t attributes; uint32_t uniqueId; };
+    struct Entry {
+        uint32_t offset;
+        uint8_t attributes;
+        uint32_t uniqueId;
+    };
     std::vector<Entry> entries;
     bool gap = true;
     Bytes tail;  // everything after list and gap
@@ -42,7 +46,8 @@ struct Fixture {
         Bytes b(78 + entrySize * entries.size(), 0);
         std::memcpy(b.data(), name.data(), name.size() < 32 ? name.size() : 32);
         PutBig(b, 32, uint32_t{attributes} << 16 | version, 4);
-        const uint32_t words[] = {dates[0], dates[1], dates[2], 0, appInfo, sortInfo, type, creator, seed, nextList};
+        const uint32_t words[] = {
+            dates[0], dates[1], dates[2], 0, appInfo, sortInfo, type, creator, seed, nextList};
         for (int i = 0; i < 10; ++i) PutBig(b, 36 + 4 * i, words[i], 4);
         PutBig(b, 76, count < 0 ? static_cast<uint32_t>(entries.size()) : count, 2);
         for (size_t i = 0, at = 78; i < entries.size(); ++i, at += entrySize) {
@@ -75,15 +80,20 @@ inline Fixture SoundFixture(const std::vector<uint32_t>& sizes, uint32_t appInfo
 struct FaultyStream {
     FaultyStream(const Bytes& bytes, long failAtCall) : failAt(failAtCall) {
         file.Assign(bytes.data(), bytes.size());
-        stream = {this, [](void* c, uint64_t at) { return !Fails(c) && In(c)->seek(In(c)->context, at); },
+        stream = {this,
+                  [](void* c, uint64_t at) { return !Fails(c) && In(c)->seek(In(c)->context, at); },
                   [](void* c, uint64_t* out) { return !Fails(c) && In(c)->size(In(c)->context, out); },
-                  [](void* c, void* out, size_t n) -> size_t { return Fails(c) ? 0 : In(c)->read(In(c)->context, out, n); },
+                  [](void* c, void* out, size_t n) -> size_t {
+                      return Fails(c) ? 0 : In(c)->read(In(c)->context, out, n);
+                  },
                   [](void* c, const void* d, size_t n) -> size_t {
                       return Fails(c) ? 0 : In(c)->write(In(c)->context, d, n);
                   }};
     }
     static PdbStream* In(void* c) { return static_cast<FaultyStream*>(c)->file.Stream(); }
-    static bool Fails(void* c) { return ++static_cast<FaultyStream*>(c)->calls == static_cast<FaultyStream*>(c)->failAt; }
+    static bool Fails(void* c) {
+        return ++static_cast<FaultyStream*>(c)->calls == static_cast<FaultyStream*>(c)->failAt;
+    }
     PdbMemoryFile file;
     long failAt, calls = 0;
     PdbStream stream;

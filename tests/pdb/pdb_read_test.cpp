@@ -26,7 +26,11 @@ Fixture With(uint32_t firstOffset, uint8_t attributes, bool resource) {  // two 
 
 TEST(PdbValidate, StructuralRules) {
     // The base: ListEnd 96; app info of 5 bytes at 96; records of 4 and 6 bytes at 101 and 105; 111 bytes.
-    const struct { const char* what; std::function<void(Fixture&)> change; uint32_t expected; } cases[] = {
+    const struct {
+        const char* what;
+        std::function<void(Fixture&)> change;
+        uint32_t expected;
+    } cases[] = {
         {"sound base", [](Fixture&) {}, 0},
         {"next record list set", [](Fixture& f) { f.nextList = 1; }, pdbErrFormat},
         {"name without NUL", [](Fixture& f) { f.name = std::string(32, 'n'); }, pdbErrFormat},
@@ -37,25 +41,78 @@ TEST(PdbValidate, StructuralRules) {
         {"app info in the gap", [](Fixture& f) { f.appInfo = 94; }, pdbErrFormat},
         {"sort info after app info", [](Fixture& f) { f.sortInfo = 99; }, 0},
         {"sort info at app info", [](Fixture& f) { f.sortInfo = 96; }, pdbErrFormat},
-        {"sort info before list end", [](Fixture& f) { f.appInfo = 0; f.sortInfo = 94; }, pdbErrFormat},
-        {"sort info alone at list end", [](Fixture& f) { f.appInfo = 0; f.sortInfo = 96; }, 0},
-        {"sort info at end of file", [](Fixture& f) { f.entries.clear(); f.appInfo = 80; f.sortInfo = 95; }, pdbErrFormat},
+        {"sort info before list end",
+         [](Fixture& f) {
+             f.appInfo = 0;
+             f.sortInfo = 94;
+         },
+         pdbErrFormat},
+        {"sort info alone at list end",
+         [](Fixture& f) {
+             f.appInfo = 0;
+             f.sortInfo = 96;
+         },
+         0},
+        {"sort info at end of file",
+         [](Fixture& f) {
+             f.entries.clear();
+             f.appInfo = 80;
+             f.sortInfo = 95;
+         },
+         pdbErrFormat},
         {"record at sort info", [](Fixture& f) { f.sortInfo = 101; }, pdbErrFormat},
         {"record at app info", [](Fixture& f) { f.entries[0].offset = 96; }, pdbErrFormat},
         {"same offset twice", [](Fixture& f) { f.entries[1].offset = 101; }, pdbErrFormat},
         {"falling offsets", [](Fixture& f) { f.entries[1].offset = 100; }, pdbErrFormat},
         {"offset at end of file", [](Fixture& f) { f.entries[1].offset = 111; }, pdbErrFormat},
-        {"offset 0 attribute 0x40", [](Fixture& f) { f.entries[1] = {0, 0x40, 0}; }, pdbErrFormat},
+        {"offset 0 attribute 0x40",
+         [](Fixture& f) {
+             f.entries[1] = {0, 0x40, 0};
+         },
+         pdbErrFormat},
         {"first entry offset 0 deleted", [](Fixture& f) { f = With(0, 0x80, false); }, 0},
         {"resource database", [](Fixture& f) { f = With(100, 0, true); }, 0},
         {"resource entry offset 0", [](Fixture& f) { f = With(0, 0, true); }, pdbErrFormat},
         {"empty database", [](Fixture& f) { f = Fixture(); }, 0},
-        {"empty database plus one byte", [](Fixture& f) { f = Fixture(); f.tail = {0}; }, pdbErrFormat},
-        {"that byte as app info", [](Fixture& f) { f = Fixture(); f.tail = {0}; f.appInfo = 80; }, 0},
-        {"app info offset, no block", [](Fixture& f) { f = Fixture(); f.appInfo = 80; }, pdbErrFormat},
-        {"file of 79 bytes", [](Fixture& f) { f = Fixture(); f.gap = false; f.tail = {0}; }, pdbErrFormat},
-        {"data at list end - 2", [](Fixture& f) { f = SoundFixture({4}); f.gap = false; f.entries[0].offset = 86; }, 0},
-        {"data at list end - 1", [](Fixture& f) { f = SoundFixture({4}); f.entries[0].offset = 87; }, pdbErrFormat},
+        {"empty database plus one byte",
+         [](Fixture& f) {
+             f = Fixture();
+             f.tail = {0};
+         },
+         pdbErrFormat},
+        {"that byte as app info",
+         [](Fixture& f) {
+             f = Fixture();
+             f.tail = {0};
+             f.appInfo = 80;
+         },
+         0},
+        {"app info offset, no block",
+         [](Fixture& f) {
+             f = Fixture();
+             f.appInfo = 80;
+         },
+         pdbErrFormat},
+        {"file of 79 bytes",
+         [](Fixture& f) {
+             f = Fixture();
+             f.gap = false;
+             f.tail = {0};
+         },
+         pdbErrFormat},
+        {"data at list end - 2",
+         [](Fixture& f) {
+             f = SoundFixture({4});
+             f.gap = false;
+             f.entries[0].offset = 86;
+         },
+         0},
+        {"data at list end - 1",
+         [](Fixture& f) {
+             f = SoundFixture({4});
+             f.entries[0].offset = 87;
+         },
+         pdbErrFormat},
     };
     for (const auto& c : cases) {
         Fixture f = SoundFixture({4, 6}, 5);
@@ -88,7 +145,8 @@ struct Opened {
 
 TEST(PdbRead, RecordsInfoAndDates) {
     Fixture f = SoundFixture({4, 0, 6, 0}, 5);
-    f.attributes = 8, f.version = 2, f.seed = 77, f.dates[0] = pdbEpochOffset + 5, f.dates[2] = pdbEpochOffset - 1;
+    f.attributes = 8, f.version = 2, f.seed = 77, f.dates[0] = pdbEpochOffset + 5,
+    f.dates[2] = pdbEpochOffset - 1;
     const Bytes bytes = f.Build();
     Opened db(bytes);
     ASSERT_EQ(db.code, 0u);
@@ -143,10 +201,16 @@ TEST(PdbRead, AppInfoSize) {
     sorted.sortInfo = sorted.appInfo + 6;
     resource.attributes = pdbAttrResourceDb, resource.entries = {{97, 0, 0}}, resource.appInfo = 90;
     resource.tail = Pattern(10, 0);
-    const struct { const char* what; Fixture fixture; uint32_t expected; } cases[] = {
-        {"no block", SoundFixture({4}), 0}, {"up to the first record", SoundFixture({4, 2}, 9), 9},
+    const struct {
+        const char* what;
+        Fixture fixture;
+        uint32_t expected;
+    } cases[] = {
+        {"no block", SoundFixture({4}), 0},
+        {"up to the first record", SoundFixture({4, 2}, 9), 9},
         {"up to the sort info block", sorted, 6},
-        {"first record deleted: to the end", SoundFixture({0}, 9), 9}, {"resource database", resource, 7},
+        {"first record deleted: to the end", SoundFixture({0}, 9), 9},
+        {"resource database", resource, 7},
     };
     for (const auto& c : cases) {
         Opened db(c.fixture.Build());
@@ -177,7 +241,8 @@ TEST(PdbRead, RecordsOfAnySizeInAnyOrderAndMemoryFailureSticks) {
         for (uint32_t index : order) {
             ASSERT_EQ(PdbReadRecord(db.handle, index, &entry, &data), 0u) << index;
             ASSERT_EQ(entry.size, sizes[index]);
-            EXPECT_EQ(Bytes(data, data + entry.size), Pattern(sizes[index], static_cast<uint8_t>(index))) << index;
+            EXPECT_EQ(Bytes(data, data + entry.size), Pattern(sizes[index], static_cast<uint8_t>(index)))
+                << index;
         }
     }
     Opened db(SoundFixture(sizes).Build());
@@ -195,9 +260,15 @@ TEST(PdbRead, RecordsOfAnySizeInAnyOrderAndMemoryFailureSticks) {
 // The file changes under an open handle: sizes stay bounded by the real
 // file, and the first failure sticks to the handle.
 TEST(PdbRead, DamageAfterOpenIsCaughtAndSticks) {
-    const struct { size_t at; uint32_t value, index; } damages[] = {
+    const struct {
+        size_t at;
+        uint32_t value, index;
+    } damages[] = {
         // Next offset beyond the file or before this one; offset 0 undeleted; last record beyond the file.
-        {86, 0xfffffff0u, 0}, {86, 90, 0}, {78, 0, 0}, {86, 0x00fffff0u, 1}};
+        {86, 0xfffffff0u, 0},
+        {86, 90, 0},
+        {78, 0, 0},
+        {86, 0x00fffff0u, 1}};
     for (const auto& d : damages) {
         Bytes bytes = SoundFixture({4, 6}).Build();
         Opened db(bytes);
@@ -228,7 +299,8 @@ TEST(PdbRead, EveryStreamFailureIsReported) {
             code = PdbReadRecord(handle, 1, &entry, &data);
             PdbRelease(handle);
         }
-        EXPECT_TRUE(code == 0 || code == pdbErrIO || (!opened && code == pdbErrFormat)) << "stream call " << n;
+        EXPECT_TRUE(code == 0 || code == pdbErrIO || (!opened && code == pdbErrFormat))
+            << "stream call " << n;
     }
 }
 
@@ -247,10 +319,17 @@ TEST(PdbRead, DeadHandlesAndNullOutputs) {
     EXPECT_EQ(size, 0u);
     EXPECT_EQ(dead.pendingError, 0u);
     Opened db(SoundFixture({4}).Build());
-    for (uint32_t code : {PdbGetInfo(&dead, &info), PdbAppInfoSize(&dead, &size), PdbGetRecordEntry(&dead, 0, &entry),
-                          PdbReadRecord(&dead, 0, &entry, &data), PdbAddRecord(&dead, entry, &info), PdbFinish(&dead),
-                          PdbRelease(&dead), PdbGetInfo(nullptr, &info), PdbGetInfo(db.handle, nullptr),
-                          PdbReadRecord(db.handle, 0, &entry, nullptr), PdbOpen(db.memory.Stream(), nullptr)})
+    for (uint32_t code : {PdbGetInfo(&dead, &info),
+                          PdbAppInfoSize(&dead, &size),
+                          PdbGetRecordEntry(&dead, 0, &entry),
+                          PdbReadRecord(&dead, 0, &entry, &data),
+                          PdbAddRecord(&dead, entry, &info),
+                          PdbFinish(&dead),
+                          PdbRelease(&dead),
+                          PdbGetInfo(nullptr, &info),
+                          PdbGetInfo(db.handle, nullptr),
+                          PdbReadRecord(db.handle, 0, &entry, nullptr),
+                          PdbOpen(db.memory.Stream(), nullptr)})
         EXPECT_EQ(code, pdbErrIndex);
     EXPECT_EQ(PdbRelease(nullptr), 0u);
     EXPECT_EQ(db.handle->pendingError, 0u);

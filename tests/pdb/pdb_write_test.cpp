@@ -39,17 +39,20 @@ uint32_t WriteSample(PdbStream* stream) {
 TEST(PdbWrite, CreatedDatabaseByteByByte) {
     Bytes expected(32, 0);
     std::memcpy(expected.data(), "Points", 6);
-    for (const Bytes& part : {Bytes{0, 8, 0, 3,                // attributes, version
-                                    0x7c, 0x25, 0x3f, 0xe3,    // host 1 + 2082815970
-                                    0, 0, 0, 0,                // host 0 stays 0
-                                    0x7c, 0x25, 0x43, 0xca,    // host 1000 + 2082815970
-                                    0, 0, 0, 7, 0, 0, 0, 104,  // modification number, app info
-                                    0, 0, 0, 0, 'P', 'o', 'L', 'i', 'R', 'L', 'o', 'g',
-                                    0, 0, 0x12, 0x34, 0, 0, 0, 0, 0, 3,  // seed, next list, N
-                                    0, 0, 0, 109, 0x00, 0x11, 0x00, 0x00,
-                                    0, 0, 0, 0, 0x80, 0x11, 0x00, 0x05,  // deleted: no data
-                                    0, 0, 0, 113, 0x40, 0x11, 0x00, 0x0a, 0, 0},
-                              Pattern(5, 0xa0), Pattern(4, 0), Pattern(6, 2)})
+    for (const Bytes& part : {
+             Bytes{0,    8,    0,    3,                            // attributes, version
+                   0x7c, 0x25, 0x3f, 0xe3,                         // host 1 + 2082815970
+                   0,    0,    0,    0,                            // host 0 stays 0
+                   0x7c, 0x25, 0x43, 0xca,                         // host 1000 + 2082815970
+                   0,    0,    0,    7,    0,    0,    0,    104,  // modification number, app info
+                   0,    0,    0,    0,    'P',  'o',  'L',  'i',  'R', 'L', 'o',
+                   'g',  0,    0,    0x12, 0x34, 0,    0,    0,    0,   0,   3,  // seed, next list, N
+                   0,    0,    0,    109,  0x00, 0x11, 0x00, 0x00, 0,   0,   0,
+                   0,    0x80, 0x11, 0x00, 0x05,  // deleted: no data
+                   0,    0,    0,    113,  0x40, 0x11, 0x00, 0x0a, 0,   0},
+             Pattern(5, 0xa0),
+             Pattern(4, 0),
+             Pattern(6, 2)})
         expected.insert(expected.end(), part.begin(), part.end());
     PdbMemoryFile memory, copy;
     ASSERT_EQ(WriteSample(memory.Stream()), 0u);
@@ -69,11 +72,25 @@ TEST(PdbWrite, CreatedDatabaseByteByByte) {
 TEST(PdbWrite, MisuseBecomesStickyError) {
     static const uint8_t kByte[1] = {1};
     static const PdbRecordEntry kOne = {1, 0, 1};
-    const struct { uint32_t declared; void (*act)(PdbHandle*); uint32_t expected; } misuses[] = {
+    const struct {
+        uint32_t declared;
+        void (*act)(PdbHandle*);
+        uint32_t expected;
+    } misuses[] = {
         {1, [](PdbHandle* h) { PdbWriteAppInfo(h, nullptr, 4); }, pdbErrIndex},
         {1, [](PdbHandle* h) { PdbAddRecord(h, kOne, nullptr); }, pdbErrIndex},
-        {1, [](PdbHandle* h) { PdbAddRecord(h, kOne, kByte); PdbAddRecord(h, kOne, kByte); }, pdbErrNoRecord},
-        {2, [](PdbHandle* h) { PdbAddRecord(h, kOne, kByte); PdbWriteAppInfo(h, kByte, 1); }, pdbErrFormat},
+        {1,
+         [](PdbHandle* h) {
+             PdbAddRecord(h, kOne, kByte);
+             PdbAddRecord(h, kOne, kByte);
+         },
+         pdbErrNoRecord},
+        {2,
+         [](PdbHandle* h) {
+             PdbAddRecord(h, kOne, kByte);
+             PdbWriteAppInfo(h, kByte, 1);
+         },
+         pdbErrFormat},
     };
     for (const auto& m : misuses) {
         PdbMemoryFile memory;

@@ -96,8 +96,14 @@ TEST(ReplacingFile, OnlyTheLibrarysOwnNamesCountAsItsTemporaries) {
     };
     for (const char* name : {".vezuved-4711-0.tmp", ".vezuved-1-99.tmp", "Home.rlp.~vz1", "a.b.~vz12"})
         EXPECT_TRUE(ours(name)) << name;
-    for (const char* name : {".vezuved-x-0.tmp", ".vezuved-4711-.tmp", ".vezuved-4711-0.tmp.bak",
-                             "vezuved-4711-0.tmp", ".~vz1", "Home.rlp.~vz", "Home.rlp.~vz1a", "notes.tmp"})
+    for (const char* name : {".vezuved-x-0.tmp",
+                             ".vezuved-4711-.tmp",
+                             ".vezuved-4711-0.tmp.bak",
+                             "vezuved-4711-0.tmp",
+                             ".~vz1",
+                             "Home.rlp.~vz",
+                             "Home.rlp.~vz1a",
+                             "notes.tmp"})
         EXPECT_FALSE(ours(name)) << name;
 }
 

@@ -1,6 +1,6 @@
-#include "support/diag_capture.h"
 #include "base/memory.h"
 #include "support/database_bytes.h"
+#include "support/diag_capture.h"
 #include "support/test_support.h"
 
 using namespace vezuved;
@@ -41,7 +41,9 @@ std::string RouteBlock(uint8_t flag, size_t size = 478) {
 TEST_F(ReadDatabase, PointsAreDecodedAndDeletedRecordsSkipped) {
     DatabaseImage image;
     image.records = {TextRecord("45.5,-122.25,100,143005 24122004,Home,House,\"Gate, back\""),
-                    RecordImage{"", true}, TextRecord("1*2*3**Camp*Flag*"), RecordImage{"1,2,,,unterminated", false}};
+                     RecordImage{"", true},
+                     TextRecord("1*2*3**Camp*Flag*"),
+                     RecordImage{"1,2,,,unterminated", false}};
     Read(Store(image));
     ASSERT_EQ(count, 3);
     EXPECT_EQ(kind, 0);
@@ -51,15 +53,15 @@ TEST_F(ReadDatabase, PointsAreDecodedAndDeletedRecordsSkipped) {
     EXPECT_STREQ(At(1).name, "Camp");
     EXPECT_EQ(RLGetPointDesc(&At(1)), nullptr);
     EXPECT_STREQ(At(2).name, "unterminated");  // a record without its NUL reads to its end
-    EXPECT_STREQ(At(3).name, "");  // the deleted record's slot stays zero
+    EXPECT_STREQ(At(3).name, "");              // the deleted record's slot stays zero
     for (unsigned char b : At(0).reserved1) EXPECT_EQ(b, 0);
     for (unsigned char b : At(0).reserved2) EXPECT_EQ(b, 0);
 }
 
 TEST_F(ReadDatabase, RunningOutOfMemoryAnywhereFailsCleanlyOrReusesTheSlot) {
     DatabaseImage image;
-    image.records = {TextRecord("1,1,,,first,,"), TextRecord("2,2,,,second,,needs a buffer"),
-                    TextRecord("3,3,,,third,,")};
+    image.records = {
+        TextRecord("1,1,,,first,,"), TextRecord("2,2,,,second,,needs a buffer"), TextRecord("3,3,,,third,,")};
     std::string path = Store(image);
     bool sawRefusedRecord = false;
     for (long n = 1;; ++n) {
@@ -105,19 +107,22 @@ TEST_P(KindAndLayout, HeaderDecidesKindAndPlaceholder) {
     Read(Store(image));
     EXPECT_EQ(count, GetParam().expectedCount);
     EXPECT_EQ(kind, GetParam().expectedKind);
-    if (count > 0) { EXPECT_STREQ(At(0).name, count == 5 ? "p0" : "p1"); }
+    if (count > 0) {
+        EXPECT_STREQ(At(0).name, count == 5 ? "p0" : "p1");
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Headers, KindAndLayout,
-    ::testing::Values(KindCase{"Route", "UsTr", 3, RouteBlock(1), 2, 5},
-                      KindCase{"TrackFlagZero", "UsTr", 3, RouteBlock(0), 1, 5},
-                      KindCase{"ShortBlockIsTrack", "UsTr", 3, RouteBlock(1, 100), 1, 5},
-                      KindCase{"OlderLayoutSkipsRecordZero", "UsTr", 1, RouteBlock(1), 2, 4},
-                      KindCase{"VersionZeroIsOlderLayout", "UsTr", 0, "", 1, 4},
-                      KindCase{"OtherTypesReadAsTracks", "NADg", 0, "", 1, 4},
-                      KindCase{"PointsIgnoreVersion", "PoLi", 9, "", 0, 5}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Headers,
+                         KindAndLayout,
+                         ::testing::Values(KindCase{"Route", "UsTr", 3, RouteBlock(1), 2, 5},
+                                           KindCase{"TrackFlagZero", "UsTr", 3, RouteBlock(0), 1, 5},
+                                           KindCase{"ShortBlockIsTrack", "UsTr", 3, RouteBlock(1, 100), 1, 5},
+                                           KindCase{
+                                               "OlderLayoutSkipsRecordZero", "UsTr", 1, RouteBlock(1), 2, 4},
+                                           KindCase{"VersionZeroIsOlderLayout", "UsTr", 0, "", 1, 4},
+                                           KindCase{"OtherTypesReadAsTracks", "NADg", 0, "", 1, 4},
+                                           KindCase{"PointsIgnoreVersion", "PoLi", 9, "", 0, 5}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // An empty database gives an empty array; a version above 3 is refused,
 // its array handed out all the same for release with count 0.
@@ -155,11 +160,16 @@ TEST_F(ReadDatabase, DamagedAndMissingFiles) {
     EXPECT_EQ(said.TakeOutput(), "Err: 0x408");
 }
 
-struct InfoCase { std::string type; int32_t result, kind, source; };
+struct InfoCase {
+    std::string type;
+    int32_t result, kind, source;
+};
 
 TEST_F(ReadDatabase, FileInfoClassifiesByType) {
-    for (const InfoCase& c : {InfoCase{"PoLi", 0, 0, 1}, InfoCase{"UsTr", 0, 2, 1},
-                              InfoCase{"Srvy", 0, 7, 7}, InfoCase{"RlLg", 0, 3, 4},
+    for (const InfoCase& c : {InfoCase{"PoLi", 0, 0, 1},
+                              InfoCase{"UsTr", 0, 2, 1},
+                              InfoCase{"Srvy", 0, 7, 7},
+                              InfoCase{"RlLg", 0, 3, 4},
                               InfoCase{"NADg", 65535, -5, -5}}) {
         ResetConversionState();
         DatabaseImage image;
@@ -174,7 +184,9 @@ TEST_F(ReadDatabase, FileInfoClassifiesByType) {
         EXPECT_EQ(source, c.source) << c.type;
         EXPECT_EQ(version, c.result == 0 ? 2 : -5) << c.type;
         EXPECT_EQ(records, c.result == 0 ? 2 : -5) << c.type;
-        if (c.result != 0) { EXPECT_EQ(State().Layout, 4); }
+        if (c.result != 0) {
+            EXPECT_EQ(State().Layout, 4);
+        }
     }
 }
 

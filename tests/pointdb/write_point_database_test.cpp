@@ -1,8 +1,8 @@
 #include <cstring>
 
-#include "support/diag_capture.h"
-#include "support/database_bytes.h"
 #include "pointdb/point_database_writer.h"
+#include "support/database_bytes.h"
+#include "support/diag_capture.h"
 #include "support/test_support.h"
 
 using namespace vezuved;
@@ -14,7 +14,8 @@ protected:
     TempFolder folder;
     std::vector<uint8_t> Write(const std::string& name, OwnedArray& points, int32_t kind) {
         std::string path = folder.file(name);
-        EXPECT_EQ(RLDBWritePDB(path.c_str(), points.data(), static_cast<int32_t>(points.records.size()), kind), 0);
+        EXPECT_EQ(
+            RLDBWritePDB(path.c_str(), points.data(), static_cast<int32_t>(points.records.size()), kind), 0);
         return ReadFileBytes(path);
     }
 };
@@ -26,9 +27,10 @@ TEST_F(WriteDatabase, PointDatabaseByteForByte) {
     auto bytes = Write("My Points.pdb", points, 0);
 
     ASSERT_GE(bytes.size(), 96u);
-    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 32), std::string("My Points") + std::string(23, '\0'));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 32),
+              std::string("My Points") + std::string(23, '\0'));
     EXPECT_EQ(Hex(bytes.data() + 32, 4), "00 08 00 03");  // attributes, version
-    EXPECT_NE(U32At(bytes, 36), 0u);                     // created now, and modified
+    EXPECT_NE(U32At(bytes, 36), 0u);                      // created now, and modified
     EXPECT_EQ(U32At(bytes, 36), U32At(bytes, 40));
     // Backup, modification number, no app or sort info; type and creator; seed, next list, 2 records.
     EXPECT_EQ(Hex(bytes.data() + 44, 16), "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00");
@@ -63,7 +65,8 @@ TEST_F(WriteDatabase, TrackLegsInBigEndianTrailers) {
     EXPECT_EQ(std::string(bytes.begin() + 60, bytes.begin() + 64), "UsTr");
     EXPECT_EQ(U16At(bytes, 34), 3);
     EXPECT_EQ(U32At(bytes, 52), 80u + 8 * 4);
-    EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 112, bytes.begin() + 112 + 478), std::vector<uint8_t>(478, 0));
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 112, bytes.begin() + 112 + 478),
+              std::vector<uint8_t>(478, 0));
 
     std::vector<int32_t> legTimes, legDistances;  // leg time and distance at trailer offsets 14 and 18
     for (int i = 0; i < 4; ++i) {
@@ -124,7 +127,9 @@ TEST_F(WriteDatabase, RoundTripGivesTheSameBytesButDates) {
 
 TEST(DatabaseName, DerivedFromThePath) {
     const std::pair<const char*, const char*> cases[] = {
-        {"C:\\data\\My Points.pdb", "My Points"}, {"a:b", "b"}, {"x/y\\z.q.pdb", "z.q"},
+        {"C:\\data\\My Points.pdb", "My Points"},
+        {"a:b", "b"},
+        {"x/y\\z.q.pdb", "z.q"},
         {"d/1234567890123456789012345678901234567890.pdb", "1234567890123456789012345678901"},
         {"d/123456789012345678901234567890.x.pdb", "123456789012345678901234567890"},
     };

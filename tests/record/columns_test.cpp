@@ -40,7 +40,8 @@ TEST_P(SplitColumnsCases, FindsEveryColumnInOneWalk) {
         }
         ASSERT_NE(span.begin, nullptr) << "column " << i;
         EXPECT_EQ(SpanText(span), c.texts[static_cast<size_t>(i)]) << "column " << i;
-        EXPECT_EQ(SpanTextLength(span), std::string(c.texts[static_cast<size_t>(i)]).size()) << "column " << i;
+        EXPECT_EQ(SpanTextLength(span), std::string(c.texts[static_cast<size_t>(i)]).size())
+            << "column " << i;
         // Each column read alone gives the same text.
         char alone[64];
         GetColumn(c.line, alone, i, sizeof alone - 1, c.separator);
@@ -49,18 +50,19 @@ TEST_P(SplitColumnsCases, FindsEveryColumnInOneWalk) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, SplitColumnsCases,
-    ::testing::Values(
-        SplitCase{"Plain", "a,b,c", ',', 3, {"a", "b", "c"}},
-        SplitCase{"MissingColumnsHaveNoStart", "a,b", ',', 4, {"a", "b", nullptr, nullptr}},
-        SplitCase{"EmptyLastColumnStartsAtTheEnd", "a,b,", ',', 4, {"a", "b", "", nullptr}},
-        SplitCase{"QuotedSeparatorIsText", "\"x,y\",z", ',', 2, {"x,y", "z"}},
-        SplitCase{"QuotesInsideAColumnAreDropped", "ab\"c,d\"e,f", ',', 2, {"abc,de", "f"}},
-        SplitCase{"UnclosedQuoteRunsToTheEnd", "a,\"b,c", ',', 3, {"a", "b,c", nullptr}},
-        SplitCase{"RecordLinesEndColumnsAtStarToo", "1*2,3", kRecordSeparators, 3, {"1", "2", "3"}},
-        SplitCase{"TabKeepsCommas", "a,b\tc", '\t', 2, {"a,b", "c"}},
-        SplitCase{"QuoteAsSeparatorStaysAQuote", "a\"b\"c", '"', 2, {"abc", nullptr}},
-        SplitCase{"EmptyLine", "", ',', 2, {"", nullptr}}),
+    Cases,
+    SplitColumnsCases,
+    ::testing::Values(SplitCase{"Plain", "a,b,c", ',', 3, {"a", "b", "c"}},
+                      SplitCase{"MissingColumnsHaveNoStart", "a,b", ',', 4, {"a", "b", nullptr, nullptr}},
+                      SplitCase{"EmptyLastColumnStartsAtTheEnd", "a,b,", ',', 4, {"a", "b", "", nullptr}},
+                      SplitCase{"QuotedSeparatorIsText", "\"x,y\",z", ',', 2, {"x,y", "z"}},
+                      SplitCase{"QuotesInsideAColumnAreDropped", "ab\"c,d\"e,f", ',', 2, {"abc,de", "f"}},
+                      SplitCase{"UnclosedQuoteRunsToTheEnd", "a,\"b,c", ',', 3, {"a", "b,c", nullptr}},
+                      SplitCase{
+                          "RecordLinesEndColumnsAtStarToo", "1*2,3", kRecordSeparators, 3, {"1", "2", "3"}},
+                      SplitCase{"TabKeepsCommas", "a,b\tc", '\t', 2, {"a,b", "c"}},
+                      SplitCase{"QuoteAsSeparatorStaysAQuote", "a\"b\"c", '"', 2, {"abc", nullptr}},
+                      SplitCase{"EmptyLine", "", ',', 2, {"", nullptr}}),
     [](const ::testing::TestParamInfo<SplitCase>& info) { return std::string(info.param.name); });
 
 TEST(CopyColumnSpan, CutsToTheCapacityAndMissingIsEmpty) {

@@ -17,8 +17,10 @@ TEST(PointRecordLayout, ArraysArePackedAt702Bytes) {
 
 TEST(PointRecordDesc, SetGetAndFreeThroughTheField) {
     OwnedArray records(3);
-    for (size_t i = 0; i < 3; ++i) ASSERT_EQ(RLSetPointDesc(&records[i], ("note " + std::to_string(i)).c_str()), 0);
-    for (size_t i = 0; i < 3; ++i) EXPECT_STREQ(RLGetPointDesc(&records[i]), ("note " + std::to_string(i)).c_str());
+    for (size_t i = 0; i < 3; ++i)
+        ASSERT_EQ(RLSetPointDesc(&records[i], ("note " + std::to_string(i)).c_str()), 0);
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_STREQ(RLGetPointDesc(&records[i]), ("note " + std::to_string(i)).c_str());
     uint32_t field;
     std::memcpy(&field, records[0].desc, 4);
     // With 4-byte pointers the field is the text's own address, as hosts of

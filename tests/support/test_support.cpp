@@ -26,8 +26,13 @@ std::string OwnedRecord::desc() const {
     return text == nullptr ? "<null>" : text;
 }
 
-void FillPoint(PointRecord& record, const char* latitude, const char* longitude,
-               const char* elevation, const char* time, const char* name, const char* icon,
+void FillPoint(PointRecord& record,
+               const char* latitude,
+               const char* longitude,
+               const char* elevation,
+               const char* time,
+               const char* name,
+               const char* icon,
                const char* desc) {
     DescFree(record);
     std::memset(&record, 0, sizeof record);

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "state/conversion_state.h"
 #include "record/point_record.h"
+#include "state/conversion_state.h"
 
 using namespace vezuved;
 
@@ -34,8 +34,13 @@ struct OwnedRecord {
 };
 
 // Fills a record's texts as a host would.
-void FillPoint(PointRecord& record, const char* latitude, const char* longitude,
-               const char* elevation, const char* time, const char* name, const char* icon,
+void FillPoint(PointRecord& record,
+               const char* latitude,
+               const char* longitude,
+               const char* elevation,
+               const char* time,
+               const char* name,
+               const char* icon,
                const char* desc);
 
 // An array of records owned by the test (freed with its descriptions).
@@ -68,7 +73,8 @@ public:
     ~TempFolder();
     const std::string& path() const { return path_; }
     std::string file(const std::string& name) const { return path_ + "/" + name; }
-    std::string put(const std::string& name, const std::string& bytes) const;  // writes the file, gives its path
+    std::string put(const std::string& name,
+                    const std::string& bytes) const;  // writes the file, gives its path
 
 private:
     std::string path_;

@@ -58,7 +58,8 @@ TEST_F(DelimitedText, WriteGivesCrLfLinesWithoutHeader) {
     CapturedDiagnostics said;
     ASSERT_EQ(RLDBWriteCSV(path.c_str(), nullptr, -1, -1, -1, nullptr, points.data(), 2), 0);
     EXPECT_EQ(said.TakeOutput(), "");
-    EXPECT_EQ(ReadFileText(path), "1.0000000;2.0000000;;;A;B;;\r\n3.0000000;4.0000000;5;143005 24122004;C;i;d\r\n");
+    EXPECT_EQ(ReadFileText(path),
+              "1.0000000;2.0000000;;;A;B;;\r\n3.0000000;4.0000000;5;143005 24122004;C;i;d\r\n");
 }
 
 TEST_F(DelimitedText, WriteWithoutDefinitionOrRecords) {
@@ -67,7 +68,8 @@ TEST_F(DelimitedText, WriteWithoutDefinitionOrRecords) {
     ASSERT_EQ(RLDBWriteCSV(path.c_str(), nullptr, -1, -1, -1, nullptr, nullptr, 0), 0);
     EXPECT_EQ(said.TakeOutput(), "No Cal File\n");
     EXPECT_EQ(ReadFileText(path), "");
-    EXPECT_EQ(RLDBWriteCSV(folder.file("no/such/x.txt").c_str(), nullptr, -1, -1, -1, nullptr, nullptr, 0), -1);
+    EXPECT_EQ(RLDBWriteCSV(folder.file("no/such/x.txt").c_str(), nullptr, -1, -1, -1, nullptr, nullptr, 0),
+              -1);
 }
 
 TEST_F(DelimitedText, GarminWriteRenamesRoutePointsInTheCallersArray) {

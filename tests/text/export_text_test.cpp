@@ -1,7 +1,7 @@
 #include <filesystem>
 
-#include "support/diag_capture.h"
 #include "support/database_bytes.h"
+#include "support/diag_capture.h"
 #include "support/test_support.h"
 
 namespace {
@@ -12,9 +12,16 @@ protected:
     std::string output;
 
     std::string Put(const std::string& name, const std::string& text) { return folder.put(name, text); }
-    std::string Database(const std::string& name, const DatabaseImage& image) { return Put(name, BuildDatabase(image)); }
-    int32_t Run(const std::string& database, char* outputPath, const char* format, int16_t source = -1,
-                int16_t ele = -1, int16_t fieldCount = -1, const int16_t* map = nullptr) {
+    std::string Database(const std::string& name, const DatabaseImage& image) {
+        return Put(name, BuildDatabase(image));
+    }
+    int32_t Run(const std::string& database,
+                char* outputPath,
+                const char* format,
+                int16_t source = -1,
+                int16_t ele = -1,
+                int16_t fieldCount = -1,
+                const int16_t* map = nullptr) {
         CapturedDiagnostics said;
         int32_t result = RLDBExport(database.c_str(), outputPath, format, source, ele, fieldCount, map);
         output = said.TakeOutput();
@@ -24,8 +31,9 @@ protected:
 
 DatabaseImage Points() {
     DatabaseImage image;
-    image.records = {TextRecord("45.5,-122.5,100,143005 24122004,Home,House,note"), RecordImage{"", true},
-                    TextRecord("1,2,,,\"Camp\",Flag,")};
+    image.records = {TextRecord("45.5,-122.5,100,143005 24122004,Home,House,note"),
+                     RecordImage{"", true},
+                     TextRecord("1,2,,,\"Camp\",Flag,")};
     return image;
 }
 
@@ -36,7 +44,7 @@ DatabaseImage Route(uint16_t version) {
     image.appInfo = std::string(478, '\0');
     image.appInfo[275] = 1;
     image.records = {TextRecord("45.5,-122.5,100,143005 24122004,Start,House,a,b"),
-                    TextRecord("46,-123,,,End,Flag:red,")};
+                     TextRecord("46,-123,,,End,Flag:red,")};
     return image;
 }
 

@@ -25,7 +25,8 @@ struct Files {
     std::vector<PointRecord> records = std::vector<PointRecord>(kPoints);
     Files() {
         std::string text;
-        for (int i = 0; i < kPoints; ++i) text += "45.5,-122.5,100,,Point" + std::to_string(i) + ",Flag,a note\r\n";
+        for (int i = 0; i < kPoints; ++i)
+            text += "45.5,-122.5,100,,Point" + std::to_string(i) + ",Flag,a note\r\n";
         csv = folder.file("in.csv");
         WriteFileBytes(csv, text);
         for (auto& record : records) FillPoint(record, "1", "2", "", "", "P", "", nullptr);
@@ -45,17 +46,36 @@ struct WriteCase {
     std::function<std::string(const Files&, const std::string&)> cause;
 };
 
-std::string TooLarge(const Files&, const std::string& target) { return "cannot write '" + target + "': File too large"; }
+std::string TooLarge(const Files&, const std::string& target) {
+    return "cannot write '" + target + "': File too large";
+}
 
 const std::vector<WriteCase>& Cases() {
     static const std::vector<WriteCase> cases = {
-        {"WritePdb", "keep.pdb", true, true,
-         [](Files& f, std::vector<char>& out) { return RLDBWritePDB(out.data(), f.records.data(), kPoints, 0); }, -1,
-         "Err: 0x40b", TooLarge},
-        {"Import", "keep.pdb", true, true,
-         [](Files& f, std::vector<char>& out) { return RLDBImport(f.csv.c_str(), out.data(), nullptr, 0, 1, -1, nullptr); },
-         -1, "No Cal File\n", TooLarge},
-        {"ImportKindFile", "keep.rlp", true, true,
+        {"WritePdb",
+         "keep.pdb",
+         true,
+         true,
+         [](Files& f, std::vector<char>& out) {
+             return RLDBWritePDB(out.data(), f.records.data(), kPoints, 0);
+         },
+         -1,
+         "Err: 0x40b",
+         TooLarge},
+        {"Import",
+         "keep.pdb",
+         true,
+         true,
+         [](Files& f, std::vector<char>& out) {
+             return RLDBImport(f.csv.c_str(), out.data(), nullptr, 0, 1, -1, nullptr);
+         },
+         -1,
+         "No Cal File\n",
+         TooLarge},
+        {"ImportKindFile",
+         "keep.rlp",
+         true,
+         true,
          [](Files& f, std::vector<char>& out) {
              TextRequest request;
              request.source = f.csv;
@@ -64,36 +84,79 @@ const std::vector<WriteCase>& Cases() {
              request.layout = 1;
              return ImportText(request, true).code;
          },
-         -1, "No Cal File\n", TooLarge},
-        {"Export", "keep.txt", true, true,
-         [](Files& f, std::vector<char>& out) { return RLDBExport(f.pdb.c_str(), out.data(), nullptr, 1, -1, -1, nullptr); },
-         -1, "No Cal File\n", TooLarge},
-        {"WriteCsv", "keep.csv", true, true,
+         -1,
+         "No Cal File\n",
+         TooLarge},
+        {"Export",
+         "keep.txt",
+         true,
+         true,
+         [](Files& f, std::vector<char>& out) {
+             return RLDBExport(f.pdb.c_str(), out.data(), nullptr, 1, -1, -1, nullptr);
+         },
+         -1,
+         "No Cal File\n",
+         TooLarge},
+        {"WriteCsv",
+         "keep.csv",
+         true,
+         true,
          [](Files& f, std::vector<char>& out) {
              return RLDBWriteCSV(out.data(), nullptr, 0, 1, -1, nullptr, f.records.data(), kPoints);
          },
-         -1, "No Cal File\n", TooLarge},
-        {"ExportOntoItsInput", "in.pdb", true, false,
-         [](Files& f, std::vector<char>& out) { return RLDBExport(f.pdb.c_str(), out.data(), nullptr, 1, -1, -1, nullptr); },
-         -1, "No Cal File\n",
+         -1,
+         "No Cal File\n",
+         TooLarge},
+        {"ExportOntoItsInput",
+         "in.pdb",
+         true,
+         false,
+         [](Files& f, std::vector<char>& out) {
+             return RLDBExport(f.pdb.c_str(), out.data(), nullptr, 1, -1, -1, nullptr);
+         },
+         -1,
+         "No Cal File\n",
          [](const Files& f, const std::string& target) {
              return "the output '" + target + "' is the input '" + f.pdb + "' itself; nothing was written";
          }},
-        {"OversizedDescriptionMidImport", "keep.pdb", true, false,
+        {"OversizedDescriptionMidImport",
+         "keep.pdb",
+         true,
+         false,
          [](Files& f, std::vector<char>& out) {
              WriteFileBytes(f.csv, "1,2,,,A,,\n1,2,,,B,," + std::string(70000, 'd') + "\n1,2,,,C,,\n");
              return RLDBImport(f.csv.c_str(), out.data(), nullptr, 0, 1, -1, nullptr);
          },
-         -1, "No Cal File\nErr: 0x405",
-         [](const Files&, const std::string&) { return "record 2: description longer than 65508 characters"; }},
-        {"WritePdbBadKind", "new.pdb", false, false,
-         [](Files& f, std::vector<char>& out) { return RLDBWritePDB(out.data(), f.records.data(), 1, 3); }, -1, "",
+         -1,
+         "No Cal File\nErr: 0x405",
+         [](const Files&, const std::string&) {
+             return "record 2: description longer than 65508 characters";
+         }},
+        {"WritePdbBadKind",
+         "new.pdb",
+         false,
+         false,
+         [](Files& f, std::vector<char>& out) { return RLDBWritePDB(out.data(), f.records.data(), 1, 3); },
+         -1,
+         "",
          [](const Files&, const std::string&) { return "no database can be written for the kind 3"; }},
-        {"WritePdbTooManyRecords", "keep.pdb", true, false,
+        {"WritePdbTooManyRecords",
+         "keep.pdb",
+         true,
+         false,
          // Refused before the array is read: one element stands for 65,536.
-         [](Files& f, std::vector<char>& out) { return RLDBWritePDB(out.data(), f.records.data(), 65536, 0); }, -1, "",
-         [](const Files&, const std::string&) { return "a database holds at most 65,535 records (65536 given)"; }},
-        {"ImportPathTooLong", "", false, false,
+         [](Files& f, std::vector<char>& out) {
+             return RLDBWritePDB(out.data(), f.records.data(), 65536, 0);
+         },
+         -1,
+         "",
+         [](const Files&, const std::string&) {
+             return "a database holds at most 65,535 records (65536 given)";
+         }},
+        {"ImportPathTooLong",
+         "",
+         false,
+         false,
          [](Files& f, std::vector<char>& out) {
              const std::string path = f.folder.file(std::string(1100, 'n') + "/x.pdb");
              std::vector<char> longPath(path.begin(), path.end());
@@ -101,7 +164,8 @@ const std::vector<WriteCase>& Cases() {
              out = longPath;
              return RLDBImport(f.csv.c_str(), out.data(), nullptr, 0, 1, -1, nullptr);
          },
-         -1, "",  // refused before the definition is looked for
+         -1,
+         "",  // refused before the definition is looked for
          [](const Files&, const std::string& target) {
              return "path longer than 1023 characters: '" + target.substr(0, 40) + "...'";
          }},
@@ -149,7 +213,8 @@ TEST_F(FailedWrite, KeepsThePreviousFileLeavesNoTemporaryAndNamesTheCause) {
 TEST_F(FailedWrite, DerivedPathsStayWithinTheCallersBuffer) {
     TempFolder root;
     std::string folder = root.path();
-    while (folder.size() + 1 < 1000) folder += "/" + std::string(std::min<size_t>(200, 1000 - folder.size() - 1), 'f');
+    while (folder.size() + 1 < 1000)
+        folder += "/" + std::string(std::min<size_t>(200, 1000 - folder.size() - 1), 'f');
     std::filesystem::create_directories(folder);
     std::string database;  // the bytes of the 1023-character case, for the longer one
     for (size_t length : {1023, 1024}) {
@@ -164,10 +229,12 @@ TEST_F(FailedWrite, DerivedPathsStayWithinTheCallersBuffer) {
         WriteFileBytes(base + ".pdb", database);
         std::unique_ptr<char[]> buffer(new char[VEZUVED_PATH_BUFFER]());
         CapturedDiagnostics said;
-        const int32_t imported = RLDBImport((base + ".csv").c_str(), buffer.get(), nullptr, 0, 1, -1, nullptr);
+        const int32_t imported =
+            RLDBImport((base + ".csv").c_str(), buffer.get(), nullptr, 0, 1, -1, nullptr);
         EXPECT_EQ(std::string(buffer.get()), length == 1023 ? base + ".pdb" : "");
         buffer[0] = '\0';
-        const int32_t exported = RLDBExport((base + ".pdb").c_str(), buffer.get(), nullptr, 1, -1, -1, nullptr);
+        const int32_t exported =
+            RLDBExport((base + ".pdb").c_str(), buffer.get(), nullptr, 1, -1, -1, nullptr);
         said.TakeOutput();
         EXPECT_EQ(imported, length == 1023 ? 0 : -1);
         EXPECT_EQ(exported, length == 1023 ? 0 : -1);

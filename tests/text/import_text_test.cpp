@@ -1,8 +1,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "support/diag_capture.h"
 #include "support/database_bytes.h"
+#include "support/diag_capture.h"
 #include "support/test_support.h"
 #include "text/import_text.h"
 
@@ -22,8 +22,14 @@ protected:
     std::string output;  // what the library printed
 
     std::string Put(const std::string& name, const std::string& text) { return folder.put(name, text); }
-    int32_t Run(const std::string& source, char* outputPath, const char* format, int16_t kind,
-                int16_t src = -1, int16_t ele = -1, const int16_t* map = nullptr, bool toKindFile = false) {
+    int32_t Run(const std::string& source,
+                char* outputPath,
+                const char* format,
+                int16_t kind,
+                int16_t src = -1,
+                int16_t ele = -1,
+                const int16_t* map = nullptr,
+                bool toKindFile = false) {
         CapturedDiagnostics said;
         // The kind file is the device copy's own: only the driver writes it.
         int32_t result = -1;
@@ -131,15 +137,20 @@ TEST_F(Import, KindFilesHoldOneLinePerRecordWithLfEnds) {
     char out[1100] = "";
     ASSERT_EQ(Run(source, out, nullptr, 1, -1, -1, nullptr, true), 0);
     EXPECT_EQ(std::string(out), folder.file("t.rlt"));
-    EXPECT_EQ(ReadFileText(out),
-              "1.0000000,2.0000000,3,143005 24122004,A,i,d\n4.0000000,5.0000000,,,B,,\n");
+    EXPECT_EQ(ReadFileText(out), "1.0000000,2.0000000,3,143005 24122004,A,i,d\n4.0000000,5.0000000,,,B,,\n");
 }
 
 // Line ends, header lines and control bytes; a column map argument over the
 // definition's; a TAB layout (in a fresh state) makes TAB the delimiter.
 TEST_F(Import, LinesBecomeRecords) {
     const int16_t map[7] = {1, 2, -1, -1, 0, -1, -1};
-    struct { const char* text; const char* definition; int16_t src; const int16_t* map; const char* names; } const rows[] = {
+    struct {
+        const char* text;
+        const char* definition;
+        int16_t src;
+        const int16_t* map;
+        const char* names;
+    } const rows[] = {
         {"45.5\t-122.5\t\t\tCamp;North\n", nullptr, kLayoutTab, nullptr, "Camp;North"},
         {"\nheader\r1,2,,,A\a,,\r\n3,4,,,B\b,,\n\r5,6,,,C,,", "HeaderLines=2\n", -1, nullptr, "A|B|C"},
         {"lat,lon\r\nunits\r\n1,2,,,A,,\r\n3,4,,,B,,\r\n", "HeaderLines = 2\r\n", -1, nullptr, "A|B"},
@@ -183,14 +194,16 @@ TEST_P(ImportFailure, ReturnsMinusOneAndCreatesNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, ImportFailure,
-    ::testing::Values(FailureCase{"MissingSource", false, "", -1, false, "error opening\n"},
-                      FailureCase{"EmptySource", true, "", -1, false, "No Cal File\n"},
-                      FailureCase{"LogKindCannotBeWritten", true, "1,2\n", 3, false, "No Cal File\n"},
-                      FailureCase{"KindFileOfOtherKind", true, "1,2\n", 4, true, "No Cal File\n"},
-                      FailureCase{"OnePastTheRecordLimit", true, Repeated("1,2\n", 65536), -1, false, "No Cal File\n"},
-                      FailureCase{"PlaceholderPastTheRecordLimit", true, Repeated("1,2\n", 65535), 66, false,
-                                  "No Cal File\n"}),
+    Cases,
+    ImportFailure,
+    ::testing::Values(
+        FailureCase{"MissingSource", false, "", -1, false, "error opening\n"},
+        FailureCase{"EmptySource", true, "", -1, false, "No Cal File\n"},
+        FailureCase{"LogKindCannotBeWritten", true, "1,2\n", 3, false, "No Cal File\n"},
+        FailureCase{"KindFileOfOtherKind", true, "1,2\n", 4, true, "No Cal File\n"},
+        FailureCase{"OnePastTheRecordLimit", true, Repeated("1,2\n", 65536), -1, false, "No Cal File\n"},
+        FailureCase{
+            "PlaceholderPastTheRecordLimit", true, Repeated("1,2\n", 65535), 66, false, "No Cal File\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -17,9 +17,13 @@ protected:
 };
 
 TEST_F(RecordBytesTest, TrailerValuesTruncateTowardZero) {
-    struct Case { const char *latitude, *elevation; int32_t expectedLatitude, expectedElevation; };
+    struct Case {
+        const char *latitude, *elevation;
+        int32_t expectedLatitude, expectedElevation;
+    };
     for (const Case& c : {Case{"-33.5000000", "1234.9", -33500000, 1234},
-                          Case{"0.0000009", "-5.5", 0, -5}, Case{"1e300", "", INT32_MAX, 0}}) {
+                          Case{"0.0000009", "-5.5", 0, -5},
+                          Case{"1e300", "", INT32_MAX, 0}}) {
         OwnedRecord r;
         FillPoint(r.record, c.latitude, "0", c.elevation, "", "", "", nullptr);
         ASSERT_EQ(BuildRecordBytes(r.record, 0, State().DBKind, State().Previous, bytes), 0);
@@ -45,7 +49,8 @@ TEST_F(RecordBytesTest, PointDatabasesGetNoLegs) {
     State().DBKind = kKindPoint;
     for (int i = 0; i < 2; ++i) {
         OwnedRecord r;
-        FillPoint(r.record, i ? "1" : "2", "0", "", i ? "120100 01012004" : "120000 01012004", "", "", nullptr);
+        FillPoint(
+            r.record, i ? "1" : "2", "0", "", i ? "120100 01012004" : "120000 01012004", "", "", nullptr);
         ASSERT_EQ(BuildRecordBytes(r.record, i, State().DBKind, State().Previous, bytes), 0);
         EXPECT_EQ(LittleEndianAt(bytes, 14), 0);
         EXPECT_EQ(LittleEndianAt(bytes, 18), 0);

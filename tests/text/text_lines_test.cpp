@@ -33,18 +33,18 @@ TEST_P(CutTextLinesCases, GivesTheRecordLines) {
 using namespace std::string_literals;
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, CutTextLinesCases,
-    ::testing::Values(
-        LinesCase{"LineFeeds", "a\nb\n", 0, {"a", "b"}},
-        LinesCase{"NoEndOnTheLastLine", "a\nb", 0, {"a", "b"}},
-        LinesCase{"CarriageReturnsAloneAndBeforeLineFeeds", "a\r\nb\rc\r", 0, {"a", "b", "c"}},
-        LinesCase{"EmptyLinesArePassedOver", "\n\na\r\n\r\nb\n\n", 0, {"a", "b"}},
-        LinesCase{"NulEndsALine", "a\0b\n"s, 0, {"a", "b"}},
-        LinesCase{"BellAndBackspaceVanish", "a\ab\bc\n\a\n", 0, {"abc"}},
-        LinesCase{"HeaderLinesCountEveryLineEnd", "h1\n\nx\ny\n", 2, {"x", "y"}},
-        LinesCase{"HeaderLongerThanTheFile", "a\nb\n", 5, {}},
-        LinesCase{"CrLfIsOneLineEndForTheHeader", "h\r\nx\r\n", 1, {"x"}},
-        LinesCase{"OnlyLineEnds", "\r\n\n\r", 0, {}}),
+    Cases,
+    CutTextLinesCases,
+    ::testing::Values(LinesCase{"LineFeeds", "a\nb\n", 0, {"a", "b"}},
+                      LinesCase{"NoEndOnTheLastLine", "a\nb", 0, {"a", "b"}},
+                      LinesCase{"CarriageReturnsAloneAndBeforeLineFeeds", "a\r\nb\rc\r", 0, {"a", "b", "c"}},
+                      LinesCase{"EmptyLinesArePassedOver", "\n\na\r\n\r\nb\n\n", 0, {"a", "b"}},
+                      LinesCase{"NulEndsALine", "a\0b\n"s, 0, {"a", "b"}},
+                      LinesCase{"BellAndBackspaceVanish", "a\ab\bc\n\a\n", 0, {"abc"}},
+                      LinesCase{"HeaderLinesCountEveryLineEnd", "h1\n\nx\ny\n", 2, {"x", "y"}},
+                      LinesCase{"HeaderLongerThanTheFile", "a\nb\n", 5, {}},
+                      LinesCase{"CrLfIsOneLineEndForTheHeader", "h\r\nx\r\n", 1, {"x"}},
+                      LinesCase{"OnlyLineEnds", "\r\n\n\r", 0, {}}),
     [](const ::testing::TestParamInfo<LinesCase>& info) { return std::string(info.param.name); });
 
 TEST(CutTextLines, LongLinesStayWhole) {

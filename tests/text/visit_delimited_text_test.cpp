@@ -33,13 +33,26 @@ protected:
 
 TEST_F(VisitText, HandsOutTheArraysRecordsSlotForSlot) {
     // names: the array's slots, "name=description" where there is one.
-    const struct { const char* text; const char* definition; int16_t source; const char* names; } rows[] = {
+    const struct {
+        const char* text;
+        const char* definition;
+        int16_t source;
+        const char* names;
+    } rows[] = {
         // Header lines skipped.
-        {"lat,lon,ele,time,name,icon,desc\n1,2,3,,A,i,\n4,5,6,,B,i,\n7,8,9,,C,i,x\n", "HeaderLines=1\n", -1, "A|B|C=x"},
+        {"lat,lon,ele,time,name,icon,desc\n1,2,3,,A,i,\n4,5,6,,B,i,\n7,8,9,,C,i,x\n",
+         "HeaderLines=1\n",
+         -1,
+         "A|B|C=x"},
         // A Garmin file counts every line but fills only waypoints.
-        {"Header\tx\nWaypoint\tA\t\t\tN1 2 E3 4\nTrackpoint\tN1 W2\nWaypoint\tB\t\t\tN1 2 E3 4\n", nullptr, 3,
+        {"Header\tx\nWaypoint\tA\t\t\tN1 2 E3 4\nTrackpoint\tN1 W2\nWaypoint\tB\t\t\tN1 2 E3 4\n",
+         nullptr,
+         3,
          "A=|B=||"},  // waypoints get an empty description
-        {"1,2,,,A,,\n3,4,,,B,,\n", "DBType=Track2\n", -1, "|A|B"},  // an older-layout track leaves slot 0 empty
+        {"1,2,,,A,,\n3,4,,,B,,\n",
+         "DBType=Track2\n",
+         -1,
+         "|A|B"},  // an older-layout track leaves slot 0 empty
         {"1,2,,,A,,first\n3,4,,,B,,\n\n5,6,,,C,,third\r\n7,8,,,D,,", nullptr, -1, "A=first|B|C=third|D"},
         {"\n\n\r\n", nullptr, -1, ""},
     };
@@ -57,12 +70,10 @@ TEST_F(VisitText, HandsOutTheArraysRecordsSlotForSlot) {
         TextRequest request;
         request.source = path;
         if (row.source >= 0) request.layout = static_cast<uint16_t>(row.source);
-        const int32_t visited = VisitDelimitedText(request,
-                                                   [&](PointRecord& record, int64_t slot) {
-                                                       const char* desc = DescText(record);
-                                                       seen.push_back({slot, Fields(record), desc ? desc : "",
-                                                                       desc != nullptr});
-                                                   });
+        const int32_t visited = VisitDelimitedText(request, [&](PointRecord& record, int64_t slot) {
+            const char* desc = DescText(record);
+            seen.push_back({slot, Fields(record), desc ? desc : "", desc != nullptr});
+        });
         ASSERT_EQ(visited, count);
         size_t next = 0;
         for (int32_t i = 0; i < count; ++i) {
@@ -78,7 +89,8 @@ TEST_F(VisitText, HandsOutTheArraysRecordsSlotForSlot) {
             // older track's first record) reaches the host all zero.
             if (slot.name[0] == '\0' && desc == nullptr) {
                 const auto* bytes = reinterpret_cast<const unsigned char*>(&slot);
-                EXPECT_EQ(std::vector<unsigned char>(bytes, bytes + sizeof slot), std::vector<unsigned char>(sizeof slot, 0))
+                EXPECT_EQ(std::vector<unsigned char>(bytes, bytes + sizeof slot),
+                          std::vector<unsigned char>(sizeof slot, 0))
                     << "slot " << i;
             }
         }
@@ -86,10 +98,13 @@ TEST_F(VisitText, HandsOutTheArraysRecordsSlotForSlot) {
         std::string names;
         for (int32_t i = 0; i < count; ++i) {
             const PointRecord& slot = static_cast<PointRecord*>(records)[i];
-            names += std::string(i == 0 ? "" : "|") + slot.name + (DescText(slot) ? "=" + std::string(DescText(slot)) : "");
+            names += std::string(i == 0 ? "" : "|") + slot.name +
+                     (DescText(slot) ? "=" + std::string(DescText(slot)) : "");
         }
         EXPECT_EQ(names, row.names);
-        if (row.definition != nullptr) { EXPECT_EQ(said.TakeOutput(), ""); }
+        if (row.definition != nullptr) {
+            EXPECT_EQ(said.TakeOutput(), "");
+        }
         RLDBRelease(records, count > 0 ? count : 0);
     }
 }
