@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 
@@ -80,21 +81,24 @@ int SeamClose(void* cookie) {
     const bool fails = IoCallFails(IoCall::Close);
     const int error = errno;
     const int result = ::close(seam->fd);  // the descriptor goes either way, as close(2) does
-    delete seam;
+    std::free(seam);
     if (fails) errno = error;
     return fails ? -1 : result;
 }
 
+// The cookie is malloc'ed: a test program's replaced operator new, counting
+// allocations, must not see (or fail) the seam's own bookkeeping.
 std::FILE* Wrap(int fd, const char* mode) {
-    auto* cookie = new (std::nothrow) SeamCookie{fd};
+    auto* cookie = static_cast<SeamCookie*>(std::malloc(sizeof(SeamCookie)));
     if (cookie == nullptr) {
         errno = ENOMEM;
         return nullptr;
     }
+    cookie->fd = fd;
     std::FILE* file =
         ::fopencookie(cookie, mode, cookie_io_functions_t{SeamRead, SeamWrite, SeamSeek, SeamClose});
     if (file == nullptr) {
-        delete cookie;
+        std::free(cookie);
         return nullptr;
     }
     Track(file, fd);
