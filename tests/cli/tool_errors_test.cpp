@@ -92,25 +92,57 @@ TEST_F(ToolErrors, DamagedDatabaseExitsWithOne) {
     EXPECT_FALSE(FileExists(Out("out.gpx")));
 }
 
-// An output that is the input: exit 1 with the file and the cause named, the
-// previous file kept byte for byte, nothing left beside it. (A full disk
-// and every other failed file call are the fault loop's.)
-TEST_F(ToolErrors, AnOutputThatIsTheInputKeepsIt) {
-    const std::string database = Out("s.pdb");
-    ASSERT_EQ(
-        RunTool({"import", DataFile("hike-track.csv"), "-d", FormatFile("track.cal"), "-o", database}).status,
-        0);
-    const std::string before = ReadFile(database);
+// A full disk (writes past 2 KB fail with EFBIG) and an output that is the
+// input: exit 1 with the file and the cause named, the previous file kept
+// byte for byte, no temporary file left.
+TEST_F(ToolErrors, FailedWritesKeepThePreviousFile) {
+    std::string text;
+    for (int i = 0; i < 100; ++i) text += "45.5,-122.5,100,,Point" + std::to_string(i) + ",Flag,a note\n";
+    const std::string points = Out("points.csv"), database = Out("s.pdb"), big = Out("big.csv");
+    WriteFile(points, text);
+    std::string bigText;
+    for (int i = 0; i < 40; ++i) bigText += text;
+    WriteFile(big, bigText);
+    const std::string comma = FormatFile("comma.cal");
+    ASSERT_EQ(RunTool({"import", points, "-d", comma, "-o", database}).status, 0);
+    const std::string full = "ulimit -f 4; trap '' XFSZ; ";  // 4 blocks of 512 bytes
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string target, shell, cause;
+    };
+    const auto tooLarge = [](const std::string& target) {
+        return "cannot write '" + target + "': File too large";
+    };
+    // Every other failed file call under every command is the fault loop's.
+    std::vector<Case> cases = {{{"convert", points, Out("keep.gpx"), "-d", comma},
+                                Out("keep.gpx"),
+                                full,
+                                "vezuved: " + tooLarge(Out("keep.gpx"))}};
     const std::string itself = "vezuved: cannot write '" + database + "': it is the input '" + database +
-                               "' itself; nothing was written\n";
-    for (const std::vector<std::string>& arguments :
-         {std::vector<std::string>{"export", database, "-o", database}, {"convert", database, database}}) {
-        SCOPED_TRACE(Joined(arguments));
-        const ToolResult result = RunTool(arguments);
+                               "' itself; nothing was written";
+    cases.insert(cases.end(),
+                 {
+                     // Past several buffers: the first failed write is the one reported.
+                     {{"convert", big, Out("big.geojson"), "-d", comma},
+                      Out("big.geojson"),
+                      full,
+                      "vezuved: " + tooLarge(Out("big.geojson"))},
+                     {{"export", database, "-o", database}, database, "", itself},
+                     {{"convert", database, database}, database, "", itself},
+                 });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments[0] + " " + c.target);
+        if (c.target != database) WriteFile(c.target, std::string(600, 'p'));
+        const std::string before = ReadFile(c.target);
+        const auto names = std::filesystem::directory_iterator(folder_);
+        const size_t count = std::distance(names, std::filesystem::directory_iterator());
+        const ToolResult result = RunTool(c.arguments, c.shell);
         EXPECT_EQ(result.status, 1) << result.err;
-        EXPECT_NE(result.err.find(itself), std::string::npos) << result.err;
-        EXPECT_EQ(ReadFile(database), before);
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_), {}), 1);
+        EXPECT_NE(result.err.find(c.cause + "\n"), std::string::npos) << result.err;
+        EXPECT_EQ(ReadFile(c.target), before);
+        EXPECT_EQ(static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder_),
+                                                    std::filesystem::directory_iterator())),
+                  count);
     }
 }
 
