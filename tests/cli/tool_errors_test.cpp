@@ -113,12 +113,11 @@ TEST_F(ToolErrors, FailedWritesKeepThePreviousFile) {
     const auto tooLarge = [](const std::string& target) {
         return "cannot write '" + target + "': File too large";
     };
-    std::vector<Case> cases;
-    for (const char* name : {"keep.gpx", "keep.geojson", "keep.kml", "keep.svg"})
-        cases.push_back({{"convert", points, Out(name), "-d", comma},
-                         Out(name),
-                         full,
-                         "vezuved: " + tooLarge(Out(name))});
+    // Every other failed file call under every command is the fault loop's.
+    std::vector<Case> cases = {{{"convert", points, Out("keep.gpx"), "-d", comma},
+                                Out("keep.gpx"),
+                                full,
+                                "vezuved: " + tooLarge(Out("keep.gpx"))}};
     const std::string itself = "vezuved: cannot write '" + database + "': it is the input '" + database +
                                "' itself; nothing was written";
     cases.insert(cases.end(),
@@ -128,10 +127,6 @@ TEST_F(ToolErrors, FailedWritesKeepThePreviousFile) {
                       Out("big.geojson"),
                       full,
                       "vezuved: " + tooLarge(Out("big.geojson"))},
-                     {{"convert", database, Out("keep.pdb")},
-                      Out("keep.pdb"),
-                      full,
-                      "VEZUVed: " + tooLarge(Out("keep.pdb"))},
                      {{"export", database, "-o", database}, database, "", itself},
                      {{"convert", database, database}, database, "", itself},
                  });

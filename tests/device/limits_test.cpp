@@ -1,5 +1,6 @@
 // The edges of the copies: sources kept unless moved, destinations equal
-// to their sources, the sync list's pairs and a PC write that fails partway.
+// to their sources and the sync list's pairs. (A PC write that fails
+// partway is one step of the file-call fault loop.)
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -58,24 +59,5 @@ TEST_F(LimitsTest, APairFoundByPathKeepsItsDeviceName) {
     EXPECT_EQ(W("Home"), SyncList()[0].name);
     FreeSyncList();
 }
-
-#if !defined(_WIN32)
-// A PC file that cannot grow past a limit: the write fails partway (the
-// file-size limit makes it short, then refused).
-TEST_F(LimitsTest, APcWriteThatFailsPartwayKeepsThePreviousFile) {
-    WriteDevice("big.prc", std::string(3000, 'n'));
-    WritePc("big.prc", "previous", kBaseTime - 1);
-    int32_t result = 0;
-    {
-        FileSizeLimit limit(1500);
-        result = FromDevice(10, nullptr, optAlways);
-    }
-    EXPECT_EQ(-1, result);
-    EXPECT_NE(std::string::npos, out_.find("Error !!! Writing hostfile: " + Pc("big.prc"))) << out_;
-    EXPECT_EQ("previous", ReadFile(Pc("big.prc")));
-    EXPECT_EQ(kBaseTime - 1, TimeOf(Pc("big.prc")));
-    EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(PcFolder()), {}));  // no temporary file
-}
-#endif
 
 }  // namespace

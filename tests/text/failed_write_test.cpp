@@ -11,7 +11,6 @@
 
 #include "support/diag_capture.h"
 #include "support/test_support.h"
-#include "text/import_text.h"
 
 using namespace vezuved;
 
@@ -62,51 +61,6 @@ const std::vector<WriteCase>& Cases() {
          -1,
          "Err: 0x40b",
          TooLarge},
-        {"Import",
-         "keep.pdb",
-         true,
-         true,
-         [](Files& f, std::vector<char>& out) {
-             return RLDBImport(f.csv.c_str(), out.data(), nullptr, 0, 1, -1, nullptr);
-         },
-         -1,
-         "No Cal File\n",
-         TooLarge},
-        {"ImportKindFile",
-         "keep.rlp",
-         true,
-         true,
-         [](Files& f, std::vector<char>& out) {
-             TextRequest request;
-             request.source = f.csv;
-             request.output = out.data();
-             request.kind = 0;
-             request.layout = 1;
-             return ImportText(request, true).code;
-         },
-         -1,
-         "No Cal File\n",
-         TooLarge},
-        {"Export",
-         "keep.txt",
-         true,
-         true,
-         [](Files& f, std::vector<char>& out) {
-             return RLDBExport(f.pdb.c_str(), out.data(), nullptr, 1, -1, -1, nullptr);
-         },
-         -1,
-         "No Cal File\n",
-         TooLarge},
-        {"WriteCsv",
-         "keep.csv",
-         true,
-         true,
-         [](Files& f, std::vector<char>& out) {
-             return RLDBWriteCSV(out.data(), nullptr, 0, 1, -1, nullptr, f.records.data(), kPoints);
-         },
-         -1,
-         "No Cal File\n",
-         TooLarge},
         {"ExportOntoItsInput",
          "in.pdb",
          true,
@@ -152,22 +106,6 @@ const std::vector<WriteCase>& Cases() {
          "",
          [](const Files&, const std::string&) {
              return "a database holds at most 65,535 records (65536 given)";
-         }},
-        {"ImportPathTooLong",
-         "",
-         false,
-         false,
-         [](Files& f, std::vector<char>& out) {
-             const std::string path = f.folder.file(std::string(1100, 'n') + "/x.pdb");
-             std::vector<char> longPath(path.begin(), path.end());
-             longPath.push_back('\0');
-             out = longPath;
-             return RLDBImport(f.csv.c_str(), out.data(), nullptr, 0, 1, -1, nullptr);
-         },
-         -1,
-         "",  // refused before the definition is looked for
-         [](const Files&, const std::string& target) {
-             return "path longer than 1023 characters: '" + target.substr(0, 40) + "...'";
          }},
     };
     return cases;
