@@ -32,7 +32,8 @@ trap 'restore; rm -f "$backup"' EXIT
 trap 'restore; echo "mutation: interrupted" >&2; exit 130' INT TERM
 
 [[ -f $list ]] || { echo "mutation: no list $list" >&2; exit 2; }
-[[ -f ${CCACHE_ENV:-/work/ccache.env} ]] && . "${CCACHE_ENV:-/work/ccache.env}"
+# A compiler cache, when the caller names its settings file.
+[[ -n ${CCACHE_ENV:-} && -f $CCACHE_ENV ]] && . "$CCACHE_ENV"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 2
 echo "mutation: building the unchanged sources (its output: $build/mutation-build.log)"
 cmake --build "$build" -j"$jobs" </dev/null >"$build/mutation-build.log" 2>&1 ||
