@@ -44,7 +44,9 @@ TEST(Wildcard, MatchesLikeThePcFileSystem) {
         {"*.", "readme", true},
         {"*.", "read.me", false},
         {"", "a", false},
-        {"\xe4*", "\xc4x", false},  // only ASCII letters fold
+        {"\xe4*", "\xc4x", false},       // only ASCII letters fold
+        {"ZONE.CAL", "zone.cal", true},  // the last letter folds too
+        {"[.cal", "{.cal", false},       // and nothing beside the letters
     };
     for (const auto& c : cases)
         EXPECT_EQ(WildcardMatch(c.pattern, c.name), c.matches) << c.pattern << " vs " << c.name;
