@@ -7,6 +7,7 @@
 #include "commands/filter_options.h"
 #include "files/failure.h"
 #include "filetypes/read_input.h"
+#include "filetypes/tool_formats.h"
 #include "filters/geodesy.h"
 #include "filters/track_stats.h"
 #include "input/input_paths.h"
@@ -73,8 +74,7 @@ void AddStatsCommand(CLI::App& app) {
                      options->figures.movingKmPerHour,
                      "km/h above which the time between two points counts as moving")
         ->capture_default_str();
-    command->add_option(
-        "--from", options->from, "What standard input ('-') holds: gpx, kml, geojson, pdb or text");
+    command->add_option("--from", options->from, "What standard input ('-') holds: " + FileTypeNames());
     AddTextReadingOptions(*command, options->shared);
     AddFilterOptions(*command, options->filters);
     command->footer(
