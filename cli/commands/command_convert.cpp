@@ -27,13 +27,6 @@ struct ConvertOptions {
     std::shared_ptr<FilterOptions> filters = std::make_shared<FilterOptions>();
 };
 
-std::optional<FileType> TypeOption(const std::string& option, const std::string& value) {
-    if (value.empty()) return std::nullopt;
-    const std::optional<FileType> type = FileTypeForName(value);
-    if (!type) FailUsage(option + " " + value + ": say " + FileTypeNames());
-    return type;
-}
-
 void Convert(const ConvertOptions& options) {
     ConvertRequest request;
     request.inputs = options.files;

@@ -31,13 +31,6 @@ struct ShowOptions {
     std::shared_ptr<FilterOptions> filters = std::make_shared<FilterOptions>();
 };
 
-std::optional<FileType> FromOption(const std::string& from) {
-    if (from.empty()) return std::nullopt;
-    const std::optional<FileType> type = FileTypeForName(from);
-    if (!type) FailUsage("--from " + from + ": say " + FileTypeNames());
-    return type;
-}
-
 }  // namespace
 
 void AddShowCommand(CLI::App& app) {
