@@ -1,10 +1,17 @@
 // Exit statuses and messages: 2 for usage errors, 1 for files the tool
-// cannot convert, with a sentence on standard error naming the file.
+// cannot convert, with a sentence on standard error naming the file; a
+// failed write, or a signal, leaves the previous file as it was.
 #include "files/library_lines.h"
 #include "tool_runner.h"
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
-#include <iterator>
+#include <thread>
+
+#if !defined(_WIN32)
+#include <sys/wait.h>
+#endif
 
 namespace cli_test {
 namespace {
@@ -18,11 +25,7 @@ struct ErrorCase {
 };
 
 void Check(const std::vector<ErrorCase>& cases) {
-    for (const auto& c : cases) {
-        const ToolResult result = RunTool(c.arguments);
-        EXPECT_EQ(result.status, c.status) << Joined(c.arguments) << "\n" << result.err;
-        EXPECT_NE(result.err.find(c.message), std::string::npos) << Joined(c.arguments) << "\n" << result.err;
-    }
+    for (const auto& c : cases) Fails(c.status, c.arguments, c.message);
 }
 
 TEST_F(ToolErrors, UsageErrorsExitWithTwo) {
@@ -75,23 +78,6 @@ TEST_F(ToolErrors, FilesItCannotReadOrWriteExitWithOne) {
     });
 }
 
-TEST_F(ToolErrors, DamagedDatabaseExitsWithOne) {
-    const std::string damaged = Out("damaged.pdb");
-    WriteFile(damaged, std::string(100, 'x'));
-    for (const char* command : {"info", "show", "export"}) {
-        const ToolResult result = RunTool({command, damaged});
-        EXPECT_EQ(result.status, 1) << command;
-        // The library's own diagnostic goes to standard error too, on a line
-        // of its own; standard output stays free of it.
-        EXPECT_NE(result.err.find("'" + damaged + "': it is no valid Palm database"), std::string::npos)
-            << command << result.err;
-        EXPECT_NE(result.err.find("Err: 0x408\nvezuved: "), std::string::npos) << command << result.err;
-        EXPECT_EQ(result.out.find("Err: 0x408"), std::string::npos) << command << result.out;
-    }
-    EXPECT_EQ(RunTool({"convert", damaged, Out("out.gpx")}).status, 1);
-    EXPECT_FALSE(FileExists(Out("out.gpx")));
-}
-
 // A full disk (writes past 2 KB fail with EFBIG) and an output that is the
 // input: exit 1 with the file and the cause named, the previous file kept
 // byte for byte, no temporary file left.
@@ -106,56 +92,45 @@ TEST_F(ToolErrors, FailedWritesKeepThePreviousFile) {
     const std::string comma = FormatFile("comma.cal");
     ASSERT_EQ(RunTool({"import", points, "-d", comma, "-o", database}).status, 0);
     const std::string full = "ulimit -f 4; trap '' XFSZ; ";  // 4 blocks of 512 bytes
+    const std::string itself =
+        "cannot write '" + database + "': it is the input '" + database + "' itself; nothing was written";
+    // Every other failed file call under every command is the fault loop's.
     struct Case {
         std::vector<std::string> arguments;
         std::string target, shell, cause;
+    } const cases[] = {
+        {{"convert", points, Out("keep.gpx"), "-d", comma}, Out("keep.gpx"), full, "File too large"},
+        // Past several buffers: the first failed write is the one reported.
+        {{"convert", big, Out("big.geojson"), "-d", comma}, Out("big.geojson"), full, "File too large"},
+        {{"export", database, "-o", database}, database, "", itself},
+        {{"convert", database, database}, database, "", itself},
     };
-    const auto tooLarge = [](const std::string& target) {
-        return "cannot write '" + target + "': File too large";
-    };
-    // Every other failed file call under every command is the fault loop's.
-    std::vector<Case> cases = {{{"convert", points, Out("keep.gpx"), "-d", comma},
-                                Out("keep.gpx"),
-                                full,
-                                "vezuved: " + tooLarge(Out("keep.gpx"))}};
-    const std::string itself = "vezuved: cannot write '" + database + "': it is the input '" + database +
-                               "' itself; nothing was written";
-    cases.insert(cases.end(),
-                 {
-                     // Past several buffers: the first failed write is the one reported.
-                     {{"convert", big, Out("big.geojson"), "-d", comma},
-                      Out("big.geojson"),
-                      full,
-                      "vezuved: " + tooLarge(Out("big.geojson"))},
-                     {{"export", database, "-o", database}, database, "", itself},
-                     {{"convert", database, database}, database, "", itself},
-                 });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments[0] + " " + c.target);
         if (c.target != database) WriteFile(c.target, std::string(600, 'p'));
         const std::string before = ReadFile(c.target);
-        const auto names = std::filesystem::directory_iterator(folder_);
-        const size_t count = std::distance(names, std::filesystem::directory_iterator());
+        const std::vector<std::string> names = FolderNames(folder_);
         const ToolResult result = RunTool(c.arguments, c.shell);
         EXPECT_EQ(result.status, 1) << result.err;
-        EXPECT_NE(result.err.find(c.cause + "\n"), std::string::npos) << result.err;
+        const std::string cause = c.shell.empty() ? c.cause : "cannot write '" + c.target + "': " + c.cause;
+        EXPECT_NE(result.err.find("vezuved: " + cause + "\n"), std::string::npos) << result.err;
         EXPECT_EQ(ReadFile(c.target), before);
-        EXPECT_EQ(static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder_),
-                                                    std::filesystem::directory_iterator())),
-                  count);
+        EXPECT_EQ(FolderNames(folder_), names);
     }
 }
 
 // Standard output carries only the document: what the library says goes to
 // standard error, whether the document is made (a definition that is not
-// there, given for a database) or not (a database cut short, a text without
-// a definition or with one that is not there).
+// there, given for a database) or not (a database cut short under every
+// command that reads one, a definition that is not there).
 TEST_F(ToolErrors, LibraryMessagesGoToStandardError) {
     const std::string db = Out("hike.pdb"), cut = Out("cut.pdb"), text = Out("peaks.csv");
     ASSERT_EQ(RunTool({"import", DataFile("hike-track.csv"), "-d", FormatFile("track.cal"), "-o", db}).status,
               0);
     WriteFile(cut, ReadFile(db).substr(0, 200));
     WriteFile(text, "46.5776,8.0053,1000,,Eiger,,\n");
+    const std::string damaged = "Err: 0x408\nvezuved: cannot read the database '" + cut +
+                                "': it is no valid Palm database (error 1032)\n";
     const std::string gpxStart = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx ", gpxEnd = "</gpx>\n";
     struct {
         std::vector<std::string> arguments;
@@ -165,48 +140,28 @@ TEST_F(ToolErrors, LibraryMessagesGoToStandardError) {
         std::string out = {};  // the tool's own lines, where there is no document
     } const rows[] = {
         {{"show", db, "--output", "gpx", "-d", Out("nothing.cal")}, 0, true, ""},
-        {{"show", text, "--output", "gpx"},
-         2,
-         false,
-         "vezuved: cannot read '" + text + "': nothing says what its columns hold (no -d, no '" +
-             Out("peaks.cal") +
-             "', no known extension); give a format definition with -d FILE.cal, or --auto when its first "
-             "line "
-             "names the columns\n"},
         {{"show", text, "--output", "gpx", "-d", Out("nothere.cal")},
          1,
          false,
          "vezuved: cannot read the format definition '" + Out("nothere.cal") + "': no such file\n"},
-        {{"show", cut, "--output", "gpx"},
-         1,
-         false,
-         "Err: 0x408\nvezuved: cannot read the database '" + cut +
-             "': it is no valid Palm database (error 1032)\n"},
+        {{"show", cut, "--output", "gpx"}, 1, false, damaged},
         // Each library line ends, even one the library leaves open ("Err: 0x408").
         {{"export", db, "-o", Out("hike.txt")}, 0, false, "No Cal File\n", "Wrote " + Out("hike.txt") + "\n"},
-        {{"convert", cut, Out("cut.gpx")},
-         1,
-         false,
-         "Err: 0x408\nvezuved: cannot read the database '" + cut +
-             "': it is no valid Palm database (error 1032)\n"},
-        {{"import", text, "-d", Out("nothere.cal")},
-         1,
-         false,
-         "vezuved: cannot read the format definition '" + Out("nothere.cal") + "': no such file\n"},
+        {{"info", cut}, 1, false, damaged},
+        {{"convert", cut, Out("cut.gpx")}, 1, false, damaged},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.arguments[1]);
-        const ToolResult result = RunTool(row.arguments);
-        EXPECT_EQ(result.status, row.status);
-        EXPECT_EQ(result.err, row.err);
+        SCOPED_TRACE(Joined(row.arguments));
+        const std::string out = Expected(row.status, row.err, row.arguments);
         if (!row.document) {
-            EXPECT_EQ(result.out, row.out);
+            EXPECT_EQ(out, row.out);
             continue;
         }
-        EXPECT_EQ(result.out.compare(0, gpxStart.size(), gpxStart), 0) << result.out;
-        ASSERT_GE(result.out.size(), gpxEnd.size());
-        EXPECT_EQ(result.out.substr(result.out.size() - gpxEnd.size()), gpxEnd) << result.out;
+        EXPECT_EQ(out.rfind(gpxStart, 0), 0u) << out;
+        EXPECT_EQ(out.substr(out.size() - std::min(out.size(), gpxEnd.size())), gpxEnd) << out;
     }
+    EXPECT_FALSE(FileExists(Out("cut.gpx")));
+    Fails(1, {"export", cut}, damaged);
 }
 
 // The device commands name the emulator they tried and why it did not load,
@@ -220,14 +175,13 @@ TEST_F(ToolErrors, AnEmulatorThatDoesNotLoadIsNamedWithItsCause) {
         {Out("text.so"), "file too short"},
     };
     for (const auto& row : rows) {
-        const ToolResult result = RunTool({"device", "push", "--device", folder_, Out("text.so")},
-                                          "VEZUVED_RAPI_LIBRARY='" + row.library + "' ");
-        EXPECT_EQ(result.status, 1);
-        EXPECT_EQ(result.out, "");
-        EXPECT_EQ(result.err,
-                  "vezuved: the device emulator librapi-emu.so cannot be loaded (named by "
-                  "VEZUVED_RAPI_LIBRARY); tried:\n  " +
-                      row.library + ": " + row.cause + "\n");
+        EXPECT_EQ(Expected(1,
+                           "vezuved: the device emulator librapi-emu.so cannot be loaded (named by "
+                           "VEZUVED_RAPI_LIBRARY); tried:\n  " +
+                               row.library + ": " + row.cause + "\n",
+                           {"device", "push", "--device", folder_, Out("text.so")},
+                           "VEZUVED_RAPI_LIBRARY='" + row.library + "' "),
+                  "");
     }
 }
 
@@ -266,6 +220,67 @@ TEST(LibraryLines, ReportPiecesStayTogetherAndDiagnosticsEndTheirLines) {
         EXPECT_EQ(err, row.err);
     }
 }
+
+#if !defined(_WIN32)
+
+// Ctrl-C or SIGTERM while the tool writes a large output: the signal ends
+// the tool as it would have, and the temporary file it was writing beside
+// the output is gone with it; a previous output stays as it was.
+
+// Ends the tool if the test stops early, so no conversion outlives it.
+struct EndedWithTheTest {
+    pid_t child;
+    ~EndedWithTheTest() {
+        if (child > 0 && waitpid(child, nullptr, WNOHANG) == 0) {
+            kill(child, SIGKILL);
+            waitpid(child, nullptr, 0);
+        }
+    }
+};
+
+class ToolInterrupt : public ToolTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ToolInterrupt, TheSignalRemovesTheTemporaryBeingWritten) {
+    const int signal = GetParam();
+    // About 50 MB of points, one a line; the definition beside them, found by its name.
+    const std::string input = Out("big.csv"), outputs = FreshFolder("interrupt-out");
+    ASSERT_EQ(RunShell("yes 45.1234567,-122.1234567,1000,,Point,Flag,a note | head -n " +
+                       std::string(kSanitizedBuild ? "200000 > " : "1100000 > ") + Quoted(input)),
+              0);
+    WriteFile(Out("big.cal"),
+              "FormatTitle = Points\nDelimited = ,\nFieldCount = 7\n"
+              "latitude = 0\nlongitude = 1\nelevation = 2\ntime = 3\nname = 4\nicon = 5\ndesc = 6\n");
+    const std::string output = outputs + "/big.gpx";
+    WriteFile(output, "previous");
+    const pid_t child = StartTool({"convert", input, output});
+    ASSERT_GE(child, 0);
+    const EndedWithTheTest guard{child};
+    // The signal comes once the temporary file is there.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    int status = 0;
+    bool seen = false;
+    while (!seen && std::chrono::steady_clock::now() < deadline) {
+        for (const std::string& name : FolderNames(outputs)) seen = seen || name.rfind(".vezuved-", 0) == 0;
+        ASSERT_TRUE(seen || waitpid(child, &status, WNOHANG) != child)
+            << "the conversion ended before its temporary file was seen";
+        if (!seen) std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    ASSERT_TRUE(seen);
+    kill(child, signal);
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << "status " << status;
+    EXPECT_EQ(FolderNames(outputs), std::vector<std::string>{"big.gpx"});
+    EXPECT_EQ(ReadFile(output), "previous");
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals,
+                         ToolInterrupt,
+                         ::testing::Values(SIGTERM, SIGINT),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return info.param == SIGTERM ? std::string("SIGTERM") : std::string("SIGINT");
+                         });
+
+#endif
 
 }  // namespace
 }  // namespace cli_test

@@ -1,6 +1,5 @@
-// Every example command the help texts and README.md show runs as written,
-// in a fresh folder holding the example files (and hike.pdb, which the
-// examples take as made), and gives the right data.
+// Every example the help texts, README.md and docs/format-definitions.md
+// show runs as written, in a fresh folder, and gives what they say.
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -9,62 +8,40 @@
 #include <sstream>
 
 #include "tool_runner.h"
+#include "values/encoding.h"
 
 namespace cli_test {
 namespace {
 
 using ToolExamples = ToolTest;
+namespace fs = std::filesystem;
 
-// What an example must give: texts in what it printed, in a file it wrote,
-// or in what a later command prints about a file it wrote.
-struct Expected {
-    std::string source;  // empty: standard output; "stderr"; "vezuved ARGS": what that prints; else a file
-    std::vector<std::string> texts;
-};
-
-// The text with its escapes \n, \t and \\ turned into what they stand for.
-std::string Unescaped(const std::string& text) {
-    std::string plain;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\' || i + 1 == text.size()) {
-            plain += text[i];
+// The checks of tests/cli/data/examples-checks.txt, by example: what SOURCE
+// (empty: standard output; "stderr"; "vezuved ARGS": what that prints; else
+// a file the example wrote) must hold, with \n, \t and \\ for what they
+// stand for.
+std::map<std::string, std::vector<std::pair<std::string, std::string>>> Checks() {
+    std::map<std::string, std::vector<std::pair<std::string, std::string>>> checks;
+    std::istringstream lines(TestData("cli/data/examples-checks.txt"));
+    std::string example;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        if (line.rfind("$ ", 0) == 0) {
+            checks[example = line.substr(2)];
             continue;
         }
-        const char next = text[++i];
-        plain += next == 'n' ? '\n' : next == 't' ? '\t' : next;
-    }
-    return plain;
-}
-
-// The checks of tests/cli/data/examples-checks.txt, by example.
-const std::map<std::string, std::vector<Expected>>& Checks() {
-    static const std::map<std::string, std::vector<Expected>> kChecks = [] {
-        std::map<std::string, std::vector<Expected>> checks;
-        std::istringstream lines(TestData("cli/data/examples-checks.txt"));
-        std::vector<Expected>* example = nullptr;
-        for (std::string line; std::getline(lines, line);) {
-            if (line.empty() || line[0] == '#') continue;
-            if (line.rfind("$ ", 0) == 0) {
-                example = &checks[line.substr(2)];
-                continue;
-            }
-            const size_t tab = line.find('\t');
-            EXPECT_TRUE(example != nullptr && tab != std::string::npos) << line;
-            if (example == nullptr || tab == std::string::npos) continue;
-            const std::string source = line.substr(0, tab) == "stdout" ? "" : line.substr(0, tab);
-            if (example->empty() || example->back().source != source) example->push_back({source, {}});
-            example->back().texts.push_back(Unescaped(line.substr(tab + 1)));
+        const size_t tab = line.find('\t');
+        EXPECT_TRUE(!example.empty() && tab != std::string::npos) << line;
+        std::string text;
+        for (size_t i = tab + 1; i < line.size(); ++i) {
+            const bool escape = line[i] == '\\' && i + 1 < line.size();
+            const char c = escape ? line[++i] : line[i];
+            text += !escape ? c : c == 'n' ? '\n' : c == 't' ? '\t' : c;
         }
-        return checks;
-    }();
-    return kChecks;
-}
-
-// The input files the examples name besides the example folder and
-// hike.pdb (phone.gpx holds two tracks: of two points, then three).
-void WriteExampleInputs(const std::string& folder) {
-    std::filesystem::copy(
-        SourceFile("tests/cli/data/examples"), folder, std::filesystem::copy_options::recursive);
+        const std::string source = line.substr(0, tab);
+        checks[example].emplace_back(source == "stdout" ? "" : source, text);
+    }
+    return checks;
 }
 
 // The lines of text that start with prefix + "vezuved " (without the
@@ -73,18 +50,15 @@ void WriteExampleInputs(const std::string& folder) {
 std::vector<std::string> ExampleLines(const std::string& text, const std::string& prefix) {
     std::vector<std::string> lines;
     std::istringstream in(text);
-    const std::string start = prefix + "vezuved ";
     for (std::string line; std::getline(in, line);) {
-        if (line.compare(0, start.size(), start) == 0) {
-            line = line.substr(start.size());
-        } else if (line.compare(0, prefix.size() + 4, prefix + "cat ") == 0 &&
-                   line.find(" | vezuved ") != std::string::npos) {
+        if (line.rfind(prefix + "vezuved ", 0) == 0) {
+            line = line.substr(prefix.size() + 8);
+        } else if (line.rfind(prefix + "cat ", 0) == 0 && line.find(" | vezuved ") != std::string::npos) {
             line = line.substr(prefix.size());
         } else {
             continue;
         }
-        if (const size_t comment = line.find(" #"); comment != std::string::npos) line.erase(comment);
-        std::istringstream words(line);
+        std::istringstream words(line.substr(0, line.find(" #")));
         std::string normal, word;
         while (words >> word) normal += (normal.empty() ? "" : " ") + word;
         lines.push_back(normal);
@@ -94,117 +68,168 @@ std::vector<std::string> ExampleLines(const std::string& text, const std::string
 
 TEST_F(ToolExamples, EveryShownExampleRunsAndGivesTheRightData) {
     std::vector<std::string> examples;
-    const std::vector<std::vector<std::string>> helps = {{"--help"},
-                                                         {"info", "--help"},
-                                                         {"show", "--help"},
-                                                         {"import", "--help"},
-                                                         {"export", "--help"},
-                                                         {"convert", "--help"},
-                                                         {"stats", "--help"},
-                                                         {"formats", "--help"},
-                                                         {"device", "--help"},
-                                                         {"device", "list", "--help"},
-                                                         {"device", "push", "--help"},
-                                                         {"device", "pull", "--help"}};
-    for (const auto& help : helps) {
-        const ToolResult result = RunTool(help);
-        ASSERT_EQ(result.status, 0) << help[0];
+    for (const char* help : {"",
+                             "info",
+                             "show",
+                             "import",
+                             "export",
+                             "convert",
+                             "stats",
+                             "formats",
+                             "device",
+                             "device list",
+                             "device push",
+                             "device pull"}) {
+        const ToolResult result = RunTool(CommandWords(std::string(help) + " --help"));
+        ASSERT_EQ(result.status, 0) << help;
         const auto lines = ExampleLines(result.out, "  ");
-        EXPECT_FALSE(lines.empty()) << "no example in the help of " << help[0];
+        EXPECT_FALSE(lines.empty()) << "no example in the help of " << help;
         examples.insert(examples.end(), lines.begin(), lines.end());
     }
     const auto readme = ExampleLines(ReadFile(SourceFile("README.md")), "    ");
     EXPECT_GE(readme.size(), 5u);
     examples.insert(examples.end(), readme.begin(), readme.end());
     EXPECT_GE(examples.size(), 20u);
-    for (const auto& check : Checks()) {
+    const auto checks = Checks();
+    for (const auto& check : checks) {
         EXPECT_NE(std::find(examples.begin(), examples.end(), check.first), examples.end())
             << "a check for an example no help text or README.md shows: " << check.first;
     }
-
-    const std::string build =
-        std::getenv("VEZUVED_BUILD_DIR") != nullptr ? std::getenv("VEZUVED_BUILD_DIR") : "";
     // The device examples run from a plain build: the tool finds the emulator itself.
-    const std::string emulator = build + "/librapi-emu.so";
+    const std::string emulator = std::string(std::getenv("VEZUVED_BUILD_DIR")) + "/librapi-emu.so";
     for (const std::string& example : examples) {
         SCOPED_TRACE(example);
-        const auto check = Checks().find(example);
-        ASSERT_NE(check, Checks().end()) << "no check for the example 'vezuved " << example << "'";
-        const bool device = example.compare(0, 7, "device ") == 0;
+        const auto check = checks.find(example);
+        ASSERT_NE(check, checks.end()) << "no check for the example 'vezuved " << example << "'";
+        const bool device = example.rfind("device ", 0) == 0;
         if (device && !FileExists(emulator)) {
             std::cout << "not run without the device emulator: vezuved " << example << "\n";
             continue;
         }
 #if !defined(VEZUVED_HAVE_GEOGRAPHICLIB)
         // A build without GeographicLib refuses to measure, with a sentence saying so.
-        if (example.compare(0, 6, "stats ") == 0 || example.find("--output html") != std::string::npos) {
+        if (example.rfind("stats ", 0) == 0 || example.find("--output html") != std::string::npos) {
             std::cout << "not run without GeographicLib: vezuved " << example << "\n";
             continue;
         }
 #endif
         const std::string folder = FreshFolder("example");
-        std::filesystem::copy(
-            SourceFile("examples"), folder + "/examples", std::filesystem::copy_options::recursive);
-        std::filesystem::create_directory(folder + "/emulated-handheld");
-        const std::string environment = "VEZUVED_DEVICE=emulated-handheld ";
-        const std::string shell = "cd '" + folder + "' && " + environment;
-        ASSERT_EQ(
-            RunTool(
-                CommandWords("import examples/data/hike-track.csv -d examples/formats/track.cal -o hike.pdb"),
-                shell)
-                .status,
-            0);
-        if (device) {
-            ASSERT_EQ(RunTool(CommandWords("device push --device emulated-handheld --create hike.pdb"), shell)
-                          .status,
-                      0);
-        }
-        WriteExampleInputs(folder);
-        ASSERT_EQ(RunTool(CommandWords("convert hike.pdb hike.gpx"), shell).status, 0);
+        fs::copy(SourceFile("examples"), folder + "/examples", fs::copy_options::recursive);
+        fs::create_directory(folder + "/emulated-handheld");
+        const std::string shell = "cd '" + folder + "' && VEZUVED_DEVICE=emulated-handheld ";
+        std::vector<std::string> setup = {
+            "import examples/data/hike-track.csv -d examples/formats/track.cal -o hike.pdb"};
+        if (device) setup.push_back("device push --device emulated-handheld --create hike.pdb");
+        setup.push_back("convert hike.pdb hike.gpx");
+        for (const std::string& command : setup) ASSERT_EQ(RunTool(CommandWords(command), shell).status, 0);
+        // The other input files the examples name (phone.gpx holds two
+        // tracks: of two points, then three).
+        fs::copy(SourceFile("tests/cli/data/examples"), folder, fs::copy_options::recursive);
         // What the example is checked by must be its own work.
-        for (const Expected& expected : check->second) {
-            if (!expected.source.empty() && expected.source != "stderr" &&
-                expected.source.rfind("vezuved ", 0) != 0) {
-                std::filesystem::remove(folder + "/" + expected.source);
-            }
+        for (const auto& [source, text] : check->second) {
+            if (!source.empty() && source != "stderr" && source.rfind("vezuved ", 0) != 0)
+                fs::remove(folder + "/" + source);
         }
         // "cat FILE | vezuved ARGS" feeds FILE to standard input; "ARGS > FILE"
         // writes standard output to FILE.
-        std::string arguments = example, input, redirected;
+        std::string arguments = example, feed;
         if (const size_t pipe = example.find(" | vezuved "); pipe != std::string::npos) {
-            input = example.substr(4, pipe - 4);
+            feed = "cat '" + example.substr(4, pipe - 4) + "' | ";
             arguments = example.substr(pipe + 11);
         }
-        if (const size_t to = arguments.find(" > "); to != std::string::npos) {
-            redirected = arguments.substr(to + 3);
-            arguments.erase(to);
-        }
-        const std::string feed = input.empty() ? "" : "cat '" + input + "' | ";
+        const size_t to = arguments.find(" > ");
         const ToolResult result =
-            RunTool(CommandWords(arguments), "cd '" + folder + "' && " + feed + environment);
+            RunTool(CommandWords(arguments.substr(0, to)),
+                    "cd '" + folder + "' && " + feed + "VEZUVED_DEVICE=emulated-handheld ");
         ASSERT_EQ(result.status, 0) << result.err;
-        if (!redirected.empty()) WriteFile(folder + "/" + redirected, result.out);
-        for (const Expected& expected : check->second) {
-            SCOPED_TRACE(expected.source);
-            std::string text = result.out;
-            if (device) {
-                EXPECT_EQ(result.out.find("Copying"), std::string::npos) << result.out;
-            }
-            if (expected.source == "stderr") {
-                text = result.err;
-            } else if (expected.source.rfind("vezuved ", 0) == 0) {
-                const ToolResult shown = RunTool(CommandWords(expected.source.substr(8)), shell);
+        if (to != std::string::npos) WriteFile(folder + "/" + arguments.substr(to + 3), result.out);
+        EXPECT_TRUE(!device || result.out.find("Copying") == std::string::npos) << result.out;
+        for (const auto& [source, part] : check->second) {
+            SCOPED_TRACE(source);
+            std::string text = source.empty() ? result.out : source == "stderr" ? result.err : "";
+            if (source.rfind("vezuved ", 0) == 0) {
+                const ToolResult shown = RunTool(CommandWords(source.substr(8)), shell);
                 ASSERT_EQ(shown.status, 0) << shown.err;
                 text = shown.out;
-            } else if (!expected.source.empty()) {
-                ASSERT_TRUE(FileExists(folder + "/" + expected.source)) << "not written";
-                text = ReadFile(folder + "/" + expected.source);
+            } else if (!source.empty() && source != "stderr") {
+                ASSERT_TRUE(FileExists(folder + "/" + source)) << "not written";
+                text = ReadFile(folder + "/" + source);
             }
-            for (const std::string& part : expected.texts) {
-                EXPECT_NE(text.find(part), std::string::npos) << part << "\n---\n" << text;
-            }
+            EXPECT_NE(text.find(part), std::string::npos) << part << "\n---\n" << text;
         }
     }
+}
+
+// docs/format-definitions.md says what the tool prints: every example in it
+// is run here, in a fresh folder, and must print what the document shows.
+//   ```file:NAME      creates NAME with the block's lines
+//   ```from:PATH      must hold exactly the lines of PATH in the source tree
+//                     (CR LF as LF)
+//   ```console        "$ vezuved ARGS" runs the tool (standard error, then
+//                     standard output); "$ cat NAME" shows a file (CR LF as
+//                     LF, Windows-1252 as UTF-8); the lines up to the next
+//                     "$ " are what it prints
+
+std::string JoinedLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    return text;
+}
+
+std::string WithoutCarriageReturns(std::string text) {
+    for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))
+        text.erase(at, 1);
+    return text;
+}
+
+TEST_F(ToolExamples, EveryDocumentedDefinitionExamplePrintsWhatTheDocumentShows) {
+    std::vector<std::string> document;
+    std::istringstream text(ReadFile(SourceFile("docs/format-definitions.md")));
+    for (std::string line; std::getline(text, line);) document.push_back(line);
+    ASSERT_FALSE(document.empty());
+    std::filesystem::create_directory_symlink(SourceFile("examples"), Out("examples"));
+    const std::string shell = "cd '" + folder_ + "' && ";
+    int commands = 0;
+    for (size_t i = 0; i < document.size(); ++i) {
+        const std::string& line = document[i];
+        if (line.rfind("```", 0) != 0 || line == "```") continue;
+        std::vector<std::string> block;
+        size_t end = i + 1;
+        while (end < document.size() && document[end] != "```") block.push_back(document[end++]);
+        ASSERT_LT(end, document.size()) << "unclosed block at line " << i + 1;
+        const std::string info = line.substr(3);
+        SCOPED_TRACE("docs/format-definitions.md:" + std::to_string(i + 1));
+        if (info.rfind("file:", 0) == 0) {
+            WriteFile(Out(info.substr(5)), JoinedLines(block));
+        } else if (info.rfind("from:", 0) == 0) {
+            EXPECT_EQ(JoinedLines(block), WithoutCarriageReturns(ReadFile(SourceFile(info.substr(5)))));
+        } else if (info == "console") {
+            for (size_t at = 0; at < block.size();) {
+                ASSERT_EQ(block[at].rfind("$ ", 0), 0u) << block[at];
+                const std::vector<std::string> words = CommandWords(block[at].substr(2));
+                std::vector<std::string> shown;
+                size_t next = at + 1;
+                while (next < block.size() && block[next].rfind("$ ", 0) != 0) shown.push_back(block[next++]);
+                SCOPED_TRACE(block[at]);
+                ASSERT_FALSE(words.empty());
+                std::string printed;
+                if (words[0] == "cat") {
+                    ASSERT_EQ(words.size(), 2u);
+                    printed = vezuved_cli::Cp1252ToUtf8(WithoutCarriageReturns(ReadFile(Out(words[1]))));
+                } else {
+                    ASSERT_EQ(words[0], "vezuved");
+                    const ToolResult result =
+                        RunTool(std::vector<std::string>(words.begin() + 1, words.end()), shell);
+                    printed = result.err + result.out;
+                }
+                EXPECT_EQ(printed, JoinedLines(shown));
+                ++commands;
+                at = next;
+            }
+        }
+        i = end;
+    }
+    EXPECT_GE(commands, 25);
 }
 
 }  // namespace

@@ -1,16 +1,107 @@
-// A run's outputs are decided before the first byte is written: no output
-// is another output or an input of the same run, and every name fits.
+// The tool as a process: each command on the example files, its JSON
+// listing parsed back by Python. A run's outputs are decided before the
+// first byte is written: no output is another output or an input of the
+// same run, and every name fits.
 #include "files/failure.h"
 #include "files/output_plan.h"
 #include "tool_runner.h"
-
-#include "support/test_support.h"
 
 #include <filesystem>
 #include <set>
 
 namespace cli_test {
 namespace {
+
+using ToolCommands = ToolTest;
+
+// A command that succeeds and writes each expected text to standard output,
+// or to `file` when one is named.
+struct Step {
+    std::vector<std::string> arguments;
+    std::vector<std::string> expected;
+    std::string file = "";
+};
+
+void Expect(const std::vector<Step>& steps) {
+    for (const Step& step : steps) {
+        const ToolResult result = RunTool(step.arguments);
+        const std::string line = Joined(step.arguments);
+        ASSERT_EQ(result.status, 0) << line << "\n" << result.err;
+        const std::string text = step.file.empty() ? result.out : ReadFile(step.file);
+        for (const auto& expected : step.expected) {
+            EXPECT_NE(text.find(expected), std::string::npos) << line << "\n" << expected << "\n" << text;
+        }
+    }
+}
+
+TEST_F(ToolCommands, ImportShowInfoAndExport) {
+    const std::string track = Out("hike.pdb"), loop = Out("loop.pdb"), sub = Out("sub");
+    WriteFile(Out("peaks.csv"), "Eiger,46.5776,8.0053,1000\n");
+    std::filesystem::create_directory(sub);
+    Expect({
+        {{"--version"}, {"vezuved "}},
+        {{"import", DataFile("hike-track.csv"), "-d", FormatFile("track.cal"), "-o", track}, {}},
+        {{"show", track, "--output", "json"}, {"\"kind\": \"track\""}},
+        {{"show", track, "--output", "GPX"}, {"<trkpt lat=\"45.3311000\" lon=\"-121.7113000\">"}},
+        // Text into a folder, and beside the database.
+        {{"export", track, "-d", FormatFile("comma.cal"), "-o", sub}, {sub + "/hike.csv"}},
+        {{"export", track, "--layout", "tab"}, {"45.3311000\t-121.7113000"}, Out("hike.rlt")},
+        // Columns and units from the command line instead of a definition.
+        {{"import", Out("peaks.csv"), "--columns", "name,lat,lon,ele", "--metres", "-o", Out("peaks.pdb")},
+         {}},
+        {{"show", Out("peaks.pdb"), "--output", "csv"}, {"Eiger,46.5776000,8.0053000,3280.8398950"}},
+        {{"import",
+          DataFile("lake-loop-route.csv"),
+          "-d",
+          FormatFile("route.cal"),
+          "--kind",
+          "route-old",
+          "-o",
+          loop},
+         {}},
+        {{"info", loop}, {"route", "version:  1", "records:  6"}},  // with the placeholder
+        {{"show", loop}, {"5 point(s), route"}},
+        // Text to text: read by one definition, written by another.
+        {{"convert",
+          DataFile("springs.tsv"),
+          Out("s.csv"),
+          "-d",
+          FormatFile("tab.cal"),
+          "--output-definition",
+          FormatFile("name-first.cal")},
+         {"Mirror Lake,45.3016000,-121.7866000,4100,Quiet lake"},
+         Out("s.csv")},
+    });
+    EXPECT_NE(
+        ReadFile(sub + "/hike.csv").find("45.3311000,-121.7113000,6000.6561680,081500 14082021,TP001,,\r\n"),
+        std::string::npos);
+}
+
+TEST_F(ToolCommands, FormatsListsTitlesKindsAndExtensions) {
+    Expect({{{"formats", SourceFile("examples/formats")},
+             {"file", "track.cal", "Track log, metres", "route", "garmin", "DegNoSpace", "wpt"}},
+            {{"formats", folder_}, {"No format definitions"}}});
+}
+
+// show's JSON listing parses, with every point (GDAL reads the GeoJSON of
+// the same files in the map client tests).
+TEST_F(ToolCommands, JsonListingParses) {
+    if (!HasProgram("python3")) GTEST_SKIP() << "python3 is not installed";
+    std::string files;
+    for (const auto& [data, definition] : {std::pair("summits.csv", "name-first.cal"),
+                                           std::pair("hike-track.csv", "track.cal"),
+                                           std::pair("lake-loop-route.csv", "route.cal")}) {
+        const ToolResult shown =
+            RunTool({"show", DataFile(data), "-d", FormatFile(definition), "--output", "json"});
+        ASSERT_EQ(shown.status, 0) << data;
+        WriteFile(Out(std::string(data) + ".json"), shown.out);
+        files += " " + Quoted(Out(std::string(data) + ".json"));
+    }
+    EXPECT_EQ(RunShell("python3 -c 'import json, sys; assert [len(json.load(open(p))[\"points\"]) for p in "
+                       "sys.argv[1:]] == [4, 8, 5]'" +
+                       files),
+              0);
+}
 
 using OutputPlanRuns = ToolTest;
 
@@ -24,6 +115,11 @@ std::string Gpx(const std::vector<std::string>& names) {
     }
     return "<gpx xmlns=\"http://www.topografix.com/GPX/1/1\">" + body + "</gpx>\n";
 }
+
+const char kKml[] =
+    "<kml xmlns=\"http://www.opengis.net/kml/2.2\"><Placemark><LineString><coordinates>9,47 9.1,47.1"
+    "</coordinates></LineString></Placemark></kml>\n";
+const char kGeoJson[] = R"({"type": "Point", "coordinates": [9, 47]})";
 
 std::set<std::string> FilesIn(const std::string& folder) {
     const std::vector<std::string> names = FolderNames(folder);
@@ -84,15 +180,9 @@ TEST_F(OutputPlanRuns, CollidingOutputsAreNumberedOrTheRunFailsWithNothingWritte
         for (const auto& [name, tracks] : row.inputs) {
             const std::string extension = std::filesystem::path(name).extension().string();
             WriteFile(in + "/" + name,
-                      extension == ".kml"
-                          ? "<kml xmlns=\"http://www.opengis.net/kml/2.2\"><Placemark><name>k</name>"
-                            "<LineString><coordinates>9,47 9.1,47.1</coordinates></LineString>"
-                            "</Placemark></kml>\n"
-                      : extension == ".geojson"
-                          ? "{\"type\":\"FeatureCollection\",\"features\":[{\"type\":\"Feature\","
-                            "\"geometry\":{\"type\":\"Point\",\"coordinates\":[9,47]},"
-                            "\"properties\":{\"name\":\"p\"}}]}\n"
-                          : Gpx(tracks));
+                      extension == ".gpx"   ? Gpx(tracks)
+                      : extension == ".kml" ? kKml
+                                            : kGeoJson);
         }
         std::vector<std::string> arguments;
         for (std::string argument : row.arguments) {
@@ -119,13 +209,11 @@ TEST_F(OutputPlanRuns, CollidingOutputsAreNumberedOrTheRunFailsWithNothingWritte
 TEST_F(OutputPlanRuns, LongImportNamesKeepTheirWholeFileName) {
     for (const char* end : {"side", "ridge"}) {
         const std::string name = std::string("trip-2021-08-14-mount-hood-north-") + end;
-        const ToolResult result = RunTool(
+        Expected(
+            0,
+            "vezuved: the database in '" + Out(name + ".pdb") +
+                "' is named 'trip-2021-08-14-mount-hood-nort': a database name holds at most 31 characters\n",
             {"import", DataFile("hike-track.csv"), "-d", FormatFile("track.cal"), "-o", Out(name + ".csv")});
-        EXPECT_EQ(result.status, 0) << result.err;
-        EXPECT_EQ(result.err,
-                  "vezuved: the database in '" + Out(name + ".pdb") +
-                      "' is named 'trip-2021-08-14-mount-hood-nort': a database name holds at most 31 "
-                      "characters\n");
         EXPECT_EQ(ReadFile(Out(name + ".pdb")).substr(0, 32),
                   std::string("trip-2021-08-14-mount-hood-nort") + '\0');
     }
@@ -137,10 +225,9 @@ TEST_F(OutputPlanRuns, LongImportNamesKeepTheirWholeFileName) {
 // A ".json" output is the tool's JSON listing, never record-line text.
 TEST_F(OutputPlanRuns, JsonOutputIsTheListingShowPrints) {
     const std::string db = Out("hike.pdb");
-    ASSERT_EQ(RunTool({"import", DataFile("hike-track.csv"), "-d", FormatFile("track.cal"), "-o", db}).status,
-              0);
-    ASSERT_EQ(RunTool({"convert", db, Out("hike.json")}).status, 0);
-    EXPECT_EQ(ReadFile(Out("hike.json")), RunTool({"show", db, "--output", "json"}).out);
+    Ok({"import", DataFile("hike-track.csv"), "-d", FormatFile("track.cal"), "-o", db});
+    Ok({"convert", db, Out("hike.json")});
+    EXPECT_EQ(ReadFile(Out("hike.json")), Ok({"show", db, "--output", "json"}));
 }
 
 bool FoldsCase(const std::string&) { return true; }

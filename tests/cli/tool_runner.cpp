@@ -68,6 +68,31 @@ ToolResult RunTool(const std::vector<std::string>& arguments, const std::string&
     return result;
 }
 
+std::string Expected(int status,
+                     const std::string& err,
+                     const std::vector<std::string>& arguments,
+                     const std::string& shell) {
+    const ToolResult result = RunTool(arguments, shell);
+    EXPECT_EQ(result.status, status) << Joined(arguments) << "\n" << result.err;
+    EXPECT_EQ(result.err, err) << Joined(arguments);
+    return result.out;
+}
+
+std::string Ok(const std::vector<std::string>& arguments, const std::string& shell) {
+    const ToolResult result = RunTool(arguments, shell);
+    EXPECT_EQ(result.status, 0) << Joined(arguments) << "\n" << result.err;
+    return result.out;
+}
+
+void Fails(int status,
+           const std::vector<std::string>& arguments,
+           const std::string& said,
+           const std::string& shell) {
+    const ToolResult result = RunTool(arguments, shell);
+    EXPECT_EQ(result.status, status) << Joined(arguments);
+    EXPECT_NE(result.err.find(said), std::string::npos) << Joined(arguments) << "\n" << result.err;
+}
+
 std::string SourceFile(const std::string& relative) {
     return std::string(VEZUVED_SOURCE_DIR) + "/" + relative;
 }
@@ -161,24 +186,31 @@ static long PeakOfExitingProcess(pid_t process) {
 }
 #endif
 
-MeasuredRun RunMeasured(const std::vector<std::string>& arguments) {
-    MeasuredRun run;
 #if !defined(_WIN32)
+int StartTool(const std::vector<std::string>& arguments, bool traced) {
     std::vector<std::string> words = {ToolPath()};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
     const pid_t child = fork();
-    if (child < 0) return run;
     if (child == 0) {
         const int null = open("/dev/null", O_WRONLY);
         dup2(null, 1);
         dup2(null, 2);
-        if (ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) _exit(126);
-        execv(argv[0], argv.data());  // stops with SIGTRAP once the tool is loaded
+        if (traced && ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) _exit(126);
+        execv(argv[0], argv.data());  // a traced tool stops with SIGTRAP once loaded
         _exit(127);
     }
+    return child;
+}
+#endif
+
+MeasuredRun RunMeasured(const std::vector<std::string>& arguments) {
+    MeasuredRun run;
+#if !defined(_WIN32)
+    const pid_t child = StartTool(arguments, true);
+    if (child < 0) return run;
     bool loaded = false;
     for (int status = 0; waitpid(child, &status, 0) == child;) {
         if (WIFEXITED(status) || WIFSIGNALED(status)) {

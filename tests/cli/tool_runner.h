@@ -34,6 +34,19 @@ constexpr bool kSanitizedBuild = false;
 std::string ToolPath();
 // shell: commands run first in the tool's shell (e.g. a "ulimit").
 ToolResult RunTool(const std::vector<std::string>& arguments, const std::string& shell = "");
+// Runs the tool and expects its exit status and exactly what it printed on
+// standard error; returns what it printed on standard output.
+std::string Expected(int status,
+                     const std::string& err,
+                     const std::vector<std::string>& arguments,
+                     const std::string& shell = "");
+// Runs the tool and expects success; returns standard output.
+std::string Ok(const std::vector<std::string>& arguments, const std::string& shell = "");
+// Runs the tool and expects the exit status and a part of standard error.
+void Fails(int status,
+           const std::vector<std::string>& arguments,
+           const std::string& said,
+           const std::string& shell = "");
 // A command line's words as a shell splits them: at spaces, single or
 // double quotes keeping a word whole (and its wildcards for the tool).
 std::vector<std::string> CommandWords(const std::string& command);
@@ -55,6 +68,11 @@ struct MeasuredRun {
     long peakBytes = 0;
 };
 MeasuredRun RunMeasured(const std::vector<std::string>& arguments);
+#if !defined(_WIN32)
+// The tool started as a child process, its output to /dev/null; traced: it
+// stops once loaded, for the caller to trace. Its process id, or -1.
+int StartTool(const std::vector<std::string>& arguments, bool traced = false);
+#endif
 
 // examples/formats/NAME and examples/data/NAME in the source tree.
 std::string FormatFile(const std::string& name);
