@@ -93,14 +93,6 @@ Reading ThroughDatabases(const std::string& path, const std::string& folder) {
     return ReadWith(back);
 }
 
-// What is compared. gpsbabel and the round trips: everything; GDAL's
-// GeoJSON holds no per-point time, names no point of a line and does not
-// say route or track; gpsbabel names unnamed points "WPT001", "RPT001".
-struct Checks {
-    bool all = true;
-    bool madeUpNames = false;
-};
-
 // A name made of one of the words and a number: what a reader gives an
 // unnamed route or track ("track 2"), or gpsbabel an unnamed point ("WPT001").
 bool MadeUp(const std::string& name, std::initializer_list<const char*> words) {
@@ -122,10 +114,14 @@ std::string Shown(const Point& point) {
 }
 
 // The differences between two readings, one per kind of difference (with
-// its first case): "line time", "waypoint count", ...
+// its first case): "line time", "waypoint count", ... all: gpsbabel and the
+// round trips; not GDAL's GeoJSON, which holds no per-point time, names no
+// point of a line and does not say route or track. madeUpNames: gpsbabel
+// names unnamed points "WPT001", "RPT001".
 std::map<std::string, std::string> Differences(const Reading& ours,
                                                const Reading& theirs,
-                                               const Checks& checks) {
+                                               bool all,
+                                               bool madeUpNames) {
     std::map<std::string, std::string> found;
     if (ours.read != theirs.read)
         found.emplace("refused", ours.read ? "they: " + theirs.failure : "we: " + ours.failure);
@@ -148,24 +144,24 @@ std::map<std::string, std::string> Differences(const Reading& ours,
         if (a != b) found.emplace(kind, place + std::to_string(a) + " vs " + std::to_string(b));
         return a == b;
     };
-    const auto compare =
-        [&](const std::string& what, const std::string& place, const Point& a, const Point& b) {
-            const auto differ = [&](const char* kind, bool different) {
-                if (different) found.emplace(what + " " + kind, place + ": " + Shown(a) + " vs " + Shown(b));
-            };
-            differ(
-                "position",
-                std::fabs(*a.latitude - *b.latitude) > 1e-7 || std::fabs(*a.longitude - *b.longitude) > 1e-7);
-            differ("elevation",
-                   a.elevationMetres.has_value() != b.elevationMetres.has_value() ||
-                       (a.elevationMetres && std::fabs(*a.elevationMetres - *b.elevationMetres) > 0.01));
-            differ("time", checks.all && a.time != b.time);
-            differ("name",
-                   (checks.all || what == "waypoint") && a.name != b.name &&
-                       !(checks.madeUpNames && a.name.empty() && b.name.size() == 6 &&
-                         MadeUp(b.name, {"WPT", "RPT"})));
-            differ("segments", a.segmentStart != b.segmentStart);
+    const auto compare = [&](const std::string& what,
+                             const std::string& place,
+                             const Point& a,
+                             const Point& b) {
+        const auto differ = [&](const char* kind, bool different) {
+            if (different) found.emplace(what + " " + kind, place + ": " + Shown(a) + " vs " + Shown(b));
         };
+        differ("position",
+               std::fabs(*a.latitude - *b.latitude) > 1e-7 || std::fabs(*a.longitude - *b.longitude) > 1e-7);
+        differ("elevation",
+               a.elevationMetres.has_value() != b.elevationMetres.has_value() ||
+                   (a.elevationMetres && std::fabs(*a.elevationMetres - *b.elevationMetres) > 0.01));
+        differ("time", all && a.time != b.time);
+        differ("name",
+               (all || what == "waypoint") && a.name != b.name &&
+                   !(madeUpNames && a.name.empty() && b.name.size() == 6 && MadeUp(b.name, {"WPT", "RPT"})));
+        differ("segments", a.segmentStart != b.segmentStart);
+    };
     counts("waypoint count", waypoints[0].size(), waypoints[1].size());
     for (size_t i = 0; i < std::min(waypoints[0].size(), waypoints[1].size()); ++i)
         compare("waypoint", "waypoint " + std::to_string(i + 1), waypoints[0][i], waypoints[1][i]);
@@ -173,7 +169,7 @@ std::map<std::string, std::string> Differences(const Reading& ours,
     for (size_t l = 0; l < std::min(lines[0].size(), lines[1].size()); ++l) {
         const PointSet &a = *lines[0][l], &b = *lines[1][l];
         const std::string place = "'" + a.title + "'";
-        if (checks.all && a.kind != b.kind) found.emplace("line kind", place);
+        if (all && a.kind != b.kind) found.emplace("line kind", place);
         if (a.title != b.title &&
             !(MadeUp(a.title, {"route ", "track "}) && MadeUp(b.title, {"route ", "track "})))
             found.emplace("line title", place + " vs '" + b.title + "'");
@@ -243,8 +239,8 @@ TEST(RealFiles, ReadAsOthersReadThemAndKeptThroughEveryOutput) {
             others.emplace_back("ogr of our geojson", ByOgr(work + "/round.geojson", work));
         }
         for (const auto& [source, reading] : others) {
-            const Checks checks = {source.rfind("ogr", 0) != 0, source.rfind("gpsbabel", 0) == 0};
-            for (const auto& [difference, detail] : Differences(ours, reading, checks)) {
+            const bool all = source.rfind("ogr", 0) != 0, gpsbabel = source.rfind("gpsbabel", 0) == 0;
+            for (const auto& [difference, detail] : Differences(ours, reading, all, gpsbabel)) {
                 const auto listed = std::find_if(known.begin(), known.end(), [&](const Known& k) {
                     return (k.file == "*" || k.file == file) && k.source == source &&
                            k.difference == difference;

@@ -68,19 +68,11 @@ std::vector<std::string> ExampleLines(const std::string& text, const std::string
 
 TEST_F(ToolExamples, EveryShownExampleRunsAndGivesTheRightData) {
     std::vector<std::string> examples;
-    for (const char* help : {"",
-                             "info",
-                             "show",
-                             "import",
-                             "export",
-                             "convert",
-                             "stats",
-                             "formats",
-                             "device",
-                             "device list",
-                             "device push",
-                             "device pull"}) {
-        const ToolResult result = RunTool(CommandWords(std::string(help) + " --help"));
+    // The tool's help and each command's.
+    std::istringstream helps(
+        "|info|show|import|export|convert|stats|formats|device|device list|device push|device pull");
+    for (std::string help; std::getline(helps, help, '|');) {
+        const ToolResult result = RunTool(CommandWords(help + " --help"));
         ASSERT_EQ(result.status, 0) << help;
         const auto lines = ExampleLines(result.out, "  ");
         EXPECT_FALSE(lines.empty()) << "no example in the help of " << help;

@@ -161,13 +161,8 @@ TEST_F(ToolGps, StandardInputAndOutput) {
           "printf '<gpx>' | ");
 }
 
-// What each reader gives is pinned by the readers' own tests; here the
-// sets of KML and GeoJSON go to databases as a GPX's do.
-TEST_F(ToolGps, KmlAndGeoJsonIn) {
-    WriteFile(Out("a.kml"), TestData("cli/data/readers/folder.kml"));
-    EXPECT_EQ(Ok({"convert", Out("a.kml"), Out("k.pdb")}),
-              "Wrote " + Out("k-waypoints.pdb") + " (points, 1 point(s))\nWrote " + Out("k-Loop.pdb") +
-                  " (route, 2 point(s))\n");
+// A GeoJSON's set goes to a database as a GPX's does, by import too.
+TEST_F(ToolGps, GeoJsonIn) {
     WriteFile(Out("a.json"), R"({"type": "LineString", "coordinates": [[8.25, 46.5, 1000], [8.26, 46.51]]})");
     EXPECT_EQ(Ok({"import", Out("a.json")}), "Wrote " + Out("a.pdb") + " (track, 2 point(s))\n");
 }
