@@ -45,7 +45,12 @@ protected:
 TEST_P(MapReaders, ReadAsExpected) {
     const ReadCase& c = GetParam();
     const auto [result, warning] = Read(c.file, TestData(std::string("cli/data/readers/") + c.file));
-    EXPECT_EQ(result, c.expected) << c.file;
+    // "..." ends the part of a message worded by the XML or JSON library.
+    const std::string expected = c.expected;
+    const size_t open = expected.size() > 3 && expected.substr(expected.size() - 3) == "..."
+                            ? expected.size() - 3
+                            : std::string::npos;
+    EXPECT_EQ(result.substr(0, open), expected.substr(0, open)) << c.file;
     EXPECT_EQ(warning, c.warning) << c.file;
 }
 
@@ -82,6 +87,48 @@ const ReadCase kTracksAndTexts[] = {
      "vezuved: 'x': 1 polygon geometry(ies) hold no waypoints, routes or tracks and are left out\n"},
 };
 INSTANTIATE_TEST_SUITE_P(TracksAndTexts, MapReaders, ::testing::ValuesIn(kTracksAndTexts));
+
+// Whole documents; a file that is no document of its kind, or too deep,
+// fails with the line and the cause.
+const ReadCase kDocuments[] = {
+    // Nothing is read from extensions or other namespaces.
+    {"a.gpx",
+     "W: -122.25,45.5^100.5@1628928900250 'Caf\xC3\xA9' \"Gate & more\"#Flag; R 'Loop': 2,1 'R1' 4,3; "
+     "T 'Day': 6,5 /8,7^-3; T 'track 2': 10,9",
+     ""},
+    // GPX 1.0 and no namespace: the comment where there is no description.
+    {"b.gpx", "W: 2,1 \"comment\" 2,1 \"description\"", ""},
+    {"c.gpx", "W: 2,1 \"comment\" 2,1 \"description\"", ""},
+    {"mismatched.gpx", "cannot read 'x': line 3: mismatched tag", ""},
+    {"empty.gpx", "cannot read 'x': line 1: no element found", ""},
+    {"kml-root.gpx", "cannot read 'x': it is no GPX file (its root element is <kml>, not <gpx>)", ""},
+    {"no-points.gpx",
+     "cannot convert 'x': it holds no points, routes or tracks",
+     "vezuved: 'x': track 'T' has no points and is left out\n"},
+    // Entities that would grow to 10^9 bytes.
+    {"entity-expansion.gpx", "cannot read 'x': line 1: ...", ""},
+    // Placemarks in folders, a line marked as a route, a MultiGeometry, a gx:Track.
+    {"a.kml",
+     "W: -121.6959,45.3735^3429@1628928000000 'Summit' \"Top\" 5,6 'Walk'; R 'Loop': 1,2^3 4,5 6,7; "
+     "T 'Walk': 1,2 3,4; T 'Log': 8.1,46.5^1000@1628928000000 8.2,46.6@1628928005500",
+     ""},
+    {"gpx-root.kml", "cannot read 'x': it is no KML file (its root element is <gpx>, not <kml>)", ""},
+    {"a.geojson",
+     "W: 8.0053,46.5776^3967@1628928900000 'Eiger' \"North face\"#Summit 8.1,46.6^2500 'Hut' \"Beds\"#Hut "
+     "0,1 "
+     "2,3; R 'R': 1,2^3@1609459200000 4,5; T 'T': 1,2@1609459200000 3,4@1609459201000 /5,6@1609459202000",
+     ""},
+    {"bare.json", "T 'track 1': 1,2 3,4", ""},
+    {"syntax.json", "cannot read 'x': line 2, column 18 (byte 47): syntax error ...", ""},
+    {"empty.json", "cannot read 'x': line 1, column 1 (byte 0): syntax error ...", ""},
+    {"trailing.json", "cannot read 'x': line 1, column 42 (byte 41): syntax error ...", ""},
+    {"array.json", "cannot read 'x': its top is no JSON object", ""},
+    {"topology.json", "cannot read 'x': it is no GeoJSON (its type is 'Topology')", ""},
+    {"no-features.json", "cannot convert 'x': it holds no points, routes or tracks", ""},
+    // Hostile nesting fails with a sentence, not by running out of stack.
+    {"nested.json", "cannot read 'x': its GeometryCollections nest deeper than 64", ""},
+};
+INSTANTIATE_TEST_SUITE_P(Documents, MapReaders, ::testing::ValuesIn(kDocuments));
 
 // Numbers are xsd:doubles: sign, leading zeros, exponent; a KML tuple may
 // have white space after its commas.
@@ -138,6 +185,10 @@ const ReadCase kBadPoints[] = {
      "point is left out\n"
      "vezuved: x: track 'T' point 4: its position is '7', not [longitude, latitude]; the point is left out\n"
      "vezuved: x: track 'T' point 6: elevation 1e+300 is outside -100000..100000 m; the point is left out\n"},
+    {"semicolon.kml",
+     "W: 3,4",
+     "vezuved: x:1: waypoint 1: '1;2' is no position (longitude,latitude[,altitude]); the point is left "
+     "out\n"},
     {"huge.geojson",
      "cannot read 'x': feature 2 'Far': the number '1e400' is beyond what a double holds",
      ""},

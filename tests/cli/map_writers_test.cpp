@@ -18,8 +18,6 @@
 namespace vezuved_cli {
 namespace {
 
-using cli_test::Count;
-
 Point At(const char* name, const char* latitude, const char* longitude, const char* feet, const char* time) {
     return MakePoint(name, latitude, longitude, feet, time, "", nullptr);
 }
@@ -172,28 +170,41 @@ TEST(ToolMapWriters, ExtremeElevationsAreWrittenWhole) {
     EXPECT_EQ(GeoJson(odd, true), "{\"type\":\"FeatureCollection\",\"features\":[]}\n");
 }
 
-// A track keeps a trkseg per segment; a route, which has none, joins them
-// and says so.
-TEST(ToolMapWriters, GpxKeepsTrackSegmentsAndJoinsARoute) {
-    const std::string track =
-        Flat(Text([](DocumentSink& sink) { WriteGpx(sink, {Broken(VEZUVED_KIND_TRACK)}, "t"); }));
-    EXPECT_NE(
-        track.find("<trk><name>B</name><trkseg><trkpt lat=\"1.0000000\" lon=\"2.0000000\"><ele>30.48</ele>"
-                   "<time>2020-01-01T12:00:00Z</time><name>A</name></trkpt><trkpt lat=\"1.5000000\" "
-                   "lon=\"2.0000000\"><desc>note</desc><sym>Flag</sym></trkpt></trkseg><trkseg><trkpt "
-                   "lat=\"2.0000000\""),
-        std::string::npos)
-        << track;
-    EXPECT_EQ(Count(track, "<trkseg>"), 2u);
-    const std::vector<PointSet> routes = {
-        Broken(VEZUVED_KIND_ROUTE), SmallTrack(), Broken(VEZUVED_KIND_ROUTE)};
-    const std::string route = Text([&](DocumentSink& sink) { WriteGpx(sink, routes, "t"); });
-    EXPECT_EQ(Count(route, "<rte>"), 2u);
-    EXPECT_EQ(Count(route, "<rtept "), 8u);
-    EXPECT_EQ(Count(route, "<trkseg>"), 1u);
-    EXPECT_EQ(JoinedRouteSegments(routes, ScanLines(routes)),
+// Whole documents, pinned in tests/cli/data/writers: the GPX (a title only
+// for a single set; every wpt before the first rte, every rte before the
+// first trk; a trkseg per segment, a route's joined), the listings, and the
+// picture: lines, points, profiles, a dashed route, a polyline per segment,
+// and one place or many at one place drawn in the middle.
+TEST(ToolMapWriters, DocumentsAsPinned) {
+    const std::vector<PointSet> mixed = {Broken(VEZUVED_KIND_TRACK),
+                                         SmallTrack(),
+                                         Broken(VEZUVED_KIND_ROUTE),
+                                         Summits(),
+                                         Broken(VEZUVED_KIND_ROUTE)};
+    const PointSet summits = Summits();
+    const std::pair<std::string, const char*> cases[] = {
+        {Text([](DocumentSink& sink) { WriteGpx(sink, {Summits()}, "t"); }), "summits.gpx"},
+        {Text([&](DocumentSink& sink) { WriteGpx(sink, mixed, "t"); }), "mixed.gpx"},
+        {WriteTable(summits) + WriteCsv(summits) + WritePointsJson(summits), "summits-listings.txt"},
+        {Svg({SmallTrack(), Summits()}), "hike-peaks.svg"},
+        {Svg({Set(
+             "Loop", VEZUVED_KIND_ROUTE, {At("A", "1", "2", "100", ""), At("B", "1.5", "2", "200", "")})}),
+         "route.svg"},
+        {Svg({Broken(VEZUVED_KIND_TRACK)}), "broken-track.svg"},
+        {Svg({Set("One", 0, {At("Solo", "10", "20", "", "")})}), "one.svg"},
+        {Svg({Set(
+             "Same", VEZUVED_KIND_TRACK, {At("A", "10", "20", "100", ""), At("B", "10", "20", "100", "")})}),
+         "same.svg"},
+        {Svg({Set("Line", 0, {At("A", "10", "20", "", ""), At("B", "10", "21", "", "")})}), "line.svg"},
+        {Svg({Set("Pole", 0, {At("A", "90", "20", "", ""), At("B", "89", "-20", "", "")})}), "pole.svg"},
+        {Text([](DocumentSink& sink) { WriteHtml(sink, {Summits()}); }), "summits.html"},
+    };
+    for (const auto& [text, name] : cases) {
+        EXPECT_EQ(text, TestData(std::string("cli/data/writers/") + name)) << name;
+    }
+    EXPECT_EQ(JoinedRouteSegments(mixed, ScanLines(mixed)),
               "route 'B': 2 segments joined, route 'B': 2 segments joined (a GPX route has no segments)");
-    EXPECT_EQ(JoinedRouteSegments({SmallTrack()}, ScanLines({SmallTrack()})), "");
+    EXPECT_EQ(DrawablePointCount({Set("Off", 0, {At("X", "91", "0", "", "")})}), 0u);
 }
 
 // The whole document without its layout (the XML writer's is pinned on its own).
@@ -222,64 +233,6 @@ TEST(ToolMapWriters, KmlLinesKeepEveryTimeAndSegment) {
         const std::string kml = Flat(Text([&](DocumentSink& sink) { WriteKml(sink, {set}); }));
         EXPECT_NE(kml.find(expected), std::string::npos) << set.title << "\n" << kml;
     }
-}
-
-TEST(ToolMapWriters, SvgDrawsLinesPointsAndProfiles) {
-    const std::string svg = Svg({SmallTrack(), Summits()});
-    EXPECT_EQ(
-        svg.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" "
-                  "width=\"800\" height=\"800\" viewBox=\"0 0 800 800\"",
-                  0),
-        0u)
-        << svg;
-    EXPECT_NE(svg.find("<title>Hike, Peaks</title>"), std::string::npos);
-    EXPECT_EQ(Count(svg, "<polyline "), 2u);  // the track and its profile
-    EXPECT_NE(svg.find("<text x=\"256.6\" y=\"198.7\">Hood &amp; &lt;co&gt;</text>"), std::string::npos)
-        << svg;
-    EXPECT_NE(svg.find("text-anchor=\"end\">Flat</text>"), std::string::npos)
-        << svg;  // kept inside at the edge
-    for (const char* label : {"Elevation of Hike", ">max 1902 m<", ">min 1829 m<", ">0 km<", ">4452.4 km<"})
-        EXPECT_NE(svg.find(label), std::string::npos) << label;
-    // A route is dashed and has no profile; points alone neither.
-    const std::string route = Svg(
-        {Set("Loop", VEZUVED_KIND_ROUTE, {At("A", "1", "2", "100", ""), At("B", "1.5", "2", "200", "")})});
-    EXPECT_EQ(Count(route, "<polyline "), 1u);
-    EXPECT_NE(route.find("stroke-dasharray"), std::string::npos);
-    EXPECT_NE(route.find("height=\"600\""), std::string::npos);
-    EXPECT_EQ(Count(Svg({Summits()}), "<circle "), 2u);
-    // No stroke across a gap: a polyline per segment, on the map and in the profile.
-    EXPECT_EQ(Count(Svg({Broken(VEZUVED_KIND_TRACK)}), "<polyline "), 4u);
-}
-
-// One place, or many at one place: drawn in the middle, with finite numbers.
-TEST(ToolMapWriters, SvgDegenerateExtents) {
-    const std::vector<std::vector<PointSet>> cases = {
-        {Set("One", 0, {At("Solo", "10", "20", "", "")})},
-        {Set("Same", VEZUVED_KIND_TRACK, {At("A", "10", "20", "100", ""), At("B", "10", "20", "100", "")})},
-        {Set("Line", 0, {At("A", "10", "20", "", ""), At("B", "10", "21", "", "")})},
-        {Set("Pole", 0, {At("A", "90", "20", "", ""), At("B", "89", "-20", "", "")})},
-    };
-    for (const auto& sets : cases) {
-        const std::string svg = Svg(sets);
-        EXPECT_EQ(svg.find("nan"), std::string::npos) << svg;
-        EXPECT_EQ(svg.find("inf"), std::string::npos) << svg;
-        EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
-    }
-    EXPECT_NE(Svg(cases[0]).find("<circle cx=\"400.0\" cy=\"300.0\""), std::string::npos) << Svg(cases[0]);
-    EXPECT_NE(Svg(cases[1]).find(">0.00 km<"), std::string::npos);
-    EXPECT_EQ(DrawablePointCount({Set("Off", 0, {At("X", "91", "0", "", "")})}), 0u);
-}
-
-TEST(ToolMapWriters, HtmlPageHoldsTheDrawing) {
-    const std::string html = Text([](DocumentSink& sink) { WriteHtml(sink, {Summits()}); });
-    EXPECT_EQ(html.rfind("<!DOCTYPE html>\n<html lang=\"en\">\n  <head>\n    <meta charset=\"utf-8\"/>\n"
-                         "    <title>Peaks</title>\n  </head>\n  <body>\n",
-                         0),
-              0u)
-        << html;
-    EXPECT_NE(html.find("    <svg xmlns=\"http://www.w3.org/2000/svg\""), std::string::npos);
-    EXPECT_EQ(html.substr(html.size() - 29), "    </svg>\n  </body>\n</html>\n");
-    EXPECT_EQ(html.find("<script"), std::string::npos);
 }
 
 // Into a file the text goes in 64 KiB pieces, whole; a failed write is

@@ -1,13 +1,10 @@
-// The tool's text helpers, and the GPX and listings it builds from a
-// set of points, checked without running the tool.
+// The tool's text helpers, checked without running the tool.
 #include <gtest/gtest.h>
 
 #include <charconv>
 #include <tuple>
 
-#include "files/document_sink.h"
 #include "filetypes/tool_formats.h"
-#include "output/gpx_output.h"
 #include "output/json_writer.h"
 #include "output/table_output.h"
 #include "output/xml_writer.h"
@@ -167,61 +164,10 @@ TEST(ToolText, OptionNamesFileTypesAndAlignment) {
     EXPECT_EQ(CodeForName(KindNames(), "Track-Old"), 65);
     EXPECT_EQ(CodeForName(LayoutNames(), "csv"), std::nullopt);
     EXPECT_EQ(KindForDefinitionType("waypoint"), std::nullopt);
-    EXPECT_EQ(FileTypeForPath("a/b.PDB"), FileType::Database);
-    EXPECT_EQ(FileTypeForPath("dir.pdb/b"), FileType::Text);
-    EXPECT_EQ(FileTypeForPath("a.json"), FileType::GeoJson);
-    EXPECT_EQ(FileTypeForPath("a.GeoJSON"), FileType::GeoJson);
-    EXPECT_EQ(FileTypeForPath("a.kml"), FileType::Kml);
     EXPECT_EQ(DefinitionPathFor("data/trip.csv"), "data/trip.cal");
     EXPECT_EQ(DefinitionPathFor("trip"), "trip.cal");
     EXPECT_EQ(AlignColumns({{"a", "b"}, {"Caf\xC3\xA9", "x"}}),
               "a     b\nCaf\xC3\xA9  x\n");  // by characters
-}
-
-PointSet Sample(int32_t kind) {
-    PointSet set;
-    set.title = "trip";
-    set.kind = kind;
-    set.points.push_back(MakePoint(
-        "Caf\xE9 <1>", "45.5000000", "-122.2500000", "100", "143005 24122004", "Flag", "Gate \"3\" & more"));
-    set.points.push_back(MakePoint("B", "46.0000000", "180.0000000", "", "", "", nullptr));
-    set.points.push_back(MakePoint("Nowhere", "95.0000000", "0.0000000", "", "", "", nullptr));
-    return set;
-}
-
-std::string Gpx(const PointSet& set) {
-    std::string text;
-    DocumentSink sink(text);
-    WriteGpx(sink, {set}, "test");
-    return text;
-}
-
-TEST(ToolOutputs, GpxCarriesEveryFieldInTheKindsElements) {
-    const std::string gpx = Gpx(Sample(VEZUVED_KIND_POINT));
-    for (const char* expected : {"<wpt lat=\"45.5000000\" lon=\"-122.2500000\">",
-                                 "<ele>30.48</ele>",
-                                 "<time>2004-12-24T14:30:05Z</time>",
-                                 "<name>Caf\xC3\xA9 &lt;1&gt;</name>",
-                                 "<desc>Gate &quot;3&quot; &amp; more</desc>",
-                                 "<sym>Flag</sym>",
-                                 "lon=\"-180.0000000\""}) {
-        EXPECT_NE(gpx.find(expected), std::string::npos) << expected;
-    }
-    EXPECT_EQ(gpx.find("Nowhere"), std::string::npos);  // no valid position
-    EXPECT_NE(Gpx(Sample(VEZUVED_KIND_ROUTE)).find("<rtept "), std::string::npos);
-    EXPECT_NE(Gpx(Sample(VEZUVED_KIND_TRACK)).find("<trkseg>\n      <trkpt "), std::string::npos);
-}
-
-// The GeoJSON document is pinned whole in map_writers_test.
-TEST(ToolOutputs, Listings) {
-    const PointSet set = Sample(VEZUVED_KIND_POINT);
-    const std::string table = WriteTable(set);
-    EXPECT_EQ(table.substr(0, table.find('\n')),
-              "name      latitude    longitude     elevation_ft  time                  icon  description");
-    EXPECT_NE(WriteCsv(set).find("\"Gate \"\"3\"\" & more\""), std::string::npos);
-    const std::string json = WritePointsJson(set);
-    EXPECT_NE(json.find("\"elevation_ft\": 100"), std::string::npos);
-    EXPECT_NE(json.find("\"description\": null"), std::string::npos);
 }
 
 }  // namespace

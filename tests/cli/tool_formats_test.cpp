@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <set>
 #include <string>
 
 #include "filetypes/tool_formats.h"
@@ -23,7 +22,7 @@ TEST(ToolFormats, NamesAndExtensionsAreLookUpsInTheTable) {
         {"a.kmz", FileType::Text, FileType::Kml, std::nullopt},
         {"a.GeoJSON", FileType::GeoJson, FileType::GeoJson, MapFormat::GeoJson},
         {"a.json", FileType::GeoJson, FileType::GeoJson, std::nullopt},
-        {"a.pdb", FileType::Database, FileType::Database, std::nullopt},
+        {"a/b.PDB", FileType::Database, FileType::Database, std::nullopt},
         {"a.svg", FileType::Text, FileType::Text, MapFormat::Svg},
         {"a.htm", FileType::Text, FileType::Text, MapFormat::Html},
         {"a.html", FileType::Text, FileType::Text, MapFormat::Html},
@@ -43,26 +42,6 @@ TEST(ToolFormats, NamesAndExtensionsAreLookUpsInTheTable) {
     EXPECT_EQ(SavedExtension(FileType::GeoJson), ".geojson");
     EXPECT_TRUE(IsMap(FileType::Kml));
     EXPECT_FALSE(IsMap(FileType::Database));
-}
-
-// A row per type and per document, each read type with its reader and
-// each document with its writer.
-TEST(ToolFormats, EveryRowHasWhatItsKindNeeds) {
-    std::set<FileType> types;
-    std::set<MapFormat> documents;
-    for (const ToolFormat& format : ToolFormats()) {
-        EXPECT_FALSE(format.extensions.empty()) << format.name;
-        if (format.type) {
-            EXPECT_TRUE(types.insert(*format.type).second) << format.name;
-            EXPECT_NE(format.reader, nullptr) << format.name;
-        }
-        if (format.document) {
-            EXPECT_TRUE(documents.insert(*format.document).second) << format.name;
-            EXPECT_NE(format.writer, nullptr) << format.name;
-        }
-    }
-    EXPECT_EQ(types.size(), 5u);
-    EXPECT_EQ(documents.size(), 5u);
 }
 
 }  // namespace
