@@ -353,19 +353,14 @@ std::vector<size_t> Found(const std::vector<Point>& original, const std::vector<
     return found;
 }
 
-class FiltersOnRealFiles : public cli_test::ToolTest {
-protected:
-    std::string Real(const std::string& name) {
-        return (std::filesystem::path(VEZUVED_SOURCE_DIR) / ".." / "shared" / "real-files" / name).string();
-    }
-};
+class FiltersOnRealFiles : public cli_test::ToolTest {};
 
 TEST_F(FiltersOnRealFiles, SimplifiedToACountAsGpsbabelIsNoWorse) {
     if (!cli_test::HasProgram("gpsbabel")) GTEST_SKIP() << "gpsbabel is not installed";
     for (const char* name :
          {"gpxpy__Mojstrovka.gpx", "togeojson__run_gpxtpx.gpx", "gpxpy__korita-zbevnica.gpx"})
         for (int count : {5, 10, 20, 30, 60, 100, 150}) {
-            const std::string file = Real(name);
+            const std::string file = cli_test::SourceFile("../shared/real-files/" + std::string(name));
             const std::string ours = Out("ours.gpx"), theirs = Out("theirs.gpx");
             ASSERT_EQ(cli_test::RunTool({"convert", file, ours, "--simplify", std::to_string(count)}).status,
                       0);

@@ -18,8 +18,18 @@
 namespace vezuved_cli {
 namespace {
 
-Point At(const char* name, const char* latitude, const char* longitude, const char* feet, const char* time) {
-    return MakePoint(name, latitude, longitude, feet, time, "", nullptr);
+// A point with its texts, as a record gives them.
+Point At(const char* name,
+         const char* latitude,
+         const char* longitude,
+         const char* feet,
+         const char* time,
+         const char* icon = "",
+         const char* description = nullptr,
+         bool segmentStart = false) {
+    Point point = MakePoint(name, latitude, longitude, feet, time, icon, description);
+    point.segmentStart = segmentStart;
+    return point;
 }
 
 PointSet Set(const char* title, int32_t kind, std::vector<Point> points) {
@@ -41,11 +51,10 @@ PointSet SmallTrack() {
 }
 
 PointSet Summits() {
-    PointSet set = Set("Peaks", VEZUVED_KIND_POINT, {At("Hood & <co>", "45.3735", "-121.6959", "11249", "")});
-    set.points[0].icon = "Summit";
-    set.points[0].description = "Oregon \"high\"";
-    set.points.push_back(At("Flat", "-10.5", "20.25", "", "120000 01012020"));
-    return set;
+    return Set("Peaks",
+               VEZUVED_KIND_POINT,
+               {At("Hood & <co>", "45.3735", "-121.6959", "11249", "", "Summit", "Oregon \"high\""),
+                At("Flat", "-10.5", "20.25", "", "120000 01012020")});
 }
 
 template <typename Write>
@@ -62,20 +71,6 @@ std::string Svg(const std::vector<PointSet>& sets) {
 
 std::string GeoJson(const std::vector<PointSet>& sets, bool compact = false) {
     return Text([&](DocumentSink& sink) { WriteGeoJson(sink, sets, compact); });
-}
-
-// A route or track point, its texts and time set by hand.
-Point Full(const char* latitude,
-           const char* longitude,
-           const char* feet,
-           const char* time,
-           const char* name,
-           const char* description,
-           const char* icon,
-           bool segmentStart = false) {
-    Point point = MakePoint(name, latitude, longitude, feet, time, icon, description);
-    point.segmentStart = segmentStart;
-    return point;
 }
 
 // Text of the document with every line's indentation taken out.
@@ -95,11 +90,11 @@ std::string Flat(const std::string& text) {
 PointSet Broken(int32_t kind) {
     return Set("B",
                kind,
-               {Full("1", "2", "100", "120000 01012020", "A", nullptr, "", true),
-                Full("1.5", "2", "", "", "", "note", "Flag"),
-                Full("99", "0", "", "", "X", nullptr, "", true),
-                Full("2", "2", "", "120001.001 01012020", "", nullptr, ""),
-                Full("2.5", "2", "10", "120002.999 01012020", "", nullptr, "")});
+               {At("A", "1", "2", "100", "120000 01012020", "", nullptr, true),
+                At("", "1.5", "2", "", "", "Flag", "note"),
+                At("X", "99", "0", "", "", "", nullptr, true),
+                At("", "2", "2", "", "120001.001 01012020"),
+                At("", "2.5", "2", "10", "120002.999 01012020")});
 }
 
 // Compact text (the JSON writer's layout is pinned on its own). Each
@@ -119,7 +114,7 @@ TEST(ToolMapWriters, GeoJsonKeepsEveryValueAndSegment) {
          "one-point-route"},
         {GeoJson({Set("U",
                       VEZUVED_KIND_TRACK,
-                      {Full("1", "2", "", "", "", nullptr, "", true), Full("3", "4", "", "", "", "", "")})},
+                      {At("", "1", "2", "", "", "", nullptr, true), At("", "3", "4", "", "", "", "")})},
                  true),
          "untimed-track"},
         {GeoJson({Summits()}, true), "summits"},
