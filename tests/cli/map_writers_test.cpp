@@ -85,6 +85,10 @@ std::string Flat(const std::string& text) {
     return flat;
 }
 
+std::string Kml(const std::vector<PointSet>& sets) {
+    return Flat(Text([&](DocumentSink& sink) { WriteKml(sink, sets); }));
+}
+
 // Two segments, the second's break on a point that is left out (so the
 // next valid one begins it); a first point's break means nothing.
 PointSet Broken(int32_t kind) {
@@ -95,36 +99,6 @@ PointSet Broken(int32_t kind) {
                 At("X", "99", "0", "", "", "", nullptr, true),
                 At("", "2", "2", "", "120001.001 01012020"),
                 At("", "2.5", "2", "10", "120002.999 01012020")});
-}
-
-// Compact text (the JSON writer's layout is pinned on its own). Each
-// position carries what it has, with fixed decimals; the line's
-// per-position arrays are present only when some position has the value,
-// nested per segment; a one-position line is a Point that says its kind; a
-// waypoint carries its fields, escaped; a line's points make a collection.
-TEST(ToolMapWriters, GeoJsonKeepsEveryValueAndSegment) {
-    const std::pair<std::string, const char*> cases[] = {
-        {GeoJson({SmallTrack()}, true), "small-track"},
-        {Text([](DocumentSink& sink) { WriteGeoJsonPoints(sink, {SmallTrack()}, true); }),
-         "small-track-points"},
-        {GeoJson({Broken(VEZUVED_KIND_TRACK)}, true), "broken-track"},
-        {GeoJson(
-             {Set("R", VEZUVED_KIND_ROUTE, {At("Only", "1", "2", "", ""), At("Off", "-91", "0", "", "")})},
-             true),
-         "one-point-route"},
-        {GeoJson({Set("U",
-                      VEZUVED_KIND_TRACK,
-                      {At("", "1", "2", "", "", "", nullptr, true), At("", "3", "4", "", "", "", "")})},
-                 true),
-         "untimed-track"},
-        {GeoJson({Summits()}, true), "summits"},
-    };
-    for (const auto& [text, name] : cases) {
-        EXPECT_EQ(text, TestData("cli/data/writers/" + std::string(name) + ".geojson")) << name;
-    }
-    // Nothing left: an empty collection, pretty unless asked otherwise.
-    EXPECT_EQ(GeoJson({Set("E", VEZUVED_KIND_TRACK, {At("Off", "91", "0", "", "")})}),
-              "{\n  \"type\": \"FeatureCollection\",\n  \"features\": []\n}\n");
 }
 
 // Text that reads as numbers only just: every document stays plain text,
@@ -165,11 +139,19 @@ TEST(ToolMapWriters, ExtremeElevationsAreWrittenWhole) {
     EXPECT_EQ(GeoJson(odd, true), "{\"type\":\"FeatureCollection\",\"features\":[]}\n");
 }
 
-// Whole documents, pinned in tests/cli/data/writers: the GPX (a title only
-// for a single set; every wpt before the first rte, every rte before the
-// first trk; a trkseg per segment, a route's joined), the listings, and the
-// picture: lines, points, profiles, a dashed route, a polyline per segment,
-// and one place or many at one place drawn in the middle.
+// Whole documents, pinned in tests/cli/data/writers. GeoJSON: each position
+// carries what it has, with fixed decimals; the line's per-position arrays
+// are present only when some position has the value, nested per segment; a
+// one-position line is a Point that says its kind; a waypoint carries its
+// fields, escaped; a line's points make a collection. GPX: a title only for
+// a single set; every wpt before the first rte, every rte before the first
+// trk; a trkseg per segment, a route's joined. KML (without its layout): a
+// Folder per set; a line with any time a gx:Track per segment (an empty
+// <when/> where a point has none), an untimed one a LineString per segment,
+// a single position a gx:Track; then the points with texts, named by their
+// index among the written positions. The picture: lines, points, profiles,
+// a dashed route, a polyline per segment, and one place or many at one
+// place drawn in the middle.
 TEST(ToolMapWriters, DocumentsAsPinned) {
     const std::vector<PointSet> mixed = {Broken(VEZUVED_KIND_TRACK),
                                          SmallTrack(),
@@ -177,7 +159,27 @@ TEST(ToolMapWriters, DocumentsAsPinned) {
                                          Summits(),
                                          Broken(VEZUVED_KIND_ROUTE)};
     const PointSet summits = Summits();
+    PointSet untimed = Broken(VEZUVED_KIND_ROUTE);
+    for (Point& point : untimed.points) point.time.reset();
     const std::pair<std::string, const char*> cases[] = {
+        {GeoJson({SmallTrack()}, true), "small-track.geojson"},
+        {Text([](DocumentSink& sink) { WriteGeoJsonPoints(sink, {SmallTrack()}, true); }),
+         "small-track-points.geojson"},
+        {GeoJson({Broken(VEZUVED_KIND_TRACK)}, true), "broken-track.geojson"},
+        {GeoJson(
+             {Set("R", VEZUVED_KIND_ROUTE, {At("Only", "1", "2", "", ""), At("Off", "-91", "0", "", "")})},
+             true),
+         "one-point-route.geojson"},
+        {GeoJson({Set("U",
+                      VEZUVED_KIND_TRACK,
+                      {At("", "1", "2", "", "", "", nullptr, true), At("", "3", "4", "", "", "", "")})},
+                 true),
+         "untimed-track.geojson"},
+        {GeoJson({Summits()}, true), "summits.geojson"},
+        {Kml({SmallTrack(), Summits(), Set("Empty", 0, {})}), "hike-peaks-empty.kml"},
+        {Kml({Broken(VEZUVED_KIND_TRACK)}), "broken-track.kml"},
+        {Kml({untimed}), "untimed-route.kml"},
+        {Kml({Set("One", VEZUVED_KIND_TRACK, {At("", "1", "2", "", "")})}), "one-point-track.kml"},
         {Text([](DocumentSink& sink) { WriteGpx(sink, {Summits()}, "t"); }), "summits.gpx"},
         {Text([&](DocumentSink& sink) { WriteGpx(sink, mixed, "t"); }), "mixed.gpx"},
         {WriteTable(summits) + WriteCsv(summits) + WritePointsJson(summits), "summits-listings.txt"},
@@ -200,34 +202,9 @@ TEST(ToolMapWriters, DocumentsAsPinned) {
     EXPECT_EQ(JoinedRouteSegments(mixed, ScanLines(mixed)),
               "route 'B': 2 segments joined, route 'B': 2 segments joined (a GPX route has no segments)");
     EXPECT_EQ(DrawablePointCount({Set("Off", 0, {At("X", "91", "0", "", "")})}), 0u);
-}
-
-// The whole document without its layout (the XML writer's is pinned on its own).
-TEST(ToolMapWriters, KmlHasAFolderPerSetAndMarksLines) {
-    const std::string kml = Text([](DocumentSink& sink) {
-        WriteKml(sink, {SmallTrack(), Summits(), Set("Empty", 0, {})});
-    });
-    EXPECT_EQ(Flat(kml), TestData("cli/data/writers/hike-peaks-empty.kml"));
-}
-
-// A line with any time is a gx:Track per segment (an empty <when/> where a
-// point has none); an untimed one a LineString per segment; a single
-// position a gx:Track whatever it has. The points with texts follow, named
-// by their index among the written positions.
-TEST(ToolMapWriters, KmlLinesKeepEveryTimeAndSegment) {
-    PointSet untimed = Broken(VEZUVED_KIND_ROUTE);
-    for (Point& point : untimed.points) point.time.reset();
-    // The part of each document from its kind to its points with texts.
-    const std::vector<std::pair<PointSet, std::string>> cases = {
-        {Broken(VEZUVED_KIND_TRACK), TestData("cli/data/writers/broken-track-part.kml")},
-        {untimed, TestData("cli/data/writers/untimed-route-part.kml")},
-        {Set("One", VEZUVED_KIND_TRACK, {At("", "1", "2", "", "")}),
-         TestData("cli/data/writers/one-point-track-part.kml")},
-    };
-    for (const auto& [set, expected] : cases) {
-        const std::string kml = Flat(Text([&](DocumentSink& sink) { WriteKml(sink, {set}); }));
-        EXPECT_NE(kml.find(expected), std::string::npos) << set.title << "\n" << kml;
-    }
+    // Nothing left: an empty collection, pretty unless asked otherwise.
+    EXPECT_EQ(GeoJson({Set("E", VEZUVED_KIND_TRACK, {At("Off", "91", "0", "", "")})}),
+              "{\n  \"type\": \"FeatureCollection\",\n  \"features\": []\n}\n");
 }
 
 // Into a file the text goes in 64 KiB pieces, whole; a failed write is
