@@ -158,7 +158,6 @@ TEST(ToolMapWriters, DocumentsAsPinned) {
                                          Broken(VEZUVED_KIND_ROUTE),
                                          Summits(),
                                          Broken(VEZUVED_KIND_ROUTE)};
-    const PointSet summits = Summits();
     PointSet untimed = Broken(VEZUVED_KIND_ROUTE);
     for (Point& point : untimed.points) point.time.reset();
     const std::pair<std::string, const char*> cases[] = {
@@ -182,7 +181,7 @@ TEST(ToolMapWriters, DocumentsAsPinned) {
         {Kml({Set("One", VEZUVED_KIND_TRACK, {At("", "1", "2", "", "")})}), "one-point-track.kml"},
         {Text([](DocumentSink& sink) { WriteGpx(sink, {Summits()}, "t"); }), "summits.gpx"},
         {Text([&](DocumentSink& sink) { WriteGpx(sink, mixed, "t"); }), "mixed.gpx"},
-        {WriteTable(summits) + WriteCsv(summits) + WritePointsJson(summits), "summits-listings.txt"},
+        {WriteTable(Summits()) + WriteCsv(Summits()) + WritePointsJson(Summits()), "summits-listings.txt"},
         {Svg({SmallTrack(), Summits()}), "hike-peaks.svg"},
         {Svg({Set(
              "Loop", VEZUVED_KIND_ROUTE, {At("A", "1", "2", "100", ""), At("B", "1.5", "2", "200", "")})}),

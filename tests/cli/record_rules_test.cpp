@@ -3,7 +3,6 @@
 // millisecond. The tool's own runs (tool_records_test) show the rest.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 #include <optional>
 #include <string>
