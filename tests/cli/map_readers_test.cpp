@@ -5,16 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "input/xml_stream.h"
 #include "map_reading.h"
 #include "tool_runner.h"
-#include "values/values.h"
-
-#if defined(VEZUVED_HAVE_LIBZIP)
-#include <zip.h>
-#endif
 
 namespace vezuved_cli {
 namespace {
@@ -30,22 +24,23 @@ protected:
     void SetUp() override {
         if (!XmlReadingAvailable()) GTEST_SKIP() << "this build reads no XML";
     }
-    // The file written and read as "x": the summary or the failure's
-    // message, and what standard error got.
-    static std::pair<std::string, std::string> Read(const std::string& name,
-                                                    const std::string& bytes,
-                                                    bool strict = false) {
-        const std::string path = cli_test::FreshFolder("map_readers") + "/" + name;
-        cli_test::WriteFile(path, bytes);
-        const Reading reading = ReadMap(path, "x", strict);
+    // The data file read as "x": the summary or the failure's message, and
+    // what standard error got.
+    static std::pair<std::string, std::string> Read(const std::string& name, bool strict = false) {
+        const Reading reading = ReadMap(cli_test::SourceFile("tests/cli/data/readers/" + name), "x", strict);
         return {reading.read ? Summary(reading.sets) : reading.failure, reading.err};
     }
 };
 
 TEST_P(MapReaders, ReadAsExpected) {
     const ReadCase& c = GetParam();
-    const auto [result, warning] = Read(c.file, TestData(std::string("cli/data/readers/") + c.file));
-    EXPECT_EQ(result, c.expected) << c.file;
+    const auto [result, warning] = Read(c.file);
+    // "..." ends the part of a message worded by the XML or JSON library.
+    const std::string expected = c.expected;
+    const size_t open = expected.size() > 3 && expected.substr(expected.size() - 3) == "..."
+                            ? expected.size() - 3
+                            : std::string::npos;
+    EXPECT_EQ(result.substr(0, open), expected.substr(0, open)) << c.file;
     EXPECT_EQ(warning, c.warning) << c.file;
 }
 
@@ -82,6 +77,51 @@ const ReadCase kTracksAndTexts[] = {
      "vezuved: 'x': 1 polygon geometry(ies) hold no waypoints, routes or tracks and are left out\n"},
 };
 INSTANTIATE_TEST_SUITE_P(TracksAndTexts, MapReaders, ::testing::ValuesIn(kTracksAndTexts));
+
+// Whole documents; a file that is no document of its kind, or too deep,
+// fails with the line and the cause.
+const ReadCase kDocuments[] = {
+    // Nothing is read from extensions or other namespaces.
+    {"a.gpx",
+     "W: -122.25,45.5^100.5@1628928900250 'Caf\xC3\xA9' \"Gate & more\"#Flag; R 'Loop': 2,1 'R1' 4,3; "
+     "T 'Day': 6,5 /8,7^-3; T 'track 2': 10,9",
+     ""},
+    // GPX 1.0 and no namespace: the comment where there is no description.
+    {"b.gpx", "W: 2,1 \"comment\" 2,1 \"description\"", ""},
+    {"c.gpx", "W: 2,1 \"comment\" 2,1 \"description\"", ""},
+    {"mismatched.gpx", "cannot read 'x': line 3: mismatched tag", ""},
+    {"empty.gpx", "cannot read 'x': line 1: no element found", ""},
+    {"kml-root.gpx", "cannot read 'x': it is no GPX file (its root element is <kml>, not <gpx>)", ""},
+    {"no-points.gpx",
+     "cannot convert 'x': it holds no points, routes or tracks",
+     "vezuved: 'x': track 'T' has no points and is left out\n"},
+    // Entities that would grow to 10^9 bytes.
+    {"entity-expansion.gpx", "cannot read 'x': line 1: ...", ""},
+    // Placemarks in folders, a line marked as a route, a MultiGeometry, a gx:Track.
+    {"a.kml",
+     "W: -121.6959,45.3735^3429@1628928000000 'Summit' \"Top\" 5,6 'Walk'; R 'Loop': 1,2^3 4,5 6,7; "
+     "T 'Walk': 1,2 3,4; T 'Log': 8.1,46.5^1000@1628928000000 8.2,46.6@1628928005500",
+     ""},
+    {"gpx-root.kml", "cannot read 'x': it is no KML file (its root element is <gpx>, not <kml>)", ""},
+    {"a.geojson",
+     "W: 8.0053,46.5776^3967@1628928900000 'Eiger' \"North face\"#Summit 8.1,46.6^2500 'Hut' \"Beds\"#Hut "
+     "0,1 "
+     "2,3; R 'R': 1,2^3@1609459200000 4,5; T 'T': 1,2@1609459200000 3,4@1609459201000 /5,6@1609459202000",
+     ""},
+    {"bare.json", "T 'track 1': 1,2 3,4", ""},
+    {"syntax.json", "cannot read 'x': line 2, column 18 (byte 47): syntax error ...", ""},
+    {"empty.json", "cannot read 'x': line 1, column 1 (byte 0): syntax error ...", ""},
+    {"trailing.json", "cannot read 'x': line 1, column 42 (byte 41): syntax error ...", ""},
+    {"array.json", "cannot read 'x': its top is no JSON object", ""},
+    {"topology.json", "cannot read 'x': it is no GeoJSON (its type is 'Topology')", ""},
+    {"no-features.json", "cannot convert 'x': it holds no points, routes or tracks", ""},
+    // Hostile nesting fails with a sentence, not by running out of stack; a
+    // deep value the reader does not use is never printed whole.
+    {"deep.json", "cannot read 'x': its JSON nests deeper than 512 lists and objects", ""},
+    {"deep-name.json", "W: 1,2", ""},
+    {"nested.json", "cannot read 'x': its GeometryCollections nest deeper than 64", ""},
+};
+INSTANTIATE_TEST_SUITE_P(Documents, MapReaders, ::testing::ValuesIn(kDocuments));
 
 // Numbers are xsd:doubles: sign, leading zeros, exponent; a KML tuple may
 // have white space after its commas.
@@ -138,6 +178,10 @@ const ReadCase kBadPoints[] = {
      "point is left out\n"
      "vezuved: x: track 'T' point 4: its position is '7', not [longitude, latitude]; the point is left out\n"
      "vezuved: x: track 'T' point 6: elevation 1e+300 is outside -100000..100000 m; the point is left out\n"},
+    {"semicolon.kml",
+     "W: 3,4",
+     "vezuved: x:1: waypoint 1: '1;2' is no position (longitude,latitude[,altitude]); the point is left "
+     "out\n"},
     {"huge.geojson",
      "cannot read 'x': feature 2 'Far': the number '1e400' is beyond what a double holds",
      ""},
@@ -148,22 +192,9 @@ TEST_F(MapReaders, StrictFailsWithTheFirstReport) {
     for (const ReadCase& c : kBadPoints) {
         const std::string warning = c.warning;
         if (warning.empty()) continue;
-        const auto [result, printed] =
-            Read(c.file, TestData(std::string("cli/data/readers/") + c.file), true);
         const std::string first = warning.substr(9, warning.find("; the point is left out") - 9);
-        EXPECT_EQ(result, first) << c.file;
-        EXPECT_EQ(printed, "") << c.file;
+        EXPECT_EQ(Read(c.file, true), std::make_pair(first, std::string())) << c.file;
     }
-}
-
-TEST_F(MapReaders, DeepJsonFailsWithASentence) {
-    const std::string deep = R"({"type": "Point", "coordinates": [1, 2], "x": )" + std::string(200000, '[') +
-                             std::string(200000, ']') + "}";
-    const auto [result, printed] = Read("deep.json", deep);
-    EXPECT_EQ(result, "cannot read 'x': its JSON nests deeper than 512 lists and objects");
-    // A deep value the reader does not use is never printed whole.
-    const std::string name = R"({"type": "Point", "coordinates": [1, 2], "properties": {"name": [[[[1]]]]}})";
-    EXPECT_EQ(Read("name.json", name).first, "W: 1,2");
 }
 
 class ToolBadPoints : public cli_test::ToolTest {};
@@ -184,63 +215,24 @@ TEST_F(ToolBadPoints, ReportedOrWithStrictFailing) {
     EXPECT_FALSE(cli_test::FileExists(Out("strict.pdb")));
 }
 
+// A KMZ gives its doc.kml, else its first .kml; an archive that would
+// unpack beyond 1 GiB, or is no zip, fails with a sentence.
 #if defined(VEZUVED_HAVE_LIBZIP)
-// A zip of the given entries (name, bytes), made by libzip in memory.
-std::string Zip(const std::vector<std::pair<std::string, std::string>>& entries) {
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* target = zip_source_buffer_create(nullptr, 0, 0, &error);
-    zip_source_keep(target);
-    zip_t* archive = zip_open_from_source(target, ZIP_TRUNCATE, &error);
-    for (const auto& [name, bytes] : entries) {
-        zip_source_t* source = zip_source_buffer(archive, bytes.data(), bytes.size(), 0);
-        zip_file_add(archive, name.c_str(), source, ZIP_FL_OVERWRITE);
-    }
-    zip_close(archive);
-    zip_source_open(target);
-    zip_source_seek(target, 0, SEEK_END);
-    const zip_int64_t size = zip_source_tell(target);
-    zip_source_seek(target, 0, SEEK_SET);
-    std::string bytes(static_cast<size_t>(size), '\0');
-    zip_source_read(target, bytes.data(), bytes.size());
-    zip_source_close(target);
-    zip_source_free(target);
-    return bytes;
-}
-
-TEST_F(MapReaders, KmzReadsItsDocKmlOrItsFirstKml) {
-    const std::string kml =
-        "<kml><Placemark><name>A</name><Point><coordinates>1,2</coordinates></Point></Placemark></kml>";
-    const std::string other =
-        "<kml><Placemark><name>B</name><Point><coordinates>3,4</coordinates></Point></Placemark></kml>";
-    std::string huge = Zip({{"doc.kml", kml}});
-    // Its sizes claimed as 3 GiB, in the local and the central header.
-    for (const auto& [header, offset] :
-         {std::pair<std::string, size_t>{"PK\x03\x04", 22}, {"PK\x01\x02", 24}}) {
-        for (size_t at = huge.find(header); at != std::string::npos; at = huge.find(header, at + 1))
-            huge.replace(at + offset, 4, "\0\0\0\xC0", 4);
-    }
-    const std::pair<std::string, std::string> cases[] = {
-        {Zip({{"files/a.png", "x"}, {"other.kml", other}, {"doc.kml", kml}}), "W: 1,2 'A'"},
-        {Zip({{"files/a.png", "x"}, {"files/B.KML", other}, {"c.kml", kml}}), "W: 3,4 'B'"},
-        {Zip({{"a.png", "x"}}), "cannot read 'x': the KMZ holds no .kml file"},
-        {Zip({{"doc.kml", "<kml><Placemark>"}}), "cannot read 'x': line 1: no element found"},
-        {huge,
-         "cannot read 'x': its 'doc.kml' would unpack to 3221225472 bytes, more than the 1073741824 a KMZ "
-         "may hold"},
-        {Zip({{"doc.kml", kml}}).substr(0, 60),
-         "cannot read 'x': it is no readable KMZ (zip archive): Not a zip archive"},
-    };
-    for (const auto& [bytes, expected] : cases) {
-        EXPECT_EQ(Read("a.kmz", bytes).first, expected);
-    }
-}
+const ReadCase kKmz[] = {
+    {"kmz-doc.kmz", "W: 1,2 'A'", ""},
+    {"kmz-first.kmz", "W: 3,4 'B'", ""},
+    {"kmz-none.kmz", "cannot read 'x': the KMZ holds no .kml file", ""},
+    {"kmz-cut-kml.kmz", "cannot read 'x': line 1: no element found", ""},
+    {"kmz-huge.kmz",
+     "cannot read 'x': its 'doc.kml' would unpack to 3221225472 bytes, more than the 1073741824 a KMZ may "
+     "hold",
+     ""},
+    {"kmz-truncated.kmz", "cannot read 'x': it is no readable KMZ (zip archive): Not a zip archive", ""},
+};
 #else
-TEST_F(MapReaders, KmzNeedsABuildWithLibzip) {
-    EXPECT_EQ(Read("a.kmz", std::string("PK\x03\x04", 4) + std::string(40, '\0')).first,
-              "cannot read 'x': reading KMZ needs a build with libzip");
-}
+const ReadCase kKmz[] = {{"kmz-doc.kmz", "cannot read 'x': reading KMZ needs a build with libzip", ""}};
 #endif
+INSTANTIATE_TEST_SUITE_P(Kmz, MapReaders, ::testing::ValuesIn(kKmz));
 
 }  // namespace
 }  // namespace vezuved_cli

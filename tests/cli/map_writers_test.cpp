@@ -18,10 +18,18 @@
 namespace vezuved_cli {
 namespace {
 
-using cli_test::Count;
-
-Point At(const char* name, const char* latitude, const char* longitude, const char* feet, const char* time) {
-    return MakePoint(name, latitude, longitude, feet, time, "", nullptr);
+// A point with its texts, as a record gives them.
+Point At(const char* name,
+         const char* latitude,
+         const char* longitude,
+         const char* feet,
+         const char* time,
+         const char* icon = "",
+         const char* description = nullptr,
+         bool segmentStart = false) {
+    Point point = MakePoint(name, latitude, longitude, feet, time, icon, description);
+    point.segmentStart = segmentStart;
+    return point;
 }
 
 PointSet Set(const char* title, int32_t kind, std::vector<Point> points) {
@@ -43,11 +51,10 @@ PointSet SmallTrack() {
 }
 
 PointSet Summits() {
-    PointSet set = Set("Peaks", VEZUVED_KIND_POINT, {At("Hood & <co>", "45.3735", "-121.6959", "11249", "")});
-    set.points[0].icon = "Summit";
-    set.points[0].description = "Oregon \"high\"";
-    set.points.push_back(At("Flat", "-10.5", "20.25", "", "120000 01012020"));
-    return set;
+    return Set("Peaks",
+               VEZUVED_KIND_POINT,
+               {At("Hood & <co>", "45.3735", "-121.6959", "11249", "", "Summit", "Oregon \"high\""),
+                At("Flat", "-10.5", "20.25", "", "120000 01012020")});
 }
 
 template <typename Write>
@@ -66,20 +73,6 @@ std::string GeoJson(const std::vector<PointSet>& sets, bool compact = false) {
     return Text([&](DocumentSink& sink) { WriteGeoJson(sink, sets, compact); });
 }
 
-// A route or track point, its texts and time set by hand.
-Point Full(const char* latitude,
-           const char* longitude,
-           const char* feet,
-           const char* time,
-           const char* name,
-           const char* description,
-           const char* icon,
-           bool segmentStart = false) {
-    Point point = MakePoint(name, latitude, longitude, feet, time, icon, description);
-    point.segmentStart = segmentStart;
-    return point;
-}
-
 // Text of the document with every line's indentation taken out.
 std::string Flat(const std::string& text) {
     std::string flat;
@@ -92,46 +85,20 @@ std::string Flat(const std::string& text) {
     return flat;
 }
 
+std::string Kml(const std::vector<PointSet>& sets) {
+    return Flat(Text([&](DocumentSink& sink) { WriteKml(sink, sets); }));
+}
+
 // Two segments, the second's break on a point that is left out (so the
 // next valid one begins it); a first point's break means nothing.
 PointSet Broken(int32_t kind) {
     return Set("B",
                kind,
-               {Full("1", "2", "100", "120000 01012020", "A", nullptr, "", true),
-                Full("1.5", "2", "", "", "", "note", "Flag"),
-                Full("99", "0", "", "", "X", nullptr, "", true),
-                Full("2", "2", "", "120001.001 01012020", "", nullptr, ""),
-                Full("2.5", "2", "10", "120002.999 01012020", "", nullptr, "")});
-}
-
-// Compact text (the JSON writer's layout is pinned on its own). Each
-// position carries what it has, with fixed decimals; the line's
-// per-position arrays are present only when some position has the value,
-// nested per segment; a one-position line is a Point that says its kind; a
-// waypoint carries its fields, escaped; a line's points make a collection.
-TEST(ToolMapWriters, GeoJsonKeepsEveryValueAndSegment) {
-    const std::pair<std::string, const char*> cases[] = {
-        {GeoJson({SmallTrack()}, true), "small-track"},
-        {Text([](DocumentSink& sink) { WriteGeoJsonPoints(sink, {SmallTrack()}, true); }),
-         "small-track-points"},
-        {GeoJson({Broken(VEZUVED_KIND_TRACK)}, true), "broken-track"},
-        {GeoJson(
-             {Set("R", VEZUVED_KIND_ROUTE, {At("Only", "1", "2", "", ""), At("Off", "-91", "0", "", "")})},
-             true),
-         "one-point-route"},
-        {GeoJson({Set("U",
-                      VEZUVED_KIND_TRACK,
-                      {Full("1", "2", "", "", "", nullptr, "", true), Full("3", "4", "", "", "", "", "")})},
-                 true),
-         "untimed-track"},
-        {GeoJson({Summits()}, true), "summits"},
-    };
-    for (const auto& [text, name] : cases) {
-        EXPECT_EQ(text, TestData("cli/data/writers/" + std::string(name) + ".geojson")) << name;
-    }
-    // Nothing left: an empty collection, pretty unless asked otherwise.
-    EXPECT_EQ(GeoJson({Set("E", VEZUVED_KIND_TRACK, {At("Off", "91", "0", "", "")})}),
-              "{\n  \"type\": \"FeatureCollection\",\n  \"features\": []\n}\n");
+               {At("A", "1", "2", "100", "120000 01012020", "", nullptr, true),
+                At("", "1.5", "2", "", "", "Flag", "note"),
+                At("X", "99", "0", "", "", "", nullptr, true),
+                At("", "2", "2", "", "120001.001 01012020"),
+                At("", "2.5", "2", "10", "120002.999 01012020")});
 }
 
 // Text that reads as numbers only just: every document stays plain text,
@@ -172,114 +139,71 @@ TEST(ToolMapWriters, ExtremeElevationsAreWrittenWhole) {
     EXPECT_EQ(GeoJson(odd, true), "{\"type\":\"FeatureCollection\",\"features\":[]}\n");
 }
 
-// A track keeps a trkseg per segment; a route, which has none, joins them
-// and says so.
-TEST(ToolMapWriters, GpxKeepsTrackSegmentsAndJoinsARoute) {
-    const std::string track =
-        Flat(Text([](DocumentSink& sink) { WriteGpx(sink, {Broken(VEZUVED_KIND_TRACK)}, "t"); }));
-    EXPECT_NE(
-        track.find("<trk><name>B</name><trkseg><trkpt lat=\"1.0000000\" lon=\"2.0000000\"><ele>30.48</ele>"
-                   "<time>2020-01-01T12:00:00Z</time><name>A</name></trkpt><trkpt lat=\"1.5000000\" "
-                   "lon=\"2.0000000\"><desc>note</desc><sym>Flag</sym></trkpt></trkseg><trkseg><trkpt "
-                   "lat=\"2.0000000\""),
-        std::string::npos)
-        << track;
-    EXPECT_EQ(Count(track, "<trkseg>"), 2u);
-    const std::vector<PointSet> routes = {
-        Broken(VEZUVED_KIND_ROUTE), SmallTrack(), Broken(VEZUVED_KIND_ROUTE)};
-    const std::string route = Text([&](DocumentSink& sink) { WriteGpx(sink, routes, "t"); });
-    EXPECT_EQ(Count(route, "<rte>"), 2u);
-    EXPECT_EQ(Count(route, "<rtept "), 8u);
-    EXPECT_EQ(Count(route, "<trkseg>"), 1u);
-    EXPECT_EQ(JoinedRouteSegments(routes, ScanLines(routes)),
-              "route 'B': 2 segments joined, route 'B': 2 segments joined (a GPX route has no segments)");
-    EXPECT_EQ(JoinedRouteSegments({SmallTrack()}, ScanLines({SmallTrack()})), "");
-}
-
-// The whole document without its layout (the XML writer's is pinned on its own).
-TEST(ToolMapWriters, KmlHasAFolderPerSetAndMarksLines) {
-    const std::string kml = Text([](DocumentSink& sink) {
-        WriteKml(sink, {SmallTrack(), Summits(), Set("Empty", 0, {})});
-    });
-    EXPECT_EQ(Flat(kml), TestData("cli/data/writers/hike-peaks-empty.kml"));
-}
-
-// A line with any time is a gx:Track per segment (an empty <when/> where a
-// point has none); an untimed one a LineString per segment; a single
-// position a gx:Track whatever it has. The points with texts follow, named
-// by their index among the written positions.
-TEST(ToolMapWriters, KmlLinesKeepEveryTimeAndSegment) {
+// Whole documents, pinned in tests/cli/data/writers. GeoJSON: each position
+// carries what it has, with fixed decimals; the line's per-position arrays
+// are present only when some position has the value, nested per segment; a
+// one-position line is a Point that says its kind; a waypoint carries its
+// fields, escaped; a line's points make a collection. GPX: a title only for
+// a single set; every wpt before the first rte, every rte before the first
+// trk; a trkseg per segment, a route's joined. KML (without its layout): a
+// Folder per set; a line with any time a gx:Track per segment (an empty
+// <when/> where a point has none), an untimed one a LineString per segment,
+// a single position a gx:Track; then the points with texts, named by their
+// index among the written positions. The picture: lines, points, profiles,
+// a dashed route, a polyline per segment, and one place or many at one
+// place drawn in the middle.
+TEST(ToolMapWriters, DocumentsAsPinned) {
+    const std::vector<PointSet> mixed = {Broken(VEZUVED_KIND_TRACK),
+                                         SmallTrack(),
+                                         Broken(VEZUVED_KIND_ROUTE),
+                                         Summits(),
+                                         Broken(VEZUVED_KIND_ROUTE)};
     PointSet untimed = Broken(VEZUVED_KIND_ROUTE);
     for (Point& point : untimed.points) point.time.reset();
-    // The part of each document from its kind to its points with texts.
-    const std::vector<std::pair<PointSet, std::string>> cases = {
-        {Broken(VEZUVED_KIND_TRACK), TestData("cli/data/writers/broken-track-part.kml")},
-        {untimed, TestData("cli/data/writers/untimed-route-part.kml")},
-        {Set("One", VEZUVED_KIND_TRACK, {At("", "1", "2", "", "")}),
-         TestData("cli/data/writers/one-point-track-part.kml")},
+    const std::pair<std::string, const char*> cases[] = {
+        {GeoJson({SmallTrack()}, true), "small-track.geojson"},
+        {Text([](DocumentSink& sink) { WriteGeoJsonPoints(sink, {SmallTrack()}, true); }),
+         "small-track-points.geojson"},
+        {GeoJson({Broken(VEZUVED_KIND_TRACK)}, true), "broken-track.geojson"},
+        {GeoJson(
+             {Set("R", VEZUVED_KIND_ROUTE, {At("Only", "1", "2", "", ""), At("Off", "-91", "0", "", "")})},
+             true),
+         "one-point-route.geojson"},
+        {GeoJson({Set("U",
+                      VEZUVED_KIND_TRACK,
+                      {At("", "1", "2", "", "", "", nullptr, true), At("", "3", "4", "", "", "", "")})},
+                 true),
+         "untimed-track.geojson"},
+        {GeoJson({Summits()}, true), "summits.geojson"},
+        {Kml({SmallTrack(), Summits(), Set("Empty", 0, {})}), "hike-peaks-empty.kml"},
+        {Kml({Broken(VEZUVED_KIND_TRACK)}), "broken-track.kml"},
+        {Kml({untimed}), "untimed-route.kml"},
+        {Kml({Set("One", VEZUVED_KIND_TRACK, {At("", "1", "2", "", "")})}), "one-point-track.kml"},
+        {Text([](DocumentSink& sink) { WriteGpx(sink, {Summits()}, "t"); }), "summits.gpx"},
+        {Text([&](DocumentSink& sink) { WriteGpx(sink, mixed, "t"); }), "mixed.gpx"},
+        {WriteTable(Summits()) + WriteCsv(Summits()) + WritePointsJson(Summits()), "summits-listings.txt"},
+        {Svg({SmallTrack(), Summits()}), "hike-peaks.svg"},
+        {Svg({Set(
+             "Loop", VEZUVED_KIND_ROUTE, {At("A", "1", "2", "100", ""), At("B", "1.5", "2", "200", "")})}),
+         "route.svg"},
+        {Svg({Broken(VEZUVED_KIND_TRACK)}), "broken-track.svg"},
+        {Svg({Set("One", 0, {At("Solo", "10", "20", "", "")})}), "one.svg"},
+        {Svg({Set(
+             "Same", VEZUVED_KIND_TRACK, {At("A", "10", "20", "100", ""), At("B", "10", "20", "100", "")})}),
+         "same.svg"},
+        {Svg({Set("Line", 0, {At("A", "10", "20", "", ""), At("B", "10", "21", "", "")})}), "line.svg"},
+        {Svg({Set("Pole", 0, {At("A", "90", "20", "", ""), At("B", "89", "-20", "", "")})}), "pole.svg"},
+        {Text([](DocumentSink& sink) { WriteHtml(sink, {Summits()}); }), "summits.html"},
     };
-    for (const auto& [set, expected] : cases) {
-        const std::string kml = Flat(Text([&](DocumentSink& sink) { WriteKml(sink, {set}); }));
-        EXPECT_NE(kml.find(expected), std::string::npos) << set.title << "\n" << kml;
+    for (const auto& [text, name] : cases) {
+        EXPECT_EQ(text, TestData(std::string("cli/data/writers/") + name)) << name;
     }
-}
-
-TEST(ToolMapWriters, SvgDrawsLinesPointsAndProfiles) {
-    const std::string svg = Svg({SmallTrack(), Summits()});
-    EXPECT_EQ(
-        svg.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" "
-                  "width=\"800\" height=\"800\" viewBox=\"0 0 800 800\"",
-                  0),
-        0u)
-        << svg;
-    EXPECT_NE(svg.find("<title>Hike, Peaks</title>"), std::string::npos);
-    EXPECT_EQ(Count(svg, "<polyline "), 2u);  // the track and its profile
-    EXPECT_NE(svg.find("<text x=\"256.6\" y=\"198.7\">Hood &amp; &lt;co&gt;</text>"), std::string::npos)
-        << svg;
-    EXPECT_NE(svg.find("text-anchor=\"end\">Flat</text>"), std::string::npos)
-        << svg;  // kept inside at the edge
-    for (const char* label : {"Elevation of Hike", ">max 1902 m<", ">min 1829 m<", ">0 km<", ">4452.4 km<"})
-        EXPECT_NE(svg.find(label), std::string::npos) << label;
-    // A route is dashed and has no profile; points alone neither.
-    const std::string route = Svg(
-        {Set("Loop", VEZUVED_KIND_ROUTE, {At("A", "1", "2", "100", ""), At("B", "1.5", "2", "200", "")})});
-    EXPECT_EQ(Count(route, "<polyline "), 1u);
-    EXPECT_NE(route.find("stroke-dasharray"), std::string::npos);
-    EXPECT_NE(route.find("height=\"600\""), std::string::npos);
-    EXPECT_EQ(Count(Svg({Summits()}), "<circle "), 2u);
-    // No stroke across a gap: a polyline per segment, on the map and in the profile.
-    EXPECT_EQ(Count(Svg({Broken(VEZUVED_KIND_TRACK)}), "<polyline "), 4u);
-}
-
-// One place, or many at one place: drawn in the middle, with finite numbers.
-TEST(ToolMapWriters, SvgDegenerateExtents) {
-    const std::vector<std::vector<PointSet>> cases = {
-        {Set("One", 0, {At("Solo", "10", "20", "", "")})},
-        {Set("Same", VEZUVED_KIND_TRACK, {At("A", "10", "20", "100", ""), At("B", "10", "20", "100", "")})},
-        {Set("Line", 0, {At("A", "10", "20", "", ""), At("B", "10", "21", "", "")})},
-        {Set("Pole", 0, {At("A", "90", "20", "", ""), At("B", "89", "-20", "", "")})},
-    };
-    for (const auto& sets : cases) {
-        const std::string svg = Svg(sets);
-        EXPECT_EQ(svg.find("nan"), std::string::npos) << svg;
-        EXPECT_EQ(svg.find("inf"), std::string::npos) << svg;
-        EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
-    }
-    EXPECT_NE(Svg(cases[0]).find("<circle cx=\"400.0\" cy=\"300.0\""), std::string::npos) << Svg(cases[0]);
-    EXPECT_NE(Svg(cases[1]).find(">0.00 km<"), std::string::npos);
+    EXPECT_EQ(JoinedRouteSegments(mixed, ScanLines(mixed)),
+              "route 'B': 2 segments joined, route 'B': 2 segments joined (a GPX route has no segments)");
     EXPECT_EQ(DrawablePointCount({Set("Off", 0, {At("X", "91", "0", "", "")})}), 0u);
-}
-
-TEST(ToolMapWriters, HtmlPageHoldsTheDrawing) {
-    const std::string html = Text([](DocumentSink& sink) { WriteHtml(sink, {Summits()}); });
-    EXPECT_EQ(html.rfind("<!DOCTYPE html>\n<html lang=\"en\">\n  <head>\n    <meta charset=\"utf-8\"/>\n"
-                         "    <title>Peaks</title>\n  </head>\n  <body>\n",
-                         0),
-              0u)
-        << html;
-    EXPECT_NE(html.find("    <svg xmlns=\"http://www.w3.org/2000/svg\""), std::string::npos);
-    EXPECT_EQ(html.substr(html.size() - 29), "    </svg>\n  </body>\n</html>\n");
-    EXPECT_EQ(html.find("<script"), std::string::npos);
+    // Nothing left: an empty collection, pretty unless asked otherwise.
+    EXPECT_EQ(GeoJson({Set("E", VEZUVED_KIND_TRACK, {At("Off", "91", "0", "", "")})}),
+              "{\n  \"type\": \"FeatureCollection\",\n  \"features\": []\n}\n");
 }
 
 // Into a file the text goes in 64 KiB pieces, whole; a failed write is

@@ -1,17 +1,19 @@
-// The tool's text helpers, and the GPX and listings it builds from a
-// set of points, checked without running the tool.
+// The tool's text helpers, checked without running the tool: escaping,
+// the JSON and XML writers, numbers, times, wildcards, encodings, file types.
 #include <gtest/gtest.h>
 
 #include <charconv>
+#include <optional>
+#include <string>
 #include <tuple>
 
-#include "files/document_sink.h"
 #include "filetypes/tool_formats.h"
-#include "output/gpx_output.h"
+#include "input/input_paths.h"
 #include "output/json_writer.h"
 #include "output/table_output.h"
 #include "output/xml_writer.h"
 #include "values/encoding.h"
+#include "values/iso_time.h"
 #include "values/options.h"
 #include "values/values.h"
 
@@ -98,8 +100,6 @@ TEST(ToolText, ParseCoordinateAndNumbers) {
         ASSERT_EQ(value.has_value(), expected.has_value()) << text;
         if (value) EXPECT_NEAR(*value, *expected, 1e-9) << text;
     }
-    EXPECT_EQ(FormatFixed(-0.0000001, 2), "0.00");
-    EXPECT_EQ(FormatFixed(1828.9766, 2), "1828.98");
     const std::string huge = FormatFixed(-1.5e308, 7);  // every digit, nothing more
     EXPECT_EQ(huge.size(), 1u + 309u + 8u);
     EXPECT_EQ(huge.find_first_not_of("0123456789", 1), 310u);
@@ -114,6 +114,8 @@ TEST(ToolText, ParseCoordinateAndNumbers) {
 TEST(ToolText, FormatFixedRoundsTheExactValue) {
     const std::tuple<double, int, const char*> cases[] = {
         {0.125, 2, "0.12"},
+        {-0.0000001, 2, "0.00"},
+        {1828.9766, 2, "1828.98"},
         {0.375, 2, "0.38"},
         {2.5, 0, "2"},
         {-2.5, 0, "-2"},
@@ -163,65 +165,124 @@ TEST(ToolText, ParseColumnsAcceptsNumbersOrFieldNames) {
     EXPECT_EQ(ColumnCount(ColumnMap{1, 2, -1, -1, 0, -1, 3}), 4);
 }
 
-TEST(ToolText, OptionNamesFileTypesAndAlignment) {
+TEST(GpsText, ParseIsoTimeTakesZonesAndFractions) {
+    const std::pair<const char*, std::optional<int64_t>> cases[] = {
+        {"2021-08-14T08:15:00Z", 1628928900000},
+        {"2021-08-14T10:15:00+02:00", 1628928900000},
+        {"2021-08-14T03:45:00-0430", 1628928900000},
+        {"2021-08-14T08:15:00.25Z", 1628928900250},
+        {"2021-08-14T08:15:00,123456Z", 1628928900123},  // beyond milliseconds: cut
+        {" 2021-08-14T08:15:00 ", 1628928900000},        // no zone: UTC
+        {"2021-08-14", 1628899200000},
+        {"1969-12-31T23:59:59.500Z", -500},
+        {"2004-02-29T00:00:00Z", 1078012800000},
+        {"2003-02-29T00:00:00Z", std::nullopt},
+        {"2000-02-29T00:00:00Z", 951782400000},  // divisible by 400: a leap year
+        {"1900-02-29T00:00:00Z", std::nullopt},
+        {"2021-13-01T00:00:00Z", std::nullopt},
+        {"2021-08-14T25:00:00Z", std::nullopt},
+        {"2021-08-14T08:15:00+2", std::nullopt},
+        {"2021-08-14T08:15:00Zjunk", std::nullopt},
+        {"14/08/2021", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& [text, expected] : cases) EXPECT_EQ(ParseIsoTime(text), expected) << text;
+}
+
+TEST(GpsText, Wildcards) {
+    EXPECT_TRUE(MatchesWildcard("*.gpx", "a.gpx"));
+    EXPECT_TRUE(MatchesWildcard("*.gpx", ".gpx"));
+    EXPECT_TRUE(MatchesWildcard("t?ip*", "trip-2.gpx"));
+    EXPECT_TRUE(MatchesWildcard("*a*b*", "xxaxxbxx"));
+    EXPECT_FALSE(MatchesWildcard("*.gpx", "a.gpx.bak"));
+    EXPECT_FALSE(MatchesWildcard("?.gpx", "ab.gpx"));
+}
+
+TEST(ToolEncoding, Utf8ToCp1252KeepsWhatTheCodePageHolds) {
+    struct Case {
+        std::string utf8, cp1252;
+        bool lost;
+    };
+    const Case cases[] = {
+        {"plain", "plain", false},
+        {"Caf\xC3\xA9", "Caf\xE9", false},
+        {"\xE2\x82\xAC 5 \xE2\x80\x93 \xC5\x92", "\x80 5 \x96 \x8C", false},  // euro, en dash, OE
+        {"\xC2\xA0\xC3\xBF", "\xA0\xFF", false},
+        {"\xCE\xA9 \xF0\x9F\x98\x80", "? ?", true},  // Greek omega, an emoji
+        {"\xEF\xBF\xBD", "?", true},                 // the replacement character itself
+        {"", "", false},
+    };
+    for (const Case& c : cases) {
+        bool lost = false;
+        EXPECT_EQ(Utf8ToCp1252(c.utf8, &lost), c.cp1252) << c.utf8;
+        EXPECT_EQ(lost, c.lost) << c.utf8;
+        EXPECT_TRUE(c.lost || Cp1252ToUtf8(c.cp1252) == c.utf8) << c.utf8;
+    }
+    EXPECT_EQ(Utf8ToCp1252("x\xC3\xA9"), "x\xE9");  // no flag wanted
+    EXPECT_EQ(Cp1252ToUtf8("\x81\x93"),
+              "\xEF\xBF\xBD\xE2\x80\x9C");  // undefined in the code page; opening quote
+}
+
+TEST(ToolEncoding, FindInvalidUtf8NamesTheFirstBadByte) {
+    const std::pair<std::string, size_t> cases[] = {
+        {"abc", std::string::npos},
+        {"Caf\xC3\xA9", std::string::npos},
+        {"\xF4\x8F\xBF\xBF", std::string::npos},  // U+10FFFF
+        {"Caf\xE9", 3},                           // Windows-1252
+        {"ab\x80", 2},                            // a stray continuation byte
+        {"a\xC3", 1},                             // cut short
+        {"a\xC3z", 1},
+        {"\xC0\xAF", 0},          // overlong
+        {"\xE0\x80\xAF", 0},      // overlong
+        {"\xED\xA0\x80", 0},      // a surrogate
+        {"\xF4\x90\x80\x80", 0},  // beyond U+10FFFF
+        {"ok\xF5", 2},
+    };
+    for (const auto& [text, offset] : cases) EXPECT_EQ(FindInvalidUtf8(text), offset) << text;
+}
+
+// Every look-up by name and by extension, from the one table; option
+// names, definitions beside their data, columns aligned.
+TEST(ToolFormats, NamesAndExtensionsAreLookUpsInTheTable) {
+    struct Case {
+        const char* path;
+        FileType type;   // FileTypeForPath
+        FileType input;  // InputTypeForPath
+        std::optional<MapFormat> document;
+    };
+    const Case cases[] = {
+        {"a.gpx", FileType::Gpx, FileType::Gpx, MapFormat::Gpx},
+        {"A.KML", FileType::Kml, FileType::Kml, MapFormat::Kml},
+        {"a.kmz", FileType::Text, FileType::Kml, std::nullopt},
+        {"a.GeoJSON", FileType::GeoJson, FileType::GeoJson, MapFormat::GeoJson},
+        {"a.json", FileType::GeoJson, FileType::GeoJson, std::nullopt},
+        {"a/b.PDB", FileType::Database, FileType::Database, std::nullopt},
+        {"a.svg", FileType::Text, FileType::Text, MapFormat::Svg},
+        {"a.htm", FileType::Text, FileType::Text, MapFormat::Html},
+        {"a.html", FileType::Text, FileType::Text, MapFormat::Html},
+        {"dir.gpx/a", FileType::Text, FileType::Text, std::nullopt},
+        {"a.csv", FileType::Text, FileType::Text, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FileTypeForPath(c.path), c.type) << c.path;
+        EXPECT_EQ(InputTypeForPath(c.path), c.input) << c.path;
+        EXPECT_EQ(MapFormatForPath(c.path), c.document) << c.path;
+    }
+    EXPECT_EQ(FileTypeForName("JSON"), FileType::GeoJson);
+    EXPECT_EQ(FileTypeForName("text"), FileType::Text);
+    EXPECT_EQ(FileTypeForName("svg"), std::nullopt);
+    EXPECT_EQ(FileTypeNames(), "gpx, kml, geojson, pdb or text");
+    EXPECT_EQ(SavedExtension(FileType::Text), ".txt");
+    EXPECT_EQ(SavedExtension(FileType::GeoJson), ".geojson");
+    EXPECT_TRUE(IsMap(FileType::Kml));
+    EXPECT_FALSE(IsMap(FileType::Database));
     EXPECT_EQ(CodeForName(KindNames(), "Track-Old"), 65);
     EXPECT_EQ(CodeForName(LayoutNames(), "csv"), std::nullopt);
     EXPECT_EQ(KindForDefinitionType("waypoint"), std::nullopt);
-    EXPECT_EQ(FileTypeForPath("a/b.PDB"), FileType::Database);
-    EXPECT_EQ(FileTypeForPath("dir.pdb/b"), FileType::Text);
-    EXPECT_EQ(FileTypeForPath("a.json"), FileType::GeoJson);
-    EXPECT_EQ(FileTypeForPath("a.GeoJSON"), FileType::GeoJson);
-    EXPECT_EQ(FileTypeForPath("a.kml"), FileType::Kml);
     EXPECT_EQ(DefinitionPathFor("data/trip.csv"), "data/trip.cal");
     EXPECT_EQ(DefinitionPathFor("trip"), "trip.cal");
     EXPECT_EQ(AlignColumns({{"a", "b"}, {"Caf\xC3\xA9", "x"}}),
               "a     b\nCaf\xC3\xA9  x\n");  // by characters
-}
-
-PointSet Sample(int32_t kind) {
-    PointSet set;
-    set.title = "trip";
-    set.kind = kind;
-    set.points.push_back(MakePoint(
-        "Caf\xE9 <1>", "45.5000000", "-122.2500000", "100", "143005 24122004", "Flag", "Gate \"3\" & more"));
-    set.points.push_back(MakePoint("B", "46.0000000", "180.0000000", "", "", "", nullptr));
-    set.points.push_back(MakePoint("Nowhere", "95.0000000", "0.0000000", "", "", "", nullptr));
-    return set;
-}
-
-std::string Gpx(const PointSet& set) {
-    std::string text;
-    DocumentSink sink(text);
-    WriteGpx(sink, {set}, "test");
-    return text;
-}
-
-TEST(ToolOutputs, GpxCarriesEveryFieldInTheKindsElements) {
-    const std::string gpx = Gpx(Sample(VEZUVED_KIND_POINT));
-    for (const char* expected : {"<wpt lat=\"45.5000000\" lon=\"-122.2500000\">",
-                                 "<ele>30.48</ele>",
-                                 "<time>2004-12-24T14:30:05Z</time>",
-                                 "<name>Caf\xC3\xA9 &lt;1&gt;</name>",
-                                 "<desc>Gate &quot;3&quot; &amp; more</desc>",
-                                 "<sym>Flag</sym>",
-                                 "lon=\"-180.0000000\""}) {
-        EXPECT_NE(gpx.find(expected), std::string::npos) << expected;
-    }
-    EXPECT_EQ(gpx.find("Nowhere"), std::string::npos);  // no valid position
-    EXPECT_NE(Gpx(Sample(VEZUVED_KIND_ROUTE)).find("<rtept "), std::string::npos);
-    EXPECT_NE(Gpx(Sample(VEZUVED_KIND_TRACK)).find("<trkseg>\n      <trkpt "), std::string::npos);
-}
-
-// The GeoJSON document is pinned whole in map_writers_test.
-TEST(ToolOutputs, Listings) {
-    const PointSet set = Sample(VEZUVED_KIND_POINT);
-    const std::string table = WriteTable(set);
-    EXPECT_EQ(table.substr(0, table.find('\n')),
-              "name      latitude    longitude     elevation_ft  time                  icon  description");
-    EXPECT_NE(WriteCsv(set).find("\"Gate \"\"3\"\" & more\""), std::string::npos);
-    const std::string json = WritePointsJson(set);
-    EXPECT_NE(json.find("\"elevation_ft\": 100"), std::string::npos);
-    EXPECT_NE(json.find("\"description\": null"), std::string::npos);
 }
 
 }  // namespace
