@@ -37,14 +37,19 @@ TEST_F(CopyToDeviceTest, TextFilesBecomeDatabasesOfTheirKind) {
     // An empty line gives a record of the cleared work record; a quoted line feed stays in its line.
     WritePc("Odd.rlt", "45.1,-122.1,,,A,,\"two\nlines\"\r\n\r\n45.2,-122.2,,,C,,");
     EXPECT_EQ(0, ToDevice(Pc("Odd.rlt")));
+    // The tab layout (source 2) splits at tabs only; a record keeps no commas.
+    WritePc("Tabs.rlp", "45.1\t-122.1\t\t\tA,B\t\t\r\n");
+    EXPECT_EQ(0, RLDBCECopyToDevice(Pc("Tabs.rlp").c_str(), nullptr, 0, nullptr, -1, 2, -1, nullptr));
 
     const auto all = Databases();
-    ASSERT_EQ(5u, all.size());
+    ASSERT_EQ(6u, all.size());
     EXPECT_EQ(0x00003431u, Find(all, "Hike")->type);
     EXPECT_GT(Find(all, "Hike")->records[1].legDistance, 0);
     EXPECT_EQ((Strings{"Quoted", "ABCDEFGHIJKLMNOPQRSTUVWXYZ01234"}), Find(all, "Names")->Names());
     EXPECT_EQ(kTypePoints, Find(all, "Trip")->type);
     EXPECT_EQ(kTypeTrack, Find(all, "walk")->type);
+    EXPECT_EQ(Strings{"A B"}, Find(all, "Tabs")->Names());
+    EXPECT_EQ(-122100000, Find(all, "Tabs")->records[0].longitude);
     const auto& odd = Find(all, "Odd")->records;
     ASSERT_EQ(3u, odd.size());
     EXPECT_NE(std::string::npos, odd[0].text.find("two"));
@@ -351,6 +356,12 @@ TEST_F(CopyToDeviceTest, FailureMessages) {
          -1,
          copying + "Unable to create destination file: " + kFlagPath + "\n"},
         {"CeWriteFile", "flag.rli", false, -1, copying + "Error !!! Writing hostfile: " + kFlagPath + "\n"},
+        // A written file whose close fails may not hold its last bytes.
+        {"CeCloseHandle",
+         "flag.rli",
+         false,
+         -1,
+         copying + "Unable to overwrite remote file: " + kFlagPath + ", Err=ffffffff\n"},
         {"CeRapiInitEx", "Home.rlp", false, -8, ""},
     };
     for (const auto& row : rows) {
