@@ -1,9 +1,4 @@
-#include "base/check_error.h"
-#include "state/callbacks.h"
-#include "support/diag_capture.h"
 #include "support/test_support.h"
-
-#include <tuple>
 
 #if defined(__GLIBC__) && (__GLIBC__ > 2 || __GLIBC_MINOR__ >= 33)
 #include <malloc.h>
@@ -13,66 +8,6 @@
 using namespace vezuved;
 
 namespace {
-
-TEST(CheckError, ZeroIsSilentOtherCodesPrintHexAndThrow) {
-    CapturedDiagnostics said;
-    EXPECT_NO_THROW(CheckError(0));
-    EXPECT_EQ(said.TakeOutput(), "");
-    try {
-        CheckError(1032);
-        FAIL() << "no throw";
-    } catch (const LibraryError& error) {
-        EXPECT_EQ(error.code, 1032u);
-    }
-    EXPECT_EQ(said.TakeOutput(), "Err: 0x408");
-}
-
-struct Recorded {
-    int32_t stage = 0, done = 0, total = 0;
-    std::string name;
-    void* session = nullptr;
-    uint32_t* options = nullptr;
-};
-Recorded g_seen;
-
-int32_t VEZUVED_CALL Progress(int32_t stage, int32_t done, int32_t total, const char* name, void* session) {
-    g_seen = {stage, done, total, name, session, nullptr};
-    return -3;
-}
-
-int32_t VEZUVED_CALL Ask(const char* name,
-                         int32_t status,
-                         const char* source,
-                         const char* destination,
-                         uint32_t* options,
-                         void* session) {
-    g_seen = {status, 0, 0, std::string(name) + "|" + source + "|" + destination, session, options};
-    return 1;
-}
-
-TEST(Callbacks, RegistrationsReturnZeroAndPassTheSession) {
-    int session = 0;
-    EXPECT_EQ(ReportProgress(0, 0, 10, "x"), 0);
-    EXPECT_EQ(AskReplace("x", 0, "", "", nullptr), 0);
-    EXPECT_EQ(RLSetSessionPtr(&session), 0);
-    EXPECT_EQ(RLSetProgressCallback(Progress), 0);
-    EXPECT_EQ(RLSetAskReplaceCallback(Ask), 0);
-
-    EXPECT_EQ(ReportProgress(1, 5, 10, "file"), -3);
-    EXPECT_EQ(std::tie(g_seen.stage, g_seen.done, g_seen.total, g_seen.name),
-              std::make_tuple(1, 5, 10, "file"));
-    EXPECT_EQ(g_seen.session, &session);
-
-    uint32_t options = 8;
-    EXPECT_EQ(AskReplace("dest", 0x07000012, "a", "b", &options), 1);
-    EXPECT_EQ(g_seen.name, "dest|a|b");
-    EXPECT_EQ(g_seen.options, &options);
-
-    EXPECT_EQ(RLSetProgressCallback(nullptr), 0);
-    EXPECT_EQ(RLSetAskReplaceCallback(nullptr), 0);
-    EXPECT_EQ(RLSetSessionPtr(nullptr), 0);
-    EXPECT_EQ(ReportProgress(0, 0, 0, "x"), 0);
-}
 
 TEST_F(FreshState, ResetRestoresTheResetFieldsOnly) {
     ConversionState& s = State();
@@ -143,12 +78,5 @@ TEST_F(FreshState, ReleaseFreesEveryDescription) {
     EXPECT_LT(static_cast<long>(mallinfo2().uordblks - before), 30000);
 }
 #endif
-
-TEST_F(FreshState, FreeFormatStringsTwiceIsHarmless) {
-    State().Header = State().FormatTitle = State().FoundValue = "v";
-    FreeFormatStrings();
-    FreeFormatStrings();
-    EXPECT_FALSE(State().Header || State().FormatTitle || State().FoundValue);
-}
 
 }  // namespace

@@ -321,7 +321,9 @@ TEST_F(CopyToDeviceTest, FailureMessages) {
     WriteDevice("flag.rli", "old");
     WritePc("flag.rli", "new");
     WritePc("Home.rlp", kPoints);
-    const std::string copying = "Copying to Device: " + kFlagPath + "\n";
+    const char *h = "Home.rlp", *f = "flag.rli";
+    const std::string home = "Copying to Device: Home\n", flag = "Copying to Device: " + kFlagPath + "\n";
+    const std::string overwrite = "Unable to overwrite remote ", err = ", Err=ffffffff\n";
     struct {
         const char* faults;
         const char* file;
@@ -330,39 +332,19 @@ TEST_F(CopyToDeviceTest, FailureMessages) {
         std::string message;
     } const rows[] = {
         {"CeMountDBVol",
-         "Home.rlp",
+         h,
          false,
          devErrNoVolume,
          "Can't mount Database Volume: " + std::string(kVolumePath)},
-        {"CeCreateDatabaseEx=5",
-         "Home.rlp",
-         false,
-         5,
-         "Copying to Device: Home\nUnable to create remote database file: Home, Err=5\n"},
-        {"CeWriteRecordProps=8", "Home.rlp", false, 8, "Copying to Device: Home\n"},
-        {"CeDeleteDatabaseEx",
-         "Home.rlp",
-         true,
-         -1,
-         "Copying to Device: Home\nUnable to overwrite remote database file: Home, Err=ffffffff\n"},
-        {"CeDeleteFile",
-         "flag.rli",
-         false,
-         -1,
-         copying + "Unable to overwrite remote file: " + kFlagPath + ", Err=ffffffff\n"},
-        {"CeCreateFile",
-         "flag.rli",
-         false,
-         -1,
-         copying + "Unable to create destination file: " + kFlagPath + "\n"},
-        {"CeWriteFile", "flag.rli", false, -1, copying + "Error !!! Writing hostfile: " + kFlagPath + "\n"},
+        {"CeCreateDatabaseEx=5", h, false, 5, home + "Unable to create remote database file: Home, Err=5\n"},
+        {"CeWriteRecordProps=8", h, false, 8, home},
+        {"CeDeleteDatabaseEx", h, true, -1, home + overwrite + "database file: Home" + err},
+        {"CeDeleteFile", f, false, -1, flag + overwrite + "file: " + kFlagPath + err},
+        {"CeCreateFile", f, false, -1, flag + "Unable to create destination file: " + kFlagPath + "\n"},
+        {"CeWriteFile", f, false, -1, flag + "Error !!! Writing hostfile: " + kFlagPath + "\n"},
         // A written file whose close fails may not hold its last bytes.
-        {"CeCloseHandle",
-         "flag.rli",
-         false,
-         -1,
-         copying + "Unable to overwrite remote file: " + kFlagPath + ", Err=ffffffff\n"},
-        {"CeRapiInitEx", "Home.rlp", false, -8, ""},
+        {"CeCloseHandle", f, false, -1, flag + overwrite + "file: " + kFlagPath + err},
+        {"CeRapiInitEx", h, false, -8, ""},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.faults);

@@ -67,59 +67,44 @@ protected:
     devtest::TempFolder scratch_;
 };
 
-TEST_F(DeviceCliTest, PushListPullAndInspect) {
-    ToolRun run = Run("device push" + Home());
-    EXPECT_EQ(0, run.status) << run.err;
-    EXPECT_EQ("", run.out);  // the library's lines are no document
-    EXPECT_EQ("Copying to Device: Home\nHome: started\nHome: done\n",
-              run.err);  // plain progress lines off a terminal
-
-    run = Run("device push --update" + Home());
-    EXPECT_EQ(0, run.status);
-    EXPECT_TRUE(run.Err("Database is up to date: Home\n"));
-    EXPECT_TRUE(run.Err("left alone, up to date"));
-
-    run = Run("device list '" + PcFolder() + "'");
-    EXPECT_EQ(0, run.status) << run.err;
-    EXPECT_NE(std::string::npos, run.out.find("Identical\n"))
-        << run.out;  // the report as the listing tests pin it
-
-    run = Run("device pull --kind points '" + Pc("back") + "'");
-    EXPECT_EQ(0, run.status) << run.err;
+// In order, each on what the ones before left.
+TEST_F(DeviceCliTest, CommandsAnswerWithTheirStatusAndMessages) {
+    const std::string push = "device push", home = Home();
+    const struct {
+        std::string arguments, input;
+        int status;
+        std::string said;  // on standard error
+    } rows[] = {
+        {push + home, "", 0, "Copying to Device: Home\nHome: started\nHome: done\n"},
+        {push + " --update" + home, "", 0, "Database is up to date: Home\n"},
+        {push + " --update" + home, "", 0, "left alone, up to date"},
+        {push + " --ask" + home, "s\n", 0, "Home exists.\n  copying:  "},
+        {push + " --ask" + home, "s\n", 0, "Replace it? [r]eplace, [s]kip, [c]ancel: "},
+        {push + " --ask" + home, "c\n", 1, "cancelled"},
+        {push + " --ask" + home, "r\n", 0, "Copying to Device: Home\n"},
+        {push + " --device-folder '\\Nowhere'" + home, "", 1, "no database volume there (use --create)"},
+        {push + " '" + Pc("missing.rlp") + "'", "", 1, "the PC path does not exist"},
+        {"device pull --kind everything", "", 2, ""},
+        {"device pull --kind points '" + Pc("back") + "'", "", 0, "Home: done\n"},
+        {push + " --device-folder '\\Made' --create" + home, "", 0, ""},
+        // The inspector is a program of its own: the tool ships no emulator code.
+        {"device inspect '" + root_.Path() + "'", "", 2, ""},
+    };
+    for (const auto& row : rows) {
+        const ToolRun run = Run(row.arguments, row.input);
+        EXPECT_EQ(row.status, run.status) << row.arguments << run.err;
+        EXPECT_EQ("", run.out);  // the library's lines are no document
+        EXPECT_TRUE(run.Err(row.said)) << row.said << " in: " << run.err;
+    }
+    // Plain progress lines off a terminal, and nothing else.
+    EXPECT_EQ("Copying to Device: Home\nHome: started\nHome: done\n", Run(push + home).err);
     EXPECT_TRUE(FileExists(Pc("back/Home.rlp")));
-
-    // The inspector is a program of its own: the tool ships no emulator code.
-    EXPECT_EQ(2, Run("device inspect '" + root_.Path() + "'").status);
+    EXPECT_TRUE(FileExists(root_.Join("Made/RoverlogDBV.cdb")));
+    ToolRun run = Run("device list '" + PcFolder() + "'");
+    EXPECT_NE(std::string::npos, run.out.find("Identical\n")) << run.err;  // as the listing tests pin it
     run = RunProgram(BuildFolder() + "/emulator/vezuved-device-inspect", "'" + root_.Path() + "'");
     EXPECT_EQ(0, run.status) << run.err;
     EXPECT_NE(std::string::npos, run.out.find("database \"Home\"")) << run.out;
-}
-
-TEST_F(DeviceCliTest, AskAnswersFromStandardInput) {
-    ASSERT_EQ(0, Run("device push" + Home()).status);
-    ToolRun run = Run("device push --ask" + Home(), "s\n");
-    EXPECT_EQ(0, run.status);
-    for (const char* text : {"Home exists.", "[r]eplace, [s]kip, [c]ancel", "left alone, up to date"})
-        EXPECT_TRUE(run.Err(text)) << text << " in: " << run.err;
-    run = Run("device push --ask" + Home(), "c\n");
-    EXPECT_EQ(1, run.status);
-    EXPECT_TRUE(run.Err("cancelled"));
-    run = Run("device push --ask" + Home(), "r\n");
-    EXPECT_EQ(0, run.status);
-    EXPECT_TRUE(run.Err("Copying to Device: Home\n"));
-}
-
-TEST_F(DeviceCliTest, FailuresGiveStatusAndReason) {
-    ToolRun run = Run("device push --device-folder '\\Nowhere'" + Home());
-    EXPECT_EQ(1, run.status);
-    EXPECT_TRUE(run.Err("no database volume there (use --create)")) << run.err;
-    run = Run("device push '" + Pc("missing.rlp") + "'");
-    EXPECT_EQ(1, run.status);
-    EXPECT_TRUE(run.Err("the PC path does not exist"));
-    EXPECT_EQ(2, Run("device pull --kind everything").status);
-    run = Run("device push --device-folder '\\Made' --create" + Home());
-    EXPECT_EQ(0, run.status) << run.err;
-    EXPECT_TRUE(FileExists(root_.Join("Made/RoverlogDBV.cdb")));
 }
 
 #if !defined(_WIN32)

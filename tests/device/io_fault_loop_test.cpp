@@ -113,8 +113,9 @@ protected:
                 const int32_t result = scenario.run();
                 const long made = FailIoCallAfter(kind.call, 0, 0);
                 const bool ok = scenario.succeeded(result);
-                if (n == 1 && std::count(scenario.reached.begin(), scenario.reached.end(), kind.call) != 0)
+                if (n == 1 && std::count(scenario.reached.begin(), scenario.reached.end(), kind.call) != 0) {
                     EXPECT_GE(made, 1) << "a call it must make was never made";
+                }
                 if (made < n || ok) {
                     EXPECT_TRUE(ok) << result << " " << causes_;
                     const bool mustFail =
@@ -144,10 +145,12 @@ const char kDefinition[] = "FormatTitle=Trip\r\nFieldCount=7\r\nExt=.csv\r\n";
 bool Zero(int32_t result) { return result == 0; }
 
 TEST_F(IoFaultLoop, EveryExportThatWritesKeepsThePreviousFile) {
-    std::string output;
     OwnedArray records(2);
     FillPoint(records[0], "45.5", "-122.25", "100", "143005 24122004", "Home", "House", "Gate, back");
     FillPoint(records[1], "-3", "4", "5", "000001 01012001", "Far", "", "a longer description here");
+    const std::string database = Pc("trip.pdb"), definition = Pc("trip.cal"), text = Pc("trip.csv");
+    std::string output;  // the derived path is written back into it
+    const auto replaced = [](int32_t result) { return result == devReplaced || result == 0; };
     const Scenario scenarios[] = {
         {"write a database",
          Pc("w.pdb"),
@@ -156,13 +159,12 @@ TEST_F(IoFaultLoop, EveryExportThatWritesKeepsThePreviousFile) {
          Zero,
          kReplaced},
         {"import",
-         Pc("trip.pdb"),
+         database,
          [&] { Put("trip.csv", kText), Put("trip.cal", kDefinition), Put("trip.pdb", "old"); },
          [&] {
-             output = Pc("trip.pdb");
+             output = database;
              return Quiet([&] {
-                 return RLDBImport(
-                     Pc("trip.csv").c_str(), output.data(), Pc("trip.cal").c_str(), 0, -1, -1, nullptr);
+                 return RLDBImport(text.c_str(), &output[0], definition.c_str(), 0, -1, -1, nullptr);
              });
          },
          Zero,
@@ -171,13 +173,12 @@ TEST_F(IoFaultLoop, EveryExportThatWritesKeepsThePreviousFile) {
          Pc("out.csv"),
          [&] {
              Put("trip.cal", kDefinition), Put("out.csv", "old");
-             ASSERT_EQ(0, RLDBWritePDB(Pc("trip.pdb").c_str(), records.data(), 2, 0));
+             ASSERT_EQ(0, RLDBWritePDB(database.c_str(), records.data(), 2, 0));
          },
          [&] {
              output = Pc("out.csv");
              return Quiet([&] {
-                 return RLDBExport(
-                     Pc("trip.pdb").c_str(), output.data(), Pc("trip.cal").c_str(), -1, -1, -1, nullptr);
+                 return RLDBExport(database.c_str(), &output[0], definition.c_str(), -1, -1, -1, nullptr);
              });
          },
          Zero,
@@ -186,10 +187,11 @@ TEST_F(IoFaultLoop, EveryExportThatWritesKeepsThePreviousFile) {
          Pc("b.csv"),
          [&] { Put("trip.cal", kDefinition), Put("b.csv", "old"); },
          [&] {
-             return Quiet([&] {
+             const auto write = [&] {
                  return RLDBWriteCSV(
-                     Pc("b.csv").c_str(), Pc("trip.cal").c_str(), 0, -1, -1, nullptr, records.data(), 2);
-             });
+                     Pc("b.csv").c_str(), definition.c_str(), 0, -1, -1, nullptr, records.data(), 2);
+             };
+             return Quiet(write);
          },
          Zero,
          kReplaced},
@@ -205,31 +207,21 @@ TEST_F(IoFaultLoop, EveryExportThatWritesKeepsThePreviousFile) {
          true},
         {"database from the device",
          Pc("Home.rlp"),
-         [&] {
-             ResetDevice();
-             Push("Home.rlp", kText);
-             Put("Home.rlp", "old\r\n");
-         },
+         [&] { ResetDevice(), Push("Home.rlp", kText), Put("Home.rlp", "old\r\n"); },
          [&] { return FromDevice(0, nullptr); },
          Zero,
          kFromDevice,
          true},
         {"file from the device",
          Pc("flag.rli"),
-         [&] {
-             WriteDevice("flag.rli", "device icon");
-             Put("flag.rli", "pc icon");
-         },
+         [&] { WriteDevice("flag.rli", "device icon"), Put("flag.rli", "pc icon"); },
          [&] { return FromDevice(9, nullptr, optAlways); },
          [](int32_t result) { return result == devReplaced; },
          kFromDevice,
          true},
         {"move to the device",
          Pc("Move.rlp"),
-         [&] {
-             ResetDevice();
-             Put("Move.rlp", kText);
-         },
+         [&] { ResetDevice(), Put("Move.rlp", kText); },
          [&] { return ToDevice(Pc("Move.rlp"), optMove | optAlways); },
          Zero,
          kMoved},
@@ -238,7 +230,7 @@ TEST_F(IoFaultLoop, EveryExportThatWritesKeepsThePreviousFile) {
          Pc("pin.rli"),
          [&] { Put("pin.rli", std::string(3000, 'i')); },
          [&] { return ToDevice(Pc("pin.rli"), optMove | optAlways); },
-         [](int32_t result) { return result == devReplaced || result == 0; },
+         replaced,
          kMoved,
          false,
          true,
