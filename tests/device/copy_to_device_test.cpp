@@ -50,6 +50,7 @@ TEST_F(CopyToDeviceTest, TextFilesBecomeDatabasesOfTheirKind) {
     EXPECT_EQ(kTypeTrack, Find(all, "walk")->type);
     EXPECT_EQ(Strings{"A B"}, Find(all, "Tabs")->Names());
     EXPECT_EQ(-122100000, Find(all, "Tabs")->records[0].longitude);
+    EXPECT_EQ("45.1000000,-122.1000000,,,A B,,", Find(all, "Tabs")->records[0].text);
     const auto& odd = Find(all, "Odd")->records;
     ASSERT_EQ(3u, odd.size());
     EXPECT_NE(std::string::npos, odd[0].text.find("two"));

@@ -56,6 +56,17 @@ TEST_F(EmulatorTest, VolumesLastAndDamagedOnesAreRefused) {
     }
     WriteFile(file, good);
     ASSERT_TRUE(Mount());
+    // Database names are found and taken whatever their case, as on the handheld.
+    CEOID byName = 0;
+    WideString upper = W("HOME");
+    const HANDLE db = RemoteApi().CeOpenDatabaseEx(&guid_, &byName, &upper[0], kPropLongitude, 0, nullptr);
+    EXPECT_NE(INVALID_HANDLE_VALUE, db);
+    RemoteApi().CeCloseHandle(db);
+    CEDBASEINFO info{};
+    info.dwFlags = CEDB_VALIDNAME | CEDB_VALIDTYPE;
+    WidenText(info.szDbaseName, "HOME", 31);
+    info.dwDbaseType = kTypePoints;
+    EXPECT_EQ(0u, RemoteApi().CeCreateDatabaseEx(&guid_, &info));
     EXPECT_FALSE(RemoteApi().CeDeleteFile(W(kVolumePath).c_str()));  // a mounted volume file is in use
     EXPECT_EQ(DWORD{ERROR_SHARING_VIOLATION}, RemoteApi().CeGetLastError());
 }
