@@ -103,14 +103,16 @@ int32_t WriteCsv(const Paths& p) {
     FillPoint(records[0], "1", "2", "", "", "Camp", "Flag", nullptr);
     return RLDBWriteCSV(p.csvOut, p.cal, 0, -1, -1, nullptr, records.data(), 1);
 }
-// The length of the title read ("Long": 4), or the failure.
+// The length of the title read ("Long": 4), or the failure, which leaves
+// the host an empty value of length 0.
 template <bool byKey>
 int32_t CalTitle(const Paths& p) {
-    char value[512];
+    char value[512] = "stale";
     int32_t length = -1;
     const int32_t result = byKey ? RLGetCalFileInfo("FormatTitle", p.cal, value, &length)
                                  : RLGetCalFileTitle(p.cal, value, &length);
-    return result != 0 ? result : length;
+    if (result == 0) return length;
+    return length == 0 && value[0] == '\0' ? result : -2;
 }
 int32_t Enum(const Paths& p) { return RLDBCEEnum(p.folder, p.device, 0, 0); }
 int32_t ToDevice(const Paths& p) {

@@ -1,3 +1,5 @@
+// The tool's window on the definition reader. (ReadDefinition and its
+// overrides are run by the tool's own --layout and --columns tests.)
 #include <gtest/gtest.h>
 
 #include <string>
@@ -5,7 +7,6 @@
 
 #include "api/tool_api.h"
 #include "state/conversion_state.h"
-#include "support/diag_capture.h"
 #include "support/test_support.h"
 
 namespace {
@@ -48,45 +49,6 @@ TEST(ToolApi, ExplainingALineReportsTheSettingsItChangesAndLeavesTheStateAlone) 
     EXPECT_EQ(tool::KeywordName(tool::kKeyEleFormat), "EleFormat");
     EXPECT_EQ(tool::KeywordName(99), "");
     ResetConversionState();
-}
-
-TEST(ToolApi, ReadingADefinitionGivesItsFactsWithTheCommandLinesOverrides) {
-    const TempFolder folder;
-    const std::string path =
-        folder.put("facts.cal",
-                   "Source = FIXED\nFieldLen = 10,12\nDBType = Route2\nEleFormat = Metres\n"
-                   "Header = [Title]\nFormatTitle = Trip\nField2 = Extra\n");
-    tool::DefinitionRequest request;
-    request.path = path;
-    tool::DefinitionFacts facts = tool::ReadDefinition(request);
-    EXPECT_TRUE(facts.read);
-    EXPECT_EQ(facts.layout, tool::kLayoutFixed);
-    EXPECT_EQ(facts.fieldWidths, "10,12");
-    EXPECT_EQ(facts.kind, tool::kKindRoute);
-    EXPECT_TRUE(facts.olderLayout);
-    EXPECT_TRUE(facts.placeholder);
-    EXPECT_EQ(facts.eleFormat, 1);
-    EXPECT_EQ(facts.header.value_or("-"), "[Title]");
-    EXPECT_EQ(facts.title.value_or("-"), "Trip");
-    EXPECT_EQ(facts.labels[2].value_or("-"), "Extra");
-
-    request.layout = tool::kLayoutTab;
-    request.columns = {4, 5};
-    request.elevationFormat = 0;
-    request.kind = tool::kKindTrackOld;
-    facts = tool::ReadDefinition(request);
-    EXPECT_EQ(facts.layout, tool::kLayoutTab);
-    EXPECT_EQ(facts.columns[tool::kSlotLatitude], 4);
-    EXPECT_EQ(facts.columns[tool::kSlotLongitude], 5);
-    EXPECT_EQ(facts.eleFormat, 0);
-    EXPECT_EQ(facts.kind, tool::kKindTrack);
-    // The state is left as a conversion leaves it: no header of this file.
-    EXPECT_FALSE(State().Header.has_value());
-
-    request.path = folder.file("missing.cal");
-    CapturedDiagnostics said;
-    EXPECT_FALSE(tool::ReadDefinition(request).read);
-    EXPECT_EQ(said.TakeOutput(), "No Cal File\n");
 }
 
 }  // namespace

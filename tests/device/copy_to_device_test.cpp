@@ -37,14 +37,20 @@ TEST_F(CopyToDeviceTest, TextFilesBecomeDatabasesOfTheirKind) {
     // An empty line gives a record of the cleared work record; a quoted line feed stays in its line.
     WritePc("Odd.rlt", "45.1,-122.1,,,A,,\"two\nlines\"\r\n\r\n45.2,-122.2,,,C,,");
     EXPECT_EQ(0, ToDevice(Pc("Odd.rlt")));
+    // The tab layout (source 2) splits at tabs only; a record keeps no commas.
+    WritePc("Tabs.rlp", "45.1\t-122.1\t\t\tA,B\t\t\r\n");
+    EXPECT_EQ(0, RLDBCECopyToDevice(Pc("Tabs.rlp").c_str(), nullptr, 0, nullptr, -1, 2, -1, nullptr));
 
     const auto all = Databases();
-    ASSERT_EQ(5u, all.size());
+    ASSERT_EQ(6u, all.size());
     EXPECT_EQ(0x00003431u, Find(all, "Hike")->type);
     EXPECT_GT(Find(all, "Hike")->records[1].legDistance, 0);
     EXPECT_EQ((Strings{"Quoted", "ABCDEFGHIJKLMNOPQRSTUVWXYZ01234"}), Find(all, "Names")->Names());
     EXPECT_EQ(kTypePoints, Find(all, "Trip")->type);
     EXPECT_EQ(kTypeTrack, Find(all, "walk")->type);
+    EXPECT_EQ(Strings{"A B"}, Find(all, "Tabs")->Names());
+    EXPECT_EQ(-122100000, Find(all, "Tabs")->records[0].longitude);
+    EXPECT_EQ("45.1000000,-122.1000000,,,A B,,", Find(all, "Tabs")->records[0].text);
     const auto& odd = Find(all, "Odd")->records;
     ASSERT_EQ(3u, odd.size());
     EXPECT_NE(std::string::npos, odd[0].text.find("two"));
@@ -316,7 +322,9 @@ TEST_F(CopyToDeviceTest, FailureMessages) {
     WriteDevice("flag.rli", "old");
     WritePc("flag.rli", "new");
     WritePc("Home.rlp", kPoints);
-    const std::string copying = "Copying to Device: " + kFlagPath + "\n";
+    const char *h = "Home.rlp", *f = "flag.rli";
+    const std::string home = "Copying to Device: Home\n", flag = "Copying to Device: " + kFlagPath + "\n";
+    const std::string overwrite = "Unable to overwrite remote ", err = ", Err=ffffffff\n";
     struct {
         const char* faults;
         const char* file;
@@ -325,33 +333,19 @@ TEST_F(CopyToDeviceTest, FailureMessages) {
         std::string message;
     } const rows[] = {
         {"CeMountDBVol",
-         "Home.rlp",
+         h,
          false,
          devErrNoVolume,
          "Can't mount Database Volume: " + std::string(kVolumePath)},
-        {"CeCreateDatabaseEx=5",
-         "Home.rlp",
-         false,
-         5,
-         "Copying to Device: Home\nUnable to create remote database file: Home, Err=5\n"},
-        {"CeWriteRecordProps=8", "Home.rlp", false, 8, "Copying to Device: Home\n"},
-        {"CeDeleteDatabaseEx",
-         "Home.rlp",
-         true,
-         -1,
-         "Copying to Device: Home\nUnable to overwrite remote database file: Home, Err=ffffffff\n"},
-        {"CeDeleteFile",
-         "flag.rli",
-         false,
-         -1,
-         copying + "Unable to overwrite remote file: " + kFlagPath + ", Err=ffffffff\n"},
-        {"CeCreateFile",
-         "flag.rli",
-         false,
-         -1,
-         copying + "Unable to create destination file: " + kFlagPath + "\n"},
-        {"CeWriteFile", "flag.rli", false, -1, copying + "Error !!! Writing hostfile: " + kFlagPath + "\n"},
-        {"CeRapiInitEx", "Home.rlp", false, -8, ""},
+        {"CeCreateDatabaseEx=5", h, false, 5, home + "Unable to create remote database file: Home, Err=5\n"},
+        {"CeWriteRecordProps=8", h, false, 8, home},
+        {"CeDeleteDatabaseEx", h, true, -1, home + overwrite + "database file: Home" + err},
+        {"CeDeleteFile", f, false, -1, flag + overwrite + "file: " + kFlagPath + err},
+        {"CeCreateFile", f, false, -1, flag + "Unable to create destination file: " + kFlagPath + "\n"},
+        {"CeWriteFile", f, false, -1, flag + "Error !!! Writing hostfile: " + kFlagPath + "\n"},
+        // A written file whose close fails may not hold its last bytes.
+        {"CeCloseHandle", f, false, -1, flag + overwrite + "file: " + kFlagPath + err},
+        {"CeRapiInitEx", h, false, -8, ""},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.faults);

@@ -204,22 +204,11 @@ std::vector<DeviceDatabaseView> SyncTest::Databases() {
                 const CEPROPVAL* props = reinterpret_cast<const CEPROPVAL*>(buffer);
                 DeviceRecord r;
                 for (WORD i = 0; i < count; ++i) {
-                    switch (props[i].propid) {
-                        case kPropText:
-                            r.text = NarrowedText(props[i].val.lpwstr);
-                            break;
-                        case kPropLongitude:
-                            r.longitude = props[i].val.lVal;
-                            break;
-                        case kPropName:
-                            r.name = NarrowedText(props[i].val.lpwstr);
-                            break;
-                        case kPropLegDistance:
-                            r.legDistance = props[i].val.lVal;
-                            break;
-                        default:
-                            break;
-                    }
+                    const CEPROPVAL& p = props[i];
+                    if (p.propid == kPropText) r.text = NarrowedText(p.val.lpwstr);
+                    if (p.propid == kPropLongitude) r.longitude = p.val.lVal;
+                    if (p.propid == kPropName) r.name = NarrowedText(p.val.lpwstr);
+                    if (p.propid == kPropLegDistance) r.legDistance = p.val.lVal;
                 }
                 view.records.push_back(r);
             }

@@ -160,78 +160,45 @@ protected:
     }
 };
 
-TEST_F(FaultMatrixTest, EveryCallOfAPushFailsSafely) {
-    const Scenario scenarios[] = {
-        {"points",
-         [&] {
-             ClearPc();
-             ResetDevice();
-             Push("Home.rlp", kOldText, kOlder);
-             WritePc("Home.rlp", kNewPoints);
-         },
-         [&] { return ToDevice(Pc("Home.rlp")); },
-         "Home",
-         "Newer On PC"},
-        {"route",
-         [&] {
-             ClearPc();
-             ResetDevice();
-             Push("Hike.rlr", kOldText, kOlder);
-             WritePc("Hike.rlr", kNewRoute);
-         },
-         [&] { return ToDevice(Pc("Hike.rlr")); },
-         "Hike",
-         "Newer On PC"},
-        {"map",
-         [&] {
-             ClearPc();
-             WriteDevice("Topo_jpg.rlm", "old map", kOlder);
-             WriteDevice("Topo.jpg", "old image", kOlder);
-             WritePc("Topo_jpg.rlm", std::string(2500, 'm'));
-             WritePc("Topo.jpg", std::string(1500, 'i'));
-         },
-         [&] { return ToDevice(Pc("Topo_jpg.rlm"), optAlways); },
-         nullptr,
-         nullptr},
-    };
-    for (const Scenario& scenario : scenarios) RunMatrix(scenario);
-}
-
-TEST_F(FaultMatrixTest, EveryCallOfAPullFailsSafely) {
-    const Scenario scenarios[] = {
-        {"points",
-         [&] {
-             ClearPc();
-             ResetDevice();
-             Push("Home.rlp", kNewPoints);
-             WritePc("Home.rlp", kOldText, kOlder);
-         },
-         [&] { return FromDevice(0, nullptr); },
-         "Home",
-         "Newer On Device"},
-        {"route",
-         [&] {
-             ClearPc();
-             ResetDevice();
-             Push("Hike.rlr", kNewRoute);
-             WritePc("Hike.rlr", kOldText, kOlder);
-         },
-         [&] { return FromDevice(2, nullptr); },
-         "Hike",
-         "Newer On Device"},
-        {"map",
-         [&] {
-             ClearPc();
-             WriteDevice("Topo_jpg.rlm", std::string(2500, 'm'));
-             WriteDevice("Topo.jpg", std::string(1500, 'i'));
-             WritePc("Topo_jpg.rlm", "old map", kOlder);
-             WritePc("Topo.jpg", "old image", kOlder);
-         },
-         [&] { return FromDevice(8, nullptr, optAlways); },
-         nullptr,
-         nullptr},
-    };
-    for (const Scenario& scenario : scenarios) RunMatrix(scenario);
+TEST_F(FaultMatrixTest, EveryCallOfAPushOrAPullFailsSafely) {
+    for (const bool push : {true, false}) {
+        // The side the copy reads holds the newer points, route and map.
+        const auto database = [&](const char* file, const char* text, const char* listed, int16_t kind) {
+            return Scenario{file,
+                            [=] {
+                                ClearPc();
+                                ResetDevice();
+                                Push(file, push ? kOldText : text, push ? kOlder : kBaseTime);
+                                WritePc(file, push ? text : kOldText, push ? kBaseTime : kOlder);
+                            },
+                            [=] { return push ? ToDevice(Pc(file)) : FromDevice(kind, nullptr); },
+                            listed,
+                            push ? "Newer On PC" : "Newer On Device"};
+        };
+        const Scenario scenarios[] = {
+            database("Home.rlp", kNewPoints, "Home", 0),
+            database("Hike.rlr", kNewRoute, "Hike", 2),
+            {"map",
+             [&] {
+                 ClearPc();
+                 const auto older = [&](const char* file, const std::string& bytes) {
+                     push ? WriteDevice(file, bytes, kOlder) : WritePc(file, bytes, kOlder);
+                 };
+                 const auto newer = [&](const char* file, const std::string& bytes) {
+                     push ? WritePc(file, bytes) : WriteDevice(file, bytes);
+                 };
+                 older("Topo_jpg.rlm", "old map"), older("Topo.jpg", "old image");
+                 newer("Topo_jpg.rlm", std::string(2500, 'm')), newer("Topo.jpg", std::string(1500, 'i'));
+             },
+             [&] {
+                 return push ? ToDevice(Pc("Topo_jpg.rlm"), optAlways) : FromDevice(8, nullptr, optAlways);
+             },
+             nullptr,
+             nullptr},
+        };
+        SCOPED_TRACE(push ? "push" : "pull");
+        for (const Scenario& scenario : scenarios) RunMatrix(scenario);
+    }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <functional>
 #include <optional>
@@ -43,12 +44,21 @@ const FaultKind kKinds[] = {
     {IoCall::SetTime, EPERM, true},
 };
 
+// The calls a run always makes: one never made cannot be failed, and would
+// pass as "ran out of calls".
+using Reached = std::vector<IoCall>;
+const Reached kReplaced = {
+    IoCall::Open, IoCall::Write, IoCall::Flush, IoCall::Sync, IoCall::Close, IoCall::Rename};
+const Reached kFromDevice = {IoCall::Open, IoCall::Write, IoCall::Close, IoCall::Rename, IoCall::SetTime};
+const Reached kMoved = {IoCall::Open, IoCall::Read, IoCall::Close, IoCall::Remove};
+
 struct Scenario {
     const char* name;
     std::string file;               // the PC file at stake
     std::function<void()> prepare;  // puts the previous files in place
     std::function<int32_t()> run;
     std::function<bool(int32_t)> succeeded;
+    Reached reached;
     bool closesOnlyTheOutput = false;                   // then a failed close is a failed write
     bool readsOnlyTheSource = false;                    // then a failed read is a failed copy
     std::function<bool()> whole = [] { return true; };  // what a success made elsewhere is complete
@@ -103,6 +113,9 @@ protected:
                 const int32_t result = scenario.run();
                 const long made = FailIoCallAfter(kind.call, 0, 0);
                 const bool ok = scenario.succeeded(result);
+                if (n == 1 && std::count(scenario.reached.begin(), scenario.reached.end(), kind.call) != 0) {
+                    EXPECT_GE(made, 1) << "a call it must make was never made";
+                }
                 if (made < n || ok) {
                     EXPECT_TRUE(ok) << result << " " << causes_;
                     const bool mustFail =
@@ -132,51 +145,56 @@ const char kDefinition[] = "FormatTitle=Trip\r\nFieldCount=7\r\nExt=.csv\r\n";
 bool Zero(int32_t result) { return result == 0; }
 
 TEST_F(IoFaultLoop, EveryExportThatWritesKeepsThePreviousFile) {
-    std::string output;
     OwnedArray records(2);
     FillPoint(records[0], "45.5", "-122.25", "100", "143005 24122004", "Home", "House", "Gate, back");
     FillPoint(records[1], "-3", "4", "5", "000001 01012001", "Far", "", "a longer description here");
+    const std::string database = Pc("trip.pdb"), definition = Pc("trip.cal"), text = Pc("trip.csv");
+    std::string output;  // the derived path is written back into it
+    const auto replaced = [](int32_t result) { return result == devReplaced || result == 0; };
     const Scenario scenarios[] = {
         {"write a database",
          Pc("w.pdb"),
          [&] { Put("w.pdb", "old"); },
          [&] { return Quiet([&] { return RLDBWritePDB(Pc("w.pdb").c_str(), records.data(), 2, 0); }); },
-         Zero},
+         Zero,
+         kReplaced},
         {"import",
-         Pc("trip.pdb"),
+         database,
          [&] { Put("trip.csv", kText), Put("trip.cal", kDefinition), Put("trip.pdb", "old"); },
          [&] {
-             output = Pc("trip.pdb");
+             output = database;
              return Quiet([&] {
-                 return RLDBImport(
-                     Pc("trip.csv").c_str(), output.data(), Pc("trip.cal").c_str(), 0, -1, -1, nullptr);
+                 return RLDBImport(text.c_str(), &output[0], definition.c_str(), 0, -1, -1, nullptr);
              });
          },
-         Zero},
+         Zero,
+         kReplaced},
         {"export",
          Pc("out.csv"),
          [&] {
              Put("trip.cal", kDefinition), Put("out.csv", "old");
-             ASSERT_EQ(0, RLDBWritePDB(Pc("trip.pdb").c_str(), records.data(), 2, 0));
+             ASSERT_EQ(0, RLDBWritePDB(database.c_str(), records.data(), 2, 0));
          },
          [&] {
              output = Pc("out.csv");
              return Quiet([&] {
-                 return RLDBExport(
-                     Pc("trip.pdb").c_str(), output.data(), Pc("trip.cal").c_str(), -1, -1, -1, nullptr);
+                 return RLDBExport(database.c_str(), &output[0], definition.c_str(), -1, -1, -1, nullptr);
              });
          },
-         Zero},
+         Zero,
+         kReplaced},
         {"write text",
          Pc("b.csv"),
          [&] { Put("trip.cal", kDefinition), Put("b.csv", "old"); },
          [&] {
-             return Quiet([&] {
+             const auto write = [&] {
                  return RLDBWriteCSV(
-                     Pc("b.csv").c_str(), Pc("trip.cal").c_str(), 0, -1, -1, nullptr, records.data(), 2);
-             });
+                     Pc("b.csv").c_str(), definition.c_str(), 0, -1, -1, nullptr, records.data(), 2);
+             };
+             return Quiet(write);
          },
-         Zero},
+         Zero,
+         kReplaced},
         // The listing's result stays 0: a sync file it cannot write is said.
         {"listing",
          Pc("RLDBSync.inf"),
@@ -185,40 +203,35 @@ TEST_F(IoFaultLoop, EveryExportThatWritesKeepsThePreviousFile) {
          [&](int32_t result) {
              return result == 0 && out_.find("Error !!! Writing sync file") == std::string::npos;
          },
+         {IoCall::Open, IoCall::Write, IoCall::Close, IoCall::Rename},
          true},
         {"database from the device",
          Pc("Home.rlp"),
-         [&] {
-             ResetDevice();
-             Push("Home.rlp", kText);
-             Put("Home.rlp", "old\r\n");
-         },
+         [&] { ResetDevice(), Push("Home.rlp", kText), Put("Home.rlp", "old\r\n"); },
          [&] { return FromDevice(0, nullptr); },
          Zero,
+         kFromDevice,
          true},
         {"file from the device",
          Pc("flag.rli"),
-         [&] {
-             WriteDevice("flag.rli", "device icon");
-             Put("flag.rli", "pc icon");
-         },
+         [&] { WriteDevice("flag.rli", "device icon"), Put("flag.rli", "pc icon"); },
          [&] { return FromDevice(9, nullptr, optAlways); },
          [](int32_t result) { return result == devReplaced; },
+         kFromDevice,
          true},
         {"move to the device",
          Pc("Move.rlp"),
-         [&] {
-             ResetDevice();
-             Put("Move.rlp", kText);
-         },
+         [&] { ResetDevice(), Put("Move.rlp", kText); },
          [&] { return ToDevice(Pc("Move.rlp"), optMove | optAlways); },
-         Zero},
+         Zero,
+         kMoved},
         // A source that ends before its size is no copy: the PC file stays.
         {"move a file to the device",
          Pc("pin.rli"),
          [&] { Put("pin.rli", std::string(3000, 'i')); },
          [&] { return ToDevice(Pc("pin.rli"), optMove | optAlways); },
-         [](int32_t result) { return result == devReplaced || result == 0; },
+         replaced,
+         kMoved,
          false,
          true,
          [&] { return FileExists(DeviceFile("pin.rli")) && ReadFile(DeviceFile("pin.rli")).size() == 3000; }},
