@@ -15,6 +15,7 @@
 #include <vezuved/vezuved.h>
 
 #include "files/failure.h"
+#include "files/library_lines.h"
 #include "files/tool_platform.h"
 
 namespace vezuved_cli {
@@ -264,8 +265,15 @@ void AddList(CLI::App& device) {
     command->footer("Example:\n  vezuved device list --device emulated-handheld .");
     command->callback([options, folder] {
         UseDeviceRoot(*options);
+        TakeUnwrittenSyncFile();
+        TakeLibraryCause();
         const int32_t result =
             RLDBCEEnum(folder->empty() ? nullptr : folder->c_str(), options->Folder(), options->Word(), 0);
+        // The listing is shown, yet the file a host reads back is the old one.
+        if (result == 0 && TakeUnwrittenSyncFile()) {
+            const std::string cause = TakeLibraryCause();
+            FailConversion("device list: RLDBSync.inf was not written" + (cause.empty() ? "" : ": " + cause));
+        }
         Finish(result, "device list");
     });
 }

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "base/diag.h"
 #include "files/failure.h"
@@ -84,6 +85,7 @@ void LibraryLines::Finish(std::string& out) {
 namespace {
 
 LibraryLines g_lines(false);
+bool g_unwrittenSyncFile = false;
 
 void Send(const std::string& text, std::FILE* to) {
     if (text.empty()) return;
@@ -96,6 +98,7 @@ void ToolSink(void*, DiagKind kind, const char* bytes, size_t length) {
     std::string out, err;
     g_lines.Take(kind == DiagKind::Cause, bytes, length, out, err);
     if (kind == DiagKind::Cause) NoteLibraryCause(bytes, length);
+    if (err.find("Error !!! Writing sync file\n") != std::string::npos) g_unwrittenSyncFile = true;
     Send(out, stdout);
     Send(err, stderr);
 }
@@ -106,6 +109,8 @@ void RouteLibraryLines(bool listingReport) {
     g_lines = LibraryLines(listingReport);
     SetDiagSink(DiagSink{ToolSink, nullptr});
 }
+
+bool TakeUnwrittenSyncFile() { return std::exchange(g_unwrittenSyncFile, false); }
 
 void FinishLibraryLines() {
     std::string out;

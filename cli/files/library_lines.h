@@ -36,5 +36,8 @@ bool IsLibraryDiagnostic(const std::string& message);
 void RouteLibraryLines(bool listingReport);
 // Ends what is open, before the tool's own last line.
 void FinishLibraryLines();
+// Whether the library said, since the last call, that it could not write
+// the listing's sync file: its result stays 0 for a host, the tool fails.
+bool TakeUnwrittenSyncFile();
 
 }  // namespace vezuved_cli
