@@ -23,8 +23,8 @@ std::string ExistingFolder(const fs::path& folder) {
     return at.empty() ? std::string(".") : at.string();
 }
 
+// A letter of two UTF-8 bytes (U+0080 to U+07FF); ASCII is folded by the caller.
 char32_t LowerLetter(char32_t c) {
-    if (c >= 'A' && c <= 'Z') return c + 32;
     if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
     if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) return c | 1;
     if (((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) && (c & 1) != 0) return c + 1;
