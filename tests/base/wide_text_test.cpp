@@ -21,7 +21,7 @@ TEST(TextConversion, WidenAndNarrow) {
     } const widen[] = {
         {"A\xE9z", 3, 0, {0x41, 0xE9, 0x7A, 0}},  // 0xE9 is not sign-extended; units up to the terminator
         {"abcdef", 6, 3, {'a', 'b', 'c', 0}},     // at most count bytes
-        {"ab\0cd", 5, 5, {'a', 'b', 0}},          // stops after the NUL
+        {"ab\0cd", 5, 5, {'a', 'b', 0, 0x5555}},  // stops after the NUL, nothing written past it
         {"", 0, 0, {0}},
         {"\x80\xFF", 2, -4, {0x80, 0xFF, 0}},  // negative count: the source's length
     };

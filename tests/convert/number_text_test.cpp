@@ -142,7 +142,7 @@ TEST(TextHelpers, PadTrimAndFind) {
         int32_t value;
         int width;
         const char* text;
-    } pads[] = {{-5, 2, "-05"},
+    } pads[] = {{-1, 2, "-01"},
                 {2004, 2, "2004"},
                 {INT32_MIN, 2, "-2147483648"},
                 {-7, -3, "-7"},

@@ -78,11 +78,11 @@ INSTANTIATE_TEST_SUITE_P(
                           "SeparatorsAndLineEndsAreQuoted",
                           [](OwnedRecord& r) {
                               CopyField(r->name, "Camp, North");
-                              DescSetCopy(r.record, "a*b\nc");
+                              DescSetCopy(r.record, "a*b");
                           },
                           7,
                           1,
-                          "45.5000000,-122.2500000,100,143005 24122004,\"Camp, North\",House,\"a*b\nc\""},
+                          "45.5000000,-122.2500000,100,143005 24122004,\"Camp, North\",House,\"a*b\""},
                       FormatCase{"MetresFromFeet",
                                  [](OwnedRecord& r) {
                                      State().EleFormat = 1;

@@ -37,6 +37,7 @@ TEST(PdbValidate, StructuralRules) {
         {"type 0", [](Fixture& f) { f.type = 0; }, pdbErrFormat},
         {"creator 0", [](Fixture& f) { f.creator = 0; }, pdbErrFormat},
         {"list beyond the file", [](Fixture& f) { f.count = 6; }, pdbErrFormat},
+        {"list one byte past the file", [](Fixture& f) { f = SoundFixture({0}), f.gap = false, f.tail = {0}; }, pdbErrFormat},
         {"app info not at list end", [](Fixture& f) { f.appInfo = 98; }, pdbErrFormat},
         {"app info in the gap", [](Fixture& f) { f.appInfo = 94; }, pdbErrFormat},
         {"sort info after app info", [](Fixture& f) { f.sortInfo = 99; }, 0},

@@ -136,6 +136,7 @@ TEST(PdbWrite, FinishAndWrongHandles) {
     EXPECT_EQ(PdbRelease(handle), 0u);                      // Finish left it alive
     EXPECT_EQ(PdbValidate(memory.Stream()), pdbErrFormat);  // the unwritten entry is zero
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(memory.Data())), std::string(31, 'x'));
+    EXPECT_EQ(SampleInfo(1, std::string(32, 'x').c_str()).name[31], '\0');  // the name keeps its NUL
     PdbHeader info = SampleInfo(1);
     info.attributes = pdbAttrResourceDb;
     memory.Clear();

@@ -43,7 +43,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LinesCase{"BellAndBackspaceVanish", "a\ab\bc\n\a\n", 0, {"abc"}},
                       LinesCase{"HeaderLinesCountEveryLineEnd", "h1\n\nx\ny\n", 2, {"x", "y"}},
                       LinesCase{"HeaderLongerThanTheFile", "a\nb\n", 5, {}},
-                      LinesCase{"CrLfIsOneLineEndForTheHeader", "h\r\nx\r\n", 1, {"x"}},
+                      LinesCase{"CrLfIsOneLineEndForTheHeader", "h\r\nh\r\nx\r\n", 2, {"x"}},
                       LinesCase{"OnlyLineEnds", "\r\n\n\r", 0, {}}),
     [](const ::testing::TestParamInfo<LinesCase>& info) { return std::string(info.param.name); });
 
