@@ -9,7 +9,6 @@
 #include <optional>
 #include <ostream>
 #include <string>
-#include <tuple>
 
 #include "state/conversion_state.h"
 
@@ -26,44 +25,21 @@ struct StateSnapshot {
 
     static StateSnapshot Take() {
         const ConversionState& s = State();
-        StateSnapshot t{s.Layout,
-                        s.RecordVersion,
-                        s.LocFormat,
-                        s.EleFormat,
-                        s.Delimited,
-                        s.FieldCount,
-                        s.DBKind,
-                        s.HeaderLines,
-                        {},
-                        s.Ext,
-                        s.FieldLen,
-                        s.DefaultIcon,
-                        s.Header,
-                        s.FormatTitle,
-                        s.FoundValue,
-                        s.FieldLabel};
+        StateSnapshot t{
+            s.Layout, s.RecordVersion, s.LocFormat, s.EleFormat, s.Delimited, s.FieldCount, s.DBKind};
+        t.headerLines = s.HeaderLines, t.ext = s.Ext, t.fieldLen = s.FieldLen, t.defaultIcon = s.DefaultIcon,
+        t.header = s.Header, t.formatTitle = s.FormatTitle, t.foundValue = s.FoundValue,
+        t.labels = s.FieldLabel;
         for (size_t i = 0; i < t.map.size(); ++i) t.map[i] = s.FieldMap[i];
         return t;
     }
-    auto Tie() const {
-        return std::tie(source,
-                        delimited,
-                        recordVersion,
-                        fieldCount,
-                        map,
-                        locFormat,
-                        eleFormat,
-                        dbKind,
-                        headerLines,
-                        ext,
-                        fieldLen,
-                        defaultIcon,
-                        header,
-                        formatTitle,
-                        foundValue,
-                        labels);
+    bool operator==(const StateSnapshot& o) const {
+        return source == o.source && delimited == o.delimited && recordVersion == o.recordVersion &&
+               fieldCount == o.fieldCount && map == o.map && locFormat == o.locFormat &&
+               eleFormat == o.eleFormat && dbKind == o.dbKind && headerLines == o.headerLines &&
+               ext == o.ext && fieldLen == o.fieldLen && defaultIcon == o.defaultIcon && header == o.header &&
+               formatTitle == o.formatTitle && foundValue == o.foundValue && labels == o.labels;
     }
-    bool operator==(const StateSnapshot& other) const { return Tie() == other.Tie(); }
 };
 
 inline void PrintTo(const StateSnapshot& s, std::ostream* os) {

@@ -23,87 +23,62 @@ protected:
     }
 };
 
-struct FormatCase {
-    const char* name;
-    void (*setup)(OwnedRecord&);
-    int32_t columns;
-    int mode;
-    const char* expected;
-};
-
-class FormatRules : public Formatting, public ::testing::WithParamInterface<FormatCase> {};
-
-TEST_P(FormatRules, WriteTheExpectedLine) {
-    GetParam().setup(r);
-    EXPECT_EQ(Format(r.record, GetParam().columns, GetParam().mode, 0, 0), GetParam().expected);
+// Each case changes the state or the record, then writes the record's line.
+TEST_F(Formatting, RulesGiveTheExpectedLine) {
+    const struct {
+        void (*setup)(OwnedRecord&);
+        int32_t columns;
+        int mode;
+        const char* expected;
+    } cases[] = {
+        {[](OwnedRecord&) { State().Delimited = ';'; },
+         7,
+         1,
+         "45.5000000;-122.2500000;100;143005 24122004;Home;House;Gate 3"},
+        {[](OwnedRecord&) {}, 9, 1, "45.5000000,-122.2500000,100,143005 24122004,Home,House,Gate 3,,"},
+        {[](OwnedRecord&) {}, 0, 1, ""},
+        {[](OwnedRecord&) { State().Delimited = ','; }, 3, 2, "45.5000000\t-122.2500000\t100"},
+        // PCX5: no separator; labels only for empty fields.
+        {[](OwnedRecord&) {
+             State().FieldMap = {4, 1, -1, -1, 0, -1, -1, -1};
+             State().FieldLabel[2] = std::string("  "), State().FieldLabel[1] = std::string("unused");
+         },
+         4,
+         6,
+         "Home-122.2500000  "},
+        {[](OwnedRecord& r) { r->elevation[0] = '\0', State().FieldLabel[2] = std::string("n/a"); },
+         3,
+         1,
+         "45.5000000,-122.2500000,n/a"},
+        // Separators, '*' and line ends are quoted.
+        {[](OwnedRecord& r) { CopyField(r->name, "Camp, North"), DescSetCopy(r.record, "a*b"); },
+         7,
+         1,
+         "45.5000000,-122.2500000,100,143005 24122004,\"Camp, North\",House,\"a*b\""},
+        {[](OwnedRecord& r) { CopyField(r->name, "Camp\nNorth"); },
+         5,
+         1,
+         "45.5000000,-122.2500000,100,143005 24122004,\"Camp\nNorth\""},
+        {[](OwnedRecord& r) { State().EleFormat = 1, CopyField(r->elevation, "328.08"); },
+         3,
+         1,
+         "45.5000000,-122.2500000,99.9987840"},
+        {[](OwnedRecord&) {
+             State().DateStyle = 1, State().DateOrder = 2, State().DateSeparator = '/', State().TimeStyle = 1;
+             State().DateFirst = 1, State().FieldMap = {3, -1, -1, 0, -1, -1, -1, -1};
+         },
+         1,
+         1,
+         "12/24/2004 14:30.05"},
+    };
+    for (const auto& c : cases) {
+        RestoreInitialState();
+        FillPoint(
+            r.record, "45.5000000", "-122.2500000", "100", "143005 24122004", "Home", "House", "Gate 3");
+        c.setup(r);
+        EXPECT_EQ(Format(r.record, c.columns, c.mode, 0, 0), c.expected) << c.expected;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rules,
-    FormatRules,
-    ::testing::Values(FormatCase{"DelimiterFromTheDefinition",
-                                 [](OwnedRecord&) { State().Delimited = ';'; },
-                                 7,
-                                 1,
-                                 "45.5000000;-122.2500000;100;143005 24122004;Home;House;Gate 3"},
-                      FormatCase{"ColumnsWithoutFieldKeepSeparators",
-                                 [](OwnedRecord&) {},
-                                 9,
-                                 1,
-                                 "45.5000000,-122.2500000,100,143005 24122004,Home,House,Gate 3,,"},
-                      FormatCase{"NoColumns", [](OwnedRecord&) {}, 0, 1, ""},
-                      FormatCase{"TabLayout",
-                                 [](OwnedRecord&) { State().Delimited = ','; },
-                                 3,
-                                 2,
-                                 "45.5000000\t-122.2500000\t100"},
-                      FormatCase{"Pcx5NoSeparatorAndLabels",
-                                 [](OwnedRecord&) {
-                                     State().FieldMap = {4, 1, -1, -1, 0, -1, -1, -1};
-                                     State().FieldLabel[2] = std::string("  ");
-                                     State().FieldLabel[1] = std::string("unused");
-                                 },
-                                 4,
-                                 6,
-                                 "Home-122.2500000  "},
-                      FormatCase{"EmptyFieldGivesItsLabel",
-                                 [](OwnedRecord& r) {
-                                     r->elevation[0] = '\0';
-                                     State().FieldLabel[2] = std::string("n/a");
-                                 },
-                                 3,
-                                 1,
-                                 "45.5000000,-122.2500000,n/a"},
-                      FormatCase{
-                          "SeparatorsAndLineEndsAreQuoted",
-                          [](OwnedRecord& r) {
-                              CopyField(r->name, "Camp, North");
-                              DescSetCopy(r.record, "a*b");
-                          },
-                          7,
-                          1,
-                          "45.5000000,-122.2500000,100,143005 24122004,\"Camp, North\",House,\"a*b\""},
-                      FormatCase{"MetresFromFeet",
-                                 [](OwnedRecord& r) {
-                                     State().EleFormat = 1;
-                                     CopyField(r->elevation, "328.08");
-                                 },
-                                 3,
-                                 1,
-                                 "45.5000000,-122.2500000,99.9987840"},
-                      FormatCase{"CustomDateStyleWithDateFirst",
-                                 [](OwnedRecord&) {
-                                     State().DateStyle = 1;
-                                     State().DateOrder = 2;
-                                     State().DateSeparator = '/';
-                                     State().TimeStyle = 1;
-                                     State().DateFirst = 1;
-                                     State().FieldMap = {3, -1, -1, 0, -1, -1, -1, -1};
-                                 },
-                                 1,
-                                 1,
-                                 "12/24/2004 14:30.05"}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Formatting, GarminWaypointLine) {
     CopyField(r->icon, "Symbols:Flag");

@@ -37,82 +37,39 @@ TEST(PdbValidate, StructuralRules) {
         {"type 0", [](Fixture& f) { f.type = 0; }, pdbErrFormat},
         {"creator 0", [](Fixture& f) { f.creator = 0; }, pdbErrFormat},
         {"list beyond the file", [](Fixture& f) { f.count = 6; }, pdbErrFormat},
-        {"list one byte past the file", [](Fixture& f) { f = SoundFixture({0}), f.gap = false, f.tail = {0}; }, pdbErrFormat},
+        {"list 1 past file",
+         [](Fixture& f) { f = SoundFixture({0}), f.gap = false, f.tail = {0}; },
+         pdbErrFormat},
         {"app info not at list end", [](Fixture& f) { f.appInfo = 98; }, pdbErrFormat},
         {"app info in the gap", [](Fixture& f) { f.appInfo = 94; }, pdbErrFormat},
         {"sort info after app info", [](Fixture& f) { f.sortInfo = 99; }, 0},
         {"sort info at app info", [](Fixture& f) { f.sortInfo = 96; }, pdbErrFormat},
-        {"sort info before list end",
-         [](Fixture& f) {
-             f.appInfo = 0;
-             f.sortInfo = 94;
-         },
-         pdbErrFormat},
-        {"sort info alone at list end",
-         [](Fixture& f) {
-             f.appInfo = 0;
-             f.sortInfo = 96;
-         },
-         0},
-        {"sort info at end of file",
-         [](Fixture& f) {
-             f.entries.clear();
-             f.appInfo = 80;
-             f.sortInfo = 95;
-         },
+        {"sort info before list end", [](Fixture& f) { f.appInfo = 0, f.sortInfo = 94; }, pdbErrFormat},
+        {"sort info alone at list end", [](Fixture& f) { f.appInfo = 0, f.sortInfo = 96; }, 0},
+        {"sort at file end",
+         [](Fixture& f) { f.entries.clear(), f.appInfo = 80, f.sortInfo = 95; },
          pdbErrFormat},
         {"record at sort info", [](Fixture& f) { f.sortInfo = 101; }, pdbErrFormat},
         {"record at app info", [](Fixture& f) { f.entries[0].offset = 96; }, pdbErrFormat},
         {"same offset twice", [](Fixture& f) { f.entries[1].offset = 101; }, pdbErrFormat},
         {"falling offsets", [](Fixture& f) { f.entries[1].offset = 100; }, pdbErrFormat},
         {"offset at end of file", [](Fixture& f) { f.entries[1].offset = 111; }, pdbErrFormat},
-        {"offset 0 attribute 0x40",
-         [](Fixture& f) {
-             f.entries[1] = {0, 0x40, 0};
-         },
+        {"offset 0, 0x40",
+         [](Fixture& f) { f.entries[1].offset = 0, f.entries[1].attributes = 0x40; },
          pdbErrFormat},
         {"first entry offset 0 deleted", [](Fixture& f) { f = With(0, 0x80, false); }, 0},
         {"resource database", [](Fixture& f) { f = With(100, 0, true); }, 0},
         {"resource entry offset 0", [](Fixture& f) { f = With(0, 0, true); }, pdbErrFormat},
         {"empty database", [](Fixture& f) { f = Fixture(); }, 0},
-        {"empty database plus one byte",
-         [](Fixture& f) {
-             f = Fixture();
-             f.tail = {0};
-         },
-         pdbErrFormat},
-        {"that byte as app info",
-         [](Fixture& f) {
-             f = Fixture();
-             f.tail = {0};
-             f.appInfo = 80;
-         },
+        {"empty database plus one byte", [](Fixture& f) { f = Fixture(), f.tail = {0}; }, pdbErrFormat},
+        {"that byte as app info", [](Fixture& f) { f = Fixture(), f.tail = {0}, f.appInfo = 80; }, 0},
+        {"app info offset, no block", [](Fixture& f) { f = Fixture(), f.appInfo = 80; }, pdbErrFormat},
+        {"file of 79 bytes", [](Fixture& f) { f = Fixture(), f.gap = false, f.tail = {0}; }, pdbErrFormat},
+        {"at list end - 2",
+         [](Fixture& f) { f = SoundFixture({4}), f.gap = false, f.entries[0].offset = 86; },
          0},
-        {"app info offset, no block",
-         [](Fixture& f) {
-             f = Fixture();
-             f.appInfo = 80;
-         },
-         pdbErrFormat},
-        {"file of 79 bytes",
-         [](Fixture& f) {
-             f = Fixture();
-             f.gap = false;
-             f.tail = {0};
-         },
-         pdbErrFormat},
-        {"data at list end - 2",
-         [](Fixture& f) {
-             f = SoundFixture({4});
-             f.gap = false;
-             f.entries[0].offset = 86;
-         },
-         0},
-        {"data at list end - 1",
-         [](Fixture& f) {
-             f = SoundFixture({4});
-             f.entries[0].offset = 87;
-         },
+        {"at list end - 1",
+         [](Fixture& f) { f = SoundFixture({4}), f.entries[0].offset = 87; },
          pdbErrFormat},
     };
     for (const auto& c : cases) {

@@ -104,27 +104,6 @@ TEST_F(WriteDatabase, EmptyTrackIsHeaderAndBlockOnly) {
     EXPECT_EQ(std::make_pair(read.count, read.kind), std::make_pair(0, 1));
 }
 
-TEST_F(WriteDatabase, RoundTripGivesTheSameBytesButDates) {
-    OwnedArray points(3);
-    FillPoint(points[0], "45.5000000", "-122.6000000", "100", "143005 24122004", "A", "Flag", "first note");
-    FillPoint(points[1], "45.6000000", "-122.7000000", "", "143105 24122004", "B", "Flag", nullptr);
-    FillPoint(points[2], "-1.0000000", "1.0000000", "-5", "", "C", "x:y", "");
-    auto first = Write("a.pdb", points, 2);
-
-    const std::string again = folder.file("a2.pdb");
-    {
-        const ReadBack read(folder.file("a.pdb"));
-        ASSERT_EQ(read.count, 3);
-        ASSERT_EQ(RLDBWritePDB(again.c_str(), read.records, 3, read.kind), 0);
-    }
-    auto second = ReadFileBytes(again);
-    ASSERT_EQ(first.size(), second.size());
-    first[0] = second[0] = 0;  // the names differ: "a" and "a2"
-    first[1] = second[1] = 0;
-    for (size_t i = 36; i < 44; ++i) first[i] = second[i] = 0;
-    EXPECT_EQ(first, second);
-}
-
 TEST(DatabaseName, DerivedFromThePath) {
     const std::pair<const char*, const char*> cases[] = {
         {"C:\\data\\My Points.pdb", "My Points"},

@@ -1,4 +1,3 @@
-#include <cstdio>
 
 #include "support/diag_capture.h"
 #include "support/test_support.h"
@@ -81,25 +80,6 @@ TEST_F(DelimitedText, GarminWriteRenamesRoutePointsInTheCallersArray) {
     said.TakeOutput();
     EXPECT_EQ(ReadFileText(path), "Route Waypoint\tRPT0001\t\t\t\r\n\r\n");
     EXPECT_STREQ(points[0].name, "RPT0001");
-}
-
-TEST_F(DelimitedText, TextToDatabaseToTextRoundTrip) {
-    const std::string text =
-        "45.5000000,-122.5000000,100,143005 24122004,Home,House,\"a, note\"\r\n"
-        "-1.2345678,170.0000001,,,\"Camp, North\",Flag,\r\n";
-    std::string source = Put("round.txt", text);
-    CapturedDiagnostics said;
-    char db[1100] = "";
-    ASSERT_EQ(RLDBImport(source.c_str(), db, nullptr, -1, -1, -1, nullptr), 0);
-    char back[1100];
-    std::string backPath = folder.file("back.txt");
-    std::snprintf(back, sizeof back, "%s", backPath.c_str());
-    ASSERT_EQ(RLDBExport(db, back, nullptr, -1, -1, -1, nullptr), 0);
-    said.TakeOutput();
-    // Separators inside names and notes became spaces in the database.
-    EXPECT_EQ(ReadFileText(backPath),
-              "45.5000000,-122.5000000,100,143005 24122004,Home,House,a  note\r\n"
-              "-1.2345678,170.0000001,,,Camp  North,Flag,\r\n");
 }
 
 }  // namespace
