@@ -39,20 +39,17 @@ uint32_t WriteSample(PdbStream* stream) {
 TEST(PdbWrite, CreatedDatabaseByteByByte) {
     Bytes expected(32, 0);
     std::memcpy(expected.data(), "Points", 6);
-    for (const Bytes& part : {
-             Bytes{0,    8,    0,    3,                            // attributes, version
-                   0x7c, 0x25, 0x3f, 0xe3,                         // host 1 + 2082815970
-                   0,    0,    0,    0,                            // host 0 stays 0
-                   0x7c, 0x25, 0x43, 0xca,                         // host 1000 + 2082815970
-                   0,    0,    0,    7,    0,    0,    0,    104,  // modification number, app info
-                   0,    0,    0,    0,    'P',  'o',  'L',  'i',  'R', 'L', 'o',
-                   'g',  0,    0,    0x12, 0x34, 0,    0,    0,    0,   0,   3,  // seed, next list, N
-                   0,    0,    0,    109,  0x00, 0x11, 0x00, 0x00, 0,   0,   0,
-                   0,    0x80, 0x11, 0x00, 0x05,  // deleted: no data
-                   0,    0,    0,    113,  0x40, 0x11, 0x00, 0x0a, 0,   0},
-             Pattern(5, 0xa0),
-             Pattern(4, 0),
-             Pattern(6, 2)})
+    // Attributes, version; dates (host 1 and 1000 + 2082815970, host 0 stays 0); modification number,
+    // app info; no sort info; type, creator; seed, next list, N; the entries (the deleted one has no
+    // data), the gap.
+    const std::string header =
+        "00 08 00 03 7c 25 3f e3 00 00 00 00 7c 25 43 ca 00 00 00 07 00 00 00 68 00 00 00 00 50 6f 4c 69 52 "
+        "4c "
+        "6f 67 00 00 12 34 00 00 00 00 00 03 00 00 00 6d 00 11 00 00 00 00 00 00 80 11 00 05 00 00 00 71 40 "
+        "11 00 0a 00 00";
+    for (size_t at = 0; at < header.size(); at += 3)
+        expected.push_back(std::stoi(header.substr(at, 2), nullptr, 16));
+    for (const Bytes& part : {Pattern(5, 0xa0), Pattern(4, 0), Pattern(6, 2)})
         expected.insert(expected.end(), part.begin(), part.end());
     PdbMemoryFile memory, copy;
     ASSERT_EQ(WriteSample(memory.Stream()), 0u);

@@ -32,28 +32,21 @@ TEST_F(RecordBytesTest, TrailerValuesTruncateTowardZero) {
     }
 }
 
-TEST_F(RecordBytesTest, AMissingTimeStopsLegTimesUntilTheNextReset) {
-    State().DBKind = kKindRoute;
+// Routes get legs, but a missing time stops leg times until the next reset;
+// points get no legs at all.
+TEST_F(RecordBytesTest, LegsOfRoutesButNotOfPoints) {
     const char* times[] = {"120000 01012004", "", "120200 01012004", "120300 01012004"};
-    for (int i = 0; i < 4; ++i) {
-        OwnedRecord r;
-        FillPoint(r.record, i % 2 ? "1.0000000" : "2.0000000", "0", "", times[i], "", "", nullptr);
-        ASSERT_EQ(BuildRecordBytes(r.record, i, State().DBKind, State().Previous, bytes), 0);
-        EXPECT_EQ(LittleEndianAt(bytes, 14), 0) << i;
-        if (i > 0) EXPECT_GT(LittleEndianAt(bytes, 18), 0) << i;
-    }
-    EXPECT_EQ(State().Previous.FirstPoint, 0u);
-}
-
-TEST_F(RecordBytesTest, PointDatabasesGetNoLegs) {
-    State().DBKind = kKindPoint;
-    for (int i = 0; i < 2; ++i) {
-        OwnedRecord r;
-        FillPoint(
-            r.record, i ? "1" : "2", "0", "", i ? "120100 01012004" : "120000 01012004", "", "", nullptr);
-        ASSERT_EQ(BuildRecordBytes(r.record, i, State().DBKind, State().Previous, bytes), 0);
-        EXPECT_EQ(LittleEndianAt(bytes, 14), 0);
-        EXPECT_EQ(LittleEndianAt(bytes, 18), 0);
+    for (int32_t kind : {kKindRoute, kKindPoint}) {
+        RestoreInitialState();
+        State().DBKind = kind;
+        for (int i = 0; i < 4; ++i) {
+            OwnedRecord r;
+            FillPoint(r.record, i % 2 ? "1.0000000" : "2.0000000", "0", "", times[i], "", "", nullptr);
+            ASSERT_EQ(BuildRecordBytes(r.record, i, State().DBKind, State().Previous, bytes), 0);
+            EXPECT_EQ(LittleEndianAt(bytes, 14), 0) << i;
+            EXPECT_EQ(LittleEndianAt(bytes, 18) > 0, i > 0 && kind == kKindRoute) << i;
+        }
+        EXPECT_EQ(State().Previous.FirstPoint, 0u);
     }
 }
 
