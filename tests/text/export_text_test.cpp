@@ -15,15 +15,15 @@ protected:
     std::string Database(const std::string& name, const DatabaseImage& image) {
         return Put(name, BuildDatabase(image));
     }
-    int32_t Run(const std::string& database,
-                char* outputPath,
+    int32_t Run(const std::string& db,
+                char* out,
                 const char* format,
                 int16_t source = -1,
                 int16_t ele = -1,
                 int16_t fieldCount = -1,
                 const int16_t* map = nullptr) {
         CapturedDiagnostics said;
-        int32_t result = RLDBExport(database.c_str(), outputPath, format, source, ele, fieldCount, map);
+        const int32_t result = RLDBExport(db.c_str(), out, format, source, ele, fieldCount, map);
         output = said.TakeOutput();
         return result;
     }

@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <cstring>
 
 #include "support/database_bytes.h"
@@ -31,24 +30,14 @@ protected:
                 const int16_t* map = nullptr,
                 bool toKindFile = false) {
         CapturedDiagnostics said;
-        // The kind file is the device copy's own: only the driver writes it.
-        int32_t result = -1;
-        if (!toKindFile) {
-            result = RLDBImport(source.c_str(), outputPath, format, kind, src, ele, map);
-        } else {
+        // The kind file is the device copy's own: only the driver writes it, from a source and a kind.
+        int32_t result =
+            toKindFile ? -1 : RLDBImport(source.c_str(), outputPath, format, kind, src, ele, map);
+        if (toKindFile) {
             TextRequest request;
-            request.source = source;
-            if (outputPath != nullptr) request.output = outputPath;
-            if (format != nullptr) request.format = format;
-            if (kind >= 0) request.kind = kind;
-            if (src > 0) request.layout = static_cast<uint16_t>(src);
-            if (ele >= 0) request.elevationFormat = static_cast<uint16_t>(ele);
-            if (map != nullptr) std::copy_n(map, kMappedColumns, request.columns.emplace().begin());
+            request.source = source, request.kind = kind;
             const TextResult done = ImportText(request, true);
-            // Where no output was named, the written path is handed back.
-            if (done.code == 0 && outputPath != nullptr && *outputPath == '\0') {
-                std::strcpy(outputPath, done.written.c_str());
-            }
+            if (done.code == 0) std::strcpy(outputPath, done.written.c_str());
             result = done.code;
         }
         output = said.TakeOutput();
