@@ -98,7 +98,9 @@ TEST(ReplacingFile, AFailedStreamKeepsThePreviousFile) {
             }
             EXPECT_FALSE(CommitReplacingFile(file));
         }
-        if (full) EXPECT_EQ(file.failure, "cannot write '" + target + "': File too large");
+        if (full) {
+            EXPECT_EQ(file.failure, "cannot write '" + target + "': File too large");
+        }
         EXPECT_EQ(ReadFileText(target), "previous");
         EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{"keep.txt"});
     }

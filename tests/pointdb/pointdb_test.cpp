@@ -113,7 +113,9 @@ TEST_F(ReadDatabase, HeaderDecidesKindAndPlaceholder) {
         Read(Store(image));
         EXPECT_EQ(count, c.count) << c.type << c.version;
         EXPECT_EQ(kind, c.kind) << c.type << c.version;
-        if (count > 0) EXPECT_STREQ(At(0).name, count == 5 ? "p0" : "p1");
+        if (count > 0) {
+            EXPECT_STREQ(At(0).name, count == 5 ? "p0" : "p1");
+        }
         RLDBRelease(records, count > 0 ? count : 0);
         records = nullptr;
     }

@@ -468,7 +468,9 @@ TEST_F(VisitText, HandsOutTheArraysRecordsSlotForSlot) {
                      (DescText(slot) ? "=" + std::string(DescText(slot)) : "");
         }
         EXPECT_EQ(names, row.names);
-        if (row.definition != nullptr) EXPECT_EQ(said.TakeOutput(), "");
+        if (row.definition != nullptr) {
+            EXPECT_EQ(said.TakeOutput(), "");
+        }
         RLDBRelease(records, count > 0 ? count : 0);
     }
 }
