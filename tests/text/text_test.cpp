@@ -369,7 +369,9 @@ TEST_F(Import, LinesBecomeRecords) {
         if (row.definition != nullptr) Put(stem + ".cal", row.definition);
         char out[1100] = "";
         ASSERT_EQ(Run(Put(stem + ".txt", row.text), out, nullptr, -1, row.src, -1, row.map), 0) << row.names;
-        if (row.src == kLayoutTab) EXPECT_EQ(State().Delimited, '\t');
+        if (row.src == kLayoutTab) {
+            EXPECT_EQ(State().Delimited, '\t');
+        }
         std::string names;
         for (const std::string& name : Names(out)) names += (names.empty() ? "" : "|") + name;
         EXPECT_EQ(names, row.names);
