@@ -1,9 +1,11 @@
 // The whole-or-nothing file: the target changes only at the commit, and a
 // failure or a discard leaves the previous file and no temporary file.
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #if !defined(_WIN32)
+#include <unistd.h>
 #include <utime.h>
 
 #include <ctime>
@@ -11,6 +13,7 @@
 
 #include "platform/replacing_file.h"
 #include "platform/stale_temporaries.h"
+#include "platform/stream_file.h"
 #include "platform/temporary_registry.h"
 #include "support/test_support.h"
 
@@ -73,20 +76,34 @@ TEST(ReplacingFile, SameFileHoweverSpelt) {
 }
 
 #if !defined(_WIN32)
-TEST(ReplacingFile, AFullDiskKeepsThePreviousFile) {
-    TempFolder folder;
-    const std::string target = folder.file("keep.txt");
-    WriteFileBytes(target, "previous");
-    ReplacingFile file;
-    ASSERT_TRUE(OpenReplacingFile(file, target.c_str()));
-    {
-        FileSizeLimit limit(512);
-        ASSERT_TRUE(Write(file, std::string(1000, 'x')));  // buffered: the commit's flush meets the limit
-        EXPECT_FALSE(CommitReplacingFile(file));
+// A full disk met at the commit's flush, or an error the stream already
+// carries (here from a failed read), fails the commit.
+TEST(ReplacingFile, AFailedStreamKeepsThePreviousFile) {
+    for (bool full : {true, false}) {
+        TempFolder folder;
+        const std::string target = folder.file("keep.txt");
+        WriteFileBytes(target, "previous");
+        ReplacingFile file;
+        ASSERT_TRUE(OpenReplacingFile(file, target.c_str()));
+        {
+            std::unique_ptr<FileSizeLimit> limit(full ? new FileSizeLimit(512) : nullptr);
+            ASSERT_TRUE(Write(file, std::string(1000, 'x')));  // buffered: the commit's flush meets the limit
+            if (!full) {  // one read with the descriptor closed fails and marks the stream
+                ASSERT_EQ(std::fflush(file.file), 0);
+                const int fd = PlatformStreamDescriptor(file.file), saved = ::dup(fd);
+                ::close(fd);
+                EXPECT_EQ(std::fgetc(file.file), EOF);
+                ::dup2(saved, fd);
+                ::close(saved);
+            }
+            EXPECT_FALSE(CommitReplacingFile(file));
+        }
+        if (full) {
+            EXPECT_EQ(file.failure, "cannot write '" + target + "': File too large");
+        }
+        EXPECT_EQ(ReadFileText(target), "previous");
+        EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{"keep.txt"});
     }
-    EXPECT_EQ(file.failure, "cannot write '" + target + "': File too large");
-    EXPECT_EQ(ReadFileText(target), "previous");
-    EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{"keep.txt"});
 }
 #endif
 

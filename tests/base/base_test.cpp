@@ -1,16 +1,55 @@
-// Byte-for-byte conversions between 8-bit text and UTF-16 units.
 #include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "base/unique_handle.h"
 #include "base/wide_text.h"
 
 using namespace vezuved;
 
 namespace {
+
+// The handle owner: each valid handle it holds is closed exactly once, and
+// never one it handed over or one that is no handle.
+
+std::vector<int> g_closed;
+
+struct TestTraits {
+    using Handle = int;
+    static Handle Empty() { return -1; }
+    static bool IsValid(Handle handle) { return handle > 0; }
+    static void Close(Handle handle) { g_closed.push_back(handle); }
+};
+using Owner = UniqueHandle<TestTraits>;
+
+TEST(UniqueHandle, ClosesEachValidHandleOnce) {
+    g_closed.clear();
+    {
+        Owner none;
+        EXPECT_FALSE(none);
+        EXPECT_EQ(-1, none.Get());
+        Owner zero(0);  // no handle: never closed
+        Owner a(3);
+        a.Reset(4);  // 3 closed now
+        Owner b(std::move(a));
+        EXPECT_EQ(-1, a.Get());
+        EXPECT_EQ(4, b.Get());
+        Owner c(5);
+        EXPECT_EQ(5, c.Release());  // handed over: not closed
+        EXPECT_FALSE(c.IsValid());
+        c = Owner(6);
+        c.Close();
+        c.Close();         // a second close does nothing
+        b = std::move(c);  // 4 closed, b now empty
+        EXPECT_FALSE(b);
+    }
+    EXPECT_EQ((std::vector<int>{3, 6, 4}), g_closed);
+}
+
+// Byte-for-byte conversions between 8-bit text and UTF-16 units.
 
 TEST(TextConversion, WidenAndNarrow) {
     struct {
@@ -21,7 +60,7 @@ TEST(TextConversion, WidenAndNarrow) {
     } const widen[] = {
         {"A\xE9z", 3, 0, {0x41, 0xE9, 0x7A, 0}},  // 0xE9 is not sign-extended; units up to the terminator
         {"abcdef", 6, 3, {'a', 'b', 'c', 0}},     // at most count bytes
-        {"ab\0cd", 5, 5, {'a', 'b', 0}},          // stops after the NUL
+        {"ab\0cd", 5, 5, {'a', 'b', 0, 0x5555}},  // stops after the NUL, nothing written past it
         {"", 0, 0, {0}},
         {"\x80\xFF", 2, -4, {0x80, 0xFF, 0}},  // negative count: the source's length
     };

@@ -1,0 +1,241 @@
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "base/memory.h"
+#include "convert/coordinates.h"
+#include "convert/number_text.h"
+#include "record/columns.h"
+#include "record/point_record.h"
+#include "record/record_format.h"
+#include "record/record_parse.h"
+#include "record/text_sink.h"
+#include "support/test_support.h"
+
+using namespace vezuved;
+
+namespace {
+
+std::string SpanText(const ColumnSpan& span) {
+    char text[64];
+    CopyColumnSpan(span, text, sizeof text - 1);
+    return text;
+}
+
+// Texts with quotes dropped; null for a column the line lacks. Each column
+// read alone gives the same text.
+TEST(SplitColumns, FindsEveryColumnInOneWalk) {
+    const struct {
+        const char* line;
+        int separator;
+        std::vector<const char*> texts;
+    } cases[] = {
+        {"a,b,c", ',', {"a", "b", "c"}},
+        {"a,b", ',', {"a", "b", nullptr, nullptr}},
+        {"a,b,", ',', {"a", "b", "", nullptr}},  // an empty last column starts at the end
+        {"\"x,y\",z", ',', {"x,y", "z"}},
+        {"ab\"c,d\"e,f", ',', {"abc,de", "f"}},
+        {"a,\"b,c", ',', {"a", "b,c", nullptr}},  // an unclosed quote runs to the end
+        {"1*2,3", kRecordSeparators, {"1", "2", "3"}},
+        {"a,b\tc", '\t', {"a,b", "c"}},
+        {"a\"b\"c", '"', {"abc", nullptr}},  // a quote as separator stays a quote
+        {"", ',', {"", nullptr}},
+    };
+    for (const auto& c : cases) {
+        const int count = static_cast<int>(c.texts.size());
+        std::vector<ColumnSpan> spans(c.texts.size());
+        SplitColumns(c.line, c.separator, spans.data(), count);
+        for (int i = 0; i < count; ++i) {
+            const ColumnSpan& span = spans[static_cast<size_t>(i)];
+            const char* text = c.texts[static_cast<size_t>(i)];
+            EXPECT_EQ(span.begin == nullptr, text == nullptr) << c.line << " column " << i;
+            if (text == nullptr || span.begin == nullptr) continue;
+            EXPECT_EQ(SpanText(span), text) << c.line << " column " << i;
+            EXPECT_EQ(SpanTextLength(span), std::strlen(text)) << c.line << " column " << i;
+            char alone[64];
+            GetColumn(c.line, alone, i, sizeof alone - 1, c.separator);
+            EXPECT_STREQ(alone, text) << c.line << " column " << i;
+        }
+    }
+}
+
+TEST(CopyColumnSpan, CutsToTheCapacityAndMissingIsEmpty) {
+    ColumnSpan spans[2];
+    SplitColumns("\"abcdef\",g", ',', spans, 2);
+    char text[4];
+    EXPECT_EQ(CopyColumnSpan(spans[0], text, 3), 3u);
+    EXPECT_STREQ(text, "abc");
+    EXPECT_EQ(SpanTextLength(spans[0]), 6u);
+    EXPECT_EQ(CopyColumnSpan(ColumnSpan{}, text, 3), 0u);  // a missing column is empty
+    EXPECT_STREQ(text, "");
+}
+
+TEST(FindColumn, AnswersTheLineEndForAMissingColumn) {
+    const char* line = "a,\"b,c\",d";
+    EXPECT_STREQ(FindColumn(line, 2, ','), "d");
+    EXPECT_EQ(FindColumn(line, 5, ','), line + std::string(line).size());
+}
+
+TEST(BlankSeparators, ReplacesEveryOneAndNothingElse) {
+    char text[] = "a,b*c\td\ne,,f g";
+    BlankSeparators(text);
+    EXPECT_STREQ(text, "a b c d e  f g");
+    BlankSeparators(nullptr);
+}
+
+class NormalizePointTest : public FreshState {};
+
+// Texts already in canonical form are kept as they are; every text must come
+// out as writing the value it reads as gives.
+TEST_F(NormalizePointTest, CoordinatesComeOutAsTheirValuesWrittenBack) {
+    // The texts, '|' between them.
+    std::istringstream list(
+        "12.3456789|-12.3456789|0.0000000|-0.0000000|00.1234567|012.3456789|+1.0000000|1.00000000|1.000000|"
+        "99999999.9999999|123456789.1234567|-89.9999999|179.9999999|1e1| 1.0000000|1.2345678x||N45 30.5|"
+        "S45 30 30|0.5|-.5000000|5.");
+    std::vector<std::string> texts;
+    for (std::string text; std::getline(list, text, '|');) texts.push_back(text);
+    for (uint16_t locFormat :
+         {uint16_t{kLocNum}, uint16_t{kLocDeg}, uint16_t{kLocComp}, uint16_t{kLocDegNoSpace}}) {
+        for (const std::string& text : texts) {
+            OwnedRecord record;
+            CopyField(record->latitude, text.c_str());
+            CopyField(record->longitude, text.c_str());
+            std::string trimmed = text;
+            TrimSpaces(trimmed.data());
+            trimmed.resize(std::strlen(trimmed.c_str()));
+            char latitude[32];
+            char longitude[32];
+            FormatFixed7(ParseLatitudeText(trimmed.c_str(), locFormat), latitude, sizeof latitude);
+            FormatFixed7(ParseLongitudeText(trimmed.c_str(), locFormat), longitude, sizeof longitude);
+            NormalizePoint(record.record, locFormat, 0);
+            EXPECT_STREQ(record->latitude, latitude) << "'" << text << "' format " << locFormat;
+            EXPECT_STREQ(record->longitude, longitude) << "'" << text << "' format " << locFormat;
+        }
+    }
+}
+
+// The time's stored form itself: NormalizeTimeText.StoredForm.
+TEST_F(NormalizePointTest, TimeIsPutInStoredForm) {
+    OwnedRecord record;
+    CopyField(record->time, "14:30:05");
+    NormalizePoint(record.record, kLocNum, 0);
+    EXPECT_STREQ(record->time, "143005 01012000");
+}
+
+TEST(PointRecordLayout, ArraysArePackedAt702Bytes) {
+    PointRecord three[3];
+    EXPECT_EQ(sizeof three, 2106u);
+    auto* base = reinterpret_cast<unsigned char*>(three);
+    EXPECT_EQ(reinterpret_cast<unsigned char*>(three[1].desc) - base, 1374);
+}
+
+TEST(PointRecordDesc, SetGetAndFreeThroughTheField) {
+    OwnedArray records(3);
+    for (size_t i = 0; i < 3; ++i)
+        ASSERT_EQ(RLSetPointDesc(&records[i], ("note " + std::to_string(i)).c_str()), 0);
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_STREQ(RLGetPointDesc(&records[i]), ("note " + std::to_string(i)).c_str());
+    uint32_t field;
+    std::memcpy(&field, records[0].desc, 4);
+    // With 4-byte pointers the field is the text's own address, as hosts of
+    // the 32-bit library read it; with 8-byte ones it names a table slot.
+    if (sizeof(void*) == 4)
+        EXPECT_EQ(field, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(RLGetPointDesc(&records[0]))));
+    else
+        EXPECT_NE(field, 0u);
+    EXPECT_EQ(RLSetPointDesc(&records[1], nullptr), 0);
+    EXPECT_EQ(RLGetPointDesc(&records[1]), nullptr);
+    std::memcpy(&field, records[1].desc, 4);
+    EXPECT_EQ(field, 0u);
+}
+
+TEST(PointRecordDesc, OutOfMemoryKeepsTheOldText) {
+    OwnedRecord r;
+    ASSERT_EQ(RLSetPointDesc(&r.record, "kept"), 0);
+    FailAllocationAfter(1);
+    EXPECT_EQ(RLSetPointDesc(&r.record, "new"), -1);
+    FailAllocationAfter(0);
+    EXPECT_EQ(r.desc(), "kept");
+}
+
+TEST(PointRecordDesc, ClearKeepsAndEmptiesTheBuffer) {
+    OwnedRecord r;
+    FillPoint(r.record, "1", "2", "3", "4", "n", "i", "text");
+    char* before = DescText(r.record);
+    ClearKeepDesc(r.record);
+    EXPECT_EQ(DescText(r.record), before);
+    EXPECT_EQ(r.desc(), "");
+    EXPECT_STREQ(r->latitude, "");
+}
+
+TEST(PointRecordFields, CopiesAlwaysLeaveATerminatedField) {
+    char field[4];
+    CopyField(field, "abcdef");
+    EXPECT_STREQ(field, "abc");
+    CopyField(field, nullptr);
+    EXPECT_STREQ(field, "");
+    CopyField(field, "xy", 1);
+    EXPECT_STREQ(field, "x");
+}
+
+TEST(Release, FreesArraysWithTheirDescriptions) {
+    auto* array = static_cast<PointRecord*>(MemAllocateZeroed(2, sizeof(PointRecord)));
+    ASSERT_TRUE(DescSetCopy(array[0], "one"));
+    RLDBRelease(array, 2);  // the second record has none; leak checkers see the first freed
+    RLDBRelease(nullptr, 5);
+}
+
+// Writes pieces through a sink into a file and reads the file back.
+std::string Written(const TempFolder& folder, bool crlf, const std::vector<std::string>& pieces) {
+    const std::string path = folder.file("out.txt");
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    EXPECT_NE(file, nullptr);
+    TextSink sink;
+    sink.file = file;
+    sink.crlf = crlf;
+    for (const std::string& piece : pieces) WriteText(sink, piece);
+    EXPECT_TRUE(FlushText(sink));
+    std::fclose(file);
+    return ReadFileText(path);
+}
+
+TEST(TextSink, LineEndsBecomeCrLfWhenAsked) {
+    TempFolder folder;
+    EXPECT_EQ(Written(folder, true, {"a\nb", "\n", "\n\nc"}), "a\r\nb\r\n\r\n\r\nc");
+    EXPECT_EQ(Written(folder, false, {"a\nb", "\n"}), "a\nb\n");
+}
+
+TEST(TextSink, BlocksLargerThanTheBufferAndLinesAcrossItsEdgeStayWhole) {
+    TempFolder folder;
+    std::string line(99, 'x');
+    line += '\n';
+    std::vector<std::string> pieces(3 * kTextSinkBlock / line.size() + 7, line);
+    pieces.push_back(std::string(kTextSinkBlock + 3, 'y'));  // written past the buffer
+    pieces.push_back("z\n");
+    std::string expected;
+    for (size_t i = 0; i + 2 < pieces.size(); ++i) expected += std::string(99, 'x') + "\r\n";
+    expected += std::string(kTextSinkBlock + 3, 'y') + "z\r\n";
+    EXPECT_EQ(Written(folder, true, pieces), expected);
+}
+
+#if !defined(_WIN32)
+TEST(TextSink, AFailedBlockWriteIsReportedWithItsCause) {
+    std::FILE* full = std::fopen("/dev/full", "wb");
+    if (full == nullptr) GTEST_SKIP() << "no /dev/full";
+    TextSink sink;
+    sink.file = full;
+    // More than the C library buffers, so the failure shows at once.
+    const std::string lines(2 * kTextSinkBlock, '\n');
+    WriteText(sink, lines);
+    EXPECT_FALSE(FlushText(sink));
+    EXPECT_TRUE(sink.failed);
+    EXPECT_EQ(sink.error, ENOSPC);
+    std::fclose(full);
+}
+#endif
+
+}  // namespace

@@ -1,0 +1,706 @@
+#include <vezuved/vezuved.h>
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "record/record_bytes.h"
+#include "support/database_bytes.h"
+#include "support/diag_capture.h"
+#include "support/test_support.h"
+#include "text/delimited_text.h"
+#include "text/import_text.h"
+#include "text/text_lines.h"
+
+using namespace vezuved;
+
+namespace {
+
+// A folder for the files of a test, and what the library printed.
+class TextFiles : public FreshState {
+protected:
+    TempFolder folder;
+    std::string output;
+    std::string Put(const std::string& name, const std::string& text) { return folder.put(name, text); }
+};
+
+class DelimitedText : public TextFiles {
+protected:
+    void* records = nullptr;
+    int32_t count = 0;
+
+    void TearDown() override {
+        RLDBRelease(records, count > 0 ? count : 0);
+        FreshState::TearDown();
+    }
+    void Read(const std::string& path, int16_t kind = -1, int16_t source = -1, const char* format = nullptr) {
+        CapturedDiagnostics said;
+        count = RLDBReadCSV(path.c_str(), format, kind, source, -1, nullptr, &records);
+        output = said.TakeOutput();
+    }
+    PointRecord& At(int i) { return static_cast<PointRecord*>(records)[i]; }
+};
+
+TEST_F(DelimitedText, KindIsStoredUnchangedAndRecordLineLayout) {
+    std::string path = Put("k.txt", "1*2*3*4*A*i*d,e\n");
+    Read(path, 65, 0);
+    ASSERT_EQ(count, 1);
+    EXPECT_EQ(State().DBKind, 65);
+    EXPECT_EQ(State().RecordVersion, 3);
+    EXPECT_STREQ(At(0).time, "000000 01012000");  // "4" is too short to hold an hour
+    EXPECT_STREQ(RLGetPointDesc(&At(0)), "d");
+}
+
+TEST_F(DelimitedText, EmptyAndMissingFiles) {
+    records = reinterpret_cast<void*>(1);  // untouched on failure
+    count = RLDBReadCSV(folder.file("none.txt").c_str(), nullptr, -1, -1, -1, nullptr, &records);
+    EXPECT_EQ(count, -1);
+    EXPECT_EQ(records, reinterpret_cast<void*>(1));
+    std::string empty = Put("e.txt", "");
+    count = RLDBReadCSV(empty.c_str(), nullptr, -1, -1, -1, nullptr, &records);
+    EXPECT_EQ(count, -1);
+    records = nullptr;
+    Read(Put("blank.txt", "\n\n\r\n"));
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(records, nullptr);
+}
+
+TEST_F(DelimitedText, WriteGivesCrLfLinesWithoutHeader) {
+    Put("w.cal", "Header=never written\nDelimited=;\n");
+    OwnedArray points(2);
+    FillPoint(points[0], "1.0000000", "2.0000000", "", "", "A;B", "", nullptr);
+    FillPoint(points[1], "3.0000000", "4.0000000", "5", "143005 24122004", "C", "i", "d");
+    std::string path = folder.file("w.txt");
+    CapturedDiagnostics said;
+    ASSERT_EQ(RLDBWriteCSV(path.c_str(), nullptr, -1, -1, -1, nullptr, points.data(), 2), 0);
+    EXPECT_EQ(said.TakeOutput(), "");
+    EXPECT_EQ(ReadFileText(path),
+              "1.0000000;2.0000000;;;A;B;;\r\n3.0000000;4.0000000;5;143005 24122004;C;i;d\r\n");
+}
+
+TEST_F(DelimitedText, WriteWithoutDefinitionOrRecords) {
+    std::string path = folder.file("none.txt");
+    CapturedDiagnostics said;
+    ASSERT_EQ(RLDBWriteCSV(path.c_str(), nullptr, -1, -1, -1, nullptr, nullptr, 0), 0);
+    EXPECT_EQ(said.TakeOutput(), "No Cal File\n");
+    EXPECT_EQ(ReadFileText(path), "");
+    EXPECT_EQ(RLDBWriteCSV(folder.file("no/such/x.txt").c_str(), nullptr, -1, -1, -1, nullptr, nullptr, 0),
+              -1);
+}
+
+TEST_F(DelimitedText, GarminWriteRenamesRoutePointsInTheCallersArray) {
+    OwnedArray points(1);
+    FillPoint(points[0], "1.0000000", "2.0000000", "", "", "Start", "", nullptr);
+    std::string path = folder.file("g.txt");
+    CapturedDiagnostics said;
+    ASSERT_EQ(RLDBWriteCSV(path.c_str(), nullptr, 2, 3, -1, nullptr, points.data(), 1), 0);
+    said.TakeOutput();
+    EXPECT_EQ(ReadFileText(path), "Route Waypoint\tRPT0001\t\t\t\r\n\r\n");
+    EXPECT_STREQ(points[0].name, "RPT0001");
+}
+
+class Export : public TextFiles {
+protected:
+    std::string Database(const std::string& name, const DatabaseImage& image) {
+        return Put(name, BuildDatabase(image));
+    }
+    int32_t Run(const std::string& db,
+                char* out,
+                const char* format,
+                int16_t source = -1,
+                int16_t ele = -1,
+                int16_t fieldCount = -1,
+                const int16_t* map = nullptr) {
+        CapturedDiagnostics said;
+        const int32_t result = RLDBExport(db.c_str(), out, format, source, ele, fieldCount, map);
+        output = said.TakeOutput();
+        return result;
+    }
+};
+
+DatabaseImage Points() {
+    DatabaseImage image;
+    image.records = {TextRecord("45.5,-122.5,100,143005 24122004,Home,House,note"),
+                     RecordImage{"", true},
+                     TextRecord("1,2,,,\"Camp\",Flag,")};
+    return image;
+}
+
+DatabaseImage Route(uint16_t version) {
+    DatabaseImage image;
+    image.type = "UsTr";
+    image.version = version;
+    image.appInfo = std::string(478, '\0');
+    image.appInfo[275] = 1;
+    image.records = {TextRecord("45.5,-122.5,100,143005 24122004,Start,House,a,b"),
+                     TextRecord("46,-123,,,End,Flag:red,")};
+    return image;
+}
+
+TEST_F(Export, CommaTextBesideTheDatabaseWithHeaderTemplate) {
+    std::string db = Database("trip.pdb", Points());
+    std::string cal = Put("fmt.cal", "Header = \"Points of [Title]: [numrecords] [Other] [open\"\n");
+    char out[1100] = "";
+    ASSERT_EQ(Run(db, out, cal.c_str()), 0);
+    EXPECT_EQ(std::string(out), folder.file("trip.rlp"));
+    EXPECT_EQ(ReadFileText(out),
+              "Points of trip: 3  [open\r\n"
+              "45.5000000,-122.5000000,100,143005 24122004,Home,House,note\r\n"
+              "1.0000000,2.0000000,,,Camp,Flag,\r\n");
+}
+
+TEST_F(Export, OutputFolderAndExactPath) {
+    std::string db = Database("trip.pdb", Points());
+    Put("ext.cal", "Ext=csv\nFieldCount=2\n");
+    std::string folderPath = folder.path() + "/out/";
+    std::filesystem::create_directory(folderPath);
+    std::string out = folderPath;
+    out.resize(1100);
+    ASSERT_EQ(Run(db, out.data(), folder.file("ext.cal").c_str()), 0);
+    EXPECT_EQ(ReadFileText(folderPath + "trip.csv"), "45.5000000,-122.5000000\r\n1.0000000,2.0000000\r\n");
+
+    out = folder.file("exact.name");
+    out.resize(1100);
+    ASSERT_EQ(Run(db, out.data(), folder.file("ext.cal").c_str()), 0);
+    EXPECT_TRUE(FileExists(folder.file("exact.name")));
+}
+
+TEST_F(Export, GarminTextOfARoute) {
+    std::string db = Database("route.pdb", Route(3));
+    char out[1100] = "";
+    ASSERT_EQ(Run(db, out, nullptr, 3, 1), 0);
+    EXPECT_EQ(output, "No Cal File\n");
+    EXPECT_EQ(std::string(out), folder.file("route.rlr"));
+    EXPECT_EQ(ReadFileText(out), TestData("text/data/garmin-route.txt"));
+    // The Garmin date style stays for a later comma export.
+    char second[1100] = "";
+    const int16_t map[7] = {-1, -1, -1, 0, -1, -1, -1};
+    ASSERT_EQ(Run(db, second, nullptr, 1, -1, 1, map), 0);
+    EXPECT_EQ(ReadFileText(folder.file("route.rlr")), "12/24/2004 14:30.05\r\n\r\n");
+}
+
+TEST_F(Export, GarminTextOfAnOlderLayoutTrackSkipsThePlaceholder) {
+    DatabaseImage image = Route(1);
+    image.appInfo[275] = 0;
+    std::string db = Database("track.pdb", image);
+    char out[1100] = "";
+    ASSERT_EQ(Run(db, out, nullptr, 3), 0);
+    EXPECT_EQ(ReadFileText(out), TestData("text/data/garmin-older-track.txt"));
+}
+
+TEST_F(Export, LogAndUnknownDatabases) {
+    DatabaseImage log;
+    log.type = "RlLg";
+    log.records = {TextRecord("first, line*"), TextRecord("second")};
+    std::string db = Database("log.pdb", log);
+    char out[1100] = "";
+    ASSERT_EQ(Run(db, out, nullptr), 0);
+    EXPECT_EQ(std::string(out), folder.file("log.txt"));
+    EXPECT_EQ(ReadFileText(out), "first, line*\r\nsecond\r\n");
+
+    DatabaseImage other;
+    other.type = "NADg";
+    db = Database("datum.pdb", other);
+    char none[1100] = "";
+    EXPECT_EQ(Run(db, none, nullptr), 65535);
+    EXPECT_EQ(output, "No Cal File\nErr: 0xffff");
+    EXPECT_STREQ(none, "");
+    EXPECT_FALSE(FileExists(folder.file("datum.txt")));
+}
+
+TEST_F(Export, FailuresCreateNoOutput) {
+    char out[1100] = "";
+    EXPECT_EQ(Run(folder.file("missing.pdb"), out, nullptr), -1);
+    EXPECT_EQ(output, "");
+    std::string bad = Put("bad.pdb", std::string(100, 'x'));
+    EXPECT_EQ(Run(bad, out, nullptr), 1032);
+    EXPECT_EQ(output, "No Cal File\nErr: 0x408");
+    EXPECT_FALSE(FileExists(folder.file("bad.rlp")));
+    std::string db = Database("trip.pdb", Points());
+    char unwritable[] = "/nonexistent-folder/x.txt";
+    EXPECT_EQ(Run(db, unwritable, nullptr), -1);
+}
+
+TEST_F(Export, ExtensionIsChosenOnTheLastComponentOnly) {
+    std::string dotted = folder.path() + "/a.b";
+    std::filesystem::create_directory(dotted);
+    std::string db = dotted + "/trip";
+    WriteFileBytes(db, BuildDatabase(Points()));
+    char out[1100] = "";
+    ASSERT_EQ(Run(db, out, nullptr), 0);
+    EXPECT_EQ(std::string(out), dotted + "/trip.rlp");
+}
+
+std::string Repeated(const std::string& line, size_t times) {
+    std::string text;
+    for (size_t i = 0; i < times; ++i) text += line;
+    return text;
+}
+
+class Import : public TextFiles {
+protected:
+    int32_t Run(const std::string& source,
+                char* outputPath,
+                const char* format,
+                int16_t kind,
+                int16_t src = -1,
+                int16_t ele = -1,
+                const int16_t* map = nullptr,
+                bool toKindFile = false) {
+        CapturedDiagnostics said;
+        // The kind file is the device copy's own: only the driver writes it, from a source and a kind.
+        int32_t result =
+            toKindFile ? -1 : RLDBImport(source.c_str(), outputPath, format, kind, src, ele, map);
+        if (toKindFile) {
+            TextRequest request;
+            request.source = source, request.kind = kind;
+            const TextResult done = ImportText(request, true);
+            if (done.code == 0) std::strcpy(outputPath, done.written.c_str());
+            result = done.code;
+        }
+        output = said.TakeOutput();
+        return result;
+    }
+    // The points a database holds, read back through the library.
+    std::vector<std::string> Names(const std::string& path) { return ReadBack(path).Names(); }
+};
+
+TEST_F(Import, CommaTextBecomesAPointDatabaseBesideTheSource) {
+    std::string source = Put("trip.csv", "45.5,-122.5,100,,Home,House,note\r\n1,2,,,Camp,Flag,\r\n");
+    Put("trip.cal", "FieldCount=7\n");
+    char out[1100] = "";
+    ASSERT_EQ(Run(source, out, nullptr, -1), 0);
+    EXPECT_EQ(std::string(out), folder.file("trip.pdb"));
+    EXPECT_EQ(output, "");
+    const ReadBack read(out);
+    EXPECT_EQ(read.Names(), (std::vector<std::string>{"Home", "Camp"}));
+    EXPECT_EQ(read.kind, 0);
+}
+
+TEST_F(Import, OutputPathGivesFolderAndName) {
+    std::string source = Put("in.txt", "1,2,,,A,,\n");
+    std::string requested = folder.path() + "/my.points.txt";
+    std::vector<char> out(requested.begin(), requested.end());
+    out.push_back('\0');
+    ASSERT_EQ(Run(source, out.data(), nullptr, -1), 0);
+    EXPECT_EQ(output, "No Cal File\n");
+    EXPECT_TRUE(FileExists(folder.file("my.points.pdb")));
+    EXPECT_EQ(std::string(out.data()), requested);  // a given path is not written back
+}
+
+TEST_F(Import, OlderLayoutRouteGetsAPlaceholder) {
+    std::string source = Put("r.txt", "1,2,,,A,,\n3,4,,,B,,\n5,6,,,C,,\n");
+    char out[1100] = "";
+    ASSERT_EQ(Run(source, out, "", 66), 0);
+    auto bytes = ReadFileBytes(out);
+    EXPECT_EQ(U16At(bytes, 76), 4);
+    EXPECT_EQ(U16At(bytes, 34), 1);
+    EXPECT_EQ(Names(out), (std::vector<std::string>{"A", "B", "C"}));  // the reader skips record 0
+    ASSERT_EQ(Run(source, out, "", 2), 0);
+    EXPECT_EQ(U16At(ReadFileBytes(out), 76), 3);
+}
+
+// Only waypoint lines are stored, and counted: the count pass parses as the
+// store pass does, so a rejected line never leaves a record short.
+// The header counts records in 16 bits: 65,535 is the most a database
+// holds (the refusals one past it are among the failures below).
+TEST_F(Import, RecordLimitIsAccepted) {
+    std::string source = Put("many.txt", Repeated("1,2,,,A,,\n", 65535));
+    char out[1100] = "";
+    ASSERT_EQ(Run(source, out, nullptr, -1), 0);
+    EXPECT_EQ(U16At(ReadFileBytes(out), 76), 65535);
+}
+
+TEST_F(Import, GarminTextStoresOnlyWaypoints) {
+    std::string source = Put("g.txt",
+                             "Grid\tLat/Lon\n\nHeader\tName\n\nWaypoint\tHome\tnote\tUser Waypoint\t"
+                             "N45 30.000 W122 30.000\t100\n\nTrackpoint\tN45 30 W122 30\n");
+    Put("g.cal", "Source=Garmin\n");
+    char out[1100] = "";
+    ASSERT_EQ(Run(source, out, nullptr, -1), 0);
+    const ReadBack read(out);
+    ASSERT_EQ(read.count, 1);
+    EXPECT_STREQ(read[0].name, "Home");
+    EXPECT_STREQ(read[0].latitude, "45.5000000");
+    EXPECT_STREQ(read[0].longitude, "-122.5000000");
+}
+
+TEST_F(Import, DatumDatabasesKeepTheirLinesUnparsed) {
+    std::string source = Put("d.txt", "WGS 84,0,0\n\nNAD27, -8,160\n");
+    char out[1100] = "";
+    ASSERT_EQ(Run(source, out, nullptr, 6), 0);
+    auto bytes = ReadFileBytes(out);
+    EXPECT_EQ(std::string(bytes.begin() + 60, bytes.begin() + 64), "NADg");
+    EXPECT_EQ(U16At(bytes, 76), 2);
+    EXPECT_EQ(std::string(bytes.begin() + 96, bytes.end()), std::string("WGS 84,0,0\0NAD27, -8,160\0", 25));
+}
+
+TEST_F(Import, KindFilesHoldOneLinePerRecordWithLfEnds) {
+    std::string source = Put("t.txt", "1,2,3,143005 24122004,A,i,d\r\n4,5,,,B,,\r\n");
+    char out[1100] = "";
+    ASSERT_EQ(Run(source, out, nullptr, 1, -1, -1, nullptr, true), 0);
+    EXPECT_EQ(std::string(out), folder.file("t.rlt"));
+    EXPECT_EQ(ReadFileText(out), "1.0000000,2.0000000,3,143005 24122004,A,i,d\n4.0000000,5.0000000,,,B,,\n");
+}
+
+// Line ends, header lines and control bytes; a column map argument over the
+// definition's; a TAB layout (in a fresh state) makes TAB the delimiter.
+TEST_F(Import, LinesBecomeRecords) {
+    const int16_t map[7] = {1, 2, -1, -1, 0, -1, -1};
+    struct {
+        const char* text;
+        const char* definition;
+        int16_t src;
+        const int16_t* map;
+        const char* names;
+    } const rows[] = {
+        {"45.5\t-122.5\t\t\tCamp;North\n", nullptr, kLayoutTab, nullptr, "Camp;North"},
+        {"\nheader\r1,2,,,A\a,,\r\n3,4,,,B\b,,\n\r5,6,,,C,,", "HeaderLines=2\n", -1, nullptr, "A|B|C"},
+        {"lat,lon\r\nunits\r\n1,2,,,A,,\r\n3,4,,,B,,\r\n", "HeaderLines = 2\r\n", -1, nullptr, "A|B"},
+        {"Camp;45.5;-122.5\n", "Delimited=;\nFieldCount=3\n", -1, map, "Camp"},
+    };
+    int n = 0;
+    for (const auto& row : rows) {
+        const std::string stem = "l" + std::to_string(++n);
+        if (row.definition != nullptr) Put(stem + ".cal", row.definition);
+        char out[1100] = "";
+        ASSERT_EQ(Run(Put(stem + ".txt", row.text), out, nullptr, -1, row.src, -1, row.map), 0) << row.names;
+        if (row.src == kLayoutTab) {
+            EXPECT_EQ(State().Delimited, '\t');
+        }
+        std::string names;
+        for (const std::string& name : Names(out)) names += (names.empty() ? "" : "|") + name;
+        EXPECT_EQ(names, row.names);
+    }
+}
+
+TEST_F(Import, FailuresReturnMinusOneAndCreateNothing) {
+    const struct {
+        bool createSource;
+        std::string content;
+        int16_t kind;
+        bool toKindFile;
+        const char* printed;
+    } cases[] = {
+        {false, "", -1, false, "error opening\n"},
+        {true, "", -1, false, "No Cal File\n"},
+        {true, "1,2\n", 3, false, "No Cal File\n"},  // a log cannot be written
+        {true, "1,2\n", 4, true, "No Cal File\n"},   // a kind file of another kind
+        {true, Repeated("1,2\n", 65536), -1, false, "No Cal File\n"},
+        {true, Repeated("1,2\n", 65535), 66, false, "No Cal File\n"},  // the placeholder is one too many
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.content.size());
+        const std::string source = c.createSource ? Put("f.txt", c.content) : folder.file("f.txt");
+        char out[1100] = "";
+        EXPECT_EQ(Run(source, out, nullptr, c.kind, -1, -1, nullptr, c.toKindFile), -1);
+        EXPECT_EQ(output, c.printed);
+        EXPECT_STREQ(out, "");
+        EXPECT_FALSE(FileExists(folder.file("f.pdb")) || FileExists(folder.file("f.rlp")));
+    }
+}
+
+// Reading a text into an array (header lines, Garmin lines that fill
+// nothing, the placeholder slot of an older layout, descriptions that come
+// and go), and visiting its records one at a time, which hands out the
+// array's records slot for slot.
+
+// A record as the host sees it: its bytes, the description field's own
+// (a handle) left out, then the description or "<null>".
+std::string Image(const PointRecord& record) {
+    const char* bytes = reinterpret_cast<const char*>(&record);
+    const size_t desc = offsetof(PointRecord, desc), after = desc + sizeof record.desc;
+    return std::string(bytes, desc) + std::string(bytes + after, sizeof record - after) + "|" +
+           (DescText(record) ? DescText(record) : "<null>");
+}
+
+using VisitText = TextFiles;
+
+TEST_F(VisitText, HandsOutTheArraysRecordsSlotForSlot) {
+    // names: the array's slots, "name=description" where there is one.
+    const struct {
+        const char *text, *definition;
+        int16_t source;
+        const char* names;
+    } rows[] = {
+        {"lat,lon,ele,time,name,icon,desc\n1,2,3,,A,i,\n4,5,6,,B,i,\n7,8,9,,C,i,x\n",
+         "HeaderLines=1\n",
+         -1,
+         "A|B|C=x"},
+        // A Garmin file counts every line but fills only waypoints, with an empty description.
+        {"Header\tx\nWaypoint\tA\t\t\tN1 2 E3 4\nTrackpoint\tN1 W2\nWaypoint\tB\t\t\tN1 2 E3 4\n",
+         nullptr,
+         3,
+         "A=|B=||"},
+        {"1,2,,,A,,\n3,4,,,B,,\n",
+         "DBType=Track2\n",
+         -1,
+         "|A|B"},  // an older-layout track leaves slot 0 empty
+        {"1,2,,,A,,first\n3,4,,,B,,\n\n5,6,,,C,,third\r\n7,8,,,D,,", nullptr, -1, "A=first|B|C=third|D"},
+        {"\n\n\r\n", nullptr, -1, ""},
+    };
+    const std::string empty = Image(PointRecord{});
+    int n = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        const std::string stem = "v" + std::to_string(++n);
+        if (row.definition != nullptr) folder.put(stem + ".cal", row.definition);
+        TextRequest request;
+        request.source = folder.put(stem + ".txt", row.text);
+        if (row.source >= 0) request.layout = static_cast<uint16_t>(row.source);
+        CapturedDiagnostics said;
+        void* records = nullptr;
+        const int32_t count =
+            RLDBReadCSV(request.source.c_str(), nullptr, -1, row.source, -1, nullptr, &records);
+        std::map<int64_t, std::string> seen;
+        ASSERT_EQ(VisitDelimitedText(request, [&](PointRecord& r, int64_t slot) { seen[slot] = Image(r); }),
+                  count);
+        EXPECT_TRUE(seen.empty() || seen.rbegin()->first < count);
+        std::string names;
+        for (int32_t i = 0; i < count; ++i) {
+            const PointRecord& slot = static_cast<PointRecord*>(records)[i];
+            // A slot no line fills (a Garmin line that is no waypoint, an older
+            // track's first record) is not visited and reaches the host all zero.
+            EXPECT_EQ(Image(slot), seen.count(i) ? seen[i] : empty) << "slot " << i;
+            names += std::string(i == 0 ? "" : "|") + slot.name +
+                     (DescText(slot) ? "=" + std::string(DescText(slot)) : "");
+        }
+        EXPECT_EQ(names, row.names);
+        if (row.definition != nullptr) {
+            EXPECT_EQ(said.TakeOutput(), "");
+        }
+        RLDBRelease(records, count > 0 ? count : 0);
+    }
+}
+
+TEST_F(VisitText, MissingAndEmptyFilesAreRefused) {
+    CapturedDiagnostics said;
+    int calls = 0;
+    const auto count = [&](PointRecord&, int64_t) { ++calls; };
+    for (const std::string& path : {folder.file("none.txt"), folder.put("e.txt", ""), std::string()}) {
+        TextRequest request;
+        request.source = path;
+        EXPECT_EQ(VisitDelimitedText(request, count), -1);
+    }
+    EXPECT_EQ(calls, 0);
+}
+
+// Every writer, made to fail (a full disk, its own input as output, a record
+// or an argument it must refuse): the previous file stays byte for byte, no
+// temporary file remains, the result is the failure value and the cause is
+// named.
+
+constexpr int kPoints = 300;  // far more bytes than the size limit allows
+
+struct Files {
+    TempFolder folder;
+    std::string csv = folder.file("in.csv"), pdb = folder.file("in.pdb");
+    OwnedArray records{kPoints};
+    Files() {
+        for (auto& record : records.records) FillPoint(record, "1", "2", "", "", "P", "", nullptr);
+        EXPECT_EQ(RLDBWritePDB(pdb.c_str(), records.data(), kPoints, 0), 0);
+        WriteFileBytes(csv, "");
+    }
+};
+
+class FailedWrite : public FreshState {};
+
+TEST_F(FailedWrite, KeepsThePreviousFileLeavesNoTemporaryAndNamesTheCause) {
+    const struct {
+        const char* target;  // in the folder; "in.pdb" is the database read
+        bool diskFull;
+        int32_t (*write)(Files&, char*);  // the buffer holds the target path
+        const char *printed, *cause;      // in the cause "%t" stands for the target, "%i" for in.pdb
+    } cases[] = {
+        {"keep.pdb",
+         true,
+         [](Files& f, char* out) { return RLDBWritePDB(out, f.records.data(), kPoints, 0); },
+         "Err: 0x40b",
+         "cannot write '%t': File too large"},
+        {"in.pdb",
+         false,
+         [](Files& f, char* out) { return RLDBExport(f.pdb.c_str(), out, nullptr, 1, -1, -1, nullptr); },
+         "No Cal File\n",
+         "the output '%t' is the input '%i' itself; nothing was written"},
+        {"keep.pdb",
+         false,
+         [](Files& f, char* out) {
+             WriteFileBytes(f.csv, "1,2,,,A,,\n1,2,,,B,," + std::string(70000, 'd') + "\n1,2,,,C,,\n");
+             return RLDBImport(f.csv.c_str(), out, nullptr, 0, 1, -1, nullptr);
+         },
+         "No Cal File\nErr: 0x405",
+         "record 2: description longer than 65508 characters"},
+        {"new.pdb",
+         false,
+         [](Files& f, char* out) { return RLDBWritePDB(out, f.records.data(), 1, 3); },
+         "",
+         "no database can be written for the kind 3"},
+        // Refused before the array is read: 300 elements stand for 65,536.
+        {"keep.pdb",
+         false,
+         [](Files& f, char* out) { return RLDBWritePDB(out, f.records.data(), 65536, 0); },
+         "",
+         "a database holds at most 65,535 records (65536 given)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.cause);
+#if defined(_WIN32)
+        if (c.diskFull) continue;  // the size limit is a POSIX facility
+#endif
+        Files files;
+        const std::string target = files.folder.file(c.target);
+        const bool previous = target != files.folder.file("new.pdb");
+        if (previous && target != files.pdb) WriteFileBytes(target, "the previous version\r\n");
+        const std::vector<uint8_t> before = ReadFileBytes(target);
+        const std::vector<std::string> names = FolderNames(files.folder.path());
+        std::vector<char> out(target.begin(), target.end());
+        out.resize(VEZUVED_PATH_BUFFER, '\0');
+        CapturedDiagnostics said;
+        int32_t result;
+        {
+#if !defined(_WIN32)
+            std::unique_ptr<FileSizeLimit> limit(c.diskFull ? new FileSizeLimit(2048) : nullptr);
+#endif
+            result = c.write(files, out.data());
+        }
+        EXPECT_EQ(said.TakeOutput(), c.printed);
+        EXPECT_EQ(result, -1);
+        EXPECT_EQ(FolderNames(files.folder.path()), names);
+        EXPECT_EQ(ReadFileBytes(target), before);
+        std::string cause = c.cause;
+        for (const auto& [mark, text] :
+             {std::pair{"%t", std::string(out.data())}, std::pair{"%i", files.pdb}})
+            if (cause.find(mark) != std::string::npos) cause.replace(cause.find(mark), 2, text);
+        EXPECT_EQ(said.TakeCauses(), "VEZUVed: " + cause + "\n");
+    }
+}
+
+#if !defined(_WIN32)  // Windows paths stop at 260 characters without the long-path prefix
+// The derived path goes into the caller's buffer of VEZUVED_PATH_BUFFER
+// bytes: 1023 characters fit, 1024 are refused with nothing written back.
+// The buffer is allocated to the byte, so AddressSanitizer sees any write
+// past it.
+TEST_F(FailedWrite, DerivedPathsStayWithinTheCallersBuffer) {
+    TempFolder root;
+    std::string folder = root.path();
+    while (folder.size() + 1 < 1000)
+        folder += "/" + std::string(std::min<size_t>(200, 1000 - folder.size() - 1), 'f');
+    std::filesystem::create_directories(folder);
+    std::string database;  // the bytes of the 1023-character case, for the longer one
+    for (size_t length : {1023, 1024}) {
+        SCOPED_TRACE(length);
+        const std::string base = folder + "/" + std::string(length - folder.size() - 5, 'n');
+        WriteFileBytes(base + ".csv", "1,2,,,A,,\n");
+        OwnedArray point(1);
+        FillPoint(point[0], "1", "2", "", "", "A", "", nullptr);
+        // A path over 1023 characters is refused by every export.
+        ASSERT_EQ(RLDBWritePDB((base + ".pdb").c_str(), point.data(), 1, 0), length == 1023 ? 0 : -1);
+        if (length == 1023) database = ReadFileText(base + ".pdb");
+        WriteFileBytes(base + ".pdb", database);
+        std::unique_ptr<char[]> buffer(new char[VEZUVED_PATH_BUFFER]());
+        CapturedDiagnostics said;
+        const int32_t imported =
+            RLDBImport((base + ".csv").c_str(), buffer.get(), nullptr, 0, 1, -1, nullptr);
+        EXPECT_EQ(std::string(buffer.get()), length == 1023 ? base + ".pdb" : "");
+        buffer[0] = '\0';
+        const int32_t exported =
+            RLDBExport((base + ".pdb").c_str(), buffer.get(), nullptr, 1, -1, -1, nullptr);
+        said.TakeOutput();
+        EXPECT_EQ(imported, length == 1023 ? 0 : -1);
+        EXPECT_EQ(exported, length == 1023 ? 0 : -1);
+        EXPECT_EQ(std::string(buffer.get()), length == 1023 ? base + ".rlp" : "");
+    }
+}
+#endif
+
+int32_t LittleEndianAt(const RecordBytes& b, size_t offset) {
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = (v << 8) | b.bytes[b.trailerOffset + offset + i];
+    return static_cast<int32_t>(v);
+}
+
+class RecordBytesTest : public FreshState {
+protected:
+    RecordBytes bytes;
+};
+
+TEST_F(RecordBytesTest, TrailerValuesTruncateTowardZero) {
+    struct Case {
+        const char *latitude, *elevation;
+        int32_t expectedLatitude, expectedElevation;
+    };
+    for (const Case& c : {Case{"-33.5000000", "1234.9", -33500000, 1234},
+                          Case{"0.0000009", "-5.5", 0, -5},
+                          Case{"1e300", "", INT32_MAX, 0}}) {
+        OwnedRecord r;
+        FillPoint(r.record, c.latitude, "0", c.elevation, "", "", "", nullptr);
+        ASSERT_EQ(BuildRecordBytes(r.record, 0, State().DBKind, State().Previous, bytes), 0);
+        EXPECT_EQ(LittleEndianAt(bytes, 2), c.expectedLatitude) << c.latitude;
+        EXPECT_EQ(LittleEndianAt(bytes, 10), c.expectedElevation) << c.elevation;
+    }
+}
+
+// Routes get legs, but a missing time stops leg times until the next reset;
+// points get no legs at all.
+TEST_F(RecordBytesTest, LegsOfRoutesButNotOfPoints) {
+    const char* times[] = {"120000 01012004", "", "120200 01012004", "120300 01012004"};
+    for (int32_t kind : {kKindRoute, kKindPoint}) {
+        RestoreInitialState();
+        State().DBKind = kind;
+        for (int i = 0; i < 4; ++i) {
+            OwnedRecord r;
+            FillPoint(r.record, i % 2 ? "1.0000000" : "2.0000000", "0", "", times[i], "", "", nullptr);
+            ASSERT_EQ(BuildRecordBytes(r.record, i, State().DBKind, State().Previous, bytes), 0);
+            EXPECT_EQ(LittleEndianAt(bytes, 14), 0) << i;
+            EXPECT_EQ(LittleEndianAt(bytes, 18) > 0, i > 0 && kind == kKindRoute) << i;
+        }
+        EXPECT_EQ(State().Previous.FirstPoint, 0u);
+    }
+}
+
+TEST(CutTextLines, GivesTheRecordLines) {
+    using namespace std::string_literals;
+    const struct {
+        std::string text;
+        int32_t headerLines;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"a\nb\n", 0, {"a", "b"}},
+        {"a\nb", 0, {"a", "b"}},  // no end on the last line
+        {"a\r\nb\rc\r", 0, {"a", "b", "c"}},
+        {"\n\na\r\n\r\nb\n\n", 0, {"a", "b"}},  // empty lines are passed over
+        {"a\0b\n"s, 0, {"a", "b"}},             // a NUL ends a line
+        {"a\ab\bc\n\a\n", 0, {"abc"}},          // BEL and BS vanish
+        {"h1\n\nx\ny\n", 2, {"x", "y"}},        // header lines count every line end
+        {"a\nb\n", 5, {}},
+        {"h\r\nh\r\nx\r\n", 2, {"x"}},  // CR LF is one line end for the header
+        {"\r\n\n\r", 0, {}},
+    };
+    for (const auto& c : cases) {
+        std::vector<char> text(c.text.begin(), c.text.end());
+        const size_t count = CutTextLines(text, c.headerLines);
+        std::vector<std::string> lines;
+        ForEachTextLine(text, [&](const char* line) { lines.emplace_back(line); });
+        EXPECT_EQ(lines, c.lines) << testing::PrintToString(c.text);
+        EXPECT_EQ(count, c.lines.size()) << testing::PrintToString(c.text);
+    }
+}
+
+TEST(CutTextLines, LongLinesStayWhole) {
+    const std::string longLine(100000, 'x');
+    std::vector<char> text(longLine.begin(), longLine.end());
+    text.push_back('\n');
+    text.insert(text.end(), {'y', '\r', '\n'});
+    ASSERT_EQ(CutTextLines(text, 0), 2u);
+    std::vector<std::string> lines;
+    ForEachTextLine(text, [&](const char* line) { lines.emplace_back(line); });
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], longLine);
+    EXPECT_EQ(lines[1], "y");
+}
+
+}  // namespace
