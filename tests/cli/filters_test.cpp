@@ -1,15 +1,14 @@
-// The track filters and figures on shapes whose answers are known, and
-// against gpsbabel's simplification on real files.
+// The track filters and figures on shapes whose answers are known.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <sstream>
 
+#include "files/failure.h"
 #include "filters/filters.h"
 #include "filters/geodesy.h"
 #include "filters/simplify.h"
 #include "filters/track_stats.h"
-#include "map_reading.h"
 #include "tool_runner.h"
 
 namespace vezuved_cli {
@@ -100,35 +99,6 @@ TEST(Simplify, KnownShapesKeepWhatMustStay) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Kept(c.points, c.target, c.waypoints), c.kept) << c.shape;
-    }
-}
-
-// The largest distance (m) of a point from the arc of the kept points that spans it.
-double LargestError(const std::vector<Point>& points, const std::vector<size_t>& kept) {
-    auto vector = [&](size_t i) { return ToUnitVector(*points[i].latitude, *points[i].longitude); };
-    double worst = 0;
-    for (size_t k = 1; k < kept.size(); ++k) {
-        for (size_t i = kept[k - 1] + 1; i < kept[k]; ++i)
-            worst = std::max(worst, AngleToArc(vector(i), vector(kept[k - 1]), vector(kept[k])));
-    }
-    return worst * kMeanEarthRadiusMetres;
-}
-
-TEST(Simplify, ACountIsMetAndItsErrorShrinksWithIt) {
-    // A wiggly track: each larger count keeps a larger set and a smaller error.
-    std::vector<Point> points;
-    for (size_t i = 0; i < 5000; ++i) {
-        const double t = static_cast<double>(i) / 100.0;
-        points.push_back(At(45 + 0.001 * std::sin(t) + Jitter(i), 7 + 0.0005 * t));
-    }
-    double previous = 1e9;
-    for (size_t count : {3u, 10u, 50u, 400u}) {
-        SimplifyTarget target;
-        target.count = count;
-        const std::vector<size_t> kept = Kept(points, target);
-        ASSERT_EQ(kept.size(), count);
-        EXPECT_LT(LargestError(points, kept), previous) << count;
-        previous = LargestError(points, kept);
     }
 }
 
@@ -254,43 +224,15 @@ TEST(Filters, MergeOrdersOverlappingLogsByTimeAndTakesTheOverlapOnce) {
 }
 
 TEST(Filters, OptionValuesAreReadOrRefused) {
-    const struct {
-        const char* option;
-        const char* value;
-        const char* refusal;  // null: taken
-    } cases[] = {
-        {"simplify", "500", nullptr},
-        {"simplify", "0.5km", nullptr},
-        {"simplify", "1", "--simplify 1: a route or track keeps at least its 2 ends"},
-        {"simplify", "10ft", "--simplify 10ft: say a point count (500) or an error distance (10m, 0.5km)"},
-        {"fit", "pdb", nullptr},
-        {"fit", "-3", "--fit -3: say a point count of at least 2, or pdb (65535)"},
-        {"split", "gap=2h", nullptr},
-        {"split", "gap=10", "--split gap=10: say the gap with its unit: 30s, 10min, 2h"},
-        {"split", "week", "--split week: say gap=10min, distance=500m or day"},
-        {"crop", "time=2021-08-14..", nullptr},
-        {"crop",
-         "time=2021-08-15..2021-08-14",
-         "--crop time=2021-08-15..2021-08-14: the window ends before it begins"},
-        {"crop",
-         "time=noon..",
-         "--crop time=noon..: 'noon' is no ISO 8601 date and time (2021-08-14T10:15:00Z)"},
-        {"crop", "box=45,170,46,-170", nullptr},
-        {"crop",
-         "box=46,6,45,7",
-         "--crop box=46,6,45,7: the south edge must be at most the north one, latitudes within -90..90 and "
-         "longitudes within -180..180"},
-        {"crop",
-         "box=1,2,3",
-         "--crop box=1,2,3: say box=SOUTH,WEST,NORTH,EAST in degrees (box=45.1,6.2,45.3,6.5)"},
-    };
-    for (const auto& c : cases) {
+    const auto rows = cli_test::Rows(TestData("cli/data/filter-options.tsv"));
+    EXPECT_EQ(rows.size(), 15u);
+    for (const auto& row : rows) {
         try {
-            ParseFilterStep(c.option, c.value);
-            EXPECT_EQ(c.refusal, nullptr) << c.option << " " << c.value;
+            ParseFilterStep(row[0], row.at(1));
+            EXPECT_EQ(row.size(), 2u) << row[1];
         } catch (const Failure& failure) {
             EXPECT_EQ(failure.status(), kExitUsage);
-            EXPECT_EQ(c.refusal ? std::string(c.refusal) : "", failure.what());
+            EXPECT_EQ(row.size() > 2 ? row[2] : "", failure.what());
         }
     }
     EXPECT_EQ(ParseUtcOffset("+02:00"), 120);
@@ -328,55 +270,6 @@ TEST(Stats, FiguresOfKnownTracks) {
     StatsOptions strict;
     strict.climbThresholdMetres = 0;
     EXPECT_DOUBLE_EQ(ComputeStats(Track(points), strict).ascent, 0.5 + 10 + 0.4);
-}
-
-// The points of each route and track of a GPX file, in order.
-std::vector<std::vector<Point>> TrackPoints(const std::string& path) {
-    std::vector<std::vector<Point>> tracks;
-    for (const PointSet& set : ReadMap(path, path, false).sets) {
-        if (set.kind != VEZUVED_KIND_POINT && !set.points.empty()) tracks.push_back(set.points);
-    }
-    return tracks;
-}
-
-// Where each kept point is in the original: the tool writes seven
-// decimals, within half of the last.
-std::vector<size_t> Found(const std::vector<Point>& original, const std::vector<Point>& kept) {
-    std::vector<size_t> found;
-    for (size_t at = 0; at < original.size() && found.size() < kept.size(); ++at) {
-        if (std::fabs(*original[at].latitude - *kept[found.size()].latitude) < 6e-8 &&
-            std::fabs(*original[at].longitude - *kept[found.size()].longitude) < 6e-8)
-            found.push_back(at);
-    }
-    EXPECT_EQ(found.size(), kept.size());
-    return found;
-}
-
-class FiltersOnRealFiles : public cli_test::ToolTest {};
-
-TEST_F(FiltersOnRealFiles, SimplifiedToACountAsGpsbabelIsNoWorse) {
-    if (!cli_test::HasProgram("gpsbabel")) GTEST_SKIP() << "gpsbabel is not installed";
-    for (const char* name :
-         {"gpxpy__Mojstrovka.gpx", "togeojson__run_gpxtpx.gpx", "gpxpy__korita-zbevnica.gpx"})
-        for (int count : {5, 10, 20, 30, 60, 100, 150}) {
-            const std::string file = cli_test::SourceFile("../shared/real-files/" + std::string(name));
-            const std::string ours = Out("ours.gpx"), theirs = Out("theirs.gpx");
-            ASSERT_EQ(cli_test::RunTool({"convert", file, ours, "--simplify", std::to_string(count)}).status,
-                      0);
-            ASSERT_EQ(cli_test::RunShell("gpsbabel -i gpx -f " + cli_test::Quoted(file) +
-                                         " -x simplify,count=" + std::to_string(count) + " -o gpx -F " +
-                                         cli_test::Quoted(theirs)),
-                      0);
-            const auto original = TrackPoints(file), a = TrackPoints(ours), b = TrackPoints(theirs);
-            ASSERT_EQ(a.size(), original.size());
-            ASSERT_EQ(b.size(), original.size());
-            for (size_t t = 0; t < original.size(); ++t) {
-                ASSERT_EQ(a[t].size(), b[t].size()) << name << " " << count << " " << t;
-                EXPECT_LE(LargestError(original[t], Found(original[t], a[t])),
-                          LargestError(original[t], Found(original[t], b[t])) + 1e-6)
-                    << name << " " << count << " " << t;
-            }
-        }
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // from small sets without running the tool, and the sink they stream into.
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <limits>
 
@@ -139,19 +138,8 @@ TEST(ToolMapWriters, ExtremeElevationsAreWrittenWhole) {
     EXPECT_EQ(GeoJson(odd, true), "{\"type\":\"FeatureCollection\",\"features\":[]}\n");
 }
 
-// Whole documents, pinned in tests/cli/data/writers. GeoJSON: each position
-// carries what it has, with fixed decimals; the line's per-position arrays
-// are present only when some position has the value, nested per segment; a
-// one-position line is a Point that says its kind; a waypoint carries its
-// fields, escaped; a line's points make a collection. GPX: a title only for
-// a single set; every wpt before the first rte, every rte before the first
-// trk; a trkseg per segment, a route's joined. KML (without its layout): a
-// Folder per set; a line with any time a gx:Track per segment (an empty
-// <when/> where a point has none), an untimed one a LineString per segment,
-// a single position a gx:Track; then the points with texts, named by their
-// index among the written positions. The picture: lines, points, profiles,
-// a dashed route, a polyline per segment, and one place or many at one
-// place drawn in the middle.
+// Whole documents, pinned in tests/cli/data/writers (KML without its
+// layout): segments, one-position lines, texts, kinds, untimed points.
 TEST(ToolMapWriters, DocumentsAsPinned) {
     const std::vector<PointSet> mixed = {Broken(VEZUVED_KIND_TRACK),
                                          SmallTrack(),
@@ -206,9 +194,9 @@ TEST(ToolMapWriters, DocumentsAsPinned) {
               "{\n  \"type\": \"FeatureCollection\",\n  \"features\": []\n}\n");
 }
 
-// Into a file the text goes in 64 KiB pieces, whole; a failed write is
-// reported with its cause and later writes are dropped.
-TEST(ToolMapWriters, SinkBuffersIntoAFileAndReportsFailure) {
+// Into a file the text goes in 64 KiB pieces, whole (a failed write is the
+// fault loop's).
+TEST(ToolMapWriters, SinkBuffersIntoAFile) {
     std::FILE* file = std::tmpfile();
     if (file == nullptr) GTEST_SKIP() << "no temporary file";
     std::string expected;
@@ -228,14 +216,6 @@ TEST(ToolMapWriters, SinkBuffersIntoAFileAndReportsFailure) {
     read.resize(std::fread(&read[0], 1, read.size(), file));
     std::fclose(file);
     EXPECT_EQ(read, expected);
-    std::FILE* full = std::fopen("/dev/full", "wb");
-    if (full == nullptr) GTEST_SKIP() << "no /dev/full";
-    DocumentSink sink(full);
-    sink.Write(std::string(DocumentSink::kBufferSize + 1, 'x'));
-    sink.Write("more");
-    EXPECT_FALSE(sink.Flush());
-    EXPECT_EQ(sink.error(), ENOSPC);
-    std::fclose(full);
 }
 
 }  // namespace

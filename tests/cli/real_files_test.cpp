@@ -1,10 +1,7 @@
-// Real files written by other programs (../shared/real-files beside the
-// source tree): what the tool reads from each is checked against what
-// gpsbabel and GDAL (ogr2ogr) read from the same file, and against what
-// comes back through the tool's own GPX, KML, GeoJSON and database outputs.
-// Counts, coordinates (1e-7 degree), elevations (0.01 m), times (to the
-// millisecond), names and segment breaks are compared; every difference is
-// either gone or listed below with its reason.
+// Real files written by other programs (../shared/real-files): what the
+// tool reads from each, against what gpsbabel and GDAL read and what comes
+// back through the tool's own outputs; each difference is listed with
+// its reason.
 #include <gtest/gtest.h>
 
 #include <algorithm>

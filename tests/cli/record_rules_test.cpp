@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "map_reading.h"
+#include "tool_runner.h"
 #include "values/iso_time.h"
 #include "values/point_sets.h"
 #include "values/values.h"
@@ -19,33 +20,18 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
-// The record keeps whole milliseconds after the point, with at least two
-// digits; what finer ISO text gives is rounded to the nearest millisecond.
+// The times of tests/cli/data/record-times.tsv, each way.
 TEST(RecordTimes, MillisecondsAreWholeNumbersAfterThePoint) {
     const int64_t six = 1628920800000;  // 2021-08-14T06:00:00Z
-    const struct {
-        const char* iso;
-        int64_t millis;
-        const char* record;
-    } cases[] = {
-        {"2021-08-14T06:00:00.001Z", six + 1, "060000.01 14082021"},
-        {"2021-08-14T06:00:00.005Z", six + 5, "060000.05 14082021"},
-        {"2021-08-14T06:00:00.05Z", six + 50, "060000.50 14082021"},
-        {"2021-08-14T06:00:00.099Z", six + 99, "060000.99 14082021"},
-        {"2021-08-14T06:00:00.999Z", six + 999, "060000.999 14082021"},
-        {"2021-08-14T06:00:00.0004Z", six, "060000 14082021"},
-        {"2021-08-14T06:00:00.0015Z", six + 2, "060000.02 14082021"},
-        {"2021-08-14T23:59:59.9996Z", six + 18 * 3600000, "000000 15082021"},
-        {"2021-08-14T08:15:00.250Z", six + 8100250, "081500.250 14082021"},
-        {"1970-01-01T00:00:00Z", 0, "000000 01011970"},
-        {"1969-12-31T23:59:59.500Z", -500, "235959.500 31121969"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.iso);
-        EXPECT_EQ(ParseIsoTime(c.iso), c.millis);
-        EXPECT_EQ(FormatRecordTime(c.millis), c.record);
-        EXPECT_EQ(RecordTime(c.record), c.millis);
-        EXPECT_EQ(LibraryTimeText(*ParseIsoStamp(c.iso)), c.record);
+    const auto rows = cli_test::Rows(TestData("cli/data/record-times.tsv"));
+    EXPECT_EQ(rows.size(), 11u);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row[0]);
+        const int64_t millis = std::stoll(row.at(1));
+        EXPECT_EQ(ParseIsoTime(row[0]), millis);
+        EXPECT_EQ(FormatRecordTime(millis), row.at(2));
+        EXPECT_EQ(RecordTime(row[2]), millis);
+        EXPECT_EQ(LibraryTimeText(*ParseIsoStamp(row[0])), row[2]);
     }
     // As the library counts a leg's time: 1234 after the point is 1.234 s.
     EXPECT_EQ(RecordTime("060000.1234 14082021"), six + 1234);

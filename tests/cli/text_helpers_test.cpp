@@ -5,13 +5,13 @@
 #include <charconv>
 #include <optional>
 #include <string>
-#include <tuple>
 
 #include "filetypes/tool_formats.h"
 #include "input/input_paths.h"
 #include "output/json_writer.h"
 #include "output/table_output.h"
 #include "output/xml_writer.h"
+#include "tool_runner.h"
 #include "values/encoding.h"
 #include "values/iso_time.h"
 #include "values/options.h"
@@ -36,7 +36,8 @@ TEST(ToolText, EscapeXmlAndQuoteJson) {
     for (const auto& c : json) EXPECT_EQ(QuoteJson(c.first), c.second) << c.first;
 }
 
-TEST(ToolText, WritersPlaceCommasNestingAndClosingTags) {
+// The XML writer is pinned by the map writers' documents.
+TEST(ToolText, JsonWriterPlacesCommasNestingAndClosings) {
     const auto write = [](JsonWriter& json) {
         json.BeginObject();
         json.Key("a");
@@ -62,28 +63,23 @@ TEST(ToolText, WritersPlaceCommasNestingAndClosingTags) {
               "  \"bad\": null,\n  \"open\": []\n}\n");
     EXPECT_EQ(JsonText(write, true),
               "{\"a\":1.5,\"list\":[\"x\",null,[],[1.50,2]],\"bad\":null,\"open\":[]}\n");
-    EXPECT_EQ(XmlText([](XmlWriter& xml) {
-                  xml.Open("a", {{"k", "v&"}});
-                  xml.Element("b", "<x>");
-                  xml.Element("t", {{"x", "1\""}}, "y");
-                  xml.Empty("e", {{"r", "<"}});
-                  xml.Open("c");
-                  xml.Line("1,2 & 3");
-              }),
-              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<a k=\"v&amp;\">\n  <b>&lt;x&gt;</b>\n"
-              "  <t x=\"1&quot;\">y</t>\n  <e r=\"&lt;\"/>\n  <c>\n    1,2 &amp; 3\n  </c>\n</a>\n");
 }
 
-TEST(ToolText, IsoTimeFromRecordConvertsValidTimesOnly) {
-    const TextCase cases[] = {
-        {"102030.50 29022004", "2004-02-29T10:20:30.050Z"},
-        {"143005 24120004", "0004-12-24T14:30:05Z"},
-        {"102030 29022003", ""},  // no leap year
-        {"143005 24132004", ""},
-        {"250000 01012000", ""},
-        {"143005", ""},
-    };
-    for (const auto& c : cases) EXPECT_EQ(IsoTimeFromRecord(c.first), c.second) << c.first;
+// The times of tests/cli/data/times.tsv: ISO 8601 texts read as UTC
+// milliseconds, record times as ISO 8601 text ("-": not a time).
+TEST(GpsText, TimesReadAsListed) {
+    const auto rows = cli_test::Rows(TestData("cli/data/times.tsv"));
+    EXPECT_EQ(rows.size(), 24u);
+    for (const auto& row : rows) {
+        const std::string& read = row.at(2);
+        if (row[0] == "iso") {
+            EXPECT_EQ(ParseIsoTime(row[1]),
+                      read == "-" ? std::nullopt : std::optional<int64_t>(std::stoll(read)))
+                << row[1];
+        } else {
+            EXPECT_EQ(IsoTimeFromRecord(row[1]), read == "-" ? "" : read) << row[1];
+        }
+    }
 }
 
 TEST(ToolText, ParseCoordinateAndNumbers) {
@@ -112,27 +108,10 @@ TEST(ToolText, ParseCoordinateAndNumbers) {
 // Fixed-point text is the exact value rounded half to even, as to_chars
 // gives it: ties, values that only look like ties, signs and sizes.
 TEST(ToolText, FormatFixedRoundsTheExactValue) {
-    const std::tuple<double, int, const char*> cases[] = {
-        {0.125, 2, "0.12"},
-        {-0.0000001, 2, "0.00"},
-        {1828.9766, 2, "1828.98"},
-        {0.375, 2, "0.38"},
-        {2.5, 0, "2"},
-        {-2.5, 0, "-2"},
-        {3.5, 0, "4"},
-        {0.00000005, 7, "0.0000000"},
-        {-0.00000004, 7, "0.0000000"},
-        {1.005, 2, "1.00"},
-        {45.33155605, 7, "45.3315561"},
-        {-121.71130005, 7, "-121.7113001"},
-        {899999999.99999994, 7, "899999999.9999999"},
-        {4.5e8, 7, "450000000.0000000"},
-        {1e15, 2, "1000000000000000.00"},
-        {-0.0, 7, "0.0000000"},
-    };
-    for (const auto& [value, decimals, expected] : cases) {
-        EXPECT_EQ(FormatFixed(value, decimals), expected) << value << " " << decimals;
-    }
+    const auto rows = cli_test::Rows(TestData("cli/data/fixed.tsv"));
+    EXPECT_EQ(rows.size(), 16u);
+    for (const auto& row : rows)
+        EXPECT_EQ(FormatFixed(std::stod(row[0]), std::stoi(row[1])), row.at(2)) << row[0];
     uint64_t state = 12345;
     for (int i = 0; i < 200000; ++i) {
         state = state * 6364136223846793005u + 1442695040888963407u;
@@ -163,30 +142,6 @@ TEST(ToolText, ParseColumnsAcceptsNumbersOrFieldNames) {
         EXPECT_EQ(error.empty(), expected.has_value()) << text;
     }
     EXPECT_EQ(ColumnCount(ColumnMap{1, 2, -1, -1, 0, -1, 3}), 4);
-}
-
-TEST(GpsText, ParseIsoTimeTakesZonesAndFractions) {
-    const std::pair<const char*, std::optional<int64_t>> cases[] = {
-        {"2021-08-14T08:15:00Z", 1628928900000},
-        {"2021-08-14T10:15:00+02:00", 1628928900000},
-        {"2021-08-14T03:45:00-0430", 1628928900000},
-        {"2021-08-14T08:15:00.25Z", 1628928900250},
-        {"2021-08-14T08:15:00,123456Z", 1628928900123},  // beyond milliseconds: cut
-        {" 2021-08-14T08:15:00 ", 1628928900000},        // no zone: UTC
-        {"2021-08-14", 1628899200000},
-        {"1969-12-31T23:59:59.500Z", -500},
-        {"2004-02-29T00:00:00Z", 1078012800000},
-        {"2003-02-29T00:00:00Z", std::nullopt},
-        {"2000-02-29T00:00:00Z", 951782400000},  // divisible by 400: a leap year
-        {"1900-02-29T00:00:00Z", std::nullopt},
-        {"2021-13-01T00:00:00Z", std::nullopt},
-        {"2021-08-14T25:00:00Z", std::nullopt},
-        {"2021-08-14T08:15:00+2", std::nullopt},
-        {"2021-08-14T08:15:00Zjunk", std::nullopt},
-        {"14/08/2021", std::nullopt},
-        {"", std::nullopt},
-    };
-    for (const auto& [text, expected] : cases) EXPECT_EQ(ParseIsoTime(text), expected) << text;
 }
 
 TEST(GpsText, Wildcards) {
@@ -273,9 +228,6 @@ TEST(ToolFormats, NamesAndExtensionsAreLookUpsInTheTable) {
     EXPECT_EQ(FileTypeForName("svg"), std::nullopt);
     EXPECT_EQ(FileTypeNames(), "gpx, kml, geojson, pdb or text");
     EXPECT_EQ(SavedExtension(FileType::Text), ".txt");
-    EXPECT_EQ(SavedExtension(FileType::GeoJson), ".geojson");
-    EXPECT_TRUE(IsMap(FileType::Kml));
-    EXPECT_FALSE(IsMap(FileType::Database));
     EXPECT_EQ(CodeForName(KindNames(), "Track-Old"), 65);
     EXPECT_EQ(CodeForName(LayoutNames(), "csv"), std::nullopt);
     EXPECT_EQ(KindForDefinitionType("waypoint"), std::nullopt);

@@ -22,24 +22,21 @@ namespace fs = std::filesystem;
 // stand for.
 std::map<std::string, std::vector<std::pair<std::string, std::string>>> Checks() {
     std::map<std::string, std::vector<std::pair<std::string, std::string>>> checks;
-    std::istringstream lines(TestData("cli/data/examples-checks.txt"));
-    std::string example;
-    for (std::string line; std::getline(lines, line);) {
-        if (line.empty() || line[0] == '#') continue;
-        if (line.rfind("$ ", 0) == 0) {
-            checks[example = line.substr(2)];
-            continue;
+    for (const auto& block : Blocks(TestData("cli/data/examples-checks.txt"))) {
+        auto& example = checks[block[0].substr(3)];
+        for (size_t line = 1; line < block.size(); ++line) {
+            const std::string& check = block[line];
+            const size_t tab = check.find('\t');
+            EXPECT_NE(tab, std::string::npos) << check;
+            std::string text;
+            for (size_t i = tab + 1; i < check.size(); ++i) {
+                const bool escape = check[i] == '\\' && i + 1 < check.size();
+                const char c = escape ? check[++i] : check[i];
+                text += !escape ? c : c == 'n' ? '\n' : c == 't' ? '\t' : c;
+            }
+            const std::string source = check.substr(0, tab);
+            example.emplace_back(source == "stdout" ? "" : source, text);
         }
-        const size_t tab = line.find('\t');
-        EXPECT_TRUE(!example.empty() && tab != std::string::npos) << line;
-        std::string text;
-        for (size_t i = tab + 1; i < line.size(); ++i) {
-            const bool escape = line[i] == '\\' && i + 1 < line.size();
-            const char c = escape ? line[++i] : line[i];
-            text += !escape ? c : c == 'n' ? '\n' : c == 't' ? '\t' : c;
-        }
-        const std::string source = line.substr(0, tab);
-        checks[example].emplace_back(source == "stdout" ? "" : source, text);
     }
     return checks;
 }

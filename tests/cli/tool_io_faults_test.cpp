@@ -99,9 +99,8 @@ protected:
                 EXPECT_EQ(before, Names()) << "a temporary is left";
                 // The file that failed is named: the output, its folder, a source or a work file.
                 EXPECT_NE(std::string::npos, run.err.find(folder_)) << run.err;
-                // ... with the system's reason, not a consequence of the failure. A
-                // database read tells the container's error code instead, the
-                // device library its own texts (pinned in tests/device).
+                // ... with the system's reason (a database read tells the container's
+                // code, the device library its own texts).
                 const char* reason = kind.error == 0 ? "No space left on device" : std::strerror(kind.error);
                 if (!device && run.err.find("cannot read the database") == std::string::npos) {
                     EXPECT_NE(std::string::npos, run.err.find(reason)) << run.err;

@@ -1,7 +1,6 @@
-// The tool as a process: each command on the example files, its JSON
-// listing parsed back by Python. A run's outputs are decided before the
-// first byte is written: no output is another output or an input of the
-// same run, and every name fits.
+// The tool as a process: each command on the example files. A run's
+// outputs are decided before the first byte is written: no output is
+// another output or an input of the same run, and every name fits.
 #include "files/failure.h"
 #include "files/output_plan.h"
 #include "tool_runner.h"
@@ -32,7 +31,7 @@ void Expect(const std::vector<Step>& steps) {
     }
 }
 
-TEST_F(ToolCommands, ImportShowInfoAndExport) {
+TEST_F(ToolCommands, ImportShowInfoExportAndFormats) {
     const std::string track = Out("hike.pdb"), loop = Out("loop.pdb"), sub = Out("sub");
     const std::string route = FormatFile("route.cal"), tab = FormatFile("tab.cal");
     const std::string nameFirst = FormatFile("name-first.cal");
@@ -41,8 +40,6 @@ TEST_F(ToolCommands, ImportShowInfoAndExport) {
     Expect({
         {{"--version"}, {"vezuved "}},
         {{"import", DataFile("hike-track.csv"), "-d", FormatFile("track.cal"), "-o", track}, {}},
-        {{"show", track, "--output", "json"}, {"\"kind\": \"track\""}},
-        {{"show", track, "--output", "GPX"}, {"<trkpt lat=\"45.3311000\" lon=\"-121.7113000\">"}},
         // Text into a folder, and beside the database.
         {{"export", track, "-d", FormatFile("comma.cal"), "-o", sub}, {sub + "/hike.csv"}},
         {{"export", track, "--layout", "tab"}, {"45.3311000\t-121.7113000"}, Out("hike.rlt")},
@@ -57,38 +54,14 @@ TEST_F(ToolCommands, ImportShowInfoAndExport) {
         {{"convert", DataFile("springs.tsv"), Out("s.csv"), "-d", tab, "--output-definition", nameFirst},
          {"Mirror Lake,45.3016000,-121.7866000,4100,Quiet lake"},
          Out("s.csv")},
+        // The definitions of a folder, with their titles, kinds and extensions.
+        {{"formats", SourceFile("examples/formats")},
+         {"file", "track.cal", "Track log, metres", "route", "garmin", "DegNoSpace", "wpt"}},
+        {{"formats", sub}, {"No format definitions"}},
     });
-    EXPECT_NE(ReadFile(sub + "/hike.csv")
-                  .find("45.3311000,-121.7113000,6000.6561680,081500 "
-                        "14082021,TP001,,\r\n"),
-              std::string::npos);
-}
-
-TEST_F(ToolCommands, FormatsListsTitlesKindsAndExtensions) {
-    Expect({{{"formats", SourceFile("examples/formats")},
-             {"file", "track.cal", "Track log, metres", "route", "garmin", "DegNoSpace", "wpt"}},
-            {{"formats", folder_}, {"No format definitions"}}});
-}
-
-// show's JSON listing parses, with every point (GDAL reads the GeoJSON of
-// the same files in the map client tests).
-TEST_F(ToolCommands, JsonListingParses) {
-    if (!HasProgram("python3")) GTEST_SKIP() << "python3 is not installed";
-    std::string files;
-    for (const auto& [data, definition] : {std::pair("summits.csv", "name-first.cal"),
-                                           std::pair("hike-track.csv", "track.cal"),
-                                           std::pair("lake-loop-route.csv", "route.cal")}) {
-        const ToolResult shown =
-            RunTool({"show", DataFile(data), "-d", FormatFile(definition), "--output", "json"});
-        ASSERT_EQ(shown.status, 0) << data;
-        WriteFile(Out(std::string(data) + ".json"), shown.out);
-        files += " " + Quoted(Out(std::string(data) + ".json"));
-    }
-    EXPECT_EQ(RunShell("python3 -c 'import json, sys; assert "
-                       "[len(json.load(open(p))[\"points\"]) for p in "
-                       "sys.argv[1:]] == [4, 8, 5]'" +
-                       files),
-              0);
+    EXPECT_NE(
+        ReadFile(sub + "/hike.csv").find("45.3311000,-121.7113000,6000.6561680,081500 14082021,TP001,,\r\n"),
+        std::string::npos);
 }
 
 using OutputPlanRuns = ToolTest;
@@ -98,17 +71,14 @@ std::string Gpx(const std::vector<std::string>& names) {
     std::string body;
     for (const std::string& name : names) {
         body += "<trk><name>" + name +
-                "</name><trkseg><trkpt lat=\"45.1\" lon=\"-121.1\"/><trkpt "
-                "lat=\"45.2\" "
-                "lon=\"-121.2\"/></trkseg></trk>";
+                "</name><trkseg><trkpt lat=\"45.1\" lon=\"-121.1\"/><trkpt lat=\"45.2\" lon=\"-121.2\"/>"
+                "</trkseg></trk>";
     }
     return "<gpx xmlns=\"http://www.topografix.com/GPX/1/1\">" + body + "</gpx>\n";
 }
 
 const char kKml[] =
-    "<kml "
-    "xmlns=\"http://www.opengis.net/kml/"
-    "2.2\"><Placemark><LineString><coordinates>9,47 9.1,47.1"
+    "<kml xmlns=\"http://www.opengis.net/kml/2.2\"><Placemark><LineString><coordinates>9,47 9.1,47.1"
     "</coordinates></LineString></Placemark></kml>\n";
 const char kGeoJson[] = R"({"type": "Point", "coordinates": [9, 47]})";
 
@@ -117,82 +87,46 @@ std::set<std::string> FilesIn(const std::string& folder) {
     return {names.begin(), names.end()};
 }
 
-// Each row: input files (name, GPX track names), the command (IN/ stands
-// for the input folder), the exit status and every file of the input folder
-// afterwards; a failed run leaves only the inputs.
+// The runs of tests/cli/data/colliding-outputs.txt.
 TEST_F(OutputPlanRuns, CollidingOutputsAreNumberedOrTheRunFailsWithNothingWritten) {
-    const std::string longName(300, 'x');
-    std::vector<std::string> twenty;
-    for (int i = 0; i < 20; ++i) twenty.push_back(i == 10 ? longName : "t" + std::to_string(i));
-    const std::string cut = "o-" + std::string(247, 'x') + "-1.pdb";  // 255 bytes, the most ext4 takes
-    struct Row {
-        const char* what;
-        std::vector<std::pair<std::string, std::vector<std::string>>> inputs;
-        std::vector<std::string> arguments;
-        int status;
-        std::set<std::string> files;
-    };
-    const std::vector<Row> rows = {
-        {"by wildcard",
-         {{"a.gpx", {"one"}}, {"a.kml", {}}},
-         {"convert", "IN/a.*", "--to", "geojson", "--out-dir", "IN/out"},
-         0,
-         {"a.gpx", "a.kml", "out"}},
-        {"by set name",
-         {{"d.gpx", {"a", "a", "café 山", "a/b:c", "CON"}}},
-         {"convert", "IN/d.gpx", "IN/o.pdb"},
-         0,
-         {"d.gpx", "o-a.pdb", "o-a-2.pdb", "o-café 山.pdb", "o-a_b_c.pdb", "o-CON.pdb"}},
-        {"by --out-dir, with an input",
-         {{"a.gpx", {"one"}}, {"a-2.gpx", {"two"}}},
-         {"convert", "IN/a.gpx", "IN/a-2.gpx", "--to", "gpx", "--out-dir", "IN"},
-         0,
-         {"a.gpx", "a-2.gpx", "a-3.gpx", "a-2-2.gpx"}},
-        {"a set's file and another input's",
-         {{"x.gpx", {"a", "b"}}, {"x-a.gpx", {"c"}}},
-         {"convert", "IN/x.gpx", "IN/x-a.gpx", "--to", "pdb", "--out-dir", "IN"},
-         0,
-         {"x.gpx", "x-a.gpx", "x-a.pdb", "x-a-2.pdb", "x-b.pdb"}},
-        {"the input named as output",
-         {{"a.gpx", {"one", "two"}}},
-         {"convert", "IN/a.gpx", "IN/./a.gpx"},
-         1,
-         {"a.gpx"}},
-        {"the points file and an input",
-         {{"a.gpx", {"one"}}, {"o-points.geojson", {}}},
-         {"convert", "IN/a.gpx", "IN/o-points.geojson", "-o", "IN/o.geojson", "--points"},
-         0,
-         {"a.gpx", "o-points.geojson", "o.geojson", "o-points-2.geojson"}},
-        {"20 sets, one name too long", {{"t.gpx", twenty}}, {"convert", "IN/t.gpx", "IN/o.pdb"}, 0, {}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        const std::string in = FreshFolder(std::string("outputs-") + std::to_string(&row - rows.data()));
-        for (const auto& [name, tracks] : row.inputs) {
-            const std::string extension = std::filesystem::path(name).extension().string();
-            WriteFile(in + "/" + name,
-                      extension == ".gpx"   ? Gpx(tracks)
-                      : extension == ".kml" ? kKml
-                                            : kGeoJson);
-        }
-        std::vector<std::string> arguments;
-        for (std::string argument : row.arguments) {
-            if (argument.compare(0, 2, "IN") == 0) argument = in + argument.substr(2);
-            arguments.push_back(argument);
-        }
-        const ToolResult result = RunTool(arguments);
-        EXPECT_EQ(result.status, row.status) << result.err;
-        if (row.files.empty()) {  // the twenty sets
-            std::set<std::string> files = FilesIn(in);
-            EXPECT_EQ(files.size(), 21u);
-            EXPECT_EQ(files.count(cut), 1u) << *files.rbegin();
-            continue;
-        }
-        EXPECT_EQ(FilesIn(in), row.files) << result.out << result.err;
-        if (row.files.count("out")) {
-            EXPECT_EQ(FilesIn(in + "/out"), (std::set<std::string>{"a.geojson", "a-2.geojson"}));
+    const auto runs = Blocks(TestData("cli/data/colliding-outputs.txt"));
+    EXPECT_EQ(runs.size(), 6u);
+    for (size_t r = 0; r < runs.size(); ++r) {
+        SCOPED_TRACE(runs[r][0]);
+        const std::string in = FreshFolder("outputs-" + std::to_string(r));
+        ToolResult result;
+        for (size_t line = 1; line < runs[r].size(); ++line) {
+            std::vector<std::string> words = CommandWords(runs[r][line]);
+            for (std::string& word : words) {
+                if (word.rfind("IN", 0) == 0) word = in + word.substr(2);
+            }
+            const std::string first = words[0];
+            words.erase(words.begin());
+            if (first == "$") {
+                result = RunTool(words);
+            } else if (first == "=") {
+                EXPECT_EQ(std::to_string(result.status), words[0]) << result.err;
+                EXPECT_EQ(FilesIn(in), std::set<std::string>(words.begin() + 1, words.end())) << result.err;
+            } else if (first == "out/") {
+                EXPECT_EQ(FilesIn(in + "/out"), std::set<std::string>(words.begin(), words.end()));
+            } else {
+                const std::string extension = std::filesystem::path(first).extension().string();
+                WriteFile(in + "/" + first,
+                          extension == ".gpx"   ? Gpx(words)
+                          : extension == ".kml" ? kKml
+                                                : kGeoJson);
+            }
         }
     }
+    // 20 sets, one name too long: cut to 255 bytes, the most ext4 takes.
+    std::vector<std::string> twenty;
+    for (int i = 0; i < 20; ++i) twenty.push_back(i == 10 ? std::string(300, 'x') : "t" + std::to_string(i));
+    const std::string in = FreshFolder("outputs-twenty");
+    WriteFile(in + "/t.gpx", Gpx(twenty));
+    EXPECT_EQ(RunTool({"convert", in + "/t.gpx", in + "/o.pdb"}).status, 0);
+    const std::set<std::string> files = FilesIn(in);
+    EXPECT_EQ(files.size(), 21u);
+    EXPECT_EQ(files.count("o-" + std::string(247, 'x') + "-1.pdb"), 1u) << *files.rbegin();
 }
 
 // The name given is kept whole; the database inside takes 31 characters, and
@@ -225,7 +159,6 @@ TEST_F(OutputPlanRuns, JsonOutputIsTheListingShowPrints) {
 bool FoldsCase(const std::string&) { return true; }
 bool KeepsCase(const std::string&) { return false; }
 
-// Names compared as the folder's file system compares them.
 TEST_F(OutputPlanRuns, NamesDifferingByCaseAreOneFileWhereTheFolderFoldsCase) {
     using vezuved_cli::OutputPlan;
     struct Row {

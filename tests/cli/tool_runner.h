@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -97,6 +98,46 @@ const std::vector<ShippedExample>& ShippedExamples();
 // The record texts of a database as the library exports them (tab
 // separated: latitude, longitude, elevation, time, name, icon, note).
 std::string RecordTexts(const std::string& database);
+
+// The rows of a tab-separated data file, split at its tabs; empty lines and
+// lines beginning with '#' are left out.
+inline std::vector<std::vector<std::string>> Rows(const std::string& text) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        rows.emplace_back();
+        for (size_t at = 0, tab = 0; tab != std::string::npos; at = tab + 1) {
+            tab = line.find('\t', at);
+            rows.back().push_back(line.substr(at, tab - at));
+        }
+    }
+    return rows;
+}
+
+// The blocks of a listing of expected results in a data file: each begins
+// with a line "== NAME ..." and holds the lines up to the next; '#' begins
+// a comment.
+inline std::vector<std::vector<std::string>> Blocks(const std::string& text) {
+    std::vector<std::vector<std::string>> blocks;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("#", 0) == 0) continue;
+        if (line.rfind("== ", 0) == 0) blocks.emplace_back();
+        if (!blocks.empty()) blocks.back().push_back(line);
+    }
+    return blocks;
+}
+
+// The lines of a block from its third on, each ended, with every "{}" the
+// path: what was said.
+inline std::string Said(const std::vector<std::string>& block, const std::string& path = "") {
+    std::string said;
+    for (size_t i = 2; i < block.size(); ++i) said += block[i] + "\n";
+    for (size_t at = said.find("{}"); at != std::string::npos; at = said.find("{}", at + path.size()))
+        said.replace(at, 2, path);
+    return said;
+}
 
 // Skipped when the tool was not built; each test gets its own folder.
 class ToolTest : public ::testing::Test {

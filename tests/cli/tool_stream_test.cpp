@@ -1,8 +1,6 @@
 // A large text track converted to GPX, GeoJSON and KML: the tool reads it
-// again for each pass instead of holding it, so its peak memory stays a
-// small multiple of the file, and the documents are the same bytes as
-// those written from the points held in memory (--what tracks takes that
-// path).
+// again for each pass instead of holding it, and writes the same bytes as
+// from the points held in memory (which --what takes).
 #include "tool_runner.h"
 
 #include <cstdio>
@@ -38,10 +36,8 @@ std::string TrackText(int points) {
     return text;
 }
 
-// The conversion run as given (streamed, to the output in arguments[2]) and
-// again with --what WHAT, which forces the held path (to "held-" beside
-// it): the same status, messages, report and document. The streamed run's
-// result.
+// The conversion run as given (streamed, to arguments[2]) and held (with
+// --what, to "held-" beside it) alike; the streamed run's result.
 ToolResult ExpectAsHeld(const std::vector<std::string>& arguments,
                         const std::string& what,
                         const std::string& shell = "") {
@@ -113,12 +109,9 @@ INSTANTIATE_TEST_SUITE_P(Formats,
                              return info.param[0] + (info.param.size() > 1 ? "Points" : "");
                          });
 
-// The shipped examples through every definition kind (record line layouts,
-// a Garmin text's extra columns, metres, fixed widths, a route, a track),
-// and files that need a checked copy (UTF-8 with a byte order mark, CR
-// line ends, bad values): the streamed documents, messages and reports are
-// those of the held path. --what names the file's own kind, which keeps
-// every set and only forces the held path.
+// The shipped examples through every definition kind, and files that need a
+// checked copy, stream what the held path writes (--what names the file's
+// own kind: it keeps every set and only forces the held path).
 class ToolStreamExamples : public ToolTest {};
 
 TEST_F(ToolStreamExamples, EveryDefinitionGivesTheHeldDocument) {

@@ -1,14 +1,9 @@
-// How the tool reads text: never without a definition, in UTF-8 or
-// Windows-1252, with lines whose values cannot be read reported and left
-// out, record-line files by their kind, and every shipped definition
-// reading back what it writes. Points on their way into databases and text
-// files: times to the millisecond both ways, points the outputs refuse,
-// text columns that are empty or missing, and texts fitted to the record.
+// How the tool reads text (definitions, encodings, bad values, record
+// lines) and writes points into databases and text files.
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <filesystem>
-#include <regex>
 
 #include <vezuved/vezuved.h>
 
@@ -70,7 +65,6 @@ TEST_F(ToolTextInput, TextWithoutDefinitionIsRefused) {
     // The definition beside the file, or columns on the command line, say it.
     std::filesystem::copy_file(FormatFile("comma.cal"), Out("peaks.cal"));
     EXPECT_EQ(RunTool({"show", Out("peaks.csv")}).status, 0);
-    EXPECT_EQ(RunTool({"show", Out("other.csv"), "--columns", "lat,lon,ele"}).status, 1);  // no such file
     WriteFile(Out("other.csv"), "46.5776,8.0053,1000\n");
     EXPECT_EQ(RunTool({"show", Out("other.csv"), "--columns", "lat,lon,ele"}).status, 0);
 }
@@ -78,66 +72,29 @@ TEST_F(ToolTextInput, TextWithoutDefinitionIsRefused) {
 // Lines whose position, elevation or time cannot be read: reported with
 // file, line and column, left out; --strict fails on the first.
 TEST_F(ToolTextInput, BadValuesAreReportedAndSkipped) {
-    const std::string file = Out("summits.csv");
-    WriteFile(file, TestData("cli/data/text-input/summits-bad-values.csv"));
-    const std::string bad = file + ":3: column 2: 'north' is not a latitude\n" + file +
-                            ":4: column 3: '-221.5' is not a longitude\n" + file +
-                            ":6: column 4: '8363 ft' is not an elevation\n";
-    const std::string definition = FormatFile("name-first.cal");
-    const std::string shown = Expected(0, bad, {"show", file, "-d", definition});
-    EXPECT_NE(shown.find("2 point(s)"), std::string::npos) << shown;
-    EXPECT_NE(shown.find("Mount Jefferson"), std::string::npos) << shown;
+    // The files of tests/cli/data/text-input/bad-values.txt.
+    WriteFile(Out("wide-columns.cal"), TestData("cli/data/text-input/wide-columns.cal"));
+    for (const auto& block : Blocks(TestData("cli/data/text-input/bad-values.txt"))) {
+        const std::vector<std::string> words = CommandWords(block[0].substr(3));  // the file, its definition
+        SCOPED_TRACE(words[0]);
+        const std::string data = Out(words[0]);
+        WriteFile(data, TestData("cli/data/text-input/" + words[0]));
+        std::vector<std::string> arguments = {"show", data};
+        if (words.size() > 1)
+            arguments.insert(arguments.end(),
+                             {"-d", words[1] == "wide-columns.cal" ? Out(words[1]) : FormatFile(words[1])});
+        const std::string out = Expected(block[1].empty() ? 1 : 0, Said(block, data), arguments);
+        EXPECT_NE(out.find(block[1]), std::string::npos) << out;
+    }
+    // --strict fails on the first, under every command that reads text.
+    const std::string file = Out("summits-bad-values.csv");
     for (const std::string command : {"show", "import", "convert"}) {
-        std::vector<std::string> arguments = {command, file, "-d", definition, "--strict"};
+        std::vector<std::string> arguments = {command, file, "-d", FormatFile("name-first.cal"), "--strict"};
         if (command == "convert") arguments.insert(arguments.begin() + 2, Out("strict.gpx"));
         EXPECT_EQ(Expected(1, "vezuved: " + file + ":3: column 2: 'north' is not a latitude\n", arguments),
                   "");
     }
     EXPECT_FALSE(FileExists(Out("strict.gpx")));
-    // Times: a time and a date column; a record line; Garmin's position
-    // column; columns far wider than the line, read to its end, leaving no
-    // room for the longitude (a file whose every line is refused says so);
-    // a fixed-width column.
-    WriteFile(Out("wide.cal"), TestData("cli/data/text-input/wide-columns.cal"));
-    const struct {
-        std::string name, bytes, definition, err;
-    } cases[] = {
-        {"track.csv",
-         TestData("cli/data/text-input/track-bad-times.csv"),
-         FormatFile("track.cal"),
-         ":3: column 4: '25:00' is not a time\n{}:4: column 4: '081500' is not a time\n"
-         "{}:5: column 3: 'high' is not an elevation\n"},
-        {"lines.rlp",
-         "45.5,-122.25,100,143005 24122004,Home,House,\n45.5*x*100**Bad*House*\n",
-         "",
-         ":2: column 2: 'x' is not a longitude\n"},
-        {"w.txt",
-         TestData("cli/data/text-input/garmin-bad-values.txt"),
-         FormatFile("garmin.cal"),
-         ":2: column 6: 'high' is not an elevation\n{}:3: column 5: 'N45 24.158 Wxyz' is not a position\n"},
-        {"wide.dat",
-         "Camp 45.5\n",
-         Out("wide.cal"),
-         ":1: column 3: no longitude: the line has fewer columns\n"
-         "vezuved: cannot read '{}': all 1 line(s) that hold a point were refused (above); nothing is "
-         "written\n"},
-        {"camps.dat",
-         TestData("cli/data/text-input/camps-bad-latitude.dat"),
-         FormatFile("fixed.cal"),
-         ":2: column 2: '45.36x1' is not a latitude\n"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        WriteFile(Out(c.name), c.bytes);
-        std::vector<std::string> arguments = {"show", Out(c.name)};
-        if (!c.definition.empty()) arguments.insert(arguments.end(), {"-d", c.definition});
-        std::string err = Out(c.name) + c.err;
-        for (size_t at = err.find("{}"); at != std::string::npos; at = err.find("{}"))
-            err.replace(at, 2, Out(c.name));
-        const bool refused = c.name == "wide.dat";
-        const std::string out = Expected(refused ? 1 : 0, err, arguments);
-        EXPECT_TRUE(refused || out.find("1 point(s)") != std::string::npos) << out;
-    }
 }
 
 TEST_F(ToolTextInput, RecordLineFilesAreReadByTheirKind) {
@@ -148,16 +105,13 @@ TEST_F(ToolTextInput, RecordLineFilesAreReadByTheirKind) {
          {std::pair("rlp", "points"), std::pair("rlt", "track"), std::pair("rlr", "route")}) {
         const std::string file = Out(std::string("hike.") + extension);
         WriteFile(file, lines);
-        ToolResult result = RunTool({"show", file});
-        EXPECT_EQ(result.status, 0) << result.err;
-        EXPECT_NE(result.out.find(std::string("2 point(s), ") + kind), std::string::npos) << result.out;
-        result = RunTool({"import", file, "-o", file + ".pdb"});
-        EXPECT_NE(result.out.find(std::string("(") + kind + ", 2 record(s))"), std::string::npos)
-            << result.out << result.err;
+        EXPECT_NE(Ok({"show", file}).find(std::string("2 point(s), ") + kind), std::string::npos);
+        EXPECT_NE(Ok({"import", file, "-o", file + ".pdb"}).find(std::string("(") + kind + ", 2 record(s))"),
+                  std::string::npos);
     }
-    const ToolResult gpx = RunTool({"show", Out("hike.rlr"), "--output", "gpx"});
-    EXPECT_NE(gpx.out.find("<rtept lat=\"45.3352000\" lon=\"-121.7086000\">"), std::string::npos) << gpx.out;
-    EXPECT_NE(gpx.out.find("<time>2021-08-14T08:30:00Z</time>"), std::string::npos) << gpx.out;
+    const std::string gpx = Ok({"show", Out("hike.rlr"), "--output", "gpx"});
+    EXPECT_NE(gpx.find("<rtept lat=\"45.3352000\" lon=\"-121.7086000\">"), std::string::npos) << gpx;
+    EXPECT_NE(gpx.find("<time>2021-08-14T08:30:00Z</time>"), std::string::npos) << gpx;
 }
 
 // The GPX of a text read through its definition: names, positions,
@@ -207,52 +161,6 @@ TEST_F(ToolTextInput, ShippedDefinitionsReadBackWhatTheyWrite) {
 }
 
 using ToolRecords = ToolTest;
-
-std::vector<std::string> Times(const std::string& gpx) {
-    static const std::regex kTime("<time>([^<]*)</time>");
-    std::vector<std::string> times;
-    for (std::sregex_iterator at(gpx.begin(), gpx.end(), kTime), end; at != end; ++at)
-        times.push_back((*at)[1]);
-    return times;
-}
-
-// Each fraction of a second, with what the record holds and what comes back.
-TEST_F(ToolRecords, MillisecondsSurviveDatabasesAndText) {
-    const struct {
-        const char* written;
-        const char* record;  // the time column of the record and the text
-        const char* read;
-    } cases[] = {
-        {"06:00:00.001", "060000.01", "06:00:00.001"},
-        {"06:00:02.05", "060002.50", "06:00:02.050"},
-        {"06:00:04.999", "060004.999", "06:00:04.999"},
-        {"06:00:06.9996", "060007", "06:00:07"},
-    };
-    std::string gpx = "<gpx xmlns=\"http://www.topografix.com/GPX/1/1\"><trk><name>Frac</name><trkseg>";
-    std::string records, text = "latitude,longitude,elevation_m,time,date,name\r\n";
-    std::vector<std::string> expected;
-    for (const auto& c : cases) {
-        gpx +=
-            std::string("<trkpt lat=\"45.5\" lon=\"7.5\"><time>2021-08-14T") + c.written + "Z</time></trkpt>";
-        records += std::string("45.5000000\t7.5000000\t\t") + c.record + " 14082021\t\t\t\r\n";
-        // The definition's writer puts the date after the time, in its column.
-        text += std::string("45.5000000,7.5000000,,") + c.record + " 14082021,,\r\n";
-        expected.push_back(std::string("2021-08-14T") + c.read + "Z");
-    }
-    WriteFile(Out("frac.gpx"), gpx + "</trkseg></trk></gpx>\n");
-    const std::string track = FormatFile("track.cal");
-    for (const auto& arguments : std::vector<std::vector<std::string>>{
-             {"convert", Out("frac.gpx"), Out("frac.pdb")},
-             {"convert", Out("frac.pdb"), Out("back.gpx")},
-             {"convert", Out("frac.gpx"), Out("frac.csv"), "--output-definition", track},
-             {"convert", Out("frac.csv"), Out("text.gpx"), "-d", track}}) {
-        Expected(0, "", arguments);  // and nothing said
-    }
-    EXPECT_EQ(RecordTexts(Out("frac.pdb")), records);
-    EXPECT_EQ(Times(ReadFile(Out("back.gpx"))), expected);
-    EXPECT_EQ(ReadFile(Out("frac.csv")), text);
-    EXPECT_EQ(Times(ReadFile(Out("text.gpx"))), expected);
-}
 
 // A database holding what no output takes, as another program may write
 // it: latitude, longitude, elevation (feet) and name of each point.
