@@ -1,3 +1,5 @@
+#include "api/tool_api.h"
+#include "state/conversion_state.h"
 #include "support/test_support.h"
 
 #if defined(__GLIBC__) && (__GLIBC__ > 2 || __GLIBC_MINOR__ >= 33)
@@ -26,8 +28,6 @@ TEST_F(FreshState, ResetRestoresTheResetFieldsOnly) {
     ResetConversionState();
     EXPECT_EQ(s.Layout, 1);
     EXPECT_EQ(s.FieldMap, kDefaultFieldMap);
-    EXPECT_EQ((std::vector<int16_t>(s.FieldMap.begin(), s.FieldMap.begin() + 8)),
-              (std::vector<int16_t>{0, 1, 2, 3, 4, 5, 6, -1}));
     EXPECT_EQ(s.Delimited, ',');
     EXPECT_EQ(s.DBKind, 0);
     EXPECT_EQ(s.FieldCount, 7);
@@ -52,6 +52,48 @@ TEST_F(FreshState, SetDatabaseKindTranslatesTheOlderLayoutCodes) {
         EXPECT_EQ(State().DBKind, kind);
         EXPECT_EQ(State().RecordVersion, 2);
     }
+}
+
+// The tool's window on the definition reader. (ReadDefinition and its
+// overrides are run by the tool's own --layout and --columns tests.)
+namespace tool = vezuved::tool;
+
+// Each line alone, with the settings it changes, as the definition reader
+// reports them; a value equal to the default still shows as a change.
+TEST(ToolApi, ExplainingALineReportsTheSettingsItChangesAndLeavesTheStateAlone) {
+    struct Case {
+        const char* line;
+        int keyword;
+        bool hasValue;
+        const char* value;
+        std::vector<std::string> changed;
+    };
+    const Case cases[] = {
+        {"Source = FIXED", tool::kKeySource, true, "FIXED", {"Source"}},
+        {"Delimited = ,",
+         tool::kKeyDelimited,
+         true,
+         ",",
+         {"Source", "Delimited"}},  // a delimiter means delimited text
+        {"Latitude = 0", tool::kKeyLatitude, true, "0", {"FieldMap"}},
+        {"DBType = Track2", tool::kKeyDBType, true, "Track2", {"RecordVersion", "DBKind"}},
+        {"Source = Nonsense", tool::kKeySource, true, "Nonsense", {}},
+        {"Field3 = Height", -1, true, "Height", {"FieldLabel"}},
+        {"Colour = red", -1, true, "red", {}},
+        {"no equals sign", -1, false, "", {}},
+    };
+    State().Layout = kLayoutTab;
+    for (const Case& c : cases) {
+        const tool::LineEffect effect = tool::ExplainDefinitionLine(c.line);
+        EXPECT_EQ(effect.keyword, c.keyword) << c.line;
+        EXPECT_EQ(effect.hasValue, c.hasValue) << c.line;
+        EXPECT_EQ(effect.value, c.value) << c.line;
+        EXPECT_EQ(effect.changed, c.changed) << c.line;
+        EXPECT_EQ(State().Layout, kLayoutTab) << c.line;
+    }
+    EXPECT_EQ(tool::KeywordName(tool::kKeyEleFormat), "EleFormat");
+    EXPECT_EQ(tool::KeywordName(99), "");
+    ResetConversionState();
 }
 
 #if defined(VEZUVED_HEAP_IN_USE)

@@ -29,15 +29,13 @@ struct LongPathCase {
     const char* name;
     int32_t (*call)(const Paths& paths);
     const char* Paths::*argument;  // the one made long
-    // Its last characters: a file read (a copy of the short one) or
-    // written, a folder ("/") or a filter.
+    // A file read (a copy of the short one) or written, a folder ("/") or a filter.
     const char* ending;
     int32_t fitting;  // the result with a 1023-character path
 };
 
-// A path of exactly `length` characters in folder: its folders (made, each
-// name under the system's 255) and then `ending` as the file name, or, for
-// an ending "/", the last folder itself.
+// A path of exactly `length` characters in folder: made folders (names
+// under the system's 255), then `ending`, or for "/" the last folder.
 std::string PathOfLength(const std::string& folder, size_t length, const std::string& ending) {
     const std::string tail = ending == "/" ? "" : "/" + ending;
     std::string path = folder;
@@ -103,8 +101,7 @@ int32_t WriteCsv(const Paths& p) {
     FillPoint(records[0], "1", "2", "", "", "Camp", "Flag", nullptr);
     return RLDBWriteCSV(p.csvOut, p.cal, 0, -1, -1, nullptr, records.data(), 1);
 }
-// The length of the title read ("Long": 4), or the failure, which leaves
-// the host an empty value of length 0.
+// The length of the title read ("Long": 4), or the failure, which leaves an empty value.
 template <bool byKey>
 int32_t CalTitle(const Paths& p) {
     char value[512] = "stale";

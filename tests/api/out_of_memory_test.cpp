@@ -1,8 +1,7 @@
 // Every export that allocates, run with its Nth allocation failing for N =
 // 1, 2, ... until it succeeds: each run must end in the export's failure
-// value (never an exception or a crash), and the sanitizer and valgrind
-// runs prove nothing leaks on the way out. This program replaces operator
-// new so the library's strings and vectors run out as well as its heap.
+// value, never an exception or a crash (the sanitizer runs find leaks).
+// operator new is replaced so strings and vectors run out as well.
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -42,12 +41,8 @@ class OutOfMemory : public FreshState {
 protected:
     TempFolder folder;
 
-    std::string Put(const std::string& name, const std::string& text) { return folder.put(name, text); }
-
-    // Runs call (which must not allocate itself) from a reset state with its
-    // Nth allocation failing, N = 1, 2, ..., until a run makes fewer than N
-    // allocations: that one must succeed; earlier ones may fail or do without
-    // the memory. Returns how many runs failed.
+    // Runs call (which must not allocate itself) until a run makes fewer
+    // than N allocations: that one must succeed. Returns how many failed.
     template <typename Call, typename Failed>
     long Loop(Call&& call, Failed&& failed) {
         long failures = 0;
@@ -67,12 +62,6 @@ protected:
         ADD_FAILURE() << "never ran out of allocations to fail";
         return failures;
     }
-
-    static void Fill(OwnedArray& records) {
-        FillPoint(records[0], "45.5", "-122.25", "100", "143005 24122004", "Home", "House", "Gate, back");
-        FillPoint(records[1], "1", "2", "", "", "Camp", "Flag", nullptr);
-        FillPoint(records[2], "-3", "4", "5", "000001 01012001", "Far", "", "a longer description here");
-    }
 };
 
 // A failed call answers its failure value, nothing else.
@@ -91,18 +80,20 @@ bool NonZeroCode(int32_t result) {
     return result != 0;
 }
 
-// Each call with the test of its failure value; each must fail at least
-// once, but for the lookups, which may do without the memory.
+// Each must fail at least once, but for the lookups, which may do without the memory.
 TEST_F(OutOfMemory, EveryExportFailsCleanlyUntilItSucceeds) {
     OwnedArray records(3);
-    Fill(records);
+    FillPoint(records[0], "45.5", "-122.25", "100", "143005 24122004", "Home", "House", "Gate, back");
+    FillPoint(records[1], "1", "2", "", "", "Camp", "Flag", nullptr);
+    FillPoint(records[2], "-3", "4", "5", "000001 01012001", "Far", "", "a longer description here");
     const std::string pdb = folder.file("r.pdb"), written = folder.file("w.pdb"), text = folder.file("b.csv");
     ASSERT_EQ(RLDBWritePDB(pdb.c_str(), records.data(), 3, 1), 0);
-    const std::string source = Put("trip.csv",
-                                   "45.5,-122.5,100,143005 24122004,Home,House,\"note, with comma\"\r\n"
-                                   "1,2,,,Camp,Flag,\r\n3,4,5,,Far,,plain\r\n");
-    const std::string definition = Put("trip.cal", "FormatTitle=Trip\nFieldCount=7\nExt=.csv\n");
-    const std::string garmin = Put("garmin.cal", "FormatTitle=Lookup\nSource=Garmin\n");
+    const std::string source =
+        folder.put("trip.csv",
+                   "45.5,-122.5,100,143005 24122004,Home,House,\"note, with comma\"\r\n"
+                   "1,2,,,Camp,Flag,\r\n3,4,5,,Far,,plain\r\n");
+    const std::string definition = folder.put("trip.cal", "FormatTitle=Trip\nFieldCount=7\nExt=.csv\n");
+    const std::string garmin = folder.put("garmin.cal", "FormatTitle=Lookup\nSource=Garmin\n");
     const std::string database = folder.file("trip.pdb");
     std::vector<char> out(database.begin(), database.end());
     out.push_back('\0');

@@ -1,8 +1,6 @@
-// A host's threads calling the library at once: four threads, each with its
-// own mix of exports on its own files, for a while; every round must give
-// what the same calls give alone. The mixes leave nothing in the shared
-// conversion state that another mix reads (no Garmin export, no LocFormat
-// or EleFormat lines), so their results do not depend on each other.
+// Four threads, each with its own mix of exports on its own files, for a
+// while: every round must give what the same calls give alone. No mix sets
+// what another reads (no Garmin export, no LocFormat or EleFormat lines).
 #include <atomic>
 #include <chrono>
 #include <functional>

@@ -3,6 +3,7 @@
 // with the skip table, numbered names and questions, and the failures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -56,7 +57,7 @@ TEST_F(CopyFromDeviceTest, DatabaseTimesDecide) {
         if (row.pcOffset != -1000) WritePc("Home.rlp", "pc text\r\n", kBaseTime + row.pcOffset);
         EXPECT_EQ(0, FromDevice(0, nullptr, row.options));
         EXPECT_EQ(row.message ? row.message + Pc("Home.rlp") + "\n" : Getting("Home.rlp"), out_);
-        EXPECT_EQ(row.message != nullptr, ReadFile(Pc("Home.rlp")) == "pc text\r\n");
+        EXPECT_EQ(row.message != nullptr, ReadFileText(Pc("Home.rlp")) == "pc text\r\n");
         if (!row.message) {
             EXPECT_EQ(kBaseTime, TimeOf(Pc("Home.rlp")));
         }
@@ -98,17 +99,19 @@ TEST_F(CopyFromDeviceTest, PlainFileFromDeviceSkipTable) {
         {0, optUpdate, devUpToDate, "File is up to date: "},
         {0, optNoReplace, devUpToDate, "File is up to date: "},
         {+1, 0, devReplaced, "Copying from Device: "},
+        {+1, optAlways, devReplaced, "Copying from Device: "},
         {+1, optUpdate, devDestNewer, "File is newer on PC: "},
         {+1, optNoReplace, devDestNewer, "File is newer on PC: "},
     };
     WriteDevice("flag.rli", "device icon");
+    const std::string pcIcon = "pc icon, longer than the device's";  // replaced whole, no tail
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.pcOffset << " " << row.options);
-        WritePc("flag.rli", "pc icon", kBaseTime + row.pcOffset);
+        WritePc("flag.rli", pcIcon, kBaseTime + row.pcOffset);
         EXPECT_EQ(row.result, FromDevice(9, nullptr, row.options));
         EXPECT_EQ(row.message != nullptr ? row.message + Pc("flag.rli") + "\n" : std::string(), out_);
         const bool copied = row.result == devReplaced;
-        EXPECT_EQ(copied ? "device icon" : "pc icon", ReadFile(Pc("flag.rli")));
+        EXPECT_EQ(copied ? "device icon" : pcIcon, ReadFileText(Pc("flag.rli")));
         EXPECT_EQ(copied ? kBaseTime : kBaseTime + row.pcOffset, TimeOf(Pc("flag.rli")));
     }
     EXPECT_TRUE(FileExists(DeviceFile("flag.rli")));  // the copy back never deletes its source
@@ -119,13 +122,13 @@ TEST_F(CopyFromDeviceTest, PlainFilesKeepBothAndAsk) {
     WritePc("flag.rli", "pc icon", kBaseTime - 5);
     EXPECT_EQ(0, FromDevice(9, "", optAlways | optKeepBoth));
     EXPECT_EQ("Copying from Device: " + Pc("flag_01.rli") + "\n", out_);
-    EXPECT_EQ("pc icon", ReadFile(Pc("flag.rli")));
-    EXPECT_EQ("device icon", ReadFile(Pc("flag_01.rli")));
+    EXPECT_EQ("pc icon", ReadFileText(Pc("flag.rli")));
+    EXPECT_EQ("device icon", ReadFileText(Pc("flag_01.rli")));
     // Numbered PC names of files without an extension use "rlp".
     WriteDevice("notes", "device");
     WritePc("notes", "pc", kBaseTime - 5);
     EXPECT_EQ(0, FromDevice(10, "notes", optAlways | optKeepBoth));
-    EXPECT_EQ("device", ReadFile(Pc("notes_01.rlp")));
+    EXPECT_EQ("device", ReadFileText(Pc("notes_01.rlp")));
 
     for (const auto& [answer, result] : {std::pair{-1, devCancelled}, {1, devUpToDate}, {0, devReplaced}}) {
         WritePc("flag.rli", "pc icon", kBaseTime - 5);
@@ -135,7 +138,7 @@ TEST_F(CopyFromDeviceTest, PlainFilesKeepBothAndAsk) {
         ASSERT_EQ(1u, Log().asks.size());
         EXPECT_EQ(Pc("flag.rli"), Log().asks[0].name);
         EXPECT_EQ(devDestOlder, Log().asks[0].status);
-        EXPECT_EQ(answer == 0 ? "device icon" : "pc icon", ReadFile(Pc("flag.rli")));
+        EXPECT_EQ(answer == 0 ? "device icon" : "pc icon", ReadFileText(Pc("flag.rli")));
     }
 }
 
@@ -144,8 +147,8 @@ TEST_F(CopyFromDeviceTest, MapsBringTheirCompanionAndFoldersAreRefused) {
     WriteDevice("Topo.jpg", "image");
     std::filesystem::create_directories(DeviceFile("Dir.rlm"));
     EXPECT_EQ(0, FromDevice(8, nullptr));
-    EXPECT_EQ("image", ReadFile(Pc("Topo.jpg")));
-    EXPECT_EQ("map", ReadFile(Pc("Topo_jpg.rlm")));
+    EXPECT_EQ("image", ReadFileText(Pc("Topo.jpg")));
+    EXPECT_EQ("map", ReadFileText(Pc("Topo_jpg.rlm")));
     EXPECT_NE(std::string::npos, out_.find("Device folder not copied: \\My Documents\\Roverlog\\Dir.rlm\n"));
     EXPECT_NE(std::string::npos, out_.find("Copying from Device: " + Pc("Topo.jpg") + "\n"));
 }
@@ -191,14 +194,39 @@ TEST_F(CopyFromDeviceTest, FailureMessages) {
         EXPECT_EQ(row.message, out_);
         EXPECT_FALSE(FileExists(Pc("Home.rlp")));
     }
-    // A PC file that cannot be created (a folder of that name) is found
-    // before anything is copied, and is a failure.
+    // A PC file that cannot be created (a folder of that name) fails before any copy.
     std::filesystem::create_directories(Pc("Home.rlp"));
     EXPECT_EQ(-1, FromDevice(0, nullptr, optAlways));
     EXPECT_EQ("Getting from device: " + Pc("Home.rlp") +
                   "\nUnable to open host/destination file: " + Pc("Home.rlp") + "\n",
               out_);
     EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(PcFolder()), {}));  // no temporary file
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    for (size_t start = 0, end; start < text.size(); start = end + 2) {
+        end = std::min(text.find("\r\n", start), text.size());
+        lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+}
+
+// Points, a route and a track to the handheld and back: the same points
+// come home (points in the device's longitude order).
+TEST_F(CopyFromDeviceTest, PointsRouteAndTrackComeBackUnchanged) {
+    // The files sent, and Places.rlp as it comes back, in device/data/round-trip.
+    const auto data = [](const std::string& name) { return TestData("device/data/round-trip/" + name); };
+    for (const char* file : {"Places.rlp", "Loop.rlr", "Walk.rlt"}) WritePc(file, data(file));
+    ASSERT_EQ(0, ToDevice(PcFolder(), optMove)) << out_;
+    // Older and longer PC files are replaced whole, with no old tail.
+    for (const char* file : {"Places.rlp", "Loop.rlr", "Walk.rlt"})
+        WritePc(file, std::string(5000, 'o'), kBaseTime - 1);
+    ASSERT_EQ(0, FromDevice(-1, nullptr)) << out_;
+    // In longitude order; a record's text keeps no separators: the comma inside quotes comes back a space.
+    EXPECT_EQ(Lines(data("Places-back.rlp")), Lines(ReadFileText(Pc("Places.rlp"))));
+    EXPECT_EQ(Lines(data("Loop.rlr")), Lines(ReadFileText(Pc("Loop.rlr"))));
+    EXPECT_EQ(Lines(data("Walk.rlt")), Lines(ReadFileText(Pc("Walk.rlt"))));
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
 // The command line's device commands run as processes against an emulated
 // handheld: push, list, pull, the question before replacing and the exit
 // statuses; the separate inspector shows what they left on the handheld.
-#include <gtest/gtest.h>
-
+// (The tests need a POSIX shell: timeout, quoting, redirection.)
 #if !defined(_WIN32)
+
+#include <gtest/gtest.h>
 #include <sys/wait.h>
-#endif
 
 #include <cstdlib>
 #include <string>
@@ -17,109 +17,85 @@ using namespace devtest;
 namespace {
 
 struct ToolRun {
-  int status = -1;
-  std::string out, err;
-  bool Err(const std::string &text) const {
-    return err.find(text) != std::string::npos;
-  }
+    int status = -1;
+    std::string out, err;
+    bool Err(const std::string& text) const { return err.find(text) != std::string::npos; }
 };
 
 class DeviceCliTest : public SyncTest {
 protected:
-  void SetUp() override {
-#if defined(_WIN32)
-    GTEST_SKIP() << "the device commands' process tests need a POSIX shell "
-                    "(timeout, quoting, redirection)";
-#endif
-    tool_ = BuildFolder() + "/cli/vezuved";
-    if (!FileExists(tool_))
-      GTEST_SKIP() << "the vezuved tool was not built";
-    WritePc("Home.rlp", "45.5,-122.6,,,Home,,\r\n45.6,-122.7,,,Cabin,,\r\n");
-  }
+    void SetUp() override {
+        tool_ = BuildFolder() + "/cli/vezuved";
+        if (!FileExists(tool_)) GTEST_SKIP() << "the vezuved tool was not built";
+        WritePc("Home.rlp", "45.5,-122.6,,,Home,,\r\n45.6,-122.7,,,Cabin,,\r\n");
+    }
 
-  // stdin: what the tool reads; by default a file holding input. A
-  // time limit turns a hang into a failed run.
-  ToolRun Run(const std::string &arguments,
-              const std::string &input = std::string(),
-              std::string redirect = "") {
-    return RunProgram(tool_, arguments + " --device '" + root_.Path() + "'",
-                      input, redirect);
-  }
-  ToolRun RunProgram(const std::string &program, const std::string &arguments,
-                     const std::string &input = std::string(),
-                     std::string redirect = "") {
-    WriteFile(scratch_.Join("in"), input);
-    if (redirect.empty())
-      redirect = "< '" + scratch_.Join("in") + "'";
-    const std::string command = "timeout 20 '" + program + "' " + arguments +
-                                " " + redirect + " > '" + scratch_.Join("out") +
-                                "' 2> '" + scratch_.Join("err") + "'";
-    ToolRun run;
-    const int raw = std::system(command.c_str());
-#if defined(_WIN32)
-    run.status = raw; // the exit code itself
-#else
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-#endif
-    run.out = ReadFile(scratch_.Join("out"));
-    run.err = ReadFile(scratch_.Join("err"));
-    return run;
-  }
-  std::string Home() const { return " '" + Pc("Home.rlp") + "'"; }
+    // The tool on the emulated handheld unless another program is named;
+    // stdin: a file holding input by default; a time limit turns a hang into a failure.
+    ToolRun Run(std::string arguments,
+                const std::string& input = std::string(),
+                std::string redirect = "",
+                std::string program = "") {
+        if (program.empty()) program = tool_, arguments += " --device '" + root_.Path() + "'";
+        WriteFileBytes(scratch_.Join("in"), input);
+        if (redirect.empty()) redirect = "< '" + scratch_.Join("in") + "'";
+        const std::string command = "timeout 20 '" + program + "' " + arguments + " " + redirect + " > '" +
+                                    scratch_.Join("out") + "' 2> '" + scratch_.Join("err") + "'";
+        ToolRun run;
+        const int raw = std::system(command.c_str());
+        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        run.out = ReadFileText(scratch_.Join("out"));
+        run.err = ReadFileText(scratch_.Join("err"));
+        return run;
+    }
 
-  std::string tool_;
-  devtest::TempFolder scratch_;
+    std::string tool_;
+    devtest::TempFolder scratch_;
 };
 
 // In order, each on what the ones before left.
 TEST_F(DeviceCliTest, CommandsAnswerWithTheirStatusAndMessages) {
-  const std::string push = "device push", home = Home();
-  const struct {
-    std::string arguments, input;
-    int status;
-    std::string said; // on standard error
-  } rows[] = {
-      {push + home, "", 0,
-       "Copying to Device: Home\nHome: started\nHome: done\n"},
-      {push + " --update" + home, "", 0, "Database is up to date: Home\n"},
-      {push + " --update" + home, "", 0, "left alone, up to date"},
-      {push + " --ask" + home, "s\n", 0, "Home exists.\n  copying:  "},
-      {push + " --ask" + home, "s\n", 0,
-       "Replace it? [r]eplace, [s]kip, [c]ancel: "},
-      {push + " --ask" + home, "c\n", 1, "cancelled"},
-      {push + " --ask" + home, "r\n", 0, "Copying to Device: Home\n"},
-      {push + " --device-folder '\\Nowhere'" + home, "", 1,
-       "no database volume there (use --create)"},
-      {push + " '" + Pc("missing.rlp") + "'", "", 1,
-       "the PC path does not exist"},
-      {"device pull --kind everything", "", 2, ""},
-      {"device pull --kind points '" + Pc("back") + "'", "", 0, "Home: done\n"},
-      {push + " --device-folder '\\Made' --create" + home, "", 0, ""},
-      // The inspector is a program of its own: the tool ships no emulator code.
-      {"device inspect '" + root_.Path() + "'", "", 2, ""},
-  };
-  for (const auto &row : rows) {
-    const ToolRun run = Run(row.arguments, row.input);
-    EXPECT_EQ(row.status, run.status) << row.arguments << run.err;
-    EXPECT_EQ("", run.out); // the library's lines are no document
-    EXPECT_TRUE(run.Err(row.said)) << row.said << " in: " << run.err;
-  }
-  // Plain progress lines off a terminal, and nothing else.
-  EXPECT_EQ("Copying to Device: Home\nHome: started\nHome: done\n",
-            Run(push + home).err);
-  // Standard input closed: --ask refuses at once instead of reading whatever
-  // descriptor comes next.
-  EXPECT_TRUE(Run(push + " --ask" + home, "", "<&-")
-                  .Err("--ask needs a standard input"));
-  EXPECT_TRUE(FileExists(Pc("back/Home.rlp")));
-  EXPECT_TRUE(FileExists(root_.Join("Made/RoverlogDBV.cdb")));
-  ToolRun run = Run("device list '" + PcFolder() + "'");
-  EXPECT_NE(std::string::npos, run.out.find("Identical\n"))
-      << run.err; // as the listing tests pin it
-  run = RunProgram(BuildFolder() + "/emulator/vezuved-device-inspect",
-                   "'" + root_.Path() + "'");
-  EXPECT_EQ(0, run.status) << run.err;
-  EXPECT_NE(std::string::npos, run.out.find("database \"Home\"")) << run.out;
+    const std::string push = "device push", home = " '" + Pc("Home.rlp") + "'";
+    const struct {
+        std::string arguments, input;
+        int status;
+        std::string said;  // on standard error
+    } rows[] = {
+        {push + home, "", 0, "Copying to Device: Home\nHome: started\nHome: done\n"},
+        {push + " --update" + home, "", 0, "Database is up to date: Home\n"},
+        {push + " --update" + home, "", 0, "left alone, up to date"},
+        {push + " --ask" + home, "s\n", 0, "Home exists.\n  copying:  "},
+        {push + " --ask" + home, "s\n", 0, "Replace it? [r]eplace, [s]kip, [c]ancel: "},
+        {push + " --ask" + home, "c\n", 1, "cancelled"},
+        {push + " --ask" + home, "r\n", 0, "Copying to Device: Home\n"},
+        {push + " --device-folder '\\Nowhere'" + home, "", 1, "no database volume there (use --create)"},
+        {push + " '" + Pc("missing.rlp") + "'", "", 1, "the PC path does not exist"},
+        {"device pull --kind everything", "", 2, ""},
+        {"device pull --kind points '" + Pc("back") + "'", "", 0, "Home: done\n"},
+        {push + " --device-folder '\\Made' --create" + home, "", 0, ""},
+        // The inspector is a program of its own: the tool ships no emulator code.
+        {"device inspect '" + root_.Path() + "'", "", 2, ""},
+    };
+    for (const auto& row : rows) {
+        const ToolRun run = Run(row.arguments, row.input);
+        EXPECT_EQ(row.status, run.status) << row.arguments << run.err;
+        EXPECT_EQ("", run.out);  // the library's lines are no document
+        EXPECT_TRUE(run.Err(row.said)) << row.said << " in: " << run.err;
+    }
+    // Plain progress lines off a terminal, and nothing else.
+    EXPECT_EQ("Copying to Device: Home\nHome: started\nHome: done\n", Run(push + home).err);
+    // Standard input closed: --ask refuses at once instead of reading whatever
+    // descriptor comes next.
+    EXPECT_TRUE(Run(push + " --ask" + home, "", "<&-").Err("--ask needs a standard input"));
+    EXPECT_TRUE(FileExists(Pc("back/Home.rlp")));
+    EXPECT_TRUE(FileExists(root_.Join("Made/RoverlogDBV.cdb")));
+    ToolRun run = Run("device list '" + PcFolder() + "'");
+    EXPECT_NE(std::string::npos, run.out.find("Identical\n")) << run.err;  // as the listing tests pin it
+    run = Run("'" + root_.Path() + "'", "", "", BuildFolder() + "/emulator/vezuved-device-inspect");
+    EXPECT_EQ(0, run.status) << run.err;
+    EXPECT_NE(std::string::npos, run.out.find("database \"Home\"")) << run.out;
 }
 
-} // namespace
+}  // namespace
+
+#endif  // !_WIN32

@@ -5,7 +5,6 @@
 #endif
 
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 
 #include "device/device_text.h"
@@ -91,14 +90,6 @@ private:
     CEGUID guid_{};
 };
 
-void SetModified(CEGUID* guid, CEOID oid, uint64_t time) {
-    CEDBASEINFO info;
-    std::memset(&info, 0, sizeof info);
-    info.dwFlags = CEDB_VALIDMODTIME;
-    info.ftLastModified = MakeFileTime(time);
-    ASSERT_TRUE(RemoteApi().CeSetDatabaseInfoEx(guid, oid, &info));
-}
-
 const DWORD kAllTypes[] = {kTypePoints, kTypeTrack | 1u, kTypeTrack};
 
 }  // namespace
@@ -112,13 +103,6 @@ std::vector<int32_t> Stages() {
     std::vector<int32_t> stages;
     for (const ProgressCall& call : Log().progress) stages.push_back(call.stage);
     return stages;
-}
-
-std::string LocalDate(uint64_t time) {
-    const FILETIME when = MakeFileTime(time);
-    WCHAR text[kFileDateTextSize];
-    FileDateText(&when, text);
-    return NarrowedText(text);
 }
 
 std::vector<std::string> DeviceDatabaseView::Names() const {
@@ -159,12 +143,12 @@ uint64_t SyncTest::TimeOf(const std::string& path) {
 }
 
 void SyncTest::WritePc(const std::string& name, const std::string& bytes, uint64_t time) {
-    WriteFile(Pc(name), bytes);
+    WriteFileBytes(Pc(name), bytes);
     SetTime(Pc(name), time);
 }
 
 void SyncTest::WriteDevice(const std::string& name, const std::string& bytes, uint64_t time) {
-    WriteFile(DeviceFile(name), bytes);
+    WriteFileBytes(DeviceFile(name), bytes);
     SetTime(DeviceFile(name), time);
 }
 
@@ -178,8 +162,7 @@ std::vector<DeviceDatabaseView> SyncTest::Databases() {
         if (search == nullptr || search == INVALID_HANDLE_VALUE) continue;
         for (CEOID oid = RemoteApi().CeFindNextDatabaseEx(search, guid); oid != 0;
              oid = RemoteApi().CeFindNextDatabaseEx(search, guid)) {
-            CEOIDINFO info;
-            std::memset(&info, 0, sizeof info);
+            CEOIDINFO info{};
             info.wObjType = OBJTYPE_DATABASE;
             if (!RemoteApi().CeOidGetInfoEx(guid, oid, &info)) continue;
             DeviceDatabaseView view;
@@ -237,8 +220,7 @@ void SyncTest::CreateDeviceDatabases(const std::vector<std::string>& names, uint
     Connection connection;
     ASSERT_TRUE(connection.Mount(OPEN_ALWAYS));
     for (const std::string& name : names) {
-        CEDBASEINFO info;
-        std::memset(&info, 0, sizeof info);
+        CEDBASEINFO info{};
         info.dwFlags = CEDB_VALIDNAME | CEDB_VALIDTYPE | CEDB_VALIDSORTSPEC;
         WidenText(info.szDbaseName, name.c_str(), 31);
         info.dwDbaseType = kTypePoints;
@@ -247,7 +229,9 @@ void SyncTest::CreateDeviceDatabases(const std::vector<std::string>& names, uint
         info.rgSortSpecs[1].propid = kPropName;
         const CEOID oid = RemoteApi().CeCreateDatabaseEx(connection.Guid(), &info);
         ASSERT_NE(0u, oid) << name;
-        SetModified(connection.Guid(), oid, time);
+        info.dwFlags = CEDB_VALIDMODTIME;
+        info.ftLastModified = MakeFileTime(time);
+        ASSERT_TRUE(RemoteApi().CeSetDatabaseInfoEx(connection.Guid(), oid, &info));
     }
 }
 
@@ -258,31 +242,26 @@ void SyncTest::Push(const std::string& file, const std::string& bytes, uint64_t 
     Log() = CallbackLog();
 }
 
-int32_t SyncTest::ToDevice(const std::string& pcPath, uint32_t options, int16_t kind) {
+template <typename Call>
+int32_t SyncTest::Run(Call call) {
     int32_t result = 0;
-    out_ = Captured(
-        [&] {
-            result = RLDBCECopyToDevice(pcPath.c_str(), nullptr, options, nullptr, kind, -1, -1, nullptr);
-        },
-        &causes_);
+    out_ = Captured([&] { result = call(); }, &causes_);
     return result;
+}
+
+int32_t SyncTest::ToDevice(const std::string& pcPath, uint32_t options, int16_t kind) {
+    return Run(
+        [&] { return RLDBCECopyToDevice(pcPath.c_str(), nullptr, options, nullptr, kind, -1, -1, nullptr); });
 }
 
 int32_t SyncTest::FromDevice(int16_t kind, const char* filter, uint32_t options) {
-    int32_t result = 0;
-    out_ = Captured(
-        [&] {
-            result =
-                RLDBCECopyFromDevice(nullptr, filter, PcFolder().c_str(), options, nullptr, kind, 0, 0, 0, 0);
-        },
-        &causes_);
-    return result;
+    return Run([&] {
+        return RLDBCECopyFromDevice(nullptr, filter, PcFolder().c_str(), options, nullptr, kind, 0, 0, 0, 0);
+    });
 }
 
 int32_t SyncTest::Enum() {
-    int32_t result = 0;
-    out_ = Captured([&] { result = RLDBCEEnum(PcFolder().c_str(), nullptr, 0, 0); }, &causes_);
-    return result;
+    return Run([&] { return RLDBCEEnum(PcFolder().c_str(), nullptr, 0, 0); });
 }
 
 }  // namespace devtest

@@ -1,8 +1,6 @@
-// Helpers shared by the device tests: temporary folders with the library's
-// PC separator, environment settings undone at scope end, UTF-16 literals,
-// the emulator's location, and a fixture with a fresh emulated handheld and
-// PC folder per test, the host callbacks recorded, and helpers that look at
-// the device through the remote API.
+// Helpers shared by the device tests: a fresh emulated handheld and PC
+// folder per test, the host callbacks recorded, the device seen through the
+// remote API.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -22,8 +20,6 @@ using namespace vezuved;
 namespace devtest {
 
 using ::FileExists;
-inline std::string ReadFile(const std::string& path) { return ReadFileText(path); }
-inline void WriteFile(const std::string& path, const std::string& bytes) { WriteFileBytes(path, bytes); }
 inline WideString W(const char* text) { return WidenedText(text); }
 
 // A fresh temporary folder; Join uses the separator the library joins PC
@@ -36,13 +32,9 @@ public:
 #else
     std::string Join(const std::string& name) const { return path() + "/" + name; }
 #endif
-    WideString Wide(const std::string& name = std::string()) const {
-        return W((name.empty() ? path() : Join(name)).c_str());
-    }
 };
 
-// Sets (or, with a null value, removes) an environment variable until the
-// object goes, then restores what was there.
+// Sets (null: removes) an environment variable until the object goes.
 class ScopedEnv {
 public:
     ScopedEnv(const char* name, const char* value);
@@ -94,8 +86,7 @@ struct CallbackLog {
     int32_t cancelAfterCalls = -1;  // answer -1 from this many reports on
 };
 CallbackLog& Log();
-std::vector<int32_t> Stages();         // the stages reported, in order
-std::string LocalDate(uint64_t time);  // FileDateText narrowed
+std::vector<int32_t> Stages();  // the stages reported, in order
 
 struct DeviceRecord {
     std::string text, name;  // name: property 3 of points
@@ -110,8 +101,7 @@ struct DeviceDatabaseView {
     std::vector<std::string> Names() const;
 };
 
-// Runs body with the library's messages captured; returns what it printed
-// on standard output and keeps its debugger lines in causes.
+// What body made the library print; its debugger lines go to causes.
 template <typename Body>
 std::string Captured(Body body, std::string* causes = nullptr) {
     CapturedDiagnostics said;
@@ -147,11 +137,12 @@ protected:
     // Puts a PC file on the device as a database (the PC file goes) and clears the log.
     void Push(const std::string& file, const std::string& bytes, uint64_t time = kBaseTime);
 
-    // The exports with their output captured into out_, their debugger
-    // lines into causes_.
+    // The exports with their output in out_, their debugger lines in causes_.
     int32_t ToDevice(const std::string& pcPath, uint32_t options = 0, int16_t kind = -1);
     int32_t FromDevice(int16_t kind, const char* filter, uint32_t options = 0);
     int32_t Enum();
+    template <typename Call>
+    int32_t Run(Call call);
 
     TempFolder pc_;
     std::string out_;

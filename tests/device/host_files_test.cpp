@@ -1,7 +1,7 @@
 // The PC side of the device operations: dates, the host file layer's
-// case-blind wildcards, and the callbacks' session pointer and narrowed
-// names. (Opening, reading, writing, times to the 100 ns and replacing
-// files are exercised by every copy: the skip tables differ by one unit.)
+// case-blind wildcards, the callbacks' session pointer and narrowed names,
+// and the kinds of PC files. (Opening, reading, writing, times to the 100 ns
+// and replacing files are exercised by every copy.)
 #include <gtest/gtest.h>
 
 #include <time.h>
@@ -12,9 +12,11 @@
 #include <vector>
 
 #include "device/device_callbacks.h"
+#include "device/device_volume.h"
 #include "device/file_dates.h"
 #include "device/host_files.h"
 #include "device_test_support.h"
+#include "state/device_state.h"
 #include "vezuved/vezuved.h"
 
 using namespace vezuved;
@@ -74,7 +76,7 @@ class HostFiles : public testing::Test {
 protected:
     HostFindData Found(const std::string& pattern) {
         HostFindData found{};
-        HostSearch search(HostFindFirstFile(dir.Wide(pattern).c_str(), &found));
+        HostSearch search(HostFindFirstFile(devtest::W(dir.Join(pattern).c_str()).c_str(), &found));
         EXPECT_TRUE(search) << pattern;
         return found;
     }
@@ -82,7 +84,7 @@ protected:
     Strings FindNames(const std::string& pattern) {
         Strings names;
         HostFindData found;
-        HostSearch search(HostFindFirstFile(dir.Wide(pattern).c_str(), &found));
+        HostSearch search(HostFindFirstFile(devtest::W(dir.Join(pattern).c_str()).c_str(), &found));
         for (bool more = bool(search); more; more = HostFindNextFile(search.Get(), &found))
             if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
                 names.push_back(NarrowedText(found.cFileName));
@@ -94,8 +96,8 @@ protected:
 
 TEST_F(HostFiles, WildcardsAndCase) {
     for (const char* name : {"Home.RLP", "lake.rlt", "noext", "a.b.c", "Topo_jpg.rlm"})
-        devtest::WriteFile(dir.Join(name), name);
-    ASSERT_TRUE(PlatformCreateDirectory(dir.Wide("Sub.rlp").c_str()));
+        WriteFileBytes(dir.Join(name), name);
+    ASSERT_TRUE(PlatformCreateDirectory(devtest::W(dir.Join("Sub.rlp").c_str()).c_str()));
     const Strings all = {"Home.RLP", "Topo_jpg.rlm", "a.b.c", "lake.rlt", "noext"};
     const std::pair<const char*, Strings> cases[] = {
         {"*.*", all},
@@ -107,42 +109,57 @@ TEST_F(HostFiles, WildcardsAndCase) {
     };
     for (const auto& [pattern, expected] : cases) EXPECT_EQ(expected, FindNames(pattern)) << pattern;
     // Names with high bytes are widened byte by byte.
-    devtest::WriteFile(dir.Join("caf\xE9.rli"), "icon");
+    WriteFileBytes(dir.Join("caf\xE9.rli"), "icon");
     EXPECT_EQ(0x00E9u, static_cast<unsigned>(Found("caf*.rli").cFileName[3]));
 }
 
-// The ask callback's names and dates are checked by the copy tests.
-struct Seen {
-    int calls = 0;
-    int32_t stage = 0;
-    std::string name;
-};
-
-int32_t VEZUVED_CALL OnProgress(int32_t stage, int32_t, int32_t, const char* name, void* session) {
-    auto* seen = static_cast<Seen*>(session);
-    ++seen->calls;
-    seen->stage = stage;
-    seen->name = name;
+// The name a progress callback gets is narrowed and cut. (Session pointers,
+// answers and the ask callback are checked through the copies.)
+int32_t VEZUVED_CALL OnProgress(int32_t, int32_t, int32_t, const char* name, void* session) {
+    *static_cast<std::string*>(session) = name;
     return 7;
 }
 
-TEST(Callbacks, SessionPointerAndNamesNarrowedAndCut) {
-    Seen seen;
+TEST(Callbacks, NamesNarrowedAndCut) {
+    std::string seen;
     RLSetSessionPtr(&seen);
     RLSetProgressCallback(OnProgress);
     WideString longName(600, static_cast<WCHAR>('n'));
     longName[0] = 0x00E9;
     longName[1] = 0x20AC;
     EXPECT_EQ(7, ReportDeviceProgress(1, 10, 20, longName.c_str()));
-    EXPECT_EQ(1, seen.calls);
-    EXPECT_EQ(1, seen.stage);
-    ASSERT_EQ(520u, seen.name.size());
-    EXPECT_EQ("\xE9\xAC", seen.name.substr(0, 2));
+    ASSERT_EQ(520u, seen.size());
+    EXPECT_EQ("\xE9\xAC", seen.substr(0, 2));
     RLSetProgressCallback(nullptr);
     RLSetSessionPtr(nullptr);
-    EXPECT_EQ(0, ReportDeviceProgress(0, 0, 0, nullptr));
-    uint32_t options = 0;
-    EXPECT_EQ(0, AskDeviceReplace(nullptr, 0, nullptr, nullptr, &options));  // no callback: replace
+    EXPECT_EQ(0, ReportDeviceProgress(0, 0, 0, nullptr));  // no callback: go on
+}
+
+// PC files classified by extension and forced kind.
+TEST(DeviceKindsTest, ClassifyExtension) {
+    struct {
+        int32_t forced;
+        const char* ext;
+        int32_t known;
+        DWORD type, flag;
+    } const rows[] = {
+        {-1, ".rlr", 1, kTypeTrack, 1},     {-1, ".RLT", 1, kTypeTrack, 0},  {-1, ".rlp", 1, kTypePoints, 0},
+        {-1, ".Csv", 1, kTypePoints, 0},    {-1, ".rlm", 1, kTypeMaps, 0},   {-1, ".rli", 1, kTypeIcons, 0},
+        {-1, ".prc", 1, kTypeResources, 0}, {-1, ".txt", 0, kTypePoints, 0}, {0, ".txt", 1, kTypePoints, 0},
+        {0, ".rlt", 1, kTypeTrack, 0},      {0, ".rlr", 1, kTypeTrack, 1},   {2, ".rlp", 1, kTypeTrack, 1},
+        {1, ".rli", 1, kTypeTrack, 0},      {8, ".txt", 1, kTypeMaps, 0},    {9, ".txt", 1, kTypeIcons, 0},
+        {10, ".txt", 1, kTypeResources, 0}, {8, ".rlp", 1, kTypePoints, 0},  {5, ".txt", 0, kTypePoints, 0},
+        {-1, nullptr, 0, kTypePoints, 0},
+    };
+    for (const auto& row : rows) {
+        DeviceSettings().forcedKind = row.forced;
+        DWORD type = 1, flag = 7;
+        EXPECT_EQ(row.known, ClassifyExtension(row.ext ? W(row.ext).c_str() : nullptr, &type, &flag))
+            << row.forced << row.ext;
+        EXPECT_EQ(row.type, type) << row.forced << row.ext;
+        EXPECT_EQ(row.flag, flag) << row.forced << row.ext;
+    }
+    DeviceSettings().forcedKind = -1;
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
 // Every export that writes a PC file, run with its Nth file call of one kind
 // failing, N = 1, 2, ... until the run makes fewer calls than N: each run
 // either succeeds with the complete new file or fails with the previous file
-// as it was, no temporary beside it and a cause naming the file that failed. The
-// allocation loop of tests/api is the model; the seam is platform/io_faults.h,
-// which reaches the POSIX file calls.
+// as it was, no temporary beside it and a cause naming the file that failed.
 #if defined(VEZUVED_IO_FAULTS) && !defined(_WIN32)
 
 #include <sys/stat.h>
@@ -76,8 +74,7 @@ protected:
         return result;
     }
     static std::optional<std::string> Contents(const std::string& path) {
-        if (!FileExists(path)) return std::nullopt;
-        return ReadFile(path);
+        return FileExists(path) ? std::optional<std::string>(ReadFileText(path)) : std::nullopt;
     }
     // A database carries the moment it was made: a complete one is known
     // by its size and by not being the previous file.
@@ -187,11 +184,10 @@ TEST_F(IoFaultLoop, EveryExportThatWritesKeepsThePreviousFile) {
          Pc("b.csv"),
          [&] { Put("trip.cal", kDefinition), Put("b.csv", "old"); },
          [&] {
-             const auto write = [&] {
+             return Quiet([&] {
                  return RLDBWriteCSV(
                      Pc("b.csv").c_str(), definition.c_str(), 0, -1, -1, nullptr, records.data(), 2);
-             };
-             return Quiet(write);
+             });
          },
          Zero,
          kReplaced},
@@ -234,7 +230,9 @@ TEST_F(IoFaultLoop, EveryExportThatWritesKeepsThePreviousFile) {
          kMoved,
          false,
          true,
-         [&] { return FileExists(DeviceFile("pin.rli")) && ReadFile(DeviceFile("pin.rli")).size() == 3000; }},
+         [&] {
+             return FileExists(DeviceFile("pin.rli")) && ReadFileText(DeviceFile("pin.rli")).size() == 3000;
+         }},
     };
     for (const Scenario& scenario : scenarios) Loop(scenario);
 }

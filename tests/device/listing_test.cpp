@@ -6,6 +6,7 @@
 #include <string>
 
 #include "device/device_listing.h"
+#include "device/sync_list.h"
 #include "device/transfer_rules.h"
 #include "device_test_support.h"
 #include "state/device_state.h"
@@ -41,21 +42,21 @@ TEST_F(ListingTest, ReportAndSyncFile) {
               out_);
     EXPECT_EQ(Pc("Home.rlp") + "\tHome\r\n" + "\tAVeryLongDatabaseNameOf29Chars\r\n" + Pc("Hike.rlr") +
                   "\tHike\r\n" + Pc("Walk.rlt") + "\tWalk\r\n" + Pc("Lake.rlt") + "\t\r\n",
-              ReadFile(Pc("RLDBSync.inf")));
+              ReadFileText(Pc("RLDBSync.inf")));
 }
 
 TEST_F(ListingTest, EmptySidesAndNoVolume) {
     EXPECT_EQ(0, Enum());
     EXPECT_EQ(kHeader + kNoDatabases + kPcOnly + "none\n", out_);
     EXPECT_TRUE(FileExists(Pc("RLDBSync.inf")));
-    EXPECT_EQ("", ReadFile(Pc("RLDBSync.inf")));
+    EXPECT_EQ("", ReadFileText(Pc("RLDBSync.inf")));
     // Without a volume the PC side is still listed.
     WritePc("Lake.rlt", "x");
     ScopedEnv fault("VEZUVED_DEVICE_FAULTS", "CeMountDBVol");
     EXPECT_EQ(0, Enum());
     EXPECT_EQ(kHeader + "Can't mount Database Volume: " + kVolumePath + kPcOnly + Pc("Lake.rlt") + "\n",
               out_);
-    EXPECT_EQ(Pc("Lake.rlt") + "\t\r\n", ReadFile(Pc("RLDBSync.inf")));
+    EXPECT_EQ(Pc("Lake.rlt") + "\t\r\n", ReadFileText(Pc("RLDBSync.inf")));
 }
 
 TEST_F(ListingTest, FailuresAndForcedKind) {
@@ -84,6 +85,17 @@ TEST_F(ListingTest, FailuresAndForcedKind) {
     DeviceSettings().forcedKind = 0;
     EXPECT_EQ(0, Enum());
     EXPECT_NE(std::string::npos, out_.find(Pc("notes.txt") + "\n"));
+}
+
+TEST_F(ListingTest, APairFoundByPathKeepsItsDeviceName) {
+    FreeSyncList();
+    const WideString path = W("/pc/Home.rlp");
+    AddSyncPair(nullptr, path.c_str());
+    AddSyncPair(W("Home").c_str(), path.c_str());
+    AddSyncPair(nullptr, path.c_str());
+    ASSERT_EQ(1u, SyncList().size());
+    EXPECT_EQ(W("Home"), SyncList()[0].name);
+    FreeSyncList();
 }
 
 }  // namespace

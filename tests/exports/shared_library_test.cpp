@@ -1,9 +1,7 @@
-// The exports as a host reaches them. This program links the shared library
-// (vezuved.dll through its import library, libvezuved.so) and none of the
-// library's inner objects, so every call here crosses the library's
-// boundary with the platform's calling convention: 16-bit arguments with
-// their sign, out pointers, arrays of 702-byte records, the decorated
-// RLDBReadCSV, callbacks and the remote API the device calls load.
+// The exports as a host reaches them: this program links only the shared
+// library, so every call crosses its boundary with the platform's calling
+// convention: 16-bit arguments with their sign, out pointers, arrays of
+// 702-byte records, the decorated RLDBReadCSV, callbacks, the remote API.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -41,9 +39,7 @@ protected:
         std::mt19937_64 random{std::random_device{}()};
         folder_ = fs::temp_directory_path() / ("vezuved-exports-" + std::to_string(random()));
         fs::create_directories(folder_ / "device");
-        Write("points.cal",
-              "Delimited = ,\nFieldCount = 7\nlatitude = 0\nlongitude = 1\nelevation = 2\ntime = 3\n"
-              "name = 4\nicon = 5\ndesc = 6\nLocFormat = Num\nEleFormat = Feet\nDBType = Point\nExt = csv\n");
+        Write("points.cal", "Delimited = ,\nFieldCount = 7\nDBType = Point\nExt = csv\n");
     }
     void TearDown() override {
         std::error_code ignored;
@@ -94,28 +90,22 @@ TEST_F(SharedLibrary, ResultsOfRefusedCallsCrossTheBoundaryUnchanged) {
     void* records = &kind;
     RLPointRecord point;
     Fill(point, "A", "1.0000000", "2.0000000", "");
+    const std::string none = Path("none.pdb"), junk = Path("junk.pdb"), text = Path("none.csv"),
+                      cal = Path("points.cal");
     const struct {
         const char* call;
         int32_t result, expected;
     } cases[] = {
-        {"RLDBReadPDB of a missing file", RLDBReadPDB(Path("none.pdb").c_str(), &records, &kind), -1},
-        {"DoReadPDB of a missing file", DoReadPDB(Path("none.pdb").c_str(), &records, &kind), -1},
-        {"RLGetPDBFileInfo of a missing file",
-         RLGetPDBFileInfo(Path("none.pdb").c_str(), &kind, &source, &version, &count),
-         -1},
-        {"RLGetPDBFileInfo of no database",
-         RLGetPDBFileInfo(Path("junk.pdb").c_str(), &kind, &source, &version, &count),
+        {"RLDBReadPDB of a missing file", RLDBReadPDB(none.c_str(), &records, &kind), -1},
+        {"DoReadPDB of a missing file", DoReadPDB(none.c_str(), &records, &kind), -1},
+        {"RLGetPDBFileInfo, no file", RLGetPDBFileInfo(none.c_str(), &kind, &source, &version, &count), -1},
+        {"RLGetPDBFileInfo, junk",
+         RLGetPDBFileInfo(junk.c_str(), &kind, &source, &version, &count),
          VEZUVED_PDB_ERR_FORMAT},
         {"RLDBWritePDB of kind 3", RLDBWritePDB(Path("log.pdb").c_str(), &point, 1, VEZUVED_KIND_LOG), -1},
-        {"RLDBImport of a missing file",
-         RLDBImport(Path("none.csv").c_str(), nullptr, Path("points.cal").c_str(), 0, -1, -1, nullptr),
-         -1},
-        {"RLDBReadCSV of a missing file",
-         ReadCsv()(Path("none.csv").c_str(), Path("points.cal").c_str(), 0, -1, -1, nullptr, &records),
-         -1},
-        {"RLGetCalFileInfo without outputs",
-         RLGetCalFileInfo("Ext", Path("points.cal").c_str(), nullptr, nullptr),
-         0},
+        {"RLDBImport, no file", RLDBImport(text.c_str(), nullptr, cal.c_str(), 0, -1, -1, nullptr), -1},
+        {"RLDBReadCSV, no file", ReadCsv()(text.c_str(), cal.c_str(), 0, -1, -1, nullptr, &records), -1},
+        {"RLGetCalFileInfo without outputs", RLGetCalFileInfo("Ext", cal.c_str(), nullptr, nullptr), 0},
     };
     for (const auto& c : cases) EXPECT_EQ(c.result, c.expected) << c.call;
     EXPECT_EQ(std::tie(kind, source, version, count), std::make_tuple(7, 7, 7, 7));
@@ -157,10 +147,8 @@ int32_t AsHost(const Host& host, Call call) {
     return result;
 }
 
-// The device calls load the remote API (the emulator) by name, call it and
-// the host's callbacks with the host's session pointer; the host's answers
-// come back: a negative progress answer or an ask answer of -1 cancels, 1
-// keeps the destination.
+// The host's callbacks get its session pointer; a negative progress answer
+// or an ask answer of -1 cancels, 1 keeps the destination.
 TEST_F(SharedLibrary, PushesAndPullsThroughTheRemoteApiCallTheHostAndHeedItsAnswers) {
     ASSERT_NO_FATAL_FAILURE(HutOnAnEmptyDevice());
     const uint32_t ask = VEZUVED_OPT_ASK | VEZUVED_OPT_ALWAYS;
