@@ -62,17 +62,6 @@ TEST(SplitColumns, FindsEveryColumnInOneWalk) {
     }
 }
 
-TEST(CopyColumnSpan, CutsToTheCapacityAndMissingIsEmpty) {
-    ColumnSpan spans[2];
-    SplitColumns("\"abcdef\",g", ',', spans, 2);
-    char text[4];
-    EXPECT_EQ(CopyColumnSpan(spans[0], text, 3), 3u);
-    EXPECT_STREQ(text, "abc");
-    EXPECT_EQ(SpanTextLength(spans[0]), 6u);
-    EXPECT_EQ(CopyColumnSpan(ColumnSpan{}, text, 3), 0u);  // a missing column is empty
-    EXPECT_STREQ(text, "");
-}
-
 TEST(FindColumn, AnswersTheLineEndForAMissingColumn) {
     const char* line = "a,\"b,c\",d";
     EXPECT_STREQ(FindColumn(line, 2, ','), "d");
