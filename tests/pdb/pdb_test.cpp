@@ -452,12 +452,6 @@ TEST(PdbWrite, MisuseBecomesStickyError) {
     } misuses[] = {
         {1, [](PdbHandle* h) { PdbWriteAppInfo(h, nullptr, 4); }, pdbErrIndex},
         {1, [](PdbHandle* h) { PdbAddRecord(h, kOne, nullptr); }, pdbErrIndex},
-        {1,
-         [](PdbHandle* h) {
-             PdbAddRecord(h, kOne, kByte);
-             PdbAddRecord(h, kOne, kByte);
-         },
-         pdbErrNoRecord},
         {2,
          [](PdbHandle* h) {
              PdbAddRecord(h, kOne, kByte);

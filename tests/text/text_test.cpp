@@ -342,7 +342,6 @@ TEST_F(Import, LinesBecomeRecords) {
     } const rows[] = {
         {"45.5\t-122.5\t\t\tCamp;North\n", nullptr, kLayoutTab, nullptr, "Camp;North"},
         {"\nheader\r1,2,,,A\a,,\r\n3,4,,,B\b,,\n\r5,6,,,C,,", "HeaderLines=2\n", -1, nullptr, "A|B|C"},
-        {"lat,lon\r\nunits\r\n1,2,,,A,,\r\n3,4,,,B,,\r\n", "HeaderLines = 2\r\n", -1, nullptr, "A|B"},
         {"Camp;45.5;-122.5\n", "Delimited=;\nFieldCount=3\n", -1, map, "Camp"},
     };
     int n = 0;
