@@ -16,9 +16,6 @@ using namespace vezuved;
 
 namespace {
 
-// Coordinate texts in every layout, checked as the stored "%.7f" text, and
-// great-circle distances in nautical miles from millionths of a degree.
-
 TEST(Coordinates, StoredText) {
     const bool lat = true, lon = false;
     const struct {
@@ -237,8 +234,6 @@ TEST(TextHelpers, PadTrimAndFind) {
     EXPECT_EQ(FindBeforeComma(text, ' '), text + 3);
     EXPECT_EQ(FindBeforeComma(text + 4, ' '), nullptr);  // stops at the first comma
 }
-
-// A point's time text: parsing, writing and the normalised stored form.
 
 TEST(NormalizeTimeText, StoredForm) {
     const char* const cases[][2] = {

@@ -27,10 +27,12 @@ std::string Fields(OwnedRecord& r) {
 
 TEST_F(FreshState, LongColumnsAreCutToTheirFields) {
     std::string name(300, 'n');
-    std::string line = std::string(40, '1') + ",2,3,4," + name + ",i,d";
+    // A quoted column is cut as it is copied, its quotes left out.
+    std::string line = std::string(40, '1') + ",2,3,4," + name + ",\"" + name + "\",d";
     OwnedRecord r;
     ASSERT_EQ(ParsePointLine(line.c_str(), &r.record, kLayoutRecordLine), 0);
-    EXPECT_EQ(std::strlen(r->name), 255u);
+    EXPECT_EQ(std::string(r->name), name.substr(0, 255));
+    EXPECT_EQ(std::string(r->icon), name.substr(0, 255));
     EXPECT_EQ(r.desc(), "d");
 }
 

@@ -62,17 +62,6 @@ TEST(SplitColumns, FindsEveryColumnInOneWalk) {
     }
 }
 
-TEST(CopyColumnSpan, CutsToTheCapacityAndMissingIsEmpty) {
-    ColumnSpan spans[2];
-    SplitColumns("\"abcdef\",g", ',', spans, 2);
-    char text[4];
-    EXPECT_EQ(CopyColumnSpan(spans[0], text, 3), 3u);
-    EXPECT_STREQ(text, "abc");
-    EXPECT_EQ(SpanTextLength(spans[0]), 6u);
-    EXPECT_EQ(CopyColumnSpan(ColumnSpan{}, text, 3), 0u);  // a missing column is empty
-    EXPECT_STREQ(text, "");
-}
-
 TEST(FindColumn, AnswersTheLineEndForAMissingColumn) {
     const char* line = "a,\"b,c\",d";
     EXPECT_STREQ(FindColumn(line, 2, ','), "d");
@@ -116,21 +105,6 @@ TEST_F(NormalizePointTest, CoordinatesComeOutAsTheirValuesWrittenBack) {
             EXPECT_STREQ(record->longitude, longitude) << "'" << text << "' format " << locFormat;
         }
     }
-}
-
-// The time's stored form itself: NormalizeTimeText.StoredForm.
-TEST_F(NormalizePointTest, TimeIsPutInStoredForm) {
-    OwnedRecord record;
-    CopyField(record->time, "14:30:05");
-    NormalizePoint(record.record, kLocNum, 0);
-    EXPECT_STREQ(record->time, "143005 01012000");
-}
-
-TEST(PointRecordLayout, ArraysArePackedAt702Bytes) {
-    PointRecord three[3];
-    EXPECT_EQ(sizeof three, 2106u);
-    auto* base = reinterpret_cast<unsigned char*>(three);
-    EXPECT_EQ(reinterpret_cast<unsigned char*>(three[1].desc) - base, 1374);
 }
 
 TEST(PointRecordDesc, SetGetAndFreeThroughTheField) {
@@ -182,13 +156,6 @@ TEST(PointRecordFields, CopiesAlwaysLeaveATerminatedField) {
     EXPECT_STREQ(field, "x");
 }
 
-TEST(Release, FreesArraysWithTheirDescriptions) {
-    auto* array = static_cast<PointRecord*>(MemAllocateZeroed(2, sizeof(PointRecord)));
-    ASSERT_TRUE(DescSetCopy(array[0], "one"));
-    RLDBRelease(array, 2);  // the second record has none; leak checkers see the first freed
-    RLDBRelease(nullptr, 5);
-}
-
 // Writes pieces through a sink into a file and reads the file back.
 std::string Written(const TempFolder& folder, bool crlf, const std::vector<std::string>& pieces) {
     const std::string path = folder.file("out.txt");
@@ -201,12 +168,6 @@ std::string Written(const TempFolder& folder, bool crlf, const std::vector<std::
     EXPECT_TRUE(FlushText(sink));
     std::fclose(file);
     return ReadFileText(path);
-}
-
-TEST(TextSink, LineEndsBecomeCrLfWhenAsked) {
-    TempFolder folder;
-    EXPECT_EQ(Written(folder, true, {"a\nb", "\n", "\n\nc"}), "a\r\nb\r\n\r\n\r\nc");
-    EXPECT_EQ(Written(folder, false, {"a\nb", "\n"}), "a\nb\n");
 }
 
 TEST(TextSink, BlocksLargerThanTheBufferAndLinesAcrossItsEdgeStayWhole) {

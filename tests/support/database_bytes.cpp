@@ -1,12 +1,8 @@
 #include "support/database_bytes.h"
 
 namespace {
-void PutU32(std::string& out, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<char>(v >> (24 - 8 * i));
-}
-void PutU16(std::string& out, size_t at, uint16_t v) {
-    out[at] = static_cast<char>(v >> 8);
-    out[at + 1] = static_cast<char>(v);
+void PutBig(std::string& out, size_t at, uint32_t v, int width) {
+    for (int i = 0; i < width; ++i) out[at + i] = static_cast<char>(v >> (8 * (width - 1 - i)));
 }
 }  // namespace
 
@@ -15,12 +11,12 @@ std::string BuildDatabase(const DatabaseImage& image) {
     const size_t listEnd = 80 + 8 * n;
     std::string out(listEnd, '\0');
     out.replace(0, 4, "test");
-    PutU16(out, 34, image.version);
+    PutBig(out, 34, image.version, 2);
     out.replace(60, 4, image.type);
     out.replace(64, 4, "ZiZu");
-    PutU16(out, 76, static_cast<uint16_t>(n));
+    PutBig(out, 76, static_cast<uint32_t>(n), 2);
     if (!image.appInfo.empty()) {
-        PutU32(out, 52, static_cast<uint32_t>(listEnd));
+        PutBig(out, 52, static_cast<uint32_t>(listEnd), 4);
         out += image.appInfo;
     }
     for (size_t i = 0; i < n; ++i) {
@@ -29,7 +25,7 @@ std::string BuildDatabase(const DatabaseImage& image) {
         if (r.deleted) {
             out[entry + 4] = static_cast<char>(0x80);
         } else {
-            PutU32(out, entry, static_cast<uint32_t>(out.size()));
+            PutBig(out, entry, static_cast<uint32_t>(out.size()), 4);
             out += r.data;
         }
         out[entry + 7] = static_cast<char>(i + 1);

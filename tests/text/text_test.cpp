@@ -60,9 +60,6 @@ TEST_F(DelimitedText, EmptyAndMissingFiles) {
     count = RLDBReadCSV(folder.file("none.txt").c_str(), nullptr, -1, -1, -1, nullptr, &records);
     EXPECT_EQ(count, -1);
     EXPECT_EQ(records, reinterpret_cast<void*>(1));
-    std::string empty = Put("e.txt", "");
-    count = RLDBReadCSV(empty.c_str(), nullptr, -1, -1, -1, nullptr, &records);
-    EXPECT_EQ(count, -1);
     records = nullptr;
     Read(Put("blank.txt", "\n\n\r\n"));
     EXPECT_EQ(count, 0);
@@ -153,7 +150,7 @@ TEST_F(Export, CommaTextBesideTheDatabaseWithHeaderTemplate) {
               "1.0000000,2.0000000,,,Camp,Flag,\r\n");
 }
 
-TEST_F(Export, OutputFolderAndExactPath) {
+TEST_F(Export, OutputFolder) {
     std::string db = Database("trip.pdb", Points());
     Put("ext.cal", "Ext=csv\nFieldCount=2\n");
     std::string folderPath = folder.path() + "/out/";
@@ -162,11 +159,6 @@ TEST_F(Export, OutputFolderAndExactPath) {
     out.resize(1100);
     ASSERT_EQ(Run(db, out.data(), folder.file("ext.cal").c_str()), 0);
     EXPECT_EQ(ReadFileText(folderPath + "trip.csv"), "45.5000000,-122.5000000\r\n1.0000000,2.0000000\r\n");
-
-    out = folder.file("exact.name");
-    out.resize(1100);
-    ASSERT_EQ(Run(db, out.data(), folder.file("ext.cal").c_str()), 0);
-    EXPECT_TRUE(FileExists(folder.file("exact.name")));
 }
 
 TEST_F(Export, GarminTextOfARoute) {
@@ -304,17 +296,7 @@ TEST_F(Import, OlderLayoutRouteGetsAPlaceholder) {
     EXPECT_EQ(U16At(ReadFileBytes(out), 76), 3);
 }
 
-// Only waypoint lines are stored, and counted: the count pass parses as the
-// store pass does, so a rejected line never leaves a record short.
-// The header counts records in 16 bits: 65,535 is the most a database
-// holds (the refusals one past it are among the failures below).
-TEST_F(Import, RecordLimitIsAccepted) {
-    std::string source = Put("many.txt", Repeated("1,2,,,A,,\n", 65535));
-    char out[1100] = "";
-    ASSERT_EQ(Run(source, out, nullptr, -1), 0);
-    EXPECT_EQ(U16At(ReadFileBytes(out), 76), 65535);
-}
-
+// Only waypoint lines are stored, and counted.
 TEST_F(Import, GarminTextStoresOnlyWaypoints) {
     std::string source = Put("g.txt",
                              "Grid\tLat/Lon\n\nHeader\tName\n\nWaypoint\tHome\tnote\tUser Waypoint\t"
@@ -360,7 +342,6 @@ TEST_F(Import, LinesBecomeRecords) {
     } const rows[] = {
         {"45.5\t-122.5\t\t\tCamp;North\n", nullptr, kLayoutTab, nullptr, "Camp;North"},
         {"\nheader\r1,2,,,A\a,,\r\n3,4,,,B\b,,\n\r5,6,,,C,,", "HeaderLines=2\n", -1, nullptr, "A|B|C"},
-        {"lat,lon\r\nunits\r\n1,2,,,A,,\r\n3,4,,,B,,\r\n", "HeaderLines = 2\r\n", -1, nullptr, "A|B"},
         {"Camp;45.5;-122.5\n", "Delimited=;\nFieldCount=3\n", -1, map, "Camp"},
     };
     int n = 0;
@@ -388,9 +369,8 @@ TEST_F(Import, FailuresReturnMinusOneAndCreateNothing) {
     } cases[] = {
         {false, "", -1, false, "error opening\n"},
         {true, "", -1, false, "No Cal File\n"},
-        {true, "1,2\n", 3, false, "No Cal File\n"},  // a log cannot be written
-        {true, "1,2\n", 4, true, "No Cal File\n"},   // a kind file of another kind
-        {true, Repeated("1,2\n", 65536), -1, false, "No Cal File\n"},
+        {true, "1,2\n", 3, false, "No Cal File\n"},                    // a log cannot be written
+        {true, "1,2\n", 4, true, "No Cal File\n"},                     // a kind file of another kind
         {true, Repeated("1,2\n", 65535), 66, false, "No Cal File\n"},  // the placeholder is one too many
     };
     for (const auto& c : cases) {
@@ -403,11 +383,6 @@ TEST_F(Import, FailuresReturnMinusOneAndCreateNothing) {
         EXPECT_FALSE(FileExists(folder.file("f.pdb")) || FileExists(folder.file("f.rlp")));
     }
 }
-
-// Reading a text into an array (header lines, Garmin lines that fill
-// nothing, the placeholder slot of an older layout, descriptions that come
-// and go), and visiting its records one at a time, which hands out the
-// array's records slot for slot.
 
 // A record as the host sees it: its bytes, the description field's own
 // (a handle) left out, then the description or "<null>".
@@ -442,6 +417,7 @@ TEST_F(VisitText, HandsOutTheArraysRecordsSlotForSlot) {
          "|A|B"},  // an older-layout track leaves slot 0 empty
         {"1,2,,,A,,first\n3,4,,,B,,\n\n5,6,,,C,,third\r\n7,8,,,D,,", nullptr, -1, "A=first|B|C=third|D"},
         {"\n\n\r\n", nullptr, -1, ""},
+        {"", nullptr, -1, ""},  // an empty file is refused by both
     };
     const std::string empty = Image(PointRecord{});
     int n = 0;
@@ -475,18 +451,6 @@ TEST_F(VisitText, HandsOutTheArraysRecordsSlotForSlot) {
         }
         RLDBRelease(records, count > 0 ? count : 0);
     }
-}
-
-TEST_F(VisitText, MissingAndEmptyFilesAreRefused) {
-    CapturedDiagnostics said;
-    int calls = 0;
-    const auto count = [&](PointRecord&, int64_t) { ++calls; };
-    for (const std::string& path : {folder.file("none.txt"), folder.put("e.txt", ""), std::string()}) {
-        TextRequest request;
-        request.source = path;
-        EXPECT_EQ(VisitDelimitedText(request, count), -1);
-    }
-    EXPECT_EQ(calls, 0);
 }
 
 // Every writer, made to fail (a full disk, its own input as output, a record
@@ -644,24 +608,6 @@ TEST_F(RecordBytesTest, TrailerValuesTruncateTowardZero) {
     }
 }
 
-// Routes get legs, but a missing time stops leg times until the next reset;
-// points get no legs at all.
-TEST_F(RecordBytesTest, LegsOfRoutesButNotOfPoints) {
-    const char* times[] = {"120000 01012004", "", "120200 01012004", "120300 01012004"};
-    for (int32_t kind : {kKindRoute, kKindPoint}) {
-        RestoreInitialState();
-        State().DBKind = kind;
-        for (int i = 0; i < 4; ++i) {
-            OwnedRecord r;
-            FillPoint(r.record, i % 2 ? "1.0000000" : "2.0000000", "0", "", times[i], "", "", nullptr);
-            ASSERT_EQ(BuildRecordBytes(r.record, i, State().DBKind, State().Previous, bytes), 0);
-            EXPECT_EQ(LittleEndianAt(bytes, 14), 0) << i;
-            EXPECT_EQ(LittleEndianAt(bytes, 18) > 0, i > 0 && kind == kKindRoute) << i;
-        }
-        EXPECT_EQ(State().Previous.FirstPoint, 0u);
-    }
-}
-
 TEST(CutTextLines, GivesTheRecordLines) {
     using namespace std::string_literals;
     const struct {
@@ -679,6 +625,7 @@ TEST(CutTextLines, GivesTheRecordLines) {
         {"a\nb\n", 5, {}},
         {"h\r\nh\r\nx\r\n", 2, {"x"}},  // CR LF is one line end for the header
         {"\r\n\n\r", 0, {}},
+        {std::string(100000, 'x') + "\ny\r\n", 0, {std::string(100000, 'x'), "y"}},  // long lines stay whole
     };
     for (const auto& c : cases) {
         std::vector<char> text(c.text.begin(), c.text.end());
@@ -688,19 +635,6 @@ TEST(CutTextLines, GivesTheRecordLines) {
         EXPECT_EQ(lines, c.lines) << testing::PrintToString(c.text);
         EXPECT_EQ(count, c.lines.size()) << testing::PrintToString(c.text);
     }
-}
-
-TEST(CutTextLines, LongLinesStayWhole) {
-    const std::string longLine(100000, 'x');
-    std::vector<char> text(longLine.begin(), longLine.end());
-    text.push_back('\n');
-    text.insert(text.end(), {'y', '\r', '\n'});
-    ASSERT_EQ(CutTextLines(text, 0), 2u);
-    std::vector<std::string> lines;
-    ForEachTextLine(text, [&](const char* line) { lines.emplace_back(line); });
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0], longLine);
-    EXPECT_EQ(lines[1], "y");
 }
 
 }  // namespace
