@@ -149,37 +149,33 @@ protected:
 // is a test of its own: a matrix leaves the connection as a lost one would, and
 // a 32-bit Windows process does not take a second matrix after it.
 void FaultMatrixTest::RunDirection(bool push) {
-    {
-        // The side the copy reads holds the newer points, route and map.
-        const auto database = [&](const char* file, const char* text, int16_t kind) {
-            return Scenario{file,
-                            [=] {
-                                ClearPc();
-                                ResetDevice();
-                                Push(file, push ? kOldText : text, push ? kOlder : kBaseTime);
-                                WritePc(file, push ? text : kOldText, push ? kBaseTime : kOlder);
-                            },
-                            [=] { return push ? ToDevice(Pc(file)) : FromDevice(kind, nullptr); }};
-        };
-        const Scenario scenarios[] = {
-            database("Home.rlp", kNewPoints, 0),
-            database("Hike.rlr", kNewRoute, 2),
-            {"map",
-             [&] {
-                 ClearPc();
-                 const auto put = [&](bool pc, const char* file, const std::string& bytes, uint64_t time) {
-                     pc ? WritePc(file, bytes, time) : WriteDevice(file, bytes, time);
-                 };
-                 put(!push, "Topo_jpg.rlm", "old map", kOlder), put(!push, "Topo.jpg", "old image", kOlder);
-                 put(push, "Topo_jpg.rlm", std::string(2500, 'm'), kBaseTime);
-                 put(push, "Topo.jpg", std::string(1500, 'i'), kBaseTime);
-             },
-             [&] {
-                 return push ? ToDevice(Pc("Topo_jpg.rlm"), optAlways) : FromDevice(8, nullptr, optAlways);
-             }},
-        };
-        for (const Scenario& scenario : scenarios) RunMatrix(scenario);
-    }
+    // The side the copy reads holds the newer points, route and map.
+    const auto database = [&](const char* file, const char* text, int16_t kind) {
+        return Scenario{file,
+                        [=] {
+                            ClearPc();
+                            ResetDevice();
+                            Push(file, push ? kOldText : text, push ? kOlder : kBaseTime);
+                            WritePc(file, push ? text : kOldText, push ? kBaseTime : kOlder);
+                        },
+                        [=] { return push ? ToDevice(Pc(file)) : FromDevice(kind, nullptr); }};
+    };
+    const Scenario scenarios[] = {
+        database("Home.rlp", kNewPoints, 0),
+        database("Hike.rlr", kNewRoute, 2),
+        {"map",
+         [&] {
+             ClearPc();
+             const auto put = [&](bool pc, const char* file, const std::string& bytes, uint64_t time) {
+                 pc ? WritePc(file, bytes, time) : WriteDevice(file, bytes, time);
+             };
+             put(!push, "Topo_jpg.rlm", "old map", kOlder), put(!push, "Topo.jpg", "old image", kOlder);
+             put(push, "Topo_jpg.rlm", std::string(2500, 'm'), kBaseTime);
+             put(push, "Topo.jpg", std::string(1500, 'i'), kBaseTime);
+         },
+         [&] { return push ? ToDevice(Pc("Topo_jpg.rlm"), optAlways) : FromDevice(8, nullptr, optAlways); }},
+    };
+    for (const Scenario& scenario : scenarios) RunMatrix(scenario);
 }
 
 TEST_F(FaultMatrixTest, EveryCallOfAPushFailsSafely) { RunDirection(true); }
