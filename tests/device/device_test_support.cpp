@@ -242,13 +242,6 @@ void SyncTest::Push(const std::string& file, const std::string& bytes, uint64_t 
     Log() = CallbackLog();
 }
 
-template <typename Call>
-int32_t SyncTest::Run(Call call) {
-    int32_t result = 0;
-    out_ = Captured([&] { result = call(); }, &causes_);
-    return result;
-}
-
 int32_t SyncTest::ToDevice(const std::string& pcPath, uint32_t options, int16_t kind) {
     return Run(
         [&] { return RLDBCECopyToDevice(pcPath.c_str(), nullptr, options, nullptr, kind, -1, -1, nullptr); });

@@ -19,7 +19,6 @@ using namespace vezuved;
 
 namespace devtest {
 
-using ::FileExists;
 inline WideString W(const char* text) { return WidenedText(text); }
 
 // A fresh temporary folder; Join uses the separator the library joins PC
@@ -62,7 +61,7 @@ struct EmulatedDevice {
     ScopedEnv log_{"VEZUVED_DEVICE_LOG", nullptr};
 };
 
-constexpr uint64_t kBaseTime = 127237479000000000ull;  // 14 Mar 2004 around 09:05 UTC
+constexpr uint64_t kBaseTime = 127237479000000000ull;  // 14 Mar 2004 14:25 UTC
 extern const char* const kPoints;                      // two point lines, Home and Cabin
 extern const char* const kVolumePath;                  // the default device volume
 
@@ -137,12 +136,16 @@ protected:
     // Puts a PC file on the device as a database (the PC file goes) and clears the log.
     void Push(const std::string& file, const std::string& bytes, uint64_t time = kBaseTime);
 
-    // The exports with their output in out_, their debugger lines in causes_.
+    // The exports (or any call) with their output in out_, their debugger lines in causes_.
     int32_t ToDevice(const std::string& pcPath, uint32_t options = 0, int16_t kind = -1);
     int32_t FromDevice(int16_t kind, const char* filter, uint32_t options = 0);
     int32_t Enum();
     template <typename Call>
-    int32_t Run(Call call);
+    int32_t Run(Call call) {
+        int32_t result = 0;
+        out_ = Captured([&] { result = call(); }, &causes_);
+        return result;
+    }
 
     TempFolder pc_;
     std::string out_;

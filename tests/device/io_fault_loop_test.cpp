@@ -68,11 +68,6 @@ protected:
         WritePc(name, bytes, kBaseTime - 864000000000ull);  // a day older than the device's
         return Pc(name);
     }
-    int32_t Quiet(const std::function<int32_t()>& call) {
-        int32_t result = 0;
-        out_ = Captured([&] { result = call(); }, &causes_);
-        return result;
-    }
     static std::optional<std::string> Contents(const std::string& path) {
         return FileExists(path) ? std::optional<std::string>(ReadFileText(path)) : std::nullopt;
     }
@@ -152,7 +147,7 @@ TEST_F(IoFaultLoop, EveryExportThatWritesKeepsThePreviousFile) {
         {"write a database",
          Pc("w.pdb"),
          [&] { Put("w.pdb", "old"); },
-         [&] { return Quiet([&] { return RLDBWritePDB(Pc("w.pdb").c_str(), records.data(), 2, 0); }); },
+         [&] { return Run([&] { return RLDBWritePDB(Pc("w.pdb").c_str(), records.data(), 2, 0); }); },
          Zero,
          kReplaced},
         {"import",
@@ -160,7 +155,7 @@ TEST_F(IoFaultLoop, EveryExportThatWritesKeepsThePreviousFile) {
          [&] { Put("trip.csv", kText), Put("trip.cal", kDefinition), Put("trip.pdb", "old"); },
          [&] {
              output = database;
-             return Quiet([&] {
+             return Run([&] {
                  return RLDBImport(text.c_str(), &output[0], definition.c_str(), 0, -1, -1, nullptr);
              });
          },
@@ -174,7 +169,7 @@ TEST_F(IoFaultLoop, EveryExportThatWritesKeepsThePreviousFile) {
          },
          [&] {
              output = Pc("out.csv");
-             return Quiet([&] {
+             return Run([&] {
                  return RLDBExport(database.c_str(), &output[0], definition.c_str(), -1, -1, -1, nullptr);
              });
          },
@@ -184,7 +179,7 @@ TEST_F(IoFaultLoop, EveryExportThatWritesKeepsThePreviousFile) {
          Pc("b.csv"),
          [&] { Put("trip.cal", kDefinition), Put("b.csv", "old"); },
          [&] {
-             return Quiet([&] {
+             return Run([&] {
                  return RLDBWriteCSV(
                      Pc("b.csv").c_str(), definition.c_str(), 0, -1, -1, nullptr, records.data(), 2);
              });
