@@ -70,11 +70,8 @@ TEST(ToolApi, ExplainingALineReportsTheSettingsItChangesAndLeavesTheStateAlone) 
     };
     const Case cases[] = {
         {"Source = FIXED", tool::kKeySource, true, "FIXED", {"Source"}},
-        {"Delimited = ,",
-         tool::kKeyDelimited,
-         true,
-         ",",
-         {"Source", "Delimited"}},  // a delimiter means delimited text
+        // A delimiter means delimited text.
+        {"Delimited = ,", tool::kKeyDelimited, true, ",", {"Source", "Delimited"}},
         {"Latitude = 0", tool::kKeyLatitude, true, "0", {"FieldMap"}},
         {"DBType = Track2", tool::kKeyDBType, true, "Track2", {"RecordVersion", "DBKind"}},
         {"Source = Nonsense", tool::kKeySource, true, "Nonsense", {}},

@@ -19,10 +19,10 @@ constexpr int32_t kAny = 0x7FFFFFFF;  // no remote API loads here: a device call
 
 // The paths a call takes, all short but the one a case makes long.
 struct Paths {
-    const char *pdb, *csv, *cal;  // read: a database, a text, a definition
-    const char *pdbOut, *csvOut;  // written
-    const char* folder;           // a PC folder
-    const char *device, *filter;  // on the handheld: none unless long
+    const char *pdb, *csv, *cal;                      // read: a database, a text, a definition
+    const char *pdbOut, *csvOut;                      // written
+    const char* folder;                               // a PC folder
+    const char *device = nullptr, *filter = nullptr;  // on the handheld: none unless long
 };
 
 struct LongPathCase {
@@ -167,14 +167,8 @@ TEST_F(LongPaths, EveryExportTakes1023CharactersAndRefuses1024BeforeTouchingAFil
             const std::string pdb = folder.file("short.pdb"), csv = folder.put("short.csv", kPoints),
                               cal = folder.put("short.cal", kDefinition), pdbOut = folder.file("o.pdb"),
                               csvOut = folder.file("o.csv");
-            Paths paths{pdb.c_str(),
-                        csv.c_str(),
-                        cal.c_str(),
-                        pdbOut.c_str(),
-                        csvOut.c_str(),
-                        folder.path().c_str(),
-                        nullptr,
-                        nullptr};
+            Paths paths{
+                pdb.c_str(), csv.c_str(), cal.c_str(), pdbOut.c_str(), csvOut.c_str(), folder.path().c_str()};
             Paths shortDatabase = paths;
             shortDatabase.pdbOut = pdb.c_str();
             ASSERT_EQ(WritePdb(shortDatabase), 0);

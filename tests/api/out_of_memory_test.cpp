@@ -3,7 +3,6 @@
 // value, never an exception or a crash (the sanitizer runs find leaks).
 // operator new is replaced so strings and vectors run out as well.
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <new>
 #include <string>
@@ -95,8 +94,7 @@ TEST_F(OutOfMemory, EveryExportFailsCleanlyUntilItSucceeds) {
     const std::string definition = folder.put("trip.cal", "FormatTitle=Trip\nFieldCount=7\nExt=.csv\n");
     const std::string garmin = folder.put("garmin.cal", "FormatTitle=Lookup\nSource=Garmin\n");
     const std::string database = folder.file("trip.pdb");
-    std::vector<char> out(database.begin(), database.end());
-    out.push_back('\0');
+    std::string out = database;
     std::string output = folder.file("out.txt");
     int32_t kind = 0, header = 0, version = 0, count = 0;
     char value[512];

@@ -1,7 +1,6 @@
 // Four threads, each with its own mix of exports on its own files, for a
 // while: every round must give what the same calls give alone. No mix sets
 // what another reads (no Garmin export, no LocFormat or EleFormat lines).
-#include <atomic>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -33,16 +32,14 @@ std::string Import(const std::string& source,
                    const std::string& database,
                    const std::string& format,
                    int16_t kind) {
-    std::vector<char> out(database.begin(), database.end());
-    out.push_back('\0');
-    const int32_t result = RLDBImport(source.c_str(), out.data(), format.c_str(), kind, -1, -1, nullptr);
+    std::string out = database;  // the export writes the path it used back
+    const int32_t result = RLDBImport(source.c_str(), &out[0], format.c_str(), kind, -1, -1, nullptr);
     return std::to_string(result) + " " + ReadDatabase(database);
 }
 
 std::string Export(const std::string& database, const std::string& output, const std::string& format) {
-    std::vector<char> out(output.begin(), output.end());
-    out.push_back('\0');
-    const int32_t result = RLDBExport(database.c_str(), out.data(), format.c_str(), -1, -1, -1, nullptr);
+    std::string out = output;
+    const int32_t result = RLDBExport(database.c_str(), &out[0], format.c_str(), -1, -1, -1, nullptr);
     return std::to_string(result) + " " + ReadFileText(output);
 }
 

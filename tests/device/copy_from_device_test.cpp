@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "device/copy_from_device.h"
 #include "device/transfer_rules.h"
 #include "device_test_support.h"
 

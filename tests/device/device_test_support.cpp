@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "device/device_text.h"
 #include "device/file_dates.h"
 #include "device/remote_api.h"
 #include "device/transfer_rules.h"

@@ -7,17 +7,13 @@
 #include <time.h>
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "device/device_callbacks.h"
-#include "device/device_volume.h"
 #include "device/file_dates.h"
-#include "device/host_files.h"
 #include "device_test_support.h"
 #include "state/device_state.h"
-#include "vezuved/vezuved.h"
 
 using namespace vezuved;
 
@@ -74,12 +70,6 @@ TEST(Dates, FileDateTextShowsLocalTime) {
 
 class HostFiles : public testing::Test {
 protected:
-    HostFindData Found(const std::string& pattern) {
-        HostFindData found{};
-        HostSearch search(HostFindFirstFile(devtest::W(dir.Join(pattern).c_str()).c_str(), &found));
-        EXPECT_TRUE(search) << pattern;
-        return found;
-    }
     // The names of the files (not folders) a pattern finds, sorted.
     Strings FindNames(const std::string& pattern) {
         Strings names;
@@ -110,7 +100,10 @@ TEST_F(HostFiles, WildcardsAndCase) {
     for (const auto& [pattern, expected] : cases) EXPECT_EQ(expected, FindNames(pattern)) << pattern;
     // Names with high bytes are widened byte by byte.
     WriteFileBytes(dir.Join("caf\xE9.rli"), "icon");
-    EXPECT_EQ(0x00E9u, static_cast<unsigned>(Found("caf*.rli").cFileName[3]));
+    HostFindData found{};
+    HostSearch search(HostFindFirstFile(devtest::W(dir.Join("caf*.rli").c_str()).c_str(), &found));
+    ASSERT_TRUE(search);
+    EXPECT_EQ(0x00E9u, static_cast<unsigned>(found.cFileName[3]));
 }
 
 // The name a progress callback gets is narrowed and cut. (Session pointers,

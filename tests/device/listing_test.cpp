@@ -5,9 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "device/device_listing.h"
 #include "device/sync_list.h"
-#include "device/transfer_rules.h"
 #include "device_test_support.h"
 #include "state/device_state.h"
 
