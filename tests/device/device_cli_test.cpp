@@ -56,13 +56,13 @@ protected:
 // In order, each on what the ones before left.
 TEST_F(DeviceCliTest, CommandsAnswerWithTheirStatusAndMessages) {
     const std::string push = "device push", home = " '" + Pc("Home.rlp") + "'";
+    // Plain progress lines off a terminal, and nothing else.
+    EXPECT_EQ("Copying to Device: Home\nHome: started\nHome: done\n", Run(push + home).err);
     const struct {
         std::string arguments, input;
         int status;
         std::string said;  // on standard error
     } rows[] = {
-        {push + home, "", 0, "Copying to Device: Home\nHome: started\nHome: done\n"},
-        {push + " --update" + home, "", 0, "Database is up to date: Home\n"},
         {push + " --update" + home, "", 0, "left alone, up to date"},
         {push + " --ask" + home, "s\n", 0, "Home exists.\n  copying:  "},
         {push + " --ask" + home, "s\n", 0, "Replace it? [r]eplace, [s]kip, [c]ancel: "},
@@ -71,7 +71,6 @@ TEST_F(DeviceCliTest, CommandsAnswerWithTheirStatusAndMessages) {
         {push + " --device-folder '\\Nowhere'" + home, "", 1, "no database volume there (use --create)"},
         {push + " '" + Pc("missing.rlp") + "'", "", 1, "the PC path does not exist"},
         {"device pull --kind everything", "", 2, ""},
-        {"device pull --kind points '" + Pc("back") + "'", "", 0, "Home: done\n"},
         {push + " --device-folder '\\Made' --create" + home, "", 0, ""},
         // The inspector is a program of its own: the tool ships no emulator code.
         {"device inspect '" + root_.Path() + "'", "", 2, ""},
@@ -82,16 +81,12 @@ TEST_F(DeviceCliTest, CommandsAnswerWithTheirStatusAndMessages) {
         EXPECT_EQ("", run.out);  // the library's lines are no document
         EXPECT_TRUE(run.Err(row.said)) << row.said << " in: " << run.err;
     }
-    // Plain progress lines off a terminal, and nothing else.
-    EXPECT_EQ("Copying to Device: Home\nHome: started\nHome: done\n", Run(push + home).err);
     // Standard input closed: --ask refuses at once instead of reading whatever
     // descriptor comes next.
     EXPECT_TRUE(Run(push + " --ask" + home, "", "<&-").Err("--ask needs a standard input"));
-    EXPECT_TRUE(FileExists(Pc("back/Home.rlp")));
     EXPECT_TRUE(FileExists(root_.Join("Made/RoverlogDBV.cdb")));
-    ToolRun run = Run("device list '" + PcFolder() + "'");
-    EXPECT_NE(std::string::npos, run.out.find("Identical\n")) << run.err;  // as the listing tests pin it
-    run = Run("'" + root_.Path() + "'", "", "", BuildFolder() + "/emulator/vezuved-device-inspect");
+    const ToolRun run =
+        Run("'" + root_.Path() + "'", "", "", BuildFolder() + "/emulator/vezuved-device-inspect");
     EXPECT_EQ(0, run.status) << run.err;
     EXPECT_NE(std::string::npos, run.out.find("database \"Home\"")) << run.out;
 }

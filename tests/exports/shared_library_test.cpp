@@ -52,43 +52,17 @@ protected:
         std::ifstream in(Path(name), std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
-    void HutOnAnEmptyDevice() const;
     int32_t PushHuts(uint32_t options) const {
         return RLDBCECopyToDevice(Path("huts.pdb").c_str(), nullptr, options, nullptr, -1, -1, -1, nullptr);
     }
     fs::path folder_;
 };
 
-void Fill(RLPointRecord& record,
-          const char* name,
-          const char* latitude,
-          const char* longitude,
-          const char* elevation) {
-    std::memset(&record, 0, sizeof record);
-    std::strcpy(record.name, name);
-    std::strcpy(record.latitude, latitude);
-    std::strcpy(record.longitude, longitude);
-    std::strcpy(record.elevation, elevation);
-}
-
-// huts.pdb, one point, and the emulated device in the test's folder.
-void SharedLibrary::HutOnAnEmptyDevice() const {
-#if defined(_WIN32)
-    _putenv(("VEZUVED_DEVICE=" + Path("device")).c_str());
-#else
-    setenv("VEZUVED_DEVICE", Path("device").c_str(), 1);
-#endif
-    RLPointRecord point;
-    Fill(point, "Hut", "46.1000000", "7.2000000", "8000");
-    ASSERT_EQ(RLDBWritePDB(Path("huts.pdb").c_str(), &point, 1, VEZUVED_KIND_POINT), 0);
-}
-
 TEST_F(SharedLibrary, ResultsOfRefusedCallsCrossTheBoundaryUnchanged) {
     Write("junk.pdb", std::string(100, 'x'));
     int32_t kind = 7, source = 7, version = 7, count = 7;
     void* records = &kind;
-    RLPointRecord point;
-    Fill(point, "A", "1.0000000", "2.0000000", "");
+    RLPointRecord point{};
     const std::string none = Path("none.pdb"), junk = Path("junk.pdb"), text = Path("none.csv"),
                       cal = Path("points.cal");
     const struct {
@@ -149,7 +123,18 @@ int32_t AsHost(const Host& host, Call call) {
 // The host's callbacks get its session pointer; a negative progress answer
 // or an ask answer of -1 cancels, 1 keeps the destination.
 TEST_F(SharedLibrary, PushesAndPullsThroughTheRemoteApiCallTheHostAndHeedItsAnswers) {
-    ASSERT_NO_FATAL_FAILURE(HutOnAnEmptyDevice());
+    // huts.pdb, one point, and the emulated device in the test's folder.
+#if defined(_WIN32)
+    _putenv(("VEZUVED_DEVICE=" + Path("device")).c_str());
+#else
+    setenv("VEZUVED_DEVICE", Path("device").c_str(), 1);
+#endif
+    RLPointRecord point{};
+    std::strcpy(point.name, "Hut");
+    std::strcpy(point.latitude, "46.1000000");
+    std::strcpy(point.longitude, "7.2000000");
+    std::strcpy(point.elevation, "8000");
+    ASSERT_EQ(RLDBWritePDB(Path("huts.pdb").c_str(), &point, 1, VEZUVED_KIND_POINT), 0);
     const uint32_t ask = VEZUVED_OPT_ASK | VEZUVED_OPT_ALWAYS;
     const struct {
         Host host;
