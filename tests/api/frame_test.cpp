@@ -7,8 +7,6 @@
 #define VEZUVED_HEAP_IN_USE
 #endif
 
-using namespace vezuved;
-
 namespace {
 
 TEST_F(FreshState, ResetRestoresTheResetFieldsOnly) {

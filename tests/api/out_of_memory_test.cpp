@@ -12,8 +12,6 @@
 #include "support/test_support.h"
 #include "vezuved/vezuved.h"
 
-using namespace vezuved;
-
 void* operator new(std::size_t size) {
     if (OperatorNewShouldFail()) throw std::bad_alloc();
     for (;;) {

@@ -10,8 +10,6 @@
 #include "device/transfer_rules.h"
 #include "device_test_support.h"
 
-using namespace vezuved;
-
 using namespace devtest;
 using Ints = std::vector<int32_t>;
 
@@ -200,8 +198,6 @@ TEST_F(CopyFromDeviceTest, FailureMessages) {
     EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(PcFolder()), {}));  // no temporary file
 }
 
-// Points, a route and a track to the handheld and back: the same points
-// come home (points in the device's longitude order).
 TEST_F(CopyFromDeviceTest, PointsRouteAndTrackComeBackUnchanged) {
     // The files sent, and Places.rlp as it comes back, in device/data/round-trip.
     const auto data = [](const std::string& name) { return TestData("device/data/round-trip/" + name); };

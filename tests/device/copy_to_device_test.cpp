@@ -10,8 +10,6 @@
 #include "device/transfer_rules.h"
 #include "device_test_support.h"
 
-using namespace vezuved;
-
 using namespace devtest;
 using Strings = std::vector<std::string>;
 using Ints = std::vector<int32_t>;

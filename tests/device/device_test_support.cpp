@@ -12,8 +12,6 @@
 #include "device/transfer_rules.h"
 #include "state/device_state.h"
 
-using namespace vezuved;
-
 namespace devtest {
 
 ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {

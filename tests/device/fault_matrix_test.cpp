@@ -15,8 +15,6 @@
 #include "device/transfer_rules.h"
 #include "device_test_support.h"
 
-using namespace vezuved;
-
 using namespace devtest;
 
 namespace {

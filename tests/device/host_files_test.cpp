@@ -15,8 +15,6 @@
 #include "device_test_support.h"
 #include "state/device_state.h"
 
-using namespace vezuved;
-
 using devtest::W;
 using Strings = std::vector<std::string>;
 
@@ -128,7 +126,6 @@ TEST(Callbacks, NamesNarrowedAndCut) {
     EXPECT_EQ(0, ReportDeviceProgress(0, 0, 0, nullptr));  // no callback: go on
 }
 
-// PC files classified by extension and forced kind.
 TEST(DeviceKindsTest, ClassifyExtension) {
     struct {
         int32_t forced;

@@ -9,8 +9,6 @@
 #include "device_test_support.h"
 #include "state/device_state.h"
 
-using namespace vezuved;
-
 using namespace devtest;
 
 namespace {

@@ -9,8 +9,6 @@
 #include "device/remote_api.h"
 #include "device_test_support.h"
 
-using namespace vezuved;
-
 using namespace devtest;
 
 namespace {

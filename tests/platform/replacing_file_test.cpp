@@ -16,8 +16,6 @@
 #include "platform/temporary_registry.h"
 #include "support/test_support.h"
 
-using namespace vezuved;
-
 namespace {
 
 bool Write(ReplacingFile& file, const std::string& text) {
