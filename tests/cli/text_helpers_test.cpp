@@ -97,7 +97,6 @@ TEST(ToolText, ParseCoordinateAndNumbers) {
         if (value) EXPECT_NEAR(*value, *expected, 1e-9) << text;
     }
     const std::string huge = FormatFixed(-1.5e308, 7);  // every digit, nothing more
-    EXPECT_EQ(huge.size(), 1u + 309u + 8u);
     EXPECT_EQ(huge.find_first_not_of("0123456789", 1), 310u);
     EXPECT_EQ(huge.substr(0, 4) + huge.substr(310), "-150.0000000");
     EXPECT_EQ(FormatShortest(0.1), "0.1");

@@ -18,37 +18,20 @@ namespace {
 
 using ToolErrors = ToolTest;
 
-TEST_F(ToolErrors, UsageErrorsExitWithTwo) {
-    const auto rows = Rows(TestData("cli/data/usage-errors.tsv"));
-    EXPECT_EQ(rows.size(), 12u);
-    for (const auto& row : rows) Fails(2, CommandWords(row[0]), row.at(1));
-}
-
-TEST_F(ToolErrors, FilesItCannotReadOrWriteExitWithOne) {
-    const std::string missing = folder_ + "/missing", nowhere = folder_ + "/no/such/folder/out";
-    const std::string summits = DataFile("summits.csv"), definition = FormatFile("name-first.cal");
+// The command lines of tests/cli/data/refusals.tsv, "{}" standing for the
+// test's folder.
+TEST_F(ToolErrors, RefusalsExitWithTwoForUsageAndOneForFiles) {
+    std::filesystem::copy_file(DataFile("summits.csv"), Out("summits.csv"));
+    std::filesystem::copy_file(FormatFile("name-first.cal"), Out("name-first.cal"));
     WriteFile(Out("empty.csv"), "");
-    const struct {
-        std::vector<std::string> arguments;
-        std::string message;  // a part of standard error
-    } cases[] = {
-        {{"info", missing + ".pdb"}, "cannot read the database '" + missing + ".pdb': no such file"},
-        {{"show", missing + ".csv"}, "cannot read the text file '" + missing + ".csv'"},
-        {{"import", missing + ".csv"}, "no such file"},
-        {{"export", missing + ".pdb"}, "no such file"},
-        {{"convert", missing + ".pdb", Out("x.gpx")}, "no such file"},
-        {{"convert", missing + ".gpx", Out("x.pdb")},
-         "cannot read the GPX file '" + missing + ".gpx': no such file"},
-        {{"formats", missing}, "no such folder"},
-        {{"info", folder_}, "is a folder"},
-        {{"import", summits, "-d", definition, "-o", nowhere + ".pdb"}, "cannot be created"},
-        // The folder no file can be made in is what failed, and is named.
-        {{"convert", summits, nowhere + ".gpx", "-d", definition},
-         "cannot create a file in '" + folder_ + "/no/such/folder': No such file or directory"},
-        {{"import", Out("empty.csv"), "-d", definition},
-         "cannot read the text file '" + Out("empty.csv") + "': it is empty"},
+    const auto here = [&](std::string text) {
+        for (size_t at = text.find("{}"); at != std::string::npos; at = text.find("{}", at))
+            text.replace(at, 2, folder_);
+        return text;
     };
-    for (const auto& c : cases) Fails(1, c.arguments, c.message);
+    const auto rows = Rows(TestData("cli/data/refusals.tsv"));
+    EXPECT_EQ(rows.size(), 23u);
+    for (const auto& row : rows) Fails(std::stoi(row[0]), CommandWords(here(row.at(1))), here(row.at(2)));
 }
 
 // An output that is the input: exit 1 with the file named, the database

@@ -136,6 +136,7 @@ TEST_F(ToolMapClients, ShowPrintsWhatConvertWritesWhole) {
         {"KML", "", "big.kml"},
         {"html", "", "big.html"},
         {"svg", "", "big.svg"},
+        {"json", "", "big.json"},  // the listing, never record-line text
         {"geojson", "--compact", "compact.geojson"},
         {"geojson", "--points", "points.geojson", "points-points.geojson"},
     };

@@ -145,29 +145,23 @@ std::string RecordTexts(const std::string& database) {
 
 std::vector<std::string> CommandWords(const std::string& command) {
     std::vector<std::string> words;
-    std::string word;
     bool inWord = false;
     char quote = 0;
     for (char c : command) {
-        if (quote != 0) {
-            if (c == quote) {
-                quote = 0;
-            } else {
-                word += c;
-            }
-        } else if (c == '\'' || c == '"') {
-            quote = c;
-            inWord = true;
-        } else if (c == ' ') {
-            if (inWord) words.push_back(word);
-            word.clear();
+        if (quote == 0 && c == ' ') {
             inWord = false;
+            continue;
+        }
+        if (!inWord) words.emplace_back();
+        inWord = true;
+        if (quote == 0 && (c == '\'' || c == '"')) {
+            quote = c;
+        } else if (c == quote) {
+            quote = 0;
         } else {
-            word += c;
-            inWord = true;
+            words.back() += c;
         }
     }
-    if (inWord) words.push_back(word);
     return words;
 }
 
