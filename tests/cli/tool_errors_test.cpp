@@ -30,7 +30,7 @@ TEST_F(ToolErrors, RefusalsExitWithTwoForUsageAndOneForFiles) {
         return text;
     };
     const auto rows = Rows(TestData("cli/data/refusals.tsv"));
-    EXPECT_EQ(rows.size(), 23u);
+    EXPECT_EQ(rows.size(), 25u);
     for (const auto& row : rows) Fails(std::stoi(row[0]), CommandWords(here(row.at(1))), here(row.at(2)));
 }
 
@@ -64,9 +64,8 @@ TEST_F(ToolErrors, LibraryMessagesGoToStandardError) {
     const std::string damaged = "Err: 0x408\nvezuved: cannot read the database '" + cut +
                                 "': it is no valid Palm database (error 1032)\n";
     // A definition that is not there, given for a database: the document is made, whole.
-    const std::string gpx = Expected(0, "", {"show", db, "--output", "gpx", "-d", Out("nothing.cal")});
-    EXPECT_EQ(gpx.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx ", 0), 0u) << gpx;
-    EXPECT_EQ(gpx.substr(gpx.size() - std::min<size_t>(gpx.size(), 7)), "</gpx>\n") << gpx;
+    EXPECT_EQ(Expected(0, "", {"show", db, "--output", "gpx", "-d", Out("nothing.cal")}),
+              Ok({"show", db, "--output", "gpx"}));
     const struct {
         std::vector<std::string> arguments;
         int status;

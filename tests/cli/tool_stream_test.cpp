@@ -3,38 +3,12 @@
 // from the points held in memory (which --what takes).
 #include "tool_runner.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 namespace cli_test {
 namespace {
-
-// A track of the given length: seven-decimal positions, elevations in
-// metres, a time every five seconds and a name on every point. Every
-// thousandth line has a bad latitude (reported and left out) and every
-// 997th empty position columns, so both paths must treat them alike.
-std::string TrackText(int points) {
-    std::string text = "latitude,longitude,elevation_m,time,date,name\r\n";
-    text.reserve(static_cast<size_t>(points) * 56);
-    char line[128];
-    for (int i = 0; i < points; ++i) {
-        const int s = 8 * 3600 + (i * 5) % 50000, hms = s / 3600 * 10000 + s / 60 % 60 * 100 + s % 60;
-        const double latitude = 45.3311 + (i % 5000) * 0.0000137,
-                     longitude = -121.7113 + (i % 7000) * 0.0000091;
-        if (i % 1000 == 999) {
-            std::snprintf(line, sizeof line, "4x.1,-121.1,100.0,081500,14082021,BAD%06d\r\n", i);
-        } else if (i % 997 == 996) {
-            std::snprintf(line, sizeof line, ",,1829.5,%06d,14082021,NOPOS%06d\r\n", hms, i);
-        } else {
-            static const char kLine[] = "%.7f,%.7f,%.1f,%06d,14082021,TP%06d\r\n";
-            std::snprintf(line, sizeof line, kLine, latitude, longitude, 1829.0 + (i % 300) * 0.5, hms, i);
-        }
-        text += line;
-    }
-    return text;
-}
 
 // The conversion run as given (streamed, to arguments[2]) and held (with
 // --what, to "held-" beside it) alike; the streamed run's result.
@@ -120,7 +94,7 @@ TEST_F(ToolStreamExamples, EveryDefinitionGivesTheHeldDocument) {
     WriteFile(Out("checked.csv"), TestData("cli/data/stream/checked.csv"));
     struct Case {
         std::string name, data, definition;  // no definition: --auto, which reads a rewritten copy
-        const char* what;
+        std::string what;
     };
     std::vector<Case> cases = {{"checked", Out("checked.csv"), FormatFile("track.cal"), "tracks"},
                                {"auto", DataFile("summits.csv"), "", "waypoints"}};
