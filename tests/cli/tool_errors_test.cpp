@@ -19,19 +19,21 @@ namespace {
 using ToolErrors = ToolTest;
 
 // The command lines of tests/cli/data/refusals.tsv, "{}" standing for the
-// test's folder.
+// test's folder; standard input is empty.
 TEST_F(ToolErrors, RefusalsExitWithTwoForUsageAndOneForFiles) {
     std::filesystem::copy_file(DataFile("summits.csv"), Out("summits.csv"));
     std::filesystem::copy_file(FormatFile("name-first.cal"), Out("name-first.cal"));
     WriteFile(Out("empty.csv"), "");
+    WriteFile(Out("trip.gpx"), TestData("cli/data/trip.gpx"));
     const auto here = [&](std::string text) {
         for (size_t at = text.find("{}"); at != std::string::npos; at = text.find("{}", at))
             text.replace(at, 2, folder_);
         return text;
     };
     const auto rows = Rows(TestData("cli/data/refusals.tsv"));
-    EXPECT_EQ(rows.size(), 25u);
-    for (const auto& row : rows) Fails(std::stoi(row[0]), CommandWords(here(row.at(1))), here(row.at(2)));
+    EXPECT_EQ(rows.size(), 34u);
+    for (const auto& row : rows)
+        Fails(std::stoi(row[0]), CommandWords(here(row.at(1))), here(row.at(2)), "true | ");
 }
 
 // An output that is the input: exit 1 with the file named, the database
@@ -187,12 +189,7 @@ TEST_P(ToolInterrupt, TheSignalRemovesTheTemporaryBeingWritten) {
     EXPECT_EQ(ReadFile(output), "previous");
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals,
-                         ToolInterrupt,
-                         ::testing::Values(SIGTERM, SIGINT),
-                         [](const ::testing::TestParamInfo<int>& info) {
-                             return info.param == SIGTERM ? std::string("SIGTERM") : std::string("SIGINT");
-                         });
+INSTANTIATE_TEST_SUITE_P(Signals, ToolInterrupt, ::testing::Values(SIGTERM, SIGINT));
 
 #endif
 
