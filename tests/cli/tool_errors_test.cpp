@@ -31,7 +31,7 @@ TEST_F(ToolErrors, RefusalsExitWithTwoForUsageAndOneForFiles) {
         return text;
     };
     const auto rows = Rows(TestData("cli/data/refusals.tsv"));
-    EXPECT_EQ(rows.size(), 34u);
+    EXPECT_EQ(rows.size(), 35u);
     for (const auto& row : rows)
         Fails(std::stoi(row[0]), CommandWords(here(row.at(1))), here(row.at(2)), "true | ");
 }

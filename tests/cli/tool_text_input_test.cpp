@@ -69,7 +69,9 @@ TEST_F(ToolTextInput, TextWithoutDefinitionIsRefused) {
 TEST_F(ToolTextInput, BadValuesAreReportedAndSkipped) {
     // The files of tests/cli/data/text-input/bad-values.txt.
     WriteFile(Out("wide-columns.cal"), TestData("cli/data/text-input/wide-columns.cal"));
-    for (const auto& block : Blocks(TestData("cli/data/text-input/bad-values.txt"))) {
+    const auto blocks = Blocks(TestData("cli/data/text-input/bad-values.txt"));
+    EXPECT_EQ(blocks.size(), 7u);
+    for (const auto& block : blocks) {
         const std::vector<std::string> words = CommandWords(block[0].substr(3));  // the file, its definition
         SCOPED_TRACE(words[0]);
         const std::string data = Out(words[0]);
@@ -214,24 +216,6 @@ TEST_F(ToolRecords, PointsNoOutputTakesAreReportedAndLeftOut) {
                  "': all 1 point(s) of waypoints 'north' were refused (above)\n",
              {"convert", Out("north.pdb"), Out("none.pdb")});
     EXPECT_FALSE(FileExists(Out("none.pdb")));
-}
-
-TEST_F(ToolRecords, EmptyAndMissingColumnsAreReportedLikeUnreadableOnes) {
-    const std::string data = Out("log.csv"), track = FormatFile("track.cal");
-    WriteFile(data,
-              "latitude,longitude,elevation_m,time,date,name\n45.5,7.5,100,060000,14082021,ok\n,,,,,\n45.5\n"
-              "abc,7.5,100,060000,14082021,x\n45.5,200,100,060000,14082021,far\n"
-              "45.5,7.5,1e300,060000,14082021,high\n   \n");
-    std::string said;
-    for (const char* line : {":3: column 1: the latitude is empty",
-                             ":4: column 2: no longitude: the line has fewer columns",
-                             ":5: column 1: 'abc' is not a latitude",
-                             ":6: column 2: '200' is not a longitude",
-                             ":7: column 3: '1e300' is no elevation: beyond 100000 m",
-                             ":8: column 1: the latitude is empty"})
-        said += data + line + "\n";
-    EXPECT_EQ(Expected(0, said, {"import", data, "-d", track, "-o", Out("log.pdb")}),
-              "Wrote " + Out("log.pdb") + " (track, 1 record(s))\n");
 }
 
 TEST_F(ToolRecords, TextFittedToTheRecordIsReportedOncePerFile) {
