@@ -102,7 +102,7 @@ std::string RecordTexts(const std::string& database);
 // A track of the given length: seven-decimal positions, elevations in
 // metres, a time every five seconds and a name on every point. Every
 // thousandth line has a bad latitude (reported and left out) and every
-// 997th empty position columns, so both paths must treat them alike.
+// 997th empty position columns, which every reading must treat alike.
 std::string TrackText(int points);
 
 // The rows of a tab-separated data file, split at its tabs; empty lines and
