@@ -46,18 +46,6 @@ std::vector<Point> Line(double lat1, double lon1, double lat2, double lon2, size
     return points;
 }
 
-std::vector<size_t> Kept(const std::vector<Point>& points,
-                         const SimplifyTarget& target,
-                         const std::vector<Point>& waypoints = {}) {
-    return SimplifyPoints(points, waypoints, target).kept;
-}
-
-SimplifyTarget Metres(double metres) {
-    SimplifyTarget target;
-    target.errorMetres = metres;
-    return target;
-}
-
 TEST(Simplify, KnownShapesKeepWhatMustStay) {
     // A square of 1 km sides, 100 points a side, back at its start.
     std::vector<Point> square;
@@ -81,7 +69,8 @@ TEST(Simplify, KnownShapesKeepWhatMustStay) {
     const std::vector<Point> beside = {
         At(*stretch[37].latitude + 50 * kMetreInDegrees, *stretch[37].longitude)};
 
-    SimplifyTarget two;
+    SimplifyTarget five, two;
+    five.errorMetres = 5;
     two.count = 2;
     const struct {
         const char* shape;
@@ -90,16 +79,15 @@ TEST(Simplify, KnownShapesKeepWhatMustStay) {
         std::vector<Point> waypoints;
         std::vector<size_t> kept;
     } cases[] = {
-        {"noisy line, by error", Line(45, 7, 45.05, 7.08, 1000), Metres(5), {}, {0, 999}},
+        {"noisy line, by error", Line(45, 7, 45.05, 7.08, 1000), five, {}, {0, 999}},
         {"noisy line, by count", Line(45, 7, 45.05, 7.08, 1000), two, {}, {0, 999}},
-        {"jittered square", square, Metres(5), {}, {0, 100, 200, 300, 400}},
-        {"segment ends", segments, Metres(5), {}, {0, 49, 50, 99}},
-        {"named point", named, Metres(5), {}, {0, 12, 29}},
-        {"waypoint beside a stretch", stretch, Metres(5), beside, {0, 37, 100}},
+        {"jittered square", square, five, {}, {0, 100, 200, 300, 400}},
+        {"segment ends", segments, five, {}, {0, 49, 50, 99}},
+        {"named point", named, five, {}, {0, 12, 29}},
+        {"waypoint beside a stretch", stretch, five, beside, {0, 37, 100}},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(Kept(c.points, c.target, c.waypoints), c.kept) << c.shape;
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(SimplifyPoints(c.points, c.waypoints, c.target).kept, c.kept) << c.shape;
 }
 
 // Runs one step over sets, with what it said.

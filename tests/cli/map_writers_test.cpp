@@ -2,7 +2,6 @@
 // from small sets without running the tool, and the sink they stream into.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <limits>
 
 #include "files/document_sink.h"
@@ -197,30 +196,6 @@ TEST(ToolMapWriters, DocumentsAsPinned) {
     // Nothing left: an empty collection, pretty unless asked otherwise.
     EXPECT_EQ(GeoJson({Set("E", VEZUVED_KIND_TRACK, {At("Off", "91", "0", "", "")})}),
               "{\n  \"type\": \"FeatureCollection\",\n  \"features\": []\n}\n");
-}
-
-// Into a file the text goes in 64 KiB pieces, whole (a failed write is the
-// fault loop's).
-TEST(ToolMapWriters, SinkBuffersIntoAFile) {
-    std::FILE* file = std::tmpfile();
-    if (file == nullptr) GTEST_SKIP() << "no temporary file";
-    std::string expected;
-    {
-        DocumentSink sink(file);
-        for (int i = 0; i < 20000; ++i) {
-            const std::string line = "line " + std::to_string(i) + "\n";
-            sink.Write(line);
-            expected += line;
-        }
-        sink.Write('.');
-        expected += '.';
-        EXPECT_TRUE(sink.Flush());
-    }
-    std::rewind(file);
-    std::string read(expected.size() + 1, '\0');
-    read.resize(std::fread(&read[0], 1, read.size(), file));
-    std::fclose(file);
-    EXPECT_EQ(read, expected);
 }
 
 }  // namespace

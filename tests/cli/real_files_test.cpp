@@ -186,15 +186,9 @@ struct Known {
 };
 std::vector<Known> KnownDifferences() {
     std::vector<Known> rows;
-    std::istringstream lines(TestData("cli/data/real-files-known.tsv"));
-    for (std::string line; std::getline(lines, line);) {
-        if (line.empty() || line[0] == '#') continue;
-        std::istringstream fields(line);
-        Known row;
-        std::getline(
-            std::getline(std::getline(fields, row.file, '\t'), row.source, '\t'), row.difference, '\t');
-        EXPECT_TRUE(std::getline(fields, row.reason) && !row.reason.empty()) << line;
-        rows.push_back(row);
+    for (const auto& row : cli_test::Rows(TestData("cli/data/real-files-known.tsv"))) {
+        EXPECT_TRUE(row.size() == 4 && !row[3].empty()) << row[0];
+        rows.push_back({row[0], row.at(1), row.at(2), row.at(3)});
     }
     return rows;
 }

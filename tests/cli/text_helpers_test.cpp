@@ -96,10 +96,6 @@ TEST(ToolText, ParseCoordinateAndNumbers) {
         ASSERT_EQ(value.has_value(), expected.has_value()) << text;
         if (value) EXPECT_NEAR(*value, *expected, 1e-9) << text;
     }
-    const std::string huge = FormatFixed(-1.5e308, 7);  // every digit, nothing more
-    EXPECT_EQ(huge.size(), 1u + 309u + 8u);
-    EXPECT_EQ(huge.find_first_not_of("0123456789", 1), 310u);
-    EXPECT_EQ(huge.substr(0, 4) + huge.substr(310), "-150.0000000");
     EXPECT_EQ(FormatShortest(0.1), "0.1");
     EXPECT_EQ(ParseNumber(" 100 "), 100.0);
     EXPECT_FALSE(ParseNumber("10 ft"));
@@ -109,7 +105,7 @@ TEST(ToolText, ParseCoordinateAndNumbers) {
 // gives it: ties, values that only look like ties, signs and sizes.
 TEST(ToolText, FormatFixedRoundsTheExactValue) {
     const auto rows = cli_test::Rows(TestData("cli/data/fixed.tsv"));
-    EXPECT_EQ(rows.size(), 16u);
+    EXPECT_EQ(rows.size(), 17u);
     for (const auto& row : rows)
         EXPECT_EQ(FormatFixed(std::stod(row[0]), std::stoi(row[1])), row.at(2)) << row[0];
     uint64_t state = 12345;

@@ -60,27 +60,16 @@ TEST_F(ToolGps, EachSetOfAGpxBecomesADatabaseOfItsKindAndComesBack) {
 TEST_F(ToolGps, TrackAndWhatChooseTheSets) {
     WriteFile(Out("trip.gpx"), Trip());
     const std::string out = Out("one.pdb");
-    const struct {
-        std::vector<std::string> options;
-        int status;
-        std::string report;  // standard output, or a part of standard error
-    } cases[] = {
-        {{"--track", "2"}, 0, "Wrote " + out + " (track, 3 point(s))\n"},  // after the route
-        {{"--track", "Evening ride"}, 0, "Wrote " + out + " (track, 2 point(s))\n"},
-        {{"--what", "routes"}, 0, "Wrote " + out + " (route, 2 point(s))\n"},
-        {{"--what", "tracks", "--track", "1"}, 0, "Wrote " + out + " (track, 3 point(s))\n"},
-        {{"--track", "9"}, 2, "has no such route or track; it has 1 'Loop', 2 'Morning', 3 'Evening ride'"},
-        {{"--what", "planes"}, 2, "--what planes: say waypoints, tracks or routes"},
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
+        {{"--track", "2"}, "track, 3"},  // after the route
+        {{"--track", "Evening ride"}, "track, 2"},
+        {{"--what", "routes"}, "route, 2"},
+        {{"--what", "tracks", "--track", "1"}, "track, 3"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [options, report] : cases) {
         std::vector<std::string> arguments = {"convert", Out("trip.gpx"), out};
-        arguments.insert(arguments.end(), c.options.begin(), c.options.end());
-        std::filesystem::remove(out);
-        const ToolResult result = RunTool(arguments);
-        EXPECT_EQ(result.status, c.status) << Joined(arguments) << result.err;
-        EXPECT_NE((c.status == 0 ? result.out : result.err).find(c.report), std::string::npos)
-            << Joined(arguments);
-        EXPECT_EQ(FileExists(out), c.status == 0) << Joined(arguments);
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        EXPECT_EQ(Ok(arguments), "Wrote " + out + " (" + report + " point(s))\n");
     }
     WriteFile(Out("points.gpx"), "<gpx><wpt lat=\"1\" lon=\"2\"/></gpx>");
     Fails(1, {"convert", Out("points.gpx"), out, "--what", "tracks"}, "holds no tracks");
@@ -112,10 +101,6 @@ TEST_F(ToolGps, WildcardsAreExpandedByTheTool) {
     std::filesystem::create_directories(Out("logs"));
     WriteFile(Out("logs/one.gpx"), "<gpx><trk><trkseg><trkpt lat=\"1\" lon=\"2\"/></trkseg></trk></gpx>");
     WriteFile(Out("logs/two.gpx"), "<gpx><wpt lat=\"1\" lon=\"2\"/><wpt lat=\"3\" lon=\"4\"/></gpx>");
-    WriteFile(Out("logs/notes.txt"), "not a track");
-    EXPECT_EQ(Ok({"convert", Out("logs/*.gpx"), "--to", "pdb", "--out-dir", Out("db")}),
-              "Wrote " + Out("db") + "/one.pdb (track, 1 point(s))\n" + "Wrote " + Out("db") +
-                  "/two.pdb (points, 2 point(s))\n");
     EXPECT_EQ(Ok({"convert", Out("logs/t?o.gpx"), "--to", "gpx", "--out-dir", Out("maps")}),
               "Wrote " + Out("maps") + "/two.gpx (points, 2 point(s))\n");
     ExpectValidGpx(Out("maps/two.gpx"));
@@ -125,10 +110,6 @@ TEST_F(ToolGps, WildcardsAreExpandedByTheTool) {
         Ok({"convert", Out("logs/one.gpx"), "--to", "text", "--output-definition", tab, "--out-dir", t}),
         "Wrote " + Out("t") + "/one.tsv (track, 1 point(s))\n");
     EXPECT_EQ(ReadFile(Out("t/one.tsv")), "1.0000000\t2.0000000\t\t\t\t\t\r\n");
-    Fails(1,
-          {"convert", Out("logs/*.kml"), "--to", "pdb", "--out-dir", Out("db")},
-          "no file matches '" + Out("logs/*.kml") + "'");
-    Fails(2, {"convert", Out("logs/*.gpx"), "--out-dir", Out("db")}, "--out-dir needs --to");
 }
 
 TEST_F(ToolGps, StandardInputAndOutput) {
@@ -144,13 +125,6 @@ TEST_F(ToolGps, StandardInputAndOutput) {
     WriteFile(Out("stdout.gpx"),
               Expected(0, "Wrote - (track, 3 point(s))\n", {"convert", Out("in.pdb"), "-", "--to", "gpx"}));
     ExpectValidGpx(Out("stdout.gpx"));
-    const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
-        {{"convert", "-", Out("x.pdb")}, "needs --from"},
-        {{"convert", "-", Out("x.pdb"), "--from", "text"}, "needs its definition (-d FILE.cal)"},
-        {{"convert", Out("trip.gpx"), "-"}, "needs --to"},
-        {{"convert", Out("trip.gpx"), "-", "--to", "pdb"}, "standard output takes one"},
-    };
-    for (const auto& [arguments, message] : refused) Fails(2, arguments, message, "true | ");
     Fails(1,
           {"convert", "-", Out("x.pdb"), "--from", "gpx"},
           "cannot read 'standard input': line 1: no element found",
@@ -173,11 +147,6 @@ TEST_F(ToolGps, FilesItCannotReadWriteNothing) {
         Fails(1,
               {"convert", Out("empty.gpx"), Out(output)},
               "cannot convert '" + Out("empty.gpx") + "': it holds no points, routes or tracks");
-        EXPECT_FALSE(FileExists(Out(output)));
-    }
-    // A name of no extension, or of nothing but one.
-    for (const char* output : {"noext", ".csv"}) {
-        Fails(2, {"convert", Out("good.gpx"), Out(output)}, "it has no extension");
         EXPECT_FALSE(FileExists(Out(output)));
     }
     // With a definition any name will do.

@@ -148,14 +148,6 @@ TEST_F(OutputPlanRuns, LongImportNamesKeepTheirWholeFileName) {
                                      "trip-2021-08-14-mount-hood-north-ridge.pdb"}));
 }
 
-// A ".json" output is the tool's JSON listing, never record-line text.
-TEST_F(OutputPlanRuns, JsonOutputIsTheListingShowPrints) {
-    const std::string db = Out("hike.pdb");
-    Ok({"import", DataFile("hike-track.csv"), "-d", FormatFile("track.cal"), "-o", db});
-    Ok({"convert", db, Out("hike.json")});
-    EXPECT_EQ(ReadFile(Out("hike.json")), Ok({"show", db, "--output", "json"}));
-}
-
 bool FoldsCase(const std::string&) { return true; }
 bool KeepsCase(const std::string&) { return false; }
 

@@ -8,7 +8,7 @@
 #endif
 
 #include <csignal>
-
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -120,19 +120,34 @@ std::string FreshFolder(const std::string& name) {
 bool FileExists(const std::string& path) { return std::filesystem::is_regular_file(path); }
 
 const std::vector<ShippedExample>& ShippedExamples() {
-    static const std::vector<ShippedExample> examples = {
-        {"comma.cal", "trailheads.csv", "waypoints", false},
-        {"comp.cal", "alps-comp.csv", "waypoints", true},
-        {"degnospace.cal", "huts-degnospace.csv", "waypoints", false},
-        {"fixed.cal", "camps.dat", "waypoints", true},
-        {"garmin.cal", "waypoints.txt", "waypoints", false},
-        {"metres.cal", "peaks-metres.csv", "waypoints", false},
-        {"name-first.cal", "summits.csv", "waypoints", false},
-        {"pcx5.cal", "beacons.wpt", "waypoints", true},
-        {"route.cal", "lake-loop-route.csv", "routes", false},
-        {"tab.cal", "springs.tsv", "waypoints", false},
-        {"track.cal", "hike-track.csv", "tracks", false}};
+    static const std::vector<ShippedExample> examples = [] {
+        std::vector<ShippedExample> rows;
+        for (const auto& row : Rows(TestData("cli/data/shipped-examples.tsv")))
+            rows.push_back({row[0], row.at(1), row.at(2), row.at(3) == "import only"});
+        return rows;
+    }();
     return examples;
+}
+
+std::string TrackText(int points) {
+    std::string text = "latitude,longitude,elevation_m,time,date,name\r\n";
+    text.reserve(static_cast<size_t>(points) * 56);
+    char line[128];
+    for (int i = 0; i < points; ++i) {
+        const int s = 8 * 3600 + (i * 5) % 50000, hms = s / 3600 * 10000 + s / 60 % 60 * 100 + s % 60;
+        const double latitude = 45.3311 + (i % 5000) * 0.0000137,
+                     longitude = -121.7113 + (i % 7000) * 0.0000091;
+        if (i % 1000 == 999) {
+            std::snprintf(line, sizeof line, "4x.1,-121.1,100.0,081500,14082021,BAD%06d\r\n", i);
+        } else if (i % 997 == 996) {
+            std::snprintf(line, sizeof line, ",,1829.5,%06d,14082021,NOPOS%06d\r\n", hms, i);
+        } else {
+            static const char kLine[] = "%.7f,%.7f,%.1f,%06d,14082021,TP%06d\r\n";
+            std::snprintf(line, sizeof line, kLine, latitude, longitude, 1829.0 + (i % 300) * 0.5, hms, i);
+        }
+        text += line;
+    }
+    return text;
 }
 
 std::string RecordTexts(const std::string& database) {
@@ -145,29 +160,23 @@ std::string RecordTexts(const std::string& database) {
 
 std::vector<std::string> CommandWords(const std::string& command) {
     std::vector<std::string> words;
-    std::string word;
     bool inWord = false;
     char quote = 0;
     for (char c : command) {
-        if (quote != 0) {
-            if (c == quote) {
-                quote = 0;
-            } else {
-                word += c;
-            }
-        } else if (c == '\'' || c == '"') {
-            quote = c;
-            inWord = true;
-        } else if (c == ' ') {
-            if (inWord) words.push_back(word);
-            word.clear();
+        if (quote == 0 && c == ' ') {
             inWord = false;
+            continue;
+        }
+        if (!inWord) words.emplace_back();
+        inWord = true;
+        if (quote == 0 && (c == '\'' || c == '"')) {
+            quote = c;
+        } else if (c == quote) {
+            quote = 0;
         } else {
-            word += c;
-            inWord = true;
+            words.back() += c;
         }
     }
-    if (inWord) words.push_back(word);
     return words;
 }
 

@@ -86,11 +86,11 @@ inline void WriteFile(const std::string& path, const std::string& bytes) { Write
 bool FileExists(const std::string& path);  // a file, not a folder
 using ::Count;
 
-// Each shipped definition with its example data, and the sets --what names
-// for it; import-only ones are refused for writing.
+// Each shipped definition with its example data and the sets --what names
+// for it, as tests/cli/data/shipped-examples.tsv lists them; import-only
+// ones are refused for writing.
 struct ShippedExample {
-    std::string definition, data;
-    const char* what;
+    std::string definition, data, what;
     bool importOnly;
 };
 const std::vector<ShippedExample>& ShippedExamples();
@@ -98,6 +98,12 @@ const std::vector<ShippedExample>& ShippedExamples();
 // The record texts of a database as the library exports them (tab
 // separated: latitude, longitude, elevation, time, name, icon, note).
 std::string RecordTexts(const std::string& database);
+
+// A track of the given length: seven-decimal positions, elevations in
+// metres, a time every five seconds and a name on every point. Every
+// thousandth line has a bad latitude (reported and left out) and every
+// 997th empty position columns, which every reading must treat alike.
+std::string TrackText(int points);
 
 // The rows of a tab-separated data file, split at its tabs; empty lines and
 // lines beginning with '#' are left out.
