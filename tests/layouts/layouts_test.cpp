@@ -128,15 +128,6 @@ TEST_F(FreshState, GarminLinesFillOnlyWaypoints) {
     }
 }
 
-TEST_F(FreshState, WholeLineModesKeepTheLineAsDescription) {
-    for (int mode : {kLayoutPlain, kLayoutSurvey}) {
-        OwnedRecord r;
-        ASSERT_EQ(ParsePointLine("<any, text*here>", &r.record, mode), 0);
-        EXPECT_EQ(r.desc(), "<any, text*here>");
-        EXPECT_STREQ(r->latitude, "");
-    }
-}
-
 std::string Format(PointRecord& record, int32_t columns, int mode, int32_t kind, int32_t index) {
     std::string out;
     LayoutSettings settings = LayoutSettingsOf(State());

@@ -79,16 +79,6 @@ TEST_F(DelimitedText, WriteGivesCrLfLinesWithoutHeader) {
               "1.0000000;2.0000000;;;A;B;;\r\n3.0000000;4.0000000;5;143005 24122004;C;i;d\r\n");
 }
 
-TEST_F(DelimitedText, WriteWithoutDefinitionOrRecords) {
-    std::string path = folder.file("none.txt");
-    CapturedDiagnostics said;
-    ASSERT_EQ(RLDBWriteCSV(path.c_str(), nullptr, -1, -1, -1, nullptr, nullptr, 0), 0);
-    EXPECT_EQ(said.TakeOutput(), "No Cal File\n");
-    EXPECT_EQ(ReadFileText(path), "");
-    EXPECT_EQ(RLDBWriteCSV(folder.file("no/such/x.txt").c_str(), nullptr, -1, -1, -1, nullptr, nullptr, 0),
-              -1);
-}
-
 TEST_F(DelimitedText, GarminWriteRenamesRoutePointsInTheCallersArray) {
     OwnedArray points(1);
     FillPoint(points[0], "1.0000000", "2.0000000", "", "", "Start", "", nullptr);
@@ -217,16 +207,6 @@ TEST_F(Export, FailuresCreateNoOutput) {
     EXPECT_EQ(Run(db, unwritable, nullptr), -1);
 }
 
-TEST_F(Export, ExtensionIsChosenOnTheLastComponentOnly) {
-    std::string dotted = folder.path() + "/a.b";
-    std::filesystem::create_directory(dotted);
-    std::string db = dotted + "/trip";
-    WriteFileBytes(db, BuildDatabase(Points()));
-    char out[1100] = "";
-    ASSERT_EQ(Run(db, out, nullptr), 0);
-    EXPECT_EQ(std::string(out), dotted + "/trip.rlp");
-}
-
 std::string Repeated(const std::string& line, size_t times) {
     std::string text;
     for (size_t i = 0; i < times; ++i) text += line;
@@ -257,8 +237,6 @@ protected:
         output = said.TakeOutput();
         return result;
     }
-    // The points a database holds, read back through the library.
-    std::vector<std::string> Names(const std::string& path) { return ReadBack(path).Names(); }
 };
 
 TEST_F(Import, CommaTextBecomesAPointDatabaseBesideTheSource) {
@@ -273,17 +251,6 @@ TEST_F(Import, CommaTextBecomesAPointDatabaseBesideTheSource) {
     EXPECT_EQ(read.kind, 0);
 }
 
-TEST_F(Import, OutputPathGivesFolderAndName) {
-    std::string source = Put("in.txt", "1,2,,,A,,\n");
-    std::string requested = folder.path() + "/my.points.txt";
-    std::vector<char> out(requested.begin(), requested.end());
-    out.push_back('\0');
-    ASSERT_EQ(Run(source, out.data(), nullptr, -1), 0);
-    EXPECT_EQ(output, "No Cal File\n");
-    EXPECT_TRUE(FileExists(folder.file("my.points.pdb")));
-    EXPECT_EQ(std::string(out.data()), requested);  // a given path is not written back
-}
-
 TEST_F(Import, OlderLayoutRouteGetsAPlaceholder) {
     std::string source = Put("r.txt", "1,2,,,A,,\n3,4,,,B,,\n5,6,,,C,,\n");
     char out[1100] = "";
@@ -291,12 +258,11 @@ TEST_F(Import, OlderLayoutRouteGetsAPlaceholder) {
     auto bytes = ReadFileBytes(out);
     EXPECT_EQ(U16At(bytes, 76), 4);
     EXPECT_EQ(U16At(bytes, 34), 1);
-    EXPECT_EQ(Names(out), (std::vector<std::string>{"A", "B", "C"}));  // the reader skips record 0
+    EXPECT_EQ(ReadBack(out).Names(), (std::vector<std::string>{"A", "B", "C"}));  // the reader skips record 0
     ASSERT_EQ(Run(source, out, "", 2), 0);
     EXPECT_EQ(U16At(ReadFileBytes(out), 76), 3);
 }
 
-// Only waypoint lines are stored, and counted.
 TEST_F(Import, GarminTextStoresOnlyWaypoints) {
     std::string source = Put("g.txt",
                              "Grid\tLat/Lon\n\nHeader\tName\n\nWaypoint\tHome\tnote\tUser Waypoint\t"
@@ -354,7 +320,7 @@ TEST_F(Import, LinesBecomeRecords) {
             EXPECT_EQ(State().Delimited, '\t');
         }
         std::string names;
-        for (const std::string& name : Names(out)) names += (names.empty() ? "" : "|") + name;
+        for (const std::string& name : ReadBack(out).Names()) names += (names.empty() ? "" : "|") + name;
         EXPECT_EQ(names, row.names);
     }
 }
@@ -587,12 +553,8 @@ int32_t LittleEndianAt(const RecordBytes& b, size_t offset) {
     return static_cast<int32_t>(v);
 }
 
-class RecordBytesTest : public FreshState {
-protected:
+TEST_F(FreshState, TrailerValuesTruncateTowardZero) {
     RecordBytes bytes;
-};
-
-TEST_F(RecordBytesTest, TrailerValuesTruncateTowardZero) {
     struct Case {
         const char *latitude, *elevation;
         int32_t expectedLatitude, expectedElevation;
