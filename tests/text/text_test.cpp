@@ -129,11 +129,12 @@ DatabaseImage Route(uint16_t version) {
 }
 
 TEST_F(Export, CommaTextBesideTheDatabaseWithHeaderTemplate) {
-    std::string db = Database("trip.pdb", Points());
+    std::filesystem::create_directory(folder.file("a.b"));  // only the name's own extension is replaced
+    std::string db = Database("a.b/trip", Points());
     std::string cal = Put("fmt.cal", "Header = \"Points of [Title]: [numrecords] [Other] [open\"\n");
     char out[1100] = "";
     ASSERT_EQ(Run(db, out, cal.c_str()), 0);
-    EXPECT_EQ(std::string(out), folder.file("trip.rlp"));
+    EXPECT_EQ(std::string(out), folder.file("a.b/trip.rlp"));
     EXPECT_EQ(ReadFileText(out),
               "Points of trip: 3  [open\r\n"
               "45.5000000,-122.5000000,100,143005 24122004,Home,House,note\r\n"
@@ -280,8 +281,10 @@ TEST_F(Import, GarminTextStoresOnlyWaypoints) {
 TEST_F(Import, DatumDatabasesKeepTheirLinesUnparsed) {
     std::string source = Put("d.txt", "WGS 84,0,0\n\nNAD27, -8,160\n");
     char out[1100] = "";
+    std::strcpy(out, folder.file("my.points.txt").c_str());  // gives folder and name, and stays as given
     ASSERT_EQ(Run(source, out, nullptr, 6), 0);
-    auto bytes = ReadFileBytes(out);
+    EXPECT_EQ(std::string(out), folder.file("my.points.txt"));
+    auto bytes = ReadFileBytes(folder.file("my.points.pdb"));
     EXPECT_EQ(std::string(bytes.begin() + 60, bytes.begin() + 64), "NADg");
     EXPECT_EQ(U16At(bytes, 76), 2);
     EXPECT_EQ(std::string(bytes.begin() + 96, bytes.end()), std::string("WGS 84,0,0\0NAD27, -8,160\0", 25));
