@@ -92,9 +92,6 @@ TEST_F(DelimitedText, GarminWriteRenamesRoutePointsInTheCallersArray) {
 
 class Export : public TextFiles {
 protected:
-    std::string Database(const std::string& name, const DatabaseImage& image) {
-        return Put(name, BuildDatabase(image));
-    }
     int32_t Run(const std::string& db,
                 char* out,
                 const char* format,
@@ -130,7 +127,7 @@ DatabaseImage Route(uint16_t version) {
 
 TEST_F(Export, CommaTextBesideTheDatabaseWithHeaderTemplate) {
     std::filesystem::create_directory(folder.file("a.b"));  // only the name's own extension is replaced
-    std::string db = Database("a.b/trip", Points());
+    std::string db = Put("a.b/trip", BuildDatabase(Points()));
     std::string cal = Put("fmt.cal", "Header = \"Points of [Title]: [numrecords] [Other] [open\"\n");
     char out[1100] = "";
     ASSERT_EQ(Run(db, out, cal.c_str()), 0);
@@ -142,7 +139,7 @@ TEST_F(Export, CommaTextBesideTheDatabaseWithHeaderTemplate) {
 }
 
 TEST_F(Export, OutputFolder) {
-    std::string db = Database("trip.pdb", Points());
+    std::string db = Put("trip.pdb", BuildDatabase(Points()));
     Put("ext.cal", "Ext=csv\nFieldCount=2\n");
     std::string folderPath = folder.path() + "/out/";
     std::filesystem::create_directory(folderPath);
@@ -153,7 +150,7 @@ TEST_F(Export, OutputFolder) {
 }
 
 TEST_F(Export, GarminTextOfARoute) {
-    std::string db = Database("route.pdb", Route(3));
+    std::string db = Put("route.pdb", BuildDatabase(Route(3)));
     char out[1100] = "";
     ASSERT_EQ(Run(db, out, nullptr, 3, 1), 0);
     EXPECT_EQ(output, "No Cal File\n");
@@ -169,7 +166,7 @@ TEST_F(Export, GarminTextOfARoute) {
 TEST_F(Export, GarminTextOfAnOlderLayoutTrackSkipsThePlaceholder) {
     DatabaseImage image = Route(1);
     image.appInfo[275] = 0;
-    std::string db = Database("track.pdb", image);
+    std::string db = Put("track.pdb", BuildDatabase(image));
     char out[1100] = "";
     ASSERT_EQ(Run(db, out, nullptr, 3), 0);
     EXPECT_EQ(ReadFileText(out), TestData("text/data/garmin-older-track.txt"));
@@ -179,7 +176,7 @@ TEST_F(Export, LogAndUnknownDatabases) {
     DatabaseImage log;
     log.type = "RlLg";
     log.records = {TextRecord("first, line*"), TextRecord("second")};
-    std::string db = Database("log.pdb", log);
+    std::string db = Put("log.pdb", BuildDatabase(log));
     char out[1100] = "";
     ASSERT_EQ(Run(db, out, nullptr), 0);
     EXPECT_EQ(std::string(out), folder.file("log.txt"));
@@ -187,7 +184,7 @@ TEST_F(Export, LogAndUnknownDatabases) {
 
     DatabaseImage other;
     other.type = "NADg";
-    db = Database("datum.pdb", other);
+    db = Put("datum.pdb", BuildDatabase(other));
     char none[1100] = "";
     EXPECT_EQ(Run(db, none, nullptr), 65535);
     EXPECT_EQ(output, "No Cal File\nErr: 0xffff");
@@ -203,7 +200,7 @@ TEST_F(Export, FailuresCreateNoOutput) {
     EXPECT_EQ(Run(bad, out, nullptr), 1032);
     EXPECT_EQ(output, "No Cal File\nErr: 0x408");
     EXPECT_FALSE(FileExists(folder.file("bad.rlp")));
-    std::string db = Database("trip.pdb", Points());
+    std::string db = Put("trip.pdb", BuildDatabase(Points()));
     char unwritable[] = "/nonexistent-folder/x.txt";
     EXPECT_EQ(Run(db, unwritable, nullptr), -1);
 }
