@@ -348,9 +348,7 @@ TEST(FolderSearchTest, YieldsMatchingEntriesWithTheirKind) {
     search.Close();
     EXPECT_FALSE(search.Next(entry));
     // joining folder and name
-    EXPECT_TRUE(IsPathSeparator('\\'));
-    EXPECT_TRUE(IsPathSeparator('/'));
-    EXPECT_FALSE(IsPathSeparator(':'));
+    EXPECT_TRUE(IsPathSeparator('\\') && IsPathSeparator('/') && !IsPathSeparator(':'));
     EXPECT_EQ(JoinPath("dir", "x.cal"), "dir" + std::string(1, kPathSeparator) + "x.cal");
     EXPECT_EQ(JoinPath("dir\\", "x.cal"), "dir\\x.cal");
     EXPECT_EQ(JoinPath("", "x.cal"), "x.cal");
