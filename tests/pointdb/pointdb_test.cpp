@@ -246,8 +246,8 @@ TEST_F(WriteDatabase, LegsInBigEndianTrailers) {
         std::vector<int32_t> legTimes, legDistances;  // leg time and distance at trailer offsets 14 and 18
         for (int i = 0; i < 4; ++i) {
             uint32_t end = i < 3 ? U32At(bytes, 78 + 8 * (i + 1)) : static_cast<uint32_t>(bytes.size());
-            legTimes.push_back(I32At(bytes, end - 22 + 14));
-            legDistances.push_back(I32At(bytes, end - 22 + 18));
+            legTimes.push_back(static_cast<int32_t>(U32At(bytes, end - 22 + 14)));
+            legDistances.push_back(static_cast<int32_t>(U32At(bytes, end - 22 + 18)));
             EXPECT_EQ(U32At(bytes, 78 + 8 * i + 4) & 0xffffff, 0x110000u + 5 * i);
         }
         EXPECT_EQ(legTimes, (std::vector<int32_t>{0, kind == 1 ? 60 : 0, 0, 0})) << kind;
