@@ -49,8 +49,6 @@ TEST(UniqueHandle, ClosesEachValidHandleOnce) {
     EXPECT_EQ((std::vector<int>{3, 6, 4}), g_closed);
 }
 
-// Byte-for-byte conversions between 8-bit text and UTF-16 units.
-
 TEST(TextConversion, WidenAndNarrow) {
     struct {
         const char* source;

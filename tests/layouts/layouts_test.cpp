@@ -6,7 +6,6 @@
 #include "layouts/column_text.h"
 #include "layouts/layout_table.h"
 #include "layouts/layouts.h"
-#include "record/columns.h"
 #include "support/test_support.h"
 
 using namespace vezuved;
@@ -96,6 +95,9 @@ TEST_F(FreshState, RecordLinesGiveTheModesFields) {
         {1, "EleFormat=m", "1,2,,,n,i,", "1.0000000|2.0000000|||n|i|<null>"},
         {1, "LocFormat=Comp", "4530xx12,12230xx00,,,,,", "45.5020000|122.5000000|||||<null>"},
         {1, "LocFormat=DegNoSpace", "N4530.123,W12230.5,,,,,", "45.5020500|-122.5083333|||||<null>"},
+        // Plain and survey lines are kept whole as the description.
+        {4, "", "<any, text*here>", "||||||<any, text*here>"},
+        {7, "", "<any, text*here>", "||||||<any, text*here>"},
     };
     for (const auto& c : cases) {
         RestoreInitialState();
@@ -125,15 +127,6 @@ TEST_F(FreshState, GarminLinesFillOnlyWaypoints) {
         if (c.fields == nullptr) continue;
         EXPECT_EQ(Fields(r), c.fields) << c.line;
         EXPECT_EQ(DescCapacity(DescText(r.record)), kGarminDescSize);
-    }
-}
-
-TEST_F(FreshState, WholeLineModesKeepTheLineAsDescription) {
-    for (int mode : {kLayoutPlain, kLayoutSurvey}) {
-        OwnedRecord r;
-        ASSERT_EQ(ParsePointLine("<any, text*here>", &r.record, mode), 0);
-        EXPECT_EQ(r.desc(), "<any, text*here>");
-        EXPECT_STREQ(r->latitude, "");
     }
 }
 
@@ -212,16 +205,19 @@ TEST_F(Formatting, RulesGiveTheExpectedLine) {
     }
 }
 
-TEST_F(Formatting, GarminWaypointLine) {
+TEST_F(Formatting, GarminLines) {
     CopyField(r->icon, "Symbols:Flag");
     CopyField(r->name, "Ho\tme");
     EXPECT_EQ(Format(r.record, 7, 3, 0, 0),
               "Waypoint\tHo me\tGate 3\tUser Waypoint\t45.5000000 -122.2500000\t100\t\t\t\t\t"
               "Flag\t\t\t\t\t\n");
     EXPECT_STREQ(r->name, "Ho me");  // blanked in the record itself
-}
-
-TEST_F(Formatting, GarminTrackLineWithGarminStyles) {
+    State().DBKind = 2;              // route points are named by their index, only in route databases
+    EXPECT_EQ(Format(r.record, 7, 3, 2, 0), "Route Waypoint\tRPT0001\t\t\t\n");
+    EXPECT_EQ(Format(r.record, 7, 3, 0, 41).substr(0, 17), "Waypoint\tRPT0042\t");
+    State().DBKind = 0;
+    CopyField(r->name, "Home");
+    EXPECT_EQ(Format(r.record, 7, 3, 2, 0), "Route Waypoint\tHome\t\t\t\n");
     State().DateStyle = 1;
     State().DateOrder = 2;
     State().DateSeparator = '/';
@@ -229,15 +225,6 @@ TEST_F(Formatting, GarminTrackLineWithGarminStyles) {
     State().EleFormat = 1;
     EXPECT_EQ(Format(r.record, 7, 3, 1, 0),
               "Trackpoint\t45.5000000 -122.2500000\t12/24/2004 14:30.05\t30.4800000\t\t\t\t\t\t\n");
-}
-
-TEST_F(Formatting, GarminRouteNamesPointsByIndexOnlyInRouteDatabases) {
-    State().DBKind = 2;
-    EXPECT_EQ(Format(r.record, 7, 3, 2, 0), "Route Waypoint\tRPT0001\t\t\t\n");
-    EXPECT_EQ(Format(r.record, 7, 3, 0, 41).substr(0, 17), "Waypoint\tRPT0042\t");
-    State().DBKind = 0;
-    CopyField(r->name, "Home");
-    EXPECT_EQ(Format(r.record, 7, 3, 2, 0), "Route Waypoint\tHome\t\t\t\n");
 }
 
 // A time kept in its stored form must give the same texts as one read into

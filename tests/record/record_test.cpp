@@ -19,12 +19,6 @@ using namespace vezuved;
 
 namespace {
 
-std::string SpanText(const ColumnSpan& span) {
-    char text[64];
-    CopyColumnSpan(span, text, sizeof text - 1);
-    return text;
-}
-
 // Texts with quotes dropped; null for a column the line lacks. Each column
 // read alone gives the same text.
 TEST(SplitColumns, FindsEveryColumnInOneWalk) {
@@ -53,9 +47,10 @@ TEST(SplitColumns, FindsEveryColumnInOneWalk) {
             const char* text = c.texts[static_cast<size_t>(i)];
             EXPECT_EQ(span.begin == nullptr, text == nullptr) << c.line << " column " << i;
             if (text == nullptr || span.begin == nullptr) continue;
-            EXPECT_EQ(SpanText(span), text) << c.line << " column " << i;
+            char copied[64], alone[64];
+            CopyColumnSpan(span, copied, sizeof copied - 1);
+            EXPECT_STREQ(copied, text) << c.line << " column " << i;
             EXPECT_EQ(SpanTextLength(span), std::strlen(text)) << c.line << " column " << i;
-            char alone[64];
             GetColumn(c.line, alone, i, sizeof alone - 1, c.separator);
             EXPECT_STREQ(alone, text) << c.line << " column " << i;
         }
@@ -75,11 +70,9 @@ TEST(BlankSeparators, ReplacesEveryOneAndNothingElse) {
     BlankSeparators(nullptr);
 }
 
-class NormalizePointTest : public FreshState {};
-
 // Texts already in canonical form are kept as they are; every text must come
 // out as writing the value it reads as gives.
-TEST_F(NormalizePointTest, CoordinatesComeOutAsTheirValuesWrittenBack) {
+TEST_F(FreshState, CoordinatesComeOutAsTheirValuesWrittenBack) {
     // The texts, '|' between them.
     std::istringstream list(
         "12.3456789|-12.3456789|0.0000000|-0.0000000|00.1234567|012.3456789|+1.0000000|1.00000000|1.000000|"
@@ -127,18 +120,14 @@ TEST(PointRecordDesc, SetGetAndFreeThroughTheField) {
     EXPECT_EQ(field, 0u);
 }
 
-TEST(PointRecordDesc, OutOfMemoryKeepsTheOldText) {
+// Running out of memory keeps the old text; clearing keeps the buffer, emptied.
+TEST(PointRecordDesc, OutOfMemoryAndClear) {
     OwnedRecord r;
-    ASSERT_EQ(RLSetPointDesc(&r.record, "kept"), 0);
+    FillPoint(r.record, "1", "2", "3", "4", "n", "i", "kept");
     FailAllocationAfter(1);
     EXPECT_EQ(RLSetPointDesc(&r.record, "new"), -1);
     FailAllocationAfter(0);
     EXPECT_EQ(r.desc(), "kept");
-}
-
-TEST(PointRecordDesc, ClearKeepsAndEmptiesTheBuffer) {
-    OwnedRecord r;
-    FillPoint(r.record, "1", "2", "3", "4", "n", "i", "text");
     char* before = DescText(r.record);
     ClearKeepDesc(r.record);
     EXPECT_EQ(DescText(r.record), before);
@@ -156,22 +145,13 @@ TEST(PointRecordFields, CopiesAlwaysLeaveATerminatedField) {
     EXPECT_STREQ(field, "x");
 }
 
-// Writes pieces through a sink into a file and reads the file back.
-std::string Written(const TempFolder& folder, bool crlf, const std::vector<std::string>& pieces) {
-    const std::string path = folder.file("out.txt");
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    EXPECT_NE(file, nullptr);
-    TextSink sink;
-    sink.file = file;
-    sink.crlf = crlf;
-    for (const std::string& piece : pieces) WriteText(sink, piece);
-    EXPECT_TRUE(FlushText(sink));
-    std::fclose(file);
-    return ReadFileText(path);
-}
-
 TEST(TextSink, BlocksLargerThanTheBufferAndLinesAcrossItsEdgeStayWhole) {
     TempFolder folder;
+    const std::string path = folder.file("out.txt");
+    TextSink sink;
+    sink.file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(sink.file, nullptr);
+    sink.crlf = true;
     std::string line(99, 'x');
     line += '\n';
     std::vector<std::string> pieces(3 * kTextSinkBlock / line.size() + 7, line);
@@ -180,7 +160,10 @@ TEST(TextSink, BlocksLargerThanTheBufferAndLinesAcrossItsEdgeStayWhole) {
     std::string expected;
     for (size_t i = 0; i + 2 < pieces.size(); ++i) expected += std::string(99, 'x') + "\r\n";
     expected += std::string(kTextSinkBlock + 3, 'y') + "z\r\n";
-    EXPECT_EQ(Written(folder, true, pieces), expected);
+    for (const std::string& piece : pieces) WriteText(sink, piece);
+    EXPECT_TRUE(FlushText(sink));
+    std::fclose(sink.file);
+    EXPECT_EQ(ReadFileText(path), expected);
 }
 
 #if !defined(_WIN32)

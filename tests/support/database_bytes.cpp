@@ -48,5 +48,3 @@ uint32_t U32At(const std::vector<uint8_t>& b, size_t at) {
 uint16_t U16At(const std::vector<uint8_t>& b, size_t at) {
     return static_cast<uint16_t>(b[at] << 8 | b[at + 1]);
 }
-
-int32_t I32At(const std::vector<uint8_t>& b, size_t at) { return static_cast<int32_t>(U32At(b, at)); }

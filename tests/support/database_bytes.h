@@ -25,4 +25,3 @@ RecordImage TextRecord(const std::string& line);
 
 uint32_t U32At(const std::vector<uint8_t>& bytes, size_t at);
 uint16_t U16At(const std::vector<uint8_t>& bytes, size_t at);
-int32_t I32At(const std::vector<uint8_t>& bytes, size_t at);

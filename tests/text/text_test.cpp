@@ -79,32 +79,18 @@ TEST_F(DelimitedText, WriteGivesCrLfLinesWithoutHeader) {
               "1.0000000;2.0000000;;;A;B;;\r\n3.0000000;4.0000000;5;143005 24122004;C;i;d\r\n");
 }
 
-TEST_F(DelimitedText, WriteWithoutDefinitionOrRecords) {
-    std::string path = folder.file("none.txt");
-    CapturedDiagnostics said;
-    ASSERT_EQ(RLDBWriteCSV(path.c_str(), nullptr, -1, -1, -1, nullptr, nullptr, 0), 0);
-    EXPECT_EQ(said.TakeOutput(), "No Cal File\n");
-    EXPECT_EQ(ReadFileText(path), "");
-    EXPECT_EQ(RLDBWriteCSV(folder.file("no/such/x.txt").c_str(), nullptr, -1, -1, -1, nullptr, nullptr, 0),
-              -1);
-}
-
 TEST_F(DelimitedText, GarminWriteRenamesRoutePointsInTheCallersArray) {
     OwnedArray points(1);
     FillPoint(points[0], "1.0000000", "2.0000000", "", "", "Start", "", nullptr);
     std::string path = folder.file("g.txt");
     CapturedDiagnostics said;
     ASSERT_EQ(RLDBWriteCSV(path.c_str(), nullptr, 2, 3, -1, nullptr, points.data(), 1), 0);
-    said.TakeOutput();
     EXPECT_EQ(ReadFileText(path), "Route Waypoint\tRPT0001\t\t\t\r\n\r\n");
     EXPECT_STREQ(points[0].name, "RPT0001");
 }
 
 class Export : public TextFiles {
 protected:
-    std::string Database(const std::string& name, const DatabaseImage& image) {
-        return Put(name, BuildDatabase(image));
-    }
     int32_t Run(const std::string& db,
                 char* out,
                 const char* format,
@@ -139,11 +125,12 @@ DatabaseImage Route(uint16_t version) {
 }
 
 TEST_F(Export, CommaTextBesideTheDatabaseWithHeaderTemplate) {
-    std::string db = Database("trip.pdb", Points());
+    std::filesystem::create_directory(folder.file("a.b"));  // only the name's own extension is replaced
+    std::string db = Put("a.b/trip", BuildDatabase(Points()));
     std::string cal = Put("fmt.cal", "Header = \"Points of [Title]: [numrecords] [Other] [open\"\n");
     char out[1100] = "";
     ASSERT_EQ(Run(db, out, cal.c_str()), 0);
-    EXPECT_EQ(std::string(out), folder.file("trip.rlp"));
+    EXPECT_EQ(std::string(out), folder.file("a.b/trip.rlp"));
     EXPECT_EQ(ReadFileText(out),
               "Points of trip: 3  [open\r\n"
               "45.5000000,-122.5000000,100,143005 24122004,Home,House,note\r\n"
@@ -151,18 +138,18 @@ TEST_F(Export, CommaTextBesideTheDatabaseWithHeaderTemplate) {
 }
 
 TEST_F(Export, OutputFolder) {
-    std::string db = Database("trip.pdb", Points());
+    std::string db = Put("trip.pdb", BuildDatabase(Points()));
     Put("ext.cal", "Ext=csv\nFieldCount=2\n");
-    std::string folderPath = folder.path() + "/out/";
-    std::filesystem::create_directory(folderPath);
-    std::string out = folderPath;
+    std::string out = folder.path() + "/out/";
+    std::filesystem::create_directory(out);
     out.resize(1100);
     ASSERT_EQ(Run(db, out.data(), folder.file("ext.cal").c_str()), 0);
-    EXPECT_EQ(ReadFileText(folderPath + "trip.csv"), "45.5000000,-122.5000000\r\n1.0000000,2.0000000\r\n");
+    EXPECT_EQ(ReadFileText(folder.file("out/trip.csv")),
+              "45.5000000,-122.5000000\r\n1.0000000,2.0000000\r\n");
 }
 
 TEST_F(Export, GarminTextOfARoute) {
-    std::string db = Database("route.pdb", Route(3));
+    std::string db = Put("route.pdb", BuildDatabase(Route(3)));
     char out[1100] = "";
     ASSERT_EQ(Run(db, out, nullptr, 3, 1), 0);
     EXPECT_EQ(output, "No Cal File\n");
@@ -178,7 +165,7 @@ TEST_F(Export, GarminTextOfARoute) {
 TEST_F(Export, GarminTextOfAnOlderLayoutTrackSkipsThePlaceholder) {
     DatabaseImage image = Route(1);
     image.appInfo[275] = 0;
-    std::string db = Database("track.pdb", image);
+    std::string db = Put("track.pdb", BuildDatabase(image));
     char out[1100] = "";
     ASSERT_EQ(Run(db, out, nullptr, 3), 0);
     EXPECT_EQ(ReadFileText(out), TestData("text/data/garmin-older-track.txt"));
@@ -188,7 +175,7 @@ TEST_F(Export, LogAndUnknownDatabases) {
     DatabaseImage log;
     log.type = "RlLg";
     log.records = {TextRecord("first, line*"), TextRecord("second")};
-    std::string db = Database("log.pdb", log);
+    std::string db = Put("log.pdb", BuildDatabase(log));
     char out[1100] = "";
     ASSERT_EQ(Run(db, out, nullptr), 0);
     EXPECT_EQ(std::string(out), folder.file("log.txt"));
@@ -196,7 +183,7 @@ TEST_F(Export, LogAndUnknownDatabases) {
 
     DatabaseImage other;
     other.type = "NADg";
-    db = Database("datum.pdb", other);
+    db = Put("datum.pdb", BuildDatabase(other));
     char none[1100] = "";
     EXPECT_EQ(Run(db, none, nullptr), 65535);
     EXPECT_EQ(output, "No Cal File\nErr: 0xffff");
@@ -212,19 +199,9 @@ TEST_F(Export, FailuresCreateNoOutput) {
     EXPECT_EQ(Run(bad, out, nullptr), 1032);
     EXPECT_EQ(output, "No Cal File\nErr: 0x408");
     EXPECT_FALSE(FileExists(folder.file("bad.rlp")));
-    std::string db = Database("trip.pdb", Points());
+    std::string db = Put("trip.pdb", BuildDatabase(Points()));
     char unwritable[] = "/nonexistent-folder/x.txt";
     EXPECT_EQ(Run(db, unwritable, nullptr), -1);
-}
-
-TEST_F(Export, ExtensionIsChosenOnTheLastComponentOnly) {
-    std::string dotted = folder.path() + "/a.b";
-    std::filesystem::create_directory(dotted);
-    std::string db = dotted + "/trip";
-    WriteFileBytes(db, BuildDatabase(Points()));
-    char out[1100] = "";
-    ASSERT_EQ(Run(db, out, nullptr), 0);
-    EXPECT_EQ(std::string(out), dotted + "/trip.rlp");
 }
 
 std::string Repeated(const std::string& line, size_t times) {
@@ -257,8 +234,6 @@ protected:
         output = said.TakeOutput();
         return result;
     }
-    // The points a database holds, read back through the library.
-    std::vector<std::string> Names(const std::string& path) { return ReadBack(path).Names(); }
 };
 
 TEST_F(Import, CommaTextBecomesAPointDatabaseBesideTheSource) {
@@ -273,17 +248,6 @@ TEST_F(Import, CommaTextBecomesAPointDatabaseBesideTheSource) {
     EXPECT_EQ(read.kind, 0);
 }
 
-TEST_F(Import, OutputPathGivesFolderAndName) {
-    std::string source = Put("in.txt", "1,2,,,A,,\n");
-    std::string requested = folder.path() + "/my.points.txt";
-    std::vector<char> out(requested.begin(), requested.end());
-    out.push_back('\0');
-    ASSERT_EQ(Run(source, out.data(), nullptr, -1), 0);
-    EXPECT_EQ(output, "No Cal File\n");
-    EXPECT_TRUE(FileExists(folder.file("my.points.pdb")));
-    EXPECT_EQ(std::string(out.data()), requested);  // a given path is not written back
-}
-
 TEST_F(Import, OlderLayoutRouteGetsAPlaceholder) {
     std::string source = Put("r.txt", "1,2,,,A,,\n3,4,,,B,,\n5,6,,,C,,\n");
     char out[1100] = "";
@@ -291,12 +255,11 @@ TEST_F(Import, OlderLayoutRouteGetsAPlaceholder) {
     auto bytes = ReadFileBytes(out);
     EXPECT_EQ(U16At(bytes, 76), 4);
     EXPECT_EQ(U16At(bytes, 34), 1);
-    EXPECT_EQ(Names(out), (std::vector<std::string>{"A", "B", "C"}));  // the reader skips record 0
+    EXPECT_EQ(ReadBack(out).Names(), (std::vector<std::string>{"A", "B", "C"}));  // the reader skips record 0
     ASSERT_EQ(Run(source, out, "", 2), 0);
     EXPECT_EQ(U16At(ReadFileBytes(out), 76), 3);
 }
 
-// Only waypoint lines are stored, and counted.
 TEST_F(Import, GarminTextStoresOnlyWaypoints) {
     std::string source = Put("g.txt",
                              "Grid\tLat/Lon\n\nHeader\tName\n\nWaypoint\tHome\tnote\tUser Waypoint\t"
@@ -314,8 +277,10 @@ TEST_F(Import, GarminTextStoresOnlyWaypoints) {
 TEST_F(Import, DatumDatabasesKeepTheirLinesUnparsed) {
     std::string source = Put("d.txt", "WGS 84,0,0\n\nNAD27, -8,160\n");
     char out[1100] = "";
+    std::strcpy(out, folder.file("my.points.txt").c_str());  // gives folder and name, and stays as given
     ASSERT_EQ(Run(source, out, nullptr, 6), 0);
-    auto bytes = ReadFileBytes(out);
+    EXPECT_EQ(std::string(out), folder.file("my.points.txt"));
+    auto bytes = ReadFileBytes(folder.file("my.points.pdb"));
     EXPECT_EQ(std::string(bytes.begin() + 60, bytes.begin() + 64), "NADg");
     EXPECT_EQ(U16At(bytes, 76), 2);
     EXPECT_EQ(std::string(bytes.begin() + 96, bytes.end()), std::string("WGS 84,0,0\0NAD27, -8,160\0", 25));
@@ -354,7 +319,7 @@ TEST_F(Import, LinesBecomeRecords) {
             EXPECT_EQ(State().Delimited, '\t');
         }
         std::string names;
-        for (const std::string& name : Names(out)) names += (names.empty() ? "" : "|") + name;
+        for (const std::string& name : ReadBack(out).Names()) names += (names.empty() ? "" : "|") + name;
         EXPECT_EQ(names, row.names);
     }
 }
@@ -554,17 +519,11 @@ TEST_F(FailedWrite, DerivedPathsStayWithinTheCallersBuffer) {
     while (folder.size() + 1 < 1000)
         folder += "/" + std::string(std::min<size_t>(200, 1000 - folder.size() - 1), 'f');
     std::filesystem::create_directories(folder);
-    std::string database;  // the bytes of the 1023-character case, for the longer one
     for (size_t length : {1023, 1024}) {
         SCOPED_TRACE(length);
         const std::string base = folder + "/" + std::string(length - folder.size() - 5, 'n');
         WriteFileBytes(base + ".csv", "1,2,,,A,,\n");
-        OwnedArray point(1);
-        FillPoint(point[0], "1", "2", "", "", "A", "", nullptr);
-        // A path over 1023 characters is refused by every export.
-        ASSERT_EQ(RLDBWritePDB((base + ".pdb").c_str(), point.data(), 1, 0), length == 1023 ? 0 : -1);
-        if (length == 1023) database = ReadFileText(base + ".pdb");
-        WriteFileBytes(base + ".pdb", database);
+        WriteFileBytes(base + ".pdb", BuildDatabase(DatabaseImage{}));
         std::unique_ptr<char[]> buffer(new char[VEZUVED_PATH_BUFFER]());
         CapturedDiagnostics said;
         const int32_t imported =
@@ -573,7 +532,6 @@ TEST_F(FailedWrite, DerivedPathsStayWithinTheCallersBuffer) {
         buffer[0] = '\0';
         const int32_t exported =
             RLDBExport((base + ".pdb").c_str(), buffer.get(), nullptr, 1, -1, -1, nullptr);
-        said.TakeOutput();
         EXPECT_EQ(imported, length == 1023 ? 0 : -1);
         EXPECT_EQ(exported, length == 1023 ? 0 : -1);
         EXPECT_EQ(std::string(buffer.get()), length == 1023 ? base + ".rlp" : "");
@@ -587,12 +545,8 @@ int32_t LittleEndianAt(const RecordBytes& b, size_t offset) {
     return static_cast<int32_t>(v);
 }
 
-class RecordBytesTest : public FreshState {
-protected:
+TEST_F(FreshState, TrailerValuesTruncateTowardZero) {
     RecordBytes bytes;
-};
-
-TEST_F(RecordBytesTest, TrailerValuesTruncateTowardZero) {
     struct Case {
         const char *latitude, *elevation;
         int32_t expectedLatitude, expectedElevation;
