@@ -87,7 +87,7 @@ int32_t DeviceJobs::OnProgress(int32_t stage, int32_t done, int32_t total, const
     if (job == nullptr) return 0;
     const std::string item = name != nullptr ? name : "";
     if (stage == 0 || job->state.items.empty() || job->state.items.back().item != item) {
-        job->state.items.push_back(CopyProgress{item});
+        job->state.items.push_back(CopyProgress{item, 0, 0, 0, {}});
     }
     CopyProgress& progress = job->state.items.back();
     progress.stage = stage;

@@ -169,7 +169,9 @@ TEST(Filters, CropKeepsItsBoundariesAndDropsWhatIsLeftEmpty) {
     for (const auto& c : cases) {
         std::vector<PointSet> sets = {Track(points)};
         const std::string said = Filter(sets, {{"crop", c.value}});
-        if (c.said) EXPECT_EQ(said, c.said) << c.value;
+        if (c.said) {
+            EXPECT_EQ(said, c.said) << c.value;
+        }
         if (c.count == 0) {
             EXPECT_TRUE(sets.empty()) << c.value;
             continue;

@@ -94,7 +94,9 @@ TEST(ToolText, ParseCoordinateAndNumbers) {
     for (const auto& [text, expected] : cases) {
         const auto value = ParseCoordinate(text);
         ASSERT_EQ(value.has_value(), expected.has_value()) << text;
-        if (value) EXPECT_NEAR(*value, *expected, 1e-9) << text;
+        if (value) {
+            EXPECT_NEAR(*value, *expected, 1e-9) << text;
+        }
     }
     EXPECT_EQ(FormatShortest(0.1), "0.1");
     EXPECT_EQ(ParseNumber(" 100 "), 100.0);

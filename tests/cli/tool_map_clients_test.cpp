@@ -113,8 +113,9 @@ TEST_F(ToolMapClients, PicturesParseAndShowTheirLinesAndPoints) {
     if (!HasProgram("xmllint")) GTEST_SKIP() << "xmllint is not installed";
     const std::string svg = Hike(Out("hike.svg")), html = Hike(Out("hike.html"));
     EXPECT_EQ(RunShell("xmllint --noout " + Quoted(svg) + " " + Quoted(html)), 0);
-    if (HasProgram("rsvg-convert") && HasProgram("gdal_translate"))
+    if (HasProgram("rsvg-convert") && HasProgram("gdal_translate")) {
         EXPECT_GT(CountColour(svg, folder_, "d62728"), 20u);  // more than a stray pixel: the track's colour
+    }
 }
 
 // A track far larger than the writers' 64 KiB buffer: show prints in each

@@ -38,11 +38,22 @@ struct StateSnapshot {
 
     static StateSnapshot Take() {
         const ConversionState& s = State();
-        StateSnapshot t{
-            s.Layout, s.RecordVersion, s.LocFormat, s.EleFormat, s.Delimited, s.FieldCount, s.DBKind};
-        t.headerLines = s.HeaderLines, t.ext = s.Ext, t.fieldLen = s.FieldLen, t.defaultIcon = s.DefaultIcon,
-        t.header = s.Header, t.formatTitle = s.FormatTitle, t.foundValue = s.FoundValue,
-        t.labels = s.FieldLabel;
+        StateSnapshot t{s.Layout,
+                        s.RecordVersion,
+                        s.LocFormat,
+                        s.EleFormat,
+                        s.Delimited,
+                        s.FieldCount,
+                        s.DBKind,
+                        s.HeaderLines,
+                        {},
+                        s.Ext,
+                        s.FieldLen,
+                        s.DefaultIcon,
+                        s.Header,
+                        s.FormatTitle,
+                        s.FoundValue,
+                        s.FieldLabel};
         for (size_t i = 0; i < t.map.size(); ++i) t.map[i] = s.FieldMap[i];
         return t;
     }
