@@ -1,6 +1,6 @@
 // What the tool does to points on their way into a record: the one rule for
 // points an output refuses, segments joined or split, and times to the
-// millisecond. The tool's own runs (tool_records_test) show the rest.
+// millisecond. The tool's own runs (ToolRecords, in tool_text_input_test) show the rest.
 #include <gtest/gtest.h>
 
 #include <limits>
