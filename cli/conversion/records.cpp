@@ -143,13 +143,19 @@ std::string ResolveDefinition(const std::string& dataPath, const std::string& gi
     return std::filesystem::is_regular_file(own, error) ? own : std::string();
 }
 
-LoadedPoints ReadDatabase(const std::string& path) {
+DatabaseHeader ReadDatabaseHeader(const std::string& path) {
     RequireInputFile(path, "database");
+    DatabaseHeader header;
+    int32_t source = 0, records = 0;
+    const int32_t info = RLGetPDBFileInfo(path.c_str(), &header.kind, &source, &header.version, &records);
+    if (info != 0) FailConversion("cannot read the database '" + path + "': " + DatabaseErrorCause(info));
+    return header;
+}
+
+LoadedPoints ReadDatabase(const std::string& path) {
     // The header first: it tells why a file cannot be read, and the library
     // would read a database of another type as if it held a track.
-    int32_t headerKind = 0, source = 0, version = 0, records = 0;
-    const int32_t info = RLGetPDBFileInfo(path.c_str(), &headerKind, &source, &version, &records);
-    if (info != 0) FailConversion("cannot read the database '" + path + "': " + DatabaseErrorCause(info));
+    const int32_t version = ReadDatabaseHeader(path).version;
     LoadedPoints loaded;
     void* array = nullptr;
     int32_t kind = 0;

@@ -84,6 +84,12 @@ struct TextOptions {
     std::string shownName;
 };
 
+// What a database's header says; a file that is no database fails the
+// command, with the cause.
+struct DatabaseHeader {
+    int32_t kind = 0, version = 0;
+};
+DatabaseHeader ReadDatabaseHeader(const std::string& path);
 LoadedPoints ReadDatabase(const std::string& path);
 LoadedPoints ReadText(const std::string& path, const TextOptions& options);
 struct PreparedText;

@@ -54,8 +54,7 @@ std::string ExportedNameInFolder(const std::string& database,
         }
     }
     if (extension.empty()) {
-        int32_t kind = 0, source = 0, version = 0, count = 0;
-        RLGetPDBFileInfo(database.c_str(), &kind, &source, &version, &count);
+        const int32_t kind = ReadDatabaseHeader(database).kind;
         static const char* const kByKind[] = {".rlp", ".rlt", ".rlr", ".txt"};
         extension = kind >= 0 && kind <= 3 ? kByKind[kind] : kind == 7 ? ".xml" : "";
     }
