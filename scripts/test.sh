@@ -9,6 +9,11 @@ cmake --build "$build" -j"$(nproc)"
 scripts/check-exports.sh "$build/libvezuved.so"
 scripts/check-layers.sh
 scripts/check-layers.sh --self-test
+scripts/check-outside-paths.sh
+scripts/check-outside-paths.sh --self-test
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
 # Last, so a branch not yet formatted still sees its tests run.
 scripts/check-format.sh
+if [ -z "${VEZUVED_REAL_FILES:-}" ]; then
+  echo "interoperability: the real-file comparison was left out (VEZUVED_REAL_FILES names no folder of other programs' files)"
+fi

@@ -17,8 +17,10 @@
 #    that the files they write are the same bytes.
 # 4. Converts a GPX with several tracks to .pdb and back to GPX and KML with
 #    the Windows tool and with the Linux tool ($LINUX_BUILD, default build)
-#    and compares the bytes; then reads every GPX and KML file of
-#    ../shared/real-files with both tools and compares what they write.
+#    and compares the bytes; then, when VEZUVED_REAL_FILES names a folder of
+#    files other programs wrote, reads every GPX and KML file in it with both
+#    tools and compares what they write (without it, says in one line that
+#    this comparison was left out).
 # 5. Checks that every shipped .dll and .exe imports system DLLs only.
 #
 # Where no 32-bit Wine is installed (wine32:i386), steps 2 to 4 are not run
@@ -134,20 +136,7 @@ fi
 # The Windows tool against the Linux tool: a GPX with several tracks to a
 # point database and back to GPX and KML.
 tool_check() {
-  local gpx=../shared/real-files/gpxpy__cerknicko-jezero.gpx  # eight tracks and waypoints
-  if [ ! -f "$gpx" ]; then
-    gpx="$build/several-tracks.gpx"
-    cat >"$gpx" <<'GPX'
-<?xml version="1.0" encoding="UTF-8"?>
-<gpx version="1.1" creator="windows-tests-32" xmlns="http://www.topografix.com/GPX/1/1">
- <wpt lat="45.8" lon="14.3"><ele>550.5</ele><name>Lake</name></wpt>
- <trk><name>Morning</name><trkseg><trkpt lat="45.81" lon="14.31"><ele>551</ele><time>2021-08-14T08:00:00Z</time></trkpt>
-  <trkpt lat="45.8123456" lon="14.3234567"><time>2021-08-14T08:00:05.5Z</time></trkpt></trkseg></trk>
- <trk><name>Evening</name><trkseg><trkpt lat="-0.5" lon="-0.25"/><trkpt lat="-0.51" lon="-0.26"/></trkseg></trk>
- <trk><name>Caf&#233;</name><trkseg><trkpt lat="1" lon="2"/></trkseg><trkseg><trkpt lat="3" lon="4"/></trkseg></trk>
-</gpx>
-GPX
-  fi
+  local gpx=tests/cli/data/several-tracks.gpx
   [ -x "$linux_build/cli/vezuved" ] || cmake --build "$linux_build" -j"${JOBS:-2}" --target vezuved_cli >/dev/null
   local out="$build/tool-check" side tool
   rm -rf "$out" && mkdir -p "$out/linux" "$out/windows"
@@ -175,14 +164,14 @@ else
   failed=$((failed + 1)) broken+=(tool-bytes)
 fi
 
-# Every GPX and KML file other programs wrote (../shared/real-files), read
+# Every GPX and KML file other programs wrote ($VEZUVED_REAL_FILES), read
 # by both tools and written as the other format: the same bytes, the same
 # messages, the same exit status. Each is copied to a plain name first, as
 # a Windows program's arguments are in the ANSI code page.
 real_files_check() {
   local out="$build/tool-check/real" file base target different=0 count=0 side status
   rm -rf "$out" && mkdir -p "$out/linux" "$out/windows"
-  for file in ../shared/real-files/*.gpx ../shared/real-files/*.kml; do
+  for file in "$VEZUVED_REAL_FILES"/*.gpx "$VEZUVED_REAL_FILES"/*.kml; do
     [ -f "$file" ] || continue
     count=$((count + 1))
     base=in-$count.${file##*.}
@@ -201,12 +190,15 @@ real_files_check() {
   done
   compare_folders "GPX and KML of other programs (Linux and Windows tool, $count files)" "$out/linux" "$out/windows"
 }
-if [ -d ../shared/real-files ]; then
-  if real_files_check; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1)) broken+=(real-files-bytes)
-  fi
+if [ -z "${VEZUVED_REAL_FILES:-}" ]; then
+  echo "the real-file comparison (Linux and Windows tool) was left out: VEZUVED_REAL_FILES names no folder of other programs' files"
+elif [ ! -d "$VEZUVED_REAL_FILES" ]; then
+  echo "VEZUVED_REAL_FILES is '$VEZUVED_REAL_FILES', which is no folder" >&2
+  failed=$((failed + 1)) broken+=(real-files-bytes)
+elif real_files_check; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1)) broken+=(real-files-bytes)
 fi
 
 # The suite's tests, then the two hosts, the x87 comparison and the tool's.
