@@ -11,6 +11,8 @@
 # The tool's folders in cli/ are checked the same way: commands over formats,
 # over input, output and definitions, over conversion and filters, over
 # values, over files; and cli/ includes nothing of the library but its door.
+# Both "..." and <...> includes are read: a <...> that names a folder of the
+# library or the tool is held to the same rule, since the compiler finds it.
 # Prints each offending include and exits 1 when there is one.
 # --self-test plants an upward and a sideways include in a copy of src/, an
 # include of a library internal and an upward include in a copy of cli/, and
@@ -21,20 +23,22 @@ cd "$(dirname "$0")/.."
 if [[ ${1:-} == --self-test ]]; then
   copy=$(mktemp -d)
   trap 'rm -rf "$copy"' EXIT
-  for plant in 'src/base/ascii.h:api/export_call.h' 'src/pointdb/database_output.h:formats/format_file.h'; do
+  for plant in 'src/base/ascii.h:"api/export_call.h"' 'src/pointdb/database_output.h:"formats/format_file.h"' \
+               'src/record/columns.h:<text/text_file.h>'; do
     rm -rf "$copy/src"
     cp -r src "$copy/src"
-    echo "#include \"${plant#*:}\"" >> "$copy/${plant%%:*}"
+    echo "#include ${plant#*:}" >> "$copy/${plant%%:*}"
     if "$0" "$copy/src" >/dev/null; then
       echo "layer check self-test: a planted include of ${plant#*:} in ${plant%%:*} went unnoticed"
       exit 1
     fi
   done
   # The tool past its door, and a tool folder including one above it.
-  for plant in 'cli/conversion/text_layout.cpp:formats/format_file.h' 'cli/values/values.cpp:conversion/records.h'; do
+  for plant in 'cli/conversion/text_layout.cpp:"formats/format_file.h"' 'cli/values/values.cpp:"conversion/records.h"' \
+               'cli/main.cpp:<state/conversion_state.h>' 'cli/values/values.cpp:<conversion/records.h>'; do
     rm -rf "$copy/cli"
     cp -r cli "$copy/cli"
-    echo "#include \"${plant#*:}\"" >> "$copy/${plant%%:*}"
+    echo "#include ${plant#*:}" >> "$copy/${plant%%:*}"
     if "$0" src "$copy/cli" >/dev/null; then
       echo "layer check self-test: a planted include of ${plant#*:} in ${plant%%:*} went unnoticed"
       exit 1
@@ -63,13 +67,15 @@ while IFS= read -r file; do
     continue
   fi
   while IFS= read -r line; do
-    target=$(sed -E 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"([^/"]+)\/.*/\1/' <<<"$line")
+    target=$(sed -E 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*["<]([^/">]+)\/.*/\1/' <<<"$line")
     [[ $target == "$line" || $target == "$from" ]] && continue
     if [[ $target == vezuved ]]; then
       # the public header is the vocabulary shared with the host: any layer
       continue
     fi
     if [[ -z ${rank[$target]+x} ]]; then
+      # <...> names a system or package header unless it names a layer.
+      [[ $line =~ \<[^\>]*\> ]] && continue
       echo "$file: $line (unknown folder '$target')"; bad=1; continue
     fi
     if [[ $from == platform ]]; then
@@ -79,7 +85,7 @@ while IFS= read -r file; do
     if (( rank[$target] >= rank[$from] )); then
       echo "$file: $line ($from may not include $target)"; bad=1
     fi
-  done < <(grep -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$file" || true)
+  done < <(grep -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*["<]' "$file" || true)
 done < <(find "$src" -name '*.h' -o -name '*.cpp' -o -name '*.c' | sort)
 
 # The tool's folders follow the same rule among themselves: the commands
@@ -105,9 +111,14 @@ if [[ -n $cli ]]; then
       from_rank=99
     fi
     while IFS= read -r line; do
-      included=$(sed -E 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"([^"]+)".*/\1/' <<<"$line")
+      included=$(sed -E 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*["<]([^">]+)[">].*/\1/' <<<"$line")
       target=${included%%/*}
       [[ $target == "$included" || $target == "$from" ]] && continue
+      # <...> names a system or package header unless it names a folder of
+      # the tool or of the library: the compiler would find those too.
+      if [[ $line =~ \<[^\>]*\> && -z ${tool[$target]+x} && -z ${rank[$target]+x} && $target != vezuved ]]; then
+        continue
+      fi
       if [[ -n ${tool[$target]+x} && -e $cli/$included ]]; then
         if (( tool[$target] >= from_rank )); then
           echo "$file: $line (cli/$from may not include cli/$target)"; bad=1
@@ -115,7 +126,7 @@ if [[ -n $cli ]]; then
       elif [[ -z ${tool_door[$included]+x} ]]; then
         echo "$file: $line (the tool reaches the library through api/tool_api.h)"; bad=1
       fi
-    done < <(grep -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$file" || true)
+    done < <(grep -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*["<]' "$file" || true)
   done < <(find "$cli" -name '*.h' -o -name '*.cpp' | sort)
 fi
 
