@@ -45,7 +45,13 @@ void RemoveTemporariesAndEnd(int signal) {
 }  // namespace
 
 void RemoveTemporariesOnInterrupt() {
-    for (const int signal : {SIGINT, SIGTERM}) {
+#if defined(_WIN32)
+    const int kSignals[] = {SIGINT, SIGTERM};
+#else
+    // A closed terminal and Ctrl-\ end a run as surely as Ctrl-C.
+    const int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+#endif
+    for (const int signal : kSignals) {
         // A signal the tool's parent set to be ignored stays ignored.
         if (std::signal(signal, RemoveTemporariesAndEnd) == SIG_IGN) std::signal(signal, SIG_IGN);
     }

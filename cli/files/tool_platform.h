@@ -77,9 +77,10 @@ std::string LoadErrorWords(uint32_t code);
 // the system's words for why it could not (always, on Windows).
 std::string RunInstead(const std::string& program, const std::vector<std::string>& arguments);
 
-// Ctrl-C (SIGINT) and SIGTERM remove the temporary files being written
-// before the tool ends as the signal would end it, so an interrupted write
-// leaves the previous file and nothing beside it.
+// Ctrl-C (SIGINT), SIGTERM and, on POSIX, SIGHUP and SIGQUIT remove the
+// temporary files being written before the tool ends as the signal would
+// end it, so an interrupted write leaves the previous file and nothing
+// beside it.
 void RemoveTemporariesOnInterrupt();
 
 }  // namespace vezuved_cli

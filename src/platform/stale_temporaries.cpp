@@ -3,9 +3,11 @@
 #include "platform/stale_temporaries.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/host_file.h"
+#include "platform/system.h"
 
 namespace vezuved {
 
@@ -37,17 +39,28 @@ uint64_t Value(const FILETIME& time) {
     return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
+// The process a ".vezuved-<digits>-<digits>.tmp" name was written by; none
+// for any other name.
+std::optional<unsigned long> WriterOfTemporary(const Text& name) {
+    const size_t prefix = 9;  // ".vezuved-"
+    if (!StartsWith(name, ".vezuved-") || name.size() <= prefix + 4 ||
+        !StartsWith(name, ".tmp", name.size() - 4))
+        return std::nullopt;
+    const size_t dash = name.find(static_cast<WCHAR>('-'), prefix);
+    if (dash == Text::npos || !DigitsTo(name, prefix, dash) || !DigitsTo(name, dash + 1, name.size() - 4))
+        return std::nullopt;
+    uint64_t id = 0;
+    for (size_t i = prefix; i < dash; ++i) {
+        id = id * 10 + static_cast<uint64_t>(name[i] - '0');
+        if (id > 0x7FFFFFFFu) return 0ul;  // no process has such an id: it cannot be told
+    }
+    return static_cast<unsigned long>(id);
+}
+
 }  // namespace
 
 bool IsLibraryTemporaryName(const Text& name) {
-    // ".vezuved-<digits>-<digits>.tmp"
-    const size_t prefix = 9;  // ".vezuved-"
-    if (StartsWith(name, ".vezuved-") && name.size() > prefix + 4 &&
-        StartsWith(name, ".tmp", name.size() - 4)) {
-        const size_t dash = name.find(static_cast<WCHAR>('-'), prefix);
-        if (dash != Text::npos && DigitsTo(name, prefix, dash) && DigitsTo(name, dash + 1, name.size() - 4))
-            return true;
-    }
+    if (WriterOfTemporary(name)) return true;
     // "<name>.~vz<digits>", with a name before it
     const size_t mark = name.rfind(Text{'.', '~', 'v', 'z'});
     return mark != Text::npos && mark > 0 && DigitsTo(name, mark + 4, name.size());
@@ -90,8 +103,15 @@ void RemoveStaleTemporaries(LPCWSTR folder) noexcept {
         do {
             const Text name(found.cFileName);
             const uint64_t written = Value(found.ftLastWriteTime);
+            const bool directory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+            // A file whose writer has ended (killed, say) goes at once.
+            const std::optional<unsigned long> writer = directory ? std::nullopt : WriterOfTemporary(name);
+            if (writer && PlatformProcessIsGone(*writer)) {
+                files.push_back(base + name);
+                continue;
+            }
             if (written >= now || now - written <= kStaleAge) continue;
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            if (!directory) {
                 if (IsLibraryTemporaryName(name)) files.push_back(base + name);
             } else if (IsLibraryWorkFolderName(name)) {
                 folders.push_back(base + name);

@@ -21,8 +21,9 @@ bool IsLibraryWorkFolderName(const std::basic_string<WCHAR>& name);
 
 // Removes the library's temporary files and work folders (with the files
 // in them) in folder (empty: the current one) last written more than a
-// day ago. Never fails: what cannot be removed
-// stays for the next time.
+// day ago, and at once a ".vezuved-<process>-..." file whose process has
+// ended (killed by a signal no handler caught, say). Never fails: what
+// cannot be removed stays for the next time.
 void RemoveStaleTemporaries(LPCWSTR folder) noexcept;
 // The same for the folder of an 8-bit path (on Windows in the ANSI code page).
 void RemoveStaleTemporariesBeside(const std::string& path) noexcept;

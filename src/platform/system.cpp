@@ -32,10 +32,22 @@ void PlatformFreeRemoteBuffer(void* buffer) {
     if (buffer != nullptr) LocalFree(buffer);
 }
 
+bool PlatformProcessIsGone(unsigned long id) {
+    const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(id));
+    if (process != nullptr) {
+        // A process that has ended but is still held open by someone.
+        const bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+        CloseHandle(process);
+        return ended;
+    }
+    return GetLastError() == ERROR_INVALID_PARAMETER;
+}
+
 }  // namespace vezuved
 #else  // POSIX
 
 #include <poll.h>
+#include <signal.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -67,6 +79,11 @@ void PlatformDebugOutput(const WCHAR* text) {
 }
 
 void PlatformFreeRemoteBuffer(void* buffer) { std::free(buffer); }
+
+bool PlatformProcessIsGone(unsigned long id) {
+    if (id == 0 || id > 0x7FFFFFFFul) return false;
+    return ::kill(static_cast<pid_t>(id), 0) != 0 && errno == ESRCH;
+}
 
 }  // namespace vezuved
 #endif

@@ -27,4 +27,8 @@ void PlatformDebugOutput(const WCHAR* text);
 // with malloc/realloc from the same C library.
 void PlatformFreeRemoteBuffer(void* buffer);
 
+// True when no process of this machine has the id: a temporary file named
+// after it can be written by nobody. False when it lives or cannot be told.
+bool PlatformProcessIsGone(unsigned long id);
+
 }  // namespace vezuved

@@ -139,9 +139,10 @@ TEST(LibraryLines, ReportPiecesStayTogetherAndDiagnosticsEndTheirLines) {
 
 #if !defined(_WIN32)
 
-// Ctrl-C or SIGTERM while the tool writes a large output: the signal ends
-// the tool as it would have, and the temporary file it was writing beside
-// the output is gone with it; a previous output stays as it was.
+// Ctrl-C, SIGTERM, a closed terminal or SIGQUIT while the tool writes a
+// large output: the signal ends the tool as it would have, and the
+// temporary file it was writing beside the output is gone with it; a
+// previous output stays as it was.
 
 // Ends the tool if the test stops early, so no conversion outlives it.
 struct EndedWithTheTest {

@@ -5,6 +5,7 @@
 #include <string>
 
 #if !defined(_WIN32)
+#include <sys/wait.h>
 #include <unistd.h>
 #include <utime.h>
 
@@ -111,7 +112,8 @@ void MakeOld(const std::string& path, long days) {
 
 // A write interrupted before its rename (the process ended) leaves its
 // temporary file; the next write into that folder removes it once it is
-// a day old, and never a file whose name is not quite the library's.
+// a day old or its process has ended, and never a file whose name is not
+// quite the library's.
 TEST(ReplacingFile, TheNextWriteRemovesStaleTemporariesOfTheLibraryOnly) {
     TempFolder folder;
     const std::string target = folder.file("keep.txt");
@@ -123,6 +125,10 @@ TEST(ReplacingFile, TheNextWriteRemovesStaleTemporariesOfTheLibraryOnly) {
     interrupted.file = nullptr;
     const std::string left = interrupted.temporary;
     interrupted.temporary.clear();
+    const pid_t gone = fork();  // a process that has ended
+    if (gone == 0) _exit(0);
+    ASSERT_GT(gone, 0);
+    ASSERT_EQ(gone, waitpid(gone, nullptr, 0));
     const struct {
         std::string name;
         long days;
@@ -131,7 +137,9 @@ TEST(ReplacingFile, TheNextWriteRemovesStaleTemporariesOfTheLibraryOnly) {
         {left.substr(folder.path().size() + 1), 2, false},
         {".vezuved-1-99.tmp", 2, false},
         {"a.b.~vz12", 2, false},
-        {".vezuved-77-1.tmp", 0, true},  // young: a write may still be busy with it
+        {".vezuved-" + std::to_string(::getpid()) + "-1.tmp", 0, true},  // young: its write may be busy
+        {".vezuved-" + std::to_string(gone) + "-1.tmp", 0, false},       // its writer has ended
+        {".vezuved-99999999999-1.tmp", 0, true},                         // no process id: cannot be told
         {"Home.rlp.~vz4", 0, true},
         {".vezuved-notes.tmp", 9, true},  // not a name of the library's
         {".vezuved-x-0.tmp", 9, true},
