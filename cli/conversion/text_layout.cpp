@@ -1,12 +1,32 @@
 #include "conversion/text_layout.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 #include "api/tool_api.h"
 #include "base/ascii.h"
+#include "files/failure.h"
 
 using namespace vezuved;
 
 namespace vezuved_cli {
 namespace tool = vezuved::tool;
+
+namespace {
+
+// Why a definition cannot be read, asked before the library reads it: the
+// library would say only "No Cal File" and carry on with its defaults,
+// reading the columns wrong. Empty when it can be read.
+std::string DefinitionFailure(const std::string& path) {
+    if (path.size() >= VEZUVED_PATH_BUFFER) return "its path is longer than 1023 characters";
+    std::FILE* file = std::fopen(path.c_str(), "r");
+    if (file == nullptr) return std::strerror(errno);
+    std::fclose(file);
+    return "";
+}
+
+}  // namespace
 
 TextLayout LoadTextLayout(const std::string& definition, const TextOptions& options) {
     tool::DefinitionRequest request;
@@ -15,7 +35,12 @@ TextLayout LoadTextLayout(const std::string& definition, const TextOptions& opti
     if (options.columns) request.columns.assign(options.columns->begin(), options.columns->end());
     request.elevationFormat = options.elevationFormat;
     request.kind = options.kind;
-    const tool::DefinitionFacts facts = tool::ReadDefinition(request);
+    std::string failure = DefinitionFailure(definition);
+    const tool::DefinitionFacts facts =
+        failure.empty() ? tool::ReadDefinition(request) : tool::DefinitionFacts();
+    if (failure.empty() && !facts.read) failure = "it cannot be opened";
+    if (!failure.empty())
+        FailConversion("cannot read the format definition '" + definition + "': " + failure);
     TextLayout layout;
     layout.code = facts.layout;
     layout.delimiter = facts.layout == tool::kLayoutTab ? '\t' : facts.delimiter;

@@ -88,6 +88,24 @@ TEST_F(ToolErrors, LibraryMessagesGoToStandardError) {
     EXPECT_FALSE(FileExists(Out("cut.gpx")));
 }
 
+// A definition the library cannot load is an error naming it and why, for
+// reading and for writing: never the library's defaults read or written
+// in its place (a header row as a point at 0,0).
+TEST_F(ToolErrors, ADefinitionThatCannotBeReadIsAnErrorWithItsCause) {
+    std::string folder = folder_;
+    while (folder.size() < 1024) folder += "/" + std::string(200, 'd');
+    std::filesystem::create_directories(folder);
+    const std::string definition = folder + "/track.cal";
+    std::filesystem::copy_file(FormatFile("track.cal"), definition);
+    const std::string said = "vezuved: cannot read the format definition '" + definition +
+                             "': its path is longer than 1023 characters\n";
+    EXPECT_EQ(Expected(1, said, {"convert", DataFile("hike-track.csv"), Out("out.gpx"), "-d", definition}),
+              "");
+    Ok({"convert", DataFile("hike-track.csv"), Out("hike.pdb"), "-d", FormatFile("track.cal")});
+    EXPECT_EQ(Expected(1, said, {"export", Out("hike.pdb"), "-d", definition, "-o", Out("out.txt")}), "");
+    EXPECT_EQ(FolderNames(folder_), (std::vector<std::string>{std::string(200, 'd'), "hike.pdb"}));
+}
+
 // The device commands name the emulator they tried and why it did not load,
 // in the system's words, not a Windows error number.
 TEST_F(ToolErrors, AnEmulatorThatDoesNotLoadIsNamedWithItsCause) {
@@ -190,7 +208,7 @@ TEST_P(ToolInterrupt, TheSignalRemovesTheTemporaryBeingWritten) {
     EXPECT_EQ(ReadFile(output), "previous");
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, ToolInterrupt, ::testing::Values(SIGTERM, SIGINT));
+INSTANTIATE_TEST_SUITE_P(Signals, ToolInterrupt, ::testing::Values(SIGTERM, SIGINT, SIGHUP, SIGQUIT));
 
 #endif
 
