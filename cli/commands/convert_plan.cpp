@@ -86,7 +86,7 @@ std::string TextExtension(const std::string& definition) {
     return extension.front() == '.' ? extension : "." + extension;
 }
 
-// Where the reports go: standard error when standard output carries a document.
+// Where the reports go: the error stream when the output stream carries a document.
 std::ostream& ReportStream(const RunContext& run, const std::string& output) {
     return output == "-" ? run.err : run.out;
 }

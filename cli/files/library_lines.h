@@ -1,10 +1,10 @@
 // Where the library's printed lines go in the tool. The library prints
 // its diagnostics ("No Cal File", "Err: 0x40b", "Copying to Device: x") to
-// a host's standard output, some without a line end; in the tool standard
-// output carries the command's own document, so they go to standard error,
-// each as a whole line. Only the device listing's report (its table and
-// "Files Only on PC") is the document of `device list` and stays on
-// standard output.
+// a host's standard output, some without a line end; in the tool a run's
+// output stream carries the command's own document, so they go to its
+// error stream, each as a whole line. Only the device listing's report
+// (its table and "Files Only on PC") is the document of `device list` and
+// goes to the output stream.
 #pragma once
 
 #include <cstddef>
