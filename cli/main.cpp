@@ -11,6 +11,7 @@
 #include "commands/device_commands.h"
 #include "files/failure.h"
 #include "files/library_lines.h"
+#include "files/run_context.h"
 #include "files/tool_platform.h"
 #include "filetypes/map_files.h"
 #include "platform/io_faults.h"
@@ -38,7 +39,12 @@ int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "C");
     std::locale::global(std::locale::classic());
     // The library's lines go to standard error; `device list`'s report is its document.
-    RouteLibraryLines(argc > 2 && std::strcmp(argv[1], "device") == 0 && std::strcmp(argv[2], "list") == 0);
+    LibraryLineSink library(
+        std::cout,
+        std::cerr,
+        argc > 2 && std::strcmp(argv[1], "device") == 0 && std::strcmp(argv[2], "list") == 0);
+    RunContext run{
+        std::cout, std::cerr, library, ConversionRules(), StandardErrorIsTerminal(), TemporaryFolder()};
     RemoveTemporariesOnInterrupt();
 #if defined(VEZUVED_IO_FAULTS)
     // Test builds: VEZUVED_FAIL_IO="write:3" fails the third write, so the
@@ -71,15 +77,15 @@ int main(int argc, char** argv) {
         "-90..90, a longitude beyond -180..180, an elevation beyond 1,000 km, NaN, infinity,\n"
         "a missing or unreadable number or time. KMZ (zipped KML) is read as KML.\n\n"
         "Run 'vezuved COMMAND --help' for the options of a command.");
-    AddInfoCommand(app);
-    AddShowCommand(app);
-    AddImportCommand(app);
-    AddExportCommand(app);
-    AddConvertCommand(app);
-    AddStatsCommand(app);
-    AddFormatsCommand(app);
-    AddDeviceCommand(app);
-    AddServeCommand(app);
+    AddInfoCommand(app, run);
+    AddShowCommand(app, run);
+    AddImportCommand(app, run);
+    AddExportCommand(app, run);
+    AddConvertCommand(app, run);
+    AddStatsCommand(app, run);
+    AddFormatsCommand(app, run);
+    AddDeviceCommand(app, run);
+    AddServeCommand(app, run);
 
     // CLI11 would only say that a command is missing; name the unknown one.
     if (argc > 1 && argv[1][0] != '-' && !IsCommand(app, argv[1])) {
@@ -93,14 +99,14 @@ int main(int argc, char** argv) {
         const int status = app.exit(error);
         return status == 0 ? kExitSuccess : kExitUsage;
     } catch (const Failure& failure) {
-        FinishLibraryLines();
+        library.Finish();
         std::cerr << "vezuved: " << failure.what() << "\n";
         return failure.status();
     } catch (const std::exception& error) {
-        FinishLibraryLines();
+        library.Finish();
         std::cerr << "vezuved: " << error.what() << "\n";
         return kExitFailure;
     }
-    FinishLibraryLines();
+    library.Finish();
     return kExitSuccess;
 }

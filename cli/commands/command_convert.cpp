@@ -27,7 +27,7 @@ struct ConvertOptions {
     std::shared_ptr<FilterOptions> filters = std::make_shared<FilterOptions>();
 };
 
-void Convert(const ConvertOptions& options) {
+void Convert(RunContext& run, const ConvertOptions& options) {
     ConvertRequest request;
     request.inputs = options.files;
     request.output = options.output;
@@ -51,18 +51,18 @@ void Convert(const ConvertOptions& options) {
     TextSource source;
     if (options.shared.autoDefinition) {
         if (request.inputs.size() != 1) FailUsage("--auto reads one text file at a time");
-        source = ToTextSource(request.inputs.front(), options.shared);
+        source = ToTextSource(run, request.inputs.front(), options.shared);
         request.inputs = {source.path};
         request.in = source.options;
     }
-    request.filters = ToFilterPlan(*options.filters, request.in);
-    SetConversionRules(ToConversionRules(options.shared));
-    RunConvert(request);
+    request.filters = ToFilterPlan(run, *options.filters, request.in);
+    run.rules = ToConversionRules(options.shared);
+    RunConvert(run, request);
 }
 
 }  // namespace
 
-void AddConvertCommand(CLI::App& app) {
+void AddConvertCommand(CLI::App& app, RunContext& run) {
     auto options = std::make_shared<ConvertOptions>();
     CLI::App* command = app.add_subcommand(
         "convert",
@@ -116,7 +116,7 @@ void AddConvertCommand(CLI::App& app) {
         "  cat x.gpx | vezuved convert - out.pdb --from gpx\n"
         "  vezuved convert examples/data/summits.csv summits.geojson -d examples/formats/name-first.cal\n" +
         std::string(kFilterExamples));
-    command->callback([options] { Convert(*options); });
+    command->callback([options, &run] { Convert(run, *options); });
 }
 
 }  // namespace vezuved_cli

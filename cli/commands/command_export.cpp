@@ -1,4 +1,3 @@
-#include <iostream>
 #include <memory>
 
 #include "commands/command_options.h"
@@ -16,7 +15,7 @@ struct ExportOptions {
 
 }  // namespace
 
-void AddExportCommand(CLI::App& app) {
+void AddExportCommand(CLI::App& app, RunContext& run) {
     auto options = std::make_shared<ExportOptions>();
     CLI::App* command = app.add_subcommand("export", "Export a database (.pdb) as a text file");
     command->add_option("database", options->database, "The database")->required();
@@ -30,10 +29,10 @@ void AddExportCommand(CLI::App& app) {
     AddUnitFlags(*command, options->shared);
     AddColumnsOption(*command, options->shared);
     command->footer("Example:\n  vezuved export hike.pdb -d examples/formats/garmin.cal -o hike.txt");
-    command->callback([options] {
+    command->callback([options, &run] {
         const std::string written =
-            ExportDatabase(options->database, options->output, ToTextOptions(options->shared));
-        std::cout << "Wrote " << written << "\n";
+            ExportDatabase(run, options->database, options->output, ToTextOptions(options->shared));
+        run.out << "Wrote " << written << "\n";
     });
 }
 

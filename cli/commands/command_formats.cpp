@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <filesystem>
-#include <iostream>
 #include <memory>
 
 #include <vezuved/vezuved.h>
@@ -70,7 +69,7 @@ std::vector<std::string> DefinitionsIn(const std::string& folder) {
     return paths;
 }
 
-void AddExplainCommand(CLI::App& formats) {
+void AddExplainCommand(CLI::App& formats, const RunContext& run) {
     auto path = std::make_shared<std::string>();
     CLI::App* command = formats.add_subcommand(
         "explain",
@@ -78,11 +77,11 @@ void AddExplainCommand(CLI::App& formats) {
         "for each line or setting the library ignores or that clashes");
     command->add_option("definition", *path, "The format definition")->required();
     command->footer("Example:\n  vezuved formats explain examples/formats/track.cal");
-    command->callback([path] {
+    command->callback([path, &run] {
         const Explanation explained = ExplainDefinition(*path);
-        std::cout << explained.summary << "\n" << AlignColumns(explained.columns);
-        if (!explained.warnings.empty()) std::cout << "\n" << explained.warnings;
-        std::cout << std::flush;
+        run.out << explained.summary << "\n" << AlignColumns(explained.columns);
+        if (!explained.warnings.empty()) run.out << "\n" << explained.warnings;
+        run.out << std::flush;
     });
 }
 
@@ -97,7 +96,7 @@ std::string IsoColumns(const MadeDefinition& made) {
     return text;
 }
 
-void AddMakeCommand(CLI::App& formats) {
+void AddMakeCommand(CLI::App& formats, const RunContext& run) {
     struct MakeOptions {
         std::string data;
         std::string output = "-";
@@ -108,16 +107,16 @@ void AddMakeCommand(CLI::App& formats) {
     command->add_option("data", options->data, "The text file; its first line names the columns")->required();
     command->add_option("-o,--output", options->output, "The definition to write; default: standard output");
     command->footer("Example:\n  vezuved formats make examples/data/hike-track.csv -o hike-track.cal");
-    command->callback([options] {
+    command->callback([options, &run] {
         RequireDistinctOutput(options->data, options->output);
         DataHeader header = ReadDataHeader(options->data);
-        PrintMadeWarnings(header.made);
+        PrintMadeWarnings(run.err, header.made);
         MadeDefinition rewritten = header.made;
         const TimeRewrite times = RewriteForReading(header.text, rewritten, false);
         if (times.rewritten > 0) {
             // A definition must read its own file: the columns whose ISO 8601
             // values its time column would refuse on every line stay out.
-            std::cerr
+            run.err
                 << "vezuved: warning: left out " << IsoColumns(header.made) << ": "
                 << (header.made.time >= 0 && header.made.date >= 0 ? "their" : "its")
                 << " values are ISO 8601 (line " << times.firstRewrittenLine << ": '"
@@ -127,7 +126,7 @@ void AddMakeCommand(CLI::App& formats) {
             header.made.date = -1;
         }
         for (const std::string& warning : LeaveOutUnreadColumns(header.text, header.made)) {
-            std::cerr << "vezuved: warning: " << warning << "\n";
+            run.err << "vezuved: warning: " << warning << "\n";
         }
         const std::filesystem::path data(options->data);
         std::string extension = data.extension().string();
@@ -138,7 +137,7 @@ void AddMakeCommand(CLI::App& formats) {
 
 }  // namespace
 
-void AddFormatsCommand(CLI::App& app) {
+void AddFormatsCommand(CLI::App& app, RunContext& run) {
     auto folder = std::make_shared<std::string>(".");
     CLI::App* command = app.add_subcommand("formats", "List the format definitions (.cal) of a folder");
     command->add_option("folder", *folder, "The folder")->capture_default_str();
@@ -146,13 +145,13 @@ void AddFormatsCommand(CLI::App& app) {
         "Examples:\n  vezuved formats examples/formats\n  vezuved formats explain "
         "examples/formats/track.cal\n"
         "  vezuved formats make examples/data/hike-track.csv -o hike-track.cal");
-    AddExplainCommand(*command);
-    AddMakeCommand(*command);
-    command->callback([folder, command] {
+    AddExplainCommand(*command, run);
+    AddMakeCommand(*command, run);
+    command->callback([folder, command, &run] {
         if (!command->get_subcommands().empty()) return;
         const std::vector<std::string> paths = DefinitionsIn(*folder);
         if (paths.empty()) {
-            std::cout << "No format definitions (.cal) in " << *folder << "\n";
+            run.out << "No format definitions (.cal) in " << *folder << "\n";
             return;
         }
         std::vector<std::vector<std::string>> rows = {{"file", "title", "kind", "layout", "ext"}};
@@ -164,7 +163,7 @@ void AddFormatsCommand(CLI::App& app) {
                             Layout(path),
                             extension.empty() ? "-" : extension});
         }
-        std::cout << AlignColumns(rows);
+        run.out << AlignColumns(rows);
     });
 }
 

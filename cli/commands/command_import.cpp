@@ -1,4 +1,3 @@
-#include <iostream>
 #include <memory>
 
 #include <vezuved/vezuved.h>
@@ -20,18 +19,18 @@ struct ImportOptions {
 };
 
 // One line about the database just written, read back from its header.
-void Report(const std::string& path) {
+void Report(const RunContext& run, const std::string& path) {
     int32_t kind = 0, source = 0, version = 0, count = 0;
     if (RLGetPDBFileInfo(path.c_str(), &kind, &source, &version, &count) == 0) {
-        std::cout << "Wrote " << path << " (" << KindText(kind) << ", " << count << " record(s))\n";
+        run.out << "Wrote " << path << " (" << KindText(kind) << ", " << count << " record(s))\n";
     } else {
-        std::cout << "Wrote " << path << "\n";
+        run.out << "Wrote " << path << "\n";
     }
 }
 
 }  // namespace
 
-void AddImportCommand(CLI::App& app) {
+void AddImportCommand(CLI::App& app, RunContext& run) {
     auto options = std::make_shared<ImportOptions>();
     CLI::App* command =
         app.add_subcommand("import", "Import a text, GPX, KML or GeoJSON file into databases (.pdb)");
@@ -44,8 +43,8 @@ void AddImportCommand(CLI::App& app) {
     AddSegmentsOption(*command, options->shared);
     command->footer(
         "Example:\n  vezuved import examples/data/hike-track.csv -d examples/formats/track.cal -o hike.pdb");
-    command->callback([options] {
-        SetConversionRules(ToConversionRules(options->shared));
+    command->callback([options, &run] {
+        run.rules = ToConversionRules(options->shared);
         const FileType type = FileTypeForPath(options->text);
         if (type == FileType::Gpx || type == FileType::Kml || type == FileType::GeoJson) {
             // Map files are made databases as convert makes them: one per set.
@@ -55,14 +54,17 @@ void AddImportCommand(CLI::App& app) {
                                                      : ImportedDatabasePath(options->output);
             request.to = FileType::Database;
             request.in = ToTextOptions(options->shared);
-            RunConvert(request);
+            RunConvert(run, request);
             return;
         }
-        const TextSource source = ToTextSource(options->text, options->shared);
+        const TextSource source = ToTextSource(run, options->text, options->shared);
         // A copy read in its place still puts the database beside the original.
         const bool copy = source.path != options->text;
-        Report(ImportTextFile(
-            source.path, copy && options->output.empty() ? options->text : options->output, source.options));
+        Report(run,
+               ImportTextFile(run,
+                              source.path,
+                              copy && options->output.empty() ? options->text : options->output,
+                              source.options));
     });
 }
 

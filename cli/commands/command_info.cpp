@@ -1,4 +1,3 @@
-#include <iostream>
 #include <memory>
 
 #include <vezuved/vezuved.h>
@@ -10,23 +9,23 @@
 
 namespace vezuved_cli {
 
-void AddInfoCommand(CLI::App& app) {
+void AddInfoCommand(CLI::App& app, RunContext& run) {
     auto file = std::make_shared<std::string>();
     CLI::App* command =
         app.add_subcommand("info", "Show a database's kind, layout, header version and record count");
     command->add_option("database", *file, "The database (.pdb)")->required();
     command->footer("Example:\n  vezuved info hike.pdb");
-    command->callback([file] {
+    command->callback([file, &run] {
         RequireInputFile(*file, "database");
         int32_t kind = 0, source = 0, version = 0, count = 0;
         const int32_t result = RLGetPDBFileInfo(file->c_str(), &kind, &source, &version, &count);
         if (result != 0)
             FailConversion("cannot read the database '" + *file + "': " + DatabaseErrorCause(result));
-        std::cout << AlignColumns({{"file:", *file},
-                                   {"kind:", KindText(kind)},
-                                   {"layout:", LayoutText(source)},
-                                   {"version:", std::to_string(version)},
-                                   {"records:", std::to_string(count)}});
+        run.out << AlignColumns({{"file:", *file},
+                                 {"kind:", KindText(kind)},
+                                 {"layout:", LayoutText(source)},
+                                 {"version:", std::to_string(version)},
+                                 {"records:", std::to_string(count)}});
     });
 }
 

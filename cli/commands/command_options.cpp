@@ -93,7 +93,7 @@ void AddAutoOption(CLI::App& command, SharedOptions& options) {
     if (CLI::Option* definition = command.get_option_no_throw("--definition")) option->excludes(definition);
 }
 
-TextSource ToTextSource(const std::string& path, const SharedOptions& options) {
+TextSource ToTextSource(const RunContext& run, const std::string& path, const SharedOptions& options) {
     TextSource source;
     source.path = path;
     source.options = ToTextOptions(options);
@@ -101,7 +101,7 @@ TextSource ToTextSource(const std::string& path, const SharedOptions& options) {
     if (FileTypeForPath(path) != FileType::Text) {
         FailUsage("--auto reads a text file's header row; '" + path + "' is no text file");
     }
-    source.made = PrepareAutoText(path);
+    source.made = PrepareAutoText(run.err, path);
     source.path = source.made.data;
     source.options.definition = source.made.definition;
     source.options.shownName = path;

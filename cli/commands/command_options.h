@@ -9,6 +9,7 @@
 #include "conversion/records.h"
 #include "definitions/auto_text.h"
 #include "files/file_output.h"
+#include "files/run_context.h"
 
 namespace vezuved_cli {
 
@@ -62,6 +63,6 @@ struct TextSource {
     std::string path;
     TextOptions options;
 };
-TextSource ToTextSource(const std::string& path, const SharedOptions& options);
+TextSource ToTextSource(const RunContext& run, const std::string& path, const SharedOptions& options);
 
 }  // namespace vezuved_cli

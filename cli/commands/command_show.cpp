@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <iostream>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -33,7 +32,7 @@ struct ShowOptions {
 
 }  // namespace
 
-void AddShowCommand(CLI::App& app) {
+void AddShowCommand(CLI::App& app, RunContext& run) {
     auto options = std::make_shared<ShowOptions>();
     CLI::App* command =
         app.add_subcommand("show", "List the points of a database, text, GPX, KML or GeoJSON file");
@@ -57,16 +56,17 @@ void AddShowCommand(CLI::App& app) {
         "  vezuved show phone.gpx --simplify 2 --output html > preview.html\n"
         "The filters run as convert runs them (see vezuved convert --help); the HTML page shows the "
         "figures of each set (vezuved stats) above its map.");
-    command->callback([options] {
-        const TextSource source = ToTextSource(options->file, options->shared);
-        const FilterPlan plan = ToFilterPlan(*options->filters, source.options);
+    command->callback([options, &run] {
+        const TextSource source = ToTextSource(run, options->file, options->shared);
+        const FilterPlan plan = ToFilterPlan(run, *options->filters, source.options);
         std::vector<PointSet> sets;
         for (LoadedPoints& loaded :
-             ReadInput(OpenInput(source.path, FileTypeOption("--from", options->from), source.options),
+             ReadInput(run,
+                       OpenInput(run, source.path, FileTypeOption("--from", options->from), source.options),
                        source.options)) {
             sets.push_back(std::move(loaded.set));  // a large track is not copied
         }
-        ApplyFilters(sets, plan, std::cerr);
+        ApplyFilters(sets, plan, run.err);
         const std::string format = AsciiLowered(options->output);
         MapOptions map;
         map.compact = options->compact;
@@ -75,7 +75,7 @@ void AddShowCommand(CLI::App& app) {
             if (options->points) {
                 for (PointSet& set : sets) set.kind = VEZUVED_KIND_POINT;
             }
-            SaveMap("-", *mapFormat, sets, map);
+            SaveMap(run.err, "-", *mapFormat, sets, map);
             return;
         }
         std::string text;
@@ -93,7 +93,7 @@ void AddShowCommand(CLI::App& app) {
                         KindText(set.kind) + "\n";
             }
         }
-        std::cout << text << std::flush;
+        run.out << text << std::flush;
     });
 }
 

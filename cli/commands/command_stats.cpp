@@ -1,4 +1,3 @@
-#include <iostream>
 #include <memory>
 
 #include "base/ascii.h"
@@ -27,30 +26,31 @@ struct StatsCommandOptions {
     std::shared_ptr<FilterOptions> filters = std::make_shared<FilterOptions>();
 };
 
-void RunStats(const StatsCommandOptions& options) {
+void RunStats(RunContext& run, const StatsCommandOptions& options) {
     RequireEllipsoidDistances("vezuved stats");
     if (!(options.figures.climbThresholdMetres >= 0)) FailUsage("--climb-threshold must be 0 or more metres");
     if (!(options.figures.movingKmPerHour >= 0)) FailUsage("--moving-speed must be 0 or more km/h");
     const std::optional<FileType> from = FileTypeOption("--from", options.from);
     const TextOptions text = ToTextOptions(options.shared);
-    const FilterPlan plan = ToFilterPlan(*options.filters, text);
+    const FilterPlan plan = ToFilterPlan(run, *options.filters, text);
     // The sets of every file together, so --merge joins the tracks of all of them.
     std::vector<PointSet> sets;
     for (const std::string& path : ExpandInputPaths(options.files)) {
-        const TextSource source = ToTextSource(path, options.shared);
-        for (LoadedPoints& loaded : ReadInput(OpenInput(source.path, from, source.options), source.options)) {
+        const TextSource source = ToTextSource(run, path, options.shared);
+        for (LoadedPoints& loaded :
+             ReadInput(run, OpenInput(run, source.path, from, source.options), source.options)) {
             sets.push_back(std::move(loaded.set));
         }
     }
-    ApplyFilters(sets, plan, std::cerr);
+    ApplyFilters(sets, plan, run.err);
     std::vector<TrackStats> stats;
     for (const PointSet& set : sets) stats.push_back(ComputeStats(set, options.figures));
-    std::cout << (AsciiLowered(options.output) == "json" ? StatsJson(stats) : StatsText(stats)) << std::flush;
+    run.out << (AsciiLowered(options.output) == "json" ? StatsJson(stats) : StatsText(stats)) << std::flush;
 }
 
 }  // namespace
 
-void AddStatsCommand(CLI::App& app) {
+void AddStatsCommand(CLI::App& app, RunContext& run) {
     auto options = std::make_shared<StatsCommandOptions>();
     CLI::App* command = app.add_subcommand(
         "stats",
@@ -88,7 +88,7 @@ void AddStatsCommand(CLI::App& app) {
         "  vezuved stats 'logs/*.gpx' --output json\n"
         "  vezuved stats phone.gpx --climb-threshold 5 --moving-speed 1\n"
         "  vezuved stats phone.gpx --crop time=2021-08-14T12:00Z..");
-    command->callback([options] { RunStats(*options); });
+    command->callback([options, &run] { RunStats(run, *options); });
 }
 
 }  // namespace vezuved_cli

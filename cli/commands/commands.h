@@ -1,18 +1,20 @@
 // The subcommands of `vezuved`. Each adds itself to the application with
-// its options, help and example, and runs from its callback; failures are
-// thrown as Failure.
+// its options, help and example, and runs from its callback, writing to the
+// run's streams; failures are thrown as Failure.
 #pragma once
 
 #include <CLI/CLI.hpp>
 
+#include "files/run_context.h"
+
 namespace vezuved_cli {
 
-void AddInfoCommand(CLI::App& app);
-void AddShowCommand(CLI::App& app);
-void AddImportCommand(CLI::App& app);
-void AddExportCommand(CLI::App& app);
-void AddConvertCommand(CLI::App& app);
-void AddFormatsCommand(CLI::App& app);
-void AddStatsCommand(CLI::App& app);
+void AddInfoCommand(CLI::App& app, RunContext& run);
+void AddShowCommand(CLI::App& app, RunContext& run);
+void AddImportCommand(CLI::App& app, RunContext& run);
+void AddExportCommand(CLI::App& app, RunContext& run);
+void AddConvertCommand(CLI::App& app, RunContext& run);
+void AddFormatsCommand(CLI::App& app, RunContext& run);
+void AddStatsCommand(CLI::App& app, RunContext& run);
 
 }  // namespace vezuved_cli

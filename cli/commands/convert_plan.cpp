@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <memory>
 #include <sstream>
 
@@ -87,19 +86,27 @@ std::string TextExtension(const std::string& definition) {
     return extension.front() == '.' ? extension : "." + extension;
 }
 
-// Where the reports go: standard error when standard output carries a document.
-std::ostream& ReportStream(const std::string& output) { return output == "-" ? std::cerr : std::cout; }
+// Where the reports go: the error stream when the output stream carries a document.
+std::ostream& ReportStream(const RunContext& run, const std::string& output) {
+    return output == "-" ? run.err : run.out;
+}
 
-void Report(const std::string& output, const std::string& path, const PointSet& set, size_t count) {
-    ReportStream(output) << "Wrote " << path << " (" << KindText(set.kind) << ", " << count << " point(s))\n";
+void Report(const RunContext& run,
+            const std::string& output,
+            const std::string& path,
+            const PointSet& set,
+            size_t count) {
+    ReportStream(run, output) << "Wrote " << path << " (" << KindText(set.kind) << ", " << count
+                              << " point(s))\n";
 }
 
 // One document, one line: each set it holds, in order.
-void ReportDocument(const std::string& output,
+void ReportDocument(const RunContext& run,
+                    const std::string& output,
                     const std::vector<PointSet>& documents,
                     const std::vector<size_t>& counts) {
     if (documents.size() == 1) {
-        Report(output, output, documents.front(), counts.front());
+        Report(run, output, output, documents.front(), counts.front());
         return;
     }
     std::string line;
@@ -107,7 +114,7 @@ void ReportDocument(const std::string& output,
         line += (i ? "; " : "") + KindText(documents[i].kind) + " '" + documents[i].title + "', " +
                 std::to_string(counts[i]) + " point(s)";
     }
-    ReportStream(output) << "Wrote " << output << " (" << line << ")\n";
+    ReportStream(run, output) << "Wrote " << output << " (" << line << ")\n";
 }
 
 TextOptions OutputTextOptions(const ConvertRequest& request) {
@@ -117,20 +124,24 @@ TextOptions OutputTextOptions(const ConvertRequest& request) {
 }
 
 // One set into a database or text file; "-" goes through a temporary file.
-void WriteSet(const ConvertRequest& request, const std::string& path, FileType type, LoadedPoints& points) {
+void WriteSet(const RunContext& run,
+              const ConvertRequest& request,
+              const std::string& path,
+              FileType type,
+              LoadedPoints& points) {
     if (path == "-") {
         const TemporaryFolder folder = TemporaryFolder::Create();
         const std::string temporary = folder.File("output" + SavedExtension(type));
-        WriteSet(request, temporary, type, points);
+        WriteSet(run, request, temporary, type, points);
         UseBinaryStandardStreams();
         WriteFileOrFail("-", ReadWholeFileOrFail(temporary, "temporary file"));
         return;
     }
     if (type == FileType::Database) {
-        WriteDatabase(path, points, request.in.kind.value_or(static_cast<int16_t>(points.set.kind)));
-        NoteDatabaseName(path);
+        WriteDatabase(run, path, points, request.in.kind.value_or(static_cast<int16_t>(points.set.kind)));
+        NoteDatabaseName(run.err, path);
     } else {
-        WriteText(path, points, OutputTextOptions(request));
+        WriteText(run, path, points, OutputTextOptions(request));
     }
 }
 
@@ -190,20 +201,21 @@ bool LibraryTransfers(const ConvertRequest& request,
            (input.type == FileType::Database && to == FileType::Text);
 }
 
-void LibraryTransfer(const ConvertRequest& request,
+void LibraryTransfer(const RunContext& run,
+                     const ConvertRequest& request,
                      const InputFile& input,
                      const std::string& output,
                      FileType to) {
     const std::string written = to == FileType::Database
-                                    ? ImportTextFile(input.path, output, request.in)
-                                    : ExportDatabase(input.path, output, OutputTextOptions(request));
+                                    ? ImportTextFile(run, input.path, output, request.in)
+                                    : ExportDatabase(run, input.path, output, OutputTextOptions(request));
     int32_t kind = 0, source = 0, version = 0, count = 0;
     if (RLGetPDBFileInfo(
             (to == FileType::Database ? written : input.path).c_str(), &kind, &source, &version, &count) ==
         0) {
-        std::cout << "Wrote " << written << " (" << KindText(kind) << ", " << count << " record(s))\n";
+        run.out << "Wrote " << written << " (" << KindText(kind) << ", " << count << " record(s))\n";
     } else {
-        std::cout << "Wrote " << written << "\n";
+        run.out << "Wrote " << written << "\n";
     }
 }
 
@@ -234,15 +246,17 @@ struct OutputJob {
     std::vector<std::string> paths;   // the planned files: the output, then the points file or one per set
 };
 
-std::vector<LoadedPoints> ReadSets(const ConvertRequest& request, const OutputJob& job) {
+std::vector<LoadedPoints> ReadSets(const RunContext& run,
+                                   const ConvertRequest& request,
+                                   const OutputJob& job) {
     const std::string source = job.inputs.size() == 1 ? job.inputs.front().what : "the inputs";
     std::vector<LoadedPoints> sets;
     for (const InputFile& input : job.inputs) {
-        for (LoadedPoints& set : ReadInput(input, request.in)) sets.push_back(std::move(set));
+        for (LoadedPoints& set : ReadInput(run, input, request.in)) sets.push_back(std::move(set));
     }
-    sets = SelectSets(std::move(sets), request.what, request.track, source);
+    sets = SelectSets(run, std::move(sets), request.what, request.track, source);
     if (request.filters.empty()) return sets;
-    FilterLoadedSets(sets, request.filters);
+    FilterLoadedSets(run, sets, request.filters);
     if (sets.empty()) FailConversion("nothing of " + source + " is left after the filters");
     // Split points become sets of their own where the output holds no segments.
     if (!job.map && !job.json && request.filters.Splits()) sets = SplitSegments(std::move(sets));
@@ -251,7 +265,7 @@ std::vector<LoadedPoints> ReadSets(const ConvertRequest& request, const OutputJo
 
 // What a job writes, asked of its options and, for a map file's sets, of
 // the file itself; holdSets keeps what was read for the writing.
-void DecideJob(const ConvertRequest& request, OutputJob& job, bool holdSets) {
+void DecideJob(const RunContext& run, const ConvertRequest& request, OutputJob& job, bool holdSets) {
     const std::string& output = job.output;
     job.map = MapOutput(request, output);
     job.json = !request.to && output != "-" && ExtensionOf(output) == ".json";
@@ -266,7 +280,7 @@ void DecideJob(const ConvertRequest& request, OutputJob& job, bool holdSets) {
     if (!oneMapFile && !filtered) return;
     // A map file may hold several sets, and a split makes them: a database or
     // text file takes each on its own.
-    std::vector<LoadedPoints> sets = ReadSets(request, job);
+    std::vector<LoadedPoints> sets = ReadSets(run, request, job);
     job.perSet = sets.size() > 1 && (oneMapFile || request.filters.Splits());
     if (job.perSet && output == "-") {
         FailUsage("'" + job.inputs.front().what + "' holds " + std::to_string(sets.size()) +
@@ -316,10 +330,10 @@ void PlanOutputs(const ConvertRequest& request,
     }
 }
 
-void RunJob(const ConvertRequest& request, OutputJob& job) {
+void RunJob(const RunContext& run, const ConvertRequest& request, OutputJob& job) {
     const std::string& output = job.paths.front();
     if (job.library) {
-        LibraryTransfer(request, job.inputs.front(), output, job.to);
+        LibraryTransfer(run, request, job.inputs.front(), output, job.to);
         return;
     }
     MapOptions mapOptions = request.map;
@@ -328,41 +342,41 @@ void RunJob(const ConvertRequest& request, OutputJob& job) {
         const InputFile& input = job.inputs.front();
         NamingInput(input, [&] {
             auto prepared = std::make_shared<PreparedText>();
-            PrepareText(input.path, request.in, *prepared);
+            PrepareText(run.err, input.path, request.in, *prepared);
             std::vector<PointSet> documents = {StreamedTextSet(input.path, prepared)};
             if (input.what != input.path) documents.front().title = input.what;
-            const std::vector<size_t> counts = SaveMap(output, *job.map, documents, mapOptions);
-            Report(output, output, documents.front(), counts.front());
+            const std::vector<size_t> counts = SaveMap(run.err, output, *job.map, documents, mapOptions);
+            Report(run, output, output, documents.front(), counts.front());
         });
         return;
     }
-    std::vector<LoadedPoints> sets = job.sets.empty() ? ReadSets(request, job) : std::move(job.sets);
+    std::vector<LoadedPoints> sets = job.sets.empty() ? ReadSets(run, request, job) : std::move(job.sets);
     if (job.json) {
         std::vector<PointSet> listed;
         for (LoadedPoints& set : sets) listed.push_back(std::move(set.set));
         WriteFileOrFail(output, PointsJsonDocument(listed));
         std::vector<size_t> counts;
         for (const PointSet& set : listed) counts.push_back(set.points.size());
-        ReportDocument(output, listed, counts);
+        ReportDocument(run, output, listed, counts);
         return;
     }
     if (job.map) {
         std::vector<PointSet> documents;
         for (LoadedPoints& set : sets) documents.push_back(std::move(set.set));
-        ReportDocument(output, documents, SaveMap(output, *job.map, documents, mapOptions));
+        ReportDocument(run, output, documents, SaveMap(run.err, output, *job.map, documents, mapOptions));
         return;
     }
     if (!job.perSet) {
         LoadedPoints merged = Merge(std::move(sets), output == "-" ? "standard output" : Stem(output));
-        WriteSet(request, output, job.to, merged);
-        Report(output, output, merged.set, PointCount(merged));
+        WriteSet(run, request, output, job.to, merged);
+        Report(run, output, output, merged.set, PointCount(merged));
         return;
     }
     if (sets.size() != job.paths.size())
         FailConversion("'" + job.inputs.front().what + "' changed while it was read");
     for (size_t i = 0; i < sets.size(); ++i) {
-        WriteSet(request, job.paths[i], job.to, sets[i]);
-        Report(output, job.paths[i], sets[i].set, PointCount(sets[i]));
+        WriteSet(run, request, job.paths[i], job.to, sets[i]);
+        Report(run, output, job.paths[i], sets[i].set, PointCount(sets[i]));
     }
 }
 
@@ -375,7 +389,7 @@ std::string PointsJsonDocument(const std::vector<PointSet>& sets) {
     return text + "]\n";
 }
 
-void RunConvert(const ConvertRequest& request) {
+void RunConvert(RunContext& run, const ConvertRequest& request) {
     if (!request.what.empty()) {
         const std::string what = AsciiLowered(request.what);
         if (what != "waypoints" && what != "tracks" && what != "routes") {
@@ -384,7 +398,7 @@ void RunConvert(const ConvertRequest& request) {
     }
     const std::vector<std::string> paths = ExpandInputPaths(request.inputs);
     std::vector<InputFile> inputs;
-    for (const std::string& path : paths) inputs.push_back(OpenInput(path, request.from, request.in));
+    for (const std::string& path : paths) inputs.push_back(OpenInput(run, path, request.from, request.in));
     std::vector<OutputJob> jobs;
     if (request.outDir.empty()) {
         if (request.output.empty())
@@ -409,7 +423,7 @@ void RunConvert(const ConvertRequest& request) {
         }
     }
     // Every file is named, and known to be no other, before the first is written.
-    for (OutputJob& job : jobs) DecideJob(request, job, jobs.size() == 1);
+    for (OutputJob& job : jobs) DecideJob(run, request, job, jobs.size() == 1);
     PlanOutputs(request, inputs, jobs);
     if (!request.outDir.empty()) {
         std::error_code error;
@@ -418,7 +432,7 @@ void RunConvert(const ConvertRequest& request) {
             FailConversion("cannot write into the folder '" + request.outDir + "': it cannot be created");
         }
     }
-    for (OutputJob& job : jobs) RunJob(request, job);
+    for (OutputJob& job : jobs) RunJob(run, request, job);
 }
 
 }  // namespace vezuved_cli

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "conversion/records.h"
+#include "files/run_context.h"
 #include "filetypes/map_files.h"
 #include "filetypes/read_input.h"
 #include "filters/filters.h"
@@ -29,14 +30,16 @@ struct ConvertRequest {
     FilterPlan filters;       // run on what was read, before it is written
 };
 
-void RunConvert(const ConvertRequest& request);
+void RunConvert(RunContext& run, const ConvertRequest& request);
 
 // The tool's JSON listing of the sets, as `show --output json` prints it
 // and `convert` writes a ".json" file: one set's listing, or a list of them.
 std::string PointsJsonDocument(const std::vector<PointSet>& sets);
 
 // Keeps the sets --what and --track ask for; fails when none is left.
-std::vector<LoadedPoints> SelectSets(std::vector<LoadedPoints> sets,
+// With --split-segments each segment of them becomes a set.
+std::vector<LoadedPoints> SelectSets(const RunContext& run,
+                                     std::vector<LoadedPoints> sets,
                                      const std::string& what,
                                      const std::string& track,
                                      const std::string& source);

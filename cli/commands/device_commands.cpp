@@ -8,26 +8,24 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include <vezuved/vezuved.h>
 
+#include "api/tool_api.h"
 #include "files/failure.h"
-#include "files/library_lines.h"
 #include "files/tool_platform.h"
 
 namespace vezuved_cli {
+namespace tool = vezuved::tool;
 
 namespace {
 
+// Set by the signal handler, which can reach nothing else.
 volatile std::sig_atomic_t g_interrupted = 0;
-
-// The items whose copy ended in failure, with the stage the library ended
-// them with (its negative result).
-// Each failed item with the cause the library gave for it, if any.
-std::vector<std::pair<std::string, std::string>> g_failedItems;
 
 extern "C" void OnInterrupt(int) { g_interrupted = 1; }
 
@@ -120,51 +118,64 @@ void UseDeviceRoot(const DeviceOptions& options) {
     SetDeviceRootVariable(options.root);
 }
 
-// Progress on standard error: a bar per item on a terminal, plain lines otherwise.
-int32_t VEZUVED_CALL ShowProgress(int32_t stage, int32_t done, int32_t total, const char* name, void*) {
-    static const bool terminal = StandardErrorIsTerminal();
+// What the callbacks of one copy report to, handed to them as the session
+// pointer: the run, and each failed item with the cause the library gave
+// for it, if any.
+struct CopySession {
+    const RunContext& run;
+    std::vector<std::pair<std::string, std::string>> failedItems;
+};
+
+// A bar of the item's progress, redrawn in place on a terminal.
+std::string ProgressBar(int32_t stage, int32_t done, int32_t total, const std::string& item) {
+    constexpr int kWidth = 30;
+    const int filled =
+        stage == 2 ? kWidth : (total > 0 ? static_cast<int>(int64_t{done} * kWidth / total) : 0);
+    char line[48];
+    std::snprintf(line, sizeof line, "\r%-40.40s [", item.c_str());
+    return line + std::string(filled, '#') + std::string(kWidth - filled, ' ') + "] " +
+           (stage == 2 ? "done\n"
+                       : (stage == VEZUVED_DEV_CANCELLED ? "stopped\n" : (stage < 0 ? "failed\n" : "")));
+}
+
+// Progress on the run's error stream: a bar per item on a terminal, plain lines otherwise.
+int32_t VEZUVED_CALL
+ShowProgress(int32_t stage, int32_t done, int32_t total, const char* name, void* session) {
+    CopySession& copy = *static_cast<CopySession*>(session);
+    std::ostream& err = copy.run.err;
     const std::string item = name != nullptr ? name : "";
-    if (terminal) {
-        constexpr int kWidth = 30;
-        const int filled =
-            stage == 2 ? kWidth : (total > 0 ? static_cast<int>(int64_t{done} * kWidth / total) : 0);
-        std::fprintf(stderr,
-                     "\r%-40.40s [%s%s] %s",
-                     item.c_str(),
-                     std::string(filled, '#').c_str(),
-                     std::string(kWidth - filled, ' ').c_str(),
-                     stage == 2
-                         ? "done\n"
-                         : (stage == VEZUVED_DEV_CANCELLED ? "stopped\n" : (stage < 0 ? "failed\n" : "")));
+    if (copy.run.errIsTerminal) {
+        err << ProgressBar(stage, done, total, item);
     } else if (stage == 0) {
-        std::fprintf(stderr, "%s: started\n", item.c_str());
+        err << item << ": started\n";
     } else if (stage == 2) {
-        std::fprintf(stderr, "%s: done\n", item.c_str());
+        err << item << ": done\n";
     } else if (stage == VEZUVED_DEV_CANCELLED) {
-        std::fprintf(stderr, "%s: stopped (%d)\n", item.c_str(), static_cast<int>(stage));
+        err << item << ": stopped (" << stage << ")\n";
     } else if (stage < 0) {
-        std::fprintf(stderr, "%s: failed (%d)\n", item.c_str(), static_cast<int>(stage));
+        err << item << ": failed (" << stage << ")\n";
     }
-    if (stage == 0) TakeLibraryCause();  // a cause from before this item is not its own
+    if (stage == 0) copy.run.library.TakeCause();  // a cause from before this item is not its own
     if (stage < 0 && stage != VEZUVED_DEV_CANCELLED) {
-        std::string cause = TakeLibraryCause();
-        g_failedItems.emplace_back(item, cause.empty() ? "the copy did not complete" : cause);
+        std::string cause = copy.run.library.TakeCause();
+        copy.failedItems.emplace_back(item, cause.empty() ? "the copy did not complete" : cause);
     }
-    std::fflush(stderr);
+    err.flush();
     return g_interrupted ? -1 : 0;
 }
 
 // replace / skip / cancel, answered on standard input.
-int32_t VEZUVED_CALL AskBeforeReplacing(
-    const char* name, int32_t, const char* sourceDate, const char* destinationDate, uint32_t*, void*) {
+int32_t VEZUVED_CALL AskBeforeReplacing(const char* name,
+                                        int32_t,
+                                        const char* sourceDate,
+                                        const char* destinationDate,
+                                        uint32_t*,
+                                        void* session) {
     if (g_interrupted) return -1;
+    std::ostream& err = static_cast<CopySession*>(session)->run.err;
     for (;;) {
-        std::fprintf(stderr,
-                     "%s exists.\n  copying:  %s\n  existing: %s\nReplace it? [r]eplace, [s]kip, [c]ancel: ",
-                     name,
-                     sourceDate,
-                     destinationDate);
-        std::fflush(stderr);
+        err << name << " exists.\n  copying:  " << sourceDate << "\n  existing: " << destinationDate
+            << "\nReplace it? [r]eplace, [s]kip, [c]ancel: " << std::flush;
         std::string answer;
         if (!std::getline(std::cin, answer) || g_interrupted) return -1;
         if (answer == "r" || answer == "replace") return 0;
@@ -173,17 +184,19 @@ int32_t VEZUVED_CALL AskBeforeReplacing(
     }
 }
 
+// The callbacks in place, reporting to session, for as long as it lives.
 struct CallbackScope {
-    explicit CallbackScope(bool ask) {
+    CallbackScope(CopySession& session, bool ask) {
         if (ask && !StandardInputIsOpen())
             FailConversion("--ask needs a standard input to read the answers from, and it is closed");
-        g_failedItems.clear();
+        RLSetSessionPtr(&session);
         RLSetProgressCallback(ShowProgress);
         RLSetAskReplaceCallback(ask ? AskBeforeReplacing : nullptr);
     }
     ~CallbackScope() {
         RLSetProgressCallback(nullptr);
         RLSetAskReplaceCallback(nullptr);
+        RLSetSessionPtr(nullptr);
     }
 };
 
@@ -218,12 +231,14 @@ std::string ResultText(int32_t result) {
 
 // Skips are no failure: the copy did what the options asked. Every item
 // that failed is named on a line of its own, and makes the command fail.
-void Finish(int32_t result, const std::string& what) {
-    std::fflush(stdout);
-    if (!g_failedItems.empty()) {
-        for (const auto& [item, cause] : g_failedItems)
-            std::cerr << "vezuved: " << what << ": " << item << ": failed: " << cause << "\n";
-        g_failedItems.clear();
+void Finish(const RunContext& run,
+            int32_t result,
+            const std::string& what,
+            const std::vector<std::pair<std::string, std::string>>& failedItems = {}) {
+    run.out.flush();
+    if (!failedItems.empty()) {
+        for (const auto& [item, cause] : failedItems)
+            run.err << "vezuved: " << what << ": " << item << ": failed: " << cause << "\n";
         if (result == 0 || result == VEZUVED_DEV_REPLACED) result = -1;
         FailConversion(what + ": " + ResultText(result));
     }
@@ -232,13 +247,13 @@ void Finish(int32_t result, const std::string& what) {
         case VEZUVED_DEV_REPLACED:
             return;
         case VEZUVED_DEV_UP_TO_DATE:
-            std::cerr << "vezuved: " << what << ": left alone, up to date\n";
+            run.err << "vezuved: " << what << ": left alone, up to date\n";
             return;
         case VEZUVED_DEV_DEST_NEWER:
-            std::cerr << "vezuved: " << what << ": left alone, the destination is newer\n";
+            run.err << "vezuved: " << what << ": left alone, the destination is newer\n";
             return;
         case VEZUVED_DEV_DEST_OLDER:
-            std::cerr << "vezuved: " << what << ": left alone, the destination is older\n";
+            run.err << "vezuved: " << what << ": left alone, the destination is older\n";
             return;
         default:
             FailConversion(what + ": " + ResultText(result));
@@ -255,7 +270,7 @@ int16_t KindCode(const std::string& kind) {
     return -1;  // all
 }
 
-void AddList(CLI::App& device) {
+void AddList(CLI::App& device, const RunContext& run) {
     auto options = std::make_shared<DeviceOptions>();
     auto folder = std::make_shared<std::string>();
     CLI::App* command = device.add_subcommand(
@@ -263,22 +278,21 @@ void AddList(CLI::App& device) {
     command->add_option("pcfolder", *folder, "PC folder (default: the current folder)");
     AddConnectionOptions(*command, *options);
     command->footer("Example:\n  vezuved device list --device emulated-handheld .");
-    command->callback([options, folder] {
+    command->callback([options, folder, &run] {
         UseDeviceRoot(*options);
-        TakeUnwrittenSyncFile();
-        TakeLibraryCause();
-        const int32_t result =
-            RLDBCEEnum(folder->empty() ? nullptr : folder->c_str(), options->Folder(), options->Word(), 0);
+        run.library.TakeCause();
+        const tool::DeviceListing listing =
+            tool::ListDevice(folder->empty() ? nullptr : folder->c_str(), options->Folder(), options->Word());
         // The listing is shown, yet the file a host reads back is the old one.
-        if (result == 0 && TakeUnwrittenSyncFile()) {
-            const std::string cause = TakeLibraryCause();
+        if (listing.result == 0 && !listing.syncFileWritten) {
+            const std::string cause = run.library.TakeCause();
             FailConversion("device list: RLDBSync.inf was not written" + (cause.empty() ? "" : ": " + cause));
         }
-        Finish(result, "device list");
+        Finish(run, listing.result, "device list");
     });
 }
 
-void AddPush(CLI::App& device) {
+void AddPush(CLI::App& device, const RunContext& run) {
     auto options = std::make_shared<DeviceOptions>();
     auto path = std::make_shared<std::string>();
     CLI::App* command = device.add_subcommand(
@@ -287,13 +301,14 @@ void AddPush(CLI::App& device) {
     AddConnectionOptions(*command, *options);
     AddCopyFlags(*command, *options);
     command->footer("Example:\n  vezuved device push --update hike.pdb");
-    command->callback([options, path] {
+    command->callback([options, path, &run] {
         UseDeviceRoot(*options);
         InterruptScope interrupt;
-        CallbackScope callbacks(options->ask);
+        CopySession session{run, {}};
+        CallbackScope callbacks(session, options->ask);
         const int32_t result = RLDBCECopyToDevice(
             path->c_str(), options->Folder(), options->Word(), nullptr, -1, -1, -1, nullptr);
-        Finish(result, "device push " + *path);
+        Finish(run, result, "device push " + *path, session.failedItems);
     });
 }
 
@@ -314,7 +329,7 @@ void RequireWritableFolderPlace(const std::string& folder) {
         FailConversion("device pull: cannot copy into '" + folder + "': no such folder");
 }
 
-void AddPull(CLI::App& device) {
+void AddPull(CLI::App& device, const RunContext& run) {
     auto options = std::make_shared<DeviceOptions>();
     auto folder = std::make_shared<std::string>();
     auto kind = std::make_shared<std::string>("all");
@@ -328,11 +343,12 @@ void AddPull(CLI::App& device) {
     AddConnectionOptions(*command, *options);
     AddCopyFlags(*command, *options);
     command->footer("Example:\n  vezuved device pull --kind tracks backup");
-    command->callback([options, folder, kind, filter] {
+    command->callback([options, folder, kind, filter, &run] {
         UseDeviceRoot(*options);
         RequireWritableFolderPlace(*folder);
         InterruptScope interrupt;
-        CallbackScope callbacks(options->ask);
+        CopySession session{run, {}};
+        CallbackScope callbacks(session, options->ask);
         const int32_t result = RLDBCECopyFromDevice(options->Folder(),
                                                     filter->empty() ? nullptr : filter->c_str(),
                                                     folder->empty() ? nullptr : folder->c_str(),
@@ -343,7 +359,7 @@ void AddPull(CLI::App& device) {
                                                     0,
                                                     0,
                                                     0);
-        Finish(result, "device pull");
+        Finish(run, result, "device pull", session.failedItems);
     });
 }
 
@@ -357,16 +373,16 @@ void UseEmulatedDevice(const std::string& root) {
     UseDeviceRoot(options);
 }
 
-void AddDeviceCommand(CLI::App& app) {
+void AddDeviceCommand(CLI::App& app, RunContext& run) {
     CLI::App* device = app.add_subcommand("device", "List, push to and pull from a Windows CE handheld");
     device->require_subcommand(1);
     device->footer(
         "Example:\n  vezuved device push --device emulated-handheld --create hike.pdb\n"
         "An emulated handheld's files, databases and records are listed by the separate\n"
         "vezuved-device-inspect program: vezuved-device-inspect emulated-handheld");
-    AddList(*device);
-    AddPush(*device);
-    AddPull(*device);
+    AddList(*device, run);
+    AddPush(*device, run);
+    AddPull(*device, run);
 }
 
 }  // namespace vezuved_cli

@@ -8,9 +8,11 @@
 
 #include <CLI/CLI.hpp>
 
+#include "files/run_context.h"
+
 namespace vezuved_cli {
 
-void AddDeviceCommand(CLI::App& app);
+void AddDeviceCommand(CLI::App& app, RunContext& run);
 
 // A device result in words ("the file is of no kind the handheld keeps").
 std::string DeviceResultText(int32_t result);

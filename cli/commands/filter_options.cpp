@@ -1,7 +1,5 @@
 #include "commands/filter_options.h"
 
-#include <iostream>
-
 #include "files/failure.h"
 #include "filetypes/read_input.h"
 
@@ -54,13 +52,13 @@ void AddFilterOptions(CLI::App& command, const std::shared_ptr<FilterOptions>& o
         "--tz", options->tz, "The zone whose midnight --split day cuts at: +02:00, -05:00; default UTC");
 }
 
-FilterPlan ToFilterPlan(const FilterOptions& options, const TextOptions& text) {
+FilterPlan ToFilterPlan(RunContext& run, const FilterOptions& options, const TextOptions& text) {
     FilterPlan plan;
     for (const auto& [name, value] : options.given) plan.steps.push_back(ParseFilterStep(name, value));
     if (!options.tz.empty()) plan.utcOffsetMinutes = ParseUtcOffset(options.tz);
     for (const std::string& path : options.keepNear) {
         size_t found = 0;
-        for (LoadedPoints& loaded : ReadInput(OpenInput(path, std::nullopt, text), text)) {
+        for (LoadedPoints& loaded : ReadInput(run, OpenInput(run, path, std::nullopt, text), text)) {
             if (loaded.set.kind != VEZUVED_KIND_POINT) continue;
             found += loaded.set.points.size();
             for (Point& point : loaded.set.points) plan.keepNear.push_back(std::move(point));
@@ -70,11 +68,11 @@ FilterPlan ToFilterPlan(const FilterOptions& options, const TextOptions& text) {
     return plan;
 }
 
-void FilterLoadedSets(std::vector<LoadedPoints>& sets, const FilterPlan& plan) {
+void FilterLoadedSets(const RunContext& run, std::vector<LoadedPoints>& sets, const FilterPlan& plan) {
     if (plan.empty()) return;
     std::vector<PointSet> plain;
     for (LoadedPoints& loaded : sets) plain.push_back(std::move(loaded.set));
-    ApplyFilters(plain, plan, std::cerr);
+    ApplyFilters(plain, plan, run.err);
     sets.clear();
     for (PointSet& set : plain) {
         sets.emplace_back();

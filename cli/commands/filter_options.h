@@ -10,6 +10,7 @@
 #include <CLI/CLI.hpp>
 
 #include "conversion/records.h"
+#include "files/run_context.h"
 #include "filters/filters.h"
 
 namespace vezuved_cli {
@@ -23,11 +24,11 @@ struct FilterOptions {
 void AddFilterOptions(CLI::App& command, const std::shared_ptr<FilterOptions>& options);
 
 // The steps, with --keep-near's files read for their waypoints; usage errors for bad values.
-FilterPlan ToFilterPlan(const FilterOptions& options, const TextOptions& text);
+FilterPlan ToFilterPlan(RunContext& run, const FilterOptions& options, const TextOptions& text);
 
 // Runs the plan over the sets read; the library's records go, so the
 // filtered points are what is written.
-void FilterLoadedSets(std::vector<LoadedPoints>& sets, const FilterPlan& plan);
+void FilterLoadedSets(const RunContext& run, std::vector<LoadedPoints>& sets, const FilterPlan& plan);
 
 // The examples the commands' help ends with.
 extern const char* const kFilterExamples;

@@ -61,13 +61,14 @@ std::vector<LoadedPoints> ChooseSets(std::vector<LoadedPoints> sets,
 
 }  // namespace
 
-std::vector<LoadedPoints> SelectSets(std::vector<LoadedPoints> sets,
+std::vector<LoadedPoints> SelectSets(const RunContext& run,
+                                     std::vector<LoadedPoints> sets,
                                      const std::string& what,
                                      const std::string& track,
                                      const std::string& source) {
     sets = ChooseSets(std::move(sets), what, track, source);
     // The segments of what was chosen become sets before outputs are named.
-    if (CurrentConversionRules().splitSegments) return SplitSegments(std::move(sets));
+    if (run.rules.splitSegments) return SplitSegments(std::move(sets));
     return sets;
 }
 

@@ -2,7 +2,7 @@
 // text forms the library itself leaves in its records, or copied from the
 // library's own; either way with their texts fitted to the record.
 #include <cstring>
-#include <iostream>
+#include <ostream>
 
 #include "conversion/records.h"
 #include "files/failure.h"
@@ -33,7 +33,8 @@ void SetDescription(RLPointRecord& record, const std::string& text, const std::s
 
 }  // namespace
 
-OwnedRecords::OwnedRecords(const LibraryRecords& source,
+OwnedRecords::OwnedRecords(std::ostream& err,
+                           const LibraryRecords& source,
                            const std::vector<int32_t>& indexes,
                            const std::string& target,
                            RecordUse use) {
@@ -56,10 +57,10 @@ OwnedRecords::OwnedRecords(const LibraryRecords& source,
         if (const char* desc = RLGetPointDesc(&from))
             SetDescription(to, fit(desc, RecordField::Description, 0), target);
     }
-    std::cerr << FittingWarning(target, fitting);
+    err << FittingWarning(target, fitting);
 }
 
-OwnedRecords::OwnedRecords(const PointSet& set, const std::string& target, RecordUse use) {
+OwnedRecords::OwnedRecords(std::ostream& err, const PointSet& set, const std::string& target, RecordUse use) {
     records_.resize(set.points.size());
     FittingReport fitting;
     for (size_t i = 0; i < set.points.size(); ++i) {
@@ -84,7 +85,7 @@ OwnedRecords::OwnedRecords(const PointSet& set, const std::string& target, Recor
                 record, FitRecordText(*point.description, use, RecordField::Description, 0, fitting), target);
         }
     }
-    std::cerr << FittingWarning(target, fitting);
+    err << FittingWarning(target, fitting);
 }
 
 }  // namespace vezuved_cli

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <iterator>
 #include <memory>
 #include <sstream>
@@ -174,9 +173,9 @@ LoadedPoints ReadDatabase(const std::string& path) {
     return loaded;
 }
 
-LoadedPoints ReadText(const std::string& path, const TextOptions& options) {
+LoadedPoints ReadText(std::ostream& err, const std::string& path, const TextOptions& options) {
     PreparedText prepared;
-    PrepareText(path, options, prepared);
+    PrepareText(err, path, options, prepared);
     return ReadPreparedText(path, prepared);
 }
 
@@ -207,24 +206,25 @@ namespace {
 
 constexpr size_t kMostRecords = 65535;
 
-ConversionRules gRules;
-
 // The records a database or text file is written from: the library's own
 // when it read the set, else made from the points. Points the rule refuses
 // are left out of points first, so its count is what was written.
-std::unique_ptr<OwnedRecords> RecordsToWrite(const std::string& path, LoadedPoints& points, RecordUse use) {
-    LeaveOutRefusedPoints(path, points);
+std::unique_ptr<OwnedRecords> RecordsToWrite(const RunContext& run,
+                                             const std::string& path,
+                                             LoadedPoints& points,
+                                             RecordUse use) {
+    LeaveOutRefusedPoints(run, path, points);
     if (points.records.count() == 0) {
-        std::cerr << JoinedSegmentsWarning(path, points.set);
-        return std::make_unique<OwnedRecords>(points.set, path, use);
+        run.err << JoinedSegmentsWarning(path, points.set);
+        return std::make_unique<OwnedRecords>(run.err, points.set, path, use);
     }
-    return std::make_unique<OwnedRecords>(points.records, points.kept, path, use);
+    return std::make_unique<OwnedRecords>(run.err, points.records, points.kept, path, use);
 }
 
 }  // namespace
 
-bool LeaveOutRefusedPoints(const std::string& target, LoadedPoints& points) {
-    const std::vector<size_t> chosen = WritablePoints(target, points.set, gRules.strict);
+bool LeaveOutRefusedPoints(const RunContext& run, const std::string& target, LoadedPoints& points) {
+    const std::vector<size_t> chosen = WritablePoints(run.err, target, points.set, run.rules.strict);
     if (chosen.size() == points.set.points.size()) return false;
     if (chosen.empty()) {
         FailConversion("cannot write '" + target + "': all " + std::to_string(points.set.points.size()) +
@@ -240,9 +240,6 @@ bool LeaveOutRefusedPoints(const std::string& target, LoadedPoints& points) {
     if (records) points.kept.resize(chosen.size());
     return true;
 }
-
-void SetConversionRules(const ConversionRules& rules) { gRules = rules; }
-const ConversionRules& CurrentConversionRules() { return gRules; }
 
 std::vector<LoadedPoints> SplitSegments(std::vector<LoadedPoints> sets) {
     std::vector<LoadedPoints> split;
@@ -273,9 +270,9 @@ void WriteFromPointsOnly(LoadedPoints& points) {
     points.kept.clear();
 }
 
-void WriteDatabase(const std::string& path, LoadedPoints& points, int32_t kind) {
+void WriteDatabase(const RunContext& run, const std::string& path, LoadedPoints& points, int32_t kind) {
     RequireDatabaseSize(path, points);
-    std::unique_ptr<OwnedRecords> owned = RecordsToWrite(path, points, RecordUse::Database);
+    std::unique_ptr<OwnedRecords> owned = RecordsToWrite(run, path, points, RecordUse::Database);
     OwnedRecords& records = *owned;
     if (RLDBWritePDB(path.c_str(), records.data(), records.count(), kind) != 0) {
         FailConversion("cannot write the database '" + path + "': the file cannot be created or written");
@@ -311,8 +308,11 @@ void WriteMetresOfPoints(OwnedRecords& records, const PointSet& set) {
     }
 }
 
-void WriteText(const std::string& path, LoadedPoints& points, const TextOptions& options) {
-    std::unique_ptr<OwnedRecords> owned = RecordsToWrite(path, points, RecordUse::Text);
+void WriteText(const RunContext& run,
+               const std::string& path,
+               LoadedPoints& points,
+               const TextOptions& options) {
+    std::unique_ptr<OwnedRecords> owned = RecordsToWrite(run, path, points, RecordUse::Text);
     OwnedRecords& records = *owned;
     std::string definition = options.definition;
     if (definition.empty()) {

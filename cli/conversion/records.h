@@ -4,11 +4,13 @@
 
 #include <cstdint>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include <vezuved/vezuved.h>
 
+#include "files/run_context.h"
 #include "values/options.h"
 #include "values/points.h"
 #include "values/record_fitting.h"
@@ -39,17 +41,18 @@ private:
 // Records the tool owns and hands to the library's writers for target;
 // each carries its own copy of its description, freed on destruction.
 // Names, symbols and notes are fitted to the record (record_fitting.h),
-// with one warning on standard error that names target.
+// with one warning on err that names target.
 class OwnedRecords {
 public:
     // Copies of the library's records at indexes.
-    OwnedRecords(const LibraryRecords& source,
+    OwnedRecords(std::ostream& err,
+                 const LibraryRecords& source,
                  const std::vector<int32_t>& indexes,
                  const std::string& target,
                  RecordUse use);
     // Made from the points of the set (read from GPX, KML or GeoJSON): the
     // record's texts in their usual forms, in Windows-1252.
-    OwnedRecords(const PointSet& set, const std::string& target, RecordUse use);
+    OwnedRecords(std::ostream& err, const PointSet& set, const std::string& target, RecordUse use);
     OwnedRecords(const OwnedRecords&) = delete;
     ~OwnedRecords();
 
@@ -91,27 +94,16 @@ struct DatabaseHeader {
 };
 DatabaseHeader ReadDatabaseHeader(const std::string& path);
 LoadedPoints ReadDatabase(const std::string& path);
-LoadedPoints ReadText(const std::string& path, const TextOptions& options);
+// Lines the text check refuses are reported on err.
+LoadedPoints ReadText(std::ostream& err, const std::string& path, const TextOptions& options);
 struct PreparedText;
 // A text file PrepareText made ready (text_input.h).
 LoadedPoints ReadPreparedText(const std::string& path, PreparedText& prepared);
 
-// What the command line asks of every conversion of this run, set by the
-// command before it converts: whether a point the rule of HasValidPosition
-// refuses fails the command (--strict) instead of being reported and left
-// out of a database or text file, and whether each segment of a route or
-// track becomes a set of its own (--split-segments, SplitSegments).
-struct ConversionRules {
-    bool strict = false;
-    bool splitSegments = false;
-};
-void SetConversionRules(const ConversionRules& rules);
-const ConversionRules& CurrentConversionRules();
-
 // Leaves out of points those a database or text file cannot take
-// (WritablePoints, with --strict from the rules); true when any was.
+// (WritablePoints, with --strict from the run's rules); true when any was.
 // Fails when none is left.
-bool LeaveOutRefusedPoints(const std::string& target, LoadedPoints& points);
+bool LeaveOutRefusedPoints(const RunContext& run, const std::string& target, LoadedPoints& points);
 
 // SplitSegments (point_sets.h) of each set the tool's readers made.
 std::vector<LoadedPoints> SplitSegments(std::vector<LoadedPoints> sets);
@@ -122,13 +114,16 @@ void RequireDatabaseSize(const std::string& path, const LoadedPoints& points);
 
 // A set without library records is written from its points. A database holds
 // at most 65,535 records: a larger set fails.
-void WriteDatabase(const std::string& path, LoadedPoints& points, int32_t kind);
+void WriteDatabase(const RunContext& run, const std::string& path, LoadedPoints& points, int32_t kind);
 // Lets the library's records go, so the points are what gets written.
 void WriteFromPointsOnly(LoadedPoints& points);
 // Writes the points through the output's definition (options.definition,
 // else the output's own ".cal"), with the definition's header line. A
 // definition marked import-only is refused.
-void WriteText(const std::string& path, LoadedPoints& points, const TextOptions& options);
+void WriteText(const RunContext& run,
+               const std::string& path,
+               LoadedPoints& points,
+               const TextOptions& options);
 
 struct TextLayout;
 // The layout of a definition the tool writes through; refuses (usage

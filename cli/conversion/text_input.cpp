@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
+#include <ostream>
 #include <sstream>
 
 #include "api/tool_api.h"
@@ -98,7 +98,7 @@ std::string HexByte(unsigned char byte) {
 
 // The file's text made Windows-1252 in place, the byte order mark dropped;
 // true when that changed it.
-bool DecodeText(const std::string& path, std::string& text, TextEncoding encoding) {
+bool DecodeText(std::ostream& err, const std::string& path, std::string& text, TextEncoding encoding) {
     bool changed = false;
     if (text.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0) {
         text.erase(0, kByteOrderMark.size());
@@ -119,8 +119,8 @@ bool DecodeText(const std::string& path, std::string& text, TextEncoding encodin
     bool lost = false;
     std::string decoded = Utf8ToCp1252(text, &lost);
     if (lost) {
-        std::cerr << "vezuved: warning: '" << path
-                  << "' holds characters Windows-1252 cannot hold; they are read as '?'\n";
+        err << "vezuved: warning: '" << path
+            << "' holds characters Windows-1252 cannot hold; they are read as '?'\n";
     }
     changed = changed || decoded != text;
     text = std::move(decoded);
@@ -150,7 +150,10 @@ void ForEachLine(const std::string& text, OnLine&& onLine) {
 
 }  // namespace
 
-void PrepareText(const std::string& path, const TextOptions& options, PreparedText& prepared) {
+void PrepareText(std::ostream& err,
+                 const std::string& path,
+                 const TextOptions& options,
+                 PreparedText& prepared) {
     prepared.options = options;
     const std::string& name = options.shownName.empty() ? path : options.shownName;
     std::string text = ReadWholeFileOrFail(path, "text file");
@@ -158,7 +161,7 @@ void PrepareText(const std::string& path, const TextOptions& options, PreparedTe
     if (text.empty()) FailConversion("cannot read the text file '" + name + "': it is empty");
     prepared.layout = LoadTextLayout(prepared.definition, prepared.options);
     const TextLayout& layout = prepared.layout;
-    bool changed = DecodeText(name, text, options.encoding);
+    bool changed = DecodeText(err, name, text, options.encoding);
     // Lines are checked one at a time; only the numbers of bad ones are kept.
     std::vector<size_t> bad;
     ForEachLine(text, [&](size_t i, const std::string& line) {
@@ -168,7 +171,7 @@ void PrepareText(const std::string& path, const TextOptions& options, PreparedTe
             const std::string message = name + ":" + std::to_string(i + 1) + ": column " +
                                         std::to_string(value->column) + ": " + value->problem;
             if (options.strict) FailConversion(message);
-            std::cerr << message << "\n";
+            err << message << "\n";
             bad.push_back(i);
             changed = true;
             return;

@@ -4,6 +4,7 @@
 // library reads a temporary copy; the user's file is only read.
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -31,9 +32,12 @@ struct PreparedText {
 // its extension names (".rlp", ".rlt", ".rlr": record lines), else the
 // command line's --columns or --layout. Refuses (usage error) a file none
 // of these describe.
-// Reads, decodes and checks path; bad lines are reported on standard error
+// Reads, decodes and checks path; bad lines are reported on err
 // and left out, or with options.strict the first one fails. A file whose
 // every line was refused fails, saying so.
-void PrepareText(const std::string& path, const TextOptions& options, PreparedText& prepared);
+void PrepareText(std::ostream& err,
+                 const std::string& path,
+                 const TextOptions& options,
+                 PreparedText& prepared);
 
 }  // namespace vezuved_cli

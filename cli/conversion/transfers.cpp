@@ -1,8 +1,8 @@
 #include "conversion/transfers.h"
 
 #include <filesystem>
-#include <iostream>
 #include <optional>
+#include <ostream>
 #include <vector>
 
 #include "api/tool_api.h"
@@ -67,14 +67,15 @@ std::string ExportedNameInFolder(const std::string& database,
 // takes (another program's latitude of 91), a copy without them in folder,
 // under the same name (the library may write it into the text). Each point
 // left out is reported naming written.
-std::string CheckedDatabase(const std::string& database,
+std::string CheckedDatabase(const RunContext& run,
+                            const std::string& database,
                             const std::string& written,
                             TemporaryFolder& folder) {
     LoadedPoints loaded = ReadDatabase(database);
-    if (!LeaveOutRefusedPoints(written, loaded)) return database;
+    if (!LeaveOutRefusedPoints(run, written, loaded)) return database;
     folder = TemporaryFolder::Create();
     const std::string copy = folder.File(std::filesystem::path(database).filename().string());
-    WriteDatabase(copy, loaded, loaded.set.kind);
+    WriteDatabase(run, copy, loaded, loaded.set.kind);
     return copy;
 }
 
@@ -102,16 +103,19 @@ std::string DatabaseNameFor(const std::string& path) {
     return name;
 }
 
-void NoteDatabaseName(const std::string& path) {
+void NoteDatabaseName(std::ostream& err, const std::string& path) {
     const std::string name = DatabaseNameFor(path);
     if (name == std::filesystem::path(path).stem().string()) return;
-    std::cerr << "vezuved: the database in '" << path << "' is named '" << name
-              << "': a database name holds at most 31 characters\n";
+    err << "vezuved: the database in '" << path << "' is named '" << name
+        << "': a database name holds at most 31 characters\n";
 }
 
-std::string ImportTextFile(const std::string& text, const std::string& output, const TextOptions& options) {
+std::string ImportTextFile(const RunContext& run,
+                           const std::string& text,
+                           const std::string& output,
+                           const TextOptions& options) {
     PreparedText prepared;
-    PrepareText(text, options, prepared);
+    PrepareText(run.err, text, options, prepared);
     const std::string written = ImportedDatabasePath(output.empty() ? text : output);
     RequireOwnOutput({text, prepared.definition}, written);
     const bool metres = prepared.layout.eleFormat == 1;
@@ -123,8 +127,8 @@ std::string ImportTextFile(const std::string& text, const std::string& output, c
         // 0.3048 m from the metres it read instead.
         LoadedPoints points = ReadPreparedText(text, prepared);
         if (metres) WriteFromPointsOnly(points);
-        WriteDatabase(written, points, options.kind.value_or(static_cast<int16_t>(points.set.kind)));
-        NoteDatabaseName(written);
+        WriteDatabase(run, written, points, options.kind.value_or(static_cast<int16_t>(points.set.kind)));
+        NoteDatabaseName(run.err, written);
         return written;
     }
     // The library names the file as the database, at most 31 characters:
@@ -154,13 +158,14 @@ std::string ImportTextFile(const std::string& text, const std::string& output, c
         std::error_code error;
         std::filesystem::rename(imported, written, error);
         if (error) FailConversion("cannot write the database '" + written + "': " + error.message());
-        NoteDatabaseName(written);
+        NoteDatabaseName(run.err, written);
     }
-    std::cerr << FittingWarning(written, prepared.fitting);
+    run.err << FittingWarning(written, prepared.fitting);
     return written;
 }
 
-std::string ExportDatabase(const std::string& database,
+std::string ExportDatabase(const RunContext& run,
+                           const std::string& database,
                            const std::string& output,
                            const TextOptions& options) {
     RequireInputFile(database, "database");
@@ -190,7 +195,7 @@ std::string ExportDatabase(const std::string& database,
     // The databases the tool writes hold feet of exactly 0.3048 m, so the
     // library's own metres (feet x 0.3048) are the ones that were read.
     TemporaryFolder checked;
-    const std::string source = CheckedDatabase(database, written, checked);
+    const std::string source = CheckedDatabase(run, database, written, checked);
     const int32_t result = RLDBExport(source.c_str(),
                                       outputPath.data(),
                                       OrNull(definition),

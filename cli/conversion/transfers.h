@@ -2,6 +2,7 @@
 // (RLDBImport) and a database into a text file (RLDBExport).
 #pragma once
 
+#include <ostream>
 #include <string>
 
 #include "conversion/records.h"
@@ -12,12 +13,16 @@ namespace vezuved_cli {
 // its name. Otherwise the database takes output's folder and whole name,
 // extension replaced by ".pdb"; the database inside is named by its first
 // 31 characters, and a note says so. Returns the path written.
-std::string ImportTextFile(const std::string& text, const std::string& output, const TextOptions& options);
+std::string ImportTextFile(const RunContext& run,
+                           const std::string& text,
+                           const std::string& output,
+                           const TextOptions& options);
 
 // Exports a database as text. output empty: beside the database with the
 // definition's extension; an existing folder: in it; otherwise that exact
 // file. Returns the path written.
-std::string ExportDatabase(const std::string& database,
+std::string ExportDatabase(const RunContext& run,
+                           const std::string& database,
                            const std::string& output,
                            const TextOptions& options);
 
@@ -29,8 +34,7 @@ std::string ImportedDatabasePath(const std::string& output);
 // 31 characters, without the extension.
 std::string DatabaseNameFor(const std::string& path);
 
-// Says on standard error when the database inside path is named other
-// than the file.
-void NoteDatabaseName(const std::string& path);
+// Says on err when the database inside path is named other than the file.
+void NoteDatabaseName(std::ostream& err, const std::string& path);
 
 }  // namespace vezuved_cli

@@ -1,7 +1,6 @@
 #include "definitions/auto_text.h"
 
 #include <filesystem>
-#include <iostream>
 #include <map>
 #include <optional>
 
@@ -170,22 +169,22 @@ TimeRewrite RewriteForReading(const std::string& text, MadeDefinition& made, boo
     return result;
 }
 
-void PrintMadeWarnings(const MadeDefinition& made) {
+void PrintMadeWarnings(std::ostream& err, const MadeDefinition& made) {
     const std::string leftOut = LeftOutWarning(made);
-    if (!leftOut.empty()) std::cerr << "vezuved: " << leftOut << "\n";
-    for (const std::string& note : made.notes) std::cerr << "vezuved: warning: " << note << "\n";
+    if (!leftOut.empty()) err << "vezuved: " << leftOut << "\n";
+    for (const std::string& note : made.notes) err << "vezuved: warning: " << note << "\n";
 }
 
-AutoText PrepareAutoText(const std::string& dataPath) {
+AutoText PrepareAutoText(std::ostream& err, const std::string& dataPath) {
     DataHeader header = ReadDataHeader(dataPath);
     MadeDefinition& made = header.made;
-    PrintMadeWarnings(made);
+    PrintMadeWarnings(err, made);
     AutoText prepared;
     prepared.folder = TemporaryFolder::Create();
     prepared.data = dataPath;
     const TimeRewrite times = RewriteForReading(header.text, made, true);
     for (const std::string& warning : LeaveOutUnreadColumns(times.text, made)) {
-        std::cerr << "vezuved: warning: " << warning << "\n";
+        err << "vezuved: warning: " << warning << "\n";
     }
     if (times.rewritten > 0 || times.elevations > 0) {
         // The copy keeps the file's name: it titles the points it holds.

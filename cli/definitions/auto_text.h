@@ -4,6 +4,7 @@
 // temporary folder that goes with the AutoText.
 #pragma once
 
+#include <ostream>
 #include <string>
 
 #include "definitions/header_row.h"
@@ -45,15 +46,16 @@ TimeRewrite RewriteForReading(const std::string& text, MadeDefinition& made, boo
 // left out, naming it and its first value.
 std::vector<std::string> LeaveOutUnreadColumns(const std::string& text, MadeDefinition& made);
 
-// Prints what a person should know about a made definition to standard
-// error: the columns left out and the notes.
-void PrintMadeWarnings(const MadeDefinition& made);
+// Prints what a person should know about a made definition to err: the
+// columns left out and the notes.
+void PrintMadeWarnings(std::ostream& err, const MadeDefinition& made);
 
 struct AutoText {
     TemporaryFolder folder;
     std::string definition;  // the made definition
     std::string data;        // the file to read: the original, or the copy
 };
-AutoText PrepareAutoText(const std::string& dataPath);
+// Its warnings go to err.
+AutoText PrepareAutoText(std::ostream& err, const std::string& dataPath);
 
 }  // namespace vezuved_cli

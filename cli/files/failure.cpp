@@ -2,26 +2,10 @@
 
 #include <filesystem>
 #include <system_error>
-#include <utility>
 
 #include <vezuved/vezuved.h>
 
 namespace vezuved_cli {
-
-namespace {
-std::string g_libraryCause;
-}  // namespace
-
-void NoteLibraryCause(const char* bytes, size_t length) {
-    // "VEZUVed: <cause>\n": the cause without the library's name and the end of line.
-    std::string cause(bytes, length);
-    const std::string prefix = "VEZUVed: ";
-    if (cause.compare(0, prefix.size(), prefix) == 0) cause.erase(0, prefix.size());
-    while (!cause.empty() && (cause.back() == '\n' || cause.back() == '\r')) cause.pop_back();
-    g_libraryCause = cause;
-}
-
-std::string TakeLibraryCause() { return std::exchange(g_libraryCause, std::string()); }
 
 void FailConversion(const std::string& message) { throw Failure(kExitFailure, message); }
 

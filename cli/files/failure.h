@@ -33,12 +33,6 @@ void RequireInputFile(const std::string& path, const std::string& what);
 // conversion never writes over what it reads.
 void RequireDistinctOutput(const std::string& input, const std::string& output);
 
-// The last cause of a failure the library reported ("cannot write 'x': No
-// space left on device"), kept so a failed item's line can name it.
-// Taking it clears it.
-void NoteLibraryCause(const char* bytes, size_t length);
-std::string TakeLibraryCause();
-
 // Why the library refused a database, from the code it reported.
 std::string DatabaseErrorCause(int32_t code);
 

@@ -1,12 +1,9 @@
 #include "files/library_lines.h"
 
 #include <cctype>
-#include <cstdio>
 #include <cstring>
+#include <ostream>
 #include <utility>
-
-#include "base/diag.h"
-#include "files/failure.h"
 
 using namespace vezuved;
 
@@ -84,39 +81,40 @@ void LibraryLines::Finish(std::string& out) {
 
 namespace {
 
-LibraryLines g_lines(false);
-bool g_unwrittenSyncFile = false;
-
-void Send(const std::string& text, std::FILE* to) {
-    if (text.empty()) return;
-    if (to == stderr) std::fflush(stdout);
-    std::fwrite(text.data(), 1, text.size(), to);
-    std::fflush(to);
-}
-
-void ToolSink(void*, DiagKind kind, const char* bytes, size_t length) {
-    std::string out, err;
-    g_lines.Take(kind == DiagKind::Cause, bytes, length, out, err);
-    if (kind == DiagKind::Cause) NoteLibraryCause(bytes, length);
-    if (err.find("Error !!! Writing sync file\n") != std::string::npos) g_unwrittenSyncFile = true;
-    Send(out, stdout);
-    Send(err, stderr);
+// "VEZUVed: <cause>\n": the cause without the library's name and the end of line.
+std::string CauseWords(const char* bytes, size_t length) {
+    std::string cause(bytes, length);
+    const std::string prefix = "VEZUVed: ";
+    if (cause.compare(0, prefix.size(), prefix) == 0) cause.erase(0, prefix.size());
+    while (!cause.empty() && (cause.back() == '\n' || cause.back() == '\r')) cause.pop_back();
+    return cause;
 }
 
 }  // namespace
 
-void RouteLibraryLines(bool listingReport) {
-    g_lines = LibraryLines(listingReport);
-    SetDiagSink(DiagSink{ToolSink, nullptr});
+LibraryLineSink::LibraryLineSink(std::ostream& out, std::ostream& err, bool listingReport)
+    : out_(out), err_(err), lines_(listingReport), previous_(SetDiagSink(DiagSink{Write, this})) {}
+
+LibraryLineSink::~LibraryLineSink() { SetDiagSink(previous_); }
+
+void LibraryLineSink::Write(void* context, DiagKind kind, const char* bytes, size_t length) {
+    LibraryLineSink& sink = *static_cast<LibraryLineSink*>(context);
+    std::string out, err;
+    sink.lines_.Take(kind == DiagKind::Cause, bytes, length, out, err);
+    if (kind == DiagKind::Cause) sink.cause_ = CauseWords(bytes, length);
+    // Each whole line as it comes, and what the run printed before it first.
+    if (!out.empty()) sink.out_ << out << std::flush;
+    if (err.empty()) return;
+    sink.out_.flush();
+    sink.err_ << err << std::flush;
 }
 
-bool TakeUnwrittenSyncFile() { return std::exchange(g_unwrittenSyncFile, false); }
-
-void FinishLibraryLines() {
+void LibraryLineSink::Finish() {
     std::string out;
-    g_lines.Finish(out);
-    Send(out, stdout);
-    std::fflush(stdout);
+    lines_.Finish(out);
+    out_ << out << std::flush;
 }
+
+std::string LibraryLineSink::TakeCause() { return std::exchange(cause_, std::string()); }
 
 }  // namespace vezuved_cli

@@ -1,14 +1,17 @@
 // Where the library's printed lines go in the tool. The library prints
 // its diagnostics ("No Cal File", "Err: 0x40b", "Copying to Device: x") to
-// a host's standard output, some without a line end; in the tool standard
-// output carries the command's own document, so they go to standard error,
-// each as a whole line. Only the device listing's report (its table and
-// "Files Only on PC") is the document of `device list` and stays on
-// standard output.
+// a host's standard output, some without a line end; in the tool a run's
+// output stream carries the command's own document, so they go to its
+// error stream, each as a whole line. Only the device listing's report
+// (its table and "Files Only on PC") is the document of `device list` and
+// goes to the output stream.
 #pragma once
 
 #include <cstddef>
+#include <ostream>
 #include <string>
+
+#include "base/diag.h"
 
 namespace vezuved_cli {
 
@@ -31,13 +34,34 @@ private:
 // piece of the listing's report.
 bool IsLibraryDiagnostic(const std::string& message);
 
-// Puts the tool's sink in place: diagnostics to standard error, the listing
-// report (when listingReport) to standard output.
-void RouteLibraryLines(bool listingReport);
-// Ends what is open, before the tool's own last line.
-void FinishLibraryLines();
-// Whether the library said, since the last call, that it could not write
-// the listing's sync file: its result stays 0 for a host, the tool fails.
-bool TakeUnwrittenSyncFile();
+// The library's lines of one run sent to that run's streams (diagnostics
+// to err, the listing's report, when listingReport, to out), for as long as
+// it lives. The library has one sink for the whole process, so the run
+// that puts one in place must be the only one calling the library: the
+// tool runs one command per process, and the server holds the library's
+// lock for each request's whole run.
+class LibraryLineSink {
+public:
+    LibraryLineSink(std::ostream& out, std::ostream& err, bool listingReport);
+    LibraryLineSink(const LibraryLineSink&) = delete;
+    LibraryLineSink& operator=(const LibraryLineSink&) = delete;
+    ~LibraryLineSink();
+
+    // Ends a report line left open, before the run's own last line.
+    void Finish();
+    // The last cause of a failure the library gave ("cannot write 'x': No
+    // space left on device"), so a failed item's line can name it. Taking
+    // it clears it.
+    std::string TakeCause();
+
+private:
+    static void Write(void* context, vezuved::DiagKind kind, const char* bytes, size_t length);
+
+    std::ostream& out_;
+    std::ostream& err_;
+    LibraryLines lines_;
+    std::string cause_;
+    vezuved::DiagSink previous_;
+};
 
 }  // namespace vezuved_cli

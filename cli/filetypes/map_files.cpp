@@ -1,6 +1,6 @@
 #include "filetypes/map_files.h"
 
-#include <iostream>
+#include <ostream>
 
 #include "base/ascii.h"
 #include "files/failure.h"
@@ -19,18 +19,18 @@ namespace {
 
 // Each set's facts, found in one walk, with a warning for what the
 // document leaves out or joins.
-std::vector<LineFacts> CheckSets(MapFormat format, const std::vector<PointSet>& sets) {
+std::vector<LineFacts> CheckSets(std::ostream& err, MapFormat format, const std::vector<PointSet>& sets) {
     std::vector<LineFacts> facts = ScanLines(sets);
     for (size_t i = 0; i < sets.size(); ++i) {
         const size_t missing = facts[i].count - facts[i].valid;
         if (missing > 0) {
-            std::cerr << "vezuved: " << missing << " point(s) of '" << sets[i].title
-                      << "' have no valid position and are left out\n";
+            err << "vezuved: " << missing << " point(s) of '" << sets[i].title
+                << "' have no valid position and are left out\n";
         }
     }
     if (format == MapFormat::Gpx) {
         const std::string joined = JoinedRouteSegments(sets, facts);
-        if (!joined.empty()) std::cerr << "vezuved: " << joined << "\n";
+        if (!joined.empty()) err << "vezuved: " << joined << "\n";
     }
     if ((format == MapFormat::Svg || format == MapFormat::Html) && DrawablePointCount(sets) == 0) {
         std::string names;
@@ -51,19 +51,23 @@ void WriteMap(DocumentSink& sink,
 
 }  // namespace
 
-std::string RenderMap(MapFormat format, const std::vector<PointSet>& sets, const MapOptions& options) {
-    const std::vector<LineFacts> facts = CheckSets(format, sets);
+std::string RenderMap(std::ostream& err,
+                      MapFormat format,
+                      const std::vector<PointSet>& sets,
+                      const MapOptions& options) {
+    const std::vector<LineFacts> facts = CheckSets(err, format, sets);
     std::string text;
     DocumentSink sink(text);
     WriteMap(sink, format, sets, options, facts);
     return text;
 }
 
-std::vector<size_t> SaveMap(const std::string& path,
+std::vector<size_t> SaveMap(std::ostream& err,
+                            const std::string& path,
                             MapFormat format,
                             const std::vector<PointSet>& sets,
                             const MapOptions& options) {
-    const std::vector<LineFacts> facts = CheckSets(format, sets);
+    const std::vector<LineFacts> facts = CheckSets(err, format, sets);
     WriteFileOrFail(path, [&](DocumentSink& sink) { WriteMap(sink, format, sets, options, facts); });
     if (format == MapFormat::GeoJson && !options.pointsFile.empty()) {
         RequireDistinctOutput(path, options.pointsFile);

@@ -1,7 +1,6 @@
 #include "filetypes/read_input.h"
 
 #include <cstdio>
-#include <filesystem>
 
 #include "files/failure.h"
 #include "files/file_output.h"
@@ -11,34 +10,29 @@
 namespace vezuved_cli {
 namespace {
 
-// A copy of standard input, removed when the tool ends.
-struct StandardInputCopy {
-    TemporaryFolder folder;
-    std::filesystem::path path;
-};
-
-std::string CopyStandardInput(FileType type) {
-    static StandardInputCopy copy;
-    if (!copy.path.empty()) FailUsage("standard input ('-') can be read only once");
+// A copy of standard input in the run's folder for it, removed when the run ends.
+std::string CopyStandardInput(RunContext& run, FileType type) {
+    if (!run.standardInput.path().empty()) FailUsage("standard input ('-') can be read only once");
     if (!StandardInputIsOpen()) FailConversion("cannot read standard input: it is closed");
     UseBinaryStandardStreams();
-    copy.folder = TemporaryFolder::Create();
+    run.standardInput = TemporaryFolder::Create();
     // Named by its kind, as a file of that kind would be.
-    copy.path = copy.folder.File("standard-input" + SavedExtension(type));
+    const std::string copy = run.standardInput.File("standard-input" + SavedExtension(type));
     // Written whole or not at all, as every file the tool writes.
-    WriteFileOrFail(copy.path.string(), [](DocumentSink& sink) {
+    WriteFileOrFail(copy, [](DocumentSink& sink) {
         char buffer[64 * 1024];
         size_t got = 0;
         while ((got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0)
             sink.Write(std::string_view(buffer, got));
         if (std::ferror(stdin) != 0) FailConversion("cannot read standard input: reading it failed");
     });
-    return copy.path.string();
+    return copy;
 }
 
 }  // namespace
 
-InputFile OpenInput(const std::string& path,
+InputFile OpenInput(RunContext& run,
+                    const std::string& path,
                     const std::optional<FileType>& from,
                     const TextOptions& options) {
     if (path == "-") {
@@ -46,7 +40,7 @@ InputFile OpenInput(const std::string& path,
         if (*from == FileType::Text && options.definition.empty()) {
             FailUsage("reading text from standard input needs its definition (-d FILE.cal)");
         }
-        return {CopyStandardInput(*from), "standard input", *from};
+        return {CopyStandardInput(run, *from), "standard input", *from};
     }
     // A KMZ is zipped KML: the KML reader opens it. (It is read only: the
     // tool writes plain KML.)
@@ -71,9 +65,12 @@ void NamingInput(const InputFile& input, const std::function<void()>& work) {
     }
 }
 
-std::vector<LoadedPoints> ReadInput(const InputFile& input, const TextOptions& options) {
+std::vector<LoadedPoints> ReadInput(const RunContext& run,
+                                    const InputFile& input,
+                                    const TextOptions& options) {
     std::vector<LoadedPoints> loaded;
-    NamingInput(input, [&] { loaded = FormatOf(input.type).reader(input.path, input.what, options); });
+    NamingInput(input,
+                [&] { loaded = FormatOf(input.type).reader(run.err, input.path, input.what, options); });
     return loaded;
 }
 

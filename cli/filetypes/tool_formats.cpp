@@ -31,37 +31,42 @@ std::vector<LoadedPoints> OneSet(LoadedPoints points, const std::string& path, c
     return loaded;
 }
 
-std::vector<LoadedPoints> ReadGpxFile(const std::string& path,
+std::vector<LoadedPoints> ReadGpxFile(std::ostream&,
+                                      const std::string& path,
                                       const std::string& what,
                                       const TextOptions& options) {
     RequireInputFile(path, "GPX file");
     return FromSets(ReadGpx(path, what, options.strict));
 }
 
-std::vector<LoadedPoints> ReadKmlFile(const std::string& path,
+std::vector<LoadedPoints> ReadKmlFile(std::ostream&,
+                                      const std::string& path,
                                       const std::string& what,
                                       const TextOptions& options) {
     RequireInputFile(path, "KML or KMZ file");
     return FromSets(ReadKml(path, what, options.strict));
 }
 
-std::vector<LoadedPoints> ReadGeoJsonFile(const std::string& path,
+std::vector<LoadedPoints> ReadGeoJsonFile(std::ostream&,
+                                          const std::string& path,
                                           const std::string& what,
                                           const TextOptions& options) {
     RequireInputFile(path, "GeoJSON file");
     return FromSets(ReadGeoJson(path, what, options.strict));
 }
 
-std::vector<LoadedPoints> ReadDatabaseFile(const std::string& path,
+std::vector<LoadedPoints> ReadDatabaseFile(std::ostream&,
+                                           const std::string& path,
                                            const std::string& what,
                                            const TextOptions&) {
     return OneSet(ReadDatabase(path), path, what);
 }
 
-std::vector<LoadedPoints> ReadTextFile(const std::string& path,
+std::vector<LoadedPoints> ReadTextFile(std::ostream& err,
+                                       const std::string& path,
                                        const std::string& what,
                                        const TextOptions& options) {
-    return OneSet(ReadText(path, options), path, what);
+    return OneSet(ReadText(err, path, options), path, what);
 }
 
 void WriteGpxDocument(DocumentSink& sink,

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,8 +29,10 @@ struct MapOptions {
     std::string pointsFile;
 };
 
-// Reads the file at path (what names it in messages) into its sets.
-using FormatReader = std::vector<LoadedPoints> (*)(const std::string& path,
+// Reads the file at path (what names it in messages) into its sets; what
+// it leaves out is reported on err.
+using FormatReader = std::vector<LoadedPoints> (*)(std::ostream& err,
+                                                   const std::string& path,
                                                    const std::string& what,
                                                    const TextOptions& options);
 // Writes every set as one document; facts are the sets' own, found before.

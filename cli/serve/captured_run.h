@@ -1,21 +1,23 @@
 // Runs the tool's own code for a request as a command would run it, holding
-// the library's lock, and keeps what it printed for the page: the lines a
-// command prints on standard output, the problems on standard error, and
-// the failure that ended it.
+// the library's lock, with a run context of its own whose streams keep what
+// it printed for the page: the lines a command prints as its report, the
+// problems, and the failure that ended it.
 #pragma once
 
 #include <functional>
 #include <string>
 
+#include "files/run_context.h"
+
 namespace vezuved_cli {
 
 struct CapturedRun {
     bool ok = true;
-    std::string out;      // standard output (the listing's report with listingReport)
+    std::string out;      // the report (the listing's with listingReport)
     std::string err;      // problems and warnings, as the command line shows them
     std::string failure;  // the failure's sentence; empty when ok
 };
 
-CapturedRun RunCaptured(const std::function<void()>& work, bool listingReport = false);
+CapturedRun RunCaptured(const std::function<void(RunContext&)>& work, bool listingReport = false);
 
 }  // namespace vezuved_cli

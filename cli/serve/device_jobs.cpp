@@ -3,14 +3,17 @@
 #include <vezuved/vezuved.h>
 
 #include "commands/device_commands.h"
-#include "files/failure.h"
 #include "serve/captured_run.h"
 
 namespace vezuved_cli {
 
-namespace {
-DeviceJobs* g_jobs = nullptr;  // whose job the callbacks report to (set under the library's lock)
-}  // namespace
+// What a copy's callbacks report to, handed to them as the library's
+// session pointer: the jobs, whose running one they follow, and the run,
+// whose library lines hold the cause of a failed item.
+struct DeviceJobs::Session {
+    DeviceJobs& jobs;
+    const RunContext& run;
+};
 
 DeviceJobs::~DeviceJobs() { StopAll(); }
 
@@ -44,18 +47,19 @@ int DeviceJobs::Start(const std::string& what, bool ask, std::function<int32_t()
 
 void DeviceJobs::Run(Job& job, bool ask, const std::function<int32_t()>& copy) {
     int32_t result = 0;
-    const CapturedRun run = RunCaptured([&] {
+    const CapturedRun run = RunCaptured([&](RunContext& context) {
         {
             std::lock_guard<std::mutex> guard(mutex_);
             running_ = &job;
         }
-        g_jobs = this;
+        Session session{*this, context};
+        RLSetSessionPtr(&session);
         RLSetProgressCallback(OnProgress);
         RLSetAskReplaceCallback(ask ? OnAsk : nullptr);
         result = copy();
         RLSetProgressCallback(nullptr);
         RLSetAskReplaceCallback(nullptr);
-        g_jobs = nullptr;
+        RLSetSessionPtr(nullptr);
     });
     std::lock_guard<std::mutex> guard(mutex_);
     running_ = nullptr;
@@ -73,13 +77,14 @@ void DeviceJobs::Run(Job& job, bool ask, const std::function<int32_t()>& copy) {
     state.finished = true;
 }
 
-int32_t DeviceJobs::OnProgress(int32_t stage, int32_t done, int32_t total, const char* name, void*) {
-    DeviceJobs* jobs = g_jobs;
-    if (jobs == nullptr) return 0;
-    if (stage == 0) TakeLibraryCause();  // a cause from before this item is not its own
+int32_t DeviceJobs::OnProgress(int32_t stage, int32_t done, int32_t total, const char* name, void* session) {
+    if (session == nullptr) return 0;
+    DeviceJobs* jobs = &static_cast<Session*>(session)->jobs;
+    LibraryLineSink& library = static_cast<Session*>(session)->run.library;
+    if (stage == 0) library.TakeCause();  // a cause from before this item is not its own
     std::string cause;
     if (stage < 0 && stage != VEZUVED_DEV_CANCELLED) {
-        cause = TakeLibraryCause();
+        cause = library.TakeCause();
         if (cause.empty()) cause = "the copy did not complete";
     }
     std::lock_guard<std::mutex> guard(jobs->mutex_);
@@ -100,10 +105,14 @@ int32_t DeviceJobs::OnProgress(int32_t stage, int32_t done, int32_t total, const
     return jobs->stopping_ ? -1 : 0;
 }
 
-int32_t DeviceJobs::OnAsk(
-    const char* name, int32_t, const char* sourceDate, const char* destinationDate, uint32_t*, void*) {
-    DeviceJobs* jobs = g_jobs;
-    if (jobs == nullptr) return -1;
+int32_t DeviceJobs::OnAsk(const char* name,
+                          int32_t,
+                          const char* sourceDate,
+                          const char* destinationDate,
+                          uint32_t*,
+                          void* session) {
+    if (session == nullptr) return -1;
+    DeviceJobs* jobs = &static_cast<Session*>(session)->jobs;
     std::unique_lock<std::mutex> guard(jobs->mutex_);
     Job* job = jobs->running_;
     if (job == nullptr) return -1;

@@ -47,6 +47,7 @@ public:
     void StopAll();
 
 private:
+    struct Session;
     struct Job {
         JobState state;
         int answer = 2;  // none yet

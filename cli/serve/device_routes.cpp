@@ -4,12 +4,14 @@
 
 #include <vezuved/vezuved.h>
 
+#include "api/tool_api.h"
 #include "commands/device_commands.h"
-#include "serve/device_listing.h"
 #include "serve/serve_routes.h"
 #include "serve/serve_security.h"
 
 namespace vezuved_cli {
+namespace tool = vezuved::tool;
+
 namespace {
 
 uint32_t OptionsWord(const httplib::Request& request) {
@@ -67,12 +69,12 @@ Json JobJson(const JobState& state) {
 void AddDeviceRoutes(httplib::Server& http, Server& server) {
     http.Get("/api/device", [&](const httplib::Request&, httplib::Response& response) {
         if (!server.options.withDevice) return Send(response, 404, "the server was started without --device");
-        int32_t result = 0;
-        const CapturedRun run =
-            RunCaptured([&] { result = RLDBCEEnum(server.options.folder.c_str(), nullptr, 0, 0); }, true);
-        const Listing listing = ParseListing(run.out);
+        tool::DeviceListing listing;
+        const CapturedRun run = RunCaptured(
+            [&](RunContext&) { listing = tool::ListDevice(server.options.folder.c_str(), nullptr, 0); },
+            true);
         Json rows = Json::array();
-        for (const ListingRow& row : listing.rows) {
+        for (const tool::ListingRow& row : listing.rows) {
             rows.push_back({{"kind", row.kind},
                             {"name", row.name},
                             {"records", row.records},
@@ -85,7 +87,7 @@ void AddDeviceRoutes(httplib::Server& http, Server& server) {
                   {"pcOnly", listing.pcOnly},
                   {"report", run.out},
                   {"problems", run.err},
-                  {"failure", result == 0 ? "" : DeviceResultText(result)},
+                  {"failure", listing.result == 0 ? "" : DeviceResultText(listing.result)},
                   {"folder", FolderJson(server.options.folder)}});
     });
     http.Post("/api/device/push", [&](const httplib::Request& request, httplib::Response& response) {
@@ -104,10 +106,10 @@ void AddDeviceRoutes(httplib::Server& http, Server& server) {
             const std::optional<std::string> path =
                 PathInside(server.options.folder, FileSafeName(chosen->set.title) + ".pdb");
             if (!path) return Send(response, 403, "the set's name makes no file of the folder");
-            const CapturedRun run = RunCaptured([&] {
+            const CapturedRun run = RunCaptured([&](RunContext& context) {
                 ConvertRequest convert = SetRequest(*chosen, *path);
                 convert.filters = RequestFilters(request);
-                RunConvert(convert);
+                RunConvert(context, convert);
             });
             if (!run.ok) return Send(response, 422, run.failure);
             source = *path;

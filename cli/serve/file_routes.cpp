@@ -67,13 +67,13 @@ Taken TakeSet(const Chosen& chosen,
     Taken taken;
     taken.name = FileSafeName(chosen.set.title) + SavedExtension(type);
     if (ReservedOnWindows(taken.name)) taken.name = "_" + taken.name;
-    taken.run = RunCaptured([&] {
+    taken.run = RunCaptured([&](RunContext& run) {
         const TemporaryFolder folder = TemporaryFolder::Create();
         ConvertRequest request = SetRequest(chosen, folder.File(taken.name));
         request.to = type;
         request.outputDefinition = definition;
         request.filters = RequestFilters(filters);
-        RunConvert(request);
+        RunConvert(run, request);
         taken.bytes = ReadWholeFileOrFail(request.output, "the converted file");
     });
     return taken;
@@ -114,15 +114,15 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
         if (!file) return Send(response, 404, "no such file");
         const int only = IntParam(request, "set", -1);
         std::string svg;
-        const CapturedRun run = RunCaptured([&] {
+        const CapturedRun run = RunCaptured([&](RunContext& context) {
             std::vector<PointSet> sets;
             int index = 0;
-            for (LoadedPoints& loaded : ReadOpenedFile(*file)) {
+            for (LoadedPoints& loaded : ReadOpenedFile(context, *file)) {
                 if (only < 0 || only == index) sets.push_back(std::move(loaded.set));
                 ++index;
             }
-            ApplyFilters(sets, RequestFilters(request), std::cerr);  // drawn as the page changes it
-            svg = RenderMap(MapFormat::Svg, sets, MapOptions());
+            ApplyFilters(sets, RequestFilters(request), context.err);  // drawn as the page changes it
+            svg = RenderMap(context.err, MapFormat::Svg, sets, MapOptions());
         });
         if (!run.ok) return Send(response, 422, run.failure);
         response.set_content(svg, "image/svg+xml");
@@ -152,14 +152,14 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
         if (!chosen) return Send(response, 404, "no such file or set");
         Json after = Json::array();
         std::string stats;
-        const CapturedRun run = RunCaptured([&] {
+        const CapturedRun run = RunCaptured([&](RunContext& context) {
             const FilterPlan plan = RequestFilters(request);
-            std::vector<LoadedPoints> loaded = ReadOpenedFile(chosen->file);
+            std::vector<LoadedPoints> loaded = ReadOpenedFile(context, chosen->file);
             if (chosen->index >= static_cast<int>(loaded.size()))
                 FailConversion("the file changed since it was opened");
             std::vector<PointSet> sets;
             sets.push_back(std::move(loaded[chosen->index].set));
-            ApplyFilters(sets, plan, std::cerr);
+            ApplyFilters(sets, plan, context.err);
             std::vector<TrackStats> figures;
             for (const PointSet& set : sets) {
                 after.push_back({{"title", set.title}, {"count", set.points.size()}});
@@ -193,7 +193,7 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
         if (inputs.empty()) return Send(response, 400, "no set was chosen");
         const std::string name = "merged" + SavedExtension(*type);
         std::string bytes;
-        const CapturedRun run = RunCaptured([&] {
+        const CapturedRun run = RunCaptured([&](RunContext& context) {
             const TemporaryFolder folder = TemporaryFolder::Create();
             ConvertRequest convert;
             convert.inputs = inputs;
@@ -202,7 +202,7 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
             convert.what = "tracks";
             convert.filters = RequestFilters(request);
             convert.filters.steps.insert(convert.filters.steps.begin(), ParseFilterStep("merge", ""));
-            RunConvert(convert);
+            RunConvert(context, convert);
             bytes = ReadWholeFileOrFail(convert.output, "the merged file");
         });
         if (!run.ok) return Send(response, 422, run.failure + "\n" + run.err);
@@ -232,7 +232,7 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
         }
         if (bundle.empty()) return Send(response, 400, "no set was chosen");
         std::string zip;
-        const CapturedRun run = RunCaptured([&] { zip = ZipBundle(bundle); });
+        const CapturedRun run = RunCaptured([&](RunContext&) { zip = ZipBundle(bundle); });
         if (!run.ok) return Send(response, 500, run.failure);
         response.set_header("Content-Disposition", "attachment; filename=\"sets.zip\"");
         response.set_content(zip, "application/zip");

@@ -23,12 +23,12 @@ std::string UploadedFileName(const std::string& name) {
     return last;
 }
 
-std::vector<LoadedPoints> ReadOpenedFile(const OpenedFile& file) {
+std::vector<LoadedPoints> ReadOpenedFile(const RunContext& run, const OpenedFile& file) {
     // A database or text is named by its path, which gives its set's title;
     // a map file's messages name it as uploaded.
     const FileType type = FileTypeForPath(file.readPath);
     const bool named = type == FileType::Database || type == FileType::Text;
-    return ReadInput(InputFile{file.readPath, named ? file.readPath : file.name, type}, file.options);
+    return ReadInput(run, InputFile{file.readPath, named ? file.readPath : file.name, type}, file.options);
 }
 
 namespace {
@@ -51,9 +51,9 @@ std::string AsUploaded(std::string text, const OpenedFile& file) {
 }
 
 void ReadSets(OpenedFile& file) {
-    const CapturedRun run = RunCaptured([&] {
+    const CapturedRun run = RunCaptured([&](RunContext& context) {
         int tracks = 0;
-        for (const LoadedPoints& loaded : ReadOpenedFile(file)) {
+        for (const LoadedPoints& loaded : ReadOpenedFile(context, file)) {
             OpenedSet set;
             set.title = loaded.set.title;
             set.kind = static_cast<int32_t>(loaded.set.kind);
@@ -77,10 +77,10 @@ void ReadByHeaderRow(OpenedFile& file) {
     }
     OpenedFile retried = file;
     retried.sets.clear();
-    const CapturedRun made = RunCaptured([&] {
+    const CapturedRun made = RunCaptured([&](RunContext& run) {
         SharedOptions options;
         options.autoDefinition = true;
-        auto source = std::make_shared<TextSource>(ToTextSource(file.path, options));
+        auto source = std::make_shared<TextSource>(ToTextSource(run, file.path, options));
         retried.readPath = source->path;
         retried.options = source->options;
         retried.madeFromHeader = source;

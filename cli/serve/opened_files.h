@@ -65,7 +65,7 @@ private:
 };
 
 // The sets of an opened file, read again as `show` reads it.
-std::vector<LoadedPoints> ReadOpenedFile(const OpenedFile& file);
+std::vector<LoadedPoints> ReadOpenedFile(const RunContext& run, const OpenedFile& file);
 
 // An uploaded name as a file name of its own: the last part of the path,
 // '_' for what file systems refuse; never empty, "." or "..".

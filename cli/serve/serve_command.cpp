@@ -22,7 +22,7 @@ struct ServeArguments {
 };
 }  // namespace
 
-void AddServeCommand(CLI::App& app) {
+void AddServeCommand(CLI::App& app, RunContext& run) {
     auto arguments = std::make_shared<ServeArguments>();
     CLI::App* command = app.add_subcommand(
         "serve",
@@ -42,7 +42,7 @@ void AddServeCommand(CLI::App& app) {
         "Prints the page's address with its token and serves until Ctrl-C; it opens no browser.\n"
         "What is uploaded is kept in a temporary folder and removed when it stops.\n\n"
         "Example:\n  vezuved serve --folder trips --device emulated-handheld");
-    command->callback([arguments, device] {
+    command->callback([arguments, device, &run] {
 #if defined(VEZUVED_HAVE_HTTPLIB)
         ServeOptions options;
         options.port = arguments->port;
@@ -50,7 +50,7 @@ void AddServeCommand(CLI::App& app) {
         options.device = arguments->device;
         options.withDevice = device->count() > 0;
         options.maxUpload = arguments->maxUploadMegabytes << 20;
-        RunServer(options);
+        RunServer(run, options);
 #else
         // The server and what it loads live in vezuved-serve beside the tool,
         // so every other command starts without them.

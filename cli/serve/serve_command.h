@@ -3,8 +3,10 @@
 
 #include <CLI/CLI.hpp>
 
+#include "files/run_context.h"
+
 namespace vezuved_cli {
 
-void AddServeCommand(CLI::App& app);
+void AddServeCommand(CLI::App& app, RunContext& run);
 
 }  // namespace vezuved_cli

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
-#include <iostream>
+#include <ostream>
 #include <thread>
 
 #include "commands/device_commands.h"
@@ -54,7 +54,7 @@ httplib::Server::HandlerResponse Admit(const Server& server,
 
 }  // namespace
 
-void RunServer(const ServeOptions& options) {
+void RunServer(const RunContext& run, const ServeOptions& options) {
     Server server;
     server.options = options;
     server.token = NewToken();
@@ -103,7 +103,7 @@ void RunServer(const ServeOptions& options) {
                            " (is it in use?)");
         server.port = options.port;
     }
-    std::cout << "http://127.0.0.1:" << server.port << "/?token=" << server.token << std::endl;
+    run.out << "http://127.0.0.1:" << server.port << "/?token=" << server.token << std::endl;
 
     // Ctrl-C and SIGTERM end the serving; what was uploaded goes with it.
     g_stop = 0;
@@ -120,7 +120,7 @@ void RunServer(const ServeOptions& options) {
     server.jobs.StopAll();
     std::signal(SIGINT, previousInt);
     std::signal(SIGTERM, previousTerm);
-    std::cerr << "vezuved: serve stopped\n";
+    run.err << "vezuved: serve stopped\n";
 }
 
 }  // namespace vezuved_cli

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string>
 
+#include "files/run_context.h"
+
 namespace vezuved_cli {
 
 struct ServeOptions {
@@ -14,7 +16,7 @@ struct ServeOptions {
     size_t maxUpload = 64u << 20;  // bytes of one request
 };
 
-// Serves until SIGINT or SIGTERM; prints the page's address first.
-void RunServer(const ServeOptions& options);
+// Serves until SIGINT or SIGTERM; prints the page's address to run.out first.
+void RunServer(const RunContext& run, const ServeOptions& options);
 
 }  // namespace vezuved_cli

@@ -1,7 +1,7 @@
 #include "values/point_sets.h"
 
-#include <iostream>
 #include <iterator>
+#include <ostream>
 
 #include "files/failure.h"
 
@@ -25,7 +25,10 @@ std::string SetWords(const PointSet& set) {
     return std::string(kind) + " '" + set.title + "'";
 }
 
-std::vector<size_t> WritablePoints(const std::string& target, const PointSet& set, bool strict) {
+std::vector<size_t> WritablePoints(std::ostream& err,
+                                   const std::string& target,
+                                   const PointSet& set,
+                                   bool strict) {
     std::vector<size_t> chosen;
     chosen.reserve(set.points.size());
     for (size_t i = 0; i < set.points.size(); ++i) {
@@ -37,7 +40,7 @@ std::vector<size_t> WritablePoints(const std::string& target, const PointSet& se
         const std::string message =
             target + ": " + SetWords(set) + " point " + std::to_string(i + 1) + ": " + fault;
         if (strict) FailConversion(message);
-        std::cerr << message << "; left out\n";
+        err << message << "; left out\n";
     }
     return chosen;
 }

@@ -2,6 +2,7 @@
 // can take, and the segments it cannot keep apart.
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -13,10 +14,13 @@ namespace vezuved_cli {
 std::string SetWords(const PointSet& set);
 
 // The points of the set a database or text file takes: those the rule of
-// HasValidPosition takes. Each other one is reported on standard error
+// HasValidPosition takes. Each other one is reported on err
 // ("out.pdb: track 'Run' point 7: latitude 91 is outside -90..90; left
 // out"), or with strict the first fails the command with that report.
-std::vector<size_t> WritablePoints(const std::string& target, const PointSet& set, bool strict);
+std::vector<size_t> WritablePoints(std::ostream& err,
+                                   const std::string& target,
+                                   const PointSet& set,
+                                   bool strict);
 
 // The warning that the set's segments are joined in target, which has no
 // segment breaks ("vezuved: warning: 'out.pdb': track 'Run': 8 segments

@@ -5,6 +5,7 @@
 
 #include "api/c_arguments.h"
 #include "api/export_call.h"
+#include "api/tool_api.h"
 #include "device/copy_from_device.h"
 #include "device/copy_to_device.h"
 #include "device/device_listing.h"
@@ -28,7 +29,38 @@ struct WidePath {
 // inside a callback would pull them from under it, so it is refused.
 constexpr int32_t kRefusedInsideCallback = -1;
 
+// The listing as RLDBCEEnum makes it, with what its report shows; listing
+// keeps its result when the call is refused.
+int32_t EnumDevice(const char* pcFolder, const char* deviceFolder, uint32_t options, DeviceListing& listing) {
+    const ExportCall call;
+    if (call.Nested()) return listing.result = kRefusedInsideCallback;
+    if (!PathsFit({pcFolder, deviceFolder})) return listing.result = -1;
+    return listing.result = RunDriver(-1, OnLibraryError::Fail, [&] {
+               const WidePath pc(pcFolder);
+               const WidePath device(deviceFolder);
+               listing = ListDevice(pc.Get(), device.Get(), options);
+               return listing.result;
+           });
+}
+
 }  // namespace
+
+namespace vezuved::tool {
+
+DeviceListing ListDevice(const char* pcFolder, const char* deviceFolder, uint32_t options) {
+    vezuved::DeviceListing found;
+    DeviceListing listing;
+    listing.result = EnumDevice(pcFolder, deviceFolder, options, found);
+    for (const vezuved::ListingRow& row : found.rows) {
+        listing.rows.push_back(
+            {row.kind, row.name, row.records, row.deviceModified, row.pcModified, row.state});
+    }
+    listing.pcOnly = found.pcOnly;
+    listing.syncFileWritten = found.syncFileWritten;
+    return listing;
+}
+
+}  // namespace vezuved::tool
 
 extern "C" {
 
@@ -36,14 +68,8 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBCEEnum(const char* pcFolder,
                                             const char* deviceFolder,
                                             uint32_t options,
                                             int32_t /*unused*/) {
-    const ExportCall call;
-    if (call.Nested()) return kRefusedInsideCallback;
-    if (!PathsFit({pcFolder, deviceFolder})) return -1;
-    return RunDriver(-1, OnLibraryError::Fail, [&] {
-        const WidePath pc(pcFolder);
-        const WidePath device(deviceFolder);
-        return ListDevice(pc.Get(), device.Get(), options);
-    });
+    DeviceListing listing;
+    return EnumDevice(pcFolder, deviceFolder, options, listing);
 }
 
 VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyToDevice(const char* pcPath,

@@ -16,7 +16,11 @@
 
 namespace vezuved {
 
-void ListKind(const DeviceTarget& target, DWORD type, DWORD routeFlag, const WCHAR* pcFolder) {
+void ListKind(const DeviceTarget& target,
+              DWORD type,
+              DWORD routeFlag,
+              const WCHAR* pcFolder,
+              std::vector<ListingRow>& rows) {
     DeviceHandle search(RemoteApi().CeFindFirstDatabaseEx(target.volume, type | routeFlag));
     if (!search.IsValid()) return;
     CEOID id = RemoteApi().CeFindNextDatabaseEx(search.Get(), target.volume);
@@ -40,19 +44,25 @@ void ListKind(const DeviceTarget& target, DWORD type, DWORD routeFlag, const WCH
             HostSearch pc(HostFindFirstFile(path.c_str(), &found));
             onPc = pc.IsValid();
         }
-        DiagPrint("%-22s", Narrow(name).c_str());
-        DiagPrint("   %3d", static_cast<int>(db.wNumRecords));
-        DiagPrint("   %s", ListingDate(db.ftLastModified).c_str());
+        ListingRow row{
+            heading, Narrow(name), static_cast<int>(db.wNumRecords), ListingDate(db.ftLastModified), {}, {}};
+        DiagPrint("%-22s", row.name.c_str());
+        DiagPrint("   %3d", row.records);
+        DiagPrint("   %s", row.deviceModified.c_str());
         if (onPc) {
-            DiagPrint(" %s", ListingDate(found.ftLastWriteTime).c_str());
+            row.pcModified = ListingDate(found.ftLastWriteTime);
+            DiagPrint(" %s", row.pcModified.c_str());
             const int32_t order = CompareFileTimes(&db.ftLastModified, &found.ftLastWriteTime);
-            DiagPrint("%s", order > 0 ? " Newer On Device" : (order < 0 ? " Newer On PC" : " Identical"));
+            row.state = order > 0 ? "Newer On Device" : (order < 0 ? "Newer On PC" : "Identical");
+            DiagPrint(" %s", row.state.c_str());
             AddSyncPair(name, path.c_str());
         } else {
-            DiagPrint("               Only on Device");
+            row.state = "Only on Device";
+            DiagPrint("               %s", row.state.c_str());
             AddSyncPair(name, nullptr);
         }
         DiagPrint("\n");
+        rows.push_back(std::move(row));
     }
 }
 
@@ -71,16 +81,18 @@ void ListPcFiles(const WCHAR* pcFolder) {
     } while (HostFindNextFile(search.Get(), &found));
 }
 
-int32_t ListDevice(const WCHAR* pcFolder, const WCHAR* deviceFolder, uint32_t options) {
+DeviceListing ListDevice(const WCHAR* pcFolder, const WCHAR* deviceFolder, uint32_t options) {
+    DeviceListing listing;
     const WideString pc = pcFolder != nullptr ? WideString(pcFolder) : CurrentDirectory();
     if (pc.empty()) {
         DiagPrint("No PC Folder Name specified\n");
-        return -1;
+        listing.result = -1;
+        return listing;
     }
     const WideString device =
         deviceFolder != nullptr ? WideString(deviceFolder) : WideString(kDefaultDeviceFolder);
-    const int32_t loaded = LoadRemoteApi(nullptr);
-    if (loaded != 0) return loaded;
+    listing.result = LoadRemoteApi(nullptr);
+    if (listing.result != 0) return listing;
     RemoteApiSession session;
 
     DiagPrint("Name                  Records Dev Modified       PC Modified\n");
@@ -92,17 +104,17 @@ int32_t ListDevice(const WCHAR* pcFolder, const WCHAR* deviceFolder, uint32_t op
             target.volume = volume.Get();
             target.folder = device;
             HealInterruptedSwaps(target);
-            ListKind(target, kTypePoints, 0, pc.c_str());
-            ListKind(target, kTypeTrack, 1, pc.c_str());
-            ListKind(target, kTypeTrack, 0, pc.c_str());
+            ListKind(target, kTypePoints, 0, pc.c_str(), listing.rows);
+            ListKind(target, kTypeTrack, 1, pc.c_str(), listing.rows);
+            ListKind(target, kTypeTrack, 0, pc.c_str(), listing.rows);
         }
     }
     StopRemoteApi();
     ListPcFiles(pc.c_str());
-    PrintPcOnlyFiles();
-    WriteSyncFile(pc.c_str());
+    listing.pcOnly = PrintPcOnlyFiles();
+    listing.syncFileWritten = WriteSyncFile(pc.c_str());
     FreeSyncList();
-    return 0;
+    return listing;
 }
 
 }  // namespace vezuved

@@ -4,15 +4,39 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "device/device_volume.h"
 
 namespace vezuved {
 
-// 0 when the report was made (also without a mountable volume), -1 without
-// a PC folder, or the negative result of loading the remote API.
-int32_t ListDevice(const WCHAR* pcFolder, const WCHAR* deviceFolder, uint32_t options);
-void ListKind(const DeviceTarget& target, DWORD type, DWORD routeFlag, const WCHAR* pcFolder);
+// One row of the report's table, its texts as printed.
+struct ListingRow {
+    std::string kind;  // the heading: "Points", "Routes" or "Tracks"
+    std::string name;
+    int records = 0;
+    std::string deviceModified, pcModified;  // "Mar/14/2004 14:25"; pcModified empty when none
+    std::string state;  // "Identical", "Newer On Device", "Newer On PC" or "Only on Device"
+};
+
+// What the report shows, kept as it is printed, for a caller that reads
+// the listing rather than its printed lines.
+struct DeviceListing {
+    // 0 when the report was made (also without a mountable volume), -1
+    // without a PC folder, or the negative result of loading the remote API.
+    int32_t result = 0;
+    std::vector<ListingRow> rows;
+    std::vector<std::string> pcOnly;  // full paths
+    bool syncFileWritten = false;
+};
+
+DeviceListing ListDevice(const WCHAR* pcFolder, const WCHAR* deviceFolder, uint32_t options);
+void ListKind(const DeviceTarget& target,
+              DWORD type,
+              DWORD routeFlag,
+              const WCHAR* pcFolder,
+              std::vector<ListingRow>& rows);
 void ListPcFiles(const WCHAR* pcFolder);
 
 }  // namespace vezuved

@@ -52,19 +52,20 @@ void AddSyncPair(const WCHAR* name, const WCHAR* path) {
     }
 }
 
-void PrintPcOnlyFiles() {
+std::vector<std::string> PrintPcOnlyFiles() {
     DiagPrint("\nFiles Only on PC\n");
     DiagPrint("====================================\n");
-    bool any = false;
+    std::vector<std::string> paths;
     for (const SyncEntry& entry : SyncList()) {
         if (entry.path.empty() || !entry.name.empty()) continue;
-        DiagPrint("%s\n", Narrow(entry.path).c_str());
-        any = true;
+        paths.push_back(Narrow(entry.path));
+        DiagPrint("%s\n", paths.back().c_str());
     }
-    if (!any) DiagPrint("none\n");
+    if (paths.empty()) DiagPrint("none\n");
+    return paths;
 }
 
-void WriteSyncFile(const WCHAR* folder) {
+bool WriteSyncFile(const WCHAR* folder) {
     WideString where = folder != nullptr ? WideString(folder) : WideString();
     if (where.find(static_cast<WCHAR>('*')) != WideString::npos &&
         FindLastPathSeparator(where.c_str()) != nullptr)
@@ -79,7 +80,9 @@ void WriteSyncFile(const WCHAR* folder) {
         const std::string line = Narrow(entry.path) + '\t' + Narrow(entry.name) + "\r\n";
         written = file.Write(line.data(), static_cast<DWORD>(line.size()));
     }
-    if (!written || !file.Commit(nullptr)) DiagPrint("Error !!! Writing sync file\n");
+    if (written && file.Commit(nullptr)) return true;
+    DiagPrint("Error !!! Writing sync file\n");
+    return false;
 }
 
 void FreeSyncList() { std::vector<SyncEntry>().swap(DeviceSettings().syncList); }

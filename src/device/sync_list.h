@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "device/ce_types.h"
@@ -18,9 +19,11 @@ const std::vector<SyncEntry>& SyncList();
 // Completes the entry of the same device name or PC path (both compared
 // ignoring case), or appends a new one. Null means not given.
 void AddSyncPair(const WCHAR* name, const WCHAR* path);
-void PrintPcOnlyFiles();
-// folder may still end in the search pattern the listing used.
-void WriteSyncFile(const WCHAR* folder);
+// Prints the "Files Only on PC" section and answers the paths it names.
+std::vector<std::string> PrintPcOnlyFiles();
+// folder may still end in the search pattern the listing used. False, with
+// the line that says so printed, when the file could not be written whole.
+bool WriteSyncFile(const WCHAR* folder);
 void FreeSyncList();
 
 }  // namespace vezuved

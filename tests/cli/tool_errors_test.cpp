@@ -7,6 +7,7 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <sstream>
 #include <thread>
 
 #if !defined(_WIN32)
@@ -153,6 +154,21 @@ TEST(LibraryLines, ReportPiecesStayTogetherAndDiagnosticsEndTheirLines) {
         EXPECT_EQ(out, row.out);
         EXPECT_EQ(err, row.err);
     }
+}
+
+// A run's sink sends the library's lines to that run's streams, not the
+// process's, and keeps the cause the library last gave for the run to name.
+TEST(LibraryLineSink, SendsTheLibrarysLinesToTheRunsStreams) {
+    std::ostringstream out, err;
+    {
+        vezuved_cli::LibraryLineSink sink(out, err, false);
+        vezuved::DiagPrint("No Cal File\n");
+        vezuved::DiagCause("cannot write 'x': No space left on device");
+        EXPECT_EQ("cannot write 'x': No space left on device", sink.TakeCause());
+        EXPECT_EQ("", sink.TakeCause());
+    }
+    EXPECT_EQ("", out.str());
+    EXPECT_EQ("No Cal File\nVEZUVed: cannot write 'x': No space left on device\n", err.str());
 }
 
 #if !defined(_WIN32)

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "api/tool_api.h"
 #include "device/sync_list.h"
 #include "device_test_support.h"
 #include "state/device_state.h"
@@ -39,6 +40,44 @@ TEST_F(ListingTest, ReportAndSyncFile) {
     EXPECT_EQ(Pc("Home.rlp") + "\tHome\r\n" + "\tAVeryLongDatabaseNameOf29Chars\r\n" + Pc("Hike.rlr") +
                   "\tHike\r\n" + Pc("Walk.rlt") + "\tWalk\r\n" + Pc("Lake.rlt") + "\t\r\n",
               ReadFileText(Pc("RLDBSync.inf")));
+}
+
+// The tool's entry prints the same report and answers what it shows.
+TEST_F(ListingTest, ToolEntryAnswersTheRowsItPrints) {
+    Push("Home.rlp", "45.5,-122.6,,,A,,\r\n45.6,-122.7,,,B,,\r\n");
+    Push("Walk.rlt", "45.5,-122.6,,,A,,\r\n45.5,-122.6,,,B,,\r\n45.5,-122.6,,,C,,\r\n");
+    WritePc("Walk.rlt", "x", kBaseTime + 1);
+    WritePc("Lake.rlt", "x");
+    EXPECT_EQ(0, Enum());
+    const std::string printed = out_;
+    vezuved::tool::DeviceListing listing;
+    EXPECT_EQ(printed,
+              Captured([&] { listing = vezuved::tool::ListDevice(PcFolder().c_str(), nullptr, 0); }));
+    EXPECT_EQ(0, listing.result);
+    EXPECT_TRUE(listing.syncFileWritten);
+    ASSERT_EQ(2u, listing.rows.size());
+    const vezuved::tool::ListingRow& home = listing.rows[0];
+    EXPECT_EQ("Points", home.kind);
+    EXPECT_EQ("Home", home.name);
+    EXPECT_EQ(2, home.records);
+    EXPECT_EQ("Mar/14/2004 14:25", home.deviceModified);
+    EXPECT_EQ("", home.pcModified);
+    EXPECT_EQ("Only on Device", home.state);
+    const vezuved::tool::ListingRow& walk = listing.rows[1];
+    EXPECT_EQ("Tracks", walk.kind);
+    EXPECT_EQ("Walk", walk.name);
+    EXPECT_EQ(3, walk.records);
+    EXPECT_EQ("Mar/14/2004 14:25", walk.pcModified);
+    EXPECT_EQ("Newer On PC", walk.state);
+    EXPECT_EQ(std::vector<std::string>{Pc("Lake.rlt")}, listing.pcOnly);
+    // A sync file that cannot be written is said, though the result stays 0.
+    std::filesystem::remove(Pc("RLDBSync.inf"));
+    std::filesystem::create_directories(Pc("RLDBSync.inf"));
+    EXPECT_NE(std::string::npos, Captured([&] {
+                                     listing = vezuved::tool::ListDevice(PcFolder().c_str(), nullptr, 0);
+                                 }).find("Error !!! Writing sync file\n"));
+    EXPECT_EQ(0, listing.result);
+    EXPECT_FALSE(listing.syncFileWritten);
 }
 
 TEST_F(ListingTest, EmptySidesAndNoVolume) {
