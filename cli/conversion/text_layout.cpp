@@ -38,7 +38,8 @@ TextLayout LoadTextLayout(const std::string& definition, const TextOptions& opti
     std::string failure = DefinitionFailure(definition);
     const tool::DefinitionFacts facts =
         failure.empty() ? tool::ReadDefinition(request) : tool::DefinitionFacts();
-    if (failure.empty() && !facts.read) failure = "it cannot be opened";
+    if (failure.empty() && !facts.read)
+        failure = facts.failure.empty() ? "it cannot be opened" : facts.failure;
     if (!failure.empty())
         FailConversion("cannot read the format definition '" + definition + "': " + failure);
     TextLayout layout;

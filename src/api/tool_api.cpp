@@ -1,5 +1,6 @@
 #include "api/tool_api.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "convert/coordinates.h"
@@ -8,6 +9,7 @@
 #include "formats/definition_line_effect.h"
 #include "formats/format_file.h"
 #include "platform/library_lock.h"
+#include "platform/replacing_file.h"
 #include "record/columns.h"
 #include "state/conversion_state.h"
 #include "text/delimited_text.h"
@@ -76,7 +78,9 @@ DefinitionFacts ReadDefinition(const DefinitionRequest& request) {
     FreeFormatStrings();  // a header or title left by an earlier call is not this definition's
     ResetAfter reset;
     DefinitionFacts facts;
+    errno = 0;
     facts.read = LoadFormatFileAt(request.path.c_str(), nullptr) == 0;
+    if (!facts.read && errno != 0) facts.failure = PlatformErrorText(errno);
     ConversionState& state = State();
     if (request.layout && *request.layout >= 0) state.Layout = static_cast<uint16_t>(*request.layout);
     for (size_t i = 0; i < request.columns.size() && i < state.FieldMap.size(); ++i) {

@@ -106,7 +106,8 @@ struct DefinitionRequest {
 
 // What the library makes of a definition.
 struct DefinitionFacts {
-    bool read = false;  // false: the file could not be read
+    bool read = false;    // false: the file could not be read
+    std::string failure;  // then why, in the system's words, when it told
     int layout = kLayoutComma;
     char delimiter = ',';  // as written; a tab layout splits at tabs whatever it says
     std::array<int16_t, kSlotCount> columns{};

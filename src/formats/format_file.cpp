@@ -143,16 +143,19 @@ int32_t LoadFormatFileAt(const char* definitionPath, const char* wanted) {
     if (definitionPath == nullptr) return 0;
     FileHandle file = OpenFile(definitionPath, "rb");
     if (!file) {
+        const int cause = errno;  // for a caller that names why, past the line printed
         DiagPrint("No Cal File\n");
+        errno = cause;
         return -1;
     }
     size_t size = 0;
     errno = 0;
     TextBuffer text = ReadWhole(file.get(), &size);
     if (!text) {
+        const int cause = errno != 0 ? errno : EIO;
         if (std::ferror(file.get()))
-            DiagCause(std::string("cannot read '") + definitionPath +
-                      "': " + PlatformErrorText(errno != 0 ? errno : EIO));
+            DiagCause(std::string("cannot read '") + definitionPath + "': " + PlatformErrorText(cause));
+        errno = cause;
         return -1;
     }
     try {

@@ -83,7 +83,8 @@ bool MakeFormatPath(const char* path, std::string& out);
 // path loads nothing and returns 0. Never throws.
 int32_t LoadFormatFile(const char* path, const char* wanted);
 
-// As LoadFormatFile, but opens definitionPath exactly as given.
+// As LoadFormatFile, but opens definitionPath exactly as given; when it
+// cannot be opened or read, errno says why.
 int32_t LoadFormatFileAt(const char* definitionPath, const char* wanted);
 
 }  // namespace vezuved
