@@ -244,6 +244,7 @@ struct OutputJob {
     std::vector<std::string> titles;  // of those sets, in order
     std::vector<LoadedPoints> sets;   // held when read for the plan
     std::vector<std::string> paths;   // the planned files: the output, then the points file or one per set
+    size_t written = 0;               // how many of them are written, in order
 };
 
 std::vector<LoadedPoints> ReadSets(const RunContext& run,
@@ -334,6 +335,7 @@ void RunJob(const RunContext& run, const ConvertRequest& request, OutputJob& job
     const std::string& output = job.paths.front();
     if (job.library) {
         LibraryTransfer(run, request, job.inputs.front(), output, job.to);
+        job.written = job.paths.size();
         return;
     }
     MapOptions mapOptions = request.map;
@@ -376,7 +378,37 @@ void RunJob(const RunContext& run, const ConvertRequest& request, OutputJob& job
         FailConversion("'" + job.inputs.front().what + "' changed while it was read");
     for (size_t i = 0; i < sets.size(); ++i) {
         WriteSet(run, request, job.paths[i], job.to, sets[i]);
+        job.written = i + 1;
         Report(run, output, job.paths[i], sets[i].set, PointCount(sets[i]));
+    }
+}
+
+// Runs the jobs in order, each written whole. When one fails after others
+// were written, the failure ends with a line naming what was written and
+// what was not, so no one takes a half-done run for a whole or a nothing.
+void RunJobs(const RunContext& run, const ConvertRequest& request, std::vector<OutputJob>& jobs) {
+    for (OutputJob& job : jobs) {
+        try {
+            RunJob(run, request, job);
+            job.written = job.paths.size();
+        } catch (const Failure& failure) {
+            std::vector<std::string> written, unwritten;
+            for (const OutputJob& each : jobs) {
+                for (size_t i = 0; i < each.paths.size(); ++i)
+                    (i < each.written ? written : unwritten).push_back(each.paths[i]);
+            }
+            if (written.empty()) throw;
+            const auto list = [](const std::vector<std::string>& paths) {
+                std::string text;
+                for (const std::string& path : paths) text += (text.empty() ? "" : ", ") + path;
+                return text;
+            };
+            throw Failure(failure.status(),
+                          std::string(failure.what()) + "\nvezuved: " + std::to_string(written.size()) +
+                              " of " + std::to_string(written.size() + unwritten.size()) +
+                              " outputs were written (" + list(written) +
+                              "); not written: " + list(unwritten));
+        }
     }
 }
 
@@ -432,7 +464,7 @@ void RunConvert(RunContext& run, const ConvertRequest& request) {
             FailConversion("cannot write into the folder '" + request.outDir + "': it cannot be created");
         }
     }
-    for (OutputJob& job : jobs) RunJob(run, request, job);
+    RunJobs(run, request, jobs);
 }
 
 }  // namespace vezuved_cli

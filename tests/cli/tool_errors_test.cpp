@@ -107,6 +107,26 @@ TEST_F(ToolErrors, ADefinitionThatCannotBeReadIsAnErrorWithItsCause) {
     EXPECT_EQ(FolderNames(folder_), (std::vector<std::string>{std::string(200, 'd'), "hike.pdb"}));
 }
 
+// A run of several outputs that fails part way ends with a line naming
+// what was written and what was not; what was written stays whole.
+TEST_F(ToolErrors, ARunThatFailsPartWaySaysWhatWasWrittenAndWhatNot) {
+    const std::string trip = TestData("cli/data/trip.gpx");
+    WriteFile(Out("a.gpx"), trip);
+    WriteFile(Out("b.gpx"), "<gpx");
+    WriteFile(Out("c.gpx"), trip);
+    const std::string maps = Out("maps");
+    EXPECT_EQ(
+        Expected(1,
+                 "vezuved: cannot read '" + Out("b.gpx") + "': line 1: unclosed token\n" +
+                     "vezuved: 1 of 3 outputs were written (" + maps + "/a.kml); not written: " + maps +
+                     "/b.kml, " + maps + "/c.kml\n",
+                 {"convert", Out("a.gpx"), Out("b.gpx"), Out("c.gpx"), "--to", "kml", "--out-dir", maps}),
+        "Wrote " + maps +
+            "/a.kml (points 'waypoints', 2 point(s); route 'Loop', 2 point(s); track 'Morning', 3 "
+            "point(s); track 'Evening ride', 2 point(s))\n");
+    EXPECT_EQ(FolderNames(maps), std::vector<std::string>{"a.kml"});
+}
+
 // The device commands name the emulator they tried and why it did not load,
 // in the system's words, not a Windows error number.
 TEST_F(ToolErrors, AnEmulatorThatDoesNotLoadIsNamedWithItsCause) {
