@@ -1,10 +1,10 @@
-#include "output/gpx_output.h"
+#include "maps/gpx_writer.h"
 
-#include "output/line_walk.h"
-#include "output/xml_writer.h"
-#include "values/values.h"
+#include "maps/line_walk.h"
+#include "maps/xml_writer.h"
+#include "sets/number_text.h"
 
-namespace vezuved_cli {
+namespace vezuved::maps {
 namespace {
 
 // Children in the order the GPX schema's wptType demands.
@@ -81,4 +81,4 @@ void WriteGpx(DocumentSink& sink, const std::vector<PointSet>& sets, std::string
     xml.Finish();
 }
 
-}  // namespace vezuved_cli
+}  // namespace vezuved::maps

@@ -10,9 +10,10 @@
 #include <string_view>
 #include <vector>
 
-#include "values/points.h"
+#include "maps/map_warning.h"
+#include "sets/points.h"
 
-namespace vezuved_cli {
+namespace vezuved::maps {
 
 // What a point's number is: each is checked for its own range.
 enum class PointValue { Latitude, Longitude, Elevation };
@@ -35,7 +36,9 @@ private:
 
 class SetCollector {
 public:
-    SetCollector(std::string what, bool strict) : what_(std::move(what)), strict_(strict) {
+    // warnings gains what the read goes past, as it is met.
+    SetCollector(std::string what, bool strict, MapWarnings& warnings)
+        : what_(std::move(what)), strict_(strict), warnings_(warnings) {
         waypoints_.title = "waypoints";
     }
 
@@ -60,6 +63,8 @@ public:
     // Reports a point that is left out: line is the file's line, 0 when not
     // known. Fails instead when strict.
     void Refuse(size_t line, const std::string& place, const std::string& problem);
+    // Something met at line (0: not known) that the read goes past.
+    void Warn(size_t line, const std::string& cause);
 
     // Polygons hold no point of a route or track: they are counted, and
     // the count said once.
@@ -70,8 +75,12 @@ public:
     std::vector<PointSet> Finish();
 
 private:
+    // Something about the file as a whole, named in quotes.
+    void WarnAboutFile(const std::string& cause);
+
     std::string what_;
     bool strict_;
+    MapWarnings& warnings_;
     PointSet waypoints_;
     std::vector<PointSet> lines_;
     PointBlocks waypointBlocks_;
@@ -96,4 +105,4 @@ void SetElevation(Point& point, double metres);
 // Text without the white space XML and people put around it.
 std::string_view TrimWhite(std::string_view text);
 
-}  // namespace vezuved_cli
+}  // namespace vezuved::maps

@@ -1,8 +1,8 @@
-#include "output/line_walk.h"
+#include "maps/line_walk.h"
 
 #include <cmath>
 
-namespace vezuved_cli {
+namespace vezuved::maps {
 
 bool IsLine(const PointSet& set) { return set.kind == VEZUVED_KIND_ROUTE || set.kind == VEZUVED_KIND_TRACK; }
 
@@ -56,4 +56,4 @@ std::vector<LineFacts> ScanLines(const std::vector<PointSet>& sets) {
     return facts;
 }
 
-}  // namespace vezuved_cli
+}  // namespace vezuved::maps

@@ -1,8 +1,8 @@
-#include "output/xml_writer.h"
+#include "maps/xml_writer.h"
 
 #include <algorithm>
 
-namespace vezuved_cli {
+namespace vezuved::maps {
 
 namespace {
 
@@ -136,4 +136,4 @@ void XmlWriter::Finish() {
     while (!open_.empty()) Close();
 }
 
-}  // namespace vezuved_cli
+}  // namespace vezuved::maps

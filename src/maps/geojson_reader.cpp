@@ -9,22 +9,21 @@
 // line. Polygons hold no points of a route or track and are counted and
 // passed over. Values the tool does not use are never walked. GDAL's
 // spelling of KML's texts ("Name", "Description") is read too.
-#include "input/map_input.h"
+#include "maps/map_readers.h"
 
 #include <algorithm>
 #include <fstream>
-#include <iostream>
 #include <sstream>
 
-#include "files/failure.h"
-#include "input/set_collector.h"
-#include "values/values.h"
+#include "maps/map_failure.h"
+#include "maps/set_collector.h"
+#include "sets/number_text.h"
 
 #if defined(VEZUVED_HAVE_NLOHMANN_JSON)
 #include <nlohmann/json.hpp>
 #endif
 
-namespace vezuved_cli {
+namespace vezuved::maps {
 
 #if defined(VEZUVED_HAVE_NLOHMANN_JSON)
 namespace {
@@ -90,7 +89,8 @@ struct Shapes {
 
 class GeoJsonReader {
 public:
-    GeoJsonReader(const std::string& what, bool strict) : what_(what), sets_(what, strict) {}
+    GeoJsonReader(const std::string& what, bool strict, MapWarnings& warnings)
+        : what_(what), sets_(what, strict, warnings) {}
 
     void Read(const Json& root) {
         if (!root.is_object()) Fail("its top is no JSON object");
@@ -112,9 +112,7 @@ public:
     std::vector<PointSet> Finish() { return sets_.Finish(); }
 
 private:
-    [[noreturn]] void Fail(const std::string& cause) {
-        FailConversion("cannot read '" + what_ + "': " + cause);
-    }
+    [[noreturn]] void Fail(const std::string& cause) { FailMap("cannot read '" + what_ + "': " + cause); }
 
     static bool IsGeometry(const std::string& type) {
         return type == "Point" || type == "MultiPoint" || type == "LineString" || type == "MultiLineString" ||
@@ -377,19 +375,22 @@ std::string Where(const std::string& text, size_t byte) {
 
 }  // namespace
 
-std::vector<PointSet> ReadGeoJson(const std::string& path, const std::string& what, bool strict) {
+std::vector<PointSet> ReadGeoJsonSets(const std::string& path,
+                                      const std::string& what,
+                                      bool strict,
+                                      MapWarnings& warnings) {
     std::ifstream file(path, std::ios::binary);
-    if (!file) FailConversion("cannot read '" + what + "': the file cannot be opened");
+    if (!file) FailMap("cannot read '" + what + "': the file cannot be opened");
     std::ostringstream bytes;
     bytes << file.rdbuf();
-    if (file.bad()) FailConversion("cannot read '" + what + "': the file cannot be read to its end");
+    if (file.bad()) FailMap("cannot read '" + what + "': the file cannot be read to its end");
     Json root;
     {
         const std::string text = bytes.str();
         bytes.str(std::string());
         if (Depth(text) > kDeepestJson) {
-            FailConversion("cannot read '" + what + "': its JSON nests deeper than " +
-                           std::to_string(kDeepestJson) + " lists and objects");
+            FailMap("cannot read '" + what + "': its JSON nests deeper than " + std::to_string(kDeepestJson) +
+                    " lists and objects");
         }
         try {
             root = Json::parse(text);
@@ -399,8 +400,8 @@ std::vector<PointSet> ReadGeoJson(const std::string& path, const std::string& wh
             const size_t column = cause.find("column");
             const size_t colon = cause.find(": ", column == std::string::npos ? 0 : column);
             if (colon != std::string::npos) cause.erase(0, colon + 2);
-            FailConversion("cannot read '" + what +
-                           "': " + Where(text, error.byte == 0 ? 0 : error.byte - 1) + ": " + cause);
+            FailMap("cannot read '" + what + "': " + Where(text, error.byte == 0 ? 0 : error.byte - 1) +
+                    ": " + cause);
         } catch (const Json::out_of_range& error) {
             // A number beyond a double ("1e400"): the library names the text.
             const std::string cause = error.what();
@@ -414,25 +415,25 @@ std::vector<PointSet> ReadGeoJson(const std::string& path, const std::string& wh
             } catch (const Json::exception&) {
                 // It fails where the first parse did: the watch has seen the feature.
             }
-            FailConversion("cannot read '" + what + "': " + watch.Feature() + "the number " +
-                           number.substr(0, 66) + " is beyond what a double holds");
+            FailMap("cannot read '" + what + "': " + watch.Feature() + "the number " + number.substr(0, 66) +
+                    " is beyond what a double holds");
         }
     }
-    GeoJsonReader reader(what, strict);
+    GeoJsonReader reader(what, strict, warnings);
     try {
         reader.Read(root);
     } catch (const Json::exception& error) {
-        FailConversion("cannot read '" + what + "': " + error.what());
+        FailMap("cannot read '" + what + "': " + error.what());
     }
     return reader.Finish();
 }
 
 #else
 
-std::vector<PointSet> ReadGeoJson(const std::string&, const std::string&, bool) {
-    FailConversion("reading GeoJSON needs a build with nlohmann/json");
+std::vector<PointSet> ReadGeoJsonSets(const std::string&, const std::string&, bool, MapWarnings&) {
+    FailMap("reading GeoJSON needs a build with nlohmann/json");
 }
 
 #endif
 
-}  // namespace vezuved_cli
+}  // namespace vezuved::maps

@@ -1,10 +1,10 @@
-#include "output/geojson_output.h"
+#include "maps/geojson_writer.h"
 
-#include "output/json_writer.h"
-#include "output/line_walk.h"
-#include "values/values.h"
+#include "maps/json_writer.h"
+#include "maps/line_walk.h"
+#include "sets/number_text.h"
 
-namespace vezuved_cli {
+namespace vezuved::maps {
 namespace {
 
 // [longitude, latitude] with the elevation third only where the point has one.
@@ -162,4 +162,4 @@ void WriteGeoJsonPoints(DocumentSink& sink, const std::vector<PointSet>& sets, b
     });
 }
 
-}  // namespace vezuved_cli
+}  // namespace vezuved::maps

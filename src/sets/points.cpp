@@ -1,9 +1,9 @@
-#include "values/points.h"
+#include "sets/points.h"
 
-#include "values/encoding.h"
-#include "values/values.h"
+#include "sets/encoding.h"
+#include "sets/number_text.h"
 
-namespace vezuved_cli {
+namespace vezuved::maps {
 
 Point MakePoint(const char* name,
                 const char* latitude,
@@ -62,4 +62,4 @@ std::string PointFault(const Point& point) {
 
 double NormalizedLongitude(double longitude) { return longitude >= 180.0 ? longitude - 360.0 : longitude; }
 
-}  // namespace vezuved_cli
+}  // namespace vezuved::maps

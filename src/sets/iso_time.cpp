@@ -1,11 +1,11 @@
-#include "values/iso_time.h"
+#include "sets/iso_time.h"
 
 #include <cstdint>
 
-#include "values/calendar.h"
-#include "values/values.h"
+#include "sets/calendar.h"
+#include "sets/number_text.h"
 
-namespace vezuved_cli {
+namespace vezuved::maps {
 namespace {
 
 // Reads exactly count digits at text[at]; none when they are not there.
@@ -136,4 +136,4 @@ std::string LibraryTimeText(const IsoStamp& stamp) {
     return FormatRecordTime(days * 86400000 + dayMillis);
 }
 
-}  // namespace vezuved_cli
+}  // namespace vezuved::maps

@@ -1,8 +1,8 @@
-#include "files/document_sink.h"
+#include "maps/document_sink.h"
 
 #include <cerrno>
 
-namespace vezuved_cli {
+namespace vezuved::maps {
 
 void DocumentSink::WriteOut(std::string_view bytes) {
     if (text_ != nullptr) {
@@ -35,4 +35,4 @@ bool DocumentSink::Flush() {
     return !failed_;
 }
 
-}  // namespace vezuved_cli
+}  // namespace vezuved::maps

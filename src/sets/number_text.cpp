@@ -1,4 +1,4 @@
-#include "values/values.h"
+#include "sets/number_text.h"
 
 #include <cctype>
 #include <charconv>
@@ -6,11 +6,11 @@
 #include <cstring>
 
 #include "base/ascii.h"
-#include "values/calendar.h"
+#include "sets/calendar.h"
 
 using namespace vezuved;
 
-namespace vezuved_cli {
+namespace vezuved::maps {
 namespace {
 
 std::string_view Trim(std::string_view text) {
@@ -259,4 +259,4 @@ std::string FormatShortest(double value) {
     return std::string(buffer, result.ptr);
 }
 
-}  // namespace vezuved_cli
+}  // namespace vezuved::maps

@@ -1,11 +1,11 @@
 // The one file that reads zip archives, so a build without libzip only
 // loses this.
-#include "input/kmz_archive.h"
+#include "maps/kmz_archive.h"
 
 #include <fstream>
 
 #include "base/ascii.h"
-#include "files/failure.h"
+#include "maps/map_failure.h"
 
 #if defined(VEZUVED_HAVE_LIBZIP)
 #include <zip.h>
@@ -13,7 +13,7 @@
 
 using namespace vezuved;
 
-namespace vezuved_cli {
+namespace vezuved::maps {
 
 bool IsZipFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
@@ -52,7 +52,7 @@ zip_uint64_t FindKml(zip_t* zip, const std::string& what) {
         const char* name = zip_get_name(zip, static_cast<zip_uint64_t>(i), 0);
         if (name != nullptr && EndsWithKml(name)) return static_cast<zip_uint64_t>(i);
     }
-    FailConversion("cannot read '" + what + "': the KMZ holds no .kml file");
+    FailMap("cannot read '" + what + "': the KMZ holds no .kml file");
 }
 
 }  // namespace
@@ -66,35 +66,35 @@ void StreamKmz(const std::string& path, const std::string& what, XmlHandler& han
         zip_error_init_with_code(&error, code);
         const std::string cause = zip_error_strerror(&error);
         zip_error_fini(&error);
-        FailConversion("cannot read '" + what + "': it is no readable KMZ (zip archive): " + cause);
+        FailMap("cannot read '" + what + "': it is no readable KMZ (zip archive): " + cause);
     }
     const zip_uint64_t index = FindKml(archive.zip, what);
     const std::string name = zip_get_name(archive.zip, index, 0);
     zip_stat_t stat;
     if (zip_stat_index(archive.zip, index, 0, &stat) == 0 && (stat.valid & ZIP_STAT_SIZE) != 0 &&
         stat.size > kLargestKmzKml) {
-        FailConversion("cannot read '" + what + "': its '" + name + "' would unpack to " +
-                       std::to_string(stat.size) + " bytes, more than the " + std::to_string(kLargestKmzKml) +
-                       " a KMZ may hold");
+        FailMap("cannot read '" + what + "': its '" + name + "' would unpack to " +
+                std::to_string(stat.size) + " bytes, more than the " + std::to_string(kLargestKmzKml) +
+                " a KMZ may hold");
     }
     Entry entry;
     entry.file = zip_fopen_index(archive.zip, index, 0);
     if (entry.file == nullptr) {
-        FailConversion("cannot read '" + what + "': its '" + name +
-                       "' cannot be opened: " + zip_strerror(archive.zip));
+        FailMap("cannot read '" + what + "': its '" + name +
+                "' cannot be opened: " + zip_strerror(archive.zip));
     }
     unsigned long long total = 0;
     StreamXmlFrom(
         [&](char* bytes, size_t size) -> size_t {
             const zip_int64_t got = zip_fread(entry.file, bytes, size);
             if (got < 0) {
-                FailConversion("cannot read '" + what + "': its '" + name +
-                               "' cannot be unpacked: " + zip_file_strerror(entry.file));
+                FailMap("cannot read '" + what + "': its '" + name +
+                        "' cannot be unpacked: " + zip_file_strerror(entry.file));
             }
             total += static_cast<unsigned long long>(got);
             if (total > kLargestKmzKml) {
-                FailConversion("cannot read '" + what + "': its '" + name + "' unpacks to more than the " +
-                               std::to_string(kLargestKmzKml) + " bytes a KMZ may hold");
+                FailMap("cannot read '" + what + "': its '" + name + "' unpacks to more than the " +
+                        std::to_string(kLargestKmzKml) + " bytes a KMZ may hold");
             }
             return static_cast<size_t>(got);
         },
@@ -105,9 +105,9 @@ void StreamKmz(const std::string& path, const std::string& what, XmlHandler& han
 #else
 
 void StreamKmz(const std::string&, const std::string& what, XmlHandler&) {
-    FailConversion("cannot read '" + what + "': reading KMZ needs a build with libzip");
+    FailMap("cannot read '" + what + "': reading KMZ needs a build with libzip");
 }
 
 #endif
 
-}  // namespace vezuved_cli
+}  // namespace vezuved::maps

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "input/xml_stream.h"
+#include "maps/xml_stream.h"
 
-namespace vezuved_cli {
+namespace vezuved::maps {
 
 // Whether the file starts as a zip archive does.
 bool IsZipFile(const std::string& path);
@@ -21,4 +21,4 @@ void StreamKmz(const std::string& path, const std::string& what, XmlHandler& han
 // memory or time of the tool by claiming more.
 constexpr unsigned long long kLargestKmzKml = 1ull << 30;
 
-}  // namespace vezuved_cli
+}  // namespace vezuved::maps

@@ -6,17 +6,16 @@
 // that names a point of the line before it (ExtendedData "point") gives that
 // point its name, description, time and symbol. Elements are matched by
 // their local name, so the older Google namespaces read the same way.
-#include <iostream>
 #include <vector>
 
-#include "files/failure.h"
-#include "input/kmz_archive.h"
-#include "input/map_input.h"
-#include "input/set_collector.h"
-#include "input/xml_stream.h"
-#include "values/values.h"
+#include "maps/kmz_archive.h"
+#include "maps/map_failure.h"
+#include "maps/map_readers.h"
+#include "maps/set_collector.h"
+#include "maps/xml_stream.h"
+#include "sets/number_text.h"
 
-namespace vezuved_cli {
+namespace vezuved::maps {
 namespace {
 
 // A point left out, with where it is and why; number: its place among
@@ -141,14 +140,15 @@ void ReadTrackCoord(std::string_view text, size_t line, Segment& segment) {
 
 class KmlReader {
 public:
-    KmlReader(const std::string& what, bool strict) : what_(what), sets_(what, strict) {}
+    KmlReader(const std::string& what, bool strict, MapWarnings& warnings)
+        : what_(what), sets_(what, strict, warnings) {}
 
     void Start(const XmlName& name, const char** attributes, size_t line) {
         const std::string_view local = name.local;
         if (depth_++ == 0) {
             if (local != "kml") {
-                FailConversion("cannot read '" + what_ + "': it is no KML file (its root element is <" +
-                               std::string(local) + ">, not <kml>)");
+                FailMap("cannot read '" + what_ + "': it is no KML file (its root element is <" +
+                        std::string(local) + ">, not <kml>)");
             }
             return;
         }
@@ -251,9 +251,10 @@ private:
     void Track() {
         Segment& segment = placemark_.segments.back();
         if (!whens_.empty() && whens_.size() != segment.size()) {
-            std::cerr << "vezuved: " << what_ << ":" << textLine_ << ": gx:Track '" << placemark_.name
-                      << "' has " << whens_.size() << " <when> and " << segment.size()
-                      << " <gx:coord>; they are paired in order and the rest keep no time\n";
+            sets_.Warn(textLine_,
+                       "gx:Track '" + placemark_.name + "' has " + std::to_string(whens_.size()) +
+                           " <when> and " + std::to_string(segment.size()) +
+                           " <gx:coord>; they are paired in order and the rest keep no time");
         }
         if (whens_.empty()) return;
         // Walk every coord by its place: a refused one keeps its refusal; a
@@ -368,8 +369,11 @@ private:
 
 }  // namespace
 
-std::vector<PointSet> ReadKml(const std::string& path, const std::string& what, bool strict) {
-    KmlReader reader(what, strict);
+std::vector<PointSet> ReadKmlSets(const std::string& path,
+                                  const std::string& what,
+                                  bool strict,
+                                  MapWarnings& warnings) {
+    KmlReader reader(what, strict, warnings);
     XmlHandler handler;
     handler.start = [&](const XmlName& name, const char** attributes) {
         reader.Start(name, attributes, handler.line);
@@ -384,4 +388,4 @@ std::vector<PointSet> ReadKml(const std::string& path, const std::string& what, 
     return reader.Finish();
 }
 
-}  // namespace vezuved_cli
+}  // namespace vezuved::maps

@@ -1,12 +1,12 @@
-#include "output/kml_output.h"
+#include "maps/kml_writer.h"
 
 #include <optional>
 #include <string>
 
-#include "output/xml_writer.h"
-#include "values/values.h"
+#include "maps/xml_writer.h"
+#include "sets/number_text.h"
 
-namespace vezuved_cli {
+namespace vezuved::maps {
 namespace {
 
 void WriteData(XmlWriter& xml, const char* name, std::string_view value) {
@@ -155,4 +155,4 @@ void WriteKml(DocumentSink& sink, const std::vector<PointSet>& sets) {
     WriteKml(sink, sets, ScanLines(sets));
 }
 
-}  // namespace vezuved_cli
+}  // namespace vezuved::maps

@@ -1,11 +1,11 @@
-#include "output/json_writer.h"
+#include "maps/json_writer.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "values/values.h"
+#include "sets/number_text.h"
 
-namespace vezuved_cli {
+namespace vezuved::maps {
 
 namespace {
 
@@ -132,4 +132,4 @@ void JsonWriter::Finish() {
     sink_.Write('\n');
 }
 
-}  // namespace vezuved_cli
+}  // namespace vezuved::maps

@@ -1,6 +1,6 @@
-#include "values/calendar.h"
+#include "sets/calendar.h"
 
-namespace vezuved_cli {
+namespace vezuved::maps {
 
 bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
@@ -30,4 +30,4 @@ void CivilFromDays(int64_t days, int& year, int& month, int& day) {
     year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
 }
 
-}  // namespace vezuved_cli
+}  // namespace vezuved::maps

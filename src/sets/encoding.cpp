@@ -1,9 +1,9 @@
-#include "values/encoding.h"
+#include "sets/encoding.h"
 
 #include <cstdint>
 #include <optional>
 
-namespace vezuved_cli {
+namespace vezuved::maps {
 namespace {
 
 // 0x80..0x9F are the only bytes where Windows-1252 differs from Latin-1.
@@ -136,4 +136,4 @@ size_t Utf8Length(std::string_view text) {
     return count;
 }
 
-}  // namespace vezuved_cli
+}  // namespace vezuved::maps

@@ -1,19 +1,20 @@
-#include "input/set_collector.h"
+#include "maps/set_collector.h"
 
 #include <cmath>
-#include <iostream>
 #include <iterator>
 
-#include "files/failure.h"
-#include "values/iso_time.h"
-#include "values/options.h"
-#include "values/values.h"
+#include "maps/map_failure.h"
+#include "sets/iso_time.h"
+#include "sets/number_text.h"
 
-namespace vezuved_cli {
+namespace vezuved::maps {
 namespace {
 
 // A file full of bad points says so in a screenful, then counts the rest.
 constexpr size_t kRefusalsShown = 20;
+
+// How a message names a line: routes and tracks are the only lines.
+const char* LineKindText(int32_t kind) { return kind == VEZUVED_KIND_ROUTE ? "route" : "track"; }
 
 const char* ValueName(PointValue which) {
     switch (which) {
@@ -85,7 +86,8 @@ void SetCollector::BeginLine(int32_t kind, std::string title) {
     for (const PointSet& set : lines_) number += set.kind == kind ? 1 : 0;
     PointSet& set = lines_.emplace_back();
     set.kind = kind;
-    set.title = title.empty() ? KindText(kind) + " " + std::to_string(number) : std::move(title);
+    set.title =
+        title.empty() ? LineKindText(kind) + std::string(" ") + std::to_string(number) : std::move(title);
     lineBlocks_.emplace_back();
     segmentPending_ = false;
 }
@@ -116,7 +118,7 @@ void SetCollector::AddSegment(std::vector<Point> points) {
 
 std::string SetCollector::LinePointPlace(size_t number) const {
     const PointSet& set = lines_.back();
-    return KindText(set.kind) + " '" + set.title + "' point " + std::to_string(number);
+    return LineKindText(set.kind) + std::string(" '") + set.title + "' point " + std::to_string(number);
 }
 
 std::string SetCollector::WaypointPlace(size_t number, const std::string& name) const {
@@ -126,19 +128,27 @@ std::string SetCollector::WaypointPlace(size_t number, const std::string& name) 
 void SetCollector::Refuse(size_t line, const std::string& place, const std::string& problem) {
     const std::string where =
         line > 0 ? what_ + ":" + std::to_string(line) + ": " + place : what_ + ": " + place;
-    if (strict_) FailConversion(where + ": " + problem);
-    if (refused_++ < kRefusalsShown)
-        std::cerr << "vezuved: " << where << ": " << problem << "; the point is left out\n";
+    if (strict_) FailMap(where + ": " + problem);
+    if (refused_++ < kRefusalsShown) Warn(line, place + ": " + problem + "; the point is left out");
+}
+
+void SetCollector::Warn(size_t line, const std::string& cause) {
+    const std::string where = line > 0 ? what_ + ":" + std::to_string(line) : what_;
+    warnings_.push_back({what_, line, cause, where + ": " + cause});
+}
+
+void SetCollector::WarnAboutFile(const std::string& cause) {
+    warnings_.push_back({what_, 0, cause, "'" + what_ + "': " + cause});
 }
 
 std::vector<PointSet> SetCollector::Finish() {
     if (polygons_ > 0) {
-        std::cerr << "vezuved: '" << what_ << "': " << polygons_
-                  << " polygon geometry(ies) hold no waypoints, routes or tracks and are left out\n";
+        WarnAboutFile(std::to_string(polygons_) +
+                      " polygon geometry(ies) hold no waypoints, routes or tracks and are left out");
     }
     if (refused_ > kRefusalsShown) {
-        std::cerr << "vezuved: '" << what_ << "': " << refused_ - kRefusalsShown
-                  << " more point(s) with bad values are left out\n";
+        WarnAboutFile(std::to_string(refused_ - kRefusalsShown) +
+                      " more point(s) with bad values are left out");
     }
     waypointBlocks_.MoveInto(waypoints_.points);
     for (size_t i = 0; i < lines_.size(); ++i) lineBlocks_[i].MoveInto(lines_[i].points);
@@ -146,13 +156,13 @@ std::vector<PointSet> SetCollector::Finish() {
     if (!waypoints_.points.empty()) sets.push_back(std::move(waypoints_));
     for (PointSet& set : lines_) {
         if (set.points.empty()) {
-            std::cerr << "vezuved: '" << what_ << "': " << KindText(set.kind) << " '" << set.title
-                      << "' has no points and is left out\n";
+            WarnAboutFile(LineKindText(set.kind) + std::string(" '") + set.title +
+                          "' has no points and is left out");
             continue;
         }
         sets.push_back(std::move(set));
     }
-    if (sets.empty()) FailConversion("cannot convert '" + what_ + "': it holds no points, routes or tracks");
+    if (sets.empty()) FailMap("cannot convert '" + what_ + "': it holds no points, routes or tracks");
     return sets;
 }
 
@@ -198,4 +208,4 @@ std::string_view TrimWhite(std::string_view text) {
     return text;
 }
 
-}  // namespace vezuved_cli
+}  // namespace vezuved::maps

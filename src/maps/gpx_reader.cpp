@@ -4,12 +4,12 @@
 // segment of it.
 #include <vector>
 
-#include "files/failure.h"
-#include "input/map_input.h"
-#include "input/set_collector.h"
-#include "input/xml_stream.h"
+#include "maps/map_failure.h"
+#include "maps/map_readers.h"
+#include "maps/set_collector.h"
+#include "maps/xml_stream.h"
 
-namespace vezuved_cli {
+namespace vezuved::maps {
 namespace {
 
 bool IsGpxSpace(std::string_view space) {
@@ -21,7 +21,8 @@ enum class Where { Root, Gpx, Waypoint, Route, RoutePoint, Track, Segment, Track
 
 class GpxReader {
 public:
-    GpxReader(const std::string& what, bool strict) : what_(what), sets_(what, strict) {}
+    GpxReader(const std::string& what, bool strict, MapWarnings& warnings)
+        : what_(what), sets_(what, strict, warnings) {}
 
     void Start(const XmlName& name, const char** attributes, size_t line) {
         const Where parent = stack_.empty() ? Where::Root : stack_.back();
@@ -55,7 +56,7 @@ public:
     }
 
     std::vector<PointSet> Finish() {
-        if (!sawRoot_) FailConversion("cannot read '" + what_ + "': it is no GPX file");
+        if (!sawRoot_) FailMap("cannot read '" + what_ + "': it is no GPX file");
         return sets_.Finish();
     }
 
@@ -67,8 +68,8 @@ private:
         switch (parent) {
             case Where::Root:
                 if (local != "gpx") {
-                    FailConversion("cannot read '" + what_ + "': it is no GPX file (its root element is <" +
-                                   std::string(local) + ">, not <gpx>)");
+                    FailMap("cannot read '" + what_ + "': it is no GPX file (its root element is <" +
+                            std::string(local) + ">, not <gpx>)");
                 }
                 sawRoot_ = true;
                 return Where::Gpx;
@@ -180,10 +181,13 @@ void Stream(const std::string& path, const std::string& what, GpxReader& reader)
 
 }  // namespace
 
-std::vector<PointSet> ReadGpx(const std::string& path, const std::string& what, bool strict) {
-    GpxReader reader(what, strict);
+std::vector<PointSet> ReadGpxSets(const std::string& path,
+                                  const std::string& what,
+                                  bool strict,
+                                  MapWarnings& warnings) {
+    GpxReader reader(what, strict, warnings);
     Stream(path, what, reader);
     return reader.Finish();
 }
 
-}  // namespace vezuved_cli
+}  // namespace vezuved::maps

@@ -4,7 +4,7 @@
 // expat backend gives them (UTF-8; namespaced names as "uri\x01local"), and
 // the causes of the failures both readers meet are worded alike, so the
 // tool says the same on every platform.
-#include "input/xml_stream.h"
+#include "maps/xml_stream.h"
 
 #include <objidl.h>
 #include <shlwapi.h>
@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "files/failure.h"
+#include "maps/map_failure.h"
 
-namespace vezuved_cli {
+namespace vezuved::maps {
 
 bool XmlReadingAvailable() { return true; }
 
@@ -111,12 +111,12 @@ void StreamXmlOf(IStream* stream, const std::string& what, XmlHandler& handler) 
     const std::string prefix = "cannot read '" + what + "': ";
     ComPtr<IXmlReader> owner;
     if (FAILED(CreateXmlReader(__uuidof(IXmlReader), reinterpret_cast<void**>(&owner.p), nullptr)))
-        FailConversion(prefix + "memory ran out");
+        FailMap(prefix + "memory ran out");
     IXmlReader& reader = *owner.p;
     // Entities of a document type declaration could multiply a small file
     // without bound; GPS files have none.
     reader.SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit);
-    if (FAILED(reader.SetInput(stream))) FailConversion(prefix + "the file cannot be read");
+    if (FAILED(reader.SetInput(stream))) FailMap(prefix + "the file cannot be read");
 
     // An open element: its name as expat gives it, where its start tag is,
     // and whether its text is collected.
@@ -132,7 +132,7 @@ void StreamXmlOf(IStream* stream, const std::string& what, XmlHandler& handler) 
     bool rootSeen = false;
     UINT lastLine = 1;  // where the input read so far ends
     const auto fail = [&](const std::string& cause, UINT line) {
-        FailConversion(prefix + "line " + std::to_string(line == 0 ? 1 : line) + ": " + cause);
+        FailMap(prefix + "line " + std::to_string(line == 0 ? 1 : line) + ": " + cause);
     };
     const auto end = [&]() {
         handler.line = lastLine;
@@ -204,7 +204,7 @@ void StreamXmlOf(IStream* stream, const std::string& what, XmlHandler& handler) 
 void StreamXml(const std::string& path, const std::string& what, XmlHandler& handler) {
     ComPtr<IStream> stream;
     if (FAILED(SHCreateStreamOnFileA(path.c_str(), STGM_READ | STGM_SHARE_DENY_NONE, &stream.p)))
-        FailConversion("cannot read '" + what + "': the file cannot be opened");
+        FailMap("cannot read '" + what + "': the file cannot be opened");
     StreamXmlOf(stream.p, what, handler);
 }
 
@@ -215,12 +215,12 @@ void StreamXmlFrom(const std::function<size_t(char* bytes, size_t size)>& read,
     std::string bytes;
     std::vector<char> piece(64 * 1024);
     for (size_t got; (got = read(piece.data(), piece.size())) != 0;) bytes.append(piece.data(), got);
-    if (bytes.size() > UINT_MAX) FailConversion("cannot read '" + what + "': it is larger than 4 GiB");
+    if (bytes.size() > UINT_MAX) FailMap("cannot read '" + what + "': it is larger than 4 GiB");
     ComPtr<IStream> stream;
     stream.p =
         SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size()));
-    if (stream.p == nullptr) FailConversion("cannot read '" + what + "': memory ran out");
+    if (stream.p == nullptr) FailMap("cannot read '" + what + "': memory ran out");
     StreamXmlOf(stream.p, what, handler);
 }
 
-}  // namespace vezuved_cli
+}  // namespace vezuved::maps

@@ -1,16 +1,16 @@
-#include "input/xml_stream.h"
+#include "maps/xml_stream.h"
 
 #include <exception>
 #include <fstream>
 #include <vector>
 
-#include "files/failure.h"
+#include "maps/map_failure.h"
 
 #if defined(VEZUVED_HAVE_EXPAT)
 #include <expat.h>
 #endif
 
-namespace vezuved_cli {
+namespace vezuved::maps {
 
 #if !defined(VEZUVED_HAVE_XMLLITE)  // that backend says so itself
 bool XmlReadingAvailable() {
@@ -103,11 +103,11 @@ struct Parser {
 
 void StreamXml(const std::string& path, const std::string& what, XmlHandler& handler) {
     std::ifstream file(path, std::ios::binary);
-    if (!file) FailConversion("cannot read '" + what + "': the file cannot be opened");
+    if (!file) FailMap("cannot read '" + what + "': the file cannot be opened");
     StreamXmlFrom(
         [&](char* bytes, size_t size) {
             file.read(bytes, static_cast<std::streamsize>(size));
-            if (file.bad()) FailConversion("cannot read '" + what + "': the file cannot be read to its end");
+            if (file.bad()) FailMap("cannot read '" + what + "': the file cannot be read to its end");
             return static_cast<size_t>(file.gcount());
         },
         what,
@@ -118,7 +118,7 @@ void StreamXmlFrom(const std::function<size_t(char* bytes, size_t size)>& read,
                    const std::string& what,
                    XmlHandler& handler) {
     Parser owner;
-    if (owner.parser == nullptr) FailConversion("cannot read '" + what + "': memory ran out");
+    if (owner.parser == nullptr) FailMap("cannot read '" + what + "': memory ran out");
     Session session;
     session.parser = owner.parser;
     session.handler = &handler;
@@ -133,9 +133,9 @@ void StreamXmlFrom(const std::function<size_t(char* bytes, size_t size)>& read,
         const XML_Status status = XML_Parse(owner.parser, buffer.data(), static_cast<int>(got), last);
         if (session.failure) std::rethrow_exception(session.failure);
         if (status != XML_STATUS_OK) {
-            FailConversion("cannot read '" + what + "': line " +
-                           std::to_string(XML_GetCurrentLineNumber(owner.parser)) + ": " +
-                           XML_ErrorString(XML_GetErrorCode(owner.parser)));
+            FailMap("cannot read '" + what + "': line " +
+                    std::to_string(XML_GetCurrentLineNumber(owner.parser)) + ": " +
+                    XML_ErrorString(XML_GetErrorCode(owner.parser)));
         }
     }
 }
@@ -143,13 +143,13 @@ void StreamXmlFrom(const std::function<size_t(char* bytes, size_t size)>& read,
 #elif !defined(VEZUVED_HAVE_XMLLITE)
 
 void StreamXml(const std::string&, const std::string&, XmlHandler&) {
-    FailConversion("reading GPX and KML needs a build with expat");
+    FailMap("reading GPX and KML needs a build with expat");
 }
 
 void StreamXmlFrom(const std::function<size_t(char*, size_t)>&, const std::string&, XmlHandler&) {
-    FailConversion("reading GPX and KML needs a build with expat");
+    FailMap("reading GPX and KML needs a build with expat");
 }
 
 #endif
 
-}  // namespace vezuved_cli
+}  // namespace vezuved::maps

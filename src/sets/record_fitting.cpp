@@ -1,8 +1,8 @@
-#include "values/record_fitting.h"
+#include "sets/record_fitting.h"
 
-#include "values/encoding.h"
+#include "sets/encoding.h"
 
-namespace vezuved_cli {
+namespace vezuved::maps {
 namespace {
 
 // How the warning names a character: the invisible ones by name.
@@ -40,8 +40,12 @@ bool Blanked(char32_t c, RecordUse use, RecordField field) {
 
 }  // namespace
 
-std::string FitRecordText(
-    std::string_view utf8, RecordUse use, RecordField field, size_t room, FittingReport& report) {
+std::string FitRecordText(std::string_view utf8,
+                          RecordUse use,
+                          RecordField field,
+                          size_t room,
+                          FittingReport& report,
+                          RecordEncoding encoding) {
     std::string out;
     out.reserve(utf8.size());
     bool changed = false;
@@ -59,6 +63,8 @@ std::string FitRecordText(
         } else if (Blanked(c, use, field)) {
             Note(c, report, changed);
             out += ' ';
+        } else if (encoding == RecordEncoding::Utf8) {
+            out.append(utf8.substr(i - length, length));
         } else if (const char byte = Cp1252Byte(c); byte != '\0' || c == 0) {
             out += byte;
         } else {
@@ -68,7 +74,12 @@ std::string FitRecordText(
     }
     if (changed) ++report.replaced;
     if (room > 0 && out.size() > room) {
-        out.resize(room);
+        // UTF-8 is cut before a character, never inside one.
+        size_t end = room;
+        while (encoding == RecordEncoding::Utf8 && end > 0 &&
+               (static_cast<unsigned char>(out[end]) & 0xC0) == 0x80)
+            --end;
+        out.resize(end);
         ++report.cut;
     }
     return out;
@@ -88,4 +99,4 @@ std::string FittingWarning(const std::string& target, const FittingReport& repor
     return text + "\n";
 }
 
-}  // namespace vezuved_cli
+}  // namespace vezuved::maps
