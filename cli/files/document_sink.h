@@ -1,5 +1,5 @@
 // Where a document goes while it is written, now the library's.
 #pragma once
 
-#include "maps/document_sink.h"
 #include "files/library_names.h"
+#include "maps/document_sink.h"

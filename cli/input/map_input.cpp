@@ -13,7 +13,9 @@ using MapReader = std::vector<PointSet> (*)(const std::string&, const std::strin
 
 // Warnings are said even when the read then fails, before its failure, as
 // they were met.
-std::vector<PointSet> ReadSaying(MapReader reader, const std::string& path, const std::string& what,
+std::vector<PointSet> ReadSaying(MapReader reader,
+                                 const std::string& path,
+                                 const std::string& what,
                                  bool strict) {
     MapWarnings warnings;
     const auto say = [&] {

@@ -1,5 +1,5 @@
 // Writing XML, now the library's.
 #pragma once
 
-#include "maps/xml_writer.h"
 #include "files/library_names.h"
+#include "maps/xml_writer.h"

@@ -1,5 +1,5 @@
 // ISO 8601 dates and times, now the library's.
 #pragma once
 
-#include "sets/iso_time.h"
 #include "files/library_names.h"
+#include "sets/iso_time.h"
