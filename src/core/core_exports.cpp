@@ -68,14 +68,20 @@ void ReadFile(vezuved_collection& collection, const char* path, const vezuved_re
     const maps::RecordEncoding encoding = EncodingOf(options.encoding, path);
     maps::MapWarnings warnings;
     std::vector<maps::PointSet> sets;
-    if (format == VEZUVED_FORMAT_TEXT) {
-        FailCore(VEZUVED_ERROR_UNSUPPORTED,
-                 "cannot read '" + std::string(path) +
-                     "': text described by a format definition is not read here yet");
-    } else if (format == VEZUVED_FORMAT_PDB) {
-        sets.push_back(ReadDatabaseFile(path, encoding, warnings));
-    } else {
-        sets = ReadMapFile(path, format, options.strict != 0, warnings);
+    // What the read went past stays walkable when it then fails.
+    try {
+        if (format == VEZUVED_FORMAT_TEXT) {
+            FailCore(VEZUVED_ERROR_UNSUPPORTED,
+                     "cannot read '" + std::string(path) +
+                         "': text described by a format definition is not read here yet");
+        } else if (format == VEZUVED_FORMAT_PDB) {
+            sets.push_back(ReadDatabaseFile(path, encoding, warnings));
+        } else {
+            sets = ReadMapFile(path, format, options.strict != 0, warnings);
+        }
+    } catch (...) {
+        collection.warnings = std::move(warnings);
+        throw;
     }
     // Whole or not at all: the collection changes only once all is read.
     collection.sets.reserve(collection.sets.size() + sets.size());

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core_text.h"
+#include "support/database_bytes.h"
 #include "support/test_support.h"
 #include "vezuved/vezuved_core.h"
 
@@ -116,6 +117,62 @@ TEST(CoreReading, StrictReadsFailAtTheFirstBadPoint) {
     EXPECT_EQ(Message(collection.handle, folder.path()),
               "DIR/trip.gpx:4: waypoint 2 'Bad': latitude '91' is outside -90..90");
     EXPECT_EQ(vezuved_set_count(collection.handle), 0);
+}
+
+// Databases assembled byte by byte, apart from the library's writer.
+TEST(CoreReading, DatabasesGiveTheirPointsAndLeaveOutBadOnes) {
+    DatabaseImage points;
+    points.records = {
+        TextRecord("45.5000000,-122.2500000,41.0104987,081500 14082021,Caf\xE9,Flag,Start here"),
+        TextRecord("95.0000000,1.0000000,,,High,,"),
+        TextRecord("-33.8567844,151.2152967,,,Gate,,"),
+    };
+    DatabaseImage track;
+    track.type = "UsTr";
+    track.records = {TextRecord("1.0000000,2.0000000,-10,120000 01012000,,,")};
+    TempFolder folder;
+    Collection collection;
+    const std::string first = folder.put("points.pdb", BuildDatabase(points));
+    const std::string second = folder.put("walk.pdb", BuildDatabase(track));
+    ASSERT_EQ(vezuved_read(collection.handle, first.c_str(), nullptr), VEZUVED_OK)
+        << vezuved_error_message(collection.handle);
+    EXPECT_EQ(Warnings(collection.handle, folder.path()),
+              "0 DIR/points.pdb: record 2 'High': latitude 95 is outside -90..90; the point is left out\n");
+    ASSERT_EQ(vezuved_read(collection.handle, second.c_str(), nullptr), VEZUVED_OK)
+        << vezuved_error_message(collection.handle);
+    EXPECT_EQ(Summary(collection.handle),
+              "W 'points' 2: -122.25,45.5^12.50000000376@1628928900000 'Caf\xC3\xA9' \"Start here\" #Flag "
+              "151.2152967,-33.8567844 'Gate'\n"
+              "T 'walk' 1: 2,1^-3.048@946728000000\n");
+    EXPECT_EQ(Warnings(collection.handle, folder.path()), "");
+}
+
+struct CutCase {
+    size_t length;
+    const char* message;
+};
+
+// A database cut before its last record's text is refused whole, with the
+// library's cause (the last record runs to the end of the file).
+TEST(CoreReading, CutDatabasesAreRefused) {
+    DatabaseImage points;
+    points.records = {TextRecord("45.5000000,-122.2500000,,,A,,"), TextRecord("1.0000000,2.0000000,,,B,,")};
+    const std::string whole = BuildDatabase(points);
+    const std::vector<CutCase> cases = {
+        {0, "cannot read 'DIR/cut.pdb': it is no readable point, route or track database (Err: 0x408)"},
+        {40, "cannot read 'DIR/cut.pdb': it is no readable point, route or track database (Err: 0x408)"},
+        {78, "cannot read 'DIR/cut.pdb': it is no readable point, route or track database (Err: 0x408)"},
+        {90, "cannot read 'DIR/cut.pdb': it is no readable point, route or track database (Err: 0x408)"},
+        {100, "cannot read 'DIR/cut.pdb': it is no readable point, route or track database (Err: 0x408)"},
+    };
+    for (const CutCase& c : cases) {
+        TempFolder folder;
+        Collection collection;
+        const std::string path = folder.put("cut.pdb", whole.substr(0, c.length));
+        EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), VEZUVED_ERROR_FORMAT) << c.length;
+        EXPECT_EQ(Message(collection.handle, folder.path()), c.message) << c.length;
+        EXPECT_EQ(vezuved_set_count(collection.handle), 0);
+    }
 }
 
 struct HostileCase {
