@@ -3,8 +3,11 @@
 # the moment it was written), and the lines it printed.
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
-execute_process(COMMAND ${PROGRAM} ${DATA}/core-walk.gpx ${WORK}/walk.geojson ${WORK}/walk.pdb
+# EMULATOR: what runs a cross-built program (Wine), when there is one.
+execute_process(COMMAND ${EMULATOR} ${PROGRAM} ${DATA}/core-walk.gpx ${WORK}/walk.geojson ${WORK}/walk.pdb
                 WORKING_DIRECTORY ${WORK} RESULT_VARIABLE status OUTPUT_VARIABLE printed ERROR_VARIABLE said)
+# A Windows program's standard output ends its lines with CR LF.
+string(REPLACE "\r\n" "\n" printed "${printed}")
 if(NOT status EQUAL 0 OR NOT said STREQUAL "")
   message(FATAL_ERROR "core_convert failed (${status}): ${said}")
 endif()
