@@ -14,7 +14,9 @@
 #    $build/wine-logs/suite-summary, the skipped tests' names in .../skipped).
 # 3. Builds examples/win32_host.c twice (SSE and -mfpmath=387), runs both
 #    against the shipped DLL and the emulator, checks what they print and
-#    that the files they write are the same bytes.
+#    that the files they write are the same bytes; runs the core
+#    interface's example host (examples/core_convert.c) against the DLL and
+#    compares what it writes with the files kept beside it.
 # 4. Converts a GPX with several tracks to .pdb and back to GPX and KML with
 #    the Windows tool and with the Linux tool ($LINUX_BUILD, default build)
 #    and compares the bytes; then, when VEZUVED_REAL_FILES names a folder of
@@ -100,6 +102,15 @@ run_host() {  # name, program, extra argument
 }
 run_host win32_host win32_host.exe ""
 run_host win32_host_x87 win32_host_x87.exe x87
+# The core interface's example host through the DLL: its GeoJSON and
+# databases must be the bytes kept beside it, the ones Linux writes.
+if cmake -DEMULATOR="$wine" -DPROGRAM="$(cd "$build/examples" && pwd)/core_convert.exe" \
+     -DDATA="$PWD/examples/data" -DWORK="$(cd "$build" && pwd)/hosts/core_convert" \
+     -P examples/check_core_convert.cmake >"$logs/core_convert.log" 2>&1; then
+  passed=$((passed + 1)); echo "core_convert: the GeoJSON and the databases as on Linux"
+else
+  cat "$logs/core_convert.log" >&2; failed=$((failed + 1)) broken+=("core_convert")
+fi
 
 # A Palm database's header holds when it was written (bytes 36 to 47): the
 # rest of every file must be the same bytes.

@@ -1,14 +1,5 @@
-// Civil dates of the proleptic Gregorian calendar as days since 1970-01-01
-// and back (H. Hinnant's algorithms), exact for every year a record holds.
+// Civil dates as days, now the library's.
 #pragma once
 
-#include <cstdint>
-
-namespace vezuved_cli {
-
-bool IsLeapYear(int year);
-int DaysInMonth(int month, int year);
-int64_t DaysFromCivil(int year, int month, int day);
-void CivilFromDays(int64_t days, int& year, int& month, int& day);
-
-}  // namespace vezuved_cli
+#include "files/library_names.h"
+#include "sets/calendar.h"

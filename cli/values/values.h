@@ -1,55 +1,5 @@
-// Reading the point record's texts as numbers and writing numbers back as
-// text, independent of the host's locale.
+// Numbers, coordinates and times as text, now the library's.
 #pragma once
 
-#include <cstdint>
-#include <optional>
-#include <string>
-#include <string_view>
-
-namespace vezuved_cli {
-
-// The whole text (spaces around it allowed) as a decimal number.
-std::optional<double> ParseNumber(std::string_view text);
-
-// A coordinate as the record holds it: decimal degrees ("-122.4194000"),
-// or, for points read from Garmin text, a hemisphere letter with degrees
-// and decimal minutes ("N45 30.123") or degrees, minutes and seconds.
-std::optional<double> ParseCoordinate(std::string_view text);
-
-// "HHMMSS DDMMYYYY" (seconds optionally followed by "." and a whole number
-// of milliseconds) as UTC milliseconds since 1970; none when the text is
-// empty or no valid date and time.
-std::optional<int64_t> RecordTime(std::string_view text);
-
-// UTC milliseconds as the record's time text, "HHMMSS DDMMYYYY", with "."
-// and the milliseconds in at least two digits after the seconds when there
-// are any (".01" is 1 ms, ".250" a quarter second), as the library writes them.
-std::string FormatRecordTime(int64_t millis);
-
-// UTC milliseconds as ISO 8601, "YYYY-MM-DDTHH:MM:SSZ", with three decimals
-// of the second only when there is a fraction.
-std::string FormatIsoTime(int64_t millis);
-// The same into out, which holds kIsoTimeTextSize characters; its length.
-constexpr size_t kIsoTimeTextSize = 40;
-size_t WriteIsoTime(int64_t millis, char* out);
-
-// The record's time text as ISO 8601 UTC; empty when it holds none.
-std::string IsoTimeFromRecord(std::string_view text);
-
-// Fixed-point text with the given number of decimals, always with '.'.
-std::string FormatFixed(double value, int decimals);
-// The same into out, which holds kFixedTextSize characters (the widest
-// double's); the text's length.
-constexpr size_t kFixedTextSize = 400;
-size_t WriteFixed(double value, int decimals, char* out);
-
-// Shortest text that reads back as the same double, always with '.'.
-std::string FormatShortest(double value);
-
-constexpr double kMetresPerFoot = 0.3048;
-// The factor by which the library turns a text's metres into the feet a
-// record holds; not the exact inverse of kMetresPerFoot.
-constexpr double kFeetPerMetreRead = 3.2808;
-
-}  // namespace vezuved_cli
+#include "files/library_names.h"
+#include "sets/number_text.h"

@@ -1,0 +1,62 @@
+# The libraries the map formats (src/maps) read with: expat for GPX and KML
+# (Windows' own XmlLite in a Windows build), libzip for KMZ, nlohmann/json
+# (header only) for GeoJSON. A build without one still has its reader: it
+# then fails at run time with a sentence that says so.
+if(WIN32)
+  # XmlLite is a system DLL: MinGW-w64 ships its header; where it ships no
+  # import library, one is made for the entries the reader calls.
+  target_sources(vezuved_core PRIVATE ${CMAKE_SOURCE_DIR}/src/maps/xml_stream_xmllite.cpp)
+  target_compile_definitions(vezuved_core PRIVATE VEZUVED_HAVE_XMLLITE)
+  find_library(VEZUVED_XMLLITE_LIBRARY xmllite)
+  if(NOT VEZUVED_XMLLITE_LIBRARY)
+    string(REGEX REPLACE "gcc(-[a-z0-9]+)*$" "dlltool" dlltool_name "${CMAKE_C_COMPILER}")
+    find_program(VEZUVED_DLLTOOL NAMES ${dlltool_name} llvm-dlltool REQUIRED)
+    set(VEZUVED_XMLLITE_LIBRARY ${CMAKE_BINARY_DIR}/libxmllite.a)
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+      # __stdcall entries: the import names lose the "@12" the callers use.
+      file(WRITE ${CMAKE_BINARY_DIR}/xmllite.def "LIBRARY xmllite.dll\nEXPORTS\n    CreateXmlReader@12\n")
+      set(dlltool_flags -m i386 -k)
+    else()
+      file(WRITE ${CMAKE_BINARY_DIR}/xmllite.def "LIBRARY xmllite.dll\nEXPORTS\n    CreateXmlReader\n")
+      set(dlltool_flags -m i386:x86-64)
+    endif()
+    execute_process(COMMAND ${VEZUVED_DLLTOOL} ${dlltool_flags} -d ${CMAKE_BINARY_DIR}/xmllite.def
+                            -l ${VEZUVED_XMLLITE_LIBRARY} COMMAND_ERROR_IS_FATAL ANY)
+  endif()
+  target_link_libraries(vezuved_core PRIVATE ${VEZUVED_XMLLITE_LIBRARY} shlwapi ole32)
+else()
+  find_package(EXPAT)
+endif()
+if(EXPAT_FOUND)
+  target_link_libraries(vezuved_core PRIVATE EXPAT::EXPAT)
+  target_compile_definitions(vezuved_core PRIVATE VEZUVED_HAVE_EXPAT)
+else()
+  message(STATUS "expat not found: the library will not read GPX and KML")
+endif()
+# libzip is found by pkg-config; a cross build (the Windows one) has none
+# and then refuses KMZ with a sentence that says so.
+if(NOT CMAKE_CROSSCOMPILING)
+  find_package(PkgConfig QUIET)
+  if(PKG_CONFIG_FOUND)
+    pkg_check_modules(LIBZIP QUIET IMPORTED_TARGET GLOBAL libzip)
+  endif()
+endif()
+if(LIBZIP_FOUND)
+  target_link_libraries(vezuved_core PRIVATE PkgConfig::LIBZIP)
+  target_compile_definitions(vezuved_core PRIVATE VEZUVED_HAVE_LIBZIP)
+else()
+  message(STATUS "libzip not found: the library will not read KMZ")
+endif()
+find_path(NLOHMANN_JSON_INCLUDE_DIR nlohmann/json.hpp CMAKE_FIND_ROOT_PATH_BOTH)
+if(NLOHMANN_JSON_INCLUDE_DIR)
+  if(CMAKE_CROSSCOMPILING)
+    # Only the library's own folder, not the host's C headers.
+    file(COPY ${NLOHMANN_JSON_INCLUDE_DIR}/nlohmann DESTINATION ${CMAKE_BINARY_DIR}/nlohmann_json)
+    target_include_directories(vezuved_core PRIVATE ${CMAKE_BINARY_DIR}/nlohmann_json)
+  else()
+    target_include_directories(vezuved_core PRIVATE ${NLOHMANN_JSON_INCLUDE_DIR})
+  endif()
+  target_compile_definitions(vezuved_core PRIVATE VEZUVED_HAVE_NLOHMANN_JSON)
+else()
+  message(STATUS "nlohmann/json not found: the library will not read GeoJSON")
+endif()

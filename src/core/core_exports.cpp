@@ -1,0 +1,242 @@
+// The core's C functions. Each checks its arguments, runs its work and
+// answers a result code; every failure thrown inside stops here, its
+// sentence kept in the collection, so no exception leaves an export.
+#include <new>
+#include <string>
+#include <utility>
+
+#include "core/collection.h"
+#include "core/core_failure.h"
+#include "core/database_sets.h"
+#include "core/file_formats.h"
+#include "core/map_documents.h"
+#include "core/point_values.h"
+#include "vezuved/vezuved_core.h"
+
+using namespace vezuved;
+using namespace vezuved::core;
+
+namespace {
+
+// Runs work for the collection: VEZUVED_OK, or the failure's code with its
+// sentence kept.
+template <typename Work>
+int32_t Run(vezuved_collection* collection, Work work) noexcept {
+    if (collection == nullptr) return VEZUVED_ERROR_ARGUMENT;
+    try {
+        collection->error.clear();
+        work();
+        return VEZUVED_OK;
+    } catch (const CoreFailure& failure) {
+        try {
+            collection->error = failure.what();
+        } catch (...) {
+            collection->error.clear();
+        }
+        return failure.code();
+    } catch (const std::bad_alloc&) {
+        collection->error = "memory ran out";  // small enough for the string's own buffer
+        return VEZUVED_ERROR_MEMORY;
+    } catch (const std::exception& error) {
+        try {
+            collection->error = error.what();
+        } catch (...) {
+            collection->error.clear();
+        }
+        return VEZUVED_ERROR_INTERNAL;
+    } catch (...) {
+        collection->error.clear();
+        return VEZUVED_ERROR_INTERNAL;
+    }
+}
+
+maps::RecordEncoding EncodingOf(int32_t encoding, const std::string& path) {
+    if (encoding == VEZUVED_ENCODING_WINDOWS_1252) return maps::RecordEncoding::Windows1252;
+    if (encoding == VEZUVED_ENCODING_UTF8) return maps::RecordEncoding::Utf8;
+    FailCore(VEZUVED_ERROR_ARGUMENT, "'" + path + "': " + std::to_string(encoding) + " is no text encoding");
+}
+
+bool HasSet(const vezuved_collection* collection, int32_t set) {
+    return collection != nullptr && set >= 0 && static_cast<size_t>(set) < collection->sets.size();
+}
+
+void ReadFile(vezuved_collection& collection, const char* path, const vezuved_read_options* given) {
+    collection.warnings.clear();
+    if (path == nullptr) FailCore(VEZUVED_ERROR_ARGUMENT, "no path was given to read");
+    const vezuved_read_options options = given != nullptr ? *given : vezuved_read_options{};
+    const int32_t format = ChooseFormat(options.format, path);
+    const maps::RecordEncoding encoding = EncodingOf(options.encoding, path);
+    maps::MapWarnings warnings;
+    std::vector<maps::PointSet> sets;
+    // What the read went past stays walkable when it then fails.
+    try {
+        if (format == VEZUVED_FORMAT_TEXT) {
+            FailCore(VEZUVED_ERROR_UNSUPPORTED,
+                     "cannot read '" + std::string(path) +
+                         "': text described by a format definition is not read here yet");
+        } else if (format == VEZUVED_FORMAT_PDB) {
+            sets.push_back(ReadDatabaseFile(path, encoding, warnings));
+        } else {
+            sets = ReadMapFile(path, format, options.strict != 0, warnings);
+        }
+    } catch (...) {
+        collection.warnings = std::move(warnings);
+        throw;
+    }
+    // Whole or not at all: the collection changes only once all is read.
+    collection.sets.reserve(collection.sets.size() + sets.size());
+    for (maps::PointSet& set : sets) collection.sets.push_back(std::move(set));
+    collection.warnings = std::move(warnings);
+}
+
+void WriteFile(vezuved_collection& collection, const char* path, const vezuved_write_options* given) {
+    collection.warnings.clear();
+    if (path == nullptr) FailCore(VEZUVED_ERROR_ARGUMENT, "no path was given to write");
+    const vezuved_write_options options = given != nullptr ? *given : vezuved_write_options{};
+    const int32_t format = ChooseFormat(options.format, path);
+    const maps::RecordEncoding encoding = EncodingOf(options.encoding, path);
+    std::vector<maps::PointSet> chosen;
+    const std::vector<maps::PointSet>* sets = &collection.sets;
+    if (options.one_set != 0) {
+        if (!HasSet(&collection, options.set_index)) {
+            FailCore(VEZUVED_ERROR_ARGUMENT,
+                     "cannot write '" + std::string(path) + "': the collection has no set " +
+                         std::to_string(options.set_index));
+        }
+        chosen.push_back(collection.sets[static_cast<size_t>(options.set_index)]);
+        sets = &chosen;
+    }
+    if (format == VEZUVED_FORMAT_TEXT) {
+        FailCore(VEZUVED_ERROR_UNSUPPORTED,
+                 "cannot write '" + std::string(path) +
+                     "': text described by a format definition is not written here yet");
+    }
+    maps::MapWarnings warnings;
+    if (format == VEZUVED_FORMAT_PDB) {
+        if (sets->size() != 1) {
+            FailCore(VEZUVED_ERROR_SETS,
+                     "cannot write '" + std::string(path) + "': a database holds one set and " +
+                         std::to_string(sets->size()) + " are to be written; name one in the options");
+        }
+        WriteDatabaseFile(path, sets->front(), encoding, warnings);
+    } else {
+        WriteMapFile(path, format, *sets, options.creator != nullptr ? options.creator : "VEZUVed");
+    }
+    collection.warnings = std::move(warnings);
+}
+
+}  // namespace
+
+extern "C" {
+
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_core_version(void) { return VEZUVED_CORE_VERSION; }
+
+VEZUVED_CORE_API vezuved_collection* VEZUVED_CORE_CALL vezuved_collection_new(void) {
+    return new (std::nothrow) vezuved_collection();
+}
+
+VEZUVED_CORE_API void VEZUVED_CORE_CALL vezuved_collection_free(vezuved_collection* collection) {
+    delete collection;
+}
+
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_read(vezuved_collection* collection,
+                                                        const char* path,
+                                                        const vezuved_read_options* options) {
+    return Run(collection, [&] { ReadFile(*collection, path, options); });
+}
+
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_write(vezuved_collection* collection,
+                                                         const char* path,
+                                                         const vezuved_write_options* options) {
+    return Run(collection, [&] { WriteFile(*collection, path, options); });
+}
+
+VEZUVED_CORE_API const char* VEZUVED_CORE_CALL vezuved_error_message(const vezuved_collection* collection) {
+    return collection != nullptr ? collection->error.c_str() : "no collection was given";
+}
+
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_warning_count(const vezuved_collection* collection) {
+    return collection != nullptr ? static_cast<int32_t>(collection->warnings.size()) : -1;
+}
+
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_get_warning(const vezuved_collection* collection,
+                                                               int32_t index,
+                                                               vezuved_warning* warning) {
+    if (collection == nullptr || warning == nullptr || index < 0 ||
+        static_cast<size_t>(index) >= collection->warnings.size()) {
+        return VEZUVED_ERROR_ARGUMENT;
+    }
+    const maps::MapWarning& found = collection->warnings[static_cast<size_t>(index)];
+    *warning = vezuved_warning{};
+    warning->line = static_cast<int64_t>(found.line);
+    warning->file = found.file.c_str();
+    warning->cause = found.cause.c_str();
+    warning->message = found.message.c_str();
+    return VEZUVED_OK;
+}
+
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_set_count(const vezuved_collection* collection) {
+    return collection != nullptr ? static_cast<int32_t>(collection->sets.size()) : -1;
+}
+
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_set_kind(const vezuved_collection* collection,
+                                                            int32_t set) {
+    return HasSet(collection, set) ? collection->sets[static_cast<size_t>(set)].kind : -1;
+}
+
+VEZUVED_CORE_API const char* VEZUVED_CORE_CALL vezuved_set_name(const vezuved_collection* collection,
+                                                                int32_t set) {
+    return HasSet(collection, set) ? collection->sets[static_cast<size_t>(set)].title.c_str() : nullptr;
+}
+
+VEZUVED_CORE_API int64_t VEZUVED_CORE_CALL vezuved_set_point_count(const vezuved_collection* collection,
+                                                                   int32_t set) {
+    return HasSet(collection, set)
+               ? static_cast<int64_t>(collection->sets[static_cast<size_t>(set)].points.size())
+               : -1;
+}
+
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_get_point(const vezuved_collection* collection,
+                                                             int32_t set,
+                                                             int64_t index,
+                                                             vezuved_point* point) {
+    if (!HasSet(collection, set) || point == nullptr) return VEZUVED_ERROR_ARGUMENT;
+    const std::vector<maps::Point>& points = collection->sets[static_cast<size_t>(set)].points;
+    if (index < 0 || static_cast<uint64_t>(index) >= points.size()) return VEZUVED_ERROR_ARGUMENT;
+    *point = PublicPoint(points[static_cast<size_t>(index)]);
+    return VEZUVED_OK;
+}
+
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_add_set(vezuved_collection* collection,
+                                                           int32_t kind,
+                                                           const char* name) {
+    int32_t index = VEZUVED_ERROR_ARGUMENT;
+    const int32_t result = Run(collection, [&] {
+        if (kind != VEZUVED_SET_WAYPOINTS && kind != VEZUVED_SET_TRACK && kind != VEZUVED_SET_ROUTE) {
+            FailCore(VEZUVED_ERROR_ARGUMENT, std::to_string(kind) + " is no kind of set");
+        }
+        maps::PointSet set;
+        set.kind = kind;
+        set.title = CheckedText(name, "the set's name");
+        collection->sets.push_back(std::move(set));
+        index = static_cast<int32_t>(collection->sets.size() - 1);
+    });
+    return result == VEZUVED_OK ? index : result;
+}
+
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_add_point(vezuved_collection* collection,
+                                                             int32_t set,
+                                                             const vezuved_point* point) {
+    return Run(collection, [&] {
+        if (!HasSet(collection, set))
+            FailCore(VEZUVED_ERROR_ARGUMENT, "there is no set " + std::to_string(set));
+        if (point == nullptr) FailCore(VEZUVED_ERROR_ARGUMENT, "no point was given");
+        std::vector<maps::Point>& points = collection->sets[static_cast<size_t>(set)].points;
+        maps::Point made = PointFromPublic(*point);
+        // A set's first point begins no segment.
+        if (points.empty()) made.segmentStart = false;
+        points.push_back(std::move(made));
+    });
+}
+
+}  // extern "C"

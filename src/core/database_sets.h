@@ -1,0 +1,32 @@
+// The handheld's point, route and track databases read into a set and
+// written from one, through the library's own database reader and writer.
+// Those keep their settings in the process-wide conversion state, so each
+// call here holds the library lock, puts the state back as it found it and
+// keeps the library's messages to itself: nothing is printed, and a host's
+// own calls see no change.
+#pragma once
+
+#include <string>
+
+#include "maps/map_warning.h"
+#include "sets/points.h"
+#include "sets/record_fitting.h"
+
+namespace vezuved::core {
+
+// The database at path as one set named after the file. Fails with a
+// CoreFailure: VEZUVED_ERROR_OPEN, _FORMAT or _MEMORY.
+maps::PointSet ReadDatabaseFile(const std::string& path,
+                                maps::RecordEncoding encoding,
+                                maps::MapWarnings& warnings);
+
+// Writes set as a database of its kind at path, whole or not at all; the
+// texts fitted to the record are said in warnings. Fails with
+// VEZUVED_ERROR_WRITE (or _ARGUMENT for more points than a database holds),
+// the previous file whole.
+void WriteDatabaseFile(const std::string& path,
+                       const maps::PointSet& set,
+                       maps::RecordEncoding encoding,
+                       maps::MapWarnings& warnings);
+
+}  // namespace vezuved::core

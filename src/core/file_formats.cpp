@@ -1,0 +1,49 @@
+#include "core/file_formats.h"
+
+#include "base/ascii.h"
+#include "core/core_failure.h"
+#include "vezuved/vezuved_core.h"
+
+namespace vezuved::core {
+namespace {
+
+struct Extension {
+    const char* text;
+    int32_t format;
+};
+
+constexpr Extension kExtensions[] = {
+    {".gpx", VEZUVED_FORMAT_GPX},
+    {".kml", VEZUVED_FORMAT_KML},
+    {".kmz", VEZUVED_FORMAT_KML},
+    {".geojson", VEZUVED_FORMAT_GEOJSON},
+    {".json", VEZUVED_FORMAT_GEOJSON},
+    {".pdb", VEZUVED_FORMAT_PDB},
+};
+
+// The extension of the last path component, "" when it has none.
+std::string ExtensionOf(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\");
+    const size_t dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
+    return path.substr(dot);
+}
+
+}  // namespace
+
+int32_t ChooseFormat(int32_t chosen, const std::string& path) {
+    if (chosen != VEZUVED_FORMAT_BY_EXTENSION) {
+        if (chosen < VEZUVED_FORMAT_GPX || chosen > VEZUVED_FORMAT_TEXT) {
+            FailCore(VEZUVED_ERROR_ARGUMENT, "'" + path + "': " + std::to_string(chosen) + " is no format");
+        }
+        return chosen;
+    }
+    const std::string extension = ExtensionOf(path);
+    for (const Extension& known : kExtensions) {
+        if (EqualsIgnoreCase(extension.c_str(), known.text)) return known.format;
+    }
+    FailCore(VEZUVED_ERROR_ARGUMENT,
+             "'" + path + "': its extension names no format; give one in the options");
+}
+
+}  // namespace vezuved::core

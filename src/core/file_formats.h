@@ -1,0 +1,15 @@
+// Which format a path is read or written in: the one the caller names, or
+// the one its extension says.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vezuved::core {
+
+// A VEZUVED_FORMAT_* code; by extension when chosen is 0. Fails
+// (VEZUVED_ERROR_ARGUMENT) for a code that is no format or an extension
+// that names none.
+int32_t ChooseFormat(int32_t chosen, const std::string& path);
+
+}  // namespace vezuved::core

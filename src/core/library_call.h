@@ -1,0 +1,36 @@
+// A core call into the library's database layers: holds the library lock,
+// keeps the conversion state as it was before the call and gathers what
+// the library would have said (its output lines and its causes) instead of
+// printing it.
+#pragma once
+
+#include <string>
+
+#include "base/diag.h"
+#include "platform/library_lock.h"
+#include "state/conversion_state.h"
+
+namespace vezuved::core {
+
+class LibraryCall {
+public:
+    LibraryCall();
+    ~LibraryCall();
+    LibraryCall(const LibraryCall&) = delete;
+    LibraryCall& operator=(const LibraryCall&) = delete;
+
+    // The causes the library gave, one per line without its "VEZUVed: "
+    // prefix, joined by "; "; its output lines when it gave no cause.
+    std::string Said() const;
+
+private:
+    static void Keep(void* context, DiagKind kind, const char* bytes, size_t length);
+
+    LibraryLock lock_;  // first in, last out
+    ConversionState saved_;
+    std::string causes_;
+    std::string output_;
+    DiagScope scope_;
+};
+
+}  // namespace vezuved::core

@@ -1,0 +1,165 @@
+#include "maps/geojson_writer.h"
+
+#include "maps/json_writer.h"
+#include "maps/line_walk.h"
+#include "sets/number_text.h"
+
+namespace vezuved::maps {
+namespace {
+
+// [longitude, latitude] with the elevation third only where the point has one.
+void WritePosition(JsonWriter& json, const Point& point) {
+    json.BeginInlineArray();
+    json.RawNumber(FormatFixed(NormalizedLongitude(*point.longitude), 7));
+    json.RawNumber(FormatFixed(*point.latitude, 7));
+    if (const auto metres = WrittenElevation(point)) json.RawNumber(FormatFixed(*metres, 2));
+    json.EndArray();
+}
+
+void StringOrNull(JsonWriter& json, std::string_view text) {
+    if (text.empty()) {
+        json.Null();
+    } else {
+        json.String(text);
+    }
+}
+
+void WriteStringOrNull(JsonWriter& json, std::string_view key, std::string_view text) {
+    json.Key(key);
+    StringOrNull(json, text);
+}
+
+// Opens a Feature and its geometry of the given type.
+void BeginFeatureGeometry(JsonWriter& json, const char* geometryType) {
+    json.BeginObject();
+    json.Key("type");
+    json.String("Feature");
+    json.Key("geometry");
+    json.BeginObject();
+    json.Key("type");
+    json.String(geometryType);
+}
+
+void WritePointFeature(JsonWriter& json, const Point& point) {
+    BeginFeatureGeometry(json, "Point");
+    json.Key("coordinates");
+    WritePosition(json, point);
+    json.EndObject();
+    json.Key("properties");
+    json.BeginObject();
+    WriteStringOrNull(json, "name", point.name);
+    if (const auto metres = WrittenElevation(point)) {
+        json.Key("ele");
+        json.RawNumber(FormatFixed(*metres, 2));
+    }
+    WriteStringOrNull(json, "time", IsoTime(point));
+    WriteStringOrNull(json, "desc", DescriptionOf(point));
+    WriteStringOrNull(json, "sym", point.icon);
+    json.EndObject();
+    json.EndObject();
+}
+
+// The line's valid positions as the geometry's coordinates, or a value of
+// each, under key: one array, or for several segments an array per segment;
+// a one-point line has one flat array (of one value) like a LineString.
+template <typename WriteValue>
+void WritePerPosition(JsonWriter& json, const PointSet& set, const LineFacts& facts, WriteValue writeValue) {
+    const bool nested = facts.segments > 1 && facts.valid > 1;
+    json.BeginArray();
+    if (nested) json.BeginArray();
+    ForEachValidPoint(set, [&](const Point& point, bool startsSegment) {
+        if (nested && startsSegment) {
+            json.EndArray();
+            json.BeginArray();
+        }
+        writeValue(point);
+    });
+    if (nested) json.EndArray();
+    json.EndArray();
+}
+
+template <typename Text>
+void WriteTexts(JsonWriter& json, const char* key, const PointSet& set, const LineFacts& facts, Text text) {
+    json.Key(key);
+    WritePerPosition(json, set, facts, [&](const Point& point) { StringOrNull(json, text(point)); });
+}
+
+// A line of one position is a Point, told from a waypoint by its "kind".
+void WriteLineFeature(JsonWriter& json, const PointSet& set, const LineFacts& facts) {
+    if (facts.valid == 1) {
+        BeginFeatureGeometry(json, "Point");
+        json.Key("coordinates");
+        ForEachValidPoint(set, [&](const Point& point, bool) { WritePosition(json, point); });
+    } else {
+        BeginFeatureGeometry(json, facts.segments > 1 ? "MultiLineString" : "LineString");
+        json.Key("coordinates");
+        WritePerPosition(json, set, facts, [&](const Point& point) { WritePosition(json, point); });
+    }
+    json.EndObject();
+    json.Key("properties");
+    json.BeginObject();
+    WriteStringOrNull(json, "name", set.title);
+    json.Key("kind");
+    json.String(set.kind == VEZUVED_KIND_ROUTE ? "route" : "track");
+    // Each only when some position has the value, null where one lacks it.
+    PointText text;
+    if (facts.someTimes)
+        WriteTexts(json, "coordTimes", set, facts, [&text](const Point& p) { return text.Time(p); });
+    if (facts.names)
+        WriteTexts(json, "coordNames", set, facts, [](const Point& p) -> std::string_view { return p.name; });
+    if (facts.descriptions) {
+        WriteTexts(json, "coordDescriptions", set, facts, [](const Point& p) { return DescriptionOf(p); });
+    }
+    if (facts.symbols)
+        WriteTexts(
+            json, "coordSymbols", set, facts, [](const Point& p) -> std::string_view { return p.icon; });
+    json.EndObject();
+    json.EndObject();
+}
+
+template <typename WriteFeatures>
+void WriteCollection(DocumentSink& sink, bool compact, WriteFeatures writeFeatures) {
+    JsonWriter json(sink, compact);
+    json.BeginObject();
+    json.Key("type");
+    json.String("FeatureCollection");
+    json.Key("features");
+    json.BeginArray();
+    writeFeatures(json);
+    json.EndArray();
+    json.EndObject();
+    json.Finish();
+}
+
+void WriteEveryPoint(JsonWriter& json, const PointSet& set) {
+    ForEachValidPoint(set, [&](const Point& point, bool) { WritePointFeature(json, point); });
+}
+
+}  // namespace
+
+void WriteGeoJson(DocumentSink& sink,
+                  const std::vector<PointSet>& sets,
+                  bool compact,
+                  const std::vector<LineFacts>& facts) {
+    WriteCollection(sink, compact, [&](JsonWriter& json) {
+        for (size_t i = 0; i < sets.size(); ++i) {
+            if (!IsLine(sets[i])) {
+                WriteEveryPoint(json, sets[i]);
+            } else if (facts[i].valid > 0) {
+                WriteLineFeature(json, sets[i], facts[i]);
+            }
+        }
+    });
+}
+
+void WriteGeoJson(DocumentSink& sink, const std::vector<PointSet>& sets, bool compact) {
+    WriteGeoJson(sink, sets, compact, ScanLines(sets));
+}
+
+void WriteGeoJsonPoints(DocumentSink& sink, const std::vector<PointSet>& sets, bool compact) {
+    WriteCollection(sink, compact, [&sets](JsonWriter& json) {
+        for (const PointSet& set : sets) WriteEveryPoint(json, set);
+    });
+}
+
+}  // namespace vezuved::maps

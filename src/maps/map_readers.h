@@ -1,0 +1,32 @@
+// Readers of the map formats: GPX 1.0 and 1.1, KML 2.2 (and KMZ) and
+// GeoJSON. Each returns the file's sets in this order: its waypoints (one
+// set, when it has any), then its routes and tracks as they come. A file
+// with no point at all fails with a MapFailure: there is nothing to
+// convert. A point with a bad value is added to warnings and left out;
+// strict: the read fails instead.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "maps/map_warning.h"
+#include "sets/points.h"
+
+namespace vezuved::maps {
+
+// what names the file in messages (its path, or "standard input").
+// warnings gains what the read went past, in order, even when it then fails.
+std::vector<PointSet> ReadGpxSets(const std::string& path,
+                                  const std::string& what,
+                                  bool strict,
+                                  MapWarnings& warnings);
+std::vector<PointSet> ReadKmlSets(const std::string& path,
+                                  const std::string& what,
+                                  bool strict,
+                                  MapWarnings& warnings);
+std::vector<PointSet> ReadGeoJsonSets(const std::string& path,
+                                      const std::string& what,
+                                      bool strict,
+                                      MapWarnings& warnings);
+
+}  // namespace vezuved::maps

@@ -1,0 +1,81 @@
+// A small XML writer: well-formed by construction (every element it opens
+// is closed in order) and escaping every text and attribute value. It
+// writes straight into a sink.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "maps/document_sink.h"
+
+namespace vezuved::maps {
+
+// UTF-8 text made safe for XML content and attribute values: the five
+// markup characters as entities, TAB, LF and CR as character references,
+// and the other control characters, which XML 1.0 cannot carry at all,
+// as U+FFFD.
+std::string EscapeXml(std::string_view text);
+
+using XmlAttribute = std::pair<std::string_view, std::string_view>;
+
+// A braced list of name and value pairs, or a vector of them: the texts are
+// only viewed, so they must outlive the call.
+class XmlAttributes {
+public:
+    XmlAttributes() = default;
+    XmlAttributes(std::initializer_list<XmlAttribute> list) : begin_(list.begin()), end_(list.end()) {}
+    XmlAttributes(const std::vector<XmlAttribute>& list)
+        : begin_(list.data()), end_(list.data() + list.size()) {}
+    const XmlAttribute* begin() const { return begin_; }
+    const XmlAttribute* end() const { return end_; }
+
+private:
+    const XmlAttribute* begin_ = nullptr;
+    const XmlAttribute* end_ = nullptr;
+};
+
+class XmlWriter {
+public:
+    using Attribute = XmlAttribute;
+    using Attributes = XmlAttributes;
+
+    // Starts with the XML declaration unless told not to (an HTML page).
+    explicit XmlWriter(DocumentSink& sink, bool declaration = true);
+
+    void Open(std::string_view name, Attributes attributes = {});
+    void Close();
+    // <name>text</name> on one line.
+    void Element(std::string_view name, std::string_view text);
+    void Element(std::string_view name, Attributes attributes, std::string_view text);
+    // <name attributes/>
+    void Empty(std::string_view name, Attributes attributes);
+    // A line of text inside the open element, indented like a child.
+    void Line(std::string_view text);
+
+    // Closes every open element; the document is complete.
+    void Finish();
+
+private:
+    void Indent();
+    void WriteEscaped(std::string_view text);
+    void StartTag(std::string_view name, Attributes attributes);
+
+    DocumentSink& sink_;
+    std::vector<std::string> open_;
+};
+
+// Runs write on a writer into a string; the finished document.
+template <typename Write>
+std::string XmlText(Write write) {
+    std::string text;
+    DocumentSink sink(text);
+    XmlWriter xml(sink);
+    write(xml);
+    xml.Finish();
+    return text;
+}
+
+}  // namespace vezuved::maps
