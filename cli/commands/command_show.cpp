@@ -80,16 +80,16 @@ void AddShowCommand(CLI::App& app, RunContext& run) {
         }
         std::string text;
         if (format == "json") {
-            text = PointsJsonDocument(sets);
+            text = PointsJsonDocument(run.err, sets);
         } else {
             for (size_t i = 0; i < sets.size(); ++i) {
                 const PointSet& set = sets[i];
                 if (format == "csv") {
-                    text += (i ? "\n" : "") + WriteCsv(set);
+                    text += (i ? "\n" : "") + WriteCsv(run.err, set);
                     continue;
                 }
                 if (sets.size() > 1) text += (i ? "\n" : "") + KindText(set.kind) + " '" + set.title + "'\n";
-                text += WriteTable(set) + std::to_string(set.points.size()) + " point(s), " +
+                text += WriteTable(run.err, set) + std::to_string(set.points.size()) + " point(s), " +
                         KindText(set.kind) + "\n";
             }
         }

@@ -356,7 +356,7 @@ void RunJob(const RunContext& run, const ConvertRequest& request, OutputJob& job
     if (job.json) {
         std::vector<PointSet> listed;
         for (LoadedPoints& set : sets) listed.push_back(std::move(set.set));
-        WriteFileOrFail(output, PointsJsonDocument(listed));
+        WriteFileOrFail(output, PointsJsonDocument(run.err, listed));
         std::vector<size_t> counts;
         for (const PointSet& set : listed) counts.push_back(set.points.size());
         ReportDocument(run, output, listed, counts);
@@ -414,10 +414,10 @@ void RunJobs(const RunContext& run, const ConvertRequest& request, std::vector<O
 
 }  // namespace
 
-std::string PointsJsonDocument(const std::vector<PointSet>& sets) {
-    if (sets.size() == 1) return WritePointsJson(sets.front());
+std::string PointsJsonDocument(std::ostream& err, const std::vector<PointSet>& sets) {
+    if (sets.size() == 1) return WritePointsJson(err, sets.front());
     std::string text = "[\n";
-    for (size_t i = 0; i < sets.size(); ++i) text += (i ? ",\n" : "") + WritePointsJson(sets[i]);
+    for (size_t i = 0; i < sets.size(); ++i) text += (i ? ",\n" : "") + WritePointsJson(err, sets[i]);
     return text + "]\n";
 }
 

@@ -34,7 +34,7 @@ void RunConvert(RunContext& run, const ConvertRequest& request);
 
 // The tool's JSON listing of the sets, as `show --output json` prints it
 // and `convert` writes a ".json" file: one set's listing, or a list of them.
-std::string PointsJsonDocument(const std::vector<PointSet>& sets);
+std::string PointsJsonDocument(std::ostream& err, const std::vector<PointSet>& sets);
 
 // Keeps the sets --what and --track ask for; fails when none is left.
 // With --split-segments each segment of them becomes a set.

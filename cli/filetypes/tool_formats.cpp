@@ -31,28 +31,28 @@ std::vector<LoadedPoints> OneSet(LoadedPoints points, const std::string& path, c
     return loaded;
 }
 
-std::vector<LoadedPoints> ReadGpxFile(std::ostream&,
+std::vector<LoadedPoints> ReadGpxFile(std::ostream& err,
                                       const std::string& path,
                                       const std::string& what,
                                       const TextOptions& options) {
     RequireInputFile(path, "GPX file");
-    return FromSets(ReadGpx(path, what, options.strict));
+    return FromSets(ReadGpx(err, path, what, options.strict));
 }
 
-std::vector<LoadedPoints> ReadKmlFile(std::ostream&,
+std::vector<LoadedPoints> ReadKmlFile(std::ostream& err,
                                       const std::string& path,
                                       const std::string& what,
                                       const TextOptions& options) {
     RequireInputFile(path, "KML or KMZ file");
-    return FromSets(ReadKml(path, what, options.strict));
+    return FromSets(ReadKml(err, path, what, options.strict));
 }
 
-std::vector<LoadedPoints> ReadGeoJsonFile(std::ostream&,
+std::vector<LoadedPoints> ReadGeoJsonFile(std::ostream& err,
                                           const std::string& path,
                                           const std::string& what,
                                           const TextOptions& options) {
     RequireInputFile(path, "GeoJSON file");
-    return FromSets(ReadGeoJson(path, what, options.strict));
+    return FromSets(ReadGeoJson(err, path, what, options.strict));
 }
 
 std::vector<LoadedPoints> ReadDatabaseFile(std::ostream&,

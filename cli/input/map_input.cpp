@@ -1,6 +1,6 @@
 #include "input/map_input.h"
 
-#include <iostream>
+#include <ostream>
 
 #include "files/failure.h"
 #include "maps/map_failure.h"
@@ -13,13 +13,11 @@ using MapReader = std::vector<PointSet> (*)(const std::string&, const std::strin
 
 // Warnings are said even when the read then fails, before its failure, as
 // they were met.
-std::vector<PointSet> ReadSaying(MapReader reader,
-                                 const std::string& path,
-                                 const std::string& what,
-                                 bool strict) {
+std::vector<PointSet> ReadSaying(
+    std::ostream& err, MapReader reader, const std::string& path, const std::string& what, bool strict) {
     MapWarnings warnings;
     const auto say = [&] {
-        for (const MapWarning& warning : warnings) std::cerr << "vezuved: " << warning.message << "\n";
+        for (const MapWarning& warning : warnings) err << "vezuved: " << warning.message << "\n";
     };
     try {
         std::vector<PointSet> sets = reader(path, what, strict, warnings);
@@ -36,16 +34,25 @@ std::vector<PointSet> ReadSaying(MapReader reader,
 
 }  // namespace
 
-std::vector<PointSet> ReadGpx(const std::string& path, const std::string& what, bool strict) {
-    return ReadSaying(ReadGpxSets, path, what, strict);
+std::vector<PointSet> ReadGpx(std::ostream& err,
+                              const std::string& path,
+                              const std::string& what,
+                              bool strict) {
+    return ReadSaying(err, ReadGpxSets, path, what, strict);
 }
 
-std::vector<PointSet> ReadKml(const std::string& path, const std::string& what, bool strict) {
-    return ReadSaying(ReadKmlSets, path, what, strict);
+std::vector<PointSet> ReadKml(std::ostream& err,
+                              const std::string& path,
+                              const std::string& what,
+                              bool strict) {
+    return ReadSaying(err, ReadKmlSets, path, what, strict);
 }
 
-std::vector<PointSet> ReadGeoJson(const std::string& path, const std::string& what, bool strict) {
-    return ReadSaying(ReadGeoJsonSets, path, what, strict);
+std::vector<PointSet> ReadGeoJson(std::ostream& err,
+                                  const std::string& path,
+                                  const std::string& what,
+                                  bool strict) {
+    return ReadSaying(err, ReadGeoJsonSets, path, what, strict);
 }
 
 }  // namespace vezuved_cli

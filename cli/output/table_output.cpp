@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iostream>
+#include <ostream>
 
 #include "output/json_writer.h"
 #include "values/encoding.h"
@@ -22,13 +22,13 @@ std::string NumberCell(const std::optional<double>& value) {
 }
 
 // Says once per set how many elevations had no finite value in feet.
-void WarnAboutElevations(const PointSet& set) {
+void WarnAboutElevations(std::ostream& err, const PointSet& set) {
     size_t blank = 0;
     for (const Point& point : set.points)
         blank += point.elevationFeet && !std::isfinite(*point.elevationFeet);
     if (blank > 0) {
-        std::cerr << "vezuved: " << blank << " elevation(s) of '" << set.title
-                  << "' are too large to give in feet and are left blank\n";
+        err << "vezuved: " << blank << " elevation(s) of '" << set.title
+            << "' are too large to give in feet and are left blank\n";
     }
 }
 
@@ -80,8 +80,8 @@ std::string AlignColumns(const std::vector<std::vector<std::string>>& rows) {
     return out;
 }
 
-std::string WriteTable(const PointSet& set) {
-    WarnAboutElevations(set);
+std::string WriteTable(std::ostream& err, const PointSet& set) {
+    WarnAboutElevations(err, set);
     std::vector<std::vector<std::string>> rows = {kHeader};
     for (const Point& point : set.points) {
         std::vector<std::string> cells = Cells(point);
@@ -91,8 +91,8 @@ std::string WriteTable(const PointSet& set) {
     return AlignColumns(rows);
 }
 
-std::string WriteCsv(const PointSet& set) {
-    WarnAboutElevations(set);
+std::string WriteCsv(std::ostream& err, const PointSet& set) {
+    WarnAboutElevations(err, set);
     std::string out;
     auto writeRow = [&out](const std::vector<std::string>& cells) {
         for (size_t c = 0; c < cells.size(); ++c) {
@@ -106,8 +106,8 @@ std::string WriteCsv(const PointSet& set) {
     return out;
 }
 
-std::string WritePointsJson(const PointSet& set) {
-    WarnAboutElevations(set);
+std::string WritePointsJson(std::ostream& err, const PointSet& set) {
+    WarnAboutElevations(err, set);
     return JsonText([&set](JsonWriter& json) {
         json.BeginObject();
         json.Key("title");

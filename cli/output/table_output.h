@@ -14,9 +14,10 @@ namespace vezuved_cli {
 // widest cell, two spaces apart, trailing spaces trimmed.
 std::string AlignColumns(const std::vector<std::vector<std::string>>& rows);
 
-std::string WriteTable(const PointSet& set);
+// Each says on err, once, how many elevations are too large to give in feet.
+std::string WriteTable(std::ostream& err, const PointSet& set);
 // RFC 4180: a header line, fields quoted when they hold ',', '"' or a line end.
-std::string WriteCsv(const PointSet& set);
-std::string WritePointsJson(const PointSet& set);
+std::string WriteCsv(std::ostream& err, const PointSet& set);
+std::string WritePointsJson(std::ostream& err, const PointSet& set);
 
 }  // namespace vezuved_cli

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -49,15 +50,15 @@ inline Reading ReadMap(const std::string& path, const std::string& name, bool st
                         : extension == ".kml" || extension == ".kmz" ? ReadKml
                                                                      : ReadGeoJson;
     Reading reading;
-    ::testing::internal::CaptureStderr();
+    std::ostringstream err;
     try {
-        reading.sets = reader(path, name, strict);
+        reading.sets = reader(err, path, name, strict);
         reading.read = true;
     } catch (const Failure& failure) {
         EXPECT_EQ(failure.status(), kExitFailure);
         reading.failure = failure.what();
     }
-    reading.err = ::testing::internal::GetCapturedStderr();
+    reading.err = err.str();
     return reading;
 }
 
