@@ -177,6 +177,36 @@ void Values() {
     for (const char* text : times) Put("fuzz_time", "t" + std::to_string(i++), text);
 }
 
+// Small documents of each map format, the first byte choosing it as the
+// target does (0 GPX, 1 KML, 3 GeoJSON, 4 a database).
+void Maps() {
+    Put("fuzz_map_read",
+        "gpx",
+        std::string(1, '\0') +
+            "<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\"><wpt lat=\"1\" lon=\"2\">"
+            "<ele>3.5</ele><time>2021-08-14T06:00:00.250Z</time><name>A</name><desc>d</desc><sym>s</sym></"
+            "wpt>"
+            "<rte><name>R</name><rtept lat=\"1\" lon=\"2\"/></rte><trk><name>T</name><trkseg>"
+            "<trkpt lat=\"1\" lon=\"2\"/></trkseg><trkseg><trkpt lat=\"3\" lon=\"4\"/></trkseg></trk></gpx>");
+    Put("fuzz_map_read",
+        "kml",
+        std::string(1, '\1') +
+            "<kml xmlns=\"http://www.opengis.net/kml/2.2\" xmlns:gx=\"http://www.google.com/kml/ext/2.2\">"
+            "<Document><Placemark><name>P</name><Point><coordinates>2,1,3</coordinates></Point></Placemark>"
+            "<Placemark><gx:Track><when>2021-08-14T06:00:00Z</when><gx:coord>2 1 3</gx:coord></gx:Track>"
+            "</Placemark><Placemark><LineString><coordinates>2,1 4,3</coordinates></LineString></Placemark>"
+            "</Document></kml>");
+    Put("fuzz_map_read",
+        "geojson",
+        std::string(1, '\3') +
+            "{\"type\":\"FeatureCollection\",\"features\":[{\"type\":\"Feature\",\"properties\":"
+            "{\"name\":\"P\"},\"geometry\":{\"type\":\"Point\",\"coordinates\":[2,1,3]}},"
+            "{\"type\":\"Feature\",\"properties\":{\"coordTimes\":[\"2021-08-14T06:00:00Z\",null]},"
+            "\"geometry\":{\"type\":\"LineString\",\"coordinates\":[[2,1],[4,3]]}}]}");
+    const std::string database = Slurp(g_root + "/fuzz_read_database/kind1.pdb");
+    if (!database.empty()) Put("fuzz_map_read", "pdb", std::string(1, '\4') + database);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -191,5 +221,6 @@ int main(int argc, char** argv) {
     Definitions();
     Imports();
     Values();
+    Maps();
     return 0;
 }

@@ -1,0 +1,55 @@
+// A file read through the core interface, the way any host of it reads one:
+// the first byte chooses the format (GPX, KML, KMZ, GeoJSON or a database),
+// the rest is the file. Every set, point and warning is then walked, so a
+// value the reader kept but cannot hand out is found too.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "fuzz_support.h"
+#include "vezuved/vezuved_core.h"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz::QuietStdout();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) return 0;
+    static const char* const kNames[] = {"input.gpx", "input.kml", "input.kmz", "input.geojson", "input.pdb"};
+    static const std::string paths[] = {fuzz::ScratchFile(kNames[0]),
+                                        fuzz::ScratchFile(kNames[1]),
+                                        fuzz::ScratchFile(kNames[2]),
+                                        fuzz::ScratchFile(kNames[3]),
+                                        fuzz::ScratchFile(kNames[4])};
+    const std::string& path = paths[data[0] % 5];
+    fuzz::WriteFile(path, data + 1, size - 1);
+
+    vezuved_collection* collection = vezuved_collection_new();
+    if (collection == nullptr) return 0;
+    const int32_t result = vezuved_read(collection, path.c_str(), nullptr);
+    // A failure always says why; a success leaves no message.
+    const char* message = vezuved_error_message(collection);
+    if ((result == VEZUVED_OK) != (message != nullptr && *message == '\0')) __builtin_trap();
+    for (int32_t w = 0; w < vezuved_warning_count(collection); ++w) {
+        vezuved_warning warning;
+        if (vezuved_get_warning(collection, w, &warning) != VEZUVED_OK) __builtin_trap();
+        (void)std::strlen(warning.message);
+    }
+    for (int32_t s = 0; s < vezuved_set_count(collection); ++s) {
+        (void)std::strlen(vezuved_set_name(collection, s));
+        const int64_t count = vezuved_set_point_count(collection, s);
+        for (int64_t i = 0; i < count; ++i) {
+            vezuved_point point;
+            if (vezuved_get_point(collection, s, i, &point) != VEZUVED_OK) __builtin_trap();
+            // What a reader hands out is a position every writer takes.
+            if (!(point.latitude >= -90 && point.latitude <= 90 && point.longitude >= -180 &&
+                  point.longitude <= 180))
+                __builtin_trap();
+            (void)std::strlen(point.name);
+            (void)std::strlen(point.symbol);
+        }
+    }
+    vezuved_collection_free(collection);
+    return 0;
+}
