@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core_text.h"
+#include "state/conversion_state.h"
 #include "support/test_support.h"
 #include "vezuved/vezuved_core.h"
 
@@ -322,6 +323,32 @@ TEST(CoreTextReading, HostileTextsAreReadLineByLine) {
                   "2 DIR/odd.txt:2: column 2: no latitude: the line has fewer columns\n"
                   "3 DIR/odd.txt:3: column 2: '1,5' is not a latitude\n");
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CoreTextReading, WhatTheLastConversionLeftNeitherSteersNorChanges) {
+    // A host's earlier conversion left metres, compact coordinates and a
+    // header line in the process-wide state; a text read starts from the
+    // library's defaults and its definition alone, and leaves them.
+    vezuved::ConversionState& state = vezuved::State();
+    const vezuved::ConversionState before = state;
+    state.EleFormat = 1;
+    state.LocFormat = 2;
+    state.HeaderLines = 1;
+    TempFolder folder;
+    Collection collection;
+    const std::string definition = folder.put(
+        "plain.cal", "Delimited = ,\nname = 0\nlatitude = 1\nlongitude = 2\nelevation = 3\ntime = -1\n");
+    const std::string path = folder.put("plain.txt", "A,45.5,-122.25,100\n");
+    ASSERT_EQ(ReadText(collection, path, definition), VEZUVED_OK) << vezuved_error_message(collection.handle);
+    EXPECT_EQ(Summary(collection.handle), "W 'plain' 1: -122.25,45.5^" + Shortest(100 * 0.3048) + " 'A'\n");
+    EXPECT_EQ(state.EleFormat, 1);
+    EXPECT_EQ(state.LocFormat, 2);
+    EXPECT_EQ(state.HeaderLines, 1);
+    state = before;
 }
 
 }  // namespace

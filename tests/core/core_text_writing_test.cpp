@@ -120,3 +120,45 @@ TEST(CoreTextWriting, WritesThatCannotBeMadeFailWithTheirCause) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CoreTextWriting, ARouteInGarminTextListsItsPointsTwice) {
+    TempFolder folder;
+    Collection collection;
+    const int32_t set = vezuved_add_set(collection.handle, VEZUVED_SET_ROUTE, "loop");
+    for (const double latitude : {45.5, -0.25}) {
+        vezuved_point point{};
+        point.latitude = latitude;
+        point.longitude = 7.125;
+        point.elevation = 30.48;
+        point.has_elevation = 1;
+        ASSERT_EQ(vezuved_add_point(collection.handle, set, &point), VEZUVED_OK);
+    }
+    const std::string definition = folder.put("garmin.cal", "Source = Garmin\nEleFormat = M\n");
+    const std::string path = folder.file("loop.txt");
+    ASSERT_EQ(WriteText(collection, path, definition), VEZUVED_OK)
+        << vezuved_error_message(collection.handle);
+    EXPECT_EQ(
+        ReadFileText(path),
+        "Grid\tLat/Lon hddd\xB0mm.mmm'\r\nDatum\tWGS 84\r\n\r\n"
+        "Header\tName\tLength\tCourse\tWaypoints\r\n\r\nRoute\tRoute 001\r\n\r\n"
+        "Header\tWaypoint Name\tDistance\tLeg Length\tCourse\r\n\r\n"
+        "Route Waypoint\tRPT0001\t\t\t\r\n\r\n"
+        "Route Waypoint\tRPT0002\t\t\t\r\n\r\n"
+        "\r\n\r\n"
+        "Header\tName\tDescription\tType\tPosition\tAltitude\tDepth\tProximity\tDisplay Mode\tColor\t"
+        "Symbol\tFacility\tCity\tState\tCountry\r\n\r\n"
+        "Waypoint\tRPT0001\t\tUser Waypoint\t45.5000000 7.1250000\t30.4800000\t\t\t\t\t\t\t\t\t\t\r\n\r\n"
+        "Waypoint\tRPT0002\t\tUser Waypoint\t-0.2500000 7.1250000\t30.4800000\t\t\t\t\t\t\t\t\t\t\r\n\r\n");
+
+    // Read back, the waypoints are the route's points with their altitude in metres.
+    Collection back;
+    vezuved_read_options options{};
+    options.definition_path = definition.c_str();
+    ASSERT_EQ(vezuved_read(back.handle, path.c_str(), &options), VEZUVED_OK)
+        << vezuved_error_message(back.handle);
+    EXPECT_EQ(Summary(back.handle), "W 'loop' 2: 7.125,45.5^30.48 'RPT0001' 7.125,-0.25^30.48 'RPT0002'\n");
+}
+
+}  // namespace
