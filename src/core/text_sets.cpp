@@ -246,14 +246,18 @@ std::optional<LineProblem> ReadColumnPoint(const std::string& line,
         return problem;
     if (auto problem = ReadElevation(raw[kSlotElevation], own, reading.metres && !recordLine, point))
         return problem;
-    // The time and date as the library joined and read them.
+    // The time and date as the library joined and read them. It reads any
+    // text as some time ("noon" as midnight of 2000-01-01), so a column
+    // that is no time's digits and marks is refused first.
     point.time = maps::RecordTime(std::string_view(record.time, strnlen(record.time, sizeof record.time)));
-    if (!point.time) {
-        for (const int slot : {kSlotTime, kSlotDate}) {
-            const RawColumn& column = raw[slot];
-            if (column.column >= 0 && !maps::TrimWhite(column.text).empty()) {
-                return LineProblem{column.column + 1, Quoted(column.text, reading.utf8) + " is not a time"};
-            }
+    for (const int slot : {kSlotTime, kSlotDate}) {
+        const RawColumn& column = raw[slot];
+        const std::string_view text = maps::TrimWhite(column.text);
+        if (column.column < 0 || text.empty()) continue;
+        const bool timeMarks = text.find_first_of("0123456789") != std::string_view::npos &&
+                               text.find_first_not_of("0123456789 .:-_+=/\\|~?") == std::string_view::npos;
+        if (!timeMarks || !point.time) {
+            return LineProblem{column.column + 1, Quoted(text, reading.utf8) + " is not a time"};
         }
     }
     point.name = Decoded(raw[kSlotName].text, reading.utf8);

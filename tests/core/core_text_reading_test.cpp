@@ -352,3 +352,48 @@ TEST(CoreTextReading, WhatTheLastConversionLeftNeitherSteersNorChanges) {
 }
 
 }  // namespace
+
+namespace {
+
+struct ProblemCase {
+    const char* name;
+    const char* definition;
+    std::string text;
+    std::string summary;
+    std::string warnings;
+};
+
+TEST(CoreTextReading, TimesAndGarminPositionsThatCannotBeReadAreSaid) {
+    const std::vector<ProblemCase> cases = {
+        {"time",
+         kTabTrack,
+         "h\n1\t2\t\t081500 14082021\tA\t\n1\t2\t\tnoon\tB\t\n",
+         "T 't' 1: 2,1@1628928900000 'A'\n",
+         "3 DIR/t.txt:3: column 4: 'noon' is not a time\n"},
+        {"garmin",
+         kGarminMetres,
+         "Waypoint\tA\t\tUser Waypoint\tN45 24.000 W121 39.000\t\r\n"
+         "Waypoint\tB\t\tUser Waypoint\t\t\r\n"
+         "Waypoint\tC\t\tUser Waypoint\tsomewhere else\t\r\n"
+         "Waypoint\tD\t\tUser Waypoint\t95 1\t\r\n"
+         "Waypoint\tE\t\tUser Waypoint\t1 2\thigh\r\n"
+         "Trackpoint\tF\r\n",
+         "W 't' 1: -121.65,45.4 'A'\n",
+         "2 DIR/t.txt:2: column 5: the position is empty\n"
+         "3 DIR/t.txt:3: column 5: 'somewhere else' is not a position\n"
+         "4 DIR/t.txt:4: column 5: '95 1' is not a position\n"
+         "5 DIR/t.txt:5: column 6: 'high' is not an elevation\n"},
+    };
+    for (const ProblemCase& c : cases) {
+        TempFolder folder;
+        Collection collection;
+        const std::string definition = folder.put("t.cal", c.definition);
+        const std::string path = folder.put("t.txt", c.text);
+        ASSERT_EQ(ReadText(collection, path, definition), VEZUVED_OK)
+            << c.name << ": " << vezuved_error_message(collection.handle);
+        EXPECT_EQ(Summary(collection.handle), c.summary) << c.name;
+        EXPECT_EQ(Warnings(collection.handle, folder.path()), c.warnings) << c.name;
+    }
+}
+
+}  // namespace
