@@ -397,3 +397,21 @@ TEST(CoreTextReading, TimesAndGarminPositionsThatCannotBeReadAreSaid) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CoreTextReading, ADefinitionThatCannotBeReadIsNamedWithItsCause) {
+    TempFolder folder;
+    Collection collection;
+    const std::string path = folder.put("t.txt", "A,1,2\n");
+    // A folder opens on some systems but never reads as a definition.
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(ReadText(collection, path, folder.path()), VEZUVED_ERROR_OPEN);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    const std::string message = Message(collection.handle, folder.path());
+    EXPECT_EQ(message.rfind("cannot read 'DIR/t.txt': its format definition 'DIR' cannot be read (", 0), 0u)
+        << message;
+    EXPECT_EQ(vezuved_set_count(collection.handle), 0);
+}
+
+}  // namespace
