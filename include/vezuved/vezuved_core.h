@@ -56,22 +56,29 @@ extern "C" {
 #define VEZUVED_ERROR_INTERNAL -8    /* anything else */
 
 /* File formats (the options' format; 0 chooses by the path's extension:
- * .gpx, .kml, .kmz, .geojson, .json, .pdb). */
+ * .gpx, .kml, .kmz, .geojson, .json, .pdb; a file read whose extension is
+ * none of these is text when the read options name a definition or the
+ * file's own ".cal" lies beside it: "trip.txt" and "trip.cal"). */
 #define VEZUVED_FORMAT_BY_EXTENSION 0
 #define VEZUVED_FORMAT_GPX 1
 #define VEZUVED_FORMAT_KML 2 /* reads KMZ too */
 #define VEZUVED_FORMAT_GEOJSON 3
 #define VEZUVED_FORMAT_PDB 4
-#define VEZUVED_FORMAT_TEXT 5 /* text described by a ".cal" definition: not yet read or written */
+#define VEZUVED_FORMAT_TEXT 5 /* text described by a ".cal" definition */
 
 /* Kinds of set (the values of the database kinds of vezuved.h). */
 #define VEZUVED_SET_WAYPOINTS 0
 #define VEZUVED_SET_TRACK 1
 #define VEZUVED_SET_ROUTE 2
 
-/* How a database's 8-bit texts are taken and given (the options' encoding). */
-#define VEZUVED_ENCODING_WINDOWS_1252 0 /* the handheld's own */
-#define VEZUVED_ENCODING_UTF8 1         /* bytes as they are */
+/* How a database's 8-bit texts are taken and given (the options' encoding).
+ * A text file read takes them otherwise: 0 reads UTF-8 when the whole file
+ * is valid UTF-8 and Windows-1252 when it is not; 1 requires UTF-8 (a byte
+ * that is none fails the read); 2 takes every byte as Windows-1252. A
+ * UTF-8 byte order mark is skipped. */
+#define VEZUVED_ENCODING_WINDOWS_1252 0      /* the handheld's own */
+#define VEZUVED_ENCODING_UTF8 1              /* bytes as they are */
+#define VEZUVED_ENCODING_WINDOWS_1252_ONLY 2 /* a text file read: every byte as Windows-1252 */
 
 typedef struct vezuved_collection vezuved_collection;
 
@@ -96,19 +103,20 @@ typedef struct vezuved_point {
 typedef struct vezuved_read_options {
     int32_t format;              /* VEZUVED_FORMAT_* */
     int32_t strict;              /* nonzero: a point with a bad value fails the read instead of a warning */
-    int32_t encoding;            /* VEZUVED_ENCODING_*: a database's texts */
+    int32_t encoding;            /* VEZUVED_ENCODING_*: a database's or a text file's texts */
     int32_t reserved;            /* 0 */
-    const char* definition_path; /* the ".cal" definition of a text file; null for none */
+    const char* definition_path; /* the ".cal" definition of a text file; null: the file's own beside it */
 } vezuved_read_options;
 
 /* How a file is written. A null pointer writes every set in the format of
  * the path's extension, with the handheld's encoding. */
 typedef struct vezuved_write_options {
-    int32_t format;      /* VEZUVED_FORMAT_* */
-    int32_t encoding;    /* VEZUVED_ENCODING_*: a database's texts */
-    int32_t one_set;     /* nonzero: only the set set_index is written */
-    int32_t set_index;   /* from 0 */
-    const char* creator; /* GPX "creator"; null: "VEZUVed" */
+    int32_t format;              /* VEZUVED_FORMAT_* */
+    int32_t encoding;            /* VEZUVED_ENCODING_*: a database's texts */
+    int32_t one_set;             /* nonzero: only the set set_index is written */
+    int32_t set_index;           /* from 0 */
+    const char* creator;         /* GPX "creator"; null: "VEZUVed" */
+    const char* definition_path; /* the ".cal" definition a text file is written by */
 } vezuved_write_options;
 
 /* Something a read or write went past: a point left out, a text cut. */
@@ -128,16 +136,20 @@ VEZUVED_CORE_API vezuved_collection* VEZUVED_CORE_CALL vezuved_collection_new(vo
 VEZUVED_CORE_API void VEZUVED_CORE_CALL vezuved_collection_free(vezuved_collection* collection);
 
 /* Appends the sets of the file at path: its waypoints (one set), then its
- * routes and tracks in file order; a database gives one set. On failure the
- * collection's sets are as they were. */
+ * routes and tracks in file order; a database or a text file gives one set
+ * (a text file's of the kind its definition names, named after the file).
+ * A text line whose value cannot be read is left out with a warning
+ * ("FILE:LINE: column C: 'abc' is not a latitude"), or fails a strict read.
+ * On failure the collection's sets are as they were. */
 VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_read(vezuved_collection* collection,
                                                         const char* path,
                                                         const vezuved_read_options* options);
 
 /* Writes the collection's sets to path, whole or not at all: the file is
- * written beside path and replaces it only when complete. A database holds
- * one set: a collection of several is refused (VEZUVED_ERROR_SETS) unless
- * the options name one. */
+ * written beside path and replaces it only when complete. A database or a
+ * text file holds one set: a collection of several is refused
+ * (VEZUVED_ERROR_SETS) unless the options name one. A text file is written
+ * in the layout of the options' definition_path, its header line first. */
 VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_write(vezuved_collection* collection,
                                                          const char* path,
                                                          const vezuved_write_options* options);

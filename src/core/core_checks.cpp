@@ -37,7 +37,8 @@ static_assert(offsetof(vezuved_write_options, encoding) == 4, "write options lay
 static_assert(offsetof(vezuved_write_options, one_set) == 8, "write options layout");
 static_assert(offsetof(vezuved_write_options, set_index) == 12, "write options layout");
 static_assert(offsetof(vezuved_write_options, creator) == 16, "write options layout");
-static_assert(sizeof(vezuved_write_options) == 16 + kPointer, "write options size");
+static_assert(offsetof(vezuved_write_options, definition_path) == 16 + kPointer, "write options layout");
+static_assert(sizeof(vezuved_write_options) == 16 + 2 * kPointer, "write options size");
 
 static_assert(offsetof(vezuved_warning, line) == 0, "warning layout");
 static_assert(offsetof(vezuved_warning, file) == 8, "warning layout");

@@ -11,6 +11,8 @@
 #include "core/file_formats.h"
 #include "core/map_documents.h"
 #include "core/point_values.h"
+#include "core/text_set_writer.h"
+#include "core/text_sets.h"
 #include "vezuved/vezuved_core.h"
 
 using namespace vezuved;
@@ -56,6 +58,15 @@ maps::RecordEncoding EncodingOf(int32_t encoding, const std::string& path) {
     FailCore(VEZUVED_ERROR_ARGUMENT, "'" + path + "': " + std::to_string(encoding) + " is no text encoding");
 }
 
+// A text file's bytes: the default reads UTF-8 when the whole file is
+// UTF-8 and Windows-1252 otherwise; the other two force one.
+TextEncoding TextEncodingOf(int32_t encoding, const std::string& path) {
+    if (encoding == VEZUVED_ENCODING_WINDOWS_1252) return TextEncoding::Detect;
+    if (encoding == VEZUVED_ENCODING_UTF8) return TextEncoding::Utf8;
+    if (encoding == VEZUVED_ENCODING_WINDOWS_1252_ONLY) return TextEncoding::Windows1252;
+    FailCore(VEZUVED_ERROR_ARGUMENT, "'" + path + "': " + std::to_string(encoding) + " is no text encoding");
+}
+
 bool HasSet(const vezuved_collection* collection, int32_t set) {
     return collection != nullptr && set >= 0 && static_cast<size_t>(set) < collection->sets.size();
 }
@@ -64,16 +75,23 @@ void ReadFile(vezuved_collection& collection, const char* path, const vezuved_re
     collection.warnings.clear();
     if (path == nullptr) FailCore(VEZUVED_ERROR_ARGUMENT, "no path was given to read");
     const vezuved_read_options options = given != nullptr ? *given : vezuved_read_options{};
-    const int32_t format = ChooseFormat(options.format, path);
-    const maps::RecordEncoding encoding = EncodingOf(options.encoding, path);
+    const std::string definition = options.definition_path != nullptr ? options.definition_path : "";
+    const int32_t format = ChooseReadFormat(options.format, path, definition);
+    const maps::RecordEncoding encoding = format == VEZUVED_FORMAT_TEXT ? maps::RecordEncoding::Windows1252
+                                                                        : EncodingOf(options.encoding, path);
+    const TextEncoding textEncoding =
+        format == VEZUVED_FORMAT_TEXT ? TextEncodingOf(options.encoding, path) : TextEncoding::Detect;
     maps::MapWarnings warnings;
     std::vector<maps::PointSet> sets;
     // What the read went past stays walkable when it then fails.
     try {
         if (format == VEZUVED_FORMAT_TEXT) {
-            FailCore(VEZUVED_ERROR_UNSUPPORTED,
-                     "cannot read '" + std::string(path) +
-                         "': text described by a format definition is not read here yet");
+            TextReadRequest request;
+            request.path = path;
+            request.definition = definition;
+            request.encoding = textEncoding;
+            request.strict = options.strict != 0;
+            sets.push_back(ReadTextFile(request, warnings));
         } else if (format == VEZUVED_FORMAT_PDB) {
             sets.push_back(ReadDatabaseFile(path, encoding, warnings));
         } else {
@@ -106,19 +124,24 @@ void WriteFile(vezuved_collection& collection, const char* path, const vezuved_w
         chosen.push_back(collection.sets[static_cast<size_t>(options.set_index)]);
         sets = &chosen;
     }
-    if (format == VEZUVED_FORMAT_TEXT) {
-        FailCore(VEZUVED_ERROR_UNSUPPORTED,
-                 "cannot write '" + std::string(path) +
-                     "': text described by a format definition is not written here yet");
-    }
     maps::MapWarnings warnings;
-    if (format == VEZUVED_FORMAT_PDB) {
+    if (format == VEZUVED_FORMAT_PDB || format == VEZUVED_FORMAT_TEXT) {
         if (sets->size() != 1) {
             FailCore(VEZUVED_ERROR_SETS,
-                     "cannot write '" + std::string(path) + "': a database holds one set and " +
-                         std::to_string(sets->size()) + " are to be written; name one in the options");
+                     "cannot write '" + std::string(path) +
+                         "': " + (format == VEZUVED_FORMAT_PDB ? "a database" : "a text file") +
+                         " holds one set and " + std::to_string(sets->size()) +
+                         " are to be written; name one in the options");
         }
-        WriteDatabaseFile(path, sets->front(), encoding, warnings);
+        if (format == VEZUVED_FORMAT_PDB) {
+            WriteDatabaseFile(path, sets->front(), encoding, warnings);
+        } else {
+            WriteTextFile(path,
+                          options.definition_path != nullptr ? options.definition_path : "",
+                          sets->front(),
+                          encoding,
+                          warnings);
+        }
     } else {
         WriteMapFile(path, format, *sets, options.creator != nullptr ? options.creator : "VEZUVed");
     }

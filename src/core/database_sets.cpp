@@ -7,6 +7,7 @@
 #include "base/memory.h"
 #include "core/core_failure.h"
 #include "core/library_call.h"
+#include "core/set_records.h"
 #include "pointdb/point_database_reader.h"
 #include "pointdb/point_database_writer.h"
 #include "pointdb/write_point_database.h"
@@ -32,30 +33,9 @@ struct ReadRecords {
     int32_t count = 0;  // records whose descriptions are still to be freed
 };
 
-// Records made to be written, each owning its description.
-struct WrittenRecords {
-    explicit WrittenRecords(size_t count) : records(count) {
-        for (PointRecord& record : records) std::memset(&record, 0, sizeof record);
-    }
-    WrittenRecords(const WrittenRecords&) = delete;
-    WrittenRecords& operator=(const WrittenRecords&) = delete;
-    ~WrittenRecords() {
-        for (PointRecord& record : records) DescFree(record);
-    }
-    std::vector<PointRecord> records;
-};
-
 template <size_t N>
 std::string FieldText(const char (&field)[N]) {
     return std::string(field, strnlen(field, N));
-}
-
-// Copies text into a fixed field, cut to leave room for its NUL.
-template <size_t N>
-void Put(char (&field)[N], const std::string& text) {
-    const size_t length = std::min(text.size(), N - 1);
-    std::memcpy(field, text.data(), length);
-    field[length] = '\0';
 }
 
 maps::Point PointOfRecord(const PointRecord& record, maps::RecordEncoding encoding) {
@@ -140,42 +120,8 @@ void WriteDatabaseFile(const std::string& path,
     }
     WrittenRecords written(set.points.size());
     maps::FittingReport fitting;
-    const auto fit = [&](const std::string& text, maps::RecordField field, size_t room) {
-        return maps::FitRecordText(text, maps::RecordUse::Database, field, room, fitting, encoding);
-    };
-    for (size_t i = 0; i < set.points.size(); ++i) {
-        const maps::Point& point = set.points[i];
-        PointRecord& record = written.records[i];
-        Put(record.name, fit(point.name, maps::RecordField::Name, maps::kNameRoom));
-        Put(record.icon, fit(point.icon, maps::RecordField::Icon, maps::kNameRoom));
-        if (point.latitude) Put(record.latitude, maps::FormatFixed(*point.latitude, 7));
-        if (point.longitude) Put(record.longitude, maps::FormatFixed(*point.longitude, 7));
-        // Feet of exactly 0.3048 m, with seven decimals as the library
-        // writes a converted elevation: metres come back as they went out.
-        if (point.elevationMetres) {
-            Put(record.elevation, maps::FormatFixed(*point.elevationMetres / maps::kMetresPerFoot, 7));
-        } else if (point.elevationFeet) {
-            Put(record.elevation, maps::FormatFixed(*point.elevationFeet, 7));
-        }
-        if (point.time) Put(record.time, maps::FormatRecordTime(*point.time));
-        if (point.description) {
-            const std::string text = fit(*point.description, maps::RecordField::Description, 0);
-            if (!text.empty() && !DescSetCopy(record, text.c_str())) {
-                FailCore(VEZUVED_ERROR_MEMORY, "cannot write '" + path + "': memory ran out");
-            }
-        }
-    }
-    std::string fitted = maps::FittingWarning(path, fitting);
-    if (!fitted.empty()) {
-        // The sentence without the tool's "vezuved: warning: " and its line end.
-        const std::string prefix = "vezuved: warning: ";
-        if (fitted.compare(0, prefix.size(), prefix) == 0) fitted.erase(0, prefix.size());
-        if (!fitted.empty() && fitted.back() == '\n') fitted.pop_back();
-        const std::string quoted = "'" + path + "': ";
-        const std::string cause =
-            fitted.compare(0, quoted.size(), quoted) == 0 ? fitted.substr(quoted.size()) : fitted;
-        warnings.push_back({path, 0, cause, fitted});
-    }
+    FillRecords(set, maps::RecordUse::Database, encoding, path, written, fitting);
+    AddFittingWarning(path, fitting, warnings);
 
     LibraryCall call;
     const int32_t kind = set.kind == VEZUVED_SET_TRACK   ? VEZUVED_KIND_TRACK

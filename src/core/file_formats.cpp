@@ -1,7 +1,10 @@
 #include "core/file_formats.h"
 
+#include <cstdio>
+
 #include "base/ascii.h"
 #include "core/core_failure.h"
+#include "core/text_sets.h"
 #include "vezuved/vezuved_core.h"
 
 namespace vezuved::core {
@@ -31,6 +34,34 @@ std::string ExtensionOf(const std::string& path) {
 
 }  // namespace
 
+namespace {
+
+// The format the extension names; by extension (0) when it names none.
+int32_t FormatOfExtension(const std::string& path) {
+    const std::string extension = ExtensionOf(path);
+    for (const Extension& known : kExtensions) {
+        if (EqualsIgnoreCase(extension.c_str(), known.text)) return known.format;
+    }
+    return VEZUVED_FORMAT_BY_EXTENSION;
+}
+
+bool FileExists(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return false;
+    std::fclose(file);
+    return true;
+}
+
+}  // namespace
+
+int32_t ChooseReadFormat(int32_t chosen, const std::string& path, const std::string& definition) {
+    if (chosen == VEZUVED_FORMAT_BY_EXTENSION && FormatOfExtension(path) == VEZUVED_FORMAT_BY_EXTENSION &&
+        (!definition.empty() || FileExists(DefinitionBeside(path)))) {
+        return VEZUVED_FORMAT_TEXT;
+    }
+    return ChooseFormat(chosen, path);
+}
+
 int32_t ChooseFormat(int32_t chosen, const std::string& path) {
     if (chosen != VEZUVED_FORMAT_BY_EXTENSION) {
         if (chosen < VEZUVED_FORMAT_GPX || chosen > VEZUVED_FORMAT_TEXT) {
@@ -38,10 +69,8 @@ int32_t ChooseFormat(int32_t chosen, const std::string& path) {
         }
         return chosen;
     }
-    const std::string extension = ExtensionOf(path);
-    for (const Extension& known : kExtensions) {
-        if (EqualsIgnoreCase(extension.c_str(), known.text)) return known.format;
-    }
+    const int32_t format = FormatOfExtension(path);
+    if (format != VEZUVED_FORMAT_BY_EXTENSION) return format;
     FailCore(VEZUVED_ERROR_ARGUMENT,
              "'" + path + "': its extension names no format; give one in the options");
 }

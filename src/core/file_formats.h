@@ -12,4 +12,9 @@ namespace vezuved::core {
 // that names none.
 int32_t ChooseFormat(int32_t chosen, const std::string& path);
 
+// As ChooseFormat for a file to read, where an extension no other format
+// claims is text described by a ".cal" definition when one is named
+// (definition not empty) or the file's own sits beside it.
+int32_t ChooseReadFormat(int32_t chosen, const std::string& path, const std::string& definition);
+
 }  // namespace vezuved::core

@@ -233,8 +233,9 @@ TEST(CoreReading, HostileFilesFailWithACodeAndTheirName) {
         {"notes.txt",
          "x",
          VEZUVED_FORMAT_TEXT,
-         VEZUVED_ERROR_UNSUPPORTED,
-         "cannot read 'DIR/notes.txt': text described by a format definition is not read here yet"},
+         VEZUVED_ERROR_OPEN,
+         "cannot read 'DIR/notes.txt': its format definition 'DIR/notes.cal' cannot be read (No such file or "
+         "directory)"},
     };
     for (const HostileCase& c : cases) {
         TempFolder folder;

@@ -1,0 +1,79 @@
+#include "core/set_records.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/core_failure.h"
+#include "sets/number_text.h"
+#include "vezuved/vezuved_core.h"
+
+namespace vezuved::core {
+namespace {
+
+// Copies text into a fixed field, cut to leave room for its NUL.
+template <size_t N>
+void Put(char (&field)[N], const std::string& text) {
+    const size_t length = std::min(text.size(), N - 1);
+    std::memcpy(field, text.data(), length);
+    field[length] = '\0';
+}
+
+}  // namespace
+
+WrittenRecords::WrittenRecords(size_t count) : records(count) {
+    for (PointRecord& record : records) std::memset(&record, 0, sizeof record);
+}
+
+WrittenRecords::~WrittenRecords() {
+    for (PointRecord& record : records) DescFree(record);
+}
+
+void FillRecords(const maps::PointSet& set,
+                 maps::RecordUse use,
+                 maps::RecordEncoding encoding,
+                 const std::string& path,
+                 WrittenRecords& written,
+                 maps::FittingReport& fitting) {
+    const auto fit = [&](const std::string& text, maps::RecordField field, size_t room) {
+        return maps::FitRecordText(text, use, field, room, fitting, encoding);
+    };
+    for (size_t i = 0; i < set.points.size(); ++i) {
+        const maps::Point& point = set.points[i];
+        PointRecord& record = written.records[i];
+        Put(record.name, fit(point.name, maps::RecordField::Name, maps::kNameRoom));
+        Put(record.icon, fit(point.icon, maps::RecordField::Icon, maps::kNameRoom));
+        if (point.latitude) Put(record.latitude, maps::FormatFixed(*point.latitude, 7));
+        if (point.longitude) Put(record.longitude, maps::FormatFixed(*point.longitude, 7));
+        // Feet of exactly 0.3048 m, with seven decimals as the library
+        // writes a converted elevation: metres come back as they went out.
+        if (point.elevationMetres) {
+            Put(record.elevation, maps::FormatFixed(*point.elevationMetres / maps::kMetresPerFoot, 7));
+        } else if (point.elevationFeet) {
+            Put(record.elevation, maps::FormatFixed(*point.elevationFeet, 7));
+        }
+        if (point.time) Put(record.time, maps::FormatRecordTime(*point.time));
+        if (point.description) {
+            const std::string text = fit(*point.description, maps::RecordField::Description, 0);
+            if (!text.empty() && !DescSetCopy(record, text.c_str())) {
+                FailCore(VEZUVED_ERROR_MEMORY, "cannot write '" + path + "': memory ran out");
+            }
+        }
+    }
+}
+
+void AddFittingWarning(const std::string& path,
+                       const maps::FittingReport& fitting,
+                       maps::MapWarnings& warnings) {
+    std::string fitted = maps::FittingWarning(path, fitting);
+    if (fitted.empty()) return;
+    // The sentence without the tool's "vezuved: warning: " and its line end.
+    const std::string prefix = "vezuved: warning: ";
+    if (fitted.compare(0, prefix.size(), prefix) == 0) fitted.erase(0, prefix.size());
+    if (!fitted.empty() && fitted.back() == '\n') fitted.pop_back();
+    const std::string quoted = "'" + path + "': ";
+    const std::string cause =
+        fitted.compare(0, quoted.size(), quoted) == 0 ? fitted.substr(quoted.size()) : fitted;
+    warnings.push_back({path, 0, cause, fitted});
+}
+
+}  // namespace vezuved::core

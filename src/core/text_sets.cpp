@@ -1,0 +1,449 @@
+#include "core/text_sets.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "base/file_handle.h"
+#include "convert/coordinates.h"
+#include "convert/number_text.h"
+#include "core/core_failure.h"
+#include "core/library_call.h"
+#include "formats/format_file.h"
+#include "layouts/layout_table.h"
+#include "maps/set_collector.h"
+#include "platform/replacing_file.h"
+#include "record/columns.h"
+#include "record/point_record.h"
+#include "sets/encoding.h"
+#include "sets/number_text.h"
+#include "state/conversion_state.h"
+#include "text/layout_reading.h"
+#include "text/text_file.h"
+#include "text/work_record.h"
+#include "vezuved/vezuved_core.h"
+
+namespace vezuved::core {
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// Garmin text's waypoint columns.
+constexpr int kGarminName = 1;
+constexpr int kGarminDescription = 2;
+constexpr int kGarminPosition = 4;
+constexpr int kGarminAltitude = 5;
+constexpr int kGarminSymbol = 10;
+
+// One value's column as the line holds it, quotes dropped.
+struct RawColumn {
+    int column = -1;       // from 0; -1 when the layout maps none
+    bool present = false;  // the line reaches the column
+    std::string text;
+};
+using RawColumns = std::array<RawColumn, kSlotDate + 1>;
+
+// A value of a line that cannot be read: its column (from 1; 0 for none)
+// and why.
+struct LineProblem {
+    int column = 0;
+    std::string cause;
+};
+
+// What every line of one file is read with.
+struct LineReading {
+    LayoutSettings settings;
+    bool utf8;    // the file's texts are UTF-8 bytes
+    bool metres;  // its elevations are metres
+};
+
+// Calls onLine(number, line) for every line, counted from 1, by the rule
+// the library's import cuts lines with: LF, CR, CR LF and NUL end a line,
+// BEL and BS vanish. The numbers are what the library's own cutting drops.
+template <typename OnLine>
+void ForEachNumberedLine(std::string_view text, OnLine&& onLine) {
+    std::string line;
+    size_t number = 1;
+    for (size_t i = 0; i <= text.size(); ++i) {
+        const bool last = i == text.size();
+        const char c = last ? '\0' : text[i];
+        if (c == '\a' || c == '\b') continue;
+        if (last || c == '\n' || c == '\r' || c == '\0') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            // A text ending in a line end has no further, empty line.
+            if (!last || !line.empty()) onLine(number, line);
+            ++number;
+            line.clear();
+            continue;
+        }
+        line += c;
+    }
+}
+
+// Bytes of the file as UTF-8 text: as they are, or each a Windows-1252
+// character. A text the library cut inside a character keeps what is whole.
+std::string Decoded(std::string_view bytes, bool utf8) {
+    if (!utf8) return maps::Cp1252ToUtf8(bytes);
+    const size_t invalid = maps::FindInvalidUtf8(bytes);
+    return std::string(bytes.substr(0, invalid == std::string_view::npos ? bytes.size() : invalid));
+}
+
+std::string Quoted(std::string_view text, bool utf8) {
+    return "'" + Decoded(maps::TrimWhite(text), utf8) + "'";
+}
+
+// Column `column` of line cut at separator, found and copied by the
+// library's own column rules, however long.
+RawColumn SeparatedColumn(const char* line, int column, int separator) {
+    RawColumn raw;
+    raw.column = column;
+    if (column < 0) return raw;
+    if (column == 0) {
+        raw.present = true;
+    } else {
+        // The column before it ends at a separator when the line reaches it.
+        ColumnSpan before;
+        SplitColumns(FindColumn(line, column - 1, separator), separator, &before, 1);
+        raw.present = before.end != nullptr && *before.end != '\0';
+    }
+    if (!raw.present) return raw;
+    ColumnSpan span;
+    SplitColumns(FindColumn(line, column, separator), separator, &span, 1);
+    if (span.begin == nullptr) return raw;
+    raw.text.assign(SpanTextLength(span) + 1, '\0');
+    raw.text.resize(CopyColumnSpan(span, raw.text.data(), SpanTextLength(span)));
+    return raw;
+}
+
+// The fixed layout's columns, cut by the definition's widths as the
+// layout cuts them.
+void FixedColumns(const std::string& line, const LayoutSettings& settings, RawColumns& raw) {
+    size_t position = 0;
+    for (int c = 0;; ++c) {
+        char entry[11];
+        GetColumn(settings.fieldWidths, entry, c, 10, ',');
+        if (entry[0] == '\0') break;
+        const int32_t width = ReadInteger(entry);
+        const size_t take = width > 0 ? static_cast<size_t>(width) : 0;
+        for (int slot = kSlotLatitude; slot <= kSlotDesc; ++slot) {
+            if (settings.fieldMap[slot] != c) continue;
+            raw[slot].present = position < line.size();
+            if (!raw[slot].present) continue;
+            // The spaces that pad a column to its width are no part of its text.
+            raw[slot].text = line.substr(position, take);
+            raw[slot].text.erase(raw[slot].text.find_last_not_of(' ') + 1);
+        }
+        position += take;
+    }
+}
+
+// The columns of each value of a column layout.
+RawColumns ColumnsOf(const std::string& line, int layout, const LayoutSettings& settings) {
+    RawColumns raw;
+    for (int slot = kSlotLatitude; slot <= kSlotDate; ++slot) {
+        // A record line's columns are its fields in their own order.
+        raw[slot].column =
+            layout == kLayoutRecordLine ? (slot <= kSlotDesc ? slot : -1) : settings.fieldMap[slot];
+    }
+    if (layout == kLayoutFixed) {
+        // The fixed layout reads no date column.
+        raw[kSlotDate].column = -1;
+        FixedColumns(line, settings, raw);
+        return raw;
+    }
+    const int separator = layout == kLayoutRecordLine ? kRecordSeparators
+                          : layout == kLayoutTab      ? '\t'
+                                                      : static_cast<unsigned char>(settings.delimiter);
+    for (RawColumn& column : raw) column = SeparatedColumn(line.c_str(), column.column, separator);
+    return raw;
+}
+
+// A coordinate text in the style the definition names: digits alone for
+// the compact style; otherwise a hemisphere letter, digits, signs, points,
+// spaces and the marks of degrees, minutes and seconds.
+bool LooksLikeCoordinate(std::string_view text, uint16_t locFormat) {
+    if (text.empty()) return false;
+    if (locFormat == kLocComp) return text.find_first_not_of("0123456789") == std::string_view::npos;
+    size_t start = 0;
+    const char first = static_cast<char>(text[0] | 0x20);
+    if (first == 'n' || first == 's' || first == 'e' || first == 'w') start = 1;
+    return text.find_first_of("0123456789") != std::string_view::npos &&
+           text.find_first_not_of("0123456789.+- '\"\xB0\xC2", start) == std::string_view::npos;
+}
+
+// The coordinate the library read (normalized, the record's decimal
+// degrees), with the text's own digits when it is a plain decimal the
+// library read as the same number.
+std::optional<LineProblem> ReadCoordinate(const RawColumn& raw,
+                                          const char* normalized,
+                                          bool latitude,
+                                          const LineReading& reading,
+                                          std::optional<double>& out) {
+    if (raw.column < 0) return std::nullopt;
+    const std::string what = latitude ? "latitude" : "longitude";
+    const int column = raw.column + 1;
+    if (!raw.present) return LineProblem{column, "no " + what + ": the line has fewer columns"};
+    const std::string_view text = maps::TrimWhite(raw.text);
+    if (text.empty()) return LineProblem{column, "the " + what + " is empty"};
+    std::optional<double> value;
+    if (LooksLikeCoordinate(text, reading.settings.locFormat)) value = maps::ParseCoordinate(normalized);
+    if (value) {
+        const std::optional<double> plain = maps::ParseNumber(text);
+        if (plain && std::fabs(*plain - *value) < 1e-6) value = plain;
+    }
+    const double bound = latitude ? 90.0 : 180.0;
+    if (!value || !(std::fabs(*value) <= bound)) {
+        return LineProblem{column, Quoted(text, reading.utf8) + " is not a " + what};
+    }
+    out = value;
+    return std::nullopt;
+}
+
+// An elevation in the text's unit, kept as written: metres as metres.
+std::optional<LineProblem> ReadElevation(const RawColumn& raw,
+                                         const LineReading& reading,
+                                         bool metres,
+                                         maps::Point& point) {
+    if (raw.column < 0 || !raw.present) return std::nullopt;
+    const std::string_view text = maps::TrimWhite(raw.text);
+    if (text.empty()) return std::nullopt;
+    const int column = raw.column + 1;
+    const std::optional<double> value = maps::ParseNumber(text);
+    if (!value) return LineProblem{column, Quoted(text, reading.utf8) + " is not an elevation"};
+    if (!maps::IsSaneElevation(metres ? *value : *value * maps::kMetresPerFoot)) {
+        return LineProblem{column,
+                           Quoted(text, reading.utf8) + " is no elevation: beyond " +
+                               maps::FormatFixed(maps::kMostElevationMetres, 0) + " m"};
+    }
+    if (metres) {
+        maps::SetElevation(point, *value);
+    } else {
+        point.elevationFeet = *value;
+        point.elevationMetres = *value * maps::kMetresPerFoot;
+    }
+    return std::nullopt;
+}
+
+std::optional<LineProblem> ReadColumnPoint(const std::string& line,
+                                           int layout,
+                                           const PointRecord& record,
+                                           const LineReading& reading,
+                                           maps::Point& point) {
+    const RawColumns raw = ColumnsOf(line, layout, reading.settings);
+    // A record line holds plain decimal degrees and feet, whatever the definition says.
+    const bool recordLine = layout == kLayoutRecordLine;
+    LineReading own = reading;
+    if (recordLine) own.settings.locFormat = kLocNum;
+    if (auto problem = ReadCoordinate(raw[kSlotLatitude], record.latitude, true, own, point.latitude))
+        return problem;
+    if (auto problem = ReadCoordinate(raw[kSlotLongitude], record.longitude, false, own, point.longitude))
+        return problem;
+    if (auto problem = ReadElevation(raw[kSlotElevation], own, reading.metres && !recordLine, point))
+        return problem;
+    // The time and date as the library joined and read them. It reads any
+    // text as some time ("noon" as midnight of 2000-01-01), so a column
+    // that is no time's digits and marks is refused first.
+    point.time = maps::RecordTime(std::string_view(record.time, strnlen(record.time, sizeof record.time)));
+    for (const int slot : {kSlotTime, kSlotDate}) {
+        const RawColumn& column = raw[slot];
+        const std::string_view text = maps::TrimWhite(column.text);
+        if (column.column < 0 || text.empty()) continue;
+        const bool timeMarks = text.find_first_of("0123456789") != std::string_view::npos &&
+                               text.find_first_not_of("0123456789 .:-_+=/\\|~?") == std::string_view::npos;
+        if (!timeMarks || !point.time) {
+            return LineProblem{column.column + 1, Quoted(text, reading.utf8) + " is not a time"};
+        }
+    }
+    point.name = Decoded(raw[kSlotName].text, reading.utf8);
+    if (raw[kSlotIcon].column >= 0) {
+        point.icon = Decoded(raw[kSlotIcon].text, reading.utf8);
+    } else {
+        // The definition's icon for every point.
+        point.icon =
+            Decoded(std::string_view(record.icon, strnlen(record.icon, sizeof record.icon)), reading.utf8);
+    }
+    if (!raw[kSlotDesc].text.empty()) point.description = Decoded(raw[kSlotDesc].text, reading.utf8);
+    return std::nullopt;
+}
+
+// A Garmin waypoint line: the library reads its name and position; the
+// description, altitude and symbol columns are read here.
+std::optional<LineProblem> ReadGarminPoint(const std::string& line,
+                                           const PointRecord& record,
+                                           const LineReading& reading,
+                                           maps::Point& point) {
+    const auto column = [&](int c) { return SeparatedColumn(line.c_str(), c, '\t'); };
+    const RawColumn position = column(kGarminPosition);
+    const std::string_view text = maps::TrimWhite(position.text);
+    if (text.empty()) return LineProblem{kGarminPosition + 1, "the position is empty"};
+    if (record.latitude[0] != '\0' && record.longitude[0] != '\0') {
+        // "N45 24.158 W121 39.263", as the library split it.
+        point.latitude = maps::ParseCoordinate(record.latitude);
+        point.longitude = maps::ParseCoordinate(record.longitude);
+    } else {
+        // Two plain numbers, as Garmin text written from a database holds.
+        const size_t space = text.find(' ');
+        if (space != std::string_view::npos) {
+            point.latitude = maps::ParseNumber(text.substr(0, space));
+            point.longitude = maps::ParseNumber(text.substr(space + 1));
+        }
+    }
+    if (!point.latitude || !point.longitude || !(std::fabs(*point.latitude) <= 90.0) ||
+        !(std::fabs(*point.longitude) <= 180.0)) {
+        return LineProblem{kGarminPosition + 1, Quoted(text, reading.utf8) + " is not a position"};
+    }
+    if (auto problem = ReadElevation(column(kGarminAltitude), reading, reading.metres, point)) return problem;
+    point.name = Decoded(column(kGarminName).text, reading.utf8);
+    const std::string description = column(kGarminDescription).text;
+    if (!description.empty()) point.description = Decoded(description, reading.utf8);
+    point.icon = Decoded(column(kGarminSymbol).text, reading.utf8);
+    return std::nullopt;
+}
+
+// "line L, byte B (0xE9)" of the first byte that is no UTF-8.
+std::string InvalidPlace(std::string_view text, size_t offset) {
+    size_t line = 1, start = 0;
+    for (size_t i = 0; i < offset; ++i) {
+        const char c = text[i];
+        if (c == '\n' || c == '\0' || (c == '\r' && !(i + 1 < text.size() && text[i + 1] == '\n'))) {
+            ++line;
+            start = i + 1;
+        }
+    }
+    static const char kDigits[] = "0123456789ABCDEF";
+    const auto byte = static_cast<unsigned char>(text[offset]);
+    return "line " + std::to_string(line) + ", byte " + std::to_string(offset - start + 1) + " (0x" +
+           kDigits[byte >> 4] + kDigits[byte & 15] + ")";
+}
+
+// The file's name without its folder and extension, as the set's name.
+std::string TitleOf(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\");
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const size_t dot = name.rfind('.');
+    if (dot != std::string::npos && dot > 0) name.erase(dot);
+    return maps::FindInvalidUtf8(name) == std::string::npos ? name : maps::Cp1252ToUtf8(name);
+}
+
+int32_t SetKindOf(int32_t databaseKind) {
+    if (databaseKind == kKindTrack) return VEZUVED_SET_TRACK;
+    if (databaseKind == kKindRoute) return VEZUVED_SET_ROUTE;
+    return VEZUVED_SET_WAYPOINTS;
+}
+
+std::vector<char> ReadWholeText(const std::string& path) {
+    FileHandle file = OpenFile(path.c_str(), "rb");
+    if (!file) {
+        const int error = errno;
+        FailCore(VEZUVED_ERROR_OPEN, "cannot read '" + path + "': " + PlatformErrorText(error));
+    }
+    std::vector<char> bytes;
+    if (!ReadWholeFile(file.get(), bytes)) {
+        if (bytes.empty() && std::ferror(file.get()) == 0)
+            FailCore(VEZUVED_ERROR_FORMAT, "cannot read '" + path + "': it is empty");
+        FailCore(VEZUVED_ERROR_OPEN, "cannot read '" + path + "': the file cannot be read whole");
+    }
+    return bytes;
+}
+
+}  // namespace
+
+std::string DefinitionBeside(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\");
+    const size_t dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return path + ".cal";
+    return path.substr(0, dot) + ".cal";
+}
+
+maps::PointSet ReadTextFile(const TextReadRequest& request, maps::MapWarnings& warnings) {
+    const std::string& path = request.path;
+    const std::string definition = request.definition.empty() ? DefinitionBeside(path) : request.definition;
+    // Read once, whole: the lines are cut from these bytes and nothing else.
+    const std::vector<char> bytes = ReadWholeText(path);
+
+    // The library's layouts read with the process-wide conversion state:
+    // it is set here from the library's defaults and this definition alone,
+    // and put back as it was when the read ends.
+    LibraryCall call;
+    State() = ConversionState();
+    ResetConversionState();
+    errno = 0;
+    if (LoadFormatFileAt(definition.c_str(), nullptr) != 0) {
+        const int error = errno;
+        FailCore(VEZUVED_ERROR_OPEN,
+                 "cannot read '" + path + "': its format definition '" + definition + "' cannot be read" +
+                     (error != 0 ? " (" + PlatformErrorText(error) + ")" : std::string()));
+    }
+    ConversionState& state = State();
+    const int layout = state.Layout;
+    if (layout == kLayoutPlain || layout == kLayoutSurvey) {
+        FailCore(VEZUVED_ERROR_FORMAT,
+                 "cannot read '" + path + "': its format definition '" + definition +
+                     "' describes whole lines of text, which hold no points");
+    }
+    if (state.DBKind == kKindDatum) {
+        FailCore(VEZUVED_ERROR_FORMAT,
+                 "cannot read '" + path + "': its format definition '" + definition +
+                     "' describes datums, which are no points");
+    }
+
+    std::string_view text(bytes.data(), bytes.size());
+    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) text.remove_prefix(kByteOrderMark.size());
+    const size_t invalid = maps::FindInvalidUtf8(text);
+    bool utf8 = request.encoding == TextEncoding::Utf8 ||
+                (request.encoding == TextEncoding::Detect && invalid == std::string_view::npos);
+    if (request.encoding == TextEncoding::Utf8 && invalid != std::string_view::npos) {
+        FailCore(VEZUVED_ERROR_FORMAT,
+                 "cannot read '" + path + "' as UTF-8: " + InvalidPlace(text, invalid) + " is no UTF-8");
+    }
+
+    const LineReading reading{SettingsForReading(state), utf8, state.EleFormat == 1};
+    WorkRecord record;
+    if (!record.Allocate(kWorkDescSize))
+        FailCore(VEZUVED_ERROR_MEMORY, "cannot read '" + path + "': memory ran out");
+
+    maps::PointSet set;
+    set.title = TitleOf(path);
+    set.kind = SetKindOf(state.DBKind);
+    ForEachNumberedLine(text, [&](size_t number, const std::string& line) {
+        if (number <= static_cast<size_t>(std::max<int32_t>(state.HeaderLines, 0)) || line.empty()) return;
+        if (ReadLayoutLine(line.c_str(), record.get(), layout, reading.settings) != 0) {
+            // A line the layout does not take (Garmin's header and route lines) is no point.
+            if (ReadLayoutLine(line.c_str(), nullptr, layout, reading.settings) != 0) return;
+            FailCore(VEZUVED_ERROR_MEMORY, "cannot read '" + path + "': memory ran out");
+        }
+        maps::Point point;
+        std::optional<LineProblem> problem = layout == kLayoutGarmin
+                                                 ? ReadGarminPoint(line, *record, reading, point)
+                                                 : ReadColumnPoint(line, layout, *record, reading, point);
+        if (!problem) {
+            const std::string fault = maps::PointFault(point);
+            if (!fault.empty()) problem = LineProblem{0, fault};
+        }
+        if (problem) {
+            const std::string cause =
+                (problem->column > 0 ? "column " + std::to_string(problem->column) + ": " : std::string()) +
+                problem->cause;
+            const std::string message = path + ":" + std::to_string(number) + ": " + cause;
+            if (request.strict) FailCore(VEZUVED_ERROR_FORMAT, message);
+            warnings.push_back({path, number, cause, message});
+            return;
+        }
+        set.points.push_back(std::move(point));
+    });
+    if (set.points.empty()) {
+        FailCore(
+            VEZUVED_ERROR_FORMAT,
+            "cannot read '" + path + "': no line holds a point" +
+                (warnings.empty() ? std::string() : " (" + std::to_string(warnings.size()) + " left out)"));
+    }
+    return set;
+}
+
+}  // namespace vezuved::core

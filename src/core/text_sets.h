@@ -1,0 +1,42 @@
+// Text described by a ".cal" format definition, read into one set. The
+// library's layouts cut each line and read its values; what a layout's
+// 702-byte record would lose (long texts, Garmin's description, altitude
+// and symbol, metres as written, the digits of a plain decimal) is taken
+// from the line's own columns, so every value stays as the text holds it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "maps/map_warning.h"
+#include "sets/points.h"
+
+namespace vezuved::core {
+
+// How the bytes of a text file are taken.
+enum class TextEncoding {
+    Detect,       // UTF-8 when the whole file is valid UTF-8, else Windows-1252
+    Utf8,         // UTF-8 or a failure
+    Windows1252,  // every byte as Windows-1252
+};
+
+struct TextReadRequest {
+    std::string path;
+    std::string definition;  // the ".cal" file; empty: the one beside path
+    TextEncoding encoding = TextEncoding::Detect;
+    bool strict = false;
+};
+
+// The file as one set named after it, of the kind its definition names.
+// A line whose value cannot be read is left out with a warning ("FILE:LINE:
+// column C: cause"), or fails the read when strict. Fails with a
+// CoreFailure: VEZUVED_ERROR_OPEN (the file or its definition cannot be
+// read), _FORMAT (a bad line when strict, no point at all, not UTF-8 when
+// UTF-8 was asked for, a definition of no point kind) or _MEMORY.
+maps::PointSet ReadTextFile(const TextReadRequest& request, maps::MapWarnings& warnings);
+
+// The definition that belongs to a text file: its extension (in the last
+// path component) replaced by ".cal", or ".cal" appended.
+std::string DefinitionBeside(const std::string& path);
+
+}  // namespace vezuved::core
