@@ -1,6 +1,12 @@
 #include "core/library_call.h"
 
+#include <cerrno>
 #include <utility>
+
+#include "core/core_failure.h"
+#include "formats/format_file.h"
+#include "platform/replacing_file.h"
+#include "vezuved/vezuved_core.h"
 
 namespace vezuved::core {
 namespace {
@@ -31,6 +37,19 @@ void LibraryCall::Keep(void* context, DiagKind kind, const char* bytes, size_t l
     } catch (...) {
         // Without memory for the words the result code still tells.
     }
+}
+
+ConversionState& LibraryCall::LoadDefinitionAlone(const std::string& definition, const std::string& doing) {
+    State() = ConversionState();
+    ResetConversionState();
+    errno = 0;
+    if (LoadFormatFileAt(definition.c_str(), nullptr) != 0) {
+        const int error = errno;
+        FailCore(VEZUVED_ERROR_OPEN,
+                 doing + ": its format definition '" + definition + "' cannot be read" +
+                     (error != 0 ? " (" + PlatformErrorText(error) + ")" : std::string()));
+    }
+    return State();
 }
 
 std::string LibraryCall::Said() const {

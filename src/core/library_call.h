@@ -23,6 +23,12 @@ public:
     // prefix, joined by "; "; its output lines when it gave no cause.
     std::string Said() const;
 
+    // Sets the conversion state from the library's defaults and the
+    // definition alone, so nothing an earlier call left changes this one;
+    // fails with VEZUVED_ERROR_OPEN, "<doing>: its format definition '...'
+    // cannot be read (<reason>)", when it cannot be loaded.
+    ConversionState& LoadDefinitionAlone(const std::string& definition, const std::string& doing);
+
 private:
     static void Keep(void* context, DiagKind kind, const char* bytes, size_t length);
 

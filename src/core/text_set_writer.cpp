@@ -1,11 +1,8 @@
 #include "core/text_set_writer.h"
 
-#include <cerrno>
-
 #include "core/core_failure.h"
 #include "core/library_call.h"
 #include "core/set_records.h"
-#include "formats/format_file.h"
 #include "layouts/layout_table.h"
 #include "platform/replacing_file.h"
 #include "record/text_sink.h"
@@ -20,17 +17,6 @@ int32_t DatabaseKindOf(int32_t setKind) {
     if (setKind == VEZUVED_SET_TRACK) return kKindTrack;
     if (setKind == VEZUVED_SET_ROUTE) return kKindRoute;
     return kKindPoint;
-}
-
-// The layout's conventions (Garmin text's dates and coordinates) for this
-// write alone: the state is put back when the write ends.
-void ApplyStyle(ConversionState& state, const LayoutStyle& style) {
-    state.LocFormat = style.locFormat;
-    state.TimeStyle = style.timeStyle;
-    state.DateStyle = style.dateStyle;
-    state.DateFirst = style.dateFirst;
-    state.DateOrder = style.dateOrder;
-    state.DateSeparator = style.dateSeparator;
 }
 
 void WritePass(TextSink& sink,
@@ -64,16 +50,7 @@ void WriteTextFile(const std::string& path,
     // from the library's defaults and this definition alone, put back when
     // the write ends.
     LibraryCall call;
-    State() = ConversionState();
-    ResetConversionState();
-    errno = 0;
-    if (LoadFormatFileAt(definition.c_str(), nullptr) != 0) {
-        const int error = errno;
-        FailCore(VEZUVED_ERROR_OPEN,
-                 "cannot write '" + path + "': its format definition '" + definition + "' cannot be read" +
-                     (error != 0 ? " (" + PlatformErrorText(error) + ")" : std::string()));
-    }
-    ConversionState& state = State();
+    ConversionState& state = call.LoadDefinitionAlone(definition, "cannot write '" + path + "'");
     if (state.Layout == kLayoutRecordLine || state.Layout == kLayoutPlain || state.Layout == kLayoutSurvey ||
         state.DBKind == kKindDatum) {
         FailCore(VEZUVED_ERROR_FORMAT,
@@ -83,7 +60,9 @@ void WriteTextFile(const std::string& path,
     const int code = state.Layout;
     const LayoutDescriptor& layout = LayoutFor(code);
     if (layout.delimiter != '\0') state.Delimited = layout.delimiter;
-    if (layout.exportStyle != nullptr) ApplyStyle(state, *layout.exportStyle);
+    // The layout's conventions (Garmin text's dates and coordinates) for
+    // this write alone: the state is put back when the write ends.
+    if (layout.exportStyle != nullptr) ApplyLayoutStyle(state, *layout.exportStyle);
     // The set's own kind, whatever the definition names: a route stays a route.
     const int32_t kind = DatabaseKindOf(set.kind);
     state.DBKind = kind;

@@ -371,16 +371,7 @@ maps::PointSet ReadTextFile(const TextReadRequest& request, maps::MapWarnings& w
     // it is set here from the library's defaults and this definition alone,
     // and put back as it was when the read ends.
     LibraryCall call;
-    State() = ConversionState();
-    ResetConversionState();
-    errno = 0;
-    if (LoadFormatFileAt(definition.c_str(), nullptr) != 0) {
-        const int error = errno;
-        FailCore(VEZUVED_ERROR_OPEN,
-                 "cannot read '" + path + "': its format definition '" + definition + "' cannot be read" +
-                     (error != 0 ? " (" + PlatformErrorText(error) + ")" : std::string()));
-    }
-    ConversionState& state = State();
+    ConversionState& state = call.LoadDefinitionAlone(definition, "cannot read '" + path + "'");
     const int layout = state.Layout;
     if (layout == kLayoutPlain || layout == kLayoutSurvey) {
         FailCore(VEZUVED_ERROR_FORMAT,

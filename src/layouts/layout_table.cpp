@@ -4,6 +4,15 @@
 
 namespace vezuved {
 
+void ApplyLayoutStyle(ConversionState& state, const LayoutStyle& style) {
+    state.LocFormat = style.locFormat;
+    state.TimeStyle = style.timeStyle;
+    state.DateStyle = style.dateStyle;
+    state.DateFirst = style.dateFirst;
+    state.DateOrder = style.dateOrder;
+    state.DateSeparator = style.dateSeparator;
+}
+
 namespace {
 
 const LayoutDescriptor* const kLayouts[] = {

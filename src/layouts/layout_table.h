@@ -10,6 +10,7 @@
 #include "layouts/layout_settings.h"
 #include "record/point_record.h"
 #include "record/text_sink.h"
+#include "state/conversion_state.h"
 
 namespace vezuved {
 
@@ -22,6 +23,9 @@ struct LayoutStyle {
     uint32_t dateOrder;
     char dateSeparator;
 };
+
+// Puts the layout's conventions into the state an export writes with.
+void ApplyLayoutStyle(ConversionState& state, const LayoutStyle& style);
 
 // What an export's header may quote.
 struct ExportHeader {

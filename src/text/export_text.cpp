@@ -64,17 +64,6 @@ std::string BuildOutputPath(const ExportContext& ctx) {
     return path;
 }
 
-// The layout's conventions stay in the state after the export, for the
-// exports that follow.
-void ApplyStyle(ConversionState& state, const LayoutStyle& style) {
-    state.LocFormat = style.locFormat;
-    state.TimeStyle = style.timeStyle;
-    state.DateStyle = style.dateStyle;
-    state.DateFirst = style.dateFirst;
-    state.DateOrder = style.dateOrder;
-    state.DateSeparator = style.dateSeparator;
-}
-
 void RecordPass(ExportContext& ctx, TextSink& sink, PointRecord& work, uint32_t first, int32_t kind) {
     const ConversionState& state = State();
     const LayoutDescriptor& layout = LayoutFor(state.Layout);
@@ -144,7 +133,9 @@ int32_t ExportRecords(ExportContext& ctx, std::FILE* database, std::string& writ
                       ExportHeader{state.Header.has_value() ? state.Header->c_str() : nullptr,
                                    state.NumRecords,
                                    state.Title.c_str()});
-        if (layout.exportStyle != nullptr) ApplyStyle(state, *layout.exportStyle);
+        // The layout's conventions stay in the state after the export, for
+        // the exports that follow.
+        if (layout.exportStyle != nullptr) ApplyLayoutStyle(state, *layout.exportStyle);
         int32_t kind = state.DBKind;
         RecordPass(ctx, sink, *work, first, kind);
         if (layout.repeatsRouteAsWaypoints && kind == kKindRoute) {
