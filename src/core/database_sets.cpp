@@ -33,11 +33,6 @@ struct ReadRecords {
     int32_t count = 0;  // records whose descriptions are still to be freed
 };
 
-template <size_t N>
-std::string FieldText(const char (&field)[N]) {
-    return std::string(field, strnlen(field, N));
-}
-
 maps::Point PointOfRecord(const PointRecord& record, maps::RecordEncoding encoding) {
     const std::string name = FieldText(record.name);
     const std::string icon = FieldText(record.icon);

@@ -8,17 +8,6 @@
 #include "vezuved/vezuved_core.h"
 
 namespace vezuved::core {
-namespace {
-
-// Copies text into a fixed field, cut to leave room for its NUL.
-template <size_t N>
-void Put(char (&field)[N], const std::string& text) {
-    const size_t length = std::min(text.size(), N - 1);
-    std::memcpy(field, text.data(), length);
-    field[length] = '\0';
-}
-
-}  // namespace
 
 WrittenRecords::WrittenRecords(size_t count) : records(count) {
     for (PointRecord& record : records) std::memset(&record, 0, sizeof record);
@@ -40,18 +29,18 @@ void FillRecords(const maps::PointSet& set,
     for (size_t i = 0; i < set.points.size(); ++i) {
         const maps::Point& point = set.points[i];
         PointRecord& record = written.records[i];
-        Put(record.name, fit(point.name, maps::RecordField::Name, maps::kNameRoom));
-        Put(record.icon, fit(point.icon, maps::RecordField::Icon, maps::kNameRoom));
-        if (point.latitude) Put(record.latitude, maps::FormatFixed(*point.latitude, 7));
-        if (point.longitude) Put(record.longitude, maps::FormatFixed(*point.longitude, 7));
+        CopyField(record.name, fit(point.name, maps::RecordField::Name, maps::kNameRoom));
+        CopyField(record.icon, fit(point.icon, maps::RecordField::Icon, maps::kNameRoom));
+        if (point.latitude) CopyField(record.latitude, maps::FormatFixed(*point.latitude, 7));
+        if (point.longitude) CopyField(record.longitude, maps::FormatFixed(*point.longitude, 7));
         // Feet of exactly 0.3048 m, with seven decimals as the library
         // writes a converted elevation: metres come back as they went out.
         if (point.elevationMetres) {
-            Put(record.elevation, maps::FormatFixed(*point.elevationMetres / maps::kMetresPerFoot, 7));
+            CopyField(record.elevation, maps::FormatFixed(*point.elevationMetres / maps::kMetresPerFoot, 7));
         } else if (point.elevationFeet) {
-            Put(record.elevation, maps::FormatFixed(*point.elevationFeet, 7));
+            CopyField(record.elevation, maps::FormatFixed(*point.elevationFeet, 7));
         }
-        if (point.time) Put(record.time, maps::FormatRecordTime(*point.time));
+        if (point.time) CopyField(record.time, maps::FormatRecordTime(*point.time));
         if (point.description) {
             const std::string text = fit(*point.description, maps::RecordField::Description, 0);
             if (!text.empty() && !DescSetCopy(record, text.c_str())) {

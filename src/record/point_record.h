@@ -7,6 +7,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <string>
 
 #include "vezuved/vezuved.h"
 
@@ -65,6 +67,16 @@ inline void CopyField(char (&field)[N], const char* text) {
 template <size_t N>
 inline void CopyField(char (&field)[N], const char* text, size_t length) {
     CopyField(field, N, text, length);
+}
+template <size_t N>
+inline void CopyField(char (&field)[N], const std::string& text) {
+    CopyField(field, N, text.data(), text.size());
+}
+
+// A field's text, up to its NUL or its capacity.
+template <size_t N>
+std::string FieldText(const char (&field)[N]) {
+    return std::string(field, strnlen(field, N));
 }
 
 // Element i of a host array of records.
