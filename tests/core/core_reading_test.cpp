@@ -11,93 +11,31 @@
 #include "support/test_support.h"
 #include "vezuved/vezuved_core.h"
 
+using core_test::Collection;
+using core_test::Data;
 using core_test::Message;
 using core_test::Summary;
 using core_test::Warnings;
 
 namespace {
 
-struct Collection {
-    Collection() : handle(vezuved_collection_new()) {}
-    ~Collection() { vezuved_collection_free(handle); }
-    Collection(const Collection&) = delete;
-    Collection& operator=(const Collection&) = delete;
-    vezuved_collection* handle;
-};
-
-const char kGpx[] =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-    "<gpx version=\"1.1\" creator=\"test\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n"
-    " <wpt lat=\"45.5\" lon=\"-122.25\"><ele>12.5</ele><time>2021-08-14T08:15:00Z</time>"
-    "<name>Caf\xC3\xA9</name><desc>Start here</desc><sym>Flag</sym></wpt>\n"
-    " <wpt lat=\"91\" lon=\"0\"><name>Bad</name></wpt>\n"
-    " <trk><name>Day one</name>\n"
-    "  <trkseg><trkpt lat=\"45.1\" lon=\"-122.1\"><time>2021-08-14T08:16:00.250Z</time></trkpt>"
-    "<trkpt lat=\"45.2\" lon=\"-122.2\"/></trkseg>\n"
-    "  <trkseg><trkpt lat=\"45.3\" lon=\"-122.3\"><ele>-3</ele></trkpt></trkseg>\n"
-    " </trk>\n"
-    " <rte><rtept lat=\"1\" lon=\"2\"/></rte>\n"
-    "</gpx>\n";
-
-const char kKml[] =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-    "<kml xmlns=\"http://www.opengis.net/kml/2.2\"><Document>\n"
-    "<Placemark><name>Summit</name><description>Top</description>"
-    "<Point><coordinates>7.5,46.25,4000</coordinates></Point></Placemark>\n"
-    "<Placemark><name>Path</name><LineString><coordinates>7.1,46.1 7.2,46.2,10</coordinates></LineString>"
-    "</Placemark>\n"
-    "</Document></kml>\n";
-
-const char kGeoJson[] =
-    "{\"type\": \"FeatureCollection\", \"features\": [\n"
-    " {\"type\": \"Feature\", \"properties\": {\"name\": \"Well\", \"sym\": \"Water\"},\n"
-    "  \"geometry\": {\"type\": \"Point\", \"coordinates\": [-3.5, 40.25, 650.5]}},\n"
-    " {\"type\": \"Feature\", \"properties\": {\"name\": \"Loop\", \"kind\": \"route\"},\n"
-    "  \"geometry\": {\"type\": \"MultiLineString\", \"coordinates\": [[[-3.1, 40.1], [-3.2, 40.2]], [[-3.3, "
-    "40.3]]]}}\n"
-    "]}\n";
-
-struct ReadCase {
-    const char* file;
-    const char* bytes;
-    const char* sets;
-    const char* warnings;
-};
-
 TEST(CoreReading, EachFormatGivesItsSetsExactly) {
-    const std::vector<ReadCase> cases = {
-        {"trip.gpx",
-         kGpx,
-         "W 'waypoints' 1: -122.25,45.5^12.5@1628928900000 'Caf\xC3\xA9' \"Start here\" #Flag\n"
-         "T 'Day one' 3: -122.1,45.1@1628928960250 -122.2,45.2 /-122.3,45.3^-3\n"
-         "R 'route 1' 1: 2,1\n",
-         "4 DIR/trip.gpx:4: waypoint 2 'Bad': latitude '91' is outside -90..90; the point is left out\n"},
-        {"peaks.kml",
-         kKml,
-         "W 'waypoints' 1: 7.5,46.25^4000 'Summit' \"Top\"\n"
-         "T 'Path' 2: 7.1,46.1 7.2,46.2^10\n",
-         ""},
-        {"wells.geojson",
-         kGeoJson,
-         "W 'waypoints' 1: -3.5,40.25^650.5 'Well' #Water\n"
-         "R 'Loop' 3: -3.1,40.1 -3.2,40.2 /-3.3,40.3\n",
-         ""},
-    };
-    for (const ReadCase& c : cases) {
+    // Each row: a file of data/read, its sets and its warnings.
+    for (const std::vector<std::string>& c : core_test::Table("read/formats.tsv", 3, 3)) {
         TempFolder folder;
         Collection collection;
-        const std::string path = folder.put(c.file, c.bytes);
-        EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), VEZUVED_OK) << c.file;
-        EXPECT_EQ(Message(collection.handle, folder.path()), "") << c.file;
-        EXPECT_EQ(Summary(collection.handle), c.sets) << c.file;
-        EXPECT_EQ(Warnings(collection.handle, folder.path()), c.warnings) << c.file;
+        const std::string path = folder.put(c[0], Data("read/" + c[0]));
+        EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), VEZUVED_OK) << c[0];
+        EXPECT_EQ(Message(collection.handle, folder.path()), "") << c[0];
+        EXPECT_EQ(Summary(collection.handle), c[1]) << c[0];
+        EXPECT_EQ(Warnings(collection.handle, folder.path()), c[2]) << c[0];
     }
 }
 
 TEST(CoreReading, ReadsAppendAndAFailedReadChangesNothing) {
     TempFolder folder;
     Collection collection;
-    const std::string gpx = folder.put("a.gpx", kGpx);
+    const std::string gpx = folder.put("a.gpx", Data("read/trip.gpx"));
     const std::string bad = folder.put("b.gpx", "<gpx");
     ASSERT_EQ(vezuved_read(collection.handle, gpx.c_str(), nullptr), VEZUVED_OK);
     ASSERT_EQ(vezuved_read(collection.handle, gpx.c_str(), nullptr), VEZUVED_OK);
@@ -110,7 +48,7 @@ TEST(CoreReading, ReadsAppendAndAFailedReadChangesNothing) {
 TEST(CoreReading, StrictReadsFailAtTheFirstBadPoint) {
     TempFolder folder;
     Collection collection;
-    const std::string path = folder.put("trip.gpx", kGpx);
+    const std::string path = folder.put("trip.gpx", Data("read/trip.gpx"));
     vezuved_read_options options{};
     options.strict = 1;
     EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), &options), VEZUVED_ERROR_FORMAT);
@@ -147,110 +85,49 @@ TEST(CoreReading, DatabasesGiveTheirPointsAndLeaveOutBadOnes) {
     EXPECT_EQ(Warnings(collection.handle, folder.path()), "");
 }
 
-struct CutCase {
-    size_t length;
-    const char* message;
-};
-
 // A database cut before its last record's text is refused whole, with the
 // library's cause (the last record runs to the end of the file).
 TEST(CoreReading, CutDatabasesAreRefused) {
     DatabaseImage points;
     points.records = {TextRecord("45.5000000,-122.2500000,,,A,,"), TextRecord("1.0000000,2.0000000,,,B,,")};
     const std::string whole = BuildDatabase(points);
-    const std::vector<CutCase> cases = {
-        {0, "cannot read 'DIR/cut.pdb': it is no readable point, route or track database (Err: 0x408)"},
-        {40, "cannot read 'DIR/cut.pdb': it is no readable point, route or track database (Err: 0x408)"},
-        {78, "cannot read 'DIR/cut.pdb': it is no readable point, route or track database (Err: 0x408)"},
-        {90, "cannot read 'DIR/cut.pdb': it is no readable point, route or track database (Err: 0x408)"},
-        {100, "cannot read 'DIR/cut.pdb': it is no readable point, route or track database (Err: 0x408)"},
-    };
-    for (const CutCase& c : cases) {
+    int cuts = 0;
+    for (const size_t length : {0, 40, 78, 90, 100}) {
         TempFolder folder;
         Collection collection;
-        const std::string path = folder.put("cut.pdb", whole.substr(0, c.length));
-        EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), VEZUVED_ERROR_FORMAT) << c.length;
-        EXPECT_EQ(Message(collection.handle, folder.path()), c.message) << c.length;
+        const std::string path = folder.put("cut.pdb", whole.substr(0, length));
+        EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), VEZUVED_ERROR_FORMAT) << length;
+        EXPECT_EQ(Message(collection.handle, folder.path()),
+                  "cannot read 'DIR/cut.pdb': it is no readable point, route or track database (Err: 0x408)")
+            << length;
         EXPECT_EQ(vezuved_set_count(collection.handle), 0);
+        ++cuts;
     }
+    EXPECT_EQ(cuts, 5);
 }
 
-struct HostileCase {
-    const char* file;
-    const char* bytes;  // null: no such file
-    int32_t format;
-    int32_t code;
-    const char* message;
-};
-
 TEST(CoreReading, HostileFilesFailWithACodeAndTheirName) {
-    const std::string kDeep(100000, '[');
-    const std::vector<HostileCase> cases = {
-        {"missing.gpx",
-         nullptr,
-         0,
-         VEZUVED_ERROR_OPEN,
-         "cannot read 'DIR/missing.gpx': the file cannot be opened"},
-        {"empty.gpx", "", 0, VEZUVED_ERROR_FORMAT, "cannot read 'DIR/empty.gpx': line 1: no element found"},
-        {"crossed.gpx",
-         "<gpx><wpt lat=\"1\" lon=\"2\"></gpx>",
-         0,
-         VEZUVED_ERROR_FORMAT,
-         "cannot read 'DIR/crossed.gpx': line 1: mismatched tag"},
-        {"html.gpx",
-         "<html></html>",
-         0,
-         VEZUVED_ERROR_FORMAT,
-         "cannot read 'DIR/html.gpx': it is no GPX file (its root element is <html>, not <gpx>)"},
-        {"none.gpx",
-         "<gpx xmlns=\"http://www.topografix.com/GPX/1/1\"></gpx>",
-         0,
-         VEZUVED_ERROR_FORMAT,
-         "cannot convert 'DIR/none.gpx': it holds no points, routes or tracks"},
-        {"deep.geojson",
-         kDeep.c_str(),
-         0,
-         VEZUVED_ERROR_FORMAT,
-         "cannot read 'DIR/deep.geojson': its JSON nests deeper than 512 lists and objects"},
-        {"brace.geojson",
-         "{",
-         0,
-         VEZUVED_ERROR_FORMAT,
-         "cannot read 'DIR/brace.geojson': line 1, column 2 (byte 1): syntax error while parsing object key "
-         "- "
-         "unexpected end of input; expected string literal"},
-        {"text.pdb",
-         "no database at all",
-         0,
-         VEZUVED_ERROR_FORMAT,
-         "cannot read 'DIR/text.pdb': it is no readable point, route or track database (Err: 0x408)"},
-        {"notes.txt",
-         "x",
-         0,
-         VEZUVED_ERROR_ARGUMENT,
-         "'DIR/notes.txt': its extension names no format; give one in the options"},
-        {"notes.txt", "x", 9, VEZUVED_ERROR_ARGUMENT, "'DIR/notes.txt': 9 is no format"},
-        {"notes.txt",
-         "x",
-         VEZUVED_FORMAT_TEXT,
-         VEZUVED_ERROR_OPEN,
-         "cannot read 'DIR/notes.txt': its format definition 'DIR/notes.cal' cannot be read (No such file or "
-         "directory)"},
-    };
-    for (const HostileCase& c : cases) {
+    // Each row: the file, its bytes ("-": no such file), the format named, the code and the message.
+    std::vector<std::vector<std::string>> cases = core_test::Table("read/hostile.tsv", 10, 5);
+    cases.push_back({"deep.geojson",
+                     std::string(100000, '['),
+                     "0",
+                     "FORMAT",
+                     "cannot read 'DIR/deep.geojson': its JSON nests deeper than 512 lists and objects"});
+    for (const std::vector<std::string>& c : cases) {
         TempFolder folder;
         Collection collection;
-        const std::string path = c.bytes != nullptr ? folder.put(c.file, c.bytes) : folder.file(c.file);
+        const std::string path = c[1] != "-" ? folder.put(c[0], c[1]) : folder.file(c[0]);
         vezuved_read_options options{};
-        options.format = c.format;
+        options.format = std::stoi(c[2]);
         // The library's own lines ("Err: 0x408") are kept in the message, never printed.
         ::testing::internal::CaptureStdout();
         ::testing::internal::CaptureStderr();
-        EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), &options), c.code) << c.file;
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << c.file;
-        EXPECT_EQ(::testing::internal::GetCapturedStdout(), "") << c.file;
-        EXPECT_EQ(Message(collection.handle, folder.path()), c.message) << c.file;
-        EXPECT_EQ(vezuved_set_count(collection.handle), 0) << c.file;
+        EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), &options), core_test::Code(c[3])) << c[0];
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << c[0];
+        EXPECT_EQ(::testing::internal::GetCapturedStdout(), "") << c[0];
+        EXPECT_EQ(Message(collection.handle, folder.path()), c[4]) << c[0];
+        EXPECT_EQ(vezuved_set_count(collection.handle), 0) << c[0];
     }
 }
 

@@ -1,6 +1,11 @@
 #include "core_text.h"
 
+#include <gtest/gtest.h>
+
 #include <charconv>
+#include <sstream>
+
+#include "support/test_support.h"
 
 namespace core_test {
 namespace {
@@ -13,7 +18,53 @@ std::string WithoutFolder(std::string text, const std::string& folder) {
     return text;
 }
 
+std::string Unescape(const std::string& field) {
+    std::string text;
+    for (size_t at = 0; at < field.size(); ++at) {
+        if (field[at] != '\\' || at + 1 == field.size()) {
+            text += field[at];
+            continue;
+        }
+        const char next = field[++at];
+        if (next == 'x' && at + 2 < field.size()) {
+            text += static_cast<char>(std::stoi(field.substr(at + 1, 2), nullptr, 16));
+            at += 2;
+        } else {
+            text += next == 'n' ? '\n' : next == 'r' ? '\r' : next == 't' ? '\t' : next;
+        }
+    }
+    return text;
+}
+
 }  // namespace
+
+std::string Data(const std::string& name) { return TestData("core/data/" + name); }
+
+std::vector<std::vector<std::string>> Table(const std::string& name, size_t rows, size_t columns) {
+    std::vector<std::vector<std::string>> table;
+    std::istringstream lines(Data(name));
+    for (std::string line; std::getline(lines, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        table.emplace_back();
+        for (size_t at = 0, tab = 0; tab != std::string::npos; at = tab + 1) {
+            tab = line.find('\t', at);
+            table.back().push_back(Unescape(line.substr(at, tab - at)));
+        }
+        EXPECT_EQ(table.back().size(), columns) << name << ": " << line;
+        table.back().resize(columns);
+    }
+    EXPECT_EQ(table.size(), rows) << name;
+    return table;
+}
+
+int32_t Code(const std::string& name) {
+    if (name == "OK") return VEZUVED_OK;
+    if (name == "OPEN") return VEZUVED_ERROR_OPEN;
+    if (name == "FORMAT") return VEZUVED_ERROR_FORMAT;
+    if (name == "ARGUMENT") return VEZUVED_ERROR_ARGUMENT;
+    ADD_FAILURE() << "no result code " << name;
+    return VEZUVED_ERROR_INTERNAL;
+}
 
 std::string Shortest(double value) {
     char text[64];

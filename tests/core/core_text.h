@@ -3,10 +3,32 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "vezuved/vezuved_core.h"
 
 namespace core_test {
+
+// A collection freed with the object.
+struct Collection {
+    Collection() : handle(vezuved_collection_new()) {}
+    ~Collection() { vezuved_collection_free(handle); }
+    Collection(const Collection&) = delete;
+    Collection& operator=(const Collection&) = delete;
+    vezuved_collection* handle;
+};
+
+// A file of tests/core/data read whole, byte for byte.
+std::string Data(const std::string& name);
+
+// The rows of a tab-separated file of tests/core/data, each field with its
+// C escapes (\n \r \t \\ \xHH) undone; empty lines and lines beginning
+// with '#' are left out. Fails the test unless it holds `rows` rows of
+// `columns` fields each, so that a shortened file cannot pass.
+std::vector<std::vector<std::string>> Table(const std::string& name, size_t rows, size_t columns);
+
+// A result code by its name: "OK", "OPEN", "FORMAT", "ARGUMENT".
+int32_t Code(const std::string& name);
 
 // Sets as one line each: "T 'Day' 3: -122.1,45.1@1000 /-122.3,45.3^-3 'P' \"d\" #Flag"
 // ("/" begins a segment, "^" elevation in metres, "@" UTC milliseconds).

@@ -9,36 +9,16 @@
 #include "support/test_support.h"
 #include "vezuved/vezuved_core.h"
 
+using core_test::Collection;
+using core_test::Data;
 using core_test::Message;
 using core_test::Summary;
 
 namespace {
 
-struct Collection {
-    Collection() : handle(vezuved_collection_new()) {}
-    ~Collection() { vezuved_collection_free(handle); }
-    Collection(const Collection&) = delete;
-    Collection& operator=(const Collection&) = delete;
-    vezuved_collection* handle;
-};
-
-const char kDefinition[] =
-    "Delimited = ,\nFieldCount = 5\nname = 0\nlatitude = 1\nlongitude = 2\nelevation = 3\ndesc = 4\n"
-    "time = -1\nicon = -1\nLocFormat = Num\nEleFormat = Metres\nDBType = Point\nHeaderLines = 1\n"
-    "Header = Name,Lat,Lon,Ele,Note ([NumRecords] of [Title])\n";
-
-// What the definition writes for the two points below.
-const char kText[] =
-    "Name,Lat,Lon,Ele,Note (2 of trip)\r\n"
-    "\"Cafe, corner\",45.5000000,-122.2500000,12.5000000,Start\r\n"
-    "Hut,-0.1250000,7.0000000,,\r\n";
-
-// The same without a separator in a text, which a database record cannot hold.
-const char kRecordText[] =
-    "Name,Lat,Lon,Ele,Note (2 of trip)\r\n"
-    "Cafe corner,45.5000000,-122.2500000,12.5000000,Start\r\n"
-    "Hut,-0.1250000,7.0000000,,\r\n";
-
+// The definition with a header (data/text/header.cal) writes the two points
+// below as data/text/trip.csv; trip-record.csv is the same without a
+// separator in a text, which a database record cannot hold.
 int32_t WriteText(Collection& collection, const std::string& path, const std::string& definition) {
     vezuved_write_options options{};
     options.format = VEZUVED_FORMAT_TEXT;
@@ -67,18 +47,18 @@ TEST(CoreTextWriting, PointsAreWrittenInTheDefinitionsLayoutAfterItsHeader) {
     TempFolder folder;
     Collection collection;
     AddPoints(collection);
-    const std::string definition = folder.put("layout.cal", kDefinition);
+    const std::string definition = folder.put("layout.cal", Data("text/header.cal"));
     const std::string path = folder.file("trip.csv");
     ASSERT_EQ(WriteText(collection, path, definition), VEZUVED_OK)
         << vezuved_error_message(collection.handle);
-    EXPECT_EQ(ReadFileText(path), kText);
+    EXPECT_EQ(ReadFileText(path), Data("text/trip.csv"));
     EXPECT_EQ(vezuved_warning_count(collection.handle), 0);
 }
 
 TEST(CoreTextWriting, TextThroughADatabaseComesBackByteForByte) {
     TempFolder folder;
-    const std::string definition = folder.put("layout.cal", kDefinition);
-    const std::string text = folder.put("trip.csv", kRecordText);
+    const std::string definition = folder.put("layout.cal", Data("text/header.cal"));
+    const std::string text = folder.put("trip.csv", Data("text/trip-record.csv"));
     const std::string database = folder.file("trip.pdb");
     {
         Collection collection;
@@ -94,7 +74,7 @@ TEST(CoreTextWriting, TextThroughADatabaseComesBackByteForByte) {
     const std::string again = folder.file("again.csv");
     ASSERT_EQ(WriteText(collection, again, definition), VEZUVED_OK)
         << vezuved_error_message(collection.handle);
-    EXPECT_EQ(ReadFileText(again), kRecordText);
+    EXPECT_EQ(ReadFileText(again), Data("text/trip-record.csv"));
 }
 
 TEST(CoreTextWriting, WritesThatCannotBeMadeFailWithTheirCause) {
@@ -111,17 +91,14 @@ TEST(CoreTextWriting, WritesThatCannotBeMadeFailWithTheirCause) {
         "cannot write 'DIR/out.txt': its format definition 'DIR/none.cal' cannot be read (No such file or "
         "directory)");
     ASSERT_EQ(vezuved_add_set(collection.handle, VEZUVED_SET_TRACK, "more"), 1);
-    EXPECT_EQ(WriteText(collection, path, folder.put("layout.cal", kDefinition)), VEZUVED_ERROR_SETS);
+    EXPECT_EQ(WriteText(collection, path, folder.put("layout.cal", Data("text/header.cal"))),
+              VEZUVED_ERROR_SETS);
     EXPECT_EQ(
         Message(collection.handle, folder.path()),
         "cannot write 'DIR/out.txt': a text file holds one set and 2 are to be written; name one in the "
         "options");
     EXPECT_FALSE(FileExists(path));
 }
-
-}  // namespace
-
-namespace {
 
 TEST(CoreTextWriting, ARouteInGarminTextListsItsPointsTwice) {
     TempFolder folder;
@@ -135,22 +112,11 @@ TEST(CoreTextWriting, ARouteInGarminTextListsItsPointsTwice) {
         point.has_elevation = 1;
         ASSERT_EQ(vezuved_add_point(collection.handle, set, &point), VEZUVED_OK);
     }
-    const std::string definition = folder.put("garmin.cal", "Source = Garmin\nEleFormat = M\n");
+    const std::string definition = folder.put("garmin.cal", Data("text/garmin-metres.cal"));
     const std::string path = folder.file("loop.txt");
     ASSERT_EQ(WriteText(collection, path, definition), VEZUVED_OK)
         << vezuved_error_message(collection.handle);
-    EXPECT_EQ(
-        ReadFileText(path),
-        "Grid\tLat/Lon hddd\xB0mm.mmm'\r\nDatum\tWGS 84\r\n\r\n"
-        "Header\tName\tLength\tCourse\tWaypoints\r\n\r\nRoute\tRoute 001\r\n\r\n"
-        "Header\tWaypoint Name\tDistance\tLeg Length\tCourse\r\n\r\n"
-        "Route Waypoint\tRPT0001\t\t\t\r\n\r\n"
-        "Route Waypoint\tRPT0002\t\t\t\r\n\r\n"
-        "\r\n\r\n"
-        "Header\tName\tDescription\tType\tPosition\tAltitude\tDepth\tProximity\tDisplay Mode\tColor\t"
-        "Symbol\tFacility\tCity\tState\tCountry\r\n\r\n"
-        "Waypoint\tRPT0001\t\tUser Waypoint\t45.5000000 7.1250000\t30.4800000\t\t\t\t\t\t\t\t\t\t\r\n\r\n"
-        "Waypoint\tRPT0002\t\tUser Waypoint\t-0.2500000 7.1250000\t30.4800000\t\t\t\t\t\t\t\t\t\t\r\n\r\n");
+    EXPECT_EQ(ReadFileText(path), Data("text/loop-garmin.txt"));
 
     // Read back, the waypoints are the route's points with their altitude in metres.
     Collection back;

@@ -3,8 +3,8 @@
 // failed write that leaves the previous file whole.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <string>
 #include <vector>
 
@@ -13,19 +13,13 @@
 #include "support/test_support.h"
 #include "vezuved/vezuved_core.h"
 
+using core_test::Collection;
+using core_test::Data;
 using core_test::Message;
 using core_test::Summary;
 using core_test::Warnings;
 
 namespace {
-
-struct Collection {
-    Collection() : handle(vezuved_collection_new()) {}
-    ~Collection() { vezuved_collection_free(handle); }
-    Collection(const Collection&) = delete;
-    Collection& operator=(const Collection&) = delete;
-    vezuved_collection* handle;
-};
 
 vezuved_point MakePoint(double latitude, double longitude, const char* name) {
     vezuved_point point{};
@@ -68,191 +62,27 @@ const char kBuilt[] =
     "151.2152967,-33.8567844 'Gate'\n"
     "T 'Day one' 2: -122.1,45.1@1628928960250 /-122.3,45.3^-3\n";
 
-// What the collection of Fill is written as.
-const char kGpxText[] =
-    u8R"(<?xml version="1.0" encoding="UTF-8"?>
-<gpx version="1.1" creator="core test" xmlns="http://www.topografix.com/GPX/1/1" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance" xsi:schemaLocation="http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd">
-  <wpt lat="45.5000000" lon="-122.2500000">
-    <ele>12.50</ele>
-    <time>2021-08-14T08:15:00Z</time>
-    <name>Café</name>
-    <desc>Start, here</desc>
-    <sym>Flag</sym>
-  </wpt>
-  <wpt lat="-33.8567844" lon="151.2152967">
-    <name>Gate</name>
-  </wpt>
-  <trk>
-    <name>Day one</name>
-    <trkseg>
-      <trkpt lat="45.1000000" lon="-122.1000000">
-        <time>2021-08-14T08:16:00.250Z</time>
-      </trkpt>
-    </trkseg>
-    <trkseg>
-      <trkpt lat="45.3000000" lon="-122.3000000">
-        <ele>-3.00</ele>
-      </trkpt>
-    </trkseg>
-  </trk>
-</gpx>
-)";
-
-const char kGeoJsonText[] =
-    u8R"({
-  "type": "FeatureCollection",
-  "features": [
-    {
-      "type": "Feature",
-      "geometry": {
-        "type": "Point",
-        "coordinates": [-122.2500000, 45.5000000, 12.50]
-      },
-      "properties": {
-        "name": "Café",
-        "ele": 12.50,
-        "time": "2021-08-14T08:15:00Z",
-        "desc": "Start, here",
-        "sym": "Flag"
-      }
-    },
-    {
-      "type": "Feature",
-      "geometry": {
-        "type": "Point",
-        "coordinates": [151.2152967, -33.8567844]
-      },
-      "properties": {
-        "name": "Gate",
-        "time": null,
-        "desc": null,
-        "sym": null
-      }
-    },
-    {
-      "type": "Feature",
-      "geometry": {
-        "type": "MultiLineString",
-        "coordinates": [
-          [
-            [-122.1000000, 45.1000000]
-          ],
-          [
-            [-122.3000000, 45.3000000, -3.00]
-          ]
-        ]
-      },
-      "properties": {
-        "name": "Day one",
-        "kind": "track",
-        "coordTimes": [
-          [
-            "2021-08-14T08:16:00.250Z"
-          ],
-          [
-            null
-          ]
-        ]
-      }
-    }
-  ]
-}
-)";
-
-const char kKmlText[] =
-    u8R"(<?xml version="1.0" encoding="UTF-8"?>
-<kml xmlns="http://www.opengis.net/kml/2.2" xmlns:gx="http://www.google.com/kml/ext/2.2">
-  <Document>
-    <name>Stops, Day one</name>
-    <Folder>
-      <name>Stops</name>
-      <Placemark>
-        <name>Café</name>
-        <description>Start, here</description>
-        <TimeStamp>
-          <when>2021-08-14T08:15:00Z</when>
-        </TimeStamp>
-        <ExtendedData>
-          <Data name="sym">
-            <value>Flag</value>
-          </Data>
-        </ExtendedData>
-        <Point>
-          <altitudeMode>absolute</altitudeMode>
-          <coordinates>-122.2500000,45.5000000,12.50</coordinates>
-        </Point>
-      </Placemark>
-      <Placemark>
-        <name>Gate</name>
-        <Point>
-          <coordinates>151.2152967,-33.8567844</coordinates>
-        </Point>
-      </Placemark>
-    </Folder>
-    <Folder>
-      <name>Day one</name>
-      <Placemark>
-        <name>Day one</name>
-        <ExtendedData>
-          <Data name="kind">
-            <value>track</value>
-          </Data>
-        </ExtendedData>
-        <gx:MultiTrack>
-          <gx:Track>
-            <altitudeMode>absolute</altitudeMode>
-            <when>2021-08-14T08:16:00.250Z</when>
-            <gx:coord>-122.1000000 45.1000000</gx:coord>
-          </gx:Track>
-          <gx:Track>
-            <altitudeMode>absolute</altitudeMode>
-            <when/>
-            <gx:coord>-122.3000000 45.3000000 -3.00</gx:coord>
-          </gx:Track>
-        </gx:MultiTrack>
-      </Placemark>
-    </Folder>
-  </Document>
-</kml>
-)";
-
-// The waypoints as a database, its dates (offsets 36 to 47) left out.
-const char kDatabaseHex[] =
-    "73 74 6f 70 73 00 00 00 00 00 00 00 00 00 00 00 "
-    "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 "
-    "00 08 00 03 00 00 00 00 00 00 00 00 00 00 00 00 "
-    "00 00 00 00 00 00 00 00 00 00 00 00 50 6f 4c 69 "
-    "5a 69 5a 75 00 00 00 00 00 00 00 00 00 02 00 00 "
-    "00 60 00 11 00 00 00 00 00 c0 00 11 00 05 00 00 "
-    "34 35 2e 35 30 30 30 30 30 30 2c 2d 31 32 32 2e "
-    "32 35 30 30 30 30 30 2c 34 31 2e 30 31 30 34 39 "
-    "38 37 2c 30 38 31 35 30 30 20 31 34 30 38 32 30 "
-    "32 31 2c 43 61 66 e9 2c 46 6c 61 67 2c 53 74 61 "
-    "72 74 20 20 68 65 72 65 00 00 00 00 02 b6 46 60 "
-    "f8 b6 9c f0 00 00 00 29 00 00 00 00 00 00 00 00 "
-    "2d 33 33 2e 38 35 36 37 38 34 34 2c 31 35 31 2e "
-    "32 31 35 32 39 36 37 2c 2c 2c 47 61 74 65 2c 2c "
-    "00 00 00 00 fd fb 62 f0 09 03 5c c0 00 00 00 00 "
-    "00 00 00 00 00 00 00 00";
-
 TEST(CoreWriting, BuiltCollectionsHoldWhatWasAdded) {
     Collection collection;
     Fill(collection.handle);
     EXPECT_EQ(Summary(collection.handle), kBuilt);
 }
 
+// What the collection of Fill is written as, byte for byte.
 TEST(CoreWriting, GpxAndGeoJsonBytesAreExact) {
     Collection collection;
     Fill(collection.handle);
     TempFolder folder;
     vezuved_write_options options{};
     options.creator = "core test";
-    ASSERT_EQ(vezuved_write(collection.handle, folder.file("out.gpx").c_str(), &options), VEZUVED_OK);
-    EXPECT_EQ(ReadFileText(folder.file("out.gpx")), kGpxText);
-    ASSERT_EQ(vezuved_write(collection.handle, folder.file("out.geojson").c_str(), nullptr), VEZUVED_OK);
-    EXPECT_EQ(ReadFileText(folder.file("out.geojson")), kGeoJsonText);
-    ASSERT_EQ(vezuved_write(collection.handle, folder.file("out.kml").c_str(), nullptr), VEZUVED_OK);
-    EXPECT_EQ(ReadFileText(folder.file("out.kml")), kKmlText);
+    int files = 0;
+    for (const std::string name : {"stops.gpx", "stops.geojson", "stops.kml"}) {
+        const std::string path = folder.file(name);
+        ASSERT_EQ(vezuved_write(collection.handle, path.c_str(), files++ == 0 ? &options : nullptr),
+                  VEZUVED_OK);
+        EXPECT_EQ(ReadFileText(path), Data("written/" + name)) << name;
+    }
+    EXPECT_EQ(files, 3);
     EXPECT_EQ(Warnings(collection.handle, folder.path()), "");
 }
 
@@ -292,7 +122,11 @@ TEST(CoreWriting, DatabaseBytesAreExactAndReadBack) {
     options.one_set = 1;
     options.set_index = 0;
     ASSERT_EQ(vezuved_write(collection.handle, path.c_str(), &options), VEZUVED_OK);
-    EXPECT_EQ(WithoutDates(ReadFileBytes(path)), kDatabaseHex);
+    // The waypoints as a database, its dates left out, 16 bytes a line.
+    std::string hex = Data("written/stops-pdb.hex");
+    EXPECT_EQ(std::count(hex.begin(), hex.end(), '\n'), 16);
+    std::replace(hex.begin(), hex.end(), '\n', ' ');
+    EXPECT_EQ(WithoutDates(ReadFileBytes(path)) + " ", hex);
     // The comma a record line cannot hold, and the é Windows-1252 holds.
     EXPECT_EQ(Warnings(collection.handle, folder.path()),
               "0 'DIR/stops.pdb': text fitted to the record: 1 field(s) had characters replaced or dropped "
@@ -338,34 +172,24 @@ TEST(CoreWriting, Utf8DatabasesKeepEveryCharacter) {
     EXPECT_EQ(Summary(narrowed.handle), "R 'r' 1: 2,1 '\xE2\x82\xAC ?'\n");
 }
 
-struct RefusedPoint {
-    vezuved_point point;
-    const char* message;
-};
-
 TEST(CoreWriting, PointsNoWriterCouldKeepAreRefused) {
     Collection collection;
     const int32_t set = vezuved_add_set(collection.handle, VEZUVED_SET_WAYPOINTS, "W");
-    vezuved_point high = MakePoint(1, 2, nullptr);
-    high.has_elevation = 1;
-    high.elevation = 1e300;
-    vezuved_point late = MakePoint(1, 2, nullptr);
-    late.has_time = 1;
-    late.time = 253402300800000;
-    const std::vector<RefusedPoint> cases = {
-        {MakePoint(91, 0, nullptr), "the point is refused: latitude 91 is outside -90..90"},
-        {MakePoint(0, -180.5, nullptr), "the point is refused: longitude -180.5 is outside -180..180"},
-        {MakePoint(NAN, 0, nullptr), "the point is refused: latitude nan is outside -90..90"},
-        {high, "the point is refused: elevation 1e+300 m is beyond 100000 m"},
-        {late, "the point is refused: time 253402300800000 ms lies outside the years 0000 to 9999"},
-        {MakePoint(0, 0, "bad \xC3"), "the point's name is no UTF-8 text"},
-    };
-    for (const RefusedPoint& c : cases) {
-        EXPECT_EQ(vezuved_add_point(collection.handle, set, &c.point), VEZUVED_ERROR_ARGUMENT) << c.message;
-        EXPECT_STREQ(vezuved_error_message(collection.handle), c.message);
+    // Each row: latitude, longitude, elevation and time ("-": none), name and the message.
+    const std::vector<std::vector<std::string>> cases = core_test::Table("written/refused.tsv", 6, 6);
+    for (const std::vector<std::string>& c : cases) {
+        vezuved_point point =
+            MakePoint(std::stod(c[0]), std::stod(c[1]), c[4].empty() ? nullptr : c[4].c_str());
+        point.has_elevation = c[2] != "-" ? 1 : 0;
+        point.elevation = point.has_elevation != 0 ? std::stod(c[2]) : 0;
+        point.has_time = c[3] != "-" ? 1 : 0;
+        point.time = point.has_time != 0 ? std::stoll(c[3]) : 0;
+        EXPECT_EQ(vezuved_add_point(collection.handle, set, &point), VEZUVED_ERROR_ARGUMENT) << c[5];
+        EXPECT_STREQ(vezuved_error_message(collection.handle), c[5].c_str());
     }
     EXPECT_EQ(vezuved_set_point_count(collection.handle, set), 0);
-    EXPECT_EQ(vezuved_add_point(collection.handle, 5, &cases[0].point), VEZUVED_ERROR_ARGUMENT);
+    const vezuved_point outside = MakePoint(91, 0, nullptr);
+    EXPECT_EQ(vezuved_add_point(collection.handle, 5, &outside), VEZUVED_ERROR_ARGUMENT);
     EXPECT_STREQ(vezuved_error_message(collection.handle), "there is no set 5");
     EXPECT_EQ(vezuved_add_set(collection.handle, 7, "x"), VEZUVED_ERROR_ARGUMENT);
     EXPECT_STREQ(vezuved_error_message(collection.handle), "7 is no kind of set");
