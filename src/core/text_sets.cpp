@@ -139,7 +139,9 @@ void FixedColumns(const std::string& line, const LayoutSettings& settings, RawCo
             raw[slot].text = line.substr(position, take);
             raw[slot].text.erase(raw[slot].text.find_last_not_of(' ') + 1);
         }
-        position += take;
+        // Past the line's end every later column is absent: held there, the
+        // position cannot wrap however wide the definition says they are.
+        position = take > line.size() - std::min(position, line.size()) ? line.size() : position + take;
     }
 }
 
