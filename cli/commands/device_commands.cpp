@@ -14,13 +14,12 @@
 #include <vector>
 
 #include <vezuved/vezuved.h>
+#include <vezuved/vezuved_core.h>
 
-#include "api/tool_api.h"
 #include "files/failure.h"
 #include "files/tool_platform.h"
 
 namespace vezuved_cli {
-namespace tool = vezuved::tool;
 
 namespace {
 
@@ -56,6 +55,10 @@ struct DeviceOptions {
                (move ? VEZUVED_OPT_MOVE : 0u);
     }
     const char* Folder() const { return deviceFolder.empty() ? nullptr : deviceFolder.c_str(); }
+    vezuved_device_options Core(int32_t kind = VEZUVED_DEVICE_KIND_ALL,
+                                const std::string& filter = "") const {
+        return {Folder(), filter.empty() ? nullptr : filter.c_str(), Word(), kind};
+    }
 };
 
 void AddConnectionOptions(CLI::App& command, DeviceOptions& options) {
@@ -118,11 +121,11 @@ void UseDeviceRoot(const DeviceOptions& options) {
     SetDeviceRootVariable(options.root);
 }
 
-// What the callbacks of one copy report to, handed to them as the session
-// pointer: the run, and each failed item with the cause the library gave
-// for it, if any.
+// What the events of one call report to: the run, whether to ask before
+// replacing, and each failed item with the cause the library gave for it.
 struct CopySession {
     const RunContext& run;
+    bool ask = false;
     std::vector<std::pair<std::string, std::string>> failedItems;
 };
 
@@ -139,11 +142,8 @@ std::string ProgressBar(int32_t stage, int32_t done, int32_t total, const std::s
 }
 
 // Progress on the run's error stream: a bar per item on a terminal, plain lines otherwise.
-int32_t VEZUVED_CALL
-ShowProgress(int32_t stage, int32_t done, int32_t total, const char* name, void* session) {
-    CopySession& copy = *static_cast<CopySession*>(session);
+int32_t ShowProgress(CopySession& copy, int32_t stage, int32_t done, int32_t total, const std::string& item) {
     std::ostream& err = copy.run.err;
-    const std::string item = name != nullptr ? name : "";
     if (copy.run.errIsTerminal) {
         err << ProgressBar(stage, done, total, item);
     } else if (stage == 0) {
@@ -155,26 +155,17 @@ ShowProgress(int32_t stage, int32_t done, int32_t total, const char* name, void*
     } else if (stage < 0) {
         err << item << ": failed (" << stage << ")\n";
     }
-    if (stage == 0) copy.run.library.TakeCause();  // a cause from before this item is not its own
-    if (stage < 0 && stage != VEZUVED_DEV_CANCELLED) {
-        std::string cause = copy.run.library.TakeCause();
-        copy.failedItems.emplace_back(item, cause.empty() ? "the copy did not complete" : cause);
-    }
     err.flush();
     return g_interrupted ? -1 : 0;
 }
 
 // replace / skip / cancel, answered on standard input.
-int32_t VEZUVED_CALL AskBeforeReplacing(const char* name,
-                                        int32_t,
-                                        const char* sourceDate,
-                                        const char* destinationDate,
-                                        uint32_t*,
-                                        void* session) {
+int32_t AskBeforeReplacing(CopySession& copy, const vezuved_device_event& event) {
     if (g_interrupted) return -1;
-    std::ostream& err = static_cast<CopySession*>(session)->run.err;
+    std::ostream& err = copy.run.err;
     for (;;) {
-        err << name << " exists.\n  copying:  " << sourceDate << "\n  existing: " << destinationDate
+        err << event.item << " exists.\n  copying:  " << event.source_date
+            << "\n  existing: " << event.destination_date
             << "\nReplace it? [r]eplace, [s]kip, [c]ancel: " << std::flush;
         std::string answer;
         if (!std::getline(std::cin, answer) || g_interrupted) return -1;
@@ -184,21 +175,41 @@ int32_t VEZUVED_CALL AskBeforeReplacing(const char* name,
     }
 }
 
-// The callbacks in place, reporting to session, for as long as it lives.
-struct CallbackScope {
-    CallbackScope(CopySession& session, bool ask) {
-        if (ask && !StandardInputIsOpen())
-            FailConversion("--ask needs a standard input to read the answers from, and it is closed");
-        RLSetSessionPtr(&session);
-        RLSetProgressCallback(ShowProgress);
-        RLSetAskReplaceCallback(ask ? AskBeforeReplacing : nullptr);
+int32_t VEZUVED_CORE_CALL OnDeviceEvent(const vezuved_device_event* event, void* context) {
+    CopySession& copy = *static_cast<CopySession*>(context);
+    switch (event->type) {
+        case VEZUVED_DEVICE_EVENT_PROGRESS:
+            return ShowProgress(copy, event->stage, event->done, event->total, event->item);
+        case VEZUVED_DEVICE_EVENT_QUESTION:
+            return copy.ask ? AskBeforeReplacing(copy, *event) : 0;
+        case VEZUVED_DEVICE_EVENT_FAILED:
+            copy.failedItems.emplace_back(event->item, event->message);
+            return 0;
+        default:
+            // What the copy says goes to the problems, whole lines, after what the run printed.
+            copy.run.out.flush();
+            copy.run.err << event->message << "\n" << std::flush;
+            return 0;
     }
-    ~CallbackScope() {
-        RLSetProgressCallback(nullptr);
-        RLSetAskReplaceCallback(nullptr);
-        RLSetSessionPtr(nullptr);
+}
+
+// A device handle for one command.
+struct Device {
+    Device() : handle(vezuved_device_new()) {
+        if (handle == nullptr) FailConversion("memory ran out");
     }
+    ~Device() { vezuved_device_free(handle); }
+    Device(const Device&) = delete;
+    Device& operator=(const Device&) = delete;
+    vezuved_device* handle;
 };
+
+// A session that may ask: standard input must be there to answer.
+CopySession Session(const RunContext& run, bool ask) {
+    if (ask && !StandardInputIsOpen())
+        FailConversion("--ask needs a standard input to read the answers from, and it is closed");
+    return CopySession{run, ask, {}};
+}
 
 std::string ResultText(int32_t result) {
     switch (result) {
@@ -260,14 +271,14 @@ void Finish(const RunContext& run,
     }
 }
 
-int16_t KindCode(const std::string& kind) {
-    if (kind == "points") return 0;
-    if (kind == "tracks") return 1;
-    if (kind == "routes") return 2;
-    if (kind == "maps") return 8;
-    if (kind == "icons") return 9;
-    if (kind == "resources") return 10;
-    return -1;  // all
+int32_t KindCode(const std::string& kind) {
+    if (kind == "points") return VEZUVED_DEVICE_KIND_POINTS;
+    if (kind == "tracks") return VEZUVED_DEVICE_KIND_TRACKS;
+    if (kind == "routes") return VEZUVED_DEVICE_KIND_ROUTES;
+    if (kind == "maps") return VEZUVED_DEVICE_KIND_MAPS;
+    if (kind == "icons") return VEZUVED_DEVICE_KIND_ICONS;
+    if (kind == "resources") return VEZUVED_DEVICE_KIND_RESOURCES;
+    return VEZUVED_DEVICE_KIND_ALL;
 }
 
 void AddList(CLI::App& device, const RunContext& run) {
@@ -280,15 +291,17 @@ void AddList(CLI::App& device, const RunContext& run) {
     command->footer("Example:\n  vezuved device list --device emulated-handheld .");
     command->callback([options, folder, &run] {
         UseDeviceRoot(*options);
-        run.library.TakeCause();
-        const tool::DeviceListing listing =
-            tool::ListDevice(folder->empty() ? nullptr : folder->c_str(), options->Folder(), options->Word());
+        Device device;
+        CopySession session{run, false, {}};
+        const vezuved_device_options core = options->Core();
+        const int32_t result = vezuved_device_list(
+            device.handle, folder->empty() ? nullptr : folder->c_str(), &core, OnDeviceEvent, &session);
+        run.out << vezuved_device_report(device.handle) << std::flush;
+        const int32_t code = vezuved_device_code(device.handle);
         // The listing is shown, yet the file a host reads back is the old one.
-        if (listing.result == 0 && !listing.syncFileWritten) {
-            const std::string cause = run.library.TakeCause();
-            FailConversion("device list: RLDBSync.inf was not written" + (cause.empty() ? "" : ": " + cause));
-        }
-        Finish(run, listing.result, "device list");
+        if (result != VEZUVED_OK && code == 0)
+            FailConversion(std::string("device list: ") + vezuved_device_error_message(device.handle));
+        Finish(run, code, "device list");
     });
 }
 
@@ -304,11 +317,11 @@ void AddPush(CLI::App& device, const RunContext& run) {
     command->callback([options, path, &run] {
         UseDeviceRoot(*options);
         InterruptScope interrupt;
-        CopySession session{run, {}};
-        CallbackScope callbacks(session, options->ask);
-        const int32_t result = RLDBCECopyToDevice(
-            path->c_str(), options->Folder(), options->Word(), nullptr, -1, -1, -1, nullptr);
-        Finish(run, result, "device push " + *path, session.failedItems);
+        CopySession session = Session(run, options->ask);
+        Device device;
+        const vezuved_device_options core = options->Core();
+        vezuved_device_push(device.handle, path->c_str(), &core, OnDeviceEvent, &session);
+        Finish(run, vezuved_device_code(device.handle), "device push " + *path, session.failedItems);
     });
 }
 
@@ -347,19 +360,12 @@ void AddPull(CLI::App& device, const RunContext& run) {
         UseDeviceRoot(*options);
         RequireWritableFolderPlace(*folder);
         InterruptScope interrupt;
-        CopySession session{run, {}};
-        CallbackScope callbacks(session, options->ask);
-        const int32_t result = RLDBCECopyFromDevice(options->Folder(),
-                                                    filter->empty() ? nullptr : filter->c_str(),
-                                                    folder->empty() ? nullptr : folder->c_str(),
-                                                    options->Word(),
-                                                    nullptr,
-                                                    KindCode(*kind),
-                                                    0,
-                                                    0,
-                                                    0,
-                                                    0);
-        Finish(run, result, "device pull", session.failedItems);
+        CopySession session = Session(run, options->ask);
+        Device device;
+        const vezuved_device_options core = options->Core(KindCode(*kind), *filter);
+        vezuved_device_pull(
+            device.handle, folder->empty() ? nullptr : folder->c_str(), &core, OnDeviceEvent, &session);
+        Finish(run, vezuved_device_code(device.handle), "device pull", session.failedItems);
     });
 }
 

@@ -1,18 +1,18 @@
 #include "serve/device_jobs.h"
 
+#include <memory>
+
 #include <vezuved/vezuved.h>
 
 #include "commands/device_commands.h"
-#include "serve/captured_run.h"
 
 namespace vezuved_cli {
 
-// What a copy's callbacks report to, handed to them as the library's
-// session pointer: the jobs, whose running one they follow, and the run,
-// whose library lines hold the cause of a failed item.
+// What a copy's events report to: the jobs and the job they are of.
 struct DeviceJobs::Session {
     DeviceJobs& jobs;
-    const RunContext& run;
+    Job& job;
+    bool ask;
 };
 
 DeviceJobs::~DeviceJobs() { StopAll(); }
@@ -34,7 +34,7 @@ std::string DeviceResultWords(int32_t result) {
     }
 }
 
-int DeviceJobs::Start(const std::string& what, bool ask, std::function<int32_t()> copy) {
+int DeviceJobs::Start(const std::string& what, bool ask, Copy copy) {
     std::lock_guard<std::mutex> guard(mutex_);
     auto job = std::make_unique<Job>();
     job->state.id = static_cast<int>(jobs_.size()) + 1;
@@ -45,84 +45,74 @@ int DeviceJobs::Start(const std::string& what, bool ask, std::function<int32_t()
     return started.state.id;
 }
 
-void DeviceJobs::Run(Job& job, bool ask, const std::function<int32_t()>& copy) {
-    int32_t result = 0;
-    const CapturedRun run = RunCaptured([&](RunContext& context) {
-        {
-            std::lock_guard<std::mutex> guard(mutex_);
-            running_ = &job;
-        }
-        Session session{*this, context};
-        RLSetSessionPtr(&session);
-        RLSetProgressCallback(OnProgress);
-        RLSetAskReplaceCallback(ask ? OnAsk : nullptr);
-        result = copy();
-        RLSetProgressCallback(nullptr);
-        RLSetAskReplaceCallback(nullptr);
-        RLSetSessionPtr(nullptr);
-    });
+void DeviceJobs::Run(Job& job, bool ask, const Copy& copy) {
+    std::unique_ptr<vezuved_device, void (*)(vezuved_device*)> device(vezuved_device_new(),
+                                                                      vezuved_device_free);
+    int32_t result = -1;
+    if (device) {
+        Session session{*this, job, ask};
+        copy(device.get(), OnEvent, &session);
+        result = vezuved_device_code(device.get());
+    }
     std::lock_guard<std::mutex> guard(mutex_);
-    running_ = nullptr;
     JobState& state = job.state;
-    state.messages = run.out + run.err;
     bool itemFailed = false;
     for (const CopyProgress& item : state.items) itemFailed = itemFailed || !item.failure.empty();
-    state.failed = !run.ok || itemFailed ||
+    state.failed = !device || itemFailed ||
                    !(result == 0 || result == VEZUVED_DEV_REPLACED || result == VEZUVED_DEV_UP_TO_DATE ||
                      result == VEZUVED_DEV_DEST_NEWER || result == VEZUVED_DEV_DEST_OLDER);
-    state.result = !run.ok ? run.failure
+    state.result = !device ? std::string("memory ran out")
                    : itemFailed && (result == 0 || result == VEZUVED_DEV_REPLACED)
                        ? DeviceResultWords(-1)
                        : DeviceResultWords(result);
     state.finished = true;
 }
 
-int32_t DeviceJobs::OnProgress(int32_t stage, int32_t done, int32_t total, const char* name, void* session) {
-    if (session == nullptr) return 0;
-    DeviceJobs* jobs = &static_cast<Session*>(session)->jobs;
-    LibraryLineSink& library = static_cast<Session*>(session)->run.library;
-    if (stage == 0) library.TakeCause();  // a cause from before this item is not its own
-    std::string cause;
-    if (stage < 0 && stage != VEZUVED_DEV_CANCELLED) {
-        cause = library.TakeCause();
-        if (cause.empty()) cause = "the copy did not complete";
+int32_t VEZUVED_CORE_CALL DeviceJobs::OnEvent(const vezuved_device_event* event, void* context) {
+    Session& session = *static_cast<Session*>(context);
+    DeviceJobs& jobs = session.jobs;
+    switch (event->type) {
+        case VEZUVED_DEVICE_EVENT_PROGRESS:
+            return jobs.Progress(session.job, *event);
+        case VEZUVED_DEVICE_EVENT_QUESTION:
+            return session.ask ? jobs.Ask(session.job, *event) : 0;
+        case VEZUVED_DEVICE_EVENT_FAILED: {
+            std::lock_guard<std::mutex> guard(jobs.mutex_);
+            std::vector<CopyProgress>& items = session.job.state.items;
+            if (!items.empty() && items.back().item == event->item) items.back().failure = event->message;
+            return 0;
+        }
+        default: {
+            std::lock_guard<std::mutex> guard(jobs.mutex_);
+            session.job.state.messages += event->message + std::string("\n");
+            return 0;
+        }
     }
-    std::lock_guard<std::mutex> guard(jobs->mutex_);
-    Job* job = jobs->running_;
-    if (job == nullptr) return 0;
-    const std::string item = name != nullptr ? name : "";
-    if (stage == 0 || job->state.items.empty() || job->state.items.back().item != item) {
-        job->state.items.push_back(CopyProgress{item, 0, 0, 0, {}});
-    }
-    CopyProgress& progress = job->state.items.back();
-    progress.stage = stage;
-    progress.done = done;
-    progress.total = total;
-    if (stage == VEZUVED_DEV_CANCELLED)
-        progress.failure = "cancelled";
-    else if (!cause.empty())
-        progress.failure = cause;
-    return jobs->stopping_ ? -1 : 0;
 }
 
-int32_t DeviceJobs::OnAsk(const char* name,
-                          int32_t,
-                          const char* sourceDate,
-                          const char* destinationDate,
-                          uint32_t*,
-                          void* session) {
-    if (session == nullptr) return -1;
-    DeviceJobs* jobs = &static_cast<Session*>(session)->jobs;
-    std::unique_lock<std::mutex> guard(jobs->mutex_);
-    Job* job = jobs->running_;
-    if (job == nullptr) return -1;
-    job->answer = 2;
-    job->state.question = name != nullptr ? name : "";
-    job->state.sourceDate = sourceDate != nullptr ? sourceDate : "";
-    job->state.destinationDate = destinationDate != nullptr ? destinationDate : "";
-    jobs->answered_.wait(guard, [&] { return job->answer != 2 || jobs->stopping_; });
-    job->state.question.clear();
-    return jobs->stopping_ ? -1 : job->answer;
+int32_t DeviceJobs::Progress(Job& job, const vezuved_device_event& event) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    const std::string item = event.item;
+    if (event.stage == 0 || job.state.items.empty() || job.state.items.back().item != item) {
+        job.state.items.push_back(CopyProgress{item, 0, 0, 0, {}});
+    }
+    CopyProgress& progress = job.state.items.back();
+    progress.stage = event.stage;
+    progress.done = event.done;
+    progress.total = event.total;
+    if (event.stage == VEZUVED_DEV_CANCELLED) progress.failure = "cancelled";
+    return stopping_ ? -1 : 0;
+}
+
+int32_t DeviceJobs::Ask(Job& job, const vezuved_device_event& event) {
+    std::unique_lock<std::mutex> guard(mutex_);
+    job.answer = 2;
+    job.state.question = event.item;
+    job.state.sourceDate = event.source_date;
+    job.state.destinationDate = event.destination_date;
+    answered_.wait(guard, [&] { return job.answer != 2 || stopping_; });
+    job.state.question.clear();
+    return stopping_ ? -1 : job.answer;
 }
 
 bool DeviceJobs::Get(int id, JobState& state) const {

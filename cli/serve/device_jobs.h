@@ -1,5 +1,5 @@
 // Copies to and from the handheld started from the page: each runs on a
-// thread of its own, one at a time (the library's lock), and keeps the
+// thread of its own (the handheld takes one at a time), and keeps the
 // progress of each copy, each failure with its cause, and the question
 // `--ask` would put, for the page to poll and answer.
 #pragma once
@@ -13,6 +13,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <vezuved/vezuved_core.h>
 
 namespace vezuved_cli {
 
@@ -29,7 +31,7 @@ struct JobState {
     bool finished = false;
     std::string result;  // how it ended, in words
     bool failed = false;
-    std::string messages;  // the library's lines
+    std::string messages;  // what the copy said, a line each
     std::vector<CopyProgress> items;
     std::string question;  // the item a replace question is about; empty when none
     std::string sourceDate, destinationDate;
@@ -38,8 +40,10 @@ struct JobState {
 class DeviceJobs {
 public:
     ~DeviceJobs();
-    // Starts copy (which returns the library's result) on a thread of its own.
-    int Start(const std::string& what, bool ask, std::function<int32_t()> copy);
+    // The copy on the device handle, its events to callback with context.
+    using Copy = std::function<void(vezuved_device* device, vezuved_device_callback callback, void* context)>;
+    // Starts copy on a thread of its own.
+    int Start(const std::string& what, bool ask, Copy copy);
     bool Get(int id, JobState& state) const;
     // 0 replace, 1 skip, -1 cancel.
     bool Answer(int id, int answer);
@@ -53,20 +57,15 @@ private:
         int answer = 2;  // none yet
         std::thread thread;
     };
-    void Run(Job& job, bool ask, const std::function<int32_t()>& copy);
-    static int32_t OnProgress(int32_t stage, int32_t done, int32_t total, const char* name, void* session);
-    static int32_t OnAsk(const char* name,
-                         int32_t status,
-                         const char* sourceDate,
-                         const char* destinationDate,
-                         uint32_t* options,
-                         void* session);
+    void Run(Job& job, bool ask, const Copy& copy);
+    static int32_t VEZUVED_CORE_CALL OnEvent(const vezuved_device_event* event, void* session);
+    int32_t Progress(Job& job, const vezuved_device_event& event);
+    int32_t Ask(Job& job, const vezuved_device_event& event);
 
     mutable std::mutex mutex_;
     std::condition_variable answered_;
     std::map<int, std::unique_ptr<Job>> jobs_;
     bool stopping_ = false;
-    Job* running_ = nullptr;  // the one inside the library
 };
 
 // The device result in words, as the device commands say it.

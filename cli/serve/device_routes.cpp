@@ -1,16 +1,18 @@
 // The routes of the handheld: its listing beside the PC folder, and push
 // and pull as copies the page follows.
 #include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include <vezuved/vezuved.h>
+#include <vezuved/vezuved_core.h>
 
-#include "api/tool_api.h"
 #include "commands/device_commands.h"
 #include "serve/serve_routes.h"
 #include "serve/serve_security.h"
 
 namespace vezuved_cli {
-namespace tool = vezuved::tool;
 
 namespace {
 
@@ -43,6 +45,13 @@ Json FolderJson(const std::string& folder) {
     return files;
 }
 
+// The listing's problems, one line each.
+int32_t VEZUVED_CORE_CALL KeepProblem(const vezuved_device_event* event, void* context) {
+    if (event->type == VEZUVED_DEVICE_EVENT_MESSAGE)
+        *static_cast<std::string*>(context) += event->message + std::string("\n");
+    return 0;
+}
+
 Json JobJson(const JobState& state) {
     Json items = Json::array();
     for (const CopyProgress& item : state.items) {
@@ -69,25 +78,35 @@ Json JobJson(const JobState& state) {
 void AddDeviceRoutes(httplib::Server& http, Server& server) {
     http.Get("/api/device", [&](const httplib::Request&, httplib::Response& response) {
         if (!server.options.withDevice) return Send(response, 404, "the server was started without --device");
-        tool::DeviceListing listing;
-        const CapturedRun run = RunCaptured(
-            [&](RunContext&) { listing = tool::ListDevice(server.options.folder.c_str(), nullptr, 0); },
-            true);
+        std::unique_ptr<vezuved_device, void (*)(vezuved_device*)> device(vezuved_device_new(),
+                                                                          vezuved_device_free);
+        if (!device) return Send(response, 500, "memory ran out");
+        std::string problems;
+        const int32_t result =
+            vezuved_device_list(device.get(), server.options.folder.c_str(), nullptr, KeepProblem, &problems);
+        const int32_t code = vezuved_device_code(device.get());
         Json rows = Json::array();
-        for (const tool::ListingRow& row : listing.rows) {
-            rows.push_back({{"kind", row.kind},
+        vezuved_device_row row{};
+        for (int32_t i = 0; vezuved_device_get_row(device.get(), i, &row) == VEZUVED_OK; ++i) {
+            rows.push_back({{"kind", row.heading},
                             {"name", row.name},
                             {"records", row.records},
-                            {"deviceModified", row.deviceModified},
-                            {"pcModified", row.pcModified},
+                            {"deviceModified", row.device_modified},
+                            {"pcModified", row.pc_modified},
                             {"state", row.state}});
         }
+        std::vector<std::string> pcOnly;
+        for (int32_t i = 0; i < vezuved_device_pc_only_count(device.get()); ++i)
+            pcOnly.push_back(vezuved_device_pc_only(device.get(), i));
+        // A sync file not written is a problem of the listing, which stands.
+        if (result != VEZUVED_OK && code == 0)
+            problems += std::string(vezuved_device_error_message(device.get())) + "\n";
         SendJson(response,
                  {{"rows", rows},
-                  {"pcOnly", listing.pcOnly},
-                  {"report", run.out},
-                  {"problems", run.err},
-                  {"failure", listing.result == 0 ? "" : DeviceResultText(listing.result)},
+                  {"pcOnly", pcOnly},
+                  {"report", vezuved_device_report(device.get())},
+                  {"problems", problems},
+                  {"failure", code == 0 ? "" : DeviceResultText(code)},
                   {"folder", FolderJson(server.options.folder)}});
     });
     http.Post("/api/device/push", [&](const httplib::Request& request, httplib::Response& response) {
@@ -116,9 +135,13 @@ void AddDeviceRoutes(httplib::Server& http, Server& server) {
         }
         const uint32_t word = OptionsWord(request);
         const std::string name = std::filesystem::path(source).filename().string();
-        const int id = server.jobs.Start("push " + name, (word & VEZUVED_OPT_ASK) != 0, [source, word] {
-            return RLDBCECopyToDevice(source.c_str(), nullptr, word, nullptr, -1, -1, -1, nullptr);
-        });
+        const int id = server.jobs.Start(
+            "push " + name,
+            (word & VEZUVED_OPT_ASK) != 0,
+            [source, word](vezuved_device* device, vezuved_device_callback callback, void* context) {
+                const vezuved_device_options options{nullptr, nullptr, word, VEZUVED_DEVICE_KIND_ALL};
+                vezuved_device_push(device, source.c_str(), &options, callback, context);
+            });
         SendJson(response, {{"job", id}});
     });
     http.Post("/api/device/pull", [&](const httplib::Request& request, httplib::Response& response) {
@@ -128,23 +151,20 @@ void AddDeviceRoutes(httplib::Server& http, Server& server) {
         if (name.find_first_of("/\\*?:") != std::string::npos || name.find("..") != std::string::npos)
             return Send(response, 403, "only a database the listing shows is pulled");
         const std::string kind = request.get_param_value("kind");
-        const int16_t code = kind == "Points" ? 0 : kind == "Tracks" ? 1 : kind == "Routes" ? 2 : -1;
+        const int32_t code = kind == "Points"   ? VEZUVED_DEVICE_KIND_POINTS
+                             : kind == "Tracks" ? VEZUVED_DEVICE_KIND_TRACKS
+                             : kind == "Routes" ? VEZUVED_DEVICE_KIND_ROUTES
+                                                : VEZUVED_DEVICE_KIND_ALL;
         const uint32_t word = OptionsWord(request);
         const std::string folder = server.options.folder;
         const int id =
             server.jobs.Start("pull " + (name.empty() ? std::string("all") : name),
                               (word & VEZUVED_OPT_ASK) != 0,
-                              [name, code, word, folder] {
-                                  return RLDBCECopyFromDevice(nullptr,
-                                                              name.empty() ? nullptr : name.c_str(),
-                                                              folder.c_str(),
-                                                              word,
-                                                              nullptr,
-                                                              code,
-                                                              0,
-                                                              0,
-                                                              0,
-                                                              0);
+                              [name, code, word, folder](
+                                  vezuved_device* device, vezuved_device_callback callback, void* context) {
+                                  const vezuved_device_options options{
+                                      nullptr, name.empty() ? nullptr : name.c_str(), word, code};
+                                  vezuved_device_pull(device, folder.c_str(), &options, callback, context);
                               });
         SendJson(response, {{"job", id}});
     });

@@ -187,6 +187,132 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_add_point(vezuved_collection*
                                                              int32_t set,
                                                              const vezuved_point* point);
 
+/* ---- The handheld (Windows CE, through its remote API) ----
+ *
+ * A device handle keeps what its last call found: the listing's rows and
+ * its report, the handheld's result code, the failure's sentence. Calls on
+ * the handheld run one at a time across the process (the connection is
+ * the process's own); two handles may be used by two threads, each waiting
+ * for the other. Nothing is printed: what a copy says, its progress and
+ * its questions come to the caller's callback as events. */
+#define VEZUVED_ERROR_DEVICE -9     /* the handheld cannot be reached, or has no database volume there */
+#define VEZUVED_ERROR_CANCELLED -10 /* the callback cancelled the copy */
+
+/* The options' flags (the same bits as vezuved.h's VEZUVED_OPT_*). */
+#define VEZUVED_DEVICE_ALWAYS 0x01     /* replace older plain files; copy every database back */
+#define VEZUVED_DEVICE_UPDATE 0x02     /* leave destinations as new or newer alone */
+#define VEZUVED_DEVICE_NO_REPLACE 0x04 /* never replace an existing destination */
+#define VEZUVED_DEVICE_ASK 0x08        /* a question event before replacing */
+#define VEZUVED_DEVICE_KEEP_BOTH 0x10  /* a free numbered name instead of replacing */
+#define VEZUVED_DEVICE_CREATE 0x20     /* make the device folder and volume when missing */
+#define VEZUVED_DEVICE_MOVE 0x40       /* delete the PC file after a copy to the handheld */
+
+/* What a pull copies (the options' kind). */
+#define VEZUVED_DEVICE_KIND_ALL 0 /* points, routes and tracks */
+#define VEZUVED_DEVICE_KIND_POINTS 1
+#define VEZUVED_DEVICE_KIND_TRACKS 2
+#define VEZUVED_DEVICE_KIND_ROUTES 3
+#define VEZUVED_DEVICE_KIND_MAPS 4
+#define VEZUVED_DEVICE_KIND_ICONS 5
+#define VEZUVED_DEVICE_KIND_RESOURCES 6
+
+/* How a copy that did not fail ended (vezuved_device_outcome). */
+#define VEZUVED_DEVICE_COPIED 0
+#define VEZUVED_DEVICE_REPLACED 1   /* copied over the older copy */
+#define VEZUVED_DEVICE_UP_TO_DATE 2 /* left alone: as new as the source */
+#define VEZUVED_DEVICE_DEST_NEWER 3 /* left alone: the destination is newer */
+#define VEZUVED_DEVICE_DEST_OLDER 4 /* left alone: the destination is older */
+
+/* Events of a call (the event's type). */
+#define VEZUVED_DEVICE_EVENT_PROGRESS 1 /* stage 0 started, 1 going, 2 done, negative: ended so */
+#define VEZUVED_DEVICE_EVENT_QUESTION 2 /* replace item? answer 0 replace, 1 skip, -1 cancel */
+#define VEZUVED_DEVICE_EVENT_MESSAGE 3  /* a line the call says ("Copying to Device: Hike") */
+#define VEZUVED_DEVICE_EVENT_FAILED 4   /* item failed: message is its cause */
+
+typedef struct vezuved_device vezuved_device;
+
+/* A null pointer: the default device folder, no flags, every kind. */
+typedef struct vezuved_device_options {
+    const char* device_folder; /* on the handheld; null: \My Documents\Roverlog */
+    const char* filter;        /* pull: one database name, or a pattern of plain files; null: all */
+    uint32_t flags;            /* VEZUVED_DEVICE_* bits */
+    int32_t kind;              /* pull: VEZUVED_DEVICE_KIND_* */
+} vezuved_device_options;
+
+/* One row of the listing: a database of the handheld against the PC file
+ * of the same name. Its texts belong to the handle until its next call. */
+typedef struct vezuved_device_row {
+    int32_t kind; /* VEZUVED_SET_* */
+    int32_t records;
+    const char* heading; /* "Points", "Routes" or "Tracks" */
+    const char* name;
+    const char* device_modified; /* "Mar/14/2004 14:25" */
+    const char* pc_modified;     /* "" when the PC has no such file */
+    const char* state;           /* "Identical", "Newer On Device", "Newer On PC" or "Only on Device" */
+} vezuved_device_row;
+
+/* One event; its texts live until the callback returns. */
+typedef struct vezuved_device_event {
+    int32_t type;  /* VEZUVED_DEVICE_EVENT_* */
+    int32_t stage; /* progress */
+    int32_t done;  /* progress: bytes or records so far */
+    int32_t total;
+    const char* item;             /* the database or file ("" for none) */
+    const char* message;          /* a message's line, a failure's cause; "" otherwise */
+    const char* source_date;      /* a question: the copy's time */
+    const char* destination_date; /* a question: the existing one's */
+} vezuved_device_event;
+
+/* Answers a question (0, 1 or -1); to progress, a negative answer cancels. */
+typedef int32_t(VEZUVED_CORE_CALL* vezuved_device_callback)(const vezuved_device_event* event, void* context);
+
+VEZUVED_CORE_API vezuved_device* VEZUVED_CORE_CALL vezuved_device_new(void);
+VEZUVED_CORE_API void VEZUVED_CORE_CALL vezuved_device_free(vezuved_device* device);
+
+/* Compares the handheld's point, route and track databases with the files
+ * of pc_folder (null: the current folder) and writes its RLDBSync.inf
+ * there. A handheld without a volume there lists no row. The callback (may
+ * be null) gets the listing's problems as messages. */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_device_list(vezuved_device* device,
+                                                               const char* pc_folder,
+                                                               const vezuved_device_options* options,
+                                                               vezuved_device_callback callback,
+                                                               void* context);
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_device_row_count(const vezuved_device* device);
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_device_get_row(const vezuved_device* device,
+                                                                  int32_t index,
+                                                                  vezuved_device_row* row);
+/* The files of a device kind only on the PC, full paths; null out of range. */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_device_pc_only_count(const vezuved_device* device);
+VEZUVED_CORE_API const char* VEZUVED_CORE_CALL vezuved_device_pc_only(const vezuved_device* device,
+                                                                      int32_t index);
+/* The listing as a table of text, its headings and the files only on the PC. */
+VEZUVED_CORE_API const char* VEZUVED_CORE_CALL vezuved_device_report(const vezuved_device* device);
+
+/* Copies a PC file, a folder or a pattern ("*.pdb" in a folder) to the
+ * handheld: databases and text described by a ".cal" definition become
+ * device databases, maps, icons and resources go as they are. */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_device_push(vezuved_device* device,
+                                                               const char* pc_path,
+                                                               const vezuved_device_options* options,
+                                                               vezuved_device_callback callback,
+                                                               void* context);
+/* Copies the handheld's databases back into pc_folder (null: the current
+ * folder) as text files of record lines, or its plain files as they are. */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_device_pull(vezuved_device* device,
+                                                               const char* pc_folder,
+                                                               const vezuved_device_options* options,
+                                                               vezuved_device_callback callback,
+                                                               void* context);
+
+/* After a call that succeeded: VEZUVED_DEVICE_COPIED .. _DEST_OLDER. */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_device_outcome(const vezuved_device* device);
+/* The handheld's own result code of the last call, as vezuved.h's device
+ * exports answer it (VEZUVED_DEV_*); 0 after a success. */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_device_code(const vezuved_device* device);
+/* The sentence of the last call that failed; "" after one that succeeded. */
+VEZUVED_CORE_API const char* VEZUVED_CORE_CALL vezuved_device_error_message(const vezuved_device* device);
+
 #ifdef __cplusplus
 }
 #endif

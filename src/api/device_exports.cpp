@@ -5,7 +5,6 @@
 
 #include "api/c_arguments.h"
 #include "api/export_call.h"
-#include "api/tool_api.h"
 #include "device/copy_from_device.h"
 #include "device/copy_to_device.h"
 #include "device/device_listing.h"
@@ -44,23 +43,6 @@ int32_t EnumDevice(const char* pcFolder, const char* deviceFolder, uint32_t opti
 }
 
 }  // namespace
-
-namespace vezuved::tool {
-
-DeviceListing ListDevice(const char* pcFolder, const char* deviceFolder, uint32_t options) {
-    vezuved::DeviceListing found;
-    DeviceListing listing;
-    listing.result = EnumDevice(pcFolder, deviceFolder, options, found);
-    for (const vezuved::ListingRow& row : found.rows) {
-        listing.rows.push_back(
-            {row.kind, row.name, row.records, row.deviceModified, row.pcModified, row.state});
-    }
-    listing.pcOnly = found.pcOnly;
-    listing.syncFileWritten = found.syncFileWritten;
-    return listing;
-}
-
-}  // namespace vezuved::tool
 
 extern "C" {
 

@@ -2,7 +2,7 @@
 // through the public exports, but it also needs what no export gives: the
 // facts of a format definition, what one definition line does, a text file
 // visited record by record, the library's own readings of a coordinate,
-// a time and a number, and the device listing as rows. They come through
+// a time and a number. They come through
 // here and nowhere else, so a driver can change behind this header without
 // breaking the tool. Each entry takes the library lock as the exports do
 // (the conversion state is process-wide) and returns values of this
@@ -171,27 +171,5 @@ struct LeadingInteger {
 LeadingInteger ReadLeadingInteger(const std::string& text);
 // Column (from 0) of line, cut at separator outside quotes.
 std::string ColumnOfLine(const std::string& line, int column, int separator);
-
-// One row of the device listing's table, its texts as the report prints them.
-struct ListingRow {
-    std::string kind;  // the heading: "Points", "Routes" or "Tracks"
-    std::string name;
-    int records = 0;
-    std::string deviceModified, pcModified;  // "Mar/14/2004 14:25"; pcModified empty when none
-    std::string state;  // "Identical", "Newer On Device", "Newer On PC" or "Only on Device"
-};
-
-// The listing RLDBCEEnum makes and prints, with what its report shows.
-struct DeviceListing {
-    int32_t result = 0;  // what RLDBCEEnum answers
-    std::vector<ListingRow> rows;
-    std::vector<std::string> pcOnly;  // the files only on the PC, full paths
-    // The sync file, which a host reads back, was written whole. RLDBCEEnum
-    // answers 0 either way: a host sees only the line the report prints.
-    bool syncFileWritten = false;
-};
-
-// RLDBCEEnum (the same arguments, the same report printed), answering its rows.
-DeviceListing ListDevice(const char* pcFolder, const char* deviceFolder, uint32_t options);
 
 }  // namespace vezuved::tool

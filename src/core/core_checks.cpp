@@ -47,4 +47,38 @@ static_assert(offsetof(vezuved_warning, message) == 8 + 2 * kPointer, "warning l
 static_assert(offsetof(vezuved_warning, reserved) == 8 + 3 * kPointer, "warning layout");
 static_assert(sizeof(vezuved_warning) == (kPointer == 4 ? 24 : 40), "warning size");
 
+// The handheld calls: the options, a listing row and an event.
+static_assert(VEZUVED_DEVICE_ALWAYS == VEZUVED_OPT_ALWAYS && VEZUVED_DEVICE_UPDATE == VEZUVED_OPT_UPDATE &&
+                  VEZUVED_DEVICE_NO_REPLACE == VEZUVED_OPT_NO_REPLACE &&
+                  VEZUVED_DEVICE_ASK == VEZUVED_OPT_ASK &&
+                  VEZUVED_DEVICE_KEEP_BOTH == VEZUVED_OPT_KEEP_BOTH &&
+                  VEZUVED_DEVICE_CREATE == VEZUVED_OPT_CREATE_VOLUME &&
+                  VEZUVED_DEVICE_MOVE == VEZUVED_OPT_MOVE,
+              "device flags are the exports' option bits");
+
+static_assert(offsetof(vezuved_device_options, device_folder) == 0, "device options layout");
+static_assert(offsetof(vezuved_device_options, filter) == kPointer, "device options layout");
+static_assert(offsetof(vezuved_device_options, flags) == 2 * kPointer, "device options layout");
+static_assert(offsetof(vezuved_device_options, kind) == 2 * kPointer + 4, "device options layout");
+static_assert(sizeof(vezuved_device_options) == 2 * kPointer + 8, "device options size");
+
+static_assert(offsetof(vezuved_device_row, kind) == 0, "device row layout");
+static_assert(offsetof(vezuved_device_row, records) == 4, "device row layout");
+static_assert(offsetof(vezuved_device_row, heading) == 8, "device row layout");
+static_assert(offsetof(vezuved_device_row, name) == 8 + kPointer, "device row layout");
+static_assert(offsetof(vezuved_device_row, device_modified) == 8 + 2 * kPointer, "device row layout");
+static_assert(offsetof(vezuved_device_row, pc_modified) == 8 + 3 * kPointer, "device row layout");
+static_assert(offsetof(vezuved_device_row, state) == 8 + 4 * kPointer, "device row layout");
+static_assert(sizeof(vezuved_device_row) == 8 + 5 * kPointer, "device row size");
+
+static_assert(offsetof(vezuved_device_event, type) == 0, "device event layout");
+static_assert(offsetof(vezuved_device_event, stage) == 4, "device event layout");
+static_assert(offsetof(vezuved_device_event, done) == 8, "device event layout");
+static_assert(offsetof(vezuved_device_event, total) == 12, "device event layout");
+static_assert(offsetof(vezuved_device_event, item) == 16, "device event layout");
+static_assert(offsetof(vezuved_device_event, message) == 16 + kPointer, "device event layout");
+static_assert(offsetof(vezuved_device_event, source_date) == 16 + 2 * kPointer, "device event layout");
+static_assert(offsetof(vezuved_device_event, destination_date) == 16 + 3 * kPointer, "device event layout");
+static_assert(sizeof(vezuved_device_event) == 16 + 4 * kPointer, "device event size");
+
 }  // namespace

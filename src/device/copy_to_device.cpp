@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/memory.h"
 #include "base/wide_paths.h"
 #include "device/chunk_copy.h"
 #include "device/device_session.h"
@@ -20,6 +21,7 @@
 #include "formats/format_catalogue.h"
 #include "platform/host_file.h"
 #include "platform/stale_temporaries.h"
+#include "pointdb/point_database_reader.h"
 #include "pointdb/point_database_writer.h"
 #include "state/conversion_state.h"
 #include "state/device_state.h"
@@ -113,6 +115,71 @@ int32_t ConvertToRecordText(const WideString& path,
     }
     if (result.code == 0) work.SetOutput(result.written);
     return result.code;
+}
+
+// The records a database read hands back, with their descriptions, freed whole.
+struct DatabaseRecords {
+    DatabaseRecords() = default;
+    DatabaseRecords(const DatabaseRecords&) = delete;
+    DatabaseRecords& operator=(const DatabaseRecords&) = delete;
+    ~DatabaseRecords() {
+        if (array == nullptr) return;
+        for (int32_t i = 0; i < count; ++i) DescFree(*RecordAt(array, static_cast<size_t>(i)));
+        MemFree(array);
+    }
+    void* array = nullptr;
+    int32_t count = 0;
+};
+
+// A ".pdb" read once and its records written into the device database of
+// its kind, named after the file: no text file on the way.
+int32_t DatabaseFileToDevice(const DeviceTarget& target,
+                             const WideString& path,
+                             uint32_t options,
+                             bool move) {
+    FILETIME written{};
+    {
+        HostFile file(
+            HostCreateFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!file || !PlatformGetFileTime(file.Get(), nullptr, nullptr, &written)) {
+            DiagPrint("Unable to open source/host file: %s\n", Narrow(path).c_str());
+            return devErrOpenSource;
+        }
+    }
+    DatabaseRecords records;
+    int32_t kind = kKindPoint;
+    const int32_t count = DoReadPointDatabase(Narrow(path).c_str(), &records.array, &kind);
+    if (count < 0) {
+        DiagPrint("Unable to Convert PalmOS Database: %s, Err=%lx\n", Narrow(path).c_str(), Hex32(count));
+        return count;
+    }
+    records.count = count;
+    DeviceDatabase db;
+    db.volume = target.volume;
+    db.type = kind == kKindPoint ? kTypePoints : kTypeTrack;
+    db.routeFlag = kind == kKindRoute ? 1 : 0;
+    const WideString name = BaseNameOf(path);
+    return RecordsToDeviceDatabase(
+        db,
+        target,
+        name,
+        written,
+        count,
+        options,
+        [&](DeviceDatabase& open, int32_t databaseKind, CopyProgress& progress) {
+            RecordBytes bytes;
+            for (int32_t i = 0; i < count; ++i) {
+                const int32_t result = WriteNextRecord(
+                    open, databaseKind, *RecordAt(records.array, static_cast<size_t>(i)), i, bytes, [&] {
+                        return progress.Step(i + 1, count);
+                    });
+                if (result != 0) return result;
+            }
+            return 0;
+        },
+        [&] {
+            if (move) HostDeleteFile(path.c_str());
+        });
 }
 
 // The copy's layout settings read the files already in a device kind; the
@@ -232,6 +299,9 @@ int32_t CopyFileToDevice(const DeviceTarget& target,
     const WideString source(path);
     const WideString ext = ExtensionOf(source);
     if (ext.empty()) return devErrNoKind;
+
+    if (settings.databasesDirect && EqualsNoCase(ext, ".pdb"))
+        return DatabaseFileToDevice(target, source, options, move);
 
     WorkFolder work;
     WideString converted = source;

@@ -21,6 +21,9 @@ struct CopySettings {
     uint32_t options = 0;
     TextRequest text;
     std::optional<std::string> format;
+    // Databases (".pdb") go record by record into the device database
+    // rather than through a text file written beside them and read back.
+    bool databasesDirect = false;
 };
 
 int32_t CopyPathToDevice(const WCHAR* pcPath, const WCHAR* deviceFolder, const CopySettings& settings);

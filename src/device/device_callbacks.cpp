@@ -1,6 +1,7 @@
 #include "device/device_callbacks.h"
 
 #include "base/wide_text.h"
+#include "device/device_events.h"
 #include "device/file_dates.h"
 #include "state/callbacks.h"
 
@@ -9,6 +10,8 @@ namespace vezuved {
 int32_t ReportDeviceProgress(int32_t stage, int32_t done, int32_t total, const WCHAR* name) {
     char narrow[kCallbackNameLimit + 1];
     NarrowText(narrow, name, kCallbackNameLimit);
+    const DeviceEventHandlers* events = ActiveDeviceEvents();
+    if (events != nullptr) return events->progress ? events->progress(stage, done, total, narrow) : 0;
     return ReportProgress(stage, done, total, narrow);
 }
 
@@ -30,6 +33,8 @@ int32_t AskDeviceReplace(const WCHAR* name,
         FileDateText(destinationTime, wideDate);
         NarrowText(destinationDate, wideDate, kCallbackDateLimit);
     }
+    const DeviceEventHandlers* events = ActiveDeviceEvents();
+    if (events != nullptr) return events->ask ? events->ask(narrow, status, sourceDate, destinationDate) : 0;
     return AskReplace(narrow, status, sourceDate, destinationDate, options);
 }
 

@@ -3,6 +3,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "base/diag.h"
@@ -144,9 +145,7 @@ int32_t CopyLines(DeviceDatabase& db,
     if (!work.Allocate(kDeviceDescSize)) return -1;
     RecordLineReader reader(file);
     RecordBytes bytes;
-    std::vector<WCHAR> wide;
     uint64_t counter = 0;
-    uint32_t key = 100;
     int32_t index = 0;
     const int32_t total = ProgressValue(size);
     ConversionState& state = State();
@@ -168,30 +167,47 @@ int32_t CopyLines(DeviceDatabase& db,
             DiagPrint("Error reading source/host file: %s, Err=%lx", Narrow(source).c_str(), Hex32(status));
             return status;
         }
-        if (BuildRecordBytes(*work, index, kind, state.Previous, bytes) != 0) return -1;
-        const char* text = reinterpret_cast<const char*>(bytes.bytes.data());
-        const size_t length = std::strlen(text);
-        wide.assign(length + 13, 0);  // (length * 2 + 26) bytes
-        WidenText(wide.data(), text, static_cast<int32_t>(length));
-        const size_t textSize = 2 * ((length + 2) & ~static_cast<size_t>(1));
-        if (!progress.Step(ProgressValue(counter), total)) return devCancelled;
-        CEOID recordId = 0;
-        const int32_t written =
-            WriteDeviceRecord(db, recordId, wide.data(), textSize, bytes.trailer, true, key);
+        const int32_t written = WriteNextRecord(
+            db, kind, *work, index, bytes, [&] { return progress.Step(ProgressValue(counter), total); });
         if (written != 0) return written;
         if (status == kLastLineRead) return 0;
         ++index;
-        key += 100;
     }
 }
 
 }  // namespace
 
-int32_t FileToDeviceDatabase(
-    DeviceDatabase& db, const DeviceTarget& target, const WCHAR* source, uint32_t options, bool move) {
+// One record more in the open database: its record line and trailer,
+// its sequence key the index's.
+int32_t WriteNextRecord(DeviceDatabase& db,
+                        int32_t kind,
+                        PointRecord& record,
+                        int32_t index,
+                        RecordBytes& bytes,
+                        const std::function<bool()>& proceed) {
+    if (BuildRecordBytes(record, index, kind, State().Previous, bytes) != 0) return -1;
+    if (!proceed()) return devCancelled;
+    const char* text = reinterpret_cast<const char*>(bytes.bytes.data());
+    const size_t length = std::strlen(text);
+    std::vector<WCHAR> wide(length + 13, 0);  // (length * 2 + 26) bytes
+    WidenText(wide.data(), text, static_cast<int32_t>(length));
+    const size_t textSize = 2 * ((length + 2) & ~static_cast<size_t>(1));
+    CEOID recordId = 0;
+    const uint32_t key = 100 + 100 * static_cast<uint32_t>(index);
+    return WriteDeviceRecord(db, recordId, wide.data(), textSize, bytes.trailer, true, key);
+}
+
+int32_t RecordsToDeviceDatabase(DeviceDatabase& db,
+                                const DeviceTarget& target,
+                                const WideString& sourceName,
+                                const FILETIME& sourceTime,
+                                int32_t total,
+                                uint32_t options,
+                                const RecordsWriter& write,
+                                const std::function<void()>& whenCopied) {
     if (target.volume == nullptr) return devErrNotMounted;
     if (db.volume == nullptr) db.volume = target.volume;
-    WideString name = BaseNameOf(source);
+    WideString name = sourceName;
     if (RefuseLongName(name)) return -1;
 
     CEOID existing = 0;
@@ -199,19 +215,13 @@ int32_t FileToDeviceDatabase(
     const bool exists =
         FindDeviceDatabase(db.volume, db.type, db.routeFlag, name.c_str(), &existing, &deviceTime) == 0;
 
-    SourceFacts facts;
-    if (!ReadSourceFacts(source, facts)) {
-        DiagPrint("Unable to open source/host file: %s\n", Narrow(source).c_str());
-        return devErrOpenSource;
-    }
-
     CEOID replacing = 0;
     if (exists) {
-        const int32_t status = CompareTimes(facts.written, deviceTime);
+        const int32_t status = CompareTimes(sourceTime, deviceTime);
         if (SkipWithMessage(CopyRule::FileToDatabase, status, options, name.c_str())) return status;
         if ((options & optKeepBoth) != 0 && RefuseLongName(NumberedDatabaseName(name, 1))) return -1;
         const ReplaceChoice choice =
-            ChooseReplace(options, status, name.c_str(), &facts.written, &deviceTime, [&](int32_t number) {
+            ChooseReplace(options, status, name.c_str(), &sourceTime, &deviceTime, [&](int32_t number) {
                 const WideString numbered = NumberedDatabaseName(name, number);
                 return FindDeviceDatabase(
                            db.volume, db.type, db.routeFlag, numbered.c_str(), nullptr, nullptr) != 0;
@@ -249,30 +259,50 @@ int32_t FileToDeviceDatabase(
     ResetRunningTotals();
     int32_t result = 0;
     CopyProgress progress(db.name);
-    const int32_t total = ProgressValue(facts.size);
     {
-        HostFile file(
-            HostCreateFile(source, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-        if (!file) {
-            DiagPrint("Unable to open source/host file: %s\n", Narrow(source).c_str());
-            result = devErrOpenSource;
-        } else {
-            result = progress.Start(total) ? CopyLines(db, kind, file.Get(), source, facts.size, progress)
-                                           : devCancelled;
-        }
+        result = progress.Start(total) ? write(db, kind, progress) : devCancelled;
         if (!CloseWritten(db.handle) && result == 0) result = -1;
         db.ReleaseRecord();
     }
-    if (result == 0 &&
-        !SwapInDatabase(db.volume, oid, freshName, name, facts.written, replacing, deviceTime)) {
+    if (result == 0 && !SwapInDatabase(db.volume, oid, freshName, name, sourceTime, replacing, deviceTime)) {
         DiagPrint("Unable to overwrite remote database file: %s, Err=%lx\n", Narrow(name).c_str(), Hex32(-1));
         result = -1;
     } else if (result != 0) {
         RemoteApi().CeDeleteDatabaseEx(db.volume, oid);
     }
-    if (result == 0 && move) HostDeleteFile(source);
+    if (result == 0 && whenCopied) whenCopied();
     progress.End(result, total, total);
     return result == 0 && replacing != 0 ? devReplaced : result;
+}
+
+int32_t FileToDeviceDatabase(
+    DeviceDatabase& db, const DeviceTarget& target, const WCHAR* source, uint32_t options, bool move) {
+    if (target.volume == nullptr) return devErrNotMounted;
+    if (RefuseLongName(BaseNameOf(source))) return -1;
+    SourceFacts facts;
+    if (!ReadSourceFacts(source, facts)) {
+        DiagPrint("Unable to open source/host file: %s\n", Narrow(source).c_str());
+        return devErrOpenSource;
+    }
+    return RecordsToDeviceDatabase(
+        db,
+        target,
+        BaseNameOf(source),
+        facts.written,
+        ProgressValue(facts.size),
+        options,
+        [&](DeviceDatabase& open, int32_t kind, CopyProgress& progress) {
+            HostFile file(
+                HostCreateFile(source, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+            if (!file) {
+                DiagPrint("Unable to open source/host file: %s\n", Narrow(source).c_str());
+                return devErrOpenSource;
+            }
+            return CopyLines(open, kind, file.Get(), source, facts.size, progress);
+        },
+        [&] {
+            if (move) HostDeleteFile(source);
+        });
 }
 
 }  // namespace vezuved

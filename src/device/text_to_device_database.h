@@ -5,8 +5,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "device/device_volume.h"
+#include "device/transfer_rules.h"
+#include "record/point_record.h"
+#include "record/record_bytes.h"
 
 namespace vezuved {
 
@@ -16,5 +20,30 @@ namespace vezuved {
 // failure (printed).
 int32_t FileToDeviceDatabase(
     DeviceDatabase& db, const DeviceTarget& target, const WCHAR* source, uint32_t options, bool move);
+
+// Writes the records of the database being built (kind: the device
+// database's, for the leg values); 0, devCancelled or a failure.
+using RecordsWriter = std::function<int32_t(DeviceDatabase& db, int32_t kind, CopyProgress& progress)>;
+
+// A database named sourceName built by write, following the transfer rules
+// of options against the source's time; progress counts to total.
+// whenCopied runs after a successful copy, before its end is reported.
+int32_t RecordsToDeviceDatabase(DeviceDatabase& db,
+                                const DeviceTarget& target,
+                                const WideString& sourceName,
+                                const FILETIME& sourceTime,
+                                int32_t total,
+                                uint32_t options,
+                                const RecordsWriter& write,
+                                const std::function<void()>& whenCopied = {});
+
+// One record more in the open database, the index-th from 0; proceed is
+// asked once its bytes are built (false: devCancelled, nothing written).
+int32_t WriteNextRecord(DeviceDatabase& db,
+                        int32_t kind,
+                        PointRecord& record,
+                        int32_t index,
+                        RecordBytes& bytes,
+                        const std::function<bool()>& proceed);
 
 }  // namespace vezuved

@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <string>
 
-#include "api/tool_api.h"
 #include "device/sync_list.h"
 #include "device_test_support.h"
 #include "state/device_state.h"
+#include "vezuved/vezuved_core.h"
 
 using namespace devtest;
 
@@ -42,42 +42,61 @@ TEST_F(ListingTest, ReportAndSyncFile) {
               ReadFileText(Pc("RLDBSync.inf")));
 }
 
-// The tool's entry prints the same report and answers what it shows.
-TEST_F(ListingTest, ToolEntryAnswersTheRowsItPrints) {
+// The core's listing gives the same report, printing nothing, and answers
+// what it shows as rows.
+int32_t VEZUVED_CORE_CALL KeepMessage(const vezuved_device_event* event, void* context) {
+    if (event->type == VEZUVED_DEVICE_EVENT_MESSAGE)
+        *static_cast<std::string*>(context) += event->message + std::string("\n");
+    return 0;
+}
+
+TEST_F(ListingTest, CoreListingAnswersTheRowsItPrints) {
     Push("Home.rlp", "45.5,-122.6,,,A,,\r\n45.6,-122.7,,,B,,\r\n");
     Push("Walk.rlt", "45.5,-122.6,,,A,,\r\n45.5,-122.6,,,B,,\r\n45.5,-122.6,,,C,,\r\n");
     WritePc("Walk.rlt", "x", kBaseTime + 1);
     WritePc("Lake.rlt", "x");
     EXPECT_EQ(0, Enum());
     const std::string printed = out_;
-    vezuved::tool::DeviceListing listing;
-    EXPECT_EQ(printed,
-              Captured([&] { listing = vezuved::tool::ListDevice(PcFolder().c_str(), nullptr, 0); }));
-    EXPECT_EQ(0, listing.result);
-    EXPECT_TRUE(listing.syncFileWritten);
-    ASSERT_EQ(2u, listing.rows.size());
-    const vezuved::tool::ListingRow& home = listing.rows[0];
-    EXPECT_EQ("Points", home.kind);
-    EXPECT_EQ("Home", home.name);
+    vezuved_device* device = vezuved_device_new();
+    std::string messages;
+    int32_t result = -1;
+    EXPECT_EQ("", Captured([&] {
+                  result = vezuved_device_list(device, PcFolder().c_str(), nullptr, KeepMessage, &messages);
+              }));
+    EXPECT_EQ(printed, vezuved_device_report(device));
+    EXPECT_EQ(VEZUVED_OK, result);
+    EXPECT_EQ(0, vezuved_device_code(device));
+    ASSERT_EQ(2, vezuved_device_row_count(device));
+    vezuved_device_row home{};
+    ASSERT_EQ(VEZUVED_OK, vezuved_device_get_row(device, 0, &home));
+    EXPECT_EQ(VEZUVED_SET_WAYPOINTS, home.kind);
+    EXPECT_STREQ("Points", home.heading);
+    EXPECT_STREQ("Home", home.name);
     EXPECT_EQ(2, home.records);
-    EXPECT_EQ("Mar/14/2004 14:25", home.deviceModified);
-    EXPECT_EQ("", home.pcModified);
-    EXPECT_EQ("Only on Device", home.state);
-    const vezuved::tool::ListingRow& walk = listing.rows[1];
-    EXPECT_EQ("Tracks", walk.kind);
-    EXPECT_EQ("Walk", walk.name);
+    EXPECT_STREQ("Mar/14/2004 14:25", home.device_modified);
+    EXPECT_STREQ("", home.pc_modified);
+    EXPECT_STREQ("Only on Device", home.state);
+    vezuved_device_row walk{};
+    ASSERT_EQ(VEZUVED_OK, vezuved_device_get_row(device, 1, &walk));
+    EXPECT_EQ(VEZUVED_SET_TRACK, walk.kind);
+    EXPECT_STREQ("Tracks", walk.heading);
+    EXPECT_STREQ("Walk", walk.name);
     EXPECT_EQ(3, walk.records);
-    EXPECT_EQ("Mar/14/2004 14:25", walk.pcModified);
-    EXPECT_EQ("Newer On PC", walk.state);
-    EXPECT_EQ(std::vector<std::string>{Pc("Lake.rlt")}, listing.pcOnly);
-    // A sync file that cannot be written is said, though the result stays 0.
+    EXPECT_STREQ("Mar/14/2004 14:25", walk.pc_modified);
+    EXPECT_STREQ("Newer On PC", walk.state);
+    ASSERT_EQ(1, vezuved_device_pc_only_count(device));
+    EXPECT_EQ(Pc("Lake.rlt"), vezuved_device_pc_only(device, 0));
+    // A sync file that cannot be written is said; the handheld's result stays 0.
     std::filesystem::remove(Pc("RLDBSync.inf"));
     std::filesystem::create_directories(Pc("RLDBSync.inf"));
-    EXPECT_NE(std::string::npos, Captured([&] {
-                                     listing = vezuved::tool::ListDevice(PcFolder().c_str(), nullptr, 0);
-                                 }).find("Error !!! Writing sync file\n"));
-    EXPECT_EQ(0, listing.result);
-    EXPECT_FALSE(listing.syncFileWritten);
+    messages.clear();
+    EXPECT_EQ(VEZUVED_ERROR_WRITE,
+              vezuved_device_list(device, PcFolder().c_str(), nullptr, KeepMessage, &messages));
+    EXPECT_NE(std::string::npos, messages.find("Error !!! Writing sync file\n"));
+    EXPECT_EQ(0, vezuved_device_code(device));
+    EXPECT_EQ(std::string("RLDBSync.inf was not written"),
+              std::string(vezuved_device_error_message(device)).substr(0, 28));
+    vezuved_device_free(device);
 }
 
 TEST_F(ListingTest, EmptySidesAndNoVolume) {

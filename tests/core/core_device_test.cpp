@@ -1,0 +1,264 @@
+// The core's device functions against the emulated handheld: the listing
+// as rows, the copies' events in order, their codes and sentences, a copy
+// that fails part way, and a database pushed without a text file on the way.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "device_test_support.h"
+#include "vezuved/vezuved_core.h"
+
+using namespace devtest;
+
+namespace {
+
+// Every event of a call, as "TYPE item|message|stage", and what to answer.
+struct Recorder {
+    std::vector<std::string> events;
+    int32_t answer = 0;            // to a question
+    int32_t cancelAtStage = -100;  // a progress event of this stage answers -1
+};
+
+int32_t VEZUVED_CORE_CALL Record(const vezuved_device_event* event, void* context) {
+    Recorder& recorder = *static_cast<Recorder*>(context);
+    switch (event->type) {
+        case VEZUVED_DEVICE_EVENT_PROGRESS:
+            recorder.events.push_back("progress " + std::string(event->item) + " " +
+                                      std::to_string(event->stage) + " " + std::to_string(event->done) + "/" +
+                                      std::to_string(event->total));
+            return event->stage == recorder.cancelAtStage ? -1 : 0;
+        case VEZUVED_DEVICE_EVENT_QUESTION:
+            recorder.events.push_back("question " + std::string(event->item) + " " + event->source_date +
+                                      " " + event->destination_date);
+            return recorder.answer;
+        case VEZUVED_DEVICE_EVENT_FAILED:
+            recorder.events.push_back("failed " + std::string(event->item) + ": " + event->message);
+            return 0;
+        default:
+            recorder.events.push_back("message " + std::string(event->message));
+            return 0;
+    }
+}
+
+using Events = std::vector<std::string>;
+
+class CoreDeviceTest : public SyncTest {
+protected:
+    CoreDeviceTest() : device_(vezuved_device_new()) {}
+    ~CoreDeviceTest() override { vezuved_device_free(device_); }
+
+    // A push through the core; nothing printed, the host's callbacks not called.
+    int32_t PushCore(const std::string& path, uint32_t flags = 0, const char* folder = nullptr) {
+        recorder_.events.clear();
+        const vezuved_device_options options{folder, nullptr, flags, VEZUVED_DEVICE_KIND_ALL};
+        int32_t result = 0;
+        EXPECT_EQ("", Captured([&] {
+                      result = vezuved_device_push(device_, path.c_str(), &options, Record, &recorder_);
+                  }));
+        EXPECT_TRUE(Log().progress.empty());
+        return result;
+    }
+
+    vezuved_device* device_;
+    Recorder recorder_;
+};
+
+TEST_F(CoreDeviceTest, PushSaysEachStepAsAnEvent) {
+    WritePc("Home.rlp", kPoints);
+    EXPECT_EQ(VEZUVED_OK, PushCore(Pc("Home.rlp")));
+    EXPECT_EQ((Events{"message Copying to Device: Home",
+                      "progress Home 0 0/100",
+                      "progress Home 1 50/100",
+                      "progress Home 1 96/100",
+                      "progress Home 2 100/100"}),
+              recorder_.events);
+    EXPECT_EQ(VEZUVED_DEVICE_COPIED, vezuved_device_outcome(device_));
+    EXPECT_EQ(0, vezuved_device_code(device_));
+    EXPECT_STREQ("", vezuved_device_error_message(device_));
+    ASSERT_NE(nullptr, Find(Databases(), "Home"));
+    EXPECT_EQ(2u, Find(Databases(), "Home")->records.size());
+
+    // Skipped, said, and no failure.
+    EXPECT_EQ(VEZUVED_OK, PushCore(Pc("Home.rlp"), VEZUVED_DEVICE_UPDATE));
+    EXPECT_EQ((Events{"message Database is up to date: Home"}), recorder_.events);
+    EXPECT_EQ(VEZUVED_DEVICE_UP_TO_DATE, vezuved_device_outcome(device_));
+
+    // The question, answered skip, then cancel.
+    recorder_.answer = 1;
+    EXPECT_EQ(VEZUVED_OK, PushCore(Pc("Home.rlp"), VEZUVED_DEVICE_ASK));
+    EXPECT_EQ((Events{"question Home    Mar/14/2004 14:25    Mar/14/2004 14:25"}), recorder_.events);
+    EXPECT_EQ(VEZUVED_DEVICE_UP_TO_DATE, vezuved_device_outcome(device_));
+    recorder_.answer = -1;
+    EXPECT_EQ(VEZUVED_ERROR_CANCELLED, PushCore(Pc("Home.rlp"), VEZUVED_DEVICE_ASK));
+    EXPECT_EQ(VEZUVED_DEV_CANCELLED, vezuved_device_code(device_));
+    EXPECT_EQ("copy of '" + Pc("Home.rlp") + "' to the handheld: cancelled",
+              vezuved_device_error_message(device_));
+    // Replaced when answered so (one file replaced answers as copied).
+    recorder_.answer = 0;
+    EXPECT_EQ(VEZUVED_OK, PushCore(Pc("Home.rlp"), VEZUVED_DEVICE_ASK));
+    EXPECT_EQ(VEZUVED_DEVICE_COPIED, vezuved_device_outcome(device_));
+    EXPECT_EQ(6u, recorder_.events.size());
+}
+
+TEST_F(CoreDeviceTest, FailuresAnswerACodeAndASentence) {
+    const struct {
+        std::string path;
+        const char* folder;
+        const char* faults;
+        int32_t result, code;
+        std::string message;
+    } rows[] = {
+        {Pc("missing.rlp"),
+         nullptr,
+         nullptr,
+         VEZUVED_ERROR_OPEN,
+         VEZUVED_DEV_ERR_NO_SOURCE,
+         "copy of '" + Pc("missing.rlp") + "' to the handheld: the PC path does not exist"},
+        {Pc("Home.rlp"),
+         "\\Nowhere",
+         nullptr,
+         VEZUVED_ERROR_DEVICE,
+         VEZUVED_DEV_ERR_NO_VOLUME,
+         "copy of '" + Pc("Home.rlp") + "' to the handheld: the handheld has no database volume there"},
+        {Pc("Home.rlp"),
+         nullptr,
+         "CeRapiInitEx",
+         VEZUVED_ERROR_DEVICE,
+         VEZUVED_DEV_ERR_INIT,
+         "copy of '" + Pc("Home.rlp") + "' to the handheld: no connection to the handheld"},
+        {Pc("notes"),
+         nullptr,
+         nullptr,
+         VEZUVED_ERROR_UNSUPPORTED,
+         VEZUVED_DEV_ERR_NO_KIND,
+         "copy of '" + Pc("notes") + "' to the handheld: the file is of no kind the handheld keeps"},
+    };
+    WritePc("Home.rlp", kPoints);
+    WritePc("notes", "x");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.path);
+        ScopedEnv fault("VEZUVED_DEVICE_FAULTS", row.faults);
+        EXPECT_EQ(row.result, PushCore(row.path, 0, row.folder));
+        EXPECT_EQ(row.code, vezuved_device_code(device_));
+        EXPECT_EQ(row.message, vezuved_device_error_message(device_));
+    }
+    EXPECT_EQ(VEZUVED_ERROR_ARGUMENT, vezuved_device_push(nullptr, "x", nullptr, nullptr, nullptr));
+    EXPECT_EQ(VEZUVED_ERROR_ARGUMENT, vezuved_device_push(device_, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_STREQ("no PC path was given to copy to the handheld", vezuved_device_error_message(device_));
+}
+
+// One item of a folder fails: the others are copied, and the sentence says
+// which were and which was not, with its cause.
+TEST_F(CoreDeviceTest, ACopyThatFailsPartWaySaysWhatWasCopied) {
+    WritePc("Home.rlp", kPoints);
+    WritePc("flag.rli", "an icon");
+    ScopedEnv fault("VEZUVED_DEVICE_FAULTS", "CeWriteFile");
+    EXPECT_EQ(VEZUVED_ERROR_WRITE, PushCore(PcFolder()));
+    EXPECT_EQ(-1, vezuved_device_code(device_));
+    EXPECT_EQ("copy of '" + PcFolder() +
+                  "' to the handheld: 1 copied ('Home'), 1 failed ('\\My Documents\\Roverlog\\flag.rli': the "
+                  "copy did "
+                  "not complete)",
+              vezuved_device_error_message(device_));
+    ASSERT_NE(nullptr, Find(Databases(), "Home"));
+    EXPECT_FALSE(FileExists(DeviceFile("flag.rli")));
+}
+
+TEST_F(CoreDeviceTest, ListingAnswersRowsAndItsProblemsAsEvents) {
+    Push("Home.rlp", kPoints);
+    EXPECT_EQ(VEZUVED_OK, vezuved_device_list(device_, PcFolder().c_str(), nullptr, Record, &recorder_));
+    EXPECT_TRUE(recorder_.events.empty());
+    ASSERT_EQ(1, vezuved_device_row_count(device_));
+    vezuved_device_row row{};
+    ASSERT_EQ(VEZUVED_OK, vezuved_device_get_row(device_, 0, &row));
+    EXPECT_STREQ("Home", row.name);
+    EXPECT_STREQ("Only on Device", row.state);
+    EXPECT_EQ(VEZUVED_ERROR_ARGUMENT, vezuved_device_get_row(device_, 1, &row));
+    EXPECT_EQ(nullptr, vezuved_device_pc_only(device_, 0));
+    {
+        ScopedEnv fault("VEZUVED_DEVICE_FAULTS", "CeMountDBVol");
+        EXPECT_EQ(VEZUVED_OK, vezuved_device_list(device_, PcFolder().c_str(), nullptr, Record, &recorder_));
+        EXPECT_EQ((Events{"message Can't mount Database Volume: " + std::string(kVolumePath)}),
+                  recorder_.events);
+        EXPECT_EQ(0, vezuved_device_row_count(device_));
+    }
+    {
+        ScopedEnv fault("VEZUVED_DEVICE_FAULTS", "CeRapiInitEx");
+        EXPECT_EQ(VEZUVED_ERROR_DEVICE,
+                  vezuved_device_list(device_, PcFolder().c_str(), nullptr, nullptr, nullptr));
+        EXPECT_EQ(VEZUVED_DEV_ERR_INIT, vezuved_device_code(device_));
+        EXPECT_EQ("device listing of '" + PcFolder() + "': no connection to the handheld",
+                  vezuved_device_error_message(device_));
+        EXPECT_STREQ("", vezuved_device_report(device_));
+    }
+}
+
+TEST_F(CoreDeviceTest, PullCopiesBackWithEvents) {
+    Push("Home.rlp", kPoints);
+    devtest::TempFolder back;
+    const vezuved_device_options options{nullptr, "Home", 0, VEZUVED_DEVICE_KIND_POINTS};
+    EXPECT_EQ(VEZUVED_OK, vezuved_device_pull(device_, back.Path().c_str(), &options, Record, &recorder_));
+    EXPECT_EQ(
+        "45.6000000,-122.7000000,200,,Cabin,Flag,Second\r\n45.5000000,-122.6000000,100,,Home,Flag,First "
+        "point\r\n",
+        ReadFileText(back.Join("Home.rlp")));
+    EXPECT_EQ((Events{"message Getting from device: " + back.Join("Home.rlp"),
+                      "progress Home 0 0/0",
+                      "progress Home 1 1/2",
+                      "progress Home 1 2/2",
+                      "progress Home 2 2/2"}),
+              recorder_.events);
+    EXPECT_TRUE(Log().progress.empty());
+}
+
+// A database goes record by record: the handheld holds what the host's
+// export, which goes through a text file, puts there.
+TEST_F(CoreDeviceTest, ADatabaseGoesWithoutATextFileBeside) {
+    vezuved_collection* collection = vezuved_collection_new();
+    const int32_t set = vezuved_add_set(collection, VEZUVED_SET_TRACK, "Walk");
+    for (int i = 0; i < 3; ++i) {
+        vezuved_point point{};
+        point.latitude = 45.5 + i * 0.001;
+        point.longitude = -122.6 - i * 0.002;
+        point.elevation = 100 + i;
+        point.has_elevation = 1;
+        point.time = 1079274300000LL + i * 60000;
+        point.has_time = 1;
+        point.name = i == 1 ? "Bend" : "";
+        ASSERT_EQ(VEZUVED_OK, vezuved_add_point(collection, set, &point));
+    }
+    ASSERT_EQ(VEZUVED_OK, vezuved_write(collection, Pc("Walk.pdb").c_str(), nullptr));
+    vezuved_collection_free(collection);
+
+    ASSERT_EQ(0, ToDevice(Pc("Walk.pdb")));
+    Log() = CallbackLog();
+    const std::vector<DeviceDatabaseView> host = Databases();
+    ResetDevice();
+    EXPECT_EQ(VEZUVED_OK, PushCore(Pc("Walk.pdb")));
+    const std::vector<DeviceDatabaseView> core = Databases();
+    ASSERT_EQ(1u, host.size());
+    ASSERT_EQ(1u, core.size());
+    EXPECT_EQ(host[0].name, core[0].name);
+    EXPECT_EQ(host[0].type, core[0].type);
+    EXPECT_EQ(host[0].modified, core[0].modified);
+    ASSERT_EQ(host[0].records.size(), core[0].records.size());
+    for (size_t i = 0; i < host[0].records.size(); ++i) {
+        EXPECT_EQ(host[0].records[i].text, core[0].records[i].text) << i;
+        EXPECT_EQ(host[0].records[i].longitude, core[0].records[i].longitude) << i;
+        EXPECT_EQ(host[0].records[i].legDistance, core[0].records[i].legDistance) << i;
+    }
+    // The progress counts records, not bytes of a text: nothing was written beside.
+    EXPECT_EQ((Events{"message Copying to Device: Walk",
+                      "progress Walk 0 0/3",
+                      "progress Walk 1 1/3",
+                      "progress Walk 1 2/3",
+                      "progress Walk 1 3/3",
+                      "progress Walk 2 3/3"}),
+              recorder_.events);
+    for (const auto& entry : std::filesystem::directory_iterator(PcFolder()))
+        EXPECT_EQ("Walk.pdb", entry.path().filename().string());
+}
+
+}  // namespace
