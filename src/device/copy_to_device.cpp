@@ -82,7 +82,8 @@ private:
 
 // ".pdb" through the export, other text through the import, into the work
 // folder, which records the file written.
-int32_t ConvertToRecordText(const WideString& path,
+int32_t ConvertToRecordText(ConversionState& state,
+                            const WideString& path,
                             const WideString& ext,
                             const CopySettings& settings,
                             WorkFolder& work) {
@@ -93,7 +94,7 @@ int32_t ConvertToRecordText(const WideString& path,
         request.output = Narrow(work.Path()) + static_cast<char>(kHostPathSeparator);
         if (request.output.size() > kMaxPathLength) return -1;
         request.format = request.output;  // the export's rule for an output named without a definition
-        result = ExportText(request);
+        result = ExportText(state, request);
     } else {
         int32_t kind = kKindUnknown;
         if (settings.format.has_value()) {
@@ -101,7 +102,7 @@ int32_t ConvertToRecordText(const WideString& path,
         } else {
             const std::string wanted = Narrow(ext.substr(1)).substr(0, kFormatExtensionMax);
             char found[kFormatSearchPathSize] = "";
-            kind = FindFormatForExtension(kKindUnknown, wanted.c_str(), found);
+            kind = FindFormatForExtension(state, kKindUnknown, wanted.c_str(), found);
             request.format = found;
         }
         // A kind outside 16 bits (none found) counts as not given.
@@ -109,7 +110,7 @@ int32_t ConvertToRecordText(const WideString& path,
         // The output is named after the source: "<work>/<base>." keeps every
         // dot of the base name.
         request.output = Narrow(InFolder(work.Path(), BaseNameOf(path) + WideFrom(".")));
-        result = ImportText(request, true);
+        result = ImportText(state, request, true);
     }
     if (result.code == 0) work.SetOutput(result.written);
     return result.code;
@@ -117,10 +118,9 @@ int32_t ConvertToRecordText(const WideString& path,
 
 // The copy's layout settings read the files already in a device kind; the
 // forced kind stays for the listings that follow (device_state.h).
-void ApplyCopySettings(const CopySettings& settings) {
-    ConversionState& state = State();
-    ResetConversionState();
-    ApplyTextRequest(settings.text);
+void ApplyCopySettings(ConversionState& state, const CopySettings& settings) {
+    ResetConversionState(state);
+    ApplyTextRequest(state, settings.text);
     if (settings.text.layout == kLayoutTab) state.Delimited = '\t';
     DeviceSettings().forcedKind = settings.text.kind.value_or(-1);
     if (settings.text.kind) state.DBKind = *settings.text.kind;
@@ -202,8 +202,13 @@ int32_t CopyPlainFileToDevice(const DeviceTarget& target, const WCHAR* path, uin
     return result == 0 && exists ? devReplaced : result;
 }
 
-int32_t DispatchToDevice(
-    const DeviceTarget& target, const WCHAR* path, DWORD type, DWORD routeFlag, uint32_t options, bool move) {
+int32_t DispatchToDevice(ConversionState& state,
+                         const DeviceTarget& target,
+                         const WCHAR* path,
+                         DWORD type,
+                         DWORD routeFlag,
+                         uint32_t options,
+                         bool move) {
     switch (type) {
         case kTypeResources:
         case kTypeIcons:
@@ -219,12 +224,13 @@ int32_t DispatchToDevice(
             db.volume = target.volume;
             db.type = type;
             db.routeFlag = routeFlag;
-            return FileToDeviceDatabase(db, target, path, options, move);
+            return FileToDeviceDatabase(state, db, target, path, options, move);
         }
     }
 }
 
-int32_t CopyFileToDevice(const DeviceTarget& target,
+int32_t CopyFileToDevice(ConversionState& state,
+                         const DeviceTarget& target,
                          const WCHAR* path,
                          const CopySettings& settings,
                          bool move) {
@@ -239,7 +245,7 @@ int32_t CopyFileToDevice(const DeviceTarget& target,
         int32_t result = -1;
         if (work.Create(FolderPart(source))) {
             try {
-                result = ConvertToRecordText(source, ext, settings, work);
+                result = ConvertToRecordText(state, source, ext, settings, work);
             } catch (const LibraryError& error) {
                 result = error.Result();  // the database's own code, as the export answers it
             } catch (...) {
@@ -259,14 +265,17 @@ int32_t CopyFileToDevice(const DeviceTarget& target,
     DWORD type = 0;
     DWORD routeFlag = 0;
     if (!ClassifyExtension(ExtensionOf(converted).c_str(), &type, &routeFlag)) return devErrNoKind;
-    const int32_t result = DispatchToDevice(target, converted.c_str(), type, routeFlag, options, move);
+    const int32_t result = DispatchToDevice(state, target, converted.c_str(), type, routeFlag, options, move);
     // The work folder takes the converted file with it; the source goes
     // only when it was moved and the copy succeeded.
     if (converted != source && move && Succeeded(result)) HostDeleteFile(source.c_str());
     return result;
 }
 
-int32_t CopyFolderToDevice(const DeviceTarget& target, const WCHAR* pattern, const CopySettings& settings) {
+int32_t CopyFolderToDevice(ConversionState& state,
+                           const DeviceTarget& target,
+                           const WCHAR* pattern,
+                           const CopySettings& settings) {
     const uint32_t options = settings.options;
     const WideString folder = FolderPart(pattern);
     std::vector<WideString> files;
@@ -284,7 +293,8 @@ int32_t CopyFolderToDevice(const DeviceTarget& target, const WCHAR* pattern, con
     const bool move = (options & optMove) != 0;
     int32_t lastError = 0;
     for (const WideString& name : files) {
-        const int32_t result = CopyFileToDevice(target, InFolder(folder, name).c_str(), settings, move);
+        const int32_t result =
+            CopyFileToDevice(state, target, InFolder(folder, name).c_str(), settings, move);
         if (result == 0 || result == devReplaced) continue;
         lastError = result;
         if (result == devCancelled) break;
@@ -292,8 +302,11 @@ int32_t CopyFolderToDevice(const DeviceTarget& target, const WCHAR* pattern, con
     return lastError;
 }
 
-int32_t CopyPathToDevice(const WCHAR* pcPath, const WCHAR* deviceFolder, const CopySettings& settings) {
-    ApplyCopySettings(settings);
+int32_t CopyPathToDevice(ConversionState& state,
+                         const WCHAR* pcPath,
+                         const WCHAR* deviceFolder,
+                         const CopySettings& settings) {
+    ApplyCopySettings(state, settings);
     const uint32_t options = settings.options;
     const WideString path = pcPath != nullptr ? WideString(pcPath) : CurrentDirectory();
     if (path.empty()) {
@@ -305,8 +318,8 @@ int32_t CopyPathToDevice(const WCHAR* pcPath, const WCHAR* deviceFolder, const C
     return RunOnMountedDevice(device, options, [&](const DeviceTarget& target) {
         const WideString all = WideFrom("*.*");
         if (path.find(static_cast<WCHAR>('*')) != WideString::npos)
-            return CopyFolderToDevice(target, path.c_str(), settings);
-        if (EndsWithSeparator(path)) return CopyFolderToDevice(target, (path + all).c_str(), settings);
+            return CopyFolderToDevice(state, target, path.c_str(), settings);
+        if (EndsWithSeparator(path)) return CopyFolderToDevice(state, target, (path + all).c_str(), settings);
         HostFindData found;
         bool isFolder = false;
         bool exists = false;
@@ -316,8 +329,9 @@ int32_t CopyPathToDevice(const WCHAR* pcPath, const WCHAR* deviceFolder, const C
             isFolder = exists && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         }
         if (!exists) return devErrNoSource;
-        if (isFolder) return CopyFolderToDevice(target, JoinPcPath(path, all).c_str(), settings);
-        const int32_t result = CopyFileToDevice(target, path.c_str(), settings, (options & optMove) != 0);
+        if (isFolder) return CopyFolderToDevice(state, target, JoinPcPath(path, all).c_str(), settings);
+        const int32_t result =
+            CopyFileToDevice(state, target, path.c_str(), settings, (options & optMove) != 0);
         return result == devReplaced ? 0 : result;
     });
 }

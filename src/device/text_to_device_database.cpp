@@ -134,7 +134,8 @@ void CreateDatabaseInfo(CEDBASEINFO& info, const WideString& name, DWORD type, D
 
 // The records of the open source file into the open database; the leg
 // values of the records follow the kind of the database written.
-int32_t CopyLines(DeviceDatabase& db,
+int32_t CopyLines(ConversionState& state,
+                  DeviceDatabase& db,
                   int32_t kind,
                   HANDLE file,
                   const WCHAR* source,
@@ -149,7 +150,6 @@ int32_t CopyLines(DeviceDatabase& db,
     uint32_t key = 100;
     int32_t index = 0;
     const int32_t total = ProgressValue(size);
-    ConversionState& state = State();
     LayoutSettings settings = SettingsForReading(state);
     settings.databaseKind = kind;
     for (;;) {
@@ -187,8 +187,12 @@ int32_t CopyLines(DeviceDatabase& db,
 
 }  // namespace
 
-int32_t FileToDeviceDatabase(
-    DeviceDatabase& db, const DeviceTarget& target, const WCHAR* source, uint32_t options, bool move) {
+int32_t FileToDeviceDatabase(ConversionState& state,
+                             DeviceDatabase& db,
+                             const DeviceTarget& target,
+                             const WCHAR* source,
+                             uint32_t options,
+                             bool move) {
     if (target.volume == nullptr) return devErrNotMounted;
     if (db.volume == nullptr) db.volume = target.volume;
     WideString name = BaseNameOf(source);
@@ -246,7 +250,7 @@ int32_t FileToDeviceDatabase(
     }
 
     const int32_t kind = IsPointsType(db.type) ? kKindPoint : (db.routeFlag == 1 ? kKindRoute : kKindTrack);
-    ResetRunningTotals();
+    ResetRunningTotals(state);
     int32_t result = 0;
     CopyProgress progress(db.name);
     const int32_t total = ProgressValue(facts.size);
@@ -257,8 +261,9 @@ int32_t FileToDeviceDatabase(
             DiagPrint("Unable to open source/host file: %s\n", Narrow(source).c_str());
             result = devErrOpenSource;
         } else {
-            result = progress.Start(total) ? CopyLines(db, kind, file.Get(), source, facts.size, progress)
-                                           : devCancelled;
+            result = progress.Start(total)
+                         ? CopyLines(state, db, kind, file.Get(), source, facts.size, progress)
+                         : devCancelled;
         }
         if (!CloseWritten(db.handle) && result == 0) result = -1;
         db.ReleaseRecord();

@@ -7,14 +7,20 @@
 #include <cstdint>
 
 #include "device/device_volume.h"
+#include "state/conversion_state.h"
 
 namespace vezuved {
 
 // The text file source into a database of db's type and flag, named after
 // the file, following the transfer rules of options (move: the PC file is
 // deleted after a successful copy). 0, devReplaced, a skip status, or a
-// failure (printed).
-int32_t FileToDeviceDatabase(
-    DeviceDatabase& db, const DeviceTarget& target, const WCHAR* source, uint32_t options, bool move);
+// failure (printed). state gives the layout the lines are read in and
+// keeps the last leg written.
+int32_t FileToDeviceDatabase(ConversionState& state,
+                             DeviceDatabase& db,
+                             const DeviceTarget& target,
+                             const WCHAR* source,
+                             uint32_t options,
+                             bool move);
 
 }  // namespace vezuved
