@@ -73,15 +73,22 @@ bool ReadRecordLines(const std::vector<char>& text,
                      int64_t& lines) {
     const LayoutSettings settings = SettingsForReading(state);
     bool leftover = false;
+    // A slot is handed out zeroed; only a line refused into it leaves it
+    // to be cleared before the next line is read into it.
+    bool clear = true;
     ForEachTextLine(text, [&](const char* line) {
         ++lines;
         PointRecord& record = recordAt(slot);
-        if (ReadLayoutLine(line, &record, state.Layout, settings) == 0) {
+        const int read = clear ? ReadLayoutLineIntoClear(line, record, state.Layout, settings)
+                               : ReadLayoutLine(line, &record, state.Layout, settings);
+        if (read == 0) {
             onRead(record, slot);
             ++slot;
             leftover = false;
-        } else if (ReadLayoutLine(line, nullptr, state.Layout, settings) == 0) {
-            leftover = true;
+            clear = true;
+        } else {
+            clear = false;
+            if (ReadLayoutLine(line, nullptr, state.Layout, settings) == 0) leftover = true;
         }
     });
     return leftover;
