@@ -14,7 +14,8 @@ namespace {
 int32_t ReadDatabase(const char* path, void** records, int32_t* kind) {
     const ExportCall call;
     if (!PathsFit({path})) return -1;
-    return RunDriver(-1, OnLibraryError::Fail, [&] { return DoReadPointDatabase(path, records, kind); });
+    return RunDriver(
+        -1, OnLibraryError::Fail, [&] { return DoReadPointDatabase(State(), path, records, kind); });
 }
 
 }  // namespace
@@ -33,15 +34,16 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBWritePDB(const char* path, void* records, i
     const ExportCall call;
     if (!PathsFit({path})) return -1;
     return RunDriver(
-        -1, OnLibraryError::Fail, [&] { return WritePointDatabase(path, records, count, kind); });
+        -1, OnLibraryError::Fail, [&] { return WritePointDatabase(State(), path, records, count, kind); });
 }
 
 VEZUVED_API int32_t VEZUVED_CALL
 RLGetPDBFileInfo(const char* path, int32_t* kind, int32_t* source, int32_t* version, int32_t* count) {
     const ExportCall call;
     if (!PathsFit({path})) return -1;
-    return RunDriver(
-        -1, OnLibraryError::Fail, [&] { return GetPointDatabaseInfo(path, kind, source, version, count); });
+    return RunDriver(-1, OnLibraryError::Fail, [&] {
+        return GetPointDatabaseInfo(State(), path, kind, source, version, count);
+    });
 }
 
 }  // extern "C"

@@ -75,7 +75,7 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyToDevice(const char* pcPath,
         settings.text.columns = GivenColumns(fieldMap);
         const WidePath pc(pcPath);
         const WidePath device(deviceFolder);
-        return CopyPathToDevice(pc.Get(), device.Get(), settings);
+        return CopyPathToDevice(State(), pc.Get(), device.Get(), settings);
     });
 }
 
@@ -96,7 +96,7 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBCECopyFromDevice(const char* deviceFolder,
         const WidePath device(deviceFolder);
         const WidePath name(filter);
         const WidePath pc(pcFolder);
-        return CopyFromDevice(device.Get(), name.Get(), pc.Get(), options, kind);
+        return CopyFromDevice(State(), device.Get(), name.Get(), pc.Get(), options, kind);
     });
 }
 

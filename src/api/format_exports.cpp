@@ -29,9 +29,9 @@ VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileInfo(const char* keyword,
     const ExportCall call;
     if (!PathsFit({path})) return RefuseLongPath(value, length);
     try {
-        return GetFormatValue(keyword, path, value, length);
+        return GetFormatValue(State(), keyword, path, value, length);
     } catch (...) {
-        FreeFormatStrings();
+        FreeFormatStrings(State());
         return 0;
     }
 }
@@ -40,9 +40,9 @@ VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileTitle(const char* path, char* value
     const ExportCall call;
     if (!PathsFit({path})) return RefuseLongPath(value, length);
     try {
-        return GetFormatValue(FormatKeywordName(kKeyFormatTitle), path, value, length);
+        return GetFormatValue(State(), FormatKeywordName(kKeyFormatTitle), path, value, length);
     } catch (...) {
-        FreeFormatStrings();
+        FreeFormatStrings(State());
         return 0;
     }
 }

@@ -15,7 +15,7 @@ VEZUVED_API void VEZUVED_CALL RLDBRelease(void* records, int32_t count) {
         for (int32_t i = 0; i < count; ++i) DescFree(*RecordAt(records, i));
         MemFree(records);
     }
-    FreeFormatStrings();
+    FreeFormatStrings(State());
 }
 
 VEZUVED_API const char* VEZUVED_CALL RLGetPointDesc(const void* record) {

@@ -59,7 +59,7 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBImport(const char* sourcePath,
         request.layout = GivenFrom<uint16_t>(source, 1);  // 0 asks for no layout here
         request.elevationFormat = GivenFrom<uint16_t>(eleFormat, 0);
         request.columns = GivenColumns(fieldMap);
-        const TextResult result = ImportText(request, false);
+        const TextResult result = ImportText(State(), request, false);
         ReportWrittenPath(outputPath, result);
         return result.code;
     });
@@ -90,7 +90,7 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBExport(const char* databasePath,
         request.layout = GivenFrom<uint16_t>(source, 1);
         request.elevationFormat = GivenFrom<uint16_t>(eleFormat, 0);
         request.columns = GivenColumns(fieldMap);
-        const TextResult result = ExportText(request);
+        const TextResult result = ExportText(State(), request);
         ReportWrittenPath(outputPath, result);
         return result.code;
     });
@@ -107,8 +107,8 @@ VEZUVED_READCSV_API int32_t VEZUVED_CALL RLDBReadCSV(const char* sourcePath,
     if (!PathsFit({sourcePath, formatPath})) return -1;
     if (sourcePath == nullptr || records == nullptr) return -1;
     return RunDriver(-1, OnLibraryError::Fail, [&] {
-        return ReadDelimitedText(DelimitedRequest(sourcePath, formatPath, kind, source, eleFormat, fieldMap),
-                                 records);
+        return ReadDelimitedText(
+            State(), DelimitedRequest(sourcePath, formatPath, kind, source, eleFormat, fieldMap), records);
     });
 }
 
@@ -124,8 +124,10 @@ VEZUVED_API int32_t VEZUVED_CALL RLDBWriteCSV(const char* sourcePath,
     if (!PathsFit({sourcePath, formatPath})) return -1;
     if (sourcePath == nullptr) return -1;
     return RunDriver(-1, OnLibraryError::Fail, [&] {
-        return WriteDelimitedText(
-            DelimitedRequest(sourcePath, formatPath, kind, source, eleFormat, fieldMap), records, count);
+        return WriteDelimitedText(State(),
+                                  DelimitedRequest(sourcePath, formatPath, kind, source, eleFormat, fieldMap),
+                                  records,
+                                  count);
     });
 }
 

@@ -64,8 +64,8 @@ namespace {
 // The state reset however the reading ends, as a conversion leaves it.
 struct ResetAfter {
     ~ResetAfter() {
-        ResetConversionState();
-        FreeFormatStrings();
+        ResetConversionState(State());
+        FreeFormatStrings(State());
     }
 };
 
@@ -74,12 +74,12 @@ struct ResetAfter {
 DefinitionFacts ReadDefinition(const DefinitionRequest& request) {
     LibraryLock lock;
     if (request.fromDefaults) State() = ConversionState();
-    ResetConversionState();
-    FreeFormatStrings();  // a header or title left by an earlier call is not this definition's
+    ResetConversionState(State());
+    FreeFormatStrings(State());  // a header or title left by an earlier call is not this definition's
     ResetAfter reset;
     DefinitionFacts facts;
     errno = 0;
-    facts.read = LoadFormatFileAt(request.path.c_str(), nullptr) == 0;
+    facts.read = LoadFormatFileAt(State(), request.path.c_str(), nullptr) == 0;
     if (!facts.read && errno != 0) facts.failure = PlatformErrorText(errno);
     ConversionState& state = State();
     if (request.layout && *request.layout >= 0) state.Layout = static_cast<uint16_t>(*request.layout);
@@ -148,7 +148,7 @@ int32_t VisitTextRecords(const TextVisit& visit,
         for (size_t i = 0; i < columns.size() && i < visit.columns.size(); ++i) columns[i] = visit.columns[i];
         request.columns = columns;
     }
-    return VisitDelimitedText(request, onRecord);
+    return VisitDelimitedText(State(), request, onRecord);
 }
 
 double ReadLatitude(const std::string& text, int style) {

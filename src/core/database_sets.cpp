@@ -72,7 +72,7 @@ maps::PointSet ReadDatabaseFile(const std::string& path,
     LibraryCall call;
     ReadRecords read;
     int32_t kind = 0;
-    const int32_t count = DoReadPointDatabase(path.c_str(), &read.array, &kind);
+    const int32_t count = DoReadPointDatabase(call.Conversion(), path.c_str(), &read.array, &kind);
     if (count < 0) {
         // The reader freed the descriptions of a failed read itself.
         read.count = 0;
@@ -124,7 +124,9 @@ void WriteDatabaseFile(const std::string& path,
                                                          : VEZUVED_KIND_POINT;
     PointRecord none{};
     void* records = written.records.empty() ? &none : written.records.data();
-    if (WritePointDatabase(path.c_str(), records, static_cast<int32_t>(written.records.size()), kind) != 0) {
+    if (WritePointDatabase(
+            call.Conversion(), path.c_str(), records, static_cast<int32_t>(written.records.size()), kind) !=
+        0) {
         const std::string said = call.Said();
         FailCore(VEZUVED_ERROR_WRITE, said.empty() ? "cannot write '" + path + "'" : said);
     }

@@ -1,9 +1,8 @@
 // The handheld's point, route and track databases read into a set and
 // written from one, through the library's own database reader and writer.
-// Those keep their settings in the process-wide conversion state, so each
-// call here holds the library lock, puts the state back as it found it and
-// keeps the library's messages to itself: nothing is printed, and a host's
-// own calls see no change.
+// Each call hands them a conversion state of its own, holds the library
+// lock and keeps the library's messages to itself: nothing is printed, and
+// a host's own calls see no change.
 #pragma once
 
 #include <string>

@@ -1,7 +1,6 @@
 #include "core/library_call.h"
 
 #include <cerrno>
-#include <utility>
 
 #include "core/core_failure.h"
 #include "formats/format_file.h"
@@ -21,9 +20,9 @@ std::string CauseText(std::string line) {
 
 }  // namespace
 
-LibraryCall::LibraryCall() : saved_(State()), scope_(DiagSink{&LibraryCall::Keep, this}) {}
+LibraryCall::LibraryCall() : scope_(DiagSink{&LibraryCall::Keep, this}) {}
 
-LibraryCall::~LibraryCall() { State() = std::move(saved_); }
+LibraryCall::~LibraryCall() = default;
 
 void LibraryCall::Keep(void* context, DiagKind kind, const char* bytes, size_t length) {
     auto* call = static_cast<LibraryCall*>(context);
@@ -40,16 +39,16 @@ void LibraryCall::Keep(void* context, DiagKind kind, const char* bytes, size_t l
 }
 
 ConversionState& LibraryCall::LoadDefinitionAlone(const std::string& definition, const std::string& doing) {
-    State() = ConversionState();
-    ResetConversionState();
+    state_ = ConversionState{};
+    ResetConversionState(state_);
     errno = 0;
-    if (LoadFormatFileAt(definition.c_str(), nullptr) != 0) {
+    if (LoadFormatFileAt(state_, definition.c_str(), nullptr) != 0) {
         const int error = errno;
         FailCore(VEZUVED_ERROR_OPEN,
                  doing + ": its format definition '" + definition + "' cannot be read" +
                      (error != 0 ? " (" + PlatformErrorText(error) + ")" : std::string()));
     }
-    return State();
+    return state_;
 }
 
 std::string LibraryCall::Said() const {

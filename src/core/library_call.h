@@ -1,7 +1,8 @@
-// A core call into the library's database layers: holds the library lock,
-// keeps the conversion state as it was before the call and gathers what
+// A core call into the library's database layers: holds the library lock
+// (the library's lines go to one sink), hands the layers a conversion state
+// of the call's own, starting from the library's defaults, and gathers what
 // the library would have said (its output lines and its causes) instead of
-// printing it.
+// printing it. The host interface's state is never touched.
 #pragma once
 
 #include <string>
@@ -23,7 +24,10 @@ public:
     // prefix, joined by "; "; its output lines when it gave no cause.
     std::string Said() const;
 
-    // Sets the conversion state from the library's defaults and the
+    // The call's own conversion state.
+    ConversionState& Conversion() { return state_; }
+
+    // Sets the call's conversion state from the library's defaults and the
     // definition alone, so nothing an earlier call left changes this one;
     // fails with VEZUVED_ERROR_OPEN, "<doing>: its format definition '...'
     // cannot be read (<reason>)", when it cannot be loaded.
@@ -33,7 +37,7 @@ private:
     static void Keep(void* context, DiagKind kind, const char* bytes, size_t length);
 
     LibraryLock lock_;  // first in, last out
-    ConversionState saved_;
+    ConversionState state_;
     std::string causes_;
     std::string output_;
     DiagScope scope_;

@@ -46,9 +46,8 @@ void WriteTextFile(const std::string& path,
     maps::FittingReport fitting;
     FillRecords(set, maps::RecordUse::Text, encoding, path, written, fitting);
 
-    // The layouts write with the process-wide conversion state: set here
-    // from the library's defaults and this definition alone, put back when
-    // the write ends.
+    // The layouts write with the call's own conversion state, from the
+    // library's defaults and this definition alone.
     LibraryCall call;
     ConversionState& state = call.LoadDefinitionAlone(definition, "cannot write '" + path + "'");
     if (state.Layout == kLayoutRecordLine || state.Layout == kLayoutPlain || state.Layout == kLayoutSurvey ||
@@ -61,7 +60,7 @@ void WriteTextFile(const std::string& path,
     const LayoutDescriptor& layout = LayoutFor(code);
     if (layout.delimiter != '\0') state.Delimited = layout.delimiter;
     // The layout's conventions (Garmin text's dates and coordinates) for
-    // this write alone: the state is put back when the write ends.
+    // this write alone.
     if (layout.exportStyle != nullptr) ApplyLayoutStyle(state, *layout.exportStyle);
     // The set's own kind, whatever the definition names: a route stays a route.
     const int32_t kind = DatabaseKindOf(set.kind);

@@ -369,9 +369,8 @@ maps::PointSet ReadTextFile(const TextReadRequest& request, maps::MapWarnings& w
     // Read once, whole: the lines are cut from these bytes and nothing else.
     const std::vector<char> bytes = ReadWholeText(path);
 
-    // The library's layouts read with the process-wide conversion state:
-    // it is set here from the library's defaults and this definition alone,
-    // and put back as it was when the read ends.
+    // The library's layouts read with the call's own conversion state, from
+    // the library's defaults and this definition alone.
     LibraryCall call;
     ConversionState& state = call.LoadDefinitionAlone(definition, "cannot read '" + path + "'");
     const int layout = state.Layout;

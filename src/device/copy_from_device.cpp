@@ -45,7 +45,8 @@ bool EndedWell(std::initializer_list<DWORD> endErrors) {
     return false;
 }
 
-int32_t CopyDatabasesFromDevice(const DeviceTarget& target,
+int32_t CopyDatabasesFromDevice(const ConversionState& state,
+                                const DeviceTarget& target,
                                 DWORD type,
                                 DWORD routeFlag,
                                 const WCHAR* filter,
@@ -88,7 +89,8 @@ int32_t CopyDatabasesFromDevice(const DeviceTarget& target,
         db.routeFlag = routeFlag;
         db.recordCount = dbInfo.wNumRecords;
         std::memcpy(db.name, name, sizeof name);
-        result = Sticky(result, DeviceDatabaseToFile(db, target, path.c_str(), false, dbInfo.ftLastModified));
+        result = Sticky(result,
+                        DeviceDatabaseToFile(state, db, target, path.c_str(), false, dbInfo.ftLastModified));
         if (result < 0) break;
     }
     if (id == 0 && !EndedWell({ERROR_NO_MORE_ITEMS})) return Sticky(result, -1);
@@ -135,7 +137,8 @@ int32_t CopyPlainFilesFromDevice(const DeviceTarget& target,
 
 }  // namespace
 
-int32_t CopyKindFromDevice(const DeviceTarget& target,
+int32_t CopyKindFromDevice(const ConversionState& state,
+                           const DeviceTarget& target,
                            DWORD type,
                            DWORD routeFlag,
                            const WCHAR* filter,
@@ -143,7 +146,7 @@ int32_t CopyKindFromDevice(const DeviceTarget& target,
                            uint32_t options) {
     const WideString folder(pcFolder);
     if (IsDatabaseType(type))
-        return CopyDatabasesFromDevice(target, type, routeFlag, filter, folder, options);
+        return CopyDatabasesFromDevice(state, target, type, routeFlag, filter, folder, options);
     return CopyPlainFilesFromDevice(target, type, filter, folder, options);
 }
 
@@ -218,9 +221,13 @@ int32_t CopyPlainFileFromDevice(
     return result == 0 && replaced ? devReplaced : result;
 }
 
-int32_t CopyFromDevice(
-    const WCHAR* deviceFolder, const WCHAR* filter, const WCHAR* pcFolder, uint32_t options, int32_t kind) {
-    ResetConversionState();
+int32_t CopyFromDevice(ConversionState& state,
+                       const WCHAR* deviceFolder,
+                       const WCHAR* filter,
+                       const WCHAR* pcFolder,
+                       uint32_t options,
+                       int32_t kind) {
+    ResetConversionState(state);
     // Kept for the listings that follow (device_state.h).
     DeviceSettings().forcedKind = kind;
     const WideString pc = pcFolder != nullptr ? WideString(pcFolder) : CurrentDirectory();
@@ -258,10 +265,12 @@ int32_t CopyFromDevice(
             break;
     }
     return RunOnMountedDevice(device, options, [&](const DeviceTarget& target) {
-        if (!all) return CopyKindFromDevice(target, type, routeFlag, filter, pc.c_str(), options);
-        int32_t result = CopyKindFromDevice(target, kTypePoints, 0, filter, pc.c_str(), options);
-        if (result == 0) result = CopyKindFromDevice(target, kTypeTrack, 1, filter, pc.c_str(), options);
-        if (result == 0) result = CopyKindFromDevice(target, kTypeTrack, 0, filter, pc.c_str(), options);
+        if (!all) return CopyKindFromDevice(state, target, type, routeFlag, filter, pc.c_str(), options);
+        int32_t result = CopyKindFromDevice(state, target, kTypePoints, 0, filter, pc.c_str(), options);
+        if (result == 0)
+            result = CopyKindFromDevice(state, target, kTypeTrack, 1, filter, pc.c_str(), options);
+        if (result == 0)
+            result = CopyKindFromDevice(state, target, kTypeTrack, 0, filter, pc.c_str(), options);
         return result;
     });
 }

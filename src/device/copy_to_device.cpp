@@ -84,7 +84,8 @@ private:
 
 // ".pdb" through the export, other text through the import, into the work
 // folder, which records the file written.
-int32_t ConvertToRecordText(const WideString& path,
+int32_t ConvertToRecordText(ConversionState& state,
+                            const WideString& path,
                             const WideString& ext,
                             const CopySettings& settings,
                             WorkFolder& work) {
@@ -95,7 +96,7 @@ int32_t ConvertToRecordText(const WideString& path,
         request.output = Narrow(work.Path()) + static_cast<char>(kHostPathSeparator);
         if (request.output.size() > kMaxPathLength) return -1;
         request.format = request.output;  // the export's rule for an output named without a definition
-        result = ExportText(request);
+        result = ExportText(state, request);
     } else {
         int32_t kind = kKindUnknown;
         if (settings.format.has_value()) {
@@ -103,7 +104,7 @@ int32_t ConvertToRecordText(const WideString& path,
         } else {
             const std::string wanted = Narrow(ext.substr(1)).substr(0, kFormatExtensionMax);
             char found[kFormatSearchPathSize] = "";
-            kind = FindFormatForExtension(kKindUnknown, wanted.c_str(), found);
+            kind = FindFormatForExtension(state, kKindUnknown, wanted.c_str(), found);
             request.format = found;
         }
         // A kind outside 16 bits (none found) counts as not given.
@@ -111,7 +112,7 @@ int32_t ConvertToRecordText(const WideString& path,
         // The output is named after the source: "<work>/<base>." keeps every
         // dot of the base name.
         request.output = Narrow(InFolder(work.Path(), BaseNameOf(path) + WideFrom(".")));
-        result = ImportText(request, true);
+        result = ImportText(state, request, true);
     }
     if (result.code == 0) work.SetOutput(result.written);
     return result.code;
@@ -133,7 +134,8 @@ struct DatabaseRecords {
 
 // A ".pdb" read once and its records written into the device database of
 // its kind, named after the file: no text file on the way.
-int32_t DatabaseFileToDevice(const DeviceTarget& target,
+int32_t DatabaseFileToDevice(ConversionState& state,
+                             const DeviceTarget& target,
                              const WideString& path,
                              uint32_t options,
                              bool move) {
@@ -148,7 +150,7 @@ int32_t DatabaseFileToDevice(const DeviceTarget& target,
     }
     DatabaseRecords records;
     int32_t kind = kKindPoint;
-    const int32_t count = DoReadPointDatabase(Narrow(path).c_str(), &records.array, &kind);
+    const int32_t count = DoReadPointDatabase(state, Narrow(path).c_str(), &records.array, &kind);
     if (count < 0) {
         DiagPrint("Unable to Convert PalmOS Database: %s, Err=%lx\n", Narrow(path).c_str(), Hex32(count));
         return count;
@@ -160,6 +162,7 @@ int32_t DatabaseFileToDevice(const DeviceTarget& target,
     db.routeFlag = kind == kKindRoute ? 1 : 0;
     const WideString name = BaseNameOf(path);
     return RecordsToDeviceDatabase(
+        state,
         db,
         target,
         name,
@@ -170,7 +173,7 @@ int32_t DatabaseFileToDevice(const DeviceTarget& target,
             RecordBytes bytes;
             for (int32_t i = 0; i < count; ++i) {
                 const int32_t result = WriteNextRecord(
-                    open, databaseKind, *RecordAt(records.array, static_cast<size_t>(i)), i, bytes, [&] {
+                    state, open, databaseKind, *RecordAt(records.array, static_cast<size_t>(i)), i, bytes, [&] {
                         return progress.Step(i + 1, count);
                     });
                 if (result != 0) return result;
@@ -184,10 +187,9 @@ int32_t DatabaseFileToDevice(const DeviceTarget& target,
 
 // The copy's layout settings read the files already in a device kind; the
 // forced kind stays for the listings that follow (device_state.h).
-void ApplyCopySettings(const CopySettings& settings) {
-    ConversionState& state = State();
-    ResetConversionState();
-    ApplyTextRequest(settings.text);
+void ApplyCopySettings(ConversionState& state, const CopySettings& settings) {
+    ResetConversionState(state);
+    ApplyTextRequest(state, settings.text);
     if (settings.text.layout == kLayoutTab) state.Delimited = '\t';
     DeviceSettings().forcedKind = settings.text.kind.value_or(-1);
     if (settings.text.kind) state.DBKind = *settings.text.kind;
@@ -269,8 +271,13 @@ int32_t CopyPlainFileToDevice(const DeviceTarget& target, const WCHAR* path, uin
     return result == 0 && exists ? devReplaced : result;
 }
 
-int32_t DispatchToDevice(
-    const DeviceTarget& target, const WCHAR* path, DWORD type, DWORD routeFlag, uint32_t options, bool move) {
+int32_t DispatchToDevice(ConversionState& state,
+                         const DeviceTarget& target,
+                         const WCHAR* path,
+                         DWORD type,
+                         DWORD routeFlag,
+                         uint32_t options,
+                         bool move) {
     switch (type) {
         case kTypeResources:
         case kTypeIcons:
@@ -286,12 +293,13 @@ int32_t DispatchToDevice(
             db.volume = target.volume;
             db.type = type;
             db.routeFlag = routeFlag;
-            return FileToDeviceDatabase(db, target, path, options, move);
+            return FileToDeviceDatabase(state, db, target, path, options, move);
         }
     }
 }
 
-int32_t CopyFileToDevice(const DeviceTarget& target,
+int32_t CopyFileToDevice(ConversionState& state,
+                         const DeviceTarget& target,
                          const WCHAR* path,
                          const CopySettings& settings,
                          bool move) {
@@ -301,7 +309,7 @@ int32_t CopyFileToDevice(const DeviceTarget& target,
     if (ext.empty()) return devErrNoKind;
 
     if (settings.databasesDirect && EqualsNoCase(ext, ".pdb"))
-        return DatabaseFileToDevice(target, source, options, move);
+        return DatabaseFileToDevice(state, target, source, options, move);
 
     WorkFolder work;
     WideString converted = source;
@@ -309,7 +317,7 @@ int32_t CopyFileToDevice(const DeviceTarget& target,
         int32_t result = -1;
         if (work.Create(FolderPart(source))) {
             try {
-                result = ConvertToRecordText(source, ext, settings, work);
+                result = ConvertToRecordText(state, source, ext, settings, work);
             } catch (const LibraryError& error) {
                 result = error.Result();  // the database's own code, as the export answers it
             } catch (...) {
@@ -329,14 +337,17 @@ int32_t CopyFileToDevice(const DeviceTarget& target,
     DWORD type = 0;
     DWORD routeFlag = 0;
     if (!ClassifyExtension(ExtensionOf(converted).c_str(), &type, &routeFlag)) return devErrNoKind;
-    const int32_t result = DispatchToDevice(target, converted.c_str(), type, routeFlag, options, move);
+    const int32_t result = DispatchToDevice(state, target, converted.c_str(), type, routeFlag, options, move);
     // The work folder takes the converted file with it; the source goes
     // only when it was moved and the copy succeeded.
     if (converted != source && move && Succeeded(result)) HostDeleteFile(source.c_str());
     return result;
 }
 
-int32_t CopyFolderToDevice(const DeviceTarget& target, const WCHAR* pattern, const CopySettings& settings) {
+int32_t CopyFolderToDevice(ConversionState& state,
+                           const DeviceTarget& target,
+                           const WCHAR* pattern,
+                           const CopySettings& settings) {
     const uint32_t options = settings.options;
     const WideString folder = FolderPart(pattern);
     std::vector<WideString> files;
@@ -354,7 +365,8 @@ int32_t CopyFolderToDevice(const DeviceTarget& target, const WCHAR* pattern, con
     const bool move = (options & optMove) != 0;
     int32_t lastError = 0;
     for (const WideString& name : files) {
-        const int32_t result = CopyFileToDevice(target, InFolder(folder, name).c_str(), settings, move);
+        const int32_t result =
+            CopyFileToDevice(state, target, InFolder(folder, name).c_str(), settings, move);
         if (result == 0 || result == devReplaced) continue;
         lastError = result;
         if (result == devCancelled) break;
@@ -362,8 +374,11 @@ int32_t CopyFolderToDevice(const DeviceTarget& target, const WCHAR* pattern, con
     return lastError;
 }
 
-int32_t CopyPathToDevice(const WCHAR* pcPath, const WCHAR* deviceFolder, const CopySettings& settings) {
-    ApplyCopySettings(settings);
+int32_t CopyPathToDevice(ConversionState& state,
+                         const WCHAR* pcPath,
+                         const WCHAR* deviceFolder,
+                         const CopySettings& settings) {
+    ApplyCopySettings(state, settings);
     const uint32_t options = settings.options;
     const WideString path = pcPath != nullptr ? WideString(pcPath) : CurrentDirectory();
     if (path.empty()) {
@@ -375,8 +390,8 @@ int32_t CopyPathToDevice(const WCHAR* pcPath, const WCHAR* deviceFolder, const C
     return RunOnMountedDevice(device, options, [&](const DeviceTarget& target) {
         const WideString all = WideFrom("*.*");
         if (path.find(static_cast<WCHAR>('*')) != WideString::npos)
-            return CopyFolderToDevice(target, path.c_str(), settings);
-        if (EndsWithSeparator(path)) return CopyFolderToDevice(target, (path + all).c_str(), settings);
+            return CopyFolderToDevice(state, target, path.c_str(), settings);
+        if (EndsWithSeparator(path)) return CopyFolderToDevice(state, target, (path + all).c_str(), settings);
         HostFindData found;
         bool isFolder = false;
         bool exists = false;
@@ -386,8 +401,9 @@ int32_t CopyPathToDevice(const WCHAR* pcPath, const WCHAR* deviceFolder, const C
             isFolder = exists && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         }
         if (!exists) return devErrNoSource;
-        if (isFolder) return CopyFolderToDevice(target, JoinPcPath(path, all).c_str(), settings);
-        const int32_t result = CopyFileToDevice(target, path.c_str(), settings, (options & optMove) != 0);
+        if (isFolder) return CopyFolderToDevice(state, target, JoinPcPath(path, all).c_str(), settings);
+        const int32_t result =
+            CopyFileToDevice(state, target, path.c_str(), settings, (options & optMove) != 0);
         return result == devReplaced ? 0 : result;
     });
 }

@@ -26,14 +26,28 @@ struct CopySettings {
     bool databasesDirect = false;
 };
 
-int32_t CopyPathToDevice(const WCHAR* pcPath, const WCHAR* deviceFolder, const CopySettings& settings);
-int32_t CopyFolderToDevice(const DeviceTarget& target, const WCHAR* pattern, const CopySettings& settings);
-int32_t CopyFileToDevice(const DeviceTarget& target,
+// state: reset from the settings, then what every conversion and database
+// copy of the call reads and leaves.
+int32_t CopyPathToDevice(ConversionState& state,
+                         const WCHAR* pcPath,
+                         const WCHAR* deviceFolder,
+                         const CopySettings& settings);
+int32_t CopyFolderToDevice(ConversionState& state,
+                           const DeviceTarget& target,
+                           const WCHAR* pattern,
+                           const CopySettings& settings);
+int32_t CopyFileToDevice(ConversionState& state,
+                         const DeviceTarget& target,
                          const WCHAR* path,
                          const CopySettings& settings,
                          bool move);
-int32_t DispatchToDevice(
-    const DeviceTarget& target, const WCHAR* path, DWORD type, DWORD routeFlag, uint32_t options, bool move);
+int32_t DispatchToDevice(ConversionState& state,
+                         const DeviceTarget& target,
+                         const WCHAR* path,
+                         DWORD type,
+                         DWORD routeFlag,
+                         uint32_t options,
+                         bool move);
 int32_t CopyPlainFileToDevice(const DeviceTarget& target, const WCHAR* path, uint32_t options, bool move);
 int32_t GetDeviceFileTime(const WCHAR* devicePath, FILETIME* written);
 

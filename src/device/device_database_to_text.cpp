@@ -45,7 +45,8 @@ const WCHAR* ReadDeviceRecord(DeviceDatabase& db, CEOID /*recordId*/, size_t* si
 
 }  // namespace
 
-int32_t DeviceDatabaseToFile(DeviceDatabase& db,
+int32_t DeviceDatabaseToFile(const ConversionState& state,
+                             DeviceDatabase& db,
                              const DeviceTarget& target,
                              const WCHAR* destination,
                              bool move,
@@ -76,7 +77,6 @@ int32_t DeviceDatabaseToFile(DeviceDatabase& db,
     WorkRecord work;
     CEOID record = RemoteApi().CeSeekDatabase(db.handle.Get(), CEDB_SEEK_BEGINNING, 0, nullptr);
     int32_t result = record != 0 && work.Allocate(kDeviceDescSize) ? 0 : -1;
-    const ConversionState& state = State();
     const LayoutSettings settings = LayoutSettingsOf(state);
     std::string formatted;
     int32_t handled = 0;

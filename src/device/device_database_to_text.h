@@ -7,12 +7,15 @@
 #include <cstdint>
 
 #include "device/device_volume.h"
+#include "state/conversion_state.h"
 
 namespace vezuved {
 
 // db (its oid, name and record count known) into destination; move: the
-// database is deleted after a successful copy. 0, or a failure (printed).
-int32_t DeviceDatabaseToFile(DeviceDatabase& db,
+// database is deleted after a successful copy; state gives the layout.
+// 0, or a failure (printed).
+int32_t DeviceDatabaseToFile(const ConversionState& state,
+                             DeviceDatabase& db,
                              const DeviceTarget& target,
                              const WCHAR* destination,
                              bool move,

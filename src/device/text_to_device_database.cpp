@@ -135,7 +135,8 @@ void CreateDatabaseInfo(CEDBASEINFO& info, const WideString& name, DWORD type, D
 
 // The records of the open source file into the open database; the leg
 // values of the records follow the kind of the database written.
-int32_t CopyLines(DeviceDatabase& db,
+int32_t CopyLines(ConversionState& state,
+                  DeviceDatabase& db,
                   int32_t kind,
                   HANDLE file,
                   const WCHAR* source,
@@ -148,7 +149,6 @@ int32_t CopyLines(DeviceDatabase& db,
     uint64_t counter = 0;
     int32_t index = 0;
     const int32_t total = ProgressValue(size);
-    ConversionState& state = State();
     LayoutSettings settings = SettingsForReading(state);
     settings.databaseKind = kind;
     for (;;) {
@@ -168,7 +168,7 @@ int32_t CopyLines(DeviceDatabase& db,
             return status;
         }
         const int32_t written = WriteNextRecord(
-            db, kind, *work, index, bytes, [&] { return progress.Step(ProgressValue(counter), total); });
+            state, db, kind, *work, index, bytes, [&] { return progress.Step(ProgressValue(counter), total); });
         if (written != 0) return written;
         if (status == kLastLineRead) return 0;
         ++index;
@@ -179,13 +179,14 @@ int32_t CopyLines(DeviceDatabase& db,
 
 // One record more in the open database: its record line and trailer,
 // its sequence key the index's.
-int32_t WriteNextRecord(DeviceDatabase& db,
+int32_t WriteNextRecord(ConversionState& state,
+                        DeviceDatabase& db,
                         int32_t kind,
                         PointRecord& record,
                         int32_t index,
                         RecordBytes& bytes,
                         const std::function<bool()>& proceed) {
-    if (BuildRecordBytes(record, index, kind, State().Previous, bytes) != 0) return -1;
+    if (BuildRecordBytes(record, index, kind, state.Previous, bytes) != 0) return -1;
     if (!proceed()) return devCancelled;
     const char* text = reinterpret_cast<const char*>(bytes.bytes.data());
     const size_t length = std::strlen(text);
@@ -197,7 +198,8 @@ int32_t WriteNextRecord(DeviceDatabase& db,
     return WriteDeviceRecord(db, recordId, wide.data(), textSize, bytes.trailer, true, key);
 }
 
-int32_t RecordsToDeviceDatabase(DeviceDatabase& db,
+int32_t RecordsToDeviceDatabase(ConversionState& state,
+                                DeviceDatabase& db,
                                 const DeviceTarget& target,
                                 const WideString& sourceName,
                                 const FILETIME& sourceTime,
@@ -256,7 +258,7 @@ int32_t RecordsToDeviceDatabase(DeviceDatabase& db,
     }
 
     const int32_t kind = IsPointsType(db.type) ? kKindPoint : (db.routeFlag == 1 ? kKindRoute : kKindTrack);
-    ResetRunningTotals();
+    ResetRunningTotals(state);
     int32_t result = 0;
     CopyProgress progress(db.name);
     {
@@ -275,8 +277,12 @@ int32_t RecordsToDeviceDatabase(DeviceDatabase& db,
     return result == 0 && replacing != 0 ? devReplaced : result;
 }
 
-int32_t FileToDeviceDatabase(
-    DeviceDatabase& db, const DeviceTarget& target, const WCHAR* source, uint32_t options, bool move) {
+int32_t FileToDeviceDatabase(ConversionState& state,
+                             DeviceDatabase& db,
+                             const DeviceTarget& target,
+                             const WCHAR* source,
+                             uint32_t options,
+                             bool move) {
     if (target.volume == nullptr) return devErrNotMounted;
     if (RefuseLongName(BaseNameOf(source))) return -1;
     SourceFacts facts;
@@ -285,6 +291,7 @@ int32_t FileToDeviceDatabase(
         return devErrOpenSource;
     }
     return RecordsToDeviceDatabase(
+        state,
         db,
         target,
         BaseNameOf(source),
@@ -298,7 +305,7 @@ int32_t FileToDeviceDatabase(
                 DiagPrint("Unable to open source/host file: %s\n", Narrow(source).c_str());
                 return devErrOpenSource;
             }
-            return CopyLines(open, kind, file.Get(), source, facts.size, progress);
+            return CopyLines(state, open, kind, file.Get(), source, facts.size, progress);
         },
         [&] {
             if (move) HostDeleteFile(source);

@@ -11,15 +11,21 @@
 #include "device/transfer_rules.h"
 #include "record/point_record.h"
 #include "record/record_bytes.h"
+#include "state/conversion_state.h"
 
 namespace vezuved {
 
 // The text file source into a database of db's type and flag, named after
 // the file, following the transfer rules of options (move: the PC file is
 // deleted after a successful copy). 0, devReplaced, a skip status, or a
-// failure (printed).
-int32_t FileToDeviceDatabase(
-    DeviceDatabase& db, const DeviceTarget& target, const WCHAR* source, uint32_t options, bool move);
+// failure (printed). state gives the layout the lines are read in and
+// keeps the last leg written.
+int32_t FileToDeviceDatabase(ConversionState& state,
+                             DeviceDatabase& db,
+                             const DeviceTarget& target,
+                             const WCHAR* source,
+                             uint32_t options,
+                             bool move);
 
 // Writes the records of the database being built (kind: the device
 // database's, for the leg values); 0, devCancelled or a failure.
@@ -28,7 +34,9 @@ using RecordsWriter = std::function<int32_t(DeviceDatabase& db, int32_t kind, Co
 // A database named sourceName built by write, following the transfer rules
 // of options against the source's time; progress counts to total.
 // whenCopied runs after a successful copy, before its end is reported.
-int32_t RecordsToDeviceDatabase(DeviceDatabase& db,
+// state keeps the running totals and the last leg written.
+int32_t RecordsToDeviceDatabase(ConversionState& state,
+                                DeviceDatabase& db,
                                 const DeviceTarget& target,
                                 const WideString& sourceName,
                                 const FILETIME& sourceTime,
@@ -39,7 +47,8 @@ int32_t RecordsToDeviceDatabase(DeviceDatabase& db,
 
 // One record more in the open database, the index-th from 0; proceed is
 // asked once its bytes are built (false: devCancelled, nothing written).
-int32_t WriteNextRecord(DeviceDatabase& db,
+int32_t WriteNextRecord(ConversionState& state,
+                        DeviceDatabase& db,
                         int32_t kind,
                         PointRecord& record,
                         int32_t index,

@@ -63,29 +63,23 @@ const Setting kSettings[] = {
      [](const S& a, const S& b) { return a.FieldLabel == b.FieldLabel; }},
 };
 
-// Puts the state back however the line's reading ends.
-struct StateRestorer {
-    ConversionState saved = State();
-    ~StateRestorer() { State() = saved; }
-};
-
 }  // namespace
 
 DefinitionLineEffect ApplyDefinitionLineAlone(const std::string& line) {
     DefinitionLineEffect effect;
-    StateRestorer restorer;
     ConversionState poisoned;
     for (const Setting& setting : kSettings) setting.poison(poisoned);
-    State() = poisoned;
+    // The line is applied to a state of its own, so nothing else sees it.
+    ConversionState state = poisoned;
     const char* value = nullptr;
-    effect.keyword = ParseFormatLine(line.c_str(), &value);
+    effect.keyword = ParseFormatLine(state, line.c_str(), &value);
     if (value != nullptr) {
         effect.hasValue = true;
         effect.value = value;
     }
-    if (effect.keyword >= 0) ApplyFormatKeyword(effect.keyword, value);
+    if (effect.keyword >= 0) ApplyFormatKeyword(state, effect.keyword, value);
     for (const Setting& setting : kSettings) {
-        if (!setting.same(State(), poisoned)) effect.changed.push_back(setting.name);
+        if (!setting.same(state, poisoned)) effect.changed.push_back(setting.name);
     }
     return effect;
 }

@@ -16,8 +16,8 @@ struct DefinitionLineEffect {
 };
 
 // Applies line (one collected definition line) alone to a state no keyword
-// line can produce, so a value equal to a default still shows as a change,
-// and puts the conversion state back as it was. May throw std::bad_alloc.
+// line can produce, so a value equal to a default still shows as a change.
+// No other state is touched. May throw std::bad_alloc.
 DefinitionLineEffect ApplyDefinitionLineAlone(const std::string& line);
 
 }  // namespace vezuved

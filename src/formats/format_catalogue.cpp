@@ -21,21 +21,24 @@ enum class PathRule { kDefinitionOf, kExact };
 
 // Resets the state, loads the definition searching for keyword and takes
 // the value found. Header, FormatTitle and FoundValue are freed afterwards.
-std::optional<std::string> LookUpValue(const char* keyword, const char* path, PathRule rule) {
-    ResetConversionState();
-    State().FoundValue.reset();  // a value left by an interrupted call never counts
+std::optional<std::string> LookUpValue(ConversionState& state,
+                                       const char* keyword,
+                                       const char* path,
+                                       PathRule rule) {
+    ResetConversionState(state);
+    state.FoundValue.reset();  // a value left by an interrupted call never counts
     if (rule == PathRule::kExact) {
-        LoadFormatFileAt(path, keyword);
+        LoadFormatFileAt(state, path, keyword);
     } else {
-        LoadFormatFile(path, keyword);
+        LoadFormatFile(state, path, keyword);
     }
-    std::optional<std::string> found = std::move(State().FoundValue);
-    FreeFormatStrings();
+    std::optional<std::string> found = std::move(state.FoundValue);
+    FreeFormatStrings(state);
     return found;
 }
 
-std::string SearchValue(const char* keyword, const std::string& path) {
-    std::optional<std::string> found = LookUpValue(keyword, path.c_str(), PathRule::kExact);
+std::string SearchValue(ConversionState& state, const char* keyword, const std::string& path) {
+    std::optional<std::string> found = LookUpValue(state, keyword, path.c_str(), PathRule::kExact);
     if (!found) return std::string();
     if (found->size() > kSearchTextMax) found->resize(kSearchTextMax);
     return std::move(*found);
@@ -50,10 +53,11 @@ int32_t KindOfType(const std::string& type) {
 
 }  // namespace
 
-int32_t GetFormatValue(const char* keyword, const char* path, char* value, int32_t* length) {
+int32_t GetFormatValue(
+    ConversionState& state, const char* keyword, const char* path, char* value, int32_t* length) {
     if (value != nullptr) value[0] = '\0';
     try {
-        const std::optional<std::string> found = LookUpValue(keyword, path, PathRule::kDefinitionOf);
+        const std::optional<std::string> found = LookUpValue(state, keyword, path, PathRule::kDefinitionOf);
         if (found) {
             const size_t size = std::strlen(found->c_str());
             if (length != nullptr) *length = static_cast<int32_t>(size);
@@ -63,12 +67,15 @@ int32_t GetFormatValue(const char* keyword, const char* path, char* value, int32
             }
         }
     } catch (...) {
-        FreeFormatStrings();
+        FreeFormatStrings(state);
     }
     return 0;
 }
 
-int32_t FindFormatForExtension(int32_t kindFilter, const char* extension, char* outPath) {
+int32_t FindFormatForExtension(ConversionState& state,
+                               int32_t kindFilter,
+                               const char* extension,
+                               char* outPath) {
     if (outPath != nullptr) outPath[0] = '\0';
     std::string folder = CurrentFolder();
     if (folder.empty() || folder.size() > kSearchTextMax + 1) return kKindUnknown;
@@ -86,12 +93,12 @@ int32_t FindFormatForExtension(int32_t kindFilter, const char* extension, char* 
         // The candidate is opened by its own name: on a case-sensitive file
         // system "X.CAL" must not be turned into "X.cal".
         int32_t kind = kKindUnknown;
-        const std::string type = SearchValue("DBType", candidate);
+        const std::string type = SearchValue(state, "DBType", candidate);
         if (!type.empty()) {
             kind = KindOfType(type);
             if (kind != kKindUnknown && kindFilter != kKindUnknown && kindFilter != kind) continue;
         }
-        const std::string ext = SearchValue("Ext", candidate);
+        const std::string ext = SearchValue(state, "Ext", candidate);
         if (extension != nullptr && !ext.empty() && EqualsIgnoreCase(ext.c_str(), extension)) {
             if (outPath != nullptr) std::memcpy(outPath, candidate.c_str(), candidate.size() + 1);
             return kind;

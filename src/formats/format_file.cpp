@@ -55,19 +55,19 @@ struct Search {
 };
 
 // Handles one finished line; true when the search stops here.
-bool FinishLine(LineCollector& line, const Search& search) {
+bool FinishLine(ConversionState& state, LineCollector& line, const Search& search) {
     const char* text = line.Text();
     const char* value = nullptr;
-    const int index = ParseFormatLine(text, &value);
+    const int index = ParseFormatLine(state, text, &value);
     if (index >= 0) {
         if (search.wanted != nullptr && index == search.wantedIndex) {
-            State().FoundValue = std::string(value);
+            state.FoundValue = std::string(value);
             return true;
         }
-        ApplyFormatKeyword(index, value);
+        ApplyFormatKeyword(state, index, value);
     } else if (search.wanted != nullptr && search.wantedIndex < 0 && EqualsIgnoreCase(text, search.wanted)) {
         // A bare line naming what is sought carries no value.
-        State().FoundValue = std::string();
+        state.FoundValue = std::string();
         return true;
     }
     line.Clear();
@@ -102,7 +102,7 @@ TextBuffer ReadWhole(std::FILE* file, size_t* size) {
 
 }  // namespace
 
-bool ParseFormatText(const char* text, size_t length, const char* wanted) {
+bool ParseFormatText(ConversionState& state, const char* text, size_t length, const char* wanted) {
     Search search;
     search.wanted = wanted;
     if (wanted != nullptr) search.wantedIndex = FindFormatKeyword(wanted);
@@ -118,12 +118,12 @@ bool ParseFormatText(const char* text, size_t length, const char* wanted) {
             line.Add(c);  // line ends and NULs included: quoted values span lines
         } else if (c == '\n' || c == '\r' || c == '\0') {
             if (c == '\r' && i + 1 < length && text[i + 1] == '\n') ++i;
-            if (FinishLine(line, search)) return true;
+            if (FinishLine(state, line, search)) return true;
         } else if (c != kBell && c != kBackspace) {
             line.Add(c);
         }
     }
-    if (line.Length() > 0) return FinishLine(line, search);
+    if (line.Length() > 0) return FinishLine(state, line, search);
     return false;
 }
 
@@ -139,7 +139,7 @@ bool MakeFormatPath(const char* path, std::string& out) {
     return true;
 }
 
-int32_t LoadFormatFileAt(const char* definitionPath, const char* wanted) {
+int32_t LoadFormatFileAt(ConversionState& state, const char* definitionPath, const char* wanted) {
     if (definitionPath == nullptr) return 0;
     FileHandle file = OpenFile(definitionPath, "rb");
     if (!file) {
@@ -159,7 +159,7 @@ int32_t LoadFormatFileAt(const char* definitionPath, const char* wanted) {
         return -1;
     }
     try {
-        ParseFormatText(text.get(), size, wanted);
+        ParseFormatText(state, text.get(), size, wanted);
     } catch (const std::bad_alloc&) {
         // The lines before the failing one stay applied, as with a cut file.
         return -1;
@@ -167,7 +167,7 @@ int32_t LoadFormatFileAt(const char* definitionPath, const char* wanted) {
     return 0;
 }
 
-int32_t LoadFormatFile(const char* path, const char* wanted) {
+int32_t LoadFormatFile(ConversionState& state, const char* path, const char* wanted) {
     if (path == nullptr) return 0;
     std::string definitionPath;
     try {
@@ -179,7 +179,7 @@ int32_t LoadFormatFile(const char* path, const char* wanted) {
     } catch (const std::bad_alloc&) {
         return -1;
     }
-    return LoadFormatFileAt(definitionPath.c_str(), wanted);
+    return LoadFormatFileAt(state, definitionPath.c_str(), wanted);
 }
 
 }  // namespace vezuved

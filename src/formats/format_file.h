@@ -1,12 +1,14 @@
 // Format definitions (".cal"): 8-bit text of "key = value" lines that
 // describe one text layout of points, routes or tracks. Loading one writes
-// its settings into the conversion state (state/conversion_state.h);
-// nothing else keeps them.
+// its settings into the conversion state it is given
+// (state/conversion_state.h).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+#include "state/conversion_state.h"
 
 namespace vezuved {
 
@@ -58,18 +60,18 @@ int FindFormatKeyword(const char* name);
 // line that is no keyword line. A "FieldN" line stores its value as the
 // label of column N and returns -1 too. *valueStart (when valueStart is not
 // null) is null when the line holds no usable '='.
-int ParseFormatLine(const char* line, const char** valueStart);
+int ParseFormatLine(ConversionState& state, const char* line, const char** valueStart);
 
-// Applies one keyword line to the conversion state; indexes outside 0..20
+// Applies one keyword line to state; indexes outside 0..20
 // do nothing. A null value counts as the empty text.
-void ApplyFormatKeyword(int index, const char* value);
+void ApplyFormatKeyword(ConversionState& state, int index, const char* value);
 
 // Walks length bytes of definition text line by line, applying each keyword
 // line in order. With a wanted name, the walk stops at the wanted keyword's
-// line (its value goes to FoundValue and is not applied) or, for a name that
+// line (its value goes to state.FoundValue and is not applied) or, for a name that
 // is no keyword, at a line equal to the name (FoundValue becomes the empty
 // text). Returns true when it stopped there. May throw std::bad_alloc.
-bool ParseFormatText(const char* text, size_t length, const char* wanted);
+bool ParseFormatText(ConversionState& state, const char* text, size_t length, const char* wanted);
 
 // The definition path for path: from its last '.' on replaced by ".cal",
 // or ".cal" appended. False (out untouched) for a null path or one longer
@@ -81,10 +83,10 @@ bool MakeFormatPath(const char* path, std::string& out);
 // "No Cal File\n" is printed when it cannot be opened, a path longer than
 // kFormatPathMax counting as such; memory running out is silent. A null
 // path loads nothing and returns 0. Never throws.
-int32_t LoadFormatFile(const char* path, const char* wanted);
+int32_t LoadFormatFile(ConversionState& state, const char* path, const char* wanted);
 
 // As LoadFormatFile, but opens definitionPath exactly as given; when it
 // cannot be opened or read, errno says why.
-int32_t LoadFormatFileAt(const char* definitionPath, const char* wanted);
+int32_t LoadFormatFileAt(ConversionState& state, const char* definitionPath, const char* wanted);
 
 }  // namespace vezuved

@@ -21,13 +21,12 @@ constexpr const char* kKeywords[kFormatKeywordCount] = {
 constexpr char kFieldPrefix[] = "Field";
 constexpr size_t kFieldPrefixLength = sizeof(kFieldPrefix) - 1;
 
-void SetColumn(int slot, const char* value) {
+void SetColumn(ConversionState& s, int slot, const char* value) {
     // Column numbers are stored unchecked; -1 says the text has no such column.
-    State().FieldMap[slot] = static_cast<int16_t>(ReadInteger(value));
+    s.FieldMap[slot] = static_cast<int16_t>(ReadInteger(value));
 }
 
-void ApplySource(const char* value) {
-    ConversionState& s = State();
+void ApplySource(ConversionState& s, const char* value) {
     if (EqualsIgnoreCase(value, "PCX5")) {
         s.Layout = kLayoutPcx5;
     } else if (EqualsIgnoreCase(value, "Garmin")) {
@@ -40,8 +39,7 @@ void ApplySource(const char* value) {
     }
 }
 
-void ApplyDelimited(const char* value) {
-    ConversionState& s = State();
+void ApplyDelimited(ConversionState& s, const char* value) {
     if (value[0] == '\\') {
         if (value[1] == 't') {
             s.Layout = kLayoutTab;
@@ -56,18 +54,17 @@ void ApplyDelimited(const char* value) {
     if (value[0] == ',') s.Layout = kLayoutComma;
 }
 
-void ApplyIcon(const char* value) {
-    ConversionState& s = State();
+void ApplyIcon(ConversionState& s, const char* value) {
     if (std::strchr(value, ':') != nullptr) {
         AssignCut(s.DefaultIcon, value, kDefaultIconMax);
         s.FieldMap[kSlotIcon] = -1;
     } else {
-        SetColumn(kSlotIcon, value);
+        SetColumn(s, kSlotIcon, value);
     }
 }
 
-void ApplyLocFormat(const char* value) {
-    uint16_t& style = State().LocFormat;
+void ApplyLocFormat(ConversionState& s, const char* value) {
+    uint16_t& style = s.LocFormat;
     if (StartsWithIgnoreCase(value, "Comp")) {
         style = 2;
     } else if (StartsWithIgnoreCase(value, "Num")) {
@@ -79,8 +76,7 @@ void ApplyLocFormat(const char* value) {
     }
 }
 
-void ApplyDBType(const char* value) {
-    ConversionState& s = State();
+void ApplyDBType(ConversionState& s, const char* value) {
     if (StartsWithIgnoreCase(value, "Point")) {
         s.DBKind = kKindPoint;
     } else if (StartsWithIgnoreCase(value, "Route2")) {
@@ -98,17 +94,17 @@ void ApplyDBType(const char* value) {
     }
 }
 
-void ApplyEleFormat(const char* value) {
+void ApplyEleFormat(ConversionState& s, const char* value) {
     const char unit = AsciiLower(value[0]);
     if (unit == 'f' || unit == '\0') {
-        State().EleFormat = 0;
+        s.EleFormat = 0;
     } else if (unit == 'm') {
-        State().EleFormat = 1;
+        s.EleFormat = 1;
     }
 }
 
-void ApplyExt(const char* value) {
-    std::string& ext = State().Ext;
+void ApplyExt(ConversionState& s, const char* value) {
+    std::string& ext = s.Ext;
     if (value[0] == '.') {
         AssignCut(ext, value, kExtMax);
     } else {
@@ -120,11 +116,11 @@ void ApplyExt(const char* value) {
 
 // A key that is no keyword but "Field" followed by a column number 0..31
 // labels that column. No digits after "Field" reads as column 0.
-void StoreFieldLabel(const char* key, const char* value) {
+void StoreFieldLabel(ConversionState& s, const char* key, const char* value) {
     if (!StartsWithIgnoreCase(key, kFieldPrefix)) return;
     const int32_t column = ReadInteger(key + kFieldPrefixLength);
     if (column < 0 || column >= kFieldLabelCount) return;
-    State().FieldLabel[static_cast<size_t>(column)] = std::string(value);
+    s.FieldLabel[static_cast<size_t>(column)] = std::string(value);
 }
 
 }  // namespace
@@ -142,7 +138,7 @@ int FindFormatKeyword(const char* name) {
     return -1;
 }
 
-int ParseFormatLine(const char* line, const char** valueStart) {
+int ParseFormatLine(ConversionState& state, const char* line, const char** valueStart) {
     if (valueStart != nullptr) *valueStart = nullptr;
     if (line == nullptr) return -1;
     while (*line == ' ') ++line;
@@ -167,53 +163,52 @@ int ParseFormatLine(const char* line, const char** valueStart) {
     if (valueStart != nullptr) *valueStart = value;
 
     const int index = FindFormatKeyword(key);
-    if (index < 0) StoreFieldLabel(key, value);
+    if (index < 0) StoreFieldLabel(state, key, value);
     return index;
 }
 
-void ApplyFormatKeyword(int index, const char* value) {
+void ApplyFormatKeyword(ConversionState& s, int index, const char* value) {
     if (value == nullptr) value = "";
-    ConversionState& s = State();
     switch (index) {
         case kKeySource:
-            ApplySource(value);
+            ApplySource(s, value);
             break;
         case kKeyFieldCount:
             s.FieldCount = ReadInteger(value);
             break;
         case kKeyDelimited:
-            ApplyDelimited(value);
+            ApplyDelimited(s, value);
             break;
         case kKeyLatitude:
-            SetColumn(kSlotLatitude, value);
+            SetColumn(s, kSlotLatitude, value);
             break;
         case kKeyLongitude:
-            SetColumn(kSlotLongitude, value);
+            SetColumn(s, kSlotLongitude, value);
             break;
         case kKeyElevation:
-            SetColumn(kSlotElevation, value);
+            SetColumn(s, kSlotElevation, value);
             break;
         case kKeyTime:
-            SetColumn(kSlotTime, value);
+            SetColumn(s, kSlotTime, value);
             break;
         case kKeyName:
-            SetColumn(kSlotName, value);
+            SetColumn(s, kSlotName, value);
             break;
         case kKeyIcon:
-            ApplyIcon(value);
+            ApplyIcon(s, value);
             break;
         case kKeyDesc:
-            SetColumn(kSlotDesc, value);
+            SetColumn(s, kSlotDesc, value);
             break;
         case kKeyLocFormat:
-            ApplyLocFormat(value);
+            ApplyLocFormat(s, value);
             break;
         case kKeyDBType:
         case kKeyPalmDBType:
-            ApplyDBType(value);
+            ApplyDBType(s, value);
             break;
         case kKeyEleFormat:
-            ApplyEleFormat(value);
+            ApplyEleFormat(s, value);
             break;
         case kKeyDefaultIcon:
             AssignCut(s.DefaultIcon, value, kDefaultIconMax);
@@ -225,7 +220,7 @@ void ApplyFormatKeyword(int index, const char* value) {
             AssignCut(s.FieldLen, value, kFieldLenMax);
             break;
         case kKeyDate:
-            SetColumn(kSlotDate, value);
+            SetColumn(s, kSlotDate, value);
             break;
         case kKeyHeader:
             s.Header = std::string(value);
@@ -234,7 +229,7 @@ void ApplyFormatKeyword(int index, const char* value) {
             s.FormatTitle = std::string(value);
             break;
         case kKeyExt:
-            ApplyExt(value);
+            ApplyExt(s, value);
             break;
         default:
             break;  // "//", "#" and unknown indexes change nothing

@@ -105,7 +105,7 @@ int ReadDelimitedColumns(const char* line,
     }
     const int split = needed < kSplit ? needed : kSplit;
     ColumnSpan spans[kSplit];
-    SplitColumns(line, separator, spans, split);
+    SplitColumnsUpTo(line, line + std::strlen(line), separator, spans, split);
     auto column = [&](int slot) { return ColumnAt(line, spans, split, map[slot], separator); };
     auto copy = [&](int slot, char* field, size_t maxChars) {
         const ColumnSpan span = column(slot);

@@ -43,6 +43,15 @@ int ReadLayoutLine(const char* line, PointRecord* record, int layoutCode, const 
     return layout.read(line, *record, settings);
 }
 
+int ReadLayoutLineIntoClear(const char* line,
+                            PointRecord& record,
+                            int layoutCode,
+                            const LayoutSettings& settings) {
+    const LayoutDescriptor& layout = LayoutFor(layoutCode);
+    if (layout.takes != nullptr && !layout.takes(line)) return -1;
+    return layout.read(line, record, settings);
+}
+
 int FormatLayoutLine(PointRecord& record,
                      int layoutCode,
                      const LayoutSettings& settings,

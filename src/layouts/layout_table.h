@@ -67,6 +67,13 @@ const LayoutDescriptor& LayoutFor(int layoutCode);
 // buffer cannot be allocated.
 int ReadLayoutLine(const char* line, PointRecord* record, int layoutCode, const LayoutSettings& settings);
 
+// As ReadLayoutLine into a record already clear (zeroed, or cleared with its
+// description kept and emptied), which is then not cleared again.
+int ReadLayoutLineIntoClear(const char* line,
+                            PointRecord& record,
+                            int layoutCode,
+                            const LayoutSettings& settings);
+
 // Appends the record's line in the layout. Returns 0.
 int FormatLayoutLine(PointRecord& record,
                      int layoutCode,

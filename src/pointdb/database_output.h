@@ -31,6 +31,8 @@ struct DatabaseOutput {
     std::unique_ptr<PdbMemoryFile> memory;
     std::string path;           // the target, once chosen
     int32_t kind = kKindPoint;  // of the records written
+    // 2: tracks and routes in the older record layout (an older header).
+    uint16_t recordVersion = 3;
 };
 
 }  // namespace vezuved

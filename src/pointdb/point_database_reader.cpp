@@ -31,8 +31,7 @@ struct OpenDatabase {
 
 }  // namespace
 
-void RefineTrackKind(PdbHandle* handle) {
-    ConversionState& state = State();
+void RefineTrackKind(ConversionState& state, PdbHandle* handle) {
     if (state.DBKind != kKindTrack && state.DBKind != kKindRoute) return;
     uint32_t size = 0;
     if (PdbAppInfoSize(handle, &size) != 0 || size == 0) return;
@@ -43,8 +42,7 @@ void RefineTrackKind(PdbHandle* handle) {
     state.DBKind = (size > kRouteFlagOffset && block[kRouteFlagOffset] == 1) ? kKindRoute : kKindTrack;
 }
 
-uint32_t ReadHeaderFacts(PdbHandle* handle) {
-    ConversionState& state = State();
+uint32_t ReadHeaderFacts(ConversionState& state, PdbHandle* handle) {
     PdbHeader info{};
     uint32_t code = PdbGetInfo(handle, &info);
     if (code != 0) return code & 0xffffu;
@@ -67,13 +65,13 @@ uint32_t ReadHeaderFacts(PdbHandle* handle) {
     state.DBVersion = info.version;
     state.NumRecords = info.recordCount;
     if (result != 0) return result;
-    RefineTrackKind(handle);
+    RefineTrackKind(state, handle);
     return 0;
 }
 
-int32_t DoReadPointDatabase(const char* path, void** records, int32_t* kind) {
+int32_t DoReadPointDatabase(ConversionState& state, const char* path, void** records, int32_t* kind) {
     if (records != nullptr) *records = nullptr;
-    ResetConversionState();
+    ResetConversionState(state);
     if (path == nullptr || records == nullptr || kind == nullptr) return -1;
 
     OpenDatabase db;
@@ -81,7 +79,6 @@ int32_t DoReadPointDatabase(const char* path, void** records, int32_t* kind) {
     db.file = OpenFile(path, "rb");
     if (!db.file) return -1;
 
-    ConversionState& state = State();
     PointRecord* array = nullptr;
     int32_t count = 0;
     try {
@@ -93,7 +90,7 @@ int32_t DoReadPointDatabase(const char* path, void** records, int32_t* kind) {
         uint32_t code = PdbGetInfo(db.handle, &info);
         state.DBKind = info.type == PdbFourChars("PoLi") ? kKindPoint : kKindTrack;
         CheckError(code);
-        RefineTrackKind(db.handle);
+        RefineTrackKind(state, db.handle);
 
         const uint32_t total = info.recordCount;
         state.NumRecords = total;
@@ -129,7 +126,7 @@ int32_t DoReadPointDatabase(const char* path, void** records, int32_t* kind) {
             // descriptions decoded so far (and the one of a record under
             // way) are freed here.
             const uint32_t used = static_cast<uint32_t>(count) + 1;
-            const uint32_t slots = used < State().NumRecords ? used : State().NumRecords;
+            const uint32_t slots = used < state.NumRecords ? used : state.NumRecords;
             for (uint32_t i = 0; i < slots; ++i) DescFree(array[i]);
         }
         *records = array;
@@ -140,8 +137,12 @@ int32_t DoReadPointDatabase(const char* path, void** records, int32_t* kind) {
     return count;
 }
 
-int32_t GetPointDatabaseInfo(
-    const char* path, int32_t* kind, int32_t* source, int32_t* version, int32_t* count) {
+int32_t GetPointDatabaseInfo(ConversionState& state,
+                             const char* path,
+                             int32_t* kind,
+                             int32_t* source,
+                             int32_t* version,
+                             int32_t* count) {
     if (path == nullptr) return -1;
     OpenDatabase db;
     db.file = OpenFile(path, "rb");
@@ -152,9 +153,8 @@ int32_t GetPointDatabaseInfo(
         ReportError(code);
         return static_cast<int32_t>(code);
     }
-    uint32_t result = ReadHeaderFacts(db.handle);
+    uint32_t result = ReadHeaderFacts(state, db.handle);
     if (result != 0) return static_cast<int32_t>(result);
-    const ConversionState& state = State();
     if (kind != nullptr) *kind = state.DBKind;
     if (source != nullptr) *source = state.Layout;
     if (version != nullptr) *version = static_cast<int32_t>(state.DBVersion);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "pdb/pdb.h"
+#include "state/conversion_state.h"
 
 namespace vezuved {
 
@@ -14,16 +15,21 @@ namespace vezuved {
 // scratch, so nothing is ever read past the record.
 const char* RecordText(const uint8_t* data, uint32_t size, std::string& scratch);
 
-// Sets DBKind, Source, DBVersion and NumRecords from the header. Returns 0,
+// Sets state's DBKind, Source, DBVersion and NumRecords from the header. Returns 0,
 // a container code, or 65535 for a type the library does not know.
-uint32_t ReadHeaderFacts(PdbHandle* handle);
+uint32_t ReadHeaderFacts(ConversionState& state, PdbHandle* handle);
 
 // Tells a route from a track by byte 275 of the application info block.
-void RefineTrackKind(PdbHandle* handle);
+void RefineTrackKind(ConversionState& state, PdbHandle* handle);
 
-int32_t DoReadPointDatabase(const char* path, void** records, int32_t* kind);
+// Resets state, then leaves in it the kind and record count read.
+int32_t DoReadPointDatabase(ConversionState& state, const char* path, void** records, int32_t* kind);
 
-int32_t GetPointDatabaseInfo(
-    const char* path, int32_t* kind, int32_t* source, int32_t* version, int32_t* count);
+int32_t GetPointDatabaseInfo(ConversionState& state,
+                             const char* path,
+                             int32_t* kind,
+                             int32_t* source,
+                             int32_t* version,
+                             int32_t* count);
 
 }  // namespace vezuved

@@ -27,8 +27,8 @@ struct KindHeader {
 
 // Tracks and routes take the older version under the older record layout
 // (the definition's or the caller's kind code); the other kinds version 0.
-KindHeader HeaderForKind(int32_t kind) {
-    const uint16_t trackVersion = State().RecordVersion == 2 ? 1 : 3;
+KindHeader HeaderForKind(int32_t kind, uint16_t recordVersion) {
+    const uint16_t trackVersion = recordVersion == 2 ? 1 : 3;
     switch (kind) {
         case kKindPoint:
             return {PdbFourChars("PoLi"), 3, false};
@@ -78,7 +78,7 @@ bool DatabaseKindIsWritable(int32_t kind) {
 
 int32_t CreatePointDatabase(DatabaseOutput& out, const char* name, uint32_t count) {
     if (!DatabaseKindIsWritable(out.kind)) return -1;
-    const KindHeader header = HeaderForKind(out.kind);
+    const KindHeader header = HeaderForKind(out.kind, out.recordVersion);
 
     PdbHeader info{};
     PdbSetName(info, name);
@@ -131,10 +131,10 @@ int32_t OpenKindFile(DatabaseOutput& out, const char* folder, const char* name, 
     return OpenOutputFile(out.file, out.path, input) ? 0 : -1;
 }
 
-uint32_t WritePointRecord(DatabaseOutput& out, int32_t index, PointRecord& record) {
+uint32_t WritePointRecord(DatabaseOutput& out, int32_t index, PointRecord& record, PreviousPoint& previous) {
     // One buffer serves every record of a database.
     static thread_local RecordBytes bytes;
-    if (BuildRecordBytes(record, index, out.kind, State().Previous, bytes) != 0) {
+    if (BuildRecordBytes(record, index, out.kind, previous, bytes) != 0) {
         // Out of memory, or a text longer than a record can hold: the
         // database cannot be completed, so the write fails loudly.
         if (bytes.descRoom != kNoDescLimit) {

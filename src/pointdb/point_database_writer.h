@@ -22,7 +22,7 @@ constexpr uint32_t kMaxDatabaseRecords = 65535;
 // Whether a database can be created for the kind.
 bool DatabaseKindIsWritable(int32_t kind);
 
-// Creates a database of out.kind on out's file, gathered in memory. Returns
+// Creates a database of out.kind (in out.recordVersion) on out's file, gathered in memory. Returns
 // 0, -1 for a kind that cannot be written, or the container's code.
 int32_t CreatePointDatabase(DatabaseOutput& out, const char* name, uint32_t count);
 
@@ -37,9 +37,10 @@ int32_t CreatePointDatabaseFile(
 // out's file, bytes as stored, as CreatePointDatabaseFile does. 0 or -1.
 int32_t OpenKindFile(DatabaseOutput& out, const char* folder, const char* name, const char* input = nullptr);
 
-// Appends the point's record bytes as record `index` of out's database;
-// raises a failure through CheckError and returns the container's code.
-uint32_t WritePointRecord(DatabaseOutput& out, int32_t index, PointRecord& record);
+// Appends the point's record bytes as record `index` of out's database,
+// its leg measured from previous (which then holds this point); raises a
+// failure through CheckError and returns the container's code.
+uint32_t WritePointRecord(DatabaseOutput& out, int32_t index, PointRecord& record, PreviousPoint& previous);
 
 // Appends text and its NUL as record `index` (a null text as one zero byte).
 uint32_t WriteTextRecord(DatabaseOutput& out, int32_t index, const char* text);

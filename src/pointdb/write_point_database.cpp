@@ -8,7 +8,8 @@
 
 namespace vezuved {
 
-int32_t WritePointDatabase(const char* path, void* records, int32_t count, int32_t kind) {
+int32_t WritePointDatabase(
+    ConversionState& state, const char* path, void* records, int32_t count, int32_t kind) {
     if (records == nullptr || path == nullptr) return -1;
     // Every argument is checked before the file is touched: the header keeps
     // 16 bits of the record count, and some kinds cannot be written at all.
@@ -16,9 +17,10 @@ int32_t WritePointDatabase(const char* path, void* records, int32_t count, int32
     if (count < 0) count = 0;
 
     // The kind stays in the state for the host's later calls.
-    SetDatabaseKind(kind);
+    SetDatabaseKind(state, kind);
     DatabaseOutput out;
-    out.kind = State().DBKind;
+    out.kind = state.DBKind;
+    out.recordVersion = state.RecordVersion;
     if (!DatabaseKindIsWritable(out.kind)) {
         DiagCause("no database can be written for the kind " + std::to_string(kind));
         return -1;
@@ -35,7 +37,7 @@ int32_t WritePointDatabase(const char* path, void* records, int32_t count, int32
         int32_t created = CreatePointDatabase(out, name, static_cast<uint32_t>(count));
         CheckError(static_cast<uint32_t>(created));
         for (int32_t i = 0; i < count; ++i) {
-            WritePointRecord(out, i, *RecordAt(records, static_cast<size_t>(i)));
+            WritePointRecord(out, i, *RecordAt(records, static_cast<size_t>(i)), state.Previous);
         }
     } catch (...) {
         failed = true;

@@ -58,6 +58,51 @@ void SplitColumns(const char* line, int separator, ColumnSpan* spans, int count)
     for (; c < count; ++c) spans[c] = ColumnSpan{};
 }
 
+void SplitColumnsUpTo(const char* line, const char* end, int separator, ColumnSpan* spans, int count) {
+    // Two separators, or a quote as separator, keep the walk of one table.
+    if (separator == kRecordSeparators || separator == '"') {
+        SplitColumns(line, separator, spans, count);
+        return;
+    }
+    const char sep = static_cast<char>(separator);
+    auto find = [end](const char* from, char c) {
+        const void* at = std::memchr(from, c, static_cast<size_t>(end - from));
+        return at != nullptr ? static_cast<const char*>(at) : end;
+    };
+    const char* p = line;
+    const char* quote = find(p, '"');  // the first quote at or after p
+    int c = 0;
+    for (; c < count && p != nullptr; ++c) {
+        ColumnSpan& span = spans[c];
+        span.begin = p;
+        span.quotes = 0;
+        const char* next = nullptr;
+        for (;;) {
+            const void* separatorAt = std::memchr(p, sep, static_cast<size_t>(quote - p));
+            if (separatorAt != nullptr) {
+                p = static_cast<const char*>(separatorAt);
+                next = p + 1;
+                break;
+            }
+            p = quote;
+            if (p == end) break;
+            // A quoted stretch: separators inside it are text.
+            ++span.quotes;
+            p = find(p + 1, '"');
+            if (p == end) {
+                quote = end;
+                break;
+            }
+            ++span.quotes;
+            ++p;
+            quote = find(p, '"');
+        }
+        span.end = p;
+        p = next;
+    }
+    for (; c < count; ++c) spans[c] = ColumnSpan{};
+}
+
 size_t CopyColumnSpan(const ColumnSpan& span, char* output, size_t maxChars) {
     size_t copied = 0;
     if (span.begin == nullptr) {

@@ -13,10 +13,9 @@ ConversionState& State() {
     return state;
 }
 
-void ResetRunningTotals() { State().Previous.FirstPoint = 1; }
+void ResetRunningTotals(ConversionState& s) { s.Previous.FirstPoint = 1; }
 
-int32_t ResetConversionState() {
-    ConversionState& s = State();
+int32_t ResetConversionState(ConversionState& s) {
     s.Layout = kLayoutComma;
     s.FieldMap = kDefaultFieldMap;
     s.HeaderLines = 0;
@@ -24,7 +23,7 @@ int32_t ResetConversionState() {
     s.DBKind = kKindPoint;
     s.FieldCount = 7;
     s.DefaultIcon.clear();
-    ResetRunningTotals();
+    ResetRunningTotals(s);
     s.FieldLen.clear();
     s.Ext.clear();
     s.Title.clear();
@@ -32,8 +31,7 @@ int32_t ResetConversionState() {
     return 0;
 }
 
-void SetDatabaseKind(int32_t code) {
-    ConversionState& s = State();
+void SetDatabaseKind(ConversionState& s, int32_t code) {
     if (code == kKindTrackOld) {
         s.DBKind = kKindTrack;
         s.RecordVersion = 2;
@@ -45,8 +43,7 @@ void SetDatabaseKind(int32_t code) {
     }
 }
 
-void FreeFormatStrings() {
-    ConversionState& s = State();
+void FreeFormatStrings(ConversionState& s) {
     s.Header.reset();
     s.FormatTitle.reset();
     s.FoundValue.reset();

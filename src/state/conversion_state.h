@@ -1,8 +1,9 @@
-// The one process-wide record that steers every conversion: the active text
-// layout, the database kind, facts of the last header read, the output being
-// written and the previous point of the record builder. Drivers reset most
-// of it at their start; what the reset leaves alone carries over between
-// calls on purpose (a Garmin export's date style stays for later exports).
+// The record that steers a conversion: the active text layout, the database
+// kind, facts of the last header read and the previous point of the record
+// builder. Drivers are handed one and reset most of it at their start; the
+// host interface keeps one from call to call (State()), so what the reset
+// leaves alone carries over there on purpose (a Garmin export's date style
+// stays for later exports).
 #pragma once
 
 #include <array>
@@ -113,13 +114,16 @@ struct ConversionState {
 // The column map the reset copies into FieldMap.
 extern const std::array<int16_t, kFieldMapSize> kDefaultFieldMap;
 
-// The single instance, alive from load to unload.
+// The host interface's instance, alive from load to unload: what one export
+// leaves for the next. Only the exports' face reads it; every layer below
+// is handed the state it works on.
 ConversionState& State();
 
-int32_t ResetConversionState();
-void ResetRunningTotals();
-void SetDatabaseKind(int32_t code);
-void FreeFormatStrings();
+// The reset every driver starts with; what it leaves alone carries over.
+int32_t ResetConversionState(ConversionState& state);
+void ResetRunningTotals(ConversionState& state);
+void SetDatabaseKind(ConversionState& state, int32_t code);
+void FreeFormatStrings(ConversionState& state);
 
 // Whether the track or route being converted has the older layout's
 // placeholder record 0.

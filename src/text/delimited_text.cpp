@@ -25,11 +25,11 @@ namespace {
 
 bool HasFormat(const TextRequest& request) { return request.format && !request.format->empty(); }
 
-void LoadFormatAndArguments(const char* sourcePath, const TextRequest& request) {
-    LoadFormatFile(HasFormat(request) ? request.format->c_str() : sourcePath, nullptr);
-    ApplyTextRequest(request);
+void LoadFormatAndArguments(ConversionState& state, const char* sourcePath, const TextRequest& request) {
+    LoadFormatFile(state, HasFormat(request) ? request.format->c_str() : sourcePath, nullptr);
+    ApplyTextRequest(state, request);
     // Stored as given: 65 and 66 are no older-layout codes here.
-    if (request.kind) State().DBKind = *request.kind;
+    if (request.kind) state.DBKind = *request.kind;
 }
 
 // Asks for the parts of a record a line is written from ahead of their use.
@@ -50,12 +50,12 @@ constexpr int32_t kPrefetchDistance = 4;
 
 // Opens the text, loads its definition into the conversion state and reads
 // its bytes; false when the file cannot be opened or read.
-bool LoadDelimitedText(const TextRequest& request, std::vector<char>& text) {
+bool LoadDelimitedText(ConversionState& state, const TextRequest& request, std::vector<char>& text) {
     const char* sourcePath = SkipLeadingSpaces(request.source.c_str());
-    ResetConversionState();
+    ResetConversionState(state);
     FileHandle file = OpenFile(sourcePath, "rb");
     if (!file) return false;
-    LoadFormatAndArguments(sourcePath, request);
+    LoadFormatAndArguments(state, sourcePath, request);
     return ReadWholeFile(file.get(), text);
 }
 
@@ -73,15 +73,22 @@ bool ReadRecordLines(const std::vector<char>& text,
                      int64_t& lines) {
     const LayoutSettings settings = SettingsForReading(state);
     bool leftover = false;
+    // A slot is handed out zeroed; only a line refused into it leaves it
+    // to be cleared before the next line is read into it.
+    bool clear = true;
     ForEachTextLine(text, [&](const char* line) {
         ++lines;
         PointRecord& record = recordAt(slot);
-        if (ReadLayoutLine(line, &record, state.Layout, settings) == 0) {
+        const int read = clear ? ReadLayoutLineIntoClear(line, record, state.Layout, settings)
+                               : ReadLayoutLine(line, &record, state.Layout, settings);
+        if (read == 0) {
             onRead(record, slot);
             ++slot;
             leftover = false;
-        } else if (ReadLayoutLine(line, nullptr, state.Layout, settings) == 0) {
-            leftover = true;
+            clear = true;
+        } else {
+            clear = false;
+            if (ReadLayoutLine(line, nullptr, state.Layout, settings) == 0) leftover = true;
         }
     });
     return leftover;
@@ -89,10 +96,9 @@ bool ReadRecordLines(const std::vector<char>& text,
 
 }  // namespace
 
-int32_t ReadDelimitedText(const TextRequest& request, void** records) {
+int32_t ReadDelimitedText(ConversionState& state, const TextRequest& request, void** records) {
     std::vector<char> text;
-    if (!LoadDelimitedText(request, text)) return -1;
-    ConversionState& state = State();
+    if (!LoadDelimitedText(state, request, text)) return -1;
 
     const int32_t first = HasPlaceholderRecord(state) ? 1 : 0;
     const int64_t count = first + static_cast<int64_t>(CutTextLines(text, state.HeaderLines));
@@ -151,11 +157,11 @@ int32_t ReadDelimitedText(const TextRequest& request, void** records) {
     return static_cast<int32_t>(count);
 }
 
-int32_t VisitDelimitedText(const TextRequest& request,
+int32_t VisitDelimitedText(ConversionState& state,
+                           const TextRequest& request,
                            const std::function<void(PointRecord&, int64_t)>& onRecord) {
     std::vector<char> text;
-    if (!LoadDelimitedText(request, text)) return -1;
-    ConversionState& state = State();
+    if (!LoadDelimitedText(state, request, text)) return -1;
     // One record stands in for every slot; a new slot starts zeroed, as a
     // slot of the array does.
     PointRecord work;
@@ -187,7 +193,7 @@ int32_t VisitDelimitedText(const TextRequest& request,
     return count > INT32_MAX ? -1 : static_cast<int32_t>(count);
 }
 
-int32_t WriteDelimitedText(const TextRequest& request, void* records, int32_t count) {
+int32_t WriteDelimitedText(ConversionState& state, const TextRequest& request, void* records, int32_t count) {
     const char* sourcePath = request.source.c_str();
     // The definition is read before the file is written, so it must not be
     // that file: neither the one named nor the one the output's name gives.
@@ -199,9 +205,8 @@ int32_t WriteDelimitedText(const TextRequest& request, void* records, int32_t co
     }
     ReplacingFile file;
     if (!OpenOutputFile(file, sourcePath, definition.empty() ? nullptr : definition.c_str())) return -1;
-    ResetConversionState();
-    LoadFormatAndArguments(sourcePath, request);
-    const ConversionState& state = State();
+    ResetConversionState(state);
+    LoadFormatAndArguments(state, sourcePath, request);
 
     TextSink sink;
     sink.file = file.file;

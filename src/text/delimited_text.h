@@ -12,17 +12,18 @@ namespace vezuved {
 
 // The records of the text request.source, in a new array of the host's
 // (*records); the count, or -1. Its kind is stored as given.
-int32_t ReadDelimitedText(const TextRequest& request, void** records);
+int32_t ReadDelimitedText(ConversionState& state, const TextRequest& request, void** records);
 
 // count records written as the text request.source (the output here), with
 // CR LF line ends and no header. 0 or -1.
-int32_t WriteDelimitedText(const TextRequest& request, void* records, int32_t count);
+int32_t WriteDelimitedText(ConversionState& state, const TextRequest& request, void* records, int32_t count);
 
 // The records ReadDelimitedText would hand out, one at a time in one reused
 // record: onRecord(record, slot) for the placeholder slot, each line read,
 // and a last line's leftovers, each with the slot it would fill. Returns the
 // count ReadDelimitedText would, or -1 when the file cannot be read.
-int32_t VisitDelimitedText(const TextRequest& request,
+int32_t VisitDelimitedText(ConversionState& state,
+                           const TextRequest& request,
                            const std::function<void(PointRecord&, int64_t)>& onRecord);
 
 }  // namespace vezuved

@@ -48,24 +48,28 @@ const char* FileNameOf(const char* path) {
     return separator != nullptr ? separator + 1 : path;
 }
 
-std::string BuildOutputPath(const ExportContext& ctx) {
+std::string BuildOutputPath(const ConversionState& state, const ExportContext& ctx) {
     const char* requested = ctx.requestedPath;
     std::string path;
     if (*requested != '\0') {
         path = requested;
         if (IsSeparator(path.back())) {
             path += FileNameOf(ctx.databasePath);
-            ChooseExportExtension(path);
+            ChooseExportExtension(state, path);
         }
         return path;
     }
     path = ctx.databasePath;
-    ChooseExportExtension(path);
+    ChooseExportExtension(state, path);
     return path;
 }
 
-void RecordPass(ExportContext& ctx, TextSink& sink, PointRecord& work, uint32_t first, int32_t kind) {
-    const ConversionState& state = State();
+void RecordPass(const ConversionState& state,
+                ExportContext& ctx,
+                TextSink& sink,
+                PointRecord& work,
+                uint32_t first,
+                int32_t kind) {
     const LayoutDescriptor& layout = LayoutFor(state.Layout);
     const LayoutSettings settings = LayoutSettingsOf(state);
     if (layout.passHeader != nullptr) layout.passHeader(sink, kind);
@@ -94,31 +98,30 @@ void RecordPass(ExportContext& ctx, TextSink& sink, PointRecord& work, uint32_t 
 // The texts the definition gave (header, title, labels) go however the
 // export ends.
 struct ExportTextsRelease {
-    ExportTextsRelease() = default;
+    explicit ExportTextsRelease(ConversionState& owner) : state(owner) {}
     ExportTextsRelease(const ExportTextsRelease&) = delete;
     ExportTextsRelease& operator=(const ExportTextsRelease&) = delete;
     ~ExportTextsRelease() {
-        ConversionState& state = State();
         state.Header.reset();
         state.FormatTitle.reset();
         for (auto& label : state.FieldLabel) label.reset();
     }
+    ConversionState& state;
 };
 
 // A failing step throws LibraryError: the export answers its code. A record
 // that stopped the export leaves no partial text: the output's temporary
 // file goes with the context, and the previous file, if any, stays.
-int32_t ExportRecords(ExportContext& ctx, std::FILE* database, std::string& written) {
-    ConversionState& state = State();
+int32_t ExportRecords(ConversionState& state, ExportContext& ctx, std::FILE* database, std::string& written) {
     // One read of the whole database rather than a seek and a read per
     // record; without memory for it the file is read in place.
     ctx.stream = ctx.memory.ReadFrom(database) ? *ctx.memory.Stream() : PdbFileStream(database);
     CheckError(PdbOpen(&ctx.stream, &ctx.handle));
-    CheckError(ReadHeaderFacts(ctx.handle) & 0xffffu);
+    CheckError(ReadHeaderFacts(state, ctx.handle) & 0xffffu);
 
     WorkRecord work;
     if (!work.Allocate(kWorkDescSize)) return -1;
-    written = BuildOutputPath(ctx);
+    written = BuildOutputPath(state, ctx);
     if (!PathFits(written.c_str()) || !OpenOutputFile(ctx.output, written, ctx.databasePath)) return -1;
     TextSink sink;
     sink.file = ctx.output.file;
@@ -127,7 +130,7 @@ int32_t ExportRecords(ExportContext& ctx, std::FILE* database, std::string& writ
     const uint32_t first =
         (state.DBKind == kKindTrack || state.DBKind == kKindRoute) && state.DBVersion < 2 ? 1 : 0;
     {
-        const ExportTextsRelease release;
+        const ExportTextsRelease release(state);
         const LayoutDescriptor& layout = LayoutFor(state.Layout);
         layout.header(sink,
                       ExportHeader{state.Header.has_value() ? state.Header->c_str() : nullptr,
@@ -137,12 +140,12 @@ int32_t ExportRecords(ExportContext& ctx, std::FILE* database, std::string& writ
         // the exports that follow.
         if (layout.exportStyle != nullptr) ApplyLayoutStyle(state, *layout.exportStyle);
         int32_t kind = state.DBKind;
-        RecordPass(ctx, sink, *work, first, kind);
+        RecordPass(state, ctx, sink, *work, first, kind);
         if (layout.repeatsRouteAsWaypoints && kind == kKindRoute) {
             // The route's points again, defined as waypoints under the same
             // names the route gave them.
             WriteText(sink, "\n", 1);
-            RecordPass(ctx, sink, *work, first, kKindPoint);
+            RecordPass(state, ctx, sink, *work, first, kKindPoint);
         }
     }
     return FinishTextOutput(ctx.output, sink) ? 0 : -1;
@@ -150,7 +153,7 @@ int32_t ExportRecords(ExportContext& ctx, std::FILE* database, std::string& writ
 
 }  // namespace
 
-void ChooseExportExtension(std::string& path) {
+void ChooseExportExtension(const ConversionState& state, std::string& path) {
     // Only the last component's extension goes: a '.' in a folder name must
     // never move the output into another folder.
     const size_t nameStart = [&] {
@@ -160,13 +163,11 @@ void ChooseExportExtension(std::string& path) {
     const size_t dot = path.rfind('.');
     if (dot != std::string::npos && dot >= nameStart) path.erase(dot);
 
-    const ConversionState& state = State();
     path += !state.Ext.empty() ? state.Ext.c_str() : LayoutFor(state.Layout).extension(state.DBKind);
 }
 
-TextResult ExportText(const TextRequest& request) {
-    ConversionState& state = State();
-    ResetConversionState();
+TextResult ExportText(ConversionState& state, const TextRequest& request) {
+    ResetConversionState(state);
     TextResult result;
     if (!PathFits(request.source.c_str())) return result;
     ExportContext ctx;
@@ -183,11 +184,11 @@ TextResult ExportText(const TextRequest& request) {
         SayUnreadable(ctx.databasePath);
         return result;
     }
-    if (request.format) LoadFormatFile(request.format->c_str(), nullptr);
-    ApplyTextRequest(request);
+    if (request.format) LoadFormatFile(state, request.format->c_str(), nullptr);
+    ApplyTextRequest(state, request);
     if (state.Layout == kLayoutRecordLine) state.Layout = kLayoutComma;
     std::string written;
-    result.code = ExportRecords(ctx, database.get(), written);
+    result.code = ExportRecords(state, ctx, database.get(), written);
     if (result.code == 0) result.written = std::move(written);
     return result;
 }

@@ -12,10 +12,10 @@ namespace vezuved {
 // (ending in a separator) that gets the database's name, or empty for the
 // database's own path with the layout's extension. Only request.format
 // loads a definition.
-TextResult ExportText(const TextRequest& request);
+TextResult ExportText(ConversionState& state, const TextRequest& request);
 
 // Drops the extension of the path's last component and appends the active
 // format's extension.
-void ChooseExportExtension(std::string& path);
+void ChooseExportExtension(const ConversionState& state, std::string& path);
 
 }  // namespace vezuved

@@ -59,10 +59,10 @@ bool CreateOutputDatabase(DatabaseOutput& output, const OutputTarget& out, uint6
 // non-waypoint lines); the store pass can refuse a line only when memory
 // runs out, and then the database lacks records and the import fails
 // rather than leave a file no reader accepts.
-int32_t ImportLinesToDatabase(const std::vector<char>& lines,
+int32_t ImportLinesToDatabase(ConversionState& state,
+                              const std::vector<char>& lines,
                               const OutputTarget& out,
                               DatabaseOutput& output) {
-    ConversionState& state = State();
     WorkRecord work;
     if (!work.Allocate(kWorkDescSize)) return -1;
     const LayoutSettings settings = SettingsForReading(state);
@@ -78,12 +78,12 @@ int32_t ImportLinesToDatabase(const std::vector<char>& lines,
     try {
         if (HasPlaceholderRecord(state)) {
             ClearKeepDesc(*work);
-            WritePointRecord(output, static_cast<int32_t>(index++), *work);
+            WritePointRecord(output, static_cast<int32_t>(index++), *work, state.Previous);
         }
         if (output.kind == kKindPoint) state.Previous.FirstPoint = 0;
         ForEachTextLine(lines, [&](const char* line) {
             if (ReadLayoutLine(line, work.get(), state.Layout, settings) == 0) {
-                WritePointRecord(output, static_cast<int32_t>(index++), *work);
+                WritePointRecord(output, static_cast<int32_t>(index++), *work, state.Previous);
             }
         });
     } catch (...) {
@@ -112,10 +112,10 @@ int32_t ImportRawLines(const std::vector<char>& lines,
     return result;
 }
 
-int32_t ImportLinesToKindFile(const std::vector<char>& lines,
+int32_t ImportLinesToKindFile(ConversionState& state,
+                              const std::vector<char>& lines,
                               const OutputTarget& out,
                               DatabaseOutput& output) {
-    ConversionState& state = State();
     WorkRecord work;
     if (!work.Allocate(kWorkDescSize)) return -1;
     if (OpenKindFile(output, out.folder.c_str(), out.name, out.source) != 0) return -1;
@@ -136,8 +136,7 @@ int32_t ImportLinesToKindFile(const std::vector<char>& lines,
 
 }  // namespace
 
-void ApplyTextRequest(const TextRequest& request) {
-    ConversionState& state = State();
+void ApplyTextRequest(ConversionState& state, const TextRequest& request) {
     if (request.fieldCount) state.FieldCount = *request.fieldCount;
     if (request.layout) state.Layout = *request.layout;
     if (request.elevationFormat) state.EleFormat = *request.elevationFormat;
@@ -146,9 +145,8 @@ void ApplyTextRequest(const TextRequest& request) {
     }
 }
 
-TextResult ImportText(const TextRequest& request, bool toKindFile) {
-    ConversionState& state = State();
-    ResetConversionState();
+TextResult ImportText(ConversionState& state, const TextRequest& request, bool toKindFile) {
+    ResetConversionState(state);
     TextResult result;
     // A source too long for a definition's path would lose its definition
     // to the record-line order: it is refused instead.
@@ -164,11 +162,11 @@ TextResult ImportText(const TextRequest& request, bool toKindFile) {
         DiagPrint("error opening\n");
         return result;
     }
-    LoadFormatFile(request.format && !request.format->empty() ? request.format->c_str() : sourcePath,
-                   nullptr);
-    ApplyTextRequest(request);
+    LoadFormatFile(
+        state, request.format && !request.format->empty() ? request.format->c_str() : sourcePath, nullptr);
+    ApplyTextRequest(state, request);
     if (state.Layout == kLayoutRecordLine) state.Layout = kLayoutComma;
-    if (request.kind) SetDatabaseKind(*request.kind);
+    if (request.kind) SetDatabaseKind(state, *request.kind);
 
     std::vector<char> text;
     if (!ReadWholeFile(file.get(), text)) {
@@ -180,12 +178,13 @@ TextResult ImportText(const TextRequest& request, bool toKindFile) {
 
     DatabaseOutput output;
     output.kind = state.DBKind;
+    output.recordVersion = state.RecordVersion;
     if (output.kind == kKindDatum) {
         result.code = ImportRawLines(text, lineCount, target, output);
     } else if (toKindFile) {
-        result.code = ImportLinesToKindFile(text, target, output);
+        result.code = ImportLinesToKindFile(state, text, target, output);
     } else {
-        result.code = ImportLinesToDatabase(text, target, output);
+        result.code = ImportLinesToDatabase(state, text, target, output);
     }
     file.reset();
     if (result.code == 0) result.written = output.path;

@@ -8,10 +8,10 @@ namespace vezuved {
 
 // The source's points into a database (or, toKindFile, a ".rlp", ".rlt" or
 // ".rlr" text) named after the output, or after the source beside it.
-TextResult ImportText(const TextRequest& request, bool toKindFile);
+TextResult ImportText(ConversionState& state, const TextRequest& request, bool toKindFile);
 
 // Applies the request's field count, layout, elevation format and columns
 // over what the definition gave.
-void ApplyTextRequest(const TextRequest& request);
+void ApplyTextRequest(ConversionState& state, const TextRequest& request);
 
 }  // namespace vezuved

@@ -23,7 +23,7 @@ TEST_F(FreshState, ResetRestoresTheResetFieldsOnly) {
     s.DateSeparator = '/';
     s.EleFormat = 1;
     s.Previous.PrevLatitude = 17;
-    ResetConversionState();
+    ResetConversionState(State());
     EXPECT_EQ(s.Layout, 1);
     EXPECT_EQ(s.FieldMap, kDefaultFieldMap);
     EXPECT_EQ(s.Delimited, ',');
@@ -43,10 +43,10 @@ TEST_F(FreshState, ResetRestoresTheResetFieldsOnly) {
 TEST_F(FreshState, SetDatabaseKindTranslatesTheOlderLayoutCodes) {
     for (const auto& [code, kind] : {std::pair{'A', 1}, std::pair{'B', 2}, std::pair{char(1), 1}}) {
         if (code == 'B') {
-            ResetConversionState();
+            ResetConversionState(State());
             EXPECT_EQ(State().RecordVersion, 3);
         }
-        SetDatabaseKind(code);
+        SetDatabaseKind(State(), code);
         EXPECT_EQ(State().DBKind, kind);
         EXPECT_EQ(State().RecordVersion, 2);
     }
@@ -88,7 +88,7 @@ TEST(ToolApi, ExplainingALineReportsTheSettingsItChangesAndLeavesTheStateAlone) 
     }
     EXPECT_EQ(tool::KeywordName(tool::kKeyEleFormat), "EleFormat");
     EXPECT_EQ(tool::KeywordName(99), "");
-    ResetConversionState();
+    ResetConversionState(State());
 }
 
 #if defined(VEZUVED_HEAP_IN_USE)

@@ -22,10 +22,10 @@ TEST(FormatReadFault, AFailedReadAppliesNothingAndNamesTheFile) {
         folder.put("big.cal", "FieldCount=4\r\n" + std::string(20000, ';') + "\r\nHeaderLines=2\r\n");
     for (const long failing : {0L, 2L}) {
         SCOPED_TRACE(failing);
-        ResetConversionState();
+        ResetConversionState(State());
         CapturedDiagnostics said;
         FailIoCallAfter(IoCall::Read, failing, EIO);
-        const int32_t result = LoadFormatFile(path.c_str(), nullptr);
+        const int32_t result = LoadFormatFile(State(), path.c_str(), nullptr);
         FailIoCallAfter(IoCall::Read, 0, 0);
         EXPECT_EQ(failing != 0 ? -1 : 0, result);
         EXPECT_EQ(failing != 0 ? 7 : 4, State().FieldCount);
@@ -33,7 +33,7 @@ TEST(FormatReadFault, AFailedReadAppliesNothingAndNamesTheFile) {
         EXPECT_EQ(failing != 0 ? "VEZUVed: cannot read '" + path + "': Input/output error\n" : "",
                   said.TakeCauses());
     }
-    ResetConversionState();
+    ResetConversionState(State());
 }
 
 }  // namespace

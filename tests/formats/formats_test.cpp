@@ -225,10 +225,10 @@ class FormatRules : public FreshState, public ::testing::WithParamInterface<Pars
 
 TEST_P(FormatRules, GiveTheirState) {
     const ParseCase& c = GetParam();
-    ResetConversionState();
+    ResetConversionState(State());
     StateSnapshot expected = StateSnapshot::Take();
     if (c.expect != nullptr) c.expect(expected);
-    EXPECT_EQ(ParseFormatText(c.text.data(), c.text.size(), c.wanted), c.stops);
+    EXPECT_EQ(ParseFormatText(State(), c.text.data(), c.text.size(), c.wanted), c.stops);
     EXPECT_EQ(StateSnapshot::Take(), expected);
 }
 
@@ -256,12 +256,12 @@ TEST_F(FormatLines, ParseFormatLineGivesIndexAndValue) {
     };
     for (const auto& c : cases) {
         const char* value = "untouched";
-        EXPECT_EQ(ParseFormatLine(c.line, &value), c.index) << '[' << c.line << ']';
+        EXPECT_EQ(ParseFormatLine(State(), c.line, &value), c.index) << '[' << c.line << ']';
         EXPECT_EQ(value ? std::string(value) : "<null>", c.value ? c.value : "<null>")
             << '[' << c.line << ']';
     }
-    EXPECT_EQ(ParseFormatLine(nullptr, nullptr), -1);
-    EXPECT_EQ(ParseFormatLine("Source=x", nullptr), 0);
+    EXPECT_EQ(ParseFormatLine(State(), nullptr, nullptr), -1);
+    EXPECT_EQ(ParseFormatLine(State(), "Source=x", nullptr), 0);
     EXPECT_EQ(State().FieldLabel[3].value_or("<none>"), "Lat");
 }
 
@@ -270,7 +270,7 @@ TEST_F(FormatLines, EveryKeywordIsFoundInAnyCase) {
         std::string upper = FormatKeywordName(i);
         for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         EXPECT_EQ(FindFormatKeyword(FormatKeywordName(i)), i);
-        EXPECT_EQ(ParseFormatLine((" " + upper + " = v").c_str(), nullptr), i) << upper;
+        EXPECT_EQ(ParseFormatLine(State(), (" " + upper + " = v").c_str(), nullptr), i) << upper;
     }
     EXPECT_EQ(FormatKeywordName(-1), nullptr);
     EXPECT_EQ(FormatKeywordName(kFormatKeywordCount), nullptr);
@@ -281,19 +281,19 @@ TEST_F(FormatLines, EveryKeywordIsFoundInAnyCase) {
 // Indexes without effect are ignored; only the given length is read; the
 // settings the reset leaves alone carry over to the next definition.
 TEST_F(FormatLines, ApplyLengthAndCarryOver) {
-    ResetConversionState();
+    ResetConversionState(State());
     const StateSnapshot before = StateSnapshot::Take();
-    for (int index : {-1, 21, 22, 23, 1000}) ApplyFormatKeyword(index, "Garmin");
+    for (int index : {-1, 21, 22, 23, 1000}) ApplyFormatKeyword(State(), index, "Garmin");
     EXPECT_EQ(StateSnapshot::Take(), before);
     const std::string text = "FieldCount=4\nHeaderLines=2\nLocFormat=Comp\nEleFormat=m\nField4=four";
-    ParseFormatText(text.data(), 13, nullptr);
+    ParseFormatText(State(), text.data(), 13, nullptr);
     EXPECT_EQ(State().FieldCount, 4);
     EXPECT_EQ(State().HeaderLines, 0);
-    ApplyFormatKeyword(kKeyFieldCount, nullptr);  // a missing value reads as 0
+    ApplyFormatKeyword(State(), kKeyFieldCount, nullptr);  // a missing value reads as 0
     EXPECT_EQ(State().FieldCount, 0);
-    EXPECT_FALSE(ParseFormatText(nullptr, 100, nullptr));
-    ParseFormatText(text.data(), text.size(), nullptr);
-    ResetConversionState();
+    EXPECT_FALSE(ParseFormatText(State(), nullptr, 100, nullptr));
+    ParseFormatText(State(), text.data(), text.size(), nullptr);
+    ResetConversionState(State());
     EXPECT_EQ(State().LocFormat, 2);
     EXPECT_EQ(State().EleFormat, 1);
     EXPECT_EQ(State().FieldLabel[4].value_or("<none>"), "four");
@@ -396,7 +396,7 @@ TEST_F(FormatFiles, LoadsTheDefinitionBesideTheDataFile) {
     Put("points.cal",
         std::string("FieldCount=4\0\x1a\nHeaderLines=2\n", 29) + std::string(20000, '\n') + "Ext=far");
     CapturedDiagnostics said;
-    EXPECT_EQ(LoadFormatFile(folder.file("points.txt").c_str(), nullptr), 0);
+    EXPECT_EQ(LoadFormatFile(State(), folder.file("points.txt").c_str(), nullptr), 0);
     EXPECT_EQ(State().FieldCount, 4);
     EXPECT_EQ(State().HeaderLines, 2);
     EXPECT_EQ(State().Ext, ".far");
@@ -404,20 +404,20 @@ TEST_F(FormatFiles, LoadsTheDefinitionBesideTheDataFile) {
 }
 
 TEST_F(FormatFiles, MissingEmptyNullOverlongAndOutOfMemoryChangeNothing) {
-    ResetConversionState();
+    ResetConversionState(State());
     const StateSnapshot reset = StateSnapshot::Take();
     const std::string empty = Put("empty.cal", ""), full = Put("mem.cal", "FieldCount=4\n");
     const std::string overlong = folder.path() + "/" + std::string(kFormatPathMax, 'n');
     CapturedDiagnostics said;
-    EXPECT_EQ(LoadFormatFile(folder.file("nothing.txt").c_str(), nullptr), -1);
-    EXPECT_EQ(LoadFormatFile(overlong.c_str(), nullptr), -1);
-    EXPECT_EQ(LoadFormatFileAt(folder.file("nothing.cal").c_str(), "Ext"), -1);
+    EXPECT_EQ(LoadFormatFile(State(), folder.file("nothing.txt").c_str(), nullptr), -1);
+    EXPECT_EQ(LoadFormatFile(State(), overlong.c_str(), nullptr), -1);
+    EXPECT_EQ(LoadFormatFileAt(State(), folder.file("nothing.cal").c_str(), "Ext"), -1);
     EXPECT_EQ(said.TakeOutput(), "No Cal File\nNo Cal File\nNo Cal File\n");
-    EXPECT_EQ(LoadFormatFile(empty.c_str(), nullptr), 0);
-    EXPECT_EQ(LoadFormatFile(nullptr, nullptr), 0);
-    EXPECT_EQ(LoadFormatFileAt(nullptr, "Ext"), 0);
+    EXPECT_EQ(LoadFormatFile(State(), empty.c_str(), nullptr), 0);
+    EXPECT_EQ(LoadFormatFile(State(), nullptr, nullptr), 0);
+    EXPECT_EQ(LoadFormatFileAt(State(), nullptr, "Ext"), 0);
     FailAllocationAfter(1);  // running out of memory is a silent failure
-    EXPECT_EQ(LoadFormatFile(full.c_str(), nullptr), -1);
+    EXPECT_EQ(LoadFormatFile(State(), full.c_str(), nullptr), -1);
     FailAllocationAfter(0);
     EXPECT_EQ(said.TakeOutput(), "");
     EXPECT_EQ(StateSnapshot::Take(), reset);
@@ -479,7 +479,7 @@ protected:
     std::string Search(int32_t filter, const char* extension) {
         char out[kFormatSearchPathSize];
         std::memset(out, 'Z', sizeof out);
-        kind_ = FindFormatForExtension(filter, extension, out);
+        kind_ = FindFormatForExtension(State(), filter, extension, out);
         return out;
     }
     std::string Here(const std::string& name) { return JoinPath(CurrentFolder(), name.c_str()); }
@@ -492,7 +492,7 @@ TEST_F(ExtensionSearch, KindFilterAndExtChooseAmongDefinitions) {
     EXPECT_EQ(Search(65535, "txt"), "");
     EXPECT_EQ(kind_, 65535);
     EXPECT_EQ(said.TakeOutput(), "");
-    EXPECT_EQ(FindFormatForExtension(65535, "txt", nullptr), 65535);
+    EXPECT_EQ(FindFormatForExtension(State(), 65535, "txt", nullptr), 65535);
     const std::string e400(400, 'e'), e259(259, 'e');
     const std::string tooLong(kFormatSearchPathSize - Here(".cal").size(), 'n');  // its path: 260 characters
     const std::pair<std::string, std::string> files[] = {

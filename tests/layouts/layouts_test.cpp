@@ -101,7 +101,7 @@ TEST_F(FreshState, RecordLinesGiveTheModesFields) {
     };
     for (const auto& c : cases) {
         RestoreInitialState();
-        ParseFormatText(c.definition, std::strlen(c.definition), nullptr);
+        ParseFormatText(State(), c.definition, std::strlen(c.definition), nullptr);
         OwnedRecord r;
         ASSERT_EQ(ParsePointLine(c.line, &r.record, c.mode), 0) << c.line;
         EXPECT_EQ(Fields(r), c.fields) << c.line;

@@ -162,7 +162,7 @@ TEST_F(ReadDatabase, FileInfoClassifiesByType) {
                               InfoCase{"Srvy", 0, 7, 7},
                               InfoCase{"RlLg", 0, 3, 4},
                               InfoCase{"NADg", 65535, -5, -5}}) {
-        ResetConversionState();
+        ResetConversionState(State());
         DatabaseImage image;
         image.type = c.type;
         image.version = 2;

@@ -57,6 +57,44 @@ TEST(SplitColumns, FindsEveryColumnInOneWalk) {
     }
 }
 
+// The walk that knows the line's end finds the very spans the walk of one
+// character at a time finds.
+TEST(SplitColumnsUpTo, FindsTheSameSpansAsTheCharacterWalk) {
+    const struct {
+        const char* line;
+        int separator;
+    } cases[] = {
+        {"a,b,c", ','},
+        {"a,b,", ','},
+        {",,", ','},
+        {"\"x,y\",z", ','},
+        {"ab\"c,d\"e,f", ','},
+        {"a,\"b,c", ','},
+        {"\"\"", ','},
+        {"\"", ','},
+        {"a\"\",b\"c\"d,\"e", ','},
+        {"1*2,3", kRecordSeparators},
+        {"a,b\tc\t\"d\te\"\t", '\t'},
+        {"a\"b\"c", '"'},
+        {"a;b;;\";\";", ';'},
+        {"", ','},
+        {"no separator here", ','},
+    };
+    constexpr int kCount = 8;
+    for (const auto& c : cases) {
+        for (int count = 0; count <= kCount; ++count) {
+            ColumnSpan walked[kCount], bounded[kCount];
+            SplitColumns(c.line, c.separator, walked, count);
+            SplitColumnsUpTo(c.line, c.line + std::strlen(c.line), c.separator, bounded, count);
+            for (int i = 0; i < count; ++i) {
+                EXPECT_EQ(bounded[i].begin, walked[i].begin) << c.line << " column " << i;
+                EXPECT_EQ(bounded[i].end, walked[i].end) << c.line << " column " << i;
+                EXPECT_EQ(bounded[i].quotes, walked[i].quotes) << c.line << " column " << i;
+            }
+        }
+    }
+}
+
 TEST(FindColumn, AnswersTheLineEndForAMissingColumn) {
     const char* line = "a,\"b,c\",d";
     EXPECT_STREQ(FindColumn(line, 2, ','), "d");

@@ -18,7 +18,7 @@
 
 void FreshState::RestoreInitialState() {
     State() = ConversionState{};
-    FreeFormatStrings();
+    FreeFormatStrings(State());
 }
 
 std::string OwnedRecord::desc() const {

@@ -227,7 +227,7 @@ protected:
         if (toKindFile) {
             TextRequest request;
             request.source = source, request.kind = kind;
-            const TextResult done = ImportText(request, true);
+            const TextResult done = ImportText(State(), request, true);
             if (done.code == 0) std::strcpy(outputPath, done.written.c_str());
             result = done.code;
         }
@@ -398,7 +398,8 @@ TEST_F(VisitText, HandsOutTheArraysRecordsSlotForSlot) {
         const int32_t count =
             RLDBReadCSV(request.source.c_str(), nullptr, -1, row.source, -1, nullptr, &records);
         std::map<int64_t, std::string> seen;
-        ASSERT_EQ(VisitDelimitedText(request, [&](PointRecord& r, int64_t slot) { seen[slot] = Image(r); }),
+        ASSERT_EQ(VisitDelimitedText(
+                      State(), request, [&](PointRecord& r, int64_t slot) { seen[slot] = Image(r); }),
                   count);
         EXPECT_TRUE(seen.empty() || seen.rbegin()->first < count);
         std::string names;
