@@ -5,11 +5,11 @@
 #include "base/ascii.h"
 #include "files/failure.h"
 #include "filetypes/map_files.h"
+#include "filetypes/picture_files.h"
 #include "input/map_input.h"
 #include "output/geojson_output.h"
 #include "output/gpx_output.h"
 #include "output/kml_output.h"
-#include "output/picture_output.h"
 
 using namespace vezuved;
 
@@ -94,14 +94,14 @@ void WriteSvgDocument(DocumentSink& sink,
                       const std::vector<PointSet>& sets,
                       const MapOptions&,
                       const std::vector<LineFacts>&) {
-    WriteSvg(sink, sets);
+    WriteSvgPicture(sink, sets);
 }
 
 void WriteHtmlDocument(DocumentSink& sink,
                        const std::vector<PointSet>& sets,
                        const MapOptions&,
                        const std::vector<LineFacts>&) {
-    WriteHtml(sink, sets);
+    WriteHtmlPicture(sink, sets);
 }
 
 const std::vector<ToolFormat> kFormats = {

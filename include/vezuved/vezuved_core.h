@@ -56,7 +56,7 @@ extern "C" {
 #define VEZUVED_ERROR_INTERNAL -8    /* anything else */
 
 /* File formats (the options' format; 0 chooses by the path's extension:
- * .gpx, .kml, .kmz, .geojson, .json, .pdb; a file read whose extension is
+ * .gpx, .kml, .kmz, .geojson, .json, .pdb, .svg, .html, .htm; a file read whose extension is
  * none of these is text when the read options name a definition or the
  * file's own ".cal" lies beside it: "trip.txt" and "trip.cal"). */
 #define VEZUVED_FORMAT_BY_EXTENSION 0
@@ -65,6 +65,11 @@ extern "C" {
 #define VEZUVED_FORMAT_GEOJSON 3
 #define VEZUVED_FORMAT_PDB 4
 #define VEZUVED_FORMAT_TEXT 5 /* text described by a ".cal" definition */
+/* Pictures, written only (.svg; .html and .htm): a drawing of the sets, and
+ * the same drawing in a page. Reading one is VEZUVED_ERROR_UNSUPPORTED; a
+ * collection with no point to place is VEZUVED_ERROR_FORMAT. */
+#define VEZUVED_FORMAT_SVG 6
+#define VEZUVED_FORMAT_HTML 7
 
 /* Kinds of set (the values of the database kinds of vezuved.h). */
 #define VEZUVED_SET_WAYPOINTS 0
@@ -117,6 +122,14 @@ typedef struct vezuved_write_options {
     int32_t set_index;           /* from 0 */
     const char* creator;         /* GPX "creator"; null: "VEZUVed" */
     const char* definition_path; /* the ".cal" definition a text file is written by */
+    /* An HTML page: what it shows above its drawing. page_cells holds
+     * page_rows rows of page_columns texts, row by row; the first row heads
+     * the columns and each row's first cell heads its row. Null (or no row):
+     * no table, and page_note, when not null, is a paragraph instead. */
+    const char* const* page_cells;
+    int32_t page_rows;
+    int32_t page_columns;
+    const char* page_note;
 } vezuved_write_options;
 
 /* Something a read or write went past: a point left out, a text cut. */
@@ -153,6 +166,20 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_read(vezuved_collection* coll
 VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_write(vezuved_collection* collection,
                                                          const char* path,
                                                          const vezuved_write_options* options);
+
+/* Receives a document's bytes in order; answers 0 when it took them, and
+ * anything else to stop the write (VEZUVED_ERROR_WRITE). */
+typedef int32_t(VEZUVED_CORE_CALL* vezuved_write_function)(void* context, const char* bytes, int64_t size);
+
+/* As vezuved_write, the document handed to write instead of a file: the
+ * options must name the format, one of GPX, KML, GeoJSON, SVG and HTML
+ * (VEZUVED_ERROR_UNSUPPORTED for a database or text); name stands for the
+ * document in messages. */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_write_to(vezuved_collection* collection,
+                                                            const char* name,
+                                                            vezuved_write_function write,
+                                                            void* context,
+                                                            const vezuved_write_options* options);
 
 /* The message of the last call on the collection that failed; "" after a
  * call that succeeded. */

@@ -38,7 +38,12 @@ static_assert(offsetof(vezuved_write_options, one_set) == 8, "write options layo
 static_assert(offsetof(vezuved_write_options, set_index) == 12, "write options layout");
 static_assert(offsetof(vezuved_write_options, creator) == 16, "write options layout");
 static_assert(offsetof(vezuved_write_options, definition_path) == 16 + kPointer, "write options layout");
-static_assert(sizeof(vezuved_write_options) == 16 + 2 * kPointer, "write options size");
+// The pictures' block.
+static_assert(offsetof(vezuved_write_options, page_cells) == 16 + 2 * kPointer, "write options layout");
+static_assert(offsetof(vezuved_write_options, page_rows) == 16 + 3 * kPointer, "write options layout");
+static_assert(offsetof(vezuved_write_options, page_columns) == 20 + 3 * kPointer, "write options layout");
+static_assert(offsetof(vezuved_write_options, page_note) == 24 + 3 * kPointer, "write options layout");
+static_assert(sizeof(vezuved_write_options) == 24 + 4 * kPointer, "write options size");
 
 static_assert(offsetof(vezuved_warning, line) == 0, "warning layout");
 static_assert(offsetof(vezuved_warning, file) == 8, "warning layout");
