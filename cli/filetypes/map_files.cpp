@@ -2,7 +2,6 @@
 
 #include <ostream>
 
-#include "base/ascii.h"
 #include "files/failure.h"
 #include "files/file_output.h"
 #include "output/geojson_output.h"

@@ -52,4 +52,20 @@ static_assert(offsetof(vezuved_warning, message) == 8 + 2 * kPointer, "warning l
 static_assert(offsetof(vezuved_warning, reserved) == 8 + 3 * kPointer, "warning layout");
 static_assert(sizeof(vezuved_warning) == (kPointer == 4 ? 24 : 40), "warning size");
 
+// Format definitions.
+static_assert(offsetof(vezuved_definition_facts, layout) == 0, "definition facts layout");
+static_assert(offsetof(vezuved_definition_facts, columns) == 4, "definition facts layout");
+static_assert(offsetof(vezuved_definition_facts, field_count) == 36, "definition facts layout");
+static_assert(offsetof(vezuved_definition_facts, placeholder) == 60, "definition facts layout");
+static_assert(offsetof(vezuved_definition_facts, delimiter) == 64, "definition facts layout");
+static_assert(offsetof(vezuved_definition_facts, default_icon) == 64 + 5 * kPointer,
+              "definition facts layout");
+static_assert(sizeof(vezuved_definition_facts) == 64 + 6 * kPointer, "definition facts size");
+
+static_assert(offsetof(vezuved_definition_line, number) == 0, "definition line layout");
+static_assert(offsetof(vezuved_definition_line, changed_count) == 12, "definition line layout");
+static_assert(offsetof(vezuved_definition_line, text) == 16, "definition line layout");
+static_assert(offsetof(vezuved_definition_line, changed) == 16 + 2 * kPointer, "definition line layout");
+static_assert(sizeof(vezuved_definition_line) == 16 + 3 * kPointer, "definition line size");
+
 }  // namespace
