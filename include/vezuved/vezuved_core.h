@@ -1,7 +1,9 @@
 /*
  * VEZUVed core: GPS waypoints, routes and tracks read from and written to
- * GPX, KML (and KMZ, read only), GeoJSON and the handheld's point, route
- * and track databases (".pdb"), through one typed collection.
+ * GPX, KML (and KMZ, read only), GeoJSON, the handheld's point, route
+ * and track databases (".pdb") and text a ".cal" definition describes,
+ * through one typed collection, and drawn as SVG and HTML pictures (written
+ * only); and the format definitions themselves, as the library reads them.
  *
  * A collection holds sets; each set is a set of waypoints, a route or a
  * track, with a name and its points in order. Values stay as they were
