@@ -4,9 +4,9 @@
 #include <cstdio>
 
 #include "base/file_handle.h"
+#include "convert/coordinates.h"
 #include "core/core_failure.h"
 #include "core/definition_lines.h"
-#include "convert/coordinates.h"
 #include "core/library_call.h"
 #include "formats/definition_line_effect.h"
 #include "formats/format_file.h"
