@@ -4,13 +4,13 @@
 
 #include <vezuved/vezuved.h>
 
-#include "base/ascii.h"
 #include "commands/commands.h"
 #include "definitions/auto_text.h"
 #include "definitions/definition_explain.h"
 #include "files/failure.h"
 #include "files/file_output.h"
 #include "output/table_output.h"
+#include "values/ascii_text.h"
 #include "values/encoding.h"
 #include "values/options.h"
 
@@ -41,7 +41,7 @@ std::string Title(const std::string& path) {
 
 // The layout a definition selects, as --layout names it.
 std::string Layout(const std::string& path) {
-    const std::string source = AsciiLowered(Value("Source", path));
+    const std::string source = LoweredAscii(Value("Source", path));
     if (source == "pcx5" || source == "garmin" || source == "tab" || source == "fixed") return source;
     const std::string delimiter = Value("Delimited", path);
     if (delimiter == "\\t") return "tab";
@@ -62,7 +62,7 @@ std::vector<std::string> DefinitionsIn(const std::string& folder) {
     }
     std::vector<std::string> paths;
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        const std::string extension = AsciiLowered(entry.path().extension().string());
+        const std::string extension = LoweredAscii(entry.path().extension().string());
         if (entry.is_regular_file() && extension == ".cal") paths.push_back(entry.path().string());
     }
     std::sort(paths.begin(), paths.end());

@@ -1,8 +1,8 @@
 #include "commands/command_options.h"
 
-#include "base/ascii.h"
 #include "files/failure.h"
 #include "filetypes/tool_formats.h"
+#include "values/ascii_text.h"
 
 using namespace vezuved;
 #include "filetypes/read_input.h"
@@ -115,7 +115,7 @@ TextOptions ToTextOptions(const SharedOptions& options) {
     if (!options.layout.empty()) out.layout = CodeForName(LayoutNames(), options.layout);
     if (options.metres) out.elevationFormat = 1;
     if (options.feet) out.elevationFormat = 0;
-    const std::string encoding = AsciiLowered(options.encoding);
+    const std::string encoding = LoweredAscii(options.encoding);
     if (encoding == "utf-8" || encoding == "utf8") out.encoding = TextEncoding::Utf8;
     if (encoding == "cp1252" || encoding == "windows-1252") out.encoding = TextEncoding::Cp1252;
     out.strict = options.strict;

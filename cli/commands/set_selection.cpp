@@ -1,9 +1,9 @@
 #include <charconv>
 #include <cstring>
 
-#include "base/ascii.h"
 #include "commands/convert_plan.h"
 #include "files/failure.h"
+#include "values/ascii_text.h"
 #include "values/encoding.h"
 
 using namespace vezuved;
@@ -28,7 +28,7 @@ std::vector<LoadedPoints> ChooseSets(std::vector<LoadedPoints> sets,
                                      const std::string& track,
                                      const std::string& source) {
     if (!what.empty()) {
-        const std::string lowered = AsciiLowered(what);
+        const std::string lowered = LoweredAscii(what);
         const int32_t kind = lowered == "waypoints" ? VEZUVED_KIND_POINT
                              : lowered == "tracks"  ? VEZUVED_KIND_TRACK
                                                     : VEZUVED_KIND_ROUTE;
@@ -84,7 +84,7 @@ bool Forbidden(char32_t c) {
 }  // namespace
 
 bool ReservedOnWindows(const std::string& name) {
-    const std::string base = AsciiLowered(name.substr(0, name.find('.')));
+    const std::string base = LoweredAscii(name.substr(0, name.find('.')));
     if (base == "con" || base == "prn" || base == "aux" || base == "nul") return true;
     return base.size() == 4 && (base.compare(0, 3, "com") == 0 || base.compare(0, 3, "lpt") == 0) &&
            base[3] >= '1' && base[3] <= '9';

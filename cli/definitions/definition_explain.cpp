@@ -3,32 +3,68 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <vector>
 
-#include "api/tool_api.h"
-#include "base/ascii.h"
-#include "conversion/text_layout.h"
-#include "definitions/definition_lines.h"
 #include "files/failure.h"
-#include "files/whole_file.h"
-#include "values/encoding.h"
+#include "values/ascii_text.h"
 #include "values/options.h"
-
-using namespace vezuved;
+#include "vezuved/vezuved_core.h"
 
 namespace vezuved_cli {
-using namespace vezuved::tool;
 namespace {
+
+using Facts = vezuved_definition_facts;
+
+// The texts of a definition are UTF-8 with each of the file's bytes one
+// character, so what the library counts in bytes is counted in characters.
+size_t Characters(const std::string& text) {
+    size_t count = 0;
+    for (const char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    return count;
+}
+
+// The first count characters of text.
+std::string FirstCharacters(const std::string& text, size_t count) {
+    size_t at = 0;
+    for (size_t seen = 0; at < text.size(); ++at) {
+        if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80 && seen++ == count) break;
+    }
+    return text.substr(0, at);
+}
+
+std::string KeywordName(int keyword) {
+    const char* name = vezuved_definition_keyword_name(keyword);
+    return name != nullptr ? name : "";
+}
+
+struct LeadingInteger {
+    int32_t value = 0;
+    size_t length = 0;
+};
+
+LeadingInteger ReadLeadingInteger(const std::string& text) {
+    LeadingInteger read;
+    read.length = static_cast<size_t>(vezuved_definition_integer(text.c_str(), &read.value));
+    return read;
+}
+
+// A definition the tool reads through and refuses to write.
+bool IsImportOnly(const std::string& title) {
+    static const std::string kMark = "(import only)";
+    return title.size() >= kMark.size() &&
+           title.compare(title.size() - kMark.size(), kMark.size(), kMark) == 0;
+}
 
 constexpr const char* kSlotNames[8] = {
     "latitude", "longitude", "elevation", "time", "name", "icon", "description", "date"};
 constexpr int kReadSlots = 7;  // the slots a fixed-width line and the writers know; date is the eighth
 
 std::string Shown(const std::string& text) {
-    std::string cut = text.size() > 40 ? text.substr(0, 40) + "..." : text;
-    return "'" + Cp1252ToUtf8(cut) + "'";
+    return "'" + (Characters(text) > 40 ? FirstCharacters(text, 40) + "..." : text) + "'";
 }
 
 std::string TrimmedRight(std::string text) {
@@ -39,7 +75,7 @@ std::string TrimmedRight(std::string text) {
 bool IsOneOf(const std::string& value, std::initializer_list<const char*> names) {
     const std::string trimmed = TrimmedRight(value);
     for (const char* name : names) {
-        if (EqualsIgnoreCase(trimmed.c_str(), name)) return true;
+        if (SameIgnoringCase(trimmed, name)) return true;
     }
     return false;
 }
@@ -56,7 +92,7 @@ private:
 };
 
 // A number the library reads: optional sign, digits, anything after ignored.
-void CheckNumber(const DefinitionLine& line,
+void CheckNumber(const vezuved_definition_line& line,
                  const std::string& keyword,
                  const std::string& value,
                  Warnings& warnings) {
@@ -74,22 +110,22 @@ void CheckNumber(const DefinitionLine& line,
     }
 }
 
-void CheckChoice(const DefinitionLine& line, const LineEffect& effect, Warnings& warnings) {
-    const std::string keyword = KeywordName(effect.keyword);
-    const std::string& value = effect.value;
-    if (effect.changed.empty()) {
+void CheckChoice(const vezuved_definition_line& line, Warnings& warnings) {
+    const std::string keyword = KeywordName(line.keyword);
+    const std::string value = line.value;
+    if (line.changed_count == 0) {
         std::string known;
-        switch (effect.keyword) {
-            case kKeySource:
+        switch (line.keyword) {
+            case VEZUVED_KEY_SOURCE:
                 known = "PCX5, Garmin, Tab or FIXED, the whole value in any case";
                 break;
-            case kKeyDelimited:
+            case VEZUVED_KEY_DELIMITED:
                 known = "one character, or \\t for a tab";
                 break;
-            case kKeyLocFormat:
+            case VEZUVED_KEY_LOC_FORMAT:
                 known = "Num, Deg, Comp or DegNoSpace";
                 break;
-            case kKeyEleFormat:
+            case VEZUVED_KEY_ELE_FORMAT:
                 known = "Feet or Metres";
                 break;
             default:
@@ -101,32 +137,32 @@ void CheckChoice(const DefinitionLine& line, const LineEffect& effect, Warnings&
                          "); the line changes nothing");
         return;
     }
-    switch (effect.keyword) {
-        case kKeyLocFormat:
+    switch (line.keyword) {
+        case VEZUVED_KEY_LOC_FORMAT:
             if (!IsOneOf(value, {"Num", "Deg", "Comp", "DegNoSpace"})) {
                 warnings.Add(
                     line.number,
                     "LocFormat value " + Shown(value) + " is read by its beginning only, as a known style");
             }
             break;
-        case kKeyEleFormat:
+        case VEZUVED_KEY_ELE_FORMAT:
             if (!IsOneOf(value, {"", "F", "Ft", "Feet", "Foot", "M", "Metres", "Meters", "Metre", "Meter"})) {
-                const bool metres = AsciiLower(value[0]) == 'm';
+                const bool metres = LowerAscii(value[0]) == 'm';
                 warnings.Add(line.number,
                              "EleFormat value " + Shown(value) + " reads as " + (metres ? "metres" : "feet") +
                                  " (only its first letter counts)");
             }
             break;
-        case kKeyDBType:
-        case kKeyPalmDBType:
+        case VEZUVED_KEY_DB_TYPE:
+        case VEZUVED_KEY_PALM_DB_TYPE:
             if (!IsOneOf(value, {"Point", "Track", "Route", "Track2", "Route2", "Datum"})) {
                 warnings.Add(
                     line.number,
                     keyword + " value " + Shown(value) + " is read by its beginning only, as a known kind");
             }
             break;
-        case kKeyDelimited:
-            if (value.size() > 1 && value != "\\t") {
+        case VEZUVED_KEY_DELIMITED:
+            if (Characters(value) > 1 && value != "\\t") {
                 warnings.Add(
                     line.number,
                     "Delimited value " + Shown(value) + " is more than one character; only the first counts");
@@ -137,7 +173,7 @@ void CheckChoice(const DefinitionLine& line, const LineEffect& effect, Warnings&
     }
 }
 
-void CheckWidths(const DefinitionLine& line, const std::string& value, Warnings& warnings) {
+void CheckWidths(const vezuved_definition_line& line, const std::string& value, Warnings& warnings) {
     std::vector<std::string> entries;
     std::string entry;
     for (char c : value) {
@@ -168,12 +204,13 @@ void CheckWidths(const DefinitionLine& line, const std::string& value, Warnings&
     }
 }
 
-void CheckTemplate(const DefinitionLine& line, const std::string& value, Warnings& warnings) {
+void CheckTemplate(const vezuved_definition_line& line, const std::string& value, Warnings& warnings) {
     for (size_t open = value.find('['); open != std::string::npos; open = value.find('[', open + 1)) {
         const size_t close = value.find(']', open + 1);
-        if (close == std::string::npos || close - open - 1 > 29) continue;
+        if (close == std::string::npos) continue;
         const std::string token = value.substr(open + 1, close - open - 1);
-        if (!EqualsIgnoreCase(token.c_str(), "Title") && !EqualsIgnoreCase(token.c_str(), "NumRecords")) {
+        if (Characters(token) > 29) continue;
+        if (!SameIgnoringCase(token, "Title") && !SameIgnoringCase(token, "NumRecords")) {
             warnings.Add(line.number,
                          "the header template's " + Shown("[" + token + "]") +
                              " writes nothing (only [Title] and [NumRecords] are filled in)");
@@ -189,24 +226,24 @@ struct KeywordLine {
 };
 
 // Returns the line's keyword, or an index of -1.
-KeywordLine CheckLine(const DefinitionLine& line, Warnings& warnings) {
+KeywordLine CheckLine(const vezuved_definition_line& line, Warnings& warnings) {
     KeywordLine keywordLine;
     keywordLine.number = line.number;
-    size_t start = line.text.find_first_not_of(' ');
+    const std::string whole = line.text;
+    size_t start = whole.find_first_not_of(' ');
     if (start == std::string::npos) return keywordLine;
-    const std::string text = line.text.substr(start);
+    const std::string text = whole.substr(start);
     if (text[0] == ';' || text[0] == '#' || text.compare(0, 2, "//") == 0) return keywordLine;
-    const LineEffect effect = ExplainDefinitionLine(line.text);
-    keywordLine.index = effect.keyword;
-    keywordLine.value = effect.value;
-    if (effect.keyword < 0) {
-        if (!effect.hasValue) {
+    keywordLine.index = line.keyword;
+    keywordLine.value = line.value;
+    if (line.keyword < 0) {
+        if (line.has_value == 0) {
             warnings.Add(line.number,
                          Shown(text) + " is no keyword line (no '=' within 30 characters of its " +
                              "start, before any ';'); it is ignored");
-        } else if (!effect.changed.empty()) {
+        } else if (line.changed_count > 0) {
             // a column label ("Field3 = x")
-        } else if (StartsWithIgnoreCase(text.c_str(), "Field")) {
+        } else if (BeginsIgnoringCase(text, "Field")) {
             warnings.Add(line.number,
                          Shown(TrimmedRight(text.substr(0, text.find('=')))) +
                              " names no column (Field0 to Field31); the line is ignored");
@@ -219,46 +256,49 @@ KeywordLine CheckLine(const DefinitionLine& line, Warnings& warnings) {
         }
         return keywordLine;
     }
-    const std::string keyword = KeywordName(effect.keyword);
-    switch (effect.keyword) {
-        case kKeyFieldCount:
-        case kKeyHeaderLines:
-        case kKeyLatitude:
-        case kKeyLongitude:
-        case kKeyElevation:
-        case kKeyTime:
-        case kKeyName:
-        case kKeyDesc:
-        case kKeyDate:
-            CheckNumber(line, keyword, effect.value, warnings);
+    const std::string keyword = KeywordName(line.keyword);
+    const std::string value = line.value;
+    switch (line.keyword) {
+        case VEZUVED_KEY_FIELD_COUNT:
+        case VEZUVED_KEY_HEADER_LINES:
+        case VEZUVED_KEY_LATITUDE:
+        case VEZUVED_KEY_LONGITUDE:
+        case VEZUVED_KEY_ELEVATION:
+        case VEZUVED_KEY_TIME:
+        case VEZUVED_KEY_NAME:
+        case VEZUVED_KEY_DESC:
+        case VEZUVED_KEY_DATE:
+            CheckNumber(line, keyword, value, warnings);
             break;
-        case kKeyIcon:
-            if (effect.value.find(':') == std::string::npos)
-                CheckNumber(line, keyword, effect.value, warnings);
+        case VEZUVED_KEY_ICON:
+            if (value.find(':') == std::string::npos) CheckNumber(line, keyword, value, warnings);
             break;
-        case kKeySource:
-        case kKeyDelimited:
-        case kKeyLocFormat:
-        case kKeyDBType:
-        case kKeyPalmDBType:
-        case kKeyEleFormat:
-            CheckChoice(line, effect, warnings);
+        case VEZUVED_KEY_SOURCE:
+        case VEZUVED_KEY_DELIMITED:
+        case VEZUVED_KEY_LOC_FORMAT:
+        case VEZUVED_KEY_DB_TYPE:
+        case VEZUVED_KEY_PALM_DB_TYPE:
+        case VEZUVED_KEY_ELE_FORMAT:
+            CheckChoice(line, warnings);
             break;
-        case kKeyFieldLen:
-            CheckWidths(line, effect.value, warnings);
+        case VEZUVED_KEY_FIELD_LEN:
+            CheckWidths(line, value, warnings);
             break;
-        case kKeyHeader:
-            CheckTemplate(line, effect.value, warnings);
+        case VEZUVED_KEY_HEADER:
+            CheckTemplate(line, value, warnings);
             break;
-        case kKeyDefaultIcon:
-            if (effect.value.size() > kDefaultIconMax) {
-                warnings.Add(line.number,
-                             "DefaultIcon is cut to " + std::to_string(kDefaultIconMax) + " characters");
+        case VEZUVED_KEY_DEFAULT_ICON:
+            if (Characters(value) > VEZUVED_DEFINITION_ICON_MAX) {
+                warnings.Add(
+                    line.number,
+                    "DefaultIcon is cut to " + std::to_string(VEZUVED_DEFINITION_ICON_MAX) + " characters");
             }
             break;
-        case kKeyExt:
-            if (effect.value.size() > kExtMax - 1) {
-                warnings.Add(line.number, "Ext is cut to " + std::to_string(kExtMax - 1) + " characters");
+        case VEZUVED_KEY_EXT:
+            if (Characters(value) > VEZUVED_DEFINITION_EXT_MAX - 1) {
+                warnings.Add(
+                    line.number,
+                    "Ext is cut to " + std::to_string(VEZUVED_DEFINITION_EXT_MAX - 1) + " characters");
             }
             break;
         default:
@@ -268,25 +308,25 @@ KeywordLine CheckLine(const DefinitionLine& line, Warnings& warnings) {
 }
 
 // Keywords the final layout has no use for.
-void CheckLayoutFit(const KeywordLine& line, const DefinitionFacts& s, Warnings& warnings) {
+void CheckLayoutFit(const KeywordLine& line, const Facts& s, Warnings& warnings) {
     if (line.index < 0) return;
     const std::string keyword = KeywordName(line.index);
-    if (s.layout == kLayoutGarmin) {
+    if (s.layout == VEZUVED_LAYOUT_GARMIN) {
         switch (line.index) {
-            case kKeyFieldCount:
-            case kKeyDelimited:
-            case kKeyLatitude:
-            case kKeyLongitude:
-            case kKeyElevation:
-            case kKeyTime:
-            case kKeyName:
-            case kKeyIcon:
-            case kKeyDesc:
-            case kKeyDate:
-            case kKeyLocFormat:
-            case kKeyFieldLen:
-            case kKeyHeader:
-            case kKeyDefaultIcon:
+            case VEZUVED_KEY_FIELD_COUNT:
+            case VEZUVED_KEY_DELIMITED:
+            case VEZUVED_KEY_LATITUDE:
+            case VEZUVED_KEY_LONGITUDE:
+            case VEZUVED_KEY_ELEVATION:
+            case VEZUVED_KEY_TIME:
+            case VEZUVED_KEY_NAME:
+            case VEZUVED_KEY_ICON:
+            case VEZUVED_KEY_DESC:
+            case VEZUVED_KEY_DATE:
+            case VEZUVED_KEY_LOC_FORMAT:
+            case VEZUVED_KEY_FIELD_LEN:
+            case VEZUVED_KEY_HEADER:
+            case VEZUVED_KEY_DEFAULT_ICON:
                 warnings.Add(line.number,
                              keyword +
                                  " does not apply to the Garmin text layout, whose columns are "
@@ -297,21 +337,21 @@ void CheckLayoutFit(const KeywordLine& line, const DefinitionFacts& s, Warnings&
         }
         return;
     }
-    if (line.index == kKeyFieldLen && s.layout != kLayoutFixed) {
+    if (line.index == VEZUVED_KEY_FIELD_LEN && s.layout != VEZUVED_LAYOUT_FIXED) {
         warnings.Add(line.number,
                      "FieldLen applies to fixed-width columns (Source = FIXED) only; it is ignored");
     }
-    if (line.index == kKeyDelimited && s.layout == kLayoutFixed) {
+    if (line.index == VEZUVED_KEY_DELIMITED && s.layout == VEZUVED_LAYOUT_FIXED) {
         warnings.Add(line.number, "Delimited does not apply to fixed-width columns; it is ignored");
     }
     const bool tabValue = line.value == "\\t" || line.value.compare(0, 1, "\t") == 0;
-    if (line.index == kKeyDelimited && s.layout == kLayoutTab && !tabValue) {
+    if (line.index == VEZUVED_KEY_DELIMITED && s.layout == VEZUVED_LAYOUT_TAB && !tabValue) {
         warnings.Add(line.number,
                      "a Tab layout always splits at tabs; Delimited " + Shown(line.value) + " is ignored");
     }
 }
 
-std::string CoordinateStyle(uint16_t style, bool latitude) {
+std::string CoordinateStyle(int32_t style, bool latitude) {
     switch (style) {
         case 1:
             return "degrees, or hemisphere letter with degrees and minutes (Deg)";
@@ -325,61 +365,55 @@ std::string CoordinateStyle(uint16_t style, bool latitude) {
     }
 }
 
-std::string FieldStyle(const DefinitionFacts& s, int slot) {
+std::string FieldStyle(const Facts& s, int slot) {
     switch (slot) {
-        case kSlotLatitude:
-            return CoordinateStyle(s.locFormat, true);
-        case kSlotLongitude:
-            return CoordinateStyle(s.locFormat, false);
-        case kSlotElevation:
-            return s.eleFormat == 1 ? "metres" : "feet";
-        case kSlotTime:
-            if (s.columns[kSlotDate] >= 0 && s.layout != kLayoutFixed) {
+        case VEZUVED_COLUMN_LATITUDE:
+            return CoordinateStyle(s.location_format, true);
+        case VEZUVED_COLUMN_LONGITUDE:
+            return CoordinateStyle(s.location_format, false);
+        case VEZUVED_COLUMN_ELEVATION:
+            return s.elevation_metres != 0 ? "metres" : "feet";
+        case VEZUVED_COLUMN_TIME:
+            if (s.columns[VEZUVED_COLUMN_DATE] >= 0 && s.layout != VEZUVED_LAYOUT_FIXED) {
                 return "HHMMSS, the date column joined to it";
             }
             return "HHMMSS DDMMYYYY, or HH:MM:SS";
-        case kSlotDate:
+        case VEZUVED_COLUMN_DATE:
             return "DDMMYYYY, joined to the time";
         default:
             return "text";
     }
 }
 
-std::string DelimiterText(char c) {
-    switch (c) {
-        case ',':
-            return ", (comma)";
-        case ';':
-            return "; (semicolon)";
-        case '\t':
-            return "tab";
-        case ' ':
-            return "space";
-        default:
-            return Shown(std::string(1, c));
-    }
+std::string DelimiterText(const std::string& delimiter) {
+    if (delimiter == ",") return ", (comma)";
+    if (delimiter == ";") return "; (semicolon)";
+    if (delimiter == "\t") return "tab";
+    if (delimiter == " ") return "space";
+    return Shown(delimiter);
 }
 
-std::string LayoutName(const DefinitionFacts& s) {
+std::string LayoutName(const Facts& s) {
     switch (s.layout) {
-        case kLayoutComma:
+        case VEZUVED_LAYOUT_DELIMITED:
             return "delimited text";
-        case kLayoutTab:
+        case VEZUVED_LAYOUT_TAB:
             return "tab-separated text";
-        case kLayoutGarmin:
+        case VEZUVED_LAYOUT_GARMIN:
             return "Garmin text";
-        case kLayoutFixed:
+        case VEZUVED_LAYOUT_FIXED:
             return "fixed-width columns";
-        case kLayoutPcx5:
+        case VEZUVED_LAYOUT_PCX5:
             return "PCX5 text (read split at the delimiter, written without one)";
         default:
             return "delimited text";
     }
 }
 
-std::string KindName(const DefinitionFacts& s) {
+std::string KindName(const Facts& s) {
     std::string kind = KindText(s.kind);
-    if (s.olderLayout && (s.kind == kKindTrack || s.kind == kKindRoute)) kind += " (older layout)";
+    if (s.older_layout != 0 && (s.kind == VEZUVED_SET_TRACK || s.kind == VEZUVED_SET_ROUTE))
+        kind += " (older layout)";
     return kind;
 }
 
@@ -400,26 +434,28 @@ std::vector<int> Widths(const std::string& fieldLen) {
 
 // The columns of a Waypoint line the tool reads; the altitude in the
 // definition's unit.
-std::vector<std::vector<std::string>> GarminTable(const DefinitionFacts& s) {
+std::vector<std::vector<std::string>> GarminTable(const Facts& s) {
     return {
         {"Column", "Field", "Unit or style"},
         {"1", "line type", "Waypoint (other lines are skipped)"},
         {"2", "name", "text"},
         {"3", "description", "text"},
         {"5", "position", "hemisphere, degrees and minutes: N45 30.123 W122 40.456, or two decimal numbers"},
-        {"6", "elevation", s.eleFormat == 1 ? "metres" : "feet"},
+        {"6", "elevation", s.elevation_metres != 0 ? "metres" : "feet"},
         {"11", "icon", "text"}};
 }
 
-std::vector<std::vector<std::string>> ColumnTable(const DefinitionFacts& s, Warnings& warnings) {
-    const bool fixed = s.layout == kLayoutFixed;
-    const std::vector<int> widths = fixed ? Widths(s.fieldWidths) : std::vector<int>();
+std::vector<std::vector<std::string>> ColumnTable(const vezuved_definition* definition,
+                                                  const Facts& s,
+                                                  Warnings& warnings) {
+    const bool fixed = s.layout == VEZUVED_LAYOUT_FIXED;
+    const std::vector<int> widths = fixed ? Widths(s.field_widths) : std::vector<int>();
     const int slots = fixed ? kReadSlots : 8;
     // Every column up to the last one that matters, but gaps only so far:
     // a hostile column number must not make a table of thousands of rows.
     constexpr int kGapRows = 256;
     std::set<int> columns;
-    const int spanned = std::max(s.fieldCount, fixed ? static_cast<int>(widths.size()) : 0);
+    const int spanned = std::max(s.field_count, fixed ? static_cast<int>(widths.size()) : 0);
     int last = spanned - 1;
     for (int slot = 0; slot < slots; ++slot) {
         if (s.columns[slot] >= 0) columns.insert(s.columns[slot]);
@@ -455,9 +491,10 @@ std::vector<std::vector<std::string>> ColumnTable(const DefinitionFacts& s, Warn
         if (!any) {
             std::vector<std::string> row{std::to_string(c + 1)};
             if (fixed) row.push_back(characters);
-            const auto& label = c < kFieldLabelCount ? s.labels[static_cast<size_t>(c)] : std::nullopt;
+            const char* label = vezuved_definition_label(definition, c);
             row.push_back("-");
-            row.push_back(label ? "written as " + Shown(*label) + ", not read" : std::string("not read"));
+            row.push_back(label != nullptr ? "written as " + Shown(label) + ", not read"
+                                           : std::string("not read"));
             rows.push_back(row);
         }
     }
@@ -473,9 +510,9 @@ std::vector<std::vector<std::string>> ColumnTable(const DefinitionFacts& s, Warn
     }
     for (int slot = 0; slot < kReadSlots; ++slot) {
         const int column = s.columns[slot];
-        if (column >= 0 && column >= s.fieldCount) {
+        if (column >= 0 && column >= s.field_count) {
             warnings.Add(0,
-                         "FieldCount " + std::to_string(s.fieldCount) + " does not reach column " +
+                         "FieldCount " + std::to_string(s.field_count) + " does not reach column " +
                              std::to_string(column + 1) + " (" + kSlotNames[slot] +
                              "): it is read but not written");
         }
@@ -485,10 +522,10 @@ std::vector<std::vector<std::string>> ColumnTable(const DefinitionFacts& s, Warn
                              kSlotNames[slot] + "): it is not read");
         }
     }
-    if (fixed && s.columns[kSlotDate] >= 0) {
+    if (fixed && s.columns[VEZUVED_COLUMN_DATE] >= 0) {
         warnings.Add(0,
                      "fixed-width lines have no date column: date (column " +
-                         std::to_string(s.columns[kSlotDate] + 1) + ") is not read");
+                         std::to_string(s.columns[VEZUVED_COLUMN_DATE] + 1) + ") is not read");
     }
     return rows;
 }
@@ -496,57 +533,62 @@ std::vector<std::vector<std::string>> ColumnTable(const DefinitionFacts& s, Warn
 }  // namespace
 
 Explanation ExplainDefinition(const std::string& path) {
-    const std::string text = ReadWholeFileOrFail(path, "format definition");
+    RequireInputFile(path, "format definition");
+    // What the library makes of the whole file, from its defaults, and of each line alone.
+    const std::unique_ptr<vezuved_definition, decltype(&vezuved_definition_free)> definition(
+        vezuved_definition_new(), &vezuved_definition_free);
+    if (!definition) FailConversion("memory ran out");
+    if (vezuved_definition_read(definition.get(), path.c_str()) != VEZUVED_OK) {
+        FailConversion(vezuved_definition_error_message(definition.get()));
+    }
     Warnings warnings;
     std::vector<KeywordLine> keywordLines;
-    for (const DefinitionLine& line : CutDefinitionLines(text, kDefinitionLineMax)) {
+    const int32_t count = vezuved_definition_line_count(definition.get());
+    for (int32_t i = 0; i < count; ++i) {
+        vezuved_definition_line line{};
+        vezuved_definition_get_line(definition.get(), i, &line);
         keywordLines.push_back(CheckLine(line, warnings));
     }
-
-    // What the library makes of the whole file, from its defaults.
-    DefinitionRequest request;
-    request.path = path;
-    request.fromDefaults = true;
-    const DefinitionFacts s = ReadDefinition(request);
-    if (!s.read) FailConversion("cannot read the format definition '" + path + "'");
+    Facts s{};
+    vezuved_definition_get_facts(definition.get(), &s);
     for (const KeywordLine& line : keywordLines) CheckLayoutFit(line, s, warnings);
 
     std::ostringstream out;
-    out << "Title:        " << (s.title ? Cp1252ToUtf8(*s.title) : std::string("(none)")) << "\n";
+    out << "Title:        " << (s.title != nullptr ? std::string(s.title) : std::string("(none)")) << "\n";
     out << "Layout:       " << LayoutName(s) << "\n";
-    if (s.layout == kLayoutFixed) {
+    if (s.layout == VEZUVED_LAYOUT_FIXED) {
         out << "Widths:       "
-            << (s.fieldWidths.empty() ? std::string("(none)") : Cp1252ToUtf8(s.fieldWidths)) << "\n";
-    } else if (s.layout != kLayoutGarmin) {
+            << (*s.field_widths == '\0' ? std::string("(none)") : std::string(s.field_widths)) << "\n";
+    } else if (s.layout != VEZUVED_LAYOUT_GARMIN) {
         // A tab layout splits at tabs whatever Delimited says.
-        out << "Delimiter:    " << DelimiterText(s.layout == kLayoutTab ? '\t' : s.delimiter) << "\n";
+        out << "Delimiter:    " << DelimiterText(s.layout == VEZUVED_LAYOUT_TAB ? "\t" : s.delimiter) << "\n";
     }
-    out << "Header lines: " << s.headerLines << "\n";
-    if (s.header) out << "Header:       " << Cp1252ToUtf8(*s.header) << "\n";
+    out << "Header lines: " << s.header_lines << "\n";
+    if (s.header != nullptr) out << "Header:       " << s.header << "\n";
     out << "Kind:         " << KindName(s) << "\n";
     out << "Extension:    "
-        << (s.extension.empty() ? std::string("(none: by kind, .rlp, .rlt or .rlr)")
-                                : Cp1252ToUtf8(s.extension))
+        << (*s.extension == '\0' ? std::string("(none: by kind, .rlp, .rlt or .rlr)")
+                                 : std::string(s.extension))
         << "\n";
-    if (s.layout != kLayoutGarmin && s.columns[kSlotIcon] < 0 && !s.defaultIcon.empty()) {
-        out << "Icon:         " << Cp1252ToUtf8(s.defaultIcon) << " for every point\n";
+    if (s.layout != VEZUVED_LAYOUT_GARMIN && s.columns[VEZUVED_COLUMN_ICON] < 0 && *s.default_icon != '\0') {
+        out << "Icon:         " << s.default_icon << " for every point\n";
     }
-    if (s.title && IsImportOnly(*s.title)) {
+    if (s.title != nullptr && IsImportOnly(s.title)) {
         out << "Written:      never (import only: the tool reads through it and refuses to write)\n";
-    } else if (s.layout != kLayoutGarmin) {
-        out << "Written:      " << std::max(s.fieldCount, 0) << " column(s) (FieldCount)\n";
+    } else if (s.layout != VEZUVED_LAYOUT_GARMIN) {
+        out << "Written:      " << std::max(s.field_count, 0) << " column(s) (FieldCount)\n";
     }
     Explanation explained;
-    if (s.layout == kLayoutGarmin) {
+    if (s.layout == VEZUVED_LAYOUT_GARMIN) {
         explained.columns = GarminTable(s);
     } else {
-        explained.columns = ColumnTable(s, warnings);
-        if (s.headerLines > 0 && !s.header) {
+        explained.columns = ColumnTable(definition.get(), s, warnings);
+        if (s.header_lines > 0 && s.header == nullptr) {
             warnings.Add(0,
-                         "HeaderLines " + std::to_string(s.headerLines) +
+                         "HeaderLines " + std::to_string(s.header_lines) +
                              " without a Header template: an export has no header line, so reading it back "
                              "skips its first " +
-                             std::to_string(s.headerLines) + " point(s)");
+                             std::to_string(s.header_lines) + " point(s)");
         }
     }
     explained.summary = out.str();

@@ -3,10 +3,8 @@
 #include <initializer_list>
 #include <sstream>
 
-#include "base/ascii.h"
 #include "files/failure.h"
-
-using namespace vezuved;
+#include "values/ascii_text.h"
 
 namespace vezuved_cli {
 namespace {
@@ -66,7 +64,7 @@ struct Named {
 // The name split into a field and a unit: "ele_m", "Elevation (m)",
 // "alt ft", "elevation feet", "Time [UTC]".
 Named ReadName(const std::string& cell) {
-    const std::string lowered = AsciiLowered(Trimmed(cell));
+    const std::string lowered = LoweredAscii(Trimmed(cell));
     Named named;
     named.field = FieldOfBase(Squeezed(lowered));
     if (named.field != Field::None) return named;

@@ -2,12 +2,10 @@
 
 #include <ostream>
 
-#include "base/ascii.h"
 #include "files/failure.h"
 #include "files/file_output.h"
 #include "output/geojson_output.h"
 #include "output/gpx_output.h"
-#include "output/picture_output.h"
 
 using namespace vezuved;
 
@@ -32,7 +30,9 @@ std::vector<LineFacts> CheckSets(std::ostream& err, MapFormat format, const std:
         const std::string joined = JoinedRouteSegments(sets, facts);
         if (!joined.empty()) err << "vezuved: " << joined << "\n";
     }
-    if ((format == MapFormat::Svg || format == MapFormat::Html) && DrawablePointCount(sets) == 0) {
+    size_t drawable = 0;
+    for (const LineFacts& set : facts) drawable += set.valid;
+    if ((format == MapFormat::Svg || format == MapFormat::Html) && drawable == 0) {
         std::string names;
         for (const PointSet& set : sets) names += (names.empty() ? "'" : ", '") + set.title + "'";
         FailConversion("nothing to draw: no point of " + (names.empty() ? std::string("the input") : names) +

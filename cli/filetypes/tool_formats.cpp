@@ -2,14 +2,14 @@
 
 #include <algorithm>
 
-#include "base/ascii.h"
 #include "files/failure.h"
 #include "filetypes/map_files.h"
+#include "filetypes/picture_files.h"
 #include "input/map_input.h"
 #include "output/geojson_output.h"
 #include "output/gpx_output.h"
 #include "output/kml_output.h"
-#include "output/picture_output.h"
+#include "values/ascii_text.h"
 
 using namespace vezuved;
 
@@ -94,14 +94,14 @@ void WriteSvgDocument(DocumentSink& sink,
                       const std::vector<PointSet>& sets,
                       const MapOptions&,
                       const std::vector<LineFacts>&) {
-    WriteSvg(sink, sets);
+    WriteSvgPicture(sink, sets);
 }
 
 void WriteHtmlDocument(DocumentSink& sink,
                        const std::vector<PointSet>& sets,
                        const MapOptions&,
                        const std::vector<LineFacts>&) {
-    WriteHtml(sink, sets);
+    WriteHtmlPicture(sink, sets);
 }
 
 const std::vector<ToolFormat> kFormats = {
@@ -182,7 +182,7 @@ std::string ExtensionOfPath(std::string_view path) {
     const size_t slash = path.find_last_of("/\\");
     const size_t dot = path.rfind('.');
     if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) return "";
-    return AsciiLowered(std::string(path.substr(dot + 1)));
+    return LoweredAscii(std::string(path.substr(dot + 1)));
 }
 
 bool Holds(const std::vector<std::string>& list, const std::string& value) {
@@ -208,7 +208,7 @@ const ToolFormat& FormatOf(MapFormat document) {
 }
 
 std::optional<FileType> FileTypeForName(const std::string& name) {
-    const std::string lowered = AsciiLowered(name);
+    const std::string lowered = LoweredAscii(name);
     for (const ToolFormat& format : kFormats) {
         if (format.type && Holds(format.names, lowered)) return format.type;
     }

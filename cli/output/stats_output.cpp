@@ -126,31 +126,27 @@ std::string StatsJson(const std::vector<TrackStats>& stats) {
     });
 }
 
-void WriteStatsTable(XmlWriter& xml, const std::vector<TrackStats>& stats) {
-    if (stats.empty()) return;
+std::vector<std::vector<std::string>> StatsTable(const std::vector<TrackStats>& stats) {
+    std::vector<std::vector<std::string>> table;
+    if (stats.empty()) return table;
     // The columns of a route or track; waypoints fill the ones they have.
     TrackStats line;
     line.kind = VEZUVED_KIND_TRACK;
     const auto columns = Rows(line);
-    xml.Open("table", {{"style", "font-family: sans-serif; font-size: 0.9em; border-collapse: collapse"}});
-    xml.Open("tr");
-    xml.Element("th", "");
-    for (const auto& column : columns) xml.Element("th", column.first);
-    xml.Close();
+    table.emplace_back(1, std::string());
+    for (const auto& column : columns) table.back().push_back(column.first);
     for (const TrackStats& set : stats) {
         const auto rows = Rows(set);
-        xml.Open("tr");
-        xml.Element("th", SetName(set));
+        table.emplace_back(1, SetName(set));
         for (const auto& column : columns) {
             std::string value;
             for (const auto& row : rows) {
                 if (row.first == column.first) value = row.second;
             }
-            xml.Element("td", value);
+            table.back().push_back(value);
         }
-        xml.Close();
     }
-    xml.Close();
+    return table;
 }
 
 }  // namespace vezuved_cli

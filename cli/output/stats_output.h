@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "filters/track_stats.h"
-#include "output/xml_writer.h"
 
 namespace vezuved_cli {
 
@@ -15,7 +14,8 @@ std::string StatsText(const std::vector<TrackStats>& stats);
 // A list of one object per set; distances in metres, times in seconds and
 // ISO 8601, speeds in km/h.
 std::string StatsJson(const std::vector<TrackStats>& stats);
-// A table with a row per set, for the HTML page above its map.
-void WriteStatsTable(XmlWriter& xml, const std::vector<TrackStats>& stats);
+// A table for the HTML page above its map: a row of headings, then a row
+// per set headed by its name; none for no set.
+std::vector<std::vector<std::string>> StatsTable(const std::vector<TrackStats>& stats);
 
 }  // namespace vezuved_cli

@@ -5,7 +5,6 @@
 
 #include <vezuved/vezuved.h>
 
-#include "base/ascii.h"
 #include "files/failure.h"
 #include "files/temporary_folder.h"
 #include "files/whole_file.h"
@@ -15,6 +14,7 @@
 #include "serve/serve_routes.h"
 #include "serve/serve_security.h"
 #include "serve/zip_bundle.h"
+#include "values/ascii_text.h"
 #include "values/options.h"
 
 using namespace vezuved;
@@ -90,7 +90,7 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
         std::error_code error;
         for (const auto& entry : std::filesystem::directory_iterator(server.options.folder, error)) {
             const std::string name = entry.path().filename().string();
-            if (name.size() > 4 && AsciiLowered(name.substr(name.size() - 4)) == ".cal")
+            if (name.size() > 4 && LoweredAscii(name.substr(name.size() - 4)) == ".cal")
                 definitions.push_back(name);
         }
         SendJson(response,

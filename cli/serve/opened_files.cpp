@@ -2,11 +2,11 @@
 
 #include <filesystem>
 
-#include "base/ascii.h"
 #include "commands/convert_plan.h"
 #include "files/file_output.h"
 #include "filetypes/read_input.h"
 #include "serve/captured_run.h"
+#include "values/ascii_text.h"
 #include "values/options.h"
 
 using namespace vezuved;
@@ -34,7 +34,7 @@ std::vector<LoadedPoints> ReadOpenedFile(const RunContext& run, const OpenedFile
 namespace {
 
 bool IsDefinition(const std::string& name) {
-    return name.size() > 4 && AsciiLowered(name.substr(name.size() - 4)) == ".cal";
+    return name.size() > 4 && LoweredAscii(name.substr(name.size() - 4)) == ".cal";
 }
 
 std::string AsUploaded(std::string text, const OpenedFile& file) {

@@ -4,16 +4,14 @@
 #include <cctype>
 #include <charconv>
 
-#include "base/ascii.h"
-
-using namespace vezuved;
+#include "values/ascii_text.h"
 
 namespace vezuved_cli {
 namespace {
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return AsciiLower(x) == AsciiLower(y);
+               return LowerAscii(x) == LowerAscii(y);
            });
 }
 

@@ -1,7 +1,9 @@
 /*
  * VEZUVed core: GPS waypoints, routes and tracks read from and written to
- * GPX, KML (and KMZ, read only), GeoJSON and the handheld's point, route
- * and track databases (".pdb"), through one typed collection.
+ * GPX, KML (and KMZ, read only), GeoJSON, the handheld's point, route
+ * and track databases (".pdb") and text a ".cal" definition describes,
+ * through one typed collection, and drawn as SVG and HTML pictures (written
+ * only); and the format definitions themselves, as the library reads them.
  *
  * A collection holds sets; each set is a set of waypoints, a route or a
  * track, with a name and its points in order. Values stay as they were
@@ -56,7 +58,7 @@ extern "C" {
 #define VEZUVED_ERROR_INTERNAL -8    /* anything else */
 
 /* File formats (the options' format; 0 chooses by the path's extension:
- * .gpx, .kml, .kmz, .geojson, .json, .pdb; a file read whose extension is
+ * .gpx, .kml, .kmz, .geojson, .json, .pdb, .svg, .html, .htm; a file read whose extension is
  * none of these is text when the read options name a definition or the
  * file's own ".cal" lies beside it: "trip.txt" and "trip.cal"). */
 #define VEZUVED_FORMAT_BY_EXTENSION 0
@@ -65,6 +67,11 @@ extern "C" {
 #define VEZUVED_FORMAT_GEOJSON 3
 #define VEZUVED_FORMAT_PDB 4
 #define VEZUVED_FORMAT_TEXT 5 /* text described by a ".cal" definition */
+/* Pictures, written only (.svg; .html and .htm): a drawing of the sets, and
+ * the same drawing in a page. Reading one is VEZUVED_ERROR_UNSUPPORTED; a
+ * collection with no point to place is VEZUVED_ERROR_FORMAT. */
+#define VEZUVED_FORMAT_SVG 6
+#define VEZUVED_FORMAT_HTML 7
 
 /* Kinds of set (the values of the database kinds of vezuved.h). */
 #define VEZUVED_SET_WAYPOINTS 0
@@ -117,6 +124,14 @@ typedef struct vezuved_write_options {
     int32_t set_index;           /* from 0 */
     const char* creator;         /* GPX "creator"; null: "VEZUVed" */
     const char* definition_path; /* the ".cal" definition a text file is written by */
+    /* An HTML page: what it shows above its drawing. page_cells holds
+     * page_rows rows of page_columns texts, row by row; the first row heads
+     * the columns and each row's first cell heads its row. Null (or no row):
+     * no table, and page_note, when not null, is a paragraph instead. */
+    const char* const* page_cells;
+    int32_t page_rows;
+    int32_t page_columns;
+    const char* page_note;
 } vezuved_write_options;
 
 /* Something a read or write went past: a point left out, a text cut. */
@@ -153,6 +168,20 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_read(vezuved_collection* coll
 VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_write(vezuved_collection* collection,
                                                          const char* path,
                                                          const vezuved_write_options* options);
+
+/* Receives a document's bytes in order; answers 0 when it took them, and
+ * anything else to stop the write (VEZUVED_ERROR_WRITE). */
+typedef int32_t(VEZUVED_CORE_CALL* vezuved_write_function)(void* context, const char* bytes, int64_t size);
+
+/* As vezuved_write, the document handed to write instead of a file: the
+ * options must name the format, one of GPX, KML, GeoJSON, SVG and HTML
+ * (VEZUVED_ERROR_UNSUPPORTED for a database or text); name stands for the
+ * document in messages. */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_write_to(vezuved_collection* collection,
+                                                            const char* name,
+                                                            vezuved_write_function write,
+                                                            void* context,
+                                                            const vezuved_write_options* options);
 
 /* The message of the last call on the collection that failed; "" after a
  * call that succeeded. */
@@ -312,6 +341,147 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_device_outcome(const vezuved_
 VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_device_code(const vezuved_device* device);
 /* The sentence of the last call that failed; "" after one that succeeded. */
 VEZUVED_CORE_API const char* VEZUVED_CORE_CALL vezuved_device_error_message(const vezuved_device* device);
+
+/* ---- Format definitions (".cal") ----------------------------------------
+ * A definition describes one text layout of points, a route or a track in
+ * "Keyword = value" lines. A vezuved_definition holds what the library
+ * makes of one file, read from its defaults alone (nothing an earlier call
+ * left counts), and what each of its lines does by itself. The file's
+ * bytes are Windows-1252; every text given here is UTF-8, each byte one
+ * character. Handles are owned by the caller, one thread at a time each. */
+
+typedef struct vezuved_definition vezuved_definition;
+
+/* Layouts (Source). */
+#define VEZUVED_LAYOUT_RECORD_LINE 0 /* the line of a point database record */
+#define VEZUVED_LAYOUT_DELIMITED 1
+#define VEZUVED_LAYOUT_TAB 2
+#define VEZUVED_LAYOUT_GARMIN 3
+#define VEZUVED_LAYOUT_PLAIN 4
+#define VEZUVED_LAYOUT_FIXED 5
+#define VEZUVED_LAYOUT_PCX5 6
+#define VEZUVED_LAYOUT_SURVEY 7
+
+/* The columns a definition maps, the index into its facts' columns. */
+#define VEZUVED_COLUMN_LATITUDE 0
+#define VEZUVED_COLUMN_LONGITUDE 1
+#define VEZUVED_COLUMN_ELEVATION 2
+#define VEZUVED_COLUMN_TIME 3
+#define VEZUVED_COLUMN_NAME 4
+#define VEZUVED_COLUMN_ICON 5
+#define VEZUVED_COLUMN_DESCRIPTION 6
+#define VEZUVED_COLUMN_DATE 7
+#define VEZUVED_COLUMN_COUNT 8
+#define VEZUVED_DEFINITION_LABELS 32 /* columns 0..31 may carry a label (FieldN) */
+
+/* How coordinates are written (LocFormat). */
+#define VEZUVED_LOCATION_DECIMAL 0          /* Num */
+#define VEZUVED_LOCATION_DEGREES 1          /* Deg */
+#define VEZUVED_LOCATION_COMPACT 2          /* Comp */
+#define VEZUVED_LOCATION_DEGREES_NO_SPACE 3 /* DegNoSpace */
+
+/* A definition's kind (DBType) besides the VEZUVED_SET_* kinds. */
+#define VEZUVED_DEFINITION_DATUM 6
+
+/* The keywords, by the index a line's effect gives. */
+#define VEZUVED_KEY_SOURCE 0
+#define VEZUVED_KEY_FIELD_COUNT 1
+#define VEZUVED_KEY_DELIMITED 2
+#define VEZUVED_KEY_LATITUDE 3
+#define VEZUVED_KEY_LONGITUDE 4
+#define VEZUVED_KEY_ELEVATION 5
+#define VEZUVED_KEY_TIME 6
+#define VEZUVED_KEY_NAME 7
+#define VEZUVED_KEY_ICON 8
+#define VEZUVED_KEY_DESC 9
+#define VEZUVED_KEY_LOC_FORMAT 10
+#define VEZUVED_KEY_DB_TYPE 11
+#define VEZUVED_KEY_PALM_DB_TYPE 12
+#define VEZUVED_KEY_ELE_FORMAT 13
+#define VEZUVED_KEY_DEFAULT_ICON 14
+#define VEZUVED_KEY_HEADER_LINES 15
+#define VEZUVED_KEY_FIELD_LEN 16
+#define VEZUVED_KEY_DATE 17
+#define VEZUVED_KEY_HEADER 18
+#define VEZUVED_KEY_FORMAT_TITLE 19
+#define VEZUVED_KEY_EXT 20
+
+/* What the library keeps of a value, in characters. */
+#define VEZUVED_DEFINITION_LINE_MAX 511 /* a line; longer ones are cut */
+#define VEZUVED_DEFINITION_ICON_MAX 79  /* DefaultIcon */
+#define VEZUVED_DEFINITION_EXT_MAX 35   /* Ext, its leading '.' included */
+
+/* What the library makes of the whole definition. Texts belong to the
+ * definition and stay valid until it is read again or freed. */
+typedef struct vezuved_definition_facts {
+    int32_t layout;                        /* VEZUVED_LAYOUT_* */
+    int32_t columns[VEZUVED_COLUMN_COUNT]; /* each the column from 0, -1 when not mapped */
+    int32_t field_count;                   /* FieldCount: the columns written */
+    int32_t header_lines;                  /* lines skipped before the points */
+    int32_t location_format;               /* VEZUVED_LOCATION_* */
+    int32_t elevation_metres;              /* nonzero: elevations in metres, else feet */
+    int32_t kind;                          /* VEZUVED_SET_* or VEZUVED_DEFINITION_DATUM */
+    int32_t older_layout;                  /* Track2, Route2: the records' older layout */
+    int32_t placeholder;                   /* an older-layout track or route: its record 0 stays empty */
+    const char* delimiter;    /* Delimited's character (a tab layout splits at tabs whatever it says) */
+    const char* field_widths; /* FieldLen as written, "w0,w1,..." ("" none) */
+    const char* header;       /* the Header template; null when none */
+    const char* title;        /* FormatTitle; null when none */
+    const char* extension;    /* Ext ("" none) */
+    const char* default_icon; /* DefaultIcon ("" none) */
+} vezuved_definition_facts;
+
+/* One line of the definition as the library collects it (line ends inside
+ * double quotes belong to the line, the quotes dropped) and what it does
+ * alone. */
+typedef struct vezuved_definition_line {
+    int32_t number;             /* the file line it begins on, from 1 */
+    int32_t keyword;            /* VEZUVED_KEY_*; -1 for none (a comment, a column label, no keyword) */
+    int32_t has_value;          /* the line holds a usable '=' */
+    int32_t changed_count;      /* the settings the line changes by itself */
+    const char* text;           /* cut at VEZUVED_DEFINITION_LINE_MAX characters */
+    const char* value;          /* after the '=', leading spaces skipped; "" without one */
+    const char* const* changed; /* their names ("Layout", "FieldMap[3]", ...) */
+} vezuved_definition_line;
+
+/* A new definition holding nothing yet; null when memory runs out. */
+VEZUVED_CORE_API vezuved_definition* VEZUVED_CORE_CALL vezuved_definition_new(void);
+VEZUVED_CORE_API void VEZUVED_CORE_CALL vezuved_definition_free(vezuved_definition* definition);
+
+/* Reads the definition at path, replacing what the handle held. Fails with
+ * VEZUVED_ERROR_OPEN ("cannot read the format definition 'PATH': CAUSE"). */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_definition_read(vezuved_definition* definition,
+                                                                   const char* path);
+
+/* The message of the last call on the definition that failed; "" after a
+ * call that succeeded. */
+VEZUVED_CORE_API const char* VEZUVED_CORE_CALL
+vezuved_definition_error_message(const vezuved_definition* definition);
+
+/* The facts of the definition read. */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_definition_get_facts(const vezuved_definition* definition,
+                                                                        vezuved_definition_facts* facts);
+
+/* The label a FieldN line gives column (0..31); null when it has none. */
+VEZUVED_CORE_API const char* VEZUVED_CORE_CALL vezuved_definition_label(const vezuved_definition* definition,
+                                                                        int32_t column);
+
+/* The definition's lines in order; -1 for a null handle. */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL
+vezuved_definition_line_count(const vezuved_definition* definition);
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_definition_get_line(const vezuved_definition* definition,
+                                                                       int32_t index,
+                                                                       vezuved_definition_line* line);
+
+/* The keyword's name as a definition spells it ("FieldCount"); null
+ * outside VEZUVED_KEY_SOURCE..VEZUVED_KEY_EXT. */
+VEZUVED_CORE_API const char* VEZUVED_CORE_CALL vezuved_definition_keyword_name(int32_t keyword);
+
+/* A number as a definition's value reads: optional white space, sign and
+ * digits at the start of text, anything after them left (beyond the 32-bit
+ * range it saturates). Answers how many bytes it
+ * took (0: none, and *value 0). */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_definition_integer(const char* text, int32_t* value);
 
 #ifdef __cplusplus
 }

@@ -4,9 +4,7 @@
 #include <cstring>
 
 #include "convert/coordinates.h"
-#include "convert/number_text.h"
 #include "convert/time_text.h"
-#include "formats/definition_line_effect.h"
 #include "formats/format_file.h"
 #include "platform/library_lock.h"
 #include "platform/replacing_file.h"
@@ -114,23 +112,6 @@ DefinitionFacts ReadDefinition(const DefinitionRequest& request) {
     return facts;
 }
 
-LineEffect ExplainDefinitionLine(const std::string& line) {
-    LibraryLock lock;
-    const DefinitionLineEffect applied = ApplyDefinitionLineAlone(line);
-    LineEffect effect;
-    effect.keyword = applied.keyword;
-    effect.keywordName = KeywordName(applied.keyword);
-    effect.hasValue = applied.hasValue;
-    effect.value = applied.value;
-    effect.changed = applied.changed;
-    return effect;
-}
-
-std::string KeywordName(int keyword) {
-    const char* name = FormatKeywordName(keyword);
-    return name != nullptr ? name : "";
-}
-
 int32_t VisitTextRecords(const TextVisit& visit,
                          const std::function<void(RLPointRecord&, int64_t)>& onRecord) {
     LibraryLock lock;
@@ -167,15 +148,6 @@ std::string NormalizedTime(const std::string& text) {
     std::strncpy(field, text.c_str(), sizeof field - 1);
     NormalizeTimeText(field, sizeof field);
     return field;
-}
-
-LeadingInteger ReadLeadingInteger(const std::string& text) {
-    LibraryLock lock;
-    const char* end = nullptr;
-    LeadingInteger read;
-    read.value = ReadInteger(text.c_str(), &end);
-    read.length = end != nullptr ? static_cast<size_t>(end - text.c_str()) : 0;
-    return read;
 }
 
 std::string ColumnOfLine(const std::string& line, int column, int separator) {

@@ -1,8 +1,9 @@
 // The `vezuved` tool's one door into the library. The tool converts
 // through the public exports, but it also needs what no export gives: the
-// facts of a format definition, what one definition line does, a text file
-// visited record by record, the library's own readings of a coordinate,
-// a time and a number. They come through
+// facts of a format definition with what the command line puts over it, a
+// text file visited record by record and the library's own readings of a
+// coordinate and a time (a definition as a person reads it is the core's,
+// vezuved_core.h). They come through
 // here and nowhere else, so a driver can change behind this header without
 // breaking the tool. Each entry takes the library lock as the exports do
 // (the conversion state is process-wide) and returns values of this
@@ -128,20 +129,6 @@ struct DefinitionFacts {
 
 DefinitionFacts ReadDefinition(const DefinitionRequest& request);
 
-// What one definition line does by itself.
-struct LineEffect {
-    int keyword = -1;  // Keyword, -1 for none
-    std::string keywordName;
-    bool hasValue = false;  // the line has a usable '='
-    std::string value;
-    std::vector<std::string> changed;  // the settings the line changes
-};
-
-LineEffect ExplainDefinitionLine(const std::string& line);
-
-// The keyword's name, or empty outside the table.
-std::string KeywordName(int keyword);
-
 // A text file to visit, read as the library's delimited-text reader does.
 struct TextVisit {
     std::string text;
@@ -162,13 +149,6 @@ double ReadLatitude(const std::string& text, int style);
 double ReadLongitude(const std::string& text, int style);
 // A time and date text as the time column is read.
 std::string NormalizedTime(const std::string& text);
-// The integer at the start of text (sign and digits), and how many
-// characters it took.
-struct LeadingInteger {
-    int32_t value = 0;
-    size_t length = 0;
-};
-LeadingInteger ReadLeadingInteger(const std::string& text);
 // Column (from 0) of line, cut at separator outside quotes.
 std::string ColumnOfLine(const std::string& line, int column, int separator);
 

@@ -38,7 +38,12 @@ static_assert(offsetof(vezuved_write_options, one_set) == 8, "write options layo
 static_assert(offsetof(vezuved_write_options, set_index) == 12, "write options layout");
 static_assert(offsetof(vezuved_write_options, creator) == 16, "write options layout");
 static_assert(offsetof(vezuved_write_options, definition_path) == 16 + kPointer, "write options layout");
-static_assert(sizeof(vezuved_write_options) == 16 + 2 * kPointer, "write options size");
+// The pictures' block.
+static_assert(offsetof(vezuved_write_options, page_cells) == 16 + 2 * kPointer, "write options layout");
+static_assert(offsetof(vezuved_write_options, page_rows) == 16 + 3 * kPointer, "write options layout");
+static_assert(offsetof(vezuved_write_options, page_columns) == 20 + 3 * kPointer, "write options layout");
+static_assert(offsetof(vezuved_write_options, page_note) == 24 + 3 * kPointer, "write options layout");
+static_assert(sizeof(vezuved_write_options) == 24 + 4 * kPointer, "write options size");
 
 static_assert(offsetof(vezuved_warning, line) == 0, "warning layout");
 static_assert(offsetof(vezuved_warning, file) == 8, "warning layout");
@@ -80,5 +85,21 @@ static_assert(offsetof(vezuved_device_event, message) == 16 + kPointer, "device 
 static_assert(offsetof(vezuved_device_event, source_date) == 16 + 2 * kPointer, "device event layout");
 static_assert(offsetof(vezuved_device_event, destination_date) == 16 + 3 * kPointer, "device event layout");
 static_assert(sizeof(vezuved_device_event) == 16 + 4 * kPointer, "device event size");
+
+// Format definitions.
+static_assert(offsetof(vezuved_definition_facts, layout) == 0, "definition facts layout");
+static_assert(offsetof(vezuved_definition_facts, columns) == 4, "definition facts layout");
+static_assert(offsetof(vezuved_definition_facts, field_count) == 36, "definition facts layout");
+static_assert(offsetof(vezuved_definition_facts, placeholder) == 60, "definition facts layout");
+static_assert(offsetof(vezuved_definition_facts, delimiter) == 64, "definition facts layout");
+static_assert(offsetof(vezuved_definition_facts, default_icon) == 64 + 5 * kPointer,
+              "definition facts layout");
+static_assert(sizeof(vezuved_definition_facts) == 64 + 6 * kPointer, "definition facts size");
+
+static_assert(offsetof(vezuved_definition_line, number) == 0, "definition line layout");
+static_assert(offsetof(vezuved_definition_line, changed_count) == 12, "definition line layout");
+static_assert(offsetof(vezuved_definition_line, text) == 16, "definition line layout");
+static_assert(offsetof(vezuved_definition_line, changed) == 16 + 2 * kPointer, "definition line layout");
+static_assert(sizeof(vezuved_definition_line) == 16 + 3 * kPointer, "definition line size");
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "core/database_sets.h"
 #include "core/file_formats.h"
 #include "core/map_documents.h"
+#include "core/page_figures.h"
 #include "core/point_values.h"
 #include "core/text_set_writer.h"
 #include "core/text_sets.h"
@@ -107,6 +108,29 @@ void ReadFile(vezuved_collection& collection, const char* path, const vezuved_re
     collection.warnings = std::move(warnings);
 }
 
+// The sets a write takes: all, or the one the options name (copied into chosen).
+const std::vector<maps::PointSet>& SetsToWrite(const vezuved_collection& collection,
+                                               const std::string& path,
+                                               const vezuved_write_options& options,
+                                               std::vector<maps::PointSet>& chosen) {
+    if (options.one_set == 0) return collection.sets;
+    if (!HasSet(&collection, options.set_index)) {
+        FailCore(
+            VEZUVED_ERROR_ARGUMENT,
+            "cannot write '" + path + "': the collection has no set " + std::to_string(options.set_index));
+    }
+    chosen.push_back(collection.sets[static_cast<size_t>(options.set_index)]);
+    return chosen;
+}
+
+MapWriteRequest MapRequestOf(int32_t format, const vezuved_write_options& options, const std::string& path) {
+    MapWriteRequest request;
+    request.format = format;
+    request.creator = options.creator != nullptr ? options.creator : "VEZUVed";
+    if (format == VEZUVED_FORMAT_HTML) request.figures = PageFiguresOf(options, path);
+    return request;
+}
+
 void WriteFile(vezuved_collection& collection, const char* path, const vezuved_write_options* given) {
     collection.warnings.clear();
     if (path == nullptr) FailCore(VEZUVED_ERROR_ARGUMENT, "no path was given to write");
@@ -114,16 +138,7 @@ void WriteFile(vezuved_collection& collection, const char* path, const vezuved_w
     const int32_t format = ChooseFormat(options.format, path);
     const maps::RecordEncoding encoding = EncodingOf(options.encoding, path);
     std::vector<maps::PointSet> chosen;
-    const std::vector<maps::PointSet>* sets = &collection.sets;
-    if (options.one_set != 0) {
-        if (!HasSet(&collection, options.set_index)) {
-            FailCore(VEZUVED_ERROR_ARGUMENT,
-                     "cannot write '" + std::string(path) + "': the collection has no set " +
-                         std::to_string(options.set_index));
-        }
-        chosen.push_back(collection.sets[static_cast<size_t>(options.set_index)]);
-        sets = &chosen;
-    }
+    const std::vector<maps::PointSet>* sets = &SetsToWrite(collection, path, options, chosen);
     maps::MapWarnings warnings;
     if (format == VEZUVED_FORMAT_PDB || format == VEZUVED_FORMAT_TEXT) {
         if (sets->size() != 1) {
@@ -143,9 +158,58 @@ void WriteFile(vezuved_collection& collection, const char* path, const vezuved_w
                           warnings);
         }
     } else {
-        WriteMapFile(path, format, *sets, options.creator != nullptr ? options.creator : "VEZUVed");
+        WriteMapFile(path, *sets, MapRequestOf(format, options, path));
     }
     collection.warnings = std::move(warnings);
+}
+
+// Gathers the document and hands it to the caller once it is complete, so
+// a document that fails part way gives the caller nothing.
+class CallbackSink {
+public:
+    CallbackSink(vezuved_write_function write, void* context)
+        : write_(write), context_(context), sink_(text_) {}
+    maps::DocumentSink& sink() { return sink_; }
+    // Passes on what has gathered; false when the caller refused it.
+    bool Pass() {
+        if (refused_ || text_.empty()) return !refused_;
+        refused_ = write_(context_, text_.data(), static_cast<int64_t>(text_.size())) != 0;
+        text_.clear();
+        return !refused_;
+    }
+
+private:
+    vezuved_write_function write_;
+    void* context_;
+    std::string text_;
+    maps::DocumentSink sink_;
+    bool refused_ = false;
+};
+
+void WriteToCallback(vezuved_collection& collection,
+                     const char* name,
+                     vezuved_write_function write,
+                     void* context,
+                     const vezuved_write_options* given) {
+    collection.warnings.clear();
+    if (write == nullptr) FailCore(VEZUVED_ERROR_ARGUMENT, "no function was given to take the document");
+    const std::string shown = name != nullptr ? name : "the document";
+    const vezuved_write_options options = given != nullptr ? *given : vezuved_write_options{};
+    if (options.format == VEZUVED_FORMAT_BY_EXTENSION) {
+        FailCore(VEZUVED_ERROR_ARGUMENT, "cannot write '" + shown + "': the options name no format");
+    }
+    const int32_t format = ChooseFormat(options.format, shown);
+    if (format == VEZUVED_FORMAT_PDB || format == VEZUVED_FORMAT_TEXT) {
+        FailCore(VEZUVED_ERROR_UNSUPPORTED,
+                 "cannot write '" + shown +
+                     "': " + (format == VEZUVED_FORMAT_PDB ? "a database" : "a text file") +
+                     " is written only to a file");
+    }
+    std::vector<maps::PointSet> chosen;
+    const std::vector<maps::PointSet>& sets = SetsToWrite(collection, shown, options, chosen);
+    CallbackSink out(write, context);
+    WriteMapDocument(out.sink(), shown, sets, MapRequestOf(format, options, shown));
+    if (!out.Pass()) FailCore(VEZUVED_ERROR_WRITE, "cannot write '" + shown + "': the receiver refused it");
 }
 
 }  // namespace
@@ -172,6 +236,14 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_write(vezuved_collection* col
                                                          const char* path,
                                                          const vezuved_write_options* options) {
     return Run(collection, [&] { WriteFile(*collection, path, options); });
+}
+
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_write_to(vezuved_collection* collection,
+                                                            const char* name,
+                                                            vezuved_write_function write,
+                                                            void* context,
+                                                            const vezuved_write_options* options) {
+    return Run(collection, [&] { WriteToCallback(*collection, name, write, context, options); });
 }
 
 VEZUVED_CORE_API const char* VEZUVED_CORE_CALL vezuved_error_message(const vezuved_collection* collection) {

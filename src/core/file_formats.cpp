@@ -22,6 +22,9 @@ constexpr Extension kExtensions[] = {
     {".geojson", VEZUVED_FORMAT_GEOJSON},
     {".json", VEZUVED_FORMAT_GEOJSON},
     {".pdb", VEZUVED_FORMAT_PDB},
+    {".svg", VEZUVED_FORMAT_SVG},
+    {".html", VEZUVED_FORMAT_HTML},
+    {".htm", VEZUVED_FORMAT_HTML},
 };
 
 // The extension of the last path component, "" when it has none.
@@ -64,7 +67,7 @@ int32_t ChooseReadFormat(int32_t chosen, const std::string& path, const std::str
 
 int32_t ChooseFormat(int32_t chosen, const std::string& path) {
     if (chosen != VEZUVED_FORMAT_BY_EXTENSION) {
-        if (chosen < VEZUVED_FORMAT_GPX || chosen > VEZUVED_FORMAT_TEXT) {
+        if (chosen < VEZUVED_FORMAT_GPX || chosen > VEZUVED_FORMAT_HTML) {
             FailCore(VEZUVED_ERROR_ARGUMENT, "'" + path + "': " + std::to_string(chosen) + " is no format");
         }
         return chosen;

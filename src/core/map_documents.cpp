@@ -6,9 +6,11 @@
 #include "maps/document_sink.h"
 #include "maps/geojson_writer.h"
 #include "maps/gpx_writer.h"
+#include "maps/html_writer.h"
 #include "maps/kml_writer.h"
 #include "maps/map_failure.h"
 #include "maps/map_readers.h"
+#include "maps/svg_writer.h"
 #include "maps/xml_stream.h"
 #include "platform/replacing_file.h"
 #include "vezuved/vezuved_core.h"
@@ -24,12 +26,27 @@ void RequireReadable(const std::string& path) {
     std::fclose(file);
 }
 
+// A picture places at least one point; naming the sets says which had none.
+void RequireDrawable(const std::string& name, const std::vector<maps::PointSet>& sets) {
+    if (maps::DrawablePointCount(sets) > 0) return;
+    std::string names;
+    for (const maps::PointSet& set : sets) names += (names.empty() ? "'" : ", '") + set.title + "'";
+    FailCore(VEZUVED_ERROR_FORMAT,
+             "cannot write '" + name + "': nothing to draw: no point of " +
+                 (names.empty() ? std::string("the collection") : names) + " has a valid position");
+}
+
 }  // namespace
 
 std::vector<maps::PointSet> ReadMapFile(const std::string& path,
                                         int32_t format,
                                         bool strict,
                                         maps::MapWarnings& warnings) {
+    if (format == VEZUVED_FORMAT_SVG || format == VEZUVED_FORMAT_HTML) {
+        FailCore(VEZUVED_ERROR_UNSUPPORTED,
+                 "cannot read '" + path + "': " + (format == VEZUVED_FORMAT_SVG ? "an SVG" : "an HTML") +
+                     " picture is written only");
+    }
     RequireReadable(path);
     if ((format == VEZUVED_FORMAT_GPX || format == VEZUVED_FORMAT_KML) && !maps::XmlReadingAvailable()) {
         FailCore(VEZUVED_ERROR_UNSUPPORTED, "cannot read '" + path + "': this build reads no XML");
@@ -48,24 +65,41 @@ std::vector<maps::PointSet> ReadMapFile(const std::string& path,
     }
 }
 
-void WriteMapFile(const std::string& path,
-                  int32_t format,
-                  const std::vector<maps::PointSet>& sets,
-                  const std::string& creator) {
-    ReplacingFile file;
-    if (!OpenReplacingFile(file, path.c_str())) FailCore(VEZUVED_ERROR_WRITE, file.failure);
-    maps::DocumentSink sink(file.file);
-    switch (format) {
+void WriteMapDocument(maps::DocumentSink& sink,
+                      const std::string& name,
+                      const std::vector<maps::PointSet>& sets,
+                      const MapWriteRequest& request) {
+    switch (request.format) {
         case VEZUVED_FORMAT_GPX:
-            maps::WriteGpx(sink, sets, creator);
+            maps::WriteGpx(sink, sets, request.creator);
             break;
         case VEZUVED_FORMAT_KML:
             maps::WriteKml(sink, sets);
+            break;
+        case VEZUVED_FORMAT_SVG:
+            RequireDrawable(name, sets);
+            maps::WriteSvg(sink, sets);
+            break;
+        case VEZUVED_FORMAT_HTML:
+            RequireDrawable(name, sets);
+            maps::WriteHtml(sink, sets, request.figures);
             break;
         default:
             maps::WriteGeoJson(sink, sets, false);
             break;
     }
+}
+
+void WriteMapFile(const std::string& path,
+                  const std::vector<maps::PointSet>& sets,
+                  const MapWriteRequest& request) {
+    // Refused before the file beside path is made.
+    if (request.format == VEZUVED_FORMAT_SVG || request.format == VEZUVED_FORMAT_HTML)
+        RequireDrawable(path, sets);
+    ReplacingFile file;
+    if (!OpenReplacingFile(file, path.c_str())) FailCore(VEZUVED_ERROR_WRITE, file.failure);
+    maps::DocumentSink sink(file.file);
+    WriteMapDocument(sink, path, sets, request);
     if (!sink.Flush()) {
         DiscardReplacingFile(file, sink.error());
         FailCore(VEZUVED_ERROR_WRITE, file.failure);

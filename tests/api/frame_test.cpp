@@ -1,6 +1,7 @@
 #include "api/tool_api.h"
 #include "state/conversion_state.h"
 #include "support/test_support.h"
+#include "vezuved/vezuved_core.h"
 
 #if defined(__GLIBC__) && (__GLIBC__ > 2 || __GLIBC_MINOR__ >= 33)
 #include <malloc.h>
@@ -77,17 +78,43 @@ TEST(ToolApi, ExplainingALineReportsTheSettingsItChangesAndLeavesTheStateAlone) 
         {"Colour = red", -1, true, "red", {}},
         {"no equals sign", -1, false, "", {}},
     };
+    // Each line is told as the one line of a definition of its own.
+    const auto explain = [](const std::string& line) {
+        struct Effect {
+            int keyword = -2;
+            bool hasValue = false;
+            std::string value;
+            std::vector<std::string> changed;
+        } effect;
+        const TempFolder folder;
+        vezuved_definition* definition = vezuved_definition_new();
+        if (vezuved_definition_read(definition, folder.put("line.cal", line).c_str()) == VEZUVED_OK) {
+            vezuved_definition_line told{};
+            if (vezuved_definition_get_line(definition, 0, &told) == VEZUVED_OK) {
+                effect.keyword = told.keyword;
+                effect.hasValue = told.has_value != 0;
+                effect.value = told.value;
+                effect.changed.assign(told.changed, told.changed + told.changed_count);
+            }
+        }
+        vezuved_definition_free(definition);
+        return effect;
+    };
+    const auto keywordName = [](int keyword) {
+        const char* name = vezuved_definition_keyword_name(keyword);
+        return std::string(name != nullptr ? name : "");
+    };
     State().Layout = kLayoutTab;
     for (const Case& c : cases) {
-        const tool::LineEffect effect = tool::ExplainDefinitionLine(c.line);
+        const auto effect = explain(c.line);
         EXPECT_EQ(effect.keyword, c.keyword) << c.line;
         EXPECT_EQ(effect.hasValue, c.hasValue) << c.line;
         EXPECT_EQ(effect.value, c.value) << c.line;
         EXPECT_EQ(effect.changed, c.changed) << c.line;
         EXPECT_EQ(State().Layout, kLayoutTab) << c.line;
     }
-    EXPECT_EQ(tool::KeywordName(tool::kKeyEleFormat), "EleFormat");
-    EXPECT_EQ(tool::KeywordName(99), "");
+    EXPECT_EQ(keywordName(tool::kKeyEleFormat), "EleFormat");
+    EXPECT_EQ(keywordName(99), "");
     ResetConversionState(State());
 }
 

@@ -6,11 +6,12 @@
 #include <sstream>
 
 #include "files/document_sink.h"
+#include "filetypes/picture_files.h"
 #include "input/map_input.h"
+#include "maps/svg_writer.h"
 #include "output/geojson_output.h"
 #include "output/gpx_output.h"
 #include "output/kml_output.h"
-#include "output/picture_output.h"
 #include "output/table_output.h"
 #include "tool_runner.h"
 
@@ -177,25 +178,33 @@ TEST(ToolMapWriters, DocumentsAsPinned) {
         {Text([&](DocumentSink& sink) { WriteGpx(sink, mixed, "t"); }), "mixed.gpx"},
         {WriteTable(quiet, Summits()) + WriteCsv(quiet, Summits()) + WritePointsJson(quiet, Summits()),
          "summits-listings.txt"},
-        {Svg({SmallTrack(), Summits()}), "hike-peaks.svg"},
+        {Svg({SmallTrack(), Summits()}), "../../../core/data/pictures/hike-peaks.svg"},
         {Svg({Set(
              "Loop", VEZUVED_KIND_ROUTE, {At("A", "1", "2", "100", ""), At("B", "1.5", "2", "200", "")})}),
-         "route.svg"},
-        {Svg({Broken(VEZUVED_KIND_TRACK)}), "broken-track.svg"},
-        {Svg({Set("One", 0, {At("Solo", "10", "20", "", "")})}), "one.svg"},
+         "../../../core/data/pictures/route.svg"},
+        {Svg({Broken(VEZUVED_KIND_TRACK)}), "../../../core/data/pictures/broken-track.svg"},
+        {Svg({Set("One", 0, {At("Solo", "10", "20", "", "")})}), "../../../core/data/pictures/one.svg"},
         {Svg({Set(
              "Same", VEZUVED_KIND_TRACK, {At("A", "10", "20", "100", ""), At("B", "10", "20", "100", "")})}),
-         "same.svg"},
-        {Svg({Set("Line", 0, {At("A", "10", "20", "", ""), At("B", "10", "21", "", "")})}), "line.svg"},
-        {Svg({Set("Pole", 0, {At("A", "90", "20", "", ""), At("B", "89", "-20", "", "")})}), "pole.svg"},
-        {Text([](DocumentSink& sink) { WriteHtml(sink, {Summits()}); }), kSummitsPage},
+         "../../../core/data/pictures/same.svg"},
+        {Svg({Set("Line", 0, {At("A", "10", "20", "", ""), At("B", "10", "21", "", "")})}),
+         "../../../core/data/pictures/line.svg"},
+        {Svg({Set("Pole", 0, {At("A", "90", "20", "", ""), At("B", "89", "-20", "", "")})}),
+         "../../../core/data/pictures/pole.svg"},
+        {Text([](DocumentSink& sink) { WriteHtmlPicture(sink, {Summits()}); }), kSummitsPage},
     };
     for (const auto& [text, name] : cases) {
         EXPECT_EQ(text, TestData(std::string("cli/data/writers/") + name)) << name;
     }
+    // The tool's pictures go through the core's interface and come out the same.
+    for (const std::vector<PointSet>& sets :
+         std::vector<std::vector<PointSet>>{{SmallTrack(), Summits()},
+                                            {Broken(VEZUVED_KIND_TRACK)},
+                                            {Broken(VEZUVED_KIND_ROUTE), Summits()}}) {
+        EXPECT_EQ(Text([&](DocumentSink& sink) { WriteSvgPicture(sink, sets); }), Svg(sets));
+    }
     EXPECT_EQ(JoinedRouteSegments(mixed, ScanLines(mixed)),
               "route 'B': 2 segments joined, route 'B': 2 segments joined (a GPX route has no segments)");
-    EXPECT_EQ(DrawablePointCount({Set("Off", 0, {At("X", "91", "0", "", "")})}), 0u);
     // Nothing left: an empty collection, pretty unless asked otherwise.
     EXPECT_EQ(GeoJson({Set("E", VEZUVED_KIND_TRACK, {At("Off", "91", "0", "", "")})}),
               "{\n  \"type\": \"FeatureCollection\",\n  \"features\": []\n}\n");

@@ -1,6 +1,6 @@
-#include "definitions/definition_lines.h"
+#include "core/definition_lines.h"
 
-namespace vezuved_cli {
+namespace vezuved::core {
 
 std::vector<DefinitionLine> CutDefinitionLines(const std::string& text, size_t maxLength) {
     std::vector<DefinitionLine> lines;
@@ -35,4 +35,4 @@ std::vector<DefinitionLine> CutDefinitionLines(const std::string& text, size_t m
     return lines;
 }
 
-}  // namespace vezuved_cli
+}  // namespace vezuved::core

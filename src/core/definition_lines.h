@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace vezuved_cli {
+namespace vezuved::core {
 
 struct DefinitionLine {
     int number = 0;    // 1-based file line where it starts
@@ -20,4 +20,4 @@ struct DefinitionLine {
 // characters.
 std::vector<DefinitionLine> CutDefinitionLines(const std::string& text, size_t maxLength);
 
-}  // namespace vezuved_cli
+}  // namespace vezuved::core

@@ -1,17 +1,14 @@
-#include "output/picture_output.h"
+#include "maps/svg_writer.h"
 
 #include <algorithm>
 #include <cmath>
 #include <string>
 
-#include "filters/geodesy.h"
-#include "filters/track_stats.h"
-#include "output/line_walk.h"
-#include "output/stats_output.h"
-#include "output/xml_writer.h"
-#include "values/values.h"
+#include "maps/line_walk.h"
+#include "maps/xml_writer.h"
+#include "sets/number_text.h"
 
-namespace vezuved_cli {
+namespace vezuved::maps {
 namespace {
 
 constexpr double kWidth = 800;
@@ -278,7 +275,9 @@ void DrawProfile(XmlWriter& xml, const PointSet& set, const std::vector<ProfileS
                 FormatFixed(length, length < 10 ? 2 : 1) + " km");
 }
 
-std::string Title(const std::vector<PointSet>& sets) {
+}  // namespace
+
+std::string PictureTitle(const std::vector<PointSet>& sets) {
     std::string title;
     for (const PointSet& set : sets) {
         if (set.title.empty()) continue;
@@ -303,7 +302,7 @@ void DrawPicture(XmlWriter& xml, const std::vector<PointSet>& sets) {
               {"viewBox", "0 0 " + width + " " + height},
               {"font-family", "sans-serif"},
               {"font-size", "12"}});
-    xml.Element("title", Title(sets));
+    xml.Element("title", PictureTitle(sets));
     xml.Empty("rect", {{"width", width}, {"height", height}, {"fill", "#ffffff"}});
     DrawMap(xml, sets);
     for (size_t i = 0; i < profiles.size(); ++i) {
@@ -311,8 +310,6 @@ void DrawPicture(XmlWriter& xml, const std::vector<PointSet>& sets) {
     }
     xml.Close();
 }
-
-}  // namespace
 
 size_t DrawablePointCount(const std::vector<PointSet>& sets) {
     size_t count = 0;
@@ -328,26 +325,4 @@ void WriteSvg(DocumentSink& sink, const std::vector<PointSet>& sets) {
     xml.Finish();
 }
 
-void WriteHtml(DocumentSink& sink, const std::vector<PointSet>& sets) {
-    sink.Write("<!DOCTYPE html>\n");
-    XmlWriter xml(sink, false);
-    xml.Open("html", {{"lang", "en"}});
-    xml.Open("head");
-    xml.Empty("meta", {{"charset", "utf-8"}});
-    xml.Element("title", Title(sets));
-    xml.Close();
-    xml.Open("body");
-    xml.Element("h1", {{"style", "font-family: sans-serif; font-size: 1.3em"}}, Title(sets));
-    // The figures above the map; a build that cannot measure says so instead.
-    if (HaveEllipsoidDistances()) {
-        std::vector<TrackStats> stats;
-        for (const PointSet& set : sets) stats.push_back(ComputeStats(set, StatsOptions()));
-        WriteStatsTable(xml, stats);
-    } else {
-        xml.Element("p", "No figures: this build of vezuved has no GeographicLib to measure tracks.");
-    }
-    DrawPicture(xml, sets);
-    xml.Finish();
-}
-
-}  // namespace vezuved_cli
+}  // namespace vezuved::maps

@@ -1,0 +1,232 @@
+// Format definitions through the interface: the facts of a whole file, what
+// each line does alone, the texts in UTF-8, and files that cannot be read
+// or are no definition at all.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "core_text.h"
+#include "support/test_support.h"
+#include "vezuved/vezuved_core.h"
+
+namespace {
+
+struct Definition {
+    Definition() : handle(vezuved_definition_new()) {}
+    ~Definition() { vezuved_definition_free(handle); }
+    Definition(const Definition&) = delete;
+    Definition& operator=(const Definition&) = delete;
+    vezuved_definition* handle;
+};
+
+std::string Text(const char* text) { return text != nullptr ? "'" + std::string(text) + "'" : "null"; }
+
+// The facts as one line each.
+std::string Facts(const vezuved_definition* definition) {
+    vezuved_definition_facts facts{};
+    if (vezuved_definition_get_facts(definition, &facts) != VEZUVED_OK) return "no facts";
+    std::string text = "layout " + std::to_string(facts.layout) + ", columns";
+    for (const int32_t column : facts.columns) text += " " + std::to_string(column);
+    text += "\nfields " + std::to_string(facts.field_count) + ", header lines " +
+            std::to_string(facts.header_lines) + ", location " + std::to_string(facts.location_format) +
+            ", metres " + std::to_string(facts.elevation_metres) + ", kind " + std::to_string(facts.kind) +
+            ", older " + std::to_string(facts.older_layout) + ", placeholder " +
+            std::to_string(facts.placeholder);
+    text += "\ndelimiter " + Text(facts.delimiter) + ", widths " + Text(facts.field_widths) + ", header " +
+            Text(facts.header) + ", title " + Text(facts.title) + ", extension " + Text(facts.extension) +
+            ", icon " + Text(facts.default_icon) + "\nlabels";
+    for (int32_t column = 0; column < VEZUVED_DEFINITION_LABELS; ++column) {
+        if (const char* label = vezuved_definition_label(definition, column)) {
+            text += " " + std::to_string(column) + "=" + Text(label);
+        }
+    }
+    return text + "\n";
+}
+
+// Each line: "number keyword has_value 'text' 'value' changed...".
+std::string Lines(const vezuved_definition* definition) {
+    std::string text;
+    const int32_t count = vezuved_definition_line_count(definition);
+    for (int32_t i = 0; i < count; ++i) {
+        vezuved_definition_line line{};
+        EXPECT_EQ(vezuved_definition_get_line(definition, i, &line), VEZUVED_OK);
+        text += std::to_string(line.number) + " " + std::to_string(line.keyword) + " " +
+                std::to_string(line.has_value) + " " + Text(line.text) + " " + Text(line.value);
+        for (int32_t c = 0; c < line.changed_count; ++c) text += " " + std::string(line.changed[c]);
+        text += "\n";
+    }
+    return text;
+}
+
+TEST(CoreDefinitions, FactsAndLinesOfAWholeDefinition) {
+    TempFolder folder;
+    const std::string path = folder.put("trip.cal",
+                                        "FormatTitle = Caf\xE9 trip\r\n"
+                                        "Source = FIXED\r\n"
+                                        "FieldLen = 10,12,5\r\n"
+                                        "Latitude = 2\r\n"
+                                        "Longitude = 1\r\n"
+                                        "Elevation = 3\r\n"
+                                        "EleFormat = Metres\r\n"
+                                        "LocFormat = DegNoSpace\r\n"
+                                        "DBType = Track2\r\n"
+                                        "HeaderLines = 1\r\n"
+                                        "Header = \"[Title]\r\n[NumRecords]\"\r\n"
+                                        "Ext = .trk\r\n"
+                                        "DefaultIcon = Flag\r\n"
+                                        "Field4 = Note\r\n"
+                                        "; a comment = none\r\n"
+                                        "Unknown = 1\r\n");
+    Definition definition;
+    ASSERT_EQ(vezuved_definition_read(definition.handle, path.c_str()), VEZUVED_OK);
+    EXPECT_STREQ(vezuved_definition_error_message(definition.handle), "");
+    // Columns from 0; the ones not named keep the library's defaults.
+    EXPECT_EQ(Facts(definition.handle),
+              "layout 5, columns 2 1 3 3 4 5 6 -1\n"
+              "fields 7, header lines 1, location 3, metres 1, kind 1, older 1, placeholder 1\n"
+              "delimiter ',', widths '10,12,5', header '[Title]\r\n[NumRecords]', title 'Caf\xC3\xA9 trip', "
+              "extension '.trk', icon 'Flag'\n"
+              "labels 4='Note'\n");
+    // A quoted line end belongs to its line; the next line is numbered by the file.
+    EXPECT_EQ(Lines(definition.handle),
+              "1 19 1 'FormatTitle = Caf\xC3\xA9 trip' 'Caf\xC3\xA9 trip' FormatTitle\n"
+              "2 0 1 'Source = FIXED' 'FIXED' Source\n"
+              "3 16 1 'FieldLen = 10,12,5' '10,12,5' FieldLen\n"
+              "4 3 1 'Latitude = 2' '2' FieldMap\n"
+              "5 4 1 'Longitude = 1' '1' FieldMap\n"
+              "6 5 1 'Elevation = 3' '3' FieldMap\n"
+              "7 13 1 'EleFormat = Metres' 'Metres' EleFormat\n"
+              "8 10 1 'LocFormat = DegNoSpace' 'DegNoSpace' LocFormat\n"
+              "9 11 1 'DBType = Track2' 'Track2' RecordVersion DBKind\n"
+              "10 15 1 'HeaderLines = 1' '1' HeaderLines\n"
+              "11 18 1 'Header = [Title]\r\n[NumRecords]' '[Title]\r\n[NumRecords]' Header\n"
+              "13 20 1 'Ext = .trk' '.trk' Ext\n"
+              "14 14 1 'DefaultIcon = Flag' 'Flag' DefaultIcon\n"
+              "15 -1 1 'Field4 = Note' 'Note' FieldLabel\n"
+              "16 -1 0 '; a comment = none' ''\n"
+              "17 -1 1 'Unknown = 1' '1'\n");
+}
+
+// An empty file is the library's defaults: comma-delimited waypoints.
+TEST(CoreDefinitions, AnEmptyDefinitionIsTheDefaults) {
+    TempFolder folder;
+    Definition definition;
+    ASSERT_EQ(vezuved_definition_read(definition.handle, folder.put("empty.cal", "").c_str()), VEZUVED_OK);
+    EXPECT_EQ(Facts(definition.handle),
+              "layout 1, columns 0 1 2 3 4 5 6 -1\n"
+              "fields 7, header lines 0, location 0, metres 0, kind 0, older 0, placeholder 0\n"
+              "delimiter ',', widths '', header null, title null, extension '', icon ''\n"
+              "labels\n");
+    EXPECT_EQ(vezuved_definition_line_count(definition.handle), 0);
+}
+
+TEST(CoreDefinitions, RefusalsNameTheFileAndCause) {
+    TempFolder folder;
+    Definition definition;
+    ASSERT_EQ(vezuved_definition_read(definition.handle, folder.put("good.cal", "Source = Tab\n").c_str()),
+              VEZUVED_OK);
+    std::string longPath = folder.path();
+    while (longPath.size() <= 1023) longPath += "/" + std::string(100, 'd');
+    longPath += "/x.cal";
+    const struct {
+        std::string path;
+        int32_t code;
+        std::string message;
+    } cases[] = {
+        {folder.file("none.cal"),
+         VEZUVED_ERROR_OPEN,
+         "cannot read the format definition 'DIR/none.cal': No such file or directory"},
+        {longPath,
+         VEZUVED_ERROR_OPEN,
+         "cannot read the format definition '" + longPath + "': its path is longer than 1023 characters"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(vezuved_definition_read(definition.handle, c.path.c_str()), c.code) << c.path;
+        std::string message = vezuved_definition_error_message(definition.handle);
+        if (message.find(folder.path()) != std::string::npos && c.path != longPath) {
+            message.replace(message.find(folder.path()), folder.path().size(), "DIR");
+        }
+        EXPECT_EQ(message, c.message);
+        // Nothing of the definition read before stays.
+        vezuved_definition_facts facts{};
+        EXPECT_EQ(vezuved_definition_get_facts(definition.handle, &facts), VEZUVED_ERROR_ARGUMENT);
+        EXPECT_EQ(vezuved_definition_line_count(definition.handle), 0);
+    }
+    // A folder is no definition.
+    EXPECT_EQ(vezuved_definition_read(definition.handle, folder.path().c_str()), VEZUVED_ERROR_OPEN);
+    EXPECT_EQ(std::string(vezuved_definition_error_message(definition.handle))
+                  .rfind("cannot read the format definition '" + folder.path() + "': ", 0),
+              0u);
+
+    EXPECT_EQ(vezuved_definition_read(definition.handle, nullptr), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_STREQ(vezuved_definition_error_message(definition.handle), "no path was given to read");
+    EXPECT_EQ(vezuved_definition_read(nullptr, "x.cal"), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_STREQ(vezuved_definition_error_message(nullptr), "no definition was given");
+    vezuved_definition_line line{};
+    vezuved_definition_facts facts{};
+    EXPECT_EQ(vezuved_definition_get_line(definition.handle, 0, &line), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(vezuved_definition_get_line(definition.handle, -1, &line), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(vezuved_definition_get_line(nullptr, 0, &line), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(vezuved_definition_get_facts(nullptr, &facts), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(vezuved_definition_line_count(nullptr), -1);
+    EXPECT_EQ(vezuved_definition_label(definition.handle, -1), nullptr);
+    EXPECT_EQ(vezuved_definition_label(definition.handle, VEZUVED_DEFINITION_LABELS), nullptr);
+    EXPECT_EQ(vezuved_definition_label(nullptr, 0), nullptr);
+}
+
+// Bytes of every value, lines far too long and quotes never closed are
+// read, each line cut, every text UTF-8.
+TEST(CoreDefinitions, HostileBytesAreReadLineByLine) {
+    TempFolder folder;
+    std::string noise;
+    for (int i = 0; i < 4096; ++i) noise += static_cast<char>((i * 7919) % 256);
+    const std::string path =
+        folder.put("noise.cal", noise + std::string(2000, 'x') + "=\n" + "Field3 = " + std::string(600, '"'));
+    Definition definition;
+    ASSERT_EQ(vezuved_definition_read(definition.handle, path.c_str()), VEZUVED_OK);
+    const int32_t count = vezuved_definition_line_count(definition.handle);
+    EXPECT_GT(count, 10);
+    for (int32_t i = 0; i < count; ++i) {
+        vezuved_definition_line line{};
+        ASSERT_EQ(vezuved_definition_get_line(definition.handle, i, &line), VEZUVED_OK);
+        size_t characters = 0;
+        for (const char* c = line.text; *c != '\0'; ++c) characters += (*c & 0xC0) != 0x80 ? 1 : 0;
+        EXPECT_LE(characters, size_t{VEZUVED_DEFINITION_LINE_MAX}) << i;
+        EXPECT_GE(line.number, 1);
+    }
+    vezuved_definition_facts facts{};
+    EXPECT_EQ(vezuved_definition_get_facts(definition.handle, &facts), VEZUVED_OK);
+}
+
+TEST(CoreDefinitions, KeywordNamesAndNumbers) {
+    EXPECT_STREQ(vezuved_definition_keyword_name(VEZUVED_KEY_SOURCE), "Source");
+    EXPECT_STREQ(vezuved_definition_keyword_name(VEZUVED_KEY_FIELD_COUNT), "FieldCount");
+    EXPECT_STREQ(vezuved_definition_keyword_name(VEZUVED_KEY_EXT), "Ext");
+    EXPECT_EQ(vezuved_definition_keyword_name(VEZUVED_KEY_EXT + 1), nullptr);
+    EXPECT_EQ(vezuved_definition_keyword_name(-1), nullptr);
+    const struct {
+        const char* text;
+        int32_t length, value;
+    } numbers[] = {
+        {"7", 1, 7},
+        {" -12 columns", 4, -12},
+        {"+3", 2, 3},
+        {"columns", 0, 0},
+        {"", 0, 0},
+        {"99999999999", 11, 2147483647},
+        {"-99999999999", 12, -2147483647 - 1},
+    };
+    for (const auto& n : numbers) {
+        int32_t value = 99;
+        EXPECT_EQ(vezuved_definition_integer(n.text, &value), n.length) << n.text;
+        EXPECT_EQ(value, n.value) << n.text;
+    }
+    int32_t value = 99;
+    EXPECT_EQ(vezuved_definition_integer(nullptr, &value), 0);
+    EXPECT_EQ(value, 0);
+    EXPECT_EQ(vezuved_definition_integer("5", nullptr), 1);
+}
+
+}  // namespace

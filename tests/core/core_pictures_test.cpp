@@ -1,0 +1,282 @@
+// The pictures: the SVG drawing's exact bytes from the library's writer,
+// and SVG and HTML through the interface, with what it refuses.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core_text.h"
+#include "maps/document_sink.h"
+#include "maps/svg_writer.h"
+#include "support/test_support.h"
+#include "vezuved/vezuved_core.h"
+
+using core_test::Collection;
+using core_test::Data;
+using core_test::Message;
+
+namespace {
+
+using vezuved::maps::Point;
+using vezuved::maps::PointSet;
+
+// A point with its texts, as a record gives them (elevation in feet).
+Point At(const char* name,
+         const char* latitude,
+         const char* longitude,
+         const char* feet,
+         const char* time,
+         const char* icon = "",
+         const char* description = nullptr,
+         bool segmentStart = false) {
+    Point point = vezuved::maps::MakePoint(name, latitude, longitude, feet, time, icon, description);
+    point.segmentStart = segmentStart;
+    return point;
+}
+
+PointSet Set(const char* title, int32_t kind, std::vector<Point> points) {
+    PointSet set;
+    set.title = title;
+    set.kind = kind;
+    set.points = std::move(points);
+    return set;
+}
+
+std::string Svg(const std::vector<PointSet>& sets) {
+    std::string text;
+    vezuved::maps::DocumentSink sink(text);
+    vezuved::maps::WriteSvg(sink, sets);
+    return text;
+}
+
+TEST(CorePictures, SvgBytesAreExact) {
+    const PointSet hike = Set("Hike",
+                              VEZUVED_KIND_TRACK,
+                              {At("TP1", "45.3311", "-121.7113", "6000.5832", "081500 14082021"),
+                               At("TP2", "45.3352", "180", "6240.1576", "083000.500 14082021"),
+                               At("Off", "95", "0", "", "")});
+    const PointSet peaks =
+        Set("Peaks",
+            VEZUVED_KIND_POINT,
+            {At("Hood & <co>", "45.3735", "-121.6959", "11249", "", "Summit", "Oregon \"high\""),
+             At("Flat", "-10.5", "20.25", "", "120000 01012020")});
+    const PointSet broken = Set("B",
+                                VEZUVED_KIND_TRACK,
+                                {At("A", "1", "2", "100", "120000 01012020", "", nullptr, true),
+                                 At("", "1.5", "2", "", "", "Flag", "note"),
+                                 At("X", "99", "0", "", "", "", nullptr, true),
+                                 At("", "2", "2", "", "120001.001 01012020"),
+                                 At("", "2.5", "2", "10", "120002.999 01012020")});
+    const std::pair<std::vector<PointSet>, const char*> cases[] = {
+        {{hike, peaks}, "hike-peaks.svg"},
+        {{Set("Loop", VEZUVED_KIND_ROUTE, {At("A", "1", "2", "100", ""), At("B", "1.5", "2", "200", "")})},
+         "route.svg"},
+        {{broken}, "broken-track.svg"},
+        {{Set("One", 0, {At("Solo", "10", "20", "", "")})}, "one.svg"},
+        {{Set("Same", VEZUVED_KIND_TRACK, {At("A", "10", "20", "100", ""), At("B", "10", "20", "100", "")})},
+         "same.svg"},
+        {{Set("Line", 0, {At("A", "10", "20", "", ""), At("B", "10", "21", "", "")})}, "line.svg"},
+        {{Set("Pole", 0, {At("A", "90", "20", "", ""), At("B", "89", "-20", "", "")})}, "pole.svg"},
+    };
+    for (const auto& [sets, name] : cases)
+        EXPECT_EQ(Svg(sets), Data(std::string("pictures/") + name)) << name;
+    EXPECT_EQ(vezuved::maps::DrawablePointCount({Set("Off", 0, {At("X", "91", "0", "", "")})}), 0u);
+}
+
+// One named point, built through the interface.
+void FillOne(vezuved_collection* collection) {
+    ASSERT_EQ(vezuved_add_set(collection, VEZUVED_SET_WAYPOINTS, "One"), 0);
+    vezuved_point point{};
+    point.latitude = 10;
+    point.longitude = 20;
+    point.name = "Solo";
+    ASSERT_EQ(vezuved_add_point(collection, 0, &point), VEZUVED_OK);
+}
+
+// The page of one.svg's drawing, with what goes above it in the middle.
+std::string OnePage(const std::string& figures) {
+    std::string drawing = Data("pictures/one.svg");
+    drawing.erase(0, drawing.find('\n') + 1);  // no XML declaration in a page
+    std::string indented;
+    for (size_t at = 0; at < drawing.size();) {
+        const size_t end = drawing.find('\n', at);
+        indented += "    " + drawing.substr(at, end + 1 - at);
+        at = end + 1;
+    }
+    return "<!DOCTYPE html>\n<html lang=\"en\">\n  <head>\n    <meta charset=\"utf-8\"/>\n"
+           "    <title>One</title>\n  </head>\n  <body>\n"
+           "    <h1 style=\"font-family: sans-serif; font-size: 1.3em\">One</h1>\n" +
+           figures + indented + "  </body>\n</html>\n";
+}
+
+TEST(CorePictures, WrittenByExtensionThroughTheInterface) {
+    Collection collection;
+    FillOne(collection.handle);
+    TempFolder folder;
+    ASSERT_EQ(vezuved_write(collection.handle, folder.file("one.svg").c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(ReadFileText(folder.file("one.svg")), Data("pictures/one.svg"));
+    for (const char* name : {"one.html", "ONE.HTM"}) {
+        ASSERT_EQ(vezuved_write(collection.handle, folder.file(name).c_str(), nullptr), VEZUVED_OK) << name;
+        EXPECT_EQ(ReadFileText(folder.file(name)), OnePage("")) << name;
+    }
+}
+
+TEST(CorePictures, APageShowsItsTableOrItsNote) {
+    Collection collection;
+    FillOne(collection.handle);
+    TempFolder folder;
+    const char* cells[] = {"", "points", "set 'One'", "1 & <2>", nullptr, nullptr};
+    vezuved_write_options options{};
+    options.page_cells = cells;
+    options.page_rows = 3;
+    options.page_columns = 2;
+    options.page_note = "not shown beside a table";
+    ASSERT_EQ(vezuved_write(collection.handle, folder.file("table.html").c_str(), &options), VEZUVED_OK);
+    EXPECT_EQ(
+        ReadFileText(folder.file("table.html")),
+        OnePage("    <table style=\"font-family: sans-serif; font-size: 0.9em; border-collapse: collapse\">\n"
+                "      <tr>\n        <th></th>\n        <th>points</th>\n      </tr>\n"
+                "      <tr>\n        <th>set &apos;One&apos;</th>\n        <td>1 &amp; &lt;2&gt;</td>\n"
+                "      </tr>\n"
+                "      <tr>\n        <th></th>\n        <td></td>\n      </tr>\n"
+                "    </table>\n"));
+    options.page_cells = nullptr;
+    ASSERT_EQ(vezuved_write(collection.handle, folder.file("note.html").c_str(), &options), VEZUVED_OK);
+    EXPECT_EQ(ReadFileText(folder.file("note.html")), OnePage("    <p>not shown beside a table</p>\n"));
+}
+
+TEST(CorePictures, RefusalsNameTheFileAndCause) {
+    TempFolder folder;
+    Collection collection;
+    FillOne(collection.handle);
+    struct Case {
+        int32_t rows, columns;
+        const char* note;
+        int32_t code;
+        const char* message;
+    };
+    const char* cells[] = {"a", "b"};
+    const Case cases[] = {
+        {-1,
+         2,
+         nullptr,
+         VEZUVED_ERROR_ARGUMENT,
+         "cannot write 'DIR/bad.html': a table of -1 rows and 2 columns"},
+        {1,
+         0,
+         nullptr,
+         VEZUVED_ERROR_ARGUMENT,
+         "cannot write 'DIR/bad.html': a table of 1 rows and 0 columns"},
+        {0,
+         2,
+         "\xC3(",
+         VEZUVED_ERROR_ARGUMENT,
+         "cannot write 'DIR/bad.html': the page's note is no UTF-8 text"},
+    };
+    for (const Case& c : cases) {
+        vezuved_write_options options{};
+        options.page_cells = cells;
+        options.page_rows = c.rows;
+        options.page_columns = c.columns;
+        options.page_note = c.note;
+        const int32_t result = vezuved_write(collection.handle, folder.file("bad.html").c_str(), &options);
+        EXPECT_EQ(result, c.code) << c.message;
+        EXPECT_EQ(Message(collection.handle, folder.path()), c.message);
+    }
+    if (sizeof(void*) == 4) {
+        // More cells than a 32-bit address space holds: refused before any is read.
+        vezuved_write_options options{};
+        options.page_cells = cells;
+        options.page_rows = 0x7fffffff;
+        options.page_columns = 0x7fffffff;
+        EXPECT_EQ(vezuved_write(collection.handle, folder.file("bad.html").c_str(), &options),
+                  VEZUVED_ERROR_ARGUMENT);
+    }
+    EXPECT_FALSE(FileExists(folder.file("bad.html")));
+
+    // Nothing to place: refused before a file is made.
+    Collection empty;
+    ASSERT_EQ(vezuved_add_set(empty.handle, VEZUVED_SET_TRACK, "Empty"), 0);
+    ASSERT_EQ(vezuved_add_set(empty.handle, VEZUVED_SET_ROUTE, "None"), 1);
+    EXPECT_EQ(vezuved_write(empty.handle, folder.file("empty.svg").c_str(), nullptr), VEZUVED_ERROR_FORMAT);
+    EXPECT_EQ(
+        Message(empty.handle, folder.path()),
+        "cannot write 'DIR/empty.svg': nothing to draw: no point of 'Empty', 'None' has a valid position");
+    EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>());
+
+    // Written only.
+    ASSERT_EQ(vezuved_write(collection.handle, folder.file("one.svg").c_str(), nullptr), VEZUVED_OK);
+    ASSERT_EQ(vezuved_write(collection.handle, folder.file("one.html").c_str(), nullptr), VEZUVED_OK);
+    Collection back;
+    EXPECT_EQ(vezuved_read(back.handle, folder.file("one.svg").c_str(), nullptr), VEZUVED_ERROR_UNSUPPORTED);
+    EXPECT_EQ(Message(back.handle, folder.path()),
+              "cannot read 'DIR/one.svg': an SVG picture is written only");
+    vezuved_read_options html{};
+    html.format = VEZUVED_FORMAT_HTML;
+    EXPECT_EQ(vezuved_read(back.handle, folder.file("one.svg").c_str(), &html), VEZUVED_ERROR_UNSUPPORTED);
+    EXPECT_EQ(Message(back.handle, folder.path()),
+              "cannot read 'DIR/one.svg': an HTML picture is written only");
+    EXPECT_EQ(vezuved_set_count(back.handle), 0);
+}
+
+int32_t VEZUVED_CORE_CALL Gather(void* context, const char* bytes, int64_t size) {
+    static_cast<std::string*>(context)->append(bytes, static_cast<size_t>(size));
+    return 0;
+}
+
+int32_t VEZUVED_CORE_CALL Refuse(void*, const char*, int64_t) { return 1; }
+
+TEST(CorePictures, DocumentsHandedToAFunction) {
+    Collection collection;
+    FillOne(collection.handle);
+    TempFolder folder;
+    for (const int32_t format : {VEZUVED_FORMAT_GPX,
+                                 VEZUVED_FORMAT_KML,
+                                 VEZUVED_FORMAT_GEOJSON,
+                                 VEZUVED_FORMAT_SVG,
+                                 VEZUVED_FORMAT_HTML}) {
+        vezuved_write_options options{};
+        options.format = format;
+        std::string text;
+        ASSERT_EQ(vezuved_write_to(collection.handle, "given", Gather, &text, &options), VEZUVED_OK)
+            << format;
+        const std::string path = folder.file("same");
+        ASSERT_EQ(vezuved_write(collection.handle, path.c_str(), &options), VEZUVED_OK) << format;
+        EXPECT_EQ(text, ReadFileText(path)) << format;
+    }
+    struct Case {
+        int32_t format;
+        vezuved_write_function write;
+        int32_t code;
+        const char* message;
+    };
+    const Case cases[] = {
+        {VEZUVED_FORMAT_SVG, Refuse, VEZUVED_ERROR_WRITE, "cannot write 'given': the receiver refused it"},
+        {VEZUVED_FORMAT_SVG, nullptr, VEZUVED_ERROR_ARGUMENT, "no function was given to take the document"},
+        {VEZUVED_FORMAT_BY_EXTENSION,
+         Gather,
+         VEZUVED_ERROR_ARGUMENT,
+         "cannot write 'given': the options name no format"},
+        {VEZUVED_FORMAT_PDB,
+         Gather,
+         VEZUVED_ERROR_UNSUPPORTED,
+         "cannot write 'given': a database is written only to a file"},
+        {VEZUVED_FORMAT_TEXT,
+         Gather,
+         VEZUVED_ERROR_UNSUPPORTED,
+         "cannot write 'given': a text file is written only to a file"},
+        {99, Gather, VEZUVED_ERROR_ARGUMENT, "'given': 99 is no format"},
+    };
+    for (const Case& c : cases) {
+        vezuved_write_options options{};
+        options.format = c.format;
+        std::string text;
+        EXPECT_EQ(vezuved_write_to(collection.handle, "given", c.write, &text, &options), c.code)
+            << c.message;
+        EXPECT_EQ(Message(collection.handle, folder.path()), c.message);
+        EXPECT_EQ(text, "");
+    }
+    EXPECT_EQ(vezuved_write_to(nullptr, "given", Gather, nullptr, nullptr), VEZUVED_ERROR_ARGUMENT);
+}
+
+}  // namespace
