@@ -14,7 +14,6 @@
 #include "files/run_context.h"
 #include "files/tool_platform.h"
 #include "filetypes/map_files.h"
-#include "platform/io_faults.h"
 #include "serve/serve_command.h"
 
 using namespace vezuved;
@@ -46,20 +45,6 @@ int main(int argc, char** argv) {
     RunContext run{
         std::cout, std::cerr, library, ConversionRules(), StandardErrorIsTerminal(), TemporaryFolder()};
     RemoveTemporariesOnInterrupt();
-#if defined(VEZUVED_IO_FAULTS)
-    // Test builds: VEZUVED_FAIL_IO="write:3" fails the third write, so the
-    // tests can prove that every failed file call makes the command fail.
-    // At the end the tool says how many calls of the kind it made, so a
-    // test knows when N has passed the last one.
-    if (const char* armed = std::getenv("VEZUVED_FAIL_IO");
-        armed != nullptr && vezuved::ArmIoFaultsFromText(armed)) {
-        std::atexit([] {
-            std::fprintf(stderr,
-                         "vezuved: file calls counted: %ld\n",
-                         vezuved::FailIoCallAfter(vezuved::IoCall::Open, 0, 0));
-        });
-    }
-#endif
 
     CLI::App app(
         "Converts GPS points, routes and tracks between handheld Palm databases (.pdb), "

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/temporary_registry.h"
+#include <vezuved/vezuved_core.h>
 
 #if defined(_WIN32)
 #include <fcntl.h>
@@ -28,8 +28,6 @@
 
 #include <filesystem>
 
-using namespace vezuved;
-
 namespace vezuved_cli {
 
 namespace {
@@ -37,7 +35,7 @@ namespace {
 // Async-signal-safe: unlinks by paths written before the signal, then lets
 // the signal do what it would have done.
 void RemoveTemporariesAndEnd(int signal) {
-    RemoveRegisteredTemporaries();
+    vezuved_remove_partial_files();
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }

@@ -3,18 +3,16 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
-#include "base/file_handle.h"
 #include "files/failure.h"
-
-using namespace vezuved;
 
 namespace vezuved_cli {
 
 std::string ReadWholeFileOrFail(const std::string& path, const std::string& what) {
     RequireInputFile(path, what);
     const std::string cannot = "cannot read the " + what + " '" + path + "': ";
-    FileHandle in = OpenFile(path.c_str(), "rb");
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(path.c_str(), "rb"), std::fclose);
     if (!in) FailConversion(cannot + std::strerror(errno));
     // Read in large steps to the end, which also serves a file whose size
     // cannot be told (a pipe); a failed read is a failure, never a short text.

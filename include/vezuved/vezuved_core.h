@@ -483,6 +483,33 @@ VEZUVED_CORE_API const char* VEZUVED_CORE_CALL vezuved_definition_keyword_name(i
  * took (0: none, and *value 0). */
 VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_definition_integer(const char* text, int32_t* value);
 
+/* Files of the caller's own, written as the library writes its own: into a
+ * temporary file beside the target, which replaces the target only at
+ * vezuved_output_commit, so a failure or a process ended part way never
+ * costs the previous file. A temporary left by a process that was killed
+ * is removed by the next write into its folder. */
+typedef struct vezuved_output vezuved_output;
+
+/* A new output, not yet open; null when memory runs out. */
+VEZUVED_CORE_API vezuved_output* VEZUVED_CORE_CALL vezuved_output_new(void);
+/* Discards a file not committed, then frees the output. */
+VEZUVED_CORE_API void VEZUVED_CORE_CALL vezuved_output_free(vezuved_output* output);
+/* Starts writing path (its temporary file is made now). */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_output_open(vezuved_output* output, const char* path);
+/* Appends size bytes. A failed write is kept: the commit then fails. */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_output_write(vezuved_output* output,
+                                                                const void* bytes,
+                                                                int64_t size);
+/* Flushes the file to the disk and renames it over the target. */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_output_commit(vezuved_output* output);
+/* The sentence of the output's last failure ("cannot write 'x': No space
+ * left on device"); "" when none failed. */
+VEZUVED_CORE_API const char* VEZUVED_CORE_CALL vezuved_output_message(const vezuved_output* output);
+/* Removes every temporary file this process is writing (outputs and the
+ * library's own). Safe to call from a signal handler, which a program ends
+ * with: the files being written are then gone, the targets as they were. */
+VEZUVED_CORE_API void VEZUVED_CORE_CALL vezuved_remove_partial_files(void);
+
 #ifdef __cplusplus
 }
 #endif

@@ -5,6 +5,7 @@
 #if defined(VEZUVED_IO_FAULTS)
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -82,6 +83,24 @@ bool ArmIoFaultsFromText(const char* text) {
     }
     return false;
 }
+
+namespace {
+
+// A program under test arms the seam from its environment as it loads:
+// VEZUVED_FAIL_IO="write:3" fails its third write. At its end it says how
+// many calls of the kind it made, so a test knows when N has passed the last.
+void SayCallsCounted() {
+    std::fprintf(stderr, "vezuved: file calls counted: %ld\n", FailIoCallAfter(IoCall::Open, 0, 0));
+}
+
+const bool g_armedFromEnvironment = [] {
+    const char* armed = std::getenv("VEZUVED_FAIL_IO");
+    if (armed == nullptr || !ArmIoFaultsFromText(armed)) return false;
+    std::atexit(SayCallsCounted);
+    return true;
+}();
+
+}  // namespace
 
 }  // namespace vezuved
 

@@ -1,0 +1,90 @@
+// Files a caller writes through the core: whole on commit, the previous
+// file kept on every failure, nothing left beside the target.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/io_faults.h"
+#include "support/test_support.h"
+#include "vezuved/vezuved_core.h"
+
+namespace {
+
+using Output = std::unique_ptr<vezuved_output, void (*)(vezuved_output*)>;
+
+Output NewOutput() { return Output(vezuved_output_new(), vezuved_output_free); }
+
+TEST(CoreOutput, WritesTheBytesWholeOnCommit) {
+    TempFolder folder;
+    const std::string path = folder.put("table.txt", "the previous version");
+    Output output = NewOutput();
+    ASSERT_EQ(vezuved_output_open(output.get(), path.c_str()), VEZUVED_OK);
+    ASSERT_EQ(vezuved_output_write(output.get(), "one\r\n", 5), VEZUVED_OK);
+    ASSERT_EQ(vezuved_output_write(output.get(), "two\0", 4), VEZUVED_OK);
+    EXPECT_EQ(ReadFileText(path), "the previous version");  // nothing shows before the commit
+    ASSERT_EQ(vezuved_output_commit(output.get()), VEZUVED_OK);
+    EXPECT_EQ(ReadFileText(path), std::string("one\r\ntwo\0", 9));
+    EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>({"table.txt"}));
+    EXPECT_STREQ(vezuved_output_message(output.get()), "");
+}
+
+TEST(CoreOutput, AnOutputFreedUncommittedLeavesThePreviousFile) {
+    TempFolder folder;
+    const std::string path = folder.put("table.txt", "kept");
+    {
+        Output output = NewOutput();
+        ASSERT_EQ(vezuved_output_open(output.get(), path.c_str()), VEZUVED_OK);
+        ASSERT_EQ(vezuved_output_write(output.get(), "half", 4), VEZUVED_OK);
+    }
+    EXPECT_EQ(ReadFileText(path), "kept");
+    EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>({"table.txt"}));
+}
+
+TEST(CoreOutput, RefusalsAndTheirSentences) {
+    TempFolder folder;
+    Output output = NewOutput();
+    EXPECT_EQ(vezuved_output_open(nullptr, "x"), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(vezuved_output_write(output.get(), "x", 1), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_STREQ(vezuved_output_message(output.get()), "the output is not open");
+    EXPECT_EQ(vezuved_output_write(output.get(), nullptr, 1), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(vezuved_output_open(output.get(), ""), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_STREQ(vezuved_output_message(output.get()), "no path to write");
+    const std::string missing = folder.file("no such folder/table.txt");
+    EXPECT_EQ(vezuved_output_open(output.get(), missing.c_str()), VEZUVED_ERROR_WRITE);
+    EXPECT_NE(std::string(vezuved_output_message(output.get())).find("no such folder"), std::string::npos)
+        << vezuved_output_message(output.get());
+    EXPECT_EQ(vezuved_output_commit(output.get()), VEZUVED_ERROR_WRITE);
+    EXPECT_STREQ(vezuved_output_message(nullptr), "");
+}
+
+#if defined(VEZUVED_IO_FAULTS)
+TEST(CoreOutput, AFailedWriteOrFlushFailsTheCommitAndKeepsThePreviousFile) {
+    const struct {
+        vezuved::IoCall call;
+        const char* verb;
+    } kCases[] = {{vezuved::IoCall::Write, "write"}, {vezuved::IoCall::Flush, "write"}, {vezuved::IoCall::Rename, "replace"}};
+    for (const auto& [call, verb] : kCases) {
+        TempFolder folder;
+        const std::string path = folder.put("table.txt", "the previous version");
+        Output output = NewOutput();
+        ASSERT_EQ(vezuved_output_open(output.get(), path.c_str()), VEZUVED_OK);
+        vezuved::FailIoCallAfter(call, 1, ENOSPC);
+        const std::string text = "one line\r\n";  // reaches the file at the commit's flush
+        const int32_t wrote = vezuved_output_write(output.get(), text.data(), static_cast<int64_t>(text.size()));
+        const int32_t committed = vezuved_output_commit(output.get());
+        vezuved::FailIoCallAfter(call, 0, 0);
+        EXPECT_TRUE(wrote == VEZUVED_ERROR_WRITE || committed == VEZUVED_ERROR_WRITE) << vezuved::IoCallName(call);
+        EXPECT_EQ(committed, VEZUVED_ERROR_WRITE) << vezuved::IoCallName(call);
+        EXPECT_EQ(std::string(vezuved_output_message(output.get())),
+                  "cannot " + std::string(verb) + " '" + path + "': No space left on device")
+            << vezuved::IoCallName(call);
+        EXPECT_EQ(ReadFileText(path), "the previous version");
+        EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>({"table.txt"}));
+    }
+}
+#endif
+
+}  // namespace
