@@ -47,4 +47,14 @@ static_assert(offsetof(vezuved_warning, message) == 8 + 2 * kPointer, "warning l
 static_assert(offsetof(vezuved_warning, reserved) == 8 + 3 * kPointer, "warning layout");
 static_assert(sizeof(vezuved_warning) == (kPointer == 4 ? 24 : 40), "warning size");
 
+// Since 1.1.
+static_assert(offsetof(vezuved_text_options, layout) == 0, "text options layout");
+static_assert(offsetof(vezuved_text_options, kind) == 4, "text options layout");
+static_assert(offsetof(vezuved_text_options, elevation_format) == 8, "text options layout");
+static_assert(offsetof(vezuved_text_options, has_columns) == 12, "text options layout");
+static_assert(offsetof(vezuved_text_options, columns) == 16, "text options layout");
+static_assert(sizeof(vezuved_text_options) == 32, "text options size");
+static_assert(VEZUVED_TEXT_AS_DEFINED == -1, "text options");
+static_assert(VEZUVED_SOURCE_RECORD_LINE == 0 && VEZUVED_SOURCE_SURVEY == 7, "text layouts");
+
 }  // namespace

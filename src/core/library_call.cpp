@@ -52,6 +52,12 @@ ConversionState& LibraryCall::LoadDefinitionAlone(const std::string& definition,
     return State();
 }
 
+ConversionState& LibraryCall::LoadDefaults() {
+    State() = ConversionState();
+    ResetConversionState();
+    return State();
+}
+
 std::string LibraryCall::Said() const {
     if (!causes_.empty()) return causes_;
     std::string output = output_;

@@ -365,7 +365,7 @@ std::string DefinitionBeside(const std::string& path) {
 
 maps::PointSet ReadTextFile(const TextReadRequest& request, maps::MapWarnings& warnings) {
     const std::string& path = request.path;
-    const std::string definition = request.definition.empty() ? DefinitionBeside(path) : request.definition;
+    std::string definition = request.definition;
     // Read once, whole: the lines are cut from these bytes and nothing else.
     const std::vector<char> bytes = ReadWholeText(path);
 
@@ -373,7 +373,8 @@ maps::PointSet ReadTextFile(const TextReadRequest& request, maps::MapWarnings& w
     // it is set here from the library's defaults and this definition alone,
     // and put back as it was when the read ends.
     LibraryCall call;
-    ConversionState& state = call.LoadDefinitionAlone(definition, "cannot read '" + path + "'");
+    ConversionState& state =
+        LoadTextSettings(call, path, definition, request.overrides, "cannot read '" + path + "'");
     const int layout = state.Layout;
     if (layout == kLayoutPlain || layout == kLayoutSurvey) {
         FailCore(VEZUVED_ERROR_FORMAT,
