@@ -60,7 +60,8 @@ OwnedRecords::OwnedRecords(std::ostream& err,
     err << FittingWarning(target, fitting);
 }
 
-OwnedRecords::OwnedRecords(std::ostream& err, const PointSet& set, const std::string& target, RecordUse use) {
+OwnedRecords::OwnedRecords(
+    std::ostream& err, const PointSet& set, const std::string& target, RecordUse use, bool feetAsRead) {
     records_.resize(set.points.size());
     FittingReport fitting;
     for (size_t i = 0; i < set.points.size(); ++i) {
@@ -74,7 +75,11 @@ OwnedRecords::OwnedRecords(std::ostream& err, const PointSet& set, const std::st
         // Feet of exactly 0.3048 m, with seven decimals as the library
         // writes a converted elevation: the metres a point was read with
         // come back as they were.
-        if (point.elevationMetres) {
+        if (feetAsRead && point.elevationFeet) {
+            // The text's feet as it wrote them, as the library's import keeps them.
+            const std::string feet = FormatShortest(*point.elevationFeet);
+            Put(record.elevation, feet);
+        } else if (point.elevationMetres) {
             Put(record.elevation, FormatFixed(*point.elevationMetres / kMetresPerFoot, 7));
         } else if (point.elevationFeet) {
             Put(record.elevation, FormatFixed(*point.elevationFeet, 7));
@@ -86,6 +91,12 @@ OwnedRecords::OwnedRecords(std::ostream& err, const PointSet& set, const std::st
         }
     }
     err << FittingWarning(target, fitting);
+}
+
+void OwnedRecords::PrependPlaceholder() {
+    RLPointRecord placeholder;
+    std::memset(&placeholder, 0, sizeof placeholder);
+    records_.insert(records_.begin(), placeholder);
 }
 
 }  // namespace vezuved_cli

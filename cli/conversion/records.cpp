@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "api/tool_api.h"
+#include "conversion/core_text.h"
 #include "conversion/text_input.h"
 #include "conversion/text_values.h"
 #include "files/failure.h"
@@ -174,9 +175,7 @@ LoadedPoints ReadDatabase(const std::string& path) {
 }
 
 LoadedPoints ReadText(std::ostream& err, const std::string& path, const TextOptions& options) {
-    PreparedText prepared;
-    PrepareText(err, path, options, prepared);
-    return ReadPreparedText(path, prepared);
+    return ReadTextPoints(err, path, options);
 }
 
 LoadedPoints ReadPreparedText(const std::string& path, PreparedText& prepared) {
@@ -216,7 +215,7 @@ std::unique_ptr<OwnedRecords> RecordsToWrite(const RunContext& run,
     LeaveOutRefusedPoints(run, path, points);
     if (points.records.count() == 0) {
         run.err << JoinedSegmentsWarning(path, points.set);
-        return std::make_unique<OwnedRecords>(run.err, points.set, path, use);
+        return std::make_unique<OwnedRecords>(run.err, points.set, path, use, points.feetAsRead);
     }
     return std::make_unique<OwnedRecords>(run.err, points.records, points.kept, path, use);
 }
@@ -274,6 +273,7 @@ void WriteDatabase(const RunContext& run, const std::string& path, LoadedPoints&
     RequireDatabaseSize(path, points);
     std::unique_ptr<OwnedRecords> owned = RecordsToWrite(run, path, points, RecordUse::Database);
     OwnedRecords& records = *owned;
+    if (kind == VEZUVED_KIND_TRACK_OLD || kind == VEZUVED_KIND_ROUTE_OLD) records.PrependPlaceholder();
     if (RLDBWritePDB(path.c_str(), records.data(), records.count(), kind) != 0) {
         FailConversion("cannot write the database '" + path + "': the file cannot be created or written");
     }

@@ -52,11 +52,18 @@ public:
                  RecordUse use);
     // Made from the points of the set (read from GPX, KML or GeoJSON): the
     // record's texts in their usual forms, in Windows-1252.
-    OwnedRecords(std::ostream& err, const PointSet& set, const std::string& target, RecordUse use);
+    // feetAsRead: the points' feet are a text's own, written as it wrote them.
+    OwnedRecords(std::ostream& err,
+                 const PointSet& set,
+                 const std::string& target,
+                 RecordUse use,
+                 bool feetAsRead = false);
     OwnedRecords(const OwnedRecords&) = delete;
     ~OwnedRecords();
 
     RLPointRecord* data() { return records_.empty() ? nullptr : records_.data(); }
+    // An empty record 0, the placeholder of a track or route in the older layout.
+    void PrependPlaceholder();
     int32_t count() const { return static_cast<int32_t>(records_.size()); }
 
 private:
@@ -67,6 +74,7 @@ struct LoadedPoints {
     LibraryRecords records;
     std::vector<int32_t> kept;  // the records that hold a point, in order
     PointSet set;
+    bool feetAsRead = false;  // the set's elevations are a text's feet
 };
 
 // How a text file's bytes are read: UTF-8 when they are valid UTF-8,
@@ -94,7 +102,7 @@ struct DatabaseHeader {
 };
 DatabaseHeader ReadDatabaseHeader(const std::string& path);
 LoadedPoints ReadDatabase(const std::string& path);
-// Lines the text check refuses are reported on err.
+// Read once through the core; the lines left out are reported on err.
 LoadedPoints ReadText(std::ostream& err, const std::string& path, const TextOptions& options);
 struct PreparedText;
 // A text file PrepareText made ready (text_input.h).

@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "api/tool_api.h"
-#include "conversion/text_input.h"
+#include "conversion/core_text.h"
+#include "conversion/text_layout.h"
 #include "files/failure.h"
 #include "files/output_plan.h"
 #include "files/temporary_folder.h"
@@ -114,53 +115,16 @@ std::string ImportTextFile(const RunContext& run,
                            const std::string& text,
                            const std::string& output,
                            const TextOptions& options) {
-    PreparedText prepared;
-    PrepareText(run.err, text, options, prepared);
+    RequireInputFile(text, "text file");
+    RequireTextDescription(text, options);
     const std::string written = ImportedDatabasePath(output.empty() ? text : output);
-    RequireOwnOutput({text, prepared.definition}, written);
-    const bool metres = prepared.layout.eleFormat == 1;
-    if (prepared.layout.code == tool::kLayoutGarmin || metres) {
-        // The library's import keeps only a Garmin line's name and position;
-        // the points the tool reads carry the rest. And it turns metres into
-        // feet by 3.2808, which read back as 0.3048 m each come out 0.01 %
-        // short (1829 m as 1828.98 m): the tool writes feet of exactly
-        // 0.3048 m from the metres it read instead.
-        LoadedPoints points = ReadPreparedText(text, prepared);
-        if (metres) WriteFromPointsOnly(points);
-        WriteDatabase(run, written, points, options.kind.value_or(static_cast<int16_t>(points.set.kind)));
-        NoteDatabaseName(run.err, written);
-        return written;
-    }
-    // The library names the file as the database, at most 31 characters:
-    // a longer name is imported in a folder beside it and renamed whole.
-    const std::filesystem::path target(written);
-    const bool renamed = DatabaseNameFor(written) != target.stem().string();
-    const TemporaryFolder beside =
-        renamed ? TemporaryFolder::CreateIn(target.parent_path().string()) : TemporaryFolder();
-    const std::string imported = renamed ? beside.File(DatabaseNameFor(written) + ".pdb") : written;
-    std::vector<char> outputPath = PathBuffer(imported);
-    const TextOptions& used = prepared.options;
-    // The library cannot read record lines on import; with their columns
-    // in order, comma-separated reading is the same.
-    const int16_t layout = used.layout.value_or(-1) == 0 ? 1 : used.layout.value_or(-1);
-    const int32_t result = RLDBImport(prepared.copy.c_str(),
-                                      outputPath.data(),
-                                      prepared.definition.c_str(),
-                                      used.kind.value_or(-1),
-                                      layout,
-                                      used.elevationFormat.value_or(-1),
-                                      ColumnsOrNull(used));
-    if (result != 0) {
-        FailConversion("cannot import '" + text + "': the database '" + written +
-                       "' cannot be created or written");
-    }
-    if (renamed) {
-        std::error_code error;
-        std::filesystem::rename(imported, written, error);
-        if (error) FailConversion("cannot write the database '" + written + "': " + error.message());
-        NoteDatabaseName(run.err, written);
-    }
-    run.err << FittingWarning(written, prepared.fitting);
+    RequireOwnOutput({text, options.definition}, written);
+    // Read once, straight from the user's file, by the core: the Garmin
+    // columns and metres as written are kept, feet stay the text's own, and
+    // the database inside is named by the file's first 31 characters.
+    LoadedPoints points = ReadText(run.err, text, options);
+    WriteDatabase(run, written, points, options.kind.value_or(static_cast<int16_t>(points.set.kind)));
+    NoteDatabaseName(run.err, written);
     return written;
 }
 

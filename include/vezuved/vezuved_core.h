@@ -44,7 +44,7 @@ extern "C" {
 #endif
 
 /* The version of this interface: major * 10000 + minor * 100 + patch. */
-#define VEZUVED_CORE_VERSION 100
+#define VEZUVED_CORE_VERSION 101
 
 /* Result codes. */
 #define VEZUVED_OK 0
@@ -60,7 +60,9 @@ extern "C" {
 /* File formats (the options' format; 0 chooses by the path's extension:
  * .gpx, .kml, .kmz, .geojson, .json, .pdb, .svg, .html, .htm; a file read whose extension is
  * none of these is text when the read options name a definition or the
- * file's own ".cal" lies beside it: "trip.txt" and "trip.cal"). */
+ * file's own ".cal" lies beside it: "trip.txt" and "trip.cal"; the
+ * handheld's record lines, .rlp, .rlt and .rlr, are text of their own
+ * layout when no ".cal" lies beside them). */
 #define VEZUVED_FORMAT_BY_EXTENSION 0
 #define VEZUVED_FORMAT_GPX 1
 #define VEZUVED_FORMAT_KML 2 /* reads KMZ too */
@@ -215,6 +217,8 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_add_set(vezuved_collection* c
 VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_add_point(vezuved_collection* collection,
                                                              int32_t set,
                                                              const vezuved_point* point);
+
+/* --- Since 1.1 (VEZUVED_CORE_VERSION 101): everything below --- */
 
 /* ---- The handheld (Windows CE, through its remote API) ----
  *
@@ -509,6 +513,53 @@ VEZUVED_CORE_API const char* VEZUVED_CORE_CALL vezuved_output_message(const vezu
  * library's own). Safe to call from a signal handler, which a program ends
  * with: the files being written are then gone, the targets as they were. */
 VEZUVED_CORE_API void VEZUVED_CORE_CALL vezuved_remove_partial_files(void);
+
+/* A text file's layout beyond what its definition says. Each value -1
+ * (VEZUVED_TEXT_AS_DEFINED) keeps the definition's own; start from
+ * vezuved_text_options_init. With a layout or columns given, a text file
+ * needs no definition: the rest is the library's defaults. */
+#define VEZUVED_TEXT_AS_DEFINED -1
+
+typedef struct vezuved_text_options {
+    int32_t layout;           /* VEZUVED_SOURCE_* of vezuved.h: 0 record lines, 1 comma, 2 tab, ... */
+    int32_t kind;             /* VEZUVED_SET_*: the kind of set a read makes */
+    int32_t elevation_format; /* 0 feet, 1 metres */
+    int32_t has_columns;      /* nonzero: columns replaces the definition's columns */
+    int16_t columns[8];       /* by VEZUVED_COLUMN_*, latitude to description; the date's is unused (0) */
+} vezuved_text_options;
+
+/* Every value as the definition says. */
+VEZUVED_CORE_API void VEZUVED_CORE_CALL vezuved_text_options_init(vezuved_text_options* options);
+
+/* vezuved_read and vezuved_write with a text file's layout changed by
+ * text (null: as the definition says). A definition whose title says
+ * "(import only)" is refused for writing (VEZUVED_ERROR_FORMAT). */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_read_text(vezuved_collection* collection,
+                                                             const char* path,
+                                                             const vezuved_read_options* options,
+                                                             const vezuved_text_options* text);
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_write_text(vezuved_collection* collection,
+                                                              const char* path,
+                                                              const vezuved_write_options* options,
+                                                              const vezuved_text_options* text);
+
+/* Appends count points of source's set source_set, from first, to the end
+ * of set of collection, exactly as they are held (their values are never
+ * turned into the public struct and back); collection and source may be
+ * the same. The first point appended to an empty set begins no segment. */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_copy_points(vezuved_collection* collection,
+                                                               int32_t set,
+                                                               const vezuved_collection* source,
+                                                               int32_t source_set,
+                                                               int64_t first,
+                                                               int64_t count);
+
+/* Marks (nonzero) or unmarks the point index of set as the start of a
+ * segment; the first point of a set begins none. */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_set_segment_start(vezuved_collection* collection,
+                                                                     int32_t set,
+                                                                     int64_t index,
+                                                                     int32_t segment_start);
 
 #ifdef __cplusplus
 }

@@ -102,4 +102,14 @@ static_assert(offsetof(vezuved_definition_line, text) == 16, "definition line la
 static_assert(offsetof(vezuved_definition_line, changed) == 16 + 2 * kPointer, "definition line layout");
 static_assert(sizeof(vezuved_definition_line) == 16 + 3 * kPointer, "definition line size");
 
+// A text's layout over its definition.
+static_assert(offsetof(vezuved_text_options, layout) == 0, "text options layout");
+static_assert(offsetof(vezuved_text_options, kind) == 4, "text options layout");
+static_assert(offsetof(vezuved_text_options, elevation_format) == 8, "text options layout");
+static_assert(offsetof(vezuved_text_options, has_columns) == 12, "text options layout");
+static_assert(offsetof(vezuved_text_options, columns) == 16, "text options layout");
+static_assert(sizeof(vezuved_text_options) == 32, "text options size");
+static_assert(VEZUVED_TEXT_AS_DEFINED == -1, "text options");
+static_assert(VEZUVED_SOURCE_RECORD_LINE == 0 && VEZUVED_SOURCE_SURVEY == 7, "text layouts");
+
 }  // namespace

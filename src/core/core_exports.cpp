@@ -12,6 +12,7 @@
 #include "core/map_documents.h"
 #include "core/page_figures.h"
 #include "core/point_values.h"
+#include "core/text_overrides.h"
 #include "core/text_set_writer.h"
 #include "core/text_sets.h"
 #include "vezuved/vezuved_core.h"
@@ -72,12 +73,17 @@ bool HasSet(const vezuved_collection* collection, int32_t set) {
     return collection != nullptr && set >= 0 && static_cast<size_t>(set) < collection->sets.size();
 }
 
-void ReadFile(vezuved_collection& collection, const char* path, const vezuved_read_options* given) {
+void ReadFile(vezuved_collection& collection,
+              const char* path,
+              const vezuved_read_options* given,
+              const vezuved_text_options* text = nullptr) {
     collection.warnings.clear();
     if (path == nullptr) FailCore(VEZUVED_ERROR_ARGUMENT, "no path was given to read");
     const vezuved_read_options options = given != nullptr ? *given : vezuved_read_options{};
     const std::string definition = options.definition_path != nullptr ? options.definition_path : "";
-    const int32_t format = ChooseReadFormat(options.format, path, definition);
+    const TextOverrides overrides = OverridesOf(text, path);
+    // A layout or columns given describe a text without a definition.
+    const int32_t format = ChooseReadFormat(options.format, path, definition, overrides.DescribesColumns());
     const maps::RecordEncoding encoding = format == VEZUVED_FORMAT_TEXT ? maps::RecordEncoding::Windows1252
                                                                         : EncodingOf(options.encoding, path);
     const TextEncoding textEncoding =
@@ -92,6 +98,7 @@ void ReadFile(vezuved_collection& collection, const char* path, const vezuved_re
             request.definition = definition;
             request.encoding = textEncoding;
             request.strict = options.strict != 0;
+            request.overrides = overrides;
             sets.push_back(ReadTextFile(request, warnings));
         } else if (format == VEZUVED_FORMAT_PDB) {
             sets.push_back(ReadDatabaseFile(path, encoding, warnings));
@@ -131,11 +138,21 @@ MapWriteRequest MapRequestOf(int32_t format, const vezuved_write_options& option
     return request;
 }
 
-void WriteFile(vezuved_collection& collection, const char* path, const vezuved_write_options* given) {
+void WriteFile(vezuved_collection& collection,
+               const char* path,
+               const vezuved_write_options* given,
+               const vezuved_text_options* text = nullptr) {
     collection.warnings.clear();
     if (path == nullptr) FailCore(VEZUVED_ERROR_ARGUMENT, "no path was given to write");
+    const TextOverrides overrides = OverridesOf(text, path);
     const vezuved_write_options options = given != nullptr ? *given : vezuved_write_options{};
-    const int32_t format = ChooseFormat(options.format, path);
+    // Record lines, and a text its layout or columns describe, are text by
+    // their extension or options alone.
+    const bool describedText =
+        options.format == VEZUVED_FORMAT_BY_EXTENSION &&
+        (overrides.DescribesColumns() || RecordLineKind(path)) &&
+        ChooseReadFormat(VEZUVED_FORMAT_BY_EXTENSION, path, "", true) == VEZUVED_FORMAT_TEXT;
+    const int32_t format = describedText ? VEZUVED_FORMAT_TEXT : ChooseFormat(options.format, path);
     const maps::RecordEncoding encoding = EncodingOf(options.encoding, path);
     std::vector<maps::PointSet> chosen;
     const std::vector<maps::PointSet>* sets = &SetsToWrite(collection, path, options, chosen);
@@ -155,7 +172,8 @@ void WriteFile(vezuved_collection& collection, const char* path, const vezuved_w
                           options.definition_path != nullptr ? options.definition_path : "",
                           sets->front(),
                           encoding,
-                          warnings);
+                          warnings,
+                          overrides);
         }
     } else {
         WriteMapFile(path, *sets, MapRequestOf(format, options, path));
@@ -331,6 +349,81 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_add_point(vezuved_collection*
         // A set's first point begins no segment.
         if (points.empty()) made.segmentStart = false;
         points.push_back(std::move(made));
+    });
+}
+
+// --- Since 1.1: a text's layout over its definition, exact copies of points.
+
+VEZUVED_CORE_API void VEZUVED_CORE_CALL vezuved_text_options_init(vezuved_text_options* options) {
+    if (options == nullptr) return;
+    *options = vezuved_text_options{};
+    options->layout = VEZUVED_TEXT_AS_DEFINED;
+    options->kind = VEZUVED_TEXT_AS_DEFINED;
+    options->elevation_format = VEZUVED_TEXT_AS_DEFINED;
+}
+
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_read_text(vezuved_collection* collection,
+                                                             const char* path,
+                                                             const vezuved_read_options* options,
+                                                             const vezuved_text_options* text) {
+    return Run(collection, [&] { ReadFile(*collection, path, options, text); });
+}
+
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_write_text(vezuved_collection* collection,
+                                                              const char* path,
+                                                              const vezuved_write_options* options,
+                                                              const vezuved_text_options* text) {
+    return Run(collection, [&] { WriteFile(*collection, path, options, text); });
+}
+
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_copy_points(vezuved_collection* collection,
+                                                               int32_t set,
+                                                               const vezuved_collection* source,
+                                                               int32_t source_set,
+                                                               int64_t first,
+                                                               int64_t count) {
+    return Run(collection, [&] {
+        if (!HasSet(collection, set))
+            FailCore(VEZUVED_ERROR_ARGUMENT, "there is no set " + std::to_string(set));
+        if (!HasSet(source, source_set))
+            FailCore(VEZUVED_ERROR_ARGUMENT, "the source has no set " + std::to_string(source_set));
+        const std::vector<maps::Point>& from = source->sets[static_cast<size_t>(source_set)].points;
+        if (first < 0 || count < 0 || static_cast<uint64_t>(first) > from.size() ||
+            static_cast<uint64_t>(count) > from.size() - static_cast<size_t>(first)) {
+            FailCore(VEZUVED_ERROR_ARGUMENT,
+                     "points " + std::to_string(first) + " and " + std::to_string(count) +
+                         " after it are not all in the source's set");
+        }
+        std::vector<maps::Point>& to = collection->sets[static_cast<size_t>(set)].points;
+        const size_t begin = static_cast<size_t>(first);
+        const size_t end = begin + static_cast<size_t>(count);
+        const bool wasEmpty = to.empty();
+        if (collection == source && set == source_set) {
+            // Copied first: appending may move the points being copied.
+            std::vector<maps::Point> copied(from.begin() + static_cast<std::ptrdiff_t>(begin),
+                                            from.begin() + static_cast<std::ptrdiff_t>(end));
+            to.insert(to.end(), copied.begin(), copied.end());
+        } else {
+            to.insert(to.end(),
+                      from.begin() + static_cast<std::ptrdiff_t>(begin),
+                      from.begin() + static_cast<std::ptrdiff_t>(end));
+        }
+        // A set's first point begins no segment.
+        if (wasEmpty && !to.empty()) to.front().segmentStart = false;
+    });
+}
+
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_set_segment_start(vezuved_collection* collection,
+                                                                     int32_t set,
+                                                                     int64_t index,
+                                                                     int32_t segment_start) {
+    return Run(collection, [&] {
+        if (!HasSet(collection, set))
+            FailCore(VEZUVED_ERROR_ARGUMENT, "there is no set " + std::to_string(set));
+        std::vector<maps::Point>& points = collection->sets[static_cast<size_t>(set)].points;
+        if (index < 0 || static_cast<uint64_t>(index) >= points.size())
+            FailCore(VEZUVED_ERROR_ARGUMENT, "the set has no point " + std::to_string(index));
+        points[static_cast<size_t>(index)].segmentStart = index > 0 && segment_start != 0;
     });
 }
 

@@ -4,6 +4,7 @@
 
 #include "base/ascii.h"
 #include "core/core_failure.h"
+#include "core/text_overrides.h"
 #include "core/text_sets.h"
 #include "vezuved/vezuved_core.h"
 
@@ -57,9 +58,12 @@ bool FileExists(const std::string& path) {
 
 }  // namespace
 
-int32_t ChooseReadFormat(int32_t chosen, const std::string& path, const std::string& definition) {
+int32_t ChooseReadFormat(int32_t chosen,
+                         const std::string& path,
+                         const std::string& definition,
+                         bool described) {
     if (chosen == VEZUVED_FORMAT_BY_EXTENSION && FormatOfExtension(path) == VEZUVED_FORMAT_BY_EXTENSION &&
-        (!definition.empty() || FileExists(DefinitionBeside(path)))) {
+        (described || !definition.empty() || RecordLineKind(path) || FileExists(DefinitionBeside(path)))) {
         return VEZUVED_FORMAT_TEXT;
     }
     return ChooseFormat(chosen, path);

@@ -14,7 +14,12 @@ int32_t ChooseFormat(int32_t chosen, const std::string& path);
 
 // As ChooseFormat for a file to read, where an extension no other format
 // claims is text described by a ".cal" definition when one is named
-// (definition not empty) or the file's own sits beside it.
-int32_t ChooseReadFormat(int32_t chosen, const std::string& path, const std::string& definition);
+// (definition not empty) or the file's own sits beside it, when described
+// is true (a layout or columns given), or when the extension is one of the
+// handheld's record lines (.rlp, .rlt, .rlr).
+int32_t ChooseReadFormat(int32_t chosen,
+                         const std::string& path,
+                         const std::string& definition,
+                         bool described = false);
 
 }  // namespace vezuved::core

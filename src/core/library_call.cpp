@@ -51,6 +51,12 @@ ConversionState& LibraryCall::LoadDefinitionAlone(const std::string& definition,
     return state_;
 }
 
+ConversionState& LibraryCall::LoadDefaults() {
+    state_ = ConversionState{};
+    ResetConversionState(state_);
+    return state_;
+}
+
 std::string LibraryCall::Said() const {
     if (!causes_.empty()) return causes_;
     std::string output = output_;

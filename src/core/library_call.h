@@ -33,6 +33,9 @@ public:
     // cannot be read (<reason>)", when it cannot be loaded.
     ConversionState& LoadDefinitionAlone(const std::string& definition, const std::string& doing);
 
+    // The library's defaults alone, for a text described without a definition.
+    ConversionState& LoadDefaults();
+
 private:
     static void Keep(void* context, DiagKind kind, const char* bytes, size_t length);
 

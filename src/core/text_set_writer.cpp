@@ -34,11 +34,13 @@ void WritePass(TextSink& sink,
 }  // namespace
 
 void WriteTextFile(const std::string& path,
-                   const std::string& definition,
+                   const std::string& given,
                    const maps::PointSet& set,
                    maps::RecordEncoding encoding,
-                   maps::MapWarnings& warnings) {
-    if (definition.empty()) {
+                   maps::MapWarnings& warnings,
+                   const TextOverrides& overrides) {
+    std::string definition = given;
+    if (definition.empty() && !overrides.DescribesColumns()) {
         FailCore(VEZUVED_ERROR_ARGUMENT,
                  "cannot write '" + path + "': text needs a format definition; name one in the options");
     }
@@ -49,9 +51,26 @@ void WriteTextFile(const std::string& path,
     // The layouts write with the call's own conversion state, from the
     // library's defaults and this definition alone.
     LibraryCall call;
-    ConversionState& state = call.LoadDefinitionAlone(definition, "cannot write '" + path + "'");
-    if (state.Layout == kLayoutRecordLine || state.Layout == kLayoutPlain || state.Layout == kLayoutSurvey ||
-        state.DBKind == kKindDatum) {
+    ConversionState& state =
+        LoadTextSettings(call, path, definition, overrides, "cannot write '" + path + "'");
+    if (IsImportOnly(state)) {
+        FailCore(VEZUVED_ERROR_FORMAT,
+                 "cannot write '" + path + "' through '" + definition + "': the format '" +
+                     maps::Cp1252ToUtf8(*state.FormatTitle) +
+                     "' can be read but not written back the same way");
+    }
+    if (state.Layout == kLayoutRecordLine) {
+        // Record lines are written as the library's export writes them:
+        // comma-separated, the record's fields in their own order.
+        state.Layout = kLayoutComma;
+        state.Delimited = ',';
+        if (!overrides.columns) {
+            for (int slot = kSlotLatitude; slot <= kSlotDesc; ++slot)
+                state.FieldMap[slot] = static_cast<int16_t>(slot);
+            state.FieldMap[kSlotDate] = -1;
+        }
+    }
+    if (state.Layout == kLayoutPlain || state.Layout == kLayoutSurvey || state.DBKind == kKindDatum) {
         FailCore(VEZUVED_ERROR_FORMAT,
                  "cannot write '" + path + "': its format definition '" + definition +
                      "' describes no point lines");

@@ -365,14 +365,15 @@ std::string DefinitionBeside(const std::string& path) {
 
 maps::PointSet ReadTextFile(const TextReadRequest& request, maps::MapWarnings& warnings) {
     const std::string& path = request.path;
-    const std::string definition = request.definition.empty() ? DefinitionBeside(path) : request.definition;
+    std::string definition = request.definition;
     // Read once, whole: the lines are cut from these bytes and nothing else.
     const std::vector<char> bytes = ReadWholeText(path);
 
     // The library's layouts read with the call's own conversion state, from
     // the library's defaults and this definition alone.
     LibraryCall call;
-    ConversionState& state = call.LoadDefinitionAlone(definition, "cannot read '" + path + "'");
+    ConversionState& state =
+        LoadTextSettings(call, path, definition, request.overrides, "cannot read '" + path + "'");
     const int layout = state.Layout;
     if (layout == kLayoutPlain || layout == kLayoutSurvey) {
         FailCore(VEZUVED_ERROR_FORMAT,

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/text_overrides.h"
 #include "maps/map_warning.h"
 #include "sets/points.h"
 
@@ -25,6 +26,7 @@ struct TextReadRequest {
     std::string definition;  // the ".cal" file; empty: the one beside path
     TextEncoding encoding = TextEncoding::Detect;
     bool strict = false;
+    TextOverrides overrides;  // over the definition
 };
 
 // The file as one set named after it, of the kind its definition names.

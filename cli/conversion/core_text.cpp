@@ -1,0 +1,195 @@
+#include "conversion/core_text.h"
+
+#include <filesystem>
+#include <new>
+#include <optional>
+
+#include <vezuved/vezuved.h>
+
+#include "conversion/text_layout.h"
+#include "files/failure.h"
+#include "values/encoding.h"
+#include "values/values.h"
+
+namespace vezuved_cli {
+namespace {
+
+bool IsFile(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error);
+}
+
+bool IsRecordLineFile(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    return extension == ".rlp" || extension == ".rlt" || extension == ".rlr";
+}
+
+vezuved_text_options CoreTextOptions(const TextOptions& options) {
+    vezuved_text_options text;
+    vezuved_text_options_init(&text);
+    if (options.layout) text.layout = *options.layout;
+    if (options.kind && *options.kind >= VEZUVED_SET_WAYPOINTS && *options.kind <= VEZUVED_SET_ROUTE)
+        text.kind = *options.kind;
+    if (options.elevationFormat) text.elevation_format = *options.elevationFormat;
+    if (options.columns) {
+        text.has_columns = 1;
+        for (size_t i = 0; i < options.columns->size(); ++i) text.columns[i] = (*options.columns)[i];
+    }
+    return text;
+}
+
+int32_t CoreEncoding(TextEncoding encoding) {
+    if (encoding == TextEncoding::Utf8) return VEZUVED_ENCODING_UTF8;
+    if (encoding == TextEncoding::Cp1252) return VEZUVED_ENCODING_WINDOWS_1252_ONLY;
+    return VEZUVED_ENCODING_WINDOWS_1252;
+}
+
+bool StartsWith(const std::string& text, const std::string& start) {
+    return text.compare(0, start.size(), start) == 0;
+}
+
+// The core's sentence for a text that failed, in the tool's words.
+std::string ToolMessage(const std::string& message, const std::string& path, size_t leftOut) {
+    const std::string quoted = "cannot read '" + path + "'";
+    if (message == quoted + ": it is empty") return "cannot read the text file '" + path + "': it is empty";
+    if (StartsWith(message, quoted + " as UTF-8: "))
+        return message + "; --encoding cp1252 reads it as Windows-1252";
+    if (StartsWith(message, quoted + ": no line holds a point") && leftOut > 0) {
+        return quoted + ": all " + std::to_string(leftOut) +
+               " line(s) that hold a point were refused (above); nothing is written";
+    }
+    return message;
+}
+
+// The library reads definitions by paths of at most 1023 characters.
+void RequireDefinitionPath(const std::string& definition) {
+    if (definition.size() >= VEZUVED_PATH_BUFFER) {
+        FailConversion("cannot read the format definition '" + definition +
+                       "': its path is longer than 1023 characters");
+    }
+}
+
+// Whether the text's elevations are feet: --feet or --metres, else its
+// definition's unit; record lines and the library's defaults are feet.
+bool ElevationsInFeet(const std::string& path, const TextOptions& options) {
+    if (options.elevationFormat) return *options.elevationFormat != 1;
+    std::string definition = options.definition;
+    if (definition.empty() && IsFile(DefinitionPathFor(path))) definition = DefinitionPathFor(path);
+    if (definition.empty()) return true;
+    return LoadTextLayout(definition, options).eleFormat != 1;
+}
+
+// The feet a text wrote, from the metres the core made of them (feet x
+// 0.3048): the fewest decimals that make those metres again.
+double FeetOfText(double metres) {
+    const double feet = metres / kMetresPerFoot;
+    for (int decimals = 0; decimals <= 16; ++decimals) {
+        const std::optional<double> written = ParseNumber(FormatFixed(feet, decimals));
+        if (written && *written * kMetresPerFoot == metres) return *written;
+    }
+    return feet;
+}
+
+}  // namespace
+
+CoreCollection::CoreCollection() : handle_(vezuved_collection_new()) {
+    if (handle_ == nullptr) throw std::bad_alloc();
+}
+
+void RequireTextDescription(const std::string& path, const TextOptions& options) {
+    if (!options.definition.empty()) {
+        RequireInputFile(options.definition, "format definition");
+        RequireDefinitionPath(options.definition);
+        return;
+    }
+    const std::string own = DefinitionPathFor(path);
+    if (IsFile(own)) {
+        RequireDefinitionPath(own);
+        return;
+    }
+    if (IsRecordLineFile(path) || options.columns || options.layout) return;
+    FailUsage("cannot read '" + path + "': nothing says what its columns hold (no -d, no '" + own +
+              "', no known extension); give a format definition with -d FILE.cal, or --auto when its "
+              "first line names the columns");
+}
+
+void ReadTextThroughCore(std::ostream& err,
+                         CoreCollection& collection,
+                         const std::string& path,
+                         const TextOptions& options) {
+    RequireInputFile(path, "text file");
+    // A copy read in the user's file's place is named as the user's file.
+    const std::string& name = options.shownName.empty() ? path : options.shownName;
+    const auto shown = [&](std::string text) {
+        if (name == path) return text;
+        for (size_t at = text.find(path); at != std::string::npos; at = text.find(path, at + name.size()))
+            text.replace(at, path.size(), name);
+        return text;
+    };
+    RequireTextDescription(path, options);
+    vezuved_read_options read{};
+    read.format = VEZUVED_FORMAT_TEXT;
+    read.strict = options.strict ? 1 : 0;
+    read.encoding = CoreEncoding(options.encoding);
+    read.definition_path = options.definition.empty() ? nullptr : options.definition.c_str();
+    const vezuved_text_options text = CoreTextOptions(options);
+    const int32_t result = vezuved_read_text(collection.get(), path.c_str(), &read, &text);
+    const int32_t warnings = vezuved_warning_count(collection.get());
+    for (int32_t i = 0; i < warnings; ++i) {
+        vezuved_warning warning{};
+        if (vezuved_get_warning(collection.get(), i, &warning) == VEZUVED_OK)
+            err << shown(warning.message) << "\n";
+    }
+    if (result != VEZUVED_OK) {
+        FailConversion(ToolMessage(shown(vezuved_error_message(collection.get())),
+                                   name,
+                                   static_cast<size_t>(warnings > 0 ? warnings : 0)));
+    }
+}
+
+LoadedPoints ReadTextPoints(std::ostream& err, const std::string& path, const TextOptions& options) {
+    CoreCollection collection;
+    ReadTextThroughCore(err, collection, path, options);
+    LoadedPoints loaded;
+    loaded.set.kind = vezuved_set_kind(collection.get(), 0);
+    loaded.set.title = BaseTitle(path);
+    const int64_t count = vezuved_set_point_count(collection.get(), 0);
+    loaded.set.points.reserve(static_cast<size_t>(count > 0 ? count : 0));
+    const bool feet = ElevationsInFeet(path, options);
+    // The handheld's texts are Windows-1252: a character it has no byte
+    // for is read as '?', said once for the file.
+    bool lost = false;
+    const auto handheld = [&lost](const char* text) {
+        bool here = false;
+        const std::string bytes = Utf8ToCp1252(text, &here);
+        if (!here) return std::string(text);
+        lost = true;
+        return Cp1252ToUtf8(bytes);
+    };
+    for (int64_t i = 0; i < count; ++i) {
+        vezuved_point read{};
+        if (vezuved_get_point(collection.get(), 0, i, &read) != VEZUVED_OK) break;
+        Point point;
+        point.latitude = read.latitude;
+        point.longitude = read.longitude;
+        if (read.has_elevation != 0) {
+            point.elevationMetres = read.elevation;
+            point.elevationFeet = read.elevation / kMetresPerFoot;
+            if (feet) point.elevationFeet = FeetOfText(read.elevation);
+        }
+        if (read.has_time != 0) point.time = read.time;
+        point.name = handheld(read.name);
+        point.icon = handheld(read.symbol);
+        if (read.description != nullptr) point.description = handheld(read.description);
+        loaded.set.points.push_back(std::move(point));
+    }
+    loaded.feetAsRead = feet;
+    if (lost) {
+        err << "vezuved: warning: '" << (options.shownName.empty() ? path : options.shownName)
+            << "' holds characters Windows-1252 cannot hold; they are read as '?'\n";
+    }
+    return loaded;
+}
+
+}  // namespace vezuved_cli

@@ -1,0 +1,42 @@
+// Text files through the library's core (vezuved_core.h): read once,
+// straight from the user's file, with no copy or temporary between.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include <vezuved/vezuved_core.h>
+
+#include "conversion/records.h"
+
+namespace vezuved_cli {
+
+// A core collection, freed with its owner.
+class CoreCollection {
+public:
+    CoreCollection();
+    ~CoreCollection() { vezuved_collection_free(handle_); }
+    CoreCollection(const CoreCollection&) = delete;
+    CoreCollection& operator=(const CoreCollection&) = delete;
+    vezuved_collection* get() const { return handle_; }
+
+private:
+    vezuved_collection* handle_;
+};
+
+// Fails (usage error) unless something says what the text's columns hold:
+// -d, its own ".cal", a record-line extension, or --columns or --layout.
+void RequireTextDescription(const std::string& path, const TextOptions& options);
+
+// Reads the text at path into collection as one set; the lines left out
+// are reported on err, and a failure names the file as the tool does.
+void ReadTextThroughCore(std::ostream& err,
+                         CoreCollection& collection,
+                         const std::string& path,
+                         const TextOptions& options);
+
+// The text at path read through the core as one set of the tool's points,
+// titled after the file; the lines left out are reported on err.
+LoadedPoints ReadTextPoints(std::ostream& err, const std::string& path, const TextOptions& options);
+
+}  // namespace vezuved_cli

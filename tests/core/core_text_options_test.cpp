@@ -1,0 +1,166 @@
+// A text's layout changed over its definition (vezuved_text_options): the
+// layout, kind, unit and columns on read and write, the handheld's record
+// lines without a definition, a definition marked import-only refused for
+// writing, and points copied exactly between sets.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core_text.h"
+#include "support/test_support.h"
+#include "vezuved/vezuved_core.h"
+
+using core_test::Collection;
+using core_test::Data;
+using core_test::Message;
+using core_test::Summary;
+
+namespace {
+
+vezuved_text_options AsDefined() {
+    vezuved_text_options text;
+    vezuved_text_options_init(&text);
+    return text;
+}
+
+int32_t Read(Collection& collection,
+             const std::string& path,
+             const std::string& definition,
+             const vezuved_text_options& text) {
+    vezuved_read_options options{};
+    options.definition_path = definition.empty() ? nullptr : definition.c_str();
+    return vezuved_read_text(collection.handle, path.c_str(), &options, &text);
+}
+
+TEST(CoreTextOptions, InitKeepsEveryValueAsDefined) {
+    const vezuved_text_options text = AsDefined();
+    EXPECT_EQ(text.layout, VEZUVED_TEXT_AS_DEFINED);
+    EXPECT_EQ(text.kind, VEZUVED_TEXT_AS_DEFINED);
+    EXPECT_EQ(text.elevation_format, VEZUVED_TEXT_AS_DEFINED);
+    EXPECT_EQ(text.has_columns, 0);
+    EXPECT_EQ(vezuved_core_version(), 101);
+}
+
+TEST(CoreTextOptions, KindUnitAndColumnsOverTheDefinition) {
+    TempFolder folder;
+    const std::string definition = folder.put("comma.cal", Data("text/comma-metres.cal"));
+    // Latitude and longitude swapped, elevation in feet, a track.
+    const std::string path = folder.put("trip.txt", "Cafe,-122.5,45.25,100\n");
+    vezuved_text_options text = AsDefined();
+    text.kind = VEZUVED_SET_TRACK;
+    text.elevation_format = 0;
+    text.has_columns = 1;
+    const int16_t columns[] = {2, 1, 3, -1, 0, -1, -1};
+    for (int i = 0; i < VEZUVED_COLUMN_COUNT; ++i) text.columns[i] = columns[i];
+    Collection collection;
+    ASSERT_EQ(Read(collection, path, definition, text), VEZUVED_OK)
+        << vezuved_error_message(collection.handle);
+    EXPECT_EQ(Summary(collection.handle), "T 'trip' 1: -122.5,45.25^30.48 'Cafe'\n");
+}
+
+TEST(CoreTextOptions, ALayoutAloneDescribesATextWithoutADefinition) {
+    TempFolder folder;
+    const std::string path = folder.put("trip.dat", "45.5\t-122.25\t10\t\tA\n");
+    vezuved_text_options text = AsDefined();
+    text.layout = VEZUVED_SOURCE_TAB;
+    Collection collection;
+    ASSERT_EQ(Read(collection, path, "", text), VEZUVED_OK) << vezuved_error_message(collection.handle);
+    EXPECT_EQ(Summary(collection.handle), "W 'trip' 1: -122.25,45.5^3.048 'A'\n");
+}
+
+TEST(CoreTextOptions, RecordLinesNeedNoDefinitionAndAreWrittenBack) {
+    TempFolder folder;
+    const std::string lines = "45.5,-122.25,100,,Gate,Flag,Open\r\n-0.125,7,,,Hut,,\r\n";
+    const std::string path = folder.put("trip.rlt", lines);
+    Collection collection;
+    ASSERT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), VEZUVED_OK)
+        << vezuved_error_message(collection.handle);
+    EXPECT_EQ(Summary(collection.handle),
+              "T 'trip' 2: -122.25,45.5^30.48 'Gate' \"Open\" #Flag 7,-0.125 'Hut'\n");
+    const std::string written = folder.file("again.rlt");
+    vezuved_text_options text = AsDefined();
+    text.layout = VEZUVED_SOURCE_RECORD_LINE;
+    ASSERT_EQ(vezuved_write_text(collection.handle, written.c_str(), nullptr, &text), VEZUVED_OK)
+        << vezuved_error_message(collection.handle);
+    Collection again;
+    ASSERT_EQ(vezuved_read(again.handle, written.c_str(), nullptr), VEZUVED_OK)
+        << vezuved_error_message(again.handle);
+    EXPECT_EQ(Summary(again.handle),
+              "T 'again' 2: -122.25,45.5^30.48 'Gate' \"Open\" #Flag 7,-0.125 'Hut'\n");
+}
+
+TEST(CoreTextOptions, ADefinitionMarkedImportOnlyIsRefusedForWriting) {
+    TempFolder folder;
+    const std::string definition = folder.put("survey.cal", Data("text/import-only.cal"));
+    const std::string path = folder.put("trip.txt", "A,45.5,-122.25\n");
+    Collection collection;
+    ASSERT_EQ(Read(collection, path, definition, AsDefined()), VEZUVED_OK);
+    const std::string written = folder.file("out.txt");
+    vezuved_write_options options{};
+    options.definition_path = definition.c_str();
+    options.format = VEZUVED_FORMAT_TEXT;
+    EXPECT_EQ(vezuved_write(collection.handle, written.c_str(), &options), VEZUVED_ERROR_FORMAT);
+    EXPECT_EQ(Message(collection.handle, folder.path()),
+              "cannot write 'DIR/out.txt' through 'DIR/survey.cal': the format 'Survey points (import "
+              "only)' can be read but not written back the same way");
+    EXPECT_FALSE(FileExists(written));
+}
+
+TEST(CoreTextOptions, ValuesOutOfRangeAreRefused) {
+    TempFolder folder;
+    const std::string path = folder.put("trip.txt", "A,45.5,-122.25\n");
+    const struct {
+        int32_t layout, kind, elevation;
+        int16_t column;
+        const char* message;
+    } cases[] = {
+        {9, -1, -1, 0, "'DIR/trip.txt': 9 is no text layout"},
+        {-1, 5, -1, 0, "'DIR/trip.txt': 5 is no kind of set"},
+        {-1, -1, 2, 0, "'DIR/trip.txt': 2 is no unit of elevation"},
+        {-1, -1, -1, -2, "'DIR/trip.txt': -2 is no column"},
+    };
+    for (const auto& c : cases) {
+        vezuved_text_options text = AsDefined();
+        text.layout = c.layout;
+        text.kind = c.kind;
+        text.elevation_format = c.elevation;
+        text.has_columns = c.column != 0;
+        text.columns[0] = c.column;
+        Collection collection;
+        EXPECT_EQ(Read(collection, path, "", text), VEZUVED_ERROR_ARGUMENT) << c.message;
+        EXPECT_EQ(Message(collection.handle, folder.path()), c.message);
+    }
+}
+
+TEST(CorePointCopies, PointsAreCopiedAsHeldAndSegmentsMarked) {
+    Collection source;
+    const int32_t from = vezuved_add_set(source.handle, VEZUVED_SET_TRACK, "day");
+    for (int i = 0; i < 4; ++i) {
+        vezuved_point point{};
+        point.latitude = 45 + i * 0.1;
+        point.longitude = 7.000000001;
+        point.elevation = 100.125 + i;
+        point.has_elevation = 1;
+        point.time = 1628928900123 + i * 1000;
+        point.has_time = 1;
+        point.name = "P";
+        ASSERT_EQ(vezuved_add_point(source.handle, from, &point), VEZUVED_OK);
+    }
+    Collection copy;
+    const int32_t to = vezuved_add_set(copy.handle, VEZUVED_SET_TRACK, "part");
+    ASSERT_EQ(vezuved_copy_points(copy.handle, to, source.handle, from, 1, 2), VEZUVED_OK);
+    ASSERT_EQ(vezuved_copy_points(copy.handle, to, source.handle, from, 3, 1), VEZUVED_OK);
+    ASSERT_EQ(vezuved_set_segment_start(copy.handle, to, 2, 1), VEZUVED_OK);
+    EXPECT_EQ(Summary(copy.handle),
+              "T 'part' 3: 7.000000001,45.1^101.125@1628928901123 'P' 7.000000001,45.2^102.125@1628928902123 "
+              "'P' /7.000000001,45.3^103.125@1628928903123 'P'\n");
+    // Within one set, and out of range.
+    ASSERT_EQ(vezuved_copy_points(copy.handle, to, copy.handle, to, 0, 3), VEZUVED_OK);
+    EXPECT_EQ(vezuved_set_point_count(copy.handle, to), 6);
+    EXPECT_EQ(vezuved_copy_points(copy.handle, to, source.handle, from, 3, 2), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(std::string(vezuved_error_message(copy.handle)),
+              "points 3 and 2 after it are not all in the source's set");
+    EXPECT_EQ(vezuved_set_segment_start(copy.handle, to, 6, 1), VEZUVED_ERROR_ARGUMENT);
+}
+
+}  // namespace
