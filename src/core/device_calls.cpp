@@ -395,7 +395,8 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_device_push(vezuved_device* d
         settings.databasesDirect = true;
         const WidePath path(pc_path);
         const WidePath folder(given.device_folder);
-        const int32_t code = Guarded([&] { return CopyPathToDevice(call.Conversion(), path.Get(), folder.Get(), settings); });
+        const int32_t code =
+            Guarded([&] { return CopyPathToDevice(call.Conversion(), path.Get(), folder.Get(), settings); });
         return Conclude(d, code, "copy of " + Quoted(pc_path) + " to the handheld", call);
     });
 }
@@ -412,7 +413,8 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_device_pull(vezuved_device* d
         const WidePath folder(given.device_folder);
         const WidePath filter(given.filter);
         const int32_t code = Guarded([&] {
-            return CopyFromDevice(call.Conversion(), folder.Get(), filter.Get(), pc.Get(), given.flags, LayerKind(given.kind));
+            return CopyFromDevice(
+                call.Conversion(), folder.Get(), filter.Get(), pc.Get(), given.flags, LayerKind(given.kind));
         });
         return Conclude(d, code, "copy from the handheld into " + FolderName(pc_folder), call);
     });

@@ -46,11 +46,13 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_output_open(vezuved_output* o
     if (output == nullptr) return VEZUVED_ERROR_ARGUMENT;
     if (path == nullptr || *path == '\0') return Failed(output, VEZUVED_ERROR_ARGUMENT, "no path to write");
     if (output->file || output->committed) {
-        return Failed(output, VEZUVED_ERROR_ARGUMENT, std::string("'") + path + "': the output is open already");
+        return Failed(
+            output, VEZUVED_ERROR_ARGUMENT, std::string("'") + path + "': the output is open already");
     }
     try {
         output->failure.clear();
-        if (!OpenReplacingFile(output->file, path)) return Failed(output, VEZUVED_ERROR_WRITE, output->file.failure);
+        if (!OpenReplacingFile(output->file, path))
+            return Failed(output, VEZUVED_ERROR_WRITE, output->file.failure);
         return VEZUVED_OK;
     } catch (const std::bad_alloc&) {
         return Failed(output, VEZUVED_ERROR_MEMORY, "memory ran out");
@@ -63,7 +65,8 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_output_write(vezuved_output* 
     if (output == nullptr || size < 0 || (bytes == nullptr && size > 0)) return VEZUVED_ERROR_ARGUMENT;
     if (!output->file) return Failed(output, VEZUVED_ERROR_ARGUMENT, "the output is not open");
     // A short write leaves the stream's error set, which the commit reports.
-    if (size > 0 && std::fwrite(bytes, 1, static_cast<size_t>(size), output->file.file) != static_cast<size_t>(size)) {
+    if (size > 0 &&
+        std::fwrite(bytes, 1, static_cast<size_t>(size), output->file.file) != static_cast<size_t>(size)) {
         const int error = errno;
         DiscardReplacingFile(output->file, error != 0 ? error : EIO);
         return Failed(output, VEZUVED_ERROR_WRITE, output->file.failure);
@@ -78,7 +81,8 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_output_commit(vezuved_output*
                                        : VEZUVED_ERROR_WRITE;
     }
     try {
-        if (!CommitReplacingFile(output->file)) return Failed(output, VEZUVED_ERROR_WRITE, output->file.failure);
+        if (!CommitReplacingFile(output->file))
+            return Failed(output, VEZUVED_ERROR_WRITE, output->file.failure);
         output->committed = true;
         return VEZUVED_OK;
     } catch (const std::bad_alloc&) {
@@ -90,8 +94,6 @@ VEZUVED_CORE_API const char* VEZUVED_CORE_CALL vezuved_output_message(const vezu
     return output == nullptr ? "" : output->failure.c_str();
 }
 
-VEZUVED_CORE_API void VEZUVED_CORE_CALL vezuved_remove_partial_files(void) {
-    RemoveRegisteredTemporaries();
-}
+VEZUVED_CORE_API void VEZUVED_CORE_CALL vezuved_remove_partial_files(void) { RemoveRegisteredTemporaries(); }
 
 }  // extern "C"

@@ -134,11 +134,8 @@ struct DatabaseRecords {
 
 // A ".pdb" read once and its records written into the device database of
 // its kind, named after the file: no text file on the way.
-int32_t DatabaseFileToDevice(ConversionState& state,
-                             const DeviceTarget& target,
-                             const WideString& path,
-                             uint32_t options,
-                             bool move) {
+int32_t DatabaseFileToDevice(
+    ConversionState& state, const DeviceTarget& target, const WideString& path, uint32_t options, bool move) {
     FILETIME written{};
     {
         HostFile file(
@@ -172,10 +169,13 @@ int32_t DatabaseFileToDevice(ConversionState& state,
         [&](DeviceDatabase& open, int32_t databaseKind, CopyProgress& progress) {
             RecordBytes bytes;
             for (int32_t i = 0; i < count; ++i) {
-                const int32_t result = WriteNextRecord(
-                    state, open, databaseKind, *RecordAt(records.array, static_cast<size_t>(i)), i, bytes, [&] {
-                        return progress.Step(i + 1, count);
-                    });
+                const int32_t result = WriteNextRecord(state,
+                                                       open,
+                                                       databaseKind,
+                                                       *RecordAt(records.array, static_cast<size_t>(i)),
+                                                       i,
+                                                       bytes,
+                                                       [&] { return progress.Step(i + 1, count); });
                 if (result != 0) return result;
             }
             return 0;

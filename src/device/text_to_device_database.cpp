@@ -167,8 +167,9 @@ int32_t CopyLines(ConversionState& state,
             DiagPrint("Error reading source/host file: %s, Err=%lx", Narrow(source).c_str(), Hex32(status));
             return status;
         }
-        const int32_t written = WriteNextRecord(
-            state, db, kind, *work, index, bytes, [&] { return progress.Step(ProgressValue(counter), total); });
+        const int32_t written = WriteNextRecord(state, db, kind, *work, index, bytes, [&] {
+            return progress.Step(ProgressValue(counter), total);
+        });
         if (written != 0) return written;
         if (status == kLastLineRead) return 0;
         ++index;

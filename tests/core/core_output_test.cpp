@@ -65,7 +65,9 @@ TEST(CoreOutput, AFailedWriteOrFlushFailsTheCommitAndKeepsThePreviousFile) {
     const struct {
         vezuved::IoCall call;
         const char* verb;
-    } kCases[] = {{vezuved::IoCall::Write, "write"}, {vezuved::IoCall::Flush, "write"}, {vezuved::IoCall::Rename, "replace"}};
+    } kCases[] = {{vezuved::IoCall::Write, "write"},
+                  {vezuved::IoCall::Flush, "write"},
+                  {vezuved::IoCall::Rename, "replace"}};
     for (const auto& [call, verb] : kCases) {
         TempFolder folder;
         const std::string path = folder.put("table.txt", "the previous version");
@@ -73,10 +75,12 @@ TEST(CoreOutput, AFailedWriteOrFlushFailsTheCommitAndKeepsThePreviousFile) {
         ASSERT_EQ(vezuved_output_open(output.get(), path.c_str()), VEZUVED_OK);
         vezuved::FailIoCallAfter(call, 1, ENOSPC);
         const std::string text = "one line\r\n";  // reaches the file at the commit's flush
-        const int32_t wrote = vezuved_output_write(output.get(), text.data(), static_cast<int64_t>(text.size()));
+        const int32_t wrote =
+            vezuved_output_write(output.get(), text.data(), static_cast<int64_t>(text.size()));
         const int32_t committed = vezuved_output_commit(output.get());
         vezuved::FailIoCallAfter(call, 0, 0);
-        EXPECT_TRUE(wrote == VEZUVED_ERROR_WRITE || committed == VEZUVED_ERROR_WRITE) << vezuved::IoCallName(call);
+        EXPECT_TRUE(wrote == VEZUVED_ERROR_WRITE || committed == VEZUVED_ERROR_WRITE)
+            << vezuved::IoCallName(call);
         EXPECT_EQ(committed, VEZUVED_ERROR_WRITE) << vezuved::IoCallName(call);
         EXPECT_EQ(std::string(vezuved_output_message(output.get())),
                   "cannot " + std::string(verb) + " '" + path + "': No space left on device")
