@@ -3,7 +3,6 @@
 #include <utility>
 #include <vector>
 
-#include "base/ascii.h"
 #include "commands/command_options.h"
 #include "commands/commands.h"
 #include "commands/convert_plan.h"
@@ -13,6 +12,7 @@
 #include "filetypes/read_input.h"
 #include "filetypes/tool_formats.h"
 #include "output/table_output.h"
+#include "values/ascii_text.h"
 #include "values/options.h"
 
 using namespace vezuved;
@@ -67,7 +67,7 @@ void AddShowCommand(CLI::App& app, RunContext& run) {
             sets.push_back(std::move(loaded.set));  // a large track is not copied
         }
         ApplyFilters(sets, plan, run.err);
-        const std::string format = AsciiLowered(options->output);
+        const std::string format = LoweredAscii(options->output);
         MapOptions map;
         map.compact = options->compact;
         // The map documents are named as their files' extensions are.

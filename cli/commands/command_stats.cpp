@@ -1,6 +1,5 @@
 #include <memory>
 
-#include "base/ascii.h"
 #include "commands/command_options.h"
 #include "commands/commands.h"
 #include "commands/filter_options.h"
@@ -11,6 +10,7 @@
 #include "filters/track_stats.h"
 #include "input/input_paths.h"
 #include "output/stats_output.h"
+#include "values/ascii_text.h"
 
 using namespace vezuved;
 
@@ -45,7 +45,7 @@ void RunStats(RunContext& run, const StatsCommandOptions& options) {
     ApplyFilters(sets, plan, run.err);
     std::vector<TrackStats> stats;
     for (const PointSet& set : sets) stats.push_back(ComputeStats(set, options.figures));
-    run.out << (AsciiLowered(options.output) == "json" ? StatsJson(stats) : StatsText(stats)) << std::flush;
+    run.out << (LoweredAscii(options.output) == "json" ? StatsJson(stats) : StatsText(stats)) << std::flush;
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <memory>
 #include <sstream>
 
-#include "base/ascii.h"
 #include "commands/filter_options.h"
 #include "conversion/text_input.h"
 #include "conversion/text_stream.h"
@@ -20,6 +19,7 @@
 #include "filetypes/map_files.h"
 #include "input/input_paths.h"
 #include "output/table_output.h"
+#include "values/ascii_text.h"
 
 using namespace vezuved;
 
@@ -39,7 +39,7 @@ std::optional<MapFormat> MapOutput(const ConvertRequest& request, const std::str
 std::string ExtensionOf(const std::string& path) {
     const std::string name = std::filesystem::path(path).filename().string();
     const size_t dot = name.rfind('.');
-    return dot == std::string::npos || dot == 0 ? "" : AsciiLowered(name.substr(dot));
+    return dot == std::string::npos || dot == 0 ? "" : LoweredAscii(name.substr(dot));
 }
 
 bool FileExists(const std::string& path) {
@@ -423,7 +423,7 @@ std::string PointsJsonDocument(std::ostream& err, const std::vector<PointSet>& s
 
 void RunConvert(RunContext& run, const ConvertRequest& request) {
     if (!request.what.empty()) {
-        const std::string what = AsciiLowered(request.what);
+        const std::string what = LoweredAscii(request.what);
         if (what != "waypoints" && what != "tracks" && what != "routes") {
             FailUsage("--what " + request.what + ": say waypoints, tracks or routes");
         }
