@@ -3,7 +3,6 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <iostream>
 #include <locale>
 
@@ -37,11 +36,8 @@ int main(int argc, char** argv) {
     // library's printf as much as by the tool.
     std::setlocale(LC_ALL, "C");
     std::locale::global(std::locale::classic());
-    // The library's lines go to standard error; `device list`'s report is its document.
-    LibraryLineSink library(
-        std::cout,
-        std::cerr,
-        argc > 2 && std::strcmp(argv[1], "device") == 0 && std::strcmp(argv[2], "list") == 0);
+    // The library's lines go to standard error.
+    LibraryLineSink library(std::cout, std::cerr);
     RunContext run{
         std::cout, std::cerr, library, ConversionRules(), StandardErrorIsTerminal(), TemporaryFolder()};
     RemoveTemporariesOnInterrupt();
@@ -84,14 +80,11 @@ int main(int argc, char** argv) {
         const int status = app.exit(error);
         return status == 0 ? kExitSuccess : kExitUsage;
     } catch (const Failure& failure) {
-        library.Finish();
         std::cerr << "vezuved: " << failure.what() << "\n";
         return failure.status();
     } catch (const std::exception& error) {
-        library.Finish();
         std::cerr << "vezuved: " << error.what() << "\n";
         return kExitFailure;
     }
-    library.Finish();
     return kExitSuccess;
 }

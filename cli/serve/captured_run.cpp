@@ -8,14 +8,14 @@ using namespace vezuved;
 
 namespace vezuved_cli {
 
-CapturedRun RunCaptured(const std::function<void(RunContext&)>& work, bool listingReport) {
+CapturedRun RunCaptured(const std::function<void(RunContext&)>& work) {
     // The whole request, as one command runs alone: the library's lines go
     // to this run's sink, which no other request's call can reach meanwhile.
     LibraryLock lock;
     std::ostringstream out, err;
     CapturedRun run;
     {
-        LibraryLineSink library(out, err, listingReport);
+        LibraryLineSink library(out, err);
         RunContext context{out, err, library, ConversionRules(), false, TemporaryFolder()};
         try {
             work(context);
@@ -26,7 +26,6 @@ CapturedRun RunCaptured(const std::function<void(RunContext&)>& work, bool listi
             run.ok = false;
             run.failure = "failed for a reason the tool does not know";
         }
-        library.Finish();
     }
     run.out = out.str();
     run.err = err.str();

@@ -13,11 +13,11 @@ namespace vezuved_cli {
 
 struct CapturedRun {
     bool ok = true;
-    std::string out;      // the report (the listing's with listingReport)
+    std::string out;      // the report
     std::string err;      // problems and warnings, as the command line shows them
     std::string failure;  // the failure's sentence; empty when ok
 };
 
-CapturedRun RunCaptured(const std::function<void(RunContext&)>& work, bool listingReport = false);
+CapturedRun RunCaptured(const std::function<void(RunContext&)>& work);
 
 }  // namespace vezuved_cli

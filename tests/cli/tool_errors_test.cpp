@@ -140,48 +140,12 @@ TEST_F(ToolErrors, AnEmulatorThatDoesNotLoadIsNamedWithItsCause) {
               "");
 }
 
-// `device list`'s report is its document, pieced together by the library;
-// every other line it prints is a diagnostic for standard error, whole.
-TEST(LibraryLines, ReportPiecesStayTogetherAndDiagnosticsEndTheirLines) {
-    struct Row {
-        bool listing;
-        std::vector<std::string> messages;
-        std::string out, err;
-    } const rows[] = {
-        {false,
-         {"Err: 0x40b", "No Cal File\n", "\n", "Copying to Device: a\n"},
-         "",
-         "Err: 0x40b\nNo Cal File\nCopying to Device: a\n"},
-        {true,
-         {"Name    Records\n", "hike  ", "   8", " Only on Device", "\n", "Err: 0x408", "none\n"},
-         "Name    Records\nhike     8 Only on Device\nnone\n",
-         "Err: 0x408\n"},
-        {true,
-         {"Can't mount Database Volume: \\x",
-          "\nFiles Only on PC\n",
-          "Error !!! Writing sync file\n",
-          "left"},
-         "\nFiles Only on PC\nleft\n",
-         "Can't mount Database Volume: \\x\nError !!! Writing sync file\n"},
-        {true, {"Error getting  ", "   3\n"}, "Error getting     3\n", ""},  // a database named so
-    };
-    for (const Row& row : rows) {
-        vezuved_cli::LibraryLines lines(row.listing);
-        std::string out, err;
-        for (const std::string& message : row.messages)
-            lines.Take(false, message.data(), message.size(), out, err);
-        lines.Finish(out);
-        EXPECT_EQ(out, row.out);
-        EXPECT_EQ(err, row.err);
-    }
-}
-
 // A run's sink sends the library's lines to that run's streams, not the
 // process's, and keeps the cause the library last gave for the run to name.
 TEST(LibraryLineSink, SendsTheLibrarysLinesToTheRunsStreams) {
     std::ostringstream out, err;
     {
-        vezuved_cli::LibraryLineSink sink(out, err, false);
+        vezuved_cli::LibraryLineSink sink(out, err);
         vezuved::DiagPrint("No Cal File\n");
         vezuved::DiagCause("cannot write 'x': No space left on device");
         EXPECT_EQ("cannot write 'x': No space left on device", sink.TakeCause());

@@ -1,0 +1,45 @@
+// What the device layer prints, taken apart: the listing's report pieced
+// together from its column-at-a-time messages, every other message a
+// whole line of its own.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/device_lines.h"
+
+namespace {
+
+TEST(DeviceLines, ReportPiecesStayTogetherAndProblemsEndTheirLines) {
+    struct Row {
+        bool listing;
+        std::vector<std::string> messages;
+        std::string report, lines;
+    } const rows[] = {
+        {false,
+         {"Err: 0x40b", "No Cal File\n", "\n", "Copying to Device: a\n"},
+         "",
+         "Err: 0x40b|No Cal File|Copying to Device: a|"},
+        {true,
+         {"Name    Records\n", "hike  ", "   8", " Only on Device", "\n", "Err: 0x408", "none\n"},
+         "Name    Records\nhike     8 Only on Device\nnone\n",
+         "Err: 0x408|"},
+        {true,
+         {"Can't mount Database Volume: \\x",
+          "\nFiles Only on PC\n",
+          "Error !!! Writing sync file\n",
+          "left"},
+         "\nFiles Only on PC\nleft\n",
+         "Can't mount Database Volume: \\x|Error !!! Writing sync file|"},
+        {true, {"Error getting  ", "   3\n"}, "Error getting     3\n", ""},  // a database named so
+    };
+    for (const Row& row : rows) {
+        std::string lines;
+        vezuved::core::DeviceLines taken(row.listing, [&](const std::string& line) { lines += line + "|"; });
+        for (const std::string& message : row.messages) taken.Take(message.data(), message.size());
+        EXPECT_EQ(taken.Report(), row.report);
+        EXPECT_EQ(lines, row.lines);
+    }
+}
+
+}  // namespace
