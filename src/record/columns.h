@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 
 namespace vezuved {
 
@@ -46,6 +47,15 @@ inline size_t SpanTextLength(const ColumnSpan& span) {
 // Copies the column's text, quotes dropped, cut to maxChars characters, and
 // a NUL (output has room for maxChars + 1 bytes; empty for a missing
 // column). Returns the number of characters copied.
-size_t CopyColumnSpan(const ColumnSpan& span, char* output, size_t maxChars);
+size_t CopyQuotedColumnSpan(const ColumnSpan& span, char* output, size_t maxChars);
+inline size_t CopyColumnSpan(const ColumnSpan& span, char* output, size_t maxChars) {
+    // A column without quotes, the usual one, is a single copy made here.
+    if (span.begin == nullptr || span.quotes != 0) return CopyQuotedColumnSpan(span, output, maxChars);
+    const size_t length = static_cast<size_t>(span.end - span.begin);
+    const size_t copied = length < maxChars ? length : maxChars;
+    std::memcpy(output, span.begin, copied);
+    output[copied] = '\0';
+    return copied;
+}
 
 }  // namespace vezuved
