@@ -34,7 +34,8 @@ std::vector<std::string> CutOneByOne(const std::string& text, int32_t headerLine
 // Texts whose breaks, tabs and bytes above 127 fall at every place of the
 // sixteen-character stretches the cutter passes over at once.
 TEST(CutTextLines, GivesWhatACharacterWalkGives) {
-    const char alphabet[] = {'a', 'b', ',', '\t', '\n', '\r', '\a', '\b', '\0', '\x0b', '\x0d', '\x0e', '\x80', '\xff', ' '};
+    const char alphabet[] = {
+        'a', 'b', ',', '\t', '\n', '\r', '\a', '\b', '\0', '\x0b', '\x0d', '\x0e', '\x80', '\xff', ' '};
     uint64_t state = 88172645463325252u;
     auto next = [&state] {
         state ^= state << 13;
