@@ -107,16 +107,22 @@ int ReadDelimitedColumns(const char* line,
     ColumnSpan spans[kSplit];
     SplitColumnsUpTo(line, line + std::strlen(line), separator, spans, split);
     auto column = [&](int slot) { return ColumnAt(line, spans, split, map[slot], separator); };
+    // Each field is trimmed as it is copied, its length known: the walks
+    // of NormalizePoint's trims are saved.
     auto copy = [&](int slot, char* field, size_t maxChars) {
         const ColumnSpan span = column(slot);
-        if (span.begin != nullptr) CopyColumnSpan(span, field, maxChars);
+        if (span.begin != nullptr) TrimCopiedField(field, CopyColumnSpan(span, field, maxChars));
     };
 
     copy(kSlotLatitude, record.latitude, kShortField);
     copy(kSlotLongitude, record.longitude, kShortField);
     copy(kSlotElevation, record.elevation, kShortField);
-    copy(kSlotTime, record.time, kShortField);
-    if (map[kSlotDate] >= 0) {
+    if (map[kSlotDate] < 0) {
+        copy(kSlotTime, record.time, kShortField);
+    } else {
+        // Trimmed once joined, as the join may be cut.
+        const ColumnSpan timeColumn = column(kSlotTime);
+        if (timeColumn.begin != nullptr) CopyColumnSpan(timeColumn, record.time, kShortField);
         // The date column joins the time after one space; the joined text is
         // cut to the field if it grows past it.
         char date[kDateColumn + 1];
@@ -130,15 +136,17 @@ int ReadDelimitedColumns(const char* line,
         joined[timeLength] = ' ';
         std::strcpy(joined + timeLength + 1, date);
         CopyField(record.time, joined);
+        TrimSpaces(record.time);
     }
     copy(kSlotName, record.name, kLongField);
     if (map[kSlotIcon] < 0) {
         CopyField(record.icon, settings.defaultIcon);
+        TrimSpaces(record.icon);
     } else {
         copy(kSlotIcon, record.icon, kLongField);
     }
-    if (!StoreDescColumn(record, column(kSlotDesc))) return -1;
-    NormalizePoint(record, settings.locFormat, settings.eleFormat);
+    if (!StoreDescColumn(record, column(kSlotDesc), settings.descPool)) return -1;
+    NormalizeTrimmedPoint(record, settings.locFormat, settings.eleFormat);
     return 0;
 }
 
@@ -217,9 +225,9 @@ void QuoteIfNeeded(const char* text, std::string& out) {
     }
 }
 
-int ReadWholeLine(const char* line, PointRecord& record, const LayoutSettings&) {
+int ReadWholeLine(const char* line, PointRecord& record, const LayoutSettings& settings) {
     size_t length = std::strlen(line);
-    char* desc = DescReserve(record, length + 1);
+    char* desc = DescReserve(record, length + 1, settings.descPool);
     if (desc == nullptr) return -1;
     std::memcpy(desc, line, length + 1);
     return 0;

@@ -55,7 +55,7 @@ int Read(const char* line, PointRecord& record, const LayoutSettings& settings) 
                     CopyField(record.icon, text, length);
                     break;
                 case kSlotDesc: {
-                    char* desc = DescReserve(record, length + 1);
+                    char* desc = DescReserve(record, length + 1, settings.descPool);
                     if (desc == nullptr) return -1;
                     CopyField(desc, length + 1, text, length);
                     break;

@@ -31,7 +31,7 @@ bool Takes(const char* line) {
     return EqualsIgnoreCase(first, "WAYPOINT");
 }
 
-int Read(const char* line, PointRecord& record, const LayoutSettings&) {
+int Read(const char* line, PointRecord& record, const LayoutSettings& settings) {
     // The whole record is cleared, description included: the old buffer is
     // freed rather than dropped, and a fresh one is attached.
     DescFree(record);
@@ -47,7 +47,7 @@ int Read(const char* line, PointRecord& record, const LayoutSettings&) {
         CopyField(record.latitude, position);
         CopyField(record.longitude, secondSpace + 1);
     }
-    return DescAllocate(record, kGarminDescSize) == nullptr ? -1 : 0;
+    return DescAllocate(record, kGarminDescSize, settings.descPool) == nullptr ? -1 : 0;
 }
 
 const char* IconText(const char* icon) {

@@ -10,6 +10,8 @@
 
 namespace vezuved {
 
+class DescPool;
+
 // A view: the texts point into the state it was taken from, which must
 // outlive it and keep those texts unchanged while it is in use.
 struct LayoutSettings {
@@ -27,6 +29,9 @@ struct LayoutSettings {
     uint32_t dateOrder = 0;
     char dateSeparator = '-';
     int32_t databaseKind = kKindPoint;  // the kind being converted
+    // Where the descriptions of records read come from: null gives each its
+    // own allocation; an array read whole passes a pool.
+    DescPool* descPool = nullptr;
 };
 
 LayoutSettings LayoutSettingsOf(const ConversionState& state);

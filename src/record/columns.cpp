@@ -103,7 +103,7 @@ void SplitColumnsUpTo(const char* line, const char* end, int separator, ColumnSp
     for (; c < count; ++c) spans[c] = ColumnSpan{};
 }
 
-size_t CopyColumnSpan(const ColumnSpan& span, char* output, size_t maxChars) {
+size_t CopyQuotedColumnSpan(const ColumnSpan& span, char* output, size_t maxChars) {
     size_t copied = 0;
     if (span.begin == nullptr) {
         // a missing column reads as empty

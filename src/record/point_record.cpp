@@ -7,20 +7,41 @@
 
 namespace vezuved {
 
+// A pool's block starts with the number of holds on it: one for each text
+// carved from it that is still attached somewhere, and one for the pool
+// while it carves. The last release frees it, whichever comes last.
+struct DescBlock {
+    size_t holds;
+    size_t reserved;  // keeps the carved texts aligned as the header's
+};
+
 namespace {
 
 // Every description buffer carries its capacity in a small header in front
 // of the text, so a reused buffer is never overrun however it was sized.
+// A buffer carved from a pool's block names that block; one of its own
+// names none.
 struct DescHeader {
     size_t capacity;
-    size_t reserved;  // keeps the text 16-byte aligned
+    DescBlock* block;
 };
+
+static_assert(sizeof(DescBlock) == sizeof(DescHeader), "carved texts stay aligned");
+
+// A block's size, and the largest buffer carved from one: larger ones are
+// allocated alone, so a block wastes at most that much at its end.
+constexpr size_t kDescBlockSize = size_t{512} * 1024;
+constexpr size_t kLargestCarved = 4096;
+
+void ReleaseBlock(DescBlock* block) {
+    if (--block->holds == 0) MemFree(block);
+}
 
 char* NewDescBlock(size_t size) {
     auto* header = static_cast<DescHeader*>(MemAllocate(sizeof(DescHeader) + size));
     if (header == nullptr) return nullptr;
     header->capacity = size;
-    header->reserved = 0;
+    header->block = nullptr;
     char* text = reinterpret_cast<char*>(header + 1);
     text[0] = '\0';
     return text;
@@ -29,7 +50,20 @@ char* NewDescBlock(size_t size) {
 DescHeader* HeaderOf(char* text) { return reinterpret_cast<DescHeader*>(text) - 1; }
 
 void FreeDescBlock(char* text) {
-    if (text != nullptr) MemFree(HeaderOf(text));
+    if (text == nullptr) return;
+    DescHeader* header = HeaderOf(text);
+    if (header->block != nullptr) {
+        ReleaseBlock(header->block);
+    } else {
+        MemFree(header);
+    }
+}
+
+// A buffer of size bytes from the pool when it carves that size, else one of
+// its own. Null when memory runs out.
+char* NewDesc(size_t size, DescPool* pool) {
+    if (pool != nullptr && size <= kLargestCarved) return pool->Carve(size);
+    return NewDescBlock(size);
 }
 
 uint32_t LoadField(const PointRecord& record) {
@@ -71,7 +105,12 @@ uint32_t Register(char* text) {
             return handle;
         }
         if (table.slots.size() >= 0xfffffffeu) return 0;
-        table.freeSlots.reserve(table.slots.size() + 1);
+        // Room for every handle to be freed, so Unregister never allocates;
+        // grown by doubling, as a reserve of one more each time would
+        // reallocate the list on every description.
+        if (table.freeSlots.capacity() < table.slots.size() + 1) {
+            table.freeSlots.reserve(2 * table.slots.size() + 16);
+        }
         table.slots.push_back(text);
         return static_cast<uint32_t>(table.slots.size());
     } catch (...) {
@@ -100,7 +139,44 @@ bool Attach(PointRecord& record, char* text) {
     return true;
 }
 
+void SetText(PointRecord& record, char* text) {
+#if UINTPTR_MAX > 0xffffffffu
+    Repoint(LoadField(record), text);
+#else
+    StoreField(record, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(text)));
+#endif
+}
+
 }  // namespace
+
+DescPool::~DescPool() {
+    if (block_ != nullptr) ReleaseBlock(block_);
+}
+
+char* DescPool::Carve(size_t size) {
+    // Each buffer is rounded up so the next header stays aligned.
+    const size_t unit = sizeof(DescHeader);
+    const size_t need = sizeof(DescHeader) + (size + unit - 1) / unit * unit;
+    if (block_ == nullptr || need > left_) {
+        auto* block = static_cast<DescBlock*>(MemAllocate(kDescBlockSize));
+        if (block == nullptr) return nullptr;
+        block->holds = 1;
+        block->reserved = 0;
+        if (block_ != nullptr) ReleaseBlock(block_);
+        block_ = block;
+        next_ = reinterpret_cast<char*>(block + 1);
+        left_ = kDescBlockSize - sizeof(DescBlock);
+    }
+    auto* header = reinterpret_cast<DescHeader*>(next_);
+    header->capacity = size;
+    header->block = block_;
+    ++block_->holds;
+    next_ += need;
+    left_ -= need;
+    char* text = reinterpret_cast<char*>(header + 1);
+    text[0] = '\0';
+    return text;
+}
 
 char* DescText(const PointRecord& record) {
 #if UINTPTR_MAX > 0xffffffffu
@@ -114,8 +190,8 @@ size_t DescCapacity(const char* desc) {
     return desc == nullptr ? 0 : HeaderOf(const_cast<char*>(desc))->capacity;
 }
 
-char* DescAllocate(PointRecord& record, size_t size) {
-    char* text = NewDescBlock(size);
+char* DescAllocate(PointRecord& record, size_t size, DescPool* pool) {
+    char* text = NewDesc(size, pool);
     if (text == nullptr) return nullptr;
     if (!Attach(record, text)) {
         FreeDescBlock(text);
@@ -124,19 +200,26 @@ char* DescAllocate(PointRecord& record, size_t size) {
     return text;
 }
 
-char* DescReserve(PointRecord& record, size_t size) {
+char* DescReserve(PointRecord& record, size_t size, DescPool* pool) {
     char* text = DescText(record);
-    if (text == nullptr) return DescAllocate(record, size);
-    if (DescCapacity(text) >= size) return text;
+    if (text == nullptr) return DescAllocate(record, size, pool);
+    const size_t capacity = DescCapacity(text);
+    if (capacity >= size) return text;
+    if (HeaderOf(text)->block != nullptr) {
+        // A carved buffer cannot grow in place: its text moves to one of its
+        // own, as a reallocation would move it.
+        char* moved = NewDescBlock(size);
+        if (moved == nullptr) return nullptr;
+        std::memcpy(moved, text, capacity);
+        SetText(record, moved);
+        FreeDescBlock(text);
+        return moved;
+    }
     auto* grown = static_cast<DescHeader*>(MemReallocate(HeaderOf(text), sizeof(DescHeader) + size));
     if (grown == nullptr) return nullptr;
     grown->capacity = size;
     char* moved = reinterpret_cast<char*>(grown + 1);
-#if UINTPTR_MAX > 0xffffffffu
-    Repoint(LoadField(record), moved);
-#else
-    StoreField(record, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(moved)));
-#endif
+    SetText(record, moved);
     return moved;
 }
 

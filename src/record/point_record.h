@@ -34,15 +34,39 @@ char* DescText(const PointRecord& record);
 // Capacity in bytes of a description buffer the library allocated.
 size_t DescCapacity(const char* desc);
 
+// Description buffers for the records of one array, carved from a few large
+// blocks instead of allocated one by one. Each block is freed when its last
+// buffer is, however that buffer goes (DescFree, a replacing DescSetCopy, a
+// DescReserve that outgrows it), so the records own their descriptions as
+// if each had its own allocation; the pool only hands them out.
+struct DescBlock;
+class DescPool {
+public:
+    DescPool() = default;
+    DescPool(const DescPool&) = delete;
+    DescPool& operator=(const DescPool&) = delete;
+    ~DescPool();
+    // An empty string with room for size bytes, not yet attached to any
+    // record. Null when memory runs out.
+    char* Carve(size_t size);
+
+private:
+    DescBlock* block_ = nullptr;
+    char* next_ = nullptr;
+    size_t left_ = 0;
+};
+
 // Allocates a description buffer of size bytes (an empty string) for a
-// record whose field is empty, and attaches it. Null when memory runs out.
-char* DescAllocate(PointRecord& record, size_t size);
+// record whose field is empty, and attaches it; from the pool when one is
+// given. Null when memory runs out.
+char* DescAllocate(PointRecord& record, size_t size, DescPool* pool = nullptr);
 
 // A buffer of at least size bytes for the record's description: the
 // existing one when it is large enough, otherwise a larger one that keeps
 // the record's field pointing at it. Null when memory runs out (the old
-// buffer then stays attached).
-char* DescReserve(PointRecord& record, size_t size);
+// buffer then stays attached). A new buffer comes from the pool when one is
+// given.
+char* DescReserve(PointRecord& record, size_t size, DescPool* pool = nullptr);
 
 // Frees the record's description, if any, and zeroes the field.
 void DescFree(PointRecord& record);

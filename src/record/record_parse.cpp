@@ -55,10 +55,10 @@ void NormalizeCoordinate(char (&field)[32], double (*parse)(const char*, uint16_
 
 }  // namespace
 
-bool StoreDescColumn(PointRecord& record, const ColumnSpan& column) {
+bool StoreDescColumn(PointRecord& record, const ColumnSpan& column, DescPool* pool) {
     if (column.begin == nullptr || *column.begin == '\0') return true;
     const size_t length = SpanTextLength(column);
-    char* desc = DescReserve(record, length + 2);
+    char* desc = DescReserve(record, length + 2, pool);
     if (desc == nullptr) return false;
     CopyColumnSpan(column, desc, length + 1);
     return true;
@@ -93,6 +93,10 @@ void NormalizePoint(PointRecord& record, uint16_t locFormat, uint16_t eleFormat)
     TrimSpaces(record.elevation);
     TrimSpaces(record.time);
     TrimSpaces(record.icon);
+    NormalizeTrimmedPoint(record, locFormat, eleFormat);
+}
+
+void NormalizeTrimmedPoint(PointRecord& record, uint16_t locFormat, uint16_t eleFormat) {
     if (record.time[0] != '\0') NormalizeTimeText(record.time, sizeof record.time);
     NormalizeCoordinate(record.latitude, ParseLatitudeText, locFormat);
     NormalizeCoordinate(record.longitude, ParseLongitudeText, locFormat);

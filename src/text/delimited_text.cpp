@@ -63,15 +63,18 @@ bool LoadDelimitedText(ConversionState& state, const TextRequest& request, std::
 // leaves its slot to the next line. onRead(record, slot) follows each line
 // read; lines counts the record lines. True when the last line that
 // reached the slot was taken by the layout but not read whole: its
-// leftovers stay in the slot.
+// leftovers stay in the slot. New descriptions come from pool when one is
+// given.
 template <typename RecordAt, typename OnRead>
 bool ReadRecordLines(const std::vector<char>& text,
                      ConversionState& state,
+                     DescPool* pool,
                      int64_t& slot,
                      RecordAt&& recordAt,
                      OnRead&& onRead,
                      int64_t& lines) {
-    const LayoutSettings settings = SettingsForReading(state);
+    LayoutSettings settings = SettingsForReading(state);
+    settings.descPool = pool;
     bool leftover = false;
     // A slot is handed out zeroed; only a line refused into it leaves it
     // to be cleared before the next line is read into it.
@@ -130,10 +133,15 @@ int32_t ReadDelimitedText(ConversionState& state, const TextRequest& request, vo
         zeroUpTo(first);
         int64_t slot = first;
         int64_t lines = 0;
+        // One allocation per description, and its free when the host
+        // releases the array, cost a fifth of the read: they are carved
+        // from a few blocks instead, each freed with its last description.
+        DescPool pool;
         try {
             ReadRecordLines(
                 text,
                 state,
+                &pool,
                 slot,
                 [&](int64_t at) -> PointRecord& {
                     zeroUpTo(at + 1);
@@ -187,7 +195,7 @@ int32_t VisitDelimitedText(ConversionState& state,
     CutTextLines(text, state.HeaderLines);
     int64_t lines = 0;
     // A leftover's line was counted: its slot lies inside the count.
-    if (ReadRecordLines(text, state, slot, recordAt, onRecord, lines)) onRecord(work, slot);
+    if (ReadRecordLines(text, state, nullptr, slot, recordAt, onRecord, lines)) onRecord(work, slot);
     const int64_t count = (HasPlaceholderRecord(state) ? 1 : 0) + lines;
     // The count is a 32-bit result, as ReadDelimitedText's.
     return count > INT32_MAX ? -1 : static_cast<int32_t>(count);

@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace vezuved {
 
 namespace {
@@ -21,6 +25,24 @@ constexpr LineBreaks kLineBreaks;
 // (bounded by the text's size, so a long text is scanned once).
 size_t RunWithoutBreak(const char* in, const char* end) {
     const char* at = in;
+#if defined(__SSE2__)
+    // Sixteen characters at a time: those below 14 are marked, and each
+    // marked one is looked up (a tab is below 14 and is no break).
+    const __m128i highestMarked = _mm_set1_epi8(13);
+    while (end - at >= 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        unsigned marked = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(chunk, highestMarked), chunk)));
+        while (marked != 0) {
+            const int offset = __builtin_ctz(marked);
+            if (kLineBreaks.table[static_cast<unsigned char>(at[offset])]) {
+                return static_cast<size_t>(at + offset - in);
+            }
+            marked &= marked - 1;
+        }
+        at += 16;
+    }
+#endif
     // Every break is below 14: eight characters at a time are passed over
     // while none of them is, and the word that holds one is walked.
     constexpr uint64_t kOnes = 0x0101010101010101u;
