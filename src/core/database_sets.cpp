@@ -6,6 +6,7 @@
 
 #include "base/memory.h"
 #include "core/core_failure.h"
+#include "core/file_formats.h"
 #include "core/library_call.h"
 #include "core/set_records.h"
 #include "pointdb/point_database_reader.h"
@@ -63,10 +64,7 @@ int32_t SetKindOf(int32_t databaseKind) {
 maps::PointSet ReadDatabaseFile(const std::string& path,
                                 maps::RecordEncoding encoding,
                                 maps::MapWarnings& warnings) {
-    std::FILE* probe = std::fopen(path.c_str(), "rb");
-    if (probe == nullptr)
-        FailCore(VEZUVED_ERROR_OPEN, "cannot read '" + path + "': the file cannot be opened");
-    std::fclose(probe);
+    RequireReadable(path);
 
     maps::PointSet set;
     LibraryCall call;

@@ -49,13 +49,6 @@ int32_t FormatOfExtension(const std::string& path) {
     return VEZUVED_FORMAT_BY_EXTENSION;
 }
 
-bool FileExists(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return false;
-    std::fclose(file);
-    return true;
-}
-
 }  // namespace
 
 int32_t ChooseReadFormat(int32_t chosen,
@@ -80,6 +73,18 @@ int32_t ChooseFormat(int32_t chosen, const std::string& path) {
     if (format != VEZUVED_FORMAT_BY_EXTENSION) return format;
     FailCore(VEZUVED_ERROR_ARGUMENT,
              "'" + path + "': its extension names no format; give one in the options");
+}
+
+bool FileExists(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return false;
+    std::fclose(file);
+    return true;
+}
+
+void RequireReadable(const std::string& path) {
+    if (!FileExists(path))
+        FailCore(VEZUVED_ERROR_OPEN, "cannot read '" + path + "': the file cannot be opened");
 }
 
 }  // namespace vezuved::core

@@ -22,4 +22,12 @@ int32_t ChooseReadFormat(int32_t chosen,
                          const std::string& definition,
                          bool described = false);
 
+// Whether the file at path can be opened for reading.
+bool FileExists(const std::string& path);
+
+// Fails (VEZUVED_ERROR_OPEN, "cannot read 'x': the file cannot be opened")
+// unless it can, so a file that cannot be opened is told apart from one
+// that is not of its format.
+void RequireReadable(const std::string& path);
+
 }  // namespace vezuved::core

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/core_failure.h"
+#include "core/file_formats.h"
 #include "maps/document_sink.h"
 #include "maps/geojson_writer.h"
 #include "maps/gpx_writer.h"
@@ -17,14 +18,6 @@
 
 namespace vezuved::core {
 namespace {
-
-// A file that cannot be opened is told apart from one that is no map.
-void RequireReadable(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        FailCore(VEZUVED_ERROR_OPEN, "cannot read '" + path + "': the file cannot be opened");
-    std::fclose(file);
-}
 
 // A picture places at least one point; naming the sets says which had none.
 void RequireDrawable(const std::string& name, const std::vector<maps::PointSet>& sets) {

@@ -5,17 +5,11 @@
 #include "base/ascii.h"
 #include "convert/coordinates.h"
 #include "core/core_failure.h"
+#include "core/file_formats.h"
 #include "core/text_sets.h"
 
 namespace vezuved::core {
 namespace {
-
-bool FileExists(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return false;
-    std::fclose(file);
-    return true;
-}
 
 std::string ExtensionOf(const std::string& path) {
     const size_t slash = path.find_last_of("/\\");
