@@ -22,6 +22,18 @@ void* operator new(std::size_t size) {
     }
 }
 void* operator new[](std::size_t size) { return ::operator new(size); }
+// The nothrow forms too (the core's handles are made with them), so every
+// block comes from malloc and goes back to free, as the deletes below do.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return ::operator new(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return ::operator new(size, std::nothrow);
+}
 // gcc sees malloc behind operator new and free behind delete and warns of
 // a mismatch that, with both replaced together, is none.
 #if defined(__GNUC__) && !defined(__clang__)
@@ -31,6 +43,8 @@ void operator delete(void* block) noexcept { std::free(block); }
 void operator delete[](void* block) noexcept { std::free(block); }
 void operator delete(void* block, std::size_t) noexcept { std::free(block); }
 void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
+void operator delete(void* block, const std::nothrow_t&) noexcept { std::free(block); }
+void operator delete[](void* block, const std::nothrow_t&) noexcept { std::free(block); }
 
 namespace {
 
