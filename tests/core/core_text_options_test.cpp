@@ -51,7 +51,7 @@ TEST(CoreTextOptions, KindUnitAndColumnsOverTheDefinition) {
     text.elevation_format = 0;
     text.has_columns = 1;
     const int16_t columns[] = {2, 1, 3, -1, 0, -1, -1};
-    for (int i = 0; i < VEZUVED_COLUMN_COUNT; ++i) text.columns[i] = columns[i];
+    for (int i = 0; i < VEZUVED_COLUMN_DATE; ++i) text.columns[i] = columns[i];
     Collection collection;
     ASSERT_EQ(Read(collection, path, definition, text), VEZUVED_OK)
         << vezuved_error_message(collection.handle);
