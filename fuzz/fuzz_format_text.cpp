@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // sanitizer report.
         std::unique_ptr<char[]> copy(new char[text.size()]);
         std::memcpy(copy.get(), text.data(), text.size());
-        (void)ParseFormatText(copy.get(), text.size(), wanted);
+        (void)ParseFormatText(State(), copy.get(), text.size(), wanted);
     } catch (const std::bad_alloc&) {
     }
     fuzz::FreshState();

@@ -49,7 +49,7 @@ inline void WriteFile(const std::string& path, const void* data, size_t size) {
 // finding reproduces from its own bytes alone.
 inline void FreshState() {
     State() = ConversionState{};
-    FreeFormatStrings();
+    FreeFormatStrings(State());
 }
 
 // The input as a NUL-terminated text.
