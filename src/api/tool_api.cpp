@@ -52,8 +52,6 @@ static_assert(Same(kKeySource, vezuved::kKeySource) && Same(kKeyFieldCount, vezu
                   Same(kKeyExt, vezuved::kKeyExt),
               "keywords");
 static_assert(Same(kFieldLabelCount, vezuved::kFieldLabelCount) &&
-                  Same(kDefinitionLineMax, vezuved::kFormatLineMax) && Same(kExtMax, vezuved::kExtMax) &&
-                  Same(kDefaultIconMax, vezuved::kDefaultIconMax) &&
                   Same(kRecordSeparators, vezuved::kRecordSeparators) && kSlotCount <= kFieldMapSize,
               "capacities");
 

@@ -86,10 +86,7 @@ enum Keyword : int {
     kKeyExt,
 };
 
-constexpr int kFieldLabelCount = 32;        // columns that may carry a label
-constexpr size_t kDefinitionLineMax = 511;  // characters of a line kept
-constexpr size_t kExtMax = 35;              // characters of Ext, its '.' included
-constexpr size_t kDefaultIconMax = 79;
+constexpr int kFieldLabelCount = 32;  // columns that may carry a label
 // The separator that splits a record line at ',' and '*' alike.
 constexpr int kRecordSeparators = 0;
 
