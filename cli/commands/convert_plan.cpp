@@ -7,7 +7,6 @@
 #include <sstream>
 
 #include "commands/filter_options.h"
-#include "conversion/text_input.h"
 #include "conversion/text_stream.h"
 #include "conversion/transfers.h"
 #include "files/failure.h"
@@ -343,9 +342,7 @@ void RunJob(const RunContext& run, const ConvertRequest& request, OutputJob& job
     if (job.map && job.inputs.size() == 1 && StreamsToMap(request, job.inputs.front(), *job.map)) {
         const InputFile& input = job.inputs.front();
         NamingInput(input, [&] {
-            auto prepared = std::make_shared<PreparedText>();
-            PrepareText(run.err, input.path, request.in, *prepared);
-            std::vector<PointSet> documents = {StreamedTextSet(input.path, prepared)};
+            std::vector<PointSet> documents = {StreamedTextSet(run.err, input.path, request.in)};
             if (input.what != input.path) documents.front().title = input.what;
             const std::vector<size_t> counts = SaveMap(run.err, output, *job.map, documents, mapOptions);
             Report(run, output, output, documents.front(), counts.front());

@@ -117,7 +117,9 @@ void RequireTextDescription(const std::string& path, const TextOptions& options)
 void ReadTextThroughCore(std::ostream& err,
                          CoreCollection& collection,
                          const std::string& path,
-                         const TextOptions& options) {
+                         const TextOptions& options,
+                         vezuved_point_function visit,
+                         void* context) {
     RequireInputFile(path, "text file");
     // A copy read in the user's file's place is named as the user's file.
     const std::string& name = options.shownName.empty() ? path : options.shownName;
@@ -134,7 +136,9 @@ void ReadTextThroughCore(std::ostream& err,
     read.encoding = CoreEncoding(options.encoding);
     read.definition_path = options.definition.empty() ? nullptr : options.definition.c_str();
     const vezuved_text_options text = CoreTextOptions(options);
-    const int32_t result = vezuved_read_text(collection.get(), path.c_str(), &read, &text);
+    const int32_t result =
+        visit == nullptr ? vezuved_read_text(collection.get(), path.c_str(), &read, &text)
+                         : vezuved_visit_text(collection.get(), path.c_str(), &read, &text, visit, context);
     const int32_t warnings = vezuved_warning_count(collection.get());
     for (int32_t i = 0; i < warnings; ++i) {
         vezuved_warning warning{};
@@ -148,6 +152,36 @@ void ReadTextThroughCore(std::ostream& err,
     }
 }
 
+std::string TextPoints::Handheld(const char* text) {
+    bool here = false;
+    const std::string bytes = Utf8ToCp1252(text, &here);
+    if (!here) return std::string(text);
+    lost_ = true;
+    return Cp1252ToUtf8(bytes);
+}
+
+Point TextPoints::Of(const vezuved_point& read) {
+    Point point;
+    point.latitude = read.latitude;
+    point.longitude = read.longitude;
+    if (read.has_elevation != 0) {
+        point.elevationMetres = read.elevation;
+        point.elevationFeet = feet_ ? FeetOfText(read.elevation) : read.elevation / kMetresPerFoot;
+    }
+    if (read.has_time != 0) point.time = read.time;
+    point.name = Handheld(read.name);
+    point.icon = Handheld(read.symbol);
+    if (read.description != nullptr) point.description = Handheld(read.description);
+    return point;
+}
+
+void TextPoints::Say(std::ostream& err, const std::string& name) const {
+    if (lost_) {
+        err << "vezuved: warning: '" << name
+            << "' holds characters Windows-1252 cannot hold; they are read as '?'\n";
+    }
+}
+
 LoadedPoints ReadTextPoints(std::ostream& err, const std::string& path, const TextOptions& options) {
     CoreCollection collection;
     ReadTextThroughCore(err, collection, path, options);
@@ -157,38 +191,14 @@ LoadedPoints ReadTextPoints(std::ostream& err, const std::string& path, const Te
     const int64_t count = vezuved_set_point_count(collection.get(), 0);
     loaded.set.points.reserve(static_cast<size_t>(count > 0 ? count : 0));
     const bool feet = ElevationsInFeet(path, options);
-    // The handheld's texts are Windows-1252: a character it has no byte
-    // for is read as '?', said once for the file.
-    bool lost = false;
-    const auto handheld = [&lost](const char* text) {
-        bool here = false;
-        const std::string bytes = Utf8ToCp1252(text, &here);
-        if (!here) return std::string(text);
-        lost = true;
-        return Cp1252ToUtf8(bytes);
-    };
+    TextPoints points(feet);
     for (int64_t i = 0; i < count; ++i) {
         vezuved_point read{};
         if (vezuved_get_point(collection.get(), 0, i, &read) != VEZUVED_OK) break;
-        Point point;
-        point.latitude = read.latitude;
-        point.longitude = read.longitude;
-        if (read.has_elevation != 0) {
-            point.elevationMetres = read.elevation;
-            point.elevationFeet = read.elevation / kMetresPerFoot;
-            if (feet) point.elevationFeet = FeetOfText(read.elevation);
-        }
-        if (read.has_time != 0) point.time = read.time;
-        point.name = handheld(read.name);
-        point.icon = handheld(read.symbol);
-        if (read.description != nullptr) point.description = handheld(read.description);
-        loaded.set.points.push_back(std::move(point));
+        loaded.set.points.push_back(points.Of(read));
     }
     loaded.feetAsRead = feet;
-    if (lost) {
-        err << "vezuved: warning: '" << (options.shownName.empty() ? path : options.shownName)
-            << "' holds characters Windows-1252 cannot hold; they are read as '?'\n";
-    }
+    points.Say(err, options.shownName.empty() ? path : options.shownName);
     return loaded;
 }
 

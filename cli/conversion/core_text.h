@@ -30,10 +30,30 @@ void RequireTextDescription(const std::string& path, const TextOptions& options)
 
 // Reads the text at path into collection as one set; the lines left out
 // are reported on err, and a failure names the file as the tool does.
+// With visit, each point goes to visit as it is read and the set stays
+// empty (vezuved_visit_text).
 void ReadTextThroughCore(std::ostream& err,
                          CoreCollection& collection,
                          const std::string& path,
-                         const TextOptions& options);
+                         const TextOptions& options,
+                         vezuved_point_function visit = nullptr,
+                         void* context = nullptr);
+
+// The tool's points of a text read through the core. The handheld's texts
+// are Windows-1252: a character it has no byte for is read as '?', which
+// Say tells once for the file.
+class TextPoints {
+public:
+    // feet: the text's elevations are feet, kept as it wrote them.
+    explicit TextPoints(bool feet) : feet_(feet) {}
+    Point Of(const vezuved_point& read);
+    void Say(std::ostream& err, const std::string& name) const;
+
+private:
+    std::string Handheld(const char* text);
+    bool feet_;
+    bool lost_ = false;
+};
 
 // The text at path read through the core as one set of the tool's points,
 // titled after the file; the lines left out are reported on err.

@@ -11,7 +11,6 @@
 
 #include "api/tool_api.h"
 #include "conversion/core_text.h"
-#include "conversion/text_input.h"
 #include "conversion/text_values.h"
 #include "files/failure.h"
 #include "files/file_output.h"
@@ -46,16 +45,6 @@ void SetField(char* field, size_t capacity, const std::string& text) {
     text.copy(field, capacity - 1);
 }
 
-// The Garmin columns of each record, from the record line it was read from.
-void AddGarminColumns(LibraryRecords& records, const PreparedText& prepared) {
-    const int32_t first = prepared.layout.placeholder ? 1 : 0;
-    for (int32_t i = first; i < records.count(); ++i) {
-        const size_t line = static_cast<size_t>(i - first);
-        if (line >= prepared.records.size()) break;
-        AddGarminColumns(records.at(i), prepared.records[line], prepared.layout);
-    }
-}
-
 }  // namespace
 
 bool HoldsPoint(const RLPointRecord& record) {
@@ -74,41 +63,6 @@ Point PointOfRecord(const RLPointRecord& record) {
                      FieldText(record.time, sizeof record.time).c_str(),
                      FieldText(record.icon, sizeof record.icon).c_str(),
                      RLGetPointDesc(&record));
-}
-
-// The library keeps only the name and position of a Garmin waypoint line;
-// its description, altitude and symbol columns are read here. A position
-// of two plain numbers (as Garmin text written from a database holds) is
-// read here too.
-void AddGarminColumns(RLPointRecord& record, const std::string& text, const TextLayout& layout) {
-    const std::string description = LineColumn(text, 2, '\t');
-    const std::string altitude = LineColumn(text, 5, '\t');
-    const std::string symbol = LineColumn(text, 10, '\t');
-    if (record.latitude[0] == '\0' && record.longitude[0] == '\0') {
-        std::string latitude, longitude;
-        if (SplitGarminPosition(LineColumn(text, 4, '\t'), latitude, longitude)) {
-            SetField(record.latitude, sizeof record.latitude, latitude);
-            SetField(record.longitude, sizeof record.longitude, longitude);
-        }
-    }
-    if (const auto value = ParseNumber(altitude)) {
-        // The altitude is in the definition's unit, the record holds feet.
-        const bool metres = layout.eleFormat == 1;
-        SetField(record.elevation,
-                 sizeof record.elevation,
-                 metres ? FormatFixed(*value * kFeetPerMetreRead, 7) : FormatShortest(*value));
-    }
-    if (!symbol.empty()) SetField(record.icon, sizeof record.icon, symbol);
-    if (!description.empty() && RLSetPointDesc(&record, description.c_str()) != 0) {
-        FailConversion("memory ran out while reading the points");
-    }
-}
-
-void KeepMetresAsWritten(Point& point, const TextLayout& layout) {
-    // The library turned metres into feet by 3.2808; the same factor gives
-    // the metres back as the text wrote them.
-    if (layout.eleFormat == 1 && point.elevationFeet)
-        point.elevationMetres = *point.elevationFeet / kFeetPerMetreRead;
 }
 
 LibraryRecords::LibraryRecords(LibraryRecords&& other) noexcept
@@ -176,29 +130,6 @@ LoadedPoints ReadDatabase(const std::string& path) {
 
 LoadedPoints ReadText(std::ostream& err, const std::string& path, const TextOptions& options) {
     return ReadTextPoints(err, path, options);
-}
-
-LoadedPoints ReadPreparedText(const std::string& path, PreparedText& prepared) {
-    const TextOptions& options = prepared.options;
-    const TextLayout& layout = prepared.layout;
-    LoadedPoints loaded;
-    loaded.set.kind = layout.kind;
-    loaded.set.title = BaseTitle(path);
-    const int16_t kind = options.kind ? static_cast<int16_t>(layout.kind) : -1;
-    void* array = nullptr;
-    const int32_t count = RLDBReadCSV(prepared.copy.c_str(),
-                                      prepared.definition.c_str(),
-                                      kind,
-                                      options.layout.value_or(-1),
-                                      options.elevationFormat.value_or(-1),
-                                      ColumnsOrNull(options),
-                                      &array);
-    if (count < 0) FailConversion("cannot read the text file '" + path + "': it is empty or unreadable");
-    loaded.records = LibraryRecords(array, count);
-    if (layout.code == tool::kLayoutGarmin) AddGarminColumns(loaded.records, prepared);
-    Collect(loaded);
-    for (Point& point : loaded.set.points) KeepMetresAsWritten(point, layout);
-    return loaded;
 }
 
 namespace {

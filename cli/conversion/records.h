@@ -104,9 +104,6 @@ DatabaseHeader ReadDatabaseHeader(const std::string& path);
 LoadedPoints ReadDatabase(const std::string& path);
 // Read once through the core; the lines left out are reported on err.
 LoadedPoints ReadText(std::ostream& err, const std::string& path, const TextOptions& options);
-struct PreparedText;
-// A text file PrepareText made ready (text_input.h).
-LoadedPoints ReadPreparedText(const std::string& path, PreparedText& prepared);
 
 // Leaves out of points those a database or text file cannot take
 // (WritablePoints, with --strict from the run's rules); true when any was.
@@ -155,12 +152,6 @@ std::string ResolveDefinition(const std::string& dataPath, const std::string& gi
 bool HoldsPoint(const RLPointRecord& record);
 // The point a record holds, its texts as the record has them.
 Point PointOfRecord(const RLPointRecord& record);
-struct TextLayout;
-// A Garmin text's columns the library leaves out (description, altitude,
-// symbol, a plain-number position), added from the line the record was read from.
-void AddGarminColumns(RLPointRecord& record, const std::string& line, const TextLayout& layout);
-// A point read through a metres definition keeps the metres the text wrote.
-void KeepMetresAsWritten(Point& point, const TextLayout& layout);
 
 // The file's name without folder and extension.
 std::string BaseTitle(const std::string& path);

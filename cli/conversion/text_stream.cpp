@@ -1,74 +1,72 @@
 #include "conversion/text_stream.h"
 
+#include <exception>
+#include <functional>
 #include <memory>
-#include <new>
-#include <optional>
+#include <sstream>
 
-#include "api/tool_api.h"
-#include "conversion/records.h"
+#include "conversion/core_text.h"
 #include "files/failure.h"
 
 namespace vezuved_cli {
-namespace tool = vezuved::tool;
 namespace {
 
-// The record count the first walk read: a later walk that reads another
-// count found the file changed under it, and its document would not hold
-// together.
-struct Walks {
-    std::optional<int32_t> count;
+// One walk: each point made and handed on. What the tool's visitor throws
+// is kept and thrown again once the core has returned, never through it.
+struct Walk {
+    TextPoints points;
+    const std::function<void(const Point&)>* visit;
+    int64_t count = 0;
+    std::exception_ptr failure;
 };
 
-void ReadAgain(const std::string& path,
-               const PreparedText& prepared,
-               Walks& walks,
-               const std::function<void(const Point&)>& visit) {
-    const TextOptions& options = prepared.options;
-    const TextLayout& layout = prepared.layout;
-    tool::TextVisit request;
-    request.text = prepared.copy;
-    request.definition = prepared.definition;
-    if (options.kind) request.kind = layout.kind;
-    request.layout = options.layout;
-    request.elevationFormat = options.elevationFormat;
-    if (options.columns) request.columns.assign(options.columns->begin(), options.columns->end());
-    const int64_t first = layout.placeholder ? 1 : 0;
-    const bool garmin = layout.code == tool::kLayoutGarmin;
-    int32_t count = -1;
+int32_t VEZUVED_CORE_CALL TakePoint(void* context, const vezuved_point* read) {
+    Walk& walk = *static_cast<Walk*>(context);
     try {
-        count = tool::VisitTextRecords(request, [&](RLPointRecord& record, int64_t slot) {
-            // The record is this slot's alone: the Garmin columns go straight into it.
-            if (garmin && slot >= first && static_cast<size_t>(slot - first) < prepared.records.size()) {
-                AddGarminColumns(record, prepared.records[static_cast<size_t>(slot - first)], layout);
-            }
-            if (!HoldsPoint(record)) return;
-            Point point = PointOfRecord(record);
-            KeepMetresAsWritten(point, layout);
-            visit(point);
-        });
-    } catch (const Failure&) {
-        throw;
-    } catch (const std::bad_alloc&) {
-        FailConversion("memory ran out while reading the text file '" + path + "'");
+        ++walk.count;
+        if (walk.visit != nullptr) (*walk.visit)(walk.points.Of(*read));
+        return 0;
     } catch (...) {
-        FailConversion("cannot read the text file '" + path + "': the library failed reading it");
+        walk.failure = std::current_exception();
+        return 1;
     }
-    if (count < 0) FailConversion("cannot read the text file '" + path + "': it is empty or unreadable");
-    if (walks.count && *walks.count != count) {
-        FailConversion("cannot read the text file '" + path + "': it changed while it was being converted");
+}
+
+// Reads the text once, its reports on err; the number of points it gave.
+int64_t WalkText(std::ostream& err,
+                 const std::string& path,
+                 const TextOptions& options,
+                 CoreCollection& collection,
+                 const std::function<void(const Point&)>* visit) {
+    // Map documents take metres: the feet a text wrote need not be recovered.
+    Walk walk{TextPoints(false), visit};
+    try {
+        ReadTextThroughCore(err, collection, path, options, TakePoint, &walk);
+    } catch (...) {
+        if (walk.failure) std::rethrow_exception(walk.failure);
+        throw;
     }
-    walks.count = count;
+    walk.points.Say(err, options.shownName.empty() ? path : options.shownName);
+    return walk.count;
 }
 
 }  // namespace
 
-PointSet StreamedTextSet(const std::string& path, std::shared_ptr<PreparedText> prepared) {
+PointSet StreamedTextSet(std::ostream& err, const std::string& path, const TextOptions& options) {
+    CoreCollection collection;
+    const int64_t count = WalkText(err, path, options, collection, nullptr);
     PointSet set;
-    set.kind = prepared->layout.kind;
+    set.kind = vezuved_set_kind(collection.get(), 0);
     set.title = BaseTitle(path);
-    auto walks = std::make_shared<Walks>();
-    set.reread = [path, prepared, walks](const std::function<void(const Point&)>& visit) {
-        ReadAgain(path, *prepared, *walks, visit);
+    set.reread = [path, options, count](const std::function<void(const Point&)>& visit) {
+        // Said once, by the first reading: later walks keep their reports.
+        std::ostringstream quiet;
+        CoreCollection again;
+        if (WalkText(quiet, path, options, again, &visit) != count) {
+            FailConversion("cannot read the text file '" +
+                           (options.shownName.empty() ? path : options.shownName) +
+                           "': it changed while it was being converted");
+        }
     };
     return set;
 }

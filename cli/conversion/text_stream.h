@@ -1,19 +1,20 @@
 // A text file's set whose points are never all held: each walk reads the
-// checked text again through the library, one record at a time, and makes
-// each point as the whole-file reading does. It serves a map document,
-// which is written in order and may walk a set more than once.
+// text again through the core, one point at a time, and makes each point
+// as the whole-file reading does. It serves a map document, which is
+// written in order and may walk a set more than once.
 #pragma once
 
-#include <memory>
+#include <ostream>
 #include <string>
 
-#include "conversion/text_input.h"
+#include "conversion/records.h"
 #include "values/points.h"
 
 namespace vezuved_cli {
 
-// The set of a text file PrepareText made ready; the prepared text (and its
-// temporary copy) lives as long as the set.
-PointSet StreamedTextSet(const std::string& path, std::shared_ptr<PreparedText> prepared);
+// The set of the text at path, read once now to report on err the lines
+// left out (and to fail as a whole read would); each later walk reads it
+// again, silently, and fails if the file changed meanwhile.
+PointSet StreamedTextSet(std::ostream& err, const std::string& path, const TextOptions& options);
 
 }  // namespace vezuved_cli

@@ -543,6 +543,23 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_write_text(vezuved_collection
                                                               const vezuved_write_options* options,
                                                               const vezuved_text_options* text);
 
+/* Receives the points of a read one at a time, in order; the point and its
+ * texts are valid only during the call. Answers 0 to go on, anything else
+ * to stop the read (VEZUVED_ERROR_CANCELLED). */
+typedef int32_t(VEZUVED_CORE_CALL* vezuved_point_function)(void* context, const vezuved_point* point);
+
+/* As vezuved_read_text, for a text too long to hold as points: each point
+ * is handed to visit as its line is read, and the set appended to the
+ * collection (its kind and name as a read gives them) stays empty. The
+ * lines left out are the collection's warnings, as a read's. Only a text
+ * file is read so (VEZUVED_ERROR_UNSUPPORTED for another format). */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_visit_text(vezuved_collection* collection,
+                                                              const char* path,
+                                                              const vezuved_read_options* options,
+                                                              const vezuved_text_options* text,
+                                                              vezuved_point_function visit,
+                                                              void* context);
+
 /* Appends count points of source's set source_set, from first, to the end
  * of set of collection, exactly as they are held (their values are never
  * turned into the public struct and back); collection and source may be

@@ -10,7 +10,6 @@
 #include "platform/replacing_file.h"
 #include "record/columns.h"
 #include "state/conversion_state.h"
-#include "text/delimited_text.h"
 
 namespace vezuved::tool {
 
@@ -108,26 +107,6 @@ DefinitionFacts ReadDefinition(const DefinitionRequest& request) {
     facts.defaultIcon = state.DefaultIcon;
     facts.labels = state.FieldLabel;
     return facts;
-}
-
-int32_t VisitTextRecords(const TextVisit& visit,
-                         const std::function<void(RLPointRecord&, int64_t)>& onRecord) {
-    LibraryLock lock;
-    TextRequest request;
-    request.source = visit.text;
-    request.format = visit.definition;
-    // A negative code is "not given", as at the exports.
-    if (visit.kind.value_or(-1) >= 0) request.kind = *visit.kind;
-    if (visit.layout.value_or(-1) >= 0) request.layout = static_cast<uint16_t>(*visit.layout);
-    if (visit.elevationFormat.value_or(-1) >= 0)
-        request.elevationFormat = static_cast<uint16_t>(*visit.elevationFormat);
-    if (!visit.columns.empty()) {
-        ColumnMap columns;
-        columns.fill(-1);
-        for (size_t i = 0; i < columns.size() && i < visit.columns.size(); ++i) columns[i] = visit.columns[i];
-        request.columns = columns;
-    }
-    return VisitDelimitedText(State(), request, onRecord);
 }
 
 double ReadLatitude(const std::string& text, int style) {

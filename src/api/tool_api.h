@@ -13,7 +13,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -125,21 +124,6 @@ struct DefinitionFacts {
 };
 
 DefinitionFacts ReadDefinition(const DefinitionRequest& request);
-
-// A text file to visit, read as the library's delimited-text reader does.
-struct TextVisit {
-    std::string text;
-    std::string definition;
-    std::optional<int> kind;
-    std::optional<int> layout;
-    std::optional<int> elevationFormat;
-    std::vector<int16_t> columns;  // empty: the definition's
-};
-
-// Calls onRecord for each record with the slot it fills (the placeholder
-// slot too); returns the record count, or -1 when the file cannot be read.
-int32_t VisitTextRecords(const TextVisit& visit,
-                         const std::function<void(RLPointRecord&, int64_t)>& onRecord);
 
 // The library's readings of single values.
 double ReadLatitude(const std::string& text, int style);

@@ -73,10 +73,18 @@ bool HasSet(const vezuved_collection* collection, int32_t set) {
     return collection != nullptr && set >= 0 && static_cast<size_t>(set) < collection->sets.size();
 }
 
+// A point of a visited read handed to the caller's function; an answer
+// other than 0 stops the read.
+struct PointVisit {
+    vezuved_point_function visit;
+    void* context;
+};
+
 void ReadFile(vezuved_collection& collection,
               const char* path,
               const vezuved_read_options* given,
-              const vezuved_text_options* text = nullptr) {
+              const vezuved_text_options* text = nullptr,
+              const PointVisit* each = nullptr) {
     collection.warnings.clear();
     if (path == nullptr) FailCore(VEZUVED_ERROR_ARGUMENT, "no path was given to read");
     const vezuved_read_options options = given != nullptr ? *given : vezuved_read_options{};
@@ -88,6 +96,10 @@ void ReadFile(vezuved_collection& collection,
                                                                         : EncodingOf(options.encoding, path);
     const TextEncoding textEncoding =
         format == VEZUVED_FORMAT_TEXT ? TextEncodingOf(options.encoding, path) : TextEncoding::Detect;
+    if (each != nullptr && format != VEZUVED_FORMAT_TEXT) {
+        FailCore(VEZUVED_ERROR_UNSUPPORTED,
+                 "cannot read '" + std::string(path) + "' point by point: only a text file is read so");
+    }
     maps::MapWarnings warnings;
     std::vector<maps::PointSet> sets;
     // What the read went past stays walkable when it then fails.
@@ -99,7 +111,16 @@ void ReadFile(vezuved_collection& collection,
             request.encoding = textEncoding;
             request.strict = options.strict != 0;
             request.overrides = overrides;
-            sets.push_back(ReadTextFile(request, warnings));
+            if (each == nullptr) {
+                sets.push_back(ReadTextFile(request, warnings));
+            } else {
+                sets.push_back(VisitTextFile(request, warnings, [&](maps::Point& point) {
+                    const vezuved_point given = PublicPoint(point);
+                    if (each->visit(each->context, &given) != 0)
+                        FailCore(VEZUVED_ERROR_CANCELLED,
+                                 "the reading of '" + std::string(path) + "' was stopped");
+                }));
+            }
         } else if (format == VEZUVED_FORMAT_PDB) {
             sets.push_back(ReadDatabaseFile(path, encoding, warnings));
         } else {
@@ -367,6 +388,19 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_read_text(vezuved_collection*
                                                              const vezuved_read_options* options,
                                                              const vezuved_text_options* text) {
     return Run(collection, [&] { ReadFile(*collection, path, options, text); });
+}
+
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_visit_text(vezuved_collection* collection,
+                                                              const char* path,
+                                                              const vezuved_read_options* options,
+                                                              const vezuved_text_options* text,
+                                                              vezuved_point_function visit,
+                                                              void* context) {
+    return Run(collection, [&] {
+        if (visit == nullptr) FailCore(VEZUVED_ERROR_ARGUMENT, "no function was given to take the points");
+        const PointVisit each{visit, context};
+        ReadFile(*collection, path, options, text, &each);
+    });
 }
 
 VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_write_text(vezuved_collection* collection,

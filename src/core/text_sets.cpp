@@ -18,6 +18,7 @@
 #include "formats/format_file.h"
 #include "layouts/layout_table.h"
 #include "maps/set_collector.h"
+#include "platform/page_buffer.h"
 #include "platform/replacing_file.h"
 #include "record/columns.h"
 #include "record/point_record.h"
@@ -25,7 +26,6 @@
 #include "sets/number_text.h"
 #include "state/conversion_state.h"
 #include "text/layout_reading.h"
-#include "text/text_file.h"
 #include "text/work_record.h"
 #include "vezuved/vezuved_core.h"
 
@@ -339,19 +339,22 @@ int32_t SetKindOf(int32_t databaseKind) {
     return VEZUVED_SET_WAYPOINTS;
 }
 
-std::vector<char> ReadWholeText(const std::string& path) {
+// The file's bytes in pages of their own: a text walked once for each
+// pass of a writer is read again each time, and its memory must go back
+// to the system between the passes.
+void ReadWholeText(const std::string& path, PageBuffer& bytes) {
     FileHandle file = OpenFile(path.c_str(), "rb");
     if (!file) {
         const int error = errno;
         FailCore(VEZUVED_ERROR_OPEN, "cannot read '" + path + "': " + PlatformErrorText(error));
     }
-    std::vector<char> bytes;
-    if (!ReadWholeFile(file.get(), bytes)) {
-        if (bytes.empty() && std::ferror(file.get()) == 0)
+    errno = 0;
+    if (!ReadWholeFileIntoPages(file.get(), bytes)) {
+        if (errno == ENOMEM) FailCore(VEZUVED_ERROR_MEMORY, "cannot read '" + path + "': memory ran out");
+        if (bytes.size() == 0 && std::ferror(file.get()) == 0)
             FailCore(VEZUVED_ERROR_FORMAT, "cannot read '" + path + "': it is empty");
         FailCore(VEZUVED_ERROR_OPEN, "cannot read '" + path + "': the file cannot be read whole");
     }
-    return bytes;
 }
 
 }  // namespace
@@ -364,10 +367,21 @@ std::string DefinitionBeside(const std::string& path) {
 }
 
 maps::PointSet ReadTextFile(const TextReadRequest& request, maps::MapWarnings& warnings) {
+    maps::PointSet set;
+    maps::PointSet read = VisitTextFile(
+        request, warnings, [&set](maps::Point& point) { set.points.push_back(std::move(point)); });
+    read.points = std::move(set.points);
+    return read;
+}
+
+maps::PointSet VisitTextFile(const TextReadRequest& request,
+                             maps::MapWarnings& warnings,
+                             const TextPointVisitor& visit) {
     const std::string& path = request.path;
     std::string definition = request.definition;
     // Read once, whole: the lines are cut from these bytes and nothing else.
-    const std::vector<char> bytes = ReadWholeText(path);
+    PageBuffer bytes;
+    ReadWholeText(path, bytes);
 
     // The library's layouts read with the call's own conversion state, from
     // the library's defaults and this definition alone.
@@ -404,6 +418,7 @@ maps::PointSet ReadTextFile(const TextReadRequest& request, maps::MapWarnings& w
     maps::PointSet set;
     set.title = TitleOf(path);
     set.kind = SetKindOf(state.DBKind);
+    size_t taken = 0;
     ForEachNumberedLine(text, [&](size_t number, const std::string& line) {
         if (number <= static_cast<size_t>(std::max<int32_t>(state.HeaderLines, 0)) || line.empty()) return;
         if (ReadLayoutLine(line.c_str(), record.get(), layout, reading.settings) != 0) {
@@ -428,9 +443,10 @@ maps::PointSet ReadTextFile(const TextReadRequest& request, maps::MapWarnings& w
             warnings.push_back({path, number, cause, message});
             return;
         }
-        set.points.push_back(std::move(point));
+        ++taken;
+        visit(point);
     });
-    if (set.points.empty()) {
+    if (taken == 0) {
         FailCore(
             VEZUVED_ERROR_FORMAT,
             "cannot read '" + path + "': no line holds a point" +

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "core/text_overrides.h"
@@ -36,6 +37,15 @@ struct TextReadRequest {
 // read), _FORMAT (a bad line when strict, no point at all, not UTF-8 when
 // UTF-8 was asked for, a definition of no point kind) or _MEMORY.
 maps::PointSet ReadTextFile(const TextReadRequest& request, maps::MapWarnings& warnings);
+
+// Takes each point of a text read as its line is read (the visitor may keep it or move it away).
+using TextPointVisitor = std::function<void(maps::Point&)>;
+
+// As ReadTextFile, each point handed to visit instead of kept, so a text of
+// any length is never held as points: the set returned has none.
+maps::PointSet VisitTextFile(const TextReadRequest& request,
+                             maps::MapWarnings& warnings,
+                             const TextPointVisitor& visit);
 
 // The definition that belongs to a text file: its extension (in the last
 // path component) replaced by ".cal", or ".cal" appended.

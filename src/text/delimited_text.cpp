@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <functional>
 #include <vector>
 
 #include "base/file_handle.h"
@@ -60,41 +59,26 @@ bool LoadDelimitedText(ConversionState& state, const TextRequest& request, std::
 }
 
 // Reads every record line of the cut text into recordAt(slot), from slot on; a refused line
-// leaves its slot to the next line. onRead(record, slot) follows each line
-// read; lines counts the record lines. True when the last line that
-// reached the slot was taken by the layout but not read whole: its
-// leftovers stay in the slot. New descriptions come from pool when one is
-// given.
-template <typename RecordAt, typename OnRead>
-bool ReadRecordLines(const std::vector<char>& text,
+// leaves its slot to the next line (a line the layout takes but cannot read
+// whole leaves its leftovers there). New descriptions come from pool.
+template <typename RecordAt>
+void ReadRecordLines(const std::vector<char>& text,
                      ConversionState& state,
                      DescPool* pool,
                      int64_t& slot,
-                     RecordAt&& recordAt,
-                     OnRead&& onRead,
-                     int64_t& lines) {
+                     RecordAt&& recordAt) {
     LayoutSettings settings = SettingsForReading(state);
     settings.descPool = pool;
-    bool leftover = false;
     // A slot is handed out zeroed; only a line refused into it leaves it
     // to be cleared before the next line is read into it.
     bool clear = true;
     ForEachTextLine(text, [&](const char* line) {
-        ++lines;
         PointRecord& record = recordAt(slot);
         const int read = clear ? ReadLayoutLineIntoClear(line, record, state.Layout, settings)
                                : ReadLayoutLine(line, &record, state.Layout, settings);
-        if (read == 0) {
-            onRead(record, slot);
-            ++slot;
-            leftover = false;
-            clear = true;
-        } else {
-            clear = false;
-            if (ReadLayoutLine(line, nullptr, state.Layout, settings) == 0) leftover = true;
-        }
+        clear = read == 0;
+        if (read == 0) ++slot;
     });
-    return leftover;
 }
 
 }  // namespace
@@ -132,23 +116,15 @@ int32_t ReadDelimitedText(ConversionState& state, const TextRequest& request, vo
         };
         zeroUpTo(first);
         int64_t slot = first;
-        int64_t lines = 0;
         // One allocation per description, and its free when the host
         // releases the array, cost a fifth of the read: they are carved
         // from a few blocks instead, each freed with its last description.
         DescPool pool;
         try {
-            ReadRecordLines(
-                text,
-                state,
-                &pool,
-                slot,
-                [&](int64_t at) -> PointRecord& {
-                    zeroUpTo(at + 1);
-                    return array[at];
-                },
-                [](const PointRecord&, int64_t) {},
-                lines);
+            ReadRecordLines(text, state, &pool, slot, [&](int64_t at) -> PointRecord& {
+                zeroUpTo(at + 1);
+                return array[at];
+            });
             zeroUpTo(count);
         } catch (...) {
             // Running out of memory between lines: the host gets nothing,
@@ -163,42 +139,6 @@ int32_t ReadDelimitedText(ConversionState& state, const TextRequest& request, vo
     }
     *records = array;
     return static_cast<int32_t>(count);
-}
-
-int32_t VisitDelimitedText(ConversionState& state,
-                           const TextRequest& request,
-                           const std::function<void(PointRecord&, int64_t)>& onRecord) {
-    std::vector<char> text;
-    if (!LoadDelimitedText(state, request, text)) return -1;
-    // One record stands in for every slot; a new slot starts zeroed, as a
-    // slot of the array does.
-    PointRecord work;
-    std::memset(&work, 0, sizeof work);
-    struct DescOwner {
-        PointRecord& record;
-        ~DescOwner() { DescFree(record); }
-    } owner{work};
-    int64_t given = -1;
-    auto recordAt = [&](int64_t at) -> PointRecord& {
-        if (at != given) {
-            DescFree(work);
-            std::memset(&work, 0, sizeof work);
-            given = at;
-        }
-        return work;
-    };
-    int64_t slot = 0;
-    if (HasPlaceholderRecord(state)) {
-        onRecord(recordAt(slot), slot);
-        ++slot;
-    }
-    CutTextLines(text, state.HeaderLines);
-    int64_t lines = 0;
-    // A leftover's line was counted: its slot lies inside the count.
-    if (ReadRecordLines(text, state, nullptr, slot, recordAt, onRecord, lines)) onRecord(work, slot);
-    const int64_t count = (HasPlaceholderRecord(state) ? 1 : 0) + lines;
-    // The count is a 32-bit result, as ReadDelimitedText's.
-    return count > INT32_MAX ? -1 : static_cast<int32_t>(count);
 }
 
 int32_t WriteDelimitedText(ConversionState& state, const TextRequest& request, void* records, int32_t count) {

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 
 #include "record/point_record.h"
 #include "text/text_request.h"
@@ -17,13 +16,5 @@ int32_t ReadDelimitedText(ConversionState& state, const TextRequest& request, vo
 // count records written as the text request.source (the output here), with
 // CR LF line ends and no header. 0 or -1.
 int32_t WriteDelimitedText(ConversionState& state, const TextRequest& request, void* records, int32_t count);
-
-// The records ReadDelimitedText would hand out, one at a time in one reused
-// record: onRecord(record, slot) for the placeholder slot, each line read,
-// and a last line's leftovers, each with the slot it would fill. Returns the
-// count ReadDelimitedText would, or -1 when the file cannot be read.
-int32_t VisitDelimitedText(ConversionState& state,
-                           const TextRequest& request,
-                           const std::function<void(PointRecord&, int64_t)>& onRecord);
 
 }  // namespace vezuved

@@ -1,0 +1,110 @@
+// A text read point by point (vezuved_visit_text): the same points, in the
+// same order, and the same warnings as a read that keeps them, with the
+// set left empty; a visitor that stops the read, and what is not text.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core_text.h"
+#include "support/test_support.h"
+#include "vezuved/vezuved_core.h"
+
+using core_test::Collection;
+using core_test::Data;
+using core_test::Summary;
+using core_test::Warnings;
+
+namespace {
+
+// Each point visited, added to a set of its own; stops after `stopAfter` when not negative.
+struct Gathered {
+    Collection points;
+    int32_t set = -1;
+    int stopAfter = -1;
+    int seen = 0;
+};
+
+int32_t VEZUVED_CORE_CALL Gather(void* context, const vezuved_point* point) {
+    Gathered& gathered = *static_cast<Gathered*>(context);
+    if (gathered.stopAfter >= 0 && gathered.seen == gathered.stopAfter) return 1;
+    ++gathered.seen;
+    return vezuved_add_point(gathered.points.handle, gathered.set, point) == VEZUVED_OK ? 0 : 1;
+}
+
+int32_t Visit(Collection& collection,
+              const std::string& path,
+              const std::string& definition,
+              Gathered& into) {
+    vezuved_read_options options{};
+    options.definition_path = definition.empty() ? nullptr : definition.c_str();
+    return vezuved_visit_text(collection.handle, path.c_str(), &options, nullptr, Gather, &into);
+}
+
+TEST(CoreTextVisit, GivesThePointsAndWarningsOfARead) {
+    TempFolder folder;
+    const std::string definition = folder.put("comma.cal", Data("text/comma-metres.cal"));
+    const std::string path =
+        folder.put("trip.txt", "Gate,45.5,-122.25,100,Open\nBad,91,0,,\nHut,-0.125,7,,\nFar,x,1,,\n");
+    Collection read;
+    vezuved_read_options options{};
+    options.definition_path = definition.c_str();
+    ASSERT_EQ(vezuved_read_text(read.handle, path.c_str(), &options, nullptr), VEZUVED_OK);
+
+    Collection visited;
+    Gathered gathered;
+    gathered.set = vezuved_add_set(gathered.points.handle, vezuved_set_kind(read.handle, 0), "trip");
+    ASSERT_EQ(Visit(visited, path, definition, gathered), VEZUVED_OK)
+        << vezuved_error_message(visited.handle);
+    EXPECT_EQ(Summary(gathered.points.handle), Summary(read.handle));
+    EXPECT_EQ(Warnings(visited.handle, folder.path()), Warnings(read.handle, folder.path()));
+    EXPECT_EQ(vezuved_warning_count(visited.handle), 2);
+    // The set stands, named and of its kind, with no point held.
+    ASSERT_EQ(vezuved_set_count(visited.handle), 1);
+    EXPECT_STREQ(vezuved_set_name(visited.handle, 0), "trip");
+    EXPECT_EQ(vezuved_set_kind(visited.handle, 0), vezuved_set_kind(read.handle, 0));
+    EXPECT_EQ(vezuved_set_point_count(visited.handle, 0), 0);
+}
+
+TEST(CoreTextVisit, RefusesWhatItCannotVisit) {
+    TempFolder folder;
+    const std::string definition = folder.put("comma.cal", Data("text/comma-metres.cal"));
+    const std::string path = folder.put("trip.txt", "A,1,2,,\nB,3,4,,\nC,5,6,,\n");
+    const std::string gpx = folder.put("trip.gpx", "<gpx><wpt lat=\"1\" lon=\"2\"/></gpx>");
+    struct Case {
+        const char* what;
+        std::string path;
+        int stopAfter;
+        bool withVisitor;
+        int32_t code;
+        const char* message;
+    } cases[] = {
+        {"stopped", path, 1, true, VEZUVED_ERROR_CANCELLED, "the reading of 'DIR/trip.txt' was stopped"},
+        {"a map",
+         gpx,
+         -1,
+         true,
+         VEZUVED_ERROR_UNSUPPORTED,
+         "cannot read 'DIR/trip.gpx' point by point: only a text file is read so"},
+        {"no visitor", path, -1, false, VEZUVED_ERROR_ARGUMENT, "no function was given to take the points"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Collection collection;
+        Gathered gathered;
+        gathered.set = vezuved_add_set(gathered.points.handle, VEZUVED_SET_WAYPOINTS, "x");
+        gathered.stopAfter = c.stopAfter;
+        vezuved_read_options options{};
+        options.definition_path = definition.c_str();
+        const int32_t result = vezuved_visit_text(collection.handle,
+                                                  c.path.c_str(),
+                                                  &options,
+                                                  nullptr,
+                                                  c.withVisitor ? Gather : nullptr,
+                                                  &gathered);
+        EXPECT_EQ(result, c.code);
+        EXPECT_EQ(core_test::Message(collection.handle, folder.path()), c.message);
+        EXPECT_EQ(vezuved_set_count(collection.handle), 0);
+    }
+}
+
+}  // namespace
