@@ -153,6 +153,10 @@ void ReadTextThroughCore(std::ostream& err,
 }
 
 std::string TextPoints::Handheld(const char* text) {
+    // Plain ASCII is the same in both (most texts are).
+    const char* end = text;
+    while ((static_cast<unsigned char>(*end) & 0x80) == 0 && *end != '\0') ++end;
+    if (*end == '\0') return std::string(text, end);
     bool here = false;
     const std::string bytes = Utf8ToCp1252(text, &here);
     if (!here) return std::string(text);

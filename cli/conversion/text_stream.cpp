@@ -3,6 +3,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <sstream>
 
 #include "conversion/core_text.h"
@@ -11,11 +12,16 @@
 namespace vezuved_cli {
 namespace {
 
-// One walk: each point made and handed on. What the tool's visitor throws
-// is kept and thrown again once the core has returned, never through it.
+// One reading: each point made and handed on, or (stopAtFirst) only the
+// kind of the set the first point belongs to. What the tool's visitor
+// throws is kept and thrown again once the core has returned, never
+// through it.
 struct Walk {
     TextPoints points;
-    const std::function<void(const Point&)>* visit;
+    CoreCollection& collection;
+    const std::function<void(const Point&)>* visit = nullptr;
+    bool stopAtFirst = false;
+    std::optional<int32_t> kind;
     int64_t count = 0;
     std::exception_ptr failure;
 };
@@ -23,6 +29,11 @@ struct Walk {
 int32_t VEZUVED_CORE_CALL TakePoint(void* context, const vezuved_point* read) {
     Walk& walk = *static_cast<Walk*>(context);
     try {
+        if (!walk.kind) {
+            vezuved_collection* sets = walk.collection.get();
+            walk.kind = vezuved_set_kind(sets, vezuved_set_count(sets) - 1);
+        }
+        if (walk.stopAtFirst) return 1;
         ++walk.count;
         if (walk.visit != nullptr) (*walk.visit)(walk.points.Of(*read));
         return 0;
@@ -32,41 +43,60 @@ int32_t VEZUVED_CORE_CALL TakePoint(void* context, const vezuved_point* read) {
     }
 }
 
-// Reads the text once, its reports on err; the number of points it gave.
-int64_t WalkText(std::ostream& err,
-                 const std::string& path,
-                 const TextOptions& options,
-                 CoreCollection& collection,
-                 const std::function<void(const Point&)>* visit) {
-    // Map documents take metres: the feet a text wrote need not be recovered.
-    Walk walk{TextPoints(false), visit};
+// Reads the text through, its reports on err.
+void WalkText(std::ostream& err, const std::string& path, const TextOptions& options, Walk& walk) {
     try {
-        ReadTextThroughCore(err, collection, path, options, TakePoint, &walk);
+        ReadTextThroughCore(err, walk.collection, path, options, TakePoint, &walk);
     } catch (...) {
         if (walk.failure) std::rethrow_exception(walk.failure);
         throw;
     }
     walk.points.Say(err, options.shownName.empty() ? path : options.shownName);
-    return walk.count;
+}
+
+// Map documents take metres: the feet a text wrote need not be recovered.
+constexpr bool kFeetAsWritten = false;
+
+// The kind of the text's set, from a reading stopped at its first point. A
+// text that cannot be read fails here, with the reports of a whole reading.
+int32_t KindOfText(std::ostream& err, const std::string& path, const TextOptions& options) {
+    CoreCollection collection;
+    Walk peek{TextPoints(kFeetAsWritten), collection};
+    peek.stopAtFirst = true;
+    std::ostringstream quiet;
+    try {
+        ReadTextThroughCore(quiet, collection, path, options, TakePoint, &peek);
+    } catch (const Failure&) {
+        if (peek.kind) return *peek.kind;
+    }
+    if (peek.kind) return *peek.kind;
+    CoreCollection again;
+    Walk whole{TextPoints(kFeetAsWritten), again};
+    WalkText(err, path, options, whole);
+    return vezuved_set_kind(again.get(), 0);
 }
 
 }  // namespace
 
 PointSet StreamedTextSet(std::ostream& err, const std::string& path, const TextOptions& options) {
-    CoreCollection collection;
-    const int64_t count = WalkText(err, path, options, collection, nullptr);
     PointSet set;
-    set.kind = vezuved_set_kind(collection.get(), 0);
+    set.kind = KindOfText(err, path, options);
     set.title = BaseTitle(path);
-    set.reread = [path, options, count](const std::function<void(const Point&)>& visit) {
-        // Said once, by the first reading: later walks keep their reports.
+    // The first walk says what the reading went past; the later ones read
+    // the same file again, silently, and fail if it changed meanwhile.
+    auto count = std::make_shared<std::optional<int64_t>>();
+    std::ostream* reports = &err;
+    set.reread = [reports, path, options, count](const std::function<void(const Point&)>& visit) {
         std::ostringstream quiet;
-        CoreCollection again;
-        if (WalkText(quiet, path, options, again, &visit) != count) {
+        CoreCollection collection;
+        Walk walk{TextPoints(kFeetAsWritten), collection, &visit};
+        WalkText(*count ? quiet : *reports, path, options, walk);
+        if (*count && **count != walk.count) {
             FailConversion("cannot read the text file '" +
                            (options.shownName.empty() ? path : options.shownName) +
                            "': it changed while it was being converted");
         }
+        *count = walk.count;
     };
     return set;
 }

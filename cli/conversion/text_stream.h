@@ -12,9 +12,10 @@
 
 namespace vezuved_cli {
 
-// The set of the text at path, read once now to report on err the lines
-// left out (and to fail as a whole read would); each later walk reads it
-// again, silently, and fails if the file changed meanwhile.
+// The set of the text at path, its kind found from its first point. Its
+// first walk reports on err the lines it leaves out (and fails as a whole
+// read would); each later walk reads it again, silently, and fails if the
+// file changed meanwhile. err must outlive the set.
 PointSet StreamedTextSet(std::ostream& err, const std::string& path, const TextOptions& options);
 
 }  // namespace vezuved_cli

@@ -550,7 +550,9 @@ typedef int32_t(VEZUVED_CORE_CALL* vezuved_point_function)(void* context, const 
 
 /* As vezuved_read_text, for a text too long to hold as points: each point
  * is handed to visit as its line is read, and the set appended to the
- * collection (its kind and name as a read gives them) stays empty. The
+ * collection (its kind and name as a read gives them) stays empty. The set
+ * stands from the first point on, so visit may ask its kind and name; a
+ * read that fails or is stopped takes it away again. The
  * lines left out are the collection's warnings, as a read's. Only a text
  * file is read so (VEZUVED_ERROR_UNSUPPORTED for another format). */
 VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_visit_text(vezuved_collection* collection,

@@ -102,6 +102,7 @@ void ReadFile(vezuved_collection& collection,
     }
     maps::MapWarnings warnings;
     std::vector<maps::PointSet> sets;
+    bool visiting = false;  // a visited read's set is in the collection
     // What the read went past stays walkable when it then fails.
     try {
         if (format == VEZUVED_FORMAT_TEXT) {
@@ -114,12 +115,19 @@ void ReadFile(vezuved_collection& collection,
             if (each == nullptr) {
                 sets.push_back(ReadTextFile(request, warnings));
             } else {
-                sets.push_back(VisitTextFile(request, warnings, [&](maps::Point& point) {
-                    const vezuved_point given = PublicPoint(point);
-                    if (each->visit(each->context, &given) != 0)
-                        FailCore(VEZUVED_ERROR_CANCELLED,
-                                 "the reading of '" + std::string(path) + "' was stopped");
-                }));
+                sets.push_back(
+                    VisitTextFile(request, warnings, [&](maps::Point& point, const maps::PointSet& set) {
+                        // The set stands in the collection from its first point on,
+                        // so the caller may ask its kind and name while visiting.
+                        if (!visiting) {
+                            collection.sets.push_back(set);
+                            visiting = true;
+                        }
+                        const vezuved_point given = PublicPoint(point);
+                        if (each->visit(each->context, &given) != 0)
+                            FailCore(VEZUVED_ERROR_CANCELLED,
+                                     "the reading of '" + std::string(path) + "' was stopped");
+                    }));
             }
         } else if (format == VEZUVED_FORMAT_PDB) {
             sets.push_back(ReadDatabaseFile(path, encoding, warnings));
@@ -127,9 +135,11 @@ void ReadFile(vezuved_collection& collection,
             sets = ReadMapFile(path, format, options.strict != 0, warnings);
         }
     } catch (...) {
+        if (visiting) collection.sets.pop_back();
         collection.warnings = std::move(warnings);
         throw;
     }
+    if (visiting) sets.clear();
     // Whole or not at all: the collection changes only once all is read.
     collection.sets.reserve(collection.sets.size() + sets.size());
     for (maps::PointSet& set : sets) collection.sets.push_back(std::move(set));

@@ -98,24 +98,16 @@ std::string Quoted(std::string_view text, bool utf8) {
     return "'" + Decoded(maps::TrimWhite(text), utf8) + "'";
 }
 
-// Column `column` of line cut at separator, found and copied by the
-// library's own column rules, however long.
-RawColumn SeparatedColumn(const char* line, int column, int separator) {
+// Column `column` of a line whose columns are spans (at least column + 1
+// of them), copied by the library's own column rules, however long.
+RawColumn SeparatedColumn(const ColumnSpan* spans, int column) {
     RawColumn raw;
     raw.column = column;
     if (column < 0) return raw;
-    if (column == 0) {
-        raw.present = true;
-    } else {
-        // The column before it ends at a separator when the line reaches it.
-        ColumnSpan before;
-        SplitColumns(FindColumn(line, column - 1, separator), separator, &before, 1);
-        raw.present = before.end != nullptr && *before.end != '\0';
-    }
-    if (!raw.present) return raw;
-    ColumnSpan span;
-    SplitColumns(FindColumn(line, column, separator), separator, &span, 1);
-    if (span.begin == nullptr) return raw;
+    // The column before it ends at a separator when the line reaches it.
+    raw.present = column == 0 || (spans[column - 1].end != nullptr && *spans[column - 1].end != '\0');
+    const ColumnSpan& span = spans[column];
+    if (!raw.present || span.begin == nullptr) return raw;
     raw.text.assign(SpanTextLength(span) + 1, '\0');
     raw.text.resize(CopyColumnSpan(span, raw.text.data(), SpanTextLength(span)));
     return raw;
@@ -162,7 +154,18 @@ RawColumns ColumnsOf(const std::string& line, int layout, const LayoutSettings& 
     const int separator = layout == kLayoutRecordLine ? kRecordSeparators
                           : layout == kLayoutTab      ? '\t'
                                                       : static_cast<unsigned char>(settings.delimiter);
-    for (RawColumn& column : raw) column = SeparatedColumn(line.c_str(), column.column, separator);
+    // The line is cut once, up to the last column a value reads.
+    int last = 0;
+    for (const RawColumn& column : raw) last = std::max(last, column.column);
+    std::array<ColumnSpan, 32> near;
+    std::vector<ColumnSpan> far;
+    ColumnSpan* spans = near.data();
+    if (last >= static_cast<int>(near.size())) {
+        far.resize(static_cast<size_t>(last) + 1);
+        spans = far.data();
+    }
+    SplitColumnsUpTo(line.c_str(), line.c_str() + line.size(), separator, spans, last + 1);
+    for (RawColumn& column : raw) column = SeparatedColumn(spans, column.column);
     return raw;
 }
 
@@ -280,7 +283,9 @@ std::optional<LineProblem> ReadGarminPoint(const std::string& line,
                                            const PointRecord& record,
                                            const LineReading& reading,
                                            maps::Point& point) {
-    const auto column = [&](int c) { return SeparatedColumn(line.c_str(), c, '\t'); };
+    std::array<ColumnSpan, kGarminSymbol + 1> spans;
+    SplitColumnsUpTo(line.c_str(), line.c_str() + line.size(), '\t', spans.data(), kGarminSymbol + 1);
+    const auto column = [&](int c) { return SeparatedColumn(spans.data(), c); };
     const RawColumn position = column(kGarminPosition);
     const std::string_view text = maps::TrimWhite(position.text);
     if (text.empty()) return LineProblem{kGarminPosition + 1, "the position is empty"};
@@ -368,8 +373,9 @@ std::string DefinitionBeside(const std::string& path) {
 
 maps::PointSet ReadTextFile(const TextReadRequest& request, maps::MapWarnings& warnings) {
     maps::PointSet set;
-    maps::PointSet read = VisitTextFile(
-        request, warnings, [&set](maps::Point& point) { set.points.push_back(std::move(point)); });
+    maps::PointSet read = VisitTextFile(request, warnings, [&set](maps::Point& point, const maps::PointSet&) {
+        set.points.push_back(std::move(point));
+    });
     read.points = std::move(set.points);
     return read;
 }
@@ -444,7 +450,7 @@ maps::PointSet VisitTextFile(const TextReadRequest& request,
             return;
         }
         ++taken;
-        visit(point);
+        visit(point, set);
     });
     if (taken == 0) {
         FailCore(

@@ -38,8 +38,11 @@ struct TextReadRequest {
 // UTF-8 was asked for, a definition of no point kind) or _MEMORY.
 maps::PointSet ReadTextFile(const TextReadRequest& request, maps::MapWarnings& warnings);
 
-// Takes each point of a text read as its line is read (the visitor may keep it or move it away).
-using TextPointVisitor = std::function<void(maps::Point&)>;
+// Takes each point of a text read as its line is read (the visitor may keep
+// it or move it away), with the set it belongs to (its name and kind; no
+// points).
+using TextPointVisitor = std::function<void(maps::Point&, const maps::PointSet&)>;
+
 
 // As ReadTextFile, each point handed to visit instead of kept, so a text of
 // any length is never held as points: the set returned has none.

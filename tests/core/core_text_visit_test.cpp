@@ -22,10 +22,18 @@ struct Gathered {
     int32_t set = -1;
     int stopAfter = -1;
     int seen = 0;
+    const vezuved_collection* reading = nullptr;  // the collection read into
+    std::string firstSet;                         // its last set, when the first point came
 };
 
 int32_t VEZUVED_CORE_CALL Gather(void* context, const vezuved_point* point) {
     Gathered& gathered = *static_cast<Gathered*>(context);
+    if (gathered.seen == 0 && gathered.reading != nullptr) {
+        const int32_t last = vezuved_set_count(gathered.reading) - 1;
+        const char* name = vezuved_set_name(gathered.reading, last);
+        gathered.firstSet =
+            std::to_string(vezuved_set_kind(gathered.reading, last)) + " " + (name ? name : "-");
+    }
     if (gathered.stopAfter >= 0 && gathered.seen == gathered.stopAfter) return 1;
     ++gathered.seen;
     return vezuved_add_point(gathered.points.handle, gathered.set, point) == VEZUVED_OK ? 0 : 1;
@@ -53,6 +61,7 @@ TEST(CoreTextVisit, GivesThePointsAndWarningsOfARead) {
     Collection visited;
     Gathered gathered;
     gathered.set = vezuved_add_set(gathered.points.handle, vezuved_set_kind(read.handle, 0), "trip");
+    gathered.reading = visited.handle;
     ASSERT_EQ(Visit(visited, path, definition, gathered), VEZUVED_OK)
         << vezuved_error_message(visited.handle);
     EXPECT_EQ(Summary(gathered.points.handle), Summary(read.handle));
@@ -63,6 +72,8 @@ TEST(CoreTextVisit, GivesThePointsAndWarningsOfARead) {
     EXPECT_STREQ(vezuved_set_name(visited.handle, 0), "trip");
     EXPECT_EQ(vezuved_set_kind(visited.handle, 0), vezuved_set_kind(read.handle, 0));
     EXPECT_EQ(vezuved_set_point_count(visited.handle, 0), 0);
+    // It stood there from the first point on.
+    EXPECT_EQ(gathered.firstSet, std::to_string(vezuved_set_kind(read.handle, 0)) + " trip");
 }
 
 TEST(CoreTextVisit, RefusesWhatItCannotVisit) {
