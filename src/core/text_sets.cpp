@@ -68,21 +68,29 @@ struct LineReading {
 // BEL and BS vanish. The numbers are what the library's own cutting drops.
 template <typename OnLine>
 void ForEachNumberedLine(std::string_view text, OnLine&& onLine) {
+    // NUL, BEL, BS, LF and CR: the bytes a line's run of plain bytes stops at.
+    const auto special = [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte <= '\r' && ((0x2581u >> byte) & 1u) != 0;
+    };
     std::string line;
     size_t number = 1;
-    for (size_t i = 0; i <= text.size(); ++i) {
-        const bool last = i == text.size();
-        const char c = last ? '\0' : text[i];
-        if (c == '\a' || c == '\b') continue;
-        if (last || c == '\n' || c == '\r' || c == '\0') {
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    for (size_t i = 0;;) {
+        size_t end = i;
+        while (end < text.size() && !special(text[end])) ++end;
+        line.append(text.data() + i, end - i);
+        if (end == text.size()) {
             // A text ending in a line end has no further, empty line.
-            if (!last || !line.empty()) onLine(number, line);
-            ++number;
-            line.clear();
-            continue;
+            if (!line.empty()) onLine(number, line);
+            return;
         }
-        line += c;
+        const char c = text[end];
+        i = end + 1;
+        if (c == '\a' || c == '\b') continue;
+        if (c == '\r' && i < text.size() && text[i] == '\n') ++i;
+        onLine(number, line);
+        ++number;
+        line.clear();
     }
 }
 
