@@ -11,7 +11,7 @@
 
 #include "api/tool_api.h"
 #include "conversion/core_text.h"
-#include "conversion/text_values.h"
+#include "conversion/text_layout.h"
 #include "files/failure.h"
 #include "files/file_output.h"
 #include "files/whole_file.h"

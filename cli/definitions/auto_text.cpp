@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <sstream>
 
-#include "conversion/text_layout.h"
-#include "conversion/text_values.h"
+#include "conversion/core_text.h"
 #include "files/failure.h"
 #include "files/file_output.h"
 #include "files/whole_file.h"
@@ -30,19 +30,44 @@ std::string CellText(const std::vector<Cell>& cells, int column) {
 
 bool Blank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
 
-// Calls onLine(number, line) for each line after the header row that is
-// not blank, its line end taken off; number counts from 1.
-template <typename OnLine>
-void ForEachDataLine(const std::string& text, OnLine&& onLine) {
-    size_t start = 0;
-    for (int number = 1; start < text.size(); ++number) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (number > 1 && !Blank(line)) onLine(number, line);
+// What the core refused of a text read through a definition: the lines
+// that hold a point or were refused, and by column (from 1) how many were
+// refused for it and the first of them ("line 2: 'high' is not an elevation").
+struct Refusals {
+    size_t lines = 0;
+    std::map<int, size_t> count;
+    std::map<int, std::string> first;
+};
+
+int32_t VEZUVED_CORE_CALL CountPoint(void* context, const vezuved_point*) {
+    ++*static_cast<size_t*>(context);
+    return 0;
+}
+
+Refusals ReadRefusals(const std::string& textPath, const std::string& definition) {
+    CoreCollection collection;
+    TextOptions options;
+    options.definition = definition;
+    size_t taken = 0;
+    std::ostringstream quiet;
+    try {
+        ReadTextThroughCore(quiet, collection, textPath, options, CountPoint, &taken);
+    } catch (const Failure&) {
+        // No line holds a point: the warnings still say why each was refused.
     }
+    Refusals refusals;
+    const int32_t warnings = vezuved_warning_count(collection.get());
+    refusals.lines = taken + static_cast<size_t>(warnings > 0 ? warnings : 0);
+    for (int32_t i = 0; i < warnings; ++i) {
+        vezuved_warning warning{};
+        if (vezuved_get_warning(collection.get(), i, &warning) != VEZUVED_OK || warning.column <= 0) continue;
+        if (refusals.count[warning.column]++ > 0) continue;
+        std::string cause = warning.cause;
+        const std::string column = "column " + std::to_string(warning.column) + ": ";
+        if (cause.compare(0, column.size(), column) == 0) cause.erase(0, column.size());
+        refusals.first[warning.column] = "line " + std::to_string(warning.line) + ": " + cause;
+    }
+    return refusals;
 }
 
 }  // namespace
@@ -50,30 +75,22 @@ void ForEachDataLine(const std::string& text, OnLine&& onLine) {
 std::vector<std::string> LeaveOutUnreadColumns(const std::string& text, MadeDefinition& made) {
     std::vector<std::string> warnings;
     const TemporaryFolder folder = TemporaryFolder::Create();
+    const std::string textPath = folder.File("check.txt");
+    WriteFileOrFail(textPath, text);
     // An elevation refused everywhere hides the time behind it: check again
     // after each column left out.
     for (bool again = true; again;) {
         again = false;
         const std::string definition = folder.File("check.cal");
         WriteFileOrFail(definition, DefinitionText(made, "check", ""));
-        const TextLayout layout = LoadTextLayout(definition, TextOptions());
-        size_t lines = 0;
-        std::map<int, size_t> refused;  // by column, from 1
-        std::map<int, std::string> first;
-        ForEachDataLine(text, [&](int number, const std::string& line) {
-            ++lines;
-            if (const auto bad = FindBadValue(line, layout)) {
-                if (refused[bad->column]++ == 0)
-                    first[bad->column] = "line " + std::to_string(number) + ": " + bad->problem;
-            }
-        });
+        Refusals refused = ReadRefusals(textPath, definition);
         for (int* slot : {&made.elevation, &made.time, &made.date}) {
-            if (*slot < 0 || lines == 0 || refused[*slot + 1] != lines) continue;
+            if (*slot < 0 || refused.lines == 0 || refused.count[*slot + 1] != refused.lines) continue;
             const bool elevation = slot == &made.elevation;
             warnings.push_back("left out the " + std::string(elevation ? "elevation" : "time") + " column '" +
                                made.cells[static_cast<size_t>(*slot)] + "' (column " +
                                std::to_string(*slot + 1) + "): the definition reads it on no line (" +
-                               first[*slot + 1] + ")");
+                               refused.first[*slot + 1] + ")");
             // A time and its date are read as one.
             if (elevation) {
                 made.elevation = -1;

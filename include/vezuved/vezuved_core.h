@@ -142,7 +142,7 @@ typedef struct vezuved_warning {
     const char* file;    /* the file as the call named it */
     const char* cause;   /* what was met */
     const char* message; /* the whole sentence: file, line and cause */
-    int32_t reserved;
+    int32_t column;      /* since 1.1: the line's column the cause lies in, from 1; 0 when none */
 } vezuved_warning;
 
 /* VEZUVED_CORE_VERSION of the library loaded. */

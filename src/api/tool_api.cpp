@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "convert/coordinates.h"
-#include "convert/time_text.h"
 #include "formats/format_file.h"
 #include "platform/library_lock.h"
 #include "platform/replacing_file.h"
@@ -107,31 +106,6 @@ DefinitionFacts ReadDefinition(const DefinitionRequest& request) {
     facts.defaultIcon = state.DefaultIcon;
     facts.labels = state.FieldLabel;
     return facts;
-}
-
-double ReadLatitude(const std::string& text, int style) {
-    LibraryLock lock;
-    return ParseLatitudeText(text.c_str(), static_cast<uint16_t>(style));
-}
-
-double ReadLongitude(const std::string& text, int style) {
-    LibraryLock lock;
-    return ParseLongitudeText(text.c_str(), static_cast<uint16_t>(style));
-}
-
-std::string NormalizedTime(const std::string& text) {
-    LibraryLock lock;
-    char field[32] = {};  // the time column's width
-    std::strncpy(field, text.c_str(), sizeof field - 1);
-    NormalizeTimeText(field, sizeof field);
-    return field;
-}
-
-std::string ColumnOfLine(const std::string& line, int column, int separator) {
-    LibraryLock lock;
-    std::vector<char> text(line.size() + 1, '\0');
-    GetColumn(line.c_str(), text.data(), column, line.size(), separator);
-    return text.data();
 }
 
 }  // namespace vezuved::tool

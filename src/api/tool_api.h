@@ -125,12 +125,4 @@ struct DefinitionFacts {
 
 DefinitionFacts ReadDefinition(const DefinitionRequest& request);
 
-// The library's readings of single values.
-double ReadLatitude(const std::string& text, int style);
-double ReadLongitude(const std::string& text, int style);
-// A time and date text as the time column is read.
-std::string NormalizedTime(const std::string& text);
-// Column (from 0) of line, cut at separator outside quotes.
-std::string ColumnOfLine(const std::string& line, int column, int separator);
-
 }  // namespace vezuved::tool

@@ -49,7 +49,7 @@ static_assert(offsetof(vezuved_warning, line) == 0, "warning layout");
 static_assert(offsetof(vezuved_warning, file) == 8, "warning layout");
 static_assert(offsetof(vezuved_warning, cause) == 8 + kPointer, "warning layout");
 static_assert(offsetof(vezuved_warning, message) == 8 + 2 * kPointer, "warning layout");
-static_assert(offsetof(vezuved_warning, reserved) == 8 + 3 * kPointer, "warning layout");
+static_assert(offsetof(vezuved_warning, column) == 8 + 3 * kPointer, "warning layout");
 static_assert(sizeof(vezuved_warning) == (kPointer == 4 ? 24 : 40), "warning size");
 
 // The handheld calls: the options, a listing row and an event.

@@ -316,6 +316,7 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_get_warning(const vezuved_col
     warning->file = found.file.c_str();
     warning->cause = found.cause.c_str();
     warning->message = found.message.c_str();
+    warning->column = found.column;
     return VEZUVED_OK;
 }
 

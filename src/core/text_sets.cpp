@@ -454,7 +454,7 @@ maps::PointSet VisitTextFile(const TextReadRequest& request,
                 problem->cause;
             const std::string message = path + ":" + std::to_string(number) + ": " + cause;
             if (request.strict) FailCore(VEZUVED_ERROR_FORMAT, message);
-            warnings.push_back({path, number, cause, message});
+            warnings.push_back({path, number, cause, message, problem->column});
             return;
         }
         ++taken;

@@ -14,6 +14,7 @@ struct MapWarning {
     size_t line = 0;      // the file's line, 0 when not known
     std::string cause;    // what was met, without the file and line
     std::string message;  // the whole sentence: file, line and cause
+    int column = 0;       // the line's column the cause lies in, from 1; 0 when none
 };
 
 using MapWarnings = std::vector<MapWarning>;

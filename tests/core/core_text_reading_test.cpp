@@ -69,6 +69,7 @@ TEST(CoreTextReading, BadLinesAreLeftOutWithTheirLineAndColumn) {
     vezuved_warning warning{};
     ASSERT_EQ(vezuved_get_warning(collection.handle, 0, &warning), VEZUVED_OK);
     EXPECT_STREQ(warning.cause, "column 2: 'abc' is not a latitude");
+    EXPECT_EQ(warning.column, 2);
     EXPECT_EQ(std::string(warning.file), path);
 }
 
