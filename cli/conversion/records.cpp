@@ -9,7 +9,6 @@
 #include <sstream>
 #include <utility>
 
-#include "api/tool_api.h"
 #include "conversion/core_text.h"
 #include "conversion/text_layout.h"
 #include "files/failure.h"
@@ -20,7 +19,6 @@
 #include "values/values.h"
 
 namespace vezuved_cli {
-namespace tool = vezuved::tool;
 namespace {
 
 std::string FieldText(const char* field, size_t capacity) {

@@ -1,65 +1,43 @@
 #include "conversion/text_layout.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <memory>
 
-#include "api/tool_api.h"
-#include "base/ascii.h"
+#include <vezuved/vezuved_core.h>
+
 #include "files/failure.h"
-
-using namespace vezuved;
+#include "values/ascii_text.h"
 
 namespace vezuved_cli {
-namespace tool = vezuved::tool;
-
-namespace {
-
-// Why a definition cannot be read, asked before the library reads it: the
-// library would say only "No Cal File" and carry on with its defaults,
-// reading the columns wrong. Empty when it can be read.
-std::string DefinitionFailure(const std::string& path) {
-    if (path.size() >= VEZUVED_PATH_BUFFER) return "its path is longer than 1023 characters";
-    std::FILE* file = std::fopen(path.c_str(), "r");
-    if (file == nullptr) return std::strerror(errno);
-    std::fclose(file);
-    return "";
-}
-
-}  // namespace
 
 TextLayout LoadTextLayout(const std::string& definition, const TextOptions& options) {
-    tool::DefinitionRequest request;
-    request.path = definition;
-    request.layout = options.layout;
-    if (options.columns) request.columns.assign(options.columns->begin(), options.columns->end());
-    request.elevationFormat = options.elevationFormat;
-    request.kind = options.kind;
-    std::string failure = DefinitionFailure(definition);
-    const tool::DefinitionFacts facts =
-        failure.empty() ? tool::ReadDefinition(request) : tool::DefinitionFacts();
-    if (failure.empty() && !facts.read)
-        failure = facts.failure.empty() ? "it cannot be opened" : facts.failure;
-    if (!failure.empty())
-        FailConversion("cannot read the format definition '" + definition + "': " + failure);
+    // The library's path buffers hold 1023 characters: a longer path would
+    // be read as no definition at all.
+    if (definition.size() >= VEZUVED_PATH_BUFFER) {
+        FailConversion("cannot read the format definition '" + definition +
+                       "': its path is longer than 1023 characters");
+    }
+    const std::unique_ptr<vezuved_definition, decltype(&vezuved_definition_free)> read(
+        vezuved_definition_new(), &vezuved_definition_free);
+    if (!read) FailConversion("memory ran out");
+    vezuved_definition_facts facts{};
+    if (vezuved_definition_read(read.get(), definition.c_str()) != VEZUVED_OK ||
+        vezuved_definition_get_facts(read.get(), &facts) != VEZUVED_OK) {
+        FailConversion(vezuved_definition_error_message(read.get()));
+    }
+    // The command line's choices over the definition's.
     TextLayout layout;
-    layout.code = facts.layout;
-    layout.delimiter = facts.layout == tool::kLayoutTab ? '\t' : facts.delimiter;
-    layout.columns = facts.columns;
-    layout.fieldWidths = facts.fieldWidths;
-    layout.headerLines = facts.headerLines;
-    layout.locFormat = static_cast<uint16_t>(facts.locFormat);
-    layout.eleFormat = static_cast<uint16_t>(facts.eleFormat);
-    layout.kind = facts.kind;
-    layout.placeholder = facts.placeholder;
-    layout.header = facts.header.value_or("");
-    layout.title = facts.title.value_or("");
+    layout.code = options.layout.value_or(static_cast<int16_t>(facts.layout));
+    layout.eleFormat =
+        static_cast<uint16_t>(options.elevationFormat.value_or(facts.elevation_metres != 0 ? 1 : 0));
+    layout.kind = options.kind.value_or(static_cast<int16_t>(facts.kind));
+    layout.header = facts.header != nullptr ? facts.header : "";
+    layout.title = facts.title != nullptr ? facts.title : "";
     return layout;
 }
 
 bool HasHeaderLine(const TextLayout& layout) {
-    return !layout.header.empty() && layout.code != tool::kLayoutGarmin &&
-           layout.code != tool::kLayoutPlain && layout.code != tool::kLayoutSurvey;
+    return !layout.header.empty() && layout.code != VEZUVED_LAYOUT_GARMIN &&
+           layout.code != VEZUVED_LAYOUT_PLAIN && layout.code != VEZUVED_LAYOUT_SURVEY;
 }
 
 std::string ExpandHeaderTemplate(const std::string& text, uint32_t count, const std::string& title) {
@@ -71,7 +49,7 @@ std::string ExpandHeaderTemplate(const std::string& text, uint32_t count, const 
             out += text[i];
             continue;
         }
-        const std::string token = AsciiLowered(text.substr(i + 1, close - i - 1));
+        const std::string token = LoweredAscii(text.substr(i + 1, close - i - 1));
         if (token == "numrecords") out += std::to_string(count);
         if (token == "title") out += title;
         i = close;

@@ -1,9 +1,7 @@
 // What a format definition (with the command line's overrides) says about
-// a text file: read through the library's own definition reader, so the
-// tool's checks see the columns the library will read.
+// a text file the tool writes, read through the core's definition reader.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 
@@ -11,20 +9,12 @@
 
 namespace vezuved_cli {
 
-// Column numbers by field, -1 for none.
-enum TextField : int { kLatitude = 0, kLongitude, kElevation, kTime, kName, kIcon, kDesc, kDate };
-
+// What the tool writes a text by: its layout, unit, kind and header line.
 struct TextLayout {
-    int code = 1;  // the library's layout code (1 comma, 2 tab, 3 Garmin, 5 fixed, ...)
-    char delimiter = ',';
-    std::array<int16_t, 8> columns{};  // by TextField
-    std::string fieldWidths;           // fixed layout: "w0,w1,..."
-    int32_t headerLines = 0;
-    uint16_t locFormat = 0;
+    int code = 1;            // the library's layout code (1 comma, 2 tab, 3 Garmin, 5 fixed, ...)
     uint16_t eleFormat = 0;  // 1: the text's elevations are metres
     int32_t kind = 0;
-    bool placeholder = false;  // an older-layout track or route: record 0 stays empty
-    std::string header;        // the header line template; empty: none
+    std::string header;  // the header line template; empty: none
     std::string title;
 };
 

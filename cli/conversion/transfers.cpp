@@ -5,7 +5,6 @@
 #include <ostream>
 #include <vector>
 
-#include "api/tool_api.h"
 #include "conversion/core_text.h"
 #include "conversion/text_layout.h"
 #include "files/failure.h"
@@ -14,7 +13,6 @@
 #include "values/point_sets.h"
 
 namespace vezuved_cli {
-namespace tool = vezuved::tool;
 namespace {
 
 // The library's path buffers hold 1023 characters and the NUL.

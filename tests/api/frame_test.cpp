@@ -1,4 +1,3 @@
-#include "api/tool_api.h"
 #include "state/conversion_state.h"
 #include "support/test_support.h"
 #include "vezuved/vezuved_core.h"
@@ -53,13 +52,9 @@ TEST_F(FreshState, SetDatabaseKindTranslatesTheOlderLayoutCodes) {
     }
 }
 
-// The tool's window on the definition reader. (ReadDefinition and its
-// overrides are run by the tool's own --layout and --columns tests.)
-namespace tool = vezuved::tool;
-
 // Each line alone, with the settings it changes, as the definition reader
 // reports them; a value equal to the default still shows as a change.
-TEST(ToolApi, ExplainingALineReportsTheSettingsItChangesAndLeavesTheStateAlone) {
+TEST(DefinitionLines, ExplainingALineReportsTheSettingsItChangesAndLeavesTheStateAlone) {
     struct Case {
         const char* line;
         int keyword;
@@ -68,12 +63,12 @@ TEST(ToolApi, ExplainingALineReportsTheSettingsItChangesAndLeavesTheStateAlone) 
         std::vector<std::string> changed;
     };
     const Case cases[] = {
-        {"Source = FIXED", tool::kKeySource, true, "FIXED", {"Source"}},
+        {"Source = FIXED", VEZUVED_KEY_SOURCE, true, "FIXED", {"Source"}},
         // A delimiter means delimited text.
-        {"Delimited = ,", tool::kKeyDelimited, true, ",", {"Source", "Delimited"}},
-        {"Latitude = 0", tool::kKeyLatitude, true, "0", {"FieldMap"}},
-        {"DBType = Track2", tool::kKeyDBType, true, "Track2", {"RecordVersion", "DBKind"}},
-        {"Source = Nonsense", tool::kKeySource, true, "Nonsense", {}},
+        {"Delimited = ,", VEZUVED_KEY_DELIMITED, true, ",", {"Source", "Delimited"}},
+        {"Latitude = 0", VEZUVED_KEY_LATITUDE, true, "0", {"FieldMap"}},
+        {"DBType = Track2", VEZUVED_KEY_DB_TYPE, true, "Track2", {"RecordVersion", "DBKind"}},
+        {"Source = Nonsense", VEZUVED_KEY_SOURCE, true, "Nonsense", {}},
         {"Field3 = Height", -1, true, "Height", {"FieldLabel"}},
         {"Colour = red", -1, true, "red", {}},
         {"no equals sign", -1, false, "", {}},
@@ -113,7 +108,7 @@ TEST(ToolApi, ExplainingALineReportsTheSettingsItChangesAndLeavesTheStateAlone) 
         EXPECT_EQ(effect.changed, c.changed) << c.line;
         EXPECT_EQ(State().Layout, kLayoutTab) << c.line;
     }
-    EXPECT_EQ(keywordName(tool::kKeyEleFormat), "EleFormat");
+    EXPECT_EQ(keywordName(VEZUVED_KEY_ELE_FORMAT), "EleFormat");
     EXPECT_EQ(keywordName(99), "");
     ResetConversionState(State());
 }
