@@ -96,7 +96,7 @@ done < <(find "$src" -name '*.h' -o -name '*.cpp' -o -name '*.c' | sort)
 # door: the public headers, the leaf headers named here and the points,
 # sets and map formats (sets/, maps/), which began as its own.
 declare -A tool_door=([vezuved/vezuved.h]=1 [vezuved/vezuved_core.h]=1 [base/diag.h]=1
-  [platform/replacing_file.h]=1 [platform/library_lock.h]=1)
+  [platform/library_lock.h]=1)
 # The core's public header is a door of its own.
 tool_door[vezuved/vezuved_core.h]=1
 if [[ -n $cli ]]; then

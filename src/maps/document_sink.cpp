@@ -4,6 +4,11 @@
 
 namespace vezuved::maps {
 
+bool DocumentSink::Put(const char* bytes, size_t size) {
+    if (write_ != nullptr) return write_(context_, bytes, size);
+    return std::fwrite(bytes, 1, size, file_) == size;
+}
+
 void DocumentSink::WriteOut(std::string_view bytes) {
     if (text_ != nullptr) {
         text_->append(bytes);
@@ -13,18 +18,18 @@ void DocumentSink::WriteOut(std::string_view bytes) {
     Flush();
     if (bytes.size() < kBufferSize) {
         Write(bytes);
-    } else if (!failed_ && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
+    } else if (!failed_ && !Put(bytes.data(), bytes.size())) {
         failed_ = true;
         error_ = errno != 0 ? errno : EIO;
     }
 }
 
 bool DocumentSink::Flush() {
-    if (file_ == nullptr || failed_) return !failed_;
+    if (text_ != nullptr || failed_) return !failed_;
     errno = 0;
-    if (used_ > 0 && std::fwrite(buffer_.get(), 1, used_, file_) != used_) {
+    if (used_ > 0 && !Put(buffer_.get(), used_)) {
         failed_ = true;
-    } else if (std::fflush(file_) != 0) {
+    } else if (file_ != nullptr && std::fflush(file_) != 0) {
         failed_ = true;
     }
     if (failed_) {

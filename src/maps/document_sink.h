@@ -1,6 +1,7 @@
 // Where a document goes while it is written: appended to a string (for
-// show's text and the tests), or into an open file through a 64 KiB
-// buffer, so the memory a large track needs does not grow with its output.
+// show's text and the tests), or into an open file or a caller's writer
+// through a 64 KiB buffer, so the memory a large track needs does not grow
+// with its output.
 #pragma once
 
 #include <cstdio>
@@ -15,8 +16,14 @@ class DocumentSink {
 public:
     static constexpr size_t kBufferSize = 64 * 1024;
 
+    // Takes size bytes; false when it failed (errno says why when it can).
+    using WriteFunction = bool (*)(void* context, const char* bytes, size_t size);
+
     explicit DocumentSink(std::string& text) : text_(&text) {}
     explicit DocumentSink(std::FILE* file) : file_(file), buffer_(new char[kBufferSize]) {}
+    // Into a writer of the caller's, in pieces of up to the buffer's size.
+    DocumentSink(WriteFunction write, void* context)
+        : write_(write), context_(context), buffer_(new char[kBufferSize]) {}
     DocumentSink(const DocumentSink&) = delete;
     DocumentSink& operator=(const DocumentSink&) = delete;
 
@@ -37,9 +44,12 @@ public:
 
 private:
     void WriteOut(std::string_view bytes);
+    bool Put(const char* bytes, size_t size);
 
     std::string* text_ = nullptr;
     std::FILE* file_ = nullptr;
+    WriteFunction write_ = nullptr;
+    void* context_ = nullptr;
     std::unique_ptr<char[]> buffer_;  // a file's; none for a string
     size_t used_ = 0;
     int error_ = 0;
