@@ -3,8 +3,10 @@
 #include <memory>
 
 #include <vezuved/vezuved.h>
+#include <vezuved/vezuved_core.h>
 
 #include "commands/commands.h"
+#include "conversion/text_layout.h"
 #include "definitions/auto_text.h"
 #include "definitions/definition_explain.h"
 #include "files/failure.h"
@@ -19,40 +21,24 @@ using namespace vezuved;
 namespace vezuved_cli {
 namespace {
 
-// One keyword's value as the definition writes it; empty when it has none.
-std::string Value(const char* keyword, const std::string& path) {
-    int32_t length = 0;
-    RLGetCalFileInfo(keyword, path.c_str(), nullptr, &length);
-    if (length <= 0 || length > 511) return "";
-    std::string value(static_cast<size_t>(length) + 1, '\0');
-    RLGetCalFileInfo(keyword, path.c_str(), value.data(), &length);
-    value.resize(static_cast<size_t>(length));
-    return Cp1252ToUtf8(value);
-}
-
-std::string Title(const std::string& path) {
-    char value[512] = "";
-    int32_t length = 0;
-    RLGetCalFileTitle(path.c_str(), nullptr, &length);
-    if (length <= 0 || length >= static_cast<int32_t>(sizeof value)) return "";
-    RLGetCalFileTitle(path.c_str(), value, &length);
-    return Cp1252ToUtf8(value);
-}
-
 // The layout a definition selects, as --layout names it.
-std::string Layout(const std::string& path) {
-    const std::string source = LoweredAscii(Value("Source", path));
-    if (source == "pcx5" || source == "garmin" || source == "tab" || source == "fixed") return source;
-    const std::string delimiter = Value("Delimited", path);
-    if (delimiter == "\\t") return "tab";
+std::string LayoutName(const DefinitionSummary& summary) {
+    switch (summary.layout) {
+        case VEZUVED_LAYOUT_PCX5:
+            return "pcx5";
+        case VEZUVED_LAYOUT_GARMIN:
+            return "garmin";
+        case VEZUVED_LAYOUT_TAB:
+            return "tab";
+        case VEZUVED_LAYOUT_FIXED:
+            return "fixed";
+        default:
+            break;
+    }
+    const std::string& delimiter = summary.delimiter;
+    if (delimiter == "\t") return "tab";
     if (delimiter.empty() || delimiter[0] == ',') return "comma";
-    return "delimited '" + delimiter.substr(0, 1) + "'";
-}
-
-std::string Kind(const std::string& path) {
-    const std::string type = Value("DBType", path);
-    const auto kind = KindForDefinitionType(type.empty() ? Value("PalmDBType", path) : type);
-    return KindText(kind.value_or(0));
+    return "delimited '" + delimiter + "'";
 }
 
 std::vector<std::string> DefinitionsIn(const std::string& folder) {
@@ -156,12 +142,17 @@ void AddFormatsCommand(CLI::App& app, RunContext& run) {
         }
         std::vector<std::vector<std::string>> rows = {{"file", "title", "kind", "layout", "ext"}};
         for (const std::string& path : paths) {
-            const std::string extension = Value("Ext", path);
-            rows.push_back({std::filesystem::path(path).filename().string(),
-                            Title(path),
-                            Kind(path),
-                            Layout(path),
-                            extension.empty() ? "-" : extension});
+            const std::string file = std::filesystem::path(path).filename().string();
+            const std::optional<DefinitionSummary> summary = SummarizeDefinition(path);
+            if (!summary) {
+                rows.push_back({file, "(cannot be read)", "-", "-", "-"});
+                continue;
+            }
+            rows.push_back({file,
+                            summary->title,
+                            KindText(summary->kind),
+                            LayoutName(*summary),
+                            summary->extension.empty() ? "-" : summary->extension.substr(1)});
         }
         run.out << AlignColumns(rows);
     });

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "commands/filter_options.h"
+#include "conversion/text_layout.h"
 #include "conversion/text_stream.h"
 #include "conversion/transfers.h"
 #include "files/failure.h"
@@ -74,15 +75,9 @@ FileType OutputType(const ConvertRequest& request, const std::string& output) {
 
 // The extension of a text output in a folder: the definition's "Ext", else ".txt".
 std::string TextExtension(const std::string& definition) {
-    if (definition.empty()) return ".txt";
-    char value[512] = "";
-    int32_t length = 0;
-    RLGetCalFileInfo("Ext", definition.c_str(), nullptr, &length);
-    if (length <= 0 || length >= static_cast<int32_t>(sizeof value)) return ".txt";
-    RLGetCalFileInfo("Ext", definition.c_str(), value, &length);
-    const std::string extension = value;
-    if (extension.empty()) return ".txt";
-    return extension.front() == '.' ? extension : "." + extension;
+    const std::optional<DefinitionSummary> summary =
+        definition.empty() ? std::nullopt : SummarizeDefinition(definition);
+    return summary && !summary->extension.empty() ? summary->extension : ".txt";
 }
 
 // Where the reports go: the error stream when the output stream carries a document.

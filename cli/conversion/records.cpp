@@ -224,7 +224,7 @@ TextLayout LoadWritingLayout(const std::string& output,
     TextLayout layout = LoadTextLayout(definition, options);
     if (IsImportOnly(layout.title)) {
         FailUsage("cannot write '" + output + "' through '" + definition + "': the format '" +
-                  Cp1252ToUtf8(layout.title) + "' can be read but not written back the same way");
+                  layout.title + "' can be read but not written back the same way");
     }
     return layout;
 }

@@ -1,13 +1,63 @@
 #include "conversion/text_layout.h"
 
 #include <memory>
+#include <optional>
 
 #include <vezuved/vezuved_core.h>
 
 #include "files/failure.h"
 #include "values/ascii_text.h"
+#include "values/encoding.h"
 
 namespace vezuved_cli {
+namespace {
+
+// A definition's text as the bytes the file holds: the core gives each byte
+// as one character (the five Windows-1252 leaves undefined as the control
+// characters of their value).
+std::string DefinitionBytes(const std::string& text) {
+    std::string bytes;
+    for (size_t at = 0; at < text.size();) {
+        char32_t character = 0;
+        const size_t length = ReadUtf8Character(text, at, character);
+        if (length == 0) {
+            bytes += text[at++];
+            continue;
+        }
+        at += length;
+        const char byte = character < 0x100 ? static_cast<char>(character) : Cp1252Byte(character);
+        bytes += byte != 0 || character == 0 ? byte : '?';
+    }
+    return bytes;
+}
+
+using DefinitionHandle = std::unique_ptr<vezuved_definition, decltype(&vezuved_definition_free)>;
+
+// The definition at path read into a new handle, its facts into facts;
+// false, the cause kept in the handle, when it cannot be read.
+bool ReadFacts(const std::string& path, DefinitionHandle& read, vezuved_definition_facts& facts) {
+    read.reset(vezuved_definition_new());
+    if (!read) FailConversion("memory ran out");
+    return vezuved_definition_read(read.get(), path.c_str()) == VEZUVED_OK &&
+           vezuved_definition_get_facts(read.get(), &facts) == VEZUVED_OK;
+}
+
+}  // namespace
+
+std::optional<DefinitionSummary> SummarizeDefinition(const std::string& path) {
+    DefinitionHandle read(nullptr, &vezuved_definition_free);
+    vezuved_definition_facts facts{};
+    if (!ReadFacts(path, read, facts)) return std::nullopt;
+    DefinitionSummary summary;
+    summary.title = facts.title != nullptr ? facts.title : "";
+    // A bare dot is the library's for an "Ext =" with no value.
+    summary.extension = facts.extension;
+    if (summary.extension == ".") summary.extension.clear();
+    summary.layout = facts.layout;
+    summary.delimiter = facts.delimiter;
+    summary.kind = facts.kind;
+    return summary;
+}
 
 TextLayout LoadTextLayout(const std::string& definition, const TextOptions& options) {
     // The library's path buffers hold 1023 characters: a longer path would
@@ -16,21 +66,16 @@ TextLayout LoadTextLayout(const std::string& definition, const TextOptions& opti
         FailConversion("cannot read the format definition '" + definition +
                        "': its path is longer than 1023 characters");
     }
-    const std::unique_ptr<vezuved_definition, decltype(&vezuved_definition_free)> read(
-        vezuved_definition_new(), &vezuved_definition_free);
-    if (!read) FailConversion("memory ran out");
+    DefinitionHandle read(nullptr, &vezuved_definition_free);
     vezuved_definition_facts facts{};
-    if (vezuved_definition_read(read.get(), definition.c_str()) != VEZUVED_OK ||
-        vezuved_definition_get_facts(read.get(), &facts) != VEZUVED_OK) {
-        FailConversion(vezuved_definition_error_message(read.get()));
-    }
+    if (!ReadFacts(definition, read, facts)) FailConversion(vezuved_definition_error_message(read.get()));
     // The command line's choices over the definition's.
     TextLayout layout;
     layout.code = options.layout.value_or(static_cast<int16_t>(facts.layout));
     layout.eleFormat =
         static_cast<uint16_t>(options.elevationFormat.value_or(facts.elevation_metres != 0 ? 1 : 0));
     layout.kind = options.kind.value_or(static_cast<int16_t>(facts.kind));
-    layout.header = facts.header != nullptr ? facts.header : "";
+    layout.header = facts.header != nullptr ? DefinitionBytes(facts.header) : "";
     layout.title = facts.title != nullptr ? facts.title : "";
     return layout;
 }

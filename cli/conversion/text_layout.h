@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "conversion/records.h"
@@ -14,9 +15,21 @@ struct TextLayout {
     int code = 1;            // the library's layout code (1 comma, 2 tab, 3 Garmin, 5 fixed, ...)
     uint16_t eleFormat = 0;  // 1: the text's elevations are metres
     int32_t kind = 0;
-    std::string header;  // the header line template; empty: none
-    std::string title;
+    std::string header;  // the header line template, the file's bytes; empty: none
+    std::string title;   // UTF-8
 };
+
+// What a definition says of itself, for a listing of definitions and the
+// names of the files written by one.
+struct DefinitionSummary {
+    std::string title;      // UTF-8; empty: none
+    std::string extension;  // with its dot; empty: none
+    int layout = 1;         // VEZUVED_LAYOUT_*
+    std::string delimiter;  // the delimited layout's character
+    int32_t kind = 0;       // VEZUVED_SET_* or VEZUVED_DEFINITION_DATUM
+};
+// None when the file cannot be read as a definition.
+std::optional<DefinitionSummary> SummarizeDefinition(const std::string& path);
 
 // Loads definition (an existing file) and applies the options' layout,
 // columns, units and kind as the library's readers do.

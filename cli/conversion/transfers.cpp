@@ -43,14 +43,7 @@ std::string ExportedNameInFolder(const std::string& database,
                                  const TextOptions& options) {
     std::string extension;
     if (!options.definition.empty()) {
-        char value[512] = "";
-        int32_t length = 0;
-        RLGetCalFileInfo("Ext", options.definition.c_str(), nullptr, &length);
-        if (length > 0 && length < static_cast<int32_t>(sizeof value)) {
-            RLGetCalFileInfo("Ext", options.definition.c_str(), value, &length);
-            extension = value;
-            if (extension.front() != '.') extension.insert(0, ".");
-        }
+        if (const auto summary = SummarizeDefinition(options.definition)) extension = summary->extension;
     }
     if (extension.empty()) {
         const int32_t kind = ReadDatabaseHeader(database).kind;

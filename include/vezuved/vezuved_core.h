@@ -352,7 +352,10 @@ VEZUVED_CORE_API const char* VEZUVED_CORE_CALL vezuved_device_error_message(cons
  * makes of one file, read from its defaults alone (nothing an earlier call
  * left counts), and what each of its lines does by itself. The file's
  * bytes are Windows-1252; every text given here is UTF-8, each byte one
- * character. Handles are owned by the caller, one thread at a time each. */
+ * character (the five bytes Windows-1252 leaves undefined, 0x81, 0x8D,
+ * 0x8F, 0x90 and 0x9D, as the control characters of the same value, as
+ * Windows reads them), so each byte can be had back. Handles are owned by
+ * the caller, one thread at a time each. */
 
 typedef struct vezuved_definition vezuved_definition;
 

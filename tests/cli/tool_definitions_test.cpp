@@ -93,6 +93,19 @@ TEST_F(ToolDefinitions, MakeWritesADefinitionThatReadsAndWritesTheFile) {
     EXPECT_EQ(RunTool({"formats", "make", data, "-o", data}).status, 1);
 }
 
+// A header line is written as the definition's own bytes, whatever they
+// are: Windows-1252 letters, UTF-8 ones, and the bytes Windows-1252 leaves
+// undefined.
+TEST_F(ToolDefinitions, AHeaderLineKeepsTheDefinitionsBytes) {
+    const std::string header = "H\xF6he \xC3\x81 \x81\x8D\x8F\x90\x9D [NumRecords]";
+    const std::string definition = Out("bytes.cal");
+    WriteFile(definition, "Delimited = ,\nLatitude = 0\nLongitude = 1\nName = 2\nHeader = " + header + "\n");
+    WriteFile(Out("one.gpx"), "<gpx><wpt lat=\"45.5\" lon=\"7.25\"><name>A</name></wpt></gpx>");
+    ASSERT_EQ(RunTool({"convert", Out("one.gpx"), Out("one.txt"), "--output-definition", definition}).status, 0);
+    const std::string text = ReadFile(Out("one.txt"));
+    EXPECT_EQ(text.substr(0, text.find("\r\n")), "H\xF6he \xC3\x81 \x81\x8D\x8F\x90\x9D 1");
+}
+
 // A made definition reads its own file: time and date columns of ISO 8601
 // values, which its time column cannot read, are left out, pointing to
 // --auto, and so is any other column it would refuse on every line.

@@ -200,6 +200,17 @@ TEST(CoreDefinitions, HostileBytesAreReadLineByLine) {
     EXPECT_EQ(vezuved_definition_get_facts(definition.handle, &facts), VEZUVED_OK);
 }
 
+TEST(CoreDefinitions, EveryByteIsOneCharacter) {
+    TempFolder folder;
+    Definition definition;
+    const std::string path = folder.put("bytes.cal", "FormatTitle = \x80\x81\x9D\xE9\xC3\x81\n");
+    ASSERT_EQ(vezuved_definition_read(definition.handle, path.c_str()), VEZUVED_OK);
+    vezuved_definition_facts facts{};
+    ASSERT_EQ(vezuved_definition_get_facts(definition.handle, &facts), VEZUVED_OK);
+    // The euro sign; the undefined bytes as controls of their value; e-acute; 'Ã' and a control.
+    EXPECT_STREQ(facts.title, "\xE2\x82\xAC\xC2\x81\xC2\x9D\xC3\xA9\xC3\x83\xC2\x81");
+}
+
 TEST(CoreDefinitions, KeywordNamesAndNumbers) {
     EXPECT_STREQ(vezuved_definition_keyword_name(VEZUVED_KEY_SOURCE), "Source");
     EXPECT_STREQ(vezuved_definition_keyword_name(VEZUVED_KEY_FIELD_COUNT), "FieldCount");
