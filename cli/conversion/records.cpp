@@ -223,8 +223,8 @@ TextLayout LoadWritingLayout(const std::string& output,
     RequireInputFile(definition, "format definition");
     TextLayout layout = LoadTextLayout(definition, options);
     if (IsImportOnly(layout.title)) {
-        FailUsage("cannot write '" + output + "' through '" + definition + "': the format '" +
-                  layout.title + "' can be read but not written back the same way");
+        FailUsage("cannot write '" + output + "' through '" + definition + "': the format '" + layout.title +
+                  "' can be read but not written back the same way");
     }
     return layout;
 }

@@ -101,7 +101,8 @@ TEST_F(ToolDefinitions, AHeaderLineKeepsTheDefinitionsBytes) {
     const std::string definition = Out("bytes.cal");
     WriteFile(definition, "Delimited = ,\nLatitude = 0\nLongitude = 1\nName = 2\nHeader = " + header + "\n");
     WriteFile(Out("one.gpx"), "<gpx><wpt lat=\"45.5\" lon=\"7.25\"><name>A</name></wpt></gpx>");
-    ASSERT_EQ(RunTool({"convert", Out("one.gpx"), Out("one.txt"), "--output-definition", definition}).status, 0);
+    ASSERT_EQ(RunTool({"convert", Out("one.gpx"), Out("one.txt"), "--output-definition", definition}).status,
+              0);
     const std::string text = ReadFile(Out("one.txt"));
     EXPECT_EQ(text.substr(0, text.find("\r\n")), "H\xF6he \xC3\x81 \x81\x8D\x8F\x90\x9D 1");
 }
