@@ -25,7 +25,7 @@ void WriteFileOrFail(const std::string& path, const std::function<void(DocumentS
         return;
     }
     ReplacingFile file;
-    if (!OpenReplacingFile(file, path.c_str())) FailConversion(file.failure);
+    if (!OpenReplacingFile(file, path.c_str(), PathEncoding::Utf8)) FailConversion(file.failure);
     DocumentSink sink(file.file);
     write(sink);  // a Failure thrown here discards the temporary file with `file`
     if (!sink.Flush()) {

@@ -65,6 +65,19 @@ struct ResetAfter {
     }
 };
 
+// The tool's paths are UTF-8: the host's state reads them so while the
+// tool's call lasts, and is the host's again after it.
+class ToolPaths {
+public:
+    ToolPaths() : kept_(State().Paths) { State().Paths = PathEncoding::Utf8; }
+    ~ToolPaths() { State().Paths = kept_; }
+    ToolPaths(const ToolPaths&) = delete;
+    ToolPaths& operator=(const ToolPaths&) = delete;
+
+private:
+    PathEncoding kept_;
+};
+
 }  // namespace
 
 DefinitionFacts ReadDefinition(const DefinitionRequest& request) {
@@ -73,6 +86,7 @@ DefinitionFacts ReadDefinition(const DefinitionRequest& request) {
     ResetConversionState(State());
     FreeFormatStrings(State());  // a header or title left by an earlier call is not this definition's
     ResetAfter reset;
+    ToolPaths paths;
     DefinitionFacts facts;
     errno = 0;
     facts.read = LoadFormatFileAt(State(), request.path.c_str(), nullptr) == 0;
@@ -127,6 +141,7 @@ int32_t VisitTextRecords(const TextVisit& visit,
         for (size_t i = 0; i < columns.size() && i < visit.columns.size(); ++i) columns[i] = visit.columns[i];
         request.columns = columns;
     }
+    ToolPaths paths;
     return VisitDelimitedText(State(), request, onRecord);
 }
 

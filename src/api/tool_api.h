@@ -7,7 +7,8 @@
 // here and nowhere else, so a driver can change behind this header without
 // breaking the tool. Each entry takes the library lock as the exports do
 // (the conversion state is process-wide) and returns values of this
-// header's own plain types, never buffers or the state itself.
+// header's own plain types, never buffers or the state itself. Its paths
+// are UTF-8, as the tool's command line is on every platform.
 #pragma once
 
 #include <array>

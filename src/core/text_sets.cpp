@@ -340,7 +340,7 @@ int32_t SetKindOf(int32_t databaseKind) {
 }
 
 std::vector<char> ReadWholeText(const std::string& path) {
-    FileHandle file = OpenFile(path.c_str(), "rb");
+    FileHandle file = OpenFile(path.c_str(), "rb", PathEncoding::Utf8);
     if (!file) {
         const int error = errno;
         FailCore(VEZUVED_ERROR_OPEN, "cannot read '" + path + "': " + PlatformErrorText(error));
