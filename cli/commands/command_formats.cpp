@@ -9,6 +9,8 @@
 #include "definitions/definition_explain.h"
 #include "files/failure.h"
 #include "files/file_output.h"
+#include "files/tool_paths.h"
+#include "files/tool_platform.h"
 #include "output/table_output.h"
 #include "values/ascii_text.h"
 #include "values/encoding.h"
@@ -22,10 +24,11 @@ namespace {
 // One keyword's value as the definition writes it; empty when it has none.
 std::string Value(const char* keyword, const std::string& path) {
     int32_t length = 0;
-    RLGetCalFileInfo(keyword, path.c_str(), nullptr, &length);
+    const std::string definition = ExportPath(path);
+    RLGetCalFileInfo(keyword, definition.c_str(), nullptr, &length);
     if (length <= 0 || length > 511) return "";
     std::string value(static_cast<size_t>(length) + 1, '\0');
-    RLGetCalFileInfo(keyword, path.c_str(), value.data(), &length);
+    RLGetCalFileInfo(keyword, definition.c_str(), value.data(), &length);
     value.resize(static_cast<size_t>(length));
     return Cp1252ToUtf8(value);
 }
@@ -33,9 +36,10 @@ std::string Value(const char* keyword, const std::string& path) {
 std::string Title(const std::string& path) {
     char value[512] = "";
     int32_t length = 0;
-    RLGetCalFileTitle(path.c_str(), nullptr, &length);
+    const std::string definition = ExportPath(path);
+    RLGetCalFileTitle(definition.c_str(), nullptr, &length);
     if (length <= 0 || length >= static_cast<int32_t>(sizeof value)) return "";
-    RLGetCalFileTitle(path.c_str(), value, &length);
+    RLGetCalFileTitle(definition.c_str(), value, &length);
     return Cp1252ToUtf8(value);
 }
 
@@ -57,13 +61,13 @@ std::string Kind(const std::string& path) {
 
 std::vector<std::string> DefinitionsIn(const std::string& folder) {
     std::error_code error;
-    if (!std::filesystem::is_directory(folder, error)) {
+    if (!std::filesystem::is_directory(PathOf(folder), error)) {
         FailConversion("cannot list the format definitions in '" + folder + "': no such folder");
     }
     std::vector<std::string> paths;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        const std::string extension = LoweredAscii(entry.path().extension().string());
-        if (entry.is_regular_file() && extension == ".cal") paths.push_back(entry.path().string());
+    for (const auto& entry : std::filesystem::directory_iterator(PathOf(folder), error)) {
+        const std::string extension = LoweredAscii(TextOf(entry.path().extension()));
+        if (entry.is_regular_file() && extension == ".cal") paths.push_back(TextOf(entry.path()));
     }
     std::sort(paths.begin(), paths.end());
     return paths;
@@ -128,10 +132,10 @@ void AddMakeCommand(CLI::App& formats, const RunContext& run) {
         for (const std::string& warning : LeaveOutUnreadColumns(header.text, header.made)) {
             run.err << "vezuved: warning: " << warning << "\n";
         }
-        const std::filesystem::path data(options->data);
-        std::string extension = data.extension().string();
+        const std::filesystem::path data = PathOf(options->data);
+        std::string extension = TextOf(data.extension());
         if (!extension.empty()) extension.erase(0, 1);
-        WriteFileOrFail(options->output, DefinitionText(header.made, data.filename().string(), extension));
+        WriteFileOrFail(options->output, DefinitionText(header.made, TextOf(data.filename()), extension));
     });
 }
 
@@ -157,7 +161,7 @@ void AddFormatsCommand(CLI::App& app, RunContext& run) {
         std::vector<std::vector<std::string>> rows = {{"file", "title", "kind", "layout", "ext"}};
         for (const std::string& path : paths) {
             const std::string extension = Value("Ext", path);
-            rows.push_back({std::filesystem::path(path).filename().string(),
+            rows.push_back({TextOf(PathOf(path).filename()),
                             Title(path),
                             Kind(path),
                             Layout(path),

@@ -14,6 +14,7 @@
 #include "files/file_output.h"
 #include "files/output_plan.h"
 #include "files/temporary_folder.h"
+#include "files/tool_paths.h"
 #include "files/tool_platform.h"
 #include "files/whole_file.h"
 #include "filetypes/map_files.h"
@@ -37,14 +38,14 @@ std::optional<MapFormat> MapOutput(const ConvertRequest& request, const std::str
 }
 
 std::string ExtensionOf(const std::string& path) {
-    const std::string name = std::filesystem::path(path).filename().string();
+    const std::string name = TextOf(PathOf(path).filename());
     const size_t dot = name.rfind('.');
     return dot == std::string::npos || dot == 0 ? "" : LoweredAscii(name.substr(dot));
 }
 
 bool FileExists(const std::string& path) {
     std::error_code error;
-    return std::filesystem::is_regular_file(path, error);
+    return std::filesystem::is_regular_file(PathOf(path), error);
 }
 
 // What an output is written as: --to, else its extension. A text output
@@ -78,9 +79,10 @@ std::string TextExtension(const std::string& definition) {
     if (definition.empty()) return ".txt";
     char value[512] = "";
     int32_t length = 0;
-    RLGetCalFileInfo("Ext", definition.c_str(), nullptr, &length);
+    const std::string path = ExportPath(definition);
+    RLGetCalFileInfo("Ext", path.c_str(), nullptr, &length);
     if (length <= 0 || length >= static_cast<int32_t>(sizeof value)) return ".txt";
-    RLGetCalFileInfo("Ext", definition.c_str(), value, &length);
+    RLGetCalFileInfo("Ext", path.c_str(), value, &length);
     const std::string extension = value;
     if (extension.empty()) return ".txt";
     return extension.front() == '.' ? extension : "." + extension;
@@ -176,15 +178,15 @@ LoadedPoints Merge(std::vector<LoadedPoints> sets, const std::string& title) {
     return merged;
 }
 
-std::string Stem(const std::string& path) { return std::filesystem::path(path).stem().string(); }
+std::string Stem(const std::string& path) { return TextOf(PathOf(path).stem()); }
 
 // "<output stem>-<set name><extension>" beside the output; a '_' after a
 // name Windows keeps for a device.
 std::string SetOutputPath(const std::string& output, const std::string& title) {
-    const std::filesystem::path base(output);
+    const std::filesystem::path base = PathOf(output);
     std::string stem = Stem(output) + (Stem(output).empty() ? "" : "-") + FileSafeName(title);
     if (ReservedOnWindows(stem)) stem += '_';
-    return (base.parent_path() / (stem + base.extension().string())).string();
+    return TextOf(base.parent_path() / PathOf(stem + TextOf(base.extension())));
 }
 
 // The library converts one database or text file to the other itself,
@@ -450,7 +452,7 @@ void RunConvert(RunContext& run, const ConvertRequest& request) {
             const std::string stem = input.what == input.path ? Stem(input.path) : "standard-input";
             OutputJob job;
             job.inputs = {input};
-            job.output = (std::filesystem::path(request.outDir) / (stem + extension)).string();
+            job.output = TextOf(PathOf(request.outDir) / PathOf(stem + extension));
             jobs.push_back(std::move(job));
         }
     }
@@ -459,8 +461,8 @@ void RunConvert(RunContext& run, const ConvertRequest& request) {
     PlanOutputs(request, inputs, jobs);
     if (!request.outDir.empty()) {
         std::error_code error;
-        std::filesystem::create_directories(request.outDir, error);
-        if (error || !std::filesystem::is_directory(request.outDir, error)) {
+        std::filesystem::create_directories(PathOf(request.outDir), error);
+        if (error || !std::filesystem::is_directory(PathOf(request.outDir), error)) {
             FailConversion("cannot write into the folder '" + request.outDir + "': it cannot be created");
         }
     }

@@ -15,6 +15,7 @@
 #include "conversion/text_values.h"
 #include "files/failure.h"
 #include "files/file_output.h"
+#include "files/tool_platform.h"
 #include "files/whole_file.h"
 #include "values/encoding.h"
 #include "values/point_sets.h"
@@ -159,7 +160,7 @@ LoadedPoints ReadDatabase(const std::string& path) {
     LoadedPoints loaded;
     void* array = nullptr;
     int32_t kind = 0;
-    const int32_t count = RLDBReadPDB(path.c_str(), &array, &kind);
+    const int32_t count = tool::ReadDatabase(path, &array, &kind);
     if (count < 0) {
         LibraryRecords partial(array, 0);
         const bool tooNew = (kind == VEZUVED_KIND_TRACK || kind == VEZUVED_KIND_ROUTE) && version > 3;
@@ -186,8 +187,8 @@ LoadedPoints ReadPreparedText(const std::string& path, PreparedText& prepared) {
     loaded.set.title = BaseTitle(path);
     const int16_t kind = options.kind ? static_cast<int16_t>(layout.kind) : -1;
     void* array = nullptr;
-    const int32_t count = RLDBReadCSV(prepared.copy.c_str(),
-                                      prepared.definition.c_str(),
+    const int32_t count = RLDBReadCSV(ExportPath(prepared.copy).c_str(),
+                                      ExportPath(prepared.definition).c_str(),
                                       kind,
                                       options.layout.value_or(-1),
                                       options.elevationFormat.value_or(-1),
@@ -274,7 +275,7 @@ void WriteDatabase(const RunContext& run, const std::string& path, LoadedPoints&
     std::unique_ptr<OwnedRecords> owned = RecordsToWrite(run, path, points, RecordUse::Database);
     OwnedRecords& records = *owned;
     if (kind == VEZUVED_KIND_TRACK_OLD || kind == VEZUVED_KIND_ROUTE_OLD) records.PrependPlaceholder();
-    if (RLDBWritePDB(path.c_str(), records.data(), records.count(), kind) != 0) {
+    if (tool::WriteDatabase(path, records.data(), records.count(), kind) != 0) {
         FailConversion("cannot write the database '" + path + "': the file cannot be created or written");
     }
 }
@@ -340,8 +341,8 @@ void WriteText(const RunContext& run,
     const TemporaryFolder folder = TemporaryFolder::Create();
     const std::string written = folder.File("text");
     const int16_t kind = static_cast<int16_t>(options.kind.value_or(points.set.kind));
-    if (RLDBWriteCSV(written.c_str(),
-                     definition.empty() ? nullptr : definition.c_str(),
+    if (RLDBWriteCSV(ExportPath(written).c_str(),
+                     definition.empty() ? nullptr : ExportPath(definition).c_str(),
                      kind,
                      options.layout.value_or(-1),
                      elevationFormat.value_or(-1),

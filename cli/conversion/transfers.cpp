@@ -11,6 +11,7 @@
 #include "files/failure.h"
 #include "files/output_plan.h"
 #include "files/temporary_folder.h"
+#include "files/tool_platform.h"
 #include "values/point_sets.h"
 
 namespace vezuved_cli {
@@ -47,9 +48,9 @@ std::string ExportedNameInFolder(const std::string& database,
     if (!options.definition.empty()) {
         char value[512] = "";
         int32_t length = 0;
-        RLGetCalFileInfo("Ext", options.definition.c_str(), nullptr, &length);
+        RLGetCalFileInfo("Ext", ExportPath(options.definition).c_str(), nullptr, &length);
         if (length > 0 && length < static_cast<int32_t>(sizeof value)) {
-            RLGetCalFileInfo("Ext", options.definition.c_str(), value, &length);
+            RLGetCalFileInfo("Ext", ExportPath(options.definition).c_str(), value, &length);
             extension = value;
             if (extension.front() != '.') extension.insert(0, ".");
         }
@@ -154,15 +155,16 @@ std::string ExportDatabase(const RunContext& run,
     const std::optional<TextLayout> layout =
         definition.empty() ? std::nullopt
                            : std::optional<TextLayout>(LoadWritingLayout(written, definition, options));
-    std::vector<char> outputPath = PathBuffer(written);
+    std::vector<char> outputPath = PathBuffer(ExportPath(written));
     const int16_t fieldCount = options.columns ? ColumnCount(*options.columns) : -1;
     // The databases the tool writes hold feet of exactly 0.3048 m, so the
     // library's own metres (feet x 0.3048) are the ones that were read.
     TemporaryFolder checked;
     const std::string source = CheckedDatabase(run, database, written, checked);
-    const int32_t result = RLDBExport(source.c_str(),
+    const std::string exportDefinition = ExportPath(definition);
+    const int32_t result = RLDBExport(ExportPath(source).c_str(),
                                       outputPath.data(),
-                                      OrNull(definition),
+                                      OrNull(exportDefinition),
                                       options.layout.value_or(-1),
                                       options.elevationFormat.value_or(-1),
                                       fieldCount,

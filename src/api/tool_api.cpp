@@ -3,11 +3,14 @@
 #include <cerrno>
 #include <cstring>
 
+#include "api/export_call.h"
 #include "convert/coordinates.h"
 #include "convert/time_text.h"
 #include "formats/format_file.h"
 #include "platform/library_lock.h"
 #include "platform/replacing_file.h"
+#include "pointdb/point_database_reader.h"
+#include "pointdb/write_point_database.h"
 #include "record/columns.h"
 #include "state/conversion_state.h"
 #include "text/delimited_text.h"
@@ -143,6 +146,23 @@ int32_t VisitTextRecords(const TextVisit& visit,
     }
     ToolPaths paths;
     return VisitDelimitedText(State(), request, onRecord);
+}
+
+int32_t ReadDatabase(const std::string& path, void** records, int32_t* kind) {
+    const ExportCall call;
+    if (!PathsFit({path.c_str()})) return -1;
+    ToolPaths paths;
+    return RunDriver(
+        -1, OnLibraryError::Fail, [&] { return DoReadPointDatabase(State(), path.c_str(), records, kind); });
+}
+
+int32_t WriteDatabase(const std::string& path, void* records, int32_t count, int32_t kind) {
+    const ExportCall call;
+    if (!PathsFit({path.c_str()})) return -1;
+    ToolPaths paths;
+    return RunDriver(-1, OnLibraryError::Fail, [&] {
+        return WritePointDatabase(State(), path.c_str(), records, count, kind);
+    });
 }
 
 double ReadLatitude(const std::string& text, int style) {

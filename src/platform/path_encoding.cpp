@@ -47,10 +47,12 @@ bool NarrowPathOf(const wchar_t* wide, size_t length, PathEncoding encoding, std
     // say when it had to put one (or a look-alike: no best fit) in.
     BOOL* lostFlag = encoding == PathEncoding::Utf8 ? nullptr : &lost;
     const DWORD flags = encoding == PathEncoding::Utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    const int bytes = WideCharToMultiByte(CodePage(encoding), flags, wide, count, nullptr, 0, nullptr, lostFlag);
+    const int bytes =
+        WideCharToMultiByte(CodePage(encoding), flags, wide, count, nullptr, 0, nullptr, lostFlag);
     if (bytes <= 0 || lost) return false;
     path.resize(static_cast<size_t>(bytes));
-    if (WideCharToMultiByte(CodePage(encoding), flags, wide, count, &path[0], bytes, nullptr, lostFlag) != bytes ||
+    if (WideCharToMultiByte(CodePage(encoding), flags, wide, count, &path[0], bytes, nullptr, lostFlag) !=
+            bytes ||
         lost) {
         path.clear();
         return false;

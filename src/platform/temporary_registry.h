@@ -12,8 +12,8 @@
 
 namespace vezuved {
 
-// Notes a temporary file by its 8-bit path, in the given code. The slot to forget it by, or -1 when every slot is taken (the file
-// is then only removed by the next write into its folder, once stale).
+// Notes a temporary file by its 8-bit path, in the given code. The slot to forget it by, or -1 when every
+// slot is taken (the file is then only removed by the next write into its folder, once stale).
 int RegisterTemporary(const std::string& path, PathEncoding encoding) noexcept;
 // The same for a UTF-16 path of the host file layer.
 int RegisterTemporaryWide(LPCWSTR path) noexcept;

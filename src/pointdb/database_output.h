@@ -30,10 +30,11 @@ struct DatabaseOutput {
     // when it is closed: the same bytes, without a seek per record.
     std::unique_ptr<PdbMemoryFile> memory;
     std::string path;           // the target, once chosen
-    PathEncoding paths = PathEncoding::Ansi;  // how path (and an input it is checked against) is spelt
     int32_t kind = kKindPoint;  // of the records written
     // 2: tracks and routes in the older record layout (an older header).
     uint16_t recordVersion = 3;
+    // How path, and the input it must not be, are spelt.
+    PathEncoding paths = PathEncoding::Ansi;
 };
 
 }  // namespace vezuved

@@ -65,7 +65,10 @@ bool RefusedAsOutput(const char* input, const std::string& output, PathEncoding 
     return true;
 }
 
-bool OpenOutputFile(ReplacingFile& output, const std::string& path, const char* input, PathEncoding encoding) {
+bool OpenOutputFile(ReplacingFile& output,
+                    const std::string& path,
+                    const char* input,
+                    PathEncoding encoding) {
     if (RefusedAsOutput(input, path, encoding)) return false;
     if (OpenReplacingFile(output, path.c_str(), encoding)) return true;
     DiagCause(output.failure);

@@ -212,7 +212,8 @@ int32_t WriteDelimitedText(ConversionState& state, const TextRequest& request, v
         MakeFormatPath(sourcePath, definition);
     }
     ReplacingFile file;
-    if (!OpenOutputFile(file, sourcePath, definition.empty() ? nullptr : definition.c_str(), state.Paths)) return -1;
+    if (!OpenOutputFile(file, sourcePath, definition.empty() ? nullptr : definition.c_str(), state.Paths))
+        return -1;
     ResetConversionState(state);
     LoadFormatAndArguments(state, sourcePath, request);
 

@@ -122,7 +122,8 @@ int32_t ExportRecords(ConversionState& state, ExportContext& ctx, std::FILE* dat
     WorkRecord work;
     if (!work.Allocate(kWorkDescSize)) return -1;
     written = BuildOutputPath(state, ctx);
-    if (!PathFits(written.c_str()) || !OpenOutputFile(ctx.output, written, ctx.databasePath, state.Paths)) return -1;
+    if (!PathFits(written.c_str()) || !OpenOutputFile(ctx.output, written, ctx.databasePath, state.Paths))
+        return -1;
     TextSink sink;
     sink.file = ctx.output.file;
     sink.crlf = true;

@@ -354,7 +354,8 @@ TEST(FolderSearchTest, YieldsMatchingEntriesWithTheirKind) {
     EXPECT_EQ(Listing("", "B.*"), (std::map<std::string, bool>{{"B.CAL", false}}));
     FolderSearch search, never;  // a missing folder, or a closed or never opened search, yields nothing
     FolderEntry entry;
-    EXPECT_FALSE(search.Open(folder.file("missing"), "*", PathEncoding::Ansi) || search.Next(entry) || never.Next(entry));
+    EXPECT_FALSE(search.Open(folder.file("missing"), "*", PathEncoding::Ansi) || search.Next(entry) ||
+                 never.Next(entry));
     ASSERT_TRUE(search.Open("", "*.cal", PathEncoding::Ansi));
     search.Close();
     EXPECT_FALSE(search.Next(entry));
@@ -482,7 +483,9 @@ protected:
         kind_ = FindFormatForExtension(State(), filter, extension, out);
         return out;
     }
-    std::string Here(const std::string& name) { return JoinPath(CurrentFolder(PathEncoding::Ansi), name.c_str()); }
+    std::string Here(const std::string& name) {
+        return JoinPath(CurrentFolder(PathEncoding::Ansi), name.c_str());
+    }
     int32_t kind_ = 0;
 };
 
