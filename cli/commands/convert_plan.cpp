@@ -6,6 +6,7 @@
 #include <memory>
 #include <sstream>
 
+#include "api/tool_api.h"
 #include "commands/filter_options.h"
 #include "conversion/text_input.h"
 #include "conversion/text_stream.h"
@@ -212,9 +213,8 @@ void LibraryTransfer(const RunContext& run,
                                     ? ImportTextFile(run, input.path, output, request.in)
                                     : ExportDatabase(run, input.path, output, OutputTextOptions(request));
     int32_t kind = 0, source = 0, version = 0, count = 0;
-    if (RLGetPDBFileInfo(
-            (to == FileType::Database ? written : input.path).c_str(), &kind, &source, &version, &count) ==
-        0) {
+    if (tool::ReadDatabaseInfo(
+            to == FileType::Database ? written : input.path, &kind, &source, &version, &count) == 0) {
         run.out << "Wrote " << written << " (" << KindText(kind) << ", " << count << " record(s))\n";
     } else {
         run.out << "Wrote " << written << "\n";

@@ -15,6 +15,7 @@
 #include "conversion/text_values.h"
 #include "files/failure.h"
 #include "files/file_output.h"
+#include "files/tool_paths.h"
 #include "files/tool_platform.h"
 #include "files/whole_file.h"
 #include "values/encoding.h"
@@ -132,7 +133,7 @@ OwnedRecords::~OwnedRecords() {
     for (RLPointRecord& record : records_) RLSetPointDesc(&record, nullptr);
 }
 
-std::string BaseTitle(const std::string& path) { return std::filesystem::path(path).stem().string(); }
+std::string BaseTitle(const std::string& path) { return TextOf(PathOf(path).stem()); }
 
 std::string ResolveDefinition(const std::string& dataPath, const std::string& given) {
     if (!given.empty()) {
@@ -141,14 +142,14 @@ std::string ResolveDefinition(const std::string& dataPath, const std::string& gi
     }
     const std::string own = DefinitionPathFor(dataPath);
     std::error_code error;
-    return std::filesystem::is_regular_file(own, error) ? own : std::string();
+    return std::filesystem::is_regular_file(PathOf(own), error) ? own : std::string();
 }
 
 DatabaseHeader ReadDatabaseHeader(const std::string& path) {
     RequireInputFile(path, "database");
     DatabaseHeader header;
     int32_t source = 0, records = 0;
-    const int32_t info = RLGetPDBFileInfo(path.c_str(), &header.kind, &source, &header.version, &records);
+    const int32_t info = tool::ReadDatabaseInfo(path, &header.kind, &source, &header.version, &records);
     if (info != 0) FailConversion("cannot read the database '" + path + "': " + DatabaseErrorCause(info));
     return header;
 }
@@ -319,7 +320,7 @@ void WriteText(const RunContext& run,
     if (definition.empty()) {
         const std::string own = DefinitionPathFor(path);
         std::error_code error;
-        if (std::filesystem::is_regular_file(own, error)) definition = own;
+        if (std::filesystem::is_regular_file(PathOf(own), error)) definition = own;
     }
     TextLayout layout;
     std::optional<int16_t> elevationFormat = options.elevationFormat;

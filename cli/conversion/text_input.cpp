@@ -10,6 +10,7 @@
 #include "base/ascii.h"
 #include "conversion/text_values.h"
 #include "files/failure.h"
+#include "files/tool_paths.h"
 #include "files/whole_file.h"
 #include "values/encoding.h"
 
@@ -27,9 +28,7 @@ std::string TemporaryFile(PreparedText& prepared, const std::string& name) {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-std::string Extension(const std::string& path) {
-    return AsciiLowered(std::filesystem::path(path).extension().string());
-}
+std::string Extension(const std::string& path) { return AsciiLowered(TextOf(PathOf(path).extension())); }
 
 // The kind a record-line file from the handheld holds, by its extension.
 std::optional<int16_t> RecordLineKind(const std::string& path) {
@@ -45,7 +44,7 @@ const char* DefinitionTypeName(int16_t kind) {
 }
 
 void WriteTemporary(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
+    std::ofstream out(PathOf(path), std::ios::binary);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (!out) FailConversion("cannot write the temporary copy '" + path + "'");
@@ -192,7 +191,7 @@ void PrepareText(std::ostream& err,
     }
     // The copy has every line, a bad one emptied (an empty line is no record).
     prepared.copy = TemporaryFile(prepared, "checked-copy.txt");
-    std::ofstream out(prepared.copy, std::ios::binary);
+    std::ofstream out(PathOf(prepared.copy), std::ios::binary);
     std::string chunk;
     size_t nextBad = 0;
     ForEachLine(text, [&](size_t i, const std::string& line) {

@@ -7,6 +7,7 @@
 #include "api/tool_api.h"
 #include "base/ascii.h"
 #include "files/failure.h"
+#include "files/tool_platform.h"
 
 using namespace vezuved;
 
@@ -20,7 +21,7 @@ namespace {
 // reading the columns wrong. Empty when it can be read.
 std::string DefinitionFailure(const std::string& path) {
     if (path.size() >= VEZUVED_PATH_BUFFER) return "its path is longer than 1023 characters";
-    std::FILE* file = std::fopen(path.c_str(), "r");
+    std::FILE* file = OpenToolFile(path, "r");
     if (file == nullptr) return std::strerror(errno);
     std::fclose(file);
     return "";

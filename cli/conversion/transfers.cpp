@@ -11,6 +11,7 @@
 #include "files/failure.h"
 #include "files/output_plan.h"
 #include "files/temporary_folder.h"
+#include "files/tool_paths.h"
 #include "files/tool_platform.h"
 #include "values/point_sets.h"
 
@@ -60,7 +61,7 @@ std::string ExportedNameInFolder(const std::string& database,
         static const char* const kByKind[] = {".rlp", ".rlt", ".rlr", ".txt"};
         extension = kind >= 0 && kind <= 3 ? kByKind[kind] : kind == 7 ? ".xml" : "";
     }
-    std::string name = std::filesystem::path(database).filename().string();
+    std::string name = TextOf(PathOf(database).filename());
     if (const size_t dot = name.rfind('.'); dot != std::string::npos) name.erase(dot);
     return folder + name + extension;
 }
@@ -76,7 +77,7 @@ std::string CheckedDatabase(const RunContext& run,
     LoadedPoints loaded = ReadDatabase(database);
     if (!LeaveOutRefusedPoints(run, written, loaded)) return database;
     folder = TemporaryFolder::Create();
-    const std::string copy = folder.File(std::filesystem::path(database).filename().string());
+    const std::string copy = folder.File(TextOf(PathOf(database).filename()));
     WriteDatabase(run, copy, loaded, loaded.set.kind);
     return copy;
 }
@@ -107,7 +108,7 @@ std::string DatabaseNameFor(const std::string& path) {
 
 void NoteDatabaseName(std::ostream& err, const std::string& path) {
     const std::string name = DatabaseNameFor(path);
-    if (name == std::filesystem::path(path).stem().string()) return;
+    if (name == TextOf(PathOf(path).stem())) return;
     err << "vezuved: the database in '" << path << "' is named '" << name
         << "': a database name holds at most 31 characters\n";
 }
@@ -137,12 +138,11 @@ std::string ExportDatabase(const RunContext& run,
     std::error_code error;
     std::string target = output;
     // The library takes a folder when the path ends in a separator.
-    if (!target.empty() && std::filesystem::is_directory(target, error) &&
+    if (!target.empty() && std::filesystem::is_directory(PathOf(target), error) &&
         target.find_last_of("/\\") != target.size() - 1) {
         target += '/';
     }
-    const std::string folder =
-        target.empty() ? std::filesystem::path(database).parent_path().string() : target;
+    const std::string folder = target.empty() ? TextOf(PathOf(database).parent_path()) : target;
     const bool inFolder = target.empty() || target.back() == '/' || target.back() == '\\';
     const std::string written =
         inFolder ? ExportedNameInFolder(database, SeparatorEnded(folder), options) : target;
@@ -150,7 +150,7 @@ std::string ExportDatabase(const RunContext& run,
     std::string definition = options.definition;
     if (definition.empty()) {
         const std::string own = DefinitionPathFor(written);
-        if (std::filesystem::is_regular_file(own, error)) definition = own;
+        if (std::filesystem::is_regular_file(PathOf(own), error)) definition = own;
     }
     const std::optional<TextLayout> layout =
         definition.empty() ? std::nullopt

@@ -148,6 +148,16 @@ int32_t VisitTextRecords(const TextVisit& visit,
     return VisitDelimitedText(State(), request, onRecord);
 }
 
+int32_t ReadDatabaseInfo(
+    const std::string& path, int32_t* kind, int32_t* source, int32_t* version, int32_t* count) {
+    const ExportCall call;
+    if (!PathsFit({path.c_str()})) return -1;
+    ToolPaths paths;
+    return RunDriver(-1, OnLibraryError::Fail, [&] {
+        return GetPointDatabaseInfo(State(), path.c_str(), kind, source, version, count);
+    });
+}
+
 int32_t ReadDatabase(const std::string& path, void** records, int32_t* kind) {
     const ExportCall call;
     if (!PathsFit({path.c_str()})) return -1;

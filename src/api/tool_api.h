@@ -142,10 +142,12 @@ struct TextVisit {
 int32_t VisitTextRecords(const TextVisit& visit,
                          const std::function<void(RLPointRecord&, int64_t)>& onRecord);
 
-// RLDBReadPDB and RLDBWritePDB for the tool's UTF-8 paths: the same
+// RLGetPDBFileInfo, RLDBReadPDB and RLDBWritePDB for the tool's UTF-8 paths: the same
 // drivers, conversion state and answers as those exports, whose paths are
 // in the ANSI code page on Windows (a name such as "Café Пешком" has no
 // spelling there).
+int32_t ReadDatabaseInfo(
+    const std::string& path, int32_t* kind, int32_t* source, int32_t* version, int32_t* count);
 int32_t ReadDatabase(const std::string& path, void** records, int32_t* kind);
 int32_t WriteDatabase(const std::string& path, void* records, int32_t count, int32_t kind);
 
