@@ -156,8 +156,8 @@ FileIdentity IdentityOf(const std::string& path) {
 // Win32 names are told apart regardless of case, whatever the volume could do.
 bool FolderFoldsCase(const std::string&) { return true; }
 
-// Names the tool makes are UTF-8; one given in the ANSI code page is
-// counted by its bytes, which are never fewer than its characters.
+// Names are UTF-8, counted in the UTF-16 units the file system keeps; one
+// that is no UTF-8 is counted by its bytes, never fewer than its units.
 bool NameFits(const std::string&, const std::string& name) {
     try {
         return std::filesystem::u8path(name).wstring().size() <= 255;
