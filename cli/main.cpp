@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <iostream>
 #include <locale>
+#include <string>
+#include <vector>
 
 #include "commands/commands.h"
 #include "commands/device_commands.h"
@@ -32,6 +34,13 @@ bool IsCommand(CLI::App& app, const std::string& name) {
 
 int main(int argc, char** argv) {
     using namespace vezuved_cli;
+    // Every path and text of the command line is UTF-8, on Windows too.
+    const std::vector<std::string> arguments = ArgumentsInUtf8(argc, argv);
+    std::vector<char*> words;
+    for (const std::string& argument : arguments) words.push_back(const_cast<char*>(argument.c_str()));
+    words.push_back(nullptr);
+    argc = static_cast<int>(arguments.size());
+    argv = words.data();
     // Numbers are written with '.' whatever the user's locale says, by the
     // library's printf as much as by the tool.
     std::setlocale(LC_ALL, "C");

@@ -19,7 +19,8 @@
 #    compares what it writes with the files kept beside it.
 # 4. Converts a GPX with several tracks to .pdb and back to GPX and KML with
 #    the Windows tool and with the Linux tool ($LINUX_BUILD, default build)
-#    and compares the bytes; then, when VEZUVED_REAL_FILES names a folder of
+#    and compares the bytes; makes and reads files named with letters no
+#    ANSI code page holds ("Café Пешком", a UTF-8 command line); then, when VEZUVED_REAL_FILES names a folder of
 #    files other programs wrote, reads every GPX and KML file in it with both
 #    tools and compares what they write (without it, says in one line that
 #    this comparison was left out).
@@ -173,6 +174,55 @@ if tool_check; then
   passed=$((passed + 1))
 else
   failed=$((failed + 1)) broken+=(tool-bytes)
+fi
+
+# Names no ANSI code page spells whole: the Windows tool, given a UTF-8
+# command line, makes one database per track of a GPX titled
+# "Café Пешком" in a folder and reads one back; the names on disk must be
+# exactly those (Wine keeps a file's UTF-16 name as UTF-8 here). A path
+# the library's ANSI-code-page exports would need is refused by name.
+unicode_names_check() {
+  local out="$build/tool-check/unicode" title='Café Пешком' names expected status=0
+  rm -rf "$out" && mkdir -p "$out/tracks"
+  printf '%s\n' '<?xml version="1.0" encoding="UTF-8"?>' \
+    '<gpx version="1.1" creator="test" xmlns="http://www.topografix.com/GPX/1/1">' \
+    "<trk><name>$title</name><trkseg><trkpt lat=\"46.5\" lon=\"6.625\"/><trkpt lat=\"46.75\" lon=\"6.5\"/></trkseg></trk>" \
+    '<trk><name>Ride</name><trkseg><trkpt lat="47" lon="7"/><trkpt lat="47.25" lon="7.5"/></trkseg></trk>' \
+    '</gpx>' >"$out/$title.gpx"
+  cp examples/formats/track.cal "$out/Пешком.cal"
+  (
+    cd "$out"
+    export LC_ALL=C.UTF-8
+    "$wine" "$OLDPWD/$build/cli/vezuved.exe" convert "$title.gpx" "tracks/$title.pdb" &&
+      "$wine" "$OLDPWD/$build/cli/vezuved.exe" convert "tracks/$title-$title.pdb" back.gpx
+  ) >"$out/said" 2>&1 || status=$?
+  sed -i 's/\r$//' "$out/said"
+  if [ "$status" -ne 0 ]; then cat "$out/said" >&2; return 1; fi
+  names=$(cd "$out/tracks" && ls | LC_ALL=C sort)
+  expected=$(printf '%s\n' "$title-$title.pdb" "$title-Ride.pdb" | LC_ALL=C sort)
+  if [ "$names" != "$expected" ]; then
+    echo "the per-track databases are named otherwise:" >&2
+    diff <(echo "$expected") <(echo "$names") >&2
+    return 1
+  fi
+  # The set read back is titled by its file.
+  grep -q "<name>$title-$title</name>" "$out/back.gpx" || { echo "back.gpx lost its title" >&2; return 1; }
+  status=0
+  (cd "$out" && LC_ALL=C.UTF-8 "$wine" "$OLDPWD/$build/cli/vezuved.exe" convert "$title.gpx" t.txt \
+     --output-definition Пешком.cal) >"$out/refused" 2>&1 || status=$?
+  sed -i 's/\r$//' "$out/refused"
+  if [ "$status" -ne 1 ] || ! grep -q "^vezuved: cannot use 'Пешком.cal': .*ANSI code page" "$out/refused"; then
+    echo "a definition path the ANSI code page cannot spell was not refused by name (exit $status):" >&2
+    cat "$out/refused" >&2
+    return 1
+  fi
+  echo "tool (names no ANSI code page spells): $(echo "$names" | paste -sd, | sed 's/,/, /g'), one read back;" \
+    "'Пешком.cal' refused by name"
+}
+if unicode_names_check; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1)) broken+=(tool-unicode-names)
 fi
 
 # Every GPX and KML file other programs wrote ($VEZUVED_REAL_FILES), read

@@ -11,6 +11,8 @@
 #include "definitions/definition_explain.h"
 #include "files/failure.h"
 #include "files/file_output.h"
+#include "files/tool_paths.h"
+#include "files/tool_platform.h"
 #include "output/table_output.h"
 #include "values/ascii_text.h"
 #include "values/encoding.h"
@@ -43,13 +45,13 @@ std::string LayoutName(const DefinitionSummary& summary) {
 
 std::vector<std::string> DefinitionsIn(const std::string& folder) {
     std::error_code error;
-    if (!std::filesystem::is_directory(folder, error)) {
+    if (!std::filesystem::is_directory(PathOf(folder), error)) {
         FailConversion("cannot list the format definitions in '" + folder + "': no such folder");
     }
     std::vector<std::string> paths;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        const std::string extension = LoweredAscii(entry.path().extension().string());
-        if (entry.is_regular_file() && extension == ".cal") paths.push_back(entry.path().string());
+    for (const auto& entry : std::filesystem::directory_iterator(PathOf(folder), error)) {
+        const std::string extension = LoweredAscii(TextOf(entry.path().extension()));
+        if (entry.is_regular_file() && extension == ".cal") paths.push_back(TextOf(entry.path()));
     }
     std::sort(paths.begin(), paths.end());
     return paths;
@@ -114,10 +116,10 @@ void AddMakeCommand(CLI::App& formats, const RunContext& run) {
         for (const std::string& warning : LeaveOutUnreadColumns(header.text, header.made)) {
             run.err << "vezuved: warning: " << warning << "\n";
         }
-        const std::filesystem::path data(options->data);
-        std::string extension = data.extension().string();
+        const std::filesystem::path data = PathOf(options->data);
+        std::string extension = TextOf(data.extension());
         if (!extension.empty()) extension.erase(0, 1);
-        WriteFileOrFail(options->output, DefinitionText(header.made, data.filename().string(), extension));
+        WriteFileOrFail(options->output, DefinitionText(header.made, TextOf(data.filename()), extension));
     });
 }
 
@@ -142,7 +144,7 @@ void AddFormatsCommand(CLI::App& app, RunContext& run) {
         }
         std::vector<std::vector<std::string>> rows = {{"file", "title", "kind", "layout", "ext"}};
         for (const std::string& path : paths) {
-            const std::string file = std::filesystem::path(path).filename().string();
+            const std::string file = TextOf(PathOf(path).filename());
             const std::optional<DefinitionSummary> summary = SummarizeDefinition(path);
             if (!summary) {
                 rows.push_back({file, "(cannot be read)", "-", "-", "-"});

@@ -2,6 +2,7 @@
 
 #include <vezuved/vezuved.h>
 
+#include "api/tool_api.h"
 #include "commands/commands.h"
 #include "files/failure.h"
 #include "output/table_output.h"
@@ -18,7 +19,7 @@ void AddInfoCommand(CLI::App& app, RunContext& run) {
     command->callback([file, &run] {
         RequireInputFile(*file, "database");
         int32_t kind = 0, source = 0, version = 0, count = 0;
-        const int32_t result = RLGetPDBFileInfo(file->c_str(), &kind, &source, &version, &count);
+        const int32_t result = vezuved::tool::ReadDatabaseInfo(*file, &kind, &source, &version, &count);
         if (result != 0)
             FailConversion("cannot read the database '" + *file + "': " + DatabaseErrorCause(result));
         run.out << AlignColumns({{"file:", *file},

@@ -6,6 +6,7 @@
 #include <memory>
 #include <sstream>
 
+#include "api/tool_api.h"
 #include "commands/filter_options.h"
 #include "conversion/text_layout.h"
 #include "conversion/text_stream.h"
@@ -14,6 +15,7 @@
 #include "files/file_output.h"
 #include "files/output_plan.h"
 #include "files/temporary_folder.h"
+#include "files/tool_paths.h"
 #include "files/tool_platform.h"
 #include "files/whole_file.h"
 #include "filetypes/map_files.h"
@@ -37,14 +39,14 @@ std::optional<MapFormat> MapOutput(const ConvertRequest& request, const std::str
 }
 
 std::string ExtensionOf(const std::string& path) {
-    const std::string name = std::filesystem::path(path).filename().string();
+    const std::string name = TextOf(PathOf(path).filename());
     const size_t dot = name.rfind('.');
     return dot == std::string::npos || dot == 0 ? "" : LoweredAscii(name.substr(dot));
 }
 
 bool FileExists(const std::string& path) {
     std::error_code error;
-    return std::filesystem::is_regular_file(path, error);
+    return std::filesystem::is_regular_file(PathOf(path), error);
 }
 
 // What an output is written as: --to, else its extension. A text output
@@ -170,15 +172,15 @@ LoadedPoints Merge(std::vector<LoadedPoints> sets, const std::string& title) {
     return merged;
 }
 
-std::string Stem(const std::string& path) { return std::filesystem::path(path).stem().string(); }
+std::string Stem(const std::string& path) { return TextOf(PathOf(path).stem()); }
 
 // "<output stem>-<set name><extension>" beside the output; a '_' after a
 // name Windows keeps for a device.
 std::string SetOutputPath(const std::string& output, const std::string& title) {
-    const std::filesystem::path base(output);
+    const std::filesystem::path base = PathOf(output);
     std::string stem = Stem(output) + (Stem(output).empty() ? "" : "-") + FileSafeName(title);
     if (ReservedOnWindows(stem)) stem += '_';
-    return (base.parent_path() / (stem + base.extension().string())).string();
+    return TextOf(base.parent_path() / PathOf(stem + TextOf(base.extension())));
 }
 
 // The library converts one database or text file to the other itself,
@@ -204,9 +206,8 @@ void LibraryTransfer(const RunContext& run,
                                     ? ImportTextFile(run, input.path, output, request.in)
                                     : ExportDatabase(run, input.path, output, OutputTextOptions(request));
     int32_t kind = 0, source = 0, version = 0, count = 0;
-    if (RLGetPDBFileInfo(
-            (to == FileType::Database ? written : input.path).c_str(), &kind, &source, &version, &count) ==
-        0) {
+    if (tool::ReadDatabaseInfo(
+            to == FileType::Database ? written : input.path, &kind, &source, &version, &count) == 0) {
         run.out << "Wrote " << written << " (" << KindText(kind) << ", " << count << " record(s))\n";
     } else {
         run.out << "Wrote " << written << "\n";
@@ -442,7 +443,7 @@ void RunConvert(RunContext& run, const ConvertRequest& request) {
             const std::string stem = input.what == input.path ? Stem(input.path) : "standard-input";
             OutputJob job;
             job.inputs = {input};
-            job.output = (std::filesystem::path(request.outDir) / (stem + extension)).string();
+            job.output = TextOf(PathOf(request.outDir) / PathOf(stem + extension));
             jobs.push_back(std::move(job));
         }
     }
@@ -451,8 +452,8 @@ void RunConvert(RunContext& run, const ConvertRequest& request) {
     PlanOutputs(request, inputs, jobs);
     if (!request.outDir.empty()) {
         std::error_code error;
-        std::filesystem::create_directories(request.outDir, error);
-        if (error || !std::filesystem::is_directory(request.outDir, error)) {
+        std::filesystem::create_directories(PathOf(request.outDir), error);
+        if (error || !std::filesystem::is_directory(PathOf(request.outDir), error)) {
             FailConversion("cannot write into the folder '" + request.outDir + "': it cannot be created");
         }
     }

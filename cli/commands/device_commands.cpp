@@ -17,6 +17,7 @@
 #include <vezuved/vezuved_core.h>
 
 #include "files/failure.h"
+#include "files/tool_paths.h"
 #include "files/tool_platform.h"
 
 namespace vezuved_cli {
@@ -330,7 +331,7 @@ void AddPush(CLI::App& device, const RunContext& run) {
 void RequireWritableFolderPlace(const std::string& folder) {
     if (folder.empty()) return;
     std::error_code error;
-    const std::filesystem::path path(folder);
+    const std::filesystem::path path = PathOf(folder);
     if (std::filesystem::exists(path, error)) {
         if (!std::filesystem::is_directory(path, error))
             FailConversion("device pull: cannot copy into '" + folder + "': it is a file, not a folder");

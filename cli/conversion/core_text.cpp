@@ -8,6 +8,7 @@
 
 #include "conversion/text_layout.h"
 #include "files/failure.h"
+#include "files/tool_paths.h"
 #include "values/encoding.h"
 #include "values/values.h"
 
@@ -16,11 +17,11 @@ namespace {
 
 bool IsFile(const std::string& path) {
     std::error_code error;
-    return std::filesystem::is_regular_file(path, error);
+    return std::filesystem::is_regular_file(PathOf(path), error);
 }
 
 bool IsRecordLineFile(const std::string& path) {
-    std::string extension = std::filesystem::path(path).extension().string();
+    std::string extension = TextOf(PathOf(path).extension());
     for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
     return extension == ".rlp" || extension == ".rlt" || extension == ".rlr";
 }

@@ -9,16 +9,20 @@
 #include <sstream>
 #include <utility>
 
+#include "api/tool_api.h"
 #include "conversion/core_text.h"
 #include "conversion/text_layout.h"
 #include "files/failure.h"
 #include "files/file_output.h"
+#include "files/tool_paths.h"
+#include "files/tool_platform.h"
 #include "files/whole_file.h"
 #include "values/encoding.h"
 #include "values/point_sets.h"
 #include "values/values.h"
 
 namespace vezuved_cli {
+namespace tool = vezuved::tool;
 namespace {
 
 std::string FieldText(const char* field, size_t capacity) {
@@ -83,7 +87,7 @@ OwnedRecords::~OwnedRecords() {
     for (RLPointRecord& record : records_) RLSetPointDesc(&record, nullptr);
 }
 
-std::string BaseTitle(const std::string& path) { return std::filesystem::path(path).stem().string(); }
+std::string BaseTitle(const std::string& path) { return TextOf(PathOf(path).stem()); }
 
 std::string ResolveDefinition(const std::string& dataPath, const std::string& given) {
     if (!given.empty()) {
@@ -92,14 +96,14 @@ std::string ResolveDefinition(const std::string& dataPath, const std::string& gi
     }
     const std::string own = DefinitionPathFor(dataPath);
     std::error_code error;
-    return std::filesystem::is_regular_file(own, error) ? own : std::string();
+    return std::filesystem::is_regular_file(PathOf(own), error) ? own : std::string();
 }
 
 DatabaseHeader ReadDatabaseHeader(const std::string& path) {
     RequireInputFile(path, "database");
     DatabaseHeader header;
     int32_t source = 0, records = 0;
-    const int32_t info = RLGetPDBFileInfo(path.c_str(), &header.kind, &source, &header.version, &records);
+    const int32_t info = tool::ReadDatabaseInfo(path, &header.kind, &source, &header.version, &records);
     if (info != 0) FailConversion("cannot read the database '" + path + "': " + DatabaseErrorCause(info));
     return header;
 }
@@ -111,7 +115,7 @@ LoadedPoints ReadDatabase(const std::string& path) {
     LoadedPoints loaded;
     void* array = nullptr;
     int32_t kind = 0;
-    const int32_t count = RLDBReadPDB(path.c_str(), &array, &kind);
+    const int32_t count = tool::ReadDatabase(path, &array, &kind);
     if (count < 0) {
         LibraryRecords partial(array, 0);
         const bool tooNew = (kind == VEZUVED_KIND_TRACK || kind == VEZUVED_KIND_ROUTE) && version > 3;
@@ -203,7 +207,7 @@ void WriteDatabase(const RunContext& run, const std::string& path, LoadedPoints&
     std::unique_ptr<OwnedRecords> owned = RecordsToWrite(run, path, points, RecordUse::Database);
     OwnedRecords& records = *owned;
     if (kind == VEZUVED_KIND_TRACK_OLD || kind == VEZUVED_KIND_ROUTE_OLD) records.PrependPlaceholder();
-    if (RLDBWritePDB(path.c_str(), records.data(), records.count(), kind) != 0) {
+    if (tool::WriteDatabase(path, records.data(), records.count(), kind) != 0) {
         FailConversion("cannot write the database '" + path + "': the file cannot be created or written");
     }
 }
@@ -247,7 +251,7 @@ void WriteText(const RunContext& run,
     if (definition.empty()) {
         const std::string own = DefinitionPathFor(path);
         std::error_code error;
-        if (std::filesystem::is_regular_file(own, error)) definition = own;
+        if (std::filesystem::is_regular_file(PathOf(own), error)) definition = own;
     }
     TextLayout layout;
     std::optional<int16_t> elevationFormat = options.elevationFormat;
@@ -269,8 +273,8 @@ void WriteText(const RunContext& run,
     const TemporaryFolder folder = TemporaryFolder::Create();
     const std::string written = folder.File("text");
     const int16_t kind = static_cast<int16_t>(options.kind.value_or(points.set.kind));
-    if (RLDBWriteCSV(written.c_str(),
-                     definition.empty() ? nullptr : definition.c_str(),
+    if (RLDBWriteCSV(ExportPath(written).c_str(),
+                     definition.empty() ? nullptr : ExportPath(definition).c_str(),
                      kind,
                      options.layout.value_or(-1),
                      elevationFormat.value_or(-1),

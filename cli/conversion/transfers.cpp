@@ -10,6 +10,8 @@
 #include "files/failure.h"
 #include "files/output_plan.h"
 #include "files/temporary_folder.h"
+#include "files/tool_paths.h"
+#include "files/tool_platform.h"
 #include "values/point_sets.h"
 
 namespace vezuved_cli {
@@ -50,7 +52,7 @@ std::string ExportedNameInFolder(const std::string& database,
         static const char* const kByKind[] = {".rlp", ".rlt", ".rlr", ".txt"};
         extension = kind >= 0 && kind <= 3 ? kByKind[kind] : kind == 7 ? ".xml" : "";
     }
-    std::string name = std::filesystem::path(database).filename().string();
+    std::string name = TextOf(PathOf(database).filename());
     if (const size_t dot = name.rfind('.'); dot != std::string::npos) name.erase(dot);
     return folder + name + extension;
 }
@@ -66,7 +68,7 @@ std::string CheckedDatabase(const RunContext& run,
     LoadedPoints loaded = ReadDatabase(database);
     if (!LeaveOutRefusedPoints(run, written, loaded)) return database;
     folder = TemporaryFolder::Create();
-    const std::string copy = folder.File(std::filesystem::path(database).filename().string());
+    const std::string copy = folder.File(TextOf(PathOf(database).filename()));
     WriteDatabase(run, copy, loaded, loaded.set.kind);
     return copy;
 }
@@ -97,7 +99,7 @@ std::string DatabaseNameFor(const std::string& path) {
 
 void NoteDatabaseName(std::ostream& err, const std::string& path) {
     const std::string name = DatabaseNameFor(path);
-    if (name == std::filesystem::path(path).stem().string()) return;
+    if (name == TextOf(PathOf(path).stem())) return;
     err << "vezuved: the database in '" << path << "' is named '" << name
         << "': a database name holds at most 31 characters\n";
 }
@@ -127,12 +129,11 @@ std::string ExportDatabase(const RunContext& run,
     std::error_code error;
     std::string target = output;
     // The library takes a folder when the path ends in a separator.
-    if (!target.empty() && std::filesystem::is_directory(target, error) &&
+    if (!target.empty() && std::filesystem::is_directory(PathOf(target), error) &&
         target.find_last_of("/\\") != target.size() - 1) {
         target += '/';
     }
-    const std::string folder =
-        target.empty() ? std::filesystem::path(database).parent_path().string() : target;
+    const std::string folder = target.empty() ? TextOf(PathOf(database).parent_path()) : target;
     const bool inFolder = target.empty() || target.back() == '/' || target.back() == '\\';
     const std::string written =
         inFolder ? ExportedNameInFolder(database, SeparatorEnded(folder), options) : target;
@@ -140,20 +141,21 @@ std::string ExportDatabase(const RunContext& run,
     std::string definition = options.definition;
     if (definition.empty()) {
         const std::string own = DefinitionPathFor(written);
-        if (std::filesystem::is_regular_file(own, error)) definition = own;
+        if (std::filesystem::is_regular_file(PathOf(own), error)) definition = own;
     }
     const std::optional<TextLayout> layout =
         definition.empty() ? std::nullopt
                            : std::optional<TextLayout>(LoadWritingLayout(written, definition, options));
-    std::vector<char> outputPath = PathBuffer(written);
+    std::vector<char> outputPath = PathBuffer(ExportPath(written));
     const int16_t fieldCount = options.columns ? ColumnCount(*options.columns) : -1;
     // The databases the tool writes hold feet of exactly 0.3048 m, so the
     // library's own metres (feet x 0.3048) are the ones that were read.
     TemporaryFolder checked;
     const std::string source = CheckedDatabase(run, database, written, checked);
-    const int32_t result = RLDBExport(source.c_str(),
+    const std::string exportDefinition = ExportPath(definition);
+    const int32_t result = RLDBExport(ExportPath(source).c_str(),
                                       outputPath.data(),
-                                      OrNull(definition),
+                                      OrNull(exportDefinition),
                                       options.layout.value_or(-1),
                                       options.elevationFormat.value_or(-1),
                                       fieldCount,

@@ -8,6 +8,7 @@
 #include "conversion/core_text.h"
 #include "files/failure.h"
 #include "files/file_output.h"
+#include "files/tool_paths.h"
 #include "files/whole_file.h"
 #include "values/iso_time.h"
 #include "values/values.h"
@@ -15,10 +16,10 @@
 namespace vezuved_cli {
 namespace {
 
-std::string FileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+std::string FileName(const std::string& path) { return TextOf(PathOf(path).filename()); }
 
 std::string Extension(const std::string& path) {
-    std::string extension = std::filesystem::path(path).extension().string();
+    std::string extension = TextOf(PathOf(path).extension());
     if (!extension.empty()) extension.erase(0, 1);
     return extension;
 }
@@ -205,15 +206,15 @@ AutoText PrepareAutoText(std::ostream& err, const std::string& dataPath) {
     }
     if (times.rewritten > 0 || times.elevations > 0) {
         // The copy keeps the file's name: it titles the points it holds.
-        const std::filesystem::path folder = std::filesystem::path(prepared.folder.path()) / "data";
+        const std::filesystem::path folder = PathOf(prepared.folder.path()) / "data";
         std::error_code error;
         std::filesystem::create_directory(folder, error);
         if (error)
             FailConversion("cannot make a temporary folder for '" + dataPath + "': " + error.message());
-        prepared.data = (folder / FileName(dataPath)).string();
+        prepared.data = TextOf(folder / PathOf(FileName(dataPath)));
         WriteFileOrFail(prepared.data, times.text);
     }
-    prepared.definition = (std::filesystem::path(prepared.folder.path()) / "made.cal").string();
+    prepared.definition = TextOf(PathOf(prepared.folder.path()) / "made.cal");
     WriteFileOrFail(prepared.definition, DefinitionText(made, FileName(dataPath), Extension(dataPath)));
     return prepared;
 }

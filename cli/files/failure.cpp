@@ -5,6 +5,8 @@
 
 #include <vezuved/vezuved.h>
 
+#include "files/tool_paths.h"
+
 namespace vezuved_cli {
 
 void FailConversion(const std::string& message) { throw Failure(kExitFailure, message); }
@@ -13,7 +15,7 @@ void FailUsage(const std::string& message) { throw Failure(kExitUsage, message);
 
 void RequireInputFile(const std::string& path, const std::string& what) {
     std::error_code error;
-    const auto status = std::filesystem::status(path, error);
+    const auto status = std::filesystem::status(PathOf(path), error);
     if (!std::filesystem::exists(status)) {
         FailConversion("cannot read the " + what + " '" + path + "': no such file");
     }
@@ -24,7 +26,7 @@ void RequireInputFile(const std::string& path, const std::string& what) {
 
 void RequireDistinctOutput(const std::string& input, const std::string& output) {
     std::error_code error;
-    if (std::filesystem::equivalent(input, output, error) && !error) {
+    if (std::filesystem::equivalent(PathOf(input), PathOf(output), error) && !error) {
         FailConversion("cannot write '" + output + "': it is the input '" + input + "' itself");
     }
 }

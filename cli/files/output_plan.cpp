@@ -5,6 +5,7 @@
 #include <vezuved/vezuved.h>
 
 #include "files/failure.h"
+#include "files/tool_paths.h"
 
 namespace vezuved_cli {
 namespace {
@@ -20,7 +21,7 @@ std::string ExistingFolder(const fs::path& folder) {
         if (at == at.parent_path()) break;
         at = at.parent_path();
     }
-    return at.empty() ? std::string(".") : at.string();
+    return at.empty() ? std::string(".") : TextOf(at);
 }
 
 // A letter of two UTF-8 bytes (U+0080 to U+07FF); ASCII is folded by the caller.
@@ -89,12 +90,12 @@ const OutputPlan::Entry* OutputPlan::Clash(const Entry& entry) const {
 }
 
 OutputPlan::Entry OutputPlan::MakeEntry(const std::string& path, bool input) const {
-    const fs::path given(path);
+    const fs::path given = PathOf(path);
     std::error_code error;
     const fs::path folder = given.parent_path().empty() ? fs::path(".") : given.parent_path();
     fs::path absolute = fs::weakly_canonical(fs::absolute(folder, error), error);
     if (error) absolute = fs::absolute(folder, error).lexically_normal();
-    const std::string key = (absolute / given.filename()).string();
+    const std::string key = TextOf(absolute / given.filename());
     return Entry{path, foldsCase_(ExistingFolder(folder)) ? FoldedName(key) : key, IdentityOf(path), input};
 }
 
@@ -106,8 +107,8 @@ void OutputPlan::AddInput(const std::string& path) {
 std::string OutputPlan::Keep(const std::string& path, bool throughLibrary) {
     if (path == "-") return path;
     RequireLibraryLength(path, throughLibrary);
-    const fs::path given(path);
-    if (!NameFits(ExistingFolder(given.parent_path()), given.filename().string())) {
+    const fs::path given = PathOf(path);
+    if (!NameFits(ExistingFolder(given.parent_path()), TextOf(given.filename()))) {
         FailConversion("cannot write '" + path +
                        "': its name is longer than the file system takes; nothing was " + "written");
     }
@@ -123,9 +124,9 @@ std::string OutputPlan::Keep(const std::string& path, bool throughLibrary) {
 }
 
 std::string OutputPlan::Number(const std::string& path, bool throughLibrary) {
-    const fs::path given(path);
+    const fs::path given = PathOf(path);
     const std::string folder = ExistingFolder(given.parent_path());
-    const std::string stem = given.stem().string(), extension = given.extension().string();
+    const std::string stem = TextOf(given.stem()), extension = TextOf(given.extension());
     const bool shortened = !NameFits(folder, stem + extension);
     constexpr int kMostNumbers = 9999;
     for (int number = shortened ? 1 : 0; number <= kMostNumbers; ++number) {
@@ -146,7 +147,7 @@ std::string OutputPlan::Number(const std::string& path, bool throughLibrary) {
             cut = Utf8Prefix(stem, low);
             if (cut.empty()) break;
         }
-        const std::string candidate = (given.parent_path() / (cut + suffix)).string();
+        const std::string candidate = TextOf(given.parent_path() / PathOf(cut + suffix));
         const Entry entry = MakeEntry(candidate, false);
         if (Clash(entry) != nullptr) continue;
         RequireLibraryLength(candidate, throughLibrary);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "files/failure.h"
+#include "files/tool_paths.h"
 
 namespace vezuved_cli {
 
@@ -15,13 +16,14 @@ TemporaryFolder MakeIn(const std::filesystem::path& base, const std::string& pre
     std::random_device seed;
     std::mt19937_64 random(seed());
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::filesystem::path candidate = base / (prefix + std::to_string(random() % 1000000000000ULL));
+        const std::filesystem::path candidate =
+            base / PathOf(prefix + std::to_string(random() % 1000000000000ULL));
         if (std::filesystem::create_directory(candidate, error))
-            return TemporaryFolder::Adopt(candidate.string());
+            return TemporaryFolder::Adopt(TextOf(candidate));
         if (error)
-            FailConversion("cannot make a temporary folder in '" + base.string() + "': " + error.message());
+            FailConversion("cannot make a temporary folder in '" + TextOf(base) + "': " + error.message());
     }
-    FailConversion("cannot make a temporary folder in '" + base.string() + "': every name tried was taken");
+    FailConversion("cannot make a temporary folder in '" + TextOf(base) + "': every name tried was taken");
 }
 
 }  // namespace
@@ -34,7 +36,7 @@ TemporaryFolder TemporaryFolder::Create() {
 }
 
 TemporaryFolder TemporaryFolder::CreateIn(const std::string& folder) {
-    return MakeIn(folder.empty() ? std::filesystem::path(".") : std::filesystem::path(folder), ".vezuved-");
+    return MakeIn(folder.empty() ? std::filesystem::path(".") : PathOf(folder), ".vezuved-");
 }
 
 TemporaryFolder TemporaryFolder::Adopt(const std::string& path) {
@@ -53,13 +55,13 @@ TemporaryFolder& TemporaryFolder::operator=(TemporaryFolder&& other) noexcept {
 }
 
 std::string TemporaryFolder::File(const std::string& name) const {
-    return (std::filesystem::path(path_) / name).string();
+    return TextOf(PathOf(path_) / PathOf(name));
 }
 
 TemporaryFolder::~TemporaryFolder() {
     if (path_.empty()) return;
     std::error_code error;
-    std::filesystem::remove_all(path_, error);  // nothing more to do if it cannot go
+    std::filesystem::remove_all(PathOf(path_), error);  // nothing more to do if it cannot go
 }
 
 }  // namespace vezuved_cli

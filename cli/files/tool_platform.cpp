@@ -1,5 +1,8 @@
 #include "files/tool_platform.h"
 
+#include "files/failure.h"
+#include "files/tool_paths.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -12,6 +15,10 @@
 #include <io.h>
 #include <stdlib.h>
 #include <windows.h>
+
+#include <shellapi.h>
+
+#include <cwchar>
 #else
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -57,6 +64,61 @@ void RemoveTemporariesOnInterrupt() {
 
 #if defined(_WIN32)
 
+namespace {
+
+std::string Utf8Of(const wchar_t* wide) {
+    const int length = static_cast<int>(std::wcslen(wide));
+    if (length == 0) return std::string();
+    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
+    if (bytes > 0) ::WideCharToMultiByte(CP_UTF8, 0, wide, length, &text[0], bytes, nullptr, nullptr);
+    return text;
+}
+
+}  // namespace
+
+std::vector<std::string> ArgumentsInUtf8(int argc, char** argv) {
+    int count = 0;
+    wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    std::vector<std::string> arguments;
+    if (wide != nullptr && count == argc) {
+        for (int i = 0; i < count; ++i) arguments.push_back(Utf8Of(wide[i]));
+    } else {
+        // The wide command line splits otherwise than the runtime did:
+        // argv as it is, rather than arguments shifted.
+        for (int i = 0; i < argc; ++i) arguments.emplace_back(argv[i]);
+    }
+    if (wide != nullptr) ::LocalFree(wide);
+    return arguments;
+}
+
+std::string ExportPath(const std::string& path) {
+    const std::wstring wide = PathOf(path).wstring();
+    if (wide.empty()) return std::string();
+    const int units = static_cast<int>(wide.size());
+    BOOL lost = FALSE;
+    const int bytes =
+        ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), units, nullptr, 0, nullptr, &lost);
+    std::string ansi(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
+    if (bytes > 0) {
+        ::WideCharToMultiByte(
+            CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), units, &ansi[0], bytes, nullptr, &lost);
+    }
+    if (bytes <= 0 || lost) {
+        FailConversion("cannot use '" + path +
+                       "': the library reads and writes databases and text by paths in " +
+                       "the system's ANSI code page (" + std::to_string(::GetACP()) +
+                       "), which has no letter for some of its characters; give it another name");
+    }
+    return ansi;
+}
+
+std::FILE* OpenToolFile(const std::string& path, const char* mode) {
+    std::wstring wideMode;
+    for (const char* m = mode; *m != '\0'; ++m) wideMode.push_back(static_cast<wchar_t>(*m));
+    return ::_wfopen(PathOf(path).c_str(), wideMode.c_str());
+}
+
 void SetDeviceRootVariable(const std::string& root) { ::_putenv_s("VEZUVED_DEVICE", root.c_str()); }
 
 bool StandardErrorIsTerminal() { return ::_isatty(::_fileno(stderr)) != 0; }
@@ -73,7 +135,7 @@ void UseBinaryStandardStreams() {
 
 FileIdentity IdentityOf(const std::string& path) {
     FileIdentity identity;
-    const HANDLE file = ::CreateFileA(path.c_str(),
+    const HANDLE file = ::CreateFileW(PathOf(path).c_str(),
                                       0,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr,
@@ -94,8 +156,8 @@ FileIdentity IdentityOf(const std::string& path) {
 // Win32 names are told apart regardless of case, whatever the volume could do.
 bool FolderFoldsCase(const std::string&) { return true; }
 
-// Names the tool makes are UTF-8; one given in the ANSI code page is
-// counted by its bytes, which are never fewer than its characters.
+// Names are UTF-8, counted in the UTF-16 units the file system keeps; one
+// that is no UTF-8 is counted by its bytes, never fewer than its units.
 bool NameFits(const std::string&, const std::string& name) {
     try {
         return std::filesystem::u8path(name).wstring().size() <= 255;
@@ -224,6 +286,14 @@ std::string ProgramFolder() {
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
     return error ? std::string() : program.parent_path().string();
 }
+
+std::vector<std::string> ArgumentsInUtf8(int argc, char** argv) {
+    return std::vector<std::string>(argv, argv + argc);
+}
+
+std::string ExportPath(const std::string& path) { return path; }
+
+std::FILE* OpenToolFile(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
 
 std::string LoadErrorWords(uint32_t) { return std::string(); }
 

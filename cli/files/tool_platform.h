@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,6 +12,22 @@
 #include <vezuved/vezuved.h>
 
 namespace vezuved_cli {
+
+// The command line's arguments in UTF-8, the program's name first. On
+// Windows they come from the wide command line (argv holds the ANSI code
+// page's reading of it, which has no letter for most names); elsewhere they
+// are argv's bytes.
+std::vector<std::string> ArgumentsInUtf8(int argc, char** argv);
+
+// A path of the tool's (UTF-8) as the host's exports take it (vezuved.h):
+// in the ANSI code page on Windows, the same bytes elsewhere. Fails, naming
+// the path, when the code page has no letter for one of its characters:
+// the export would open or write another file than the one named.
+std::string ExportPath(const std::string& path);
+
+// Opens a file by its UTF-8 path, as fopen (on Windows through its UTF-16
+// name).
+std::FILE* OpenToolFile(const std::string& path, const char* mode);
 
 // Sets VEZUVED_DEVICE in the tool's own environment, where the device
 // emulator the library loads looks for its folder.

@@ -6,13 +6,14 @@
 #include <memory>
 
 #include "files/failure.h"
+#include "files/tool_platform.h"
 
 namespace vezuved_cli {
 
 std::string ReadWholeFileOrFail(const std::string& path, const std::string& what) {
     RequireInputFile(path, what);
     const std::string cannot = "cannot read the " + what + " '" + path + "': ";
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(path.c_str(), "rb"), std::fclose);
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(OpenToolFile(path, "rb"), std::fclose);
     if (!in) FailConversion(cannot + std::strerror(errno));
     // Read in large steps to the end, which also serves a file whose size
     // cannot be told (a pipe); a failed read is a failure, never a short text.

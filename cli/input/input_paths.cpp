@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "files/failure.h"
+#include "files/tool_paths.h"
 
 namespace vezuved_cli {
 
@@ -40,10 +41,10 @@ std::vector<std::string> ExpandInputPaths(const std::vector<std::string>& argume
         }
         std::vector<std::string> matches;
         std::error_code error;
-        for (std::filesystem::directory_iterator entry(folder.empty() ? "." : folder, error), end;
+        for (std::filesystem::directory_iterator entry(PathOf(folder.empty() ? "." : folder), error), end;
              !error && entry != end;
              entry.increment(error)) {
-            const std::string name = entry->path().filename().string();
+            const std::string name = TextOf(entry->path().filename());
             if (MatchesWildcard(pattern, name) && entry->is_regular_file(error))
                 matches.push_back(folder + name);
         }

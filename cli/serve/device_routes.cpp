@@ -9,6 +9,7 @@
 #include <vezuved/vezuved_core.h>
 
 #include "commands/device_commands.h"
+#include "files/tool_paths.h"
 #include "serve/serve_routes.h"
 #include "serve/serve_security.h"
 
@@ -38,9 +39,9 @@ uint32_t OptionsWord(const httplib::Request& request) {
 Json FolderJson(const std::string& folder) {
     Json files = Json::array();
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    for (const auto& entry : std::filesystem::directory_iterator(PathOf(folder), error)) {
         if (!entry.is_regular_file(error)) continue;
-        files.push_back({{"name", entry.path().filename().string()}, {"size", entry.file_size(error)}});
+        files.push_back({{"name", TextOf(entry.path().filename())}, {"size", entry.file_size(error)}});
     }
     return files;
 }
@@ -134,7 +135,7 @@ void AddDeviceRoutes(httplib::Server& http, Server& server) {
             source = *path;
         }
         const uint32_t word = OptionsWord(request);
-        const std::string name = std::filesystem::path(source).filename().string();
+        const std::string name = TextOf(PathOf(source).filename());
         const int id = server.jobs.Start(
             "push " + name,
             (word & VEZUVED_OPT_ASK) != 0,

@@ -7,6 +7,7 @@
 
 #include "files/failure.h"
 #include "files/temporary_folder.h"
+#include "files/tool_paths.h"
 #include "files/whole_file.h"
 #include "filetypes/map_files.h"
 #include "filters/track_stats.h"
@@ -88,8 +89,8 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
         Json definitions = Json::array();
         for (const auto& [name, path] : server.opened.Definitions()) definitions.push_back(name);
         std::error_code error;
-        for (const auto& entry : std::filesystem::directory_iterator(server.options.folder, error)) {
-            const std::string name = entry.path().filename().string();
+        for (const auto& entry : std::filesystem::directory_iterator(PathOf(server.options.folder), error)) {
+            const std::string name = TextOf(entry.path().filename());
             if (name.size() > 4 && LoweredAscii(name.substr(name.size() - 4)) == ".cal")
                 definitions.push_back(name);
         }

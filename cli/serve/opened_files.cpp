@@ -4,6 +4,7 @@
 
 #include "commands/convert_plan.h"
 #include "files/file_output.h"
+#include "files/tool_paths.h"
 #include "filetypes/read_input.h"
 #include "serve/captured_run.h"
 #include "values/ascii_text.h"
@@ -44,7 +45,7 @@ std::string AsUploaded(std::string text, const OpenedFile& file) {
             text.replace(at, copy->size(), file.name);
     }
     // Other files named beside it (its .cal) by their names alone.
-    const std::string folder = (std::filesystem::path(file.path).parent_path() / "").string();
+    const std::string folder = TextOf(PathOf(file.path).parent_path() / "");
     for (size_t at = text.find(folder); at != std::string::npos; at = text.find(folder, at))
         text.erase(at, folder.size());
     return text;
@@ -72,7 +73,7 @@ void ReadSets(OpenedFile& file) {
 void ReadByHeaderRow(OpenedFile& file) {
     std::error_code error;
     if (file.failure.empty() || FileTypeForPath(file.path) != FileType::Text ||
-        std::filesystem::exists(DefinitionPathFor(file.path), error)) {
+        std::filesystem::exists(PathOf(DefinitionPathFor(file.path)), error)) {
         return;
     }
     OpenedFile retried = file;
@@ -100,12 +101,12 @@ std::vector<OpenedFile> OpenedFiles::Add(const std::vector<Upload>& uploads) {
         std::lock_guard<std::mutex> guard(mutex_);
         drop = folder_.File("drop-" + std::to_string(++drops_));
     }
-    std::filesystem::create_directory(drop);
+    std::filesystem::create_directory(PathOf(drop));
     std::vector<OpenedFile> added;
     std::vector<std::pair<std::string, std::string>> definitions;
     for (const Upload& upload : uploads) {
         const std::string name = UploadedFileName(upload.name);
-        const std::string path = (std::filesystem::path(drop) / name).string();
+        const std::string path = TextOf(PathOf(drop) / PathOf(name));
         WriteFileOrFail(path, upload.bytes);
         if (IsDefinition(name)) {
             definitions.emplace_back(name, path);

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <random>
 
+#include "files/tool_paths.h"
+
 namespace vezuved_cli {
 
 std::string NewToken() {
@@ -50,18 +52,18 @@ std::optional<std::string> PathInside(const std::string& folder, const std::stri
     if (folder.empty() || name.empty() || name.find('\0') != std::string::npos) return std::nullopt;
     // Drive letters, UNC and rooted names on every system, not only this one's.
     if (name[0] == '/' || name[0] == '\\' || name.find(':') != std::string::npos) return std::nullopt;
-    const fs::path relative(name);
+    const fs::path relative = PathOf(name);
     if (relative.is_absolute() || relative.has_root_path()) return std::nullopt;
     for (const fs::path& part : relative) {
-        if (part == ".." || part.string().find('\\') != std::string::npos) return std::nullopt;
+        if (part == ".." || TextOf(part).find('\\') != std::string::npos) return std::nullopt;
     }
     std::error_code error;
-    const fs::path base = fs::canonical(folder, error);
+    const fs::path base = fs::canonical(PathOf(folder), error);
     if (error) return std::nullopt;
     const fs::path target = fs::weakly_canonical(base / relative, error);
     if (error) return std::nullopt;
     // Links followed: the target must still lie below the folder.
-    const std::string baseText = base.string(), targetText = target.string();
+    const std::string baseText = TextOf(base), targetText = TextOf(target);
     if (targetText.size() <= baseText.size() + 1 || targetText.compare(0, baseText.size(), baseText) != 0 ||
         targetText[baseText.size()] != fs::path::preferred_separator) {
         return std::nullopt;

@@ -20,7 +20,9 @@
  * its collection (vezuved_error_message). Reads and writes also leave the
  * warnings of what they went past (vezuved_warning_count). Nothing is
  * printed. Texts are UTF-8 and NUL-terminated; every integer has a fixed
- * width.
+ * width. Paths are texts too: UTF-8 on every platform (on Windows the
+ * system is handed their UTF-16 spelling, not the ANSI code page's reading
+ * of their bytes, which vezuved.h's exports keep taking).
  */
 #ifndef VEZUVED_VEZUVED_CORE_H
 #define VEZUVED_VEZUVED_CORE_H

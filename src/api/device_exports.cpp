@@ -37,7 +37,7 @@ int32_t EnumDevice(const char* pcFolder, const char* deviceFolder, uint32_t opti
     return listing.result = RunDriver(-1, OnLibraryError::Fail, [&] {
                const WidePath pc(pcFolder);
                const WidePath device(deviceFolder);
-               listing = ListDevice(pc.Get(), device.Get(), options);
+               listing = ListDevice(pc.Get(), device.Get(), options, PathEncoding::Ansi);
                return listing.result;
            });
 }

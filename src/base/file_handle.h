@@ -15,8 +15,8 @@ struct FileCloser {
 
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
-inline FileHandle OpenFile(const char* path, const char* mode) {
-    return FileHandle(PlatformOpenStream(path, mode));
+inline FileHandle OpenFile(const char* path, const char* mode, PathEncoding encoding) {
+    return FileHandle(PlatformOpenStream(path, mode, encoding));
 }
 
 }  // namespace vezuved

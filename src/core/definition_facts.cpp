@@ -61,7 +61,7 @@ std::string Cannot(const std::string& path, const std::string& cause) {
 
 std::string ReadWhole(const std::string& path) {
     errno = 0;
-    FileHandle in = OpenFile(path.c_str(), "rb");
+    FileHandle in = OpenFile(path.c_str(), "rb", PathEncoding::Utf8);
     if (!in) FailCore(VEZUVED_ERROR_OPEN, Cannot(path, PlatformErrorText(errno)));
     std::string bytes;
     char buffer[16 * 1024];

@@ -19,6 +19,7 @@
 #include "device/device_events.h"
 #include "device/device_listing.h"
 #include "device/transfer_rules.h"
+#include "platform/path_encoding.h"
 #include "state/device_state.h"
 #include "vezuved/vezuved_core.h"
 
@@ -266,6 +267,22 @@ struct WidePath {
     WideString wide;
 };
 
+// A PC path of the core's, UTF-8: on Windows its UTF-16 units; on POSIX
+// widened byte by byte, as the host file layer takes each unit's low byte
+// back. Broken UTF-8 names no file there (the empty path).
+struct PcPath {
+    explicit PcPath(const char* text) : given(text != nullptr) {
+#if defined(_WIN32)
+        if (given) WidePathOf(text, PathEncoding::Utf8, wide);
+#else
+        wide = WidenedText(text != nullptr ? text : "");
+#endif
+    }
+    const WCHAR* Get() const { return given ? wide.c_str() : nullptr; }
+    bool given;
+    WideString wide;
+};
+
 const vezuved_device_options kNoOptions{nullptr, nullptr, 0, VEZUVED_DEVICE_KIND_ALL};
 
 int32_t SetKindOf(const std::string& heading) {
@@ -320,10 +337,10 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_device_list(vezuved_device* d
         const vezuved_device_options& given = options != nullptr ? *options : kNoOptions;
         DeviceCall call(callback, context, true);
         DeviceListing listing;
-        const WidePath pc(pc_folder);
+        const PcPath pc(pc_folder);
         const WidePath folder(given.device_folder);
         const int32_t code = Guarded([&] {
-            listing = ListDevice(pc.Get(), folder.Get(), given.flags);
+            listing = ListDevice(pc.Get(), folder.Get(), given.flags, PathEncoding::Utf8);
             return listing.result;
         });
         for (const ListingRow& row : listing.rows) {
@@ -393,7 +410,7 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_device_push(vezuved_device* d
         CopySettings settings;
         settings.options = given.flags;
         settings.databasesDirect = true;
-        const WidePath path(pc_path);
+        const PcPath path(pc_path);
         const WidePath folder(given.device_folder);
         const int32_t code =
             Guarded([&] { return CopyPathToDevice(call.Conversion(), path.Get(), folder.Get(), settings); });
@@ -409,7 +426,7 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_device_pull(vezuved_device* d
     return Run(device, [&](vezuved_device& d) {
         const vezuved_device_options& given = options != nullptr ? *options : kNoOptions;
         DeviceCall call(callback, context, false);
-        const WidePath pc(pc_folder);
+        const PcPath pc(pc_folder);
         const WidePath folder(given.device_folder);
         const WidePath filter(given.filter);
         const int32_t code = Guarded([&] {

@@ -20,7 +20,7 @@ std::string CauseText(std::string line) {
 
 }  // namespace
 
-LibraryCall::LibraryCall() : scope_(DiagSink{&LibraryCall::Keep, this}) {}
+LibraryCall::LibraryCall() : scope_(DiagSink{&LibraryCall::Keep, this}) { state_.Paths = PathEncoding::Utf8; }
 
 LibraryCall::~LibraryCall() = default;
 
@@ -39,8 +39,7 @@ void LibraryCall::Keep(void* context, DiagKind kind, const char* bytes, size_t l
 }
 
 ConversionState& LibraryCall::LoadDefinitionAlone(const std::string& definition, const std::string& doing) {
-    state_ = ConversionState{};
-    ResetConversionState(state_);
+    LoadDefaults();
     errno = 0;
     if (LoadFormatFileAt(state_, definition.c_str(), nullptr) != 0) {
         const int error = errno;
@@ -53,6 +52,7 @@ ConversionState& LibraryCall::LoadDefinitionAlone(const std::string& definition,
 
 ConversionState& LibraryCall::LoadDefaults() {
     state_ = ConversionState{};
+    state_.Paths = PathEncoding::Utf8;  // the core's paths, whatever the host's are
     ResetConversionState(state_);
     return state_;
 }

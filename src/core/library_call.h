@@ -24,7 +24,7 @@ public:
     // prefix, joined by "; "; its output lines when it gave no cause.
     std::string Said() const;
 
-    // The call's own conversion state.
+    // The call's own conversion state; its paths are UTF-8.
     ConversionState& Conversion() { return state_; }
 
     // Sets the call's conversion state from the library's defaults and the

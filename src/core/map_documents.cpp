@@ -90,7 +90,8 @@ void WriteMapFile(const std::string& path,
     if (request.format == VEZUVED_FORMAT_SVG || request.format == VEZUVED_FORMAT_HTML)
         RequireDrawable(path, sets);
     ReplacingFile file;
-    if (!OpenReplacingFile(file, path.c_str())) FailCore(VEZUVED_ERROR_WRITE, file.failure);
+    if (!OpenReplacingFile(file, path.c_str(), PathEncoding::Utf8))
+        FailCore(VEZUVED_ERROR_WRITE, file.failure);
     maps::DocumentSink sink(file.file);
     WriteMapDocument(sink, path, sets, request);
     if (!sink.Flush()) {

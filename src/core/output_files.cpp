@@ -51,7 +51,7 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_output_open(vezuved_output* o
     }
     try {
         output->failure.clear();
-        if (!OpenReplacingFile(output->file, path))
+        if (!OpenReplacingFile(output->file, path, PathEncoding::Utf8))
             return Failed(output, VEZUVED_ERROR_WRITE, output->file.failure);
         return VEZUVED_OK;
     } catch (const std::bad_alloc&) {

@@ -90,7 +90,8 @@ void WriteTextFile(const std::string& path,
     const LayoutSettings settings = LayoutSettingsOf(state);
 
     ReplacingFile file;
-    if (!OpenReplacingFile(file, path.c_str())) FailCore(VEZUVED_ERROR_WRITE, file.failure);
+    if (!OpenReplacingFile(file, path.c_str(), PathEncoding::Utf8))
+        FailCore(VEZUVED_ERROR_WRITE, file.failure);
     TextSink sink;
     sink.file = file.file;
     sink.crlf = true;

@@ -356,7 +356,7 @@ int32_t SetKindOf(int32_t databaseKind) {
 // pass of a writer is read again each time, and its memory must go back
 // to the system between the passes.
 void ReadWholeText(const std::string& path, PageBuffer& bytes) {
-    FileHandle file = OpenFile(path.c_str(), "rb");
+    FileHandle file = OpenFile(path.c_str(), "rb", PathEncoding::Utf8);
     if (!file) {
         const int error = errno;
         FailCore(VEZUVED_ERROR_OPEN, "cannot read '" + path + "': " + PlatformErrorText(error));

@@ -90,10 +90,10 @@ int32_t ConvertToRecordText(ConversionState& state,
                             const CopySettings& settings,
                             WorkFolder& work) {
     TextRequest request;
-    request.source = Narrow(path);
+    request.source = PcPathText(path, state.Paths);
     TextResult result;
     if (EqualsNoCase(ext, ".pdb")) {
-        request.output = Narrow(work.Path()) + static_cast<char>(kHostPathSeparator);
+        request.output = PcPathText(work.Path(), state.Paths) + static_cast<char>(kHostPathSeparator);
         if (request.output.size() > kMaxPathLength) return -1;
         request.format = request.output;  // the export's rule for an output named without a definition
         result = ExportText(state, request);
@@ -111,7 +111,7 @@ int32_t ConvertToRecordText(ConversionState& state,
         if (static_cast<int16_t>(kind) >= 0) request.kind = kind;
         // The output is named after the source: "<work>/<base>." keeps every
         // dot of the base name.
-        request.output = Narrow(InFolder(work.Path(), BaseNameOf(path) + WideFrom(".")));
+        request.output = PcPathText(InFolder(work.Path(), BaseNameOf(path) + WideFrom(".")), state.Paths);
         result = ImportText(state, request, true);
     }
     if (result.code == 0) work.SetOutput(result.written);
@@ -147,7 +147,8 @@ int32_t DatabaseFileToDevice(
     }
     DatabaseRecords records;
     int32_t kind = kKindPoint;
-    const int32_t count = DoReadPointDatabase(state, Narrow(path).c_str(), &records.array, &kind);
+    const int32_t count =
+        DoReadPointDatabase(state, PcPathText(path, state.Paths).c_str(), &records.array, &kind);
     if (count < 0) {
         DiagPrint("Unable to Convert PalmOS Database: %s, Err=%lx\n", Narrow(path).c_str(), Hex32(count));
         return count;

@@ -81,7 +81,10 @@ void ListPcFiles(const WCHAR* pcFolder) {
     } while (HostFindNextFile(search.Get(), &found));
 }
 
-DeviceListing ListDevice(const WCHAR* pcFolder, const WCHAR* deviceFolder, uint32_t options) {
+DeviceListing ListDevice(const WCHAR* pcFolder,
+                         const WCHAR* deviceFolder,
+                         uint32_t options,
+                         PathEncoding paths) {
     DeviceListing listing;
     const WideString pc = pcFolder != nullptr ? WideString(pcFolder) : CurrentDirectory();
     if (pc.empty()) {
@@ -111,7 +114,7 @@ DeviceListing ListDevice(const WCHAR* pcFolder, const WCHAR* deviceFolder, uint3
     }
     StopRemoteApi();
     ListPcFiles(pc.c_str());
-    listing.pcOnly = PrintPcOnlyFiles();
+    listing.pcOnly = PrintPcOnlyFiles(paths);
     listing.syncFileWritten = WriteSyncFile(pc.c_str());
     FreeSyncList();
     return listing;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "device/device_volume.h"
+#include "platform/path_encoding.h"
 
 namespace vezuved {
 
@@ -31,7 +32,11 @@ struct DeviceListing {
     bool syncFileWritten = false;
 };
 
-DeviceListing ListDevice(const WCHAR* pcFolder, const WCHAR* deviceFolder, uint32_t options);
+// The PC-only paths come back in the given code (device_text.h PcPathText).
+DeviceListing ListDevice(const WCHAR* pcFolder,
+                         const WCHAR* deviceFolder,
+                         uint32_t options,
+                         PathEncoding paths);
 void ListKind(const DeviceTarget& target,
               DWORD type,
               DWORD routeFlag,

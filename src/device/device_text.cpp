@@ -18,6 +18,17 @@ bool EqualsNoCase(const WideString& a, const char* ascii) {
 std::string Narrow(const WideString& text) { return NarrowedText(text.c_str()); }
 std::string Narrow(const WCHAR* text) { return NarrowedText(text); }
 
+std::string PcPathText(const WideString& path, PathEncoding encoding) {
+#if defined(_WIN32)
+    std::string text;
+    if (encoding == PathEncoding::Utf8 && NarrowPathOf(path.c_str(), path.size(), encoding, text))
+        return text;
+#else
+    (void)encoding;
+#endif
+    return Narrow(path);
+}
+
 WideString CurrentDirectory() {
     std::vector<WCHAR> buffer(MAX_PATH);
     for (int attempt = 0; attempt < 4; ++attempt) {

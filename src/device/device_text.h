@@ -9,6 +9,7 @@
 
 #include "base/wide_text.h"
 #include "device/ce_types.h"
+#include "platform/path_encoding.h"
 
 namespace vezuved {
 
@@ -23,6 +24,12 @@ bool EqualsNoCase(const WideString& a, const char* ascii);
 // The narrowed bytes, for printf's "%s".
 std::string Narrow(const WideString& text);
 std::string Narrow(const WCHAR* text);
+
+// A PC path as 8-bit text in the given code, for the file layers below
+// and the caller: on Windows a UTF-8 caller's path (the core's) comes from
+// its UTF-16 units; the host's paths, widened byte by byte, give their
+// bytes back (as on POSIX, whatever the code).
+std::string PcPathText(const WideString& path, PathEncoding encoding);
 
 // An error value as the 32-bit word it is on the device's platform, for
 // printf's "%lx".

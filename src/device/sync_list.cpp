@@ -52,13 +52,13 @@ void AddSyncPair(const WCHAR* name, const WCHAR* path) {
     }
 }
 
-std::vector<std::string> PrintPcOnlyFiles() {
+std::vector<std::string> PrintPcOnlyFiles(PathEncoding encoding) {
     DiagPrint("\nFiles Only on PC\n");
     DiagPrint("====================================\n");
     std::vector<std::string> paths;
     for (const SyncEntry& entry : SyncList()) {
         if (entry.path.empty() || !entry.name.empty()) continue;
-        paths.push_back(Narrow(entry.path));
+        paths.push_back(PcPathText(entry.path, encoding));
         DiagPrint("%s\n", paths.back().c_str());
     }
     if (paths.empty()) DiagPrint("none\n");

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "device/ce_types.h"
+#include "platform/path_encoding.h"
 #include "state/device_state.h"
 
 namespace vezuved {
@@ -20,7 +21,7 @@ const std::vector<SyncEntry>& SyncList();
 // ignoring case), or appends a new one. Null means not given.
 void AddSyncPair(const WCHAR* name, const WCHAR* path);
 // Prints the "Files Only on PC" section and answers the paths it names.
-std::vector<std::string> PrintPcOnlyFiles();
+std::vector<std::string> PrintPcOnlyFiles(PathEncoding paths);
 // folder may still end in the search pattern the listing used. False, with
 // the line that says so printed, when the file could not be written whole.
 bool WriteSyncFile(const WCHAR* folder);

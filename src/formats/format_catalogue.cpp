@@ -77,12 +77,12 @@ int32_t FindFormatForExtension(ConversionState& state,
                                const char* extension,
                                char* outPath) {
     if (outPath != nullptr) outPath[0] = '\0';
-    std::string folder = CurrentFolder();
+    std::string folder = CurrentFolder(state.Paths);
     if (folder.empty() || folder.size() > kSearchTextMax + 1) return kKindUnknown;
     if (!IsPathSeparator(folder.back())) folder += kPathSeparator;
 
     FolderSearch search;
-    if (!search.Open(folder, "*.cal")) return kKindUnknown;
+    if (!search.Open(folder, "*.cal", state.Paths)) return kKindUnknown;
     FolderEntry entry;
     while (search.Next(entry)) {
         if (entry.isFolder) continue;

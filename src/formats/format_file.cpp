@@ -141,7 +141,7 @@ bool MakeFormatPath(const char* path, std::string& out) {
 
 int32_t LoadFormatFileAt(ConversionState& state, const char* definitionPath, const char* wanted) {
     if (definitionPath == nullptr) return 0;
-    FileHandle file = OpenFile(definitionPath, "rb");
+    FileHandle file = OpenFile(definitionPath, "rb", state.Paths);
     if (!file) {
         const int cause = errno;  // for a caller that names why, past the line printed
         DiagPrint("No Cal File\n");

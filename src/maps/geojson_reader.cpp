@@ -16,6 +16,7 @@
 #include <sstream>
 
 #include "maps/map_failure.h"
+#include "maps/map_file_path.h"
 #include "maps/set_collector.h"
 #include "sets/number_text.h"
 
@@ -379,7 +380,7 @@ std::vector<PointSet> ReadGeoJsonSets(const std::string& path,
                                       const std::string& what,
                                       bool strict,
                                       MapWarnings& warnings) {
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(MapFilePath(path), std::ios::binary);
     if (!file) FailMap("cannot read '" + what + "': the file cannot be opened");
     std::ostringstream bytes;
     bytes << file.rdbuf();

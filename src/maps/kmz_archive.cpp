@@ -6,6 +6,7 @@
 
 #include "base/ascii.h"
 #include "maps/map_failure.h"
+#include "maps/map_file_path.h"
 
 #if defined(VEZUVED_HAVE_LIBZIP)
 #include <zip.h>
@@ -16,7 +17,7 @@ using namespace vezuved;
 namespace vezuved::maps {
 
 bool IsZipFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(MapFilePath(path), std::ios::binary);
     char magic[4] = {};
     return file.read(magic, sizeof magic) && magic[0] == 'P' && magic[1] == 'K' && magic[2] == 3 &&
            magic[3] == 4;

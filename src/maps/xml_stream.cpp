@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "maps/map_failure.h"
+#include "maps/map_file_path.h"
 
 #if defined(VEZUVED_HAVE_EXPAT)
 #include <expat.h>
@@ -102,7 +103,7 @@ struct Parser {
 }  // namespace
 
 void StreamXml(const std::string& path, const std::string& what, XmlHandler& handler) {
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(MapFilePath(path), std::ios::binary);
     if (!file) FailMap("cannot read '" + what + "': the file cannot be opened");
     StreamXmlFrom(
         [&](char* bytes, size_t size) {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "maps/map_failure.h"
+#include "platform/path_encoding.h"
 
 namespace vezuved::maps {
 
@@ -202,8 +203,11 @@ void StreamXmlOf(IStream* stream, const std::string& what, XmlHandler& handler) 
 }  // namespace
 
 void StreamXml(const std::string& path, const std::string& what, XmlHandler& handler) {
+    // Map files are named by the core and the tool, in UTF-8.
+    std::wstring wide;
     ComPtr<IStream> stream;
-    if (FAILED(SHCreateStreamOnFileA(path.c_str(), STGM_READ | STGM_SHARE_DENY_NONE, &stream.p)))
+    if (!WidePathOf(path.c_str(), PathEncoding::Utf8, wide) ||
+        FAILED(SHCreateStreamOnFileW(wide.c_str(), STGM_READ | STGM_SHARE_DENY_NONE, &stream.p)))
         FailMap("cannot read '" + what + "': the file cannot be opened");
     StreamXmlOf(stream.p, what, handler);
 }

@@ -1,6 +1,7 @@
 #include "platform/folder_search.h"
 
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
 #include "platform/wildcard.h"
@@ -34,13 +35,15 @@ std::string JoinPath(const std::string& folder, const char* name) {
 
 #if defined(_WIN32)
 
-std::string CurrentFolder() {
-    const DWORD needed = GetCurrentDirectoryA(0, nullptr);
+std::string CurrentFolder(PathEncoding encoding) {
+    const DWORD needed = GetCurrentDirectoryW(0, nullptr);
     if (needed == 0) return std::string();
-    std::vector<char> buffer(needed + 1, '\0');
-    const DWORD got = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+    std::vector<wchar_t> buffer(needed + 1, L'\0');
+    const DWORD got = GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
     if (got == 0 || got >= buffer.size()) return std::string();
-    return std::string(buffer.data(), got);
+    std::string folder;
+    if (!NarrowPathOf(buffer.data(), got, encoding, folder)) return std::string();
+    return folder;
 }
 
 // The OS is asked for every entry and the names are filtered here, so the
@@ -48,21 +51,24 @@ std::string CurrentFolder() {
 // never differ from the other platforms.
 struct FolderSearch::Impl {
     HANDLE handle = INVALID_HANDLE_VALUE;
-    WIN32_FIND_DATAA data{};
+    WIN32_FIND_DATAW data{};
     bool pending = false;  // data holds an entry not yet looked at
     std::string pattern;
+    PathEncoding encoding = PathEncoding::Ansi;
 
     ~Impl() {
         if (handle != INVALID_HANDLE_VALUE) FindClose(handle);
     }
 };
 
-bool FolderSearch::Open(const std::string& folder, const char* pattern) {
+bool FolderSearch::Open(const std::string& folder, const char* pattern, PathEncoding encoding) {
     Close();
     auto impl = std::make_unique<Impl>();
     impl->pattern = pattern != nullptr ? pattern : "";
-    const std::string all = JoinPath(folder, "*");
-    impl->handle = FindFirstFileA(all.c_str(), &impl->data);
+    impl->encoding = encoding;
+    std::wstring all;
+    if (!WidePathOf(JoinPath(folder, "*").c_str(), encoding, all)) return false;
+    impl->handle = FindFirstFileW(all.c_str(), &impl->data);
     if (impl->handle == INVALID_HANDLE_VALUE) return false;
     impl->pending = true;
     impl_ = std::move(impl);
@@ -73,11 +79,13 @@ bool FolderSearch::Next(FolderEntry& entry) {
     if (!impl_) return false;
     for (;;) {
         if (!impl_->pending) {
-            if (!FindNextFileA(impl_->handle, &impl_->data)) return false;
+            if (!FindNextFileW(impl_->handle, &impl_->data)) return false;
         }
         impl_->pending = false;
-        const char* name = impl_->data.cFileName;
-        if (IsDotEntry(name) || !WildcardMatch(impl_->pattern.c_str(), name)) continue;
+        std::string name;
+        const wchar_t* found = impl_->data.cFileName;
+        if (!NarrowPathOf(found, std::wcslen(found), impl_->encoding, name)) continue;
+        if (IsDotEntry(name.c_str()) || !WildcardMatch(impl_->pattern.c_str(), name.c_str())) continue;
         entry.name = name;
         entry.isFolder = (impl_->data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         return true;
@@ -86,7 +94,7 @@ bool FolderSearch::Next(FolderEntry& entry) {
 
 #else
 
-std::string CurrentFolder() {
+std::string CurrentFolder(PathEncoding /*bytes on POSIX*/) {
     std::vector<char> buffer(512);
     // A folder deeper than this is no place to search definitions in.
     constexpr size_t kLimit = 1u << 16;
@@ -108,7 +116,7 @@ struct FolderSearch::Impl {
     }
 };
 
-bool FolderSearch::Open(const std::string& folder, const char* pattern) {
+bool FolderSearch::Open(const std::string& folder, const char* pattern, PathEncoding /*bytes on POSIX*/) {
     Close();
     auto impl = std::make_unique<Impl>();
     impl->folder = folder.empty() ? std::string(".") : folder;

@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/path_encoding.h"
+
 namespace vezuved {
 
 #if defined(_WIN32)
@@ -20,8 +22,9 @@ bool IsPathSeparator(char c);
 // folder is empty or already ends with a separator).
 std::string JoinPath(const std::string& folder, const char* name);
 
-// The process's current folder, or the empty text when it cannot be had.
-std::string CurrentFolder();
+// The process's current folder in the given code, or the empty text when
+// it cannot be had (or, on Windows, be spelt in that code).
+std::string CurrentFolder(PathEncoding encoding);
 
 struct FolderEntry {
     std::string name;  // the entry's own name, without the folder
@@ -38,9 +41,12 @@ public:
     FolderSearch(const FolderSearch&) = delete;
     FolderSearch& operator=(const FolderSearch&) = delete;
 
-    // Starts listing folder (the empty text: the current folder). False when
-    // it cannot be read, which callers treat as an empty folder.
-    bool Open(const std::string& folder, const char* pattern);
+    // Starts listing folder (the empty text: the current folder), a path in
+    // the given code, in which the names found come back; on Windows a name
+    // that code cannot spell is passed over (no path of it could open the
+    // file). False when it cannot be read, which callers treat as an empty
+    // folder.
+    bool Open(const std::string& folder, const char* pattern, PathEncoding encoding);
     // The next matching entry; false when there is none left.
     bool Next(FolderEntry& entry);
     void Close();

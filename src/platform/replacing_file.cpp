@@ -11,8 +11,9 @@
 
 namespace vezuved {
 
-bool OpenReplacingFile(ReplacingFile& replacing, const char* target) {
+bool OpenReplacingFile(ReplacingFile& replacing, const char* target, PathEncoding encoding) {
     DiscardReplacingFile(replacing);
+    replacing.encoding = encoding;
     try {
         return OpenReplacing(replacing, target);
     } catch (...) {
@@ -51,7 +52,7 @@ void DiscardReplacingFile(ReplacingFile& replacing, int error) {
         replacing.file = nullptr;
     }
     if (!replacing.temporary.empty()) {
-        RemoveTemporaryFile(replacing.temporary);
+        RemoveTemporaryFile(replacing.temporary, replacing.encoding);
         replacing.temporary.clear();
     }
     ForgetTemporary(replacing.registration);
@@ -74,6 +75,7 @@ ReplacingFile& ReplacingFile::operator=(ReplacingFile&& other) noexcept {
     failure = std::move(other.failure);
     registration = other.registration;
     other.registration = -1;
+    encoding = other.encoding;
     return *this;
 }
 

@@ -5,12 +5,15 @@
 // temporary file, so a full disk or a refused record never costs the user
 // the version they had.
 //
-// Paths are the library's 8-bit paths (the ANSI code page on Windows).
+// Paths are the library's 8-bit paths, in the code the opener names
+// (platform/path_encoding.h).
 #pragma once
 
 #include <cstdio>
 #include <string>
 #include <utility>
+
+#include "platform/path_encoding.h"
 
 namespace vezuved {
 
@@ -22,6 +25,7 @@ struct ReplacingFile {
     bool direct = false;        // a device or pipe target: written in place, there is nothing to keep
     std::string failure;        // why the last step failed: "cannot write 'x': No space left on device"
     int registration = -1;      // the temporary file's slot in platform/temporary_registry.h
+    PathEncoding encoding = PathEncoding::Ansi;  // how the paths above are spelt
 
     ReplacingFile() = default;
     ReplacingFile(const ReplacingFile&) = delete;
@@ -36,7 +40,7 @@ struct ReplacingFile {
 // Creates the temporary file for target. False, with `failure` set, when the
 // target cannot be replaced (a folder, a read-only file, no such folder) or
 // the temporary file cannot be created; nothing is left behind then.
-bool OpenReplacingFile(ReplacingFile& replacing, const char* target);
+bool OpenReplacingFile(ReplacingFile& replacing, const char* target, PathEncoding encoding);
 
 // Flushes the data to the disk, closes the file and renames it over the
 // target. False, with `failure` set, when any step fails (a write that
@@ -50,7 +54,7 @@ void DiscardReplacingFile(ReplacingFile& replacing, int error = 0);
 
 // Whether both paths name one existing file (device and inode; on Windows
 // volume serial number and file index), however they are spelt.
-bool PlatformSameFile(const char* first, const char* second);
+bool PlatformSameFile(const char* first, const char* second, PathEncoding encoding);
 
 // The failure of a file that cannot be made in its folder (not writable,
 // missing): the folder is what failed, and is named. "." for none.

@@ -40,6 +40,6 @@ bool OpenReplacing(ReplacingFile& replacing, const char* target);
 bool SyncToDisk(ReplacingFile& replacing);
 bool RenameOverTarget(ReplacingFile& replacing);
 // Deletes a temporary file; never fails loudly (it runs in destructors).
-void RemoveTemporaryFile(const std::string& path) noexcept;
+void RemoveTemporaryFile(const std::string& path, PathEncoding encoding) noexcept;
 
 }  // namespace vezuved

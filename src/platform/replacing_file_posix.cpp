@@ -72,7 +72,7 @@ bool OpenReplacing(ReplacingFile& replacing, const char* target) {
         if (!S_ISREG(st.st_mode)) {
             // A device or a pipe ("/dev/null"): no previous contents to keep,
             // and renaming over it would replace the device itself.
-            replacing.file = PlatformOpenStream(replacing.destination.c_str(), "wb");
+            replacing.file = PlatformOpenStream(replacing.destination.c_str(), "wb", replacing.encoding);
             if (replacing.file == nullptr) return Fail(replacing, "write", errno);
             replacing.direct = true;
             return true;
@@ -82,13 +82,13 @@ bool OpenReplacing(ReplacingFile& replacing, const char* target) {
         if (::access(replacing.destination.c_str(), W_OK) != 0) return Fail(replacing, "write", errno);
         mode = st.st_mode & 07777;
     }
-    RemoveStaleTemporariesBeside(replacing.destination);
+    RemoveStaleTemporariesBeside(replacing.destination, replacing.encoding);
     for (unsigned attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
         // Named (and registered for a signal to remove) before it exists,
         // so a file once created is always known and removed.
         replacing.temporary =
             TemporaryNameBeside(replacing.destination, static_cast<unsigned long>(::getpid()), attempt);
-        replacing.registration = RegisterTemporary(replacing.temporary);
+        replacing.registration = RegisterTemporary(replacing.temporary, replacing.encoding);
         const int fd = IoCallFails(IoCall::Open)
                            ? -1
                            : ::open(replacing.temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -134,12 +134,12 @@ bool RenameOverTarget(ReplacingFile& replacing) {
     return true;
 }
 
-void RemoveTemporaryFile(const std::string& path) noexcept {
+void RemoveTemporaryFile(const std::string& path, PathEncoding /*bytes on POSIX*/) noexcept {
     if (IoCallFails(IoCall::Remove)) return;
     ::unlink(path.c_str());
 }
 
-bool PlatformSameFile(const char* first, const char* second) {
+bool PlatformSameFile(const char* first, const char* second, PathEncoding /*bytes on POSIX*/) {
     struct stat a, b;
     if (first == nullptr || second == nullptr) return false;
     if (::stat(first, &a) != 0 || ::stat(second, &b) != 0) return false;

@@ -7,7 +7,6 @@
 #include <windows.h>
 
 #include <cerrno>
-#include <vector>
 
 #include "platform/replacing_file.h"
 #include "platform/replacing_file_names.h"
@@ -18,12 +17,15 @@ namespace vezuved {
 
 namespace {
 
-std::wstring Wide(const std::string& path) {
-    const int units = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-    if (units <= 0) return std::wstring();
-    std::vector<wchar_t> wide(static_cast<size_t>(units));
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), units);
-    return std::wstring(wide.data());
+// The longest path a temporary file is removed by: the wide calls' own limit.
+constexpr int kWidePathUnits = 32768;
+
+// The path as the wide calls take it; empty (which no call finds) when it
+// does not convert.
+std::wstring Wide(const std::string& path, PathEncoding encoding) {
+    std::wstring wide;
+    WidePathOf(path.c_str(), encoding, wide);
+    return wide;
 }
 
 // The system's sentence for a Win32 error, without its final period and
@@ -58,21 +60,24 @@ bool OpenReplacing(ReplacingFile& replacing, const char* target) {
     replacing.target = target != nullptr ? target : "";
     replacing.destination = replacing.target;
     if (replacing.target.empty()) return FailSystem(replacing, "write", ERROR_PATH_NOT_FOUND);
+    std::wstring named;
+    if (!WidePathOf(replacing.target.c_str(), replacing.encoding, named))
+        return FailSystem(replacing, "write", ERROR_INVALID_NAME);  // no text in its code
 
-    const DWORD attributes = GetFileAttributesW(Wide(replacing.destination).c_str());
+    const DWORD attributes = GetFileAttributesW(Wide(replacing.destination, replacing.encoding).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
             return FailSystem(replacing, "write", ERROR_ACCESS_DENIED);
         if ((attributes & FILE_ATTRIBUTE_READONLY) != 0)
             return FailSystem(replacing, "write", ERROR_ACCESS_DENIED);
     }
-    RemoveStaleTemporariesBeside(replacing.destination);
+    RemoveStaleTemporariesBeside(replacing.destination, replacing.encoding);
     for (unsigned attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
         // Named (and registered for a signal to remove) before it exists,
         // so a file once created is always known and removed.
         replacing.temporary = TemporaryNameBeside(replacing.destination, GetCurrentProcessId(), attempt);
-        replacing.registration = RegisterTemporary(replacing.temporary);
-        const HANDLE handle = CreateFileW(Wide(replacing.temporary).c_str(),
+        replacing.registration = RegisterTemporary(replacing.temporary, replacing.encoding);
+        const HANDLE handle = CreateFileW(Wide(replacing.temporary, replacing.encoding).c_str(),
                                           GENERIC_READ | GENERIC_WRITE,
                                           0,
                                           nullptr,
@@ -112,8 +117,8 @@ bool SyncToDisk(ReplacingFile& replacing) {
 }
 
 bool RenameOverTarget(ReplacingFile& replacing) {
-    if (!MoveFileExW(Wide(replacing.temporary).c_str(),
-                     Wide(replacing.destination).c_str(),
+    if (!MoveFileExW(Wide(replacing.temporary, replacing.encoding).c_str(),
+                     Wide(replacing.destination, replacing.encoding).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const DWORD moveError = GetLastError();
         DiscardReplacingFile(replacing);
@@ -125,17 +130,19 @@ bool RenameOverTarget(ReplacingFile& replacing) {
     return true;
 }
 
-void RemoveTemporaryFile(const std::string& path) noexcept {
-    // The 8-bit call: a destructor has no room for a failed allocation.
-    DeleteFileA(path.c_str());
+void RemoveTemporaryFile(const std::string& path, PathEncoding encoding) noexcept {
+    // Converted on the stack: a destructor has no room for a failed
+    // allocation. A temporary name is short, in a folder of a path that fit.
+    wchar_t wide[kWidePathUnits];
+    if (WidePathInto(path.c_str(), encoding, wide, kWidePathUnits) > 0) DeleteFileW(wide);
 }
 
-bool PlatformSameFile(const char* first, const char* second) {
+bool PlatformSameFile(const char* first, const char* second, PathEncoding encoding) {
     if (first == nullptr || second == nullptr) return false;
     BY_HANDLE_FILE_INFORMATION info[2];
     const char* paths[2] = {first, second};
     for (int i = 0; i < 2; ++i) {
-        const HANDLE handle = CreateFileW(Wide(paths[i]).c_str(),
+        const HANDLE handle = CreateFileW(Wide(paths[i], encoding).c_str(),
                                           0,
                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                           nullptr,

@@ -124,7 +124,7 @@ void RemoveStaleTemporaries(LPCWSTR folder) noexcept {
     }
 }
 
-void RemoveStaleTemporariesBeside(const std::string& path) noexcept {
+void RemoveStaleTemporariesBeside(const std::string& path, PathEncoding encoding) noexcept {
     try {
         size_t cut = path.find_last_of(
 #if defined(_WIN32)
@@ -136,13 +136,10 @@ void RemoveStaleTemporariesBeside(const std::string& path) noexcept {
         const std::string folder = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
         Text wide;
 #if defined(_WIN32)
-        const int units = MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, nullptr, 0);
-        if (units <= 0) return;
-        wide.resize(static_cast<size_t>(units));
-        MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, &wide[0], units);
-        wide.resize(static_cast<size_t>(units) - 1);
+        if (!WidePathOf(folder.c_str(), encoding, wide)) return;
 #else
         // The host file layer takes each unit's low byte back.
+        (void)encoding;
         for (char c : folder) wide.push_back(static_cast<WCHAR>(static_cast<unsigned char>(c)));
 #endif
         RemoveStaleTemporaries(wide.c_str());

@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "platform/path_encoding.h"
 #include "platform/win_types.h"
 
 namespace vezuved {
@@ -25,7 +26,7 @@ bool IsLibraryWorkFolderName(const std::basic_string<WCHAR>& name);
 // ended (killed by a signal no handler caught, say). Never fails: what
 // cannot be removed stays for the next time.
 void RemoveStaleTemporaries(LPCWSTR folder) noexcept;
-// The same for the folder of an 8-bit path (on Windows in the ANSI code page).
-void RemoveStaleTemporariesBeside(const std::string& path) noexcept;
+// The same for the folder of an 8-bit path in the given code.
+void RemoveStaleTemporariesBeside(const std::string& path, PathEncoding encoding) noexcept;
 
 }  // namespace vezuved

@@ -121,7 +121,7 @@ int OpenFlags(const char* mode) {
 
 }  // namespace
 
-std::FILE* PlatformOpenStream(const char* path, const char* mode) {
+std::FILE* PlatformOpenStream(const char* path, const char* mode, PathEncoding /*bytes on POSIX*/) {
     const int flags = mode != nullptr ? OpenFlags(mode) : -1;
     if (path == nullptr || flags < 0) {
         errno = EINVAL;
@@ -152,16 +152,38 @@ int PlatformStreamDescriptor(std::FILE* file) {
 
 #else
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <cerrno>
+#include <string>
+#else
 #include <stdio.h>
 #endif
 
 namespace vezuved {
 
-std::FILE* PlatformOpenStream(const char* path, const char* mode) {
+#if defined(_WIN32)
+std::FILE* PlatformOpenStream(const char* path, const char* mode, PathEncoding encoding) {
+    if (IoCallFails(IoCall::Open)) return nullptr;
+    std::wstring wide;
+    try {
+        if (path == nullptr || mode == nullptr || !WidePathOf(path, encoding, wide)) {
+            errno = EINVAL;
+            return nullptr;
+        }
+    } catch (...) {
+        errno = ENOMEM;
+        return nullptr;
+    }
+    std::wstring wideMode;
+    for (const char* m = mode; *m != '\0'; ++m) wideMode.push_back(static_cast<wchar_t>(*m));
+    return ::_wfopen(wide.c_str(), wideMode.c_str());
+}
+#else
+std::FILE* PlatformOpenStream(const char* path, const char* mode, PathEncoding /*bytes on POSIX*/) {
     if (IoCallFails(IoCall::Open)) return nullptr;
     return std::fopen(path, mode);
 }
+#endif
 
 #if defined(_WIN32)
 std::FILE* PlatformStreamOfDescriptor(int descriptor, const char* mode) {

@@ -5,10 +5,13 @@
 
 #include <cstdio>
 
+#include "platform/path_encoding.h"
+
 namespace vezuved {
 
-// As fopen.
-std::FILE* PlatformOpenStream(const char* path, const char* mode);
+// As fopen, with the path in the given code (on Windows _wfopen of it; a
+// path that does not convert fails with EINVAL).
+std::FILE* PlatformOpenStream(const char* path, const char* mode, PathEncoding encoding);
 // As fdopen (POSIX): on failure the descriptor stays open, the caller's.
 std::FILE* PlatformStreamOfDescriptor(int descriptor, const char* mode);
 // The descriptor under a stream made here (fileno cannot see through the

@@ -52,14 +52,14 @@ int Publish(int slot, bool filled) {
 
 }  // namespace
 
-int RegisterTemporary(const std::string& path) noexcept {
+int RegisterTemporary(const std::string& path, PathEncoding encoding) noexcept {
     const int slot = Claim();
     if (slot < 0) return -1;
 #if defined(_WIN32)
-    const int units =
-        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, g_slots[slot].path, static_cast<int>(kPathUnits));
+    const int units = WidePathInto(path.c_str(), encoding, g_slots[slot].path, static_cast<int>(kPathUnits));
     return Publish(slot, units > 0);
 #else
+    (void)encoding;  // a path is its bytes here
     if (path.size() >= kPathUnits) return Publish(slot, false);
     std::memcpy(g_slots[slot].path, path.c_str(), path.size() + 1);
     return Publish(slot, true);
@@ -76,7 +76,7 @@ int RegisterTemporaryWide(LPCWSTR path) noexcept {
     return Publish(slot, true);
 #else
     try {
-        return RegisterTemporary(PlatformResolvePath(path));
+        return RegisterTemporary(PlatformResolvePath(path), PathEncoding::Utf8);  // bytes either way
     } catch (...) {
         return -1;  // no memory for the path: removed once stale instead
     }

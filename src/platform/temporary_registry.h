@@ -7,14 +7,14 @@
 
 #include <string>
 
+#include "platform/path_encoding.h"
 #include "platform/win_types.h"
 
 namespace vezuved {
 
-// Notes a temporary file by its path (8-bit; on Windows in the ANSI code
-// page). The slot to forget it by, or -1 when every slot is taken (the file
-// is then only removed by the next write into its folder, once stale).
-int RegisterTemporary(const std::string& path) noexcept;
+// Notes a temporary file by its 8-bit path, in the given code. The slot to forget it by, or -1 when every
+// slot is taken (the file is then only removed by the next write into its folder, once stale).
+int RegisterTemporary(const std::string& path, PathEncoding encoding) noexcept;
 // The same for a UTF-16 path of the host file layer.
 int RegisterTemporaryWide(LPCWSTR path) noexcept;
 // The file is renamed or removed: nothing to do for it any more.

@@ -33,6 +33,8 @@ struct DatabaseOutput {
     int32_t kind = kKindPoint;  // of the records written
     // 2: tracks and routes in the older record layout (an older header).
     uint16_t recordVersion = 3;
+    // How path, and the input it must not be, are spelt.
+    PathEncoding paths = PathEncoding::Ansi;
 };
 
 }  // namespace vezuved

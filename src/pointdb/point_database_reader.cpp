@@ -76,7 +76,7 @@ int32_t DoReadPointDatabase(ConversionState& state, const char* path, void** rec
 
     OpenDatabase db;
     // Reading needs no write access, so a read-only database opens too.
-    db.file = OpenFile(path, "rb");
+    db.file = OpenFile(path, "rb", state.Paths);
     if (!db.file) return -1;
 
     PointRecord* array = nullptr;
@@ -145,7 +145,7 @@ int32_t GetPointDatabaseInfo(ConversionState& state,
                              int32_t* count) {
     if (path == nullptr) return -1;
     OpenDatabase db;
-    db.file = OpenFile(path, "rb");
+    db.file = OpenFile(path, "rb", state.Paths);
     if (!db.file) return -1;
     db.stream = PdbFileStream(db.file.get());
     uint32_t code = PdbOpen(&db.stream, &db.handle);

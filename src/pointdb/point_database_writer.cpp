@@ -59,15 +59,18 @@ bool CountFits(uint64_t count) {
     return false;
 }
 
-bool RefusedAsOutput(const char* input, const std::string& output) {
-    if (input == nullptr || !PlatformSameFile(input, output.c_str())) return false;
+bool RefusedAsOutput(const char* input, const std::string& output, PathEncoding encoding) {
+    if (input == nullptr || !PlatformSameFile(input, output.c_str(), encoding)) return false;
     DiagCause("the output '" + output + "' is the input '" + input + "' itself; nothing was written");
     return true;
 }
 
-bool OpenOutputFile(ReplacingFile& output, const std::string& path, const char* input) {
-    if (RefusedAsOutput(input, path)) return false;
-    if (OpenReplacingFile(output, path.c_str())) return true;
+bool OpenOutputFile(ReplacingFile& output,
+                    const std::string& path,
+                    const char* input,
+                    PathEncoding encoding) {
+    if (RefusedAsOutput(input, path, encoding)) return false;
+    if (OpenReplacingFile(output, path.c_str(), encoding)) return true;
     DiagCause(output.failure);
     return false;
 }
@@ -108,7 +111,7 @@ int32_t CreatePointDatabaseFile(
     // Refused before anything is created, so no empty file is left behind.
     if (!DatabaseKindIsWritable(out.kind)) return -1;
     if (!BuildPath(out.path, folder, name, ".pdb")) return -1;
-    if (!OpenOutputFile(out.file, out.path, input)) return -1;
+    if (!OpenOutputFile(out.file, out.path, input, out.paths)) return -1;
     return CreatePointDatabase(out, name, count) == 0 ? 0 : -1;
 }
 
@@ -128,7 +131,7 @@ int32_t OpenKindFile(DatabaseOutput& out, const char* folder, const char* name, 
             return -1;
     }
     if (!BuildPath(out.path, folder, name, extension)) return -1;
-    return OpenOutputFile(out.file, out.path, input) ? 0 : -1;
+    return OpenOutputFile(out.file, out.path, input, out.paths) ? 0 : -1;
 }
 
 uint32_t WritePointRecord(DatabaseOutput& out, int32_t index, PointRecord& record, PreviousPoint& previous) {

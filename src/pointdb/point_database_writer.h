@@ -53,11 +53,11 @@ uint32_t ClosePointDatabase(DatabaseOutput& out, bool keep = true);
 
 // Whether output is the very file input names (however spelt); the cause
 // is reported when it is.
-bool RefusedAsOutput(const char* input, const std::string& output);
+bool RefusedAsOutput(const char* input, const std::string& output, PathEncoding encoding);
 
 // Opens output for path (refused when it is the file `input`); the cause
 // is reported when it cannot be opened.
-bool OpenOutputFile(ReplacingFile& output, const std::string& path, const char* input);
+bool OpenOutputFile(ReplacingFile& output, const std::string& path, const char* input, PathEncoding encoding);
 
 // Whether a database can hold count records; the cause is reported when not.
 bool CountFits(uint64_t count);

@@ -21,11 +21,12 @@ int32_t WritePointDatabase(
     DatabaseOutput out;
     out.kind = state.DBKind;
     out.recordVersion = state.RecordVersion;
+    out.paths = state.Paths;
     if (!DatabaseKindIsWritable(out.kind)) {
         DiagCause("no database can be written for the kind " + std::to_string(kind));
         return -1;
     }
-    if (!OpenReplacingFile(out.file, path)) {
+    if (!OpenReplacingFile(out.file, path, out.paths)) {
         DiagCause(out.file.failure);
         return -1;
     }

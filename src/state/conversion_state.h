@@ -12,6 +12,7 @@
 #include <string>
 
 #include "base/time_parts.h"
+#include "platform/path_encoding.h"
 
 namespace vezuved {
 
@@ -107,6 +108,10 @@ struct ConversionState {
     std::optional<std::string> FoundValue;
     uint32_t DateFirst = 0;
     uint32_t DateOrder = 0;
+    // How the paths handed with this state are spelt: the host's exports
+    // pass the ANSI code page, the core UTF-8 (it sets this on its own
+    // state). Kept by the reset, which only clears what a definition sets.
+    PathEncoding Paths = PathEncoding::Ansi;
 
     ConversionState();
 };

@@ -52,7 +52,7 @@ constexpr int32_t kPrefetchDistance = 4;
 bool LoadDelimitedText(ConversionState& state, const TextRequest& request, std::vector<char>& text) {
     const char* sourcePath = SkipLeadingSpaces(request.source.c_str());
     ResetConversionState(state);
-    FileHandle file = OpenFile(sourcePath, "rb");
+    FileHandle file = OpenFile(sourcePath, "rb", state.Paths);
     if (!file) return false;
     LoadFormatAndArguments(state, sourcePath, request);
     return ReadWholeFile(file.get(), text);
@@ -152,7 +152,8 @@ int32_t WriteDelimitedText(ConversionState& state, const TextRequest& request, v
         MakeFormatPath(sourcePath, definition);
     }
     ReplacingFile file;
-    if (!OpenOutputFile(file, sourcePath, definition.empty() ? nullptr : definition.c_str())) return -1;
+    if (!OpenOutputFile(file, sourcePath, definition.empty() ? nullptr : definition.c_str(), state.Paths))
+        return -1;
     ResetConversionState(state);
     LoadFormatAndArguments(state, sourcePath, request);
 

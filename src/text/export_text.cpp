@@ -122,7 +122,8 @@ int32_t ExportRecords(ConversionState& state, ExportContext& ctx, std::FILE* dat
     WorkRecord work;
     if (!work.Allocate(kWorkDescSize)) return -1;
     written = BuildOutputPath(state, ctx);
-    if (!PathFits(written.c_str()) || !OpenOutputFile(ctx.output, written, ctx.databasePath)) return -1;
+    if (!PathFits(written.c_str()) || !OpenOutputFile(ctx.output, written, ctx.databasePath, state.Paths))
+        return -1;
     TextSink sink;
     sink.file = ctx.output.file;
     sink.crlf = true;
@@ -179,7 +180,7 @@ TextResult ExportText(ConversionState& state, const TextRequest& request) {
     AssignCut(state.Title, title.c_str(), kTitleMax);
     for (auto& label : state.FieldLabel) label.reset();
 
-    FileHandle database = OpenFile(ctx.databasePath, "rb");
+    FileHandle database = OpenFile(ctx.databasePath, "rb", state.Paths);
     if (!database) {
         SayUnreadable(ctx.databasePath);
         return result;

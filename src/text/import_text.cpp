@@ -156,7 +156,7 @@ TextResult ImportText(ConversionState& state, const TextRequest& request, bool t
     OutputTarget target = DeriveOutput(*named == '\0' ? sourcePath : named);
     target.source = sourcePath;
 
-    FileHandle file = OpenFile(sourcePath, "rb");
+    FileHandle file = OpenFile(sourcePath, "rb", state.Paths);
     if (!file) {
         SayUnreadable(sourcePath);
         DiagPrint("error opening\n");
@@ -179,6 +179,7 @@ TextResult ImportText(ConversionState& state, const TextRequest& request, bool t
     DatabaseOutput output;
     output.kind = state.DBKind;
     output.recordVersion = state.RecordVersion;
+    output.paths = state.Paths;
     if (output.kind == kKindDatum) {
         result.code = ImportRawLines(text, lineCount, target, output);
     } else if (toKindFile) {

@@ -336,7 +336,7 @@ TEST(Wildcard, MatchesLikeThePcFileSystem) {
 std::map<std::string, bool> Listing(const std::string& folder, const char* pattern) {  // name -> is a folder
     std::map<std::string, bool> seen;
     FolderSearch search;
-    EXPECT_TRUE(search.Open(folder, pattern));
+    EXPECT_TRUE(search.Open(folder, pattern, PathEncoding::Ansi));
     for (FolderEntry entry; search.Next(entry);)
         EXPECT_TRUE(seen.emplace(entry.name, entry.isFolder).second) << entry.name;
     return seen;
@@ -350,12 +350,13 @@ TEST(FolderSearchTest, YieldsMatchingEntriesWithTheirKind) {
               (std::map<std::string, bool>{{"a.cal", 0}, {"B.CAL", 0}, {"d.cal", 1}}));
     EXPECT_EQ(Listing(folder.path(), "?.TXT"), (std::map<std::string, bool>{{"c.txt", false}}));
     CurrentFolderScope here(folder.path());  // the empty folder text means the current folder
-    EXPECT_EQ(std::filesystem::path(CurrentFolder()), std::filesystem::current_path());
+    EXPECT_EQ(std::filesystem::path(CurrentFolder(PathEncoding::Ansi)), std::filesystem::current_path());
     EXPECT_EQ(Listing("", "B.*"), (std::map<std::string, bool>{{"B.CAL", false}}));
     FolderSearch search, never;  // a missing folder, or a closed or never opened search, yields nothing
     FolderEntry entry;
-    EXPECT_FALSE(search.Open(folder.file("missing"), "*") || search.Next(entry) || never.Next(entry));
-    ASSERT_TRUE(search.Open("", "*.cal"));
+    EXPECT_FALSE(search.Open(folder.file("missing"), "*", PathEncoding::Ansi) || search.Next(entry) ||
+                 never.Next(entry));
+    ASSERT_TRUE(search.Open("", "*.cal", PathEncoding::Ansi));
     search.Close();
     EXPECT_FALSE(search.Next(entry));
     // joining folder and name
@@ -482,7 +483,9 @@ protected:
         kind_ = FindFormatForExtension(State(), filter, extension, out);
         return out;
     }
-    std::string Here(const std::string& name) { return JoinPath(CurrentFolder(), name.c_str()); }
+    std::string Here(const std::string& name) {
+        return JoinPath(CurrentFolder(PathEncoding::Ansi), name.c_str());
+    }
     int32_t kind_ = 0;
 };
 
@@ -536,7 +539,7 @@ TEST_F(ExtensionSearch, KindFilterAndExtChooseAmongDefinitions) {
     EXPECT_EQ(State().DBKind, 2);  // the state keeps what the last definition examined left
     // With any kind, the first of the two "txt" definitions the folder search yields.
     FolderSearch search;
-    ASSERT_TRUE(search.Open(folder.path(), "*_*.cal"));
+    ASSERT_TRUE(search.Open(folder.path(), "*_*.cal", PathEncoding::Ansi));
     FolderEntry first;
     while (search.Next(first) && first.name != "a_point.cal" && first.name != "b_track.cal") {
     }

@@ -31,7 +31,7 @@ TEST(ReplacingFile, ReplacesAnExistingFileOnlyAtTheCommit) {
         SCOPED_TRACE(commit);
         {
             ReplacingFile file;
-            ASSERT_TRUE(OpenReplacingFile(file, target.c_str()));
+            ASSERT_TRUE(OpenReplacingFile(file, target.c_str(), PathEncoding::Ansi));
             ASSERT_TRUE(Write(file, "new contents"));
             ASSERT_TRUE(std::fflush(file.file) == 0);
             EXPECT_EQ(ReadFileText(target), "previous");
@@ -56,7 +56,7 @@ TEST(ReplacingFile, RefusesTargetsItCannotReplaceAndNamesThem) {
     };
     for (const auto& row : rows) {
         ReplacingFile file;
-        EXPECT_FALSE(OpenReplacingFile(file, row.target.c_str()));
+        EXPECT_FALSE(OpenReplacingFile(file, row.target.c_str(), PathEncoding::Ansi));
         EXPECT_EQ(file.failure.rfind(row.named, 0), 0u) << file.failure;
         EXPECT_GT(file.failure.size(), row.named.size() + 4);  // the system's reason follows
         EXPECT_TRUE(FolderNames(folder.path()).empty());
@@ -68,9 +68,9 @@ TEST(ReplacingFile, SameFileHoweverSpelt) {
     WriteFileBytes(folder.file("a"), "a");
     WriteFileBytes(folder.file("b"), "a");
     const std::string a = folder.file("a");
-    EXPECT_TRUE(PlatformSameFile(a.c_str(), (folder.path() + "/./a").c_str()));
-    EXPECT_FALSE(PlatformSameFile(a.c_str(), folder.file("b").c_str()));
-    EXPECT_FALSE(PlatformSameFile(a.c_str(), folder.file("missing").c_str()));
+    EXPECT_TRUE(PlatformSameFile(a.c_str(), (folder.path() + "/./a").c_str(), PathEncoding::Ansi));
+    EXPECT_FALSE(PlatformSameFile(a.c_str(), folder.file("b").c_str(), PathEncoding::Ansi));
+    EXPECT_FALSE(PlatformSameFile(a.c_str(), folder.file("missing").c_str(), PathEncoding::Ansi));
 }
 
 #if !defined(_WIN32)
@@ -82,7 +82,7 @@ TEST(ReplacingFile, AFailedStreamKeepsThePreviousFile) {
         const std::string target = folder.file("keep.txt");
         WriteFileBytes(target, "previous");
         ReplacingFile file;
-        ASSERT_TRUE(OpenReplacingFile(file, target.c_str()));
+        ASSERT_TRUE(OpenReplacingFile(file, target.c_str(), PathEncoding::Ansi));
         {
             std::unique_ptr<FileSizeLimit> limit(full ? new FileSizeLimit(512) : nullptr);
             ASSERT_TRUE(Write(file, std::string(1000, 'x')));  // buffered: the commit's flush meets the limit
@@ -119,7 +119,7 @@ TEST(ReplacingFile, TheNextWriteRemovesStaleTemporariesOfTheLibraryOnly) {
     const std::string target = folder.file("keep.txt");
     WriteFileBytes(target, "previous");
     ReplacingFile interrupted;  // the process ends while it writes: nothing removes its file
-    ASSERT_TRUE(OpenReplacingFile(interrupted, target.c_str()));
+    ASSERT_TRUE(OpenReplacingFile(interrupted, target.c_str(), PathEncoding::Ansi));
     ASSERT_TRUE(Write(interrupted, "half of it"));
     std::fclose(interrupted.file);
     interrupted.file = nullptr;
@@ -164,7 +164,7 @@ TEST(ReplacingFile, TheNextWriteRemovesStaleTemporariesOfTheLibraryOnly) {
         MakeOld(folder.file(row.name), row.days);
     }
     ReplacingFile next;
-    ASSERT_TRUE(OpenReplacingFile(next, folder.file("other.txt").c_str()));
+    ASSERT_TRUE(OpenReplacingFile(next, folder.file("other.txt").c_str(), PathEncoding::Ansi));
     ASSERT_TRUE(Write(next, "other"));
     ASSERT_TRUE(CommitReplacingFile(next)) << next.failure;
     for (const auto& row : rows)
@@ -176,9 +176,9 @@ TEST(ReplacingFile, TheNextWriteRemovesStaleTemporariesOfTheLibraryOnly) {
 TEST(ReplacingFile, RegisteredTemporariesAreRemovedOnRequest) {
     TempFolder folder;
     ReplacingFile open;
-    ASSERT_TRUE(OpenReplacingFile(open, folder.file("a.txt").c_str()));
+    ASSERT_TRUE(OpenReplacingFile(open, folder.file("a.txt").c_str(), PathEncoding::Ansi));
     ReplacingFile done;
-    ASSERT_TRUE(OpenReplacingFile(done, folder.file("b.txt").c_str()));
+    ASSERT_TRUE(OpenReplacingFile(done, folder.file("b.txt").c_str(), PathEncoding::Ansi));
     ASSERT_TRUE(CommitReplacingFile(done));
     ASSERT_EQ(FolderNames(folder.path()).size(), 2u);
     RemoveRegisteredTemporaries();

@@ -1,0 +1,99 @@
+// The core's paths are UTF-8 on every platform: a file, an output and a
+// definition named with letters no single ANSI code page holds are read
+// and written under exactly those names (on Windows through their UTF-16
+// names, never the ANSI code page's reading of the bytes).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core_text.h"
+#include "support/test_support.h"
+#include "vezuved/vezuved_core.h"
+
+using core_test::Collection;
+using core_test::Summary;
+
+namespace {
+
+// "Café Пешком" in UTF-8.
+const std::string kTitle = "Caf\xC3\xA9 \xD0\x9F\xD0\xB5\xD1\x88\xD0\xBA\xD0\xBE\xD0\xBC";
+
+// Written and listed by the standard library, apart from the core.
+void PutFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(std::filesystem::u8path(path), std::ios::binary) << bytes;
+}
+
+std::vector<std::string> NamesOnDisk(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(folder)))
+        names.push_back(entry.path().filename().u8string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+const char kTrack[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<gpx version=\"1.1\" creator=\"test\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n"
+    "<trk><name>Caf\xC3\xA9 \xD0\x9F\xD0\xB5\xD1\x88\xD0\xBA\xD0\xBE\xD0\xBC</name><trkseg>\n"
+    "<trkpt lat=\"46.5\" lon=\"6.625\"/><trkpt lat=\"46.75\" lon=\"6.5\"/>\n"
+    "</trkseg></trk>\n"
+    "</gpx>\n";
+
+TEST(CoreUnicodePaths, ReadsAndWritesFilesUnderTheirUtf8Names) {
+    TempFolder folder;
+    const std::string gpx = folder.file(kTitle + ".gpx");
+    PutFile(gpx, kTrack);
+    Collection collection;
+    ASSERT_EQ(vezuved_read(collection.handle, gpx.c_str(), nullptr), VEZUVED_OK)
+        << vezuved_error_message(collection.handle);
+    const std::string summary = "T '" + kTitle + "' 2: 6.625,46.5 6.5,46.75\n";
+    EXPECT_EQ(Summary(collection.handle), summary);
+
+    for (const char* extension : {".pdb", ".geojson"}) {
+        const std::string out = folder.file(kTitle + extension);
+        ASSERT_EQ(vezuved_write(collection.handle, out.c_str(), nullptr), VEZUVED_OK)
+            << extension << ": " << vezuved_error_message(collection.handle);
+        Collection back;
+        ASSERT_EQ(vezuved_read(back.handle, out.c_str(), nullptr), VEZUVED_OK)
+            << extension << ": " << vezuved_error_message(back.handle);
+        EXPECT_EQ(vezuved_set_count(back.handle), 1) << extension;
+    }
+    EXPECT_EQ(NamesOnDisk(folder.path()),
+              (std::vector<std::string>{kTitle + ".geojson", kTitle + ".gpx", kTitle + ".pdb"}));
+}
+
+TEST(CoreUnicodePaths, ATextAndItsDefinitionAreFoundByTheirUtf8Names) {
+    TempFolder folder;
+    const std::string definition = folder.file(kTitle + ".cal");
+    PutFile(definition,
+            "Delimited = ,\nFieldCount = 3\nname = 0\nlatitude = 1\nlongitude = 2\n"
+            "LocFormat = Num\nDBType = Point\n");
+    const std::string text = folder.file(kTitle + " points.txt");
+    PutFile(text, "Well,46.5,6.625\r\n");
+    Collection collection;
+    vezuved_read_options options{};
+    options.format = VEZUVED_FORMAT_TEXT;
+    options.definition_path = definition.c_str();
+    ASSERT_EQ(vezuved_read(collection.handle, text.c_str(), &options), VEZUVED_OK)
+        << vezuved_error_message(collection.handle);
+    const std::string point = " 1: 6.625,46.5^2.0193000000000003 'Well'\n";
+    EXPECT_EQ(Summary(collection.handle), "W '" + kTitle + " points'" + point);
+
+    // The text written by it, then read with the definition lying beside it.
+    const std::string out = folder.file(kTitle + ".csv");
+    vezuved_write_options write{};
+    write.format = VEZUVED_FORMAT_TEXT;
+    write.definition_path = definition.c_str();
+    ASSERT_EQ(vezuved_write(collection.handle, out.c_str(), &write), VEZUVED_OK)
+        << vezuved_error_message(collection.handle);
+    Collection back;
+    ASSERT_EQ(vezuved_read(back.handle, out.c_str(), nullptr), VEZUVED_OK)
+        << vezuved_error_message(back.handle);
+    EXPECT_EQ(Summary(back.handle), "W '" + kTitle + "'" + point);
+}
+
+}  // namespace
