@@ -89,16 +89,6 @@ OwnedRecords::~OwnedRecords() {
 
 std::string BaseTitle(const std::string& path) { return TextOf(PathOf(path).stem()); }
 
-std::string ResolveDefinition(const std::string& dataPath, const std::string& given) {
-    if (!given.empty()) {
-        RequireInputFile(given, "format definition");
-        return given;
-    }
-    const std::string own = DefinitionPathFor(dataPath);
-    std::error_code error;
-    return std::filesystem::is_regular_file(PathOf(own), error) ? own : std::string();
-}
-
 DatabaseHeader ReadDatabaseHeader(const std::string& path) {
     RequireInputFile(path, "database");
     DatabaseHeader header;
@@ -195,11 +185,6 @@ void RequireDatabaseSize(const std::string& path, const LoadedPoints& points) {
         FailConversion("cannot write the database '" + path + "': '" + points.set.title + "' has " +
                        std::to_string(count) + " points and a database holds at most 65535");
     }
-}
-
-void WriteFromPointsOnly(LoadedPoints& points) {
-    points.records = LibraryRecords();
-    points.kept.clear();
 }
 
 void WriteDatabase(const RunContext& run, const std::string& path, LoadedPoints& points, int32_t kind) {

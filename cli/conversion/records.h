@@ -120,8 +120,6 @@ void RequireDatabaseSize(const std::string& path, const LoadedPoints& points);
 // A set without library records is written from its points. A database holds
 // at most 65,535 records: a larger set fails.
 void WriteDatabase(const RunContext& run, const std::string& path, LoadedPoints& points, int32_t kind);
-// Lets the library's records go, so the points are what gets written.
-void WriteFromPointsOnly(LoadedPoints& points);
 // Writes the points through the output's definition (options.definition,
 // else the output's own ".cal"), with the definition's header line. A
 // definition marked import-only is refused.
@@ -142,11 +140,6 @@ TextLayout LoadWritingLayout(const std::string& output,
 void WriteMetresAsRecorded(OwnedRecords& records);
 // Records made from points (GPX, KML, GeoJSON) take their points' metres.
 void WriteMetresOfPoints(OwnedRecords& records, const PointSet& set);
-
-// The definition to read for a text file: the given one, or the file's own
-// ".cal" when that exists; empty when there is none. A given definition
-// must exist.
-std::string ResolveDefinition(const std::string& dataPath, const std::string& given);
 
 // A record the library filled holds a point when any field is set.
 bool HoldsPoint(const RLPointRecord& record);

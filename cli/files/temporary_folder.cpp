@@ -35,10 +35,6 @@ TemporaryFolder TemporaryFolder::Create() {
     return MakeIn(base, "vezuved-");
 }
 
-TemporaryFolder TemporaryFolder::CreateIn(const std::string& folder) {
-    return MakeIn(folder.empty() ? std::filesystem::path(".") : PathOf(folder), ".vezuved-");
-}
-
 TemporaryFolder TemporaryFolder::Adopt(const std::string& path) {
     TemporaryFolder folder;
     folder.path_ = path;

@@ -11,9 +11,6 @@ public:
     TemporaryFolder() = default;
     // Creates the folder; fails when it cannot be created.
     static TemporaryFolder Create();
-    // The same, hidden in folder: a file made in it moves beside its target
-    // by a rename.
-    static TemporaryFolder CreateIn(const std::string& folder);
     TemporaryFolder(TemporaryFolder&& other) noexcept;
     TemporaryFolder& operator=(TemporaryFolder&& other) noexcept;
     TemporaryFolder(const TemporaryFolder&) = delete;

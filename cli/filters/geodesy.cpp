@@ -54,11 +54,6 @@ UnitVector ToUnitVector(double latitude, double longitude) {
     return {std::cos(phi) * std::cos(lambda), std::cos(phi) * std::sin(lambda), std::sin(phi)};
 }
 
-// atan2 of the cross and dot products stays exact for tiny angles, where acos does not.
-double AngleBetween(const UnitVector& a, const UnitVector& b) {
-    return std::atan2(Length(Cross(a, b)), Dot(a, b));
-}
-
 namespace {
 
 double SquaredDistance(const UnitVector& a, const UnitVector& b) {
@@ -94,10 +89,6 @@ double ArcGauge::SquaredChord(const UnitVector& p) const {
 
 double AngleOfSquaredChord(double squaredChord) {
     return 2 * std::asin(std::fmin(1.0, std::sqrt(squaredChord) / 2));
-}
-
-double AngleToArc(const UnitVector& p, const UnitVector& a, const UnitVector& b) {
-    return AngleOfSquaredChord(ArcGauge(a, b).SquaredChord(p));
 }
 
 }  // namespace vezuved_cli

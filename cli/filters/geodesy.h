@@ -43,8 +43,4 @@ private:
 // The angle (radians) a squared chord stands for.
 double AngleOfSquaredChord(double squaredChord);
 
-// The angle (radians) between two points, and from p to the arc from a to b.
-double AngleBetween(const UnitVector& a, const UnitVector& b);
-double AngleToArc(const UnitVector& p, const UnitVector& a, const UnitVector& b);
-
 }  // namespace vezuved_cli
