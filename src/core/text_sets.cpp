@@ -190,6 +190,23 @@ bool LooksLikeCoordinate(std::string_view text, uint16_t locFormat) {
            text.find_first_not_of("0123456789.+- '\"\xB0\xC2", start) == std::string_view::npos;
 }
 
+// "-45.3311", "7": an optional minus, digits and at most one point with
+// digits after it, fifteen digits at most (a double holds them exactly).
+bool IsPlainDecimal(std::string_view text) {
+    size_t at = text.size() > 0 && text[0] == '-' ? 1 : 0;
+    size_t digits = 0, point = std::string_view::npos;
+    for (; at < text.size(); ++at) {
+        if (text[at] >= '0' && text[at] <= '9') {
+            ++digits;
+        } else if (text[at] == '.' && point == std::string_view::npos && digits > 0) {
+            point = at;
+        } else {
+            return false;
+        }
+    }
+    return digits > 0 && digits <= 15 && point != text.size() - 1;
+}
+
 // The coordinate the library read (normalized, the record's decimal
 // degrees), with the text's own digits when it is a plain decimal the
 // library read as the same number.
@@ -205,10 +222,16 @@ std::optional<LineProblem> ReadCoordinate(const RawColumn& raw,
     const std::string_view text = maps::TrimWhite(raw.text);
     if (text.empty()) return LineProblem{column, "the " + what + " is empty"};
     std::optional<double> value;
-    if (LooksLikeCoordinate(text, reading.settings.locFormat)) value = maps::ParseCoordinate(normalized);
-    if (value) {
-        const std::optional<double> plain = maps::ParseNumber(text);
-        if (plain && std::fabs(*plain - *value) < 1e-6) value = plain;
+    if (reading.settings.locFormat == kLocNum && IsPlainDecimal(text)) {
+        // The library reads a short plain decimal as that number: its own
+        // digits are the value, with no second reading of the record's.
+        value = maps::ParseNumber(text);
+    } else if (LooksLikeCoordinate(text, reading.settings.locFormat)) {
+        value = maps::ParseCoordinate(normalized);
+        if (value) {
+            const std::optional<double> plain = maps::ParseNumber(text);
+            if (plain && std::fabs(*plain - *value) < 1e-6) value = plain;
+        }
     }
     const double bound = latitude ? 90.0 : 180.0;
     if (!value || !(std::fabs(*value) <= bound)) {
