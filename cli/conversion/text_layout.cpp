@@ -12,25 +12,6 @@
 namespace vezuved_cli {
 namespace {
 
-// A definition's text as the bytes the file holds: the core gives each byte
-// as one character (the five Windows-1252 leaves undefined as the control
-// characters of their value).
-std::string DefinitionBytes(const std::string& text) {
-    std::string bytes;
-    for (size_t at = 0; at < text.size();) {
-        char32_t character = 0;
-        const size_t length = ReadUtf8Character(text, at, character);
-        if (length == 0) {
-            bytes += text[at++];
-            continue;
-        }
-        at += length;
-        const char byte = character < 0x100 ? static_cast<char>(character) : Cp1252Byte(character);
-        bytes += byte != 0 || character == 0 ? byte : '?';
-    }
-    return bytes;
-}
-
 using DefinitionHandle = std::unique_ptr<vezuved_definition, decltype(&vezuved_definition_free)>;
 
 // The definition at path read into a new handle, its facts into facts;
@@ -75,7 +56,7 @@ TextLayout LoadTextLayout(const std::string& definition, const TextOptions& opti
     layout.eleFormat =
         static_cast<uint16_t>(options.elevationFormat.value_or(facts.elevation_metres != 0 ? 1 : 0));
     layout.kind = options.kind.value_or(static_cast<int16_t>(facts.kind));
-    layout.header = facts.header != nullptr ? DefinitionBytes(facts.header) : "";
+    layout.header = facts.header != nullptr ? DefinitionBytesOf(facts.header) : "";
     layout.title = facts.title != nullptr ? facts.title : "";
     return layout;
 }

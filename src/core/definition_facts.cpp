@@ -76,19 +76,7 @@ std::string ReadWhole(const std::string& path) {
     return bytes;
 }
 
-// Each byte one character, the five Windows-1252 leaves undefined as the
-// control characters of their value, so a caller can have every byte back.
-std::string Utf8(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char byte : text) {
-        const auto value = static_cast<unsigned char>(byte);
-        const bool undefined =
-            value == 0x81 || value == 0x8D || value == 0x8F || value == 0x90 || value == 0x9D;
-        out += undefined ? maps::Utf8Character(value) : maps::Cp1252ToUtf8(std::string_view(&byte, 1));
-    }
-    return out;
-}
+std::string Utf8(const std::string& text) { return maps::DefinitionTextOf(text); }
 
 std::optional<std::string> Utf8(const std::optional<std::string>& text) {
     if (!text) return std::nullopt;

@@ -105,6 +105,34 @@ std::string Utf8ToCp1252(std::string_view text, bool* lost) {
     return out;
 }
 
+std::string DefinitionTextOf(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (const char byte : bytes) {
+        const auto b = static_cast<uint8_t>(byte);
+        const bool undefined = b >= 0x80 && b <= 0x9F && kHighControls[b - 0x80] == 0xFFFD;
+        AppendUtf8(out, b >= 0x80 && b <= 0x9F && !undefined ? kHighControls[b - 0x80] : b);
+    }
+    return out;
+}
+
+std::string DefinitionBytesOf(std::string_view text) {
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (size_t at = 0; at < text.size();) {
+        char32_t value = 0;
+        const size_t length = DecodeUtf8(text, at, value);
+        if (length == 0) {
+            bytes += text[at++];
+            continue;
+        }
+        at += length;
+        const char byte = value < 0x100 ? static_cast<char>(value) : ToCp1252(value);
+        bytes += byte != 0 || value == 0 ? byte : '?';
+    }
+    return bytes;
+}
+
 size_t FindInvalidUtf8(std::string_view text) {
     for (size_t i = 0; i < text.size();) {
         // Plain ASCII, the most of any text, passed eight bytes at a time.

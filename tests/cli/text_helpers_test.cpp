@@ -176,6 +176,18 @@ TEST(ToolEncoding, Utf8ToCp1252KeepsWhatTheCodePageHolds) {
               "\xEF\xBF\xBD\xE2\x80\x9C");  // undefined in the code page; opening quote
 }
 
+// A definition's bytes come back whole through its UTF-8 text, the five
+// bytes Windows-1252 leaves undefined included.
+TEST(ToolEncoding, DefinitionTextsKeepEveryByte) {
+    std::string every;
+    for (int byte = 0; byte < 256; ++byte) every += static_cast<char>(byte);
+    const std::string text = DefinitionTextOf(every);
+    EXPECT_EQ(FindInvalidUtf8(text), std::string::npos);
+    EXPECT_EQ(DefinitionBytesOf(text), every);
+    EXPECT_EQ(DefinitionTextOf("\x80\x81\xE9"), "\xE2\x82\xAC\xC2\x81\xC3\xA9");
+    EXPECT_EQ(DefinitionBytesOf("\xCE\xA9"), "?");  // no byte stands for omega
+}
+
 TEST(ToolEncoding, FindInvalidUtf8NamesTheFirstBadByte) {
     const std::pair<std::string, size_t> cases[] = {
         {"abc", std::string::npos},
