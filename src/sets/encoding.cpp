@@ -83,7 +83,13 @@ std::string Utf8Character(char32_t character) {
     return out;
 }
 
-std::string Utf8ToCp1252(std::string_view text, bool* lost) {
+namespace {
+
+// UTF-8 text as bytes, each character as byteOf gives it; one it gives no
+// byte for becomes '?' and sets *lost. Bytes that are no valid UTF-8 pass
+// through unchanged.
+template <typename ByteOf>
+std::string BytesOf(std::string_view text, ByteOf byteOf, bool* lost) {
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size();) {
@@ -93,7 +99,7 @@ std::string Utf8ToCp1252(std::string_view text, bool* lost) {
             out += text[i++];
             continue;
         }
-        const char byte = ToCp1252(value);
+        const char byte = byteOf(value);
         if (byte == 0 && value != 0) {
             out += '?';
             if (lost != nullptr) *lost = true;
@@ -104,6 +110,10 @@ std::string Utf8ToCp1252(std::string_view text, bool* lost) {
     }
     return out;
 }
+
+}  // namespace
+
+std::string Utf8ToCp1252(std::string_view text, bool* lost) { return BytesOf(text, ToCp1252, lost); }
 
 std::string DefinitionTextOf(std::string_view bytes) {
     std::string out;
@@ -117,20 +127,12 @@ std::string DefinitionTextOf(std::string_view bytes) {
 }
 
 std::string DefinitionBytesOf(std::string_view text) {
-    std::string bytes;
-    bytes.reserve(text.size());
-    for (size_t at = 0; at < text.size();) {
-        char32_t value = 0;
-        const size_t length = DecodeUtf8(text, at, value);
-        if (length == 0) {
-            bytes += text[at++];
-            continue;
-        }
-        at += length;
-        const char byte = value < 0x100 ? static_cast<char>(value) : ToCp1252(value);
-        bytes += byte != 0 || value == 0 ? byte : '?';
-    }
-    return bytes;
+    // Below U+0100 a character is its byte: the controls stand for the bytes
+    // Windows-1252 leaves undefined.
+    return BytesOf(
+        text,
+        [](char32_t value) { return value < 0x100 ? static_cast<char>(value) : ToCp1252(value); },
+        nullptr);
 }
 
 size_t FindInvalidUtf8(std::string_view text) {
