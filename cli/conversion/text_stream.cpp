@@ -67,7 +67,7 @@ int32_t KindOfText(std::ostream& err, const std::string& path, const TextOptions
     try {
         ReadTextThroughCore(quiet, collection, path, options, TakePoint, &peek);
     } catch (const Failure&) {
-        if (peek.kind) return *peek.kind;
+        // Stopped at the first point, or no point read: the whole reading below says why.
     }
     if (peek.kind) return *peek.kind;
     CoreCollection again;

@@ -106,12 +106,13 @@ std::string Quoted(std::string_view text, bool utf8) {
     return "'" + Decoded(maps::TrimWhite(text), utf8) + "'";
 }
 
-// Column `column` of a line whose columns are spans (at least column + 1
-// of them), copied by the library's own column rules, however long.
-RawColumn SeparatedColumn(const ColumnSpan* spans, int column) {
+// Column `column` of a line whose first count columns are spans, copied by
+// the library's own column rules, however long. A column past those the
+// line was cut into is past its end.
+RawColumn SeparatedColumn(const ColumnSpan* spans, int count, int column) {
     RawColumn raw;
     raw.column = column;
-    if (column < 0) return raw;
+    if (column < 0 || column >= count) return raw;
     // The column before it ends at a separator when the line reaches it.
     raw.present = column == 0 || (spans[column - 1].end != nullptr && *spans[column - 1].end != '\0');
     const ColumnSpan& span = spans[column];
@@ -162,18 +163,20 @@ RawColumns ColumnsOf(const std::string& line, int layout, const LayoutSettings& 
     const int separator = layout == kLayoutRecordLine ? kRecordSeparators
                           : layout == kLayoutTab      ? '\t'
                                                       : static_cast<unsigned char>(settings.delimiter);
-    // The line is cut once, up to the last column a value reads.
+    // The line is cut once, up to the last column a value reads; a line of
+    // n bytes has at most n + 1 columns, however far a definition's reach.
     int last = 0;
     for (const RawColumn& column : raw) last = std::max(last, column.column);
+    const int count = static_cast<int>(std::min(static_cast<size_t>(last), line.size())) + 1;
     std::array<ColumnSpan, 32> near;
     std::vector<ColumnSpan> far;
     ColumnSpan* spans = near.data();
-    if (last >= static_cast<int>(near.size())) {
-        far.resize(static_cast<size_t>(last) + 1);
+    if (count > static_cast<int>(near.size())) {
+        far.resize(static_cast<size_t>(count));
         spans = far.data();
     }
-    SplitColumnsUpTo(line.c_str(), line.c_str() + line.size(), separator, spans, last + 1);
-    for (RawColumn& column : raw) column = SeparatedColumn(spans, column.column);
+    SplitColumnsUpTo(line.c_str(), line.c_str() + line.size(), separator, spans, count);
+    for (RawColumn& column : raw) column = SeparatedColumn(spans, count, column.column);
     return raw;
 }
 
@@ -316,7 +319,7 @@ std::optional<LineProblem> ReadGarminPoint(const std::string& line,
                                            maps::Point& point) {
     std::array<ColumnSpan, kGarminSymbol + 1> spans;
     SplitColumnsUpTo(line.c_str(), line.c_str() + line.size(), '\t', spans.data(), kGarminSymbol + 1);
-    const auto column = [&](int c) { return SeparatedColumn(spans.data(), c); };
+    const auto column = [&](int c) { return SeparatedColumn(spans.data(), kGarminSymbol + 1, c); };
     const RawColumn position = column(kGarminPosition);
     const std::string_view text = maps::TrimWhite(position.text);
     if (text.empty()) return LineProblem{kGarminPosition + 1, "the position is empty"};
