@@ -33,9 +33,12 @@ void FillRecords(const maps::PointSet& set,
         CopyField(record.icon, fit(point.icon, maps::RecordField::Icon, maps::kNameRoom));
         if (point.latitude) CopyField(record.latitude, maps::FormatFixed(*point.latitude, 7));
         if (point.longitude) CopyField(record.longitude, maps::FormatFixed(*point.longitude, 7));
-        // Feet of exactly 0.3048 m, with seven decimals as the library
-        // writes a converted elevation: metres come back as they went out.
-        if (point.elevationMetres) {
+        // Feet read as text are written as they were read; other feet are
+        // of exactly 0.3048 m, with seven decimals as the library writes a
+        // converted elevation: metres come back as they went out.
+        if (point.elevationFeet && point.feetDecimals >= 0) {
+            CopyField(record.elevation, maps::FormatFixed(*point.elevationFeet, point.feetDecimals));
+        } else if (point.elevationMetres) {
             CopyField(record.elevation, maps::FormatFixed(*point.elevationMetres / maps::kMetresPerFoot, 7));
         } else if (point.elevationFeet) {
             CopyField(record.elevation, maps::FormatFixed(*point.elevationFeet, 7));

@@ -265,6 +265,7 @@ std::optional<LineProblem> ReadElevation(const RawColumn& raw,
     } else {
         point.elevationFeet = *value;
         point.elevationMetres = *value * maps::kMetresPerFoot;
+        point.feetDecimals = static_cast<int8_t>(maps::DecimalsAsWritten(text));
     }
     return std::nullopt;
 }

@@ -199,6 +199,7 @@ std::optional<int64_t> ReadPointTime(std::string_view text, std::string& problem
 void SetElevation(Point& point, double metres) {
     point.elevationMetres = metres;
     point.elevationFeet = metres / kMetresPerFoot;
+    point.feetDecimals = -1;
 }
 
 std::string_view TrimWhite(std::string_view text) {

@@ -259,4 +259,23 @@ std::string FormatShortest(double value) {
     return std::string(buffer, result.ptr);
 }
 
+int DecimalsAsWritten(std::string_view text) {
+    size_t at = text.size() > 0 && text[0] == '-' ? 1 : 0;
+    const size_t integerStart = at;
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9') ++at;
+    const size_t integerDigits = at - integerStart;
+    // "0.5" and "0", never "007": FormatFixed writes no leading zeros.
+    if (integerDigits == 0 || (integerDigits > 1 && text[integerStart] == '0')) return -1;
+    int decimals = 0;
+    if (at < text.size()) {
+        if (text[at] != '.') return -1;
+        const size_t fractionStart = ++at;
+        while (at < text.size() && text[at] >= '0' && text[at] <= '9') ++at;
+        if (at != text.size() || at == fractionStart) return -1;
+        decimals = static_cast<int>(at - fractionStart);
+    }
+    // Leading zeros of "0.000123" count no more than their digits do.
+    return integerDigits + static_cast<size_t>(decimals) <= 15 ? decimals : -1;
+}
+
 }  // namespace vezuved::maps

@@ -19,7 +19,10 @@ Point MakePoint(const char* name,
     point.latitude = ParseCoordinate(latitude);
     point.longitude = ParseCoordinate(longitude);
     point.elevationFeet = ParseNumber(elevation);
-    if (point.elevationFeet) point.elevationMetres = *point.elevationFeet * kMetresPerFoot;
+    if (point.elevationFeet) {
+        point.elevationMetres = *point.elevationFeet * kMetresPerFoot;
+        point.feetDecimals = static_cast<int8_t>(DecimalsAsWritten(elevation));
+    }
     point.time = RecordTime(time);
     return point;
 }

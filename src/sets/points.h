@@ -33,6 +33,10 @@ struct Point {
     // <trkseg>, a line of a MultiLineString, a gx:Track of a gx:MultiTrack).
     // Never set on a set's first point, so a set of one segment has none.
     bool segmentStart = false;
+    // The decimals elevationFeet was written with where it was read as text
+    // (a record, a text in feet), so it is written again as it was: "1829"
+    // stays "1829", not "1829.0000000". -1: none, or a form not kept.
+    int8_t feetDecimals = -1;
 };
 
 struct PointSet {

@@ -3,10 +3,14 @@
 // failures of a missing definition or several sets.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "core_text.h"
 #include "support/test_support.h"
+#include "vezuved/vezuved.h"
 #include "vezuved/vezuved_core.h"
 
 using core_test::Collection;
@@ -125,6 +129,48 @@ TEST(CoreTextWriting, ARouteInGarminTextListsItsPointsTwice) {
     ASSERT_EQ(vezuved_read(back.handle, path.c_str(), &options), VEZUVED_OK)
         << vezuved_error_message(back.handle);
     EXPECT_EQ(Summary(back.handle), "W 'loop' 2: 7.125,45.5^30.48 'RPT0001' 7.125,-0.25^30.48 'RPT0002'\n");
+}
+
+// Feet are a database's and a text's own texts: written again as they were
+// read, as the host's export writes them, not as seven decimals. A form a
+// number cannot give back ("1.5e3") is written as the number.
+TEST(CoreTextWriting, FeetAreWrittenAsTheDatabaseOrTextHeldThem) {
+    TempFolder folder;
+    const std::string definition = folder.put("comma.cal", Data("text/comma-feet.cal"));
+    const std::vector<std::string> feet = {"1829", "1829.50", "-12.0", "0.000123", "1.5e3", "007"};
+    std::vector<RLPointRecord> records(feet.size());
+    std::string held, written;
+    for (size_t i = 0; i < feet.size(); ++i) {
+        std::memset(&records[i], 0, sizeof records[i]);
+        std::snprintf(records[i].latitude, sizeof records[i].latitude, "45.5");
+        std::snprintf(records[i].longitude, sizeof records[i].longitude, "7.25");
+        std::snprintf(records[i].elevation, sizeof records[i].elevation, "%s", feet[i].c_str());
+        std::snprintf(records[i].name, sizeof records[i].name, "P%zu", i);
+        held += "P" + std::to_string(i) + ",45.5,7.25," + feet[i] + "\r\n";
+        const std::string as = i == 4 ? "1500.0000000" : i == 5 ? "7.0000000" : feet[i];
+        written += "P" + std::to_string(i) + ",45.5000000,7.2500000," + as + ",,,\r\n";
+    }
+    const std::string database = folder.file("held.pdb");
+    ASSERT_EQ(RLDBWritePDB(database.c_str(), records.data(), static_cast<int32_t>(records.size()), 0), 0);
+    const std::string text = folder.put("held.csv", held);
+    for (const std::string& input : {database, text}) {
+        SCOPED_TRACE(input);
+        Collection collection;
+        vezuved_read_options read{};
+        read.definition_path = definition.c_str();
+        ASSERT_EQ(vezuved_read(collection.handle, input.c_str(), &read), VEZUVED_OK)
+            << vezuved_error_message(collection.handle);
+        const std::string path = folder.file("again.csv");
+        ASSERT_EQ(WriteText(collection, path, definition), VEZUVED_OK)
+            << vezuved_error_message(collection.handle);
+        EXPECT_EQ(ReadFileText(path), written);
+    }
+    // The host's export of the same database, for the forms kept.
+    char exported[VEZUVED_PATH_BUFFER] = {};
+    std::snprintf(exported, sizeof exported, "%s", folder.file("exported.csv").c_str());
+    ASSERT_EQ(RLDBExport(database.c_str(), exported, definition.c_str(), -1, -1, -1, nullptr), 0);
+    const std::string host = ReadFileText(exported);
+    EXPECT_EQ(host.substr(0, host.find("P4")), written.substr(0, written.find("P4")));
 }
 
 }  // namespace
