@@ -20,26 +20,6 @@ bool IsFile(const std::string& path) {
     return std::filesystem::is_regular_file(PathOf(path), error);
 }
 
-bool IsRecordLineFile(const std::string& path) {
-    std::string extension = TextOf(PathOf(path).extension());
-    for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    return extension == ".rlp" || extension == ".rlt" || extension == ".rlr";
-}
-
-vezuved_text_options CoreTextOptions(const TextOptions& options) {
-    vezuved_text_options text;
-    vezuved_text_options_init(&text);
-    if (options.layout) text.layout = *options.layout;
-    if (options.kind && *options.kind >= VEZUVED_SET_WAYPOINTS && *options.kind <= VEZUVED_SET_ROUTE)
-        text.kind = *options.kind;
-    if (options.elevationFormat) text.elevation_format = *options.elevationFormat;
-    if (options.columns) {
-        text.has_columns = 1;
-        for (size_t i = 0; i < options.columns->size(); ++i) text.columns[i] = (*options.columns)[i];
-    }
-    return text;
-}
-
 int32_t CoreEncoding(TextEncoding encoding) {
     if (encoding == TextEncoding::Utf8) return VEZUVED_ENCODING_UTF8;
     if (encoding == TextEncoding::Cp1252) return VEZUVED_ENCODING_WINDOWS_1252_ONLY;
@@ -93,6 +73,34 @@ double FeetOfText(double metres) {
 }
 
 }  // namespace
+
+bool IsRecordLineFile(const std::string& path) {
+    std::string extension = TextOf(PathOf(path).extension());
+    for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    return extension == ".rlp" || extension == ".rlt" || extension == ".rlr";
+}
+
+vezuved_text_options CoreTextOptions(const TextOptions& options) {
+    vezuved_text_options text;
+    vezuved_text_options_init(&text);
+    if (options.layout) text.layout = *options.layout;
+    if (options.kind && *options.kind >= VEZUVED_SET_WAYPOINTS && *options.kind <= VEZUVED_SET_ROUTE)
+        text.kind = *options.kind;
+    if (options.elevationFormat) text.elevation_format = *options.elevationFormat;
+    if (options.columns) {
+        text.has_columns = 1;
+        for (size_t i = 0; i < options.columns->size(); ++i) text.columns[i] = (*options.columns)[i];
+    }
+    return text;
+}
+
+void SayWarnings(std::ostream& err, const CoreCollection& collection) {
+    const int32_t warnings = vezuved_warning_count(collection.get());
+    for (int32_t i = 0; i < warnings; ++i) {
+        vezuved_warning warning{};
+        if (vezuved_get_warning(collection.get(), i, &warning) == VEZUVED_OK) err << warning.message << "\n";
+    }
+}
 
 CoreCollection::CoreCollection() : handle_(vezuved_collection_new()) {
     if (handle_ == nullptr) throw std::bad_alloc();

@@ -24,6 +24,16 @@ private:
     vezuved_collection* handle_;
 };
 
+// Whether path is the handheld's record lines by its extension (.rlp,
+// .rlt, .rlr), which need no definition.
+bool IsRecordLineFile(const std::string& path);
+
+// The text options the core takes for the tool's.
+vezuved_text_options CoreTextOptions(const TextOptions& options);
+
+// The collection's warnings on err, a line each.
+void SayWarnings(std::ostream& err, const CoreCollection& collection);
+
 // Fails (usage error) unless something says what the text's columns hold:
 // -d, its own ".cal", a record-line extension, or --columns or --layout.
 void RequireTextDescription(const std::string& path, const TextOptions& options);

@@ -3,20 +3,14 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
-#include <sstream>
 #include <utility>
 
 #include "api/tool_api.h"
 #include "conversion/core_text.h"
 #include "conversion/text_layout.h"
 #include "files/failure.h"
-#include "files/file_output.h"
 #include "files/tool_paths.h"
-#include "files/tool_platform.h"
-#include "files/whole_file.h"
 #include "values/encoding.h"
 #include "values/point_sets.h"
 #include "values/values.h"
@@ -36,15 +30,6 @@ void Collect(LoadedPoints& loaded) {
         loaded.kept.push_back(i);
         loaded.set.points.push_back(PointOfRecord(record));
     }
-}
-
-const int16_t* ColumnsOrNull(const TextOptions& options) {
-    return options.columns ? options.columns->data() : nullptr;
-}
-
-void SetField(char* field, size_t capacity, const std::string& text) {
-    std::memset(field, 0, capacity);
-    text.copy(field, capacity - 1);
 }
 
 }  // namespace
@@ -197,15 +182,6 @@ void WriteDatabase(const RunContext& run, const std::string& path, LoadedPoints&
     }
 }
 
-void WriteMetresAsRecorded(OwnedRecords& records) {
-    for (int32_t i = 0; i < records.count(); ++i) {
-        RLPointRecord& record = records.data()[i];
-        const auto feet = ParseNumber(FieldText(record.elevation, sizeof record.elevation));
-        if (feet)
-            SetField(record.elevation, sizeof record.elevation, FormatFixed(*feet / kFeetPerMetreRead, 7));
-    }
-}
-
 TextLayout LoadWritingLayout(const std::string& output,
                              const std::string& definition,
                              const TextOptions& options) {
@@ -218,63 +194,46 @@ TextLayout LoadWritingLayout(const std::string& output,
     return layout;
 }
 
-void WriteMetresOfPoints(OwnedRecords& records, const PointSet& set) {
-    for (int32_t i = 0; i < records.count() && static_cast<size_t>(i) < set.points.size(); ++i) {
-        RLPointRecord& record = records.data()[i];
-        const std::optional<double>& metres = set.points[static_cast<size_t>(i)].elevationMetres;
-        if (metres) SetField(record.elevation, sizeof record.elevation, FormatFixed(*metres, 7));
-    }
-}
-
 void WriteText(const RunContext& run,
                const std::string& path,
                LoadedPoints& points,
                const TextOptions& options) {
     std::unique_ptr<OwnedRecords> owned = RecordsToWrite(run, path, points, RecordUse::Text);
-    OwnedRecords& records = *owned;
     std::string definition = options.definition;
     if (definition.empty()) {
         const std::string own = DefinitionPathFor(path);
         std::error_code error;
         if (std::filesystem::is_regular_file(PathOf(own), error)) definition = own;
     }
-    TextLayout layout;
-    std::optional<int16_t> elevationFormat = options.elevationFormat;
     if (!definition.empty()) {
-        layout = LoadWritingLayout(path, definition, options);
-        // The library writes feet x 0.3048, not the metres its import read;
-        // the records carry those metres and are written as they stand.
-        if (layout.eleFormat == 1) {
-            if (points.records.count() == 0) {
-                WriteMetresOfPoints(records, points.set);
-            } else {
-                WriteMetresAsRecorded(records);
-            }
-            elevationFormat = 0;
-        }
+        LoadWritingLayout(path, definition, options);
+    } else if (!options.layout && !options.columns && !IsRecordLineFile(path)) {
+        FailUsage("cannot write '" + path +
+                  "': nothing says what its columns are to hold (no definition, no '" +
+                  DefinitionPathFor(path) + "', no record-line extension); give a format definition (.cal)");
     }
-    // The library writes beside nothing of the user's: a temporary file,
-    // completed with the header line and swapped in whole.
-    const TemporaryFolder folder = TemporaryFolder::Create();
-    const std::string written = folder.File("text");
-    const int16_t kind = static_cast<int16_t>(options.kind.value_or(points.set.kind));
-    if (RLDBWriteCSV(ExportPath(written).c_str(),
-                     definition.empty() ? nullptr : ExportPath(definition).c_str(),
-                     kind,
-                     options.layout.value_or(-1),
-                     elevationFormat.value_or(-1),
-                     ColumnsOrNull(options),
-                     records.data(),
-                     records.count()) != 0) {
-        FailConversion("cannot write the text file '" + path + "': a temporary file cannot be created");
+    // The records go to the core as they are, so the feet they hold are
+    // written as they stand; the core writes the header line and swaps the
+    // file in whole.
+    CoreCollection collection;
+    const int32_t kind = options.kind.value_or(points.set.kind);
+    const int32_t set = vezuved_add_set(collection.get(),
+                                        kind == VEZUVED_KIND_TRACK_OLD   ? VEZUVED_SET_TRACK
+                                        : kind == VEZUVED_KIND_ROUTE_OLD ? VEZUVED_SET_ROUTE
+                                                                         : kind,
+                                        points.set.title.c_str());
+    if (set < 0) FailConversion("cannot write '" + path + "': " + vezuved_error_message(collection.get()));
+    for (int32_t i = 0; i < owned->count(); ++i) {
+        if (vezuved_add_record(collection.get(), set, &owned->data()[i]) != VEZUVED_OK)
+            FailConversion("cannot write '" + path + "': " + vezuved_error_message(collection.get()));
     }
-    std::string text;
-    if (HasHeaderLine(layout)) {
-        text = ExpandHeaderTemplate(layout.header, static_cast<uint32_t>(records.count()), points.set.title) +
-               "\r\n";
-    }
-    text += ReadWholeFileOrFail(written, "temporary file");
-    WriteFileOrFail(path, text);
+    vezuved_write_options write{};
+    write.format = VEZUVED_FORMAT_TEXT;
+    write.definition_path = definition.empty() ? nullptr : definition.c_str();
+    const vezuved_text_options text = CoreTextOptions(options);
+    const int32_t result = vezuved_write_text(collection.get(), path.c_str(), &write, &text);
+    SayWarnings(run.err, collection);
+    if (result != VEZUVED_OK) FailConversion(vezuved_error_message(collection.get()));
 }
 
 }  // namespace vezuved_cli

@@ -135,12 +135,6 @@ TextLayout LoadWritingLayout(const std::string& output,
                              const std::string& definition,
                              const TextOptions& options);
 
-// Each record's elevation (feet) as the metres a metres definition read it
-// from (feet / 3.2808), so text written in metres comes back as it was.
-void WriteMetresAsRecorded(OwnedRecords& records);
-// Records made from points (GPX, KML, GeoJSON) take their points' metres.
-void WriteMetresOfPoints(OwnedRecords& records, const PointSet& set);
-
 // A record the library filled holds a point when any field is set.
 bool HoldsPoint(const RLPointRecord& record);
 // The point a record holds, its texts as the record has them.

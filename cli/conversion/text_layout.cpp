@@ -6,8 +6,6 @@
 #include <vezuved/vezuved_core.h>
 
 #include "files/failure.h"
-#include "values/ascii_text.h"
-#include "values/encoding.h"
 
 namespace vezuved_cli {
 namespace {
@@ -52,35 +50,10 @@ TextLayout LoadTextLayout(const std::string& definition, const TextOptions& opti
     if (!ReadFacts(definition, read, facts)) FailConversion(vezuved_definition_error_message(read.get()));
     // The command line's choices over the definition's.
     TextLayout layout;
-    layout.code = options.layout.value_or(static_cast<int16_t>(facts.layout));
     layout.eleFormat =
         static_cast<uint16_t>(options.elevationFormat.value_or(facts.elevation_metres != 0 ? 1 : 0));
-    layout.kind = options.kind.value_or(static_cast<int16_t>(facts.kind));
-    layout.header = facts.header != nullptr ? DefinitionBytesOf(facts.header) : "";
     layout.title = facts.title != nullptr ? facts.title : "";
     return layout;
-}
-
-bool HasHeaderLine(const TextLayout& layout) {
-    return !layout.header.empty() && layout.code != VEZUVED_LAYOUT_GARMIN &&
-           layout.code != VEZUVED_LAYOUT_PLAIN && layout.code != VEZUVED_LAYOUT_SURVEY;
-}
-
-std::string ExpandHeaderTemplate(const std::string& text, uint32_t count, const std::string& title) {
-    constexpr size_t kTokenReach = 29;
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const size_t close = text[i] == '[' ? text.find(']', i + 1) : std::string::npos;
-        if (close == std::string::npos || close - i - 1 > kTokenReach) {
-            out += text[i];
-            continue;
-        }
-        const std::string token = LoweredAscii(text.substr(i + 1, close - i - 1));
-        if (token == "numrecords") out += std::to_string(count);
-        if (token == "title") out += title;
-        i = close;
-    }
-    return out;
 }
 
 bool IsImportOnly(const std::string& title) {

@@ -1,7 +1,6 @@
 #include "conversion/transfers.h"
 
 #include <filesystem>
-#include <optional>
 #include <ostream>
 #include <vector>
 
@@ -9,33 +8,14 @@
 #include "conversion/text_layout.h"
 #include "files/failure.h"
 #include "files/output_plan.h"
-#include "files/temporary_folder.h"
 #include "files/tool_paths.h"
-#include "files/tool_platform.h"
-#include "values/point_sets.h"
 
 namespace vezuved_cli {
 namespace {
 
-// The library's path buffers hold 1023 characters and the NUL.
-constexpr size_t kPathBuffer = VEZUVED_PATH_BUFFER;
-
-std::vector<char> PathBuffer(const std::string& path) {
-    if (path.size() >= kPathBuffer) FailUsage("the path '" + path + "' is longer than 1023 characters");
-    std::vector<char> buffer(kPathBuffer, '\0');
-    path.copy(buffer.data(), path.size());
-    return buffer;
-}
-
 std::string SeparatorEnded(const std::string& folder) {
     if (folder.empty() || folder.back() == '/' || folder.back() == '\\') return folder;
     return folder + '/';
-}
-
-const char* OrNull(const std::string& text) { return text.empty() ? nullptr : text.c_str(); }
-
-const int16_t* ColumnsOrNull(const TextOptions& options) {
-    return options.columns ? options.columns->data() : nullptr;
 }
 
 // The file the library writes into a folder: the database's name with the
@@ -55,22 +35,6 @@ std::string ExportedNameInFolder(const std::string& database,
     std::string name = TextOf(PathOf(database).filename());
     if (const size_t dot = name.rfind('.'); dot != std::string::npos) name.erase(dot);
     return folder + name + extension;
-}
-
-// The database to export: the given one, or, when it holds points no text
-// takes (another program's latitude of 91), a copy without them in folder,
-// under the same name (the library may write it into the text). Each point
-// left out is reported naming written.
-std::string CheckedDatabase(const RunContext& run,
-                            const std::string& database,
-                            const std::string& written,
-                            TemporaryFolder& folder) {
-    LoadedPoints loaded = ReadDatabase(database);
-    if (!LeaveOutRefusedPoints(run, written, loaded)) return database;
-    folder = TemporaryFolder::Create();
-    const std::string copy = folder.File(TextOf(PathOf(database).filename()));
-    WriteDatabase(run, copy, loaded, loaded.set.kind);
-    return copy;
 }
 
 // The one output of an import or export: never a file it reads, however spelt.
@@ -138,33 +102,8 @@ std::string ExportDatabase(const RunContext& run,
     const std::string written =
         inFolder ? ExportedNameInFolder(database, SeparatorEnded(folder), options) : target;
     RequireOwnOutput({database, options.definition}, written);
-    std::string definition = options.definition;
-    if (definition.empty()) {
-        const std::string own = DefinitionPathFor(written);
-        if (std::filesystem::is_regular_file(PathOf(own), error)) definition = own;
-    }
-    const std::optional<TextLayout> layout =
-        definition.empty() ? std::nullopt
-                           : std::optional<TextLayout>(LoadWritingLayout(written, definition, options));
-    std::vector<char> outputPath = PathBuffer(ExportPath(written));
-    const int16_t fieldCount = options.columns ? ColumnCount(*options.columns) : -1;
-    // The databases the tool writes hold feet of exactly 0.3048 m, so the
-    // library's own metres (feet x 0.3048) are the ones that were read.
-    TemporaryFolder checked;
-    const std::string source = CheckedDatabase(run, database, written, checked);
-    const std::string exportDefinition = ExportPath(definition);
-    const int32_t result = RLDBExport(ExportPath(source).c_str(),
-                                      outputPath.data(),
-                                      OrNull(exportDefinition),
-                                      options.layout.value_or(-1),
-                                      options.elevationFormat.value_or(-1),
-                                      fieldCount,
-                                      ColumnsOrNull(options));
-    if (result == -1) {
-        FailConversion("cannot export '" + database + "': the database cannot be opened or the output '" +
-                       written + "' cannot be created");
-    }
-    if (result != 0) FailConversion("cannot export '" + database + "': " + DatabaseErrorCause(result));
+    LoadedPoints points = ReadDatabase(database);
+    WriteText(run, written, points, options);
     return written;
 }
 

@@ -92,27 +92,6 @@ std::vector<std::string> ArgumentsInUtf8(int argc, char** argv) {
     return arguments;
 }
 
-std::string ExportPath(const std::string& path) {
-    const std::wstring wide = PathOf(path).wstring();
-    if (wide.empty()) return std::string();
-    const int units = static_cast<int>(wide.size());
-    BOOL lost = FALSE;
-    const int bytes =
-        ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), units, nullptr, 0, nullptr, &lost);
-    std::string ansi(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
-    if (bytes > 0) {
-        ::WideCharToMultiByte(
-            CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), units, &ansi[0], bytes, nullptr, &lost);
-    }
-    if (bytes <= 0 || lost) {
-        FailConversion("cannot use '" + path +
-                       "': the library reads and writes databases and text by paths in " +
-                       "the system's ANSI code page (" + std::to_string(::GetACP()) +
-                       "), which has no letter for some of its characters; give it another name");
-    }
-    return ansi;
-}
-
 std::FILE* OpenToolFile(const std::string& path, const char* mode) {
     std::wstring wideMode;
     for (const char* m = mode; *m != '\0'; ++m) wideMode.push_back(static_cast<wchar_t>(*m));
@@ -290,8 +269,6 @@ std::string ProgramFolder() {
 std::vector<std::string> ArgumentsInUtf8(int argc, char** argv) {
     return std::vector<std::string>(argv, argv + argc);
 }
-
-std::string ExportPath(const std::string& path) { return path; }
 
 std::FILE* OpenToolFile(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
 

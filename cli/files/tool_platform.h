@@ -19,12 +19,6 @@ namespace vezuved_cli {
 // are argv's bytes.
 std::vector<std::string> ArgumentsInUtf8(int argc, char** argv);
 
-// A path of the tool's (UTF-8) as the host's exports take it (vezuved.h):
-// in the ANSI code page on Windows, the same bytes elsewhere. Fails, naming
-// the path, when the code page has no letter for one of its characters:
-// the export would open or write another file than the one named.
-std::string ExportPath(const std::string& path);
-
 // Opens a file by its UTF-8 path, as fopen (on Windows through its UTF-16
 // name).
 std::FILE* OpenToolFile(const std::string& path, const char* mode);

@@ -196,10 +196,6 @@ std::optional<ColumnMap> ParseColumns(std::string_view text, std::string& error)
     return map;
 }
 
-int16_t ColumnCount(const ColumnMap& map) {
-    return static_cast<int16_t>(*std::max_element(map.begin(), map.end()) + 1);
-}
-
 std::string DefinitionPathFor(std::string_view path) {
     const size_t dot = path.rfind('.');
     return std::string(path.substr(0, dot)) + ".cal";

@@ -43,9 +43,6 @@ using ColumnMap = std::array<int16_t, 7>;
 // error when the text is neither.
 std::optional<ColumnMap> ParseColumns(std::string_view text, std::string& error);
 
-// The number of columns a map spans (its largest column + 1).
-int16_t ColumnCount(const ColumnMap& map);
-
 // The kinds of file the tool reads and writes (filetypes/tool_formats.h
 // describes each).
 enum class FileType { Database, Gpx, GeoJson, Kml, Text };

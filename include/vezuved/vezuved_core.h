@@ -46,7 +46,7 @@ extern "C" {
 #endif
 
 /* The version of this interface: major * 10000 + minor * 100 + patch. */
-#define VEZUVED_CORE_VERSION 101
+#define VEZUVED_CORE_VERSION 102
 
 /* Result codes. */
 #define VEZUVED_OK 0
@@ -584,6 +584,17 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_set_segment_start(vezuved_col
                                                                      int32_t set,
                                                                      int64_t index,
                                                                      int32_t segment_start);
+
+/* --- Since 1.2 (VEZUVED_CORE_VERSION 102) --- */
+
+/* Appends the point a host's point record holds (an RLPointRecord of
+ * vezuved.h, as RLDBReadPDB hands them out: texts in Windows-1252), read as
+ * a database's record is: its feet are written again as the record has
+ * them. A record that holds no latitude or longitude is appended as it is,
+ * for the writer to refuse. */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_add_record(vezuved_collection* collection,
+                                                              int32_t set,
+                                                              const void* record);
 
 #ifdef __cplusplus
 }

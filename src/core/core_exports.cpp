@@ -472,4 +472,18 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_set_segment_start(vezuved_col
     });
 }
 
+// --- Since 1.2: a host's records.
+
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_add_record(vezuved_collection* collection,
+                                                              int32_t set,
+                                                              const void* record) {
+    return Run(collection, [&] {
+        if (!HasSet(collection, set))
+            FailCore(VEZUVED_ERROR_ARGUMENT, "there is no set " + std::to_string(set));
+        if (record == nullptr) FailCore(VEZUVED_ERROR_ARGUMENT, "no record was given");
+        collection->sets[static_cast<size_t>(set)].points.push_back(
+            PointOfRecord(*static_cast<const PointRecord*>(record), maps::RecordEncoding::Windows1252));
+    });
+}
+
 }  // extern "C"

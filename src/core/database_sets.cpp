@@ -34,6 +34,14 @@ struct ReadRecords {
     int32_t count = 0;  // records whose descriptions are still to be freed
 };
 
+int32_t SetKindOf(int32_t databaseKind) {
+    if (databaseKind == VEZUVED_KIND_TRACK) return VEZUVED_SET_TRACK;
+    if (databaseKind == VEZUVED_KIND_ROUTE) return VEZUVED_SET_ROUTE;
+    return VEZUVED_SET_WAYPOINTS;
+}
+
+}  // namespace
+
 maps::Point PointOfRecord(const PointRecord& record, maps::RecordEncoding encoding) {
     const std::string name = FieldText(record.name);
     const std::string icon = FieldText(record.icon);
@@ -52,14 +60,6 @@ maps::Point PointOfRecord(const PointRecord& record, maps::RecordEncoding encodi
     }
     return point;
 }
-
-int32_t SetKindOf(int32_t databaseKind) {
-    if (databaseKind == VEZUVED_KIND_TRACK) return VEZUVED_SET_TRACK;
-    if (databaseKind == VEZUVED_KIND_ROUTE) return VEZUVED_SET_ROUTE;
-    return VEZUVED_SET_WAYPOINTS;
-}
-
-}  // namespace
 
 maps::PointSet ReadDatabaseFile(const std::string& path,
                                 maps::RecordEncoding encoding,

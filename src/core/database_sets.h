@@ -8,10 +8,14 @@
 #include <string>
 
 #include "maps/map_warning.h"
+#include "record/point_record.h"
 #include "sets/points.h"
 #include "sets/record_fitting.h"
 
 namespace vezuved::core {
+
+// The point a database's record holds, its texts in encoding.
+maps::Point PointOfRecord(const PointRecord& record, maps::RecordEncoding encoding);
 
 // The database at path as one set named after the file. Fails with a
 // CoreFailure: VEZUVED_ERROR_OPEN, _FORMAT or _MEMORY.

@@ -40,7 +40,8 @@ void WriteTextFile(const std::string& path,
                    maps::MapWarnings& warnings,
                    const TextOverrides& overrides) {
     std::string definition = given;
-    if (definition.empty() && !overrides.DescribesColumns()) {
+    // A record-line file (.rlp, .rlt, .rlr) is the handheld's own lines.
+    if (definition.empty() && !overrides.DescribesColumns() && !RecordLineKind(path)) {
         FailCore(VEZUVED_ERROR_ARGUMENT,
                  "cannot write '" + path + "': text needs a format definition; name one in the options");
     }

@@ -265,7 +265,7 @@ std::optional<LineProblem> ReadElevation(const RawColumn& raw,
     } else {
         point.elevationFeet = *value;
         point.elevationMetres = *value * maps::kMetresPerFoot;
-        point.feetDecimals = static_cast<int8_t>(maps::DecimalsAsWritten(text));
+        point.feetDecimals = static_cast<int8_t>(maps::DecimalsAsWritten(text, *value));
     }
     return std::nullopt;
 }

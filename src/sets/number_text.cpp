@@ -259,7 +259,7 @@ std::string FormatShortest(double value) {
     return std::string(buffer, result.ptr);
 }
 
-int DecimalsAsWritten(std::string_view text) {
+int DecimalsAsWritten(std::string_view text, double value) {
     size_t at = text.size() > 0 && text[0] == '-' ? 1 : 0;
     const size_t integerStart = at;
     while (at < text.size() && text[at] >= '0' && text[at] <= '9') ++at;
@@ -274,8 +274,12 @@ int DecimalsAsWritten(std::string_view text) {
         if (at != text.size() || at == fractionStart) return -1;
         decimals = static_cast<int>(at - fractionStart);
     }
-    // Leading zeros of "0.000123" count no more than their digits do.
-    return integerDigits + static_cast<size_t>(decimals) <= 15 ? decimals : -1;
+    // Up to 15 digits a double gives the text back as it was; up to 17 it
+    // may, as the shortest text of a double does, which is tried.
+    const size_t digits = integerDigits + static_cast<size_t>(decimals);
+    if (digits <= 15) return decimals;
+    if (digits > 17) return -1;
+    return FormatFixed(value, decimals) == text ? decimals : -1;
 }
 
 }  // namespace vezuved::maps

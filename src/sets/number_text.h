@@ -47,16 +47,13 @@ size_t WriteFixed(double value, int decimals, char* out);
 // Shortest text that reads back as the same double, always with '.'.
 std::string FormatShortest(double value);
 
-// The decimals with which FormatFixed writes value as text again, byte for
-// byte: text is a plain decimal ("1829", "-12.0", "1829.50") of at most 15
-// significant digits, which a double holds exactly. -1 for any other form
-// ("+5", "1.5e3", "007", a longer number). A negative zero comes back
-// as zero.
-int DecimalsAsWritten(std::string_view text);
+// The decimals with which FormatFixed writes value, read from text, as
+// text again byte for byte: text is a plain decimal ("1829", "-12.0",
+// "11332.020997375328") that FormatFixed gives back. -1 for any other form
+// ("+5", "1.5e3", "007", more digits than a double holds). A negative zero
+// comes back as zero.
+int DecimalsAsWritten(std::string_view text, double value);
 
 constexpr double kMetresPerFoot = 0.3048;
-// The factor by which the library turns a text's metres into the feet a
-// record holds; not the exact inverse of kMetresPerFoot.
-constexpr double kFeetPerMetreRead = 3.2808;
 
 }  // namespace vezuved::maps

@@ -21,7 +21,7 @@ Point MakePoint(const char* name,
     point.elevationFeet = ParseNumber(elevation);
     if (point.elevationFeet) {
         point.elevationMetres = *point.elevationFeet * kMetresPerFoot;
-        point.feetDecimals = static_cast<int8_t>(DecimalsAsWritten(elevation));
+        point.feetDecimals = static_cast<int8_t>(DecimalsAsWritten(elevation, *point.elevationFeet));
     }
     point.time = RecordTime(time);
     return point;

@@ -79,8 +79,13 @@ TEST_F(ToolErrors, LibraryMessagesGoToStandardError) {
          "vezuved: cannot read the format definition '" + Out("nothere.cal") + "': no such file\n",
          ""},
         {{"show", cut, "--output", "gpx"}, 1, damaged, ""},
-        // Each library line ends, even one the library leaves open ("Err: 0x408").
-        {{"export", db, "-o", Out("hike.txt")}, 0, "No Cal File\n", "Wrote " + Out("hike.txt") + "\n"},
+        // Text with nothing to say its columns is refused, never written by defaults.
+        {{"export", db, "-o", Out("hike.txt")},
+         2,
+         "vezuved: cannot write '" + Out("hike.txt") + "': nothing says what its columns are to hold (no " +
+             "definition, no '" + Out("hike.cal") +
+             "', no record-line extension); give a format definition (.cal)\n",
+         ""},
         {{"info", cut}, 1, damaged, ""},
         {{"convert", cut, Out("cut.gpx")}, 1, damaged, ""},
         {{"export", cut}, 1, damaged, ""},

@@ -260,5 +260,31 @@ TEST_F(ToolRecords, TextFittedToTheRecordIsReportedOncePerFile) {
     }
 }
 
+// A database goes to text one way, whichever command writes it: its feet
+// as it holds them, Garmin's dates and positions as that layout writes them.
+TEST_F(ToolRecords, ADatabaseIsWrittenAsTheSameTextByEveryCommand) {
+    WriteOddDatabase(Out("held.pdb"), {{"45.5", "7.25", "1829.50", "Hut"}, {"-45.5", "-7.5", "-12", "Col"}});
+    for (const char* definition : {"comma.cal", "garmin.cal"}) {
+        SCOPED_TRACE(definition);
+        const std::string cal = FormatFile(definition);
+        Expected(0, "", {"export", Out("held.pdb"), "-d", cal, "-o", Out("exported.txt")});
+        Expected(0, "", {"convert", Out("held.pdb"), Out("converted.txt"), "--output-definition", cal});
+        Expected(0,
+                 "",
+                 {"convert",
+                  Out("held.pdb"),
+                  Out("chosen.txt"),
+                  "--output-definition",
+                  cal,
+                  "--what",
+                  "waypoints"});
+        const std::string text = ReadFile(Out("exported.txt"));
+        EXPECT_NE(text.find("1829.50"), std::string::npos) << text;
+        EXPECT_NE(text.find("-12"), std::string::npos) << text;
+        EXPECT_EQ(ReadFile(Out("converted.txt")), text);
+        EXPECT_EQ(ReadFile(Out("chosen.txt")), text);
+    }
+}
+
 }  // namespace
 }  // namespace cli_test

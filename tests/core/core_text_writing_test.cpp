@@ -131,13 +131,15 @@ TEST(CoreTextWriting, ARouteInGarminTextListsItsPointsTwice) {
     EXPECT_EQ(Summary(back.handle), "W 'loop' 2: 7.125,45.5^30.48 'RPT0001' 7.125,-0.25^30.48 'RPT0002'\n");
 }
 
-// Feet are a database's and a text's own texts: written again as they were
-// read, as the host's export writes them, not as seven decimals. A form a
+// Feet are a database's, a text's and a host's record's own texts: written
+// again as they were read, as the host's export writes them, not as seven
+// decimals. A form a
 // number cannot give back ("1.5e3") is written as the number.
 TEST(CoreTextWriting, FeetAreWrittenAsTheDatabaseOrTextHeldThem) {
     TempFolder folder;
     const std::string definition = folder.put("comma.cal", Data("text/comma-feet.cal"));
-    const std::vector<std::string> feet = {"1829", "1829.50", "-12.0", "0.000123", "1.5e3", "007"};
+    const std::vector<std::string> feet = {
+        "1829", "1829.50", "-12.0", "11332.020997375328", "1.5e3", "007", "0.12345678901234567890"};
     std::vector<RLPointRecord> records(feet.size());
     std::string held, written;
     for (size_t i = 0; i < feet.size(); ++i) {
@@ -147,7 +149,10 @@ TEST(CoreTextWriting, FeetAreWrittenAsTheDatabaseOrTextHeldThem) {
         std::snprintf(records[i].elevation, sizeof records[i].elevation, "%s", feet[i].c_str());
         std::snprintf(records[i].name, sizeof records[i].name, "P%zu", i);
         held += "P" + std::to_string(i) + ",45.5,7.25," + feet[i] + "\r\n";
-        const std::string as = i == 4 ? "1500.0000000" : i == 5 ? "7.0000000" : feet[i];
+        const std::string as = i == 4   ? "1500.0000000"
+                               : i == 5 ? "7.0000000"
+                               : i == 6 ? "0.1234568"
+                                        : feet[i];
         written += "P" + std::to_string(i) + ",45.5000000,7.2500000," + as + ",,,\r\n";
     }
     const std::string database = folder.file("held.pdb");
@@ -161,6 +166,23 @@ TEST(CoreTextWriting, FeetAreWrittenAsTheDatabaseOrTextHeldThem) {
         ASSERT_EQ(vezuved_read(collection.handle, input.c_str(), &read), VEZUVED_OK)
             << vezuved_error_message(collection.handle);
         const std::string path = folder.file("again.csv");
+        ASSERT_EQ(WriteText(collection, path, definition), VEZUVED_OK)
+            << vezuved_error_message(collection.handle);
+        EXPECT_EQ(ReadFileText(path), written);
+    }
+    // The same records handed over by a host.
+    {
+        Collection collection;
+        const int32_t set = vezuved_add_set(collection.handle, VEZUVED_SET_WAYPOINTS, "held");
+        EXPECT_EQ(vezuved_add_record(collection.handle, set, nullptr), VEZUVED_ERROR_ARGUMENT);
+        EXPECT_EQ(vezuved_add_record(collection.handle, set + 1, records.data()), VEZUVED_ERROR_ARGUMENT);
+        for (const RLPointRecord& record : records)
+            ASSERT_EQ(vezuved_add_record(collection.handle, set, &record), VEZUVED_OK);
+        vezuved_point point{};
+        ASSERT_EQ(vezuved_get_point(collection.handle, set, 1, &point), VEZUVED_OK);
+        EXPECT_EQ(std::string(point.name), "P1");
+        EXPECT_DOUBLE_EQ(point.elevation, 1829.5 * 0.3048);
+        const std::string path = folder.file("handed.csv");
         ASSERT_EQ(WriteText(collection, path, definition), VEZUVED_OK)
             << vezuved_error_message(collection.handle);
         EXPECT_EQ(ReadFileText(path), written);
