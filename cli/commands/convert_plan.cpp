@@ -6,7 +6,6 @@
 #include <memory>
 #include <sstream>
 
-#include "api/tool_api.h"
 #include "commands/filter_options.h"
 #include "conversion/text_layout.h"
 #include "conversion/text_stream.h"
@@ -183,37 +182,6 @@ std::string SetOutputPath(const std::string& output, const std::string& title) {
     return TextOf(base.parent_path() / PathOf(stem + TextOf(base.extension())));
 }
 
-// The library converts one database or text file to the other itself,
-// keeping its own file naming and texts.
-bool LibraryTransfers(const ConvertRequest& request,
-                      const InputFile& input,
-                      const std::string& output,
-                      FileType to) {
-    if (!request.filters.empty()) return false;
-    if (input.what != input.path || output == "-" || !request.what.empty() || !request.track.empty())
-        return false;
-    if (IsMap(input.type) || IsMap(to)) return false;
-    return (to == FileType::Database && input.type == FileType::Text) ||
-           (input.type == FileType::Database && to == FileType::Text);
-}
-
-void LibraryTransfer(const RunContext& run,
-                     const ConvertRequest& request,
-                     const InputFile& input,
-                     const std::string& output,
-                     FileType to) {
-    const std::string written = to == FileType::Database
-                                    ? ImportTextFile(run, input.path, output, request.in)
-                                    : ExportDatabase(run, input.path, output, OutputTextOptions(request));
-    int32_t kind = 0, source = 0, version = 0, count = 0;
-    if (tool::ReadDatabaseInfo(
-            to == FileType::Database ? written : input.path, &kind, &source, &version, &count) == 0) {
-        run.out << "Wrote " << written << " (" << KindText(kind) << ", " << count << " record(s))\n";
-    } else {
-        run.out << "Wrote " << written << "\n";
-    }
-}
-
 // A text file (or standard input's copy) is one set, written to a GPX,
 // GeoJSON or KML document in order: its points are read again for each
 // walk instead of being held, so a large file needs little memory.
@@ -234,7 +202,6 @@ struct OutputJob {
     std::optional<MapFormat> map;
     bool json = false;  // the tool's JSON listing (a ".json" output)
     FileType to = FileType::Text;
-    bool library = false;             // the library's own transfer
     bool perSet = false;              // one file per set of the one input
     std::vector<std::string> titles;  // of those sets, in order
     std::vector<LoadedPoints> sets;   // held when read for the plan
@@ -269,9 +236,8 @@ void DecideJob(const RunContext& run, const ConvertRequest& request, OutputJob& 
     if (request.pointsFile && (job.map != MapFormat::GeoJson || output == "-")) {
         FailUsage("--points writes a second GeoJSON file beside a .geojson output, not '" + output + "'");
     }
-    job.library = job.inputs.size() == 1 && LibraryTransfers(request, job.inputs.front(), output, job.to);
     const bool filtered = !request.filters.empty();
-    if (job.map || job.json || job.library) return;
+    if (job.map || job.json) return;
     const bool oneMapFile = job.inputs.size() == 1 && IsMap(job.inputs.front().type);
     if (!oneMapFile && !filtered) return;
     // A map file may hold several sets, and a split makes them: a database or
@@ -291,11 +257,6 @@ void DecideJob(const RunContext& run, const ConvertRequest& request, OutputJob& 
     if (holdSets || filtered) job.sets = std::move(sets);
 }
 
-// The file a job writes first: an import's database always ends in ".pdb".
-std::string FirstPath(const OutputJob& job) {
-    return job.library && job.to == FileType::Database ? ImportedDatabasePath(job.output) : job.output;
-}
-
 // Databases and text are written by the library, whose paths hold 1023 characters.
 bool ThroughLibrary(const OutputJob& job) { return !job.map && !job.json; }
 
@@ -311,7 +272,7 @@ void PlanOutputs(const ConvertRequest& request,
     plan.AddInput(request.in.definition);
     plan.AddInput(request.outputDefinition);
     for (OutputJob& job : jobs) {
-        if (job.named && !job.perSet) job.paths.push_back(plan.Keep(FirstPath(job), ThroughLibrary(job)));
+        if (job.named && !job.perSet) job.paths.push_back(plan.Keep(job.output, ThroughLibrary(job)));
     }
     for (OutputJob& job : jobs) {
         const bool library = ThroughLibrary(job);
@@ -321,18 +282,13 @@ void PlanOutputs(const ConvertRequest& request,
             }
             continue;
         }
-        if (!job.named) job.paths.push_back(plan.Number(FirstPath(job), library));
+        if (!job.named) job.paths.push_back(plan.Number(job.output, library));
         if (request.pointsFile) job.paths.push_back(plan.Number(PointsFilePath(job.paths.front()), false));
     }
 }
 
 void RunJob(const RunContext& run, const ConvertRequest& request, OutputJob& job) {
     const std::string& output = job.paths.front();
-    if (job.library) {
-        LibraryTransfer(run, request, job.inputs.front(), output, job.to);
-        job.written = job.paths.size();
-        return;
-    }
     MapOptions mapOptions = request.map;
     if (request.pointsFile) mapOptions.pointsFile = job.paths.back();
     if (job.map && job.inputs.size() == 1 && StreamsToMap(request, job.inputs.front(), *job.map)) {
