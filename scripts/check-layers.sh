@@ -34,7 +34,7 @@ if [[ ${1:-} == --self-test ]]; then
     fi
   done
   # The tool past its door, and a tool folder including one above it.
-  for plant in 'cli/conversion/text_layout.cpp:"formats/format_file.h"' 'cli/values/options.cpp:"conversion/records.h"' \
+  for plant in 'cli/conversion/core_text.cpp:"formats/format_file.h"' 'cli/values/options.cpp:"conversion/records.h"' \
                'cli/main.cpp:<state/conversion_state.h>' 'cli/values/options.cpp:<conversion/records.h>'; do
     rm -rf "$copy/cli"
     cp -r cli "$copy/cli"

@@ -6,7 +6,7 @@
 #include <vezuved/vezuved_core.h>
 
 #include "commands/commands.h"
-#include "conversion/text_layout.h"
+#include "conversion/core_text.h"
 #include "definitions/auto_text.h"
 #include "definitions/definition_explain.h"
 #include "files/failure.h"

@@ -7,8 +7,7 @@
 #include <sstream>
 
 #include "commands/filter_options.h"
-#include "conversion/text_layout.h"
-#include "conversion/text_stream.h"
+#include "conversion/core_text.h"
 #include "conversion/transfers.h"
 #include "files/failure.h"
 #include "files/file_output.h"

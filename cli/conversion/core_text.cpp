@@ -1,12 +1,15 @@
 #include "conversion/core_text.h"
 
+#include <exception>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <new>
 #include <optional>
+#include <sstream>
 
 #include <vezuved/vezuved.h>
 
-#include "conversion/text_layout.h"
 #include "files/failure.h"
 #include "files/tool_paths.h"
 #include "values/encoding.h"
@@ -213,6 +216,151 @@ LoadedPoints ReadTextPoints(std::ostream& err, const std::string& path, const Te
     loaded.feetAsRead = feet;
     points.Say(err, options.shownName.empty() ? path : options.shownName);
     return loaded;
+}
+
+namespace {
+
+using DefinitionHandle = std::unique_ptr<vezuved_definition, decltype(&vezuved_definition_free)>;
+
+// The definition at path read into a new handle, its facts into facts;
+// false, the cause kept in the handle, when it cannot be read.
+bool ReadFacts(const std::string& path, DefinitionHandle& read, vezuved_definition_facts& facts) {
+    read.reset(vezuved_definition_new());
+    if (!read) FailConversion("memory ran out");
+    return vezuved_definition_read(read.get(), path.c_str()) == VEZUVED_OK &&
+           vezuved_definition_get_facts(read.get(), &facts) == VEZUVED_OK;
+}
+
+}  // namespace
+
+std::optional<DefinitionSummary> SummarizeDefinition(const std::string& path) {
+    DefinitionHandle read(nullptr, &vezuved_definition_free);
+    vezuved_definition_facts facts{};
+    if (!ReadFacts(path, read, facts)) return std::nullopt;
+    DefinitionSummary summary;
+    summary.title = facts.title != nullptr ? facts.title : "";
+    // A bare dot is the library's for an "Ext =" with no value.
+    summary.extension = facts.extension;
+    if (summary.extension == ".") summary.extension.clear();
+    summary.layout = facts.layout;
+    summary.delimiter = facts.delimiter;
+    summary.kind = facts.kind;
+    return summary;
+}
+
+TextLayout LoadTextLayout(const std::string& definition, const TextOptions& options) {
+    // The library's path buffers hold 1023 characters: a longer path would
+    // be read as no definition at all.
+    if (definition.size() >= VEZUVED_PATH_BUFFER) {
+        FailConversion("cannot read the format definition '" + definition +
+                       "': its path is longer than 1023 characters");
+    }
+    DefinitionHandle read(nullptr, &vezuved_definition_free);
+    vezuved_definition_facts facts{};
+    if (!ReadFacts(definition, read, facts)) FailConversion(vezuved_definition_error_message(read.get()));
+    // The command line's choices over the definition's.
+    TextLayout layout;
+    layout.eleFormat =
+        static_cast<uint16_t>(options.elevationFormat.value_or(facts.elevation_metres != 0 ? 1 : 0));
+    layout.title = facts.title != nullptr ? facts.title : "";
+    return layout;
+}
+
+bool IsImportOnly(const std::string& title) {
+    static const std::string kMark = "(import only)";
+    return title.size() >= kMark.size() &&
+           title.compare(title.size() - kMark.size(), kMark.size(), kMark) == 0;
+}
+
+namespace {
+
+// One reading: each point made and handed on, or (stopAtFirst) only the
+// kind of the set the first point belongs to. What the tool's visitor
+// throws is kept and thrown again once the core has returned, never
+// through it.
+struct Walk {
+    TextPoints points;
+    CoreCollection& collection;
+    const std::function<void(const Point&)>* visit = nullptr;
+    bool stopAtFirst = false;
+    std::optional<int32_t> kind;
+    int64_t count = 0;
+    std::exception_ptr failure;
+};
+
+int32_t VEZUVED_CORE_CALL TakePoint(void* context, const vezuved_point* read) {
+    Walk& walk = *static_cast<Walk*>(context);
+    try {
+        if (!walk.kind) {
+            vezuved_collection* sets = walk.collection.get();
+            walk.kind = vezuved_set_kind(sets, vezuved_set_count(sets) - 1);
+        }
+        if (walk.stopAtFirst) return 1;
+        ++walk.count;
+        if (walk.visit != nullptr) (*walk.visit)(walk.points.Of(*read));
+        return 0;
+    } catch (...) {
+        walk.failure = std::current_exception();
+        return 1;
+    }
+}
+
+// Reads the text through, its reports on err.
+void WalkText(std::ostream& err, const std::string& path, const TextOptions& options, Walk& walk) {
+    try {
+        ReadTextThroughCore(err, walk.collection, path, options, TakePoint, &walk);
+    } catch (...) {
+        if (walk.failure) std::rethrow_exception(walk.failure);
+        throw;
+    }
+    walk.points.Say(err, options.shownName.empty() ? path : options.shownName);
+}
+
+// Map documents take metres: the feet a text wrote need not be recovered.
+constexpr bool kFeetAsWritten = false;
+
+// The kind of the text's set, from a reading stopped at its first point. A
+// text that cannot be read fails here, with the reports of a whole reading.
+int32_t KindOfText(std::ostream& err, const std::string& path, const TextOptions& options) {
+    CoreCollection collection;
+    Walk peek{TextPoints(kFeetAsWritten), collection};
+    peek.stopAtFirst = true;
+    std::ostringstream quiet;
+    try {
+        ReadTextThroughCore(quiet, collection, path, options, TakePoint, &peek);
+    } catch (const Failure&) {
+        // Stopped at the first point, or no point read: the whole reading below says why.
+    }
+    if (peek.kind) return *peek.kind;
+    CoreCollection again;
+    Walk whole{TextPoints(kFeetAsWritten), again};
+    WalkText(err, path, options, whole);
+    return vezuved_set_kind(again.get(), 0);
+}
+
+}  // namespace
+
+PointSet StreamedTextSet(std::ostream& err, const std::string& path, const TextOptions& options) {
+    PointSet set;
+    set.kind = KindOfText(err, path, options);
+    set.title = BaseTitle(path);
+    // The first walk says what the reading went past; the later ones read
+    // the same file again, silently, and fail if it changed meanwhile.
+    auto count = std::make_shared<std::optional<int64_t>>();
+    std::ostream* reports = &err;
+    set.reread = [reports, path, options, count](const std::function<void(const Point&)>& visit) {
+        std::ostringstream quiet;
+        CoreCollection collection;
+        Walk walk{TextPoints(kFeetAsWritten), collection, &visit};
+        WalkText(*count ? quiet : *reports, path, options, walk);
+        if (*count && **count != walk.count) {
+            FailConversion("cannot read the text file '" +
+                           (options.shownName.empty() ? path : options.shownName) +
+                           "': it changed while it was being converted");
+        }
+        *count = walk.count;
+    };
+    return set;
 }
 
 }  // namespace vezuved_cli

@@ -1,13 +1,18 @@
 // Text files through the library's core (vezuved_core.h): read once,
-// straight from the user's file, with no copy or temporary between.
+// straight from the user's file, with no copy or temporary between, or
+// read again point by point for a document written in order; and what a
+// format definition says of itself.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
 
 #include <vezuved/vezuved_core.h>
 
 #include "conversion/records.h"
+#include "values/points.h"
 
 namespace vezuved_cli {
 
@@ -68,5 +73,35 @@ private:
 // The text at path read through the core as one set of the tool's points,
 // titled after the file; the lines left out are reported on err.
 LoadedPoints ReadTextPoints(std::ostream& err, const std::string& path, const TextOptions& options);
+
+// What the tool needs of the definition of a text: its unit and title.
+struct TextLayout {
+    uint16_t eleFormat = 0;  // 1: the text's elevations are metres
+    std::string title;       // UTF-8
+};
+
+// What a definition says of itself, for a listing of definitions and the
+// names of the files written by one.
+struct DefinitionSummary {
+    std::string title;      // UTF-8; empty: none
+    std::string extension;  // with its dot; empty: none
+    int layout = 1;         // VEZUVED_LAYOUT_*
+    std::string delimiter;  // the delimited layout's character
+    int32_t kind = 0;       // VEZUVED_SET_* or VEZUVED_DEFINITION_DATUM
+};
+// None when the file cannot be read as a definition.
+std::optional<DefinitionSummary> SummarizeDefinition(const std::string& path);
+
+// Loads definition (an existing file), its unit as the options choose.
+TextLayout LoadTextLayout(const std::string& definition, const TextOptions& options);
+
+// A definition's title (ending "(import only)") says it can only be read.
+bool IsImportOnly(const std::string& title);
+
+// The set of the text at path, its kind found from its first point. Its
+// first walk reports on err the lines it leaves out (and fails as a whole
+// read would); each later walk reads it again, silently, and fails if the
+// file changed meanwhile. err must outlive the set.
+PointSet StreamedTextSet(std::ostream& err, const std::string& path, const TextOptions& options);
 
 }  // namespace vezuved_cli

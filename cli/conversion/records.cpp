@@ -8,7 +8,6 @@
 
 #include "api/tool_api.h"
 #include "conversion/core_text.h"
-#include "conversion/text_layout.h"
 #include "files/failure.h"
 #include "files/tool_paths.h"
 #include "values/encoding.h"

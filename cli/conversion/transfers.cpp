@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "conversion/core_text.h"
-#include "conversion/text_layout.h"
 #include "files/failure.h"
 #include "files/output_plan.h"
 #include "files/tool_paths.h"
