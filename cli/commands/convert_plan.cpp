@@ -26,53 +26,6 @@ using namespace vezuved;
 namespace vezuved_cli {
 namespace {
 
-// The map document an output is, by --to or else its extension; none for
-// a database or text.
-std::optional<MapFormat> MapOutput(const ConvertRequest& request, const std::string& output) {
-    if (request.to) {
-        if (!IsMap(*request.to)) return std::nullopt;
-        return FormatOf(*request.to).document;
-    }
-    return output == "-" ? std::nullopt : MapFormatForPath(output);
-}
-
-std::string ExtensionOf(const std::string& path) {
-    const std::string name = TextOf(PathOf(path).filename());
-    const size_t dot = name.rfind('.');
-    return dot == std::string::npos || dot == 0 ? "" : LoweredAscii(name.substr(dot));
-}
-
-bool FileExists(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::is_regular_file(PathOf(path), error);
-}
-
-// What an output is written as: --to, else its extension. A text output
-// needs a definition: --output-definition, the output's own .cal, or an
-// extension that plainly names text.
-FileType OutputType(const ConvertRequest& request, const std::string& output) {
-    if (request.to) {
-        if (*request.to == FileType::Text && request.outputDefinition.empty() &&
-            (output == "-" || !FileExists(DefinitionPathFor(output)))) {
-            FailUsage("--to text needs --output-definition to say how the text is laid out");
-        }
-        return *request.to;
-    }
-    if (output == "-") FailUsage("writing to standard output ('-') needs --to " + FileTypeNames());
-    const FileType type = FileTypeForPath(output);
-    if (type != FileType::Text) return type;
-    const std::string extension = ExtensionOf(output);
-    const bool plainText = extension == ".csv" || extension == ".txt" || extension == ".tsv";
-    if (!plainText && request.outputDefinition.empty() && !FileExists(DefinitionPathFor(output))) {
-        FailUsage("cannot tell what to write as '" + output + "': " +
-                  (extension.empty() ? std::string("it has no extension")
-                                     : "'" + extension + "' is no known extension") +
-                  "; use .pdb, .gpx, .kml, .geojson, .json, .csv or .txt, or name a definition with "
-                  "--output-definition");
-    }
-    return FileType::Text;
-}
-
 // The extension of a text output in a folder: the definition's "Ext", else ".txt".
 std::string TextExtension(const std::string& definition) {
     const std::optional<DefinitionSummary> summary =
@@ -229,9 +182,10 @@ std::vector<LoadedPoints> ReadSets(const RunContext& run,
 // the file itself; holdSets keeps what was read for the writing.
 void DecideJob(const RunContext& run, const ConvertRequest& request, OutputJob& job, bool holdSets) {
     const std::string& output = job.output;
-    job.map = MapOutput(request, output);
-    job.json = !request.to && output != "-" && ExtensionOf(output) == ".json";
-    job.to = job.map || job.json ? FileType::Gpx : OutputType(request, output);
+    const OutputFormat format = OutputFormatFor(request.to, output, request.outputDefinition);
+    job.map = format.map;
+    job.json = format.json;
+    job.to = format.type;
     if (request.pointsFile && (job.map != MapFormat::GeoJson || output == "-")) {
         FailUsage("--points writes a second GeoJSON file beside a .geojson output, not '" + output + "'");
     }

@@ -79,6 +79,21 @@ FileType InputTypeForPath(std::string_view path);
 // .kml, .svg, .html or .htm, any case); none for other files.
 std::optional<MapFormat> MapFormatForPath(std::string_view path);
 
+// What an output is written as: a map document, the run's JSON listing,
+// or a database or text file.
+struct OutputFormat {
+    std::optional<MapFormat> map;
+    bool json = false;
+    FileType type = FileType::Text;  // Gpx for a document or the listing
+};
+// By --to, else by the output's extension. Fails (usage) for standard
+// output without --to, and for text nothing says how to lay out: no
+// definition, no '.cal' of the output's own, and no extension (.csv, .txt,
+// .tsv) that plainly names text.
+OutputFormat OutputFormatFor(const std::optional<FileType>& to,
+                             const std::string& output,
+                             const std::string& definition);
+
 // A map file the tool reads and writes itself (GPX, KML, GeoJSON).
 bool IsMap(FileType type);
 
