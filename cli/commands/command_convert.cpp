@@ -8,6 +8,7 @@
 #include "commands/filter_options.h"
 #include "files/failure.h"
 #include "filetypes/tool_formats.h"
+#include "values/ascii_text.h"
 
 namespace vezuved_cli {
 namespace {
@@ -42,6 +43,11 @@ void Convert(RunContext& run, const ConvertOptions& options) {
     request.to = FileTypeOption("--to", options.to);
     request.outputDefinition = options.outputDefinition;
     request.track = options.track;
+    if (!options.what.empty()) {
+        const std::string what = LoweredAscii(options.what);
+        if (what != "waypoints" && what != "tracks" && what != "routes")
+            FailUsage("--what " + options.what + ": say waypoints, tracks or routes");
+    }
     request.what = options.what;
     request.in = ToTextOptions(options.shared);
     request.map.compact = options.compact;

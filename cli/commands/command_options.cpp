@@ -5,7 +5,6 @@
 #include "values/ascii_text.h"
 
 using namespace vezuved;
-#include "filetypes/read_input.h"
 
 namespace vezuved_cli {
 namespace {

@@ -9,7 +9,6 @@
 #include "commands/filter_options.h"
 #include "files/failure.h"
 #include "filetypes/map_files.h"
-#include "filetypes/read_input.h"
 #include "filetypes/tool_formats.h"
 #include "output/table_output.h"
 #include "values/ascii_text.h"

@@ -4,7 +4,6 @@
 #include "commands/commands.h"
 #include "commands/filter_options.h"
 #include "files/failure.h"
-#include "filetypes/read_input.h"
 #include "filetypes/tool_formats.h"
 #include "filters/geodesy.h"
 #include "filters/track_stats.h"

@@ -19,19 +19,11 @@
 #include "filetypes/map_files.h"
 #include "input/input_paths.h"
 #include "output/table_output.h"
-#include "values/ascii_text.h"
 
 using namespace vezuved;
 
 namespace vezuved_cli {
 namespace {
-
-// The extension of a text output in a folder: the definition's "Ext", else ".txt".
-std::string TextExtension(const std::string& definition) {
-    const std::optional<DefinitionSummary> summary =
-        definition.empty() ? std::nullopt : SummarizeDefinition(definition);
-    return summary && !summary->extension.empty() ? summary->extension : ".txt";
-}
 
 // Where the reports go: the error stream when the output stream carries a document.
 std::ostream& ReportStream(const RunContext& run, const std::string& output) {
@@ -324,12 +316,6 @@ std::string PointsJsonDocument(std::ostream& err, const std::vector<PointSet>& s
 }
 
 void RunConvert(RunContext& run, const ConvertRequest& request) {
-    if (!request.what.empty()) {
-        const std::string what = LoweredAscii(request.what);
-        if (what != "waypoints" && what != "tracks" && what != "routes") {
-            FailUsage("--what " + request.what + ": say waypoints, tracks or routes");
-        }
-    }
     const std::vector<std::string> paths = ExpandInputPaths(request.inputs);
     std::vector<InputFile> inputs;
     for (const std::string& path : paths) inputs.push_back(OpenInput(run, path, request.from, request.in));

@@ -9,7 +9,7 @@
 #include "conversion/records.h"
 #include "files/run_context.h"
 #include "filetypes/map_files.h"
-#include "filetypes/read_input.h"
+#include "filetypes/tool_formats.h"
 #include "filters/filters.h"
 #include "values/options.h"
 

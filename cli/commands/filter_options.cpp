@@ -1,7 +1,7 @@
 #include "commands/filter_options.h"
 
 #include "files/failure.h"
-#include "filetypes/read_input.h"
+#include "filetypes/tool_formats.h"
 
 namespace vezuved_cli {
 

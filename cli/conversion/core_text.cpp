@@ -248,6 +248,12 @@ std::optional<DefinitionSummary> SummarizeDefinition(const std::string& path) {
     return summary;
 }
 
+std::string TextExtension(const std::string& definition) {
+    const std::optional<DefinitionSummary> summary =
+        definition.empty() ? std::nullopt : SummarizeDefinition(definition);
+    return summary && !summary->extension.empty() ? summary->extension : ".txt";
+}
+
 TextLayout LoadTextLayout(const std::string& definition, const TextOptions& options) {
     // The library's path buffers hold 1023 characters: a longer path would
     // be read as no definition at all.

@@ -92,6 +92,10 @@ struct DefinitionSummary {
 // None when the file cannot be read as a definition.
 std::optional<DefinitionSummary> SummarizeDefinition(const std::string& path);
 
+// The extension of a text file written by definition (none: ""): its
+// "Ext", else ".txt".
+std::string TextExtension(const std::string& definition);
+
 // Loads definition (an existing file), its unit as the options choose.
 TextLayout LoadTextLayout(const std::string& definition, const TextOptions& options);
 

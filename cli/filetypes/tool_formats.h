@@ -2,9 +2,10 @@
 // --from and --to take, the extensions that name it, its reader, its
 // document writer and what it holds. The look-ups below are the only
 // places that know a format by its name or extension: adding a format is
-// one row plus its reader and its writer.
+// one row plus its reader and its writer. Any input is read by it.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -13,6 +14,7 @@
 
 #include "conversion/records.h"
 #include "files/document_sink.h"
+#include "files/run_context.h"
 #include "output/line_walk.h"
 #include "values/options.h"
 #include "values/points.h"
@@ -99,5 +101,33 @@ bool IsMap(FileType type);
 
 // The extension, with its dot, of a file of type the tool names itself.
 std::string SavedExtension(FileType type);
+
+// --- Reading any input by its type ---
+
+struct InputFile {
+    std::string path;  // where the bytes are (a temporary copy for "-")
+    std::string what;  // how messages name it: the path given, or "standard input"
+    FileType type = FileType::Text;
+};
+
+// The sets of the file: one for a database or text file (with the
+// library's records), one per waypoints/route/track for a map file (no
+// records: they are made from the points when a database is written).
+std::vector<LoadedPoints> ReadInput(const RunContext& run,
+                                    const InputFile& input,
+                                    const TextOptions& options);
+
+// Runs work, a failure of which names the input as people gave it ("-"
+// as "standard input") rather than its temporary copy.
+void NamingInput(const InputFile& input, const std::function<void()>& work);
+
+// The input for a path given on the command line: "-" is standard input,
+// copied whole into a temporary file that lives as long as the run.
+// from: the type "--from" named, if any; "-" needs one, and text from "-"
+// needs its definition named (nothing lies beside standard input).
+InputFile OpenInput(RunContext& run,
+                    const std::string& path,
+                    const std::optional<FileType>& from,
+                    const TextOptions& options);
 
 }  // namespace vezuved_cli

@@ -5,7 +5,7 @@
 #include "commands/convert_plan.h"
 #include "files/file_output.h"
 #include "files/tool_paths.h"
-#include "filetypes/read_input.h"
+#include "filetypes/tool_formats.h"
 #include "serve/captured_run.h"
 #include "values/ascii_text.h"
 #include "values/options.h"
