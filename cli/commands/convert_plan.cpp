@@ -236,13 +236,20 @@ void RunJob(const RunContext& run, const ConvertRequest& request, OutputJob& job
     const std::string& output = job.paths.front();
     MapOptions mapOptions = request.map;
     if (request.pointsFile) mapOptions.pointsFile = job.paths.back();
-    if (job.map && job.inputs.size() == 1 && StreamsToMap(request, job.inputs.front(), *job.map)) {
-        const InputFile& input = job.inputs.front();
-        NamingInput(input, [&] {
-            std::vector<PointSet> documents = {StreamedTextSet(run.err, input.path, request.in)};
-            if (input.what != input.path) documents.front().title = input.what;
-            const std::vector<size_t> counts = SaveMap(run.err, output, *job.map, documents, mapOptions);
-            Report(run, output, output, documents.front(), counts.front());
+    if (job.map) {
+        // A single text is read again for each walk of the document, never held.
+        const InputFile& first = job.inputs.front();
+        const bool streamed = job.inputs.size() == 1 && StreamsToMap(request, first, *job.map);
+        NamingInput(first, [&] {
+            std::vector<PointSet> documents;
+            if (streamed) {
+                documents.push_back(StreamedTextSet(run.err, first.path, request.in));
+                if (first.what != first.path) documents.front().title = first.what;
+            } else {
+                for (LoadedPoints& set : job.sets.empty() ? ReadSets(run, request, job) : std::move(job.sets))
+                    documents.push_back(std::move(set.set));
+            }
+            ReportDocument(run, output, documents, SaveMap(run.err, output, *job.map, documents, mapOptions));
         });
         return;
     }
@@ -254,12 +261,6 @@ void RunJob(const RunContext& run, const ConvertRequest& request, OutputJob& job
         std::vector<size_t> counts;
         for (const PointSet& set : listed) counts.push_back(set.points.size());
         ReportDocument(run, output, listed, counts);
-        return;
-    }
-    if (job.map) {
-        std::vector<PointSet> documents;
-        for (LoadedPoints& set : sets) documents.push_back(std::move(set.set));
-        ReportDocument(run, output, documents, SaveMap(run.err, output, *job.map, documents, mapOptions));
         return;
     }
     if (!job.perSet) {

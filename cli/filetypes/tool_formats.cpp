@@ -262,42 +262,38 @@ std::optional<MapFormat> MapFormatForPath(std::string_view path) {
 OutputFormat OutputFormatFor(const std::optional<FileType>& to,
                              const std::string& output,
                              const std::string& definition) {
-    const auto hasOwnDefinition = [&] {
-        std::error_code error;
-        return output != "-" && std::filesystem::is_regular_file(PathOf(DefinitionPathFor(output)), error);
-    };
     OutputFormat format;
-    if (to) {
-        if (IsMap(*to)) {
-            format.map = FormatOf(*to).document;
-            format.type = FileType::Gpx;
-            return format;
-        }
-        if (*to == FileType::Text && definition.empty() && !hasOwnDefinition())
-            FailUsage("--to text needs --output-definition to say how the text is laid out");
-        format.type = *to;
-        return format;
-    }
-    if (output == "-") FailUsage("writing to standard output ('-') needs --to " + FileTypeNames());
-    // A name that begins with its only dot (".json") has no extension.
-    const std::string name = TextOf(PathOf(output).filename());
-    const std::string extension = name.rfind('.') == 0 ? "" : ExtensionOfPath(name);
-    format.map = MapFormatForPath(name);
-    format.json = extension == "json";
-    if (format.map || format.json) {
+    if (to && IsMap(*to)) {
+        format.map = FormatOf(*to).document;
         format.type = FileType::Gpx;
         return format;
     }
-    format.type = FileTypeForPath(name);
-    const bool plainText = extension == "csv" || extension == "txt" || extension == "tsv";
-    if (format.type == FileType::Text && !plainText && definition.empty() && !hasOwnDefinition()) {
-        FailUsage("cannot tell what to write as '" + output + "': " +
-                  (extension.empty() ? std::string("it has no extension")
-                                     : "'." + extension + "' is no known extension") +
-                  "; use .pdb, .gpx, .kml, .geojson, .json, .csv or .txt, or name a definition with "
-                  "--output-definition");
+    if (!to && output == "-") FailUsage("writing to standard output ('-') needs --to " + FileTypeNames());
+    // A name that begins with its only dot (".json") has no extension.
+    const std::string name = TextOf(PathOf(output).filename());
+    const std::string extension = name.rfind('.') == 0 ? "" : ExtensionOfPath(name);
+    if (!to) {
+        format.map = MapFormatForPath(name);
+        format.json = extension == "json";
+        if (format.map || format.json) {
+            format.type = FileType::Gpx;
+            return format;
+        }
     }
-    return format;
+    format.type = to ? *to : FileTypeForPath(name);
+    // Text needs to be told how it is laid out, or have an extension that
+    // plainly names text.
+    const bool plainText = !to && (extension == "csv" || extension == "txt" || extension == "tsv");
+    if (format.type != FileType::Text || plainText || !definition.empty()) return format;
+    std::error_code error;
+    if (output != "-" && std::filesystem::is_regular_file(PathOf(DefinitionPathFor(output)), error))
+        return format;
+    if (to) FailUsage("--to text needs --output-definition to say how the text is laid out");
+    FailUsage("cannot tell what to write as '" + output + "': " +
+              (extension.empty() ? std::string("it has no extension")
+                                 : "'." + extension + "' is no known extension") +
+              "; use .pdb, .gpx, .kml, .geojson, .json, .csv or .txt, or name a definition with "
+              "--output-definition");
 }
 
 bool IsMap(FileType type) {
