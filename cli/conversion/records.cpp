@@ -184,7 +184,6 @@ void WriteDatabase(const RunContext& run, const std::string& path, LoadedPoints&
 TextLayout LoadWritingLayout(const std::string& output,
                              const std::string& definition,
                              const TextOptions& options) {
-    RequireInputFile(definition, "format definition");
     TextLayout layout = LoadTextLayout(definition, options);
     if (IsImportOnly(layout.title)) {
         FailUsage("cannot write '" + output + "' through '" + definition + "': the format '" + layout.title +
