@@ -56,12 +56,6 @@ void ReportDocument(const RunContext& run,
     ReportStream(run, output) << "Wrote " << output << " (" << line << ")\n";
 }
 
-TextOptions OutputTextOptions(const ConvertRequest& request) {
-    TextOptions out;
-    out.definition = request.outputDefinition;
-    return out;
-}
-
 // One set into a database or text file; "-" goes through a temporary file.
 void WriteSet(const RunContext& run,
               const ConvertRequest& request,
@@ -76,11 +70,13 @@ void WriteSet(const RunContext& run,
         WriteFileOrFail("-", ReadWholeFileOrFail(temporary, "temporary file"));
         return;
     }
+    TextOptions text;
+    text.definition = request.outputDefinition;
     if (type == FileType::Database) {
         WriteDatabase(run, path, points, request.in.kind.value_or(static_cast<int16_t>(points.set.kind)));
         NoteDatabaseName(run.err, path);
     } else {
-        WriteText(run, path, points, OutputTextOptions(request));
+        WriteText(run, path, points, text);
     }
 }
 
@@ -240,17 +236,18 @@ void RunJob(const RunContext& run, const ConvertRequest& request, OutputJob& job
         // A single text is read again for each walk of the document, never held.
         const InputFile& first = job.inputs.front();
         const bool streamed = job.inputs.size() == 1 && StreamsToMap(request, first, *job.map);
-        NamingInput(first, [&] {
-            std::vector<PointSet> documents;
-            if (streamed) {
-                documents.push_back(StreamedTextSet(run.err, first.path, request.in));
-                if (first.what != first.path) documents.front().title = first.what;
-            } else {
-                for (LoadedPoints& set : job.sets.empty() ? ReadSets(run, request, job) : std::move(job.sets))
-                    documents.push_back(std::move(set.set));
-            }
-            ReportDocument(run, output, documents, SaveMap(run.err, output, *job.map, documents, mapOptions));
-        });
+        std::vector<PointSet> documents;
+        if (streamed) {
+            // Messages name the input as it was given ("-" as standard input).
+            TextOptions in = request.in;
+            if (first.what != first.path) in.shownName = first.what;
+            documents.push_back(StreamedTextSet(run.err, first.path, in));
+            if (first.what != first.path) documents.front().title = first.what;
+        } else {
+            for (LoadedPoints& set : job.sets.empty() ? ReadSets(run, request, job) : std::move(job.sets))
+                documents.push_back(std::move(set.set));
+        }
+        ReportDocument(run, output, documents, SaveMap(run.err, output, *job.map, documents, mapOptions));
         return;
     }
     std::vector<LoadedPoints> sets = job.sets.empty() ? ReadSets(run, request, job) : std::move(job.sets);
