@@ -87,8 +87,13 @@ vezuved_text_options CoreTextOptions(const TextOptions& options) {
     vezuved_text_options text;
     vezuved_text_options_init(&text);
     if (options.layout) text.layout = *options.layout;
-    if (options.kind && *options.kind >= VEZUVED_SET_WAYPOINTS && *options.kind <= VEZUVED_SET_ROUTE)
-        text.kind = *options.kind;
+    if (options.kind) {
+        // An older-layout track or route is a track or route; the layout is the database's.
+        const int32_t kind = *options.kind == VEZUVED_KIND_TRACK_OLD   ? VEZUVED_SET_TRACK
+                             : *options.kind == VEZUVED_KIND_ROUTE_OLD ? VEZUVED_SET_ROUTE
+                                                                       : *options.kind;
+        if (kind >= VEZUVED_SET_WAYPOINTS && kind <= VEZUVED_SET_ROUTE) text.kind = kind;
+    }
     if (options.elevationFormat) text.elevation_format = *options.elevationFormat;
     if (options.columns) {
         text.has_columns = 1;

@@ -93,10 +93,4 @@ OwnedRecords::OwnedRecords(
     err << FittingWarning(target, fitting);
 }
 
-void OwnedRecords::PrependPlaceholder() {
-    RLPointRecord placeholder;
-    std::memset(&placeholder, 0, sizeof placeholder);
-    records_.insert(records_.begin(), placeholder);
-}
-
 }  // namespace vezuved_cli

@@ -127,6 +127,26 @@ std::unique_ptr<OwnedRecords> RecordsToWrite(const RunContext& run,
     return std::make_unique<OwnedRecords>(run.err, points.records, points.kept, path, use);
 }
 
+// The records, as they are, as the one set of collection, of kind (the
+// older kinds are a track's and a route's): the feet they hold are written
+// as they stand, and the core writes the file whole.
+void CollectRecords(CoreCollection& collection,
+                    const std::string& path,
+                    OwnedRecords& records,
+                    int32_t kind,
+                    const std::string& title) {
+    const int32_t set = vezuved_add_set(collection.get(),
+                                        kind == VEZUVED_KIND_TRACK_OLD   ? VEZUVED_SET_TRACK
+                                        : kind == VEZUVED_KIND_ROUTE_OLD ? VEZUVED_SET_ROUTE
+                                                                         : kind,
+                                        title.c_str());
+    if (set < 0) FailConversion("cannot write '" + path + "': " + vezuved_error_message(collection.get()));
+    for (int32_t i = 0; i < records.count(); ++i) {
+        if (vezuved_add_record(collection.get(), set, &records.data()[i]) != VEZUVED_OK)
+            FailConversion("cannot write '" + path + "': " + vezuved_error_message(collection.get()));
+    }
+}
+
 }  // namespace
 
 bool LeaveOutRefusedPoints(const RunContext& run, const std::string& target, LoadedPoints& points) {
@@ -173,12 +193,21 @@ void RequireDatabaseSize(const std::string& path, const LoadedPoints& points) {
 
 void WriteDatabase(const RunContext& run, const std::string& path, LoadedPoints& points, int32_t kind) {
     RequireDatabaseSize(path, points);
-    std::unique_ptr<OwnedRecords> owned = RecordsToWrite(run, path, points, RecordUse::Database);
-    OwnedRecords& records = *owned;
-    if (kind == VEZUVED_KIND_TRACK_OLD || kind == VEZUVED_KIND_ROUTE_OLD) records.PrependPlaceholder();
-    if (tool::WriteDatabase(path, records.data(), records.count(), kind) != 0) {
-        FailConversion("cannot write the database '" + path + "': the file cannot be created or written");
+    const bool older = kind == VEZUVED_KIND_TRACK_OLD || kind == VEZUVED_KIND_ROUTE_OLD;
+    if (!older && kind != VEZUVED_KIND_POINT && kind != VEZUVED_KIND_TRACK && kind != VEZUVED_KIND_ROUTE) {
+        FailUsage("cannot write the database '" + path +
+                  "': a database the tool writes holds points, a "
+                  "track or a route, not " +
+                  KindText(kind));
     }
+    std::unique_ptr<OwnedRecords> owned = RecordsToWrite(run, path, points, RecordUse::Database);
+    CoreCollection collection;
+    CollectRecords(collection, path, *owned, kind, points.set.title);
+    vezuved_write_options write{};
+    write.format = older ? VEZUVED_FORMAT_PDB_OLDER : VEZUVED_FORMAT_PDB;
+    const int32_t result = vezuved_write(collection.get(), path.c_str(), &write);
+    SayWarnings(run.err, collection);
+    if (result != VEZUVED_OK) FailConversion(vezuved_error_message(collection.get()));
 }
 
 TextLayout LoadWritingLayout(const std::string& output,
@@ -210,21 +239,8 @@ void WriteText(const RunContext& run,
                   "': nothing says what its columns are to hold (no definition, no '" +
                   DefinitionPathFor(path) + "', no record-line extension); give a format definition (.cal)");
     }
-    // The records go to the core as they are, so the feet they hold are
-    // written as they stand; the core writes the header line and swaps the
-    // file in whole.
     CoreCollection collection;
-    const int32_t kind = options.kind.value_or(points.set.kind);
-    const int32_t set = vezuved_add_set(collection.get(),
-                                        kind == VEZUVED_KIND_TRACK_OLD   ? VEZUVED_SET_TRACK
-                                        : kind == VEZUVED_KIND_ROUTE_OLD ? VEZUVED_SET_ROUTE
-                                                                         : kind,
-                                        points.set.title.c_str());
-    if (set < 0) FailConversion("cannot write '" + path + "': " + vezuved_error_message(collection.get()));
-    for (int32_t i = 0; i < owned->count(); ++i) {
-        if (vezuved_add_record(collection.get(), set, &owned->data()[i]) != VEZUVED_OK)
-            FailConversion("cannot write '" + path + "': " + vezuved_error_message(collection.get()));
-    }
+    CollectRecords(collection, path, *owned, options.kind.value_or(points.set.kind), points.set.title);
     vezuved_write_options write{};
     write.format = VEZUVED_FORMAT_TEXT;
     write.definition_path = definition.empty() ? nullptr : definition.c_str();

@@ -62,8 +62,6 @@ public:
     ~OwnedRecords();
 
     RLPointRecord* data() { return records_.empty() ? nullptr : records_.data(); }
-    // An empty record 0, the placeholder of a track or route in the older layout.
-    void PrependPlaceholder();
     int32_t count() const { return static_cast<int32_t>(records_.size()); }
 
 private:

@@ -76,6 +76,11 @@ extern "C" {
  * collection with no point to place is VEZUVED_ERROR_FORMAT. */
 #define VEZUVED_FORMAT_SVG 6
 #define VEZUVED_FORMAT_HTML 7
+/* Since 1.2: a database in the handheld's older layout, as older handhelds
+ * read it: a track or route as the older kinds of vezuved.h (65, 66) with
+ * an empty placeholder record first; waypoints as VEZUVED_FORMAT_PDB.
+ * Chosen only by name; read as VEZUVED_FORMAT_PDB, which reads both. */
+#define VEZUVED_FORMAT_PDB_OLDER 8
 
 /* Kinds of set (the values of the database kinds of vezuved.h). */
 #define VEZUVED_SET_WAYPOINTS 0

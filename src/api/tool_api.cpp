@@ -2,7 +2,6 @@
 
 #include "api/export_call.h"
 #include "pointdb/point_database_reader.h"
-#include "pointdb/write_point_database.h"
 #include "state/conversion_state.h"
 
 namespace vezuved::tool {
@@ -39,15 +38,6 @@ int32_t ReadDatabase(const std::string& path, void** records, int32_t* kind) {
     ToolPaths paths;
     return RunDriver(
         -1, OnLibraryError::Fail, [&] { return DoReadPointDatabase(State(), path.c_str(), records, kind); });
-}
-
-int32_t WriteDatabase(const std::string& path, void* records, int32_t count, int32_t kind) {
-    const ExportCall call;
-    if (!PathsFit({path.c_str()})) return -1;
-    ToolPaths paths;
-    return RunDriver(-1, OnLibraryError::Fail, [&] {
-        return WritePointDatabase(State(), path.c_str(), records, count, kind);
-    });
 }
 
 }  // namespace vezuved::tool

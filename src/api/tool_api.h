@@ -1,6 +1,6 @@
-// The `vezuved` tool's door for the databases it still reads and writes as
-// the host's exports do, record for record: RLGetPDBFileInfo, RLDBReadPDB
-// and RLDBWritePDB with the same drivers, conversion state and answers,
+// The `vezuved` tool's door for the databases it still reads as the host's
+// exports do, record for record: RLGetPDBFileInfo and RLDBReadPDB with the
+// same drivers, conversion state and answers,
 // for the tool's paths, which are UTF-8 on every platform (the exports'
 // are in the ANSI code page on Windows, where a name such as "Café
 // Пешком" has no spelling). Each entry takes the library lock as the
@@ -15,6 +15,5 @@ namespace vezuved::tool {
 int32_t ReadDatabaseInfo(
     const std::string& path, int32_t* kind, int32_t* source, int32_t* version, int32_t* count);
 int32_t ReadDatabase(const std::string& path, void** records, int32_t* kind);
-int32_t WriteDatabase(const std::string& path, void* records, int32_t count, int32_t kind);
 
 }  // namespace vezuved::tool

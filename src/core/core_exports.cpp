@@ -129,7 +129,7 @@ void ReadFile(vezuved_collection& collection,
                                      "the reading of '" + std::string(path) + "' was stopped");
                     }));
             }
-        } else if (format == VEZUVED_FORMAT_PDB) {
+        } else if (format == VEZUVED_FORMAT_PDB || format == VEZUVED_FORMAT_PDB_OLDER) {
             sets.push_back(ReadDatabaseFile(path, encoding, warnings));
         } else {
             sets = ReadMapFile(path, format, options.strict != 0, warnings);
@@ -188,16 +188,16 @@ void WriteFile(vezuved_collection& collection,
     std::vector<maps::PointSet> chosen;
     const std::vector<maps::PointSet>* sets = &SetsToWrite(collection, path, options, chosen);
     maps::MapWarnings warnings;
-    if (format == VEZUVED_FORMAT_PDB || format == VEZUVED_FORMAT_TEXT) {
+    const bool database = format == VEZUVED_FORMAT_PDB || format == VEZUVED_FORMAT_PDB_OLDER;
+    if (database || format == VEZUVED_FORMAT_TEXT) {
         if (sets->size() != 1) {
             FailCore(VEZUVED_ERROR_SETS,
                      "cannot write '" + std::string(path) +
-                         "': " + (format == VEZUVED_FORMAT_PDB ? "a database" : "a text file") +
-                         " holds one set and " + std::to_string(sets->size()) +
-                         " are to be written; name one in the options");
+                         "': " + (database ? "a database" : "a text file") + " holds one set and " +
+                         std::to_string(sets->size()) + " are to be written; name one in the options");
         }
-        if (format == VEZUVED_FORMAT_PDB) {
-            WriteDatabaseFile(path, sets->front(), encoding, warnings);
+        if (database) {
+            WriteDatabaseFile(path, sets->front(), encoding, warnings, format == VEZUVED_FORMAT_PDB_OLDER);
         } else {
             WriteTextFile(path,
                           options.definition_path != nullptr ? options.definition_path : "",
@@ -248,10 +248,10 @@ void WriteToCallback(vezuved_collection& collection,
         FailCore(VEZUVED_ERROR_ARGUMENT, "cannot write '" + shown + "': the options name no format");
     }
     const int32_t format = ChooseFormat(options.format, shown);
-    if (format == VEZUVED_FORMAT_PDB || format == VEZUVED_FORMAT_TEXT) {
+    if (format == VEZUVED_FORMAT_PDB || format == VEZUVED_FORMAT_PDB_OLDER || format == VEZUVED_FORMAT_TEXT) {
         FailCore(VEZUVED_ERROR_UNSUPPORTED,
                  "cannot write '" + shown +
-                     "': " + (format == VEZUVED_FORMAT_PDB ? "a database" : "a text file") +
+                     "': " + (format == VEZUVED_FORMAT_TEXT ? "a text file" : "a database") +
                      " is written only to a file");
     }
     std::vector<maps::PointSet> chosen;

@@ -105,8 +105,11 @@ maps::PointSet ReadDatabaseFile(const std::string& path,
 void WriteDatabaseFile(const std::string& path,
                        const maps::PointSet& set,
                        maps::RecordEncoding encoding,
-                       maps::MapWarnings& warnings) {
-    if (set.points.size() > kMaxDatabaseRecords) {
+                       maps::MapWarnings& warnings,
+                       bool older) {
+    const bool line = set.kind == VEZUVED_SET_TRACK || set.kind == VEZUVED_SET_ROUTE;
+    const size_t placeholders = older && line ? 1 : 0;
+    if (set.points.size() + placeholders > kMaxDatabaseRecords) {
         FailCore(VEZUVED_ERROR_ARGUMENT,
                  "cannot write '" + path + "': its set holds " + std::to_string(set.points.size()) +
                      " points and a database at most " + std::to_string(kMaxDatabaseRecords));
@@ -117,9 +120,14 @@ void WriteDatabaseFile(const std::string& path,
     AddFittingWarning(path, fitting, warnings);
 
     LibraryCall call;
-    const int32_t kind = set.kind == VEZUVED_SET_TRACK   ? VEZUVED_KIND_TRACK
-                         : set.kind == VEZUVED_SET_ROUTE ? VEZUVED_KIND_ROUTE
-                                                         : VEZUVED_KIND_POINT;
+    int32_t kind = set.kind == VEZUVED_SET_TRACK   ? VEZUVED_KIND_TRACK
+                   : set.kind == VEZUVED_SET_ROUTE ? VEZUVED_KIND_ROUTE
+                                                   : VEZUVED_KIND_POINT;
+    if (placeholders != 0) {
+        kind = kind == VEZUVED_KIND_TRACK ? VEZUVED_KIND_TRACK_OLD : VEZUVED_KIND_ROUTE_OLD;
+        // The older layout's record 0 holds nothing.
+        written.records.insert(written.records.begin(), PointRecord{});
+    }
     PointRecord none{};
     void* records = written.records.empty() ? &none : written.records.data();
     if (WritePointDatabase(

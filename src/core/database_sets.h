@@ -24,12 +24,14 @@ maps::PointSet ReadDatabaseFile(const std::string& path,
                                 maps::MapWarnings& warnings);
 
 // Writes set as a database of its kind at path, whole or not at all; the
-// texts fitted to the record are said in warnings. Fails with
+// texts fitted to the record are said in warnings. older: a track or route
+// in the older layout, its placeholder record first. Fails with
 // VEZUVED_ERROR_WRITE (or _ARGUMENT for more points than a database holds),
 // the previous file whole.
 void WriteDatabaseFile(const std::string& path,
                        const maps::PointSet& set,
                        maps::RecordEncoding encoding,
-                       maps::MapWarnings& warnings);
+                       maps::MapWarnings& warnings,
+                       bool older = false);
 
 }  // namespace vezuved::core

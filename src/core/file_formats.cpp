@@ -66,7 +66,7 @@ int32_t ChooseReadFormat(int32_t chosen,
 
 int32_t ChooseFormat(int32_t chosen, const std::string& path) {
     if (chosen != VEZUVED_FORMAT_BY_EXTENSION) {
-        if (chosen < VEZUVED_FORMAT_GPX || chosen > VEZUVED_FORMAT_HTML) {
+        if (chosen < VEZUVED_FORMAT_GPX || chosen > VEZUVED_FORMAT_PDB_OLDER) {
             FailCore(VEZUVED_ERROR_ARGUMENT, "'" + path + "': " + std::to_string(chosen) + " is no format");
         }
         return chosen;

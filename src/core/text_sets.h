@@ -43,7 +43,6 @@ maps::PointSet ReadTextFile(const TextReadRequest& request, maps::MapWarnings& w
 // points).
 using TextPointVisitor = std::function<void(maps::Point&, const maps::PointSet&)>;
 
-
 // As ReadTextFile, each point handed to visit instead of kept, so a text of
 // any length is never held as points: the set returned has none.
 maps::PointSet VisitTextFile(const TextReadRequest& request,

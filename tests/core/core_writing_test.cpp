@@ -11,6 +11,7 @@
 #include "core_text.h"
 #include "platform/io_faults.h"
 #include "support/test_support.h"
+#include "vezuved/vezuved.h"
 #include "vezuved/vezuved_core.h"
 
 using core_test::Collection;
@@ -148,6 +149,23 @@ TEST(CoreWriting, DatabaseBytesAreExactAndReadBack) {
     ASSERT_EQ(vezuved_read(trackBack.handle, track.c_str(), nullptr), VEZUVED_OK);
     EXPECT_EQ(Summary(trackBack.handle),
               "T 'track' 2: -122.1,45.1@1628928960250 -122.3,45.3^-3.0000000045600004\n");
+
+    // The older layout: the older kind, an empty record first, read back
+    // as the same track. Waypoints have no older layout of their own.
+    const std::string older = folder.file("older.pdb");
+    options.format = VEZUVED_FORMAT_PDB_OLDER;
+    ASSERT_EQ(vezuved_write(collection.handle, older.c_str(), &options), VEZUVED_OK);
+    int32_t kind = 0, source = 0, version = 0, count = 0;
+    ASSERT_EQ(RLGetPDBFileInfo(older.c_str(), &kind, &source, &version, &count), 0);
+    EXPECT_EQ(std::vector<int32_t>({kind, version, count}), std::vector<int32_t>({VEZUVED_KIND_TRACK, 1, 3}));
+    Collection olderBack;
+    ASSERT_EQ(vezuved_read(olderBack.handle, older.c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(Summary(olderBack.handle),
+              "T 'older' 2: -122.1,45.1@1628928960250 -122.3,45.3^-3.0000000045600004\n");
+    options.set_index = 0;
+    ASSERT_EQ(vezuved_write(collection.handle, older.c_str(), &options), VEZUVED_OK);
+    ASSERT_EQ(RLGetPDBFileInfo(older.c_str(), &kind, &source, &version, &count), 0);
+    EXPECT_EQ(std::vector<int32_t>({kind, count}), std::vector<int32_t>({VEZUVED_KIND_POINT, 2}));
 }
 
 TEST(CoreWriting, Utf8DatabasesKeepEveryCharacter) {
