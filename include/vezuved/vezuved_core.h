@@ -601,6 +601,23 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_add_record(vezuved_collection
                                                               int32_t set,
                                                               const void* record);
 
+/* What a database's header says, its records unread. */
+typedef struct vezuved_database_facts {
+    int32_t kind;    /* VEZUVED_KIND_* of vezuved.h: 0 points, 1 track, 2 route, 3..7 the handheld's other
+                        databases */
+    int32_t layout;  /* VEZUVED_SOURCE_* of vezuved.h: the text layout its records keep */
+    int32_t version; /* the header's version: 3, or 1 for a track or route in the older layout */
+    int32_t records; /* records held, an older layout's placeholder included */
+} vezuved_database_facts;
+
+/* Reads the header of the database at path into facts; the collection only
+ * keeps the failure's sentence: VEZUVED_ERROR_OPEN, or VEZUVED_ERROR_FORMAT
+ * with the cause (no Palm database, a damaged record list, a type the
+ * library does not know). */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_database_get_facts(vezuved_collection* collection,
+                                                                      const char* path,
+                                                                      vezuved_database_facts* facts);
+
 #ifdef __cplusplus
 }
 #endif

@@ -130,7 +130,7 @@ void ReadFile(vezuved_collection& collection,
                     }));
             }
         } else if (format == VEZUVED_FORMAT_PDB || format == VEZUVED_FORMAT_PDB_OLDER) {
-            sets.push_back(ReadDatabaseFile(path, encoding, warnings));
+            sets.push_back(ReadDatabaseFile(path, encoding, options.strict != 0, warnings));
         } else {
             sets = ReadMapFile(path, format, options.strict != 0, warnings);
         }
@@ -483,6 +483,17 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_add_record(vezuved_collection
         if (record == nullptr) FailCore(VEZUVED_ERROR_ARGUMENT, "no record was given");
         collection->sets[static_cast<size_t>(set)].points.push_back(
             PointOfRecord(*static_cast<const PointRecord*>(record), maps::RecordEncoding::Windows1252));
+    });
+}
+
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_database_get_facts(vezuved_collection* collection,
+                                                                      const char* path,
+                                                                      vezuved_database_facts* facts) {
+    return Run(collection, [&] {
+        if (path == nullptr || facts == nullptr)
+            FailCore(VEZUVED_ERROR_ARGUMENT, "no path or no facts were given");
+        const DatabaseFacts read = ReadDatabaseFacts(path);
+        *facts = vezuved_database_facts{read.kind, read.layout, read.version, read.records};
     });
 }
 

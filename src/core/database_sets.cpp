@@ -34,6 +34,28 @@ struct ReadRecords {
     int32_t count = 0;  // records whose descriptions are still to be freed
 };
 
+// Why the library's header reader refused a database.
+std::string DatabaseCause(int32_t code) {
+    switch (code) {
+        case -1:
+            return "the file cannot be opened";
+        case VEZUVED_PDB_ERR_FORMAT:
+            return "it is no valid Palm database (error 1032)";
+        case VEZUVED_PDB_ERR_IO:
+            return "it cannot be read to its end (error 1035)";
+        case VEZUVED_PDB_ERR_MEMORY:
+            return "memory ran out (error 1029)";
+        case VEZUVED_PDB_ERR_INDEX:
+        case VEZUVED_PDB_ERR_NO_RECORD:
+        case VEZUVED_PDB_ERR_COUNT:
+            return "its record list is damaged (error " + std::to_string(code) + ")";
+        case VEZUVED_KIND_UNKNOWN:
+            return "it holds no points, route or track (unknown database type)";
+        default:
+            return "the library reported error " + std::to_string(code);
+    }
+}
+
 int32_t SetKindOf(int32_t databaseKind) {
     if (databaseKind == VEZUVED_KIND_TRACK) return VEZUVED_SET_TRACK;
     if (databaseKind == VEZUVED_KIND_ROUTE) return VEZUVED_SET_ROUTE;
@@ -61,10 +83,37 @@ maps::Point PointOfRecord(const PointRecord& record, maps::RecordEncoding encodi
     return point;
 }
 
+DatabaseFacts ReadDatabaseFacts(const std::string& path) {
+    RequireReadable(path);
+    DatabaseFacts facts;
+    LibraryCall call;
+    const int32_t code = GetPointDatabaseInfo(
+        call.Conversion(), path.c_str(), &facts.kind, &facts.layout, &facts.version, &facts.records);
+    if (code != 0) {
+        FailCore(code == -1                       ? VEZUVED_ERROR_OPEN
+                 : code == VEZUVED_PDB_ERR_MEMORY ? VEZUVED_ERROR_MEMORY
+                                                  : VEZUVED_ERROR_FORMAT,
+                 "cannot read '" + path + "': " + DatabaseCause(code));
+    }
+    return facts;
+}
+
 maps::PointSet ReadDatabaseFile(const std::string& path,
                                 maps::RecordEncoding encoding,
+                                bool strict,
                                 maps::MapWarnings& warnings) {
-    RequireReadable(path);
+    // The header first: it tells why a file cannot be read, and the records
+    // of another of the handheld's databases would be read as a track's.
+    const DatabaseFacts facts = ReadDatabaseFacts(path);
+    const bool line = facts.kind == VEZUVED_KIND_TRACK || facts.kind == VEZUVED_KIND_ROUTE;
+    if (!line && facts.kind != VEZUVED_KIND_POINT) {
+        FailCore(VEZUVED_ERROR_FORMAT, "cannot read '" + path + "': it holds no points, route or track");
+    }
+    if (line && facts.version > 3) {
+        FailCore(VEZUVED_ERROR_FORMAT,
+                 "cannot read '" + path + "': its header version " + std::to_string(facts.version) +
+                     " is newer than 3");
+    }
 
     maps::PointSet set;
     LibraryCall call;
@@ -76,7 +125,7 @@ maps::PointSet ReadDatabaseFile(const std::string& path,
         read.count = 0;
         const std::string said = call.Said();
         FailCore(VEZUVED_ERROR_FORMAT,
-                 "cannot read '" + path + "': it is no readable point, route or track database" +
+                 "cannot read '" + path + "': its records cannot be read (damaged database)" +
                      (said.empty() ? "" : " (" + said + ")"));
     }
     read.count = count;
@@ -89,9 +138,10 @@ maps::PointSet ReadDatabaseFile(const std::string& path,
         maps::Point point = PointOfRecord(*RecordAt(read.array, static_cast<size_t>(i)), encoding);
         const std::string fault = maps::PointFault(point);
         if (!fault.empty()) {
-            const std::string cause = "record " + std::to_string(i + 1) +
-                                      (point.name.empty() ? "" : " '" + point.name + "'") + ": " + fault +
-                                      "; the point is left out";
+            const std::string where =
+                "record " + std::to_string(i + 1) + (point.name.empty() ? "" : " '" + point.name + "'");
+            if (strict) FailCore(VEZUVED_ERROR_FORMAT, "cannot read '" + path + "': " + where + ": " + fault);
+            const std::string cause = where + ": " + fault + "; the point is left out";
             warnings.push_back({path, 0, cause, path + ": " + cause});
             continue;
         }

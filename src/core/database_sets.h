@@ -5,6 +5,7 @@
 // a host's own calls see no change.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "maps/map_warning.h"
@@ -17,10 +18,24 @@ namespace vezuved::core {
 // The point a database's record holds, its texts in encoding.
 maps::Point PointOfRecord(const PointRecord& record, maps::RecordEncoding encoding);
 
-// The database at path as one set named after the file. Fails with a
-// CoreFailure: VEZUVED_ERROR_OPEN, _FORMAT or _MEMORY.
+// What a database's header says.
+struct DatabaseFacts {
+    int32_t kind = 0;     // VEZUVED_KIND_* of vezuved.h
+    int32_t layout = 0;   // VEZUVED_SOURCE_*: the text layout its records keep
+    int32_t version = 0;  // the header's version
+    int32_t records = 0;  // records held, an older layout's placeholder included
+};
+// The header of the database at path; fails (VEZUVED_ERROR_OPEN, _FORMAT)
+// with the cause: no Palm database, a damaged record list, a type the
+// library does not know.
+DatabaseFacts ReadDatabaseFacts(const std::string& path);
+
+// The database at path as one set named after the file. A record no writer
+// could take is left out with a warning, or, strict, fails the read. Fails
+// with a CoreFailure: VEZUVED_ERROR_OPEN, _FORMAT or _MEMORY.
 maps::PointSet ReadDatabaseFile(const std::string& path,
                                 maps::RecordEncoding encoding,
+                                bool strict,
                                 maps::MapWarnings& warnings);
 
 // Writes set as a database of its kind at path, whole or not at all; the

@@ -85,8 +85,50 @@ TEST(CoreReading, DatabasesGiveTheirPointsAndLeaveOutBadOnes) {
     EXPECT_EQ(Warnings(collection.handle, folder.path()), "");
 }
 
+// A database's header without its records; a strict read fails at the
+// first record no writer takes; a newer track and another of the
+// handheld's databases are refused by their header.
+TEST(CoreReading, DatabaseHeadersAndStrictReads) {
+    DatabaseImage points;
+    points.records = {TextRecord("45.5000000,-122.2500000,,,A,,"),
+                      TextRecord("95.0000000,1.0000000,,,High,,")};
+    DatabaseImage newer;
+    newer.type = "UsTr";
+    newer.version = 4;
+    newer.records = {TextRecord("1.0000000,2.0000000,,,,,")};
+    DatabaseImage log = newer;
+    log.type = "RlLg";
+    log.version = 3;
+    TempFolder folder;
+    const std::string path = folder.put("points.pdb", BuildDatabase(points));
+    Collection collection;
+    vezuved_database_facts facts{};
+    ASSERT_EQ(vezuved_database_get_facts(collection.handle, path.c_str(), &facts), VEZUVED_OK);
+    EXPECT_EQ(std::vector<int32_t>({facts.kind, facts.version, facts.records}),
+              std::vector<int32_t>({0, 3, 2}));
+    EXPECT_EQ(vezuved_database_get_facts(collection.handle, folder.file("none.pdb").c_str(), &facts),
+              VEZUVED_ERROR_OPEN);
+    EXPECT_EQ(vezuved_database_get_facts(collection.handle, path.c_str(), nullptr), VEZUVED_ERROR_ARGUMENT);
+
+    vezuved_read_options strict{};
+    strict.strict = 1;
+    EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), &strict), VEZUVED_ERROR_FORMAT);
+    EXPECT_EQ(Message(collection.handle, folder.path()),
+              "cannot read 'DIR/points.pdb': record 2 'High': latitude 95 is outside -90..90");
+    EXPECT_EQ(vezuved_set_count(collection.handle), 0);
+
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {folder.put("newer.pdb", BuildDatabase(newer)), "its header version 4 is newer than 3"},
+        {folder.put("log.pdb", BuildDatabase(log)), "it holds no points, route or track"},
+    };
+    for (const auto& [file, cause] : refused) {
+        EXPECT_EQ(vezuved_read(collection.handle, file.c_str(), nullptr), VEZUVED_ERROR_FORMAT) << file;
+        EXPECT_EQ(vezuved_error_message(collection.handle), "cannot read '" + file + "': " + cause);
+    }
+}
+
 // A database cut before its last record's text is refused whole, with the
-// library's cause (the last record runs to the end of the file).
+// cause the header gives (the last record runs to the end of the file).
 TEST(CoreReading, CutDatabasesAreRefused) {
     DatabaseImage points;
     points.records = {TextRecord("45.5000000,-122.2500000,,,A,,"), TextRecord("1.0000000,2.0000000,,,B,,")};
@@ -98,7 +140,7 @@ TEST(CoreReading, CutDatabasesAreRefused) {
         const std::string path = folder.put("cut.pdb", whole.substr(0, length));
         EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), VEZUVED_ERROR_FORMAT) << length;
         EXPECT_EQ(Message(collection.handle, folder.path()),
-                  "cannot read 'DIR/cut.pdb': it is no readable point, route or track database (Err: 0x408)")
+                  "cannot read 'DIR/cut.pdb': it is no valid Palm database (error 1032)")
             << length;
         EXPECT_EQ(vezuved_set_count(collection.handle), 0);
         ++cuts;
