@@ -2,7 +2,6 @@
 
 #include <vezuved/vezuved.h>
 
-#include "api/tool_api.h"
 #include "commands/command_options.h"
 #include "commands/commands.h"
 #include "commands/convert_plan.h"
@@ -21,12 +20,8 @@ struct ImportOptions {
 
 // One line about the database just written, read back from its header.
 void Report(const RunContext& run, const std::string& path) {
-    int32_t kind = 0, source = 0, version = 0, count = 0;
-    if (vezuved::tool::ReadDatabaseInfo(path, &kind, &source, &version, &count) == 0) {
-        run.out << "Wrote " << path << " (" << KindText(kind) << ", " << count << " record(s))\n";
-    } else {
-        run.out << "Wrote " << path << "\n";
-    }
+    const vezuved_database_facts facts = ReadDatabaseFacts(path);
+    run.out << "Wrote " << path << " (" << KindText(facts.kind) << ", " << facts.records << " record(s))\n";
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 
 #include <vezuved/vezuved.h>
 
-#include "api/tool_api.h"
 #include "commands/commands.h"
+#include "conversion/records.h"
 #include "files/failure.h"
 #include "output/table_output.h"
 #include "values/options.h"
@@ -17,16 +17,12 @@ void AddInfoCommand(CLI::App& app, RunContext& run) {
     command->add_option("database", *file, "The database (.pdb)")->required();
     command->footer("Example:\n  vezuved info hike.pdb");
     command->callback([file, &run] {
-        RequireInputFile(*file, "database");
-        int32_t kind = 0, source = 0, version = 0, count = 0;
-        const int32_t result = vezuved::tool::ReadDatabaseInfo(*file, &kind, &source, &version, &count);
-        if (result != 0)
-            FailConversion("cannot read the database '" + *file + "': " + DatabaseErrorCause(result));
+        const vezuved_database_facts facts = ReadDatabaseFacts(*file);
         run.out << AlignColumns({{"file:", *file},
-                                 {"kind:", KindText(kind)},
-                                 {"layout:", LayoutText(source)},
-                                 {"version:", std::to_string(version)},
-                                 {"records:", std::to_string(count)}});
+                                 {"kind:", KindText(facts.kind)},
+                                 {"layout:", LayoutText(facts.layout)},
+                                 {"version:", std::to_string(facts.version)},
+                                 {"records:", std::to_string(facts.records)}});
     });
 }
 

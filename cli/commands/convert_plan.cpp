@@ -80,10 +80,6 @@ void WriteSet(const RunContext& run,
     }
 }
 
-size_t PointCount(const LoadedPoints& points) {
-    return points.records.count() == 0 ? points.set.points.size() : points.kept.size();
-}
-
 // Several sets of one kind as one.
 LoadedPoints Merge(std::vector<LoadedPoints> sets, const std::string& title) {
     for (const LoadedPoints& set : sets) {
@@ -263,7 +259,7 @@ void RunJob(const RunContext& run, const ConvertRequest& request, OutputJob& job
     if (!job.perSet) {
         LoadedPoints merged = Merge(std::move(sets), output == "-" ? "standard output" : Stem(output));
         WriteSet(run, request, output, job.to, merged);
-        Report(run, output, output, merged.set, PointCount(merged));
+        Report(run, output, output, merged.set, merged.set.points.size());
         return;
     }
     if (sets.size() != job.paths.size())
@@ -271,7 +267,7 @@ void RunJob(const RunContext& run, const ConvertRequest& request, OutputJob& job
     for (size_t i = 0; i < sets.size(); ++i) {
         WriteSet(run, request, job.paths[i], job.to, sets[i]);
         job.written = i + 1;
-        Report(run, output, job.paths[i], sets[i].set, PointCount(sets[i]));
+        Report(run, output, job.paths[i], sets[i].set, sets[i].set.points.size());
     }
 }
 

@@ -102,16 +102,23 @@ vezuved_text_options CoreTextOptions(const TextOptions& options) {
     return text;
 }
 
-void SayWarnings(std::ostream& err, const CoreCollection& collection) {
+void SayWarnings(std::ostream& err,
+                 const CoreCollection& collection,
+                 const std::string& prefix,
+                 const std::string& path,
+                 const std::string& what) {
     const int32_t warnings = vezuved_warning_count(collection.get());
     for (int32_t i = 0; i < warnings; ++i) {
         vezuved_warning warning{};
-        if (vezuved_get_warning(collection.get(), i, &warning) == VEZUVED_OK) err << warning.message << "\n";
+        if (vezuved_get_warning(collection.get(), i, &warning) != VEZUVED_OK) continue;
+        std::string message = warning.message;
+        if (!path.empty() && what != path) {
+            for (size_t at = message.find(path); at != std::string::npos;
+                 at = message.find(path, at + what.size()))
+                message.replace(at, path.size(), what);
+        }
+        err << prefix << message << "\n";
     }
-}
-
-CoreCollection::CoreCollection() : handle_(vezuved_collection_new()) {
-    if (handle_ == nullptr) throw std::bad_alloc();
 }
 
 void RequireTextDescription(const std::string& path, const TextOptions& options) {

@@ -16,19 +16,6 @@
 
 namespace vezuved_cli {
 
-// A core collection, freed with its owner.
-class CoreCollection {
-public:
-    CoreCollection();
-    ~CoreCollection() { vezuved_collection_free(handle_); }
-    CoreCollection(const CoreCollection&) = delete;
-    CoreCollection& operator=(const CoreCollection&) = delete;
-    vezuved_collection* get() const { return handle_; }
-
-private:
-    vezuved_collection* handle_;
-};
-
 // Whether path is the handheld's record lines by its extension (.rlp,
 // .rlt, .rlr), which need no definition.
 bool IsRecordLineFile(const std::string& path);
@@ -36,8 +23,13 @@ bool IsRecordLineFile(const std::string& path);
 // The text options the core takes for the tool's.
 vezuved_text_options CoreTextOptions(const TextOptions& options);
 
-// The collection's warnings on err, a line each.
-void SayWarnings(std::ostream& err, const CoreCollection& collection);
+// The collection's warnings on err, a line each, after prefix; a path
+// read in the place of what people gave is named as they gave it.
+void SayWarnings(std::ostream& err,
+                 const CoreCollection& collection,
+                 const std::string& prefix = "",
+                 const std::string& path = "",
+                 const std::string& what = "");
 
 // Fails (usage error) unless something says what the text's columns hold:
 // -d, its own ".cal", a record-line extension, or --columns or --layout.

@@ -33,33 +33,6 @@ void SetDescription(RLPointRecord& record, const std::string& text, const std::s
 
 }  // namespace
 
-OwnedRecords::OwnedRecords(std::ostream& err,
-                           const LibraryRecords& source,
-                           const std::vector<int32_t>& indexes,
-                           const std::string& target,
-                           RecordUse use) {
-    records_.resize(indexes.size());
-    FittingReport fitting;
-    // The library's texts are Windows-1252; fitting reads UTF-8.
-    const auto fit = [&](const char* text, RecordField field, size_t room) {
-        return FitRecordText(Cp1252ToUtf8(text), use, field, room, fitting);
-    };
-    for (size_t i = 0; i < indexes.size(); ++i) {
-        const RLPointRecord& from = source[indexes[i]];
-        RLPointRecord& to = records_[i];
-        std::memset(&to, 0, sizeof to);
-        Put(to.name, fit(FieldText(from.name).c_str(), RecordField::Name, kNameRoom));
-        std::memcpy(to.latitude, from.latitude, sizeof to.latitude);
-        std::memcpy(to.longitude, from.longitude, sizeof to.longitude);
-        std::memcpy(to.time, from.time, sizeof to.time);
-        std::memcpy(to.elevation, from.elevation, sizeof to.elevation);
-        Put(to.icon, fit(FieldText(from.icon).c_str(), RecordField::Icon, kNameRoom));
-        if (const char* desc = RLGetPointDesc(&from))
-            SetDescription(to, fit(desc, RecordField::Description, 0), target);
-    }
-    err << FittingWarning(target, fitting);
-}
-
 OwnedRecords::OwnedRecords(
     std::ostream& err, const PointSet& set, const std::string& target, RecordUse use, bool feetAsRead) {
     records_.resize(set.points.size());

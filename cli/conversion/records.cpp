@@ -4,9 +4,9 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <utility>
 
-#include "api/tool_api.h"
 #include "conversion/core_text.h"
 #include "files/failure.h"
 #include "files/tool_paths.h"
@@ -15,56 +15,9 @@
 #include "values/values.h"
 
 namespace vezuved_cli {
-namespace tool = vezuved::tool;
-namespace {
 
-std::string FieldText(const char* field, size_t capacity) {
-    return std::string(field, strnlen(field, capacity));
-}
-
-void Collect(LoadedPoints& loaded) {
-    for (int32_t i = 0; i < loaded.records.count(); ++i) {
-        const RLPointRecord& record = loaded.records[i];
-        if (!HoldsPoint(record)) continue;
-        loaded.kept.push_back(i);
-        loaded.set.points.push_back(PointOfRecord(record));
-    }
-}
-
-}  // namespace
-
-bool HoldsPoint(const RLPointRecord& record) {
-    return record.name[0] != '\0' || record.latitude[0] != '\0' || record.longitude[0] != '\0' ||
-           record.time[0] != '\0' || record.elevation[0] != '\0' || record.icon[0] != '\0' ||
-           RLGetPointDesc(&record) != nullptr;
-}
-
-Point PointOfRecord(const RLPointRecord& record) {
-    // Fields are NUL-terminated inside their capacity; strnlen guards
-    // against a record that is not.
-    return MakePoint(FieldText(record.name, sizeof record.name).c_str(),
-                     FieldText(record.latitude, sizeof record.latitude).c_str(),
-                     FieldText(record.longitude, sizeof record.longitude).c_str(),
-                     FieldText(record.elevation, sizeof record.elevation).c_str(),
-                     FieldText(record.time, sizeof record.time).c_str(),
-                     FieldText(record.icon, sizeof record.icon).c_str(),
-                     RLGetPointDesc(&record));
-}
-
-LibraryRecords::LibraryRecords(LibraryRecords&& other) noexcept
-    : records_(other.records_), count_(other.count_) {
-    other.records_ = nullptr;
-    other.count_ = 0;
-}
-
-LibraryRecords& LibraryRecords::operator=(LibraryRecords&& other) noexcept {
-    std::swap(records_, other.records_);
-    std::swap(count_, other.count_);
-    return *this;
-}
-
-LibraryRecords::~LibraryRecords() {
-    if (records_ != nullptr) RLDBRelease(records_, count_);
+CoreCollection::CoreCollection() : handle_(vezuved_collection_new()) {
+    if (handle_ == nullptr) throw std::bad_alloc();
 }
 
 OwnedRecords::~OwnedRecords() {
@@ -73,34 +26,37 @@ OwnedRecords::~OwnedRecords() {
 
 std::string BaseTitle(const std::string& path) { return TextOf(PathOf(path).stem()); }
 
-DatabaseHeader ReadDatabaseHeader(const std::string& path) {
+vezuved_database_facts ReadDatabaseFacts(const std::string& path) {
     RequireInputFile(path, "database");
-    DatabaseHeader header;
-    int32_t source = 0, records = 0;
-    const int32_t info = tool::ReadDatabaseInfo(path, &header.kind, &source, &header.version, &records);
-    if (info != 0) FailConversion("cannot read the database '" + path + "': " + DatabaseErrorCause(info));
-    return header;
+    CoreCollection collection;
+    vezuved_database_facts facts{};
+    if (vezuved_database_get_facts(collection.get(), path.c_str(), &facts) != VEZUVED_OK)
+        FailConversion(vezuved_error_message(collection.get()));
+    return facts;
 }
 
-LoadedPoints ReadDatabase(const std::string& path) {
-    // The header first: it tells why a file cannot be read, and the library
-    // would read a database of another type as if it held a track.
-    const int32_t version = ReadDatabaseHeader(path).version;
+LoadedPoints ReadDatabase(std::ostream& err, const std::string& path, const std::string& what, bool strict) {
+    RequireInputFile(path, "database");
+    auto source = std::make_shared<CoreCollection>();
+    vezuved_read_options read{};
+    read.format = VEZUVED_FORMAT_PDB;
+    read.strict = strict ? 1 : 0;
+    const int32_t result = vezuved_read(source->get(), path.c_str(), &read);
+    // A copy of standard input is named as people gave it.
+    SayWarnings(err, *source, "", path, what);
+    if (result != VEZUVED_OK) FailConversion(vezuved_error_message(source->get()));
     LoadedPoints loaded;
-    void* array = nullptr;
-    int32_t kind = 0;
-    const int32_t count = tool::ReadDatabase(path, &array, &kind);
-    if (count < 0) {
-        LibraryRecords partial(array, 0);
-        const bool tooNew = (kind == VEZUVED_KIND_TRACK || kind == VEZUVED_KIND_ROUTE) && version > 3;
-        FailConversion("cannot read the database '" + path + "': " +
-                       (tooNew ? "its header version " + std::to_string(version) + " is newer than 3"
-                               : std::string("its records cannot be read (damaged database)")));
-    }
-    loaded.records = LibraryRecords(array, count);
-    loaded.set.kind = kind;
+    loaded.set.kind = vezuved_set_kind(source->get(), 0);
     loaded.set.title = BaseTitle(path);
-    Collect(loaded);
+    const int64_t count = vezuved_set_point_count(source->get(), 0);
+    loaded.set.points.reserve(static_cast<size_t>(count));
+    TextPoints points(false);  // a database's texts are the handheld's already
+    for (int64_t i = 0; i < count; ++i) {
+        vezuved_point read{};
+        if (vezuved_get_point(source->get(), 0, i, &read) != VEZUVED_OK) break;
+        loaded.set.points.push_back(points.Of(read));
+    }
+    loaded.source = std::move(source);
     return loaded;
 }
 
@@ -112,35 +68,33 @@ namespace {
 
 constexpr size_t kMostRecords = 65535;
 
-// The records a database or text file is written from: the library's own
-// when it read the set, else made from the points. Points the rule refuses
-// are left out of points first, so its count is what was written.
-std::unique_ptr<OwnedRecords> RecordsToWrite(const RunContext& run,
-                                             const std::string& path,
-                                             LoadedPoints& points,
-                                             RecordUse use) {
+// The set as the one set of collection, to be written to path as kind
+// (the older kinds are a track's and a route's): copied as the core read
+// it while the tool holds it unchanged, else made from the points as
+// records. Points the rule refuses are left out first.
+void CollectSet(const RunContext& run,
+                CoreCollection& collection,
+                const std::string& path,
+                LoadedPoints& points,
+                RecordUse use,
+                int32_t kind) {
     LeaveOutRefusedPoints(run, path, points);
-    if (points.records.count() == 0) {
-        run.err << JoinedSegmentsWarning(path, points.set);
-        return std::make_unique<OwnedRecords>(run.err, points.set, path, use, points.feetAsRead);
-    }
-    return std::make_unique<OwnedRecords>(run.err, points.records, points.kept, path, use);
-}
-
-// The records, as they are, as the one set of collection, of kind (the
-// older kinds are a track's and a route's): the feet they hold are written
-// as they stand, and the core writes the file whole.
-void CollectRecords(CoreCollection& collection,
-                    const std::string& path,
-                    OwnedRecords& records,
-                    int32_t kind,
-                    const std::string& title) {
     const int32_t set = vezuved_add_set(collection.get(),
                                         kind == VEZUVED_KIND_TRACK_OLD   ? VEZUVED_SET_TRACK
                                         : kind == VEZUVED_KIND_ROUTE_OLD ? VEZUVED_SET_ROUTE
                                                                          : kind,
-                                        title.c_str());
+                                        points.set.title.c_str());
     if (set < 0) FailConversion("cannot write '" + path + "': " + vezuved_error_message(collection.get()));
+    if (points.source) {
+        const vezuved_collection* source = points.source->get();
+        if (vezuved_copy_points(collection.get(), set, source, 0, 0, vezuved_set_point_count(source, 0)) !=
+            VEZUVED_OK) {
+            FailConversion("cannot write '" + path + "': " + vezuved_error_message(collection.get()));
+        }
+        return;
+    }
+    run.err << JoinedSegmentsWarning(path, points.set);
+    OwnedRecords records(run.err, points.set, path, use, points.feetAsRead);
     for (int32_t i = 0; i < records.count(); ++i) {
         if (vezuved_add_record(collection.get(), set, &records.data()[i]) != VEZUVED_OK)
             FailConversion("cannot write '" + path + "': " + vezuved_error_message(collection.get()));
@@ -156,22 +110,19 @@ bool LeaveOutRefusedPoints(const RunContext& run, const std::string& target, Loa
         FailConversion("cannot write '" + target + "': all " + std::to_string(points.set.points.size()) +
                        " point(s) of " + SetWords(points.set) + " were refused (above)");
     }
-    // The library's records, when it read the set, stand beside its points.
-    const bool records = points.records.count() != 0;
-    for (size_t to = 0; to < chosen.size(); ++to) {
+    for (size_t to = 0; to < chosen.size(); ++to)
         points.set.points[to] = std::move(points.set.points[chosen[to]]);
-        if (records) points.kept[to] = points.kept[chosen[to]];
-    }
     points.set.points.resize(chosen.size());
-    if (records) points.kept.resize(chosen.size());
+    // The set is no longer the one the core read.
+    points.source.reset();
     return true;
 }
 
 std::vector<LoadedPoints> SplitSegments(std::vector<LoadedPoints> sets) {
     std::vector<LoadedPoints> split;
     for (LoadedPoints& loaded : sets) {
-        // The library's records hold no segment breaks.
-        if (loaded.records.count() != 0) {
+        // A set as the core read it has no segment breaks.
+        if (loaded.source) {
             split.push_back(std::move(loaded));
             continue;
         }
@@ -184,7 +135,7 @@ std::vector<LoadedPoints> SplitSegments(std::vector<LoadedPoints> sets) {
 }
 
 void RequireDatabaseSize(const std::string& path, const LoadedPoints& points) {
-    const size_t count = points.records.count() == 0 ? points.set.points.size() : points.kept.size();
+    const size_t count = points.set.points.size();
     if (count > kMostRecords) {
         FailConversion("cannot write the database '" + path + "': '" + points.set.title + "' has " +
                        std::to_string(count) + " points and a database holds at most 65535");
@@ -200,13 +151,12 @@ void WriteDatabase(const RunContext& run, const std::string& path, LoadedPoints&
                   "track or a route, not " +
                   KindText(kind));
     }
-    std::unique_ptr<OwnedRecords> owned = RecordsToWrite(run, path, points, RecordUse::Database);
     CoreCollection collection;
-    CollectRecords(collection, path, *owned, kind, points.set.title);
+    CollectSet(run, collection, path, points, RecordUse::Database, kind);
     vezuved_write_options write{};
     write.format = older ? VEZUVED_FORMAT_PDB_OLDER : VEZUVED_FORMAT_PDB;
     const int32_t result = vezuved_write(collection.get(), path.c_str(), &write);
-    SayWarnings(run.err, collection);
+    SayWarnings(run.err, collection, "vezuved: warning: ");
     if (result != VEZUVED_OK) FailConversion(vezuved_error_message(collection.get()));
 }
 
@@ -225,7 +175,6 @@ void WriteText(const RunContext& run,
                const std::string& path,
                LoadedPoints& points,
                const TextOptions& options) {
-    std::unique_ptr<OwnedRecords> owned = RecordsToWrite(run, path, points, RecordUse::Text);
     std::string definition = options.definition;
     if (definition.empty()) {
         const std::string own = DefinitionPathFor(path);
@@ -240,13 +189,13 @@ void WriteText(const RunContext& run,
                   DefinitionPathFor(path) + "', no record-line extension); give a format definition (.cal)");
     }
     CoreCollection collection;
-    CollectRecords(collection, path, *owned, options.kind.value_or(points.set.kind), points.set.title);
+    CollectSet(run, collection, path, points, RecordUse::Text, options.kind.value_or(points.set.kind));
     vezuved_write_options write{};
     write.format = VEZUVED_FORMAT_TEXT;
     write.definition_path = definition.empty() ? nullptr : definition.c_str();
     const vezuved_text_options text = CoreTextOptions(options);
     const int32_t result = vezuved_write_text(collection.get(), path.c_str(), &write, &text);
-    SayWarnings(run.err, collection);
+    SayWarnings(run.err, collection, "vezuved: warning: ");
     if (result != VEZUVED_OK) FailConversion(vezuved_error_message(collection.get()));
 }
 

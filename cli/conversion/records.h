@@ -3,12 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include <vezuved/vezuved.h>
+#include <vezuved/vezuved_core.h>
 
 #include "files/run_context.h"
 #include "values/options.h"
@@ -17,25 +19,17 @@
 
 namespace vezuved_cli {
 
-// An array the library handed out, given back to it on destruction.
-class LibraryRecords {
+// A core collection, freed with its owner.
+class CoreCollection {
 public:
-    LibraryRecords() = default;
-    LibraryRecords(void* records, int32_t count) : records_(records), count_(count) {}
-    LibraryRecords(LibraryRecords&& other) noexcept;
-    LibraryRecords& operator=(LibraryRecords&& other) noexcept;
-    LibraryRecords(const LibraryRecords&) = delete;
-    ~LibraryRecords();
-
-    int32_t count() const { return count_; }
-    RLPointRecord& at(int32_t i) { return static_cast<RLPointRecord*>(records_)[i]; }
-    const RLPointRecord& operator[](int32_t i) const {
-        return static_cast<const RLPointRecord*>(records_)[i];
-    }
+    CoreCollection();
+    ~CoreCollection() { vezuved_collection_free(handle_); }
+    CoreCollection(const CoreCollection&) = delete;
+    CoreCollection& operator=(const CoreCollection&) = delete;
+    vezuved_collection* get() const { return handle_; }
 
 private:
-    void* records_ = nullptr;
-    int32_t count_ = 0;
+    vezuved_collection* handle_;
 };
 
 // Records the tool owns and hands to the library's writers for target;
@@ -44,12 +38,6 @@ private:
 // with one warning on err that names target.
 class OwnedRecords {
 public:
-    // Copies of the library's records at indexes.
-    OwnedRecords(std::ostream& err,
-                 const LibraryRecords& source,
-                 const std::vector<int32_t>& indexes,
-                 const std::string& target,
-                 RecordUse use);
     // Made from the points of the set (read from GPX, KML or GeoJSON): the
     // record's texts in their usual forms, in Windows-1252.
     // feetAsRead: the points' feet are a text's own, written as it wrote them.
@@ -69,9 +57,11 @@ private:
 };
 
 struct LoadedPoints {
-    LibraryRecords records;
-    std::vector<int32_t> kept;  // the records that hold a point, in order
     PointSet set;
+    // The set as the core read it (its set 0), point for point, while
+    // nothing has changed it: a database or text is written from it, so
+    // the texts and feet it read are written as they were.
+    std::shared_ptr<const CoreCollection> source;
     bool feetAsRead = false;  // the set's elevations are a text's feet
 };
 
@@ -95,11 +85,10 @@ struct TextOptions {
 
 // What a database's header says; a file that is no database fails the
 // command, with the cause.
-struct DatabaseHeader {
-    int32_t kind = 0, version = 0;
-};
-DatabaseHeader ReadDatabaseHeader(const std::string& path);
-LoadedPoints ReadDatabase(const std::string& path);
+vezuved_database_facts ReadDatabaseFacts(const std::string& path);
+// Read through the core: the records no writer takes are left out, each
+// said on err (what names the file), or with strict fail the read.
+LoadedPoints ReadDatabase(std::ostream& err, const std::string& path, const std::string& what, bool strict);
 // Read once through the core; the lines left out are reported on err.
 LoadedPoints ReadText(std::ostream& err, const std::string& path, const TextOptions& options);
 
@@ -132,11 +121,6 @@ struct TextLayout;
 TextLayout LoadWritingLayout(const std::string& output,
                              const std::string& definition,
                              const TextOptions& options);
-
-// A record the library filled holds a point when any field is set.
-bool HoldsPoint(const RLPointRecord& record);
-// The point a record holds, its texts as the record has them.
-Point PointOfRecord(const RLPointRecord& record);
 
 // The file's name without folder and extension.
 std::string BaseTitle(const std::string& path);

@@ -27,7 +27,7 @@ std::string ExportedNameInFolder(const std::string& database,
         if (const auto summary = SummarizeDefinition(options.definition)) extension = summary->extension;
     }
     if (extension.empty()) {
-        const int32_t kind = ReadDatabaseHeader(database).kind;
+        const int32_t kind = ReadDatabaseFacts(database).kind;
         static const char* const kByKind[] = {".rlp", ".rlt", ".rlr", ".txt"};
         extension = kind >= 0 && kind <= 3 ? kByKind[kind] : kind == 7 ? ".xml" : "";
     }
@@ -101,7 +101,7 @@ std::string ExportDatabase(const RunContext& run,
     const std::string written =
         inFolder ? ExportedNameInFolder(database, SeparatorEnded(folder), options) : target;
     RequireOwnOutput({database, options.definition}, written);
-    LoadedPoints points = ReadDatabase(database);
+    LoadedPoints points = ReadDatabase(run.err, database, database, run.rules.strict);
     WriteText(run, written, points, options);
     return written;
 }

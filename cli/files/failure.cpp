@@ -31,25 +31,4 @@ void RequireDistinctOutput(const std::string& input, const std::string& output) 
     }
 }
 
-std::string DatabaseErrorCause(int32_t code) {
-    switch (code) {
-        case -1:
-            return "the file cannot be opened";
-        case VEZUVED_PDB_ERR_FORMAT:
-            return "it is no valid Palm database (error 1032)";
-        case VEZUVED_PDB_ERR_IO:
-            return "it cannot be read to its end (error 1035)";
-        case VEZUVED_PDB_ERR_MEMORY:
-            return "memory ran out (error 1029)";
-        case VEZUVED_PDB_ERR_INDEX:
-        case VEZUVED_PDB_ERR_NO_RECORD:
-        case VEZUVED_PDB_ERR_COUNT:
-            return "its record list is damaged (error " + std::to_string(code) + ")";
-        case VEZUVED_KIND_UNKNOWN:
-            return "it holds no points, route or track (unknown database type)";
-        default:
-            return "the library reported error " + std::to_string(code);
-    }
-}
-
 }  // namespace vezuved_cli

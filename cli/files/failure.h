@@ -33,7 +33,4 @@ void RequireInputFile(const std::string& path, const std::string& what);
 // conversion never writes over what it reads.
 void RequireDistinctOutput(const std::string& input, const std::string& output);
 
-// Why the library refused a database, from the code it reported.
-std::string DatabaseErrorCause(int32_t code);
-
 }  // namespace vezuved_cli

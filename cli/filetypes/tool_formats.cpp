@@ -61,11 +61,11 @@ std::vector<LoadedPoints> ReadGeoJsonFile(std::ostream& err,
     return FromSets(ReadGeoJson(err, path, what, options.strict));
 }
 
-std::vector<LoadedPoints> ReadDatabaseFile(std::ostream&,
+std::vector<LoadedPoints> ReadDatabaseFile(std::ostream& err,
                                            const std::string& path,
                                            const std::string& what,
-                                           const TextOptions&) {
-    return OneSet(ReadDatabase(path), path, what);
+                                           const TextOptions& options) {
+    return OneSet(ReadDatabase(err, path, what, options.strict), path, what);
 }
 
 std::vector<LoadedPoints> ReadTextFile(std::ostream& err,

@@ -58,7 +58,7 @@ void ReadSets(OpenedFile& file) {
             OpenedSet set;
             set.title = loaded.set.title;
             set.kind = static_cast<int32_t>(loaded.set.kind);
-            set.count = loaded.records.count() == 0 ? loaded.set.points.size() : loaded.kept.size();
+            set.count = loaded.set.points.size();
             if (set.kind != 0) set.track = ++tracks;
             file.sets.push_back(set);
         }

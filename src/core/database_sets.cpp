@@ -1,5 +1,6 @@
 #include "core/database_sets.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -84,16 +85,21 @@ maps::Point PointOfRecord(const PointRecord& record, maps::RecordEncoding encodi
 }
 
 DatabaseFacts ReadDatabaseFacts(const std::string& path) {
-    RequireReadable(path);
     DatabaseFacts facts;
     LibraryCall call;
+    errno = 0;
     const int32_t code = GetPointDatabaseInfo(
         call.Conversion(), path.c_str(), &facts.kind, &facts.layout, &facts.version, &facts.records);
     if (code != 0) {
+        // A file that cannot be opened or read to its end says the system's reason.
+        const int error = errno;
+        std::string cause = DatabaseCause(code);
+        // (a read that failed leaves too few bytes for a Palm database).
+        if (error != 0) cause = code == -1 ? std::strerror(error) : cause + ": " + std::strerror(error);
         FailCore(code == -1                       ? VEZUVED_ERROR_OPEN
                  : code == VEZUVED_PDB_ERR_MEMORY ? VEZUVED_ERROR_MEMORY
                                                   : VEZUVED_ERROR_FORMAT,
-                 "cannot read '" + path + "': " + DatabaseCause(code));
+                 "cannot read '" + path + "': " + cause);
     }
     return facts;
 }
@@ -119,14 +125,18 @@ maps::PointSet ReadDatabaseFile(const std::string& path,
     LibraryCall call;
     ReadRecords read;
     int32_t kind = 0;
+    errno = 0;
     const int32_t count = DoReadPointDatabase(call.Conversion(), path.c_str(), &read.array, &kind);
     if (count < 0) {
         // The reader freed the descriptions of a failed read itself.
         read.count = 0;
+        const int error = errno;
         const std::string said = call.Said();
         FailCore(VEZUVED_ERROR_FORMAT,
-                 "cannot read '" + path + "': its records cannot be read (damaged database)" +
-                     (said.empty() ? "" : " (" + said + ")"));
+                 "cannot read '" + path + "': " +
+                     (error != 0 ? std::string(std::strerror(error))
+                                 : "its records cannot be read (damaged database)" +
+                                       (said.empty() ? std::string() : " (" + said + ")")));
     }
     read.count = count;
     set.kind = SetKindOf(kind);
@@ -148,6 +158,11 @@ maps::PointSet ReadDatabaseFile(const std::string& path,
         // A break of a point left out passes to the next one kept.
         point.segmentStart = false;
         set.points.push_back(std::move(point));
+    }
+    if (count > 0 && set.points.empty()) {
+        FailCore(VEZUVED_ERROR_FORMAT,
+                 "cannot read '" + path + "': none of its " + std::to_string(count) +
+                     " record(s) holds a point a writer takes");
     }
     return set;
 }

@@ -189,16 +189,22 @@ TEST_F(ToolRecords, PointsNoOutputTakesAreReportedAndLeftOut) {
         const std::string output = Out(run[0]), strict = Out("strict-" + run[0]);
         std::vector<std::string> arguments = {"convert", Out("odd.pdb"), output};
         arguments.insert(arguments.end(), run.begin() + 1, run.end());
-        const std::string odd = ": waypoints 'odd' point ";
-        EXPECT_EQ(Expected(0,
-                           output + odd + "2: latitude 91 is outside -90..90; left out\n" + output + odd +
-                               "3: longitude -200 is outside -180..180; left out\n" + output + odd +
-                               "4: elevation 9.997440000000001e+299 m is beyond 100000 m; left out\n",
-                           arguments),
-                  "Wrote " + output + " (points, 2 point(s))\n");
+        // Left out as the database is read, each record said once.
+        const std::string odd = Out("odd.pdb") + ": record ";
+        EXPECT_EQ(
+            Expected(0,
+                     odd + "2 'North': latitude 91 is outside -90..90; the point is left out\n" + odd +
+                         "3 'West': longitude -200 is outside -180..180; the point is left out\n" + odd +
+                         "4 'High': elevation 9.997440000000001e+299 m is beyond 100000 m; the point is "
+                         "left out\n",
+                     arguments),
+            "Wrote " + output + " (points, 2 point(s))\n");
         arguments[2] = strict;
         arguments.push_back("--strict");
-        Expected(1, "vezuved: " + strict + odd + "2: latitude 91 is outside -90..90\n", arguments);
+        Expected(1,
+                 "vezuved: cannot read '" + Out("odd.pdb") +
+                     "': record 2 'North': latitude 91 is outside -90..90\n",
+                 arguments);
         EXPECT_FALSE(FileExists(strict));
     }
     EXPECT_EQ(RecordTexts(Out("copy.pdb")),
@@ -209,9 +215,10 @@ TEST_F(ToolRecords, PointsNoOutputTakesAreReportedAndLeftOut) {
     // A set no point of which is left is no file.
     WriteOddDatabase(Out("north.pdb"), {{"91", "0", "", "North"}});
     Expected(1,
-             Out("none.pdb") + ": waypoints 'north' point 1: latitude 91 is outside -90..90; left out\n" +
-                 "vezuved: cannot write '" + Out("none.pdb") +
-                 "': all 1 point(s) of waypoints 'north' were refused (above)\n",
+             Out("north.pdb") +
+                 ": record 1 'North': latitude 91 is outside -90..90; the point is left out\n" +
+                 "vezuved: cannot read '" + Out("north.pdb") +
+                 "': none of its 1 record(s) holds a point a writer takes\n",
              {"convert", Out("north.pdb"), Out("none.pdb")});
     EXPECT_FALSE(FileExists(Out("none.pdb")));
 }

@@ -96,6 +96,8 @@ TEST(CoreReading, DatabaseHeadersAndStrictReads) {
     newer.type = "UsTr";
     newer.version = 4;
     newer.records = {TextRecord("1.0000000,2.0000000,,,,,")};
+    DatabaseImage none;
+    none.records = {TextRecord("95.0000000,1.0000000,,,High,,")};
     DatabaseImage log = newer;
     log.type = "RlLg";
     log.version = 3;
@@ -120,6 +122,7 @@ TEST(CoreReading, DatabaseHeadersAndStrictReads) {
     const std::vector<std::pair<std::string, std::string>> refused = {
         {folder.put("newer.pdb", BuildDatabase(newer)), "its header version 4 is newer than 3"},
         {folder.put("log.pdb", BuildDatabase(log)), "it holds no points, route or track"},
+        {folder.put("none.pdb", BuildDatabase(none)), "none of its 1 record(s) holds a point a writer takes"},
     };
     for (const auto& [file, cause] : refused) {
         EXPECT_EQ(vezuved_read(collection.handle, file.c_str(), nullptr), VEZUVED_ERROR_FORMAT) << file;
