@@ -211,21 +211,25 @@ void TextPoints::Say(std::ostream& err, const std::string& name) const {
 }
 
 LoadedPoints ReadTextPoints(std::ostream& err, const std::string& path, const TextOptions& options) {
-    CoreCollection collection;
-    ReadTextThroughCore(err, collection, path, options);
+    auto collection = std::make_shared<CoreCollection>();
+    ReadTextThroughCore(err, *collection, path, options);
     LoadedPoints loaded;
-    loaded.set.kind = vezuved_set_kind(collection.get(), 0);
+    loaded.set.kind = vezuved_set_kind(collection->get(), 0);
     loaded.set.title = BaseTitle(path);
-    const int64_t count = vezuved_set_point_count(collection.get(), 0);
+    const int64_t count = vezuved_set_point_count(collection->get(), 0);
     loaded.set.points.reserve(static_cast<size_t>(count > 0 ? count : 0));
     const bool feet = ElevationsInFeet(path, options);
     TextPoints points(feet);
     for (int64_t i = 0; i < count; ++i) {
         vezuved_point read{};
-        if (vezuved_get_point(collection.get(), 0, i, &read) != VEZUVED_OK) break;
+        if (vezuved_get_point(collection->get(), 0, i, &read) != VEZUVED_OK) break;
         loaded.set.points.push_back(points.Of(read));
     }
     loaded.feetAsRead = feet;
+    // A database or text is written from what the core read, its feet as
+    // the text wrote them, unless the tool's points differ from it (a
+    // character the handheld has no byte for, read as '?').
+    if (!points.Lost()) loaded.source = std::move(collection);
     points.Say(err, options.shownName.empty() ? path : options.shownName);
     return loaded;
 }

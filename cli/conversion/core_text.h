@@ -55,6 +55,8 @@ public:
     explicit TextPoints(bool feet) : feet_(feet) {}
     Point Of(const vezuved_point& read);
     void Say(std::ostream& err, const std::string& name) const;
+    // Whether a text was changed to the handheld's characters.
+    bool Lost() const { return lost_; }
 
 private:
     std::string Handheld(const char* text);

@@ -2,6 +2,7 @@
 // lines) and writes points into databases and text files.
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 
@@ -289,6 +290,20 @@ TEST_F(ToolRecords, ADatabaseIsWrittenAsTheSameTextByEveryCommand) {
         EXPECT_EQ(ReadFile(Out("converted.txt")), text);
         EXPECT_EQ(ReadFile(Out("chosen.txt")), text);
     }
+}
+
+// A text's feet reach its database as the text wrote them, as the host's
+// import keeps them: "1829.50" stays "1829.50", "-12.0" stays "-12.0".
+TEST_F(ToolRecords, TextFeetReachTheDatabaseAsWritten) {
+    WriteFile(Out("feet.csv"), "45.5,7.25,1829.50,,Hut,,\n-45.5,-7.5,-12.0,,Col,,\n");
+    const std::string comma = FormatFile("comma.cal");
+    Expected(0, "", {"convert", Out("feet.csv"), Out("tool.pdb"), "-d", comma});
+    char host[VEZUVED_PATH_BUFFER] = {};
+    std::snprintf(host, sizeof host, "%s", Out("host.pdb").c_str());
+    ASSERT_EQ(RLDBImport(Out("feet.csv").c_str(), host, comma.c_str(), -1, -1, -1, nullptr), 0);
+    EXPECT_EQ(RecordTexts(Out("tool.pdb")),
+              "45.5000000\t7.2500000\t1829.50\t\tHut\t\t\r\n-45.5000000\t-7.5000000\t-12.0\t\tCol\t\t\r\n");
+    EXPECT_EQ(RecordTexts(Out("tool.pdb")), RecordTexts(host));
 }
 
 }  // namespace
