@@ -73,6 +73,22 @@ bool HasSet(const vezuved_collection* collection, int32_t set) {
     return collection != nullptr && set >= 0 && static_cast<size_t>(set) < collection->sets.size();
 }
 
+// Appends to set the point make gives for given (a point or a record);
+// a set's first point begins no segment.
+template <typename Make>
+int32_t AppendPoint(
+    vezuved_collection* collection, int32_t set, const void* given, const char* what, Make make) {
+    return Run(collection, [&] {
+        if (!HasSet(collection, set))
+            FailCore(VEZUVED_ERROR_ARGUMENT, "there is no set " + std::to_string(set));
+        if (given == nullptr) FailCore(VEZUVED_ERROR_ARGUMENT, std::string("no ") + what + " was given");
+        std::vector<maps::Point>& points = collection->sets[static_cast<size_t>(set)].points;
+        maps::Point made = make();
+        if (points.empty()) made.segmentStart = false;
+        points.push_back(std::move(made));
+    });
+}
+
 // A point of a visited read handed to the caller's function; an answer
 // other than 0 stops the read.
 struct PointVisit {
@@ -372,16 +388,7 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_add_set(vezuved_collection* c
 VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_add_point(vezuved_collection* collection,
                                                              int32_t set,
                                                              const vezuved_point* point) {
-    return Run(collection, [&] {
-        if (!HasSet(collection, set))
-            FailCore(VEZUVED_ERROR_ARGUMENT, "there is no set " + std::to_string(set));
-        if (point == nullptr) FailCore(VEZUVED_ERROR_ARGUMENT, "no point was given");
-        std::vector<maps::Point>& points = collection->sets[static_cast<size_t>(set)].points;
-        maps::Point made = PointFromPublic(*point);
-        // A set's first point begins no segment.
-        if (points.empty()) made.segmentStart = false;
-        points.push_back(std::move(made));
-    });
+    return AppendPoint(collection, set, point, "point", [&] { return PointFromPublic(*point); });
 }
 
 // --- Since 1.1: a text's layout over its definition, exact copies of points.
@@ -477,12 +484,8 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_set_segment_start(vezuved_col
 VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_add_record(vezuved_collection* collection,
                                                               int32_t set,
                                                               const void* record) {
-    return Run(collection, [&] {
-        if (!HasSet(collection, set))
-            FailCore(VEZUVED_ERROR_ARGUMENT, "there is no set " + std::to_string(set));
-        if (record == nullptr) FailCore(VEZUVED_ERROR_ARGUMENT, "no record was given");
-        collection->sets[static_cast<size_t>(set)].points.push_back(
-            PointOfRecord(*static_cast<const PointRecord*>(record), maps::RecordEncoding::Windows1252));
+    return AppendPoint(collection, set, record, "record", [&] {
+        return PointOfRecord(*static_cast<const PointRecord*>(record), maps::RecordEncoding::Windows1252);
     });
 }
 
