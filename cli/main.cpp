@@ -11,7 +11,6 @@
 #include "commands/commands.h"
 #include "commands/device_commands.h"
 #include "files/failure.h"
-#include "files/library_lines.h"
 #include "files/run_context.h"
 #include "files/tool_platform.h"
 #include "filetypes/map_files.h"
@@ -45,10 +44,7 @@ int main(int argc, char** argv) {
     // library's printf as much as by the tool.
     std::setlocale(LC_ALL, "C");
     std::locale::global(std::locale::classic());
-    // The library's lines go to standard error.
-    LibraryLineSink library(std::cout, std::cerr);
-    RunContext run{
-        std::cout, std::cerr, library, ConversionRules(), StandardErrorIsTerminal(), TemporaryFolder()};
+    RunContext run{std::cout, std::cerr, ConversionRules(), StandardErrorIsTerminal(), TemporaryFolder()};
     RemoveTemporariesOnInterrupt();
 
     CLI::App app(

@@ -93,11 +93,9 @@ done < <(find "$src" -name '*.h' -o -name '*.cpp' -o -name '*.c' | sort)
 # conversions through the library and the filters, over the values, over the files they all
 # build on; serve, the local page, over the commands whose code it calls
 # (main.cpp over everything). Of the library the tool sees only its
-# door: the public headers, the
-# leaf headers named here and the points, sets and map formats (sets/,
+# door: the public headers and the points, sets and map formats (sets/,
 # maps/), which began as its own.
-declare -A tool_door=([vezuved/vezuved.h]=1 [vezuved/vezuved_core.h]=1 [base/diag.h]=1
-  [platform/library_lock.h]=1)
+declare -A tool_door=([vezuved/vezuved.h]=1 [vezuved/vezuved_core.h]=1)
 # The core's public header is a door of its own.
 tool_door[vezuved/vezuved_core.h]=1
 if [[ -n $cli ]]; then

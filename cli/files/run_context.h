@@ -7,7 +7,6 @@
 
 #include <ostream>
 
-#include "files/library_lines.h"
 #include "files/temporary_folder.h"
 
 namespace vezuved_cli {
@@ -23,8 +22,7 @@ struct ConversionRules {
 
 struct RunContext {
     std::ostream& out;           // the command's report, or the document it prints
-    std::ostream& err;           // warnings and problems, the library's lines among them
-    LibraryLineSink& library;    // the library's lines of this run, and the last cause it gave
+    std::ostream& err;           // warnings and problems
     ConversionRules rules;       // set by the command from its options
     bool errIsTerminal = false;  // progress is drawn as bars, not written as lines
     // Standard input read whole into a file, which lives as long as the run:

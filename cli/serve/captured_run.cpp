@@ -2,21 +2,15 @@
 
 #include <sstream>
 
-#include "platform/library_lock.h"
-
-using namespace vezuved;
-
 namespace vezuved_cli {
 
 CapturedRun RunCaptured(const std::function<void(RunContext&)>& work) {
-    // The whole request, as one command runs alone: the library's lines go
-    // to this run's sink, which no other request's call can reach meanwhile.
-    LibraryLock lock;
+    // The request's own streams: the core prints nothing, so requests run
+    // side by side, each writing only to its own.
     std::ostringstream out, err;
     CapturedRun run;
     {
-        LibraryLineSink library(out, err);
-        RunContext context{out, err, library, ConversionRules(), false, TemporaryFolder()};
+        RunContext context{out, err, ConversionRules(), false, TemporaryFolder()};
         try {
             work(context);
         } catch (const std::exception& error) {

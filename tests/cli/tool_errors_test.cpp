@@ -1,7 +1,6 @@
 // Exit statuses and messages: 2 for usage errors, 1 for files the tool
 // cannot convert, with a sentence on standard error naming the file; a
 // signal leaves the previous file as it was.
-#include "files/library_lines.h"
 #include "tool_runner.h"
 
 #include <chrono>
@@ -143,21 +142,6 @@ TEST_F(ToolErrors, AnEmulatorThatDoesNotLoadIsNamedWithItsCause) {
                        {"device", "push", "--device", folder_, Out("text.so")},
                        "VEZUVED_RAPI_LIBRARY='" + Out("text.so") + "' "),
               "");
-}
-
-// A run's sink sends the library's lines to that run's streams, not the
-// process's, and keeps the cause the library last gave for the run to name.
-TEST(LibraryLineSink, SendsTheLibrarysLinesToTheRunsStreams) {
-    std::ostringstream out, err;
-    {
-        vezuved_cli::LibraryLineSink sink(out, err);
-        vezuved::DiagPrint("No Cal File\n");
-        vezuved::DiagCause("cannot write 'x': No space left on device");
-        EXPECT_EQ("cannot write 'x': No space left on device", sink.TakeCause());
-        EXPECT_EQ("", sink.TakeCause());
-    }
-    EXPECT_EQ("", out.str());
-    EXPECT_EQ("No Cal File\nVEZUVed: cannot write 'x': No space left on device\n", err.str());
 }
 
 #if !defined(_WIN32)
