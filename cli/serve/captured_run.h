@@ -1,6 +1,6 @@
 // Runs the tool's own code for a request as a command would run it, with a
-// run context of its own whose streams keep what it printed for the page: the lines a command prints as its report, the
-// problems, and the failure that ended it.
+// run context of its own whose streams keep what it printed for the page: the lines a command prints as its
+// report, the problems, and the failure that ended it.
 #pragma once
 
 #include <functional>
