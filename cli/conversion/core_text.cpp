@@ -75,6 +75,14 @@ double FeetOfText(double metres) {
     return feet;
 }
 
+// text with each path in it named as people gave it (what).
+std::string NamedAs(std::string text, const std::string& path, const std::string& what) {
+    if (path.empty() || what == path) return text;
+    for (size_t at = text.find(path); at != std::string::npos; at = text.find(path, at + what.size()))
+        text.replace(at, path.size(), what);
+    return text;
+}
+
 }  // namespace
 
 bool IsRecordLineFile(const std::string& path) {
@@ -110,14 +118,8 @@ void SayWarnings(std::ostream& err,
     const int32_t warnings = vezuved_warning_count(collection.get());
     for (int32_t i = 0; i < warnings; ++i) {
         vezuved_warning warning{};
-        if (vezuved_get_warning(collection.get(), i, &warning) != VEZUVED_OK) continue;
-        std::string message = warning.message;
-        if (!path.empty() && what != path) {
-            for (size_t at = message.find(path); at != std::string::npos;
-                 at = message.find(path, at + what.size()))
-                message.replace(at, path.size(), what);
-        }
-        err << prefix << message << "\n";
+        if (vezuved_get_warning(collection.get(), i, &warning) == VEZUVED_OK)
+            err << prefix << NamedAs(warning.message, path, what) << "\n";
     }
 }
 
@@ -147,12 +149,6 @@ void ReadTextThroughCore(std::ostream& err,
     RequireInputFile(path, "text file");
     // A copy read in the user's file's place is named as the user's file.
     const std::string& name = options.shownName.empty() ? path : options.shownName;
-    const auto shown = [&](std::string text) {
-        if (name == path) return text;
-        for (size_t at = text.find(path); at != std::string::npos; at = text.find(path, at + name.size()))
-            text.replace(at, path.size(), name);
-        return text;
-    };
     RequireTextDescription(path, options);
     vezuved_read_options read{};
     read.format = VEZUVED_FORMAT_TEXT;
@@ -163,14 +159,10 @@ void ReadTextThroughCore(std::ostream& err,
     const int32_t result =
         visit == nullptr ? vezuved_read_text(collection.get(), path.c_str(), &read, &text)
                          : vezuved_visit_text(collection.get(), path.c_str(), &read, &text, visit, context);
+    SayWarnings(err, collection, "", path, name);
     const int32_t warnings = vezuved_warning_count(collection.get());
-    for (int32_t i = 0; i < warnings; ++i) {
-        vezuved_warning warning{};
-        if (vezuved_get_warning(collection.get(), i, &warning) == VEZUVED_OK)
-            err << shown(warning.message) << "\n";
-    }
     if (result != VEZUVED_OK) {
-        FailConversion(ToolMessage(shown(vezuved_error_message(collection.get())),
+        FailConversion(ToolMessage(NamedAs(vezuved_error_message(collection.get()), path, name),
                                    name,
                                    static_cast<size_t>(warnings > 0 ? warnings : 0)));
     }
