@@ -96,10 +96,7 @@ vezuved_text_options CoreTextOptions(const TextOptions& options) {
     vezuved_text_options_init(&text);
     if (options.layout) text.layout = *options.layout;
     if (options.kind) {
-        // An older-layout track or route is a track or route; the layout is the database's.
-        const int32_t kind = *options.kind == VEZUVED_KIND_TRACK_OLD   ? VEZUVED_SET_TRACK
-                             : *options.kind == VEZUVED_KIND_ROUTE_OLD ? VEZUVED_SET_ROUTE
-                                                                       : *options.kind;
+        const int32_t kind = SetKindFor(*options.kind);
         if (kind >= VEZUVED_SET_WAYPOINTS && kind <= VEZUVED_SET_ROUTE) text.kind = kind;
     }
     if (options.elevationFormat) text.elevation_format = *options.elevationFormat;
@@ -293,6 +290,8 @@ namespace {
 // throws is kept and thrown again once the core has returned, never
 // through it.
 struct Walk {
+    Walk(TextPoints made, CoreCollection& into, const std::function<void(const Point&)>* each = nullptr)
+        : points(made), collection(into), visit(each) {}
     TextPoints points;
     CoreCollection& collection;
     const std::function<void(const Point&)>* visit = nullptr;
@@ -337,7 +336,7 @@ constexpr bool kFeetAsWritten = false;
 // text that cannot be read fails here, with the reports of a whole reading.
 int32_t KindOfText(std::ostream& err, const std::string& path, const TextOptions& options) {
     CoreCollection collection;
-    Walk peek{TextPoints(kFeetAsWritten), collection};
+    Walk peek(TextPoints(kFeetAsWritten), collection);
     peek.stopAtFirst = true;
     std::ostringstream quiet;
     try {
@@ -347,7 +346,7 @@ int32_t KindOfText(std::ostream& err, const std::string& path, const TextOptions
     }
     if (peek.kind) return *peek.kind;
     CoreCollection again;
-    Walk whole{TextPoints(kFeetAsWritten), again};
+    Walk whole(TextPoints(kFeetAsWritten), again);
     WalkText(err, path, options, whole);
     return vezuved_set_kind(again.get(), 0);
 }
@@ -365,7 +364,7 @@ PointSet StreamedTextSet(std::ostream& err, const std::string& path, const TextO
     set.reread = [reports, path, options, count](const std::function<void(const Point&)>& visit) {
         std::ostringstream quiet;
         CoreCollection collection;
-        Walk walk{TextPoints(kFeetAsWritten), collection, &visit};
+        Walk walk(TextPoints(kFeetAsWritten), collection, &visit);
         WalkText(*count ? quiet : *reports, path, options, walk);
         if (*count && **count != walk.count) {
             FailConversion("cannot read the text file '" +

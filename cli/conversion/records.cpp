@@ -60,8 +60,10 @@ LoadedPoints ReadDatabase(std::ostream& err, const std::string& path, const std:
     return loaded;
 }
 
-LoadedPoints ReadText(std::ostream& err, const std::string& path, const TextOptions& options) {
-    return ReadTextPoints(err, path, options);
+int32_t SetKindFor(int32_t kind) {
+    return kind == VEZUVED_KIND_TRACK_OLD   ? VEZUVED_SET_TRACK
+           : kind == VEZUVED_KIND_ROUTE_OLD ? VEZUVED_SET_ROUTE
+                                            : kind;
 }
 
 namespace {
@@ -79,11 +81,7 @@ void CollectSet(const RunContext& run,
                 RecordUse use,
                 int32_t kind) {
     LeaveOutRefusedPoints(run, path, points);
-    const int32_t set = vezuved_add_set(collection.get(),
-                                        kind == VEZUVED_KIND_TRACK_OLD   ? VEZUVED_SET_TRACK
-                                        : kind == VEZUVED_KIND_ROUTE_OLD ? VEZUVED_SET_ROUTE
-                                                                         : kind,
-                                        points.set.title.c_str());
+    const int32_t set = vezuved_add_set(collection.get(), SetKindFor(kind), points.set.title.c_str());
     if (set < 0) FailConversion("cannot write '" + path + "': " + vezuved_error_message(collection.get()));
     if (points.source) {
         const vezuved_collection* source = points.source->get();

@@ -83,14 +83,16 @@ struct TextOptions {
     std::string shownName;
 };
 
+// The core's set kind for a database kind: an older-layout track or route
+// is a track or route (the layout is the database's).
+int32_t SetKindFor(int32_t kind);
+
 // What a database's header says; a file that is no database fails the
 // command, with the cause.
 vezuved_database_facts ReadDatabaseFacts(const std::string& path);
 // Read through the core: the records no writer takes are left out, each
 // said on err (what names the file), or with strict fail the read.
 LoadedPoints ReadDatabase(std::ostream& err, const std::string& path, const std::string& what, bool strict);
-// Read once through the core; the lines left out are reported on err.
-LoadedPoints ReadText(std::ostream& err, const std::string& path, const TextOptions& options);
 
 // Leaves out of points those a database or text file cannot take
 // (WritablePoints, with --strict from the run's rules); true when any was.

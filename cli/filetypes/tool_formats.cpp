@@ -9,6 +9,7 @@
 #include "files/temporary_folder.h"
 #include "files/tool_paths.h"
 #include "files/tool_platform.h"
+#include "conversion/core_text.h"
 #include "filetypes/map_files.h"
 #include "filetypes/picture_files.h"
 #include "input/map_input.h"
@@ -72,7 +73,7 @@ std::vector<LoadedPoints> ReadTextFile(std::ostream& err,
                                        const std::string& path,
                                        const std::string& what,
                                        const TextOptions& options) {
-    return OneSet(ReadText(err, path, options), path, what);
+    return OneSet(ReadTextPoints(err, path, options), path, what);
 }
 
 void WriteGpxDocument(DocumentSink& sink,

@@ -126,15 +126,6 @@ std::string DefinitionTextOf(std::string_view bytes) {
     return out;
 }
 
-std::string DefinitionBytesOf(std::string_view text) {
-    // Below U+0100 a character is its byte: the controls stand for the bytes
-    // Windows-1252 leaves undefined.
-    return BytesOf(
-        text,
-        [](char32_t value) { return value < 0x100 ? static_cast<char>(value) : ToCp1252(value); },
-        nullptr);
-}
-
 size_t FindInvalidUtf8(std::string_view text) {
     for (size_t i = 0; i < text.size();) {
         // Plain ASCII, the most of any text, passed eight bytes at a time.

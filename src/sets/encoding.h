@@ -19,10 +19,8 @@ std::string Utf8ToCp1252(std::string_view text, bool* lost = nullptr);
 // A format definition's bytes as UTF-8, each byte one character: its
 // Windows-1252 character, and for the five bytes that code page leaves
 // undefined the control character of the same value (as Windows reads
-// them), so that DefinitionBytesOf gives every byte back.
+// them), so that no two bytes read as the same character.
 std::string DefinitionTextOf(std::string_view bytes);
-// The bytes of such a text; a character no byte stands for becomes '?'.
-std::string DefinitionBytesOf(std::string_view text);
 
 // The length of the valid UTF-8 sequence at text[at] and its character;
 // 0 when the bytes there are no valid sequence.

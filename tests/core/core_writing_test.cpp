@@ -168,6 +168,26 @@ TEST(CoreWriting, DatabaseBytesAreExactAndReadBack) {
     EXPECT_EQ(std::vector<int32_t>({kind, count}), std::vector<int32_t>({VEZUVED_KIND_POINT, 2}));
 }
 
+// A database holds 65535 records; the older layout spends its first on
+// nothing, so a track that fills a database has no room in it.
+TEST(CoreWriting, AFullTrackHasNoRoomInTheOlderLayout) {
+    Collection collection;
+    const int32_t set = vezuved_add_set(collection.handle, VEZUVED_SET_TRACK, "full");
+    const vezuved_point point = MakePoint(45.5, -122.5, "");
+    for (int i = 0; i < 65535; ++i) ASSERT_EQ(vezuved_add_point(collection.handle, set, &point), VEZUVED_OK);
+    TempFolder folder;
+    const std::string path = folder.file("full.pdb");
+    vezuved_write_options options{};
+    options.format = VEZUVED_FORMAT_PDB;
+    EXPECT_EQ(vezuved_write(collection.handle, path.c_str(), &options), VEZUVED_OK);
+    options.format = VEZUVED_FORMAT_PDB_OLDER;
+    EXPECT_EQ(vezuved_write(collection.handle, path.c_str(), &options), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(std::string(vezuved_error_message(collection.handle)),
+              "cannot write '" + path +
+                  "': its set holds 65535 points and a database at most 65534 in the older layout, whose "
+                  "first record stays empty");
+}
+
 TEST(CoreWriting, Utf8DatabasesKeepEveryCharacter) {
     Collection collection;
     const int32_t set = vezuved_add_set(collection.handle, VEZUVED_SET_ROUTE, "R");
