@@ -46,7 +46,7 @@ extern "C" {
 #endif
 
 /* The version of this interface: major * 10000 + minor * 100 + patch. */
-#define VEZUVED_CORE_VERSION 102
+#define VEZUVED_CORE_VERSION 103
 
 /* Result codes. */
 #define VEZUVED_OK 0
@@ -81,6 +81,13 @@ extern "C" {
  * an empty placeholder record first; waypoints as VEZUVED_FORMAT_PDB.
  * Chosen only by name; read as VEZUVED_FORMAT_PDB, which reads both. */
 #define VEZUVED_FORMAT_PDB_OLDER 8
+/* Since 1.3: how a map document or picture is written, or'ed into the
+ * write options' format (an explicit one: GPX, KML, GeoJSON, SVG or HTML).
+ * COMPACT: GeoJSON on one line, without indentation (another format is
+ * VEZUVED_ERROR_ARGUMENT). AS_POINTS: every point of every set as a
+ * waypoint, those of routes and tracks too. */
+#define VEZUVED_WRITE_COMPACT 0x100
+#define VEZUVED_WRITE_AS_POINTS 0x200
 
 /* Kinds of set (the values of the database kinds of vezuved.h). */
 #define VEZUVED_SET_WAYPOINTS 0

@@ -177,9 +177,54 @@ const std::vector<maps::PointSet>& SetsToWrite(const vezuved_collection& collect
     return chosen;
 }
 
+// The ways of writing a document or picture or'ed into the options' format.
+constexpr int32_t kWriteModifiers = VEZUVED_WRITE_COMPACT | VEZUVED_WRITE_AS_POINTS;
+
+bool IsDocument(int32_t format) {
+    return format == VEZUVED_FORMAT_GPX || format == VEZUVED_FORMAT_KML || format == VEZUVED_FORMAT_GEOJSON ||
+           format == VEZUVED_FORMAT_SVG || format == VEZUVED_FORMAT_HTML;
+}
+
+// The options' format without its modifiers, which only a document's named
+// format takes (and COMPACT only GeoJSON).
+int32_t PlainFormat(const vezuved_write_options& options, const std::string& path) {
+    const int32_t modifiers = options.format & kWriteModifiers;
+    const int32_t format = options.format & ~kWriteModifiers;
+    if (modifiers != 0 && (!IsDocument(format) || ((modifiers & VEZUVED_WRITE_COMPACT) != 0 &&
+                                                   format != VEZUVED_FORMAT_GEOJSON))) {
+        FailCore(VEZUVED_ERROR_ARGUMENT,
+                 "'" + path + "': " + std::to_string(options.format) + " is no format a document is written in");
+    }
+    return format;
+}
+
+// A document's routes and tracks written as waypoints: their kinds changed
+// for the write's length, and given back after.
+class KindsAsPoints {
+public:
+    KindsAsPoints(const std::vector<maps::PointSet>& sets, bool asPoints)
+        : sets_(const_cast<std::vector<maps::PointSet>&>(sets)) {
+        if (!asPoints) return;
+        for (maps::PointSet& set : sets_) {
+            kinds_.push_back(set.kind);
+            set.kind = VEZUVED_SET_WAYPOINTS;
+        }
+    }
+    ~KindsAsPoints() {
+        for (size_t i = 0; i < kinds_.size(); ++i) sets_[i].kind = kinds_[i];
+    }
+    KindsAsPoints(const KindsAsPoints&) = delete;
+    KindsAsPoints& operator=(const KindsAsPoints&) = delete;
+
+private:
+    std::vector<maps::PointSet>& sets_;
+    std::vector<int32_t> kinds_;
+};
+
 MapWriteRequest MapRequestOf(int32_t format, const vezuved_write_options& options, const std::string& path) {
     MapWriteRequest request;
     request.format = format;
+    request.compact = (options.format & VEZUVED_WRITE_COMPACT) != 0;
     request.creator = options.creator != nullptr ? options.creator : "VEZUVed";
     if (format == VEZUVED_FORMAT_HTML) request.figures = PageFiguresOf(options, path);
     return request;
@@ -199,7 +244,7 @@ void WriteFile(vezuved_collection& collection,
         options.format == VEZUVED_FORMAT_BY_EXTENSION &&
         (overrides.DescribesColumns() || RecordLineKind(path)) &&
         ChooseReadFormat(VEZUVED_FORMAT_BY_EXTENSION, path, "", true) == VEZUVED_FORMAT_TEXT;
-    const int32_t format = describedText ? VEZUVED_FORMAT_TEXT : ChooseFormat(options.format, path);
+    const int32_t format = describedText ? VEZUVED_FORMAT_TEXT : ChooseFormat(PlainFormat(options, path), path);
     const maps::RecordEncoding encoding = EncodingOf(options.encoding, path);
     std::vector<maps::PointSet> chosen;
     const std::vector<maps::PointSet>* sets = &SetsToWrite(collection, path, options, chosen);
@@ -223,7 +268,8 @@ void WriteFile(vezuved_collection& collection,
                           overrides);
         }
     } else {
-        WriteMapFile(path, *sets, MapRequestOf(format, options, path));
+        const KindsAsPoints kinds(*sets, (options.format & VEZUVED_WRITE_AS_POINTS) != 0);
+        WriteMapFile(path, *sets, MapRequestOf(format, options, path), warnings);
     }
     collection.warnings = std::move(warnings);
 }
@@ -263,7 +309,7 @@ void WriteToCallback(vezuved_collection& collection,
     if (options.format == VEZUVED_FORMAT_BY_EXTENSION) {
         FailCore(VEZUVED_ERROR_ARGUMENT, "cannot write '" + shown + "': the options name no format");
     }
-    const int32_t format = ChooseFormat(options.format, shown);
+    const int32_t format = ChooseFormat(PlainFormat(options, shown), shown);
     if (format == VEZUVED_FORMAT_PDB || format == VEZUVED_FORMAT_PDB_OLDER || format == VEZUVED_FORMAT_TEXT) {
         FailCore(VEZUVED_ERROR_UNSUPPORTED,
                  "cannot write '" + shown +
@@ -273,8 +319,11 @@ void WriteToCallback(vezuved_collection& collection,
     std::vector<maps::PointSet> chosen;
     const std::vector<maps::PointSet>& sets = SetsToWrite(collection, shown, options, chosen);
     CallbackSink out(write, context);
-    WriteMapDocument(out.sink(), shown, sets, MapRequestOf(format, options, shown));
+    const KindsAsPoints kinds(sets, (options.format & VEZUVED_WRITE_AS_POINTS) != 0);
+    maps::MapWarnings warnings;
+    WriteMapDocument(out.sink(), shown, sets, MapRequestOf(format, options, shown), warnings);
     if (!out.Pass()) FailCore(VEZUVED_ERROR_WRITE, "cannot write '" + shown + "': the receiver refused it");
+    collection.warnings = std::move(warnings);
 }
 
 }  // namespace

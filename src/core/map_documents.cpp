@@ -61,11 +61,15 @@ std::vector<maps::PointSet> ReadMapFile(const std::string& path,
 void WriteMapDocument(maps::DocumentSink& sink,
                       const std::string& name,
                       const std::vector<maps::PointSet>& sets,
-                      const MapWriteRequest& request) {
+                      const MapWriteRequest& request,
+                      maps::MapWarnings& warnings) {
     switch (request.format) {
-        case VEZUVED_FORMAT_GPX:
+        case VEZUVED_FORMAT_GPX: {
+            const std::string joined = maps::JoinedRouteSegments(sets, maps::ScanLines(sets));
+            if (!joined.empty()) warnings.push_back({name, 0, joined, joined});
             maps::WriteGpx(sink, sets, request.creator);
             break;
+        }
         case VEZUVED_FORMAT_KML:
             maps::WriteKml(sink, sets);
             break;
@@ -78,14 +82,15 @@ void WriteMapDocument(maps::DocumentSink& sink,
             maps::WriteHtml(sink, sets, request.figures);
             break;
         default:
-            maps::WriteGeoJson(sink, sets, false);
+            maps::WriteGeoJson(sink, sets, request.compact);
             break;
     }
 }
 
 void WriteMapFile(const std::string& path,
                   const std::vector<maps::PointSet>& sets,
-                  const MapWriteRequest& request) {
+                  const MapWriteRequest& request,
+                  maps::MapWarnings& warnings) {
     // Refused before the file beside path is made.
     if (request.format == VEZUVED_FORMAT_SVG || request.format == VEZUVED_FORMAT_HTML)
         RequireDrawable(path, sets);
@@ -93,7 +98,7 @@ void WriteMapFile(const std::string& path,
     if (!OpenReplacingFile(file, path.c_str(), PathEncoding::Utf8))
         FailCore(VEZUVED_ERROR_WRITE, file.failure);
     maps::DocumentSink sink(file.file);
-    WriteMapDocument(sink, path, sets, request);
+    WriteMapDocument(sink, path, sets, request, warnings);
     if (!sink.Flush()) {
         DiscardReplacingFile(file, sink.error());
         FailCore(VEZUVED_ERROR_WRITE, file.failure);

@@ -24,21 +24,25 @@ std::vector<maps::PointSet> ReadMapFile(const std::string& path,
 // How a document is written besides its sets.
 struct MapWriteRequest {
     int32_t format = 0;
+    bool compact = false;       // GeoJSON on one line
     std::string creator;        // names the GPX's writer
     maps::PageFigures figures;  // an HTML page's
 };
 
-// Writes sets to path, whole or not at all. Fails with VEZUVED_ERROR_WRITE,
-// the previous file whole, or VEZUVED_ERROR_FORMAT for a picture with
-// nothing to draw.
+// Writes sets to path, whole or not at all; warnings gains what the
+// document cannot hold (a GPX route's segments). Fails with
+// VEZUVED_ERROR_WRITE, the previous file whole, or VEZUVED_ERROR_FORMAT
+// for a picture with nothing to draw.
 void WriteMapFile(const std::string& path,
                   const std::vector<maps::PointSet>& sets,
-                  const MapWriteRequest& request);
+                  const MapWriteRequest& request,
+                  maps::MapWarnings& warnings);
 
 // Writes sets into sink; name stands for the document in messages.
 void WriteMapDocument(maps::DocumentSink& sink,
                       const std::string& name,
                       const std::vector<maps::PointSet>& sets,
-                      const MapWriteRequest& request);
+                      const MapWriteRequest& request,
+                      maps::MapWarnings& warnings);
 
 }  // namespace vezuved::core

@@ -87,6 +87,65 @@ TEST(CoreWriting, GpxAndGeoJsonBytesAreExact) {
     EXPECT_EQ(Warnings(collection.handle, folder.path()), "");
 }
 
+int Occurrences(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+// The ways a document is written, or'ed into its format: GeoJSON on one
+// line, and every point as a waypoint; the collection is as it was after.
+TEST(CoreWriting, DocumentsAreWrittenCompactOrAsPoints) {
+    Collection collection;
+    Fill(collection.handle);
+    TempFolder folder;
+    vezuved_write_options options{};
+    options.format = VEZUVED_FORMAT_GEOJSON | VEZUVED_WRITE_COMPACT;
+    ASSERT_EQ(vezuved_write(collection.handle, folder.file("a.json").c_str(), &options), VEZUVED_OK);
+    EXPECT_EQ(ReadFileText(folder.file("a.json")), Data("written/stops-compact.geojson"));
+    options.format = VEZUVED_FORMAT_GEOJSON | VEZUVED_WRITE_COMPACT | VEZUVED_WRITE_AS_POINTS;
+    ASSERT_EQ(vezuved_write(collection.handle, folder.file("b.json").c_str(), &options), VEZUVED_OK);
+    const std::string points = ReadFileText(folder.file("b.json"));
+    EXPECT_EQ(Occurrences(points, "\"Point\""), 4) << points;
+    EXPECT_EQ(Occurrences(points, "LineString"), 0) << points;
+    options.format = VEZUVED_FORMAT_GPX | VEZUVED_WRITE_AS_POINTS;
+    ASSERT_EQ(vezuved_write(collection.handle, folder.file("c.gpx").c_str(), &options), VEZUVED_OK);
+    const std::string gpx = ReadFileText(folder.file("c.gpx"));
+    EXPECT_EQ(Occurrences(gpx, "<wpt "), 4) << gpx;
+    EXPECT_EQ(Occurrences(gpx, "<trk>"), 0) << gpx;
+    EXPECT_EQ(Summary(collection.handle), kBuilt);
+    // Only a document's named format takes them, and only GeoJSON is compact.
+    for (const int32_t format : {VEZUVED_FORMAT_PDB | VEZUVED_WRITE_AS_POINTS,
+                                 VEZUVED_FORMAT_KML | VEZUVED_WRITE_COMPACT,
+                                 VEZUVED_FORMAT_BY_EXTENSION | VEZUVED_WRITE_COMPACT}) {
+        options.format = format;
+        EXPECT_EQ(vezuved_write(collection.handle, folder.file("d.geojson").c_str(), &options),
+                  VEZUVED_ERROR_ARGUMENT)
+            << format;
+        EXPECT_EQ(Message(collection.handle, folder.path()),
+                  "'DIR/d.geojson': " + std::to_string(format) + " is no format a document is written in");
+    }
+    EXPECT_FALSE(FileExists(folder.file("d.geojson")));
+}
+
+// A GPX route has no segments: a route's are joined, and said so.
+TEST(CoreWriting, AGpxRouteJoinsItsSegmentsAndSaysSo) {
+    Collection collection;
+    const int32_t route = vezuved_add_set(collection.handle, VEZUVED_SET_ROUTE, "Loop");
+    for (const int32_t start : {0, 1, 0, 1}) {
+        vezuved_point point = MakePoint(45, 7, "");
+        point.segment_start = start;
+        ASSERT_EQ(vezuved_add_point(collection.handle, route, &point), VEZUVED_OK);
+    }
+    TempFolder folder;
+    ASSERT_EQ(vezuved_write(collection.handle, folder.file("loop.gpx").c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(Warnings(collection.handle, folder.path()),
+              "0 route 'Loop': 3 segments joined (a GPX route has no segments)\n");
+    EXPECT_EQ(Occurrences(ReadFileText(folder.file("loop.gpx")), "<rtept "), 4);
+    ASSERT_EQ(vezuved_write(collection.handle, folder.file("loop.kml").c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(Warnings(collection.handle, folder.path()), "");
+}
+
 // Every written format read back gives the collection again.
 TEST(CoreWriting, EachFormatReadsBackAsItWasWritten) {
     Collection collection;
