@@ -58,25 +58,24 @@ void AddShowCommand(CLI::App& app, RunContext& run) {
     command->callback([options, &run] {
         const TextSource source = ToTextSource(run, options->file, options->shared);
         const FilterPlan plan = ToFilterPlan(run, *options->filters, source.options);
-        std::vector<PointSet> sets;
-        for (LoadedPoints& loaded :
-             ReadInput(run,
-                       OpenInput(run, source.path, FileTypeOption("--from", options->from), source.options),
-                       source.options)) {
-            sets.push_back(std::move(loaded.set));  // a large track is not copied
-        }
-        ApplyFilters(sets, plan, run.err);
         const std::string format = LoweredAscii(options->output);
-        MapOptions map;
-        map.compact = options->compact;
-        // The map documents are named as their files' extensions are.
-        if (const auto mapFormat = MapFormatForPath("." + format)) {
-            if (options->points) {
-                for (PointSet& set : sets) set.kind = VEZUVED_KIND_POINT;
-            }
-            SaveMap(run.err, "-", *mapFormat, sets, map);
+        const std::optional<MapFormat> mapFormat = MapFormatForPath("." + format);
+        // A document of sets the filters leave as they are is written as they were read.
+        std::vector<LoadedPoints> loaded =
+            ReadInput(run,
+                      OpenInput(run, source.path, FileTypeOption("--from", options->from), source.options),
+                      source.options,
+                      !mapFormat || !plan.empty());
+        FilterLoadedSets(run, loaded, plan);
+        if (mapFormat) {
+            MapOptions map;
+            map.compact = options->compact;
+            map.asPoints = options->points;
+            SaveDocument(run.err, "-", *mapFormat, loaded, map);
             return;
         }
+        std::vector<PointSet> sets;
+        for (LoadedPoints& set : loaded) sets.push_back(std::move(set.set));  // a large track is not copied
         std::string text;
         if (format == "json") {
             text = PointsJsonDocument(run.err, sets);

@@ -42,16 +42,17 @@ void Report(const RunContext& run,
 // One document, one line: each set it holds, in order.
 void ReportDocument(const RunContext& run,
                     const std::string& output,
-                    const std::vector<PointSet>& documents,
+                    const std::vector<LoadedPoints>& documents,
                     const std::vector<size_t>& counts) {
     if (documents.size() == 1) {
-        Report(run, output, output, documents.front(), counts.front());
+        Report(run, output, output, documents.front().set, counts.front());
         return;
     }
     std::string line;
     for (size_t i = 0; i < documents.size(); ++i) {
-        line += (i ? "; " : "") + KindText(documents[i].kind) + " '" + documents[i].title + "', " +
-                std::to_string(counts[i]) + " point(s)";
+        const PointSet& set = documents[i].set;
+        line += (i ? "; " : "") + KindText(set.kind) + " '" + set.title + "', " + std::to_string(counts[i]) +
+                " point(s)";
     }
     ReportStream(run, output) << "Wrote " << output << " (" << line << ")\n";
 }
@@ -98,9 +99,10 @@ LoadedPoints Merge(std::vector<LoadedPoints> sets, const std::string& title) {
     merged.set.kind = sets.front().set.kind;
     merged.set.title = title;
     size_t total = 0;
-    for (const LoadedPoints& set : sets) total += set.set.points.size();
+    for (const LoadedPoints& set : sets) total += PointCount(set);
     merged.set.points.reserve(total);
     for (LoadedPoints& set : sets) {
+        HoldPoints(set);
         for (Point& point : set.set.points) merged.set.points.push_back(std::move(point));
         set = LoadedPoints();  // its memory goes back before the next is moved
     }
@@ -151,7 +153,9 @@ std::vector<LoadedPoints> ReadSets(const RunContext& run,
     const std::string source = job.inputs.size() == 1 ? job.inputs.front().what : "the inputs";
     std::vector<LoadedPoints> sets;
     for (const InputFile& input : job.inputs) {
-        for (LoadedPoints& set : ReadInput(run, input, request.in)) sets.push_back(std::move(set));
+        // Held only where a step lists or changes them: a set written as it
+        // was read goes from the core's collection to the output.
+        for (LoadedPoints& set : ReadInput(run, input, request.in, false)) sets.push_back(std::move(set));
     }
     sets = SelectSets(run, std::move(sets), request.what, request.track, source);
     if (request.filters.empty()) return sets;
@@ -232,34 +236,41 @@ void RunJob(const RunContext& run, const ConvertRequest& request, OutputJob& job
         // A single text is read again for each walk of the document, never held.
         const InputFile& first = job.inputs.front();
         const bool streamed = job.inputs.size() == 1 && StreamsToMap(request, first, *job.map);
-        std::vector<PointSet> documents;
         if (streamed) {
             // Messages name the input as it was given ("-" as standard input).
             TextOptions in = request.in;
             if (first.what != first.path) in.shownName = first.what;
-            documents.push_back(StreamedTextSet(run.err, first.path, in));
-            if (first.what != first.path) documents.front().title = first.what;
-        } else {
-            for (LoadedPoints& set : job.sets.empty() ? ReadSets(run, request, job) : std::move(job.sets))
-                documents.push_back(std::move(set.set));
+            std::vector<LoadedPoints> documents(1);
+            documents.front().set = StreamedTextSet(run.err, first.path, in);
+            if (first.what != first.path) documents.front().set.title = first.what;
+            const size_t count = SaveStreamedDocument(run.err, output, *job.map, documents.front().set, mapOptions);
+            ReportDocument(run, output, documents, {count});
+            return;
         }
-        ReportDocument(run, output, documents, SaveMap(run.err, output, *job.map, documents, mapOptions));
+        std::vector<LoadedPoints> documents = job.sets.empty() ? ReadSets(run, request, job) : std::move(job.sets);
+        ReportDocument(run, output, documents, SaveDocument(run.err, output, *job.map, documents, mapOptions));
         return;
     }
     std::vector<LoadedPoints> sets = job.sets.empty() ? ReadSets(run, request, job) : std::move(job.sets);
     if (job.json) {
         std::vector<PointSet> listed;
-        for (LoadedPoints& set : sets) listed.push_back(std::move(set.set));
+        for (LoadedPoints& set : sets) {
+            HoldPoints(set);
+            listed.push_back(std::move(set.set));
+        }
         WriteFileOrFail(output, PointsJsonDocument(run.err, listed));
         std::vector<size_t> counts;
-        for (const PointSet& set : listed) counts.push_back(set.points.size());
-        ReportDocument(run, output, listed, counts);
+        for (size_t i = 0; i < sets.size(); ++i) {
+            counts.push_back(listed[i].points.size());
+            sets[i].set = std::move(listed[i]);
+        }
+        ReportDocument(run, output, sets, counts);
         return;
     }
     if (!job.perSet) {
         LoadedPoints merged = Merge(std::move(sets), output == "-" ? "standard output" : Stem(output));
         WriteSet(run, request, output, job.to, merged);
-        Report(run, output, output, merged.set, merged.set.points.size());
+        Report(run, output, output, merged.set, PointCount(merged));
         return;
     }
     if (sets.size() != job.paths.size())
@@ -267,7 +278,7 @@ void RunJob(const RunContext& run, const ConvertRequest& request, OutputJob& job
     for (size_t i = 0; i < sets.size(); ++i) {
         WriteSet(run, request, job.paths[i], job.to, sets[i]);
         job.written = i + 1;
-        Report(run, output, job.paths[i], sets[i].set, sets[i].set.points.size());
+        Report(run, output, job.paths[i], sets[i].set, PointCount(sets[i]));
     }
 }
 

@@ -71,7 +71,10 @@ FilterPlan ToFilterPlan(RunContext& run, const FilterOptions& options, const Tex
 void FilterLoadedSets(const RunContext& run, std::vector<LoadedPoints>& sets, const FilterPlan& plan) {
     if (plan.empty()) return;
     std::vector<PointSet> plain;
-    for (LoadedPoints& loaded : sets) plain.push_back(std::move(loaded.set));
+    for (LoadedPoints& loaded : sets) {
+        HoldPoints(loaded);
+        plain.push_back(std::move(loaded.set));
+    }
     ApplyFilters(plain, plan, run.err);
     sets.clear();
     for (PointSet& set : plain) {

@@ -75,20 +75,20 @@ double FeetOfText(double metres) {
     return feet;
 }
 
-// text with each path in it named as people gave it (what).
-std::string NamedAs(std::string text, const std::string& path, const std::string& what) {
-    if (path.empty() || what == path) return text;
-    for (size_t at = text.find(path); at != std::string::npos; at = text.find(path, at + what.size()))
-        text.replace(at, path.size(), what);
-    return text;
-}
-
 }  // namespace
 
 bool IsRecordLineFile(const std::string& path) {
     std::string extension = TextOf(PathOf(path).extension());
     for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
     return extension == ".rlp" || extension == ".rlt" || extension == ".rlr";
+}
+
+// text with each path in it named as people gave it (what).
+std::string NamedAs(std::string text, const std::string& path, const std::string& what) {
+    if (path.empty() || what == path) return text;
+    for (size_t at = text.find(path); at != std::string::npos; at = text.find(path, at + what.size()))
+        text.replace(at, path.size(), what);
+    return text;
 }
 
 vezuved_text_options CoreTextOptions(const TextOptions& options) {

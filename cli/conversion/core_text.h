@@ -23,6 +23,9 @@ bool IsRecordLineFile(const std::string& path);
 // The text options the core takes for the tool's.
 vezuved_text_options CoreTextOptions(const TextOptions& options);
 
+// text with each path in it named as people gave it (what).
+std::string NamedAs(std::string text, const std::string& path, const std::string& what);
+
 // The collection's warnings on err, a line each, after prefix; a path
 // read in the place of what people gave is named as they gave it.
 void SayWarnings(std::ostream& err,

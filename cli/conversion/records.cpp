@@ -35,29 +35,67 @@ vezuved_database_facts ReadDatabaseFacts(const std::string& path) {
     return facts;
 }
 
-LoadedPoints ReadDatabase(std::ostream& err, const std::string& path, const std::string& what, bool strict) {
-    RequireInputFile(path, "database");
+Point PointOf(const vezuved_point& read) {
+    Point point;
+    point.latitude = read.latitude;
+    point.longitude = read.longitude;
+    if (read.has_elevation != 0) {
+        point.elevationMetres = read.elevation;
+        point.elevationFeet = read.elevation / kMetresPerFoot;
+    }
+    if (read.has_time != 0) point.time = read.time;
+    point.segmentStart = read.segment_start != 0;
+    point.name = read.name;
+    point.icon = read.symbol;
+    if (read.description != nullptr) point.description = read.description;
+    return point;
+}
+
+std::vector<LoadedPoints> ReadThroughCore(
+    std::ostream& err, const std::string& path, const std::string& what, int32_t format, bool strict) {
+    const bool database = format == VEZUVED_FORMAT_PDB;
+    RequireInputFile(path,
+                     database                           ? "database"
+                     : format == VEZUVED_FORMAT_GPX     ? "GPX file"
+                     : format == VEZUVED_FORMAT_GEOJSON ? "GeoJSON file"
+                                                        : "KML or KMZ file");
     auto source = std::make_shared<CoreCollection>();
     vezuved_read_options read{};
-    read.format = VEZUVED_FORMAT_PDB;
+    read.format = format;
     read.strict = strict ? 1 : 0;
     const int32_t result = vezuved_read(source->get(), path.c_str(), &read);
     // A copy of standard input is named as people gave it.
-    SayWarnings(err, *source, "", path, what);
-    if (result != VEZUVED_OK) FailConversion(vezuved_error_message(source->get()));
-    LoadedPoints loaded;
-    loaded.set.kind = vezuved_set_kind(source->get(), 0);
-    loaded.set.title = BaseTitle(path);
-    const int64_t count = vezuved_set_point_count(source->get(), 0);
-    loaded.set.points.reserve(static_cast<size_t>(count));
-    TextPoints points(false);  // a database's texts are the handheld's already
+    SayWarnings(err, *source, database ? "" : "vezuved: ", path, what);
+    if (result != VEZUVED_OK) FailConversion(NamedAs(vezuved_error_message(source->get()), path, what));
+    std::vector<LoadedPoints> sets(static_cast<size_t>(std::max(vezuved_set_count(source->get()), 0)));
+    for (size_t s = 0; s < sets.size(); ++s) {
+        LoadedPoints& loaded = sets[s];
+        loaded.source = source;
+        loaded.sourceSet = static_cast<int32_t>(s);
+        loaded.held = false;
+        loaded.set.kind = vezuved_set_kind(source->get(), loaded.sourceSet);
+        loaded.set.title = database ? BaseTitle(path) : vezuved_set_name(source->get(), loaded.sourceSet);
+    }
+    return sets;
+}
+
+void HoldPoints(LoadedPoints& points) {
+    if (points.held) return;
+    const vezuved_collection* source = points.source->get();
+    const int64_t count = vezuved_set_point_count(source, points.sourceSet);
+    points.set.points.reserve(static_cast<size_t>(std::max<int64_t>(count, 0)));
     for (int64_t i = 0; i < count; ++i) {
         vezuved_point read{};
-        if (vezuved_get_point(source->get(), 0, i, &read) != VEZUVED_OK) break;
-        loaded.set.points.push_back(points.Of(read));
+        if (vezuved_get_point(source, points.sourceSet, i, &read) != VEZUVED_OK)
+            FailConversion("cannot hold the points of '" + points.set.title + "': " + vezuved_error_message(source));
+        points.set.points.push_back(PointOf(read));
     }
-    loaded.source = std::move(source);
-    return loaded;
+    points.held = true;
+}
+
+size_t PointCount(const LoadedPoints& points) {
+    if (points.held) return points.set.points.size();
+    return static_cast<size_t>(std::max<int64_t>(vezuved_set_point_count(points.source->get(), points.sourceSet), 0));
 }
 
 int32_t SetKindFor(int32_t kind) {
@@ -69,6 +107,19 @@ int32_t SetKindFor(int32_t kind) {
 namespace {
 
 constexpr size_t kMostRecords = 65535;
+
+size_t SegmentCountOf(const LoadedPoints& points) {
+    if (points.held) return SegmentCount(points.set);
+    const vezuved_collection* source = points.source->get();
+    const int64_t count = vezuved_set_point_count(source, points.sourceSet);
+    size_t segments = 1;
+    for (int64_t i = 1; i < count; ++i) {
+        vezuved_point read{};
+        if (vezuved_get_point(source, points.sourceSet, i, &read) == VEZUVED_OK && read.segment_start != 0)
+            ++segments;
+    }
+    return segments;
+}
 
 // The set as the one set of collection, to be written to path as kind
 // (the older kinds are a track's and a route's): copied as the core read
@@ -83,15 +134,19 @@ void CollectSet(const RunContext& run,
     LeaveOutRefusedPoints(run, path, points);
     const int32_t set = vezuved_add_set(collection.get(), SetKindFor(kind), points.set.title.c_str());
     if (set < 0) FailConversion("cannot write '" + path + "': " + vezuved_error_message(collection.get()));
+    run.err << JoinedSegmentsWarning(path, points.set, SegmentCountOf(points));
     if (points.source) {
         const vezuved_collection* source = points.source->get();
-        if (vezuved_copy_points(collection.get(), set, source, 0, 0, vezuved_set_point_count(source, 0)) !=
-            VEZUVED_OK) {
+        if (vezuved_copy_points(collection.get(),
+                                set,
+                                source,
+                                points.sourceSet,
+                                0,
+                                vezuved_set_point_count(source, points.sourceSet)) != VEZUVED_OK) {
             FailConversion("cannot write '" + path + "': " + vezuved_error_message(collection.get()));
         }
         return;
     }
-    run.err << JoinedSegmentsWarning(path, points.set);
     OwnedRecords records(run.err, points.set, path, use, points.feetAsRead);
     for (int32_t i = 0; i < records.count(); ++i) {
         if (vezuved_add_record(collection.get(), set, &records.data()[i]) != VEZUVED_OK)
@@ -102,6 +157,8 @@ void CollectSet(const RunContext& run,
 }  // namespace
 
 bool LeaveOutRefusedPoints(const RunContext& run, const std::string& target, LoadedPoints& points) {
+    // The core's readers leave out what no writer takes.
+    if (!points.held) return false;
     const std::vector<size_t> chosen = WritablePoints(run.err, target, points.set, run.rules.strict);
     if (chosen.size() == points.set.points.size()) return false;
     if (chosen.empty()) {
@@ -119,11 +176,12 @@ bool LeaveOutRefusedPoints(const RunContext& run, const std::string& target, Loa
 std::vector<LoadedPoints> SplitSegments(std::vector<LoadedPoints> sets) {
     std::vector<LoadedPoints> split;
     for (LoadedPoints& loaded : sets) {
-        // A set as the core read it has no segment breaks.
-        if (loaded.source) {
+        // A set of one segment stays as it was read.
+        if (SegmentCountOf(loaded) < 2) {
             split.push_back(std::move(loaded));
             continue;
         }
+        HoldPoints(loaded);
         for (PointSet& set : SplitSegments(std::move(loaded.set))) {
             split.emplace_back();
             split.back().set = std::move(set);
@@ -133,7 +191,7 @@ std::vector<LoadedPoints> SplitSegments(std::vector<LoadedPoints> sets) {
 }
 
 void RequireDatabaseSize(const std::string& path, const LoadedPoints& points) {
-    const size_t count = points.set.points.size();
+    const size_t count = PointCount(points);
     if (count > kMostRecords) {
         FailConversion("cannot write the database '" + path + "': '" + points.set.title + "' has " +
                        std::to_string(count) + " points and a database holds at most 65535");

@@ -57,13 +57,22 @@ private:
 };
 
 struct LoadedPoints {
+    // Its title and kind, and its points once held (HoldPoints).
     PointSet set;
-    // The set as the core read it (its set 0), point for point, while
-    // nothing has changed it: a database or text is written from it, so
-    // the texts and feet it read are written as they were.
-    std::shared_ptr<const CoreCollection> source;
+    bool held = true;
+    // The set as the core read it (sourceSet of source), point for point,
+    // while nothing has changed it: every file is written from it, so each
+    // text, number and foot it read is written as it was.
+    std::shared_ptr<CoreCollection> source;
+    int32_t sourceSet = 0;
     bool feetAsRead = false;  // the set's elevations are a text's feet
 };
+
+// The points of a set read and not yet held, made the tool's: where they
+// are changed or listed.
+void HoldPoints(LoadedPoints& points);
+// How many points the set has, held or not.
+size_t PointCount(const LoadedPoints& points);
 
 // How a text file's bytes are read: UTF-8 when they are valid UTF-8,
 // otherwise Windows-1252; or one of the two as asked.
@@ -90,9 +99,15 @@ int32_t SetKindFor(int32_t kind);
 // What a database's header says; a file that is no database fails the
 // command, with the cause.
 vezuved_database_facts ReadDatabaseFacts(const std::string& path);
-// Read through the core: the records no writer takes are left out, each
-// said on err (what names the file), or with strict fail the read.
-LoadedPoints ReadDatabase(std::ostream& err, const std::string& path, const std::string& what, bool strict);
+// A point the core read, as the tool holds it.
+Point PointOf(const vezuved_point& read);
+
+// The sets of a database, GPX, KML (KMZ) or GeoJSON file (format, a
+// VEZUVED_FORMAT_*) as the core reads them, not yet held. What the read
+// leaves out is said on err (what names the file), or with strict fails
+// it; a database is one set, titled by the file's name.
+std::vector<LoadedPoints> ReadThroughCore(
+    std::ostream& err, const std::string& path, const std::string& what, int32_t format, bool strict);
 
 // Leaves out of points those a database or text file cannot take
 // (WritablePoints, with --strict from the run's rules); true when any was.

@@ -101,7 +101,8 @@ std::string ExportDatabase(const RunContext& run,
     const std::string written =
         inFolder ? ExportedNameInFolder(database, SeparatorEnded(folder), options) : target;
     RequireOwnOutput({database, options.definition}, written);
-    LoadedPoints points = ReadDatabase(run.err, database, database, run.rules.strict);
+    LoadedPoints points =
+        std::move(ReadThroughCore(run.err, database, database, VEZUVED_FORMAT_PDB, run.rules.strict).front());
     WriteText(run, written, points, options);
     return written;
 }

@@ -2,10 +2,15 @@
 
 #include <ostream>
 
+#include "conversion/core_text.h"
 #include "files/failure.h"
 #include "files/file_output.h"
+#include "filters/geodesy.h"
+#include "filters/track_stats.h"
 #include "output/geojson_output.h"
 #include "output/gpx_output.h"
+#include "output/kml_output.h"
+#include "output/stats_output.h"
 
 using namespace vezuved;
 
@@ -15,68 +20,204 @@ const char* ToolName() { return "vezuved " VEZUVED_TOOL_VERSION; }
 
 namespace {
 
-// Each set's facts, found in one walk, with a warning for what the
-// document leaves out or joins.
-std::vector<LineFacts> CheckSets(std::ostream& err, MapFormat format, const std::vector<PointSet>& sets) {
-    std::vector<LineFacts> facts = ScanLines(sets);
-    for (size_t i = 0; i < sets.size(); ++i) {
-        const size_t missing = facts[i].count - facts[i].valid;
-        if (missing > 0) {
-            err << "vezuved: " << missing << " point(s) of '" << sets[i].title
-                << "' have no valid position and are left out\n";
-        }
-    }
-    if (format == MapFormat::Gpx) {
-        const std::string joined = JoinedRouteSegments(sets, facts);
-        if (!joined.empty()) err << "vezuved: " << joined << "\n";
-    }
-    size_t drawable = 0;
-    for (const LineFacts& set : facts) drawable += set.valid;
-    if ((format == MapFormat::Svg || format == MapFormat::Html) && drawable == 0) {
-        std::string names;
-        for (const PointSet& set : sets) names += (names.empty() ? "'" : ", '") + set.title + "'";
-        FailConversion("nothing to draw: no point of " + (names.empty() ? std::string("the input") : names) +
-                       " has a valid position");
-    }
-    return facts;
+[[noreturn]] void FailWrite(const CoreCollection& collection) {
+    FailConversion(vezuved_error_message(collection.get()));
 }
 
-void WriteMap(DocumentSink& sink,
-              MapFormat format,
-              const std::vector<PointSet>& sets,
-              const MapOptions& options,
-              const std::vector<LineFacts>& facts) {
-    FormatOf(format).writer(sink, sets, options, facts);
+bool AreWholeSource(const std::vector<LoadedPoints>& sets) {
+    if (sets.empty() || !sets.front().source) return false;
+    const vezuved_collection* source = sets.front().source->get();
+    if (vezuved_set_count(source) != static_cast<int32_t>(sets.size())) return false;
+    for (size_t i = 0; i < sets.size(); ++i) {
+        const LoadedPoints& set = sets[i];
+        if (set.source.get() != sets.front().source.get() || set.sourceSet != static_cast<int32_t>(i) ||
+            set.set.kind != vezuved_set_kind(source, set.sourceSet) ||
+            set.set.title != vezuved_set_name(source, set.sourceSet)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The points a document places: the valid positions, the segment a
+// left-out point began beginning at the next one placed; the others are
+// said once per set.
+void AddHeldPoints(std::ostream& err, CoreCollection& collection, int32_t index, const PointSet& set) {
+    bool pending = false;
+    size_t missing = 0;
+    for (const Point& point : set.points) {
+        pending = pending || point.segmentStart;
+        if (!HasValidPosition(point)) {
+            ++missing;
+            continue;
+        }
+        vezuved_point placed{};
+        placed.latitude = *point.latitude;
+        placed.longitude = *point.longitude;
+        if (point.elevationMetres) {
+            placed.has_elevation = 1;
+            placed.elevation = *point.elevationMetres;
+        } else if (point.elevationFeet) {
+            placed.has_elevation = 1;
+            placed.elevation = *point.elevationFeet * kMetresPerFoot;
+        }
+        if (point.time) {
+            placed.has_time = 1;
+            placed.time = *point.time;
+        }
+        placed.segment_start = pending ? 1 : 0;
+        placed.name = point.name.c_str();
+        placed.symbol = point.icon.c_str();
+        placed.description = point.description ? point.description->c_str() : nullptr;
+        pending = false;
+        if (vezuved_add_point(collection.get(), index, &placed) != VEZUVED_OK) FailWrite(collection);
+    }
+    if (missing > 0) {
+        err << "vezuved: " << missing << " point(s) of '" << set.title
+            << "' have no valid position and are left out\n";
+    }
+}
+
+// The collection a document is written from: the one the sets were read
+// into when they are all of it, unchanged and in order; else one made for
+// the document, a set as the core read it copied, a changed one from its
+// points.
+std::shared_ptr<CoreCollection> DocumentCollection(std::ostream& err, const std::vector<LoadedPoints>& sets) {
+    if (AreWholeSource(sets)) return sets.front().source;
+    auto made = std::make_shared<CoreCollection>();
+    for (const LoadedPoints& set : sets) {
+        const int32_t index = vezuved_add_set(made->get(), set.set.kind, set.set.title.c_str());
+        if (index < 0) FailWrite(*made);
+        if (!set.source) {
+            AddHeldPoints(err, *made, index, set.set);
+            continue;
+        }
+        const vezuved_collection* source = set.source->get();
+        if (vezuved_copy_points(made->get(),
+                                index,
+                                source,
+                                set.sourceSet,
+                                0,
+                                vezuved_set_point_count(source, set.sourceSet)) != VEZUVED_OK) {
+            FailWrite(*made);
+        }
+    }
+    return made;
+}
+
+// What the core is asked: the document's format and its ways, the tool as
+// the GPX's creator, an HTML page's figures (which the table keeps).
+struct DocumentRequest {
+    vezuved_write_options options{};
+    std::vector<std::vector<std::string>> table;
+    std::vector<const char*> cells;
+};
+
+void Prepare(DocumentRequest& request,
+             MapFormat format,
+             std::vector<LoadedPoints>& sets,
+             const MapOptions& options) {
+    request.options.format = FormatOf(format).coreFormat | (options.asPoints ? VEZUVED_WRITE_AS_POINTS : 0) |
+                             (options.compact && format == MapFormat::GeoJson ? VEZUVED_WRITE_COMPACT : 0);
+    request.options.creator = ToolName();
+    if (format != MapFormat::Html) return;
+    // The figures above the map; a build that cannot measure says so instead.
+    if (!HaveEllipsoidDistances()) {
+        request.options.page_note = "No figures: this build of vezuved has no GeographicLib to measure tracks.";
+        return;
+    }
+    std::vector<TrackStats> stats;
+    for (LoadedPoints& set : sets) {
+        HoldPoints(set);
+        stats.push_back(ComputeStats(set.set, StatsOptions()));
+    }
+    request.table = StatsTable(stats);
+    for (const std::vector<std::string>& row : request.table) {
+        for (const std::string& cell : row) request.cells.push_back(cell.c_str());
+    }
+    request.options.page_cells = request.cells.empty() ? nullptr : request.cells.data();
+    request.options.page_rows = static_cast<int32_t>(request.table.size());
+    request.options.page_columns = request.table.empty() ? 0 : static_cast<int32_t>(request.table.front().size());
+}
+
+int32_t VEZUVED_CORE_CALL AppendText(void* context, const char* bytes, int64_t size) {
+    static_cast<std::string*>(context)->append(bytes, static_cast<size_t>(size));
+    return 0;
+}
+
+std::string RenderFrom(std::ostream& err, CoreCollection& collection, const vezuved_write_options& options) {
+    std::string text;
+    const int32_t result = vezuved_write_to(collection.get(), "standard output", AppendText, &text, &options);
+    SayWarnings(err, collection, "vezuved: ");
+    if (result != VEZUVED_OK) FailWrite(collection);
+    return text;
+}
+
+void WriteFrom(std::ostream& err,
+               CoreCollection& collection,
+               const std::string& path,
+               const vezuved_write_options& options) {
+    if (path == "-") {
+        WriteFileOrFail(path, RenderFrom(err, collection, options));
+        return;
+    }
+    const int32_t result = vezuved_write(collection.get(), path.c_str(), &options);
+    SayWarnings(err, collection, "vezuved: ");
+    if (result != VEZUVED_OK) FailWrite(collection);
 }
 
 }  // namespace
 
-std::string RenderMap(std::ostream& err,
-                      MapFormat format,
-                      const std::vector<PointSet>& sets,
-                      const MapOptions& options) {
-    const std::vector<LineFacts> facts = CheckSets(err, format, sets);
-    std::string text;
-    DocumentSink sink(text);
-    WriteMap(sink, format, sets, options, facts);
-    return text;
+std::vector<size_t> SaveDocument(std::ostream& err,
+                                 const std::string& path,
+                                 MapFormat format,
+                                 std::vector<LoadedPoints>& sets,
+                                 const MapOptions& options) {
+    DocumentRequest request;
+    Prepare(request, format, sets, options);
+    const std::shared_ptr<CoreCollection> collection = DocumentCollection(err, sets);
+    WriteFrom(err, *collection, path, request.options);
+    // The run's plan named the points file apart from every input and output.
+    if (format == MapFormat::GeoJson && !options.pointsFile.empty()) {
+        vezuved_write_options points = request.options;
+        points.format |= VEZUVED_WRITE_AS_POINTS;
+        WriteFrom(err, *collection, options.pointsFile, points);
+    }
+    std::vector<size_t> counts;
+    for (const LoadedPoints& set : sets) counts.push_back(PointCount(set));
+    return counts;
 }
 
-std::vector<size_t> SaveMap(std::ostream& err,
+std::string RenderDocument(std::ostream& err,
+                           MapFormat format,
+                           std::vector<LoadedPoints>& sets,
+                           const MapOptions& options) {
+    DocumentRequest request;
+    Prepare(request, format, sets, options);
+    return RenderFrom(err, *DocumentCollection(err, sets), request.options);
+}
+
+size_t SaveStreamedDocument(std::ostream& err,
                             const std::string& path,
                             MapFormat format,
-                            const std::vector<PointSet>& sets,
+                            const PointSet& set,
                             const MapOptions& options) {
-    const std::vector<LineFacts> facts = CheckSets(err, format, sets);
-    WriteFileOrFail(path, [&](DocumentSink& sink) { WriteMap(sink, format, sets, options, facts); });
-    // The run's plan named the points file apart from every input and output.
+    const std::vector<PointSet> sets = {set};
+    const std::vector<LineFacts> facts = ScanLines(sets);
+    WriteFileOrFail(path, [&](DocumentSink& sink) {
+        if (format == MapFormat::Gpx) {
+            WriteGpx(sink, sets, ToolName());
+        } else if (format == MapFormat::Kml) {
+            WriteKml(sink, sets, facts);
+        } else {
+            WriteGeoJson(sink, sets, options.compact, facts);
+        }
+    });
     if (format == MapFormat::GeoJson && !options.pointsFile.empty()) {
         WriteFileOrFail(options.pointsFile,
                         [&](DocumentSink& sink) { WriteGeoJsonPoints(sink, sets, options.compact); });
     }
-    std::vector<size_t> counts;
-    for (const LineFacts& set : facts) counts.push_back(set.count);
-    return counts;
+    return facts.front().count;
 }
 
 std::string PointsFilePath(const std::string& geojsonPath) {

@@ -1,9 +1,10 @@
 // The map documents `show` prints and `convert` saves: GPX, GeoJSON, KML,
-// and pictures (SVG, or SVG inside an HTML page). One document holds every
-// set given; points without a valid position are left out with a warning on
-// the err given, as are the segment breaks of a route written to GPX
-// (which has none). The documents are written piece by piece, so a large
-// track needs no second copy in memory.
+// and pictures (SVG, or SVG inside an HTML page), written by the library's
+// core. One document holds every set given: a set the core read and the
+// tool left as it was is written from what the core read, so a large track
+// is never held twice; a set the tool changed goes in from its points.
+// What a document cannot hold (a GPX route's segments) is said on the err
+// given.
 #pragma once
 
 #include <optional>
@@ -12,23 +13,32 @@
 #include <string_view>
 #include <vector>
 
+#include "conversion/records.h"
 #include "filetypes/tool_formats.h"
 #include "values/points.h"
 
 namespace vezuved_cli {
 
-// The document as text.
-std::string RenderMap(std::ostream& err,
-                      MapFormat format,
-                      const std::vector<PointSet>& sets,
-                      const MapOptions& options);
-
 // Writes the document to path, whole or not at all; "-" is standard output.
-// Returns each set's point count, those without a valid position included.
-std::vector<size_t> SaveMap(std::ostream& err,
+// Returns each set's point count.
+std::vector<size_t> SaveDocument(std::ostream& err,
+                                 const std::string& path,
+                                 MapFormat format,
+                                 std::vector<LoadedPoints>& sets,
+                                 const MapOptions& options);
+
+// The document as text.
+std::string RenderDocument(std::ostream& err,
+                           MapFormat format,
+                           std::vector<LoadedPoints>& sets,
+                           const MapOptions& options);
+
+// A text file read again for each walk of a GPX, KML or GeoJSON document
+// (StreamedTextSet), written to path as SaveDocument writes.
+size_t SaveStreamedDocument(std::ostream& err,
                             const std::string& path,
                             MapFormat format,
-                            const std::vector<PointSet>& sets,
+                            const PointSet& set,
                             const MapOptions& options);
 
 // Where --points puts a GeoJSON file's points: "trip.geojson" gives

@@ -10,12 +10,6 @@
 #include "files/tool_paths.h"
 #include "files/tool_platform.h"
 #include "conversion/core_text.h"
-#include "filetypes/map_files.h"
-#include "filetypes/picture_files.h"
-#include "input/map_input.h"
-#include "output/geojson_output.h"
-#include "output/gpx_output.h"
-#include "output/kml_output.h"
 #include "values/ascii_text.h"
 
 using namespace vezuved;
@@ -23,92 +17,27 @@ using namespace vezuved;
 namespace vezuved_cli {
 namespace {
 
-std::vector<LoadedPoints> FromSets(std::vector<PointSet> sets) {
-    std::vector<LoadedPoints> loaded(sets.size());
-    for (size_t i = 0; i < sets.size(); ++i) loaded[i].set = std::move(sets[i]);
-    return loaded;
+// A database or text file is one set; a copy of standard input is titled so.
+std::vector<LoadedPoints> NamedAsGiven(std::vector<LoadedPoints> sets, const InputFile& input) {
+    if (input.what != input.path && sets.size() == 1) sets.front().set.title = "standard input";
+    return sets;
 }
 
-// A database or text file is one set, titled by its name; a copy of
-// standard input is titled so.
-std::vector<LoadedPoints> OneSet(LoadedPoints points, const std::string& path, const std::string& what) {
-    std::vector<LoadedPoints> loaded;
-    loaded.push_back(std::move(points));
-    if (what != path) loaded.back().set.title = "standard input";
-    return loaded;
-}
-
-std::vector<LoadedPoints> ReadGpxFile(std::ostream& err,
-                                      const std::string& path,
-                                      const std::string& what,
-                                      const TextOptions& options) {
-    RequireInputFile(path, "GPX file");
-    return FromSets(ReadGpx(err, path, what, options.strict));
-}
-
-std::vector<LoadedPoints> ReadKmlFile(std::ostream& err,
-                                      const std::string& path,
-                                      const std::string& what,
-                                      const TextOptions& options) {
-    RequireInputFile(path, "KML or KMZ file");
-    return FromSets(ReadKml(err, path, what, options.strict));
-}
-
-std::vector<LoadedPoints> ReadGeoJsonFile(std::ostream& err,
-                                          const std::string& path,
-                                          const std::string& what,
-                                          const TextOptions& options) {
-    RequireInputFile(path, "GeoJSON file");
-    return FromSets(ReadGeoJson(err, path, what, options.strict));
-}
-
-std::vector<LoadedPoints> ReadDatabaseFile(std::ostream& err,
-                                           const std::string& path,
-                                           const std::string& what,
-                                           const TextOptions& options) {
-    return OneSet(ReadDatabase(err, path, what, options.strict), path, what);
+template <int32_t kFormat>
+std::vector<LoadedPoints> ReadByCore(std::ostream& err,
+                                     const std::string& path,
+                                     const std::string& what,
+                                     const TextOptions& options) {
+    return ReadThroughCore(err, path, what, kFormat, options.strict);
 }
 
 std::vector<LoadedPoints> ReadTextFile(std::ostream& err,
                                        const std::string& path,
-                                       const std::string& what,
+                                       const std::string&,
                                        const TextOptions& options) {
-    return OneSet(ReadTextPoints(err, path, options), path, what);
-}
-
-void WriteGpxDocument(DocumentSink& sink,
-                      const std::vector<PointSet>& sets,
-                      const MapOptions&,
-                      const std::vector<LineFacts>&) {
-    WriteGpx(sink, sets, ToolName());
-}
-
-void WriteGeoJsonDocument(DocumentSink& sink,
-                          const std::vector<PointSet>& sets,
-                          const MapOptions& options,
-                          const std::vector<LineFacts>& facts) {
-    WriteGeoJson(sink, sets, options.compact, facts);
-}
-
-void WriteKmlDocument(DocumentSink& sink,
-                      const std::vector<PointSet>& sets,
-                      const MapOptions&,
-                      const std::vector<LineFacts>& facts) {
-    WriteKml(sink, sets, facts);
-}
-
-void WriteSvgDocument(DocumentSink& sink,
-                      const std::vector<PointSet>& sets,
-                      const MapOptions&,
-                      const std::vector<LineFacts>&) {
-    WriteSvgPicture(sink, sets);
-}
-
-void WriteHtmlDocument(DocumentSink& sink,
-                       const std::vector<PointSet>& sets,
-                       const MapOptions&,
-                       const std::vector<LineFacts>&) {
-    WriteHtmlPicture(sink, sets);
+    std::vector<LoadedPoints> sets;
+    sets.push_back(ReadTextPoints(err, path, options));
+    return sets;
 }
 
 const std::vector<ToolFormat> kFormats = {
@@ -119,9 +48,9 @@ const std::vector<ToolFormat> kFormats = {
      {"gpx"},
      {},
      {},
-     ReadGpxFile,
-     WriteGpxDocument,
-     "waypoints, routes and tracks (a route has no segments)"},
+     ReadByCore<VEZUVED_FORMAT_GPX>,
+     "waypoints, routes and tracks (a route has no segments)",
+     VEZUVED_FORMAT_GPX},
     {FileType::Kml,
      MapFormat::Kml,
      "KML",
@@ -129,9 +58,9 @@ const std::vector<ToolFormat> kFormats = {
      {"kml"},
      {},
      {"kmz"},
-     ReadKmlFile,
-     WriteKmlDocument,
-     "placemarks, routes and tracks"},
+     ReadByCore<VEZUVED_FORMAT_KML>,
+     "placemarks, routes and tracks",
+     VEZUVED_FORMAT_KML},
     {FileType::GeoJson,
      MapFormat::GeoJson,
      "GeoJSON",
@@ -139,9 +68,9 @@ const std::vector<ToolFormat> kFormats = {
      {"geojson"},
      {"json"},
      {},
-     ReadGeoJsonFile,
-     WriteGeoJsonDocument,
-     "points and lines with their properties"},
+     ReadByCore<VEZUVED_FORMAT_GEOJSON>,
+     "points and lines with their properties",
+     VEZUVED_FORMAT_GEOJSON},
     {FileType::Database,
      std::nullopt,
      "database",
@@ -149,8 +78,7 @@ const std::vector<ToolFormat> kFormats = {
      {"pdb"},
      {},
      {},
-     ReadDatabaseFile,
-     nullptr,
+     ReadByCore<VEZUVED_FORMAT_PDB>,
      "one set of points, a route or a track, at most 65535 records"},
     {FileType::Text,
      std::nullopt,
@@ -160,7 +88,6 @@ const std::vector<ToolFormat> kFormats = {
      {},
      {},
      ReadTextFile,
-     nullptr,
      "one set, in the columns its format definition names"},
     {std::nullopt,
      MapFormat::Svg,
@@ -170,8 +97,8 @@ const std::vector<ToolFormat> kFormats = {
      {},
      {},
      nullptr,
-     WriteSvgDocument,
-     "a drawing of the sets"},
+     "a drawing of the sets",
+     VEZUVED_FORMAT_SVG},
     {std::nullopt,
      MapFormat::Html,
      "HTML page",
@@ -180,8 +107,8 @@ const std::vector<ToolFormat> kFormats = {
      {},
      {},
      nullptr,
-     WriteHtmlDocument,
-     "a drawing of the sets in a page"},
+     "a drawing of the sets in a page",
+     VEZUVED_FORMAT_HTML},
 };
 
 // The extension of path, lower case; empty when its last name has none.
@@ -363,11 +290,16 @@ void NamingInput(const InputFile& input, const std::function<void()>& work) {
 
 std::vector<LoadedPoints> ReadInput(const RunContext& run,
                                     const InputFile& input,
-                                    const TextOptions& options) {
+                                    const TextOptions& options,
+                                    bool hold) {
     std::vector<LoadedPoints> loaded;
     NamingInput(input,
                 [&] { loaded = FormatOf(input.type).reader(run.err, input.path, input.what, options); });
-    return loaded;
+    if (hold) {
+        for (LoadedPoints& set : loaded) HoldPoints(set);
+    }
+    if (IsMap(input.type)) return loaded;
+    return NamedAsGiven(std::move(loaded), input);
 }
 
 }  // namespace vezuved_cli

@@ -1,8 +1,9 @@
 // Every format the tool reads or writes, in one table: its type, the names
-// --from and --to take, the extensions that name it, its reader, its
-// document writer and what it holds. The look-ups below are the only
-// places that know a format by its name or extension: adding a format is
-// one row plus its reader and its writer. Any input is read by it.
+// --from and --to take, the extensions that name it, its reader, what it
+// holds and the core's format a document of it is written in. The
+// look-ups below are the only places that know a format by its name or
+// extension: adding a format is one row plus the core's reader and
+// writer. Any input is read by it.
 #pragma once
 
 #include <functional>
@@ -13,9 +14,7 @@
 #include <vector>
 
 #include "conversion/records.h"
-#include "files/document_sink.h"
 #include "files/run_context.h"
-#include "output/line_walk.h"
 #include "values/options.h"
 #include "values/points.h"
 
@@ -25,7 +24,8 @@ namespace vezuved_cli {
 enum class MapFormat { Gpx, GeoJson, Kml, Svg, Html };
 
 struct MapOptions {
-    bool compact = false;  // GeoJSON on one line
+    bool compact = false;   // GeoJSON on one line
+    bool asPoints = false;  // every point as a waypoint, a route's and a track's too
     // GeoJSON: when not empty, the points of the routes and tracks are also
     // written there, as a collection of Point features of their own.
     std::string pointsFile;
@@ -37,11 +37,6 @@ using FormatReader = std::vector<LoadedPoints> (*)(std::ostream& err,
                                                    const std::string& path,
                                                    const std::string& what,
                                                    const TextOptions& options);
-// Writes every set as one document; facts are the sets' own, found before.
-using DocumentWriter = void (*)(DocumentSink& sink,
-                                const std::vector<PointSet>& sets,
-                                const MapOptions& options,
-                                const std::vector<LineFacts>& facts);
 
 struct ToolFormat {
     std::optional<FileType> type;       // none: a document the tool only writes
@@ -55,9 +50,9 @@ struct ToolFormat {
     std::vector<std::string> extensions;
     std::vector<std::string> alsoRead;
     std::vector<std::string> zipped;
-    FormatReader reader;    // null: never read
-    DocumentWriter writer;  // null: written through the library
-    const char* holds;      // what a file of it can hold
+    FormatReader reader;     // null: never read
+    const char* holds;       // what a file of it can hold
+    int32_t coreFormat = 0;  // a document's VEZUVED_FORMAT_*; 0: written set by set
 };
 
 const std::vector<ToolFormat>& ToolFormats();
@@ -110,12 +105,13 @@ struct InputFile {
     FileType type = FileType::Text;
 };
 
-// The sets of the file: one for a database or text file (with the
-// library's records), one per waypoints/route/track for a map file (no
-// records: they are made from the points when a database is written).
+// The sets of the file, as the core read them: one for a database or text
+// file, one per waypoints/route/track for a map file. hold: their points
+// held by the tool at once, for whatever lists or changes them.
 std::vector<LoadedPoints> ReadInput(const RunContext& run,
                                     const InputFile& input,
-                                    const TextOptions& options);
+                                    const TextOptions& options,
+                                    bool hold = true);
 
 // Runs work, a failure of which names the input as people gave it ("-"
 // as "standard input") rather than its temporary copy.

@@ -5,6 +5,7 @@
 
 #include <vezuved/vezuved.h>
 
+#include "commands/filter_options.h"
 #include "files/failure.h"
 #include "files/temporary_folder.h"
 #include "files/tool_paths.h"
@@ -116,14 +117,14 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
         const int only = IntParam(request, "set", -1);
         std::string svg;
         const CapturedRun run = RunCaptured([&](RunContext& context) {
-            std::vector<PointSet> sets;
+            std::vector<LoadedPoints> sets;
             int index = 0;
             for (LoadedPoints& loaded : ReadOpenedFile(context, *file)) {
-                if (only < 0 || only == index) sets.push_back(std::move(loaded.set));
+                if (only < 0 || only == index) sets.push_back(std::move(loaded));
                 ++index;
             }
-            ApplyFilters(sets, RequestFilters(request), context.err);  // drawn as the page changes it
-            svg = RenderMap(context.err, MapFormat::Svg, sets, MapOptions());
+            FilterLoadedSets(context, sets, RequestFilters(request));  // drawn as the page changes it
+            svg = RenderDocument(context.err, MapFormat::Svg, sets, MapOptions());
         });
         if (!run.ok) return Send(response, 422, run.failure);
         response.set_content(svg, "image/svg+xml");

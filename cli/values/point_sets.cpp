@@ -10,13 +10,13 @@ namespace {
 
 bool IsLine(const PointSet& set) { return set.kind == VEZUVED_KIND_TRACK || set.kind == VEZUVED_KIND_ROUTE; }
 
+}  // namespace
+
 size_t SegmentCount(const PointSet& set) {
     size_t segments = 1;
     for (const Point& point : set.points) segments += point.segmentStart ? 1 : 0;
     return segments;
 }
-
-}  // namespace
 
 std::string SetWords(const PointSet& set) {
     const char* kind = set.kind == VEZUVED_KIND_TRACK   ? "track"
@@ -45,8 +45,7 @@ std::vector<size_t> WritablePoints(std::ostream& err,
     return chosen;
 }
 
-std::string JoinedSegmentsWarning(const std::string& target, const PointSet& set) {
-    const size_t segments = SegmentCount(set);
+std::string JoinedSegmentsWarning(const std::string& target, const PointSet& set, size_t segments) {
     if (segments < 2) return "";
     return "vezuved: warning: '" + target + "': " + SetWords(set) + ": " + std::to_string(segments) +
            " segments joined (--split-segments writes one file per segment)\n";

@@ -22,10 +22,13 @@ std::vector<size_t> WritablePoints(std::ostream& err,
                                    const PointSet& set,
                                    bool strict);
 
+// How many segments the set's held points make.
+size_t SegmentCount(const PointSet& set);
+
 // The warning that the set's segments are joined in target, which has no
 // segment breaks ("vezuved: warning: 'out.pdb': track 'Run': 8 segments
 // joined ..."), with its line end; empty for a set of one segment.
-std::string JoinedSegmentsWarning(const std::string& target, const PointSet& set);
+std::string JoinedSegmentsWarning(const std::string& target, const PointSet& set, size_t segments);
 
 // Each segment of a route or track as a set of its own, titled "TITLE-1",
 // "TITLE-2", ...; waypoints and a set of one segment stay as they are.

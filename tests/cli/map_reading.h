@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "files/failure.h"
-#include "input/map_input.h"
+#include "conversion/records.h"
 #include "values/values.h"
 
 namespace vezuved_cli {
@@ -46,13 +46,16 @@ inline std::string Summary(const std::vector<PointSet>& sets) {
 
 inline Reading ReadMap(const std::string& path, const std::string& name, bool strict) {
     const std::string extension = path.substr(path.rfind('.'));
-    const auto reader = extension == ".gpx"                          ? ReadGpx
-                        : extension == ".kml" || extension == ".kmz" ? ReadKml
-                                                                     : ReadGeoJson;
+    const int32_t format = extension == ".gpx"                          ? VEZUVED_FORMAT_GPX
+                           : extension == ".kml" || extension == ".kmz" ? VEZUVED_FORMAT_KML
+                                                                        : VEZUVED_FORMAT_GEOJSON;
     Reading reading;
     std::ostringstream err;
     try {
-        reading.sets = reader(err, path, name, strict);
+        for (LoadedPoints& loaded : ReadThroughCore(err, path, name, format, strict)) {
+            HoldPoints(loaded);
+            reading.sets.push_back(std::move(loaded.set));
+        }
         reading.read = true;
     } catch (const Failure& failure) {
         EXPECT_EQ(failure.status(), kExitFailure);

@@ -6,8 +6,8 @@
 #include <sstream>
 
 #include "files/document_sink.h"
-#include "filetypes/picture_files.h"
-#include "input/map_input.h"
+#include "filetypes/map_files.h"
+#include "conversion/records.h"
 #include "maps/svg_writer.h"
 #include "output/geojson_output.h"
 #include "output/gpx_output.h"
@@ -67,6 +67,14 @@ std::string Text(Write write) {
 
 std::string Svg(const std::vector<PointSet>& sets) {
     return Text([&](DocumentSink& sink) { WriteSvg(sink, sets); });
+}
+
+// The tool's document of the sets (held, as the tool changed them).
+std::string Document(MapFormat format, const std::vector<PointSet>& sets) {
+    std::vector<LoadedPoints> loaded(sets.size());
+    for (size_t i = 0; i < sets.size(); ++i) loaded[i].set = sets[i];
+    std::ostringstream err;
+    return RenderDocument(err, format, loaded, MapOptions());
 }
 
 std::string GeoJson(const std::vector<PointSet>& sets, bool compact = false) {
@@ -178,7 +186,7 @@ TEST(ToolMapWriters, DocumentsAsPinned) {
         {Text([&](DocumentSink& sink) { WriteGpx(sink, mixed, "t"); }), "mixed.gpx"},
         {WriteTable(quiet, Summits()) + WriteCsv(quiet, Summits()) + WritePointsJson(quiet, Summits()),
          "summits-listings.txt"},
-        {Text([](DocumentSink& sink) { WriteHtmlPicture(sink, {Summits()}); }), kSummitsPage},
+        {Document(MapFormat::Html, {Summits()}), kSummitsPage},
     };
     for (const auto& [text, name] : cases) {
         EXPECT_EQ(text, TestData(std::string("cli/data/writers/") + name)) << name;
@@ -189,7 +197,7 @@ TEST(ToolMapWriters, DocumentsAsPinned) {
          std::vector<std::vector<PointSet>>{{SmallTrack(), Summits()},
                                             {Broken(VEZUVED_KIND_TRACK)},
                                             {Broken(VEZUVED_KIND_ROUTE), Summits()}}) {
-        EXPECT_EQ(Text([&](DocumentSink& sink) { WriteSvgPicture(sink, sets); }), Svg(sets));
+        EXPECT_EQ(Document(MapFormat::Svg, sets), Svg(sets));
     }
     EXPECT_EQ(JoinedRouteSegments(mixed, ScanLines(mixed)),
               "route 'B': 2 segments joined, route 'B': 2 segments joined (a GPX route has no segments)");

@@ -88,10 +88,12 @@ PointSet Track(std::vector<Point> points, std::vector<size_t> starts = {}) {
 TEST(Segments, JoinedWithOneWarningOrSplitIntoNumberedSets) {
     const PointSet set = Track({At(1, 1), At(2, 2), At(3, 3), At(4, 4), At(5, 5)}, {2, 3});
     EXPECT_EQ(
-        JoinedSegmentsWarning("out.pdb", set),
+        JoinedSegmentsWarning("out.pdb", set, SegmentCount(set)),
         "vezuved: warning: 'out.pdb': track 'Run': 3 segments joined (--split-segments writes one file per "
         "segment)\n");
-    EXPECT_EQ(JoinedSegmentsWarning("out.pdb", Track({At(1, 1), At(2, 2)})), "");
+    const PointSet one = Track({At(1, 1), At(2, 2)});
+    EXPECT_EQ(SegmentCount(one), 1u);
+    EXPECT_EQ(JoinedSegmentsWarning("out.pdb", one, SegmentCount(one)), "");
     // Each a track of its own, numbered, with no segment break left.
     EXPECT_EQ(Summary(SplitSegments(set)), "T 'Run-1': 1,1 2,2; T 'Run-2': 3,3; T 'Run-3': 4,4 5,5");
     PointSet waypoints = set;
