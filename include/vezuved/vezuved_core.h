@@ -625,6 +625,31 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_database_get_facts(vezuved_co
                                                                       const char* path,
                                                                       vezuved_database_facts* facts);
 
+/* --- Since 1.3 (VEZUVED_CORE_VERSION 103) --- */
+
+/* The ways of writing a document (VEZUVED_WRITE_COMPACT and
+ * VEZUVED_WRITE_AS_POINTS) are or'ed into the write options' format; see
+ * the formats above. */
+
+/* Writes the points of the text at path, read as vezuved_read_text reads
+ * them, as a GPX, KML or GeoJSON document (the options' format, which must
+ * name one) handed to write piece by piece as it is made, without holding
+ * the points: the text is read again for each pass of the writer, and a
+ * text that changes meanwhile fails the write. The collection gains the
+ * document's set, empty (its kind and name as a read gives them), and the
+ * first pass's warnings; points, when not null, the number written. A
+ * failure part way has handed write the document's beginning: the caller
+ * throws it away. Another format, read or written, is
+ * VEZUVED_ERROR_UNSUPPORTED. */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_write_text_document(vezuved_collection* collection,
+                                                                       const char* path,
+                                                                       const vezuved_read_options* read,
+                                                                       const vezuved_text_options* text,
+                                                                       vezuved_write_function write,
+                                                                       void* context,
+                                                                       const vezuved_write_options* options,
+                                                                       int64_t* points);
+
 #ifdef __cplusplus
 }
 #endif

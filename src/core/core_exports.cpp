@@ -10,6 +10,7 @@
 #include "core/database_sets.h"
 #include "core/file_formats.h"
 #include "core/map_documents.h"
+#include "core/streamed_text.h"
 #include "core/page_figures.h"
 #include "core/point_values.h"
 #include "core/text_overrides.h"
@@ -96,6 +97,19 @@ struct PointVisit {
     void* context;
 };
 
+// How the text at path is read, by the read options and the layout over its definition.
+TextReadRequest TextRequestOf(const std::string& path,
+                              const vezuved_read_options& options,
+                              const TextOverrides& overrides) {
+    TextReadRequest request;
+    request.path = path;
+    request.definition = options.definition_path != nullptr ? options.definition_path : "";
+    request.encoding = TextEncodingOf(options.encoding, path);
+    request.strict = options.strict != 0;
+    request.overrides = overrides;
+    return request;
+}
+
 void ReadFile(vezuved_collection& collection,
               const char* path,
               const vezuved_read_options* given,
@@ -110,8 +124,6 @@ void ReadFile(vezuved_collection& collection,
     const int32_t format = ChooseReadFormat(options.format, path, definition, overrides.DescribesColumns());
     const maps::RecordEncoding encoding = format == VEZUVED_FORMAT_TEXT ? maps::RecordEncoding::Windows1252
                                                                         : EncodingOf(options.encoding, path);
-    const TextEncoding textEncoding =
-        format == VEZUVED_FORMAT_TEXT ? TextEncodingOf(options.encoding, path) : TextEncoding::Detect;
     if (each != nullptr && format != VEZUVED_FORMAT_TEXT) {
         FailCore(VEZUVED_ERROR_UNSUPPORTED,
                  "cannot read '" + std::string(path) + "' point by point: only a text file is read so");
@@ -122,12 +134,7 @@ void ReadFile(vezuved_collection& collection,
     // What the read went past stays walkable when it then fails.
     try {
         if (format == VEZUVED_FORMAT_TEXT) {
-            TextReadRequest request;
-            request.path = path;
-            request.definition = definition;
-            request.encoding = textEncoding;
-            request.strict = options.strict != 0;
-            request.overrides = overrides;
+            const TextReadRequest request = TextRequestOf(path, options, overrides);
             if (each == nullptr) {
                 sets.push_back(ReadTextFile(request, warnings));
             } else {
@@ -326,6 +333,58 @@ void WriteToCallback(vezuved_collection& collection,
     collection.warnings = std::move(warnings);
 }
 
+bool VezuvedSinkWrite(void* context, const char* bytes, size_t size) {
+    const auto* out = static_cast<const std::pair<vezuved_write_function, void*>*>(context);
+    return out->first(out->second, bytes, static_cast<int64_t>(size)) == 0;
+}
+
+void WriteTextToCallback(vezuved_collection& collection,
+                         const char* path,
+                         const vezuved_read_options* givenRead,
+                         const vezuved_text_options* text,
+                         vezuved_write_function write,
+                         void* context,
+                         const vezuved_write_options* givenWrite,
+                         int64_t* written) {
+    collection.warnings.clear();
+    if (path == nullptr) FailCore(VEZUVED_ERROR_ARGUMENT, "no path was given to read");
+    if (write == nullptr) FailCore(VEZUVED_ERROR_ARGUMENT, "no function was given to take the document");
+    const vezuved_read_options read = givenRead != nullptr ? *givenRead : vezuved_read_options{};
+    const vezuved_write_options options = givenWrite != nullptr ? *givenWrite : vezuved_write_options{};
+    const TextOverrides overrides = OverridesOf(text, path);
+    const std::string definition = read.definition_path != nullptr ? read.definition_path : "";
+    if (ChooseReadFormat(read.format, path, definition, overrides.DescribesColumns()) != VEZUVED_FORMAT_TEXT) {
+        FailCore(VEZUVED_ERROR_UNSUPPORTED,
+                 "cannot write '" + std::string(path) + "' as it is read: only a text file is read so");
+    }
+    const int32_t format = PlainFormat(options, path);
+    if (format != VEZUVED_FORMAT_GPX && format != VEZUVED_FORMAT_KML && format != VEZUVED_FORMAT_GEOJSON) {
+        FailCore(VEZUVED_ERROR_UNSUPPORTED,
+                 "cannot write '" + std::string(path) +
+                     "' as it is read: a text goes so only into a GPX, KML or GeoJSON document");
+    }
+    maps::MapWarnings warnings;
+    maps::PointSet described;
+    std::pair<vezuved_write_function, void*> out(write, context);
+    maps::DocumentSink sink(VezuvedSinkWrite, &out);
+    try {
+        const int64_t count = WriteTextDocument(sink,
+                                                path,
+                                                TextRequestOf(path, read, overrides),
+                                                MapRequestOf(format, options, path),
+                                                (options.format & VEZUVED_WRITE_AS_POINTS) != 0,
+                                                warnings,
+                                                described);
+        if (!sink.Flush()) FailCore(VEZUVED_ERROR_WRITE, "cannot write the document of '" + std::string(path) + "': the receiver refused it");
+        if (written != nullptr) *written = count;
+    } catch (...) {
+        collection.warnings = std::move(warnings);
+        throw;
+    }
+    collection.sets.push_back(std::move(described));
+    collection.warnings = std::move(warnings);
+}
+
 }  // namespace
 
 extern "C" {
@@ -468,6 +527,17 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_visit_text(vezuved_collection
         const PointVisit each{visit, context};
         ReadFile(*collection, path, options, text, &each);
     });
+}
+
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_write_text_document(vezuved_collection* collection,
+                                                                       const char* path,
+                                                                       const vezuved_read_options* read,
+                                                                       const vezuved_text_options* text,
+                                                                       vezuved_write_function write,
+                                                                       void* context,
+                                                                       const vezuved_write_options* options,
+                                                                       int64_t* points) {
+    return Run(collection, [&] { WriteTextToCallback(*collection, path, read, text, write, context, options, points); });
 }
 
 VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_write_text(vezuved_collection* collection,

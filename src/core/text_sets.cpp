@@ -406,6 +406,17 @@ std::string DefinitionBeside(const std::string& path) {
     return path.substr(0, dot) + ".cal";
 }
 
+maps::PointSet DescribeTextFile(const TextReadRequest& request) {
+    LibraryCall call;
+    std::string definition = request.definition;
+    const ConversionState& state = LoadTextSettings(
+        call, request.path, definition, request.overrides, "cannot read '" + request.path + "'");
+    maps::PointSet set;
+    set.title = TitleOf(request.path);
+    set.kind = SetKindOf(state.DBKind);
+    return set;
+}
+
 maps::PointSet ReadTextFile(const TextReadRequest& request, maps::MapWarnings& warnings) {
     maps::PointSet set;
     maps::PointSet read = VisitTextFile(request, warnings, [&set](maps::Point& point, const maps::PointSet&) {

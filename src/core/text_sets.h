@@ -49,6 +49,10 @@ maps::PointSet VisitTextFile(const TextReadRequest& request,
                              maps::MapWarnings& warnings,
                              const TextPointVisitor& visit);
 
+// The name and kind of the set a read of the text makes, from its
+// definition alone (no line is read).
+maps::PointSet DescribeTextFile(const TextReadRequest& request);
+
 // The definition that belongs to a text file: its extension (in the last
 // path component) replaced by ".cal", or ".cal" appended.
 std::string DefinitionBeside(const std::string& path);

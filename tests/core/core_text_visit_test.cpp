@@ -118,4 +118,95 @@ TEST(CoreTextVisit, RefusesWhatItCannotVisit) {
     }
 }
 
+
+
+int32_t VEZUVED_CORE_CALL Append(void* context, const char* bytes, int64_t size) {
+    static_cast<std::string*>(context)->append(bytes, static_cast<size_t>(size));
+    return 0;
+}
+
+int32_t VEZUVED_CORE_CALL Refuse(void*, const char*, int64_t) { return 1; }
+
+// A text written as a document while it is read: the bytes of the
+// document written from the text held, its first pass's warnings, its set
+// named and empty; what it cannot do is refused.
+TEST(CoreTextVisit, WritesADocumentOfATextWithoutHoldingIt) {
+    TempFolder folder;
+    const std::string definition = folder.put("comma.cal", Data("text/comma-metres.cal"));
+    const std::string path =
+        folder.put("trip.txt", "Gate,45.5,-122.25,100,Open\nBad,91,0,,\nHut,-0.125,7,,\nFar,x,1,,\n");
+    vezuved_read_options read{};
+    read.definition_path = definition.c_str();
+    Collection held;
+    ASSERT_EQ(vezuved_read_text(held.handle, path.c_str(), &read, nullptr), VEZUVED_OK);
+    const std::string warnings = Warnings(held.handle, folder.path());
+    EXPECT_EQ(vezuved_warning_count(held.handle), 2);
+    for (const int32_t format : {VEZUVED_FORMAT_GPX,
+                                 VEZUVED_FORMAT_KML,
+                                 VEZUVED_FORMAT_GEOJSON | VEZUVED_WRITE_COMPACT,
+                                 VEZUVED_FORMAT_GEOJSON | VEZUVED_WRITE_AS_POINTS}) {
+        SCOPED_TRACE(format);
+        vezuved_write_options write{};
+        write.format = format;
+        std::string expected;
+        ASSERT_EQ(vezuved_write_to(held.handle, path.c_str(), Append, &expected, &write), VEZUVED_OK);
+        Collection streamed;
+        std::string document;
+        int64_t points = -1;
+        ASSERT_EQ(vezuved_write_text_document(
+                      streamed.handle, path.c_str(), &read, nullptr, Append, &document, &write, &points),
+                  VEZUVED_OK)
+            << vezuved_error_message(streamed.handle);
+        EXPECT_EQ(document, expected);
+        EXPECT_EQ(points, 2);
+        EXPECT_EQ(Warnings(streamed.handle, folder.path()), warnings);
+        ASSERT_EQ(vezuved_set_count(streamed.handle), 1);
+        EXPECT_STREQ(vezuved_set_name(streamed.handle, 0), "trip");
+        EXPECT_EQ(vezuved_set_kind(streamed.handle, 0), vezuved_set_kind(held.handle, 0));
+        EXPECT_EQ(vezuved_set_point_count(streamed.handle, 0), 0);
+    }
+    const std::string gpx = folder.put("trip.gpx", "<gpx><wpt lat=\"1\" lon=\"2\"/></gpx>");
+    struct Case {
+        const char* what;
+        std::string path;
+        int32_t format;
+        vezuved_write_function write;
+        int32_t code;
+        const char* message;
+    } cases[] = {
+        {"a map read",
+         gpx,
+         VEZUVED_FORMAT_GPX,
+         Append,
+         VEZUVED_ERROR_UNSUPPORTED,
+         "cannot write 'DIR/trip.gpx' as it is read: only a text file is read so"},
+        {"a picture",
+         path,
+         VEZUVED_FORMAT_SVG,
+         Append,
+         VEZUVED_ERROR_UNSUPPORTED,
+         "cannot write 'DIR/trip.txt' as it is read: a text goes so only into a GPX, KML or GeoJSON document"},
+        {"refused",
+         path,
+         VEZUVED_FORMAT_GPX,
+         Refuse,
+         VEZUVED_ERROR_WRITE,
+         "cannot write the document of 'DIR/trip.txt': the receiver refused it"},
+        {"no receiver", path, VEZUVED_FORMAT_GPX, nullptr, VEZUVED_ERROR_ARGUMENT,
+         "no function was given to take the document"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Collection collection;
+        vezuved_write_options write{};
+        write.format = c.format;
+        std::string document;
+        EXPECT_EQ(vezuved_write_text_document(
+                      collection.handle, c.path.c_str(), &read, nullptr, c.write, &document, &write, nullptr),
+                  c.code);
+        EXPECT_EQ(core_test::Message(collection.handle, folder.path()), c.message);
+        EXPECT_EQ(vezuved_set_count(collection.handle), 0);
+    }
+}
+
 }  // namespace
