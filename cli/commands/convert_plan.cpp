@@ -120,12 +120,13 @@ std::string SetOutputPath(const std::string& output, const std::string& title) {
     return TextOf(base.parent_path() / PathOf(stem + TextOf(base.extension())));
 }
 
-// A text file (or standard input's copy) is one set, written to a GPX,
+// A text file is one set, written to a GPX,
 // GeoJSON or KML document in order: its points are read again for each
 // walk instead of being held, so a large file needs little memory.
 // Pictures fit the whole set first and keep to the held points.
 bool StreamsToMap(const ConvertRequest& request, const InputFile& input, MapFormat map) {
-    if (input.type != FileType::Text || !request.filters.empty()) return false;
+    // Standard input's copy is held: its set is named as people gave it.
+    if (input.type != FileType::Text || input.what != input.path || !request.filters.empty()) return false;
     if (!request.what.empty() || !request.track.empty()) return false;
     return map == MapFormat::Gpx || map == MapFormat::GeoJson || map == MapFormat::Kml;
 }
@@ -237,13 +238,9 @@ void RunJob(const RunContext& run, const ConvertRequest& request, OutputJob& job
         const InputFile& first = job.inputs.front();
         const bool streamed = job.inputs.size() == 1 && StreamsToMap(request, first, *job.map);
         if (streamed) {
-            // Messages name the input as it was given ("-" as standard input).
-            TextOptions in = request.in;
-            if (first.what != first.path) in.shownName = first.what;
             std::vector<LoadedPoints> documents(1);
-            documents.front().set = StreamedTextSet(run.err, first.path, in);
-            if (first.what != first.path) documents.front().set.title = first.what;
-            const size_t count = SaveStreamedDocument(run.err, output, *job.map, documents.front().set, mapOptions);
+            const size_t count = SaveTextDocument(
+                run.err, output, *job.map, first.path, request.in, mapOptions, documents.front().set);
             ReportDocument(run, output, documents, {count});
             return;
         }

@@ -137,12 +137,16 @@ void RequireTextDescription(const std::string& path, const TextOptions& options)
               "first line names the columns");
 }
 
-void ReadTextThroughCore(std::ostream& err,
-                         CoreCollection& collection,
-                         const std::string& path,
-                         const TextOptions& options,
-                         vezuved_point_function visit,
-                         void* context) {
+namespace {
+
+// Runs call with the core's options for the text at path; what it left out
+// is said on err, and a failure names the file as people gave it.
+template <typename Call>
+void ThroughCore(std::ostream& err,
+                 CoreCollection& collection,
+                 const std::string& path,
+                 const TextOptions& options,
+                 Call call) {
     RequireInputFile(path, "text file");
     // A copy read in the user's file's place is named as the user's file.
     const std::string& name = options.shownName.empty() ? path : options.shownName;
@@ -153,9 +157,7 @@ void ReadTextThroughCore(std::ostream& err,
     read.encoding = CoreEncoding(options.encoding);
     read.definition_path = options.definition.empty() ? nullptr : options.definition.c_str();
     const vezuved_text_options text = CoreTextOptions(options);
-    const int32_t result =
-        visit == nullptr ? vezuved_read_text(collection.get(), path.c_str(), &read, &text)
-                         : vezuved_visit_text(collection.get(), path.c_str(), &read, &text, visit, context);
+    const int32_t result = call(read, text);
     SayWarnings(err, collection, "", path, name);
     const int32_t warnings = vezuved_warning_count(collection.get());
     if (result != VEZUVED_OK) {
@@ -163,6 +165,41 @@ void ReadTextThroughCore(std::ostream& err,
                                    name,
                                    static_cast<size_t>(warnings > 0 ? warnings : 0)));
     }
+}
+
+int32_t VEZUVED_CORE_CALL WriteToSink(void* context, const char* bytes, int64_t size) {
+    static_cast<DocumentSink*>(context)->Write(std::string_view(bytes, static_cast<size_t>(size)));
+    return 0;
+}
+
+}  // namespace
+
+void ReadTextThroughCore(std::ostream& err,
+                         CoreCollection& collection,
+                         const std::string& path,
+                         const TextOptions& options,
+                         vezuved_point_function visit,
+                         void* context) {
+    ThroughCore(err, collection, path, options, [&](const vezuved_read_options& read, const vezuved_text_options& text) {
+        return visit == nullptr
+                   ? vezuved_read_text(collection.get(), path.c_str(), &read, &text)
+                   : vezuved_visit_text(collection.get(), path.c_str(), &read, &text, visit, context);
+    });
+}
+
+StreamedText WriteTextDocument(std::ostream& err,
+                               DocumentSink& sink,
+                               const std::string& path,
+                               const TextOptions& options,
+                               const vezuved_write_options& write) {
+    CoreCollection collection;
+    StreamedText written;
+    ThroughCore(err, collection, path, options, [&](const vezuved_read_options& read, const vezuved_text_options& text) {
+        return vezuved_write_text_document(
+            collection.get(), path.c_str(), &read, &text, WriteToSink, &sink, &write, &written.count);
+    });
+    written.kind = vezuved_set_kind(collection.get(), 0);
+    return written;
 }
 
 std::string TextPoints::Handheld(const char* text) {
@@ -281,99 +318,6 @@ bool IsImportOnly(const std::string& title) {
     static const std::string kMark = "(import only)";
     return title.size() >= kMark.size() &&
            title.compare(title.size() - kMark.size(), kMark.size(), kMark) == 0;
-}
-
-namespace {
-
-// One reading: each point made and handed on, or (stopAtFirst) only the
-// kind of the set the first point belongs to. What the tool's visitor
-// throws is kept and thrown again once the core has returned, never
-// through it.
-struct Walk {
-    Walk(TextPoints made, CoreCollection& into, const std::function<void(const Point&)>* each = nullptr)
-        : points(made), collection(into), visit(each) {}
-    TextPoints points;
-    CoreCollection& collection;
-    const std::function<void(const Point&)>* visit = nullptr;
-    bool stopAtFirst = false;
-    std::optional<int32_t> kind;
-    int64_t count = 0;
-    std::exception_ptr failure;
-};
-
-int32_t VEZUVED_CORE_CALL TakePoint(void* context, const vezuved_point* read) {
-    Walk& walk = *static_cast<Walk*>(context);
-    try {
-        if (!walk.kind) {
-            vezuved_collection* sets = walk.collection.get();
-            walk.kind = vezuved_set_kind(sets, vezuved_set_count(sets) - 1);
-        }
-        if (walk.stopAtFirst) return 1;
-        ++walk.count;
-        if (walk.visit != nullptr) (*walk.visit)(walk.points.Of(*read));
-        return 0;
-    } catch (...) {
-        walk.failure = std::current_exception();
-        return 1;
-    }
-}
-
-// Reads the text through, its reports on err.
-void WalkText(std::ostream& err, const std::string& path, const TextOptions& options, Walk& walk) {
-    try {
-        ReadTextThroughCore(err, walk.collection, path, options, TakePoint, &walk);
-    } catch (...) {
-        if (walk.failure) std::rethrow_exception(walk.failure);
-        throw;
-    }
-    walk.points.Say(err, options.shownName.empty() ? path : options.shownName);
-}
-
-// Map documents take metres: the feet a text wrote need not be recovered.
-constexpr bool kFeetAsWritten = false;
-
-// The kind of the text's set, from a reading stopped at its first point. A
-// text that cannot be read fails here, with the reports of a whole reading.
-int32_t KindOfText(std::ostream& err, const std::string& path, const TextOptions& options) {
-    CoreCollection collection;
-    Walk peek(TextPoints(kFeetAsWritten), collection);
-    peek.stopAtFirst = true;
-    std::ostringstream quiet;
-    try {
-        ReadTextThroughCore(quiet, collection, path, options, TakePoint, &peek);
-    } catch (const Failure&) {
-        // Stopped at the first point, or no point read: the whole reading below says why.
-    }
-    if (peek.kind) return *peek.kind;
-    CoreCollection again;
-    Walk whole(TextPoints(kFeetAsWritten), again);
-    WalkText(err, path, options, whole);
-    return vezuved_set_kind(again.get(), 0);
-}
-
-}  // namespace
-
-PointSet StreamedTextSet(std::ostream& err, const std::string& path, const TextOptions& options) {
-    PointSet set;
-    set.kind = KindOfText(err, path, options);
-    set.title = BaseTitle(path);
-    // The first walk says what the reading went past; the later ones read
-    // the same file again, silently, and fail if it changed meanwhile.
-    auto count = std::make_shared<std::optional<int64_t>>();
-    std::ostream* reports = &err;
-    set.reread = [reports, path, options, count](const std::function<void(const Point&)>& visit) {
-        std::ostringstream quiet;
-        CoreCollection collection;
-        Walk walk(TextPoints(kFeetAsWritten), collection, &visit);
-        WalkText(*count ? quiet : *reports, path, options, walk);
-        if (*count && **count != walk.count) {
-            FailConversion("cannot read the text file '" +
-                           (options.shownName.empty() ? path : options.shownName) +
-                           "': it changed while it was being converted");
-        }
-        *count = walk.count;
-    };
-    return set;
 }
 
 }  // namespace vezuved_cli

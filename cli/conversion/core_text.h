@@ -12,6 +12,7 @@
 #include <vezuved/vezuved_core.h>
 
 #include "conversion/records.h"
+#include "files/document_sink.h"
 #include "values/points.h"
 
 namespace vezuved_cli {
@@ -99,10 +100,18 @@ TextLayout LoadTextLayout(const std::string& definition, const TextOptions& opti
 // A definition's title (ending "(import only)") says it can only be read.
 bool IsImportOnly(const std::string& title);
 
-// The set of the text at path, its kind found from its first point. Its
-// first walk reports on err the lines it leaves out (and fails as a whole
-// read would); each later walk reads it again, silently, and fails if the
-// file changed meanwhile. err must outlive the set.
-PointSet StreamedTextSet(std::ostream& err, const std::string& path, const TextOptions& options);
+// The text at path written into sink as a GPX, KML or GeoJSON document
+// (as write asks) while it is read, never held:
+// the lines left out are reported on err, and a failure names the file as
+// the tool does.
+struct StreamedText {
+    int32_t kind = 0;
+    int64_t count = 0;  // the points written
+};
+StreamedText WriteTextDocument(std::ostream& err,
+                               DocumentSink& sink,
+                               const std::string& path,
+                               const TextOptions& options,
+                               const vezuved_write_options& write);
 
 }  // namespace vezuved_cli

@@ -1,15 +1,14 @@
 #include "filetypes/map_files.h"
 
 #include <ostream>
+#include <sstream>
 
 #include "conversion/core_text.h"
 #include "files/failure.h"
 #include "files/file_output.h"
+#include "values/values.h"
 #include "filters/geodesy.h"
 #include "filters/track_stats.h"
-#include "output/geojson_output.h"
-#include "output/gpx_output.h"
-#include "output/kml_output.h"
 #include "output/stats_output.h"
 
 using namespace vezuved;
@@ -197,27 +196,31 @@ std::string RenderDocument(std::ostream& err,
     return RenderFrom(err, *DocumentCollection(err, sets), request.options);
 }
 
-size_t SaveStreamedDocument(std::ostream& err,
-                            const std::string& path,
-                            MapFormat format,
-                            const PointSet& set,
-                            const MapOptions& options) {
-    const std::vector<PointSet> sets = {set};
-    const std::vector<LineFacts> facts = ScanLines(sets);
+size_t SaveTextDocument(std::ostream& err,
+                        const std::string& path,
+                        MapFormat format,
+                        const std::string& text,
+                        const TextOptions& textOptions,
+                        const MapOptions& options,
+                        PointSet& described) {
+    std::vector<LoadedPoints> none;
+    DocumentRequest request;
+    Prepare(request, format, none, options);
+    StreamedText written;
     WriteFileOrFail(path, [&](DocumentSink& sink) {
-        if (format == MapFormat::Gpx) {
-            WriteGpx(sink, sets, ToolName());
-        } else if (format == MapFormat::Kml) {
-            WriteKml(sink, sets, facts);
-        } else {
-            WriteGeoJson(sink, sets, options.compact, facts);
-        }
+        written = WriteTextDocument(err, sink, text, textOptions, request.options);
     });
+    // The run's plan named the points file apart from every input and output.
     if (format == MapFormat::GeoJson && !options.pointsFile.empty()) {
-        WriteFileOrFail(options.pointsFile,
-                        [&](DocumentSink& sink) { WriteGeoJsonPoints(sink, sets, options.compact); });
+        request.options.format |= VEZUVED_WRITE_AS_POINTS;
+        std::ostringstream again;  // the text's reports were said once
+        WriteFileOrFail(options.pointsFile, [&](DocumentSink& sink) {
+            WriteTextDocument(again, sink, text, textOptions, request.options);
+        });
     }
-    return facts.front().count;
+    described.kind = written.kind;
+    described.title = BaseTitle(text);
+    return static_cast<size_t>(written.count);
 }
 
 std::string PointsFilePath(const std::string& geojsonPath) {

@@ -33,13 +33,16 @@ std::string RenderDocument(std::ostream& err,
                            std::vector<LoadedPoints>& sets,
                            const MapOptions& options);
 
-// A text file read again for each walk of a GPX, KML or GeoJSON document
-// (StreamedTextSet), written to path as SaveDocument writes.
-size_t SaveStreamedDocument(std::ostream& err,
-                            const std::string& path,
-                            MapFormat format,
-                            const PointSet& set,
-                            const MapOptions& options);
+// The text file at text written to path as a GPX, KML or GeoJSON document
+// while it is read, never held; described takes its set's kind and title.
+// Returns its point count.
+size_t SaveTextDocument(std::ostream& err,
+                        const std::string& path,
+                        MapFormat format,
+                        const std::string& text,
+                        const TextOptions& textOptions,
+                        const MapOptions& options,
+                        PointSet& described);
 
 // Where --points puts a GeoJSON file's points: "trip.geojson" gives
 // "trip-points.geojson".
