@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "input/xml_stream.h"
+#include "files/library_names.h"
+#include "maps/xml_stream.h"
 #include "map_reading.h"
 #include "tool_runner.h"
 

@@ -13,7 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "input/xml_stream.h"
+#include "files/library_names.h"
+#include "maps/xml_stream.h"
 #include "map_reading.h"
 #include "tool_runner.h"
 #include "values/values.h"

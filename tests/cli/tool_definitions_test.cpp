@@ -3,7 +3,8 @@
 // many shapes.
 #include <filesystem>
 
-#include "input/xml_stream.h"
+#include "files/library_names.h"
+#include "maps/xml_stream.h"
 #include "map_reading.h"
 #include "tool_runner.h"
 
