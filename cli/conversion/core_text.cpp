@@ -251,11 +251,10 @@ LoadedPoints ReadTextPoints(std::ostream& err, const std::string& path, const Te
         if (vezuved_get_point(collection->get(), 0, i, &read) != VEZUVED_OK) break;
         loaded.set.points.push_back(points.Of(read));
     }
-    loaded.feetAsRead = feet;
-    // A database or text is written from what the core read, its feet as
-    // the text wrote them, unless the tool's points differ from it (a
-    // character the handheld has no byte for, read as '?').
-    if (!points.Lost()) loaded.source = std::move(collection);
+    // Every file is written from what the core read: the feet as the text
+    // wrote them, and a character the handheld has no byte for as the
+    // writer of each format takes it.
+    loaded.source = std::move(collection);
     points.Say(err, options.shownName.empty() ? path : options.shownName);
     return loaded;
 }

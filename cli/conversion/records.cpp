@@ -20,10 +20,6 @@ CoreCollection::CoreCollection() : handle_(vezuved_collection_new()) {
     if (handle_ == nullptr) throw std::bad_alloc();
 }
 
-OwnedRecords::~OwnedRecords() {
-    for (RLPointRecord& record : records_) RLSetPointDesc(&record, nullptr);
-}
-
 std::string BaseTitle(const std::string& path) { return TextOf(PathOf(path).stem()); }
 
 vezuved_database_facts ReadDatabaseFacts(const std::string& path) {
@@ -98,6 +94,44 @@ size_t PointCount(const LoadedPoints& points) {
     return static_cast<size_t>(std::max<int64_t>(vezuved_set_point_count(points.source->get(), points.sourceSet), 0));
 }
 
+void AddHeldPoints(std::ostream& err, CoreCollection& collection, int32_t index, const PointSet& set) {
+    bool pending = false;
+    size_t missing = 0;
+    for (const Point& point : set.points) {
+        pending = pending || point.segmentStart;
+        if (!HasValidPosition(point)) {
+            ++missing;
+            continue;
+        }
+        vezuved_point placed{};
+        placed.latitude = *point.latitude;
+        placed.longitude = *point.longitude;
+        if (point.elevationMetres) {
+            placed.has_elevation = 1;
+            placed.elevation = *point.elevationMetres;
+        } else if (point.elevationFeet) {
+            placed.has_elevation = 1;
+            placed.elevation = *point.elevationFeet * kMetresPerFoot;
+        }
+        if (point.time) {
+            placed.has_time = 1;
+            placed.time = *point.time;
+        }
+        placed.segment_start = pending ? 1 : 0;
+        placed.name = point.name.c_str();
+        placed.symbol = point.icon.c_str();
+        placed.description = point.description ? point.description->c_str() : nullptr;
+        pending = false;
+        if (vezuved_add_point(collection.get(), index, &placed) != VEZUVED_OK)
+            FailConversion(vezuved_error_message(collection.get()));
+    }
+    if (missing > 0) {
+        err << "vezuved: " << missing << " point(s) of '" << set.title
+            << "' have no valid position and are left out\n";
+    }
+}
+
+
 int32_t SetKindFor(int32_t kind) {
     return kind == VEZUVED_KIND_TRACK_OLD   ? VEZUVED_SET_TRACK
            : kind == VEZUVED_KIND_ROUTE_OLD ? VEZUVED_SET_ROUTE
@@ -129,9 +163,7 @@ void CollectSet(const RunContext& run,
                 CoreCollection& collection,
                 const std::string& path,
                 LoadedPoints& points,
-                RecordUse use,
                 int32_t kind) {
-    LeaveOutRefusedPoints(run, path, points);
     const int32_t set = vezuved_add_set(collection.get(), SetKindFor(kind), points.set.title.c_str());
     if (set < 0) FailConversion("cannot write '" + path + "': " + vezuved_error_message(collection.get()));
     run.err << JoinedSegmentsWarning(path, points.set, SegmentCountOf(points));
@@ -147,31 +179,10 @@ void CollectSet(const RunContext& run,
         }
         return;
     }
-    OwnedRecords records(run.err, points.set, path, use, points.feetAsRead);
-    for (int32_t i = 0; i < records.count(); ++i) {
-        if (vezuved_add_record(collection.get(), set, &records.data()[i]) != VEZUVED_OK)
-            FailConversion("cannot write '" + path + "': " + vezuved_error_message(collection.get()));
-    }
+    AddHeldPoints(run.err, collection, set, points.set);
 }
 
 }  // namespace
-
-bool LeaveOutRefusedPoints(const RunContext& run, const std::string& target, LoadedPoints& points) {
-    // The core's readers leave out what no writer takes.
-    if (!points.held) return false;
-    const std::vector<size_t> chosen = WritablePoints(run.err, target, points.set, run.rules.strict);
-    if (chosen.size() == points.set.points.size()) return false;
-    if (chosen.empty()) {
-        FailConversion("cannot write '" + target + "': all " + std::to_string(points.set.points.size()) +
-                       " point(s) of " + SetWords(points.set) + " were refused (above)");
-    }
-    for (size_t to = 0; to < chosen.size(); ++to)
-        points.set.points[to] = std::move(points.set.points[chosen[to]]);
-    points.set.points.resize(chosen.size());
-    // The set is no longer the one the core read.
-    points.source.reset();
-    return true;
-}
 
 std::vector<LoadedPoints> SplitSegments(std::vector<LoadedPoints> sets) {
     std::vector<LoadedPoints> split;
@@ -208,7 +219,7 @@ void WriteDatabase(const RunContext& run, const std::string& path, LoadedPoints&
                   KindText(kind));
     }
     CoreCollection collection;
-    CollectSet(run, collection, path, points, RecordUse::Database, kind);
+    CollectSet(run, collection, path, points, kind);
     vezuved_write_options write{};
     write.format = older ? VEZUVED_FORMAT_PDB_OLDER : VEZUVED_FORMAT_PDB;
     const int32_t result = vezuved_write(collection.get(), path.c_str(), &write);
@@ -245,7 +256,7 @@ void WriteText(const RunContext& run,
                   DefinitionPathFor(path) + "', no record-line extension); give a format definition (.cal)");
     }
     CoreCollection collection;
-    CollectSet(run, collection, path, points, RecordUse::Text, options.kind.value_or(points.set.kind));
+    CollectSet(run, collection, path, points, options.kind.value_or(points.set.kind));
     vezuved_write_options write{};
     write.format = VEZUVED_FORMAT_TEXT;
     write.definition_path = definition.empty() ? nullptr : definition.c_str();

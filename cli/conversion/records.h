@@ -15,7 +15,6 @@
 #include "files/run_context.h"
 #include "values/options.h"
 #include "values/points.h"
-#include "values/record_fitting.h"
 
 namespace vezuved_cli {
 
@@ -32,30 +31,6 @@ private:
     vezuved_collection* handle_;
 };
 
-// Records the tool owns and hands to the library's writers for target;
-// each carries its own copy of its description, freed on destruction.
-// Names, symbols and notes are fitted to the record (record_fitting.h),
-// with one warning on err that names target.
-class OwnedRecords {
-public:
-    // Made from the points of the set (read from GPX, KML or GeoJSON): the
-    // record's texts in their usual forms, in Windows-1252.
-    // feetAsRead: the points' feet are a text's own, written as it wrote them.
-    OwnedRecords(std::ostream& err,
-                 const PointSet& set,
-                 const std::string& target,
-                 RecordUse use,
-                 bool feetAsRead = false);
-    OwnedRecords(const OwnedRecords&) = delete;
-    ~OwnedRecords();
-
-    RLPointRecord* data() { return records_.empty() ? nullptr : records_.data(); }
-    int32_t count() const { return static_cast<int32_t>(records_.size()); }
-
-private:
-    std::vector<RLPointRecord> records_;
-};
-
 struct LoadedPoints {
     // Its title and kind, and its points once held (HoldPoints).
     PointSet set;
@@ -65,7 +40,6 @@ struct LoadedPoints {
     // text, number and foot it read is written as it was.
     std::shared_ptr<CoreCollection> source;
     int32_t sourceSet = 0;
-    bool feetAsRead = false;  // the set's elevations are a text's feet
 };
 
 // The points of a set read and not yet held, made the tool's: where they
@@ -99,6 +73,11 @@ int32_t SetKindFor(int32_t kind);
 // What a database's header says; a file that is no database fails the
 // command, with the cause.
 vezuved_database_facts ReadDatabaseFacts(const std::string& path);
+// The points of set appended to the set index of collection: the valid
+// positions (a segment a left-out point began begins at the next one); the
+// others are said on err, once for the set.
+void AddHeldPoints(std::ostream& err, CoreCollection& collection, int32_t index, const PointSet& set);
+
 // A point the core read, as the tool holds it.
 Point PointOf(const vezuved_point& read);
 
@@ -108,11 +87,6 @@ Point PointOf(const vezuved_point& read);
 // it; a database is one set, titled by the file's name.
 std::vector<LoadedPoints> ReadThroughCore(
     std::ostream& err, const std::string& path, const std::string& what, int32_t format, bool strict);
-
-// Leaves out of points those a database or text file cannot take
-// (WritablePoints, with --strict from the run's rules); true when any was.
-// Fails when none is left.
-bool LeaveOutRefusedPoints(const RunContext& run, const std::string& target, LoadedPoints& points);
 
 // SplitSegments (point_sets.h) of each set the tool's readers made.
 std::vector<LoadedPoints> SplitSegments(std::vector<LoadedPoints> sets);

@@ -38,45 +38,6 @@ bool AreWholeSource(const std::vector<LoadedPoints>& sets) {
     return true;
 }
 
-// The points a document places: the valid positions, the segment a
-// left-out point began beginning at the next one placed; the others are
-// said once per set.
-void AddHeldPoints(std::ostream& err, CoreCollection& collection, int32_t index, const PointSet& set) {
-    bool pending = false;
-    size_t missing = 0;
-    for (const Point& point : set.points) {
-        pending = pending || point.segmentStart;
-        if (!HasValidPosition(point)) {
-            ++missing;
-            continue;
-        }
-        vezuved_point placed{};
-        placed.latitude = *point.latitude;
-        placed.longitude = *point.longitude;
-        if (point.elevationMetres) {
-            placed.has_elevation = 1;
-            placed.elevation = *point.elevationMetres;
-        } else if (point.elevationFeet) {
-            placed.has_elevation = 1;
-            placed.elevation = *point.elevationFeet * kMetresPerFoot;
-        }
-        if (point.time) {
-            placed.has_time = 1;
-            placed.time = *point.time;
-        }
-        placed.segment_start = pending ? 1 : 0;
-        placed.name = point.name.c_str();
-        placed.symbol = point.icon.c_str();
-        placed.description = point.description ? point.description->c_str() : nullptr;
-        pending = false;
-        if (vezuved_add_point(collection.get(), index, &placed) != VEZUVED_OK) FailWrite(collection);
-    }
-    if (missing > 0) {
-        err << "vezuved: " << missing << " point(s) of '" << set.title
-            << "' have no valid position and are left out\n";
-    }
-}
-
 // The collection a document is written from: the one the sets were read
 // into when they are all of it, unchanged and in order; else one made for
 // the document, a set as the core read it copied, a changed one from its

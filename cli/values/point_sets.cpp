@@ -25,26 +25,6 @@ std::string SetWords(const PointSet& set) {
     return std::string(kind) + " '" + set.title + "'";
 }
 
-std::vector<size_t> WritablePoints(std::ostream& err,
-                                   const std::string& target,
-                                   const PointSet& set,
-                                   bool strict) {
-    std::vector<size_t> chosen;
-    chosen.reserve(set.points.size());
-    for (size_t i = 0; i < set.points.size(); ++i) {
-        const std::string fault = PointFault(set.points[i]);
-        if (fault.empty()) {
-            chosen.push_back(i);
-            continue;
-        }
-        const std::string message =
-            target + ": " + SetWords(set) + " point " + std::to_string(i + 1) + ": " + fault;
-        if (strict) FailConversion(message);
-        err << message << "; left out\n";
-    }
-    return chosen;
-}
-
 std::string JoinedSegmentsWarning(const std::string& target, const PointSet& set, size_t segments) {
     if (segments < 2) return "";
     return "vezuved: warning: '" + target + "': " + SetWords(set) + ": " + std::to_string(segments) +

@@ -13,15 +13,6 @@ namespace vezuved_cli {
 // How messages name a set: "track 'Run'", "route 'Loop'", "waypoints 'x'".
 std::string SetWords(const PointSet& set);
 
-// The points of the set a database or text file takes: those the rule of
-// HasValidPosition takes. Each other one is reported on err
-// ("out.pdb: track 'Run' point 7: latitude 91 is outside -90..90; left
-// out"), or with strict the first fails the command with that report.
-std::vector<size_t> WritablePoints(std::ostream& err,
-                                   const std::string& target,
-                                   const PointSet& set,
-                                   bool strict);
-
 // How many segments the set's held points make.
 size_t SegmentCount(const PointSet& set);
 
