@@ -4,22 +4,9 @@
 #include "values/point_sets.h"
 
 namespace vezuved_cli {
-namespace {
-
-// A set too large to hold is read into memory: the filters need its points together.
-void HoldPoints(PointSet& set) {
-    if (!set.reread) return;
-    std::vector<Point> points;
-    ForEachPoint(set, [&](const Point& point) { points.push_back(point); });
-    set.points = std::move(points);
-    set.reread = nullptr;
-}
-
-}  // namespace
 
 void ApplyFilters(std::vector<PointSet>& sets, const FilterPlan& plan, std::ostream& diagnostics) {
     if (plan.steps.empty()) return;
-    for (PointSet& set : sets) HoldPoints(set);
     // The waypoints a simplification passes: those of the sets, and --keep-near's.
     std::vector<Point> waypoints = plan.keepNear;
     for (const PointSet& set : sets) {
