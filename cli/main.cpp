@@ -16,8 +16,6 @@
 #include "filetypes/map_files.h"
 #include "serve/serve_command.h"
 
-using namespace vezuved;
-
 namespace vezuved_cli {
 namespace {
 

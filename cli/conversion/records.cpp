@@ -1,6 +1,7 @@
 #include "conversion/records.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -94,12 +95,22 @@ size_t PointCount(const LoadedPoints& points) {
     return static_cast<size_t>(std::max<int64_t>(vezuved_set_point_count(points.source->get(), points.sourceSet), 0));
 }
 
+namespace {
+
+// A position on the earth: what a point needs to be placed at all.
+bool Placeable(const Point& point) {
+    return point.latitude && point.longitude && std::fabs(*point.latitude) <= 90.0 &&
+           std::fabs(*point.longitude) <= 180.0;
+}
+
+}  // namespace
+
 void AddHeldPoints(std::ostream& err, CoreCollection& collection, int32_t index, const PointSet& set) {
     bool pending = false;
     size_t missing = 0;
     for (const Point& point : set.points) {
         pending = pending || point.segmentStart;
-        if (!HasValidPosition(point)) {
+        if (!Placeable(point)) {
             ++missing;
             continue;
         }

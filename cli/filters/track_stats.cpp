@@ -50,9 +50,9 @@ TrackStats ComputeStats(const PointSet& set, const StatsOptions& options) {
     TrackStats stats;
     stats.title = set.title;
     stats.kind = set.kind;
-    const bool line = set.kind == VEZUVED_KIND_TRACK || set.kind == VEZUVED_KIND_ROUTE;
+    const bool line = IsLine(set);
     stats.segments = line ? 1 : 0;
-    // A streamed set hands each point only for the call: the last one is copied.
+    // What the next point is measured from.
     struct Last {
         double latitude, longitude;
         std::optional<double> elevation;
@@ -61,7 +61,7 @@ TrackStats ComputeStats(const PointSet& set, const StatsOptions& options) {
     std::optional<Last> previous;
     Climb climb;
     const double movingMetresPerMilli = options.movingKmPerHour / 3600.0;
-    ForEachPoint(set, [&](const Point& point) {
+    for (const Point& point : set.points) {
         ++stats.points;
         if (line && point.segmentStart && stats.points > 1) {
             ++stats.segments;
@@ -72,9 +72,9 @@ TrackStats ComputeStats(const PointSet& set, const StatsOptions& options) {
             stats.start = stats.start ? std::min(*stats.start, *point.time) : *point.time;
             stats.end = stats.end ? std::max(*stats.end, *point.time) : *point.time;
         }
-        if (!point.latitude || !point.longitude) return;
+        if (!point.latitude || !point.longitude) continue;
         Widen(stats.box, *point.latitude, *point.longitude);
-        if (!line) return;
+        if (!line) continue;
         const std::optional<double> elevation = Elevation(point);
         if (elevation) climb.Add(*elevation, options.climbThresholdMetres, stats);
         if (previous) {
@@ -93,7 +93,7 @@ TrackStats ComputeStats(const PointSet& set, const StatsOptions& options) {
             }
         }
         previous = Last{*point.latitude, *point.longitude, elevation, point.time};
-    });
+    }
     if (stats.start) stats.durationMillis = *stats.end - *stats.start;
     if (stats.movingMillis > 0)
         stats.averageKmPerHour = stats.distance2d / static_cast<double>(stats.movingMillis) * 3600.0;

@@ -4,13 +4,11 @@
 #include <ostream>
 
 #include "files/failure.h"
+#include "values/values.h"
 
 namespace vezuved_cli {
-namespace {
 
-bool IsLine(const PointSet& set) { return set.kind == VEZUVED_KIND_TRACK || set.kind == VEZUVED_KIND_ROUTE; }
-
-}  // namespace
+std::string IsoTime(const Point& point) { return point.time ? FormatIsoTime(*point.time) : std::string(); }
 
 size_t SegmentCount(const PointSet& set) {
     size_t segments = 1;

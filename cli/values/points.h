@@ -1,5 +1,43 @@
-// Points and sets of points, now the library's.
+// The points and sets the tool lists and changes: each point a copy of
+// what the library's core read (vezuved_get_point), held while a command
+// filters or lists it; a set the tool leaves as it was is never copied
+// into these (conversion/records.h).
 #pragma once
 
-#include "files/library_names.h"
-#include "sets/points.h"
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <vezuved/vezuved.h>
+
+namespace vezuved_cli {
+
+struct Point {
+    std::string name;
+    std::string icon;  // the symbol
+    std::optional<std::string> description;
+    std::optional<double> latitude;
+    std::optional<double> longitude;
+    std::optional<double> elevationMetres;
+    std::optional<double> elevationFeet;  // the same height, in feet as a text or database wrote it
+    std::optional<int64_t> time;          // UTC milliseconds since 1970
+    bool segmentStart = false;            // a new segment of its route or track begins here
+};
+
+struct PointSet {
+    std::string title;
+    int32_t kind = VEZUVED_KIND_POINT;  // a VEZUVED_KIND_* code
+    std::vector<Point> points;
+};
+
+// A route or a track, not waypoints.
+inline bool IsLine(const PointSet& set) {
+    return set.kind == VEZUVED_KIND_TRACK || set.kind == VEZUVED_KIND_ROUTE;
+}
+
+// The point's time in ISO 8601 UTC ("2021-08-14T08:15:00Z"); empty when it
+// has none.
+std::string IsoTime(const Point& point);
+
+}  // namespace vezuved_cli

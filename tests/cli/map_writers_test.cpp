@@ -19,8 +19,12 @@
 namespace vezuved_cli {
 namespace {
 
+// The library's points and sets, which its writers take.
+using MapPoint = vezuved::maps::Point;
+using MapSet = vezuved::maps::PointSet;
+
 // A point with its texts, as a record gives them.
-Point At(const char* name,
+MapPoint At(const char* name,
          const char* latitude,
          const char* longitude,
          const char* feet,
@@ -28,13 +32,13 @@ Point At(const char* name,
          const char* icon = "",
          const char* description = nullptr,
          bool segmentStart = false) {
-    Point point = MakePoint(name, latitude, longitude, feet, time, icon, description);
+    MapPoint point = MakePoint(name, latitude, longitude, feet, time, icon, description);
     point.segmentStart = segmentStart;
     return point;
 }
 
-PointSet Set(const char* title, int32_t kind, std::vector<Point> points) {
-    PointSet set;
+MapSet Set(const char* title, int32_t kind, std::vector<MapPoint> points) {
+    MapSet set;
     set.title = title;
     set.kind = kind;
     set.points = std::move(points);
@@ -43,7 +47,7 @@ PointSet Set(const char* title, int32_t kind, std::vector<Point> points) {
 
 // Two timed positions with elevations (6000.5832 ft is 1828.98 m), and one
 // out of range that every document leaves out.
-PointSet SmallTrack() {
+MapSet SmallTrack() {
     return Set("Hike",
                VEZUVED_KIND_TRACK,
                {At("TP1", "45.3311", "-121.7113", "6000.5832", "081500 14082021"),
@@ -51,7 +55,7 @@ PointSet SmallTrack() {
                 At("Off", "95", "0", "", "")});
 }
 
-PointSet Summits() {
+MapSet Summits() {
     return Set("Peaks",
                VEZUVED_KIND_POINT,
                {At("Hood & <co>", "45.3735", "-121.6959", "11249", "", "Summit", "Oregon \"high\""),
@@ -66,19 +70,40 @@ std::string Text(Write write) {
     return text;
 }
 
-std::string Svg(const std::vector<PointSet>& sets) {
+std::string Svg(const std::vector<MapSet>& sets) {
     return Text([&](DocumentSink& sink) { WriteSvg(sink, sets); });
 }
 
+// The set as the tool holds it.
+PointSet Held(const MapSet& set) {
+    PointSet held;
+    held.title = set.title;
+    held.kind = set.kind;
+    for (const MapPoint& point : set.points) {
+        held.points.emplace_back();
+        Point& to = held.points.back();
+        to.name = point.name;
+        to.icon = point.icon;
+        to.description = point.description;
+        to.latitude = point.latitude;
+        to.longitude = point.longitude;
+        to.elevationMetres = point.elevationMetres;
+        to.elevationFeet = point.elevationFeet;
+        to.time = point.time;
+        to.segmentStart = point.segmentStart;
+    }
+    return held;
+}
+
 // The tool's document of the sets (held, as the tool changed them).
-std::string Document(MapFormat format, const std::vector<PointSet>& sets) {
+std::string Document(MapFormat format, const std::vector<MapSet>& sets) {
     std::vector<LoadedPoints> loaded(sets.size());
-    for (size_t i = 0; i < sets.size(); ++i) loaded[i].set = sets[i];
+    for (size_t i = 0; i < sets.size(); ++i) loaded[i].set = Held(sets[i]);
     std::ostringstream err;
     return RenderDocument(err, format, loaded, MapOptions());
 }
 
-std::string GeoJson(const std::vector<PointSet>& sets, bool compact = false) {
+std::string GeoJson(const std::vector<MapSet>& sets, bool compact = false) {
     return Text([&](DocumentSink& sink) { WriteGeoJson(sink, sets, compact); });
 }
 
@@ -94,13 +119,13 @@ std::string Flat(const std::string& text) {
     return flat;
 }
 
-std::string Kml(const std::vector<PointSet>& sets) {
+std::string Kml(const std::vector<MapSet>& sets) {
     return Flat(Text([&](DocumentSink& sink) { WriteKml(sink, sets); }));
 }
 
 // Two segments, the second's break on a point that is left out (so the
 // next valid one begins it); a first point's break means nothing.
-PointSet Broken(int32_t kind) {
+MapSet Broken(int32_t kind) {
     return Set("B",
                kind,
                {At("A", "1", "2", "100", "120000 01012020", "", nullptr, true),
@@ -114,14 +139,14 @@ PointSet Broken(int32_t kind) {
 // and a point whose elevation is no finite number within the bound is left
 // out of every document.
 TEST(ToolMapWriters, ExtremeElevationsAreWrittenWhole) {
-    const std::vector<PointSet> sets = {
+    const std::vector<MapSet> sets = {
         Set("Far",
             VEZUVED_KIND_TRACK,
             {At("A", "1", "2", "1e308", "000000 01011970"), At("B", "1", "3", "-1e308", "")})};
-    std::vector<PointSet> metres = sets;  // the most a double holds, as a file in metres may give
+    std::vector<MapSet> metres = sets;  // the most a double holds, as a file in metres may give
     metres[0].points[0].elevationMetres = 1.7e308;
     metres[0].points[1].elevationMetres = -1.7e308;
-    std::vector<PointSet> odd = sets;
+    std::vector<MapSet> odd = sets;
     odd[0].points[0].elevationMetres = std::numeric_limits<double>::infinity();
     odd[0].points[1].elevationMetres = std::numeric_limits<double>::quiet_NaN();
     for (const auto& documents : {sets, metres, odd}) {
@@ -135,7 +160,7 @@ TEST(ToolMapWriters, ExtremeElevationsAreWrittenWhole) {
         }
     }
     // A table gives feet: an elevation too large for them is blank, and said.
-    PointSet far = Set("Far", VEZUVED_KIND_POINT, {At("A", "1", "2", "", "")});
+    PointSet far = Held(Set("Far", VEZUVED_KIND_POINT, {At("A", "1", "2", "", "")}));
     far.points[0].elevationMetres = 1e308;
     far.points[0].elevationFeet = std::numeric_limits<double>::infinity();
     std::ostringstream err;
@@ -151,13 +176,13 @@ TEST(ToolMapWriters, ExtremeElevationsAreWrittenWhole) {
 // Whole documents, pinned in tests/cli/data/writers (KML without its
 // layout): segments, one-position lines, texts, kinds, untimed points.
 TEST(ToolMapWriters, DocumentsAsPinned) {
-    const std::vector<PointSet> mixed = {Broken(VEZUVED_KIND_TRACK),
+    const std::vector<MapSet> mixed = {Broken(VEZUVED_KIND_TRACK),
                                          SmallTrack(),
                                          Broken(VEZUVED_KIND_ROUTE),
                                          Summits(),
                                          Broken(VEZUVED_KIND_ROUTE)};
-    PointSet untimed = Broken(VEZUVED_KIND_ROUTE);
-    for (Point& point : untimed.points) point.time.reset();
+    MapSet untimed = Broken(VEZUVED_KIND_ROUTE);
+    for (MapPoint& point : untimed.points) point.time.reset();
 #if defined(VEZUVED_HAVE_GEOGRAPHICLIB)
     const char* const kSummitsPage = "summits.html";
 #else
@@ -185,7 +210,8 @@ TEST(ToolMapWriters, DocumentsAsPinned) {
         {Kml({Set("One", VEZUVED_KIND_TRACK, {At("", "1", "2", "", "")})}), "one-point-track.kml"},
         {Text([](DocumentSink& sink) { WriteGpx(sink, {Summits()}, "t"); }), "summits.gpx"},
         {Text([&](DocumentSink& sink) { WriteGpx(sink, mixed, "t"); }), "mixed.gpx"},
-        {WriteTable(quiet, Summits()) + WriteCsv(quiet, Summits()) + WritePointsJson(quiet, Summits()),
+        {WriteTable(quiet, Held(Summits())) + WriteCsv(quiet, Held(Summits())) +
+             WritePointsJson(quiet, Held(Summits())),
          "summits-listings.txt"},
         {Document(MapFormat::Html, {Summits()}), kSummitsPage},
     };
@@ -194,8 +220,8 @@ TEST(ToolMapWriters, DocumentsAsPinned) {
     }
     // The tool's pictures go through the core's interface and come out as
     // the library draws them (its bytes are pinned with the core's tests).
-    for (const std::vector<PointSet>& sets :
-         std::vector<std::vector<PointSet>>{{SmallTrack(), Summits()},
+    for (const std::vector<MapSet>& sets :
+         std::vector<std::vector<MapSet>>{{SmallTrack(), Summits()},
                                             {Broken(VEZUVED_KIND_TRACK)},
                                             {Broken(VEZUVED_KIND_ROUTE), Summits()}}) {
         EXPECT_EQ(Document(MapFormat::Svg, sets), Svg(sets));

@@ -12,6 +12,7 @@
 #include "tool_runner.h"
 #include "values/iso_time.h"
 #include "values/point_sets.h"
+#include "sets/points.h"
 #include "values/values.h"
 
 namespace vezuved_cli {
@@ -41,11 +42,12 @@ TEST(RecordTimes, MillisecondsAreWholeNumbersAfterThePoint) {
     EXPECT_EQ(LibraryTimeText(*ParseIsoStamp("00:30:00.5+01:00")), "233000.500 01012000");
 }
 
-Point At(std::optional<double> latitude,
-         std::optional<double> longitude,
-         std::optional<double> metres = {},
-         std::optional<double> feet = {}) {
-    Point point;
+// The library's point, whose rule this is.
+vezuved::maps::Point At(std::optional<double> latitude,
+                        std::optional<double> longitude,
+                        std::optional<double> metres = {},
+                        std::optional<double> feet = {}) {
+    vezuved::maps::Point point;
     point.latitude = latitude;
     point.longitude = longitude;
     point.elevationMetres = metres;
@@ -55,7 +57,7 @@ Point At(std::optional<double> latitude,
 
 TEST(PointRule, OneRuleNamesTheValue) {
     const struct {
-        Point point;
+        vezuved::maps::Point point;
         const char* fault;
     } cases[] = {
         {At(45.5, 7.5, 100000.0), ""},
@@ -76,11 +78,15 @@ TEST(PointRule, OneRuleNamesTheValue) {
     }
 }
 
-PointSet Track(std::vector<Point> points, std::vector<size_t> starts = {}) {
+PointSet Track(const std::vector<vezuved::maps::Point>& places, std::vector<size_t> starts = {}) {
     PointSet set;
     set.title = "Run";
     set.kind = VEZUVED_KIND_TRACK;
-    set.points = std::move(points);
+    for (const vezuved::maps::Point& place : places) {
+        set.points.emplace_back();
+        set.points.back().latitude = place.latitude;
+        set.points.back().longitude = place.longitude;
+    }
     for (size_t i : starts) set.points[i].segmentStart = true;
     return set;
 }
