@@ -100,7 +100,7 @@ void AddMakeCommand(CLI::App& formats, const RunContext& run) {
         DataHeader header = ReadDataHeader(options->data);
         PrintMadeWarnings(run.err, header.made);
         MadeDefinition rewritten = header.made;
-        const TimeRewrite times = RewriteForReading(header.text, rewritten, false);
+        const TimeRewrite times = RewriteForReading(header.text, rewritten);
         if (times.rewritten > 0) {
             // A definition must read its own file: the columns whose ISO 8601
             // values its time column would refuse on every line stay out.

@@ -119,11 +119,10 @@ DataHeader ReadDataHeader(const std::string& dataPath) {
     return header;
 }
 
-TimeRewrite RewriteForReading(const std::string& text, MadeDefinition& made, bool convertMetres) {
+TimeRewrite RewriteForReading(const std::string& text, MadeDefinition& made) {
     TimeRewrite result;
     const int target = made.time >= 0 ? made.time : made.date;
-    const int metres = convertMetres && made.elevation >= 0 && !made.elevationInFeet ? made.elevation : -1;
-    if (target < 0 && metres < 0) {
+    if (target < 0) {
         result.text = text;
         return result;
     }
@@ -139,17 +138,7 @@ TimeRewrite RewriteForReading(const std::string& text, MadeDefinition& made, boo
         const bool cr = !line.empty() && line.back() == '\r';
         if (cr) line.pop_back();
         if (number > 1 && !Blank(line)) {
-            std::vector<Cell> cells = SplitCells(line, made.delimiter);
-            if (metres >= 0 && static_cast<size_t>(metres) < cells.size()) {
-                // Cells after the changed one shift: change it last, from the back.
-                const Cell& cell = cells[static_cast<size_t>(metres)];
-                if (const auto value = ParseNumber(cell.text)) {
-                    const std::string feet = FormatShortest(*value / kMetresPerFoot);
-                    line = line.substr(0, cell.begin) + feet + line.substr(cell.end);
-                    ++result.elevations;
-                    cells = SplitCells(line, made.delimiter);
-                }
-            }
+            const std::vector<Cell> cells = SplitCells(line, made.delimiter);
             const std::string timeText = CellText(cells, made.time);
             const std::string dateText = CellText(cells, made.date);
             const auto time = made.time >= 0 ? ParseIsoStamp(timeText) : std::nullopt;
@@ -183,7 +172,6 @@ TimeRewrite RewriteForReading(const std::string& text, MadeDefinition& made, boo
         made.time = target;
         made.date = -1;
     }
-    if (metres >= 0) made.elevationInFeet = true;
     return result;
 }
 
@@ -200,11 +188,11 @@ AutoText PrepareAutoText(std::ostream& err, const std::string& dataPath) {
     AutoText prepared;
     prepared.folder = TemporaryFolder::Create();
     prepared.data = dataPath;
-    const TimeRewrite times = RewriteForReading(header.text, made, true);
+    const TimeRewrite times = RewriteForReading(header.text, made);
     for (const std::string& warning : LeaveOutUnreadColumns(times.text, made)) {
         err << "vezuved: warning: " << warning << "\n";
     }
-    if (times.rewritten > 0 || times.elevations > 0) {
+    if (times.rewritten > 0) {
         // The copy keeps the file's name: it titles the points it holds.
         const std::filesystem::path folder = PathOf(prepared.folder.path()) / "data";
         std::error_code error;

@@ -22,23 +22,20 @@ struct DataHeader {
 DataHeader ReadDataHeader(const std::string& dataPath);
 
 // What the rewrite for reading did: time values changed (the first of
-// them) and elevations changed. Values it cannot read stay as they are,
-// for the text check to report with the user's file and line.
+// them). Values it cannot read stay as they are, for the text check to
+// report with the user's file and line.
 struct TimeRewrite {
     std::string text;  // the data with its times rewritten
     int rewritten = 0;
     int firstRewrittenLine = 0;
     std::string firstRewrittenValue;
-    int elevations = 0;
 };
 // Rewrites the time (and date) column's ISO 8601 values into the library's
 // "HHMMSS DDMMYYYY" in UTC, in the time column (the date column when there
 // is none). When anything was rewritten, made's time column becomes that
-// column and its date column none. With convertMetres, elevations in
-// metres become feet by the exact foot, which the tool turns back into
-// the same metres (the library's own metre factor is not the exact
-// inverse of its foot), and made says feet.
-TimeRewrite RewriteForReading(const std::string& text, MadeDefinition& made, bool convertMetres);
+// column and its date column none. Elevations stay as written: the core
+// reads metres as metres.
+TimeRewrite RewriteForReading(const std::string& text, MadeDefinition& made);
 
 // A made definition reads its own file: a time, date or elevation column
 // that the definition refuses on every line of text (the data after the
