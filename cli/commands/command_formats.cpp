@@ -99,21 +99,19 @@ void AddMakeCommand(CLI::App& formats, const RunContext& run) {
         RequireDistinctOutput(options->data, options->output);
         DataHeader header = ReadDataHeader(options->data);
         PrintMadeWarnings(run.err, header.made);
-        MadeDefinition rewritten = header.made;
-        const TimeRewrite times = RewriteForReading(header.text, rewritten);
-        if (times.rewritten > 0) {
+        const IsoTimes times = FindIsoTimes(header.text, header.made);
+        if (times.count > 0) {
             // A definition must read its own file: the columns whose ISO 8601
             // values its time column would refuse on every line stay out.
-            run.err
-                << "vezuved: warning: left out " << IsoColumns(header.made) << ": "
-                << (header.made.time >= 0 && header.made.date >= 0 ? "their" : "its")
-                << " values are ISO 8601 (line " << times.firstRewrittenLine << ": '"
-                << times.firstRewrittenValue
-                << "'), which a definition's time column cannot read; --auto reads the file with its times\n";
+            run.err << "vezuved: warning: left out " << IsoColumns(header.made) << ": "
+                    << (header.made.time >= 0 && header.made.date >= 0 ? "their" : "its")
+                    << " values are ISO 8601 (line " << times.firstLine << ": '" << times.firstValue
+                    << "'), which a definition's time column cannot read; --auto reads the file with its "
+                       "times\n";
             header.made.time = -1;
             header.made.date = -1;
         }
-        for (const std::string& warning : LeaveOutUnreadColumns(header.text, header.made)) {
+        for (const std::string& warning : LeaveOutUnreadColumns(options->data, header.made, false)) {
             run.err << "vezuved: warning: " << warning << "\n";
         }
         const std::filesystem::path data = PathOf(options->data);

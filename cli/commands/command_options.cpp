@@ -101,9 +101,8 @@ TextSource ToTextSource(const RunContext& run, const std::string& path, const Sh
         FailUsage("--auto reads a text file's header row; '" + path + "' is no text file");
     }
     source.made = PrepareAutoText(run.err, path);
-    source.path = source.made.data;
     source.options.definition = source.made.definition;
-    source.options.shownName = path;
+    source.options.isoTimes = true;
     return source;
 }
 

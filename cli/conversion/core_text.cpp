@@ -154,6 +154,7 @@ void ThroughCore(std::ostream& err,
     vezuved_read_options read{};
     read.format = VEZUVED_FORMAT_TEXT;
     read.strict = options.strict ? 1 : 0;
+    read.flags = options.isoTimes ? VEZUVED_READ_ISO_TIMES : 0;
     read.encoding = CoreEncoding(options.encoding);
     read.definition_path = options.definition.empty() ? nullptr : options.definition.c_str();
     const vezuved_text_options text = CoreTextOptions(options);

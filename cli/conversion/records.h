@@ -60,7 +60,8 @@ struct TextOptions {
     std::optional<int16_t> elevationFormat;  // 0 feet, 1 metres
     std::optional<ColumnMap> columns;
     TextEncoding encoding = TextEncoding::Detect;
-    bool strict = false;  // a bad value fails the command instead of skipping its line
+    bool strict = false;    // a bad value fails the command instead of skipping its line
+    bool isoTimes = false;  // the time and date columns hold ISO 8601 (a header row's, --auto)
     // The name messages give the file when the path read is a temporary
     // copy of the user's file; empty: the path read.
     std::string shownName;

@@ -11,7 +11,6 @@
 #include "files/tool_paths.h"
 #include "files/whole_file.h"
 #include "values/iso_time.h"
-#include "values/values.h"
 
 namespace vezuved_cli {
 namespace {
@@ -45,10 +44,11 @@ int32_t VEZUVED_CORE_CALL CountPoint(void* context, const vezuved_point*) {
     return 0;
 }
 
-Refusals ReadRefusals(const std::string& textPath, const std::string& definition) {
+Refusals ReadRefusals(const std::string& textPath, const std::string& definition, bool isoTimes) {
     CoreCollection collection;
     TextOptions options;
     options.definition = definition;
+    options.isoTimes = isoTimes;
     size_t taken = 0;
     std::ostringstream quiet;
     try {
@@ -73,18 +73,16 @@ Refusals ReadRefusals(const std::string& textPath, const std::string& definition
 
 }  // namespace
 
-std::vector<std::string> LeaveOutUnreadColumns(const std::string& text, MadeDefinition& made) {
+std::vector<std::string> LeaveOutUnreadColumns(const std::string& dataPath, MadeDefinition& made, bool isoTimes) {
     std::vector<std::string> warnings;
     const TemporaryFolder folder = TemporaryFolder::Create();
-    const std::string textPath = folder.File("check.txt");
-    WriteFileOrFail(textPath, text);
     // An elevation refused everywhere hides the time behind it: check again
     // after each column left out.
     for (bool again = true; again;) {
         again = false;
         const std::string definition = folder.File("check.cal");
         WriteFileOrFail(definition, DefinitionText(made, "check", ""));
-        Refusals refused = ReadRefusals(textPath, definition);
+        Refusals refused = ReadRefusals(dataPath, definition, isoTimes);
         for (int* slot : {&made.elevation, &made.time, &made.date}) {
             if (*slot < 0 || refused.lines == 0 || refused.count[*slot + 1] != refused.lines) continue;
             const bool elevation = slot == &made.elevation;
@@ -119,60 +117,30 @@ DataHeader ReadDataHeader(const std::string& dataPath) {
     return header;
 }
 
-TimeRewrite RewriteForReading(const std::string& text, MadeDefinition& made) {
-    TimeRewrite result;
-    const int target = made.time >= 0 ? made.time : made.date;
-    if (target < 0) {
-        result.text = text;
-        return result;
-    }
+IsoTimes FindIsoTimes(const std::string& text, const MadeDefinition& made) {
+    IsoTimes found;
+    if (made.time < 0 && made.date < 0) return found;
     size_t start = 0;
-    int number = 0;
-    while (start < text.size()) {
+    for (int number = 1; start < text.size(); ++number) {
         size_t end = text.find('\n', start);
-        const bool last = end == std::string::npos;
-        if (last) end = text.size();
+        if (end == std::string::npos) end = text.size();
         std::string line = text.substr(start, end - start);
         start = end + 1;
-        ++number;
-        const bool cr = !line.empty() && line.back() == '\r';
-        if (cr) line.pop_back();
-        if (number > 1 && !Blank(line)) {
-            const std::vector<Cell> cells = SplitCells(line, made.delimiter);
-            const std::string timeText = CellText(cells, made.time);
-            const std::string dateText = CellText(cells, made.date);
-            const auto time = made.time >= 0 ? ParseIsoStamp(timeText) : std::nullopt;
-            const auto date = made.date >= 0 ? ParseIsoStamp(dateText) : std::nullopt;
-            std::optional<IsoStamp> stamp;
-            if (made.time >= 0) {
-                if (time && time->hasDate) {
-                    stamp = time;
-                } else if (time && date && date->hasDate && !date->hasTime) {
-                    stamp = JoinStamps(*date, *time);
-                } else if (time && time->hasZone && made.date < 0) {
-                    stamp = time;
-                }
-            } else if (date && date->hasDate) {
-                stamp = date;
-            }
-            if (stamp && static_cast<size_t>(target) < cells.size()) {
-                const Cell& cell = cells[static_cast<size_t>(target)];
-                if (result.rewritten++ == 0) {
-                    result.firstRewrittenLine = number;
-                    result.firstRewrittenValue = cell.text;
-                }
-                line = line.substr(0, cell.begin) + LibraryTimeText(*stamp) + line.substr(cell.end);
-            }
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (number == 1 || Blank(line)) continue;
+        const std::vector<Cell> cells = SplitCells(line, made.delimiter);
+        const auto time = made.time >= 0 ? ParseIsoStamp(CellText(cells, made.time)) : std::nullopt;
+        const auto date = made.date >= 0 ? ParseIsoStamp(CellText(cells, made.date)) : std::nullopt;
+        // The moments the core reads as ISO 8601 (VEZUVED_READ_ISO_TIMES).
+        const bool iso = made.time >= 0 ? (time && (time->hasDate || (date && date->hasDate && !date->hasTime) ||
+                                                    (time->hasZone && made.date < 0)))
+                                        : date && date->hasDate;
+        if (iso && found.count++ == 0) {
+            found.firstLine = number;
+            found.firstValue = CellText(cells, made.time >= 0 ? made.time : made.date);
         }
-        result.text += line;
-        if (cr) result.text += '\r';
-        if (!last) result.text += '\n';
     }
-    if (result.rewritten > 0) {
-        made.time = target;
-        made.date = -1;
-    }
-    return result;
+    return found;
 }
 
 void PrintMadeWarnings(std::ostream& err, const MadeDefinition& made) {
@@ -185,23 +153,12 @@ AutoText PrepareAutoText(std::ostream& err, const std::string& dataPath) {
     DataHeader header = ReadDataHeader(dataPath);
     MadeDefinition& made = header.made;
     PrintMadeWarnings(err, made);
-    AutoText prepared;
-    prepared.folder = TemporaryFolder::Create();
-    prepared.data = dataPath;
-    const TimeRewrite times = RewriteForReading(header.text, made);
-    for (const std::string& warning : LeaveOutUnreadColumns(times.text, made)) {
+    // The core reads the file itself, its ISO 8601 times included.
+    for (const std::string& warning : LeaveOutUnreadColumns(dataPath, made, true)) {
         err << "vezuved: warning: " << warning << "\n";
     }
-    if (times.rewritten > 0) {
-        // The copy keeps the file's name: it titles the points it holds.
-        const std::filesystem::path folder = PathOf(prepared.folder.path()) / "data";
-        std::error_code error;
-        std::filesystem::create_directory(folder, error);
-        if (error)
-            FailConversion("cannot make a temporary folder for '" + dataPath + "': " + error.message());
-        prepared.data = TextOf(folder / PathOf(FileName(dataPath)));
-        WriteFileOrFail(prepared.data, times.text);
-    }
+    AutoText prepared;
+    prepared.folder = TemporaryFolder::Create();
     prepared.definition = TextOf(PathOf(prepared.folder.path()) / "made.cal");
     WriteFileOrFail(prepared.definition, DefinitionText(made, FileName(dataPath), Extension(dataPath)));
     return prepared;

@@ -1,7 +1,6 @@
-// Reading a text file by its own header row: a definition made from it
-// and, when its times are ISO 8601 (which the library's time column does
-// not read), a copy of the data with them rewritten in UTC. Both live in a
-// temporary folder that goes with the AutoText.
+// Reading a text file by its own header row: a definition made from it,
+// in a temporary folder that goes with the AutoText, by which the core
+// reads the file itself, ISO 8601 times included.
 #pragma once
 
 #include <ostream>
@@ -21,27 +20,22 @@ struct DataHeader {
 };
 DataHeader ReadDataHeader(const std::string& dataPath);
 
-// What the rewrite for reading did: time values changed (the first of
-// them). Values it cannot read stay as they are, for the text check to
-// report with the user's file and line.
-struct TimeRewrite {
-    std::string text;  // the data with its times rewritten
-    int rewritten = 0;
-    int firstRewrittenLine = 0;
-    std::string firstRewrittenValue;
+// The time (and date) values of text (the header row first) that are ISO
+// 8601 moments, which a definition's time column cannot read: how many,
+// and the first of them with its line.
+struct IsoTimes {
+    int count = 0;
+    int firstLine = 0;
+    std::string firstValue;
 };
-// Rewrites the time (and date) column's ISO 8601 values into the library's
-// "HHMMSS DDMMYYYY" in UTC, in the time column (the date column when there
-// is none). When anything was rewritten, made's time column becomes that
-// column and its date column none. Elevations stay as written: the core
-// reads metres as metres.
-TimeRewrite RewriteForReading(const std::string& text, MadeDefinition& made);
+IsoTimes FindIsoTimes(const std::string& text, const MadeDefinition& made);
 
 // A made definition reads its own file: a time, date or elevation column
-// that the definition refuses on every line of text (the data after the
-// header row) is left out of made. Returns one warning for each column
-// left out, naming it and its first value.
-std::vector<std::string> LeaveOutUnreadColumns(const std::string& text, MadeDefinition& made);
+// that the definition refuses on every line of the file at dataPath (read
+// by the core, with isoTimes its times as ISO 8601) is left out of made.
+// Returns one warning for each column left out, naming it and its first
+// value.
+std::vector<std::string> LeaveOutUnreadColumns(const std::string& dataPath, MadeDefinition& made, bool isoTimes);
 
 // Prints what a person should know about a made definition to err: the
 // columns left out and the notes.
@@ -50,7 +44,6 @@ void PrintMadeWarnings(std::ostream& err, const MadeDefinition& made);
 struct AutoText {
     TemporaryFolder folder;
     std::string definition;  // the made definition
-    std::string data;        // the file to read: the original, or the copy
 };
 // Its warnings go to err.
 AutoText PrepareAutoText(std::ostream& err, const std::string& dataPath);

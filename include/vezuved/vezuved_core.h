@@ -127,9 +127,16 @@ typedef struct vezuved_read_options {
     int32_t format;              /* VEZUVED_FORMAT_* */
     int32_t strict;              /* nonzero: a point with a bad value fails the read instead of a warning */
     int32_t encoding;            /* VEZUVED_ENCODING_*: a database's or a text file's texts */
-    int32_t reserved;            /* 0 */
+    int32_t flags;               /* since 1.3: VEZUVED_READ_* (0 before) */
     const char* definition_path; /* the ".cal" definition of a text file; null: the file's own beside it */
 } vezuved_read_options;
+
+/* Since 1.3: a text's time and date columns hold ISO 8601 ("2021-08-14T10:15:00+02:00",
+ * "2021-08-14" beside "10:15:00Z"): a time with its date, a time joined to the
+ * date column's date, a time with its zone when there is no date column, or a
+ * date column alone; a time without a zone is UTC. What makes no such moment is
+ * read as the definition's time column reads it. */
+#define VEZUVED_READ_ISO_TIMES 0x1
 
 /* How a file is written. A null pointer writes every set in the format of
  * the path's extension, with the handheld's encoding. */

@@ -97,6 +97,13 @@ struct PointVisit {
     void* context;
 };
 
+void RequireReadFlags(const vezuved_read_options& options, const std::string& path) {
+    if ((options.flags & ~VEZUVED_READ_ISO_TIMES) != 0) {
+        FailCore(VEZUVED_ERROR_ARGUMENT,
+                 "'" + path + "': " + std::to_string(options.flags) + " are no flags of a read");
+    }
+}
+
 // How the text at path is read, by the read options and the layout over its definition.
 TextReadRequest TextRequestOf(const std::string& path,
                               const vezuved_read_options& options,
@@ -106,6 +113,7 @@ TextReadRequest TextRequestOf(const std::string& path,
     request.definition = options.definition_path != nullptr ? options.definition_path : "";
     request.encoding = TextEncodingOf(options.encoding, path);
     request.strict = options.strict != 0;
+    request.isoTimes = (options.flags & VEZUVED_READ_ISO_TIMES) != 0;
     request.overrides = overrides;
     return request;
 }
@@ -118,6 +126,7 @@ void ReadFile(vezuved_collection& collection,
     collection.warnings.clear();
     if (path == nullptr) FailCore(VEZUVED_ERROR_ARGUMENT, "no path was given to read");
     const vezuved_read_options options = given != nullptr ? *given : vezuved_read_options{};
+    RequireReadFlags(options, path);
     const std::string definition = options.definition_path != nullptr ? options.definition_path : "";
     const TextOverrides overrides = OverridesOf(text, path);
     // A layout or columns given describe a text without a definition.
@@ -350,6 +359,7 @@ void WriteTextToCallback(vezuved_collection& collection,
     if (path == nullptr) FailCore(VEZUVED_ERROR_ARGUMENT, "no path was given to read");
     if (write == nullptr) FailCore(VEZUVED_ERROR_ARGUMENT, "no function was given to take the document");
     const vezuved_read_options read = givenRead != nullptr ? *givenRead : vezuved_read_options{};
+    RequireReadFlags(read, path);
     const vezuved_write_options options = givenWrite != nullptr ? *givenWrite : vezuved_write_options{};
     const TextOverrides overrides = OverridesOf(text, path);
     const std::string definition = read.definition_path != nullptr ? read.definition_path : "";

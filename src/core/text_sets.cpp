@@ -23,6 +23,7 @@
 #include "record/columns.h"
 #include "record/point_record.h"
 #include "sets/encoding.h"
+#include "sets/iso_time.h"
 #include "sets/number_text.h"
 #include "state/conversion_state.h"
 #include "text/layout_reading.h"
@@ -59,8 +60,9 @@ struct LineProblem {
 // What every line of one file is read with.
 struct LineReading {
     LayoutSettings settings;
-    bool utf8;    // the file's texts are UTF-8 bytes
-    bool metres;  // its elevations are metres
+    bool utf8;      // the file's texts are UTF-8 bytes
+    bool metres;    // its elevations are metres
+    bool isoTimes;  // its time and date columns hold ISO 8601
 };
 
 // Calls onLine(number, line) for every line, counted from 1, by the rule
@@ -270,6 +272,32 @@ std::optional<LineProblem> ReadElevation(const RawColumn& raw,
     return std::nullopt;
 }
 
+// The time of a line's ISO 8601 time and date, in UTC: a time with its
+// date, a time joined to the date column's date, a time with its zone when
+// there is no date column, or the date column alone; none when they make
+// no such moment.
+std::optional<int64_t> IsoTimeOf(const RawColumns& raw) {
+    const auto stampOf = [&raw](int slot) -> std::optional<maps::IsoStamp> {
+        if (raw[slot].column < 0) return std::nullopt;
+        return maps::ParseIsoStamp(maps::TrimWhite(raw[slot].text));
+    };
+    const std::optional<maps::IsoStamp> time = stampOf(kSlotTime), date = stampOf(kSlotDate);
+    std::optional<maps::IsoStamp> stamp;
+    if (raw[kSlotTime].column >= 0) {
+        if (time && time->hasDate) {
+            stamp = time;
+        } else if (time && date && date->hasDate && !date->hasTime) {
+            stamp = maps::JoinStamps(*date, *time);
+        } else if (time && time->hasZone && raw[kSlotDate].column < 0) {
+            stamp = time;
+        }
+    } else if (date && date->hasDate) {
+        stamp = date;
+    }
+    if (!stamp) return std::nullopt;
+    return maps::RecordTime(maps::LibraryTimeText(*stamp));
+}
+
 std::optional<LineProblem> ReadColumnPoint(const std::string& line,
                                            int layout,
                                            const PointRecord& record,
@@ -286,14 +314,17 @@ std::optional<LineProblem> ReadColumnPoint(const std::string& line,
         return problem;
     if (auto problem = ReadElevation(raw[kSlotElevation], own, reading.metres && !recordLine, point))
         return problem;
-    // The time and date as the library joined and read them. It reads any
-    // text as some time ("noon" as midnight of 2000-01-01), so a column
-    // that is no time's digits and marks is refused first.
-    point.time = maps::RecordTime(std::string_view(record.time, strnlen(record.time, sizeof record.time)));
+    // ISO 8601 when the read says so; otherwise, and for what makes no ISO
+    // moment, the time and date as the library joined and read them. It
+    // reads any text as some time ("noon" as midnight of 2000-01-01), so a
+    // column that is no time's digits and marks is refused first.
+    const std::optional<int64_t> iso = reading.isoTimes ? IsoTimeOf(raw) : std::nullopt;
+    point.time =
+        iso ? iso : maps::RecordTime(std::string_view(record.time, strnlen(record.time, sizeof record.time)));
     for (const int slot : {kSlotTime, kSlotDate}) {
         const RawColumn& column = raw[slot];
         const std::string_view text = maps::TrimWhite(column.text);
-        if (column.column < 0 || text.empty()) continue;
+        if (iso || column.column < 0 || text.empty()) continue;
         const bool timeMarks = text.find_first_of("0123456789") != std::string_view::npos &&
                                text.find_first_not_of("0123456789 .:-_+=/\\|~?") == std::string_view::npos;
         if (!timeMarks || !point.time) {
@@ -462,7 +493,7 @@ maps::PointSet VisitTextFile(const TextReadRequest& request,
                  "cannot read '" + path + "' as UTF-8: " + InvalidPlace(text, invalid) + " is no UTF-8");
     }
 
-    const LineReading reading{SettingsForReading(state), utf8, state.EleFormat == 1};
+    const LineReading reading{SettingsForReading(state), utf8, state.EleFormat == 1, request.isoTimes};
     WorkRecord record;
     if (!record.Allocate(kWorkDescSize))
         FailCore(VEZUVED_ERROR_MEMORY, "cannot read '" + path + "': memory ran out");

@@ -27,6 +27,7 @@ struct TextReadRequest {
     std::string definition;  // the ".cal" file; empty: the one beside path
     TextEncoding encoding = TextEncoding::Detect;
     bool strict = false;
+    bool isoTimes = false;    // the time and date columns hold ISO 8601
     TextOverrides overrides;  // over the definition
 };
 

@@ -197,3 +197,58 @@ TEST(CoreTextReading, ADefinitionThatCannotBeReadIsNamedWithItsCause) {
 }
 
 }  // namespace
+
+namespace {
+
+// A text whose time and date columns hold ISO 8601, read as the read's flag
+// says: each line's moment, or what the definition's time column makes of
+// it; a flag the read does not know is refused.
+TEST(CoreTextReading, IsoTimesAreReadWhenTheReadSaysSo) {
+    TempFolder folder;
+    const std::string definition = folder.put("iso.cal",
+                                              "Delimited=,\nFieldCount=4\nname=0\nlatitude=1\nlongitude=2\n"
+                                              "elevation=-1\ntime=3\nLocFormat=Num\nDBType=Track\n");
+    const std::string dated = folder.put("dated.cal",
+                                         "Delimited=,\nFieldCount=5\nname=0\nlatitude=1\nlongitude=2\n"
+                                         "elevation=-1\ntime=3\ndate=4\nLocFormat=Num\nDBType=Track\n");
+    const struct {
+        std::string line, definition, time;  // the moment read, or the warning's cause
+    } cases[] = {
+        {"A,1,2,2021-08-14T10:15:00+02:00", definition, "@1628928900000"},
+        {"A,1,2,2021-08-14 08:15:00.25Z", definition, "@1628928900250"},
+        {"A,1,2,2021-08-14", definition, "@1628899200000"},
+        {"A,1,2,10:15:00+02:00", definition, "@946714500000"},  // a zone, no date: 2000-01-01
+        {"A,1,2,10:15:00,2021-08-14", dated, "@1628936100000"},
+        {"A,1,2,08:15:00-05:00,2021-08-14", dated, "@1628946900000"},
+        {"A,1,2,081500 14082021", definition, "@1628928900000"},  // the library's own form
+        {"A,1,2,2021-13-40T10:15:00Z", definition, "column 4: '2021-13-40T10:15:00Z' is not a time"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        const std::string path = folder.put("trip.txt", c.line + "\n");
+        Collection collection;
+        vezuved_read_options options{};
+        options.format = VEZUVED_FORMAT_TEXT;
+        options.flags = VEZUVED_READ_ISO_TIMES;
+        options.definition_path = c.definition.c_str();
+        if (c.time[0] == '@') {
+            ASSERT_EQ(vezuved_read(collection.handle, path.c_str(), &options), VEZUVED_OK)
+                << vezuved_error_message(collection.handle);
+            EXPECT_EQ(Summary(collection.handle), "T 'trip' 1: 2,1" + c.time + " 'A'\n");
+        } else {
+            EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), &options), VEZUVED_ERROR_FORMAT);
+            EXPECT_EQ(Warnings(collection.handle, folder.path()), "1 DIR/trip.txt:1: " + c.time + "\n");
+        }
+    }
+    // Without the flag an ISO time is no time the definition reads.
+    const std::string path = folder.put("trip.txt", "A,1,2,2021-08-14T10:15:00Z\n");
+    Collection plain;
+    EXPECT_EQ(ReadText(plain, path, definition), VEZUVED_ERROR_FORMAT);
+    vezuved_read_options unknown{};
+    unknown.flags = 0x8;
+    unknown.definition_path = definition.c_str();
+    EXPECT_EQ(vezuved_read(plain.handle, path.c_str(), &unknown), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(Message(plain.handle, folder.path()), "'DIR/trip.txt': 8 are no flags of a read");
+}
+
+}  // namespace
