@@ -94,10 +94,10 @@ done < <(find "$src" -name '*.h' -o -name '*.cpp' -o -name '*.c' | sort)
 # conversions through the library and the filters, over the values, over the files they all
 # build on; serve, the local page, over the commands whose code it calls
 # (main.cpp over everything). Of the library the tool sees only its
-# door: the public headers, and the value helpers and the JSON writer and
-# file buffer that began as its own.
+# door: the public headers, and the value helpers and the JSON writer that
+# began as its own.
 declare -A tool_door=([vezuved/vezuved.h]=1 [vezuved/vezuved_core.h]=1 [sets/number_text.h]=1
-  [sets/iso_time.h]=1 [sets/encoding.h]=1 [maps/document_sink.h]=1 [maps/json_writer.h]=1)
+  [sets/iso_time.h]=1 [sets/encoding.h]=1 [maps/json_writer.h]=1)
 # The core's public header is a door of its own.
 tool_door[vezuved/vezuved_core.h]=1
 if [[ -n $cli ]]; then

@@ -18,7 +18,6 @@
 #include "values/encoding.h"
 #include "values/options.h"
 
-using namespace vezuved;
 
 namespace vezuved_cli {
 namespace {

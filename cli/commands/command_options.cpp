@@ -4,7 +4,6 @@
 #include "filetypes/tool_formats.h"
 #include "values/ascii_text.h"
 
-using namespace vezuved;
 
 namespace vezuved_cli {
 namespace {

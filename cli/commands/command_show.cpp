@@ -14,7 +14,6 @@
 #include "values/ascii_text.h"
 #include "values/options.h"
 
-using namespace vezuved;
 
 namespace vezuved_cli {
 namespace {

@@ -11,7 +11,6 @@
 #include "output/stats_output.h"
 #include "values/ascii_text.h"
 
-using namespace vezuved;
 
 namespace vezuved_cli {
 namespace {

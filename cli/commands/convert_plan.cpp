@@ -20,7 +20,6 @@
 #include "input/input_paths.h"
 #include "output/table_output.h"
 
-using namespace vezuved;
 
 namespace vezuved_cli {
 namespace {

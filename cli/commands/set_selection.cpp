@@ -6,7 +6,6 @@
 #include "values/ascii_text.h"
 #include "values/encoding.h"
 
-using namespace vezuved;
 
 namespace vezuved_cli {
 namespace {

@@ -169,7 +169,7 @@ void ThroughCore(std::ostream& err,
 }
 
 int32_t VEZUVED_CORE_CALL WriteToSink(void* context, const char* bytes, int64_t size) {
-    static_cast<DocumentSink*>(context)->Write(std::string_view(bytes, static_cast<size_t>(size)));
+    static_cast<FileSink*>(context)->Write(std::string_view(bytes, static_cast<size_t>(size)));
     return 0;
 }
 
@@ -189,7 +189,7 @@ void ReadTextThroughCore(std::ostream& err,
 }
 
 StreamedText WriteTextDocument(std::ostream& err,
-                               DocumentSink& sink,
+                               FileSink& sink,
                                const std::string& path,
                                const TextOptions& options,
                                const vezuved_write_options& write) {

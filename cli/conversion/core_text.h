@@ -12,7 +12,7 @@
 #include <vezuved/vezuved_core.h>
 
 #include "conversion/records.h"
-#include "files/document_sink.h"
+#include "files/file_output.h"
 #include "values/points.h"
 
 namespace vezuved_cli {
@@ -109,7 +109,7 @@ struct StreamedText {
     int64_t count = 0;  // the points written
 };
 StreamedText WriteTextDocument(std::ostream& err,
-                               DocumentSink& sink,
+                               FileSink& sink,
                                const std::string& path,
                                const TextOptions& options,
                                const vezuved_write_options& write);

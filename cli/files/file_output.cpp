@@ -10,25 +10,24 @@
 #include "files/failure.h"
 
 namespace vezuved_cli {
-namespace {
-
-bool PutIntoOutput(void* output, const char* bytes, size_t size) {
-    return vezuved_output_write(static_cast<vezuved_output*>(output), bytes, static_cast<int64_t>(size)) ==
-           VEZUVED_OK;
-}
-
-}  // namespace
-
 void WriteFileOrFail(const std::string& path, const std::string& text) {
-    WriteFileOrFail(path, [&text](DocumentSink& sink) { sink.Write(text); });
+    WriteFileOrFail(path, [&text](FileSink& sink) { sink.Write(text); });
 }
 
-void WriteFileOrFail(const std::string& path, const std::function<void(DocumentSink&)>& write) {
+void WriteFileOrFail(const std::string& path, const std::function<void(FileSink&)>& write) {
     if (path == "-") {
-        DocumentSink sink(stdout);
+        int error = 0;
+        FileSink sink([&error](std::string_view bytes) {
+            errno = 0;
+            if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size()) return true;
+            error = errno;
+            return false;
+        });
         write(sink);
-        if (!sink.Flush()) {
-            FailConversion(std::string("cannot write to standard output: ") + std::strerror(sink.error()));
+        if (!sink.failed() && std::fflush(stdout) != 0) error = errno;
+        if (sink.failed() || error != 0) {
+            FailConversion(std::string("cannot write to standard output: ") +
+                           std::strerror(error != 0 ? error : EIO));
         }
         return;
     }
@@ -39,10 +38,11 @@ void WriteFileOrFail(const std::string& path, const std::function<void(DocumentS
     if (!file) FailConversion("memory ran out while writing '" + path + "'");
     if (vezuved_output_open(file.get(), path.c_str()) != VEZUVED_OK)
         FailConversion(vezuved_output_message(file.get()));
-    DocumentSink sink(PutIntoOutput, file.get());
-    write(sink);
+    FileSink sink([&file](std::string_view bytes) {
+        return vezuved_output_write(file.get(), bytes.data(), static_cast<int64_t>(bytes.size())) == VEZUVED_OK;
+    });
     // A failed piece is kept by the output: its commit fails with the cause.
-    sink.Flush();
+    write(sink);
     if (vezuved_output_commit(file.get()) != VEZUVED_OK) FailConversion(vezuved_output_message(file.get()));
 }
 

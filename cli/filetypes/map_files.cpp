@@ -11,7 +11,6 @@
 #include "filters/track_stats.h"
 #include "output/stats_output.h"
 
-using namespace vezuved;
 
 namespace vezuved_cli {
 
@@ -168,14 +167,14 @@ size_t SaveTextDocument(std::ostream& err,
     DocumentRequest request;
     Prepare(request, format, none, options);
     StreamedText written;
-    WriteFileOrFail(path, [&](DocumentSink& sink) {
+    WriteFileOrFail(path, [&](FileSink& sink) {
         written = WriteTextDocument(err, sink, text, textOptions, request.options);
     });
     // The run's plan named the points file apart from every input and output.
     if (format == MapFormat::GeoJson && !options.pointsFile.empty()) {
         request.options.format |= VEZUVED_WRITE_AS_POINTS;
         std::ostringstream again;  // the text's reports were said once
-        WriteFileOrFail(options.pointsFile, [&](DocumentSink& sink) {
+        WriteFileOrFail(options.pointsFile, [&](FileSink& sink) {
             WriteTextDocument(again, sink, text, textOptions, request.options);
         });
     }

@@ -12,7 +12,6 @@
 #include "conversion/core_text.h"
 #include "values/ascii_text.h"
 
-using namespace vezuved;
 
 namespace vezuved_cli {
 namespace {
@@ -242,7 +241,7 @@ std::string CopyStandardInput(RunContext& run, FileType type) {
     // Named by its kind, as a file of that kind would be.
     const std::string copy = run.standardInput.File("standard-input" + SavedExtension(type));
     // Written whole or not at all, as every file the tool writes.
-    WriteFileOrFail(copy, [](DocumentSink& sink) {
+    WriteFileOrFail(copy, [](FileSink& sink) {
         char buffer[64 * 1024];
         size_t got = 0;
         while ((got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0)

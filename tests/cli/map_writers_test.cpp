@@ -5,7 +5,7 @@
 #include <limits>
 #include <sstream>
 
-#include "files/document_sink.h"
+#include "maps/document_sink.h"
 #include "filetypes/map_files.h"
 #include "conversion/records.h"
 #include "files/library_names.h"
