@@ -11,7 +11,9 @@
 #include "support/test_support.h"
 #include "vezuved/vezuved_core.h"
 
+using core_test::AppendDocument;
 using core_test::Collection;
+using core_test::RefuseDocument;
 using core_test::Data;
 using core_test::Message;
 
@@ -219,13 +221,6 @@ TEST(CorePictures, RefusalsNameTheFileAndCause) {
     EXPECT_EQ(vezuved_set_count(back.handle), 0);
 }
 
-int32_t VEZUVED_CORE_CALL Gather(void* context, const char* bytes, int64_t size) {
-    static_cast<std::string*>(context)->append(bytes, static_cast<size_t>(size));
-    return 0;
-}
-
-int32_t VEZUVED_CORE_CALL Refuse(void*, const char*, int64_t) { return 1; }
-
 TEST(CorePictures, DocumentsHandedToAFunction) {
     Collection collection;
     FillOne(collection.handle);
@@ -238,7 +233,7 @@ TEST(CorePictures, DocumentsHandedToAFunction) {
         vezuved_write_options options{};
         options.format = format;
         std::string text;
-        ASSERT_EQ(vezuved_write_to(collection.handle, "given", Gather, &text, &options), VEZUVED_OK)
+        ASSERT_EQ(vezuved_write_to(collection.handle, "given", AppendDocument, &text, &options), VEZUVED_OK)
             << format;
         const std::string path = folder.file("same");
         ASSERT_EQ(vezuved_write(collection.handle, path.c_str(), &options), VEZUVED_OK) << format;
@@ -251,21 +246,21 @@ TEST(CorePictures, DocumentsHandedToAFunction) {
         const char* message;
     };
     const Case cases[] = {
-        {VEZUVED_FORMAT_SVG, Refuse, VEZUVED_ERROR_WRITE, "cannot write 'given': the receiver refused it"},
+        {VEZUVED_FORMAT_SVG, RefuseDocument, VEZUVED_ERROR_WRITE, "cannot write 'given': the receiver refused it"},
         {VEZUVED_FORMAT_SVG, nullptr, VEZUVED_ERROR_ARGUMENT, "no function was given to take the document"},
         {VEZUVED_FORMAT_BY_EXTENSION,
-         Gather,
+         AppendDocument,
          VEZUVED_ERROR_ARGUMENT,
          "cannot write 'given': the options name no format"},
         {VEZUVED_FORMAT_PDB,
-         Gather,
+         AppendDocument,
          VEZUVED_ERROR_UNSUPPORTED,
          "cannot write 'given': a database is written only to a file"},
         {VEZUVED_FORMAT_TEXT,
-         Gather,
+         AppendDocument,
          VEZUVED_ERROR_UNSUPPORTED,
          "cannot write 'given': a text file is written only to a file"},
-        {99, Gather, VEZUVED_ERROR_ARGUMENT, "'given': 99 is no format"},
+        {99, AppendDocument, VEZUVED_ERROR_ARGUMENT, "'given': 99 is no format"},
     };
     for (const Case& c : cases) {
         vezuved_write_options options{};
@@ -276,7 +271,7 @@ TEST(CorePictures, DocumentsHandedToAFunction) {
         EXPECT_EQ(Message(collection.handle, folder.path()), c.message);
         EXPECT_EQ(text, "");
     }
-    EXPECT_EQ(vezuved_write_to(nullptr, "given", Gather, nullptr, nullptr), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(vezuved_write_to(nullptr, "given", AppendDocument, nullptr, nullptr), VEZUVED_ERROR_ARGUMENT);
 }
 
 }  // namespace

@@ -111,4 +111,11 @@ std::string Message(const vezuved_collection* collection, const std::string& fol
     return WithoutFolder(vezuved_error_message(collection), folder);
 }
 
+int32_t VEZUVED_CORE_CALL AppendDocument(void* context, const char* bytes, int64_t size) {
+    static_cast<std::string*>(context)->append(bytes, static_cast<size_t>(size));
+    return 0;
+}
+
+int32_t VEZUVED_CORE_CALL RefuseDocument(void*, const char*, int64_t) { return 1; }
+
 }  // namespace core_test

@@ -43,4 +43,10 @@ std::string Message(const vezuved_collection* collection, const std::string& fol
 // The shortest text that reads back as the same double.
 std::string Shortest(double value);
 
+// Document receivers for vezuved_write_to and its kin: one that appends
+// what it is handed to the std::string its context points to, and one that
+// refuses everything.
+int32_t VEZUVED_CORE_CALL AppendDocument(void* context, const char* bytes, int64_t size);
+int32_t VEZUVED_CORE_CALL RefuseDocument(void* context, const char* bytes, int64_t size);
+
 }  // namespace core_test

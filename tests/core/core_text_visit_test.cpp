@@ -9,7 +9,9 @@
 #include "support/test_support.h"
 #include "vezuved/vezuved_core.h"
 
+using core_test::AppendDocument;
 using core_test::Collection;
+using core_test::RefuseDocument;
 using core_test::Data;
 using core_test::Summary;
 using core_test::Warnings;
@@ -120,13 +122,6 @@ TEST(CoreTextVisit, RefusesWhatItCannotVisit) {
 
 
 
-int32_t VEZUVED_CORE_CALL Append(void* context, const char* bytes, int64_t size) {
-    static_cast<std::string*>(context)->append(bytes, static_cast<size_t>(size));
-    return 0;
-}
-
-int32_t VEZUVED_CORE_CALL Refuse(void*, const char*, int64_t) { return 1; }
-
 // A text written as a document while it is read: the bytes of the
 // document written from the text held, its first pass's warnings, its set
 // named and empty; what it cannot do is refused.
@@ -149,12 +144,12 @@ TEST(CoreTextVisit, WritesADocumentOfATextWithoutHoldingIt) {
         vezuved_write_options write{};
         write.format = format;
         std::string expected;
-        ASSERT_EQ(vezuved_write_to(held.handle, path.c_str(), Append, &expected, &write), VEZUVED_OK);
+        ASSERT_EQ(vezuved_write_to(held.handle, path.c_str(), AppendDocument, &expected, &write), VEZUVED_OK);
         Collection streamed;
         std::string document;
         int64_t points = -1;
         ASSERT_EQ(vezuved_write_text_document(
-                      streamed.handle, path.c_str(), &read, nullptr, Append, &document, &write, &points),
+                      streamed.handle, path.c_str(), &read, nullptr, AppendDocument, &document, &write, &points),
                   VEZUVED_OK)
             << vezuved_error_message(streamed.handle);
         EXPECT_EQ(document, expected);
@@ -177,19 +172,19 @@ TEST(CoreTextVisit, WritesADocumentOfATextWithoutHoldingIt) {
         {"a map read",
          gpx,
          VEZUVED_FORMAT_GPX,
-         Append,
+         AppendDocument,
          VEZUVED_ERROR_UNSUPPORTED,
          "cannot write 'DIR/trip.gpx' as it is read: only a text file is read so"},
         {"a picture",
          path,
          VEZUVED_FORMAT_SVG,
-         Append,
+         AppendDocument,
          VEZUVED_ERROR_UNSUPPORTED,
          "cannot write 'DIR/trip.txt' as it is read: a text goes so only into a GPX, KML or GeoJSON document"},
         {"refused",
          path,
          VEZUVED_FORMAT_GPX,
-         Refuse,
+         RefuseDocument,
          VEZUVED_ERROR_WRITE,
          "cannot write the document of 'DIR/trip.txt': the receiver refused it"},
         {"no receiver", path, VEZUVED_FORMAT_GPX, nullptr, VEZUVED_ERROR_ARGUMENT,
