@@ -64,17 +64,6 @@ bool ElevationsInFeet(const std::string& path, const TextOptions& options) {
     return LoadTextLayout(definition, options).eleFormat != 1;
 }
 
-// The feet a text wrote, from the metres the core made of them (feet x
-// 0.3048): the fewest decimals that make those metres again.
-double FeetOfText(double metres) {
-    const double feet = metres / kMetresPerFoot;
-    for (int decimals = 0; decimals <= 16; ++decimals) {
-        const std::optional<double> written = ParseNumber(FormatFixed(feet, decimals));
-        if (written && *written * kMetresPerFoot == metres) return *written;
-    }
-    return feet;
-}
-
 }  // namespace
 
 bool IsRecordLineFile(const std::string& path) {
@@ -237,25 +226,30 @@ void TextPoints::Say(std::ostream& err, const std::string& name) const {
     }
 }
 
-LoadedPoints ReadTextPoints(std::ostream& err, const std::string& path, const TextOptions& options) {
+LoadedPoints ReadTextPoints(std::ostream& err, const std::string& path, const TextOptions& options, bool hold) {
     auto collection = std::make_shared<CoreCollection>();
     ReadTextThroughCore(err, *collection, path, options);
     LoadedPoints loaded;
     loaded.set.kind = vezuved_set_kind(collection->get(), 0);
     loaded.set.title = BaseTitle(path);
-    const int64_t count = vezuved_set_point_count(collection->get(), 0);
-    loaded.set.points.reserve(static_cast<size_t>(count > 0 ? count : 0));
-    const bool feet = ElevationsInFeet(path, options);
-    TextPoints points(feet);
-    for (int64_t i = 0; i < count; ++i) {
-        vezuved_point read{};
-        if (vezuved_get_point(collection->get(), 0, i, &read) != VEZUVED_OK) break;
-        loaded.set.points.push_back(points.Of(read));
-    }
+    loaded.textFeet = ElevationsInFeet(path, options);
     // Every file is written from what the core read: the feet as the text
     // wrote them, and a character the handheld has no byte for as the
     // writer of each format takes it.
     loaded.source = std::move(collection);
+    loaded.held = false;
+    if (!hold) return loaded;
+    // Listed as the handheld would hold them.
+    const vezuved_collection* source = loaded.source->get();
+    const int64_t count = vezuved_set_point_count(source, 0);
+    loaded.set.points.reserve(static_cast<size_t>(count > 0 ? count : 0));
+    TextPoints points(loaded.textFeet);
+    for (int64_t i = 0; i < count; ++i) {
+        vezuved_point read{};
+        if (vezuved_get_point(source, 0, i, &read) != VEZUVED_OK) break;
+        loaded.set.points.push_back(points.Of(read));
+    }
+    loaded.held = true;
     points.Say(err, options.shownName.empty() ? path : options.shownName);
     return loaded;
 }

@@ -70,7 +70,9 @@ private:
 
 // The text at path read through the core as one set of the tool's points,
 // titled after the file; the lines left out are reported on err.
-LoadedPoints ReadTextPoints(std::ostream& err, const std::string& path, const TextOptions& options);
+// hold: its points held at once, each text as the handheld holds it
+// (a character it has no byte for as '?', said once).
+LoadedPoints ReadTextPoints(std::ostream& err, const std::string& path, const TextOptions& options, bool hold);
 
 // What the tool needs of the definition of a text: its unit and title.
 struct TextLayout {

@@ -76,6 +76,15 @@ std::vector<LoadedPoints> ReadThroughCore(
     return sets;
 }
 
+double FeetOfText(double metres) {
+    const double feet = metres / kMetresPerFoot;
+    for (int decimals = 0; decimals <= 16; ++decimals) {
+        const std::optional<double> written = ParseNumber(FormatFixed(feet, decimals));
+        if (written && *written * kMetresPerFoot == metres) return *written;
+    }
+    return feet;
+}
+
 void HoldPoints(LoadedPoints& points) {
     if (points.held) return;
     const vezuved_collection* source = points.source->get();
@@ -86,6 +95,8 @@ void HoldPoints(LoadedPoints& points) {
         if (vezuved_get_point(source, points.sourceSet, i, &read) != VEZUVED_OK)
             FailConversion("cannot hold the points of '" + points.set.title + "': " + vezuved_error_message(source));
         points.set.points.push_back(PointOf(read));
+        if (points.textFeet && read.has_elevation != 0)
+            points.set.points.back().elevationFeet = FeetOfText(read.elevation);
     }
     points.held = true;
 }

@@ -78,7 +78,7 @@ std::string ImportTextFile(const RunContext& run,
     // Read once, straight from the user's file, by the core: the Garmin
     // columns and metres as written are kept, feet stay the text's own, and
     // the database inside is named by the file's first 31 characters.
-    LoadedPoints points = ReadTextPoints(run.err, text, options);
+    LoadedPoints points = ReadTextPoints(run.err, text, options, false);
     WriteDatabase(run, written, points, options.kind.value_or(static_cast<int16_t>(points.set.kind)));
     NoteDatabaseName(run.err, written);
     return written;

@@ -26,16 +26,18 @@ template <int32_t kFormat>
 std::vector<LoadedPoints> ReadByCore(std::ostream& err,
                                      const std::string& path,
                                      const std::string& what,
-                                     const TextOptions& options) {
+                                     const TextOptions& options,
+                                     bool) {
     return ReadThroughCore(err, path, what, kFormat, options.strict);
 }
 
 std::vector<LoadedPoints> ReadTextFile(std::ostream& err,
                                        const std::string& path,
                                        const std::string&,
-                                       const TextOptions& options) {
+                                       const TextOptions& options,
+                                       bool hold) {
     std::vector<LoadedPoints> sets;
-    sets.push_back(ReadTextPoints(err, path, options));
+    sets.push_back(ReadTextPoints(err, path, options, hold));
     return sets;
 }
 
@@ -293,7 +295,7 @@ std::vector<LoadedPoints> ReadInput(const RunContext& run,
                                     bool hold) {
     std::vector<LoadedPoints> loaded;
     NamingInput(input,
-                [&] { loaded = FormatOf(input.type).reader(run.err, input.path, input.what, options); });
+                [&] { loaded = FormatOf(input.type).reader(run.err, input.path, input.what, options, hold); });
     if (hold) {
         for (LoadedPoints& set : loaded) HoldPoints(set);
     }

@@ -32,11 +32,12 @@ struct MapOptions {
 };
 
 // Reads the file at path (what names it in messages) into its sets; what
-// it leaves out is reported on err.
+// it leaves out is reported on err. hold: their points are to be held.
 using FormatReader = std::vector<LoadedPoints> (*)(std::ostream& err,
                                                    const std::string& path,
                                                    const std::string& what,
-                                                   const TextOptions& options);
+                                                   const TextOptions& options,
+                                                   bool hold);
 
 struct ToolFormat {
     std::optional<FileType> type;       // none: a document the tool only writes
