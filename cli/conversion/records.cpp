@@ -116,6 +116,11 @@ bool Placeable(const Point& point) {
 
 }  // namespace
 
+namespace {
+
+// The points of set appended to the set index of collection: the valid
+// positions (a segment a left-out point began begins at the next one); the
+// others are said on err, once for the set.
 void AddHeldPoints(std::ostream& err, CoreCollection& collection, int32_t index, const PointSet& set) {
     bool pending = false;
     size_t missing = 0;
@@ -154,6 +159,26 @@ void AddHeldPoints(std::ostream& err, CoreCollection& collection, int32_t index,
 }
 
 
+}  // namespace
+
+void AddLoadedSet(std::ostream& err, CoreCollection& collection, const LoadedPoints& points, int32_t kind) {
+    const int32_t set = vezuved_add_set(collection.get(), SetKindFor(kind), points.set.title.c_str());
+    if (set < 0) FailConversion(vezuved_error_message(collection.get()));
+    if (!points.source) {
+        AddHeldPoints(err, collection, set, points.set);
+        return;
+    }
+    const vezuved_collection* source = points.source->get();
+    if (vezuved_copy_points(collection.get(),
+                            set,
+                            source,
+                            points.sourceSet,
+                            0,
+                            vezuved_set_point_count(source, points.sourceSet)) != VEZUVED_OK) {
+        FailConversion(vezuved_error_message(collection.get()));
+    }
+}
+
 int32_t SetKindFor(int32_t kind) {
     return kind == VEZUVED_KIND_TRACK_OLD   ? VEZUVED_SET_TRACK
            : kind == VEZUVED_KIND_ROUTE_OLD ? VEZUVED_SET_ROUTE
@@ -181,29 +206,6 @@ size_t SegmentCountOf(const LoadedPoints& points) {
 // (the older kinds are a track's and a route's): copied as the core read
 // it while the tool holds it unchanged, else made from the points as
 // records. Points the rule refuses are left out first.
-void CollectSet(const RunContext& run,
-                CoreCollection& collection,
-                const std::string& path,
-                LoadedPoints& points,
-                int32_t kind) {
-    const int32_t set = vezuved_add_set(collection.get(), SetKindFor(kind), points.set.title.c_str());
-    if (set < 0) FailConversion("cannot write '" + path + "': " + vezuved_error_message(collection.get()));
-    run.err << JoinedSegmentsWarning(path, points.set, SegmentCountOf(points));
-    if (points.source) {
-        const vezuved_collection* source = points.source->get();
-        if (vezuved_copy_points(collection.get(),
-                                set,
-                                source,
-                                points.sourceSet,
-                                0,
-                                vezuved_set_point_count(source, points.sourceSet)) != VEZUVED_OK) {
-            FailConversion("cannot write '" + path + "': " + vezuved_error_message(collection.get()));
-        }
-        return;
-    }
-    AddHeldPoints(run.err, collection, set, points.set);
-}
-
 }  // namespace
 
 std::vector<LoadedPoints> SplitSegments(std::vector<LoadedPoints> sets) {
@@ -241,7 +243,8 @@ void WriteDatabase(const RunContext& run, const std::string& path, LoadedPoints&
                   KindText(kind));
     }
     CoreCollection collection;
-    CollectSet(run, collection, path, points, kind);
+    run.err << JoinedSegmentsWarning(path, points.set, SegmentCountOf(points));
+    AddLoadedSet(run.err, collection, points, kind);
     vezuved_write_options write{};
     write.format = older ? VEZUVED_FORMAT_PDB_OLDER : VEZUVED_FORMAT_PDB;
     const int32_t result = vezuved_write(collection.get(), path.c_str(), &write);
@@ -278,7 +281,8 @@ void WriteText(const RunContext& run,
                   DefinitionPathFor(path) + "', no record-line extension); give a format definition (.cal)");
     }
     CoreCollection collection;
-    CollectSet(run, collection, path, points, options.kind.value_or(points.set.kind));
+    run.err << JoinedSegmentsWarning(path, points.set, SegmentCountOf(points));
+    AddLoadedSet(run.err, collection, points, options.kind.value_or(points.set.kind));
     vezuved_write_options write{};
     write.format = VEZUVED_FORMAT_TEXT;
     write.definition_path = definition.empty() ? nullptr : definition.c_str();

@@ -79,10 +79,11 @@ int32_t SetKindFor(int32_t kind);
 // What a database's header says; a file that is no database fails the
 // command, with the cause.
 vezuved_database_facts ReadDatabaseFacts(const std::string& path);
-// The points of set appended to the set index of collection: the valid
-// positions (a segment a left-out point began begins at the next one); the
-// others are said on err, once for the set.
-void AddHeldPoints(std::ostream& err, CoreCollection& collection, int32_t index, const PointSet& set);
+// The set appended to collection as a set of kind (a database kind; the
+// older ones are a track's and a route's): copied as the core read it, or
+// from the tool's points when it changed them, their valid positions only
+// (the others said on err, once for the set).
+void AddLoadedSet(std::ostream& err, CoreCollection& collection, const LoadedPoints& points, int32_t kind);
 
 // A point the core read, as the tool holds it.
 Point PointOf(const vezuved_point& read);

@@ -129,12 +129,13 @@ IsoTimes FindIsoTimes(const std::string& text, const MadeDefinition& made) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (number == 1 || Blank(line)) continue;
         const std::vector<Cell> cells = SplitCells(line, made.delimiter);
-        const auto time = made.time >= 0 ? ParseIsoStamp(CellText(cells, made.time)) : std::nullopt;
-        const auto date = made.date >= 0 ? ParseIsoStamp(CellText(cells, made.date)) : std::nullopt;
         // The moments the core reads as ISO 8601 (VEZUVED_READ_ISO_TIMES).
-        const bool iso = made.time >= 0 ? (time && (time->hasDate || (date && date->hasDate && !date->hasTime) ||
-                                                    (time->hasZone && made.date < 0)))
-                                        : date && date->hasDate;
+        const IsoStamp none;
+        const std::optional<IsoStamp> time = ParseIsoStamp(CellText(cells, made.time));
+        const IsoStamp date = made.date >= 0 ? ParseIsoStamp(CellText(cells, made.date)).value_or(none) : none;
+        const bool iso = made.time >= 0 ? time && (time->hasDate || (date.hasDate && !date.hasTime) ||
+                                                   (time->hasZone && made.date < 0))
+                                        : date.hasDate;
         if (iso && found.count++ == 0) {
             found.firstLine = number;
             found.firstValue = CellText(cells, made.time >= 0 ? made.time : made.date);

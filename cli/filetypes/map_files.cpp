@@ -44,23 +44,7 @@ bool AreWholeSource(const std::vector<LoadedPoints>& sets) {
 std::shared_ptr<CoreCollection> DocumentCollection(std::ostream& err, const std::vector<LoadedPoints>& sets) {
     if (AreWholeSource(sets)) return sets.front().source;
     auto made = std::make_shared<CoreCollection>();
-    for (const LoadedPoints& set : sets) {
-        const int32_t index = vezuved_add_set(made->get(), set.set.kind, set.set.title.c_str());
-        if (index < 0) FailWrite(*made);
-        if (!set.source) {
-            AddHeldPoints(err, *made, index, set.set);
-            continue;
-        }
-        const vezuved_collection* source = set.source->get();
-        if (vezuved_copy_points(made->get(),
-                                index,
-                                source,
-                                set.sourceSet,
-                                0,
-                                vezuved_set_point_count(source, set.sourceSet)) != VEZUVED_OK) {
-            FailWrite(*made);
-        }
-    }
+    for (const LoadedPoints& set : sets) AddLoadedSet(err, *made, set, set.set.kind);
     return made;
 }
 
