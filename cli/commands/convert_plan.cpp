@@ -81,7 +81,7 @@ void WriteSet(const RunContext& run,
 }
 
 // Several sets of one kind as one.
-LoadedPoints Merge(std::vector<LoadedPoints> sets, const std::string& title) {
+LoadedPoints Merge(std::ostream& err, std::vector<LoadedPoints> sets, const std::string& title) {
     for (const LoadedPoints& set : sets) {
         if (set.set.kind != sets.front().set.kind) {
             std::string names;
@@ -94,16 +94,18 @@ LoadedPoints Merge(std::vector<LoadedPoints> sets, const std::string& title) {
         }
     }
     if (sets.size() == 1) return std::move(sets.front());
+    // Each set's points after the last one's, as the core read them or as
+    // the tool changed them; a set's first point begins no segment.
     LoadedPoints merged;
     merged.set.kind = sets.front().set.kind;
     merged.set.title = title;
-    size_t total = 0;
-    for (const LoadedPoints& set : sets) total += PointCount(set);
-    merged.set.points.reserve(total);
+    merged.held = false;
+    merged.source = std::make_shared<CoreCollection>();
+    if (vezuved_add_set(merged.source->get(), SetKindFor(merged.set.kind), title.c_str()) != 0)
+        FailConversion(vezuved_error_message(merged.source->get()));
     for (LoadedPoints& set : sets) {
-        HoldPoints(set);
-        for (Point& point : set.set.points) merged.set.points.push_back(std::move(point));
-        set = LoadedPoints();  // its memory goes back before the next is moved
+        AppendLoadedPoints(err, *merged.source, 0, set);
+        set = LoadedPoints();  // its memory goes back before the next is copied
     }
     return merged;
 }
@@ -264,7 +266,7 @@ void RunJob(const RunContext& run, const ConvertRequest& request, OutputJob& job
         return;
     }
     if (!job.perSet) {
-        LoadedPoints merged = Merge(std::move(sets), output == "-" ? "standard output" : Stem(output));
+        LoadedPoints merged = Merge(run.err, std::move(sets), output == "-" ? "standard output" : Stem(output));
         WriteSet(run, request, output, job.to, merged);
         Report(run, output, output, merged.set, PointCount(merged));
         return;

@@ -161,9 +161,7 @@ void AddHeldPoints(std::ostream& err, CoreCollection& collection, int32_t index,
 
 }  // namespace
 
-void AddLoadedSet(std::ostream& err, CoreCollection& collection, const LoadedPoints& points, int32_t kind) {
-    const int32_t set = vezuved_add_set(collection.get(), SetKindFor(kind), points.set.title.c_str());
-    if (set < 0) FailConversion(vezuved_error_message(collection.get()));
+void AppendLoadedPoints(std::ostream& err, CoreCollection& collection, int32_t set, const LoadedPoints& points) {
     if (!points.source) {
         AddHeldPoints(err, collection, set, points.set);
         return;
@@ -177,6 +175,12 @@ void AddLoadedSet(std::ostream& err, CoreCollection& collection, const LoadedPoi
                             vezuved_set_point_count(source, points.sourceSet)) != VEZUVED_OK) {
         FailConversion(vezuved_error_message(collection.get()));
     }
+}
+
+void AddLoadedSet(std::ostream& err, CoreCollection& collection, const LoadedPoints& points, int32_t kind) {
+    const int32_t set = vezuved_add_set(collection.get(), SetKindFor(kind), points.set.title.c_str());
+    if (set < 0) FailConversion(vezuved_error_message(collection.get()));
+    AppendLoadedPoints(err, collection, set, points);
 }
 
 int32_t SetKindFor(int32_t kind) {
