@@ -48,8 +48,12 @@ Point PointOf(const vezuved_point& read) {
     return point;
 }
 
-std::vector<LoadedPoints> ReadThroughCore(
-    std::ostream& err, const std::string& path, const std::string& what, int32_t format, bool strict) {
+std::vector<LoadedPoints> ReadThroughCore(std::ostream& err,
+                                          const std::string& path,
+                                          const std::string& what,
+                                          int32_t format,
+                                          bool strict,
+                                          bool hold) {
     const bool database = format == VEZUVED_FORMAT_PDB;
     RequireInputFile(path,
                      database                           ? "database"
@@ -72,6 +76,7 @@ std::vector<LoadedPoints> ReadThroughCore(
         loaded.held = false;
         loaded.set.kind = vezuved_set_kind(source->get(), loaded.sourceSet);
         loaded.set.title = database ? BaseTitle(path) : vezuved_set_name(source->get(), loaded.sourceSet);
+        if (hold) HoldPoints(loaded);
     }
     return sets;
 }
@@ -241,10 +246,10 @@ void WriteDatabase(const RunContext& run, const std::string& path, LoadedPoints&
     RequireDatabaseSize(path, points);
     const bool older = kind == VEZUVED_KIND_TRACK_OLD || kind == VEZUVED_KIND_ROUTE_OLD;
     if (!older && kind != VEZUVED_KIND_POINT && kind != VEZUVED_KIND_TRACK && kind != VEZUVED_KIND_ROUTE) {
+        // Of the kinds --kind names, datums are the ones no database of points holds.
         FailUsage("cannot write the database '" + path +
-                  "': a database the tool writes holds points, a "
-                  "track or a route, not " +
-                  KindText(kind));
+                  "': a database the tool writes holds points, a track or a route, not " +
+                  (kind == VEZUVED_KIND_DATUM ? std::string("datums") : "kind " + std::to_string(kind)));
     }
     CoreCollection collection;
     run.err << JoinedSegmentsWarning(path, points.set, SegmentCountOf(points));

@@ -91,11 +91,15 @@ void AppendLoadedPoints(std::ostream& err, CoreCollection& collection, int32_t s
 Point PointOf(const vezuved_point& read);
 
 // The sets of a database, GPX, KML (KMZ) or GeoJSON file (format, a
-// VEZUVED_FORMAT_*) as the core reads them, not yet held. What the read
-// leaves out is said on err (what names the file), or with strict fails
-// it; a database is one set, titled by the file's name.
-std::vector<LoadedPoints> ReadThroughCore(
-    std::ostream& err, const std::string& path, const std::string& what, int32_t format, bool strict);
+// VEZUVED_FORMAT_*) as the core reads them, with hold their points held.
+// What the read leaves out is said on err (what names the file), or with
+// strict fails it; a database is one set, titled by the file's name.
+std::vector<LoadedPoints> ReadThroughCore(std::ostream& err,
+                                          const std::string& path,
+                                          const std::string& what,
+                                          int32_t format,
+                                          bool strict,
+                                          bool hold);
 
 // SplitSegments (point_sets.h) of each set the tool's readers made.
 std::vector<LoadedPoints> SplitSegments(std::vector<LoadedPoints> sets);

@@ -102,7 +102,7 @@ std::string ExportDatabase(const RunContext& run,
         inFolder ? ExportedNameInFolder(database, SeparatorEnded(folder), options) : target;
     RequireOwnOutput({database, options.definition}, written);
     LoadedPoints points =
-        std::move(ReadThroughCore(run.err, database, database, VEZUVED_FORMAT_PDB, run.rules.strict).front());
+        std::move(ReadThroughCore(run.err, database, database, VEZUVED_FORMAT_PDB, run.rules.strict, false).front());
     WriteText(run, written, points, options);
     return written;
 }

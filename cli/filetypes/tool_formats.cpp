@@ -27,8 +27,8 @@ std::vector<LoadedPoints> ReadByCore(std::ostream& err,
                                      const std::string& path,
                                      const std::string& what,
                                      const TextOptions& options,
-                                     bool) {
-    return ReadThroughCore(err, path, what, kFormat, options.strict);
+                                     bool hold) {
+    return ReadThroughCore(err, path, what, kFormat, options.strict, hold);
 }
 
 std::vector<LoadedPoints> ReadTextFile(std::ostream& err,
@@ -296,9 +296,6 @@ std::vector<LoadedPoints> ReadInput(const RunContext& run,
     std::vector<LoadedPoints> loaded;
     NamingInput(input,
                 [&] { loaded = FormatOf(input.type).reader(run.err, input.path, input.what, options, hold); });
-    if (hold) {
-        for (LoadedPoints& set : loaded) HoldPoints(set);
-    }
     if (IsMap(input.type)) return loaded;
     return NamedAsGiven(std::move(loaded), input);
 }

@@ -52,10 +52,8 @@ inline Reading ReadMap(const std::string& path, const std::string& name, bool st
     Reading reading;
     std::ostringstream err;
     try {
-        for (LoadedPoints& loaded : ReadThroughCore(err, path, name, format, strict)) {
-            HoldPoints(loaded);
+        for (LoadedPoints& loaded : ReadThroughCore(err, path, name, format, strict, true))
             reading.sets.push_back(std::move(loaded.set));
-        }
         reading.read = true;
     } catch (const Failure& failure) {
         EXPECT_EQ(failure.status(), kExitFailure);
