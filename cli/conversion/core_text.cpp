@@ -85,8 +85,9 @@ vezuved_text_options CoreTextOptions(const TextOptions& options) {
     vezuved_text_options_init(&text);
     if (options.layout) text.layout = *options.layout;
     if (options.kind) {
-        const int32_t kind = SetKindFor(*options.kind);
-        if (kind >= VEZUVED_SET_WAYPOINTS && kind <= VEZUVED_SET_ROUTE) text.kind = kind;
+        // A datum is no set a text is read as; the core reads an older
+        // layout's track or route as a track or route.
+        if (*options.kind != VEZUVED_KIND_DATUM) text.kind = *options.kind;
     }
     if (options.elevationFormat) text.elevation_format = *options.elevationFormat;
     if (options.columns) {

@@ -2,6 +2,7 @@
 
 #include <ostream>
 #include <sstream>
+#include <utility>
 
 #include "conversion/core_text.h"
 #include "files/failure.h"
@@ -150,16 +151,20 @@ size_t SaveTextDocument(std::ostream& err,
     std::vector<LoadedPoints> none;
     DocumentRequest request;
     Prepare(request, format, none, options);
-    StreamedText written;
-    WriteFileOrFail(path, [&](FileSink& sink) {
-        written = WriteTextDocument(err, sink, text, textOptions, request.options);
-    });
-    // The run's plan named the points file apart from every input and output.
+    // The document, then for --points a GeoJSON of its points beside it (the
+    // run's plan named that file apart from every input and output); the
+    // text's reports are said once.
+    std::vector<std::pair<std::string, vezuved_write_options>> outputs = {{path, request.options}};
     if (format == MapFormat::GeoJson && !options.pointsFile.empty()) {
-        request.options.format |= VEZUVED_WRITE_AS_POINTS;
-        std::ostringstream again;  // the text's reports were said once
-        WriteFileOrFail(options.pointsFile, [&](FileSink& sink) {
-            WriteTextDocument(again, sink, text, textOptions, request.options);
+        outputs.emplace_back(options.pointsFile, request.options);
+        outputs.back().second.format |= VEZUVED_WRITE_AS_POINTS;
+    }
+    StreamedText written;
+    std::ostringstream again;
+    for (size_t i = 0; i < outputs.size(); ++i) {
+        WriteFileOrFail(outputs[i].first, [&](FileSink& sink) {
+            const StreamedText made = WriteTextDocument(i == 0 ? err : again, sink, text, textOptions, outputs[i].second);
+            if (i == 0) written = made;
         });
     }
     described.kind = written.kind;

@@ -546,7 +546,8 @@ VEZUVED_CORE_API void VEZUVED_CORE_CALL vezuved_remove_partial_files(void);
 
 typedef struct vezuved_text_options {
     int32_t layout;           /* VEZUVED_SOURCE_* of vezuved.h: 0 record lines, 1 comma, 2 tab, ... */
-    int32_t kind;             /* VEZUVED_SET_*: the kind of set a read makes */
+    int32_t kind;             /* VEZUVED_SET_*: the kind of set a read makes (since 1.3 also the
+                                 older layouts' kinds of vezuved.h, 65 and 66: a track, a route) */
     int32_t elevation_format; /* 0 feet, 1 metres */
     int32_t has_columns;      /* nonzero: columns replaces the definition's columns */
     int16_t columns[8];       /* by VEZUVED_COLUMN_*, latitude to description; the date's is unused (0) */

@@ -33,11 +33,14 @@ TextOverrides OverridesOf(const vezuved_text_options* options, const std::string
         overrides.layout = static_cast<uint16_t>(options->layout);
     }
     if (options->kind != VEZUVED_TEXT_AS_DEFINED) {
-        if (options->kind != VEZUVED_SET_WAYPOINTS && options->kind != VEZUVED_SET_TRACK &&
-            options->kind != VEZUVED_SET_ROUTE) {
+        // The set kinds are the database kinds; a track or route in the
+        // older layout is a track or route.
+        const int32_t kind = options->kind == VEZUVED_KIND_TRACK_OLD   ? VEZUVED_SET_TRACK
+                             : options->kind == VEZUVED_KIND_ROUTE_OLD ? VEZUVED_SET_ROUTE
+                                                                       : options->kind;
+        if (kind != VEZUVED_SET_WAYPOINTS && kind != VEZUVED_SET_TRACK && kind != VEZUVED_SET_ROUTE)
             FailValue(path, "kind of set", options->kind);
-        }
-        overrides.kind = options->kind;  // the set kinds are the database kinds
+        overrides.kind = kind;
     }
     if (options->elevation_format != VEZUVED_TEXT_AS_DEFINED) {
         if (options->elevation_format != 0 && options->elevation_format != 1)

@@ -56,6 +56,13 @@ TEST(CoreTextOptions, KindUnitAndColumnsOverTheDefinition) {
     ASSERT_EQ(Read(collection, path, definition, text), VEZUVED_OK)
         << vezuved_error_message(collection.handle);
     EXPECT_EQ(Summary(collection.handle), "T 'trip' 1: -122.5,45.25^30.48 'Cafe'\n");
+    // A track or route of the older layout is read as a track or route.
+    for (const auto& [kind, summary] : {std::pair{VEZUVED_KIND_TRACK_OLD, 'T'}, std::pair{VEZUVED_KIND_ROUTE_OLD, 'R'}}) {
+        text.kind = kind;
+        Collection older;
+        ASSERT_EQ(Read(older, path, definition, text), VEZUVED_OK) << vezuved_error_message(older.handle);
+        EXPECT_EQ(Summary(older.handle).front(), summary) << kind;
+    }
 }
 
 TEST(CoreTextOptions, ALayoutAloneDescribesATextWithoutADefinition) {
