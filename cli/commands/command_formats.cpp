@@ -96,7 +96,7 @@ void AddMakeCommand(CLI::App& formats, const RunContext& run) {
     command->footer("Example:\n  vezuved formats make examples/data/hike-track.csv -o hike-track.cal");
     command->callback([options, &run] {
         RequireDistinctOutput(options->data, options->output);
-        DataHeader header = ReadDataHeader(options->data);
+        DataHeader header = ReadDataHeader(options->data, true);
         PrintMadeWarnings(run.err, header.made);
         const IsoTimes times = FindIsoTimes(header.text, header.made);
         if (times.count > 0) {

@@ -103,9 +103,9 @@ std::vector<std::string> LeaveOutUnreadColumns(const std::string& dataPath, Made
     return warnings;
 }
 
-DataHeader ReadDataHeader(const std::string& dataPath) {
+DataHeader ReadDataHeader(const std::string& dataPath, bool whole) {
     DataHeader header;
-    header.text = ReadWholeFileOrFail(dataPath, "text file");
+    header.text = ReadWholeFileOrFail(dataPath, "text file", !whole);
     const size_t end = header.text.find_first_of("\r\n");
     const std::string first = header.text.substr(0, end);
     if (Blank(first)) {
@@ -151,7 +151,8 @@ void PrintMadeWarnings(std::ostream& err, const MadeDefinition& made) {
 }
 
 AutoText PrepareAutoText(std::ostream& err, const std::string& dataPath) {
-    DataHeader header = ReadDataHeader(dataPath);
+    // The header row alone: the core reads the file itself.
+    DataHeader header = ReadDataHeader(dataPath, false);
     MadeDefinition& made = header.made;
     PrintMadeWarnings(err, made);
     // The core reads the file itself, its ISO 8601 times included.

@@ -15,10 +15,11 @@ namespace vezuved_cli {
 // when the file cannot be read, is empty, or its header places no
 // latitude or longitude.
 struct DataHeader {
-    std::string text;  // the whole file
+    std::string text;  // the file as read: whole, or from its start through its first line end
     MadeDefinition made;
 };
-DataHeader ReadDataHeader(const std::string& dataPath);
+// whole: the whole file in text, else its first line at least.
+DataHeader ReadDataHeader(const std::string& dataPath, bool whole);
 
 // The time (and date) values of text (the header row first) that are ISO
 // 8601 moments, which a definition's time column cannot read: how many,
