@@ -1,5 +1,6 @@
 #include "conversion/core_text.h"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <functional>
@@ -193,40 +194,6 @@ StreamedText WriteTextDocument(std::ostream& err,
     return written;
 }
 
-std::string TextPoints::Handheld(const char* text) {
-    // Plain ASCII is the same in both (most texts are).
-    const char* end = text;
-    while ((static_cast<unsigned char>(*end) & 0x80) == 0 && *end != '\0') ++end;
-    if (*end == '\0') return std::string(text, end);
-    bool here = false;
-    const std::string bytes = Utf8ToCp1252(text, &here);
-    if (!here) return std::string(text);
-    lost_ = true;
-    return Cp1252ToUtf8(bytes);
-}
-
-Point TextPoints::Of(const vezuved_point& read) {
-    Point point;
-    point.latitude = read.latitude;
-    point.longitude = read.longitude;
-    if (read.has_elevation != 0) {
-        point.elevationMetres = read.elevation;
-        point.elevationFeet = feet_ ? FeetOfText(read.elevation) : read.elevation / kMetresPerFoot;
-    }
-    if (read.has_time != 0) point.time = read.time;
-    point.name = Handheld(read.name);
-    point.icon = Handheld(read.symbol);
-    if (read.description != nullptr) point.description = Handheld(read.description);
-    return point;
-}
-
-void TextPoints::Say(std::ostream& err, const std::string& name) const {
-    if (lost_) {
-        err << "vezuved: warning: '" << name
-            << "' holds characters Windows-1252 cannot hold; they are read as '?'\n";
-    }
-}
-
 LoadedPoints ReadTextPoints(std::ostream& err, const std::string& path, const TextOptions& options, bool hold) {
     auto collection = std::make_shared<CoreCollection>();
     ReadTextThroughCore(err, *collection, path, options);
@@ -240,18 +207,29 @@ LoadedPoints ReadTextPoints(std::ostream& err, const std::string& path, const Te
     loaded.source = std::move(collection);
     loaded.held = false;
     if (!hold) return loaded;
-    // Listed as the handheld would hold them.
-    const vezuved_collection* source = loaded.source->get();
-    const int64_t count = vezuved_set_point_count(source, 0);
-    loaded.set.points.reserve(static_cast<size_t>(count > 0 ? count : 0));
-    TextPoints points(loaded.textFeet);
-    for (int64_t i = 0; i < count; ++i) {
-        vezuved_point read{};
-        if (vezuved_get_point(source, 0, i, &read) != VEZUVED_OK) break;
-        loaded.set.points.push_back(points.Of(read));
+    // Listed as the handheld would hold them: a character it has no byte
+    // for is '?', said once for the file.
+    HoldPoints(loaded);
+    bool lost = false;
+    const auto handheld = [&lost](std::string& text) {
+        // Plain ASCII is the same in both (most texts are).
+        if (std::all_of(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0x80) == 0; }))
+            return;
+        bool here = false;
+        const std::string bytes = Utf8ToCp1252(text, &here);
+        if (!here) return;
+        lost = true;
+        text = Cp1252ToUtf8(bytes);
+    };
+    for (Point& point : loaded.set.points) {
+        handheld(point.name);
+        handheld(point.icon);
+        if (point.description) handheld(*point.description);
     }
-    loaded.held = true;
-    points.Say(err, options.shownName.empty() ? path : options.shownName);
+    if (lost) {
+        err << "vezuved: warning: '" << (options.shownName.empty() ? path : options.shownName)
+            << "' holds characters Windows-1252 cannot hold; they are read as '?'\n";
+    }
     return loaded;
 }
 

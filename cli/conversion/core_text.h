@@ -50,24 +50,6 @@ void ReadTextThroughCore(std::ostream& err,
                          vezuved_point_function visit = nullptr,
                          void* context = nullptr);
 
-// The tool's points of a text read through the core. The handheld's texts
-// are Windows-1252: a character it has no byte for is read as '?', which
-// Say tells once for the file.
-class TextPoints {
-public:
-    // feet: the text's elevations are feet, kept as it wrote them.
-    explicit TextPoints(bool feet) : feet_(feet) {}
-    Point Of(const vezuved_point& read);
-    void Say(std::ostream& err, const std::string& name) const;
-    // Whether a text was changed to the handheld's characters.
-    bool Lost() const { return lost_; }
-
-private:
-    std::string Handheld(const char* text);
-    bool feet_;
-    bool lost_ = false;
-};
-
 // The text at path read through the core as one set of the tool's points,
 // titled after the file; the lines left out are reported on err.
 // hold: its points held at once, each text as the handheld holds it

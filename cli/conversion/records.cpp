@@ -119,10 +119,6 @@ bool Placeable(const Point& point) {
            std::fabs(*point.longitude) <= 180.0;
 }
 
-}  // namespace
-
-namespace {
-
 // The points of set appended to the set index of collection: the valid
 // positions (a segment a left-out point began begins at the next one); the
 // others are said on err, once for the set.
@@ -162,7 +158,6 @@ void AddHeldPoints(std::ostream& err, CoreCollection& collection, int32_t index,
             << "' have no valid position and are left out\n";
     }
 }
-
 
 }  // namespace
 
@@ -211,10 +206,6 @@ size_t SegmentCountOf(const LoadedPoints& points) {
     return segments;
 }
 
-// The set as the one set of collection, to be written to path as kind
-// (the older kinds are a track's and a route's): copied as the core read
-// it while the tool holds it unchanged, else made from the points as
-// records. Points the rule refuses are left out first.
 }  // namespace
 
 std::vector<LoadedPoints> SplitSegments(std::vector<LoadedPoints> sets) {
