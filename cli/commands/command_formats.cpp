@@ -15,9 +15,7 @@
 #include "files/tool_platform.h"
 #include "output/table_output.h"
 #include "values/ascii_text.h"
-#include "values/encoding.h"
 #include "values/options.h"
-
 
 namespace vezuved_cli {
 namespace {

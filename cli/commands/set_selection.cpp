@@ -4,8 +4,6 @@
 #include "commands/convert_plan.h"
 #include "files/failure.h"
 #include "values/ascii_text.h"
-#include "values/encoding.h"
-
 
 namespace vezuved_cli {
 namespace {
@@ -73,11 +71,16 @@ std::vector<LoadedPoints> SelectSets(const RunContext& run,
 
 namespace {
 
-// Characters no file system of Windows or FAT takes in a name, nor a POSIX
-// one ('/'): control characters (C1 too) and / \ : * ? " < > |.
-bool Forbidden(char32_t c) {
-    return c < 0x20 || (c >= 0x7F && c <= 0x9F) ||
-           (c < 0x80 && std::strchr("/\\:*?\"<>|", static_cast<char>(c)) != nullptr);
+// How many bytes the character at text[at] has when no file system of
+// Windows or FAT takes it in a name, nor a POSIX one ('/'): a control
+// character (C1 too, U+0080..U+009F) or / \ : * ? " < > |; 0 for any other.
+// The core gives every title in UTF-8.
+size_t ForbiddenAt(const std::string& text, size_t at) {
+    const auto byte = static_cast<unsigned char>(text[at]);
+    if (byte < 0x20 || byte == 0x7F || (byte < 0x80 && std::strchr("/\\:*?\"<>|", byte) != nullptr)) return 1;
+    const bool c1 =
+        byte == 0xC2 && at + 1 < text.size() && (static_cast<unsigned char>(text[at + 1]) & 0xE0) == 0x80;
+    return c1 ? 2 : 0;
 }
 
 }  // namespace
@@ -92,15 +95,13 @@ bool ReservedOnWindows(const std::string& name) {
 std::string FileSafeName(const std::string& title) {
     std::string out;
     for (size_t i = 0; i < title.size();) {
-        char32_t character = 0;
-        const size_t length = ReadUtf8Character(title, i, character);
-        if (length == 0 || Forbidden(character)) {
+        const size_t forbidden = ForbiddenAt(title, i);
+        if (forbidden > 0) {
             if (out.empty() || out.back() != '_') out += '_';
-            i += length == 0 ? 1 : length;
+            i += forbidden;
             continue;
         }
-        out.append(title, i, length);
-        i += length;
+        out += title[i++];
     }
     // Windows drops dots and spaces at the end; a dot in front hides the file.
     while (!out.empty() && (out.back() == '_' || out.back() == '.' || out.back() == ' ')) out.pop_back();

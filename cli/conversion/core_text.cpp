@@ -13,8 +13,7 @@
 
 #include "files/failure.h"
 #include "files/tool_paths.h"
-#include "values/encoding.h"
-#include "values/values.h"
+#include "values/numbers.h"
 
 namespace vezuved_cli {
 namespace {
@@ -172,11 +171,16 @@ void ReadTextThroughCore(std::ostream& err,
                          const TextOptions& options,
                          vezuved_point_function visit,
                          void* context) {
-    ThroughCore(err, collection, path, options, [&](const vezuved_read_options& read, const vezuved_text_options& text) {
-        return visit == nullptr
-                   ? vezuved_read_text(collection.get(), path.c_str(), &read, &text)
-                   : vezuved_visit_text(collection.get(), path.c_str(), &read, &text, visit, context);
-    });
+    ThroughCore(err,
+                collection,
+                path,
+                options,
+                [&](const vezuved_read_options& read, const vezuved_text_options& text) {
+                    return visit == nullptr
+                               ? vezuved_read_text(collection.get(), path.c_str(), &read, &text)
+                               : vezuved_visit_text(
+                                     collection.get(), path.c_str(), &read, &text, visit, context);
+                });
 }
 
 StreamedText WriteTextDocument(std::ostream& err,
@@ -186,15 +190,23 @@ StreamedText WriteTextDocument(std::ostream& err,
                                const vezuved_write_options& write) {
     CoreCollection collection;
     StreamedText written;
-    ThroughCore(err, collection, path, options, [&](const vezuved_read_options& read, const vezuved_text_options& text) {
-        return vezuved_write_text_document(
-            collection.get(), path.c_str(), &read, &text, WriteToSink, &sink, &write, &written.count);
-    });
+    ThroughCore(
+        err,
+        collection,
+        path,
+        options,
+        [&](const vezuved_read_options& read, const vezuved_text_options& text) {
+            return vezuved_write_text_document(
+                collection.get(), path.c_str(), &read, &text, WriteToSink, &sink, &write, &written.count);
+        });
     written.kind = vezuved_set_kind(collection.get(), 0);
     return written;
 }
 
-LoadedPoints ReadTextPoints(std::ostream& err, const std::string& path, const TextOptions& options, bool hold) {
+LoadedPoints ReadTextPoints(std::ostream& err,
+                            const std::string& path,
+                            const TextOptions& options,
+                            bool hold) {
     auto collection = std::make_shared<CoreCollection>();
     ReadTextThroughCore(err, *collection, path, options);
     LoadedPoints loaded;
@@ -213,13 +225,15 @@ LoadedPoints ReadTextPoints(std::ostream& err, const std::string& path, const Te
     bool lost = false;
     const auto handheld = [&lost](std::string& text) {
         // Plain ASCII is the same in both (most texts are).
-        if (std::all_of(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0x80) == 0; }))
+        if (std::all_of(
+                text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0x80) == 0; }))
             return;
-        bool here = false;
-        const std::string bytes = Utf8ToCp1252(text, &here);
-        if (!here) return;
+        std::string held(3 * text.size() + 1, '\0');
+        const int32_t replaced =
+            vezuved_handheld_text(text.c_str(), held.data(), static_cast<int32_t>(held.size()));
+        if (replaced <= 0) return;
         lost = true;
-        text = Cp1252ToUtf8(bytes);
+        text = held.c_str();
     };
     for (Point& point : loaded.set.points) {
         handheld(point.name);

@@ -11,9 +11,8 @@
 #include "conversion/core_text.h"
 #include "files/failure.h"
 #include "files/tool_paths.h"
-#include "values/encoding.h"
+#include "values/numbers.h"
 #include "values/point_sets.h"
-#include "values/values.h"
 
 namespace vezuved_cli {
 
@@ -98,7 +97,8 @@ void HoldPoints(LoadedPoints& points) {
     for (int64_t i = 0; i < count; ++i) {
         vezuved_point read{};
         if (vezuved_get_point(source, points.sourceSet, i, &read) != VEZUVED_OK)
-            FailConversion("cannot hold the points of '" + points.set.title + "': " + vezuved_error_message(source));
+            FailConversion("cannot hold the points of '" + points.set.title +
+                           "': " + vezuved_error_message(source));
         points.set.points.push_back(PointOf(read));
         if (points.textFeet && read.has_elevation != 0)
             points.set.points.back().elevationFeet = FeetOfText(read.elevation);
@@ -108,7 +108,8 @@ void HoldPoints(LoadedPoints& points) {
 
 size_t PointCount(const LoadedPoints& points) {
     if (points.held) return points.set.points.size();
-    return static_cast<size_t>(std::max<int64_t>(vezuved_set_point_count(points.source->get(), points.sourceSet), 0));
+    return static_cast<size_t>(
+        std::max<int64_t>(vezuved_set_point_count(points.source->get(), points.sourceSet), 0));
 }
 
 namespace {
@@ -161,7 +162,10 @@ void AddHeldPoints(std::ostream& err, CoreCollection& collection, int32_t index,
 
 }  // namespace
 
-void AppendLoadedPoints(std::ostream& err, CoreCollection& collection, int32_t set, const LoadedPoints& points) {
+void AppendLoadedPoints(std::ostream& err,
+                        CoreCollection& collection,
+                        int32_t set,
+                        const LoadedPoints& points) {
     if (!points.source) {
         AddHeldPoints(err, collection, set, points.set);
         return;

@@ -10,7 +10,6 @@
 #include "files/file_output.h"
 #include "files/tool_paths.h"
 #include "files/whole_file.h"
-#include "values/iso_time.h"
 
 namespace vezuved_cli {
 namespace {
@@ -73,7 +72,9 @@ Refusals ReadRefusals(const std::string& textPath, const std::string& definition
 
 }  // namespace
 
-std::vector<std::string> LeaveOutUnreadColumns(const std::string& dataPath, MadeDefinition& made, bool isoTimes) {
+std::vector<std::string> LeaveOutUnreadColumns(const std::string& dataPath,
+                                               MadeDefinition& made,
+                                               bool isoTimes) {
     std::vector<std::string> warnings;
     const TemporaryFolder folder = TemporaryFolder::Create();
     // An elevation refused everywhere hides the time behind it: check again
@@ -130,12 +131,17 @@ IsoTimes FindIsoTimes(const std::string& text, const MadeDefinition& made) {
         if (number == 1 || Blank(line)) continue;
         const std::vector<Cell> cells = SplitCells(line, made.delimiter);
         // The moments the core reads as ISO 8601 (VEZUVED_READ_ISO_TIMES).
-        const IsoStamp none;
-        const std::optional<IsoStamp> time = ParseIsoStamp(CellText(cells, made.time));
-        const IsoStamp date = made.date >= 0 ? ParseIsoStamp(CellText(cells, made.date)).value_or(none) : none;
-        const bool iso = made.time >= 0 ? time && (time->hasDate || (date.hasDate && !date.hasTime) ||
-                                                   (time->hasZone && made.date < 0))
-                                        : date.hasDate;
+        const auto read = [&cells](int column, vezuved_iso_time& moment) {
+            const std::string cell = column >= 0 ? CellText(cells, column) : std::string();
+            return !cell.empty() && cell.find('\0') == std::string::npos &&
+                   vezuved_read_iso_time(cell.c_str(), &moment) == VEZUVED_OK;
+        };
+        vezuved_iso_time time{}, date{};
+        const bool hasTime = read(made.time, time);
+        if (!read(made.date, date)) date = vezuved_iso_time{};
+        const bool iso = made.time >= 0 ? hasTime && (time.has_date || (date.has_date && !date.has_time) ||
+                                                      (time.has_zone && made.date < 0))
+                                        : date.has_date != 0;
         if (iso && found.count++ == 0) {
             found.firstLine = number;
             found.firstValue = CellText(cells, made.time >= 0 ? made.time : made.date);

@@ -7,11 +7,10 @@
 #include "conversion/core_text.h"
 #include "files/failure.h"
 #include "files/file_output.h"
-#include "values/values.h"
 #include "filters/geodesy.h"
 #include "filters/track_stats.h"
 #include "output/stats_output.h"
-
+#include "values/numbers.h"
 
 namespace vezuved_cli {
 
@@ -67,7 +66,8 @@ void Prepare(DocumentRequest& request,
     if (format != MapFormat::Html) return;
     // The figures above the map; a build that cannot measure says so instead.
     if (!HaveEllipsoidDistances()) {
-        request.options.page_note = "No figures: this build of vezuved has no GeographicLib to measure tracks.";
+        request.options.page_note =
+            "No figures: this build of vezuved has no GeographicLib to measure tracks.";
         return;
     }
     std::vector<TrackStats> stats;
@@ -81,7 +81,8 @@ void Prepare(DocumentRequest& request,
     }
     request.options.page_cells = request.cells.empty() ? nullptr : request.cells.data();
     request.options.page_rows = static_cast<int32_t>(request.table.size());
-    request.options.page_columns = request.table.empty() ? 0 : static_cast<int32_t>(request.table.front().size());
+    request.options.page_columns =
+        request.table.empty() ? 0 : static_cast<int32_t>(request.table.front().size());
 }
 
 int32_t VEZUVED_CORE_CALL AppendText(void* context, const char* bytes, int64_t size) {
@@ -163,7 +164,8 @@ size_t SaveTextDocument(std::ostream& err,
     std::ostringstream again;
     for (size_t i = 0; i < outputs.size(); ++i) {
         WriteFileOrFail(outputs[i].first, [&](FileSink& sink) {
-            const StreamedText made = WriteTextDocument(i == 0 ? err : again, sink, text, textOptions, outputs[i].second);
+            const StreamedText made =
+                WriteTextDocument(i == 0 ? err : again, sink, text, textOptions, outputs[i].second);
             if (i == 0) written = made;
         });
     }

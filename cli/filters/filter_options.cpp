@@ -1,10 +1,11 @@
 // Reading the filters' option values into steps.
 #include <cctype>
 
+#include <vezuved/vezuved_core.h>
+
 #include "files/failure.h"
 #include "filters/filters.h"
-#include "values/iso_time.h"
-#include "values/values.h"
+#include "values/numbers.h"
 
 namespace vezuved_cli {
 namespace {
@@ -46,13 +47,12 @@ bool StartsWith(const std::string& text, const char* prefix, std::string& rest) 
 // One end of a time window; a date alone at the upper end means the whole day.
 std::optional<int64_t> WindowEnd(const std::string& text, bool upper, const std::string& option) {
     if (text.empty()) return std::nullopt;
-    const std::optional<IsoStamp> stamp = ParseIsoStamp(text);
-    const std::optional<int64_t> time = ParseIsoTime(text);
-    if (!stamp || !time || !stamp->hasDate) {
+    vezuved_iso_time moment{};
+    if (vezuved_read_iso_time(text.c_str(), &moment) != VEZUVED_OK || !moment.has_date) {
         FailUsage(option + ": '" + text + "' is no ISO 8601 date and time (2021-08-14T10:15:00Z)");
     }
     constexpr int64_t kDay = 86400000;
-    return upper && !stamp->hasTime ? *time + kDay - 1 : *time;
+    return upper && !moment.has_time ? moment.time + kDay - 1 : moment.time;
 }
 
 void ReadCrop(FilterStep& step, const std::string& value) {
@@ -156,11 +156,13 @@ FilterStep ParseFilterStep(const std::string& option, const std::string& value) 
 int32_t ParseUtcOffset(const std::string& text) {
     if (text == "UTC" || text == "Z" || text == "utc") return 0;
     // The ISO time reader knows zone offsets: read one behind a fixed time.
-    const std::optional<IsoStamp> stamp = ParseIsoStamp("2000-01-01T00:00:00" + text);
-    if (text.empty() || (text[0] != '+' && text[0] != '-') || !stamp || !stamp->hasZone) {
+    vezuved_iso_time moment{};
+    if (text.empty() || (text[0] != '+' && text[0] != '-') ||
+        vezuved_read_iso_time(("2000-01-01T00:00:00" + text).c_str(), &moment) != VEZUVED_OK ||
+        !moment.has_zone) {
         FailUsage("--tz " + text + ": say an offset from UTC such as +02:00, -05:00 or UTC");
     }
-    return stamp->zoneMinutes;
+    return moment.zone_minutes;
 }
 
 }  // namespace vezuved_cli

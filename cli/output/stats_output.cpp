@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <utility>
 
-#include "output/json_writer.h"
+#include "output/json_text.h"
+#include "values/numbers.h"
 #include "values/options.h"
-#include "values/values.h"
 
 namespace vezuved_cli {
 namespace {
@@ -45,8 +45,8 @@ std::vector<std::pair<std::string, std::string>> Rows(const TrackStats& stats) {
                      {"distance 3-D", Kilometres(stats.distance3d)},
                      {"ascent", FormatFixed(stats.ascent, 0) + " m"},
                      {"descent", FormatFixed(stats.descent, 0) + " m"},
-                     {"start", stats.start ? FormatIsoTime(*stats.start) : "-"},
-                     {"end", stats.end ? FormatIsoTime(*stats.end) : "-"},
+                     {"start", stats.start ? IsoTimeText(*stats.start) : "-"},
+                     {"end", stats.end ? IsoTimeText(*stats.end) : "-"},
                      {"duration", Clock(stats.durationMillis)},
                      {"moving time", Clock(stats.movingMillis)},
                      {"average speed", FormatFixed(stats.averageKmPerHour, 1) + " km/h"},
@@ -100,7 +100,7 @@ std::string StatsJson(const std::vector<TrackStats>& stats) {
                 for (const auto& [key, time] : {std::pair{"start", set.start}, std::pair{"end", set.end}}) {
                     json.Key(key);
                     if (time)
-                        json.String(FormatIsoTime(*time));
+                        json.String(IsoTimeText(*time));
                     else
                         json.Null();
                 }

@@ -4,9 +4,8 @@
 #include <cmath>
 #include <ostream>
 
-#include "output/json_writer.h"
-#include "values/encoding.h"
-#include "values/values.h"
+#include "output/json_text.h"
+#include "values/numbers.h"
 
 namespace vezuved_cli {
 namespace {
@@ -57,6 +56,13 @@ std::string CsvField(const std::string& text) {
         out += c;
     }
     return out + "\"";
+}
+
+// Characters, not bytes, for aligning columns: every character of UTF-8
+// has one byte that is no continuation byte (10xxxxxx).
+size_t Utf8Length(const std::string& text) {
+    return static_cast<size_t>(std::count_if(
+        text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 }  // namespace

@@ -4,11 +4,11 @@
 #include <ostream>
 
 #include "files/failure.h"
-#include "values/values.h"
+#include "values/numbers.h"
 
 namespace vezuved_cli {
 
-std::string IsoTime(const Point& point) { return point.time ? FormatIsoTime(*point.time) : std::string(); }
+std::string IsoTime(const Point& point) { return point.time ? IsoTimeText(*point.time) : std::string(); }
 
 size_t SegmentCount(const PointSet& set) {
     size_t segments = 1;

@@ -46,7 +46,7 @@ extern "C" {
 #endif
 
 /* The version of this interface: major * 10000 + minor * 100 + patch. */
-#define VEZUVED_CORE_VERSION 103
+#define VEZUVED_CORE_VERSION 104
 
 /* Result codes. */
 #define VEZUVED_OK 0
@@ -657,6 +657,41 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_write_text_document(vezuved_c
                                                                        void* context,
                                                                        const vezuved_write_options* options,
                                                                        int64_t* points);
+
+/* --- Since 1.4 (VEZUVED_CORE_VERSION 104) --- */
+
+/* A date, a time or both, as an ISO 8601 text gives them. */
+typedef struct vezuved_iso_time {
+    int64_t time;         /* milliseconds since 1970-01-01 UTC; a time without a date falls on 2000-01-01 */
+    int32_t has_date;     /* the text names a day */
+    int32_t has_time;     /* the text names a time of day */
+    int32_t has_zone;     /* the text names its zone ("Z", "+02:00"); without one, UTC */
+    int32_t zone_minutes; /* the zone's offset east of UTC */
+} vezuved_iso_time;
+
+/* Reads text as the core reads an ISO 8601 time ("2021-08-14",
+ * "2021-08-14T10:15:00+02:00", "2021-08-14 10:15:00.25Z", "10:15",
+ * "10:15:00-0500"; a fraction finer than a millisecond rounded to the
+ * nearest one): VEZUVED_OK, or VEZUVED_ERROR_FORMAT for anything else or a
+ * value out of range (VEZUVED_ERROR_ARGUMENT for a null pointer). */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_read_iso_time(const char* text, vezuved_iso_time* moment);
+
+/* Room enough for any time vezuved_write_iso_time writes, its NUL included. */
+#define VEZUVED_ISO_TIME_SIZE 40
+
+/* Writes time (milliseconds since 1970-01-01 UTC) into out as the core's
+ * documents write it, "YYYY-MM-DDTHH:MM:SSZ" with three decimals of the
+ * second when it has a fraction, and a NUL: the text's length, or
+ * VEZUVED_ERROR_ARGUMENT when out (size bytes) cannot hold it. */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_write_iso_time(int64_t time, char* out, int32_t size);
+
+/* Copies the UTF-8 text into out, in UTF-8, as the handheld holds it: a
+ * character Windows-1252 has no byte for becomes '?', and a byte that is no
+ * UTF-8 is read as its Windows-1252 character. Three bytes for each of the
+ * text's and one for the NUL are always enough. The number of characters
+ * replaced by '?', or VEZUVED_ERROR_ARGUMENT for a null pointer or an out
+ * too small. */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_handheld_text(const char* text, char* out, int32_t size);
 
 #ifdef __cplusplus
 }

@@ -103,12 +103,16 @@ std::optional<IsoStamp> ParseIsoStamp(std::string_view text) {
     return std::nullopt;
 }
 
+int64_t StampMillis(const IsoStamp& stamp) {
+    const int64_t minutes = DaysFromCivil(stamp.year, stamp.month, stamp.day) * 1440 + stamp.hour * 60 +
+                            stamp.minute - stamp.zoneMinutes;
+    return (minutes * 60 + stamp.second) * 1000 + stamp.millis;
+}
+
 std::optional<int64_t> ParseIsoTime(std::string_view text) {
     const std::optional<IsoStamp> stamp = ParseIsoStamp(text);
     if (!stamp || !stamp->hasDate) return std::nullopt;
-    const int64_t minutes = DaysFromCivil(stamp->year, stamp->month, stamp->day) * 1440 + stamp->hour * 60 +
-                            stamp->minute - stamp->zoneMinutes;
-    return (minutes * 60 + stamp->second) * 1000 + stamp->millis;
+    return StampMillis(*stamp);
 }
 
 IsoStamp JoinStamps(const IsoStamp& date, const IsoStamp& time) {

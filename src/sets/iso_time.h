@@ -23,6 +23,10 @@ struct IsoStamp {
 // A fraction finer than a millisecond is rounded to the nearest one.
 std::optional<IsoStamp> ParseIsoStamp(std::string_view text);
 
+// The stamp as UTC milliseconds since 1970, on its date (2000-01-01 when it
+// names none).
+int64_t StampMillis(const IsoStamp& stamp);
+
 // A date with or without its time, as UTC milliseconds since 1970 (no
 // zone: UTC); none for anything else.
 std::optional<int64_t> ParseIsoTime(std::string_view text);

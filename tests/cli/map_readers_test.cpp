@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "files/library_names.h"
-#include "maps/xml_stream.h"
+#include "library_names.h"
 #include "map_reading.h"
+#include "maps/xml_stream.h"
 #include "tool_runner.h"
 
 namespace vezuved_cli {

@@ -9,9 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "files/failure.h"
 #include "conversion/records.h"
-#include "values/values.h"
+#include "files/failure.h"
+#include "library_names.h"
+#include "sets/number_text.h"
 
 namespace vezuved_cli {
 

@@ -5,14 +5,14 @@
 #include <limits>
 #include <sstream>
 
-#include "maps/document_sink.h"
-#include "filetypes/map_files.h"
 #include "conversion/records.h"
-#include "files/library_names.h"
-#include "maps/svg_writer.h"
+#include "filetypes/map_files.h"
+#include "library_names.h"
+#include "maps/document_sink.h"
 #include "maps/geojson_writer.h"
 #include "maps/gpx_writer.h"
 #include "maps/kml_writer.h"
+#include "maps/svg_writer.h"
 #include "output/table_output.h"
 #include "tool_runner.h"
 
@@ -25,13 +25,13 @@ using MapSet = vezuved::maps::PointSet;
 
 // A point with its texts, as a record gives them.
 MapPoint At(const char* name,
-         const char* latitude,
-         const char* longitude,
-         const char* feet,
-         const char* time,
-         const char* icon = "",
-         const char* description = nullptr,
-         bool segmentStart = false) {
+            const char* latitude,
+            const char* longitude,
+            const char* feet,
+            const char* time,
+            const char* icon = "",
+            const char* description = nullptr,
+            bool segmentStart = false) {
     MapPoint point = MakePoint(name, latitude, longitude, feet, time, icon, description);
     point.segmentStart = segmentStart;
     return point;
@@ -177,10 +177,10 @@ TEST(ToolMapWriters, ExtremeElevationsAreWrittenWhole) {
 // layout): segments, one-position lines, texts, kinds, untimed points.
 TEST(ToolMapWriters, DocumentsAsPinned) {
     const std::vector<MapSet> mixed = {Broken(VEZUVED_KIND_TRACK),
-                                         SmallTrack(),
-                                         Broken(VEZUVED_KIND_ROUTE),
-                                         Summits(),
-                                         Broken(VEZUVED_KIND_ROUTE)};
+                                       SmallTrack(),
+                                       Broken(VEZUVED_KIND_ROUTE),
+                                       Summits(),
+                                       Broken(VEZUVED_KIND_ROUTE)};
     MapSet untimed = Broken(VEZUVED_KIND_ROUTE);
     for (MapPoint& point : untimed.points) point.time.reset();
 #if defined(VEZUVED_HAVE_GEOGRAPHICLIB)
@@ -222,8 +222,8 @@ TEST(ToolMapWriters, DocumentsAsPinned) {
     // the library draws them (its bytes are pinned with the core's tests).
     for (const std::vector<MapSet>& sets :
          std::vector<std::vector<MapSet>>{{SmallTrack(), Summits()},
-                                            {Broken(VEZUVED_KIND_TRACK)},
-                                            {Broken(VEZUVED_KIND_ROUTE), Summits()}}) {
+                                          {Broken(VEZUVED_KIND_TRACK)},
+                                          {Broken(VEZUVED_KIND_ROUTE), Summits()}}) {
         EXPECT_EQ(Document(MapFormat::Svg, sets), Svg(sets));
     }
     EXPECT_EQ(JoinedRouteSegments(mixed, ScanLines(mixed)),

@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "files/library_names.h"
-#include "maps/xml_stream.h"
+#include "library_names.h"
 #include "map_reading.h"
+#include "maps/xml_stream.h"
+#include "sets/number_text.h"
 #include "tool_runner.h"
-#include "values/values.h"
 
 namespace vezuved_cli {
 namespace {

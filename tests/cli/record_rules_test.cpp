@@ -8,12 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "library_names.h"
 #include "map_reading.h"
-#include "tool_runner.h"
-#include "values/iso_time.h"
-#include "values/point_sets.h"
+#include "sets/iso_time.h"
+#include "sets/number_text.h"
 #include "sets/points.h"
-#include "values/values.h"
+#include "tool_runner.h"
+#include "values/point_sets.h"
 
 namespace vezuved_cli {
 namespace {

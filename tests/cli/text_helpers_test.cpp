@@ -2,6 +2,9 @@
 // the JSON and XML writers, numbers, times, wildcards, encodings, file types.
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <sstream>
+
 #include <charconv>
 #include <optional>
 #include <set>
@@ -9,15 +12,15 @@
 
 #include "filetypes/tool_formats.h"
 #include "input/input_paths.h"
-#include "output/json_writer.h"
-#include "output/table_output.h"
-#include "files/library_names.h"
+#include "library_names.h"
+#include "maps/json_writer.h"
 #include "maps/xml_writer.h"
+#include "output/table_output.h"
+#include "sets/encoding.h"
+#include "sets/iso_time.h"
+#include "sets/number_text.h"
 #include "tool_runner.h"
-#include "values/encoding.h"
-#include "values/iso_time.h"
 #include "values/options.h"
-#include "values/values.h"
 
 namespace vezuved_cli {
 namespace {
@@ -247,6 +250,40 @@ TEST(ToolFormats, NamesAndExtensionsAreLookUpsInTheTable) {
     EXPECT_EQ(DefinitionPathFor("trip"), "trip.cal");
     EXPECT_EQ(AlignColumns({{"a", "b"}, {"Caf\xC3\xA9", "x"}}),
               "a     b\nCaf\xC3\xA9  x\n");  // by characters
+}
+
+// The tool's own JSON listing: its layout, its numbers with '.', and texts
+// escaped whatever they hold.
+TEST(TextHelpers, ThePointListingIsExactJson) {
+    PointSet set;
+    set.title = "Ride \"1\"";
+    set.kind = VEZUVED_KIND_TRACK;
+    Point first;
+    first.name = "a\tb\\";
+    first.latitude = 45.0;
+    first.longitude = -7.25;
+    first.elevationFeet = 1e-7;
+    first.time = 1628928900250;
+    first.description = "line\nend";
+    Point second;
+    second.latitude = 1.5;
+    second.longitude = 2.0;
+    second.elevationFeet = std::numeric_limits<double>::infinity();
+    set.points = {first, second};
+    std::ostringstream err;
+    EXPECT_EQ(WritePointsJson(err, set),
+              "{\n  \"title\": \"Ride \\\"1\\\"\",\n  \"kind\": \"track\",\n  \"points\": [\n    {\n"
+              "      \"name\": \"a\\tb\\\\\",\n      \"latitude\": 45,\n      \"longitude\": -7.25,\n"
+              "      \"elevation_ft\": 1e-07,\n      \"time\": \"2021-08-14T08:15:00.250Z\",\n      "
+              "\"icon\": \"\",\n"
+              "      \"description\": \"line\\nend\"\n    },\n    {\n      \"name\": \"\",\n      "
+              "\"latitude\": 1.5,\n"
+              "      \"longitude\": 2,\n      \"elevation_ft\": null,\n      \"time\": null,\n      "
+              "\"icon\": \"\",\n"
+              "      \"description\": null\n    }\n  ]\n}\n");
+    PointSet empty;
+    EXPECT_EQ(WritePointsJson(err, empty),
+              "{\n  \"title\": \"\",\n  \"kind\": \"points\",\n  \"points\": []\n}\n");
 }
 
 }  // namespace

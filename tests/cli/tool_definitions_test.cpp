@@ -3,9 +3,9 @@
 // many shapes.
 #include <filesystem>
 
-#include "files/library_names.h"
-#include "maps/xml_stream.h"
+#include "library_names.h"
 #include "map_reading.h"
+#include "maps/xml_stream.h"
 #include "tool_runner.h"
 
 namespace cli_test {

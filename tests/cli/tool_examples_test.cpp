@@ -7,8 +7,9 @@
 #include <map>
 #include <sstream>
 
+#include "library_names.h"
+#include "sets/encoding.h"
 #include "tool_runner.h"
-#include "values/encoding.h"
 
 namespace cli_test {
 namespace {

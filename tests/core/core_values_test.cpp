@@ -1,0 +1,90 @@
+// The single values the core reads and writes for any face: ISO 8601 times
+// and texts as the handheld holds them.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "vezuved/vezuved_core.h"
+
+namespace {
+
+struct IsoCase {
+    const char* text;
+    int32_t result;
+    int64_t time;
+    int32_t hasDate, hasTime, hasZone, zoneMinutes;
+};
+
+TEST(CoreValues, IsoTimesAreReadAsDocumentsAreRead) {
+    const IsoCase cases[] = {
+        {"2021-08-14", VEZUVED_OK, 1628899200000, 1, 0, 0, 0},
+        {"2021-08-14T10:15:00+02:00", VEZUVED_OK, 1628928900000, 1, 1, 1, 120},
+        {"2021-08-14 10:15:00.25Z", VEZUVED_OK, 1628936100250, 1, 1, 1, 0},
+        {"1969-12-31T23:59:59.999Z", VEZUVED_OK, -1, 1, 1, 1, 0},
+        // A time alone falls on the library's day, 2000-01-01.
+        {"10:15", VEZUVED_OK, 946721700000, 0, 1, 0, 0},
+        {"10:15:00-0500", VEZUVED_OK, 946739700000, 0, 1, 1, -300},
+        {"2021-02-30", VEZUVED_ERROR_FORMAT, 0, 0, 0, 0, 0},
+        {"10:15+15:00", VEZUVED_ERROR_FORMAT, 0, 0, 0, 0, 0},
+        {"", VEZUVED_ERROR_FORMAT, 0, 0, 0, 0, 0},
+        {"yesterday", VEZUVED_ERROR_FORMAT, 0, 0, 0, 0, 0},
+    };
+    for (const IsoCase& c : cases) {
+        vezuved_iso_time moment{};
+        ASSERT_EQ(vezuved_read_iso_time(c.text, &moment), c.result) << c.text;
+        if (c.result != VEZUVED_OK) continue;
+        EXPECT_EQ(moment.time, c.time) << c.text;
+        EXPECT_EQ(moment.has_date, c.hasDate) << c.text;
+        EXPECT_EQ(moment.has_time, c.hasTime) << c.text;
+        EXPECT_EQ(moment.has_zone, c.hasZone) << c.text;
+        EXPECT_EQ(moment.zone_minutes, c.zoneMinutes) << c.text;
+    }
+    vezuved_iso_time moment{};
+    EXPECT_EQ(vezuved_read_iso_time(nullptr, &moment), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(vezuved_read_iso_time("2021-08-14", nullptr), VEZUVED_ERROR_ARGUMENT);
+}
+
+TEST(CoreValues, IsoTimesAreWrittenAsDocumentsWriteThem) {
+    const std::pair<int64_t, const char*> cases[] = {
+        {1628928900000, "2021-08-14T08:15:00Z"},
+        {1628936100250, "2021-08-14T10:15:00.250Z"},
+        {-1, "1969-12-31T23:59:59.999Z"},
+    };
+    for (const auto& [time, text] : cases) {
+        char out[VEZUVED_ISO_TIME_SIZE];
+        EXPECT_EQ(vezuved_write_iso_time(time, out, sizeof out), static_cast<int32_t>(std::strlen(text)));
+        EXPECT_STREQ(out, text);
+    }
+    // The text and its NUL, or nothing.
+    char small[21] = "untouched";
+    EXPECT_EQ(vezuved_write_iso_time(0, small, 20), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_STREQ(small, "untouched");
+    EXPECT_EQ(vezuved_write_iso_time(0, small, 21), 20);
+    EXPECT_STREQ(small, "1970-01-01T00:00:00Z");
+    EXPECT_EQ(vezuved_write_iso_time(0, nullptr, 40), VEZUVED_ERROR_ARGUMENT);
+}
+
+TEST(CoreValues, TextsAreGivenAsTheHandheldHoldsThem) {
+    const struct {
+        const char* text;
+        int32_t replaced;
+        const char* held;
+    } cases[] = {
+        {"plain? text", 0, "plain? text"},
+        {"Caf\xC3\xA9 \xE2\x82\xAC 5", 0, "Caf\xC3\xA9 \xE2\x82\xAC 5"},  // é and € are the handheld's
+        {"\xD0\x9F\xD0\xB5 \xE2\x86\x92 \xF0\x9F\x8F\x94", 4, "?? ? ?"},   // Cyrillic, an arrow, an emoji
+        {"caf\xE9", 0, "caf\xC3\xA9"},  // a byte that is no UTF-8 is the handheld's character
+        {"", 0, ""},
+    };
+    for (const auto& c : cases) {
+        char out[64];
+        EXPECT_EQ(vezuved_handheld_text(c.text, out, sizeof out), c.replaced) << c.text;
+        EXPECT_STREQ(out, c.held) << c.text;
+    }
+    char out[4];
+    EXPECT_EQ(vezuved_handheld_text("long", out, sizeof out), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(vezuved_handheld_text(nullptr, out, sizeof out), VEZUVED_ERROR_ARGUMENT);
+}
+
+}  // namespace
