@@ -8,7 +8,6 @@
 #include "commands/commands.h"
 #include "conversion/core_text.h"
 #include "definitions/auto_text.h"
-#include "definitions/definition_explain.h"
 #include "files/failure.h"
 #include "files/file_output.h"
 #include "files/tool_paths.h"
@@ -63,9 +62,21 @@ void AddExplainCommand(CLI::App& formats, const RunContext& run) {
     command->add_option("definition", *path, "The format definition")->required();
     command->footer("Example:\n  vezuved formats explain examples/formats/track.cal");
     command->callback([path, &run] {
-        const Explanation explained = ExplainDefinition(*path);
-        run.out << explained.summary << "\n" << AlignColumns(explained.columns);
-        if (!explained.warnings.empty()) run.out << "\n" << explained.warnings;
+        RequireInputFile(*path, "format definition");
+        const DefinitionHandle definition(vezuved_definition_new(), &vezuved_definition_free);
+        vezuved_definition_explanation explained{};
+        if (!definition) FailConversion("memory ran out");
+        if (vezuved_definition_read(definition.get(), path->c_str()) != VEZUVED_OK ||
+            vezuved_definition_explain(definition.get(), &explained) != VEZUVED_OK) {
+            FailConversion(vezuved_definition_error_message(definition.get()));
+        }
+        std::vector<std::vector<std::string>> table(static_cast<size_t>(explained.rows));
+        for (size_t row = 0; row < table.size(); ++row) {
+            const char* const* cells = explained.cells + row * static_cast<size_t>(explained.columns);
+            table[row].assign(cells, cells + explained.columns);
+        }
+        run.out << explained.summary << "\n" << AlignColumns(table);
+        if (*explained.warnings != '\0') run.out << "\n" << explained.warnings;
         run.out << std::flush;
     });
 }

@@ -249,8 +249,6 @@ LoadedPoints ReadTextPoints(std::ostream& err,
 
 namespace {
 
-using DefinitionHandle = std::unique_ptr<vezuved_definition, decltype(&vezuved_definition_free)>;
-
 // The definition at path read into a new handle, its facts into facts;
 // false, the cause kept in the handle, when it cannot be read.
 bool ReadFacts(const std::string& path, DefinitionHandle& read, vezuved_definition_facts& facts) {

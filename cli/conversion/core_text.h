@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -16,6 +17,9 @@
 #include "values/points.h"
 
 namespace vezuved_cli {
+
+// A format definition's handle, freed with it.
+using DefinitionHandle = std::unique_ptr<vezuved_definition, decltype(&vezuved_definition_free)>;
 
 // Whether path is the handheld's record lines by its extension (.rlp,
 // .rlt, .rlr), which need no definition.
@@ -54,7 +58,10 @@ void ReadTextThroughCore(std::ostream& err,
 // titled after the file; the lines left out are reported on err.
 // hold: its points held at once, each text as the handheld holds it
 // (a character it has no byte for as '?', said once).
-LoadedPoints ReadTextPoints(std::ostream& err, const std::string& path, const TextOptions& options, bool hold);
+LoadedPoints ReadTextPoints(std::ostream& err,
+                            const std::string& path,
+                            const TextOptions& options,
+                            bool hold);
 
 // What the tool needs of the definition of a text: its unit and title.
 struct TextLayout {

@@ -693,6 +693,23 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_write_iso_time(int64_t time, 
  * too small. */
 VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_handheld_text(const char* text, char* out, int32_t size);
 
+/* A definition read by vezuved_definition_read, as a person reads it. The
+ * texts are UTF-8, each line ending in "\n", and belong to the definition
+ * until it is read again or freed. */
+typedef struct vezuved_definition_explanation {
+    const char* summary;      /* "Title:        ...", the layout, header, kind and extension, a line each */
+    const char* warnings;     /* "warning: line 3: ..." for each line or setting that will not do what its
+                                 writer probably meant; "" when none */
+    int32_t rows;             /* the column table: its heading row, then a row per column and field */
+    int32_t columns;          /* cells in each row */
+    const char* const* cells; /* rows * columns texts, row by row */
+} vezuved_definition_explanation;
+
+/* Explains the definition last read (VEZUVED_ERROR_ARGUMENT when none
+ * was). */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL
+vezuved_definition_explain(vezuved_definition* definition, vezuved_definition_explanation* explanation);
+
 #ifdef __cplusplus
 }
 #endif

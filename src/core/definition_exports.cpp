@@ -5,6 +5,7 @@
 
 #include "convert/number_text.h"
 #include "core/core_failure.h"
+#include "core/definition_explain.h"
 #include "core/definition_facts.h"
 #include "formats/format_file.h"
 #include "vezuved/vezuved_core.h"
@@ -65,6 +66,8 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_definition_read(vezuved_defin
         // Nothing of an earlier definition stays when this one fails.
         definition->read = false;
         definition->facts = DefinitionFacts();
+        definition->explanation = DefinitionExplanation();
+        definition->cells.clear();
         definition->facts = ReadDefinitionFacts(path);
         definition->read = true;
     });
@@ -138,6 +141,25 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_definition_integer(const char
     if (text != nullptr) read = ReadInteger(text, &end);
     if (value != nullptr) *value = read;
     return end != nullptr && text != nullptr ? static_cast<int32_t>(end - text) : 0;
+}
+
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL
+vezuved_definition_explain(vezuved_definition* definition, vezuved_definition_explanation* explanation) {
+    if (definition == nullptr || explanation == nullptr || !definition->read) return VEZUVED_ERROR_ARGUMENT;
+    return RunOn(definition, [&] {
+        definition->explanation = ExplainDefinition(definition->facts);
+        const auto& table = definition->explanation.columns;
+        definition->cells.clear();
+        for (const auto& row : table) {
+            for (const std::string& cell : row) definition->cells.push_back(cell.c_str());
+        }
+        *explanation = vezuved_definition_explanation{};
+        explanation->summary = definition->explanation.summary.c_str();
+        explanation->warnings = definition->explanation.warnings.c_str();
+        explanation->rows = static_cast<int32_t>(table.size());
+        explanation->columns = table.empty() ? 0 : static_cast<int32_t>(table[0].size());
+        explanation->cells = definition->cells.data();
+    });
 }
 
 }  // extern "C"

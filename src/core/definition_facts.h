@@ -42,6 +42,14 @@ struct DefinitionFacts {
     std::vector<DefinitionLineFacts> lines;
 };
 
+// The definition as a person reads it (ExplainDefinition); UTF-8 texts,
+// each line ending in a line end.
+struct DefinitionExplanation {
+    std::string summary;                            // title, layout, header, kind, extension
+    std::vector<std::vector<std::string>> columns;  // a header row, then one row per column and field
+    std::string warnings;                           // "warning: ..." lines; empty when none
+};
+
 // The definition at path, read from the library's defaults alone. Fails
 // with VEZUVED_ERROR_OPEN when it cannot be read.
 DefinitionFacts ReadDefinitionFacts(const std::string& path);
@@ -52,4 +60,6 @@ struct vezuved_definition {
     vezuved::core::DefinitionFacts facts;
     bool read = false;
     std::string error;  // of the last call, "" when it succeeded
+    vezuved::core::DefinitionExplanation explanation;
+    std::vector<const char*> cells;  // into explanation.columns, for the public struct
 };

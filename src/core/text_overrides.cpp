@@ -98,12 +98,14 @@ ConversionState& LoadTextSettings(LibraryCall& call,
     return state;
 }
 
-bool IsImportOnly(const ConversionState& state) {
+bool TitleIsImportOnly(const std::string& title) {
     static const std::string kMark = "(import only)";
-    if (!state.FormatTitle) return false;
-    const std::string& title = *state.FormatTitle;
     return title.size() >= kMark.size() &&
            title.compare(title.size() - kMark.size(), kMark.size(), kMark) == 0;
+}
+
+bool IsImportOnly(const ConversionState& state) {
+    return state.FormatTitle && TitleIsImportOnly(*state.FormatTitle);
 }
 
 }  // namespace vezuved::core

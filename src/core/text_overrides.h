@@ -47,5 +47,6 @@ ConversionState& LoadTextSettings(LibraryCall& call,
 
 // Whether a definition's title says it is only read ("... (import only)").
 bool IsImportOnly(const ConversionState& state);
+bool TitleIsImportOnly(const std::string& title);
 
 }  // namespace vezuved::core

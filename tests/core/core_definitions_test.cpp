@@ -240,4 +240,45 @@ TEST(CoreDefinitions, KeywordNamesAndNumbers) {
     EXPECT_EQ(vezuved_definition_integer("5", nullptr), 1);
 }
 
+// The explanation a face prints: its summary, the column table as cells and
+// the warnings, all the definition's own until it is read again.
+TEST(CoreDefinitions, AnExplanationIsTheDefinitionsOwn) {
+    TempFolder folder;
+    const std::string path =
+        folder.put("walk.cal",
+                   "FormatTitle = Walk\r\n"
+                   "Delimited = ;\r\n"
+                   "FieldCount = 2x\r\n"
+                   "Latitude = 0\r\n"
+                   "Longitude = 1\r\n"
+                   "Elevation = -1\r\nTime = -1\r\nName = -1\r\nIcon = -1\r\nDesc = -1\r\n"
+                   "Colour = red\r\n");
+    Definition definition;
+    vezuved_definition_explanation explained{};
+    EXPECT_EQ(vezuved_definition_explain(definition.handle, &explained),
+              VEZUVED_ERROR_ARGUMENT);  // none read
+    ASSERT_EQ(vezuved_definition_read(definition.handle, path.c_str()), VEZUVED_OK);
+    EXPECT_EQ(vezuved_definition_explain(definition.handle, nullptr), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(vezuved_definition_explain(nullptr, &explained), VEZUVED_ERROR_ARGUMENT);
+    ASSERT_EQ(vezuved_definition_explain(definition.handle, &explained), VEZUVED_OK);
+    EXPECT_EQ(std::string(explained.summary),
+              "Title:        Walk\nLayout:       delimited text\nDelimiter:    ; (semicolon)\n"
+              "Header lines: 0\nKind:         points\nExtension:    (none: by kind, .rlp, .rlt or .rlr)\n"
+              "Written:      2 column(s) (FieldCount)\n");
+    EXPECT_EQ(std::string(explained.warnings),
+              "warning: line 3: FieldCount value '2x' reads as 2; the rest is ignored\n"
+              "warning: line 11: unknown keyword 'Colour'; the line is ignored\n");
+    ASSERT_EQ(explained.rows, 3);
+    ASSERT_EQ(explained.columns, 3);
+    std::string cells;
+    for (int32_t i = 0; i < explained.rows * explained.columns; ++i)
+        cells += std::string(explained.cells[i]) + "|";
+    EXPECT_EQ(
+        cells,
+        "Column|Field|Unit or style|1|latitude|decimal degrees (Num)|2|longitude|decimal degrees (Num)|");
+    // A failed read leaves no explanation behind.
+    ASSERT_NE(vezuved_definition_read(definition.handle, folder.file("missing.cal").c_str()), VEZUVED_OK);
+    EXPECT_EQ(vezuved_definition_explain(definition.handle, &explained), VEZUVED_ERROR_ARGUMENT);
+}
+
 }  // namespace

@@ -1,4 +1,4 @@
-#include "definitions/definition_explain.h"
+#include "core/definition_explain.h"
 
 #include <algorithm>
 #include <climits>
@@ -9,15 +9,15 @@
 #include <sstream>
 #include <vector>
 
-#include "files/failure.h"
-#include "values/ascii_text.h"
-#include "values/options.h"
-#include "vezuved/vezuved_core.h"
+#include "base/ascii.h"
+#include "convert/number_text.h"
+#include "core/text_overrides.h"
+#include "formats/format_file.h"
 
-namespace vezuved_cli {
+namespace vezuved::core {
 namespace {
 
-using Facts = vezuved_definition_facts;
+using Facts = DefinitionFacts;
 
 // The texts of a definition are UTF-8 with each of the file's bytes one
 // character, so what the library counts in bytes is counted in characters.
@@ -37,8 +37,7 @@ std::string FirstCharacters(const std::string& text, size_t count) {
 }
 
 std::string KeywordName(int keyword) {
-    const char* name = vezuved_definition_keyword_name(keyword);
-    return name != nullptr ? name : "";
+    return keyword >= VEZUVED_KEY_SOURCE && keyword <= VEZUVED_KEY_EXT ? FormatKeywordName(keyword) : "";
 }
 
 struct LeadingInteger {
@@ -48,15 +47,10 @@ struct LeadingInteger {
 
 LeadingInteger ReadLeadingInteger(const std::string& text) {
     LeadingInteger read;
-    read.length = static_cast<size_t>(vezuved_definition_integer(text.c_str(), &read.value));
+    const char* end = text.c_str();
+    read.value = ReadInteger(text.c_str(), &end);
+    read.length = end != nullptr ? static_cast<size_t>(end - text.c_str()) : 0;
     return read;
-}
-
-// A definition the tool reads through and refuses to write.
-bool IsImportOnly(const std::string& title) {
-    static const std::string kMark = "(import only)";
-    return title.size() >= kMark.size() &&
-           title.compare(title.size() - kMark.size(), kMark.size(), kMark) == 0;
 }
 
 constexpr const char* kSlotNames[8] = {
@@ -75,7 +69,7 @@ std::string TrimmedRight(std::string text) {
 bool IsOneOf(const std::string& value, std::initializer_list<const char*> names) {
     const std::string trimmed = TrimmedRight(value);
     for (const char* name : names) {
-        if (SameIgnoringCase(trimmed, name)) return true;
+        if (EqualsIgnoreCase(trimmed.c_str(), name)) return true;
     }
     return false;
 }
@@ -92,7 +86,7 @@ private:
 };
 
 // A number the library reads: optional sign, digits, anything after ignored.
-void CheckNumber(const vezuved_definition_line& line,
+void CheckNumber(const DefinitionLineFacts& line,
                  const std::string& keyword,
                  const std::string& value,
                  Warnings& warnings) {
@@ -110,10 +104,10 @@ void CheckNumber(const vezuved_definition_line& line,
     }
 }
 
-void CheckChoice(const vezuved_definition_line& line, Warnings& warnings) {
+void CheckChoice(const DefinitionLineFacts& line, Warnings& warnings) {
     const std::string keyword = KeywordName(line.keyword);
     const std::string value = line.value;
-    if (line.changed_count == 0) {
+    if (line.changed.size() == 0) {
         std::string known;
         switch (line.keyword) {
             case VEZUVED_KEY_SOURCE:
@@ -147,7 +141,7 @@ void CheckChoice(const vezuved_definition_line& line, Warnings& warnings) {
             break;
         case VEZUVED_KEY_ELE_FORMAT:
             if (!IsOneOf(value, {"", "F", "Ft", "Feet", "Foot", "M", "Metres", "Meters", "Metre", "Meter"})) {
-                const bool metres = LowerAscii(value[0]) == 'm';
+                const bool metres = AsciiLower(value[0]) == 'm';
                 warnings.Add(line.number,
                              "EleFormat value " + Shown(value) + " reads as " + (metres ? "metres" : "feet") +
                                  " (only its first letter counts)");
@@ -173,7 +167,7 @@ void CheckChoice(const vezuved_definition_line& line, Warnings& warnings) {
     }
 }
 
-void CheckWidths(const vezuved_definition_line& line, const std::string& value, Warnings& warnings) {
+void CheckWidths(const DefinitionLineFacts& line, const std::string& value, Warnings& warnings) {
     std::vector<std::string> entries;
     std::string entry;
     for (char c : value) {
@@ -204,13 +198,13 @@ void CheckWidths(const vezuved_definition_line& line, const std::string& value, 
     }
 }
 
-void CheckTemplate(const vezuved_definition_line& line, const std::string& value, Warnings& warnings) {
+void CheckTemplate(const DefinitionLineFacts& line, const std::string& value, Warnings& warnings) {
     for (size_t open = value.find('['); open != std::string::npos; open = value.find('[', open + 1)) {
         const size_t close = value.find(']', open + 1);
         if (close == std::string::npos) continue;
         const std::string token = value.substr(open + 1, close - open - 1);
         if (Characters(token) > 29) continue;
-        if (!SameIgnoringCase(token, "Title") && !SameIgnoringCase(token, "NumRecords")) {
+        if (!EqualsIgnoreCase(token.c_str(), "Title") && !EqualsIgnoreCase(token.c_str(), "NumRecords")) {
             warnings.Add(line.number,
                          "the header template's " + Shown("[" + token + "]") +
                              " writes nothing (only [Title] and [NumRecords] are filled in)");
@@ -226,7 +220,7 @@ struct KeywordLine {
 };
 
 // Returns the line's keyword, or an index of -1.
-KeywordLine CheckLine(const vezuved_definition_line& line, Warnings& warnings) {
+KeywordLine CheckLine(const DefinitionLineFacts& line, Warnings& warnings) {
     KeywordLine keywordLine;
     keywordLine.number = line.number;
     const std::string whole = line.text;
@@ -237,13 +231,13 @@ KeywordLine CheckLine(const vezuved_definition_line& line, Warnings& warnings) {
     keywordLine.index = line.keyword;
     keywordLine.value = line.value;
     if (line.keyword < 0) {
-        if (line.has_value == 0) {
+        if (!line.hasValue) {
             warnings.Add(line.number,
                          Shown(text) + " is no keyword line (no '=' within 30 characters of its " +
                              "start, before any ';'); it is ignored");
-        } else if (line.changed_count > 0) {
+        } else if (line.changed.size() > 0) {
             // a column label ("Field3 = x")
-        } else if (BeginsIgnoringCase(text, "Field")) {
+        } else if (StartsWithIgnoreCase(text.c_str(), "Field")) {
             warnings.Add(line.number,
                          Shown(TrimmedRight(text.substr(0, text.find('=')))) +
                              " names no column (Field0 to Field31); the line is ignored");
@@ -368,11 +362,11 @@ std::string CoordinateStyle(int32_t style, bool latitude) {
 std::string FieldStyle(const Facts& s, int slot) {
     switch (slot) {
         case VEZUVED_COLUMN_LATITUDE:
-            return CoordinateStyle(s.location_format, true);
+            return CoordinateStyle(s.locationFormat, true);
         case VEZUVED_COLUMN_LONGITUDE:
-            return CoordinateStyle(s.location_format, false);
+            return CoordinateStyle(s.locationFormat, false);
         case VEZUVED_COLUMN_ELEVATION:
-            return s.elevation_metres != 0 ? "metres" : "feet";
+            return s.elevationMetres ? "metres" : "feet";
         case VEZUVED_COLUMN_TIME:
             if (s.columns[VEZUVED_COLUMN_DATE] >= 0 && s.layout != VEZUVED_LAYOUT_FIXED) {
                 return "HHMMSS, the date column joined to it";
@@ -411,8 +405,11 @@ std::string LayoutName(const Facts& s) {
 }
 
 std::string KindName(const Facts& s) {
-    std::string kind = KindText(s.kind);
-    if (s.older_layout != 0 && (s.kind == VEZUVED_SET_TRACK || s.kind == VEZUVED_SET_ROUTE))
+    static const char* const kKinds[] = {
+        "points", "track", "route", "log", "RlVM", "RlVD", "datum", "survey"};
+    std::string kind =
+        s.kind >= 0 && s.kind < 8 ? kKinds[s.kind] : "unknown (" + std::to_string(s.kind) + ")";
+    if (s.olderLayout && (s.kind == VEZUVED_SET_TRACK || s.kind == VEZUVED_SET_ROUTE))
         kind += " (older layout)";
     return kind;
 }
@@ -441,21 +438,19 @@ std::vector<std::vector<std::string>> GarminTable(const Facts& s) {
         {"2", "name", "text"},
         {"3", "description", "text"},
         {"5", "position", "hemisphere, degrees and minutes: N45 30.123 W122 40.456, or two decimal numbers"},
-        {"6", "elevation", s.elevation_metres != 0 ? "metres" : "feet"},
+        {"6", "elevation", s.elevationMetres ? "metres" : "feet"},
         {"11", "icon", "text"}};
 }
 
-std::vector<std::vector<std::string>> ColumnTable(const vezuved_definition* definition,
-                                                  const Facts& s,
-                                                  Warnings& warnings) {
+std::vector<std::vector<std::string>> ColumnTable(const Facts& s, Warnings& warnings) {
     const bool fixed = s.layout == VEZUVED_LAYOUT_FIXED;
-    const std::vector<int> widths = fixed ? Widths(s.field_widths) : std::vector<int>();
+    const std::vector<int> widths = fixed ? Widths(s.fieldWidths) : std::vector<int>();
     const int slots = fixed ? kReadSlots : 8;
     // Every column up to the last one that matters, but gaps only so far:
     // a hostile column number must not make a table of thousands of rows.
     constexpr int kGapRows = 256;
     std::set<int> columns;
-    const int spanned = std::max(s.field_count, fixed ? static_cast<int>(widths.size()) : 0);
+    const int spanned = std::max(s.fieldCount, fixed ? static_cast<int>(widths.size()) : 0);
     int last = spanned - 1;
     for (int slot = 0; slot < slots; ++slot) {
         if (s.columns[slot] >= 0) columns.insert(s.columns[slot]);
@@ -491,10 +486,10 @@ std::vector<std::vector<std::string>> ColumnTable(const vezuved_definition* defi
         if (!any) {
             std::vector<std::string> row{std::to_string(c + 1)};
             if (fixed) row.push_back(characters);
-            const char* label = vezuved_definition_label(definition, c);
+            const bool labelled = c < VEZUVED_DEFINITION_LABELS && s.labels[static_cast<size_t>(c)];
             row.push_back("-");
-            row.push_back(label != nullptr ? "written as " + Shown(label) + ", not read"
-                                           : std::string("not read"));
+            row.push_back(labelled ? "written as " + Shown(*s.labels[static_cast<size_t>(c)]) + ", not read"
+                                   : std::string("not read"));
             rows.push_back(row);
         }
     }
@@ -510,9 +505,9 @@ std::vector<std::vector<std::string>> ColumnTable(const vezuved_definition* defi
     }
     for (int slot = 0; slot < kReadSlots; ++slot) {
         const int column = s.columns[slot];
-        if (column >= 0 && column >= s.field_count) {
+        if (column >= 0 && column >= s.fieldCount) {
             warnings.Add(0,
-                         "FieldCount " + std::to_string(s.field_count) + " does not reach column " +
+                         "FieldCount " + std::to_string(s.fieldCount) + " does not reach column " +
                              std::to_string(column + 1) + " (" + kSlotNames[slot] +
                              "): it is read but not written");
         }
@@ -532,63 +527,45 @@ std::vector<std::vector<std::string>> ColumnTable(const vezuved_definition* defi
 
 }  // namespace
 
-Explanation ExplainDefinition(const std::string& path) {
-    RequireInputFile(path, "format definition");
-    // What the library makes of the whole file, from its defaults, and of each line alone.
-    const std::unique_ptr<vezuved_definition, decltype(&vezuved_definition_free)> definition(
-        vezuved_definition_new(), &vezuved_definition_free);
-    if (!definition) FailConversion("memory ran out");
-    if (vezuved_definition_read(definition.get(), path.c_str()) != VEZUVED_OK) {
-        FailConversion(vezuved_definition_error_message(definition.get()));
-    }
+DefinitionExplanation ExplainDefinition(const DefinitionFacts& s) {
     Warnings warnings;
     std::vector<KeywordLine> keywordLines;
-    const int32_t count = vezuved_definition_line_count(definition.get());
-    for (int32_t i = 0; i < count; ++i) {
-        vezuved_definition_line line{};
-        vezuved_definition_get_line(definition.get(), i, &line);
-        keywordLines.push_back(CheckLine(line, warnings));
-    }
-    Facts s{};
-    vezuved_definition_get_facts(definition.get(), &s);
+    for (const DefinitionLineFacts& line : s.lines) keywordLines.push_back(CheckLine(line, warnings));
     for (const KeywordLine& line : keywordLines) CheckLayoutFit(line, s, warnings);
 
     std::ostringstream out;
-    out << "Title:        " << (s.title != nullptr ? std::string(s.title) : std::string("(none)")) << "\n";
+    out << "Title:        " << s.title.value_or("(none)") << "\n";
     out << "Layout:       " << LayoutName(s) << "\n";
     if (s.layout == VEZUVED_LAYOUT_FIXED) {
-        out << "Widths:       "
-            << (*s.field_widths == '\0' ? std::string("(none)") : std::string(s.field_widths)) << "\n";
+        out << "Widths:       " << (s.fieldWidths.empty() ? std::string("(none)") : s.fieldWidths) << "\n";
     } else if (s.layout != VEZUVED_LAYOUT_GARMIN) {
         // A tab layout splits at tabs whatever Delimited says.
         out << "Delimiter:    " << DelimiterText(s.layout == VEZUVED_LAYOUT_TAB ? "\t" : s.delimiter) << "\n";
     }
-    out << "Header lines: " << s.header_lines << "\n";
-    if (s.header != nullptr) out << "Header:       " << s.header << "\n";
+    out << "Header lines: " << s.headerLines << "\n";
+    if (s.header) out << "Header:       " << *s.header << "\n";
     out << "Kind:         " << KindName(s) << "\n";
     out << "Extension:    "
-        << (*s.extension == '\0' ? std::string("(none: by kind, .rlp, .rlt or .rlr)")
-                                 : std::string(s.extension))
-        << "\n";
-    if (s.layout != VEZUVED_LAYOUT_GARMIN && s.columns[VEZUVED_COLUMN_ICON] < 0 && *s.default_icon != '\0') {
-        out << "Icon:         " << s.default_icon << " for every point\n";
+        << (s.extension.empty() ? std::string("(none: by kind, .rlp, .rlt or .rlr)") : s.extension) << "\n";
+    if (s.layout != VEZUVED_LAYOUT_GARMIN && s.columns[VEZUVED_COLUMN_ICON] < 0 && !s.defaultIcon.empty()) {
+        out << "Icon:         " << s.defaultIcon << " for every point\n";
     }
-    if (s.title != nullptr && IsImportOnly(s.title)) {
+    if (s.title && TitleIsImportOnly(*s.title)) {
         out << "Written:      never (import only: the tool reads through it and refuses to write)\n";
     } else if (s.layout != VEZUVED_LAYOUT_GARMIN) {
-        out << "Written:      " << std::max(s.field_count, 0) << " column(s) (FieldCount)\n";
+        out << "Written:      " << std::max(s.fieldCount, 0) << " column(s) (FieldCount)\n";
     }
-    Explanation explained;
+    DefinitionExplanation explained;
     if (s.layout == VEZUVED_LAYOUT_GARMIN) {
         explained.columns = GarminTable(s);
     } else {
-        explained.columns = ColumnTable(definition.get(), s, warnings);
-        if (s.header_lines > 0 && s.header == nullptr) {
+        explained.columns = ColumnTable(s, warnings);
+        if (s.headerLines > 0 && !s.header) {
             warnings.Add(0,
-                         "HeaderLines " + std::to_string(s.header_lines) +
+                         "HeaderLines " + std::to_string(s.headerLines) +
                              " without a Header template: an export has no header line, so reading it back "
                              "skips its first " +
-                             std::to_string(s.header_lines) + " point(s)");
+                             std::to_string(s.headerLines) + " point(s)");
         }
     }
     explained.summary = out.str();
@@ -596,4 +573,4 @@ Explanation ExplainDefinition(const std::string& path) {
     return explained;
 }
 
-}  // namespace vezuved_cli
+}  // namespace vezuved::core
