@@ -81,17 +81,6 @@ void AddExplainCommand(CLI::App& formats, const RunContext& run) {
     });
 }
 
-// "the time column 'Time' (column 2)", with the date column when there is one.
-std::string IsoColumns(const MadeDefinition& made) {
-    std::string text;
-    for (const auto& [column, what] : {std::pair{made.time, "time"}, std::pair{made.date, "date"}}) {
-        if (column < 0) continue;
-        text += std::string(text.empty() ? "the " : " and the ") + what + " column '" +
-                made.cells[static_cast<size_t>(column)] + "' (column " + std::to_string(column + 1) + ")";
-    }
-    return text;
-}
-
 void AddMakeCommand(CLI::App& formats, const RunContext& run) {
     struct MakeOptions {
         std::string data;
@@ -105,27 +94,7 @@ void AddMakeCommand(CLI::App& formats, const RunContext& run) {
     command->footer("Example:\n  vezuved formats make examples/data/hike-track.csv -o hike-track.cal");
     command->callback([options, &run] {
         RequireDistinctOutput(options->data, options->output);
-        DataHeader header = ReadDataHeader(options->data, true);
-        PrintMadeWarnings(run.err, header.made);
-        const IsoTimes times = FindIsoTimes(header.text, header.made);
-        if (times.count > 0) {
-            // A definition must read its own file: the columns whose ISO 8601
-            // values its time column would refuse on every line stay out.
-            run.err << "vezuved: warning: left out " << IsoColumns(header.made) << ": "
-                    << (header.made.time >= 0 && header.made.date >= 0 ? "their" : "its")
-                    << " values are ISO 8601 (line " << times.firstLine << ": '" << times.firstValue
-                    << "'), which a definition's time column cannot read; --auto reads the file with its "
-                       "times\n";
-            header.made.time = -1;
-            header.made.date = -1;
-        }
-        for (const std::string& warning : LeaveOutUnreadColumns(options->data, header.made, false)) {
-            run.err << "vezuved: warning: " << warning << "\n";
-        }
-        const std::filesystem::path data = PathOf(options->data);
-        std::string extension = TextOf(data.extension());
-        if (!extension.empty()) extension.erase(0, 1);
-        WriteFileOrFail(options->output, DefinitionText(header.made, TextOf(data.filename()), extension));
+        WriteFileOrFail(options->output, MakeDefinitionText(run.err, options->data, 0));
     });
 }
 

@@ -710,6 +710,27 @@ typedef struct vezuved_definition_explanation {
 VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL
 vezuved_definition_explain(vezuved_definition* definition, vezuved_definition_explanation* explanation);
 
+/* The text a definition is made for is to be read with VEZUVED_READ_ISO_TIMES:
+ * its time and date columns of ISO 8601 values stay in. */
+#define VEZUVED_MAKE_ISO_TIMES 0x1
+
+/* Makes a format definition for the delimited text at path from the names
+ * its first line, the header row, gives the columns ("lat", "lon",
+ * "ele_m", "Elevation (ft)", "time", "date", "name", "sym", "desc", ...),
+ * and hands its ".cal" text to write. It reads the file it is made from: a
+ * column no field is known for, a field's second column, and a time, date
+ * or elevation column it would refuse on every line (without
+ * VEZUVED_MAKE_ISO_TIMES, one of ISO 8601 times too) are left out. Each of
+ * those, and each column name its header template cannot write back as it
+ * is, is a warning of the collection ("warning: left out ..."). An empty
+ * header row, or one naming no latitude or longitude column, is
+ * VEZUVED_ERROR_FORMAT; another flag VEZUVED_ERROR_ARGUMENT. */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_make_definition(vezuved_collection* collection,
+                                                                   const char* path,
+                                                                   int32_t flags,
+                                                                   vezuved_write_function write,
+                                                                   void* context);
+
 #ifdef __cplusplus
 }
 #endif

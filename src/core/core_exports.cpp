@@ -9,10 +9,11 @@
 #include "core/core_failure.h"
 #include "core/database_sets.h"
 #include "core/file_formats.h"
+#include "core/made_definition.h"
 #include "core/map_documents.h"
-#include "core/streamed_text.h"
 #include "core/page_figures.h"
 #include "core/point_values.h"
+#include "core/streamed_text.h"
 #include "core/text_overrides.h"
 #include "core/text_set_writer.h"
 #include "core/text_sets.h"
@@ -206,10 +207,11 @@ bool IsDocument(int32_t format) {
 int32_t PlainFormat(const vezuved_write_options& options, const std::string& path) {
     const int32_t modifiers = options.format & kWriteModifiers;
     const int32_t format = options.format & ~kWriteModifiers;
-    if (modifiers != 0 && (!IsDocument(format) || ((modifiers & VEZUVED_WRITE_COMPACT) != 0 &&
-                                                   format != VEZUVED_FORMAT_GEOJSON))) {
-        FailCore(VEZUVED_ERROR_ARGUMENT,
-                 "'" + path + "': " + std::to_string(options.format) + " is no format a document is written in");
+    if (modifiers != 0 && (!IsDocument(format) ||
+                           ((modifiers & VEZUVED_WRITE_COMPACT) != 0 && format != VEZUVED_FORMAT_GEOJSON))) {
+        FailCore(
+            VEZUVED_ERROR_ARGUMENT,
+            "'" + path + "': " + std::to_string(options.format) + " is no format a document is written in");
     }
     return format;
 }
@@ -260,7 +262,8 @@ void WriteFile(vezuved_collection& collection,
         options.format == VEZUVED_FORMAT_BY_EXTENSION &&
         (overrides.DescribesColumns() || RecordLineKind(path)) &&
         ChooseReadFormat(VEZUVED_FORMAT_BY_EXTENSION, path, "", true) == VEZUVED_FORMAT_TEXT;
-    const int32_t format = describedText ? VEZUVED_FORMAT_TEXT : ChooseFormat(PlainFormat(options, path), path);
+    const int32_t format =
+        describedText ? VEZUVED_FORMAT_TEXT : ChooseFormat(PlainFormat(options, path), path);
     const maps::RecordEncoding encoding = EncodingOf(options.encoding, path);
     std::vector<maps::PointSet> chosen;
     const std::vector<maps::PointSet>* sets = &SetsToWrite(collection, path, options, chosen);
@@ -363,7 +366,8 @@ void WriteTextToCallback(vezuved_collection& collection,
     const vezuved_write_options options = givenWrite != nullptr ? *givenWrite : vezuved_write_options{};
     const TextOverrides overrides = OverridesOf(text, path);
     const std::string definition = read.definition_path != nullptr ? read.definition_path : "";
-    if (ChooseReadFormat(read.format, path, definition, overrides.DescribesColumns()) != VEZUVED_FORMAT_TEXT) {
+    if (ChooseReadFormat(read.format, path, definition, overrides.DescribesColumns()) !=
+        VEZUVED_FORMAT_TEXT) {
         FailCore(VEZUVED_ERROR_UNSUPPORTED,
                  "cannot write '" + std::string(path) + "' as it is read: only a text file is read so");
     }
@@ -385,7 +389,9 @@ void WriteTextToCallback(vezuved_collection& collection,
                                                 (options.format & VEZUVED_WRITE_AS_POINTS) != 0,
                                                 warnings,
                                                 described);
-        if (!sink.Flush()) FailCore(VEZUVED_ERROR_WRITE, "cannot write the document of '" + std::string(path) + "': the receiver refused it");
+        if (!sink.Flush())
+            FailCore(VEZUVED_ERROR_WRITE,
+                     "cannot write the document of '" + std::string(path) + "': the receiver refused it");
         if (written != nullptr) *written = count;
     } catch (...) {
         collection.warnings = std::move(warnings);
@@ -427,6 +433,25 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_write_to(vezuved_collection* 
                                                             void* context,
                                                             const vezuved_write_options* options) {
     return Run(collection, [&] { WriteToCallback(*collection, name, write, context, options); });
+}
+
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_make_definition(vezuved_collection* collection,
+                                                                   const char* path,
+                                                                   int32_t flags,
+                                                                   vezuved_write_function write,
+                                                                   void* context) {
+    return Run(collection, [&] {
+        collection->warnings.clear();
+        if (path == nullptr || write == nullptr)
+            FailCore(VEZUVED_ERROR_ARGUMENT, "no path or no receiver was given to make a definition");
+        if ((flags & ~VEZUVED_MAKE_ISO_TIMES) != 0)
+            FailCore(VEZUVED_ERROR_ARGUMENT, std::to_string(flags) + " are no flags of a made definition");
+        const std::string text =
+            MakeDefinition(path, (flags & VEZUVED_MAKE_ISO_TIMES) != 0, collection->warnings);
+        if (write(context, text.data(), static_cast<int64_t>(text.size())) != 0)
+            FailCore(VEZUVED_ERROR_WRITE,
+                     "the definition made for '" + std::string(path) + "' was not taken");
+    });
 }
 
 VEZUVED_CORE_API const char* VEZUVED_CORE_CALL vezuved_error_message(const vezuved_collection* collection) {
@@ -547,7 +572,8 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_write_text_document(vezuved_c
                                                                        void* context,
                                                                        const vezuved_write_options* options,
                                                                        int64_t* points) {
-    return Run(collection, [&] { WriteTextToCallback(*collection, path, read, text, write, context, options, points); });
+    return Run(collection,
+               [&] { WriteTextToCallback(*collection, path, read, text, write, context, options, points); });
 }
 
 VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_write_text(vezuved_collection* collection,

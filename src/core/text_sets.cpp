@@ -410,10 +410,26 @@ int32_t SetKindOf(int32_t databaseKind) {
     return VEZUVED_SET_WAYPOINTS;
 }
 
+// The call's settings from the request's definition: its file, or its own
+// text.
+ConversionState& LoadRequestSettings(LibraryCall& call,
+                                     const TextReadRequest& request,
+                                     std::string& definition) {
+    if (request.definitionText.empty()) {
+        return LoadTextSettings(
+            call, request.path, definition, request.overrides, "cannot read '" + request.path + "'");
+    }
+    ConversionState& state = call.LoadDefaults();
+    ParseFormatText(state, request.definitionText.data(), request.definitionText.size(), nullptr);
+    return state;
+}
+
+}  // namespace
+
 // The file's bytes in pages of their own: a text walked once for each
 // pass of a writer is read again each time, and its memory must go back
 // to the system between the passes.
-void ReadWholeText(const std::string& path, PageBuffer& bytes) {
+void ReadWholeText(const std::string& path, PageBuffer& bytes, bool allowEmpty) {
     FileHandle file = OpenFile(path.c_str(), "rb", PathEncoding::Utf8);
     if (!file) {
         const int error = errno;
@@ -421,14 +437,16 @@ void ReadWholeText(const std::string& path, PageBuffer& bytes) {
     }
     errno = 0;
     if (!ReadWholeFileIntoPages(file.get(), bytes)) {
-        if (errno == ENOMEM) FailCore(VEZUVED_ERROR_MEMORY, "cannot read '" + path + "': memory ran out");
-        if (bytes.size() == 0 && std::ferror(file.get()) == 0)
+        const int error = errno;
+        if (error == ENOMEM) FailCore(VEZUVED_ERROR_MEMORY, "cannot read '" + path + "': memory ran out");
+        if (bytes.size() == 0 && std::ferror(file.get()) == 0) {
+            if (allowEmpty) return;
             FailCore(VEZUVED_ERROR_FORMAT, "cannot read '" + path + "': it is empty");
-        FailCore(VEZUVED_ERROR_OPEN, "cannot read '" + path + "': the file cannot be read whole");
+        }
+        FailCore(VEZUVED_ERROR_OPEN, "cannot read '" + path + "': " +
+                                         (error != 0 ? PlatformErrorText(error) : "the file cannot be read whole"));
     }
 }
-
-}  // namespace
 
 std::string DefinitionBeside(const std::string& path) {
     const size_t slash = path.find_last_of("/\\");
@@ -440,8 +458,7 @@ std::string DefinitionBeside(const std::string& path) {
 maps::PointSet DescribeTextFile(const TextReadRequest& request) {
     LibraryCall call;
     std::string definition = request.definition;
-    const ConversionState& state = LoadTextSettings(
-        call, request.path, definition, request.overrides, "cannot read '" + request.path + "'");
+    const ConversionState& state = LoadRequestSettings(call, request, definition);
     maps::PointSet set;
     set.title = TitleOf(request.path);
     set.kind = SetKindOf(state.DBKind);
@@ -469,8 +486,7 @@ maps::PointSet VisitTextFile(const TextReadRequest& request,
     // The library's layouts read with the call's own conversion state, from
     // the library's defaults and this definition alone.
     LibraryCall call;
-    ConversionState& state =
-        LoadTextSettings(call, path, definition, request.overrides, "cannot read '" + path + "'");
+    ConversionState& state = LoadRequestSettings(call, request, definition);
     const int layout = state.Layout;
     if (layout == kLayoutPlain || layout == kLayoutSurvey) {
         FailCore(VEZUVED_ERROR_FORMAT,

@@ -11,6 +11,7 @@
 
 #include "core/text_overrides.h"
 #include "maps/map_warning.h"
+#include "platform/page_buffer.h"
 #include "sets/points.h"
 
 namespace vezuved::core {
@@ -24,7 +25,8 @@ enum class TextEncoding {
 
 struct TextReadRequest {
     std::string path;
-    std::string definition;  // the ".cal" file; empty: the one beside path
+    std::string definition;      // the ".cal" file; empty: the one beside path
+    std::string definitionText;  // a definition's own text, read instead of any file (no overrides)
     TextEncoding encoding = TextEncoding::Detect;
     bool strict = false;
     bool isoTimes = false;    // the time and date columns hold ISO 8601
@@ -53,6 +55,10 @@ maps::PointSet VisitTextFile(const TextReadRequest& request,
 // The name and kind of the set a read of the text makes, from its
 // definition alone (no line is read).
 maps::PointSet DescribeTextFile(const TextReadRequest& request);
+
+// The file's bytes, in pages of their own. An empty file fails
+// (VEZUVED_ERROR_FORMAT) unless empty is allowed.
+void ReadWholeText(const std::string& path, PageBuffer& bytes, bool allowEmpty = false);
 
 // The definition that belongs to a text file: its extension (in the last
 // path component) replaced by ".cal", or ".cal" appended.

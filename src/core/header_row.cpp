@@ -1,12 +1,13 @@
-#include "definitions/header_row.h"
+#include "core/header_row.h"
 
 #include <initializer_list>
-#include <sstream>
+#include <string>
 
-#include "files/failure.h"
-#include "values/ascii_text.h"
+#include "base/ascii.h"
+#include "core/core_failure.h"
+#include "vezuved/vezuved_core.h"
 
-namespace vezuved_cli {
+namespace vezuved::core {
 namespace {
 
 enum class Field { None, Latitude, Longitude, Elevation, Time, Date, Name, Icon, Desc };
@@ -64,7 +65,7 @@ struct Named {
 // The name split into a field and a unit: "ele_m", "Elevation (m)",
 // "alt ft", "elevation feet", "Time [UTC]".
 Named ReadName(const std::string& cell) {
-    const std::string lowered = LoweredAscii(Trimmed(cell));
+    const std::string lowered = AsciiLowered(Trimmed(cell));
     Named named;
     named.field = FieldOfBase(Squeezed(lowered));
     if (named.field != Field::None) return named;
@@ -143,10 +144,8 @@ MadeDefinition ReadHeaderRow(const std::string& headerLine) {
     made.delimiter = ChooseDelimiter(line);
     for (const Cell& cell : SplitCells(line, made.delimiter)) made.cells.push_back(Trimmed(cell.text));
 
-    std::ostringstream header;
     for (size_t i = 0; i < made.cells.size(); ++i)
-        header << (i ? std::string(1, made.delimiter) : "") << made.cells[i];
-    made.header = header.str();
+        made.header += (i ? std::string(1, made.delimiter) : "") + made.cells[i];
 
     bool elevationUnitGiven = false;
     for (size_t i = 0; i < made.cells.size(); ++i) {
@@ -220,8 +219,9 @@ void RequirePosition(const MadeDefinition& made, const std::string& dataPath) {
     if (missing.empty()) return;
     std::string names;
     for (size_t i = 0; i < made.cells.size(); ++i) names += (i ? ", " : "") + Quoted(made.cells[i]);
-    FailConversion("cannot make a format definition for '" + dataPath + "': its header row (" + names +
-                   ") has no column for " + missing);
+    FailCore(VEZUVED_ERROR_FORMAT,
+             "cannot make a format definition for '" + dataPath + "': its header row (" + names +
+                 ") has no column for " + missing);
 }
 
 std::string MadeKind(const MadeDefinition& made) {
@@ -231,35 +231,30 @@ std::string MadeKind(const MadeDefinition& made) {
 std::string DefinitionText(const MadeDefinition& made,
                            const std::string& dataName,
                            const std::string& extension) {
-    std::ostringstream out;
-    out << "; Made from the header row of " << dataName << ".\n";
-    out << "FormatTitle = " << dataName << ", by its header row\n";
-    if (made.delimiter == '\t') {
-        out << "Source = Tab\n";
-    } else {
-        out << "Delimited = " << made.delimiter << "\n";
-    }
-    out << "HeaderLines = 1\n";
-    out << "Header = " << made.header << "\n";
-    out << "FieldCount = " << made.cells.size() << "\n";
-    out << "latitude = " << made.latitude << "\n";
-    out << "longitude = " << made.longitude << "\n";
-    out << "elevation = " << made.elevation << "\n";
-    out << "time = " << made.time << "\n";
-    out << "date = " << made.date << "\n";
-    out << "name = " << made.name << "\n";
-    out << "icon = " << made.icon << "\n";
-    out << "desc = " << made.desc << "\n";
-    out << "LocFormat = Num\n";
-    out << "EleFormat = " << (made.elevationInFeet ? "Feet" : "Metres") << "\n";
-    out << "DBType = " << MadeKind(made) << "\n";
-    if (!extension.empty()) out << "Ext = " << extension << "\n";
-    return out.str();
+    // Integers by std::to_string: a stream would take the host's locale.
+    const auto line = [](const char* keyword, int value) {
+        return std::string(keyword) + " = " + std::to_string(value) + "\n";
+    };
+    std::string out = "; Made from the header row of " + dataName + ".\n";
+    out += "FormatTitle = " + dataName + ", by its header row\n";
+    out += made.delimiter == '\t' ? std::string("Source = Tab\n")
+                                  : "Delimited = " + std::string(1, made.delimiter) + "\n";
+    out += "HeaderLines = 1\n";
+    out += "Header = " + made.header + "\n";
+    out += "FieldCount = " + std::to_string(made.cells.size()) + "\n";
+    out += line("latitude", made.latitude) + line("longitude", made.longitude) +
+           line("elevation", made.elevation) + line("time", made.time) + line("date", made.date) +
+           line("name", made.name) + line("icon", made.icon) + line("desc", made.desc);
+    out += "LocFormat = Num\n";
+    out += std::string("EleFormat = ") + (made.elevationInFeet ? "Feet" : "Metres") + "\n";
+    out += "DBType = " + MadeKind(made) + "\n";
+    if (!extension.empty()) out += "Ext = " + extension + "\n";
+    return out;
 }
 
 std::string LeftOutWarning(const MadeDefinition& made) {
     if (made.leftOut.empty()) return "";
-    std::string text = "warning: left out column(s) that name no field a definition holds: ";
+    std::string text = "left out column(s) that name no field a definition holds: ";
     for (size_t i = 0; i < made.leftOut.size(); ++i) {
         const int column = made.leftOut[i];
         text += (i ? ", " : "") + Quoted(made.cells[static_cast<size_t>(column)]) + " (column " +
@@ -268,4 +263,4 @@ std::string LeftOutWarning(const MadeDefinition& made) {
     return text;
 }
 
-}  // namespace vezuved_cli
+}  // namespace vezuved::core

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace vezuved_cli {
+namespace vezuved::core {
 
 struct MadeDefinition {
     char delimiter = ',';
@@ -53,4 +53,4 @@ std::string MadeKind(const MadeDefinition& made);
 // The warning about columns left out; empty when none were.
 std::string LeftOutWarning(const MadeDefinition& made);
 
-}  // namespace vezuved_cli
+}  // namespace vezuved::core

@@ -1,0 +1,122 @@
+// Definitions made from a text's header row: the exact text, the columns
+// left out with their warnings, the ISO times kept or left out, and the
+// files and calls refused.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core_text.h"
+#include "support/test_support.h"
+#include "vezuved/vezuved_core.h"
+
+using core_test::Collection;
+
+namespace {
+
+int32_t VEZUVED_CORE_CALL Append(void* context, const char* bytes, int64_t size) {
+    static_cast<std::string*>(context)->append(bytes, static_cast<size_t>(size));
+    return 0;
+}
+
+int32_t VEZUVED_CORE_CALL Refuse(void*, const char*, int64_t) { return 1; }
+
+struct Made {
+    int32_t result;
+    std::string text;
+    std::string warnings;  // one message a line
+};
+
+Made Make(const std::string& path, int32_t flags) {
+    Collection collection;
+    Made made;
+    made.result = vezuved_make_definition(collection.handle, path.c_str(), flags, Append, &made.text);
+    for (int32_t i = 0; i < vezuved_warning_count(collection.handle); ++i) {
+        vezuved_warning warning{};
+        vezuved_get_warning(collection.handle, i, &warning);
+        made.warnings += std::string(warning.message) + "\n";
+    }
+    if (made.result != VEZUVED_OK)
+        made.warnings += std::string("failed: ") + vezuved_error_message(collection.handle);
+    return made;
+}
+
+TEST(CoreMadeDefinition, AHeaderRowMakesADefinitionThatReadsItsFile) {
+    TempFolder folder;
+    const std::string data = folder.put("walk.csv",
+                                        "Name;Lat;Lon;Ele (ft);Speed;Time\r\n"
+                                        "Hut;46.5;7.9;11249;0;2021-08-14T10:15:00+02:00\r\n");
+    const std::string head =
+        "; Made from the header row of walk.csv.\nFormatTitle = walk.csv, by its header row\nDelimited = ;\n"
+        "HeaderLines = 1\nHeader = Name;Lat;Lon;Ele (ft);Speed;Time\nFieldCount = 6\nlatitude = 1\n"
+        "longitude = 2\nelevation = 3\n";
+    const std::string tail =
+        "date = -1\nname = 0\nicon = -1\ndesc = -1\nLocFormat = Num\nEleFormat = Feet\n"
+        "DBType = Point\nExt = csv\n";
+    const std::string speed =
+        "warning: left out column(s) that name no field a definition holds: 'Speed' (column 5)\n";
+    Made made = Make(data, 0);
+    EXPECT_EQ(made.result, VEZUVED_OK);
+    EXPECT_EQ(made.text, head + "time = -1\n" + tail);
+    EXPECT_EQ(made.warnings,
+              speed +
+                  "warning: left out the time column 'Time' (column 6): its values are ISO 8601 (line 2: "
+                  "'2021-08-14T10:15:00+02:00'), which a definition's time column cannot read; reading the "
+                  "file by its header row keeps them\n");
+    // Read with its ISO times, the time column stays.
+    made = Make(data, VEZUVED_MAKE_ISO_TIMES);
+    EXPECT_EQ(made.result, VEZUVED_OK);
+    EXPECT_EQ(made.text, head + "time = 5\n" + tail);
+    EXPECT_EQ(made.warnings, speed);
+}
+
+TEST(CoreMadeDefinition, ColumnsReadOnNoLineAreLeftOut) {
+    TempFolder folder;
+    // The elevation hides the time behind it: both go, one after the other.
+    const Made made =
+        Make(folder.put("log.csv", "lat,lon,ele,time\n45.5,7.5,high,noon\n45.6,7.5,n/a,dusk\n"), 0);
+    EXPECT_EQ(made.result, VEZUVED_OK);
+    EXPECT_NE(made.text.find("elevation = -1\ntime = -1\ndate = -1\n"), std::string::npos) << made.text;
+    EXPECT_EQ(made.warnings,
+              "warning: the elevation column 'ele' names no unit; it is read as metres\n"
+              "warning: left out the elevation column 'ele' (column 3): the definition reads it on no line "
+              "(line 2: 'high' is not an elevation)\n"
+              "warning: left out the time column 'time' (column 4): the definition reads it on no line "
+              "(line 2: 'noon' is not a time)\n");
+}
+
+TEST(CoreMadeDefinition, FilesAndCallsThatMakeNoDefinition) {
+    TempFolder folder;
+    const struct {
+        std::string contents;
+        int32_t result;
+        std::string said;
+    } cases[] = {
+        {"", VEZUVED_ERROR_FORMAT, "its first line, the header row, is empty"},
+        {"\n45,7\n", VEZUVED_ERROR_FORMAT, "its first line, the header row, is empty"},
+        {"name,lon\nA,7\n",
+         VEZUVED_ERROR_FORMAT,
+         "its header row ('name', 'lon') has no column for latitude (lat, latitude or y)"},
+    };
+    const std::string data = folder.file("bad.csv");
+    for (const auto& c : cases) {
+        folder.put("bad.csv", c.contents);
+        const Made made = Make(data, 0);
+        EXPECT_EQ(made.result, c.result) << c.contents;
+        EXPECT_EQ(made.warnings, "failed: cannot make a format definition for '" + data + "': " + c.said);
+    }
+    EXPECT_EQ(Make(folder.file("missing.csv"), 0).result, VEZUVED_ERROR_OPEN);
+    folder.put("good.csv", "lat,lon\n45,7\n");
+    EXPECT_EQ(Make(folder.file("good.csv"), 2).result, VEZUVED_ERROR_ARGUMENT);
+    Collection collection;
+    std::string text;
+    const std::string good = folder.file("good.csv");
+    EXPECT_EQ(vezuved_make_definition(collection.handle, good.c_str(), 0, Refuse, nullptr),
+              VEZUVED_ERROR_WRITE);
+    EXPECT_EQ(vezuved_make_definition(collection.handle, nullptr, 0, Append, &text), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(vezuved_make_definition(collection.handle, good.c_str(), 0, nullptr, nullptr),
+              VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(vezuved_make_definition(nullptr, good.c_str(), 0, Append, &text), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(text, "");
+}
+
+}  // namespace
