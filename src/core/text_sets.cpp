@@ -443,8 +443,9 @@ void ReadWholeText(const std::string& path, PageBuffer& bytes, bool allowEmpty) 
             if (allowEmpty) return;
             FailCore(VEZUVED_ERROR_FORMAT, "cannot read '" + path + "': it is empty");
         }
-        FailCore(VEZUVED_ERROR_OPEN, "cannot read '" + path + "': " +
-                                         (error != 0 ? PlatformErrorText(error) : "the file cannot be read whole"));
+        FailCore(VEZUVED_ERROR_OPEN,
+                 "cannot read '" + path +
+                     "': " + (error != 0 ? PlatformErrorText(error) : "the file cannot be read whole"));
     }
 }
 
