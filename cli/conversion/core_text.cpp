@@ -138,8 +138,6 @@ void ThroughCore(std::ostream& err,
                  const TextOptions& options,
                  Call call) {
     RequireInputFile(path, "text file");
-    // A copy read in the user's file's place is named as the user's file.
-    const std::string& name = options.shownName.empty() ? path : options.shownName;
     RequireTextDescription(path, options);
     vezuved_read_options read{};
     read.format = VEZUVED_FORMAT_TEXT;
@@ -149,12 +147,11 @@ void ThroughCore(std::ostream& err,
     read.definition_path = options.definition.empty() ? nullptr : options.definition.c_str();
     const vezuved_text_options text = CoreTextOptions(options);
     const int32_t result = call(read, text);
-    SayWarnings(err, collection, "", path, name);
+    SayWarnings(err, collection);
     const int32_t warnings = vezuved_warning_count(collection.get());
     if (result != VEZUVED_OK) {
-        FailConversion(ToolMessage(NamedAs(vezuved_error_message(collection.get()), path, name),
-                                   name,
-                                   static_cast<size_t>(warnings > 0 ? warnings : 0)));
+        FailConversion(ToolMessage(
+            vezuved_error_message(collection.get()), path, static_cast<size_t>(warnings > 0 ? warnings : 0)));
     }
 }
 
@@ -241,7 +238,7 @@ LoadedPoints ReadTextPoints(std::ostream& err,
         if (point.description) handheld(*point.description);
     }
     if (lost) {
-        err << "vezuved: warning: '" << (options.shownName.empty() ? path : options.shownName)
+        err << "vezuved: warning: '" << path
             << "' holds characters Windows-1252 cannot hold; they are read as '?'\n";
     }
     return loaded;

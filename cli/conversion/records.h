@@ -67,9 +67,6 @@ struct TextOptions {
     TextEncoding encoding = TextEncoding::Detect;
     bool strict = false;    // a bad value fails the command instead of skipping its line
     bool isoTimes = false;  // the time and date columns hold ISO 8601 (a header row's, --auto)
-    // The name messages give the file when the path read is a temporary
-    // copy of the user's file; empty: the path read.
-    std::string shownName;
 };
 
 // The core's set kind for a database kind: an older-layout track or route

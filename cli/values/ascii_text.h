@@ -23,8 +23,4 @@ inline bool SameIgnoringCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-inline bool BeginsIgnoringCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && SameIgnoringCase(text.substr(0, prefix.size()), prefix);
-}
-
 }  // namespace vezuved_cli
