@@ -82,7 +82,10 @@ vezuved_database_facts ReadDatabaseFacts(const std::string& path);
 // (the others said on err, once for the set).
 void AddLoadedSet(std::ostream& err, CoreCollection& collection, const LoadedPoints& points, int32_t kind);
 // The same, its points appended to the set index of collection.
-void AppendLoadedPoints(std::ostream& err, CoreCollection& collection, int32_t set, const LoadedPoints& points);
+void AppendLoadedPoints(std::ostream& err,
+                        CoreCollection& collection,
+                        int32_t set,
+                        const LoadedPoints& points);
 
 // A point the core read, as the tool holds it.
 Point PointOf(const vezuved_point& read);

@@ -28,8 +28,8 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_read_iso_time(const char* tex
     if (text == nullptr || moment == nullptr) return VEZUVED_ERROR_ARGUMENT;
     const std::optional<maps::IsoStamp> stamp = maps::ParseIsoStamp(text);
     if (!stamp) return VEZUVED_ERROR_FORMAT;
-    *moment = vezuved_iso_time{maps::StampMillis(*stamp), stamp->hasDate, stamp->hasTime, stamp->hasZone,
-                               stamp->zoneMinutes};
+    *moment = vezuved_iso_time{
+        maps::StampMillis(*stamp), stamp->hasDate, stamp->hasTime, stamp->hasZone, stamp->zoneMinutes};
     return VEZUVED_OK;
 }
 

@@ -73,7 +73,7 @@ TEST(CoreValues, TextsAreGivenAsTheHandheldHoldsThem) {
     } cases[] = {
         {"plain? text", 0, "plain? text"},
         {"Caf\xC3\xA9 \xE2\x82\xAC 5", 0, "Caf\xC3\xA9 \xE2\x82\xAC 5"},  // é and € are the handheld's
-        {"\xD0\x9F\xD0\xB5 \xE2\x86\x92 \xF0\x9F\x8F\x94", 4, "?? ? ?"},   // Cyrillic, an arrow, an emoji
+        {"\xD0\x9F\xD0\xB5 \xE2\x86\x92 \xF0\x9F\x8F\x94", 4, "?? ? ?"},  // Cyrillic, an arrow, an emoji
         {"caf\xE9", 0, "caf\xC3\xA9"},  // a byte that is no UTF-8 is the handheld's character
         {"", 0, ""},
     };
