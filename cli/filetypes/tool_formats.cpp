@@ -4,14 +4,13 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "conversion/core_text.h"
 #include "files/failure.h"
 #include "files/file_output.h"
 #include "files/temporary_folder.h"
 #include "files/tool_paths.h"
 #include "files/tool_platform.h"
-#include "conversion/core_text.h"
 #include "values/ascii_text.h"
-
 
 namespace vezuved_cli {
 namespace {
@@ -31,11 +30,8 @@ std::vector<LoadedPoints> ReadByCore(std::ostream& err,
     return ReadThroughCore(err, path, what, kFormat, options.strict, hold);
 }
 
-std::vector<LoadedPoints> ReadTextFile(std::ostream& err,
-                                       const std::string& path,
-                                       const std::string&,
-                                       const TextOptions& options,
-                                       bool hold) {
+std::vector<LoadedPoints> ReadTextFile(
+    std::ostream& err, const std::string& path, const std::string&, const TextOptions& options, bool hold) {
     std::vector<LoadedPoints> sets;
     sets.push_back(ReadTextPoints(err, path, options, hold));
     return sets;
@@ -125,8 +121,6 @@ bool Holds(const std::vector<std::string>& list, const std::string& value) {
 }
 
 }  // namespace
-
-const std::vector<ToolFormat>& ToolFormats() { return kFormats; }
 
 const ToolFormat& FormatOf(FileType type) {
     for (const ToolFormat& format : kFormats) {
@@ -294,8 +288,8 @@ std::vector<LoadedPoints> ReadInput(const RunContext& run,
                                     const TextOptions& options,
                                     bool hold) {
     std::vector<LoadedPoints> loaded;
-    NamingInput(input,
-                [&] { loaded = FormatOf(input.type).reader(run.err, input.path, input.what, options, hold); });
+    NamingInput(
+        input, [&] { loaded = FormatOf(input.type).reader(run.err, input.path, input.what, options, hold); });
     if (IsMap(input.type)) return loaded;
     return NamedAsGiven(std::move(loaded), input);
 }

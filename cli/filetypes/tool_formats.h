@@ -56,7 +56,6 @@ struct ToolFormat {
     int32_t coreFormat = 0;  // a document's VEZUVED_FORMAT_*; 0: written set by set
 };
 
-const std::vector<ToolFormat>& ToolFormats();
 const ToolFormat& FormatOf(FileType type);
 const ToolFormat& FormatOf(MapFormat document);
 

@@ -9,16 +9,6 @@
 namespace vezuved_cli {
 namespace {
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return LowerAscii(x) == LowerAscii(y);
-           });
-}
-
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
-}
-
 std::string_view Trim(std::string_view text) {
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
@@ -59,7 +49,7 @@ int FieldSlot(std::string_view name) {
                                                                      {"desc", 6},
                                                                      {"description", 6}};
     for (const auto& [field, slot] : kFields) {
-        if (EqualsIgnoringCase(name, field)) return slot;
+        if (SameIgnoringCase(name, field)) return slot;
     }
     return -1;
 }
@@ -80,7 +70,7 @@ const std::vector<NamedCode>& LayoutNames() {
 
 std::optional<int16_t> CodeForName(const std::vector<NamedCode>& names, std::string_view name) {
     for (const NamedCode& entry : names) {
-        if (EqualsIgnoringCase(name, entry.name)) return entry.code;
+        if (SameIgnoringCase(name, entry.name)) return entry.code;
     }
     return std::nullopt;
 }
@@ -138,15 +128,6 @@ std::string LayoutText(int32_t source) {
         default:
             return "unknown (" + std::to_string(source) + ")";
     }
-}
-
-std::optional<int32_t> KindForDefinitionType(std::string_view value) {
-    value = Trim(value);
-    if (StartsWithIgnoringCase(value, "Point")) return 0;
-    if (StartsWithIgnoringCase(value, "Track")) return 1;
-    if (StartsWithIgnoringCase(value, "Route")) return 2;
-    if (StartsWithIgnoringCase(value, "Datum")) return 6;
-    return std::nullopt;
 }
 
 std::optional<ColumnMap> ParseColumns(std::string_view text, std::string& error) {

@@ -29,10 +29,6 @@ std::string ListNames(const std::vector<NamedCode>& names);
 std::string KindText(int32_t kind);
 std::string LayoutText(int32_t source);
 
-// The kind a definition's "DBType" value names (matched by its beginning,
-// any case), or nullopt when it names none the tool handles.
-std::optional<int32_t> KindForDefinitionType(std::string_view value);
-
 // The column map the library takes: the columns of latitude, longitude,
 // elevation, time, name, icon and description, -1 for none.
 using ColumnMap = std::array<int16_t, 7>;

@@ -151,35 +151,17 @@ MadeDefinition ReadHeaderRow(const std::string& headerLine) {
     for (size_t i = 0; i < made.cells.size(); ++i) {
         const int column = static_cast<int>(i);
         const Named named = ReadName(made.cells[i]);
-        int* slot = nullptr;
-        switch (named.field) {
-            case Field::Latitude:
-                slot = &made.latitude;
-                break;
-            case Field::Longitude:
-                slot = &made.longitude;
-                break;
-            case Field::Elevation:
-                slot = &made.elevation;
-                break;
-            case Field::Time:
-                slot = &made.time;
-                break;
-            case Field::Date:
-                slot = &made.date;
-                break;
-            case Field::Name:
-                slot = &made.name;
-                break;
-            case Field::Icon:
-                slot = &made.icon;
-                break;
-            case Field::Desc:
-                slot = &made.desc;
-                break;
-            case Field::None:
-                break;
-        }
+        // In the order of Field, None first.
+        int* const slots[] = {nullptr,
+                              &made.latitude,
+                              &made.longitude,
+                              &made.elevation,
+                              &made.time,
+                              &made.date,
+                              &made.name,
+                              &made.icon,
+                              &made.desc};
+        int* const slot = slots[static_cast<size_t>(named.field)];
         if (slot == nullptr || *slot >= 0) {
             made.leftOut.push_back(column);  // unknown, or a second column for a field already placed
             continue;

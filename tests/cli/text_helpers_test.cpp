@@ -245,7 +245,6 @@ TEST(ToolFormats, NamesAndExtensionsAreLookUpsInTheTable) {
     EXPECT_EQ(SavedExtension(FileType::Text), ".txt");
     EXPECT_EQ(CodeForName(KindNames(), "Track-Old"), 65);
     EXPECT_EQ(CodeForName(LayoutNames(), "csv"), std::nullopt);
-    EXPECT_EQ(KindForDefinitionType("waypoint"), std::nullopt);
     EXPECT_EQ(DefinitionPathFor("data/trip.csv"), "data/trip.cal");
     EXPECT_EQ(DefinitionPathFor("trip"), "trip.cal");
     EXPECT_EQ(AlignColumns({{"a", "b"}, {"Caf\xC3\xA9", "x"}}),
