@@ -112,4 +112,12 @@ static_assert(sizeof(vezuved_text_options) == 32, "text options size");
 static_assert(VEZUVED_TEXT_AS_DEFINED == -1, "text options");
 static_assert(VEZUVED_SOURCE_RECORD_LINE == 0 && VEZUVED_SOURCE_SURVEY == 7, "text layouts");
 
+// A moment read from ISO 8601, and a definition's explanation.
+static_assert(offsetof(vezuved_iso_time, has_date) == 8, "iso time layout");
+static_assert(offsetof(vezuved_iso_time, zone_minutes) == 20, "iso time layout");
+static_assert(sizeof(vezuved_iso_time) == 24, "iso time size");
+static_assert(offsetof(vezuved_definition_explanation, rows) == 2 * kPointer, "explanation layout");
+static_assert(offsetof(vezuved_definition_explanation, cells) == 2 * kPointer + 8, "explanation layout");
+static_assert(sizeof(vezuved_definition_explanation) == 3 * kPointer + 8, "explanation size");
+
 }  // namespace
