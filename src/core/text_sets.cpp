@@ -219,7 +219,7 @@ std::optional<LineProblem> ReadCoordinate(const RawColumn& raw,
                                           const char* normalized,
                                           bool latitude,
                                           const LineReading& reading,
-                                          std::optional<double>& out) {
+                                          maps::OptionalDouble& out) {
     if (raw.column < 0) return std::nullopt;
     const std::string what = latitude ? "latitude" : "longitude";
     const int column = raw.column + 1;

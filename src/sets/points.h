@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "sets/optional_number.h"
 #include "vezuved/vezuved.h"
 
 namespace vezuved::maps {
@@ -20,13 +21,13 @@ struct Point {
     std::string name;
     std::string icon;
     std::optional<std::string> description;
-    std::optional<double> latitude;
-    std::optional<double> longitude;
+    OptionalDouble latitude;
+    OptionalDouble longitude;
     // What GPX, GeoJSON and KML carry: metres by the exact foot of 0.3048 m,
     // so a value written in metres comes back as it went out.
-    std::optional<double> elevationMetres;
+    OptionalDouble elevationMetres;
     // What a record holds and a listing shows: feet.
-    std::optional<double> elevationFeet;
+    OptionalDouble elevationFeet;
     // UTC, milliseconds since 1970-01-01; none when the point has no valid time.
     std::optional<int64_t> time;
     // A new segment of its route or track begins at this point (a GPX
