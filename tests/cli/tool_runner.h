@@ -105,21 +105,7 @@ std::string RecordTexts(const std::string& database);
 // 997th empty position columns, which every reading must treat alike.
 std::string TrackText(int points);
 
-// The rows of a tab-separated data file, split at its tabs; empty lines and
-// lines beginning with '#' are left out.
-inline std::vector<std::vector<std::string>> Rows(const std::string& text) {
-    std::vector<std::vector<std::string>> rows;
-    std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);) {
-        if (line.empty() || line[0] == '#') continue;
-        rows.emplace_back();
-        for (size_t at = 0, tab = 0; tab != std::string::npos; at = tab + 1) {
-            tab = line.find('\t', at);
-            rows.back().push_back(line.substr(at, tab - at));
-        }
-    }
-    return rows;
-}
+using ::Rows;
 
 // The blocks of a listing of expected results in a data file: each begins
 // with a line "== NAME ..." and holds the lines up to the next; '#' begins

@@ -87,6 +87,26 @@ void SetVariable(const char* name, const char* value);
 // fails the test: an empty text could pass for it).
 std::string TestData(const std::string& relative);
 
+// The rows of a tab-separated data file, split at its tabs; empty lines and
+// lines beginning with '#' are left out.
+inline std::vector<std::vector<std::string>> Rows(const std::string& text) {
+    std::vector<std::vector<std::string>> rows;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(start, end - start);
+        start = end + 1;
+        if (line.empty() || line[0] == '#') continue;
+        rows.emplace_back();
+        for (size_t at = 0, tab = 0; tab != std::string::npos; at = tab + 1) {
+            tab = line.find('\t', at);
+            rows.back().push_back(line.substr(at, tab - at));
+        }
+    }
+    return rows;
+}
+
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 std::string ReadFileText(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);

@@ -1,0 +1,79 @@
+// Numbers, coordinates and times as the points' texts hold them, read and
+// written independently of the host's locale.
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "sets/iso_time.h"
+#include "sets/number_text.h"
+#include "support/test_support.h"
+
+namespace vezuved::maps {
+namespace {
+
+// The times of tests/sets/data/times.tsv: ISO 8601 texts read as UTC
+// milliseconds, record times as ISO 8601 text ("-": not a time).
+TEST(NumberText, TimesReadAsListed) {
+    const auto rows = Rows(TestData("sets/data/times.tsv"));
+    EXPECT_EQ(rows.size(), 24u);
+    for (const auto& row : rows) {
+        const std::string& read = row.at(2);
+        if (row[0] == "iso") {
+            EXPECT_EQ(ParseIsoTime(row[1]),
+                      read == "-" ? std::nullopt : std::optional<int64_t>(std::stoll(read)))
+                << row[1];
+        } else {
+            EXPECT_EQ(IsoTimeFromRecord(row[1]), read == "-" ? "" : read) << row[1];
+        }
+    }
+}
+
+TEST(NumberText, ParseCoordinateAndNumbers) {
+    const std::pair<const char*, std::optional<double>> cases[] = {
+        {"+7.25", 7.25},
+        {"W122 40.456", -(122 + 40.456 / 60)},
+        {"s10 30 36", -(10 + 30 / 60.0 + 36 / 3600.0)},
+        {"E8", 8.0},
+        {"", std::nullopt},
+        {"12x", std::nullopt},
+    };
+    for (const auto& [text, expected] : cases) {
+        const auto value = ParseCoordinate(text);
+        ASSERT_EQ(value.has_value(), expected.has_value()) << text;
+        if (value) {
+            EXPECT_NEAR(*value, *expected, 1e-9) << text;
+        }
+    }
+    EXPECT_EQ(FormatShortest(0.1), "0.1");
+    EXPECT_EQ(ParseNumber(" 100 "), 100.0);
+    EXPECT_FALSE(ParseNumber("10 ft"));
+}
+
+// Fixed-point text is the exact value rounded half to even, as to_chars
+// gives it: ties, values that only look like ties, signs and sizes.
+TEST(NumberText, FormatFixedRoundsTheExactValue) {
+    const auto rows = Rows(TestData("sets/data/fixed.tsv"));
+    EXPECT_EQ(rows.size(), 17u);
+    for (const auto& row : rows)
+        EXPECT_EQ(FormatFixed(std::stod(row[0]), std::stoi(row[1])), row.at(2)) << row[0];
+    uint64_t state = 12345;
+    for (int i = 0; i < 200000; ++i) {
+        state = state * 6364136223846793005u + 1442695040888963407u;
+        const double value = (static_cast<double>(state >> 11) / 9007199254740992.0 - 0.5) * 800;
+        for (const int decimals : {0, 2, 7}) {
+            char text[400];
+            const auto end =
+                std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals).ptr;
+            std::string expected(text, end);
+            if (expected.find_first_not_of("-0.") == std::string::npos && expected[0] == '-')
+                expected.erase(0, 1);
+            ASSERT_EQ(FormatFixed(value, decimals), expected) << value;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vezuved::maps
