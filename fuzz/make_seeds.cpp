@@ -117,6 +117,22 @@ void Definitions() {
     int i = 0;
     for (const char* text : texts) {
         Put("fuzz_format_text", "def" + std::to_string(i), std::string(1, static_cast<char>(i)) + text);
+        // Even: explained.
+        Put("fuzz_definition_words", "def" + std::to_string(i), std::string(1, '\0') + text);
+        ++i;
+    }
+    // Odd: a header row made into a definition (2: with ISO times).
+    const char* headers[] = {
+        "Name;Lat;Lon;Ele (ft);Speed;Time\nHut;46.5;7.9;11249;0;2021-08-14T10:15:00+02:00\n",
+        "lat,lon,ele,time\n45.5,7.5,high,noon\n45.6,7.5,n/a,dusk\n",
+        "date\ttime\tlat\tlon\tname\n2021-08-14\t10:15:00Z\t45.5\t7.5\t\"A, b\"\n",
+        "\xEF\xBB\xBFy,x,\"desc [x]\",sym\n1,2,\"a,b\",Flag\n",
+    };
+    i = 0;
+    for (const char* text : headers) {
+        Put("fuzz_definition_words",
+            "made" + std::to_string(i),
+            std::string(1, static_cast<char>(1 | (i & 1) << 1)) + text);
         ++i;
     }
 }

@@ -15,7 +15,7 @@ cmake --build "$build" --target fuzz_all -j"$(nproc)"
 targets=("$@")
 if ((${#targets[@]} == 0)); then
   targets=(fuzz_pdb_container fuzz_read_database fuzz_point_line fuzz_format_text
-           fuzz_text_import fuzz_coordinates fuzz_time fuzz_map_read)
+           fuzz_text_import fuzz_coordinates fuzz_time fuzz_map_read fuzz_definition_words)
 fi
 seeds="$build/seeds"
 rm -rf "$seeds"
