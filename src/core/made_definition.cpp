@@ -6,6 +6,7 @@
 #include "core/core_failure.h"
 #include "core/header_row.h"
 #include "core/text_sets.h"
+#include "maps/set_collector.h"
 #include "platform/page_buffer.h"
 #include "sets/iso_time.h"
 
@@ -45,13 +46,12 @@ IsoTimes FindIsoTimes(std::string_view text, const MadeDefinition& made) {
         if (number == 1 || Blank(line)) continue;
         const std::vector<Cell> cells = SplitCells(line, made.delimiter);
         // The moments a read with its ISO times takes.
-        const maps::IsoStamp none;
-        const std::optional<maps::IsoStamp> time = maps::ParseIsoStamp(CellText(cells, made.time));
-        const maps::IsoStamp date =
-            made.date >= 0 ? maps::ParseIsoStamp(CellText(cells, made.date)).value_or(none) : none;
-        const bool iso = made.time >= 0 ? time && (time->hasDate || (date.hasDate && !date.hasTime) ||
-                                                   (time->hasZone && made.date < 0))
-                                        : date.hasDate;
+        const auto textOf = [&cells](int column) -> std::optional<std::string> {
+            if (column < 0) return std::nullopt;
+            return std::string(maps::TrimWhite(CellText(cells, column)));
+        };
+        const std::optional<std::string> time = textOf(made.time), date = textOf(made.date);
+        const bool iso = maps::IsoMoment(time, date).has_value();
         if (iso && found.count++ == 0) {
             found.firstLine = number;
             found.firstValue = CellText(cells, made.time >= 0 ? made.time : made.date);

@@ -277,23 +277,11 @@ std::optional<LineProblem> ReadElevation(const RawColumn& raw,
 // there is no date column, or the date column alone; none when they make
 // no such moment.
 std::optional<int64_t> IsoTimeOf(const RawColumns& raw) {
-    const auto stampOf = [&raw](int slot) -> std::optional<maps::IsoStamp> {
+    const auto textOf = [&raw](int slot) -> std::optional<std::string_view> {
         if (raw[slot].column < 0) return std::nullopt;
-        return maps::ParseIsoStamp(maps::TrimWhite(raw[slot].text));
+        return maps::TrimWhite(raw[slot].text);
     };
-    const std::optional<maps::IsoStamp> time = stampOf(kSlotTime), date = stampOf(kSlotDate);
-    std::optional<maps::IsoStamp> stamp;
-    if (raw[kSlotTime].column >= 0) {
-        if (time && time->hasDate) {
-            stamp = time;
-        } else if (time && date && date->hasDate && !date->hasTime) {
-            stamp = maps::JoinStamps(*date, *time);
-        } else if (time && time->hasZone && raw[kSlotDate].column < 0) {
-            stamp = time;
-        }
-    } else if (date && date->hasDate) {
-        stamp = date;
-    }
+    const std::optional<maps::IsoStamp> stamp = maps::IsoMoment(textOf(kSlotTime), textOf(kSlotDate));
     if (!stamp) return std::nullopt;
     return maps::RecordTime(maps::LibraryTimeText(*stamp));
 }

@@ -115,6 +115,18 @@ std::optional<int64_t> ParseIsoTime(std::string_view text) {
     return StampMillis(*stamp);
 }
 
+std::optional<IsoStamp> IsoMoment(std::optional<std::string_view> time,
+                                  std::optional<std::string_view> date) {
+    const std::optional<IsoStamp> timeStamp = time ? ParseIsoStamp(*time) : std::nullopt;
+    const std::optional<IsoStamp> dateStamp = date ? ParseIsoStamp(*date) : std::nullopt;
+    if (!time) return dateStamp && dateStamp->hasDate ? dateStamp : std::nullopt;
+    if (!timeStamp) return std::nullopt;
+    if (timeStamp->hasDate) return timeStamp;
+    if (dateStamp && dateStamp->hasDate && !dateStamp->hasTime) return JoinStamps(*dateStamp, *timeStamp);
+    if (timeStamp->hasZone && !date) return timeStamp;
+    return std::nullopt;
+}
+
 IsoStamp JoinStamps(const IsoStamp& date, const IsoStamp& time) {
     IsoStamp joined = time;
     joined.hasDate = date.hasDate;

@@ -31,6 +31,12 @@ int64_t StampMillis(const IsoStamp& stamp);
 // zone: UTC); none for anything else.
 std::optional<int64_t> ParseIsoTime(std::string_view text);
 
+// The moment a text's time and date columns make read as ISO 8601 (none
+// for a column the text has not): a time with its date, a time joined to
+// the date column's date, a time with its zone when there is no date
+// column, or the date column alone; none when they make no such moment.
+std::optional<IsoStamp> IsoMoment(std::optional<std::string_view> time, std::optional<std::string_view> date);
+
 // A date taken from one stamp and a time (with its zone) from another.
 IsoStamp JoinStamps(const IsoStamp& date, const IsoStamp& time);
 
