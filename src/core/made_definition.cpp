@@ -9,6 +9,7 @@
 #include "maps/set_collector.h"
 #include "platform/page_buffer.h"
 #include "sets/iso_time.h"
+#include "vezuved/vezuved_core.h"
 
 namespace vezuved::core {
 namespace {
@@ -28,22 +29,17 @@ void Warn(maps::MapWarnings& warnings, const std::string& path, const std::strin
 // 8601 moments a definition's time column cannot read: how many, and the
 // first of them with its line.
 struct IsoTimes {
-    int count = 0;
-    int firstLine = 0;
+    size_t count = 0;
+    size_t firstLine = 0;
     std::string firstValue;
 };
 
 IsoTimes FindIsoTimes(std::string_view text, const MadeDefinition& made) {
     IsoTimes found;
     if (made.time < 0 && made.date < 0) return found;
-    size_t start = 0;
-    for (int number = 1; start < text.size(); ++number) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line(text.substr(start, end - start));
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (number == 1 || Blank(line)) continue;
+    // Lines cut and numbered as the reader cuts them.
+    ForEachNumberedLine(text, [&](size_t number, const std::string& line) {
+        if (number == 1 || Blank(line)) return;
         const std::vector<Cell> cells = SplitCells(line, made.delimiter);
         // The moments a read with its ISO times takes.
         const auto textOf = [&cells](int column) -> std::optional<std::string> {
@@ -56,7 +52,7 @@ IsoTimes FindIsoTimes(std::string_view text, const MadeDefinition& made) {
             found.firstLine = number;
             found.firstValue = CellText(cells, made.time >= 0 ? made.time : made.date);
         }
-    }
+    });
     return found;
 }
 
@@ -89,8 +85,10 @@ Refusals ReadRefusals(const std::string& path, const std::string& definition, bo
     size_t taken = 0;
     try {
         VisitTextFile(request, warnings, [&taken](maps::Point&, const maps::PointSet&) { ++taken; });
-    } catch (const CoreFailure&) {
+    } catch (const CoreFailure& failure) {
         // No line holds a point: the warnings still say why each was refused.
+        // A file that cannot be read again fails the making.
+        if (failure.code() != VEZUVED_ERROR_FORMAT) throw;
     }
     Refusals refusals;
     refusals.lines = taken + warnings.size();

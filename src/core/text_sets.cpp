@@ -65,37 +65,6 @@ struct LineReading {
     bool isoTimes;  // its time and date columns hold ISO 8601
 };
 
-// Calls onLine(number, line) for every line, counted from 1, by the rule
-// the library's import cuts lines with: LF, CR, CR LF and NUL end a line,
-// BEL and BS vanish. The numbers are what the library's own cutting drops.
-template <typename OnLine>
-void ForEachNumberedLine(std::string_view text, OnLine&& onLine) {
-    // NUL, BEL, BS, LF and CR: the bytes a line's run of plain bytes stops at.
-    const auto special = [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return byte <= '\r' && ((0x2581u >> byte) & 1u) != 0;
-    };
-    std::string line;
-    size_t number = 1;
-    for (size_t i = 0;;) {
-        size_t end = i;
-        while (end < text.size() && !special(text[end])) ++end;
-        line.append(text.data() + i, end - i);
-        if (end == text.size()) {
-            // A text ending in a line end has no further, empty line.
-            if (!line.empty()) onLine(number, line);
-            return;
-        }
-        const char c = text[end];
-        i = end + 1;
-        if (c == '\a' || c == '\b') continue;
-        if (c == '\r' && i < text.size() && text[i] == '\n') ++i;
-        onLine(number, line);
-        ++number;
-        line.clear();
-    }
-}
-
 // Bytes of the file as UTF-8 text: as they are, or each a Windows-1252
 // character. A text the library cut inside a character keeps what is whole.
 std::string Decoded(std::string_view bytes, bool utf8) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "core/text_overrides.h"
 #include "maps/map_warning.h"
@@ -59,6 +60,37 @@ maps::PointSet DescribeTextFile(const TextReadRequest& request);
 // The file's bytes, in pages of their own. An empty file fails
 // (VEZUVED_ERROR_FORMAT) unless empty is allowed.
 void ReadWholeText(const std::string& path, PageBuffer& bytes, bool allowEmpty = false);
+
+// Calls onLine(number, line) for every line, counted from 1, by the rule
+// the library's import cuts lines with: LF, CR, CR LF and NUL end a line,
+// BEL and BS vanish. The numbers are what the library's own cutting drops.
+template <typename OnLine>
+void ForEachNumberedLine(std::string_view text, OnLine&& onLine) {
+    // NUL, BEL, BS, LF and CR: the bytes a line's run of plain bytes stops at.
+    const auto special = [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte <= '\r' && ((0x2581u >> byte) & 1u) != 0;
+    };
+    std::string line;
+    size_t number = 1;
+    for (size_t i = 0;;) {
+        size_t end = i;
+        while (end < text.size() && !special(text[end])) ++end;
+        line.append(text.data() + i, end - i);
+        if (end == text.size()) {
+            // A text ending in a line end has no further, empty line.
+            if (!line.empty()) onLine(number, line);
+            return;
+        }
+        const char c = text[end];
+        i = end + 1;
+        if (c == '\a' || c == '\b') continue;
+        if (c == '\r' && i < text.size() && text[i] == '\n') ++i;
+        onLine(number, line);
+        ++number;
+        line.clear();
+    }
+}
 
 // The definition that belongs to a text file: its extension (in the last
 // path component) replaced by ".cal", or ".cal" appended.

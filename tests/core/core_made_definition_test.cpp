@@ -84,6 +84,18 @@ TEST(CoreMadeDefinition, ColumnsReadOnNoLineAreLeftOut) {
               "(line 2: 'noon' is not a time)\n");
 }
 
+// Lines are cut as the reader cuts them: a CR alone ends one too.
+TEST(CoreMadeDefinition, LinesAreCutAsTheReaderCutsThem) {
+    TempFolder folder;
+    const Made made = Make(folder.put("log.txt", "lat\tlon\ttime\r45\t7\t2021-08-14T10:00:00Z\r"), 0);
+    EXPECT_EQ(made.result, VEZUVED_OK);
+    EXPECT_EQ(
+        made.warnings,
+        "warning: left out the time column 'time' (column 3): its values are ISO 8601 (line 2: "
+        "'2021-08-14T10:00:00Z'), which a definition's time column cannot read; reading the file by its "
+        "header row keeps them\n");
+}
+
 TEST(CoreMadeDefinition, FilesAndCallsThatMakeNoDefinition) {
     TempFolder folder;
     const struct {
