@@ -80,6 +80,10 @@ std::vector<LoadedPoints> ReadThroughCore(std::ostream& err,
     return sets;
 }
 
+namespace {
+
+// The feet a text wrote, from the metres the core made of them (feet x
+// 0.3048): the fewest decimals that make those metres again.
 double FeetOfText(double metres) {
     const double feet = metres / kMetresPerFoot;
     for (int decimals = 0; decimals <= 16; ++decimals) {
@@ -88,6 +92,8 @@ double FeetOfText(double metres) {
     }
     return feet;
 }
+
+}  // namespace
 
 void HoldPoints(LoadedPoints& points) {
     if (points.held) return;

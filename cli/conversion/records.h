@@ -43,10 +43,6 @@ struct LoadedPoints {
     bool textFeet = false;  // its elevations are a text's feet, held as the text wrote them
 };
 
-// The feet a text wrote, from the metres the core made of them (feet x
-// 0.3048): the fewest decimals that make those metres again.
-double FeetOfText(double metres);
-
 // The points of a set read and not yet held, made the tool's: where they
 // are changed or listed.
 void HoldPoints(LoadedPoints& points);

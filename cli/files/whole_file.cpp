@@ -10,7 +10,7 @@
 
 namespace vezuved_cli {
 
-std::string ReadWholeFileOrFail(const std::string& path, const std::string& what, bool firstLine) {
+std::string ReadWholeFileOrFail(const std::string& path, const std::string& what) {
     RequireInputFile(path, what);
     const std::string cannot = "cannot read the " + what + " '" + path + "': ";
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(OpenToolFile(path, "rb"), std::fclose);
@@ -20,11 +20,7 @@ std::string ReadWholeFileOrFail(const std::string& path, const std::string& what
     std::string bytes;
     char buffer[64 * 1024];
     size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, in.get())) > 0) {
-        bytes.append(buffer, got);
-        // The first line ends in what was read: the rest is not wanted.
-        if (firstLine && bytes.find_first_of("\r\n", bytes.size() - got) != std::string::npos) return bytes;
-    }
+    while ((got = std::fread(buffer, 1, sizeof buffer, in.get())) > 0) bytes.append(buffer, got);
     if (std::ferror(in.get())) FailConversion(cannot + std::strerror(errno));
     return bytes;
 }

@@ -5,9 +5,7 @@
 
 namespace vezuved_cli {
 
-// what says what the file was meant to be ("format definition"). With
-// firstLine, reading stops once the first line end has been read (what
-// comes with it is given too).
-std::string ReadWholeFileOrFail(const std::string& path, const std::string& what, bool firstLine = false);
+// what says what the file was meant to be ("format definition").
+std::string ReadWholeFileOrFail(const std::string& path, const std::string& what);
 
 }  // namespace vezuved_cli

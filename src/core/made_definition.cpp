@@ -67,7 +67,7 @@ std::string IsoColumns(const MadeDefinition& made) {
     return text;
 }
 
-// What a read of the text at path through definition refused: the lines
+// What a read of the text at path (its bytes) through definition refused: the lines
 // that hold a point or were refused, and by column (from 1) how many were
 // refused for it and the first of them ("line 2: 'high' is not an elevation").
 struct Refusals {
@@ -76,9 +76,13 @@ struct Refusals {
     std::map<int, std::string> first;
 };
 
-Refusals ReadRefusals(const std::string& path, const std::string& definition, bool isoTimes) {
+Refusals ReadRefusals(const std::string& path,
+                      std::string_view bytes,
+                      const std::string& definition,
+                      bool isoTimes) {
     TextReadRequest request;
     request.path = path;
+    request.bytes = bytes;
     request.definitionText = definition;
     request.isoTimes = isoTimes;
     maps::MapWarnings warnings;
@@ -87,7 +91,7 @@ Refusals ReadRefusals(const std::string& path, const std::string& definition, bo
         VisitTextFile(request, warnings, [&taken](maps::Point&, const maps::PointSet&) { ++taken; });
     } catch (const CoreFailure& failure) {
         // No line holds a point: the warnings still say why each was refused.
-        // A file that cannot be read again fails the making.
+        // Any other failure (memory running out) fails the making.
         if (failure.code() != VEZUVED_ERROR_FORMAT) throw;
     }
     Refusals refusals;
@@ -104,15 +108,16 @@ Refusals ReadRefusals(const std::string& path, const std::string& definition, bo
 
 // A time, date or elevation column the definition refuses on every line
 // is left out, with a warning naming it and its first value. An elevation
-// refused everywhere hides the time behind it: the file is read again
-// after each column left out.
+// refused everywhere hides the time behind it: the file's bytes are read
+// again after each column left out.
 void LeaveOutUnreadColumns(const std::string& path,
+                           std::string_view bytes,
                            MadeDefinition& made,
                            bool isoTimes,
                            maps::MapWarnings& warnings) {
     for (bool again = true; again;) {
         again = false;
-        Refusals refused = ReadRefusals(path, DefinitionText(made, "check", ""), isoTimes);
+        Refusals refused = ReadRefusals(path, bytes, DefinitionText(made, "check", ""), isoTimes);
         for (int* slot : {&made.elevation, &made.time, &made.date}) {
             if (*slot < 0 || refused.lines == 0 || refused.count[*slot + 1] != refused.lines) continue;
             const bool elevation = slot == &made.elevation;
@@ -172,7 +177,7 @@ std::string MakeDefinition(const std::string& path, bool isoTimes, maps::MapWarn
         made.time = -1;
         made.date = -1;
     }
-    LeaveOutUnreadColumns(path, made, isoTimes, warnings);
+    LeaveOutUnreadColumns(path, text, made, isoTimes, warnings);
     return DefinitionText(made, FileName(path), Extension(path));
 }
 

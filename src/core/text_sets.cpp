@@ -437,9 +437,10 @@ maps::PointSet VisitTextFile(const TextReadRequest& request,
                              const TextPointVisitor& visit) {
     const std::string& path = request.path;
     std::string definition = request.definition;
-    // Read once, whole: the lines are cut from these bytes and nothing else.
+    // Read once, whole: the lines are cut from these bytes and nothing else
+    // (a caller that holds them already hands them in).
     PageBuffer bytes;
-    ReadWholeText(path, bytes);
+    if (!request.bytes) ReadWholeText(path, bytes);
 
     // The library's layouts read with the call's own conversion state, from
     // the library's defaults and this definition alone.
@@ -457,7 +458,7 @@ maps::PointSet VisitTextFile(const TextReadRequest& request,
                      "' describes datums, which are no points");
     }
 
-    std::string_view text(bytes.data(), bytes.size());
+    std::string_view text = request.bytes ? *request.bytes : std::string_view(bytes.data(), bytes.size());
     if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) text.remove_prefix(kByteOrderMark.size());
     const size_t invalid = maps::FindInvalidUtf8(text);
     bool utf8 = request.encoding == TextEncoding::Utf8 ||

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,7 @@ struct TextReadRequest {
     std::string path;
     std::string definition;      // the ".cal" file; empty: the one beside path
     std::string definitionText;  // a definition's own text, read instead of any file (no overrides)
+    std::optional<std::string_view> bytes;  // the file's bytes when the caller holds them: not read again
     TextEncoding encoding = TextEncoding::Detect;
     bool strict = false;
     bool isoTimes = false;    // the time and date columns hold ISO 8601
