@@ -122,12 +122,11 @@ void UseDeviceRoot(const DeviceOptions& options) {
     SetDeviceRootVariable(options.root);
 }
 
-// What the events of one call report to: the run, whether to ask before
-// replacing, and each failed item with the cause the library gave for it.
+// What the events of one call report to: the run, and whether to ask
+// before replacing.
 struct CopySession {
     const RunContext& run;
     bool ask = false;
-    std::vector<std::pair<std::string, std::string>> failedItems;
 };
 
 // A bar of the item's progress, redrawn in place on a terminal.
@@ -184,8 +183,7 @@ int32_t VEZUVED_CORE_CALL OnDeviceEvent(const vezuved_device_event* event, void*
         case VEZUVED_DEVICE_EVENT_QUESTION:
             return copy.ask ? AskBeforeReplacing(copy, *event) : 0;
         case VEZUVED_DEVICE_EVENT_FAILED:
-            copy.failedItems.emplace_back(event->item, event->message);
-            return 0;
+            return 0;  // the call's sentence names every item that failed
         default:
             // What the copy says goes to the problems, whole lines, after what the run printed.
             copy.run.out.flush();
@@ -209,67 +207,23 @@ struct Device {
 CopySession Session(const RunContext& run, bool ask) {
     if (ask && !StandardInputIsOpen())
         FailConversion("--ask needs a standard input to read the answers from, and it is closed");
-    return CopySession{run, ask, {}};
+    return CopySession{run, ask};
 }
 
-std::string ResultText(int32_t result) {
-    switch (result) {
-        case -1:
-            return "a file or database could not be created, read, written or deleted";
-        case VEZUVED_DEV_ERR_TIMEOUT:
-            return "the handheld did not answer within 3 seconds";
-        case VEZUVED_DEV_ERR_INIT:
-            return "no connection to the handheld (with --device: does the folder exist?)";
-        case VEZUVED_DEV_CANCELLED:
-            return "cancelled";
-        case VEZUVED_DEV_ERR_NO_VOLUME:
-            return "the handheld has no database volume there (use --create)";
-        case VEZUVED_DEV_ERR_NO_KIND:
-            return "the file is of no kind the handheld keeps";
-        case VEZUVED_DEV_ERR_NO_SOURCE:
-            return "the PC path does not exist";
-        case VEZUVED_DEV_ERR_OPEN_SOURCE:
-            return "the source file cannot be opened";
-        case VEZUVED_DEV_ERR_NOT_MOUNTED:
-            return "the database volume is not mounted";
-        default:
-            if (result < 0) {
-                const std::string words = LoadErrorWords(static_cast<uint32_t>(-result));
-                return "the remote API library could not be loaded" + (words.empty() ? "" : ": " + words);
-            }
-            return "failed with error " + std::to_string(result);
-    }
-}
-
-// Skips are no failure: the copy did what the options asked. Every item
-// that failed is named on a line of its own, and makes the command fail.
-void Finish(const RunContext& run,
-            int32_t result,
-            const std::string& what,
-            const std::vector<std::pair<std::string, std::string>>& failedItems = {}) {
+// Skips are no failure: the copy did what the options asked. A failed call
+// ends the command with the library's sentence, which names every item
+// that failed, and a word on the tool's option that helps.
+void Finish(const RunContext& run, const Device& device, int32_t result, const std::string& what) {
     run.out.flush();
-    if (!failedItems.empty()) {
-        for (const auto& [item, cause] : failedItems)
-            run.err << "vezuved: " << what << ": " << item << ": failed: " << cause << "\n";
-        if (result == 0 || result == VEZUVED_DEV_REPLACED) result = -1;
-        FailConversion(what + ": " + ResultText(result));
-    }
-    switch (result) {
-        case 0:
-        case VEZUVED_DEV_REPLACED:
-            return;
-        case VEZUVED_DEV_UP_TO_DATE:
-            run.err << "vezuved: " << what << ": left alone, up to date\n";
-            return;
-        case VEZUVED_DEV_DEST_NEWER:
-            run.err << "vezuved: " << what << ": left alone, the destination is newer\n";
-            return;
-        case VEZUVED_DEV_DEST_OLDER:
-            run.err << "vezuved: " << what << ": left alone, the destination is older\n";
-            return;
-        default:
-            FailConversion(what + ": " + ResultText(result));
-    }
+    const int32_t code = vezuved_device_code(device.handle);
+    if (result != VEZUVED_OK)
+        FailConversion(vezuved_device_error_message(device.handle) +
+                       std::string(code == VEZUVED_DEV_ERR_NO_VOLUME ? " (use --create)"
+                                   : code == VEZUVED_DEV_ERR_INIT ? " (with --device: does the folder exist?)"
+                                                                  : ""));
+    const int32_t outcome = vezuved_device_outcome(device.handle);
+    if (outcome >= VEZUVED_DEVICE_UP_TO_DATE)
+        run.err << "vezuved: " << what << ": " << DeviceOutcomeWords(outcome) << "\n";
 }
 
 int32_t KindCode(const std::string& kind) {
@@ -293,16 +247,13 @@ void AddList(CLI::App& device, const RunContext& run) {
     command->callback([options, folder, &run] {
         UseDeviceRoot(*options);
         Device device;
-        CopySession session{run, false, {}};
+        CopySession session{run, false};
         const vezuved_device_options core = options->Core();
         const int32_t result = vezuved_device_list(
             device.handle, folder->empty() ? nullptr : folder->c_str(), &core, OnDeviceEvent, &session);
+        // Shown even when the sync file a host reads back could not be written.
         run.out << vezuved_device_report(device.handle) << std::flush;
-        const int32_t code = vezuved_device_code(device.handle);
-        // The listing is shown, yet the file a host reads back is the old one.
-        if (result != VEZUVED_OK && code == 0)
-            FailConversion(std::string("device list: ") + vezuved_device_error_message(device.handle));
-        Finish(run, code, "device list");
+        Finish(run, device, result, "device list");
     });
 }
 
@@ -321,8 +272,10 @@ void AddPush(CLI::App& device, const RunContext& run) {
         CopySession session = Session(run, options->ask);
         Device device;
         const vezuved_device_options core = options->Core();
-        vezuved_device_push(device.handle, path->c_str(), &core, OnDeviceEvent, &session);
-        Finish(run, vezuved_device_code(device.handle), "device push " + *path, session.failedItems);
+        Finish(run,
+               device,
+               vezuved_device_push(device.handle, path->c_str(), &core, OnDeviceEvent, &session),
+               "device push " + *path);
     });
 }
 
@@ -364,15 +317,31 @@ void AddPull(CLI::App& device, const RunContext& run) {
         CopySession session = Session(run, options->ask);
         Device device;
         const vezuved_device_options core = options->Core(KindCode(*kind), *filter);
-        vezuved_device_pull(
-            device.handle, folder->empty() ? nullptr : folder->c_str(), &core, OnDeviceEvent, &session);
-        Finish(run, vezuved_device_code(device.handle), "device pull", session.failedItems);
+        Finish(
+            run,
+            device,
+            vezuved_device_pull(
+                device.handle, folder->empty() ? nullptr : folder->c_str(), &core, OnDeviceEvent, &session),
+            "device pull");
     });
 }
 
 }  // namespace
 
-std::string DeviceResultText(int32_t result) { return ResultText(result); }
+std::string DeviceOutcomeWords(int32_t outcome) {
+    switch (outcome) {
+        case VEZUVED_DEVICE_REPLACED:
+            return "copied over the older copy";
+        case VEZUVED_DEVICE_UP_TO_DATE:
+            return "left alone, up to date";
+        case VEZUVED_DEVICE_DEST_NEWER:
+            return "left alone, the destination is newer";
+        case VEZUVED_DEVICE_DEST_OLDER:
+            return "left alone, the destination is older";
+        default:
+            return "copied";
+    }
+}
 
 void UseEmulatedDevice(const std::string& root) {
     DeviceOptions options;

@@ -14,8 +14,8 @@ namespace vezuved_cli {
 
 void AddDeviceCommand(CLI::App& app, RunContext& run);
 
-// A device result in words ("the file is of no kind the handheld keeps").
-std::string DeviceResultText(int32_t result);
+// How a copy that did not fail ended (vezuved_device_outcome), in words.
+std::string DeviceOutcomeWords(int32_t outcome);
 
 // Finds the device emulator and, when root is not empty, points it at that
 // folder, as --device does; fails naming every place tried.

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include <vezuved/vezuved.h>
+#include <vezuved/vezuved_core.h>
 
 #include "commands/device_commands.h"
 
@@ -16,23 +17,6 @@ struct DeviceJobs::Session {
 };
 
 DeviceJobs::~DeviceJobs() { StopAll(); }
-
-std::string DeviceResultWords(int32_t result) {
-    switch (result) {
-        case 0:
-            return "copied";
-        case VEZUVED_DEV_REPLACED:
-            return "copied over the older copy";
-        case VEZUVED_DEV_UP_TO_DATE:
-            return "left alone, up to date";
-        case VEZUVED_DEV_DEST_NEWER:
-            return "left alone, the destination is newer";
-        case VEZUVED_DEV_DEST_OLDER:
-            return "left alone, the destination is older";
-        default:
-            return DeviceResultText(result);
-    }
-}
 
 int DeviceJobs::Start(const std::string& what, bool ask, Copy copy) {
     std::lock_guard<std::mutex> guard(mutex_);
@@ -48,23 +32,14 @@ int DeviceJobs::Start(const std::string& what, bool ask, Copy copy) {
 void DeviceJobs::Run(Job& job, bool ask, const Copy& copy) {
     std::unique_ptr<vezuved_device, void (*)(vezuved_device*)> device(vezuved_device_new(),
                                                                       vezuved_device_free);
-    int32_t result = -1;
-    if (device) {
-        Session session{*this, job, ask};
-        copy(device.get(), OnEvent, &session);
-        result = vezuved_device_code(device.get());
-    }
+    Session session{*this, job, ask};
+    const int32_t result = device ? copy(device.get(), OnEvent, &session) : VEZUVED_ERROR_MEMORY;
     std::lock_guard<std::mutex> guard(mutex_);
     JobState& state = job.state;
-    bool itemFailed = false;
-    for (const CopyProgress& item : state.items) itemFailed = itemFailed || !item.failure.empty();
-    state.failed = !device || itemFailed ||
-                   !(result == 0 || result == VEZUVED_DEV_REPLACED || result == VEZUVED_DEV_UP_TO_DATE ||
-                     result == VEZUVED_DEV_DEST_NEWER || result == VEZUVED_DEV_DEST_OLDER);
-    state.result = !device ? std::string("memory ran out")
-                   : itemFailed && (result == 0 || result == VEZUVED_DEV_REPLACED)
-                       ? DeviceResultWords(-1)
-                       : DeviceResultWords(result);
+    state.failed = result != VEZUVED_OK;
+    state.result = !device        ? std::string("memory ran out")
+                   : state.failed ? std::string(vezuved_device_error_message(device.get()))
+                                  : DeviceOutcomeWords(vezuved_device_outcome(device.get()));
     state.finished = true;
 }
 

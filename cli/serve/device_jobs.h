@@ -40,8 +40,10 @@ struct JobState {
 class DeviceJobs {
 public:
     ~DeviceJobs();
-    // The copy on the device handle, its events to callback with context.
-    using Copy = std::function<void(vezuved_device* device, vezuved_device_callback callback, void* context)>;
+    // The copy on the device handle, its events to callback with context;
+    // answers the call's result.
+    using Copy =
+        std::function<int32_t(vezuved_device* device, vezuved_device_callback callback, void* context)>;
     // Starts copy on a thread of its own.
     int Start(const std::string& what, bool ask, Copy copy);
     bool Get(int id, JobState& state) const;

@@ -107,7 +107,7 @@ void AddDeviceRoutes(httplib::Server& http, Server& server) {
                   {"pcOnly", pcOnly},
                   {"report", vezuved_device_report(device.get())},
                   {"problems", problems},
-                  {"failure", code == 0 ? "" : DeviceResultText(code)},
+                  {"failure", code == 0 ? "" : vezuved_device_error_message(device.get())},
                   {"folder", FolderJson(server.options.folder)}});
     });
     http.Post("/api/device/push", [&](const httplib::Request& request, httplib::Response& response) {
@@ -141,7 +141,7 @@ void AddDeviceRoutes(httplib::Server& http, Server& server) {
             (word & VEZUVED_OPT_ASK) != 0,
             [source, word](vezuved_device* device, vezuved_device_callback callback, void* context) {
                 const vezuved_device_options options{nullptr, nullptr, word, VEZUVED_DEVICE_KIND_ALL};
-                vezuved_device_push(device, source.c_str(), &options, callback, context);
+                return vezuved_device_push(device, source.c_str(), &options, callback, context);
             });
         SendJson(response, {{"job", id}});
     });
@@ -158,15 +158,15 @@ void AddDeviceRoutes(httplib::Server& http, Server& server) {
                                                 : VEZUVED_DEVICE_KIND_ALL;
         const uint32_t word = OptionsWord(request);
         const std::string folder = server.options.folder;
-        const int id =
-            server.jobs.Start("pull " + (name.empty() ? std::string("all") : name),
-                              (word & VEZUVED_OPT_ASK) != 0,
-                              [name, code, word, folder](
-                                  vezuved_device* device, vezuved_device_callback callback, void* context) {
-                                  const vezuved_device_options options{
-                                      nullptr, name.empty() ? nullptr : name.c_str(), word, code};
-                                  vezuved_device_pull(device, folder.c_str(), &options, callback, context);
-                              });
+        const int id = server.jobs.Start(
+            "pull " + (name.empty() ? std::string("all") : name),
+            (word & VEZUVED_OPT_ASK) != 0,
+            [name, code, word, folder](
+                vezuved_device* device, vezuved_device_callback callback, void* context) {
+                const vezuved_device_options options{
+                    nullptr, name.empty() ? nullptr : name.c_str(), word, code};
+                return vezuved_device_pull(device, folder.c_str(), &options, callback, context);
+            });
         SendJson(response, {{"job", id}});
     });
     http.Get(R"(/api/jobs/(\d+))", [&](const httplib::Request& request, httplib::Response& response) {
