@@ -60,7 +60,7 @@ void Prepare(DocumentRequest& request,
              MapFormat format,
              std::vector<LoadedPoints>& sets,
              const MapOptions& options) {
-    request.options.format = FormatOf(format).coreFormat | (options.asPoints ? VEZUVED_WRITE_AS_POINTS : 0) |
+    request.options.format = static_cast<int32_t>(format) | (options.asPoints ? VEZUVED_WRITE_AS_POINTS : 0) |
                              (options.compact && format == MapFormat::GeoJson ? VEZUVED_WRITE_COMPACT : 0);
     request.options.creator = ToolName();
     if (format != MapFormat::Html) return;

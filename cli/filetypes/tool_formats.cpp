@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
 
 #include "conversion/core_text.h"
 #include "files/failure.h"
@@ -21,133 +22,74 @@ std::vector<LoadedPoints> NamedAsGiven(std::vector<LoadedPoints> sets, const Inp
     return sets;
 }
 
-template <int32_t kFormat>
-std::vector<LoadedPoints> ReadByCore(std::ostream& err,
-                                     const std::string& path,
-                                     const std::string& what,
-                                     const TextOptions& options,
-                                     bool hold) {
-    return ReadThroughCore(err, path, what, kFormat, options.strict, hold);
-}
-
-std::vector<LoadedPoints> ReadTextFile(
-    std::ostream& err, const std::string& path, const std::string&, const TextOptions& options, bool hold) {
-    std::vector<LoadedPoints> sets;
-    sets.push_back(ReadTextPoints(err, path, options, hold));
-    return sets;
-}
-
-const std::vector<ToolFormat> kFormats = {
-    {FileType::Gpx,
-     MapFormat::Gpx,
-     "GPX",
-     {"gpx"},
-     {"gpx"},
-     {},
-     {},
-     ReadByCore<VEZUVED_FORMAT_GPX>,
-     "waypoints, routes and tracks (a route has no segments)",
-     VEZUVED_FORMAT_GPX},
-    {FileType::Kml,
-     MapFormat::Kml,
-     "KML",
-     {"kml"},
-     {"kml"},
-     {},
-     {"kmz"},
-     ReadByCore<VEZUVED_FORMAT_KML>,
-     "placemarks, routes and tracks",
-     VEZUVED_FORMAT_KML},
-    {FileType::GeoJson,
-     MapFormat::GeoJson,
-     "GeoJSON",
-     {"geojson", "json"},
-     {"geojson"},
-     {"json"},
-     {},
-     ReadByCore<VEZUVED_FORMAT_GEOJSON>,
-     "points and lines with their properties",
-     VEZUVED_FORMAT_GEOJSON},
-    {FileType::Database,
-     std::nullopt,
-     "database",
-     {"pdb"},
-     {"pdb"},
-     {},
-     {},
-     ReadByCore<VEZUVED_FORMAT_PDB>,
-     "one set of points, a route or a track, at most 65535 records"},
-    {FileType::Text,
-     std::nullopt,
-     "text",
-     {"text"},
-     {"txt"},
-     {},
-     {},
-     ReadTextFile,
-     "one set, in the columns its format definition names"},
-    {std::nullopt,
-     MapFormat::Svg,
-     "SVG picture",
-     {},
-     {"svg"},
-     {},
-     {},
-     nullptr,
-     "a drawing of the sets",
-     VEZUVED_FORMAT_SVG},
-    {std::nullopt,
-     MapFormat::Html,
-     "HTML page",
-     {},
-     {"html", "htm"},
-     {},
-     {},
-     nullptr,
-     "a drawing of the sets in a page",
-     VEZUVED_FORMAT_HTML},
-};
-
-// The extension of path, lower case; empty when its last name has none.
+// The extension of path with its dot, lower case; empty when its last
+// name has none.
 std::string ExtensionOfPath(std::string_view path) {
     const size_t slash = path.find_last_of("/\\");
     const size_t dot = path.rfind('.');
     if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) return "";
-    return LoweredAscii(std::string(path.substr(dot + 1)));
+    return LoweredAscii(std::string(path.substr(dot)));
 }
 
-bool Holds(const std::vector<std::string>& list, const std::string& value) {
-    return !value.empty() && std::find(list.begin(), list.end(), value) != list.end();
+// Whether a list of the registry's, a space between, holds word.
+bool ListHolds(const char* list, const std::string& word) {
+    std::istringstream words(list);
+    for (std::string listed; !word.empty() && words >> listed;) {
+        if (listed == word) return true;
+    }
+    return false;
+}
+
+std::string FirstWord(const char* list) {
+    std::string word;
+    std::istringstream(list) >> word;
+    return word;
+}
+
+// The core's entries, in its order.
+const std::vector<vezuved_format_info>& Registry() {
+    static const std::vector<vezuved_format_info> formats = [] {
+        std::vector<vezuved_format_info> listed;
+        vezuved_format_info info{};
+        for (int32_t i = 0; vezuved_get_format(i, &info) == VEZUVED_OK; ++i) listed.push_back(info);
+        return listed;
+    }();
+    return formats;
+}
+
+bool Reads(const vezuved_format_info& format) { return (format.flags & VEZUVED_FORMAT_READS) != 0; }
+
+// The format the extension of path names (zipped: the ones read only
+// too); 0 for none.
+int32_t FormatOfPath(std::string_view path, bool zipped) {
+    const std::string extension = ExtensionOfPath(path);
+    for (const vezuved_format_info& format : Registry()) {
+        if (ListHolds(format.extensions, extension) ||
+            (zipped && ListHolds(format.read_extensions, extension)))
+            return format.format;
+    }
+    return 0;
+}
+
+FileType TypeOf(int32_t format) {
+    return format >= VEZUVED_FORMAT_GPX && format <= VEZUVED_FORMAT_TEXT ? static_cast<FileType>(format)
+                                                                         : FileType::Text;
 }
 
 }  // namespace
 
-const ToolFormat& FormatOf(FileType type) {
-    for (const ToolFormat& format : kFormats) {
-        if (format.type == type) return format;
-    }
-    return kFormats.back();  // unreachable: every type has its row
-}
-
-const ToolFormat& FormatOf(MapFormat document) {
-    for (const ToolFormat& format : kFormats) {
-        if (format.document == document) return format;
-    }
-    return kFormats.back();  // unreachable: every document has its row
-}
-
 std::optional<FileType> FileTypeForName(const std::string& name) {
     const std::string lowered = LoweredAscii(name);
-    for (const ToolFormat& format : kFormats) {
-        if (format.type && Holds(format.names, lowered)) return format.type;
+    for (const vezuved_format_info& format : Registry()) {
+        if (Reads(format) && ListHolds(format.keywords, lowered)) return static_cast<FileType>(format.format);
     }
     return std::nullopt;
 }
 
 std::string FileTypeNames() {
     std::vector<std::string> names;
-    for (const ToolFormat& format : kFormats) {
-        if (format.type) names.push_back(format.names.front());
+    for (const vezuved_format_info& format : Registry()) {
+        if (Reads(format)) names.push_back(FirstWord(format.keywords));
     }
     std::string text;
     for (size_t i = 0; i < names.size(); ++i) {
@@ -156,30 +98,16 @@ std::string FileTypeNames() {
     return text;
 }
 
-FileType FileTypeForPath(std::string_view path) {
-    const std::string extension = ExtensionOfPath(path);
-    for (const ToolFormat& format : kFormats) {
-        if (format.type && (Holds(format.extensions, extension) || Holds(format.alsoRead, extension))) {
-            return *format.type;
-        }
-    }
-    return FileType::Text;
-}
+FileType FileTypeForPath(std::string_view path) { return TypeOf(FormatOfPath(path, false)); }
 
-FileType InputTypeForPath(std::string_view path) {
-    const std::string extension = ExtensionOfPath(path);
-    for (const ToolFormat& format : kFormats) {
-        if (format.type && Holds(format.zipped, extension)) return *format.type;
-    }
-    return FileTypeForPath(path);
-}
+FileType InputTypeForPath(std::string_view path) { return TypeOf(FormatOfPath(path, true)); }
 
 std::optional<MapFormat> MapFormatForPath(std::string_view path) {
-    const std::string extension = ExtensionOfPath(path);
-    for (const ToolFormat& format : kFormats) {
-        if (format.document && Holds(format.extensions, extension)) return format.document;
-    }
-    return std::nullopt;
+    const int32_t format = FormatOfPath(path, false);
+    // A ".json" output is the run's JSON listing; a database and text are
+    // written set by set.
+    if (format == 0 || format == VEZUVED_FORMAT_PDB || ExtensionOfPath(path) == ".json") return std::nullopt;
+    return static_cast<MapFormat>(format);
 }
 
 OutputFormat OutputFormatFor(const std::optional<FileType>& to,
@@ -187,14 +115,15 @@ OutputFormat OutputFormatFor(const std::optional<FileType>& to,
                              const std::string& definition) {
     OutputFormat format;
     if (to && IsMap(*to)) {
-        format.map = FormatOf(*to).document;
+        format.map = static_cast<MapFormat>(*to);
         format.type = FileType::Gpx;
         return format;
     }
     if (!to && output == "-") FailUsage("writing to standard output ('-') needs --to " + FileTypeNames());
     // A name that begins with its only dot (".json") has no extension.
     const std::string name = TextOf(PathOf(output).filename());
-    const std::string extension = name.rfind('.') == 0 ? "" : ExtensionOfPath(name);
+    const std::string dotted = name.rfind('.') == 0 ? "" : ExtensionOfPath(name);
+    const std::string extension = dotted.empty() ? "" : dotted.substr(1);
     if (!to) {
         format.map = MapFormatForPath(name);
         format.json = extension == "json";
@@ -220,11 +149,16 @@ OutputFormat OutputFormatFor(const std::optional<FileType>& to,
 }
 
 bool IsMap(FileType type) {
-    const ToolFormat& format = FormatOf(type);
-    return format.document.has_value() && format.reader != nullptr;
+    return type == FileType::Gpx || type == FileType::Kml || type == FileType::GeoJson;
 }
 
-std::string SavedExtension(FileType type) { return "." + FormatOf(type).extensions.front(); }
+std::string SavedExtension(FileType type) {
+    if (type == FileType::Text) return ".txt";
+    for (const vezuved_format_info& format : Registry()) {
+        if (format.format == static_cast<int32_t>(type)) return FirstWord(format.extensions);
+    }
+    return ".txt";  // unreachable: every type is the core's
+}
 
 namespace {
 
@@ -288,8 +222,14 @@ std::vector<LoadedPoints> ReadInput(const RunContext& run,
                                     const TextOptions& options,
                                     bool hold) {
     std::vector<LoadedPoints> loaded;
-    NamingInput(
-        input, [&] { loaded = FormatOf(input.type).reader(run.err, input.path, input.what, options, hold); });
+    NamingInput(input, [&] {
+        if (input.type == FileType::Text) {
+            loaded.push_back(ReadTextPoints(run.err, input.path, options, hold));
+        } else {
+            loaded = ReadThroughCore(
+                run.err, input.path, input.what, static_cast<int32_t>(input.type), options.strict, hold);
+        }
+    });
     if (IsMap(input.type)) return loaded;
     return NamedAsGiven(std::move(loaded), input);
 }

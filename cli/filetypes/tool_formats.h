@@ -1,9 +1,8 @@
-// Every format the tool reads or writes, in one table: its type, the names
-// --from and --to take, the extensions that name it, its reader, what it
-// holds and the core's format a document of it is written in. The
-// look-ups below are the only places that know a format by its name or
-// extension: adding a format is one row plus the core's reader and
-// writer. Any input is read by it.
+// The formats the tool reads and writes, by the core's registry
+// (vezuved_get_format): the names --from and --to take are its keywords,
+// the extensions its extensions. The look-ups below are the only places
+// that know a format by its name or extension; the one rule of the tool's
+// own is that a ".json" output is its JSON listing. Any input is read here.
 #pragma once
 
 #include <functional>
@@ -20,8 +19,14 @@
 
 namespace vezuved_cli {
 
-// The documents the tool writes itself.
-enum class MapFormat { Gpx, GeoJson, Kml, Svg, Html };
+// The documents the tool writes whole, by the core's format codes.
+enum class MapFormat : int32_t {
+    Gpx = VEZUVED_FORMAT_GPX,
+    Kml = VEZUVED_FORMAT_KML,
+    GeoJson = VEZUVED_FORMAT_GEOJSON,
+    Svg = VEZUVED_FORMAT_SVG,
+    Html = VEZUVED_FORMAT_HTML
+};
 
 struct MapOptions {
     bool compact = false;   // GeoJSON on one line
@@ -30,34 +35,6 @@ struct MapOptions {
     // written there, as a collection of Point features of their own.
     std::string pointsFile;
 };
-
-// Reads the file at path (what names it in messages) into its sets; what
-// it leaves out is reported on err. hold: their points are to be held.
-using FormatReader = std::vector<LoadedPoints> (*)(std::ostream& err,
-                                                   const std::string& path,
-                                                   const std::string& what,
-                                                   const TextOptions& options,
-                                                   bool hold);
-
-struct ToolFormat {
-    std::optional<FileType> type;       // none: a document the tool only writes
-    std::optional<MapFormat> document;  // none: written set by set through the library
-    const char* name;                   // as messages name it
-    std::vector<std::string> names;     // what --from and --to take, lower case
-    // Lower case, without the dot; the first is given to the files the tool
-    // names itself. alsoRead name the type of a file, not a document
-    // written by its extension (".json" output is the run's JSON listing);
-    // zipped are read as an archive holding the format.
-    std::vector<std::string> extensions;
-    std::vector<std::string> alsoRead;
-    std::vector<std::string> zipped;
-    FormatReader reader;     // null: never read
-    const char* holds;       // what a file of it can hold
-    int32_t coreFormat = 0;  // a document's VEZUVED_FORMAT_*; 0: written set by set
-};
-
-const ToolFormat& FormatOf(FileType type);
-const ToolFormat& FormatOf(MapFormat document);
 
 // The type a --from/--to name stands for (gpx, kml, geojson, json, pdb, text).
 std::optional<FileType> FileTypeForName(const std::string& name);

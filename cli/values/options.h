@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include <vezuved/vezuved_core.h>
+
 namespace vezuved_cli {
 
 struct NamedCode {
@@ -39,9 +41,15 @@ using ColumnMap = std::array<int16_t, 7>;
 // error when the text is neither.
 std::optional<ColumnMap> ParseColumns(std::string_view text, std::string& error);
 
-// The kinds of file the tool reads and writes (filetypes/tool_formats.h
-// describes each).
-enum class FileType { Database, Gpx, GeoJson, Kml, Text };
+// The kinds of file the tool reads and writes, by the core's format codes
+// (vezuved_get_format describes each).
+enum class FileType : int32_t {
+    Gpx = VEZUVED_FORMAT_GPX,
+    Kml = VEZUVED_FORMAT_KML,
+    GeoJson = VEZUVED_FORMAT_GEOJSON,
+    Database = VEZUVED_FORMAT_PDB,
+    Text = VEZUVED_FORMAT_TEXT
+};
 
 // The path a format definition loader would read for a data file: its
 // extension replaced by ".cal" (appended when there is none).

@@ -46,7 +46,7 @@ extern "C" {
 #endif
 
 /* The version of this interface: major * 10000 + minor * 100 + patch. */
-#define VEZUVED_CORE_VERSION 104
+#define VEZUVED_CORE_VERSION 105
 
 /* Result codes. */
 #define VEZUVED_OK 0
@@ -730,6 +730,30 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_make_definition(vezuved_colle
                                                                    int32_t flags,
                                                                    vezuved_write_function write,
                                                                    void* context);
+
+/* --- Since 1.5 (VEZUVED_CORE_VERSION 105) --- */
+
+/* What a format can do (the format entry's flags). */
+#define VEZUVED_FORMAT_READS 0x1
+#define VEZUVED_FORMAT_WRITES 0x2
+
+/* One format of the registry the reads and writes choose by. Its texts
+ * are the library's own and live as long as it is loaded. */
+typedef struct vezuved_format_info {
+    int32_t format;              /* VEZUVED_FORMAT_* */
+    uint32_t flags;              /* VEZUVED_FORMAT_READS, _WRITES */
+    const char* name;            /* as a sentence names it: "GPX", "database", "SVG picture" */
+    const char* keywords;        /* short names to choose it by, lower case, a space between: "geojson json" */
+    const char* extensions;      /* that name it, with their dots, a space between; the first is the one a
+                                    file written in it is given; "" for text, which any other may be */
+    const char* read_extensions; /* that name it only when read: ".kmz" (zipped KML) */
+    const char* holds;           /* what one file of it holds */
+} vezuved_format_info;
+
+/* The format at index (0, 1, ...: each format once, VEZUVED_FORMAT_PDB_OLDER
+ * being a way of writing VEZUVED_FORMAT_PDB); VEZUVED_ERROR_ARGUMENT past
+ * the last, or for a null info. */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_get_format(int32_t index, vezuved_format_info* info);
 
 #ifdef __cplusplus
 }

@@ -1,8 +1,10 @@
 #include "core/file_formats.h"
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "base/ascii.h"
 #include "core/core_failure.h"
@@ -13,21 +15,47 @@
 namespace vezuved::core {
 namespace {
 
-struct Extension {
-    const char* text;
-    int32_t format;
-};
+constexpr uint32_t kReadWrite = VEZUVED_FORMAT_READS | VEZUVED_FORMAT_WRITES;
 
-constexpr Extension kExtensions[] = {
-    {".gpx", VEZUVED_FORMAT_GPX},
-    {".kml", VEZUVED_FORMAT_KML},
-    {".kmz", VEZUVED_FORMAT_KML},
-    {".geojson", VEZUVED_FORMAT_GEOJSON},
-    {".json", VEZUVED_FORMAT_GEOJSON},
-    {".pdb", VEZUVED_FORMAT_PDB},
-    {".svg", VEZUVED_FORMAT_SVG},
-    {".html", VEZUVED_FORMAT_HTML},
-    {".htm", VEZUVED_FORMAT_HTML},
+// The registry: every format once, in the order of its code.
+constexpr vezuved_format_info kFormats[] = {
+    {VEZUVED_FORMAT_GPX,
+     kReadWrite,
+     "GPX",
+     "gpx",
+     ".gpx",
+     "",
+     "waypoints, routes and tracks (a route has no segments)"},
+    {VEZUVED_FORMAT_KML, kReadWrite, "KML", "kml", ".kml", ".kmz", "placemarks, routes and tracks"},
+    {VEZUVED_FORMAT_GEOJSON,
+     kReadWrite,
+     "GeoJSON",
+     "geojson json",
+     ".geojson .json",
+     "",
+     "points and lines with their properties"},
+    {VEZUVED_FORMAT_PDB,
+     kReadWrite,
+     "database",
+     "pdb",
+     ".pdb",
+     "",
+     "one set of points, a route or a track, at most 65535 records"},
+    {VEZUVED_FORMAT_TEXT,
+     kReadWrite,
+     "text",
+     "text",
+     "",
+     "",
+     "one set, in the columns its format definition names"},
+    {VEZUVED_FORMAT_SVG, VEZUVED_FORMAT_WRITES, "SVG picture", "svg", ".svg", "", "a drawing of the sets"},
+    {VEZUVED_FORMAT_HTML,
+     VEZUVED_FORMAT_WRITES,
+     "HTML page",
+     "html",
+     ".html .htm",
+     "",
+     "a drawing of the sets in a page"},
 };
 
 // The extension of the last path component, "" when it has none.
@@ -38,15 +66,24 @@ std::string ExtensionOf(const std::string& path) {
     return path.substr(dot);
 }
 
-}  // namespace
-
-namespace {
+// Whether the list of words, a space between, holds word, any case.
+bool ListHolds(const char* list, const std::string& word) {
+    for (const char* at = list; !word.empty() && *at != 0;) {
+        const char* end = std::strchr(at, ' ');
+        const size_t length = end == nullptr ? std::strlen(at) : static_cast<size_t>(end - at);
+        if (length == word.size() && EqualsIgnoreCase(std::string(at, length).c_str(), word.c_str()))
+            return true;
+        at += length + (end == nullptr ? 0 : 1);
+    }
+    return false;
+}
 
 // The format the extension names; by extension (0) when it names none.
 int32_t FormatOfExtension(const std::string& path) {
     const std::string extension = ExtensionOf(path);
-    for (const Extension& known : kExtensions) {
-        if (EqualsIgnoreCase(extension.c_str(), known.text)) return known.format;
+    for (const vezuved_format_info& known : kFormats) {
+        if (ListHolds(known.extensions, extension) || ListHolds(known.read_extensions, extension))
+            return known.format;
     }
     return VEZUVED_FORMAT_BY_EXTENSION;
 }
@@ -88,3 +125,11 @@ void RequireReadable(const std::string& path) {
 }
 
 }  // namespace vezuved::core
+
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_get_format(int32_t index, vezuved_format_info* info) {
+    using vezuved::core::kFormats;
+    if (info == nullptr || index < 0 || static_cast<size_t>(index) >= std::size(kFormats))
+        return VEZUVED_ERROR_ARGUMENT;
+    *info = kFormats[index];
+    return VEZUVED_OK;
+}

@@ -1,5 +1,6 @@
-// Which format a path is read or written in: the one the caller names, or
-// the one its extension says.
+// The one registry of formats (vezuved_get_format lists it), and which
+// format a path is read or written in: the one the caller names, or the
+// one its extension says.
 #pragma once
 
 #include <cstdint>

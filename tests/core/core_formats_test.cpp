@@ -1,0 +1,68 @@
+// The registry as listed: each format once, and every extension it lists
+// chooses that format when a file is written and read by its extension.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core_text.h"
+#include "support/test_support.h"
+#include "vezuved/vezuved_core.h"
+
+using core_test::Collection;
+using core_test::Summary;
+
+namespace {
+
+std::vector<std::string> Words(const char* list) {
+    std::istringstream words(list);
+    std::vector<std::string> cut;
+    for (std::string word; words >> word;) cut.push_back(word);
+    return cut;
+}
+
+TEST(CoreFormats, EachIsListedOnceAndItsExtensionsChooseIt) {
+    std::string listed;
+    vezuved_format_info info{};
+    int32_t count = 0;
+    for (; vezuved_get_format(count, &info) == VEZUVED_OK; ++count) {
+        listed += std::to_string(info.format) + " " + info.name + " [" + info.keywords + "] [" +
+                  info.extensions + "] [" + info.read_extensions + "] " + std::to_string(info.flags) + "\n";
+    }
+    EXPECT_EQ(listed,
+              "1 GPX [gpx] [.gpx] [] 3\n"
+              "2 KML [kml] [.kml] [.kmz] 3\n"
+              "3 GeoJSON [geojson json] [.geojson .json] [] 3\n"
+              "4 database [pdb] [.pdb] [] 3\n"
+              "5 text [text] [] [] 3\n"
+              "6 SVG picture [svg] [.svg] [] 2\n"
+              "7 HTML page [html] [.html .htm] [] 2\n");
+    EXPECT_EQ(vezuved_get_format(-1, &info), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(vezuved_get_format(0, nullptr), VEZUVED_ERROR_ARGUMENT);
+
+    TempFolder folder;
+    Collection made;
+    const int32_t set = vezuved_add_set(made.handle, VEZUVED_SET_WAYPOINTS, "Stops");
+    vezuved_point point{};
+    point.latitude = 45.5;
+    point.longitude = -122.25;
+    point.name = "Gate";
+    ASSERT_EQ(vezuved_add_point(made.handle, set, &point), VEZUVED_OK);
+    for (int32_t i = 0; i < count; ++i) {
+        ASSERT_EQ(vezuved_get_format(i, &info), VEZUVED_OK);
+        for (const std::string& extension : Words(info.extensions)) {
+            const std::string path = folder.file("a" + extension);
+            ASSERT_EQ(vezuved_write(made.handle, path.c_str(), nullptr), VEZUVED_OK) << path;
+            if ((info.flags & VEZUVED_FORMAT_READS) == 0) continue;
+            // Read back as the listed format, named outright.
+            Collection read;
+            vezuved_read_options options{};
+            options.format = info.format;
+            ASSERT_EQ(vezuved_read(read.handle, path.c_str(), &options), VEZUVED_OK) << path;
+            EXPECT_NE(Summary(read.handle).find("-122.25,45.5"), std::string::npos) << path;
+        }
+    }
+}
+
+}  // namespace
