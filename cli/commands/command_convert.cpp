@@ -52,14 +52,10 @@ void Convert(RunContext& run, const ConvertOptions& options) {
     request.in = ToTextOptions(options.shared);
     request.map.compact = options.compact;
     request.pointsFile = options.points;
-    // --auto reads one text file through a definition made from its header
-    // row; the made definition and data copy live until the end.
-    TextSource source;
+    // --auto reads one text file by its own header row.
     if (options.shared.autoDefinition) {
         if (request.inputs.size() != 1) FailUsage("--auto reads one text file at a time");
-        source = ToTextSource(run, request.inputs.front(), options.shared);
-        request.inputs = {source.path};
-        request.in = source.options;
+        request.in = TextOptionsFor(request.inputs.front(), options.shared);
     }
     request.filters = ToFilterPlan(run, *options.filters, request.in);
     run.rules = ToConversionRules(options.shared);

@@ -7,7 +7,6 @@
 
 #include "commands/commands.h"
 #include "conversion/core_text.h"
-#include "definitions/auto_text.h"
 #include "files/failure.h"
 #include "files/file_output.h"
 #include "files/tool_paths.h"
@@ -18,6 +17,24 @@
 
 namespace vezuved_cli {
 namespace {
+
+int32_t VEZUVED_CORE_CALL Append(void* context, const char* bytes, int64_t size) {
+    static_cast<std::string*>(context)->append(bytes, static_cast<size_t>(size));
+    return 0;
+}
+
+// The ".cal" text the core makes for the text file at dataPath; its
+// warnings go to err. Fails when the file cannot be read or its header row
+// places no latitude or longitude.
+std::string MakeDefinitionText(std::ostream& err, const std::string& dataPath) {
+    RequireInputFile(dataPath, "text file");
+    CoreCollection collection;
+    std::string text;
+    const int32_t made = vezuved_make_definition(collection.get(), dataPath.c_str(), 0, Append, &text);
+    SayWarnings(err, collection, "vezuved: ");
+    if (made != VEZUVED_OK) FailConversion(vezuved_error_message(collection.get()));
+    return text;
+}
 
 // The layout a definition selects, as --layout names it.
 std::string LayoutName(const DefinitionSummary& summary) {
@@ -94,7 +111,7 @@ void AddMakeCommand(CLI::App& formats, const RunContext& run) {
     command->footer("Example:\n  vezuved formats make examples/data/hike-track.csv -o hike-track.cal");
     command->callback([options, &run] {
         RequireDistinctOutput(options->data, options->output);
-        WriteFileOrFail(options->output, MakeDefinitionText(run.err, options->data, 0));
+        WriteFileOrFail(options->output, MakeDefinitionText(run.err, options->data));
     });
 }
 

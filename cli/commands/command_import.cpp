@@ -53,14 +53,9 @@ void AddImportCommand(CLI::App& app, RunContext& run) {
             RunConvert(run, request);
             return;
         }
-        const TextSource source = ToTextSource(run, options->text, options->shared);
-        // A copy read in its place still puts the database beside the original.
-        const bool copy = source.path != options->text;
         Report(run,
-               ImportTextFile(run,
-                              source.path,
-                              copy && options->output.empty() ? options->text : options->output,
-                              source.options));
+               ImportTextFile(
+                   run, options->text, options->output, TextOptionsFor(options->text, options->shared)));
     });
 }
 

@@ -4,7 +4,6 @@
 #include "filetypes/tool_formats.h"
 #include "values/ascii_text.h"
 
-
 namespace vezuved_cli {
 namespace {
 
@@ -91,18 +90,14 @@ void AddAutoOption(CLI::App& command, SharedOptions& options) {
     if (CLI::Option* definition = command.get_option_no_throw("--definition")) option->excludes(definition);
 }
 
-TextSource ToTextSource(const RunContext& run, const std::string& path, const SharedOptions& options) {
-    TextSource source;
-    source.path = path;
-    source.options = ToTextOptions(options);
-    if (!options.autoDefinition) return source;
+TextOptions TextOptionsFor(const std::string& path, const SharedOptions& options) {
+    TextOptions text = ToTextOptions(options);
+    if (!options.autoDefinition) return text;
     if (FileTypeForPath(path) != FileType::Text) {
         FailUsage("--auto reads a text file's header row; '" + path + "' is no text file");
     }
-    source.made = PrepareAutoText(run.err, path);
-    source.options.definition = source.made.definition;
-    source.options.isoTimes = true;
-    return source;
+    text.headerRow = true;
+    return text;
 }
 
 TextOptions ToTextOptions(const SharedOptions& options) {

@@ -7,7 +7,6 @@
 #include <CLI/CLI.hpp>
 
 #include "conversion/records.h"
-#include "definitions/auto_text.h"
 #include "files/file_output.h"
 #include "files/run_context.h"
 
@@ -55,14 +54,7 @@ void AddTextReadingOptions(CLI::App& command, SharedOptions& options);
 // The library's codes for what was given; a bad --columns is a usage error.
 TextOptions ToTextOptions(const SharedOptions& options);
 
-// The text file to read and how. With --auto: the definition made from its
-// header row and, when its times needed rewriting, a temporary copy to read
-// instead; both go when the TextSource goes.
-struct TextSource {
-    AutoText made;
-    std::string path;
-    TextOptions options;
-};
-TextSource ToTextSource(const RunContext& run, const std::string& path, const SharedOptions& options);
+// How to read the text file at path: with --auto, by its own header row.
+TextOptions TextOptionsFor(const std::string& path, const SharedOptions& options);
 
 }  // namespace vezuved_cli

@@ -14,7 +14,6 @@
 #include "values/ascii_text.h"
 #include "values/options.h"
 
-
 namespace vezuved_cli {
 namespace {
 
@@ -55,15 +54,15 @@ void AddShowCommand(CLI::App& app, RunContext& run) {
         "The filters run as convert runs them (see vezuved convert --help); the HTML page shows the "
         "figures of each set (vezuved stats) above its map.");
     command->callback([options, &run] {
-        const TextSource source = ToTextSource(run, options->file, options->shared);
-        const FilterPlan plan = ToFilterPlan(run, *options->filters, source.options);
+        const TextOptions read = TextOptionsFor(options->file, options->shared);
+        const FilterPlan plan = ToFilterPlan(run, *options->filters, read);
         const std::string format = LoweredAscii(options->output);
         const std::optional<MapFormat> mapFormat = MapFormatForPath("." + format);
         // A document of sets the filters leave as they are is written as they were read.
         std::vector<LoadedPoints> loaded =
             ReadInput(run,
-                      OpenInput(run, source.path, FileTypeOption("--from", options->from), source.options),
-                      source.options,
+                      OpenInput(run, options->file, FileTypeOption("--from", options->from), read),
+                      read,
                       !mapFormat || !plan.empty());
         FilterLoadedSets(run, loaded, plan);
         if (mapFormat) {

@@ -11,7 +11,6 @@
 #include "output/stats_output.h"
 #include "values/ascii_text.h"
 
-
 namespace vezuved_cli {
 namespace {
 
@@ -34,9 +33,8 @@ void RunStats(RunContext& run, const StatsCommandOptions& options) {
     // The sets of every file together, so --merge joins the tracks of all of them.
     std::vector<PointSet> sets;
     for (const std::string& path : ExpandInputPaths(options.files)) {
-        const TextSource source = ToTextSource(run, path, options.shared);
-        for (LoadedPoints& loaded :
-             ReadInput(run, OpenInput(run, source.path, from, source.options), source.options)) {
+        const TextOptions read = TextOptionsFor(path, options.shared);
+        for (LoadedPoints& loaded : ReadInput(run, OpenInput(run, path, from, read), read)) {
             sets.push_back(std::move(loaded.set));
         }
     }

@@ -20,7 +20,6 @@
 #include "input/input_paths.h"
 #include "output/table_output.h"
 
-
 namespace vezuved_cli {
 namespace {
 
@@ -245,8 +244,10 @@ void RunJob(const RunContext& run, const ConvertRequest& request, OutputJob& job
             ReportDocument(run, output, documents, {count});
             return;
         }
-        std::vector<LoadedPoints> documents = job.sets.empty() ? ReadSets(run, request, job) : std::move(job.sets);
-        ReportDocument(run, output, documents, SaveDocument(run.err, output, *job.map, documents, mapOptions));
+        std::vector<LoadedPoints> documents =
+            job.sets.empty() ? ReadSets(run, request, job) : std::move(job.sets);
+        ReportDocument(
+            run, output, documents, SaveDocument(run.err, output, *job.map, documents, mapOptions));
         return;
     }
     std::vector<LoadedPoints> sets = job.sets.empty() ? ReadSets(run, request, job) : std::move(job.sets);
@@ -266,7 +267,8 @@ void RunJob(const RunContext& run, const ConvertRequest& request, OutputJob& job
         return;
     }
     if (!job.perSet) {
-        LoadedPoints merged = Merge(run.err, std::move(sets), output == "-" ? "standard output" : Stem(output));
+        LoadedPoints merged =
+            Merge(run.err, std::move(sets), output == "-" ? "standard output" : Stem(output));
         WriteSet(run, request, output, job.to, merged);
         Report(run, output, output, merged.set, PointCount(merged));
         return;

@@ -54,16 +54,6 @@ void RequireDefinitionPath(const std::string& definition) {
     }
 }
 
-// Whether the text's elevations are feet: --feet or --metres, else its
-// definition's unit; record lines and the library's defaults are feet.
-bool ElevationsInFeet(const std::string& path, const TextOptions& options) {
-    if (options.elevationFormat) return *options.elevationFormat != 1;
-    std::string definition = options.definition;
-    if (definition.empty() && IsFile(DefinitionPathFor(path))) definition = DefinitionPathFor(path);
-    if (definition.empty()) return true;
-    return LoadTextLayout(definition, options).eleFormat != 1;
-}
-
 }  // namespace
 
 bool IsRecordLineFile(const std::string& path) {
@@ -121,7 +111,7 @@ void RequireTextDescription(const std::string& path, const TextOptions& options)
         RequireDefinitionPath(own);
         return;
     }
-    if (IsRecordLineFile(path) || options.columns || options.layout) return;
+    if (IsRecordLineFile(path) || options.columns || options.layout || options.headerRow) return;
     FailUsage("cannot read '" + path + "': nothing says what its columns hold (no -d, no '" + own +
               "', no known extension); give a format definition with -d FILE.cal, or --auto when its "
               "first line names the columns");
@@ -142,17 +132,21 @@ void ThroughCore(std::ostream& err,
     vezuved_read_options read{};
     read.format = VEZUVED_FORMAT_TEXT;
     read.strict = options.strict ? 1 : 0;
-    read.flags = options.isoTimes ? VEZUVED_READ_ISO_TIMES : 0;
+    read.flags = options.headerRow ? VEZUVED_READ_HEADER_ROW : 0;
     read.encoding = CoreEncoding(options.encoding);
     read.definition_path = options.definition.empty() ? nullptr : options.definition.c_str();
     const vezuved_text_options text = CoreTextOptions(options);
     const int32_t result = call(read, text);
-    SayWarnings(err, collection);
-    const int32_t warnings = vezuved_warning_count(collection.get());
-    if (result != VEZUVED_OK) {
-        FailConversion(ToolMessage(
-            vezuved_error_message(collection.get()), path, static_cast<size_t>(warnings > 0 ? warnings : 0)));
+    // A warning of no line is the header row's (--auto): the tool's own.
+    size_t lines = 0;
+    for (int32_t i = 0; i < vezuved_warning_count(collection.get()); ++i) {
+        vezuved_warning warning{};
+        if (vezuved_get_warning(collection.get(), i, &warning) != VEZUVED_OK) continue;
+        err << (warning.line == 0 ? "vezuved: " : "") << warning.message << "\n";
+        lines += warning.line == 0 ? 0 : 1;
     }
+    if (result != VEZUVED_OK)
+        FailConversion(ToolMessage(vezuved_error_message(collection.get()), path, lines));
 }
 
 int32_t VEZUVED_CORE_CALL WriteToSink(void* context, const char* bytes, int64_t size) {
@@ -209,7 +203,6 @@ LoadedPoints ReadTextPoints(std::ostream& err,
     LoadedPoints loaded;
     loaded.set.kind = vezuved_set_kind(collection->get(), 0);
     loaded.set.title = BaseTitle(path);
-    loaded.textFeet = ElevationsInFeet(path, options);
     // Every file is written from what the core read: the feet as the text
     // wrote them, and a character the handheld has no byte for as the
     // writer of each format takes it.
@@ -278,22 +271,12 @@ std::string TextExtension(const std::string& definition) {
     return summary && !summary->extension.empty() ? summary->extension : ".txt";
 }
 
-TextLayout LoadTextLayout(const std::string& definition, const TextOptions& options) {
-    // The library's path buffers hold 1023 characters: a longer path would
-    // be read as no definition at all.
-    if (definition.size() >= VEZUVED_PATH_BUFFER) {
-        FailConversion("cannot read the format definition '" + definition +
-                       "': its path is longer than 1023 characters");
-    }
+std::string WritingDefinitionTitle(const std::string& definition) {
+    RequireDefinitionPath(definition);
     DefinitionHandle read(nullptr, &vezuved_definition_free);
     vezuved_definition_facts facts{};
     if (!ReadFacts(definition, read, facts)) FailConversion(vezuved_definition_error_message(read.get()));
-    // The command line's choices over the definition's.
-    TextLayout layout;
-    layout.eleFormat =
-        static_cast<uint16_t>(options.elevationFormat.value_or(facts.elevation_metres != 0 ? 1 : 0));
-    layout.title = facts.title != nullptr ? facts.title : "";
-    return layout;
+    return facts.title != nullptr ? facts.title : "";
 }
 
 bool IsImportOnly(const std::string& title) {

@@ -63,12 +63,6 @@ LoadedPoints ReadTextPoints(std::ostream& err,
                             const TextOptions& options,
                             bool hold);
 
-// What the tool needs of the definition of a text: its unit and title.
-struct TextLayout {
-    uint16_t eleFormat = 0;  // 1: the text's elevations are metres
-    std::string title;       // UTF-8
-};
-
 // What a definition says of itself, for a listing of definitions and the
 // names of the files written by one.
 struct DefinitionSummary {
@@ -85,8 +79,9 @@ std::optional<DefinitionSummary> SummarizeDefinition(const std::string& path);
 // "Ext", else ".txt".
 std::string TextExtension(const std::string& definition);
 
-// Loads definition (an existing file), its unit as the options choose.
-TextLayout LoadTextLayout(const std::string& definition, const TextOptions& options);
+// The title of the definition (an existing file) a text is written
+// through; fails when it cannot be read.
+std::string WritingDefinitionTitle(const std::string& definition);
 
 // A definition's title (ending "(import only)") says it can only be read.
 bool IsImportOnly(const std::string& title);

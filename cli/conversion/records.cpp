@@ -80,21 +80,6 @@ std::vector<LoadedPoints> ReadThroughCore(std::ostream& err,
     return sets;
 }
 
-namespace {
-
-// The feet a text wrote, from the metres the core made of them (feet x
-// 0.3048): the fewest decimals that make those metres again.
-double FeetOfText(double metres) {
-    const double feet = metres / kMetresPerFoot;
-    for (int decimals = 0; decimals <= 16; ++decimals) {
-        const std::optional<double> written = ParseNumber(FormatFixed(feet, decimals));
-        if (written && *written * kMetresPerFoot == metres) return *written;
-    }
-    return feet;
-}
-
-}  // namespace
-
 void HoldPoints(LoadedPoints& points) {
     if (points.held) return;
     const vezuved_collection* source = points.source->get();
@@ -106,8 +91,10 @@ void HoldPoints(LoadedPoints& points) {
             FailConversion("cannot hold the points of '" + points.set.title +
                            "': " + vezuved_error_message(source));
         points.set.points.push_back(PointOf(read));
-        if (points.textFeet && read.has_elevation != 0)
-            points.set.points.back().elevationFeet = FeetOfText(read.elevation);
+        // The feet as the file wrote them, where it did.
+        double feet = 0;
+        if (vezuved_get_elevation_feet(source, points.sourceSet, i, &feet) == VEZUVED_OK)
+            points.set.points.back().elevationFeet = feet;
     }
     points.held = true;
 }
@@ -262,15 +249,12 @@ void WriteDatabase(const RunContext& run, const std::string& path, LoadedPoints&
     if (result != VEZUVED_OK) FailConversion(vezuved_error_message(collection.get()));
 }
 
-TextLayout LoadWritingLayout(const std::string& output,
-                             const std::string& definition,
-                             const TextOptions& options) {
-    TextLayout layout = LoadTextLayout(definition, options);
-    if (IsImportOnly(layout.title)) {
-        FailUsage("cannot write '" + output + "' through '" + definition + "': the format '" + layout.title +
+void RequireWritableDefinition(const std::string& output, const std::string& definition) {
+    const std::string title = WritingDefinitionTitle(definition);
+    if (IsImportOnly(title)) {
+        FailUsage("cannot write '" + output + "' through '" + definition + "': the format '" + title +
                   "' can be read but not written back the same way");
     }
-    return layout;
 }
 
 void WriteText(const RunContext& run,
@@ -284,7 +268,7 @@ void WriteText(const RunContext& run,
         if (std::filesystem::is_regular_file(PathOf(own), error)) definition = own;
     }
     if (!definition.empty()) {
-        LoadWritingLayout(path, definition, options);
+        RequireWritableDefinition(path, definition);
     } else if (!options.layout && !options.columns && !IsRecordLineFile(path)) {
         FailUsage("cannot write '" + path +
                   "': nothing says what its columns are to hold (no definition, no '" +

@@ -40,7 +40,6 @@ struct LoadedPoints {
     // text, number and foot it read is written as it was.
     std::shared_ptr<CoreCollection> source;
     int32_t sourceSet = 0;
-    bool textFeet = false;  // its elevations are a text's feet, held as the text wrote them
 };
 
 // The points of a set read and not yet held, made the tool's: where they
@@ -61,8 +60,8 @@ struct TextOptions {
     std::optional<int16_t> elevationFormat;  // 0 feet, 1 metres
     std::optional<ColumnMap> columns;
     TextEncoding encoding = TextEncoding::Detect;
-    bool strict = false;    // a bad value fails the command instead of skipping its line
-    bool isoTimes = false;  // the time and date columns hold ISO 8601 (a header row's, --auto)
+    bool strict = false;     // a bad value fails the command instead of skipping its line
+    bool headerRow = false;  // read by a definition made from its header row (--auto)
 };
 
 // The core's set kind for a database kind: an older-layout track or route
@@ -115,12 +114,8 @@ void WriteText(const RunContext& run,
                LoadedPoints& points,
                const TextOptions& options);
 
-struct TextLayout;
-// The layout of a definition the tool writes through; refuses (usage
-// error) one marked import-only.
-TextLayout LoadWritingLayout(const std::string& output,
-                             const std::string& definition,
-                             const TextOptions& options);
+// Refuses (usage error) a definition marked import-only.
+void RequireWritableDefinition(const std::string& output, const std::string& definition);
 
 // The file's name without folder and extension.
 std::string BaseTitle(const std::string& path);

@@ -101,8 +101,8 @@ std::string ExportDatabase(const RunContext& run,
     const std::string written =
         inFolder ? ExportedNameInFolder(database, SeparatorEnded(folder), options) : target;
     RequireOwnOutput({database, options.definition}, written);
-    LoadedPoints points =
-        std::move(ReadThroughCore(run.err, database, database, VEZUVED_FORMAT_PDB, run.rules.strict, false).front());
+    LoadedPoints points = std::move(
+        ReadThroughCore(run.err, database, database, VEZUVED_FORMAT_PDB, run.rules.strict, false).front());
     WriteText(run, written, points, options);
     return written;
 }

@@ -39,7 +39,8 @@ void WriteFileOrFail(const std::string& path, const std::function<void(FileSink&
     if (vezuved_output_open(file.get(), path.c_str()) != VEZUVED_OK)
         FailConversion(vezuved_output_message(file.get()));
     FileSink sink([&file](std::string_view bytes) {
-        return vezuved_output_write(file.get(), bytes.data(), static_cast<int64_t>(bytes.size())) == VEZUVED_OK;
+        return vezuved_output_write(file.get(), bytes.data(), static_cast<int64_t>(bytes.size())) ==
+               VEZUVED_OK;
     });
     // A failed piece is kept by the output: its commit fails with the cause.
     write(sink);

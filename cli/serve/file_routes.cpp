@@ -19,7 +19,6 @@
 #include "values/ascii_text.h"
 #include "values/options.h"
 
-
 namespace vezuved_cli {
 namespace {
 
@@ -185,7 +184,7 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
                 server.opened.Find(std::atoi(list.substr(at, end - at).c_str()));
             at = end + 1;
             if (!file) return Send(response, 404, "no such file");
-            if (file->madeFromHeader)
+            if (file->options.headerRow)
                 return Send(
                     response, 400, "'" + file->name + "' is read by its header row: take it on its own");
             if (std::find(inputs.begin(), inputs.end(), file->path) == inputs.end())

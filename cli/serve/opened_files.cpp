@@ -10,7 +10,6 @@
 #include "values/ascii_text.h"
 #include "values/options.h"
 
-
 namespace vezuved_cli {
 
 OpenedFiles::OpenedFiles() : folder_(TemporaryFolder::Create()) {}
@@ -26,9 +25,9 @@ std::string UploadedFileName(const std::string& name) {
 std::vector<LoadedPoints> ReadOpenedFile(const RunContext& run, const OpenedFile& file) {
     // A database or text is named by its path, which gives its set's title;
     // a map file's messages name it as uploaded.
-    const FileType type = FileTypeForPath(file.readPath);
+    const FileType type = FileTypeForPath(file.path);
     const bool named = type == FileType::Database || type == FileType::Text;
-    return ReadInput(run, InputFile{file.readPath, named ? file.readPath : file.name, type}, file.options);
+    return ReadInput(run, InputFile{file.path, named ? file.path : file.name, type}, file.options);
 }
 
 namespace {
@@ -38,11 +37,9 @@ bool IsDefinition(const std::string& name) {
 }
 
 std::string AsUploaded(std::string text, const OpenedFile& file) {
-    for (const std::string* copy : {&file.readPath, &file.path}) {
-        for (size_t at = text.find(*copy); at != std::string::npos;
-             at = text.find(*copy, at + file.name.size()))
-            text.replace(at, copy->size(), file.name);
-    }
+    for (size_t at = text.find(file.path); at != std::string::npos;
+         at = text.find(file.path, at + file.name.size()))
+        text.replace(at, file.path.size(), file.name);
     // Other files named beside it (its .cal) by their names alone.
     const std::string folder = TextOf(PathOf(file.path).parent_path() / "");
     for (size_t at = text.find(folder); at != std::string::npos; at = text.find(folder, at))
@@ -77,19 +74,10 @@ void ReadByHeaderRow(OpenedFile& file) {
     }
     OpenedFile retried = file;
     retried.sets.clear();
-    const CapturedRun made = RunCaptured([&](RunContext& run) {
-        SharedOptions options;
-        options.autoDefinition = true;
-        auto source = std::make_shared<TextSource>(ToTextSource(run, file.path, options));
-        retried.readPath = source->path;
-        retried.options = source->options;
-        retried.madeFromHeader = source;
-    });
-    if (!made.ok) return;
+    retried.options = TextOptions();
+    retried.options.headerRow = true;
     ReadSets(retried);
-    if (!retried.failure.empty()) return;
-    retried.problems = made.err + retried.problems;
-    file = retried;
+    if (retried.failure.empty()) file = retried;
 }
 
 }  // namespace
@@ -114,7 +102,6 @@ std::vector<OpenedFile> OpenedFiles::Add(const std::vector<Upload>& uploads) {
         OpenedFile file;
         file.name = name;
         file.path = path;
-        file.readPath = path;
         added.push_back(file);
     }
     // Definitions first: a text file finds the .cal dropped with it.

@@ -28,12 +28,9 @@ struct OpenedFile {
     int id = 0;
     std::string name;  // as uploaded
     std::string path;  // its copy in the temporary folder
-    // What is read: the copy with its options, or, for a text with no
-    // definition beside it, the definition made from its header row
-    // (as --auto makes it) and the data it reads.
-    std::string readPath;
+    // How it is read: for a text with no definition beside it, by its
+    // header row (as --auto reads it).
     TextOptions options;
-    std::shared_ptr<const TextSource> madeFromHeader;
     std::vector<OpenedSet> sets;
     std::string problems;  // what the command line prints on standard error
     std::string failure;   // why it could not be read at all

@@ -33,7 +33,7 @@ std::optional<Chosen> Choose(const Server& server, const httplib::Request& reque
 
 ConvertRequest SetRequest(const Chosen& chosen, const std::string& output) {
     ConvertRequest request;
-    request.inputs = {chosen.file.readPath};
+    request.inputs = {chosen.file.path};
     request.in = chosen.file.options;
     request.output = output;
     if (chosen.set.kind == VEZUVED_KIND_POINT)

@@ -733,6 +733,23 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_make_definition(vezuved_colle
 
 /* --- Since 1.5 (VEZUVED_CORE_VERSION 105) --- */
 
+/* A text read by a definition made from its own header row, as
+ * vezuved_make_definition makes it with VEZUVED_MAKE_ISO_TIMES, its ISO 8601
+ * times read as VEZUVED_READ_ISO_TIMES reads them (a read option's flag).
+ * The making's warnings come first among the read's, without a line; the
+ * file is read once. A definition_path with it is VEZUVED_ERROR_ARGUMENT. */
+#define VEZUVED_READ_HEADER_ROW 0x2
+
+/* The elevation of the point at index of set in feet as its file held it:
+ * a database's or a text's in feet as written ("1829" is 1829, not the
+ * 1828.9999999999998 its metres make), any other's metres in feet.
+ * VEZUVED_ERROR_FORMAT when the point has none; VEZUVED_ERROR_ARGUMENT for
+ * a set or index out of range or a null feet. */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_get_elevation_feet(const vezuved_collection* collection,
+                                                                      int32_t set,
+                                                                      int64_t index,
+                                                                      double* feet);
+
 /* What a format can do (the format entry's flags). */
 #define VEZUVED_FORMAT_READS 0x1
 #define VEZUVED_FORMAT_WRITES 0x2
@@ -740,12 +757,12 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_make_definition(vezuved_colle
 /* One format of the registry the reads and writes choose by. Its texts
  * are the library's own and live as long as it is loaded. */
 typedef struct vezuved_format_info {
-    int32_t format;              /* VEZUVED_FORMAT_* */
-    uint32_t flags;              /* VEZUVED_FORMAT_READS, _WRITES */
-    const char* name;            /* as a sentence names it: "GPX", "database", "SVG picture" */
-    const char* keywords;        /* short names to choose it by, lower case, a space between: "geojson json" */
-    const char* extensions;      /* that name it, with their dots, a space between; the first is the one a
-                                    file written in it is given; "" for text, which any other may be */
+    int32_t format;         /* VEZUVED_FORMAT_* */
+    uint32_t flags;         /* VEZUVED_FORMAT_READS, _WRITES */
+    const char* name;       /* as a sentence names it: "GPX", "database", "SVG picture" */
+    const char* keywords;   /* short names to choose it by, lower case, a space between: "geojson json" */
+    const char* extensions; /* that name it, with their dots, a space between; the first is the one a
+                               file written in it is given; "" for text, which any other may be */
     const char* read_extensions; /* that name it only when read: ".kmz" (zipped KML) */
     const char* holds;           /* what one file of it holds */
 } vezuved_format_info;

@@ -17,6 +17,7 @@
 #include "core/text_overrides.h"
 #include "core/text_set_writer.h"
 #include "core/text_sets.h"
+#include "sets/number_text.h"
 #include "vezuved/vezuved_core.h"
 
 using namespace vezuved;
@@ -99,10 +100,18 @@ struct PointVisit {
 };
 
 void RequireReadFlags(const vezuved_read_options& options, const std::string& path) {
-    if ((options.flags & ~VEZUVED_READ_ISO_TIMES) != 0) {
+    if ((options.flags & ~(VEZUVED_READ_ISO_TIMES | VEZUVED_READ_HEADER_ROW)) != 0) {
         FailCore(VEZUVED_ERROR_ARGUMENT,
                  "'" + path + "': " + std::to_string(options.flags) + " are no flags of a read");
     }
+    if ((options.flags & VEZUVED_READ_HEADER_ROW) != 0 && options.definition_path != nullptr) {
+        FailCore(VEZUVED_ERROR_ARGUMENT,
+                 "'" + path + "': a text read by its header row takes no format definition");
+    }
+}
+
+bool ByHeaderRow(const vezuved_read_options& options) {
+    return (options.flags & VEZUVED_READ_HEADER_ROW) != 0;
 }
 
 // How the text at path is read, by the read options and the layout over its definition.
@@ -130,8 +139,9 @@ void ReadFile(vezuved_collection& collection,
     RequireReadFlags(options, path);
     const std::string definition = options.definition_path != nullptr ? options.definition_path : "";
     const TextOverrides overrides = OverridesOf(text, path);
-    // A layout or columns given describe a text without a definition.
-    const int32_t format = ChooseReadFormat(options.format, path, definition, overrides.DescribesColumns());
+    // A layout or columns given, or its header row, describe a text without a definition.
+    const int32_t format = ChooseReadFormat(
+        options.format, path, definition, overrides.DescribesColumns() || ByHeaderRow(options));
     const maps::RecordEncoding encoding = format == VEZUVED_FORMAT_TEXT ? maps::RecordEncoding::Windows1252
                                                                         : EncodingOf(options.encoding, path);
     if (each != nullptr && format != VEZUVED_FORMAT_TEXT) {
@@ -144,7 +154,12 @@ void ReadFile(vezuved_collection& collection,
     // What the read went past stays walkable when it then fails.
     try {
         if (format == VEZUVED_FORMAT_TEXT) {
-            const TextReadRequest request = TextRequestOf(path, options, overrides);
+            TextReadRequest request = TextRequestOf(path, options, overrides);
+            PageBuffer held;
+            if (ByHeaderRow(options)) {
+                ReadWholeText(path, held, true);
+                ReadByHeaderRow(request, std::string_view(held.data(), held.size()), warnings);
+            }
             if (each == nullptr) {
                 sets.push_back(ReadTextFile(request, warnings));
             } else {
@@ -366,7 +381,7 @@ void WriteTextToCallback(vezuved_collection& collection,
     const vezuved_write_options options = givenWrite != nullptr ? *givenWrite : vezuved_write_options{};
     const TextOverrides overrides = OverridesOf(text, path);
     const std::string definition = read.definition_path != nullptr ? read.definition_path : "";
-    if (ChooseReadFormat(read.format, path, definition, overrides.DescribesColumns()) !=
+    if (ChooseReadFormat(read.format, path, definition, overrides.DescribesColumns() || ByHeaderRow(read)) !=
         VEZUVED_FORMAT_TEXT) {
         FailCore(VEZUVED_ERROR_UNSUPPORTED,
                  "cannot write '" + std::string(path) + "' as it is read: only a text file is read so");
@@ -382,9 +397,15 @@ void WriteTextToCallback(vezuved_collection& collection,
     std::pair<vezuved_write_function, void*> out(write, context);
     maps::DocumentSink sink(VezuvedSinkWrite, &out);
     try {
+        TextReadRequest request = TextRequestOf(path, read, overrides);
+        if (ByHeaderRow(read)) {
+            // Walked again for each pass, so the text is not held.
+            request.definitionText = MakeDefinition(path, true, warnings);
+            request.isoTimes = true;
+        }
         const int64_t count = WriteTextDocument(sink,
                                                 path,
-                                                TextRequestOf(path, read, overrides),
+                                                request,
                                                 MapRequestOf(format, options, path),
                                                 (options.format & VEZUVED_WRITE_AS_POINTS) != 0,
                                                 warnings,
@@ -508,6 +529,24 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_get_point(const vezuved_colle
     const std::vector<maps::Point>& points = collection->sets[static_cast<size_t>(set)].points;
     if (index < 0 || static_cast<uint64_t>(index) >= points.size()) return VEZUVED_ERROR_ARGUMENT;
     *point = PublicPoint(points[static_cast<size_t>(index)]);
+    return VEZUVED_OK;
+}
+
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_get_elevation_feet(const vezuved_collection* collection,
+                                                                      int32_t set,
+                                                                      int64_t index,
+                                                                      double* feet) {
+    if (!HasSet(collection, set) || feet == nullptr) return VEZUVED_ERROR_ARGUMENT;
+    const std::vector<maps::Point>& points = collection->sets[static_cast<size_t>(set)].points;
+    if (index < 0 || static_cast<uint64_t>(index) >= points.size()) return VEZUVED_ERROR_ARGUMENT;
+    const maps::Point& point = points[static_cast<size_t>(index)];
+    if (point.elevationFeet) {
+        *feet = *point.elevationFeet;
+    } else if (point.elevationMetres) {
+        *feet = *point.elevationMetres / maps::kMetresPerFoot;
+    } else {
+        return VEZUVED_ERROR_FORMAT;
+    }
     return VEZUVED_OK;
 }
 

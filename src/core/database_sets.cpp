@@ -176,8 +176,9 @@ void WriteDatabaseFile(const std::string& path,
     const size_t placeholders = older && line ? 1 : 0;
     if (set.points.size() + placeholders > kMaxDatabaseRecords) {
         // The older layout's first record is no point.
-        const std::string room = std::to_string(kMaxDatabaseRecords - placeholders) +
-                                 (placeholders != 0 ? " in the older layout, whose first record stays empty" : "");
+        const std::string room =
+            std::to_string(kMaxDatabaseRecords - placeholders) +
+            (placeholders != 0 ? " in the older layout, whose first record stays empty" : "");
         FailCore(VEZUVED_ERROR_ARGUMENT,
                  "cannot write '" + path + "': its set holds " + std::to_string(set.points.size()) +
                      " points and a database at most " + room);

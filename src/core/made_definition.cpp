@@ -152,7 +152,19 @@ std::string Extension(const std::string& path) {
 std::string MakeDefinition(const std::string& path, bool isoTimes, maps::MapWarnings& warnings) {
     PageBuffer bytes;
     ReadWholeText(path, bytes, true);
-    const std::string_view text(bytes.data(), bytes.size());
+    return MakeDefinitionOf(path, std::string_view(bytes.data(), bytes.size()), isoTimes, warnings);
+}
+
+void ReadByHeaderRow(TextReadRequest& request, std::string_view bytes, maps::MapWarnings& warnings) {
+    request.definitionText = MakeDefinitionOf(request.path, bytes, true, warnings);
+    request.isoTimes = true;
+    request.bytes = bytes;
+}
+
+std::string MakeDefinitionOf(const std::string& path,
+                             std::string_view text,
+                             bool isoTimes,
+                             maps::MapWarnings& warnings) {
     const std::string first(text.substr(0, text.find_first_of("\r\n")));
     if (Blank(first)) {
         FailCore(

@@ -88,6 +88,11 @@ ConversionState& LoadTextSettings(LibraryCall& call,
         state.EleFormat = 0;
         state.DBKind = *recordKind;
     }
+    ApplyOverrides(state, overrides);
+    return state;
+}
+
+void ApplyOverrides(ConversionState& state, const TextOverrides& overrides) {
     if (overrides.layout) state.Layout = *overrides.layout;
     if (overrides.kind) state.DBKind = *overrides.kind;
     if (overrides.elevationFormat) state.EleFormat = *overrides.elevationFormat;
@@ -95,7 +100,6 @@ ConversionState& LoadTextSettings(LibraryCall& call,
         for (size_t slot = 0; slot < overrides.columns->size(); ++slot)
             state.FieldMap[slot] = (*overrides.columns)[slot];
     }
-    return state;
 }
 
 bool TitleIsImportOnly(const std::string& title) {

@@ -49,4 +49,7 @@ ConversionState& LoadTextSettings(LibraryCall& call,
 bool IsImportOnly(const ConversionState& state);
 bool TitleIsImportOnly(const std::string& title);
 
+// The overrides over the settings a definition left in state.
+void ApplyOverrides(ConversionState& state, const TextOverrides& overrides);
+
 }  // namespace vezuved::core

@@ -367,8 +367,8 @@ int32_t SetKindOf(int32_t databaseKind) {
     return VEZUVED_SET_WAYPOINTS;
 }
 
-// The call's settings from the request's definition: its file, or its own
-// text.
+// The call's settings from the request's definition, its file or its own
+// text, and the overrides over it.
 ConversionState& LoadRequestSettings(LibraryCall& call,
                                      const TextReadRequest& request,
                                      std::string& definition) {
@@ -378,6 +378,7 @@ ConversionState& LoadRequestSettings(LibraryCall& call,
     }
     ConversionState& state = call.LoadDefaults();
     ParseFormatText(state, request.definitionText.data(), request.definitionText.size(), nullptr);
+    ApplyOverrides(state, request.overrides);
     return state;
 }
 

@@ -27,8 +27,8 @@ enum class TextEncoding {
 
 struct TextReadRequest {
     std::string path;
-    std::string definition;      // the ".cal" file; empty: the one beside path
-    std::string definitionText;  // a definition's own text, read instead of any file (no overrides)
+    std::string definition;                 // the ".cal" file; empty: the one beside path
+    std::string definitionText;             // a definition's own text, read instead of any file
     std::optional<std::string_view> bytes;  // the file's bytes when the caller holds them: not read again
     TextEncoding encoding = TextEncoding::Detect;
     bool strict = false;

@@ -132,3 +132,41 @@ TEST(CoreMadeDefinition, FilesAndCallsThatMakeNoDefinition) {
 }
 
 }  // namespace
+
+namespace {
+
+// A text read by its header row: the making's warnings first, with no
+// line, the ISO times kept, each elevation in feet as the file wrote it;
+// with a definition too it is refused.
+TEST(CoreMadeDefinition, ATextIsReadByItsHeaderRowInOneRead) {
+    TempFolder folder;
+    const std::string data = folder.put("walk.txt",
+                                        "Name;Lat;Lon;Ele (ft);Speed;Time\r\n"
+                                        "Hut;46.5;7.9;11249;0;2021-08-14T10:15:00+02:00\r\n"
+                                        "Pass;north;7.8;8000.50;0;2021-08-14T11:00:00Z\r\n"
+                                        "Col;46.6;7.7;1829;0;2021-08-14T12:00:00Z\r\n");
+    Collection read;
+    vezuved_read_options options{};
+    options.flags = VEZUVED_READ_HEADER_ROW;
+    ASSERT_EQ(vezuved_read(read.handle, data.c_str(), &options), VEZUVED_OK)
+        << vezuved_error_message(read.handle);
+    EXPECT_EQ(core_test::Summary(read.handle),
+              "W 'walk' 2: 7.9,46.5^3428.6952@1628928900000 'Hut' 7.7,46.6^557.4792@1628942400000 'Col'\n");
+    EXPECT_EQ(core_test::Warnings(read.handle, folder.path()),
+              "0 warning: left out column(s) that name no field a definition holds: 'Speed' (column 5)\n"
+              "3 DIR/walk.txt:3: column 2: 'north' is not a latitude\n");
+    const double feet[] = {11249, 1829};
+    for (int64_t i = 0; i < 2; ++i) {
+        double got = 0;
+        ASSERT_EQ(vezuved_get_elevation_feet(read.handle, 0, i, &got), VEZUVED_OK);
+        EXPECT_EQ(got, feet[i]);  // exactly as written, not the metres' feet
+    }
+    double got = 0;
+    EXPECT_EQ(vezuved_get_elevation_feet(read.handle, 0, 2, &got), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(vezuved_get_elevation_feet(read.handle, 1, 0, &got), VEZUVED_ERROR_ARGUMENT);
+
+    options.definition_path = data.c_str();
+    EXPECT_EQ(vezuved_read(read.handle, data.c_str(), &options), VEZUVED_ERROR_ARGUMENT);
+}
+
+}  // namespace
