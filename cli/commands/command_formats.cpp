@@ -18,11 +18,6 @@
 namespace vezuved_cli {
 namespace {
 
-int32_t VEZUVED_CORE_CALL Append(void* context, const char* bytes, int64_t size) {
-    static_cast<std::string*>(context)->append(bytes, static_cast<size_t>(size));
-    return 0;
-}
-
 // The ".cal" text the core makes for the text file at dataPath; its
 // warnings go to err. Fails when the file cannot be read or its header row
 // places no latitude or longitude.
@@ -30,7 +25,7 @@ std::string MakeDefinitionText(std::ostream& err, const std::string& dataPath) {
     RequireInputFile(dataPath, "text file");
     CoreCollection collection;
     std::string text;
-    const int32_t made = vezuved_make_definition(collection.get(), dataPath.c_str(), 0, Append, &text);
+    const int32_t made = vezuved_make_definition(collection.get(), dataPath.c_str(), 0, AppendToText, &text);
     SayWarnings(err, collection, "vezuved: ");
     if (made != VEZUVED_OK) FailConversion(vezuved_error_message(collection.get()));
     return text;

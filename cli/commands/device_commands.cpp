@@ -116,12 +116,6 @@ void FindEmulator() {
                    (chosen != nullptr && chosen[0] != 0 ? "" : "\nset VEZUVED_RAPI_LIBRARY to its path"));
 }
 
-void UseDeviceRoot(const DeviceOptions& options) {
-    FindEmulator();
-    if (options.root.empty()) return;
-    SetDeviceRootVariable(options.root);
-}
-
 // What the events of one call report to: the run, and whether to ask
 // before replacing.
 struct CopySession {
@@ -245,7 +239,7 @@ void AddList(CLI::App& device, const RunContext& run) {
     AddConnectionOptions(*command, *options);
     command->footer("Example:\n  vezuved device list --device emulated-handheld .");
     command->callback([options, folder, &run] {
-        UseDeviceRoot(*options);
+        UseEmulatedDevice(options->root);
         Device device;
         CopySession session{run, false};
         const vezuved_device_options core = options->Core();
@@ -267,7 +261,7 @@ void AddPush(CLI::App& device, const RunContext& run) {
     AddCopyFlags(*command, *options);
     command->footer("Example:\n  vezuved device push --update hike.pdb");
     command->callback([options, path, &run] {
-        UseDeviceRoot(*options);
+        UseEmulatedDevice(options->root);
         InterruptScope interrupt;
         CopySession session = Session(run, options->ask);
         Device device;
@@ -311,7 +305,7 @@ void AddPull(CLI::App& device, const RunContext& run) {
     AddCopyFlags(*command, *options);
     command->footer("Example:\n  vezuved device pull --kind tracks backup");
     command->callback([options, folder, kind, filter, &run] {
-        UseDeviceRoot(*options);
+        UseEmulatedDevice(options->root);
         RequireWritableFolderPlace(*folder);
         InterruptScope interrupt;
         CopySession session = Session(run, options->ask);
@@ -344,9 +338,8 @@ std::string DeviceOutcomeWords(int32_t outcome) {
 }
 
 void UseEmulatedDevice(const std::string& root) {
-    DeviceOptions options;
-    options.root = root;
-    UseDeviceRoot(options);
+    FindEmulator();
+    if (!root.empty()) SetDeviceRootVariable(root);
 }
 
 void AddDeviceCommand(CLI::App& app, RunContext& run) {

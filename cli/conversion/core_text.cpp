@@ -18,28 +18,13 @@
 namespace vezuved_cli {
 namespace {
 
-bool IsFile(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::is_regular_file(PathOf(path), error);
-}
-
-int32_t CoreEncoding(TextEncoding encoding) {
-    if (encoding == TextEncoding::Utf8) return VEZUVED_ENCODING_UTF8;
-    if (encoding == TextEncoding::Cp1252) return VEZUVED_ENCODING_WINDOWS_1252_ONLY;
-    return VEZUVED_ENCODING_WINDOWS_1252;
-}
-
-bool StartsWith(const std::string& text, const std::string& start) {
-    return text.compare(0, start.size(), start) == 0;
-}
-
 // The core's sentence for a text that failed, in the tool's words.
 std::string ToolMessage(const std::string& message, const std::string& path, size_t leftOut) {
     const std::string quoted = "cannot read '" + path + "'";
     if (message == quoted + ": it is empty") return "cannot read the text file '" + path + "': it is empty";
-    if (StartsWith(message, quoted + " as UTF-8: "))
+    if (message.rfind(quoted + " as UTF-8: ", 0) == 0)
         return message + "; --encoding cp1252 reads it as Windows-1252";
-    if (StartsWith(message, quoted + ": no line holds a point") && leftOut > 0) {
+    if (message.rfind(quoted + ": no line holds a point", 0) == 0 && leftOut > 0) {
         return quoted + ": all " + std::to_string(leftOut) +
                " line(s) that hold a point were refused (above); nothing is written";
     }
@@ -107,7 +92,8 @@ void RequireTextDescription(const std::string& path, const TextOptions& options)
         return;
     }
     const std::string own = DefinitionPathFor(path);
-    if (IsFile(own)) {
+    std::error_code error;
+    if (std::filesystem::is_regular_file(PathOf(own), error)) {
         RequireDefinitionPath(own);
         return;
     }
@@ -133,7 +119,7 @@ void ThroughCore(std::ostream& err,
     read.format = VEZUVED_FORMAT_TEXT;
     read.strict = options.strict ? 1 : 0;
     read.flags = options.headerRow ? VEZUVED_READ_HEADER_ROW : 0;
-    read.encoding = CoreEncoding(options.encoding);
+    read.encoding = static_cast<int32_t>(options.encoding);
     read.definition_path = options.definition.empty() ? nullptr : options.definition.c_str();
     const vezuved_text_options text = CoreTextOptions(options);
     const int32_t result = call(read, text);

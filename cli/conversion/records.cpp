@@ -22,6 +22,11 @@ CoreCollection::CoreCollection() : handle_(vezuved_collection_new()) {
 
 std::string BaseTitle(const std::string& path) { return TextOf(PathOf(path).stem()); }
 
+int32_t VEZUVED_CORE_CALL AppendToText(void* context, const char* bytes, int64_t size) {
+    static_cast<std::string*>(context)->append(bytes, static_cast<size_t>(size));
+    return 0;
+}
+
 vezuved_database_facts ReadDatabaseFacts(const std::string& path) {
     RequireInputFile(path, "database");
     CoreCollection collection;

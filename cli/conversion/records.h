@@ -31,6 +31,10 @@ private:
     vezuved_collection* handle_;
 };
 
+// A document receiver of the core's that appends to the std::string its
+// context points to.
+int32_t VEZUVED_CORE_CALL AppendToText(void* context, const char* bytes, int64_t size);
+
 struct LoadedPoints {
     // Its title and kind, and its points once held (HoldPoints).
     PointSet set;
@@ -48,9 +52,13 @@ void HoldPoints(LoadedPoints& points);
 // How many points the set has, held or not.
 size_t PointCount(const LoadedPoints& points);
 
-// How a text file's bytes are read: UTF-8 when they are valid UTF-8,
-// otherwise Windows-1252; or one of the two as asked.
-enum class TextEncoding { Detect, Utf8, Cp1252 };
+// How a text file's bytes are read, by the core's codes: UTF-8 when they
+// are valid UTF-8, otherwise Windows-1252; or one of the two as asked.
+enum class TextEncoding : int32_t {
+    Detect = VEZUVED_ENCODING_WINDOWS_1252,
+    Utf8 = VEZUVED_ENCODING_UTF8,
+    Cp1252 = VEZUVED_ENCODING_WINDOWS_1252_ONLY
+};
 
 // How to read a text file; unset values leave the definition's choice.
 struct TextOptions {

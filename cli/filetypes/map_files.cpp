@@ -85,14 +85,10 @@ void Prepare(DocumentRequest& request,
         request.table.empty() ? 0 : static_cast<int32_t>(request.table.front().size());
 }
 
-int32_t VEZUVED_CORE_CALL AppendText(void* context, const char* bytes, int64_t size) {
-    static_cast<std::string*>(context)->append(bytes, static_cast<size_t>(size));
-    return 0;
-}
-
 std::string RenderFrom(std::ostream& err, CoreCollection& collection, const vezuved_write_options& options) {
     std::string text;
-    const int32_t result = vezuved_write_to(collection.get(), "standard output", AppendText, &text, &options);
+    const int32_t result =
+        vezuved_write_to(collection.get(), "standard output", AppendToText, &text, &options);
     SayWarnings(err, collection, "vezuved: ");
     if (result != VEZUVED_OK) FailWrite(collection);
     return text;

@@ -208,12 +208,7 @@ void NamingInput(const InputFile& input, const std::function<void()>& work) {
         work();
     } catch (const Failure& failure) {
         // The library's readers name the temporary copy; people gave "-".
-        std::string message = failure.what();
-        for (size_t at = message.find(input.path); at != std::string::npos;
-             at = message.find(input.path, at)) {
-            message.replace(at, input.path.size(), input.what);
-        }
-        throw Failure(failure.status(), message);
+        throw Failure(failure.status(), NamedAs(failure.what(), input.path, input.what));
     }
 }
 

@@ -3,6 +3,7 @@
 // malformed; strings are escaped by nlohmann/json.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,9 @@ public:
     // A number the caller formatted ("45.3311000"), written as it is.
     void RawNumber(std::string_view text);
     void Null() { RawNumber("null"); }
+    // A value that may be missing: null when it is.
+    void NumberOrNull(const std::optional<double>& value) { value ? Number(*value) : Null(); }
+    void StringOrNull(const std::optional<std::string>& text) { text ? String(*text) : Null(); }
     // The listing, its last bracket closed, and a line end.
     std::string Finish();
 

@@ -99,10 +99,7 @@ std::string StatsJson(const std::vector<TrackStats>& stats) {
                 }
                 for (const auto& [key, time] : {std::pair{"start", set.start}, std::pair{"end", set.end}}) {
                     json.Key(key);
-                    if (time)
-                        json.String(IsoTimeText(*time));
-                    else
-                        json.Null();
+                    json.StringOrNull(time ? std::optional<std::string>(IsoTimeText(*time)) : std::nullopt);
                 }
             }
             json.Key("box");

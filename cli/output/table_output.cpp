@@ -132,26 +132,14 @@ std::string WritePointsJson(std::ostream& err, const PointSet& set) {
                                              std::pair{"longitude", point.longitude},
                                              std::pair{"elevation_ft", point.elevationFeet}}) {
                 json.Key(key);
-                if (value) {
-                    json.Number(*value);
-                } else {
-                    json.Null();
-                }
+                json.NumberOrNull(value);
             }
             json.Key("time");
-            if (point.time) {
-                json.String(IsoTime(point));
-            } else {
-                json.Null();
-            }
+            json.StringOrNull(point.time ? std::optional<std::string>(IsoTime(point)) : std::nullopt);
             json.Key("icon");
             json.String(point.icon);
             json.Key("description");
-            if (point.description) {
-                json.String(*point.description);
-            } else {
-                json.Null();
-            }
+            json.StringOrNull(point.description);
             json.EndObject();
         }
         json.EndArray();

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "commands/convert_plan.h"
+#include "conversion/core_text.h"
 #include "files/file_output.h"
 #include "files/tool_paths.h"
 #include "filetypes/tool_formats.h"
@@ -37,14 +38,9 @@ bool IsDefinition(const std::string& name) {
 }
 
 std::string AsUploaded(std::string text, const OpenedFile& file) {
-    for (size_t at = text.find(file.path); at != std::string::npos;
-         at = text.find(file.path, at + file.name.size()))
-        text.replace(at, file.path.size(), file.name);
     // Other files named beside it (its .cal) by their names alone.
-    const std::string folder = TextOf(PathOf(file.path).parent_path() / "");
-    for (size_t at = text.find(folder); at != std::string::npos; at = text.find(folder, at))
-        text.erase(at, folder.size());
-    return text;
+    return NamedAs(
+        NamedAs(std::move(text), file.path, file.name), TextOf(PathOf(file.path).parent_path() / ""), "");
 }
 
 void ReadSets(OpenedFile& file) {
