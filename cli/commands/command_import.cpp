@@ -53,9 +53,9 @@ void AddImportCommand(CLI::App& app, RunContext& run) {
             RunConvert(run, request);
             return;
         }
-        Report(run,
-               ImportTextFile(
-                   run, options->text, options->output, TextOptionsFor(options->text, options->shared)));
+        const TextOptions text = TextOptionsFor(options->text, options->shared);
+        RequireInput(InputFile{options->text, options->text, FileType::Text}, text);
+        Report(run, ImportTextFile(run, options->text, options->output, text));
     });
 }
 

@@ -167,9 +167,8 @@ std::vector<LoadedPoints> ReadSets(const RunContext& run,
     return sets;
 }
 
-// What a job writes, asked of its options and, for a map file's sets, of
-// the file itself; holdSets keeps what was read for the writing.
-void DecideJob(const RunContext& run, const ConvertRequest& request, OutputJob& job, bool holdSets) {
+// What a job writes, asked of its options alone.
+void DecideOutput(const ConvertRequest& request, OutputJob& job) {
     const std::string& output = job.output;
     const OutputFormat format = OutputFormatFor(request.to, output, request.outputDefinition);
     job.map = format.map;
@@ -178,6 +177,13 @@ void DecideJob(const RunContext& run, const ConvertRequest& request, OutputJob& 
     if (request.pointsFile && (job.map != MapFormat::GeoJson || output == "-")) {
         FailUsage("--points writes a second GeoJSON file beside a .geojson output, not '" + output + "'");
     }
+}
+
+// Whether a database or text output takes the sets of a map file, or of a
+// split, each on its own, asked of the file itself; holdSets keeps what was
+// read for the writing.
+void DecideSets(const RunContext& run, const ConvertRequest& request, OutputJob& job, bool holdSets) {
+    const std::string& output = job.output;
     const bool filtered = !request.filters.empty();
     if (job.map || job.json) return;
     const bool oneMapFile = job.inputs.size() == 1 && IsMap(job.inputs.front().type);
@@ -321,34 +327,34 @@ std::string PointsJsonDocument(std::ostream& err, const std::vector<PointSet>& s
 }
 
 void RunConvert(RunContext& run, const ConvertRequest& request) {
+    // The command line first, then the files it names, then the work.
     const std::vector<std::string> paths = ExpandInputPaths(request.inputs);
-    std::vector<InputFile> inputs;
-    for (const std::string& path : paths) inputs.push_back(OpenInput(run, path, request.from, request.in));
     std::vector<OutputJob> jobs;
     if (request.outDir.empty()) {
         if (request.output.empty())
             FailUsage("convert needs an output: a file, '-', -o FILE or --out-dir FOLDER");
-        OutputJob job;
-        job.inputs = inputs;
-        job.output = request.output;
-        job.named = true;
-        jobs.push_back(std::move(job));
+        jobs.emplace_back();
+        jobs.back().output = request.output;
+        jobs.back().named = true;
     } else {
         if (!request.output.empty()) FailUsage("--out-dir and an output file exclude each other");
         if (!request.to) FailUsage("--out-dir needs --to " + FileTypeNames() + " to name what to write");
         // Each input on its own, into the folder under its own name.
         const std::string extension = *request.to == FileType::Text ? TextExtension(request.outputDefinition)
                                                                     : SavedExtension(*request.to);
-        for (const InputFile& input : inputs) {
-            const std::string stem = input.what == input.path ? Stem(input.path) : "standard-input";
-            OutputJob job;
-            job.inputs = {input};
-            job.output = TextOf(PathOf(request.outDir) / PathOf(stem + extension));
-            jobs.push_back(std::move(job));
+        for (const std::string& path : paths) {
+            const std::string stem = path == "-" ? "standard-input" : Stem(path);
+            jobs.emplace_back();
+            jobs.back().output = TextOf(PathOf(request.outDir) / PathOf(stem + extension));
         }
     }
+    for (OutputJob& job : jobs) DecideOutput(request, job);
+    std::vector<InputFile> inputs;
+    for (const std::string& path : paths) inputs.push_back(OpenInput(run, path, request.from, request.in));
+    for (size_t i = 0; i < jobs.size(); ++i)
+        jobs[i].inputs = request.outDir.empty() ? inputs : std::vector<InputFile>{inputs[i]};
+    for (OutputJob& job : jobs) DecideSets(run, request, job, jobs.size() == 1);
     // Every file is named, and known to be no other, before the first is written.
-    for (OutputJob& job : jobs) DecideJob(run, request, job, jobs.size() == 1);
     PlanOutputs(request, inputs, jobs);
     if (!request.outDir.empty()) {
         std::error_code error;

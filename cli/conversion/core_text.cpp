@@ -31,29 +31,7 @@ std::string ToolMessage(const std::string& message, const std::string& path, siz
     return message;
 }
 
-// The library reads definitions by paths of at most 1023 characters.
-void RequireDefinitionPath(const std::string& definition) {
-    if (definition.size() >= VEZUVED_PATH_BUFFER) {
-        FailConversion("cannot read the format definition '" + definition +
-                       "': its path is longer than 1023 characters");
-    }
-}
-
 }  // namespace
-
-bool IsRecordLineFile(const std::string& path) {
-    std::string extension = TextOf(PathOf(path).extension());
-    for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    return extension == ".rlp" || extension == ".rlt" || extension == ".rlr";
-}
-
-// text with each path in it named as people gave it (what).
-std::string NamedAs(std::string text, const std::string& path, const std::string& what) {
-    if (path.empty() || what == path) return text;
-    for (size_t at = text.find(path); at != std::string::npos; at = text.find(path, at + what.size()))
-        text.replace(at, path.size(), what);
-    return text;
-}
 
 vezuved_text_options CoreTextOptions(const TextOptions& options) {
     vezuved_text_options text;
@@ -72,49 +50,17 @@ vezuved_text_options CoreTextOptions(const TextOptions& options) {
     return text;
 }
 
-void SayWarnings(std::ostream& err,
-                 const CoreCollection& collection,
-                 const std::string& prefix,
-                 const std::string& path,
-                 const std::string& what) {
-    const int32_t warnings = vezuved_warning_count(collection.get());
-    for (int32_t i = 0; i < warnings; ++i) {
-        vezuved_warning warning{};
-        if (vezuved_get_warning(collection.get(), i, &warning) == VEZUVED_OK)
-            err << prefix << NamedAs(warning.message, path, what) << "\n";
-    }
-}
-
-void RequireTextDescription(const std::string& path, const TextOptions& options) {
-    if (!options.definition.empty()) {
-        RequireInputFile(options.definition, "format definition");
-        RequireDefinitionPath(options.definition);
-        return;
-    }
-    const std::string own = DefinitionPathFor(path);
-    std::error_code error;
-    if (std::filesystem::is_regular_file(PathOf(own), error)) {
-        RequireDefinitionPath(own);
-        return;
-    }
-    if (IsRecordLineFile(path) || options.columns || options.layout || options.headerRow) return;
-    FailUsage("cannot read '" + path + "': nothing says what its columns hold (no -d, no '" + own +
-              "', no known extension); give a format definition with -d FILE.cal, or --auto when its "
-              "first line names the columns");
-}
-
 namespace {
 
 // Runs call with the core's options for the text at path; what it left out
-// is said on err, and a failure names the file as people gave it.
+// is said on err, and a failure names the file as people gave it (what).
 template <typename Call>
 void ThroughCore(std::ostream& err,
                  CoreCollection& collection,
                  const std::string& path,
+                 const std::string& what,
                  const TextOptions& options,
                  Call call) {
-    RequireInputFile(path, "text file");
-    RequireTextDescription(path, options);
     vezuved_read_options read{};
     read.format = VEZUVED_FORMAT_TEXT;
     read.strict = options.strict ? 1 : 0;
@@ -125,14 +71,17 @@ void ThroughCore(std::ostream& err,
     const int32_t result = call(read, text);
     // A warning of no line is the header row's (--auto): the tool's own.
     size_t lines = 0;
+    std::string said;
     for (int32_t i = 0; i < vezuved_warning_count(collection.get()); ++i) {
         vezuved_warning warning{};
         if (vezuved_get_warning(collection.get(), i, &warning) != VEZUVED_OK) continue;
-        err << (warning.line == 0 ? "vezuved: " : "") << warning.message << "\n";
+        said += (warning.line == 0 ? "vezuved: " : "") + std::string(warning.message) + "\n";
         lines += warning.line == 0 ? 0 : 1;
     }
-    if (result != VEZUVED_OK)
-        FailConversion(ToolMessage(vezuved_error_message(collection.get()), path, lines));
+    const std::string failure =
+        result == VEZUVED_OK ? "" : ToolMessage(vezuved_error_message(collection.get()), path, lines);
+    err << NamedAs(said, path, what);
+    if (!failure.empty()) FailConversion(NamedAs(failure, path, what));
 }
 
 int32_t VEZUVED_CORE_CALL WriteToSink(void* context, const char* bytes, int64_t size) {
@@ -141,24 +90,6 @@ int32_t VEZUVED_CORE_CALL WriteToSink(void* context, const char* bytes, int64_t 
 }
 
 }  // namespace
-
-void ReadTextThroughCore(std::ostream& err,
-                         CoreCollection& collection,
-                         const std::string& path,
-                         const TextOptions& options,
-                         vezuved_point_function visit,
-                         void* context) {
-    ThroughCore(err,
-                collection,
-                path,
-                options,
-                [&](const vezuved_read_options& read, const vezuved_text_options& text) {
-                    return visit == nullptr
-                               ? vezuved_read_text(collection.get(), path.c_str(), &read, &text)
-                               : vezuved_visit_text(
-                                     collection.get(), path.c_str(), &read, &text, visit, context);
-                });
-}
 
 StreamedText WriteTextDocument(std::ostream& err,
                                FileSink& sink,
@@ -171,6 +102,7 @@ StreamedText WriteTextDocument(std::ostream& err,
         err,
         collection,
         path,
+        path,
         options,
         [&](const vezuved_read_options& read, const vezuved_text_options& text) {
             return vezuved_write_text_document(
@@ -182,13 +114,21 @@ StreamedText WriteTextDocument(std::ostream& err,
 
 LoadedPoints ReadTextPoints(std::ostream& err,
                             const std::string& path,
+                            const std::string& what,
                             const TextOptions& options,
                             bool hold) {
     auto collection = std::make_shared<CoreCollection>();
-    ReadTextThroughCore(err, *collection, path, options);
+    ThroughCore(err,
+                *collection,
+                path,
+                what,
+                options,
+                [&](const vezuved_read_options& read, const vezuved_text_options& text) {
+                    return vezuved_read_text(collection->get(), path.c_str(), &read, &text);
+                });
     LoadedPoints loaded;
     loaded.set.kind = vezuved_set_kind(collection->get(), 0);
-    loaded.set.title = BaseTitle(path);
+    loaded.set.title = TitleOf(path, what);
     // Every file is written from what the core read: the feet as the text
     // wrote them, and a character the handheld has no byte for as the
     // writer of each format takes it.
@@ -217,7 +157,7 @@ LoadedPoints ReadTextPoints(std::ostream& err,
         if (point.description) handheld(*point.description);
     }
     if (lost) {
-        err << "vezuved: warning: '" << path
+        err << "vezuved: warning: '" << what
             << "' holds characters Windows-1252 cannot hold; they are read as '?'\n";
     }
     return loaded;

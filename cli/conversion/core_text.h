@@ -21,45 +21,18 @@ namespace vezuved_cli {
 // A format definition's handle, freed with it.
 using DefinitionHandle = std::unique_ptr<vezuved_definition, decltype(&vezuved_definition_free)>;
 
-// Whether path is the handheld's record lines by its extension (.rlp,
-// .rlt, .rlr), which need no definition.
-bool IsRecordLineFile(const std::string& path);
-
 // The text options the core takes for the tool's.
 vezuved_text_options CoreTextOptions(const TextOptions& options);
 
-// text with each path in it named as people gave it (what).
-std::string NamedAs(std::string text, const std::string& path, const std::string& what);
-
-// The collection's warnings on err, a line each, after prefix; a path
-// read in the place of what people gave is named as they gave it.
-void SayWarnings(std::ostream& err,
-                 const CoreCollection& collection,
-                 const std::string& prefix = "",
-                 const std::string& path = "",
-                 const std::string& what = "");
-
-// Fails (usage error) unless something says what the text's columns hold:
-// -d, its own ".cal", a record-line extension, or --columns or --layout.
-void RequireTextDescription(const std::string& path, const TextOptions& options);
-
-// Reads the text at path into collection as one set; the lines left out
-// are reported on err, and a failure names the file as the tool does.
-// With visit, each point goes to visit as it is read and the set stays
-// empty (vezuved_visit_text).
-void ReadTextThroughCore(std::ostream& err,
-                         CoreCollection& collection,
-                         const std::string& path,
-                         const TextOptions& options,
-                         vezuved_point_function visit = nullptr,
-                         void* context = nullptr);
-
-// The text at path read through the core as one set of the tool's points,
-// titled after the file; the lines left out are reported on err.
+// The text at path (an existing file that RequireInput passed)
+// read through the core as one set of the tool's points, titled after the
+// file; the lines left out are reported on err, and a failure names the
+// file as the tool does (what: as people gave it).
 // hold: its points held at once, each text as the handheld holds it
 // (a character it has no byte for as '?', said once).
 LoadedPoints ReadTextPoints(std::ostream& err,
                             const std::string& path,
+                            const std::string& what,
                             const TextOptions& options,
                             bool hold);
 

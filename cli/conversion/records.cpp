@@ -22,9 +22,34 @@ CoreCollection::CoreCollection() : handle_(vezuved_collection_new()) {
 
 std::string BaseTitle(const std::string& path) { return TextOf(PathOf(path).stem()); }
 
+std::string TitleOf(const std::string& path, const std::string& what) {
+    return what == path ? BaseTitle(path) : what;
+}
+
 int32_t VEZUVED_CORE_CALL AppendToText(void* context, const char* bytes, int64_t size) {
     static_cast<std::string*>(context)->append(bytes, static_cast<size_t>(size));
     return 0;
+}
+
+// text with each path in it named as people gave it (what).
+std::string NamedAs(std::string text, const std::string& path, const std::string& what) {
+    if (path.empty() || what == path) return text;
+    for (size_t at = text.find(path); at != std::string::npos; at = text.find(path, at + what.size()))
+        text.replace(at, path.size(), what);
+    return text;
+}
+
+void SayWarnings(std::ostream& err,
+                 const CoreCollection& collection,
+                 const std::string& prefix,
+                 const std::string& path,
+                 const std::string& what) {
+    const int32_t warnings = vezuved_warning_count(collection.get());
+    for (int32_t i = 0; i < warnings; ++i) {
+        vezuved_warning warning{};
+        if (vezuved_get_warning(collection.get(), i, &warning) == VEZUVED_OK)
+            err << prefix << NamedAs(warning.message, path, what) << "\n";
+    }
 }
 
 vezuved_database_facts ReadDatabaseFacts(const std::string& path) {
@@ -59,11 +84,6 @@ std::vector<LoadedPoints> ReadThroughCore(std::ostream& err,
                                           bool strict,
                                           bool hold) {
     const bool database = format == VEZUVED_FORMAT_PDB;
-    RequireInputFile(path,
-                     database                           ? "database"
-                     : format == VEZUVED_FORMAT_GPX     ? "GPX file"
-                     : format == VEZUVED_FORMAT_GEOJSON ? "GeoJSON file"
-                                                        : "KML or KMZ file");
     auto source = std::make_shared<CoreCollection>();
     vezuved_read_options read{};
     read.format = format;
@@ -79,7 +99,7 @@ std::vector<LoadedPoints> ReadThroughCore(std::ostream& err,
         loaded.sourceSet = static_cast<int32_t>(s);
         loaded.held = false;
         loaded.set.kind = vezuved_set_kind(source->get(), loaded.sourceSet);
-        loaded.set.title = database ? BaseTitle(path) : vezuved_set_name(source->get(), loaded.sourceSet);
+        loaded.set.title = database ? TitleOf(path, what) : vezuved_set_name(source->get(), loaded.sourceSet);
         if (hold) HoldPoints(loaded);
     }
     return sets;

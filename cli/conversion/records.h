@@ -35,6 +35,17 @@ private:
 // context points to.
 int32_t VEZUVED_CORE_CALL AppendToText(void* context, const char* bytes, int64_t size);
 
+// text with each path in it named as people gave it (what).
+std::string NamedAs(std::string text, const std::string& path, const std::string& what);
+
+// The collection's warnings on err, a line each, after prefix; a path
+// read in the place of what people gave is named as they gave it.
+void SayWarnings(std::ostream& err,
+                 const CoreCollection& collection,
+                 const std::string& prefix = "",
+                 const std::string& path = "",
+                 const std::string& what = "");
+
 struct LoadedPoints {
     // Its title and kind, and its points once held (HoldPoints).
     PointSet set;
@@ -93,8 +104,8 @@ void AppendLoadedPoints(std::ostream& err,
 // A point the core read, as the tool holds it.
 Point PointOf(const vezuved_point& read);
 
-// The sets of a database, GPX, KML (KMZ) or GeoJSON file (format, a
-// VEZUVED_FORMAT_*) as the core reads them, with hold their points held.
+// The sets of a database, GPX, KML (KMZ) or GeoJSON file (an existing one;
+// format, a VEZUVED_FORMAT_*) as the core reads them, with hold their points held.
 // What the read leaves out is said on err (what names the file), or with
 // strict fails it; a database is one set, titled by the file's name.
 std::vector<LoadedPoints> ReadThroughCore(std::ostream& err,
@@ -127,5 +138,8 @@ void RequireWritableDefinition(const std::string& output, const std::string& def
 
 // The file's name without folder and extension.
 std::string BaseTitle(const std::string& path);
+// The title of the one set of the file at path: a copy read in the place of
+// what people gave (standard input) is titled so.
+std::string TitleOf(const std::string& path, const std::string& what);
 
 }  // namespace vezuved_cli

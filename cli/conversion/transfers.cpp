@@ -71,14 +71,12 @@ std::string ImportTextFile(const RunContext& run,
                            const std::string& text,
                            const std::string& output,
                            const TextOptions& options) {
-    RequireInputFile(text, "text file");
-    RequireTextDescription(text, options);
     const std::string written = ImportedDatabasePath(output.empty() ? text : output);
     RequireOwnOutput({text, options.definition}, written);
     // Read once, straight from the user's file, by the core: the Garmin
     // columns and metres as written are kept, feet stay the text's own, and
     // the database inside is named by the file's first 31 characters.
-    LoadedPoints points = ReadTextPoints(run.err, text, options, false);
+    LoadedPoints points = ReadTextPoints(run.err, text, text, options, false);
     WriteDatabase(run, written, points, options.kind.value_or(static_cast<int16_t>(points.set.kind)));
     NoteDatabaseName(run.err, written);
     return written;

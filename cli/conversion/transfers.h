@@ -9,7 +9,7 @@
 
 namespace vezuved_cli {
 
-// Imports text into a database. output empty: beside the text file, with
+// Imports text (an input RequireInput passed) into a database. output empty: beside the text file, with
 // its name. Otherwise the database takes output's folder and whole name,
 // extension replaced by ".pdb"; the database inside is named by its first
 // 31 characters, and a note says so. Returns the path written.

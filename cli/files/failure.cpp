@@ -24,6 +24,13 @@ void RequireInputFile(const std::string& path, const std::string& what) {
     }
 }
 
+void RequireDefinitionPath(const std::string& definition) {
+    if (definition.size() >= VEZUVED_PATH_BUFFER) {
+        FailConversion("cannot read the format definition '" + definition +
+                       "': its path is longer than 1023 characters");
+    }
+}
+
 void RequireDistinctOutput(const std::string& input, const std::string& output) {
     std::error_code error;
     if (std::filesystem::equivalent(PathOf(input), PathOf(output), error) && !error) {

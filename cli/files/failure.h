@@ -29,6 +29,10 @@ private:
 // was meant to be ("text file", "database", "format definition").
 void RequireInputFile(const std::string& path, const std::string& what);
 
+// Fails unless the library can read a definition at path: its paths hold
+// at most 1023 characters.
+void RequireDefinitionPath(const std::string& definition);
+
 // Fails when output names the very file input names, however spelt: a
 // conversion never writes over what it reads.
 void RequireDistinctOutput(const std::string& input, const std::string& output);

@@ -16,12 +16,6 @@
 namespace vezuved_cli {
 namespace {
 
-// A database or text file is one set; a copy of standard input is titled so.
-std::vector<LoadedPoints> NamedAsGiven(std::vector<LoadedPoints> sets, const InputFile& input) {
-    if (input.what != input.path && sets.size() == 1) sets.front().set.title = "standard input";
-    return sets;
-}
-
 // The extension of path with its dot, lower case; empty when its last
 // name has none.
 std::string ExtensionOfPath(std::string_view path) {
@@ -192,41 +186,49 @@ InputFile OpenInput(RunContext& run,
         if (*from == FileType::Text && options.definition.empty()) {
             FailUsage("reading text from standard input needs its definition (-d FILE.cal)");
         }
-        return {CopyStandardInput(run, *from), "standard input", *from};
     }
     // A KMZ is zipped KML: the KML reader opens it. (It is read only: the
     // tool writes plain KML.)
-    return {path, path, from.value_or(InputTypeForPath(path))};
+    const InputFile input = path == "-" ? InputFile{CopyStandardInput(run, *from), "standard input", *from}
+                                        : InputFile{path, path, from.value_or(InputTypeForPath(path))};
+    RequireInput(input, options);
+    return input;
 }
 
-void NamingInput(const InputFile& input, const std::function<void()>& work) {
-    if (input.what == input.path) {
-        work();
+void RequireInput(const InputFile& input, const TextOptions& options) {
+    const FileType type = input.type;
+    const std::string& path = input.path;
+    const std::string own = DefinitionPathFor(path);
+    const bool described = IsRecordLineFile(path) || options.columns || options.layout || options.headerRow;
+    RequireInputFile(path,
+                     type == FileType::Database  ? "database"
+                     : type == FileType::Text    ? "text file"
+                     : type == FileType::Gpx     ? "GPX file"
+                     : type == FileType::GeoJson ? "GeoJSON file"
+                                                 : "KML or KMZ file");
+    if (type != FileType::Text) return;
+    // A text's columns are told by a definition, named or its own, by a
+    // record-line extension, by the command line or by its header row.
+    const bool given = !options.definition.empty();
+    if (given) RequireInputFile(options.definition, "format definition");
+    std::error_code error;
+    if (given || std::filesystem::is_regular_file(PathOf(own), error)) {
+        RequireDefinitionPath(given ? options.definition : own);
         return;
     }
-    try {
-        work();
-    } catch (const Failure& failure) {
-        // The library's readers name the temporary copy; people gave "-".
-        throw Failure(failure.status(), NamedAs(failure.what(), input.path, input.what));
-    }
+    if (described) return;
+    FailUsage("cannot read '" + path + "': nothing says what its columns hold (no -d, no '" + own +
+              "', no known extension); give a format definition with -d FILE.cal, or --auto when its "
+              "first line names the columns");
 }
 
 std::vector<LoadedPoints> ReadInput(const RunContext& run,
                                     const InputFile& input,
                                     const TextOptions& options,
                                     bool hold) {
-    std::vector<LoadedPoints> loaded;
-    NamingInput(input, [&] {
-        if (input.type == FileType::Text) {
-            loaded.push_back(ReadTextPoints(run.err, input.path, options, hold));
-        } else {
-            loaded = ReadThroughCore(
-                run.err, input.path, input.what, static_cast<int32_t>(input.type), options.strict, hold);
-        }
-    });
-    if (IsMap(input.type)) return loaded;
-    return NamedAsGiven(std::move(loaded), input);
+    if (input.type == FileType::Text) return {ReadTextPoints(run.err, input.path, input.what, options, hold)};
+    return ReadThroughCore(
+        run.err, input.path, input.what, static_cast<int32_t>(input.type), options.strict, hold);
 }
 
 }  // namespace vezuved_cli

@@ -82,7 +82,14 @@ struct InputFile {
     FileType type = FileType::Text;
 };
 
-// The sets of the file, as the core read them: one for a database or text
+// Fails, naming the input by its kind, unless it is a file, and for text
+// unless something says what its columns hold: a definition (named, or its
+// own ".cal"), a record-line extension, --columns or --layout, or --auto;
+// that is a usage error.
+void RequireInput(const InputFile& input, const TextOptions& options);
+
+// The sets of the file (an input OpenInput opened, or one RequireInput
+// passed), as the core read them: one for a database or text
 // file, one per waypoints/route/track for a map file. hold: their points
 // held by the tool at once, for whatever lists or changes them.
 std::vector<LoadedPoints> ReadInput(const RunContext& run,
@@ -90,14 +97,11 @@ std::vector<LoadedPoints> ReadInput(const RunContext& run,
                                     const TextOptions& options,
                                     bool hold = true);
 
-// Runs work, a failure of which names the input as people gave it ("-"
-// as "standard input") rather than its temporary copy.
-void NamingInput(const InputFile& input, const std::function<void()>& work);
-
 // The input for a path given on the command line: "-" is standard input,
 // copied whole into a temporary file that lives as long as the run.
 // from: the type "--from" named, if any; "-" needs one, and text from "-"
-// needs its definition named (nothing lies beside standard input).
+// needs its definition named (nothing lies beside standard input). A file
+// is checked by RequireInput.
 InputFile OpenInput(RunContext& run,
                     const std::string& path,
                     const std::optional<FileType>& from,

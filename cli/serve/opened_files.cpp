@@ -28,7 +28,9 @@ std::vector<LoadedPoints> ReadOpenedFile(const RunContext& run, const OpenedFile
     // a map file's messages name it as uploaded.
     const FileType type = FileTypeForPath(file.path);
     const bool named = type == FileType::Database || type == FileType::Text;
-    return ReadInput(run, InputFile{file.path, named ? file.path : file.name, type}, file.options);
+    const InputFile input{file.path, named ? file.path : file.name, type};
+    RequireInput(input, file.options);
+    return ReadInput(run, input, file.options);
 }
 
 namespace {

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 
+#include "files/tool_paths.h"
 #include "values/ascii_text.h"
 
 namespace vezuved_cli {
@@ -175,6 +176,11 @@ std::optional<ColumnMap> ParseColumns(std::string_view text, std::string& error)
         map[slot] = static_cast<int16_t>(column);
     }
     return map;
+}
+
+bool IsRecordLineFile(std::string_view path) {
+    const std::string extension = LoweredAscii(TextOf(PathOf(std::string(path)).extension()));
+    return extension == ".rlp" || extension == ".rlt" || extension == ".rlr";
 }
 
 std::string DefinitionPathFor(std::string_view path) {

@@ -51,6 +51,10 @@ enum class FileType : int32_t {
     Text = VEZUVED_FORMAT_TEXT
 };
 
+// Whether path is the handheld's record lines by its extension (.rlp,
+// .rlt, .rlr, any case), which need no definition.
+bool IsRecordLineFile(std::string_view path);
+
 // The path a format definition loader would read for a data file: its
 // extension replaced by ".cal" (appended when there is none).
 std::string DefinitionPathFor(std::string_view path);
