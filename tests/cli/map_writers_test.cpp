@@ -14,6 +14,7 @@
 #include "maps/kml_writer.h"
 #include "maps/svg_writer.h"
 #include "output/table_output.h"
+#include "support/map_sets.h"
 #include "tool_runner.h"
 
 namespace vezuved_cli {
@@ -23,37 +24,9 @@ namespace {
 using MapPoint = vezuved::maps::Point;
 using MapSet = vezuved::maps::PointSet;
 
-// A point with its texts, as a record gives them.
-MapPoint At(const char* name,
-            const char* latitude,
-            const char* longitude,
-            const char* feet,
-            const char* time,
-            const char* icon = "",
-            const char* description = nullptr,
-            bool segmentStart = false) {
-    MapPoint point = MakePoint(name, latitude, longitude, feet, time, icon, description);
-    point.segmentStart = segmentStart;
-    return point;
-}
-
-MapSet Set(const char* title, int32_t kind, std::vector<MapPoint> points) {
-    MapSet set;
-    set.title = title;
-    set.kind = kind;
-    set.points = std::move(points);
-    return set;
-}
-
-// Two timed positions with elevations (6000.5832 ft is 1828.98 m), and one
-// out of range that every document leaves out.
-MapSet SmallTrack() {
-    return Set("Hike",
-               VEZUVED_KIND_TRACK,
-               {At("TP1", "45.3311", "-121.7113", "6000.5832", "081500 14082021"),
-                At("TP2", "45.3352", "180", "6240.1576", "083000.500 14082021"),
-                At("Off", "95", "0", "", "")});
-}
+using map_sets::At;
+using map_sets::Set;
+using map_sets::SmallTrack;
 
 MapSet Summits() {
     return Set("Peaks",

@@ -8,41 +8,23 @@
 #include "core_text.h"
 #include "maps/document_sink.h"
 #include "maps/svg_writer.h"
+#include "support/map_sets.h"
 #include "support/test_support.h"
 #include "vezuved/vezuved_core.h"
 
 using core_test::AppendDocument;
 using core_test::Collection;
-using core_test::RefuseDocument;
 using core_test::Data;
 using core_test::Message;
+using core_test::RefuseDocument;
 
 namespace {
 
 using vezuved::maps::Point;
 using vezuved::maps::PointSet;
 
-// A point with its texts, as a record gives them (elevation in feet).
-Point At(const char* name,
-         const char* latitude,
-         const char* longitude,
-         const char* feet,
-         const char* time,
-         const char* icon = "",
-         const char* description = nullptr,
-         bool segmentStart = false) {
-    Point point = vezuved::maps::MakePoint(name, latitude, longitude, feet, time, icon, description);
-    point.segmentStart = segmentStart;
-    return point;
-}
-
-PointSet Set(const char* title, int32_t kind, std::vector<Point> points) {
-    PointSet set;
-    set.title = title;
-    set.kind = kind;
-    set.points = std::move(points);
-    return set;
-}
+using map_sets::At;
+using map_sets::Set;
 
 std::string Svg(const std::vector<PointSet>& sets) {
     std::string text;
@@ -52,11 +34,7 @@ std::string Svg(const std::vector<PointSet>& sets) {
 }
 
 TEST(CorePictures, SvgBytesAreExact) {
-    const PointSet hike = Set("Hike",
-                              VEZUVED_KIND_TRACK,
-                              {At("TP1", "45.3311", "-121.7113", "6000.5832", "081500 14082021"),
-                               At("TP2", "45.3352", "180", "6240.1576", "083000.500 14082021"),
-                               At("Off", "95", "0", "", "")});
+    const PointSet hike = map_sets::SmallTrack();
     const PointSet peaks =
         Set("Peaks",
             VEZUVED_KIND_POINT,
@@ -246,7 +224,10 @@ TEST(CorePictures, DocumentsHandedToAFunction) {
         const char* message;
     };
     const Case cases[] = {
-        {VEZUVED_FORMAT_SVG, RefuseDocument, VEZUVED_ERROR_WRITE, "cannot write 'given': the receiver refused it"},
+        {VEZUVED_FORMAT_SVG,
+         RefuseDocument,
+         VEZUVED_ERROR_WRITE,
+         "cannot write 'given': the receiver refused it"},
         {VEZUVED_FORMAT_SVG, nullptr, VEZUVED_ERROR_ARGUMENT, "no function was given to take the document"},
         {VEZUVED_FORMAT_BY_EXTENSION,
          AppendDocument,
