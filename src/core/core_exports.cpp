@@ -521,14 +521,25 @@ VEZUVED_CORE_API int64_t VEZUVED_CORE_CALL vezuved_set_point_count(const vezuved
                : -1;
 }
 
+namespace {
+
+// The point at index of set; null when either is out of range.
+const maps::Point* PointAt(const vezuved_collection* collection, int32_t set, int64_t index) {
+    if (!HasSet(collection, set)) return nullptr;
+    const std::vector<maps::Point>& points = collection->sets[static_cast<size_t>(set)].points;
+    if (index < 0 || static_cast<uint64_t>(index) >= points.size()) return nullptr;
+    return &points[static_cast<size_t>(index)];
+}
+
+}  // namespace
+
 VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_get_point(const vezuved_collection* collection,
                                                              int32_t set,
                                                              int64_t index,
                                                              vezuved_point* point) {
-    if (!HasSet(collection, set) || point == nullptr) return VEZUVED_ERROR_ARGUMENT;
-    const std::vector<maps::Point>& points = collection->sets[static_cast<size_t>(set)].points;
-    if (index < 0 || static_cast<uint64_t>(index) >= points.size()) return VEZUVED_ERROR_ARGUMENT;
-    *point = PublicPoint(points[static_cast<size_t>(index)]);
+    const maps::Point* held = PointAt(collection, set, index);
+    if (held == nullptr || point == nullptr) return VEZUVED_ERROR_ARGUMENT;
+    *point = PublicPoint(*held);
     return VEZUVED_OK;
 }
 
@@ -536,10 +547,9 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_get_elevation_feet(const vezu
                                                                       int32_t set,
                                                                       int64_t index,
                                                                       double* feet) {
-    if (!HasSet(collection, set) || feet == nullptr) return VEZUVED_ERROR_ARGUMENT;
-    const std::vector<maps::Point>& points = collection->sets[static_cast<size_t>(set)].points;
-    if (index < 0 || static_cast<uint64_t>(index) >= points.size()) return VEZUVED_ERROR_ARGUMENT;
-    const maps::Point& point = points[static_cast<size_t>(index)];
+    const maps::Point* held = PointAt(collection, set, index);
+    if (held == nullptr || feet == nullptr) return VEZUVED_ERROR_ARGUMENT;
+    const maps::Point& point = *held;
     if (point.elevationFeet) {
         *feet = *point.elevationFeet;
     } else if (point.elevationMetres) {
