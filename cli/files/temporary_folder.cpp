@@ -18,8 +18,12 @@ TemporaryFolder MakeIn(const std::filesystem::path& base, const std::string& pre
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::filesystem::path candidate =
             base / PathOf(prefix + std::to_string(random() % 1000000000000ULL));
-        if (std::filesystem::create_directory(candidate, error))
+        if (std::filesystem::create_directory(candidate, error)) {
+            // What the tool keeps there (uploads, copies of standard input)
+            // is the user's own: no other account may look in.
+            std::filesystem::permissions(candidate, std::filesystem::perms::owner_all, error);
             return TemporaryFolder::Adopt(TextOf(candidate));
+        }
         if (error)
             FailConversion("cannot make a temporary folder in '" + TextOf(base) + "': " + error.message());
     }

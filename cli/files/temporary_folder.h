@@ -1,5 +1,6 @@
-// A folder of the tool's own under the system's temporary folder, removed
-// with everything in it when its owner goes.
+// A folder of the tool's own under the system's temporary folder, open to
+// its owner alone (0700 on POSIX) and removed with everything in it when
+// its owner goes.
 #pragma once
 
 #include <string>

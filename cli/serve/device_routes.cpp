@@ -1,5 +1,6 @@
 // The routes of the handheld: its listing beside the PC folder, and push
 // and pull as copies the page follows.
+#include <charconv>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -44,6 +45,14 @@ Json FolderJson(const std::string& folder) {
         files.push_back({{"name", TextOf(entry.path().filename())}, {"size", entry.file_size(error)}});
     }
     return files;
+}
+
+// The job a path names; 0, which no job has, for a number too large.
+int JobNumber(const httplib::Request& request) {
+    const std::string digits = request.matches[1];
+    int number = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    return error == std::errc() && end == digits.data() + digits.size() ? number : 0;
 }
 
 // The listing's problems, one line each.
@@ -120,19 +129,20 @@ void AddDeviceRoutes(httplib::Server& http, Server& server) {
             source = *path;
         } else {
             // A set of an opened file goes, changed as the page shows it, as a
-            // database saved in the folder first.
+            // database of the server's own: the folder's files are the user's,
+            // never written over.
             const std::optional<Chosen> chosen = Choose(server, request);
             if (!chosen) return Send(response, 404, "no such file or set");
-            const std::optional<std::string> path =
-                PathInside(server.options.folder, FileSafeName(chosen->set.title) + ".pdb");
-            if (!path) return Send(response, 403, "the set's name makes no file of the folder");
+            const std::string path =
+                TextOf(PathOf(server.opened.NewFolder("push")) /
+                       PathOf(UploadedFileName(FileSafeName(chosen->set.title) + ".pdb")));
             const CapturedRun run = RunCaptured([&](RunContext& context) {
-                ConvertRequest convert = SetRequest(*chosen, *path);
+                ConvertRequest convert = SetRequest(*chosen, path);
                 convert.filters = RequestFilters(request);
                 RunConvert(context, convert);
             });
             if (!run.ok) return Send(response, 422, run.failure);
-            source = *path;
+            source = path;
         }
         const uint32_t word = OptionsWord(request);
         const std::string name = TextOf(PathOf(source).filename());
@@ -171,12 +181,11 @@ void AddDeviceRoutes(httplib::Server& http, Server& server) {
     });
     http.Get(R"(/api/jobs/(\d+))", [&](const httplib::Request& request, httplib::Response& response) {
         JobState state;
-        if (!server.jobs.Get(std::stoi(request.matches[1]), state))
-            return Send(response, 404, "no such copy");
+        if (!server.jobs.Get(JobNumber(request), state)) return Send(response, 404, "no such copy");
         SendJson(response, JobJson(state));
     });
     http.Post(R"(/api/jobs/(\d+)/answer)", [&](const httplib::Request& request, httplib::Response& response) {
-        if (!server.jobs.Answer(std::stoi(request.matches[1]), IntParam(request, "answer", -1)))
+        if (!server.jobs.Answer(JobNumber(request), IntParam(request, "answer", -1)))
             return Send(response, 409, "no question is waiting");
         SendJson(response, {{"ok", true}});
     });

@@ -1,9 +1,11 @@
 #include "serve/opened_files.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "commands/convert_plan.h"
 #include "conversion/core_text.h"
+#include "files/failure.h"
 #include "files/file_output.h"
 #include "files/tool_paths.h"
 #include "filetypes/tool_formats.h"
@@ -15,18 +17,42 @@ namespace vezuved_cli {
 
 OpenedFiles::OpenedFiles() : folder_(TemporaryFolder::Create()) {}
 
+namespace {
+
+// A name of at most kMostNameBytes: the start of its stem, cut at a
+// character's edge, and its extension.
+constexpr size_t kMostNameBytes = 200;
+
+std::string Shortened(const std::string& name) {
+    if (name.size() <= kMostNameBytes) return name;
+    const size_t dot = name.rfind('.');
+    const std::string extension =
+        dot != std::string::npos && name.size() - dot <= 16 ? name.substr(dot) : std::string();
+    size_t keep = kMostNameBytes - extension.size();
+    while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
+    return name.substr(0, keep) + extension;
+}
+
+}  // namespace
+
 std::string UploadedFileName(const std::string& name) {
     const size_t slash = name.find_last_of("/\\");
-    std::string last = FileSafeName(slash == std::string::npos ? name : name.substr(slash + 1));
+    std::string last = Shortened(FileSafeName(slash == std::string::npos ? name : name.substr(slash + 1)));
     if (last.empty() || last == "." || last == "..") last = "file";
     if (ReservedOnWindows(last)) last = "_" + last;
     return last;
 }
 
+std::string NumberedName(const std::string& name, int n) {
+    const size_t dot = name.rfind('.');
+    const size_t stem = dot == std::string::npos || dot == 0 ? name.size() : dot;
+    return name.substr(0, stem) + " (" + std::to_string(n) + ")" + name.substr(stem);
+}
+
 std::vector<LoadedPoints> ReadOpenedFile(const RunContext& run, const OpenedFile& file) {
     // A database or text is named by its path, which gives its set's title;
     // a map file's messages name it as uploaded.
-    const FileType type = FileTypeForPath(file.path);
+    const FileType type = InputTypeForPath(file.path);
     const bool named = type == FileType::Database || type == FileType::Text;
     const InputFile input{file.path, named ? file.path : file.name, type};
     RequireInput(input, file.options);
@@ -66,7 +92,7 @@ void ReadSets(OpenedFile& file) {
 // row, as --auto reads it; when that fails too, the first failure stands.
 void ReadByHeaderRow(OpenedFile& file) {
     std::error_code error;
-    if (file.failure.empty() || FileTypeForPath(file.path) != FileType::Text ||
+    if (file.failure.empty() || InputTypeForPath(file.path) != FileType::Text ||
         std::filesystem::exists(PathOf(DefinitionPathFor(file.path)), error)) {
         return;
     }
@@ -80,19 +106,36 @@ void ReadByHeaderRow(OpenedFile& file) {
 
 }  // namespace
 
-std::vector<OpenedFile> OpenedFiles::Add(const std::vector<Upload>& uploads) {
-    std::string drop;
+std::string OpenedFiles::NewFolder(const std::string& what) {
+    std::string folder;
     {
         std::lock_guard<std::mutex> guard(mutex_);
-        drop = folder_.File("drop-" + std::to_string(++drops_));
+        folder = folder_.File(what + "-" + std::to_string(++folders_));
     }
-    std::filesystem::create_directory(PathOf(drop));
+    std::error_code error;
+    std::filesystem::create_directory(PathOf(folder), error);
+    if (!error) std::filesystem::permissions(PathOf(folder), std::filesystem::perms::owner_all, error);
+    if (error) FailConversion("cannot make a folder for the " + what + ": " + error.message());
+    return folder;
+}
+
+std::vector<OpenedFile> OpenedFiles::Add(const std::vector<Upload>& uploads) {
+    const std::string drop = NewFolder("drop");
     std::vector<OpenedFile> added;
     std::vector<std::pair<std::string, std::string>> definitions;
+    std::vector<std::string> taken;
     for (const Upload& upload : uploads) {
-        const std::string name = UploadedFileName(upload.name);
+        // Two files of one name (a/x.gpx, b/x.gpx) are two files: the later
+        // is numbered.
+        std::string name = UploadedFileName(upload.name);
+        for (int n = 2; std::find(taken.begin(), taken.end(), LoweredAscii(name)) != taken.end(); ++n)
+            name = NumberedName(UploadedFileName(upload.name), n);
+        taken.push_back(LoweredAscii(name));
         const std::string path = TextOf(PathOf(drop) / PathOf(name));
         WriteFileOrFail(path, upload.bytes);
+        std::error_code error;
+        std::filesystem::permissions(
+            PathOf(path), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write, error);
         if (IsDefinition(name)) {
             definitions.emplace_back(name, path);
             continue;

@@ -51,21 +51,25 @@ public:
     std::vector<OpenedFile> All() const;
     // The .cal files opened, by name and path.
     std::vector<std::pair<std::string, std::string>> Definitions() const;
-    const std::string& folder() const { return folder_.path(); }
+    // A new folder of the server's own ("drop-3", "push-4"), gone with it.
+    std::string NewFolder(const std::string& what);
 
 private:
     TemporaryFolder folder_;
     mutable std::mutex mutex_;
     std::vector<OpenedFile> files_;
     std::vector<std::pair<std::string, std::string>> definitions_;
-    int drops_ = 0;
+    int folders_ = 0;
 };
 
 // The sets of an opened file, read again as `show` reads it.
 std::vector<LoadedPoints> ReadOpenedFile(const RunContext& run, const OpenedFile& file);
 
 // An uploaded name as a file name of its own: the last part of the path,
-// '_' for what file systems refuse; never empty, "." or "..".
+// '_' for what file systems refuse, cut to 200 bytes keeping its
+// extension; never empty, "." or "..".
 std::string UploadedFileName(const std::string& name);
+// "name (n).ext".
+std::string NumberedName(const std::string& name, int n);
 
 }  // namespace vezuved_cli

@@ -26,10 +26,10 @@ bool TokenMatches(const std::string& expected, const std::string& given) {
     return difference == 0;
 }
 
-const char* TokenCookieName() { return "vezuved_token"; }
+std::string TokenCookieName(int port) { return "vezuved_token_" + std::to_string(port); }
 
-std::string TokenInCookie(const std::string& cookies) {
-    const std::string key = std::string(TokenCookieName()) + "=";
+std::string TokenInCookie(const std::string& cookies, int port) {
+    const std::string key = TokenCookieName(port) + "=";
     size_t at = 0;
     while (at < cookies.size()) {
         while (at < cookies.size() && (cookies[at] == ' ' || cookies[at] == ';')) ++at;

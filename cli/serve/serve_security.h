@@ -14,9 +14,11 @@ std::string NewToken();
 // Compares in a time that does not depend on where the texts differ.
 bool TokenMatches(const std::string& expected, const std::string& given);
 
-// The token in a Cookie header ("vezuved_token=..."), empty when none.
-std::string TokenInCookie(const std::string& cookies);
-const char* TokenCookieName();
+// The token in a Cookie header ("vezuved_token_8080=..."), empty when
+// none. The cookie is named by the port, so the pages of two servers in
+// one browser each keep their own.
+std::string TokenInCookie(const std::string& cookies, int port);
+std::string TokenCookieName(int port);
 
 // Host must be exactly 127.0.0.1:port; an Origin, when sent, must be
 // http://127.0.0.1:port. Anything else is another site or a name

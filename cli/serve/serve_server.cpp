@@ -43,8 +43,9 @@ httplib::Server::HandlerResponse Admit(const Server& server,
              "refused: only pages of http://127.0.0.1:" + std::to_string(server.port) + " may ask");
         return httplib::Server::HandlerResponse::Handled;
     }
-    const std::string given = request.has_param("token") ? request.get_param_value("token")
-                                                         : TokenInCookie(request.get_header_value("Cookie"));
+    const std::string given = request.has_param("token")
+                                  ? request.get_param_value("token")
+                                  : TokenInCookie(request.get_header_value("Cookie"), server.port);
     if (!TokenMatches(server.token, given)) {
         Send(response, 403, "refused: open the address vezuved serve printed, with its token");
         return httplib::Server::HandlerResponse::Handled;
@@ -61,6 +62,9 @@ void RunServer(const RunContext& run, const ServeOptions& options) {
     if (options.withDevice) UseEmulatedDevice(options.device);
     httplib::Server http;
     http.set_payload_max_length(options.maxUpload);
+    // No other site may show the page in a frame of its own.
+    http.set_default_headers(
+        {{"X-Frame-Options", "DENY"}, {"Content-Security-Policy", "frame-ancestors 'none'"}});
     http.set_pre_routing_handler([&](const httplib::Request& request, httplib::Response& response) {
         return Admit(server, request, response);
     });
@@ -68,7 +72,7 @@ void RunServer(const RunContext& run, const ServeOptions& options) {
         // The token becomes a cookie, so the page's own requests carry it.
         response.set_header(
             "Set-Cookie",
-            std::string(TokenCookieName()) + "=" + server.token + "; Path=/; HttpOnly; SameSite=Strict");
+            TokenCookieName(server.port) + "=" + server.token + "; Path=/; HttpOnly; SameSite=Strict");
         const WebFile* page = FindWebFile("/index.html");
         response.set_content(
             reinterpret_cast<const char*>(page->bytes), page->size, "text/html; charset=utf-8");

@@ -102,7 +102,11 @@ TEST_F(ServeTest, LetsInOnlyTheTokenFromThisMachinesAddress) {
     const Case cases[] = {
         {"no token", "/api/files", {}, 403},
         {"the token", WithToken("/api/files"), {}, 200},
-        {"the token as a cookie", "/api/files", {{"Cookie", "a=b; vezuved_token=" + token_}}, 200},
+        {"the token as this port's cookie",
+         "/api/files",
+         {{"Cookie", "a=b; vezuved_token_" + std::to_string(port_) + "=" + token_}},
+         200},
+        {"the token as another port's cookie", "/api/files", {{"Cookie", "vezuved_token=" + token_}}, 403},
         {"another token", "/api/files?token=" + std::string(32, '0'), {}, 403},
         {"the page, no token", "/", {}, 403},
         {"a foreign Origin", WithToken("/api/files"), {{"Origin", "http://evil.example"}}, 403},
@@ -113,7 +117,53 @@ TEST_F(ServeTest, LetsInOnlyTheTokenFromThisMachinesAddress) {
     for (const Case& c : cases) EXPECT_EQ(c.status, Status(c.path, c.headers)) << c.what;
     const httplib::Result page = Client().Get(WithToken("/"));
     ASSERT_TRUE(page);
-    EXPECT_NE(std::string::npos, page->get_header_value("Set-Cookie").find("vezuved_token=" + token_ + ";"));
+    EXPECT_NE(std::string::npos,
+              page->get_header_value("Set-Cookie")
+                  .find("vezuved_token_" + std::to_string(port_) + "=" + token_ + ";"));
+    // No other site may frame the page, nor any answer.
+    for (const httplib::Result& answer : {Client().Get(WithToken("/")), Client().Get("/api/files")}) {
+        ASSERT_TRUE(answer);
+        EXPECT_EQ("DENY", answer->get_header_value("X-Frame-Options"));
+        EXPECT_EQ("frame-ancestors 'none'", answer->get_header_value("Content-Security-Policy"));
+    }
+    EXPECT_EQ(404, Status(WithToken("/api/jobs/99999999999999999999")));
+}
+
+// Uploads are private, kept apart by name however they are named, and a
+// push never writes into the user's folder.
+TEST_F(ServeTest, UploadsArePrivateApartAndPushesLeaveTheFolderAlone) {
+    const std::string trip = ReadFile(SourceFile("tests/cli/data/trip.gpx"));
+    const std::string several = ReadFile(SourceFile("tests/cli/data/several-tracks.gpx"));
+    const std::string kmz = ReadFile(SourceFile("tests/cli/data/readers/kmz-first.kmz"));
+    const std::string longName = std::string(266, 'n') + ".gpx";
+    httplib::MultipartFormDataItems items = {{"files", trip, "a/trip.gpx", "application/gpx+xml"},
+                                             {"files", several, "b/trip.gpx", "application/gpx+xml"},
+                                             {"files", trip, longName, "application/gpx+xml"},
+                                             {"files", kmz, "places.kmz", "application/vnd.google-earth.kmz"}};
+    const httplib::Result opened = Client().Post(WithToken("/api/open"), items);
+    ASSERT_TRUE(opened);
+    ASSERT_EQ(200, opened->status) << opened->body;
+    const std::string body = opened->body;
+    EXPECT_NE(std::string::npos, body.find("\"name\":\"trip.gpx\""));
+    EXPECT_NE(std::string::npos, body.find("\"name\":\"trip (2).gpx\""));
+    EXPECT_NE(std::string::npos, body.find("\"name\":\"" + std::string(196, 'n') + ".gpx\""));
+    EXPECT_NE(std::string::npos, body.find("\"name\":\"places.kmz\",\"problems\":\"\",\"sets\":[{"));
+    EXPECT_EQ(std::string::npos, body.find("\"failure\":\"c")) << body;
+    EXPECT_NE(Client().Get(WithToken("/api/take?file=1&set=0&format=gpx"))->body,
+              Client().Get(WithToken("/api/take?file=2&set=0&format=gpx"))->body);
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(temporary_)) {
+        const auto others = std::filesystem::perms::group_all | std::filesystem::perms::others_all;
+        EXPECT_EQ(std::filesystem::perms::none, entry.status().permissions() & others) << entry.path();
+    }
+
+    WriteFile(pc_ + "/Morning.pdb", "mine");
+    const httplib::Result push = Client().Post(WithToken("/api/device/push?file=1&set=2"), "", "text/plain");
+    ASSERT_TRUE(push);
+    EXPECT_EQ(200, push->status) << push->body;
+    EXPECT_EQ("mine", ReadFile(pc_ + "/Morning.pdb"));
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(pc_)) names.push_back(entry.path().filename());
+    EXPECT_EQ(std::vector<std::string>{"Morning.pdb"}, names);
 }
 
 TEST_F(ServeTest, RefusesPathsOutsideItsFolders) {
