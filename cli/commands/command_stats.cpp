@@ -2,6 +2,7 @@
 
 #include "commands/command_options.h"
 #include "commands/commands.h"
+#include "commands/convert_plan.h"
 #include "commands/filter_options.h"
 #include "files/failure.h"
 #include "filetypes/tool_formats.h"
@@ -18,6 +19,7 @@ struct StatsCommandOptions {
     std::vector<std::string> files;
     std::string output = "text";
     std::string from;
+    std::string what, track;  // as convert chooses sets
     StatsOptions figures;
     SharedOptions shared;
     std::shared_ptr<FilterOptions> filters = std::make_shared<FilterOptions>();
@@ -27,6 +29,9 @@ void RunStats(RunContext& run, const StatsCommandOptions& options) {
     RequireEllipsoidDistances("vezuved stats");
     if (!(options.figures.climbThresholdMetres >= 0)) FailUsage("--climb-threshold must be 0 or more metres");
     if (!(options.figures.movingKmPerHour >= 0)) FailUsage("--moving-speed must be 0 or more km/h");
+    const std::string what = LoweredAscii(options.what);
+    if (!what.empty() && what != "waypoints" && what != "tracks" && what != "routes")
+        FailUsage("--what " + options.what + ": say waypoints, tracks or routes");
     const std::optional<FileType> from = FileTypeOption("--from", options.from);
     const TextOptions text = ToTextOptions(options.shared);
     const FilterPlan plan = ToFilterPlan(run, *options.filters, text);
@@ -34,7 +39,9 @@ void RunStats(RunContext& run, const StatsCommandOptions& options) {
     std::vector<PointSet> sets;
     for (const std::string& path : ExpandInputPaths(options.files)) {
         const TextOptions read = TextOptionsFor(path, options.shared);
-        for (LoadedPoints& loaded : ReadInput(run, OpenInput(run, path, from, read), read)) {
+        const InputFile input = OpenInput(run, path, from, read);
+        for (LoadedPoints& loaded :
+             SelectSets(run, ReadInput(run, input, read), options.what, options.track, input.what)) {
             sets.push_back(std::move(loaded.set));
         }
     }
@@ -70,6 +77,9 @@ void AddStatsCommand(CLI::App& app, RunContext& run) {
                      options->figures.movingKmPerHour,
                      "km/h above which the time between two points counts as moving")
         ->capture_default_str();
+    command->add_option(
+        "--track", options->track, "Only the route or track of this name or number (1-based), in each file");
+    command->add_option("--what", options->what, "Only the waypoints, tracks or routes");
     command->add_option("--from", options->from, "What standard input ('-') holds: " + FileTypeNames());
     AddTextReadingOptions(*command, options->shared);
     AddFilterOptions(*command, options->filters);
@@ -83,7 +93,8 @@ void AddStatsCommand(CLI::App& app, RunContext& run) {
         "Examples:\n  vezuved stats phone.gpx\n"
         "  vezuved stats 'logs/*.gpx' --output json\n"
         "  vezuved stats phone.gpx --climb-threshold 5 --moving-speed 1\n"
-        "  vezuved stats phone.gpx --crop time=2021-08-14T12:00Z..");
+        "  vezuved stats phone.gpx --crop time=2021-08-14T12:00Z..\n"
+        "  vezuved stats phone.gpx --track 2");
     command->callback([options, &run] { RunStats(run, *options); });
 }
 
