@@ -214,7 +214,7 @@ function transferOptions() {
 }
 
 async function refreshDevice() {
-  const listing = await (await ask('/api/device')).json();
+  const listing = await (await ask('/api/device', { method: 'POST' })).json();
   const rows = listing.rows.map((row) => element('tr', { 'data-name': row.name },
     element('td', {}, row.kind), element('td', {}, row.name), element('td', {}, String(row.records)),
     element('td', {}, row.deviceModified), element('td', {}, row.pcModified),

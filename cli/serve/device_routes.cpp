@@ -13,6 +13,7 @@
 #include "files/tool_paths.h"
 #include "serve/serve_routes.h"
 #include "serve/serve_security.h"
+#include "values/ascii_text.h"
 
 namespace vezuved_cli {
 
@@ -41,7 +42,10 @@ Json FolderJson(const std::string& folder) {
     Json files = Json::array();
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(PathOf(folder), error)) {
-        if (!entry.is_regular_file(error)) continue;
+        // The listing's own sync file is no file to push.
+        if (!entry.is_regular_file(error) ||
+            SameIgnoringCase(TextOf(entry.path().filename()), "RLDBSync.inf"))
+            continue;
         files.push_back({{"name", TextOf(entry.path().filename())}, {"size", entry.file_size(error)}});
     }
     return files;
@@ -86,7 +90,8 @@ Json JobJson(const JobState& state) {
 }  // namespace
 
 void AddDeviceRoutes(httplib::Server& http, Server& server) {
-    http.Get("/api/device", [&](const httplib::Request&, httplib::Response& response) {
+    // A POST: the listing writes the folder's sync file and heals the handheld.
+    http.Post("/api/device", [&](const httplib::Request&, httplib::Response& response) {
         if (!server.options.withDevice) return Send(response, 404, "the server was started without --device");
         std::unique_ptr<vezuved_device, void (*)(vezuved_device*)> device(vezuved_device_new(),
                                                                           vezuved_device_free);

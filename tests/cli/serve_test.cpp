@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <future>
@@ -136,10 +137,11 @@ TEST_F(ServeTest, UploadsArePrivateApartAndPushesLeaveTheFolderAlone) {
     const std::string several = ReadFile(SourceFile("tests/cli/data/several-tracks.gpx"));
     const std::string kmz = ReadFile(SourceFile("tests/cli/data/readers/kmz-first.kmz"));
     const std::string longName = std::string(266, 'n') + ".gpx";
-    httplib::MultipartFormDataItems items = {{"files", trip, "a/trip.gpx", "application/gpx+xml"},
-                                             {"files", several, "b/trip.gpx", "application/gpx+xml"},
-                                             {"files", trip, longName, "application/gpx+xml"},
-                                             {"files", kmz, "places.kmz", "application/vnd.google-earth.kmz"}};
+    httplib::MultipartFormDataItems items = {
+        {"files", trip, "a/trip.gpx", "application/gpx+xml"},
+        {"files", several, "b/trip.gpx", "application/gpx+xml"},
+        {"files", trip, longName, "application/gpx+xml"},
+        {"files", kmz, "places.kmz", "application/vnd.google-earth.kmz"}};
     const httplib::Result opened = Client().Post(WithToken("/api/open"), items);
     ASSERT_TRUE(opened);
     ASSERT_EQ(200, opened->status) << opened->body;
@@ -161,9 +163,20 @@ TEST_F(ServeTest, UploadsArePrivateApartAndPushesLeaveTheFolderAlone) {
     ASSERT_TRUE(push);
     EXPECT_EQ(200, push->status) << push->body;
     EXPECT_EQ("mine", ReadFile(pc_ + "/Morning.pdb"));
+    // Only a POST lists the handheld (the listing writes the sync file);
+    // the sync file is not offered for a push.
+    EXPECT_EQ(404, Status(WithToken("/api/device")));
+    WriteFile(pc_ + "/RLDBSync.inf", "an older listing");
+    const httplib::Result listing = Client().Post(WithToken("/api/device"), "", "text/plain");
+    ASSERT_TRUE(listing);
+    EXPECT_EQ(200, listing->status) << listing->body;
+    EXPECT_NE(std::string::npos, listing->body.find("\"folder\":[{\"name\":\"Morning.pdb\",\"size\":4}]"))
+        << listing->body;
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(pc_)) names.push_back(entry.path().filename());
-    EXPECT_EQ(std::vector<std::string>{"Morning.pdb"}, names);
+    for (const auto& entry : std::filesystem::directory_iterator(pc_))
+        names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ((std::vector<std::string>{"Morning.pdb", "RLDBSync.inf"}), names);
 }
 
 TEST_F(ServeTest, RefusesPathsOutsideItsFolders) {
