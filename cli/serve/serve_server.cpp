@@ -62,6 +62,14 @@ void RunServer(const RunContext& run, const ServeOptions& options) {
     if (options.withDevice) UseEmulatedDevice(options.device);
     httplib::Server http;
     http.set_payload_max_length(options.maxUpload);
+    // A refusal the library makes itself says why, in the page's words.
+    http.set_error_handler([&](const httplib::Request&, httplib::Response& response) {
+        if (response.status == 413 && response.body.empty())
+            Send(response,
+                 413,
+                 "the files are larger than the " + std::to_string(options.maxUpload >> 20) +
+                     " MB this page takes at once; open fewer or smaller files");
+    });
     // No other site may show the page in a frame of its own.
     http.set_default_headers(
         {{"X-Frame-Options", "DENY"}, {"Content-Security-Policy", "frame-ancestors 'none'"}});

@@ -210,6 +210,8 @@ TEST_F(ServeTest, AnOversizedUploadIsRefusedAndNothingKept) {
     const httplib::Result result = Client().Post(WithToken("/api/open"), items);
     ASSERT_TRUE(result);
     EXPECT_EQ(413, result->status);
+    EXPECT_EQ("the files are larger than the 1 MB this page takes at once; open fewer or smaller files\n",
+              result->body);
     for (const auto& entry : std::filesystem::recursive_directory_iterator(temporary_))
         EXPECT_FALSE(entry.is_regular_file()) << entry.path();
     EXPECT_EQ("{\"definitions\":[],\"device\":true,\"files\":[],\"filters\":true,\"folder\":\"" + pc_ + "\"}",
