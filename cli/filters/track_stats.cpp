@@ -1,6 +1,7 @@
 #include "filters/track_stats.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "filters/geodesy.h"
@@ -43,6 +44,29 @@ struct Climb {
     }
 };
 
+// The speed a track holds: the median of the last five moving steps'
+// speeds, so one GPS jump (out and back: two steps) cannot make a maximum.
+class HeldSpeed {
+public:
+    void Add(double kmPerHour) {
+        last_[count_++ % kSteps] = kmPerHour;
+        if (count_ >= kSteps) highest_ = std::max(highest_, Median(kSteps));
+    }
+    // The highest held; a track of fewer steps holds the median of them all.
+    double Highest() const { return count_ >= kSteps ? highest_ : count_ > 0 ? Median(count_) : 0.0; }
+
+private:
+    static constexpr size_t kSteps = 5;
+    double Median(size_t count) const {
+        std::array<double, kSteps> sorted = last_;
+        std::nth_element(sorted.begin(), sorted.begin() + count / 2, sorted.begin() + count);
+        return sorted[count / 2];
+    }
+    std::array<double, kSteps> last_{};
+    size_t count_ = 0;
+    double highest_ = 0;
+};
+
 }  // namespace
 
 TrackStats ComputeStats(const PointSet& set, const StatsOptions& options) {
@@ -60,6 +84,8 @@ TrackStats ComputeStats(const PointSet& set, const StatsOptions& options) {
     };
     std::optional<Last> previous;
     Climb climb;
+    HeldSpeed held;
+    double movingMetres = 0;
     const double movingMetresPerMilli = options.movingKmPerHour / 3600.0;
     for (const Point& point : set.points) {
         ++stats.points;
@@ -87,16 +113,19 @@ TrackStats ComputeStats(const PointSet& set, const StatsOptions& options) {
                 const int64_t millis = *point.time - *previous->time;
                 if (metres / static_cast<double>(millis) > movingMetresPerMilli) {
                     stats.movingMillis += millis;
-                    stats.maximumKmPerHour =
-                        std::max(stats.maximumKmPerHour, metres / static_cast<double>(millis) * 3600.0);
+                    movingMetres += metres;
+                    held.Add(metres / static_cast<double>(millis) * 3600.0);
                 }
             }
         }
         previous = Last{*point.latitude, *point.longitude, elevation, point.time};
     }
     if (stats.start) stats.durationMillis = *stats.end - *stats.start;
+    // Both over the same moving steps: a stop's or an untimed step's
+    // distance adds to no speed, so the average is never above the maximum.
     if (stats.movingMillis > 0)
-        stats.averageKmPerHour = stats.distance2d / static_cast<double>(stats.movingMillis) * 3600.0;
+        stats.averageKmPerHour = movingMetres / static_cast<double>(stats.movingMillis) * 3600.0;
+    stats.maximumKmPerHour = std::max(held.Highest(), stats.averageKmPerHour);
     return stats;
 }
 

@@ -34,9 +34,11 @@ struct TrackStats {
     std::optional<int64_t> start, end;  // UTC milliseconds
     int64_t durationMillis = 0;
     int64_t movingMillis = 0;
-    double averageKmPerHour = 0;  // distance over moving time
-    double maximumKmPerHour = 0;  // the fastest step
-    std::optional<GeoBox> box;    // none when no point has a position
+    double averageKmPerHour = 0;  // the moving steps' distance over their time
+    // The highest speed held over five moving steps (their median), never
+    // below the average: one GPS jump does not make it.
+    double maximumKmPerHour = 0;
+    std::optional<GeoBox> box;  // none when no point has a position
 };
 
 // The figures of one set; fails (exit 1) in a build without the ellipsoid's geodesics.

@@ -262,5 +262,31 @@ TEST(Stats, FiguresOfKnownTracks) {
     EXPECT_DOUBLE_EQ(ComputeStats(Track(points), strict).ascent, 0.5 + 10 + 0.4);
 }
 
+// Along the equator, 20 minutes at 13.36 km/h (0.002 degree a minute)
+// then 20 at half that, with one GPS jump 0.005 degree north and back
+// (33 km/h both ways) and a step of distance in the same minute: neither
+// makes the maximum, and the average stays below it.
+TEST(Stats, SpeedsAreHeldOverMovingSteps) {
+    if (!HaveEllipsoidDistances()) GTEST_SKIP() << "this build measures no distance";
+    std::vector<Point> points;
+    double longitude = 0;
+    for (int i = 0; i <= 40; ++i) {
+        points.push_back(At(0, longitude, i * kMinute));
+        longitude += i < 20 ? 0.002 : 0.001;
+    }
+    points[30].latitude = 0.005;
+    points.insert(points.begin() + 35, At(0, points[34].longitude.value() + 0.0005, 34 * kMinute));
+    const TrackStats stats = ComputeStats(Track(points), StatsOptions());
+    EXPECT_NEAR(stats.maximumKmPerHour, 13.358, 0.001);
+    EXPECT_NEAR(stats.averageKmPerHour, 11.293, 0.001);  // the jump's steps are moving too
+    // Fewer than five moving steps hold their median, and a maximum is
+    // never below the average.
+    const TrackStats three = ComputeStats(
+        Track({At(0, 0, 0), At(0, 0.001, kMinute), At(0, 0.011, 2 * kMinute), At(0, 0.012, 3 * kMinute)}),
+        StatsOptions());
+    EXPECT_NEAR(three.averageKmPerHour, 26.7, 0.1);
+    EXPECT_DOUBLE_EQ(three.maximumKmPerHour, three.averageKmPerHour);
+}
+
 }  // namespace
 }  // namespace vezuved_cli
