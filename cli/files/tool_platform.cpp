@@ -24,6 +24,7 @@
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #if defined(__linux__)
 #include <linux/fs.h>
@@ -193,6 +194,12 @@ std::string RunInstead(const std::string&, const std::vector<std::string>&) {
     return "the Windows build has no program to run instead";
 }
 
+bool OpenInBrowser(const std::string& address) {
+    const std::wstring wide = std::filesystem::u8path(address).wstring();
+    return reinterpret_cast<INT_PTR>(
+               ::ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
+}
+
 #else
 
 std::string RunInstead(const std::string& program, const std::vector<std::string>& arguments) {
@@ -204,6 +211,34 @@ std::string RunInstead(const std::string& program, const std::vector<std::string
     std::fflush(stderr);
     ::execv(program.c_str(), words.data());
     return std::strerror(errno);  // only when it could not run
+}
+
+bool OpenInBrowser(const std::string& address) {
+    // The desktop's own opener, in a grandchild so no child is left to reap;
+    // what it prints is not the tool's.
+    const pid_t child = ::fork();
+    if (child < 0) return false;
+    if (child == 0) {
+        if (::fork() == 0) {
+            const int nothing = ::open("/dev/null", O_RDWR);
+            if (nothing >= 0) {
+                ::dup2(nothing, 0);
+                ::dup2(nothing, 1);
+                ::dup2(nothing, 2);
+            }
+#if defined(__APPLE__)
+            ::execlp("open", "open", address.c_str(), static_cast<char*>(nullptr));
+#else
+            ::execlp("xdg-open", "xdg-open", address.c_str(), static_cast<char*>(nullptr));
+#endif
+            ::_exit(127);
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 void UseBinaryStandardStreams() {}

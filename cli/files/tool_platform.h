@@ -88,6 +88,10 @@ std::string LoadErrorWords(uint32_t code);
 // the system's words for why it could not (always, on Windows).
 std::string RunInstead(const std::string& program, const std::vector<std::string>& arguments);
 
+// Asks the desktop to open address in the default browser (xdg-open, or
+// the shell on Windows); false when nothing could be started.
+bool OpenInBrowser(const std::string& address);
+
 // Ctrl-C (SIGINT), SIGTERM and, on POSIX, SIGHUP and SIGQUIT remove the
 // temporary files being written before the tool ends as the signal would
 // end it, so an interrupted write leaves the previous file and nothing

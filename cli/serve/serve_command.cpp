@@ -19,6 +19,7 @@ struct ServeArguments {
     std::string folder = ".";
     std::string device;
     size_t maxUploadMegabytes = 64;
+    bool noOpen = false;
 };
 }  // namespace
 
@@ -38,8 +39,10 @@ void AddServeCommand(CLI::App& app, RunContext& run) {
         ->add_option(
             "--max-upload", arguments->maxUploadMegabytes, "Largest upload, in megabytes (default 64)")
         ->check(CLI::Range(1, 4096));
+    command->add_flag("--no-open", arguments->noOpen, "Open no browser: only print the page's address");
     command->footer(
-        "Prints the page's address with its token and serves until Ctrl-C; it opens no browser.\n"
+        "Prints the page's address with its token, opens it in the default browser and serves until "
+        "Ctrl-C.\n"
         "What is uploaded is kept in a temporary folder and removed when it stops.\n\n"
         "Example:\n  vezuved serve --folder trips --device emulated-handheld");
     command->callback([arguments, device, &run] {
@@ -50,6 +53,7 @@ void AddServeCommand(CLI::App& app, RunContext& run) {
         options.device = arguments->device;
         options.withDevice = device->count() > 0;
         options.maxUpload = arguments->maxUploadMegabytes << 20;
+        options.openBrowser = !arguments->noOpen;
         RunServer(run, options);
 #else
         // The server and what it loads live in vezuved-serve beside the tool,
@@ -62,6 +66,7 @@ void AddServeCommand(CLI::App& app, RunContext& run) {
                                           "--max-upload",
                                           std::to_string(arguments->maxUploadMegabytes)};
         if (device->count() > 0) words.insert(words.end(), {"--device", arguments->device});
+        if (arguments->noOpen) words.push_back("--no-open");
         const std::string server = ProgramFolder() + "/vezuved-serve";
         const std::string cause = RunInstead(server, words);
         FailConversion("serve is not in this build (" + server + ": " + cause + ")");

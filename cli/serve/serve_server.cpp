@@ -8,6 +8,7 @@
 
 #include "commands/device_commands.h"
 #include "files/failure.h"
+#include "files/tool_platform.h"
 #include "serve/serve_routes.h"
 #include "serve/serve_security.h"
 #include "serve/web_files.h"
@@ -115,7 +116,10 @@ void RunServer(const RunContext& run, const ServeOptions& options) {
                            " (is it in use?)");
         server.port = options.port;
     }
-    run.out << "http://127.0.0.1:" << server.port << "/?token=" << server.token << std::endl;
+    const std::string address = "http://127.0.0.1:" + std::to_string(server.port) + "/?token=" + server.token;
+    run.out << address << std::endl;
+    if (options.openBrowser && !OpenInBrowser(address))
+        run.err << "vezuved: no browser could be opened; open the address above in one\n" << std::flush;
 
     // Ctrl-C and SIGTERM end the serving; what was uploaded goes with it.
     g_stop = 0;

@@ -14,6 +14,7 @@ struct ServeOptions {
     std::string device;  // an emulated handheld's folder; empty: no Sync
     bool withDevice = false;
     size_t maxUpload = 64u << 20;  // bytes of one request
+    bool openBrowser = true;       // the page opened in the default browser
 };
 
 // Serves until SIGINT or SIGTERM; prints the page's address to run.out first.

@@ -43,7 +43,7 @@ function withoutDates(bytes) {
 }
 
 function startServer(folder, device) {
-  const server = spawn(tool, ['serve', '--port', '0', '--folder', folder, '--device', device],
+  const server = spawn(tool, ['serve', '--no-open', '--port', '0', '--folder', folder, '--device', device],
     { stdio: ['ignore', 'pipe', 'pipe'] });
   let errors = '';
   server.stderr.on('data', (data) => { errors += data; });

@@ -33,7 +33,7 @@ protected:
         std::filesystem::create_directories(pc_);
         WriteFile(Out("outside.rlp"), "secret\n");
         const std::string command = "TMPDIR=" + Quoted(temporary_) + " " + Quoted(ToolPath()) +
-                                    " serve --port 0 --max-upload 1 --folder " + Quoted(pc_) + " --device " +
+                                    " serve --no-open --port 0 --max-upload 1 --folder " + Quoted(pc_) + " --device " +
                                     Quoted(Out("handheld")) + " >" + Quoted(Out("out")) + " 2>" +
                                     Quoted(Out("err")) + " & echo $! >" + Quoted(Out("pid"));
         ASSERT_EQ(0, RunShell(command));
