@@ -35,7 +35,9 @@ function renderFiles() {
       if (state.chosen && state.chosen.file.id === file.id && state.chosen.set.index === set.index) row.classList.add('chosen');
       return row;
     });
-    const box = element('div', { class: 'file', 'data-name': file.name }, element('div', { class: 'name' }, file.name));
+    const close = element('button', { class: 'close', title: `Close ${file.name}`, 'aria-label': `Close ${file.name}` }, 'Close');
+    close.addEventListener('click', () => closeFile(file));
+    const box = element('div', { class: 'file', 'data-name': file.name }, element('div', { class: 'name' }, file.name, ' ', close));
     if (rows.length) box.append(element('table', {}, element('tbody', {}, ...rows)));
     if (file.failure) box.append(element('p', { class: 'failure' }, file.failure));
     if (file.problems) box.append(element('p', { class: 'problems' }, file.problems));
@@ -43,6 +45,17 @@ function renderFiles() {
   }
   const definitions = $('#definition');
   definitions.replaceChildren(...state.definitions.map((name) => element('option', { value: name }, name)));
+}
+
+async function closeFile(file) {
+  await ask(`/api/close?file=${file.id}`, { method: 'POST' });
+  if (state.chosen && state.chosen.file.id === file.id) {
+    // What was drawn of it goes with it.
+    state.chosen = null;
+    for (const id of ['#map', '#stats']) $(id).replaceChildren();
+    for (const id of ['#chosen', '#looking']) $(id).textContent = '';
+  }
+  await refreshFiles();
 }
 
 async function refreshFiles() {

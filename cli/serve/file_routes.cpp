@@ -109,6 +109,10 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
         for (const OpenedFile& file : server.opened.Add(uploads)) files.push_back(FileJson(file));
         SendJson(response, {{"files", files}});
     });
+    http.Post("/api/close", [&](const httplib::Request& request, httplib::Response& response) {
+        if (!server.opened.Close(IntParam(request, "file"))) return Send(response, 404, "no such file");
+        SendJson(response, {{"closed", IntParam(request, "file")}});
+    });
     http.Get("/api/map", [&](const httplib::Request& request, httplib::Response& response) {
         const std::optional<OpenedFile> file = server.opened.Find(IntParam(request, "file"));
         if (!file) return Send(response, 404, "no such file");

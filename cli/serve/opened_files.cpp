@@ -161,13 +161,32 @@ std::vector<OpenedFile> OpenedFiles::Add(const std::vector<Upload>& uploads) {
 
 std::optional<OpenedFile> OpenedFiles::Find(int id) const {
     std::lock_guard<std::mutex> guard(mutex_);
-    if (id < 1 || id > static_cast<int>(files_.size())) return std::nullopt;
+    if (id < 1 || id > static_cast<int>(files_.size()) || files_[id - 1].id == 0) return std::nullopt;
     return files_[id - 1];
+}
+
+bool OpenedFiles::Close(int id) {
+    std::string path;
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (id < 1 || id > static_cast<int>(files_.size()) || files_[id - 1].id == 0) return false;
+        path = files_[id - 1].path;
+        files_[id - 1] = OpenedFile();
+    }
+    // A read of it still running has the file open, which POSIX allows;
+    // its copy goes with the server in any case.
+    std::error_code error;
+    std::filesystem::remove(PathOf(path), error);
+    return true;
 }
 
 std::vector<OpenedFile> OpenedFiles::All() const {
     std::lock_guard<std::mutex> guard(mutex_);
-    return files_;
+    std::vector<OpenedFile> open;
+    for (const OpenedFile& file : files_) {
+        if (file.id != 0) open.push_back(file);
+    }
+    return open;
 }
 
 std::vector<std::pair<std::string, std::string>> OpenedFiles::Definitions() const {

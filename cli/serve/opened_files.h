@@ -48,6 +48,8 @@ public:
     // it lies beside it. Definitions are kept, not listed.
     std::vector<OpenedFile> Add(const std::vector<Upload>& uploads);
     std::optional<OpenedFile> Find(int id) const;
+    // Forgets the file and removes its copy; false when no such file is open.
+    bool Close(int id);
     std::vector<OpenedFile> All() const;
     // The .cal files opened, by name and path.
     std::vector<std::pair<std::string, std::string>> Definitions() const;
@@ -57,7 +59,7 @@ public:
 private:
     TemporaryFolder folder_;
     mutable std::mutex mutex_;
-    std::vector<OpenedFile> files_;
+    std::vector<OpenedFile> files_;  // by id; a closed one keeps its place, its id 0
     std::vector<std::pair<std::string, std::string>> definitions_;
     int folders_ = 0;
 };

@@ -146,6 +146,10 @@ async function main() {
     await failure.waitFor();
     assert.match(await failure.textContent(), /broken\.gpx/);
 
+    // Closed, it leaves the list; the chosen set stays drawn.
+    await page.click('.file[data-name="broken.gpx"] button.close');
+    await page.locator('.file[data-name="broken.gpx"]').waitFor({ state: 'detached' });
+
     fs.mkdirSync(path.dirname(screenshot), { recursive: true });
     await page.screenshot({ path: screenshot, fullPage: true });
     console.log(`browser test passed; screenshot: ${screenshot}`);

@@ -33,9 +33,9 @@ protected:
         std::filesystem::create_directories(pc_);
         WriteFile(Out("outside.rlp"), "secret\n");
         const std::string command = "TMPDIR=" + Quoted(temporary_) + " " + Quoted(ToolPath()) +
-                                    " serve --no-open --port 0 --max-upload 1 --folder " + Quoted(pc_) + " --device " +
-                                    Quoted(Out("handheld")) + " >" + Quoted(Out("out")) + " 2>" +
-                                    Quoted(Out("err")) + " & echo $! >" + Quoted(Out("pid"));
+                                    " serve --no-open --port 0 --max-upload 1 --folder " + Quoted(pc_) +
+                                    " --device " + Quoted(Out("handheld")) + " >" + Quoted(Out("out")) +
+                                    " 2>" + Quoted(Out("err")) + " & echo $! >" + Quoted(Out("pid"));
         ASSERT_EQ(0, RunShell(command));
         pid_ = std::stoi(ReadFile(Out("pid")));
         const std::regex address(R"(^http://127\.0\.0\.1:(\d+)/\?token=([0-9a-f]{32})\n)");
@@ -172,6 +172,19 @@ TEST_F(ServeTest, UploadsArePrivateApartAndPushesLeaveTheFolderAlone) {
     EXPECT_EQ(200, listing->status) << listing->body;
     EXPECT_NE(std::string::npos, listing->body.find("\"folder\":[{\"name\":\"Morning.pdb\",\"size\":4}]"))
         << listing->body;
+    // A closed file is gone from the list and from the disk.
+    const httplib::Result closed = Client().Post(WithToken("/api/close?file=2"), "", "text/plain");
+    ASSERT_TRUE(closed);
+    EXPECT_EQ(200, closed->status) << closed->body;
+    EXPECT_EQ(404, Status(WithToken("/api/map?file=2&set=0")));
+    EXPECT_EQ(404, Client().Post(WithToken("/api/close?file=2"), "", "text/plain")->status);
+    const std::string files = Client().Get(WithToken("/api/files"))->body;
+    EXPECT_EQ(std::string::npos, files.find("trip (2).gpx")) << files;
+    EXPECT_NE(std::string::npos, files.find("\"id\":3")) << files;
+    size_t kept = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(temporary_))
+        kept += entry.path().filename() == "trip (2).gpx" ? 1 : 0;
+    EXPECT_EQ(0u, kept);
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(pc_))
         names.push_back(entry.path().filename());
