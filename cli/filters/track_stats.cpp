@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <vector>
 
 #include "filters/geodesy.h"
 
@@ -44,28 +45,52 @@ struct Climb {
     }
 };
 
-// The speed a track holds: the median of the last five moving steps'
-// speeds, so one GPS jump (out and back: two steps) cannot make a maximum.
-class HeldSpeed {
-public:
-    void Add(double kmPerHour) {
-        last_[count_++ % kSteps] = kmPerHour;
-        if (count_ >= kSteps) highest_ = std::max(highest_, Median(kSteps));
-    }
-    // The highest held; a track of fewer steps holds the median of them all.
-    double Highest() const { return count_ >= kSteps ? highest_ : count_ > 0 ? Median(count_) : 0.0; }
-
-private:
-    static constexpr size_t kSteps = 5;
-    double Median(size_t count) const {
-        std::array<double, kSteps> sorted = last_;
-        std::nth_element(sorted.begin(), sorted.begin() + count / 2, sorted.begin() + count);
-        return sorted[count / 2];
-    }
-    std::array<double, kSteps> last_{};
-    size_t count_ = 0;
-    double highest_ = 0;
+// A moving step: its speed, length and time.
+struct Step {
+    double kmPerHour, metres;
+    int64_t millis;
 };
+
+// How many steps a speed is held over, and how far above the steps around
+// it a step is a GPS jump rather than a move.
+constexpr size_t kHeldSteps = 15;
+constexpr double kJumpFactor = 5.0;
+
+// The median of the speeds of steps [first, last).
+double MedianSpeed(const std::vector<Step>& steps, size_t first, size_t last) {
+    std::array<double, kHeldSteps> speeds{};
+    size_t count = 0;
+    for (size_t i = first; i < last && count < speeds.size(); ++i) speeds[count++] = steps[i].kmPerHour;
+    std::nth_element(speeds.begin(), speeds.begin() + count / 2, speeds.begin() + count);
+    return speeds[count / 2];
+}
+
+// The steps that are no GPS jump: none faster than kJumpFactor times the
+// median of the kHeldSteps steps around it. Fewer steps than that tell no
+// jump from a change of pace, and are all kept.
+std::vector<Step> WithoutJumps(const std::vector<Step>& steps) {
+    if (steps.size() < kHeldSteps) return steps;
+    std::vector<Step> kept;
+    kept.reserve(steps.size());
+    const size_t half = kHeldSteps / 2;
+    for (size_t i = 0; i < steps.size(); ++i) {
+        const size_t first = i > half ? i - half : 0;
+        const size_t last = std::min(steps.size(), i + half + 1);
+        if (steps[i].kmPerHour <= kJumpFactor * MedianSpeed(steps, first, last)) kept.push_back(steps[i]);
+    }
+    return kept;
+}
+
+// The highest speed held over kHeldSteps steps (their median); fewer steps
+// hold the median of them all.
+double HeldSpeed(const std::vector<Step>& steps) {
+    if (steps.empty()) return 0.0;
+    if (steps.size() < kHeldSteps) return MedianSpeed(steps, 0, steps.size());
+    double highest = 0;
+    for (size_t i = 0; i + kHeldSteps <= steps.size(); ++i)
+        highest = std::max(highest, MedianSpeed(steps, i, i + kHeldSteps));
+    return highest;
+}
 
 }  // namespace
 
@@ -84,8 +109,7 @@ TrackStats ComputeStats(const PointSet& set, const StatsOptions& options) {
     };
     std::optional<Last> previous;
     Climb climb;
-    HeldSpeed held;
-    double movingMetres = 0;
+    std::vector<Step> moving;
     const double movingMetresPerMilli = options.movingKmPerHour / 3600.0;
     for (const Point& point : set.points) {
         ++stats.points;
@@ -111,21 +135,25 @@ TrackStats ComputeStats(const PointSet& set, const StatsOptions& options) {
             stats.distance3d += std::sqrt(metres * metres + rise * rise);
             if (point.time && previous->time && *point.time > *previous->time) {
                 const int64_t millis = *point.time - *previous->time;
-                if (metres / static_cast<double>(millis) > movingMetresPerMilli) {
-                    stats.movingMillis += millis;
-                    movingMetres += metres;
-                    held.Add(metres / static_cast<double>(millis) * 3600.0);
-                }
+                if (metres / static_cast<double>(millis) > movingMetresPerMilli)
+                    moving.push_back(Step{metres / static_cast<double>(millis) * 3600.0, metres, millis});
             }
         }
         previous = Last{*point.latitude, *point.longitude, elevation, point.time};
     }
     if (stats.start) stats.durationMillis = *stats.end - *stats.start;
-    // Both over the same moving steps: a stop's or an untimed step's
-    // distance adds to no speed, so the average is never above the maximum.
+    // Moving time and both speeds over the same moving steps, GPS jumps left
+    // out: a stop's or an untimed step's distance adds to no speed, and the
+    // average is never above the maximum.
+    const std::vector<Step> kept = WithoutJumps(moving);
+    double movingMetres = 0;
+    for (const Step& step : kept) {
+        movingMetres += step.metres;
+        stats.movingMillis += step.millis;
+    }
     if (stats.movingMillis > 0)
         stats.averageKmPerHour = movingMetres / static_cast<double>(stats.movingMillis) * 3600.0;
-    stats.maximumKmPerHour = std::max(held.Highest(), stats.averageKmPerHour);
+    stats.maximumKmPerHour = std::max(HeldSpeed(kept), stats.averageKmPerHour);
     return stats;
 }
 

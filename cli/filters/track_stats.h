@@ -33,10 +33,14 @@ struct TrackStats {
     double ascent = 0, descent = 0;     // metres
     std::optional<int64_t> start, end;  // UTC milliseconds
     int64_t durationMillis = 0;
+    // The moving steps' time, and their distance over it. In a track of 15
+    // moving steps or more, a step more than five times as fast as the 15
+    // around it is a GPS jump: it is left out of both speeds and of the
+    // moving time.
     int64_t movingMillis = 0;
-    double averageKmPerHour = 0;  // the moving steps' distance over their time
-    // The highest speed held over five moving steps (their median), never
-    // below the average: one GPS jump does not make it.
+    double averageKmPerHour = 0;
+    // The highest speed held over 15 moving steps (their median), never
+    // below the average.
     double maximumKmPerHour = 0;
     std::optional<GeoBox> box;  // none when no point has a position
 };
