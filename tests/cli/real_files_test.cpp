@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "filters/geodesy.h"
+#include "filters/track_stats.h"
 #include "library_names.h"
 #include "map_reading.h"
 #include "maps/xml_stream.h"
@@ -258,6 +260,43 @@ TEST(RealFiles, ReadAsOthersReadThemAndKeptThroughEveryOutput) {
             << "listed, but no longer found: " << k.file << " " << k.source << " " << k.difference;
     }
     EXPECT_EQ(unexpected, "") << "differences neither fixed nor listed with their reason";
+}
+
+// The speeds `stats` gives of every timed route and track of the folder:
+// the average at most the maximum, and a maximum no GPS jump makes, under
+// 1.5 times the 99th percentile of the track's moving steps.
+TEST(RealFiles, StatsSpeedsAreHeldNotJumped) {
+    const char* given = std::getenv("VEZUVED_REAL_FILES");
+    if (given == nullptr || *given == '\0') GTEST_SKIP() << "VEZUVED_REAL_FILES names no folder";
+    if (!XmlReadingAvailable() || !HaveEllipsoidDistances())
+        GTEST_SKIP() << "this build reads no XML or measures nothing";
+    size_t checked = 0;
+    for (const auto& entry : fs::directory_iterator(given)) {
+        const std::string extension = entry.path().extension().string();
+        if (!std::set<std::string>{".gpx", ".kml", ".geojson", ".json"}.count(extension)) continue;
+        const Reading reading = ReadWith(entry.path().string());
+        for (const PointSet& set : reading.sets) {
+            if (!IsLine(set)) continue;
+            std::vector<double> speeds;
+            for (size_t i = 1; i < set.points.size(); ++i) {
+                const Point &a = set.points[i - 1], &b = set.points[i];
+                if (b.segmentStart || !a.time || !b.time || *b.time <= *a.time) continue;
+                const double kmPerHour =
+                    EllipsoidDistance(*a.latitude, *a.longitude, *b.latitude, *b.longitude) /
+                    static_cast<double>(*b.time - *a.time) * 3600.0;
+                if (kmPerHour > StatsOptions().movingKmPerHour) speeds.push_back(kmPerHour);
+            }
+            if (speeds.size() < 20) continue;
+            std::sort(speeds.begin(), speeds.end());
+            const double percentile = speeds[(speeds.size() - 1) * 99 / 100];
+            const TrackStats stats = ComputeStats(set, StatsOptions());
+            const std::string what = entry.path().filename().string() + " '" + set.title + "'";
+            EXPECT_LE(stats.averageKmPerHour, stats.maximumKmPerHour) << what;
+            EXPECT_LT(stats.maximumKmPerHour, 1.5 * percentile) << what;
+            ++checked;
+        }
+    }
+    EXPECT_NE(0u, checked) << "no timed route or track in " << given;
 }
 
 }  // namespace
