@@ -110,22 +110,32 @@ async function choose(file, set) {
   $('#looking').textContent = `${set.kind} '${set.title}' of ${file.name}`;
   renderChange();
   $('#stats').replaceChildren();
-  if (state.filters) preview();
-  await drawMap();
+  // The preview draws the map when it has its counts: one drawing, not two.
+  if (state.filters) await preview();
+  else await drawMap();
 }
 
-// The chosen set as the tool draws it, changed as the page says.
-async function drawMap() {
+// The chosen set as the tool draws it, changed as the page says. A newer
+// drawing or preview stops an older one, so no stale drawing stays.
+let drawing = null;
+async function drawMap(signal = newRequest()) {
   const { file, set } = state.chosen;
   try {
     const query = new URLSearchParams({ file: file.id, set: set.index, ...changeOptions() });
-    const svg = await (await ask('/api/map?' + query)).text();
+    const svg = await (await ask('/api/map?' + query, { signal })).text();
     $('#map').innerHTML = svg;
-    const drawing = $('#map svg');
-    if (drawing) panAndZoom(drawing);
+    const picture = $('#map svg');
+    if (picture) panAndZoom(picture);
   } catch (error) {
-    $('#map').replaceChildren(element('p', { class: 'failure' }, error.message));
+    if (error.name !== 'AbortError') $('#map').replaceChildren(element('p', { class: 'failure' }, error.message));
   }
+}
+
+// Stops the request before, and gives the signal of the one that follows.
+function newRequest() {
+  if (drawing) drawing.abort();
+  drawing = new AbortController();
+  return drawing.signal;
 }
 
 // The filters, in the order they run; each field takes what its option takes.
@@ -154,15 +164,21 @@ async function preview() {
   const { file, set } = state.chosen;
   const query = new URLSearchParams({ file: file.id, set: set.index, ...changeOptions() });
   const after = $('#change .after');
+  const signal = newRequest();
   try {
-    const answer = await (await ask('/api/change?' + query)).json();
+    const answer = await (await ask('/api/change?' + query, { signal })).json();
     after.textContent = `before: ${answer.before} point(s); after: ` +
       answer.after.map((one) => `${one.title} ${one.count}`).join(', ');
+    after.classList.remove('failure');
     $('#change .notes').textContent = answer.problems;
     $('#stats').textContent = answer.stats;
-    await drawMap();
+    await drawMap(signal);
   } catch (error) {
+    if (error.name === 'AbortError') return;
+    // What the change cannot make is said, and nothing of an older one stays.
     after.textContent = error.message;
+    after.classList.add('failure');
+    for (const id of ['#map', '#stats', '#change .notes']) $(id).replaceChildren();
   }
 }
 

@@ -90,8 +90,14 @@ async function main() {
     const drawn = await page.locator('#map svg').evaluate((svg) => svg.querySelectorAll('path, polyline, circle').length);
     assert.ok(drawn > 0, 'the map draws something');
 
+    // A change it cannot make says so in red, and leaves no older drawing.
+    await page.locator('#change input[name="simplify"]').fill('abc');
+    await page.locator('#change .after.failure').waitFor();
+    await page.waitForFunction(() => !document.querySelector('#map svg'));
+
     // Change and take: simplified to 100 points, as a database.
     await page.locator('#change input[name="simplify"]').fill('100');
+    await page.locator('#map svg').waitFor();
     await page.locator('#change .after').filter({ hasText: 'before: 400 point(s); after: Ridge 100' }).waitFor();
     assert.match(await page.locator('#stats').textContent(), /\d/, 'the figures of stats are shown');
     await page.selectOption('#format', 'pdb');
