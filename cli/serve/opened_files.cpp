@@ -127,9 +127,10 @@ std::vector<OpenedFile> OpenedFiles::Add(const std::vector<Upload>& uploads) {
     for (const Upload& upload : uploads) {
         // Two files of one name (a/x.gpx, b/x.gpx) are two files: the later
         // is numbered.
-        std::string name = UploadedFileName(upload.name);
+        const std::string given = UploadedFileName(upload.name);
+        std::string name = given;
         for (int n = 2; std::find(taken.begin(), taken.end(), LoweredAscii(name)) != taken.end(); ++n)
-            name = NumberedName(UploadedFileName(upload.name), n);
+            name = NumberedName(given, n);
         taken.push_back(LoweredAscii(name));
         const std::string path = TextOf(PathOf(drop) / PathOf(name));
         WriteFileOrFail(path, upload.bytes);
