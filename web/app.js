@@ -251,6 +251,8 @@ async function refreshDevice() {
     element('td', {}, element('button', { onclick: () => copy('pull', { name: row.name, kind: row.kind }) }, 'Pull'))));
   $('#device tbody').replaceChildren(...rows);
   $('#device-problems').textContent = [listing.failure, listing.problems].filter(Boolean).join('\n');
+  $('#device-note').textContent = listing.fresh
+    ? 'The handheld holds no databases yet. Push a file or the chosen set, with "Create" ticked, to begin.' : '';
   const only = new Set(listing.pcOnly.map((path) => path.split(/[\\/]/).pop()));
   $('#folder tbody').replaceChildren(...listing.folder.map((file) => element('tr', { 'data-name': file.name },
     element('td', {}, file.name), element('td', {}, only.has(file.name) ? 'Only on PC' : ''),
@@ -258,7 +260,11 @@ async function refreshDevice() {
 }
 
 async function copy(direction, what) {
-  const query = new URLSearchParams({ ...what, ...transferOptions() });
+  const options = transferOptions();
+  // A move deletes the PC file: asked first, every time.
+  if (options.move && direction === 'push' &&
+      !window.confirm(`Move ${what.name || 'the chosen set'} to the handheld and delete it from the PC folder?`)) return;
+  const query = new URLSearchParams({ ...what, ...options });
   try {
     const { job } = await (await ask(`/api/device/${direction}?` + query, { method: 'POST' })).json();
     await follow(job);

@@ -1,5 +1,6 @@
 #include "filters/filter_steps.h"
 #include "filters/geodesy.h"
+#include "values/point_sets.h"
 
 namespace vezuved_cli {
 namespace {
@@ -11,12 +12,35 @@ int64_t LocalDay(int64_t utcMillis, int32_t utcOffsetMinutes) {
     return local >= 0 ? local / kMillisPerDay : -((-local + kMillisPerDay - 1) / kMillisPerDay);
 }
 
+// How many cuts the step made, the pieces the set's segments now are and
+// the points of each.
+void SayPieces(const PointSet& set, const FilterStep& step, size_t cuts, std::ostream& diagnostics) {
+    std::vector<size_t> pieces;
+    for (const Point& point : set.points) {
+        if (pieces.empty() || point.segmentStart) pieces.push_back(0);
+        ++pieces.back();
+    }
+    diagnostics << "vezuved: " << SetWords(set) << ": " << step.text << ": "
+                << (cuts == 0 ? std::string("no cut")
+                              : std::to_string(cuts) + (cuts == 1 ? " cut" : " cuts"));
+    if (pieces.size() < 2) {
+        diagnostics << ", one piece\n";
+        return;
+    }
+    diagnostics << ", " << pieces.size() << " pieces: ";
+    // A long list says its first pieces; the files say the rest.
+    constexpr size_t kListed = 10;
+    for (size_t i = 0; i < pieces.size() && i < kListed; ++i) diagnostics << (i ? " + " : "") << pieces[i];
+    diagnostics << (pieces.size() > kListed ? " + ..." : "") << " points\n";
+}
+
 }  // namespace
 
-void SplitSet(PointSet& set, const FilterStep& step, int32_t utcOffsetMinutes) {
+void SplitSet(PointSet& set, const FilterStep& step, int32_t utcOffsetMinutes, std::ostream& diagnostics) {
     if (step.splitBy == SplitBy::Distance) RequireEllipsoidDistances(step.text);
     // Compared with the last point that has what the rule reads (a time, a position).
     const Point* previous = nullptr;
+    size_t cuts = 0;
     for (Point& point : set.points) {
         const bool has =
             step.splitBy == SplitBy::Distance ? point.latitude && point.longitude : point.time.has_value();
@@ -37,10 +61,14 @@ void SplitSet(PointSet& set, const FilterStep& step, int32_t utcOffsetMinutes) {
                           step.distanceMetres;
                     break;
             }
-            if (cut) point.segmentStart = true;
+            if (cut && !point.segmentStart) {
+                point.segmentStart = true;
+                ++cuts;
+            }
         }
         previous = &point;
     }
+    SayPieces(set, step, cuts, diagnostics);
 }
 
 }  // namespace vezuved_cli

@@ -13,10 +13,15 @@ namespace vezuved_cli {
 struct CapturedRun {
     bool ok = true;
     std::string out;      // the report
-    std::string err;      // problems and warnings, as the command line shows them
+    std::string err;      // problems and warnings
     std::string failure;  // the failure's sentence; empty when ok
 };
 
+// Its problems and failure come in the page's words: no command-line
+// options, no paths of the server's own temporary folders.
 CapturedRun RunCaptured(const std::function<void(RunContext&)>& work);
+
+// A message of the tool in the page's words.
+std::string InPageWords(std::string text);
 
 }  // namespace vezuved_cli

@@ -73,14 +73,14 @@ Json JobJson(const JobState& state) {
                          {"stage", item.stage},
                          {"done", item.done},
                          {"total", item.total},
-                         {"failure", item.failure}});
+                         {"failure", InPageWords(item.failure)}});
     }
     return {{"id", state.id},
             {"what", state.what},
             {"finished", state.finished},
             {"failed", state.failed},
-            {"result", state.result},
-            {"messages", state.messages},
+            {"result", InPageWords(state.result)},
+            {"messages", InPageWords(state.messages)},
             {"items", items},
             {"question", state.question},
             {"sourceDate", state.sourceDate},
@@ -116,47 +116,60 @@ void AddDeviceRoutes(httplib::Server& http, Server& server) {
         // A sync file not written is a problem of the listing, which stands.
         if (result != VEZUVED_OK && code == 0)
             problems += std::string(vezuved_device_error_message(device.get())) + "\n";
+        // A handheld without its database volume is a fresh one, not a fault.
+        const bool fresh = code == 0 && vezuved_device_has_volume(device.get()) == 0;
+        if (fresh) {
+            const std::string mount = "Can't mount Database Volume: ";
+            for (size_t at = problems.find(mount); at != std::string::npos; at = problems.find(mount, at))
+                problems.erase(at, problems.find('\n', at) - at + 1);
+        }
         SendJson(response,
                  {{"rows", rows},
                   {"pcOnly", pcOnly},
                   {"report", vezuved_device_report(device.get())},
                   {"problems", problems},
                   {"failure", code == 0 ? "" : vezuved_device_error_message(device.get())},
+                  {"fresh", fresh},
                   {"folder", FolderJson(server.options.folder)}});
     });
     http.Post("/api/device/push", [&](const httplib::Request& request, httplib::Response& response) {
         if (!server.options.withDevice) return Send(response, 404, "the server was started without --device");
-        std::string source;
+        std::vector<std::string> sources;
         if (request.has_param("name")) {
             const std::optional<std::string> path =
                 PathInside(server.options.folder, request.get_param_value("name"));
             if (!path) return Send(response, 403, "only files of the folder are pushed");
-            source = *path;
+            sources.push_back(*path);
         } else {
-            // A set of an opened file goes, changed as the page shows it, as a
-            // database of the server's own: the folder's files are the user's,
-            // never written over.
+            // A set of an opened file goes, changed as the page shows it, as
+            // databases of the server's own (a split's pieces each its own):
+            // the folder's files are the user's, never written over.
             const std::optional<Chosen> chosen = Choose(server, request);
             if (!chosen) return Send(response, 404, "no such file or set");
-            const std::string path =
-                TextOf(PathOf(server.opened.NewFolder("push")) /
-                       PathOf(UploadedFileName(FileSafeName(chosen->set.title) + ".pdb")));
+            std::string folder;
             const CapturedRun run = RunCaptured([&](RunContext& context) {
-                ConvertRequest convert = SetRequest(*chosen, path);
+                folder = server.opened.NewFolder("push");
+                const std::string name = UploadedFileName(FileSafeName(chosen->set.title) + ".pdb");
+                ConvertRequest convert = SetRequest(*chosen, TextOf(PathOf(folder) / PathOf(name)));
                 convert.filters = RequestFilters(request);
                 RunConvert(context, convert);
+                sources = WrittenFiles(folder, TextOf(PathOf(name).stem()));
             });
             if (!run.ok) return Send(response, 422, run.failure);
-            source = path;
         }
         const uint32_t word = OptionsWord(request);
-        const std::string name = TextOf(PathOf(source).filename());
+        std::string what = "push " + TextOf(PathOf(sources.front()).filename());
+        if (sources.size() > 1) what += " and " + std::to_string(sources.size() - 1) + " more";
         const int id = server.jobs.Start(
-            "push " + name,
+            what,
             (word & VEZUVED_OPT_ASK) != 0,
-            [source, word](vezuved_device* device, vezuved_device_callback callback, void* context) {
+            [sources, word](vezuved_device* device, vezuved_device_callback callback, void* context) {
                 const vezuved_device_options options{nullptr, nullptr, word, VEZUVED_DEVICE_KIND_ALL};
-                return vezuved_device_push(device, source.c_str(), &options, callback, context);
+                int32_t result = VEZUVED_OK;
+                // One after another; the first that fails ends the job with its cause.
+                for (size_t i = 0; i < sources.size() && result == VEZUVED_OK; ++i)
+                    result = vezuved_device_push(device, sources[i].c_str(), &options, callback, context);
+                return result;
             });
         SendJson(response, {{"job", id}});
     });

@@ -53,30 +53,50 @@ std::optional<std::string> DefinitionPath(const Server& server, const std::strin
 }
 
 struct Taken {
-    std::string name;
-    std::string bytes;
+    std::vector<BundledFile> files;  // one, or a split's pieces
     CapturedRun run;
 };
 
 // The set converted as `vezuved convert` converts it, into a temporary
-// folder, and its bytes.
+// folder, and the bytes of what that wrote.
 Taken TakeSet(const Chosen& chosen,
               FileType type,
               const std::string& definition,
               const httplib::Request& filters) {
     Taken taken;
-    taken.name = FileSafeName(chosen.set.title) + SavedExtension(type);
-    if (ReservedOnWindows(taken.name)) taken.name = "_" + taken.name;
+    std::string stem = FileSafeName(chosen.set.title);
+    if (ReservedOnWindows(stem + SavedExtension(type))) stem = "_" + stem;
+    const std::string name = stem + SavedExtension(type);
     taken.run = RunCaptured([&](RunContext& run) {
         const TemporaryFolder folder = TemporaryFolder::Create();
-        ConvertRequest request = SetRequest(chosen, folder.File(taken.name));
+        ConvertRequest request = SetRequest(chosen, folder.File(name));
         request.to = type;
         request.outputDefinition = definition;
         request.filters = RequestFilters(filters);
         RunConvert(run, request);
-        taken.bytes = ReadWholeFileOrFail(request.output, "the converted file");
+        for (const std::string& path : WrittenFiles(folder.path(), stem)) {
+            taken.files.push_back(BundledFile{TextOf(PathOf(path).filename()),
+                                              ReadWholeFileOrFail(path, "the converted file")});
+        }
     });
     return taken;
+}
+
+// A download: the one file as it is, or a split's pieces in a zip named after the set.
+void SendTaken(httplib::Response& response, const Chosen& chosen, Taken& taken) {
+    std::string name = taken.files.front().name;
+    std::string bytes = std::move(taken.files.front().bytes);
+    const char* type = "application/octet-stream";
+    if (taken.files.size() > 1) {
+        name = FileSafeName(chosen.set.title) + ".zip";
+        const CapturedRun run = RunCaptured([&](RunContext&) { bytes = ZipBundle(taken.files); });
+        if (!run.ok) return Send(response, 500, run.failure);
+        type = "application/zip";
+    }
+    response.set_header("Content-Disposition", "attachment; filename=\"" + name + "\"");
+    response.set_header("X-Vezuved-Pieces", std::to_string(taken.files.size()));
+    response.set_header("X-Vezuved-Problems", std::to_string(taken.run.err.size()));
+    response.set_content(bytes, type);
 }
 
 }  // namespace
@@ -144,11 +164,9 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
                 return Send(response, 403, "text is written through a definition opened or in the folder");
             definition = *path;
         }
-        const Taken taken = TakeSet(*chosen, *type, definition, request);
+        Taken taken = TakeSet(*chosen, *type, definition, request);
         if (!taken.run.ok) return Send(response, 422, taken.run.failure + "\n" + taken.run.err);
-        response.set_header("Content-Disposition", "attachment; filename=\"" + taken.name + "\"");
-        response.set_header("X-Vezuved-Problems", std::to_string(taken.run.err.size()));
-        response.set_content(taken.bytes, "application/octet-stream");
+        SendTaken(response, *chosen, taken);
     });
     // What the filters would leave of a set, and its figures, before anything is written.
     http.Get("/api/change", [&](const httplib::Request& request, httplib::Response& response) {
@@ -232,7 +250,7 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
             if (!chosen) return Send(response, 404, "no such file or set: " + pair);
             Taken taken = TakeSet(*chosen, *type, "", request);
             if (!taken.run.ok) return Send(response, 422, taken.run.failure + "\n" + taken.run.err);
-            bundle.push_back(BundledFile{taken.name, std::move(taken.bytes)});
+            for (BundledFile& file : taken.files) bundle.push_back(std::move(file));
         }
         if (bundle.empty()) return Send(response, 400, "no set was chosen");
         std::string zip;

@@ -65,12 +65,6 @@ bool IsDefinition(const std::string& name) {
     return name.size() > 4 && LoweredAscii(name.substr(name.size() - 4)) == ".cal";
 }
 
-std::string AsUploaded(std::string text, const OpenedFile& file) {
-    // Other files named beside it (its .cal) by their names alone.
-    return NamedAs(
-        NamedAs(std::move(text), file.path, file.name), TextOf(PathOf(file.path).parent_path() / ""), "");
-}
-
 void ReadSets(OpenedFile& file) {
     const CapturedRun run = RunCaptured([&](RunContext& context) {
         int tracks = 0;
@@ -83,9 +77,9 @@ void ReadSets(OpenedFile& file) {
             file.sets.push_back(set);
         }
     });
-    // The page names the file as it was uploaded, not by its copy.
-    file.problems = AsUploaded(run.err, file);
-    file.failure = AsUploaded(run.failure, file);
+    // The copy is named as it was uploaded: the run says no folder of the server's.
+    file.problems = run.err;
+    file.failure = run.failure;
 }
 
 // A text the tool cannot read without a definition is read by its header

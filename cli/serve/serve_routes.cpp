@@ -1,6 +1,11 @@
 #include "serve/serve_routes.h"
 
+#include <algorithm>
+#include <filesystem>
+
 #include <vezuved/vezuved.h>
+
+#include "files/tool_paths.h"
 
 namespace vezuved_cli {
 
@@ -41,6 +46,26 @@ ConvertRequest SetRequest(const Chosen& chosen, const std::string& output) {
     else
         request.track = std::to_string(chosen.set.track);
     return request;
+}
+
+std::vector<std::string> WrittenFiles(const std::string& folder, const std::string& stem) {
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(PathOf(folder))) {
+        if (entry.is_regular_file()) files.push_back(TextOf(entry.path()));
+    }
+    const std::string prefix = stem + "-";
+    for (std::string& file : files) {
+        const std::string name = TextOf(PathOf(file).filename());
+        if (files.size() < 2 || name.compare(0, prefix.size(), prefix) != 0) continue;
+        const std::string piece = TextOf(PathOf(folder) / PathOf(name.substr(prefix.size())));
+        std::filesystem::rename(PathOf(file), PathOf(piece));
+        file = piece;
+    }
+    // "NAME-2" before "NAME-10": the pieces share their stem.
+    std::sort(files.begin(), files.end(), [](const std::string& a, const std::string& b) {
+        return a.size() != b.size() ? a.size() < b.size() : a < b;
+    });
+    return files;
 }
 
 FilterPlan RequestFilters(const httplib::Request& request) {

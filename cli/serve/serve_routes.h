@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <httplib.h>
 #include <nlohmann/json.hpp>
@@ -43,6 +44,11 @@ std::optional<Chosen> Choose(const Server& server, const httplib::Request& reque
 
 // The request `vezuved convert FILE OUTPUT --track N` (or --what waypoints) makes.
 ConvertRequest SetRequest(const Chosen& chosen, const std::string& output);
+
+// The files a conversion to STEM.EXT wrote into a folder of its own, as
+// full paths: that one, or a split's pieces in their order, renamed from
+// STEM-PIECE.EXT to PIECE.EXT (the piece's title names it already).
+std::vector<std::string> WrittenFiles(const std::string& folder, const std::string& stem);
 
 // The filters a request gives, in the order they run; a value a filter
 // cannot read fails as the command line's usage error does.

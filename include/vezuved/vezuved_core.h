@@ -336,6 +336,10 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_device_row_count(const vezuve
 VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_device_get_row(const vezuved_device* device,
                                                                   int32_t index,
                                                                   vezuved_device_row* row);
+/* Since 1.5: 1 when the last listing found the handheld's database volume,
+ * 0 when it found none (a fresh handheld holds no databases yet: a push
+ * with VEZUVED_OPT_CREATE_VOLUME makes it), -1 for a null handle. */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_device_has_volume(const vezuved_device* device);
 /* The files of a device kind only on the PC, full paths; null out of range. */
 VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_device_pc_only_count(const vezuved_device* device);
 VEZUVED_CORE_API const char* VEZUVED_CORE_CALL vezuved_device_pc_only(const vezuved_device* device,

@@ -353,6 +353,7 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_device_list(vezuved_device* d
                               row.state});
         }
         d.pcOnly = listing.pcOnly;
+        d.volume = listing.volumeFound;
         d.report = call.Report();
         const int32_t result = Conclude(d, code, "device listing of " + FolderName(pc_folder), call);
         if (result != VEZUVED_OK || listing.syncFileWritten) return result;
@@ -379,6 +380,10 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_device_get_row(const vezuved_
                               found.pcModified.c_str(),
                               found.state.c_str()};
     return VEZUVED_OK;
+}
+
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_device_has_volume(const vezuved_device* device) {
+    return device != nullptr ? (device->volume ? 1 : 0) : -1;
 }
 
 VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_device_pc_only_count(const vezuved_device* device) {

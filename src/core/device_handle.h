@@ -15,6 +15,7 @@ struct vezuved_device {
     std::vector<Row> rows;
     std::vector<std::string> pcOnly;
     std::string report;
+    bool volume = false;  // the listing found the handheld's database volume
     int32_t code = 0;     // the handheld's result, as the host's exports answer it
     int32_t outcome = 0;  // VEZUVED_DEVICE_COPIED .. _DEST_OLDER
     std::string error;    // of the last call, "" when it succeeded

@@ -102,7 +102,8 @@ DeviceListing ListDevice(const WCHAR* pcFolder,
     DiagPrint("-----------------------------------------------------------\n");
     {
         MountedVolume volume = MountDeviceVolume(device.c_str(), true, options);
-        if (volume.Get() != nullptr) {
+        listing.volumeFound = volume.Get() != nullptr;
+        if (listing.volumeFound) {
             DeviceTarget target;
             target.volume = volume.Get();
             target.folder = device;

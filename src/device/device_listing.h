@@ -30,6 +30,7 @@ struct DeviceListing {
     std::vector<ListingRow> rows;
     std::vector<std::string> pcOnly;  // full paths
     bool syncFileWritten = false;
+    bool volumeFound = false;  // the handheld's database volume was mounted
 };
 
 // The PC-only paths come back in the given code (device_text.h PcPathText).

@@ -131,19 +131,29 @@ TEST(Filters, SplitCutsWhereTheLimitIsPassed) {
         const char* value;
         int32_t offset;
         std::vector<size_t> starts;
+        const char* said;
     } cases[] = {
-        {"gap=10min", 0, {6}},
-        {"gap=5min", 0, {6}},
-        {"gap=4min", 0, {3, 6}},
-        {"gap=600s", 0, {6}},
-        {"day", 120, {3}},
-        {"day", 0, {}},
+        {"gap=10min", 0, {6}, "1 cut, 2 pieces: 6 + 2 points"},
+        {"gap=5min", 0, {6}, "1 cut, 2 pieces: 6 + 2 points"},
+        {"gap=4min", 0, {3, 6}, "2 cuts, 3 pieces: 3 + 3 + 2 points"},
+        {"gap=600s", 0, {6}, "1 cut, 2 pieces: 6 + 2 points"},
+        {"day", 120, {3}, "1 cut, 2 pieces: 3 + 5 points"},
+        {"day", 0, {}, "no cut, one piece"},
     };
     for (const auto& c : cases) {
         std::vector<PointSet> sets = {Track(points)};
-        Filter(sets, {{"split", c.value}}, c.offset);
+        const std::string said = Filter(sets, {{"split", c.value}}, c.offset);
         EXPECT_EQ(SegmentStarts(sets[0]), c.starts) << c.value << " " << c.offset;
+        EXPECT_EQ(said, "vezuved: track 't': --split " + std::string(c.value) + ": " + c.said + "\n");
     }
+    // A cut where a segment began already is no new cut; twelve pieces list ten.
+    std::vector<Point> many;
+    for (int i = 0; i < 12; ++i) many.push_back(At(45, 7, i * kMinute * 10));
+    many[1].segmentStart = true;
+    std::vector<PointSet> sets = {Track(many)};
+    EXPECT_EQ(Filter(sets, {{"split", "gap=5min"}}),
+              "vezuved: track 't': --split gap=5min: 10 cuts, 12 pieces: 1 + 1 + 1 + 1 + 1 + 1 + 1 + 1 + 1 + "
+              "1 + ... points\n");
 }
 
 TEST(Filters, CropKeepsItsBoundariesAndDropsWhatIsLeftEmpty) {

@@ -192,6 +192,64 @@ TEST_F(ServeTest, UploadsArePrivateApartAndPushesLeaveTheFolderAlone) {
     EXPECT_EQ((std::vector<std::string>{"Morning.pdb", "RLDBSync.inf"}), names);
 }
 
+// A split's pieces download as one zip and go to the handheld as
+// databases of their own; what a change cannot make is said in the page's
+// words, naming no folder of the server's.
+TEST_F(ServeTest, SplitPiecesDownloadAsAZipAndPushApart) {
+    OpenTrack();
+    const httplib::Result zip = Client().Get(WithToken("/api/take?file=1&set=2&format=pdb&split=gap%3D1min"));
+    ASSERT_TRUE(zip);
+    ASSERT_EQ(200, zip->status) << zip->body;
+    EXPECT_EQ("application/zip", zip->get_header_value("Content-Type"));
+    EXPECT_EQ("attachment; filename=\"Morning.zip\"", zip->get_header_value("Content-Disposition"));
+    EXPECT_EQ("2", zip->get_header_value("X-Vezuved-Pieces"));
+    for (const char* piece : {"Morning-1.pdb", "Morning-2.pdb"})
+        EXPECT_NE(std::string::npos, zip->body.find(piece)) << piece;
+    // A map file holds the segments: one file.
+    const httplib::Result gpx = Client().Get(WithToken("/api/take?file=1&set=2&format=gpx&split=gap%3D1min"));
+    ASSERT_TRUE(gpx);
+    EXPECT_EQ("attachment; filename=\"Morning.gpx\"", gpx->get_header_value("Content-Disposition"));
+
+    // A fresh handheld: no databases yet, which is no fault.
+    std::filesystem::create_directories(Out("handheld"));
+    const std::string fresh = Client().Post(WithToken("/api/device"), "", "text/plain")->body;
+    EXPECT_NE(std::string::npos, fresh.find("\"fresh\":true,\"pcOnly\":[],\"problems\":\"\"")) << fresh;
+    const httplib::Result push =
+        Client().Post(WithToken("/api/device/push?file=1&set=2&create=1&split=gap%3D1min"), "", "text/plain");
+    ASSERT_TRUE(push);
+    ASSERT_EQ(200, push->status) << push->body;
+    std::string job;
+    for (int i = 0; i < 200 && job.find("\"finished\":true") == std::string::npos; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        job = Client().Get(WithToken("/api/jobs/1"))->body;
+    }
+    EXPECT_NE(std::string::npos, job.find("\"failed\":false")) << job;
+    EXPECT_NE(std::string::npos, job.find("\"what\":\"push Morning-1.pdb and 1 more\"")) << job;
+    EXPECT_NE(std::string::npos, job.find("\"item\":\"Morning-2\"")) << job;
+    EXPECT_NE(std::string::npos,
+              job.find("\"messages\":\"Copying to Device: Morning-1\\nCopying to Device: Morning-2\\n\""))
+        << job;
+    const std::string listed = Client().Post(WithToken("/api/device"), "", "text/plain")->body;
+    EXPECT_NE(std::string::npos, listed.find("\"fresh\":false")) << listed;
+    EXPECT_NE(std::string::npos, listed.find("\"name\":\"Morning-2\"")) << listed;
+
+    const struct {
+        const char* query;
+        const char* said;
+    } refused[] = {
+        {"/api/change?file=1&set=2&simplify=abc",
+         "Simplify to abc: say a point count (500) or an error distance (10m, 0.5km)\n"},
+        {"/api/take?file=1&set=0&format=pdb&crop=box%3D1",
+         "Crop box=1: say box=SOUTH,WEST,NORTH,EAST in degrees (box=45.1,6.2,45.3,6.5)\n\n"},
+    };
+    for (const auto& c : refused) {
+        const httplib::Result answer = Client().Get(WithToken(c.query));
+        ASSERT_TRUE(answer);
+        EXPECT_EQ(c.said, answer->body) << c.query;
+        EXPECT_EQ(std::string::npos, answer->body.find(temporary_)) << c.query;
+    }
+}
+
 TEST_F(ServeTest, RefusesPathsOutsideItsFolders) {
     OpenTrack();
     std::filesystem::create_symlink(Out("outside.rlp"), pc_ + "/link.rlp");

@@ -188,13 +188,16 @@ TEST_F(CoreDeviceTest, ListingAnswersRowsAndItsProblemsAsEvents) {
     EXPECT_STREQ("Only on Device", row.state);
     EXPECT_EQ(VEZUVED_ERROR_ARGUMENT, vezuved_device_get_row(device_, 1, &row));
     EXPECT_EQ(nullptr, vezuved_device_pc_only(device_, 0));
+    EXPECT_EQ(1, vezuved_device_has_volume(device_));
     {
         ScopedEnv fault("VEZUVED_DEVICE_FAULTS", "CeMountDBVol");
         EXPECT_EQ(VEZUVED_OK, vezuved_device_list(device_, PcFolder().c_str(), nullptr, Record, &recorder_));
         EXPECT_EQ((Events{"message Can't mount Database Volume: " + std::string(kVolumePath)}),
                   recorder_.events);
         EXPECT_EQ(0, vezuved_device_row_count(device_));
+        EXPECT_EQ(0, vezuved_device_has_volume(device_));
     }
+    EXPECT_EQ(-1, vezuved_device_has_volume(nullptr));
     {
         ScopedEnv fault("VEZUVED_DEVICE_FAULTS", "CeRapiInitEx");
         EXPECT_EQ(VEZUVED_ERROR_DEVICE,
