@@ -1,7 +1,8 @@
 // The track filters and figures on a long recording: a point a second of a
 // day's walk, wandering, with GPS jitter, generated here with a fixed seed.
 //   simplify to a count:  the three orders tried, the best kept
-//   simplify to an error: the top-down split alone
+//   simplify to an error: the top-down split alone, on the walk and on a
+//                         survey grid of the same length (its worst shape)
 //   figures:              a geodesic per step on the WGS-84 ellipsoid
 // Counter: points per second. VEZUVED_BENCH_SCALE divides the size (CI runs
 // a smoke test with 100).
@@ -57,6 +58,46 @@ const PointSet& Walk() {
     return walk;
 }
 
+// A survey grid flown back and forth: rows of 100 points 2 m apart, 20 m
+// between rows, the same count as the walk. Every turn stays, and each
+// stretch's farthest point is a turn near one of its ends.
+const PointSet& ZigZag() {
+    static const PointSet grid = [] {
+        PointSet set;
+        set.kind = VEZUVED_KIND_TRACK;
+        set.title = "grid";
+        uint64_t state = 88172645463325252ull;
+        auto unit = [&] {
+            state ^= state << 13, state ^= state >> 7, state ^= state << 17;
+            return static_cast<double>(state % 1000000) / 1000000.0 - 0.5;
+        };
+        const double metre = 1.0 / 111195.0;  // of latitude
+        const size_t count = Count();
+        set.points.reserve(count);
+        for (size_t i = 0; i < count; ++i) {
+            const size_t row = i / 100, along = i % 100;
+            const double x = 2.0 * static_cast<double>(row % 2 == 0 ? along : 99 - along);
+            Point point;
+            point.latitude = 45.8 + (20.0 * static_cast<double>(row) + unit() * 0.5) * metre;
+            point.longitude = 6.9 + (x + unit() * 0.5) * metre / std::cos(45.8 * 3.14159265358979 / 180);
+            point.time = int64_t{1628920800000} + static_cast<int64_t>(i) * 1000;
+            set.points.push_back(point);
+        }
+        return set;
+    }();
+    return grid;
+}
+
+void SimplifyZigZagToError(benchmark::State& state) {
+    const PointSet& grid = ZigZag();
+    vezuved_cli::SimplifyTarget target;
+    target.errorMetres = 10;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(vezuved_cli::SimplifyPoints(grid.points, {}, target).kept.size());
+    state.counters["points/s"] = benchmark::Counter(static_cast<double>(grid.points.size()),
+                                                    benchmark::Counter::kIsIterationInvariantRate);
+}
+
 void SimplifyToCount(benchmark::State& state) {
     const PointSet& walk = Walk();
     vezuved_cli::SimplifyTarget target;
@@ -94,5 +135,6 @@ void Figures(benchmark::State& state) {
 
 BENCHMARK(SimplifyToCount)->Unit(benchmark::kMillisecond);
 BENCHMARK(SimplifyToError)->Unit(benchmark::kMillisecond);
+BENCHMARK(SimplifyZigZagToError)->Unit(benchmark::kMillisecond);
 BENCHMARK(Figures)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

@@ -33,4 +33,7 @@ if [ "$tool" = 1 ]; then
   echo
   echo "vezuved convert, a large GPX track to map documents:"
   python3 bench/tool_gpx_convert.py --tool "$build/cli/vezuved" --floor "$build/bench/vezuved_gpx_floor"
+  echo
+  echo "vezuved convert --simplify 10m, a survey grid against a walk of the same length:"
+  python3 bench/tool_simplify_shapes.py --tool "$build/cli/vezuved"
 fi

@@ -1,6 +1,9 @@
 #include "filters/geodesy.h"
 
+#include <algorithm>
 #include <cmath>
+#include <tuple>
+#include <utility>
 
 #include "files/failure.h"
 
@@ -85,6 +88,59 @@ double ArcGauge::SquaredChord(const UnitVector& p) const {
         return 2 * sine2 / (1 + std::sqrt(1 - sine2));
     }
     return std::fmin(SquaredDistance(p, a_), SquaredDistance(p, b_));
+}
+
+void VectorBox::Add(const UnitVector& p) {
+    low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
+    high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
+}
+
+void VectorBox::Add(const VectorBox& other) {
+    if (other.Empty()) return;
+    Add(other.low);
+    Add(other.high);
+}
+
+namespace {
+
+// The least and most of v.p over the box: a linear function is at its
+// extremes in the box's corners.
+std::pair<double, double> Extremes(const VectorBox& box, const UnitVector& v) {
+    double least = 0, most = 0;
+    for (const auto& [c, lo, hi] : {std::tuple{v.x, box.low.x, box.high.x},
+                                    std::tuple{v.y, box.low.y, box.high.y},
+                                    std::tuple{v.z, box.low.z, box.high.z}}) {
+        least += std::min(c * lo, c * hi);
+        most += std::max(c * lo, c * hi);
+    }
+    return {least, most};
+}
+
+// The farthest the box reaches from a, as a chord.
+double Reach(const VectorBox& box, const UnitVector& a) {
+    const double x = std::max(std::abs(box.low.x - a.x), std::abs(box.high.x - a.x));
+    const double y = std::max(std::abs(box.low.y - a.y), std::abs(box.high.y - a.y));
+    const double z = std::max(std::abs(box.low.z - a.z), std::abs(box.high.z - a.z));
+    return std::sqrt(x * x + y * y + z * z);
+}
+
+// A few units in 1e-16 is what a product of unit vectors may be off by:
+// the bounds keep well clear of it.
+constexpr double kRounding = 1e-15;
+
+}  // namespace
+
+double ArcGauge::MostSquaredChord(const VectorBox& box) const {
+    const auto squared = [](double chord) { return chord * chord * (1 + 1e-12); };
+    const double ends = squared(std::min(Reach(box, a_), Reach(box, b_)) + kRounding);
+    if (point_) return ends;
+    const auto [lowSine, highSine] = Extremes(box, normal_);
+    const double sine = std::max(std::abs(lowSine), std::abs(highSine)) + kRounding;
+    const double sine2 = std::min(1.0, sine * sine);
+    const double over = 2 * sine2 / (1 + std::sqrt(1 - sine2)) * (1 + 1e-12);
+    // Wholly over the arc, the great circle alone decides.
+    if (Extremes(box, pastA_).first >= kRounding && Extremes(box, pastB_).first >= kRounding) return over;
+    return std::max(over, ends);
 }
 
 double AngleOfSquaredChord(double squaredChord) {

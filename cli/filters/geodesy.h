@@ -30,10 +30,22 @@ UnitVector ToUnitVector(double latitude, double longitude);
 // arc's nearest point: a few products per point, growing with the angle,
 // and exact for the tiny angles of GPS jitter. Many points are measured
 // against one arc, so what depends on the arc alone is worked out once.
+// The box of space that holds some points of the sphere, side by side with the axes.
+struct VectorBox {
+    UnitVector low{2, 2, 2}, high{-2, -2, -2};  // empty
+    bool Empty() const { return low.x > high.x; }
+    void Add(const UnitVector& p);
+    void Add(const VectorBox& other);
+};
+
 class ArcGauge {
 public:
     ArcGauge(const UnitVector& a, const UnitVector& b);
     double SquaredChord(const UnitVector& p) const;
+    // At least the SquaredChord of every point of the sphere inside the
+    // box, with room for rounding: a box whose bound is below a point's
+    // chord holds no point farther.
+    double MostSquaredChord(const VectorBox& box) const;
 
 private:
     UnitVector a_, b_, normal_, pastA_, pastB_;

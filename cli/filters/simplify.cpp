@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <queue>
 #include <utility>
 
+#include "filters/farthest_point.h"
 #include "filters/geodesy.h"
 
 namespace vezuved_cli {
@@ -22,20 +24,25 @@ struct Stretch {
 class Thinning {
 public:
     Thinning(const std::vector<Point>& points)
-        : points_(points), vectors_(points.size()), startsSegment_(points.size(), false) {
+        : points_(points),
+          vectors_(points.size()),
+          placed_(points.size()),
+          startsSegment_(points.size(), false) {
         // A break carried by a point without a position passes to the next point with one.
         bool pending = false;
         for (size_t i = 0; i < points.size(); ++i) {
             pending = pending || points[i].segmentStart;
             if (!Positioned(points[i])) continue;
             vectors_[i] = ToUnitVector(*points[i].latitude, *points[i].longitude);
+            placed_[i] = true;
             startsSegment_[i] = pending;
             pending = false;
         }
+        farthest_.emplace(vectors_, placed_);
     }
 
     bool StartsSegment(size_t i) const { return startsSegment_[i]; }
-    bool HasPlace(size_t i) const { return Positioned(points_[i]); }
+    bool HasPlace(size_t i) const { return placed_[i]; }
 
     std::vector<bool> Required(const std::vector<Point>& waypoints) const {
         std::vector<bool> required(points_.size(), false);
@@ -71,15 +78,7 @@ public:
     // The interior point of first..last farthest from their arc, with its
     // squared chord (ArcGauge); last and -1 when no interior point has a position.
     std::pair<size_t, double> Farthest(size_t first, size_t last) const {
-        const ArcGauge gauge(vectors_[first], vectors_[last]);
-        double worst = -1;
-        size_t farthest = last;
-        for (size_t i = first + 1; i < last; ++i) {
-            if (!HasPlace(i)) continue;
-            const double chord = gauge.SquaredChord(vectors_[i]);
-            if (chord > worst) worst = chord, farthest = i;
-        }
-        return {farthest, worst};
+        return farthest_->Find(first, last);
     }
 
     double Distance(size_t i, size_t first, size_t last) const {
@@ -108,7 +107,9 @@ public:
 private:
     const std::vector<Point>& points_;
     std::vector<UnitVector> vectors_;
+    std::vector<bool> placed_;
     std::vector<bool> startsSegment_;
+    std::optional<FarthestPoint> farthest_;
 };
 
 // Top down: the farthest point of the worst stretch joins, until the

@@ -29,8 +29,9 @@ struct Simplified {
 // neighbours leaves first) is tried as well, up to 200,000 points, and the
 // smaller largest error wins. Errors are measured on a sphere of the mean radius: a bound on the
 // geometric error, for which the ellipsoid's flattening does not matter.
-// Each split scans its range once and the ranges wait in a heap: O(n log n)
-// for a track that splits evenly.
+// The ranges wait in a heap, and each split's farthest point is found in a
+// tree of balls: O(n log n) for a track that splits evenly, and near it for
+// one whose farthest points lie near the ends (a survey grid's turns).
 Simplified SimplifyPoints(const std::vector<Point>& points,
                           const std::vector<Point>& waypoints,
                           const SimplifyTarget& target);

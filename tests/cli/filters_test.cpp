@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "files/failure.h"
+#include "filters/farthest_point.h"
 #include "filters/filters.h"
 #include "filters/geodesy.h"
 #include "filters/simplify.h"
@@ -297,6 +298,51 @@ TEST(Stats, SpeedsAreHeldOverMovingSteps) {
         StatsOptions());
     EXPECT_NEAR(three.averageKmPerHour, 26.7, 0.1);
     EXPECT_DOUBLE_EQ(three.maximumKmPerHour, three.averageKmPerHour);
+}
+
+}  // namespace
+}  // namespace vezuved_cli
+
+namespace vezuved_cli {
+namespace {
+
+// The tree's answer is the scan's, first of equals included, on a survey
+// grid, a wander and a run of equal points, some without a place.
+TEST(FarthestPoint, AnswersAsAScanOfEveryPoint) {
+    uint64_t state = 88172645463325252ull;
+    auto next = [&] {
+        state ^= state << 13, state ^= state >> 7, state ^= state << 17;
+        return state;
+    };
+    const auto shapes = {"grid", "wander", "teeth", "equal"};
+    for (const std::string shape : shapes) {
+        std::vector<UnitVector> vectors;
+        std::vector<bool> placed;
+        for (size_t i = 0; i < 3000; ++i) {
+            const double jitter = static_cast<double>(next() % 1000) / 1000.0 - 0.5;
+            const size_t row = i / 50, along = row % 2 ? 49 - i % 50 : i % 50;
+            double north = 0, east = (i % 2) * 5.0;  // equal: two places, again and again
+            if (shape == "grid") north = 20.0 * row + jitter, east = 2.0 * along;
+            if (shape == "wander") north = std::sin(i * 0.01) * 300 + jitter, east = i * 0.7;
+            // Both sides of a line, teeth of every height.
+            if (shape == "teeth")
+                north = ((i / 80) % 2 ? 1.0 : -1.0) * static_cast<double>(i % 113), east = i * 2.0;
+            vectors.push_back(ToUnitVector(45 + north * kMetreInDegrees, 7 + east * kMetreInDegrees * 1.43));
+            placed.push_back(next() % 10 != 0);
+        }
+        const FarthestPoint tree(vectors, placed);
+        for (int query = 0; query < 2000; ++query) {
+            size_t first = next() % vectors.size(), last = next() % vectors.size();
+            if (first > last) std::swap(first, last);
+            const ArcGauge gauge(vectors[first], vectors[last]);
+            std::pair<size_t, double> scanned{last, -1};
+            for (size_t i = first + 1; i < last; ++i) {
+                const double chord = gauge.SquaredChord(vectors[i]);
+                if (placed[i] && chord > scanned.second) scanned = {i, chord};
+            }
+            ASSERT_EQ(scanned, tree.Find(first, last)) << shape << " " << first << ".." << last;
+        }
+    }
 }
 
 }  // namespace
