@@ -3,6 +3,8 @@
 'use strict';
 
 const state = { files: [], definitions: [], chosen: null, device: false };
+// This page's name to the server: its views are numbered under it.
+const page = crypto.randomUUID();
 const $ = (selector) => document.querySelector(selector);
 
 function element(tag, attributes = {}, ...children) {
@@ -16,10 +18,34 @@ function element(tag, attributes = {}, ...children) {
   return node;
 }
 
+// Work that takes longer than 300 ms shows that it is going on.
+let working = 0;
+let workingTimer = null;
+function work(step) {
+  working += step;
+  if (working > 0 && !workingTimer) workingTimer = setTimeout(() => { $('#busy').hidden = false; }, 300);
+  if (working === 0) {
+    clearTimeout(workingTimer);
+    workingTimer = null;
+    $('#busy').hidden = true;
+  }
+}
+
+// A refusal comes back as an Error of its words; a view a newer one
+// replaced (409) is dropped like an aborted one.
 async function ask(url, options = {}) {
-  const response = await fetch(url, options);
-  if (!response.ok) throw new Error((await response.text()).trim() || response.statusText);
-  return response;
+  work(1);
+  try {
+    const response = await fetch(url, options);
+    if (!response.ok) {
+      const error = new Error((await response.text()).trim() || response.statusText);
+      if (response.status === 409 && /replaced/.test(error.message)) error.name = 'AbortError';
+      throw error;
+    }
+    return response;
+  } finally {
+    work(-1);
+  }
 }
 
 function renderFiles() {
@@ -29,10 +55,15 @@ function renderFiles() {
     const rows = file.sets.map((set) => {
       const pick = element('input', { type: 'checkbox', class: 'bundle', value: `${file.id}:${set.index}` });
       pick.addEventListener('click', (event) => event.stopPropagation());
+      const chosen = Boolean(state.chosen && state.chosen.file.id === file.id && state.chosen.set.index === set.index);
+      // The set's name is a button: reached with Tab, chosen with Enter or Space.
+      const name = element('button', { class: 'choose', 'aria-pressed': String(chosen), title: `Draw ${set.kind} ${set.title}` }, set.title);
+      name.addEventListener('click', (event) => { event.stopPropagation(); choose(file, set); });
+      pick.setAttribute('aria-label', `Tick ${set.title}`);
       const row = element('tr', { class: 'set', 'data-file': file.id, 'data-set': set.index },
-        element('td', {}, pick), element('td', {}, set.title), element('td', {}, set.kind), element('td', { class: 'count' }, String(set.count)));
+        element('td', {}, pick), element('td', {}, name), element('td', {}, set.kind), element('td', { class: 'count' }, String(set.count)));
       row.addEventListener('click', () => choose(file, set));
-      if (state.chosen && state.chosen.file.id === file.id && state.chosen.set.index === set.index) row.classList.add('chosen');
+      if (chosen) row.classList.add('chosen');
       return row;
     });
     const close = element('button', { class: 'close', title: `Close ${file.name}`, 'aria-label': `Close ${file.name}` }, 'Close');
@@ -118,10 +149,11 @@ async function choose(file, set) {
 // The chosen set as the tool draws it, changed as the page says. A newer
 // drawing or preview stops an older one, so no stale drawing stays.
 let drawing = null;
-async function drawMap(signal = newRequest()) {
+let view = 0;
+async function drawMap(signal = newRequest(), seq = ++view) {
   const { file, set } = state.chosen;
   try {
-    const query = new URLSearchParams({ file: file.id, set: set.index, ...changeOptions() });
+    const query = new URLSearchParams({ file: file.id, set: set.index, page, seq, ...changeOptions() });
     const svg = await (await ask('/api/map?' + query, { signal })).text();
     $('#map').innerHTML = svg;
     const picture = $('#map svg');
@@ -162,7 +194,8 @@ function renderChange() {
 // Before anything is written: the counts the filters would leave.
 async function preview() {
   const { file, set } = state.chosen;
-  const query = new URLSearchParams({ file: file.id, set: set.index, ...changeOptions() });
+  const seq = ++view;
+  const query = new URLSearchParams({ file: file.id, set: set.index, page, seq, ...changeOptions() });
   const after = $('#change .after');
   const signal = newRequest();
   try {
@@ -172,7 +205,7 @@ async function preview() {
     after.classList.remove('failure');
     $('#change .notes').textContent = answer.problems;
     $('#stats').textContent = answer.stats;
-    await drawMap(signal);
+    await drawMap(signal, seq);
   } catch (error) {
     if (error.name === 'AbortError') return;
     // What the change cannot make is said, and nothing of an older one stays.
@@ -311,6 +344,18 @@ async function pushChosen() {
   if (!state.chosen) return;
   await copy('push', { file: state.chosen.file.id, set: state.chosen.set.index, ...changeOptions() });
 }
+
+// The server ends when its last page closes, or on Quit: each page says
+// hello when it opens and now and then after, and goodbye when it goes.
+const hello = () => fetch('/api/hello?page=' + page, { method: 'POST' }).catch(() => {});
+hello();
+setInterval(hello, 30000);
+window.addEventListener('pagehide', () => navigator.sendBeacon('/api/goodbye?page=' + page));
+$('#quit').addEventListener('click', async () => {
+  await ask('/api/quit', { method: 'POST' });
+  document.querySelector('main').replaceChildren(element('p', { role: 'status' },
+    'VEZUVed has stopped, and what was opened here is removed. This tab can be closed.'));
+});
 
 const drop = $('#drop');
 drop.addEventListener('dragover', (event) => { event.preventDefault(); drop.classList.add('over'); });

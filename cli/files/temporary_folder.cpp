@@ -1,15 +1,33 @@
 #include "files/temporary_folder.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <mutex>
 #include <random>
 #include <utility>
+#include <vector>
 
 #include "files/failure.h"
 #include "files/tool_paths.h"
+#include "files/tool_platform.h"
 
 namespace vezuved_cli {
 
 namespace {
+
+// The folders held now, for a process that ends without its owners.
+struct HeldFolders {
+    std::mutex mutex;
+    std::vector<std::string> paths;
+    bool closed = false;
+};
+HeldFolders& Held() {
+    static HeldFolders* held = new HeldFolders();  // never destroyed: owners may outlive statics
+    return *held;
+}
+
+// "vezuved-" and the process's number: a later run knows whose it was.
+std::string OwnPrefix() { return "vezuved-" + std::to_string(ThisProcessId()) + "-"; }
 
 TemporaryFolder MakeIn(const std::filesystem::path& base, const std::string& prefix) {
     std::error_code error;
@@ -36,13 +54,48 @@ TemporaryFolder TemporaryFolder::Create() {
     std::error_code error;
     const std::filesystem::path base = std::filesystem::temp_directory_path(error);
     if (error) FailConversion("cannot make a temporary folder: " + error.message());
-    return MakeIn(base, "vezuved-");
+    return MakeIn(base, OwnPrefix());
 }
 
 TemporaryFolder TemporaryFolder::Adopt(const std::string& path) {
+    HeldFolders& held = Held();
+    std::lock_guard<std::mutex> guard(held.mutex);
+    if (held.closed) {
+        std::error_code error;
+        std::filesystem::remove_all(PathOf(path), error);
+        FailConversion("the tool is ending: no temporary folder is made");
+    }
+    held.paths.push_back(path);
     TemporaryFolder folder;
     folder.path_ = path;
     return folder;
+}
+
+void TemporaryFolder::RemoveAllNow() {
+    HeldFolders& held = Held();
+    std::lock_guard<std::mutex> guard(held.mutex);
+    held.closed = true;
+    for (const std::string& path : held.paths) {
+        std::error_code error;
+        std::filesystem::remove_all(PathOf(path), error);
+    }
+    held.paths.clear();
+}
+
+void TemporaryFolder::SweepLeftBehind() {
+    std::error_code error;
+    const std::filesystem::path base = std::filesystem::temp_directory_path(error);
+    if (error) return;
+    for (const auto& entry : std::filesystem::directory_iterator(base, error)) {
+        // vezuved-PID-NUMBER, a folder of this account's (another's cannot be removed anyway).
+        const std::string name = TextOf(entry.path().filename());
+        const size_t dash = name.find('-', 8);
+        if (name.compare(0, 8, "vezuved-") != 0 || dash == std::string::npos || dash == 8 || dash > 26 ||
+            name.find_first_not_of("0123456789", 8) != dash || !entry.is_directory(error))
+            continue;
+        if (!ProcessIsRunning(std::stoll(name.substr(8, dash - 8))))
+            std::filesystem::remove_all(entry.path(), error);
+    }
 }
 
 TemporaryFolder::TemporaryFolder(TemporaryFolder&& other) noexcept : path_(std::move(other.path_)) {
@@ -60,6 +113,13 @@ std::string TemporaryFolder::File(const std::string& name) const {
 
 TemporaryFolder::~TemporaryFolder() {
     if (path_.empty()) return;
+    {
+        HeldFolders& held = Held();
+        std::lock_guard<std::mutex> guard(held.mutex);
+        const auto found = std::find(held.paths.begin(), held.paths.end(), path_);
+        if (found == held.paths.end()) return;  // removed already, with every other
+        held.paths.erase(found);
+    }
     std::error_code error;
     std::filesystem::remove_all(PathOf(path_), error);  // nothing more to do if it cannot go
 }

@@ -25,6 +25,13 @@ public:
     // Takes over a folder just made: removed with its owner.
     static TemporaryFolder Adopt(const std::string& path);
 
+    // For a process ending at once, without its owners: removes every
+    // folder still held, and no folder is made after it.
+    static void RemoveAllNow();
+    // Removes the folders a process of the tool left behind when it was
+    // killed: their names carry its number, and it is no longer running.
+    static void SweepLeftBehind();
+
 private:
     std::string path_;
 };

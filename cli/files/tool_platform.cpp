@@ -194,6 +194,17 @@ std::string RunInstead(const std::string&, const std::vector<std::string>&) {
     return "the Windows build has no program to run instead";
 }
 
+int64_t ThisProcessId() { return static_cast<int64_t>(::GetCurrentProcessId()); }
+
+bool ProcessIsRunning(int64_t id) {
+    HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(id));
+    if (process == nullptr) return ::GetLastError() != ERROR_INVALID_PARAMETER;
+    DWORD code = 0;
+    const bool running = ::GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+    ::CloseHandle(process);
+    return running;
+}
+
 bool OpenInBrowser(const std::string& address) {
     const std::wstring wide = std::filesystem::u8path(address).wstring();
     return reinterpret_cast<INT_PTR>(
@@ -211,6 +222,13 @@ std::string RunInstead(const std::string& program, const std::vector<std::string
     std::fflush(stderr);
     ::execv(program.c_str(), words.data());
     return std::strerror(errno);  // only when it could not run
+}
+
+int64_t ThisProcessId() { return static_cast<int64_t>(::getpid()); }
+
+bool ProcessIsRunning(int64_t id) {
+    if (id <= 0 || id != static_cast<pid_t>(id)) return false;
+    return ::kill(static_cast<pid_t>(id), 0) == 0 || errno != ESRCH;
 }
 
 bool OpenInBrowser(const std::string& address) {

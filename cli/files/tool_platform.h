@@ -92,6 +92,11 @@ std::string RunInstead(const std::string& program, const std::vector<std::string
 // the shell on Windows); false when nothing could be started.
 bool OpenInBrowser(const std::string& address);
 
+// This process's number, and whether the process of a number is still
+// running (false only when the system says none has it).
+int64_t ThisProcessId();
+bool ProcessIsRunning(int64_t id);
+
 // Ctrl-C (SIGINT), SIGTERM and, on POSIX, SIGHUP and SIGQUIT remove the
 // temporary files being written before the tool ends as the signal would
 // end it, so an interrupted write leaves the previous file and nothing

@@ -107,12 +107,14 @@ bool DeviceJobs::Answer(int id, int answer) {
     return true;
 }
 
+void DeviceJobs::AskToStop() {
+    std::lock_guard<std::mutex> guard(mutex_);
+    stopping_ = true;
+    answered_.notify_all();
+}
+
 void DeviceJobs::StopAll() {
-    {
-        std::lock_guard<std::mutex> guard(mutex_);
-        stopping_ = true;
-        answered_.notify_all();
-    }
+    AskToStop();
     for (auto& [id, job] : jobs_) {
         if (job->thread.joinable()) job->thread.join();
     }

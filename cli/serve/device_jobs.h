@@ -49,7 +49,10 @@ public:
     bool Get(int id, JobState& state) const;
     // 0 replace, 1 skip, -1 cancel.
     bool Answer(int id, int answer);
-    // Asks the running copies to stop and waits for them.
+    // Asks the running copies to stop: a question waiting is cancelled,
+    // and a copy stops at its next step.
+    void AskToStop();
+    // Asks them to stop and waits for them.
     void StopAll();
 
 private:

@@ -99,6 +99,15 @@ void SendTaken(httplib::Response& response, const Chosen& chosen, Taken& taken) 
     response.set_content(bytes, type);
 }
 
+// Whether the request's view is still its page's newest; a view the page
+// replaced is dropped when it is reached, and again once its file is read.
+bool IsCurrent(Server& server, const httplib::Request& request) {
+    const std::string seq = request.get_param_value("seq");
+    return server.pages.Current(request.get_param_value("page"), std::atoll(seq.c_str()));
+}
+
+void SendReplaced(httplib::Response& response) { Send(response, 409, "a newer view replaced this one"); }
+
 }  // namespace
 
 void AddFileRoutes(httplib::Server& http, Server& server) {
@@ -137,7 +146,9 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
         const std::optional<OpenedFile> file = server.opened.Find(IntParam(request, "file"));
         if (!file) return Send(response, 404, "no such file");
         const int only = IntParam(request, "set", -1);
+        if (!IsCurrent(server, request)) return SendReplaced(response);
         std::string svg;
+        bool replaced = false;
         const CapturedRun run = RunCaptured([&](RunContext& context) {
             std::vector<LoadedPoints> sets;
             int index = 0;
@@ -145,9 +156,11 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
                 if (only < 0 || only == index) sets.push_back(std::move(loaded));
                 ++index;
             }
+            if ((replaced = !IsCurrent(server, request))) return;
             FilterLoadedSets(context, sets, RequestFilters(request));  // drawn as the page changes it
             svg = RenderDocument(context.err, MapFormat::Svg, sets, MapOptions());
         });
+        if (replaced) return SendReplaced(response);
         if (!run.ok) return Send(response, 422, run.failure);
         response.set_content(svg, "image/svg+xml");
     });
@@ -172,11 +185,14 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
     http.Get("/api/change", [&](const httplib::Request& request, httplib::Response& response) {
         const std::optional<Chosen> chosen = Choose(server, request);
         if (!chosen) return Send(response, 404, "no such file or set");
+        if (!IsCurrent(server, request)) return SendReplaced(response);
         Json after = Json::array();
         std::string stats;
+        bool replaced = false;
         const CapturedRun run = RunCaptured([&](RunContext& context) {
             const FilterPlan plan = RequestFilters(request);
             std::vector<LoadedPoints> loaded = ReadOpenedFile(context, chosen->file);
+            if ((replaced = !IsCurrent(server, request))) return;
             if (chosen->index >= static_cast<int>(loaded.size()))
                 FailConversion("the file changed since it was opened");
             std::vector<PointSet> sets;
@@ -189,6 +205,7 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
             }
             stats = StatsText(figures);
         });
+        if (replaced) return SendReplaced(response);
         if (!run.ok) return Send(response, 400, run.failure);
         SendJson(response,
                  {{"before", chosen->set.count}, {"after", after}, {"problems", run.err}, {"stats", stats}});

@@ -32,6 +32,7 @@ add_executable(vezuved_serve ${tool_sources}
   serve/serve_security.cpp
   serve/captured_run.cpp
   serve/opened_files.cpp
+  serve/open_pages.cpp
   serve/device_jobs.cpp
   serve/serve_server.cpp
   serve/serve_routes.cpp

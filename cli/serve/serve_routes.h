@@ -3,6 +3,7 @@
 // takes it as `vezuved convert` would.
 #pragma once
 
+#include <atomic>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "filters/filters.h"
 #include "serve/captured_run.h"
 #include "serve/device_jobs.h"
+#include "serve/open_pages.h"
 #include "serve/opened_files.h"
 #include "serve/serve_server.h"
 
@@ -27,6 +29,8 @@ struct Server {
     int port = 0;
     OpenedFiles opened;
     DeviceJobs jobs;
+    std::atomic<bool> quit{false};  // the page asked the server to end
+    OpenPages pages;
 };
 
 void Send(httplib::Response& response, int status, const std::string& text);

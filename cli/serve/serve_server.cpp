@@ -3,11 +3,13 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <ostream>
 #include <thread>
 
 #include "commands/device_commands.h"
 #include "files/failure.h"
+#include "files/temporary_folder.h"
 #include "files/tool_platform.h"
 #include "serve/serve_routes.h"
 #include "serve/serve_security.h"
@@ -57,6 +59,8 @@ httplib::Server::HandlerResponse Admit(const Server& server,
 }  // namespace
 
 void RunServer(const RunContext& run, const ServeOptions& options) {
+    // What an earlier server left when it was killed goes before this one starts.
+    TemporaryFolder::SweepLeftBehind();
     Server server;
     server.options = options;
     server.token = NewToken();
@@ -93,6 +97,19 @@ void RunServer(const RunContext& run, const ServeOptions& options) {
                  response.set_content(
                      reinterpret_cast<const char*>(file->bytes), file->size, ContentType(request.path));
              });
+    // The page's own comings and goings: the last one closed, or its Quit, ends the server.
+    http.Post("/api/hello", [&](const httplib::Request& request, httplib::Response& response) {
+        server.pages.Hello(request.get_param_value("page"));
+        SendJson(response, {{"ok", true}});
+    });
+    http.Post("/api/goodbye", [&](const httplib::Request& request, httplib::Response& response) {
+        server.pages.Goodbye(request.get_param_value("page"));
+        SendJson(response, {{"ok", true}});
+    });
+    http.Post("/api/quit", [&](const httplib::Request&, httplib::Response& response) {
+        server.quit = true;
+        SendJson(response, {{"ok", true}});
+    });
     AddFileRoutes(http, server);
     AddDeviceRoutes(http, server);
     http.set_exception_handler(
@@ -121,14 +138,29 @@ void RunServer(const RunContext& run, const ServeOptions& options) {
     if (options.openBrowser && !OpenInBrowser(address))
         run.err << "vezuved: no browser could be opened; open the address above in one\n" << std::flush;
 
-    // Ctrl-C and SIGTERM end the serving; what was uploaded goes with it.
+    // Ctrl-C, SIGTERM and a closed terminal end the serving; what was
+    // uploaded goes with it.
     g_stop = 0;
     auto previousInt = std::signal(SIGINT, OnStopSignal);
     auto previousTerm = std::signal(SIGTERM, OnStopSignal);
+#if defined(SIGHUP)
+    auto previousHangUp = std::signal(SIGHUP, OnStopSignal);
+#endif
     std::atomic<bool> done{false};
     std::thread watcher([&] {
-        while (!done && !g_stop) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        while (!done && !g_stop && !server.quit && !server.pages.AllClosed())
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
         http.stop();
+        server.jobs.AskToStop();
+        // What still runs past the deadline (a long conversion, a copy in
+        // a slow call) is cut short: its files go, and the process with them.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(600);
+        while (!done && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (done) return;
+        TemporaryFolder::RemoveAllNow();
+        run.err << "vezuved: serve stopped; work still running was cut short" << std::endl;
+        std::_Exit(0);
     });
     http.listen_after_bind();
     done = true;
@@ -136,6 +168,9 @@ void RunServer(const RunContext& run, const ServeOptions& options) {
     server.jobs.StopAll();
     std::signal(SIGINT, previousInt);
     std::signal(SIGTERM, previousTerm);
+#if defined(SIGHUP)
+    std::signal(SIGHUP, previousHangUp);
+#endif
     run.err << "vezuved: serve stopped\n";
 }
 

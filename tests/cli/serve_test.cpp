@@ -22,6 +22,23 @@
 namespace cli_test {
 namespace {
 
+// Whether the process has ended: gone, or a zombie its new parent has not
+// reaped yet (that can take a second, and is no work of the server's).
+bool Running(pid_t pid) {
+    if (kill(pid, 0) != 0) return false;
+    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    const size_t name = stat.rfind(')');
+    return name == std::string::npos || stat.compare(name, 3, ") Z") != 0;
+}
+
+// Milliseconds until the server's process has ended, at most 5 s.
+long long EndedWithin(pid_t pid) {
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 500 && Running(pid); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
 class ServeTest : public ToolTest {
 protected:
     void SetUp() override {
@@ -32,6 +49,9 @@ protected:
         std::filesystem::create_directories(temporary_);
         std::filesystem::create_directories(pc_);
         WriteFile(Out("outside.rlp"), "secret\n");
+        Start();
+    }
+    void Start() {
         const std::string command = "TMPDIR=" + Quoted(temporary_) + " " + Quoted(ToolPath()) +
                                     " serve --no-open --port 0 --max-upload 1 --folder " + Quoted(pc_) +
                                     " --device " + Quoted(Out("handheld")) + " >" + Quoted(Out("out")) +
@@ -54,9 +74,8 @@ protected:
     void TearDown() override {
         if (pid_ <= 0) return;
         kill(pid_, SIGTERM);
-        for (int i = 0; i < 100 && kill(pid_, 0) == 0; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        EXPECT_NE(0, kill(pid_, 0)) << "serve did not end on SIGTERM";
+        EndedWithin(pid_);
+        EXPECT_FALSE(Running(pid_)) << "serve did not end on SIGTERM";
         // What was uploaded went with it.
         EXPECT_TRUE(std::filesystem::is_empty(temporary_)) << "left in the temporary folder";
     }
@@ -248,6 +267,80 @@ TEST_F(ServeTest, SplitPiecesDownloadAsAZipAndPushApart) {
         EXPECT_EQ(c.said, answer->body) << c.query;
         EXPECT_EQ(std::string::npos, answer->body.find(temporary_)) << c.query;
     }
+}
+
+// A question waiting, copies queued behind it and drawings under way:
+// SIGTERM still ends the server within a second, and TearDown finds
+// nothing left behind.
+TEST_F(ServeTest, EndsWithinASecondOfSigtermWhateverIsPending) {
+    OpenTrack();
+    std::filesystem::create_directories(Out("handheld"));
+    auto push = [&](const std::string& options) {
+        const httplib::Result result =
+            Client().Post(WithToken("/api/device/push?file=1&set=2&" + options), "", "text/plain");
+        return result ? result->body : std::string();
+    };
+    push("create=1");
+    std::string job;
+    for (int i = 0; i < 200 && job.find("\"finished\":true") == std::string::npos; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        job = Client().Get(WithToken("/api/jobs/1"))->body;
+    }
+    ASSERT_NE(std::string::npos, push("ask=1").find("\"job\":2"));
+    for (int i = 0; i < 200 && job.find("\"question\":\"Morning") == std::string::npos; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        job = Client().Get(WithToken("/api/jobs/2"))->body;
+    }
+    ASSERT_NE(std::string::npos, job.find("\"question\":\"Morning")) << job;
+    std::vector<std::future<void>> waiting;
+    for (int i = 0; i < 20; ++i) {
+        waiting.push_back(std::async(std::launch::async, [&, i] {
+            if (i % 2 == 0)
+                push("ask=1");
+            else
+                Client().Get(WithToken("/api/map?file=1&set=2"));
+        }));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    kill(pid_, SIGTERM);
+    EXPECT_LT(EndedWithin(pid_), 1000);
+    for (auto& request : waiting) request.wait();
+}
+
+// The page's Quit, and the last page closing, end the server as SIGTERM does.
+TEST_F(ServeTest, QuitAndTheLastPageClosingEndTheServer) {
+    OpenTrack();
+    auto post = [&](const std::string& path) { return Client().Post(WithToken(path), "", "text/plain"); };
+    ASSERT_EQ(200, post("/api/hello?page=a")->status);
+    ASSERT_EQ(200, post("/api/hello?page=b")->status);
+    post("/api/goodbye?page=a");
+    std::this_thread::sleep_for(std::chrono::seconds(5));
+    EXPECT_TRUE(Running(pid_)) << "a page is still open";
+    post("/api/goodbye?page=b");
+    const long long closed = EndedWithin(pid_);
+    EXPECT_GE(closed, 3000) << "a reload's pause must not end it";
+    EXPECT_LT(closed, 5000);
+    EXPECT_NE(std::string::npos, ReadFile(Out("err")).find("vezuved: serve stopped\n"));
+}
+
+// Quit ends it at once; the next server sweeps what a killed one left.
+TEST_F(ServeTest, QuitEndsItAtOnceAndTheNextSweepsWhatAKilledOneLeft) {
+    OpenTrack();
+    ASSERT_EQ(200, Client().Post(WithToken("/api/quit"), "", "text/plain")->status);
+    EXPECT_LT(EndedWithin(pid_), 1000);
+    const std::string killed = temporary_ + "/vezuved-999999999-1",
+                      running = temporary_ + "/vezuved-" + std::to_string(getpid()) + "-1",
+                      other = temporary_ + "/vezuved-notes";
+    for (const std::string& folder : {killed, running, other}) {
+        std::filesystem::create_directories(folder);
+        WriteFile(folder + "/trip.gpx", "x");
+    }
+    Start();
+    EXPECT_FALSE(std::filesystem::exists(killed));
+    EXPECT_TRUE(std::filesystem::exists(running + "/trip.gpx"));
+    EXPECT_TRUE(std::filesystem::exists(other + "/trip.gpx"));
+    std::filesystem::remove_all(running);
+    std::filesystem::remove_all(other);
 }
 
 TEST_F(ServeTest, RefusesPathsOutsideItsFolders) {
