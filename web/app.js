@@ -103,7 +103,14 @@ async function refreshFiles() {
 async function upload(fileList) {
   const form = new FormData();
   for (const file of fileList) form.append('files', file, file.name);
-  await ask('/api/open', { method: 'POST', body: form });
+  const said = $('#open-result');
+  said.textContent = '';
+  try {
+    await ask('/api/open', { method: 'POST', body: form });
+  } catch (error) {
+    said.textContent = `${[...fileList].map((file) => file.name).join(', ')}: ${error.message}`;
+    return;
+  }
   await refreshFiles();
   const last = state.files[state.files.length - 1];
   if (last && last.sets.length) await choose(last, last.sets[0]);

@@ -1,7 +1,9 @@
 // Drives `vezuved serve` in Debian's chromium: open a GPX of several
 // tracks, see each set and the map, take one as .pdb and compare it with
-// `vezuved convert`, push it to an emulated handheld, open a broken file,
-// and save a screenshot of the page for the README.
+// `vezuved convert`, split it and take and push the pieces, push it to an
+// emulated handheld that starts fresh, open a KMZ, a broken file and one
+// over the limit, choose and download from the keyboard alone, check the
+// page with axe-core, save a screenshot for the README and Quit.
 'use strict';
 
 const assert = require('node:assert/strict');
@@ -25,7 +27,8 @@ function severalTracks() {
       const lat = (46.40 + i * 0.0002 + 0.002 * Math.sin(i / 15 + phase)).toFixed(6);
       const lon = (13.80 + i * 0.0003 + 0.002 * Math.cos(i / 11 + phase)).toFixed(6);
       const ele = (800 + 300 * Math.sin(i / 60)).toFixed(1);
-      const time = new Date(Date.UTC(2024, 5, 1, 8, 0, i * 10)).toISOString().replace('.000', '');
+      // Half an hour's pause half way: a split by gap=5min makes two pieces.
+      const time = new Date(Date.UTC(2024, 5, 1, 8, 0, i * 10 + (i >= count / 2 ? 1800 : 0))).toISOString().replace('.000', '');
       points += `<trkpt lat="${lat}" lon="${lon}"><ele>${ele}</ele><time>${time}</time></trkpt>\n`;
     }
     return `<trk><name>${name}</name><trkseg>\n${points}</trkseg></trk>\n`;
@@ -43,7 +46,7 @@ function withoutDates(bytes) {
 }
 
 function startServer(folder, device) {
-  const server = spawn(tool, ['serve', '--no-open', '--port', '0', '--folder', folder, '--device', device],
+  const server = spawn(tool, ['serve', '--no-open', '--port', '0', '--folder', folder, '--device', device, '--max-upload', '1'],
     { stdio: ['ignore', 'pipe', 'pipe'] });
   let errors = '';
   server.stderr.on('data', (data) => { errors += data; });
@@ -69,6 +72,13 @@ async function main() {
   fs.writeFileSync(gpx, severalTracks());
   const broken = path.join(scratch, 'broken.gpx');
   fs.writeFileSync(broken, '<?xml version="1.0"?>\n<gpx><trk><trkseg><trkpt lat="1" lon="2">\n');
+  const large = path.join(scratch, 'large.gpx');
+  fs.writeFileSync(large, ' '.repeat(2 << 20));
+  // A KMZ: a zip whose doc.kml holds one place.
+  const kmz = path.join(scratch, 'places.kmz');
+  execFileSync('python3', ['-c', 'import sys, zipfile; zipfile.ZipFile(sys.argv[1], "w").writestr("doc.kml", sys.argv[2])', kmz,
+    '<?xml version="1.0"?><kml xmlns="http://www.opengis.net/kml/2.2"><Document><Placemark><name>Pass</name>' +
+    '<Point><coordinates>13.9,46.4,1500</coordinates></Point></Placemark></Document></kml>']);
 
   const { server, address, errors } = startServer(folder, device);
   const browser = await chromium.launch({ executablePath: browserPath, args: ['--no-sandbox'] });
@@ -77,6 +87,15 @@ async function main() {
     const page = await browser.newPage({ viewport: { width: 1280, height: 900 } });
     page.on('pageerror', (error) => { throw error; });
     await page.goto(url);
+
+    // A fresh handheld holds no databases yet, and says so without a fault.
+    await page.locator('#device-note').filter({ hasText: 'holds no databases yet' }).waitFor();
+    assert.equal(await page.locator('#device-problems').textContent(), '');
+
+    // Over the limit: refused, naming the limit; nothing is opened.
+    await page.setInputFiles('#pick', large);
+    await page.locator('#open-result').filter({ hasText: 'larger than the 1 MB' }).waitFor();
+    assert.equal(await page.locator('.file').count(), 0);
 
     // Open: each set with its count.
     await page.setInputFiles('#pick', gpx);
@@ -109,6 +128,34 @@ async function main() {
     execFileSync(tool, ['convert', gpx, expected, '--track', '2', '--simplify', '100'], { stdio: 'pipe' });
     assert.ok(withoutDates(fs.readFileSync(taken)).equals(withoutDates(fs.readFileSync(expected))),
       'the page gives the bytes convert writes');
+
+    // Two quick changes: the drawing is the second's.
+    await page.locator('#change input[name="simplify"]').fill('50');
+    await page.locator('#change input[name="simplify"]').fill('60');
+    await page.locator('#change .after').filter({ hasText: 'after: Ridge 60' }).waitFor();
+    await page.waitForTimeout(500);
+    // The track's line is the first; its elevation profile follows it.
+    const vertices = () => page.locator('#map svg polyline').first()
+      .evaluate((line) => line.getAttribute('points').trim().split(/\s+/).length);
+    assert.equal(await vertices(), 60, 'the drawing is the newest change, not an older one');
+
+    // Split: the pieces are said, download as one zip and push apart.
+    await page.locator('#change input[name="simplify"]').fill('');
+    await page.locator('#change input[name="split"]').fill('gap=5min');
+    await page.locator('#change .notes').filter({ hasText: '1 cut, 2 pieces: 200 + 200 points' }).waitFor();
+    await page.selectOption('#format', 'pdb');
+    const [pieces] = await Promise.all([page.waitForEvent('download'), page.click('#download')]);
+    assert.equal(pieces.suggestedFilename(), 'Ridge.zip');
+    await pieces.saveAs(path.join(scratch, 'Ridge.zip'));
+    assert.deepEqual(execFileSync('unzip', ['-Z1', path.join(scratch, 'Ridge.zip')]).toString().split('\n').filter(Boolean),
+      ['Ridge-1.pdb', 'Ridge-2.pdb']);
+    await page.click('#push-set');
+    for (const piece of ['Ridge-1', 'Ridge-2'])
+      await page.locator(`#device tr[data-name="${piece}"] td.state`).filter({ hasText: 'Only on Device' }).waitFor();
+    assert.equal(await page.locator('#device-note').textContent(), '');
+    await page.locator('#change input[name="split"]').fill('');
+    await page.locator('#change input[name="simplify"]').fill('100');
+    await page.locator('#change .after').filter({ hasText: 'after: Ridge 100' }).waitFor();
 
     // Several at once: two ticked sets in one zip.
     await sets.nth(1).locator('input.bundle').check();
@@ -156,8 +203,35 @@ async function main() {
     await page.click('.file[data-name="broken.gpx"] button.close');
     await page.locator('.file[data-name="broken.gpx"]').waitFor({ state: 'detached' });
 
+    // A KMZ opens as the command line reads it.
+    await page.setInputFiles('#pick', kmz);
+    await page.locator('.file[data-name="places.kmz"] tr.set td.count').filter({ hasText: '1' }).waitFor();
+
+    // The keyboard alone: a set chosen with Enter, downloaded with Enter.
+    const choice = page.locator('.file[data-name="several.gpx"] button.choose', { hasText: 'Return' });
+    await choice.focus();
+    await page.keyboard.press('Enter');
+    await page.waitForFunction(() => document.querySelector('#map svg title')?.textContent === 'Return');
+    await page.locator('#change input[name="simplify"]').fill('');
+    await page.selectOption('#format', 'gpx');
+    await page.locator('#download').focus();
+    const [typed] = await Promise.all([page.waitForEvent('download'), page.keyboard.press('Enter')]);
+    assert.equal(typed.suggestedFilename(), 'Return.gpx');
+
+    // axe-core finds nothing serious or critical.
+    await page.addScriptTag({ path: require.resolve('axe-core/axe.min.js') });
+    const violations = await page.evaluate(async () => (await window.axe.run()).violations
+      .filter((v) => v.impact === 'serious' || v.impact === 'critical')
+      .map((v) => `${v.id}: ${v.nodes.map((n) => n.target.join(' ')).join(', ')}`));
+    assert.deepEqual(violations, [], 'axe-core: ' + violations.join('; '));
+
     fs.mkdirSync(path.dirname(screenshot), { recursive: true });
     await page.screenshot({ path: screenshot, fullPage: true });
+
+    // Quit ends the server, and what was uploaded goes with it.
+    await page.click('#quit');
+    await page.locator('main p[role="status"]').filter({ hasText: 'has stopped' }).waitFor();
+    await new Promise((resolve) => server.exitCode !== null ? resolve() : server.on('exit', resolve));
     console.log(`browser test passed; screenshot: ${screenshot}`);
   } finally {
     await browser.close();
