@@ -67,10 +67,12 @@ void AddStatsCommand(CLI::App& app, RunContext& run) {
         ->check(CLI::IsMember({"text", "json"}, CLI::ignore_case))
         ->capture_default_str();
     command
-        ->add_option("--climb-threshold",
-                     options->figures.climbThresholdMetres,
-                     "Metres an elevation must move from the last level counted to add to ascent or descent; "
-                     "smaller changes are noise")
+        ->add_option(
+            "--climb-threshold",
+            options->figures.climbThresholdMetres,
+            "Metres the smoothed elevation must move from the last level counted to add to ascent or "
+            "descent; "
+            "smaller changes are noise")
         ->capture_default_str();
     command
         ->add_option("--moving-speed",
@@ -85,9 +87,11 @@ void AddStatsCommand(CLI::App& app, RunContext& run) {
     AddFilterOptions(*command, options->filters);
     command->footer(
         "Distances are measured on the WGS-84 ellipsoid along each segment (not across the gaps between "
-        "segments); the 3-D distance adds each step's change of elevation. Ascent and descent count an "
-        "elevation change once it reaches --climb-threshold (default 2 m) from the last level counted, so "
-        "GPS and barometer noise adds nothing. Moving time is the time between points when the speed between "
+        "segments); the 3-D distance adds each step's change of elevation. Ascent and descent are counted "
+        "over the "
+        "smoothed elevation (each point's the mean of the 5 around it in its segment), a change once it "
+        "reaches --climb-threshold (default 2 m) from the last level counted, so GPS and barometer noise "
+        "adds nothing. Moving time is the time between points when the speed between "
         "them is above --moving-speed (default 0.5 km/h); the average speed is the distance of those moving "
         "steps over their time, a GPS jump (a step more than five times as fast as the 15 around it) left "
         "out "

@@ -27,12 +27,23 @@ void Widen(std::optional<GeoBox>& box, double latitude, double longitude) {
     box->east = std::max(box->east, longitude);
 }
 
-// Ascent and descent counted only once the elevation has moved a threshold
-// away from the last level counted, so jitter around a level adds nothing.
-struct Climb {
+// Each elevation is the mean of the kSmoothed around it, the window kept
+// even near a segment's ends (its first and last stay as they are, so a
+// steady climb counts whole): a GPS's elevation jumps by metres from fix to fix.
+constexpr size_t kSmoothed = 5;
+
+// Ascent and descent of a segment's elevations, smoothed, counted only once
+// the smoothed elevation has moved a threshold away from the last level
+// counted, so what jitter is left around a level adds nothing.
+void AddClimb(const std::vector<double>& elevations, double threshold, TrackStats& stats) {
     std::optional<double> level;
-    void Reset() { level.reset(); }
-    void Add(double elevation, double threshold, TrackStats& stats) {
+    const size_t half = kSmoothed / 2;
+    for (size_t i = 0; i < elevations.size(); ++i) {
+        const size_t reach = std::min({half, i, elevations.size() - 1 - i});
+        const size_t first = i - reach, last = i + reach + 1;
+        double sum = 0;
+        for (size_t k = first; k < last; ++k) sum += elevations[k];
+        const double elevation = sum / static_cast<double>(last - first);
         if (!level) {
             level = elevation;
         } else if (elevation - *level >= threshold) {
@@ -43,7 +54,7 @@ struct Climb {
             level = elevation;
         }
     }
-};
+}
 
 // A moving step: its speed, length and time.
 struct Step {
@@ -108,7 +119,7 @@ TrackStats ComputeStats(const PointSet& set, const StatsOptions& options) {
         std::optional<int64_t> time;
     };
     std::optional<Last> previous;
-    Climb climb;
+    std::vector<double> elevations;  // of the segment so far
     std::vector<Step> moving;
     const double movingMetresPerMilli = options.movingKmPerHour / 3600.0;
     for (const Point& point : set.points) {
@@ -116,7 +127,8 @@ TrackStats ComputeStats(const PointSet& set, const StatsOptions& options) {
         if (line && point.segmentStart && stats.points > 1) {
             ++stats.segments;
             previous.reset();
-            climb.Reset();
+            AddClimb(elevations, options.climbThresholdMetres, stats);
+            elevations.clear();
         }
         if (point.time) {
             stats.start = stats.start ? std::min(*stats.start, *point.time) : *point.time;
@@ -126,7 +138,7 @@ TrackStats ComputeStats(const PointSet& set, const StatsOptions& options) {
         Widen(stats.box, *point.latitude, *point.longitude);
         if (!line) continue;
         const std::optional<double> elevation = Elevation(point);
-        if (elevation) climb.Add(*elevation, options.climbThresholdMetres, stats);
+        if (elevation) elevations.push_back(*elevation);
         if (previous) {
             const double metres =
                 EllipsoidDistance(previous->latitude, previous->longitude, *point.latitude, *point.longitude);
@@ -141,6 +153,7 @@ TrackStats ComputeStats(const PointSet& set, const StatsOptions& options) {
         }
         previous = Last{*point.latitude, *point.longitude, elevation, point.time};
     }
+    AddClimb(elevations, options.climbThresholdMetres, stats);
     if (stats.start) stats.durationMillis = *stats.end - *stats.start;
     // Moving time and both speeds over the same moving steps, GPS jumps left
     // out: a stop's or an untimed step's distance adds to no speed, and the

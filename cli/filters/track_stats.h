@@ -15,8 +15,9 @@
 namespace vezuved_cli {
 
 struct StatsOptions {
-    // Elevation changes smaller than this are noise (a barometer's drift,
-    // a GPS's jitter) and add to neither ascent nor descent.
+    // Changes of the smoothed elevation (each the mean of the 5 around it)
+    // smaller than this are noise (a barometer's drift, a GPS's jitter)
+    // and add to neither ascent nor descent.
     double climbThresholdMetres = 2.0;
     // Time between two points counts as moving when the speed between them
     // is above this.
