@@ -49,13 +49,14 @@ void AddFilterOptions(CLI::App& command, const std::shared_ptr<FilterOptions>& o
         options->keepNear,
         "Waypoints of this file (GPX, KML, GeoJSON, database) whose nearest track points --simplify keeps");
     command.add_option(
-        "--tz", options->tz, "The zone whose midnight --split day cuts at: +02:00, -05:00; default UTC");
+        "--tz", options->tz, "The zone whose midnight --split day cuts at: Europe/Ljubljana (its daylight saving followed), "
+        "+02:00, -05:00; default UTC");
 }
 
 FilterPlan ToFilterPlan(RunContext& run, const FilterOptions& options, const TextOptions& text) {
     FilterPlan plan;
     for (const auto& [name, value] : options.given) plan.steps.push_back(ParseFilterStep(name, value));
-    if (!options.tz.empty()) plan.utcOffsetMinutes = ParseUtcOffset(options.tz);
+    if (!options.tz.empty()) plan.zone = ParseTimeZone(options.tz);
     for (const std::string& path : options.keepNear) {
         size_t found = 0;
         for (LoadedPoints& loaded : ReadInput(run, OpenInput(run, path, std::nullopt, text), text)) {

@@ -153,16 +153,4 @@ FilterStep ParseFilterStep(const std::string& option, const std::string& value) 
     return step;
 }
 
-int32_t ParseUtcOffset(const std::string& text) {
-    if (text == "UTC" || text == "Z" || text == "utc") return 0;
-    // The ISO time reader knows zone offsets: read one behind a fixed time.
-    vezuved_iso_time moment{};
-    if (text.empty() || (text[0] != '+' && text[0] != '-') ||
-        vezuved_read_iso_time(("2000-01-01T00:00:00" + text).c_str(), &moment) != VEZUVED_OK ||
-        !moment.has_zone) {
-        FailUsage("--tz " + text + ": say an offset from UTC such as +02:00, -05:00 or UTC");
-    }
-    return moment.zone_minutes;
-}
-
 }  // namespace vezuved_cli

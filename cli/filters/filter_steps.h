@@ -18,9 +18,9 @@ void SimplifySet(PointSet& set,
                  std::ostream& diagnostics);
 
 // Marks a new segment where the step's gap, distance or local midnight
-// (utcOffsetMinutes east of UTC) falls between two points, and says on
-// diagnostics how many pieces that makes and their points.
-void SplitSet(PointSet& set, const FilterStep& step, int32_t utcOffsetMinutes, std::ostream& diagnostics);
+// (in the zone, at each moment's offset) falls between two points, and says
+// on diagnostics how many pieces that makes and their points.
+void SplitSet(PointSet& set, const FilterStep& step, const TimeZone& zone, std::ostream& diagnostics);
 
 // Keeps the points inside the step's window or box; a run of points left
 // out between two kept ones leaves a segment break. The number left out.

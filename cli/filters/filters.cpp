@@ -32,7 +32,7 @@ void ApplyFilters(std::vector<PointSet>& sets, const FilterPlan& plan, std::ostr
                         SimplifySet(set, step, waypoints, diagnostics);
                         break;
                     case FilterKind::Split:
-                        SplitSet(set, step, plan.utcOffsetMinutes, diagnostics);
+                        SplitSet(set, step, plan.zone, diagnostics);
                         break;
                     case FilterKind::Crop: {
                         const size_t before = set.points.size();

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "filters/time_zone.h"
 #include "values/points.h"
 
 namespace vezuved_cli {
@@ -44,7 +45,7 @@ struct FilterStep {
 struct FilterPlan {
     std::vector<FilterStep> steps;
     std::vector<Point> keepNear;
-    int32_t utcOffsetMinutes = 0;
+    TimeZone zone;
     bool empty() const { return steps.empty(); }
     bool Splits() const;  // whether any step is a split
 };
@@ -55,8 +56,6 @@ struct FilterPlan {
 // that says what it takes.
 FilterStep ParseFilterStep(const std::string& option, const std::string& value);
 
-// "+02:00", "-0530", "UTC" or "Z" as minutes east of UTC; a usage error otherwise.
-int32_t ParseUtcOffset(const std::string& text);
 
 // Runs the plan's steps in order over the routes and tracks of sets (the
 // waypoint sets are left as they are, and their points are what a

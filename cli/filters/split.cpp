@@ -7,8 +7,8 @@ namespace {
 
 constexpr int64_t kMillisPerDay = 86400000;
 
-int64_t LocalDay(int64_t utcMillis, int32_t utcOffsetMinutes) {
-    const int64_t local = utcMillis + int64_t{utcOffsetMinutes} * 60000;
+int64_t LocalDay(int64_t utcMillis, const TimeZone& zone) {
+    const int64_t local = utcMillis + int64_t{OffsetMinutesAt(zone, utcMillis)} * 60000;
     return local >= 0 ? local / kMillisPerDay : -((-local + kMillisPerDay - 1) / kMillisPerDay);
 }
 
@@ -36,7 +36,7 @@ void SayPieces(const PointSet& set, const FilterStep& step, size_t cuts, std::os
 
 }  // namespace
 
-void SplitSet(PointSet& set, const FilterStep& step, int32_t utcOffsetMinutes, std::ostream& diagnostics) {
+void SplitSet(PointSet& set, const FilterStep& step, const TimeZone& zone, std::ostream& diagnostics) {
     if (step.splitBy == SplitBy::Distance) RequireEllipsoidDistances(step.text);
     // Compared with the last point that has what the rule reads (a time, a position).
     const Point* previous = nullptr;
@@ -52,8 +52,7 @@ void SplitSet(PointSet& set, const FilterStep& step, int32_t utcOffsetMinutes, s
                     cut = *point.time - *previous->time > step.gapMillis;
                     break;
                 case SplitBy::Day:
-                    cut = LocalDay(*point.time, utcOffsetMinutes) !=
-                          LocalDay(*previous->time, utcOffsetMinutes);
+                    cut = LocalDay(*point.time, zone) != LocalDay(*previous->time, zone);
                     break;
                 case SplitBy::Distance:
                     cut = EllipsoidDistance(

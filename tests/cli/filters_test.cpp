@@ -97,7 +97,7 @@ std::string Filter(std::vector<PointSet>& sets,
                    int32_t offset = 0) {
     FilterPlan plan;
     for (const auto& [option, value] : steps) plan.steps.push_back(ParseFilterStep(option, value));
-    plan.utcOffsetMinutes = offset;
+    plan.zone.fixedMinutes = offset;
     std::ostringstream said;
     ApplyFilters(sets, plan, said);
     return said.str();
@@ -236,10 +236,35 @@ TEST(Filters, OptionValuesAreReadOrRefused) {
             EXPECT_EQ(row.size() > 2 ? row[2] : "", failure.what());
         }
     }
-    EXPECT_EQ(ParseUtcOffset("+02:00"), 120);
-    EXPECT_EQ(ParseUtcOffset("-0530"), -330);
-    EXPECT_EQ(ParseUtcOffset("UTC"), 0);
-    EXPECT_THROW(ParseUtcOffset("Europe/Paris"), Failure);
+    EXPECT_EQ(ParseTimeZone("+02:00").fixedMinutes, 120);
+    EXPECT_EQ(ParseTimeZone("-0530").fixedMinutes, -330);
+    EXPECT_EQ(ParseTimeZone("UTC").fixedMinutes, 0);
+    EXPECT_THROW(ParseTimeZone("+2 hours"), Failure);
+    EXPECT_THROW(ParseTimeZone("Europe/Nowhere"), Failure);
+}
+
+// Local midnight in Ljubljana is 22:00 UTC in summer and 23:00 in winter:
+// a split by day across the change of 31 October 2021 cuts at each, where
+// a fixed +02:00 cuts an hour early in winter.
+TEST(Filters, SplitByDayFollowsTheZonesDaylightSaving) {
+    if (!HaveZoneNames()) GTEST_SKIP() << "this build has no zone database";
+    std::vector<Point> points;
+    // 2021-10-30T21:30Z, 22:30Z (Sunday 00:30 CEST), then 2021-10-31T22:30Z (23:30 CET), 23:30Z (Monday
+    // 00:30).
+    for (int64_t hours : {0, 1, 25, 26})
+        points.push_back(At(46, 14, int64_t{1635629400000} + hours * 3600000));
+    FilterPlan plan;
+    plan.steps.push_back(ParseFilterStep("split", "day"));
+    plan.zone = ParseTimeZone("Europe/Ljubljana");
+    EXPECT_EQ(OffsetMinutesAt(plan.zone, points[0].time.value()), 120);
+    EXPECT_EQ(OffsetMinutesAt(plan.zone, points[3].time.value()), 60);
+    std::vector<PointSet> sets = {Track(points)};
+    std::ostringstream said;
+    ApplyFilters(sets, plan, said);
+    EXPECT_EQ(SegmentStarts(sets[0]), std::vector<size_t>({1, 3}));
+    sets = {Track(points)};
+    Filter(sets, {{"split", "day"}}, 120);
+    EXPECT_EQ(SegmentStarts(sets[0]), std::vector<size_t>({1, 2}));
 }
 
 TEST(Stats, FiguresOfKnownTracks) {
