@@ -49,7 +49,9 @@ void AddFilterOptions(CLI::App& command, const std::shared_ptr<FilterOptions>& o
         options->keepNear,
         "Waypoints of this file (GPX, KML, GeoJSON, database) whose nearest track points --simplify keeps");
     command.add_option(
-        "--tz", options->tz, "The zone whose midnight --split day cuts at: Europe/Ljubljana (its daylight saving followed), "
+        "--tz",
+        options->tz,
+        "The zone whose midnight --split day cuts at: Europe/Ljubljana (its daylight saving followed), "
         "+02:00, -05:00; default UTC");
 }
 

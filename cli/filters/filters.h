@@ -56,7 +56,6 @@ struct FilterPlan {
 // that says what it takes.
 FilterStep ParseFilterStep(const std::string& option, const std::string& value);
 
-
 // Runs the plan's steps in order over the routes and tracks of sets (the
 // waypoint sets are left as they are, and their points are what a
 // simplification passes). What a step removes or cannot do is said on
