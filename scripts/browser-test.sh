@@ -2,7 +2,8 @@
 # Drives `vezuved serve`'s page in Debian's chromium through playwright-core:
 # installs the browser and the test's one npm package, builds the tool when
 # it is missing, runs tests/browser/serve.test.js and leaves the page's
-# screenshot in docs/serve.png.
+# screenshot in docs/serve.png, then times the first drawing of a large
+# track (tests/browser/first-drawing.bench.js).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
@@ -21,3 +22,5 @@ if [ ! -x "$build/cli/vezuved" ]; then
 fi
 (cd tests/browser && npm ci --no-audit --no-fund --silent)
 VEZUVED_BUILD_DIR="$PWD/$build" timeout 300 node tests/browser/serve.test.js
+# The page's drawing of a 100,000-point GPX, measured and printed.
+VEZUVED_BUILD_DIR="$PWD/$build" timeout 300 node tests/browser/first-drawing.bench.js

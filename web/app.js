@@ -2,7 +2,10 @@
 // draws, converts and copies with the code of its commands.
 'use strict';
 
-const state = { files: [], definitions: [], chosen: null, device: false };
+// lines: each opened set's points by "file:set"; hidden: the keys not
+// drawn; changed: the chosen set's lines as the filters leave them;
+// figures: their stats, kept to show again in other units.
+const state = { files: [], definitions: [], chosen: null, device: false, lines: new Map(), hidden: new Set(), changed: null, figures: [] };
 // This page's name to the server: its views are numbered under it.
 const page = crypto.randomUUID();
 const $ = (selector) => document.querySelector(selector);
@@ -60,8 +63,14 @@ function renderFiles() {
       const name = element('button', { class: 'choose', 'aria-pressed': String(chosen), title: `Draw ${set.kind} ${set.title}` }, set.title);
       name.addEventListener('click', (event) => { event.stopPropagation(); choose(file, set); });
       pick.setAttribute('aria-label', `Tick ${set.title}`);
+      const key = `${file.id}:${set.index}`;
+      const shown = element('input', { type: 'checkbox', class: 'shown', 'aria-label': `Show ${set.title} on the map` });
+      shown.checked = !state.hidden.has(key);
+      shown.addEventListener('click', (event) => event.stopPropagation());
+      shown.addEventListener('change', () => { if (shown.checked) state.hidden.delete(key); else state.hidden.add(key); redraw(); });
       const row = element('tr', { class: 'set', 'data-file': file.id, 'data-set': set.index },
-        element('td', {}, pick), element('td', {}, name), element('td', {}, set.kind), element('td', { class: 'count' }, String(set.count)));
+        element('td', {}, pick), element('td', {}, name), element('td', {}, set.kind), element('td', { class: 'count' }, String(set.count)),
+        element('td', { title: 'Shown on the map' }, shown));
       row.addEventListener('click', () => choose(file, set));
       if (chosen) row.classList.add('chosen');
       return row;
@@ -83,10 +92,14 @@ async function closeFile(file) {
   if (state.chosen && state.chosen.file.id === file.id) {
     // What was drawn of it goes with it.
     state.chosen = null;
-    for (const id of ['#map', '#stats']) $(id).replaceChildren();
+    state.changed = null;
+    state.figures = [];
+    for (const id of ['#stats']) $(id).replaceChildren();
     for (const id of ['#chosen', '#looking']) $(id).textContent = '';
   }
+  for (const key of [...state.lines.keys()]) if (key.startsWith(`${file.id}:`)) state.lines.delete(key);
   await refreshFiles();
+  redraw();
 }
 
 async function refreshFiles() {
@@ -98,6 +111,45 @@ async function refreshFiles() {
   $('#where').textContent = 'PC folder: ' + answer.folder;
   $('#sync').hidden = !state.device;
   renderFiles();
+  // Every set of a newly opened file is drawn.
+  for (const file of state.files) {
+    if (!file.sets.length || state.lines.has(`${file.id}:0`)) continue;
+    try {
+      const { sets } = await (await ask(`/api/lines?file=${file.id}`)).json();
+      sets.forEach((line, index) => state.lines.set(`${file.id}:${index}`, line));
+    } catch (error) {
+      file.failure = file.failure || error.message;
+    }
+  }
+  redraw();
+}
+
+// Every shown set on one view; the chosen one's change over its original,
+// drawn faintly; the profile of the changed line beside it.
+function redraw() {
+  const units = $('#units').value, clock = $('#clock').value;
+  const chosenKey = state.chosen ? `${state.chosen.file.id}:${state.chosen.set.index}` : null;
+  const layers = [];
+  let index = 0;
+  for (const [key, line] of state.lines) {
+    const colour = View.colourOf(index++);
+    if (state.hidden.has(key) && key !== chosenKey) continue;
+    if (key === chosenKey && state.changed) {
+      layers.push({ line, colour, faint: true });
+      for (const changed of state.changed) layers.push({ line: changed, colour: '#d62728', chosen: true });
+    } else {
+      layers.push({ line, colour });
+    }
+  }
+  const title = state.chosen ? state.chosen.set.title : 'the opened files';
+  const drawn = View.drawMap($('#map'), layers, title, units);
+  if (drawn) {
+    panAndZoom(drawn.picture, drawn.showScale);
+    drawn.showScale();
+  }
+  const line = state.changed && state.changed.find((one) => one.kind !== 'points');
+  View.drawProfile($('#profile'), $('#readout'), line, drawn, units, clock);
+  $('#stats').textContent = View.figuresText(state.figures, units, clock);
 }
 
 async function upload(fileList) {
@@ -117,7 +169,8 @@ async function upload(fileList) {
 }
 
 // Pan and zoom by the drawing's own viewBox: no tiles, no network.
-function panAndZoom(svg) {
+// moved: told after each change, for the scale bar.
+function panAndZoom(svg, moved) {
   const box = svg.viewBox.baseVal;
   if (!box || !box.width) return;
   svg.addEventListener('wheel', (event) => {
@@ -128,6 +181,7 @@ function panAndZoom(svg) {
     const y = box.y + (event.clientY - rect.top) / rect.height * box.height;
     box.x = x - (x - box.x) * factor; box.y = y - (y - box.y) * factor;
     box.width *= factor; box.height *= factor;
+    moved();
   });
   let from = null;
   svg.addEventListener('pointerdown', (event) => { from = { x: event.clientX, y: event.clientY }; });
@@ -147,28 +201,14 @@ async function choose(file, set) {
   $('#chosen').textContent = `${file.name}: ${set.kind} '${set.title}', ${set.count} point(s)`;
   $('#looking').textContent = `${set.kind} '${set.title}' of ${file.name}`;
   renderChange();
-  $('#stats').replaceChildren();
-  // The preview draws the map when it has its counts: one drawing, not two.
-  if (state.filters) await preview();
-  else await drawMap();
+  state.changed = null;
+  state.figures = [];
+  await preview();
 }
 
-// The chosen set as the tool draws it, changed as the page says. A newer
-// drawing or preview stops an older one, so no stale drawing stays.
+// A newer preview stops an older one, so no stale drawing stays.
 let drawing = null;
 let view = 0;
-async function drawMap(signal = newRequest(), seq = ++view) {
-  const { file, set } = state.chosen;
-  try {
-    const query = new URLSearchParams({ file: file.id, set: set.index, page, seq, ...changeOptions() });
-    const svg = await (await ask('/api/map?' + query, { signal })).text();
-    $('#map').innerHTML = svg;
-    const picture = $('#map svg');
-    if (picture) panAndZoom(picture);
-  } catch (error) {
-    if (error.name !== 'AbortError') $('#map').replaceChildren(element('p', { class: 'failure' }, error.message));
-  }
-}
 
 // Stops the request before, and gives the signal of the one that follows.
 function newRequest() {
@@ -202,7 +242,7 @@ function renderChange() {
 async function preview() {
   const { file, set } = state.chosen;
   const seq = ++view;
-  const query = new URLSearchParams({ file: file.id, set: set.index, page, seq, ...changeOptions() });
+  const query = new URLSearchParams({ file: file.id, set: set.index, page, seq, points: 1, ...changeOptions() });
   const after = $('#change .after');
   const signal = newRequest();
   try {
@@ -211,14 +251,17 @@ async function preview() {
       answer.after.map((one) => `${one.title} ${one.count}`).join(', ');
     after.classList.remove('failure');
     $('#change .notes').textContent = answer.problems;
-    $('#stats').textContent = answer.stats;
-    await drawMap(signal, seq);
+    state.changed = answer.after.map((one) => one.line);
+    state.figures = answer.figures;
+    redraw();
   } catch (error) {
     if (error.name === 'AbortError') return;
     // What the change cannot make is said, and nothing of an older one stays.
     after.textContent = error.message;
     after.classList.add('failure');
-    for (const id of ['#map', '#stats', '#change .notes']) $(id).replaceChildren();
+    state.changed = null;
+    state.figures = [];
+    for (const id of ['#map', '#stats', '#profile', '#readout', '#change .notes']) $(id).replaceChildren();
   }
 }
 
@@ -370,6 +413,7 @@ drop.addEventListener('dragleave', () => drop.classList.remove('over'));
 drop.addEventListener('drop', (event) => { event.preventDefault(); drop.classList.remove('over'); upload(event.dataTransfer.files); });
 $('#pick').addEventListener('change', (event) => upload(event.target.files));
 $('#download').addEventListener('click', download);
+for (const id of ['#units', '#clock']) $(id).addEventListener('change', redraw);
 $('#download-zip').addEventListener('click', () => downloadTicked(false));
 $('#download-merged').addEventListener('click', () => downloadTicked(true));
 $('#push-set').addEventListener('click', pushChosen);

@@ -10,12 +10,6 @@
 namespace vezuved_cli {
 namespace {
 
-std::optional<double> Elevation(const Point& point) {
-    if (point.elevationMetres) return point.elevationMetres;
-    if (point.elevationFeet) return *point.elevationFeet * 0.3048;
-    return std::nullopt;
-}
-
 void Widen(std::optional<GeoBox>& box, double latitude, double longitude) {
     if (!box) {
         box = GeoBox{latitude, longitude, latitude, longitude};
@@ -137,7 +131,7 @@ TrackStats ComputeStats(const PointSet& set, const StatsOptions& options) {
         if (!point.latitude || !point.longitude) continue;
         Widen(stats.box, *point.latitude, *point.longitude);
         if (!line) continue;
-        const std::optional<double> elevation = Elevation(point);
+        const std::optional<double> elevation = ElevationMetres(point);
         if (elevation) elevations.push_back(*elevation);
         if (previous) {
             const double metres =

@@ -36,7 +36,26 @@ Json FileJson(const OpenedFile& file) {
             {"failure", file.failure}};
 }
 
-// The file and set a request names; fails with 404 words when none.
+// A set as the page draws it: each point [latitude, longitude, elevation
+// in metres or null, UTC milliseconds or null], a waypoint's name after
+// them; the points where a segment starts; the stats' figures.
+Json LineJson(const PointSet& set) {
+    Json points = Json::array(), starts = Json::array();
+    for (size_t i = 0; i < set.points.size(); ++i) {
+        const Point& point = set.points[i];
+        if (!point.latitude || !point.longitude) continue;
+        if (point.segmentStart) starts.push_back(points.size());
+        const std::optional<double> elevation = ElevationMetres(point);
+        Json row = {*point.latitude,
+                    *point.longitude,
+                    elevation ? Json(*elevation) : Json(nullptr),
+                    point.time ? Json(*point.time) : Json(nullptr)};
+        if (!IsLine(set) && !point.name.empty()) row.push_back(point.name);
+        points.push_back(std::move(row));
+    }
+    return {{"title", set.title}, {"kind", KindText(set.kind)}, {"points", points}, {"starts", starts}};
+}
+
 
 std::optional<FileType> TakeType(const std::string& format) {
     if (format == "pdb") return FileType::Database;
@@ -142,6 +161,17 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
         if (!server.opened.Close(IntParam(request, "file"))) return Send(response, 404, "no such file");
         SendJson(response, {{"closed", IntParam(request, "file")}});
     });
+    // Every set of a file as it was read, for the page to draw them all.
+    http.Get("/api/lines", [&](const httplib::Request& request, httplib::Response& response) {
+        const std::optional<OpenedFile> file = server.opened.Find(IntParam(request, "file"));
+        if (!file) return Send(response, 404, "no such file");
+        Json sets = Json::array();
+        const CapturedRun run = RunCaptured([&](RunContext& context) {
+            for (const LoadedPoints& loaded : ReadOpenedFile(context, *file)) sets.push_back(LineJson(loaded.set));
+        });
+        if (!run.ok) return Send(response, 422, run.failure);
+        SendJson(response, {{"sets", sets}});
+    });
     http.Get("/api/map", [&](const httplib::Request& request, httplib::Response& response) {
         const std::optional<OpenedFile> file = server.opened.Find(IntParam(request, "file"));
         if (!file) return Send(response, 404, "no such file");
@@ -188,6 +218,8 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
         if (!IsCurrent(server, request)) return SendReplaced(response);
         Json after = Json::array();
         std::string stats;
+        Json figuresJson;
+        const bool withPoints = request.get_param_value("points") == "1";
         bool replaced = false;
         const CapturedRun run = RunCaptured([&](RunContext& context) {
             const FilterPlan plan = RequestFilters(request);
@@ -200,15 +232,22 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
             ApplyFilters(sets, plan, context.err);
             std::vector<TrackStats> figures;
             for (const PointSet& set : sets) {
-                after.push_back({{"title", set.title}, {"count", set.points.size()}});
+                Json one = {{"title", set.title}, {"count", set.points.size()}};
+                if (withPoints) one["line"] = LineJson(set);
+                after.push_back(std::move(one));
                 figures.push_back(ComputeStats(set, StatsOptions()));
             }
             stats = StatsText(figures);
+            figuresJson = Json::parse(StatsJson(figures));
         });
         if (replaced) return SendReplaced(response);
         if (!run.ok) return Send(response, 400, run.failure);
         SendJson(response,
-                 {{"before", chosen->set.count}, {"after", after}, {"problems", run.err}, {"stats", stats}});
+                 {{"before", chosen->set.count},
+                  {"after", after},
+                  {"problems", run.err},
+                  {"stats", stats},
+                  {"figures", figuresJson}});
     });
     // The tracks of the files of the ticked sets merged into one, as
     // `vezuved convert A B -o merged.EXT --what tracks --merge` makes it.

@@ -36,6 +36,13 @@ inline bool IsLine(const PointSet& set) {
     return set.kind == VEZUVED_KIND_TRACK || set.kind == VEZUVED_KIND_ROUTE;
 }
 
+// The point's elevation in metres, from its feet when that is what it holds.
+inline std::optional<double> ElevationMetres(const Point& point) {
+    if (point.elevationMetres) return point.elevationMetres;
+    if (point.elevationFeet) return *point.elevationFeet * 0.3048;
+    return std::nullopt;
+}
+
 // The point's time in ISO 8601 UTC ("2021-08-14T08:15:00Z"); empty when it
 // has none.
 std::string IsoTime(const Point& point);

@@ -134,10 +134,8 @@ async function main() {
     await page.locator('#change input[name="simplify"]').fill('60');
     await page.locator('#change .after').filter({ hasText: 'after: Ridge 60' }).waitFor();
     await page.waitForTimeout(500);
-    // The track's line is the first; its elevation profile follows it.
-    const vertices = () => page.locator('#map svg polyline').first()
-      .evaluate((line) => line.getAttribute('points').trim().split(/\s+/).length);
-    assert.equal(await vertices(), 60, 'the drawing is the newest change, not an older one');
+    assert.equal(await page.locator('#map svg path.changed').getAttribute('data-count'), '60',
+      'the drawing is the newest change, not an older one');
 
     // Split: the pieces are said, download as one zip and push apart.
     await page.locator('#change input[name="simplify"]').fill('');
@@ -156,6 +154,16 @@ async function main() {
     await page.locator('#change input[name="split"]').fill('');
     await page.locator('#change input[name="simplify"]').fill('100');
     await page.locator('#change .after').filter({ hasText: 'after: Ridge 100' }).waitFor();
+
+    // Hovering the profile says the point and marks it on the map; the
+    // figures follow the units chosen.
+    await page.locator('#profile svg').hover();
+    await page.locator('#readout').filter({ hasText: / km · \d+ m · 2024-06-01T/ }).waitFor();
+    assert.equal(await page.locator('#map svg > circle').last().getAttribute('visibility'), 'visible');
+    await page.selectOption('#units', 'imperial');
+    assert.match(await page.locator('#stats').textContent(), /distance +\d+\.\d\d mi/);
+    assert.match(await page.locator('#readout').textContent(), /^$|mi|ft/);
+    await page.selectOption('#units', 'metric');
 
     // Several at once: two ticked sets in one zip.
     await sets.nth(1).locator('input.bundle').check();
@@ -206,6 +214,9 @@ async function main() {
     // A KMZ opens as the command line reads it.
     await page.setInputFiles('#pick', kmz);
     await page.locator('.file[data-name="places.kmz"] tr.set td.count').filter({ hasText: '1' }).waitFor();
+    // An opened file's first set is chosen for it.
+    await page.locator('.file[data-name="places.kmz"] button.choose[aria-pressed="true"]').waitFor();
+    await page.waitForFunction(() => document.querySelector('#map svg title')?.textContent === 'waypoints');
 
     // The keyboard alone: a set chosen with Enter, downloaded with Enter.
     const choice = page.locator('.file[data-name="several.gpx"] button.choose', { hasText: 'Return' });
