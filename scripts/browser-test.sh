@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Drives `vezuved serve`'s page in Debian's chromium through playwright-core:
-# installs the browser and the test's one npm package, builds the tool when
+# installs the browser and the test's npm packages (playwright-core, axe-core), builds the tool when
 # it is missing, runs tests/browser/serve.test.js and leaves the page's
 # screenshot in docs/serve.png, then times the first drawing of a large
 # track (tests/browser/first-drawing.bench.js).
