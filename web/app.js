@@ -257,7 +257,7 @@ async function preview() {
   } catch (error) {
     if (error.name === 'AbortError') return;
     // What the change cannot make is said, and nothing of an older one stays.
-    after.textContent = error.message;
+    after.textContent = `${file.name}: ${error.message}`;
     after.classList.add('failure');
     state.changed = null;
     state.figures = [];
@@ -293,7 +293,7 @@ async function download() {
     result.textContent = `Downloaded ${name ? name[1] : ''} (${blob.size} bytes)`;
     result.className = 'hint';
   } catch (error) {
-    result.textContent = error.message;
+    result.textContent = `${state.chosen.file.name}: ${error.message}`;
     result.className = 'failure';
   }
 }

@@ -111,7 +111,8 @@ async function main() {
 
     // A change it cannot make says so in red, and leaves no older drawing.
     await page.locator('#change input[name="simplify"]').fill('abc');
-    await page.locator('#change .after.failure').waitFor();
+    await page.locator('#change .after.failure')
+      .filter({ hasText: 'several.gpx: Simplify to abc: say a point count' }).waitFor();
     await page.waitForFunction(() => !document.querySelector('#map svg'));
 
     // Change and take: simplified to 100 points, as a database.
