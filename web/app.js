@@ -326,7 +326,14 @@ function transferOptions() {
 }
 
 async function refreshDevice() {
-  const listing = await (await ask('/api/device', { method: 'POST' })).json();
+  let listing;
+  try {
+    listing = await (await ask('/api/device', { method: 'POST' })).json();
+  } catch (error) {
+    // Busy with a copy: the listing comes when it ends.
+    $('#device-problems').textContent = error.message;
+    return;
+  }
   const rows = listing.rows.map((row) => element('tr', { 'data-name': row.name },
     element('td', {}, row.kind), element('td', {}, row.name), element('td', {}, String(row.records)),
     element('td', {}, row.deviceModified), element('td', {}, row.pcModified),

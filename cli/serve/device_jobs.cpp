@@ -1,6 +1,8 @@
 #include "serve/device_jobs.h"
 
+#include <chrono>
 #include <memory>
+#include <string>
 
 #include <vezuved/vezuved.h>
 #include <vezuved/vezuved_core.h>
@@ -8,6 +10,10 @@
 #include "commands/device_commands.h"
 
 namespace vezuved_cli {
+
+namespace {
+constexpr std::chrono::minutes kQuestionWait(2);
+}  // namespace
 
 // What a copy's events report to: the jobs and the job they are of.
 struct DeviceJobs::Session {
@@ -30,6 +36,17 @@ int DeviceJobs::Start(const std::string& what, bool ask, Copy copy) {
 }
 
 void DeviceJobs::Run(Job& job, bool ask, const Copy& copy) {
+    // Copies wait their turn for the handheld, and give it up when the server ends.
+    std::unique_lock<std::timed_mutex> handheld(handheld_, std::defer_lock);
+    while (!handheld.try_lock_for(std::chrono::milliseconds(50))) {
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (stopping_) {
+            job.state.failed = true;
+            job.state.result = "not started: the server is ending";
+            job.state.finished = true;
+            return;
+        }
+    }
     std::unique_ptr<vezuved_device, void (*)(vezuved_device*)> device(vezuved_device_new(),
                                                                       vezuved_device_free);
     Session session{*this, job, ask};
@@ -85,7 +102,13 @@ int32_t DeviceJobs::Ask(Job& job, const vezuved_device_event& event) {
     job.state.question = event.item;
     job.state.sourceDate = event.source_date;
     job.state.destinationDate = event.destination_date;
-    answered_.wait(guard, [&] { return job.answer != 2 || stopping_; });
+    // Unanswered, the existing copy is left alone: the question holds the
+    // handheld, and a page closed without answering must not hold it for ever.
+    if (!answered_.wait_for(guard, kQuestionWait, [&] { return job.answer != 2 || stopping_; })) {
+        job.answer = 1;
+        job.state.messages += "No answer within " + std::to_string(kQuestionWait.count()) + " minutes: " +
+                              job.state.question + " left alone\n";
+    }
     job.state.question.clear();
     return stopping_ ? -1 : job.answer;
 }

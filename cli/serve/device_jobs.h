@@ -49,6 +49,9 @@ public:
     bool Get(int id, JobState& state) const;
     // 0 replace, 1 skip, -1 cancel.
     bool Answer(int id, int answer);
+    // The handheld, one call at a time: a copy holds it while it runs, and
+    // the listing takes it when no copy does.
+    std::timed_mutex& Handheld() { return handheld_; }
     // Asks the running copies to stop: a question waiting is cancelled,
     // and a copy stops at its next step.
     void AskToStop();
@@ -69,6 +72,7 @@ private:
 
     mutable std::mutex mutex_;
     std::condition_variable answered_;
+    std::timed_mutex handheld_;
     std::map<int, std::unique_ptr<Job>> jobs_;
     bool stopping_ = false;
 };

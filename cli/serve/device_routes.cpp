@@ -1,6 +1,8 @@
 // The routes of the handheld: its listing beside the PC folder, and push
 // and pull as copies the page follows.
 #include <charconv>
+#include <chrono>
+#include <mutex>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -93,6 +95,9 @@ void AddDeviceRoutes(httplib::Server& http, Server& server) {
     // A POST: the listing writes the folder's sync file and heals the handheld.
     http.Post("/api/device", [&](const httplib::Request&, httplib::Response& response) {
         if (!server.options.withDevice) return Send(response, 404, "the server was started without --device");
+        std::unique_lock<std::timed_mutex> handheld(server.jobs.Handheld(), std::defer_lock);
+        if (!handheld.try_lock_for(std::chrono::seconds(2)))
+            return Send(response, 409, "the handheld is busy with a copy; its listing follows when the copy ends");
         std::unique_ptr<vezuved_device, void (*)(vezuved_device*)> device(vezuved_device_new(),
                                                                           vezuved_device_free);
         if (!device) return Send(response, 500, "memory ran out");

@@ -292,6 +292,9 @@ TEST_F(ServeTest, EndsWithinASecondOfSigtermWhateverIsPending) {
         job = Client().Get(WithToken("/api/jobs/2"))->body;
     }
     ASSERT_NE(std::string::npos, job.find("\"question\":\"Morning")) << job;
+    // The question holds nothing: the page still reads, draws and lists meanwhile.
+    EXPECT_EQ(200, Status(WithToken("/api/map?file=1&set=2")));
+    EXPECT_EQ(200, Status(WithToken("/api/change?file=1&set=2&simplify=2")));
     std::vector<std::future<void>> waiting;
     for (int i = 0; i < 20; ++i) {
         waiting.push_back(std::async(std::launch::async, [&, i] {
