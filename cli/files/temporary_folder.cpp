@@ -1,8 +1,8 @@
 #include "files/temporary_folder.h"
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
-#include <mutex>
 #include <random>
 #include <utility>
 #include <vector>
@@ -17,7 +17,7 @@ namespace {
 
 // The folders held now, for a process that ends without its owners.
 struct HeldFolders {
-    std::mutex mutex;
+    std::atomic_flag busy = ATOMIC_FLAG_INIT;
     std::vector<std::string> paths;
     bool closed = false;
 };
@@ -25,6 +25,22 @@ HeldFolders& Held() {
     static HeldFolders* held = new HeldFolders();  // never destroyed: owners may outlive statics
     return *held;
 }
+
+// The registry's lock: a flag spun on, as the 32-bit Windows toolchain has
+// no std::mutex, and what it guards takes a moment.
+class HeldLock {
+public:
+    explicit HeldLock(HeldFolders& held) : held_(held) {
+        while (held_.busy.test_and_set(std::memory_order_acquire)) {
+        }
+    }
+    ~HeldLock() { held_.busy.clear(std::memory_order_release); }
+    HeldLock(const HeldLock&) = delete;
+    HeldLock& operator=(const HeldLock&) = delete;
+
+private:
+    HeldFolders& held_;
+};
 
 // "vezuved-" and the process's number: a later run knows whose it was.
 std::string OwnPrefix() { return "vezuved-" + std::to_string(ThisProcessId()) + "-"; }
@@ -59,7 +75,7 @@ TemporaryFolder TemporaryFolder::Create() {
 
 TemporaryFolder TemporaryFolder::Adopt(const std::string& path) {
     HeldFolders& held = Held();
-    std::lock_guard<std::mutex> guard(held.mutex);
+    const HeldLock guard(held);
     if (held.closed) {
         std::error_code error;
         std::filesystem::remove_all(PathOf(path), error);
@@ -73,7 +89,7 @@ TemporaryFolder TemporaryFolder::Adopt(const std::string& path) {
 
 void TemporaryFolder::RemoveAllNow() {
     HeldFolders& held = Held();
-    std::lock_guard<std::mutex> guard(held.mutex);
+    const HeldLock guard(held);
     held.closed = true;
     for (const std::string& path : held.paths) {
         std::error_code error;
@@ -115,7 +131,7 @@ TemporaryFolder::~TemporaryFolder() {
     if (path_.empty()) return;
     {
         HeldFolders& held = Held();
-        std::lock_guard<std::mutex> guard(held.mutex);
+        const HeldLock guard(held);
         const auto found = std::find(held.paths.begin(), held.paths.end(), path_);
         if (found == held.paths.end()) return;  // removed already, with every other
         held.paths.erase(found);

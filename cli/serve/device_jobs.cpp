@@ -106,8 +106,8 @@ int32_t DeviceJobs::Ask(Job& job, const vezuved_device_event& event) {
     // handheld, and a page closed without answering must not hold it for ever.
     if (!answered_.wait_for(guard, kQuestionWait, [&] { return job.answer != 2 || stopping_; })) {
         job.answer = 1;
-        job.state.messages += "No answer within " + std::to_string(kQuestionWait.count()) + " minutes: " +
-                              job.state.question + " left alone\n";
+        job.state.messages += "No answer within " + std::to_string(kQuestionWait.count()) +
+                              " minutes: " + job.state.question + " left alone\n";
     }
     job.state.question.clear();
     return stopping_ ? -1 : job.answer;

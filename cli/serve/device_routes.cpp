@@ -2,9 +2,9 @@
 // and pull as copies the page follows.
 #include <charconv>
 #include <chrono>
-#include <mutex>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -97,7 +97,8 @@ void AddDeviceRoutes(httplib::Server& http, Server& server) {
         if (!server.options.withDevice) return Send(response, 404, "the server was started without --device");
         std::unique_lock<std::timed_mutex> handheld(server.jobs.Handheld(), std::defer_lock);
         if (!handheld.try_lock_for(std::chrono::seconds(2)))
-            return Send(response, 409, "the handheld is busy with a copy; its listing follows when the copy ends");
+            return Send(
+                response, 409, "the handheld is busy with a copy; its listing follows when the copy ends");
         std::unique_ptr<vezuved_device, void (*)(vezuved_device*)> device(vezuved_device_new(),
                                                                           vezuved_device_free);
         if (!device) return Send(response, 500, "memory ran out");

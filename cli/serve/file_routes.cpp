@@ -56,7 +56,6 @@ Json LineJson(const PointSet& set) {
     return {{"title", set.title}, {"kind", KindText(set.kind)}, {"points", points}, {"starts", starts}};
 }
 
-
 std::optional<FileType> TakeType(const std::string& format) {
     if (format == "pdb") return FileType::Database;
     if (format == "text") return FileType::Text;
@@ -167,7 +166,8 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
         if (!file) return Send(response, 404, "no such file");
         Json sets = Json::array();
         const CapturedRun run = RunCaptured([&](RunContext& context) {
-            for (const LoadedPoints& loaded : ReadOpenedFile(context, *file)) sets.push_back(LineJson(loaded.set));
+            for (const LoadedPoints& loaded : ReadOpenedFile(context, *file))
+                sets.push_back(LineJson(loaded.set));
         });
         if (!run.ok) return Send(response, 422, run.failure);
         SendJson(response, {{"sets", sets}});
