@@ -37,7 +37,7 @@ void RunStats(RunContext& run, const StatsCommandOptions& options) {
     const FilterPlan plan = ToFilterPlan(run, *options.filters, text);
     // The sets of every file together, so --merge joins the tracks of all of them.
     std::vector<PointSet> sets;
-    for (const std::string& path : ExpandInputPaths(options.files)) {
+    for (const std::string& path : EachFileOnce(ExpandInputPaths(options.files), run.err)) {
         const TextOptions read = TextOptionsFor(path, options.shared);
         const InputFile input = OpenInput(run, path, from, read);
         for (LoadedPoints& loaded :

@@ -328,7 +328,7 @@ std::string PointsJsonDocument(std::ostream& err, const std::vector<PointSet>& s
 
 void RunConvert(RunContext& run, const ConvertRequest& request) {
     // The command line first, then the files it names, then the work.
-    const std::vector<std::string> paths = ExpandInputPaths(request.inputs);
+    const std::vector<std::string> paths = EachFileOnce(ExpandInputPaths(request.inputs), run.err);
     std::vector<OutputJob> jobs;
     if (request.outDir.empty()) {
         if (request.output.empty())

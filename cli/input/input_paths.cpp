@@ -5,6 +5,7 @@
 
 #include "files/failure.h"
 #include "files/tool_paths.h"
+#include "files/tool_platform.h"
 
 namespace vezuved_cli {
 
@@ -53,6 +54,27 @@ std::vector<std::string> ExpandInputPaths(const std::vector<std::string>& argume
         paths.insert(paths.end(), matches.begin(), matches.end());
     }
     return paths;
+}
+
+std::vector<std::string> EachFileOnce(const std::vector<std::string>& paths, std::ostream& err) {
+    std::vector<std::string> kept;
+    std::vector<FileIdentity> seen;
+    for (const std::string& path : paths) {
+        // Standard input and a path naming no file are left to the reading to judge.
+        const FileIdentity identity = path == "-" ? FileIdentity() : IdentityOf(path);
+        const auto same = std::find_if(seen.begin(), seen.end(), [&](const FileIdentity& other) {
+            return identity.exists && other.exists && other.volume == identity.volume &&
+                   other.file == identity.file;
+        });
+        if (same != seen.end()) {
+            err << "vezuved: '" << path << "' is '" << kept[static_cast<size_t>(same - seen.begin())]
+                << "' named again: read once\n";
+            continue;
+        }
+        kept.push_back(path);
+        seen.push_back(identity);
+    }
+    return kept;
 }
 
 }  // namespace vezuved_cli

@@ -129,6 +129,25 @@ TEST_F(OutputPlanRuns, CollidingOutputsAreNumberedOrTheRunFailsWithNothingWritte
     EXPECT_EQ(files.count("o-" + std::string(247, 'x') + "-1.pdb"), 1u) << *files.rbegin();
 }
 
+// A file named twice (as itself, through "./", by a link, by a wildcard)
+// is read once, and the tool says so.
+TEST_F(OutputPlanRuns, AFileNamedTwiceIsReadOnce) {
+    const std::string in = FreshFolder("twice");
+    WriteFile(in + "/t.gpx", Gpx({"walk"}));
+    std::filesystem::create_symlink(in + "/t.gpx", in + "/link.gpx");
+    const std::string once = Ok({"convert", in + "/t.gpx", in + "/once.geojson"});
+    Expected(0,
+             "vezuved: '" + in + "/./t.gpx' is '" + in +
+                 "/t.gpx' named again: read once\n"
+                 "vezuved: '" +
+                 in + "/link.gpx' is '" + in + "/t.gpx' named again: read once\n",
+             {"convert", in + "/t.gpx", in + "/./t.gpx", in + "/link.gpx", in + "/twice.geojson"});
+    EXPECT_EQ(ReadFile(in + "/once.geojson"), ReadFile(in + "/twice.geojson"));
+    Expected(0,
+             "vezuved: '" + in + "/t.gpx' is '" + in + "/link.gpx' named again: read once\n",
+             {"stats", in + "/*.gpx"});
+}
+
 // The name given is kept whole; the database inside takes 31 characters, and
 // the tool says so.
 TEST_F(OutputPlanRuns, LongImportNamesKeepTheirWholeFileName) {
