@@ -73,14 +73,24 @@ namespace {
 
 // How many bytes the character at text[at] has when no file system of
 // Windows or FAT takes it in a name, nor a POSIX one ('/'): a control
-// character (C1 too, U+0080..U+009F) or / \ : * ? " < > |; 0 for any other.
-// The core gives every title in UTF-8.
+// character (C1 too, U+0080..U+009F) or / \ : * ? " < > |; or when it
+// would turn the name's text around on screen (the bidirectional marks,
+// embeddings, overrides and isolates: "evil\u202Eexe.gpx" shows as
+// "evilxpg.exe"); 0 for any other. The core gives every title in UTF-8.
 size_t ForbiddenAt(const std::string& text, size_t at) {
     const auto byte = static_cast<unsigned char>(text[at]);
     if (byte < 0x20 || byte == 0x7F || (byte < 0x80 && std::strchr("/\\:*?\"<>|", byte) != nullptr)) return 1;
     const bool c1 =
         byte == 0xC2 && at + 1 < text.size() && (static_cast<unsigned char>(text[at + 1]) & 0xE0) == 0x80;
-    return c1 ? 2 : 0;
+    if (c1) return 2;
+    // U+200E, U+200F, U+202A..U+202E, U+2066..U+2069, U+061C: E2 80 8E-8F, E2 80 AA-AE, E2 81 A6-A9, D8 9C.
+    if (byte == 0xD8 && at + 1 < text.size() && static_cast<unsigned char>(text[at + 1]) == 0x9C) return 2;
+    if (byte != 0xE2 || at + 2 >= text.size()) return 0;
+    const auto second = static_cast<unsigned char>(text[at + 1]),
+               third = static_cast<unsigned char>(text[at + 2]);
+    const bool mark = second == 0x80 && (third == 0x8E || third == 0x8F || (third >= 0xAA && third <= 0xAE));
+    const bool isolate = second == 0x81 && third >= 0xA6 && third <= 0xA9;
+    return mark || isolate ? 3 : 0;
 }
 
 }  // namespace

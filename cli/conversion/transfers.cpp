@@ -55,7 +55,18 @@ std::string ImportedDatabasePath(const std::string& output) {
 
 std::string DatabaseNameFor(const std::string& path) {
     const size_t separator = path.find_last_of("/\\");
-    std::string name = path.substr(separator == std::string::npos ? 0 : separator + 1).substr(0, 31);
+    const std::string whole = path.substr(separator == std::string::npos ? 0 : separator + 1);
+    std::string name = whole.substr(0, 31);
+    // Cut where a character ends, as the library cuts a UTF-8 name.
+    if (whole.size() > 31) {
+        size_t lead = name.size();
+        while (lead > 0 && (static_cast<unsigned char>(name[lead - 1]) & 0xC0) == 0x80) --lead;
+        if (lead > 0 && static_cast<unsigned char>(name[lead - 1]) >= 0xC0) {
+            const unsigned char first = static_cast<unsigned char>(name[lead - 1]);
+            const size_t length = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : 2;
+            if (lead - 1 + length > name.size()) name.erase(lead - 1);
+        }
+    }
     if (const size_t dot = name.rfind('.'); dot != std::string::npos) name.erase(dot);
     return name;
 }

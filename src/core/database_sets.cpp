@@ -141,7 +141,7 @@ maps::PointSet ReadDatabaseFile(const std::string& path,
     read.count = count;
     set.kind = SetKindOf(kind);
     char name[kMaxDatabaseName + 1];
-    DatabaseNameFromPath(path.c_str(), name);
+    DatabaseNameFromPath(path.c_str(), name, PathEncoding::Utf8);
     set.title = encoding == maps::RecordEncoding::Utf8 ? name : maps::Cp1252ToUtf8(name);
     set.points.reserve(static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i) {

@@ -199,7 +199,7 @@ uint32_t ClosePointDatabase(DatabaseOutput& out, bool keep) {
     return result;
 }
 
-void DatabaseNameFromPath(const char* path, char (&name)[kMaxDatabaseName + 1]) {
+void DatabaseNameFromPath(const char* path, char (&name)[kMaxDatabaseName + 1], PathEncoding encoding) {
     const char* separator = LastSeparator(path);
     const char* start = path;
     if (separator != nullptr) {
@@ -208,6 +208,18 @@ void DatabaseNameFromPath(const char* path, char (&name)[kMaxDatabaseName + 1]) 
         start = colon + 1;
     }
     CopyField(name, start);
+    if (encoding == PathEncoding::Utf8 && std::strlen(start) > kMaxDatabaseName) {
+        // Back to the first byte of the character the cut fell in, unless it ends there.
+        size_t end = kMaxDatabaseName;
+        size_t lead = end;
+        while (lead > 0 && (static_cast<unsigned char>(name[lead - 1]) & 0xC0) == 0x80) --lead;
+        if (lead > 0) {
+            const unsigned char first = static_cast<unsigned char>(name[lead - 1]);
+            const size_t length = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
+            if (lead - 1 + length > end) end = lead - 1;
+        }
+        name[end] = '\0';
+    }
     if (char* dot = std::strrchr(name, '.')) *dot = '\0';
 }
 

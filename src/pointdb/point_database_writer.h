@@ -63,7 +63,11 @@ bool OpenOutputFile(ReplacingFile& output, const std::string& path, const char* 
 bool CountFits(uint64_t count);
 
 // The database name a path gives: its last component, at most 31
-// characters, without extension.
-void DatabaseNameFromPath(const char* path, char (&name)[kMaxDatabaseName + 1]);
+// characters, without extension. A UTF-8 path (the core's) is cut where a
+// character ends, never inside one; the ANSI path of the host's exports
+// keeps its 31 bytes.
+void DatabaseNameFromPath(const char* path,
+                          char (&name)[kMaxDatabaseName + 1],
+                          PathEncoding encoding = PathEncoding::Ansi);
 
 }  // namespace vezuved

@@ -31,7 +31,7 @@ int32_t WritePointDatabase(
         return -1;
     }
     char name[kMaxDatabaseName + 1];
-    DatabaseNameFromPath(path, name);
+    DatabaseNameFromPath(path, name, out.paths);
 
     bool failed = false;
     try {

@@ -148,6 +148,16 @@ TEST_F(OutputPlanRuns, AFileNamedTwiceIsReadOnce) {
              {"stats", in + "/*.gpx"});
 }
 
+// A set's name that would turn a file name around on screen loses its
+// bidirectional controls there: "evil\u202Egpx.exe" is no "evilexe.xpg".
+TEST_F(OutputPlanRuns, BidirectionalControlsNeverReachAFileName) {
+    const std::string in = FreshFolder("bidi");
+    WriteFile(in + "/t.gpx", Gpx({"evil\xE2\x80\xAEgpx.exe", "a\xE2\x81\xA6" "b\xE2\x80\x8F" "c", "caf\xC3\xA9"}));
+    Ok({"convert", in + "/t.gpx", in + "/o.pdb"});
+    EXPECT_EQ(FilesIn(in),
+              (std::set<std::string>{"t.gpx", "o-evil_gpx.exe.pdb", "o-a_b_c.pdb", "o-caf\xC3\xA9.pdb"}));
+}
+
 // The name given is kept whole; the database inside takes 31 characters, and
 // the tool says so.
 TEST_F(OutputPlanRuns, LongImportNamesKeepTheirWholeFileName) {
@@ -165,6 +175,13 @@ TEST_F(OutputPlanRuns, LongImportNamesKeepTheirWholeFileName) {
     EXPECT_EQ(FilesIn(folder_),
               (std::set<std::string>{"trip-2021-08-14-mount-hood-north-side.pdb",
                                      "trip-2021-08-14-mount-hood-north-ridge.pdb"}));
+    // A character the 31st byte falls inside is left out whole, never cut in two.
+    const std::string name = std::string(30, 'a') + "\xC3\xA9t\xC3\xA9";
+    Expected(0,
+             "vezuved: the database in '" + Out(name + ".pdb") + "' is named '" + std::string(30, 'a') +
+                 "': a database name holds at most 31 characters\n",
+             {"convert", DataFile("hike-track.csv"), "-d", FormatFile("track.cal"), Out(name + ".pdb")});
+    EXPECT_EQ(ReadFile(Out(name + ".pdb")).substr(0, 32), std::string(30, 'a') + std::string(2, '\0'));
 }
 
 bool FoldsCase(const std::string&) { return true; }
