@@ -52,6 +52,7 @@ protected:
         Start();
     }
     void Start() {
+        std::filesystem::remove(Out("out"));  // an earlier server's address is no answer
         const std::string command = "TMPDIR=" + Quoted(temporary_) + " " + Quoted(ToolPath()) +
                                     " serve --no-open --port 0 --max-upload 1 --folder " + Quoted(pc_) +
                                     " --device " + Quoted(Out("handheld")) + " >" + Quoted(Out("out")) +
