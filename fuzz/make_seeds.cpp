@@ -194,7 +194,7 @@ void Values() {
 }
 
 // Small documents of each map format, the first byte choosing it as the
-// target does (0 GPX, 1 KML, 3 GeoJSON, 4 a database).
+// target does (0 GPX, 1 KML, 3 GeoJSON, 4 a database, 5 IGC).
 void Maps() {
     Put("fuzz_map_read",
         "gpx",
@@ -219,6 +219,12 @@ void Maps() {
             "{\"name\":\"P\"},\"geometry\":{\"type\":\"Point\",\"coordinates\":[2,1,3]}},"
             "{\"type\":\"Feature\",\"properties\":{\"coordTimes\":[\"2021-08-14T06:00:00Z\",null]},"
             "\"geometry\":{\"type\":\"LineString\",\"coordinates\":[[2,1],[4,3]]}}]}");
+    Put("fuzz_map_read",
+        "igc",
+        std::string(1, '\5') +
+            "AXXX\r\nHFDTEDATE:160701,01\r\nC160701120000160701000102 Task\r\nC0000000N00000000E\r\n"
+            "C4745633N01132683E Start\r\nB2359590100000N00200000EA0010000120\r\n"
+            "B0000010100100S00200100WV-001000000\r\n");
     const std::string database = Slurp(g_root + "/fuzz_read_database/kind1.pdb");
     if (!database.empty()) Put("fuzz_map_read", "pdb", std::string(1, '\4') + database);
 }

@@ -42,7 +42,7 @@ void AddImportCommand(CLI::App& app, RunContext& run) {
     command->callback([options, &run] {
         run.rules = ToConversionRules(options->shared);
         const FileType type = FileTypeForPath(options->text);
-        if (type == FileType::Gpx || type == FileType::Kml || type == FileType::GeoJson) {
+        if (IsMap(type)) {
             // Map files are made databases as convert makes them: one per set.
             ConvertRequest request;
             request.inputs = {options->text};

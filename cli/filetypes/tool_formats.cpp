@@ -66,8 +66,9 @@ int32_t FormatOfPath(std::string_view path, bool zipped) {
 }
 
 FileType TypeOf(int32_t format) {
-    return format >= VEZUVED_FORMAT_GPX && format <= VEZUVED_FORMAT_TEXT ? static_cast<FileType>(format)
-                                                                         : FileType::Text;
+    const bool known =
+        (format >= VEZUVED_FORMAT_GPX && format <= VEZUVED_FORMAT_TEXT) || format == VEZUVED_FORMAT_IGC;
+    return known ? static_cast<FileType>(format) : FileType::Text;
 }
 
 }  // namespace
@@ -142,9 +143,7 @@ OutputFormat OutputFormatFor(const std::optional<FileType>& to,
               "--output-definition");
 }
 
-bool IsMap(FileType type) {
-    return type == FileType::Gpx || type == FileType::Kml || type == FileType::GeoJson;
-}
+bool IsMap(FileType type) { return type != FileType::Text && type != FileType::Database; }
 
 std::string SavedExtension(FileType type) {
     if (type == FileType::Text) return ".txt";
@@ -205,6 +204,7 @@ void RequireInput(const InputFile& input, const TextOptions& options) {
                      : type == FileType::Text    ? "text file"
                      : type == FileType::Gpx     ? "GPX file"
                      : type == FileType::GeoJson ? "GeoJSON file"
+                     : type == FileType::Igc     ? "IGC file"
                                                  : "KML or KMZ file");
     if (type != FileType::Text) return;
     // A text's columns are told by a definition, named or its own, by a

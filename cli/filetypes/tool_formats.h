@@ -68,7 +68,8 @@ OutputFormat OutputFormatFor(const std::optional<FileType>& to,
                              const std::string& output,
                              const std::string& definition);
 
-// A map file the tool reads and writes itself (GPX, KML, GeoJSON).
+// A file of sets the core reads as a whole (GPX, KML, GeoJSON, IGC): not a
+// database or a text, which hold one set each.
 bool IsMap(FileType type);
 
 // The extension, with its dot, of a file of type the tool names itself.

@@ -48,7 +48,8 @@ enum class FileType : int32_t {
     Kml = VEZUVED_FORMAT_KML,
     GeoJson = VEZUVED_FORMAT_GEOJSON,
     Database = VEZUVED_FORMAT_PDB,
-    Text = VEZUVED_FORMAT_TEXT
+    Text = VEZUVED_FORMAT_TEXT,
+    Igc = VEZUVED_FORMAT_IGC  // read only
 };
 
 // Whether path is the handheld's record lines by its extension (.rlp,

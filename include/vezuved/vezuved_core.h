@@ -81,6 +81,9 @@ extern "C" {
  * an empty placeholder record first; waypoints as VEZUVED_FORMAT_PDB.
  * Chosen only by name; read as VEZUVED_FORMAT_PDB, which reads both. */
 #define VEZUVED_FORMAT_PDB_OLDER 8
+/* Since 1.5, read only: a glider's or paraglider's flight recorder file,
+ * its flight a track and its declared task a route. */
+#define VEZUVED_FORMAT_IGC 9
 /* Since 1.3: how a map document or picture is written, or'ed into the
  * write options' format (an explicit one: GPX, KML, GeoJSON, SVG or HTML).
  * COMPACT: GeoJSON on one line, without indentation (another format is

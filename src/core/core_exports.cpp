@@ -279,6 +279,7 @@ void WriteFile(vezuved_collection& collection,
         ChooseReadFormat(VEZUVED_FORMAT_BY_EXTENSION, path, "", true) == VEZUVED_FORMAT_TEXT;
     const int32_t format =
         describedText ? VEZUVED_FORMAT_TEXT : ChooseFormat(PlainFormat(options, path), path);
+    RequireWritable(format, path);
     const maps::RecordEncoding encoding = EncodingOf(options.encoding, path);
     std::vector<maps::PointSet> chosen;
     const std::vector<maps::PointSet>* sets = &SetsToWrite(collection, path, options, chosen);
@@ -344,6 +345,7 @@ void WriteToCallback(vezuved_collection& collection,
         FailCore(VEZUVED_ERROR_ARGUMENT, "cannot write '" + shown + "': the options name no format");
     }
     const int32_t format = ChooseFormat(PlainFormat(options, shown), shown);
+    RequireWritable(format, shown);
     if (format == VEZUVED_FORMAT_PDB || format == VEZUVED_FORMAT_PDB_OLDER || format == VEZUVED_FORMAT_TEXT) {
         FailCore(VEZUVED_ERROR_UNSUPPORTED,
                  "cannot write '" + shown +

@@ -56,6 +56,13 @@ constexpr vezuved_format_info kFormats[] = {
      ".html .htm",
      "",
      "a drawing of the sets in a page"},
+    {VEZUVED_FORMAT_IGC,
+     VEZUVED_FORMAT_READS,
+     "IGC",
+     "igc",
+     ".igc",
+     "",
+     "a flight recorder's flight as a track, its declared task as a route"},
 };
 
 // The extension of the last path component, "" when it has none.
@@ -103,7 +110,7 @@ int32_t ChooseReadFormat(int32_t chosen,
 
 int32_t ChooseFormat(int32_t chosen, const std::string& path) {
     if (chosen != VEZUVED_FORMAT_BY_EXTENSION) {
-        if (chosen < VEZUVED_FORMAT_GPX || chosen > VEZUVED_FORMAT_PDB_OLDER) {
+        if (chosen < VEZUVED_FORMAT_GPX || chosen > VEZUVED_FORMAT_IGC) {
             FailCore(VEZUVED_ERROR_ARGUMENT, "'" + path + "': " + std::to_string(chosen) + " is no format");
         }
         return chosen;
@@ -122,6 +129,14 @@ bool FileExists(const std::string& path) {
 void RequireReadable(const std::string& path) {
     if (!FileExists(path))
         FailCore(VEZUVED_ERROR_OPEN, "cannot read '" + path + "': the file cannot be opened");
+}
+
+void RequireWritable(int32_t format, const std::string& name) {
+    for (const vezuved_format_info& known : kFormats) {
+        if (known.format == format && (known.flags & VEZUVED_FORMAT_WRITES) == 0)
+            FailCore(VEZUVED_ERROR_UNSUPPORTED,
+                     "cannot write '" + name + "': " + known.name + " is read, never written");
+    }
 }
 
 }  // namespace vezuved::core

@@ -31,4 +31,7 @@ bool FileExists(const std::string& path);
 // that is not of its format.
 void RequireReadable(const std::string& path);
 
+// Fails (VEZUVED_ERROR_UNSUPPORTED) for a format the registry lists as read only.
+void RequireWritable(int32_t format, const std::string& name);
+
 }  // namespace vezuved::core

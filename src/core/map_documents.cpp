@@ -50,6 +50,8 @@ std::vector<maps::PointSet> ReadMapFile(const std::string& path,
                 return maps::ReadGpxSets(path, path, strict, warnings);
             case VEZUVED_FORMAT_KML:
                 return maps::ReadKmlSets(path, path, strict, warnings);
+            case VEZUVED_FORMAT_IGC:
+                return maps::ReadIgcSets(path, path, strict, warnings);
             default:
                 return maps::ReadGeoJsonSets(path, path, strict, warnings);
         }

@@ -46,10 +46,9 @@ inline std::string Summary(const std::vector<PointSet>& sets) {
 }
 
 inline Reading ReadMap(const std::string& path, const std::string& name, bool strict) {
-    const std::string extension = path.substr(path.rfind('.'));
-    const int32_t format = extension == ".gpx"                          ? VEZUVED_FORMAT_GPX
-                           : extension == ".kml" || extension == ".kmz" ? VEZUVED_FORMAT_KML
-                                                                        : VEZUVED_FORMAT_GEOJSON;
+    // By extension, as the core chooses; a name without one is GeoJSON.
+    const int32_t format =
+        path.rfind('.') == std::string::npos ? VEZUVED_FORMAT_GEOJSON : VEZUVED_FORMAT_BY_EXTENSION;
     Reading reading;
     std::ostringstream err;
     try {

@@ -38,7 +38,8 @@ Reading Run(const std::string& command, const std::string& out, const std::strin
 
 // gpsbabel's reading, through the GPX it writes of it.
 Reading ByGpsbabel(const std::string& path, const std::string& folder) {
-    const std::string format = fs::path(path).extension() == ".gpx" ? "gpx" : "kml";
+    const fs::path extension = fs::path(path).extension();
+    const std::string format = extension == ".gpx" ? "gpx" : extension == ".igc" ? "igc" : "kml";
     return Run("gpsbabel -i " + format + " -f " + Quoted(path) + " -o gpx,gpxver=1.1 -F " +
                    Quoted(folder + "/gpsbabel.gpx"),
                folder + "/gpsbabel.gpx",
@@ -265,6 +266,54 @@ TEST(RealFiles, ReadAsOthersReadThemAndKeptThroughEveryOutput) {
 // The speeds `stats` gives of every timed route and track of the folder:
 // the average at most the maximum, and a maximum no GPS jump makes, under
 // 1.5 times the 99th percentile of the track's moving steps.
+// Each IGC flight as gpsbabel reads it: its track of GNSS altitudes (our
+// choice when the recorder gives them) and its declared tasks as routes,
+// point for point (a task point's time aside).
+TEST(RealFiles, IgcFlightsAsGpsbabelReadsThem) {
+    const char* given = std::getenv("VEZUVED_REAL_FILES");
+    if (given == nullptr || *given == '\0') GTEST_SKIP() << "VEZUVED_REAL_FILES names no folder";
+    if (!XmlReadingAvailable() || !cli_test::HasProgram("gpsbabel"))
+        GTEST_SKIP() << "gpsbabel, and a build that reads its GPX, are needed to compare with";
+    const std::string work = cli_test::FreshFolder("real_igc");
+    size_t checked = 0;
+    for (const auto& entry : fs::directory_iterator(given)) {
+        if (entry.path().extension() != ".igc") continue;
+        const std::string path = entry.path().string(), file = entry.path().filename().string();
+        const Reading ours = ReadWith(path);
+        const Reading theirs = ByGpsbabel(path, work);
+        ASSERT_TRUE(ours.read && theirs.read) << file << ": " << ours.failure << theirs.failure;
+        // Tracks, then routes, each in file order.
+        std::vector<const PointSet*> mine, others;
+        for (const int32_t kind : {VEZUVED_KIND_TRACK, VEZUVED_KIND_ROUTE}) {
+            for (const PointSet& set : ours.sets) {
+                if (set.kind == kind) mine.push_back(&set);
+            }
+            for (const PointSet& set : theirs.sets) {
+                // gpsbabel gives the pressure altitudes as a track of their own.
+                if (set.kind == kind && set.title != "PRESALTTRK") others.push_back(&set);
+            }
+        }
+        ASSERT_EQ(mine.size(), others.size()) << file;
+        for (size_t s = 0; s < mine.size(); ++s) {
+            const std::vector<Point>&a = mine[s]->points, &b = others[s]->points;
+            ASSERT_EQ(a.size(), b.size()) << file << " set " << s;
+            for (size_t i = 0; i < a.size(); ++i) {
+                const std::string where = file + " set " + std::to_string(s) + " point " + std::to_string(i);
+                EXPECT_NEAR(*a[i].latitude, *b[i].latitude, 1e-6) << where;
+                EXPECT_NEAR(*a[i].longitude, *b[i].longitude, 1e-6) << where;
+                // gpsbabel stamps a task's points with a time of the flight's; a
+                // declared turnpoint has none, and gets none here.
+                if (mine[s]->kind == VEZUVED_KIND_TRACK) EXPECT_EQ(a[i].time, b[i].time) << where;
+                EXPECT_EQ(a[i].elevationMetres.has_value(), b[i].elevationMetres.has_value()) << where;
+                if (a[i].elevationMetres && b[i].elevationMetres)
+                    EXPECT_NEAR(*a[i].elevationMetres, *b[i].elevationMetres, 1e-3) << where;
+            }
+        }
+        ++checked;
+    }
+    EXPECT_NE(0u, checked) << "no IGC file in " << given;
+}
+
 TEST(RealFiles, StatsSpeedsAreHeldNotJumped) {
     const char* given = std::getenv("VEZUVED_REAL_FILES");
     if (given == nullptr || *given == '\0') GTEST_SKIP() << "VEZUVED_REAL_FILES names no folder";

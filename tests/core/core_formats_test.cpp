@@ -37,7 +37,8 @@ TEST(CoreFormats, EachIsListedOnceAndItsExtensionsChooseIt) {
               "4 database [pdb] [.pdb] [] 3\n"
               "5 text [text] [] [] 3\n"
               "6 SVG picture [svg] [.svg] [] 2\n"
-              "7 HTML page [html] [.html .htm] [] 2\n");
+              "7 HTML page [html] [.html .htm] [] 2\n"
+              "9 IGC [igc] [.igc] [] 1\n");
     EXPECT_EQ(vezuved_get_format(-1, &info), VEZUVED_ERROR_ARGUMENT);
     EXPECT_EQ(vezuved_get_format(0, nullptr), VEZUVED_ERROR_ARGUMENT);
 
@@ -53,6 +54,13 @@ TEST(CoreFormats, EachIsListedOnceAndItsExtensionsChooseIt) {
         ASSERT_EQ(vezuved_get_format(i, &info), VEZUVED_OK);
         for (const std::string& extension : Words(info.extensions)) {
             const std::string path = folder.file("a" + extension);
+            if ((info.flags & VEZUVED_FORMAT_WRITES) == 0) {
+                EXPECT_EQ(vezuved_write(made.handle, path.c_str(), nullptr), VEZUVED_ERROR_UNSUPPORTED)
+                    << path;
+                EXPECT_EQ(vezuved_error_message(made.handle),
+                          "cannot write '" + path + "': " + info.name + " is read, never written");
+                continue;
+            }
             ASSERT_EQ(vezuved_write(made.handle, path.c_str(), nullptr), VEZUVED_OK) << path;
             if ((info.flags & VEZUVED_FORMAT_READS) == 0) continue;
             // Read back as the listed format, named outright.

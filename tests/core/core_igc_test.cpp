@@ -1,0 +1,66 @@
+// IGC flights read through the core: dates in both header forms, a flight
+// across midnight, the altitude chosen and said, tasks as routes, and the
+// records that cannot be read.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core_text.h"
+#include "support/test_support.h"
+#include "vezuved/vezuved_core.h"
+
+namespace {
+
+using core_test::Collection;
+using core_test::Summary;
+
+struct Flight {
+    const char* what;
+    const char* file;
+    int32_t result;
+    const char* sets;      // as Summary gives them
+    const char* warnings;  // as Warnings gives them
+};
+
+TEST(CoreIgc, FlightsTasksAndTheirDates) {
+    const Flight flights[] = {
+        {"across midnight, GNSS altitudes, a task with a place holder",
+         "AXXX\r\nHFDTE160701\r\nHFPLTPILOTINCHARGE: Bill\r\n"
+         "C160701120000160701000102 Triangle\r\nC0000000N00000000E\r\n"
+         "C4745633N01132683E Start\r\nC4729500S01500000W Turn point\r\n"
+         "B2359590100000N00200000EA0010000120\r\nB0000010100100N00200100EA0010500125\r\n"
+         "LXXX a comment\r\nG1234\r\n",
+         VEZUVED_OK,
+         "T 'flight 2001-07-16' 2: 2,1^120@995327999000 "
+         "2.0016666666666665,1.0016666666666667^125@995328001000\n"
+         "R 'Triangle' 2: 11.544716666666666,47.76055 'Start' -15,-47.49166666666667 'Turn point'\n",
+         "0 DIR/flight.igc: 1 task point(s) at 0 degrees, 0 degrees (places not declared) left out\n"
+         "0 DIR/flight.igc: elevations are the GNSS altitudes; the pressure altitudes are not kept\n"},
+        {"the newer date form, pressure altitudes alone, a fix that cannot be read",
+         "HFDTEDATE:040920,01\nB1200000100000S00200000WA0050000000\nB12000X0100000S00200000WA0050000000\n"
+         "B1200050100000S00200000WA-001200000\nB120010\n",
+         VEZUVED_OK,
+         "T 'flight 2020-09-04' 2: -2,-1^500@1599220800000 -2,-1^-12@1599220805000\n",
+         "3 DIR/flight.igc:3: fix 2: 'B12000X0100000S00200000WA0050000000' is no B record; the point is left "
+         "out\n"
+         "5 DIR/flight.igc:5: fix 3: 'B120010' is no B record; the point is left out\n"
+         "0 DIR/flight.igc: elevations are the pressure altitudes: the recorder gave no GNSS altitude\n"},
+        {"no date: fixes without times",
+         "AXXX\nB1200000100000N00200000EA0000000000\n",
+         VEZUVED_OK,
+         "T 'flight' 1: 2,1\n",
+         "0 DIR/flight.igc: no HFDTE record gives the flight's date; its fixes have no time\n"},
+        {"headers alone", "AXXX\nHFDTE160701\n", VEZUVED_ERROR_FORMAT, "", ""},
+    };
+    for (const Flight& flight : flights) {
+        TempFolder folder;
+        Collection collection;
+        const std::string path = folder.put("flight.igc", flight.file);
+        EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), flight.result) << flight.what;
+        EXPECT_EQ(Summary(collection.handle), flight.sets) << flight.what;
+        if (flight.result == VEZUVED_OK)
+            EXPECT_EQ(core_test::Warnings(collection.handle, folder.path()), flight.warnings) << flight.what;
+    }
+}
+
+}  // namespace
