@@ -152,7 +152,12 @@ TEST_F(OutputPlanRuns, AFileNamedTwiceIsReadOnce) {
 // bidirectional controls there: "evil\u202Egpx.exe" is no "evilexe.xpg".
 TEST_F(OutputPlanRuns, BidirectionalControlsNeverReachAFileName) {
     const std::string in = FreshFolder("bidi");
-    WriteFile(in + "/t.gpx", Gpx({"evil\xE2\x80\xAEgpx.exe", "a\xE2\x81\xA6" "b\xE2\x80\x8F" "c", "caf\xC3\xA9"}));
+    WriteFile(in + "/t.gpx",
+              Gpx({"evil\xE2\x80\xAEgpx.exe",
+                   "a\xE2\x81\xA6"
+                   "b\xE2\x80\x8F"
+                   "c",
+                   "caf\xC3\xA9"}));
     Ok({"convert", in + "/t.gpx", in + "/o.pdb"});
     EXPECT_EQ(FilesIn(in),
               (std::set<std::string>{"t.gpx", "o-evil_gpx.exe.pdb", "o-a_b_c.pdb", "o-caf\xC3\xA9.pdb"}));
