@@ -31,9 +31,19 @@ namespace {
 
 constexpr int64_t kMillisPerDay = 86400000;
 
-// The digits of text[at, at + count) as a number; -1 when any is no digit.
+// Whether text[at, at + count) is all digits.
+bool AllDigits(const std::string& text, size_t at, size_t count) {
+    if (at + count > text.size()) return false;
+    for (size_t i = at; i < at + count; ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+    }
+    return true;
+}
+
+// The digits of text[at, at + count) as a number (count at most 9); -1 when
+// any is no digit.
 int64_t Digits(const std::string& text, size_t at, size_t count) {
-    if (at + count > text.size()) return -1;
+    if (count > 9 || at + count > text.size()) return -1;
     int64_t value = 0;
     for (size_t i = at; i < at + count; ++i) {
         if (text[i] < '0' || text[i] > '9') return -1;
@@ -144,7 +154,7 @@ std::vector<PointSet> ReadIgcSets(const std::string& path,
             point.name = std::string(TrimWhite(line.substr(18)));
             if (tasks.empty()) tasks.emplace_back("task", std::vector<Point>());
             tasks.back().second.push_back(std::move(point));
-        } else if (line[0] == 'C' && line.size() >= 25 && Digits(line, 1, 24) >= 0) {
+        } else if (line[0] == 'C' && AllDigits(line, 1, 24)) {
             // DDMMYYHHMMSS DDMMYY NNNN TT, then the task's name, if any.
             const std::string name(TrimWhite(line.substr(25)));
             tasks.emplace_back(name.empty() ? "task " + std::to_string(tasks.size() + 1) : name,
