@@ -194,7 +194,7 @@ void Values() {
 }
 
 // Small documents of each map format, the first byte choosing it as the
-// target does (0 GPX, 1 KML, 3 GeoJSON, 4 a database, 5 IGC).
+// target does (0 GPX, 1 KML, 3 GeoJSON, 4 a database, 5 IGC, 6 NMEA).
 void Maps() {
     Put("fuzz_map_read",
         "gpx",
@@ -225,6 +225,13 @@ void Maps() {
             "AXXX\r\nHFDTEDATE:160701,01\r\nC160701120000160701000102 Task\r\nC0000000N00000000E\r\n"
             "C4745633N01132683E Start\r\nB2359590100000N00200000EA0010000120\r\n"
             "B0000010100100S00200100WV-001000000\r\n");
+    Put("fuzz_map_read",
+        "nmea",
+        std::string(1, '\6') +
+            "$GNGGA,235958.50,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*7F\n"
+            "$GPRMC,235959,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*66\r\n"
+            "$GPGGA,235959,4807.040,N,01131.002,E,1,08,0.9,546.0,M,46.9,M,,*41\r\n"
+            "$GLRMC,000001,A,4807.050,S,01131.010,W,022.4,084.4,240394,,*06\n");
     const std::string database = Slurp(g_root + "/fuzz_read_database/kind1.pdb");
     if (!database.empty()) Put("fuzz_map_read", "pdb", std::string(1, '\4') + database);
 }

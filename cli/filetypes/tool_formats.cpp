@@ -66,8 +66,8 @@ int32_t FormatOfPath(std::string_view path, bool zipped) {
 }
 
 FileType TypeOf(int32_t format) {
-    const bool known =
-        (format >= VEZUVED_FORMAT_GPX && format <= VEZUVED_FORMAT_TEXT) || format == VEZUVED_FORMAT_IGC;
+    const bool known = (format >= VEZUVED_FORMAT_GPX && format <= VEZUVED_FORMAT_TEXT) ||
+                       format == VEZUVED_FORMAT_IGC || format == VEZUVED_FORMAT_NMEA;
     return known ? static_cast<FileType>(format) : FileType::Text;
 }
 
@@ -205,6 +205,7 @@ void RequireInput(const InputFile& input, const TextOptions& options) {
                      : type == FileType::Gpx     ? "GPX file"
                      : type == FileType::GeoJson ? "GeoJSON file"
                      : type == FileType::Igc     ? "IGC file"
+                     : type == FileType::Nmea    ? "NMEA file"
                                                  : "KML or KMZ file");
     if (type != FileType::Text) return;
     // A text's columns are told by a definition, named or its own, by a

@@ -49,7 +49,8 @@ enum class FileType : int32_t {
     GeoJson = VEZUVED_FORMAT_GEOJSON,
     Database = VEZUVED_FORMAT_PDB,
     Text = VEZUVED_FORMAT_TEXT,
-    Igc = VEZUVED_FORMAT_IGC  // read only
+    Igc = VEZUVED_FORMAT_IGC,   // read only
+    Nmea = VEZUVED_FORMAT_NMEA  // read only
 };
 
 // Whether path is the handheld's record lines by its extension (.rlp,

@@ -84,6 +84,8 @@ extern "C" {
 /* Since 1.5, read only: a glider's or paraglider's flight recorder file,
  * its flight a track and its declared task a route. */
 #define VEZUVED_FORMAT_IGC 9
+/* Since 1.5, read only: NMEA 0183 sentences, their RMC and GGA fixes a track. */
+#define VEZUVED_FORMAT_NMEA 10
 /* Since 1.3: how a map document or picture is written, or'ed into the
  * write options' format (an explicit one: GPX, KML, GeoJSON, SVG or HTML).
  * COMPACT: GeoJSON on one line, without indentation (another format is

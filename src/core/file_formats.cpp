@@ -63,6 +63,13 @@ constexpr vezuved_format_info kFormats[] = {
      ".igc",
      "",
      "a flight recorder's flight as a track, its declared task as a route"},
+    {VEZUVED_FORMAT_NMEA,
+     VEZUVED_FORMAT_READS,
+     "NMEA",
+     "nmea",
+     ".nmea",
+     "",
+     "a receiver's fixes (RMC and GGA sentences) as a track"},
 };
 
 // The extension of the last path component, "" when it has none.
@@ -110,7 +117,7 @@ int32_t ChooseReadFormat(int32_t chosen,
 
 int32_t ChooseFormat(int32_t chosen, const std::string& path) {
     if (chosen != VEZUVED_FORMAT_BY_EXTENSION) {
-        if (chosen < VEZUVED_FORMAT_GPX || chosen > VEZUVED_FORMAT_IGC) {
+        if (chosen < VEZUVED_FORMAT_GPX || chosen > VEZUVED_FORMAT_NMEA) {
             FailCore(VEZUVED_ERROR_ARGUMENT, "'" + path + "': " + std::to_string(chosen) + " is no format");
         }
         return chosen;

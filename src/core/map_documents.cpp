@@ -52,6 +52,8 @@ std::vector<maps::PointSet> ReadMapFile(const std::string& path,
                 return maps::ReadKmlSets(path, path, strict, warnings);
             case VEZUVED_FORMAT_IGC:
                 return maps::ReadIgcSets(path, path, strict, warnings);
+            case VEZUVED_FORMAT_NMEA:
+                return maps::ReadNmeaSets(path, path, strict, warnings);
             default:
                 return maps::ReadGeoJsonSets(path, path, strict, warnings);
         }

@@ -1,5 +1,5 @@
 // Readers of the map formats: GPX 1.0 and 1.1, KML 2.2 (and KMZ),
-// GeoJSON and IGC. Each returns the file's sets in this order: its waypoints (one
+// GeoJSON, IGC and NMEA 0183. Each returns the file's sets in this order: its waypoints (one
 // set, when it has any), then its routes and tracks as they come. A file
 // with no point at all fails with a MapFailure: there is nothing to
 // convert. A point with a bad value is added to warnings and left out;
@@ -29,6 +29,11 @@ std::vector<PointSet> ReadIgcSets(const std::string& path,
                                   const std::string& what,
                                   bool strict,
                                   MapWarnings& warnings);
+// NMEA 0183: the fixes of RMC and GGA sentences as one track.
+std::vector<PointSet> ReadNmeaSets(const std::string& path,
+                                   const std::string& what,
+                                   bool strict,
+                                   MapWarnings& warnings);
 std::vector<PointSet> ReadGeoJsonSets(const std::string& path,
                                       const std::string& what,
                                       bool strict,

@@ -39,7 +39,10 @@ Reading Run(const std::string& command, const std::string& out, const std::strin
 // gpsbabel's reading, through the GPX it writes of it.
 Reading ByGpsbabel(const std::string& path, const std::string& folder) {
     const fs::path extension = fs::path(path).extension();
-    const std::string format = extension == ".gpx" ? "gpx" : extension == ".igc" ? "igc" : "kml";
+    const std::string format = extension == ".gpx"    ? "gpx"
+                               : extension == ".igc"  ? "igc"
+                               : extension == ".nmea" ? "nmea"
+                                                      : "kml";
     return Run("gpsbabel -i " + format + " -f " + Quoted(path) + " -o gpx,gpxver=1.1 -F " +
                    Quoted(folder + "/gpsbabel.gpx"),
                folder + "/gpsbabel.gpx",
@@ -312,6 +315,56 @@ TEST(RealFiles, IgcFlightsAsGpsbabelReadsThem) {
         ++checked;
     }
     EXPECT_NE(0u, checked) << "no IGC file in " << given;
+}
+
+// Each NMEA log's fixes as gpsbabel reads them, point for point. Two
+// differences are ours by choice: a fix before the log's first date is
+// dated by it (gpsbabel leaves it out), and a log with no date at all keeps
+// its fixes without times (gpsbabel keeps none).
+TEST(RealFiles, NmeaFixesAsGpsbabelReadsThem) {
+    const char* given = std::getenv("VEZUVED_REAL_FILES");
+    if (given == nullptr || *given == '\0') GTEST_SKIP() << "VEZUVED_REAL_FILES names no folder";
+    if (!XmlReadingAvailable() || !cli_test::HasProgram("gpsbabel"))
+        GTEST_SKIP() << "gpsbabel, and a build that reads its GPX, are needed to compare with";
+    const std::string work = cli_test::FreshFolder("real_nmea");
+    size_t checked = 0;
+    for (const auto& entry : fs::directory_iterator(given)) {
+        if (entry.path().extension() != ".nmea") continue;
+        const std::string file = entry.path().filename().string();
+        const Reading ours = ReadWith(entry.path().string());
+        const Reading theirs = ByGpsbabel(entry.path().string(), work);
+        ASSERT_TRUE(ours.read) << file << ": " << ours.failure;
+        ASSERT_EQ(ours.sets.size(), 1u) << file;
+        const std::vector<Point>& a = ours.sets[0].points;
+        if (!theirs.read || theirs.sets.empty()) {
+            for (const Point& point : a) EXPECT_FALSE(point.time) << file << ": gpsbabel read no dated fix";
+            ++checked;
+            continue;
+        }
+        const std::vector<Point>& b = theirs.sets[0].points;
+        ASSERT_FALSE(b.empty()) << file;
+        // This u-blox log starts a cycle with GGA and ends it with ZDA:
+        // gpsbabel stamps each fix with the next cycle's time, a second
+        // late, and leaves out the last. Its fixes are ours, shifted.
+        const int64_t late = file == "gpsd__ublox-8.nmea" ? 1000 : 0;
+        size_t skip = 0;
+        while (!late && skip < a.size() && a[skip].time && b[0].time && *a[skip].time < *b[0].time) ++skip;
+        EXPECT_LE(skip, 1u) << file;
+        ASSERT_EQ(a.size() - skip, b.size() + (late ? 1 : 0)) << file;
+        for (size_t i = 0; i < b.size(); ++i) {
+            const Point& mine = a[i + skip];
+            const std::string where = file + " point " + std::to_string(i + skip);
+            EXPECT_NEAR(*mine.latitude, *b[i].latitude, 1e-6) << where;
+            EXPECT_NEAR(*mine.longitude, *b[i].longitude, 1e-6) << where;
+            ASSERT_TRUE(mine.time && b[i].time) << where;
+            EXPECT_EQ(*mine.time + late, *b[i].time) << where;
+            EXPECT_EQ(mine.elevationMetres.has_value(), b[i].elevationMetres.has_value()) << where;
+            if (mine.elevationMetres && b[i].elevationMetres)
+                EXPECT_NEAR(*mine.elevationMetres, *b[i].elevationMetres, 1e-3) << where;
+        }
+        ++checked;
+    }
+    EXPECT_NE(0u, checked) << "no NMEA file in " << given;
 }
 
 TEST(RealFiles, StatsSpeedsAreHeldNotJumped) {

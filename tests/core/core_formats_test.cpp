@@ -38,7 +38,8 @@ TEST(CoreFormats, EachIsListedOnceAndItsExtensionsChooseIt) {
               "5 text [text] [] [] 3\n"
               "6 SVG picture [svg] [.svg] [] 2\n"
               "7 HTML page [html] [.html .htm] [] 2\n"
-              "9 IGC [igc] [.igc] [] 1\n");
+              "9 IGC [igc] [.igc] [] 1\n"
+              "10 NMEA [nmea] [.nmea] [] 1\n");
     EXPECT_EQ(vezuved_get_format(-1, &info), VEZUVED_ERROR_ARGUMENT);
     EXPECT_EQ(vezuved_get_format(0, nullptr), VEZUVED_ERROR_ARGUMENT);
 

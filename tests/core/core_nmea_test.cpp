@@ -1,0 +1,56 @@
+// NMEA logs read through the core: RMC and GGA of one time as one point,
+// every talker, dates carried and crossed, and what is passed over counted.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core_text.h"
+#include "support/test_support.h"
+#include "vezuved/vezuved_core.h"
+
+namespace {
+
+using core_test::Collection;
+using core_test::Summary;
+
+TEST(CoreNmea, FixesDatesAndWhatIsPassedOver) {
+    const std::string log =
+        "# a logger's note\n"
+        // Before the first date: dated by it.
+        "$GNGGA,235958.50,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*7F\n"
+        // One time, two sentences: one point, GGA's position and altitude, RMC's date.
+        "$GPRMC,235959,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*66\r\n"
+        "$GPGGA,235959,4807.040,N,01131.002,E,1,08,0.9,546.0,M,46.9,M,,*41\r\n"
+        // The next day, south and west.
+        "$GLRMC,000001,A,4807.050,S,01131.010,W,022.4,084.4,240394,,*06\n"
+        "$GPGGA,000002,4807.060,N,01131.020,E,0,00,,,M,,M,,*52\n"
+        "$GPRMC,000003,V,,,,,,,240394,,*3A\n"
+        "$GPGGA,000004,4807.070,N,01131.030,E,1,08,0.9,547.0,M,46.9,M,,*00\n"
+        "$GPRMC,000005,A,4807.0\n"
+        "$BDGGA,000006,4807.080,N,01131.040,E,2,08,0.9,,M,46.9,M,,*77\n"
+        "$GPGSV,3,1,11,03,03,111,00*4A\n";
+    TempFolder folder;
+    Collection collection;
+    const std::string path = folder.put("log.nmea", log);
+    ASSERT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(Summary(collection.handle),
+              "T 'track' 4: 11.516666666666667,48.1173^545.4@764467198500 "
+              "11.5167,48.117333333333335^546@764467199000 "
+              "-11.516833333333333,-48.1175@764467201000 11.517333333333333,48.118@764467206000\n");
+    EXPECT_EQ(core_test::Warnings(collection.handle, folder.path()),
+              "0 DIR/log.nmea: 1 sentence(s) with a wrong checksum passed over\n"
+              "0 DIR/log.nmea: 2 sentence(s) reporting no fix passed over\n"
+              "0 DIR/log.nmea: 1 RMC or GGA sentence(s) that cannot be read passed over\n"
+              "0 DIR/log.nmea: 1 line(s) that are not NMEA passed over\n");
+
+    // No RMC: the fixes have no time, and a warning says why.
+    Collection undated;
+    const std::string bare =
+        folder.put("bare.nmea", "$GPGGA,120000,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*49\n");
+    ASSERT_EQ(vezuved_read(undated.handle, bare.c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(Summary(undated.handle), "T 'track' 1: 11.516666666666667,48.1173^545.4\n");
+    EXPECT_EQ(core_test::Warnings(undated.handle, folder.path()),
+              "0 DIR/bare.nmea: no RMC sentence gives a date; the points have no time\n");
+}
+
+}  // namespace
