@@ -380,8 +380,7 @@ std::vector<PointSet> ReadGeoJsonSets(const std::string& path,
                                       const std::string& what,
                                       bool strict,
                                       MapWarnings& warnings) {
-    std::ifstream file(MapFilePath(path), std::ios::binary);
-    if (!file) FailMap("cannot read '" + what + "': the file cannot be opened");
+    std::ifstream file = OpenMapFile(path, what);
     std::ostringstream bytes;
     bytes << file.rdbuf();
     if (file.bad()) FailMap("cannot read '" + what + "': the file cannot be read to its end");

@@ -79,13 +79,9 @@ std::optional<double> Altitude(const std::string& text, size_t at) {
 std::optional<int64_t> FlightDate(const std::string& line) {
     size_t at = 5;
     if (line.compare(at, 5, "DATE:") == 0) at += 5;
-    const int64_t day = Digits(line, at, 2), month = Digits(line, at + 2, 2), year = Digits(line, at + 4, 2);
-    if (day < 1 || day > 31 || month < 1 || month > 12 || year < 0) return std::nullopt;
-    // Two digits: the recorders are of this century and the last.
-    const int64_t days = DaysFromCivil(static_cast<int>(year < 80 ? 2000 + year : 1900 + year),
-                                       static_cast<int>(month),
-                                       static_cast<int>(day));
-    return days * kMillisPerDay;
+    const std::optional<int64_t> days = DaysOfShortDate(std::string_view(line).substr(at, 6));
+    if (!days) return std::nullopt;
+    return *days * kMillisPerDay;
 }
 
 struct Fix {
@@ -99,8 +95,7 @@ std::vector<PointSet> ReadIgcSets(const std::string& path,
                                   const std::string& what,
                                   bool strict,
                                   MapWarnings& warnings) {
-    std::ifstream file(MapFilePath(path), std::ios::binary);
-    if (!file) FailMap("cannot read '" + what + "': the file cannot be opened");
+    std::ifstream file = OpenMapFile(path, what);
     SetCollector sets(what, strict, warnings);
     std::optional<int64_t> date;
     std::vector<Fix> fixes;

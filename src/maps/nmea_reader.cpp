@@ -88,17 +88,6 @@ std::optional<double> Angle(const std::string& text, const std::string& side, si
     return side[0] == negative ? -value : value;
 }
 
-// "ddmmyy" as the day's number since 1970.
-std::optional<int64_t> Day(const std::string& text) {
-    if (text.size() != 6) return std::nullopt;
-    const int64_t day = Number(text.substr(0, 2)), month = Number(text.substr(2, 2)),
-                  year = Number(text.substr(4, 2));
-    if (day < 1 || day > 31 || month < 1 || month > 12 || year < 0) return std::nullopt;
-    return DaysFromCivil(static_cast<int>(year < 80 ? 2000 + year : 1900 + year),
-                         static_cast<int>(month),
-                         static_cast<int>(day));
-}
-
 struct Fix {
     int64_t timeOfDay = 0;
     std::optional<int64_t> day;  // from RMC
@@ -112,8 +101,7 @@ std::vector<PointSet> ReadNmeaSets(const std::string& path,
                                    const std::string& what,
                                    bool strict,
                                    MapWarnings& warnings) {
-    std::ifstream file(MapFilePath(path), std::ios::binary);
-    if (!file) FailMap("cannot read '" + what + "': the file cannot be opened");
+    std::ifstream file = OpenMapFile(path, what);
     SetCollector sets(what, strict, warnings);
     std::vector<Fix> fixes;
     size_t wrongSums = 0, noFix = 0, notNmea = 0, unreadable = 0;
@@ -156,7 +144,7 @@ std::vector<PointSet> ReadNmeaSets(const std::string& path,
         const size_t at = rmc ? 3 : 2;
         const std::optional<double> latitude = Angle(f[at], f[at + 1], 2, 'S');
         const std::optional<double> longitude = Angle(f[at + 2], f[at + 3], 3, 'W');
-        const std::optional<int64_t> day = rmc ? Day(f[9]) : std::nullopt;
+        const std::optional<int64_t> day = rmc ? DaysOfShortDate(f[9]) : std::nullopt;
         if (!time || !latitude || !longitude || (rmc && !day)) {
             ++unreadable;
             continue;

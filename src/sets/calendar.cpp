@@ -30,4 +30,17 @@ void CivilFromDays(int64_t days, int& year, int& month, int& day) {
     year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
 }
 
+std::optional<int64_t> DaysOfShortDate(std::string_view ddmmyy) {
+    if (ddmmyy.size() != 6) return std::nullopt;
+    int parts[3] = {0, 0, 0};
+    for (size_t i = 0; i < 6; ++i) {
+        if (ddmmyy[i] < '0' || ddmmyy[i] > '9') return std::nullopt;
+        parts[i / 2] = parts[i / 2] * 10 + (ddmmyy[i] - '0');
+    }
+    const int year = parts[2] < 80 ? 2000 + parts[2] : 1900 + parts[2];
+    if (parts[1] < 1 || parts[1] > 12 || parts[0] < 1 || parts[0] > DaysInMonth(parts[1], year))
+        return std::nullopt;
+    return DaysFromCivil(year, parts[1], parts[0]);
+}
+
 }  // namespace vezuved::maps

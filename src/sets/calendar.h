@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 namespace vezuved::maps {
 
@@ -10,5 +12,10 @@ bool IsLeapYear(int year);
 int DaysInMonth(int month, int year);
 int64_t DaysFromCivil(int year, int month, int day);
 void CivilFromDays(int64_t days, int& year, int& month, int& day);
+
+// "DDMMYY", as GPS receivers and flight recorders write a date, as days
+// since 1970; a two-digit year is of this century below 80, else the last.
+// None when it is not six digits of a date.
+std::optional<int64_t> DaysOfShortDate(std::string_view ddmmyy);
 
 }  // namespace vezuved::maps

@@ -50,6 +50,12 @@ TEST(CoreIgc, FlightsTasksAndTheirDates) {
          VEZUVED_OK,
          "T 'flight' 1: 2,1\n",
          "0 DIR/flight.igc: no HFDTE record gives the flight's date; its fixes have no time\n"},
+        {"a date February has not",
+         "HFDTE300299\nB1200000100000N00200000EA0000000000\n",
+         VEZUVED_OK,
+         "T 'flight' 1: 2,1\n",
+         "1 DIR/flight.igc:1: the date '300299' cannot be read\n"
+         "0 DIR/flight.igc: no HFDTE record gives the flight's date; its fixes have no time\n"},
         {"headers alone", "AXXX\nHFDTE160701\n", VEZUVED_ERROR_FORMAT, "", ""},
     };
     for (const Flight& flight : flights) {
