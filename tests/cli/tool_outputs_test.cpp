@@ -134,18 +134,24 @@ TEST_F(OutputPlanRuns, CollidingOutputsAreNumberedOrTheRunFailsWithNothingWritte
 TEST_F(OutputPlanRuns, AFileNamedTwiceIsReadOnce) {
     const std::string in = FreshFolder("twice");
     WriteFile(in + "/t.gpx", Gpx({"walk"}));
-    std::filesystem::create_symlink(in + "/t.gpx", in + "/link.gpx");
     const std::string once = Ok({"convert", in + "/t.gpx", in + "/once.geojson"});
-    Expected(0,
-             "vezuved: '" + in + "/./t.gpx' is '" + in +
-                 "/t.gpx' named again: read once\n"
-                 "vezuved: '" +
-                 in + "/link.gpx' is '" + in + "/t.gpx' named again: read once\n",
-             {"convert", in + "/t.gpx", in + "/./t.gpx", in + "/link.gpx", in + "/twice.geojson"});
+    // A link where the system makes one (Windows may refuse it).
+    std::error_code error;
+    std::filesystem::create_symlink(in + "/t.gpx", in + "/link.gpx", error);
+    std::vector<std::string> words = {"convert", in + "/t.gpx", in + "/./t.gpx"};
+    std::string said = "vezuved: '" + in + "/./t.gpx' is '" + in + "/t.gpx' named again: read once\n";
+    if (!error) {
+        words.push_back(in + "/link.gpx");
+        said += "vezuved: '" + in + "/link.gpx' is '" + in + "/t.gpx' named again: read once\n";
+    }
+    words.push_back(in + "/twice.geojson");
+    Expected(0, said, words);
     EXPECT_EQ(ReadFile(in + "/once.geojson"), ReadFile(in + "/twice.geojson"));
+    // A wildcard that matches a file named before it.
     Expected(0,
-             "vezuved: '" + in + "/t.gpx' is '" + in + "/link.gpx' named again: read once\n",
-             {"stats", in + "/*.gpx"});
+             "vezuved: '" + in + "/t.gpx' is '" + in + "/t.gpx' named again: read once\n",
+             {"convert", in + "/t.gpx", in + "/t.g?x", in + "/wild.geojson"});
+    EXPECT_EQ(ReadFile(in + "/once.geojson"), ReadFile(in + "/wild.geojson"));
 }
 
 // A set's name that would turn a file name around on screen loses its
