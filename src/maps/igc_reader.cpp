@@ -1,4 +1,4 @@
-// IGC, the flight recorder format of gliders and paragliders (FAI's
+// IGC, the flight recorder format of gliders and paragliders (the
 // the FAI's standard for them, appendix A). What is read:
 //
 //   record  columns                               becomes
