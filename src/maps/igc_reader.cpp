@@ -1,5 +1,5 @@
 // IGC, the flight recorder format of gliders and paragliders (the
-// the FAI's standard for them, appendix A). What is read:
+// FAI's standard for them, appendix A). What is read:
 //
 //   record  columns                               becomes
 //   HFDTE   DDMMYY, or DATE:DDMMYY,NN             the date of the first fix
