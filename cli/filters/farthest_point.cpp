@@ -56,7 +56,8 @@ double FarthestPoint::Bound(const Search& search, size_t node, size_t from, size
 }
 
 void FarthestPoint::Visit(Search& search, size_t node, size_t from, size_t to, double bound) const {
-    if (bound < search.worst || bound < -1) return;
+    // Nothing in it can be farther (a node with no point is -2, below the -1 a search starts at).
+    if (bound < search.worst) return;
     if (to - from <= kScanned)
         return Scan(search, std::max(from, search.first + 1), std::min(to, search.last));
     const size_t middle = from + (to - from) / 2;

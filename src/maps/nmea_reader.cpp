@@ -132,7 +132,7 @@ std::vector<PointSet> ReadNmeaSets(const std::string& path,
         const std::string type = f[0].substr(2);
         const bool rmc = type == "RMC", gga = type == "GGA";
         if (!rmc && !gga) continue;
-        if ((rmc && f.size() < 10) || (gga && f.size() < 10)) {
+        if (f.size() < 10) {  // both hold ten fields at least
             ++unreadable;
             continue;
         }
@@ -155,15 +155,14 @@ std::vector<PointSet> ReadNmeaSets(const std::string& path,
             fixes.back().timeOfDay = *time;
         }
         Fix& fix = fixes.back();
-        if (!fix.fromGga) {
+        // GGA's position stands over RMC's, whichever came first.
+        if (gga || !fix.fromGga) {
             fix.point.latitude = *latitude;
             fix.point.longitude = *longitude;
         }
         if (rmc) fix.day = day;
         if (gga) {
             fix.fromGga = true;
-            fix.point.latitude = *latitude;
-            fix.point.longitude = *longitude;
             std::string problem;
             const std::optional<double> metres =
                 f[9].empty() ? std::nullopt : ReadPointValue(PointValue::Elevation, f[9], problem);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -266,9 +267,24 @@ TEST(RealFiles, ReadAsOthersReadThemAndKeptThroughEveryOutput) {
     EXPECT_EQ(unexpected, "") << "differences neither fixed nor listed with their reason";
 }
 
-// The speeds `stats` gives of every timed route and track of the folder:
-// the average at most the maximum, and a maximum no GPS jump makes, under
-// 1.5 times the 99th percentile of the track's moving steps.
+// A point as gpsbabel read it: the same place to 1e-6 degree, the same
+// elevation to the millimetre, and its time later by late milliseconds
+// (none when the time is not compared).
+void ExpectSamePoint(const Point& mine,
+                     const Point& theirs,
+                     const std::string& where,
+                     std::optional<int64_t> late) {
+    EXPECT_NEAR(*mine.latitude, *theirs.latitude, 1e-6) << where;
+    EXPECT_NEAR(*mine.longitude, *theirs.longitude, 1e-6) << where;
+    if (late) {
+        ASSERT_TRUE(mine.time && theirs.time) << where;
+        EXPECT_EQ(*mine.time + *late, *theirs.time) << where;
+    }
+    EXPECT_EQ(mine.elevationMetres.has_value(), theirs.elevationMetres.has_value()) << where;
+    if (mine.elevationMetres && theirs.elevationMetres)
+        EXPECT_NEAR(*mine.elevationMetres, *theirs.elevationMetres, 1e-3) << where;
+}
+
 // Each IGC flight as gpsbabel reads it: its track of GNSS altitudes (our
 // choice when the recorder gives them) and its declared tasks as routes,
 // point for point (a task point's time aside).
@@ -301,15 +317,13 @@ TEST(RealFiles, IgcFlightsAsGpsbabelReadsThem) {
             const std::vector<Point>&a = mine[s]->points, &b = others[s]->points;
             ASSERT_EQ(a.size(), b.size()) << file << " set " << s;
             for (size_t i = 0; i < a.size(); ++i) {
-                const std::string where = file + " set " + std::to_string(s) + " point " + std::to_string(i);
-                EXPECT_NEAR(*a[i].latitude, *b[i].latitude, 1e-6) << where;
-                EXPECT_NEAR(*a[i].longitude, *b[i].longitude, 1e-6) << where;
                 // gpsbabel stamps a task's points with a time of the flight's; a
                 // declared turnpoint has none, and gets none here.
-                if (mine[s]->kind == VEZUVED_KIND_TRACK) EXPECT_EQ(a[i].time, b[i].time) << where;
-                EXPECT_EQ(a[i].elevationMetres.has_value(), b[i].elevationMetres.has_value()) << where;
-                if (a[i].elevationMetres && b[i].elevationMetres)
-                    EXPECT_NEAR(*a[i].elevationMetres, *b[i].elevationMetres, 1e-3) << where;
+                const bool timed = mine[s]->kind == VEZUVED_KIND_TRACK;
+                ExpectSamePoint(a[i],
+                                b[i],
+                                file + " set " + std::to_string(s) + " point " + std::to_string(i),
+                                timed ? std::optional<int64_t>(0) : std::nullopt);
             }
         }
         ++checked;
@@ -351,22 +365,16 @@ TEST(RealFiles, NmeaFixesAsGpsbabelReadsThem) {
         while (!late && skip < a.size() && a[skip].time && b[0].time && *a[skip].time < *b[0].time) ++skip;
         EXPECT_LE(skip, 1u) << file;
         ASSERT_EQ(a.size() - skip, b.size() + (late ? 1 : 0)) << file;
-        for (size_t i = 0; i < b.size(); ++i) {
-            const Point& mine = a[i + skip];
-            const std::string where = file + " point " + std::to_string(i + skip);
-            EXPECT_NEAR(*mine.latitude, *b[i].latitude, 1e-6) << where;
-            EXPECT_NEAR(*mine.longitude, *b[i].longitude, 1e-6) << where;
-            ASSERT_TRUE(mine.time && b[i].time) << where;
-            EXPECT_EQ(*mine.time + late, *b[i].time) << where;
-            EXPECT_EQ(mine.elevationMetres.has_value(), b[i].elevationMetres.has_value()) << where;
-            if (mine.elevationMetres && b[i].elevationMetres)
-                EXPECT_NEAR(*mine.elevationMetres, *b[i].elevationMetres, 1e-3) << where;
-        }
+        for (size_t i = 0; i < b.size(); ++i)
+            ExpectSamePoint(a[i + skip], b[i], file + " point " + std::to_string(i + skip), late);
         ++checked;
     }
     EXPECT_NE(0u, checked) << "no NMEA file in " << given;
 }
 
+// The speeds `stats` gives of every timed route and track of the folder:
+// the average at most the maximum, and a maximum no GPS jump makes, under
+// 1.5 times the 99th percentile of the track's moving steps.
 TEST(RealFiles, StatsSpeedsAreHeldNotJumped) {
     const char* given = std::getenv("VEZUVED_REAL_FILES");
     if (given == nullptr || *given == '\0') GTEST_SKIP() << "VEZUVED_REAL_FILES names no folder";
