@@ -15,6 +15,8 @@ set(CMAKE_LIBRARY_ARCHITECTURE i386-linux-gnu)
 set(VEZUVED_GTEST_FROM_SOURCE ON CACHE BOOL "Build GoogleTest from its source")
 set(CMAKE_DISABLE_FIND_PACKAGE_benchmark ON)
 set(CMAKE_DISABLE_FIND_PACKAGE_date ON)
+# Nor zlib's headers: this build reads no .gz, as it reads no KMZ.
+set(CMAKE_DISABLE_FIND_PACKAGE_ZLIB ON)
 
 # Libraries found through pkg-config (expat) come from the 32-bit folder.
 set(ENV{PKG_CONFIG_LIBDIR} "/usr/lib/i386-linux-gnu/pkgconfig:/usr/share/pkgconfig")

@@ -1,5 +1,5 @@
 // A file read through the core interface, the way any host of it reads one:
-// the first byte chooses the format (GPX, KML, KMZ, GeoJSON, a database, IGC or NMEA),
+// the first byte chooses the format (GPX, KML, KMZ, GeoJSON, a database, IGC, NMEA, TCX or FIT),
 // the rest is the file. Every set, point and warning is then walked, so a
 // value the reader kept but cannot hand out is found too.
 #include <cstddef>
@@ -16,16 +16,25 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
-    static const char* const kNames[] = {
-        "input.gpx", "input.kml", "input.kmz", "input.geojson", "input.pdb", "input.igc", "input.nmea"};
+    static const char* const kNames[] = {"input.gpx",
+                                         "input.kml",
+                                         "input.kmz",
+                                         "input.geojson",
+                                         "input.pdb",
+                                         "input.igc",
+                                         "input.nmea",
+                                         "input.tcx",
+                                         "input.fit"};
     static const std::string paths[] = {fuzz::ScratchFile(kNames[0]),
                                         fuzz::ScratchFile(kNames[1]),
                                         fuzz::ScratchFile(kNames[2]),
                                         fuzz::ScratchFile(kNames[3]),
                                         fuzz::ScratchFile(kNames[4]),
                                         fuzz::ScratchFile(kNames[5]),
-                                        fuzz::ScratchFile(kNames[6])};
-    const std::string& path = paths[data[0] % 7];
+                                        fuzz::ScratchFile(kNames[6]),
+                                        fuzz::ScratchFile(kNames[7]),
+                                        fuzz::ScratchFile(kNames[8])};
+    const std::string& path = paths[data[0] % 9];
     fuzz::WriteFile(path, data + 1, size - 1);
 
     vezuved_collection* collection = vezuved_collection_new();

@@ -8,7 +8,7 @@ packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 libxml2-utils python3 clang-14 libclang-rt-14-dev valgrind
           g++-multilib libc6-dev-i386
           libexpat1-dev nlohmann-json3-dev libzip-dev libgeographiclib-dev libcpp-httplib-dev pkg-config
-          libhowardhinnant-date-dev tzdata
+          libhowardhinnant-date-dev tzdata libcsv-dev
           gpsbabel gdal-bin librsvg2-bin linux-perf time zip clang-format)
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"

@@ -53,13 +53,15 @@ const std::vector<vezuved_format_info>& Registry() {
 
 bool Reads(const vezuved_format_info& format) { return (format.flags & VEZUVED_FORMAT_READS) != 0; }
 
-// The format the extension of path names (zipped: the ones read only
-// too); 0 for none.
-int32_t FormatOfPath(std::string_view path, bool zipped) {
+// The format the extension of path names (read: of a file read, so the
+// extensions read only count too, and a gzipped file is what it holds,
+// track.fit.gz FIT); 0 for none.
+int32_t FormatOfPath(std::string_view path, bool read) {
+    if (read && path.size() > 3 && LoweredAscii(std::string(path.substr(path.size() - 3))) == ".gz")
+        path.remove_suffix(3);
     const std::string extension = ExtensionOfPath(path);
     for (const vezuved_format_info& format : Registry()) {
-        if (ListHolds(format.extensions, extension) ||
-            (zipped && ListHolds(format.read_extensions, extension)))
+        if (ListHolds(format.extensions, extension) || (read && ListHolds(format.read_extensions, extension)))
             return format.format;
     }
     return 0;
@@ -67,7 +69,7 @@ int32_t FormatOfPath(std::string_view path, bool zipped) {
 
 FileType TypeOf(int32_t format) {
     const bool known = (format >= VEZUVED_FORMAT_GPX && format <= VEZUVED_FORMAT_TEXT) ||
-                       format == VEZUVED_FORMAT_IGC || format == VEZUVED_FORMAT_NMEA;
+                       (format >= VEZUVED_FORMAT_IGC && format <= VEZUVED_FORMAT_ARCHIVE);
     return known ? static_cast<FileType>(format) : FileType::Text;
 }
 
@@ -206,6 +208,9 @@ void RequireInput(const InputFile& input, const TextOptions& options) {
                      : type == FileType::GeoJson ? "GeoJSON file"
                      : type == FileType::Igc     ? "IGC file"
                      : type == FileType::Nmea    ? "NMEA file"
+                     : type == FileType::Tcx     ? "TCX file"
+                     : type == FileType::Fit     ? "FIT file"
+                     : type == FileType::Archive ? "zip archive"
                                                  : "KML or KMZ file");
     if (type != FileType::Text) return;
     // A text's columns are told by a definition, named or its own, by a

@@ -49,8 +49,11 @@ enum class FileType : int32_t {
     GeoJson = VEZUVED_FORMAT_GEOJSON,
     Database = VEZUVED_FORMAT_PDB,
     Text = VEZUVED_FORMAT_TEXT,
-    Igc = VEZUVED_FORMAT_IGC,   // read only
-    Nmea = VEZUVED_FORMAT_NMEA  // read only
+    Igc = VEZUVED_FORMAT_IGC,         // read only
+    Nmea = VEZUVED_FORMAT_NMEA,       // read only
+    Tcx = VEZUVED_FORMAT_TCX,         // read only
+    Fit = VEZUVED_FORMAT_FIT,         // read only
+    Archive = VEZUVED_FORMAT_ARCHIVE  // read only: a zip of track files
 };
 
 // Whether path is the handheld's record lines by its extension (.rlp,

@@ -86,6 +86,19 @@ extern "C" {
 #define VEZUVED_FORMAT_IGC 9
 /* Since 1.5, read only: NMEA 0183 sentences, their RMC and GGA fixes a track. */
 #define VEZUVED_FORMAT_NMEA 10
+/* Since 1.5, read only: a Training Center XML file (.tcx), its activities
+ * and courses tracks (each lap a segment), its course points waypoints. */
+#define VEZUVED_FORMAT_TCX 11
+/* Since 1.5, read only: a FIT file (.fit) of a watch or bike computer, its
+ * records a track (each lap a segment), its course points and locations
+ * waypoints. */
+#define VEZUVED_FORMAT_FIT 12
+/* Since 1.5, read only: a zip archive of track files (.zip), such as a
+ * Strava bulk export: every GPX, KML, GeoJSON, TCX, FIT, IGC and NMEA file
+ * inside, gzipped or not, read in the archive's order; each activity's
+ * tracks named as its activities.csv names them. Any map format's file
+ * gzipped (ride.gpx.gz, track.fit.gz) is read as that format. */
+#define VEZUVED_FORMAT_ARCHIVE 13
 /* Since 1.3: how a map document or picture is written, or'ed into the
  * write options' format (an explicit one: GPX, KML, GeoJSON, SVG or HTML).
  * COMPACT: GeoJSON on one line, without indentation (another format is

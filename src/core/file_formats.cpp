@@ -10,6 +10,7 @@
 #include "core/core_failure.h"
 #include "core/text_overrides.h"
 #include "core/text_sets.h"
+#include "maps/map_source.h"
 #include "vezuved/vezuved_core.h"
 
 namespace vezuved::core {
@@ -70,10 +71,33 @@ constexpr vezuved_format_info kFormats[] = {
      ".nmea",
      "",
      "a receiver's fixes (RMC and GGA sentences) as a track"},
+    {VEZUVED_FORMAT_TCX,
+     VEZUVED_FORMAT_READS,
+     "TCX",
+     "tcx",
+     ".tcx",
+     "",
+     "activities and courses as tracks (a lap a segment), course points as waypoints"},
+    {VEZUVED_FORMAT_FIT,
+     VEZUVED_FORMAT_READS,
+     "FIT",
+     "fit",
+     ".fit",
+     "",
+     "an activity or course as a track (a lap a segment), course points and locations as waypoints"},
+    {VEZUVED_FORMAT_ARCHIVE,
+     VEZUVED_FORMAT_READS,
+     "zip archive",
+     "zip",
+     ".zip",
+     "",
+     "the track files inside, gzipped or not, each activity named as its activities.csv names it"},
 };
 
-// The extension of the last path component, "" when it has none.
-std::string ExtensionOf(const std::string& path) {
+// The extension of the last path component, "" when it has none; a
+// gzipped file's is the one before ".gz" (track.fit.gz is FIT).
+std::string ExtensionOf(std::string path) {
+    if (maps::IsGzipName(path)) path.resize(path.size() - 3);
     const size_t slash = path.find_last_of("/\\");
     const size_t dot = path.rfind('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
@@ -104,6 +128,14 @@ int32_t FormatOfExtension(const std::string& path) {
 
 }  // namespace
 
+int32_t MapFormatOfName(const std::string& name) {
+    const int32_t format = FormatOfExtension(name);
+    const bool map = format != VEZUVED_FORMAT_BY_EXTENSION && format != VEZUVED_FORMAT_PDB &&
+                     format != VEZUVED_FORMAT_TEXT && format != VEZUVED_FORMAT_SVG &&
+                     format != VEZUVED_FORMAT_HTML && format != VEZUVED_FORMAT_ARCHIVE;
+    return map ? format : VEZUVED_FORMAT_BY_EXTENSION;
+}
+
 int32_t ChooseReadFormat(int32_t chosen,
                          const std::string& path,
                          const std::string& definition,
@@ -117,7 +149,7 @@ int32_t ChooseReadFormat(int32_t chosen,
 
 int32_t ChooseFormat(int32_t chosen, const std::string& path) {
     if (chosen != VEZUVED_FORMAT_BY_EXTENSION) {
-        if (chosen < VEZUVED_FORMAT_GPX || chosen > VEZUVED_FORMAT_NMEA) {
+        if (chosen < VEZUVED_FORMAT_GPX || chosen > VEZUVED_FORMAT_ARCHIVE) {
             FailCore(VEZUVED_ERROR_ARGUMENT, "'" + path + "': " + std::to_string(chosen) + " is no format");
         }
         return chosen;

@@ -13,6 +13,11 @@ namespace vezuved::core {
 // that names none.
 int32_t ChooseFormat(int32_t chosen, const std::string& path);
 
+// The map format a file's name gives it by its extension (before a ".gz"),
+// one of those read from an archive: GPX, KML, GeoJSON, IGC, NMEA, TCX or
+// FIT; VEZUVED_FORMAT_BY_EXTENSION for any other name.
+int32_t MapFormatOfName(const std::string& name);
+
 // As ChooseFormat for a file to read, where an extension no other format
 // claims is text described by a ".cal" definition when one is named
 // (definition not empty) or the file's own sits beside it, when described

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/archive_sets.h"
 #include "core/core_failure.h"
 #include "core/file_formats.h"
 #include "maps/document_sink.h"
@@ -41,24 +42,38 @@ std::vector<maps::PointSet> ReadMapFile(const std::string& path,
                      " picture is written only");
     }
     RequireReadable(path);
-    if ((format == VEZUVED_FORMAT_GPX || format == VEZUVED_FORMAT_KML) && !maps::XmlReadingAvailable()) {
+    if ((format == VEZUVED_FORMAT_GPX || format == VEZUVED_FORMAT_KML || format == VEZUVED_FORMAT_TCX) &&
+        !maps::XmlReadingAvailable()) {
         FailCore(VEZUVED_ERROR_UNSUPPORTED, "cannot read '" + path + "': this build reads no XML");
     }
     try {
-        switch (format) {
-            case VEZUVED_FORMAT_GPX:
-                return maps::ReadGpxSets(path, path, strict, warnings);
-            case VEZUVED_FORMAT_KML:
-                return maps::ReadKmlSets(path, path, strict, warnings);
-            case VEZUVED_FORMAT_IGC:
-                return maps::ReadIgcSets(path, path, strict, warnings);
-            case VEZUVED_FORMAT_NMEA:
-                return maps::ReadNmeaSets(path, path, strict, warnings);
-            default:
-                return maps::ReadGeoJsonSets(path, path, strict, warnings);
-        }
+        if (format == VEZUVED_FORMAT_ARCHIVE) return ReadArchiveSets(path, strict, warnings);
+        maps::MapSource source(path, path);
+        return ReadMapSource(source, format, strict, warnings);
     } catch (const maps::MapFailure& failure) {
         FailCore(VEZUVED_ERROR_FORMAT, failure.what());
+    }
+}
+
+std::vector<maps::PointSet> ReadMapSource(maps::MapSource& source,
+                                          int32_t format,
+                                          bool strict,
+                                          maps::MapWarnings& warnings) {
+    switch (format) {
+        case VEZUVED_FORMAT_GPX:
+            return maps::ReadGpxSets(source, strict, warnings);
+        case VEZUVED_FORMAT_KML:
+            return maps::ReadKmlSets(source, strict, warnings);
+        case VEZUVED_FORMAT_IGC:
+            return maps::ReadIgcSets(source, strict, warnings);
+        case VEZUVED_FORMAT_NMEA:
+            return maps::ReadNmeaSets(source, strict, warnings);
+        case VEZUVED_FORMAT_TCX:
+            return maps::ReadTcxSets(source, strict, warnings);
+        case VEZUVED_FORMAT_FIT:
+            return maps::ReadFitSets(source, strict, warnings);
+        default:
+            return maps::ReadGeoJsonSets(source, strict, warnings);
     }
 }
 

@@ -8,6 +8,7 @@
 
 #include "maps/document_sink.h"
 #include "maps/html_writer.h"
+#include "maps/map_source.h"
 #include "maps/map_warning.h"
 #include "sets/points.h"
 
@@ -20,6 +21,13 @@ std::vector<maps::PointSet> ReadMapFile(const std::string& path,
                                         int32_t format,
                                         bool strict,
                                         maps::MapWarnings& warnings);
+
+// The sets of a map file's bytes in format, one of the map formats read
+// (not a database, text, archive or picture). Fails with a MapFailure.
+std::vector<maps::PointSet> ReadMapSource(maps::MapSource& source,
+                                          int32_t format,
+                                          bool strict,
+                                          maps::MapWarnings& warnings);
 
 // How a document is written besides its sets.
 struct MapWriteRequest {

@@ -12,11 +12,9 @@
 #include "maps/map_readers.h"
 
 #include <algorithm>
-#include <fstream>
 #include <sstream>
 
 #include "maps/map_failure.h"
-#include "maps/map_file_path.h"
 #include "maps/set_collector.h"
 #include "sets/number_text.h"
 
@@ -376,18 +374,11 @@ std::string Where(const std::string& text, size_t byte) {
 
 }  // namespace
 
-std::vector<PointSet> ReadGeoJsonSets(const std::string& path,
-                                      const std::string& what,
-                                      bool strict,
-                                      MapWarnings& warnings) {
-    std::ifstream file = OpenMapFile(path, what);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    if (file.bad()) FailMap("cannot read '" + what + "': the file cannot be read to its end");
+std::vector<PointSet> ReadGeoJsonSets(MapSource& source, bool strict, MapWarnings& warnings) {
+    const std::string& what = source.what();
     Json root;
     {
-        const std::string text = bytes.str();
-        bytes.str(std::string());
+        const std::string text = source.ReadAll();
         if (Depth(text) > kDeepestJson) {
             FailMap("cannot read '" + what + "': its JSON nests deeper than " + std::to_string(kDeepestJson) +
                     " lists and objects");

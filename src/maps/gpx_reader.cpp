@@ -169,24 +169,21 @@ private:
     size_t linePoints_ = 0;  // of the route or track being read, so far
 };
 
-void Stream(const std::string& path, const std::string& what, GpxReader& reader) {
+void Stream(MapSource& source, GpxReader& reader) {
     XmlHandler handler;
     handler.start = [&](const XmlName& name, const char** attributes) {
         reader.Start(name, attributes, handler.line);
     };
     handler.end = [&](const XmlName& name, std::string& text) { reader.End(name, text); };
     handler.collectText = [&] { return reader.CollectText(); };
-    StreamXml(path, what, handler);
+    StreamXmlSource(source, handler);
 }
 
 }  // namespace
 
-std::vector<PointSet> ReadGpxSets(const std::string& path,
-                                  const std::string& what,
-                                  bool strict,
-                                  MapWarnings& warnings) {
-    GpxReader reader(what, strict, warnings);
-    Stream(path, what, reader);
+std::vector<PointSet> ReadGpxSets(MapSource& source, bool strict, MapWarnings& warnings) {
+    GpxReader reader(source.what(), strict, warnings);
+    Stream(source, reader);
     return reader.Finish();
 }
 

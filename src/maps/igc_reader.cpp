@@ -14,13 +14,12 @@
 // record (A, I, J, E, F, G, K, L) is passed over; a B record that cannot
 // be read is left out with its line named. A task point at 0°, 0° is the
 // declaration's place holder for an unknown place, and is left out.
-#include <fstream>
+#include <istream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "maps/map_failure.h"
-#include "maps/map_file_path.h"
 #include "maps/map_readers.h"
 #include "maps/set_collector.h"
 #include "sets/calendar.h"
@@ -91,11 +90,9 @@ struct Fix {
 
 }  // namespace
 
-std::vector<PointSet> ReadIgcSets(const std::string& path,
-                                  const std::string& what,
-                                  bool strict,
-                                  MapWarnings& warnings) {
-    std::ifstream file = OpenMapFile(path, what);
+std::vector<PointSet> ReadIgcSets(MapSource& source, bool strict, MapWarnings& warnings) {
+    const std::string& what = source.what();
+    std::istream& file = source.Stream();
     SetCollector sets(what, strict, warnings);
     std::optional<int64_t> date;
     std::vector<Fix> fixes;
@@ -156,7 +153,6 @@ std::vector<PointSet> ReadIgcSets(const std::string& path,
                                std::vector<Point>());
         }
     }
-    if (file.bad()) FailMap("cannot read '" + what + "': the file cannot be read to its end");
     if (!date && !fixes.empty())
         sets.Warn(0, "no HFDTE record gives the flight's date; its fixes have no time");
     if (placeHolders > 0) {

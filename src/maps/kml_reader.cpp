@@ -8,11 +8,11 @@
 // their local name, so the older Google namespaces read the same way.
 #include <vector>
 
-#include "maps/kmz_archive.h"
 #include "maps/map_failure.h"
 #include "maps/map_readers.h"
 #include "maps/set_collector.h"
 #include "maps/xml_stream.h"
+#include "maps/zip_archive.h"
 #include "sets/number_text.h"
 
 namespace vezuved::maps {
@@ -369,21 +369,19 @@ private:
 
 }  // namespace
 
-std::vector<PointSet> ReadKmlSets(const std::string& path,
-                                  const std::string& what,
-                                  bool strict,
-                                  MapWarnings& warnings) {
-    KmlReader reader(what, strict, warnings);
+std::vector<PointSet> ReadKmlSets(MapSource& source, bool strict, MapWarnings& warnings) {
+    KmlReader reader(source.what(), strict, warnings);
     XmlHandler handler;
     handler.start = [&](const XmlName& name, const char** attributes) {
         reader.Start(name, attributes, handler.line);
     };
     handler.end = [&](const XmlName& name, std::string& text) { reader.End(name, text); };
     handler.collectText = [&] { return reader.CollectText(); };
-    if (IsZipFile(path)) {
-        StreamKmz(path, what, handler);
+    // A KMZ is read from its file, a zip archive.
+    if (!source.plainPath().empty() && IsZipFile(source.plainPath())) {
+        StreamKmz(source.plainPath(), source.what(), handler);
     } else {
-        StreamXml(path, what, handler);
+        StreamXmlSource(source, handler);
     }
     return reader.Finish();
 }

@@ -12,12 +12,11 @@
 // of day is later); a time of day that goes back without a new date is the
 // next day. A sentence whose checksum is wrong, that reports no fix, or a
 // line that is not NMEA, is passed over and counted, each kind said once.
-#include <fstream>
+#include <istream>
 #include <string>
 #include <vector>
 
 #include "maps/map_failure.h"
-#include "maps/map_file_path.h"
 #include "maps/map_readers.h"
 #include "maps/set_collector.h"
 #include "sets/calendar.h"
@@ -97,11 +96,9 @@ struct Fix {
 
 }  // namespace
 
-std::vector<PointSet> ReadNmeaSets(const std::string& path,
-                                   const std::string& what,
-                                   bool strict,
-                                   MapWarnings& warnings) {
-    std::ifstream file = OpenMapFile(path, what);
+std::vector<PointSet> ReadNmeaSets(MapSource& source, bool strict, MapWarnings& warnings) {
+    const std::string& what = source.what();
+    std::istream& file = source.Stream();
     SetCollector sets(what, strict, warnings);
     std::vector<Fix> fixes;
     size_t wrongSums = 0, noFix = 0, notNmea = 0, unreadable = 0;
@@ -169,7 +166,6 @@ std::vector<PointSet> ReadNmeaSets(const std::string& path,
             if (metres) SetElevation(fix.point, *metres);
         }
     }
-    if (file.bad()) FailMap("cannot read '" + what + "': the file cannot be read to its end");
     const std::pair<size_t, const char*> passed[] = {
         {wrongSums, " sentence(s) with a wrong checksum"},
         {noFix, " sentence(s) reporting no fix"},

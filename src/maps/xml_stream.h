@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "maps/map_source.h"
+
 namespace vezuved::maps {
 
 struct XmlName {
@@ -38,6 +40,14 @@ void StreamXml(const std::string& path, const std::string& what, XmlHandler& han
 void StreamXmlFrom(const std::function<size_t(char* bytes, size_t size)>& read,
                    const std::string& what,
                    XmlHandler& handler);
+
+// Reads the XML of a map source: a file on disk as StreamXml does, other
+// bytes as StreamXmlFrom.
+inline void StreamXmlSource(MapSource& source, XmlHandler& handler) {
+    if (!source.plainPath().empty()) return StreamXml(source.plainPath(), source.what(), handler);
+    StreamXmlFrom(
+        [&source](char* bytes, size_t size) { return source.Read(bytes, size); }, source.what(), handler);
+}
 
 // The value of the attribute with the given local name, or null.
 const char* XmlAttribute(const char** attributes, std::string_view local);

@@ -70,7 +70,7 @@ TEST(ToolFormats, NamesAndExtensionsAreLookUpsInTheTable) {
     EXPECT_EQ(FileTypeForName("JSON"), FileType::GeoJson);
     EXPECT_EQ(FileTypeForName("text"), FileType::Text);
     EXPECT_EQ(FileTypeForName("svg"), std::nullopt);
-    EXPECT_EQ(FileTypeNames(), "gpx, kml, geojson, pdb, text, igc or nmea");
+    EXPECT_EQ(FileTypeNames(), "gpx, kml, geojson, pdb, text, igc, nmea, tcx, fit or zip");
     EXPECT_EQ(SavedExtension(FileType::Text), ".txt");
     EXPECT_EQ(CodeForName(KindNames(), "Track-Old"), 65);
     EXPECT_EQ(CodeForName(LayoutNames(), "csv"), std::nullopt);

@@ -39,7 +39,10 @@ TEST(CoreFormats, EachIsListedOnceAndItsExtensionsChooseIt) {
               "6 SVG picture [svg] [.svg] [] 2\n"
               "7 HTML page [html] [.html .htm] [] 2\n"
               "9 IGC [igc] [.igc] [] 1\n"
-              "10 NMEA [nmea] [.nmea] [] 1\n");
+              "10 NMEA [nmea] [.nmea] [] 1\n"
+              "11 TCX [tcx] [.tcx] [] 1\n"
+              "12 FIT [fit] [.fit] [] 1\n"
+              "13 zip archive [zip] [.zip] [] 1\n");
     EXPECT_EQ(vezuved_get_format(-1, &info), VEZUVED_ERROR_ARGUMENT);
     EXPECT_EQ(vezuved_get_format(0, nullptr), VEZUVED_ERROR_ARGUMENT);
 

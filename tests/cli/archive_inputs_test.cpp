@@ -1,0 +1,91 @@
+// Compressed and bundled inputs: a gzipped file read as what it holds, and
+// a Strava-style export (activities.csv beside activities/*.gz) converted
+// in one command into one database per activity, named as the CSV names it.
+#include <filesystem>
+
+#include "maps/map_source.h"
+#include "maps/zip_archive.h"
+#include "tool_runner.h"
+
+namespace cli_test {
+namespace {
+
+using ArchiveInputs = ToolTest;
+
+const char* const kRide =
+    "<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\"><trk><name>gpx title</name><trkseg>"
+    "<trkpt lat=\"46.5\" lon=\"8.25\"><ele>1000.5</ele><time>2021-08-14T06:00:00Z</time></trkpt>"
+    "<trkpt lat=\"46.75\" lon=\"8.5\"><time>2021-08-14T06:00:01Z</time></trkpt></trkseg></trk></gpx>\n";
+
+const char* const kRun =
+    "<TrainingCenterDatabase xmlns=\"http://www.garmin.com/xmlschemas/TrainingCenterDatabase/v2\">"
+    "<Activities><Activity><Id>2021-08-15T06:00:00Z</Id><Lap><Track><Trackpoint><Time>2021-08-15T06:00:00Z"
+    "</Time><Position><LatitudeDegrees>45.5</LatitudeDegrees><LongitudeDegrees>7.5</LongitudeDegrees>"
+    "</Position></Trackpoint></Track></Lap></Activity></Activities></TrainingCenterDatabase>\n";
+
+bool CanPack() {
+    return vezuved::maps::GzipReadingAvailable() && vezuved::maps::ZipReadingAvailable() &&
+           HasProgram("zip") && HasProgram("gzip");
+}
+
+TEST_F(ArchiveInputs, GzippedFileIsReadAsWhatItHolds) {
+    if (!vezuved::maps::GzipReadingAvailable() || !HasProgram("gzip")) GTEST_SKIP() << "no gzip here";
+    WriteFile(Out("ride.gpx"), kRide);
+    ASSERT_EQ(RunShell("gzip -n " + Quoted(Out("ride.gpx"))), 0);
+    // Two gzip members one after another are one file, as gunzip reads them.
+    ASSERT_EQ(RunShell("cat " + Quoted(Out("ride.gpx.gz")) + " > " + Quoted(Out("twice.gz"))), 0);
+    const std::string csv = Ok({"convert", Out("ride.gpx.gz"), "-o", "-", "--to", "geojson"});
+    EXPECT_NE(csv.find("[8.2500000, 46.5000000, 1000.5"), std::string::npos) << csv;
+
+    // Cut short, and no gzip at all: each said with its file.
+    const std::string packed = ReadFile(Out("ride.gpx.gz"));
+    WriteFile(Out("short.gpx.gz"), packed.substr(0, packed.size() / 2));
+    WriteFile(Out("plain.gpx.gz"), kRide);
+    const ToolResult cut = RunTool({"convert", Out("short.gpx.gz"), Out("a.geojson")});
+    EXPECT_EQ(cut.status, 1);
+    EXPECT_NE(cut.err.find("short.gpx.gz': its gzip data ends early"), std::string::npos) << cut.err;
+    const ToolResult plain = RunTool({"convert", Out("plain.gpx.gz"), Out("b.geojson")});
+    EXPECT_EQ(plain.status, 1);
+    EXPECT_NE(plain.err.find("plain.gpx.gz': it is no readable gzip file (incorrect header check)"),
+              std::string::npos)
+        << plain.err;
+    EXPECT_FALSE(std::filesystem::exists(Out("a.geojson")) || std::filesystem::exists(Out("b.geojson")));
+}
+
+TEST_F(ArchiveInputs, ExportBecomesOneDatabasePerActivityNamedByItsList) {
+    if (!CanPack()) GTEST_SKIP() << "this build or machine packs no zip or gzip";
+    const std::string folder = Out("export");
+    std::filesystem::create_directories(folder + "/activities");
+    std::filesystem::create_directories(folder + "/media");
+    WriteFile(folder + "/activities/101.gpx", kRide);
+    WriteFile(folder + "/activities/102.tcx", kRun);
+    WriteFile(folder + "/media/photo.jpg", "not a track");
+    // A name with a comma and quotes, a description over two lines.
+    WriteFile(
+        folder + "/activities.csv",
+        "Activity ID,Activity Date,Activity Name,Activity Type,Activity Description,Filename\n"
+        "101,\"Aug 14, 2021\",\"Ridge, \"\"the long way\"\"\",Ride,\"two\nlines\",activities/101.gpx.gz\n"
+        "102,\"Aug 15, 2021\",Lake run,Run,,activities/102.tcx.gz\n"
+        "103,\"Aug 16, 2021\",Manual entry,Run,,\n");
+    ASSERT_EQ(RunShell("cd " + Quoted(folder) + " && gzip -n activities/*.* && zip -qr ../export.zip ."), 0);
+
+    const std::string databases = Out("pdb");
+    std::filesystem::create_directories(databases);
+    const ToolResult run = RunTool({"convert", Out("export.zip"), databases + "/export.pdb"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("1 file(s) of the archive hold no track and are passed over"), std::string::npos)
+        << run.err;
+    std::set<std::string> written;
+    for (const auto& entry : std::filesystem::directory_iterator(databases))
+        written.insert(entry.path().filename().string());
+    EXPECT_EQ(written, (std::set<std::string>{"export-Ridge, _the long way.pdb", "export-Lake run.pdb"}))
+        << run.out;
+    // Each database is named as the list names its activity, after the output's own name.
+    EXPECT_EQ(ReadFile(databases + "/export-Lake run.pdb").substr(0, 16),
+              std::string("export-Lake run\0", 16));
+    const std::string shown = Ok({"show", databases + "/export-Lake run.pdb"});
+    EXPECT_NE(shown.find("45.5000000"), std::string::npos) << shown;
+}
+
+}  // namespace
+}  // namespace cli_test
