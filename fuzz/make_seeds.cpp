@@ -193,8 +193,48 @@ void Values() {
     for (const char* text : times) Put("fuzz_time", "t" + std::to_string(i++), text);
 }
 
+// A number's bytes, least significant first, or most when big.
+std::string FitNumber(uint32_t value, int size, bool big = false) {
+    std::string bytes;
+    for (int i = 0; i < size; ++i) bytes += static_cast<char>(value >> (8 * (big ? size - 1 - i : i)) & 0xFF);
+    return bytes;
+}
+
+// A FIT file of the messages: its 14-byte header and both CRCs.
+std::string FitFile(const std::string& messages) {
+    static const uint16_t kTable[16] = {0x0000,
+                                        0xCC01,
+                                        0xD801,
+                                        0x1400,
+                                        0xF001,
+                                        0x3C00,
+                                        0x2800,
+                                        0xE401,
+                                        0xA001,
+                                        0x6C00,
+                                        0x7800,
+                                        0xB401,
+                                        0x5000,
+                                        0x9C01,
+                                        0x8801,
+                                        0x4400};
+    const auto crc = [](const std::string& bytes) {
+        uint16_t value = 0;
+        for (const char c : bytes) {
+            const auto byte = static_cast<uint8_t>(c);
+            value = static_cast<uint16_t>((value >> 4) ^ kTable[value & 0xF] ^ kTable[byte & 0xF]);
+            value = static_cast<uint16_t>((value >> 4) ^ kTable[value & 0xF] ^ kTable[byte >> 4]);
+        }
+        return value;
+    };
+    std::string file = std::string("\x0e\x20", 2) + FitNumber(2132, 2) +
+                       FitNumber(static_cast<uint32_t>(messages.size()), 4) + ".FIT";
+    file += FitNumber(crc(file), 2) + messages;
+    return file + FitNumber(crc(file), 2);
+}
+
 // Small documents of each map format, the first byte choosing it as the
-// target does (0 GPX, 1 KML, 3 GeoJSON, 4 a database, 5 IGC, 6 NMEA).
+// target does (0 GPX, 1 KML, 3 GeoJSON, 4 a database, 5 IGC, 6 NMEA, 7 TCX, 8 FIT).
 void Maps() {
     Put("fuzz_map_read",
         "gpx",
@@ -232,6 +272,30 @@ void Maps() {
             "$GPRMC,235959,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*66\r\n"
             "$GPGGA,235959,4807.040,N,01131.002,E,1,08,0.9,546.0,M,46.9,M,,*41\r\n"
             "$GLRMC,000001,A,4807.050,S,01131.010,W,022.4,084.4,240394,,*06\n");
+    Put("fuzz_map_read",
+        "tcx",
+        std::string(1, '\7') +
+            "<TrainingCenterDatabase xmlns=\"http://www.garmin.com/xmlschemas/TrainingCenterDatabase/v2\">"
+            "<Activities><Activity><Id>2020-01-01T00:00:00Z</Id><Lap><Track><Trackpoint><Time>"
+            "2020-01-01T00:00:00Z</Time><Position><LatitudeDegrees>1</LatitudeDegrees><LongitudeDegrees>2"
+            "</LongitudeDegrees></Position><AltitudeMeters>3</AltitudeMeters></Trackpoint></Track></Lap>"
+            "</Activity></Activities><Courses><Course><Name>C</Name><CoursePoint><Name>P</Name><Position>"
+            "<LatitudeDegrees>1</LatitudeDegrees><LongitudeDegrees>2</LongitudeDegrees></Position>"
+            "</CoursePoint></Course></Courses></TrainingCenterDatabase>");
+    // file_id; records with a developer field, one by a compressed timestamp;
+    // a lap; a course point defined big-endian.
+    const uint32_t time = 1000000000, latitude = 536870912, longitude = 134217728;
+    const std::string record = FitNumber(latitude, 4) + FitNumber(longitude, 4) + FitNumber(3000, 2) + "\x07";
+    Put("fuzz_map_read",
+        "fit",
+        std::string(1, '\10') +
+            FitFile(std::string("\x40\0\0\0\0\x02\0\x01\0\x04\x04\x86\0\x04", 14) + FitNumber(time, 4) +
+                    std::string(
+                        "\x61\0\0\x14\0\x04\xfd\x04\x86\0\x04\x85\x01\x04\x85\x02\x02\x84\x01\0\x01\0", 22) +
+                    "\x01" + FitNumber(time, 4) + record + "\xa5" + FitNumber(time + 5, 4) + record +
+                    std::string("\x42\0\0\x13\0\x01\xfd\x04\x86\x02", 10) + FitNumber(time + 6, 4) +
+                    std::string("\x43\0\x01\0\x20\x03\x02\x04\x85\x03\x04\x85\x06\x04\x07\x03", 16) +
+                    FitNumber(latitude, 4, true) + FitNumber(longitude, 4, true) + std::string("Top\0", 4)));
     const std::string database = Slurp(g_root + "/fuzz_read_database/kind1.pdb");
     if (!database.empty()) Put("fuzz_map_read", "pdb", std::string(1, '\4') + database);
 }

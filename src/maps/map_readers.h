@@ -26,7 +26,8 @@ std::vector<PointSet> ReadNmeaSets(MapSource& source, bool strict, MapWarnings& 
 // TCX: each activity and course a track, each of its laps a segment; the
 // course points waypoints.
 std::vector<PointSet> ReadTcxSets(MapSource& source, bool strict, MapWarnings& warnings);
-// FIT: the records of an activity or course a track, each lap a segment;
+// FIT: the records of an activity or course a track, each lap and each
+// pause a segment;
 // course points and saved locations waypoints.
 std::vector<PointSet> ReadFitSets(MapSource& source, bool strict, MapWarnings& warnings);
 std::vector<PointSet> ReadGeoJsonSets(MapSource& source, bool strict, MapWarnings& warnings);

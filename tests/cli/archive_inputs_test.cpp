@@ -5,6 +5,7 @@
 
 #include "maps/map_source.h"
 #include "maps/zip_archive.h"
+#include "support/fit_file.h"
 #include "tool_runner.h"
 
 namespace cli_test {
@@ -59,6 +60,14 @@ TEST_F(ArchiveInputs, ExportBecomesOneDatabasePerActivityNamedByItsList) {
     std::filesystem::create_directories(folder + "/media");
     WriteFile(folder + "/activities/101.gpx", kRide);
     WriteFile(folder + "/activities/102.tcx", kRun);
+    using namespace fit_test;
+    WriteFile(folder + "/activities/103.fit",
+              Fit()
+                  .Define(0, 0, {{0, 1, kEnum}})
+                  .Data(0, {4})
+                  .Define(1, 20, {{253, 4, kUint32}, {0, 4, kSint32}, {1, 4, kSint32}})
+                  .Data(1, {kT0, Deg(45), Deg(11.25)})
+                  .File());
     WriteFile(folder + "/media/photo.jpg", "not a track");
     // A name with a comma and quotes, a description over two lines.
     WriteFile(
@@ -66,7 +75,8 @@ TEST_F(ArchiveInputs, ExportBecomesOneDatabasePerActivityNamedByItsList) {
         "Activity ID,Activity Date,Activity Name,Activity Type,Activity Description,Filename\n"
         "101,\"Aug 14, 2021\",\"Ridge, \"\"the long way\"\"\",Ride,\"two\nlines\",activities/101.gpx.gz\n"
         "102,\"Aug 15, 2021\",Lake run,Run,,activities/102.tcx.gz\n"
-        "103,\"Aug 16, 2021\",Manual entry,Run,,\n");
+        "103,\"Aug 16, 2021\",Evening walk,Walk,,activities/103.fit.gz\n"
+        "104,\"Aug 17, 2021\",Manual entry,Run,,\n");
     ASSERT_EQ(RunShell("cd " + Quoted(folder) + " && gzip -n activities/*.* && zip -qr ../export.zip ."), 0);
 
     const std::string databases = Out("pdb");
@@ -78,7 +88,9 @@ TEST_F(ArchiveInputs, ExportBecomesOneDatabasePerActivityNamedByItsList) {
     std::set<std::string> written;
     for (const auto& entry : std::filesystem::directory_iterator(databases))
         written.insert(entry.path().filename().string());
-    EXPECT_EQ(written, (std::set<std::string>{"export-Ridge, _the long way.pdb", "export-Lake run.pdb"}))
+    EXPECT_EQ(written,
+              (std::set<std::string>{
+                  "export-Ridge, _the long way.pdb", "export-Lake run.pdb", "export-Evening walk.pdb"}))
         << run.out;
     // Each database is named as the list names its activity, after the output's own name.
     EXPECT_EQ(ReadFile(databases + "/export-Lake run.pdb").substr(0, 16),

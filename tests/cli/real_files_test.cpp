@@ -43,6 +43,8 @@ Reading ByGpsbabel(const std::string& path, const std::string& folder) {
     const std::string format = extension == ".gpx"    ? "gpx"
                                : extension == ".igc"  ? "igc"
                                : extension == ".nmea" ? "nmea"
+                               : extension == ".tcx"  ? "gtrnctr"
+                               : extension == ".fit"  ? "garmin_fit"
                                                       : "kml";
     return Run("gpsbabel -i " + format + " -f " + Quoted(path) + " -o gpx,gpxver=1.1 -F " +
                    Quoted(folder + "/gpsbabel.gpx"),
@@ -372,6 +374,43 @@ TEST(RealFiles, NmeaFixesAsGpsbabelReadsThem) {
     EXPECT_NE(0u, checked) << "no NMEA file in " << given;
 }
 
+// Each TCX file's tracks as gpsbabel reads them, point for point. gpsbabel
+// makes each lap a waypoint ("LAP001") and the activity one segment; here
+// a lap begins a segment, which the points do not show.
+TEST(RealFiles, TcxActivitiesAsGpsbabelReadsThem) {
+    const char* given = std::getenv("VEZUVED_REAL_FILES");
+    if (given == nullptr || *given == '\0') GTEST_SKIP() << "VEZUVED_REAL_FILES names no folder";
+    if (!XmlReadingAvailable() || !cli_test::HasProgram("gpsbabel"))
+        GTEST_SKIP() << "gpsbabel, and a build that reads its GPX, are needed to compare with";
+    const std::string work = cli_test::FreshFolder("real_tcx");
+    size_t checked = 0;
+    for (const auto& entry : fs::directory_iterator(given)) {
+        if (entry.path().extension() != ".tcx") continue;
+        const std::string path = entry.path().string(), file = entry.path().filename().string();
+        const Reading ours = ReadWith(path);
+        const Reading theirs = ByGpsbabel(path, work);
+        ASSERT_TRUE(ours.read && theirs.read) << file << ": " << ours.failure << theirs.failure;
+        std::vector<const PointSet*> mine, others;
+        for (const PointSet& set : ours.sets) {
+            if (set.kind == VEZUVED_KIND_TRACK) mine.push_back(&set);
+        }
+        for (const PointSet& set : theirs.sets) {
+            if (set.kind == VEZUVED_KIND_TRACK) others.push_back(&set);
+        }
+        ASSERT_EQ(mine.size(), others.size()) << file;
+        for (size_t s = 0; s < mine.size(); ++s) {
+            EXPECT_EQ(mine[s]->title, others[s]->title) << file;
+            const std::vector<Point>&a = mine[s]->points, &b = others[s]->points;
+            ASSERT_EQ(a.size(), b.size()) << file << " track " << s;
+            for (size_t i = 0; i < a.size(); ++i)
+                ExpectSamePoint(
+                    a[i], b[i], file + " track " + std::to_string(s) + " point " + std::to_string(i), 0);
+        }
+        ++checked;
+    }
+    EXPECT_NE(0u, checked) << "no TCX file in " << given;
+}
+
 // The speeds `stats` gives of every timed route and track of the folder:
 // the average at most the maximum, and a maximum no GPS jump makes, under
 // 1.5 times the 99th percentile of the track's moving steps.
@@ -407,6 +446,104 @@ TEST(RealFiles, StatsSpeedsAreHeldNotJumped) {
         }
     }
     EXPECT_NE(0u, checked) << "no timed route or track in " << given;
+}
+
+// Each FIT activity as gpsbabel reads it, point for point: position,
+// elevation and time. gpsbabel makes each lap a waypoint ("LAP001") and
+// begins a segment where the timer stopped; here both a lap and a pause
+// begin a segment, so each of its segments begins one of ours. The files
+// it refuses or reads nothing of are listed with why.
+TEST(RealFiles, FitActivitiesAsGpsbabelReadsThem) {
+    const char* given = std::getenv("VEZUVED_REAL_FILES");
+    if (given == nullptr || *given == '\0') GTEST_SKIP() << "VEZUVED_REAL_FILES names no folder";
+    if (!XmlReadingAvailable() || !cli_test::HasProgram("gpsbabel"))
+        GTEST_SKIP() << "gpsbabel, and a build that reads its GPX, are needed to compare with";
+    // Files gpsbabel refuses for a wrong file CRC, and reads in its recovery mode.
+    std::map<std::string, const char*> recovered = {
+        {"fitparse__activity-unexpected-eof.fit", "cut short: its CRC and last message are missing"},
+        {"fitparse__activity-settings-corruptheader.fit",
+         "a second header that is no FIT (\".GIT\") follows the first file; gpsbabel takes the "
+         "last two bytes for its CRC"},
+        {"fitparse__strava-android-app-201.10-b1218918.fit",
+         "its header gives 19 bytes more than it holds, and a message of an undefined type ends its "
+         "data"},
+    };
+    // Files whose records hold no position: we fail, gpsbabel writes an empty file.
+    std::map<std::string, const char*> empty = {
+        {"fitparse__20170518-191602-1740899583.fit", "an indoor ride: speed, power and heart rate"},
+        {"fitparse__compressed-speed-distance.fit", "speed and distance alone"},
+    };
+    const std::string work = cli_test::FreshFolder("real_fit");
+    size_t checked = 0;
+    std::set<std::string> met;
+    for (const auto& entry : fs::directory_iterator(given)) {
+        if (entry.path().extension() != ".fit") continue;
+        const std::string path = entry.path().string(), file = entry.path().filename().string();
+        const Reading ours = ReadWith(path);
+        Reading theirs = ByGpsbabel(path, work);
+        if (recovered.count(file) != 0) {
+            EXPECT_FALSE(theirs.read) << file << ": gpsbabel now reads it without its recovery mode";
+            theirs = vezuved_cli::Run("gpsbabel -i garmin_fit,recoverymode -f " + Quoted(path) +
+                                          " -o gpx,gpxver=1.1 -F " + Quoted(work + "/gpsbabel.gpx"),
+                                      work + "/gpsbabel.gpx",
+                                      "gpsbabel");
+            met.insert(file);
+        }
+        if (empty.count(file) != 0) {
+            EXPECT_FALSE(ours.read || theirs.read) << file << ": " << empty[file];
+            EXPECT_NE(ours.failure.find("holds no points"), std::string::npos)
+                << file << ": " << ours.failure;
+            met.insert(file);
+            continue;
+        }
+        ASSERT_TRUE(ours.read && theirs.read) << file << ": " << ours.failure << theirs.failure;
+        std::vector<const PointSet*> mine, others;
+        std::vector<Point> ourWaypoints, theirWaypoints;
+        size_t laps = 0;
+        for (const PointSet& set : ours.sets) {
+            if (set.kind == VEZUVED_KIND_TRACK) mine.push_back(&set);
+            if (set.kind == VEZUVED_KIND_POINT)
+                ourWaypoints.insert(ourWaypoints.end(), set.points.begin(), set.points.end());
+        }
+        for (const PointSet& set : theirs.sets) {
+            if (set.kind == VEZUVED_KIND_TRACK) others.push_back(&set);
+            if (set.kind != VEZUVED_KIND_POINT) continue;
+            for (const Point& point : set.points) {
+                if (MadeUp(point.name, {"LAP"}))
+                    ++laps;
+                else
+                    theirWaypoints.push_back(point);
+            }
+        }
+        ASSERT_EQ(ourWaypoints.size(), theirWaypoints.size()) << file;
+        for (size_t i = 0; i < ourWaypoints.size(); ++i) {
+            EXPECT_EQ(ourWaypoints[i].name, theirWaypoints[i].name) << file << " waypoint " << i;
+            ExpectSamePoint(ourWaypoints[i], theirWaypoints[i], file + " waypoint " + std::to_string(i), 0);
+        }
+        ASSERT_EQ(mine.size(), others.size()) << file;
+        for (size_t s = 0; s < mine.size(); ++s) {
+            const std::vector<Point>&a = mine[s]->points, &b = others[s]->points;
+            ASSERT_EQ(a.size(), b.size()) << file << " track " << s;
+            size_t extra = 0;
+            for (size_t i = 0; i < a.size(); ++i) {
+                const std::string where =
+                    file + " track " + std::to_string(s) + " point " + std::to_string(i);
+                ExpectSamePoint(a[i], b[i], where, 0);
+                EXPECT_TRUE(a[i].segmentStart || !b[i].segmentStart)
+                    << where << ": gpsbabel begins a segment";
+                if (a[i].segmentStart && !b[i].segmentStart) ++extra;
+            }
+            // Our other segments begin at laps, one after each lap but the last.
+            EXPECT_LT(extra, std::max<size_t>(laps, 1)) << file << " track " << s;
+        }
+        ++checked;
+    }
+    EXPECT_NE(0u, checked) << "no FIT file in " << given;
+    for (const auto* listed : {&recovered, &empty}) {
+        for (const auto& [file, reason] : *listed)
+            EXPECT_TRUE(met.count(file) != 0 || !fs::exists(fs::path(given) / file))
+                << file << " is listed (" << reason << ") but was not met";
+    }
 }
 
 }  // namespace

@@ -1,0 +1,263 @@
+// FIT files read through the core, each assembled here byte by byte: laps
+// and pauses as segments, both altitudes, compressed timestamps, both byte
+// orders, developer fields, chained files, course points and locations,
+// and the damaged and hostile files a device or a person may hand over.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core_text.h"
+#include "support/fit_file.h"
+#include "support/test_support.h"
+#include "vezuved/vezuved_core.h"
+
+namespace {
+
+using core_test::Collection;
+using core_test::Summary;
+
+using namespace fit_test;
+
+// Definitions the cases share: file_id, record, lap, event.
+Fit Activity() {
+    return Fit()
+        .Define(0, 0, {{0, 1, kEnum}, {4, 4, kUint32}})
+        .Data(0, {4, kT0})
+        .Define(
+            1, 20, {{253, 4, kUint32}, {0, 4, kSint32}, {1, 4, kSint32}, {2, 2, kUint16}, {78, 4, kUint32}})
+        .Define(2, 19, {{253, 4, kUint32}, {254, 2, kUint16}})
+        .Define(3, 21, {{253, 4, kUint32}, {0, 1, kEnum}, {1, 1, kEnum}});
+}
+
+// A file's bytes with one changed.
+std::string Changed(std::string bytes, size_t at, char value) {
+    bytes.at(at) = value;
+    return bytes;
+}
+
+struct Case {
+    const char* what;
+    std::string file;
+    int32_t result;
+    const char* sets;      // as Summary gives them
+    const char* warnings;  // as Warnings gives them; the message when the read fails
+};
+
+TEST(CoreFit, ActivitiesCoursesAndDamagedFiles) {
+    const std::string twoPoints = Activity()
+                                      .Data(1, {kT0, Deg(45), Deg(11.25), 3000, 0xFFFFFFFF})
+                                      .Data(1, {kT0 + 1, Deg(45), Deg(22.5), 0xFFFF, 3005})
+                                      .File();
+    const std::string course =
+        Fit()
+            .Define(0, 0, {{0, 1, kEnum}})
+            .Data(0, {6})
+            .Define(1, 31, {{5, 8, kText}})
+            .Data(1, {"Ridge"})
+            .Define(2, 20, {{0, 4, kSint32}, {1, 4, kSint32}})
+            .Data(2, {Deg(-22.5), Deg(-45)})
+            .Data(2, {Deg(-22.5), Deg(-90)})
+            .Define(3,
+                    32,
+                    {{254, 2, kUint16},
+                     {1, 4, kUint32},
+                     {2, 4, kSint32},
+                     {3, 4, kSint32},
+                     {6, 8, kText},
+                     {5, 1, kEnum}})
+            .Data(3, {0, kT0, Deg(-22.5), Deg(-45), "Top", 1})
+            .Data(3, {1, kT0, kNone32, kNone32, "Nowhere", 0})
+            .Define(
+                4, 29, {{253, 4, kUint32}, {0, 6, kText}, {1, 4, kSint32}, {2, 4, kSint32}, {4, 2, kUint16}})
+            .Data(4, {kT0 + 60, "H\xfctte", Deg(45), Deg(90), 3500})
+            .File(12);
+    const Case cases[] = {
+        {"two laps and a pause; enhanced altitude first; records without a position left out",
+         Activity()
+             .Data(1, {kT0, Deg(45), Deg(11.25), 3000, 0xFFFFFFFF})
+             .Data(1, {kT0 + 1, Deg(45), Deg(22.5), 3000, 3005})
+             .Data(2, {kT0 + 1, 0})  // the lap ends: the record of its second is still its own
+             .Data(1, {kT0 + 1, Deg(45), Deg(33.75), 0xFFFF, 0xFFFFFFFF})
+             .Data(1, {kT0 + 2, kNone32, kNone32, 3000, 0xFFFFFFFF})
+             .Data(1, {kT0 + 3, Deg(45), Deg(45), 3000, 0xFFFFFFFF})
+             .Data(3, {kT0 + 3, 0, 4})  // the timer stops: the record of the pause is still this segment's
+             .Data(1, {kT0 + 9, Deg(-45), Deg(45), 3000, 0xFFFFFFFF})
+             .Data(3, {kT0 + 10, 0, 0})
+             .Data(1, {0xFFFFFFFF, Deg(-45), Deg(56.25), 3000, 0xFFFFFFFF})
+             .File(),
+         VEZUVED_OK,
+         "T 'activity 2021-09-08' 6: 11.25,45^100@1631065600000 22.5,45^101@1631065601000 "
+         "33.75,45@1631065601000 /45,45^100@1631065603000 45,-45^100@1631065609000 /56.25,-45^100\n",
+         ""},
+        {"compressed timestamps rolling over; a big-endian definition",
+         Fit()
+             .Define(0, 20, {{253, 4, kUint32}, {0, 4, kSint32}, {1, 4, kSint32}}, true)
+             .Data(0, {kT0 + 30, Deg(1.40625), Deg(2.8125)})
+             .Define(1, 20, {{0, 4, kSint32}, {1, 4, kSint32}, {2, 2, kUint16}})
+             .Data(1, {Deg(1.40625), Deg(5.625), 2500}, 31)
+             .Data(1, {Deg(1.40625), Deg(11.25), 2500}, 2)
+             .Data(1, {Deg(1.40625), Deg(22.5), 2500}, 2)
+             .File(),
+         VEZUVED_OK,
+         "T 'activity 2021-09-08' 4: 2.8125,1.40625@1631065630000 5.625,1.40625^0@1631065631000 "
+         "11.25,1.40625^0@1631065634000 22.5,1.40625^0@1631065634000\n",
+         ""},
+        {"developer fields, an unknown message and unknown fields passed over",
+         Fit()
+             .Define(0,
+                     20,
+                     {{253, 4, kUint32}, {99, 3, kUint8}, {0, 4, kSint32}, {7, 0, kUint8}, {1, 4, kSint32}},
+                     false,
+                     {{0, 3, 0}, {1, 1, 0}})
+             .Data(0, {kT0, 7, Deg(45), 0, Deg(90), 1, 2})
+             .Define(1, 65280, {{0, 200, kUint8}}, false, {{0, 255, 0}})
+             .Raw(std::string(1, '\1') + std::string(455, '\x55'))
+             .Data(0, {kT0 + 1, 7, Deg(45), 0, Deg(-90), 1, 2})
+             .File(),
+         VEZUVED_OK,
+         "T 'activity 2021-09-08' 2: 90,45@1631065600000 -90,45@1631065601000\n",
+         ""},
+        {"a course: its name, course points and a location (Windows-1252 name)",
+         course,
+         VEZUVED_OK,
+         "W 'waypoints' 2: -45,-22.5@1631065600000 'Top' #Summit 90,45^200@1631065660000 'H\xc3\xbctte'\n"
+         "T 'Ridge' 2: -45,-22.5 -90,-22.5\n",
+         "0 DIR/trip.fit: 1 course point(s) or location(s) without a position are left out\n"},
+        {"chained files: a track each, a course's without times by its kind",
+         twoPoints + Fit()
+                         .Define(0, 0, {{0, 1, kEnum}})
+                         .Data(0, {6})
+                         .Define(1, 20, {{0, 4, kSint32}, {1, 4, kSint32}})
+                         .Data(1, {Deg(-22.5), Deg(-45)})
+                         .File(14, false),
+         VEZUVED_OK,
+         "T 'activity 2021-09-08' 2: 11.25,45^100@1631065600000 22.5,45^101@1631065601000\n"
+         "T 'course' 1: -45,-22.5\n",
+         ""},
+        {"wrong CRCs: read all the same",
+         Changed(Changed(twoPoints, 12, '\x12'), twoPoints.size() - 1, '\0'),
+         VEZUVED_OK,
+         "T 'activity 2021-09-08' 2: 11.25,45^100@1631065600000 22.5,45^101@1631065601000\n",
+         "0 DIR/trip.fit: byte 0: the header's CRC is 0x5F12 where its bytes give 0x5FBE; it is read all "
+         "the same\n"
+         "0 DIR/trip.fit: byte 118: the file's CRC is 0x00F3 where its bytes give 0x7D81; it is read all "
+         "the same\n"},
+        {"cut short inside a record",
+         twoPoints.substr(0, twoPoints.size() - 5),
+         VEZUVED_OK,
+         "T 'activity 2021-09-08' 1: 11.25,45^100@1631065600000\n",
+         "0 DIR/trip.fit: the file ends early, at byte 115 where its header gives 120; what was read before "
+         "is "
+         "kept\n"},
+        {"trailing bytes that are no FIT file",
+         twoPoints + ".GIT",
+         VEZUVED_OK,
+         "T 'activity 2021-09-08' 2: 11.25,45^100@1631065600000 22.5,45^101@1631065601000\n",
+         "0 DIR/trip.fit: byte 120: the 4 byte(s) that follow are no FIT file; they are left out\n"},
+        {"a definition claiming more fields than the data holds",
+         Activity()
+             .Data(1, {kT0, Deg(45), Deg(11.25), 3000, 0xFFFFFFFF})
+             .Raw(std::string("\x44\0\0\x14\0\xff\0\x04\x85", 9))
+             .File(),
+         VEZUVED_OK,
+         "T 'activity 2021-09-08' 1: 11.25,45^100@1631065600000\n",
+         "0 DIR/trip.fit: byte 99: a message runs past the end of the data, byte 108; the rest of the data "
+         "is "
+         "left out\n"},
+        {"a message before its definition; a data size beyond the file",
+         Changed(Activity().Data(1, {kT0, Deg(45), Deg(11.25), 3000, 0xFFFFFFFF}).Raw("\x09").File(14, false),
+                 7,
+                 '\1'),
+         VEZUVED_OK,
+         "T 'activity 2021-09-08' 1: 11.25,45^100@1631065600000\n",
+         "0 DIR/trip.fit: byte 99: a message of local type 9 comes before any definition of it; the rest of "
+         "the data is left out\n"
+         "0 DIR/trip.fit: the file ends early, at byte 102 where its header gives 16777318; what was read "
+         "before is kept\n"},
+        {"a latitude beyond the pole; times counted from the device's start",
+         Activity()
+             .Data(1, {kT0, Deg(135), Deg(11.25), 3000, 0xFFFFFFFF})
+             .Data(1, {1000, Deg(45), Deg(11.25), 3000, 0xFFFFFFFF})
+             .File(),
+         VEZUVED_OK,
+         "T 'activity' 1: 11.25,45^100\n",
+         "0 DIR/trip.fit: record at byte 80: latitude 135 is outside -90..90; the point is left out\n"
+         "0 DIR/trip.fit: 1 point(s) are timed from the device's start, not by a clock: they keep no time\n"},
+        {"positions of the wrong size and records without one",
+         Fit()
+             .Define(0, 20, {{253, 4, kUint32}, {0, 2, kSint32}, {1, 0, kSint32}})
+             .Data(0, {kT0, 1, 0})
+             .Define(1, 20, {{253, 4, kUint32}, {0, 4, kText}, {1, 4, kSint32}})
+             .Data(1, {kT0, "abc", Deg(45)})
+             .File(),
+         VEZUVED_ERROR_FORMAT,
+         "",
+         "cannot convert 'DIR/trip.fit': it holds no points, routes or tracks"},
+        {"no FIT file",
+         "GPX: <gpx/> is not a binary file",
+         VEZUVED_ERROR_FORMAT,
+         "",
+         "cannot read 'DIR/trip.fit': it is no FIT file"},
+        {"a header alone",
+         twoPoints.substr(0, 11),
+         VEZUVED_ERROR_FORMAT,
+         "",
+         "cannot read 'DIR/trip.fit': it is no FIT file"},
+    };
+    for (const Case& c : cases) {
+        TempFolder folder;
+        Collection collection;
+        const std::string path = folder.put("trip.fit", c.file);
+        EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), c.result) << c.what;
+        EXPECT_EQ(Summary(collection.handle), c.sets) << c.what;
+        if (c.result == VEZUVED_OK)
+            EXPECT_EQ(core_test::Warnings(collection.handle, folder.path()), c.warnings) << c.what;
+        else
+            EXPECT_EQ(core_test::Message(collection.handle, folder.path()), c.warnings) << c.what;
+    }
+}
+
+// Every prefix and every one-byte change of a small file is read or
+// refused cleanly, never more than the file's points.
+TEST(CoreFit, EveryCutAndChangedByteIsReadOrRefused) {
+    const std::string file = Activity()
+                                 .Data(1, {kT0, Deg(45), Deg(11.25), 3000, 0xFFFFFFFF})
+                                 .Data(2, {kT0 + 1, 0})
+                                 .Data(1, {kT0 + 2, Deg(45), Deg(22.5), 0xFFFF, 3005})
+                                 .File();
+    TempFolder folder;
+    for (size_t at = 0; at <= file.size(); ++at) {
+        for (const std::string& bytes :
+             {file.substr(0, at), at < file.size() ? Changed(file, at, '\xff') : file}) {
+            Collection collection;
+            const std::string path = folder.put("trip.fit", bytes);
+            const int32_t result = vezuved_read(collection.handle, path.c_str(), nullptr);
+            EXPECT_TRUE(result == VEZUVED_OK || result == VEZUVED_ERROR_FORMAT) << at;
+            if (result == VEZUVED_OK) EXPECT_LE(vezuved_set_point_count(collection.handle, 0), 2) << at;
+        }
+    }
+}
+
+// A chain of damaged files is said in a screenful, then counted.
+TEST(CoreFit, ManyDamagedFilesAreCounted) {
+    std::string one = Activity().Data(1, {kT0, Deg(45), Deg(11.25), 3000, 0xFFFFFFFF}).File();
+    one.back() = static_cast<char>(one.back() ^ 1);
+    std::string chain;
+    for (int i = 0; i < 25; ++i) chain += one;
+    TempFolder folder;
+    Collection collection;
+    const std::string path = folder.put("trip.fit", chain);
+    ASSERT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(vezuved_set_count(collection.handle), 25);
+    const std::string warnings = core_test::Warnings(collection.handle, folder.path());
+    EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 21) << warnings;
+    EXPECT_NE(warnings.find("\n0 DIR/trip.fit: 5 more warning(s) about damaged bytes are not shown\n"),
+              std::string::npos)
+        << warnings;
+}
+
+}  // namespace
