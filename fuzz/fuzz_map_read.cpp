@@ -1,10 +1,12 @@
 // A file read through the core interface, the way any host of it reads one:
-// the first byte chooses the format (GPX, KML, KMZ, GeoJSON, a database, IGC, NMEA, TCX or FIT),
-// the rest is the file. Every set, point and warning is then walked, so a
-// value the reader kept but cannot hand out is found too.
+// the first byte chooses the format (GPX, KML, KMZ, GeoJSON, a database, IGC, NMEA, TCX, FIT, gzipped GPX or
+// a zip of track files), the rest is the file. Every set, point and warning is then walked, so a value the
+// reader kept but cannot hand out is found too.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "fuzz_support.h"
 #include "vezuved/vezuved_core.h"
@@ -24,17 +26,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                          "input.igc",
                                          "input.nmea",
                                          "input.tcx",
-                                         "input.fit"};
-    static const std::string paths[] = {fuzz::ScratchFile(kNames[0]),
-                                        fuzz::ScratchFile(kNames[1]),
-                                        fuzz::ScratchFile(kNames[2]),
-                                        fuzz::ScratchFile(kNames[3]),
-                                        fuzz::ScratchFile(kNames[4]),
-                                        fuzz::ScratchFile(kNames[5]),
-                                        fuzz::ScratchFile(kNames[6]),
-                                        fuzz::ScratchFile(kNames[7]),
-                                        fuzz::ScratchFile(kNames[8])};
-    const std::string& path = paths[data[0] % 9];
+                                         "input.fit",
+                                         "input.gpx.gz",
+                                         "input.zip"};
+    constexpr size_t kCount = sizeof kNames / sizeof kNames[0];
+    static const std::vector<std::string> paths = [] {
+        std::vector<std::string> made;
+        for (const char* name : kNames) made.push_back(fuzz::ScratchFile(name));
+        return made;
+    }();
+    const std::string& path = paths[data[0] % kCount];
     fuzz::WriteFile(path, data + 1, size - 1);
 
     vezuved_collection* collection = vezuved_collection_new();

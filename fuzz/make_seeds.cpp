@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/fit_file.h"
 #include "vezuved/vezuved.h"
 
 namespace {
@@ -202,39 +203,15 @@ std::string FitNumber(uint32_t value, int size, bool big = false) {
 
 // A FIT file of the messages: its 14-byte header and both CRCs.
 std::string FitFile(const std::string& messages) {
-    static const uint16_t kTable[16] = {0x0000,
-                                        0xCC01,
-                                        0xD801,
-                                        0x1400,
-                                        0xF001,
-                                        0x3C00,
-                                        0x2800,
-                                        0xE401,
-                                        0xA001,
-                                        0x6C00,
-                                        0x7800,
-                                        0xB401,
-                                        0x5000,
-                                        0x9C01,
-                                        0x8801,
-                                        0x4400};
-    const auto crc = [](const std::string& bytes) {
-        uint16_t value = 0;
-        for (const char c : bytes) {
-            const auto byte = static_cast<uint8_t>(c);
-            value = static_cast<uint16_t>((value >> 4) ^ kTable[value & 0xF] ^ kTable[byte & 0xF]);
-            value = static_cast<uint16_t>((value >> 4) ^ kTable[value & 0xF] ^ kTable[byte >> 4]);
-        }
-        return value;
-    };
-    std::string file = std::string("\x0e\x20", 2) + FitNumber(2132, 2) +
-                       FitNumber(static_cast<uint32_t>(messages.size()), 4) + ".FIT";
-    file += FitNumber(crc(file), 2) + messages;
-    return file + FitNumber(crc(file), 2);
+    std::string file = std::string("\x0e\x20", 2) + fit_test::Little(2132, 2) +
+                       fit_test::Little(messages.size(), 4) + ".FIT";
+    file += fit_test::Little(fit_test::Crc(file), 2) + messages;
+    return file + fit_test::Little(fit_test::Crc(file), 2);
 }
 
 // Small documents of each map format, the first byte choosing it as the
-// target does (0 GPX, 1 KML, 3 GeoJSON, 4 a database, 5 IGC, 6 NMEA, 7 TCX, 8 FIT).
+// target does (0 GPX, 1 KML, 3 GeoJSON, 4 a database, 5 IGC, 6 NMEA, 7 TCX, 8 FIT,
+// 9 a gzipped GPX, 10 a zip of a gzipped GPX and its activities.csv).
 void Maps() {
     Put("fuzz_map_read",
         "gpx",
@@ -296,6 +273,46 @@ void Maps() {
                     std::string("\x42\0\0\x13\0\x01\xfd\x04\x86\x02", 10) + FitNumber(time + 6, 4) +
                     std::string("\x43\0\x01\0\x20\x03\x02\x04\x85\x03\x04\x85\x06\x04\x07\x03", 16) +
                     FitNumber(latitude, 4, true) + FitNumber(longitude, 4, true) + std::string("Top\0", 4)));
+    Put("fuzz_map_read",
+        "gz",
+        std::string(1, '\11') + std::string("\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03\x35\x8d\x31\x0e\x80\x20"
+                                            "\x10\x04\xbf\x42\xee\x01\x6c\xb0\x34\x48\x6b\x6b\x69\x6b"
+                                            "\x8c\xa2\x11\x85\xc0\x45\x78\xbe\x4a\x62\xb3\xd3\x4c\x66\xb5\x0d"
+                                            "\x45\xdc\x4b\x4c\xbb\xbf\x3a\x52\x52\x91\x28\xa7\xbb\x52"
+                                            "\x47\x1b\x73\x68\x81\x9c\xb3\x64\x1f\xbc\x8d\xd3\xba\x17\x39\xfb"
+                                            "\x13\xfd\x30\x42\x41\x91\xd1\x1c\x8f\x3a\x69\xb1\x95\x81"
+                                            "\x85\x9b\xf8\xed\x90\x70\x5f\xaf\x21\x18\x8d\x5f\x40\xd5\xf1\x3e"
+                                            "\x9a\x07\xf9\x7b\xea\xa7\x77\x00\x00\x00",
+                                            116));
+    Put("fuzz_map_read",
+        "zip",
+        std::string(1, '\12') +
+            std::string("\x50\x4b\x03\x04\x14\x00\x00\x00\x00\x00\x00\x00\x21\x50\x7d\x83\xe6\xa6\x27\x00\x00"
+                        "\x00\x27\x00\x00\x00\x0e\x00\x00\x00"
+                        "\x61\x63\x74\x69\x76\x69\x74\x69\x65\x73\x2e\x63\x73\x76\x41\x63\x74\x69\x76\x69\x74"
+                        "\x79\x20\x4e\x61\x6d\x65\x2c\x46\x69"
+                        "\x6c\x65\x6e\x61\x6d\x65\x0a\x52\x69\x64\x65\x2c\x61\x2f\x31\x2e\x67\x70\x78\x2e\x67"
+                        "\x7a\x0a\x50\x4b\x03\x04\x14\x00\x00"
+                        "\x00\x00\x00\x00\x00\x21\x50\xbc\xc2\xc3\x6e\x74\x00\x00\x00\x74\x00\x00\x00\x0a\x00"
+                        "\x00\x00\x61\x2f\x31\x2e\x67\x70\x78"
+                        "\x2e\x67\x7a\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03\x35\x8d\x31\x0e\x80\x20\x10\x04"
+                        "\xbf\x42\xee\x01\x6c\xb0\x34\x48\x6b"
+                        "\x6b\x69\x6b\x8c\xa2\x11\x85\xc0\x45\x78\xbe\x4a\x62\xb3\xd3\x4c\x66\xb5\x0d\x45\xdc"
+                        "\x4b\x4c\xbb\xbf\x3a\x52\x52\x91\x28"
+                        "\xa7\xbb\x52\x47\x1b\x73\x68\x81\x9c\xb3\x64\x1f\xbc\x8d\xd3\xba\x17\x39\xfb\x13\xfd"
+                        "\x30\x42\x41\x91\xd1\x1c\x8f\x3a\x69"
+                        "\xb1\x95\x81\x85\x9b\xf8\xed\x90\x70\x5f\xaf\x21\x18\x8d\x5f\x40\xd5\xf1\x3e\x9a\x07"
+                        "\xf9\x7b\xea\xa7\x77\x00\x00\x00\x50"
+                        "\x4b\x01\x02\x14\x03\x14\x00\x00\x00\x00\x00\x00\x00\x21\x50\x7d\x83\xe6\xa6\x27\x00"
+                        "\x00\x00\x27\x00\x00\x00\x0e\x00\x00"
+                        "\x00\x00\x00\x00\x00\x00\x00\x00\x00\x80\x01\x00\x00\x00\x00\x61\x63\x74\x69\x76\x69"
+                        "\x74\x69\x65\x73\x2e\x63\x73\x76\x50"
+                        "\x4b\x01\x02\x14\x03\x14\x00\x00\x00\x00\x00\x00\x00\x21\x50\xbc\xc2\xc3\x6e\x74\x00"
+                        "\x00\x00\x74\x00\x00\x00\x0a\x00\x00"
+                        "\x00\x00\x00\x00\x00\x00\x00\x00\x00\x80\x01\x53\x00\x00\x00\x61\x2f\x31\x2e\x67\x70"
+                        "\x78\x2e\x67\x7a\x50\x4b\x05\x06\x00"
+                        "\x00\x00\x00\x02\x00\x02\x00\x74\x00\x00\x00\xef\x00\x00\x00\x00\x00",
+                        377));
     const std::string database = Slurp(g_root + "/fuzz_read_database/kind1.pdb");
     if (!database.empty()) Put("fuzz_map_read", "pdb", std::string(1, '\4') + database);
 }
