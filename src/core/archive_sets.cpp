@@ -19,10 +19,7 @@ size_t FindActivityList(const maps::ZipArchive& archive) {
     for (size_t i = 0; i < archive.size(); ++i) {
         const std::string name = AsciiLowered(archive.Name(i));
         const size_t slash = name.find('/');
-        if (name == "activities.csv" ||
-            (slash != std::string::npos && name.find('/', slash + 1) == std::string::npos &&
-             name.compare(slash + 1, std::string::npos, "activities.csv") == 0))
-            return i;
+        if ((slash == std::string::npos ? name : name.substr(slash + 1)) == "activities.csv") return i;
     }
     return archive.size();
 }

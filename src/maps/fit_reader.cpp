@@ -474,6 +474,17 @@ std::optional<int64_t> FitReader::Millis(std::optional<uint32_t> time) {
     return (int64_t{*time} + kFitEpoch) * 1000;
 }
 
+// Whether the point's numbers are within the ranges every reader's are;
+// problem says why not. Its longitude is then taken into -180..180.
+bool InRange(Point& point, std::string& problem) {
+    if (!CheckPointValue(PointValue::Latitude, *point.latitude, problem) ||
+        !CheckPointValue(PointValue::Longitude, *point.longitude, problem) ||
+        (point.elevationMetres && !CheckPointValue(PointValue::Elevation, *point.elevationMetres, problem)))
+        return false;
+    point.longitude = NormalizedLongitude(*point.longitude);
+    return true;
+}
+
 void FitReader::AddRecord(const Message& message, size_t at, std::optional<uint32_t> time) {
     Point point;
     if (!message.Position(0, 1, point)) {
@@ -483,15 +494,12 @@ void FitReader::AddRecord(const Message& message, size_t at, std::optional<uint3
     ++positioned_;
     std::optional<double> metres = message.Altitude(78);
     if (!metres) metres = message.Altitude(2);
+    if (metres) SetElevation(point, *metres);
     std::string problem;
-    if (!CheckPointValue(PointValue::Latitude, *point.latitude, problem) ||
-        !CheckPointValue(PointValue::Longitude, *point.longitude, problem) ||
-        (metres && !CheckPointValue(PointValue::Elevation, *metres, problem))) {
+    if (!InRange(point, problem)) {
         sets_.Refuse(0, "record at " + Byte(at), problem);
         return;
     }
-    point.longitude = NormalizedLongitude(*point.longitude);
-    if (metres) SetElevation(point, *metres);
     point.time = Millis(time);
     if (!firstTime_) firstTime_ = point.time;
     if (!tracking_) {
@@ -507,14 +515,11 @@ void FitReader::AddRecord(const Message& message, size_t at, std::optional<uint3
 
 void FitReader::AddWaypoint(Point point, std::optional<uint32_t> time) {
     std::string problem;
-    if (!CheckPointValue(PointValue::Latitude, *point.latitude, problem) ||
-        !CheckPointValue(PointValue::Longitude, *point.longitude, problem) ||
-        (point.elevationMetres && !CheckPointValue(PointValue::Elevation, *point.elevationMetres, problem))) {
+    if (!InRange(point, problem)) {
         sets_.Refuse(0, sets_.WaypointPlace(++waypoints_, point.name), problem);
         return;
     }
     ++waypoints_;
-    point.longitude = NormalizedLongitude(*point.longitude);
     point.time = Millis(time);
     sets_.AddWaypoint(std::move(point));
 }

@@ -169,21 +169,11 @@ private:
     size_t linePoints_ = 0;  // of the route or track being read, so far
 };
 
-void Stream(MapSource& source, GpxReader& reader) {
-    XmlHandler handler;
-    handler.start = [&](const XmlName& name, const char** attributes) {
-        reader.Start(name, attributes, handler.line);
-    };
-    handler.end = [&](const XmlName& name, std::string& text) { reader.End(name, text); };
-    handler.collectText = [&] { return reader.CollectText(); };
-    StreamXmlSource(source, handler);
-}
-
 }  // namespace
 
 std::vector<PointSet> ReadGpxSets(MapSource& source, bool strict, MapWarnings& warnings) {
     GpxReader reader(source.what(), strict, warnings);
-    Stream(source, reader);
+    StreamElements(reader, [&](XmlHandler& handler) { StreamXmlSource(source, handler); });
     return reader.Finish();
 }
 

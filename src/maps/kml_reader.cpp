@@ -371,18 +371,14 @@ private:
 
 std::vector<PointSet> ReadKmlSets(MapSource& source, bool strict, MapWarnings& warnings) {
     KmlReader reader(source.what(), strict, warnings);
-    XmlHandler handler;
-    handler.start = [&](const XmlName& name, const char** attributes) {
-        reader.Start(name, attributes, handler.line);
-    };
-    handler.end = [&](const XmlName& name, std::string& text) { reader.End(name, text); };
-    handler.collectText = [&] { return reader.CollectText(); };
-    // A KMZ is read from its file, a zip archive.
-    if (!source.plainPath().empty() && IsZipFile(source.plainPath())) {
-        StreamKmz(source.plainPath(), source.what(), handler);
-    } else {
-        StreamXmlSource(source, handler);
-    }
+    StreamElements(reader, [&](XmlHandler& handler) {
+        // A KMZ is read from its file, a zip archive.
+        if (!source.plainPath().empty() && IsZipFile(source.plainPath())) {
+            StreamKmz(source.plainPath(), source.what(), handler);
+        } else {
+            StreamXmlSource(source, handler);
+        }
+    });
     return reader.Finish();
 }
 

@@ -41,7 +41,7 @@ public:
     TcxReader(const std::string& what, bool strict, MapWarnings& warnings)
         : what_(what), sets_(what, strict, warnings) {}
 
-    void Start(const XmlName& name, size_t line) {
+    void Start(const XmlName& name, const char**, size_t line) {
         const Where parent = stack_.empty() ? Where::Root : stack_.back();
         line_ = line;
         stack_.push_back(Enter(parent, name.local, name.space));
@@ -223,11 +223,7 @@ private:
 
 std::vector<PointSet> ReadTcxSets(MapSource& source, bool strict, MapWarnings& warnings) {
     TcxReader reader(source.what(), strict, warnings);
-    XmlHandler handler;
-    handler.start = [&](const XmlName& name, const char**) { reader.Start(name, handler.line); };
-    handler.end = [&](const XmlName& name, std::string& text) { reader.End(name, text); };
-    handler.collectText = [&] { return reader.CollectText(); };
-    StreamXmlSource(source, handler);
+    StreamElements(reader, [&](XmlHandler& handler) { StreamXmlSource(source, handler); });
     return reader.Finish();
 }
 

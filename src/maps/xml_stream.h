@@ -49,6 +49,20 @@ inline void StreamXmlSource(MapSource& source, XmlHandler& handler) {
         [&source](char* bytes, size_t size) { return source.Read(bytes, size); }, source.what(), handler);
 }
 
+// Streams to a reader of elements: its Start(name, attributes, line),
+// End(name, text) and CollectText(), through stream (StreamXmlSource, or a
+// KMZ's own).
+template <typename Reader, typename Stream>
+void StreamElements(Reader& reader, Stream&& stream) {
+    XmlHandler handler;
+    handler.start = [&](const XmlName& name, const char** attributes) {
+        reader.Start(name, attributes, handler.line);
+    };
+    handler.end = [&](const XmlName& name, std::string& text) { reader.End(name, text); };
+    handler.collectText = [&] { return reader.CollectText(); };
+    stream(handler);
+}
+
 // The value of the attribute with the given local name, or null.
 const char* XmlAttribute(const char** attributes, std::string_view local);
 

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -287,14 +288,53 @@ void ExpectSamePoint(const Point& mine,
         EXPECT_NEAR(*mine.elevationMetres, *theirs.elevationMetres, 1e-3) << where;
 }
 
+// The folder VEZUVED_REAL_FILES names, when gpsbabel is here to compare
+// with and this build reads the GPX it writes; empty when not.
+std::string GpsbabelComparison() {
+    const char* given = std::getenv("VEZUVED_REAL_FILES");
+    if (given == nullptr || !XmlReadingAvailable() || !cli_test::HasProgram("gpsbabel")) return "";
+    return given;
+}
+
+// The sets of a reading of the kinds, kind by kind, each in file order;
+// a set titled leftOut is not taken.
+std::vector<const PointSet*> SetsOf(const Reading& reading,
+                                    std::initializer_list<int32_t> kinds,
+                                    const std::string& leftOut = "") {
+    std::vector<const PointSet*> sets;
+    for (const int32_t kind : kinds) {
+        for (const PointSet& set : reading.sets) {
+            if (set.kind == kind && (leftOut.empty() || set.title != leftOut)) sets.push_back(&set);
+        }
+    }
+    return sets;
+}
+
+// Our sets as gpsbabel's, each point as ExpectSamePoint has it, late
+// milliseconds (or no time compared) for each of our sets.
+void ExpectSameSets(const std::vector<const PointSet*>& mine,
+                    const std::vector<const PointSet*>& others,
+                    const std::string& file,
+                    const std::function<std::optional<int64_t>(const PointSet&)>& late) {
+    ASSERT_EQ(mine.size(), others.size()) << file;
+    for (size_t s = 0; s < mine.size(); ++s) {
+        const std::vector<Point>&a = mine[s]->points, &b = others[s]->points;
+        ASSERT_EQ(a.size(), b.size()) << file << " set " << s;
+        for (size_t i = 0; i < a.size(); ++i)
+            ExpectSamePoint(a[i],
+                            b[i],
+                            file + " set " + std::to_string(s) + " point " + std::to_string(i),
+                            late(*mine[s]));
+    }
+}
+
 // Each IGC flight as gpsbabel reads it: its track of GNSS altitudes (our
 // choice when the recorder gives them) and its declared tasks as routes,
 // point for point (a task point's time aside).
 TEST(RealFiles, IgcFlightsAsGpsbabelReadsThem) {
-    const char* given = std::getenv("VEZUVED_REAL_FILES");
-    if (given == nullptr || *given == '\0') GTEST_SKIP() << "VEZUVED_REAL_FILES names no folder";
-    if (!XmlReadingAvailable() || !cli_test::HasProgram("gpsbabel"))
-        GTEST_SKIP() << "gpsbabel, and a build that reads its GPX, are needed to compare with";
+    const std::string given = GpsbabelComparison();
+    if (given.empty())
+        GTEST_SKIP() << "VEZUVED_REAL_FILES, gpsbabel and a build that reads its GPX are needed";
     const std::string work = cli_test::FreshFolder("real_igc");
     size_t checked = 0;
     for (const auto& entry : fs::directory_iterator(given)) {
@@ -303,31 +343,15 @@ TEST(RealFiles, IgcFlightsAsGpsbabelReadsThem) {
         const Reading ours = ReadWith(path);
         const Reading theirs = ByGpsbabel(path, work);
         ASSERT_TRUE(ours.read && theirs.read) << file << ": " << ours.failure << theirs.failure;
-        // Tracks, then routes, each in file order.
-        std::vector<const PointSet*> mine, others;
-        for (const int32_t kind : {VEZUVED_KIND_TRACK, VEZUVED_KIND_ROUTE}) {
-            for (const PointSet& set : ours.sets) {
-                if (set.kind == kind) mine.push_back(&set);
-            }
-            for (const PointSet& set : theirs.sets) {
-                // gpsbabel gives the pressure altitudes as a track of their own.
-                if (set.kind == kind && set.title != "PRESALTTRK") others.push_back(&set);
-            }
-        }
-        ASSERT_EQ(mine.size(), others.size()) << file;
-        for (size_t s = 0; s < mine.size(); ++s) {
-            const std::vector<Point>&a = mine[s]->points, &b = others[s]->points;
-            ASSERT_EQ(a.size(), b.size()) << file << " set " << s;
-            for (size_t i = 0; i < a.size(); ++i) {
-                // gpsbabel stamps a task's points with a time of the flight's; a
-                // declared turnpoint has none, and gets none here.
-                const bool timed = mine[s]->kind == VEZUVED_KIND_TRACK;
-                ExpectSamePoint(a[i],
-                                b[i],
-                                file + " set " + std::to_string(s) + " point " + std::to_string(i),
-                                timed ? std::optional<int64_t>(0) : std::nullopt);
-            }
-        }
+        // Tracks, then routes, each in file order; gpsbabel gives the pressure
+        // altitudes as a track of their own. It stamps a task's points with a
+        // time of the flight's; a declared turnpoint has none, and gets none here.
+        ExpectSameSets(SetsOf(ours, {VEZUVED_KIND_TRACK, VEZUVED_KIND_ROUTE}),
+                       SetsOf(theirs, {VEZUVED_KIND_TRACK, VEZUVED_KIND_ROUTE}, "PRESALTTRK"),
+                       file,
+                       [](const PointSet& set) {
+                           return set.kind == VEZUVED_KIND_TRACK ? std::optional<int64_t>(0) : std::nullopt;
+                       });
         ++checked;
     }
     EXPECT_NE(0u, checked) << "no IGC file in " << given;
@@ -338,10 +362,9 @@ TEST(RealFiles, IgcFlightsAsGpsbabelReadsThem) {
 // dated by it (gpsbabel leaves it out), and a log with no date at all keeps
 // its fixes without times (gpsbabel keeps none).
 TEST(RealFiles, NmeaFixesAsGpsbabelReadsThem) {
-    const char* given = std::getenv("VEZUVED_REAL_FILES");
-    if (given == nullptr || *given == '\0') GTEST_SKIP() << "VEZUVED_REAL_FILES names no folder";
-    if (!XmlReadingAvailable() || !cli_test::HasProgram("gpsbabel"))
-        GTEST_SKIP() << "gpsbabel, and a build that reads its GPX, are needed to compare with";
+    const std::string given = GpsbabelComparison();
+    if (given.empty())
+        GTEST_SKIP() << "VEZUVED_REAL_FILES, gpsbabel and a build that reads its GPX are needed";
     const std::string work = cli_test::FreshFolder("real_nmea");
     size_t checked = 0;
     for (const auto& entry : fs::directory_iterator(given)) {
@@ -378,10 +401,9 @@ TEST(RealFiles, NmeaFixesAsGpsbabelReadsThem) {
 // makes each lap a waypoint ("LAP001") and the activity one segment; here
 // a lap begins a segment, which the points do not show.
 TEST(RealFiles, TcxActivitiesAsGpsbabelReadsThem) {
-    const char* given = std::getenv("VEZUVED_REAL_FILES");
-    if (given == nullptr || *given == '\0') GTEST_SKIP() << "VEZUVED_REAL_FILES names no folder";
-    if (!XmlReadingAvailable() || !cli_test::HasProgram("gpsbabel"))
-        GTEST_SKIP() << "gpsbabel, and a build that reads its GPX, are needed to compare with";
+    const std::string given = GpsbabelComparison();
+    if (given.empty())
+        GTEST_SKIP() << "VEZUVED_REAL_FILES, gpsbabel and a build that reads its GPX are needed";
     const std::string work = cli_test::FreshFolder("real_tcx");
     size_t checked = 0;
     for (const auto& entry : fs::directory_iterator(given)) {
@@ -390,22 +412,11 @@ TEST(RealFiles, TcxActivitiesAsGpsbabelReadsThem) {
         const Reading ours = ReadWith(path);
         const Reading theirs = ByGpsbabel(path, work);
         ASSERT_TRUE(ours.read && theirs.read) << file << ": " << ours.failure << theirs.failure;
-        std::vector<const PointSet*> mine, others;
-        for (const PointSet& set : ours.sets) {
-            if (set.kind == VEZUVED_KIND_TRACK) mine.push_back(&set);
-        }
-        for (const PointSet& set : theirs.sets) {
-            if (set.kind == VEZUVED_KIND_TRACK) others.push_back(&set);
-        }
-        ASSERT_EQ(mine.size(), others.size()) << file;
-        for (size_t s = 0; s < mine.size(); ++s) {
+        const std::vector<const PointSet*> mine = SetsOf(ours, {VEZUVED_KIND_TRACK}),
+                                           others = SetsOf(theirs, {VEZUVED_KIND_TRACK});
+        for (size_t s = 0; s < std::min(mine.size(), others.size()); ++s)
             EXPECT_EQ(mine[s]->title, others[s]->title) << file;
-            const std::vector<Point>&a = mine[s]->points, &b = others[s]->points;
-            ASSERT_EQ(a.size(), b.size()) << file << " track " << s;
-            for (size_t i = 0; i < a.size(); ++i)
-                ExpectSamePoint(
-                    a[i], b[i], file + " track " + std::to_string(s) + " point " + std::to_string(i), 0);
-        }
+        ExpectSameSets(mine, others, file, [](const PointSet&) { return std::optional<int64_t>(0); });
         ++checked;
     }
     EXPECT_NE(0u, checked) << "no TCX file in " << given;
@@ -454,10 +465,9 @@ TEST(RealFiles, StatsSpeedsAreHeldNotJumped) {
 // begin a segment, so each of its segments begins one of ours. The files
 // it refuses or reads nothing of are listed with why.
 TEST(RealFiles, FitActivitiesAsGpsbabelReadsThem) {
-    const char* given = std::getenv("VEZUVED_REAL_FILES");
-    if (given == nullptr || *given == '\0') GTEST_SKIP() << "VEZUVED_REAL_FILES names no folder";
-    if (!XmlReadingAvailable() || !cli_test::HasProgram("gpsbabel"))
-        GTEST_SKIP() << "gpsbabel, and a build that reads its GPX, are needed to compare with";
+    const std::string given = GpsbabelComparison();
+    if (given.empty())
+        GTEST_SKIP() << "VEZUVED_REAL_FILES, gpsbabel and a build that reads its GPX are needed";
     // Files gpsbabel refuses for a wrong file CRC, and reads in its recovery mode.
     std::map<std::string, const char*> recovered = {
         {"fitparse__activity-unexpected-eof.fit", "cut short: its CRC and last message are missing"},
@@ -497,18 +507,14 @@ TEST(RealFiles, FitActivitiesAsGpsbabelReadsThem) {
             continue;
         }
         ASSERT_TRUE(ours.read && theirs.read) << file << ": " << ours.failure << theirs.failure;
-        std::vector<const PointSet*> mine, others;
+        const std::vector<const PointSet*> mine = SetsOf(ours, {VEZUVED_KIND_TRACK}),
+                                           others = SetsOf(theirs, {VEZUVED_KIND_TRACK});
         std::vector<Point> ourWaypoints, theirWaypoints;
         size_t laps = 0;
-        for (const PointSet& set : ours.sets) {
-            if (set.kind == VEZUVED_KIND_TRACK) mine.push_back(&set);
-            if (set.kind == VEZUVED_KIND_POINT)
-                ourWaypoints.insert(ourWaypoints.end(), set.points.begin(), set.points.end());
-        }
-        for (const PointSet& set : theirs.sets) {
-            if (set.kind == VEZUVED_KIND_TRACK) others.push_back(&set);
-            if (set.kind != VEZUVED_KIND_POINT) continue;
-            for (const Point& point : set.points) {
+        for (const PointSet* set : SetsOf(ours, {VEZUVED_KIND_POINT}))
+            ourWaypoints.insert(ourWaypoints.end(), set->points.begin(), set->points.end());
+        for (const PointSet* set : SetsOf(theirs, {VEZUVED_KIND_POINT})) {
+            for (const Point& point : set->points) {
                 if (MadeUp(point.name, {"LAP"}))
                     ++laps;
                 else
