@@ -39,6 +39,9 @@ void Convert(RunContext& run, const ConvertOptions& options) {
         request.output = request.inputs.back();
         request.inputs.pop_back();
     }
+    // An output that ends in a separator names a folder, as --out-dir does.
+    const char last = request.output.empty() ? '\0' : request.output.back();
+    if ((last == '/' || last == '\\') && request.outDir.empty()) request.outDir.swap(request.output);
     request.from = FileTypeOption("--from", options.from);
     request.to = FileTypeOption("--to", options.to);
     request.outputDefinition = options.outputDefinition;
@@ -76,12 +79,15 @@ void AddConvertCommand(CLI::App& app, RunContext& run) {
                      "The inputs, then the output (unless -o or --out-dir names it). '-' is standard "
                      "input or output; 'logs/*.gpx' is expanded by the tool")
         ->required();
-    command->add_option("-o,--output", options->output, "The output; several inputs of one kind are merged");
+    command->add_option(
+        "-o,--output",
+        options->output,
+        "The output; several inputs of one kind are merged; ending in '/', a folder, as --out-dir");
     command->add_option("--out-dir",
                         options->outDir,
                         "Convert each input on its own into this folder, with its name (needs --to)");
     command->add_option("--from", options->from, "What standard input holds: " + FileTypeNames());
-    command->add_option("--to", options->to, "What to write: " + FileTypeNames());
+    command->add_option("--to", options->to, "What to write: " + FileTypeNames(true));
     command->add_option(
         "--track", options->track, "Only the route or track of this name or number (1-based)");
     command->add_option("--what", options->what, "Only the waypoints, tracks or routes");

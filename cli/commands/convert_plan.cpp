@@ -338,7 +338,9 @@ void RunConvert(RunContext& run, const ConvertRequest& request) {
         jobs.back().named = true;
     } else {
         if (!request.output.empty()) FailUsage("--out-dir and an output file exclude each other");
-        if (!request.to) FailUsage("--out-dir needs --to " + FileTypeNames() + " to name what to write");
+        if (!request.to)
+            FailUsage("--out-dir needs --to " + FileTypeNames(true) +
+                      " to name what to write (as does an output that ends in '/', a folder)");
         // Each input on its own, into the folder under its own name.
         const std::string extension = *request.to == FileType::Text ? TextExtension(request.outputDefinition)
                                                                     : SavedExtension(*request.to);

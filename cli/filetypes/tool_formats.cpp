@@ -83,10 +83,11 @@ std::optional<FileType> FileTypeForName(const std::string& name) {
     return std::nullopt;
 }
 
-std::string FileTypeNames() {
+std::string FileTypeNames(bool written) {
     std::vector<std::string> names;
     for (const vezuved_format_info& format : Registry()) {
-        if (Reads(format)) names.push_back(FirstWord(format.keywords));
+        if (Reads(format) && (!written || (format.flags & VEZUVED_FORMAT_WRITES) != 0))
+            names.push_back(FirstWord(format.keywords));
     }
     std::string text;
     for (size_t i = 0; i < names.size(); ++i) {
@@ -116,7 +117,7 @@ OutputFormat OutputFormatFor(const std::optional<FileType>& to,
         format.type = FileType::Gpx;
         return format;
     }
-    if (!to && output == "-") FailUsage("writing to standard output ('-') needs --to " + FileTypeNames());
+    if (!to && output == "-") FailUsage("writing to standard output ('-') needs --to " + FileTypeNames(true));
     // A name that begins with its only dot (".json") has no extension.
     const std::string name = TextOf(PathOf(output).filename());
     const std::string dotted = name.rfind('.') == 0 ? "" : ExtensionOfPath(name);

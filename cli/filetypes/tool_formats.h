@@ -39,9 +39,10 @@ struct MapOptions {
 // The type a --from/--to name stands for (gpx, kml, geojson, json, pdb, text).
 std::optional<FileType> FileTypeForName(const std::string& name);
 
-// The names --from and --to take, one per type, as a sentence gives them:
-// "gpx, kml, geojson, pdb or text".
-std::string FileTypeNames();
+// The names --from takes, one per type, as a sentence gives them:
+// "gpx, kml, geojson, pdb, text, ... or zip"; written: those --to takes,
+// the types written too.
+std::string FileTypeNames(bool written = false);
 
 // The type a path's extension names, any case; text for any other.
 FileType FileTypeForPath(std::string_view path);

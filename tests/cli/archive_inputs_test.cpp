@@ -81,7 +81,7 @@ TEST_F(ArchiveInputs, ExportBecomesOneDatabasePerActivityNamedByItsList) {
 
     const std::string databases = Out("pdb");
     std::filesystem::create_directories(databases);
-    const ToolResult run = RunTool({"convert", Out("export.zip"), databases + "/export.pdb"});
+    const ToolResult run = RunTool({"convert", Out("export.zip"), "--to", "pdb", "-o", databases + "/"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("1 file(s) of the archive hold no track and are passed over"), std::string::npos)
         << run.err;
