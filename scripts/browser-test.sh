@@ -9,13 +9,17 @@ cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-for p in chromium nodejs unzip; do
-  if ! dpkg -s "$p" >/dev/null 2>&1; then
-    $SUDO apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq chromium nodejs npm unzip
-    break
-  fi
-done
+# Only what is missing is asked for, by command: a machine whose Node.js
+# comes from elsewhere carries its own npm, which Debian's npm conflicts with.
+missing=()
+command -v chromium >/dev/null 2>&1 || missing+=(chromium)
+command -v node >/dev/null 2>&1 || missing+=(nodejs)
+command -v npm >/dev/null 2>&1 || missing+=(npm)
+command -v unzip >/dev/null 2>&1 || missing+=(unzip)
+if [ ${#missing[@]} -gt 0 ]; then
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
+fi
 if [ ! -x "$build/cli/vezuved" ]; then
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build "$build" -j"$(nproc)" --target vezuved_cli rapi-emu
