@@ -2,9 +2,13 @@
 // flattened; each Placemark is gathered whole (its name may follow its
 // geometry) and then gives a waypoint per Point and one route or track of
 // its LineStrings and gx:Tracks, each a segment of it (a MultiGeometry of
-// lines, a gx:MultiTrack). Polygons are counted and left out. A Placemark
-// that names a point of the line before it (ExtendedData "point") gives that
-// point its name, description, time and symbol. Elements are matched by
+// lines, a gx:MultiTrack). Polygons are counted and left out. The line's
+// points take their names, descriptions, symbols (and a LineString's
+// times) from the gx:SimpleArrayData "name", "description", "sym" and
+// "when" of its gx:Track or Placemark; a Placemark marked as a later part
+// of a line (ExtendedData "part": "segment" or "run") continues the line
+// before it. Files from before the arrays name a line's point by a
+// Placemark of its own (ExtendedData "point"). Elements are matched by
 // their local name, so the older Google namespaces read the same way.
 #include <vector>
 
@@ -26,13 +30,71 @@ struct Refusal {
     std::string problem;
 };
 
+// The per-point texts of a line, each a value per position in order.
+struct PointArrays {
+    std::vector<std::string> times, names, descriptions, symbols;
+    // The array a gx:SimpleArrayData of that name fills; none for others.
+    std::vector<std::string>* Named(std::string_view name) {
+        if (name == "when") return &times;
+        if (name == "name") return &names;
+        if (name == "description") return &descriptions;
+        if (name == "sym") return &symbols;
+        return nullptr;
+    }
+    bool empty() const { return times.empty() && names.empty() && descriptions.empty() && symbols.empty(); }
+    // Gives the point at place (0-based) its texts; a problem with its time
+    // when the array's is no time.
+    std::string Give(size_t place, Point& point) const {
+        if (place < names.size()) point.name = names[place];
+        if (place < descriptions.size() && !descriptions[place].empty()) {
+            point.description = descriptions[place];
+        }
+        if (place < symbols.size()) point.icon = symbols[place];
+        std::string problem;
+        if (place < times.size() && !TrimWhite(times[place]).empty()) {
+            point.time = ReadPointTime(times[place], problem);
+        }
+        return problem;
+    }
+};
+
 // The positions of a LineString or gx:Track: the points kept, and those
 // left out apart (few), so a long track is held once.
 struct Segment {
     std::vector<Point> points;
     std::vector<Refusal> refusals;
+    PointArrays arrays;  // a gx:Track's own
     size_t size() const { return points.size() + refusals.size(); }
 };
+
+// Calls give(number, point) for each kept point of the segment by its
+// 1-based number among the segment's positions (offset added); a point
+// whose give returns a problem is refused with it, in its place.
+template <typename Give>
+void GiveByNumber(Segment& segment, size_t offset, size_t line, Give&& give) {
+    const size_t total = segment.size();
+    std::vector<Refusal> refusals = std::move(segment.refusals);
+    segment.refusals.clear();
+    std::vector<Point>& points = segment.points;  // kept ones moved down in place
+    size_t kept = 0;
+    size_t written = 0;
+    size_t refused = 0;
+    for (size_t number = 1; number <= total; ++number) {
+        if (refused < refusals.size() && refusals[refused].number == number) {
+            segment.refusals.push_back(std::move(refusals[refused++]));
+            continue;
+        }
+        Point& point = points[kept++];
+        std::string problem = give(offset + number, point);
+        if (!problem.empty()) {
+            segment.refusals.push_back({number, line, std::move(problem)});
+            continue;
+        }
+        if (written != kept - 1) points[written] = std::move(point);
+        ++written;
+    }
+    points.resize(written);
+}
 
 struct Placemark {
     std::string name;
@@ -40,6 +102,8 @@ struct Placemark {
     std::optional<int64_t> time;
     std::string timeProblem;
     std::string kind;                  // ExtendedData "kind": "route" or "track"
+    std::string joins;                 // ExtendedData "part": "segment" or "run"
+    PointArrays arrays;                // of its line's points, all segments through
     std::string symbol;                // ExtendedData "sym"
     std::optional<size_t> pointIndex;  // ExtendedData "point": a point of the line before
     Segment points;                    // of its Points
@@ -173,6 +237,12 @@ public:
         } else if (local == "Data") {
             const char* key = XmlAttribute(attributes, "name");
             dataName_ = key != nullptr ? key : "";
+        } else if (local == "SimpleArrayData") {
+            const char* key = XmlAttribute(attributes, "name");
+            const bool ofTrack = parents_.size() >= 4 && parents_[parents_.size() - 4] == "Track" &&
+                                 !placemark_.segments.empty();
+            PointArrays& arrays = ofTrack ? placemark_.segments.back().arrays : placemark_.arrays;
+            array_ = arrays.Named(key != nullptr ? key : "");
         } else if (local == "coordinates" || local == "coord" || local == "when" || local == "name" ||
                    local == "description" || local == "value") {
             collect_ = true;
@@ -212,6 +282,8 @@ public:
             placemark_.time = ReadPointTime(text, placemark_.timeProblem);
         } else if (local == "value" && parent == "Data") {
             Data(TrimWhite(text));
+        } else if (local == "value" && parent == "SimpleArrayData") {
+            if (array_ != nullptr) array_->push_back(std::move(text));
         } else if (local == "coordinates" && parent == "Point") {
             pointsLine_ = textLine_;
             ReadCoordinates(text, textLine_, placemark_.points);
@@ -228,6 +300,8 @@ private:
     void Data(std::string_view value) {
         if (dataName_ == "kind") {
             placemark_.kind = value;
+        } else if (dataName_ == "part") {
+            placemark_.joins = value;
         } else if (dataName_ == "sym") {
             placemark_.symbol = value;
         } else if (dataName_ == "point") {
@@ -256,33 +330,15 @@ private:
                            " <when> and " + std::to_string(segment.size()) +
                            " <gx:coord>; they are paired in order and the rest keep no time");
         }
-        if (whens_.empty()) return;
-        // Walk every coord by its place: a refused one keeps its refusal; a
-        // kept one takes its time, or is refused for a bad one.
-        const size_t total = segment.size();
-        std::vector<Refusal> refusals = std::move(segment.refusals);
-        segment.refusals.clear();
-        std::vector<Point>& points = segment.points;  // kept ones moved down in place
-        size_t kept = 0;
-        size_t written = 0;
-        size_t refused = 0;
+        WarnOfArrays(segment.arrays, segment.size());
+        if (whens_.empty() && segment.arrays.empty()) return;
         size_t bad = 0;
-        for (size_t number = 1; number <= total; ++number) {
-            if (refused < refusals.size() && refusals[refused].number == number) {
-                segment.refusals.push_back(std::move(refusals[refused++]));
-                continue;
-            }
-            Point& point = points[kept++];
+        GiveByNumber(segment, 0, textLine_, [&](size_t number, Point& point) {
             while (bad < badWhens_.size() && badWhens_[bad].number < number) ++bad;
-            if (bad < badWhens_.size() && badWhens_[bad].number == number) {
-                segment.refusals.push_back(badWhens_[bad]);
-                continue;
-            }
+            if (bad < badWhens_.size() && badWhens_[bad].number == number) return badWhens_[bad].problem;
             if (number <= whens_.size()) point.time = whens_[number - 1];
-            if (written != kept - 1) points[written] = std::move(point);
-            ++written;
-        }
-        points.resize(written);
+            return segment.arrays.Give(number - 1, point);
+        });
     }
 
     void Emit() {
@@ -292,26 +348,64 @@ private:
             if (!AttachToLine()) EmitWaypoints();
             return;
         }
-        sets_.BeginLine(placemark_.kind == "route" ? VEZUVED_KIND_ROUTE : VEZUVED_KIND_TRACK,
-                        placemark_.name);
+        const int32_t kind = placemark_.kind == "route" ? VEZUVED_KIND_ROUTE : VEZUVED_KIND_TRACK;
+        // A later part continues only the line of the Placemark just before.
+        const bool run = placemark_.joins == "run";
+        const bool continues = (run || placemark_.joins == "segment") && lastWasLine_ &&
+                               lastLineKind_ == kind && lastLineName_ == placemark_.name;
+        if (!continues) {
+            sets_.BeginLine(kind, placemark_.name);
+            linePositions_ = 0;
+        }
+        lastWasLine_ = true;
+        lastLineKind_ = kind;
+        lastLineName_ = placemark_.name;
         // A one-point route or track may come as a Point, timed by the Placemark.
         if (placemark_.segments.empty()) {
             for (Point& point : placemark_.points.points) point.time = placemark_.time;
             placemark_.segments.push_back(std::move(placemark_.points));
             placemark_.points = Segment();
         }
-        size_t before = 0;  // positions of the segments before
+        size_t positions = 0;
+        for (const Segment& segment : placemark_.segments) positions += segment.size();
+        WarnOfArrays(placemark_.arrays, positions);
+        size_t within = 0;  // positions of the Placemark's segments before
+        bool first = true;
         for (Segment& segment : placemark_.segments) {
-            for (const Refusal& refusal : segment.refusals) {
-                sets_.Refuse(refusal.line, sets_.LinePointPlace(before + refusal.number), refusal.problem);
+            if (!placemark_.arrays.empty()) {
+                GiveByNumber(segment, within, 0, [&](size_t number, Point& point) {
+                    return placemark_.arrays.Give(number - 1, point);
+                });
             }
-            before += segment.size();
-            sets_.AddSegment(std::move(segment.points));
+            for (const Refusal& refusal : segment.refusals) {
+                sets_.Refuse(refusal.line,
+                             sets_.LinePointPlace(linePositions_ + within + refusal.number),
+                             refusal.problem);
+            }
+            within += segment.size();
+            sets_.AddSegment(std::move(segment.points), !(first && run));
+            first = false;
         }
+        linePositions_ += positions;
         EmitWaypoints();
     }
 
+    // Arrays that hold more or fewer values than the line has positions
+    // are paired in order, and said.
+    void WarnOfArrays(const PointArrays& arrays, size_t positions) {
+        for (const auto* values : {&arrays.times, &arrays.names, &arrays.descriptions, &arrays.symbols}) {
+            if (!values->empty() && values->size() != positions) {
+                sets_.Warn(textLine_,
+                           "line '" + placemark_.name + "' has " + std::to_string(values->size()) +
+                               " value(s) in a point array for " + std::to_string(positions) +
+                               " positions; they are paired in order");
+                return;
+            }
+        }
+    }
+
     void EmitWaypoints() {
+        lastWasLine_ = lastWasLine_ && placemark_.points.size() == 0;
         size_t next = 0;
         for (size_t number = 1; number <= placemark_.points.size(); ++number) {
             ++waypoints_;
@@ -365,6 +459,11 @@ private:
     std::vector<Refusal> badWhens_;              // its <when>s that are no time, by number
     size_t pointsLine_ = 0;                      // of the Placemark's last <coordinates>
     size_t waypoints_ = 0;
+    std::vector<std::string>* array_ = nullptr;  // the gx:SimpleArrayData being read, if kept
+    bool lastWasLine_ = false;                   // the last Placemark was a route or track:
+    int32_t lastLineKind_ = 0;                   // this one,
+    std::string lastLineName_;                   // by this name
+    size_t linePositions_ = 0;                   // of the current line so far, those left out too
 };
 
 }  // namespace

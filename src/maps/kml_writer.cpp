@@ -1,6 +1,5 @@
 #include "maps/kml_writer.h"
 
-#include <optional>
 #include <string>
 
 #include "maps/xml_writer.h"
@@ -15,10 +14,8 @@ void WriteData(XmlWriter& xml, const char* name, std::string_view value) {
     xml.Close();
 }
 
-// A waypoint, or (with its index among the line's written positions) a
-// route or track point whose name, description, time or symbol the line
-// itself cannot carry. Children in the order KML's schema gives a Placemark.
-void WritePointPlacemark(XmlWriter& xml, const Point& point, std::optional<size_t> index = std::nullopt) {
+// A waypoint. Children in the order KML's schema gives a Placemark.
+void WritePointPlacemark(XmlWriter& xml, const Point& point) {
     PointText text;
     xml.Open("Placemark");
     if (!point.name.empty()) xml.Element("name", point.name);
@@ -28,10 +25,9 @@ void WritePointPlacemark(XmlWriter& xml, const Point& point, std::optional<size_
         xml.Element("when", text.Time(point));
         xml.Close();
     }
-    if (index || !point.icon.empty()) {
+    if (!point.icon.empty()) {
         xml.Open("ExtendedData");
-        if (index) WriteData(xml, "point", std::to_string(*index));
-        if (!point.icon.empty()) WriteData(xml, "sym", point.icon);
+        WriteData(xml, "sym", point.icon);
         xml.Close();
     }
     xml.Open("Point");
@@ -42,78 +38,152 @@ void WritePointPlacemark(XmlWriter& xml, const Point& point, std::optional<size_
     xml.Close();
 }
 
-// A gx:Track per segment: every <when>, then every <gx:coord>, as the
-// schema orders them, paired by their order; a point without a time has an
-// empty <when/>, which keeps the pairs in step (and a gx:Track with fewer
-// <when> than <gx:coord> is refused by some readers).
-void WriteTracks(XmlWriter& xml, const PointSet& set, const LineFacts& facts) {
-    PointText text;
-    if (facts.segments > 1) xml.Open("gx:MultiTrack");
-    ForEachSegment(set, facts.segments, [&](auto&& walk) {
-        xml.Open("gx:Track");
-        if (facts.someElevations) xml.Element("altitudeMode", "absolute");
-        walk([&](const Point& point) {
-            if (point.time) {
-                xml.Element("when", text.Time(point));
-            } else {
-                xml.Empty("when", {});
-            }
-        });
-        walk([&](const Point& point) { xml.Element("gx:coord", text.Position(point, ' ')); });
-        xml.Close();
-    });
-    if (facts.segments > 1) xml.Close();
+// The per-point arrays a line carries beside its positions, so its named
+// points stay points of the line (a Placemark each would be a waypoint to
+// every other reader).
+constexpr const char* kPointSchema = "vezuved_point";
+
+struct PointArrays {
+    bool names = false;
+    bool descriptions = false;
+    bool symbols = false;
+    bool times = false;  // only where the geometry cannot hold them (a LineString)
+    bool any() const { return names || descriptions || symbols || times; }
+};
+
+PointArrays ArraysOf(const LineFacts& facts, bool track) {
+    return {facts.names, facts.descriptions, facts.symbols, facts.someTimes && !track};
 }
 
-// A LineString per segment, in a MultiGeometry when there are several.
-void WriteLineStrings(XmlWriter& xml, const PointSet& set, const LineFacts& facts) {
-    auto open = [&] {
-        xml.Open("LineString");
-        xml.Element("tessellate", "1");
-        if (facts.someElevations) xml.Element("altitudeMode", "absolute");
-        xml.Open("coordinates");
-    };
-    auto close = [&] {
-        xml.Close();
-        xml.Close();
-    };
+// <SchemaData> with one gx:SimpleArrayData per array, a <gx:value> per
+// point that walk visits, in the line's order.
+template <typename Walk>
+void WriteArrays(XmlWriter& xml, const PointArrays& arrays, Walk&& walk) {
     PointText text;
-    if (facts.segments > 1) xml.Open("MultiGeometry");
-    open();
-    ForEachValidPoint(set, [&](const Point& point, bool startsSegment) {
-        if (startsSegment) {
-            close();
-            open();
+    const std::string url = std::string("#") + kPointSchema;
+    xml.Open("SchemaData", {{"schemaUrl", url}});
+    auto array = [&](const char* name, auto&& value) {
+        xml.Open("gx:SimpleArrayData", {{"name", name}});
+        walk([&](const Point& point) { xml.Element("gx:value", value(point)); });
+        xml.Close();
+    };
+    if (arrays.times) array("when", [&](const Point& point) { return text.Time(point); });
+    if (arrays.names) array("name", [](const Point& point) { return std::string_view(point.name); });
+    if (arrays.descriptions) array("description", [](const Point& point) { return DescriptionOf(point); });
+    if (arrays.symbols) array("sym", [](const Point& point) { return std::string_view(point.icon); });
+    xml.Close();
+}
+
+// A gx:Track: every <when>, then every <gx:coord> (three numbers each, as
+// the extension requires), paired by their order; a point without a time
+// has an empty <when/>, which keeps the pairs in step. Its points' arrays
+// follow in its own ExtendedData.
+template <typename Walk>
+void WriteTrack(XmlWriter& xml, const PointArrays& arrays, Walk&& walk) {
+    PointText text;
+    xml.Open("gx:Track");
+    xml.Element("altitudeMode", "absolute");
+    walk([&](const Point& point) {
+        if (point.time) {
+            xml.Element("when", text.Time(point));
+        } else {
+            xml.Empty("when", {});
         }
-        xml.Line(text.Position(point, ','));
     });
-    close();
-    if (facts.segments > 1) xml.Close();
+    walk([&](const Point& point) { xml.Element("gx:coord", text.Position(point, ' ')); });
+    if (arrays.any()) {
+        xml.Open("ExtendedData");
+        WriteArrays(xml, arrays, walk);
+        xml.Close();
+    }
+    xml.Close();
 }
 
-// A line with any time (or a single position) is a gx:Track, so every time
-// stays on its point; one without is a LineString.
-void WriteLine(XmlWriter& xml, const PointSet& set, const LineFacts& facts) {
-    const bool tracks = facts.someTimes || facts.valid == 1;
+template <typename Walk>
+void WriteLineString(XmlWriter& xml, bool elevations, Walk&& walk) {
+    PointText text;
+    xml.Open("LineString");
+    xml.Element("tessellate", "1");
+    if (elevations) xml.Element("altitudeMode", "absolute");
+    xml.Open("coordinates");
+    walk([&](const Point& point) { xml.Line(text.Position(point, ',')); });
+    xml.Close();
+    xml.Close();
+}
+
+// A line's Placemark up to its geometry: its name, and what it is (and,
+// for a part after the first, how it joins the one before: "segment" or
+// "run"); a LineString's point arrays with them.
+template <typename Walk>
+void OpenLinePlacemark(
+    XmlWriter& xml, const PointSet& set, std::string_view joins, const PointArrays& lineArrays, Walk&& walk) {
     xml.Open("Placemark");
     if (!set.title.empty()) xml.Element("name", set.title);
     xml.Open("ExtendedData");
     WriteData(xml, "kind", set.kind == VEZUVED_KIND_ROUTE ? "route" : "track");
+    if (!joins.empty()) WriteData(xml, "part", joins);
+    if (lineArrays.any()) WriteArrays(xml, lineArrays, walk);
     xml.Close();
-    if (tracks) {
-        WriteTracks(xml, set, facts);
-    } else {
-        WriteLineStrings(xml, set, facts);
+}
+
+// A route or track. A line with any time (or a single position) is a
+// gx:Track, so every time stays on its point; one without is a LineString;
+// several segments make a gx:MultiTrack or a MultiGeometry. A gx:coord
+// needs an elevation, and no reader must be handed an invented one, so a
+// line whose points have elevations only in places is written a Placemark
+// per run of points with and without them, each later one marked as
+// continuing the line; the runs without are LineStrings, their times kept
+// in an array.
+void WriteLine(XmlWriter& xml, const PointSet& set, const LineFacts& facts) {
+    const bool timed = facts.someTimes || facts.valid == 1;
+    const bool byElevation = facts.someElevations && facts.someWithoutElevation;
+    if (byElevation) {
+        bool first = true;
+        ForEachPart(set, true, [&](auto&& walk, const LinePart& part) {
+            const bool track = timed && part.elevations;
+            const PointArrays arrays = ArraysOf(facts, track);
+            const std::string_view joins = first ? "" : part.startsSegment ? "segment" : "run";
+            OpenLinePlacemark(xml, set, joins, track ? PointArrays() : arrays, walk);
+            if (track) {
+                WriteTrack(xml, arrays, walk);
+            } else {
+                WriteLineString(xml, part.elevations, walk);
+            }
+            xml.Close();
+            first = false;
+        });
+        return;
+    }
+    const bool track = timed && facts.someElevations;
+    const PointArrays arrays = ArraysOf(facts, track);
+    auto wholeLine = [&](auto&& visit) { ForEachValidPoint(set, [&](const Point& p, bool) { visit(p); }); };
+    OpenLinePlacemark(xml, set, "", track ? PointArrays() : arrays, wholeLine);
+    if (facts.segments > 1) xml.Open(track ? "gx:MultiTrack" : "MultiGeometry");
+    ForEachPart(set, false, [&](auto&& walk, const LinePart&) {
+        if (track) {
+            WriteTrack(xml, arrays, walk);
+        } else {
+            WriteLineString(xml, facts.someElevations, walk);
+        }
+    });
+    if (facts.segments > 1) xml.Close();
+    xml.Close();
+}
+
+// The schema of the lines' point arrays, when any line has one.
+void WritePointSchema(XmlWriter& xml,
+                      const std::vector<PointSet>& sets,
+                      const std::vector<LineFacts>& facts) {
+    bool needed = false;
+    for (size_t i = 0; i < sets.size(); ++i) {
+        needed = needed || (IsLine(sets[i]) && facts[i].valid > 0 && ArraysOf(facts[i], false).any());
+    }
+    if (!needed) return;
+    xml.Open("Schema", {{"name", kPointSchema}, {"id", kPointSchema}});
+    for (const char* name : {"when", "name", "description", "sym"}) {
+        xml.Empty("gx:SimpleArrayField", {{"name", name}, {"type", "string"}});
     }
     xml.Close();
-    if (!facts.names && !facts.descriptions && !facts.symbols) return;
-    size_t index = 0;
-    ForEachValidPoint(set, [&](const Point& point, bool) {
-        if (!point.name.empty() || !DescriptionOf(point).empty() || !point.icon.empty()) {
-            WritePointPlacemark(xml, point, index);
-        }
-        ++index;
-    });
 }
 
 std::string DocumentName(const std::vector<PointSet>& sets) {
@@ -136,6 +206,7 @@ void WriteKml(DocumentSink& sink, const std::vector<PointSet>& sets, const std::
     xml.Open("Document");
     const std::string name = DocumentName(sets);
     if (!name.empty()) xml.Element("name", name);
+    WritePointSchema(xml, sets, facts);
     for (size_t i = 0; i < sets.size(); ++i) {
         const PointSet& set = sets[i];
         if (facts[i].valid == 0) continue;  // an empty folder would be a layer without a geometry type

@@ -40,7 +40,9 @@ LineFacts ScanLine(const PointSet& set) {
         if (facts.valid == 0 || pending) ++facts.segments;
         pending = false;
         ++facts.valid;
-        facts.someElevations = facts.someElevations || WrittenElevation(point).has_value();
+        const bool elevation = WrittenElevation(point).has_value();
+        facts.someElevations = facts.someElevations || elevation;
+        facts.someWithoutElevation = facts.someWithoutElevation || !elevation;
         facts.someTimes = facts.someTimes || point.time.has_value();
         facts.names = facts.names || !point.name.empty();
         facts.descriptions = facts.descriptions || !DescriptionOf(point).empty();

@@ -22,6 +22,7 @@ struct LineFacts {
     bool names = false;
     bool descriptions = false;
     bool symbols = false;
+    bool someWithoutElevation = false;  // a valid position without one
 };
 LineFacts ScanLine(const PointSet& set);
 std::vector<LineFacts> ScanLines(const std::vector<PointSet>& sets);
@@ -67,41 +68,55 @@ void ForEachValidPoint(const PointSet& set, Visit&& visit) {
     });
 }
 
-// Each segment in turn: segment(walk), where walk(visit) calls
-// visit(point) for each valid position of that segment, and may be called
+// A stretch of a line written as one piece: a segment, or with
+// byElevation a run of a segment whose points all have an elevation, or
+// all have none.
+struct LinePart {
+    bool startsSegment = false;  // the line's first part begins none
+    bool elevations = false;
+    size_t first = 0;  // of the held points: the index where it begins
+};
+
+// Each part in turn: part(walk, linePart), where walk(visit) calls
+// visit(point) for each valid position of that part, and may be called
 // more than once. Held points are walked by their place in memory; points
-// read again are walked whole once per segment and call.
-template <typename Segment>
-void ForEachSegment(const PointSet& set, size_t segments, Segment&& segment) {
-    if (set.reread) {
-        for (size_t wanted = 0; wanted < segments; ++wanted) {
-            segment([&](auto&& visit) {
-                size_t current = 0;
-                ForEachValidPoint(set, [&](const Point& point, bool starts) {
-                    if (starts) ++current;
-                    if (current == wanted) visit(point);
-                });
-            });
+// read again are walked whole once per part and call.
+template <typename Part>
+void ForEachPart(const PointSet& set, bool byElevation, Part&& part) {
+    // The parts, found in one walk (their first index only for held points).
+    std::vector<LinePart> parts;
+    ForEachValidPoint(set, [&](const Point& point, bool starts) {
+        const bool elevations = WrittenElevation(point).has_value();
+        if (parts.empty() || starts || (byElevation && elevations != parts.back().elevations)) {
+            parts.push_back({starts, elevations, set.reread ? 0 : size_t(&point - set.points.data())});
         }
-        return;
-    }
-    // The bounds of each segment in the held points, found in one walk.
-    std::vector<size_t> starts;
-    bool pending = false;
-    for (size_t i = 0; i < set.points.size(); ++i) {
-        const Point& point = set.points[i];
-        pending = pending || point.segmentStart;
-        if (!HasValidPosition(point)) continue;
-        if (starts.empty() || pending) starts.push_back(i);
-        pending = false;
-    }
-    for (size_t s = 0; s < starts.size(); ++s) {
-        const size_t end = s + 1 < starts.size() ? starts[s + 1] : set.points.size();
-        segment([&](auto&& visit) {
-            for (size_t i = starts[s]; i < end; ++i) {
-                if (HasValidPosition(set.points[i])) visit(set.points[i]);
-            }
-        });
+    });
+    for (size_t p = 0; p < parts.size(); ++p) {
+        if (set.reread) {
+            part(
+                [&](auto&& visit) {
+                    size_t current = 0;
+                    bool any = false;
+                    bool elevations = false;
+                    ForEachValidPoint(set, [&](const Point& point, bool starts) {
+                        const bool has = WrittenElevation(point).has_value();
+                        if (any && (starts || (byElevation && has != elevations))) ++current;
+                        any = true;
+                        elevations = has;
+                        if (current == p) visit(point);
+                    });
+                },
+                parts[p]);
+            continue;
+        }
+        const size_t end = p + 1 < parts.size() ? parts[p + 1].first : set.points.size();
+        part(
+            [&](auto&& visit) {
+                for (size_t i = parts[p].first; i < end; ++i) {
+                    if (HasValidPosition(set.points[i])) visit(set.points[i]);
+                }
+            },
+            parts[p]);
     }
 }
 

@@ -105,14 +105,14 @@ PointSet* SetCollector::CurrentLine() {
     return &lines_.back();
 }
 
-void SetCollector::AddSegment(std::vector<Point> points) {
+void SetCollector::AddSegment(std::vector<Point> points, bool startsSegment) {
     if (points.empty()) return;
     std::vector<Point>& line = CurrentLine()->points;
     if (line.empty()) {
         line = std::move(points);
         return;
     }
-    points.front().segmentStart = true;
+    points.front().segmentStart = startsSegment;
     line.insert(line.end(), std::make_move_iterator(points.begin()), std::make_move_iterator(points.end()));
 }
 

@@ -50,8 +50,9 @@ public:
     // has no point yet: a set's first point begins no segment).
     void BeginSegment() { segmentPending_ = true; }
     void AddLinePoint(Point point);
-    // The points of a segment at once (a line's first: taken whole).
-    void AddSegment(std::vector<Point> points);
+    // The points of a segment at once (a line's first: taken whole); with
+    // startsSegment false, they continue the segment before.
+    void AddSegment(std::vector<Point> points, bool startsSegment = true);
     // The line being read, its points all in place, for attaching texts to them.
     PointSet* CurrentLine();
 
