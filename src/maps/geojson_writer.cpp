@@ -9,10 +9,11 @@ namespace {
 
 // [longitude, latitude] with the elevation third only where the point has one.
 void WritePosition(JsonWriter& json, const Point& point) {
+    char text[kFixedTextSize];
     json.BeginInlineArray();
-    json.RawNumber(FormatFixed(NormalizedLongitude(*point.longitude), 7));
-    json.RawNumber(FormatFixed(*point.latitude, 7));
-    if (const auto metres = WrittenElevation(point)) json.RawNumber(FormatFixed(*metres, 2));
+    json.RawNumber(std::string_view(text, WriteDegrees(NormalizedLongitude(*point.longitude), text)));
+    json.RawNumber(std::string_view(text, WriteDegrees(*point.latitude, text)));
+    if (WrittenElevation(point)) json.RawNumber(std::string_view(text, WriteMetres(point, text)));
     json.EndArray();
 }
 
@@ -48,9 +49,10 @@ void WritePointFeature(JsonWriter& json, const Point& point) {
     json.Key("properties");
     json.BeginObject();
     WriteStringOrNull(json, "name", point.name);
-    if (const auto metres = WrittenElevation(point)) {
+    if (WrittenElevation(point)) {
+        char text[kFixedTextSize];
         json.Key("ele");
-        json.RawNumber(FormatFixed(*metres, 2));
+        json.RawNumber(std::string_view(text, WriteMetres(point, text)));
     }
     WriteStringOrNull(json, "time", IsoTime(point));
     WriteStringOrNull(json, "desc", DescriptionOf(point));

@@ -10,14 +10,11 @@ namespace {
 // Children in the order the GPX schema's wptType demands.
 void WritePoint(XmlWriter& xml, std::string_view element, const Point& point) {
     char latitude[kFixedTextSize], longitude[kFixedTextSize];
-    xml.Open(
-        element,
-        {{"lat", std::string_view(latitude, WriteFixed(*point.latitude, 7, latitude))},
-         {"lon",
-          std::string_view(longitude, WriteFixed(NormalizedLongitude(*point.longitude), 7, longitude))}});
-    if (const auto metres = WrittenElevation(point)) {
-        xml.Element("ele", std::string_view(latitude, WriteFixed(*metres, 2, latitude)));
-    }
+    xml.Open(element,
+             {{"lat", std::string_view(latitude, WriteDegrees(*point.latitude, latitude))},
+              {"lon",
+               std::string_view(longitude, WriteDegrees(NormalizedLongitude(*point.longitude), longitude))}});
+    if (WrittenElevation(point)) xml.Element("ele", std::string_view(latitude, WriteMetres(point, latitude)));
     PointText text;
     if (point.time) xml.Element("time", text.Time(point));
     if (!point.name.empty()) xml.Element("name", point.name);

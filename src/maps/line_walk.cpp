@@ -19,13 +19,24 @@ std::string_view PointText::Time(const Point& point) {
     return point.time ? std::string_view(text_, WriteIsoTime(*point.time, text_)) : std::string_view();
 }
 
+size_t WriteDegrees(double degrees, char* out) { return WriteShortestFixed(degrees, out); }
+
+size_t WriteMetres(const Point& point, char* out) {
+    const auto metres = WrittenElevation(point);
+    if (!metres) return 0;
+    if (point.elevationFeet && point.feetDecimals >= 0 && *metres == *point.elevationFeet * kMetresPerFoot) {
+        return WriteMetresOfFeet(*metres, *point.elevationFeet, point.feetDecimals, out);
+    }
+    return WriteShortestFixed(*metres, out);
+}
+
 std::string_view PointText::Position(const Point& point, char separator) {
-    size_t size = WriteFixed(NormalizedLongitude(*point.longitude), 7, text_);
+    size_t size = WriteDegrees(NormalizedLongitude(*point.longitude), text_);
     text_[size++] = separator;
-    size += WriteFixed(*point.latitude, 7, text_ + size);
-    if (const auto metres = WrittenElevation(point)) {
+    size += WriteDegrees(*point.latitude, text_ + size);
+    if (WrittenElevation(point)) {
         text_[size++] = separator;
-        size += WriteFixed(*metres, 2, text_ + size);
+        size += WriteMetres(point, text_ + size);
     }
     return std::string_view(text_, size);
 }

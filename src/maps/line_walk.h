@@ -34,6 +34,15 @@ bool IsLine(const PointSet& set);
 // so no writer ever prints "inf" or "nan".
 std::optional<double> WrittenElevation(const Point& point);
 
+// Degrees in the shortest digits that read back as the same double, into
+// out of kFixedTextSize; the text's length.
+size_t WriteDegrees(double degrees, char* out);
+// The point's elevation (WrittenElevation) in metres: where it was read as
+// text in feet, the fewest decimals that give those feet back
+// (WriteMetresOfFeet); the shortest digits of the double otherwise, so what
+// was read in metres is written as it was. 0 when it has none.
+size_t WriteMetres(const Point& point, char* out);
+
 // The point's texts a document carries; empty when it has none.
 std::string_view DescriptionOf(const Point& point);
 
@@ -45,7 +54,7 @@ public:
     // ISO 8601 UTC; empty when the point has no time.
     std::string_view Time(const Point& point);
     // "longitude<separator>latitude", then "<separator>elevation" where the
-    // point has one: 7 decimals of degrees, 2 of metres.
+    // point has one, each as WriteDegrees and WriteMetres write it.
     std::string_view Position(const Point& point, char separator);
 
 private:

@@ -1,5 +1,6 @@
 #include "sets/number_text.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -257,6 +258,28 @@ std::string FormatShortest(double value) {
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);
+}
+
+size_t WriteShortestFixed(double value, char* out) {
+    if (value == 0) value = 0;  // no "-0"
+    const auto result = std::to_chars(out, out + kFixedTextSize, value, std::chars_format::fixed);
+    if (result.ec != std::errc()) return std::to_chars(out, out + kFixedTextSize, value).ptr - out;
+    return static_cast<size_t>(result.ptr - out);
+}
+
+size_t WriteMetresOfFeet(double metres, double feet, int decimals, char* out) {
+    decimals = std::max(decimals, 7);
+    char wanted[kFixedTextSize], back[kFixedTextSize];
+    const std::string_view feetText(wanted, WriteFixed(feet, decimals, wanted));
+    // A text of k decimals that ends in 0 is that of k - 1, already tried.
+    for (int k = 0; k <= 12; ++k) {
+        const size_t size = WriteFixed(metres, k, out);
+        double read = 0;
+        std::from_chars(out, out + size, read);
+        if (std::string_view(back, WriteFixed(read / kMetresPerFoot, decimals, back)) == feetText)
+            return size;
+    }
+    return WriteShortestFixed(metres, out);
 }
 
 int DecimalsAsWritten(std::string_view text, double value) {

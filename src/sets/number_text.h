@@ -46,6 +46,14 @@ size_t WriteFixed(double value, int decimals, char* out);
 
 // Shortest text that reads back as the same double, always with '.'.
 std::string FormatShortest(double value);
+// The same without an exponent ("0.00001", never "1e-05": GPX and KML
+// take no exponent), into out of kFixedTextSize; zero has no sign.
+size_t WriteShortestFixed(double value, char* out);
+// Metres of a length read in feet, as the fewest decimals that give back
+// the same feet written with the decimals (seven at least, as a record
+// holds a converted elevation): "1829" ft is "557.4792", and "6000.6561680"
+// ft, 1829 m gone to a record, "1829". Into out of kFixedTextSize.
+size_t WriteMetresOfFeet(double metres, double feet, int decimals, char* out);
 
 // The decimals with which FormatFixed writes value, read from text, as
 // text again byte for byte: text is a plain decimal ("1829", "-12.0",

@@ -63,7 +63,7 @@ TEST_F(ToolMapClients, IndependentReadersTakeOurKmlWithoutInventedElevations) {
     Ok({"convert", Out("ride.gpx"), Out("ride.kml")});
     const std::string kml = ReadFile(Out("ride.kml"));
     EXPECT_EQ(Count(kml, "<gx:coord>"), 2u) << kml;
-    EXPECT_EQ(Count(kml, "<gx:coord>7.5000000 45.1000000 145.10</gx:coord>"), 1u) << kml;
+    EXPECT_EQ(Count(kml, "<gx:coord>7.5 45.1 145.1</gx:coord>"), 1u) << kml;
     if (HasProgram("xmllint")) {
         EXPECT_EQ(RunShell("xmllint --noout " + Quoted(Out("ride.kml"))), 0);
     }

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "sets/iso_time.h"
@@ -50,6 +51,44 @@ TEST(NumberText, ParseCoordinateAndNumbers) {
     EXPECT_EQ(FormatShortest(0.1), "0.1");
     EXPECT_EQ(ParseNumber(" 100 "), 100.0);
     EXPECT_FALSE(ParseNumber("10 ft"));
+}
+
+// The map documents' numbers: degrees in the shortest digits that read
+// back as the same double, never with an exponent; metres of feet read as
+// text in the fewest decimals that give those feet back at a record's
+// seven decimals (or the text's more), so a record's elevation survives a
+// trip through GPX.
+TEST(NumberText, DocumentNumbersAreShortAndExact) {
+    const std::pair<double, const char*> shortest[] = {
+        {45.3311, "45.3311"},
+        {-121.7113, "-121.7113"},
+        {0.00001, "0.00001"},
+        {-0.0, "0"},
+        {48.701544636, "48.701544636"},
+        {45.402633333333334, "45.402633333333334"},
+        {1e-7, "0.0000001"},
+    };
+    for (const auto& [value, text] : shortest) {
+        char out[kFixedTextSize];
+        EXPECT_EQ(std::string(out, WriteShortestFixed(value, out)), text) << value;
+    }
+    // feet as read, their decimals, the metres written
+    const std::tuple<const char*, int, const char*> feet[] = {
+        {"1829", 0, "557.4792"},        // exactly
+        {"6000.6561680", 7, "1829"},    // 1829 m gone to a record
+        {"6000.6561680", -1, "1829"},   // decimals not kept: seven
+        {"328.084", 3, "100.0000032"},  // exactly, not 100
+        {"-10.5", 1, "-3.2004"},
+        {"0.0000001", 7, "0.00000003"},
+        {"0", 0, "0"},
+        {"11332.020997375328", 12, "3454"},
+    };
+    for (const auto& [text, decimals, metres] : feet) {
+        const double value = std::stod(text);
+        char out[kFixedTextSize];
+        EXPECT_EQ(std::string(out, WriteMetresOfFeet(value * kMetresPerFoot, value, decimals, out)), metres)
+            << text;
+    }
 }
 
 // Fixed-point text is the exact value rounded half to even, as to_chars
