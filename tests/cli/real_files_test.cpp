@@ -146,11 +146,8 @@ std::string Shown(const Point& point) {
 // names unnamed points "WPT001", "RPT001". exact: every position and
 // elevation the same double (our own documents); to 1e-7 degree and a
 // centimetre otherwise.
-std::map<std::string, std::string> Differences(const Reading& ours,
-                                               const Reading& theirs,
-                                               bool all,
-                                               bool madeUpNames,
-                                               bool exact) {
+std::map<std::string, std::string> Differences(
+    const Reading& ours, const Reading& theirs, bool all, bool madeUpNames, bool exact) {
     std::map<std::string, std::string> found;
     if (ours.read != theirs.read)
         found.emplace("refused", ours.read ? "they: " + theirs.failure : "we: " + ours.failure);
@@ -173,26 +170,25 @@ std::map<std::string, std::string> Differences(const Reading& ours,
         if (a != b) found.emplace(kind, place + std::to_string(a) + " vs " + std::to_string(b));
         return a == b;
     };
-    const auto compare = [&](const std::string& what,
-                             const std::string& place,
-                             const Point& a,
-                             const Point& b) {
-        const auto differ = [&](const char* kind, bool different) {
-            if (different) found.emplace(what + " " + kind, place + ": " + Shown(a) + " vs " + Shown(b));
+    const auto compare =
+        [&](const std::string& what, const std::string& place, const Point& a, const Point& b) {
+            const auto differ = [&](const char* kind, bool different) {
+                if (different) found.emplace(what + " " + kind, place + ": " + Shown(a) + " vs " + Shown(b));
+            };
+            const double degrees = exact ? 0 : 1e-7, metres = exact ? 0 : 0.01;
+            differ("position",
+                   std::fabs(*a.latitude - *b.latitude) > degrees ||
+                       std::fabs(*a.longitude - *b.longitude) > degrees);
+            differ("elevation",
+                   a.elevationMetres.has_value() != b.elevationMetres.has_value() ||
+                       (a.elevationMetres && std::fabs(*a.elevationMetres - *b.elevationMetres) > metres));
+            differ("time", all && a.time != b.time);
+            differ(
+                "name",
+                (all || what == "waypoint") && a.name != b.name &&
+                    !(madeUpNames && a.name.empty() && b.name.size() == 6 && MadeUp(b.name, {"WPT", "RPT"})));
+            differ("segments", a.segmentStart != b.segmentStart);
         };
-        const double degrees = exact ? 0 : 1e-7, metres = exact ? 0 : 0.01;
-        differ("position",
-               std::fabs(*a.latitude - *b.latitude) > degrees ||
-                   std::fabs(*a.longitude - *b.longitude) > degrees);
-        differ("elevation",
-               a.elevationMetres.has_value() != b.elevationMetres.has_value() ||
-                   (a.elevationMetres && std::fabs(*a.elevationMetres - *b.elevationMetres) > metres));
-        differ("time", all && a.time != b.time);
-        differ("name",
-               (all || what == "waypoint") && a.name != b.name &&
-                   !(madeUpNames && a.name.empty() && b.name.size() == 6 && MadeUp(b.name, {"WPT", "RPT"})));
-        differ("segments", a.segmentStart != b.segmentStart);
-    };
     counts("waypoint count", waypoints[0].size(), waypoints[1].size());
     for (size_t i = 0; i < std::min(waypoints[0].size(), waypoints[1].size()); ++i)
         compare("waypoint", "waypoint " + std::to_string(i + 1), waypoints[0][i], waypoints[1][i]);

@@ -123,8 +123,7 @@ TEST_F(ToolDefinitions, MakeLeavesOutIsoTimeColumns) {
             0, "vezuved: warning: left out " + c.at(1) + "\n", {"formats", "make", data, "-o", definition});
         EXPECT_NE(ReadFile(definition).find("time = -1\ndate = -1\n"), std::string::npos);
         Expected(0, "", {"convert", data, gpx, "-d", definition});
-        EXPECT_NE(ReadFile(gpx).find("<wpt lat=\"45.5\" lon=\"7.5\">\n  </wpt>"),
-                  std::string::npos)
+        EXPECT_NE(ReadFile(gpx).find("<wpt lat=\"45.5\" lon=\"7.5\">\n  </wpt>"), std::string::npos)
             << ReadFile(gpx);
     }
 }
