@@ -47,7 +47,8 @@ int main(int argc, char** argv) {
 
     CLI::App app(
         "Converts GPS points, routes and tracks between handheld Palm databases (.pdb), "
-        "text formats described by .cal definitions, GPX, GeoJSON and KML, and draws them as SVG.",
+        "text formats described by .cal definitions, GPX, KML and GeoJSON; reads IGC, NMEA, TCX, FIT "
+        "and zipped exports; draws them as SVG and HTML.",
         "vezuved");
     app.set_version_flag("--version", ToolName());
     app.require_subcommand(1);
@@ -59,8 +60,9 @@ int main(int argc, char** argv) {
         "a line whose position, elevation or time cannot be read is reported and skipped\n"
         "(--strict: the command fails). So is a GPX, KML or GeoJSON point: a latitude beyond\n"
         "-90..90, a longitude beyond -180..180, an elevation beyond 1,000 km, NaN, infinity,\n"
-        "a missing or unreadable number or time. KMZ (zipped KML) is read as KML.\n\n"
-        "Run 'vezuved COMMAND --help' for the options of a command.");
+        "a missing or unreadable number or time.\n\n"
+        "The formats (r: read, w: written) and what each keeps:\n" +
+        FileFormatsTable() + "\nRun 'vezuved COMMAND --help' for the options of a command.");
     AddInfoCommand(app, run);
     AddShowCommand(app, run);
     AddImportCommand(app, run);

@@ -112,18 +112,62 @@ void AddMakeCommand(CLI::App& formats, const RunContext& run) {
 
 }  // namespace
 
+std::string FileFormatsTable() {
+    struct Column {
+        const char* heading;
+        uint32_t keeps;
+    };
+    static const Column kColumns[] = {
+        {"wpt", VEZUVED_KEEPS_WAYPOINTS},
+        {"rte", VEZUVED_KEEPS_ROUTES},
+        {"trk", VEZUVED_KEEPS_TRACKS},
+        {"sets", VEZUVED_KEEPS_SETS},
+        {"seg", VEZUVED_KEEPS_SEGMENTS},
+        {"time", VEZUVED_KEEPS_TIMES},
+        {"ele", VEZUVED_KEEPS_ELEVATIONS},
+        {"name", VEZUVED_KEEPS_NAMES},
+        {"desc", VEZUVED_KEEPS_DESCRIPTIONS},
+        {"sym", VEZUVED_KEEPS_SYMBOLS},
+    };
+    std::vector<std::vector<std::string>> rows = {{"format", "r w", "extensions"}};
+    for (const Column& column : kColumns) rows[0].push_back(column.heading);
+    std::string holds;
+    vezuved_format_info info{};
+    for (int32_t index = 0; vezuved_get_format(index, &info) == VEZUVED_OK; ++index) {
+        std::string extensions = info.extensions;
+        if (*info.read_extensions != '\0') extensions += std::string(" ") + info.read_extensions + " (in)";
+        std::vector<std::string> row = {info.name,
+                                        std::string(info.flags & VEZUVED_FORMAT_READS ? "r" : "-") +
+                                            (info.flags & VEZUVED_FORMAT_WRITES ? " w" : " -"),
+                                        extensions.empty() ? "by -d FILE.cal" : extensions};
+        for (const Column& column : kColumns) row.push_back(info.keeps & column.keeps ? "x" : "-");
+        rows.push_back(std::move(row));
+        holds += std::string("  ") + info.name + ": " + info.holds + "\n";
+    }
+    return AlignColumns(rows) + "\nA file of each holds:\n" + holds +
+           "Any of them gzipped (ride.gpx.gz) is read as itself. What an output cannot keep is said on\n"
+           "standard error, with its count.\n";
+}
+
 void AddFormatsCommand(CLI::App& app, RunContext& run) {
-    auto folder = std::make_shared<std::string>(".");
-    CLI::App* command = app.add_subcommand("formats", "List the format definitions (.cal) of a folder");
-    command->add_option("folder", *folder, "The folder")->capture_default_str();
+    auto folder = std::make_shared<std::string>();
+    CLI::App* command = app.add_subcommand(
+        "formats",
+        "List the file formats read and written, with what each keeps; or the format definitions (.cal) of a "
+        "folder");
+    command->add_option("folder", *folder, "The folder of format definitions");
     command->footer(
-        "Examples:\n  vezuved formats examples/formats\n  vezuved formats explain "
+        "Examples:\n  vezuved formats\n  vezuved formats examples/formats\n  vezuved formats explain "
         "examples/formats/track.cal\n"
         "  vezuved formats make examples/data/hike-track.csv -o hike-track.cal");
     AddExplainCommand(*command, run);
     AddMakeCommand(*command, run);
     command->callback([folder, command, &run] {
         if (!command->get_subcommands().empty()) return;
+        if (folder->empty()) {
+            run.out << FileFormatsTable() << std::flush;
+            return;
+        }
         const std::vector<std::string> paths = DefinitionsIn(*folder);
         if (paths.empty()) {
             run.out << "No format definitions (.cal) in " << *folder << "\n";

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <string>
 
 #include "files/run_context.h"
 
@@ -16,5 +17,9 @@ void AddExportCommand(CLI::App& app, RunContext& run);
 void AddConvertCommand(CLI::App& app, RunContext& run);
 void AddFormatsCommand(CLI::App& app, RunContext& run);
 void AddStatsCommand(CLI::App& app, RunContext& run);
+
+// Every file format the library reads and writes, with what each keeps, as
+// `vezuved formats` and --help print it.
+std::string FileFormatsTable();
 
 }  // namespace vezuved_cli

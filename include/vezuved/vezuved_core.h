@@ -776,6 +776,20 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_get_elevation_feet(const vezu
 #define VEZUVED_FORMAT_READS 0x1
 #define VEZUVED_FORMAT_WRITES 0x2
 
+/* What a format keeps of the sets (the format entry's keeps): each kind
+ * of set, several sets in one file, segments, and each value of a point.
+ * A text keeps what its definition's columns hold. */
+#define VEZUVED_KEEPS_WAYPOINTS 0x1
+#define VEZUVED_KEEPS_ROUTES 0x2
+#define VEZUVED_KEEPS_TRACKS 0x4
+#define VEZUVED_KEEPS_SETS 0x8 /* several in one file */
+#define VEZUVED_KEEPS_SEGMENTS 0x10
+#define VEZUVED_KEEPS_TIMES 0x20
+#define VEZUVED_KEEPS_ELEVATIONS 0x40
+#define VEZUVED_KEEPS_NAMES 0x80
+#define VEZUVED_KEEPS_DESCRIPTIONS 0x100
+#define VEZUVED_KEEPS_SYMBOLS 0x200
+
 /* One format of the registry the reads and writes choose by. Its texts
  * are the library's own and live as long as it is loaded. */
 typedef struct vezuved_format_info {
@@ -787,6 +801,7 @@ typedef struct vezuved_format_info {
                                file written in it is given; "" for text, which any other may be */
     const char* read_extensions; /* that name it only when read: ".kmz" (zipped KML) */
     const char* holds;           /* what one file of it holds */
+    uint32_t keeps;              /* VEZUVED_KEEPS_* */
 } vezuved_format_info;
 
 /* The format at index (0, 1, ...: each format once, VEZUVED_FORMAT_PDB_OLDER

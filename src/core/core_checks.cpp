@@ -120,7 +120,8 @@ static_assert(offsetof(vezuved_definition_explanation, rows) == 2 * kPointer, "e
 static_assert(offsetof(vezuved_definition_explanation, cells) == 2 * kPointer + 8, "explanation layout");
 static_assert(offsetof(vezuved_format_info, name) == 8, "format layout");
 static_assert(offsetof(vezuved_format_info, holds) == 8 + 4 * kPointer, "format layout");
-static_assert(sizeof(vezuved_format_info) == 8 + 5 * kPointer, "format layout");
+static_assert(offsetof(vezuved_format_info, keeps) == 8 + 5 * kPointer, "format layout");
+static_assert(sizeof(vezuved_format_info) == 8 + 6 * kPointer, "format layout");  // keeps, padded
 static_assert(sizeof(vezuved_definition_explanation) == 3 * kPointer + 8, "explanation size");
 
 }  // namespace

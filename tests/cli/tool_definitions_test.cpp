@@ -13,6 +13,20 @@ namespace {
 
 using ToolDefinitions = ToolTest;
 
+// Without a folder, formats lists the library's file formats with what
+// each keeps, as --help does: a database keeps no segments, nor several sets.
+TEST_F(ToolDefinitions, FormatsListsEveryFileFormatWithWhatItKeeps) {
+    const std::string listed = Expected(0, "", {"formats"});
+    for (const char* row :
+         {"format       r w  extensions      wpt  rte  trk  sets  seg  time  ele  name  desc  sym\n",
+          "database     r w  .pdb            x    x    x    -     -    x     x    x     x     x\n",
+          "FIT          r -  .fit            x    -    x    x     x    x     x    x     -     x\n",
+          "  zip archive: the track files inside"}) {
+        EXPECT_NE(listed.find(row), std::string::npos) << row << listed;
+    }
+    EXPECT_NE(RunTool({"--help"}).out.find(listed), std::string::npos);
+}
+
 // Each file of tests/cli/data/auto as tests/cli/data/auto-expected.txt says.
 TEST_F(ToolDefinitions, AutoReadsHeaderRowsOfManyShapes) {
     if (!vezuved_cli::XmlReadingAvailable()) GTEST_SKIP() << "this build reads no XML";
