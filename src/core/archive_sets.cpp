@@ -7,6 +7,7 @@
 #include "core/map_documents.h"
 #include "maps/activity_names.h"
 #include "maps/map_failure.h"
+#include "maps/read_caps.h"
 #include "maps/zip_archive.h"
 #include "vezuved/vezuved_core.h"
 
@@ -55,6 +56,7 @@ std::vector<maps::PointSet> ReadArchiveSets(const std::string& path,
     }
     std::vector<maps::PointSet> all;
     size_t passed = 0;
+    size_t points = 0;  // of all the files read, held to what one read may hold
     for (size_t i = 0; i < archive.size(); ++i) {
         const std::string name = archive.Name(i);
         const int32_t format = MapFormatOfName(name);
@@ -68,12 +70,17 @@ std::vector<maps::PointSet> ReadArchiveSets(const std::string& path,
             std::vector<maps::PointSet> sets = ReadMapSource(*source, format, strict, warnings);
             const auto named = names.find(name);
             if (named != names.end()) Name(sets, named->second);
-            for (maps::PointSet& set : sets) all.push_back(std::move(set));
+            for (maps::PointSet& set : sets) {
+                points += set.points.size();
+                all.push_back(std::move(set));
+            }
         } catch (const maps::MapFailure& failure) {
             if (strict) throw;
             warnings.push_back(
                 {path, 0, failure.what(), failure.what() + std::string("; its points are left out")});
         }
+        if (points > maps::MostPointsRead())
+            maps::FailMap("cannot read '" + path + "': " + maps::TooManyPoints());
     }
     if (passed > 0) {
         const std::string cause =

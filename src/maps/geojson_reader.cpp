@@ -357,6 +357,25 @@ struct ParseWatch {
     }
 };
 
+// Stops a parse that would pass what a read may hold: more lists than
+// points (each position is one, with room for the lines around them), or
+// a string longer than a text is read to.
+struct ParseCaps {
+    const std::string& what;
+    size_t lists = 0;
+
+    bool operator()(int, Json::parse_event_t event, Json& parsed) {
+        if (event == Json::parse_event_t::array_start && ++lists > 2 * MostPointsRead()) {
+            FailMap("cannot read '" + what + "': " + TooManyPoints());
+        }
+        if ((event == Json::parse_event_t::value || event == Json::parse_event_t::key) &&
+            parsed.is_string() && parsed.get_ref<const std::string&>().size() > LongestText()) {
+            FailMap("cannot read '" + what + "': " + TooLongText());
+        }
+        return true;
+    }
+};
+
 // Line and column of a byte offset, for the message of a parse error.
 std::string Where(const std::string& text, size_t byte) {
     size_t line = 1, column = 1;
@@ -384,7 +403,8 @@ std::vector<PointSet> ReadGeoJsonSets(MapSource& source, bool strict, MapWarning
                     " lists and objects");
         }
         try {
-            root = Json::parse(text);
+            ParseCaps caps{what};
+            root = Json::parse(text, std::ref(caps));
         } catch (const Json::parse_error& error) {
             // The library's own text starts with its exception's name.
             std::string cause = error.what();

@@ -127,6 +127,7 @@ std::vector<PointSet> ReadIgcSets(MapSource& source, bool strict, MapWarnings& w
             if (date) fix.point.time = *date + dayOffset + second * 1000;
             fix.pressure = Altitude(line, 25);
             fix.gnss = Altitude(line, 30);
+            sets.CheckRoom(fixes.size() + 1);
             fixes.push_back(std::move(fix));
         } else if (line[0] == 'C' && line.size() >= 18 && (line[8] == 'N' || line[8] == 'S') &&
                    (line[17] == 'E' || line[17] == 'W')) {

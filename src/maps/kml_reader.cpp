@@ -219,6 +219,7 @@ public:
         collect_ = false;
         if (local == "Placemark") {
             placemark_ = Placemark();
+            gathered_ = 0;
             inPlacemark_ = true;
             return;
         }
@@ -277,7 +278,8 @@ public:
         } else if (local == "when" && parent == "Track") {
             When(text);
         } else if (local == "coord" && parent == "Track") {
-            ReadTrackCoord(text, textLine_, placemark_.segments.back());
+            Gather(placemark_.segments.back(),
+                   [&](Segment& segment) { ReadTrackCoord(text, textLine_, segment); });
         } else if (local == "when" && parent == "TimeStamp") {
             placemark_.time = ReadPointTime(text, placemark_.timeProblem);
         } else if (local == "value" && parent == "Data") {
@@ -286,9 +288,10 @@ public:
             if (array_ != nullptr) array_->push_back(std::move(text));
         } else if (local == "coordinates" && parent == "Point") {
             pointsLine_ = textLine_;
-            ReadCoordinates(text, textLine_, placemark_.points);
+            Gather(placemark_.points, [&](Segment& segment) { ReadCoordinates(text, textLine_, segment); });
         } else if (local == "coordinates" && (parent == "LineString" || parent == "LinearRing")) {
-            ReadCoordinates(text, textLine_, placemark_.segments.emplace_back());
+            Gather(placemark_.segments.emplace_back(),
+                   [&](Segment& segment) { ReadCoordinates(text, textLine_, segment); });
         } else if (local == "Track") {
             Track();
         }
@@ -297,6 +300,16 @@ public:
     std::vector<PointSet> Finish() { return sets_.Finish(); }
 
 private:
+    // Reads positions into the segment, the Placemark's positions counted
+    // against the most a read holds before they pass it.
+    template <typename Read>
+    void Gather(Segment& segment, Read&& read) {
+        const size_t before = segment.size();
+        read(segment);
+        gathered_ += segment.size() - before;
+        sets_.CheckRoom(gathered_);
+    }
+
     void Data(std::string_view value) {
         if (dataName_ == "kind") {
             placemark_.kind = value;
@@ -459,6 +472,7 @@ private:
     std::vector<Refusal> badWhens_;              // its <when>s that are no time, by number
     size_t pointsLine_ = 0;                      // of the Placemark's last <coordinates>
     size_t waypoints_ = 0;
+    size_t gathered_ = 0;                        // positions of the Placemark being read
     std::vector<std::string>* array_ = nullptr;  // the gx:SimpleArrayData being read, if kept
     bool lastWasLine_ = false;                   // the last Placemark was a route or track:
     int32_t lastLineKind_ = 0;                   // this one,

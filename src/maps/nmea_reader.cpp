@@ -148,6 +148,7 @@ std::vector<PointSet> ReadNmeaSets(MapSource& source, bool strict, MapWarnings& 
         }
         // Sentences of the time of the point before are more of that point.
         if (fixes.empty() || fixes.back().timeOfDay != *time) {
+            sets.CheckRoom(fixes.size() + 1);
             fixes.emplace_back();
             fixes.back().timeOfDay = *time;
         }

@@ -92,7 +92,17 @@ void SetCollector::BeginLine(int32_t kind, std::string title) {
     segmentPending_ = false;
 }
 
+void SetCollector::Count(size_t added) {
+    CheckRoom(added);
+    points_ += added;
+}
+
+void SetCollector::CheckRoom(size_t pending) const {
+    if (points_ + pending > MostPointsRead()) FailMap("cannot read '" + what_ + "': " + TooManyPoints());
+}
+
 void SetCollector::AddLinePoint(Point point) {
+    Count(1);
     PointBlocks& blocks = lineBlocks_.back();
     point.segmentStart = segmentPending_ && (blocks.size() > 0 || !lines_.back().points.empty());
     segmentPending_ = false;
@@ -107,6 +117,7 @@ PointSet* SetCollector::CurrentLine() {
 
 void SetCollector::AddSegment(std::vector<Point> points, bool startsSegment) {
     if (points.empty()) return;
+    Count(points.size());
     std::vector<Point>& line = CurrentLine()->points;
     if (line.empty()) {
         line = std::move(points);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "maps/map_warning.h"
+#include "maps/read_caps.h"
 #include "sets/points.h"
 
 namespace vezuved::maps {
@@ -42,7 +43,10 @@ public:
         waypoints_.title = "waypoints";
     }
 
-    void AddWaypoint(Point point) { waypointBlocks_.Add(std::move(point)); }
+    void AddWaypoint(Point point) {
+        Count(1);
+        waypointBlocks_.Add(std::move(point));
+    }
     // Starts a route or track (unnamed: "track 2"); its points follow.
     void BeginLine(int32_t kind, std::string title);
     void NameLine(std::string title) { lines_.back().title = std::move(title); }
@@ -53,6 +57,9 @@ public:
     // The points of a segment at once (a line's first: taken whole); with
     // startsSegment false, they continue the segment before.
     void AddSegment(std::vector<Point> points, bool startsSegment = true);
+    // Fails when points more than those added would pass kMostPointsRead: a
+    // reader that gathers points before adding them asks as it gathers.
+    void CheckRoom(size_t pending) const;
     // The line being read, its points all in place, for attaching texts to them.
     PointSet* CurrentLine();
 
@@ -78,6 +85,8 @@ public:
 private:
     // Something about the file as a whole, named in quotes.
     void WarnAboutFile(const std::string& cause);
+    // Counts points added, failing past kMostPointsRead.
+    void Count(size_t added);
 
     std::string what_;
     bool strict_;
@@ -88,6 +97,7 @@ private:
     std::vector<PointBlocks> lineBlocks_;  // one for each of lines_, its points before they are in place
     bool segmentPending_ = false;
     size_t refused_ = 0;
+    size_t points_ = 0;  // added so far
     size_t polygons_ = 0;
 };
 

@@ -49,6 +49,7 @@ XmlName SplitName(const char* qualified) {
 struct Session {
     XML_Parser parser = nullptr;
     XmlHandler* handler = nullptr;
+    std::string what;  // names the file in messages
     std::string text;
     std::vector<bool> collecting;  // per open element
     // A handler's exception cannot pass through expat's C frames: it is
@@ -89,7 +90,17 @@ void OnEnd(void* data, const char* name) {
 
 void OnText(void* data, const char* bytes, int length) {
     auto& session = *static_cast<Session*>(data);
-    if (!session.collecting.empty() && session.collecting.back()) session.text.append(bytes, length);
+    if (session.failure || session.collecting.empty() || !session.collecting.back()) return;
+    if (session.text.size() + static_cast<size_t>(length) > LongestText()) {
+        try {
+            FailMap("cannot read '" + session.what + "': line " +
+                    std::to_string(XML_GetCurrentLineNumber(session.parser)) + ": " + TooLongText());
+        } catch (...) {
+            Stop(session);
+        }
+        return;
+    }
+    session.text.append(bytes, length);
 }
 
 // Owns the parser.
@@ -123,6 +134,7 @@ void StreamXmlFrom(const std::function<size_t(char* bytes, size_t size)>& read,
     Session session;
     session.parser = owner.parser;
     session.handler = &handler;
+    session.what = what;
     XML_SetUserData(owner.parser, &session);
     XML_SetElementHandler(owner.parser, OnStart, OnEnd);
     XML_SetCharacterDataHandler(owner.parser, OnText);

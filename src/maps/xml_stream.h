@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "maps/map_source.h"
+#include "maps/read_caps.h"
 
 namespace vezuved::maps {
 

@@ -183,7 +183,10 @@ void StreamXmlOf(IStream* stream, const std::string& what, XmlHandler& handler) 
                 UINT length = 0;
                 reader.GetValue(&value, &length);
                 lastLine = line + static_cast<UINT>(std::count(value, value + length, L'\n'));
-                if (!open.empty() && open.back().collecting) text += Utf8(value, length);
+                if (!open.empty() && open.back().collecting) {
+                    text += Utf8(value, length);
+                    if (text.size() > LongestText()) fail(TooLongText(), line);
+                }
                 break;
             }
             default:

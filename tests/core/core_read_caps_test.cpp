@@ -1,0 +1,112 @@
+// What one read may grow to: past the most points or the longest text a
+// read takes, every reader fails with a message naming the cap, whatever
+// the format, and the collection keeps nothing of the file. The caps are
+// lowered here so small files meet them.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "core_text.h"
+#include "maps/read_caps.h"
+#include "support/test_support.h"
+#include "vezuved/vezuved_core.h"
+
+namespace {
+
+using core_test::Collection;
+using core_test::Message;
+
+// Six of a piece of text, numbered 1 to 6 where it holds '#'.
+std::string Six(const std::string& piece) {
+    std::string all;
+    for (char n = '1'; n <= '6'; ++n) {
+        std::string one = piece;
+        for (size_t at = one.find('#'); at != std::string::npos; at = one.find('#', at)) one[at] = n;
+        all += one;
+    }
+    return all;
+}
+
+// Six GGA sentences a second apart, each with its checksum.
+std::string SixFixes() {
+    std::string all;
+    for (char n = '1'; n <= '6'; ++n) {
+        const std::string body = std::string("GPGGA,12000") + n + ",4530.000,N,00730.000,E,1,08,0.9,100.0,M,,,,";
+        unsigned sum = 0;
+        for (char c : body) sum ^= static_cast<unsigned char>(c);
+        char hex[3];
+        std::snprintf(hex, sizeof hex, "%02X", sum);
+        all += "$" + body + "*" + hex + "\r\n";
+    }
+    return all;
+}
+
+class ReadCaps : public ::testing::Test {
+protected:
+    void SetUp() override { vezuved::maps::SetReadCapsForTests(5, 64); }
+    void TearDown() override { vezuved::maps::SetReadCapsForTests(0, 0); }
+};
+
+TEST_F(ReadCaps, MorePointsThanAReadHoldsFailNamingTheCap) {
+    const std::string kml = "<kml><Placemark>";
+    const struct {
+        const char* file;
+        std::string text;
+    } cases[] = {
+        {"a.gpx", "<gpx><trk><trkseg>" + Six("<trkpt lat=\"1\" lon=\"#\"/>") + "</trkseg></trk></gpx>"},
+        {"w.gpx", "<gpx>" + Six("<wpt lat=\"1\" lon=\"#\"/>") + "</gpx>"},
+        {"l.kml",
+         kml + "<LineString><coordinates>" + Six("#,1 ") + "</coordinates></LineString></Placemark></kml>"},
+        {"t.kml",
+         kml + "<gx:Track xmlns:gx=\"g\">" + Six("<gx:coord># 1 2</gx:coord>") +
+             "</gx:Track></Placemark></kml>"},
+        {"p.kml",
+         "<kml>" + Six("<Placemark><Point><coordinates>#,1</coordinates></Point></Placemark>") + "</kml>"},
+        {"a.geojson", R"({"type":"LineString","coordinates":[)" + Six("[#,1],") + Six("[#,2],") + "[0,0]]}"},
+        {"a.igc", "HFDTE010121\r\n" + Six("B12000#4530000N00730000EA0010000100\r\n")},
+        {"a.nmea", SixFixes()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        TempFolder folder;
+        const std::string path = folder.put(c.file, c.text);
+        Collection collection;
+        EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), VEZUVED_ERROR_FORMAT);
+        EXPECT_EQ(Message(collection.handle, folder.path()),
+                  std::string("cannot read 'DIR/") + c.file +
+                      "': it holds more than 5 points, the most one file is read with");
+        EXPECT_EQ(vezuved_set_count(collection.handle), 0);
+    }
+}
+
+TEST_F(ReadCaps, ALongerTextThanAReadTakesFailsNamingTheCap) {
+    const std::string name(65, 'n');
+    const struct {
+        const char* file;
+        std::string text;
+        const char* where;
+    } cases[] = {
+        {"a.gpx", "<gpx>\n<wpt lat=\"1\" lon=\"2\"><name>" + name + "</name></wpt></gpx>", "line 2: "},
+        {"a.kml", "<kml><Placemark><description>" + name + "</description></Placemark></kml>", "line 1: "},
+        {"a.geojson", R"({"type":"Point","coordinates":[1,2],"x":")" + name + "\"}", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        TempFolder folder;
+        const std::string path = folder.put(c.file, c.text);
+        Collection collection;
+        EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), VEZUVED_ERROR_FORMAT);
+        EXPECT_EQ(Message(collection.handle, folder.path()),
+                  std::string("cannot read 'DIR/") + c.file + "': " + c.where +
+                      "a text of more than 64 bytes, the most one text is read to");
+    }
+    // At the cap, a text is read.
+    TempFolder folder;
+    const std::string path = folder.put(
+        "b.gpx", "<gpx><wpt lat=\"1\" lon=\"2\"><name>" + std::string(64, 'n') + "</name></wpt></gpx>");
+    Collection collection;
+    EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), VEZUVED_OK);
+}
+
+}  // namespace
