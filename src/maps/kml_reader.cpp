@@ -10,6 +10,7 @@
 // before it. Files from before the arrays name a line's point by a
 // Placemark of its own (ExtendedData "point"). Elements are matched by
 // their local name, so the older Google namespaces read the same way.
+#include <algorithm>
 #include <vector>
 
 #include "maps/map_failure.h"
@@ -217,6 +218,12 @@ public:
             return;
         }
         collect_ = false;
+        if (local == "NetworkLink") inNetworkLink_ = true;
+        if (inNetworkLink_ && local == "href") {
+            collect_ = true;
+            textLine_ = line;
+            return;
+        }
         if (local == "Placemark") {
             placemark_ = Placemark();
             gathered_ = 0;
@@ -256,6 +263,11 @@ public:
         --depth_;
         collect_ = false;
         const std::string_view local = name.local;
+        if (local == "NetworkLink") inNetworkLink_ = false;
+        if (inNetworkLink_ && local == "href") {
+            links_.push_back({std::string(TrimWhite(text)), textLine_});
+            return;
+        }
         if (local == "Placemark" && inPlacemark_) {
             Emit();
             inPlacemark_ = false;
@@ -297,7 +309,20 @@ public:
         }
     }
 
-    std::vector<PointSet> Finish() { return sets_.Finish(); }
+    // The sets, once every NetworkLink to a file not among those read (the
+    // KML files of a KMZ) is said: nothing is fetched.
+    std::vector<PointSet> Finish(const std::vector<std::string>& read) {
+        for (const auto& [href, line] : links_) {
+            std::string_view inside = href;
+            while (inside.substr(0, 2) == "./") inside.remove_prefix(2);
+            if (std::find(read.begin(), read.end(), inside) == read.end()) {
+                sets_.Warn(line,
+                           "a NetworkLink to '" + href.substr(0, 200) +
+                               "' is not followed: only the KML files inside a KMZ are read");
+            }
+        }
+        return sets_.Finish();
+    }
 
 private:
     // Reads positions into the segment, the Placemark's positions counted
@@ -474,25 +499,28 @@ private:
     size_t waypoints_ = 0;
     size_t gathered_ = 0;                        // positions of the Placemark being read
     std::vector<std::string>* array_ = nullptr;  // the gx:SimpleArrayData being read, if kept
-    bool lastWasLine_ = false;                   // the last Placemark was a route or track:
-    int32_t lastLineKind_ = 0;                   // this one,
-    std::string lastLineName_;                   // by this name
-    size_t linePositions_ = 0;                   // of the current line so far, those left out too
+    bool inNetworkLink_ = false;
+    std::vector<std::pair<std::string, size_t>> links_;  // NetworkLink hrefs and their lines
+    bool lastWasLine_ = false;                           // the last Placemark was a route or track:
+    int32_t lastLineKind_ = 0;                           // this one,
+    std::string lastLineName_;                           // by this name
+    size_t linePositions_ = 0;                           // of the current line so far, those left out too
 };
 
 }  // namespace
 
 std::vector<PointSet> ReadKmlSets(MapSource& source, bool strict, MapWarnings& warnings) {
     KmlReader reader(source.what(), strict, warnings);
+    std::vector<std::string> read;  // the KML files of a KMZ
     StreamElements(reader, [&](XmlHandler& handler) {
         // A KMZ is read from its file, a zip archive.
         if (!source.plainPath().empty() && IsZipFile(source.plainPath())) {
-            StreamKmz(source.plainPath(), source.what(), handler);
+            read = StreamKmz(source.plainPath(), source.what(), handler);
         } else {
             StreamXmlSource(source, handler);
         }
     });
-    return reader.Finish();
+    return reader.Finish(read);
 }
 
 }  // namespace vezuved::maps

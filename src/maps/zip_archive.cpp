@@ -116,17 +116,25 @@ bool EndsWithKml(const std::string& name) {
 
 }  // namespace
 
-void StreamKmz(const std::string& path, const std::string& what, XmlHandler& handler) {
+std::vector<std::string> StreamKmz(const std::string& path, const std::string& what, XmlHandler& handler) {
     ZipArchive archive(path, what, ZipArchive::Kind::Kmz);
-    // doc.kml at the top, else the first .kml in the archive's order.
-    size_t index = archive.Find("doc.kml");
-    for (size_t i = 0; index == archive.size() && i < archive.size(); ++i) {
-        if (EndsWithKml(archive.Name(i))) index = i;
+    size_t first = archive.Find("doc.kml");
+    for (size_t i = 0; first == archive.size() && i < archive.size(); ++i) {
+        if (EndsWithKml(archive.Name(i))) first = i;
     }
-    if (index == archive.size()) FailMap("cannot read '" + what + "': the KMZ holds no .kml file");
-    // Its KML is named by the KMZ's name: that is the file the user knows.
-    std::unique_ptr<MapSource> kml = archive.Open(index, what);
-    StreamXmlSource(*kml, handler);
+    if (first == archive.size()) FailMap("cannot read '" + what + "': the KMZ holds no .kml file");
+    std::vector<std::string> read;
+    // The first KML is named by the KMZ's name: that is the file the user knows.
+    const auto stream = [&](size_t index, const std::string& named) {
+        std::unique_ptr<MapSource> kml = archive.Open(index, named);
+        StreamXmlSource(*kml, handler);
+        read.push_back(archive.Name(index));
+    };
+    stream(first, what);
+    for (size_t i = 0; i < archive.size(); ++i) {
+        if (i != first && EndsWithKml(archive.Name(i))) stream(i, what + ":" + archive.Name(i));
+    }
+    return read;
 }
 
 }  // namespace vezuved::maps

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "maps/map_source.h"
 #include "maps/xml_stream.h"
@@ -44,8 +45,11 @@ private:
     std::unique_ptr<Handle> handle_;
 };
 
-// Streams the KML inside the KMZ at path to handler: its "doc.kml", or else
-// the first ".kml" inside. Fails when it is no zip or holds no KML.
-void StreamKmz(const std::string& path, const std::string& what, XmlHandler& handler);
+// Streams every KML inside the KMZ at path to handler: its "doc.kml" (or
+// else its first ".kml") first, named by what, then the others in the
+// archive's order, each named "what:NAME" (those a doc.kml links to among
+// them). Returns their names, as the archive gives them. Fails when it is
+// no zip or holds no KML.
+std::vector<std::string> StreamKmz(const std::string& path, const std::string& what, XmlHandler& handler);
 
 }  // namespace vezuved::maps

@@ -99,5 +99,32 @@ TEST_F(ArchiveInputs, ExportBecomesOneDatabasePerActivityNamedByItsList) {
     EXPECT_NE(shown.find("45.5000000"), std::string::npos) << shown;
 }
 
+// A KMZ of several KML files reads them all, its doc.kml first; a
+// NetworkLink to a file inside is read with them, one to the web is said.
+TEST_F(ArchiveInputs, KmzReadsEveryKmlInside) {
+    if (!vezuved::maps::ZipReadingAvailable() || !HasProgram("zip")) GTEST_SKIP() << "no zip here";
+    const std::string folder = Out("kmz");
+    std::filesystem::create_directories(folder + "/files");
+    const auto placemark = [](const char* name, const char* at) {
+        return std::string("<Placemark><name>") + name + "</name><Point><coordinates>" + at +
+               "</coordinates></Point></Placemark>";
+    };
+    WriteFile(folder + "/files/b.kml", "<kml><Document>" + placemark("B", "2,1") + "</Document></kml>");
+    WriteFile(folder + "/doc.kml",
+              "<kml><Document>\n<NetworkLink><Link><href>files/b.kml</href></Link></NetworkLink>\n"
+              "<NetworkLink><Link><href>https://example.org/c.kml</href></Link></NetworkLink>\n" +
+                  placemark("A", "1,1") + "</Document></kml>");
+    WriteFile(folder + "/z.kml", "<kml>" + placemark("Z", "3,1") + "</kml>");
+    ASSERT_EQ(RunShell("cd " + Quoted(folder) + " && zip -q ../all.kmz z.kml files/b.kml doc.kml"), 0);
+    const ToolResult run = RunTool({"show", Out("all.kmz")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err,
+              "vezuved: " + Out("all.kmz") +
+                  ":3: a NetworkLink to 'https://example.org/c.kml' is not followed: only the KML files inside "
+                  "a KMZ are read\n");
+    const size_t a = run.out.find("\nA "), z = run.out.find("\nZ "), b = run.out.find("\nB ");
+    EXPECT_TRUE(a != std::string::npos && a < z && z < b && b != std::string::npos) << run.out;
+}
+
 }  // namespace
 }  // namespace cli_test
