@@ -118,10 +118,11 @@ TEST_F(ArchiveInputs, KmzReadsEveryKmlInside) {
     ASSERT_EQ(RunShell("cd " + Quoted(folder) + " && zip -q ../all.kmz z.kml files/b.kml doc.kml"), 0);
     const ToolResult run = RunTool({"show", Out("all.kmz")});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err,
-              "vezuved: " + Out("all.kmz") +
-                  ":3: a NetworkLink to 'https://example.org/c.kml' is not followed: only the KML files inside "
-                  "a KMZ are read\n");
+    EXPECT_EQ(
+        run.err,
+        "vezuved: " + Out("all.kmz") +
+            ":3: a NetworkLink to 'https://example.org/c.kml' is not followed: only the KML files inside "
+            "a KMZ are read\n");
     const size_t a = run.out.find("\nA "), z = run.out.find("\nZ "), b = run.out.find("\nB ");
     EXPECT_TRUE(a != std::string::npos && a < z && z < b && b != std::string::npos) << run.out;
 }
