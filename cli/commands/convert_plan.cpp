@@ -102,6 +102,7 @@ LoadedPoints Merge(std::ostream& err, std::vector<LoadedPoints> sets, const std:
     merged.source = std::make_shared<CoreCollection>();
     if (vezuved_add_set(merged.source->get(), SetKindFor(merged.set.kind), title.c_str()) != 0)
         FailConversion(vezuved_error_message(merged.source->get()));
+    CopySetExtras(*merged.source, 0, sets.front());
     for (LoadedPoints& set : sets) {
         AppendLoadedPoints(err, *merged.source, 0, set);
         set = LoadedPoints();  // its memory goes back before the next is copied

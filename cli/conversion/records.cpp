@@ -108,6 +108,8 @@ std::vector<LoadedPoints> ReadThroughCore(std::ostream& err,
 void HoldPoints(LoadedPoints& points) {
     if (points.held) return;
     const vezuved_collection* source = points.source->get();
+    // Shares the collection's keeping: the points may outlive this set.
+    const std::shared_ptr<const vezuved_collection> origin(points.source, source);
     const int64_t count = vezuved_set_point_count(source, points.sourceSet);
     points.set.points.reserve(static_cast<size_t>(std::max<int64_t>(count, 0)));
     for (int64_t i = 0; i < count; ++i) {
@@ -116,11 +118,16 @@ void HoldPoints(LoadedPoints& points) {
             FailConversion("cannot hold the points of '" + points.set.title +
                            "': " + vezuved_error_message(source));
         points.set.points.push_back(PointOf(read));
+        points.set.points.back().origin = origin;
+        points.set.points.back().originSet = points.sourceSet;
+        points.set.points.back().originIndex = i;
         // The feet as the file wrote them, where it did.
         double feet = 0;
         if (vezuved_get_elevation_feet(source, points.sourceSet, i, &feet) == VEZUVED_OK)
             points.set.points.back().elevationFeet = feet;
     }
+    points.set.origin = origin;
+    points.set.originSet = points.sourceSet;
     points.held = true;
 }
 
@@ -144,6 +151,7 @@ bool Placeable(const Point& point) {
 void AddHeldPoints(std::ostream& err, CoreCollection& collection, int32_t index, const PointSet& set) {
     bool pending = false;
     size_t missing = 0;
+    int64_t added = vezuved_set_point_count(collection.get(), index);
     for (const Point& point : set.points) {
         pending = pending || point.segmentStart;
         if (!Placeable(point)) {
@@ -169,8 +177,13 @@ void AddHeldPoints(std::ostream& err, CoreCollection& collection, int32_t index,
         placed.symbol = point.icon.c_str();
         placed.description = point.description ? point.description->c_str() : nullptr;
         pending = false;
-        if (vezuved_add_point(collection.get(), index, &placed) != VEZUVED_OK)
+        if (vezuved_add_point(collection.get(), index, &placed) != VEZUVED_OK ||
+            (point.origin != nullptr &&
+             vezuved_copy_extras(
+                 collection.get(), index, added, point.origin.get(), point.originSet, point.originIndex) !=
+                 VEZUVED_OK))
             FailConversion(vezuved_error_message(collection.get()));
+        ++added;
     }
     if (missing > 0) {
         err << "vezuved: " << missing << " point(s) of '" << set.title
@@ -199,9 +212,18 @@ void AppendLoadedPoints(std::ostream& err,
     }
 }
 
+void CopySetExtras(CoreCollection& collection, int32_t set, const LoadedPoints& points) {
+    const vezuved_collection* origin = points.source ? points.source->get() : points.set.origin.get();
+    const int32_t originSet = points.source ? points.sourceSet : points.set.originSet;
+    if (origin != nullptr &&
+        vezuved_copy_extras(collection.get(), set, -1, origin, originSet, -1) != VEZUVED_OK)
+        FailConversion(vezuved_error_message(collection.get()));
+}
+
 void AddLoadedSet(std::ostream& err, CoreCollection& collection, const LoadedPoints& points, int32_t kind) {
     const int32_t set = vezuved_add_set(collection.get(), SetKindFor(kind), points.set.title.c_str());
     if (set < 0) FailConversion(vezuved_error_message(collection.get()));
+    CopySetExtras(collection, set, points);
     AppendLoadedPoints(err, collection, set, points);
 }
 
@@ -218,6 +240,8 @@ constexpr size_t kMostRecords = 65535;
 size_t SegmentCountOf(const LoadedPoints& points) {
     if (points.held) return SegmentCount(points.set);
     const vezuved_collection* source = points.source->get();
+    // Shares the collection's keeping: the points may outlive this set.
+    const std::shared_ptr<const vezuved_collection> origin(points.source, source);
     const int64_t count = vezuved_set_point_count(source, points.sourceSet);
     size_t segments = 1;
     for (int64_t i = 1; i < count; ++i) {

@@ -57,6 +57,10 @@ struct LoadedPoints {
     int32_t sourceSet = 0;
 };
 
+// Gives set of collection the texts of the set the points were read as (a
+// track's description, a file's metadata), where they were read.
+void CopySetExtras(CoreCollection& collection, int32_t set, const LoadedPoints& points);
+
 // The points of a set read and not yet held, made the tool's: where they
 // are changed or listed.
 void HoldPoints(LoadedPoints& points);

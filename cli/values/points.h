@@ -5,11 +5,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include <vezuved/vezuved.h>
+
+struct vezuved_collection;
 
 namespace vezuved_cli {
 
@@ -23,12 +26,21 @@ struct Point {
     std::optional<double> elevationFeet;  // the same height, in feet as a text or database wrote it
     std::optional<int64_t> time;          // UTC milliseconds since 1970
     bool segmentStart = false;            // a new segment of its route or track begins here
+    // Where the core holds the point as it was read, so what the tool has no
+    // field for (a heart rate, a GPX hdop) is written again from there; none
+    // for a point the tool made. It keeps that collection.
+    std::shared_ptr<const vezuved_collection> origin;
+    int32_t originSet = 0;
+    int64_t originIndex = -1;
 };
 
 struct PointSet {
     std::string title;
     int32_t kind = VEZUVED_KIND_POINT;  // a VEZUVED_KIND_* code
     std::vector<Point> points;
+    // The set as the core read it, for its texts (a track's description).
+    std::shared_ptr<const vezuved_collection> origin;
+    int32_t originSet = 0;
 };
 
 // A route or a track, not waypoints.

@@ -609,6 +609,21 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_visit_text(vezuved_collection
                                                               vezuved_point_function visit,
                                                               void* context);
 
+/* Gives the point at index of set of collection the values the point at
+ * source_index of source's set source_set holds beyond the public struct's
+ * fields (a GPX point's comment, type, hdop, satellites; a sensor's heart
+ * rate, cadence, temperature), as the point was read, replacing its own.
+ * With index and source_index -1, gives the set the source set's texts
+ * instead (a track's description and type, a file's metadata). The map
+ * formats write them again; a database or a text, which cannot hold them,
+ * says so. */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_copy_extras(vezuved_collection* collection,
+                                                               int32_t set,
+                                                               int64_t index,
+                                                               const vezuved_collection* source,
+                                                               int32_t source_set,
+                                                               int64_t source_index);
+
 /* Appends count points of source's set source_set, from first, to the end
  * of set of collection, exactly as they are held (their values are never
  * turned into the public struct and back); collection and source may be

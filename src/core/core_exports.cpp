@@ -634,6 +634,33 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_write_text(vezuved_collection
     return Run(collection, [&] { WriteFile(*collection, path, options, text); });
 }
 
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_copy_extras(vezuved_collection* collection,
+                                                               int32_t set,
+                                                               int64_t index,
+                                                               const vezuved_collection* source,
+                                                               int32_t source_set,
+                                                               int64_t source_index) {
+    return Run(collection, [&] {
+        if (!HasSet(collection, set))
+            FailCore(VEZUVED_ERROR_ARGUMENT, "there is no set " + std::to_string(set));
+        if (!HasSet(source, source_set))
+            FailCore(VEZUVED_ERROR_ARGUMENT, "the source has no set " + std::to_string(source_set));
+        maps::PointSet& to = collection->sets[static_cast<size_t>(set)];
+        const maps::PointSet& from = source->sets[static_cast<size_t>(source_set)];
+        if (index == -1 && source_index == -1) {
+            to.extras = from.extras;
+            return;
+        }
+        if (index < 0 || static_cast<uint64_t>(index) >= to.points.size() || source_index < 0 ||
+            static_cast<uint64_t>(source_index) >= from.points.size()) {
+            FailCore(VEZUVED_ERROR_ARGUMENT,
+                     "point " + std::to_string(index) + " or the source's point " + std::to_string(source_index) +
+                         " is not in its set");
+        }
+        to.points[static_cast<size_t>(index)].extras = from.points[static_cast<size_t>(source_index)].extras;
+    });
+}
+
 VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_copy_points(vezuved_collection* collection,
                                                                int32_t set,
                                                                const vezuved_collection* source,

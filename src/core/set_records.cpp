@@ -53,6 +53,36 @@ void FillRecords(const maps::PointSet& set,
     }
 }
 
+void AddExtrasWarning(const std::string& path,
+                      const maps::PointSet& set,
+                      const std::string& what,
+                      maps::MapWarnings& warnings) {
+    size_t points = 0;
+    bool seen[maps::kPointExtraCount] = {};
+    for (const maps::Point& point : set.points) {
+        if (!point.extras || point.extras->values.empty()) continue;
+        ++points;
+        for (const auto& [extra, text] : point.extras->values) seen[static_cast<size_t>(extra)] = true;
+    }
+    std::string values, texts;
+    for (size_t i = 0; i < maps::kPointExtraCount; ++i) {
+        if (seen[i])
+            values += (values.empty() ? "" : ", ") + std::string(maps::NamesOf(maps::PointExtra(i)).gpx);
+    }
+    for (const auto& [name, text] : set.extras) texts += (texts.empty() ? "" : ", ") + name;
+    if (points == 0 && texts.empty()) return;
+    std::string cause;
+    if (points > 0) {
+        cause = std::to_string(points) + " point(s) hold values " + what + " cannot hold (" + values + ")";
+    }
+    if (!texts.empty()) {
+        cause += (cause.empty() ? "" : "; ") + std::string("the set holds texts ") + what + " cannot hold (" +
+                 texts + ")";
+    }
+    cause += "; they are left out";
+    warnings.push_back({path, 0, cause, "'" + path + "': " + cause});
+}
+
 void AddFittingWarning(const std::string& path,
                        const maps::FittingReport& fitting,
                        maps::MapWarnings& warnings) {

@@ -34,6 +34,13 @@ void FillRecords(const maps::PointSet& set,
                  WrittenRecords& written,
                  maps::FittingReport& fitting);
 
+// The one warning of the values of set's points and of its texts that
+// what (a database, a text) cannot hold, with their count, when it has any.
+void AddExtrasWarning(const std::string& path,
+                      const maps::PointSet& set,
+                      const std::string& what,
+                      maps::MapWarnings& warnings);
+
 // The one warning of what fitting changed in path's texts, when it changed any.
 void AddFittingWarning(const std::string& path,
                        const maps::FittingReport& fitting,

@@ -1,7 +1,10 @@
-// GPX 1.0 and 1.1, read as a stream. Elements of other namespaces (and
-// everything inside <extensions>) are passed over; so are elements the
-// tool has no field for. Each <trkseg> after a track's first begins a new
-// segment of it.
+// GPX 1.0 and 1.1, read as a stream. A point's elements beyond the tool's
+// fields (cmt beside a desc, type, fix, sat, hdop, ...) and the values of a
+// TrackPointExtension (Garmin's, any version: heart rate, cadence,
+// temperature, ...) are kept as the point's extras; a route's or track's
+// desc, cmt, src, type and number, and the metadata's desc, author,
+// keywords and time, as its set's. Other elements of other namespaces are
+// passed over. Each <trkseg> after a track's first begins a new segment.
 #include <vector>
 
 #include "maps/map_failure.h"
@@ -17,7 +20,27 @@ bool IsGpxSpace(std::string_view space) {
            space == "http://www.topografix.com/GPX/1/0";
 }
 
-enum class Where { Root, Gpx, Waypoint, Route, RoutePoint, Track, Segment, TrackPoint, Field, Skipped };
+enum class Where {
+    Root,
+    Gpx,
+    Metadata,
+    Author,
+    Waypoint,
+    Route,
+    RoutePoint,
+    Track,
+    Segment,
+    TrackPoint,
+    Extensions,
+    Sensors,
+    Field,
+    Skipped
+};
+
+bool IsLineText(std::string_view local) {
+    return local == "name" || local == "cmt" || local == "desc" || local == "src" || local == "type" ||
+           local == "number";
+}
 
 class GpxReader {
 public:
@@ -57,14 +80,23 @@ public:
 
     std::vector<PointSet> Finish() {
         if (!sawRoot_) FailMap("cannot read '" + what_ + "': it is no GPX file");
-        return sets_.Finish();
+        std::vector<PointSet> sets = sets_.Finish();
+        if (!metadata_.empty()) {
+            sets.front().extras.insert(sets.front().extras.begin(), metadata_.begin(), metadata_.end());
+        }
+        return sets;
     }
 
 private:
     Where Enter(Where parent, const XmlName& name, const char** attributes) {
-        if (parent == Where::Skipped || parent == Where::Field || !IsGpxSpace(name.space))
-            return Where::Skipped;
+        if (parent == Where::Skipped || parent == Where::Field) return Where::Skipped;
         const std::string_view local = name.local;
+        // Inside <extensions>, other namespaces are the point.
+        PointExtra extra;
+        if (parent == Where::Extensions)
+            return local == "TrackPointExtension" ? Where::Sensors : Where::Skipped;
+        if (parent == Where::Sensors) return ExtraOfGpx(local, true, extra) ? Where::Field : Where::Skipped;
+        if (!IsGpxSpace(name.space)) return Where::Skipped;
         switch (parent) {
             case Where::Root:
                 if (local != "gpx") {
@@ -73,7 +105,14 @@ private:
                 }
                 sawRoot_ = true;
                 return Where::Gpx;
+            case Where::Metadata:
+                if (local == "author") return Where::Author;
+                return local == "desc" || local == "keywords" || local == "time" ? Where::Field
+                                                                                 : Where::Skipped;
+            case Where::Author:
+                return local == "name" ? Where::Field : Where::Skipped;
             case Where::Gpx:
+                if (local == "metadata") return Where::Metadata;
                 if (local == "wpt") return BeginPoint(attributes, Where::Waypoint);
                 if (local == "rte" || local == "trk") {
                     linePoints_ = 0;
@@ -85,20 +124,21 @@ private:
                 return Where::Skipped;
             case Where::Route:
                 if (local == "rtept") return BeginPoint(attributes, Where::RoutePoint);
-                return local == "name" ? Where::Field : Where::Skipped;
+                return IsLineText(local) ? Where::Field : Where::Skipped;
             case Where::Track:
                 if (local == "trkseg") {
                     sets_.BeginSegment();
                     return Where::Segment;
                 }
-                return local == "name" ? Where::Field : Where::Skipped;
+                return IsLineText(local) ? Where::Field : Where::Skipped;
             case Where::Segment:
                 return local == "trkpt" ? BeginPoint(attributes, Where::TrackPoint) : Where::Skipped;
             case Where::Waypoint:
             case Where::RoutePoint:
             case Where::TrackPoint:
+                if (local == "extensions") return Where::Extensions;
                 return local == "ele" || local == "time" || local == "name" || local == "desc" ||
-                               local == "cmt" || local == "sym"
+                               local == "sym" || ExtraOfGpx(local, false, extra)
                            ? Where::Field
                            : Where::Skipped;
             default:
@@ -109,7 +149,7 @@ private:
     Where BeginPoint(const char** attributes, Where where) {
         ++(where == Where::Waypoint ? waypoints_ : linePoints_);
         point_ = Point();
-        comment_.clear();
+        extras_ = PointExtras();
         problem_.clear();
         pointLine_ = line_;
         const char* lat = XmlAttribute(attributes, "lat");
@@ -124,9 +164,23 @@ private:
     }
 
     void Field(Where parent, std::string_view local, std::string& text) {
+        if (parent == Where::Metadata || parent == Where::Author) {
+            const std::string key = parent == Where::Author ? "author" : std::string(local);
+            metadata_.push_back({"metadata:" + key, std::move(text)});
+            return;
+        }
+        if ((parent == Where::Route || parent == Where::Track) && local != "name") {
+            sets_.CurrentLine()->extras.push_back({std::string(local), std::move(text)});
+            return;
+        }
         if (parent == Where::Route || parent == Where::Track) {
             if (!named_ && !TrimWhite(text).empty()) sets_.NameLine(std::string(TrimWhite(text)));
             named_ = true;
+            return;
+        }
+        PointExtra extra;
+        if (ExtraOfGpx(local, parent == Where::Sensors, extra)) {
+            extras_.Set(extra, std::string(TrimWhite(text)));
             return;
         }
         // An empty <ele/> or <time/> is no value; an unreadable one leaves
@@ -142,24 +196,28 @@ private:
             point_.name = TrimWhite(text);
         } else if (local == "desc") {
             point_.description = std::move(text);
-        } else if (local == "cmt") {
-            comment_ = std::move(text);
         } else if (local == "sym") {
             point_.icon = TrimWhite(text);
         }
         if (problem_.empty()) problem_ = std::move(problem);
     }
 
-    // GPX 1.0 writers often put the note in <cmt> alone.
+    // GPX 1.0 writers often put the note in <cmt> alone: it is then the
+    // description; beside one, an extra.
     void FinishPoint() {
-        if (!point_.description && !comment_.empty()) point_.description = std::move(comment_);
+        if (!point_.description) {
+            std::optional<std::string> comment = extras_.Take(PointExtra::Comment);
+            if (comment && !comment->empty()) point_.description = std::move(comment);
+        }
+        if (!extras_.values.empty()) point_.extras = std::make_shared<const PointExtras>(std::move(extras_));
     }
 
     std::string what_;
     SetCollector sets_;
     std::vector<Where> stack_;
     Point point_;
-    std::string comment_;
+    PointExtras extras_;  // of the point being read
+    SetExtras metadata_;
     std::string problem_;   // why the point being read is left out, if it is
     size_t line_ = 0;       // of the element just started
     size_t pointLine_ = 0;  // of the point being read

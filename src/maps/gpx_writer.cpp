@@ -7,6 +7,28 @@
 namespace vezuved::maps {
 namespace {
 
+constexpr const char* kSensorSpace = "http://www.garmin.com/xmlschemas/TrackPointExtension/v2";
+
+// The point's extras from first up to (not including) last, as GPX's own elements.
+void WriteExtras(XmlWriter& xml, const PointExtras* extras, PointExtra first, PointExtra last) {
+    if (extras == nullptr) return;
+    for (const auto& [extra, text] : extras->values) {
+        if (extra >= first && extra < last) xml.Element(NamesOf(extra).gpx, text);
+    }
+}
+
+// A sensor's values in a TrackPointExtension.
+void WriteSensors(XmlWriter& xml, const PointExtras* extras) {
+    if (extras == nullptr || extras->values.empty() || !NamesOf(extras->values.back().first).sensor) return;
+    xml.Open("extensions");
+    xml.Open("gpxtpx:TrackPointExtension");
+    for (const auto& [extra, text] : extras->values) {
+        if (NamesOf(extra).sensor) xml.Element(std::string("gpxtpx:") + NamesOf(extra).gpx, text);
+    }
+    xml.Close();
+    xml.Close();
+}
+
 // Children in the order the GPX schema's wptType demands.
 void WritePoint(XmlWriter& xml, std::string_view element, const Point& point) {
     char latitude[kFixedTextSize], longitude[kFixedTextSize];
@@ -17,10 +39,48 @@ void WritePoint(XmlWriter& xml, std::string_view element, const Point& point) {
     if (WrittenElevation(point)) xml.Element("ele", std::string_view(latitude, WriteMetres(point, latitude)));
     PointText text;
     if (point.time) xml.Element("time", text.Time(point));
+    const PointExtras* extras = point.extras.get();
+    WriteExtras(xml, extras, PointExtra::MagneticVariation, PointExtra::Comment);
     if (!point.name.empty()) xml.Element("name", point.name);
+    WriteExtras(xml, extras, PointExtra::Comment, PointExtra::Source);
     if (!DescriptionOf(point).empty()) xml.Element("desc", DescriptionOf(point));
+    WriteExtras(xml, extras, PointExtra::Source, PointExtra::Type);
     if (!point.icon.empty()) xml.Element("sym", point.icon);
+    WriteExtras(xml, extras, PointExtra::Type, PointExtra::AirTemperature);
+    WriteSensors(xml, extras);
     xml.Close();
+}
+
+// The set's texts of the given keys, in that order (the schema's).
+void WriteSetTexts(XmlWriter& xml, const PointSet& set, std::initializer_list<const char*> keys) {
+    for (const char* key : keys) {
+        for (const auto& [name, text] : set.extras) {
+            if (name == key)
+                xml.Element(std::string_view(key).substr(std::string_view(key).find(':') + 1), text);
+        }
+    }
+}
+
+// Whether any held point has a sensor's value (read again, a text has none).
+bool HasSensors(const std::vector<PointSet>& sets) {
+    for (const PointSet& set : sets) {
+        for (const Point& point : set.points) {
+            if (point.extras && !point.extras->values.empty() &&
+                NamesOf(point.extras->values.back().first).sensor)
+                return true;
+        }
+    }
+    return false;
+}
+
+// The metadata of the first set that has any.
+const PointSet* MetadataSet(const std::vector<PointSet>& sets) {
+    for (const PointSet& set : sets) {
+        for (const auto& [name, text] : set.extras) {
+            if (name.rfind("metadata:", 0) == 0) return &set;
+        }
+    }
+    return nullptr;
 }
 
 int32_t GpxKind(const PointSet& set) { return IsLine(set) ? set.kind : VEZUVED_KIND_POINT; }
@@ -39,16 +99,30 @@ std::string JoinedRouteSegments(const std::vector<PointSet>& sets, const std::ve
 
 void WriteGpx(DocumentSink& sink, const std::vector<PointSet>& sets, std::string_view creator) {
     XmlWriter xml(sink);
-    xml.Open("gpx",
-             {{"version", "1.1"},
-              {"creator", std::string(creator)},
-              {"xmlns", "http://www.topografix.com/GPX/1/1"},
-              {"xmlns:xsi", "http://www.w3.org/2001/XMLSchema-instance"},
-              {"xsi:schemaLocation",
-               "http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd"}});
-    if (sets.size() == 1 && !sets[0].title.empty()) {
+    std::vector<XmlAttribute> root = {
+        {"version", "1.1"},
+        {"creator", creator},
+        {"xmlns", "http://www.topografix.com/GPX/1/1"},
+        {"xmlns:xsi", "http://www.w3.org/2001/XMLSchema-instance"},
+        {"xsi:schemaLocation",
+         "http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd"}};
+    if (HasSensors(sets)) root.insert(root.begin() + 3, {"xmlns:gpxtpx", kSensorSpace});
+    xml.Open("gpx", root);
+    const PointSet* metadata = MetadataSet(sets);
+    const bool named = sets.size() == 1 && !sets[0].title.empty();
+    if (named || metadata != nullptr) {
         xml.Open("metadata");
-        xml.Element("name", sets[0].title);
+        if (named) xml.Element("name", sets[0].title);
+        if (metadata != nullptr) {
+            WriteSetTexts(xml, *metadata, {"metadata:desc"});
+            for (const auto& [name, text] : metadata->extras) {
+                if (name != "metadata:author") continue;
+                xml.Open("author");
+                xml.Element("name", text);
+                xml.Close();
+            }
+            WriteSetTexts(xml, *metadata, {"metadata:time", "metadata:keywords"});
+        }
         xml.Close();
     }
     // The schema wants every wpt before the first rte and every rte before
@@ -61,6 +135,7 @@ void WriteGpx(DocumentSink& sink, const std::vector<PointSet>& sets, std::string
             if (route || track) {
                 xml.Open(route ? "rte" : "trk");
                 if (!set.title.empty()) xml.Element("name", set.title);
+                WriteSetTexts(xml, set, {"cmt", "desc", "src", "number", "type"});
                 if (track) xml.Open("trkseg");
             }
             const std::string_view element = route ? "rtept" : track ? "trkpt" : "wpt";

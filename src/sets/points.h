@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "sets/optional_number.h"
+#include "sets/point_extras.h"
 #include "vezuved/vezuved.h"
 
 namespace vezuved::maps {
@@ -38,12 +39,16 @@ struct Point {
     // (a record, a text in feet), so it is written again as it was: "1829"
     // stays "1829", not "1829.0000000". -1: none, or a form not kept.
     int8_t feetDecimals = -1;
+    // What else the file said of the point (heart rate, hdop, ...); none
+    // for most points.
+    SharedExtras extras;
 };
 
 struct PointSet {
     std::string title;                  // names the route or track in GPX and GeoJSON
     int32_t kind = VEZUVED_KIND_POINT;  // a VEZUVED_KIND_* code
     std::vector<Point> points;
+    SetExtras extras;  // a line's description, comment, type; a file's metadata
     // Set for a set too large to hold: each call reads the points again, in
     // order, and hands each to the visitor; points stays empty.
     std::function<void(const std::function<void(const Point&)>&)> reread;
