@@ -654,8 +654,8 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_copy_extras(vezuved_collectio
         if (index < 0 || static_cast<uint64_t>(index) >= to.points.size() || source_index < 0 ||
             static_cast<uint64_t>(source_index) >= from.points.size()) {
             FailCore(VEZUVED_ERROR_ARGUMENT,
-                     "point " + std::to_string(index) + " or the source's point " + std::to_string(source_index) +
-                         " is not in its set");
+                     "point " + std::to_string(index) + " or the source's point " +
+                         std::to_string(source_index) + " is not in its set");
         }
         to.points[static_cast<size_t>(index)].extras = from.points[static_cast<size_t>(source_index)].extras;
     });
