@@ -113,6 +113,9 @@ private:
                 return local == "name" ? Where::Field : Where::Skipped;
             case Where::Gpx:
                 if (local == "metadata") return Where::Metadata;
+                // GPX 1.0 holds the file's texts at its top.
+                if (local == "desc" || local == "author" || local == "time" || local == "keywords")
+                    return Where::Field;
                 if (local == "wpt") return BeginPoint(attributes, Where::Waypoint);
                 if (local == "rte" || local == "trk") {
                     linePoints_ = 0;
@@ -164,8 +167,8 @@ private:
     }
 
     void Field(Where parent, std::string_view local, std::string& text) {
-        if (parent == Where::Metadata || parent == Where::Author) {
-            const std::string key = parent == Where::Author ? "author" : std::string(local);
+        if (parent == Where::Metadata || parent == Where::Author || parent == Where::Gpx) {
+            const std::string key = parent == Where::Author || local == "author" ? "author" : std::string(local);
             metadata_.push_back({"metadata:" + key, std::move(text)});
             return;
         }

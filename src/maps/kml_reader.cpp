@@ -34,15 +34,23 @@ struct Refusal {
 // The per-point texts of a line, each a value per position in order.
 struct PointArrays {
     std::vector<std::string> times, names, descriptions, symbols;
+    std::vector<std::pair<PointExtra, std::vector<std::string>>> extras;  // heart rates, ...
     // The array a gx:SimpleArrayData of that name fills; none for others.
     std::vector<std::string>* Named(std::string_view name) {
         if (name == "when") return &times;
         if (name == "name") return &names;
         if (name == "description") return &descriptions;
         if (name == "sym") return &symbols;
-        return nullptr;
+        PointExtra extra;
+        if (!ExtraOfKml(name, extra)) return nullptr;
+        for (auto& [which, values] : extras) {
+            if (which == extra) return &values;
+        }
+        return &extras.emplace_back(extra, std::vector<std::string>()).second;
     }
-    bool empty() const { return times.empty() && names.empty() && descriptions.empty() && symbols.empty(); }
+    bool empty() const {
+        return times.empty() && names.empty() && descriptions.empty() && symbols.empty() && extras.empty();
+    }
     // Gives the point at place (0-based) its texts; a problem with its time
     // when the array's is no time.
     std::string Give(size_t place, Point& point) const {
@@ -51,6 +59,14 @@ struct PointArrays {
             point.description = descriptions[place];
         }
         if (place < symbols.size()) point.icon = symbols[place];
+        PointExtras given;
+        for (const auto& [extra, values] : extras) {
+            if (place < values.size() && !TrimWhite(values[place]).empty()) {
+                if (given.values.empty() && point.extras) given = *point.extras;
+                given.Set(extra, std::string(TrimWhite(values[place])));
+            }
+        }
+        if (!given.values.empty()) point.extras = std::make_shared<const PointExtras>(std::move(given));
         std::string problem;
         if (place < times.size() && !TrimWhite(times[place]).empty()) {
             point.time = ReadPointTime(times[place], problem);
@@ -105,6 +121,7 @@ struct Placemark {
     std::string kind;                  // ExtendedData "kind": "route" or "track"
     std::string joins;                 // ExtendedData "part": "segment" or "run"
     PointArrays arrays;                // of its line's points, all segments through
+    SetExtras data;                    // its other ExtendedData Data, by name
     std::string symbol;                // ExtendedData "sym"
     std::optional<size_t> pointIndex;  // ExtendedData "point": a point of the line before
     Segment points;                    // of its Points
@@ -230,7 +247,15 @@ public:
             inPlacemark_ = true;
             return;
         }
-        if (!inPlacemark_) return;
+        if (!inPlacemark_) {
+            // A file's own texts: <Data name="metadata:..."> outside any Placemark.
+            if (local == "Data") {
+                const char* key = XmlAttribute(attributes, "name");
+                dataName_ = key != nullptr ? key : "";
+            }
+            collect_ = local == "value" && dataName_.rfind("metadata:", 0) == 0;
+            return;
+        }
         parents_.push_back(std::string(local));
         if (local == "Polygon") {
             ++placemark_.polygons;
@@ -274,7 +299,13 @@ public:
             parents_.clear();
             return;
         }
-        if (!inPlacemark_ || parents_.empty()) return;
+        if (!inPlacemark_) {
+            if (local == "value" && dataName_.rfind("metadata:", 0) == 0)
+                metadata_.push_back({dataName_, text});
+            if (local == "Data") dataName_.clear();
+            return;
+        }
+        if (parents_.empty()) return;
         parents_.pop_back();
         if (local == "Polygon") {
             --polygonDepth_;
@@ -321,7 +352,9 @@ public:
                                "' is not followed: only the KML files inside a KMZ are read");
             }
         }
-        return sets_.Finish();
+        std::vector<PointSet> sets = sets_.Finish();
+        sets.front().extras.insert(sets.front().extras.begin(), metadata_.begin(), metadata_.end());
+        return sets;
     }
 
 private:
@@ -348,7 +381,19 @@ private:
                 *index == static_cast<double>(static_cast<size_t>(*index))) {
                 placemark_.pointIndex = static_cast<size_t>(*index);
             }
+        } else if (!dataName_.empty()) {
+            placemark_.data.push_back({dataName_, std::string(value)});
         }
+    }
+
+    // A waypoint's other Data, those that name a point's value (hdop, ...).
+    SharedExtras WaypointExtras() const {
+        PointExtras extras;
+        PointExtra extra;
+        for (const auto& [name, value] : placemark_.data) {
+            if (ExtraOfKml(name, extra)) extras.Set(extra, value);
+        }
+        return extras.values.empty() ? nullptr : std::make_shared<const PointExtras>(std::move(extras));
     }
 
     void When(std::string_view text) {
@@ -394,6 +439,11 @@ private:
         if (!continues) {
             sets_.BeginLine(kind, placemark_.name);
             linePositions_ = 0;
+            // The line's own texts (its description, type, ...).
+            SetExtras& texts = sets_.CurrentLine()->extras;
+            if (placemark_.description && !placemark_.description->empty())
+                texts.push_back({"desc", *placemark_.description});
+            texts.insert(texts.end(), placemark_.data.begin(), placemark_.data.end());
         }
         lastWasLine_ = true;
         lastLineKind_ = kind;
@@ -431,7 +481,10 @@ private:
     // Arrays that hold more or fewer values than the line has positions
     // are paired in order, and said.
     void WarnOfArrays(const PointArrays& arrays, size_t positions) {
-        for (const auto* values : {&arrays.times, &arrays.names, &arrays.descriptions, &arrays.symbols}) {
+        std::vector<const std::vector<std::string>*> all = {
+            &arrays.times, &arrays.names, &arrays.descriptions, &arrays.symbols};
+        for (const auto& [extra, values] : arrays.extras) all.push_back(&values);
+        for (const auto* values : all) {
             if (!values->empty() && values->size() != positions) {
                 sets_.Warn(textLine_,
                            "line '" + placemark_.name + "' has " + std::to_string(values->size()) +
@@ -459,6 +512,7 @@ private:
             point.description = placemark_.description;
             point.time = placemark_.time;
             point.icon = placemark_.symbol;
+            point.extras = WaypointExtras();
             if (placemark_.timeProblem.empty()) {
                 sets_.AddWaypoint(std::move(point));
             } else {
@@ -499,6 +553,7 @@ private:
     size_t waypoints_ = 0;
     size_t gathered_ = 0;                        // positions of the Placemark being read
     std::vector<std::string>* array_ = nullptr;  // the gx:SimpleArrayData being read, if kept
+    SetExtras metadata_;                         // the file's own texts
     bool inNetworkLink_ = false;
     std::vector<std::pair<std::string, size_t>> links_;  // NetworkLink hrefs and their lines
     bool lastWasLine_ = false;                           // the last Placemark was a route or track:

@@ -8,7 +8,7 @@
 namespace vezuved::maps {
 namespace {
 
-void WriteData(XmlWriter& xml, const char* name, std::string_view value) {
+void WriteData(XmlWriter& xml, std::string_view name, std::string_view value) {
     xml.Open("Data", {{"name", name}});
     xml.Element("value", value);
     xml.Close();
@@ -25,9 +25,13 @@ void WritePointPlacemark(XmlWriter& xml, const Point& point) {
         xml.Element("when", text.Time(point));
         xml.Close();
     }
-    if (!point.icon.empty()) {
+    const bool extras = point.extras && !point.extras->values.empty();
+    if (!point.icon.empty() || extras) {
         xml.Open("ExtendedData");
-        WriteData(xml, "sym", point.icon);
+        if (!point.icon.empty()) WriteData(xml, "sym", point.icon);
+        if (extras) {
+            for (const auto& [extra, text] : point.extras->values) WriteData(xml, NamesOf(extra).kml, text);
+        }
         xml.Close();
     }
     xml.Open("Point");
@@ -47,12 +51,26 @@ struct PointArrays {
     bool names = false;
     bool descriptions = false;
     bool symbols = false;
-    bool times = false;  // only where the geometry cannot hold them (a LineString)
-    bool any() const { return names || descriptions || symbols || times; }
+    bool times = false;   // only where the geometry cannot hold them (a LineString)
+    uint32_t extras = 0;  // a bit for each PointExtra some point has
+    bool any() const { return names || descriptions || symbols || times || extras != 0; }
 };
 
 PointArrays ArraysOf(const LineFacts& facts, bool track) {
-    return {facts.names, facts.descriptions, facts.symbols, facts.someTimes && !track};
+    return {facts.names, facts.descriptions, facts.symbols, facts.someTimes && !track, facts.extras};
+}
+
+// Each PointExtra of the bits, in order.
+template <typename Visit>
+void ForEachExtra(uint32_t bits, Visit&& visit) {
+    for (size_t i = 0; i < kPointExtraCount; ++i) {
+        if (bits & (1u << i)) visit(static_cast<PointExtra>(i));
+    }
+}
+
+std::string_view ExtraOf(const Point& point, PointExtra extra) {
+    const std::string* text = point.extras ? point.extras->Find(extra) : nullptr;
+    return text != nullptr ? std::string_view(*text) : std::string_view();
 }
 
 // <SchemaData> with one gx:SimpleArrayData per array, a <gx:value> per
@@ -71,6 +89,9 @@ void WriteArrays(XmlWriter& xml, const PointArrays& arrays, Walk&& walk) {
     if (arrays.names) array("name", [](const Point& point) { return std::string_view(point.name); });
     if (arrays.descriptions) array("description", [](const Point& point) { return DescriptionOf(point); });
     if (arrays.symbols) array("sym", [](const Point& point) { return std::string_view(point.icon); });
+    ForEachExtra(arrays.extras, [&](PointExtra extra) {
+        array(NamesOf(extra).kml, [extra](const Point& point) { return ExtraOf(point, extra); });
+    });
     xml.Close();
 }
 
@@ -119,9 +140,16 @@ void OpenLinePlacemark(
     XmlWriter& xml, const PointSet& set, std::string_view joins, const PointArrays& lineArrays, Walk&& walk) {
     xml.Open("Placemark");
     if (!set.title.empty()) xml.Element("name", set.title);
+    // Its texts on its first part: the description KML has, the others as Data.
+    for (const auto& [key, text] : set.extras) {
+        if (key == "desc" && joins.empty()) xml.Element("description", text);
+    }
     xml.Open("ExtendedData");
     WriteData(xml, "kind", set.kind == VEZUVED_KIND_ROUTE ? "route" : "track");
     if (!joins.empty()) WriteData(xml, "part", joins);
+    for (const auto& [key, text] : set.extras) {
+        if (key != "desc" && key.rfind("metadata:", 0) != 0 && joins.empty()) WriteData(xml, key, text);
+    }
     if (lineArrays.any()) WriteArrays(xml, lineArrays, walk);
     xml.Close();
 }
@@ -175,15 +203,36 @@ void WritePointSchema(XmlWriter& xml,
                       const std::vector<PointSet>& sets,
                       const std::vector<LineFacts>& facts) {
     bool needed = false;
+    uint32_t extras = 0;
     for (size_t i = 0; i < sets.size(); ++i) {
-        needed = needed || (IsLine(sets[i]) && facts[i].valid > 0 && ArraysOf(facts[i], false).any());
+        if (!IsLine(sets[i]) || facts[i].valid == 0) continue;
+        needed = needed || ArraysOf(facts[i], false).any();
+        extras |= facts[i].extras;
     }
     if (!needed) return;
     xml.Open("Schema", {{"name", kPointSchema}, {"id", kPointSchema}});
     for (const char* name : {"when", "name", "description", "sym"}) {
         xml.Empty("gx:SimpleArrayField", {{"name", name}, {"type", "string"}});
     }
+    ForEachExtra(extras, [&](PointExtra extra) {
+        xml.Empty("gx:SimpleArrayField", {{"name", NamesOf(extra).kml}, {"type", "string"}});
+    });
     xml.Close();
+}
+
+// The file's own texts (GPX's metadata), as the Document's Data.
+void WriteMetadata(XmlWriter& xml, const std::vector<PointSet>& sets) {
+    bool open = false;
+    for (const PointSet& set : sets) {
+        for (const auto& [key, text] : set.extras) {
+            if (key.rfind("metadata:", 0) != 0) continue;
+            if (!open) xml.Open("ExtendedData");
+            open = true;
+            WriteData(xml, key, text);
+        }
+        if (open) break;
+    }
+    if (open) xml.Close();
 }
 
 std::string DocumentName(const std::vector<PointSet>& sets) {
@@ -206,6 +255,7 @@ void WriteKml(DocumentSink& sink, const std::vector<PointSet>& sets, const std::
     xml.Open("Document");
     const std::string name = DocumentName(sets);
     if (!name.empty()) xml.Element("name", name);
+    WriteMetadata(xml, sets);
     WritePointSchema(xml, sets, facts);
     for (size_t i = 0; i < sets.size(); ++i) {
         const PointSet& set = sets[i];

@@ -58,6 +58,10 @@ LineFacts ScanLine(const PointSet& set) {
         facts.names = facts.names || !point.name.empty();
         facts.descriptions = facts.descriptions || !DescriptionOf(point).empty();
         facts.symbols = facts.symbols || !point.icon.empty();
+        if (point.extras) {
+            for (const auto& [extra, text] : point.extras->values)
+                facts.extras |= 1u << static_cast<unsigned>(extra);
+        }
     });
     return facts;
 }

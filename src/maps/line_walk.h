@@ -23,6 +23,7 @@ struct LineFacts {
     bool descriptions = false;
     bool symbols = false;
     bool someWithoutElevation = false;  // a valid position without one
+    uint32_t extras = 0;                // the PointExtra values some point has, a bit each
 };
 LineFacts ScanLine(const PointSet& set);
 std::vector<LineFacts> ScanLines(const std::vector<PointSet>& sets);

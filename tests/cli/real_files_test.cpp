@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -88,6 +89,38 @@ std::string KmlFaults(const std::string& path, const std::string& folder) {
     cli_test::RunShell("ogrinfo -ro -al -so --config GDAL_SKIP KML " + Quoted(path) + " >/dev/null 2>" +
                        Quoted(said));
     return cli_test::ReadFile(said);
+}
+
+// How many of each value the tool keeps beyond its fields a GPX text holds,
+// by element: "<hr>" and "<gpxtpx:hr>" alike. Each that two texts hold a
+// different number of, as a difference ("extra hr") and both counts.
+std::map<std::string, std::string> ExtrasDiffer(const std::string& before, const std::string& after) {
+    std::map<std::string, std::string> differ;
+    for (const char* name : {"hr",
+                             "cad",
+                             "atemp",
+                             "wtemp",
+                             "depth",
+                             "hdop",
+                             "vdop",
+                             "pdop",
+                             "sat",
+                             "fix",
+                             "magvar",
+                             "geoidheight",
+                             "ageofdgpsdata",
+                             "dgpsid",
+                             "src",
+                             "keywords"}) {
+        const std::regex tag("<([A-Za-z0-9_]+:)?" + std::string(name) + ">");
+        const auto count = [&](const std::string& text) {
+            return std::distance(std::sregex_iterator(text.begin(), text.end(), tag), std::sregex_iterator());
+        };
+        const auto a = count(before), b = count(after);
+        if (a != b)
+            differ.emplace(std::string("extra ") + name, std::to_string(a) + " vs " + std::to_string(b));
+    }
+    return differ;
 }
 
 // Through the tool: the file converted to the extension, read back.
@@ -267,20 +300,35 @@ TEST(RealFiles, ReadAsOthersReadThemAndKeptThroughEveryOutput) {
             if (const std::string faults = KmlFaults(work + "/round.kml", work); !faults.empty())
                 unexpected += file + "\tour kml\t" + faults + "\n";
         }
+        // Each difference: listed with its reason, or unexpected.
+        const auto report = [&](const std::string& source,
+                                const std::string& difference,
+                                const std::string& detail) {
+            const auto listed = std::find_if(known.begin(), known.end(), [&](const Known& k) {
+                return (k.file == "*" || k.file == file) && k.source == source && k.difference == difference;
+            });
+            if (listed == known.end()) {
+                unexpected += file + "\t" + source + "\t" + difference + "\t(" + detail + ")\n";
+            } else {
+                listed->seen = true;
+            }
+        };
+        // A GPX's values beyond the tool's fields, through our GPX and through our KML.
+        if (tool && ours.read && extension == ".gpx") {
+            const std::string input = cli_test::ReadFile(path.string());
+            fs::create_directories(work + "/kml");
+            ThroughTool(work + "/round.kml", ".gpx", work + "/kml");
+            for (const auto& [through, written] :
+                 {std::pair("gpx", work + "/round.gpx"), std::pair("kml", work + "/kml/round.gpx")}) {
+                for (const auto& [difference, detail] : ExtrasDiffer(input, cli_test::ReadFile(written)))
+                    report(std::string("extras through our ") + through, difference, detail);
+            }
+        }
         for (const auto& [source, reading] : others) {
             const bool all = source.rfind("ogr", 0) != 0, gpsbabel = source.rfind("gpsbabel", 0) == 0;
             const bool exact = source == "gpx" || source == "kml" || source == "geojson";
-            for (const auto& [difference, detail] : Differences(ours, reading, all, gpsbabel, exact)) {
-                const auto listed = std::find_if(known.begin(), known.end(), [&](const Known& k) {
-                    return (k.file == "*" || k.file == file) && k.source == source &&
-                           k.difference == difference;
-                });
-                if (listed == known.end()) {
-                    unexpected += file + "\t" + source + "\t" + difference + "\t(" + detail + ")\n";
-                } else {
-                    listed->seen = true;
-                }
-            }
+            for (const auto& [difference, detail] : Differences(ours, reading, all, gpsbabel, exact))
+                report(source, difference, detail);
         }
     }
     EXPECT_NE(0u, compared) << "no GPX, KML, KMZ or GeoJSON file in " << folder;

@@ -1,0 +1,167 @@
+// What a point, route, track or file holds beyond the core's fields (GPX's
+// own elements, a sensor's values, a track's description, the metadata):
+// kept from GPX to GPX and through KML and back, read from another
+// program's KML arrays, carried point by point by vezuved_copy_extras, and
+// said by a database that cannot hold them.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core_text.h"
+#include "support/test_support.h"
+#include "vezuved/vezuved_core.h"
+
+namespace {
+
+using core_test::Collection;
+using core_test::Message;
+using core_test::Warnings;
+
+// A Garmin-like file: everything the core keeps beyond its fields, in the
+// order GPX's schema gives it, so it is written back byte for byte.
+const char kGarmin[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<gpx version=\"1.1\" creator=\"t\" xmlns=\"http://www.topografix.com/GPX/1/1\" "
+    "xmlns:gpxtpx=\"http://www.garmin.com/xmlschemas/TrackPointExtension/v2\" "
+    "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
+    "xsi:schemaLocation=\"http://www.topografix.com/GPX/1/1 "
+    "http://www.topografix.com/GPX/1/1/gpx.xsd\">\n"
+    "  <metadata>\n"
+    "    <desc>Morning</desc>\n"
+    "    <author>\n"
+    "      <name>Ann</name>\n"
+    "    </author>\n"
+    "    <time>2021-08-14T06:00:00Z</time>\n"
+    "    <keywords>ride</keywords>\n"
+    "  </metadata>\n"
+    "  <wpt lat=\"1\" lon=\"2\">\n"
+    "    <magvar>3.5</magvar>\n"
+    "    <name>W</name>\n"
+    "    <cmt>c</cmt>\n"
+    "    <desc>d</desc>\n"
+    "    <src>s</src>\n"
+    "    <type>t</type>\n"
+    "    <fix>3d</fix>\n"
+    "    <sat>7</sat>\n"
+    "    <hdop>0.9</hdop>\n"
+    "    <dgpsid>12</dgpsid>\n"
+    "  </wpt>\n"
+    "  <trk>\n"
+    "    <name>T</name>\n"
+    "    <cmt>tc</cmt>\n"
+    "    <desc>track desc</desc>\n"
+    "    <number>4</number>\n"
+    "    <type>cycling</type>\n"
+    "    <trkseg>\n"
+    "      <trkpt lat=\"46.5\" lon=\"8.25\">\n"
+    "        <ele>1000.5</ele>\n"
+    "        <time>2021-08-14T06:00:00Z</time>\n"
+    "        <extensions>\n"
+    "          <gpxtpx:TrackPointExtension>\n"
+    "            <gpxtpx:atemp>21.5</gpxtpx:atemp>\n"
+    "            <gpxtpx:hr>142</gpxtpx:hr>\n"
+    "            <gpxtpx:cad>88</gpxtpx:cad>\n"
+    "            <gpxtpx:speed>5.25</gpxtpx:speed>\n"
+    "          </gpxtpx:TrackPointExtension>\n"
+    "        </extensions>\n"
+    "      </trkpt>\n"
+    "      <trkpt lat=\"46.6\" lon=\"8.26\">\n"
+    "        <sat>9</sat>\n"
+    "      </trkpt>\n"
+    "    </trkseg>\n"
+    "  </trk>\n"
+    "</gpx>\n";
+
+vezuved_write_options Creator() {
+    vezuved_write_options options{};
+    options.creator = "t";
+    return options;
+}
+
+TEST(CoreExtras, KeptFromGpxToGpxAndThroughKml) {
+    TempFolder folder;
+    Collection read;
+    ASSERT_EQ(vezuved_read(read.handle, folder.put("in.gpx", kGarmin).c_str(), nullptr), VEZUVED_OK);
+    const vezuved_write_options options = Creator();
+    ASSERT_EQ(vezuved_write(read.handle, folder.file("out.gpx").c_str(), &options), VEZUVED_OK);
+    EXPECT_EQ(ReadFileText(folder.file("out.gpx")), kGarmin);
+
+    ASSERT_EQ(vezuved_write(read.handle, folder.file("out.kml").c_str(), nullptr), VEZUVED_OK);
+    const std::string kml = ReadFileText(folder.file("out.kml"));
+    for (const char* part :
+         {"<gx:SimpleArrayData name=\"heartrate\">\n                <gx:value>142</gx:value>\n",
+          "<Data name=\"hdop\">\n            <value>0.9</value>",
+          "<description>track desc</description>",
+          "<Data name=\"metadata:author\">\n        <value>Ann</value>"}) {
+        EXPECT_NE(kml.find(part), std::string::npos) << part << "\n" << kml;
+    }
+    Collection back;
+    ASSERT_EQ(vezuved_read(back.handle, folder.file("out.kml").c_str(), nullptr), VEZUVED_OK);
+    ASSERT_EQ(vezuved_write(back.handle, folder.file("back.gpx").c_str(), &options), VEZUVED_OK);
+    EXPECT_EQ(ReadFileText(folder.file("back.gpx")), kGarmin);
+}
+
+// Another program's KML: a Schema's arrays beside a gx:Track, its heart
+// rates and cadences become the points' values.
+TEST(CoreExtras, ArraysOfOtherProgramsKmlBecomeSensorValues) {
+    TempFolder folder;
+    const std::string kml =
+        "<kml xmlns=\"http://www.opengis.net/kml/2.2\" "
+        "xmlns:gx=\"http://www.google.com/kml/ext/2.2\"><Document>"
+        "<Schema id=\"s\"><gx:SimpleArrayField name=\"heartrate\" "
+        "type=\"int\"/></Schema><Placemark><name>R</name>"
+        "<gx:Track><when>2021-08-14T06:00:00Z</when><when>2021-08-14T06:00:01Z</when><gx:coord>8 46 "
+        "100</gx:coord>"
+        "<gx:coord>8.1 46.1 101</gx:coord><ExtendedData><SchemaData schemaUrl=\"#s\">"
+        "<gx:SimpleArrayData name=\"heartrate\"><gx:value>120</gx:value><gx:value>121</gx:value>"
+        "</gx:SimpleArrayData><gx:SimpleArrayData name=\"cadence\"><gx:value>80</gx:value><gx:value/>"
+        "</gx:SimpleArrayData><gx:SimpleArrayData "
+        "name=\"power\"><gx:value>200</gx:value><gx:value>210</gx:value>"
+        "</gx:SimpleArrayData></SchemaData></ExtendedData></gx:Track></Placemark></Document></kml>";
+    Collection read;
+    ASSERT_EQ(vezuved_read(read.handle, folder.put("r.kml", kml).c_str(), nullptr), VEZUVED_OK);
+    std::string gpx;
+    vezuved_write_options options = Creator();
+    options.format = VEZUVED_FORMAT_GPX;
+    ASSERT_EQ(vezuved_write_to(read.handle, "r.gpx", core_test::AppendDocument, &gpx, &options), VEZUVED_OK);
+    EXPECT_NE(gpx.find("<gpxtpx:TrackPointExtension>\n            <gpxtpx:hr>120</gpxtpx:hr>\n"
+                       "            <gpxtpx:cad>80</gpxtpx:cad>\n"),
+              std::string::npos)
+        << gpx;
+    EXPECT_NE(gpx.find("<gpxtpx:TrackPointExtension>\n            <gpxtpx:hr>121</gpxtpx:hr>\n          </"),
+              std::string::npos)
+        << gpx;
+}
+
+// A point or set given another's values; a database says once what of
+// them it cannot hold.
+TEST(CoreExtras, CopiedPointByPointAndSaidByADatabase) {
+    TempFolder folder;
+    Collection read;
+    ASSERT_EQ(vezuved_read(read.handle, folder.put("in.gpx", kGarmin).c_str(), nullptr), VEZUVED_OK);
+    Collection made;
+    const int32_t track = vezuved_add_set(made.handle, VEZUVED_SET_TRACK, "Made");
+    vezuved_point point{};
+    point.latitude = 45;
+    point.longitude = 7;
+    ASSERT_EQ(vezuved_add_point(made.handle, track, &point), VEZUVED_OK);
+    ASSERT_EQ(vezuved_copy_extras(made.handle, track, 0, read.handle, 1, 0), VEZUVED_OK);
+    ASSERT_EQ(vezuved_copy_extras(made.handle, track, -1, read.handle, 1, -1), VEZUVED_OK);
+    EXPECT_EQ(vezuved_copy_extras(made.handle, track, 1, read.handle, 1, 0), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(Message(made.handle, folder.path()), "point 1 or the source's point 0 is not in its set");
+    EXPECT_EQ(vezuved_copy_extras(made.handle, track, 0, read.handle, 5, 0), VEZUVED_ERROR_ARGUMENT);
+
+    ASSERT_EQ(vezuved_write(made.handle, folder.file("made.pdb").c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(
+        Warnings(made.handle, folder.path()),
+        "0 'DIR/made.pdb': 1 point(s) hold values a database cannot hold (atemp, hr, cad, speed); the set "
+        "holds texts a database cannot hold (cmt, desc, number, type); they are left out\n");
+    std::string gpx;
+    vezuved_write_options options = Creator();
+    options.format = VEZUVED_FORMAT_GPX;
+    ASSERT_EQ(vezuved_write_to(made.handle, "m.gpx", core_test::AppendDocument, &gpx, &options), VEZUVED_OK);
+    EXPECT_NE(gpx.find("<desc>track desc</desc>"), std::string::npos) << gpx;
+    EXPECT_NE(gpx.find("<gpxtpx:hr>142</gpxtpx:hr>"), std::string::npos) << gpx;
+}
+
+}  // namespace
