@@ -168,7 +168,8 @@ private:
 
     void Field(Where parent, std::string_view local, std::string& text) {
         if (parent == Where::Metadata || parent == Where::Author || parent == Where::Gpx) {
-            const std::string key = parent == Where::Author || local == "author" ? "author" : std::string(local);
+            const std::string key =
+                parent == Where::Author || local == "author" ? "author" : std::string(local);
             metadata_.push_back({"metadata:" + key, std::move(text)});
             return;
         }
