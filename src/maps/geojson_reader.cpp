@@ -95,6 +95,13 @@ public:
         if (!root.is_object()) Fail("its top is no JSON object");
         const std::string type = Text(root, "type");
         if (type == "FeatureCollection") {
+            // The file's own texts, as a "metadata" object of texts.
+            if (const Json* metadata = Member(root, "metadata");
+                metadata != nullptr && metadata->is_object()) {
+                for (const auto& [key, value] : metadata->items()) {
+                    if (value.is_string()) metadata_.push_back({"metadata:" + key, value.get<std::string>()});
+                }
+            }
             const Json* features = Member(root, "features");
             if (features == nullptr || !features->is_array())
                 Fail("its FeatureCollection has no \"features\" list");
@@ -108,7 +115,11 @@ public:
         }
     }
 
-    std::vector<PointSet> Finish() { return sets_.Finish(); }
+    std::vector<PointSet> Finish() {
+        std::vector<PointSet> sets = sets_.Finish();
+        sets.front().extras.insert(sets.front().extras.begin(), metadata_.begin(), metadata_.end());
+        return sets;
+    }
 
 private:
     [[noreturn]] void Fail(const std::string& cause) { FailMap("cannot read '" + what_ + "': " + cause); }
@@ -137,6 +148,12 @@ private:
         }
         sets_.BeginLine(kind == "route" ? VEZUVED_KIND_ROUTE : VEZUVED_KIND_TRACK,
                         std::string(TrimWhite(FirstText(properties, {"name", "Name"}))));
+        // The line's own texts, by GPX's names.
+        for (const char* key : {"cmt", "desc", "src", "number", "type"}) {
+            const Json* value = Member(properties, key);
+            if (value != nullptr && (value->is_string() || value->is_number()))
+                sets_.CurrentLine()->extras.push_back({key, TextOf(*value)});
+        }
         if (shapes.lines.empty()) {
             // A route or track of one point (or of the points of a MultiPoint).
             Line(shapes.points, 0, properties);
@@ -201,6 +218,15 @@ private:
         const Json* names = Member(properties, "coordNames");
         const Json* descriptions = Member(properties, "coordDescriptions");
         const Json* symbols = Member(properties, "coordSymbols");
+        // The points' other values: "coordExtras", a list each by GPX's name.
+        std::vector<std::pair<PointExtra, const Json*>> extras;
+        if (const Json* lists = Member(properties, "coordExtras"); lists != nullptr && lists->is_object()) {
+            for (const auto& [key, list] : lists->items()) {
+                PointExtra extra;
+                if (ExtraOfGpx(key, false, extra) || ExtraOfGpx(key, true, extra))
+                    extras.push_back({extra, &list});
+            }
+        }
         for (size_t i = 0; i < positions.size(); ++i, ++overall) {
             std::string problem;
             Point point = Position(*positions[i], problem);
@@ -213,6 +239,11 @@ private:
             if (const Json* text = AtPosition(descriptions, line, i, overall))
                 point.description = TextOf(*text);
             if (const Json* symbol = AtPosition(symbols, line, i, overall)) point.icon = TextOf(*symbol);
+            PointExtras values;
+            for (const auto& [extra, list] : extras) {
+                if (const Json* value = AtPosition(list, line, i, overall)) values.Set(extra, TextOf(*value));
+            }
+            if (!values.values.empty()) point.extras = std::make_shared<const PointExtras>(std::move(values));
             if (problem.empty()) {
                 sets_.AddLinePoint(std::move(point));
             } else {
@@ -295,8 +326,17 @@ private:
             }
         }
         if (problem.empty()) point.time = OwnTime(properties, problem);
+        PointExtras values;
+        for (const auto& [key, value] : properties.items()) {
+            PointExtra extra;
+            if ((ExtraOfGpx(key, false, extra) || ExtraOfGpx(key, true, extra)) &&
+                (value.is_string() || value.is_number()))
+                values.Set(extra, TextOf(value));
+        }
+        if (!values.values.empty()) point.extras = std::make_shared<const PointExtras>(std::move(values));
     }
 
+    SetExtras metadata_;  // the file's own texts
     std::string what_;
     SetCollector sets_;
     size_t waypoints_ = 0;

@@ -57,6 +57,12 @@ void WritePointFeature(JsonWriter& json, const Point& point) {
     WriteStringOrNull(json, "time", IsoTime(point));
     WriteStringOrNull(json, "desc", DescriptionOf(point));
     WriteStringOrNull(json, "sym", point.icon);
+    if (point.extras) {
+        for (const auto& [extra, text] : point.extras->values) {
+            json.Key(NamesOf(extra).gpx);
+            json.String(text);
+        }
+    }
     json.EndObject();
     json.EndObject();
 }
@@ -115,16 +121,62 @@ void WriteLineFeature(JsonWriter& json, const PointSet& set, const LineFacts& fa
     if (facts.symbols)
         WriteTexts(
             json, "coordSymbols", set, facts, [](const Point& p) -> std::string_view { return p.icon; });
+    // The points' other values, a list each by GPX's name ("hr", "hdop").
+    if (facts.extras != 0) {
+        json.Key("coordExtras");
+        json.BeginObject();
+        for (size_t i = 0; i < kPointExtraCount; ++i) {
+            if ((facts.extras & (1u << i)) == 0) continue;
+            const PointExtra extra = static_cast<PointExtra>(i);
+            WriteTexts(json, NamesOf(extra).gpx, set, facts, [extra](const Point& p) -> std::string_view {
+                const std::string* text = p.extras ? p.extras->Find(extra) : nullptr;
+                return text != nullptr ? std::string_view(*text) : std::string_view();
+            });
+        }
+        json.EndObject();
+    }
+    // The line's own texts (desc, type, ...).
+    for (const auto& [key, text] : set.extras) {
+        if (key.rfind("metadata:", 0) == 0) continue;
+        json.Key(key);
+        json.String(text);
+    }
     json.EndObject();
     json.EndObject();
 }
 
+// The file's own texts (GPX's metadata) as the collection's "metadata"
+// object, from the first set that has them.
+void WriteMetadata(JsonWriter& json, const std::vector<PointSet>& sets) {
+    for (const PointSet& set : sets) {
+        bool open = false;
+        for (const auto& [key, text] : set.extras) {
+            if (key.rfind("metadata:", 0) != 0) continue;
+            if (!open) {
+                json.Key("metadata");
+                json.BeginObject();
+            }
+            open = true;
+            json.Key(std::string_view(key).substr(9));
+            json.String(text);
+        }
+        if (open) {
+            json.EndObject();
+            return;
+        }
+    }
+}
+
 template <typename WriteFeatures>
-void WriteCollection(DocumentSink& sink, bool compact, WriteFeatures writeFeatures) {
+void WriteCollection(DocumentSink& sink,
+                     bool compact,
+                     const std::vector<PointSet>& sets,
+                     WriteFeatures writeFeatures) {
     JsonWriter json(sink, compact);
     json.BeginObject();
     json.Key("type");
     json.String("FeatureCollection");
+    WriteMetadata(json, sets);
     json.Key("features");
     json.BeginArray();
     writeFeatures(json);
@@ -143,7 +195,7 @@ void WriteGeoJson(DocumentSink& sink,
                   const std::vector<PointSet>& sets,
                   bool compact,
                   const std::vector<LineFacts>& facts) {
-    WriteCollection(sink, compact, [&](JsonWriter& json) {
+    WriteCollection(sink, compact, sets, [&](JsonWriter& json) {
         for (size_t i = 0; i < sets.size(); ++i) {
             if (!IsLine(sets[i])) {
                 WriteEveryPoint(json, sets[i]);
@@ -159,7 +211,7 @@ void WriteGeoJson(DocumentSink& sink, const std::vector<PointSet>& sets, bool co
 }
 
 void WriteGeoJsonPoints(DocumentSink& sink, const std::vector<PointSet>& sets, bool compact) {
-    WriteCollection(sink, compact, [&sets](JsonWriter& json) {
+    WriteCollection(sink, compact, sets, [&sets](JsonWriter& json) {
         for (const PointSet& set : sets) WriteEveryPoint(json, set);
     });
 }

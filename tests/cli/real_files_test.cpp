@@ -316,10 +316,13 @@ TEST(RealFiles, ReadAsOthersReadThemAndKeptThroughEveryOutput) {
         // A GPX's values beyond the tool's fields, through our GPX and through our KML.
         if (tool && ours.read && extension == ".gpx") {
             const std::string input = cli_test::ReadFile(path.string());
-            fs::create_directories(work + "/kml");
-            ThroughTool(work + "/round.kml", ".gpx", work + "/kml");
-            for (const auto& [through, written] :
-                 {std::pair("gpx", work + "/round.gpx"), std::pair("kml", work + "/kml/round.gpx")}) {
+            for (const char* through : {"kml", "geojson"}) {
+                fs::create_directories(work + "/" + through);
+                ThroughTool(work + "/round." + through, ".gpx", work + "/" + through);
+            }
+            for (const auto& [through, written] : {std::pair("gpx", work + "/round.gpx"),
+                                                   std::pair("kml", work + "/kml/round.gpx"),
+                                                   std::pair("geojson", work + "/geojson/round.gpx")}) {
                 for (const auto& [difference, detail] : ExtrasDiffer(input, cli_test::ReadFile(written)))
                     report(std::string("extras through our ") + through, difference, detail);
             }

@@ -1,6 +1,6 @@
 // What a point, route, track or file holds beyond the core's fields (GPX's
 // own elements, a sensor's values, a track's description, the metadata):
-// kept from GPX to GPX and through KML and back, read from another
+// kept from GPX to GPX and through KML and GeoJSON and back, read from another
 // program's KML arrays, carried point by point by vezuved_copy_extras, and
 // said by a database that cannot hold them.
 #include <gtest/gtest.h>
@@ -95,10 +95,20 @@ TEST(CoreExtras, KeptFromGpxToGpxAndThroughKml) {
           "<Data name=\"metadata:author\">\n        <value>Ann</value>"}) {
         EXPECT_NE(kml.find(part), std::string::npos) << part << "\n" << kml;
     }
-    Collection back;
-    ASSERT_EQ(vezuved_read(back.handle, folder.file("out.kml").c_str(), nullptr), VEZUVED_OK);
-    ASSERT_EQ(vezuved_write(back.handle, folder.file("back.gpx").c_str(), &options), VEZUVED_OK);
-    EXPECT_EQ(ReadFileText(folder.file("back.gpx")), kGarmin);
+    ASSERT_EQ(vezuved_write(read.handle, folder.file("out.geojson").c_str(), nullptr), VEZUVED_OK);
+    const std::string geojson = ReadFileText(folder.file("out.geojson"));
+    for (const char* part : {"\"atemp\": [\n            \"21.5\",\n            null\n          ]",
+                             "\"hdop\": \"0.9\"",
+                             "\"desc\": \"track desc\"",
+                             "\"metadata\": {\n    \"desc\": \"Morning\""}) {
+        EXPECT_NE(geojson.find(part), std::string::npos) << part << "\n" << geojson;
+    }
+    for (const char* through : {"out.kml", "out.geojson"}) {
+        Collection back;
+        ASSERT_EQ(vezuved_read(back.handle, folder.file(through).c_str(), nullptr), VEZUVED_OK);
+        ASSERT_EQ(vezuved_write(back.handle, folder.file("back.gpx").c_str(), &options), VEZUVED_OK);
+        EXPECT_EQ(ReadFileText(folder.file("back.gpx")), kGarmin) << through;
+    }
 }
 
 // Another program's KML: a Schema's arrays beside a gx:Track, its heart
