@@ -634,6 +634,20 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_write_text(vezuved_collection
     return Run(collection, [&] { WriteFile(*collection, path, options, text); });
 }
 
+namespace {
+
+// Fails unless the collection has the set and the source its source set.
+void RequireSets(const vezuved_collection* collection,
+                 int32_t set,
+                 const vezuved_collection* source,
+                 int32_t sourceSet) {
+    if (!HasSet(collection, set)) FailCore(VEZUVED_ERROR_ARGUMENT, "there is no set " + std::to_string(set));
+    if (!HasSet(source, sourceSet))
+        FailCore(VEZUVED_ERROR_ARGUMENT, "the source has no set " + std::to_string(sourceSet));
+}
+
+}  // namespace
+
 VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_copy_extras(vezuved_collection* collection,
                                                                int32_t set,
                                                                int64_t index,
@@ -641,10 +655,7 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_copy_extras(vezuved_collectio
                                                                int32_t source_set,
                                                                int64_t source_index) {
     return Run(collection, [&] {
-        if (!HasSet(collection, set))
-            FailCore(VEZUVED_ERROR_ARGUMENT, "there is no set " + std::to_string(set));
-        if (!HasSet(source, source_set))
-            FailCore(VEZUVED_ERROR_ARGUMENT, "the source has no set " + std::to_string(source_set));
+        RequireSets(collection, set, source, source_set);
         maps::PointSet& to = collection->sets[static_cast<size_t>(set)];
         const maps::PointSet& from = source->sets[static_cast<size_t>(source_set)];
         if (index == -1 && source_index == -1) {
@@ -668,10 +679,7 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_copy_points(vezuved_collectio
                                                                int64_t first,
                                                                int64_t count) {
     return Run(collection, [&] {
-        if (!HasSet(collection, set))
-            FailCore(VEZUVED_ERROR_ARGUMENT, "there is no set " + std::to_string(set));
-        if (!HasSet(source, source_set))
-            FailCore(VEZUVED_ERROR_ARGUMENT, "the source has no set " + std::to_string(source_set));
+        RequireSets(collection, set, source, source_set);
         const std::vector<maps::Point>& from = source->sets[static_cast<size_t>(source_set)].points;
         if (first < 0 || count < 0 || static_cast<uint64_t>(first) > from.size() ||
             static_cast<uint64_t>(count) > from.size() - static_cast<size_t>(first)) {

@@ -32,7 +32,8 @@ std::string Six(const std::string& piece) {
 std::string SixFixes() {
     std::string all;
     for (char n = '1'; n <= '6'; ++n) {
-        const std::string body = std::string("GPGGA,12000") + n + ",4530.000,N,00730.000,E,1,08,0.9,100.0,M,,,,";
+        const std::string body =
+            std::string("GPGGA,12000") + n + ",4530.000,N,00730.000,E,1,08,0.9,100.0,M,,,,";
         unsigned sum = 0;
         for (char c : body) sum ^= static_cast<unsigned char>(c);
         char hex[3];
@@ -40,6 +41,17 @@ std::string SixFixes() {
         all += "$" + body + "*" + hex + "\r\n";
     }
     return all;
+}
+
+// The file read fails with "cannot read 'DIR/FILE': CAUSE" and leaves no set.
+void ExpectRefused(const std::string& file, const std::string& text, const std::string& cause) {
+    SCOPED_TRACE(file);
+    TempFolder folder;
+    const std::string path = folder.put(file, text);
+    Collection collection;
+    EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), VEZUVED_ERROR_FORMAT);
+    EXPECT_EQ(Message(collection.handle, folder.path()), "cannot read 'DIR/" + file + "': " + cause);
+    EXPECT_EQ(vezuved_set_count(collection.handle), 0);
 }
 
 class ReadCaps : public ::testing::Test {
@@ -68,15 +80,7 @@ TEST_F(ReadCaps, MorePointsThanAReadHoldsFailNamingTheCap) {
         {"a.nmea", SixFixes()},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.file);
-        TempFolder folder;
-        const std::string path = folder.put(c.file, c.text);
-        Collection collection;
-        EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), VEZUVED_ERROR_FORMAT);
-        EXPECT_EQ(Message(collection.handle, folder.path()),
-                  std::string("cannot read 'DIR/") + c.file +
-                      "': it holds more than 5 points, the most one file is read with");
-        EXPECT_EQ(vezuved_set_count(collection.handle), 0);
+        ExpectRefused(c.file, c.text, "it holds more than 5 points, the most one file is read with");
     }
 }
 
@@ -92,14 +96,9 @@ TEST_F(ReadCaps, ALongerTextThanAReadTakesFailsNamingTheCap) {
         {"a.geojson", R"({"type":"Point","coordinates":[1,2],"x":")" + name + "\"}", ""},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.file);
-        TempFolder folder;
-        const std::string path = folder.put(c.file, c.text);
-        Collection collection;
-        EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), VEZUVED_ERROR_FORMAT);
-        EXPECT_EQ(Message(collection.handle, folder.path()),
-                  std::string("cannot read 'DIR/") + c.file + "': " + c.where +
-                      "a text of more than 64 bytes, the most one text is read to");
+        ExpectRefused(c.file,
+                      c.text,
+                      c.where + std::string("a text of more than 64 bytes, the most one text is read to"));
     }
     // At the cap, a text is read.
     TempFolder folder;
