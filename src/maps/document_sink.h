@@ -29,6 +29,7 @@ public:
 
     // Inline: a document is written in many small pieces.
     void Write(std::string_view bytes) {
+        if (bytes.empty()) return;  // an empty view may hold no address, which memcpy must not get
         if (used_ + bytes.size() < kBufferSize && buffer_) {
             std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
             used_ += bytes.size();
