@@ -357,8 +357,9 @@ void ExpectSamePoint(const Point& mine,
         EXPECT_EQ(*mine.time + *late, *theirs.time) << where;
     }
     EXPECT_EQ(mine.elevationMetres.has_value(), theirs.elevationMetres.has_value()) << where;
-    if (mine.elevationMetres && theirs.elevationMetres)
+    if (mine.elevationMetres && theirs.elevationMetres) {
         EXPECT_NEAR(*mine.elevationMetres, *theirs.elevationMetres, 1e-3) << where;
+    }
 }
 
 // The folder VEZUVED_REAL_FILES names, when gpsbabel is here to compare

@@ -64,8 +64,9 @@ TEST(CoreIgc, FlightsTasksAndTheirDates) {
         const std::string path = folder.put("flight.igc", flight.file);
         EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), flight.result) << flight.what;
         EXPECT_EQ(Summary(collection.handle), flight.sets) << flight.what;
-        if (flight.result == VEZUVED_OK)
+        if (flight.result == VEZUVED_OK) {
             EXPECT_EQ(core_test::Warnings(collection.handle, folder.path()), flight.warnings) << flight.what;
+        }
     }
 }
 

@@ -122,8 +122,9 @@ TEST(CoreTcx, OtherFilesAreNoTcx) {
         Collection collection;
         const std::string path = folder.put("ride.tcx", file.file);
         EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), VEZUVED_ERROR_FORMAT) << file.file;
-        if (file.message != nullptr)
+        if (file.message != nullptr) {
             EXPECT_EQ(core_test::Message(collection.handle, folder.path()), file.message);
+        }
     }
 }
 
