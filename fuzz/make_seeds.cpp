@@ -229,6 +229,34 @@ void Maps() {
             "<Placemark><gx:Track><when>2021-08-14T06:00:00Z</when><gx:coord>2 1 3</gx:coord></gx:Track>"
             "</Placemark><Placemark><LineString><coordinates>2,1 4,3</coordinates></LineString></Placemark>"
             "</Document></kml>");
+    // A Garmin GPX's values beyond the tool's fields; a KML of our own lines
+    // in parts with their point arrays.
+    Put("fuzz_map_read",
+        "gpx-extras",
+        std::string(1, '\0') +
+            "<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\" "
+            "xmlns:t=\"http://www.garmin.com/xmlschemas/TrackPointExtension/v1\"><metadata><desc>m</desc>"
+            "<author><name>a</name></author></metadata><wpt lat=\"1\" lon=\"2\"><cmt>c</cmt><desc>d</desc>"
+            "<sat>7</sat></wpt><trk><name>T</name><type>ride</type><trkseg><trkpt lat=\"1\" lon=\"2\">"
+            "<extensions><t:TrackPointExtension><t:hr>140</t:hr><t:cad>80</t:cad></t:TrackPointExtension>"
+            "</extensions></trkpt></trkseg></trk></gpx>");
+    Put("fuzz_map_read",
+        "kml-parts",
+        std::string(1, '\1') +
+            "<kml xmlns=\"http://www.opengis.net/kml/2.2\" xmlns:gx=\"http://www.google.com/kml/ext/2.2\">"
+            "<Document><ExtendedData><Data name=\"metadata:desc\"><value>m</value></Data></ExtendedData>"
+            "<Placemark><name>T</name><ExtendedData><Data "
+            "name=\"kind\"><value>track</value></Data></ExtendedData>"
+            "<gx:Track><when>2021-08-14T06:00:00Z</when><gx:coord>2 1 3</gx:coord><ExtendedData><SchemaData>"
+            "<gx:SimpleArrayData name=\"name\"><gx:value>A</gx:value></gx:SimpleArrayData>"
+            "<gx:SimpleArrayData "
+            "name=\"heartrate\"><gx:value>140</gx:value></gx:SimpleArrayData></SchemaData>"
+            "</ExtendedData></gx:Track></Placemark><Placemark><name>T</name><ExtendedData><Data "
+            "name=\"kind\">"
+            "<value>track</value></Data><Data name=\"part\"><value>run</value></Data><SchemaData>"
+            "<gx:SimpleArrayData name=\"when\"><gx:value>2021-08-14T06:00:01Z</gx:value></gx:SimpleArrayData>"
+            "</SchemaData></ExtendedData><LineString><coordinates>4,3</coordinates></LineString></Placemark>"
+            "<NetworkLink><Link><href>x.kml</href></Link></NetworkLink></Document></kml>");
     Put("fuzz_map_read",
         "geojson",
         std::string(1, '\3') +
