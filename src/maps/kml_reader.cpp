@@ -328,7 +328,11 @@ public:
         } else if (local == "value" && parent == "Data") {
             Data(TrimWhite(text));
         } else if (local == "value" && parent == "SimpleArrayData") {
-            if (array_ != nullptr) array_->push_back(std::move(text));
+            if (array_ != nullptr) {
+                // A value a point: no array holds more than a read's points.
+                sets_.CheckRoom(array_->size() + 1);
+                array_->push_back(std::move(text));
+            }
         } else if (local == "coordinates" && parent == "Point") {
             pointsLine_ = textLine_;
             Gather(placemark_.points, [&](Segment& segment) { ReadCoordinates(text, textLine_, segment); });

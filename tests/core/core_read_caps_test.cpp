@@ -75,6 +75,10 @@ TEST_F(ReadCaps, MorePointsThanAReadHoldsFailNamingTheCap) {
              "</gx:Track></Placemark></kml>"},
         {"p.kml",
          "<kml>" + Six("<Placemark><Point><coordinates>#,1</coordinates></Point></Placemark>") + "</kml>"},
+        {"v.kml",
+         kml + "<ExtendedData><SchemaData><gx:SimpleArrayData name=\"name\" xmlns:gx=\"g\">" +
+             Six("<gx:value>#</gx:value>") +
+             "</gx:SimpleArrayData></SchemaData></ExtendedData></Placemark></kml>"},
         {"a.geojson", R"({"type":"LineString","coordinates":[)" + Six("[#,1],") + Six("[#,2],") + "[0,0]]}"},
         {"a.igc", "HFDTE010121\r\n" + Six("B12000#4530000N00730000EA0010000100\r\n")},
         {"a.nmea", SixFixes()},
