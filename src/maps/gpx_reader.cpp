@@ -37,6 +37,8 @@ enum class Where {
     Skipped
 };
 
+bool IsGpx10Motion(std::string_view local) { return local == "speed" || local == "course"; }
+
 bool IsLineText(std::string_view local) {
     return local == "name" || local == "cmt" || local == "desc" || local == "src" || local == "type" ||
            local == "number";
@@ -51,6 +53,16 @@ public:
         const Where parent = stack_.empty() ? Where::Root : stack_.back();
         line_ = line;
         stack_.push_back(Enter(parent, name, attributes));
+        // An element the tool keeps nothing of is counted, by name, to be said.
+        // Written anew: the bounds from the points, the file's name from its sets.
+        const bool derived = name.local == "bounds" || (parent == Where::Metadata && name.local == "name");
+        if (stack_.back() == Where::Skipped && parent != Where::Skipped && parent != Where::Root &&
+            !derived) {
+            ++leftOut_;
+            const std::string local(name.local);
+            if (leftOutNames_.size() < 8 && leftOutNames_.find(local) == std::string::npos)
+                leftOutNames_ += (leftOutNames_.empty() ? "" : ", ") + local;
+        }
     }
 
     bool CollectText() const { return !stack_.empty() && stack_.back() == Where::Field; }
@@ -80,6 +92,11 @@ public:
 
     std::vector<PointSet> Finish() {
         if (!sawRoot_) FailMap("cannot read '" + what_ + "': it is no GPX file");
+        if (leftOut_ > 0) {
+            sets_.Warn(0,
+                       std::to_string(leftOut_) + " element(s) the tool keeps no value of are left out (" +
+                           leftOutNames_ + ")");
+        }
         std::vector<PointSet> sets = sets_.Finish();
         if (!metadata_.empty()) {
             sets.front().extras.insert(sets.front().extras.begin(), metadata_.begin(), metadata_.end());
@@ -141,7 +158,7 @@ private:
             case Where::TrackPoint:
                 if (local == "extensions") return Where::Extensions;
                 return local == "ele" || local == "time" || local == "name" || local == "desc" ||
-                               local == "sym" || ExtraOfGpx(local, false, extra)
+                               local == "sym" || ExtraOfGpx(local, false, extra) || IsGpx10Motion(local)
                            ? Where::Field
                            : Where::Skipped;
             default:
@@ -183,7 +200,8 @@ private:
             return;
         }
         PointExtra extra;
-        if (ExtraOfGpx(local, parent == Where::Sensors, extra)) {
+        // GPX 1.0's speed and course are a point's own; GPX 1.1 has them in the extension.
+        if (ExtraOfGpx(local, parent == Where::Sensors || IsGpx10Motion(local), extra)) {
             extras_.Set(extra, std::string(TrimWhite(text)));
             return;
         }
@@ -222,9 +240,11 @@ private:
     Point point_;
     PointExtras extras_;  // of the point being read
     SetExtras metadata_;
-    std::string problem_;   // why the point being read is left out, if it is
-    size_t line_ = 0;       // of the element just started
-    size_t pointLine_ = 0;  // of the point being read
+    size_t leftOut_ = 0;        // elements passed over, with their subtrees
+    std::string leftOutNames_;  // the first of their names
+    std::string problem_;       // why the point being read is left out, if it is
+    size_t line_ = 0;           // of the element just started
+    size_t pointLine_ = 0;      // of the point being read
     bool named_ = false;
     bool sawRoot_ = false;
     size_t waypoints_ = 0;   // read so far, for messages

@@ -117,6 +117,7 @@ struct Placemark {
     std::string name;
     std::optional<std::string> description;
     std::optional<int64_t> time;
+    std::optional<int64_t> spanBegin;  // of its TimeSpan
     std::string timeProblem;
     std::string kind;                  // ExtendedData "kind": "route" or "track"
     std::string joins;                 // ExtendedData "part": "segment" or "run"
@@ -253,7 +254,10 @@ public:
                 const char* key = XmlAttribute(attributes, "name");
                 dataName_ = key != nullptr ? key : "";
             }
-            collect_ = local == "value" && dataName_.rfind("metadata:", 0) == 0;
+            if (local == "Folder") folders_.emplace_back();
+            collect_ = (local == "value" && dataName_.rfind("metadata:", 0) == 0) ||
+                       (local == "name" && !outer_.empty() && outer_.back() == "Folder");
+            outer_.push_back(std::string(local));
             return;
         }
         parents_.push_back(std::string(local));
@@ -277,7 +281,7 @@ public:
             PointArrays& arrays = ofTrack ? placemark_.segments.back().arrays : placemark_.arrays;
             array_ = arrays.Named(key != nullptr ? key : "");
         } else if (local == "coordinates" || local == "coord" || local == "when" || local == "name" ||
-                   local == "description" || local == "value") {
+                   local == "description" || local == "value" || local == "begin") {
             collect_ = true;
         }
     }
@@ -300,9 +304,17 @@ public:
             return;
         }
         if (!inPlacemark_) {
+            if (!outer_.empty()) outer_.pop_back();
             if (local == "value" && dataName_.rfind("metadata:", 0) == 0)
                 metadata_.push_back({dataName_, text});
             if (local == "Data") dataName_.clear();
+            if (local == "name" && !outer_.empty() && outer_.back() == "Folder" && !folders_.empty())
+                folders_.back().name = TrimWhite(text);
+            if (local == "Folder" && !folders_.empty()) {
+                const Folder& folder = folders_.back();
+                if (folder.waypoints && !folder.name.empty() && folder.name != "waypoints") ++namedFolders_;
+                folders_.pop_back();
+            }
             return;
         }
         if (parents_.empty()) return;
@@ -323,6 +335,9 @@ public:
         } else if (local == "coord" && parent == "Track") {
             Gather(placemark_.segments.back(),
                    [&](Segment& segment) { ReadTrackCoord(text, textLine_, segment); });
+        } else if (local == "begin" && parent == "TimeSpan") {
+            placemark_.spanBegin = ReadPointTime(text, placemark_.timeProblem);
+            ++spans_;
         } else if (local == "when" && parent == "TimeStamp") {
             placemark_.time = ReadPointTime(text, placemark_.timeProblem);
         } else if (local == "value" && parent == "Data") {
@@ -347,6 +362,19 @@ public:
     // The sets, once every NetworkLink to a file not among those read (the
     // KML files of a KMZ) is said: nothing is fetched.
     std::vector<PointSet> Finish(const std::vector<std::string>& read) {
+        // What the sets have no place for, said once each.
+        if (spans_ > 0) {
+            sets_.Warn(
+                0,
+                std::to_string(spans_) +
+                    " TimeSpan(s): a waypoint's begin is its time; their ends, and a line's spans, are "
+                    "left out");
+        }
+        if (namedFolders_ > 0) {
+            sets_.Warn(0,
+                       "the names of " + std::to_string(namedFolders_) +
+                           " Folder(s) of waypoints are left out: their waypoints join one set of waypoints");
+        }
         for (const auto& [href, line] : links_) {
             std::string_view inside = href;
             while (inside.substr(0, 2) == "./") inside.remove_prefix(2);
@@ -501,6 +529,7 @@ private:
 
     void EmitWaypoints() {
         lastWasLine_ = lastWasLine_ && placemark_.points.size() == 0;
+        if (placemark_.points.size() > 0 && !folders_.empty()) folders_.back().waypoints = true;
         size_t next = 0;
         for (size_t number = 1; number <= placemark_.points.size(); ++number) {
             ++waypoints_;
@@ -514,7 +543,7 @@ private:
             Point& point = placemark_.points.points[next++];
             point.name = placemark_.name;
             point.description = placemark_.description;
-            point.time = placemark_.time;
+            point.time = placemark_.time ? placemark_.time : placemark_.spanBegin;
             point.icon = placemark_.symbol;
             point.extras = WaypointExtras();
             if (placemark_.timeProblem.empty()) {
@@ -558,6 +587,14 @@ private:
     size_t gathered_ = 0;                        // positions of the Placemark being read
     std::vector<std::string>* array_ = nullptr;  // the gx:SimpleArrayData being read, if kept
     SetExtras metadata_;                         // the file's own texts
+    struct Folder {
+        std::string name;
+        bool waypoints = false;  // holds waypoints of its own
+    };
+    std::vector<Folder> folders_;     // open, outermost first
+    std::vector<std::string> outer_;  // elements open outside any Placemark
+    size_t namedFolders_ = 0;         // of waypoints, whose names are left out
+    size_t spans_ = 0;                // TimeSpans met
     bool inNetworkLink_ = false;
     std::vector<std::pair<std::string, size_t>> links_;  // NetworkLink hrefs and their lines
     bool lastWasLine_ = false;                           // the last Placemark was a route or track:
