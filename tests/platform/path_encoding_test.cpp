@@ -79,8 +79,9 @@ TEST(PathEncoding, EachCodeConvertsByTheSystemsOwnRules) {
     EXPECT_EQ(WidePathInto("too long for it", PathEncoding::Utf8, fixed, 8), 0);
     EXPECT_EQ(WidePathInto("fits", PathEncoding::Utf8, fixed, 8), 5);
     // A code page without Cyrillic and Latin letters both cannot spell it.
-    if (GetACP() != CP_UTF8)
+    if (GetACP() != CP_UTF8) {
         EXPECT_FALSE(NarrowPathOf(wideName.c_str(), wideName.size(), PathEncoding::Ansi, back));
+    }
 }
 
 TEST(PathEncoding, AnAnsiPathAndItsUtf8SpellingNameOneFile) {
