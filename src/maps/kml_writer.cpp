@@ -262,7 +262,15 @@ void WriteKml(DocumentSink& sink, const std::vector<PointSet>& sets, const std::
         if (facts[i].valid == 0) continue;  // an empty folder would be a layer without a geometry type
         xml.Open("Folder");
         if (!set.title.empty()) xml.Element("name", set.title);
-        if (IsLine(set)) {
+        if (IsLine(set) && set.reread && facts[i].someElevations && facts[i].someWithoutElevation) {
+            // Its runs would each read the file again: held once instead.
+            PointSet held;
+            held.title = set.title;
+            held.kind = set.kind;
+            held.extras = set.extras;
+            ForEachPoint(set, [&](const Point& point) { held.points.push_back(point); });
+            WriteLine(xml, held, facts[i]);
+        } else if (IsLine(set)) {
             WriteLine(xml, set, facts[i]);
         } else {
             ForEachValidPoint(set, [&](const Point& point, bool) { WritePointPlacemark(xml, point); });

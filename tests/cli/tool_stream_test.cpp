@@ -83,6 +83,26 @@ INSTANTIATE_TEST_SUITE_P(Formats,
                              return info.param[0] + (info.param.size() > 1 ? "Points" : "");
                          });
 
+using ToolStreamFormatsKml = ToolTest;
+
+// A streamed track whose elevations come and go is a KML Placemark per run:
+// written from its points held once (not read again for each run), as the
+// held path writes it.
+TEST_F(ToolStreamFormatsKml, ElevationsInPlacesAreHeldOnceAndWrittenAsHeld) {
+    std::string text = "latitude,longitude,elevation_m,time,date,name\r\n";
+    for (int i = 0; i < 2000; ++i) {
+        text += "45." + std::to_string(1000 + i) + ",7.5," + (i % 3 == 0 ? "" : std::to_string(100 + i)) +
+                ",08" + std::to_string(1000 + i % 60).substr(2) + "00,14082021,P" + std::to_string(i) +
+                "\r\n";
+    }
+    WriteFile(Out("runs.csv"), text);
+    WriteFile(Out("runs.cal"), TestData("cli/data/stream/track-no-header.cal"));
+    const ToolResult result =
+        ExpectAsHeld({"convert", Out("runs.csv"), Out("runs.kml"), "-d", Out("runs.cal")}, "tracks");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(Count(ReadFile(Out("runs.kml")), "<Data name=\"part\">"), 1333u);
+}
+
 // The shipped examples through every definition kind, and files that need a
 // checked copy, stream what the held path writes (--what names the file's
 // own kind: it keeps every set and only forces the held path).
