@@ -280,6 +280,7 @@ public:
                                  !placemark_.segments.empty();
             PointArrays& arrays = ofTrack ? placemark_.segments.back().arrays : placemark_.arrays;
             array_ = arrays.Named(key != nullptr ? key : "");
+            if (array_ == nullptr) LeaveOut(key != nullptr ? key : "");
         } else if (local == "coordinates" || local == "coord" || local == "when" || local == "name" ||
                    local == "description" || local == "value" || local == "begin") {
             collect_ = true;
@@ -370,6 +371,12 @@ public:
                     " TimeSpan(s): a waypoint's begin is its time; their ends, and a line's spans, are "
                     "left out");
         }
+        if (leftOut_ > 0) {
+            sets_.Warn(0,
+                       std::to_string(leftOut_) +
+                           " ExtendedData value(s) or list(s) the tool keeps none of are " + "left out (" +
+                           leftOutNames_ + ")");
+        }
         if (namedFolders_ > 0) {
             sets_.Warn(0,
                        "the names of " + std::to_string(namedFolders_) +
@@ -419,13 +426,24 @@ private:
     }
 
     // A waypoint's other Data, those that name a point's value (hdop, ...).
-    SharedExtras WaypointExtras() const {
+    SharedExtras WaypointExtras() {
         PointExtras extras;
         PointExtra extra;
         for (const auto& [name, value] : placemark_.data) {
-            if (ExtraOfKml(name, extra)) extras.Set(extra, value);
+            if (ExtraOfKml(name, extra)) {
+                extras.Set(extra, value);
+            } else {
+                LeaveOut(name);
+            }
         }
         return extras.values.empty() ? nullptr : std::make_shared<const PointExtras>(std::move(extras));
+    }
+
+    // A value of a name the tool keeps none of, counted to be said.
+    void LeaveOut(const std::string& name) {
+        ++leftOut_;
+        if (leftOutNames_.size() < 64 && leftOutNames_.find("'" + name + "'") == std::string::npos)
+            leftOutNames_ += (leftOutNames_.empty() ? "'" : ", '") + name + "'";
     }
 
     void When(std::string_view text) {
@@ -475,7 +493,14 @@ private:
             SetExtras& texts = sets_.CurrentLine()->extras;
             if (placemark_.description && !placemark_.description->empty())
                 texts.push_back({"desc", *placemark_.description});
-            texts.insert(texts.end(), placemark_.data.begin(), placemark_.data.end());
+            for (const auto& [name, value] : placemark_.data) {
+                const bool kept = name == "cmt" || name == "src" || name == "number" || name == "type";
+                if (kept) {
+                    texts.push_back({name, value});
+                } else {
+                    LeaveOut(name);
+                }
+            }
         }
         lastWasLine_ = true;
         lastLineKind_ = kind;
@@ -595,6 +620,8 @@ private:
     std::vector<std::string> outer_;  // elements open outside any Placemark
     size_t namedFolders_ = 0;         // of waypoints, whose names are left out
     size_t spans_ = 0;                // TimeSpans met
+    size_t leftOut_ = 0;              // ExtendedData values and lists of names not kept
+    std::string leftOutNames_;        // the first of those names, quoted
     bool inNetworkLink_ = false;
     std::vector<std::pair<std::string, size_t>> links_;  // NetworkLink hrefs and their lines
     bool lastWasLine_ = false;                           // the last Placemark was a route or track:

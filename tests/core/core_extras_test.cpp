@@ -112,7 +112,7 @@ TEST(CoreExtras, KeptFromGpxToGpxAndThroughKml) {
 }
 
 // Another program's KML: a Schema's arrays beside a gx:Track, its heart
-// rates and cadences become the points' values.
+// rates and cadences become the points' values; its power is said.
 TEST(CoreExtras, ArraysOfOtherProgramsKmlBecomeSensorValues) {
     TempFolder folder;
     const std::string kml =
@@ -130,6 +130,10 @@ TEST(CoreExtras, ArraysOfOtherProgramsKmlBecomeSensorValues) {
         "</gx:SimpleArrayData></SchemaData></ExtendedData></gx:Track></Placemark></Document></kml>";
     Collection read;
     ASSERT_EQ(vezuved_read(read.handle, folder.put("r.kml", kml).c_str(), nullptr), VEZUVED_OK);
+    // Power has no place among a point's values: said, with its name.
+    EXPECT_EQ(
+        Warnings(read.handle, folder.path()),
+        "0 DIR/r.kml: 1 ExtendedData value(s) or list(s) the tool keeps none of are left out ('power')\n");
     std::string gpx;
     vezuved_write_options options = Creator();
     options.format = VEZUVED_FORMAT_GPX;
