@@ -205,23 +205,17 @@ private:
             extras_.Set(extra, std::string(TrimWhite(text)));
             return;
         }
-        // An empty <ele/> or <time/> is no value; an unreadable one leaves
-        // the point out.
-        std::string problem;
-        if (local == "ele") {
-            if (TrimWhite(text).empty()) return;
-            if (const auto metres = ReadPointValue(PointValue::Elevation, text, problem))
-                SetElevation(point_, *metres);
-        } else if (local == "time") {
-            point_.time = ReadPointTime(text, problem);
-        } else if (local == "name") {
-            point_.name = TrimWhite(text);
-        } else if (local == "desc") {
-            point_.description = std::move(text);
-        } else if (local == "sym") {
-            point_.icon = TrimWhite(text);
+        static const std::pair<std::string_view, PointField> kFields[] = {{"ele", PointField::Elevation},
+                                                                          {"time", PointField::Time},
+                                                                          {"name", PointField::Name},
+                                                                          {"desc", PointField::Description},
+                                                                          {"sym", PointField::Symbol}};
+        for (const auto& [element, field] : kFields) {
+            if (local != element) continue;
+            std::string problem;
+            SetPointField(point_, field, text, problem);
+            if (problem_.empty()) problem_ = std::move(problem);
         }
-        if (problem_.empty()) problem_ = std::move(problem);
     }
 
     // GPX 1.0 writers often put the note in <cmt> alone: it is then the

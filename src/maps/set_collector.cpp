@@ -207,6 +207,28 @@ std::optional<int64_t> ReadPointTime(std::string_view text, std::string& problem
     return time;
 }
 
+void SetPointField(Point& point, PointField field, std::string& text, std::string& problem) {
+    switch (field) {
+        case PointField::Elevation:
+            if (TrimWhite(text).empty()) return;
+            if (const auto metres = ReadPointValue(PointValue::Elevation, text, problem))
+                SetElevation(point, *metres);
+            return;
+        case PointField::Time:
+            point.time = ReadPointTime(text, problem);
+            return;
+        case PointField::Name:
+            point.name = TrimWhite(text);
+            return;
+        case PointField::Description:
+            point.description = std::move(text);
+            return;
+        case PointField::Symbol:
+            point.icon = TrimWhite(text);
+            return;
+    }
+}
+
 void SetElevation(Point& point, double metres) {
     point.elevationMetres = metres;
     point.elevationFeet = metres / kMetresPerFoot;

@@ -113,6 +113,12 @@ std::optional<int64_t> ReadPointTime(std::string_view text, std::string& problem
 // Metres as the point's two elevations.
 void SetElevation(Point& point, double metres);
 
+// A point's own values, as each XML reader's elements name them.
+enum class PointField { Elevation, Time, Name, Description, Symbol };
+// Gives the point the field read from text: an empty elevation is no value;
+// one that cannot be read sets problem, which leaves the point out.
+void SetPointField(Point& point, PointField field, std::string& text, std::string& problem);
+
 // Text without the white space XML and people put around it.
 std::string_view TrimWhite(std::string_view text);
 

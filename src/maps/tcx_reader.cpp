@@ -188,18 +188,16 @@ private:
             latitude_ = ReadPointValue(PointValue::Latitude, text, problem);
         } else if (local == "LongitudeDegrees") {
             longitude_ = ReadPointValue(PointValue::Longitude, text, problem);
-        } else if (local == "AltitudeMeters") {
-            if (TrimWhite(text).empty()) return;
-            if (const auto metres = ReadPointValue(PointValue::Elevation, text, problem))
-                SetElevation(point_, *metres);
-        } else if (local == "Time") {
-            point_.time = ReadPointTime(text, problem);
-        } else if (local == "Name") {
-            point_.name = TrimWhite(text);
-        } else if (local == "Notes") {
-            point_.description = std::move(text);
-        } else if (local == "PointType") {
-            point_.icon = TrimWhite(text);
+        } else {
+            static const std::pair<std::string_view, PointField> kFields[] = {
+                {"AltitudeMeters", PointField::Elevation},
+                {"Time", PointField::Time},
+                {"Name", PointField::Name},
+                {"Notes", PointField::Description},
+                {"PointType", PointField::Symbol}};
+            for (const auto& [element, field] : kFields) {
+                if (local == element) SetPointField(point_, field, text, problem);
+            }
         }
         if (problem_.empty()) problem_ = std::move(problem);
     }
