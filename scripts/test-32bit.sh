@@ -2,9 +2,12 @@
 # The 32-bit x86 Linux build (-m32 through g++-multilib): the library, the
 # device emulator, the command-line tool and the whole test suite, with
 # GoogleTest built from source for it. Pointers are 4 bytes, as in the
-# Windows DLL. Checks the library's exports and runs every test.
+# Windows DLL. Checks the library's exports and runs every test, through
+# qemu-i386 where the kernel runs no 32-bit programs (scripts/ia32.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/ia32.sh
+ia32_enable
 build=${BUILD32_DIR:-build-32}
 start=$SECONDS
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-linux.cmake \

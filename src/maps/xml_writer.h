@@ -26,15 +26,14 @@ using XmlAttribute = std::pair<std::string_view, std::string_view>;
 class XmlAttributes {
 public:
     XmlAttributes() = default;
-    XmlAttributes(std::initializer_list<XmlAttribute> list) : begin_(list.begin()), end_(list.end()) {}
-    XmlAttributes(const std::vector<XmlAttribute>& list)
-        : begin_(list.data()), end_(list.data() + list.size()) {}
-    const XmlAttribute* begin() const { return begin_; }
-    const XmlAttribute* end() const { return end_; }
+    XmlAttributes(std::initializer_list<XmlAttribute> list) : list_(list) {}
+    XmlAttributes(const std::vector<XmlAttribute>& list) : vector_(&list) {}
+    const XmlAttribute* begin() const { return vector_ ? vector_->data() : list_.begin(); }
+    const XmlAttribute* end() const { return vector_ ? vector_->data() + vector_->size() : list_.end(); }
 
 private:
-    const XmlAttribute* begin_ = nullptr;
-    const XmlAttribute* end_ = nullptr;
+    std::initializer_list<XmlAttribute> list_;
+    const std::vector<XmlAttribute>* vector_ = nullptr;
 };
 
 class XmlWriter {
