@@ -187,7 +187,7 @@ void WriteDatabaseFile(const std::string& path,
     maps::FittingReport fitting;
     FillRecords(set, maps::RecordUse::Database, encoding, path, written, fitting);
     AddFittingWarning(path, fitting, warnings);
-    AddExtrasWarning(path, set, "a database", warnings);
+    AddExtrasWarning(path, &set, 1, "a database", warnings);
 
     LibraryCall call;
     int32_t kind = set.kind == VEZUVED_SET_TRACK   ? VEZUVED_KIND_TRACK

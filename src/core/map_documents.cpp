@@ -5,6 +5,7 @@
 #include "core/archive_sets.h"
 #include "core/core_failure.h"
 #include "core/file_formats.h"
+#include "core/set_records.h"
 #include "maps/document_sink.h"
 #include "maps/geojson_writer.h"
 #include "maps/gpx_writer.h"
@@ -86,6 +87,7 @@ void WriteMapDocument(maps::DocumentSink& sink,
         case VEZUVED_FORMAT_GPX: {
             const std::string joined = maps::JoinedRouteSegments(sets, maps::ScanLines(sets));
             if (!joined.empty()) warnings.push_back({name, 0, joined, joined});
+            AddExtrasWarning(name, sets.data(), sets.size(), "GPX", warnings, ExtrasHolder::Gpx);
             maps::WriteGpx(sink, sets, request.creator);
             break;
         }

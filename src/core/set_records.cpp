@@ -54,22 +54,34 @@ void FillRecords(const maps::PointSet& set,
 }
 
 void AddExtrasWarning(const std::string& path,
-                      const maps::PointSet& set,
+                      const maps::PointSet* sets,
+                      size_t count,
                       const std::string& what,
-                      maps::MapWarnings& warnings) {
+                      maps::MapWarnings& warnings,
+                      ExtrasHolder holder) {
+    const auto held = [holder](maps::PointExtra extra) {
+        return holder == ExtrasHolder::Gpx && maps::NamesOf(extra).place != maps::GpxPlace::None;
+    };
     size_t points = 0;
     bool seen[maps::kPointExtraCount] = {};
-    for (const maps::Point& point : set.points) {
-        if (!point.extras || point.extras->values.empty()) continue;
-        ++points;
-        for (const auto& [extra, text] : point.extras->values) seen[static_cast<size_t>(extra)] = true;
-    }
     std::string values, texts;
+    for (const maps::PointSet* set = sets; set != sets + count; ++set) {
+        for (const maps::Point& point : set->points) {
+            if (!point.extras) continue;
+            bool some = false;
+            for (const auto& [extra, text] : point.extras->values) {
+                if (held(extra)) continue;
+                some = seen[static_cast<size_t>(extra)] = true;
+            }
+            points += some ? 1 : 0;
+        }
+        if (holder == ExtrasHolder::Gpx) continue;
+        for (const auto& [name, text] : set->extras) texts += (texts.empty() ? "" : ", ") + name;
+    }
     for (size_t i = 0; i < maps::kPointExtraCount; ++i) {
         if (seen[i])
             values += (values.empty() ? "" : ", ") + std::string(maps::NamesOf(maps::PointExtra(i)).gpx);
     }
-    for (const auto& [name, text] : set.extras) texts += (texts.empty() ? "" : ", ") + name;
     if (points == 0 && texts.empty()) return;
     std::string cause;
     if (points > 0) {

@@ -34,12 +34,20 @@ void FillRecords(const maps::PointSet& set,
                  WrittenRecords& written,
                  maps::FittingReport& fitting);
 
-// The one warning of the values of set's points and of its texts that
-// what (a database, a text) cannot hold, with their count, when it has any.
+// Who holds what of the values beyond a point's own fields: a database or
+// a text holds none of them; GPX every one but KML's own (a Folder's name,
+// a TimeSpan's end).
+enum class ExtrasHolder { Nothing, Gpx };
+
+// The one warning of the values of the sets' points and of their texts that
+// what (a database, a text, GPX) cannot hold, with their count, when they
+// have any.
 void AddExtrasWarning(const std::string& path,
-                      const maps::PointSet& set,
+                      const maps::PointSet* sets,
+                      size_t count,
                       const std::string& what,
-                      maps::MapWarnings& warnings);
+                      maps::MapWarnings& warnings,
+                      ExtrasHolder holder = ExtrasHolder::Nothing);
 
 // The one warning of what fitting changed in path's texts, when it changed any.
 void AddFittingWarning(const std::string& path,

@@ -112,7 +112,7 @@ void WriteTextFile(const std::string& path,
     }
     if (!CommitReplacingFile(file)) FailCore(VEZUVED_ERROR_WRITE, file.failure);
     AddFittingWarning(path, fitting, warnings);
-    AddExtrasWarning(path, set, "a text", warnings);
+    AddExtrasWarning(path, &set, 1, "a text", warnings);
 }
 
 }  // namespace vezuved::core

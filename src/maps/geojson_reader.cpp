@@ -223,7 +223,7 @@ private:
         if (const Json* lists = Member(properties, "coordExtras"); lists != nullptr && lists->is_object()) {
             for (const auto& [key, list] : lists->items()) {
                 PointExtra extra;
-                if (ExtraOfGpx(key, false, extra) || ExtraOfGpx(key, true, extra))
+                if (ExtraOfGeoJson(key, extra))
                     extras.push_back({extra, &list});
             }
         }
@@ -329,7 +329,7 @@ private:
         PointExtras values;
         for (const auto& [key, value] : properties.items()) {
             PointExtra extra;
-            if ((ExtraOfGpx(key, false, extra) || ExtraOfGpx(key, true, extra)) &&
+            if (ExtraOfGeoJson(key, extra) &&
                 (value.is_string() || value.is_number()))
                 values.Set(extra, TextOf(value));
         }

@@ -19,11 +19,11 @@ void WriteExtras(XmlWriter& xml, const PointExtras* extras, PointExtra first, Po
 
 // A sensor's values in a TrackPointExtension.
 void WriteSensors(XmlWriter& xml, const PointExtras* extras) {
-    if (extras == nullptr || extras->values.empty() || !NamesOf(extras->values.back().first).sensor) return;
+    if (extras == nullptr || extras->values.empty() || !NamesOf(extras->values.back().first).sensor()) return;
     xml.Open("extensions");
     xml.Open("gpxtpx:TrackPointExtension");
     for (const auto& [extra, text] : extras->values) {
-        if (NamesOf(extra).sensor) xml.Element(std::string("gpxtpx:") + NamesOf(extra).gpx, text);
+        if (NamesOf(extra).sensor()) xml.Element(std::string("gpxtpx:") + NamesOf(extra).gpx, text);
     }
     xml.Close();
     xml.Close();
@@ -46,7 +46,7 @@ void WritePoint(XmlWriter& xml, std::string_view element, const Point& point) {
     if (!DescriptionOf(point).empty()) xml.Element("desc", DescriptionOf(point));
     WriteExtras(xml, extras, PointExtra::Source, PointExtra::Type);
     if (!point.icon.empty()) xml.Element("sym", point.icon);
-    WriteExtras(xml, extras, PointExtra::Type, PointExtra::AirTemperature);
+    WriteExtras(xml, extras, PointExtra::Type, PointExtra::Folder);
     WriteSensors(xml, extras);
     xml.Close();
 }
@@ -66,7 +66,7 @@ bool HasSensors(const std::vector<PointSet>& sets) {
     for (const PointSet& set : sets) {
         for (const Point& point : set.points) {
             if (point.extras && !point.extras->values.empty() &&
-                NamesOf(point.extras->values.back().first).sensor)
+                NamesOf(point.extras->values.back().first).sensor())
                 return true;
         }
     }

@@ -118,6 +118,7 @@ struct Placemark {
     std::optional<std::string> description;
     std::optional<int64_t> time;
     std::optional<int64_t> spanBegin;  // of its TimeSpan
+    std::optional<std::string> spanEnd;
     std::string timeProblem;
     std::string kind;                  // ExtendedData "kind": "route" or "track"
     std::string joins;                 // ExtendedData "part": "segment" or "run"
@@ -282,7 +283,7 @@ public:
             array_ = arrays.Named(key != nullptr ? key : "");
             if (array_ == nullptr) LeaveOut(key != nullptr ? key : "");
         } else if (local == "coordinates" || local == "coord" || local == "when" || local == "name" ||
-                   local == "description" || local == "value" || local == "begin") {
+                   local == "description" || local == "value" || local == "begin" || local == "end") {
             collect_ = true;
         }
     }
@@ -311,11 +312,7 @@ public:
             if (local == "Data") dataName_.clear();
             if (local == "name" && !outer_.empty() && outer_.back() == "Folder" && !folders_.empty())
                 folders_.back().name = TrimWhite(text);
-            if (local == "Folder" && !folders_.empty()) {
-                const Folder& folder = folders_.back();
-                if (folder.waypoints && !folder.name.empty() && folder.name != "waypoints") ++namedFolders_;
-                folders_.pop_back();
-            }
+            if (local == "Folder" && !folders_.empty()) folders_.pop_back();
             return;
         }
         if (parents_.empty()) return;
@@ -338,7 +335,8 @@ public:
                    [&](Segment& segment) { ReadTrackCoord(text, textLine_, segment); });
         } else if (local == "begin" && parent == "TimeSpan") {
             placemark_.spanBegin = ReadPointTime(text, placemark_.timeProblem);
-            ++spans_;
+        } else if (local == "end" && parent == "TimeSpan") {
+            placemark_.spanEnd = std::string(TrimWhite(text));
         } else if (local == "when" && parent == "TimeStamp") {
             placemark_.time = ReadPointTime(text, placemark_.timeProblem);
         } else if (local == "value" && parent == "Data") {
@@ -364,23 +362,16 @@ public:
     // KML files of a KMZ) is said: nothing is fetched.
     std::vector<PointSet> Finish(const std::vector<std::string>& read) {
         // What the sets have no place for, said once each.
-        if (spans_ > 0) {
-            sets_.Warn(
-                0,
-                std::to_string(spans_) +
-                    " TimeSpan(s): a waypoint's begin is its time; their ends, and a line's spans, are "
-                    "left out");
+        if (lineSpans_ > 0) {
+            sets_.Warn(0,
+                       std::to_string(lineSpans_) +
+                           " TimeSpan(s) of lines are left out: their points keep their own times");
         }
         if (leftOut_ > 0) {
             sets_.Warn(0,
                        std::to_string(leftOut_) +
                            " ExtendedData value(s) or list(s) the tool keeps none of are " + "left out (" +
                            leftOutNames_ + ")");
-        }
-        if (namedFolders_ > 0) {
-            sets_.Warn(0,
-                       "the names of " + std::to_string(namedFolders_) +
-                           " Folder(s) of waypoints are left out: their waypoints join one set of waypoints");
         }
         for (const auto& [href, line] : links_) {
             std::string_view inside = href;
@@ -392,6 +383,7 @@ public:
             }
         }
         std::vector<PointSet> sets = sets_.Finish();
+        TitleWaypoints(sets);
         sets.front().extras.insert(sets.front().extras.begin(), metadata_.begin(), metadata_.end());
         return sets;
     }
@@ -426,8 +418,10 @@ private:
     }
 
     // A waypoint's other Data, those that name a point's value (hdop, ...).
-    SharedExtras WaypointExtras() {
+    SharedExtras WaypointExtras(const std::string& folder) {
         PointExtras extras;
+        if (!folder.empty()) extras.Set(PointExtra::Folder, folder);
+        if (placemark_.spanEnd) extras.Set(PointExtra::TimeEnd, *placemark_.spanEnd);
         PointExtra extra;
         for (const auto& [name, value] : placemark_.data) {
             if (ExtraOfKml(name, extra)) {
@@ -482,6 +476,7 @@ private:
             return;
         }
         const int32_t kind = placemark_.kind == "route" ? VEZUVED_KIND_ROUTE : VEZUVED_KIND_TRACK;
+        if (placemark_.spanBegin || placemark_.spanEnd) ++lineSpans_;
         // A later part continues only the line of the Placemark just before.
         const bool run = placemark_.joins == "run";
         const bool continues = (run || placemark_.joins == "segment") && lastWasLine_ &&
@@ -552,9 +547,41 @@ private:
         }
     }
 
+    // The names of the Folders a Placemark stands in, outermost first, as a
+    // path ("Trips/Alps"); unnamed Folders are passed over.
+    std::string FolderPath() const {
+        std::string path;
+        for (const Folder& folder : folders_) {
+            if (!folder.name.empty()) path += (path.empty() ? "" : "/") + folder.name;
+        }
+        return path;
+    }
+
+    // Waypoints that all stand in one outermost Folder are that Folder's set:
+    // it names the set, and their paths start below it.
+    void TitleWaypoints(std::vector<PointSet>& sets) const {
+        if (!sharedOuter_ || sharedOuter_->empty()) return;
+        for (PointSet& set : sets) {
+            if (set.kind != VEZUVED_KIND_POINT) continue;
+            set.title = *sharedOuter_;
+            for (Point& point : set.points) {
+                PointExtras extras = *point.extras;
+                std::string path = *extras.Take(PointExtra::Folder);
+                path.erase(0, std::min(path.size(), sharedOuter_->size() + 1));
+                if (!path.empty()) extras.Set(PointExtra::Folder, std::move(path));
+                point.extras = extras.values.empty() ? nullptr : std::make_shared<const PointExtras>(extras);
+            }
+        }
+    }
+
     void EmitWaypoints() {
         lastWasLine_ = lastWasLine_ && placemark_.points.size() == 0;
-        if (placemark_.points.size() > 0 && !folders_.empty()) folders_.back().waypoints = true;
+        const std::string folder = placemark_.points.size() > 0 ? FolderPath() : std::string();
+        if (placemark_.points.size() > 0) {
+            const std::string outer = folders_.empty() ? std::string() : folders_.front().name;
+            if (!sharedOuter_) sharedOuter_ = outer;
+            if (*sharedOuter_ != outer) sharedOuter_ = std::string();
+        }
         size_t next = 0;
         for (size_t number = 1; number <= placemark_.points.size(); ++number) {
             ++waypoints_;
@@ -570,7 +597,7 @@ private:
             point.description = placemark_.description;
             point.time = placemark_.time ? placemark_.time : placemark_.spanBegin;
             point.icon = placemark_.symbol;
-            point.extras = WaypointExtras();
+            point.extras = WaypointExtras(folder);
             if (placemark_.timeProblem.empty()) {
                 sets_.AddWaypoint(std::move(point));
             } else {
@@ -614,14 +641,13 @@ private:
     SetExtras metadata_;                         // the file's own texts
     struct Folder {
         std::string name;
-        bool waypoints = false;  // holds waypoints of its own
     };
-    std::vector<Folder> folders_;     // open, outermost first
-    std::vector<std::string> outer_;  // elements open outside any Placemark
-    size_t namedFolders_ = 0;         // of waypoints, whose names are left out
-    size_t spans_ = 0;                // TimeSpans met
-    size_t leftOut_ = 0;              // ExtendedData values and lists of names not kept
-    std::string leftOutNames_;        // the first of those names, quoted
+    std::vector<Folder> folders_;             // open, outermost first
+    std::optional<std::string> sharedOuter_;  // the outermost Folder of every waypoint so far
+    std::vector<std::string> outer_;          // elements open outside any Placemark
+    size_t lineSpans_ = 0;                    // TimeSpans of lines, left out
+    size_t leftOut_ = 0;                      // ExtendedData values and lists of names not kept
+    std::string leftOutNames_;                // the first of those names, quoted
     bool inNetworkLink_ = false;
     std::vector<std::pair<std::string, size_t>> links_;  // NetworkLink hrefs and their lines
     bool lastWasLine_ = false;                           // the last Placemark was a route or track:

@@ -1,6 +1,9 @@
 #include "maps/kml_writer.h"
 
+#include <algorithm>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "maps/xml_writer.h"
 #include "sets/number_text.h"
@@ -20,18 +23,27 @@ void WritePointPlacemark(XmlWriter& xml, const Point& point) {
     xml.Open("Placemark");
     if (!point.name.empty()) xml.Element("name", point.name);
     if (!DescriptionOf(point).empty()) xml.Element("description", DescriptionOf(point));
-    if (point.time) {
+    const std::string* end = point.extras ? point.extras->Find(PointExtra::TimeEnd) : nullptr;
+    if (end != nullptr) {
+        xml.Open("TimeSpan");
+        if (point.time) xml.Element("begin", text.Time(point));
+        xml.Element("end", *end);
+        xml.Close();
+    } else if (point.time) {
         xml.Open("TimeStamp");
         xml.Element("when", text.Time(point));
         xml.Close();
     }
-    const bool extras = point.extras && !point.extras->values.empty();
-    if (!point.icon.empty() || extras) {
+    // KML's own values (its Folder, its TimeSpan's end) are its structure, not data.
+    std::vector<std::pair<const char*, const std::string*>> data;
+    if (!point.icon.empty()) data.push_back({"sym", &point.icon});
+    if (point.extras) {
+        for (const auto& [extra, text] : point.extras->values)
+            if (NamesOf(extra).place != GpxPlace::None) data.push_back({NamesOf(extra).kml, &text});
+    }
+    if (!data.empty()) {
         xml.Open("ExtendedData");
-        if (!point.icon.empty()) WriteData(xml, "sym", point.icon);
-        if (extras) {
-            for (const auto& [extra, text] : point.extras->values) WriteData(xml, NamesOf(extra).kml, text);
-        }
+        for (const auto& [name, value] : data) WriteData(xml, name, *value);
         xml.Close();
     }
     xml.Open("Point");
@@ -40,6 +52,30 @@ void WritePointPlacemark(XmlWriter& xml, const Point& point) {
     xml.Element("coordinates", text.Position(point, ','));
     xml.Close();
     xml.Close();
+}
+
+// Waypoints, each in the Folders its path names ("Trips/Alps"): a Folder
+// stays open while the waypoints that follow stand in it.
+void WriteWaypoints(XmlWriter& xml, const PointSet& set) {
+    std::vector<std::string> open;
+    ForEachValidPoint(set, [&](const Point& point, bool) {
+        const std::string* folder = point.extras ? point.extras->Find(PointExtra::Folder) : nullptr;
+        std::vector<std::string_view> path;
+        for (std::string_view rest = folder ? *folder : std::string_view(); !rest.empty();) {
+            const size_t slash = std::min(rest.find('/'), rest.size());
+            path.push_back(rest.substr(0, slash));
+            rest.remove_prefix(std::min(slash + 1, rest.size()));
+        }
+        size_t common = 0;
+        while (common < open.size() && common < path.size() && open[common] == path[common]) ++common;
+        for (; open.size() > common; open.pop_back()) xml.Close();
+        for (; open.size() < path.size(); open.emplace_back(path[open.size()])) {
+            xml.Open("Folder");
+            xml.Element("name", path[open.size()]);
+        }
+        WritePointPlacemark(xml, point);
+    });
+    for (; !open.empty(); open.pop_back()) xml.Close();
 }
 
 // The per-point arrays a line carries beside its positions, so its named
@@ -273,7 +309,7 @@ void WriteKml(DocumentSink& sink, const std::vector<PointSet>& sets, const std::
         } else if (IsLine(set)) {
             WriteLine(xml, set, facts[i]);
         } else {
-            ForEachValidPoint(set, [&](const Point& point, bool) { WritePointPlacemark(xml, point); });
+            WriteWaypoints(xml, set);
         }
         xml.Close();
     }

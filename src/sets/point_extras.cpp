@@ -6,25 +6,27 @@ namespace vezuved::maps {
 namespace {
 
 constexpr PointExtraNames kNames[kPointExtraCount] = {
-    {"magvar", "magvar", false},
-    {"geoidheight", "geoidheight", false},
-    {"cmt", "cmt", false},
-    {"src", "src", false},
-    {"type", "type", false},
-    {"fix", "fix", false},
-    {"sat", "sat", false},
-    {"hdop", "hdop", false},
-    {"vdop", "vdop", false},
-    {"pdop", "pdop", false},
-    {"ageofdgpsdata", "ageofdgpsdata", false},
-    {"dgpsid", "dgpsid", false},
-    {"atemp", "temperature", true},
-    {"wtemp", "watertemperature", true},
-    {"depth", "depth", true},
-    {"hr", "heartrate", true},
-    {"cad", "cadence", true},
-    {"speed", "speed", true},
-    {"course", "course", true},
+    {"magvar", "magvar", GpxPlace::Point},
+    {"geoidheight", "geoidheight", GpxPlace::Point},
+    {"cmt", "cmt", GpxPlace::Point},
+    {"src", "src", GpxPlace::Point},
+    {"type", "type", GpxPlace::Point},
+    {"fix", "fix", GpxPlace::Point},
+    {"sat", "sat", GpxPlace::Point},
+    {"hdop", "hdop", GpxPlace::Point},
+    {"vdop", "vdop", GpxPlace::Point},
+    {"pdop", "pdop", GpxPlace::Point},
+    {"ageofdgpsdata", "ageofdgpsdata", GpxPlace::Point},
+    {"dgpsid", "dgpsid", GpxPlace::Point},
+    {"folder", "folder", GpxPlace::None},
+    {"timeEnd", "timeEnd", GpxPlace::None},
+    {"atemp", "temperature", GpxPlace::Sensor},
+    {"wtemp", "watertemperature", GpxPlace::Sensor},
+    {"depth", "depth", GpxPlace::Sensor},
+    {"hr", "heartrate", GpxPlace::Sensor},
+    {"cad", "cadence", GpxPlace::Sensor},
+    {"speed", "speed", GpxPlace::Sensor},
+    {"course", "course", GpxPlace::Sensor},
 };
 
 }  // namespace
@@ -32,8 +34,19 @@ constexpr PointExtraNames kNames[kPointExtraCount] = {
 const PointExtraNames& NamesOf(PointExtra extra) { return kNames[static_cast<size_t>(extra)]; }
 
 bool ExtraOfGpx(std::string_view local, bool sensor, PointExtra& extra) {
+    const GpxPlace place = sensor ? GpxPlace::Sensor : GpxPlace::Point;
     for (size_t i = 0; i < kPointExtraCount; ++i) {
-        if (kNames[i].sensor == sensor && local == kNames[i].gpx) {
+        if (kNames[i].place == place && local == kNames[i].gpx) {
+            extra = static_cast<PointExtra>(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ExtraOfGeoJson(std::string_view key, PointExtra& extra) {
+    for (size_t i = 0; i < kPointExtraCount; ++i) {
+        if (key == kNames[i].gpx) {
             extra = static_cast<PointExtra>(i);
             return true;
         }

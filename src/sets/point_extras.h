@@ -17,7 +17,8 @@
 namespace vezuved::maps {
 
 // A point's values, in the order GPX's schema gives its elements, then
-// those of Garmin's TrackPointExtension (v2).
+// KML's own that GPX has no place for, then those of Garmin's
+// TrackPointExtension (v2).
 enum class PointExtra : uint8_t {
     MagneticVariation,
     GeoidHeight,
@@ -31,6 +32,8 @@ enum class PointExtra : uint8_t {
     Pdop,
     DgpsAge,
     DgpsStation,
+    Folder,   // the name of the KML Folder a waypoint stands in
+    TimeEnd,  // the end of a waypoint's KML TimeSpan (its begin is its time)
     AirTemperature,
     WaterTemperature,
     Depth,
@@ -39,20 +42,27 @@ enum class PointExtra : uint8_t {
     Speed,
     Course,
 };
-constexpr size_t kPointExtraCount = 19;
+constexpr size_t kPointExtraCount = 21;
+
+// Where GPX keeps a value: as a point's own element, in a
+// TrackPointExtension, or nowhere (KML's own).
+enum class GpxPlace : uint8_t { Point, Sensor, None };
 
 // How each format names a value: GPX's element (a TrackPointExtension's
-// without its prefix), the name of a KML array (gpsbabel's and Google's
-// where they have one), the key of a GeoJSON list.
+// without its prefix; for KML's own, the same style of name), which is
+// also the key of a GeoJSON property or list, and the name of a KML array
+// (gpsbabel's and Google's where they have one).
 struct PointExtraNames {
     const char* gpx;
     const char* kml;
-    bool sensor;  // in GPX's TrackPointExtension, not a point's own element
+    GpxPlace place;
+    bool sensor() const { return place == GpxPlace::Sensor; }
 };
 const PointExtraNames& NamesOf(PointExtra extra);
-// The value a GPX element (sensor: of a TrackPointExtension) or a KML array
-// names; false when none.
+// The value a GPX element (sensor: of a TrackPointExtension), a GeoJSON key
+// or a KML array names; false when none.
 bool ExtraOfGpx(std::string_view local, bool sensor, PointExtra& extra);
+bool ExtraOfGeoJson(std::string_view key, PointExtra& extra);
 bool ExtraOfKml(std::string_view name, PointExtra& extra);
 
 struct PointExtras {

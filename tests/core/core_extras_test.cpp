@@ -147,6 +147,72 @@ TEST(CoreExtras, ArraysOfOtherProgramsKmlBecomeSensorValues) {
         << gpx;
 }
 
+// A waypoint's Folders and TimeSpan end are KML's own: kept through KML and
+// GeoJSON, said by GPX. Waypoints all in one outermost Folder are its set.
+TEST(CoreExtras, KmlFoldersAndTimeSpanEndsAreKeptBetweenMapFormats) {
+    TempFolder folder;
+    const std::string kml =
+        "<kml xmlns=\"http://www.opengis.net/kml/2.2\"><Document><Folder><name>Trip</name>"
+        "<Folder><name>Alps</name><Folder><Folder><name>North</name><Placemark><name>A</name><TimeSpan>"
+        "<begin>2020-01-01T10:00:00Z</begin><end> 2020-01-01T12:00:00Z </end></TimeSpan>"
+        "<Point><coordinates>10,45</coordinates></Point></Placemark></Folder></Folder></Folder>"
+        "<Placemark><name>B</name><TimeSpan><end>2020-01-02</end></TimeSpan>"
+        "<Point><coordinates>11,46</coordinates></Point></Placemark></Folder>"
+        "<Placemark><name>L</name><TimeSpan><begin>2020-01-01</begin></TimeSpan>"
+        "<LineString><coordinates>1,2 3,4</coordinates></LineString></Placemark></Document></kml>";
+    Collection read;
+    ASSERT_EQ(vezuved_read(read.handle, folder.put("f.kml", kml).c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(Warnings(read.handle, folder.path()),
+              "0 DIR/f.kml: 1 TimeSpan(s) of lines are left out: their points keep their own times\n");
+    std::string written;
+    vezuved_write_options options = Creator();
+    options.format = VEZUVED_FORMAT_KML;
+    ASSERT_EQ(vezuved_write_to(read.handle, "f.kml", core_test::AppendDocument, &written, &options),
+              VEZUVED_OK);
+    const std::string waypoints =
+        "    <Folder>\n"
+        "      <name>Trip</name>\n"
+        "      <Folder>\n"
+        "        <name>Alps</name>\n"
+        "        <Folder>\n"
+        "          <name>North</name>\n"
+        "          <Placemark>\n"
+        "            <name>A</name>\n"
+        "            <TimeSpan>\n"
+        "              <begin>2020-01-01T10:00:00Z</begin>\n"
+        "              <end>2020-01-01T12:00:00Z</end>\n"
+        "            </TimeSpan>\n"
+        "            <Point>\n"
+        "              <coordinates>10,45</coordinates>\n"
+        "            </Point>\n"
+        "          </Placemark>\n"
+        "        </Folder>\n"
+        "      </Folder>\n"
+        "      <Placemark>\n"
+        "        <name>B</name>\n"
+        "        <TimeSpan>\n"
+        "          <end>2020-01-02</end>\n"
+        "        </TimeSpan>\n";
+    EXPECT_NE(written.find(waypoints), std::string::npos) << written;
+
+    // Through GeoJSON ("folder": "Alps/North", "timeEnd") and back, the same KML.
+    ASSERT_EQ(vezuved_write(read.handle, folder.file("f.geojson").c_str(), nullptr), VEZUVED_OK);
+    EXPECT_NE(ReadFileText(folder.file("f.geojson")).find("\"folder\": \"Alps/North\""), std::string::npos);
+    Collection back;
+    ASSERT_EQ(vezuved_read(back.handle, folder.file("f.geojson").c_str(), nullptr), VEZUVED_OK);
+    std::string again;
+    ASSERT_EQ(vezuved_write_to(back.handle, "f.kml", core_test::AppendDocument, &again, &options),
+              VEZUVED_OK);
+    std::string expected = written;  // GeoJSON names no set of waypoints: it is "waypoints"
+    for (size_t at; (at = expected.find("<name>Trip</name>")) != std::string::npos;)
+        expected.replace(at, 17, "<name>waypoints</name>");
+    EXPECT_EQ(again.substr(again.find("<Folder>")), expected.substr(expected.find("<Folder>")));
+
+    ASSERT_EQ(vezuved_write(read.handle, folder.file("f.gpx").c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(Warnings(read.handle, folder.path()),
+              "0 'DIR/f.gpx': 2 point(s) hold values GPX cannot hold (folder, timeEnd); they are left out\n");
+}
+
 // A point or set given another's values; a database says once what of
 // them it cannot hold.
 TEST(CoreExtras, CopiedPointByPointAndSaidByADatabase) {

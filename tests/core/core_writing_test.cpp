@@ -168,7 +168,8 @@ TEST(CoreWriting, EachFormatReadsBackAsItWasWritten) {
         Collection back;
         ASSERT_EQ(vezuved_read(back.handle, folder.file(name).c_str(), nullptr), VEZUVED_OK) << name;
         std::string expected = kBuilt;
-        expected.replace(expected.find("'Stops'"), 7, "'waypoints'");
+        // GPX and GeoJSON have no name for a set of waypoints; KML has its Folder.
+        if (name != "back.kml") expected.replace(expected.find("'Stops'"), 7, "'waypoints'");
         EXPECT_EQ(Summary(back.handle), expected) << name;
     }
 }
