@@ -223,8 +223,7 @@ private:
         if (const Json* lists = Member(properties, "coordExtras"); lists != nullptr && lists->is_object()) {
             for (const auto& [key, list] : lists->items()) {
                 PointExtra extra;
-                if (ExtraOfGeoJson(key, extra))
-                    extras.push_back({extra, &list});
+                if (ExtraOfGeoJson(key, extra)) extras.push_back({extra, &list});
             }
         }
         for (size_t i = 0; i < positions.size(); ++i, ++overall) {
@@ -329,8 +328,7 @@ private:
         PointExtras values;
         for (const auto& [key, value] : properties.items()) {
             PointExtra extra;
-            if (ExtraOfGeoJson(key, extra) &&
-                (value.is_string() || value.is_number()))
+            if (ExtraOfGeoJson(key, extra) && (value.is_string() || value.is_number()))
                 values.Set(extra, TextOf(value));
         }
         if (!values.values.empty()) point.extras = std::make_shared<const PointExtras>(std::move(values));
