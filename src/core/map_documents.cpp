@@ -14,6 +14,7 @@
 #include "maps/map_failure.h"
 #include "maps/map_readers.h"
 #include "maps/svg_writer.h"
+#include "maps/xml_fragment.h"
 #include "maps/xml_stream.h"
 #include "platform/replacing_file.h"
 #include "vezuved/vezuved_core.h"
@@ -63,8 +64,11 @@ std::vector<maps::PointSet> ReadMapSource(maps::MapSource& source,
     switch (format) {
         case VEZUVED_FORMAT_GPX:
             return maps::ReadGpxSets(source, strict, warnings);
-        case VEZUVED_FORMAT_KML:
-            return maps::ReadKmlSets(source, strict, warnings);
+        case VEZUVED_FORMAT_KML: {
+            std::vector<maps::PointSet> sets = maps::ReadKmlSets(source, strict, warnings);
+            maps::DropBrokenExtensions(sets, source.what(), warnings);
+            return sets;
+        }
         case VEZUVED_FORMAT_IGC:
             return maps::ReadIgcSets(source, strict, warnings);
         case VEZUVED_FORMAT_NMEA:
@@ -73,8 +77,11 @@ std::vector<maps::PointSet> ReadMapSource(maps::MapSource& source,
             return maps::ReadTcxSets(source, strict, warnings);
         case VEZUVED_FORMAT_FIT:
             return maps::ReadFitSets(source, strict, warnings);
-        default:
-            return maps::ReadGeoJsonSets(source, strict, warnings);
+        default: {
+            std::vector<maps::PointSet> sets = maps::ReadGeoJsonSets(source, strict, warnings);
+            maps::DropBrokenExtensions(sets, source.what(), warnings);
+            return sets;
+        }
     }
 }
 

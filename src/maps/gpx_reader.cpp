@@ -3,13 +3,16 @@
 // TrackPointExtension (Garmin's, any version: heart rate, cadence,
 // temperature, ...) are kept as the point's extras; a route's or track's
 // desc, cmt, src, type and number, and the metadata's desc, author,
-// keywords and time, as its set's. Other elements of other namespaces are
-// passed over. Each <trkseg> after a track's first begins a new segment.
+// keywords and time, as its set's. A point's, route's or track's other
+// extensions are kept as their XML, to be written again; other elements of
+// other namespaces are passed over and said. Each <trkseg> after a track's
+// first begins a new segment.
 #include <vector>
 
 #include "maps/map_failure.h"
 #include "maps/map_readers.h"
 #include "maps/set_collector.h"
+#include "maps/xml_fragment.h"
 #include "maps/xml_stream.h"
 
 namespace vezuved::maps {
@@ -31,8 +34,10 @@ enum class Where {
     Track,
     Segment,
     TrackPoint,
-    Extensions,
+    Extensions,      // of a point
+    LineExtensions,  // of a route or track
     Sensors,
+    Raw,  // an extension kept as its XML
     Field,
     Skipped
 };
@@ -53,6 +58,7 @@ public:
         const Where parent = stack_.empty() ? Where::Root : stack_.back();
         line_ = line;
         stack_.push_back(Enter(parent, name, attributes));
+        if (stack_.back() == Where::Raw) raw_.Open(name, attributes);
         // An element the tool keeps nothing of is counted, by name, to be said.
         // Written anew: the bounds from the points, the file's name from its sets.
         const bool derived = name.local == "bounds" || (parent == Where::Metadata && name.local == "name");
@@ -65,7 +71,9 @@ public:
         }
     }
 
-    bool CollectText() const { return !stack_.empty() && stack_.back() == Where::Field; }
+    bool CollectText() const {
+        return !stack_.empty() && (stack_.back() == Where::Field || stack_.back() == Where::Raw);
+    }
 
     void End(const XmlName& name, std::string& text) {
         const Where where = stack_.back();
@@ -73,6 +81,9 @@ public:
         const Where parent = stack_.empty() ? Where::Root : stack_.back();
         if (where == Where::Field) {
             Field(parent, name.local, text);
+        } else if (where == Where::Raw) {
+            raw_.Close(name, text);
+            if (parent != Where::Raw) KeepRaw(parent);
         } else if (where == Where::Waypoint) {
             FinishPoint();
             if (problem_.empty()) {
@@ -106,12 +117,13 @@ public:
 
 private:
     Where Enter(Where parent, const XmlName& name, const char** attributes) {
+        if (parent == Where::Raw) return Where::Raw;
         if (parent == Where::Skipped || parent == Where::Field) return Where::Skipped;
         const std::string_view local = name.local;
         // Inside <extensions>, other namespaces are the point.
         PointExtra extra;
-        if (parent == Where::Extensions)
-            return local == "TrackPointExtension" ? Where::Sensors : Where::Skipped;
+        if (parent == Where::Extensions) return local == "TrackPointExtension" ? Where::Sensors : Where::Raw;
+        if (parent == Where::LineExtensions) return Where::Raw;
         if (parent == Where::Sensors) return ExtraOfGpx(local, true, extra) ? Where::Field : Where::Skipped;
         if (!IsGpxSpace(name.space)) return Where::Skipped;
         switch (parent) {
@@ -144,8 +156,10 @@ private:
                 return Where::Skipped;
             case Where::Route:
                 if (local == "rtept") return BeginPoint(attributes, Where::RoutePoint);
+                if (local == "extensions") return Where::LineExtensions;
                 return IsLineText(local) ? Where::Field : Where::Skipped;
             case Where::Track:
+                if (local == "extensions") return Where::LineExtensions;
                 if (local == "trkseg") {
                     sets_.BeginSegment();
                     return Where::Segment;
@@ -218,6 +232,20 @@ private:
         }
     }
 
+    // An extension read whole: the point's or the line's, after those
+    // before it.
+    void KeepRaw(Where owner) {
+        std::string xml = raw_.Take();
+        if (owner == Where::LineExtensions) {
+            SetExtras& texts = sets_.CurrentLine()->extras;
+            if (texts.empty() || texts.back().first != "extensions") texts.push_back({"extensions", ""});
+            texts.back().second += xml;
+            return;
+        }
+        const std::string* before = extras_.Find(PointExtra::Extensions);
+        extras_.Set(PointExtra::Extensions, before != nullptr ? *before + xml : xml);
+    }
+
     // GPX 1.0 writers often put the note in <cmt> alone: it is then the
     // description; beside one, an extra.
     void FinishPoint() {
@@ -233,6 +261,7 @@ private:
     std::vector<Where> stack_;
     Point point_;
     PointExtras extras_;  // of the point being read
+    XmlFragment raw_;     // the extension being read
     SetExtras metadata_;
     size_t leftOut_ = 0;        // elements passed over, with their subtrees
     std::string leftOutNames_;  // the first of their names

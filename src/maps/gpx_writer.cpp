@@ -1,5 +1,7 @@
 #include "maps/gpx_writer.h"
 
+#include <algorithm>
+
 #include "maps/line_walk.h"
 #include "maps/xml_writer.h"
 #include "sets/number_text.h"
@@ -17,15 +19,26 @@ void WriteExtras(XmlWriter& xml, const PointExtras* extras, PointExtra first, Po
     }
 }
 
-// A sensor's values in a TrackPointExtension.
-void WriteSensors(XmlWriter& xml, const PointExtras* extras) {
-    if (extras == nullptr || extras->values.empty() || !NamesOf(extras->values.back().first).sensor()) return;
+bool HasSensorValues(const PointExtras* extras) {
+    return extras != nullptr && std::any_of(extras->values.begin(),
+                                            extras->values.end(),
+                                            [](const auto& value) { return NamesOf(value.first).sensor(); });
+}
+
+// A sensor's values in a TrackPointExtension, then the other extensions as read.
+void WriteExtensions(XmlWriter& xml, const PointExtras* extras) {
+    const std::string* other = extras != nullptr ? extras->Find(PointExtra::Extensions) : nullptr;
+    const bool sensors = HasSensorValues(extras);
+    if (!sensors && other == nullptr) return;
     xml.Open("extensions");
-    xml.Open("gpxtpx:TrackPointExtension");
-    for (const auto& [extra, text] : extras->values) {
-        if (NamesOf(extra).sensor()) xml.Element(std::string("gpxtpx:") + NamesOf(extra).gpx, text);
+    if (sensors) {
+        xml.Open("gpxtpx:TrackPointExtension");
+        for (const auto& [extra, text] : extras->values) {
+            if (NamesOf(extra).sensor()) xml.Element(std::string("gpxtpx:") + NamesOf(extra).gpx, text);
+        }
+        xml.Close();
     }
-    xml.Close();
+    if (other != nullptr) xml.Raw(*other);
     xml.Close();
 }
 
@@ -47,7 +60,7 @@ void WritePoint(XmlWriter& xml, std::string_view element, const Point& point) {
     WriteExtras(xml, extras, PointExtra::Source, PointExtra::Type);
     if (!point.icon.empty()) xml.Element("sym", point.icon);
     WriteExtras(xml, extras, PointExtra::Type, PointExtra::Folder);
-    WriteSensors(xml, extras);
+    WriteExtensions(xml, extras);
     xml.Close();
 }
 
@@ -65,9 +78,7 @@ void WriteSetTexts(XmlWriter& xml, const PointSet& set, std::initializer_list<co
 bool HasSensors(const std::vector<PointSet>& sets) {
     for (const PointSet& set : sets) {
         for (const Point& point : set.points) {
-            if (point.extras && !point.extras->values.empty() &&
-                NamesOf(point.extras->values.back().first).sensor())
-                return true;
+            if (HasSensorValues(point.extras.get())) return true;
         }
     }
     return false;
@@ -136,6 +147,12 @@ void WriteGpx(DocumentSink& sink, const std::vector<PointSet>& sets, std::string
                 xml.Open(route ? "rte" : "trk");
                 if (!set.title.empty()) xml.Element("name", set.title);
                 WriteSetTexts(xml, set, {"cmt", "desc", "src", "number", "type"});
+                for (const auto& [name, text] : set.extras) {
+                    if (name != "extensions") continue;
+                    xml.Open("extensions");
+                    xml.Raw(text);
+                    xml.Close();
+                }
                 if (track) xml.Open("trkseg");
             }
             const std::string_view element = route ? "rtept" : track ? "trkpt" : "wpt";

@@ -272,9 +272,10 @@ public:
             whens_.clear();
             badWhens_.clear();
             placemark_.segments.emplace_back();
-        } else if (local == "Data") {
+        } else if (local == "Data" || local == "SimpleData") {
             const char* key = XmlAttribute(attributes, "name");
             dataName_ = key != nullptr ? key : "";
+            collect_ = local == "SimpleData";
         } else if (local == "SimpleArrayData") {
             const char* key = XmlAttribute(attributes, "name");
             const bool ofTrack = parents_.size() >= 4 && parents_[parents_.size() - 4] == "Track" &&
@@ -339,7 +340,7 @@ public:
             placemark_.spanEnd = std::string(TrimWhite(text));
         } else if (local == "when" && parent == "TimeStamp") {
             placemark_.time = ReadPointTime(text, placemark_.timeProblem);
-        } else if (local == "value" && parent == "Data") {
+        } else if ((local == "value" && parent == "Data") || local == "SimpleData") {
             Data(TrimWhite(text));
         } else if (local == "value" && parent == "SimpleArrayData") {
             if (array_ != nullptr) {
@@ -489,7 +490,8 @@ private:
             if (placemark_.description && !placemark_.description->empty())
                 texts.push_back({"desc", *placemark_.description});
             for (const auto& [name, value] : placemark_.data) {
-                const bool kept = name == "cmt" || name == "src" || name == "number" || name == "type";
+                const bool kept = name == "cmt" || name == "src" || name == "number" || name == "type" ||
+                                  name == "extensions";
                 if (kept) {
                     texts.push_back({name, value});
                 } else {

@@ -109,13 +109,21 @@ std::string_view ExtraOf(const Point& point, PointExtra extra) {
     return text != nullptr ? std::string_view(*text) : std::string_view();
 }
 
-// <SchemaData> with one gx:SimpleArrayData per array, a <gx:value> per
-// point that walk visits, in the line's order.
+// A name and its value, of a Placemark's own.
+using NamedText = std::pair<std::string_view, std::string_view>;
+
+// <SchemaData> with the Placemark's own values as SimpleData (GDAL reads no
+// Data beside a SchemaData), then one gx:SimpleArrayData per array, a
+// <gx:value> per point that walk visits, in the line's order.
 template <typename Walk>
-void WriteArrays(XmlWriter& xml, const PointArrays& arrays, Walk&& walk) {
+void WriteArrays(XmlWriter& xml,
+                 const PointArrays& arrays,
+                 Walk&& walk,
+                 const std::vector<NamedText>& own = std::vector<NamedText>()) {
     PointText text;
     const std::string url = std::string("#") + kPointSchema;
     xml.Open("SchemaData", {{"schemaUrl", url}});
+    for (const auto& [name, value] : own) xml.Element("SimpleData", {{"name", name}}, value);
     auto array = [&](const char* name, auto&& value) {
         xml.Open("gx:SimpleArrayData", {{"name", name}});
         walk([&](const Point& point) { xml.Element("gx:value", value(point)); });
@@ -168,6 +176,9 @@ void WriteLineString(XmlWriter& xml, bool elevations, Walk&& walk) {
     xml.Close();
 }
 
+// A line's text written as its Data (its description has an element).
+bool IsOwnLineText(const std::string& key) { return key != "desc" && key.rfind("metadata:", 0) != 0; }
+
 // A line's Placemark up to its geometry: its name, and what it is (and,
 // for a part after the first, how it joins the one before: "segment" or
 // "run"); a LineString's point arrays with them.
@@ -180,13 +191,17 @@ void OpenLinePlacemark(
     for (const auto& [key, text] : set.extras) {
         if (key == "desc" && joins.empty()) xml.Element("description", text);
     }
-    xml.Open("ExtendedData");
-    WriteData(xml, "kind", set.kind == VEZUVED_KIND_ROUTE ? "route" : "track");
-    if (!joins.empty()) WriteData(xml, "part", joins);
+    std::vector<NamedText> own = {{"kind", set.kind == VEZUVED_KIND_ROUTE ? "route" : "track"}};
+    if (!joins.empty()) own.push_back({"part", joins});
     for (const auto& [key, text] : set.extras) {
-        if (key != "desc" && key.rfind("metadata:", 0) != 0 && joins.empty()) WriteData(xml, key, text);
+        if (IsOwnLineText(key) && joins.empty()) own.push_back({key, text});
     }
-    if (lineArrays.any()) WriteArrays(xml, lineArrays, walk);
+    xml.Open("ExtendedData");
+    if (lineArrays.any()) {
+        WriteArrays(xml, lineArrays, walk, own);
+    } else {
+        for (const auto& [name, value] : own) WriteData(xml, name, value);
+    }
     xml.Close();
 }
 
@@ -240,13 +255,18 @@ void WritePointSchema(XmlWriter& xml,
                       const std::vector<LineFacts>& facts) {
     bool needed = false;
     uint32_t extras = 0;
+    std::vector<std::string_view> own = {"kind", "part"};  // of a Placemark with arrays
     for (size_t i = 0; i < sets.size(); ++i) {
         if (!IsLine(sets[i]) || facts[i].valid == 0) continue;
         needed = needed || ArraysOf(facts[i], false).any();
         extras |= facts[i].extras;
+        for (const auto& [key, text] : sets[i].extras) {
+            if (IsOwnLineText(key) && std::find(own.begin(), own.end(), key) == own.end()) own.push_back(key);
+        }
     }
     if (!needed) return;
     xml.Open("Schema", {{"name", kPointSchema}, {"id", kPointSchema}});
+    for (std::string_view name : own) xml.Empty("SimpleField", {{"name", name}, {"type", "string"}});
     for (const char* name : {"when", "name", "description", "sym"}) {
         xml.Empty("gx:SimpleArrayField", {{"name", name}, {"type", "string"}});
     }

@@ -132,6 +132,12 @@ void XmlWriter::Line(std::string_view text) {
     sink_.Write('\n');
 }
 
+void XmlWriter::Raw(std::string_view xml) {
+    Indent();
+    sink_.Write(xml);
+    sink_.Write('\n');
+}
+
 void XmlWriter::Finish() {
     while (!open_.empty()) Close();
 }

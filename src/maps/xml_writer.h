@@ -10,14 +10,9 @@
 #include <vector>
 
 #include "maps/document_sink.h"
+#include "maps/xml_escape.h"
 
 namespace vezuved::maps {
-
-// UTF-8 text made safe for XML content and attribute values: the five
-// markup characters as entities, TAB, LF and CR as character references,
-// and the other control characters, which XML 1.0 cannot carry at all,
-// as U+FFFD.
-std::string EscapeXml(std::string_view text);
 
 using XmlAttribute = std::pair<std::string_view, std::string_view>;
 
@@ -53,6 +48,9 @@ public:
     void Empty(std::string_view name, Attributes attributes);
     // A line of text inside the open element, indented like a child.
     void Line(std::string_view text);
+    // Elements already written as XML (an extension kept as read), on a
+    // line like a child: the caller answers for their being well-formed.
+    void Raw(std::string_view xml);
 
     // Closes every open element; the document is complete.
     void Finish();

@@ -27,6 +27,7 @@ constexpr PointExtraNames kNames[kPointExtraCount] = {
     {"cad", "cadence", GpxPlace::Sensor},
     {"speed", "speed", GpxPlace::Sensor},
     {"course", "course", GpxPlace::Sensor},
+    {"extensions", "extensions", GpxPlace::Extensions},
 };
 
 }  // namespace

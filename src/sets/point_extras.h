@@ -18,7 +18,7 @@ namespace vezuved::maps {
 
 // A point's values, in the order GPX's schema gives its elements, then
 // KML's own that GPX has no place for, then those of Garmin's
-// TrackPointExtension (v2).
+// TrackPointExtension (v2), then the other extensions.
 enum class PointExtra : uint8_t {
     MagneticVariation,
     GeoidHeight,
@@ -41,12 +41,13 @@ enum class PointExtra : uint8_t {
     Cadence,
     Speed,
     Course,
+    Extensions,  // a GPX <extensions>'s other elements, as XML
 };
-constexpr size_t kPointExtraCount = 21;
+constexpr size_t kPointExtraCount = 22;
 
 // Where GPX keeps a value: as a point's own element, in a
-// TrackPointExtension, or nowhere (KML's own).
-enum class GpxPlace : uint8_t { Point, Sensor, None };
+// TrackPointExtension, as XML in its <extensions>, or nowhere (KML's own).
+enum class GpxPlace : uint8_t { Point, Sensor, Extensions, None };
 
 // How each format names a value: GPX's element (a TrackPointExtension's
 // without its prefix; for KML's own, the same style of name), which is

@@ -213,6 +213,61 @@ TEST(CoreExtras, KmlFoldersAndTimeSpanEndsAreKeptBetweenMapFormats) {
               "0 'DIR/f.gpx': 2 point(s) hold values GPX cannot hold (folder, timeEnd); they are left out\n");
 }
 
+// Extensions of other namespaces pass through as the XML they were, each
+// declaring its namespaces; through KML and GeoJSON and back they are the
+// same bytes, and one that comes back broken is left out and said.
+TEST(CoreExtras, OtherExtensionsPassThroughAsXml) {
+    TempFolder folder;
+    const std::string gpx =
+        "<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\" "
+        "xmlns:gpxx=\"http://www.garmin.com/xmlschemas/GpxExtensions/v3\" xmlns:o=\"urn:o\">"
+        "<wpt lat=\"1\" lon=\"2\"><extensions><gpxx:WaypointExtension><gpxx:Categories>"
+        "<gpxx:Category>Hut &amp; bar</gpxx:Category></gpxx:Categories></gpxx:WaypointExtension>"
+        "<o:c a=\"1\" xml:lang=\"en\">red</o:c><plain xmlns=\"\">x</plain></extensions></wpt>"
+        "<trk><name>T</name><extensions><gpxx:TrackExtension><gpxx:DisplayColor>Red</gpxx:DisplayColor>"
+        "</gpxx:TrackExtension></extensions><trkseg><trkpt lat=\"3\" lon=\"4\"/></trkseg></trk></gpx>";
+    Collection read;
+    ASSERT_EQ(vezuved_read(read.handle, folder.put("e.gpx", gpx).c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(Warnings(read.handle, folder.path()), "");
+    std::string written;
+    vezuved_write_options options = Creator();
+    options.format = VEZUVED_FORMAT_GPX;
+    ASSERT_EQ(vezuved_write_to(read.handle, "e.gpx", core_test::AppendDocument, &written, &options),
+              VEZUVED_OK);
+    EXPECT_NE(
+        written.find(
+            "    <extensions>\n"
+            "      <x1:WaypointExtension xmlns:x1=\"http://www.garmin.com/xmlschemas/GpxExtensions/v3\">"
+            "<x1:Categories><x1:Category>Hut &amp; bar</x1:Category></x1:Categories>"
+            "</x1:WaypointExtension><x1:c xmlns:x1=\"urn:o\" a=\"1\" xml:lang=\"en\">red</x1:c>"
+            "<plain xmlns=\"\">x</plain>\n"
+            "    </extensions>\n"),
+        std::string::npos)
+        << written;
+    EXPECT_NE(
+        written.find("    <name>T</name>\n    <extensions>\n      <x1:TrackExtension xmlns:x1=\"http://"
+                     "www.garmin.com/xmlschemas/GpxExtensions/v3\"><x1:DisplayColor>Red</x1:DisplayColor>"
+                     "</x1:TrackExtension>\n    </extensions>\n    <trkseg>"),
+        std::string::npos)
+        << written;
+    for (const char* through : {"e.kml", "e.geojson"}) {
+        ASSERT_EQ(vezuved_write(read.handle, folder.file(through).c_str(), nullptr), VEZUVED_OK);
+        Collection back;
+        ASSERT_EQ(vezuved_read(back.handle, folder.file(through).c_str(), nullptr), VEZUVED_OK);
+        std::string again;
+        ASSERT_EQ(vezuved_write_to(back.handle, "e.gpx", core_test::AppendDocument, &again, &options),
+                  VEZUVED_OK);
+        EXPECT_EQ(again, written) << through;
+    }
+    // Edited in another program so that it is no XML any more.
+    std::string geojson = ReadFileText(folder.file("e.geojson"));
+    geojson.replace(geojson.find("<x1:TrackExtension"), 1, "");
+    Collection broken;
+    ASSERT_EQ(vezuved_read(broken.handle, folder.put("b.geojson", geojson).c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(Warnings(broken.handle, folder.path()),
+              "0 DIR/b.geojson: 1 extensions value(s) that are no well-formed XML elements are left out\n");
+}
+
 // A point or set given another's values; a database says once what of
 // them it cannot hold.
 TEST(CoreExtras, CopiedPointByPointAndSaidByADatabase) {
