@@ -11,6 +11,10 @@
 //                            semicircles (degrees = value * 180 / 2^31)
 //                          2 altitude: uint16, / 5 - 500 m
 //                          78 enhanced_altitude: uint32, / 5 - 500 m (first)
+//                          3 heart_rate: uint8, bpm; 4 cadence: uint8, rpm;      its sensor values
+//                          13 temperature: sint8, C; 6 speed: uint16,
+//                          73 enhanced_speed: uint32 (first), / 1000 m/s
+//                          5 distance, 7 power                                 counted and said
 //   event          21      0 event: enum (0 timer), 1 event_type: enum         a pause ends a segment
 //                            (0 start; stops: 1 stop, 4 stop_all, 8 stop_disable, 9 stop_disable_all)
 //   location       29      253 timestamp, 0 name: string, 1 position_lat,      a waypoint
@@ -263,6 +267,8 @@ private:
     void ReadData(size_t start, size_t end, uint64_t dataEnd);
     void Take(const Definition& definition, size_t at, std::optional<uint32_t> time);
     void AddRecord(const Message& message, size_t at, std::optional<uint32_t> time);
+    // A record's heart rate, cadence, temperature and speed, as the file gave them.
+    SharedExtras SensorValues(const Message& message);
     void AddWaypoint(Point point, std::optional<uint32_t> time);
     // UTC milliseconds of a FIT time; none for one counted from the device's start.
     std::optional<int64_t> Millis(std::optional<uint32_t> time);
@@ -286,7 +292,7 @@ private:
     std::optional<uint32_t> segmentAfter_;
     // Of all of them.
     size_t positioned_ = 0, unpositioned_ = 0, deviceTimes_ = 0, placesWithout_ = 0, waypoints_ = 0,
-           damaged_ = 0;
+           damaged_ = 0, distances_ = 0, powers_ = 0;
 };
 
 size_t FitReader::ReadFile(size_t start) {
@@ -500,6 +506,7 @@ void FitReader::AddRecord(const Message& message, size_t at, std::optional<uint3
         sets_.Refuse(0, "record at " + Byte(at), problem);
         return;
     }
+    point.extras = SensorValues(message);
     point.time = Millis(time);
     if (!firstTime_) firstTime_ = point.time;
     if (!tracking_) {
@@ -511,6 +518,28 @@ void FitReader::AddRecord(const Message& message, size_t at, std::optional<uint3
         segmentPending_ = false;
     }
     sets_.AddLinePoint(std::move(point));
+}
+
+SharedExtras FitReader::SensorValues(const Message& message) {
+    static const struct {
+        uint8_t field;
+        PointExtra extra;
+        double scale;
+    } kSensors[] = {{3, PointExtra::HeartRate, 1},
+                    {4, PointExtra::Cadence, 1},
+                    {13, PointExtra::AirTemperature, 1},
+                    {73, PointExtra::Speed, 1000},
+                    {6, PointExtra::Speed, 1000}};
+    PointExtras values;
+    for (const auto& sensor : kSensors) {
+        const std::optional<double> raw = message.Number(sensor.field);
+        if (!raw || values.Find(sensor.extra) != nullptr) continue;
+        char text[kFixedTextSize];
+        values.Set(sensor.extra, std::string(text, WriteShortestFixed(*raw / sensor.scale, text)));
+    }
+    distances_ += message.Number(5) ? 1 : 0;
+    powers_ += message.Number(7) ? 1 : 0;
+    return values.values.empty() ? nullptr : std::make_shared<const PointExtras>(std::move(values));
 }
 
 void FitReader::AddWaypoint(Point point, std::optional<uint32_t> time) {
@@ -535,6 +564,10 @@ void FitReader::Finish() {
         sets_.Warn(0,
                    std::to_string(placesWithout_) +
                        " course point(s) or location(s) without a position are left out");
+    std::string kept;  // nowhere: what has no place among a point's values
+    if (distances_ > 0) kept = std::to_string(distances_) + " distance(s)";
+    if (powers_ > 0) kept += (kept.empty() ? "" : " and ") + std::to_string(powers_) + " power value(s)";
+    if (!kept.empty()) sets_.Warn(0, kept + " of records have no place and are left out");
     if (deviceTimes_ > 0)
         sets_.Warn(0,
                    std::to_string(deviceTimes_) +

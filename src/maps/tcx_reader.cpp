@@ -5,7 +5,10 @@
 // new segment. A course's course points are waypoints, their type their
 // symbol. A trackpoint without a position (a watch logs heart rate through
 // a tunnel, or indoors) is no point: such points are counted and said once.
-// Elements of other namespaces (the extensions) are passed over.
+// A trackpoint's heart rate and cadence, and its extension's speed (or run
+// cadence), are kept as the point's sensor values, as GPX's
+// TrackPointExtension holds them; what else a trackpoint holds (its
+// distance, its power) is counted and said.
 #include <vector>
 
 #include "maps/map_failure.h"
@@ -32,6 +35,9 @@ enum class Where {
     TrackPoint,
     CoursePoint,
     Position,
+    HeartRate,
+    Extensions,
+    Tpx,  // the ActivityExtension's TPX: speed, run cadence, watts
     Field,
     Skipped
 };
@@ -70,6 +76,12 @@ public:
 
     std::vector<PointSet> Finish() {
         if (!sawRoot_) FailMap("cannot read '" + what_ + "': it is no TCX file");
+        if (leftOut_ > 0) {
+            sets_.Warn(0,
+                       std::to_string(leftOut_) +
+                           " trackpoint value(s) the tool keeps none of are left out (" + leftOutNames_ +
+                           ")");
+        }
         if (unplaced_ > 0) {
             sets_.Warn(
                 0,
@@ -90,7 +102,10 @@ private:
                 FailMap("cannot read '" + what_ + "': it is no TCX 2 file (its namespace is '" +
                         std::string(space) + "')");
         }
-        if (parent == Where::Skipped || parent == Where::Field || !IsTcxSpace(space)) return Where::Skipped;
+        if (parent == Where::Skipped || parent == Where::Field) return Where::Skipped;
+        if (parent == Where::Extensions && local == "TPX") return Where::Tpx;
+        if (parent == Where::Tpx) return SensorField(local);
+        if (!IsTcxSpace(space)) return Where::Skipped;
         switch (parent) {
             case Where::Root:
                 sawRoot_ = true;
@@ -118,6 +133,11 @@ private:
             case Where::Track:
                 return local == "Trackpoint" ? BeginPoint(Where::TrackPoint) : Where::Skipped;
             case Where::TrackPoint:
+                if (local == "HeartRateBpm") return Where::HeartRate;
+                if (local == "Extensions") return Where::Extensions;
+                if (local == "Cadence") return Where::Field;
+                if (local == "DistanceMeters" || local == "SensorState") return LeaveOut(local);
+                [[fallthrough]];
             case Where::CoursePoint:
                 if (local == "Position") return Where::Position;
                 return local == "Time" || local == "AltitudeMeters" || local == "Name" || local == "Notes" ||
@@ -127,9 +147,24 @@ private:
             case Where::Position:
                 return local == "LatitudeDegrees" || local == "LongitudeDegrees" ? Where::Field
                                                                                  : Where::Skipped;
+            case Where::HeartRate:
+                return local == "Value" ? Where::Field : Where::Skipped;
             default:
                 return Where::Skipped;
         }
+    }
+
+    // A TPX value: speed and run cadence are kept, the rest said.
+    Where SensorField(std::string_view local) {
+        return local == "Speed" || local == "RunCadence" ? Where::Field : LeaveOut(local);
+    }
+
+    // A trackpoint's value the tool keeps none of, counted by name.
+    Where LeaveOut(std::string_view local) {
+        ++leftOut_;
+        if (leftOutNames_.find(std::string(local)) == std::string::npos)
+            leftOutNames_ += (leftOutNames_.empty() ? "" : ", ") + std::string(local);
+        return Where::Skipped;
     }
 
     Where BeginLine(Where where) {
@@ -146,6 +181,7 @@ private:
 
     Where BeginPoint(Where where) {
         point_ = Point();
+        extras_ = PointExtras();
         problem_.clear();
         latitude_.reset();
         longitude_.reset();
@@ -167,6 +203,7 @@ private:
             return;
         }
         ++linePoints_;
+        if (!extras_.values.empty()) point_.extras = std::make_shared<const PointExtras>(std::move(extras_));
         if (problem_.empty() && !HasPosition())
             problem_ = latitude_ ? "it has no longitude" : "it has no latitude";
         if (problem_.empty()) {
@@ -180,6 +217,16 @@ private:
         if (parent == Where::Activity || parent == Where::Course) {
             if (!named_ && !TrimWhite(text).empty()) sets_.NameLine(std::string(TrimWhite(text)));
             named_ = true;
+            return;
+        }
+        // A sensor's value, as the file wrote it.
+        if (parent == Where::HeartRate || parent == Where::Tpx || local == "Cadence") {
+            const PointExtra extra = parent == Where::HeartRate ? PointExtra::HeartRate
+                                     : local == "Speed"         ? PointExtra::Speed
+                                                                : PointExtra::Cadence;
+            // A bike's cadence before a run's, where a file had both.
+            if (!TrimWhite(text).empty() && !(local == "RunCadence" && extras_.Find(extra) != nullptr))
+                extras_.Set(extra, std::string(TrimWhite(text)));
             return;
         }
         // An empty element is no value; an unreadable one leaves the point out.
@@ -206,6 +253,7 @@ private:
     SetCollector sets_;
     std::vector<Where> stack_;
     Point point_;
+    PointExtras extras_;  // of the trackpoint being read
     std::optional<double> latitude_, longitude_;
     std::string problem_;   // why the point being read is left out, if it is
     size_t line_ = 0;       // of the element just started
@@ -215,6 +263,8 @@ private:
     size_t waypoints_ = 0;   // course points read so far, for messages
     size_t linePoints_ = 0;  // positioned points of the track being read, so far
     size_t unplaced_ = 0;    // trackpoints without a position
+    size_t leftOut_ = 0;     // trackpoint values kept nowhere
+    std::string leftOutNames_;
 };
 
 }  // namespace

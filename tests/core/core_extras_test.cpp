@@ -268,6 +268,38 @@ TEST(CoreExtras, OtherExtensionsPassThroughAsXml) {
               "0 DIR/b.geojson: 1 extensions value(s) that are no well-formed XML elements are left out\n");
 }
 
+// A TCX trackpoint's heart rate, cadence and TPX speed (or run cadence) are
+// its sensor values; its distance and power are said.
+TEST(CoreExtras, TcxSensorValuesGoWithTheirPoints) {
+    const std::string tcx =
+        "<TrainingCenterDatabase xmlns=\"http://www.garmin.com/xmlschemas/TrainingCenterDatabase/v2\" "
+        "xmlns:x=\"http://www.garmin.com/xmlschemas/ActivityExtension/v2\"><Activities><Activity><Id>R</Id>"
+        "<Lap><Cadence>80</Cadence><Track><Trackpoint><Position><LatitudeDegrees>45</LatitudeDegrees>"
+        "<LongitudeDegrees>7</LongitudeDegrees></Position><DistanceMeters>0</DistanceMeters><HeartRateBpm>"
+        "<Value>120</Value></HeartRateBpm><Cadence>85</Cadence><Extensions><x:TPX><x:Speed>5.5</x:Speed>"
+        "<x:RunCadence>9</x:RunCadence><x:Watts>200</x:Watts></x:TPX></Extensions></Trackpoint>"
+        "<Trackpoint><Position><LatitudeDegrees>46</LatitudeDegrees><LongitudeDegrees>7</LongitudeDegrees>"
+        "</Position><Extensions><x:TPX><x:RunCadence>90</x:RunCadence></x:TPX></Extensions></Trackpoint>"
+        "</Track></Lap></Activity></Activities></TrainingCenterDatabase>";
+    TempFolder folder;
+    Collection read;
+    ASSERT_EQ(vezuved_read(read.handle, folder.put("r.tcx", tcx).c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(
+        Warnings(read.handle, folder.path()),
+        "0 DIR/r.tcx: 2 trackpoint value(s) the tool keeps none of are left out (DistanceMeters, Watts)\n");
+    std::string gpx;
+    vezuved_write_options options = Creator();
+    options.format = VEZUVED_FORMAT_GPX;
+    ASSERT_EQ(vezuved_write_to(read.handle, "r.gpx", core_test::AppendDocument, &gpx, &options), VEZUVED_OK);
+    EXPECT_NE(gpx.find("<gpxtpx:hr>120</gpxtpx:hr>\n            <gpxtpx:cad>85</gpxtpx:cad>\n"
+                       "            <gpxtpx:speed>5.5</gpxtpx:speed>\n"),
+              std::string::npos)
+        << gpx;
+    EXPECT_NE(gpx.find("<gpxtpx:TrackPointExtension>\n            <gpxtpx:cad>90</gpxtpx:cad>\n"),
+              std::string::npos)
+        << gpx;
+}
+
 // A point or set given another's values; a database says once what of
 // them it cannot hold.
 TEST(CoreExtras, CopiedPointByPointAndSaidByADatabase) {

@@ -262,4 +262,47 @@ TEST(CoreFit, ManyDamagedFilesAreCounted) {
         << warnings;
 }
 
+// A record's heart rate, cadence, temperature and speed (enhanced first)
+// become the point's sensor values, written to GPX as a TrackPointExtension;
+// its distance and power are counted and said.
+TEST(CoreFit, SensorValuesGoWithTheirPoints) {
+    const std::string bytes =
+        Fit()
+            .Define(0,
+                    20,
+                    {{253, 4, kUint32},
+                     {0, 4, kSint32},
+                     {1, 4, kSint32},
+                     {3, 1, kUint8},
+                     {4, 1, kUint8},
+                     {13, 1, kSint8},
+                     {6, 2, kUint16},
+                     {73, 4, kUint32},
+                     {5, 4, kUint32},
+                     {7, 2, kUint16}})
+            .Data(0, {kT0, Deg(45), Deg(90), 142, 88, 0xF6, 5250, 0xFFFFFFFF, 1000, 0xFFFF})
+            .Data(0, {kT0 + 1, Deg(45), Deg(90), 0xFF, 0xFF, 0x7F, 5250, 6001, 2000, 250})
+            .File();
+    TempFolder folder;
+    Collection collection;
+    ASSERT_EQ(vezuved_read(collection.handle, folder.put("ride.fit", bytes).c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(
+        core_test::Warnings(collection.handle, folder.path()),
+        "0 DIR/ride.fit: 2 distance(s) and 1 power value(s) of records have no place and are left out\n");
+    ASSERT_EQ(vezuved_write(collection.handle, folder.file("ride.gpx").c_str(), nullptr), VEZUVED_OK);
+    const std::string gpx = ReadFileText(folder.file("ride.gpx"));
+    EXPECT_NE(gpx.find("<gpxtpx:TrackPointExtension>\n"
+                       "            <gpxtpx:atemp>-10</gpxtpx:atemp>\n"
+                       "            <gpxtpx:hr>142</gpxtpx:hr>\n"
+                       "            <gpxtpx:cad>88</gpxtpx:cad>\n"
+                       "            <gpxtpx:speed>5.25</gpxtpx:speed>\n"),
+              std::string::npos)
+        << gpx;
+    EXPECT_NE(gpx.find("<gpxtpx:TrackPointExtension>\n"
+                       "            <gpxtpx:speed>6.001</gpxtpx:speed>\n"
+                       "          </gpxtpx:TrackPointExtension>"),
+              std::string::npos)
+        << gpx;
+}
+
 }  // namespace
