@@ -1,7 +1,8 @@
 // A file read through the core interface, the way any host of it reads one:
 // the first byte chooses the format (GPX, KML, KMZ, GeoJSON, a database, IGC, NMEA, TCX, FIT, gzipped GPX or
 // a zip of track files), the rest is the file. Every set, point and warning is then walked, so a value the
-// reader kept but cannot hand out is found too.
+// reader kept but cannot hand out is found too; then it is written as GPX
+// and read again.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -10,6 +11,11 @@
 
 #include "fuzz_support.h"
 #include "vezuved/vezuved_core.h"
+
+static int32_t VEZUVED_CORE_CALL AppendText(void* context, const char* bytes, int64_t size) {
+    static_cast<std::string*>(context)->append(bytes, static_cast<size_t>(size));
+    return 0;
+}
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzz::QuietStdout();
@@ -61,6 +67,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 __builtin_trap();
             (void)std::strlen(point.name);
             (void)std::strlen(point.symbol);
+        }
+    }
+    // What was read is written as GPX (extensions as the XML they were)
+    // and reads back: no value makes the document ill-formed.
+    if (result == VEZUVED_OK) {
+        std::string gpx;
+        vezuved_write_options options{};
+        options.format = VEZUVED_FORMAT_GPX;
+        if (vezuved_write_to(collection, "again.gpx", AppendText, &gpx, &options) == VEZUVED_OK) {
+            static const std::string again = fuzz::ScratchFile("again.gpx");
+            fuzz::WriteFile(again, reinterpret_cast<const uint8_t*>(gpx.data()), gpx.size());
+            vezuved_collection* back = vezuved_collection_new();
+            if (back != nullptr && vezuved_read(back, again.c_str(), nullptr) != VEZUVED_OK &&
+                std::strstr(vezuved_error_message(back), "holds no points") == nullptr)
+                __builtin_trap();
+            vezuved_collection_free(back);
         }
     }
     vezuved_collection_free(collection);

@@ -240,6 +240,27 @@ void Maps() {
             "<sat>7</sat></wpt><trk><name>T</name><type>ride</type><trkseg><trkpt lat=\"1\" lon=\"2\">"
             "<extensions><t:TrackPointExtension><t:hr>140</t:hr><t:cad>80</t:cad></t:TrackPointExtension>"
             "</extensions></trkpt></trkseg></trk></gpx>");
+    // Extensions of other namespaces, kept as XML; a KML waypoint in Folders
+    // with a TimeSpan, and a GeoJSON one carrying extensions as text.
+    Put("fuzz_map_read",
+        "gpx-other-extensions",
+        std::string(1, '\0') +
+            "<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\" xmlns:o=\"urn:o\">"
+            "<wpt lat=\"1\" lon=\"2\"><extensions><o:a b=\"1\" xml:lang=\"en\"><o:c>&amp;</o:c></o:a>"
+            "<n xmlns=\"\">x</n></extensions></wpt><trk><extensions><o:d>1</o:d></extensions><trkseg>"
+            "<trkpt lat=\"1\" lon=\"2\"/></trkseg></trk></gpx>");
+    Put("fuzz_map_read",
+        "kml-folders",
+        std::string(1, '\1') +
+            "<kml xmlns=\"http://www.opengis.net/kml/2.2\"><Document><Folder><name>A</name><Folder>"
+            "<name>B</name><Placemark><name>P</name><TimeSpan><begin>2021-08-14</begin><end>x</end>"
+            "</TimeSpan><Point><coordinates>2,1</coordinates></Point></Placemark></Folder></Folder>"
+            "</Document></kml>");
+    Put("fuzz_map_read",
+        "geojson-extensions",
+        std::string(1, '\3') +
+            "{\"type\":\"Feature\",\"geometry\":{\"type\":\"Point\",\"coordinates\":[2,1]},"
+            "\"properties\":{\"extensions\":\"<a xmlns=\\\"\\\">1</a>\",\"folder\":\"X/Y\"}}");
     Put("fuzz_map_read",
         "kml-parts",
         std::string(1, '\1') +

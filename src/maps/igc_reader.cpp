@@ -23,6 +23,7 @@
 #include "maps/map_readers.h"
 #include "maps/set_collector.h"
 #include "sets/calendar.h"
+#include "sets/encoding.h"
 #include "sets/number_text.h"
 
 namespace vezuved::maps {
@@ -52,6 +53,13 @@ int64_t Digits(const std::string& text, size_t at, size_t count) {
 }
 
 // DDMMmmm and a hemisphere letter (degrees digits wide) as signed degrees.
+// A name as the file wrote it: IGC is ASCII, and bytes beyond it that are
+// no UTF-8 are read as Windows-1252, as instruments of Western Europe write them.
+std::string NameText(std::string_view text) {
+    text = TrimWhite(text);
+    return FindInvalidUtf8(text) == std::string::npos ? std::string(text) : Cp1252ToUtf8(text);
+}
+
 std::optional<double> Angle(
     const std::string& text, size_t at, size_t degrees, char positive, char negative) {
     const int64_t whole = Digits(text, at, degrees);
@@ -144,12 +152,12 @@ std::vector<PointSet> ReadIgcSets(MapSource& source, bool strict, MapWarnings& w
             Point point;
             point.latitude = *latitude;
             point.longitude = *longitude;
-            point.name = std::string(TrimWhite(line.substr(18)));
+            point.name = NameText(std::string_view(line).substr(18));
             if (tasks.empty()) tasks.emplace_back("task", std::vector<Point>());
             tasks.back().second.push_back(std::move(point));
         } else if (line[0] == 'C' && AllDigits(line, 1, 24)) {
             // DDMMYYHHMMSS DDMMYY NNNN TT, then the task's name, if any.
-            const std::string name(TrimWhite(line.substr(25)));
+            const std::string name = NameText(std::string_view(line).substr(25));
             tasks.emplace_back(name.empty() ? "task " + std::to_string(tasks.size() + 1) : name,
                                std::vector<Point>());
         }

@@ -56,6 +56,11 @@ TEST(CoreIgc, FlightsTasksAndTheirDates) {
          "T 'flight' 1: 2,1\n",
          "1 DIR/flight.igc:1: the date '300299' cannot be read\n"
          "0 DIR/flight.igc: no HFDTE record gives the flight's date; its fixes have no time\n"},
+        {"names in Windows-1252, read as such",
+         "C160701120000160701000102 Gr\xfcnten\r\nC4745633N01132683E H\xf6rnle\r\n",
+         VEZUVED_OK,
+         "R 'Gr\xc3\xbcnten' 1: 11.544716666666666,47.76055 'H\xc3\xb6rnle'\n",
+         ""},
         {"headers alone", "AXXX\nHFDTE160701\n", VEZUVED_ERROR_FORMAT, "", ""},
     };
     for (const Flight& flight : flights) {
