@@ -149,7 +149,7 @@ private:
         sets_.BeginLine(kind == "route" ? VEZUVED_KIND_ROUTE : VEZUVED_KIND_TRACK,
                         std::string(TrimWhite(FirstText(properties, {"name", "Name"}))));
         // The line's own texts, by GPX's names.
-        for (const char* key : {"cmt", "desc", "src", "number", "type", "extensions"}) {
+        for (const char* key : {"cmt", "desc", "src", "link", "number", "type", "extensions"}) {
             const Json* value = Member(properties, key);
             if (value != nullptr && (value->is_string() || value->is_number()))
                 sets_.CurrentLine()->extras.push_back({key, TextOf(*value)});

@@ -18,9 +18,10 @@
 namespace vezuved::maps {
 namespace {
 
+constexpr std::string_view kGpx11 = "http://www.topografix.com/GPX/1/1";
+
 bool IsGpxSpace(std::string_view space) {
-    return space.empty() || space == "http://www.topografix.com/GPX/1/1" ||
-           space == "http://www.topografix.com/GPX/1/0";
+    return space.empty() || space == kGpx11 || space == "http://www.topografix.com/GPX/1/0";
 }
 
 enum class Where {
@@ -36,6 +37,7 @@ enum class Where {
     TrackPoint,
     Extensions,      // of a point
     LineExtensions,  // of a route or track
+    MetadataExtensions,
     Sensors,
     Raw,  // an extension kept as its XML
     Field,
@@ -58,7 +60,11 @@ public:
         const Where parent = stack_.empty() ? Where::Root : stack_.back();
         line_ = line;
         stack_.push_back(Enter(parent, name, attributes));
-        if (stack_.back() == Where::Raw) raw_.Open(name, attributes);
+        if (stack_.back() == Where::Raw) {
+            // A link of a GPX without a namespace is GPX 1.1's all the same.
+            const bool link = std::string_view(rawKey_).find("link") != std::string_view::npos;
+            raw_.Open(link && name.space.empty() ? XmlName{kGpx11, name.local} : name, attributes);
+        }
         // An element the tool keeps nothing of is counted, by name, to be said.
         // Written anew: the bounds from the points, the file's name from its sets.
         const bool derived = name.local == "bounds" || (parent == Where::Metadata && name.local == "name");
@@ -83,7 +89,7 @@ public:
             Field(parent, name.local, text);
         } else if (where == Where::Raw) {
             raw_.Close(name, text);
-            if (parent != Where::Raw) KeepRaw(parent);
+            if (parent != Where::Raw) KeepRaw();
         } else if (where == Where::Waypoint) {
             FinishPoint();
             if (problem_.empty()) {
@@ -122,8 +128,10 @@ private:
         const std::string_view local = name.local;
         // Inside <extensions>, other namespaces are the point.
         PointExtra extra;
-        if (parent == Where::Extensions) return local == "TrackPointExtension" ? Where::Sensors : Where::Raw;
-        if (parent == Where::LineExtensions) return Where::Raw;
+        if (parent == Where::Extensions)
+            return local == "TrackPointExtension" ? Where::Sensors : BeginRaw("extensions");
+        if (parent == Where::LineExtensions) return BeginRaw("extensions");
+        if (parent == Where::MetadataExtensions) return BeginRaw("metadata:extensions");
         if (parent == Where::Sensors) return ExtraOfGpx(local, true, extra) ? Where::Field : Where::Skipped;
         if (!IsGpxSpace(name.space)) return Where::Skipped;
         switch (parent) {
@@ -136,6 +144,8 @@ private:
                 return Where::Gpx;
             case Where::Metadata:
                 if (local == "author") return Where::Author;
+                if (local == "link") return BeginRaw("metadata:link");
+                if (local == "extensions") return Where::MetadataExtensions;
                 return local == "desc" || local == "keywords" || local == "time" ? Where::Field
                                                                                  : Where::Skipped;
             case Where::Author:
@@ -157,9 +167,11 @@ private:
             case Where::Route:
                 if (local == "rtept") return BeginPoint(attributes, Where::RoutePoint);
                 if (local == "extensions") return Where::LineExtensions;
+                if (local == "link") return BeginRaw("link");
                 return IsLineText(local) ? Where::Field : Where::Skipped;
             case Where::Track:
                 if (local == "extensions") return Where::LineExtensions;
+                if (local == "link") return BeginRaw("link");
                 if (local == "trkseg") {
                     sets_.BeginSegment();
                     return Where::Segment;
@@ -171,6 +183,7 @@ private:
             case Where::RoutePoint:
             case Where::TrackPoint:
                 if (local == "extensions") return Where::Extensions;
+                if (local == "link") return BeginRaw("link");
                 return local == "ele" || local == "time" || local == "name" || local == "desc" ||
                                local == "sym" || ExtraOfGpx(local, false, extra) || IsGpx10Motion(local)
                            ? Where::Field
@@ -232,18 +245,34 @@ private:
         }
     }
 
-    // An extension read whole: the point's or the line's, after those
-    // before it.
-    void KeepRaw(Where owner) {
+    // An element kept as its XML (a link, an extension), under key: the
+    // point's, the line's or the file's, by where it stands.
+    Where BeginRaw(const char* key) {
+        rawKey_ = key;
+        return Where::Raw;
+    }
+
+    // One read whole, after those of its kind before it.
+    void KeepRaw() {
         std::string xml = raw_.Take();
-        if (owner == Where::LineExtensions) {
-            SetExtras& texts = sets_.CurrentLine()->extras;
-            if (texts.empty() || texts.back().first != "extensions") texts.push_back({"extensions", ""});
-            texts.back().second += xml;
-            return;
+        const Where owner = stack_.back();
+        if (owner == Where::Metadata || owner == Where::MetadataExtensions) {
+            AppendText(metadata_, rawKey_, xml);
+        } else if (owner == Where::Route || owner == Where::Track || owner == Where::LineExtensions) {
+            AppendText(sets_.CurrentLine()->extras, rawKey_, xml);
+        } else {
+            const PointExtra extra =
+                rawKey_ == std::string_view("link") ? PointExtra::Link : PointExtra::Extensions;
+            const std::string* before = extras_.Find(extra);
+            extras_.Set(extra, before != nullptr ? *before + xml : xml);
         }
-        const std::string* before = extras_.Find(PointExtra::Extensions);
-        extras_.Set(PointExtra::Extensions, before != nullptr ? *before + xml : xml);
+    }
+
+    static void AppendText(SetExtras& texts, const char* key, const std::string& xml) {
+        for (auto& [name, text] : texts) {
+            if (name == key) return void(text += xml);
+        }
+        texts.push_back({key, xml});
     }
 
     // GPX 1.0 writers often put the note in <cmt> alone: it is then the
@@ -260,8 +289,9 @@ private:
     SetCollector sets_;
     std::vector<Where> stack_;
     Point point_;
-    PointExtras extras_;  // of the point being read
-    XmlFragment raw_;     // the extension being read
+    PointExtras extras_;       // of the point being read
+    XmlFragment raw_{kGpx11};  // the element kept as XML being read
+    const char* rawKey_ = "";
     SetExtras metadata_;
     size_t leftOut_ = 0;        // elements passed over, with their subtrees
     std::string leftOutNames_;  // the first of their names

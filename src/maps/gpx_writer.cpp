@@ -15,7 +15,12 @@ constexpr const char* kSensorSpace = "http://www.garmin.com/xmlschemas/TrackPoin
 void WriteExtras(XmlWriter& xml, const PointExtras* extras, PointExtra first, PointExtra last) {
     if (extras == nullptr) return;
     for (const auto& [extra, text] : extras->values) {
-        if (extra >= first && extra < last) xml.Element(NamesOf(extra).gpx, text);
+        if (extra < first || extra >= last) continue;
+        if (NamesOf(extra).place == GpxPlace::PointXml) {
+            xml.Raw(text);
+        } else {
+            xml.Element(NamesOf(extra).gpx, text);
+        }
     }
 }
 
@@ -64,12 +69,22 @@ void WritePoint(XmlWriter& xml, std::string_view element, const Point& point) {
     xml.Close();
 }
 
-// The set's texts of the given keys, in that order (the schema's).
+// The set's texts of the given keys, in that order (the schema's); its
+// links and extensions are the XML they were read as.
 void WriteSetTexts(XmlWriter& xml, const PointSet& set, std::initializer_list<const char*> keys) {
     for (const char* key : keys) {
+        const std::string_view element = std::string_view(key).substr(std::string_view(key).find(':') + 1);
         for (const auto& [name, text] : set.extras) {
-            if (name == key)
-                xml.Element(std::string_view(key).substr(std::string_view(key).find(':') + 1), text);
+            if (name != key) continue;
+            if (element == "link") {
+                xml.Raw(text);
+            } else if (element == "extensions") {
+                xml.Open("extensions");
+                xml.Raw(text);
+                xml.Close();
+            } else {
+                xml.Element(element, text);
+            }
         }
     }
 }
@@ -132,7 +147,8 @@ void WriteGpx(DocumentSink& sink, const std::vector<PointSet>& sets, std::string
                 xml.Element("name", text);
                 xml.Close();
             }
-            WriteSetTexts(xml, *metadata, {"metadata:time", "metadata:keywords"});
+            WriteSetTexts(xml, *metadata, {"metadata:link", "metadata:time", "metadata:keywords"});
+            WriteSetTexts(xml, *metadata, {"metadata:extensions"});
         }
         xml.Close();
     }
@@ -146,13 +162,7 @@ void WriteGpx(DocumentSink& sink, const std::vector<PointSet>& sets, std::string
             if (route || track) {
                 xml.Open(route ? "rte" : "trk");
                 if (!set.title.empty()) xml.Element("name", set.title);
-                WriteSetTexts(xml, set, {"cmt", "desc", "src", "number", "type"});
-                for (const auto& [name, text] : set.extras) {
-                    if (name != "extensions") continue;
-                    xml.Open("extensions");
-                    xml.Raw(text);
-                    xml.Close();
-                }
+                WriteSetTexts(xml, set, {"cmt", "desc", "src", "link", "number", "type", "extensions"});
                 if (track) xml.Open("trkseg");
             }
             const std::string_view element = route ? "rtept" : track ? "trkpt" : "wpt";

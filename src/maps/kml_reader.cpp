@@ -491,7 +491,7 @@ private:
                 texts.push_back({"desc", *placemark_.description});
             for (const auto& [name, value] : placemark_.data) {
                 const bool kept = name == "cmt" || name == "src" || name == "number" || name == "type" ||
-                                  name == "extensions";
+                                  name == "link" || name == "extensions";
                 if (kept) {
                     texts.push_back({name, value});
                 } else {

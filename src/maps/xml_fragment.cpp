@@ -36,11 +36,13 @@ void XmlFragment::Open(const XmlName& name, const char** attributes) {
         text_ += '>';
     }
     OpenElement opening;
+    const bool cleared =
+        std::any_of(open_.begin(), open_.end(), [](const OpenElement& o) { return o.noDefault; });
     if (name.space.empty()) {
         // Unprefixed, it would fall into the namespace of the document around it.
-        const bool cleared =
-            std::any_of(open_.begin(), open_.end(), [](const OpenElement& o) { return o.noDefault; });
         opening.noDefault = !cleared;
+        opening.tag = std::string(name.local);
+    } else if (!home_.empty() && name.space == home_ && !cleared) {
         opening.tag = std::string(name.local);
     } else {
         opening.tag = PrefixOf(name.space, opening) + ":" + std::string(name.local);
@@ -98,23 +100,31 @@ void DropBrokenExtensions(std::vector<PointSet>& sets, const std::string& what, 
     size_t dropped = 0;
     for (PointSet& set : sets) {
         for (auto text = set.extras.begin(); text != set.extras.end();) {
-            const bool broken = text->first == "extensions" && !IsXmlFragment(text->second);
+            const std::string_view key = std::string_view(text->first).substr(text->first.find(':') + 1);
+            const bool broken = (key == "extensions" || key == "link") && !IsXmlFragment(text->second);
             dropped += broken ? 1 : 0;
             text = broken ? set.extras.erase(text) : text + 1;
         }
         for (Point& point : set.points) {
-            const std::string* xml = point.extras ? point.extras->Find(PointExtra::Extensions) : nullptr;
-            if (xml == nullptr || IsXmlFragment(*xml)) continue;
+            if (!point.extras) continue;
             PointExtras kept = *point.extras;
-            kept.Take(PointExtra::Extensions);
+            const size_t before = dropped;
+            for (const auto& [extra, text] : point.extras->values) {
+                const GpxPlace place = NamesOf(extra).place;
+                if ((place == GpxPlace::Extensions || place == GpxPlace::PointXml) && !IsXmlFragment(text)) {
+                    kept.Take(extra);
+                    ++dropped;
+                }
+            }
+            if (dropped == before) continue;
             point.extras =
                 kept.values.empty() ? nullptr : std::make_shared<const PointExtras>(std::move(kept));
-            ++dropped;
         }
     }
     if (dropped == 0) return;
     const std::string cause =
-        std::to_string(dropped) + " extensions value(s) that are no well-formed XML elements are left out";
+        std::to_string(dropped) +
+        " extensions or link value(s) that are no well-formed XML elements are left out";
     warnings.push_back({what, 0, cause, what + ": " + cause});
 }
 

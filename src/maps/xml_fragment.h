@@ -17,6 +17,9 @@ namespace vezuved::maps {
 
 class XmlFragment {
 public:
+    // Elements of home, the namespace of the documents the fragment goes
+    // into (GPX 1.1's), are written without a prefix.
+    explicit XmlFragment(std::string_view home = {}) : home_(home) {}
     // An element read; attributes as the XML reader gives them.
     void Open(const XmlName& name, const char** attributes);
     // Its end, with its own text (a parent's, when only white space, is left
@@ -41,6 +44,7 @@ private:
     // when none is.
     std::string PrefixOf(std::string_view uri, OpenElement& opening);
 
+    std::string home_;
     std::string text_;
     std::vector<OpenElement> open_;
     size_t prefixes_ = 0;

@@ -10,6 +10,7 @@ constexpr PointExtraNames kNames[kPointExtraCount] = {
     {"geoidheight", "geoidheight", GpxPlace::Point},
     {"cmt", "cmt", GpxPlace::Point},
     {"src", "src", GpxPlace::Point},
+    {"link", "link", GpxPlace::PointXml},
     {"type", "type", GpxPlace::Point},
     {"fix", "fix", GpxPlace::Point},
     {"sat", "sat", GpxPlace::Point},

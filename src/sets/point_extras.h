@@ -24,6 +24,7 @@ enum class PointExtra : uint8_t {
     GeoidHeight,
     Comment,
     Source,
+    Link,  // GPX's <link> elements, as XML
     Type,
     Fix,
     Satellites,
@@ -43,11 +44,12 @@ enum class PointExtra : uint8_t {
     Course,
     Extensions,  // a GPX <extensions>'s other elements, as XML
 };
-constexpr size_t kPointExtraCount = 22;
+constexpr size_t kPointExtraCount = 23;
 
 // Where GPX keeps a value: as a point's own element, in a
-// TrackPointExtension, as XML in its <extensions>, or nowhere (KML's own).
-enum class GpxPlace : uint8_t { Point, Sensor, Extensions, None };
+// TrackPointExtension, as XML in its <extensions>, as its own elements kept
+// as XML (links), or nowhere (KML's own).
+enum class GpxPlace : uint8_t { Point, Sensor, Extensions, PointXml, None };
 
 // How each format names a value: GPX's element (a TrackPointExtension's
 // without its prefix; for KML's own, the same style of name), which is

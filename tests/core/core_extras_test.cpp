@@ -213,15 +213,17 @@ TEST(CoreExtras, KmlFoldersAndTimeSpanEndsAreKeptBetweenMapFormats) {
               "0 'DIR/f.gpx': 2 point(s) hold values GPX cannot hold (folder, timeEnd); they are left out\n");
 }
 
-// Extensions of other namespaces pass through as the XML they were, each
-// declaring its namespaces; through KML and GeoJSON and back they are the
+// Links, and extensions of other namespaces, pass through as the XML they
+// were, each extension declaring its namespaces; through KML and GeoJSON and back they are the
 // same bytes, and one that comes back broken is left out and said.
 TEST(CoreExtras, OtherExtensionsPassThroughAsXml) {
     TempFolder folder;
     const std::string gpx =
         "<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\" "
         "xmlns:gpxx=\"http://www.garmin.com/xmlschemas/GpxExtensions/v3\" xmlns:o=\"urn:o\">"
-        "<wpt lat=\"1\" lon=\"2\"><extensions><gpxx:WaypointExtension><gpxx:Categories>"
+        "<metadata><link href=\"m\"><text>M</text></link><extensions><o:m/></extensions></metadata>"
+        "<wpt lat=\"1\" lon=\"2\"><link href=\"w\"/><link href=\"v\"/><extensions><gpxx:WaypointExtension>"
+        "<gpxx:Categories>"
         "<gpxx:Category>Hut &amp; bar</gpxx:Category></gpxx:Categories></gpxx:WaypointExtension>"
         "<o:c a=\"1\" xml:lang=\"en\">red</o:c><plain xmlns=\"\">x</plain></extensions></wpt>"
         "<trk><name>T</name><extensions><gpxx:TrackExtension><gpxx:DisplayColor>Red</gpxx:DisplayColor>"
@@ -234,6 +236,12 @@ TEST(CoreExtras, OtherExtensionsPassThroughAsXml) {
     options.format = VEZUVED_FORMAT_GPX;
     ASSERT_EQ(vezuved_write_to(read.handle, "e.gpx", core_test::AppendDocument, &written, &options),
               VEZUVED_OK);
+    EXPECT_NE(
+        written.find("  <metadata>\n    <link href=\"m\"><text>M</text></link>\n    <extensions>\n"
+                     "      <x1:m xmlns:x1=\"urn:o\"></x1:m>\n    </extensions>\n  </metadata>\n"
+                     "  <wpt lat=\"1\" lon=\"2\">\n    <link href=\"w\"></link><link href=\"v\"></link>\n"),
+        std::string::npos)
+        << written;
     EXPECT_NE(
         written.find(
             "    <extensions>\n"
@@ -264,8 +272,9 @@ TEST(CoreExtras, OtherExtensionsPassThroughAsXml) {
     geojson.replace(geojson.find("<x1:TrackExtension"), 1, "");
     Collection broken;
     ASSERT_EQ(vezuved_read(broken.handle, folder.put("b.geojson", geojson).c_str(), nullptr), VEZUVED_OK);
-    EXPECT_EQ(Warnings(broken.handle, folder.path()),
-              "0 DIR/b.geojson: 1 extensions value(s) that are no well-formed XML elements are left out\n");
+    EXPECT_EQ(
+        Warnings(broken.handle, folder.path()),
+        "0 DIR/b.geojson: 1 extensions or link value(s) that are no well-formed XML elements are left out\n");
 }
 
 // A TCX trackpoint's heart rate, cadence and TPX speed (or run cadence) are
