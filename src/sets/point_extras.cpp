@@ -35,35 +35,33 @@ constexpr PointExtraNames kNames[kPointExtraCount] = {
 
 const PointExtraNames& NamesOf(PointExtra extra) { return kNames[static_cast<size_t>(extra)]; }
 
-bool ExtraOfGpx(std::string_view local, bool sensor, PointExtra& extra) {
-    const GpxPlace place = sensor ? GpxPlace::Sensor : GpxPlace::Point;
+namespace {
+
+// The first value whose names match.
+template <typename Matches>
+bool FindExtra(Matches&& matches, PointExtra& extra) {
     for (size_t i = 0; i < kPointExtraCount; ++i) {
-        if (kNames[i].place == place && local == kNames[i].gpx) {
-            extra = static_cast<PointExtra>(i);
-            return true;
-        }
+        if (!matches(kNames[i])) continue;
+        extra = static_cast<PointExtra>(i);
+        return true;
     }
     return false;
+}
+
+}  // namespace
+
+bool ExtraOfGpx(std::string_view local, bool sensor, PointExtra& extra) {
+    const GpxPlace place = sensor ? GpxPlace::Sensor : GpxPlace::Point;
+    return FindExtra([&](const PointExtraNames& names) { return names.place == place && local == names.gpx; },
+                     extra);
 }
 
 bool ExtraOfGeoJson(std::string_view key, PointExtra& extra) {
-    for (size_t i = 0; i < kPointExtraCount; ++i) {
-        if (key == kNames[i].gpx) {
-            extra = static_cast<PointExtra>(i);
-            return true;
-        }
-    }
-    return false;
+    return FindExtra([&](const PointExtraNames& names) { return key == names.gpx; }, extra);
 }
 
 bool ExtraOfKml(std::string_view name, PointExtra& extra) {
-    for (size_t i = 0; i < kPointExtraCount; ++i) {
-        if (name == kNames[i].kml) {
-            extra = static_cast<PointExtra>(i);
-            return true;
-        }
-    }
-    return false;
+    return FindExtra([&](const PointExtraNames& names) { return name == names.kml; }, extra);
 }
 
 const std::string* PointExtras::Find(PointExtra extra) const {

@@ -78,6 +78,16 @@ vezuved_write_options Creator() {
     return options;
 }
 
+// The collection as GPX, as the core writes it.
+std::string GpxOf(const Collection& collection) {
+    std::string gpx;
+    vezuved_write_options options = Creator();
+    options.format = VEZUVED_FORMAT_GPX;
+    EXPECT_EQ(vezuved_write_to(collection.handle, "x.gpx", core_test::AppendDocument, &gpx, &options),
+              VEZUVED_OK);
+    return gpx;
+}
+
 TEST(CoreExtras, KeptFromGpxToGpxAndThroughKml) {
     TempFolder folder;
     Collection read;
@@ -134,10 +144,7 @@ TEST(CoreExtras, ArraysOfOtherProgramsKmlBecomeSensorValues) {
     EXPECT_EQ(
         Warnings(read.handle, folder.path()),
         "0 DIR/r.kml: 1 ExtendedData value(s) or list(s) the tool keeps none of are left out ('power')\n");
-    std::string gpx;
-    vezuved_write_options options = Creator();
-    options.format = VEZUVED_FORMAT_GPX;
-    ASSERT_EQ(vezuved_write_to(read.handle, "r.gpx", core_test::AppendDocument, &gpx, &options), VEZUVED_OK);
+    const std::string gpx = GpxOf(read);
     EXPECT_NE(gpx.find("<gpxtpx:TrackPointExtension>\n            <gpxtpx:hr>120</gpxtpx:hr>\n"
                        "            <gpxtpx:cad>80</gpxtpx:cad>\n"),
               std::string::npos)
@@ -296,10 +303,7 @@ TEST(CoreExtras, TcxSensorValuesGoWithTheirPoints) {
     EXPECT_EQ(
         Warnings(read.handle, folder.path()),
         "0 DIR/r.tcx: 2 trackpoint value(s) the tool keeps none of are left out (DistanceMeters, Watts)\n");
-    std::string gpx;
-    vezuved_write_options options = Creator();
-    options.format = VEZUVED_FORMAT_GPX;
-    ASSERT_EQ(vezuved_write_to(read.handle, "r.gpx", core_test::AppendDocument, &gpx, &options), VEZUVED_OK);
+    const std::string gpx = GpxOf(read);
     EXPECT_NE(gpx.find("<gpxtpx:hr>120</gpxtpx:hr>\n            <gpxtpx:cad>85</gpxtpx:cad>\n"
                        "            <gpxtpx:speed>5.5</gpxtpx:speed>\n"),
               std::string::npos)
