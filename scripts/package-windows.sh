@@ -18,6 +18,11 @@ if [ ! -f "$ran" ] && [ ! -x "${WINE32:-/usr/lib/wine/wine}" ]; then
   echo "no 32-bit Wine here, so no tested DLL: the package is not made"
   exit 0
 fi
+. scripts/ia32.sh
+if [ ! -f "$ran" ] && ! ia32_native; then
+  echo "this kernel runs 32-bit programs only through qemu-i386, so no tested DLL: the package is not made"
+  exit 0
+fi
 [ -f "$ran" ] || { echo "no 32-bit suite has passed in $build: run scripts/windows-tests-32.sh first" >&2; exit 1; }
 if [ "$(sha256sum <"$build/vezuved.dll")" != "$(cat "$ran")" ]; then
   echo "$build/vezuved.dll is not the DLL the 32-bit suite ran: run scripts/windows-tests-32.sh again" >&2
