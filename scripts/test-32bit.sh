@@ -7,7 +7,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/ia32.sh
-ia32_enable
+runs=yes
+ia32_enable || runs=no
 build=${BUILD32_DIR:-build-32}
 start=$SECONDS
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-linux.cmake \
@@ -20,5 +21,9 @@ if ! readelf -h "$build/libvezuved.so" | grep -qE 'Class:\s+ELF32'; then
 fi
 scripts/check-exports.sh "$build/libvezuved.so"
 echo "32-bit build: $((SECONDS - start)) s"
+if [ "$runs" = no ]; then
+  echo "32-bit programs cannot run here: the -m32 build is made and its exports checked, its tests not run"
+  exit 0
+fi
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
 echo "32-bit step: $((SECONDS - start)) s"
