@@ -38,6 +38,7 @@ enum class Where {
     Extensions,      // of a point
     LineExtensions,  // of a route or track
     MetadataExtensions,
+    FileExtensions,  // <gpx>'s own, after its tracks
     Sensors,
     Raw,  // an extension kept as its XML
     Field,
@@ -61,8 +62,10 @@ public:
         line_ = line;
         stack_.push_back(Enter(parent, name, attributes));
         if (stack_.back() == Where::Raw) {
-            // A link of a GPX without a namespace is GPX 1.1's all the same.
-            const bool link = std::string_view(rawKey_).find("link") != std::string_view::npos;
+            // A link (or copyright) of a GPX without a namespace is GPX 1.1's all the same.
+            const std::string_view key = rawKey_;
+            const bool link =
+                key.find("link") != std::string_view::npos || key.find("copyright") != std::string_view::npos;
             raw_.Open(link && name.space.empty() ? XmlName{kGpx11, name.local} : name, attributes);
         }
         // An element the tool keeps nothing of is counted, by name, to be said.
@@ -132,6 +135,7 @@ private:
             return local == "TrackPointExtension" ? Where::Sensors : BeginRaw("extensions");
         if (parent == Where::LineExtensions) return BeginRaw("extensions");
         if (parent == Where::MetadataExtensions) return BeginRaw("metadata:extensions");
+        if (parent == Where::FileExtensions) return BeginRaw("metadata:file-extensions");
         if (parent == Where::Sensors) return ExtraOfGpx(local, true, extra) ? Where::Field : Where::Skipped;
         if (!IsGpxSpace(name.space)) return Where::Skipped;
         switch (parent) {
@@ -145,6 +149,7 @@ private:
             case Where::Metadata:
                 if (local == "author") return Where::Author;
                 if (local == "link") return BeginRaw("metadata:link");
+                if (local == "copyright") return BeginRaw("metadata:copyright");
                 if (local == "extensions") return Where::MetadataExtensions;
                 return local == "desc" || local == "keywords" || local == "time" ? Where::Field
                                                                                  : Where::Skipped;
@@ -156,6 +161,7 @@ private:
                 if (local == "desc" || local == "author" || local == "time" || local == "keywords")
                     return Where::Field;
                 if (local == "wpt") return BeginPoint(attributes, Where::Waypoint);
+                if (local == "extensions") return Where::FileExtensions;
                 if (local == "rte" || local == "trk") {
                     linePoints_ = 0;
                     // Named when its <name> ends.
@@ -256,7 +262,8 @@ private:
     void KeepRaw() {
         std::string xml = raw_.Take();
         const Where owner = stack_.back();
-        if (owner == Where::Metadata || owner == Where::MetadataExtensions) {
+        if (owner == Where::Metadata || owner == Where::MetadataExtensions ||
+            owner == Where::FileExtensions) {
             AppendText(metadata_, rawKey_, xml);
         } else if (owner == Where::Route || owner == Where::Track || owner == Where::LineExtensions) {
             AppendText(sets_.CurrentLine()->extras, rawKey_, xml);

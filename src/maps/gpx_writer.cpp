@@ -76,9 +76,9 @@ void WriteSetTexts(XmlWriter& xml, const PointSet& set, std::initializer_list<co
         const std::string_view element = std::string_view(key).substr(std::string_view(key).find(':') + 1);
         for (const auto& [name, text] : set.extras) {
             if (name != key) continue;
-            if (element == "link") {
+            if (element == "link" || element == "copyright") {
                 xml.Raw(text);
-            } else if (element == "extensions") {
+            } else if (element == "extensions" || element == "file-extensions") {
                 xml.Open("extensions");
                 xml.Raw(text);
                 xml.Close();
@@ -147,7 +147,9 @@ void WriteGpx(DocumentSink& sink, const std::vector<PointSet>& sets, std::string
                 xml.Element("name", text);
                 xml.Close();
             }
-            WriteSetTexts(xml, *metadata, {"metadata:link", "metadata:time", "metadata:keywords"});
+            WriteSetTexts(xml,
+                          *metadata,
+                          {"metadata:copyright", "metadata:link", "metadata:time", "metadata:keywords"});
             WriteSetTexts(xml, *metadata, {"metadata:extensions"});
         }
         xml.Close();
@@ -177,6 +179,7 @@ void WriteGpx(DocumentSink& sink, const std::vector<PointSet>& sets, std::string
             if (route || track) xml.Close();
         }
     }
+    if (metadata != nullptr) WriteSetTexts(xml, *metadata, {"metadata:file-extensions"});
     xml.Finish();
 }
 

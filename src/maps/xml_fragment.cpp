@@ -101,7 +101,9 @@ void DropBrokenExtensions(std::vector<PointSet>& sets, const std::string& what, 
     for (PointSet& set : sets) {
         for (auto text = set.extras.begin(); text != set.extras.end();) {
             const std::string_view key = std::string_view(text->first).substr(text->first.find(':') + 1);
-            const bool broken = (key == "extensions" || key == "link") && !IsXmlFragment(text->second);
+            const bool broken =
+                (key == "extensions" || key == "file-extensions" || key == "link" || key == "copyright") &&
+                !IsXmlFragment(text->second);
             dropped += broken ? 1 : 0;
             text = broken ? set.extras.erase(text) : text + 1;
         }

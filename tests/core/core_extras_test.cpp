@@ -228,13 +228,16 @@ TEST(CoreExtras, OtherExtensionsPassThroughAsXml) {
     const std::string gpx =
         "<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\" "
         "xmlns:gpxx=\"http://www.garmin.com/xmlschemas/GpxExtensions/v3\" xmlns:o=\"urn:o\">"
-        "<metadata><link href=\"m\"><text>M</text></link><extensions><o:m/></extensions></metadata>"
+        "<metadata><copyright author=\"A\"><year>2020</year></copyright><link "
+        "href=\"m\"><text>M</text></link>"
+        "<extensions><o:m/></extensions></metadata>"
         "<wpt lat=\"1\" lon=\"2\"><link href=\"w\"/><link href=\"v\"/><extensions><gpxx:WaypointExtension>"
         "<gpxx:Categories>"
         "<gpxx:Category>Hut &amp; bar</gpxx:Category></gpxx:Categories></gpxx:WaypointExtension>"
         "<o:c a=\"1\" xml:lang=\"en\">red</o:c><plain xmlns=\"\">x</plain></extensions></wpt>"
         "<trk><name>T</name><extensions><gpxx:TrackExtension><gpxx:DisplayColor>Red</gpxx:DisplayColor>"
-        "</gpxx:TrackExtension></extensions><trkseg><trkpt lat=\"3\" lon=\"4\"/></trkseg></trk></gpx>";
+        "</gpxx:TrackExtension></extensions><trkseg><trkpt lat=\"3\" lon=\"4\"/></trkseg></trk>"
+        "<extensions><o:f/></extensions></gpx>";
     Collection read;
     ASSERT_EQ(vezuved_read(read.handle, folder.put("e.gpx", gpx).c_str(), nullptr), VEZUVED_OK);
     EXPECT_EQ(Warnings(read.handle, folder.path()), "");
@@ -244,7 +247,8 @@ TEST(CoreExtras, OtherExtensionsPassThroughAsXml) {
     ASSERT_EQ(vezuved_write_to(read.handle, "e.gpx", core_test::AppendDocument, &written, &options),
               VEZUVED_OK);
     EXPECT_NE(
-        written.find("  <metadata>\n    <link href=\"m\"><text>M</text></link>\n    <extensions>\n"
+        written.find("  <metadata>\n    <copyright author=\"A\"><year>2020</year></copyright>\n"
+                     "    <link href=\"m\"><text>M</text></link>\n    <extensions>\n"
                      "      <x1:m xmlns:x1=\"urn:o\"></x1:m>\n    </extensions>\n  </metadata>\n"
                      "  <wpt lat=\"1\" lon=\"2\">\n    <link href=\"w\"></link><link href=\"v\"></link>\n"),
         std::string::npos)
@@ -264,6 +268,10 @@ TEST(CoreExtras, OtherExtensionsPassThroughAsXml) {
                      "www.garmin.com/xmlschemas/GpxExtensions/v3\"><x1:DisplayColor>Red</x1:DisplayColor>"
                      "</x1:TrackExtension>\n    </extensions>\n    <trkseg>"),
         std::string::npos)
+        << written;
+    EXPECT_NE(written.find(
+                  "  </trk>\n  <extensions>\n    <x1:f xmlns:x1=\"urn:o\"></x1:f>\n  </extensions>\n</gpx>"),
+              std::string::npos)
         << written;
     for (const char* through : {"e.kml", "e.geojson"}) {
         ASSERT_EQ(vezuved_write(read.handle, folder.file(through).c_str(), nullptr), VEZUVED_OK);
