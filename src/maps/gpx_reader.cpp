@@ -62,10 +62,10 @@ public:
         line_ = line;
         stack_.push_back(Enter(parent, name, attributes));
         if (stack_.back() == Where::Raw) {
-            // A link (or copyright) of a GPX without a namespace is GPX 1.1's all the same.
+            // A link (or copyright, email) of a GPX without a namespace is GPX 1.1's all the same.
             const std::string_view key = rawKey_;
-            const bool link =
-                key.find("link") != std::string_view::npos || key.find("copyright") != std::string_view::npos;
+            // Every key but an extension's names an element of GPX's own.
+            const bool link = key.find("extensions") == std::string_view::npos;
             raw_.Open(link && name.space.empty() ? XmlName{kGpx11, name.local} : name, attributes);
         }
         // An element the tool keeps nothing of is counted, by name, to be said.
@@ -154,6 +154,8 @@ private:
                 return local == "desc" || local == "keywords" || local == "time" ? Where::Field
                                                                                  : Where::Skipped;
             case Where::Author:
+                if (local == "email") return BeginRaw("metadata:author-email");
+                if (local == "link") return BeginRaw("metadata:author-link");
                 return local == "name" ? Where::Field : Where::Skipped;
             case Where::Gpx:
                 if (local == "metadata") return Where::Metadata;
@@ -262,7 +264,7 @@ private:
     void KeepRaw() {
         std::string xml = raw_.Take();
         const Where owner = stack_.back();
-        if (owner == Where::Metadata || owner == Where::MetadataExtensions ||
+        if (owner == Where::Metadata || owner == Where::Author || owner == Where::MetadataExtensions ||
             owner == Where::FileExtensions) {
             AppendText(metadata_, rawKey_, xml);
         } else if (owner == Where::Route || owner == Where::Track || owner == Where::LineExtensions) {

@@ -76,7 +76,10 @@ void WriteSetTexts(XmlWriter& xml, const PointSet& set, std::initializer_list<co
         const std::string_view element = std::string_view(key).substr(std::string_view(key).find(':') + 1);
         for (const auto& [name, text] : set.extras) {
             if (name != key) continue;
-            if (element == "link" || element == "copyright") {
+            if (element == "author") {
+                xml.Element("name", text);  // the author's name: the rest of it follows
+            } else if (element == "link" || element == "copyright" || element == "author-email" ||
+                       element == "author-link") {
                 xml.Raw(text);
             } else if (element == "extensions" || element == "file-extensions") {
                 xml.Open("extensions");
@@ -141,10 +144,14 @@ void WriteGpx(DocumentSink& sink, const std::vector<PointSet>& sets, std::string
         if (named) xml.Element("name", sets[0].title);
         if (metadata != nullptr) {
             WriteSetTexts(xml, *metadata, {"metadata:desc"});
-            for (const auto& [name, text] : metadata->extras) {
-                if (name != "metadata:author") continue;
+            const bool author =
+                std::any_of(metadata->extras.begin(), metadata->extras.end(), [](const auto& text) {
+                    return text.first.rfind("metadata:author", 0) == 0;
+                });
+            if (author) {
                 xml.Open("author");
-                xml.Element("name", text);
+                WriteSetTexts(
+                    xml, *metadata, {"metadata:author", "metadata:author-email", "metadata:author-link"});
                 xml.Close();
             }
             WriteSetTexts(xml,

@@ -96,14 +96,20 @@ bool IsXmlFragment(std::string_view text) {
     return true;
 }
 
+bool IsKeptXml(std::string_view key) {
+    key.remove_prefix(std::min(key.size(), key.find(':') + 1));
+    for (const char* kept :
+         {"link", "copyright", "author-email", "author-link", "extensions", "file-extensions"}) {
+        if (key == kept) return true;
+    }
+    return false;
+}
+
 void DropBrokenExtensions(std::vector<PointSet>& sets, const std::string& what, MapWarnings& warnings) {
     size_t dropped = 0;
     for (PointSet& set : sets) {
         for (auto text = set.extras.begin(); text != set.extras.end();) {
-            const std::string_view key = std::string_view(text->first).substr(text->first.find(':') + 1);
-            const bool broken =
-                (key == "extensions" || key == "file-extensions" || key == "link" || key == "copyright") &&
-                !IsXmlFragment(text->second);
+            const bool broken = IsKeptXml(text->first) && !IsXmlFragment(text->second);
             dropped += broken ? 1 : 0;
             text = broken ? set.extras.erase(text) : text + 1;
         }

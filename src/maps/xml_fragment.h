@@ -55,6 +55,10 @@ private:
 // format is checked before it is written as XML.
 bool IsXmlFragment(std::string_view text);
 
+// Whether a set's text of that key ("link", "metadata:copyright", ...) is
+// GPX kept as XML, not text.
+bool IsKeptXml(std::string_view key);
+
 // Extensions that came through another format (KML, GeoJSON) and are no
 // such XML are left out of the sets, their count said once for the file.
 void DropBrokenExtensions(std::vector<PointSet>& sets, const std::string& what, MapWarnings& warnings);

@@ -228,7 +228,8 @@ TEST(CoreExtras, OtherExtensionsPassThroughAsXml) {
     const std::string gpx =
         "<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\" "
         "xmlns:gpxx=\"http://www.garmin.com/xmlschemas/GpxExtensions/v3\" xmlns:o=\"urn:o\">"
-        "<metadata><copyright author=\"A\"><year>2020</year></copyright><link "
+        "<metadata><author><name>N</name><email id=\"n\" domain=\"d\"/></author><copyright "
+        "author=\"A\"><year>2020</year></copyright><link "
         "href=\"m\"><text>M</text></link>"
         "<extensions><o:m/></extensions></metadata>"
         "<wpt lat=\"1\" lon=\"2\"><link href=\"w\"/><link href=\"v\"/><extensions><gpxx:WaypointExtension>"
@@ -247,10 +248,12 @@ TEST(CoreExtras, OtherExtensionsPassThroughAsXml) {
     ASSERT_EQ(vezuved_write_to(read.handle, "e.gpx", core_test::AppendDocument, &written, &options),
               VEZUVED_OK);
     EXPECT_NE(
-        written.find("  <metadata>\n    <copyright author=\"A\"><year>2020</year></copyright>\n"
-                     "    <link href=\"m\"><text>M</text></link>\n    <extensions>\n"
-                     "      <x1:m xmlns:x1=\"urn:o\"></x1:m>\n    </extensions>\n  </metadata>\n"
-                     "  <wpt lat=\"1\" lon=\"2\">\n    <link href=\"w\"></link><link href=\"v\"></link>\n"),
+        written.find(
+            "  <metadata>\n    <author>\n      <name>N</name>\n      <email id=\"n\" domain=\"d\"></email>\n"
+            "    </author>\n    <copyright author=\"A\"><year>2020</year></copyright>\n"
+            "    <link href=\"m\"><text>M</text></link>\n    <extensions>\n"
+            "      <x1:m xmlns:x1=\"urn:o\"></x1:m>\n    </extensions>\n  </metadata>\n"
+            "  <wpt lat=\"1\" lon=\"2\">\n    <link href=\"w\"></link><link href=\"v\"></link>\n"),
         std::string::npos)
         << written;
     EXPECT_NE(
