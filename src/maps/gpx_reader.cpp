@@ -12,6 +12,7 @@
 #include "maps/map_failure.h"
 #include "maps/map_readers.h"
 #include "maps/set_collector.h"
+#include "maps/xml_escape.h"
 #include "maps/xml_fragment.h"
 #include "maps/xml_stream.h"
 
@@ -46,6 +47,9 @@ enum class Where {
 };
 
 bool IsGpx10Motion(std::string_view local) { return local == "speed" || local == "course"; }
+
+// GPX 1.0's <url> and <urlname>, which GPX 1.1 holds as a <link>.
+bool IsUrl(std::string_view local) { return local == "url" || local == "urlname"; }
 
 bool IsLineText(std::string_view local) {
     return local == "name" || local == "cmt" || local == "desc" || local == "src" || local == "type" ||
@@ -160,7 +164,8 @@ private:
             case Where::Gpx:
                 if (local == "metadata") return Where::Metadata;
                 // GPX 1.0 holds the file's texts at its top.
-                if (local == "desc" || local == "author" || local == "time" || local == "keywords")
+                if (local == "desc" || local == "author" || local == "time" || local == "keywords" ||
+                    IsUrl(local))
                     return Where::Field;
                 if (local == "wpt") return BeginPoint(attributes, Where::Waypoint);
                 if (local == "extensions") return Where::FileExtensions;
@@ -168,6 +173,7 @@ private:
                     linePoints_ = 0;
                     // Named when its <name> ends.
                     sets_.BeginLine(local == "rte" ? VEZUVED_KIND_ROUTE : VEZUVED_KIND_TRACK, "");
+                    lineUrl_ = {};
                     named_ = false;
                     return local == "rte" ? Where::Route : Where::Track;
                 }
@@ -176,7 +182,7 @@ private:
                 if (local == "rtept") return BeginPoint(attributes, Where::RoutePoint);
                 if (local == "extensions") return Where::LineExtensions;
                 if (local == "link") return BeginRaw("link");
-                return IsLineText(local) ? Where::Field : Where::Skipped;
+                return IsLineText(local) || IsUrl(local) ? Where::Field : Where::Skipped;
             case Where::Track:
                 if (local == "extensions") return Where::LineExtensions;
                 if (local == "link") return BeginRaw("link");
@@ -184,7 +190,7 @@ private:
                     sets_.BeginSegment();
                     return Where::Segment;
                 }
-                return IsLineText(local) ? Where::Field : Where::Skipped;
+                return IsLineText(local) || IsUrl(local) ? Where::Field : Where::Skipped;
             case Where::Segment:
                 return local == "trkpt" ? BeginPoint(attributes, Where::TrackPoint) : Where::Skipped;
             case Where::Waypoint:
@@ -193,7 +199,8 @@ private:
                 if (local == "extensions") return Where::Extensions;
                 if (local == "link") return BeginRaw("link");
                 return local == "ele" || local == "time" || local == "name" || local == "desc" ||
-                               local == "sym" || ExtraOfGpx(local, false, extra) || IsGpx10Motion(local)
+                               local == "sym" || ExtraOfGpx(local, false, extra) || IsGpx10Motion(local) ||
+                               IsUrl(local)
                            ? Where::Field
                            : Where::Skipped;
             default:
@@ -205,6 +212,7 @@ private:
         ++(where == Where::Waypoint ? waypoints_ : linePoints_);
         point_ = Point();
         extras_ = PointExtras();
+        pointUrl_ = {};
         problem_.clear();
         pointLine_ = line_;
         const char* lat = XmlAttribute(attributes, "lat");
@@ -219,6 +227,7 @@ private:
     }
 
     void Field(Where parent, std::string_view local, std::string& text) {
+        if (IsUrl(local)) return Url(parent, local, TrimWhite(text));
         if (parent == Where::Metadata || parent == Where::Author || parent == Where::Gpx) {
             const std::string key =
                 parent == Where::Author || local == "author" ? "author" : std::string(local);
@@ -251,6 +260,32 @@ private:
             SetPointField(point_, field, text, problem);
             if (problem_.empty()) problem_ = std::move(problem);
         }
+    }
+
+    // GPX 1.0's url and urlname of a point, line or file, as the <link> GPX
+    // 1.1 holds them in, made anew as each is read.
+    void Url(Where parent, std::string_view local, std::string_view text) {
+        auto& [url, name] = parent == Where::Gpx                               ? fileUrl_
+                            : parent == Where::Route || parent == Where::Track ? lineUrl_
+                                                                               : pointUrl_;
+        (local == "url" ? url : name) = std::string(text);
+        std::string link = "<link href=\"" + EscapeXml(url) + "\">";
+        if (!name.empty()) link += "<text>" + EscapeXml(name) + "</text>";
+        link += "</link>";
+        if (parent == Where::Gpx) {
+            SetText(metadata_, "metadata:link", link);
+        } else if (parent == Where::Route || parent == Where::Track) {
+            SetText(sets_.CurrentLine()->extras, "link", link);
+        } else {
+            extras_.Set(PointExtra::Link, link);
+        }
+    }
+
+    static void SetText(SetExtras& texts, const char* key, const std::string& text) {
+        for (auto& [name, value] : texts) {
+            if (name == key) return void(value = text);
+        }
+        texts.push_back({key, text});
     }
 
     // An element kept as its XML (a link, an extension), under key: the
@@ -301,6 +336,8 @@ private:
     PointExtras extras_;       // of the point being read
     XmlFragment raw_{kGpx11};  // the element kept as XML being read
     const char* rawKey_ = "";
+    // GPX 1.0's url and urlname, of the point, line and file being read.
+    std::pair<std::string, std::string> pointUrl_, lineUrl_, fileUrl_;
     SetExtras metadata_;
     size_t leftOut_ = 0;        // elements passed over, with their subtrees
     std::string leftOutNames_;  // the first of their names

@@ -324,6 +324,24 @@ TEST(CoreExtras, TcxSensorValuesGoWithTheirPoints) {
         << gpx;
 }
 
+// GPX 1.0's url and urlname of a point, route and file are the link GPX 1.1
+// holds them in.
+TEST(CoreExtras, Gpx10UrlsBecomeLinks) {
+    const std::string gpx =
+        "<gpx version=\"1.0\" xmlns=\"http://www.topografix.com/GPX/1/0\"><url>http://f</url>"
+        "<wpt lat=\"1\" lon=\"2\"><urlname>Hut &amp; bar</urlname><url>http://w?a=1&amp;b=2</url></wpt>"
+        "<rte><name>R</name><url>http://r</url><rtept lat=\"1\" lon=\"2\"/></rte></gpx>";
+    TempFolder folder;
+    Collection read;
+    ASSERT_EQ(vezuved_read(read.handle, folder.put("u.gpx", gpx).c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(Warnings(read.handle, folder.path()), "");
+    const std::string written = GpxOf(read);
+    for (const char* link : {"  <metadata>\n    <link href=\"http://f\"></link>\n",
+                             "    <link href=\"http://w?a=1&amp;b=2\"><text>Hut &amp; bar</text></link>\n",
+                             "    <name>R</name>\n    <link href=\"http://r\"></link>\n"})
+        EXPECT_NE(written.find(link), std::string::npos) << link << written;
+}
+
 // A point or set given another's values; a database says once what of
 // them it cannot hold.
 TEST(CoreExtras, CopiedPointByPointAndSaidByADatabase) {
