@@ -3,8 +3,9 @@
 // TrackPointExtension (Garmin's, any version: heart rate, cadence,
 // temperature, ...) are kept as the point's extras; a route's or track's
 // desc, cmt, src, type and number, and the metadata's desc, author,
-// keywords and time, as its set's. A point's, route's or track's other
-// extensions are kept as their XML, to be written again; other elements of
+// keywords and time, as its set's. Links, the metadata's copyright and
+// author's email, and every other extension are kept as their XML, to be
+// written again (GPX 1.0's url and urlname as a link); other elements of
 // other namespaces are passed over and said. Each <trkseg> after a track's
 // first begins a new segment.
 #include <vector>
@@ -41,7 +42,7 @@ enum class Where {
     MetadataExtensions,
     FileExtensions,  // <gpx>'s own, after its tracks
     Sensors,
-    Raw,  // an extension kept as its XML
+    Raw,  // an element kept as its XML (a link, an extension)
     Field,
     Skipped
 };
