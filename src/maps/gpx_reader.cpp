@@ -216,8 +216,8 @@ private:
         pointUrl_ = {};
         problem_.clear();
         pointLine_ = line_;
-        const char* lat = XmlAttribute(attributes, "lat");
-        const char* lon = XmlAttribute(attributes, "lon");
+        const char* lat = AttributeValue(attributes, "lat");
+        const char* lon = AttributeValue(attributes, "lon");
         if (lat == nullptr || lon == nullptr) {
             problem_ = lat == nullptr ? "it has no latitude" : "it has no longitude";
             return where;

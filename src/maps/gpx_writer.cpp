@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "maps/line_walk.h"
+#include "maps/xml_fragment.h"
 #include "maps/xml_writer.h"
 #include "sets/number_text.h"
 
@@ -76,15 +77,16 @@ void WriteSetTexts(XmlWriter& xml, const PointSet& set, std::initializer_list<co
         const std::string_view element = std::string_view(key).substr(std::string_view(key).find(':') + 1);
         for (const auto& [name, text] : set.extras) {
             if (name != key) continue;
+            const bool extensions =
+                element.size() >= 10 && element.substr(element.size() - 10) == "extensions";
             if (element == "author") {
                 xml.Element("name", text);  // the author's name: the rest of it follows
-            } else if (element == "link" || element == "copyright" || element == "author-email" ||
-                       element == "author-link") {
-                xml.Raw(text);
-            } else if (element == "extensions" || element == "file-extensions") {
+            } else if (extensions) {
                 xml.Open("extensions");
                 xml.Raw(text);
                 xml.Close();
+            } else if (IsKeptXml(key)) {
+                xml.Raw(text);
             } else {
                 xml.Element(element, text);
             }

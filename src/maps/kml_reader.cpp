@@ -252,7 +252,7 @@ public:
         if (!inPlacemark_) {
             // A file's own texts: <Data name="metadata:..."> outside any Placemark.
             if (local == "Data") {
-                const char* key = XmlAttribute(attributes, "name");
+                const char* key = AttributeValue(attributes, "name");
                 dataName_ = key != nullptr ? key : "";
             }
             if (local == "Folder") folders_.emplace_back();
@@ -273,11 +273,11 @@ public:
             badWhens_.clear();
             placemark_.segments.emplace_back();
         } else if (local == "Data" || local == "SimpleData") {
-            const char* key = XmlAttribute(attributes, "name");
+            const char* key = AttributeValue(attributes, "name");
             dataName_ = key != nullptr ? key : "";
             collect_ = local == "SimpleData";
         } else if (local == "SimpleArrayData") {
-            const char* key = XmlAttribute(attributes, "name");
+            const char* key = AttributeValue(attributes, "name");
             const bool ofTrack = parents_.size() >= 4 && parents_[parents_.size() - 4] == "Track" &&
                                  !placemark_.segments.empty();
             PointArrays& arrays = ofTrack ? placemark_.segments.back().arrays : placemark_.arrays;
@@ -567,8 +567,9 @@ private:
             if (set.kind != VEZUVED_KIND_POINT) continue;
             set.title = *sharedOuter_;
             for (Point& point : set.points) {
+                if (!point.extras) continue;  // every one has a path here; none is assumed
                 PointExtras extras = *point.extras;
-                std::string path = *extras.Take(PointExtra::Folder);
+                std::string path = extras.Take(PointExtra::Folder).value_or(std::string());
                 path.erase(0, std::min(path.size(), sharedOuter_->size() + 1));
                 if (!path.empty()) extras.Set(PointExtra::Folder, std::move(path));
                 point.extras = extras.values.empty() ? nullptr : std::make_shared<const PointExtras>(extras);

@@ -23,7 +23,7 @@ bool XmlReadingAvailable() {
 }
 #endif
 
-const char* XmlAttribute(const char** attributes, std::string_view local) {
+const char* AttributeValue(const char** attributes, std::string_view local) {
     for (size_t i = 0; attributes != nullptr && attributes[i] != nullptr; i += 2) {
         std::string_view name = attributes[i];
         // Namespaced attributes come as "uri<separator>local".

@@ -65,7 +65,7 @@ void StreamElements(Reader& reader, Stream&& stream) {
 }
 
 // The value of the attribute with the given local name, or null.
-const char* XmlAttribute(const char** attributes, std::string_view local);
+const char* AttributeValue(const char** attributes, std::string_view local);
 
 // Whether this build has an XML reader at all.
 bool XmlReadingAvailable();
