@@ -94,9 +94,9 @@ done < <(find "$src" -name '*.h' -o -name '*.cpp' -o -name '*.c' | sort)
 # conversions through the library and the filters, over the values, over the files they all
 # build on; serve, the local page, over the commands whose code it calls
 # (main.cpp over everything). Of the library the tool sees only its
-# door: the two public headers (its build has no other folder of the
+# door: the public headers (its build has no other folder of the
 # library on its include path either).
-declare -A tool_door=([vezuved/vezuved.h]=1 [vezuved/vezuved_core.h]=1)
+declare -A tool_door=([vezuved/vezuved.h]=1 [vezuved/vezuved_core.h]=1 [vezuved/vezuved_system.h]=1)
 if [[ -n $cli ]]; then
   declare -A tool=([serve]=7 [commands]=6 [filetypes]=5 [input]=4 [output]=4 [definitions]=4 [conversion]=3 [filters]=3 [values]=2 [files]=1)
   while IFS= read -r file; do

@@ -65,7 +65,7 @@ void WriteSet(const RunContext& run,
         const TemporaryFolder folder = TemporaryFolder::Create();
         const std::string temporary = folder.File("output" + SavedExtension(type));
         WriteSet(run, request, temporary, type, points);
-        UseBinaryStandardStreams();
+        vezuved_system_binary_streams();
         WriteFileOrFail("-", ReadWholeFileOrFail(temporary, "temporary file"));
         return;
     }

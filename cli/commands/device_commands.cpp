@@ -88,7 +88,7 @@ void AddCopyFlags(CLI::App& command, DeviceOptions& options) {
 // build puts it. Found before the library is called, so a failure names
 // every path tried with the system's cause.
 void FindEmulator() {
-    const std::string file = EmulatorFileName();
+    const std::string file = vezuved_system_emulator_name();
     if (file.empty()) return;
     std::vector<std::string> paths;
     const char* chosen = std::getenv("VEZUVED_RAPI_LIBRARY");
@@ -103,13 +103,15 @@ void FindEmulator() {
             if (std::find(paths.begin(), paths.end(), path) == paths.end()) paths.push_back(path);
         }
     }
-    const LibrarySearch search = FindLoadableLibrary(paths);
-    if (!search.found.empty()) {
-        SetRemoteApiLibraryVariable(search.found);
-        return;
-    }
     std::string tried;
-    for (const auto& [path, cause] : search.failed) tried += "\n  " + path + ": " + cause;
+    for (const std::string& path : paths) {
+        std::string cause;
+        if (vezuved_system_library_loads(path.c_str(), AppendToString, &cause) == 1) {
+            vezuved_system_set_variable("VEZUVED_RAPI_LIBRARY", path.c_str());
+            return;
+        }
+        tried += "\n  " + path + ": " + cause;
+    }
     FailConversion("the device emulator " + file + " cannot be loaded" +
                    (chosen != nullptr && chosen[0] != 0 ? " (named by VEZUVED_RAPI_LIBRARY)" : "") +
                    "; tried:" + tried +
@@ -199,7 +201,7 @@ struct Device {
 
 // A session that may ask: standard input must be there to answer.
 CopySession Session(const RunContext& run, bool ask) {
-    if (ask && !StandardInputIsOpen())
+    if (ask && vezuved_system_input_is_open() != 1)
         FailConversion("--ask needs a standard input to read the answers from, and it is closed");
     return CopySession{run, ask};
 }
@@ -339,7 +341,7 @@ std::string DeviceOutcomeWords(int32_t outcome) {
 
 void UseEmulatedDevice(const std::string& root) {
     FindEmulator();
-    if (!root.empty()) SetDeviceRootVariable(root);
+    if (!root.empty()) vezuved_system_set_variable("VEZUVED_DEVICE", root.c_str());
 }
 
 void AddDeviceCommand(CLI::App& app, RunContext& run) {

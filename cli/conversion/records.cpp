@@ -26,11 +26,6 @@ std::string TitleOf(const std::string& path, const std::string& what) {
     return what == path ? BaseTitle(path) : what;
 }
 
-int32_t VEZUVED_CORE_CALL AppendToText(void* context, const char* bytes, int64_t size) {
-    static_cast<std::string*>(context)->append(bytes, static_cast<size_t>(size));
-    return 0;
-}
-
 // text with each path in it named as people gave it (what).
 std::string NamedAs(std::string text, const std::string& path, const std::string& what) {
     if (path.empty() || what == path) return text;

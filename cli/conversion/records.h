@@ -13,6 +13,7 @@
 #include <vezuved/vezuved_core.h>
 
 #include "files/run_context.h"
+#include "files/tool_platform.h"
 #include "values/options.h"
 #include "values/points.h"
 
@@ -30,10 +31,6 @@ public:
 private:
     vezuved_collection* handle_;
 };
-
-// A document receiver of the core's that appends to the std::string its
-// context points to.
-int32_t VEZUVED_CORE_CALL AppendToText(void* context, const char* bytes, int64_t size);
 
 // text with each path in it named as people gave it (what).
 std::string NamedAs(std::string text, const std::string& path, const std::string& what);

@@ -43,7 +43,7 @@ private:
 };
 
 // "vezuved-" and the process's number: a later run knows whose it was.
-std::string OwnPrefix() { return "vezuved-" + std::to_string(ThisProcessId()) + "-"; }
+std::string OwnPrefix() { return "vezuved-" + std::to_string(vezuved_system_process_id()) + "-"; }
 
 TemporaryFolder MakeIn(const std::filesystem::path& base, const std::string& prefix) {
     std::error_code error;
@@ -109,7 +109,7 @@ void TemporaryFolder::SweepLeftBehind() {
         if (name.compare(0, 8, "vezuved-") != 0 || dash == std::string::npos || dash == 8 || dash > 26 ||
             name.find_first_not_of("0123456789", 8) != dash || !entry.is_directory(error))
             continue;
-        if (!ProcessIsRunning(std::stoll(name.substr(8, dash - 8))))
+        if (!vezuved_system_process_running(std::stoll(name.substr(8, dash - 8))))
             std::filesystem::remove_all(entry.path(), error);
     }
 }

@@ -88,7 +88,7 @@ void Prepare(DocumentRequest& request,
 std::string RenderFrom(std::ostream& err, CoreCollection& collection, const vezuved_write_options& options) {
     std::string text;
     const int32_t result =
-        vezuved_write_to(collection.get(), "standard output", AppendToText, &text, &options);
+        vezuved_write_to(collection.get(), "standard output", AppendToString, &text, &options);
     SayWarnings(err, collection, "vezuved: ");
     if (result != VEZUVED_OK) FailWrite(collection);
     return text;

@@ -161,8 +161,8 @@ namespace {
 // A copy of standard input in the run's folder for it, removed when the run ends.
 std::string CopyStandardInput(RunContext& run, FileType type) {
     if (!run.standardInput.path().empty()) FailUsage("standard input ('-') can be read only once");
-    if (!StandardInputIsOpen()) FailConversion("cannot read standard input: it is closed");
-    UseBinaryStandardStreams();
+    if (vezuved_system_input_is_open() != 1) FailConversion("cannot read standard input: it is closed");
+    vezuved_system_binary_streams();
     run.standardInput = TemporaryFolder::Create();
     // Named by its kind, as a file of that kind would be.
     const std::string copy = run.standardInput.File("standard-input" + SavedExtension(type));

@@ -68,7 +68,11 @@ void AddServeCommand(CLI::App& app, RunContext& run) {
         if (device->count() > 0) words.insert(words.end(), {"--device", arguments->device});
         if (arguments->noOpen) words.push_back("--no-open");
         const std::string server = ProgramFolder() + "/vezuved-serve";
-        const std::string cause = RunInstead(server, words);
+        std::vector<const char*> given;
+        for (const std::string& word : words) given.push_back(word.c_str());
+        given.push_back(nullptr);
+        std::string cause;
+        vezuved_system_run_instead(server.c_str(), given.data(), AppendToString, &cause);
         FailConversion("serve is not in this build (" + server + ": " + cause + ")");
 #endif
     });

@@ -135,7 +135,7 @@ void RunServer(const RunContext& run, const ServeOptions& options) {
     }
     const std::string address = "http://127.0.0.1:" + std::to_string(server.port) + "/?token=" + server.token;
     run.out << address << std::endl;
-    if (options.openBrowser && !OpenInBrowser(address))
+    if (options.openBrowser && vezuved_system_open_in_browser(address.c_str()) != 1)
         run.err << "vezuved: no browser could be opened; open the address above in one\n" << std::flush;
 
     // Ctrl-C, SIGTERM and a closed terminal end the serving; what was

@@ -1,0 +1,93 @@
+// The system services a face asks the library for (vezuved_system.h),
+// through the public header as the tool calls them.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <string>
+
+#include <vezuved/vezuved_system.h>
+
+#include "support/test_support.h"
+
+namespace {
+
+int32_t VEZUVED_CORE_CALL Append(void* context, const char* bytes, int64_t size) {
+    static_cast<std::string*>(context)->append(bytes, static_cast<size_t>(size));
+    return 0;
+}
+
+int32_t VEZUVED_CORE_CALL Refuse(void*, const char*, int64_t) { return 1; }
+
+// "Café Пешком.txt": a name only UTF-8 (or UTF-16) spells.
+const std::string kName = "Caf\xC3\xA9 \xD0\x9F\xD0\xB5\xD1\x88\xD0\xBA\xD0\xBE\xD0\xBC.txt";
+
+TEST(ProgramServices, ReadsAFileWholeByItsUtf8NameOrSaysWhyNot) {
+    TempFolder folder;
+    std::string bytes(200000, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 % 251);
+    const std::string path = folder.put(kName, bytes);
+
+    std::string read;
+    EXPECT_EQ(vezuved_system_read_file(path.c_str(), Append, &read), 0);
+    EXPECT_EQ(read, bytes);
+
+    std::string none;
+    EXPECT_EQ(vezuved_system_read_file(folder.file("missing.gpx").c_str(), Append, &none), ENOENT);
+    EXPECT_EQ(vezuved_system_read_file(path.c_str(), Refuse, nullptr), -1);
+    EXPECT_EQ(vezuved_system_read_file(nullptr, Append, &none), EINVAL);
+    EXPECT_EQ(none, "");
+}
+
+TEST(ProgramServices, TellsTwoSpellingsOfOneFileFromAnotherFile) {
+    TempFolder folder;
+    const std::string first = folder.put("a.gpx", "a");
+    const std::string second = folder.put("b.gpx", "a");
+    uint64_t volume[3] = {}, file[3] = {};
+    ASSERT_EQ(vezuved_system_file_identity(first.c_str(), &volume[0], &file[0]), 1);
+    ASSERT_EQ(vezuved_system_file_identity((folder.path() + "/./a.gpx").c_str(), &volume[1], &file[1]), 1);
+    ASSERT_EQ(vezuved_system_file_identity(second.c_str(), &volume[2], &file[2]), 1);
+    EXPECT_EQ(volume[0], volume[1]);
+    EXPECT_EQ(file[0], file[1]);
+    EXPECT_NE(file[0], file[2]);
+    EXPECT_EQ(vezuved_system_file_identity(folder.file("c.gpx").c_str(), &volume[0], &file[0]), 0);
+}
+
+TEST(ProgramServices, NamesFitTheFolderTheyGoIn) {
+    TempFolder folder;
+    EXPECT_EQ(vezuved_system_name_fits(folder.path().c_str(), std::string(255, 'n').c_str()), 1);
+    EXPECT_EQ(vezuved_system_name_fits(folder.path().c_str(), std::string(256, 'n').c_str()), 0);
+    EXPECT_EQ(vezuved_system_name_fits(folder.path().c_str(), nullptr), 0);
+}
+
+TEST(ProgramServices, ArgumentsComeBackAsTextsEndedByANullOne) {
+    char program[] = "vezuved", first[] = "convert", second[] = "a b.gpx";
+    char* argv[] = {program, first, second, nullptr};
+    char** arguments = vezuved_system_arguments(3, argv);
+    ASSERT_NE(arguments, nullptr);
+#if !defined(_WIN32)  // Windows reads the test program's own command line
+    EXPECT_STREQ(arguments[1], "convert");
+    EXPECT_STREQ(arguments[2], "a b.gpx");
+#endif
+    EXPECT_EQ(arguments[3], nullptr);
+    vezuved_system_free_arguments(arguments);
+    EXPECT_EQ(vezuved_system_arguments(-1, argv), nullptr);
+}
+
+TEST(ProgramServices, ProcessesAndLibrariesAsTheSystemKnowsThem) {
+    EXPECT_EQ(vezuved_system_process_running(vezuved_system_process_id()), 1);
+    EXPECT_EQ(vezuved_system_process_running(0), 0);
+    EXPECT_EQ(vezuved_system_process_running(-5), 0);
+
+    TempFolder folder;
+    std::string cause;
+    EXPECT_EQ(vezuved_system_library_loads(folder.file("none.so").c_str(), Append, &cause), 0);
+    EXPECT_NE(cause, "");
+    EXPECT_EQ(cause.find(folder.path()), std::string::npos) << "the path is not said twice: " << cause;
+
+    std::string program;
+    ASSERT_EQ(vezuved_system_program_folder(Append, &program), 0);
+    EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::u8path(program))) << program;
+}
+
+}  // namespace
