@@ -42,7 +42,8 @@ int main(int argc, char** argv) {
     // library's printf as much as by the tool.
     std::setlocale(LC_ALL, "C");
     std::locale::global(std::locale::classic());
-    RunContext run{std::cout, std::cerr, ConversionRules(), vezuved_system_error_is_terminal() == 1, TemporaryFolder()};
+    RunContext run{
+        std::cout, std::cerr, ConversionRules(), vezuved_system_error_is_terminal() == 1, TemporaryFolder()};
     vezuved_system_clean_up_on_signals();
 
     CLI::App app(

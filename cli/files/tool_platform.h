@@ -50,7 +50,9 @@ inline FileIdentity IdentityOf(const std::string& path) {
 
 // Whether names in the folder are told apart regardless of case, and
 // whether a file name fits its file system.
-inline bool FoldsCase(const std::string& folder) { return vezuved_system_folder_folds_case(folder.c_str()) == 1; }
+inline bool FoldsCase(const std::string& folder) {
+    return vezuved_system_folder_folds_case(folder.c_str()) == 1;
+}
 inline bool NameFits(const std::string& folder, const std::string& name) {
     return vezuved_system_name_fits(folder.c_str(), name.c_str()) == 1;
 }

@@ -373,9 +373,8 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_system_open_in_browser(const 
     if (address == nullptr) return 0;
 #if defined(_WIN32)
     try {
-        return reinterpret_cast<INT_PTR>(
-                   ::ShellExecuteW(nullptr, L"open", Wide(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL)) >
-                       32
+        return reinterpret_cast<INT_PTR>(::ShellExecuteW(
+                   nullptr, L"open", Wide(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32
                    ? 1
                    : 0;
     } catch (...) {
