@@ -2,14 +2,17 @@
 # Installs what a fresh Debian/Ubuntu machine lacks to build and test VEZUVed.
 # gpsbabel, gdal-bin (ogrinfo, ogr2ogr), xmllint and rsvg-convert are the
 # independent readers the tool's outputs are checked with; clang-format
-# checks the formatting of changed files (scripts/check-format.sh).
+# checks the formatting of changed files (scripts/check-format.sh); libgdal-dev
+# builds the GDAL driver, which ogrinfo, ogr2ogr, python3-gdal and GeoPandas
+# then open databases through.
 set -euo pipefail
 packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 libxml2-utils python3 clang-14 libclang-rt-14-dev valgrind
           g++-multilib libc6-dev-i386
           libexpat1-dev nlohmann-json3-dev libzip-dev libgeographiclib-dev libcpp-httplib-dev pkg-config
           libhowardhinnant-date-dev tzdata libcsv-dev
-          gpsbabel gdal-bin librsvg2-bin linux-perf time zip clang-format)
+          gpsbabel gdal-bin librsvg2-bin linux-perf time zip clang-format
+          libgdal-dev python3-gdal python3-geopandas)
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"
 missing=()

@@ -46,7 +46,7 @@ extern "C" {
 #endif
 
 /* The version of this interface: major * 10000 + minor * 100 + patch. */
-#define VEZUVED_CORE_VERSION 105
+#define VEZUVED_CORE_VERSION 106
 
 /* Result codes. */
 #define VEZUVED_OK 0
@@ -823,6 +823,23 @@ typedef struct vezuved_format_info {
  * being a way of writing VEZUVED_FORMAT_PDB); VEZUVED_ERROR_ARGUMENT past
  * the last, or for a null info. */
 VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_get_format(int32_t index, vezuved_format_info* info);
+
+/* --- Since 1.6 (VEZUVED_CORE_VERSION 106) --- */
+
+/* The elevation of the point at index of set in feet as its record or text
+ * wrote it ("11249", "6000.6561680"), with a NUL, into out (size bytes): its
+ * length; VEZUVED_ERROR_FORMAT when the point's elevation was not read as
+ * feet (a map file's metres), VEZUVED_ERROR_ARGUMENT when out is too small. */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_get_elevation_feet_text(
+    const vezuved_collection* collection, int32_t set, int64_t index, char* out, int32_t size);
+/* Gives the point at index of set the elevation in feet text says, a
+ * database writing it again as text writes it ("11249" stays "11249"), its
+ * metres by the foot of 0.3048 m. VEZUVED_ERROR_FORMAT for a text that is
+ * no such number. */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_set_elevation_feet_text(vezuved_collection* collection,
+                                                                           int32_t set,
+                                                                           int64_t index,
+                                                                           const char* text);
 
 #ifdef __cplusplus
 }

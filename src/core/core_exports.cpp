@@ -1,6 +1,8 @@
 // The core's C functions. Each checks its arguments, runs its work and
 // answers a result code; every failure thrown inside stops here, its
 // sentence kept in the collection, so no exception leaves an export.
+#include <cmath>
+#include <cstring>
 #include <new>
 #include <string>
 #include <utility>
@@ -560,6 +562,39 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_get_elevation_feet(const vezu
         return VEZUVED_ERROR_FORMAT;
     }
     return VEZUVED_OK;
+}
+
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_get_elevation_feet_text(
+    const vezuved_collection* collection, int32_t set, int64_t index, char* out, int32_t size) {
+    const maps::Point* held = PointAt(collection, set, index);
+    if (held == nullptr || out == nullptr || size <= 0) return VEZUVED_ERROR_ARGUMENT;
+    if (!held->elevationFeet || held->feetDecimals < 0) return VEZUVED_ERROR_FORMAT;
+    const std::string text = maps::FormatFixed(*held->elevationFeet, held->feetDecimals);
+    if (text.size() >= static_cast<size_t>(size)) return VEZUVED_ERROR_ARGUMENT;
+    std::memcpy(out, text.c_str(), text.size() + 1);
+    return static_cast<int32_t>(text.size());
+}
+
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_set_elevation_feet_text(vezuved_collection* collection,
+                                                                           int32_t set,
+                                                                           int64_t index,
+                                                                           const char* text) {
+    return Run(collection, [&] {
+        if (!HasSet(collection, set))
+            FailCore(VEZUVED_ERROR_ARGUMENT, "there is no set " + std::to_string(set));
+        std::vector<maps::Point>& points = collection->sets[static_cast<size_t>(set)].points;
+        if (index < 0 || static_cast<uint64_t>(index) >= points.size())
+            FailCore(VEZUVED_ERROR_ARGUMENT, "the set has no point " + std::to_string(index));
+        const std::string given = CheckedText(text, "the elevation");
+        const std::optional<double> feet = maps::ParseNumber(given);
+        const int decimals = feet ? maps::DecimalsAsWritten(given, *feet) : -1;
+        if (!feet || decimals < 0 || !std::isfinite(*feet * maps::kMetresPerFoot))
+            FailCore(VEZUVED_ERROR_FORMAT, "'" + given + "' is no elevation in feet a record holds");
+        maps::Point& point = points[static_cast<size_t>(index)];
+        point.elevationFeet = *feet;
+        point.elevationMetres = *feet * maps::kMetresPerFoot;
+        point.feetDecimals = static_cast<int8_t>(decimals);
+    });
 }
 
 VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_add_set(vezuved_collection* collection,

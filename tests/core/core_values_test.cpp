@@ -88,3 +88,42 @@ TEST(CoreValues, TextsAreGivenAsTheHandheldHoldsThem) {
 }
 
 }  // namespace
+
+// A record's feet as it wrote them travel through another program's
+// metres and come back as they were.
+TEST(CoreValues, FeetAreGivenAndTakenAsTheRecordWritesThem) {
+    vezuved_collection* collection = vezuved_collection_new();
+    ASSERT_EQ(vezuved_add_set(collection, VEZUVED_SET_WAYPOINTS, "summits"), 0);
+    vezuved_point point{};
+    point.latitude = 45.3735;
+    point.longitude = -121.6959;
+    point.has_elevation = 1;
+    point.elevation = 3428.6952;
+    ASSERT_EQ(vezuved_add_point(collection, 0, &point), VEZUVED_OK);
+    char text[32];
+    EXPECT_EQ(vezuved_get_elevation_feet_text(collection, 0, 0, text, sizeof text), VEZUVED_ERROR_FORMAT);
+    const struct {
+        const char* given;
+        int32_t result;
+        const char* kept;
+    } cases[] = {{"11249", VEZUVED_OK, "11249"},
+                 {"6000.6561680", VEZUVED_OK, "6000.6561680"},
+                 {"-12.5", VEZUVED_OK, "-12.5"},
+                 {"1e3", VEZUVED_ERROR_FORMAT, "-12.5"},
+                 {"high", VEZUVED_ERROR_FORMAT, "-12.5"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(vezuved_set_elevation_feet_text(collection, 0, 0, c.given), c.result) << c.given;
+        ASSERT_EQ(vezuved_get_elevation_feet_text(collection, 0, 0, text, sizeof text),
+                  static_cast<int32_t>(std::strlen(c.kept)));
+        EXPECT_STREQ(text, c.kept) << c.given;
+    }
+    double feet = 0;
+    ASSERT_EQ(vezuved_get_elevation_feet(collection, 0, 0, &feet), VEZUVED_OK);
+    EXPECT_EQ(feet, -12.5);
+    ASSERT_EQ(vezuved_get_point(collection, 0, 0, &point), VEZUVED_OK);
+    EXPECT_EQ(point.elevation, -12.5 * 0.3048);
+    EXPECT_EQ(vezuved_get_elevation_feet_text(collection, 0, 0, text, 3), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(vezuved_set_elevation_feet_text(collection, 0, 1, "1"), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(vezuved_set_elevation_feet_text(collection, 1, 0, "1"), VEZUVED_ERROR_ARGUMENT);
+    vezuved_collection_free(collection);
+}
