@@ -285,9 +285,12 @@ bool DatabaseDataset::Write() {
     const OGRCoordinateTransformation* transform = toWgs84_[fromCompanion ? 1 : 0].get();
     std::vector<MadePoint> points;
     LeftOut left;
-    left.fields = FieldsLeftOut(*source.GetLayerDefn());
+    left.fields = FieldsLeftOut(*source.GetLayerDefn(), source.Features());
+    const OGRFeature* previous = nullptr;
     for (const auto& feature : source.Features()) {
         if (!feature) continue;
+        left.joined += BeginsSegment(*feature, previous) ? 1 : 0;
+        previous = feature.get();
         std::unique_ptr<OGRGeometry> geometry(feature->GetGeometryRef() ? feature->GetGeometryRef()->clone()
                                                                         : nullptr);
         if (geometry && transform != nullptr &&

@@ -22,6 +22,15 @@ const FieldNames kFields[kPointFieldCount] = {
     {"elevation_ft", OFTString, {}},
 };
 
+// The fields GDAL's GPX driver orders a route's or track's points by: no
+// values of a point, so nothing left out (a new segment is counted apart).
+bool IsOrderField(const char* name) {
+    for (const char* order :
+         {"track_fid", "track_seg_id", "track_seg_point_id", "route_fid", "route_point_id"})
+        if (EQUAL(name, order)) return true;
+    return false;
+}
+
 // The index of the field that means field in definition, or -1.
 int FieldMeaning(const OGRFeatureDefn& definition, PointField field) {
     int index = definition.GetFieldIndex(kFields[field].field);
@@ -173,15 +182,29 @@ MadePoint PointOfFeature(const OGRFeature& feature, const OGRPoint* position) {
     return made;
 }
 
-std::string FieldsLeftOut(const OGRFeatureDefn& definition) {
+std::string FieldsLeftOut(const OGRFeatureDefn& definition,
+                          const std::vector<std::unique_ptr<OGRFeature>>& features) {
     std::string left;
     for (int i = 0; i < definition.GetFieldCount(); ++i) {
-        bool held = false;
+        bool given = false;
+        for (const auto& feature : features) given = given || (feature && feature->IsFieldSetAndNotNull(i));
+        // A field without a value loses nothing.
+        bool held = !given || IsOrderField(definition.GetFieldDefn(i)->GetNameRef());
         for (int field = 0; field < kPointFieldCount && !held; ++field)
             held = FieldMeaning(definition, static_cast<PointField>(field)) == i;
         if (!held) left += (left.empty() ? "" : ", ") + std::string(definition.GetFieldDefn(i)->GetNameRef());
     }
     return left;
+}
+
+bool BeginsSegment(const OGRFeature& feature, const OGRFeature* previous) {
+    if (previous == nullptr) return false;
+    for (const char* part : {"track_fid", "track_seg_id", "route_fid"}) {
+        const int index = feature.GetDefnRef()->GetFieldIndex(part);
+        if (index >= 0 && feature.GetFieldAsInteger64(index) != previous->GetFieldAsInteger64(index))
+            return true;
+    }
+    return false;
 }
 
 }  // namespace vezuved_gdal

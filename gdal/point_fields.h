@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,8 +42,13 @@ struct MadePoint {
 MadePoint PointOfFeature(const OGRFeature& feature, const OGRPoint* position);
 
 // The fields of a layer that no database holds (neither a point field nor
-// one of their other names), as "a, b".
-std::string FieldsLeftOut(const OGRFeatureDefn& definition);
+// one of their other names) and a feature gives a value, as "a, b".
+std::string FieldsLeftOut(const OGRFeatureDefn& definition,
+                          const std::vector<std::unique_ptr<OGRFeature>>& features);
+
+// Whether a point of GDAL's GPX driver begins another segment, track or
+// route than the previous one's (its order fields say so).
+bool BeginsSegment(const OGRFeature& feature, const OGRFeature* previous);
 
 // Milliseconds since 1970 UTC from a calendar time, and back.
 int64_t MillisecondsOf(int year, int month, int day, int hour, int minute, double second);

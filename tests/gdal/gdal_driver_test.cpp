@@ -188,6 +188,17 @@ TEST_F(GdalDriver, WritesWhatTheToolWritesFromTheSameFile) {
         Said("ogr2ogr -f VEZUVed " + Quoted(theirs) + " " + Quoted(Out(input)));
         EXPECT_EQ(Undated(theirs), Undated(ours)) << input;
     }
+    // A GPX track as GDAL's GPX driver gives it: its points, with their
+    // elevations and times, are the layer track_points.
+    const std::string gpx = Out("hike.gpx");
+    Ok({"convert", Database(Kinds()[2]), gpx});
+    const std::string ours = FreshFolder(Out("tool-gpx")) + "/hike.pdb";
+    const std::string theirs = FreshFolder(Out("gdal-gpx")) + "/hike.pdb";
+    Ok({"convert", gpx, ours});
+    EXPECT_EQ(
+        Said("ogr2ogr -f VEZUVed -lco KIND=TRACK " + Quoted(theirs) + " " + Quoted(gpx) + " track_points"),
+        "");
+    EXPECT_EQ(Undated(theirs), Undated(ours));
 }
 
 TEST_F(GdalDriver, SaysOncePerLayerWhatADatabaseCannotHold) {
@@ -218,6 +229,17 @@ TEST_F(GdalDriver, SaysOncePerLayerWhatADatabaseCannotHold) {
               std::string::npos)
         << parts.out;
     EXPECT_NE(Ok({"show", route}).find("6 point(s), route"), std::string::npos);
+
+    WriteFile(
+        Out("segments.gpx"),
+        R"(<?xml version="1.0"?><gpx version="1.1" creator="t" xmlns="http://www.topografix.com/GPX/1/1">)"
+        R"(<trk><trkseg><trkpt lat="46" lon="13"><ele>5</ele></trkpt><trkpt lat="46.1" lon="13"/></trkseg>)"
+        R"(<trkseg><trkpt lat="46.2" lon="13"/></trkseg></trk></gpx>)");
+    EXPECT_EQ(
+        Said("ogr2ogr -f VEZUVed -lco KIND=TRACK " + Quoted(Out("segments.pdb")) + " " +
+             Quoted(Out("segments.gpx")) + " track_points"),
+        "Warning 1: 1 segment break(s) of 'track_points' are joined: a database holds one unbroken route or "
+        "track\n");
 
     const ToolResult names =
         Shell("ogr2ogr -f VEZUVed " + Quoted(Out("names.pdb")) + " " + Quoted(Out("names.geojson")));
