@@ -1,6 +1,8 @@
 #include "point_fields.h"
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 #include <ogr_spatialref.h>
 
@@ -39,27 +41,6 @@ int FieldMeaning(const OGRFeatureDefn& definition, PointField field) {
     return index;
 }
 
-// Days since 1970-01-01 of a civil date, and back (proleptic Gregorian).
-int64_t DaysOf(int64_t year, int month, int day) {
-    year -= month <= 2;
-    const int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const int64_t yearOfEra = year - era * 400;
-    const int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    return era * 146097 + yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear - 719468;
-}
-
-void DateOf(int64_t days, int& year, int& month, int& day) {
-    days += 719468;
-    const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const int64_t dayOfEra = days - era * 146097;
-    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const int64_t monthIndex = (5 * dayOfYear + 2) / 153;
-    day = static_cast<int>(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
-    month = static_cast<int>(monthIndex < 10 ? monthIndex + 3 : monthIndex - 9);
-    year = static_cast<int>(yearOfEra + era * 400 + (month <= 2));
-}
-
 // A feature's time: a date and time field in its zone (none or local taken
 // as UTC), or an ISO 8601 text.
 std::optional<int64_t> TimeOf(const OGRFeature& feature, int index) {
@@ -77,29 +58,24 @@ std::optional<int64_t> TimeOf(const OGRFeature& feature, int index) {
     if (!const_cast<OGRFeature&>(feature).GetFieldAsDateTime(
             index, &year, &month, &day, &hour, &minute, &second, &zone))
         return std::nullopt;
-    const int64_t local = MillisecondsOf(year, month, day, hour, minute, second);
-    return zone > 1 ? local - int64_t{zone - 100} * 15 * 60000 : local;
+    // Read as the core reads any ISO 8601 time; no zone, or local, is UTC.
+    const int offset = zone > 1 ? (zone - 100) * 15 : 0;
+    const std::string text = CPLSPrintf("%04d-%02d-%02dT%02d:%02d:%06.3f%c%02d:%02d",
+                                        year,
+                                        month,
+                                        day,
+                                        hour,
+                                        minute,
+                                        second,
+                                        offset < 0 ? '-' : '+',
+                                        std::abs(offset) / 60,
+                                        std::abs(offset) % 60);
+    vezuved_iso_time moment{};
+    if (vezuved_read_iso_time(text.c_str(), &moment) != VEZUVED_OK) return std::nullopt;
+    return moment.time;
 }
 
 }  // namespace
-
-int64_t MillisecondsOf(int year, int month, int day, int hour, int minute, double second) {
-    return (DaysOf(year, month, day) * 86400 + hour * 3600 + minute * 60) * 1000 +
-           static_cast<int64_t>(std::llround(second * 1000));
-}
-
-void CalendarOf(
-    int64_t milliseconds, int& year, int& month, int& day, int& hour, int& minute, double& second) {
-    int64_t days = milliseconds / 86400000, rest = milliseconds % 86400000;
-    if (rest < 0) {
-        rest += 86400000;
-        --days;
-    }
-    DateOf(days, year, month, day);
-    hour = static_cast<int>(rest / 3600000);
-    minute = static_cast<int>(rest / 60000 % 60);
-    second = static_cast<double>(rest % 60000) / 1000.0;
-}
 
 OGRFeatureDefn* NewPointDefinition(const char* name, OGRwkbGeometryType geometry, bool withFields) {
     OGRFeatureDefn* definition = new OGRFeatureDefn(name);
@@ -122,12 +98,13 @@ void SetPointFields(OGRFeature& feature, const vezuved_point& point, const char*
     feature.SetField(kName, point.name);
     if (point.description != nullptr) feature.SetField(kDescription, point.description);
     if (point.has_elevation != 0) feature.SetField(kElevation, point.elevation);
-    if (point.has_time != 0) {
-        int year = 0, month = 0, day = 0, hour = 0, minute = 0;
-        double second = 0;
-        CalendarOf(point.time, year, month, day, hour, minute, second);
+    char iso[VEZUVED_ISO_TIME_SIZE];
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+    double second = 0;
+    // The core's own text of the time, "2021-08-14T08:15:00.250Z", in its parts.
+    if (point.has_time != 0 && vezuved_write_iso_time(point.time, iso, sizeof iso) > 0 &&
+        std::sscanf(iso, "%d-%d-%dT%d:%d:%lf", &year, &month, &day, &hour, &minute, &second) == 6)
         feature.SetField(kTime, year, month, day, hour, minute, static_cast<float>(second), 100);
-    }
     feature.SetField(kSymbol, point.symbol);
     if (feet != nullptr) feature.SetField(kElevationFeet, feet);
 }

@@ -50,9 +50,4 @@ std::string FieldsLeftOut(const OGRFeatureDefn& definition,
 // route than the previous one's (its order fields say so).
 bool BeginsSegment(const OGRFeature& feature, const OGRFeature* previous);
 
-// Milliseconds since 1970 UTC from a calendar time, and back.
-int64_t MillisecondsOf(int year, int month, int day, int hour, int minute, double second);
-void CalendarOf(
-    int64_t milliseconds, int& year, int& month, int& day, int& hour, int& minute, double& second);
-
 }  // namespace vezuved_gdal

@@ -535,6 +535,16 @@ const maps::Point* PointAt(const vezuved_collection* collection, int32_t set, in
     return &points[static_cast<size_t>(index)];
 }
 
+// The point a call changes; fails (VEZUVED_ERROR_ARGUMENT) for a set or
+// index out of range.
+maps::Point& ChangedPoint(vezuved_collection* collection, int32_t set, int64_t index) {
+    if (!HasSet(collection, set)) FailCore(VEZUVED_ERROR_ARGUMENT, "there is no set " + std::to_string(set));
+    std::vector<maps::Point>& points = collection->sets[static_cast<size_t>(set)].points;
+    if (index < 0 || static_cast<uint64_t>(index) >= points.size())
+        FailCore(VEZUVED_ERROR_ARGUMENT, "the set has no point " + std::to_string(index));
+    return points[static_cast<size_t>(index)];
+}
+
 }  // namespace
 
 VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_get_point(const vezuved_collection* collection,
@@ -580,17 +590,12 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_set_elevation_feet_text(vezuv
                                                                            int64_t index,
                                                                            const char* text) {
     return Run(collection, [&] {
-        if (!HasSet(collection, set))
-            FailCore(VEZUVED_ERROR_ARGUMENT, "there is no set " + std::to_string(set));
-        std::vector<maps::Point>& points = collection->sets[static_cast<size_t>(set)].points;
-        if (index < 0 || static_cast<uint64_t>(index) >= points.size())
-            FailCore(VEZUVED_ERROR_ARGUMENT, "the set has no point " + std::to_string(index));
+        maps::Point& point = ChangedPoint(collection, set, index);
         const std::string given = CheckedText(text, "the elevation");
         const std::optional<double> feet = maps::ParseNumber(given);
         const int decimals = feet ? maps::DecimalsAsWritten(given, *feet) : -1;
         if (!feet || decimals < 0 || !std::isfinite(*feet * maps::kMetresPerFoot))
             FailCore(VEZUVED_ERROR_FORMAT, "'" + given + "' is no elevation in feet a record holds");
-        maps::Point& point = points[static_cast<size_t>(index)];
         point.elevationFeet = *feet;
         point.elevationMetres = *feet * maps::kMetresPerFoot;
         point.feetDecimals = static_cast<int8_t>(decimals);
@@ -745,14 +750,8 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_set_segment_start(vezuved_col
                                                                      int32_t set,
                                                                      int64_t index,
                                                                      int32_t segment_start) {
-    return Run(collection, [&] {
-        if (!HasSet(collection, set))
-            FailCore(VEZUVED_ERROR_ARGUMENT, "there is no set " + std::to_string(set));
-        std::vector<maps::Point>& points = collection->sets[static_cast<size_t>(set)].points;
-        if (index < 0 || static_cast<uint64_t>(index) >= points.size())
-            FailCore(VEZUVED_ERROR_ARGUMENT, "the set has no point " + std::to_string(index));
-        points[static_cast<size_t>(index)].segmentStart = index > 0 && segment_start != 0;
-    });
+    return Run(collection,
+               [&] { ChangedPoint(collection, set, index).segmentStart = index > 0 && segment_start != 0; });
 }
 
 // --- Since 1.2: a host's records.
