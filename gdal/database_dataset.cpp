@@ -123,7 +123,10 @@ GDALDataset* DatabaseDataset::Open(GDALOpenInfo* info) {
 
 PointLayer* DatabaseDataset::AddLayer(const std::string& name, OGRwkbGeometryType geometry, bool read) {
     layers_.push_back(std::make_unique<PointLayer>(
-        NewPointDefinition(name.c_str(), geometry, read), writable_, [this] { changed_ = true; }));
+        NewPointDefinition(name.c_str(), geometry, read),
+        writable_,
+        [this] { changed_ = true; },
+        [this] { return Save(); }));
     toWgs84_.emplace_back();
     return layers_.back().get();
 }
@@ -259,9 +262,13 @@ OGRLayer* DatabaseDataset::ICreateLayer(const char* name,
 
 void DatabaseDataset::FlushCache(bool atClosing) {
     GDALDataset::FlushCache(atClosing);
-    if (!changed_) return;
+    Save();
+}
+
+bool DatabaseDataset::Save() {
+    if (!changed_) return true;
     changed_ = false;
-    Write();
+    return Write();
 }
 
 bool DatabaseDataset::Write() {

@@ -46,6 +46,8 @@ private:
     bool ReadSet(vezuved_collection* collection);
     PointLayer* AddLayer(const std::string& name, OGRwkbGeometryType geometry, bool read);
     bool Write();
+    // Writes the database when something changed since it was last written.
+    bool Save();
 
     std::string path_;
     bool writable_;

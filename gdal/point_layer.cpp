@@ -4,8 +4,11 @@
 
 namespace vezuved_gdal {
 
-PointLayer::PointLayer(OGRFeatureDefn* definition, bool writable, std::function<void()> changed)
-    : definition_(definition), writable_(writable), changed_(std::move(changed)) {
+PointLayer::PointLayer(OGRFeatureDefn* definition,
+                       bool writable,
+                       std::function<void()> changed,
+                       std::function<bool()> save)
+    : definition_(definition), writable_(writable), changed_(std::move(changed)), save_(std::move(save)) {
     SetDescription(definition->GetName());
 }
 

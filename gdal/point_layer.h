@@ -15,8 +15,13 @@ namespace vezuved_gdal {
 
 class PointLayer final : public OGRLayer {
 public:
-    // definition: taken over (one reference). changed: called on each change.
-    PointLayer(OGRFeatureDefn* definition, bool writable, std::function<void()> changed);
+    // definition: taken over (one reference). changed: called on each
+    // change; save: writes the changes now (an editor's save), false when
+    // the write failed.
+    PointLayer(OGRFeatureDefn* definition,
+               bool writable,
+               std::function<void()> changed,
+               std::function<bool()> save);
     ~PointLayer() override;
 
     // A feature read from the database, its id the next index.
@@ -34,6 +39,7 @@ public:
     int TestCapability(const char* capability) override;
     OGRErr CreateField(OGRFieldDefn* field, int approximate) override;
     OGRErr DeleteFeature(GIntBig id) override;
+    OGRErr SyncToDisk() override { return save_() ? OGRERR_NONE : OGRERR_FAILURE; }
 
 protected:
     OGRErr ISetFeature(OGRFeature* feature) override;
@@ -45,6 +51,7 @@ private:
     OGRFeatureDefn* definition_;
     bool writable_;
     std::function<void()> changed_;
+    std::function<bool()> save_;
     std::string refusal_;
     std::vector<std::unique_ptr<OGRFeature>> features_;
     size_t next_ = 0;

@@ -285,8 +285,9 @@ layer = data.GetLayerByName(sys.argv[2])
 feature = layer.GetFeature(0)
 feature.SetField("name", "Wy'east")
 layer.SetFeature(feature)
+# An editor's save: the layer written to disk while the file stays open.
 try:
-    data.Close() if hasattr(data, "Close") else data.FlushCache()
+    layer.SyncToDisk()
 except RuntimeError as error:
     print(error)
 )");
