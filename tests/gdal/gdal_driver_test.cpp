@@ -287,7 +287,8 @@ feature.SetField("name", "Wy'east")
 layer.SetFeature(feature)
 # An editor's save: the layer written to disk while the file stays open.
 try:
-    layer.SyncToDisk()
+    if layer.SyncToDisk() != 0:
+        print(gdal.GetLastErrorMsg())
 except RuntimeError as error:
     print(error)
 )");
