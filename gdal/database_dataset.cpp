@@ -13,8 +13,6 @@ namespace {
 // A Palm database header: its type and creator codes stand at 60 and 64.
 constexpr int kHeaderSize = 78;
 constexpr int kTypeAt = 60, kCreatorAt = 64;
-// The bytes a database's name holds.
-constexpr int kDatabaseName = 31;
 
 // A collection, freed with its owner.
 struct Collection {
@@ -345,15 +343,6 @@ bool DatabaseDataset::Write() {
                 vezuved_set_elevation_feet_text(
                     collection.handle, set, static_cast<int64_t>(i), points[i].feet.c_str()) == VEZUVED_OK);
     }
-    // The core names the database after the file, as far as a name goes.
-    const std::string stem = CPLGetBasename(path_.c_str());
-    if (stem.size() > static_cast<size_t>(kDatabaseName))
-        CPLError(CE_Warning,
-                 CPLE_AppDefined,
-                 "the database in '%s' is named by the first %d bytes of '%s': a database name holds no more",
-                 path_.c_str(),
-                 kDatabaseName,
-                 stem.c_str());
     vezuved_write_options write{};
     write.format = VEZUVED_FORMAT_PDB;
     write.encoding = encoding_;

@@ -73,7 +73,6 @@ void WriteSet(const RunContext& run,
     text.definition = request.outputDefinition;
     if (type == FileType::Database) {
         WriteDatabase(run, path, points, request.in.kind.value_or(static_cast<int16_t>(points.set.kind)));
-        NoteDatabaseName(run.err, path);
     } else {
         WriteText(run, path, points, text);
     }

@@ -53,31 +53,6 @@ std::string ImportedDatabasePath(const std::string& output) {
     return folder + name + ".pdb";
 }
 
-std::string DatabaseNameFor(const std::string& path) {
-    const size_t separator = path.find_last_of("/\\");
-    const std::string whole = path.substr(separator == std::string::npos ? 0 : separator + 1);
-    std::string name = whole.substr(0, 31);
-    // Cut where a character ends, as the library cuts a UTF-8 name.
-    if (whole.size() > 31) {
-        size_t lead = name.size();
-        while (lead > 0 && (static_cast<unsigned char>(name[lead - 1]) & 0xC0) == 0x80) --lead;
-        if (lead > 0 && static_cast<unsigned char>(name[lead - 1]) >= 0xC0) {
-            const unsigned char first = static_cast<unsigned char>(name[lead - 1]);
-            const size_t length = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : 2;
-            if (lead - 1 + length > name.size()) name.erase(lead - 1);
-        }
-    }
-    if (const size_t dot = name.rfind('.'); dot != std::string::npos) name.erase(dot);
-    return name;
-}
-
-void NoteDatabaseName(std::ostream& err, const std::string& path) {
-    const std::string name = DatabaseNameFor(path);
-    if (name == TextOf(PathOf(path).stem())) return;
-    err << "vezuved: the database in '" << path << "' is named '" << name
-        << "': a database name holds at most 31 characters\n";
-}
-
 std::string ImportTextFile(const RunContext& run,
                            const std::string& text,
                            const std::string& output,
@@ -86,10 +61,10 @@ std::string ImportTextFile(const RunContext& run,
     RequireOwnOutput({text, options.definition}, written);
     // Read once, straight from the user's file, by the core: the Garmin
     // columns and metres as written are kept, feet stay the text's own, and
-    // the database inside is named by the file's first 31 characters.
+    // the database inside is named by the file's first 31 characters (the
+    // core says when that cuts the name).
     LoadedPoints points = ReadTextPoints(run.err, text, text, options, false);
     WriteDatabase(run, written, points, options.kind.value_or(static_cast<int16_t>(points.set.kind)));
-    NoteDatabaseName(run.err, written);
     return written;
 }
 

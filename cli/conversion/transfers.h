@@ -30,11 +30,5 @@ std::string ExportDatabase(const RunContext& run,
 // ending in ".pdb".
 std::string ImportedDatabasePath(const std::string& output);
 
-// The name of the database inside a database file: the file name's first
-// 31 characters, without the extension.
-std::string DatabaseNameFor(const std::string& path);
-
-// Says on err when the database inside path is named other than the file.
-void NoteDatabaseName(std::ostream& err, const std::string& path);
 
 }  // namespace vezuved_cli

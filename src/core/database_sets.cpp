@@ -167,6 +167,28 @@ maps::PointSet ReadDatabaseFile(const std::string& path,
     return set;
 }
 
+namespace {
+
+// A database is named after its file, as far as 31 bytes go: a longer name
+// is said, with the name the handheld will show.
+void AddNameWarning(const std::string& path, maps::MapWarnings& warnings) {
+    char name[kMaxDatabaseName + 1];
+    DatabaseNameFromPath(path.c_str(), name, PathEncoding::Utf8);
+    const size_t slash = path.find_last_of("/\\");
+    std::string stem = path.substr(slash == std::string::npos ? 0 : slash + 1);
+    if (const size_t dot = stem.rfind('.'); dot != std::string::npos) stem.erase(dot);
+    if (stem == name) return;
+    const std::string cause =
+        std::string("the database is named '") + name + "': a database name holds at most 31 characters";
+    warnings.push_back({path,
+                        0,
+                        cause,
+                        "the database in '" + path + "' is named '" + name +
+                            "': a database name holds at most 31 characters"});
+}
+
+}  // namespace
+
 void WriteDatabaseFile(const std::string& path,
                        const maps::PointSet& set,
                        maps::RecordEncoding encoding,
@@ -188,6 +210,7 @@ void WriteDatabaseFile(const std::string& path,
     FillRecords(set, maps::RecordUse::Database, encoding, path, written, fitting);
     AddFittingWarning(path, fitting, warnings);
     AddExtrasWarning(path, &set, 1, "a database", warnings);
+    AddNameWarning(path, warnings);
 
     LibraryCall call;
     int32_t kind = set.kind == VEZUVED_SET_TRACK   ? VEZUVED_KIND_TRACK
