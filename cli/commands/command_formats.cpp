@@ -25,7 +25,8 @@ std::string MakeDefinitionText(std::ostream& err, const std::string& dataPath) {
     RequireInputFile(dataPath, "text file");
     CoreCollection collection;
     std::string text;
-    const int32_t made = vezuved_make_definition(collection.get(), dataPath.c_str(), 0, AppendToString, &text);
+    const int32_t made =
+        vezuved_make_definition(collection.get(), dataPath.c_str(), 0, AppendToString, &text);
     SayWarnings(err, collection, "vezuved: ");
     if (made != VEZUVED_OK) FailConversion(vezuved_error_message(collection.get()));
     return text;

@@ -30,5 +30,4 @@ std::string ExportDatabase(const RunContext& run,
 // ending in ".pdb".
 std::string ImportedDatabasePath(const std::string& output);
 
-
 }  // namespace vezuved_cli

@@ -16,8 +16,7 @@ class OutputPlan {
 public:
     // foldsCase answers whether a folder's names fold case (the file
     // system's answer, or a test's).
-    explicit OutputPlan(bool (*foldsCase)(const std::string& folder) = FoldsCase)
-        : foldsCase_(foldsCase) {}
+    explicit OutputPlan(bool (*foldsCase)(const std::string& folder) = FoldsCase) : foldsCase_(foldsCase) {}
 
     // A file the run reads (an input, a format definition): no output may be it.
     void AddInput(const std::string& path);
