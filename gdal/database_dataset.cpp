@@ -215,9 +215,7 @@ OGRLayer* DatabaseDataset::GetLayer(int index) {
 }
 
 int DatabaseDataset::TestCapability(const char* capability) {
-    if (EQUAL(capability, ODsCCreateLayer)) return writable_ && layers_.size() < 2;
-    if (EQUAL(capability, ODsCRandomLayerWrite) || EQUAL(capability, ODsCDeleteLayer)) return FALSE;
-    return FALSE;
+    return EQUAL(capability, ODsCCreateLayer) && writable_ && layers_.size() < 2;
 }
 
 OGRLayer* DatabaseDataset::ICreateLayer(const char* name,

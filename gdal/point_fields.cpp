@@ -143,13 +143,12 @@ MadePoint PointOfFeature(const OGRFeature& feature, const OGRPoint* position) {
     }
     // Feet that no longer give the elevation (edited since) are not the record's.
     std::string feet;
-    if (text(kElevationFeet, feet) &&
-        (made.point.has_elevation == 0 ||
-         std::fabs(CPLAtof(feet.c_str()) * 0.3048 - made.point.elevation) < 1e-9)) {
-        made.feet = feet;
-        if (made.point.has_elevation == 0) {
+    if (text(kElevationFeet, feet)) {
+        const double metres = CPLAtof(feet.c_str()) * 0.3048;
+        if (made.point.has_elevation == 0 || std::fabs(metres - made.point.elevation) < 1e-9) {
+            made.feet = feet;
             made.point.has_elevation = 1;
-            made.point.elevation = CPLAtof(feet.c_str()) * 0.3048;
+            made.point.elevation = metres;
         }
     }
     if (const std::optional<int64_t> time = TimeOf(feature, FieldMeaning(definition, kTime))) {

@@ -33,10 +33,15 @@ OGRFeature* PointLayer::GetNextFeature() {
     return nullptr;
 }
 
-OGRFeature* PointLayer::GetFeature(GIntBig id) {
+std::unique_ptr<OGRFeature>* PointLayer::Held(GIntBig id) {
     if (id < 0 || static_cast<size_t>(id) >= features_.size() || !features_[static_cast<size_t>(id)])
         return nullptr;
-    return features_[static_cast<size_t>(id)]->Clone();
+    return &features_[static_cast<size_t>(id)];
+}
+
+OGRFeature* PointLayer::GetFeature(GIntBig id) {
+    const std::unique_ptr<OGRFeature>* held = Held(id);
+    return held != nullptr ? (*held)->Clone() : nullptr;
 }
 
 GIntBig PointLayer::GetFeatureCount(int force) {
@@ -100,22 +105,21 @@ OGRErr PointLayer::ICreateFeature(OGRFeature* feature) {
 
 OGRErr PointLayer::ISetFeature(OGRFeature* feature) {
     if (Refused()) return OGRERR_UNSUPPORTED_OPERATION;
-    const GIntBig id = feature->GetFID();
-    if (id < 0 || static_cast<size_t>(id) >= features_.size() || !features_[static_cast<size_t>(id)])
-        return OGRERR_NON_EXISTING_FEATURE;
-    std::unique_ptr<OGRFeature> held(new OGRFeature(definition_));
-    held->SetFrom(feature, TRUE);
-    held->SetFID(id);
-    features_[static_cast<size_t>(id)] = std::move(held);
+    std::unique_ptr<OGRFeature>* held = Held(feature->GetFID());
+    if (held == nullptr) return OGRERR_NON_EXISTING_FEATURE;
+    std::unique_ptr<OGRFeature> changed(new OGRFeature(definition_));
+    changed->SetFrom(feature, TRUE);
+    changed->SetFID(feature->GetFID());
+    *held = std::move(changed);
     changed_();
     return OGRERR_NONE;
 }
 
 OGRErr PointLayer::DeleteFeature(GIntBig id) {
     if (Refused()) return OGRERR_UNSUPPORTED_OPERATION;
-    if (id < 0 || static_cast<size_t>(id) >= features_.size() || !features_[static_cast<size_t>(id)])
-        return OGRERR_NON_EXISTING_FEATURE;
-    features_[static_cast<size_t>(id)].reset();
+    std::unique_ptr<OGRFeature>* held = Held(id);
+    if (held == nullptr) return OGRERR_NON_EXISTING_FEATURE;
+    held->reset();
     changed_();
     return OGRERR_NONE;
 }

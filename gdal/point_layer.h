@@ -47,6 +47,8 @@ protected:
 
 private:
     bool Refused();
+    // The feature of an id, when there is one (not deleted).
+    std::unique_ptr<OGRFeature>* Held(GIntBig id);
 
     OGRFeatureDefn* definition_;
     bool writable_;

@@ -174,17 +174,16 @@ namespace {
 void AddNameWarning(const std::string& path, maps::MapWarnings& warnings) {
     char name[kMaxDatabaseName + 1];
     DatabaseNameFromPath(path.c_str(), name, PathEncoding::Utf8);
-    const size_t slash = path.find_last_of("/\\");
-    std::string stem = path.substr(slash == std::string::npos ? 0 : slash + 1);
+    // The file's name as DatabaseNameFromPath finds it, uncut.
+    const size_t separator = path.find_last_of("/\\"), colon = path.find(':');
+    std::string stem = path.substr(separator != std::string::npos ? separator + 1
+                                   : colon != std::string::npos   ? colon + 1
+                                                                  : 0);
     if (const size_t dot = stem.rfind('.'); dot != std::string::npos) stem.erase(dot);
     if (stem == name) return;
     const std::string cause =
-        std::string("the database is named '") + name + "': a database name holds at most 31 characters";
-    warnings.push_back({path,
-                        0,
-                        cause,
-                        "the database in '" + path + "' is named '" + name +
-                            "': a database name holds at most 31 characters"});
+        std::string("is named '") + name + "': a database name holds at most 31 characters";
+    warnings.push_back({path, 0, "the database " + cause, "the database in '" + path + "' " + cause});
 }
 
 }  // namespace

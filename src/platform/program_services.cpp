@@ -115,21 +115,19 @@ VEZUVED_CORE_API char** VEZUVED_CORE_CALL vezuved_system_arguments(int32_t argc,
     try {
 #if defined(_WIN32)
         int count = 0;
-        wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+        const std::unique_ptr<wchar_t*, decltype(&::LocalFree)> wide(
+            ::CommandLineToArgvW(::GetCommandLineW(), &count), ::LocalFree);
         // The wide command line splits otherwise than the runtime did:
         // argv as it is, rather than arguments shifted.
-        const bool useWide = wide != nullptr && count == argc;
-        for (int32_t i = 0; i < argc; ++i) {
-            arguments[i] = CopyOf(useWide ? Utf8Of(wide[i], std::wcslen(wide[i])) : std::string(argv[i]));
-            if (arguments[i] == nullptr) break;
-        }
-        if (wide != nullptr) ::LocalFree(wide);
+        const bool useWide = wide && count == argc;
+        const auto word = [&](int32_t i) {
+            return useWide ? Utf8Of(wide.get()[i], std::wcslen(wide.get()[i])) : std::string(argv[i]);
+        };
 #else
-        for (int32_t i = 0; i < argc; ++i)
-            if ((arguments[i] = CopyOf(argv[i])) == nullptr) break;
+        const auto word = [&](int32_t i) { return std::string(argv[i]); };
 #endif
         for (int32_t i = 0; i < argc; ++i)
-            if (arguments[i] == nullptr) throw std::bad_alloc();
+            if ((arguments[i] = CopyOf(word(i))) == nullptr) throw std::bad_alloc();
         return arguments;
     } catch (...) {
         vezuved_system_free_arguments(arguments);
