@@ -57,14 +57,7 @@ bool Reads(const vezuved_format_info& format) { return (format.flags & VEZUVED_F
 // extensions read only count too, and a gzipped file is what it holds,
 // track.fit.gz FIT); 0 for none.
 int32_t FormatOfPath(std::string_view path, bool read) {
-    if (read && path.size() > 3 && LoweredAscii(std::string(path.substr(path.size() - 3))) == ".gz")
-        path.remove_suffix(3);
-    const std::string extension = ExtensionOfPath(path);
-    for (const vezuved_format_info& format : Registry()) {
-        if (ListHolds(format.extensions, extension) || (read && ListHolds(format.read_extensions, extension)))
-            return format.format;
-    }
-    return 0;
+    return vezuved_format_of_name(std::string(path).c_str(), read ? VEZUVED_FORMAT_READS : 0);
 }
 
 FileType TypeOf(int32_t format) {

@@ -46,7 +46,7 @@ extern "C" {
 #endif
 
 /* The version of this interface: major * 10000 + minor * 100 + patch. */
-#define VEZUVED_CORE_VERSION 106
+#define VEZUVED_CORE_VERSION 107
 
 /* Result codes. */
 #define VEZUVED_OK 0
@@ -840,6 +840,15 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_set_elevation_feet_text(vezuv
                                                                            int32_t set,
                                                                            int64_t index,
                                                                            const char* text);
+
+/* --- Since 1.7 (VEZUVED_CORE_VERSION 107) --- */
+
+/* The format the extension of a file's name names, any case, as the reads
+ * and writes choose by it: a VEZUVED_FORMAT_* code, VEZUVED_FORMAT_BY_EXTENSION
+ * (0) when it names none. With VEZUVED_FORMAT_READS in flags the name is
+ * of a file to read: a read-only extension (".kmz") names its format too,
+ * and a gzipped file ("ride.gpx.gz") is named by the extension before ".gz". */
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_format_of_name(const char* name, uint32_t flags);
 
 #ifdef __cplusplus
 }

@@ -280,7 +280,7 @@ void WriteFile(vezuved_collection& collection,
         (overrides.DescribesColumns() || RecordLineKind(path)) &&
         ChooseReadFormat(VEZUVED_FORMAT_BY_EXTENSION, path, "", true) == VEZUVED_FORMAT_TEXT;
     const int32_t format =
-        describedText ? VEZUVED_FORMAT_TEXT : ChooseFormat(PlainFormat(options, path), path);
+        describedText ? VEZUVED_FORMAT_TEXT : ChooseFormat(PlainFormat(options, path), path, false);
     RequireWritable(format, path);
     const maps::RecordEncoding encoding = EncodingOf(options.encoding, path);
     std::vector<maps::PointSet> chosen;
@@ -346,7 +346,7 @@ void WriteToCallback(vezuved_collection& collection,
     if (options.format == VEZUVED_FORMAT_BY_EXTENSION) {
         FailCore(VEZUVED_ERROR_ARGUMENT, "cannot write '" + shown + "': the options name no format");
     }
-    const int32_t format = ChooseFormat(PlainFormat(options, shown), shown);
+    const int32_t format = ChooseFormat(PlainFormat(options, shown), shown, false);
     RequireWritable(format, shown);
     if (format == VEZUVED_FORMAT_PDB || format == VEZUVED_FORMAT_PDB_OLDER || format == VEZUVED_FORMAT_TEXT) {
         FailCore(VEZUVED_ERROR_UNSUPPORTED,

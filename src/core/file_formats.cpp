@@ -127,9 +127,9 @@ constexpr vezuved_format_info kFormats[] = {
 };
 
 // The extension of the last path component, "" when it has none; a
-// gzipped file's is the one before ".gz" (track.fit.gz is FIT).
-std::string ExtensionOf(std::string path) {
-    if (maps::IsGzipName(path)) path.resize(path.size() - 3);
+// gzipped file read is read as the one before ".gz" (track.fit.gz is FIT).
+std::string ExtensionOf(std::string path, bool read) {
+    if (read && maps::IsGzipName(path)) path.resize(path.size() - 3);
     const size_t slash = path.find_last_of("/\\");
     const size_t dot = path.rfind('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
@@ -149,10 +149,11 @@ bool ListHolds(const char* list, const std::string& word) {
 }
 
 // The format the extension names; by extension (0) when it names none.
-int32_t FormatOfExtension(const std::string& path) {
-    const std::string extension = ExtensionOf(path);
+// Only a file read is named by the extensions read only (".kmz").
+int32_t FormatOfExtension(const std::string& path, bool read = true) {
+    const std::string extension = ExtensionOf(path, read);
     for (const vezuved_format_info& known : kFormats) {
-        if (ListHolds(known.extensions, extension) || ListHolds(known.read_extensions, extension))
+        if (ListHolds(known.extensions, extension) || (read && ListHolds(known.read_extensions, extension)))
             return known.format;
     }
     return VEZUVED_FORMAT_BY_EXTENSION;
@@ -179,14 +180,14 @@ int32_t ChooseReadFormat(int32_t chosen,
     return ChooseFormat(chosen, path);
 }
 
-int32_t ChooseFormat(int32_t chosen, const std::string& path) {
+int32_t ChooseFormat(int32_t chosen, const std::string& path, bool read) {
     if (chosen != VEZUVED_FORMAT_BY_EXTENSION) {
         if (chosen < VEZUVED_FORMAT_GPX || chosen > VEZUVED_FORMAT_ARCHIVE) {
             FailCore(VEZUVED_ERROR_ARGUMENT, "'" + path + "': " + std::to_string(chosen) + " is no format");
         }
         return chosen;
     }
-    const int32_t format = FormatOfExtension(path);
+    const int32_t format = FormatOfExtension(path, read);
     if (format != VEZUVED_FORMAT_BY_EXTENSION) return format;
     FailCore(VEZUVED_ERROR_ARGUMENT,
              "'" + path + "': its extension names no format; give one in the options");
@@ -218,4 +219,9 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_get_format(int32_t index, vez
         return VEZUVED_ERROR_ARGUMENT;
     *info = kFormats[index];
     return VEZUVED_OK;
+}
+
+VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_format_of_name(const char* name, uint32_t flags) {
+    if (name == nullptr) return VEZUVED_FORMAT_BY_EXTENSION;
+    return vezuved::core::FormatOfExtension(name, (flags & VEZUVED_FORMAT_READS) != 0);
 }

@@ -10,8 +10,9 @@ namespace vezuved::core {
 
 // A VEZUVED_FORMAT_* code; by extension when chosen is 0. Fails
 // (VEZUVED_ERROR_ARGUMENT) for a code that is no format or an extension
-// that names none.
-int32_t ChooseFormat(int32_t chosen, const std::string& path);
+// that names none. Only a file read is named by a read-only extension
+// (".kmz") or looked through its ".gz": one written is given neither.
+int32_t ChooseFormat(int32_t chosen, const std::string& path, bool read = true);
 
 // The map format a file's name gives it by its extension (before a ".gz"),
 // one of those read from an archive: GPX, KML, GeoJSON, IGC, NMEA, TCX or

@@ -75,6 +75,39 @@ TEST(CoreFormats, EachIsListedOnceAndItsExtensionsChooseIt) {
             EXPECT_NE(Summary(read.handle).find("-122.25,45.5"), std::string::npos) << path;
         }
     }
+    // A name only a file read has is no name to write to: a ".kmz" would
+    // hold plain KML, a ".gz" nothing gzipped.
+    for (const char* name : {"a.kmz", "a.gpx.gz"}) {
+        const std::string path = folder.file(name);
+        EXPECT_EQ(vezuved_write(made.handle, path.c_str(), nullptr), VEZUVED_ERROR_ARGUMENT) << name;
+        EXPECT_EQ(vezuved_error_message(made.handle),
+                  "'" + path + "': its extension names no format; give one in the options");
+    }
+}
+
+// The format a name gives a file, by the registry the reads and writes
+// choose by: a file read may be zipped KML or gzipped, one written not.
+TEST(CoreFormats, ANameGivesItsFormat) {
+    struct Case {
+        const char* name;
+        uint32_t flags;
+        int32_t format;
+    };
+    const Case cases[] = {
+        {"trip.GPX", 0, VEZUVED_FORMAT_GPX},
+        {"C:\\maps\\trip.Json", 0, VEZUVED_FORMAT_GEOJSON},
+        {"site.htm", 0, VEZUVED_FORMAT_HTML},
+        {"site.htm", VEZUVED_FORMAT_READS, VEZUVED_FORMAT_HTML},
+        {"doc.kmz", 0, VEZUVED_FORMAT_BY_EXTENSION},
+        {"doc.kmz", VEZUVED_FORMAT_READS, VEZUVED_FORMAT_KML},
+        {"ride.fit.gz", 0, VEZUVED_FORMAT_BY_EXTENSION},
+        {"ride.fit.GZ", VEZUVED_FORMAT_READS, VEZUVED_FORMAT_FIT},
+        {"points.csv", VEZUVED_FORMAT_READS, VEZUVED_FORMAT_BY_EXTENSION},
+        {"maps.gpx/readme", VEZUVED_FORMAT_READS, VEZUVED_FORMAT_BY_EXTENSION},
+        {"", VEZUVED_FORMAT_READS, VEZUVED_FORMAT_BY_EXTENSION},
+    };
+    for (const Case& c : cases) EXPECT_EQ(vezuved_format_of_name(c.name, c.flags), c.format) << c.name;
+    EXPECT_EQ(vezuved_format_of_name(nullptr, VEZUVED_FORMAT_READS), VEZUVED_FORMAT_BY_EXTENSION);
 }
 
 }  // namespace
