@@ -4,7 +4,8 @@
 # independent readers the tool's outputs are checked with; clang-format
 # checks the formatting of changed files (scripts/check-format.sh); libgdal-dev
 # builds the GDAL driver, which ogrinfo, ogr2ogr, python3-gdal and GeoPandas
-# then open databases through.
+# then open databases through; python3-pygments cuts the sources into tokens
+# for scripts/mutation.sh.
 set -euo pipefail
 packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 libxml2-utils python3 clang-14 libclang-rt-14-dev valgrind
@@ -12,7 +13,7 @@ packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
           libexpat1-dev nlohmann-json3-dev libzip-dev libgeographiclib-dev libcpp-httplib-dev pkg-config
           libhowardhinnant-date-dev tzdata libcsv-dev
           gpsbabel gdal-bin librsvg2-bin linux-perf time zip clang-format
-          libgdal-dev python3-gdal python3-geopandas)
+          libgdal-dev python3-gdal python3-geopandas python3-pygments)
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"
 missing=()

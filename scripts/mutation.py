@@ -1,0 +1,381 @@
+#!/usr/bin/env python3
+"""Generated single-token faults, sampled over every folder, run against the suite.
+
+Every C, C++ and JavaScript file of src/, cli/, emulator/ and web/ is cut into
+tokens by Pygments (Debian's python3-pygments), and each token a slip could
+change gives its faults by the classic operator table below: a comparison
+turned, a logical operator swapped, an arithmetic operator swapped, a
+negation dropped, an increment turned, a number moved by one, a boolean
+flipped, a call statement deleted. Nobody chooses the faults: a random
+sample is drawn from all of them with a seed that is printed, each folder
+getting its share and at least --floor of its own.
+
+For each fault: plant it, rebuild the test program of its folder and run it;
+when that program passes, rebuild everything and run the other programs
+(the page's browser test too, for the page's files). The first failing
+program kills the fault. A fault that does not compile is drawn again.
+Faults listed in tests/equivalent-mutants.txt (no user could see them) are
+run but not counted. Prints the kill rate per folder and every survivor
+with its diff. The source is always put back.
+"""
+
+import argparse
+import json
+import os
+import random
+import re
+import signal
+import subprocess
+import sys
+import time
+from collections import defaultdict
+
+from pygments.lexers import CppLexer, JavascriptLexer
+from pygments.token import Comment, Keyword, Name, Number, Operator, String
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+FOLDERS = ("src", "cli", "emulator", "web")
+EQUIVALENTS = os.path.join(ROOT, "tests", "equivalent-mutants.txt")
+
+# Binary operators, mutated only where written with a space on each side:
+# the code's formatting keeps templates, pointers and references unspaced.
+BINARY = {
+    "<": ["<=", ">"], "<=": ["<", ">"], ">": [">=", "<"], ">=": [">", "<"],
+    "==": ["!="], "!=": ["=="], "===": ["!=="], "!==": ["==="],
+    "&&": ["||"], "||": ["&&"],
+    "+": ["-"], "-": ["+"], "*": ["/"], "/": ["*"], "%": ["*"],
+    "+=": ["-="], "-=": ["+="], "*=": ["/="], "/=": ["*="],
+    "&": ["|"], "|": ["&"],
+}
+# The longest first, so that "<=" is one token and not "<" and "=".
+CPP_OPERATORS = sorted(set(BINARY) | {"->", "::", "++", "--", "!", "<<", ">>", "<<=", ">>=", "&=", "|=", "^=", "<=>"},
+                       key=len, reverse=True)
+CALL_STATEMENT = re.compile(r"^(\s*)((?:[A-Za-z_]\w*(?:::|\.|->))*[A-Za-z_]\w*\(.*\);)\s*$")
+NOT_CALLS = {"return", "if", "while", "for", "switch", "throw", "sizeof", "static_assert", "case"}
+WINDOWS_CONDITION = re.compile(r"_WIN32|WIN32|_MSC_VER|__MINGW")
+
+
+def windows_lines(lines):
+    """The numbers (from 1) of the lines only a Windows build compiles."""
+    stack, excluded = [], set()
+    for number, line in enumerate(lines, 1):
+        directive = line.strip()
+        if directive.startswith("#if"):
+            windows = bool(WINDOWS_CONDITION.search(directive))
+            negated = windows and ("#ifndef" in directive or "!defined" in directive or "!(" in directive)
+            stack.append(("not" if negated else "only") if windows else "")
+        elif directive.startswith(("#else", "#elif")) and stack and stack[-1]:
+            stack[-1] = "only" if stack[-1] == "not" else "not"
+        elif directive.startswith("#endif") and stack:
+            stack.pop()
+        elif any(kind == "only" for kind in stack):
+            excluded.add(number)
+    return excluded
+
+
+def operator_runs(tokens):
+    """C++ operator characters joined into operators by the longest match.
+    Pygments gives them one character at a time."""
+    merged, run = [], None
+    for offset, kind, text in tokens:
+        if kind in Operator and run is not None and run[0] + len(run[2]) == offset:
+            run[2] += text
+            continue
+        if run is not None:
+            merged.extend(split_run(*run))
+            run = None
+        if kind in Operator:
+            run = [offset, kind, text]
+        else:
+            merged.append((offset, kind, text))
+    if run is not None:
+        merged.extend(split_run(*run))
+    return merged
+
+
+def split_run(offset, kind, text):
+    pieces = []
+    while text:
+        operator = next((o for o in CPP_OPERATORS if text.startswith(o)), text[0])
+        pieces.append((offset, kind, operator))
+        offset += len(operator)
+        text = text[len(operator):]
+    return pieces
+
+
+def faults_of(path, source):
+    """(line, column, original, replacement, operator) for each fault of a file."""
+    javascript = path.endswith(".js")
+    lexer = JavascriptLexer() if javascript else CppLexer()
+    tokens = [(o, k, t) for o, k, t in lexer.get_tokens_unprocessed(source)]
+    if not javascript:
+        tokens = operator_runs(tokens)
+    lines = source.split("\n")
+    starts = [0]
+    for line in lines:
+        starts.append(starts[-1] + len(line) + 1)
+    skipped = windows_lines(lines)
+
+    def place(offset):
+        lo, hi = 0, len(lines)
+        while lo < hi:
+            mid = (lo + hi + 1) // 2
+            if starts[mid] <= offset:
+                lo = mid
+            else:
+                hi = mid - 1
+        return lo + 1, offset - starts[lo]
+
+    found = []
+    for i, (offset, kind, text) in enumerate(tokens):
+        if kind in Comment or kind in String:
+            continue
+        number, column = place(offset)
+        line = lines[number - 1]
+        if number in skipped or line.lstrip().startswith("#"):
+            continue
+        before = line[column - 1] if column > 0 else " "
+        after = line[column + len(text)] if column + len(text) < len(line) else " "
+        # A "+" on a line with a string literal is most often a concatenation.
+        concatenation = text == "+" and ('"' in line or "'" in line)
+        if kind in Operator and text in BINARY and before == " " and after == " " and not concatenation:
+            for replacement in BINARY[text]:
+                found.append((number, column, text, replacement, "operator"))
+        elif kind in Operator and text == "!" and after not in " =":
+            found.append((number, column, text, "", "negation"))
+        elif kind in Operator and text in ("++", "--"):
+            found.append((number, column, text, "--" if text == "++" else "++", "increment"))
+        elif kind in Number and re.fullmatch(r"\d+[uUlL]*", text) and not (before.isalnum() or before == "_"):
+            digits = text.rstrip("uUlL")
+            value = int(digits)
+            changed = str(value + 1 if value != 1 else 0) + text[len(digits):]
+            found.append((number, column, text, changed, "number"))
+        elif (kind in Keyword or kind in Name.Builtin) and text in ("true", "false"):
+            found.append((number, column, text, "false" if text == "true" else "true", "boolean"))
+    for number, line in enumerate(lines, 1):
+        match = CALL_STATEMENT.match(line)
+        if match and number not in skipped and match.group(2).split("(")[0].split("::")[-1] not in NOT_CALLS:
+            if match.group(2).count("(") == match.group(2).count(")"):
+                found.append((number, len(match.group(1)), match.group(2), ";", "statement"))
+    return found
+
+
+def compiled_files(build):
+    """The C and C++ files the build compiles, and every header and script
+    beside them; a file only Windows compiles is left out."""
+    with open(os.path.join(build, "compile_commands.json")) as commands:
+        compiled = {os.path.relpath(entry["file"], ROOT) for entry in json.load(commands)}
+    chosen = []
+    for folder in FOLDERS:
+        for directory, _, names in os.walk(os.path.join(ROOT, folder)):
+            if "node_modules" in directory:
+                continue
+            for name in sorted(names):
+                path = os.path.relpath(os.path.join(directory, name), ROOT)
+                if name.endswith((".h", ".js")) or (name.endswith((".c", ".cpp")) and path in compiled):
+                    chosen.append(path)
+    return sorted(chosen)
+
+
+def fault_id(path, lines, fault):
+    """A name that outlives edits elsewhere: the file, the line's text, the
+    change and which of the line's equal tokens it is."""
+    number, column, original, replacement, _ = fault
+    line = lines[number - 1]
+    nth = line[:column].count(original) if original.strip() else 0
+    return f"{path}|{line.strip()}|{original} -> {replacement or '(nothing)'}|{nth}"
+
+
+def read_equivalents():
+    if not os.path.exists(EQUIVALENTS):
+        return {}
+    reasons = {}
+    with open(EQUIVALENTS, encoding="utf-8") as listed:
+        for row in listed:
+            if row.strip() and not row.startswith("#"):
+                key, _, reason = row.rstrip("\n").rpartition("|")
+                reasons[key] = reason.strip()
+    return reasons
+
+
+class Planted:
+    """The one file holding a fault now; put back whatever happens."""
+
+    def __init__(self):
+        self.path, self.text = None, None
+
+    def plant(self, path, lines, fault):
+        number, column, original, replacement, _ = fault
+        with open(os.path.join(ROOT, path), encoding="utf-8", newline="") as source:
+            self.text = source.read()
+        self.path = path
+        changed = list(lines)
+        line = changed[number - 1]
+        assert line[column:column + len(original)] == original, (path, number, original)
+        changed[number - 1] = line[:column] + replacement + line[column + len(original):]
+        with open(os.path.join(ROOT, path), "w", encoding="utf-8", newline="") as source:
+            source.write("\n".join(changed))
+        return line, changed[number - 1]
+
+    def restore(self):
+        if self.path is not None:
+            with open(os.path.join(ROOT, self.path), "w", encoding="utf-8", newline="") as source:
+                source.write(self.text)
+            self.path = None
+
+
+def run(command, timeout=None, env=None, cwd=ROOT):
+    try:
+        return subprocess.run(command, cwd=cwd, env=env, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, timeout=timeout).returncode == 0
+    except subprocess.TimeoutExpired:
+        return False  # a hang is a failure a user would notice
+
+
+class Suite:
+    def __init__(self, build, jobs, timeout):
+        self.build, self.jobs, self.timeout = build, jobs, timeout
+        self.env = dict(os.environ, VEZUVED_BUILD_DIR=build)
+        tests = os.path.join(build, "tests")
+        self.programs = sorted(n for n in os.listdir(tests) if n.startswith("test_")
+                               and os.access(os.path.join(tests, n), os.X_OK))
+        self.seconds = {}
+
+    def build_targets(self, *targets):
+        command = ["cmake", "--build", self.build, "-j", str(self.jobs)]
+        for target in targets:
+            command += ["--target", target]
+        return run(command)
+
+    def passes(self, program):
+        started = time.monotonic()
+        ok = run([os.path.join(self.build, "tests", program)], self.timeout, self.env,
+                 os.path.join(self.build, "tests"))
+        self.seconds.setdefault(program, time.monotonic() - started)
+        return ok
+
+    def browser_passes(self):
+        return run(["node", "tests/browser/serve.test.js"], self.timeout, self.env)
+
+    def first_program(self, path):
+        """The test program of the fault's folder, and what it needs built."""
+        parts = path.split("/")
+        if parts[0] in ("cli", "web"):
+            return "test_cli", ["vezuved", "test_cli"]
+        if parts[0] == "emulator":
+            return "test_device", ["rapi-emu", "test_device"]
+        mirrored = "test_" + parts[1] if len(parts) > 2 else ""
+        return (mirrored, [mirrored]) if mirrored in self.programs else ("", [])
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--seed", type=int, help="the sample's seed (default: a new one)")
+    parser.add_argument("--count", type=int, default=200, help="faults that compile to run (200)")
+    parser.add_argument("--floor", type=int, default=20, help="at least this many of each folder (20)")
+    parser.add_argument("--build", default=os.path.join(ROOT, "build-mutation"))
+    parser.add_argument("--jobs", type=int, default=2)
+    parser.add_argument("--timeout", type=int, default=300, help="seconds a test program may take")
+    parser.add_argument("--list", action="store_true", help="only count the faults of each folder")
+    parser.add_argument("--browser", action="store_true",
+                        help="run the page's browser test for the page's faults (needs Chromium)")
+    options = parser.parse_args()
+    build = os.path.abspath(options.build)
+
+    if not run(["cmake", "-S", ROOT, "-B", build, "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
+                "-DCMAKE_EXPORT_COMPILE_COMMANDS=ON"]):
+        sys.exit("mutation: cmake cannot configure " + build)
+    faults = defaultdict(list)  # folder: (path, lines, fault)
+    for path in compiled_files(build):
+        with open(os.path.join(ROOT, path), encoding="utf-8", newline="") as source:
+            text = source.read()
+        lines = text.split("\n")
+        faults[path.split("/")[0]].extend((path, lines, f) for f in faults_of(path, text))
+    total = sum(len(f) for f in faults.values())
+    print("mutation: " + ", ".join(f"{folder} {len(faults[folder])}" for folder in FOLDERS) +
+          f" faults ({total} in all)")
+    if options.list:
+        return
+
+    seed = options.seed if options.seed is not None else random.SystemRandom().randrange(1 << 31)
+    print(f"mutation: seed {seed} (run again with --seed {seed})", flush=True)
+    generator = random.Random(seed)
+    quotas = {folder: max(options.floor, round(options.count * len(faults[folder]) / total))
+              for folder in FOLDERS if faults[folder]}
+    for pool in faults.values():
+        generator.shuffle(pool)
+    equivalents = read_equivalents()
+
+    print("mutation: building the unchanged sources", flush=True)
+    suite = Suite(build, options.jobs, options.timeout)
+    if not suite.build_targets():
+        sys.exit("mutation: the unchanged sources do not build")
+    suite = Suite(build, options.jobs, options.timeout)
+    for program in suite.programs:
+        if not suite.passes(program):
+            sys.exit(f"mutation: {program} fails without any fault; fix that first")
+    # Quick programs first: most faults die in the first that fails.
+    rest_order = sorted(suite.programs, key=lambda p: suite.seconds[p])
+
+    planted = Planted()
+    stop = lambda *_: (planted.restore(), sys.exit("mutation: interrupted"))
+    signal.signal(signal.SIGINT, stop)
+    signal.signal(signal.SIGTERM, stop)
+    tally = {folder: [0, 0, 0] for folder in quotas}  # killed, counted, equivalent
+    survivors, not_compiling = [], 0
+    try:
+        for folder, quota in quotas.items():
+            ran = 0
+            for path, lines, fault in faults[folder]:
+                if ran == quota:
+                    break
+                name = fault_id(path, lines, fault)
+                before, after = planted.plant(path, lines, fault)
+                first, targets = suite.first_program(path)
+                killed = None
+                if first and not suite.build_targets(*targets):
+                    killed = "compile"
+                elif first and not suite.passes(first):
+                    killed = first
+                elif not suite.build_targets():
+                    killed = "compile"
+                else:
+                    for program in rest_order:
+                        if program != first and not suite.passes(program):
+                            killed = program
+                            break
+                    if killed is None and options.browser and path.startswith(("web/", "cli/serve/")):
+                        killed = None if suite.browser_passes() else "browser"
+                planted.restore()
+                if killed == "compile":
+                    not_compiling += 1
+                    continue
+                ran += 1
+                equivalent = name in equivalents
+                tally[folder][2 if equivalent else 1] += 1
+                if killed:
+                    tally[folder][0] += 0 if equivalent else 1
+                    print(f"  killed by {killed:12} {path}:{fault[0]} {fault[4]}", flush=True)
+                elif equivalent:
+                    print(f"  equivalent          {path}:{fault[0]} ({equivalents[name]})", flush=True)
+                else:
+                    survivors.append((name, path, fault[0], before, after))
+                    print(f"  SURVIVED            {path}:{fault[0]} {fault[4]}", flush=True)
+    finally:
+        planted.restore()
+        suite.build_targets()  # the folder holds the true build again
+
+    print(f"\nmutation: seed {seed}; {not_compiling} drawn faults did not compile and were drawn again")
+    killed_all = counted_all = 0
+    for folder, (killed, counted, equivalent) in tally.items():
+        killed_all, counted_all = killed_all + killed, counted_all + counted
+        rate = 100 * killed / counted if counted else 100
+        print(f"  {folder:9} {killed:4} of {counted:4} killed ({rate:5.1f} %), {equivalent} equivalent")
+    rate = 100 * killed_all / counted_all if counted_all else 100
+    print(f"  {'all':9} {killed_all:4} of {counted_all:4} killed ({rate:5.1f} %)")
+    for name, path, number, before, after in survivors:
+        print(f"\nsurvivor {name}\n--- {path}:{number}\n-{before}\n+{after}")
+
+
+if __name__ == "__main__":
+    main()
