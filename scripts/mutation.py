@@ -260,10 +260,12 @@ class Suite:
     def first_program(self, path):
         """The test program of the fault's folder, and what it needs built."""
         parts = path.split("/")
+        # The tool (with the page's server and files) and the emulators are
+        # what test_cli and test_device run.
         if parts[0] in ("cli", "web"):
-            return "test_cli", ["vezuved", "test_cli"]
+            return "test_cli", ["vezuved_cli", "test_cli"]
         if parts[0] == "emulator":
-            return "test_device", ["rapi-emu", "test_device"]
+            return "test_device", ["test_device"]
         mirrored = "test_" + parts[1] if len(parts) > 2 else ""
         return (mirrored, [mirrored]) if mirrored in self.programs else ("", [])
 
