@@ -132,6 +132,11 @@ TEST_F(ServeTest, LetsInOnlyTheTokenFromThisMachinesAddress) {
         {"the page, no token", "/", {}, 403},
         {"a foreign Origin", WithToken("/api/files"), {{"Origin", "http://evil.example"}}, 403},
         {"this Origin", WithToken("/api/files"), {{"Origin", "http://" + host}}, 200},
+        // Another port of this machine is another site.
+        {"another port's Origin",
+         WithToken("/api/files"),
+         {{"Origin", "http://127.0.0.1:" + std::to_string(port_ + 1)}},
+         403},
         {"a rebound name", WithToken("/api/files"), {{"Host", "evil.example:" + std::to_string(port_)}}, 403},
         {"localhost", WithToken("/api/files"), {{"Host", "localhost:" + std::to_string(port_)}}, 403},
     };
@@ -161,7 +166,12 @@ TEST_F(ServeTest, UploadsArePrivateApartAndPushesLeaveTheFolderAlone) {
         {"files", trip, "a/trip.gpx", "application/gpx+xml"},
         {"files", several, "b/trip.gpx", "application/gpx+xml"},
         {"files", trip, longName, "application/gpx+xml"},
-        {"files", kmz, "places.kmz", "application/vnd.google-earth.kmz"}};
+        {"files", kmz, "places.kmz", "application/vnd.google-earth.kmz"},
+        // Cut at 200 bytes inside the "\xC3\xA9": the whole letter goes.
+        {"files",
+         trip,
+         std::string(195, 'u') + "\xC3\xA9" + std::string(70, 'u') + ".gpx",
+         "application/gpx+xml"}};
     const httplib::Result opened = Client().Post(WithToken("/api/open"), items);
     ASSERT_TRUE(opened);
     ASSERT_EQ(200, opened->status) << opened->body;
@@ -169,6 +179,7 @@ TEST_F(ServeTest, UploadsArePrivateApartAndPushesLeaveTheFolderAlone) {
     EXPECT_NE(std::string::npos, body.find("\"name\":\"trip.gpx\""));
     EXPECT_NE(std::string::npos, body.find("\"name\":\"trip (2).gpx\""));
     EXPECT_NE(std::string::npos, body.find("\"name\":\"" + std::string(196, 'n') + ".gpx\""));
+    EXPECT_NE(std::string::npos, body.find("\"name\":\"" + std::string(195, 'u') + ".gpx\""));
     EXPECT_NE(std::string::npos, body.find("\"name\":\"places.kmz\",\"problems\":\"\",\"sets\":[{"));
     EXPECT_EQ(std::string::npos, body.find("\"failure\":\"c")) << body;
     EXPECT_NE(Client().Get(WithToken("/api/take?file=1&set=0&format=gpx"))->body,
@@ -350,8 +361,16 @@ TEST_F(ServeTest, QuitEndsItAtOnceAndTheNextSweepsWhatAKilledOneLeft) {
 TEST_F(ServeTest, RefusesPathsOutsideItsFolders) {
     OpenTrack();
     std::filesystem::create_symlink(Out("outside.rlp"), pc_ + "/link.rlp");
-    for (const std::string& name : std::vector<std::string>{
-             "../outside.rlp", Out("outside.rlp"), "link.rlp", "sub/../../outside.rlp", "C:x.rlp"}) {
+    // A folder whose name begins with the served folder's is another folder.
+    std::filesystem::create_directories(pc_ + "2");
+    WriteFile(pc_ + "2/x.rlp", "secret\n");
+    std::filesystem::create_symlink(pc_ + "2/x.rlp", pc_ + "/sibling.rlp");
+    for (const std::string& name : std::vector<std::string>{"../outside.rlp",
+                                                            Out("outside.rlp"),
+                                                            "link.rlp",
+                                                            "sibling.rlp",
+                                                            "sub/../../outside.rlp",
+                                                            "C:x.rlp"}) {
         const httplib::Result push =
             Client().Post(WithToken("/api/device/push?name=" + httplib::detail::encode_query_param(name)),
                           "",
@@ -363,13 +382,21 @@ TEST_F(ServeTest, RefusesPathsOutsideItsFolders) {
                                    httplib::detail::encode_query_param(name))))
             << name;
     }
-    for (const char* name : {"..%2Fx", "%5Cx", "*"}) {
+    for (const char* name : {"..%2Fx", "%5Cx", "*", "a%3Ab"}) {
         const httplib::Result pull =
             Client().Post(WithToken("/api/device/pull?name=" + std::string(name)), "", "text/plain");
         ASSERT_TRUE(pull);
         EXPECT_EQ(403, pull->status) << name;
     }
-    EXPECT_EQ(404, Status(WithToken("/api/take?file=9&set=0&format=pdb")));
+    // The last file and set are there; one past either, or below them, is none.
+    const std::pair<const char*, int> numbers[] = {{"file=1&set=3", 200},
+                                                   {"file=1&set=4", 404},
+                                                   {"file=1&set=-1", 404},
+                                                   {"file=2&set=0", 404},
+                                                   {"file=0&set=0", 404},
+                                                   {"file=-1&set=0", 404}};
+    for (const auto& [query, status] : numbers)
+        EXPECT_EQ(status, Status(WithToken("/api/take?format=gpx&" + std::string(query)))) << query;
 }
 
 TEST_F(ServeTest, AnOversizedUploadIsRefusedAndNothingKept) {
