@@ -70,9 +70,18 @@ TEST(Simplify, KnownShapesKeepWhatMustStay) {
     const std::vector<Point> beside = {
         At(*stretch[37].latitude + 50 * kMetreInDegrees, *stretch[37].longitude)};
 
-    SimplifyTarget five, two;
+    // Zigzags near the equator whose four kept points differ by order: the
+    // bottom-up order's largest error is smaller on the first, the top-down
+    // one's on the second; the smaller is kept.
+    const auto zigzag = [](std::vector<int> heights) {
+        std::vector<Point> points;
+        for (size_t i = 0; i < heights.size(); ++i) points.push_back(At(heights[i] * 0.001, i * 0.001));
+        return points;
+    };
+    SimplifyTarget five, two, four;
     five.errorMetres = 5;
     two.count = 2;
+    four.count = 4;
     const struct {
         const char* shape;
         std::vector<Point> points;
@@ -86,6 +95,8 @@ TEST(Simplify, KnownShapesKeepWhatMustStay) {
         {"segment ends", segments, five, {}, {0, 49, 50, 99}},
         {"named point", named, five, {}, {0, 12, 29}},
         {"waypoint beside a stretch", stretch, five, beside, {0, 37, 100}},
+        {"zigzag kept bottom up", zigzag({4, 2, -3, 4, 3, -5}), four, {}, {0, 2, 3, 5}},
+        {"zigzag kept top down", zigzag({-1, 2, -5, 5, 1, 4}), four, {}, {0, 1, 2, 5}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(SimplifyPoints(c.points, c.waypoints, c.target).kept, c.kept) << c.shape;
@@ -196,6 +207,12 @@ TEST(Filters, CropKeepsItsBoundariesAndDropsWhatIsLeftEmpty) {
     sets[0].points[4].latitude = 50;
     Filter(sets, {{"crop", "box=44,6,46,8"}});
     EXPECT_EQ(SegmentStarts(sets[0]), std::vector<size_t>({4}));
+    // A west edge east of the east one: the box spans the 180th meridian, both sides of it.
+    sets = {Track({At(45, 179.5), At(45, -179.5), At(45, 0), At(45, 180), At(45, -178)})};
+    Filter(sets, {{"crop", "box=44,179,46,-179"}});
+    ASSERT_EQ(sets[0].points.size(), 3u);
+    EXPECT_EQ(*sets[0].points[1].longitude, -179.5);
+    EXPECT_EQ(SegmentStarts(sets[0]), std::vector<size_t>({2}));
 }
 
 TEST(Filters, MergeOrdersOverlappingLogsByTimeAndTakesTheOverlapOnce) {
@@ -222,6 +239,15 @@ TEST(Filters, MergeOrdersOverlappingLogsByTimeAndTakesTheOverlapOnce) {
     EXPECT_EQ(said,
               "vezuved: --merge: 3 tracks into track 'b', 19 point(s), 5 duplicate point(s) taken once\n");
     EXPECT_EQ(sets[1].kind, VEZUVED_KIND_POINT);
+    // A log within another's span, then one that overlaps only the outer: one segment, not two.
+    auto at = [](int from, int to, double longitude) {
+        std::vector<Point> points;
+        for (int i = from; i <= to; ++i) points.push_back(At(45, longitude, i * kMinute));
+        return points;
+    };
+    sets = {Track(at(0, 10, 7), "outer"), Track(at(3, 5, 8)), Track(at(8, 12, 9))};
+    EXPECT_EQ(Filter(sets, {{"merge", ""}}), "vezuved: --merge: 3 tracks into track 'outer', 19 point(s)\n");
+    EXPECT_EQ(SegmentStarts(sets[0]), std::vector<size_t>());
 }
 
 TEST(Filters, OptionValuesAreReadOrRefused) {
@@ -336,6 +362,10 @@ TEST(Stats, SpeedsAreHeldOverMovingSteps) {
         StatsOptions());
     EXPECT_NEAR(three.averageKmPerHour, 26.7, 0.1);
     EXPECT_DOUBLE_EQ(three.maximumKmPerHour, three.averageKmPerHour);
+    // Two fixes of one moment: a step of no time is no speed, however far.
+    const TrackStats still = ComputeStats(Track({At(0, 0, kMinute), At(0, 0.001, kMinute)}), StatsOptions());
+    EXPECT_EQ(std::make_pair(still.maximumKmPerHour, still.averageKmPerHour), std::make_pair(0.0, 0.0));
+    EXPECT_EQ(still.movingMillis, 0);
 }
 
 }  // namespace
