@@ -99,8 +99,9 @@ TEST_F(ArchiveInputs, ExportBecomesOneDatabasePerActivityNamedByItsList) {
     EXPECT_NE(shown.find("45.5000000"), std::string::npos) << shown;
 }
 
-// A KMZ of several KML files reads them all, its doc.kml first; a
-// NetworkLink to a file inside is read with them, one to the web is said.
+// A KMZ of several KML files reads them all, its doc.kml first (named in
+// any case); a NetworkLink to a file inside is read with them, one to the
+// web is said.
 TEST_F(ArchiveInputs, KmzReadsEveryKmlInside) {
     if (!vezuved::maps::ZipReadingAvailable() || !HasProgram("zip")) GTEST_SKIP() << "no zip here";
     const std::string folder = Out("kmz");
@@ -110,12 +111,12 @@ TEST_F(ArchiveInputs, KmzReadsEveryKmlInside) {
                "</coordinates></Point></Placemark>";
     };
     WriteFile(folder + "/files/b.kml", "<kml><Document>" + placemark("B", "2,1") + "</Document></kml>");
-    WriteFile(folder + "/doc.kml",
+    WriteFile(folder + "/DOC.KML",
               "<kml><Document>\n<NetworkLink><Link><href>files/b.kml</href></Link></NetworkLink>\n"
               "<NetworkLink><Link><href>https://example.org/c.kml</href></Link></NetworkLink>\n" +
                   placemark("A", "1,1") + "</Document></kml>");
     WriteFile(folder + "/z.kml", "<kml>" + placemark("Z", "3,1") + "</kml>");
-    ASSERT_EQ(RunShell("cd " + Quoted(folder) + " && zip -q ../all.kmz z.kml files/b.kml doc.kml"), 0);
+    ASSERT_EQ(RunShell("cd " + Quoted(folder) + " && zip -q ../all.kmz z.kml files/b.kml DOC.KML"), 0);
     const ToolResult run = RunTool({"show", Out("all.kmz")});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(
@@ -125,6 +126,57 @@ TEST_F(ArchiveInputs, KmzReadsEveryKmlInside) {
             "a KMZ are read\n");
     const size_t a = run.out.find("\nA "), z = run.out.find("\nZ "), b = run.out.find("\nB ");
     EXPECT_TRUE(a != std::string::npos && a < z && z < b && b != std::string::npos) << run.out;
+}
+
+// Little-endian bytes of a value, as zip headers hold them.
+std::string Le(uint32_t value, int bytes) {
+    std::string out;
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>(value >> (8 * i) & 0xFF);
+    return out;
+}
+
+// A KMZ whose directory says its doc.kml holds 1000 bytes, which unpacks
+// to "<kml>" and a GiB of blanks in deflate's fixed codes: a blank, then
+// copies of 258 bytes at distance 1, 13 bits each.
+std::string UnderstatedKmz() {
+    std::string data;
+    uint64_t bits = 0;
+    int count = 0;
+    const auto put = [&](uint32_t value, int n) {  // deflate packs bits from the lowest
+        bits |= static_cast<uint64_t>(value) << count;
+        for (count += n; count >= 8; count -= 8, bits >>= 8) data += static_cast<char>(bits & 0xFF);
+    };
+    const auto literal = [&](unsigned char c) {  // code 0x30 + c, 8 bits, highest first
+        uint32_t reversed = 0;
+        for (int i = 0; i < 8; ++i) reversed |= ((0x30u + c) >> i & 1) << (7 - i);
+        put(reversed, 8);
+    };
+    put(3, 3);  // the last block, fixed codes
+    for (unsigned char c : std::string("<kml> ")) literal(c);
+    for (int i = 0; i < 4200000; ++i) put(0xA3, 13);  // length 258 (code 285), distance 1 (code 0)
+    put(0, 7);                                        // end of block
+    if (count > 0) data += static_cast<char>(bits);
+    const std::string name = "doc.kml",
+                      sizes = Le(0, 4) + Le(static_cast<uint32_t>(data.size()), 4) + Le(1000, 4);
+    const std::string local = Le(0x04034b50, 4) + Le(20, 2) + Le(0, 2) + Le(8, 2) + Le(0, 4) + sizes +
+                              Le(static_cast<uint32_t>(name.size()), 2) + Le(0, 2) + name;
+    const std::string central = Le(0x02014b50, 4) + Le(20, 2) + Le(20, 2) + Le(0, 2) + Le(8, 2) + Le(0, 4) +
+                                sizes + Le(static_cast<uint32_t>(name.size()), 2) + Le(0, 4) + Le(0, 4) +
+                                Le(0, 4) + Le(0, 4) + name;
+    return local + data + central + Le(0x06054b50, 4) + Le(0, 4) + Le(1, 2) + Le(1, 2) +
+           Le(static_cast<uint32_t>(central.size()), 4) +
+           Le(static_cast<uint32_t>(local.size() + data.size()), 4) + Le(0, 2);
+}
+
+// What a KMZ unpacks is counted over every chunk it comes in: a directory
+// that understates it does not let more than the bound through.
+TEST_F(ArchiveInputs, AKmzIsRefusedForWhatItUnpacksInAll) {
+    if (!vezuved::maps::ZipReadingAvailable()) GTEST_SKIP() << "this build reads no KMZ";
+    WriteFile(Out("big.kmz"), UnderstatedKmz());
+    Fails(1,
+          {"show", Out("big.kmz")},
+          "vezuved: cannot read '" + Out("big.kmz") +
+              "': its 'doc.kml' unpacks to more than the 1073741824 a KMZ may hold\n");
 }
 
 }  // namespace

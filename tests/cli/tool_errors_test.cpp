@@ -36,22 +36,32 @@ TEST_F(ToolErrors, RefusalsExitWithTwoForUsageAndOneForFiles) {
         Fails(std::stoi(row[0]), CommandWords(here(row.at(1))), here(row.at(2)), "true | ");
 }
 
-// An output that is the input: exit 1 with the file named, the database
-// kept byte for byte (a full disk is the fault loop's).
+// An output that is the input, by its name or through a link to it: exit
+// 1 with the file named, the database kept byte for byte (a full disk is
+// the fault loop's).
 TEST_F(ToolErrors, AnOutputThatIsTheInputLeavesIt) {
     const std::string database = Out("s.pdb");
     Ok({"import", DataFile("summits.csv"), "-d", FormatFile("name-first.cal"), "-o", database});
     const std::string before = ReadFile(database);
+    // Links where the system makes them (Windows may refuse a symbolic one).
+    std::vector<std::string> outputs = {database}, names = {"s.pdb"};
+    std::error_code error;
+    std::filesystem::create_hard_link(database, Out("hard.pdb"), error);
+    if (!error) outputs.push_back(Out("hard.pdb")), names.insert(names.begin(), "hard.pdb");
+    std::filesystem::create_symlink(database, Out("link.pdb"), error);
+    if (!error) outputs.push_back(Out("link.pdb")), names.insert(names.end() - 1, "link.pdb");
     for (const std::string command : {"export", "convert"}) {
-        std::vector<std::string> arguments = {command, database, "-o", database};
-        if (command == "convert") arguments.erase(arguments.begin() + 2);
-        Fails(1,
-              arguments,
-              "vezuved: cannot write '" + database + "': it is the input '" + database +
-                  "' itself; nothing was written\n");
-        EXPECT_EQ(ReadFile(database), before);
+        for (const std::string& output : outputs) {
+            std::vector<std::string> arguments = {command, database, "-o", output};
+            if (command == "convert") arguments.erase(arguments.begin() + 2);
+            Fails(1,
+                  arguments,
+                  "vezuved: cannot write '" + output + "': it is the input '" + database +
+                      "' itself; nothing was written\n");
+            EXPECT_EQ(ReadFile(database), before);
+        }
     }
-    EXPECT_EQ(FolderNames(folder_), std::vector<std::string>{"s.pdb"});
+    EXPECT_EQ(FolderNames(folder_), names);
 }
 
 // Standard output carries only the document: what the library says goes to

@@ -293,6 +293,20 @@ TEST(DatabaseName, DerivedFromThePath) {
         DatabaseNameFromPath(path, name);
         EXPECT_STREQ(name, expected) << path;
     }
+    // UTF-8 is cut at 31 bytes on a character's edge: a letter that ends
+    // there stays, one the cut falls inside goes whole.
+    const std::string a29(29, 'a');
+    const std::pair<std::string, std::string> utf8[] = {
+        {a29 + "\xC3\xA9z.pdb", a29 + "\xC3\xA9"},
+        {"a" + a29 + "\xC3\xA9.pdb", "a" + a29},
+        {a29 + "\xE2\x82\xAC.pdb", a29},
+        {a29.substr(1) + "\xF0\x9F\x98\x80.pdb", a29.substr(1)},
+    };
+    for (const auto& [path, expected] : utf8) {
+        char name[kMaxDatabaseName + 1];
+        DatabaseNameFromPath(path.c_str(), name, PathEncoding::Utf8);
+        EXPECT_EQ(name, expected) << path;
+    }
 }
 
 TEST_F(WriteDatabase, RefusedKindsAndPathsGiveMinusOne) {
