@@ -225,6 +225,14 @@ TEST_F(CoreDeviceTest, PullCopiesBackWithEvents) {
                       "progress Home 2 2/2"}),
               recorder_.events);
     EXPECT_TRUE(Log().progress.empty());
+    EXPECT_EQ(VEZUVED_DEVICE_COPIED, vezuved_device_outcome(device_));
+    // A file new to the PC is copied; pulled again, it replaces the PC's copy.
+    WriteDevice("flag.rli", "icon");
+    const vezuved_device_options icons{nullptr, nullptr, VEZUVED_DEVICE_ALWAYS, VEZUVED_DEVICE_KIND_ICONS};
+    for (int32_t outcome : {VEZUVED_DEVICE_COPIED, VEZUVED_DEVICE_REPLACED}) {
+        EXPECT_EQ(VEZUVED_OK, vezuved_device_pull(device_, back.Path().c_str(), &icons, Record, &recorder_));
+        EXPECT_EQ(outcome, vezuved_device_outcome(device_));
+    }
 }
 
 // A database goes record by record: the handheld holds what the host's

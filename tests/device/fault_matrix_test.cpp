@@ -156,7 +156,8 @@ void FaultMatrixTest::RunDirection(bool push) {
                             Push(file, push ? kOldText : text, push ? kOlder : kBaseTime);
                             WritePc(file, push ? text : kOldText, push ? kBaseTime : kOlder);
                         },
-                        [=] { return push ? ToDevice(Pc(file)) : FromDevice(kind, nullptr); }};
+                        // A pull asked to move leaves the handheld's copy whatever fails.
+                        [=] { return push ? ToDevice(Pc(file)) : FromDevice(kind, nullptr, optMove); }};
     };
     const Scenario scenarios[] = {
         database("Home.rlp", kNewPoints, 0),

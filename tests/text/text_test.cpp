@@ -454,7 +454,8 @@ TEST_F(FailedWrite, KeepsThePreviousFileLeavesNoTemporaryAndNamesTheCause) {
         {"keep.pdb",
          false,
          [](Files& f, char* out) {
-             WriteFileBytes(f.csv, "1,2,,,A,,\n1,2,,,B,," + std::string(70000, 'd') + "\n1,2,,,C,,\n");
+             // One byte beyond the largest record text.
+             WriteFileBytes(f.csv, "1,2,,,A,,\n1,2,,,B,," + std::string(65509, 'd') + "\n1,2,,,C,,\n");
              return RLDBImport(f.csv.c_str(), out, nullptr, 0, 1, -1, nullptr);
          },
          "No Cal File\nErr: 0x405",
@@ -502,6 +503,14 @@ TEST_F(FailedWrite, KeepsThePreviousFileLeavesNoTemporaryAndNamesTheCause) {
             if (cause.find(mark) != std::string::npos) cause.replace(cause.find(mark), 2, text);
         EXPECT_EQ(said.TakeCauses(), "VEZUVed: " + cause + "\n");
     }
+    // A record text of the largest length is written.
+    Files files;
+    WriteFileBytes(files.csv, "1,2,,,A,,\n1,2,,,B,," + std::string(65508, 'd') + "\n");
+    std::vector<char> out(VEZUVED_PATH_BUFFER, '\0');
+    files.folder.file("whole.pdb").copy(out.data(), VEZUVED_PATH_BUFFER - 1);
+    CapturedDiagnostics said;
+    EXPECT_EQ(RLDBImport(files.csv.c_str(), out.data(), nullptr, 0, 1, -1, nullptr), 0);
+    EXPECT_EQ(said.TakeCauses(), "");
 }
 
 #if !defined(_WIN32)  // Windows paths stop at 260 characters without the long-path prefix
