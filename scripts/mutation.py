@@ -224,12 +224,22 @@ class Planted:
             self.path = None
 
 
-def run(command, timeout=None, env=None, cwd=ROOT):
-    try:
-        return subprocess.run(command, cwd=cwd, env=env, stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL, timeout=timeout).returncode == 0
-    except subprocess.TimeoutExpired:
-        return False  # a hang is a failure a user would notice
+def default_signals():
+    """The tests send signals and expect them to act: a run started in the
+    background (which ignores SIGINT and SIGQUIT) or by nohup must not
+    pass its ignoring on."""
+    for number in (signal.SIGINT, signal.SIGQUIT, signal.SIGHUP):
+        signal.signal(number, signal.SIG_DFL)
+
+
+def run(command, timeout=None, env=None, cwd=ROOT, log=None):
+    """Whether the command succeeded; its output goes to the file log names."""
+    with open(log or os.devnull, "w") as output:
+        try:
+            return subprocess.run(command, cwd=cwd, env=env, stdout=output, stderr=subprocess.STDOUT,
+                                  timeout=timeout, preexec_fn=default_signals).returncode == 0
+        except subprocess.TimeoutExpired:
+            return False  # a hang is a failure a user would notice
 
 
 class Suite:
@@ -247,10 +257,10 @@ class Suite:
             command += ["--target", target]
         return run(command)
 
-    def passes(self, program):
+    def passes(self, program, log=None):
         started = time.monotonic()
         ok = run([os.path.join(self.build, "tests", program)], self.timeout, self.env,
-                 os.path.join(self.build, "tests"))
+                 os.path.join(self.build, "tests"), log)
         self.seconds.setdefault(program, time.monotonic() - started)
         return ok
 
@@ -318,8 +328,9 @@ def main():
         sys.exit("mutation: the unchanged sources do not build")
     suite = Suite(build, options.jobs, options.timeout)
     for program in suite.programs:
-        if not suite.passes(program):
-            sys.exit(f"mutation: {program} fails without any fault; fix that first")
+        log = os.path.join(build, f"mutation-{program}.log")
+        if not suite.passes(program, log):
+            sys.exit(f"mutation: {program} fails without any fault ({log}); fix that first")
     # Quick programs first: most faults die in the first that fails.
     rest_order = sorted(suite.programs, key=lambda p: suite.seconds[p])
 

@@ -204,6 +204,9 @@ int StartTool(const std::vector<std::string>& arguments, bool traced) {
     argv.push_back(nullptr);
     const pid_t child = fork();
     if (child == 0) {
+        // As a terminal starts it, whatever started the tests: a background
+        // job ignores SIGINT and SIGQUIT, nohup SIGHUP.
+        for (const int ignored : {SIGINT, SIGQUIT, SIGHUP}) signal(ignored, SIG_DFL);
         const int null = open("/dev/null", O_WRONLY);
         dup2(null, 1);
         dup2(null, 2);
