@@ -377,7 +377,8 @@ def main():
                     print(f"  equivalent          {path}:{fault[0]} ({equivalents[name]})", flush=True)
                 else:
                     survivors.append((name, path, fault[0], before, after))
-                    print(f"  SURVIVED            {path}:{fault[0]} {fault[4]}", flush=True)
+                    print(f"  SURVIVED            {path}:{fault[0]} {fault[4]}\n      -{before.strip()}"
+                          f"\n      +{after.strip()}", flush=True)
     finally:
         planted.restore()
         suite.build_targets()  # the folder holds the true build again
