@@ -126,6 +126,18 @@ def faults_of(path, source):
                 hi = mid - 1
         return lo + 1, offset - starts[lo]
 
+    # A static_assert holds at build time: weakened, it changes nothing that
+    # runs; broken, it does not compile.
+    depth = None
+    for offset, kind, text in tokens:
+        if text == "static_assert":
+            depth = 0
+        elif depth is not None:
+            skipped.add(place(offset)[0])
+            depth += {"(": 1, ")": -1}.get(text, 0)
+            if depth == 0 and text == ")":
+                depth = None
+
     found = []
     for i, (offset, kind, text) in enumerate(tokens):
         if kind in Comment or kind in String:

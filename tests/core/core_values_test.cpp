@@ -127,3 +127,34 @@ TEST(CoreValues, FeetAreGivenAndTakenAsTheRecordWritesThem) {
     EXPECT_EQ(vezuved_set_elevation_feet_text(collection, 1, 0, "1"), VEZUVED_ERROR_ARGUMENT);
     vezuved_collection_free(collection);
 }
+
+int32_t VEZUVED_CORE_CALL Append(void* context, const char* bytes, int64_t size) {
+    static_cast<std::string*>(context)->append(bytes, static_cast<size_t>(size));
+    return 0;
+}
+
+// Feet become the metres their digits make, not the nearest double's
+// digits: 6000 ft is 1828.8 m, where 6000 * 0.3048 prints 1828.8000000000002;
+// feet to seven places are the metres a record made them of.
+TEST(CoreValues, FeetAreWrittenAsTheMetresTheirDigitsMake) {
+    const struct {
+        const char* feet;
+        const char* metres;
+    } cases[] = {{"6000", "1828.8"}, {"3", "0.9144"}, {"0.1", "0.03048"}, {"6000.6561680", "1829"}};
+    for (const auto& c : cases) {
+        vezuved_collection* collection = vezuved_collection_new();
+        ASSERT_EQ(vezuved_add_set(collection, VEZUVED_SET_WAYPOINTS, "summits"), 0);
+        vezuved_point point{};
+        point.latitude = 45.5;
+        point.longitude = -121.5;
+        ASSERT_EQ(vezuved_add_point(collection, 0, &point), VEZUVED_OK);
+        ASSERT_EQ(vezuved_set_elevation_feet_text(collection, 0, 0, c.feet), VEZUVED_OK);
+        vezuved_write_options options{};
+        options.format = VEZUVED_FORMAT_GEOJSON | VEZUVED_WRITE_COMPACT;
+        std::string written;
+        ASSERT_EQ(vezuved_write_to(collection, "summits.geojson", Append, &written, &options), VEZUVED_OK);
+        EXPECT_NE(written.find(std::string("[-121.5,45.5,") + c.metres + "]"), std::string::npos)
+            << c.feet << ": " << written;
+        vezuved_collection_free(collection);
+    }
+}
