@@ -347,65 +347,81 @@ def main():
     rest_order = sorted(suite.programs, key=lambda p: suite.seconds[p])
 
     planted = Planted()
-    stop = lambda *_: (planted.restore(), sys.exit("mutation: interrupted"))
+    tally = {folder: [0, 0, 0] for folder in quotas}  # killed, counted, equivalent
+    survivors, not_compiling = [], [0]
+
+    def report(ended):
+        print(f"\nmutation: seed {seed}{ended}; {not_compiling[0]} drawn faults did not compile "
+              "and were drawn again")
+        killed_all = counted_all = 0
+        for folder, (killed, counted, equivalent) in tally.items():
+            killed_all, counted_all = killed_all + killed, counted_all + counted
+            rate = 100 * killed / counted if counted else 100
+            print(f"  {folder:9} {killed:4} of {counted:4} killed ({rate:5.1f} %), {equivalent} equivalent")
+        rate = 100 * killed_all / counted_all if counted_all else 100
+        print(f"  {'all':9} {killed_all:4} of {counted_all:4} killed ({rate:5.1f} %)")
+        for name, path, number, before, after in survivors:
+            print(f"\nsurvivor {name}\n--- {path}:{number}\n-{before}\n+{after}", flush=True)
+
+    def stop(*_):
+        planted.restore()
+        report(", stopped part way")
+        sys.exit("mutation: interrupted")
+
     signal.signal(signal.SIGINT, stop)
     signal.signal(signal.SIGTERM, stop)
-    tally = {folder: [0, 0, 0] for folder in quotas}  # killed, counted, equivalent
-    survivors, not_compiling = [], 0
+    # The folders take turns, each kept at the same share of its quota, so a
+    # run stopped part way has measured every folder.
+    pools = {folder: iter(faults[folder]) for folder in quotas}
+    ran = {folder: 0 for folder in quotas}
     try:
-        for folder, quota in quotas.items():
-            ran = 0
-            for path, lines, fault in faults[folder]:
-                if ran == quota:
-                    break
-                name = fault_id(path, lines, fault)
-                before, after = planted.plant(path, lines, fault)
-                first, targets = suite.first_program(path)
-                killed = None
-                if first and not suite.build_targets(*targets):
-                    killed = "compile"
-                elif first and not suite.passes(first):
-                    killed = first
-                elif not suite.build_targets():
-                    killed = "compile"
-                else:
-                    for program in rest_order:
-                        if program != first and not suite.passes(program):
-                            killed = program
-                            break
-                    if killed is None and options.browser and path.startswith(("web/", "cli/serve/")):
-                        killed = None if suite.browser_passes() else "browser"
-                planted.restore()
-                if killed == "compile":
-                    not_compiling += 1
-                    continue
-                ran += 1
-                equivalent = name in equivalents
-                tally[folder][2 if equivalent else 1] += 1
-                if killed:
-                    tally[folder][0] += 0 if equivalent else 1
-                    print(f"  killed by {killed:12} {path}:{fault[0]} {fault[4]}", flush=True)
-                elif equivalent:
-                    print(f"  equivalent          {path}:{fault[0]} ({equivalents[name]})", flush=True)
-                else:
-                    survivors.append((name, path, fault[0], before, after))
-                    print(f"  SURVIVED            {path}:{fault[0]} {fault[4]}\n      -{before.strip()}"
-                          f"\n      +{after.strip()}", flush=True)
+        while True:
+            waiting = [folder for folder in quotas if ran[folder] < quotas[folder]]
+            if not waiting:
+                break
+            folder = min(waiting, key=lambda f: ran[f] / quotas[f])
+            drawn = next(pools[folder], None)
+            if drawn is None:  # every fault of the folder drawn
+                quotas[folder] = ran[folder]
+                continue
+            path, lines, fault = drawn
+            name = fault_id(path, lines, fault)
+            before, after = planted.plant(path, lines, fault)
+            first, targets = suite.first_program(path)
+            killed = None
+            if first and not suite.build_targets(*targets):
+                killed = "compile"
+            elif first and not suite.passes(first):
+                killed = first
+            elif not suite.build_targets():
+                killed = "compile"
+            else:
+                for program in rest_order:
+                    if program != first and not suite.passes(program):
+                        killed = program
+                        break
+                if killed is None and options.browser and path.startswith(("web/", "cli/serve/")):
+                    killed = None if suite.browser_passes() else "browser"
+            planted.restore()
+            if killed == "compile":
+                not_compiling[0] += 1
+                continue
+            ran[folder] += 1
+            equivalent = name in equivalents
+            tally[folder][2 if equivalent else 1] += 1
+            if killed:
+                tally[folder][0] += 0 if equivalent else 1
+                print(f"  killed by {killed:12} {path}:{fault[0]} {fault[4]}", flush=True)
+            elif equivalent:
+                print(f"  equivalent          {path}:{fault[0]} ({equivalents[name]})", flush=True)
+            else:
+                survivors.append((name, path, fault[0], before, after))
+                print(f"  SURVIVED            {path}:{fault[0]} {fault[4]}\n      -{before.strip()}"
+                      f"\n      +{after.strip()}", flush=True)
     finally:
         planted.restore()
         suite.build_targets()  # the folder holds the true build again
-
-    print(f"\nmutation: seed {seed}; {not_compiling} drawn faults did not compile and were drawn again")
-    killed_all = counted_all = 0
-    for folder, (killed, counted, equivalent) in tally.items():
-        killed_all, counted_all = killed_all + killed, counted_all + counted
-        rate = 100 * killed / counted if counted else 100
-        print(f"  {folder:9} {killed:4} of {counted:4} killed ({rate:5.1f} %), {equivalent} equivalent")
-    rate = 100 * killed_all / counted_all if counted_all else 100
-    print(f"  {'all':9} {killed_all:4} of {counted_all:4} killed ({rate:5.1f} %)")
-    for name, path, number, before, after in survivors:
-        print(f"\nsurvivor {name}\n--- {path}:{number}\n-{before}\n+{after}")
-
+    report("")
 
 if __name__ == "__main__":
     main()
