@@ -108,6 +108,9 @@ async function main() {
     await page.waitForFunction(() => document.querySelector('#map svg title')?.textContent === 'Ridge');
     const drawn = await page.locator('#map svg').evaluate((svg) => svg.querySelectorAll('path, polyline, circle').length);
     assert.ok(drawn > 0, 'the map draws something');
+    // The scale bar is a round fifth of the frame or so: for the ridge,
+    // some kilometres, and some miles once the units are imperial.
+    assert.match(await page.locator('#map .scale').textContent(), /^[125] km$/);
 
     // A change it cannot make says so in red, and leaves no older drawing.
     await page.locator('#change input[name="simplify"]').fill('abc');
@@ -163,6 +166,7 @@ async function main() {
     assert.equal(await page.locator('#map svg > circle').last().getAttribute('visibility'), 'visible');
     await page.selectOption('#units', 'imperial');
     assert.match(await page.locator('#stats').textContent(), /distance +\d+\.\d\d mi/);
+    assert.match(await page.locator('#map .scale').textContent(), /^(?:[125] mi|[125]0* ft)$/);
     assert.match(await page.locator('#readout').textContent(), /^$|mi|ft/);
     await page.selectOption('#units', 'metric');
 
