@@ -187,6 +187,15 @@ TEST(CoreFit, ActivitiesCoursesAndDamagedFiles) {
          "T 'activity' 1: 11.25,45^100\n",
          "0 DIR/trip.fit: record at byte 80: latitude 135 is outside -90..90; the point is left out\n"
          "0 DIR/trip.fit: 1 point(s) are timed from the device's start, not by a clock: they keep no time\n"},
+        {"an altitude of the byte type: all ones is none, as for any unsigned type",
+         Fit()
+             .Define(0, 20, {{253, 4, kUint32}, {0, 4, kSint32}, {1, 4, kSint32}, {2, 1, kByte}})
+             .Data(0, {kT0, Deg(45), Deg(11.25), 0xFF})
+             .Data(0, {kT0 + 1, Deg(45), Deg(22.5), 0xFE})
+             .File(),
+         VEZUVED_OK,
+         "T 'activity 2021-09-08' 2: 11.25,45@1631065600000 22.5,45^-449.2@1631065601000\n",
+         ""},
         {"positions of the wrong size and records without one",
          Fit()
              .Define(0, 20, {{253, 4, kUint32}, {0, 2, kSint32}, {1, 0, kSint32}})

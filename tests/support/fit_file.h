@@ -12,7 +12,7 @@ namespace fit_test {
 
 // Base types as a definition gives them.
 constexpr int kEnum = 0x00, kSint8 = 0x01, kUint8 = 0x02, kUint16 = 0x84, kSint32 = 0x85, kUint32 = 0x86,
-              kText = 0x07;
+              kText = 0x07, kByte = 0x0D;
 // 2021-09-08T01:46:40Z in FIT seconds; its low five bits are 0.
 constexpr int64_t kT0 = 1000000000;
 constexpr int64_t kNone32 = 0x7FFFFFFF;  // sint32's invalid value
