@@ -111,6 +111,8 @@ async function main() {
     // The scale bar is a round fifth of the frame or so: for the ridge,
     // some kilometres, and some miles once the units are imperial.
     assert.match(await page.locator('#map .scale').textContent(), /^[125] km$/);
+    // Lines keep tenths of the view's metres: a walk of a few metres is drawn smooth.
+    assert.match(await page.locator('#map svg path').first().getAttribute('d'), /^M-?\d+\.\d -?\d+\.\dL/);
 
     // A change it cannot make says so in red, and leaves no older drawing.
     await page.locator('#change input[name="simplify"]').fill('abc');

@@ -187,6 +187,19 @@ TEST(CoreFit, ActivitiesCoursesAndDamagedFiles) {
          "T 'activity' 1: 11.25,45^100\n",
          "0 DIR/trip.fit: record at byte 80: latitude 135 is outside -90..90; the point is left out\n"
          "0 DIR/trip.fit: 1 point(s) are timed from the device's start, not by a clock: they keep no time\n"},
+        {"chained files: what the first says of itself is not the next one's",
+         Fit().Define(0, 0, {{0, 1, kEnum}})
+                 .Data(0, {6})
+                 .Define(1, 20, {{0, 4, kSint32}, {1, 4, kSint32}})
+                 .Data(1, {Deg(-22.5), Deg(-45)})
+                 .File(14) +
+             Fit()
+                 .Define(0, 20, {{253, 4, kUint32}, {0, 4, kSint32}, {1, 4, kSint32}})
+                 .Data(0, {kT0, Deg(45), Deg(11.25)})
+                 .File(14, false),
+         VEZUVED_OK,
+         "T 'course' 1: -45,-22.5\nT 'activity 2021-09-08' 1: 11.25,45@1631065600000\n",
+         ""},
         {"an altitude of the byte type: all ones is none, as for any unsigned type",
          Fit()
              .Define(0, 20, {{253, 4, kUint32}, {0, 4, kSint32}, {1, 4, kSint32}, {2, 1, kByte}})
