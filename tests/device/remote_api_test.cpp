@@ -126,12 +126,16 @@ TEST_F(EmulatorTest, VolumesLastAndDamagedOnesAreRefused) {
         EXPECT_EQ(bytes, ReadFileText(file));  // left as it was
     }
     WriteFileBytes(file, good);
+    ScopedEnv log("VEZUVED_DEVICE_LOG", Pc("calls.log").c_str());
     ASSERT_TRUE(Mount());
     // Database names are found and taken whatever their case, as on the handheld.
     CEOID byName = 0;
     WideString upper = W("HOME");
     const HANDLE db = RemoteApi().CeOpenDatabaseEx(&guid_, &byName, &upper[0], kPropLongitude, 0, nullptr);
     EXPECT_NE(INVALID_HANDLE_VALUE, db);
+    // The call log gives an id passed by address with the value it held.
+    EXPECT_NE(std::string::npos, ReadFileText(Pc("calls.log")).find(" oid 0, "))
+        << ReadFileText(Pc("calls.log"));
     RemoteApi().CeCloseHandle(db);
     CEDBASEINFO info{};
     info.dwFlags = CEDB_VALIDNAME | CEDB_VALIDTYPE;
