@@ -196,6 +196,8 @@ async function main() {
     await row.locator('td.state').filter({ hasText: 'Only on Device' }).waitFor();
     assert.equal(await row.locator('td').nth(2).textContent(), '100', 'the set goes as the page changed it');
     await page.locator('.job').first().filter({ hasText: 'Ridge: done' }).waitFor();
+    const bar = page.locator('.job').first().locator('progress').first();
+    assert.equal(await bar.getAttribute('value'), await bar.getAttribute('max'), 'a copy done shows a full bar');
     await row.locator('button').click();
     await row.locator('td.state').filter({ hasText: 'Identical' }).waitFor();
 
