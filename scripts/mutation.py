@@ -164,9 +164,24 @@ def faults_of(path, source):
             found.append((number, column, text, changed, "number"))
         elif (kind in Keyword or kind in Name.Builtin) and text in ("true", "false"):
             found.append((number, column, text, "false" if text == "true" else "true", "boolean"))
+    # A call is a statement inside a body; outside every body it is a
+    # declaration, or a macro making one (a build-time check).
+    bodies, scopes, inside, heading = set(), [], 0, set()
+    for offset, kind, text in tokens:
+        if text == "{":
+            scope = "namespace" if heading & {"namespace", "extern"} else "body"
+            scopes.append(scope)
+            inside += scope == "body"
+        elif text == "}" and scopes:
+            inside -= scopes.pop() == "body"
+        elif inside:
+            bodies.add(place(offset)[0])
+        # The words since the last statement or brace: what a brace opens.
+        heading = set() if text in ("{", "}", ";") else heading | {text}
     for number, line in enumerate(lines, 1):
         match = CALL_STATEMENT.match(line)
-        if match and number not in skipped and match.group(2).split("(")[0].split("::")[-1] not in NOT_CALLS:
+        if (match and number in bodies and number not in skipped and
+                match.group(2).split("(")[0].split("::")[-1] not in NOT_CALLS):
             if match.group(2).count("(") == match.group(2).count(")"):
                 found.append((number, len(match.group(1)), match.group(2), ";", "statement"))
     return found
