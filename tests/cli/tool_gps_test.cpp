@@ -71,6 +71,12 @@ TEST_F(ToolGps, TrackAndWhatChooseTheSets) {
         arguments.insert(arguments.end(), options.begin(), options.end());
         EXPECT_EQ(Ok(arguments), "Wrote " + out + " (" + report + " point(s))\n");
     }
+    // A document of the file's first set alone holds that set alone.
+    Ok({"convert", Out("trip.gpx"), Out("first.gpx"), "--what", "waypoints"});
+    const std::string first = ReadFile(Out("first.gpx"));
+    EXPECT_TRUE(first.find("<wpt") != std::string::npos && first.find("<rte>") == std::string::npos &&
+                first.find("<trk>") == std::string::npos)
+        << first;
     WriteFile(Out("points.gpx"), "<gpx><wpt lat=\"1\" lon=\"2\"/></gpx>");
     Fails(1, {"convert", Out("points.gpx"), out, "--what", "tracks"}, "holds no tracks");
 }
