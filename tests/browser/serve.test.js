@@ -164,7 +164,7 @@ async function main() {
     // Hovering the profile says the point and marks it on the map; the
     // figures follow the units chosen.
     await page.locator('#profile svg').hover();
-    await page.locator('#readout').filter({ hasText: / km · \d+ m · 2024-06-01T/ }).waitFor();
+    await page.locator('#readout').filter({ hasText: /\b\d+\.\d\d km · \d+ m · 2024-06-01T/ }).waitFor();
     assert.equal(await page.locator('#map svg > circle').last().getAttribute('visibility'), 'visible');
     await page.selectOption('#units', 'imperial');
     assert.match(await page.locator('#stats').textContent(), /distance +\d+\.\d\d mi/);
