@@ -178,7 +178,9 @@ TEST_F(OutOfMemory, EveryExportFailsCleanlyUntilItSucceeds) {
                      [&] { return RLDBExport(one.c_str(), oneOutput.data(), nullptr, -1, -1, -1, nullptr); },
                      [&](int32_t result) {
                          const bool failed = NonZeroCode(result);
-                         if (!failed) EXPECT_EQ(ReadFileText(oneText), oneLine);
+                         if (!failed) {
+                             EXPECT_EQ(ReadFileText(oneText), oneLine);
+                         }
                          return failed;
                      }});
     // The file has lines: no run may answer "none", and an array comes exactly with a count.
