@@ -225,6 +225,16 @@ def read_equivalents():
     return reasons
 
 
+def replace_whole(path, text):
+    """The file holds text, written beside it and swapped in whole: a run
+    stopped half way never leaves a source cut short."""
+    target = os.path.join(ROOT, path)
+    beside = target + ".mutation-new"
+    with open(beside, "w", encoding="utf-8", newline="") as source:
+        source.write(text)
+    os.replace(beside, target)
+
+
 class Planted:
     """The one file holding a fault now; put back whatever happens."""
 
@@ -240,14 +250,12 @@ class Planted:
         line = changed[number - 1]
         assert line[column:column + len(original)] == original, (path, number, original)
         changed[number - 1] = line[:column] + replacement + line[column + len(original):]
-        with open(os.path.join(ROOT, path), "w", encoding="utf-8", newline="") as source:
-            source.write("\n".join(changed))
+        replace_whole(path, "\n".join(changed))
         return line, changed[number - 1]
 
     def restore(self):
         if self.path is not None:
-            with open(os.path.join(ROOT, self.path), "w", encoding="utf-8", newline="") as source:
-                source.write(self.text)
+            replace_whole(self.path, self.text)
             self.path = None
 
 
