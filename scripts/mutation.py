@@ -358,8 +358,7 @@ def main():
     equivalents = read_equivalents()
 
     print("mutation: building the unchanged sources", flush=True)
-    suite = Suite(build, options.jobs, options.timeout)
-    if not suite.build_targets():
+    if not run(["cmake", "--build", build, "-j", str(options.jobs)]):
         sys.exit("mutation: the unchanged sources do not build")
     suite = Suite(build, options.jobs, options.timeout)
     for program in suite.programs:
