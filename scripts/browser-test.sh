@@ -17,8 +17,8 @@ command -v node >/dev/null 2>&1 || missing+=(nodejs)
 command -v npm >/dev/null 2>&1 || missing+=(npm)
 command -v unzip >/dev/null 2>&1 || missing+=(unzip)
 if [ ${#missing[@]} -gt 0 ]; then
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
+  "$(dirname "$0")/apt-update.sh"
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -o Acquire::Retries=3 -y -qq "${missing[@]}"
 fi
 if [ ! -x "$build/cli/vezuved" ]; then
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

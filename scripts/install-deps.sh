@@ -21,8 +21,8 @@ for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
 done
 if ((${#missing[@]})); then
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
+  "$(dirname "$0")/apt-update.sh"
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -o Acquire::Retries=3 -y -qq "${missing[@]}"
 fi
 
 # The 32-bit packages: the -m32 build reads GPX and KML through the 32-bit
@@ -30,10 +30,10 @@ fi
 # (/usr/lib/wine/wine, from wine32:i386).
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
-  $SUDO apt-get update -qq
+  "$(dirname "$0")/apt-update.sh"
 fi
 if ! dpkg -s libexpat1-dev:i386 >/dev/null 2>&1; then
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq libexpat1-dev:i386
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -o Acquire::Retries=3 -y -qq libexpat1-dev:i386
 fi
 # Debian's i386 archive is at times a build behind amd64's, and wine32:i386
 # must have the very version of the amd64 wine packages: then apt refuses
@@ -41,7 +41,7 @@ fi
 # (scripts/windows-tests-32.sh says so); any other failure is one.
 if ! dpkg -s wine32:i386 >/dev/null 2>&1; then
   apt_log=$(mktemp)
-  if ! DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq wine32:i386 >"$apt_log" 2>&1; then
+  if ! DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -o Acquire::Retries=3 -y -qq wine32:i386 >"$apt_log" 2>&1; then
     reason=$(grep -m1 -E '(Depends|PreDepends|Breaks|Conflicts): .*(but|not installable|not going to be installed)' "$apt_log" |
              sed -E 's/^[[:space:]]+//; s/[[:space:]]+/ /g' || true)
     if [ -n "$reason" ]; then
