@@ -11,8 +11,10 @@ sample is drawn from all of them with a seed that is printed, each folder
 getting its share and at least --floor of its own.
 
 For each fault: plant it, rebuild the test program of its folder and run it;
-when that program passes, rebuild everything and run the other programs
-(the page's browser test too, for the page's files). The first failing
+when that program passes, rebuild everything and run the other programs,
+the page's browser test among them for the tool's faults. The page's own
+files reach only the tool's server: their faults run the browser test and
+test_cli, and nothing else. The first failing
 program kills the fault. A fault that does not compile is drawn again.
 Faults listed in tests/equivalent-mutants.txt (no user could see them) are
 run but not counted. Prints the kill rate per folder and every survivor
@@ -24,6 +26,7 @@ import json
 import os
 import random
 import re
+import shutil
 import signal
 import subprocess
 import sys
@@ -36,6 +39,7 @@ from pygments.token import Comment, Keyword, Name, Number, Operator, String
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 FOLDERS = ("src", "cli", "emulator", "web")
 EQUIVALENTS = os.path.join(ROOT, "tests", "equivalent-mutants.txt")
+BROWSER = "browser"  # the page's test in Chromium, run as one more test program
 
 # Binary operators, mutated only where written with a space on each side:
 # the code's formatting keeps templates, pointers and references unspaced.
@@ -187,13 +191,14 @@ def faults_of(path, source):
     return found
 
 
-def compiled_files(build):
+def compiled_files(build, browser):
     """The C and C++ files the build compiles, and every header and script
-    beside them; a file only Windows compiles is left out."""
+    beside them; a file only Windows compiles is left out, and so is the
+    page when its browser test is."""
     with open(os.path.join(build, "compile_commands.json")) as commands:
         compiled = {os.path.relpath(entry["file"], ROOT) for entry in json.load(commands)}
     chosen = []
-    for folder in FOLDERS:
+    for folder in FOLDERS if browser else [f for f in FOLDERS if f != "web"]:
         for directory, _, names in os.walk(os.path.join(ROOT, folder)):
             if "node_modules" in directory:
                 continue
@@ -259,6 +264,11 @@ class Planted:
             self.path = None
 
 
+def browser_ready():
+    return (all(shutil.which(c) for c in ("node", "chromium")) and
+            os.path.isdir(os.path.join(ROOT, "tests", "browser", "node_modules", "playwright-core")))
+
+
 def default_signals():
     """The tests send signals and expect them to act: a run started in the
     background (which ignores SIGINT and SIGQUIT) or by nohup must not
@@ -278,12 +288,13 @@ def run(command, timeout=None, env=None, cwd=ROOT, log=None):
 
 
 class Suite:
-    def __init__(self, build, jobs, timeout):
+    def __init__(self, build, jobs, timeout, browser):
         self.build, self.jobs, self.timeout = build, jobs, timeout
-        self.env = dict(os.environ, VEZUVED_BUILD_DIR=build)
+        # The browser test's screenshot goes into the build, not the checkout.
+        self.env = dict(os.environ, VEZUVED_BUILD_DIR=build, SCREENSHOT=os.path.join(build, "serve.png"))
         tests = os.path.join(build, "tests")
         self.programs = sorted(n for n in os.listdir(tests) if n.startswith("test_")
-                               and os.access(os.path.join(tests, n), os.X_OK))
+                               and os.access(os.path.join(tests, n), os.X_OK)) + ([BROWSER] if browser else [])
         self.seconds = {}
 
     def build_targets(self, *targets):
@@ -294,20 +305,22 @@ class Suite:
 
     def passes(self, program, log=None):
         started = time.monotonic()
-        ok = run([os.path.join(self.build, "tests", program)], self.timeout, self.env,
-                 os.path.join(self.build, "tests"), log)
+        if program == BROWSER:
+            command, cwd = ["node", "tests/browser/serve.test.js"], ROOT
+        else:
+            command, cwd = [os.path.join(self.build, "tests", program)], os.path.join(self.build, "tests")
+        ok = run(command, self.timeout, self.env, cwd, log)
         self.seconds.setdefault(program, time.monotonic() - started)
         return ok
-
-    def browser_passes(self):
-        return run(["node", "tests/browser/serve.test.js"], self.timeout, self.env)
 
     def first_program(self, path):
         """The test program of the fault's folder, and what it needs built."""
         parts = path.split("/")
-        # The tool (with the page's server and files) and the emulators are
-        # what test_cli and test_device run.
-        if parts[0] in ("cli", "web"):
+        if parts[0] == "web":
+            return BROWSER, ["vezuved_cli"]
+        # The tool (with the page's server) and the emulators are what
+        # test_cli and test_device run.
+        if parts[0] == "cli":
             return "test_cli", ["vezuved_cli", "test_cli"]
         if parts[0] == "emulator":
             return "test_device", ["test_device"]
@@ -324,10 +337,13 @@ def main():
     parser.add_argument("--jobs", type=int, default=2)
     parser.add_argument("--timeout", type=int, default=300, help="seconds a test program may take")
     parser.add_argument("--list", action="store_true", help="only count the faults of each folder")
-    parser.add_argument("--browser", action="store_true",
-                        help="run the page's browser test for the page's faults (needs Chromium)")
+    parser.add_argument("--no-browser", dest="browser", action="store_false",
+                        help="leave out the page's browser test, and with it the page's faults")
     options = parser.parse_args()
     build = os.path.abspath(options.build)
+    if options.browser and not browser_ready():
+        sys.exit("mutation: the page's browser test needs node, chromium and tests/browser's packages "
+                 "(scripts/browser-test.sh installs them); --no-browser leaves the page out")
 
     # Light optimisation and no debug information: each fault relinks every
     # test program, and that is most of its time.
@@ -337,7 +353,7 @@ def main():
                 "-DCMAKE_EXPORT_COMPILE_COMMANDS=ON"]):
         sys.exit("mutation: cmake cannot configure " + build)
     faults = defaultdict(list)  # folder: (path, lines, fault)
-    for path in compiled_files(build):
+    for path in compiled_files(build, options.browser):
         with open(os.path.join(ROOT, path), encoding="utf-8", newline="") as source:
             text = source.read()
         lines = text.split("\n")
@@ -360,7 +376,7 @@ def main():
     print("mutation: building the unchanged sources", flush=True)
     if not run(["cmake", "--build", build, "-j", str(options.jobs)]):
         sys.exit("mutation: the unchanged sources do not build")
-    suite = Suite(build, options.jobs, options.timeout)
+    suite = Suite(build, options.jobs, options.timeout, options.browser)
     for program in suite.programs:
         log = os.path.join(build, f"mutation-{program}.log")
         if not suite.passes(program, log):
@@ -418,12 +434,11 @@ def main():
             elif not suite.build_targets():
                 killed = "compile"
             else:
-                for program in rest_order:
+                # The page's files are built into the tool's server alone.
+                for program in ["test_cli"] if path.startswith("web/") else rest_order:
                     if program != first and not suite.passes(program):
                         killed = program
                         break
-                if killed is None and options.browser and path.startswith(("web/", "cli/serve/")):
-                    killed = None if suite.browser_passes() else "browser"
             planted.restore()
             if killed == "compile":
                 not_compiling[0] += 1

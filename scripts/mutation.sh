@@ -7,5 +7,6 @@
 #   scripts/mutation.sh --seed 7         the same sample again
 #   scripts/mutation.sh --list           how many faults each folder gives
 #   scripts/mutation.sh --help           the rest
-# Needs python3 with Pygments (Debian: python3-pygments).
+# Needs python3 with Pygments (Debian: python3-pygments), and for the
+# page's faults what scripts/browser-test.sh installs (or --no-browser).
 exec python3 "$(dirname "$0")/mutation.py" "$@"
