@@ -1,4 +1,5 @@
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,10 @@ TEST(CutTextLines, GivesWhatACharacterWalkGives) {
         ASSERT_EQ(cut, expected) << "round " << round;
         ASSERT_EQ(count, expected.size()) << "round " << round;
     }
+    std::vector<char> buffer(100000, 'x');  // a long line stays whole
+    buffer.push_back('\n');
+    EXPECT_EQ(CutTextLines(buffer, 0), 1u);
+    ForEachTextLine(buffer, [&](const char* line) { EXPECT_EQ(std::strlen(line), 100000u); });
 }
 
 }  // namespace

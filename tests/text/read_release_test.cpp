@@ -13,6 +13,13 @@ protected:
 };
 
 std::string NoteOf(int i) { return "note " + std::to_string(i) + std::string(200 + i % 131, 'n'); }
+// What line i's record holds as read, and after the host replaced or cleared it.
+std::string AsRead(int i) { return i % 3 == 2 ? "<null>" : NoteOf(i); }
+std::string Replaced(int i) {
+    if (i % 7 == 1) return "<null>";
+    if (i % 5 == 2) return "short";
+    return i % 5 == 0 ? NoteOf(i) + " and more" + std::string(600, 'm') : AsRead(i);
+}
 
 // The descriptions of an array read from text stay each record's own: the
 // host may replace or clear any of them, and the release frees what is
@@ -22,7 +29,6 @@ TEST_F(ReadAndRelease, DescriptionsReplacedByTheHostAreFreedWithTheArray) {
     std::string text;
     for (int i = 0; i < kLines; ++i) {
         text += "45.5,-122.25,100,,point " + std::to_string(i) + ",Flag,";
-        // every third line has no description
         if (i % 3 != 2) text += "\"" + NoteOf(i) + "\"";
         text += "\n";
     }
@@ -33,31 +39,13 @@ TEST_F(ReadAndRelease, DescriptionsReplacedByTheHostAreFreedWithTheArray) {
     const int32_t count = RLDBReadCSV(source.c_str(), definition.c_str(), 0, -1, -1, nullptr, &records);
     ASSERT_EQ(count, kLines);
     auto at = [&](int i) { return RecordAt(records, static_cast<size_t>(i)); };
+    auto desc = [&](int i) { return RLGetPointDesc(at(i)) ? std::string(RLGetPointDesc(at(i))) : "<null>"; };
+    for (int i = 0; i < kLines; ++i) ASSERT_EQ(desc(i), AsRead(i)) << i;
     for (int i = 0; i < kLines; ++i) {
-        const char* desc = RLGetPointDesc(at(i));
-        if (i % 3 == 2) {
-            ASSERT_EQ(desc, nullptr) << i;
-        } else {
-            ASSERT_NE(desc, nullptr) << i;
-            ASSERT_EQ(std::string(desc), NoteOf(i)) << i;
-        }
+        const std::string now = Replaced(i);
+        if (now != AsRead(i)) ASSERT_EQ(RLSetPointDesc(at(i), now == "<null>" ? nullptr : now.c_str()), 0);
     }
-    for (int i = 0; i < kLines; i += 5) {
-        const std::string longer = NoteOf(i) + " and more" + std::string(600, 'm');
-        ASSERT_EQ(RLSetPointDesc(at(i), longer.c_str()), 0);
-        EXPECT_EQ(std::string(RLGetPointDesc(at(i))), longer);
-    }
-    for (int i = 1; i < kLines; i += 7) {
-        ASSERT_EQ(RLSetPointDesc(at(i), nullptr), 0);
-        EXPECT_EQ(RLGetPointDesc(at(i)), nullptr);
-    }
-    for (int i = 2; i < kLines; i += 5) {
-        ASSERT_EQ(RLSetPointDesc(at(i), "short"), 0);
-        EXPECT_STREQ(RLGetPointDesc(at(i)), "short");
-    }
-    // Untouched records keep their own text.
-    EXPECT_EQ(std::string(RLGetPointDesc(at(3))), NoteOf(3));
-    EXPECT_EQ(std::string(RLGetPointDesc(at(kLines - 2))), NoteOf(kLines - 2));
+    for (int i = 0; i < kLines; ++i) ASSERT_EQ(desc(i), Replaced(i)) << i;
     RLDBRelease(records, count);
 }
 
