@@ -18,20 +18,21 @@ namespace {
 constexpr double kMetreInDegrees = 1.0 / 111195.0;  // along a meridian, near enough for shapes
 constexpr int64_t kMinute = 60000;
 
-Point At(double latitude, double longitude, std::optional<int64_t> time = std::nullopt) {
+Point At(double latitude, double longitude, std::optional<int64_t> time = {}) {
     Point point;
-    point.latitude = latitude;
-    point.longitude = longitude;
-    point.time = time;
+    point.latitude = latitude, point.longitude = longitude, point.time = time;
     return point;
 }
-
-PointSet Track(std::vector<Point> points, const std::string& title = "t") {
+PointSet Track(std::vector<Point> points, const std::string& title = "t", int32_t kind = VEZUVED_KIND_TRACK) {
     PointSet set;
-    set.kind = VEZUVED_KIND_TRACK;
-    set.title = title;
-    set.points = std::move(points);
+    set.kind = kind, set.title = title, set.points = std::move(points);
     return set;
+}
+// Points i = from..to a minute apart, at latitude + step * i and longitude.
+std::vector<Point> Minutes(int from, int to, double latitude, double step, double longitude) {
+    std::vector<Point> points;
+    for (int i = from; i <= to; ++i) points.push_back(At(latitude + step * i, longitude, i * kMinute));
+    return points;
 }
 
 // Jitter of up to a metre, the same on every run.
@@ -169,8 +170,8 @@ TEST(Filters, SplitCutsWhereTheLimitIsPassed) {
 }
 
 TEST(Filters, CropKeepsItsBoundariesAndDropsWhatIsLeftEmpty) {
-    std::vector<Point> points;
-    for (int i = 0; i < 10; ++i) points.push_back(At(45 + 0.1 * i, 7, int64_t{1628892000000} + i * kMinute));
+    std::vector<Point> points = Minutes(0, 9, 45, 0.1, 7);
+    for (Point& point : points) *point.time += int64_t{1628892000000};
     const struct {
         const char* value;
         size_t first, count;
@@ -190,17 +191,15 @@ TEST(Filters, CropKeepsItsBoundariesAndDropsWhatIsLeftEmpty) {
     };
     for (const auto& c : cases) {
         std::vector<PointSet> sets = {Track(points)};
+        SCOPED_TRACE(c.value);
         const std::string said = Filter(sets, {{"crop", c.value}});
         if (c.said) {
-            EXPECT_EQ(said, c.said) << c.value;
+            EXPECT_EQ(said, c.said);
         }
-        if (c.count == 0) {
-            EXPECT_TRUE(sets.empty()) << c.value;
-            continue;
-        }
-        ASSERT_EQ(sets.size(), 1u) << c.value;
-        ASSERT_EQ(sets[0].points.size(), c.count) << c.value;
-        EXPECT_EQ(*sets[0].points[0].latitude, *points[c.first].latitude) << c.value;
+        ASSERT_EQ(sets.size(), c.count ? 1u : 0u);
+        if (c.count == 0) continue;
+        ASSERT_EQ(sets[0].points.size(), c.count);
+        EXPECT_EQ(*sets[0].points[0].latitude, *points[c.first].latitude);
     }
     // Leaving the box and coming back leaves a segment break.
     std::vector<PointSet> sets = {Track(points)};
@@ -217,13 +216,8 @@ TEST(Filters, CropKeepsItsBoundariesAndDropsWhatIsLeftEmpty) {
 
 TEST(Filters, MergeOrdersOverlappingLogsByTimeAndTakesTheOverlapOnce) {
     // Two logs of one walk, a minute a point: 0..10 and 6..15, the same points where they overlap.
-    auto log = [](int from, int to) {
-        std::vector<Point> points;
-        for (int i = from; i <= to; ++i) points.push_back(At(45 + 0.001 * i, 7, i * kMinute));
-        return points;
-    };
-    PointSet waypoints;
-    waypoints.points = {At(45, 7)};
+    const auto log = [](int from, int to) { return Minutes(from, to, 45, 0.001, 7); };
+    const PointSet waypoints = Track({At(45, 7)}, "", VEZUVED_KIND_POINT);
     // And a second day, apart from both: a segment of its own.
     std::vector<Point> later = log(0, 2);
     for (Point& point : later) *point.time += 24 * 60 * kMinute;
@@ -240,12 +234,9 @@ TEST(Filters, MergeOrdersOverlappingLogsByTimeAndTakesTheOverlapOnce) {
               "vezuved: --merge: 3 tracks into track 'b', 19 point(s), 5 duplicate point(s) taken once\n");
     EXPECT_EQ(sets[1].kind, VEZUVED_KIND_POINT);
     // A log within another's span, then one that overlaps only the outer: one segment, not two.
-    auto at = [](int from, int to, double longitude) {
-        std::vector<Point> points;
-        for (int i = from; i <= to; ++i) points.push_back(At(45, longitude, i * kMinute));
-        return points;
-    };
-    sets = {Track(at(0, 10, 7), "outer"), Track(at(3, 5, 8)), Track(at(8, 12, 9))};
+    sets = {Track(Minutes(0, 10, 45, 0, 7), "outer"),
+            Track(Minutes(3, 5, 45, 0, 8)),
+            Track(Minutes(8, 12, 45, 0, 9))};
     EXPECT_EQ(Filter(sets, {{"merge", ""}}), "vezuved: --merge: 3 tracks into track 'outer', 19 point(s)\n");
     EXPECT_EQ(SegmentStarts(sets[0]), std::vector<size_t>());
 }
@@ -262,11 +253,10 @@ TEST(Filters, OptionValuesAreReadOrRefused) {
             EXPECT_EQ(row.size() > 2 ? row[2] : "", failure.what());
         }
     }
-    EXPECT_EQ(ParseTimeZone("+02:00").fixedMinutes, 120);
-    EXPECT_EQ(ParseTimeZone("-0530").fixedMinutes, -330);
-    EXPECT_EQ(ParseTimeZone("UTC").fixedMinutes, 0);
-    EXPECT_THROW(ParseTimeZone("+2 hours"), Failure);
-    EXPECT_THROW(ParseTimeZone("Europe/Nowhere"), Failure);
+    for (const auto& [zone, minutes] :
+         {std::pair("+02:00", 120), std::pair("-0530", -330), std::pair("UTC", 0)})
+        EXPECT_EQ(ParseTimeZone(zone).fixedMinutes, minutes) << zone;
+    for (const char* zone : {"+2 hours", "Europe/Nowhere"}) EXPECT_THROW(ParseTimeZone(zone), Failure);
 }
 
 // Local midnight in Ljubljana is 22:00 UTC in summer and 23:00 in winter:
@@ -274,9 +264,8 @@ TEST(Filters, OptionValuesAreReadOrRefused) {
 // a fixed +02:00 cuts an hour early in winter.
 TEST(Filters, SplitByDayFollowsTheZonesDaylightSaving) {
     if (!HaveZoneNames()) GTEST_SKIP() << "this build has no zone database";
+    // 2021-10-30T21:30Z, 22:30Z (Sunday 00:30 CEST), 2021-10-31T22:30Z (23:30 CET), 23:30Z (Monday 00:30).
     std::vector<Point> points;
-    // 2021-10-30T21:30Z, 22:30Z (Sunday 00:30 CEST), then 2021-10-31T22:30Z (23:30 CET), 23:30Z (Monday
-    // 00:30).
     for (int64_t hours : {0, 1, 25, 26})
         points.push_back(At(46, 14, int64_t{1635629400000} + hours * 3600000));
     FilterPlan plan;
@@ -298,20 +287,16 @@ TEST(Stats, FiguresOfKnownTracks) {
     // A degree of the equator on WGS-84, then up and down a 10 m hill with
     // half-metre noise, a point a minute; a 30-minute stop; a second segment.
     std::vector<Point> points;
-    const double elevations[] = {0, 0.5, 0, 5, 10, 9.6, 10, 0};
-    for (size_t i = 0; i < 8; ++i) {
-        points.push_back(At(0, static_cast<double>(i) / 7.0, static_cast<int64_t>(i) * kMinute));
-        points.back().elevationMetres = elevations[i];
+    for (const double metres : {0.0, 0.5, 0.0, 5.0, 10.0, 9.6, 10.0, 0.0}) {
+        points.push_back(At(0, points.size() / 7.0, static_cast<int64_t>(points.size()) * kMinute));
+        points.back().elevationMetres = metres;
     }
-    points.push_back(At(0, 1, 37 * kMinute));
-    points.push_back(At(0, 2, 38 * kMinute));
-    points.back().segmentStart = true;
-    points.push_back(At(1, 2, 39 * kMinute));
+    points.insert(points.end(), {At(0, 1, 37 * kMinute), At(0, 2, 38 * kMinute), At(1, 2, 39 * kMinute)});
+    points[9].segmentStart = true;
     const TrackStats stats = ComputeStats(Track(points), StatsOptions());
-    EXPECT_EQ(stats.points, 11u);
-    EXPECT_EQ(stats.segments, 2u);
-    EXPECT_NEAR(
-        stats.distance2d, 111319.491 + 110574.389, 0.01);  // the equator's degree, the meridian's first
+    EXPECT_EQ(std::make_pair(stats.points, stats.segments), std::make_pair(size_t{11}, size_t{2}));
+    // The equator's degree, the meridian's first.
+    EXPECT_NEAR(stats.distance2d, 111319.491 + 110574.389, 0.01);
     // Smoothed, a summit of a few points is lower: the middle ones are the
     // means of 0, 5, 10, 9.6, 10 and of 5, 10, 9.6, 10, 0.
     EXPECT_DOUBLE_EQ(stats.ascent, 6.92);
@@ -319,8 +304,7 @@ TEST(Stats, FiguresOfKnownTracks) {
     EXPECT_EQ(stats.durationMillis, 39 * kMinute);
     EXPECT_EQ(stats.movingMillis, 8 * kMinute);  // not the stop, nor the gap between segments
     ASSERT_TRUE(stats.box);
-    EXPECT_EQ(stats.box->north, 1.0);
-    EXPECT_EQ(stats.box->east, 2.0);
+    EXPECT_EQ(std::make_pair(stats.box->north, stats.box->east), std::make_pair(1.0, 2.0));
     StatsOptions strict;
     strict.climbThresholdMetres = 0;
     EXPECT_DOUBLE_EQ(ComputeStats(Track(points), strict).ascent, 6.92);
@@ -367,12 +351,6 @@ TEST(Stats, SpeedsAreHeldOverMovingSteps) {
     EXPECT_EQ(std::make_pair(still.maximumKmPerHour, still.averageKmPerHour), std::make_pair(0.0, 0.0));
     EXPECT_EQ(still.movingMillis, 0);
 }
-
-}  // namespace
-}  // namespace vezuved_cli
-
-namespace vezuved_cli {
-namespace {
 
 // The tree's answer is the scan's, first of equals included, on a survey
 // grid, a wander and a run of equal points, some without a place.

@@ -92,19 +92,39 @@ protected:
         const httplib::Result result = Client().Get(path, headers);
         return result ? result->status : -1;
     }
+    // A request with the token: its status (-1 for no answer) and body.
+    using Answer = std::pair<int, std::string>;
+    static Answer Of(const httplib::Result& result) {
+        return result ? Answer(result->status, result->body) : Answer(-1, "");
+    }
+    Answer Get(const std::string& path) const { return Of(Client().Get(WithToken(path))); }
+    Answer Post(const std::string& path) const {
+        return Of(Client().Post(WithToken(path), "", "text/plain"));
+    }
+    Answer Open(const httplib::MultipartFormDataItems& items) const {
+        return Of(Client().Post(WithToken("/api/open"), items));
+    }
+    // The job's answer once it holds `part`, or its last after 10 s.
+    std::string Job(int id, const std::string& part) const {
+        std::string job;
+        for (int i = 0; i < 200 && job.find(part) == std::string::npos; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            job = Get("/api/jobs/" + std::to_string(id)).second;
+        }
+        return job;
+    }
     void OpenTrack() {
-        httplib::MultipartFormDataItems items = {
-            {"files", ReadFile(SourceFile("tests/cli/data/trip.gpx")), "trip.gpx", "application/gpx+xml"}};
-        const httplib::Result result = Client().Post(WithToken("/api/open"), items);
-        ASSERT_TRUE(result);
-        ASSERT_EQ(200, result->status) << result->body;
         ASSERT_EQ(
-            "{\"files\":[{\"failure\":\"\",\"id\":1,\"name\":\"trip.gpx\",\"problems\":\"\",\"sets\":["
-            "{\"count\":2,\"index\":0,\"kind\":\"points\",\"title\":\"waypoints\"},"
-            "{\"count\":2,\"index\":1,\"kind\":\"route\",\"title\":\"Loop\"},"
-            "{\"count\":3,\"index\":2,\"kind\":\"track\",\"title\":\"Morning\"},"
-            "{\"count\":2,\"index\":3,\"kind\":\"track\",\"title\":\"Evening ride\"}]}]}",
-            result->body);
+            Answer(200,
+                   "{\"files\":[{\"failure\":\"\",\"id\":1,\"name\":\"trip.gpx\",\"problems\":\"\",\"sets\":["
+                   "{\"count\":2,\"index\":0,\"kind\":\"points\",\"title\":\"waypoints\"},"
+                   "{\"count\":2,\"index\":1,\"kind\":\"route\",\"title\":\"Loop\"},"
+                   "{\"count\":3,\"index\":2,\"kind\":\"track\",\"title\":\"Morning\"},"
+                   "{\"count\":2,\"index\":3,\"kind\":\"track\",\"title\":\"Evening ride\"}]}]}"),
+            Open({{"files",
+                   ReadFile(SourceFile("tests/cli/data/trip.gpx")),
+                   "trip.gpx",
+                   "application/gpx+xml"}}));
     }
 
     std::string temporary_, pc_, token_;
@@ -113,114 +133,95 @@ protected:
 };
 
 TEST_F(ServeTest, LetsInOnlyTheTokenFromThisMachinesAddress) {
-    const std::string host = "127.0.0.1:" + std::to_string(port_);
-    struct Case {
+    const std::string port = std::to_string(port_), files = WithToken("/api/files");
+    const struct {
         const char* what;
         std::string path;
         httplib::Headers headers;
         int status;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"no token", "/api/files", {}, 403},
-        {"the token", WithToken("/api/files"), {}, 200},
+        {"the token", files, {}, 200},
         {"the token as this port's cookie",
          "/api/files",
-         {{"Cookie", "a=b; vezuved_token_" + std::to_string(port_) + "=" + token_}},
+         {{"Cookie", "a=b; vezuved_token_" + port + "=" + token_}},
          200},
         {"the token as another port's cookie", "/api/files", {{"Cookie", "vezuved_token=" + token_}}, 403},
         {"another token", "/api/files?token=" + std::string(32, '0'), {}, 403},
         {"the page, no token", "/", {}, 403},
-        {"a foreign Origin", WithToken("/api/files"), {{"Origin", "http://evil.example"}}, 403},
-        {"this Origin", WithToken("/api/files"), {{"Origin", "http://" + host}}, 200},
+        {"a foreign Origin", files, {{"Origin", "http://evil.example"}}, 403},
+        {"this Origin", files, {{"Origin", "http://127.0.0.1:" + port}}, 200},
         // Another port of this machine is another site.
-        {"another port's Origin",
-         WithToken("/api/files"),
-         {{"Origin", "http://127.0.0.1:" + std::to_string(port_ + 1)}},
-         403},
-        {"a rebound name", WithToken("/api/files"), {{"Host", "evil.example:" + std::to_string(port_)}}, 403},
-        {"localhost", WithToken("/api/files"), {{"Host", "localhost:" + std::to_string(port_)}}, 403},
+        {"another port's Origin", files, {{"Origin", "http://127.0.0.1:" + std::to_string(port_ + 1)}}, 403},
+        {"a rebound name", files, {{"Host", "evil.example:" + port}}, 403},
+        {"localhost", files, {{"Host", "localhost:" + port}}, 403},
     };
-    for (const Case& c : cases) EXPECT_EQ(c.status, Status(c.path, c.headers)) << c.what;
+    for (const auto& c : cases) EXPECT_EQ(c.status, Status(c.path, c.headers)) << c.what;
     const httplib::Result page = Client().Get(WithToken("/"));
     ASSERT_TRUE(page);
     EXPECT_NE(std::string::npos,
-              page->get_header_value("Set-Cookie")
-                  .find("vezuved_token_" + std::to_string(port_) + "=" + token_ + ";"));
+              page->get_header_value("Set-Cookie").find("vezuved_token_" + port + "=" + token_ + ";"));
     // No other site may frame the page, nor any answer.
     for (const httplib::Result& answer : {Client().Get(WithToken("/")), Client().Get("/api/files")}) {
         ASSERT_TRUE(answer);
         EXPECT_EQ("DENY", answer->get_header_value("X-Frame-Options"));
         EXPECT_EQ("frame-ancestors 'none'", answer->get_header_value("Content-Security-Policy"));
     }
-    EXPECT_EQ(404, Status(WithToken("/api/jobs/99999999999999999999")));
+    EXPECT_EQ(404, Get("/api/jobs/99999999999999999999").first);
 }
 
 // Uploads are private, kept apart by name however they are named, and a
 // push never writes into the user's folder.
 TEST_F(ServeTest, UploadsArePrivateApartAndPushesLeaveTheFolderAlone) {
-    const std::string trip = ReadFile(SourceFile("tests/cli/data/trip.gpx"));
-    const std::string several = ReadFile(SourceFile("tests/cli/data/several-tracks.gpx"));
-    const std::string kmz = ReadFile(SourceFile("tests/cli/data/readers/kmz-first.kmz"));
-    const std::string longName = std::string(266, 'n') + ".gpx";
-    httplib::MultipartFormDataItems items = {
-        {"files", trip, "a/trip.gpx", "application/gpx+xml"},
-        {"files", several, "b/trip.gpx", "application/gpx+xml"},
-        {"files", trip, longName, "application/gpx+xml"},
-        {"files", kmz, "places.kmz", "application/vnd.google-earth.kmz"},
-        // Cut at 200 bytes inside the "\xC3\xA9": the whole letter goes.
+    const std::string trip = ReadFile(SourceFile("tests/cli/data/trip.gpx")), gpx = "application/gpx+xml";
+    const Answer opened = Open({
+        {"files", trip, "a/trip.gpx", gpx},
+        {"files", ReadFile(SourceFile("tests/cli/data/several-tracks.gpx")), "b/trip.gpx", gpx},
+        {"files", trip, std::string(266, 'n') + ".gpx", gpx},
         {"files",
-         trip,
-         std::string(195, 'u') + "\xC3\xA9" + std::string(70, 'u') + ".gpx",
-         "application/gpx+xml"}};
-    const httplib::Result opened = Client().Post(WithToken("/api/open"), items);
-    ASSERT_TRUE(opened);
-    ASSERT_EQ(200, opened->status) << opened->body;
-    const std::string body = opened->body;
-    EXPECT_NE(std::string::npos, body.find("\"name\":\"trip.gpx\""));
-    EXPECT_NE(std::string::npos, body.find("\"name\":\"trip (2).gpx\""));
-    EXPECT_NE(std::string::npos, body.find("\"name\":\"" + std::string(196, 'n') + ".gpx\""));
-    EXPECT_NE(std::string::npos, body.find("\"name\":\"" + std::string(195, 'u') + ".gpx\""));
-    EXPECT_NE(std::string::npos, body.find("\"name\":\"places.kmz\",\"problems\":\"\",\"sets\":[{"));
-    EXPECT_EQ(std::string::npos, body.find("\"failure\":\"c")) << body;
-    EXPECT_NE(Client().Get(WithToken("/api/take?file=1&set=0&format=gpx"))->body,
-              Client().Get(WithToken("/api/take?file=2&set=0&format=gpx"))->body);
+         ReadFile(SourceFile("tests/cli/data/readers/kmz-first.kmz")),
+         "places.kmz",
+         "application/vnd.google-earth.kmz"},
+        // Cut at 200 bytes inside the "\xC3\xA9": the whole letter goes.
+        {"files", trip, std::string(195, 'u') + "\xC3\xA9" + std::string(70, 'u') + ".gpx", gpx},
+    });
+    ASSERT_EQ(200, opened.first) << opened.second;
+    for (const std::string& name : std::vector<std::string>{"trip.gpx\"",
+                                                            "trip (2).gpx\"",
+                                                            std::string(196, 'n') + ".gpx\"",
+                                                            std::string(195, 'u') + ".gpx\"",
+                                                            "places.kmz\",\"problems\":\"\",\"sets\":[{"})
+        EXPECT_NE(std::string::npos, opened.second.find("\"name\":\"" + name)) << name;
+    EXPECT_EQ(std::string::npos, opened.second.find("\"failure\":\"c")) << opened.second;
+    EXPECT_NE(Get("/api/take?file=1&set=0&format=gpx"), Get("/api/take?file=2&set=0&format=gpx"));
     for (const auto& entry : std::filesystem::recursive_directory_iterator(temporary_)) {
         const auto others = std::filesystem::perms::group_all | std::filesystem::perms::others_all;
         EXPECT_EQ(std::filesystem::perms::none, entry.status().permissions() & others) << entry.path();
     }
 
     WriteFile(pc_ + "/Morning.pdb", "mine");
-    const httplib::Result push = Client().Post(WithToken("/api/device/push?file=1&set=2"), "", "text/plain");
-    ASSERT_TRUE(push);
-    EXPECT_EQ(200, push->status) << push->body;
+    const Answer push = Post("/api/device/push?file=1&set=2");
+    EXPECT_EQ(200, push.first) << push.second;
     EXPECT_EQ("mine", ReadFile(pc_ + "/Morning.pdb"));
     // Only a POST lists the handheld (the listing writes the sync file);
     // the sync file is not offered for a push.
-    EXPECT_EQ(404, Status(WithToken("/api/device")));
+    EXPECT_EQ(404, Get("/api/device").first);
     WriteFile(pc_ + "/RLDBSync.inf", "an older listing");
-    const httplib::Result listing = Client().Post(WithToken("/api/device"), "", "text/plain");
-    ASSERT_TRUE(listing);
-    EXPECT_EQ(200, listing->status) << listing->body;
-    EXPECT_NE(std::string::npos, listing->body.find("\"folder\":[{\"name\":\"Morning.pdb\",\"size\":4}]"))
-        << listing->body;
+    const Answer listing = Post("/api/device");
+    EXPECT_EQ(200, listing.first) << listing.second;
+    EXPECT_NE(std::string::npos, listing.second.find("\"folder\":[{\"name\":\"Morning.pdb\",\"size\":4}]"))
+        << listing.second;
     // A closed file is gone from the list and from the disk.
-    const httplib::Result closed = Client().Post(WithToken("/api/close?file=2"), "", "text/plain");
-    ASSERT_TRUE(closed);
-    EXPECT_EQ(200, closed->status) << closed->body;
-    EXPECT_EQ(404, Status(WithToken("/api/map?file=2&set=0")));
-    EXPECT_EQ(404, Client().Post(WithToken("/api/close?file=2"), "", "text/plain")->status);
-    const std::string files = Client().Get(WithToken("/api/files"))->body;
+    const Answer closed = Post("/api/close?file=2");
+    EXPECT_EQ(200, closed.first) << closed.second;
+    EXPECT_EQ(404, Get("/api/map?file=2&set=0").first);
+    EXPECT_EQ(404, Post("/api/close?file=2").first);
+    const std::string files = Get("/api/files").second;
     EXPECT_EQ(std::string::npos, files.find("trip (2).gpx")) << files;
     EXPECT_NE(std::string::npos, files.find("\"id\":3")) << files;
-    size_t kept = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(temporary_))
-        kept += entry.path().filename() == "trip (2).gpx" ? 1 : 0;
-    EXPECT_EQ(0u, kept);
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(pc_))
-        names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ((std::vector<std::string>{"Morning.pdb", "RLDBSync.inf"}), names);
+        EXPECT_NE(entry.path().filename(), "trip (2).gpx");
+    EXPECT_EQ(FolderNames(pc_), (std::vector<std::string>{"Morning.pdb", "RLDBSync.inf"}));
 }
 
 // A split's pieces download as one zip and go to the handheld as
@@ -243,41 +244,30 @@ TEST_F(ServeTest, SplitPiecesDownloadAsAZipAndPushApart) {
 
     // A fresh handheld: no databases yet, which is no fault.
     std::filesystem::create_directories(Out("handheld"));
-    const std::string fresh = Client().Post(WithToken("/api/device"), "", "text/plain")->body;
+    const std::string fresh = Post("/api/device").second;
     EXPECT_NE(std::string::npos, fresh.find("\"fresh\":true,\"pcOnly\":[],\"problems\":\"\"")) << fresh;
-    const httplib::Result push =
-        Client().Post(WithToken("/api/device/push?file=1&set=2&create=1&split=gap%3D1min"), "", "text/plain");
-    ASSERT_TRUE(push);
-    ASSERT_EQ(200, push->status) << push->body;
-    std::string job;
-    for (int i = 0; i < 200 && job.find("\"finished\":true") == std::string::npos; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        job = Client().Get(WithToken("/api/jobs/1"))->body;
-    }
-    EXPECT_NE(std::string::npos, job.find("\"failed\":false")) << job;
-    EXPECT_NE(std::string::npos, job.find("\"what\":\"push Morning-1.pdb and 1 more\"")) << job;
-    EXPECT_NE(std::string::npos, job.find("\"item\":\"Morning-2\"")) << job;
-    EXPECT_NE(std::string::npos,
-              job.find("\"messages\":\"Copying to Device: Morning-1\\nCopying to Device: Morning-2\\n\""))
-        << job;
-    const std::string listed = Client().Post(WithToken("/api/device"), "", "text/plain")->body;
+    const Answer push = Post("/api/device/push?file=1&set=2&create=1&split=gap%3D1min");
+    ASSERT_EQ(200, push.first) << push.second;
+    const std::string job = Job(1, "\"finished\":true");
+    for (const char* part :
+         {"\"failed\":false",
+          "\"what\":\"push Morning-1.pdb and 1 more\"",
+          "\"item\":\"Morning-2\"",
+          "\"messages\":\"Copying to Device: Morning-1\\nCopying to Device: Morning-2\\n\""})
+        EXPECT_NE(std::string::npos, job.find(part)) << job;
+    const std::string listed = Post("/api/device").second;
     EXPECT_NE(std::string::npos, listed.find("\"fresh\":false")) << listed;
     EXPECT_NE(std::string::npos, listed.find("\"name\":\"Morning-2\"")) << listed;
 
-    const struct {
-        const char* query;
-        const char* said;
-    } refused[] = {
-        {"/api/change?file=1&set=2&simplify=abc",
-         "Simplify to abc: say a point count (500) or an error distance (10m, 0.5km)\n"},
-        {"/api/take?file=1&set=0&format=pdb&crop=box%3D1",
-         "Crop box=1: say box=SOUTH,WEST,NORTH,EAST in degrees (box=45.1,6.2,45.3,6.5)\n\n"},
-    };
-    for (const auto& c : refused) {
-        const httplib::Result answer = Client().Get(WithToken(c.query));
-        ASSERT_TRUE(answer);
-        EXPECT_EQ(c.said, answer->body) << c.query;
-        EXPECT_EQ(std::string::npos, answer->body.find(temporary_)) << c.query;
+    for (const auto& [query, said] : {
+             std::pair("/api/change?file=1&set=2&simplify=abc",
+                       "Simplify to abc: say a point count (500) or an error distance (10m, 0.5km)\n"),
+             std::pair("/api/take?file=1&set=0&format=pdb&crop=box%3D1",
+                       "Crop box=1: say box=SOUTH,WEST,NORTH,EAST in degrees (box=45.1,6.2,45.3,6.5)\n\n"),
+         }) {
+        const std::string body = Get(query).second;
+        EXPECT_EQ(said, body) << query;
+        EXPECT_EQ(std::string::npos, body.find(temporary_)) << query;
     }
 }
 
@@ -287,35 +277,22 @@ TEST_F(ServeTest, SplitPiecesDownloadAsAZipAndPushApart) {
 TEST_F(ServeTest, EndsWithinASecondOfSigtermWhateverIsPending) {
     OpenTrack();
     std::filesystem::create_directories(Out("handheld"));
-    auto push = [&](const std::string& options) {
-        const httplib::Result result =
-            Client().Post(WithToken("/api/device/push?file=1&set=2&" + options), "", "text/plain");
-        return result ? result->body : std::string();
+    const auto push = [&](const std::string& options) {
+        return Post("/api/device/push?file=1&set=2&" + options).second;
     };
     push("create=1");
-    std::string job;
-    for (int i = 0; i < 200 && job.find("\"finished\":true") == std::string::npos; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        job = Client().Get(WithToken("/api/jobs/1"))->body;
-    }
+    Job(1, "\"finished\":true");
     ASSERT_NE(std::string::npos, push("ask=1").find("\"job\":2"));
-    for (int i = 0; i < 200 && job.find("\"question\":\"Morning") == std::string::npos; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        job = Client().Get(WithToken("/api/jobs/2"))->body;
-    }
+    const std::string job = Job(2, "\"question\":\"Morning");
     ASSERT_NE(std::string::npos, job.find("\"question\":\"Morning")) << job;
     // The question holds nothing: the page still reads, draws and lists meanwhile.
-    EXPECT_EQ(200, Status(WithToken("/api/map?file=1&set=2")));
-    EXPECT_EQ(200, Status(WithToken("/api/change?file=1&set=2&simplify=2")));
+    EXPECT_EQ(200, Get("/api/map?file=1&set=2").first);
+    EXPECT_EQ(200, Get("/api/change?file=1&set=2&simplify=2").first);
     std::vector<std::future<void>> waiting;
-    for (int i = 0; i < 20; ++i) {
+    for (int i = 0; i < 20; ++i)
         waiting.push_back(std::async(std::launch::async, [&, i] {
-            if (i % 2 == 0)
-                push("ask=1");
-            else
-                Client().Get(WithToken("/api/map?file=1&set=2"));
+            i % 2 == 0 ? push("ask=1") : Get("/api/map?file=1&set=2").second;
         }));
-    }
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     kill(pid_, SIGTERM);
     EXPECT_LT(EndedWithin(pid_), 1000);
@@ -325,13 +302,12 @@ TEST_F(ServeTest, EndsWithinASecondOfSigtermWhateverIsPending) {
 // The page's Quit, and the last page closing, end the server as SIGTERM does.
 TEST_F(ServeTest, QuitAndTheLastPageClosingEndTheServer) {
     OpenTrack();
-    auto post = [&](const std::string& path) { return Client().Post(WithToken(path), "", "text/plain"); };
-    ASSERT_EQ(200, post("/api/hello?page=a")->status);
-    ASSERT_EQ(200, post("/api/hello?page=b")->status);
-    post("/api/goodbye?page=a");
+    ASSERT_EQ(200, Post("/api/hello?page=a").first);
+    ASSERT_EQ(200, Post("/api/hello?page=b").first);
+    Post("/api/goodbye?page=a");
     std::this_thread::sleep_for(std::chrono::seconds(5));
     EXPECT_TRUE(Running(pid_)) << "a page is still open";
-    post("/api/goodbye?page=b");
+    Post("/api/goodbye?page=b");
     const long long closed = EndedWithin(pid_);
     EXPECT_GE(closed, 3000) << "a reload's pause must not end it";
     EXPECT_LT(closed, 5000);
@@ -341,7 +317,7 @@ TEST_F(ServeTest, QuitAndTheLastPageClosingEndTheServer) {
 // Quit ends it at once; the next server sweeps what a killed one left.
 TEST_F(ServeTest, QuitEndsItAtOnceAndTheNextSweepsWhatAKilledOneLeft) {
     OpenTrack();
-    ASSERT_EQ(200, Client().Post(WithToken("/api/quit"), "", "text/plain")->status);
+    ASSERT_EQ(200, Post("/api/quit").first);
     EXPECT_LT(EndedWithin(pid_), 1000);
     const std::string killed = temporary_ + "/vezuved-999999999-1",
                       running = temporary_ + "/vezuved-" + std::to_string(getpid()) + "-1",
@@ -371,46 +347,31 @@ TEST_F(ServeTest, RefusesPathsOutsideItsFolders) {
                                                             "sibling.rlp",
                                                             "sub/../../outside.rlp",
                                                             "C:x.rlp"}) {
-        const httplib::Result push =
-            Client().Post(WithToken("/api/device/push?name=" + httplib::detail::encode_query_param(name)),
-                          "",
-                          "text/plain");
-        ASSERT_TRUE(push);
-        EXPECT_EQ(403, push->status) << name;
-        EXPECT_EQ(403,
-                  Status(WithToken("/api/take?file=1&set=0&format=text&definition=" +
-                                   httplib::detail::encode_query_param(name))))
-            << name;
+        const std::string encoded = httplib::detail::encode_query_param(name);
+        EXPECT_EQ(403, Post("/api/device/push?name=" + encoded).first) << name;
+        EXPECT_EQ(403, Get("/api/take?file=1&set=0&format=text&definition=" + encoded).first) << name;
     }
-    for (const char* name : {"..%2Fx", "%5Cx", "*", "a%3Ab"}) {
-        const httplib::Result pull =
-            Client().Post(WithToken("/api/device/pull?name=" + std::string(name)), "", "text/plain");
-        ASSERT_TRUE(pull);
-        EXPECT_EQ(403, pull->status) << name;
-    }
+    for (const char* name : {"..%2Fx", "%5Cx", "*", "a%3Ab"})
+        EXPECT_EQ(403, Post("/api/device/pull?name=" + std::string(name)).first) << name;
     // The last file and set are there; one past either, or below them, is none.
-    const std::pair<const char*, int> numbers[] = {{"file=1&set=3", 200},
-                                                   {"file=1&set=4", 404},
-                                                   {"file=1&set=-1", 404},
-                                                   {"file=2&set=0", 404},
-                                                   {"file=0&set=0", 404},
-                                                   {"file=-1&set=0", 404}};
-    for (const auto& [query, status] : numbers)
-        EXPECT_EQ(status, Status(WithToken("/api/take?format=gpx&" + std::string(query)))) << query;
+    for (const auto& [query, status] : {std::pair("file=1&set=3", 200),
+                                        std::pair("file=1&set=4", 404),
+                                        std::pair("file=1&set=-1", 404),
+                                        std::pair("file=2&set=0", 404),
+                                        std::pair("file=0&set=0", 404),
+                                        std::pair("file=-1&set=0", 404)})
+        EXPECT_EQ(status, Get("/api/take?format=gpx&" + std::string(query)).first) << query;
 }
 
 TEST_F(ServeTest, AnOversizedUploadIsRefusedAndNothingKept) {
-    httplib::MultipartFormDataItems items = {
-        {"files", std::string((1u << 20) + 1, 'x'), "big.gpx", "application/gpx+xml"}};
-    const httplib::Result result = Client().Post(WithToken("/api/open"), items);
-    ASSERT_TRUE(result);
-    EXPECT_EQ(413, result->status);
-    EXPECT_EQ("the files are larger than the 1 MB this page takes at once; open fewer or smaller files\n",
-              result->body);
+    EXPECT_EQ(
+        Answer(413,
+               "the files are larger than the 1 MB this page takes at once; open fewer or smaller files\n"),
+        Open({{"files", std::string((1u << 20) + 1, 'x'), "big.gpx", "application/gpx+xml"}}));
     for (const auto& entry : std::filesystem::recursive_directory_iterator(temporary_))
         EXPECT_FALSE(entry.is_regular_file()) << entry.path();
     EXPECT_EQ("{\"definitions\":[],\"device\":true,\"files\":[],\"filters\":true,\"folder\":\"" + pc_ + "\"}",
-              Client().Get(WithToken("/api/files"))->body);
+              Get("/api/files").second);
 }
 
 TEST_F(ServeTest, ListensOn127001Only) {
@@ -423,26 +384,20 @@ TEST_F(ServeTest, ListensOn127001Only) {
     inet_pton(AF_INET, "127.0.0.2", &address.sin_addr);
     EXPECT_NE(0, connect(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address));
     close(sock);
-    EXPECT_EQ(200, Status(WithToken("/api/files")));
+    EXPECT_EQ(200, Get("/api/files").first);
 }
 
 TEST_F(ServeTest, FiftyRequestsAtOnceAreAllAnsweredAlike) {
     OpenTrack();
-    const std::string paths[] = {WithToken("/api/map?file=1&set=2"),
-                                 WithToken("/api/take?file=1&set=2&format=geojson")};
-    std::string alone[2];
-    for (int i = 0; i < 2; ++i) alone[i] = Client().Get(paths[i])->body;
-    std::vector<std::future<std::pair<int, std::string>>> answers;
+    const std::string paths[] = {"/api/map?file=1&set=2", "/api/take?file=1&set=2&format=geojson"};
+    const std::string alone[] = {Get(paths[0]).second, Get(paths[1]).second};
+    std::vector<std::future<Answer>> answers;
+    for (int i = 0; i < 50; ++i)
+        answers.push_back(std::async(std::launch::async, [&, i] { return Get(paths[i % 2]); }));
     for (int i = 0; i < 50; ++i) {
-        answers.push_back(std::async(std::launch::async, [&, i] {
-            const httplib::Result result = Client().Get(paths[i % 2]);
-            return result ? std::make_pair(result->status, result->body) : std::make_pair(-1, std::string());
-        }));
-    }
-    for (int i = 0; i < 50; ++i) {
-        const auto [status, body] = answers[i].get();
-        EXPECT_EQ(200, status) << i;
-        EXPECT_TRUE(body == alone[i % 2]) << i << ": an answer differs from the one given alone";
+        const Answer answer = answers[i].get();
+        EXPECT_EQ(200, answer.first) << i;
+        EXPECT_TRUE(answer.second == alone[i % 2]) << i << ": an answer differs from the one given alone";
     }
 }
 
