@@ -1,15 +1,11 @@
 // Format definitions through the interface: the facts of a whole file, what
 // each line does alone, the texts in UTF-8, and files that cannot be read
 // or are no definition at all.
-#include <gtest/gtest.h>
 
 #include <cstring>
 #include <memory>
-#include <string>
 
 #include "core_text.h"
-#include "support/test_support.h"
-#include "vezuved/vezuved_core.h"
 
 namespace {
 

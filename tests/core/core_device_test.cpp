@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "device_test_support.h"
@@ -115,45 +116,30 @@ TEST_F(CoreDeviceTest, PushSaysEachStepAsAnEvent) {
 
 TEST_F(CoreDeviceTest, FailuresAnswerACodeAndASentence) {
     const struct {
-        std::string path;
-        const char* folder;
-        const char* faults;
-        int32_t result, code;
-        std::string message;
+        struct {
+            const char *file, *folder, *faults;
+            int32_t result, code;
+        } copy;
+        const char* cause;
     } rows[] = {
-        {Pc("missing.rlp"),
-         nullptr,
-         nullptr,
-         VEZUVED_ERROR_OPEN,
-         VEZUVED_DEV_ERR_NO_SOURCE,
-         "copy of '" + Pc("missing.rlp") + "' to the handheld: the PC path does not exist"},
-        {Pc("Home.rlp"),
-         "\\Nowhere",
-         nullptr,
-         VEZUVED_ERROR_DEVICE,
-         VEZUVED_DEV_ERR_NO_VOLUME,
-         "copy of '" + Pc("Home.rlp") + "' to the handheld: the handheld has no database volume there"},
-        {Pc("Home.rlp"),
-         nullptr,
-         "CeRapiInitEx",
-         VEZUVED_ERROR_DEVICE,
-         VEZUVED_DEV_ERR_INIT,
-         "copy of '" + Pc("Home.rlp") + "' to the handheld: no connection to the handheld"},
-        {Pc("notes"),
-         nullptr,
-         nullptr,
-         VEZUVED_ERROR_UNSUPPORTED,
-         VEZUVED_DEV_ERR_NO_KIND,
-         "copy of '" + Pc("notes") + "' to the handheld: the file is of no kind the handheld keeps"},
+        {{"missing.rlp", nullptr, nullptr, VEZUVED_ERROR_OPEN, VEZUVED_DEV_ERR_NO_SOURCE},
+         "the PC path does not exist"},
+        {{"Home.rlp", "\\Nowhere", nullptr, VEZUVED_ERROR_DEVICE, VEZUVED_DEV_ERR_NO_VOLUME},
+         "the handheld has no database volume there"},
+        {{"Home.rlp", nullptr, "CeRapiInitEx", VEZUVED_ERROR_DEVICE, VEZUVED_DEV_ERR_INIT},
+         "no connection to the handheld"},
+        {{"notes", nullptr, nullptr, VEZUVED_ERROR_UNSUPPORTED, VEZUVED_DEV_ERR_NO_KIND},
+         "the file is of no kind the handheld keeps"},
     };
     WritePc("Home.rlp", kPoints);
     WritePc("notes", "x");
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.path);
-        ScopedEnv fault("VEZUVED_DEVICE_FAULTS", row.faults);
-        EXPECT_EQ(row.result, PushCore(row.path, 0, row.folder));
-        EXPECT_EQ(row.code, vezuved_device_code(device_));
-        EXPECT_EQ(row.message, vezuved_device_error_message(device_));
+        SCOPED_TRACE(row.cause);
+        ScopedEnv fault("VEZUVED_DEVICE_FAULTS", row.copy.faults);
+        EXPECT_EQ(row.copy.result, PushCore(Pc(row.copy.file), 0, row.copy.folder));
+        EXPECT_EQ(row.copy.code, vezuved_device_code(device_));
+        EXPECT_EQ("copy of '" + Pc(row.copy.file) + "' to the handheld: " + row.cause,
+                  vezuved_device_error_message(device_));
     }
     EXPECT_EQ(VEZUVED_ERROR_ARGUMENT, vezuved_device_push(nullptr, "x", nullptr, nullptr, nullptr));
     EXPECT_EQ(VEZUVED_ERROR_ARGUMENT, vezuved_device_push(device_, nullptr, nullptr, nullptr, nullptr));
@@ -241,14 +227,14 @@ TEST_F(CoreDeviceTest, ADatabaseGoesWithoutATextFileBeside) {
     vezuved_collection* collection = vezuved_collection_new();
     const int32_t set = vezuved_add_set(collection, VEZUVED_SET_TRACK, "Walk");
     for (int i = 0; i < 3; ++i) {
-        vezuved_point point{};
-        point.latitude = 45.5 + i * 0.001;
-        point.longitude = -122.6 - i * 0.002;
-        point.elevation = 100 + i;
-        point.has_elevation = 1;
-        point.time = 1079274300000LL + i * 60000;
-        point.has_time = 1;
-        point.name = i == 1 ? "Bend" : "";
+        const vezuved_point point{45.5 + i * 0.001,
+                                  -122.6 - i * 0.002,
+                                  100.0 + i,
+                                  1079274300000LL + i * 60000,
+                                  1,
+                                  1,
+                                  0,
+                                  i == 1 ? "Bend" : ""};
         ASSERT_EQ(VEZUVED_OK, vezuved_add_point(collection, set, &point));
     }
     ASSERT_EQ(VEZUVED_OK, vezuved_write(collection, Pc("Walk.pdb").c_str(), nullptr));
@@ -262,14 +248,13 @@ TEST_F(CoreDeviceTest, ADatabaseGoesWithoutATextFileBeside) {
     const std::vector<DeviceDatabaseView> core = Databases();
     ASSERT_EQ(1u, host.size());
     ASSERT_EQ(1u, core.size());
-    EXPECT_EQ(host[0].name, core[0].name);
-    EXPECT_EQ(host[0].type, core[0].type);
-    EXPECT_EQ(host[0].modified, core[0].modified);
+    EXPECT_EQ(std::tie(host[0].name, host[0].type, host[0].modified),
+              std::tie(core[0].name, core[0].type, core[0].modified));
     ASSERT_EQ(host[0].records.size(), core[0].records.size());
     for (size_t i = 0; i < host[0].records.size(); ++i) {
-        EXPECT_EQ(host[0].records[i].text, core[0].records[i].text) << i;
-        EXPECT_EQ(host[0].records[i].longitude, core[0].records[i].longitude) << i;
-        EXPECT_EQ(host[0].records[i].legDistance, core[0].records[i].legDistance) << i;
+        const auto &a = host[0].records[i], &b = core[0].records[i];
+        EXPECT_EQ(std::tie(a.text, a.longitude, a.legDistance), std::tie(b.text, b.longitude, b.legDistance))
+            << i;
     }
     // The progress counts records, not bytes of a text: nothing was written beside.
     EXPECT_EQ((Events{"message Copying to Device: Walk",

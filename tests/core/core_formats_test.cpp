@@ -1,17 +1,9 @@
 // The registry as listed: each format once, and every extension it lists
 // chooses that format when a file is written and read by its extension.
-#include <gtest/gtest.h>
 
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "core_text.h"
-#include "support/test_support.h"
-#include "vezuved/vezuved_core.h"
-
-using core_test::Collection;
-using core_test::Summary;
 
 namespace {
 

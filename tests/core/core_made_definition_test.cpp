@@ -1,15 +1,8 @@
 // Definitions made from a text's header row: the exact text, the columns
 // left out with their warnings, the ISO times kept or left out, and the
 // files and calls refused.
-#include <gtest/gtest.h>
-
-#include <string>
 
 #include "core_text.h"
-#include "support/test_support.h"
-#include "vezuved/vezuved_core.h"
-
-using core_test::Collection;
 
 namespace {
 

@@ -1,17 +1,9 @@
 // NMEA logs read through the core: RMC and GGA of one time as one point,
 // every talker, dates carried and crossed, and what is passed over counted.
-#include <gtest/gtest.h>
-
-#include <string>
 
 #include "core_text.h"
-#include "support/test_support.h"
-#include "vezuved/vezuved_core.h"
 
 namespace {
-
-using core_test::Collection;
-using core_test::Summary;
 
 TEST(CoreNmea, FixesDatesAndWhatIsPassedOver) {
     const std::string log =

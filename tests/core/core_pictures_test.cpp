@@ -1,22 +1,10 @@
 // The pictures: the SVG drawing's exact bytes from the library's writer,
 // and SVG and HTML through the interface, with what it refuses.
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 #include "core_text.h"
 #include "maps/document_sink.h"
 #include "maps/svg_writer.h"
 #include "support/map_sets.h"
-#include "support/test_support.h"
-#include "vezuved/vezuved_core.h"
-
-using core_test::AppendDocument;
-using core_test::Collection;
-using core_test::Data;
-using core_test::Message;
-using core_test::RefuseDocument;
 
 namespace {
 
@@ -66,10 +54,7 @@ TEST(CorePictures, SvgBytesAreExact) {
 // One named point, built through the interface.
 void FillOne(vezuved_collection* collection) {
     ASSERT_EQ(vezuved_add_set(collection, VEZUVED_SET_WAYPOINTS, "One"), 0);
-    vezuved_point point{};
-    point.latitude = 10;
-    point.longitude = 20;
-    point.name = "Solo";
+    const vezuved_point point = core_test::At(10, 20, "Solo");
     ASSERT_EQ(vezuved_add_point(collection, 0, &point), VEZUVED_OK);
 }
 
@@ -89,7 +74,7 @@ std::string OnePage(const std::string& figures) {
            figures + indented + "  </body>\n</html>\n";
 }
 
-TEST(CorePictures, WrittenByExtensionThroughTheInterface) {
+TEST(CorePictures, WrittenByExtensionThroughTheInterfaceWithATableOrNote) {
     Collection collection;
     FillOne(collection.handle);
     TempFolder folder;
@@ -99,12 +84,7 @@ TEST(CorePictures, WrittenByExtensionThroughTheInterface) {
         ASSERT_EQ(vezuved_write(collection.handle, folder.file(name).c_str(), nullptr), VEZUVED_OK) << name;
         EXPECT_EQ(ReadFileText(folder.file(name)), OnePage("")) << name;
     }
-}
-
-TEST(CorePictures, APageShowsItsTableOrItsNote) {
-    Collection collection;
-    FillOne(collection.handle);
-    TempFolder folder;
+    // A page shows its table, or else its note.
     const char* cells[] = {"", "points", "set 'One'", "1 & <2>", nullptr, nullptr};
     vezuved_write_options options{};
     options.page_cells = cells;
@@ -137,21 +117,9 @@ TEST(CorePictures, RefusalsNameTheFileAndCause) {
     };
     const char* cells[] = {"a", "b"};
     const Case cases[] = {
-        {-1,
-         2,
-         nullptr,
-         VEZUVED_ERROR_ARGUMENT,
-         "cannot write 'DIR/bad.html': a table of -1 rows and 2 columns"},
-        {1,
-         0,
-         nullptr,
-         VEZUVED_ERROR_ARGUMENT,
-         "cannot write 'DIR/bad.html': a table of 1 rows and 0 columns"},
-        {0,
-         2,
-         "\xC3(",
-         VEZUVED_ERROR_ARGUMENT,
-         "cannot write 'DIR/bad.html': the page's note is no UTF-8 text"},
+        {-1, 2, nullptr, VEZUVED_ERROR_ARGUMENT, "a table of -1 rows and 2 columns"},
+        {1, 0, nullptr, VEZUVED_ERROR_ARGUMENT, "a table of 1 rows and 0 columns"},
+        {0, 2, "\xC3(", VEZUVED_ERROR_ARGUMENT, "the page's note is no UTF-8 text"},
     };
     for (const Case& c : cases) {
         vezuved_write_options options{};
@@ -161,7 +129,8 @@ TEST(CorePictures, RefusalsNameTheFileAndCause) {
         options.page_note = c.note;
         const int32_t result = vezuved_write(collection.handle, folder.file("bad.html").c_str(), &options);
         EXPECT_EQ(result, c.code) << c.message;
-        EXPECT_EQ(Message(collection.handle, folder.path()), c.message);
+        EXPECT_EQ(Message(collection.handle, folder.path()),
+                  std::string("cannot write 'DIR/bad.html': ") + c.message);
     }
     if (sizeof(void*) == 4) {
         // More cells than a 32-bit address space holds: refused before any is read.
@@ -217,37 +186,30 @@ TEST(CorePictures, DocumentsHandedToAFunction) {
         ASSERT_EQ(vezuved_write(collection.handle, path.c_str(), &options), VEZUVED_OK) << format;
         EXPECT_EQ(text, ReadFileText(path)) << format;
     }
-    struct Case {
-        int32_t format;
-        vezuved_write_function write;
-        int32_t code;
+    const struct {
+        struct {
+            int32_t format;
+            vezuved_write_function write;
+            int32_t code;
+        } call;
         const char* message;
-    };
-    const Case cases[] = {
-        {VEZUVED_FORMAT_SVG,
-         RefuseDocument,
-         VEZUVED_ERROR_WRITE,
+    } cases[] = {
+        {{VEZUVED_FORMAT_SVG, RefuseDocument, VEZUVED_ERROR_WRITE},
          "cannot write 'given': the receiver refused it"},
-        {VEZUVED_FORMAT_SVG, nullptr, VEZUVED_ERROR_ARGUMENT, "no function was given to take the document"},
-        {VEZUVED_FORMAT_BY_EXTENSION,
-         AppendDocument,
-         VEZUVED_ERROR_ARGUMENT,
+        {{VEZUVED_FORMAT_SVG, nullptr, VEZUVED_ERROR_ARGUMENT}, "no function was given to take the document"},
+        {{VEZUVED_FORMAT_BY_EXTENSION, AppendDocument, VEZUVED_ERROR_ARGUMENT},
          "cannot write 'given': the options name no format"},
-        {VEZUVED_FORMAT_PDB,
-         AppendDocument,
-         VEZUVED_ERROR_UNSUPPORTED,
+        {{VEZUVED_FORMAT_PDB, AppendDocument, VEZUVED_ERROR_UNSUPPORTED},
          "cannot write 'given': a database is written only to a file"},
-        {VEZUVED_FORMAT_TEXT,
-         AppendDocument,
-         VEZUVED_ERROR_UNSUPPORTED,
+        {{VEZUVED_FORMAT_TEXT, AppendDocument, VEZUVED_ERROR_UNSUPPORTED},
          "cannot write 'given': a text file is written only to a file"},
-        {99, AppendDocument, VEZUVED_ERROR_ARGUMENT, "'given': 99 is no format"},
+        {{99, AppendDocument, VEZUVED_ERROR_ARGUMENT}, "'given': 99 is no format"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         vezuved_write_options options{};
-        options.format = c.format;
+        options.format = c.call.format;
         std::string text;
-        EXPECT_EQ(vezuved_write_to(collection.handle, "given", c.write, &text, &options), c.code)
+        EXPECT_EQ(vezuved_write_to(collection.handle, "given", c.call.write, &text, &options), c.call.code)
             << c.message;
         EXPECT_EQ(Message(collection.handle, folder.path()), c.message);
         EXPECT_EQ(text, "");

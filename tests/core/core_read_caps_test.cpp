@@ -2,20 +2,13 @@
 // read takes, every reader fails with a message naming the cap, whatever
 // the format, and the collection keeps nothing of the file. The caps are
 // lowered here so small files meet them.
-#include <gtest/gtest.h>
 
 #include <cstdio>
-#include <string>
 
 #include "core_text.h"
 #include "maps/read_caps.h"
-#include "support/test_support.h"
-#include "vezuved/vezuved_core.h"
 
 namespace {
-
-using core_test::Collection;
-using core_test::Message;
 
 // Six of a piece of text, numbered 1 to 6 where it holds '#'.
 std::string Six(const std::string& piece) {

@@ -118,4 +118,54 @@ int32_t VEZUVED_CORE_CALL AppendDocument(void* context, const char* bytes, int64
 
 int32_t VEZUVED_CORE_CALL RefuseDocument(void*, const char*, int64_t) { return 1; }
 
+std::string Missing(const std::string& text, std::initializer_list<std::string> parts) {
+    std::string missing;
+    for (const std::string& part : parts)
+        if (text.find(part) == std::string::npos) missing += part + "\n";
+    return missing;
+}
+
+vezuved_point At(double latitude, double longitude, const char* name) {
+    vezuved_point point{};
+    point.latitude = latitude;
+    point.longitude = longitude;
+    point.name = name;
+    return point;
+}
+
+std::string Document(vezuved_collection* collection, int32_t format, const char* creator, const char* name) {
+    vezuved_write_options options{};
+    options.format = format;
+    options.creator = creator;
+    std::string text;
+    EXPECT_EQ(vezuved_write_to(collection, name, AppendDocument, &text, &options), VEZUVED_OK)
+        << vezuved_error_message(collection);
+    return text;
+}
+
+std::string SummaryOf(const std::string& path, const vezuved_read_options* options) {
+    Collection collection;
+    const int32_t result = vezuved_read(collection.handle, path.c_str(), options);
+    if (result != VEZUVED_OK)
+        return "failed " + std::to_string(result) + ": " + vezuved_error_message(collection.handle);
+    return Summary(collection.handle);
+}
+
+std::string Outcome(int32_t result, const std::string& sets, const std::string& said) {
+    return std::to_string(result) + "\n" + sets + said;
+}
+
+std::string ReadOutcome(const std::string& name,
+                        const std::string& bytes,
+                        const vezuved_read_options* options) {
+    TempFolder folder;
+    Collection collection;
+    const std::string path = folder.put(name, bytes);
+    const int32_t result = vezuved_read(collection.handle, path.c_str(), options);
+    return Outcome(result,
+                   Summary(collection.handle),
+                   result == VEZUVED_OK ? Warnings(collection.handle, folder.path())
+                                        : Message(collection.handle, folder.path()));
+}
+
 }  // namespace core_test

@@ -2,9 +2,13 @@
 // failure as one text each, with the test's folder written as DIR.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <initializer_list>
 #include <string>
 #include <vector>
 
+#include "support/test_support.h"
 #include "vezuved/vezuved_core.h"
 
 namespace core_test {
@@ -49,4 +53,34 @@ std::string Shortest(double value);
 int32_t VEZUVED_CORE_CALL AppendDocument(void* context, const char* bytes, int64_t size);
 int32_t VEZUVED_CORE_CALL RefuseDocument(void* context, const char* bytes, int64_t size);
 
+// The parts the text does not hold, each on a line of its own ("" when it
+// holds them all).
+std::string Missing(const std::string& text, std::initializer_list<std::string> parts);
+
+// A point at the position, named when a name is given.
+vezuved_point At(double latitude, double longitude, const char* name = nullptr);
+
+// The collection as a document of the format (or'ed with VEZUVED_WRITE_*),
+// handed to vezuved_write_to under `name`; fails the test unless written.
+std::string Document(vezuved_collection* collection,
+                     int32_t format,
+                     const char* creator = nullptr,
+                     const char* name = "given");
+
+// The file at `path` read into a collection of its own: its sets as
+// Summary gives them, or "failed N: MESSAGE".
+std::string SummaryOf(const std::string& path, const vezuved_read_options* options = nullptr);
+
+// A file of these bytes read in a folder of its own: the result code on
+// the first line, then the sets as Summary gives them, then the warnings
+// (of a read that succeeded) or the message (of one that failed), DIR for
+// the folder.
+std::string ReadOutcome(const std::string& name,
+                        const std::string& bytes,
+                        const vezuved_read_options* options = nullptr);
+std::string Outcome(int32_t result, const std::string& sets, const std::string& said);
+
 }  // namespace core_test
+
+// The core tests speak of these by their short names.
+using namespace core_test;  // NOLINT(google-build-using-namespace)

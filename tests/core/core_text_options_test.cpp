@@ -2,18 +2,8 @@
 // layout, kind, unit and columns on read and write, the handheld's record
 // lines without a definition, a definition marked import-only refused for
 // writing, and points copied exactly between sets.
-#include <gtest/gtest.h>
-
-#include <string>
 
 #include "core_text.h"
-#include "support/test_support.h"
-#include "vezuved/vezuved_core.h"
-
-using core_test::Collection;
-using core_test::Data;
-using core_test::Message;
-using core_test::Summary;
 
 namespace {
 
@@ -57,7 +47,8 @@ TEST(CoreTextOptions, KindUnitAndColumnsOverTheDefinition) {
         << vezuved_error_message(collection.handle);
     EXPECT_EQ(Summary(collection.handle), "T 'trip' 1: -122.5,45.25^30.48 'Cafe'\n");
     // A track or route of the older layout is read as a track or route.
-    for (const auto& [kind, summary] : {std::pair{VEZUVED_KIND_TRACK_OLD, 'T'}, std::pair{VEZUVED_KIND_ROUTE_OLD, 'R'}}) {
+    for (const auto& [kind, summary] :
+         {std::pair{VEZUVED_KIND_TRACK_OLD, 'T'}, std::pair{VEZUVED_KIND_ROUTE_OLD, 'R'}}) {
         text.kind = kind;
         Collection older;
         ASSERT_EQ(Read(older, path, definition, text), VEZUVED_OK) << vezuved_error_message(older.handle);

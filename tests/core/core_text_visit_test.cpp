@@ -1,20 +1,8 @@
 // A text read point by point (vezuved_visit_text): the same points, in the
 // same order, and the same warnings as a read that keeps them, with the
 // set left empty; a visitor that stops the read, and what is not text.
-#include <gtest/gtest.h>
-
-#include <string>
 
 #include "core_text.h"
-#include "support/test_support.h"
-#include "vezuved/vezuved_core.h"
-
-using core_test::AppendDocument;
-using core_test::Collection;
-using core_test::RefuseDocument;
-using core_test::Data;
-using core_test::Summary;
-using core_test::Warnings;
 
 namespace {
 
@@ -120,8 +108,6 @@ TEST(CoreTextVisit, RefusesWhatItCannotVisit) {
     }
 }
 
-
-
 // A text written as a document while it is read: the bytes of the
 // document written from the text held, its first pass's warnings, its set
 // named and empty; what it cannot do is refused.
@@ -148,9 +134,10 @@ TEST(CoreTextVisit, WritesADocumentOfATextWithoutHoldingIt) {
         Collection streamed;
         std::string document;
         int64_t points = -1;
-        ASSERT_EQ(vezuved_write_text_document(
-                      streamed.handle, path.c_str(), &read, nullptr, AppendDocument, &document, &write, &points),
-                  VEZUVED_OK)
+        ASSERT_EQ(
+            vezuved_write_text_document(
+                streamed.handle, path.c_str(), &read, nullptr, AppendDocument, &document, &write, &points),
+            VEZUVED_OK)
             << vezuved_error_message(streamed.handle);
         EXPECT_EQ(document, expected);
         EXPECT_EQ(points, 2);
@@ -180,14 +167,19 @@ TEST(CoreTextVisit, WritesADocumentOfATextWithoutHoldingIt) {
          VEZUVED_FORMAT_SVG,
          AppendDocument,
          VEZUVED_ERROR_UNSUPPORTED,
-         "cannot write 'DIR/trip.txt' as it is read: a text goes so only into a GPX, KML or GeoJSON document"},
+         "cannot write 'DIR/trip.txt' as it is read: a text goes so only into a GPX, KML or GeoJSON "
+         "document"},
         {"refused",
          path,
          VEZUVED_FORMAT_GPX,
          RefuseDocument,
          VEZUVED_ERROR_WRITE,
          "cannot write the document of 'DIR/trip.txt': the receiver refused it"},
-        {"no receiver", path, VEZUVED_FORMAT_GPX, nullptr, VEZUVED_ERROR_ARGUMENT,
+        {"no receiver",
+         path,
+         VEZUVED_FORMAT_GPX,
+         nullptr,
+         VEZUVED_ERROR_ARGUMENT,
          "no function was given to take the document"},
     };
     for (const Case& c : cases) {

@@ -1,22 +1,12 @@
 // Sets written as text described by a ".cal" definition: exact bytes with
 // the definition's header, a round trip through a database, and the
 // failures of a missing definition or several sets.
-#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "core_text.h"
-#include "support/test_support.h"
 #include "vezuved/vezuved.h"
-#include "vezuved/vezuved_core.h"
-
-using core_test::Collection;
-using core_test::Data;
-using core_test::Message;
-using core_test::Summary;
 
 namespace {
 

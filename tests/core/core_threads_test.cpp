@@ -1,15 +1,10 @@
 // Two threads at once, each with its own collection: the map files need no
 // lock, and databases take the library's in turn. Each thread's files come
 // out as when it runs alone.
-#include <gtest/gtest.h>
 
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "core_text.h"
-#include "support/test_support.h"
-#include "vezuved/vezuved_core.h"
 
 namespace {
 

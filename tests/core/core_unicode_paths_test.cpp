@@ -2,20 +2,12 @@
 // definition named with letters no single ANSI code page holds are read
 // and written under exactly those names (on Windows through their UTF-16
 // names, never the ANSI code page's reading of the bytes).
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <string>
-#include <vector>
 
 #include "core_text.h"
-#include "support/test_support.h"
-#include "vezuved/vezuved_core.h"
-
-using core_test::Collection;
-using core_test::Summary;
 
 namespace {
 
