@@ -38,22 +38,12 @@ struct StateSnapshot {
 
     static StateSnapshot Take() {
         const ConversionState& s = State();
-        StateSnapshot t{s.Layout,
-                        s.RecordVersion,
-                        s.LocFormat,
-                        s.EleFormat,
-                        s.Delimited,
-                        s.FieldCount,
-                        s.DBKind,
-                        s.HeaderLines,
-                        {},
-                        s.Ext,
-                        s.FieldLen,
-                        s.DefaultIcon,
-                        s.Header,
-                        s.FormatTitle,
-                        s.FoundValue,
-                        s.FieldLabel};
+        StateSnapshot t;
+        t.source = s.Layout, t.recordVersion = s.RecordVersion, t.locFormat = s.LocFormat;
+        t.eleFormat = s.EleFormat, t.delimited = s.Delimited, t.fieldCount = s.FieldCount;
+        t.dbKind = s.DBKind, t.headerLines = s.HeaderLines, t.ext = s.Ext, t.fieldLen = s.FieldLen;
+        t.defaultIcon = s.DefaultIcon, t.header = s.Header, t.formatTitle = s.FormatTitle;
+        t.foundValue = s.FoundValue, t.labels = s.FieldLabel;
         for (size_t i = 0; i < t.map.size(); ++i) t.map[i] = s.FieldMap[i];
         return t;
     }

@@ -50,61 +50,54 @@ TEST_F(FreshState, ReusedDescriptionBufferGrowsInsteadOfOverflowing) {
 // Each case's definition lines are applied to a fresh state first.
 TEST_F(FreshState, RecordLinesGiveTheModesFields) {
     const struct {
-        int mode;
-        const char *definition, *line, *fields;  // fields as Fields gives them
+        struct {
+            int mode;
+            const char *definition, *line;
+        } in;
+        const char* fields;  // as Fields gives them
     } cases[] = {
-        {0,
-         "",
-         "45.5,-122.25,100,143005 24122004,Home,House,\"Gate, back\"",
+        {{0, "", "45.5,-122.25,100,143005 24122004,Home,House,\"Gate, back\""},
          "45.5000000|-122.2500000|100|143005 24122004|Home|House|Gate, back"},
-        {0, "", "45.5*-122.25*100**Home*House*", "45.5000000|-122.2500000|100||Home|House|<null>"},
-        {0,
-         "",
-         "  45.5  ,-1,  12 ,14:30:05,  Camp  , Flag ,note, more",
+        {{0, "", "45.5*-122.25*100**Home*House*"}, "45.5000000|-122.2500000|100||Home|House|<null>"},
+        {{0, "", "  45.5  ,-1,  12 ,14:30:05,  Camp  , Flag ,note, more"},
          "45.5000000|-1.0000000|12|143005 01012000|Camp|Flag|note"},
-        {0, "", "", "0.0000000|0.0000000|||||<null>"},
+        {{0, "", ""}, "0.0000000|0.0000000|||||<null>"},
         // Database lines are always plain numbers, whatever layout is active.
-        {0, "", "S45 30,W122 30,,,,,", "-45.5000000|-122.5000000|||||<null>"},
-        {5, "FieldLen=8,9", "45.50000-122.2500", "45.5000000|-122.2500000|||||<null>"},
+        {{0, "", "S45 30,W122 30,,,,,"}, "-45.5000000|-122.5000000|||||<null>"},
+        {{5, "FieldLen=8,9", "45.50000-122.2500"}, "45.5000000|-122.2500000|||||<null>"},
         // Widths run past the line's end: columns stop at the end.
-        {5, "FieldLen=4,100,3\nName=2", "12345", "1234.0000000|5.0000000|||||<null>"},
-        {5,
-         "FieldLen=2,2,5,6\nElevation=-1\nTime=-1\nDesc=2\nName=3",
-         "1020note Camp  ",
+        {{5, "FieldLen=4,100,3\nName=2", "12345"}, "1234.0000000|5.0000000|||||<null>"},
+        {{5, "FieldLen=2,2,5,6\nElevation=-1\nTime=-1\nDesc=2\nName=3", "1020note Camp  "},
          "10.0000000|20.0000000|||Camp||note "},
-        {5, "FieldLen=-3,2", "1234", "0.0000000|12.0000000|||||<null>"},
-        {1,
-         "Date=4\nName=7",
-         "1,2,3,143005, 24122004 ,i,d,Name",
+        {{5, "FieldLen=-3,2", "1234"}, "0.0000000|12.0000000|||||<null>"},
+        {{1, "Date=4\nName=7", "1,2,3,143005, 24122004 ,i,d,Name"},
          "1.0000000|2.0000000|3|143005 24122004|Name|i|d"},
-        {1, "Time=-1\nDate=3", "1,2,3,24122004,n,i,", "1.0000000|2.0000000|3|241220 01012000|n|i|<null>"},
-        {1, "Date=7", "1,2,3,14:30:05,n,i,d,12/24/2004", "1.0000000|2.0000000|3|143005 01012000|n|i|d"},
-        {1,
-         "Name=0\nLatitude=1\nLongitude=2\nDesc=3\nElevation=-1\nTime=-1\nIcon=-1",
-         "Camp,N45 30.5,W122 15,\"a, long note\"",
+        {{1, "Time=-1\nDate=3", "1,2,3,24122004,n,i,"}, "1.0000000|2.0000000|3|241220 01012000|n|i|<null>"},
+        {{1, "Date=7", "1,2,3,14:30:05,n,i,d,12/24/2004"}, "1.0000000|2.0000000|3|143005 01012000|n|i|d"},
+        {{1,
+          "Name=0\nLatitude=1\nLongitude=2\nDesc=3\nElevation=-1\nTime=-1\nIcon=-1",
+          "Camp,N45 30.5,W122 15,\"a, long note\""},
          "45.5083333|-122.2500000|||Camp||a, long note"},
         // Only the first 16 columns are split at once; the others are found one by one.
-        {1,
-         "Name=16\nIcon=17",
-         "1,2,3,,,,d,7,8,9,10,11,12,13,14,15,Far,Icon",
+        {{1, "Name=16\nIcon=17", "1,2,3,,,,d,7,8,9,10,11,12,13,14,15,Far,Icon"},
          "1.0000000|2.0000000|3||Far|Icon|d"},
-        {2, "", "1\t2\t3\t\tn\ti\td,e", "1.0000000|2.0000000|3||n|i|d,e"},
-        {1, "", "1,2", "1.0000000|2.0000000|||||<null>"},
-        {1, "Icon=-1\nDefaultIcon=Flag: red", "1,2,3,,n,ignored,d", "1.0000000|2.0000000|3||n|Flag: red|d"},
-        {1, "EleFormat=m", "1,2,100,,n,i,", "1.0000000|2.0000000|328.0800000||n|i|<null>"},
-        {1, "EleFormat=m", "1,2,,,n,i,", "1.0000000|2.0000000|||n|i|<null>"},
-        {1, "LocFormat=Comp", "4530xx12,12230xx00,,,,,", "45.5020000|122.5000000|||||<null>"},
-        {1, "LocFormat=DegNoSpace", "N4530.123,W12230.5,,,,,", "45.5020500|-122.5083333|||||<null>"},
+        {{2, "", "1\t2\t3\t\tn\ti\td,e"}, "1.0000000|2.0000000|3||n|i|d,e"},
+        {{1, "", "1,2"}, "1.0000000|2.0000000|||||<null>"},
+        {{1, "Icon=-1\nDefaultIcon=Flag: red", "1,2,3,,n,ignored,d"}, "1.0000000|2.0000000|3||n|Flag: red|d"},
+        {{1, "EleFormat=m", "1,2,100,,n,i,"}, "1.0000000|2.0000000|328.0800000||n|i|<null>"},
+        {{1, "EleFormat=m", "1,2,,,n,i,"}, "1.0000000|2.0000000|||n|i|<null>"},
+        {{1, "LocFormat=Comp", "4530xx12,12230xx00,,,,,"}, "45.5020000|122.5000000|||||<null>"},
+        {{1, "LocFormat=DegNoSpace", "N4530.123,W12230.5,,,,,"}, "45.5020500|-122.5083333|||||<null>"},
         // Plain and survey lines are kept whole as the description.
-        {4, "", "<any, text*here>", "||||||<any, text*here>"},
-        {7, "", "<any, text*here>", "||||||<any, text*here>"},
+        {{4, "", "<any, text*here>"}, "||||||<any, text*here>"},
+        {{7, "", "<any, text*here>"}, "||||||<any, text*here>"},
     };
     for (const auto& c : cases) {
         RestoreInitialState();
-        ParseFormatText(State(), c.definition, std::strlen(c.definition), nullptr);
+        ParseFormatText(State(), c.in.definition, std::strlen(c.in.definition), nullptr);
         OwnedRecord r;
-        ASSERT_EQ(ParsePointLine(c.line, &r.record, c.mode), 0) << c.line;
-        EXPECT_EQ(Fields(r), c.fields) << c.line;
+        ASSERT_EQ(ParsePointLine(c.in.line, &r.record, c.in.mode), 0) << c.in.line;
+        EXPECT_EQ(Fields(r), c.fields) << c.in.line;
     }
 }
 
@@ -151,57 +144,45 @@ protected:
 // Each case changes the state or the record, then writes the record's line.
 TEST_F(Formatting, RulesGiveTheExpectedLine) {
     const struct {
+        struct {
+            int32_t columns;
+            int mode;
+            const char* expected;
+        } out;
         void (*setup)(OwnedRecord&);
-        int32_t columns;
-        int mode;
-        const char* expected;
     } cases[] = {
-        {[](OwnedRecord&) { State().Delimited = ';'; },
-         7,
-         1,
-         "45.5000000;-122.2500000;100;143005 24122004;Home;House;Gate 3"},
-        {[](OwnedRecord&) {}, 9, 1, "45.5000000,-122.2500000,100,143005 24122004,Home,House,Gate 3,,"},
-        {[](OwnedRecord&) {}, 0, 1, ""},
-        {[](OwnedRecord&) { State().Delimited = ','; }, 3, 2, "45.5000000\t-122.2500000\t100"},
+        {{7, 1, "45.5000000;-122.2500000;100;143005 24122004;Home;House;Gate 3"},
+         [](OwnedRecord&) { State().Delimited = ';'; }},
+        {{9, 1, "45.5000000,-122.2500000,100,143005 24122004,Home,House,Gate 3,,"}, [](OwnedRecord&) {}},
+        {{0, 1, ""}, [](OwnedRecord&) {}},
+        {{3, 2, "45.5000000\t-122.2500000\t100"}, [](OwnedRecord&) { State().Delimited = ','; }},
         // PCX5: no separator; labels only for empty fields.
-        {[](OwnedRecord&) {
+        {{4, 6, "Home-122.2500000  "},
+         [](OwnedRecord&) {
              State().FieldMap = {4, 1, -1, -1, 0, -1, -1, -1};
              State().FieldLabel[2] = std::string("  "), State().FieldLabel[1] = std::string("unused");
-         },
-         4,
-         6,
-         "Home-122.2500000  "},
-        {[](OwnedRecord& r) { r->elevation[0] = '\0', State().FieldLabel[2] = std::string("n/a"); },
-         3,
-         1,
-         "45.5000000,-122.2500000,n/a"},
+         }},
+        {{3, 1, "45.5000000,-122.2500000,n/a"},
+         [](OwnedRecord& r) { r->elevation[0] = '\0', State().FieldLabel[2] = std::string("n/a"); }},
         // Separators, '*' and line ends are quoted.
-        {[](OwnedRecord& r) { CopyField(r->name, "Camp, North"), DescSetCopy(r.record, "a*b"); },
-         7,
-         1,
-         "45.5000000,-122.2500000,100,143005 24122004,\"Camp, North\",House,\"a*b\""},
-        {[](OwnedRecord& r) { CopyField(r->name, "Camp\nNorth"); },
-         5,
-         1,
-         "45.5000000,-122.2500000,100,143005 24122004,\"Camp\nNorth\""},
-        {[](OwnedRecord& r) { State().EleFormat = 1, CopyField(r->elevation, "328.08"); },
-         3,
-         1,
-         "45.5000000,-122.2500000,99.9987840"},
-        {[](OwnedRecord&) {
+        {{7, 1, "45.5000000,-122.2500000,100,143005 24122004,\"Camp, North\",House,\"a*b\""},
+         [](OwnedRecord& r) { CopyField(r->name, "Camp, North"), DescSetCopy(r.record, "a*b"); }},
+        {{5, 1, "45.5000000,-122.2500000,100,143005 24122004,\"Camp\nNorth\""},
+         [](OwnedRecord& r) { CopyField(r->name, "Camp\nNorth"); }},
+        {{3, 1, "45.5000000,-122.2500000,99.9987840"},
+         [](OwnedRecord& r) { State().EleFormat = 1, CopyField(r->elevation, "328.08"); }},
+        {{1, 1, "12/24/2004 14:30.05"},
+         [](OwnedRecord&) {
              State().DateStyle = 1, State().DateOrder = 2, State().DateSeparator = '/', State().TimeStyle = 1;
              State().DateFirst = 1, State().FieldMap = {3, -1, -1, 0, -1, -1, -1, -1};
-         },
-         1,
-         1,
-         "12/24/2004 14:30.05"},
+         }},
     };
     for (const auto& c : cases) {
         RestoreInitialState();
         FillPoint(
             r.record, "45.5000000", "-122.2500000", "100", "143005 24122004", "Home", "House", "Gate 3");
         c.setup(r);
-        EXPECT_EQ(Format(r.record, c.columns, c.mode, 0, 0), c.expected) << c.expected;
+        EXPECT_EQ(Format(r.record, c.out.columns, c.out.mode, 0, 0), c.out.expected) << c.out.expected;
     }
 }
 
@@ -218,10 +199,7 @@ TEST_F(Formatting, GarminLines) {
     State().DBKind = 0;
     CopyField(r->name, "Home");
     EXPECT_EQ(Format(r.record, 7, 3, 2, 0), "Route Waypoint\tHome\t\t\t\n");
-    State().DateStyle = 1;
-    State().DateOrder = 2;
-    State().DateSeparator = '/';
-    State().TimeStyle = 1;
+    State().DateStyle = 1, State().DateOrder = 2, State().DateSeparator = '/', State().TimeStyle = 1;
     State().EleFormat = 1;
     EXPECT_EQ(Format(r.record, 7, 3, 1, 0),
               "Trackpoint\t45.5000000 -122.2500000\t12/24/2004 14:30.05\t30.4800000\t\t\t\t\t\t\n");

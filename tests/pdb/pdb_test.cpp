@@ -4,6 +4,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/memory.h"
@@ -201,15 +202,10 @@ TEST(PdbRead, RecordsInfoAndDates) {
     PdbHeader info;
     ASSERT_EQ(PdbGetInfo(db.handle, &info), 0u);
     EXPECT_STREQ(info.name, "Test");
-    EXPECT_EQ(info.attributes, 8);
-    EXPECT_EQ(info.version, 2);
-    EXPECT_EQ(info.uniqueIdSeed, 77u);
-    EXPECT_EQ(info.creationDate, 5u);
-    EXPECT_EQ(info.modificationDate, 0u);
-    EXPECT_EQ(info.backupDate, 0u);
-    EXPECT_EQ(info.type, f.type);
-    EXPECT_EQ(info.creator, f.creator);
-    EXPECT_EQ(info.recordCount, 4u);
+    EXPECT_EQ(std::tie(info.attributes, info.version, info.uniqueIdSeed, info.type, info.creator),
+              std::make_tuple(8, 2, 77u, f.type, f.creator));
+    EXPECT_EQ(std::tie(info.creationDate, info.modificationDate, info.backupDate, info.recordCount),
+              std::make_tuple(5u, 0u, 0u, 4u));
     EXPECT_EQ(info.listKind, pdbListRecord);
     const uint8_t* data = nullptr;
     uint32_t size = 0;
@@ -222,11 +218,9 @@ TEST(PdbRead, RecordsInfoAndDates) {
         PdbRecordEntry entry{}, listed{};
         ASSERT_EQ(PdbGetRecordEntry(db.handle, i, &listed), 0u) << i;
         ASSERT_EQ(PdbReadRecord(db.handle, i, &entry, &data), 0u) << i;
-        EXPECT_EQ(entry.size, expected[i].size) << i;
-        EXPECT_EQ(listed.size, entry.size) << i;
-        EXPECT_EQ(listed.uniqueId, entry.uniqueId) << i;
-        EXPECT_EQ(entry.uniqueId, 0x110000 + 5 * i) << i;
-        EXPECT_EQ(entry.attributes, entry.size == 0 ? 0x80 : 0) << i;
+        EXPECT_EQ(std::tie(entry.size, entry.uniqueId, entry.attributes),
+                  std::make_tuple(expected[i].size, 0x110000 + 5 * i, entry.size == 0 ? 0x80 : 0));
+        EXPECT_EQ(std::tie(listed.size, listed.uniqueId), std::tie(entry.size, entry.uniqueId)) << i;
         const auto stored = bytes.begin() + expected[i].at;
         if (entry.size == 0) {
             EXPECT_EQ(data, nullptr) << i;
@@ -386,15 +380,9 @@ TEST(PdbRead, DeadHandlesAndNullOutputs) {
 PdbHeader SampleInfo(uint32_t count, const char* name = "Points") {
     PdbHeader info{};
     PdbSetName(info, name);
-    info.attributes = 0x0008;
-    info.version = 3;
-    info.creationDate = 1;
-    info.backupDate = 1000;
-    info.modificationNumber = 7;
-    info.type = PdbFourChars("PoLi");
-    info.creator = PdbFourChars("RLog");
-    info.uniqueIdSeed = 0x1234;
-    info.recordCount = count;
+    info.attributes = 0x0008, info.version = 3, info.creationDate = 1, info.backupDate = 1000;
+    info.modificationNumber = 7, info.type = PdbFourChars("PoLi"), info.creator = PdbFourChars("RLog");
+    info.uniqueIdSeed = 0x1234, info.recordCount = count;
     return info;
 }
 
