@@ -11,18 +11,9 @@ namespace {
 
 TEST_F(FreshState, ResetRestoresTheResetFieldsOnly) {
     ConversionState& s = State();
-    s.Layout = 3;
-    s.FieldMap[0] = 9;
-    s.Delimited = ';';
-    s.DBKind = 2;
-    s.FieldCount = 3;
-    s.Previous.FirstPoint = 0;
-    s.RecordVersion = 2;
-    s.Ext = ".csv";
-    s.LocFormat = 2;
-    s.DateSeparator = '/';
-    s.EleFormat = 1;
-    s.Previous.PrevLatitude = 17;
+    s.Layout = 3, s.FieldMap[0] = 9, s.Delimited = ';', s.DBKind = 2, s.FieldCount = 3;
+    s.Previous.FirstPoint = 0, s.RecordVersion = 2, s.Ext = ".csv";
+    s.LocFormat = 2, s.DateSeparator = '/', s.EleFormat = 1, s.Previous.PrevLatitude = 17;
     ResetConversionState(State());
     EXPECT_EQ(s.Layout, 1);
     EXPECT_EQ(s.FieldMap, kDefaultFieldMap);
@@ -55,61 +46,37 @@ TEST_F(FreshState, SetDatabaseKindTranslatesTheOlderLayoutCodes) {
 // Each line alone, with the settings it changes, as the definition reader
 // reports them; a value equal to the default still shows as a change.
 TEST(DefinitionLines, ExplainingALineReportsTheSettingsItChangesAndLeavesTheStateAlone) {
-    struct Case {
-        const char* line;
-        int keyword;
-        bool hasValue;
-        const char* value;
-        std::vector<std::string> changed;
-    };
-    const Case cases[] = {
-        {"Source = FIXED", VEZUVED_KEY_SOURCE, true, "FIXED", {"Source"}},
+    // keyword, whether a value was given, the value, then the settings changed.
+    const std::pair<const char*, std::string> cases[] = {
+        {"Source = FIXED", std::to_string(VEZUVED_KEY_SOURCE) + " 1 FIXED Source,"},
         // A delimiter means delimited text.
-        {"Delimited = ,", VEZUVED_KEY_DELIMITED, true, ",", {"Source", "Delimited"}},
-        {"Latitude = 0", VEZUVED_KEY_LATITUDE, true, "0", {"FieldMap"}},
-        {"DBType = Track2", VEZUVED_KEY_DB_TYPE, true, "Track2", {"RecordVersion", "DBKind"}},
-        {"Source = Nonsense", VEZUVED_KEY_SOURCE, true, "Nonsense", {}},
-        {"Field3 = Height", -1, true, "Height", {"FieldLabel"}},
-        {"Colour = red", -1, true, "red", {}},
-        {"no equals sign", -1, false, "", {}},
-    };
-    // Each line is told as the one line of a definition of its own.
-    const auto explain = [](const std::string& line) {
-        struct Effect {
-            int keyword = -2;
-            bool hasValue = false;
-            std::string value;
-            std::vector<std::string> changed;
-        } effect;
-        const TempFolder folder;
-        vezuved_definition* definition = vezuved_definition_new();
-        if (vezuved_definition_read(definition, folder.put("line.cal", line).c_str()) == VEZUVED_OK) {
-            vezuved_definition_line told{};
-            if (vezuved_definition_get_line(definition, 0, &told) == VEZUVED_OK) {
-                effect.keyword = told.keyword;
-                effect.hasValue = told.has_value != 0;
-                effect.value = told.value;
-                effect.changed.assign(told.changed, told.changed + told.changed_count);
-            }
-        }
-        vezuved_definition_free(definition);
-        return effect;
-    };
-    const auto keywordName = [](int keyword) {
-        const char* name = vezuved_definition_keyword_name(keyword);
-        return std::string(name != nullptr ? name : "");
+        {"Delimited = ,", std::to_string(VEZUVED_KEY_DELIMITED) + " 1 , Source,Delimited,"},
+        {"Latitude = 0", std::to_string(VEZUVED_KEY_LATITUDE) + " 1 0 FieldMap,"},
+        {"DBType = Track2", std::to_string(VEZUVED_KEY_DB_TYPE) + " 1 Track2 RecordVersion,DBKind,"},
+        {"Source = Nonsense", std::to_string(VEZUVED_KEY_SOURCE) + " 1 Nonsense "},
+        {"Field3 = Height", "-1 1 Height FieldLabel,"},
+        {"Colour = red", "-1 1 red "},
+        {"no equals sign", "-1 0  "},
     };
     State().Layout = kLayoutTab;
-    for (const Case& c : cases) {
-        const auto effect = explain(c.line);
-        EXPECT_EQ(effect.keyword, c.keyword) << c.line;
-        EXPECT_EQ(effect.hasValue, c.hasValue) << c.line;
-        EXPECT_EQ(effect.value, c.value) << c.line;
-        EXPECT_EQ(effect.changed, c.changed) << c.line;
-        EXPECT_EQ(State().Layout, kLayoutTab) << c.line;
+    for (const auto& [line, expected] : cases) {
+        // Each line is told as the one line of a definition of its own.
+        const TempFolder folder;
+        vezuved_definition* definition = vezuved_definition_new();
+        vezuved_definition_line told{};
+        std::string effect = "not told";
+        if (vezuved_definition_read(definition, folder.put("line.cal", line).c_str()) == VEZUVED_OK &&
+            vezuved_definition_get_line(definition, 0, &told) == VEZUVED_OK) {
+            effect =
+                std::to_string(told.keyword) + " " + std::to_string(told.has_value) + " " + told.value + " ";
+            for (int32_t i = 0; i < told.changed_count; ++i) effect += told.changed[i] + std::string(",");
+        }
+        vezuved_definition_free(definition);
+        EXPECT_EQ(effect, expected) << line;
+        EXPECT_EQ(State().Layout, kLayoutTab) << line;
     }
-    EXPECT_EQ(keywordName(VEZUVED_KEY_ELE_FORMAT), "EleFormat");
-    EXPECT_EQ(keywordName(99), "");
+    EXPECT_STREQ(vezuved_definition_keyword_name(VEZUVED_KEY_ELE_FORMAT), "EleFormat");
+    EXPECT_EQ(vezuved_definition_keyword_name(99), nullptr);
     ResetConversionState(State());
 }
 

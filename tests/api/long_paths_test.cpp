@@ -3,8 +3,6 @@
 // its cause before any file is touched), one path argument at a time.
 #include <cstdlib>
 #include <filesystem>
-#include <string>
-#include <vector>
 
 #include "support/diag_capture.h"
 #include "support/test_support.h"

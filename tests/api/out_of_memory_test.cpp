@@ -5,8 +5,6 @@
 #include <cstdlib>
 #include <functional>
 #include <new>
-#include <string>
-#include <vector>
 
 #include "base/memory.h"
 #include "support/test_support.h"
@@ -118,19 +116,18 @@ TEST_F(OutOfMemory, EveryExportFailsCleanlyUntilItSucceeds) {
         bool mustFail = true;
     };
     std::vector<Case> cases;
+    const auto readPdb = [&](const std::string& path) {
+        void* array = nullptr;
+        const int32_t n = RLDBReadPDB(path.c_str(), &array, &kind);
+        RLDBRelease(array, n > 0 ? n : 0);
+        return n;
+    };
     for (int32_t k : {0, 1, 2, 65, 66})
         cases.push_back({"write " + std::to_string(k),
                          [&, k] { return RLDBWritePDB(written.c_str(), records.data(), 3, k); },
                          NonZero});
     // A refused description gives up its slot: fewer records, still a success the host must release.
-    cases.push_back({"read",
-                     [&] {
-                         void* array = nullptr;
-                         const int32_t n = RLDBReadPDB(pdb.c_str(), &array, &kind);
-                         RLDBRelease(array, n > 0 ? n : 0);
-                         return n;
-                     },
-                     Negative});
+    cases.push_back({"read", [&] { return readPdb(pdb); }, Negative});
     cases.push_back({"info",
                      [&] {
                          count = -7;
@@ -163,20 +160,19 @@ TEST_F(OutOfMemory, EveryExportFailsCleanlyUntilItSucceeds) {
     const std::string one = folder.file("one.pdb"), oneText = folder.file("one.csv");
     ASSERT_EQ(RLDBWritePDB(one.c_str(), &records[1], 1, 0), 0);
     std::string oneOutput = oneText;
-    ASSERT_EQ(RLDBExport(one.c_str(), oneOutput.data(), nullptr, -1, -1, -1, nullptr), 0);
+    const auto exportOne = [&] {
+        return RLDBExport(one.c_str(), oneOutput.data(), nullptr, -1, -1, -1, nullptr);
+    };
+    ASSERT_EQ(exportOne(), 0);
     const std::string oneLine = ReadFileText(oneText);
     cases.push_back({"read one",
                      [&] {
-                         void* array = nullptr;
-                         const int32_t n = RLDBReadPDB(one.c_str(), &array, &kind);
-                         RLDBRelease(array, n > 0 ? n : 0);
+                         const int32_t n = readPdb(one);
                          EXPECT_TRUE(n < 0 || n == 1) << n;
                          return n;
                      },
                      Negative});
-    cases.push_back({"export one",
-                     [&] { return RLDBExport(one.c_str(), oneOutput.data(), nullptr, -1, -1, -1, nullptr); },
-                     [&](int32_t result) {
+    cases.push_back({"export one", exportOne, [&](int32_t result) {
                          const bool failed = NonZeroCode(result);
                          if (!failed) {
                              EXPECT_EQ(ReadFileText(oneText), oneLine);

@@ -3,9 +3,7 @@
 // what another reads (no Garmin export, no LocFormat or EleFormat lines).
 #include <chrono>
 #include <functional>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "support/test_support.h"
 #include "vezuved/vezuved.h"
@@ -28,18 +26,14 @@ std::string ReadDatabase(const std::string& path) {
     return Digest(read.records, read.count) + " kind " + std::to_string(read.kind);
 }
 
-std::string Import(const std::string& source,
-                   const std::string& database,
-                   const std::string& format,
-                   int16_t kind) {
-    std::string out = database;  // the export writes the path it used back
-    const int32_t result = RLDBImport(source.c_str(), &out[0], format.c_str(), kind, -1, -1, nullptr);
+// The exports write the path they used back.
+std::string Import(const std::string& source, std::string database, const std::string& format, int16_t kind) {
+    const int32_t result = RLDBImport(source.c_str(), &database[0], format.c_str(), kind, -1, -1, nullptr);
     return std::to_string(result) + " " + ReadDatabase(database);
 }
 
-std::string Export(const std::string& database, const std::string& output, const std::string& format) {
-    std::string out = output;
-    const int32_t result = RLDBExport(database.c_str(), &out[0], format.c_str(), -1, -1, -1, nullptr);
+std::string Export(const std::string& database, std::string output, const std::string& format) {
+    const int32_t result = RLDBExport(database.c_str(), &output[0], format.c_str(), -1, -1, -1, nullptr);
     return std::to_string(result) + " " + ReadFileText(output);
 }
 
@@ -50,13 +44,11 @@ std::string Lookup(const char* keyword, const std::string& format) {
     return std::to_string(result) + " " + value + " " + std::to_string(length) + ";";
 }
 
-class Threads : public FreshState {
-protected:
-    TempFolder folder;
-    std::string Put(const std::string& name, const std::string& text) { return folder.put(name, text); }
-};
+using Threads = FreshState;
 
 TEST_F(Threads, ExportsFromFourThreadsGiveWhatTheyGiveAlone) {
+    const TempFolder folder;
+    const auto Put = [&](const char* name, const char* text) { return folder.put(name, text); };
     const std::string comma =
         Put("comma.csv", "45.5,-122.5,100,143005 24122004,Home,House,\"a, b\"\r\n1,2,,,Camp,,\r\n");
     const std::string tab = Put("tab.txt", "Start\t45.1\t-122.1\t10\r\nEnd\t45.2\t-122.2\t20\r\n");

@@ -4,11 +4,9 @@
 // (The tests need a POSIX shell: timeout, quoting, redirection.)
 #if !defined(_WIN32)
 
-#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
-#include <string>
 
 #include "device_test_support.h"
 

@@ -46,6 +46,7 @@ const char* const kPoints =
     "45.5000000,-122.6000000,100,,Home,Flag,First point\r\n"
     "45.6000000,-122.7000000,200,,Cabin,Flag,Second\r\n";
 const char* const kVolumePath = "\\My Documents\\Roverlog\\RoverlogDBV.cdb";
+const std::string kFlagPath = "\\My Documents\\Roverlog\\flag.rli";
 
 namespace {
 
@@ -100,6 +101,14 @@ std::vector<int32_t> Stages() {
     std::vector<int32_t> stages;
     for (const ProgressCall& call : Log().progress) stages.push_back(call.stage);
     return stages;
+}
+
+std::string Progress() {
+    std::string text;
+    for (const ProgressCall& c : Log().progress)
+        text += std::to_string(c.stage) + " " + std::to_string(c.done) + "/" + std::to_string(c.total) + " " +
+                c.name + ";";
+    return text;
 }
 
 std::vector<std::string> DeviceDatabaseView::Names() const {

@@ -20,6 +20,8 @@ using namespace vezuved;
 namespace devtest {
 
 inline WideString W(const char* text) { return WidenedText(text); }
+using Strings = std::vector<std::string>;
+using Ints = std::vector<int32_t>;
 
 // A fresh temporary folder; Join uses the separator the library joins PC
 // paths with, so expected texts match its output.
@@ -64,6 +66,7 @@ struct EmulatedDevice {
 constexpr uint64_t kBaseTime = 127237479000000000ull;  // 14 Mar 2004 14:25 UTC
 extern const char* const kPoints;                      // two point lines, Home and Cabin
 extern const char* const kVolumePath;                  // the default device volume
+extern const std::string kFlagPath;                    // flag.rli in the device folder
 
 struct ProgressCall {
     int32_t stage, done, total;
@@ -86,6 +89,7 @@ struct CallbackLog {
 };
 CallbackLog& Log();
 std::vector<int32_t> Stages();  // the stages reported, in order
+std::string Progress();         // each report as "stage done/total name;"
 
 struct DeviceRecord {
     std::string text, name;  // name: property 3 of points

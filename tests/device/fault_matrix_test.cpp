@@ -2,14 +2,12 @@
 // an existing destination: a failed copy leaves both sides as the user sees
 // them as they were; the next connection heals what a failure between two
 // renames left, whose outcome a lost connection pins.
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <sstream>
-#include <string>
 
 #include "device/device_leftovers.h"
 #include "device/transfer_rules.h"

@@ -2,21 +2,18 @@
 // case-blind wildcards, the callbacks' session pointer and narrowed names,
 // and the kinds of PC files. (Opening, reading, writing, times to the 100 ns
 // and replacing files are exercised by every copy.)
-#include <gtest/gtest.h>
 
 #include <time.h>
 
 #include <algorithm>
-#include <string>
-#include <vector>
 
 #include "device/device_callbacks.h"
 #include "device/file_dates.h"
 #include "device_test_support.h"
 #include "state/device_state.h"
 
+using devtest::Strings;
 using devtest::W;
-using Strings = std::vector<std::string>;
 
 #if defined(_WIN32)
 #define timegm _mkgmtime

@@ -10,8 +10,6 @@
 #include <cerrno>
 #include <functional>
 #include <optional>
-#include <string>
-#include <vector>
 
 #include "device/transfer_rules.h"
 #include "device_test_support.h"
@@ -55,9 +53,9 @@ struct Scenario {
     std::string file;               // the PC file at stake
     std::function<void()> prepare;  // puts the previous files in place
     std::function<int32_t()> run;
-    std::function<bool(int32_t)> succeeded;
-    Reached reached;
-    bool closesOnlyTheOutput = false;                   // then a failed close is a failed write
+    Reached reached = kReplaced;
+    bool closesOnlyTheOutput = false;  // then a failed close is a failed write
+    std::function<bool(int32_t)> succeeded = [](int32_t result) { return result == 0; };
     bool readsOnlyTheSource = false;                    // then a failed read is a failed copy
     std::function<bool()> whole = [] { return true; };  // what a success made elsewhere is complete
 };
@@ -134,8 +132,6 @@ const char kText[] =
     "45.5,-122.5,100,143005 24122004,Home,House,\"note, with comma\"\r\n1,2,,,Camp,Flag,\r\n";
 const char kDefinition[] = "FormatTitle=Trip\r\nFieldCount=7\r\nExt=.csv\r\n";
 
-bool Zero(int32_t result) { return result == 0; }
-
 TEST_F(IoFaultLoop, EveryExportThatWritesKeepsThePreviousFile) {
     OwnedArray records(2);
     FillPoint(records[0], "45.5", "-122.25", "100", "143005 24122004", "Home", "House", "Gate, back");
@@ -143,87 +139,69 @@ TEST_F(IoFaultLoop, EveryExportThatWritesKeepsThePreviousFile) {
     const std::string database = Pc("trip.pdb"), definition = Pc("trip.cal"), text = Pc("trip.csv");
     std::string output;  // the derived path is written back into it
     const auto replaced = [](int32_t result) { return result == devReplaced || result == 0; };
+    // An export run with its output captured.
+    const auto runs = [this](std::function<int32_t()> call) { return [this, call] { return Run(call); }; };
     const Scenario scenarios[] = {
-        {"write a database",
-         Pc("w.pdb"),
-         [&] { Put("w.pdb", "old"); },
-         [&] { return Run([&] { return RLDBWritePDB(Pc("w.pdb").c_str(), records.data(), 2, 0); }); },
-         Zero,
-         kReplaced},
+        {"write a database", Pc("w.pdb"), [&] { Put("w.pdb", "old"); }, runs([&] {
+             return RLDBWritePDB(Pc("w.pdb").c_str(), records.data(), 2, 0);
+         })},
         {"import",
          database,
          [&] { Put("trip.csv", kText), Put("trip.cal", kDefinition), Put("trip.pdb", "old"); },
-         [&] {
+         runs([&] {
              output = database;
-             return Run([&] {
-                 return RLDBImport(text.c_str(), &output[0], definition.c_str(), 0, -1, -1, nullptr);
-             });
-         },
-         Zero,
-         kReplaced},
+             return RLDBImport(text.c_str(), &output[0], definition.c_str(), 0, -1, -1, nullptr);
+         })},
         {"export",
          Pc("out.csv"),
          [&] {
              Put("trip.cal", kDefinition), Put("out.csv", "old");
              ASSERT_EQ(0, RLDBWritePDB(database.c_str(), records.data(), 2, 0));
          },
-         [&] {
+         runs([&] {
              output = Pc("out.csv");
-             return Run([&] {
-                 return RLDBExport(database.c_str(), &output[0], definition.c_str(), -1, -1, -1, nullptr);
-             });
-         },
-         Zero,
-         kReplaced},
-        {"write text",
-         Pc("b.csv"),
-         [&] { Put("trip.cal", kDefinition), Put("b.csv", "old"); },
-         [&] {
-             return Run([&] {
-                 return RLDBWriteCSV(
-                     Pc("b.csv").c_str(), definition.c_str(), 0, -1, -1, nullptr, records.data(), 2);
-             });
-         },
-         Zero,
-         kReplaced},
+             return RLDBExport(database.c_str(), &output[0], definition.c_str(), -1, -1, -1, nullptr);
+         })},
+        {"write text", Pc("b.csv"), [&] { Put("trip.cal", kDefinition), Put("b.csv", "old"); }, runs([&] {
+             return RLDBWriteCSV(
+                 Pc("b.csv").c_str(), definition.c_str(), 0, -1, -1, nullptr, records.data(), 2);
+         })},
         // The listing's result stays 0: a sync file it cannot write is said.
         {"listing",
          Pc("RLDBSync.inf"),
          [&] { Put("RLDBSync.inf", "old"); },
          [&] { return Enum(); },
+         {IoCall::Open, IoCall::Write, IoCall::Close, IoCall::Rename},
+         true,
          [&](int32_t result) {
              return result == 0 && out_.find("Error !!! Writing sync file") == std::string::npos;
-         },
-         {IoCall::Open, IoCall::Write, IoCall::Close, IoCall::Rename},
-         true},
+         }},
         {"database from the device",
          Pc("Home.rlp"),
          [&] { ResetDevice(), Push("Home.rlp", kText), Put("Home.rlp", "old\r\n"); },
          [&] { return FromDevice(0, nullptr); },
-         Zero,
          kFromDevice,
          true},
         {"file from the device",
          Pc("flag.rli"),
          [&] { WriteDevice("flag.rli", "device icon"), Put("flag.rli", "pc icon"); },
          [&] { return FromDevice(9, nullptr, optAlways); },
-         [](int32_t result) { return result == devReplaced; },
          kFromDevice,
-         true},
+         true,
+         [](int32_t result) { return result == devReplaced; }},
         {"move to the device",
          Pc("Move.rlp"),
          [&] { ResetDevice(), Put("Move.rlp", kText); },
          [&] { return ToDevice(Pc("Move.rlp"), optMove | optAlways); },
-         Zero,
          kMoved},
         // A source that ends before its size is no copy: the PC file stays.
         {"move a file to the device",
          Pc("pin.rli"),
          [&] { Put("pin.rli", std::string(3000, 'i')); },
          [&] { return ToDevice(Pc("pin.rli"), optMove | optAlways); },
-         replaced,
          kMoved,
          false,
+         replaced,
          true,
          [&] {
              return FileExists(DeviceFile("pin.rli")) && ReadFileText(DeviceFile("pin.rli")).size() == 3000;

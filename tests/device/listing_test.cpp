@@ -1,9 +1,6 @@
 // The device listing through RLDBCEEnum: the fixed-column report and the
-// sync file "RLDBSync.inf", byte for byte.
-#include <gtest/gtest.h>
-
+// sync file "RLDBSync.inf", byte for byte; the core's listing of the same.
 #include <filesystem>
-#include <string>
 
 #include "device/sync_list.h"
 #include "device_test_support.h"
@@ -18,12 +15,19 @@ const std::string kHeader =
     "Name                  Records Dev Modified       PC Modified\n"
     "-----------------------------------------------------------\n";
 const std::string kPcOnly = "\nFiles Only on PC\n====================================\n";
-const std::string kNoDatabases = "\nPoints:\n\nRoutes:\n\nTracks:\n";
 constexpr uint64_t kDay = 864000000000ull;
 
 class ListingTest : public SyncTest {};
 
-TEST_F(ListingTest, ReportAndSyncFile) {
+int32_t VEZUVED_CORE_CALL KeepMessage(const vezuved_device_event* event, void* context) {
+    if (event->type == VEZUVED_DEVICE_EVENT_MESSAGE)
+        *static_cast<std::string*>(context) += event->message + std::string("\n");
+    return 0;
+}
+
+// The core's listing gives the same report, printing nothing, and answers
+// what it shows as rows.
+TEST_F(ListingTest, ReportSyncFileAndTheCoresRows) {
     Push("Home.rlp", "45.5,-122.6,,,A,,\r\n45.6,-122.7,,,B,,\r\n");
     Push("Hike.rlr", "45.5,-122.6,,,A,,\r\n");
     Push("Walk.rlt", "45.5,-122.6,,,A,,\r\n45.5,-122.6,,,B,,\r\n45.5,-122.6,,,C,,\r\n");
@@ -40,22 +44,7 @@ TEST_F(ListingTest, ReportAndSyncFile) {
     EXPECT_EQ(Pc("Home.rlp") + "\tHome\r\n" + "\tAVeryLongDatabaseNameOf29Chars\r\n" + Pc("Hike.rlr") +
                   "\tHike\r\n" + Pc("Walk.rlt") + "\tWalk\r\n" + Pc("Lake.rlt") + "\t\r\n",
               ReadFileText(Pc("RLDBSync.inf")));
-}
 
-// The core's listing gives the same report, printing nothing, and answers
-// what it shows as rows.
-int32_t VEZUVED_CORE_CALL KeepMessage(const vezuved_device_event* event, void* context) {
-    if (event->type == VEZUVED_DEVICE_EVENT_MESSAGE)
-        *static_cast<std::string*>(context) += event->message + std::string("\n");
-    return 0;
-}
-
-TEST_F(ListingTest, CoreListingAnswersTheRowsItPrints) {
-    Push("Home.rlp", "45.5,-122.6,,,A,,\r\n45.6,-122.7,,,B,,\r\n");
-    Push("Walk.rlt", "45.5,-122.6,,,A,,\r\n45.5,-122.6,,,B,,\r\n45.5,-122.6,,,C,,\r\n");
-    WritePc("Walk.rlt", "x", kBaseTime + 1);
-    WritePc("Lake.rlt", "x");
-    EXPECT_EQ(0, Enum());
     const std::string printed = out_;
     vezuved_device* device = vezuved_device_new();
     std::string messages;
@@ -66,24 +55,19 @@ TEST_F(ListingTest, CoreListingAnswersTheRowsItPrints) {
     EXPECT_EQ(printed, vezuved_device_report(device));
     EXPECT_EQ(VEZUVED_OK, result);
     EXPECT_EQ(0, vezuved_device_code(device));
-    ASSERT_EQ(2, vezuved_device_row_count(device));
-    vezuved_device_row home{};
-    ASSERT_EQ(VEZUVED_OK, vezuved_device_get_row(device, 0, &home));
-    EXPECT_EQ(VEZUVED_SET_WAYPOINTS, home.kind);
-    EXPECT_STREQ("Points", home.heading);
-    EXPECT_STREQ("Home", home.name);
-    EXPECT_EQ(2, home.records);
-    EXPECT_STREQ("Mar/14/2004 14:25", home.device_modified);
-    EXPECT_STREQ("", home.pc_modified);
-    EXPECT_STREQ("Only on Device", home.state);
-    vezuved_device_row walk{};
-    ASSERT_EQ(VEZUVED_OK, vezuved_device_get_row(device, 1, &walk));
-    EXPECT_EQ(VEZUVED_SET_TRACK, walk.kind);
-    EXPECT_STREQ("Tracks", walk.heading);
-    EXPECT_STREQ("Walk", walk.name);
-    EXPECT_EQ(3, walk.records);
-    EXPECT_STREQ("Mar/14/2004 14:25", walk.pc_modified);
-    EXPECT_STREQ("Newer On PC", walk.state);
+    std::string rows;
+    for (int32_t i = 0; i < vezuved_device_row_count(device); ++i) {
+        vezuved_device_row r{};
+        ASSERT_EQ(VEZUVED_OK, vezuved_device_get_row(device, i, &r));
+        rows += std::to_string(r.kind) + "|" + r.heading + "|" + r.name + "|" + std::to_string(r.records) +
+                "|" + r.device_modified + "|" + r.pc_modified + "|" + r.state + "\n";
+    }
+    const std::string mar14 = "Mar/14/2004 14:25";
+    EXPECT_EQ("0|Points|Home|2|" + mar14 + "|" + mar14 + "|Identical\n" +
+                  "0|Points|AVeryLongDatabaseNameOf29Chars|0|Dec/19/2004 14:25||Only on Device\n" +
+                  "2|Routes|Hike|1|" + mar14 + "|Mar/14/2004 14:24|Newer On Device\n" + "1|Tracks|Walk|3|" +
+                  mar14 + "|" + mar14 + "|Newer On PC\n",
+              rows);
     ASSERT_EQ(1, vezuved_device_pc_only_count(device));
     EXPECT_EQ(Pc("Lake.rlt"), vezuved_device_pc_only(device, 0));
     // A sync file that cannot be written is said; the handheld's result stays 0.
@@ -99,37 +83,40 @@ TEST_F(ListingTest, CoreListingAnswersTheRowsItPrints) {
     vezuved_device_free(device);
 }
 
-TEST_F(ListingTest, EmptySidesAndNoVolume) {
+TEST_F(ListingTest, EmptySidesFailuresAndForcedKind) {
     EXPECT_EQ(0, Enum());
-    EXPECT_EQ(kHeader + kNoDatabases + kPcOnly + "none\n", out_);
+    EXPECT_EQ(kHeader + "\nPoints:\n\nRoutes:\n\nTracks:\n" + kPcOnly + "none\n", out_);
     EXPECT_TRUE(FileExists(Pc("RLDBSync.inf")));
     EXPECT_EQ("", ReadFileText(Pc("RLDBSync.inf")));
-    // Without a volume the PC side is still listed.
-    WritePc("Lake.rlt", "x");
-    ScopedEnv fault("VEZUVED_DEVICE_FAULTS", "CeMountDBVol");
-    EXPECT_EQ(0, Enum());
-    EXPECT_EQ(kHeader + "Can't mount Database Volume: " + kVolumePath + kPcOnly + Pc("Lake.rlt") + "\n",
-              out_);
-    EXPECT_EQ(Pc("Lake.rlt") + "\t\r\n", ReadFileText(Pc("RLDBSync.inf")));
-}
-
-TEST_F(ListingTest, FailuresAndForcedKind) {
     Push("Home.rlp", "45.5,-122.6,,,A,,\r\n");
-    {
-        ScopedEnv fault("VEZUVED_DEVICE_FAULTS", "CeOidGetInfoEx=7");
-        EXPECT_EQ(0, Enum());
-        EXPECT_EQ(kHeader +
-                      "\nPoints:\nError getting record info: Type: 506f4c69 Err: 7\n\nRoutes:\n\nTracks:\n" +
-                      kPcOnly + "none\n",
-                  out_);
-    }
-    {
-        ScopedEnv fault("VEZUVED_DEVICE_FAULTS", "CeRapiInitEx");
+    WritePc("Lake.rlt", "x");
+    const std::string lake = kPcOnly + Pc("Lake.rlt") + "\n";
+    const struct {
+        const char* fault;
+        int32_t result;
+        std::string out;
+        bool syncWritten;
+    } rows[] = {
+        {"CeOidGetInfoEx=7",
+         0,
+         kHeader + "\nPoints:\nError getting record info: Type: 506f4c69 Err: 7\n\nRoutes:\n\nTracks:\n" +
+             lake,
+         true},
+        {"CeRapiInitEx", -8, "", false},
+        // Without a volume the PC side is still listed.
+        {"CeMountDBVol", 0, kHeader + "Can't mount Database Volume: " + kVolumePath + lake, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.fault);
         std::filesystem::remove(Pc("RLDBSync.inf"));
-        EXPECT_EQ(-8, Enum());
-        EXPECT_EQ("", out_);
-        EXPECT_FALSE(FileExists(Pc("RLDBSync.inf")));
+        ScopedEnv fault("VEZUVED_DEVICE_FAULTS", row.fault);
+        EXPECT_EQ(row.result, Enum());
+        EXPECT_EQ(row.out, out_);
+        EXPECT_EQ(row.syncWritten, FileExists(Pc("RLDBSync.inf")));
     }
+    EXPECT_EQ(Pc("Lake.rlt") + "\t\r\n", ReadFileText(Pc("RLDBSync.inf")));
+    std::filesystem::remove(Pc("RLDBSync.inf"));
+    std::filesystem::remove(Pc("Lake.rlt"));
     std::filesystem::create_directories(Pc("RLDBSync.inf"));
     EXPECT_EQ(0, Enum());
     EXPECT_NE(std::string::npos, out_.find("none\nError !!! Writing sync file\n"));

@@ -1,10 +1,7 @@
 // Loading the remote API: the result of every way it can go, the timeout,
 // and the session that ends the connection; the emulator's volumes.
-#include <gtest/gtest.h>
 
 #include <chrono>
-#include <string>
-#include <vector>
 
 #include "device/remote_api.h"
 #include "device_test_support.h"

@@ -1,11 +1,8 @@
 // The file calls the device copies make, answered as Windows answers them:
 // a handle does only what it was opened for.
-#include <gtest/gtest.h>
 
-#include <string>
-
-#include "base/wide_text.h"
 #include "platform/host_file.h"
+#include "base/wide_text.h"
 #include "support/test_support.h"
 
 namespace {

@@ -3,8 +3,6 @@
 // spells, as every other program of the system sees the name.
 #include <cstdio>
 #include <filesystem>
-#include <string>
-#include <vector>
 
 #if defined(_WIN32)
 #include <windows.h>

@@ -1,11 +1,9 @@
 // The system services a face asks the library for (vezuved_system.h),
 // through the public header as the tool calls them.
-#include <gtest/gtest.h>
 
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
-#include <string>
 
 #include <vezuved/vezuved_system.h>
 

@@ -2,7 +2,6 @@
 // failure or a discard leaves the previous file and no temporary file.
 #include <filesystem>
 #include <memory>
-#include <string>
 
 #if !defined(_WIN32)
 #include <sys/wait.h>
