@@ -52,18 +52,12 @@ PointSet Held(const MapSet& set) {
     PointSet held;
     held.title = set.title;
     held.kind = set.kind;
-    for (const MapPoint& point : set.points) {
+    for (const MapPoint& p : set.points) {
         held.points.emplace_back();
         Point& to = held.points.back();
-        to.name = point.name;
-        to.icon = point.icon;
-        to.description = point.description;
-        to.latitude = point.latitude;
-        to.longitude = point.longitude;
-        to.elevationMetres = point.elevationMetres;
-        to.elevationFeet = point.elevationFeet;
-        to.time = point.time;
-        to.segmentStart = point.segmentStart;
+        to.name = p.name, to.icon = p.icon, to.description = p.description, to.time = p.time;
+        to.latitude = p.latitude, to.longitude = p.longitude, to.segmentStart = p.segmentStart;
+        to.elevationMetres = p.elevationMetres, to.elevationFeet = p.elevationFeet;
     }
     return held;
 }
@@ -108,9 +102,9 @@ MapSet Broken(int32_t kind) {
                 At("", "2.5", "2", "10", "120002.999 01012020")});
 }
 
-// Text that reads as numbers only just: every document stays plain text,
-// and a point whose elevation is no finite number within the bound is left
-// out of every document.
+// Elevations that read as numbers only just: every document stays plain
+// text, and a point whose elevation is no finite number within the bound
+// is left out.
 TEST(ToolMapWriters, ExtremeElevationsAreWrittenWhole) {
     const std::vector<MapSet> sets = {
         Set("Far",

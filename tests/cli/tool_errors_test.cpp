@@ -1,6 +1,5 @@
-// Exit statuses and messages: 2 for usage errors, 1 for files the tool
-// cannot convert, with a sentence on standard error naming the file; a
-// signal leaves the previous file as it was.
+// Exit statuses and messages: 2 for usage, 1 for files, each sentence
+// naming the file; a signal leaves the previous file as it was.
 #include "tool_runner.h"
 
 #include <chrono>
@@ -25,13 +24,12 @@ TEST_F(ToolErrors, RefusalsExitWithTwoForUsageAndOneForFiles) {
     std::filesystem::copy_file(FormatFile("name-first.cal"), Out("name-first.cal"));
     WriteFile(Out("empty.csv"), "");
     WriteFile(Out("trip.gpx"), TestData("cli/data/trip.gpx"));
-    const auto here = [&](std::string text) {
-        for (size_t at = text.find("{}"); at != std::string::npos; at = text.find("{}", at))
-            text.replace(at, 2, folder_);
-        return text;
-    };
     const auto rows = Rows(TestData("cli/data/refusals.tsv"));
     EXPECT_EQ(rows.size(), 35u);
+    const auto here = [&](const std::string& text) {  // "{}" as the folder
+        const std::string said = Said({"", "", text}, folder_);
+        return said.substr(0, said.size() - 1);
+    };
     for (const auto& row : rows)
         Fails(std::stoi(row[0]), CommandWords(here(row.at(1))), here(row.at(2)), "true | ");
 }
@@ -54,20 +52,16 @@ TEST_F(ToolErrors, AnOutputThatIsTheInputLeavesIt) {
         for (const std::string& output : outputs) {
             std::vector<std::string> arguments = {command, database, "-o", output};
             if (command == "convert") arguments.erase(arguments.begin() + 2);
-            Fails(1,
-                  arguments,
-                  "vezuved: cannot write '" + output + "': it is the input '" + database +
-                      "' itself; nothing was written\n");
+            const std::string said = "vezuved: cannot write '" + output + "': it is the input '" + database;
+            Fails(1, arguments, said + "' itself; nothing was written\n");
             EXPECT_EQ(ReadFile(database), before);
         }
     }
     EXPECT_EQ(FolderNames(folder_), names);
 }
 
-// Standard output carries only the document: what the library says goes to
-// standard error, whether the document is made (a definition that is not
-// there, given for a database) or not (a database cut short under every
-// command that reads one, a definition that is not there).
+// What the library says goes to standard error, never into the document,
+// whether the document is made or not.
 TEST_F(ToolErrors, LibraryMessagesGoToStandardError) {
     const std::string db = Out("hike.pdb"), cut = Out("cut.pdb"), text = Out("peaks.csv");
     Ok({"import", DataFile("hike-track.csv"), "-d", FormatFile("track.cal"), "-o", db});
@@ -104,8 +98,7 @@ TEST_F(ToolErrors, LibraryMessagesGoToStandardError) {
 }
 
 // A definition the library cannot load is an error naming it and why, for
-// reading and for writing: never the library's defaults read or written
-// in its place (a header row as a point at 0,0).
+// reading and writing, never the library's defaults in its place.
 TEST_F(ToolErrors, ADefinitionThatCannotBeReadIsAnErrorWithItsCause) {
     std::string folder = folder_;
     while (folder.size() < 1024) folder += "/" + std::string(200, 'd');
@@ -121,8 +114,7 @@ TEST_F(ToolErrors, ADefinitionThatCannotBeReadIsAnErrorWithItsCause) {
     EXPECT_EQ(FolderNames(folder_), (std::vector<std::string>{std::string(200, 'd'), "hike.pdb"}));
 }
 
-// A run of several outputs that fails part way ends with a line naming
-// what was written and what was not; what was written stays whole.
+// A run of several outputs failing part way names what was and was not written.
 TEST_F(ToolErrors, ARunThatFailsPartWaySaysWhatWasWrittenAndWhatNot) {
     const std::string trip = TestData("cli/data/trip.gpx");
     WriteFile(Out("a.gpx"), trip);
@@ -141,8 +133,7 @@ TEST_F(ToolErrors, ARunThatFailsPartWaySaysWhatWasWrittenAndWhatNot) {
     EXPECT_EQ(FolderNames(maps), std::vector<std::string>{"a.kml"});
 }
 
-// The device commands name the emulator they tried and why it did not load,
-// in the system's words, not a Windows error number.
+// The device commands name the emulator they tried and why it did not load.
 TEST_F(ToolErrors, AnEmulatorThatDoesNotLoadIsNamedWithItsCause) {
     WriteFile(Out("text.so"), "no library");
     EXPECT_EQ(Expected(1,
@@ -156,12 +147,9 @@ TEST_F(ToolErrors, AnEmulatorThatDoesNotLoadIsNamedWithItsCause) {
 
 #if !defined(_WIN32)
 
-// Ctrl-C, SIGTERM, a closed terminal or SIGQUIT while the tool writes a
-// large output: the signal ends the tool as it would have, and the
-// temporary file it was writing beside the output is gone with it; a
-// previous output stays as it was.
-
-// Ends the tool if the test stops early, so no conversion outlives it.
+// Ctrl-C, SIGTERM, SIGHUP or SIGQUIT while the tool writes a large output
+// ends it as it would have, its temporary gone with it, a previous output
+// left as it was. The guard ends the tool if the test stops early.
 struct EndedWithTheTest {
     pid_t child;
     ~EndedWithTheTest() {
@@ -176,7 +164,7 @@ class ToolInterrupt : public ToolTest, public ::testing::WithParamInterface<int>
 
 TEST_P(ToolInterrupt, TheSignalRemovesTheTemporaryBeingWritten) {
     const int signal = GetParam();
-    // About 50 MB of points, one a line; the definition beside them, found by its name.
+    // About 50 MB of points; the definition beside them, found by its name.
     const std::string input = Out("big.csv"), outputs = FreshFolder("interrupt-out");
     ASSERT_EQ(RunShell("yes 45.1234567,-122.1234567,1000,,Point,Flag,a note | head -n " +
                        std::string(kSanitizedBuild ? "200000 > " : "1100000 > ") + Quoted(input)),

@@ -17,10 +17,9 @@ namespace {
 using ToolExamples = ToolTest;
 namespace fs = std::filesystem;
 
-// The checks of tests/cli/data/examples-checks.txt, by example: what SOURCE
-// (empty: standard output; "stderr"; "vezuved ARGS": what that prints; else
-// a file the example wrote) must hold, with \n, \t and \\ for what they
-// stand for.
+// The checks of tests/cli/data/examples-checks.txt by example: what SOURCE
+// (empty: standard output; "stderr"; "vezuved ARGS": what it prints; else a
+// file) must hold, with \n, \t and \\ for what they stand for.
 std::map<std::string, std::vector<std::pair<std::string, std::string>>> Checks() {
     std::map<std::string, std::vector<std::pair<std::string, std::string>>> checks;
     for (const auto& block : Blocks(TestData("cli/data/examples-checks.txt"))) {
@@ -42,9 +41,8 @@ std::map<std::string, std::vector<std::pair<std::string, std::string>>> Checks()
     return checks;
 }
 
-// The lines of text that start with prefix + "vezuved " (without the
-// program name) or prefix + "cat FILE | vezuved " (kept whole), without any
-// "# comment" and with single spaces.
+// The lines starting prefix + "vezuved " (without it) or prefix + "cat FILE
+// | vezuved " (whole), with single spaces and no "# comment".
 std::vector<std::string> ExampleLines(const std::string& text, const std::string& prefix) {
     std::vector<std::string> lines;
     std::istringstream in(text);
@@ -66,7 +64,6 @@ std::vector<std::string> ExampleLines(const std::string& text, const std::string
 
 TEST_F(ToolExamples, EveryShownExampleRunsAndGivesTheRightData) {
     std::vector<std::string> examples;
-    // The tool's help and each command's.
     std::istringstream helps(
         "|info|show|import|export|convert|stats|formats|device|device list|device push|device pull");
     for (std::string help; std::getline(helps, help, '|');) {
@@ -112,16 +109,14 @@ TEST_F(ToolExamples, EveryShownExampleRunsAndGivesTheRightData) {
         if (device) setup.push_back("device push --device emulated-handheld --create hike.pdb");
         setup.push_back("convert hike.pdb hike.gpx");
         for (const std::string& command : setup) ASSERT_EQ(RunTool(CommandWords(command), shell).status, 0);
-        // The other input files the examples name (phone.gpx holds two
-        // tracks: of two points, then three).
+        // The other input files the examples name.
         fs::copy(SourceFile("tests/cli/data/examples"), folder, fs::copy_options::recursive);
         // What the example is checked by must be its own work.
         for (const auto& [source, text] : check->second) {
             if (!source.empty() && source != "stderr" && source.rfind("vezuved ", 0) != 0)
                 fs::remove(folder + "/" + source);
         }
-        // "cat FILE | vezuved ARGS" feeds FILE to standard input; "ARGS > FILE"
-        // writes standard output to FILE.
+        // "cat FILE | vezuved ARGS" feeds FILE; "ARGS > FILE" writes standard output to it.
         std::string arguments = example, feed;
         if (const size_t pipe = example.find(" | vezuved "); pipe != std::string::npos) {
             feed = "cat '" + example.substr(4, pipe - 4) + "' | ";
@@ -150,15 +145,10 @@ TEST_F(ToolExamples, EveryShownExampleRunsAndGivesTheRightData) {
     }
 }
 
-// docs/format-definitions.md says what the tool prints: every example in it
-// is run here, in a fresh folder, and must print what the document shows.
-//   ```file:NAME      creates NAME with the block's lines
-//   ```from:PATH      must hold exactly the lines of PATH in the source tree
-//                     (CR LF as LF)
-//   ```console        "$ vezuved ARGS" runs the tool (standard error, then
-//                     standard output); "$ cat NAME" shows a file (CR LF as
-//                     LF, Windows-1252 as UTF-8); the lines up to the next
-//                     "$ " are what it prints
+// docs/format-definitions.md run as written: ```file:NAME creates NAME,
+// ```from:PATH holds PATH's lines, ```console: "$ vezuved ARGS" prints its
+// standard error then output, "$ cat NAME" a file (as LF, in UTF-8), as the
+// lines up to the next "$ " show.
 
 std::string JoinedLines(const std::vector<std::string>& lines) {
     std::string text;

@@ -180,12 +180,9 @@ std::vector<std::string> CommandWords(const std::string& command) {
     return words;
 }
 
-// Runs the tool directly (no shell in between), with the peak of its own
-// memory. Not the maximum wait4 reports: Linux starts that from the memory
-// the child execs from, which is this process's (all it holds now, after a
-// fork; its own peak, after a vfork or posix_spawn), so it grows with the
-// tests run before. The tool is traced instead, stopped on its way out while
-// its memory is still there, and its high-water mark read from /proc.
+// Not the maximum wait4 reports, which Linux starts from this process's
+// memory: the tool is traced, stopped on its way out, and its high-water
+// mark read from /proc.
 #if !defined(_WIN32)
 static long PeakOfExitingProcess(pid_t process) {
     std::ifstream status("/proc/" + std::to_string(process) + "/status");
@@ -193,9 +190,7 @@ static long PeakOfExitingProcess(pid_t process) {
         if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6)) * 1024L;  // in kB
     return 0;
 }
-#endif
 
-#if !defined(_WIN32)
 int StartTool(const std::vector<std::string>& arguments, bool traced) {
     std::vector<std::string> words = {ToolPath()};
     words.insert(words.end(), arguments.begin(), arguments.end());
@@ -204,14 +199,12 @@ int StartTool(const std::vector<std::string>& arguments, bool traced) {
     argv.push_back(nullptr);
     const pid_t child = fork();
     if (child == 0) {
-        // As a terminal starts it, whatever started the tests: a background
-        // job ignores SIGINT and SIGQUIT, nohup SIGHUP.
+        // As a terminal starts it: a background job ignores SIGINT and SIGQUIT, nohup SIGHUP.
         for (const int ignored : {SIGINT, SIGQUIT, SIGHUP}) signal(ignored, SIG_DFL);
         const int null = open("/dev/null", O_WRONLY);
         dup2(null, 1);
         dup2(null, 2);
-        // Where tracing is refused (a user-mode emulator), the tool runs
-        // untraced and its peak goes unmeasured.
+        // Where tracing is refused (an emulator), the peak goes unmeasured.
         if (traced) ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
         execv(argv[0], argv.data());  // a traced tool stops with SIGTRAP once loaded
         _exit(127);

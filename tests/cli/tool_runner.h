@@ -31,47 +31,39 @@ constexpr bool kSanitizedBuild = false;
 constexpr bool kSanitizedBuild = false;
 #endif
 
-// The tool in the build tree, or empty when it was not built.
-std::string ToolPath();
+std::string ToolPath();  // the tool in the build tree, or empty when it was not built
 // shell: commands run first in the tool's shell (e.g. a "ulimit").
 ToolResult RunTool(const std::vector<std::string>& arguments, const std::string& shell = "");
-// Runs the tool and expects its exit status and exactly what it printed on
-// standard error; returns what it printed on standard output.
+// Expects the exit status and exactly that standard error; returns standard output.
 std::string Expected(int status,
                      const std::string& err,
                      const std::vector<std::string>& arguments,
                      const std::string& shell = "");
-// Runs the tool and expects success; returns standard output.
-std::string Ok(const std::vector<std::string>& arguments, const std::string& shell = "");
-// Runs the tool and expects the exit status and a part of standard error.
+std::string Ok(const std::vector<std::string>& arguments, const std::string& shell = "");  // expects 0
+// Expects the exit status and a part of standard error.
 void Fails(int status,
            const std::vector<std::string>& arguments,
            const std::string& said,
            const std::string& shell = "");
-// A command line's words as a shell splits them: at spaces, single or
-// double quotes keeping a word whole (and its wildcards for the tool).
+// Words as a shell splits them: at spaces, quotes keeping a word whole.
 std::vector<std::string> CommandWords(const std::string& command);
-// The text single-quoted for the shell.
-std::string Quoted(const std::string& text);
-// Runs a shell command line; its exit status.
-int RunShell(const std::string& command);
-// Whether the shell finds the program (xmllint, ogrinfo, python3...).
-bool HasProgram(const std::string& name);
-// The arguments on one line, for failure messages.
-std::string Joined(const std::vector<std::string>& arguments);
+std::string Quoted(const std::string& text);                    // single-quoted for the shell
+int RunShell(const std::string& command);                       // its exit status
+bool HasProgram(const std::string& name);                       // whether the shell finds it
+std::string Joined(const std::vector<std::string>& arguments);  // on one line, for failure messages
 // Fails the test when xmllint is there and finds the file no valid GPX 1.1.
 void ExpectValidGpx(const std::string& path);
 
-// The tool run directly (no shell in between) with the peak of its own
-// memory in bytes (0 where it cannot be measured).
+// The tool run with no shell in between, and the peak of its own memory in
+// bytes (0 where it cannot be measured).
 struct MeasuredRun {
     int status = -1;
     long peakBytes = 0;
 };
 MeasuredRun RunMeasured(const std::vector<std::string>& arguments);
 #if !defined(_WIN32)
-// The tool started as a child process, its output to /dev/null; traced: it
-// stops once loaded, for the caller to trace. Its process id, or -1.
+// The tool as a child process, its output to /dev/null; traced: it stops
+// once loaded, for the caller to trace. Its process id, or -1.
 int StartTool(const std::vector<std::string>& arguments, bool traced = false);
 #endif
 
@@ -87,29 +79,24 @@ bool FileExists(const std::string& path);  // a file, not a folder
 using ::Count;
 
 // Each shipped definition with its example data and the sets --what names
-// for it, as tests/cli/data/shipped-examples.tsv lists them; import-only
-// ones are refused for writing.
+// for it, as tests/cli/data/shipped-examples.tsv lists them.
 struct ShippedExample {
     std::string definition, data, what;
     bool importOnly;
 };
 const std::vector<ShippedExample>& ShippedExamples();
 
-// The record texts of a database as the library exports them (tab
-// separated: latitude, longitude, elevation, time, name, icon, note).
+// A database's records as tab.cal writes them.
 std::string RecordTexts(const std::string& database);
 
-// A track of the given length: seven-decimal positions, elevations in
-// metres, a time every five seconds and a name on every point. Every
-// thousandth line has a bad latitude (reported and left out) and every
-// 997th empty position columns, which every reading must treat alike.
+// A text track of named, timed points; every thousandth line has a bad
+// latitude, every 997th empty position columns.
 std::string TrackText(int points);
 
 using ::Rows;
 
-// The blocks of a listing of expected results in a data file: each begins
-// with a line "== NAME ..." and holds the lines up to the next; '#' begins
-// a comment.
+// The blocks of a data file, each from a line "== NAME ..." to the next;
+// '#' begins a comment.
 inline std::vector<std::vector<std::string>> Blocks(const std::string& text) {
     std::vector<std::vector<std::string>> blocks;
     std::istringstream lines(text);
@@ -121,8 +108,7 @@ inline std::vector<std::vector<std::string>> Blocks(const std::string& text) {
     return blocks;
 }
 
-// The lines of a block from its third on, each ended, with every "{}" the
-// path: what was said.
+// A block's lines from its third on, each "{}" the path: what was said.
 inline std::string Said(const std::vector<std::string>& block, const std::string& path = "") {
     std::string said;
     for (size_t i = 2; i < block.size(); ++i) said += block[i] + "\n";
@@ -136,8 +122,6 @@ class ToolTest : public ::testing::Test {
 protected:
     void SetUp() override {
 #if defined(_WIN32)
-        // The runs go through a POSIX shell (quoting, redirection, ulimit);
-        // the Windows build of the tool is checked by compiling and linking it.
         GTEST_SKIP() << "the tool's process tests need a POSIX shell";
 #endif
         if (ToolPath().empty()) GTEST_SKIP() << "the vezuved tool was not built";
