@@ -41,9 +41,7 @@ TEST_F(CopyFromDeviceTest, DatabaseTimesDecide) {
         EXPECT_EQ(0, FromDevice(0, nullptr, row.options));
         EXPECT_EQ(row.message ? row.message + Pc("Home.rlp") + "\n" : Getting("Home.rlp"), out_);
         EXPECT_EQ(row.message != nullptr, ReadFileText(Pc("Home.rlp")) == "pc text\r\n");
-        if (!row.message) {
-            EXPECT_EQ(kBaseTime, TimeOf(Pc("Home.rlp")));
-        }
+        EXPECT_EQ(row.message ? kBaseTime + row.pcOffset : kBaseTime, TimeOf(Pc("Home.rlp")));
     }
     EXPECT_TRUE(Log().asks.empty());
 }

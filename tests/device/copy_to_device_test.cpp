@@ -60,6 +60,7 @@ TEST_F(CopyToDeviceTest, SkipTables) {
         {false, +1, optNoReplace, devDestOlder, "Database is older on device: "},
         {false, 0, 0, devReplaced, kCopying},
         {false, 0, optUpdate, devUpToDate, "Database is up to date: "},
+        {false, 0, optUpdate | optMove, devUpToDate, "Database is up to date: "},  // a skip keeps the source
         {false, -1, 0, devReplaced, kCopying},
         {false, -1, optUpdate, devDestNewer, "Database is newer on device: "},
         {false, -1, optNoReplace, devDestNewer, "Database is newer on device: "},
@@ -79,6 +80,7 @@ TEST_F(CopyToDeviceTest, SkipTables) {
         // One file: replaced is 0.
         EXPECT_EQ(copied ? 0 : row.result, ToDevice(Pc(row.plain ? "flag.rli" : "Home.rlp"), row.options));
         EXPECT_EQ(row.message + (row.plain ? kFlagPath : "Home") + "\n", out_);
+        EXPECT_TRUE(FileExists(Pc(row.plain ? "flag.rli" : "Home.rlp")));  // never moved
         if (row.plain) {
             EXPECT_EQ(copied ? "new!" : "old", ReadFileText(DeviceFile("flag.rli")));
             EXPECT_EQ(copied ? pcTime : kBaseTime, TimeOf(DeviceFile("flag.rli")));
@@ -179,18 +181,6 @@ TEST_F(CopyToDeviceTest, Cancelling) {
     EXPECT_EQ(devCancelled, ToDevice(Pc("Home.rlp")));
     EXPECT_EQ((Ints{0, 1, 1, devCancelled}), Stages());
     EXPECT_TRUE(Databases().empty());
-}
-
-TEST_F(CopyToDeviceTest, MoveDeletesTheSourceOnlyAfterSuccess) {
-    Push("Home.rlp", kPoints);  // moved: the source is gone (plain files: LimitsTest)
-    // Skipped or failed copies keep the source.
-    WritePc("Home.rlp", kPoints);
-    EXPECT_EQ(devUpToDate, ToDevice(Pc("Home.rlp"), optMove | optUpdate));
-    EXPECT_TRUE(FileExists(Pc("Home.rlp")));
-    ScopedEnv fault("VEZUVED_DEVICE_FAULTS", "CeCreateDatabaseEx=5");
-    WritePc("Lake.rlp", kPoints);
-    EXPECT_EQ(5, ToDevice(Pc("Lake.rlp"), optMove));
-    EXPECT_TRUE(FileExists(Pc("Lake.rlp")));
 }
 
 TEST_F(CopyToDeviceTest, PalmDatabaseIsConvertedAndTheConversionRemoved) {
@@ -296,10 +286,11 @@ TEST_F(CopyToDeviceTest, FailureMessages) {
         bool existing;
         int32_t result;
         std::string message;
+        uint32_t options = 0;
     } const rows[] = {
         {"CeMountDBVol", h, false, devErrNoVolume, "Can't mount Database Volume: " + volume},
         {"CeCreateDatabaseEx=5", h, false, 5, home + "Unable to create remote database file: Home, Err=5\n"},
-        {"CeWriteRecordProps=8", h, false, 8, home},
+        {"CeWriteRecordProps=8", h, false, 8, home, optMove},  // a failed move keeps its source
         {"CeDeleteDatabaseEx", h, true, -1, home + overwrite + "database file: Home" + err},
         {"CeDeleteFile", f, false, -1, flag + overwrite + "file: " + kFlagPath + err},
         {"CeCreateFile", f, false, -1, flag + "Unable to create destination file: " + kFlagPath + "\n"},
@@ -312,8 +303,9 @@ TEST_F(CopyToDeviceTest, FailureMessages) {
         SCOPED_TRACE(row.faults);
         ResetDevice(row.existing ? Strings{"Home"} : Strings{});
         ScopedEnv fault("VEZUVED_DEVICE_FAULTS", row.faults);
-        EXPECT_EQ(row.result, ToDevice(Pc(row.file)));
+        EXPECT_EQ(row.result, ToDevice(Pc(row.file), row.options));
         EXPECT_EQ(row.message, out_);
+        EXPECT_TRUE(FileExists(Pc(row.file)));
         EXPECT_EQ(row.result == 8 ? "DBWriteRecord-CeWriteRecordProps failed (8)\n" : "", causes_);
     }
     // Without the volume only optCreateVolume makes folder and volume.
