@@ -23,18 +23,11 @@ TEST(CoreFormats, EachIsListedOnceAndItsExtensionsChooseIt) {
                   info.extensions + "] [" + info.read_extensions + "] " + std::to_string(info.flags) + "\n";
     }
     EXPECT_EQ(listed,
-              "1 GPX [gpx] [.gpx] [] 3\n"
-              "2 KML [kml] [.kml] [.kmz] 3\n"
-              "3 GeoJSON [geojson json] [.geojson .json] [] 3\n"
-              "4 database [pdb] [.pdb] [] 3\n"
-              "5 text [text] [] [] 3\n"
-              "6 SVG picture [svg] [.svg] [] 2\n"
-              "7 HTML page [html] [.html .htm] [] 2\n"
-              "9 IGC [igc] [.igc] [] 1\n"
-              "10 NMEA [nmea] [.nmea] [] 1\n"
-              "11 TCX [tcx] [.tcx] [] 1\n"
-              "12 FIT [fit] [.fit] [] 1\n"
-              "13 zip archive [zip] [.zip] [] 1\n");
+              "1 GPX [gpx] [.gpx] [] 3\n2 KML [kml] [.kml] [.kmz] 3\n"
+              "3 GeoJSON [geojson json] [.geojson .json] [] 3\n4 database [pdb] [.pdb] [] 3\n"
+              "5 text [text] [] [] 3\n6 SVG picture [svg] [.svg] [] 2\n7 HTML page [html] [.html .htm] [] 2\n"
+              "9 IGC [igc] [.igc] [] 1\n10 NMEA [nmea] [.nmea] [] 1\n11 TCX [tcx] [.tcx] [] 1\n"
+              "12 FIT [fit] [.fit] [] 1\n13 zip archive [zip] [.zip] [] 1\n");
     EXPECT_EQ(vezuved_get_format(-1, &info), VEZUVED_ERROR_ARGUMENT);
     EXPECT_EQ(vezuved_get_format(0, nullptr), VEZUVED_ERROR_ARGUMENT);
 

@@ -6,13 +6,6 @@
 
 namespace {
 
-int32_t VEZUVED_CORE_CALL Append(void* context, const char* bytes, int64_t size) {
-    static_cast<std::string*>(context)->append(bytes, static_cast<size_t>(size));
-    return 0;
-}
-
-int32_t VEZUVED_CORE_CALL Refuse(void*, const char*, int64_t) { return 1; }
-
 struct Made {
     int32_t result;
     std::string text;
@@ -22,7 +15,7 @@ struct Made {
 Made Make(const std::string& path, int32_t flags) {
     Collection collection;
     Made made;
-    made.result = vezuved_make_definition(collection.handle, path.c_str(), flags, Append, &made.text);
+    made.result = vezuved_make_definition(collection.handle, path.c_str(), flags, AppendDocument, &made.text);
     for (int32_t i = 0; i < vezuved_warning_count(collection.handle); ++i) {
         vezuved_warning warning{};
         vezuved_get_warning(collection.handle, i, &warning);
@@ -115,18 +108,16 @@ TEST(CoreMadeDefinition, FilesAndCallsThatMakeNoDefinition) {
     Collection collection;
     std::string text;
     const std::string good = folder.file("good.csv");
-    EXPECT_EQ(vezuved_make_definition(collection.handle, good.c_str(), 0, Refuse, nullptr),
+    EXPECT_EQ(vezuved_make_definition(collection.handle, good.c_str(), 0, RefuseDocument, nullptr),
               VEZUVED_ERROR_WRITE);
-    EXPECT_EQ(vezuved_make_definition(collection.handle, nullptr, 0, Append, &text), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(vezuved_make_definition(collection.handle, nullptr, 0, AppendDocument, &text),
+              VEZUVED_ERROR_ARGUMENT);
     EXPECT_EQ(vezuved_make_definition(collection.handle, good.c_str(), 0, nullptr, nullptr),
               VEZUVED_ERROR_ARGUMENT);
-    EXPECT_EQ(vezuved_make_definition(nullptr, good.c_str(), 0, Append, &text), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(vezuved_make_definition(nullptr, good.c_str(), 0, AppendDocument, &text),
+              VEZUVED_ERROR_ARGUMENT);
     EXPECT_EQ(text, "");
 }
-
-}  // namespace
-
-namespace {
 
 // A text read by its header row: the making's warnings first, with no
 // line, the ISO times kept, each elevation in feet as the file wrote it;

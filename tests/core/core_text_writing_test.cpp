@@ -20,33 +20,39 @@ int32_t WriteText(Collection& collection, const std::string& path, const std::st
     return vezuved_write(collection.handle, path.c_str(), &options);
 }
 
-void AddPoints(Collection& collection) {
-    const int32_t set = vezuved_add_set(collection.handle, VEZUVED_SET_WAYPOINTS, "trip");
-    vezuved_point point{};
-    point.latitude = 45.5;
-    point.longitude = -122.25;
-    point.elevation = 12.5;
-    point.has_elevation = 1;
-    point.name = "Cafe, corner";
-    point.description = "Start";
-    ASSERT_EQ(vezuved_add_point(collection.handle, set, &point), VEZUVED_OK);
-    point = vezuved_point{};
-    point.latitude = -0.125;
-    point.longitude = 7;
-    point.name = "Hut";
-    ASSERT_EQ(vezuved_add_point(collection.handle, set, &point), VEZUVED_OK);
-}
-
-TEST(CoreTextWriting, PointsAreWrittenInTheDefinitionsLayoutAfterItsHeader) {
+// Written after the header, or refused with the cause: no definition, one
+// that cannot be read, or more than the one set a text holds.
+TEST(CoreTextWriting, PointsAreWrittenInTheDefinitionsLayoutAfterItsHeaderOrRefused) {
     TempFolder folder;
     Collection collection;
-    AddPoints(collection);
+    const int32_t set = vezuved_add_set(collection.handle, VEZUVED_SET_WAYPOINTS, "trip");
+    const vezuved_point points[] = {{45.5, -122.25, 12.5, 0, 1, 0, 0, "Cafe, corner", "Start", nullptr},
+                                    At(-0.125, 7, "Hut")};
+    for (const vezuved_point& point : points)
+        ASSERT_EQ(vezuved_add_point(collection.handle, set, &point), VEZUVED_OK);
     const std::string definition = folder.put("layout.cal", Data("text/header.cal"));
-    const std::string path = folder.file("trip.csv");
-    ASSERT_EQ(WriteText(collection, path, definition), VEZUVED_OK)
+    ASSERT_EQ(WriteText(collection, folder.file("trip.csv"), definition), VEZUVED_OK)
         << vezuved_error_message(collection.handle);
-    EXPECT_EQ(ReadFileText(path), Data("text/trip.csv"));
+    EXPECT_EQ(ReadFileText(folder.file("trip.csv")), Data("text/trip.csv"));
     EXPECT_EQ(vezuved_warning_count(collection.handle), 0);
+
+    const std::string path = folder.file("out.txt");
+
+    EXPECT_EQ(WriteText(collection, path, ""), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(Message(collection.handle, folder.path()),
+              "cannot write 'DIR/out.txt': text needs a format definition; name one in the options");
+    EXPECT_EQ(WriteText(collection, path, folder.file("none.cal")), VEZUVED_ERROR_OPEN);
+    EXPECT_EQ(
+        Message(collection.handle, folder.path()),
+        "cannot write 'DIR/out.txt': its format definition 'DIR/none.cal' cannot be read (No such file or "
+        "directory)");
+    ASSERT_EQ(vezuved_add_set(collection.handle, VEZUVED_SET_TRACK, "more"), 1);
+    EXPECT_EQ(WriteText(collection, path, definition), VEZUVED_ERROR_SETS);
+    EXPECT_EQ(
+        Message(collection.handle, folder.path()),
+        "cannot write 'DIR/out.txt': a text file holds one set and 2 are to be written; name one in the "
+        "options");
+    EXPECT_FALSE(FileExists(path));
 }
 
 TEST(CoreTextWriting, TextThroughADatabaseComesBackByteForByte) {
@@ -71,39 +77,12 @@ TEST(CoreTextWriting, TextThroughADatabaseComesBackByteForByte) {
     EXPECT_EQ(ReadFileText(again), Data("text/trip-record.csv"));
 }
 
-TEST(CoreTextWriting, WritesThatCannotBeMadeFailWithTheirCause) {
-    TempFolder folder;
-    Collection collection;
-    AddPoints(collection);
-    const std::string path = folder.file("out.txt");
-    EXPECT_EQ(WriteText(collection, path, ""), VEZUVED_ERROR_ARGUMENT);
-    EXPECT_EQ(Message(collection.handle, folder.path()),
-              "cannot write 'DIR/out.txt': text needs a format definition; name one in the options");
-    EXPECT_EQ(WriteText(collection, path, folder.file("none.cal")), VEZUVED_ERROR_OPEN);
-    EXPECT_EQ(
-        Message(collection.handle, folder.path()),
-        "cannot write 'DIR/out.txt': its format definition 'DIR/none.cal' cannot be read (No such file or "
-        "directory)");
-    ASSERT_EQ(vezuved_add_set(collection.handle, VEZUVED_SET_TRACK, "more"), 1);
-    EXPECT_EQ(WriteText(collection, path, folder.put("layout.cal", Data("text/header.cal"))),
-              VEZUVED_ERROR_SETS);
-    EXPECT_EQ(
-        Message(collection.handle, folder.path()),
-        "cannot write 'DIR/out.txt': a text file holds one set and 2 are to be written; name one in the "
-        "options");
-    EXPECT_FALSE(FileExists(path));
-}
-
 TEST(CoreTextWriting, ARouteInGarminTextListsItsPointsTwice) {
     TempFolder folder;
     Collection collection;
     const int32_t set = vezuved_add_set(collection.handle, VEZUVED_SET_ROUTE, "loop");
     for (const double latitude : {45.5, -0.25}) {
-        vezuved_point point{};
-        point.latitude = latitude;
-        point.longitude = 7.125;
-        point.elevation = 30.48;
-        point.has_elevation = 1;
+        const vezuved_point point{latitude, 7.125, 30.48, 0, 1};
         ASSERT_EQ(vezuved_add_point(collection.handle, set, &point), VEZUVED_OK);
     }
     const std::string definition = folder.put("garmin.cal", Data("text/garmin-metres.cal"));
@@ -113,18 +92,15 @@ TEST(CoreTextWriting, ARouteInGarminTextListsItsPointsTwice) {
     EXPECT_EQ(ReadFileText(path), Data("text/loop-garmin.txt"));
 
     // Read back, the waypoints are the route's points with their altitude in metres.
-    Collection back;
     vezuved_read_options options{};
     options.definition_path = definition.c_str();
-    ASSERT_EQ(vezuved_read(back.handle, path.c_str(), &options), VEZUVED_OK)
-        << vezuved_error_message(back.handle);
-    EXPECT_EQ(Summary(back.handle), "W 'loop' 2: 7.125,45.5^30.48 'RPT0001' 7.125,-0.25^30.48 'RPT0002'\n");
+    EXPECT_EQ(SummaryOf(path, &options),
+              "W 'loop' 2: 7.125,45.5^30.48 'RPT0001' 7.125,-0.25^30.48 'RPT0002'\n");
 }
 
 // Feet are a database's, a text's and a host's record's own texts: written
 // again as they were read, as the host's export writes them, not as seven
-// decimals. A form a
-// number cannot give back ("1.5e3") is written as the number.
+// decimals. A form a number cannot give back ("1.5e3") is written as the number.
 TEST(CoreTextWriting, FeetAreWrittenAsTheDatabaseOrTextHeldThem) {
     TempFolder folder;
     const std::string definition = folder.put("comma.cal", Data("text/comma-feet.cal"));
@@ -147,35 +123,25 @@ TEST(CoreTextWriting, FeetAreWrittenAsTheDatabaseOrTextHeldThem) {
     }
     const std::string database = folder.file("held.pdb");
     ASSERT_EQ(RLDBWritePDB(database.c_str(), records.data(), static_cast<int32_t>(records.size()), 0), 0);
-    const std::string text = folder.put("held.csv", held);
-    for (const std::string& input : {database, text}) {
-        SCOPED_TRACE(input);
-        Collection collection;
-        vezuved_read_options read{};
-        read.definition_path = definition.c_str();
-        ASSERT_EQ(vezuved_read(collection.handle, input.c_str(), &read), VEZUVED_OK)
-            << vezuved_error_message(collection.handle);
-        const std::string path = folder.file("again.csv");
-        ASSERT_EQ(WriteText(collection, path, definition), VEZUVED_OK)
-            << vezuved_error_message(collection.handle);
-        EXPECT_EQ(ReadFileText(path), written);
-    }
-    // The same records handed over by a host.
-    {
-        Collection collection;
-        const int32_t set = vezuved_add_set(collection.handle, VEZUVED_SET_WAYPOINTS, "held");
-        EXPECT_EQ(vezuved_add_record(collection.handle, set, nullptr), VEZUVED_ERROR_ARGUMENT);
-        EXPECT_EQ(vezuved_add_record(collection.handle, set + 1, records.data()), VEZUVED_ERROR_ARGUMENT);
-        for (const RLPointRecord& record : records)
-            ASSERT_EQ(vezuved_add_record(collection.handle, set, &record), VEZUVED_OK);
-        vezuved_point point{};
-        ASSERT_EQ(vezuved_get_point(collection.handle, set, 1, &point), VEZUVED_OK);
-        EXPECT_EQ(std::string(point.name), "P1");
-        EXPECT_DOUBLE_EQ(point.elevation, 1829.5 * 0.3048);
-        const std::string path = folder.file("handed.csv");
-        ASSERT_EQ(WriteText(collection, path, definition), VEZUVED_OK)
-            << vezuved_error_message(collection.handle);
-        EXPECT_EQ(ReadFileText(path), written);
+    // Read from the database and from the text, and handed over by a host.
+    Collection fromDatabase, fromText, handed;
+    vezuved_read_options read{};
+    read.definition_path = definition.c_str();
+    ASSERT_EQ(vezuved_read(fromDatabase.handle, database.c_str(), &read), VEZUVED_OK);
+    ASSERT_EQ(vezuved_read(fromText.handle, folder.put("held.csv", held).c_str(), &read), VEZUVED_OK);
+    const int32_t set = vezuved_add_set(handed.handle, VEZUVED_SET_WAYPOINTS, "held");
+    EXPECT_EQ(vezuved_add_record(handed.handle, set, nullptr), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(vezuved_add_record(handed.handle, set + 1, records.data()), VEZUVED_ERROR_ARGUMENT);
+    for (const RLPointRecord& record : records)
+        ASSERT_EQ(vezuved_add_record(handed.handle, set, &record), VEZUVED_OK);
+    vezuved_point point{};
+    ASSERT_EQ(vezuved_get_point(handed.handle, set, 1, &point), VEZUVED_OK);
+    EXPECT_EQ(std::string(point.name), "P1");
+    EXPECT_DOUBLE_EQ(point.elevation, 1829.5 * 0.3048);
+    for (Collection* collection : {&fromDatabase, &fromText, &handed}) {
+        ASSERT_EQ(WriteText(*collection, folder.file("again.csv"), definition), VEZUVED_OK)
+            << vezuved_error_message(collection->handle);
+        EXPECT_EQ(ReadFileText(folder.file("again.csv")), written);
     }
     // The host's export of the same database, for the forms kept.
     char exported[VEZUVED_PATH_BUFFER] = {};

@@ -28,12 +28,10 @@ std::vector<std::string> NamesOnDisk(const std::string& folder) {
 }
 
 const char kTrack[] =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-    "<gpx version=\"1.1\" creator=\"test\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n"
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx version=\"1.1\" creator=\"test\" "
+    "xmlns=\"http://www.topografix.com/GPX/1/1\">\n"
     "<trk><name>Caf\xC3\xA9 \xD0\x9F\xD0\xB5\xD1\x88\xD0\xBA\xD0\xBE\xD0\xBC</name><trkseg>\n"
-    "<trkpt lat=\"46.5\" lon=\"6.625\"/><trkpt lat=\"46.75\" lon=\"6.5\"/>\n"
-    "</trkseg></trk>\n"
-    "</gpx>\n";
+    "<trkpt lat=\"46.5\" lon=\"6.625\"/><trkpt lat=\"46.75\" lon=\"6.5\"/>\n</trkseg></trk>\n</gpx>\n";
 
 TEST(CoreUnicodePaths, ReadsAndWritesFilesUnderTheirUtf8Names) {
     TempFolder folder;
