@@ -186,8 +186,8 @@ TEST_F(FaultMatrixTest, EveryCallOfAPullFailsSafely) { RunDirection(false); }
 class LeftoversTest : public SyncTest {
 protected:
     // Names of every database and every device-folder file.
-    std::vector<std::string> DeviceNames() {
-        std::vector<std::string> names;
+    Strings DeviceNames() {
+        Strings names;
         for (const DeviceDatabaseView& db : Databases()) names.push_back("db " + db.name);
         for (const auto& entry : std::filesystem::directory_iterator(DeviceFile("")))
             if (entry.path().filename() != "RoverlogDBV.cdb")
@@ -199,9 +199,9 @@ protected:
 
 TEST_F(LeftoversTest, ALostConnectionInTheMiddleOfASwapIsHealedByTheNext) {
     const struct {
-        const char* fault;                  // the call at which the connection drops
-        bool map;                           // a file swap (the map Topo.rlm), not a database swap (Home)
-        std::vector<std::string> expected;  // the points of Home or the map's bytes once healed
+        const char* fault;  // the call at which the connection drops
+        bool map;           // a file swap (the map Topo.rlm), not a database swap (Home)
+        Strings expected;   // the points of Home or the map's bytes once healed
     } rows[] = {
         {"CeSetDatabaseInfoEx@1=lost", false, {"Old"}},        // journal written, nothing renamed
         {"CeSetDatabaseInfoEx@2=lost", false, {"Old"}},        // the user's copy set aside, the name free
@@ -215,7 +215,7 @@ TEST_F(LeftoversTest, ALostConnectionInTheMiddleOfASwapIsHealedByTheNext) {
         for (const auto& entry : std::filesystem::directory_iterator(DeviceFile("")))
             if (entry.path().filename() != "RoverlogDBV.cdb") std::filesystem::remove(entry.path());
         const std::string name = row.map ? "Topo.rlm" : "Home.rlp";
-        const std::vector<std::string> whole = {row.map ? "Topo.rlm" : "db Home"};
+        const Strings whole = {row.map ? "Topo.rlm" : "db Home"};
         row.map ? WriteDevice(name, "old map", kOlder) : Push(name, kOldText, kOlder);
         WritePc(name, row.map ? "new map" : kTwoPoints);
         {
@@ -236,31 +236,29 @@ TEST_F(LeftoversTest, ALostConnectionInTheMiddleOfASwapIsHealedByTheNext) {
         }
         EXPECT_EQ(ReadFileText(DeviceFile(name)), row.expected[0]);
         EXPECT_EQ(ReadFileText(Pc(name)), row.expected[0]);
-        EXPECT_EQ(FolderNames(PcFolder()), (std::vector<std::string>{"RLDBSync.inf", name}));
+        EXPECT_EQ(FolderNames(PcFolder()), (Strings{"RLDBSync.inf", name}));
     }
 }
 
 // What an older release left (no journal names it) is neither lost nor
 // shown under the library's name: the set-aside database is kept under a
 // name the user sees; a database that was being built goes.
-TEST_F(LeftoversTest, LeftoversNoJournalNamesAreRecoveredOrRemoved) {
+TEST_F(LeftoversTest, LeftoversOfAnOlderReleaseOrOfThePcAreNoUserData) {
     ResetDevice({"Home", "~vezuved old 1", "~vezuved new 1"});
     ASSERT_EQ(0, Enum());
-    EXPECT_EQ(DeviceNames(), (std::vector<std::string>{"db Home", "db recovered 1"}));
+    EXPECT_EQ(DeviceNames(), (Strings{"db Home", "db recovered 1"}));
     EXPECT_EQ(causes_,
               "VEZUVed: a database set aside by an interrupted copy to the handheld is kept there as "
               "'recovered 1'\n");
-}
-
-// The PC side's temporary files (an interrupted write) are no user data
-// to copy to the handheld either.
-TEST_F(LeftoversTest, AFolderCopyPassesOverThePcsTemporaryFiles) {
+    // The PC side's temporary files (an interrupted write) are no user data
+    // to copy to the handheld either.
     ResetDevice();
+    std::filesystem::remove(Pc("RLDBSync.inf"));
     WritePc("Home.rlp", kTwoPoints);
     WritePc("Home.rlp.~vz1", kOldText);
     WritePc(".vezuved-4711-0.tmp", kOldText);
     EXPECT_EQ(0, ToDevice(PcFolder()));
-    EXPECT_EQ(DeviceNames(), std::vector<std::string>{"db Home"});
+    EXPECT_EQ(DeviceNames(), Strings{"db Home"});
 }
 
 TEST(LeftoverNames, OnlyTheLibrarysOwnNames) {
