@@ -9,9 +9,9 @@ namespace {
 struct Flight {
     const char* what;
     const char* file;
-    int32_t result;
-    const char* sets;      // as Summary gives them
-    const char* warnings;  // as Warnings gives them; the message when the read fails
+    const char* sets;           // as Summary gives them
+    const char* warnings = "";  // as Warnings gives them; the message when the read fails
+    int32_t result = VEZUVED_OK;
 };
 
 TEST(CoreIgc, FlightsTasksAndTheirDates) {
@@ -22,7 +22,6 @@ TEST(CoreIgc, FlightsTasksAndTheirDates) {
          "C4745633N01132683E Start\r\nC4729500S01500000W Turn point\r\n"
          "B2359590100000N00200000EA0010000120\r\nB0000010100100N00200100EA0010500125\r\n"
          "LXXX a comment\r\nG1234\r\n",
-         VEZUVED_OK,
          "T 'flight 2001-07-16' 2: 2,1^120@995327999000 "
          "2.0016666666666665,1.0016666666666667^125@995328001000\n"
          "R 'Triangle' 2: 11.544716666666666,47.76055 'Start' -15,-47.49166666666667 'Turn point'\n",
@@ -31,7 +30,6 @@ TEST(CoreIgc, FlightsTasksAndTheirDates) {
         {"the newer date form, pressure altitudes alone, a fix that cannot be read",
          "HFDTEDATE:040920,01\nB1200000100000S00200000WA0050000000\nB12000X0100000S00200000WA0050000000\n"
          "B1200050100000S00200000WA-001200000\nB120010\n",
-         VEZUVED_OK,
          "T 'flight 2020-09-04' 2: -2,-1^500@1599220800000 -2,-1^-12@1599220805000\n",
          "3 DIR/flight.igc:3: fix 2: 'B12000X0100000S00200000WA0050000000' is no B record; the point is left "
          "out\n"
@@ -39,25 +37,21 @@ TEST(CoreIgc, FlightsTasksAndTheirDates) {
          "0 DIR/flight.igc: elevations are the pressure altitudes: the recorder gave no GNSS altitude\n"},
         {"no date: fixes without times",
          "AXXX\nB1200000100000N00200000EA0000000000\n",
-         VEZUVED_OK,
          "T 'flight' 1: 2,1\n",
          "0 DIR/flight.igc: no HFDTE record gives the flight's date; its fixes have no time\n"},
         {"a date February has not",
          "HFDTE300299\nB1200000100000N00200000EA0000000000\n",
-         VEZUVED_OK,
          "T 'flight' 1: 2,1\n",
          "1 DIR/flight.igc:1: the date '300299' cannot be read\n"
          "0 DIR/flight.igc: no HFDTE record gives the flight's date; its fixes have no time\n"},
         {"names in Windows-1252, read as such",
          "C160701120000160701000102 Gr\xfcnten\r\nC4745633N01132683E H\xf6rnle\r\n",
-         VEZUVED_OK,
-         "R 'Gr\xc3\xbcnten' 1: 11.544716666666666,47.76055 'H\xc3\xb6rnle'\n",
-         ""},
+         "R 'Gr\xc3\xbcnten' 1: 11.544716666666666,47.76055 'H\xc3\xb6rnle'\n"},
         {"headers alone",
          "AXXX\nHFDTE160701\n",
-         VEZUVED_ERROR_FORMAT,
          "",
-         "cannot convert 'DIR/flight.igc': it holds no points, routes or tracks"},
+         "cannot convert 'DIR/flight.igc': it holds no points, routes or tracks",
+         VEZUVED_ERROR_FORMAT},
     };
     for (const Flight& f : flights)
         EXPECT_EQ(core_test::ReadOutcome("flight.igc", f.file),

@@ -38,13 +38,8 @@ std::string SixFixes() {
 
 // The file read fails with "cannot read 'DIR/FILE': CAUSE" and leaves no set.
 void ExpectRefused(const std::string& file, const std::string& text, const std::string& cause) {
-    SCOPED_TRACE(file);
-    TempFolder folder;
-    const std::string path = folder.put(file, text);
-    Collection collection;
-    EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), VEZUVED_ERROR_FORMAT);
-    EXPECT_EQ(Message(collection.handle, folder.path()), "cannot read 'DIR/" + file + "': " + cause);
-    EXPECT_EQ(vezuved_set_count(collection.handle), 0);
+    EXPECT_EQ(ReadOutcome(file, text),
+              Outcome(VEZUVED_ERROR_FORMAT, "", "cannot read 'DIR/" + file + "': " + cause));
 }
 
 class ReadCaps : public ::testing::Test {
@@ -76,9 +71,8 @@ TEST_F(ReadCaps, MorePointsThanAReadHoldsFailNamingTheCap) {
         {"a.igc", "HFDTE010121\r\n" + Six("B12000#4530000N00730000EA0010000100\r\n")},
         {"a.nmea", SixFixes()},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
         ExpectRefused(c.file, c.text, "it holds more than 5 points, the most one file is read with");
-    }
 }
 
 TEST_F(ReadCaps, ALongerTextThanAReadTakesFailsNamingTheCap) {
@@ -98,11 +92,10 @@ TEST_F(ReadCaps, ALongerTextThanAReadTakesFailsNamingTheCap) {
                       c.where + std::string("a text of more than 64 bytes, the most one text is read to"));
     }
     // At the cap, a text is read.
-    TempFolder folder;
-    const std::string path = folder.put(
-        "b.gpx", "<gpx><wpt lat=\"1\" lon=\"2\"><name>" + std::string(64, 'n') + "</name></wpt></gpx>");
-    Collection collection;
-    EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(
+        ReadOutcome("b.gpx",
+                    "<gpx><wpt lat=\"1\" lon=\"2\"><name>" + std::string(64, 'n') + "</name></wpt></gpx>"),
+        Outcome(VEZUVED_OK, "W 'waypoints' 1: 2,1 '" + std::string(64, 'n') + "'\n", ""));
 }
 
 }  // namespace

@@ -9,9 +9,9 @@ namespace {
 struct Case {
     const char* what;
     std::string file;
-    int32_t result;
-    const char* sets;      // as Summary gives them
-    const char* warnings;  // as Warnings gives them; the message when the read fails
+    const char* sets;           // as Summary gives them
+    const char* warnings = "";  // as Warnings gives them; the message when the read fails
+    int32_t result = VEZUVED_OK;
 };
 
 std::string Document(const std::string& body) {
@@ -47,10 +47,8 @@ TEST(CoreTcx, ActivitiesCoursesWhatIsLeftOutAndOtherFiles) {
                   Point("2012-12-26T21:30:00Z", "36", "-80") + "</Track><Track>\n" +
                   Point("2012-12-26T21:31:00Z", "36.25", "-80.25") +
                   "</Track></Lap></Activity></Activities>\n"),
-         VEZUVED_OK,
          "T '2012-12-26T21:29:53Z' 4: -79.25,35.5^178.942626953@1356557393000 -79.5,35.75@1356557394500 "
-         "/-80,36@1356557400000 /-80.25,36.25@1356557460000\n",
-         ""},
+         "/-80,36@1356557400000 /-80.25,36.25@1356557460000\n"},
         {"a course: its name, its track and its course points as waypoints",
          Document(
              "<Courses><Course><Name>Loop</Name><Lap><TotalTimeSeconds>1</TotalTimeSeconds></Lap><Track>\n" +
@@ -59,10 +57,8 @@ TEST(CoreTcx, ActivitiesCoursesWhatIsLeftOutAndOtherFiles) {
              "</Track>\n<CoursePoint><Name>Turn</Name><Time>2020-01-01T00:00:01Z</Time><Position>"
              "<LatitudeDegrees>1.5</LatitudeDegrees><LongitudeDegrees>2.5</LongitudeDegrees></Position>"
              "<PointType>Left</PointType><Notes>at the church</Notes></CoursePoint></Course></Courses>\n"),
-         VEZUVED_OK,
          "W 'waypoints' 1: 2.5,1.5@1577836801000 'Turn' \"at the church\" #Left\n"
-         "T 'Loop' 2: 2,1^10@1577836800000 2.5,1.5@1577836801000\n",
-         ""},
+         "T 'Loop' 2: 2,1^10@1577836800000 2.5,1.5@1577836801000\n"},
         {"trackpoints without a position, a bad latitude, half a position, an unplaced course point",
          Document(
              "<Activities><Activity><Lap><Track>\n"
@@ -73,7 +69,6 @@ TEST(CoreTcx, ActivitiesCoursesWhatIsLeftOutAndOtherFiles) {
              Point("2020-01-01T00:00:03Z", "1", "2") +
              "</Track></Lap></Activity></Activities>\n"
              "<Courses><Course><CoursePoint><Name>Nowhere</Name></CoursePoint></Course></Courses>\n"),
-         VEZUVED_OK,
          "T 'track 1' 1: 2,1@1577836803000\n",
          "7 DIR/ride.tcx:7: track 'track 1' point 1: latitude '95' is outside -90..90; the point is left "
          "out\n"
@@ -84,20 +79,20 @@ TEST(CoreTcx, ActivitiesCoursesWhatIsLeftOutAndOtherFiles) {
          "0 'DIR/ride.tcx': track 'track 2' has no points and is left out\n"},
         {"no trackpoint anywhere",
          Document("<Activities><Activity><Lap/></Activity></Activities>"),
-         VEZUVED_ERROR_FORMAT,
          "",
-         "cannot convert 'DIR/ride.tcx': it holds no points, routes or tracks"},
+         "cannot convert 'DIR/ride.tcx': it holds no points, routes or tracks",
+         VEZUVED_ERROR_FORMAT},
         {"another root",
          "<gpx xmlns=\"http://www.topografix.com/GPX/1/1\"/>",
-         VEZUVED_ERROR_FORMAT,
          "",
          "cannot read 'DIR/ride.tcx': it is no TCX file (its root element is <gpx>, not "
-         "<TrainingCenterDatabase>)"},
+         "<TrainingCenterDatabase>)",
+         VEZUVED_ERROR_FORMAT},
         {"another namespace",
          "<TrainingCenterDatabase xmlns=\"urn:other\"/>",
-         VEZUVED_ERROR_FORMAT,
          "",
-         "cannot read 'DIR/ride.tcx': it is no TCX 2 file (its namespace is 'urn:other')"},
+         "cannot read 'DIR/ride.tcx': it is no TCX 2 file (its namespace is 'urn:other')",
+         VEZUVED_ERROR_FORMAT},
     };
     for (const Case& c : cases)
         EXPECT_EQ(core_test::ReadOutcome("ride.tcx", c.file),

@@ -7,106 +7,51 @@
 
 namespace {
 
-vezuved_text_options AsDefined() {
-    vezuved_text_options text;
-    vezuved_text_options_init(&text);
-    return text;
-}
-
-int32_t Read(Collection& collection,
-             const std::string& path,
-             const std::string& definition,
-             const vezuved_text_options& text) {
+// A text read with the options over its definition (none when empty): its
+// sets, or the code and message.
+std::string Read(const TempFolder& folder,
+                 const std::string& path,
+                 const std::string& definition,
+                 const vezuved_text_options& text) {
+    Collection collection;
     vezuved_read_options options{};
     options.definition_path = definition.empty() ? nullptr : definition.c_str();
-    return vezuved_read_text(collection.handle, path.c_str(), &options, &text);
+    const int32_t result = vezuved_read_text(collection.handle, path.c_str(), &options, &text);
+    return result == VEZUVED_OK ? Summary(collection.handle)
+                                : std::to_string(result) + " " + Message(collection.handle, folder.path());
 }
 
-TEST(CoreTextOptions, InitKeepsEveryValueAsDefined) {
-    const vezuved_text_options text = AsDefined();
-    EXPECT_EQ(text.layout, VEZUVED_TEXT_AS_DEFINED);
-    EXPECT_EQ(text.kind, VEZUVED_TEXT_AS_DEFINED);
-    EXPECT_EQ(text.elevation_format, VEZUVED_TEXT_AS_DEFINED);
-    EXPECT_EQ(text.has_columns, 0);
+// Each value as defined, then a layout alone, then kind, unit and columns
+// over the definition; and the values out of range.
+TEST(CoreTextOptions, LayoutKindUnitAndColumnsOverTheDefinition) {
+    vezuved_text_options text;
+    vezuved_text_options_init(&text);
+    EXPECT_EQ(
+        std::vector<int32_t>({text.layout, text.kind, text.elevation_format, text.has_columns}),
+        std::vector<int32_t>({VEZUVED_TEXT_AS_DEFINED, VEZUVED_TEXT_AS_DEFINED, VEZUVED_TEXT_AS_DEFINED, 0}));
     EXPECT_GE(vezuved_core_version(), 101);
-}
-
-TEST(CoreTextOptions, KindUnitAndColumnsOverTheDefinition) {
+    const vezuved_text_options defined = text;
     TempFolder folder;
+    text.layout = VEZUVED_SOURCE_TAB;
+    EXPECT_EQ(Read(folder, folder.put("trip.dat", "45.5\t-122.25\t10\t\tA\n"), "", text),
+              "W 'trip' 1: -122.25,45.5^3.048 'A'\n");
+
     const std::string definition = folder.put("comma.cal", Data("text/comma-metres.cal"));
     // Latitude and longitude swapped, elevation in feet, a track.
     const std::string path = folder.put("trip.txt", "Cafe,-122.5,45.25,100\n");
-    vezuved_text_options text = AsDefined();
+    text = defined;
     text.kind = VEZUVED_SET_TRACK;
     text.elevation_format = 0;
     text.has_columns = 1;
     const int16_t columns[] = {2, 1, 3, -1, 0, -1, -1};
     for (int i = 0; i < VEZUVED_COLUMN_DATE; ++i) text.columns[i] = columns[i];
-    Collection collection;
-    ASSERT_EQ(Read(collection, path, definition, text), VEZUVED_OK)
-        << vezuved_error_message(collection.handle);
-    EXPECT_EQ(Summary(collection.handle), "T 'trip' 1: -122.5,45.25^30.48 'Cafe'\n");
+    EXPECT_EQ(Read(folder, path, definition, text), "T 'trip' 1: -122.5,45.25^30.48 'Cafe'\n");
     // A track or route of the older layout is read as a track or route.
-    for (const auto& [kind, summary] :
-         {std::pair{VEZUVED_KIND_TRACK_OLD, 'T'}, std::pair{VEZUVED_KIND_ROUTE_OLD, 'R'}}) {
-        text.kind = kind;
-        Collection older;
-        ASSERT_EQ(Read(older, path, definition, text), VEZUVED_OK) << vezuved_error_message(older.handle);
-        EXPECT_EQ(Summary(older.handle).front(), summary) << kind;
-    }
-}
+    text.kind = VEZUVED_KIND_TRACK_OLD;
+    EXPECT_EQ(Read(folder, path, definition, text).front(), 'T');
+    text.kind = VEZUVED_KIND_ROUTE_OLD;
+    EXPECT_EQ(Read(folder, path, definition, text).front(), 'R');
 
-TEST(CoreTextOptions, ALayoutAloneDescribesATextWithoutADefinition) {
-    TempFolder folder;
-    const std::string path = folder.put("trip.dat", "45.5\t-122.25\t10\t\tA\n");
-    vezuved_text_options text = AsDefined();
-    text.layout = VEZUVED_SOURCE_TAB;
-    Collection collection;
-    ASSERT_EQ(Read(collection, path, "", text), VEZUVED_OK) << vezuved_error_message(collection.handle);
-    EXPECT_EQ(Summary(collection.handle), "W 'trip' 1: -122.25,45.5^3.048 'A'\n");
-}
-
-TEST(CoreTextOptions, RecordLinesNeedNoDefinitionAndAreWrittenBack) {
-    TempFolder folder;
-    const std::string lines = "45.5,-122.25,100,,Gate,Flag,Open\r\n-0.125,7,,,Hut,,\r\n";
-    const std::string path = folder.put("trip.rlt", lines);
-    Collection collection;
-    ASSERT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), VEZUVED_OK)
-        << vezuved_error_message(collection.handle);
-    EXPECT_EQ(Summary(collection.handle),
-              "T 'trip' 2: -122.25,45.5^30.48 'Gate' \"Open\" #Flag 7,-0.125 'Hut'\n");
-    const std::string written = folder.file("again.rlt");
-    vezuved_text_options text = AsDefined();
-    text.layout = VEZUVED_SOURCE_RECORD_LINE;
-    ASSERT_EQ(vezuved_write_text(collection.handle, written.c_str(), nullptr, &text), VEZUVED_OK)
-        << vezuved_error_message(collection.handle);
-    Collection again;
-    ASSERT_EQ(vezuved_read(again.handle, written.c_str(), nullptr), VEZUVED_OK)
-        << vezuved_error_message(again.handle);
-    EXPECT_EQ(Summary(again.handle),
-              "T 'again' 2: -122.25,45.5^30.48 'Gate' \"Open\" #Flag 7,-0.125 'Hut'\n");
-}
-
-TEST(CoreTextOptions, ADefinitionMarkedImportOnlyIsRefusedForWriting) {
-    TempFolder folder;
-    const std::string definition = folder.put("survey.cal", Data("text/import-only.cal"));
-    const std::string path = folder.put("trip.txt", "A,45.5,-122.25\n");
-    Collection collection;
-    ASSERT_EQ(Read(collection, path, definition, AsDefined()), VEZUVED_OK);
-    const std::string written = folder.file("out.txt");
-    vezuved_write_options options{};
-    options.definition_path = definition.c_str();
-    options.format = VEZUVED_FORMAT_TEXT;
-    EXPECT_EQ(vezuved_write(collection.handle, written.c_str(), &options), VEZUVED_ERROR_FORMAT);
-    EXPECT_EQ(Message(collection.handle, folder.path()),
-              "cannot write 'DIR/out.txt' through 'DIR/survey.cal': the format 'Survey points (import "
-              "only)' can be read but not written back the same way");
-    EXPECT_FALSE(FileExists(written));
-}
-
-TEST(CoreTextOptions, ValuesOutOfRangeAreRefused) {
-    TempFolder folder;
-    const std::string path = folder.put("trip.txt", "A,45.5,-122.25\n");
     const struct {
         int32_t layout, kind, elevation;
         int16_t column;
@@ -118,30 +63,59 @@ TEST(CoreTextOptions, ValuesOutOfRangeAreRefused) {
         {-1, -1, -1, -2, "'DIR/trip.txt': -2 is no column"},
     };
     for (const auto& c : cases) {
-        vezuved_text_options text = AsDefined();
+        text = defined;
         text.layout = c.layout;
         text.kind = c.kind;
         text.elevation_format = c.elevation;
         text.has_columns = c.column != 0;
         text.columns[0] = c.column;
-        Collection collection;
-        EXPECT_EQ(Read(collection, path, "", text), VEZUVED_ERROR_ARGUMENT) << c.message;
-        EXPECT_EQ(Message(collection.handle, folder.path()), c.message);
+        EXPECT_EQ(Read(folder, path, "", text), std::to_string(VEZUVED_ERROR_ARGUMENT) + " " + c.message);
     }
+}
+
+TEST(CoreTextOptions, RecordLinesNeedNoDefinitionAndAreWrittenBack) {
+    TempFolder folder;
+    const std::string path =
+        folder.put("trip.rlt", "45.5,-122.25,100,,Gate,Flag,Open\r\n-0.125,7,,,Hut,,\r\n");
+    Collection collection;
+    ASSERT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), VEZUVED_OK)
+        << vezuved_error_message(collection.handle);
+    const std::string points = " 2: -122.25,45.5^30.48 'Gate' \"Open\" #Flag 7,-0.125 'Hut'\n";
+    EXPECT_EQ(Summary(collection.handle), "T 'trip'" + points);
+    const std::string written = folder.file("again.rlt");
+    vezuved_text_options text;
+    vezuved_text_options_init(&text);
+    text.layout = VEZUVED_SOURCE_RECORD_LINE;
+    ASSERT_EQ(vezuved_write_text(collection.handle, written.c_str(), nullptr, &text), VEZUVED_OK)
+        << vezuved_error_message(collection.handle);
+    EXPECT_EQ(SummaryOf(written), "T 'again'" + points);
+}
+
+TEST(CoreTextOptions, ADefinitionMarkedImportOnlyIsRefusedForWriting) {
+    TempFolder folder;
+    const std::string definition = folder.put("survey.cal", Data("text/import-only.cal"));
+    Collection collection;
+    vezuved_read_options read{};
+    read.definition_path = definition.c_str();
+    ASSERT_EQ(vezuved_read(collection.handle, folder.put("trip.txt", "A,45.5,-122.25\n").c_str(), &read),
+              VEZUVED_OK);
+    const std::string written = folder.file("out.txt");
+    vezuved_write_options options{};
+    options.definition_path = definition.c_str();
+    options.format = VEZUVED_FORMAT_TEXT;
+    EXPECT_EQ(vezuved_write(collection.handle, written.c_str(), &options), VEZUVED_ERROR_FORMAT);
+    EXPECT_EQ(Message(collection.handle, folder.path()),
+              "cannot write 'DIR/out.txt' through 'DIR/survey.cal': the format 'Survey points (import "
+              "only)' can be read but not written back the same way");
+    EXPECT_FALSE(FileExists(written));
 }
 
 TEST(CorePointCopies, PointsAreCopiedAsHeldAndSegmentsMarked) {
     Collection source;
     const int32_t from = vezuved_add_set(source.handle, VEZUVED_SET_TRACK, "day");
     for (int i = 0; i < 4; ++i) {
-        vezuved_point point{};
-        point.latitude = 45 + i * 0.1;
-        point.longitude = 7.000000001;
-        point.elevation = 100.125 + i;
-        point.has_elevation = 1;
-        point.time = 1628928900123 + i * 1000;
-        point.has_time = 1;
-        point.name = "P";
+        const vezuved_point point{
+            45 + i * 0.1, 7.000000001, 100.125 + i, 1628928900123 + i * 1000, 1, 1, 0, "P"};
         ASSERT_EQ(vezuved_add_point(source.handle, from, &point), VEZUVED_OK);
     }
     Collection copy;

@@ -1,44 +1,38 @@
 // The single values the core reads and writes for any face: ISO 8601 times
 // and texts as the handheld holds them.
-#include <gtest/gtest.h>
-
 #include <cstring>
-#include <string>
+#include <tuple>
 
-#include "vezuved/vezuved_core.h"
+#include "core_text.h"
 
 namespace {
 
-struct IsoCase {
-    const char* text;
-    int32_t result;
-    int64_t time;
-    int32_t hasDate, hasTime, hasZone, zoneMinutes;
-};
-
 TEST(CoreValues, IsoTimesAreReadAsDocumentsAreRead) {
-    const IsoCase cases[] = {
-        {"2021-08-14", VEZUVED_OK, 1628899200000, 1, 0, 0, 0},
-        {"2021-08-14T10:15:00+02:00", VEZUVED_OK, 1628928900000, 1, 1, 1, 120},
-        {"2021-08-14 10:15:00.25Z", VEZUVED_OK, 1628936100250, 1, 1, 1, 0},
-        {"1969-12-31T23:59:59.999Z", VEZUVED_OK, -1, 1, 1, 1, 0},
+    const struct {
+        const char* text;
+        int32_t result;
+        vezuved_iso_time moment;  // time, has_date, has_time, has_zone, zone_minutes
+    } cases[] = {
+        {"2021-08-14", VEZUVED_OK, {1628899200000, 1, 0, 0, 0}},
+        {"2021-08-14T10:15:00+02:00", VEZUVED_OK, {1628928900000, 1, 1, 1, 120}},
+        {"2021-08-14 10:15:00.25Z", VEZUVED_OK, {1628936100250, 1, 1, 1, 0}},
+        {"1969-12-31T23:59:59.999Z", VEZUVED_OK, {-1, 1, 1, 1, 0}},
         // A time alone falls on the library's day, 2000-01-01.
-        {"10:15", VEZUVED_OK, 946721700000, 0, 1, 0, 0},
-        {"10:15:00-0500", VEZUVED_OK, 946739700000, 0, 1, 1, -300},
-        {"2021-02-30", VEZUVED_ERROR_FORMAT, 0, 0, 0, 0, 0},
-        {"10:15+15:00", VEZUVED_ERROR_FORMAT, 0, 0, 0, 0, 0},
-        {"", VEZUVED_ERROR_FORMAT, 0, 0, 0, 0, 0},
-        {"yesterday", VEZUVED_ERROR_FORMAT, 0, 0, 0, 0, 0},
+        {"10:15", VEZUVED_OK, {946721700000, 0, 1, 0, 0}},
+        {"10:15:00-0500", VEZUVED_OK, {946739700000, 0, 1, 1, -300}},
+        {"2021-02-30", VEZUVED_ERROR_FORMAT, {}},
+        {"10:15+15:00", VEZUVED_ERROR_FORMAT, {}},
+        {"", VEZUVED_ERROR_FORMAT, {}},
+        {"yesterday", VEZUVED_ERROR_FORMAT, {}},
     };
-    for (const IsoCase& c : cases) {
-        vezuved_iso_time moment{};
-        ASSERT_EQ(vezuved_read_iso_time(c.text, &moment), c.result) << c.text;
+    for (const auto& c : cases) {
+        vezuved_iso_time m{};
+        ASSERT_EQ(vezuved_read_iso_time(c.text, &m), c.result) << c.text;
         if (c.result != VEZUVED_OK) continue;
-        EXPECT_EQ(moment.time, c.time) << c.text;
-        EXPECT_EQ(moment.has_date, c.hasDate) << c.text;
-        EXPECT_EQ(moment.has_time, c.hasTime) << c.text;
-        EXPECT_EQ(moment.has_zone, c.hasZone) << c.text;
-        EXPECT_EQ(moment.zone_minutes, c.zoneMinutes) << c.text;
+        const vezuved_iso_time& e = c.moment;
+        EXPECT_EQ(std::make_tuple(m.time, m.has_date, m.has_time, m.has_zone, m.zone_minutes),
+                  std::make_tuple(e.time, e.has_date, e.has_time, e.has_zone, e.zone_minutes))
+            << c.text;
     }
     vezuved_iso_time moment{};
     EXPECT_EQ(vezuved_read_iso_time(nullptr, &moment), VEZUVED_ERROR_ARGUMENT);
@@ -87,18 +81,13 @@ TEST(CoreValues, TextsAreGivenAsTheHandheldHoldsThem) {
     EXPECT_EQ(vezuved_handheld_text(nullptr, out, sizeof out), VEZUVED_ERROR_ARGUMENT);
 }
 
-}  // namespace
-
 // A record's feet as it wrote them travel through another program's
 // metres and come back as they were.
 TEST(CoreValues, FeetAreGivenAndTakenAsTheRecordWritesThem) {
-    vezuved_collection* collection = vezuved_collection_new();
+    Collection summits;
+    vezuved_collection* collection = summits.handle;
     ASSERT_EQ(vezuved_add_set(collection, VEZUVED_SET_WAYPOINTS, "summits"), 0);
-    vezuved_point point{};
-    point.latitude = 45.3735;
-    point.longitude = -121.6959;
-    point.has_elevation = 1;
-    point.elevation = 3428.6952;
+    vezuved_point point{45.3735, -121.6959, 3428.6952, 0, 1};
     ASSERT_EQ(vezuved_add_point(collection, 0, &point), VEZUVED_OK);
     char text[32];
     EXPECT_EQ(vezuved_get_elevation_feet_text(collection, 0, 0, text, sizeof text), VEZUVED_ERROR_FORMAT);
@@ -125,12 +114,6 @@ TEST(CoreValues, FeetAreGivenAndTakenAsTheRecordWritesThem) {
     EXPECT_EQ(vezuved_get_elevation_feet_text(collection, 0, 0, text, 3), VEZUVED_ERROR_ARGUMENT);
     EXPECT_EQ(vezuved_set_elevation_feet_text(collection, 0, 1, "1"), VEZUVED_ERROR_ARGUMENT);
     EXPECT_EQ(vezuved_set_elevation_feet_text(collection, 1, 0, "1"), VEZUVED_ERROR_ARGUMENT);
-    vezuved_collection_free(collection);
-}
-
-int32_t VEZUVED_CORE_CALL Append(void* context, const char* bytes, int64_t size) {
-    static_cast<std::string*>(context)->append(bytes, static_cast<size_t>(size));
-    return 0;
 }
 
 // Feet become the metres their digits make, not the nearest double's
@@ -142,19 +125,16 @@ TEST(CoreValues, FeetAreWrittenAsTheMetresTheirDigitsMake) {
         const char* metres;
     } cases[] = {{"6000", "1828.8"}, {"3", "0.9144"}, {"0.1", "0.03048"}, {"6000.6561680", "1829"}};
     for (const auto& c : cases) {
-        vezuved_collection* collection = vezuved_collection_new();
-        ASSERT_EQ(vezuved_add_set(collection, VEZUVED_SET_WAYPOINTS, "summits"), 0);
-        vezuved_point point{};
-        point.latitude = 45.5;
-        point.longitude = -121.5;
-        ASSERT_EQ(vezuved_add_point(collection, 0, &point), VEZUVED_OK);
-        ASSERT_EQ(vezuved_set_elevation_feet_text(collection, 0, 0, c.feet), VEZUVED_OK);
-        vezuved_write_options options{};
-        options.format = VEZUVED_FORMAT_GEOJSON | VEZUVED_WRITE_COMPACT;
-        std::string written;
-        ASSERT_EQ(vezuved_write_to(collection, "summits.geojson", Append, &written, &options), VEZUVED_OK);
-        EXPECT_NE(written.find(std::string("[-121.5,45.5,") + c.metres + "]"), std::string::npos)
+        Collection collection;
+        ASSERT_EQ(vezuved_add_set(collection.handle, VEZUVED_SET_WAYPOINTS, "summits"), 0);
+        const vezuved_point point = At(45.5, -121.5);
+        ASSERT_EQ(vezuved_add_point(collection.handle, 0, &point), VEZUVED_OK);
+        ASSERT_EQ(vezuved_set_elevation_feet_text(collection.handle, 0, 0, c.feet), VEZUVED_OK);
+        const std::string written =
+            Document(collection.handle, VEZUVED_FORMAT_GEOJSON | VEZUVED_WRITE_COMPACT);
+        EXPECT_EQ(Missing(written, {std::string("[-121.5,45.5,") + c.metres + "]"}), "")
             << c.feet << ": " << written;
-        vezuved_collection_free(collection);
     }
 }
+
+}  // namespace
