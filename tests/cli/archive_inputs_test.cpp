@@ -1,6 +1,4 @@
-// Compressed and bundled inputs: a gzipped file read as what it holds, and
-// a Strava-style export (activities.csv beside activities/*.gz) converted
-// in one command into one database per activity, named as the CSV names it.
+// Compressed and bundled inputs: gzip, KMZ, and a Strava-style export zip.
 #include <filesystem>
 
 #include "maps/map_source.h"
@@ -35,21 +33,16 @@ TEST_F(ArchiveInputs, GzippedFileIsReadAsWhatItHolds) {
     ASSERT_EQ(RunShell("gzip -n " + Quoted(Out("ride.gpx"))), 0);
     // Two gzip members one after another are one file, as gunzip reads them.
     ASSERT_EQ(RunShell("cat " + Quoted(Out("ride.gpx.gz")) + " > " + Quoted(Out("twice.gz"))), 0);
-    const std::string csv = Ok({"convert", Out("ride.gpx.gz"), "-o", "-", "--to", "geojson"});
-    EXPECT_NE(csv.find("[8.25, 46.5, 1000.5"), std::string::npos) << csv;
-
+    const std::string json = Ok({"convert", Out("ride.gpx.gz"), "-o", "-", "--to", "geojson"});
+    EXPECT_NE(json.find("[8.25, 46.5, 1000.5"), std::string::npos) << json;
     // Cut short, and no gzip at all: each said with its file.
     const std::string packed = ReadFile(Out("ride.gpx.gz"));
     WriteFile(Out("short.gpx.gz"), packed.substr(0, packed.size() / 2));
     WriteFile(Out("plain.gpx.gz"), kRide);
-    const ToolResult cut = RunTool({"convert", Out("short.gpx.gz"), Out("a.geojson")});
-    EXPECT_EQ(cut.status, 1);
-    EXPECT_NE(cut.err.find("short.gpx.gz': its gzip data ends early"), std::string::npos) << cut.err;
-    const ToolResult plain = RunTool({"convert", Out("plain.gpx.gz"), Out("b.geojson")});
-    EXPECT_EQ(plain.status, 1);
-    EXPECT_NE(plain.err.find("plain.gpx.gz': it is no readable gzip file (incorrect header check)"),
-              std::string::npos)
-        << plain.err;
+    Fails(1, {"convert", Out("short.gpx.gz"), Out("a.geojson")}, "short.gpx.gz': its gzip data ends early");
+    Fails(1,
+          {"convert", Out("plain.gpx.gz"), Out("b.geojson")},
+          "plain.gpx.gz': it is no readable gzip file (incorrect header check)");
     EXPECT_FALSE(std::filesystem::exists(Out("a.geojson")) || std::filesystem::exists(Out("b.geojson")));
 }
 
@@ -85,12 +78,9 @@ TEST_F(ArchiveInputs, ExportBecomesOneDatabasePerActivityNamedByItsList) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("1 file(s) of the archive hold no track and are passed over"), std::string::npos)
         << run.err;
-    std::set<std::string> written;
-    for (const auto& entry : std::filesystem::directory_iterator(databases))
-        written.insert(entry.path().filename().string());
-    EXPECT_EQ(written,
-              (std::set<std::string>{
-                  "export-Ridge, _the long way.pdb", "export-Lake run.pdb", "export-Evening walk.pdb"}))
+    EXPECT_EQ(FolderNames(databases),
+              (std::vector<std::string>{
+                  "export-Evening walk.pdb", "export-Lake run.pdb", "export-Ridge, _the long way.pdb"}))
         << run.out;
     // Each database is named as the list names its activity, after the output's own name.
     EXPECT_EQ(ReadFile(databases + "/export-Lake run.pdb").substr(0, 16),
@@ -99,9 +89,8 @@ TEST_F(ArchiveInputs, ExportBecomesOneDatabasePerActivityNamedByItsList) {
     EXPECT_NE(shown.find("45.5000000"), std::string::npos) << shown;
 }
 
-// A KMZ of several KML files reads them all, its doc.kml first (named in
-// any case); a NetworkLink to a file inside is read with them, one to the
-// web is said.
+// A KMZ's KML files are read all, its doc.kml (in any case) first; a
+// NetworkLink to a file inside is read with them, one to the web is said.
 TEST_F(ArchiveInputs, KmzReadsEveryKmlInside) {
     if (!vezuved::maps::ZipReadingAvailable() || !HasProgram("zip")) GTEST_SKIP() << "no zip here";
     const std::string folder = Out("kmz");
@@ -135,9 +124,8 @@ std::string Le(uint32_t value, int bytes) {
     return out;
 }
 
-// A KMZ whose directory says its doc.kml holds 1000 bytes, which unpacks
-// to "<kml>" and a GiB of blanks in deflate's fixed codes: a blank, then
-// copies of 258 bytes at distance 1, 13 bits each.
+// A KMZ whose directory says its doc.kml holds 1000 bytes that unpack to
+// "<kml>" and a GiB of blanks: deflate's copies of 258 bytes at distance 1.
 std::string UnderstatedKmz() {
     std::string data;
     uint64_t bits = 0;
@@ -168,8 +156,7 @@ std::string UnderstatedKmz() {
            Le(static_cast<uint32_t>(local.size() + data.size()), 4) + Le(0, 2);
 }
 
-// What a KMZ unpacks is counted over every chunk it comes in: a directory
-// that understates it does not let more than the bound through.
+// What a KMZ unpacks is counted over every chunk, whatever its directory says.
 TEST_F(ArchiveInputs, AKmzIsRefusedForWhatItUnpacksInAll) {
     if (!vezuved::maps::ZipReadingAvailable()) GTEST_SKIP() << "this build reads no KMZ";
     WriteFile(Out("big.kmz"), UnderstatedKmz());

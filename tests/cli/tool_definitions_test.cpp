@@ -1,6 +1,4 @@
-// Format definitions for people: `formats explain` on the shipped and on
-// broken definitions, `formats make` and `--auto` on header-row files of
-// many shapes.
+// `formats`, `formats explain`, `formats make` and `--auto`.
 #include <filesystem>
 
 #include "library_names.h"
@@ -13,8 +11,7 @@ namespace {
 
 using ToolDefinitions = ToolTest;
 
-// Without a folder, formats lists the library's file formats with what
-// each keeps, as --help does: a database keeps no segments, nor several sets.
+// Without a folder, formats lists the file formats with what each keeps, as --help does.
 TEST_F(ToolDefinitions, FormatsListsEveryFileFormatWithWhatItKeeps) {
     const std::string listed = Expected(0, "", {"formats"});
     for (const char* row :
@@ -45,9 +42,9 @@ TEST_F(ToolDefinitions, AutoReadsHeaderRowsOfManyShapes) {
 
 TEST_F(ToolDefinitions, AutoRefusesAHeaderWithoutPosition) {
     const std::string data = Out("nolat.csv"),
-                      cannot = "vezuved: cannot make a format definition for '" + data;
+                      cannot = "vezuved: cannot make a format definition for '" + data,
+                      latitude = "no column for latitude (lat, latitude or y)";
     WriteFile(data, "name,lon,ele\nAlpha,3,4\n");
-    const std::string latitude = "no column for latitude (lat, latitude or y)";
     EXPECT_EQ(Expected(1,
                        cannot + "': its header row ('name', 'lon', 'ele') has " + latitude + "\n",
                        {"show", data, "--auto"}),
@@ -59,7 +56,7 @@ TEST_F(ToolDefinitions, AutoRefusesAHeaderWithoutPosition) {
 }
 
 TEST_F(ToolDefinitions, AutoOnShowAndImportLeavesNoTemporaryFiles) {
-    const std::string temporary = Out("tmp"), data = Out("walk.csv"), shell = "TMPDIR='" + Out("tmp") + "' ";
+    const std::string temporary = Out("tmp"), data = Out("walk.csv"), shell = "TMPDIR='" + temporary + "' ";
     std::filesystem::create_directories(temporary);
     WriteFile(data, "lat,lon,ele_m,time,name\n45.5,-122.25,100,2021-08-14T10:15:00+02:00,Alpha\n");
     Expected(0, "", {"show", data, "--auto"}, shell);
@@ -70,9 +67,8 @@ TEST_F(ToolDefinitions, AutoOnShowAndImportLeavesNoTemporaryFiles) {
     EXPECT_NE(RunTool({"show", Out("walk.pdb")}).out.find("2021-08-14T08:15:00Z"), std::string::npos);
 }
 
-// A value --auto's rewritten copy still holds as written is reported with
-// the user's file and line (as the listing says), and --strict makes it the
-// failure.
+// A value --auto's rewritten copy cannot read is reported with the user's
+// file and line, here as --strict's failure.
 TEST_F(ToolDefinitions, AutoNamesTheUsersFileForValuesItCannotRead) {
     const std::string data = Out("invalid.csv");
     WriteFile(data, TestData("cli/data/auto/invalid.csv"));
@@ -108,9 +104,7 @@ TEST_F(ToolDefinitions, MakeWritesADefinitionThatReadsAndWritesTheFile) {
     EXPECT_EQ(RunTool({"formats", "make", data, "-o", data}).status, 1);
 }
 
-// A header line is written as the definition's own bytes, whatever they
-// are: Windows-1252 letters, UTF-8 ones, and the bytes Windows-1252 leaves
-// undefined.
+// A header line is written as the definition's own bytes, whatever they are.
 TEST_F(ToolDefinitions, AHeaderLineKeepsTheDefinitionsBytes) {
     const std::string header = "H\xF6he \xC3\x81 \x81\x8D\x8F\x90\x9D [NumRecords]";
     const std::string definition = Out("bytes.cal");
@@ -122,10 +116,8 @@ TEST_F(ToolDefinitions, AHeaderLineKeepsTheDefinitionsBytes) {
     EXPECT_EQ(text.substr(0, text.find("\r\n")), "H\xF6he \xC3\x81 \x81\x8D\x8F\x90\x9D 1");
 }
 
-// A made definition reads its own file: time and date columns of ISO 8601
-// values, which its time column cannot read, are left out, pointing to
-// --auto, and so is any other column it would refuse on every line.
-// The files of tests/cli/data/make-left-out.txt.
+// A made definition leaves out the columns it would refuse on every line,
+// ISO 8601 times among them (tests/cli/data/make-left-out.txt).
 TEST_F(ToolDefinitions, MakeLeavesOutIsoTimeColumns) {
     const auto cases = Blocks(TestData("cli/data/make-left-out.txt"));
     EXPECT_EQ(cases.size(), 3u);
@@ -142,19 +134,13 @@ TEST_F(ToolDefinitions, MakeLeavesOutIsoTimeColumns) {
     }
 }
 
-// The shipped definitions and broken ones (tests/cli/data/broken), each
-// explained as tests/cli/explained/NAME.txt or broken-NAME.txt holds.
+// The shipped and broken definitions, explained as tests/cli/explained holds.
 TEST_F(ToolDefinitions, ExplainsShippedAndBrokenDefinitions) {
     std::vector<std::pair<std::string, std::string>> cases;  // definition, explanation
     for (const auto& entry : std::filesystem::directory_iterator(SourceFile("examples/formats")))
         cases.emplace_back(entry.path().string(), entry.path().stem().string() + ".txt");
     EXPECT_EQ(cases.size(), 11u);
-    for (const std::string name : {
-             "unknown-values",   // values the library does not know or reads otherwise
-             "fixed-widths-cr",  // fixed widths that do not reach, a quoted value over two lines, CR ends
-             "garmin-keywords",  // keywords the layout has no use for (EleFormat still applies)
-             "tab-delimiter",    // a tab layout with another delimiter
-         }) {
+    for (const std::string name : {"unknown-values", "fixed-widths-cr", "garmin-keywords", "tab-delimiter"}) {
         WriteFile(Out(name + ".cal"), TestData("cli/data/broken/" + name + ".cal"));
         cases.emplace_back(Out(name + ".cal"), "broken-" + name + ".txt");
     }

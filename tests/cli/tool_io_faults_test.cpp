@@ -1,8 +1,6 @@
-// Every tool command that writes a file, run with its Nth file call of one
-// kind failing (VEZUVED_FAIL_IO, read by test builds of the tool), N = 1,
-// 2, ... until the tool counts fewer calls than N: each run either succeeds
-// with the complete file or exits 1 with the previous file as it was, no
-// temporary beside it or in TMPDIR, and a message naming the file that failed.
+// Every command that writes a file, with its Nth file call of a kind failing
+// (VEZUVED_FAIL_IO) for every N it makes: it succeeds whole, or exits 1 with
+// the previous file kept, no temporary left, and the failed file named.
 #if defined(VEZUVED_IO_FAULTS)
 
 #include <algorithm>
@@ -39,9 +37,7 @@ const FaultKind kKinds[] = {
 struct Command {
     std::vector<std::string> arguments;
     std::string output;  // the file at stake
-    // The library takes a definition it cannot open or read as none, by its
-    // rules, and goes on with the defaults (one made by --auto too): no open
-    // or read is failed.
+    // The library takes a definition it cannot read as none: no open or read is failed.
     bool readsDefinition = false;
 };
 
@@ -97,10 +93,9 @@ protected:
                 EXPECT_EQ(1, run.status) << run.err;
                 EXPECT_EQ("previous contents\n", ReadFile(command.output));
                 EXPECT_EQ(before, Names()) << "a temporary is left";
-                // The file that failed is named: the output, its folder, a source or a work file.
+                // The file that failed is named, with the system's reason (a
+                // database read tells the container's code, the device its own).
                 EXPECT_NE(std::string::npos, run.err.find(folder_)) << run.err;
-                // ... with the system's reason (a database read tells the container's
-                // code, the device library its own texts).
                 const char* reason = kind.error == 0 ? "No space left on device" : std::strerror(kind.error);
                 if (!device && run.err.find("cannot read the database") == std::string::npos) {
                     EXPECT_NE(std::string::npos, run.err.find(reason)) << run.err;
@@ -111,8 +106,7 @@ protected:
 };
 
 TEST_F(ToolIoFaults, EveryCommandThatWritesKeepsThePreviousFile) {
-    // Sources and definitions sit in the test's folder, so that a message
-    // naming one names that folder.
+    // Sources and definitions sit in the test's folder, which a message names.
     const std::string csv = Out("hike.csv"), cal = Out("hike.cal"), track = Out("hike.pdb");
     std::filesystem::copy_file(DataFile("hike-track.csv"), csv);
     std::filesystem::copy_file(FormatFile("track.cal"), cal);

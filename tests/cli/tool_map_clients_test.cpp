@@ -1,8 +1,5 @@
-// The tool's map documents as other programs take them: GeoJSON and KML by
-// GDAL (one layer per set, of the right geometry type and size), KML by
-// gpsbabel (every elevation and time kept, none invented), SVG and HTML parsed by xmllint and
-// rendered by rsvg-convert with the lines and points visible. Each check is
-// skipped when its program is not installed.
+// The tool's map documents as GDAL, gpsbabel, xmllint and rsvg-convert take
+// them, each check skipped when its program is not installed.
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -30,11 +27,8 @@ std::string Hike(const std::string& output, std::vector<std::string> more = {}) 
     return output;
 }
 
-// GeoJSON: the track's set a layer of one line; --points writes its points
-// beside it, as a collection of Points. KML: the Folder is a layer of the
-// line's one feature, its named points kept in the line's own arrays, so
-// GDAL sees no Point (GDAL's LIBKML driver reads a gx:Track, its plain KML
-// driver passes over one).
+// A set is a layer of one line (its points beside it with --points); in
+// KML its named points stay in the line's arrays, no Point of their own.
 TEST_F(ToolMapClients, GdalReadsALayerPerSet) {
     if (!HasProgram("ogrinfo")) GTEST_SKIP() << "GDAL's programs are not installed";
     Hike(Out("hike.geojson"), {"--points", "--compact"});
@@ -51,13 +45,10 @@ TEST_F(ToolMapClients, GdalReadsALayerPerSet) {
     EXPECT_EQ(Count(features, "POINT"), 0u) << features;
 }
 
-// A track of three segments, the first with elevations, the second a point
-// with neither elevation nor time, the third timed without elevations, and
-// a one-point untimed track, in our KML: xmllint finds it well-formed and
-// every gx:coord has three numbers. gpsbabel and GDAL take every elevation
-// and the times of the points that have one, and no invented 0 m; the
-// points without an elevation are LineStrings to them, whose times only
-// our reader takes back (from the line's arrays).
+// Segments with and without elevations or times, in our KML: well-formed,
+// three numbers to every gx:coord; gpsbabel and GDAL take every elevation
+// and time there is and invent no 0 m; our reader takes back the times of
+// points without an elevation, from the line's arrays.
 TEST_F(ToolMapClients, IndependentReadersTakeOurKmlWithoutInventedElevations) {
     WriteFile(Out("ride.gpx"), TestData("cli/data/clients/ride.gpx"));
     Ok({"convert", Out("ride.gpx"), Out("ride.kml")});
@@ -82,20 +73,20 @@ TEST_F(ToolMapClients, IndependentReadersTakeOurKmlWithoutInventedElevations) {
               "<trkpt lat=\"46.000000000\" lon=\"8.000000000\"/>"}) {
             EXPECT_NE(gpx.find(part), std::string::npos) << part << "\n" << gpx;
         }
-        EXPECT_EQ(Count(gpx, "<time>2021-08-14"), 2u) << gpx;
-        EXPECT_EQ(Count(gpx, "<ele>"), 2u) << gpx;
-        EXPECT_EQ(Count(gpx, "<wpt"), 0u) << gpx;
+        EXPECT_EQ(std::make_tuple(Count(gpx, "<time>2021-08-14"), Count(gpx, "<ele>"), Count(gpx, "<wpt")),
+                  std::make_tuple(2u, 2u, 0u))
+            << gpx;
     }
     if (HasProgram("ogrinfo")) {
         const std::string features = Capture(
             "(ogrinfo --config GDAL_SKIP KML -al " + Quoted(Out("ride.kml")) + " 2>&1)", Out("o.txt"));
-        EXPECT_EQ(Count(features, "LINESTRING Z"), 1u) << features;
-        EXPECT_EQ(Count(features, "Warning"), 0u) << features;
+        EXPECT_EQ(std::make_pair(Count(features, "LINESTRING Z"), Count(features, "Warning")),
+                  std::make_pair(size_t{1}, size_t{0}))
+            << features;
     }
 }
 
-// The pixels of the picture, rendered at half size, near the colour
-// ("d62728"), counted from GDAL's PPM copy of the PNG.
+// The pixels near the colour ("d62728") in the picture at half size.
 size_t CountColour(const std::string& svg, const std::string& folder, const std::string& colour) {
     const std::string png = folder + "/map.png", ppm = folder + "/map.ppm";
     if (RunShell("rsvg-convert -z 0.5 -o " + Quoted(png) + " " + Quoted(svg)) != 0 ||
@@ -123,13 +114,13 @@ TEST_F(ToolMapClients, PicturesParseAndShowTheirLinesAndPoints) {
     if (!HasProgram("xmllint")) GTEST_SKIP() << "xmllint is not installed";
     const std::string svg = Hike(Out("hike.svg")), html = Hike(Out("hike.html"));
     EXPECT_EQ(RunShell("xmllint --noout " + Quoted(svg) + " " + Quoted(html)), 0);
+    // More than a stray pixel of the track's colour.
     if (HasProgram("rsvg-convert") && HasProgram("gdal_translate")) {
-        EXPECT_GT(CountColour(svg, folder_, "d62728"), 20u);  // more than a stray pixel: the track's colour
+        EXPECT_GT(CountColour(svg, folder_, "d62728"), 20u);
     }
 }
 
-// A track far larger than the writers' 64 KiB buffer: show prints in each
-// form (its name in any case) what convert writes, and the GPX validates.
+// Far beyond the writers' 64 KiB buffer, show prints what convert writes.
 TEST_F(ToolMapClients, ShowPrintsWhatConvertWritesWhole) {
     WriteFile(Out("big.csv"), TrackText(6000));
     const std::string track = FormatFile("track.cal");

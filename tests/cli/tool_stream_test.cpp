@@ -1,6 +1,5 @@
-// A large text track converted to GPX, GeoJSON and KML: the tool reads it
-// again for each pass instead of holding it, and writes the same bytes as
-// from the points held in memory (which --what takes).
+// A text converted to a map document is read again for each pass, not
+// held, and gives the bytes of the points held in memory (as --what does).
 #include "tool_runner.h"
 
 #include <filesystem>
@@ -10,8 +9,8 @@
 namespace cli_test {
 namespace {
 
-// The conversion run as given (streamed, to arguments[2]) and held (with
-// --what, to "held-" beside it) alike; the streamed run's result.
+// The run as given (streamed) and with --what (held, to "held-" beside it)
+// alike; the streamed run's result.
 ToolResult ExpectAsHeld(const std::vector<std::string>& arguments,
                         const std::string& what,
                         const std::string& shell = "") {
@@ -66,11 +65,8 @@ TEST_P(ToolStreamFormats, DocumentAndMessagesMatchThePointsHeldInMemory) {
     const ToolResult result = ExpectAsHeld(Arguments(), "tracks");
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_FALSE(ReadFile(Arguments()[2]).empty());
-    if (GetParam().size() > 1) {
-        EXPECT_EQ(ReadFile(Out("streamed-points.geojson")), ReadFile(Out("held-streamed-points.geojson")));
-    }
-    EXPECT_NE(result.err.find("big.csv:1001: column 1: '4x.1' is not a latitude"), std::string::npos)
-        << result.err;
+    EXPECT_EQ(ReadFile(Out("streamed-points.geojson")), ReadFile(Out("held-streamed-points.geojson")));
+    EXPECT_NE(result.err.find("big.csv:1001: column 1: '4x.1' is not a latitude"), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats,
@@ -85,9 +81,8 @@ INSTANTIATE_TEST_SUITE_P(Formats,
 
 using ToolStreamFormatsKml = ToolTest;
 
-// A streamed track whose elevations come and go is a KML Placemark per run:
-// written from its points held once (not read again for each run), as the
-// held path writes it.
+// A streamed track whose elevations come and go is a KML Placemark per run,
+// written as the held path writes it.
 TEST_F(ToolStreamFormatsKml, ElevationsInPlacesAreHeldOnceAndWrittenAsHeld) {
     std::string text = "latitude,longitude,elevation_m,time,date,name\r\n";
     for (int i = 0; i < 2000; ++i) {
@@ -104,14 +99,12 @@ TEST_F(ToolStreamFormatsKml, ElevationsInPlacesAreHeldOnceAndWrittenAsHeld) {
     EXPECT_EQ(Count(kml, "<Data name=\"part\">") + Count(kml, "<SimpleData name=\"part\">"), 1333u);
 }
 
-// The shipped examples through every definition kind, and files that need a
-// checked copy, stream what the held path writes (--what names the file's
-// own kind: it keeps every set and only forces the held path).
+// The shipped examples, and files that need a checked copy, stream what the
+// held path writes (--what of the file's own kind only forces that path).
 class ToolStreamExamples : public ToolTest {};
 
 TEST_F(ToolStreamExamples, EveryDefinitionGivesTheHeldDocument) {
-    // A file that needs decoding and checking: a byte order mark, UTF-8
-    // names, CR and CR LF line ends, a bad elevation and an empty line.
+    // A byte order mark, UTF-8 names, CR and CR LF, a bad elevation, an empty line.
     WriteFile(Out("checked.csv"), TestData("cli/data/stream/checked.csv"));
     struct Case {
         std::string name, data, definition;  // no definition: --auto, which reads a rewritten copy
