@@ -65,36 +65,49 @@ TEST_F(CopyFromDeviceTest, KindsFiltersAndEmptyDatabases) {
     EXPECT_EQ("", out_);
 }
 
-TEST_F(CopyFromDeviceTest, PlainFileFromDeviceSkipTable) {
+// A plain file skips by one table both ways (the databases': DatabaseTimesDecide, SkipTables).
+TEST_F(CopyFromDeviceTest, PlainFileSkipTable) {
     struct {
-        int64_t pcOffset;
+        bool push;
+        int64_t pcOffset;  // PC time minus device time
         uint32_t options;
         int32_t result;
-        const char* message;
+        const char* message;  // null: none
     } const rows[] = {
-        {-1, 0, devDestOlder, nullptr},  // PC time minus device time; message null: none
-        {-1, optAlways, devReplaced, "Copying from Device: "},
-        {-1, optUpdate, devReplaced, "Copying from Device: "},
-        {-1, optNoReplace | optAlways, devDestOlder, nullptr},
-        {0, 0, devReplaced, "Copying from Device: "},
-        {0, optUpdate, devUpToDate, "File is up to date: "},
-        {0, optNoReplace, devUpToDate, "File is up to date: "},
-        {+1, 0, devReplaced, "Copying from Device: "},
-        {+1, optUpdate, devDestNewer, "File is newer on PC: "},
-        {+1, optNoReplace, devDestNewer, "File is newer on PC: "},
+        {false, -1, 0, devDestOlder, nullptr},
+        {false, -1, optAlways, devReplaced, "Copying from Device: "},
+        {false, -1, optUpdate, devReplaced, "Copying from Device: "},
+        {false, -1, optNoReplace | optAlways, devDestOlder, nullptr},
+        {false, 0, 0, devReplaced, "Copying from Device: "},
+        {false, 0, optUpdate, devUpToDate, "File is up to date: "},
+        {false, 0, optNoReplace, devUpToDate, "File is up to date: "},
+        {false, +1, 0, devReplaced, "Copying from Device: "},
+        {false, +1, optUpdate, devDestNewer, "File is newer on PC: "},
+        {false, +1, optNoReplace, devDestNewer, "File is newer on PC: "},
+        // To the device the messages are its own.
+        {true, +1, 0, devDestOlder, "File is older on device: "},
+        {true, +1, optAlways, devReplaced, "Copying to Device: "},
+        {true, 0, optUpdate, devUpToDate, "File is up to date: "},
+        {true, -1, optUpdate, devDestNewer, "File is newer on device: "},
     };
-    WriteDevice("flag.rli", "device icon");
     const std::string pcIcon = "pc icon, longer than the device's";  // replaced whole, no tail
     for (const auto& row : rows) {
-        SCOPED_TRACE(testing::Message() << row.pcOffset << " " << row.options);
-        WritePc("flag.rli", pcIcon, kBaseTime + row.pcOffset);
-        EXPECT_EQ(row.result, FromDevice(9, nullptr, row.options));
-        EXPECT_EQ(row.message != nullptr ? row.message + Pc("flag.rli") + "\n" : std::string(), out_);
+        SCOPED_TRACE(testing::Message() << row.push << " " << row.pcOffset << " " << row.options);
+        const uint64_t pcTime = kBaseTime + row.pcOffset;
+        WriteDevice("flag.rli", "device icon");
+        WritePc("flag.rli", pcIcon, pcTime);
+        const int32_t result =
+            row.push ? ToDevice(Pc("flag.rli"), row.options) : FromDevice(9, nullptr, row.options);
         const bool copied = row.result == devReplaced;
-        EXPECT_EQ(copied ? "device icon" : pcIcon, ReadFileText(Pc("flag.rli")));
-        EXPECT_EQ(copied ? kBaseTime : kBaseTime + row.pcOffset, TimeOf(Pc("flag.rli")));
+        EXPECT_EQ(row.push && copied ? 0 : row.result, result);  // a push of one file: replaced is 0
+        EXPECT_EQ(row.message ? row.message + (row.push ? kFlagPath : Pc("flag.rli")) + "\n" : "", out_);
+        // The destination, and the source, which neither copy deletes.
+        const std::string destination = row.push ? DeviceFile("flag.rli") : Pc("flag.rli");
+        EXPECT_EQ(copied == row.push ? pcIcon : "device icon", ReadFileText(destination));
+        EXPECT_EQ(copied == row.push ? pcTime : kBaseTime, TimeOf(destination));
+        EXPECT_EQ(row.push ? pcIcon : "device icon",
+                  ReadFileText(row.push ? Pc("flag.rli") : DeviceFile("flag.rli")));
     }
-    EXPECT_TRUE(FileExists(DeviceFile("flag.rli")));  // the copy back never deletes its source
 }
 
 TEST_F(CopyFromDeviceTest, PlainFilesKeepBothAndAsk) {

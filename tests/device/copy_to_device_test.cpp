@@ -47,49 +47,34 @@ TEST_F(CopyToDeviceTest, TextFilesBecomeDatabasesOfTheirKind) {
 
 TEST_F(CopyToDeviceTest, SkipTables) {
     const char* const kCopying = "Copying to Device: ";
-    // plain: a plain file, else a points database; pcOffset: PC time minus device time.
     struct {
-        bool plain;
-        int64_t pcOffset;
+        int64_t pcOffset;  // PC time minus device time
         uint32_t options;
         int32_t result;
         const char* message;
     } const rows[] = {
-        {false, +1, 0, devReplaced, kCopying},
-        {false, +1, optUpdate, devReplaced, kCopying},
-        {false, +1, optNoReplace, devDestOlder, "Database is older on device: "},
-        {false, 0, 0, devReplaced, kCopying},
-        {false, 0, optUpdate, devUpToDate, "Database is up to date: "},
-        {false, 0, optUpdate | optMove, devUpToDate, "Database is up to date: "},  // a skip keeps the source
-        {false, -1, 0, devReplaced, kCopying},
-        {false, -1, optUpdate, devDestNewer, "Database is newer on device: "},
-        {false, -1, optNoReplace, devDestNewer, "Database is newer on device: "},
-        // Plain files skip as they do from the device (the copy back's table has the rest): the messages.
-        {true, +1, 0, devDestOlder, "File is older on device: "},
-        {true, +1, optAlways, devReplaced, kCopying},
-        {true, 0, optUpdate, devUpToDate, "File is up to date: "},
-        {true, -1, optUpdate, devDestNewer, "File is newer on device: "},
+        {+1, 0, devReplaced, kCopying},
+        {+1, optUpdate, devReplaced, kCopying},
+        {+1, optNoReplace, devDestOlder, "Database is older on device: "},
+        {0, 0, devReplaced, kCopying},
+        {0, optUpdate, devUpToDate, "Database is up to date: "},
+        {0, optUpdate | optMove, devUpToDate, "Database is up to date: "},  // a skip keeps the source
+        {-1, 0, devReplaced, kCopying},
+        {-1, optUpdate, devDestNewer, "Database is newer on device: "},
+        {-1, optNoReplace, devDestNewer, "Database is newer on device: "},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(testing::Message()
-                     << row.plain << " offset " << row.pcOffset << " options " << row.options);
+        SCOPED_TRACE(testing::Message() << "offset " << row.pcOffset << " options " << row.options);
         const bool copied = row.result == devReplaced;
-        const uint64_t pcTime = kBaseTime + row.pcOffset;
-        row.plain ? WriteDevice("flag.rli", "old") : ResetDevice({"Home"});
-        WritePc(row.plain ? "flag.rli" : "Home.rlp", row.plain ? "new!" : kPoints, pcTime);
-        // One file: replaced is 0.
-        EXPECT_EQ(copied ? 0 : row.result, ToDevice(Pc(row.plain ? "flag.rli" : "Home.rlp"), row.options));
-        EXPECT_EQ(row.message + (row.plain ? kFlagPath : "Home") + "\n", out_);
-        EXPECT_TRUE(FileExists(Pc(row.plain ? "flag.rli" : "Home.rlp")));  // never moved
-        if (row.plain) {
-            EXPECT_EQ(copied ? "new!" : "old", ReadFileText(DeviceFile("flag.rli")));
-            EXPECT_EQ(copied ? pcTime : kBaseTime, TimeOf(DeviceFile("flag.rli")));
-        } else {
-            const auto all = Databases();
-            ASSERT_EQ(1u, all.size());
-            EXPECT_EQ(copied ? 2u : 0u, all[0].records.size());
-            EXPECT_EQ(copied ? pcTime : kBaseTime, all[0].modified);
-        }
+        ResetDevice({"Home"});
+        WritePc("Home.rlp", kPoints, kBaseTime + row.pcOffset);
+        EXPECT_EQ(copied ? 0 : row.result, ToDevice(Pc("Home.rlp"), row.options));  // one file: replaced is 0
+        EXPECT_EQ(std::string(row.message) + "Home\n", out_);
+        EXPECT_TRUE(FileExists(Pc("Home.rlp")));  // never moved
+        const auto all = Databases();
+        ASSERT_EQ(1u, all.size());
+        EXPECT_EQ(copied ? 2u : 0u, all[0].records.size());
+        EXPECT_EQ(copied ? kBaseTime + row.pcOffset : kBaseTime, all[0].modified);
     }
 }
 

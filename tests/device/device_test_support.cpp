@@ -15,13 +15,11 @@
 namespace devtest {
 
 ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
-    const char* old = std::getenv(name);
-    had_ = old != nullptr;
-    if (had_) old_ = old;
+    if (const char* old = std::getenv(name)) old_ = old;
     SetVariable(name, value);
 }
 
-ScopedEnv::~ScopedEnv() { SetVariable(name_.c_str(), had_ ? old_.c_str() : nullptr); }
+ScopedEnv::~ScopedEnv() { SetVariable(name_.c_str(), old_ ? old_->c_str() : nullptr); }
 
 std::string BuildFolder() {
     if (const char* dir = std::getenv("VEZUVED_BUILD_DIR")) return dir;
@@ -69,23 +67,18 @@ int32_t VEZUVED_CALL RecordAsk(
 }
 
 // A connection of the test's own, to look at or prepare the device.
-class Connection {
-public:
-    Connection() { ok_ = LoadRemoteApi(nullptr) == 0; }
+struct Connection {
     ~Connection() {
-        if (mounted_) RemoteApi().CeUnmountDBVol(&guid_);
+        if (mounted) RemoteApi().CeUnmountDBVol(&guid);
         UnloadRemoteApi();
     }
     bool Mount(DWORD flags) {
         WideString path = W(kVolumePath);
-        mounted_ = ok_ && RemoteApi().CeMountDBVol(&guid_, &path[0], flags) != FALSE;
-        return mounted_;
+        mounted = ok && RemoteApi().CeMountDBVol(&guid, &path[0], flags) != FALSE;
+        return mounted;
     }
-    CEGUID* Guid() { return &guid_; }
-
-private:
-    bool ok_ = false, mounted_ = false;
-    CEGUID guid_{};
+    bool ok = LoadRemoteApi(nullptr) == 0, mounted = false;
+    CEGUID guid{};
 };
 
 const DWORD kAllTypes[] = {kTypePoints, kTypeTrack | 1u, kTypeTrack};
@@ -162,7 +155,7 @@ std::vector<DeviceDatabaseView> SyncTest::Databases() {
     std::vector<DeviceDatabaseView> all;
     Connection connection;
     if (!connection.Mount(OPEN_EXISTING)) return all;
-    CEGUID* guid = connection.Guid();
+    CEGUID* guid = &connection.guid;
     for (DWORD type : kAllTypes) {
         HANDLE search = RemoteApi().CeFindFirstDatabaseEx(guid, type);
         if (search == nullptr || search == INVALID_HANDLE_VALUE) continue;
@@ -233,11 +226,11 @@ void SyncTest::CreateDeviceDatabases(const std::vector<std::string>& names, uint
         info.wNumSortOrder = 2;
         info.rgSortSpecs[0].propid = kPropLongitude;
         info.rgSortSpecs[1].propid = kPropName;
-        const CEOID oid = RemoteApi().CeCreateDatabaseEx(connection.Guid(), &info);
+        const CEOID oid = RemoteApi().CeCreateDatabaseEx(&connection.guid, &info);
         ASSERT_NE(0u, oid) << name;
         info.dwFlags = CEDB_VALIDMODTIME;
         info.ftLastModified = MakeFileTime(time);
-        ASSERT_TRUE(RemoteApi().CeSetDatabaseInfoEx(connection.Guid(), oid, &info));
+        ASSERT_TRUE(RemoteApi().CeSetDatabaseInfoEx(&connection.guid, oid, &info));
     }
 }
 

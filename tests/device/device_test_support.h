@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,8 +45,8 @@ public:
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
 private:
-    std::string name_, old_;
-    bool had_ = false;
+    std::string name_;
+    std::optional<std::string> old_;
 };
 
 // The build folder, where the emulators are put.
