@@ -16,6 +16,13 @@ using namespace vezuved;
 
 namespace {
 
+std::string Fixed7(double value, size_t capacity = 400) {
+    char out[400];
+    const size_t length = FormatFixed7(value, out, capacity);
+    EXPECT_EQ(length, std::strlen(out));
+    return out;
+}
+
 TEST(Coordinates, StoredText) {
     const bool lat = true, lon = false;
     const struct {
@@ -53,11 +60,8 @@ TEST(Coordinates, StoredText) {
                  {"E0123", kLocDegNoSpace, lon, "12.0000000"},
                  {"N45 30.5", kLocDegNoSpace, lat, "45.5083333"}};
     for (const auto& c : cases) {
-        char stored[32];
-        FormatFixed7(c.latitude ? ParseLatitudeText(c.text, c.format) : ParseLongitudeText(c.text, c.format),
-                     stored,
-                     sizeof stored);
-        EXPECT_STREQ(stored, c.stored) << (c.text ? c.text : "(null)") << " format " << c.format;
+        const double value = (c.latitude ? ParseLatitudeText : ParseLongitudeText)(c.text, c.format);
+        EXPECT_EQ(Fixed7(value), c.stored) << (c.text ? c.text : "(null)") << " format " << c.format;
     }
 }
 
@@ -166,13 +170,6 @@ TEST(ReadDecimal, AgreesWithStrtod) {
         ASSERT_TRUE(Same(ReadDecimal(text.c_str(), &end), expected)) << '"' << text << '"';
         ASSERT_EQ(end, cEnd) << '"' << text << '"';
     }
-}
-
-std::string Fixed7(double value, size_t capacity = 400) {
-    char out[400];
-    const size_t length = FormatFixed7(value, out, capacity);
-    EXPECT_EQ(length, std::strlen(out));
-    return out;
 }
 
 TEST(FormatFixed7, CutsAndAgreementWithSnprintf) {

@@ -1,6 +1,5 @@
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "base/memory.h"
 #include "record/point_record.h"

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/memory.h"
@@ -20,12 +21,13 @@ using namespace vezuved;
 namespace {
 
 // Texts with quotes dropped; null for a column the line lacks. Each column
-// read alone gives the same text.
+// read alone gives the same text, and the walk that knows the line's end
+// finds the very spans the walk of one character at a time finds.
 TEST(SplitColumns, FindsEveryColumnInOneWalk) {
     const struct {
         const char* line;
         int separator;
-        std::vector<const char*> texts;
+        std::vector<const char*> texts;  // empty: the two walks compared only
     } cases[] = {
         {"a,b,c", ',', {"a", "b", "c"}},
         {"a,b", ',', {"a", "b", nullptr, nullptr}},
@@ -37,75 +39,62 @@ TEST(SplitColumns, FindsEveryColumnInOneWalk) {
         {"a,b\tc", '\t', {"a,b", "c"}},
         {"a\"b\"c", '"', {"abc", nullptr}},  // a quote as separator stays a quote
         {"", ',', {"", nullptr}},
+        {",,", ',', {}},
+        {"\"\"", ',', {}},
+        {"\"", ',', {}},
+        {"a\"\",b\"c\"d,\"e", ',', {}},
+        {"a,b\tc\t\"d\te\"\t", '\t', {}},
+        {"a;b;;\";\";", ';', {}},
+        {"no separator here", ',', {}},
     };
+    constexpr int kCount = 8;
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
         const int count = static_cast<int>(c.texts.size());
         std::vector<ColumnSpan> spans(c.texts.size());
         SplitColumns(c.line, c.separator, spans.data(), count);
         for (int i = 0; i < count; ++i) {
             const ColumnSpan& span = spans[static_cast<size_t>(i)];
             const char* text = c.texts[static_cast<size_t>(i)];
-            EXPECT_EQ(span.begin == nullptr, text == nullptr) << c.line << " column " << i;
+            EXPECT_EQ(span.begin == nullptr, text == nullptr) << " column " << i;
             if (text == nullptr || span.begin == nullptr) continue;
             char copied[64], alone[64];
             CopyColumnSpan(span, copied, sizeof copied - 1);
-            EXPECT_STREQ(copied, text) << c.line << " column " << i;
-            EXPECT_EQ(SpanTextLength(span), std::strlen(text)) << c.line << " column " << i;
+            EXPECT_STREQ(copied, text) << " column " << i;
+            EXPECT_EQ(SpanTextLength(span), std::strlen(text)) << " column " << i;
             GetColumn(c.line, alone, i, sizeof alone - 1, c.separator);
-            EXPECT_STREQ(alone, text) << c.line << " column " << i;
+            EXPECT_STREQ(alone, text) << " column " << i;
         }
-    }
-}
-
-// The walk that knows the line's end finds the very spans the walk of one
-// character at a time finds.
-TEST(SplitColumnsUpTo, FindsTheSameSpansAsTheCharacterWalk) {
-    const struct {
-        const char* line;
-        int separator;
-    } cases[] = {
-        {"a,b,c", ','},
-        {"a,b,", ','},
-        {",,", ','},
-        {"\"x,y\",z", ','},
-        {"ab\"c,d\"e,f", ','},
-        {"a,\"b,c", ','},
-        {"\"\"", ','},
-        {"\"", ','},
-        {"a\"\",b\"c\"d,\"e", ','},
-        {"1*2,3", kRecordSeparators},
-        {"a,b\tc\t\"d\te\"\t", '\t'},
-        {"a\"b\"c", '"'},
-        {"a;b;;\";\";", ';'},
-        {"", ','},
-        {"no separator here", ','},
-    };
-    constexpr int kCount = 8;
-    for (const auto& c : cases) {
-        for (int count = 0; count <= kCount; ++count) {
+        for (int n = 0; n <= kCount; ++n) {
             ColumnSpan walked[kCount], bounded[kCount];
-            SplitColumns(c.line, c.separator, walked, count);
-            SplitColumnsUpTo(c.line, c.line + std::strlen(c.line), c.separator, bounded, count);
-            for (int i = 0; i < count; ++i) {
-                EXPECT_EQ(bounded[i].begin, walked[i].begin) << c.line << " column " << i;
-                EXPECT_EQ(bounded[i].end, walked[i].end) << c.line << " column " << i;
-                EXPECT_EQ(bounded[i].quotes, walked[i].quotes) << c.line << " column " << i;
+            SplitColumns(c.line, c.separator, walked, n);
+            SplitColumnsUpTo(c.line, c.line + std::strlen(c.line), c.separator, bounded, n);
+            for (int i = 0; i < n; ++i) {
+                EXPECT_EQ(std::tie(bounded[i].begin, bounded[i].end, bounded[i].quotes),
+                          std::tie(walked[i].begin, walked[i].end, walked[i].quotes))
+                    << " column " << i;
             }
         }
     }
 }
 
-TEST(FindColumn, AnswersTheLineEndForAMissingColumn) {
+// FindColumn answers the line's end for a missing column; BlankSeparators
+// replaces every separator and nothing else; a copied field always ends.
+TEST(Columns, FindBlankAndCopy) {
     const char* line = "a,\"b,c\",d";
     EXPECT_STREQ(FindColumn(line, 2, ','), "d");
     EXPECT_EQ(FindColumn(line, 5, ','), line + std::string(line).size());
-}
-
-TEST(BlankSeparators, ReplacesEveryOneAndNothingElse) {
     char text[] = "a,b*c\td\ne,,f g";
     BlankSeparators(text);
     EXPECT_STREQ(text, "a b c d e  f g");
     BlankSeparators(nullptr);
+    char field[4];
+    CopyField(field, "abcdef");
+    EXPECT_STREQ(field, "abc");
+    CopyField(field, nullptr);
+    EXPECT_STREQ(field, "");
+    CopyField(field, "xy", 1);
+    EXPECT_STREQ(field, "x");
 }
 
 // Texts already in canonical form are kept as they are; every text must come
@@ -171,16 +160,6 @@ TEST(PointRecordDesc, OutOfMemoryAndClear) {
     EXPECT_EQ(DescText(r.record), before);
     EXPECT_EQ(r.desc(), "");
     EXPECT_STREQ(r->latitude, "");
-}
-
-TEST(PointRecordFields, CopiesAlwaysLeaveATerminatedField) {
-    char field[4];
-    CopyField(field, "abcdef");
-    EXPECT_STREQ(field, "abc");
-    CopyField(field, nullptr);
-    EXPECT_STREQ(field, "");
-    CopyField(field, "xy", 1);
-    EXPECT_STREQ(field, "x");
 }
 
 TEST(TextSink, BlocksLargerThanTheBufferAndLinesAcrossItsEdgeStayWhole) {

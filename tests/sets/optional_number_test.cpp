@@ -3,7 +3,6 @@
 // denormal), and equal and converted as std::optional<double> is.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
 #include <limits>
 #include <optional>

@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstring>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -86,9 +85,7 @@ DatabaseImage Points() {
 
 DatabaseImage Route(uint16_t version) {
     DatabaseImage image;
-    image.type = "UsTr";
-    image.version = version;
-    image.appInfo = std::string(478, '\0');
+    image.type = "UsTr", image.version = version, image.appInfo = std::string(478, '\0');
     image.appInfo[275] = 1;
     image.records = {TextRecord("45.5,-122.5,100,143005 24122004,Start,House,a,b"),
                      TextRecord("46,-123,,,End,Flag:red,")};
@@ -167,12 +164,6 @@ TEST_F(Export, FailuresCreateNoOutput) {
         EXPECT_EQ(std::string(out.c_str()), c.out) << c.db;
         EXPECT_FALSE(FileExists(folder.file(c.unwritten))) << c.db;
     }
-}
-
-std::string Repeated(const std::string& line, size_t times) {
-    std::string text;
-    for (size_t i = 0; i < times; ++i) text += line;
-    return text;
 }
 
 class Import : public TextFiles {
@@ -282,6 +273,8 @@ TEST_F(Import, LinesBecomeRecords) {
 }
 
 TEST_F(Import, FailuresReturnMinusOneAndCreateNothing) {
+    std::string many;  // with the placeholder one too many
+    for (int i = 0; i < 65535; ++i) many += "1,2\n";
     const struct {
         bool createSource;
         std::string content;
@@ -291,9 +284,9 @@ TEST_F(Import, FailuresReturnMinusOneAndCreateNothing) {
     } cases[] = {
         {false, "", -1, false, "error opening\n"},
         {true, "", -1, false, "No Cal File\n"},
-        {true, "1,2\n", 3, false, "No Cal File\n"},                    // a log cannot be written
-        {true, "1,2\n", 4, true, "No Cal File\n"},                     // a kind file of another kind
-        {true, Repeated("1,2\n", 65535), 66, false, "No Cal File\n"},  // the placeholder is one too many
+        {true, "1,2\n", 3, false, "No Cal File\n"},  // a log cannot be written
+        {true, "1,2\n", 4, true, "No Cal File\n"},   // a kind file of another kind
+        {true, many, 66, false, "No Cal File\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.content.size());
