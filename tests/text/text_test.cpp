@@ -242,11 +242,7 @@ TEST_F(Import, LinesBecomeRecords) {
         const char* names;
     } const rows[] = {
         {"45.5\t-122.5\t\t\tCamp;North\n", nullptr, kLayoutTab, nullptr, "Camp;North"},
-        {"\nheader\r45.5,-122.5,,,A\a,,\r\n3,4,,,B\b,,\n\r5,6,,,C,,",
-         "HeaderLines=2\n",
-         -1,
-         nullptr,
-         "A|B|C"},
+        {"\nheader\r45.5,-122.5,,,A\a\r\n3,4,,,B\b\n\r5,6,,,C", "HeaderLines=2\n", -1, nullptr, "A|B|C"},
         {"Camp;45.5;-122.5\n", "Delimited=;\nFieldCount=3\n", -1, map, "Camp"},
         {"45.5,-122.5,,,Home,House,\r\n1,2,,,Camp,Flag,\r\n", "FieldCount=7\r\n", -1, nullptr, "Home|Camp"},
         {garmin, "Source=Garmin\n", -1, nullptr, "Home"},
@@ -320,7 +316,7 @@ TEST_F(ReadText, HandsOutEachLinesRecordInItsSlot) {
     } rows[] = {
         {"header\n1,2,,,A,,\n4,5,,,B,,\n7,8,,,C,,x\n", "HeaderLines=1\n", -1, 3, "A|B|C=x"},
         // A Garmin file counts every line but fills only waypoints, with an empty description.
-        {"Header\tx\nWaypoint\tA\t\t\tN1 E3\nTrackpoint\tN1 W2\nWaypoint\tB\t\t\tN1 E3\n",
+        {"Header\nWaypoint\tA\t\t\tN1 E3\nTrackpoint\tN1 W2\nWaypoint\tB\t\t\tN1 E3\n",
          nullptr,
          3,
          4,
