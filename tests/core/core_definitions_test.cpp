@@ -32,9 +32,8 @@ std::string Facts(const vezuved_definition* definition) {
             Text(facts.header) + ", title " + Text(facts.title) + ", extension " + Text(facts.extension) +
             ", icon " + Text(facts.default_icon) + "\nlabels";
     for (int32_t column = 0; column < VEZUVED_DEFINITION_LABELS; ++column) {
-        if (const char* label = vezuved_definition_label(definition, column)) {
+        if (const char* label = vezuved_definition_label(definition, column))
             text += " " + std::to_string(column) + "=" + Text(label);
-        }
     }
     return text + "\n";
 }

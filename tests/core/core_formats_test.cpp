@@ -18,10 +18,9 @@ TEST(CoreFormats, EachIsListedOnceAndItsExtensionsChooseIt) {
     std::string listed;
     vezuved_format_info info{};
     int32_t count = 0;
-    for (; vezuved_get_format(count, &info) == VEZUVED_OK; ++count) {
+    for (; vezuved_get_format(count, &info) == VEZUVED_OK; ++count)
         listed += std::to_string(info.format) + " " + info.name + " [" + info.keywords + "] [" +
                   info.extensions + "] [" + info.read_extensions + "] " + std::to_string(info.flags) + "\n";
-    }
     EXPECT_EQ(listed,
               "1 GPX [gpx] [.gpx] [] 3\n2 KML [kml] [.kml] [.kmz] 3\n"
               "3 GeoJSON [geojson json] [.geojson .json] [] 3\n4 database [pdb] [.pdb] [] 3\n"

@@ -86,11 +86,10 @@ TEST_F(ReadCaps, ALongerTextThanAReadTakesFailsNamingTheCap) {
         {"a.kml", "<kml><Placemark><description>" + name + "</description></Placemark></kml>", "line 1: "},
         {"a.geojson", R"({"type":"Point","coordinates":[1,2],"x":")" + name + "\"}", ""},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
         ExpectRefused(c.file,
                       c.text,
                       c.where + std::string("a text of more than 64 bytes, the most one text is read to"));
-    }
     // At the cap, a text is read.
     EXPECT_EQ(
         ReadOutcome("b.gpx",

@@ -120,11 +120,10 @@ TEST(CoreReading, CutDatabasesAreRefused) {
     DatabaseImage points;
     points.records = {TextRecord("45.5000000,-122.2500000,,,A,,"), TextRecord("1.0000000,2.0000000,,,B,,")};
     const std::string whole = BuildDatabase(points);
-    for (const size_t length : {0, 40, 78, 90, 100}) {
+    for (const size_t length : {0, 40, 78, 90, 100})
         EXPECT_EQ(core_test::ReadOutcome("cut.pdb", whole.substr(0, length)),
                   "-3\ncannot read 'DIR/cut.pdb': it is no valid Palm database (error 1032)")
             << length;
-    }
 }
 
 TEST(CoreReading, HostileFilesFailWithACodeAndTheirName) {

@@ -118,11 +118,9 @@ int32_t VEZUVED_CORE_CALL AppendDocument(void* context, const char* bytes, int64
 
 int32_t VEZUVED_CORE_CALL RefuseDocument(void*, const char*, int64_t) { return 1; }
 
-std::string Missing(const std::string& text, std::initializer_list<std::string> parts) {
-    std::string missing;
+void ExpectHolds(const std::string& text, std::initializer_list<std::string> parts) {
     for (const std::string& part : parts)
-        if (text.find(part) == std::string::npos) missing += part + "\n";
-    return missing;
+        EXPECT_NE(text.find(part), std::string::npos) << part << "\nin\n" << text;
 }
 
 vezuved_point At(double latitude, double longitude, const char* name) {

@@ -53,9 +53,8 @@ std::string Shortest(double value);
 int32_t VEZUVED_CORE_CALL AppendDocument(void* context, const char* bytes, int64_t size);
 int32_t VEZUVED_CORE_CALL RefuseDocument(void* context, const char* bytes, int64_t size);
 
-// The parts the text does not hold, each on a line of its own ("" when it
-// holds them all).
-std::string Missing(const std::string& text, std::initializer_list<std::string> parts);
+// Fails the test for each of the parts the text does not hold.
+void ExpectHolds(const std::string& text, std::initializer_list<std::string> parts);
 
 // A point at the position, named when a name is given.
 vezuved_point At(double latitude, double longitude, const char* name = nullptr);

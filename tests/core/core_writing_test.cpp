@@ -112,10 +112,9 @@ TEST(CoreWriting, EachFormatReadsBackAsItWasWritten) {
     vezuved_format_info info{};
     for (int32_t i = 0; vezuved_get_format(i, &info) == VEZUVED_OK; ++i) {
         const bool both = (info.flags & VEZUVED_FORMAT_READS) && (info.flags & VEZUVED_FORMAT_WRITES);
-        if (both && info.keeps == everything) {
+        if (both && info.keeps == everything)
             names.push_back("back" +
                             std::string(info.extensions).substr(0, std::string(info.extensions).find(' ')));
-        }
     }
     EXPECT_EQ(names, (std::vector<std::string>{"back.gpx", "back.kml", "back.geojson"}));
     for (const std::string& name : names) {
