@@ -146,21 +146,6 @@ TEST_F(CopyFromDeviceTest, MapsBringTheirCompanionAndFoldersAreRefused) {
     EXPECT_NE(std::string::npos, out_.find("Copying from Device: " + Pc("Topo.jpg") + "\n"));
 }
 
-TEST_F(CopyFromDeviceTest, CancellingStopsTheCopy) {
-    Push("Home.rlp", kPoints);
-    Log().cancelAtStage = 0;
-    EXPECT_EQ(devCancelled, FromDevice(0, nullptr));
-    EXPECT_EQ((Ints{0, devCancelled}), Stages());
-    EXPECT_FALSE(FileExists(Pc("Home.rlp")));
-
-    WriteDevice("big.prc", std::string(3000, 'x'));
-    Log() = CallbackLog();
-    Log().cancelAfterCalls = 2;
-    EXPECT_EQ(devCancelled, FromDevice(10, nullptr));
-    EXPECT_EQ((Ints{0, 1, 1, devCancelled}), Stages());
-    EXPECT_FALSE(FileExists(Pc("big.prc")));  // nothing half-written
-}
-
 TEST_F(CopyFromDeviceTest, FailureMessages) {
     Push("Home.rlp", kPoints);
     WriteDevice("flag.rli", "icon");

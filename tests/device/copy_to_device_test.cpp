@@ -147,25 +147,39 @@ TEST_F(CopyToDeviceTest, ProgressStages) {
     EXPECT_EQ("0 0" + big + "1 1024" + big + "1 2048" + big + "1 2500" + big + "2 2500" + big, Progress());
 }
 
+// Cancelled at stage 0, or during the records or blocks, either way: nothing
+// (half-)written at the destination, and the source stays even with optMove.
 TEST_F(CopyToDeviceTest, Cancelling) {
-    // At stage 0: nothing on the device, and the source stays even with optMove.
-    for (const auto& [file, bytes] : {std::pair{"Home.rlp", kPoints}, {"flag.rli", "icon bytes"}}) {
-        SCOPED_TRACE(file);
+    Push("Lake.rlp", kPoints);
+    WriteDevice("big.prc", std::string(3000, 'x'));
+    WritePc("Home.rlp", kPoints);
+    WritePc("flag.rli", "icon bytes");
+    const struct {
+        bool push;
+        const char* file;
+        int16_t kind;
+        bool duringRecords;  // else at stage 0
+        Ints stages;
+    } rows[] = {
+        {true, "Home.rlp", -1, false, {0, devCancelled}},
+        {true, "flag.rli", -1, false, {0, devCancelled}},
+        {true, "Home.rlp", -1, true, {0, 1, 1, devCancelled}},  // stage 0 and the first record pass
+        {false, "Lake.rlp", 0, false, {0, devCancelled}},
+        {false, "big.prc", 10, true, {0, 1, 1, devCancelled}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.file);
         Log() = CallbackLog();
-        Log().cancelAtStage = 0;
-        WritePc(file, bytes);
-        EXPECT_EQ(devCancelled, ToDevice(Pc(file), optMove));
-        EXPECT_EQ((Ints{0, devCancelled}), Stages());
-        EXPECT_TRUE(FileExists(Pc(file)));
+        row.duringRecords ? Log().cancelAfterCalls = 2 : Log().cancelAtStage = 0;
+        EXPECT_EQ(devCancelled,
+                  row.push ? ToDevice(Pc(row.file), optMove) : FromDevice(row.kind, nullptr, optMove));
+        EXPECT_EQ(row.stages, Stages());
+        EXPECT_EQ(row.push, FileExists(Pc(row.file)));
+        Strings databases;
+        for (const DeviceDatabaseView& db : Databases()) databases.push_back(db.name);
+        EXPECT_EQ(Strings{"Lake"}, databases);
+        EXPECT_EQ((Strings{"RoverlogDBV.cdb", "big.prc"}), FolderNames(DeviceFile("")));
     }
-    EXPECT_TRUE(Databases().empty());
-    EXPECT_FALSE(FileExists(DeviceFile("flag.rli")));
-    // During the records: nothing half-written is left.
-    Log() = CallbackLog();
-    Log().cancelAfterCalls = 2;  // stage 0 and the first record pass
-    EXPECT_EQ(devCancelled, ToDevice(Pc("Home.rlp")));
-    EXPECT_EQ((Ints{0, 1, 1, devCancelled}), Stages());
-    EXPECT_TRUE(Databases().empty());
 }
 
 TEST_F(CopyToDeviceTest, PalmDatabaseIsConvertedAndTheConversionRemoved) {
