@@ -1,5 +1,4 @@
-// The library's points, sets and map formats under the tool's names, for
-// the tests that check the library's map readers and writers beside the tool.
+// The library's points, sets and map formats under the tool's names.
 #pragma once
 
 namespace vezuved::maps {}

@@ -1,12 +1,5 @@
-// What the GPX, KML and GeoJSON readers keep of real-world files: segments,
-// per-point times and texts, one-point tracks, numbers in every spelling
-// xsd:double allows, KMZ; and how every reader takes a bad point: reported
-// with where it is and its value, left out, or (strict) failing the read.
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
+// What the GPX, KML and GeoJSON readers keep of files, and how they take a
+// bad point: reported where it is and left out, or (strict) failing the read.
 #include "library_names.h"
 #include "map_reading.h"
 #include "maps/xml_stream.h"
@@ -20,16 +13,14 @@ protected:
     void SetUp() override {
         if (!XmlReadingAvailable()) GTEST_SKIP() << "this build reads no XML";
     }
-    // The data file read as "x": the summary or the failure's message, and
-    // what standard error got.
+    // The data file read as "x": the summary or the failure, and standard error.
     static std::pair<std::string, std::string> Read(const std::string& name, bool strict = false) {
         const Reading reading = ReadMap(cli_test::SourceFile("tests/cli/data/readers/" + name), "x", strict);
         return {reading.read ? Summary(reading.sets) : reading.failure, reading.err};
     }
 };
 
-// The cases of tests/cli/data/readers-expected.txt (the files of
-// tests/cli/data/readers); a strict one fails with its first report.
+// The cases of tests/cli/data/readers-expected.txt; a strict one fails with its first report.
 TEST_F(MapReaders, FilesReadAsListed) {
     const auto blocks = cli_test::Blocks(TestData("cli/data/readers-expected.txt"));
     EXPECT_EQ(blocks.size(), 59u);

@@ -1,6 +1,4 @@
-// Reads a GPX, KML (KMZ) or GeoJSON file with the reader its extension
-// names, as the map tests do: what was read, or why not, and what the
-// reader printed on standard error.
+// A map file read by its extension: what was read, or why not, and what was said.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -23,8 +21,7 @@ struct Reading {
     std::string err;
 };
 
-// Sets as one line each: "T 'Day': 1,2 /3,4^5@1000 'P'#Flag" ("/" begins
-// a segment, "^" elevation in metres, "@" UTC milliseconds, "#" symbol).
+// Sets as "T 'Day': 1,2 /3,4^5@1000 'P'#Flag" (segment, metres, UTC ms, symbol).
 inline std::string Summary(const std::vector<PointSet>& sets) {
     std::string text;
     for (const PointSet& set : sets) {

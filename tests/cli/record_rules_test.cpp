@@ -1,12 +1,6 @@
-// What the tool does to points on their way into a record: the one rule for
-// points an output refuses, segments joined or split, and times to the
-// millisecond. The tool's own runs (ToolRecords, in tool_text_input_test) show the rest.
-#include <gtest/gtest.h>
-
+// Points on their way into a record: the rule for points an output refuses,
+// segments joined or split, and times to the millisecond.
 #include <limits>
-#include <optional>
-#include <string>
-#include <vector>
 
 #include "library_names.h"
 #include "map_reading.h"
@@ -35,8 +29,7 @@ TEST(RecordTimes, MillisecondsAreWholeNumbersAfterThePoint) {
         EXPECT_EQ(RecordTime(row[2]), millis);
         EXPECT_EQ(LibraryTimeText(*ParseIsoStamp(row[0])), row[2]);
     }
-    // As the library counts a leg's time: 1234 after the point is 1.234 s.
-    EXPECT_EQ(RecordTime("060000.1234 14082021"), six + 1234);
+    EXPECT_EQ(RecordTime("060000.1234 14082021"), six + 1234);  // as the library counts a leg's time
     EXPECT_EQ(RecordTime("060000.123456 14082021"), std::nullopt);
     // A time without a date stays on the library's 01012000.
     EXPECT_EQ(LibraryTimeText(*ParseIsoStamp("23:59:59.9996Z")), "000000 01012000");
@@ -49,9 +42,7 @@ vezuved::maps::Point At(std::optional<double> latitude,
                         std::optional<double> metres = {},
                         std::optional<double> feet = {}) {
     vezuved::maps::Point point;
-    point.latitude = latitude;
-    point.longitude = longitude;
-    point.elevationMetres = metres;
+    point.latitude = latitude, point.longitude = longitude, point.elevationMetres = metres;
     point.elevationFeet = feet;
     return point;
 }
@@ -85,8 +76,7 @@ PointSet Track(const std::vector<vezuved::maps::Point>& places, std::vector<size
     set.kind = VEZUVED_KIND_TRACK;
     for (const vezuved::maps::Point& place : places) {
         set.points.emplace_back();
-        set.points.back().latitude = place.latitude;
-        set.points.back().longitude = place.longitude;
+        set.points.back().latitude = place.latitude, set.points.back().longitude = place.longitude;
     }
     for (size_t i : starts) set.points[i].segmentStart = true;
     return set;

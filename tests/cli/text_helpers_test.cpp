@@ -1,11 +1,6 @@
-// The tool's text helpers, checked without running the tool: columns,
-// wildcards, file types and the JSON listing.
-#include <gtest/gtest.h>
-
+// The tool's text helpers: columns, wildcards, file types, the JSON listing.
 #include <limits>
-#include <optional>
 #include <sstream>
-#include <string>
 
 #include "filetypes/tool_formats.h"
 #include "input/input_paths.h"
@@ -40,8 +35,7 @@ TEST(GpsText, Wildcards) {
     EXPECT_FALSE(MatchesWildcard("?.gpx", "ab.gpx"));
 }
 
-// Every look-up by name and by extension, from the one table; option
-// names, definitions beside their data, columns aligned.
+// Look-ups by name and extension, option names, definitions beside their data.
 TEST(ToolFormats, NamesAndExtensionsAreLookUpsInTheTable) {
     struct Case {
         const char* path;
@@ -80,24 +74,17 @@ TEST(ToolFormats, NamesAndExtensionsAreLookUpsInTheTable) {
               "a     b\nCaf\xC3\xA9  x\n");  // by characters
 }
 
-// The tool's own JSON listing: its layout, its numbers with '.', and texts
-// escaped whatever they hold.
+// The JSON listing: its layout, numbers with '.', texts escaped.
 TEST(TextHelpers, ThePointListingIsExactJson) {
     PointSet set;
     set.title = "Ride \"1\"";
     set.kind = VEZUVED_KIND_TRACK;
-    Point first;
-    first.name = "a\tb\\";
-    first.latitude = 45.0;
-    first.longitude = -7.25;
-    first.elevationFeet = 1e-7;
-    first.time = 1628928900250;
-    first.description = "line\nend";
-    Point second;
-    second.latitude = 1.5;
-    second.longitude = 2.0;
+    set.points.resize(2);
+    Point &first = set.points[0], &second = set.points[1];
+    first.name = "a\tb\\", first.latitude = 45.0, first.longitude = -7.25, first.elevationFeet = 1e-7;
+    first.time = 1628928900250, first.description = "line\nend";
+    second.latitude = 1.5, second.longitude = 2.0,
     second.elevationFeet = std::numeric_limits<double>::infinity();
-    set.points = {first, second};
     std::ostringstream err;
     EXPECT_EQ(WritePointsJson(err, set),
               "{\n  \"title\": \"Ride \\\"1\\\"\",\n  \"kind\": \"track\",\n  \"points\": [\n    {\n"
@@ -109,8 +96,7 @@ TEST(TextHelpers, ThePointListingIsExactJson) {
               "      \"longitude\": 2,\n      \"elevation_ft\": null,\n      \"time\": null,\n      "
               "\"icon\": \"\",\n"
               "      \"description\": null\n    }\n  ]\n}\n");
-    PointSet empty;
-    EXPECT_EQ(WritePointsJson(err, empty),
+    EXPECT_EQ(WritePointsJson(err, PointSet()),
               "{\n  \"title\": \"\",\n  \"kind\": \"points\",\n  \"points\": []\n}\n");
 }
 

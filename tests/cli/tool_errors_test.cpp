@@ -5,7 +5,6 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
-#include <sstream>
 #include <thread>
 
 #if !defined(_WIN32)

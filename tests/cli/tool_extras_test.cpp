@@ -1,6 +1,5 @@
-// A GPX's values beyond the tool's fields (a sensor's heart rate, a
-// track's description) through the tool's changes: kept by the points and
-// sets the filters keep, whichever file they came from.
+// A GPX's values beyond the tool's fields (a heart rate, a track's
+// description) stay with the points and sets the filters keep.
 #include "tool_runner.h"
 
 namespace cli_test {

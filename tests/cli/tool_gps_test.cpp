@@ -1,6 +1,5 @@
 // The tool reading GPX, KML and GeoJSON into databases and documents; every
 // GPX it writes here is checked against the GPX 1.1 schema.
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 

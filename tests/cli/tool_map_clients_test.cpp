@@ -2,8 +2,6 @@
 // them, each check skipped when its program is not installed.
 #include <cstdlib>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "tool_runner.h"
 
@@ -12,13 +10,13 @@ namespace {
 
 using ToolMapClients = ToolTest;
 
-// What a shell command line printed on standard output.
+// What a shell command printed.
 std::string Capture(const std::string& command, const std::string& file) {
     if (RunShell(command + " > " + Quoted(file) + " 2>/dev/null") != 0) return "failed: " + command;
     return ReadFile(file);
 }
 
-// The example track of eight named points in the given file.
+// The example track of eight named points converted to the file.
 std::string Hike(const std::string& output, std::vector<std::string> more = {}) {
     std::vector<std::string> arguments = {
         "convert", DataFile("hike-track.csv"), output, "-d", FormatFile("track.cal")};

@@ -3,8 +3,6 @@
 #include "tool_runner.h"
 
 #include <filesystem>
-#include <string>
-#include <vector>
 
 namespace cli_test {
 namespace {
