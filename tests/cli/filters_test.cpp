@@ -71,9 +71,7 @@ TEST(Simplify, KnownShapesKeepWhatMustStay) {
     const std::vector<Point> beside = {
         At(*stretch[37].latitude + 50 * kMetreInDegrees, *stretch[37].longitude)};
 
-    // Zigzags near the equator whose four kept points differ by order: the
-    // bottom-up order's largest error is smaller on the first, the top-down
-    // one's on the second; the smaller is kept.
+    // Zigzags whose four kept points differ by order: the one with the smaller largest error is kept.
     const auto zigzag = [](std::vector<int> heights) {
         std::vector<Point> points;
         for (size_t i = 0; i < heights.size(); ++i) points.push_back(At(heights[i] * 0.001, i * 0.001));
@@ -259,9 +257,8 @@ TEST(Filters, OptionValuesAreReadOrRefused) {
     for (const char* zone : {"+2 hours", "Europe/Nowhere"}) EXPECT_THROW(ParseTimeZone(zone), Failure);
 }
 
-// Local midnight in Ljubljana is 22:00 UTC in summer and 23:00 in winter:
-// a split by day across the change of 31 October 2021 cuts at each, where
-// a fixed +02:00 cuts an hour early in winter.
+// A split by day across Ljubljana's change of 31 October 2021 cuts at each
+// local midnight, where a fixed +02:00 cuts an hour early in winter.
 TEST(Filters, SplitByDayFollowsTheZonesDaylightSaving) {
     if (!HaveZoneNames()) GTEST_SKIP() << "this build has no zone database";
     // 2021-10-30T21:30Z, 22:30Z (Sunday 00:30 CEST), 2021-10-31T22:30Z (23:30 CET), 23:30Z (Monday 00:30).
@@ -284,8 +281,7 @@ TEST(Filters, SplitByDayFollowsTheZonesDaylightSaving) {
 
 TEST(Stats, FiguresOfKnownTracks) {
     if (!HaveEllipsoidDistances()) GTEST_SKIP() << "this build measures no distance";
-    // A degree of the equator on WGS-84, then up and down a 10 m hill with
-    // half-metre noise, a point a minute; a 30-minute stop; a second segment.
+    // A degree of the equator over a 10 m hill, a 30-minute stop, a second segment.
     std::vector<Point> points;
     for (const double metres : {0.0, 0.5, 0.0, 5.0, 10.0, 9.6, 10.0, 0.0}) {
         points.push_back(At(0, points.size() / 7.0, static_cast<int64_t>(points.size()) * kMinute));
@@ -297,8 +293,7 @@ TEST(Stats, FiguresOfKnownTracks) {
     EXPECT_EQ(std::make_pair(stats.points, stats.segments), std::make_pair(size_t{11}, size_t{2}));
     // The equator's degree, the meridian's first.
     EXPECT_NEAR(stats.distance2d, 111319.491 + 110574.389, 0.01);
-    // Smoothed, a summit of a few points is lower: the middle ones are the
-    // means of 0, 5, 10, 9.6, 10 and of 5, 10, 9.6, 10, 0.
+    // Smoothed: the middle ones the means of 0, 5, 10, 9.6, 10 and of 5, 10, 9.6, 10, 0.
     EXPECT_DOUBLE_EQ(stats.ascent, 6.92);
     EXPECT_DOUBLE_EQ(stats.descent, 6.92);
     EXPECT_EQ(stats.durationMillis, 39 * kMinute);
@@ -309,8 +304,7 @@ TEST(Stats, FiguresOfKnownTracks) {
     strict.climbThresholdMetres = 0;
     EXPECT_DOUBLE_EQ(ComputeStats(Track(points), strict).ascent, 6.92);
 
-    // A steady climb of 100 m with GPS noise of 1.5 m up and down each fix:
-    // the threshold alone would count much of the noise; smoothed, the climb is the climb.
+    // A steady climb of 100 m with noise of 1.5 m up and down each fix: smoothed, the climb.
     std::vector<Point> climb;
     for (int i = 0; i <= 200; ++i) {
         climb.push_back(At(0, i * 0.0001, i * kMinute));
@@ -321,10 +315,8 @@ TEST(Stats, FiguresOfKnownTracks) {
     EXPECT_LT(noisy.descent, 0.5);
 }
 
-// Along the equator, 20 minutes at 13.36 km/h (0.002 degree a minute)
-// then 20 at half that, with one GPS jump 0.02 degree north and back
-// (134 km/h both ways) and a step of distance in the same minute: neither
-// makes the figures.
+// 20 minutes at 13.36 km/h then 20 at half that, with a jump north and back
+// and a step in no time: neither makes the figures.
 TEST(Stats, SpeedsAreHeldOverMovingSteps) {
     if (!HaveEllipsoidDistances()) GTEST_SKIP() << "this build measures no distance";
     std::vector<Point> points;
@@ -339,8 +331,7 @@ TEST(Stats, SpeedsAreHeldOverMovingSteps) {
     EXPECT_NEAR(stats.maximumKmPerHour, 13.358, 0.001);
     EXPECT_NEAR(stats.averageKmPerHour, 10.107, 0.001);  // 6,401 m in 38 moving minutes: no jump
     EXPECT_EQ(stats.movingMillis, 38 * kMinute);
-    // Fewer than 15 moving steps hold their median, tell no jump, and a
-    // maximum is never below the average.
+    // Fewer than 15 moving steps tell no jump; a maximum is never below the average.
     const TrackStats three = ComputeStats(
         Track({At(0, 0, 0), At(0, 0.001, kMinute), At(0, 0.011, 2 * kMinute), At(0, 0.012, 3 * kMinute)}),
         StatsOptions());
@@ -352,8 +343,7 @@ TEST(Stats, SpeedsAreHeldOverMovingSteps) {
     EXPECT_EQ(still.movingMillis, 0);
 }
 
-// The tree's answer is the scan's, first of equals included, on a survey
-// grid, a wander and a run of equal points, some without a place.
+// The tree's answer is the scan's, first of equals included, some points without a place.
 TEST(FarthestPoint, AnswersAsAScanOfEveryPoint) {
     uint64_t state = 88172645463325252ull;
     auto next = [&] {

@@ -1,5 +1,4 @@
-// The map documents' exact text: GeoJSON, KML and the SVG picture, built
-// from small sets without running the tool, and the sink they stream into.
+// The map documents' exact text, from small sets, without running the tool.
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -90,8 +89,8 @@ std::string Kml(const std::vector<MapSet>& sets) {
     return Flat(Text([&](DocumentSink& sink) { WriteKml(sink, sets); }));
 }
 
-// Two segments, the second's break on a point that is left out (so the
-// next valid one begins it); a first point's break means nothing.
+// Two segments, the second's break on a point left out (the next begins it);
+// a first point's break means nothing.
 MapSet Broken(int32_t kind) {
     return Set("B",
                kind,
@@ -102,9 +101,8 @@ MapSet Broken(int32_t kind) {
                 At("", "2.5", "2", "10", "120002.999 01012020")});
 }
 
-// Elevations that read as numbers only just: every document stays plain
-// text, and a point whose elevation is no finite number within the bound
-// is left out.
+// Elevations that are numbers only just: every document stays plain text,
+// a point of no finite elevation within the bound left out.
 TEST(ToolMapWriters, ExtremeElevationsAreWrittenWhole) {
     const std::vector<MapSet> sets = {
         Set("Far",
@@ -140,8 +138,7 @@ TEST(ToolMapWriters, ExtremeElevationsAreWrittenWhole) {
     EXPECT_EQ(GeoJson(odd, true), "{\"type\":\"FeatureCollection\",\"features\":[]}\n");
 }
 
-// Whole documents, pinned in tests/cli/data/writers (KML without its
-// layout): segments, one-position lines, texts, kinds, untimed points.
+// Whole documents, pinned in tests/cli/data/writers (KML without its layout).
 TEST(ToolMapWriters, DocumentsAsPinned) {
     const std::vector<MapSet> mixed = {Broken(VEZUVED_KIND_TRACK),
                                        SmallTrack(),
@@ -185,8 +182,7 @@ TEST(ToolMapWriters, DocumentsAsPinned) {
     for (const auto& [text, name] : cases) {
         EXPECT_EQ(text, TestData(std::string("cli/data/writers/") + name)) << name;
     }
-    // The tool's pictures go through the core's interface and come out as
-    // the library draws them (its bytes are pinned with the core's tests).
+    // The tool's pictures are the library's, through the core's interface.
     for (const std::vector<MapSet>& sets :
          std::vector<std::vector<MapSet>>{{SmallTrack(), Summits()},
                                           {Broken(VEZUVED_KIND_TRACK)},

@@ -1,6 +1,4 @@
-// `vezuved serve` as a process, spoken to over HTTP: who it lets in, what
-// paths it refuses, how much it takes, where it listens, and many requests
-// at once.
+// `vezuved serve` over HTTP: who it lets in, what it refuses, when it ends.
 #if defined(VEZUVED_HAVE_HTTPLIB) && !defined(_WIN32)
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -22,8 +20,7 @@
 namespace cli_test {
 namespace {
 
-// Whether the process has ended: gone, or a zombie its new parent has not
-// reaped yet (that can take a second, and is no work of the server's).
+// Whether the process runs: not gone, nor a zombie its new parent has yet to reap.
 bool Running(pid_t pid) {
     if (kill(pid, 0) != 0) return false;
     const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
@@ -170,8 +167,7 @@ TEST_F(ServeTest, LetsInOnlyTheTokenFromThisMachinesAddress) {
     EXPECT_EQ(404, Get("/api/jobs/99999999999999999999").first);
 }
 
-// Uploads are private, kept apart by name however they are named, and a
-// push never writes into the user's folder.
+// Uploads are private and kept apart by name; a push leaves the user's folder alone.
 TEST_F(ServeTest, UploadsArePrivateApartAndPushesLeaveTheFolderAlone) {
     const std::string trip = ReadFile(SourceFile("tests/cli/data/trip.gpx")), gpx = "application/gpx+xml";
     const Answer opened = Open({
@@ -203,8 +199,7 @@ TEST_F(ServeTest, UploadsArePrivateApartAndPushesLeaveTheFolderAlone) {
     const Answer push = Post("/api/device/push?file=1&set=2");
     EXPECT_EQ(200, push.first) << push.second;
     EXPECT_EQ("mine", ReadFile(pc_ + "/Morning.pdb"));
-    // Only a POST lists the handheld (the listing writes the sync file);
-    // the sync file is not offered for a push.
+    // Only a POST lists the handheld; the sync file is not offered for a push.
     EXPECT_EQ(404, Get("/api/device").first);
     WriteFile(pc_ + "/RLDBSync.inf", "an older listing");
     const Answer listing = Post("/api/device");
@@ -224,9 +219,8 @@ TEST_F(ServeTest, UploadsArePrivateApartAndPushesLeaveTheFolderAlone) {
     EXPECT_EQ(FolderNames(pc_), (std::vector<std::string>{"Morning.pdb", "RLDBSync.inf"}));
 }
 
-// A split's pieces download as one zip and go to the handheld as
-// databases of their own; what a change cannot make is said in the page's
-// words, naming no folder of the server's.
+// A split's pieces download as one zip and push as databases of their own;
+// a refused change names no folder of the server's.
 TEST_F(ServeTest, SplitPiecesDownloadAsAZipAndPushApart) {
     OpenTrack();
     const httplib::Result zip = Client().Get(WithToken("/api/take?file=1&set=2&format=pdb&split=gap%3D1min"));
@@ -271,9 +265,8 @@ TEST_F(ServeTest, SplitPiecesDownloadAsAZipAndPushApart) {
     }
 }
 
-// A question waiting, copies queued behind it and drawings under way:
-// SIGTERM still ends the server within a second, and TearDown finds
-// nothing left behind.
+// With a question waiting, copies queued and drawings under way, SIGTERM
+// still ends the server within a second.
 TEST_F(ServeTest, EndsWithinASecondOfSigtermWhateverIsPending) {
     OpenTrack();
     std::filesystem::create_directories(Out("handheld"));

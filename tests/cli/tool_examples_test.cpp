@@ -1,5 +1,4 @@
-// Every example the help texts, README.md and docs/format-definitions.md
-// show runs as written, in a fresh folder, and gives what they say.
+// Every example of the help texts, README.md and docs/format-definitions.md runs as shown.
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -94,7 +93,7 @@ TEST_F(ToolExamples, EveryShownExampleRunsAndGivesTheRightData) {
             continue;
         }
 #if !defined(VEZUVED_HAVE_GEOGRAPHICLIB)
-        // A build without GeographicLib refuses to measure, with a sentence saying so.
+        // A build without GeographicLib refuses to measure.
         if (example.rfind("stats ", 0) == 0 || example.find("--output html") != std::string::npos) {
             std::cout << "not run without GeographicLib: vezuved " << example << "\n";
             continue;

@@ -1,6 +1,5 @@
-// The tool as a process: each command on the example files. A run's
-// outputs are decided before the first byte is written: no output is
-// another output or an input of the same run, and every name fits.
+// Each command on the example files; a run's outputs, decided before the
+// first byte is written: none another output or an input, every name fitting.
 #include "files/failure.h"
 #include "files/output_plan.h"
 #include "tool_runner.h"
@@ -124,8 +123,7 @@ TEST_F(OutputPlanRuns, CollidingOutputsAreNumberedOrTheRunFailsWithNothingWritte
     EXPECT_EQ(files.count("o-" + std::string(247, 'x') + "-1.pdb"), 1u) << *files.rbegin();
 }
 
-// A file named twice (as itself, through "./", by a link, by a wildcard)
-// is read once, and the tool says so.
+// A file named twice (through "./", a link, a wildcard) is read once, as said.
 TEST_F(OutputPlanRuns, AFileNamedTwiceIsReadOnce) {
     const std::string in = FreshFolder("twice"), t = in + "/t.gpx";
     const auto again = [&](const std::string& name) {
@@ -147,8 +145,7 @@ TEST_F(OutputPlanRuns, AFileNamedTwiceIsReadOnce) {
     EXPECT_EQ(ReadFile(in + "/once.geojson"), ReadFile(in + "/wild.geojson"));
 }
 
-// A set's name that would turn a file name around on screen loses its
-// bidirectional controls there: "evil\u202Egpx.exe" is no "evilexe.xpg".
+// A set's name loses its bidirectional controls in a file name.
 TEST_F(OutputPlanRuns, BidirectionalControlsNeverReachAFileName) {
     const std::string in = FreshFolder("bidi");
     WriteFile(in + "/t.gpx",
@@ -162,8 +159,7 @@ TEST_F(OutputPlanRuns, BidirectionalControlsNeverReachAFileName) {
               (std::set<std::string>{"t.gpx", "o-evil_gpx.exe.pdb", "o-a_b_c.pdb", "o-caf\xC3\xA9.pdb"}));
 }
 
-// The name given is kept whole; the database inside takes 31 characters, and
-// the tool says so.
+// The file keeps the name given; the database inside takes 31 bytes, as said.
 TEST_F(OutputPlanRuns, LongImportNamesKeepTheirWholeFileName) {
     const std::string hike = DataFile("hike-track.csv"), track = FormatFile("track.cal");
     // A character the 31st byte falls inside is left out whole, never cut in two.

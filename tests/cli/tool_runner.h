@@ -17,8 +17,7 @@ struct ToolResult {
     std::string err;
 };
 
-// Under a sanitizer the tool runs many times slower and its memory is no
-// measure of its own: large runs shrink and memory checks are skipped.
+// Under a sanitizer large runs shrink and memory checks are skipped.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr bool kSanitizedBuild = true;
 #elif defined(__has_feature)
@@ -54,16 +53,14 @@ std::string Joined(const std::vector<std::string>& arguments);  // on one line, 
 // Fails the test when xmllint is there and finds the file no valid GPX 1.1.
 void ExpectValidGpx(const std::string& path);
 
-// The tool run with no shell in between, and the peak of its own memory in
-// bytes (0 where it cannot be measured).
+// The tool run with no shell, and its peak memory in bytes (0: unmeasured).
 struct MeasuredRun {
     int status = -1;
     long peakBytes = 0;
 };
 MeasuredRun RunMeasured(const std::vector<std::string>& arguments);
 #if !defined(_WIN32)
-// The tool as a child process, its output to /dev/null; traced: it stops
-// once loaded, for the caller to trace. Its process id, or -1.
+// The tool as a child process (traced: stopped once loaded), or -1.
 int StartTool(const std::vector<std::string>& arguments, bool traced = false);
 #endif
 
@@ -78,8 +75,7 @@ inline void WriteFile(const std::string& path, const std::string& bytes) { Write
 bool FileExists(const std::string& path);  // a file, not a folder
 using ::Count;
 
-// Each shipped definition with its example data and the sets --what names
-// for it, as tests/cli/data/shipped-examples.tsv lists them.
+// The shipped definitions as tests/cli/data/shipped-examples.tsv lists them.
 struct ShippedExample {
     std::string definition, data, what;
     bool importOnly;
@@ -89,14 +85,12 @@ const std::vector<ShippedExample>& ShippedExamples();
 // A database's records as tab.cal writes them.
 std::string RecordTexts(const std::string& database);
 
-// A text track of named, timed points; every thousandth line has a bad
-// latitude, every 997th empty position columns.
+// A text track; every 1000th line of a bad latitude, every 997th of no position.
 std::string TrackText(int points);
 
 using ::Rows;
 
-// The blocks of a data file, each from a line "== NAME ..." to the next;
-// '#' begins a comment.
+// A data file's blocks, each from a line "== NAME ..." on; '#' begins a comment.
 inline std::vector<std::vector<std::string>> Blocks(const std::string& text) {
     std::vector<std::vector<std::string>> blocks;
     std::istringstream lines(text);

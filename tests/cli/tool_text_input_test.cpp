@@ -1,5 +1,4 @@
-// How the tool reads text (definitions, encodings, bad values, record
-// lines) and writes points into databases and text files.
+// How the tool reads text and writes points into databases and text files.
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -16,7 +15,7 @@ namespace {
 using ToolTextInput = ToolTest;
 
 // A line read by comma.cal with --encoding (none: the tool's choice): the
-// name show's JSON listing gives, or none when it fails; standard error.
+// name show lists (none: it fails), and standard error.
 TEST_F(ToolTextInput, EncodingsAndByteOrderMark) {
     const std::string file = Out("cafe.csv"), line = "45.5,-122.25,100,,";
     const struct {
@@ -62,10 +61,9 @@ TEST_F(ToolTextInput, TextWithoutDefinitionIsRefused) {
     EXPECT_FALSE(FileExists(Out("peaks.pdb")));
 }
 
-// Lines whose position, elevation or time cannot be read: reported with
-// file, line and column, left out; --strict fails on the first.
+// Values that cannot be read are reported by file, line and column and left
+// out; --strict fails on the first.
 TEST_F(ToolTextInput, BadValuesAreReportedAndSkipped) {
-    // The files of tests/cli/data/text-input/bad-values.txt.
     WriteFile(Out("wide-columns.cal"), TestData("cli/data/text-input/wide-columns.cal"));
     const auto blocks = Blocks(TestData("cli/data/text-input/bad-values.txt"));
     EXPECT_EQ(blocks.size(), 7u);
@@ -109,15 +107,12 @@ TEST_F(ToolTextInput, RecordLineFilesAreReadByTheirKind) {
     EXPECT_NE(gpx.find("<time>2021-08-14T08:30:00Z</time>"), std::string::npos) << gpx;
 }
 
-// The listing of a text read through its definition: names, positions to
-// the seven decimals a text holds, elevations, times, symbols, descriptions.
+// The listing of a text read through its definition.
 std::string Listing(const std::string& file, const std::string& definition) {
     return Expected(0, "", {"show", file, "-d", definition, "--output", "csv"});
 }
 
-// Text to text through one definition (the database's way back is the
-// library's export, which convert takes too); an import-only one refuses
-// to write.
+// Text to text through one definition; an import-only one refuses to write.
 TEST_F(ToolTextInput, ShippedDefinitionsReadBackWhatTheyWrite) {
     std::vector<std::string> shipped, covered;
     for (const auto& entry : std::filesystem::directory_iterator(SourceFile("examples/formats")))
@@ -151,18 +146,16 @@ TEST_F(ToolTextInput, ShippedDefinitionsReadBackWhatTheyWrite) {
 
 using ToolRecords = ToolTest;
 
-// A database holding what no output takes, as another program may write
-// it: latitude, longitude, elevation (feet) and name of each point.
+// A database of points (latitude, longitude, feet, name) as another program may write them.
 using Row = std::array<const char*, 4>;
 void WriteOddDatabase(const std::string& path, const std::vector<Row>& rows) {
     std::vector<RLPointRecord> records(rows.size());
     std::memset(records.data(), 0, records.size() * sizeof(RLPointRecord));
     for (size_t i = 0; i < rows.size(); ++i) {
-        for (const auto& [field, value] : {std::pair(records[i].latitude, rows[i][0]),
-                                           std::pair(records[i].longitude, rows[i][1]),
-                                           std::pair(records[i].elevation, rows[i][2]),
-                                           std::pair(records[i].name, rows[i][3])})
-            std::strcpy(field, value);
+        std::strcpy(records[i].latitude, rows[i][0]);
+        std::strcpy(records[i].longitude, rows[i][1]);
+        std::strcpy(records[i].elevation, rows[i][2]);
+        std::strcpy(records[i].name, rows[i][3]);
     }
     ASSERT_EQ(
         RLDBWritePDB(path.c_str(), records.data(), static_cast<int32_t>(rows.size()), VEZUVED_KIND_POINT), 0);
@@ -187,8 +180,7 @@ TEST_F(ToolRecords, PointsNoOutputTakesAreReportedAndLeftOut) {
         const std::string output = Out(run[0]), strict = Out("strict-" + run[0]);
         std::vector<std::string> arguments = {"convert", Out("odd.pdb"), output};
         arguments.insert(arguments.end(), run.begin() + 1, run.end());
-        // Left out as the database is read, each record said once.
-        const std::string odd = Out("odd.pdb") + ": record ";
+        const std::string odd = Out("odd.pdb") + ": record ";  // each said once, as it is read
         EXPECT_EQ(
             Expected(0,
                      odd + "2 'North': latitude 91 is outside -90..90; the point is left out\n" + odd +
@@ -208,16 +200,16 @@ TEST_F(ToolRecords, PointsNoOutputTakesAreReportedAndLeftOut) {
     EXPECT_EQ(RecordTexts(Out("copy.pdb")),
               "45.5000000\t7.5000000\t328\t\tGood\t\t\r\n-45.5000000\t-7.5000000\t\t\tLast\t\t\r\n");
     const std::string text = "45.5000000,7.5000000,328,,Good,,\r\n-45.5000000,-7.5000000,,,Last,,\r\n";
-    EXPECT_EQ(ReadFile(Out("odd.csv")), text);
-    EXPECT_EQ(ReadFile(Out("exported.csv")), text);
+    EXPECT_EQ(ReadFile(Out("odd.csv")) + ReadFile(Out("exported.csv")), text + text);
     // A set no point of which is left is no file.
     WriteOddDatabase(Out("north.pdb"), {{"91", "0", "", "North"}});
+    const std::string north = Out("north.pdb");
     Expected(1,
-             Out("north.pdb") +
-                 ": record 1 'North': latitude 91 is outside -90..90; the point is left out\n" +
-                 "vezuved: cannot read '" + Out("north.pdb") +
-                 "': none of its 1 record(s) holds a point a writer takes\n",
-             {"convert", Out("north.pdb"), Out("none.pdb")});
+             north +
+                 ": record 1 'North': latitude 91 is outside -90..90; the point is left out\nvezuved: cannot "
+                 "read '" +
+                 north + "': none of its 1 record(s) holds a point a writer takes\n",
+             {"convert", north, Out("none.pdb")});
     EXPECT_FALSE(FileExists(Out("none.pdb")));
 }
 
@@ -263,8 +255,7 @@ TEST_F(ToolRecords, TextFittedToTheRecordIsReportedOncePerFile) {
     }
 }
 
-// A database goes to text one way, whichever command writes it: its feet
-// as it holds them, Garmin's dates and positions as that layout writes them.
+// A database goes to text one way, whichever command writes it, its feet as it holds them.
 TEST_F(ToolRecords, ADatabaseIsWrittenAsTheSameTextByEveryCommand) {
     WriteOddDatabase(Out("held.pdb"), {{"45.5", "7.25", "1829.50", "Hut"}, {"-45.5", "-7.5", "-12", "Col"}});
     const std::string held = Out("held.pdb"), exported = Out("exported.txt");
@@ -285,8 +276,7 @@ TEST_F(ToolRecords, ADatabaseIsWrittenAsTheSameTextByEveryCommand) {
     }
 }
 
-// A text's feet reach its database as the text wrote them, as the host's
-// import keeps them: "1829.50" stays "1829.50", "-12.0" stays "-12.0".
+// A text's feet reach its database as written, as the host's import keeps them.
 TEST_F(ToolRecords, TextFeetReachTheDatabaseAsWritten) {
     WriteFile(Out("feet.csv"), "45.5,7.25,1829.50,,Hut,,\n-45.5,-7.5,-12.0,,Col,,\n");
     const std::string comma = FormatFile("comma.cal");
