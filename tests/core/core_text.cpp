@@ -153,17 +153,22 @@ std::string Outcome(int32_t result, const std::string& sets, const std::string& 
     return std::to_string(result) + "\n" + sets + said;
 }
 
-std::string ReadOutcome(const std::string& name,
-                        const std::string& bytes,
+std::string ReadOutcome(const TempFolder& folder,
+                        const std::string& path,
                         const vezuved_read_options* options) {
-    TempFolder folder;
     Collection collection;
-    const std::string path = folder.put(name, bytes);
     const int32_t result = vezuved_read(collection.handle, path.c_str(), options);
     return Outcome(result,
                    Summary(collection.handle),
                    result == VEZUVED_OK ? Warnings(collection.handle, folder.path())
                                         : Message(collection.handle, folder.path()));
+}
+
+std::string ReadOutcome(const std::string& name,
+                        const std::string& bytes,
+                        const vezuved_read_options* options) {
+    TempFolder folder;
+    return ReadOutcome(folder, folder.put(name, bytes), options);
 }
 
 }  // namespace core_test

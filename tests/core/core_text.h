@@ -77,6 +77,10 @@ std::string SummaryOf(const std::string& path, const vezuved_read_options* optio
 std::string ReadOutcome(const std::string& name,
                         const std::string& bytes,
                         const vezuved_read_options* options = nullptr);
+// The same of the file at `path` in the folder.
+std::string ReadOutcome(const TempFolder& folder,
+                        const std::string& path,
+                        const vezuved_read_options* options);
 std::string Outcome(int32_t result, const std::string& sets, const std::string& said);
 
 }  // namespace core_test

@@ -78,16 +78,14 @@ TEST(CoreTextOptions, RecordLinesNeedNoDefinitionAndAreWrittenBack) {
     const std::string path =
         folder.put("trip.rlt", "45.5,-122.25,100,,Gate,Flag,Open\r\n-0.125,7,,,Hut,,\r\n");
     Collection collection;
-    ASSERT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), VEZUVED_OK)
-        << vezuved_error_message(collection.handle);
+    ASSERT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), VEZUVED_OK);
     const std::string points = " 2: -122.25,45.5^30.48 'Gate' \"Open\" #Flag 7,-0.125 'Hut'\n";
     EXPECT_EQ(Summary(collection.handle), "T 'trip'" + points);
     const std::string written = folder.file("again.rlt");
     vezuved_text_options text;
     vezuved_text_options_init(&text);
     text.layout = VEZUVED_SOURCE_RECORD_LINE;
-    ASSERT_EQ(vezuved_write_text(collection.handle, written.c_str(), nullptr, &text), VEZUVED_OK)
-        << vezuved_error_message(collection.handle);
+    ASSERT_EQ(vezuved_write_text(collection.handle, written.c_str(), nullptr, &text), VEZUVED_OK);
     EXPECT_EQ(SummaryOf(written), "T 'again'" + points);
 }
 

@@ -15,18 +15,26 @@ std::string TextOrFile(const std::string& field) {
 // The comma definition: name, latitude, longitude, elevation and note, in metres.
 std::string CommaMetres() { return Data("text/comma-metres.cal"); }
 
-// A text read with its definition named, by the given encoding and strictness.
-int32_t ReadText(Collection& collection,
-                 const std::string& path,
-                 const std::string& definition,
-                 int32_t encoding = VEZUVED_ENCODING_WINDOWS_1252,
-                 bool strict = false) {
+// The options of a text read with its definition named, by the given encoding and strictness.
+vezuved_read_options ByDefinition(const std::string& definition,
+                                  int32_t encoding = VEZUVED_ENCODING_WINDOWS_1252,
+                                  bool strict = false) {
     vezuved_read_options options{};
     options.format = VEZUVED_FORMAT_TEXT;
     options.encoding = encoding;
     options.strict = strict ? 1 : 0;
     options.definition_path = definition.c_str();
-    return vezuved_read(collection.handle, path.c_str(), &options);
+    return options;
+}
+
+// The text's outcome (as ReadOutcome gives it) read with its definition named.
+std::string ReadText(const TempFolder& folder,
+                     const std::string& path,
+                     const std::string& definition,
+                     int32_t encoding = VEZUVED_ENCODING_WINDOWS_1252,
+                     bool strict = false) {
+    const vezuved_read_options options = ByDefinition(definition, encoding, strict);
+    return ReadOutcome(folder, path, &options);
 }
 
 // Also the times and Garmin positions that cannot be read, and a NUL that
@@ -35,13 +43,10 @@ TEST(CoreTextReading, EachLayoutGivesItsExactValues) {
     // Each row: the case, its definition in data/text, the text, its sets and its warnings.
     for (const std::vector<std::string>& c : core_test::Table("text/layouts.tsv", 9, 5)) {
         TempFolder folder;
-        Collection collection;
         const std::string definition = folder.put("layout.cal", Data("text/" + c[1]));
-        const std::string path = folder.put("trip.txt", TextOrFile(c[2]));
-        ASSERT_EQ(ReadText(collection, path, definition), VEZUVED_OK)
-            << c[0] << ": " << vezuved_error_message(collection.handle);
-        EXPECT_EQ(Summary(collection.handle), c[3]) << c[0];
-        EXPECT_EQ(Warnings(collection.handle, folder.path()), c[4]) << c[0];
+        EXPECT_EQ(ReadText(folder, folder.put("trip.txt", TextOrFile(c[2])), definition),
+                  Outcome(VEZUVED_OK, c[3], c[4]))
+            << c[0];
     }
 }
 
@@ -52,11 +57,10 @@ TEST(CoreTextReading, BadLinesAreLeftOutWithTheirLineAndColumnOrFailAStrictRead)
     Collection collection;
     const std::string definition = folder.put("bad.cal", CommaMetres());
     const std::string path = folder.put("bad.txt", Data("text/bad.txt"));
-    EXPECT_EQ(ReadText(collection, path, definition, VEZUVED_ENCODING_WINDOWS_1252, true),
-              VEZUVED_ERROR_FORMAT);
-    EXPECT_EQ(Message(collection.handle, folder.path()), "DIR/bad.txt:2: column 2: 'abc' is not a latitude");
-    EXPECT_EQ(vezuved_set_count(collection.handle), 0);
-    ASSERT_EQ(ReadText(collection, path, definition), VEZUVED_OK);
+    EXPECT_EQ(ReadText(folder, path, definition, VEZUVED_ENCODING_WINDOWS_1252, true),
+              Outcome(VEZUVED_ERROR_FORMAT, "", "DIR/bad.txt:2: column 2: 'abc' is not a latitude"));
+    const vezuved_read_options options = ByDefinition(definition);
+    ASSERT_EQ(vezuved_read(collection.handle, path.c_str(), &options), VEZUVED_OK);
     EXPECT_EQ(Summary(collection.handle), "W 'bad' 2: 2,1^3 'Good' 5,4 'Last'\n");
     EXPECT_EQ(Warnings(collection.handle, folder.path()), Data("text/bad-warnings.txt"));
     vezuved_warning warning{};
@@ -70,13 +74,11 @@ TEST(CoreTextReading, EncodingsAreDetectedOrForced) {
     // Each row: the case, the text, the encoding, the code and the sets or the message.
     for (const std::vector<std::string>& c : core_test::Table("text/encodings.tsv", 6, 5)) {
         TempFolder folder;
-        Collection collection;
         const std::string definition = folder.put("enc.cal", CommaMetres());
-        const std::string path = folder.put("enc.txt", c[1]);
-        ASSERT_EQ(ReadText(collection, path, definition, std::stoi(c[2])), core_test::Code(c[3])) << c[0];
-        const std::string result =
-            c[3] == "OK" ? Summary(collection.handle) : Message(collection.handle, folder.path());
-        EXPECT_EQ(result, c[4]) << c[0];
+        const bool read = c[3] == "OK";
+        EXPECT_EQ(ReadText(folder, folder.put("enc.txt", c[1]), definition, std::stoi(c[2])),
+                  Outcome(Code(c[3]), read ? c[4] : "", read ? "" : c[4]))
+            << c[0];
     }
 }
 
@@ -105,8 +107,7 @@ TEST(CoreTextReading, TheDefinitionBesideTheFileChoosesText) {
     Collection collection;
     folder.put("walk.cal", Data("text/tab-track.cal"));
     const std::string path = folder.put("walk.log", "h\n1\t2\t3\t\tP\t\n");
-    ASSERT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), VEZUVED_OK)
-        << vezuved_error_message(collection.handle);
+    ASSERT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), VEZUVED_OK);
     EXPECT_EQ(Summary(collection.handle), "T 'walk' 1: 2,1^3 'P'\n");
 
     // Without one, and without a definition named, the extension names nothing.
@@ -123,8 +124,9 @@ TEST(CoreTextReading, HostileTextsAreReadLineByLine) {
         // A name of a million characters is kept whole.
         Collection collection;
         const std::string name(1000000, 'n');
-        const std::string path = folder.put("long.txt", name + ",1,2\n");
-        ASSERT_EQ(ReadText(collection, path, definition), VEZUVED_OK);
+        const vezuved_read_options options = ByDefinition(definition);
+        ASSERT_EQ(vezuved_read(collection.handle, folder.put("long.txt", name + ",1,2\n").c_str(), &options),
+                  VEZUVED_OK);
         vezuved_point point{};
         ASSERT_EQ(vezuved_get_point(collection.handle, 0, 0, &point), VEZUVED_OK);
         EXPECT_EQ(std::string(point.name), name);
@@ -134,7 +136,8 @@ TEST(CoreTextReading, HostileTextsAreReadLineByLine) {
         // runs to the line's end.
         Collection collection;
         const std::string path = folder.put("odd.txt", ",,,,\n\"\nA,\"1,5\",2\n");
-        EXPECT_EQ(ReadText(collection, path, definition), VEZUVED_ERROR_FORMAT);
+        const vezuved_read_options options = ByDefinition(definition);
+        EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), &options), VEZUVED_ERROR_FORMAT);
         EXPECT_EQ(Warnings(collection.handle, folder.path()),
                   "1 DIR/odd.txt:1: column 2: the latitude is empty\n"
                   "2 DIR/odd.txt:2: column 2: no latitude: the line has fewer columns\n"
@@ -152,12 +155,10 @@ TEST(CoreTextReading, WhatTheLastConversionLeftNeitherSteersNorChanges) {
     state.LocFormat = 2;
     state.HeaderLines = 1;
     TempFolder folder;
-    Collection collection;
     const std::string definition = folder.put(
         "plain.cal", "Delimited = ,\nname = 0\nlatitude = 1\nlongitude = 2\nelevation = 3\ntime = -1\n");
-    const std::string path = folder.put("plain.txt", "A,45.5,-122.25,100\n");
-    ASSERT_EQ(ReadText(collection, path, definition), VEZUVED_OK) << vezuved_error_message(collection.handle);
-    EXPECT_EQ(Summary(collection.handle), "W 'plain' 1: -122.25,45.5^" + Shortest(100 * 0.3048) + " 'A'\n");
+    EXPECT_EQ(ReadText(folder, folder.put("plain.txt", "A,45.5,-122.25,100\n"), definition),
+              Outcome(VEZUVED_OK, "W 'plain' 1: -122.25,45.5^" + Shortest(100 * 0.3048) + " 'A'\n", ""));
     EXPECT_EQ(std::vector<int>({state.EleFormat, state.LocFormat, state.HeaderLines}),
               std::vector<int>({1, 2, 1}));
     state = before;
@@ -165,16 +166,15 @@ TEST(CoreTextReading, WhatTheLastConversionLeftNeitherSteersNorChanges) {
 
 TEST(CoreTextReading, ADefinitionThatCannotBeReadIsNamedWithItsCause) {
     TempFolder folder;
-    Collection collection;
-    const std::string path = folder.put("t.txt", "A,1,2\n");
     // A folder opens on some systems but never reads as a definition.
     ::testing::internal::CaptureStdout();
-    EXPECT_EQ(ReadText(collection, path, folder.path()), VEZUVED_ERROR_OPEN);
+    const std::string outcome = ReadText(folder, folder.put("t.txt", "A,1,2\n"), folder.path());
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
-    const std::string message = Message(collection.handle, folder.path());
-    EXPECT_EQ(message.rfind("cannot read 'DIR/t.txt': its format definition 'DIR' cannot be read (", 0), 0u)
-        << message;
-    EXPECT_EQ(vezuved_set_count(collection.handle), 0);
+    EXPECT_EQ(outcome.rfind(std::to_string(VEZUVED_ERROR_OPEN) +
+                                "\ncannot read 'DIR/t.txt': its format definition 'DIR' cannot be read (",
+                            0),
+              0u)
+        << outcome;
 }
 
 // A text whose time and date columns hold ISO 8601, read as the read's flag
@@ -209,8 +209,7 @@ TEST(CoreTextReading, IsoTimesAreReadWhenTheReadSaysSo) {
         options.flags = VEZUVED_READ_ISO_TIMES;
         options.definition_path = c.definition.c_str();
         if (c.time[0] == '@') {
-            ASSERT_EQ(vezuved_read(collection.handle, path.c_str(), &options), VEZUVED_OK)
-                << vezuved_error_message(collection.handle);
+            ASSERT_EQ(vezuved_read(collection.handle, path.c_str(), &options), VEZUVED_OK);
             EXPECT_EQ(Summary(collection.handle), "T 'trip' 1: 2,1" + c.time + " 'A'\n");
         } else {
             EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), &options), VEZUVED_ERROR_FORMAT);
@@ -219,8 +218,8 @@ TEST(CoreTextReading, IsoTimesAreReadWhenTheReadSaysSo) {
     }
     // Without the flag an ISO time is no time the definition reads.
     const std::string path = folder.put("trip.txt", "A,1,2,2021-08-14T10:15:00Z\n");
+    EXPECT_EQ(ReadText(folder, path, definition).rfind(std::to_string(VEZUVED_ERROR_FORMAT) + "\n", 0), 0u);
     Collection plain;
-    EXPECT_EQ(ReadText(plain, path, definition), VEZUVED_ERROR_FORMAT);
     vezuved_read_options unknown{};
     unknown.flags = 0x8;
     unknown.definition_path = definition.c_str();

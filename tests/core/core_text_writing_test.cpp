@@ -31,8 +31,7 @@ TEST(CoreTextWriting, PointsAreWrittenInTheDefinitionsLayoutAfterItsHeaderOrRefu
     for (const vezuved_point& point : points)
         ASSERT_EQ(vezuved_add_point(collection.handle, set, &point), VEZUVED_OK);
     const std::string definition = folder.put("layout.cal", Data("text/header.cal"));
-    ASSERT_EQ(WriteText(collection, folder.file("trip.csv"), definition), VEZUVED_OK)
-        << vezuved_error_message(collection.handle);
+    ASSERT_EQ(WriteText(collection, folder.file("trip.csv"), definition), VEZUVED_OK);
     EXPECT_EQ(ReadFileText(folder.file("trip.csv")), Data("text/trip.csv"));
     EXPECT_EQ(vezuved_warning_count(collection.handle), 0);
 
@@ -64,16 +63,13 @@ TEST(CoreTextWriting, TextThroughADatabaseComesBackByteForByte) {
         Collection collection;
         vezuved_read_options options{};
         options.definition_path = definition.c_str();
-        ASSERT_EQ(vezuved_read(collection.handle, text.c_str(), &options), VEZUVED_OK)
-            << vezuved_error_message(collection.handle);
-        ASSERT_EQ(vezuved_write(collection.handle, database.c_str(), nullptr), VEZUVED_OK)
-            << vezuved_error_message(collection.handle);
+        ASSERT_EQ(vezuved_read(collection.handle, text.c_str(), &options), VEZUVED_OK);
+        ASSERT_EQ(vezuved_write(collection.handle, database.c_str(), nullptr), VEZUVED_OK);
     }
     Collection collection;
     ASSERT_EQ(vezuved_read(collection.handle, database.c_str(), nullptr), VEZUVED_OK);
     const std::string again = folder.file("again.csv");
-    ASSERT_EQ(WriteText(collection, again, definition), VEZUVED_OK)
-        << vezuved_error_message(collection.handle);
+    ASSERT_EQ(WriteText(collection, again, definition), VEZUVED_OK);
     EXPECT_EQ(ReadFileText(again), Data("text/trip-record.csv"));
 }
 
@@ -87,8 +83,7 @@ TEST(CoreTextWriting, ARouteInGarminTextListsItsPointsTwice) {
     }
     const std::string definition = folder.put("garmin.cal", Data("text/garmin-metres.cal"));
     const std::string path = folder.file("loop.txt");
-    ASSERT_EQ(WriteText(collection, path, definition), VEZUVED_OK)
-        << vezuved_error_message(collection.handle);
+    ASSERT_EQ(WriteText(collection, path, definition), VEZUVED_OK);
     EXPECT_EQ(ReadFileText(path), Data("text/loop-garmin.txt"));
 
     // Read back, the waypoints are the route's points with their altitude in metres.
@@ -139,8 +134,7 @@ TEST(CoreTextWriting, FeetAreWrittenAsTheDatabaseOrTextHeldThem) {
     EXPECT_EQ(std::string(point.name), "P1");
     EXPECT_DOUBLE_EQ(point.elevation, 1829.5 * 0.3048);
     for (Collection* collection : {&fromDatabase, &fromText, &handed}) {
-        ASSERT_EQ(WriteText(*collection, folder.file("again.csv"), definition), VEZUVED_OK)
-            << vezuved_error_message(collection->handle);
+        ASSERT_EQ(WriteText(*collection, folder.file("again.csv"), definition), VEZUVED_OK);
         EXPECT_EQ(ReadFileText(folder.file("again.csv")), written);
     }
     // The host's export of the same database, for the forms kept.

@@ -30,8 +30,9 @@ const char kBuilt[] =
     "151.2152967,-33.8567844 'Gate'\n"
     "T 'Day one' 2: -122.1,45.1@1628928960250 /-122.3,45.3^-3\n";
 
-// What the collection of Fill is written as, byte for byte.
-TEST(CoreWriting, GpxAndGeoJsonBytesAreExact) {
+// What the collection of Fill is written as, byte for byte, compact or as
+// points.
+TEST(CoreWriting, DocumentBytesAreExactCompactOrAsPoints) {
     Collection collection;
     Fill(collection.handle);
     TempFolder folder;
@@ -44,15 +45,9 @@ TEST(CoreWriting, GpxAndGeoJsonBytesAreExact) {
         EXPECT_EQ(ReadFileText(path), Data("written/" + name)) << name;
     }
     EXPECT_EQ(Warnings(collection.handle, folder.path()), "");
-}
 
-// The ways a document is written, or'ed into its format: GeoJSON on one
-// line, and every point as a waypoint; the collection is as it was after.
-TEST(CoreWriting, DocumentsAreWrittenCompactOrAsPoints) {
-    Collection collection;
-    Fill(collection.handle);
-    TempFolder folder;
-    vezuved_write_options options{};
+    // The ways a document is written, or'ed into its format: GeoJSON on one
+    // line, and every point as a waypoint; the collection is as it was after.
     options.format = VEZUVED_FORMAT_GEOJSON | VEZUVED_WRITE_COMPACT;
     ASSERT_EQ(vezuved_write(collection.handle, folder.file("a.json").c_str(), &options), VEZUVED_OK);
     EXPECT_EQ(ReadFileText(folder.file("a.json")), Data("written/stops-compact.geojson"));
