@@ -382,43 +382,30 @@ class FailedWrite : public FreshState {};
 
 TEST_F(FailedWrite, KeepsThePreviousFileLeavesNoTemporaryAndNamesTheCause) {
     const struct {
-        const char* target;  // in the folder; "in.pdb" is the database read
-        bool diskFull;
+        struct {
+            const char* target;  // in the folder; "in.pdb" is the database read
+            bool diskFull;
+            const char *printed, *cause;  // in the cause "%t" stands for the target, "%i" for in.pdb
+        } c;
         int32_t (*write)(Files&, char*);  // the buffer holds the target path
-        const char *printed, *cause;      // in the cause "%t" stands for the target, "%i" for in.pdb
     } cases[] = {
-        {"keep.pdb",
-         true,
-         [](Files& f, char* out) { return RLDBWritePDB(out, f.records.data(), kPoints, 0); },
-         "Err: 0x40b",
-         "cannot write '%t': File too large"},
-        {"in.pdb",
-         false,
-         [](Files& f, char* out) { return RLDBExport(f.pdb.c_str(), out, nullptr, 1, -1, -1, nullptr); },
-         "No Cal File\n",
-         "the output '%t' is the input '%i' itself; nothing was written"},
-        {"keep.pdb",
-         false,
+        {{"keep.pdb", true, "Err: 0x40b", "cannot write '%t': File too large"},
+         [](Files& f, char* out) { return RLDBWritePDB(out, f.records.data(), kPoints, 0); }},
+        {{"in.pdb", false, "No Cal File\n", "the output '%t' is the input '%i' itself; nothing was written"},
+         [](Files& f, char* out) { return RLDBExport(f.pdb.c_str(), out, nullptr, 1, -1, -1, nullptr); }},
+        {{"keep.pdb", false, "No Cal File\nErr: 0x405", "record 2: description longer than 65508 characters"},
          [](Files& f, char* out) {
              // One byte beyond the largest record text.
              WriteFileBytes(f.csv, "1,2,,,A,,\n1,2,,,B,," + std::string(65509, 'd') + "\n1,2,,,C,,\n");
              return RLDBImport(f.csv.c_str(), out, nullptr, 0, 1, -1, nullptr);
-         },
-         "No Cal File\nErr: 0x405",
-         "record 2: description longer than 65508 characters"},
-        {"new.pdb",
-         false,
-         [](Files& f, char* out) { return RLDBWritePDB(out, f.records.data(), 1, 3); },
-         "",
-         "no database can be written for the kind 3"},
+         }},
+        {{"new.pdb", false, "", "no database can be written for the kind 3"},
+         [](Files& f, char* out) { return RLDBWritePDB(out, f.records.data(), 1, 3); }},
         // Refused before the array is read: 300 elements stand for 65,536.
-        {"keep.pdb",
-         false,
-         [](Files& f, char* out) { return RLDBWritePDB(out, f.records.data(), 65536, 0); },
-         "",
-         "a database holds at most 65,535 records (65536 given)"},
+        {{"keep.pdb", false, "", "a database holds at most 65,535 records (65536 given)"},
+         [](Files& f, char* out) { return RLDBWritePDB(out, f.records.data(), 65536, 0); }},
     };
-    for (const auto& c : cases) {
+    for (const auto& [c, write] : cases) {
         SCOPED_TRACE(c.cause);
 #if defined(_WIN32)
         if (c.diskFull) continue;  // the size limit is a POSIX facility
@@ -437,7 +424,7 @@ TEST_F(FailedWrite, KeepsThePreviousFileLeavesNoTemporaryAndNamesTheCause) {
 #if !defined(_WIN32)
             std::unique_ptr<FileSizeLimit> limit(c.diskFull ? new FileSizeLimit(2048) : nullptr);
 #endif
-            result = c.write(files, out.data());
+            result = write(files, out.data());
         }
         EXPECT_EQ(said.TakeOutput(), c.printed);
         EXPECT_EQ(result, -1);
