@@ -43,8 +43,7 @@ TEST_F(FreshState, SetDatabaseKindTranslatesTheOlderLayoutCodes) {
     }
 }
 
-// Each line alone, with the settings it changes, as the definition reader
-// reports them; a value equal to the default still shows as a change.
+// Each line alone, with the settings it changes as the reader reports them (a default value too).
 TEST(DefinitionLines, ExplainingALineReportsTheSettingsItChangesAndLeavesTheStateAlone) {
     // keyword, whether a value was given, the value, then the settings changed.
     const std::pair<const char*, std::string> cases[] = {
@@ -81,9 +80,8 @@ TEST(DefinitionLines, ExplainingALineReportsTheSettingsItChangesAndLeavesTheStat
 }
 
 #if defined(VEZUVED_HEAP_IN_USE)
-// A released array takes every record's description with it: the heap in
-// use is what it was (glibc's count; under a sanitizer it stays 0, and the
-// sanitizer's own leak check takes over).
+// A released array takes every description with it: the heap in use is what it was (glibc's
+// count; under a sanitizer it stays 0 and the sanitizer's leak check takes over).
 TEST_F(FreshState, ReleaseFreesEveryDescription) {
     const TempFolder folder;
     const std::string path = folder.file("d.pdb");

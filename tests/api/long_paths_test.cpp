@@ -1,6 +1,5 @@
-// Every export that takes a path, with that path 1023 characters long (the
-// longest the exports take: the call works) and 1024 (refused with -1 and
-// its cause before any file is touched), one path argument at a time.
+// Every export that takes a path, with that path 1023 characters long (the longest taken: the call
+// works) and 1024 (refused with -1 and its cause before any file is touched), one path at a time.
 #include <cstdlib>
 #include <filesystem>
 
@@ -32,8 +31,7 @@ struct LongPathCase {
     int32_t fitting;  // the result with a 1023-character path
 };
 
-// A path of exactly `length` characters in folder: made folders (names
-// under the system's 255), then `ending`, or for "/" the last folder.
+// A path of `length` characters in folder: made folders (names under 255), then `ending` ("/": none).
 std::string PathOfLength(const std::string& folder, size_t length, const std::string& ending) {
     const std::string tail = ending == "/" ? "" : "/" + ending;
     std::string path = folder;
@@ -152,8 +150,7 @@ TEST_F(LongPaths, EveryExportTakes1023CharactersAndRefuses1024BeforeTouchingAFil
     const std::string kept = previous != nullptr ? previous : "";
     SetVariable("VEZUVED_RAPI_LIBRARY", "/nonexistent/librapi-emu.so");
 #if defined(_WIN32)
-    // Windows itself refuses paths this long without its long-path opt-in:
-    // only the library's own refusal is checked there.
+    // Windows refuses paths this long without its long-path opt-in: only the refusal is checked.
     const size_t lengths[] = {1024};
 #else
     const size_t lengths[] = {1023, 1024};

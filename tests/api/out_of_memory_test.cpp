@@ -1,7 +1,6 @@
-// Every export that allocates, run with its Nth allocation failing for N =
-// 1, 2, ... until it succeeds: each run must end in the export's failure
-// value, never an exception or a crash (the sanitizer runs find leaks).
-// operator new is replaced so strings and vectors run out as well.
+// Every export that allocates, run with its Nth allocation failing for N = 1, 2, ... until it
+// succeeds: each run ends in the export's failure value, never an exception or a crash (sanitizer
+// runs find leaks). operator new is replaced so strings and vectors run out as well.
 #include <cstdlib>
 #include <functional>
 #include <new>
@@ -20,8 +19,7 @@ void* operator new(std::size_t size) {
     }
 }
 void* operator new[](std::size_t size) { return ::operator new(size); }
-// The nothrow forms too (the core's handles are made with them), so every
-// block comes from malloc and goes back to free, as the deletes below do.
+// The nothrow forms too (the core's handles use them): every block comes from malloc, goes to free.
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
     try {
         return ::operator new(size);
@@ -32,8 +30,7 @@ void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
     return ::operator new(size, std::nothrow);
 }
-// gcc sees malloc behind operator new and free behind delete and warns of
-// a mismatch that, with both replaced together, is none.
+// gcc warns of a malloc/delete mismatch that, with both replaced together, is none.
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 #endif
@@ -50,8 +47,8 @@ class OutOfMemory : public FreshState {
 protected:
     TempFolder folder;
 
-    // Runs call (which must not allocate itself) until a run makes fewer
-    // than N allocations: that one must succeed. Returns how many failed.
+    // Runs call (not allocating itself) until a run makes fewer than N allocations, which must
+    // succeed. Returns how many failed.
     template <typename Call, typename Failed>
     long Loop(Call&& call, Failed&& failed) {
         long failures = 0;
@@ -154,9 +151,8 @@ TEST_F(OutOfMemory, EveryExportFailsCleanlyUntilItSucceeds) {
                                  database.c_str(), output.data(), format->c_str(), -1, -1, -1, nullptr);
                          },
                          NonZeroCode});
-    // A database of one record, the only one its read buffer is made for: a
-    // run that succeeds holds it, for a record that cannot be read is never
-    // passed over.
+    // One record, the only one its read buffer is made for: a run that succeeds holds it, for a
+    // record that cannot be read is never passed over.
     const std::string one = folder.file("one.pdb"), oneText = folder.file("one.csv");
     ASSERT_EQ(RLDBWritePDB(one.c_str(), &records[1], 1, 0), 0);
     std::string oneOutput = oneText;

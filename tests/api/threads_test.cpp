@@ -1,6 +1,5 @@
-// Four threads, each with its own mix of exports on its own files, for a
-// while: every round must give what the same calls give alone. No mix sets
-// what another reads (no Garmin export, no LocFormat or EleFormat lines).
+// Four threads, each with its own mix of exports on its own files, for a while: every round gives
+// what the calls give alone. No mix sets what another reads (no Garmin, LocFormat or EleFormat).
 #include <chrono>
 #include <functional>
 #include <thread>
@@ -92,8 +91,7 @@ TEST_F(Threads, ExportsFromFourThreadsGiveWhatTheyGiveAlone) {
               std::string::npos)
         << alone[3];
 
-    // Results are compared inside the threads and judged here: the test
-    // framework's checks are not safe from several threads on every build.
+    // Compared in the threads, judged here: the framework's checks are not thread-safe everywhere.
     std::vector<int> rounds(mixes.size(), 0), wrong(mixes.size(), 0);
     std::vector<std::string> firstWrong(mixes.size());
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);

@@ -1,6 +1,5 @@
-// Copies from the emulated handheld through RLDBCECopyFromDevice: databases
-// as record-line files with their own newer-or-older rule, plain files
-// with the skip table, numbered names and questions, and the failures.
+// Copies from the emulated handheld through RLDBCECopyFromDevice: databases as record-line
+// files with their own newer-or-older rule, plain files, numbered names, questions, failures.
 #include <filesystem>
 
 #include "device/transfer_rules.h"

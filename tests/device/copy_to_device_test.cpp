@@ -1,6 +1,5 @@
-// Copies to the emulated handheld through RLDBCECopyToDevice and its steps:
-// the skip tables, numbered names, questions, progress, moves, maps,
-// folders, Palm databases and the failure messages.
+// Copies to the emulated handheld through RLDBCECopyToDevice: skip tables, numbered names,
+// questions, progress, cancelling, maps, folders, Palm databases and failure messages.
 #include <filesystem>
 
 #include "device/transfer_rules.h"
@@ -147,8 +146,7 @@ TEST_F(CopyToDeviceTest, ProgressStages) {
     EXPECT_EQ("0 0" + big + "1 1024" + big + "1 2048" + big + "1 2500" + big + "2 2500" + big, Progress());
 }
 
-// Cancelled at stage 0, or during the records or blocks, either way: nothing
-// (half-)written at the destination, and the source stays even with optMove.
+// Cancelled at stage 0 or later, either way: nothing (half-)written, the source kept even when moved.
 TEST_F(CopyToDeviceTest, Cancelling) {
     Push("Lake.rlp", kPoints);
     WriteDevice("big.prc", std::string(3000, 'x'));
@@ -330,12 +328,10 @@ int32_t VEZUVED_CALL LookUp(int32_t, int32_t, int32_t, const char*, void* sessio
     return 0;
 }
 
-// A progress callback that calls back into the library while a copy runs:
-// the lookup gets its answer, the copy is the same as without the calls,
-// and a device call is refused.
+// A progress callback calling into the library while a copy runs: the lookup gets its
+// answer, the copy is the same as without the calls, and a device call is refused.
 TEST_F(CopyToDeviceTest, ProgressCallbackLooksUpADefinitionDuringACopy) {
-    // Lines a tab layout would read otherwise: the lookup's definition must
-    // not reach the copy that is running.
+    // Lines a tab layout would read otherwise: the lookup's definition must not reach the copy.
     const std::string lines = std::string(kPoints) + "45.7000000,-122.8000000,,,Lake,,\"x\ty\"\r\n";
     WritePc("Home.rlp", lines);
     WritePc("Trip.rlr", lines);

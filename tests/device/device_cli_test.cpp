@@ -1,7 +1,5 @@
-// The command line's device commands run as processes against an emulated
-// handheld: push, list, pull, the question before replacing and the exit
-// statuses; the separate inspector shows what they left on the handheld.
-// (The tests need a POSIX shell: timeout, quoting, redirection.)
+// The tool's device commands as processes against an emulated handheld: push, list, pull, the
+// question, exit statuses; the inspector shows what they left. (POSIX shell needed.)
 #if !defined(_WIN32)
 
 #include <sys/wait.h>
@@ -28,8 +26,7 @@ protected:
         WritePc("Home.rlp", "45.5,-122.6,,,Home,,\r\n45.6,-122.7,,,Cabin,,\r\n");
     }
 
-    // The tool on the emulated handheld unless another program is named;
-    // stdin: a file holding input by default; a time limit turns a hang into a failure.
+    // The tool on the emulated handheld unless another program is named; stdin: input; a hang fails.
     ToolRun Run(std::string arguments,
                 const std::string& input = std::string(),
                 std::string redirect = "",
@@ -79,8 +76,7 @@ TEST_F(DeviceCliTest, CommandsAnswerWithTheirStatusAndMessages) {
         EXPECT_EQ("", run.out);  // the library's lines are no document
         EXPECT_TRUE(run.Err(row.said)) << row.said << " in: " << run.err;
     }
-    // Standard input closed: --ask refuses at once instead of reading whatever
-    // descriptor comes next.
+    // Standard input closed: --ask refuses at once instead of reading whatever descriptor comes next.
     EXPECT_TRUE(Run(push + " --ask" + home, "", "<&-").Err("--ask needs a standard input"));
     EXPECT_TRUE(FileExists(root_.Join("Made/RoverlogDBV.cdb")));
     const ToolRun run =

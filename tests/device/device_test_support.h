@@ -1,6 +1,5 @@
-// Helpers shared by the device tests: a fresh emulated handheld and PC
-// folder per test, the host callbacks recorded, the device seen through the
-// remote API.
+// Helpers shared by the device tests: a fresh emulated handheld and PC folder per test, the host
+// callbacks recorded, the device seen through the remote API.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -24,8 +23,7 @@ inline WideString W(const char* text) { return WidenedText(text); }
 using Strings = std::vector<std::string>;
 using Ints = std::vector<int32_t>;
 
-// A fresh temporary folder; Join uses the separator the library joins PC
-// paths with, so expected texts match its output.
+// A fresh temporary folder; Join uses the library's PC path separator, as its output does.
 class TempFolder : public ::TempFolder {
 public:
     const std::string& Path() const { return path(); }

@@ -1,7 +1,6 @@
-// Every remote API call a small copy makes, failed in turn, both ways over
-// an existing destination: a failed copy leaves both sides as the user sees
-// them as they were; the next connection heals what a failure between two
-// renames left, whose outcome a lost connection pins.
+// Every remote API call a small copy makes, failed in turn, both ways over an existing destination:
+// a failed copy leaves both sides as the user sees them as they were; the next connection heals
+// what a failure between two renames left, whose outcome a lost connection pins.
 
 #include <algorithm>
 #include <filesystem>
@@ -121,15 +120,13 @@ protected:
                         result = scenario.copy();
                     }
                     if (!IsCopyFailure(result)) {
-                        // A harmless failure (a close, healing left to the
-                        // next connection, a half read): the copy is whole.
+                        // A harmless failure (a close, healing left to later, a half read).
                         EXPECT_TRUE(after == Visible(Snapshot())) << result;
                         Reconnect();
                         EXPECT_TRUE(after == Snapshot());
                         continue;
                     }
-                    // A part completed before the failure (the map before
-                    // its companion) stays new; none is ever half-written.
+                    // A part done before the failure (the map) stays new; none is half-written.
                     ExpectWholeParts(Visible(before), Visible(after), Visible(Snapshot()));
                     Reconnect();
                     ExpectWholeParts(before, after, Snapshot());
@@ -141,9 +138,8 @@ protected:
     void RunDirection(bool push);
 };
 
-// The points, the route and the map, copied in one direction. Each direction
-// is a test of its own: a matrix leaves the connection as a lost one would, and
-// a 32-bit Windows process does not take a second matrix after it.
+// The points, the route and the map, copied one way. Each way is a test of its own: a matrix leaves
+// the connection as a lost one would, and a 32-bit Windows process takes no second matrix after it.
 void FaultMatrixTest::RunDirection(bool push) {
     // The side the copy reads holds the newer points, route and map.
     const auto database = [&](const char* file, const char* text, int16_t kind) {
@@ -179,10 +175,9 @@ TEST_F(FaultMatrixTest, EveryCallOfAPushFailsSafely) { RunDirection(true); }
 
 TEST_F(FaultMatrixTest, EveryCallOfAPullFailsSafely) { RunDirection(false); }
 
-// A copy to the handheld whose connection is lost in the middle of its swap:
-// the next connection finishes or rolls back the swap, so the name holds one
-// whole copy, the user's previous one when the new one had not yet taken its
-// place; the listing and the copies back never show a temporary name.
+// A push whose connection is lost in the middle of its swap: the next connection finishes or rolls
+// back the swap, so the name holds one whole copy, the previous one when the new one had not taken
+// its place; the listing and the copies back never show a temporary name.
 class LeftoversTest : public SyncTest {
 protected:
     // Names of every database and every device-folder file.
@@ -224,8 +219,7 @@ TEST_F(LeftoversTest, ALostConnectionInTheMiddleOfASwapIsHealedByTheNext) {
         }
         ASSERT_NE(DeviceNames(), whole);  // something was left
         std::filesystem::remove(Pc(name));
-        // The next connection heals first, then lists, or copies back what a
-        // pattern matching the temporary names finds: the map alone.
+        // The next connection heals, then lists or copies back what matches the temporary names: the map.
         ASSERT_EQ(0, row.map ? FromDevice(8, "*.rlm*") : Enum()) << out_ << causes_;
         EXPECT_EQ(std::string::npos, out_.find("~vezuved")) << out_;
         EXPECT_EQ(causes_, "");
@@ -240,9 +234,8 @@ TEST_F(LeftoversTest, ALostConnectionInTheMiddleOfASwapIsHealedByTheNext) {
     }
 }
 
-// What an older release left (no journal names it) is neither lost nor
-// shown under the library's name: the set-aside database is kept under a
-// name the user sees; a database that was being built goes.
+// What an older release left (no journal names it) is neither lost nor shown under the library's
+// name: the set-aside database is kept under a name the user sees; one being built goes.
 TEST_F(LeftoversTest, LeftoversOfAnOlderReleaseOrOfThePcAreNoUserData) {
     ResetDevice({"Home", "~vezuved old 1", "~vezuved new 1"});
     ASSERT_EQ(0, Enum());
@@ -250,8 +243,7 @@ TEST_F(LeftoversTest, LeftoversOfAnOlderReleaseOrOfThePcAreNoUserData) {
     EXPECT_EQ(causes_,
               "VEZUVed: a database set aside by an interrupted copy to the handheld is kept there as "
               "'recovered 1'\n");
-    // The PC side's temporary files (an interrupted write) are no user data
-    // to copy to the handheld either.
+    // The PC side's temporary files (an interrupted write) are no user data to push either.
     ResetDevice();
     std::filesystem::remove(Pc("RLDBSync.inf"));
     WritePc("Home.rlp", kTwoPoints);

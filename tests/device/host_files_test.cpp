@@ -1,7 +1,5 @@
-// The PC side of the device operations: dates, the host file layer's
-// case-blind wildcards, the callbacks' session pointer and narrowed names,
-// and the kinds of PC files. (Opening, reading, writing, times to the 100 ns
-// and replacing files are exercised by every copy.)
+// The PC side of the device operations: dates, the host file layer's case-blind wildcards, the
+// callbacks' narrowed names and the kinds of PC files (file calls are exercised by every copy).
 
 #include <time.h>
 
@@ -51,8 +49,7 @@ TEST(Dates, FileDateTextShowsLocalTime) {
     };
     for (const auto& c : cases) {
 #if defined(_WIN32)
-        // Windows takes the zone from its settings, not from TZ: only the
-        // UTC rows apply (the Windows test run starts Wine with TZ=UTC).
+        // Windows takes the zone from its settings, not TZ: the UTC rows only (Wine runs with TZ=UTC).
         if (std::string(c.zone) != "UTC0") continue;
 #endif
         TimeZone zone(c.zone);
@@ -100,8 +97,7 @@ TEST_F(HostFiles, WildcardsAndCase) {
     EXPECT_EQ(0x00E9u, static_cast<unsigned>(found.cFileName[3]));
 }
 
-// The name a progress callback gets is narrowed and cut. (Session pointers,
-// answers and the ask callback are checked through the copies.)
+// The name a progress callback gets is narrowed and cut (the rest is checked through the copies).
 int32_t VEZUVED_CALL OnProgress(int32_t, int32_t, int32_t, const char* name, void* session) {
     *static_cast<std::string*>(session) = name;
     return 7;

@@ -24,8 +24,7 @@ struct FaultKind {
     int error;      // 0 on a write: half goes through, then the disk is full
     bool mustFail;  // every call of this kind in these runs serves the output
 };
-// An open or read may serve a definition, whose absence has a meaning of its
-// own: then the run must still give the complete file.
+// An open or read may serve a definition, whose absence means something: then the file is complete.
 const FaultKind kKinds[] = {
     {IoCall::Open, EACCES, false},
     {IoCall::Read, EIO, false},
@@ -40,8 +39,7 @@ const FaultKind kKinds[] = {
     {IoCall::SetTime, EPERM, true},
 };
 
-// The calls a run always makes: one never made cannot be failed, and would
-// pass as "ran out of calls".
+// The calls a run always makes: one never made cannot fail, and would pass as "ran out of calls".
 using Reached = std::vector<IoCall>;
 const Reached kReplaced = {
     IoCall::Open, IoCall::Write, IoCall::Flush, IoCall::Sync, IoCall::Close, IoCall::Rename};
@@ -69,8 +67,7 @@ protected:
     static std::optional<std::string> Contents(const std::string& path) {
         return FileExists(path) ? std::optional<std::string>(ReadFileText(path)) : std::nullopt;
     }
-    // A database carries the moment it was made: a complete one is known
-    // by its size and by not being the previous file.
+    // A database carries the moment it was made: a complete one is known by its size, not the bytes.
     static void ExpectComplete(const std::optional<std::string>& complete,
                                const std::optional<std::string>& previous,
                                const std::optional<std::string>& now) {

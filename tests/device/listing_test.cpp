@@ -25,8 +25,7 @@ int32_t VEZUVED_CORE_CALL KeepMessage(const vezuved_device_event* event, void* c
     return 0;
 }
 
-// The core's listing gives the same report, printing nothing, and answers
-// what it shows as rows.
+// The core's listing gives the same report, printing nothing, and answers what it shows as rows.
 TEST_F(ListingTest, ReportSyncFileAndTheCoresRows) {
     Push("Home.rlp", "45.5,-122.6,,,A,,\r\n45.6,-122.7,,,B,,\r\n");
     Push("Hike.rlr", "45.5,-122.6,,,A,,\r\n");

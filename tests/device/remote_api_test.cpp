@@ -49,10 +49,8 @@ TEST_F(RemoteApiLoad, Results) {
         const std::string printed = devtest::Captured([&] { result = LoadRemoteApi(&init); });
         EXPECT_EQ(c.expected, result);
         EXPECT_EQ(c.expected == 0, RemoteApiLoaded());
-        if (c.library == 1)
-            EXPECT_NE(std::string::npos, printed.find("CeCreateDirectory")) << printed;
-        else
-            EXPECT_EQ("", printed);
+        EXPECT_EQ(c.library == 1, printed.find("CeCreateDirectory") != std::string::npos) << printed;
+        EXPECT_EQ(c.library == 1 ? printed : "", printed);
         if (result == 0) {
             EXPECT_EQ(12u, init.cbSize);
         }  // the entries loaded serve every copy
@@ -83,8 +81,7 @@ TEST_F(RemoteApiLoad, TimesOutAfterThreeSecondsAndSessionsEndTheConnection) {
     EXPECT_EQ(2u, Count(Calls(), "CeRapiUninit() -> 0"));
 }
 
-// The device emulator the other device tests run against: volumes that last
-// across connections, damaged volumes refused and left alone.
+// The emulator the device tests run against: volumes last; damaged ones are refused and left alone.
 class EmulatorTest : public SyncTest {
 protected:
     void TearDown() override { UnloadRemoteApi(); }

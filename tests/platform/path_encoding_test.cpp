@@ -1,6 +1,5 @@
-// Paths in the two codes the library is handed: the host's exports' ANSI
-// code page, the core's and the tool's UTF-8. A path names the file it
-// spells, as every other program of the system sees the name.
+// Paths in the library's two codes: the exports' ANSI code page, the core's and tool's UTF-8.
+// A path names the file it spells, as every other program sees the name.
 #include <cstdio>
 #include <filesystem>
 
@@ -19,8 +18,7 @@ namespace {
 // "Café Пешком.txt" in UTF-8: a name no single ANSI code page can spell.
 const std::string kName = "Caf\xC3\xA9 \xD0\x9F\xD0\xB5\xD1\x88\xD0\xBA\xD0\xBE\xD0\xBC.txt";
 
-// The names in a folder as the system spells them, made UTF-8 by the
-// standard library (from UTF-16 on Windows).
+// The names in a folder as the system spells them, made UTF-8 by the standard library.
 std::vector<std::string> NamesOnDisk(const std::string& folder) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(folder)))

@@ -73,8 +73,7 @@ TEST(ReplacingFile, SameFileHoweverSpelt) {
 }
 
 #if !defined(_WIN32)
-// A full disk met at the commit's flush, or an error the stream already
-// carries (here from a failed read), fails the commit.
+// A full disk met at the commit's flush, or an error the stream carries (a failed read), fails it.
 TEST(ReplacingFile, AFailedStreamKeepsThePreviousFile) {
     for (bool full : {true, false}) {
         TempFolder folder;
@@ -109,10 +108,8 @@ void MakeOld(const std::string& path, long days) {
     ASSERT_EQ(::utime(path.c_str(), &times), 0);
 }
 
-// A write interrupted before its rename (the process ended) leaves its
-// temporary file; the next write into that folder removes it once it is
-// a day old or its process has ended, and never a file whose name is not
-// quite the library's.
+// A write interrupted before its rename leaves its temporary file; the next write into that folder
+// removes it once a day old or its process has ended, and never a name not quite the library's.
 TEST(ReplacingFile, TheNextWriteRemovesStaleTemporariesOfTheLibraryOnly) {
     TempFolder folder;
     const std::string target = folder.file("keep.txt");
