@@ -176,12 +176,8 @@ TEST_F(GdalDriver, WritesWhatTheToolWritesFromTheSameFile) {
 {"type":"Feature","geometry":{"type":"Point","coordinates":[13.7,46.4]},"properties":{"name":"Vodnik hut","sym":"Lodge"}}]})");
     Said("ogr2ogr -f GPKG " + Quoted(Out("camp.gpkg")) + " " + Quoted(Out("camp.geojson")));
     Said("ogr2ogr -f 'ESRI Shapefile' " + Quoted(Out("huts.shp")) + " " + Quoted(Out("huts.geojson")));
-    const std::vector<std::pair<std::string, std::string>> cases = {{"camp.geojson", "camp.geojson"},
-                                                                    {"camp.gpkg", "camp.geojson"},
-                                                                    {"walk.geojson", "walk.geojson"},
-                                                                    {"huts.shp", "huts.geojson"}};
-    for (const auto& [input, same] : cases) {
-        const std::string stem = same.substr(0, same.find('.'));
+    for (const std::string input : {"camp.geojson", "camp.gpkg", "walk.geojson", "huts.shp"}) {
+        const std::string stem = input.substr(0, input.find('.')), same = stem + ".geojson";
         const std::string ours = FreshFolder(Out("tool-" + input)) + "/" + stem + ".pdb";
         const std::string theirs = FreshFolder(Out("gdal-" + input)) + "/" + stem + ".pdb";
         Ok({"convert", Out(same), ours});

@@ -308,17 +308,6 @@ TEST(DatabaseName, DerivedFromThePath) {
     }
 }
 
-TEST_F(WriteDatabase, RefusedKindsAndPathsGiveMinusOne) {
-    OwnedArray points(1);
-    FillPoint(points[0], "1", "2", "", "", "n", "", nullptr);
-    std::string path = folder.file("log.pdb");
-    CapturedDiagnostics said;
-    EXPECT_EQ(RLDBWritePDB(path.c_str(), points.data(), 1, 9), -1);  // kind 3 with its cause: FailedWrite
-    EXPECT_EQ(RLDBWritePDB(path.c_str(), nullptr, 1, 0), -1);
-    EXPECT_EQ(RLDBWritePDB(folder.file("no/such/folder.pdb").c_str(), points.data(), 1, 0), -1);
-    EXPECT_EQ(said.TakeOutput(), "");
-}
-
 // The header counts records in 16 bits: 65,535 are written (one more is
 // refused before anything is made: FailedWrite).
 TEST_F(WriteDatabase, RecordLimit) {
@@ -328,6 +317,7 @@ TEST_F(WriteDatabase, RecordLimit) {
     EXPECT_EQ(U16At(ReadFileBytes(path), 76), 65535);
 }
 
+// Other kinds take their types; refused kinds and paths give -1.
 TEST_F(WriteDatabase, OtherKindsTakeTheirTypes) {
     OwnedArray points(1);
     FillPoint(points[0], "1", "2", "", "", "n", "", nullptr);
@@ -336,6 +326,12 @@ TEST_F(WriteDatabase, OtherKindsTakeTheirTypes) {
         EXPECT_EQ(std::string(bytes.begin() + 60, bytes.begin() + 64), type);
         EXPECT_EQ(U16At(bytes, 34), 0);
     }
+    std::string path = folder.file("log.pdb");
+    CapturedDiagnostics said;
+    EXPECT_EQ(RLDBWritePDB(path.c_str(), points.data(), 1, 9), -1);  // kind 3 with its cause: FailedWrite
+    EXPECT_EQ(RLDBWritePDB(path.c_str(), nullptr, 1, 0), -1);
+    EXPECT_EQ(RLDBWritePDB(folder.file("no/such/folder.pdb").c_str(), points.data(), 1, 0), -1);
+    EXPECT_EQ(said.TakeOutput(), "");
 }
 
 }  // namespace
