@@ -24,6 +24,14 @@ protected:
     TempFolder folder;
     std::string output;
     std::string Put(const std::string& name, const std::string& text) { return folder.put(name, text); }
+    // The call's result; what it printed is kept in output.
+    template <typename Call, typename... Args>
+    int32_t Run(Call call, Args... args) {
+        CapturedDiagnostics said;
+        const int32_t result = call(args...);
+        output = said.TakeOutput();
+        return result;
+    }
 };
 
 using DelimitedText = TextFiles;
@@ -59,21 +67,7 @@ TEST_F(DelimitedText, WriteGivesCrLfLinesWithoutHeader) {
     EXPECT_STREQ(points[0].name, "RPT0001");
 }
 
-class Export : public TextFiles {
-protected:
-    int32_t Run(const std::string& db,
-                char* out,
-                const char* format,
-                int16_t source = -1,
-                int16_t ele = -1,
-                int16_t fieldCount = -1,
-                const int16_t* map = nullptr) {
-        CapturedDiagnostics said;
-        const int32_t result = RLDBExport(db.c_str(), out, format, source, ele, fieldCount, map);
-        output = said.TakeOutput();
-        return result;
-    }
-};
+using Export = TextFiles;
 
 DatabaseImage Points() {
     DatabaseImage image;
@@ -128,7 +122,15 @@ TEST_F(Export, WritesTheTextOfEachKind) {
         out.resize(1100);
         const std::string db = Put(c.db, BuildDatabase(c.image)),
                           format = c.format ? folder.file(c.format) : "";
-        ASSERT_EQ(Run(db, out.data(), c.format ? format.c_str() : nullptr, c.source, c.ele), 0);
+        ASSERT_EQ(Run(RLDBExport,
+                      db.c_str(),
+                      out.data(),
+                      c.format ? format.c_str() : nullptr,
+                      c.source,
+                      c.ele,
+                      -1,
+                      nullptr),
+                  0);
         EXPECT_EQ(output, c.format ? "" : "No Cal File\n");
         EXPECT_EQ(std::string(out.c_str()), folder.file(c.out[0] ? c.out : c.written));  // a folder stays
         EXPECT_EQ(ReadFileText(folder.file(c.written)), c.text);
@@ -136,7 +138,7 @@ TEST_F(Export, WritesTheTextOfEachKind) {
     // The Garmin date style stays for a later comma export.
     char second[1100] = "";
     const int16_t map[7] = {-1, -1, -1, 0, -1, -1, -1};
-    ASSERT_EQ(Run(folder.file("route.pdb"), second, nullptr, 1, -1, 1, map), 0);
+    ASSERT_EQ(Run(RLDBExport, folder.file("route.pdb").c_str(), second, nullptr, 1, -1, 1, map), 0);
     EXPECT_EQ(ReadFileText(folder.file("route.rlr")), "12/24/2004 14:30.05\r\n\r\n");
 }
 
@@ -159,48 +161,35 @@ TEST_F(Export, FailuresCreateNoOutput) {
     for (const auto& c : cases) {
         std::string out = c.out;
         out.resize(1100);
-        EXPECT_EQ(Run(folder.file(c.db), out.data(), nullptr), c.result) << c.db;
+        EXPECT_EQ(Run(RLDBExport, folder.file(c.db).c_str(), out.data(), nullptr, -1, -1, -1, nullptr),
+                  c.result)
+            << c.db;
         EXPECT_EQ(output, c.printed) << c.db;
         EXPECT_EQ(std::string(out.c_str()), c.out) << c.db;
         EXPECT_FALSE(FileExists(folder.file(c.unwritten))) << c.db;
     }
 }
 
-class Import : public TextFiles {
-protected:
-    int32_t Run(const std::string& source,
-                char* outputPath,
-                const char* format,
-                int16_t kind,
-                int16_t src = -1,
-                int16_t ele = -1,
-                const int16_t* map = nullptr,
-                bool toKindFile = false) {
-        CapturedDiagnostics said;
-        // The kind file is the device copy's own: only the driver writes it, from a source and a kind.
-        int32_t result =
-            toKindFile ? -1 : RLDBImport(source.c_str(), outputPath, format, kind, src, ele, map);
-        if (toKindFile) {
-            TextRequest request;
-            request.source = source, request.kind = kind;
-            const TextResult done = ImportText(State(), request, true);
-            if (done.code == 0) std::strcpy(outputPath, done.written.c_str());
-            result = done.code;
-        }
-        output = said.TakeOutput();
-        return result;
-    }
-};
+using Import = TextFiles;
+
+// The kind file is the device copy's own: only the driver writes it, from a source and a kind.
+int32_t ToKindFile(std::string source, int16_t kind, char* out) {
+    TextRequest request;
+    request.source = source, request.kind = kind;
+    const TextResult done = ImportText(State(), request, true);
+    if (done.code == 0) std::strcpy(out, done.written.c_str());
+    return done.code;
+}
 
 TEST_F(Import, OlderLayoutRouteGetsAPlaceholder) {
     std::string source = Put("r.txt", "1,2,,,A,,\n3,4,,,B,,\n5,6,,,C,,\n");
     char out[1100] = "";
-    ASSERT_EQ(Run(source, out, "", 66), 0);
+    ASSERT_EQ(Run(RLDBImport, source.c_str(), out, "", 66, -1, -1, nullptr), 0);
     auto bytes = ReadFileBytes(out);
     EXPECT_EQ(U16At(bytes, 76), 4);
     EXPECT_EQ(U16At(bytes, 34), 1);
     EXPECT_EQ(ReadBack(out).Names(), (std::vector<std::string>{"A", "B", "C"}));  // the reader skips record 0
-    ASSERT_EQ(Run(source, out, "", 2), 0);
+    ASSERT_EQ(Run(RLDBImport, source.c_str(), out, "", 2, -1, -1, nullptr), 0);
     EXPECT_EQ(U16At(ReadFileBytes(out), 76), 3);
 }
 
@@ -208,7 +197,7 @@ TEST_F(Import, DatumDatabasesKeepTheirLinesUnparsed) {
     std::string source = Put("d.txt", "WGS 84,0,0\n\nNAD27, -8,160\n");
     char out[1100] = "";
     std::strcpy(out, folder.file("my.points.txt").c_str());  // gives folder and name, and stays as given
-    ASSERT_EQ(Run(source, out, nullptr, 6), 0);
+    ASSERT_EQ(Run(RLDBImport, source.c_str(), out, nullptr, 6, -1, -1, nullptr), 0);
     EXPECT_EQ(std::string(out), folder.file("my.points.txt"));
     auto bytes = ReadFileBytes(folder.file("my.points.pdb"));
     EXPECT_EQ(std::string(bytes.begin() + 60, bytes.begin() + 64), "NADg");
@@ -219,7 +208,7 @@ TEST_F(Import, DatumDatabasesKeepTheirLinesUnparsed) {
 TEST_F(Import, KindFilesHoldOneLinePerRecordWithLfEnds) {
     std::string source = Put("t.txt", "1,2,3,143005 24122004,A,i,d\r\n4,5,,,B,,\r\n");
     char out[1100] = "";
-    ASSERT_EQ(Run(source, out, nullptr, 1, -1, -1, nullptr, true), 0);
+    ASSERT_EQ(Run(ToKindFile, source, 1, out), 0);
     EXPECT_EQ(std::string(out), folder.file("t.rlt"));
     EXPECT_EQ(ReadFileText(out), "1.0000000,2.0000000,3,143005 24122004,A,i,d\n4.0000000,5.0000000,,,B,,\n");
 }
@@ -253,7 +242,8 @@ TEST_F(Import, LinesBecomeRecords) {
         const std::string stem = "l" + std::to_string(++n);
         if (row.definition != nullptr) Put(stem + ".cal", row.definition);
         char out[1100] = "";
-        ASSERT_EQ(Run(Put(stem + ".txt", row.text), out, nullptr, -1, row.src, -1, row.map), 0);
+        ASSERT_EQ(
+            Run(RLDBImport, Put(stem + ".txt", row.text).c_str(), out, nullptr, -1, row.src, -1, row.map), 0);
         EXPECT_EQ(std::string(out), folder.file(stem + ".pdb"));
         EXPECT_EQ(output, row.definition ? "" : "No Cal File\n");
         if (row.src == kLayoutTab) {
@@ -288,7 +278,10 @@ TEST_F(Import, FailuresReturnMinusOneAndCreateNothing) {
         SCOPED_TRACE(c.content.size());
         const std::string source = c.createSource ? Put("f.txt", c.content) : folder.file("f.txt");
         char out[1100] = "";
-        EXPECT_EQ(Run(source, out, nullptr, c.kind, -1, -1, nullptr, c.toKindFile), -1);
+        const int32_t result = c.toKindFile
+                                   ? Run(ToKindFile, source, c.kind, out)
+                                   : Run(RLDBImport, source.c_str(), out, nullptr, c.kind, -1, -1, nullptr);
+        EXPECT_EQ(result, -1);
         EXPECT_EQ(output, c.printed);
         EXPECT_STREQ(out, "");
         EXPECT_FALSE(FileExists(folder.file("f.pdb")) || FileExists(folder.file("f.rlp")));
