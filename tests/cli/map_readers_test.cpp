@@ -1,5 +1,4 @@
-// What the GPX, KML and GeoJSON readers keep of files, and how they take a
-// bad point: reported where it is and left out, or (strict) failing the read.
+// What the map readers keep of files, and how they take a bad point.
 #include "library_names.h"
 #include "map_reading.h"
 #include "maps/xml_stream.h"

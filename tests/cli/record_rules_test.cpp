@@ -1,5 +1,4 @@
-// Points on their way into a record: the rule for points an output refuses,
-// segments joined or split, and times to the millisecond.
+// Points on their way into a record: refused points, segments, times.
 #include <limits>
 
 #include "library_names.h"

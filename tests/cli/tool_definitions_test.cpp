@@ -67,8 +67,7 @@ TEST_F(ToolDefinitions, AutoOnShowAndImportLeavesNoTemporaryFiles) {
     EXPECT_NE(RunTool({"show", Out("walk.pdb")}).out.find("2021-08-14T08:15:00Z"), std::string::npos);
 }
 
-// A value --auto's rewritten copy cannot read is reported with the user's
-// file and line, here as --strict's failure.
+// A value --auto's copy cannot read is reported by the user's file and line.
 TEST_F(ToolDefinitions, AutoNamesTheUsersFileForValuesItCannotRead) {
     const std::string data = Out("invalid.csv");
     WriteFile(data, TestData("cli/data/auto/invalid.csv"));

@@ -1,5 +1,4 @@
-// Exit statuses and messages: 2 for usage, 1 for files, each sentence
-// naming the file; a signal leaves the previous file as it was.
+// Exit statuses (2 for usage, 1 for files) and messages; signals.
 #include "tool_runner.h"
 
 #include <chrono>
@@ -16,8 +15,7 @@ namespace {
 
 using ToolErrors = ToolTest;
 
-// The command lines of tests/cli/data/refusals.tsv, "{}" standing for the
-// test's folder; standard input is empty.
+// The command lines of tests/cli/data/refusals.tsv; standard input is empty.
 TEST_F(ToolErrors, RefusalsExitWithTwoForUsageAndOneForFiles) {
     std::filesystem::copy_file(DataFile("summits.csv"), Out("summits.csv"));
     std::filesystem::copy_file(FormatFile("name-first.cal"), Out("name-first.cal"));
@@ -59,8 +57,7 @@ TEST_F(ToolErrors, AnOutputThatIsTheInputLeavesIt) {
     EXPECT_EQ(FolderNames(folder_), names);
 }
 
-// What the library says goes to standard error, never into the document,
-// whether the document is made or not.
+// What the library says goes to standard error, never into the document.
 TEST_F(ToolErrors, LibraryMessagesGoToStandardError) {
     const std::string db = Out("hike.pdb"), cut = Out("cut.pdb"), text = Out("peaks.csv");
     Ok({"import", DataFile("hike-track.csv"), "-d", FormatFile("track.cal"), "-o", db});
@@ -96,8 +93,7 @@ TEST_F(ToolErrors, LibraryMessagesGoToStandardError) {
     EXPECT_FALSE(FileExists(Out("cut.gpx")));
 }
 
-// A definition the library cannot load is an error naming it and why, for
-// reading and writing, never the library's defaults in its place.
+// A definition the library cannot load is an error naming it and why, never its defaults.
 TEST_F(ToolErrors, ADefinitionThatCannotBeReadIsAnErrorWithItsCause) {
     std::string folder = folder_;
     while (folder.size() < 1024) folder += "/" + std::string(200, 'd');

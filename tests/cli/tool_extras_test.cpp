@@ -1,5 +1,4 @@
-// A GPX's values beyond the tool's fields (a heart rate, a track's
-// description) stay with the points and sets the filters keep.
+// A GPX's values beyond the tool's fields stay with what the filters keep.
 #include "tool_runner.h"
 
 namespace cli_test {

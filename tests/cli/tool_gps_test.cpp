@@ -1,5 +1,4 @@
-// The tool reading GPX, KML and GeoJSON into databases and documents; every
-// GPX it writes here is checked against the GPX 1.1 schema.
+// The tool reading GPX and GeoJSON into databases and documents (GPX valid by its schema).
 #include <cstdio>
 #include <filesystem>
 

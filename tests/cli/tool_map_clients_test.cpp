@@ -1,5 +1,4 @@
-// The tool's map documents as GDAL, gpsbabel, xmllint and rsvg-convert take
-// them, each check skipped when its program is not installed.
+// The tool's documents as GDAL, gpsbabel, xmllint and rsvg-convert take them, if installed.
 #include <cstdlib>
 #include <sstream>
 

@@ -1,5 +1,4 @@
-// Each command on the example files; a run's outputs, decided before the
-// first byte is written: none another output or an input, every name fitting.
+// Each command on the example files; a run's outputs planned before it writes.
 #include "files/failure.h"
 #include "files/output_plan.h"
 #include "tool_runner.h"

@@ -1,5 +1,4 @@
-// A text converted to a map document is read again for each pass, not
-// held, and gives the bytes of the points held in memory (as --what does).
+// A text streamed into a map document gives the bytes of its points held (as --what does).
 #include "tool_runner.h"
 
 #include <filesystem>
@@ -7,8 +6,7 @@
 namespace cli_test {
 namespace {
 
-// The run as given (streamed) and with --what (held, to "held-" beside it)
-// alike; the streamed run's result.
+// The run streamed and held (--what, to "held-" beside it) alike; the streamed one's result.
 ToolResult ExpectAsHeld(const std::vector<std::string>& arguments,
                         const std::string& what,
                         const std::string& shell = "") {
@@ -79,8 +77,7 @@ INSTANTIATE_TEST_SUITE_P(Formats,
 
 using ToolStreamFormatsKml = ToolTest;
 
-// A streamed track whose elevations come and go is a KML Placemark per run,
-// written as the held path writes it.
+// A streamed track whose elevations come and go is a KML Placemark per run, as held.
 TEST_F(ToolStreamFormatsKml, ElevationsInPlacesAreHeldOnceAndWrittenAsHeld) {
     std::string text = "latitude,longitude,elevation_m,time,date,name\r\n";
     for (int i = 0; i < 2000; ++i) {

@@ -61,8 +61,7 @@ TEST_F(ToolTextInput, TextWithoutDefinitionIsRefused) {
     EXPECT_FALSE(FileExists(Out("peaks.pdb")));
 }
 
-// Values that cannot be read are reported by file, line and column and left
-// out; --strict fails on the first.
+// Values that cannot be read are reported and left out; --strict fails on the first.
 TEST_F(ToolTextInput, BadValuesAreReportedAndSkipped) {
     WriteFile(Out("wide-columns.cal"), TestData("cli/data/text-input/wide-columns.cal"));
     const auto blocks = Blocks(TestData("cli/data/text-input/bad-values.txt"));
