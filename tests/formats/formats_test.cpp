@@ -252,7 +252,6 @@ TEST_F(FormatLines, ParseFormatLineGivesIndexAndValue) {
     }
     EXPECT_EQ(ParseFormatLine(State(), nullptr, nullptr), -1);
     EXPECT_EQ(ParseFormatLine(State(), "Source=x", nullptr), 0);
-    EXPECT_EQ(State().FieldLabel[3].value_or("<none>"), "Lat");
 }
 
 TEST_F(FormatLines, EveryKeywordIsFoundInAnyCase) {

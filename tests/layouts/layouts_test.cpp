@@ -87,7 +87,6 @@ TEST_F(FreshState, RecordLinesGiveTheModesFields) {
         {{1, "EleFormat=m", "1,2,100,,n,i,"}, "1.0000000|2.0000000|328.0800000||n|i|<null>"},
         {{1, "EleFormat=m", "1,2,,,n,i,"}, "1.0000000|2.0000000|||n|i|<null>"},
         {{1, "LocFormat=Comp", "4530xx12,12230xx00,,,,,"}, "45.5020000|122.5000000|||||<null>"},
-        {{1, "LocFormat=DegNoSpace", "N4530.123,W12230.5,,,,,"}, "45.5020500|-122.5083333|||||<null>"},
         // Plain and survey lines are kept whole as the description.
         {{4, "", "<any, text*here>"}, "||||||<any, text*here>"},
         {{7, "", "<any, text*here>"}, "||||||<any, text*here>"},
