@@ -1,6 +1,5 @@
-// Format definitions through the interface: the facts of a whole file, what
-// each line does alone, the texts in UTF-8, and files that cannot be read
-// or are no definition at all.
+// Format definitions through the interface: a whole file's facts, each line
+// alone, the texts in UTF-8, and files that cannot be read or are none.
 
 #include <cstring>
 #include <memory>

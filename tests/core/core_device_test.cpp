@@ -1,6 +1,5 @@
-// The core's device functions against the emulated handheld: the listing
-// as rows, the copies' events in order, their codes and sentences, a copy
-// that fails part way, and a database pushed without a text file on the way.
+// The core's device functions against the emulated handheld: the listing, the
+// copies' events, codes and sentences, and a database pushed record by record.
 #include <filesystem>
 #include <tuple>
 
@@ -214,8 +213,16 @@ TEST_F(CoreDeviceTest, ADatabaseGoesWithoutATextFileBeside) {
         const int32_t set = vezuved_add_set(walk.handle, VEZUVED_SET_TRACK, "Walk");
         const char* names[] = {"", "Bend", ""};
         for (int i = 0; i < 3; ++i) {
-            const vezuved_point point{
-                45.5 + i / 1e3, -122.6 - i / 5e2, 100.0 + i, 1079274300000 + i * 60000, 1, 1, 0, names[i]};
+            const vezuved_point point{45.5 + i / 1e3,
+                                      -122.6 - i / 5e2,
+                                      100.0 + i,
+                                      1079274300000 + i * 60000,
+                                      1,
+                                      1,
+                                      0,
+                                      names[i],
+                                      nullptr,
+                                      nullptr};
             ASSERT_EQ(VEZUVED_OK, vezuved_add_point(walk.handle, set, &point));
         }
         ASSERT_EQ(VEZUVED_OK, vezuved_write(walk.handle, Pc("Walk.pdb").c_str(), nullptr));

@@ -1,8 +1,5 @@
-// What a point, route, track or file holds beyond the core's fields (GPX's
-// own elements, a sensor's values, a track's description, the metadata):
-// kept from GPX to GPX and through KML and GeoJSON and back, read from another
-// program's KML arrays, carried point by point by vezuved_copy_extras, and
-// said by a database that cannot hold them.
+// What a file holds beyond the core's fields: kept from GPX to GPX and through KML
+// and GeoJSON, read from other programs, copied point by point, said by a database.
 
 #include "core_text.h"
 
@@ -85,11 +82,8 @@ TEST(CoreExtras, KeptFromGpxToGpxThroughKmlAndCopiedPointByPoint) {
     ExpectHolds(As(made, VEZUVED_FORMAT_GPX), {"<desc>track desc</desc>", "<gpxtpx:hr>142</gpxtpx:hr>"});
 }
 
-// What other programs' files hold beyond the core's fields, read and
-// written as GPX: another program's KML arrays beside a gx:Track (its
-// power said), a TCX trackpoint's heart rate, cadence and TPX speed (or
-// run cadence; its distance and power said), and GPX 1.0's url and
-// urlname of a point, route and file as the link GPX 1.1 holds them in.
+// Other programs' values written as GPX: KML arrays beside a gx:Track, a TCX
+// trackpoint's sensors, and GPX 1.0's url and urlname as GPX 1.1's link.
 TEST(CoreExtras, OtherProgramsValuesAreWrittenToGpx) {
     const struct {
         const char* name;
@@ -188,9 +182,8 @@ TEST(CoreExtras, KmlFoldersAndTimeSpanEndsAreKeptBetweenMapFormats) {
               "0 'DIR/f.gpx': 2 point(s) hold values GPX cannot hold (folder, timeEnd); they are left out\n");
 }
 
-// Links, and extensions of other namespaces, pass through as the XML they
-// were, each extension declaring its namespaces; through KML and GeoJSON and back they are the
-// same bytes, and one that comes back broken is left out and said.
+// Links and extensions of other namespaces pass through as their XML, each declaring
+// its namespaces, the same bytes through KML and GeoJSON; a broken one is said.
 TEST(CoreExtras, OtherExtensionsPassThroughAsXml) {
     TempFolder folder;
     const std::string gpx =

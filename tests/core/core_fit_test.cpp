@@ -1,7 +1,5 @@
-// FIT files read through the core, each assembled here byte by byte: laps
-// and pauses as segments, both altitudes, compressed timestamps, both byte
-// orders, developer fields, chained files, course points and locations,
-// and the damaged and hostile files a device or a person may hand over.
+// FIT files read through the core, each assembled here byte by byte, and the
+// damaged and hostile files a device or a person may hand over.
 
 #include <algorithm>
 #include <cstdint>
@@ -224,7 +222,9 @@ TEST(CoreFit, EveryCutAndChangedByteIsReadOrRefused) {
             const std::string path = folder.put("trip.fit", bytes);
             const int32_t result = vezuved_read(collection.handle, path.c_str(), nullptr);
             EXPECT_TRUE(result == VEZUVED_OK || result == VEZUVED_ERROR_FORMAT) << at;
-            if (result == VEZUVED_OK) EXPECT_LE(vezuved_set_point_count(collection.handle, 0), 2) << at;
+            if (result == VEZUVED_OK) {
+                EXPECT_LE(vezuved_set_point_count(collection.handle, 0), 2) << at;
+            }
         }
     }
 }
@@ -247,9 +247,8 @@ TEST(CoreFit, ManyDamagedFilesAreCounted) {
         << warnings;
 }
 
-// A record's heart rate, cadence, temperature and speed (enhanced first)
-// become the point's sensor values, written to GPX as a TrackPointExtension;
-// its distance and power are counted and said.
+// A record's sensor values (enhanced speed first) written to GPX; its
+// distance and power counted and said.
 TEST(CoreFit, SensorValuesGoWithTheirPoints) {
     const std::string bytes =
         Fit()

@@ -1,6 +1,5 @@
-// IGC flights read through the core: dates in both header forms, a flight
-// across midnight, the altitude chosen and said, tasks as routes, and the
-// records that cannot be read.
+// IGC flights read through the core: dates, midnight, the altitude chosen,
+// tasks as routes, and records that cannot be read.
 
 #include "core_text.h"
 

@@ -1,6 +1,5 @@
-// Definitions made from a text's header row: the exact text, the columns
-// left out with their warnings, the ISO times kept or left out, and the
-// files and calls refused.
+// Definitions made from a text's header row: the exact text, the columns left
+// out with their warnings, ISO times, and the files and calls refused.
 
 #include "core_text.h"
 
@@ -26,7 +25,7 @@ Made Make(const std::string& path, int32_t flags) {
     return made;
 }
 
-TEST(CoreMadeDefinition, AHeaderRowMakesADefinitionThatReadsItsFile) {
+TEST(CoreMadeDefinition, AHeaderRowMakesADefinitionThatReadsItsFileAsTheReaderCutsIt) {
     TempFolder folder;
     const std::string data = folder.put("walk.csv",
                                         "Name;Lat;Lon;Ele (ft);Speed;Time\r\n"
@@ -53,13 +52,10 @@ TEST(CoreMadeDefinition, AHeaderRowMakesADefinitionThatReadsItsFile) {
     EXPECT_EQ(made.result, VEZUVED_OK);
     EXPECT_EQ(made.text, head + "time = 5\n" + tail);
     EXPECT_EQ(made.warnings, speed);
-}
 
-TEST(CoreMadeDefinition, ColumnsReadOnNoLineAreLeftOut) {
-    TempFolder folder;
-    // The elevation hides the time behind it: both go, one after the other.
-    const Made made =
-        Make(folder.put("log.csv", "lat,lon,ele,time\n45.5,7.5,high,noon\n45.6,7.5,n/a,dusk\n"), 0);
+    // Columns read on no line are left out. The elevation hides the time
+    // behind it: both go, one after the other.
+    made = Make(folder.put("log.csv", "lat,lon,ele,time\n45.5,7.5,high,noon\n45.6,7.5,n/a,dusk\n"), 0);
     EXPECT_EQ(made.result, VEZUVED_OK);
     EXPECT_NE(made.text.find("elevation = -1\ntime = -1\ndate = -1\n"), std::string::npos) << made.text;
     EXPECT_EQ(made.warnings,
@@ -68,12 +64,9 @@ TEST(CoreMadeDefinition, ColumnsReadOnNoLineAreLeftOut) {
               "(line 2: 'high' is not an elevation)\n"
               "warning: left out the time column 'time' (column 4): the definition reads it on no line "
               "(line 2: 'noon' is not a time)\n");
-}
 
-// Lines are cut as the reader cuts them: a CR alone ends one too.
-TEST(CoreMadeDefinition, LinesAreCutAsTheReaderCutsThem) {
-    TempFolder folder;
-    const Made made = Make(folder.put("log.txt", "lat\tlon\ttime\r45\t7\t2021-08-14T10:00:00Z\r"), 0);
+    // Lines are cut as the reader cuts them: a CR alone ends one too.
+    made = Make(folder.put("log.txt", "lat\tlon\ttime\r45\t7\t2021-08-14T10:00:00Z\r"), 0);
     EXPECT_EQ(made.result, VEZUVED_OK);
     EXPECT_EQ(
         made.warnings,
@@ -119,9 +112,8 @@ TEST(CoreMadeDefinition, FilesAndCallsThatMakeNoDefinition) {
     EXPECT_EQ(text, "");
 }
 
-// A text read by its header row: the making's warnings first, with no
-// line, the ISO times kept, each elevation in feet as the file wrote it;
-// with a definition too it is refused.
+// A text read by its header row: the making's warnings first, ISO times kept,
+// feet as the file wrote them; with a definition too it is refused.
 TEST(CoreMadeDefinition, ATextIsReadByItsHeaderRowInOneRead) {
     TempFolder folder;
     const std::string data = folder.put("walk.txt",

@@ -1,7 +1,5 @@
-// What one read may grow to: past the most points or the longest text a
-// read takes, every reader fails with a message naming the cap, whatever
-// the format, and the collection keeps nothing of the file. The caps are
-// lowered here so small files meet them.
+// Past the most points or the longest text a read takes, every reader fails
+// naming the cap and keeps nothing; the caps are lowered so small files meet them.
 
 #include <cstdio>
 

@@ -1,6 +1,5 @@
-// Files of every format read into a collection: the exact sets, points and
-// warnings, and the failures of hostile files as a code and a sentence
-// that names the file.
+// Files of every format read into a collection: the exact sets and warnings,
+// and hostile files' failures as a code and a sentence naming the file.
 
 #include "core_text.h"
 #include "support/database_bytes.h"
@@ -67,9 +66,8 @@ TEST(CoreReading, DatabasesGiveTheirPointsAndLeaveOutBadOnes) {
     EXPECT_EQ(Warnings(collection.handle, folder.path()), "");
 }
 
-// A database's header without its records; a strict read fails at the
-// first record no writer takes; a newer track and another of the
-// handheld's databases are refused by their header.
+// A database's header alone; a strict read fails at the first bad record;
+// a newer track and other databases are refused by their header.
 TEST(CoreReading, DatabaseHeadersAndStrictReads) {
     DatabaseImage points;
     points.records = {TextRecord("45.5000000,-122.2500000,,,A,,"),

@@ -1,6 +1,5 @@
-// TCX files read through the core: an activity's laps and pauses as
-// segments, a course with its course points, trackpoints without a
-// position, extensions passed over, and files that are no TCX.
+// TCX files read through the core: laps and pauses as segments, courses,
+// trackpoints without a position, and files that are no TCX.
 
 #include "core_text.h"
 

@@ -1,7 +1,5 @@
-// A text's layout changed over its definition (vezuved_text_options): the
-// layout, kind, unit and columns on read and write, the handheld's record
-// lines without a definition, a definition marked import-only refused for
-// writing, and points copied exactly between sets.
+// A text's layout changed over its definition (vezuved_text_options), record
+// lines without one, import-only definitions, and points copied between sets.
 
 #include "core_text.h"
 
@@ -113,7 +111,7 @@ TEST(CorePointCopies, PointsAreCopiedAsHeldAndSegmentsMarked) {
     const int32_t from = vezuved_add_set(source.handle, VEZUVED_SET_TRACK, "day");
     for (int i = 0; i < 4; ++i) {
         const vezuved_point point{
-            45 + i * 0.1, 7.000000001, 100.125 + i, 1628928900123 + i * 1000, 1, 1, 0, "P"};
+            45 + i * 0.1, 7.000000001, 100.125 + i, 1628928900123 + i * 1000, 1, 1, 0, "P", nullptr, nullptr};
         ASSERT_EQ(vezuved_add_point(source.handle, from, &point), VEZUVED_OK);
     }
     Collection copy;

@@ -1,6 +1,5 @@
-// Text described by a ".cal" definition read into a collection: the exact
-// values of each layout, what a record would drop, the encodings, bad
-// lines as warnings or a strict failure, and hostile files.
+// Text described by a ".cal" definition read: each layout's exact values,
+// the encodings, bad lines, and hostile files.
 
 #include "core_text.h"
 #include "state/conversion_state.h"
@@ -177,9 +176,8 @@ TEST(CoreTextReading, ADefinitionThatCannotBeReadIsNamedWithItsCause) {
         << outcome;
 }
 
-// A text whose time and date columns hold ISO 8601, read as the read's flag
-// says: each line's moment, or what the definition's time column makes of
-// it; a flag the read does not know is refused.
+// ISO 8601 time and date columns read when the read's flag says so; a flag
+// the read does not know is refused.
 TEST(CoreTextReading, IsoTimesAreReadWhenTheReadSaysSo) {
     TempFolder folder;
     const std::string definition = folder.put("iso.cal",

@@ -1,7 +1,5 @@
-// A text read point by point (vezuved_visit_text): the same points, in the
-// same order, and the same warnings as a read that keeps them, with the
-// set left empty; a visitor that stops the read, and what is not text. And
-// a text written as a document while it is read (vezuved_write_text_document).
+// A text read point by point, or written as a document while it is read: the
+// points and warnings of a read that keeps them, its set left empty.
 
 #include "core_text.h"
 
@@ -105,9 +103,7 @@ TEST_F(CoreTextVisit, RefusesWhatItCannotVisit) {
     }
 }
 
-// A text written as a document while it is read: the bytes of the
-// document written from the text held, its first pass's warnings, its set
-// named and empty; what it cannot do is refused.
+// The document of the text held, written as the text is read.
 TEST_F(CoreTextVisit, WritesADocumentOfATextWithoutHoldingIt) {
     for (const int32_t format : {VEZUVED_FORMAT_GPX,
                                  VEZUVED_FORMAT_KML,

@@ -1,6 +1,5 @@
-// Sets written as text described by a ".cal" definition: exact bytes with
-// the definition's header, a round trip through a database, and the
-// failures of a missing definition or several sets.
+// Sets written as text described by a ".cal" definition: exact bytes, a round
+// trip through a database, and the failures.
 
 #include <cstdio>
 #include <cstring>
@@ -10,9 +9,8 @@
 
 namespace {
 
-// The definition with a header (data/text/header.cal) writes the two points
-// below as data/text/trip.csv; trip-record.csv is the same without a
-// separator in a text, which a database record cannot hold.
+// data/text/header.cal writes the points below as trip.csv; trip-record.csv is the
+// same without a separator in a text, which a database record cannot hold.
 int32_t WriteText(Collection& collection, const std::string& path, const std::string& definition) {
     vezuved_write_options options{};
     options.format = VEZUVED_FORMAT_TEXT;
@@ -78,7 +76,7 @@ TEST(CoreTextWriting, ARouteInGarminTextListsItsPointsTwice) {
     Collection collection;
     const int32_t set = vezuved_add_set(collection.handle, VEZUVED_SET_ROUTE, "loop");
     for (const double latitude : {45.5, -0.25}) {
-        const vezuved_point point{latitude, 7.125, 30.48, 0, 1};
+        const vezuved_point point{latitude, 7.125, 30.48, 0, 1, 0, 0, nullptr, nullptr, nullptr};
         ASSERT_EQ(vezuved_add_point(collection.handle, set, &point), VEZUVED_OK);
     }
     const std::string definition = folder.put("garmin.cal", Data("text/garmin-metres.cal"));

@@ -1,6 +1,5 @@
-// Two threads at once, each with its own collection: the map files need no
-// lock, and databases take the library's in turn. Each thread's files come
-// out as when it runs alone.
+// Two threads at once, each with its own collection, map files without a lock and
+// databases through the library's in turn: each thread's files as when alone.
 
 #include <thread>
 
@@ -8,8 +7,7 @@
 
 namespace {
 
-// The points of a summary, without the set's name, which a database takes
-// from its file.
+// The points of a summary, without the set's name a database takes from its file.
 std::string Points(const std::string& summary) { return summary.substr(summary.find(':')); }
 
 // Builds a track of its own, writes it as GPX and as a database, reads both

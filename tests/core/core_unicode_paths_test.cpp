@@ -1,7 +1,5 @@
-// The core's paths are UTF-8 on every platform: a file, an output and a
-// definition named with letters no single ANSI code page holds are read
-// and written under exactly those names (on Windows through their UTF-16
-// names, never the ANSI code page's reading of the bytes).
+// The core's paths are UTF-8 everywhere: files named with letters no single ANSI
+// code page holds are read and written under exactly those names.
 
 #include <algorithm>
 #include <filesystem>

@@ -7,7 +7,7 @@
 
 namespace {
 
-TEST(CoreValues, IsoTimesAreReadAsDocumentsAreRead) {
+TEST(CoreValues, IsoTimesAreReadAndWrittenAsDocumentsDo) {
     const struct {
         const char* text;
         int32_t result;
@@ -37,15 +37,14 @@ TEST(CoreValues, IsoTimesAreReadAsDocumentsAreRead) {
     vezuved_iso_time moment{};
     EXPECT_EQ(vezuved_read_iso_time(nullptr, &moment), VEZUVED_ERROR_ARGUMENT);
     EXPECT_EQ(vezuved_read_iso_time("2021-08-14", nullptr), VEZUVED_ERROR_ARGUMENT);
-}
 
-TEST(CoreValues, IsoTimesAreWrittenAsDocumentsWriteThem) {
-    const std::pair<int64_t, const char*> cases[] = {
+    // Written as documents write them.
+    const std::pair<int64_t, const char*> written[] = {
         {1628928900000, "2021-08-14T08:15:00Z"},
         {1628936100250, "2021-08-14T10:15:00.250Z"},
         {-1, "1969-12-31T23:59:59.999Z"},
     };
-    for (const auto& [time, text] : cases) {
+    for (const auto& [time, text] : written) {
         char out[VEZUVED_ISO_TIME_SIZE];
         EXPECT_EQ(vezuved_write_iso_time(time, out, sizeof out), static_cast<int32_t>(std::strlen(text)));
         EXPECT_STREQ(out, text);
@@ -87,7 +86,7 @@ TEST(CoreValues, FeetAreGivenAndTakenAsTheRecordWritesThem) {
     Collection summits;
     vezuved_collection* collection = summits.handle;
     ASSERT_EQ(vezuved_add_set(collection, VEZUVED_SET_WAYPOINTS, "summits"), 0);
-    vezuved_point point{45.3735, -121.6959, 3428.6952, 0, 1};
+    vezuved_point point{45.3735, -121.6959, 3428.6952, 0, 1, 0, 0, nullptr, nullptr, nullptr};
     ASSERT_EQ(vezuved_add_point(collection, 0, &point), VEZUVED_OK);
     char text[32];
     EXPECT_EQ(vezuved_get_elevation_feet_text(collection, 0, 0, text, sizeof text), VEZUVED_ERROR_FORMAT);

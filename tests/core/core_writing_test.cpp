@@ -1,6 +1,5 @@
-// Collections built through the interface and written: the exact bytes of
-// each format, databases read back as they went out, refusals, and a
-// failed write that leaves the previous file whole.
+// Collections built through the interface and written: exact bytes, databases
+// read back, refusals, and a failed write that leaves the previous file whole.
 
 #include <algorithm>
 #include <cerrno>
@@ -30,8 +29,7 @@ const char kBuilt[] =
     "151.2152967,-33.8567844 'Gate'\n"
     "T 'Day one' 2: -122.1,45.1@1628928960250 /-122.3,45.3^-3\n";
 
-// What the collection of Fill is written as, byte for byte, compact or as
-// points.
+// What the collection of Fill is written as, byte for byte, compact or as points.
 TEST(CoreWriting, DocumentBytesAreExactCompactOrAsPoints) {
     Collection collection;
     Fill(collection.handle);
