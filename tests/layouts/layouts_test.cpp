@@ -130,15 +130,11 @@ std::string Format(PointRecord& record, int32_t columns, int mode, int32_t kind,
     return out;
 }
 
-class Formatting : public FreshState {
-protected:
-    OwnedRecord r;
-    void SetUp() override {
-        FreshState::SetUp();
-        FillPoint(
-            r.record, "45.5000000", "-122.2500000", "100", "143005 24122004", "Home", "House", "Gate 3");
-    }
-};
+using Formatting = FreshState;
+
+void FillHome(OwnedRecord& r) {
+    FillPoint(r.record, "45.5000000", "-122.2500000", "100", "143005 24122004", "Home", "House", "Gate 3");
+}
 
 // Each case changes the state or the record, then writes the record's line.
 TEST_F(Formatting, RulesGiveTheExpectedLine) {
@@ -178,14 +174,16 @@ TEST_F(Formatting, RulesGiveTheExpectedLine) {
     };
     for (const auto& c : cases) {
         RestoreInitialState();
-        FillPoint(
-            r.record, "45.5000000", "-122.2500000", "100", "143005 24122004", "Home", "House", "Gate 3");
+        OwnedRecord r;
+        FillHome(r);
         c.setup(r);
         EXPECT_EQ(Format(r.record, c.out.columns, c.out.mode, 0, 0), c.out.expected) << c.out.expected;
     }
 }
 
 TEST_F(Formatting, GarminLines) {
+    OwnedRecord r;
+    FillHome(r);
     CopyField(r->icon, "Symbols:Flag");
     CopyField(r->name, "Ho\tme");
     EXPECT_EQ(Format(r.record, 7, 3, 0, 0),
