@@ -52,7 +52,7 @@ std::string Lines(const vezuved_definition* definition) {
     return text;
 }
 
-TEST(CoreDefinitions, FactsAndLinesOfAWholeDefinition) {
+TEST(CoreDefinitions, FactsAndLinesOfAWholeDefinitionThenAnEmptyOne) {
     TempFolder folder;
     const std::string path = folder.put("trip.cal",
                                         "FormatTitle = Caf\xE9 trip\r\nSource = FIXED\r\n"
@@ -89,12 +89,8 @@ TEST(CoreDefinitions, FactsAndLinesOfAWholeDefinition) {
               "15 -1 1 'Field4 = Note' 'Note' FieldLabel\n"
               "16 -1 0 '; a comment = none' ''\n"
               "17 -1 1 'Unknown = 1' '1'\n");
-}
 
-// An empty file is the library's defaults: comma-delimited waypoints.
-TEST(CoreDefinitions, AnEmptyDefinitionIsTheDefaults) {
-    TempFolder folder;
-    Definition definition;
+    // An empty file is the library's defaults: comma-delimited waypoints.
     ASSERT_EQ(vezuved_definition_read(definition.handle, folder.put("empty.cal", "").c_str()), VEZUVED_OK);
     EXPECT_EQ(Facts(definition.handle),
               "layout 1, columns 0 1 2 3 4 5 6 -1\n"

@@ -21,28 +21,20 @@ TEST(CoreNmea, FixesDatesAndWhatIsPassedOver) {
         "$GPRMC,000005,A,4807.0\n"
         "$BDGGA,000006,4807.080,N,01131.040,E,2,08,0.9,,M,46.9,M,,*77\n"
         "$GPGSV,3,1,11,03,03,111,00*4A\n";
-    TempFolder folder;
-    Collection collection;
-    const std::string path = folder.put("log.nmea", log);
-    ASSERT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), VEZUVED_OK);
-    EXPECT_EQ(Summary(collection.handle),
-              "T 'track' 4: 11.516666666666667,48.1173^545.4@764467198500 "
-              "11.5167,48.117333333333335^546@764467199000 "
-              "-11.516833333333333,-48.1175@764467201000 11.517333333333333,48.118@764467206000\n");
-    EXPECT_EQ(core_test::Warnings(collection.handle, folder.path()),
-              "0 DIR/log.nmea: 1 sentence(s) with a wrong checksum passed over\n"
-              "0 DIR/log.nmea: 2 sentence(s) reporting no fix passed over\n"
-              "0 DIR/log.nmea: 1 RMC or GGA sentence(s) that cannot be read passed over\n"
-              "0 DIR/log.nmea: 1 line(s) that are not NMEA passed over\n");
-
+    EXPECT_EQ(ReadOutcome("log.nmea", log),
+              Outcome(VEZUVED_OK,
+                      "T 'track' 4: 11.516666666666667,48.1173^545.4@764467198500 "
+                      "11.5167,48.117333333333335^546@764467199000 "
+                      "-11.516833333333333,-48.1175@764467201000 11.517333333333333,48.118@764467206000\n",
+                      "0 DIR/log.nmea: 1 sentence(s) with a wrong checksum passed over\n"
+                      "0 DIR/log.nmea: 2 sentence(s) reporting no fix passed over\n"
+                      "0 DIR/log.nmea: 1 RMC or GGA sentence(s) that cannot be read passed over\n"
+                      "0 DIR/log.nmea: 1 line(s) that are not NMEA passed over\n"));
     // No RMC: the fixes have no time, and a warning says why.
-    Collection undated;
-    const std::string bare =
-        folder.put("bare.nmea", "$GPGGA,120000,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*49\n");
-    ASSERT_EQ(vezuved_read(undated.handle, bare.c_str(), nullptr), VEZUVED_OK);
-    EXPECT_EQ(Summary(undated.handle), "T 'track' 1: 11.516666666666667,48.1173^545.4\n");
-    EXPECT_EQ(core_test::Warnings(undated.handle, folder.path()),
-              "0 DIR/bare.nmea: no RMC sentence gives a date; the points have no time\n");
+    EXPECT_EQ(ReadOutcome("bare.nmea", "$GPGGA,120000,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*49\n"),
+              Outcome(VEZUVED_OK,
+                      "T 'track' 1: 11.516666666666667,48.1173^545.4\n",
+                      "0 DIR/bare.nmea: no RMC sentence gives a date; the points have no time\n"));
 }
 
 }  // namespace

@@ -15,31 +15,32 @@ std::string Points(const std::string& summary) { return summary.substr(summary.f
 std::string RoundTrips(const std::string& folder, int thread, int rounds) {
     std::string failures;
     for (int round = 0; round < rounds; ++round) {
-        vezuved_collection* built = vezuved_collection_new();
-        const int32_t set = vezuved_add_set(built, VEZUVED_SET_TRACK, "t");
+        Collection built;
+        const int32_t set = vezuved_add_set(built.handle, VEZUVED_SET_TRACK, "t");
         for (int i = 0; i < 50; ++i) {
-            vezuved_point point{};
             // Divided once, so each is the double its 7-decimal text reads as.
-            point.latitude = (thread * 100 + i) / 100.0;
-            point.longitude = -(thread * 100 + round) / 100.0;
-            point.has_time = 1;
-            point.time = 1000LL * i;
-            vezuved_add_point(built, set, &point);
+            const vezuved_point point{(thread * 100 + i) / 100.0,
+                                      -(thread * 100 + round) / 100.0,
+                                      0,
+                                      1000LL * i,
+                                      0,
+                                      1,
+                                      0,
+                                      nullptr,
+                                      nullptr,
+                                      nullptr};
+            vezuved_add_point(built.handle, set, &point);
         }
-        const std::string expected = core_test::Summary(built);
-        const std::string base = folder + "/t" + std::to_string(thread);
         for (const char* extension : {".gpx", ".pdb"}) {
-            const std::string path = base + extension;
-            vezuved_collection* back = vezuved_collection_new();
-            if (vezuved_write(built, path.c_str(), nullptr) != VEZUVED_OK ||
-                vezuved_read(back, path.c_str(), nullptr) != VEZUVED_OK) {
-                failures += path + ": " + vezuved_error_message(built) + vezuved_error_message(back) + "\n";
-            } else if (Points(core_test::Summary(back)) != Points(expected)) {
-                failures += path + " read back as " + core_test::Summary(back) + "\n";
-            }
-            vezuved_collection_free(back);
+            const std::string path = folder + "/t" + std::to_string(thread) + extension;
+            Collection back;
+            if (vezuved_write(built.handle, path.c_str(), nullptr) != VEZUVED_OK ||
+                vezuved_read(back.handle, path.c_str(), nullptr) != VEZUVED_OK)
+                failures += path + ": " + vezuved_error_message(built.handle) +
+                            vezuved_error_message(back.handle) + "\n";
+            else if (Points(Summary(back.handle)) != Points(Summary(built.handle)))
+                failures += path + " read back as " + Summary(back.handle) + "\n";
         }
-        vezuved_collection_free(built);
     }
     return failures;
 }
@@ -51,8 +52,7 @@ TEST(CoreThreads, TwoThreadsReadAndWriteTheirOwnCollections) {
     std::thread second([&] { failures[1] = RoundTrips(folder.path(), 2, 20); });
     first.join();
     second.join();
-    EXPECT_EQ(failures[0], "");
-    EXPECT_EQ(failures[1], "");
+    EXPECT_EQ(failures[0] + failures[1], "");
 }
 
 }  // namespace
