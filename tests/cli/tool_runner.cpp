@@ -25,9 +25,8 @@ std::string Quoted(const std::string& text) {
 
 std::string ToolPath() {
     const char* build = std::getenv("VEZUVED_BUILD_DIR");
-    if (build == nullptr) return "";
-    const std::string path = std::string(build) + "/cli/vezuved";
-    return FileExists(path) ? path : "";
+    const std::string path = build ? std::string(build) + "/cli/vezuved" : "";
+    return build && FileExists(path) ? path : "";
 }
 
 int RunShell(const std::string& command) {
@@ -49,11 +48,9 @@ std::string Joined(const std::vector<std::string>& arguments) {
 
 void ExpectValidGpx(const std::string& path) {
     if (!HasProgram("xmllint")) return;
-    EXPECT_EQ(RunShell("xmllint --noout --schema " + Quoted(SourceFile("tests/cli/gpx-1.1.xsd")) + " " +
-                       Quoted(path) + " 2>/dev/null"),
-              0)
-        << path << "\n"
-        << ReadFile(path);
+    const std::string schema = Quoted(SourceFile("tests/cli/gpx-1.1.xsd"));
+    EXPECT_EQ(RunShell("xmllint --noout --schema " + schema + " " + Quoted(path) + " 2>/dev/null"), 0)
+        << path;
 }
 
 ToolResult RunTool(const std::vector<std::string>& arguments, const std::string& shell) {
@@ -61,11 +58,7 @@ ToolResult RunTool(const std::vector<std::string>& arguments, const std::string&
     std::string command = shell + Quoted(ToolPath());
     for (const std::string& argument : arguments) command += " " + Quoted(argument);
     command += " >" + Quoted(folder + "/out") + " 2>" + Quoted(folder + "/err");
-    ToolResult result;
-    result.status = RunShell(command);
-    result.out = ReadFile(folder + "/out");
-    result.err = ReadFile(folder + "/err");
-    return result;
+    return {RunShell(command), ReadFile(folder + "/out"), ReadFile(folder + "/err")};
 }
 
 std::string Expected(int status,
