@@ -59,8 +59,7 @@ TEST(Simplify, KnownShapesKeepWhatMustStay) {
         square.insert(square.end(), edge.begin() + (s ? 1 : 0), edge.end());
     }
     // Two segments of a line; the second's first point starts a segment.
-    std::vector<Point> segments = Line(45, 7, 45, 7.01, 50);
-    std::vector<Point> second = Line(45.01, 7, 45.01, 7.01, 50);
+    std::vector<Point> segments = Line(45, 7, 45, 7.01, 50), second = Line(45.01, 7, 45.01, 7.01, 50);
     second.front().segmentStart = true;
     segments.insert(segments.end(), second.begin(), second.end());
     // A named point in a straight line.
@@ -115,9 +114,8 @@ std::string Filter(std::vector<PointSet>& sets,
 
 std::vector<size_t> SegmentStarts(const PointSet& set) {
     std::vector<size_t> starts;
-    for (size_t i = 0; i < set.points.size(); ++i) {
+    for (size_t i = 0; i < set.points.size(); ++i)
         if (set.points[i].segmentStart) starts.push_back(i);
-    }
     return starts;
 }
 
@@ -126,10 +124,10 @@ TEST(Filters, FitLeavesSmallTracksAndThinsLargeOnes) {
                                   Track(Line(45, 7, 45.3, 7.2, 40000), "large")};
     for (size_t i = 0; i < 40000; ++i)
         sets[1].points[i].latitude = *sets[1].points[i].latitude + 0.001 * std::sin(i / 300.0);
-    const std::string said = Filter(sets, {{"fit", "500"}});
-    EXPECT_EQ(sets[0].points.size(), 400u);
-    EXPECT_EQ(sets[1].points.size(), 500u);
-    EXPECT_EQ(said, "vezuved: track 'large': --fit 500: 500 of 40000 points kept\n");
+    EXPECT_EQ(Filter(sets, {{"fit", "500"}}),
+              "vezuved: track 'large': --fit 500: 500 of 40000 points kept\n");
+    EXPECT_EQ(std::make_pair(sets[0].points.size(), sets[1].points.size()),
+              std::make_pair(size_t{400}, size_t{500}));
 }
 
 TEST(Filters, SplitCutsWhereTheLimitIsPassed) {
