@@ -29,7 +29,7 @@ const char kGarmin[] =
 
 // The collection as a document of the format, as the core writes it.
 std::string As(const Collection& collection, int32_t format) {
-    return core_test::Document(collection.handle, format, "t");
+    return Document(collection.handle, format, "t");
 }
 
 TEST(CoreExtras, KeptFromGpxToGpxThroughKmlAndCopiedPointByPoint) {
@@ -66,7 +66,7 @@ TEST(CoreExtras, KeptFromGpxToGpxThroughKmlAndCopiedPointByPoint) {
     // them it cannot hold.
     Collection made;
     const int32_t track = vezuved_add_set(made.handle, VEZUVED_SET_TRACK, "Made");
-    const vezuved_point point = core_test::At(45, 7);
+    const vezuved_point point = At(45, 7);
     ASSERT_EQ(vezuved_add_point(made.handle, track, &point), VEZUVED_OK);
     ASSERT_EQ(vezuved_copy_extras(made.handle, track, 0, read.handle, 1, 0), VEZUVED_OK);
     ASSERT_EQ(vezuved_copy_extras(made.handle, track, -1, read.handle, 1, -1), VEZUVED_OK);

@@ -201,9 +201,7 @@ TEST(CoreFit, ActivitiesCoursesAndDamagedFiles) {
          VEZUVED_ERROR_FORMAT},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(core_test::ReadOutcome("trip.fit", c.file),
-                  core_test::Outcome(c.result, c.sets, c.warnings))
-            << c.what;
+        EXPECT_EQ(ReadOutcome("trip.fit", c.file), Outcome(c.result, c.sets, c.warnings)) << c.what;
 }
 
 // Every prefix and every one-byte change of a small file is read or
@@ -240,7 +238,7 @@ TEST(CoreFit, ManyDamagedFilesAreCounted) {
     const std::string path = folder.put("trip.fit", chain);
     ASSERT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), VEZUVED_OK);
     EXPECT_EQ(vezuved_set_count(collection.handle), 25);
-    const std::string warnings = core_test::Warnings(collection.handle, folder.path());
+    const std::string warnings = Warnings(collection.handle, folder.path());
     EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 21) << warnings;
     EXPECT_NE(warnings.find("\n0 DIR/trip.fit: 5 more warning(s) about damaged bytes are not shown\n"),
               std::string::npos)
@@ -261,9 +259,9 @@ TEST(CoreFit, SensorValuesGoWithTheirPoints) {
     Collection collection;
     ASSERT_EQ(vezuved_read(collection.handle, folder.put("ride.fit", bytes).c_str(), nullptr), VEZUVED_OK);
     EXPECT_EQ(
-        core_test::Warnings(collection.handle, folder.path()),
+        Warnings(collection.handle, folder.path()),
         "0 DIR/ride.fit: 2 distance(s) and 1 power value(s) of records have no place and are left out\n");
-    const std::string gpx = core_test::Document(collection.handle, VEZUVED_FORMAT_GPX);
+    const std::string gpx = Document(collection.handle, VEZUVED_FORMAT_GPX);
     for (const char* part :
          {"<gpxtpx:TrackPointExtension>\n            <gpxtpx:atemp>-10</gpxtpx:atemp>\n"
           "            <gpxtpx:hr>142</gpxtpx:hr>\n            <gpxtpx:cad>88</gpxtpx:cad>\n"

@@ -53,9 +53,7 @@ TEST(CoreIgc, FlightsTasksAndTheirDates) {
          VEZUVED_ERROR_FORMAT},
     };
     for (const Flight& f : flights)
-        EXPECT_EQ(core_test::ReadOutcome("flight.igc", f.file),
-                  core_test::Outcome(f.result, f.sets, f.warnings))
-            << f.what;
+        EXPECT_EQ(ReadOutcome("flight.igc", f.file), Outcome(f.result, f.sets, f.warnings)) << f.what;
 }
 
 }  // namespace

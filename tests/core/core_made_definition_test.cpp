@@ -125,9 +125,9 @@ TEST(CoreMadeDefinition, ATextIsReadByItsHeaderRowInOneRead) {
     vezuved_read_options options{};
     options.flags = VEZUVED_READ_HEADER_ROW;
     ASSERT_EQ(vezuved_read(read.handle, data.c_str(), &options), VEZUVED_OK);
-    EXPECT_EQ(core_test::Summary(read.handle),
+    EXPECT_EQ(Summary(read.handle),
               "W 'walk' 2: 7.9,46.5^3428.6952@1628928900000 'Hut' 7.7,46.6^557.4792@1628942400000 'Col'\n");
-    EXPECT_EQ(core_test::Warnings(read.handle, folder.path()),
+    EXPECT_EQ(Warnings(read.handle, folder.path()),
               "0 warning: left out column(s) that name no field a definition holds: 'Speed' (column 5)\n"
               "3 DIR/walk.txt:3: column 2: 'north' is not a latitude\n");
     const double feet[] = {11249, 1829};

@@ -94,12 +94,9 @@ TEST(CoreTcx, ActivitiesCoursesWhatIsLeftOutAndOtherFiles) {
          VEZUVED_ERROR_FORMAT},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(core_test::ReadOutcome("ride.tcx", c.file),
-                  core_test::Outcome(c.result, c.sets, c.warnings))
-            << c.what;
+        EXPECT_EQ(ReadOutcome("ride.tcx", c.file), Outcome(c.result, c.sets, c.warnings)) << c.what;
     // Cut short: the XML reader's own words follow.
-    EXPECT_EQ(core_test::ReadOutcome("ride.tcx", "<TrainingCenterDatabase><Activities>")
-                  .rfind("-3\ncannot read", 0),
+    EXPECT_EQ(ReadOutcome("ride.tcx", "<TrainingCenterDatabase><Activities>").rfind("-3\ncannot read", 0),
               0u);
 }
 

@@ -1,20 +1,15 @@
 #include "core_text.h"
 
-#include <gtest/gtest.h>
-
 #include <charconv>
 #include <sstream>
-
-#include "support/test_support.h"
 
 namespace core_test {
 namespace {
 
 std::string WithoutFolder(std::string text, const std::string& folder) {
     for (size_t at = text.find(folder); !folder.empty() && at != std::string::npos;
-         at = text.find(folder, at)) {
+         at = text.find(folder, at))
         text.replace(at, folder.size(), "DIR");
-    }
     return text;
 }
 
@@ -26,12 +21,10 @@ std::string Unescape(const std::string& field) {
             continue;
         }
         const char next = field[++at];
-        if (next == 'x' && at + 2 < field.size()) {
-            text += static_cast<char>(std::stoi(field.substr(at + 1, 2), nullptr, 16));
-            at += 2;
-        } else {
+        if (next == 'x' && at + 2 < field.size())
+            text += static_cast<char>(std::stoi(field.substr((at += 2) - 1, 2), nullptr, 16));
+        else
             text += next == 'n' ? '\n' : next == 'r' ? '\r' : next == 't' ? '\t' : next;
-        }
     }
     return text;
 }

@@ -25,10 +25,8 @@ struct Collection {
 // A file of tests/core/data read whole, byte for byte.
 std::string Data(const std::string& name);
 
-// The rows of a tab-separated file of tests/core/data, each field with its
-// C escapes (\n \r \t \\ \xHH) undone; empty lines and lines beginning
-// with '#' are left out. Fails the test unless it holds `rows` rows of
-// `columns` fields each, so that a shortened file cannot pass.
+// The rows of a tab-separated file of tests/core/data, C escapes undone, empty
+// and '#' lines left out; fails unless it holds `rows` rows of `columns` fields.
 std::vector<std::vector<std::string>> Table(const std::string& name, size_t rows, size_t columns);
 
 // A result code by its name: "OK", "OPEN", "FORMAT", "ARGUMENT".
@@ -47,9 +45,8 @@ std::string Message(const vezuved_collection* collection, const std::string& fol
 // The shortest text that reads back as the same double.
 std::string Shortest(double value);
 
-// Document receivers for vezuved_write_to and its kin: one that appends
-// what it is handed to the std::string its context points to, and one that
-// refuses everything.
+// Document receivers: one appends to the std::string its context points to,
+// one refuses everything.
 int32_t VEZUVED_CORE_CALL AppendDocument(void* context, const char* bytes, int64_t size);
 int32_t VEZUVED_CORE_CALL RefuseDocument(void* context, const char* bytes, int64_t size);
 
@@ -59,8 +56,7 @@ void ExpectHolds(const std::string& text, std::initializer_list<std::string> par
 // A point at the position, named when a name is given.
 vezuved_point At(double latitude, double longitude, const char* name = nullptr);
 
-// The collection as a document of the format (or'ed with VEZUVED_WRITE_*),
-// handed to vezuved_write_to under `name`; fails the test unless written.
+// The collection as a document of the format, handed to vezuved_write_to.
 std::string Document(vezuved_collection* collection,
                      int32_t format,
                      const char* creator = nullptr,
@@ -70,10 +66,8 @@ std::string Document(vezuved_collection* collection,
 // Summary gives them, or "failed N: MESSAGE".
 std::string SummaryOf(const std::string& path, const vezuved_read_options* options = nullptr);
 
-// A file of these bytes read in a folder of its own: the result code on
-// the first line, then the sets as Summary gives them, then the warnings
-// (of a read that succeeded) or the message (of one that failed), DIR for
-// the folder.
+// A file of these bytes read in a folder of its own: the result code, a line
+// end, the sets, then the warnings (of a success) or the message (DIR for the folder).
 std::string ReadOutcome(const std::string& name,
                         const std::string& bytes,
                         const vezuved_read_options* options = nullptr);

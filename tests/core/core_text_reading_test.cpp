@@ -40,7 +40,7 @@ std::string ReadText(const TempFolder& folder,
 // ends a line, a last line with no line end, and BEL and BS that vanish.
 TEST(CoreTextReading, EachLayoutGivesItsExactValues) {
     // Each row: the case, its definition in data/text, the text, its sets and its warnings.
-    for (const std::vector<std::string>& c : core_test::Table("text/layouts.tsv", 9, 5)) {
+    for (const std::vector<std::string>& c : Table("text/layouts.tsv", 9, 5)) {
         TempFolder folder;
         const std::string definition = folder.put("layout.cal", Data("text/" + c[1]));
         EXPECT_EQ(ReadText(folder, folder.put("trip.txt", TextOrFile(c[2])), definition),
@@ -71,7 +71,7 @@ TEST(CoreTextReading, BadLinesAreLeftOutWithTheirLineAndColumnOrFailAStrictRead)
 
 TEST(CoreTextReading, EncodingsAreDetectedOrForced) {
     // Each row: the case, the text, the encoding, the code and the sets or the message.
-    for (const std::vector<std::string>& c : core_test::Table("text/encodings.tsv", 6, 5)) {
+    for (const std::vector<std::string>& c : Table("text/encodings.tsv", 6, 5)) {
         TempFolder folder;
         const std::string definition = folder.put("enc.cal", CommaMetres());
         const bool read = c[3] == "OK";
@@ -84,7 +84,7 @@ TEST(CoreTextReading, EncodingsAreDetectedOrForced) {
 TEST(CoreTextReading, FilesThatHoldNoPointsFail) {
     // Each row: the case, the text and the definition ("-": no file, "@": one of data/text),
     // the code, the message and the warnings.
-    for (const std::vector<std::string>& c : core_test::Table("text/failures.tsv", 6, 6)) {
+    for (const std::vector<std::string>& c : Table("text/failures.tsv", 6, 6)) {
         TempFolder folder;
         Collection collection;
         const std::string path = c[1] != "-" ? folder.put("t.txt", c[1]) : folder.file("t.txt");
@@ -92,7 +92,7 @@ TEST(CoreTextReading, FilesThatHoldNoPointsFail) {
         vezuved_read_options options{};
         options.format = VEZUVED_FORMAT_TEXT;
         ::testing::internal::CaptureStdout();
-        EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), &options), core_test::Code(c[3])) << c[0];
+        EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), &options), Code(c[3])) << c[0];
         // The library's "No Cal File" is kept to the call, never printed.
         EXPECT_EQ(::testing::internal::GetCapturedStdout(), "") << c[0];
         EXPECT_EQ(Message(collection.handle, folder.path()), c[4]) << c[0];

@@ -218,7 +218,7 @@ TEST(CoreWriting, PointsNoWriterCouldKeepAreRefused) {
     Collection collection;
     const int32_t set = vezuved_add_set(collection.handle, VEZUVED_SET_WAYPOINTS, "W");
     // Each row: latitude, longitude, elevation and time ("-": none), name and the message.
-    const std::vector<std::vector<std::string>> cases = core_test::Table("written/refused.tsv", 6, 6);
+    const std::vector<std::vector<std::string>> cases = Table("written/refused.tsv", 6, 6);
     for (const std::vector<std::string>& c : cases) {
         vezuved_point point = At(std::stod(c[0]), std::stod(c[1]), c[4].empty() ? nullptr : c[4].c_str());
         point.has_elevation = c[2] != "-" ? 1 : 0;
