@@ -43,7 +43,9 @@ TEST_F(ReadAndRelease, DescriptionsReplacedByTheHostAreFreedWithTheArray) {
     for (int i = 0; i < kLines; ++i) ASSERT_EQ(desc(i), AsRead(i)) << i;
     for (int i = 0; i < kLines; ++i) {
         const std::string now = Replaced(i);
-        if (now != AsRead(i)) ASSERT_EQ(RLSetPointDesc(at(i), now == "<null>" ? nullptr : now.c_str()), 0);
+        if (now != AsRead(i)) {
+            ASSERT_EQ(RLSetPointDesc(at(i), now == "<null>" ? nullptr : now.c_str()), 0);
+        }
     }
     for (int i = 0; i < kLines; ++i) ASSERT_EQ(desc(i), Replaced(i)) << i;
     RLDBRelease(records, count);

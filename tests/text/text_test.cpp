@@ -91,15 +91,20 @@ DatabaseImage Route(uint16_t version) {
 TEST_F(Export, WritesTheTextOfEachKind) {
     std::filesystem::create_directory(folder.file("a.b"));  // only the name's own extension is replaced
     std::filesystem::create_directory(folder.file("out"));
-    Put("fmt.cal", "Header = \"Points of [Title]: [numrecords] [Other] [open\"\n");
+    // A token's name is 29 characters at most: a longer one is plain text.
+    const std::string kept = "[" + std::string(30, 'y') + "]";
+    Put("fmt.cal",
+        "Header = \"Points of [Title]: [numrecords] [Other] [open [" + std::string(29, 'x') + "]" + kept +
+            "\"\n");
     Put("ext.cal", "Ext=csv\nFieldCount=2\n");
+    Put("tab.cal", "Source=Tab\nFieldCount=3\nname=0\nlatitude=1\nlongitude=2\n");
     DatabaseImage older = Route(1), log;
     older.appInfo[275] = 0;
     log.type = "RlLg";
     log.records = {TextRecord("first, line*"), TextRecord("second")};
-    const std::string trip =
-        "Points of trip: 3  [open\r\n45.5000000,-122.5000000,100,143005 24122004,Home,House,note\r\n"
-        "1.0000000,2.0000000,,,Camp,Flag,\r\n";
+    const std::string trip = "Points of trip: 3  [open " + kept +
+                             "\r\n45.5000000,-122.5000000,100,143005 24122004,Home,House,note\r\n"
+                             "1.0000000,2.0000000,,,Camp,Flag,\r\n";
     const std::string two = "45.5000000,-122.5000000\r\n1.0000000,2.0000000\r\n";
     const auto garmin = [](const char* name) { return TestData("text/data/garmin-" + std::string(name)); };
     const struct {
@@ -115,6 +120,14 @@ TEST_F(Export, WritesTheTextOfEachKind) {
         {"route.pdb", Route(3), nullptr, "", 3, 1, "route.rlr", garmin("route.txt")},
         {"track.pdb", older, nullptr, "", 3, -1, "track.rlt", garmin("older-track.txt")},
         {"log.pdb", log, nullptr, "", -1, -1, "log.txt", "first, line*\r\nsecond\r\n"},
+        {"tab.pdb",
+         Route(3),
+         "tab.cal",
+         "",
+         -1,
+         -1,
+         "tab.rlr",
+         "Start\t45.5000000\t-122.5000000\r\nEnd\t46.0000000\t-123.0000000\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.db);
@@ -338,7 +351,9 @@ TEST_F(ReadText, HandsOutEachLinesRecordInItsSlot) {
             const PointRecord& slot = static_cast<PointRecord*>(records)[i];
             // A slot no line fills (a Garmin line that is no waypoint, an older
             // track's first record) reaches the host all zero.
-            if (slot.name[0] == '\0') EXPECT_EQ(Image(slot), empty) << "slot " << i;
+            if (slot.name[0] == '\0') {
+                EXPECT_EQ(Image(slot), empty) << "slot " << i;
+            }
             names += std::string(i == 0 ? "" : "|") + slot.name +
                      (DescText(slot) ? "=" + std::string(DescText(slot)) : "");
         }
