@@ -66,37 +66,27 @@ TEST(CoreDefinitions, FactsAndLinesOfAWholeDefinitionThenAnEmptyOne) {
     EXPECT_STREQ(vezuved_definition_error_message(definition.handle), "");
     // Columns from 0; the ones not named keep the library's defaults.
     EXPECT_EQ(Facts(definition.handle),
-              "layout 5, columns 2 1 3 3 4 5 6 -1\n"
-              "fields 7, header lines 1, location 3, metres 1, kind 1, older 1, placeholder 1\n"
-              "delimiter ',', widths '10,12,5', header '[Title]\r\n[NumRecords]', title 'Caf\xC3\xA9 trip', "
-              "extension '.trk', icon 'Flag'\n"
-              "labels 4='Note'\n");
+              "layout 5, columns 2 1 3 3 4 5 6 -1\nfields 7, header lines 1, location 3, metres 1, kind 1, "
+              "older 1, placeholder 1\ndelimiter ',', widths '10,12,5', header '[Title]\r\n"
+              "[NumRecords]', title 'Caf\xC3\xA9 trip', extension '.trk', icon 'Flag'\nlabels 4='Note'\n");
     // A quoted line end belongs to its line; the next line is numbered by the file.
     EXPECT_EQ(Lines(definition.handle),
               "1 19 1 'FormatTitle = Caf\xC3\xA9 trip' 'Caf\xC3\xA9 trip' FormatTitle\n"
-              "2 0 1 'Source = FIXED' 'FIXED' Source\n"
-              "3 16 1 'FieldLen = 10,12,5' '10,12,5' FieldLen\n"
-              "4 3 1 'Latitude = 2' '2' FieldMap\n"
-              "5 4 1 'Longitude = 1' '1' FieldMap\n"
-              "6 5 1 'Elevation = 3' '3' FieldMap\n"
-              "7 13 1 'EleFormat = Metres' 'Metres' EleFormat\n"
-              "8 10 1 'LocFormat = DegNoSpace' 'DegNoSpace' LocFormat\n"
-              "9 11 1 'DBType = Track2' 'Track2' RecordVersion DBKind\n"
-              "10 15 1 'HeaderLines = 1' '1' HeaderLines\n"
-              "11 18 1 'Header = [Title]\r\n[NumRecords]' '[Title]\r\n[NumRecords]' Header\n"
-              "13 20 1 'Ext = .trk' '.trk' Ext\n"
-              "14 14 1 'DefaultIcon = Flag' 'Flag' DefaultIcon\n"
-              "15 -1 1 'Field4 = Note' 'Note' FieldLabel\n"
-              "16 -1 0 '; a comment = none' ''\n"
-              "17 -1 1 'Unknown = 1' '1'\n");
+              "2 0 1 'Source = FIXED' 'FIXED' Source\n3 16 1 'FieldLen = 10,12,5' '10,12,5' FieldLen\n"
+              "4 3 1 'Latitude = 2' '2' FieldMap\n5 4 1 'Longitude = 1' '1' FieldMap\n"
+              "6 5 1 'Elevation = 3' '3' FieldMap\n7 13 1 'EleFormat = Metres' 'Metres' EleFormat\n"
+              "8 10 1 'LocFormat = DegNoSpace' 'DegNoSpace' LocFormat\n9 11 1 'DBType = Track2' 'Track2' "
+              "RecordVersion DBKind\n10 15 1 'HeaderLines = 1' '1' HeaderLines\n11 18 1 'Header = [Title]\r\n"
+              "[NumRecords]' '[Title]\r\n[NumRecords]' Header\n13 20 1 'Ext = .trk' '.trk' Ext\n"
+              "14 14 1 'DefaultIcon = Flag' 'Flag' DefaultIcon\n15 -1 1 'Field4 = Note' 'Note' FieldLabel\n"
+              "16 -1 0 '; a comment = none' ''\n17 -1 1 'Unknown = 1' '1'\n");
 
     // An empty file is the library's defaults: comma-delimited waypoints.
     ASSERT_EQ(vezuved_definition_read(definition.handle, folder.put("empty.cal", "").c_str()), VEZUVED_OK);
     EXPECT_EQ(Facts(definition.handle),
-              "layout 1, columns 0 1 2 3 4 5 6 -1\n"
-              "fields 7, header lines 0, location 0, metres 0, kind 0, older 0, placeholder 0\n"
-              "delimiter ',', widths '', header null, title null, extension '', icon ''\n"
-              "labels\n");
+              "layout 1, columns 0 1 2 3 4 5 6 -1\nfields 7, header lines 0, location 0, metres 0, kind 0, "
+              "older 0, placeholder 0\ndelimiter ',', widths '', header null, title null, extension '', icon "
+              "''\nlabels\n");
     EXPECT_EQ(vezuved_definition_line_count(definition.handle), 0);
 }
 

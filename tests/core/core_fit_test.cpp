@@ -80,8 +80,8 @@ TEST(CoreFit, ActivitiesCoursesAndDamagedFiles) {
              .Data(3, {kT0 + 10, 0, 0})
              .Data(1, {0xFFFFFFFF, Deg(-45), Deg(56.25), 3000, 0xFFFFFFFF})
              .File(),
-         "T 'activity 2021-09-08' 6: 11.25,45^100@1631065600000 22.5,45^101@1631065601000 "
-         "33.75,45@1631065601000 /45,45^100@1631065603000 45,-45^100@1631065609000 /56.25,-45^100\n"},
+         "T 'activity 2021-09-08' 6: 11.25,45^100@1631065600000 22.5,45^101@1631065601000 33.75,"
+         "45@1631065601000 /45,45^100@1631065603000 45,-45^100@1631065609000 /56.25,-45^100\n"},
         {"compressed timestamps rolling over; a big-endian definition",
          Fit()
              .Define(0, 20, F({253, 4, kUint32, 0, 4, kSint32, 1, 4, kSint32}), true)
@@ -91,8 +91,8 @@ TEST(CoreFit, ActivitiesCoursesAndDamagedFiles) {
              .Data(1, {Deg(1.40625), Deg(11.25), 2500}, 2)
              .Data(1, {Deg(1.40625), Deg(22.5), 2500}, 2)
              .File(),
-         "T 'activity 2021-09-08' 4: 2.8125,1.40625@1631065630000 5.625,1.40625^0@1631065631000 "
-         "11.25,1.40625^0@1631065634000 22.5,1.40625^0@1631065634000\n"},
+         "T 'activity 2021-09-08' 4: 2.8125,1.40625@1631065630000 5.625,1.40625^0@1631065631000 11.25,"
+         "1.40625^0@1631065634000 22.5,1.40625^0@1631065634000\n"},
         {"developer fields, an unknown message and unknown fields passed over",
          Fit()
              .Define(0,
@@ -123,10 +123,9 @@ TEST(CoreFit, ActivitiesCoursesAndDamagedFiles) {
         {"wrong CRCs: read all the same",
          Changed(Changed(twoPoints, 12, '\x12'), twoPoints.size() - 1, '\0'),
          "T 'activity 2021-09-08' 2: 11.25,45^100@1631065600000 22.5,45^101@1631065601000\n",
-         "0 DIR/trip.fit: byte 0: the header's CRC is 0x5F12 where its bytes give 0x5FBE; it is read all "
-         "the same\n"
-         "0 DIR/trip.fit: byte 118: the file's CRC is 0x00F3 where its bytes give 0x7D81; it is read all "
-         "the same\n"},
+         "0 DIR/trip.fit: byte 0: the header's CRC is 0x5F12 where its bytes give 0x5FBE; it is read all the "
+         "same\n0 DIR/trip.fit: byte 118: the file's CRC is 0x00F3 where its bytes give 0x7D81; it is read "
+         "all the same\n"},
         {"cut short inside a record",
          twoPoints.substr(0, twoPoints.size() - 5),
          "T 'activity 2021-09-08' 1: 11.25,45^100@1631065600000\n",
@@ -150,9 +149,8 @@ TEST(CoreFit, ActivitiesCoursesAndDamagedFiles) {
                  '\1'),
          "T 'activity 2021-09-08' 1: 11.25,45^100@1631065600000\n",
          "0 DIR/trip.fit: byte 99: a message of local type 9 comes before any definition of it; the rest of "
-         "the data is left out\n"
-         "0 DIR/trip.fit: the file ends early, at byte 102 where its header gives 16777318; what was read "
-         "before is kept\n"},
+         "the data is left out\n0 DIR/trip.fit: the file ends early, at byte 102 where its header gives "
+         "16777318; what was read before is kept\n"},
         {"a latitude beyond the pole; times counted from the device's start",
          Activity()
              .Data(1, {kT0, Deg(135), Deg(11.25), 3000, 0xFFFFFFFF})

@@ -16,14 +16,13 @@ struct Flight {
 TEST(CoreIgc, FlightsTasksAndTheirDates) {
     const Flight flights[] = {
         {"across midnight, GNSS altitudes, a task with a place holder",
-         "AXXX\r\nHFDTE160701\r\nHFPLTPILOTINCHARGE: Bill\r\n"
-         "C160701120000160701000102 Triangle\r\nC0000000N00000000E\r\n"
-         "C4745633N01132683E Start\r\nC4729500S01500000W Turn point\r\n"
-         "B2359590100000N00200000EA0010000120\r\nB0000010100100N00200100EA0010500125\r\n"
-         "LXXX a comment\r\nG1234\r\n",
-         "T 'flight 2001-07-16' 2: 2,1^120@995327999000 "
-         "2.0016666666666665,1.0016666666666667^125@995328001000\n"
-         "R 'Triangle' 2: 11.544716666666666,47.76055 'Start' -15,-47.49166666666667 'Turn point'\n",
+         "AXXX\r\nHFDTE160701\r\nHFPLTPILOTINCHARGE: Bill\r\nC160701120000160701000102 Triangle\r\n"
+         "C0000000N00000000E\r\nC4745633N01132683E Start\r\nC4729500S01500000W Turn point\r\n"
+         "B2359590100000N00200000EA0010000120\r\nB0000010100100N00200100EA0010500125\r\nLXXX a comment\r\n"
+         "G1234\r\n",
+         "T 'flight 2001-07-16' 2: 2,1^120@995327999000 2.0016666666666665,"
+         "1.0016666666666667^125@995328001000\nR 'Triangle' 2: 11.544716666666666,47.76055 'Start' -15,"
+         "-47.49166666666667 'Turn point'\n",
          "0 DIR/flight.igc: 1 task point(s) at 0 degrees, 0 degrees (places not declared) left out\n"
          "0 DIR/flight.igc: elevations are the GNSS altitudes; the pressure altitudes are not kept\n"},
         {"the newer date form, pressure altitudes alone, a fix that cannot be read",
@@ -31,8 +30,7 @@ TEST(CoreIgc, FlightsTasksAndTheirDates) {
          "B1200050100000S00200000WA-001200000\nB120010\n",
          "T 'flight 2020-09-04' 2: -2,-1^500@1599220800000 -2,-1^-12@1599220805000\n",
          "3 DIR/flight.igc:3: fix 2: 'B12000X0100000S00200000WA0050000000' is no B record; the point is left "
-         "out\n"
-         "5 DIR/flight.igc:5: fix 3: 'B120010' is no B record; the point is left out\n"
+         "out\n5 DIR/flight.igc:5: fix 3: 'B120010' is no B record; the point is left out\n"
          "0 DIR/flight.igc: elevations are the pressure altitudes: the recorder gave no GNSS altitude\n"},
         {"no date: fixes without times",
          "AXXX\nB1200000100000N00200000EA0000000000\n",
@@ -41,8 +39,8 @@ TEST(CoreIgc, FlightsTasksAndTheirDates) {
         {"a date February has not",
          "HFDTE300299\nB1200000100000N00200000EA0000000000\n",
          "T 'flight' 1: 2,1\n",
-         "1 DIR/flight.igc:1: the date '300299' cannot be read\n"
-         "0 DIR/flight.igc: no HFDTE record gives the flight's date; its fixes have no time\n"},
+         "1 DIR/flight.igc:1: the date '300299' cannot be read\n0 DIR/flight.igc: no HFDTE record gives the "
+         "flight's date; its fixes have no time\n"},
         {"names in Windows-1252, read as such",
          "C160701120000160701000102 Gr\xfcnten\r\nC4745633N01132683E H\xf6rnle\r\n",
          "R 'Gr\xc3\xbcnten' 1: 11.544716666666666,47.76055 'H\xc3\xb6rnle'\n"},

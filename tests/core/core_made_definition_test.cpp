@@ -28,15 +28,15 @@ Made Make(const std::string& path, int32_t flags) {
 TEST(CoreMadeDefinition, AHeaderRowMakesADefinitionThatReadsItsFileAsTheReaderCutsIt) {
     TempFolder folder;
     const std::string data = folder.put("walk.csv",
-                                        "Name;Lat;Lon;Ele (ft);Speed;Time\r\n"
-                                        "Hut;46.5;7.9;11249;0;2021-08-14T10:15:00+02:00\r\n");
+                                        "Name;Lat;Lon;Ele (ft);Speed;Time\r\nHut;46.5;7.9;11249;0;"
+                                        "2021-08-14T10:15:00+02:00\r\n");
     const std::string head =
         "; Made from the header row of walk.csv.\nFormatTitle = walk.csv, by its header row\nDelimited = ;\n"
         "HeaderLines = 1\nHeader = Name;Lat;Lon;Ele (ft);Speed;Time\nFieldCount = 6\nlatitude = 1\n"
         "longitude = 2\nelevation = 3\n";
     const std::string tail =
-        "date = -1\nname = 0\nicon = -1\ndesc = -1\nLocFormat = Num\nEleFormat = Feet\n"
-        "DBType = Point\nExt = csv\n";
+        "date = -1\nname = 0\nicon = -1\ndesc = -1\nLocFormat = Num\nEleFormat = Feet\nDBType = Point\n"
+        "Ext = csv\n";
     const std::string speed =
         "warning: left out column(s) that name no field a definition holds: 'Speed' (column 5)\n";
     Made made = Make(data, 0);
@@ -61,9 +61,8 @@ TEST(CoreMadeDefinition, AHeaderRowMakesADefinitionThatReadsItsFileAsTheReaderCu
     EXPECT_EQ(made.warnings,
               "warning: the elevation column 'ele' names no unit; it is read as metres\n"
               "warning: left out the elevation column 'ele' (column 3): the definition reads it on no line "
-              "(line 2: 'high' is not an elevation)\n"
-              "warning: left out the time column 'time' (column 4): the definition reads it on no line "
-              "(line 2: 'noon' is not a time)\n");
+              "(line 2: 'high' is not an elevation)\nwarning: left out the time column 'time' (column 4): "
+              "the definition reads it on no line (line 2: 'noon' is not a time)\n");
 
     // Lines are cut as the reader cuts them: a CR alone ends one too.
     made = Make(folder.put("log.txt", "lat\tlon\ttime\r45\t7\t2021-08-14T10:00:00Z\r"), 0);
@@ -116,11 +115,11 @@ TEST(CoreMadeDefinition, FilesAndCallsThatMakeNoDefinition) {
 // feet as the file wrote them; with a definition too it is refused.
 TEST(CoreMadeDefinition, ATextIsReadByItsHeaderRowInOneRead) {
     TempFolder folder;
-    const std::string data = folder.put("walk.txt",
-                                        "Name;Lat;Lon;Ele (ft);Speed;Time\r\n"
-                                        "Hut;46.5;7.9;11249;0;2021-08-14T10:15:00+02:00\r\n"
-                                        "Pass;north;7.8;8000.50;0;2021-08-14T11:00:00Z\r\n"
-                                        "Col;46.6;7.7;1829;0;2021-08-14T12:00:00Z\r\n");
+    const std::string data =
+        folder.put("walk.txt",
+                   "Name;Lat;Lon;Ele (ft);Speed;Time\r\nHut;46.5;7.9;11249;0;"
+                   "2021-08-14T10:15:00+02:00\r\nPass;north;7.8;8000.50;0;"
+                   "2021-08-14T11:00:00Z\r\nCol;46.6;7.7;1829;0;2021-08-14T12:00:00Z\r\n");
     Collection read;
     vezuved_read_options options{};
     options.flags = VEZUVED_READ_HEADER_ROW;

@@ -95,11 +95,9 @@ TEST(CorePictures, WrittenByExtensionThroughTheInterfaceWithATableOrNote) {
     EXPECT_EQ(
         ReadFileText(folder.file("table.html")),
         OnePage("    <table style=\"font-family: sans-serif; font-size: 0.9em; border-collapse: collapse\">\n"
-                "      <tr>\n        <th></th>\n        <th>points</th>\n      </tr>\n"
-                "      <tr>\n        <th>set &apos;One&apos;</th>\n        <td>1 &amp; &lt;2&gt;</td>\n"
-                "      </tr>\n"
-                "      <tr>\n        <th></th>\n        <td></td>\n      </tr>\n"
-                "    </table>\n"));
+                "      <tr>\n        <th></th>\n        <th>points</th>\n      </tr>\n      <tr>\n"
+                "        <th>set &apos;One&apos;</th>\n        <td>1 &amp; &lt;2&gt;</td>\n      </tr>\n"
+                "      <tr>\n        <th></th>\n        <td></td>\n      </tr>\n    </table>\n"));
     options.page_cells = nullptr;
     ASSERT_EQ(vezuved_write(collection.handle, folder.file("note.html").c_str(), &options), VEZUVED_OK);
     EXPECT_EQ(ReadFileText(folder.file("note.html")), OnePage("    <p>not shown beside a table</p>\n"));

@@ -61,8 +61,7 @@ TEST(CoreReading, DatabasesGiveTheirPointsAndLeaveOutBadOnes) {
     ASSERT_EQ(vezuved_read(collection.handle, second.c_str(), nullptr), VEZUVED_OK);
     EXPECT_EQ(Summary(collection.handle),
               "W 'points' 2: -122.25,45.5^12.50000000376@1628928900000 'Caf\xC3\xA9' \"Start here\" #Flag "
-              "151.2152967,-33.8567844 'Gate'\n"
-              "T 'walk' 1: 2,1^-3.048@946728000000\n");
+              "151.2152967,-33.8567844 'Gate'\nT 'walk' 1: 2,1^-3.048@946728000000\n");
     EXPECT_EQ(Warnings(collection.handle, folder.path()), "");
 }
 

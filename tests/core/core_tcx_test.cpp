@@ -38,16 +38,16 @@ TEST(CoreTcx, ActivitiesCoursesWhatIsLeftOutAndOtherFiles) {
                   Point("2012-12-26T21:29:53Z",
                         "35.5",
                         "-79.25",
-                        "<AltitudeMeters>178.942626953</AltitudeMeters><HeartRateBpm><Value>62</Value></"
-                        "HeartRateBpm>"
+                        "<AltitudeMeters>178.942626953</AltitudeMeters><HeartRateBpm><Value>62</Value>"
+                        "</HeartRateBpm>"
                         "<Extensions><ns3:TPX><ns3:Speed>1</ns3:Speed></ns3:TPX></Extensions>") +
                   Point("2012-12-26T21:29:54.5Z", "35.75", "-79.5") +
                   "</Track></Lap>\n<Lap StartTime=\"2012-12-26T21:30:00Z\"><Track>\n" +
                   Point("2012-12-26T21:30:00Z", "36", "-80") + "</Track><Track>\n" +
                   Point("2012-12-26T21:31:00Z", "36.25", "-80.25") +
                   "</Track></Lap></Activity></Activities>\n"),
-         "T '2012-12-26T21:29:53Z' 4: -79.25,35.5^178.942626953@1356557393000 -79.5,35.75@1356557394500 "
-         "/-80,36@1356557400000 /-80.25,36.25@1356557460000\n"},
+         "T '2012-12-26T21:29:53Z' 4: -79.25,35.5^178.942626953@1356557393000 -79.5,35.75@1356557394500 /-80,"
+         "36@1356557400000 /-80.25,36.25@1356557460000\n"},
         {"a course: its name, its track and its course points as waypoints",
          Document(
              "<Courses><Course><Name>Loop</Name><Lap><TotalTimeSeconds>1</TotalTimeSeconds></Lap><Track>\n" +
@@ -60,22 +60,20 @@ TEST(CoreTcx, ActivitiesCoursesWhatIsLeftOutAndOtherFiles) {
          "T 'Loop' 2: 2,1^10@1577836800000 2.5,1.5@1577836801000\n"},
         {"trackpoints without a position, a bad latitude, half a position, an unplaced course point",
          Document(
-             "<Activities><Activity><Lap><Track>\n"
-             "<Trackpoint><Time>2020-01-01T00:00:00Z</Time><HeartRateBpm><Value>70</Value></HeartRateBpm>"
+             "<Activities><Activity><Lap><Track>\n<Trackpoint><Time>2020-01-01T00:00:00Z</Time><HeartRateBpm>"
+             "<Value>70</Value></HeartRateBpm>"
              "</Trackpoint>\n<Trackpoint><Time>2020-01-01T00:00:01Z</Time></Trackpoint>\n" +
              Point("2020-01-01T00:00:02Z", "95", "2") +
              "<Trackpoint><Position><LatitudeDegrees>1</LatitudeDegrees></Position></Trackpoint>\n" +
              Point("2020-01-01T00:00:03Z", "1", "2") +
-             "</Track></Lap></Activity></Activities>\n"
-             "<Courses><Course><CoursePoint><Name>Nowhere</Name></CoursePoint></Course></Courses>\n"),
+             "</Track></Lap></Activity></Activities>\n<Courses><Course><CoursePoint><Name>Nowhere</Name>"
+             "</CoursePoint></Course></Courses>\n"),
          "T 'track 1' 1: 2,1@1577836803000\n",
          "7 DIR/ride.tcx:7: track 'track 1' point 1: latitude '95' is outside -90..90; the point is left "
-         "out\n"
-         "8 DIR/ride.tcx:8: track 'track 1' point 2: it has no longitude; the point is left out\n"
+         "out\n8 DIR/ride.tcx:8: track 'track 1' point 2: it has no longitude; the point is left out\n"
          "11 DIR/ride.tcx:11: waypoint 1 'Nowhere': it has no position; the point is left out\n"
          "0 DIR/ride.tcx: 2 trackpoint(s) without a position (a time, heart rate or distance alone) left "
-         "out\n"
-         "0 'DIR/ride.tcx': track 'track 2' has no points and is left out\n"},
+         "out\n0 'DIR/ride.tcx': track 'track 2' has no points and is left out\n"},
         {"no trackpoint anywhere",
          Document("<Activities><Activity><Lap/></Activity></Activities>"),
          "",

@@ -138,9 +138,8 @@ TEST(CoreTextReading, HostileTextsAreReadLineByLine) {
         const vezuved_read_options options = ByDefinition(definition);
         EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), &options), VEZUVED_ERROR_FORMAT);
         EXPECT_EQ(Warnings(collection.handle, folder.path()),
-                  "1 DIR/odd.txt:1: column 2: the latitude is empty\n"
-                  "2 DIR/odd.txt:2: column 2: no latitude: the line has fewer columns\n"
-                  "3 DIR/odd.txt:3: column 2: '1,5' is not a latitude\n");
+                  "1 DIR/odd.txt:1: column 2: the latitude is empty\n2 DIR/odd.txt:2: column 2: no latitude: "
+                  "the line has fewer columns\n3 DIR/odd.txt:3: column 2: '1,5' is not a latitude\n");
     }
 }
 

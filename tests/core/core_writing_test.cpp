@@ -25,9 +25,8 @@ void Fill(vezuved_collection* collection) {
 }
 
 const char kBuilt[] =
-    "W 'Stops' 2: -122.25,45.5^12.5@1628928900000 'Caf\xC3\xA9' \"Start, here\" #Flag "
-    "151.2152967,-33.8567844 'Gate'\n"
-    "T 'Day one' 2: -122.1,45.1@1628928960250 /-122.3,45.3^-3\n";
+    "W 'Stops' 2: -122.25,45.5^12.5@1628928900000 'Caf\xC3\xA9' \"Start, here\" #Flag 151.2152967,"
+    "-33.8567844 'Gate'\nT 'Day one' 2: -122.1,45.1@1628928960250 /-122.3,45.3^-3\n";
 
 // What the collection of Fill is written as, byte for byte, compact or as points.
 TEST(CoreWriting, DocumentBytesAreExactCompactOrAsPoints) {
