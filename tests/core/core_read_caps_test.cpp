@@ -46,7 +46,7 @@ protected:
     void TearDown() override { vezuved::maps::SetReadCapsForTests(0, 0); }
 };
 
-TEST_F(ReadCaps, MorePointsThanAReadHoldsFailNamingTheCap) {
+TEST_F(ReadCaps, MorePointsOrALongerTextThanAReadTakesFailNamingTheCap) {
     const std::string kml = "<kml><Placemark>";
     const struct {
         const char* file;
@@ -71,20 +71,19 @@ TEST_F(ReadCaps, MorePointsThanAReadHoldsFailNamingTheCap) {
     };
     for (const auto& c : cases)
         ExpectRefused(c.file, c.text, "it holds more than 5 points, the most one file is read with");
-}
 
-TEST_F(ReadCaps, ALongerTextThanAReadTakesFailsNamingTheCap) {
+    // A longer text than a read takes.
     const std::string name(65, 'n');
     const struct {
         const char* file;
         std::string text;
         const char* where;
-    } cases[] = {
+    } texts[] = {
         {"a.gpx", "<gpx>\n<wpt lat=\"1\" lon=\"2\"><name>" + name + "</name></wpt></gpx>", "line 2: "},
         {"a.kml", "<kml><Placemark><description>" + name + "</description></Placemark></kml>", "line 1: "},
         {"a.geojson", R"({"type":"Point","coordinates":[1,2],"x":")" + name + "\"}", ""},
     };
-    for (const auto& c : cases)
+    for (const auto& c : texts)
         ExpectRefused(c.file,
                       c.text,
                       c.where + std::string("a text of more than 64 bytes, the most one text is read to"));

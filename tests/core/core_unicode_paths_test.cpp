@@ -31,51 +31,43 @@ const char kTrack[] =
     "<trk><name>Caf\xC3\xA9 \xD0\x9F\xD0\xB5\xD1\x88\xD0\xBA\xD0\xBE\xD0\xBC</name><trkseg>\n"
     "<trkpt lat=\"46.5\" lon=\"6.625\"/><trkpt lat=\"46.75\" lon=\"6.5\"/>\n</trkseg></trk>\n</gpx>\n";
 
-TEST(CoreUnicodePaths, ReadsAndWritesFilesUnderTheirUtf8Names) {
+TEST(CoreUnicodePaths, FilesATextAndItsDefinitionAreFoundByTheirUtf8Names) {
     TempFolder folder;
     const std::string gpx = folder.file(kTitle + ".gpx");
     PutFile(gpx, kTrack);
     Collection collection;
     ASSERT_EQ(vezuved_read(collection.handle, gpx.c_str(), nullptr), VEZUVED_OK);
-    const std::string summary = "T '" + kTitle + "' 2: 6.625,46.5 6.5,46.75\n";
-    EXPECT_EQ(Summary(collection.handle), summary);
-
+    EXPECT_EQ(Summary(collection.handle), "T '" + kTitle + "' 2: 6.625,46.5 6.5,46.75\n");
     for (const char* extension : {".pdb", ".geojson"}) {
         const std::string out = folder.file(kTitle + extension);
         ASSERT_EQ(vezuved_write(collection.handle, out.c_str(), nullptr), VEZUVED_OK) << extension;
-        Collection back;
-        ASSERT_EQ(vezuved_read(back.handle, out.c_str(), nullptr), VEZUVED_OK) << extension;
-        EXPECT_EQ(vezuved_set_count(back.handle), 1) << extension;
+        const std::string back = SummaryOf(out);  // a database names its set by the file's bytes
+        EXPECT_EQ(back.substr(back.find("' 2:")), "' 2: 6.625,46.5 6.5,46.75\n") << extension;
     }
     EXPECT_EQ(NamesOnDisk(folder.path()),
               (std::vector<std::string>{kTitle + ".geojson", kTitle + ".gpx", kTitle + ".pdb"}));
-}
 
-TEST(CoreUnicodePaths, ATextAndItsDefinitionAreFoundByTheirUtf8Names) {
-    TempFolder folder;
+    // A text read by a definition of such a name, written by it, then read
+    // with the definition lying beside it.
     const std::string definition = folder.file(kTitle + ".cal");
     PutFile(definition,
-            "Delimited = ,\nFieldCount = 3\nname = 0\nlatitude = 1\nlongitude = 2\n"
-            "LocFormat = Num\nDBType = Point\n");
+            "Delimited = ,\nFieldCount = 3\nname = 0\nlatitude = 1\nlongitude = 2\nLocFormat = Num\nDBType = "
+            "Point\n");
     const std::string text = folder.file(kTitle + " points.txt");
     PutFile(text, "Well,46.5,6.625\r\n");
-    Collection collection;
+    Collection points;
     vezuved_read_options options{};
     options.format = VEZUVED_FORMAT_TEXT;
     options.definition_path = definition.c_str();
-    ASSERT_EQ(vezuved_read(collection.handle, text.c_str(), &options), VEZUVED_OK);
+    ASSERT_EQ(vezuved_read(points.handle, text.c_str(), &options), VEZUVED_OK);
     const std::string point = " 1: 6.625,46.5^2.0193000000000003 'Well'\n";
-    EXPECT_EQ(Summary(collection.handle), "W '" + kTitle + " points'" + point);
-
-    // The text written by it, then read with the definition lying beside it.
+    EXPECT_EQ(Summary(points.handle), "W '" + kTitle + " points'" + point);
     const std::string out = folder.file(kTitle + ".csv");
     vezuved_write_options write{};
     write.format = VEZUVED_FORMAT_TEXT;
     write.definition_path = definition.c_str();
-    ASSERT_EQ(vezuved_write(collection.handle, out.c_str(), &write), VEZUVED_OK);
-    Collection back;
-    ASSERT_EQ(vezuved_read(back.handle, out.c_str(), nullptr), VEZUVED_OK);
-    EXPECT_EQ(Summary(back.handle), "W '" + kTitle + "'" + point);
+    ASSERT_EQ(vezuved_write(points.handle, out.c_str(), &write), VEZUVED_OK);
+    EXPECT_EQ(SummaryOf(out), "W '" + kTitle + "'" + point);
 }
 
 }  // namespace
