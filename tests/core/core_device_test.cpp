@@ -213,16 +213,10 @@ TEST_F(CoreDeviceTest, ADatabaseGoesWithoutATextFileBeside) {
         const int32_t set = vezuved_add_set(walk.handle, VEZUVED_SET_TRACK, "Walk");
         const char* names[] = {"", "Bend", ""};
         for (int i = 0; i < 3; ++i) {
-            const vezuved_point point{45.5 + i / 1e3,
-                                      -122.6 - i / 5e2,
-                                      100.0 + i,
-                                      1079274300000 + i * 60000,
-                                      1,
-                                      1,
-                                      0,
-                                      names[i],
-                                      nullptr,
-                                      nullptr};
+            vezuved_point point = At(45.5 + i / 1e3, -122.6 - i / 5e2, names[i]);
+            point.elevation = 100.0 + i;
+            point.time = 1079274300000 + i * 60000;
+            point.has_elevation = point.has_time = 1;
             ASSERT_EQ(VEZUVED_OK, vezuved_add_point(walk.handle, set, &point));
         }
         ASSERT_EQ(VEZUVED_OK, vezuved_write(walk.handle, Pc("Walk.pdb").c_str(), nullptr));

@@ -71,35 +71,30 @@ TEST_F(CoreTextVisit, GivesThePointsAndWarningsOfARead) {
 
 TEST_F(CoreTextVisit, RefusesWhatItCannotVisit) {
     const struct {
-        std::string path;
-        int stopAfter;
-        bool withVisitor;
-        int32_t code;
+        struct {
+            std::string path;
+            int stopAfter;
+            bool withVisitor;
+            int32_t code;
+        } c;
         const char* message;
     } cases[] = {
-        {path_, 1, true, VEZUVED_ERROR_CANCELLED, "the reading of 'DIR/trip.txt' was stopped"},
-        {gpx_,
-         -1,
-         true,
-         VEZUVED_ERROR_UNSUPPORTED,
+        {{path_, 1, true, VEZUVED_ERROR_CANCELLED}, "the reading of 'DIR/trip.txt' was stopped"},
+        {{gpx_, -1, true, VEZUVED_ERROR_UNSUPPORTED},
          "cannot read 'DIR/trip.gpx' point by point: only a text file is read so"},
-        {path_, -1, false, VEZUVED_ERROR_ARGUMENT, "no function was given to take the points"},
+        {{path_, -1, false, VEZUVED_ERROR_ARGUMENT}, "no function was given to take the points"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.message);
-        Collection collection;
+    for (const auto& [c, message] : cases) {
+        SCOPED_TRACE(message);
+        Collection left;
         Gathered gathered;
         gathered.set = vezuved_add_set(gathered.points.handle, VEZUVED_SET_WAYPOINTS, "x");
         gathered.stopAfter = c.stopAfter;
-        EXPECT_EQ(vezuved_visit_text(collection.handle,
-                                     c.path.c_str(),
-                                     &read_,
-                                     nullptr,
-                                     c.withVisitor ? Gather : nullptr,
-                                     &gathered),
+        const auto visitor = c.withVisitor ? Gather : nullptr;
+        EXPECT_EQ(vezuved_visit_text(left.handle, c.path.c_str(), &read_, nullptr, visitor, &gathered),
                   c.code);
-        EXPECT_EQ(Message(collection.handle, folder_.path()), c.message);
-        EXPECT_EQ(vezuved_set_count(collection.handle), 0);
+        EXPECT_EQ(Message(left.handle, folder_.path()), message);
+        EXPECT_EQ(vezuved_set_count(left.handle), 0);
     }
 }
 
@@ -144,21 +139,16 @@ TEST_F(CoreTextVisit, WritesADocumentOfATextWithoutHoldingIt) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
-        Collection collection;
+        Collection left;
         vezuved_write_options write{};
         write.format = c.call.format;
-        std::string document;
-        EXPECT_EQ(vezuved_write_text_document(collection.handle,
-                                              c.call.path.c_str(),
-                                              &read_,
-                                              nullptr,
-                                              c.call.write,
-                                              &document,
-                                              &write,
-                                              nullptr),
+        std::string doc;
+        const auto& to = c.call.write;
+        EXPECT_EQ(vezuved_write_text_document(
+                      left.handle, c.call.path.c_str(), &read_, nullptr, to, &doc, &write, 0),
                   c.call.code);
-        EXPECT_EQ(Message(collection.handle, folder_.path()), c.message);
-        EXPECT_EQ(vezuved_set_count(collection.handle), 0);
+        EXPECT_EQ(Message(left.handle, folder_.path()), c.message);
+        EXPECT_EQ(vezuved_set_count(left.handle), 0);
     }
 }
 

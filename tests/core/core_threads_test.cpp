@@ -19,16 +19,9 @@ std::string RoundTrips(const std::string& folder, int thread, int rounds) {
         const int32_t set = vezuved_add_set(built.handle, VEZUVED_SET_TRACK, "t");
         for (int i = 0; i < 50; ++i) {
             // Divided once, so each is the double its 7-decimal text reads as.
-            const vezuved_point point{(thread * 100 + i) / 100.0,
-                                      -(thread * 100 + round) / 100.0,
-                                      0,
-                                      1000LL * i,
-                                      0,
-                                      1,
-                                      0,
-                                      nullptr,
-                                      nullptr,
-                                      nullptr};
+            vezuved_point point = At((thread * 100 + i) / 100.0, -(thread * 100 + round) / 100.0);
+            point.time = 1000LL * i;
+            point.has_time = 1;
             vezuved_add_point(built.handle, set, &point);
         }
         for (const char* extension : {".gpx", ".pdb"}) {
