@@ -54,12 +54,9 @@ TEST(CoreWriting, DocumentBytesAreExactCompactOrAsPoints) {
     options.format = VEZUVED_FORMAT_GPX | VEZUVED_WRITE_AS_POINTS;
     ASSERT_EQ(vezuved_write(collection.handle, folder.file("c.gpx").c_str(), &options), VEZUVED_OK);
     const std::string gpx = ReadFileText(folder.file("c.gpx"));
-    EXPECT_EQ(std::vector<size_t>({Count(points, "\"Point\""),
-                                   Count(points, "LineString"),
-                                   Count(gpx, "<wpt "),
-                                   Count(gpx, "<trk>")}),
-              std::vector<size_t>({4, 0, 4, 0}))
-        << points << gpx;
+    EXPECT_EQ(std::make_pair(Count(points, "\"Point\""), Count(points, "LineString")),
+              std::make_pair(size_t{4}, size_t{0}));
+    EXPECT_EQ(std::make_pair(Count(gpx, "<wpt "), Count(gpx, "<trk>")), std::make_pair(size_t{4}, size_t{0}));
     EXPECT_EQ(Summary(collection.handle), kBuilt);
     // Only a document's named format takes them, and only GeoJSON is compact.
     for (const int32_t format : {VEZUVED_FORMAT_PDB | VEZUVED_WRITE_AS_POINTS,
