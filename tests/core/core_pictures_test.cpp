@@ -8,7 +8,6 @@
 
 namespace {
 
-using vezuved::maps::Point;
 using vezuved::maps::PointSet;
 
 using map_sets::At;
@@ -21,7 +20,19 @@ std::string Svg(const std::vector<PointSet>& sets) {
     return text;
 }
 
-TEST(CorePictures, SvgBytesAreExact) {
+// One named point, built through the interface.
+class CorePictures : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(vezuved_add_set(one_.handle, VEZUVED_SET_WAYPOINTS, "One"), 0);
+        const vezuved_point point = core_test::At(10, 20, "Solo");
+        ASSERT_EQ(vezuved_add_point(one_.handle, 0, &point), VEZUVED_OK);
+    }
+    Collection one_;
+    TempFolder folder_;
+};
+
+TEST_F(CorePictures, SvgBytesAreExact) {
     const PointSet hike = map_sets::SmallTrack();
     const PointSet peaks =
         Set("Peaks",
@@ -51,13 +62,6 @@ TEST(CorePictures, SvgBytesAreExact) {
     EXPECT_EQ(vezuved::maps::DrawablePointCount({Set("Off", 0, {At("X", "91", "0", "", "")})}), 0u);
 }
 
-// One named point, built through the interface.
-void FillOne(vezuved_collection* collection) {
-    ASSERT_EQ(vezuved_add_set(collection, VEZUVED_SET_WAYPOINTS, "One"), 0);
-    const vezuved_point point = core_test::At(10, 20, "Solo");
-    ASSERT_EQ(vezuved_add_point(collection, 0, &point), VEZUVED_OK);
-}
-
 // The page of one.svg's drawing, with what goes above it in the middle.
 std::string OnePage(const std::string& figures) {
     std::string drawing = Data("pictures/one.svg");
@@ -74,15 +78,12 @@ std::string OnePage(const std::string& figures) {
            figures + indented + "  </body>\n</html>\n";
 }
 
-TEST(CorePictures, WrittenByExtensionThroughTheInterfaceWithATableOrNote) {
-    Collection collection;
-    FillOne(collection.handle);
-    TempFolder folder;
-    ASSERT_EQ(vezuved_write(collection.handle, folder.file("one.svg").c_str(), nullptr), VEZUVED_OK);
-    EXPECT_EQ(ReadFileText(folder.file("one.svg")), Data("pictures/one.svg"));
+TEST_F(CorePictures, WrittenByExtensionThroughTheInterfaceWithATableOrNote) {
+    ASSERT_EQ(vezuved_write(one_.handle, folder_.file("one.svg").c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(ReadFileText(folder_.file("one.svg")), Data("pictures/one.svg"));
     for (const char* name : {"one.html", "ONE.HTM"}) {
-        ASSERT_EQ(vezuved_write(collection.handle, folder.file(name).c_str(), nullptr), VEZUVED_OK) << name;
-        EXPECT_EQ(ReadFileText(folder.file(name)), OnePage("")) << name;
+        ASSERT_EQ(vezuved_write(one_.handle, folder_.file(name).c_str(), nullptr), VEZUVED_OK) << name;
+        EXPECT_EQ(ReadFileText(folder_.file(name)), OnePage("")) << name;
     }
     // A page shows its table, or else its note.
     const char* cells[] = {"", "points", "set 'One'", "1 & <2>", nullptr, nullptr};
@@ -91,22 +92,19 @@ TEST(CorePictures, WrittenByExtensionThroughTheInterfaceWithATableOrNote) {
     options.page_rows = 3;
     options.page_columns = 2;
     options.page_note = "not shown beside a table";
-    ASSERT_EQ(vezuved_write(collection.handle, folder.file("table.html").c_str(), &options), VEZUVED_OK);
+    ASSERT_EQ(vezuved_write(one_.handle, folder_.file("table.html").c_str(), &options), VEZUVED_OK);
     EXPECT_EQ(
-        ReadFileText(folder.file("table.html")),
+        ReadFileText(folder_.file("table.html")),
         OnePage("    <table style=\"font-family: sans-serif; font-size: 0.9em; border-collapse: collapse\">\n"
                 "      <tr>\n        <th></th>\n        <th>points</th>\n      </tr>\n      <tr>\n"
                 "        <th>set &apos;One&apos;</th>\n        <td>1 &amp; &lt;2&gt;</td>\n      </tr>\n"
                 "      <tr>\n        <th></th>\n        <td></td>\n      </tr>\n    </table>\n"));
     options.page_cells = nullptr;
-    ASSERT_EQ(vezuved_write(collection.handle, folder.file("note.html").c_str(), &options), VEZUVED_OK);
-    EXPECT_EQ(ReadFileText(folder.file("note.html")), OnePage("    <p>not shown beside a table</p>\n"));
+    ASSERT_EQ(vezuved_write(one_.handle, folder_.file("note.html").c_str(), &options), VEZUVED_OK);
+    EXPECT_EQ(ReadFileText(folder_.file("note.html")), OnePage("    <p>not shown beside a table</p>\n"));
 }
 
-TEST(CorePictures, RefusalsNameTheFileAndCause) {
-    TempFolder folder;
-    Collection collection;
-    FillOne(collection.handle);
+TEST_F(CorePictures, RefusalsNameTheFileAndCause) {
     struct Case {
         int32_t rows, columns;
         const char* note;
@@ -125,8 +123,8 @@ TEST(CorePictures, RefusalsNameTheFileAndCause) {
         options.page_rows = c.rows;
         options.page_columns = c.columns;
         options.page_note = c.note;
-        EXPECT_EQ(vezuved_write(collection.handle, folder.file("bad.html").c_str(), &options), c.code);
-        EXPECT_EQ(Message(collection.handle, folder.path()),
+        EXPECT_EQ(vezuved_write(one_.handle, folder_.file("bad.html").c_str(), &options), c.code);
+        EXPECT_EQ(Message(one_.handle, folder_.path()),
                   std::string("cannot write 'DIR/bad.html': ") + c.message);
     }
     if (sizeof(void*) == 4) {
@@ -135,38 +133,35 @@ TEST(CorePictures, RefusalsNameTheFileAndCause) {
         options.page_cells = cells;
         options.page_rows = 0x7fffffff;
         options.page_columns = 0x7fffffff;
-        EXPECT_EQ(vezuved_write(collection.handle, folder.file("bad.html").c_str(), &options),
+        EXPECT_EQ(vezuved_write(one_.handle, folder_.file("bad.html").c_str(), &options),
                   VEZUVED_ERROR_ARGUMENT);
     }
-    EXPECT_FALSE(FileExists(folder.file("bad.html")));
+    EXPECT_FALSE(FileExists(folder_.file("bad.html")));
 
     // Nothing to place: refused before a file is made.
     Collection empty;
     ASSERT_EQ(vezuved_add_set(empty.handle, VEZUVED_SET_TRACK, "Empty"), 0);
     ASSERT_EQ(vezuved_add_set(empty.handle, VEZUVED_SET_ROUTE, "None"), 1);
-    EXPECT_EQ(vezuved_write(empty.handle, folder.file("empty.svg").c_str(), nullptr), VEZUVED_ERROR_FORMAT);
+    EXPECT_EQ(vezuved_write(empty.handle, folder_.file("empty.svg").c_str(), nullptr), VEZUVED_ERROR_FORMAT);
     EXPECT_EQ(
-        Message(empty.handle, folder.path()),
+        Message(empty.handle, folder_.path()),
         "cannot write 'DIR/empty.svg': nothing to draw: no point of 'Empty', 'None' has a valid position");
-    EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>());
+    EXPECT_EQ(FolderNames(folder_.path()), std::vector<std::string>());
 
     // Written only.
-    ASSERT_EQ(vezuved_write(collection.handle, folder.file("one.svg").c_str(), nullptr), VEZUVED_OK);
-    ASSERT_EQ(vezuved_write(collection.handle, folder.file("one.html").c_str(), nullptr), VEZUVED_OK);
+    ASSERT_EQ(vezuved_write(one_.handle, folder_.file("one.svg").c_str(), nullptr), VEZUVED_OK);
+    ASSERT_EQ(vezuved_write(one_.handle, folder_.file("one.html").c_str(), nullptr), VEZUVED_OK);
     EXPECT_EQ(
-        ReadOutcome(folder, folder.file("one.svg"), nullptr),
+        ReadOutcome(folder_, folder_.file("one.svg"), nullptr),
         Outcome(VEZUVED_ERROR_UNSUPPORTED, "", "cannot read 'DIR/one.svg': an SVG picture is written only"));
     vezuved_read_options html{};
     html.format = VEZUVED_FORMAT_HTML;
     EXPECT_EQ(
-        ReadOutcome(folder, folder.file("one.svg"), &html),
+        ReadOutcome(folder_, folder_.file("one.svg"), &html),
         Outcome(VEZUVED_ERROR_UNSUPPORTED, "", "cannot read 'DIR/one.svg': an HTML picture is written only"));
 }
 
-TEST(CorePictures, DocumentsHandedToAFunction) {
-    Collection collection;
-    FillOne(collection.handle);
-    TempFolder folder;
+TEST_F(CorePictures, DocumentsHandedToAFunction) {
     for (const int32_t format : {VEZUVED_FORMAT_GPX,
                                  VEZUVED_FORMAT_KML,
                                  VEZUVED_FORMAT_GEOJSON,
@@ -174,9 +169,8 @@ TEST(CorePictures, DocumentsHandedToAFunction) {
                                  VEZUVED_FORMAT_HTML}) {
         vezuved_write_options options{};
         options.format = format;
-        ASSERT_EQ(vezuved_write(collection.handle, folder.file("same").c_str(), &options), VEZUVED_OK)
-            << format;
-        EXPECT_EQ(Document(collection.handle, format), ReadFileText(folder.file("same"))) << format;
+        ASSERT_EQ(vezuved_write(one_.handle, folder_.file("same").c_str(), &options), VEZUVED_OK) << format;
+        EXPECT_EQ(Document(one_.handle, format), ReadFileText(folder_.file("same"))) << format;
     }
     const struct {
         struct {
@@ -201,9 +195,9 @@ TEST(CorePictures, DocumentsHandedToAFunction) {
         vezuved_write_options options{};
         options.format = c.call.format;
         std::string text;
-        EXPECT_EQ(vezuved_write_to(collection.handle, "given", c.call.write, &text, &options), c.call.code)
+        EXPECT_EQ(vezuved_write_to(one_.handle, "given", c.call.write, &text, &options), c.call.code)
             << c.message;
-        EXPECT_EQ(Message(collection.handle, folder.path()), c.message);
+        EXPECT_EQ(Message(one_.handle, folder_.path()), c.message);
         EXPECT_EQ(text, "");
     }
     EXPECT_EQ(vezuved_write_to(nullptr, "given", AppendDocument, nullptr, nullptr), VEZUVED_ERROR_ARGUMENT);
