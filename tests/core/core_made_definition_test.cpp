@@ -76,36 +76,28 @@ TEST(CoreMadeDefinition, AHeaderRowMakesADefinitionThatReadsItsFileAsTheReaderCu
 
 TEST(CoreMadeDefinition, FilesAndCallsThatMakeNoDefinition) {
     TempFolder folder;
-    const struct {
-        std::string contents;
-        int32_t result;
-        std::string said;
-    } cases[] = {
-        {"", VEZUVED_ERROR_FORMAT, "its first line, the header row, is empty"},
-        {"\n45,7\n", VEZUVED_ERROR_FORMAT, "its first line, the header row, is empty"},
-        {"name,lon\nA,7\n",
-         VEZUVED_ERROR_FORMAT,
-         "its header row ('name', 'lon') has no column for latitude (lat, latitude or y)"},
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "its first line, the header row, is empty"},
+        {"\n45,7\n", "its first line, the header row, is empty"},
+        {"name,lon\nA,7\n", "its header row ('name', 'lon') has no column for latitude (lat, latitude or y)"},
     };
     const std::string data = folder.file("bad.csv");
-    for (const auto& c : cases) {
-        folder.put("bad.csv", c.contents);
+    for (const auto& [contents, said] : cases) {
+        folder.put("bad.csv", contents);
         const Made made = Make(data, 0);
-        EXPECT_EQ(made.result, c.result) << c.contents;
-        EXPECT_EQ(made.warnings, "failed: cannot make a format definition for '" + data + "': " + c.said);
+        EXPECT_EQ(made.result, VEZUVED_ERROR_FORMAT) << contents;
+        EXPECT_EQ(made.warnings, "failed: cannot make a format definition for '" + data + "': " + said);
     }
     EXPECT_EQ(Make(folder.file("missing.csv"), 0).result, VEZUVED_ERROR_OPEN);
     folder.put("good.csv", "lat,lon\n45,7\n");
     EXPECT_EQ(Make(folder.file("good.csv"), 2).result, VEZUVED_ERROR_ARGUMENT);
     Collection collection;
+    vezuved_collection* const c = collection.handle;
     std::string text;
     const std::string good = folder.file("good.csv");
-    EXPECT_EQ(vezuved_make_definition(collection.handle, good.c_str(), 0, RefuseDocument, nullptr),
-              VEZUVED_ERROR_WRITE);
-    EXPECT_EQ(vezuved_make_definition(collection.handle, nullptr, 0, AppendDocument, &text),
-              VEZUVED_ERROR_ARGUMENT);
-    EXPECT_EQ(vezuved_make_definition(collection.handle, good.c_str(), 0, nullptr, nullptr),
-              VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(vezuved_make_definition(c, good.c_str(), 0, RefuseDocument, nullptr), VEZUVED_ERROR_WRITE);
+    EXPECT_EQ(vezuved_make_definition(c, nullptr, 0, AppendDocument, &text), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(vezuved_make_definition(c, good.c_str(), 0, nullptr, nullptr), VEZUVED_ERROR_ARGUMENT);
     EXPECT_EQ(vezuved_make_definition(nullptr, good.c_str(), 0, AppendDocument, &text),
               VEZUVED_ERROR_ARGUMENT);
     EXPECT_EQ(text, "");
