@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <memory>
+#include <tuple>
 
 #include "core_text.h"
 
@@ -170,10 +171,8 @@ TEST(CoreDefinitions, KeywordNamesAndNumbers) {
     EXPECT_STREQ(vezuved_definition_keyword_name(VEZUVED_KEY_EXT), "Ext");
     EXPECT_EQ(vezuved_definition_keyword_name(VEZUVED_KEY_EXT + 1), nullptr);
     EXPECT_EQ(vezuved_definition_keyword_name(-1), nullptr);
-    const struct {
-        const char* text;
-        int32_t length, value;
-    } numbers[] = {
+    const std::tuple<const char*, int32_t, int32_t> numbers[] = {
+        // text, length read, value
         {"7", 1, 7},
         {" -12 columns", 4, -12},
         {"+3", 2, 3},
@@ -182,10 +181,10 @@ TEST(CoreDefinitions, KeywordNamesAndNumbers) {
         {"99999999999", 11, 2147483647},
         {"-99999999999", 12, -2147483647 - 1},
     };
-    for (const auto& n : numbers) {
+    for (const auto& [text, length, read] : numbers) {
         int32_t value = 99;
-        EXPECT_EQ(vezuved_definition_integer(n.text, &value), n.length) << n.text;
-        EXPECT_EQ(value, n.value) << n.text;
+        EXPECT_EQ(vezuved_definition_integer(text, &value), length) << text;
+        EXPECT_EQ(value, read) << text;
     }
     int32_t value = 99;
     EXPECT_EQ(vezuved_definition_integer(nullptr, &value), 0);

@@ -1,6 +1,8 @@
 // The pictures: the SVG drawing's exact bytes from the library's writer,
 // and SVG and HTML through the interface, with what it refuses.
 
+#include <tuple>
+
 #include "core_text.h"
 #include "maps/document_sink.h"
 #include "maps/svg_writer.h"
@@ -105,27 +107,22 @@ TEST_F(CorePictures, WrittenByExtensionThroughTheInterfaceWithATableOrNote) {
 }
 
 TEST_F(CorePictures, RefusalsNameTheFileAndCause) {
-    struct Case {
-        int32_t rows, columns;
-        const char* note;
-        int32_t code;
-        const char* message;
-    };
     const char* cells[] = {"a", "b"};
-    const Case cases[] = {
-        {-1, 2, nullptr, VEZUVED_ERROR_ARGUMENT, "a table of -1 rows and 2 columns"},
-        {1, 0, nullptr, VEZUVED_ERROR_ARGUMENT, "a table of 1 rows and 0 columns"},
-        {0, 2, "\xC3(", VEZUVED_ERROR_ARGUMENT, "the page's note is no UTF-8 text"},
+    const std::tuple<int32_t, int32_t, const char*, const char*> cases[] = {
+        // rows, columns, note, cause
+        {-1, 2, nullptr, "a table of -1 rows and 2 columns"},
+        {1, 0, nullptr, "a table of 1 rows and 0 columns"},
+        {0, 2, "\xC3(", "the page's note is no UTF-8 text"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [rows, columns, note, cause] : cases) {
         vezuved_write_options options{};
         options.page_cells = cells;
-        options.page_rows = c.rows;
-        options.page_columns = c.columns;
-        options.page_note = c.note;
-        EXPECT_EQ(vezuved_write(one_.handle, folder_.file("bad.html").c_str(), &options), c.code);
-        EXPECT_EQ(Message(one_.handle, folder_.path()),
-                  std::string("cannot write 'DIR/bad.html': ") + c.message);
+        options.page_rows = rows;
+        options.page_columns = columns;
+        options.page_note = note;
+        EXPECT_EQ(vezuved_write(one_.handle, folder_.file("bad.html").c_str(), &options),
+                  VEZUVED_ERROR_ARGUMENT);
+        EXPECT_EQ(Message(one_.handle, folder_.path()), std::string("cannot write 'DIR/bad.html': ") + cause);
     }
     if (sizeof(void*) == 4) {
         // More cells than a 32-bit address space holds: refused before any is read.

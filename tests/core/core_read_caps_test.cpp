@@ -2,6 +2,7 @@
 // naming the cap and keeps nothing; the caps are lowered so small files meet them.
 
 #include <cstdio>
+#include <tuple>
 
 #include "core_text.h"
 #include "maps/read_caps.h"
@@ -48,10 +49,7 @@ protected:
 
 TEST_F(ReadCaps, MorePointsOrALongerTextThanAReadTakesFailNamingTheCap) {
     const std::string kml = "<kml><Placemark>";
-    const struct {
-        const char* file;
-        std::string text;
-    } cases[] = {
+    const std::pair<const char*, std::string> cases[] = {
         {"a.gpx", "<gpx><trk><trkseg>" + Six("<trkpt lat=\"1\" lon=\"#\"/>") + "</trkseg></trk></gpx>"},
         {"w.gpx", "<gpx>" + Six("<wpt lat=\"1\" lon=\"#\"/>") + "</gpx>"},
         {"l.kml",
@@ -69,24 +67,19 @@ TEST_F(ReadCaps, MorePointsOrALongerTextThanAReadTakesFailNamingTheCap) {
         {"a.igc", "HFDTE010121\r\n" + Six("B12000#4530000N00730000EA0010000100\r\n")},
         {"a.nmea", SixFixes()},
     };
-    for (const auto& c : cases)
-        ExpectRefused(c.file, c.text, "it holds more than 5 points, the most one file is read with");
+    for (const auto& [file, text] : cases)
+        ExpectRefused(file, text, "it holds more than 5 points, the most one file is read with");
 
     // A longer text than a read takes.
     const std::string name(65, 'n');
-    const struct {
-        const char* file;
-        std::string text;
-        const char* where;
-    } texts[] = {
+    const std::tuple<const char*, std::string, std::string> texts[] = {
+        // file, text, where it is
         {"a.gpx", "<gpx>\n<wpt lat=\"1\" lon=\"2\"><name>" + name + "</name></wpt></gpx>", "line 2: "},
         {"a.kml", "<kml><Placemark><description>" + name + "</description></Placemark></kml>", "line 1: "},
         {"a.geojson", R"({"type":"Point","coordinates":[1,2],"x":")" + name + "\"}", ""},
     };
-    for (const auto& c : texts)
-        ExpectRefused(c.file,
-                      c.text,
-                      c.where + std::string("a text of more than 64 bytes, the most one text is read to"));
+    for (const auto& [file, text, where] : texts)
+        ExpectRefused(file, text, where + "a text of more than 64 bytes, the most one text is read to");
     // At the cap, a text is read.
     EXPECT_EQ(
         ReadOutcome("b.gpx",

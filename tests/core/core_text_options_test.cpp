@@ -1,6 +1,8 @@
 // A text's layout changed over its definition (vezuved_text_options), record
 // lines without one, import-only definitions, and points copied between sets.
 
+#include <tuple>
+
 #include "core_text.h"
 
 namespace {
@@ -50,24 +52,21 @@ TEST(CoreTextOptions, LayoutKindUnitAndColumnsOverTheDefinition) {
     text.kind = VEZUVED_KIND_ROUTE_OLD;
     EXPECT_EQ(Read(folder, path, definition, text).front(), 'R');
 
-    const struct {
-        int32_t layout, kind, elevation;
-        int16_t column;
-        const char* message;
-    } cases[] = {
+    const std::tuple<int32_t, int32_t, int32_t, int16_t, const char*> cases[] = {
+        // layout, kind, unit, column
         {9, -1, -1, 0, "'DIR/trip.txt': 9 is no text layout"},
         {-1, 5, -1, 0, "'DIR/trip.txt': 5 is no kind of set"},
         {-1, -1, 2, 0, "'DIR/trip.txt': 2 is no unit of elevation"},
         {-1, -1, -1, -2, "'DIR/trip.txt': -2 is no column"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [layout, kind, elevation, column, message] : cases) {
         text = defined;
-        text.layout = c.layout;
-        text.kind = c.kind;
-        text.elevation_format = c.elevation;
-        text.has_columns = c.column != 0;
-        text.columns[0] = c.column;
-        EXPECT_EQ(Read(folder, path, "", text), std::to_string(VEZUVED_ERROR_ARGUMENT) + " " + c.message);
+        text.layout = layout;
+        text.kind = kind;
+        text.elevation_format = elevation;
+        text.has_columns = column != 0;
+        text.columns[0] = column;
+        EXPECT_EQ(Read(folder, path, "", text), std::to_string(VEZUVED_ERROR_ARGUMENT) + " " + message);
     }
 }
 

@@ -8,11 +8,8 @@
 namespace {
 
 TEST(CoreValues, IsoTimesAreReadAndWrittenAsDocumentsDo) {
-    const struct {
-        const char* text;
-        int32_t result;
-        vezuved_iso_time moment;  // time, has_date, has_time, has_zone, zone_minutes
-    } cases[] = {
+    // The text, the result and the moment: time, has_date, has_time, has_zone, zone_minutes.
+    const std::tuple<const char*, int32_t, vezuved_iso_time> cases[] = {
         {"2021-08-14", VEZUVED_OK, {1628899200000, 1, 0, 0, 0}},
         {"2021-08-14T10:15:00+02:00", VEZUVED_OK, {1628928900000, 1, 1, 1, 120}},
         {"2021-08-14 10:15:00.25Z", VEZUVED_OK, {1628936100250, 1, 1, 1, 0}},
@@ -25,14 +22,13 @@ TEST(CoreValues, IsoTimesAreReadAndWrittenAsDocumentsDo) {
         {"", VEZUVED_ERROR_FORMAT, {}},
         {"yesterday", VEZUVED_ERROR_FORMAT, {}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [text, result, e] : cases) {
         vezuved_iso_time m{};
-        ASSERT_EQ(vezuved_read_iso_time(c.text, &m), c.result) << c.text;
-        if (c.result != VEZUVED_OK) continue;
-        const vezuved_iso_time& e = c.moment;
+        ASSERT_EQ(vezuved_read_iso_time(text, &m), result) << text;
+        if (result != VEZUVED_OK) continue;
         EXPECT_EQ(std::make_tuple(m.time, m.has_date, m.has_time, m.has_zone, m.zone_minutes),
                   std::make_tuple(e.time, e.has_date, e.has_time, e.has_zone, e.zone_minutes))
-            << c.text;
+            << text;
     }
     vezuved_iso_time moment{};
     EXPECT_EQ(vezuved_read_iso_time(nullptr, &moment), VEZUVED_ERROR_ARGUMENT);
@@ -59,21 +55,18 @@ TEST(CoreValues, IsoTimesAreReadAndWrittenAsDocumentsDo) {
 }
 
 TEST(CoreValues, TextsAreGivenAsTheHandheldHoldsThem) {
-    const struct {
-        const char* text;
-        int32_t replaced;
-        const char* held;
-    } cases[] = {
+    const std::tuple<const char*, int32_t, const char*> cases[] = {
+        // text, characters replaced, as held
         {"plain? text", 0, "plain? text"},
         {"Caf\xC3\xA9 \xE2\x82\xAC 5", 0, "Caf\xC3\xA9 \xE2\x82\xAC 5"},  // é and € are the handheld's
         {"\xD0\x9F\xD0\xB5 \xE2\x86\x92 \xF0\x9F\x8F\x94", 4, "?? ? ?"},  // Cyrillic, an arrow, an emoji
         {"caf\xE9", 0, "caf\xC3\xA9"},  // a byte that is no UTF-8 is the handheld's character
         {"", 0, ""},
     };
-    for (const auto& c : cases) {
+    for (const auto& [text, replaced, held] : cases) {
         char out[64];
-        EXPECT_EQ(vezuved_handheld_text(c.text, out, sizeof out), c.replaced) << c.text;
-        EXPECT_STREQ(out, c.held) << c.text;
+        EXPECT_EQ(vezuved_handheld_text(text, out, sizeof out), replaced) << text;
+        EXPECT_STREQ(out, held) << text;
     }
     char out[4];
     EXPECT_EQ(vezuved_handheld_text("long", out, sizeof out), VEZUVED_ERROR_ARGUMENT);
@@ -90,20 +83,17 @@ TEST(CoreValues, FeetAreGivenAndTakenAsTheRecordWritesThem) {
     ASSERT_EQ(vezuved_add_point(collection, 0, &point), VEZUVED_OK);
     char text[32];
     EXPECT_EQ(vezuved_get_elevation_feet_text(collection, 0, 0, text, sizeof text), VEZUVED_ERROR_FORMAT);
-    const struct {
-        const char* given;
-        int32_t result;
-        const char* kept;
-    } cases[] = {{"11249", VEZUVED_OK, "11249"},
-                 {"6000.6561680", VEZUVED_OK, "6000.6561680"},
-                 {"-12.5", VEZUVED_OK, "-12.5"},
-                 {"1e3", VEZUVED_ERROR_FORMAT, "-12.5"},
-                 {"high", VEZUVED_ERROR_FORMAT, "-12.5"}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(vezuved_set_elevation_feet_text(collection, 0, 0, c.given), c.result) << c.given;
+    const std::tuple<const char*, int32_t, const char*> cases[] = {
+        {"11249", VEZUVED_OK, "11249"},
+        {"6000.6561680", VEZUVED_OK, "6000.6561680"},
+        {"-12.5", VEZUVED_OK, "-12.5"},
+        {"1e3", VEZUVED_ERROR_FORMAT, "-12.5"},
+        {"high", VEZUVED_ERROR_FORMAT, "-12.5"}};
+    for (const auto& [given, result, kept] : cases) {  // each value given, and the one then kept
+        EXPECT_EQ(vezuved_set_elevation_feet_text(collection, 0, 0, given), result) << given;
         ASSERT_EQ(vezuved_get_elevation_feet_text(collection, 0, 0, text, sizeof text),
-                  static_cast<int32_t>(std::strlen(c.kept)));
-        EXPECT_STREQ(text, c.kept) << c.given;
+                  static_cast<int32_t>(std::strlen(kept)));
+        EXPECT_STREQ(text, kept) << given;
     }
     double feet = 0;
     ASSERT_EQ(vezuved_get_elevation_feet(collection, 0, 0, &feet), VEZUVED_OK);
