@@ -1,16 +1,15 @@
 // What the device layer prints, taken apart: the listing's report pieced together
 // from its column-at-a-time messages, every other message a line of its own.
+#include <tuple>
+
 #include "core/device_lines.h"
 #include "core_text.h"
 
 namespace {
 
 TEST(DeviceLines, ReportPiecesStayTogetherAndProblemsEndTheirLines) {
-    struct Row {
-        bool listing;
-        std::vector<std::string> messages;
-        std::string report, lines;
-    } const rows[] = {
+    // Whether a listing's, the messages taken, the report and the lines said.
+    const std::tuple<bool, std::vector<std::string>, std::string, std::string> rows[] = {
         {false,
          {"Err: 0x40b", "No Cal File\n", "\n", "Copying to Device: a\n"},
          "",
@@ -28,12 +27,12 @@ TEST(DeviceLines, ReportPiecesStayTogetherAndProblemsEndTheirLines) {
          "Can't mount Database Volume: \\x|Error !!! Writing sync file|"},
         {true, {"Error getting  ", "   3\n"}, "Error getting     3\n", ""},  // a database named so
     };
-    for (const Row& row : rows) {
+    for (const auto& [listing, messages, report, said] : rows) {
         std::string lines;
-        vezuved::core::DeviceLines taken(row.listing, [&](const std::string& line) { lines += line + "|"; });
-        for (const std::string& message : row.messages) taken.Take(message.data(), message.size());
-        EXPECT_EQ(taken.Report(), row.report);
-        EXPECT_EQ(lines, row.lines);
+        vezuved::core::DeviceLines taken(listing, [&](const std::string& line) { lines += line + "|"; });
+        for (const std::string& message : messages) taken.Take(message.data(), message.size());
+        EXPECT_EQ(taken.Report(), report);
+        EXPECT_EQ(lines, said);
     }
 }
 

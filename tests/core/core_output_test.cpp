@@ -54,12 +54,9 @@ TEST(CoreOutput, RefusalsAndTheirSentences) {
 
 #if defined(VEZUVED_IO_FAULTS)
 TEST(CoreOutput, AFailedWriteOrFlushFailsTheCommitAndKeepsThePreviousFile) {
-    const struct {
-        vezuved::IoCall call;
-        const char* verb;
-    } kCases[] = {{vezuved::IoCall::Write, "write"},
-                  {vezuved::IoCall::Flush, "write"},
-                  {vezuved::IoCall::Rename, "replace"}};
+    const std::pair<vezuved::IoCall, const char*> kCases[] = {{vezuved::IoCall::Write, "write"},
+                                                              {vezuved::IoCall::Flush, "write"},
+                                                              {vezuved::IoCall::Rename, "replace"}};
     for (const auto& [call, verb] : kCases) {
         TempFolder folder;
         const std::string path = folder.put("table.txt", "the previous version");

@@ -1,6 +1,8 @@
 // Text described by a ".cal" definition read: each layout's exact values,
 // the encodings, bad lines, and hostile files.
 
+#include <tuple>
+
 #include "core_text.h"
 #include "state/conversion_state.h"
 
@@ -185,9 +187,8 @@ TEST(CoreTextReading, IsoTimesAreReadWhenTheReadSaysSo) {
     const std::string dated = folder.put("dated.cal",
                                          "Delimited=,\nFieldCount=5\nname=0\nlatitude=1\nlongitude=2\n"
                                          "elevation=-1\ntime=3\ndate=4\nLocFormat=Num\nDBType=Track\n");
-    const struct {
-        std::string line, definition, time;  // the moment read, or the warning's cause
-    } cases[] = {
+    // The line, its definition, and the moment read or the warning's cause.
+    const std::tuple<std::string, std::string, std::string> cases[] = {
         {"A,1,2,2021-08-14T10:15:00+02:00", definition, "@1628928900000"},
         {"A,1,2,2021-08-14 08:15:00.25Z", definition, "@1628928900250"},
         {"A,1,2,2021-08-14", definition, "@1628899200000"},
@@ -197,20 +198,20 @@ TEST(CoreTextReading, IsoTimesAreReadWhenTheReadSaysSo) {
         {"A,1,2,081500 14082021", definition, "@1628928900000"},  // the library's own form
         {"A,1,2,2021-13-40T10:15:00Z", definition, "column 4: '2021-13-40T10:15:00Z' is not a time"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.line);
-        const std::string path = folder.put("trip.txt", c.line + "\n");
+    for (const auto& [line, by, time] : cases) {
+        SCOPED_TRACE(line);
+        const std::string path = folder.put("trip.txt", line + "\n");
         Collection collection;
         vezuved_read_options options{};
         options.format = VEZUVED_FORMAT_TEXT;
         options.flags = VEZUVED_READ_ISO_TIMES;
-        options.definition_path = c.definition.c_str();
-        if (c.time[0] == '@') {
+        options.definition_path = by.c_str();
+        if (time[0] == '@') {
             ASSERT_EQ(vezuved_read(collection.handle, path.c_str(), &options), VEZUVED_OK);
-            EXPECT_EQ(Summary(collection.handle), "T 'trip' 1: 2,1" + c.time + " 'A'\n");
+            EXPECT_EQ(Summary(collection.handle), "T 'trip' 1: 2,1" + time + " 'A'\n");
         } else {
             EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), &options), VEZUVED_ERROR_FORMAT);
-            EXPECT_EQ(Warnings(collection.handle, folder.path()), "1 DIR/trip.txt:1: " + c.time + "\n");
+            EXPECT_EQ(Warnings(collection.handle, folder.path()), "1 DIR/trip.txt:1: " + time + "\n");
         }
     }
     // Without the flag an ISO time is no time the definition reads.
