@@ -104,30 +104,27 @@ TEST_F(CoreDeviceTest, PushSaysEachStepAsAnEvent) {
 }
 
 TEST_F(CoreDeviceTest, FailuresAnswerACodeAndASentence) {
-    const struct {
-        struct {
-            const char *file, *folder, *faults;
-            int32_t result, code;
-        } copy;
-        const char* cause;
-    } rows[] = {
-        {{"missing.rlp", nullptr, nullptr, VEZUVED_ERROR_OPEN, VEZUVED_DEV_ERR_NO_SOURCE},
-         "the PC path does not exist"},
-        {{"Home.rlp", "\\Nowhere", nullptr, VEZUVED_ERROR_DEVICE, VEZUVED_DEV_ERR_NO_VOLUME},
-         "the handheld has no database volume there"},
-        {{"Home.rlp", nullptr, "CeRapiInitEx", VEZUVED_ERROR_DEVICE, VEZUVED_DEV_ERR_INIT},
-         "no connection to the handheld"},
-        {{"notes", nullptr, nullptr, VEZUVED_ERROR_UNSUPPORTED, VEZUVED_DEV_ERR_NO_KIND},
-         "the file is of no kind the handheld keeps"},
-    };
+    // The file, the folder and faults of the copy, its result and code; the cause said.
+    const std::pair<std::tuple<const char*, const char*, const char*, int32_t, int32_t>, const char*> rows[] =
+        {
+            {{"missing.rlp", nullptr, nullptr, VEZUVED_ERROR_OPEN, VEZUVED_DEV_ERR_NO_SOURCE},
+             "the PC path does not exist"},
+            {{"Home.rlp", "\\Nowhere", nullptr, VEZUVED_ERROR_DEVICE, VEZUVED_DEV_ERR_NO_VOLUME},
+             "the handheld has no database volume there"},
+            {{"Home.rlp", nullptr, "CeRapiInitEx", VEZUVED_ERROR_DEVICE, VEZUVED_DEV_ERR_INIT},
+             "no connection to the handheld"},
+            {{"notes", nullptr, nullptr, VEZUVED_ERROR_UNSUPPORTED, VEZUVED_DEV_ERR_NO_KIND},
+             "the file is of no kind the handheld keeps"},
+        };
     WritePc("Home.rlp", kPoints);
     WritePc("notes", "x");
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.cause);
-        ScopedEnv fault("VEZUVED_DEVICE_FAULTS", row.copy.faults);
-        EXPECT_EQ(row.copy.result, PushCore(Pc(row.copy.file), 0, row.copy.folder));
-        EXPECT_EQ(row.copy.code, vezuved_device_code(device_));
-        EXPECT_EQ("copy of '" + Pc(row.copy.file) + "' to the handheld: " + row.cause,
+    for (const auto& [copy, cause] : rows) {
+        const auto& [file, folder, faults, result, code] = copy;
+        SCOPED_TRACE(cause);
+        ScopedEnv fault("VEZUVED_DEVICE_FAULTS", faults);
+        EXPECT_EQ(result, PushCore(Pc(file), 0, folder));
+        EXPECT_EQ(code, vezuved_device_code(device_));
+        EXPECT_EQ("copy of '" + Pc(file) + "' to the handheld: " + cause,
                   vezuved_device_error_message(device_));
     }
     EXPECT_EQ(VEZUVED_ERROR_ARGUMENT, vezuved_device_push(nullptr, "x", nullptr, nullptr, nullptr));

@@ -169,14 +169,8 @@ TEST_F(CorePictures, DocumentsHandedToAFunction) {
         ASSERT_EQ(vezuved_write(one_.handle, folder_.file("same").c_str(), &options), VEZUVED_OK) << format;
         EXPECT_EQ(Document(one_.handle, format), ReadFileText(folder_.file("same"))) << format;
     }
-    const struct {
-        struct {
-            int32_t format;
-            vezuved_write_function write;
-            int32_t code;
-        } call;
-        const char* message;
-    } cases[] = {
+    // The format, the receiver and the result; the message.
+    const std::pair<std::tuple<int32_t, vezuved_write_function, int32_t>, const char*> cases[] = {
         {{VEZUVED_FORMAT_SVG, RefuseDocument, VEZUVED_ERROR_WRITE},
          "cannot write 'given': the receiver refused it"},
         {{VEZUVED_FORMAT_SVG, nullptr, VEZUVED_ERROR_ARGUMENT}, "no function was given to take the document"},
@@ -188,13 +182,13 @@ TEST_F(CorePictures, DocumentsHandedToAFunction) {
          "cannot write 'given': a text file is written only to a file"},
         {{99, AppendDocument, VEZUVED_ERROR_ARGUMENT}, "'given': 99 is no format"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [call, message] : cases) {
+        const auto& [format, write, code] = call;
         vezuved_write_options options{};
-        options.format = c.call.format;
+        options.format = format;
         std::string text;
-        EXPECT_EQ(vezuved_write_to(one_.handle, "given", c.call.write, &text, &options), c.call.code)
-            << c.message;
-        EXPECT_EQ(Message(one_.handle, folder_.path()), c.message);
+        EXPECT_EQ(vezuved_write_to(one_.handle, "given", write, &text, &options), code) << message;
+        EXPECT_EQ(Message(one_.handle, folder_.path()), message);
         EXPECT_EQ(text, "");
     }
     EXPECT_EQ(vezuved_write_to(nullptr, "given", AppendDocument, nullptr, nullptr), VEZUVED_ERROR_ARGUMENT);

@@ -1,6 +1,8 @@
 // A text read point by point, or written as a document while it is read: the
 // points and warnings of a read that keeps them, its set left empty.
 
+#include <tuple>
+
 #include "core_text.h"
 
 namespace {
@@ -70,29 +72,22 @@ TEST_F(CoreTextVisit, GivesThePointsAndWarningsOfARead) {
 }
 
 TEST_F(CoreTextVisit, RefusesWhatItCannotVisit) {
-    const struct {
-        struct {
-            std::string path;
-            int stopAfter;
-            bool withVisitor;
-            int32_t code;
-        } c;
-        const char* message;
-    } cases[] = {
+    // The path, where the visitor stops, whether one is given, the result; the message.
+    const std::pair<std::tuple<std::string, int, bool, int32_t>, const char*> cases[] = {
         {{path_, 1, true, VEZUVED_ERROR_CANCELLED}, "the reading of 'DIR/trip.txt' was stopped"},
         {{gpx_, -1, true, VEZUVED_ERROR_UNSUPPORTED},
          "cannot read 'DIR/trip.gpx' point by point: only a text file is read so"},
         {{path_, -1, false, VEZUVED_ERROR_ARGUMENT}, "no function was given to take the points"},
     };
-    for (const auto& [c, message] : cases) {
+    for (const auto& [call, message] : cases) {
+        const auto& [path, stopAfter, withVisitor, code] = call;
         SCOPED_TRACE(message);
         Collection left;
         Gathered gathered;
         gathered.set = vezuved_add_set(gathered.points.handle, VEZUVED_SET_WAYPOINTS, "x");
-        gathered.stopAfter = c.stopAfter;
-        const auto visitor = c.withVisitor ? Gather : nullptr;
-        EXPECT_EQ(vezuved_visit_text(left.handle, c.path.c_str(), &read_, nullptr, visitor, &gathered),
-                  c.code);
+        gathered.stopAfter = stopAfter;
+        const auto visitor = withVisitor ? Gather : nullptr;
+        EXPECT_EQ(vezuved_visit_text(left.handle, path.c_str(), &read_, nullptr, visitor, &gathered), code);
         EXPECT_EQ(Message(left.handle, folder_.path()), message);
         EXPECT_EQ(vezuved_set_count(left.handle), 0);
     }
@@ -118,36 +113,30 @@ TEST_F(CoreTextVisit, WritesADocumentOfATextWithoutHoldingIt) {
         EXPECT_EQ(points, 2);
         ExpectLeftAsARead(streamed);
     }
-    const struct {
-        struct {
-            std::string path;
-            int32_t format;
-            vezuved_write_function write;
-            int32_t code;
-        } call;
-        const char* message;
-    } cases[] = {
-        {{gpx_, VEZUVED_FORMAT_GPX, AppendDocument, VEZUVED_ERROR_UNSUPPORTED},
-         "cannot write 'DIR/trip.gpx' as it is read: only a text file is read so"},
-        {{path_, VEZUVED_FORMAT_SVG, AppendDocument, VEZUVED_ERROR_UNSUPPORTED},
-         "cannot write 'DIR/trip.txt' as it is read: a text goes so only into a GPX, KML or GeoJSON "
-         "document"},
-        {{path_, VEZUVED_FORMAT_GPX, RefuseDocument, VEZUVED_ERROR_WRITE},
-         "cannot write the document of 'DIR/trip.txt': the receiver refused it"},
-        {{path_, VEZUVED_FORMAT_GPX, nullptr, VEZUVED_ERROR_ARGUMENT},
-         "no function was given to take the document"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.message);
+    // The path, the format, the receiver and the result; the message.
+    const std::pair<std::tuple<std::string, int32_t, vezuved_write_function, int32_t>, const char*> cases[] =
+        {
+            {{gpx_, VEZUVED_FORMAT_GPX, AppendDocument, VEZUVED_ERROR_UNSUPPORTED},
+             "cannot write 'DIR/trip.gpx' as it is read: only a text file is read so"},
+            {{path_, VEZUVED_FORMAT_SVG, AppendDocument, VEZUVED_ERROR_UNSUPPORTED},
+             "cannot write 'DIR/trip.txt' as it is read: a text goes so only into a GPX, KML or GeoJSON "
+             "document"},
+            {{path_, VEZUVED_FORMAT_GPX, RefuseDocument, VEZUVED_ERROR_WRITE},
+             "cannot write the document of 'DIR/trip.txt': the receiver refused it"},
+            {{path_, VEZUVED_FORMAT_GPX, nullptr, VEZUVED_ERROR_ARGUMENT},
+             "no function was given to take the document"},
+        };
+    for (const auto& [call, message] : cases) {
+        const auto& [path, format, to, code] = call;
+        SCOPED_TRACE(message);
         Collection left;
         vezuved_write_options write{};
-        write.format = c.call.format;
+        write.format = format;
         std::string doc;
-        const auto& to = c.call.write;
-        EXPECT_EQ(vezuved_write_text_document(
-                      left.handle, c.call.path.c_str(), &read_, nullptr, to, &doc, &write, 0),
-                  c.call.code);
-        EXPECT_EQ(Message(left.handle, folder_.path()), c.message);
+        EXPECT_EQ(
+            vezuved_write_text_document(left.handle, path.c_str(), &read_, nullptr, to, &doc, &write, 0),
+            code);
+        EXPECT_EQ(Message(left.handle, folder_.path()), message);
         EXPECT_EQ(vezuved_set_count(left.handle), 0);
     }
 }
