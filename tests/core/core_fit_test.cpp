@@ -35,14 +35,6 @@ std::string Changed(std::string bytes, size_t at, char value) {
     return bytes;
 }
 
-struct Case {
-    const char* what;
-    std::string file;
-    const char* sets;           // as Summary gives them
-    const char* warnings = "";  // as Warnings gives them; the message when the read fails
-    int32_t result = VEZUVED_OK;
-};
-
 TEST(CoreFit, ActivitiesCoursesAndDamagedFiles) {
     const std::string twoPoints = Activity()
                                       .Data(1, {kT0, Deg(45), Deg(11.25), 3000, 0xFFFFFFFF})
@@ -66,7 +58,7 @@ TEST(CoreFit, ActivitiesCoursesAndDamagedFiles) {
             .Define(4, 29, F({253, 4, kUint32, 0, 6, kText, 1, 4, kSint32, 2, 4, kSint32, 4, 2, kUint16}))
             .Data(4, {kT0 + 60, "H\xfctte", Deg(45), Deg(90), 3500})
             .File(12);
-    const Case cases[] = {
+    const ReadCase cases[] = {
         {"two laps and a pause; enhanced altitude first; records without a position left out",
          Activity()
              .Data(1, {kT0, Deg(45), Deg(11.25), 3000, 0xFFFFFFFF})
@@ -198,7 +190,7 @@ TEST(CoreFit, ActivitiesCoursesAndDamagedFiles) {
          "cannot read 'DIR/trip.fit': it is no FIT file",
          VEZUVED_ERROR_FORMAT},
     };
-    for (const Case& c : cases)
+    for (const ReadCase& c : cases)
         EXPECT_EQ(ReadOutcome("trip.fit", c.file), Outcome(c.result, c.sets, c.warnings)) << c.what;
 }
 

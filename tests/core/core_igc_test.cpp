@@ -5,16 +5,8 @@
 
 namespace {
 
-struct Flight {
-    const char* what;
-    const char* file;
-    const char* sets;           // as Summary gives them
-    const char* warnings = "";  // as Warnings gives them; the message when the read fails
-    int32_t result = VEZUVED_OK;
-};
-
 TEST(CoreIgc, FlightsTasksAndTheirDates) {
-    const Flight flights[] = {
+    const ReadCase flights[] = {
         {"across midnight, GNSS altitudes, a task with a place holder",
          "AXXX\r\nHFDTE160701\r\nHFPLTPILOTINCHARGE: Bill\r\nC160701120000160701000102 Triangle\r\n"
          "C0000000N00000000E\r\nC4745633N01132683E Start\r\nC4729500S01500000W Turn point\r\n"
@@ -50,7 +42,7 @@ TEST(CoreIgc, FlightsTasksAndTheirDates) {
          "cannot convert 'DIR/flight.igc': it holds no points, routes or tracks",
          VEZUVED_ERROR_FORMAT},
     };
-    for (const Flight& f : flights)
+    for (const ReadCase& f : flights)
         EXPECT_EQ(ReadOutcome("flight.igc", f.file), Outcome(f.result, f.sets, f.warnings)) << f.what;
 }
 

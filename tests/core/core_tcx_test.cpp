@@ -5,14 +5,6 @@
 
 namespace {
 
-struct Case {
-    const char* what;
-    std::string file;
-    const char* sets;           // as Summary gives them
-    const char* warnings = "";  // as Warnings gives them; the message when the read fails
-    int32_t result = VEZUVED_OK;
-};
-
 std::string Document(const std::string& body) {
     return "<?xml version=\"1.0\"?>\n"
            "<TrainingCenterDatabase xmlns=\"http://www.garmin.com/xmlschemas/TrainingCenterDatabase/v2\"\n"
@@ -31,7 +23,7 @@ std::string Point(const std::string& time,
 }
 
 TEST(CoreTcx, ActivitiesCoursesWhatIsLeftOutAndOtherFiles) {
-    const Case cases[] = {
+    const ReadCase cases[] = {
         {"two laps, a pause in the second: three segments; heart rate and extensions passed over",
          Document("<Activities><Activity Sport=\"Biking\"><Id>2012-12-26T21:29:53Z</Id>\n"
                   "<Lap StartTime=\"2012-12-26T21:29:53Z\"><TotalTimeSeconds>9</TotalTimeSeconds><Track>\n" +
@@ -91,7 +83,7 @@ TEST(CoreTcx, ActivitiesCoursesWhatIsLeftOutAndOtherFiles) {
          "cannot read 'DIR/ride.tcx': it is no TCX 2 file (its namespace is 'urn:other')",
          VEZUVED_ERROR_FORMAT},
     };
-    for (const Case& c : cases)
+    for (const ReadCase& c : cases)
         EXPECT_EQ(ReadOutcome("ride.tcx", c.file), Outcome(c.result, c.sets, c.warnings)) << c.what;
     // Cut short: the XML reader's own words follow.
     EXPECT_EQ(ReadOutcome("ride.tcx", "<TrainingCenterDatabase><Activities>").rfind("-3\ncannot read", 0),

@@ -77,6 +77,16 @@ std::string ReadOutcome(const TempFolder& folder,
                         const vezuved_read_options* options);
 std::string Outcome(int32_t result, const std::string& sets, const std::string& said);
 
+// A file read as a table's row gives: its sets, then its warnings, or the
+// message when the read fails.
+struct ReadCase {
+    const char* what;
+    std::string file;
+    const char* sets;
+    const char* warnings = "";
+    int32_t result = VEZUVED_OK;
+};
+
 }  // namespace core_test
 
 // The core tests speak of these by their short names.
