@@ -202,10 +202,8 @@ TEST(CoreTextReading, IsoTimesAreReadWhenTheReadSaysSo) {
         SCOPED_TRACE(line);
         const std::string path = folder.put("trip.txt", line + "\n");
         Collection collection;
-        vezuved_read_options options{};
-        options.format = VEZUVED_FORMAT_TEXT;
+        vezuved_read_options options = ByDefinition(by);
         options.flags = VEZUVED_READ_ISO_TIMES;
-        options.definition_path = by.c_str();
         if (time[0] == '@') {
             ASSERT_EQ(vezuved_read(collection.handle, path.c_str(), &options), VEZUVED_OK);
             EXPECT_EQ(Summary(collection.handle), "T 'trip' 1: 2,1" + time + " 'A'\n");

@@ -57,17 +57,14 @@ TEST(CoreTextWriting, TextThroughADatabaseComesBackByteForByte) {
     const std::string definition = folder.put("layout.cal", Data("text/header.cal"));
     const std::string text = folder.put("trip.csv", Data("text/trip-record.csv"));
     const std::string database = folder.file("trip.pdb");
-    {
-        Collection collection;
-        vezuved_read_options options{};
-        options.definition_path = definition.c_str();
-        ASSERT_EQ(vezuved_read(collection.handle, text.c_str(), &options), VEZUVED_OK);
-        ASSERT_EQ(vezuved_write(collection.handle, database.c_str(), nullptr), VEZUVED_OK);
-    }
-    Collection collection;
-    ASSERT_EQ(vezuved_read(collection.handle, database.c_str(), nullptr), VEZUVED_OK);
+    Collection read, back;
+    vezuved_read_options options{};
+    options.definition_path = definition.c_str();
+    ASSERT_EQ(vezuved_read(read.handle, text.c_str(), &options), VEZUVED_OK);
+    ASSERT_EQ(vezuved_write(read.handle, database.c_str(), nullptr), VEZUVED_OK);
+    ASSERT_EQ(vezuved_read(back.handle, database.c_str(), nullptr), VEZUVED_OK);
     const std::string again = folder.file("again.csv");
-    ASSERT_EQ(WriteText(collection, again, definition), VEZUVED_OK);
+    ASSERT_EQ(WriteText(back, again, definition), VEZUVED_OK);
     EXPECT_EQ(ReadFileText(again), Data("text/trip-record.csv"));
 }
 

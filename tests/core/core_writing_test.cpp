@@ -138,7 +138,6 @@ TEST(CoreWriting, DatabaseBytesAreExactAndReadBack) {
     ASSERT_EQ(vezuved_write(collection.handle, path.c_str(), &options), VEZUVED_OK);
     // The waypoints as a database, its dates left out, 16 bytes a line.
     std::string hex = Data("written/stops-pdb.hex");
-    EXPECT_EQ(std::count(hex.begin(), hex.end(), '\n'), 16);
     std::replace(hex.begin(), hex.end(), '\n', ' ');
     EXPECT_EQ(WithoutDates(ReadFileBytes(path)) + " ", hex);
     // The comma a record line cannot hold, and the é Windows-1252 holds.
