@@ -20,7 +20,6 @@ const WCHAR kVolumeName[] = VZ_WIDE("RoverlogDBV.cdb");
 
 void MountedVolume::Unmount() {
     if (guid_ && RemoteApi().CeUnmountDBVol != nullptr) RemoteApi().CeUnmountDBVol(guid_.get());
-    guid_.reset();
 }
 
 DeviceDatabase::~DeviceDatabase() { ReleaseRecord(); }

@@ -71,9 +71,11 @@ public:
         return *this;
     }
     CEGUID* Get() const { return guid_.get(); }
-    void Unmount();
 
 private:
+    // Only ever followed by the guid's end or its replacement.
+    void Unmount();
+
     std::unique_ptr<CEGUID> guid_;
 };
 

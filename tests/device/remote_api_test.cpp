@@ -140,4 +140,69 @@ TEST_F(EmulatorTest, VolumesLastAndDamagedOnesAreRefused) {
     EXPECT_EQ(DWORD{ERROR_SHARING_VIOLATION}, RemoteApi().CeGetLastError());
 }
 
+// A handle visits a database's records in the order of the sort it was opened
+// with: signed numbers, doubles, texts with or without case, either way round,
+// records without the property last or first.
+TEST_F(EmulatorTest, HandlesVisitRecordsInTheirSortOrder) {
+    ASSERT_TRUE(Mount(OPEN_ALWAYS));
+    const CEPROPID id = 0x01000003, i2 = 0x01010002, i4 = 0x01020003, r8 = 0x01030005, text = 0x0104001F;
+    struct Values {
+        int16_t small;
+        LONG large;
+        double real;
+        const char* text;
+    };
+    const Values values[] = {{5, 7, 2.5, "beta"}, {-3, -100000, -1.25, "Alpha"}, {1, 3, 0.5, "Charlie"}};
+    const struct {
+        CEPROPID sort;
+        DWORD flags;
+        const char* order;  // the records' ids; 4 has none of the sorted properties
+    } cases[] = {
+        {i2, 0, "2314"},
+        {i4, CEDB_SORT_DESCENDING, "1324"},
+        {r8, CEDB_SORT_UNKNOWNFIRST, "4231"},
+        {text, 0, "2314"},
+        {text, CEDB_SORT_CASEINSENSITIVE | CEDB_SORT_DESCENDING | CEDB_SORT_UNKNOWNFIRST, "4312"},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.order);
+        CEDBASEINFO info{};
+        info.dwFlags = CEDB_VALIDNAME | CEDB_VALIDTYPE | CEDB_VALIDSORTSPEC;
+        WidenText(info.szDbaseName, ("sorted" + std::to_string(++n)).c_str(), 31);
+        info.wNumSortOrder = 1;
+        info.rgSortSpecs[0] = {c.sort, c.flags};
+        CEOID oid = RemoteApi().CeCreateDatabaseEx(&guid_, &info);
+        const HANDLE db = RemoteApi().CeOpenDatabaseEx(&guid_, &oid, nullptr, c.sort, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, db);
+        for (LONG record = 1; record <= 4; ++record) {
+            WideString wide = W(record < 4 ? values[record - 1].text : "");
+            CEPROPVAL props[5] = {};
+            props[0].propid = id, props[0].val.lVal = record;
+            if (record < 4) {
+                props[1].propid = i2, props[1].val.iVal = values[record - 1].small;
+                props[2].propid = i4, props[2].val.lVal = values[record - 1].large;
+                props[3].propid = r8, props[3].val.dblVal = values[record - 1].real;
+                props[4].propid = text, props[4].val.lpwstr = &wide[0];
+            }
+            ASSERT_NE(0u, RemoteApi().CeWriteRecordProps(db, 0, record < 4 ? 5 : 1, props));
+        }
+        std::string order;
+        LPBYTE buffer = nullptr;
+        DWORD size = 0;
+        for (CEOID at = RemoteApi().CeSeekDatabase(db, CEDB_SEEK_BEGINNING, 0, nullptr); at != 0;
+             at = RemoteApi().CeSeekDatabase(db, CEDB_SEEK_CURRENT, 1, nullptr)) {
+            WORD count = 1;
+            CEPROPID wanted = id;
+            ASSERT_NE(0u,
+                      RemoteApi().CeReadRecordPropsEx(
+                          db, CEDB_ALLOWREALLOC, &count, &wanted, &buffer, &size, nullptr));
+            order += std::to_string(reinterpret_cast<const CEPROPVAL*>(buffer)->val.lVal);
+        }
+        FreeRemoteBuffer(buffer);
+        RemoteApi().CeCloseHandle(db);
+        EXPECT_EQ(c.order, order);
+    }
+}
+
 }  // namespace
