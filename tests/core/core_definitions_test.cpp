@@ -1,10 +1,6 @@
 // Format definitions through the interface: a whole file's facts, each line
 // alone, the texts in UTF-8, and files that cannot be read or are none.
 
-#include <cstring>
-#include <memory>
-#include <tuple>
-
 #include "core_text.h"
 
 namespace {

@@ -1,6 +1,5 @@
 // What the device layer prints, taken apart: the listing's report pieced together
 // from its column-at-a-time messages, every other message a line of its own.
-#include <tuple>
 
 #include "core/device_lines.h"
 #include "core_text.h"

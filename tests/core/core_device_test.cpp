@@ -1,7 +1,6 @@
 // The core's device functions against the emulated handheld: the listing, the
 // copies' events, codes and sentences, and a database pushed record by record.
 #include <filesystem>
-#include <tuple>
 
 #include "core_text.h"
 #include "device_test_support.h"

@@ -1,7 +1,6 @@
 // FIT files read through the core, each assembled here byte by byte, and the
 // damaged and hostile files a device or a person may hand over.
 
-#include <algorithm>
 #include <cstdint>
 #include <map>
 

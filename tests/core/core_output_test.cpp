@@ -1,7 +1,6 @@
 // Files a caller writes through the core: whole on commit, the previous
 // file kept on every failure, nothing left beside the target.
 #include <cerrno>
-#include <memory>
 
 #include "core_text.h"
 #include "platform/io_faults.h"

@@ -1,8 +1,6 @@
 // The pictures: the SVG drawing's exact bytes from the library's writer,
 // and SVG and HTML through the interface, with what it refuses.
 
-#include <tuple>
-
 #include "core_text.h"
 #include "maps/document_sink.h"
 #include "maps/svg_writer.h"

@@ -1,9 +1,6 @@
 // Past the most points or the longest text a read takes, every reader fails
 // naming the cap and keeps nothing; the caps are lowered so small files meet them.
 
-#include <cstdio>
-#include <tuple>
-
 #include "core_text.h"
 #include "maps/read_caps.h"
 

@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <initializer_list>
+#include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/test_support.h"

@@ -1,8 +1,6 @@
 // A text's layout changed over its definition (vezuved_text_options), record
 // lines without one, import-only definitions, and points copied between sets.
 
-#include <tuple>
-
 #include "core_text.h"
 
 namespace {

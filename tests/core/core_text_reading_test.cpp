@@ -1,8 +1,6 @@
 // Text described by a ".cal" definition read: each layout's exact values,
 // the encodings, bad lines, and hostile files.
 
-#include <tuple>
-
 #include "core_text.h"
 #include "state/conversion_state.h"
 

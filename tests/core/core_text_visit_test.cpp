@@ -1,8 +1,6 @@
 // A text read point by point, or written as a document while it is read: the
 // points and warnings of a read that keeps them, its set left empty.
 
-#include <tuple>
-
 #include "core_text.h"
 
 namespace {

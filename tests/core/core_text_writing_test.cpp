@@ -1,9 +1,6 @@
 // Sets written as text described by a ".cal" definition: exact bytes, a round
 // trip through a database, and the failures.
 
-#include <cstdio>
-#include <cstring>
-
 #include "core_text.h"
 #include "vezuved/vezuved.h"
 

@@ -1,7 +1,6 @@
 // The core's paths are UTF-8 everywhere: files named with letters no single ANSI
 // code page holds are read and written under exactly those names.
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 

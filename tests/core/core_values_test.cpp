@@ -1,7 +1,5 @@
 // The single values the core reads and writes for any face: ISO 8601 times
 // and texts as the handheld holds them.
-#include <cstring>
-#include <tuple>
 
 #include "core_text.h"
 

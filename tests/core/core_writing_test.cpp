@@ -1,7 +1,6 @@
 // Collections built through the interface and written: exact bytes, databases
 // read back, refusals, and a failed write that leaves the previous file whole.
 
-#include <algorithm>
 #include <cerrno>
 
 #include "core_text.h"
