@@ -87,7 +87,7 @@ TEST(CoreDefinitions, FactsAndLinesOfAWholeDefinitionThenAnEmptyOne) {
     EXPECT_EQ(vezuved_definition_line_count(definition.handle), 0);
 }
 
-TEST(CoreDefinitions, RefusalsNameTheFileAndCause) {
+TEST(CoreDefinitions, RefusalsNameTheFileAndCauseAndHostileBytesAreReadLineByLine) {
     TempFolder folder;
     Definition definition;
     ASSERT_EQ(vezuved_definition_read(definition.handle, folder.put("good.cal", "Source = Tab\n").c_str()),
@@ -128,17 +128,13 @@ TEST(CoreDefinitions, RefusalsNameTheFileAndCause) {
     EXPECT_EQ(vezuved_definition_label(definition.handle, -1), nullptr);
     EXPECT_EQ(vezuved_definition_label(definition.handle, VEZUVED_DEFINITION_LABELS), nullptr);
     EXPECT_EQ(vezuved_definition_label(nullptr, 0), nullptr);
-}
 
-// Bytes of every value, lines far too long and quotes never closed are
-// read, each line cut, every text UTF-8, each byte one character.
-TEST(CoreDefinitions, HostileBytesAreReadLineByLine) {
-    TempFolder folder;
+    // Bytes of every value, lines far too long and quotes never closed are
+    // read, each line cut, every text UTF-8, each byte one character.
     std::string noise;
     for (int i = 0; i < 4096; ++i) noise += static_cast<char>((i * 7919) % 256);
     const std::string path =
         folder.put("noise.cal", noise + std::string(2000, 'x') + "=\n" + "Field3 = " + std::string(600, '"'));
-    Definition definition;
     ASSERT_EQ(vezuved_definition_read(definition.handle, path.c_str()), VEZUVED_OK);
     const int32_t count = vezuved_definition_line_count(definition.handle);
     EXPECT_GT(count, 10);
@@ -150,7 +146,6 @@ TEST(CoreDefinitions, HostileBytesAreReadLineByLine) {
         EXPECT_LE(characters, size_t{VEZUVED_DEFINITION_LINE_MAX}) << i;
         EXPECT_GE(line.number, 1);
     }
-    vezuved_definition_facts facts{};
     EXPECT_EQ(vezuved_definition_get_facts(definition.handle, &facts), VEZUVED_OK);
 
     // Every byte is one character.

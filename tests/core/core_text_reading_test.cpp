@@ -101,7 +101,7 @@ TEST(CoreTextReading, FilesThatHoldNoPointsFail) {
     }
 }
 
-TEST(CoreTextReading, TheDefinitionBesideTheFileChoosesText) {
+TEST(CoreTextReading, TheDefinitionBesideTheFileChoosesTextAndOneThatCannotBeReadIsNamed) {
     TempFolder folder;
     Collection collection;
     folder.put("walk.cal", Data("text/tab-track.cal"));
@@ -114,6 +114,16 @@ TEST(CoreTextReading, TheDefinitionBesideTheFileChoosesText) {
     EXPECT_EQ(vezuved_read(collection.handle, other.c_str(), nullptr), VEZUVED_ERROR_ARGUMENT);
     EXPECT_EQ(Message(collection.handle, folder.path()),
               "'DIR/notes.log': its extension names no format; give one in the options");
+
+    // A folder opens on some systems but never reads as a definition.
+    ::testing::internal::CaptureStdout();
+    const std::string outcome = ReadText(folder, folder.put("t.txt", "A,1,2\n"), folder.path());
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(outcome.rfind(std::to_string(VEZUVED_ERROR_OPEN) +
+                                "\ncannot read 'DIR/t.txt': its format definition 'DIR' cannot be read (",
+                            0),
+              0u)
+        << outcome;
 }
 
 TEST(CoreTextReading, HostileTextsAreReadLineByLine) {
@@ -160,19 +170,6 @@ TEST(CoreTextReading, WhatTheLastConversionLeftNeitherSteersNorChanges) {
     EXPECT_EQ(std::vector<int>({state.EleFormat, state.LocFormat, state.HeaderLines}),
               std::vector<int>({1, 2, 1}));
     state = before;
-}
-
-TEST(CoreTextReading, ADefinitionThatCannotBeReadIsNamedWithItsCause) {
-    TempFolder folder;
-    // A folder opens on some systems but never reads as a definition.
-    ::testing::internal::CaptureStdout();
-    const std::string outcome = ReadText(folder, folder.put("t.txt", "A,1,2\n"), folder.path());
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
-    EXPECT_EQ(outcome.rfind(std::to_string(VEZUVED_ERROR_OPEN) +
-                                "\ncannot read 'DIR/t.txt': its format definition 'DIR' cannot be read (",
-                            0),
-              0u)
-        << outcome;
 }
 
 // ISO 8601 time and date columns read when the read's flag says so; a flag
