@@ -68,7 +68,7 @@ TEST(CoreTextOptions, LayoutKindUnitAndColumnsOverTheDefinition) {
     }
 }
 
-TEST(CoreTextOptions, RecordLinesNeedNoDefinitionAndAreWrittenBack) {
+TEST(CoreTextOptions, RecordLinesNeedNoDefinitionAndAnImportOnlyDefinitionIsRefusedForWriting) {
     TempFolder folder;
     const std::string path =
         folder.put("trip.rlt", "45.5,-122.25,100,,Gate,Flag,Open\r\n-0.125,7,,,Hut,,\r\n");
@@ -82,25 +82,22 @@ TEST(CoreTextOptions, RecordLinesNeedNoDefinitionAndAreWrittenBack) {
     text.layout = VEZUVED_SOURCE_RECORD_LINE;
     ASSERT_EQ(vezuved_write_text(collection.handle, written.c_str(), nullptr, &text), VEZUVED_OK);
     EXPECT_EQ(SummaryOf(written), "T 'again'" + points);
-}
 
-TEST(CoreTextOptions, ADefinitionMarkedImportOnlyIsRefusedForWriting) {
-    TempFolder folder;
     const std::string definition = folder.put("survey.cal", Data("text/import-only.cal"));
-    Collection collection;
+    Collection survey;
     vezuved_read_options read{};
     read.definition_path = definition.c_str();
-    ASSERT_EQ(vezuved_read(collection.handle, folder.put("trip.txt", "A,45.5,-122.25\n").c_str(), &read),
+    ASSERT_EQ(vezuved_read(survey.handle, folder.put("trip.txt", "A,45.5,-122.25\n").c_str(), &read),
               VEZUVED_OK);
-    const std::string written = folder.file("out.txt");
+    const std::string out = folder.file("out.txt");
     vezuved_write_options options{};
     options.definition_path = definition.c_str();
     options.format = VEZUVED_FORMAT_TEXT;
-    EXPECT_EQ(vezuved_write(collection.handle, written.c_str(), &options), VEZUVED_ERROR_FORMAT);
-    EXPECT_EQ(Message(collection.handle, folder.path()),
+    EXPECT_EQ(vezuved_write(survey.handle, out.c_str(), &options), VEZUVED_ERROR_FORMAT);
+    EXPECT_EQ(Message(survey.handle, folder.path()),
               "cannot write 'DIR/out.txt' through 'DIR/survey.cal': the format 'Survey points (import "
               "only)' can be read but not written back the same way");
-    EXPECT_FALSE(FileExists(written));
+    EXPECT_FALSE(FileExists(out));
 }
 
 TEST(CorePointCopies, PointsAreCopiedAsHeldAndSegmentsMarked) {
