@@ -17,22 +17,18 @@ struct Recorder {
 
 int32_t VEZUVED_CORE_CALL Record(const vezuved_device_event* event, void* context) {
     Recorder& recorder = *static_cast<Recorder*>(context);
-    switch (event->type) {
-        case VEZUVED_DEVICE_EVENT_PROGRESS:
-            recorder.events += "progress " + std::string(event->item) + " " + std::to_string(event->stage) +
-                               " " + std::to_string(event->done) + "/" + std::to_string(event->total) + "|";
-            return 0;
-        case VEZUVED_DEVICE_EVENT_QUESTION:
-            recorder.events += "question " + std::string(event->item) + " " + event->source_date + " " +
-                               event->destination_date + "|";
-            return recorder.answer;
-        case VEZUVED_DEVICE_EVENT_FAILED:
-            recorder.events += "failed " + std::string(event->item) + ": " + event->message + "|";
-            return 0;
-        default:
-            recorder.events += "message " + std::string(event->message) + "|";
-            return 0;
-    }
+    const std::string item = event->item != nullptr ? event->item : "";
+    if (event->type == VEZUVED_DEVICE_EVENT_PROGRESS)
+        recorder.events += "progress " + item + " " + std::to_string(event->stage) + " " +
+                           std::to_string(event->done) + "/" + std::to_string(event->total) + "|";
+    else if (event->type == VEZUVED_DEVICE_EVENT_QUESTION)
+        recorder.events +=
+            "question " + item + " " + event->source_date + " " + event->destination_date + "|";
+    else if (event->type == VEZUVED_DEVICE_EVENT_FAILED)
+        recorder.events += "failed " + item + ": " + event->message + "|";
+    else
+        recorder.events += "message " + std::string(event->message) + "|";
+    return event->type == VEZUVED_DEVICE_EVENT_QUESTION ? recorder.answer : 0;
 }
 
 class CoreDeviceTest : public SyncTest {
