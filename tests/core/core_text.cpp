@@ -117,11 +117,7 @@ void ExpectHolds(const std::string& text, std::initializer_list<std::string> par
 }
 
 vezuved_point At(double latitude, double longitude, const char* name) {
-    vezuved_point point{};
-    point.latitude = latitude;
-    point.longitude = longitude;
-    point.name = name;
-    return point;
+    return vezuved_point{latitude, longitude, 0, 0, 0, 0, 0, name, nullptr, nullptr};
 }
 
 std::string Document(vezuved_collection* collection, int32_t format, const char* creator, const char* name) {
