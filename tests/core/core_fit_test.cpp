@@ -34,11 +34,11 @@ std::string Changed(std::string bytes, size_t at, char value) {
     return bytes;
 }
 
+// An activity of one record.
+Fit OnePoint() { return Activity().Data(1, {kT0, Deg(45), Deg(11.25), 3000, 0xFFFFFFFF}); }
+
 TEST(CoreFit, ActivitiesCoursesAndDamagedFiles) {
-    const std::string twoPoints = Activity()
-                                      .Data(1, {kT0, Deg(45), Deg(11.25), 3000, 0xFFFFFFFF})
-                                      .Data(1, {kT0 + 1, Deg(45), Deg(22.5), 0xFFFF, 3005})
-                                      .File();
+    const std::string twoPoints = OnePoint().Data(1, {kT0 + 1, Deg(45), Deg(22.5), 0xFFFF, 3005}).File();
     const std::string course =
         Fit()
             .Define(0, 0, F({0, 1, kEnum}))
@@ -127,17 +127,12 @@ TEST(CoreFit, ActivitiesCoursesAndDamagedFiles) {
          "T 'activity 2021-09-08' 2: 11.25,45^100@1631065600000 22.5,45^101@1631065601000\n",
          "0 DIR/trip.fit: byte 120: the 4 byte(s) that follow are no FIT file; they are left out\n"},
         {"a definition claiming more fields than the data holds",
-         Activity()
-             .Data(1, {kT0, Deg(45), Deg(11.25), 3000, 0xFFFFFFFF})
-             .Raw(std::string("\x44\0\0\x14\0\xff\0\x04\x85", 9))
-             .File(),
+         OnePoint().Raw(std::string("\x44\0\0\x14\0\xff\0\x04\x85", 9)).File(),
          "T 'activity 2021-09-08' 1: 11.25,45^100@1631065600000\n",
          "0 DIR/trip.fit: byte 99: a message runs past the end of the data, byte 108; the rest of the data "
          "is left out\n"},
         {"a message before its definition; a data size beyond the file",
-         Changed(Activity().Data(1, {kT0, Deg(45), Deg(11.25), 3000, 0xFFFFFFFF}).Raw("\x09").File(14, false),
-                 7,
-                 '\1'),
+         Changed(OnePoint().Raw("\x09").File(14, false), 7, '\1'),
          "T 'activity 2021-09-08' 1: 11.25,45^100@1631065600000\n",
          "0 DIR/trip.fit: byte 99: a message of local type 9 comes before any definition of it; the rest of "
          "the data is left out\n0 DIR/trip.fit: the file ends early, at byte 102 where its header gives "
@@ -218,7 +213,7 @@ TEST(CoreFit, EveryCutAndChangedByteIsReadOrRefused) {
 
 // A chain of damaged files is said in a screenful, then counted.
 TEST(CoreFit, ManyDamagedFilesAreCounted) {
-    std::string one = Activity().Data(1, {kT0, Deg(45), Deg(11.25), 3000, 0xFFFFFFFF}).File();
+    std::string one = OnePoint().File();
     one.back() = static_cast<char>(one.back() ^ 1);
     std::string chain;
     for (int i = 0; i < 25; ++i) chain += one;

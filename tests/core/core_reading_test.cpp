@@ -19,8 +19,6 @@ TEST(CoreReading, EachFormatGivesItsSetsExactly) {
     }
 }
 
-// A strict read fails at the first bad point; reads append, and a failed
-// read changes nothing.
 TEST(CoreReading, StrictReadsFailReadsAppendAndAFailedReadChangesNothing) {
     TempFolder folder;
     Collection collection;

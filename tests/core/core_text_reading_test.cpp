@@ -49,8 +49,6 @@ TEST(CoreTextReading, EachLayoutGivesItsExactValues) {
     }
 }
 
-// Bad lines are left out with their line and column; a strict read fails
-// at the first.
 TEST(CoreTextReading, BadLinesAreLeftOutWithTheirLineAndColumnOrFailAStrictRead) {
     TempFolder folder;
     Collection collection;

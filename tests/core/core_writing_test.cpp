@@ -71,7 +71,6 @@ TEST(CoreWriting, DocumentBytesAreExactCompactOrAsPoints) {
     EXPECT_FALSE(FileExists(folder.file("d.geojson")));
 }
 
-// A GPX route has no segments: a route's are joined, and said so.
 TEST(CoreWriting, AGpxRouteJoinsItsSegmentsAndSaysSo) {
     Collection collection;
     const int32_t route = vezuved_add_set(collection.handle, VEZUVED_SET_ROUTE, "Loop");
