@@ -163,7 +163,6 @@ TEST(CoreDefinitions, KeywordNamesAndNumbers) {
     EXPECT_EQ(vezuved_definition_keyword_name(VEZUVED_KEY_EXT + 1), nullptr);
     EXPECT_EQ(vezuved_definition_keyword_name(-1), nullptr);
     const std::tuple<const char*, int32_t, int32_t> numbers[] = {
-        // text, length read, value
         {"7", 1, 7},
         {" -12 columns", 4, -12},
         {"+3", 2, 3},

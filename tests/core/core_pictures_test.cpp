@@ -107,7 +107,6 @@ TEST_F(CorePictures, WrittenByExtensionThroughTheInterfaceWithATableOrNote) {
 TEST_F(CorePictures, RefusalsNameTheFileAndCause) {
     const char* cells[] = {"a", "b"};
     const std::tuple<int32_t, int32_t, const char*, const char*> cases[] = {
-        // rows, columns, note, cause
         {-1, 2, nullptr, "a table of -1 rows and 2 columns"},
         {1, 0, nullptr, "a table of 1 rows and 0 columns"},
         {0, 2, "\xC3(", "the page's note is no UTF-8 text"},

@@ -70,7 +70,6 @@ TEST_F(ReadCaps, MorePointsOrALongerTextThanAReadTakesFailNamingTheCap) {
     // A longer text than a read takes.
     const std::string name(65, 'n');
     const std::tuple<const char*, std::string, std::string> texts[] = {
-        // file, text, where it is
         {"a.gpx", "<gpx>\n<wpt lat=\"1\" lon=\"2\"><name>" + name + "</name></wpt></gpx>", "line 2: "},
         {"a.kml", "<kml><Placemark><description>" + name + "</description></Placemark></kml>", "line 1: "},
         {"a.geojson", R"({"type":"Point","coordinates":[1,2],"x":")" + name + "\"}", ""},

@@ -51,7 +51,6 @@ TEST(CoreTextOptions, LayoutKindUnitAndColumnsOverTheDefinition) {
     EXPECT_EQ(Read(folder, path, definition, text).front(), 'R');
 
     const std::tuple<int32_t, int32_t, int32_t, int16_t, const char*> cases[] = {
-        // layout, kind, unit, column
         {9, -1, -1, 0, "'DIR/trip.txt': 9 is no text layout"},
         {-1, 5, -1, 0, "'DIR/trip.txt': 5 is no kind of set"},
         {-1, -1, 2, 0, "'DIR/trip.txt': 2 is no unit of elevation"},

@@ -5,7 +5,7 @@
 
 namespace {
 
-TEST(CoreValues, IsoTimesAreReadAndWrittenAsDocumentsDo) {
+TEST(CoreValues, IsoTimesAndTextsAreReadAndWrittenAsDocumentsAndTheHandheldDo) {
     // The text, the result and the moment: time, has_date, has_time, has_zone, zone_minutes.
     const std::tuple<const char*, int32_t, vezuved_iso_time> cases[] = {
         {"2021-08-14", VEZUVED_OK, {1628899200000, 1, 0, 0, 0}},
@@ -50,25 +50,23 @@ TEST(CoreValues, IsoTimesAreReadAndWrittenAsDocumentsDo) {
     EXPECT_EQ(vezuved_write_iso_time(0, small, 21), 20);
     EXPECT_STREQ(small, "1970-01-01T00:00:00Z");
     EXPECT_EQ(vezuved_write_iso_time(0, nullptr, 40), VEZUVED_ERROR_ARGUMENT);
-}
 
-TEST(CoreValues, TextsAreGivenAsTheHandheldHoldsThem) {
-    const std::tuple<const char*, int32_t, const char*> cases[] = {
-        // text, characters replaced, as held
+    // Texts as the handheld holds them: each text, the characters replaced, the text held.
+    const std::tuple<const char*, int32_t, const char*> texts[] = {
         {"plain? text", 0, "plain? text"},
         {"Caf\xC3\xA9 \xE2\x82\xAC 5", 0, "Caf\xC3\xA9 \xE2\x82\xAC 5"},  // é and € are the handheld's
         {"\xD0\x9F\xD0\xB5 \xE2\x86\x92 \xF0\x9F\x8F\x94", 4, "?? ? ?"},  // Cyrillic, an arrow, an emoji
         {"caf\xE9", 0, "caf\xC3\xA9"},  // a byte that is no UTF-8 is the handheld's character
         {"", 0, ""},
     };
-    for (const auto& [text, replaced, held] : cases) {
+    for (const auto& [text, replaced, held] : texts) {
         char out[64];
         EXPECT_EQ(vezuved_handheld_text(text, out, sizeof out), replaced) << text;
         EXPECT_STREQ(out, held) << text;
     }
-    char out[4];
-    EXPECT_EQ(vezuved_handheld_text("long", out, sizeof out), VEZUVED_ERROR_ARGUMENT);
-    EXPECT_EQ(vezuved_handheld_text(nullptr, out, sizeof out), VEZUVED_ERROR_ARGUMENT);
+    char tiny[4];
+    EXPECT_EQ(vezuved_handheld_text("long", tiny, sizeof tiny), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(vezuved_handheld_text(nullptr, tiny, sizeof tiny), VEZUVED_ERROR_ARGUMENT);
 }
 
 // A record's feet as it wrote them travel through another program's
