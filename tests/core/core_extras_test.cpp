@@ -140,7 +140,7 @@ TEST(CoreExtras, OtherProgramsValuesAreWrittenToGpx) {
 
 // A waypoint's Folders and TimeSpan end are KML's own: kept through KML and
 // GeoJSON, said by GPX. Waypoints all in one outermost Folder are its set.
-TEST(CoreExtras, KmlFoldersAndTimeSpanEndsAreKeptBetweenMapFormats) {
+TEST(CoreExtras, KmlFoldersTimeSpanEndsAndOtherExtensionsAreKeptBetweenMapFormats) {
     TempFolder folder;
     const std::string kml =
         "<kml xmlns=\"http://www.opengis.net/kml/2.2\"><Document><Folder><name>Trip</name>"
@@ -180,12 +180,9 @@ TEST(CoreExtras, KmlFoldersAndTimeSpanEndsAreKeptBetweenMapFormats) {
     ASSERT_EQ(vezuved_write(read.handle, folder.file("f.gpx").c_str(), nullptr), VEZUVED_OK);
     EXPECT_EQ(Warnings(read.handle, folder.path()),
               "0 'DIR/f.gpx': 2 point(s) hold values GPX cannot hold (folder, timeEnd); they are left out\n");
-}
 
-// Links and extensions of other namespaces pass through as their XML, each declaring
-// its namespaces, the same bytes through KML and GeoJSON; a broken one is said.
-TEST(CoreExtras, OtherExtensionsPassThroughAsXml) {
-    TempFolder folder;
+    // Links and extensions of other namespaces pass through as their XML, each declaring
+    // its namespaces, the same bytes through KML and GeoJSON; a broken one is said.
     const std::string gpx =
         "<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\" "
         "xmlns:gpxx=\"http://www.garmin.com/xmlschemas/GpxExtensions/v3\" xmlns:o=\"urn:o\">"
@@ -198,12 +195,12 @@ TEST(CoreExtras, OtherExtensionsPassThroughAsXml) {
         "<trk><name>T</name><extensions><gpxx:TrackExtension><gpxx:DisplayColor>Red</gpxx:DisplayColor>"
         "</gpxx:TrackExtension></extensions><trkseg><trkpt lat=\"3\" lon=\"4\"/></trkseg></trk>"
         "<extensions><o:f/></extensions></gpx>";
-    Collection read;
-    ASSERT_EQ(vezuved_read(read.handle, folder.put("e.gpx", gpx).c_str(), nullptr), VEZUVED_OK);
-    EXPECT_EQ(Warnings(read.handle, folder.path()), "");
-    const std::string written = As(read, VEZUVED_FORMAT_GPX);
+    Collection extended;
+    ASSERT_EQ(vezuved_read(extended.handle, folder.put("e.gpx", gpx).c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(Warnings(extended.handle, folder.path()), "");
+    const std::string xml = As(extended, VEZUVED_FORMAT_GPX);
     ExpectHolds(
-        written,
+        xml,
         {"  <metadata>\n    <author>\n      <name>N</name>\n      <email id=\"n\" domain=\"d\"></email>\n"
          "    </author>\n    <copyright author=\"A\"><year>2020</year></copyright>\n"
          "    <link href=\"m\"><text>M</text></link>\n    <extensions>\n"
@@ -220,10 +217,10 @@ TEST(CoreExtras, OtherExtensionsPassThroughAsXml) {
          "</x1:TrackExtension>\n    </extensions>\n    <trkseg>",
          "  </trk>\n  <extensions>\n    <x1:f xmlns:x1=\"urn:o\"></x1:f>\n  </extensions>\n</gpx>"});
     for (const char* through : {"e.kml", "e.geojson"}) {
-        ASSERT_EQ(vezuved_write(read.handle, folder.file(through).c_str(), nullptr), VEZUVED_OK);
+        ASSERT_EQ(vezuved_write(extended.handle, folder.file(through).c_str(), nullptr), VEZUVED_OK);
         Collection back;
         ASSERT_EQ(vezuved_read(back.handle, folder.file(through).c_str(), nullptr), VEZUVED_OK);
-        EXPECT_EQ(As(back, VEZUVED_FORMAT_GPX), written) << through;
+        EXPECT_EQ(As(back, VEZUVED_FORMAT_GPX), xml) << through;
     }
     // Edited in another program so that it is no XML any more.
     std::string geojson = ReadFileText(folder.file("e.geojson"));
