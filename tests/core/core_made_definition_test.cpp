@@ -74,7 +74,7 @@ TEST(CoreMadeDefinition, AHeaderRowMakesADefinitionThatReadsItsFileAsTheReaderCu
         "header row keeps them\n");
 }
 
-TEST(CoreMadeDefinition, FilesAndCallsThatMakeNoDefinition) {
+TEST(CoreMadeDefinition, FilesAndCallsThatMakeNoDefinitionAndATextReadByItsHeaderRow) {
     TempFolder folder;
     const std::pair<const char*, const char*> cases[] = {
         {"", "its first line, the header row, is empty"},
@@ -101,13 +101,10 @@ TEST(CoreMadeDefinition, FilesAndCallsThatMakeNoDefinition) {
     EXPECT_EQ(vezuved_make_definition(nullptr, good.c_str(), 0, AppendDocument, &text),
               VEZUVED_ERROR_ARGUMENT);
     EXPECT_EQ(text, "");
-}
 
-// A text read by its header row: the making's warnings first, ISO times kept,
-// feet as the file wrote them; with a definition too it is refused.
-TEST(CoreMadeDefinition, ATextIsReadByItsHeaderRowInOneRead) {
-    TempFolder folder;
-    const std::string data =
+    // A text read by its header row: the making's warnings first, ISO times kept,
+    // feet as the file wrote them; with a definition too it is refused.
+    const std::string walk =
         folder.put("walk.txt",
                    "Name;Lat;Lon;Ele (ft);Speed;Time\r\nHut;46.5;7.9;11249;0;"
                    "2021-08-14T10:15:00+02:00\r\nPass;north;7.8;8000.50;0;"
@@ -115,7 +112,7 @@ TEST(CoreMadeDefinition, ATextIsReadByItsHeaderRowInOneRead) {
     Collection read;
     vezuved_read_options options{};
     options.flags = VEZUVED_READ_HEADER_ROW;
-    ASSERT_EQ(vezuved_read(read.handle, data.c_str(), &options), VEZUVED_OK);
+    ASSERT_EQ(vezuved_read(read.handle, walk.c_str(), &options), VEZUVED_OK);
     EXPECT_EQ(Summary(read.handle),
               "W 'walk' 2: 7.9,46.5^3428.6952@1628928900000 'Hut' 7.7,46.6^557.4792@1628942400000 'Col'\n");
     EXPECT_EQ(Warnings(read.handle, folder.path()),
@@ -131,8 +128,8 @@ TEST(CoreMadeDefinition, ATextIsReadByItsHeaderRowInOneRead) {
     EXPECT_EQ(vezuved_get_elevation_feet(read.handle, 0, 2, &got), VEZUVED_ERROR_ARGUMENT);
     EXPECT_EQ(vezuved_get_elevation_feet(read.handle, 1, 0, &got), VEZUVED_ERROR_ARGUMENT);
 
-    options.definition_path = data.c_str();
-    EXPECT_EQ(vezuved_read(read.handle, data.c_str(), &options), VEZUVED_ERROR_ARGUMENT);
+    options.definition_path = walk.c_str();
+    EXPECT_EQ(vezuved_read(read.handle, walk.c_str(), &options), VEZUVED_ERROR_ARGUMENT);
 }
 
 }  // namespace
