@@ -78,7 +78,7 @@ std::string OnePage(const std::string& figures) {
            figures + indented + "  </body>\n</html>\n";
 }
 
-TEST_F(CorePictures, WrittenByExtensionThroughTheInterfaceWithATableOrNote) {
+TEST_F(CorePictures, WrittenByExtensionWithATableOrNoteOrHandedToAFunction) {
     ASSERT_EQ(vezuved_write(one_.handle, folder_.file("one.svg").c_str(), nullptr), VEZUVED_OK);
     EXPECT_EQ(ReadFileText(folder_.file("one.svg")), Data("pictures/one.svg"));
     for (const char* name : {"one.html", "ONE.HTM"}) {
@@ -102,6 +102,40 @@ TEST_F(CorePictures, WrittenByExtensionThroughTheInterfaceWithATableOrNote) {
     options.page_cells = nullptr;
     ASSERT_EQ(vezuved_write(one_.handle, folder_.file("note.html").c_str(), &options), VEZUVED_OK);
     EXPECT_EQ(ReadFileText(folder_.file("note.html")), OnePage("    <p>not shown beside a table</p>\n"));
+
+    for (const int32_t format : {VEZUVED_FORMAT_GPX,
+                                 VEZUVED_FORMAT_KML,
+                                 VEZUVED_FORMAT_GEOJSON,
+                                 VEZUVED_FORMAT_SVG,
+                                 VEZUVED_FORMAT_HTML}) {
+        vezuved_write_options options{};
+        options.format = format;
+        ASSERT_EQ(vezuved_write(one_.handle, folder_.file("same").c_str(), &options), VEZUVED_OK) << format;
+        EXPECT_EQ(Document(one_.handle, format), ReadFileText(folder_.file("same"))) << format;
+    }
+    // The format, the receiver and the result; the message.
+    const std::pair<std::tuple<int32_t, vezuved_write_function, int32_t>, const char*> cases[] = {
+        {{VEZUVED_FORMAT_SVG, RefuseDocument, VEZUVED_ERROR_WRITE},
+         "cannot write 'given': the receiver refused it"},
+        {{VEZUVED_FORMAT_SVG, nullptr, VEZUVED_ERROR_ARGUMENT}, "no function was given to take the document"},
+        {{VEZUVED_FORMAT_BY_EXTENSION, AppendDocument, VEZUVED_ERROR_ARGUMENT},
+         "cannot write 'given': the options name no format"},
+        {{VEZUVED_FORMAT_PDB, AppendDocument, VEZUVED_ERROR_UNSUPPORTED},
+         "cannot write 'given': a database is written only to a file"},
+        {{VEZUVED_FORMAT_TEXT, AppendDocument, VEZUVED_ERROR_UNSUPPORTED},
+         "cannot write 'given': a text file is written only to a file"},
+        {{99, AppendDocument, VEZUVED_ERROR_ARGUMENT}, "'given': 99 is no format"},
+    };
+    for (const auto& [call, message] : cases) {
+        const auto& [format, write, code] = call;
+        vezuved_write_options options{};
+        options.format = format;
+        std::string text;
+        EXPECT_EQ(vezuved_write_to(one_.handle, "given", write, &text, &options), code) << message;
+        EXPECT_EQ(Message(one_.handle, folder_.path()), message);
+        EXPECT_EQ(text, "");
+    }
+    EXPECT_EQ(vezuved_write_to(nullptr, "given", AppendDocument, nullptr, nullptr), VEZUVED_ERROR_ARGUMENT);
 }
 
 TEST_F(CorePictures, RefusalsNameTheFileAndCause) {
@@ -153,42 +187,6 @@ TEST_F(CorePictures, RefusalsNameTheFileAndCause) {
     EXPECT_EQ(
         ReadOutcome(folder_, folder_.file("one.svg"), &html),
         Outcome(VEZUVED_ERROR_UNSUPPORTED, "", "cannot read 'DIR/one.svg': an HTML picture is written only"));
-}
-
-TEST_F(CorePictures, DocumentsHandedToAFunction) {
-    for (const int32_t format : {VEZUVED_FORMAT_GPX,
-                                 VEZUVED_FORMAT_KML,
-                                 VEZUVED_FORMAT_GEOJSON,
-                                 VEZUVED_FORMAT_SVG,
-                                 VEZUVED_FORMAT_HTML}) {
-        vezuved_write_options options{};
-        options.format = format;
-        ASSERT_EQ(vezuved_write(one_.handle, folder_.file("same").c_str(), &options), VEZUVED_OK) << format;
-        EXPECT_EQ(Document(one_.handle, format), ReadFileText(folder_.file("same"))) << format;
-    }
-    // The format, the receiver and the result; the message.
-    const std::pair<std::tuple<int32_t, vezuved_write_function, int32_t>, const char*> cases[] = {
-        {{VEZUVED_FORMAT_SVG, RefuseDocument, VEZUVED_ERROR_WRITE},
-         "cannot write 'given': the receiver refused it"},
-        {{VEZUVED_FORMAT_SVG, nullptr, VEZUVED_ERROR_ARGUMENT}, "no function was given to take the document"},
-        {{VEZUVED_FORMAT_BY_EXTENSION, AppendDocument, VEZUVED_ERROR_ARGUMENT},
-         "cannot write 'given': the options name no format"},
-        {{VEZUVED_FORMAT_PDB, AppendDocument, VEZUVED_ERROR_UNSUPPORTED},
-         "cannot write 'given': a database is written only to a file"},
-        {{VEZUVED_FORMAT_TEXT, AppendDocument, VEZUVED_ERROR_UNSUPPORTED},
-         "cannot write 'given': a text file is written only to a file"},
-        {{99, AppendDocument, VEZUVED_ERROR_ARGUMENT}, "'given': 99 is no format"},
-    };
-    for (const auto& [call, message] : cases) {
-        const auto& [format, write, code] = call;
-        vezuved_write_options options{};
-        options.format = format;
-        std::string text;
-        EXPECT_EQ(vezuved_write_to(one_.handle, "given", write, &text, &options), code) << message;
-        EXPECT_EQ(Message(one_.handle, folder_.path()), message);
-        EXPECT_EQ(text, "");
-    }
-    EXPECT_EQ(vezuved_write_to(nullptr, "given", AppendDocument, nullptr, nullptr), VEZUVED_ERROR_ARGUMENT);
 }
 
 }  // namespace
