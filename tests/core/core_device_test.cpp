@@ -54,16 +54,14 @@ protected:
 
 // The core's PC paths are UTF-8: a file named with letters no single ANSI
 // code page holds is found and copied (on Windows by its UTF-16 name).
-TEST_F(CoreDeviceTest, PushFindsAPcFileByItsUtf8Name) {
+TEST_F(CoreDeviceTest, PushFindsAPcFileByItsUtf8NameAndSaysEachStepAsAnEvent) {
     WritePc("Home.rlp", kPoints);
     const std::string name = "Caf\xC3\xA9 \xD0\x9F\xD0\xB5\xD1\x88\xD0\xBA\xD0\xBE\xD0\xBC.rlp";
     std::filesystem::rename(std::filesystem::u8path(Pc("Home.rlp")), std::filesystem::u8path(Pc(name)));
     EXPECT_EQ(VEZUVED_OK, PushCore(Pc(name))) << vezuved_device_error_message(device_);
     EXPECT_EQ(VEZUVED_DEVICE_COPIED, vezuved_device_outcome(device_));
     EXPECT_EQ(Databases().size(), 1u);
-}
 
-TEST_F(CoreDeviceTest, PushSaysEachStepAsAnEvent) {
     WritePc("Home.rlp", kPoints);
     EXPECT_EQ(VEZUVED_OK, PushCore(Pc("Home.rlp")));
     EXPECT_EQ(

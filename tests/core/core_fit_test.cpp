@@ -190,7 +190,7 @@ TEST(CoreFit, ActivitiesCoursesAndDamagedFiles) {
 
 // Every prefix and every one-byte change of a small file is read or
 // refused cleanly, never more than the file's points.
-TEST(CoreFit, EveryCutAndChangedByteIsReadOrRefused) {
+TEST(CoreFit, EveryCutAndChangedByteIsReadOrRefusedAndManyDamagedFilesAreCounted) {
     const std::string file = Activity()
                                  .Data(1, {kT0, Deg(45), Deg(11.25), 3000, 0xFFFFFFFF})
                                  .Data(2, {kT0 + 1, 0})
@@ -209,15 +209,12 @@ TEST(CoreFit, EveryCutAndChangedByteIsReadOrRefused) {
             }
         }
     }
-}
 
-// A chain of damaged files is said in a screenful, then counted.
-TEST(CoreFit, ManyDamagedFilesAreCounted) {
+    // A chain of damaged files is said in a screenful, then counted.
     std::string one = OnePoint().File();
     one.back() = static_cast<char>(one.back() ^ 1);
     std::string chain;
     for (int i = 0; i < 25; ++i) chain += one;
-    TempFolder folder;
     Collection collection;
     const std::string path = folder.put("trip.fit", chain);
     ASSERT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), VEZUVED_OK);

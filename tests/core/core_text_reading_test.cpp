@@ -67,7 +67,7 @@ TEST(CoreTextReading, BadLinesAreLeftOutWithTheirLineAndColumnOrFailAStrictRead)
     EXPECT_EQ(std::string(warning.file), path);
 }
 
-TEST(CoreTextReading, EncodingsAreDetectedOrForced) {
+TEST(CoreTextReading, EncodingsAreDetectedOrForcedAndFilesThatHoldNoPointsFail) {
     // Each row: the case, the text, the encoding, the code and the sets or the message.
     for (const std::vector<std::string>& c : Table("text/encodings.tsv", 6, 5)) {
         TempFolder folder;
@@ -77,9 +77,7 @@ TEST(CoreTextReading, EncodingsAreDetectedOrForced) {
                   Outcome(Code(c[3]), read ? c[4] : "", read ? "" : c[4]))
             << c[0];
     }
-}
 
-TEST(CoreTextReading, FilesThatHoldNoPointsFail) {
     // Each row: the case, the text and the definition ("-": no file, "@": one of data/text),
     // the code, the message and the warnings.
     for (const std::vector<std::string>& c : Table("text/failures.tsv", 6, 6)) {
