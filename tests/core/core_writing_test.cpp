@@ -28,7 +28,7 @@ const char kBuilt[] =
     "-33.8567844 'Gate'\nT 'Day one' 2: -122.1,45.1@1628928960250 /-122.3,45.3^-3\n";
 
 // What the collection of Fill is written as, byte for byte, compact or as points.
-TEST(CoreWriting, DocumentBytesAreExactCompactOrAsPoints) {
+TEST(CoreWriting, DocumentBytesAreExactCompactOrAsPointsAndEachFormatReadsBack) {
     Collection collection;
     Fill(collection.handle);
     TempFolder folder;
@@ -69,31 +69,9 @@ TEST(CoreWriting, DocumentBytesAreExactCompactOrAsPoints) {
                   "'DIR/d.geojson': " + std::to_string(format) + " is no format a document is written in");
     }
     EXPECT_FALSE(FileExists(folder.file("d.geojson")));
-}
 
-TEST(CoreWriting, AGpxRouteJoinsItsSegmentsAndSaysSo) {
-    Collection collection;
-    const int32_t route = vezuved_add_set(collection.handle, VEZUVED_SET_ROUTE, "Loop");
-    for (const int32_t start : {0, 1, 0, 1}) {
-        vezuved_point point = At(45, 7, "");
-        point.segment_start = start;
-        ASSERT_EQ(vezuved_add_point(collection.handle, route, &point), VEZUVED_OK);
-    }
-    TempFolder folder;
-    ASSERT_EQ(vezuved_write(collection.handle, folder.file("loop.gpx").c_str(), nullptr), VEZUVED_OK);
-    EXPECT_EQ(Warnings(collection.handle, folder.path()),
-              "0 route 'Loop': 3 segments joined (a GPX route has no segments)\n");
-    EXPECT_EQ(Count(ReadFileText(folder.file("loop.gpx")), "<rtept "), 4u);
-    ASSERT_EQ(vezuved_write(collection.handle, folder.file("loop.kml").c_str(), nullptr), VEZUVED_OK);
-    EXPECT_EQ(Warnings(collection.handle, folder.path()), "");
-}
-
-// Every format the registry says reads and writes all a collection holds
-// gives the collection again.
-TEST(CoreWriting, EachFormatReadsBackAsItWasWritten) {
-    Collection collection;
-    Fill(collection.handle);
-    TempFolder folder;
+    // Every format the registry says reads and writes all a collection holds
+    // gives the collection again.
     const uint32_t everything = 0x3FF;  // every VEZUVED_KEEPS_*
     std::vector<std::string> names;
     vezuved_format_info info{};
@@ -111,6 +89,23 @@ TEST(CoreWriting, EachFormatReadsBackAsItWasWritten) {
         if (name != "back.kml") expected.replace(expected.find("'Stops'"), 7, "'waypoints'");
         EXPECT_EQ(SummaryOf(folder.file(name)), expected) << name;
     }
+}
+
+TEST(CoreWriting, AGpxRouteJoinsItsSegmentsAndSaysSo) {
+    Collection collection;
+    const int32_t route = vezuved_add_set(collection.handle, VEZUVED_SET_ROUTE, "Loop");
+    for (const int32_t start : {0, 1, 0, 1}) {
+        vezuved_point point = At(45, 7, "");
+        point.segment_start = start;
+        ASSERT_EQ(vezuved_add_point(collection.handle, route, &point), VEZUVED_OK);
+    }
+    TempFolder folder;
+    ASSERT_EQ(vezuved_write(collection.handle, folder.file("loop.gpx").c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(Warnings(collection.handle, folder.path()),
+              "0 route 'Loop': 3 segments joined (a GPX route has no segments)\n");
+    EXPECT_EQ(Count(ReadFileText(folder.file("loop.gpx")), "<rtept "), 4u);
+    ASSERT_EQ(vezuved_write(collection.handle, folder.file("loop.kml").c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(Warnings(collection.handle, folder.path()), "");
 }
 
 // The dates of the header (offsets 36 to 47) are the moment of writing.
