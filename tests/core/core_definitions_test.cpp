@@ -156,7 +156,7 @@ TEST(CoreDefinitions, RefusalsNameTheFileAndCauseAndHostileBytesAreReadLineByLin
     EXPECT_STREQ(facts.title, "\xE2\x82\xAC\xC2\x81\xC2\x9D\xC3\xA9\xC3\x83\xC2\x81");
 }
 
-TEST(CoreDefinitions, KeywordNamesAndNumbers) {
+TEST(CoreDefinitions, KeywordNamesNumbersAndAnExplanationOfTheDefinitionsOwn) {
     EXPECT_STREQ(vezuved_definition_keyword_name(VEZUVED_KEY_SOURCE), "Source");
     EXPECT_STREQ(vezuved_definition_keyword_name(VEZUVED_KEY_FIELD_COUNT), "FieldCount");
     EXPECT_STREQ(vezuved_definition_keyword_name(VEZUVED_KEY_EXT), "Ext");
@@ -180,11 +180,9 @@ TEST(CoreDefinitions, KeywordNamesAndNumbers) {
     EXPECT_EQ(vezuved_definition_integer(nullptr, &value), 0);
     EXPECT_EQ(value, 0);
     EXPECT_EQ(vezuved_definition_integer("5", nullptr), 1);
-}
 
-// The explanation a face prints: its summary, the column table as cells and
-// the warnings, all the definition's own until it is read again.
-TEST(CoreDefinitions, AnExplanationIsTheDefinitionsOwn) {
+    // The explanation a face prints: its summary, the column table as cells and
+    // the warnings, all the definition's own until it is read again.
     TempFolder folder;
     const std::string path =
         folder.put("walk.cal",

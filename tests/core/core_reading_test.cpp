@@ -6,7 +6,7 @@
 
 namespace {
 
-TEST(CoreReading, EachFormatGivesItsSetsExactly) {
+TEST(CoreReading, EachFormatGivesItsSetsExactlyStrictReadsFailAndReadsAppend) {
     // Each row: a file of data/read, its sets and its warnings.
     for (const std::vector<std::string>& c : Table("read/formats.tsv", 3, 3)) {
         TempFolder folder;
@@ -17,9 +17,7 @@ TEST(CoreReading, EachFormatGivesItsSetsExactly) {
         EXPECT_EQ(Summary(collection.handle), c[1]) << c[0];
         EXPECT_EQ(Warnings(collection.handle, folder.path()), c[2]) << c[0];
     }
-}
 
-TEST(CoreReading, StrictReadsFailReadsAppendAndAFailedReadChangesNothing) {
     TempFolder folder;
     Collection collection;
     const std::string gpx = folder.put("trip.gpx", Data("read/trip.gpx"));

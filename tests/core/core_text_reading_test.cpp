@@ -38,7 +38,7 @@ std::string ReadText(const TempFolder& folder,
 
 // Also the times and Garmin positions that cannot be read, and a NUL that
 // ends a line, a last line with no line end, and BEL and BS that vanish.
-TEST(CoreTextReading, EachLayoutGivesItsExactValues) {
+TEST(CoreTextReading, EachLayoutGivesItsExactValuesAndBadLinesAreLeftOutOrFailAStrictRead) {
     // Each row: the case, its definition in data/text, the text, its sets and its warnings.
     for (const std::vector<std::string>& c : Table("text/layouts.tsv", 9, 5)) {
         TempFolder folder;
@@ -47,9 +47,7 @@ TEST(CoreTextReading, EachLayoutGivesItsExactValues) {
                   Outcome(VEZUVED_OK, c[3], c[4]))
             << c[0];
     }
-}
 
-TEST(CoreTextReading, BadLinesAreLeftOutWithTheirLineAndColumnOrFailAStrictRead) {
     TempFolder folder;
     Collection collection;
     const std::string definition = folder.put("bad.cal", CommaMetres());

@@ -56,7 +56,7 @@ protected:
     std::string warnings_;  // the held read's
 };
 
-TEST_F(CoreTextVisit, GivesThePointsAndWarningsOfARead) {
+TEST_F(CoreTextVisit, GivesThePointsAndWarningsOfAReadOrRefuses) {
     Collection visited;
     Gathered gathered;
     gathered.set = vezuved_add_set(gathered.points.handle, vezuved_set_kind(held_.handle, 0), "trip");
@@ -67,9 +67,7 @@ TEST_F(CoreTextVisit, GivesThePointsAndWarningsOfARead) {
     ExpectLeftAsARead(visited);
     // It stood there from the first point on.
     EXPECT_EQ(gathered.firstSet, std::to_string(vezuved_set_kind(held_.handle, 0)) + " trip");
-}
 
-TEST_F(CoreTextVisit, RefusesWhatItCannotVisit) {
     // The path, where the visitor stops, whether one is given, the result; the message.
     const std::pair<std::tuple<std::string, int, bool, int32_t>, const char*> cases[] = {
         {{path_, 1, true, VEZUVED_ERROR_CANCELLED}, "the reading of 'DIR/trip.txt' was stopped"},
