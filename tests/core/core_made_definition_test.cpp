@@ -25,7 +25,7 @@ Made Make(const std::string& path, int32_t flags) {
     return made;
 }
 
-TEST(CoreMadeDefinition, AHeaderRowMakesADefinitionThatReadsItsFileAsTheReaderCutsIt) {
+TEST(CoreMadeDefinition, AHeaderRowMakesADefinitionOrNoneAndATextIsReadByIt) {
     TempFolder folder;
     const std::string data = folder.put("walk.csv",
                                         "Name;Lat;Lon;Ele (ft);Speed;Time\r\nHut;46.5;7.9;11249;0;"
@@ -72,21 +72,18 @@ TEST(CoreMadeDefinition, AHeaderRowMakesADefinitionThatReadsItsFileAsTheReaderCu
         "warning: left out the time column 'time' (column 3): its values are ISO 8601 (line 2: "
         "'2021-08-14T10:00:00Z'), which a definition's time column cannot read; reading the file by its "
         "header row keeps them\n");
-}
 
-TEST(CoreMadeDefinition, FilesAndCallsThatMakeNoDefinitionAndATextReadByItsHeaderRow) {
-    TempFolder folder;
     const std::pair<const char*, const char*> cases[] = {
         {"", "its first line, the header row, is empty"},
         {"\n45,7\n", "its first line, the header row, is empty"},
         {"name,lon\nA,7\n", "its header row ('name', 'lon') has no column for latitude (lat, latitude or y)"},
     };
-    const std::string data = folder.file("bad.csv");
+    const std::string bad = folder.file("bad.csv");
     for (const auto& [contents, said] : cases) {
         folder.put("bad.csv", contents);
-        const Made made = Make(data, 0);
+        const Made made = Make(bad, 0);
         EXPECT_EQ(made.result, VEZUVED_ERROR_FORMAT) << contents;
-        EXPECT_EQ(made.warnings, "failed: cannot make a format definition for '" + data + "': " + said);
+        EXPECT_EQ(made.warnings, "failed: cannot make a format definition for '" + bad + "': " + said);
     }
     EXPECT_EQ(Make(folder.file("missing.csv"), 0).result, VEZUVED_ERROR_OPEN);
     folder.put("good.csv", "lat,lon\n45,7\n");

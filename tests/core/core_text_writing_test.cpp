@@ -17,7 +17,7 @@ int32_t WriteText(Collection& collection, const std::string& path, const std::st
 
 // Written after the header, or refused with the cause: no definition, one
 // that cannot be read, or more than the one set a text holds.
-TEST(CoreTextWriting, PointsAreWrittenInTheDefinitionsLayoutAfterItsHeaderOrRefused) {
+TEST(CoreTextWriting, PointsAreWrittenInTheDefinitionsLayoutOrRefusedAndComeBackThroughADatabase) {
     TempFolder folder;
     Collection collection;
     const int32_t set = vezuved_add_set(collection.handle, VEZUVED_SET_WAYPOINTS, "trip");
@@ -47,11 +47,7 @@ TEST(CoreTextWriting, PointsAreWrittenInTheDefinitionsLayoutAfterItsHeaderOrRefu
         "cannot write 'DIR/out.txt': a text file holds one set and 2 are to be written; name one in the "
         "options");
     EXPECT_FALSE(FileExists(path));
-}
 
-TEST(CoreTextWriting, TextThroughADatabaseComesBackByteForByte) {
-    TempFolder folder;
-    const std::string definition = folder.put("layout.cal", Data("text/header.cal"));
     const std::string text = folder.put("trip.csv", Data("text/trip-record.csv"));
     const std::string database = folder.file("trip.pdb");
     Collection read, back;
