@@ -32,7 +32,7 @@ std::string As(const Collection& collection, int32_t format) {
     return Document(collection.handle, format, "t");
 }
 
-TEST(CoreExtras, KeptFromGpxToGpxThroughKmlAndCopiedPointByPoint) {
+TEST(CoreExtras, KeptFromGpxToGpxThroughKmlCopiedPointByPointAndOtherProgramsValues) {
     TempFolder folder;
     Collection read;
     ASSERT_EQ(vezuved_read(read.handle, folder.put("in.gpx", kGarmin).c_str(), nullptr), VEZUVED_OK);
@@ -80,11 +80,9 @@ TEST(CoreExtras, KeptFromGpxToGpxThroughKmlAndCopiedPointByPoint) {
         "0 'DIR/made.pdb': 1 point(s) hold values a database cannot hold (atemp, hr, cad, speed); the set "
         "holds texts a database cannot hold (cmt, desc, number, type); they are left out\n");
     ExpectHolds(As(made, VEZUVED_FORMAT_GPX), {"<desc>track desc</desc>", "<gpxtpx:hr>142</gpxtpx:hr>"});
-}
 
-// Other programs' values written as GPX: KML arrays beside a gx:Track, a TCX
-// trackpoint's sensors, and GPX 1.0's url and urlname as GPX 1.1's link.
-TEST(CoreExtras, OtherProgramsValuesAreWrittenToGpx) {
+    // Other programs' values written as GPX: KML arrays beside a gx:Track, a TCX
+    // trackpoint's sensors, and GPX 1.0's url and urlname as GPX 1.1's link.
     const struct {
         const char* name;
         std::string file;

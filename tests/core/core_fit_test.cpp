@@ -37,7 +37,7 @@ std::string Changed(std::string bytes, size_t at, char value) {
 // An activity of one record.
 Fit OnePoint() { return Activity().Data(1, {kT0, Deg(45), Deg(11.25), 3000, 0xFFFFFFFF}); }
 
-TEST(CoreFit, ActivitiesCoursesAndDamagedFiles) {
+TEST(CoreFit, ActivitiesCoursesDamagedFilesAndSensorValues) {
     const std::string twoPoints = OnePoint().Data(1, {kT0 + 1, Deg(45), Deg(22.5), 0xFFFF, 3005}).File();
     const std::string course =
         Fit()
@@ -186,6 +186,28 @@ TEST(CoreFit, ActivitiesCoursesAndDamagedFiles) {
     };
     for (const ReadCase& c : cases)
         EXPECT_EQ(ReadOutcome("trip.fit", c.file), Outcome(c.result, c.sets, c.warnings)) << c.what;
+
+    // A record's sensor values (enhanced speed first) written to GPX; its
+    // distance and power counted and said.
+    const std::string bytes =
+        Fit()
+            .Define(0, 20, F({253, 4, kUint32, 0, 4, kSint32, 1,  4, kSint32, 3, 1, kUint8,  4, 1, kUint8,
+                              13,  1, kSint8,  6, 2, kUint16, 73, 4, kUint32, 5, 4, kUint32, 7, 2, kUint16}))
+            .Data(0, {kT0, Deg(45), Deg(90), 142, 88, 0xF6, 5250, 0xFFFFFFFF, 1000, 0xFFFF})
+            .Data(0, {kT0 + 1, Deg(45), Deg(90), 0xFF, 0xFF, 0x7F, 5250, 6001, 2000, 250})
+            .File();
+    TempFolder folder;
+    Collection collection;
+    ASSERT_EQ(vezuved_read(collection.handle, folder.put("ride.fit", bytes).c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(
+        Warnings(collection.handle, folder.path()),
+        "0 DIR/ride.fit: 2 distance(s) and 1 power value(s) of records have no place and are left out\n");
+    ExpectHolds(Document(collection.handle, VEZUVED_FORMAT_GPX),
+                {"<gpxtpx:TrackPointExtension>\n            <gpxtpx:atemp>-10</gpxtpx:atemp>\n"
+                 "            <gpxtpx:hr>142</gpxtpx:hr>\n            <gpxtpx:cad>88</gpxtpx:cad>\n"
+                 "            <gpxtpx:speed>5.25</gpxtpx:speed>\n",
+                 "<gpxtpx:TrackPointExtension>\n            <gpxtpx:speed>6.001</gpxtpx:speed>\n"
+                 "          </gpxtpx:TrackPointExtension>"});
 }
 
 // Every prefix and every one-byte change of a small file is read or
@@ -222,30 +244,6 @@ TEST(CoreFit, EveryCutAndChangedByteIsReadOrRefusedAndManyDamagedFilesAreCounted
     const std::string warnings = Warnings(collection.handle, folder.path());
     EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 21) << warnings;
     ExpectHolds(warnings, {"\n0 DIR/trip.fit: 5 more warning(s) about damaged bytes are not shown\n"});
-}
-
-// A record's sensor values (enhanced speed first) written to GPX; its
-// distance and power counted and said.
-TEST(CoreFit, SensorValuesGoWithTheirPoints) {
-    const std::string bytes =
-        Fit()
-            .Define(0, 20, F({253, 4, kUint32, 0, 4, kSint32, 1,  4, kSint32, 3, 1, kUint8,  4, 1, kUint8,
-                              13,  1, kSint8,  6, 2, kUint16, 73, 4, kUint32, 5, 4, kUint32, 7, 2, kUint16}))
-            .Data(0, {kT0, Deg(45), Deg(90), 142, 88, 0xF6, 5250, 0xFFFFFFFF, 1000, 0xFFFF})
-            .Data(0, {kT0 + 1, Deg(45), Deg(90), 0xFF, 0xFF, 0x7F, 5250, 6001, 2000, 250})
-            .File();
-    TempFolder folder;
-    Collection collection;
-    ASSERT_EQ(vezuved_read(collection.handle, folder.put("ride.fit", bytes).c_str(), nullptr), VEZUVED_OK);
-    EXPECT_EQ(
-        Warnings(collection.handle, folder.path()),
-        "0 DIR/ride.fit: 2 distance(s) and 1 power value(s) of records have no place and are left out\n");
-    ExpectHolds(Document(collection.handle, VEZUVED_FORMAT_GPX),
-                {"<gpxtpx:TrackPointExtension>\n            <gpxtpx:atemp>-10</gpxtpx:atemp>\n"
-                 "            <gpxtpx:hr>142</gpxtpx:hr>\n            <gpxtpx:cad>88</gpxtpx:cad>\n"
-                 "            <gpxtpx:speed>5.25</gpxtpx:speed>\n",
-                 "<gpxtpx:TrackPointExtension>\n            <gpxtpx:speed>6.001</gpxtpx:speed>\n"
-                 "          </gpxtpx:TrackPointExtension>"});
 }
 
 }  // namespace

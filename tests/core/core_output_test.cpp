@@ -11,7 +11,7 @@ using Output = std::unique_ptr<vezuved_output, void (*)(vezuved_output*)>;
 
 Output NewOutput() { return Output(vezuved_output_new(), vezuved_output_free); }
 
-TEST(CoreOutput, WritesTheBytesWholeOnCommitAndNothingUncommitted) {
+TEST(CoreOutput, WritesTheBytesWholeOnCommitAndNothingUncommittedOrRefuses) {
     TempFolder folder;
     const std::string path = folder.put("table.txt", "the previous version");
     Output output = NewOutput();
@@ -33,21 +33,18 @@ TEST(CoreOutput, WritesTheBytesWholeOnCommitAndNothingUncommitted) {
     }
     EXPECT_EQ(ReadFileText(path), "kept");
     EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>({"table.txt"}));
-}
 
-TEST(CoreOutput, RefusalsAndTheirSentences) {
-    TempFolder folder;
-    Output output = NewOutput();
+    Output closed = NewOutput();
     EXPECT_EQ(vezuved_output_open(nullptr, "x"), VEZUVED_ERROR_ARGUMENT);
-    EXPECT_EQ(vezuved_output_write(output.get(), "x", 1), VEZUVED_ERROR_ARGUMENT);
-    EXPECT_STREQ(vezuved_output_message(output.get()), "the output is not open");
-    EXPECT_EQ(vezuved_output_write(output.get(), nullptr, 1), VEZUVED_ERROR_ARGUMENT);
-    EXPECT_EQ(vezuved_output_open(output.get(), ""), VEZUVED_ERROR_ARGUMENT);
-    EXPECT_STREQ(vezuved_output_message(output.get()), "no path to write");
+    EXPECT_EQ(vezuved_output_write(closed.get(), "x", 1), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_STREQ(vezuved_output_message(closed.get()), "the output is not open");
+    EXPECT_EQ(vezuved_output_write(closed.get(), nullptr, 1), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(vezuved_output_open(closed.get(), ""), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_STREQ(vezuved_output_message(closed.get()), "no path to write");
     const std::string missing = folder.file("no such folder/table.txt");
-    EXPECT_EQ(vezuved_output_open(output.get(), missing.c_str()), VEZUVED_ERROR_WRITE);
-    ExpectHolds(vezuved_output_message(output.get()), {"no such folder"});
-    EXPECT_EQ(vezuved_output_commit(output.get()), VEZUVED_ERROR_WRITE);
+    EXPECT_EQ(vezuved_output_open(closed.get(), missing.c_str()), VEZUVED_ERROR_WRITE);
+    ExpectHolds(vezuved_output_message(closed.get()), {"no such folder"});
+    EXPECT_EQ(vezuved_output_commit(closed.get()), VEZUVED_ERROR_WRITE);
     EXPECT_STREQ(vezuved_output_message(nullptr), "");
 }
 

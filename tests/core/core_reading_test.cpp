@@ -112,7 +112,7 @@ TEST(CoreReading, DatabaseHeadersStrictReadsAndRefusals) {
             << length;
 }
 
-TEST(CoreReading, HostileFilesFailWithACodeAndTheirName) {
+TEST(CoreReading, HostileFilesFailWithACodeAndTheirNameAndBadHandlesAreRefused) {
     // Each row: the file, its bytes ("-": no such file), the format named, the code and the message.
     std::vector<std::vector<std::string>> cases = Table("read/hostile.tsv", 10, 5);
     cases.push_back({"deep.geojson",
@@ -132,9 +132,7 @@ TEST(CoreReading, HostileFilesFailWithACodeAndTheirName) {
         EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << c[0];
         EXPECT_EQ(::testing::internal::GetCapturedStdout(), "") << c[0];
     }
-}
 
-TEST(CoreReading, BadHandlesAndIndexesAreRefused) {
     vezuved_point point{};
     vezuved_warning warning{};
     EXPECT_EQ(vezuved_read(nullptr, "a.gpx", nullptr), VEZUVED_ERROR_ARGUMENT);

@@ -61,7 +61,7 @@ TEST(CoreTextWriting, PointsAreWrittenInTheDefinitionsLayoutOrRefusedAndComeBack
     EXPECT_EQ(ReadFileText(again), Data("text/trip-record.csv"));
 }
 
-TEST(CoreTextWriting, ARouteInGarminTextListsItsPointsTwice) {
+TEST(CoreTextWriting, ARouteInGarminTextListsItsPointsTwiceAndFeetAreWrittenAsHeld) {
     TempFolder folder;
     Collection collection;
     const int32_t set = vezuved_add_set(collection.handle, VEZUVED_SET_ROUTE, "loop");
@@ -79,14 +79,11 @@ TEST(CoreTextWriting, ARouteInGarminTextListsItsPointsTwice) {
     options.definition_path = definition.c_str();
     EXPECT_EQ(SummaryOf(path, &options),
               "W 'loop' 2: 7.125,45.5^30.48 'RPT0001' 7.125,-0.25^30.48 'RPT0002'\n");
-}
 
-// Feet are a database's, a text's and a host's record's own texts: written
-// again as they were read, as the host's export writes them, not as seven
-// decimals. A form a number cannot give back ("1.5e3") is written as the number.
-TEST(CoreTextWriting, FeetAreWrittenAsTheDatabaseOrTextHeldThem) {
-    TempFolder folder;
-    const std::string definition = folder.put("comma.cal", Data("text/comma-feet.cal"));
+    // Feet are a database's, a text's and a host's record's own texts: written
+    // again as they were read, as the host's export writes them, not as seven
+    // decimals. A form a number cannot give back ("1.5e3") is written as the number.
+    const std::string feetCal = folder.put("comma.cal", Data("text/comma-feet.cal"));
     const std::vector<std::string> feet = {
         "1829", "1829.50", "-12.0", "11332.020997375328", "1.5e3", "007", "0.12345678901234567890"};
     std::vector<RLPointRecord> records(feet.size());
@@ -109,26 +106,26 @@ TEST(CoreTextWriting, FeetAreWrittenAsTheDatabaseOrTextHeldThem) {
     // Read from the database and from the text, and handed over by a host.
     Collection fromDatabase, fromText, handed;
     vezuved_read_options read{};
-    read.definition_path = definition.c_str();
+    read.definition_path = feetCal.c_str();
     ASSERT_EQ(vezuved_read(fromDatabase.handle, database.c_str(), &read), VEZUVED_OK);
     ASSERT_EQ(vezuved_read(fromText.handle, folder.put("held.csv", held).c_str(), &read), VEZUVED_OK);
-    const int32_t set = vezuved_add_set(handed.handle, VEZUVED_SET_WAYPOINTS, "held");
-    EXPECT_EQ(vezuved_add_record(handed.handle, set, nullptr), VEZUVED_ERROR_ARGUMENT);
-    EXPECT_EQ(vezuved_add_record(handed.handle, set + 1, records.data()), VEZUVED_ERROR_ARGUMENT);
+    const int32_t heldSet = vezuved_add_set(handed.handle, VEZUVED_SET_WAYPOINTS, "held");
+    EXPECT_EQ(vezuved_add_record(handed.handle, heldSet, nullptr), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(vezuved_add_record(handed.handle, heldSet + 1, records.data()), VEZUVED_ERROR_ARGUMENT);
     for (const RLPointRecord& record : records)
-        ASSERT_EQ(vezuved_add_record(handed.handle, set, &record), VEZUVED_OK);
+        ASSERT_EQ(vezuved_add_record(handed.handle, heldSet, &record), VEZUVED_OK);
     vezuved_point point{};
-    ASSERT_EQ(vezuved_get_point(handed.handle, set, 1, &point), VEZUVED_OK);
+    ASSERT_EQ(vezuved_get_point(handed.handle, heldSet, 1, &point), VEZUVED_OK);
     EXPECT_EQ(std::string(point.name), "P1");
     EXPECT_DOUBLE_EQ(point.elevation, 1829.5 * 0.3048);
     for (Collection* collection : {&fromDatabase, &fromText, &handed}) {
-        ASSERT_EQ(WriteText(*collection, folder.file("again.csv"), definition), VEZUVED_OK);
+        ASSERT_EQ(WriteText(*collection, folder.file("again.csv"), feetCal), VEZUVED_OK);
         EXPECT_EQ(ReadFileText(folder.file("again.csv")), written);
     }
     // The host's export of the same database, for the forms kept.
     char exported[VEZUVED_PATH_BUFFER] = {};
     std::snprintf(exported, sizeof exported, "%s", folder.file("exported.csv").c_str());
-    ASSERT_EQ(RLDBExport(database.c_str(), exported, definition.c_str(), -1, -1, -1, nullptr), 0);
+    ASSERT_EQ(RLDBExport(database.c_str(), exported, feetCal.c_str(), -1, -1, -1, nullptr), 0);
     const std::string host = ReadFileText(exported);
     EXPECT_EQ(host.substr(0, host.find("P4")), written.substr(0, written.find("P4")));
 }
