@@ -120,7 +120,7 @@ TEST(CoreTextReading, TheDefinitionBesideTheFileChoosesTextAndOneThatCannotBeRea
         << outcome;
 }
 
-TEST(CoreTextReading, HostileTextsAreReadLineByLine) {
+TEST(CoreTextReading, HostileTextsTheLastConversionsStateAndIsoTimes) {
     TempFolder folder;
     const std::string definition = folder.put("h.cal", CommaMetres());
     {
@@ -145,9 +145,7 @@ TEST(CoreTextReading, HostileTextsAreReadLineByLine) {
                   "1 DIR/odd.txt:1: column 2: the latitude is empty\n2 DIR/odd.txt:2: column 2: no latitude: "
                   "the line has fewer columns\n3 DIR/odd.txt:3: column 2: '1,5' is not a latitude\n");
     }
-}
 
-TEST(CoreTextReading, WhatTheLastConversionLeftNeitherSteersNorChanges) {
     // A host's earlier conversion left metres, compact coordinates and a
     // header line in the process-wide state; a text read starts from the
     // library's defaults and its definition alone, and leaves them.
@@ -156,36 +154,32 @@ TEST(CoreTextReading, WhatTheLastConversionLeftNeitherSteersNorChanges) {
     state.EleFormat = 1;
     state.LocFormat = 2;
     state.HeaderLines = 1;
-    TempFolder folder;
-    const std::string definition = folder.put(
+    const std::string plainCal = folder.put(
         "plain.cal", "Delimited = ,\nname = 0\nlatitude = 1\nlongitude = 2\nelevation = 3\ntime = -1\n");
-    EXPECT_EQ(ReadText(folder, folder.put("plain.txt", "A,45.5,-122.25,100\n"), definition),
+    EXPECT_EQ(ReadText(folder, folder.put("plain.txt", "A,45.5,-122.25,100\n"), plainCal),
               Outcome(VEZUVED_OK, "W 'plain' 1: -122.25,45.5^" + Shortest(100 * 0.3048) + " 'A'\n", ""));
     EXPECT_EQ(std::vector<int>({state.EleFormat, state.LocFormat, state.HeaderLines}),
               std::vector<int>({1, 2, 1}));
     state = before;
-}
 
-// ISO 8601 time and date columns read when the read's flag says so; a flag
-// the read does not know is refused.
-TEST(CoreTextReading, IsoTimesAreReadWhenTheReadSaysSo) {
-    TempFolder folder;
-    const std::string definition = folder.put("iso.cal",
-                                              "Delimited=,\nFieldCount=4\nname=0\nlatitude=1\nlongitude=2\n"
-                                              "elevation=-1\ntime=3\nLocFormat=Num\nDBType=Track\n");
+    // ISO 8601 time and date columns read when the read's flag says so; a flag
+    // the read does not know is refused.
+    const std::string iso = folder.put("iso.cal",
+                                       "Delimited=,\nFieldCount=4\nname=0\nlatitude=1\nlongitude=2\n"
+                                       "elevation=-1\ntime=3\nLocFormat=Num\nDBType=Track\n");
     const std::string dated = folder.put("dated.cal",
                                          "Delimited=,\nFieldCount=5\nname=0\nlatitude=1\nlongitude=2\n"
                                          "elevation=-1\ntime=3\ndate=4\nLocFormat=Num\nDBType=Track\n");
     // The line, its definition, and the moment read or the warning's cause.
     const std::tuple<std::string, std::string, std::string> cases[] = {
-        {"A,1,2,2021-08-14T10:15:00+02:00", definition, "@1628928900000"},
-        {"A,1,2,2021-08-14 08:15:00.25Z", definition, "@1628928900250"},
-        {"A,1,2,2021-08-14", definition, "@1628899200000"},
-        {"A,1,2,10:15:00+02:00", definition, "@946714500000"},  // a zone, no date: 2000-01-01
+        {"A,1,2,2021-08-14T10:15:00+02:00", iso, "@1628928900000"},
+        {"A,1,2,2021-08-14 08:15:00.25Z", iso, "@1628928900250"},
+        {"A,1,2,2021-08-14", iso, "@1628899200000"},
+        {"A,1,2,10:15:00+02:00", iso, "@946714500000"},  // a zone, no date: 2000-01-01
         {"A,1,2,10:15:00,2021-08-14", dated, "@1628936100000"},
         {"A,1,2,08:15:00-05:00,2021-08-14", dated, "@1628946900000"},
-        {"A,1,2,081500 14082021", definition, "@1628928900000"},  // the library's own form
-        {"A,1,2,2021-13-40T10:15:00Z", definition, "column 4: '2021-13-40T10:15:00Z' is not a time"},
+        {"A,1,2,081500 14082021", iso, "@1628928900000"},  // the library's own form
+        {"A,1,2,2021-13-40T10:15:00Z", iso, "column 4: '2021-13-40T10:15:00Z' is not a time"},
     };
     for (const auto& [line, by, time] : cases) {
         SCOPED_TRACE(line);
@@ -203,11 +197,11 @@ TEST(CoreTextReading, IsoTimesAreReadWhenTheReadSaysSo) {
     }
     // Without the flag an ISO time is no time the definition reads.
     const std::string path = folder.put("trip.txt", "A,1,2,2021-08-14T10:15:00Z\n");
-    EXPECT_EQ(ReadText(folder, path, definition).rfind(std::to_string(VEZUVED_ERROR_FORMAT) + "\n", 0), 0u);
+    EXPECT_EQ(ReadText(folder, path, iso).rfind(std::to_string(VEZUVED_ERROR_FORMAT) + "\n", 0), 0u);
     Collection plain;
     vezuved_read_options unknown{};
     unknown.flags = 0x8;
-    unknown.definition_path = definition.c_str();
+    unknown.definition_path = iso.c_str();
     EXPECT_EQ(vezuved_read(plain.handle, path.c_str(), &unknown), VEZUVED_ERROR_ARGUMENT);
     EXPECT_EQ(Message(plain.handle, folder.path()), "'DIR/trip.txt': 8 are no flags of a read");
 }

@@ -91,7 +91,7 @@ TEST(CoreWriting, DocumentBytesAreExactCompactOrAsPointsAndEachFormatReadsBack) 
     }
 }
 
-TEST(CoreWriting, AGpxRouteJoinsItsSegmentsAndSaysSo) {
+TEST(CoreWriting, AGpxRouteJoinsItsSegmentsAndUtf8DatabasesKeepEveryCharacter) {
     Collection collection;
     const int32_t route = vezuved_add_set(collection.handle, VEZUVED_SET_ROUTE, "Loop");
     for (const int32_t start : {0, 1, 0, 1}) {
@@ -106,6 +106,21 @@ TEST(CoreWriting, AGpxRouteJoinsItsSegmentsAndSaysSo) {
     EXPECT_EQ(Count(ReadFileText(folder.file("loop.gpx")), "<rtept "), 4u);
     ASSERT_EQ(vezuved_write(collection.handle, folder.file("loop.kml").c_str(), nullptr), VEZUVED_OK);
     EXPECT_EQ(Warnings(collection.handle, folder.path()), "");
+
+    Collection named;
+    const int32_t set = vezuved_add_set(named.handle, VEZUVED_SET_ROUTE, "R");
+    const vezuved_point point = At(1, 2, "\xE2\x82\xAC \xE6\x97\xA5");  // € 日
+    ASSERT_EQ(vezuved_add_point(named.handle, set, &point), VEZUVED_OK);
+    const std::string path = folder.file("r.pdb");
+    vezuved_write_options write{};
+    write.encoding = VEZUVED_ENCODING_UTF8;
+    ASSERT_EQ(vezuved_write(named.handle, path.c_str(), &write), VEZUVED_OK);
+    vezuved_read_options read{};
+    read.encoding = VEZUVED_ENCODING_UTF8;
+    EXPECT_EQ(SummaryOf(path, &read), "R 'r' 1: 2,1 '\xE2\x82\xAC \xE6\x97\xA5'\n");
+    // The handheld's own encoding holds the euro sign but no 日.
+    ASSERT_EQ(vezuved_write(named.handle, path.c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(SummaryOf(path), "R 'r' 1: 2,1 '\xE2\x82\xAC ?'\n");
 }
 
 // The dates of the header (offsets 36 to 47) are the moment of writing.
@@ -182,24 +197,6 @@ TEST(CoreWriting, AFullTrackHasNoRoomInTheOlderLayout) {
               "cannot write '" + path +
                   "': its set holds 65535 points and a database at most 65534 in the older layout, whose "
                   "first record stays empty");
-}
-
-TEST(CoreWriting, Utf8DatabasesKeepEveryCharacter) {
-    Collection collection;
-    const int32_t set = vezuved_add_set(collection.handle, VEZUVED_SET_ROUTE, "R");
-    const vezuved_point point = At(1, 2, "\xE2\x82\xAC \xE6\x97\xA5");  // € 日
-    ASSERT_EQ(vezuved_add_point(collection.handle, set, &point), VEZUVED_OK);
-    TempFolder folder;
-    const std::string path = folder.file("r.pdb");
-    vezuved_write_options write{};
-    write.encoding = VEZUVED_ENCODING_UTF8;
-    ASSERT_EQ(vezuved_write(collection.handle, path.c_str(), &write), VEZUVED_OK);
-    vezuved_read_options read{};
-    read.encoding = VEZUVED_ENCODING_UTF8;
-    EXPECT_EQ(SummaryOf(path, &read), "R 'r' 1: 2,1 '\xE2\x82\xAC \xE6\x97\xA5'\n");
-    // The handheld's own encoding holds the euro sign but no 日.
-    ASSERT_EQ(vezuved_write(collection.handle, path.c_str(), nullptr), VEZUVED_OK);
-    EXPECT_EQ(SummaryOf(path), "R 'r' 1: 2,1 '\xE2\x82\xAC ?'\n");
 }
 
 TEST(CoreWriting, PointsNoWriterCouldKeepAreRefused) {
