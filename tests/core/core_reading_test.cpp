@@ -37,7 +37,7 @@ TEST(CoreReading, EachFormatGivesItsSetsExactlyStrictReadsFailAndReadsAppend) {
 }
 
 // Databases assembled byte by byte, apart from the library's writer.
-TEST(CoreReading, DatabasesGiveTheirPointsAndLeaveOutBadOnes) {
+TEST(CoreReading, DatabasesGiveTheirPointsHeadersStrictReadsAndRefusals) {
     DatabaseImage points;
     points.records = {
         TextRecord("45.5000000,-122.2500000,41.0104987,081500 14082021,Caf\xE9,Flag,Start here"),
@@ -59,14 +59,11 @@ TEST(CoreReading, DatabasesGiveTheirPointsAndLeaveOutBadOnes) {
               "W 'points' 2: -122.25,45.5^12.50000000376@1628928900000 'Caf\xC3\xA9' \"Start here\" #Flag "
               "151.2152967,-33.8567844 'Gate'\nT 'walk' 1: 2,1^-3.048@946728000000\n");
     EXPECT_EQ(Warnings(collection.handle, folder.path()), "");
-}
 
-// A database's header alone; a strict read fails at the first bad record;
-// a newer track and other databases are refused by their header, a cut one whole.
-TEST(CoreReading, DatabaseHeadersStrictReadsAndRefusals) {
-    DatabaseImage points;
-    points.records = {TextRecord("45.5000000,-122.2500000,,,A,,"),
-                      TextRecord("95.0000000,1.0000000,,,High,,")};
+    // A database's header alone; a strict read fails at the first bad record;
+    // a newer track and other databases are refused by their header, a cut one whole.
+    DatabaseImage pair;
+    pair.records = {TextRecord("45.5000000,-122.2500000,,,A,,"), TextRecord("95.0000000,1.0000000,,,High,,")};
     DatabaseImage newer;
     newer.type = "UsTr";
     newer.version = 4;
@@ -76,23 +73,22 @@ TEST(CoreReading, DatabaseHeadersStrictReadsAndRefusals) {
     DatabaseImage log = newer;
     log.type = "RlLg";
     log.version = 3;
-    TempFolder folder;
-    const std::string path = folder.put("points.pdb", BuildDatabase(points));
-    Collection collection;
+    const std::string path = folder.put("points.pdb", BuildDatabase(pair));
+    Collection headers;
     vezuved_database_facts facts{};
-    ASSERT_EQ(vezuved_database_get_facts(collection.handle, path.c_str(), &facts), VEZUVED_OK);
+    ASSERT_EQ(vezuved_database_get_facts(headers.handle, path.c_str(), &facts), VEZUVED_OK);
     EXPECT_EQ(std::vector<int32_t>({facts.kind, facts.version, facts.records}),
               std::vector<int32_t>({0, 3, 2}));
-    EXPECT_EQ(vezuved_database_get_facts(collection.handle, folder.file("none.pdb").c_str(), &facts),
+    EXPECT_EQ(vezuved_database_get_facts(headers.handle, folder.file("none.pdb").c_str(), &facts),
               VEZUVED_ERROR_OPEN);
-    EXPECT_EQ(vezuved_database_get_facts(collection.handle, path.c_str(), nullptr), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(vezuved_database_get_facts(headers.handle, path.c_str(), nullptr), VEZUVED_ERROR_ARGUMENT);
 
     vezuved_read_options strict{};
     strict.strict = 1;
-    EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), &strict), VEZUVED_ERROR_FORMAT);
-    EXPECT_EQ(Message(collection.handle, folder.path()),
+    EXPECT_EQ(vezuved_read(headers.handle, path.c_str(), &strict), VEZUVED_ERROR_FORMAT);
+    EXPECT_EQ(Message(headers.handle, folder.path()),
               "cannot read 'DIR/points.pdb': record 2 'High': latitude 95 is outside -90..90");
-    EXPECT_EQ(vezuved_set_count(collection.handle), 0);
+    EXPECT_EQ(vezuved_set_count(headers.handle), 0);
 
     const std::vector<std::pair<std::string, std::string>> refused = {
         {folder.put("newer.pdb", BuildDatabase(newer)), "its header version 4 is newer than 3"},
@@ -100,12 +96,12 @@ TEST(CoreReading, DatabaseHeadersStrictReadsAndRefusals) {
         {folder.put("none.pdb", BuildDatabase(none)), "none of its 1 record(s) holds a point a writer takes"},
     };
     for (const auto& [file, cause] : refused) {
-        EXPECT_EQ(vezuved_read(collection.handle, file.c_str(), nullptr), VEZUVED_ERROR_FORMAT) << file;
-        EXPECT_EQ(vezuved_error_message(collection.handle), "cannot read '" + file + "': " + cause);
+        EXPECT_EQ(vezuved_read(headers.handle, file.c_str(), nullptr), VEZUVED_ERROR_FORMAT) << file;
+        EXPECT_EQ(vezuved_error_message(headers.handle), "cannot read '" + file + "': " + cause);
     }
     // Cut before its last record's text, it is refused whole, with the cause
     // the header gives (the last record runs to the end of the file).
-    const std::string whole = BuildDatabase(points);
+    const std::string whole = BuildDatabase(pair);
     for (const size_t length : {0, 40, 78, 90, 100})
         EXPECT_EQ(ReadOutcome("cut.pdb", whole.substr(0, length)),
                   "-3\ncannot read 'DIR/cut.pdb': it is no valid Palm database (error 1032)")

@@ -21,7 +21,7 @@ std::string Read(const TempFolder& folder,
 
 // Each value as defined, then a layout alone, then kind, unit and columns
 // over the definition; and the values out of range.
-TEST(CoreTextOptions, LayoutKindUnitAndColumnsOverTheDefinition) {
+TEST(CoreTextOptions, LayoutKindUnitColumnsRecordLinesAndAnImportOnlyDefinition) {
     vezuved_text_options text;
     vezuved_text_options_init(&text);
     EXPECT_EQ(
@@ -65,32 +65,29 @@ TEST(CoreTextOptions, LayoutKindUnitAndColumnsOverTheDefinition) {
         text.columns[0] = column;
         EXPECT_EQ(Read(folder, path, "", text), std::to_string(VEZUVED_ERROR_ARGUMENT) + " " + message);
     }
-}
 
-TEST(CoreTextOptions, RecordLinesNeedNoDefinitionAndAnImportOnlyDefinitionIsRefusedForWriting) {
-    TempFolder folder;
-    const std::string path =
+    const std::string lines =
         folder.put("trip.rlt", "45.5,-122.25,100,,Gate,Flag,Open\r\n-0.125,7,,,Hut,,\r\n");
     Collection collection;
-    ASSERT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), VEZUVED_OK);
+    ASSERT_EQ(vezuved_read(collection.handle, lines.c_str(), nullptr), VEZUVED_OK);
     const std::string points = " 2: -122.25,45.5^30.48 'Gate' \"Open\" #Flag 7,-0.125 'Hut'\n";
     EXPECT_EQ(Summary(collection.handle), "T 'trip'" + points);
     const std::string written = folder.file("again.rlt");
-    vezuved_text_options text;
-    vezuved_text_options_init(&text);
-    text.layout = VEZUVED_SOURCE_RECORD_LINE;
-    ASSERT_EQ(vezuved_write_text(collection.handle, written.c_str(), nullptr, &text), VEZUVED_OK);
+    vezuved_text_options layout;
+    vezuved_text_options_init(&layout);
+    layout.layout = VEZUVED_SOURCE_RECORD_LINE;
+    ASSERT_EQ(vezuved_write_text(collection.handle, written.c_str(), nullptr, &layout), VEZUVED_OK);
     EXPECT_EQ(SummaryOf(written), "T 'again'" + points);
 
-    const std::string definition = folder.put("survey.cal", Data("text/import-only.cal"));
+    const std::string surveyCal = folder.put("survey.cal", Data("text/import-only.cal"));
     Collection survey;
     vezuved_read_options read{};
-    read.definition_path = definition.c_str();
+    read.definition_path = surveyCal.c_str();
     ASSERT_EQ(vezuved_read(survey.handle, folder.put("trip.txt", "A,45.5,-122.25\n").c_str(), &read),
               VEZUVED_OK);
     const std::string out = folder.file("out.txt");
     vezuved_write_options options{};
-    options.definition_path = definition.c_str();
+    options.definition_path = surveyCal.c_str();
     options.format = VEZUVED_FORMAT_TEXT;
     EXPECT_EQ(vezuved_write(survey.handle, out.c_str(), &options), VEZUVED_ERROR_FORMAT);
     EXPECT_EQ(Message(survey.handle, folder.path()),

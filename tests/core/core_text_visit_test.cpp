@@ -56,7 +56,7 @@ protected:
     std::string warnings_;  // the held read's
 };
 
-TEST_F(CoreTextVisit, GivesThePointsAndWarningsOfAReadOrRefuses) {
+TEST_F(CoreTextVisit, GivesThePointsAndWarningsOfAReadOrADocumentWithoutHoldingIt) {
     Collection visited;
     Gathered gathered;
     gathered.set = vezuved_add_set(gathered.points.handle, vezuved_set_kind(held_.handle, 0), "trip");
@@ -87,10 +87,8 @@ TEST_F(CoreTextVisit, GivesThePointsAndWarningsOfAReadOrRefuses) {
         EXPECT_EQ(Message(left.handle, folder_.path()), message);
         EXPECT_EQ(vezuved_set_count(left.handle), 0);
     }
-}
 
-// The document of the text held, written as the text is read.
-TEST_F(CoreTextVisit, WritesADocumentOfATextWithoutHoldingIt) {
+    // The document of the text held, written as the text is read.
     for (const int32_t format : {VEZUVED_FORMAT_GPX,
                                  VEZUVED_FORMAT_KML,
                                  VEZUVED_FORMAT_GEOJSON | VEZUVED_WRITE_COMPACT,
@@ -110,7 +108,7 @@ TEST_F(CoreTextVisit, WritesADocumentOfATextWithoutHoldingIt) {
         ExpectLeftAsARead(streamed);
     }
     // The path, the format, the receiver and the result; the message.
-    const std::pair<std::tuple<std::string, int32_t, vezuved_write_function, int32_t>, const char*> cases[] =
+    const std::pair<std::tuple<std::string, int32_t, vezuved_write_function, int32_t>, const char*> writes[] =
         {
             {{gpx_, VEZUVED_FORMAT_GPX, AppendDocument, VEZUVED_ERROR_UNSUPPORTED},
              "cannot write 'DIR/trip.gpx' as it is read: only a text file is read so"},
@@ -122,7 +120,7 @@ TEST_F(CoreTextVisit, WritesADocumentOfATextWithoutHoldingIt) {
             {{path_, VEZUVED_FORMAT_GPX, nullptr, VEZUVED_ERROR_ARGUMENT},
              "no function was given to take the document"},
         };
-    for (const auto& [call, message] : cases) {
+    for (const auto& [call, message] : writes) {
         const auto& [path, format, to, code] = call;
         SCOPED_TRACE(message);
         Collection left;
