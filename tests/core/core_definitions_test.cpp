@@ -49,7 +49,7 @@ std::string Lines(const vezuved_definition* definition) {
     return text;
 }
 
-TEST(CoreDefinitions, FactsAndLinesOfAWholeDefinitionThenAnEmptyOne) {
+TEST(CoreDefinitions, ReadFactsLinesRefusalsHostileBytesKeywordsAndExplanation) {
     TempFolder folder;
     const std::string path = folder.put("trip.cal",
                                         "FormatTitle = Caf\xE9 trip\r\nSource = FIXED\r\n"
@@ -85,11 +85,7 @@ TEST(CoreDefinitions, FactsAndLinesOfAWholeDefinitionThenAnEmptyOne) {
               "older 0, placeholder 0\ndelimiter ',', widths '', header null, title null, extension '', icon "
               "''\nlabels\n");
     EXPECT_EQ(vezuved_definition_line_count(definition.handle), 0);
-}
 
-TEST(CoreDefinitions, RefusalsNameTheFileAndCauseAndHostileBytesAreReadLineByLine) {
-    TempFolder folder;
-    Definition definition;
     ASSERT_EQ(vezuved_definition_read(definition.handle, folder.put("good.cal", "Source = Tab\n").c_str()),
               VEZUVED_OK);
     std::string longPath = folder.path();
@@ -133,9 +129,9 @@ TEST(CoreDefinitions, RefusalsNameTheFileAndCauseAndHostileBytesAreReadLineByLin
     // read, each line cut, every text UTF-8, each byte one character.
     std::string noise;
     for (int i = 0; i < 4096; ++i) noise += static_cast<char>((i * 7919) % 256);
-    const std::string path =
+    const std::string noisy =
         folder.put("noise.cal", noise + std::string(2000, 'x') + "=\n" + "Field3 = " + std::string(600, '"'));
-    ASSERT_EQ(vezuved_definition_read(definition.handle, path.c_str()), VEZUVED_OK);
+    ASSERT_EQ(vezuved_definition_read(definition.handle, noisy.c_str()), VEZUVED_OK);
     const int32_t count = vezuved_definition_line_count(definition.handle);
     EXPECT_GT(count, 10);
     for (int32_t i = 0; i < count; ++i) {
@@ -154,9 +150,7 @@ TEST(CoreDefinitions, RefusalsNameTheFileAndCauseAndHostileBytesAreReadLineByLin
     ASSERT_EQ(vezuved_definition_get_facts(definition.handle, &facts), VEZUVED_OK);
     // The euro sign; the undefined bytes as controls of their value; e-acute; 'Ã' and a control.
     EXPECT_STREQ(facts.title, "\xE2\x82\xAC\xC2\x81\xC2\x9D\xC3\xA9\xC3\x83\xC2\x81");
-}
 
-TEST(CoreDefinitions, KeywordNamesNumbersAndAnExplanationOfTheDefinitionsOwn) {
     EXPECT_STREQ(vezuved_definition_keyword_name(VEZUVED_KEY_SOURCE), "Source");
     EXPECT_STREQ(vezuved_definition_keyword_name(VEZUVED_KEY_FIELD_COUNT), "FieldCount");
     EXPECT_STREQ(vezuved_definition_keyword_name(VEZUVED_KEY_EXT), "Ext");
@@ -183,20 +177,19 @@ TEST(CoreDefinitions, KeywordNamesNumbersAndAnExplanationOfTheDefinitionsOwn) {
 
     // The explanation a face prints: its summary, the column table as cells and
     // the warnings, all the definition's own until it is read again.
-    TempFolder folder;
-    const std::string path =
+    const std::string walk =
         folder.put("walk.cal",
                    "FormatTitle = Walk\r\nDelimited = ;\r\nFieldCount = 2x\r\nLatitude = 0\r\n"
                    "Longitude = 1\r\nElevation = -1\r\nTime = -1\r\nName = -1\r\nIcon = -1\r\nDesc = -1\r\n"
                    "Colour = red\r\n");
-    Definition definition;
+    Definition fresh;
     vezuved_definition_explanation explained{};
-    EXPECT_EQ(vezuved_definition_explain(definition.handle, &explained),
+    EXPECT_EQ(vezuved_definition_explain(fresh.handle, &explained),
               VEZUVED_ERROR_ARGUMENT);  // none read
-    ASSERT_EQ(vezuved_definition_read(definition.handle, path.c_str()), VEZUVED_OK);
-    EXPECT_EQ(vezuved_definition_explain(definition.handle, nullptr), VEZUVED_ERROR_ARGUMENT);
+    ASSERT_EQ(vezuved_definition_read(fresh.handle, walk.c_str()), VEZUVED_OK);
+    EXPECT_EQ(vezuved_definition_explain(fresh.handle, nullptr), VEZUVED_ERROR_ARGUMENT);
     EXPECT_EQ(vezuved_definition_explain(nullptr, &explained), VEZUVED_ERROR_ARGUMENT);
-    ASSERT_EQ(vezuved_definition_explain(definition.handle, &explained), VEZUVED_OK);
+    ASSERT_EQ(vezuved_definition_explain(fresh.handle, &explained), VEZUVED_OK);
     EXPECT_EQ(std::string(explained.summary),
               "Title:        Walk\nLayout:       delimited text\nDelimiter:    ; (semicolon)\n"
               "Header lines: 0\nKind:         points\nExtension:    (none: by kind, .rlp, .rlt or .rlr)\n"
@@ -213,8 +206,8 @@ TEST(CoreDefinitions, KeywordNamesNumbersAndAnExplanationOfTheDefinitionsOwn) {
         cells,
         "Column|Field|Unit or style|1|latitude|decimal degrees (Num)|2|longitude|decimal degrees (Num)|");
     // A failed read leaves no explanation behind.
-    ASSERT_NE(vezuved_definition_read(definition.handle, folder.file("missing.cal").c_str()), VEZUVED_OK);
-    EXPECT_EQ(vezuved_definition_explain(definition.handle, &explained), VEZUVED_ERROR_ARGUMENT);
+    ASSERT_NE(vezuved_definition_read(fresh.handle, folder.file("missing.cal").c_str()), VEZUVED_OK);
+    EXPECT_EQ(vezuved_definition_explain(fresh.handle, &explained), VEZUVED_ERROR_ARGUMENT);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 
 namespace {
 
-TEST(CoreReading, EachFormatGivesItsSetsExactlyStrictReadsFailAndReadsAppend) {
+TEST(CoreReading, FilesOfEachFormatAndDatabasesAreReadOrRefused) {
     // Each row: a file of data/read, its sets and its warnings.
     for (const std::vector<std::string>& c : Table("read/formats.tsv", 3, 3)) {
         TempFolder folder;
@@ -34,10 +34,8 @@ TEST(CoreReading, EachFormatGivesItsSetsExactlyStrictReadsFailAndReadsAppend) {
               VEZUVED_ERROR_FORMAT);
     EXPECT_EQ(vezuved_set_count(collection.handle), 6);
     EXPECT_EQ(vezuved_warning_count(collection.handle), 0);
-}
 
-// Databases assembled byte by byte, apart from the library's writer.
-TEST(CoreReading, DatabasesGiveTheirPointsHeadersStrictReadsAndRefusals) {
+    // Databases assembled byte by byte, apart from the library's writer.
     DatabaseImage points;
     points.records = {
         TextRecord("45.5000000,-122.2500000,41.0104987,081500 14082021,Caf\xE9,Flag,Start here"),
@@ -47,18 +45,17 @@ TEST(CoreReading, DatabasesGiveTheirPointsHeadersStrictReadsAndRefusals) {
     DatabaseImage track;
     track.type = "UsTr";
     track.records = {TextRecord("1.0000000,2.0000000,-10,120000 01012000,,,")};
-    TempFolder folder;
-    Collection collection;
+    Collection databases;
     const std::string first = folder.put("points.pdb", BuildDatabase(points));
     const std::string second = folder.put("walk.pdb", BuildDatabase(track));
-    ASSERT_EQ(vezuved_read(collection.handle, first.c_str(), nullptr), VEZUVED_OK);
-    EXPECT_EQ(Warnings(collection.handle, folder.path()),
+    ASSERT_EQ(vezuved_read(databases.handle, first.c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(Warnings(databases.handle, folder.path()),
               "0 DIR/points.pdb: record 2 'High': latitude 95 is outside -90..90; the point is left out\n");
-    ASSERT_EQ(vezuved_read(collection.handle, second.c_str(), nullptr), VEZUVED_OK);
-    EXPECT_EQ(Summary(collection.handle),
+    ASSERT_EQ(vezuved_read(databases.handle, second.c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(Summary(databases.handle),
               "W 'points' 2: -122.25,45.5^12.50000000376@1628928900000 'Caf\xC3\xA9' \"Start here\" #Flag "
               "151.2152967,-33.8567844 'Gate'\nT 'walk' 1: 2,1^-3.048@946728000000\n");
-    EXPECT_EQ(Warnings(collection.handle, folder.path()), "");
+    EXPECT_EQ(Warnings(databases.handle, folder.path()), "");
 
     // A database's header alone; a strict read fails at the first bad record;
     // a newer track and other databases are refused by their header, a cut one whole.
@@ -106,9 +103,7 @@ TEST(CoreReading, DatabasesGiveTheirPointsHeadersStrictReadsAndRefusals) {
         EXPECT_EQ(ReadOutcome("cut.pdb", whole.substr(0, length)),
                   "-3\ncannot read 'DIR/cut.pdb': it is no valid Palm database (error 1032)")
             << length;
-}
 
-TEST(CoreReading, HostileFilesFailWithACodeAndTheirNameAndBadHandlesAreRefused) {
     // Each row: the file, its bytes ("-": no such file), the format named, the code and the message.
     std::vector<std::vector<std::string>> cases = Table("read/hostile.tsv", 10, 5);
     cases.push_back({"deep.geojson",
@@ -136,14 +131,14 @@ TEST(CoreReading, HostileFilesFailWithACodeAndTheirNameAndBadHandlesAreRefused) 
     EXPECT_EQ(vezuved_set_count(nullptr), -1);
     EXPECT_EQ(vezuved_get_point(nullptr, 0, 0, &point), VEZUVED_ERROR_ARGUMENT);
     EXPECT_STREQ(vezuved_error_message(nullptr), "no collection was given");
-    Collection collection;
-    EXPECT_EQ(vezuved_read(collection.handle, nullptr, nullptr), VEZUVED_ERROR_ARGUMENT);
-    EXPECT_STREQ(vezuved_error_message(collection.handle), "no path was given to read");
-    EXPECT_EQ(vezuved_set_kind(collection.handle, 0), -1);
-    EXPECT_EQ(vezuved_set_name(collection.handle, -1), nullptr);
-    EXPECT_EQ(vezuved_set_point_count(collection.handle, 3), -1);
-    EXPECT_EQ(vezuved_get_point(collection.handle, 0, 0, &point), VEZUVED_ERROR_ARGUMENT);
-    EXPECT_EQ(vezuved_get_warning(collection.handle, 0, &warning), VEZUVED_ERROR_ARGUMENT);
+    Collection empty;
+    EXPECT_EQ(vezuved_read(empty.handle, nullptr, nullptr), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_STREQ(vezuved_error_message(empty.handle), "no path was given to read");
+    EXPECT_EQ(vezuved_set_kind(empty.handle, 0), -1);
+    EXPECT_EQ(vezuved_set_name(empty.handle, -1), nullptr);
+    EXPECT_EQ(vezuved_set_point_count(empty.handle, 3), -1);
+    EXPECT_EQ(vezuved_get_point(empty.handle, 0, 0, &point), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(vezuved_get_warning(empty.handle, 0, &warning), VEZUVED_ERROR_ARGUMENT);
     EXPECT_EQ(vezuved_core_version(), VEZUVED_CORE_VERSION);
 }
 

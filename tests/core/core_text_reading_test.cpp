@@ -38,7 +38,7 @@ std::string ReadText(const TempFolder& folder,
 
 // Also the times and Garmin positions that cannot be read, and a NUL that
 // ends a line, a last line with no line end, and BEL and BS that vanish.
-TEST(CoreTextReading, EachLayoutGivesItsExactValuesAndBadLinesAreLeftOutOrFailAStrictRead) {
+TEST(CoreTextReading, LayoutsEncodingsBadLinesAndFilesOfNoPoints) {
     // Each row: the case, its definition in data/text, the text, its sets and its warnings.
     for (const std::vector<std::string>& c : Table("text/layouts.tsv", 9, 5)) {
         TempFolder folder;
@@ -63,9 +63,7 @@ TEST(CoreTextReading, EachLayoutGivesItsExactValuesAndBadLinesAreLeftOutOrFailAS
     EXPECT_EQ(std::string(warning.cause) + " @" + std::to_string(warning.column),
               "column 2: 'abc' is not a latitude @2");
     EXPECT_EQ(std::string(warning.file), path);
-}
 
-TEST(CoreTextReading, EncodingsAreDetectedOrForcedAndFilesThatHoldNoPointsFail) {
     // Each row: the case, the text, the encoding, the code and the sets or the message.
     for (const std::vector<std::string>& c : Table("text/encodings.tsv", 6, 5)) {
         TempFolder folder;
