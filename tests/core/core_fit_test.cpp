@@ -37,7 +37,7 @@ std::string Changed(std::string bytes, size_t at, char value) {
 // An activity of one record.
 Fit OnePoint() { return Activity().Data(1, {kT0, Deg(45), Deg(11.25), 3000, 0xFFFFFFFF}); }
 
-TEST(CoreFit, ActivitiesCoursesDamagedFilesAndSensorValues) {
+TEST(CoreFit, ActivitiesCoursesSensorsAndDamagedFiles) {
     const std::string twoPoints = OnePoint().Data(1, {kT0 + 1, Deg(45), Deg(22.5), 0xFFFF, 3005}).File();
     const std::string course =
         Fit()
@@ -208,17 +208,14 @@ TEST(CoreFit, ActivitiesCoursesDamagedFilesAndSensorValues) {
                  "            <gpxtpx:speed>5.25</gpxtpx:speed>\n",
                  "<gpxtpx:TrackPointExtension>\n            <gpxtpx:speed>6.001</gpxtpx:speed>\n"
                  "          </gpxtpx:TrackPointExtension>"});
-}
 
-// Every prefix and every one-byte change of a small file is read or
-// refused cleanly, never more than the file's points.
-TEST(CoreFit, EveryCutAndChangedByteIsReadOrRefusedAndManyDamagedFilesAreCounted) {
+    // Every prefix and every one-byte change of a small file is read or
+    // refused cleanly, never more than the file's points.
     const std::string file = Activity()
                                  .Data(1, {kT0, Deg(45), Deg(11.25), 3000, 0xFFFFFFFF})
                                  .Data(2, {kT0 + 1, 0})
                                  .Data(1, {kT0 + 2, Deg(45), Deg(22.5), 0xFFFF, 3005})
                                  .File();
-    TempFolder folder;
     for (size_t at = 0; at <= file.size(); ++at) {
         for (const std::string& bytes :
              {file.substr(0, at), at < file.size() ? Changed(file, at, '\xff') : file}) {
@@ -237,11 +234,11 @@ TEST(CoreFit, EveryCutAndChangedByteIsReadOrRefusedAndManyDamagedFilesAreCounted
     one.back() = static_cast<char>(one.back() ^ 1);
     std::string chain;
     for (int i = 0; i < 25; ++i) chain += one;
-    Collection collection;
+    Collection chained;
     const std::string path = folder.put("trip.fit", chain);
-    ASSERT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), VEZUVED_OK);
-    EXPECT_EQ(vezuved_set_count(collection.handle), 25);
-    const std::string warnings = Warnings(collection.handle, folder.path());
+    ASSERT_EQ(vezuved_read(chained.handle, path.c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(vezuved_set_count(chained.handle), 25);
+    const std::string warnings = Warnings(chained.handle, folder.path());
     EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 21) << warnings;
     ExpectHolds(warnings, {"\n0 DIR/trip.fit: 5 more warning(s) about damaged bytes are not shown\n"});
 }
