@@ -32,7 +32,7 @@ std::string As(const Collection& collection, int32_t format) {
     return Document(collection.handle, format, "t");
 }
 
-TEST(CoreExtras, KeptFromGpxToGpxThroughKmlCopiedPointByPointAndOtherProgramsValues) {
+TEST(CoreExtras, WhatFilesHoldBeyondTheCoresFieldsIsKeptBetweenFormats) {
     TempFolder folder;
     Collection read;
     ASSERT_EQ(vezuved_read(read.handle, folder.put("in.gpx", kGarmin).c_str(), nullptr), VEZUVED_OK);
@@ -134,13 +134,10 @@ TEST(CoreExtras, KeptFromGpxToGpxThroughKmlCopiedPointByPointAndOtherProgramsVal
         const std::string gpx = As(read, VEZUVED_FORMAT_GPX);
         ExpectHolds(gpx, c.parts);
     }
-}
 
-// A waypoint's Folders and TimeSpan end are KML's own: kept through KML and
-// GeoJSON, said by GPX. Waypoints all in one outermost Folder are its set.
-TEST(CoreExtras, KmlFoldersTimeSpanEndsAndOtherExtensionsAreKeptBetweenMapFormats) {
-    TempFolder folder;
-    const std::string kml =
+    // A waypoint's Folders and TimeSpan end are KML's own: kept through KML and
+    // GeoJSON, said by GPX. Waypoints all in one outermost Folder are its set.
+    const std::string folders =
         "<kml xmlns=\"http://www.opengis.net/kml/2.2\"><Document><Folder><name>Trip</name>"
         "<Folder><name>Alps</name><Folder><Folder><name>North</name><Placemark><name>A</name><TimeSpan>"
         "<begin>2020-01-01T10:00:00Z</begin><end> 2020-01-01T12:00:00Z </end></TimeSpan>"
@@ -149,11 +146,11 @@ TEST(CoreExtras, KmlFoldersTimeSpanEndsAndOtherExtensionsAreKeptBetweenMapFormat
         "<Point><coordinates>11,46</coordinates></Point></Placemark></Folder>"
         "<Placemark><name>L</name><TimeSpan><begin>2020-01-01</begin></TimeSpan>"
         "<LineString><coordinates>1,2 3,4</coordinates></LineString></Placemark></Document></kml>";
-    Collection read;
-    ASSERT_EQ(vezuved_read(read.handle, folder.put("f.kml", kml).c_str(), nullptr), VEZUVED_OK);
-    EXPECT_EQ(Warnings(read.handle, folder.path()),
+    Collection foldered;
+    ASSERT_EQ(vezuved_read(foldered.handle, folder.put("f.kml", folders).c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(Warnings(foldered.handle, folder.path()),
               "0 DIR/f.kml: 1 TimeSpan(s) of lines are left out: their points keep their own times\n");
-    const std::string written = As(read, VEZUVED_FORMAT_KML);
+    const std::string written = As(foldered, VEZUVED_FORMAT_KML);
     const std::string waypoints =
         "    <Folder>\n      <name>Trip</name>\n      <Folder>\n        <name>Alps</name>\n        <Folder>\n"
         "          <name>North</name>\n          <Placemark>\n            <name>A</name>\n"
@@ -165,7 +162,7 @@ TEST(CoreExtras, KmlFoldersTimeSpanEndsAndOtherExtensionsAreKeptBetweenMapFormat
     ExpectHolds(written, {waypoints});
 
     // Through GeoJSON ("folder": "Alps/North", "timeEnd") and back, the same KML.
-    ASSERT_EQ(vezuved_write(read.handle, folder.file("f.geojson").c_str(), nullptr), VEZUVED_OK);
+    ASSERT_EQ(vezuved_write(foldered.handle, folder.file("f.geojson").c_str(), nullptr), VEZUVED_OK);
     ExpectHolds(ReadFileText(folder.file("f.geojson")), {"\"folder\": \"Alps/North\""});
     Collection back;
     ASSERT_EQ(vezuved_read(back.handle, folder.file("f.geojson").c_str(), nullptr), VEZUVED_OK);
@@ -175,8 +172,8 @@ TEST(CoreExtras, KmlFoldersTimeSpanEndsAndOtherExtensionsAreKeptBetweenMapFormat
         expected.replace(at, 17, "<name>waypoints</name>");
     EXPECT_EQ(again.substr(again.find("<Folder>")), expected.substr(expected.find("<Folder>")));
 
-    ASSERT_EQ(vezuved_write(read.handle, folder.file("f.gpx").c_str(), nullptr), VEZUVED_OK);
-    EXPECT_EQ(Warnings(read.handle, folder.path()),
+    ASSERT_EQ(vezuved_write(foldered.handle, folder.file("f.gpx").c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(Warnings(foldered.handle, folder.path()),
               "0 'DIR/f.gpx': 2 point(s) hold values GPX cannot hold (folder, timeEnd); they are left out\n");
 
     // Links and extensions of other namespaces pass through as their XML, each declaring
@@ -221,10 +218,10 @@ TEST(CoreExtras, KmlFoldersTimeSpanEndsAndOtherExtensionsAreKeptBetweenMapFormat
         EXPECT_EQ(As(back, VEZUVED_FORMAT_GPX), xml) << through;
     }
     // Edited in another program so that it is no XML any more.
-    std::string geojson = ReadFileText(folder.file("e.geojson"));
-    geojson.replace(geojson.find("<x1:TrackExtension"), 1, "");
+    std::string edited = ReadFileText(folder.file("e.geojson"));
+    edited.replace(edited.find("<x1:TrackExtension"), 1, "");
     Collection broken;
-    ASSERT_EQ(vezuved_read(broken.handle, folder.put("b.geojson", geojson).c_str(), nullptr), VEZUVED_OK);
+    ASSERT_EQ(vezuved_read(broken.handle, folder.put("b.geojson", edited).c_str(), nullptr), VEZUVED_OK);
     EXPECT_EQ(
         Warnings(broken.handle, folder.path()),
         "0 DIR/b.geojson: 1 extensions or link value(s) that are no well-formed XML elements are left out\n");
