@@ -38,7 +38,7 @@ std::string ReadText(const TempFolder& folder,
 
 // Also the times and Garmin positions that cannot be read, and a NUL that
 // ends a line, a last line with no line end, and BEL and BS that vanish.
-TEST(CoreTextReading, LayoutsEncodingsBadLinesAndFilesOfNoPoints) {
+TEST(CoreTextReading, TextsAreReadByTheirDefinitions) {
     // Each row: the case, its definition in data/text, the text, its sets and its warnings.
     for (const std::vector<std::string>& c : Table("text/layouts.tsv", 9, 5)) {
         TempFolder folder;
@@ -91,20 +91,17 @@ TEST(CoreTextReading, LayoutsEncodingsBadLinesAndFilesOfNoPoints) {
         EXPECT_EQ(Warnings(collection.handle, folder.path()), c[5]) << c[0];
         EXPECT_EQ(vezuved_set_count(collection.handle), 0) << c[0];
     }
-}
 
-TEST(CoreTextReading, TheDefinitionBesideTheFileChoosesTextAndOneThatCannotBeReadIsNamed) {
-    TempFolder folder;
-    Collection collection;
+    Collection beside;
     folder.put("walk.cal", Data("text/tab-track.cal"));
-    const std::string path = folder.put("walk.log", "h\n1\t2\t3\t\tP\t\n");
-    ASSERT_EQ(vezuved_read(collection.handle, path.c_str(), nullptr), VEZUVED_OK);
-    EXPECT_EQ(Summary(collection.handle), "T 'walk' 1: 2,1^3 'P'\n");
+    const std::string walk = folder.put("walk.log", "h\n1\t2\t3\t\tP\t\n");
+    ASSERT_EQ(vezuved_read(beside.handle, walk.c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(Summary(beside.handle), "T 'walk' 1: 2,1^3 'P'\n");
 
     // Without one, and without a definition named, the extension names nothing.
     const std::string other = folder.put("notes.log", "1,2\n");
-    EXPECT_EQ(vezuved_read(collection.handle, other.c_str(), nullptr), VEZUVED_ERROR_ARGUMENT);
-    EXPECT_EQ(Message(collection.handle, folder.path()),
+    EXPECT_EQ(vezuved_read(beside.handle, other.c_str(), nullptr), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(Message(beside.handle, folder.path()),
               "'DIR/notes.log': its extension names no format; give one in the options");
 
     // A folder opens on some systems but never reads as a definition.
@@ -116,16 +113,13 @@ TEST(CoreTextReading, TheDefinitionBesideTheFileChoosesTextAndOneThatCannotBeRea
                             0),
               0u)
         << outcome;
-}
 
-TEST(CoreTextReading, HostileTextsTheLastConversionsStateAndIsoTimes) {
-    TempFolder folder;
-    const std::string definition = folder.put("h.cal", CommaMetres());
+    const std::string comma = folder.put("h.cal", CommaMetres());
     {
         // A name of a million characters is kept whole.
         Collection collection;
         const std::string name(1000000, 'n');
-        const vezuved_read_options options = ByDefinition(definition);
+        const vezuved_read_options options = ByDefinition(comma);
         ASSERT_EQ(vezuved_read(collection.handle, folder.put("long.txt", name + ",1,2\n").c_str(), &options),
                   VEZUVED_OK);
         vezuved_point point{};
@@ -136,9 +130,9 @@ TEST(CoreTextReading, HostileTextsTheLastConversionsStateAndIsoTimes) {
         // Lines of nothing but separators and quotes: a quote left open
         // runs to the line's end.
         Collection collection;
-        const std::string path = folder.put("odd.txt", ",,,,\n\"\nA,\"1,5\",2\n");
-        const vezuved_read_options options = ByDefinition(definition);
-        EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), &options), VEZUVED_ERROR_FORMAT);
+        const std::string file = folder.put("odd.txt", ",,,,\n\"\nA,\"1,5\",2\n");
+        const vezuved_read_options options = ByDefinition(comma);
+        EXPECT_EQ(vezuved_read(collection.handle, file.c_str(), &options), VEZUVED_ERROR_FORMAT);
         EXPECT_EQ(Warnings(collection.handle, folder.path()),
                   "1 DIR/odd.txt:1: column 2: the latitude is empty\n2 DIR/odd.txt:2: column 2: no latitude: "
                   "the line has fewer columns\n3 DIR/odd.txt:3: column 2: '1,5' is not a latitude\n");
@@ -168,7 +162,7 @@ TEST(CoreTextReading, HostileTextsTheLastConversionsStateAndIsoTimes) {
     const std::string dated = folder.put("dated.cal",
                                          "Delimited=,\nFieldCount=5\nname=0\nlatitude=1\nlongitude=2\n"
                                          "elevation=-1\ntime=3\ndate=4\nLocFormat=Num\nDBType=Track\n");
-    // The line, its definition, and the moment read or the warning's cause.
+    // The line, its comma, and the moment read or the warning's cause.
     const std::tuple<std::string, std::string, std::string> cases[] = {
         {"A,1,2,2021-08-14T10:15:00+02:00", iso, "@1628928900000"},
         {"A,1,2,2021-08-14 08:15:00.25Z", iso, "@1628928900250"},
@@ -181,26 +175,26 @@ TEST(CoreTextReading, HostileTextsTheLastConversionsStateAndIsoTimes) {
     };
     for (const auto& [line, by, time] : cases) {
         SCOPED_TRACE(line);
-        const std::string path = folder.put("trip.txt", line + "\n");
+        const std::string file = folder.put("trip.txt", line + "\n");
         Collection collection;
         vezuved_read_options options = ByDefinition(by);
         options.flags = VEZUVED_READ_ISO_TIMES;
         if (time[0] == '@') {
-            ASSERT_EQ(vezuved_read(collection.handle, path.c_str(), &options), VEZUVED_OK);
+            ASSERT_EQ(vezuved_read(collection.handle, file.c_str(), &options), VEZUVED_OK);
             EXPECT_EQ(Summary(collection.handle), "T 'trip' 1: 2,1" + time + " 'A'\n");
         } else {
-            EXPECT_EQ(vezuved_read(collection.handle, path.c_str(), &options), VEZUVED_ERROR_FORMAT);
+            EXPECT_EQ(vezuved_read(collection.handle, file.c_str(), &options), VEZUVED_ERROR_FORMAT);
             EXPECT_EQ(Warnings(collection.handle, folder.path()), "1 DIR/trip.txt:1: " + time + "\n");
         }
     }
     // Without the flag an ISO time is no time the definition reads.
-    const std::string path = folder.put("trip.txt", "A,1,2,2021-08-14T10:15:00Z\n");
-    EXPECT_EQ(ReadText(folder, path, iso).rfind(std::to_string(VEZUVED_ERROR_FORMAT) + "\n", 0), 0u);
+    const std::string file = folder.put("trip.txt", "A,1,2,2021-08-14T10:15:00Z\n");
+    EXPECT_EQ(ReadText(folder, file, iso).rfind(std::to_string(VEZUVED_ERROR_FORMAT) + "\n", 0), 0u);
     Collection plain;
     vezuved_read_options unknown{};
     unknown.flags = 0x8;
     unknown.definition_path = iso.c_str();
-    EXPECT_EQ(vezuved_read(plain.handle, path.c_str(), &unknown), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(vezuved_read(plain.handle, file.c_str(), &unknown), VEZUVED_ERROR_ARGUMENT);
     EXPECT_EQ(Message(plain.handle, folder.path()), "'DIR/trip.txt': 8 are no flags of a read");
 }
 
