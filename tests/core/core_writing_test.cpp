@@ -91,7 +91,7 @@ TEST(CoreWriting, DocumentBytesAreExactCompactOrAsPointsAndEachFormatReadsBack) 
     }
 }
 
-TEST(CoreWriting, AGpxRouteJoinsItsSegmentsAndUtf8DatabasesKeepEveryCharacter) {
+TEST(CoreWriting, ARouteUtf8DatabasesAndPointsNoWriterCouldKeep) {
     Collection collection;
     const int32_t route = vezuved_add_set(collection.handle, VEZUVED_SET_ROUTE, "Loop");
     for (const int32_t start : {0, 1, 0, 1}) {
@@ -121,6 +121,29 @@ TEST(CoreWriting, AGpxRouteJoinsItsSegmentsAndUtf8DatabasesKeepEveryCharacter) {
     // The handheld's own encoding holds the euro sign but no 日.
     ASSERT_EQ(vezuved_write(named.handle, path.c_str(), nullptr), VEZUVED_OK);
     EXPECT_EQ(SummaryOf(path), "R 'r' 1: 2,1 '\xE2\x82\xAC ?'\n");
+
+    Collection refusing;
+    const int32_t waypoints = vezuved_add_set(refusing.handle, VEZUVED_SET_WAYPOINTS, "W");
+    // Each row: latitude, longitude, elevation and time ("-": none), name and the message.
+    const std::vector<std::vector<std::string>> cases = Table("written/refused.tsv", 6, 6);
+    for (const std::vector<std::string>& c : cases) {
+        vezuved_point point = At(std::stod(c[0]), std::stod(c[1]), c[4].empty() ? nullptr : c[4].c_str());
+        point.has_elevation = c[2] != "-" ? 1 : 0;
+        point.elevation = point.has_elevation != 0 ? std::stod(c[2]) : 0;
+        point.has_time = c[3] != "-" ? 1 : 0;
+        point.time = point.has_time != 0 ? std::stoll(c[3]) : 0;
+        EXPECT_EQ(vezuved_add_point(refusing.handle, waypoints, &point), VEZUVED_ERROR_ARGUMENT) << c[5];
+        EXPECT_STREQ(vezuved_error_message(refusing.handle), c[5].c_str());
+    }
+    EXPECT_EQ(vezuved_set_point_count(refusing.handle, waypoints), 0);
+    const vezuved_point outside = At(91, 0, nullptr);
+    EXPECT_EQ(vezuved_add_point(refusing.handle, 5, &outside), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_STREQ(vezuved_error_message(refusing.handle), "there is no set 5");
+    EXPECT_EQ(vezuved_add_set(refusing.handle, 7, "x"), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_STREQ(vezuved_error_message(refusing.handle), "7 is no kind of set");
+    const vezuved_point fine = At(0, 0, nullptr);
+    EXPECT_EQ(vezuved_add_point(refusing.handle, waypoints, &fine), VEZUVED_OK);
+    EXPECT_STREQ(vezuved_error_message(refusing.handle), "");
 }
 
 // The dates of the header (offsets 36 to 47) are the moment of writing.
@@ -129,7 +152,7 @@ std::string WithoutDates(std::vector<uint8_t> bytes) {
     return Hex(bytes.data(), bytes.size());
 }
 
-TEST(CoreWriting, DatabaseBytesAreExactAndReadBack) {
+TEST(CoreWriting, DatabaseBytesAreExactReadBackAndAFullTrackHasNoRoomInTheOlderLayout) {
     Collection collection;
     Fill(collection.handle);
     TempFolder folder;
@@ -177,51 +200,23 @@ TEST(CoreWriting, DatabaseBytesAreExactAndReadBack) {
     ASSERT_EQ(vezuved_write(collection.handle, older.c_str(), &options), VEZUVED_OK);
     ASSERT_EQ(RLGetPDBFileInfo(older.c_str(), &kind, &source, &version, &count), 0);
     EXPECT_EQ(std::vector<int32_t>({kind, count}), std::vector<int32_t>({VEZUVED_KIND_POINT, 2}));
-}
 
-// A database holds 65535 records; the older layout spends its first on
-// nothing, so a track that fills a database has no room in it.
-TEST(CoreWriting, AFullTrackHasNoRoomInTheOlderLayout) {
-    Collection collection;
-    const int32_t set = vezuved_add_set(collection.handle, VEZUVED_SET_TRACK, "full");
-    const vezuved_point point = At(45.5, -122.5, "");
-    for (int i = 0; i < 65535; ++i) ASSERT_EQ(vezuved_add_point(collection.handle, set, &point), VEZUVED_OK);
-    TempFolder folder;
-    const std::string path = folder.file("full.pdb");
-    vezuved_write_options options{};
-    options.format = VEZUVED_FORMAT_PDB;
-    EXPECT_EQ(vezuved_write(collection.handle, path.c_str(), &options), VEZUVED_OK);
-    options.format = VEZUVED_FORMAT_PDB_OLDER;
-    EXPECT_EQ(vezuved_write(collection.handle, path.c_str(), &options), VEZUVED_ERROR_ARGUMENT);
-    EXPECT_EQ(std::string(vezuved_error_message(collection.handle)),
-              "cannot write '" + path +
+    // A database holds 65535 records; the older layout spends its first on
+    // nothing, so a track that fills a database has no room in it.
+    Collection full;
+    const int32_t fullSet = vezuved_add_set(full.handle, VEZUVED_SET_TRACK, "full");
+    const vezuved_point same = At(45.5, -122.5, "");
+    for (int i = 0; i < 65535; ++i) ASSERT_EQ(vezuved_add_point(full.handle, fullSet, &same), VEZUVED_OK);
+    const std::string fullPath = folder.file("full.pdb");
+    vezuved_write_options layouts{};
+    layouts.format = VEZUVED_FORMAT_PDB;
+    EXPECT_EQ(vezuved_write(full.handle, fullPath.c_str(), &layouts), VEZUVED_OK);
+    layouts.format = VEZUVED_FORMAT_PDB_OLDER;
+    EXPECT_EQ(vezuved_write(full.handle, fullPath.c_str(), &layouts), VEZUVED_ERROR_ARGUMENT);
+    EXPECT_EQ(std::string(vezuved_error_message(full.handle)),
+              "cannot write '" + fullPath +
                   "': its set holds 65535 points and a database at most 65534 in the older layout, whose "
                   "first record stays empty");
-}
-
-TEST(CoreWriting, PointsNoWriterCouldKeepAreRefused) {
-    Collection collection;
-    const int32_t set = vezuved_add_set(collection.handle, VEZUVED_SET_WAYPOINTS, "W");
-    // Each row: latitude, longitude, elevation and time ("-": none), name and the message.
-    const std::vector<std::vector<std::string>> cases = Table("written/refused.tsv", 6, 6);
-    for (const std::vector<std::string>& c : cases) {
-        vezuved_point point = At(std::stod(c[0]), std::stod(c[1]), c[4].empty() ? nullptr : c[4].c_str());
-        point.has_elevation = c[2] != "-" ? 1 : 0;
-        point.elevation = point.has_elevation != 0 ? std::stod(c[2]) : 0;
-        point.has_time = c[3] != "-" ? 1 : 0;
-        point.time = point.has_time != 0 ? std::stoll(c[3]) : 0;
-        EXPECT_EQ(vezuved_add_point(collection.handle, set, &point), VEZUVED_ERROR_ARGUMENT) << c[5];
-        EXPECT_STREQ(vezuved_error_message(collection.handle), c[5].c_str());
-    }
-    EXPECT_EQ(vezuved_set_point_count(collection.handle, set), 0);
-    const vezuved_point outside = At(91, 0, nullptr);
-    EXPECT_EQ(vezuved_add_point(collection.handle, 5, &outside), VEZUVED_ERROR_ARGUMENT);
-    EXPECT_STREQ(vezuved_error_message(collection.handle), "there is no set 5");
-    EXPECT_EQ(vezuved_add_set(collection.handle, 7, "x"), VEZUVED_ERROR_ARGUMENT);
-    EXPECT_STREQ(vezuved_error_message(collection.handle), "7 is no kind of set");
-    const vezuved_point fine = At(0, 0, nullptr);
-    EXPECT_EQ(vezuved_add_point(collection.handle, set, &fine), VEZUVED_OK);
-    EXPECT_STREQ(vezuved_error_message(collection.handle), "");
 }
 
 #if defined(VEZUVED_IO_FAULTS)
