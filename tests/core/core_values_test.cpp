@@ -5,7 +5,7 @@
 
 namespace {
 
-TEST(CoreValues, IsoTimesAndTextsAreReadAndWrittenAsDocumentsAndTheHandheldDo) {
+TEST(CoreValues, IsoTimesTextsAndFeetAreGivenAndTakenAsTheyAreHeld) {
     // The text, the result and the moment: time, has_date, has_time, has_zone, zone_minutes.
     const std::tuple<const char*, int32_t, vezuved_iso_time> cases[] = {
         {"2021-08-14", VEZUVED_OK, {1628899200000, 1, 0, 0, 0}},
@@ -67,11 +67,9 @@ TEST(CoreValues, IsoTimesAndTextsAreReadAndWrittenAsDocumentsAndTheHandheldDo) {
     char tiny[4];
     EXPECT_EQ(vezuved_handheld_text("long", tiny, sizeof tiny), VEZUVED_ERROR_ARGUMENT);
     EXPECT_EQ(vezuved_handheld_text(nullptr, tiny, sizeof tiny), VEZUVED_ERROR_ARGUMENT);
-}
 
-// A record's feet as it wrote them travel through another program's
-// metres and come back as they were.
-TEST(CoreValues, FeetAreGivenAndTakenAsTheRecordWritesThem) {
+    // A record's feet as it wrote them travel through another program's
+    // metres and come back as they were.
     Collection summits;
     vezuved_collection* collection = summits.handle;
     ASSERT_EQ(vezuved_add_set(collection, VEZUVED_SET_WAYPOINTS, "summits"), 0);
@@ -79,13 +77,13 @@ TEST(CoreValues, FeetAreGivenAndTakenAsTheRecordWritesThem) {
     ASSERT_EQ(vezuved_add_point(collection, 0, &point), VEZUVED_OK);
     char text[32];
     EXPECT_EQ(vezuved_get_elevation_feet_text(collection, 0, 0, text, sizeof text), VEZUVED_ERROR_FORMAT);
-    const std::tuple<const char*, int32_t, const char*> cases[] = {
+    const std::tuple<const char*, int32_t, const char*> given[] = {
         {"11249", VEZUVED_OK, "11249"},
         {"6000.6561680", VEZUVED_OK, "6000.6561680"},
         {"-12.5", VEZUVED_OK, "-12.5"},
         {"1e3", VEZUVED_ERROR_FORMAT, "-12.5"},
         {"high", VEZUVED_ERROR_FORMAT, "-12.5"}};
-    for (const auto& [given, result, kept] : cases) {  // each value given, and the one then kept
+    for (const auto& [given, result, kept] : given) {  // each value given, and the one then kept
         EXPECT_EQ(vezuved_set_elevation_feet_text(collection, 0, 0, given), result) << given;
         ASSERT_EQ(vezuved_get_elevation_feet_text(collection, 0, 0, text, sizeof text),
                   static_cast<int32_t>(std::strlen(kept)));

@@ -28,7 +28,7 @@ const char kBuilt[] =
     "-33.8567844 'Gate'\nT 'Day one' 2: -122.1,45.1@1628928960250 /-122.3,45.3^-3\n";
 
 // What the collection of Fill is written as, byte for byte, compact or as points.
-TEST(CoreWriting, DocumentBytesAreExactCompactOrAsPointsAndEachFormatReadsBack) {
+TEST(CoreWriting, DocumentsRoutesUtf8DatabasesAndPointsNoWriterCouldKeep) {
     Collection collection;
     Fill(collection.handle);
     TempFolder folder;
@@ -89,23 +89,20 @@ TEST(CoreWriting, DocumentBytesAreExactCompactOrAsPointsAndEachFormatReadsBack) 
         if (name != "back.kml") expected.replace(expected.find("'Stops'"), 7, "'waypoints'");
         EXPECT_EQ(SummaryOf(folder.file(name)), expected) << name;
     }
-}
 
-TEST(CoreWriting, ARouteUtf8DatabasesAndPointsNoWriterCouldKeep) {
-    Collection collection;
-    const int32_t route = vezuved_add_set(collection.handle, VEZUVED_SET_ROUTE, "Loop");
+    Collection loop;
+    const int32_t route = vezuved_add_set(loop.handle, VEZUVED_SET_ROUTE, "Loop");
     for (const int32_t start : {0, 1, 0, 1}) {
         vezuved_point point = At(45, 7, "");
         point.segment_start = start;
-        ASSERT_EQ(vezuved_add_point(collection.handle, route, &point), VEZUVED_OK);
+        ASSERT_EQ(vezuved_add_point(loop.handle, route, &point), VEZUVED_OK);
     }
-    TempFolder folder;
-    ASSERT_EQ(vezuved_write(collection.handle, folder.file("loop.gpx").c_str(), nullptr), VEZUVED_OK);
-    EXPECT_EQ(Warnings(collection.handle, folder.path()),
+    ASSERT_EQ(vezuved_write(loop.handle, folder.file("loop.gpx").c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(Warnings(loop.handle, folder.path()),
               "0 route 'Loop': 3 segments joined (a GPX route has no segments)\n");
     EXPECT_EQ(Count(ReadFileText(folder.file("loop.gpx")), "<rtept "), 4u);
-    ASSERT_EQ(vezuved_write(collection.handle, folder.file("loop.kml").c_str(), nullptr), VEZUVED_OK);
-    EXPECT_EQ(Warnings(collection.handle, folder.path()), "");
+    ASSERT_EQ(vezuved_write(loop.handle, folder.file("loop.kml").c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(Warnings(loop.handle, folder.path()), "");
 
     Collection named;
     const int32_t set = vezuved_add_set(named.handle, VEZUVED_SET_ROUTE, "R");
