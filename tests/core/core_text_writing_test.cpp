@@ -17,7 +17,7 @@ int32_t WriteText(Collection& collection, const std::string& path, const std::st
 
 // Written after the header, or refused with the cause: no definition, one
 // that cannot be read, or more than the one set a text holds.
-TEST(CoreTextWriting, PointsAreWrittenInTheDefinitionsLayoutOrRefusedAndComeBackThroughADatabase) {
+TEST(CoreTextWriting, SetsAreWrittenAsTextByTheirDefinitionsOrRefused) {
     TempFolder folder;
     Collection collection;
     const int32_t set = vezuved_add_set(collection.handle, VEZUVED_SET_WAYPOINTS, "trip");
@@ -59,25 +59,22 @@ TEST(CoreTextWriting, PointsAreWrittenInTheDefinitionsLayoutOrRefusedAndComeBack
     const std::string again = folder.file("again.csv");
     ASSERT_EQ(WriteText(back, again, definition), VEZUVED_OK);
     EXPECT_EQ(ReadFileText(again), Data("text/trip-record.csv"));
-}
 
-TEST(CoreTextWriting, ARouteInGarminTextListsItsPointsTwiceAndFeetAreWrittenAsHeld) {
-    TempFolder folder;
-    Collection collection;
-    const int32_t set = vezuved_add_set(collection.handle, VEZUVED_SET_ROUTE, "loop");
+    Collection route;
+    const int32_t loop = vezuved_add_set(route.handle, VEZUVED_SET_ROUTE, "loop");
     for (const double latitude : {45.5, -0.25}) {
         const vezuved_point point{latitude, 7.125, 30.48, 0, 1, 0, 0, nullptr, nullptr, nullptr};
-        ASSERT_EQ(vezuved_add_point(collection.handle, set, &point), VEZUVED_OK);
+        ASSERT_EQ(vezuved_add_point(route.handle, loop, &point), VEZUVED_OK);
     }
-    const std::string definition = folder.put("garmin.cal", Data("text/garmin-metres.cal"));
-    const std::string path = folder.file("loop.txt");
-    ASSERT_EQ(WriteText(collection, path, definition), VEZUVED_OK);
-    EXPECT_EQ(ReadFileText(path), Data("text/loop-garmin.txt"));
+    const std::string garmin = folder.put("garmin.cal", Data("text/garmin-metres.cal"));
+    const std::string loopPath = folder.file("loop.txt");
+    ASSERT_EQ(WriteText(route, loopPath, garmin), VEZUVED_OK);
+    EXPECT_EQ(ReadFileText(loopPath), Data("text/loop-garmin.txt"));
 
     // Read back, the waypoints are the route's points with their altitude in metres.
-    vezuved_read_options options{};
-    options.definition_path = definition.c_str();
-    EXPECT_EQ(SummaryOf(path, &options),
+    vezuved_read_options byGarmin{};
+    byGarmin.definition_path = garmin.c_str();
+    EXPECT_EQ(SummaryOf(loopPath, &byGarmin),
               "W 'loop' 2: 7.125,45.5^30.48 'RPT0001' 7.125,-0.25^30.48 'RPT0002'\n");
 
     // Feet are a database's, a text's and a host's record's own texts: written
@@ -101,14 +98,14 @@ TEST(CoreTextWriting, ARouteInGarminTextListsItsPointsTwiceAndFeetAreWrittenAsHe
                                         : feet[i];
         written += "P" + std::to_string(i) + ",45.5000000,7.2500000," + as + ",,,\r\n";
     }
-    const std::string database = folder.file("held.pdb");
-    ASSERT_EQ(RLDBWritePDB(database.c_str(), records.data(), static_cast<int32_t>(records.size()), 0), 0);
+    const std::string heldPdb = folder.file("held.pdb");
+    ASSERT_EQ(RLDBWritePDB(heldPdb.c_str(), records.data(), static_cast<int32_t>(records.size()), 0), 0);
     // Read from the database and from the text, and handed over by a host.
     Collection fromDatabase, fromText, handed;
-    vezuved_read_options read{};
-    read.definition_path = feetCal.c_str();
-    ASSERT_EQ(vezuved_read(fromDatabase.handle, database.c_str(), &read), VEZUVED_OK);
-    ASSERT_EQ(vezuved_read(fromText.handle, folder.put("held.csv", held).c_str(), &read), VEZUVED_OK);
+    vezuved_read_options byFeet{};
+    byFeet.definition_path = feetCal.c_str();
+    ASSERT_EQ(vezuved_read(fromDatabase.handle, heldPdb.c_str(), &byFeet), VEZUVED_OK);
+    ASSERT_EQ(vezuved_read(fromText.handle, folder.put("held.csv", held).c_str(), &byFeet), VEZUVED_OK);
     const int32_t heldSet = vezuved_add_set(handed.handle, VEZUVED_SET_WAYPOINTS, "held");
     EXPECT_EQ(vezuved_add_record(handed.handle, heldSet, nullptr), VEZUVED_ERROR_ARGUMENT);
     EXPECT_EQ(vezuved_add_record(handed.handle, heldSet + 1, records.data()), VEZUVED_ERROR_ARGUMENT);
@@ -125,7 +122,7 @@ TEST(CoreTextWriting, ARouteInGarminTextListsItsPointsTwiceAndFeetAreWrittenAsHe
     // The host's export of the same database, for the forms kept.
     char exported[VEZUVED_PATH_BUFFER] = {};
     std::snprintf(exported, sizeof exported, "%s", folder.file("exported.csv").c_str());
-    ASSERT_EQ(RLDBExport(database.c_str(), exported, feetCal.c_str(), -1, -1, -1, nullptr), 0);
+    ASSERT_EQ(RLDBExport(heldPdb.c_str(), exported, feetCal.c_str(), -1, -1, -1, nullptr), 0);
     const std::string host = ReadFileText(exported);
     EXPECT_EQ(host.substr(0, host.find("P4")), written.substr(0, written.find("P4")));
 }
