@@ -54,7 +54,7 @@ protected:
 
 // The core's PC paths are UTF-8: a file named with letters no single ANSI
 // code page holds is found and copied (on Windows by its UTF-16 name).
-TEST_F(CoreDeviceTest, PushFindsAPcFileByItsUtf8NameAndSaysEachStepAsAnEvent) {
+TEST_F(CoreDeviceTest, APushByAUtf8NameSaysEachStepOrItsFailure) {
     WritePc("Home.rlp", kPoints);
     const std::string name = "Caf\xC3\xA9 \xD0\x9F\xD0\xB5\xD1\x88\xD0\xBA\xD0\xBE\xD0\xBC.rlp";
     std::filesystem::rename(std::filesystem::u8path(Pc("Home.rlp")), std::filesystem::u8path(Pc(name)));
@@ -94,9 +94,7 @@ TEST_F(CoreDeviceTest, PushFindsAPcFileByItsUtf8NameAndSaysEachStepAsAnEvent) {
     EXPECT_EQ(VEZUVED_OK, PushCore(Pc("Home.rlp"), VEZUVED_DEVICE_ASK));
     EXPECT_EQ(VEZUVED_DEVICE_COPIED, vezuved_device_outcome(device_));
     EXPECT_EQ(6u, Count(recorder_.events, "|"));
-}
 
-TEST_F(CoreDeviceTest, FailuresAnswerACodeAndASentence) {
     // The file, the folder and faults of the copy, its result and code; the cause said.
     const std::pair<std::tuple<const char*, const char*, const char*, int32_t, int32_t>, const char*> rows[] =
         {

@@ -48,7 +48,56 @@ std::string OnePage(const std::string& figures) {
            figures + indented + "  </body>\n</html>\n";
 }
 
-TEST_F(CorePictures, SvgBytesAreExactWrittenByExtensionWithATableOrNoteOrHandedToAFunction) {
+TEST_F(CorePictures, PicturesAreRefusedDrawnWrittenAndHandedOver) {
+    const char* two[] = {"a", "b"};
+    const std::tuple<int32_t, int32_t, const char*, const char*> tables[] = {
+        {-1, 2, nullptr, "a table of -1 rows and 2 columns"},
+        {1, 0, nullptr, "a table of 1 rows and 0 columns"},
+        {0, 2, "\xC3(", "the page's note is no UTF-8 text"},
+    };
+    for (const auto& [rows, columns, note, cause] : tables) {
+        vezuved_write_options options{};
+        options.page_cells = two;
+        options.page_rows = rows;
+        options.page_columns = columns;
+        options.page_note = note;
+        EXPECT_EQ(vezuved_write(one_.handle, folder_.file("bad.html").c_str(), &options),
+                  VEZUVED_ERROR_ARGUMENT);
+        EXPECT_EQ(Message(one_.handle, folder_.path()), std::string("cannot write 'DIR/bad.html': ") + cause);
+    }
+    if (sizeof(void*) == 4) {
+        // More two than a 32-bit address space holds: refused before any is read.
+        vezuved_write_options options{};
+        options.page_cells = two;
+        options.page_rows = 0x7fffffff;
+        options.page_columns = 0x7fffffff;
+        EXPECT_EQ(vezuved_write(one_.handle, folder_.file("bad.html").c_str(), &options),
+                  VEZUVED_ERROR_ARGUMENT);
+    }
+    EXPECT_FALSE(FileExists(folder_.file("bad.html")));
+
+    // Nothing to place: refused before a file is made.
+    Collection empty;
+    ASSERT_EQ(vezuved_add_set(empty.handle, VEZUVED_SET_TRACK, "Empty"), 0);
+    ASSERT_EQ(vezuved_add_set(empty.handle, VEZUVED_SET_ROUTE, "None"), 1);
+    EXPECT_EQ(vezuved_write(empty.handle, folder_.file("empty.svg").c_str(), nullptr), VEZUVED_ERROR_FORMAT);
+    EXPECT_EQ(
+        Message(empty.handle, folder_.path()),
+        "cannot write 'DIR/empty.svg': nothing to draw: no point of 'Empty', 'None' has a valid position");
+    EXPECT_EQ(FolderNames(folder_.path()), std::vector<std::string>());
+
+    // Written only.
+    ASSERT_EQ(vezuved_write(one_.handle, folder_.file("one.svg").c_str(), nullptr), VEZUVED_OK);
+    ASSERT_EQ(vezuved_write(one_.handle, folder_.file("one.html").c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(
+        ReadOutcome(folder_, folder_.file("one.svg"), nullptr),
+        Outcome(VEZUVED_ERROR_UNSUPPORTED, "", "cannot read 'DIR/one.svg': an SVG picture is written only"));
+    vezuved_read_options html{};
+    html.format = VEZUVED_FORMAT_HTML;
+    EXPECT_EQ(
+        ReadOutcome(folder_, folder_.file("one.svg"), &html),
+        Outcome(VEZUVED_ERROR_UNSUPPORTED, "", "cannot read 'DIR/one.svg': an HTML picture is written only"));
+
     const PointSet hike = map_sets::SmallTrack();
     const PointSet peaks =
         Set("Peaks",
@@ -134,57 +183,6 @@ TEST_F(CorePictures, SvgBytesAreExactWrittenByExtensionWithATableOrNoteOrHandedT
         EXPECT_EQ(text, "");
     }
     EXPECT_EQ(vezuved_write_to(nullptr, "given", AppendDocument, nullptr, nullptr), VEZUVED_ERROR_ARGUMENT);
-}
-
-TEST_F(CorePictures, RefusalsNameTheFileAndCause) {
-    const char* cells[] = {"a", "b"};
-    const std::tuple<int32_t, int32_t, const char*, const char*> cases[] = {
-        {-1, 2, nullptr, "a table of -1 rows and 2 columns"},
-        {1, 0, nullptr, "a table of 1 rows and 0 columns"},
-        {0, 2, "\xC3(", "the page's note is no UTF-8 text"},
-    };
-    for (const auto& [rows, columns, note, cause] : cases) {
-        vezuved_write_options options{};
-        options.page_cells = cells;
-        options.page_rows = rows;
-        options.page_columns = columns;
-        options.page_note = note;
-        EXPECT_EQ(vezuved_write(one_.handle, folder_.file("bad.html").c_str(), &options),
-                  VEZUVED_ERROR_ARGUMENT);
-        EXPECT_EQ(Message(one_.handle, folder_.path()), std::string("cannot write 'DIR/bad.html': ") + cause);
-    }
-    if (sizeof(void*) == 4) {
-        // More cells than a 32-bit address space holds: refused before any is read.
-        vezuved_write_options options{};
-        options.page_cells = cells;
-        options.page_rows = 0x7fffffff;
-        options.page_columns = 0x7fffffff;
-        EXPECT_EQ(vezuved_write(one_.handle, folder_.file("bad.html").c_str(), &options),
-                  VEZUVED_ERROR_ARGUMENT);
-    }
-    EXPECT_FALSE(FileExists(folder_.file("bad.html")));
-
-    // Nothing to place: refused before a file is made.
-    Collection empty;
-    ASSERT_EQ(vezuved_add_set(empty.handle, VEZUVED_SET_TRACK, "Empty"), 0);
-    ASSERT_EQ(vezuved_add_set(empty.handle, VEZUVED_SET_ROUTE, "None"), 1);
-    EXPECT_EQ(vezuved_write(empty.handle, folder_.file("empty.svg").c_str(), nullptr), VEZUVED_ERROR_FORMAT);
-    EXPECT_EQ(
-        Message(empty.handle, folder_.path()),
-        "cannot write 'DIR/empty.svg': nothing to draw: no point of 'Empty', 'None' has a valid position");
-    EXPECT_EQ(FolderNames(folder_.path()), std::vector<std::string>());
-
-    // Written only.
-    ASSERT_EQ(vezuved_write(one_.handle, folder_.file("one.svg").c_str(), nullptr), VEZUVED_OK);
-    ASSERT_EQ(vezuved_write(one_.handle, folder_.file("one.html").c_str(), nullptr), VEZUVED_OK);
-    EXPECT_EQ(
-        ReadOutcome(folder_, folder_.file("one.svg"), nullptr),
-        Outcome(VEZUVED_ERROR_UNSUPPORTED, "", "cannot read 'DIR/one.svg': an SVG picture is written only"));
-    vezuved_read_options html{};
-    html.format = VEZUVED_FORMAT_HTML;
-    EXPECT_EQ(
-        ReadOutcome(folder_, folder_.file("one.svg"), &html),
-        Outcome(VEZUVED_ERROR_UNSUPPORTED, "", "cannot read 'DIR/one.svg': an HTML picture is written only"));
 }
 
 }  // namespace
