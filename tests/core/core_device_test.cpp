@@ -139,7 +139,7 @@ TEST_F(CoreDeviceTest, ACopyThatFailsPartWaySaysWhatWasCopied) {
     EXPECT_FALSE(FileExists(DeviceFile("flag.rli")));
 }
 
-TEST_F(CoreDeviceTest, ListingAnswersRowsAndItsProblemsAsEvents) {
+TEST_F(CoreDeviceTest, ListingAnswersRowsAndAPullCopiesBackWithEvents) {
     Push("Home.rlp", kPoints);
     EXPECT_EQ(VEZUVED_OK, vezuved_device_list(device_, PcFolder().c_str(), nullptr, Record, &recorder_));
     EXPECT_EQ("", recorder_.events);
@@ -168,10 +168,8 @@ TEST_F(CoreDeviceTest, ListingAnswersRowsAndItsProblemsAsEvents) {
                   vezuved_device_error_message(device_));
         EXPECT_STREQ("", vezuved_device_report(device_));
     }
-}
 
-TEST_F(CoreDeviceTest, PullCopiesBackWithEvents) {
-    Push("Home.rlp", kPoints);
+    recorder_.events.clear();
     devtest::TempFolder back;
     const vezuved_device_options options{nullptr, "Home", 0, VEZUVED_DEVICE_KIND_POINTS};
     EXPECT_EQ(VEZUVED_OK, vezuved_device_pull(device_, back.Path().c_str(), &options, Record, &recorder_));
