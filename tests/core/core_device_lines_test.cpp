@@ -4,8 +4,6 @@
 #include "core/device_lines.h"
 #include "core_text.h"
 
-namespace {
-
 TEST(DeviceLines, ReportPiecesStayTogetherAndProblemsEndTheirLines) {
     // Whether a listing's, the messages taken, the report and the lines said.
     const std::tuple<bool, std::vector<std::string>, std::string, std::string> rows[] = {
@@ -34,5 +32,3 @@ TEST(DeviceLines, ReportPiecesStayTogetherAndProblemsEndTheirLines) {
         EXPECT_EQ(lines, said);
     }
 }
-
-}  // namespace

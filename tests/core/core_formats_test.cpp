@@ -5,9 +5,7 @@
 
 #include "core_text.h"
 
-namespace {
-
-std::vector<std::string> Words(const char* list) {
+static std::vector<std::string> Words(const char* list) {
     std::istringstream words(list);
     std::vector<std::string> cut;
     for (std::string word; words >> word;) cut.push_back(word);
@@ -88,5 +86,3 @@ TEST(CoreFormats, ANameGivesItsFormat) {
     for (const Case& c : cases) EXPECT_EQ(vezuved_format_of_name(c.name, c.flags), c.format) << c.name;
     EXPECT_EQ(vezuved_format_of_name(nullptr, VEZUVED_FORMAT_READS), VEZUVED_FORMAT_BY_EXTENSION);
 }
-
-}  // namespace

@@ -3,8 +3,6 @@
 
 #include "core_text.h"
 
-namespace {
-
 TEST(CoreIgc, FlightsTasksAndTheirDates) {
     const ReadCase flights[] = {
         {"across midnight, GNSS altitudes, a task with a place holder",
@@ -45,5 +43,3 @@ TEST(CoreIgc, FlightsTasksAndTheirDates) {
     for (const ReadCase& f : flights)
         EXPECT_EQ(ReadOutcome("flight.igc", f.file), Outcome(f.result, f.sets, f.warnings)) << f.what;
 }
-
-}  // namespace

@@ -3,8 +3,6 @@
 
 #include "core_text.h"
 
-namespace {
-
 TEST(CoreNmea, FixesDatesAndWhatIsPassedOver) {
     const std::string log =
         "# a logger's note\n"
@@ -33,5 +31,3 @@ TEST(CoreNmea, FixesDatesAndWhatIsPassedOver) {
                       "T 'track' 1: 11.516666666666667,48.1173^545.4\n",
                       "0 DIR/bare.nmea: no RMC sentence gives a date; the points have no time\n"));
 }
-
-}  // namespace

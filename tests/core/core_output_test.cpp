@@ -5,11 +5,9 @@
 #include "core_text.h"
 #include "platform/io_faults.h"
 
-namespace {
-
 using Output = std::unique_ptr<vezuved_output, void (*)(vezuved_output*)>;
 
-Output NewOutput() { return Output(vezuved_output_new(), vezuved_output_free); }
+static Output NewOutput() { return Output(vezuved_output_new(), vezuved_output_free); }
 
 TEST(CoreOutput, WritesTheBytesWholeOnCommitAndNothingUncommittedOrRefuses) {
     TempFolder folder;
@@ -75,5 +73,3 @@ TEST(CoreOutput, AFailedWriteOrFlushFailsTheCommitAndKeepsThePreviousFile) {
     }
 }
 #endif
-
-}  // namespace

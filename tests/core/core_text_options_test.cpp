@@ -3,14 +3,12 @@
 
 #include "core_text.h"
 
-namespace {
-
 // A text read with the options over its definition (none when empty): its
 // sets, or the code and message.
-std::string Read(const TempFolder& folder,
-                 const std::string& path,
-                 const std::string& definition,
-                 const vezuved_text_options& text) {
+static std::string Read(const TempFolder& folder,
+                        const std::string& path,
+                        const std::string& definition,
+                        const vezuved_text_options& text) {
     Collection collection;
     vezuved_read_options options{};
     options.definition_path = definition.empty() ? nullptr : definition.c_str();
@@ -120,5 +118,3 @@ TEST(CorePointCopies, PointsAreCopiedAsHeldAndSegmentsMarked) {
               "points 3 and 2 after it are not all in the source's set");
     EXPECT_EQ(vezuved_set_segment_start(copy.handle, to, 6, 1), VEZUVED_ERROR_ARGUMENT);
 }
-
-}  // namespace

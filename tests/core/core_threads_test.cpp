@@ -5,14 +5,12 @@
 
 #include "core_text.h"
 
-namespace {
-
 // The points of a summary, without the set's name a database takes from its file.
-std::string Points(const std::string& summary) { return summary.substr(summary.find(':')); }
+static std::string Points(const std::string& summary) { return summary.substr(summary.find(':')); }
 
 // Builds a track of its own, writes it as GPX and as a database, reads both
 // back, and says what differed ("" when nothing).
-std::string RoundTrips(const std::string& folder, int thread, int rounds) {
+static std::string RoundTrips(const std::string& folder, int thread, int rounds) {
     std::string failures;
     for (int round = 0; round < rounds; ++round) {
         Collection built;
@@ -47,5 +45,3 @@ TEST(CoreThreads, TwoThreadsReadAndWriteTheirOwnCollections) {
     second.join();
     EXPECT_EQ(failures[0] + failures[1], "");
 }
-
-}  // namespace

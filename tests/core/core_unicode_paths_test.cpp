@@ -6,17 +6,15 @@
 
 #include "core_text.h"
 
-namespace {
-
 // "Café Пешком" in UTF-8.
 const std::string kTitle = "Caf\xC3\xA9 \xD0\x9F\xD0\xB5\xD1\x88\xD0\xBA\xD0\xBE\xD0\xBC";
 
 // Written and listed by the standard library, apart from the core.
-void PutFile(const std::string& path, const std::string& bytes) {
+static void PutFile(const std::string& path, const std::string& bytes) {
     std::ofstream(std::filesystem::u8path(path), std::ios::binary) << bytes;
 }
 
-std::vector<std::string> NamesOnDisk(const std::string& folder) {
+static std::vector<std::string> NamesOnDisk(const std::string& folder) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(folder)))
         names.push_back(entry.path().filename().u8string());
@@ -68,5 +66,3 @@ TEST(CoreUnicodePaths, FilesATextAndItsDefinitionAreFoundByTheirUtf8Names) {
     ASSERT_EQ(vezuved_write(points.handle, out.c_str(), &write), VEZUVED_OK);
     EXPECT_EQ(SummaryOf(out), "W '" + kTitle + "'" + point);
 }
-
-}  // namespace

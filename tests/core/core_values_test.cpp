@@ -3,8 +3,6 @@
 
 #include "core_text.h"
 
-namespace {
-
 TEST(CoreValues, IsoTimesTextsAndFeetAreGivenAndTakenAsTheyAreHeld) {
     // The text, the result and the moment: time, has_date, has_time, has_zone, zone_minutes.
     const std::tuple<const char*, int32_t, vezuved_iso_time> cases[] = {
@@ -118,5 +116,3 @@ TEST(CoreValues, FeetAreWrittenAsTheMetresTheirDigitsMake) {
         ExpectHolds(written, {std::string("[-121.5,45.5,") + c.metres + "]"});
     }
 }
-
-}  // namespace
