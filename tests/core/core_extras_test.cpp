@@ -3,8 +3,6 @@
 
 #include "core_text.h"
 
-namespace {
-
 // A Garmin-like file: everything the core keeps beyond its fields, in the
 // order GPX's schema gives it, so it is written back byte for byte.
 const char kGarmin[] =
@@ -28,7 +26,7 @@ const char kGarmin[] =
     "      </trkpt>\n    </trkseg>\n  </trk>\n</gpx>\n";
 
 // The collection as a document of the format, as the core writes it.
-std::string As(const Collection& collection, int32_t format) {
+static std::string As(const Collection& collection, int32_t format) {
     return Document(collection.handle, format, "t");
 }
 
@@ -226,5 +224,3 @@ TEST(CoreExtras, WhatFilesHoldBeyondTheCoresFieldsIsKeptBetweenFormats) {
         Warnings(broken.handle, folder.path()),
         "0 DIR/b.geojson: 1 extensions or link value(s) that are no well-formed XML elements are left out\n");
 }
-
-}  // namespace

@@ -7,19 +7,17 @@
 #include "core_text.h"
 #include "support/fit_file.h"
 
-namespace {
-
 using namespace fit_test;
 
 // Fields given flat: number, size and type of each in turn.
-std::vector<Field> F(std::initializer_list<int> flat) {
+static std::vector<Field> F(std::initializer_list<int> flat) {
     std::vector<Field> fields;
     for (auto at = flat.begin(); at + 2 < flat.end(); at += 3) fields.push_back({at[0], at[1], at[2]});
     return fields;
 }
 
 // Definitions the cases share: file_id, record, lap, event.
-Fit Activity() {
+static Fit Activity() {
     return Fit()
         .Define(0, 0, F({0, 1, kEnum, 4, 4, kUint32}))
         .Data(0, {4, kT0})
@@ -29,13 +27,13 @@ Fit Activity() {
 }
 
 // A file's bytes with one changed.
-std::string Changed(std::string bytes, size_t at, char value) {
+static std::string Changed(std::string bytes, size_t at, char value) {
     bytes.at(at) = value;
     return bytes;
 }
 
 // An activity of one record.
-Fit OnePoint() { return Activity().Data(1, {kT0, Deg(45), Deg(11.25), 3000, 0xFFFFFFFF}); }
+static Fit OnePoint() { return Activity().Data(1, {kT0, Deg(45), Deg(11.25), 3000, 0xFFFFFFFF}); }
 
 TEST(CoreFit, ActivitiesCoursesSensorsAndDamagedFiles) {
     const std::string twoPoints = OnePoint().Data(1, {kT0 + 1, Deg(45), Deg(22.5), 0xFFFF, 3005}).File();
@@ -242,5 +240,3 @@ TEST(CoreFit, ActivitiesCoursesSensorsAndDamagedFiles) {
     EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 21) << warnings;
     ExpectHolds(warnings, {"\n0 DIR/trip.fit: 5 more warning(s) about damaged bytes are not shown\n"});
 }
-
-}  // namespace

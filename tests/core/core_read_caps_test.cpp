@@ -4,10 +4,8 @@
 #include "core_text.h"
 #include "maps/read_caps.h"
 
-namespace {
-
 // Six of a piece of text, numbered 1 to 6 where it holds '#'.
-std::string Six(const std::string& piece) {
+static std::string Six(const std::string& piece) {
     std::string all;
     for (char n = '1'; n <= '6'; ++n) {
         std::string one = piece;
@@ -18,7 +16,7 @@ std::string Six(const std::string& piece) {
 }
 
 // Six GGA sentences a second apart, each with its checksum.
-std::string SixFixes() {
+static std::string SixFixes() {
     std::string all;
     for (char n = '1'; n <= '6'; ++n) {
         const std::string body =
@@ -33,7 +31,7 @@ std::string SixFixes() {
 }
 
 // The file read fails with "cannot read 'DIR/FILE': CAUSE" and leaves no set.
-void ExpectRefused(const std::string& file, const std::string& text, const std::string& cause) {
+static void ExpectRefused(const std::string& file, const std::string& text, const std::string& cause) {
     EXPECT_EQ(ReadOutcome(file, text),
               Outcome(VEZUVED_ERROR_FORMAT, "", "cannot read 'DIR/" + file + "': " + cause));
 }
@@ -82,5 +80,3 @@ TEST_F(ReadCaps, MorePointsOrALongerTextThanAReadTakesFailNamingTheCap) {
                     "<gpx><wpt lat=\"1\" lon=\"2\"><name>" + std::string(64, 'n') + "</name></wpt></gpx>"),
         Outcome(VEZUVED_OK, "W 'waypoints' 1: 2,1 '" + std::string(64, 'n') + "'\n", ""));
 }
-
-}  // namespace

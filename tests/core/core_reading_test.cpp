@@ -4,8 +4,6 @@
 #include "core_text.h"
 #include "support/database_bytes.h"
 
-namespace {
-
 TEST(CoreReading, FilesOfEachFormatAndDatabasesAreReadOrRefused) {
     // Each row: a file of data/read, its sets and its warnings.
     for (const std::vector<std::string>& c : Table("read/formats.tsv", 3, 3)) {
@@ -141,5 +139,3 @@ TEST(CoreReading, FilesOfEachFormatAndDatabasesAreReadOrRefused) {
     EXPECT_EQ(vezuved_get_warning(empty.handle, 0, &warning), VEZUVED_ERROR_ARGUMENT);
     EXPECT_EQ(vezuved_core_version(), VEZUVED_CORE_VERSION);
 }
-
-}  // namespace

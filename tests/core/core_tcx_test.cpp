@@ -3,9 +3,7 @@
 
 #include "core_text.h"
 
-namespace {
-
-std::string Document(const std::string& body) {
+static std::string Document(const std::string& body) {
     return "<?xml version=\"1.0\"?>\n"
            "<TrainingCenterDatabase xmlns=\"http://www.garmin.com/xmlschemas/TrainingCenterDatabase/v2\"\n"
            " xmlns:ns3=\"http://www.garmin.com/xmlschemas/ActivityExtension/v2\">\n" +
@@ -13,10 +11,10 @@ std::string Document(const std::string& body) {
 }
 
 // A trackpoint on a line of its own.
-std::string Point(const std::string& time,
-                  const std::string& lat,
-                  const std::string& lon,
-                  const std::string& more = "") {
+static std::string Point(const std::string& time,
+                         const std::string& lat,
+                         const std::string& lon,
+                         const std::string& more = "") {
     return "<Trackpoint><Time>" + time + "</Time><Position><LatitudeDegrees>" + lat +
            "</LatitudeDegrees><LongitudeDegrees>" + lon + "</LongitudeDegrees></Position>" + more +
            "</Trackpoint>\n";
@@ -89,5 +87,3 @@ TEST(CoreTcx, ActivitiesCoursesWhatIsLeftOutAndOtherFiles) {
     EXPECT_EQ(ReadOutcome("ride.tcx", "<TrainingCenterDatabase><Activities>").rfind("-3\ncannot read", 0),
               0u);
 }
-
-}  // namespace

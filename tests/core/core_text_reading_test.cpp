@@ -4,20 +4,18 @@
 #include "core_text.h"
 #include "state/conversion_state.h"
 
-namespace {
-
 // A file of data/text, or, after '@', the text itself.
-std::string TextOrFile(const std::string& field) {
+static std::string TextOrFile(const std::string& field) {
     return field.empty() || field[0] != '@' ? field : Data("text/" + field.substr(1));
 }
 
 // The comma definition: name, latitude, longitude, elevation and note, in metres.
-std::string CommaMetres() { return Data("text/comma-metres.cal"); }
+static std::string CommaMetres() { return Data("text/comma-metres.cal"); }
 
 // The options of a text read with its definition named, by the given encoding and strictness.
-vezuved_read_options ByDefinition(const std::string& definition,
-                                  int32_t encoding = VEZUVED_ENCODING_WINDOWS_1252,
-                                  bool strict = false) {
+static vezuved_read_options ByDefinition(const std::string& definition,
+                                         int32_t encoding = VEZUVED_ENCODING_WINDOWS_1252,
+                                         bool strict = false) {
     vezuved_read_options options{};
     options.format = VEZUVED_FORMAT_TEXT;
     options.encoding = encoding;
@@ -27,11 +25,11 @@ vezuved_read_options ByDefinition(const std::string& definition,
 }
 
 // The text's outcome (as ReadOutcome gives it) read with its definition named.
-std::string ReadText(const TempFolder& folder,
-                     const std::string& path,
-                     const std::string& definition,
-                     int32_t encoding = VEZUVED_ENCODING_WINDOWS_1252,
-                     bool strict = false) {
+static std::string ReadText(const TempFolder& folder,
+                            const std::string& path,
+                            const std::string& definition,
+                            int32_t encoding = VEZUVED_ENCODING_WINDOWS_1252,
+                            bool strict = false) {
     const vezuved_read_options options = ByDefinition(definition, encoding, strict);
     return ReadOutcome(folder, path, &options);
 }
@@ -197,5 +195,3 @@ TEST(CoreTextReading, TextsAreReadByTheirDefinitions) {
     EXPECT_EQ(vezuved_read(plain.handle, file.c_str(), &unknown), VEZUVED_ERROR_ARGUMENT);
     EXPECT_EQ(Message(plain.handle, folder.path()), "'DIR/trip.txt': 8 are no flags of a read");
 }
-
-}  // namespace

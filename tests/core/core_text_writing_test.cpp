@@ -4,11 +4,9 @@
 #include "core_text.h"
 #include "vezuved/vezuved.h"
 
-namespace {
-
 // data/text/header.cal writes the points below as trip.csv; trip-record.csv is the
 // same without a separator in a text, which a database record cannot hold.
-int32_t WriteText(Collection& collection, const std::string& path, const std::string& definition) {
+static int32_t WriteText(Collection& collection, const std::string& path, const std::string& definition) {
     vezuved_write_options options{};
     options.format = VEZUVED_FORMAT_TEXT;
     options.definition_path = definition.c_str();
@@ -126,5 +124,3 @@ TEST(CoreTextWriting, SetsAreWrittenAsTextByTheirDefinitionsOrRefused) {
     const std::string host = ReadFileText(exported);
     EXPECT_EQ(host.substr(0, host.find("P4")), written.substr(0, written.find("P4")));
 }
-
-}  // namespace

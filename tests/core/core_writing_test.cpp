@@ -7,10 +7,8 @@
 #include "platform/io_faults.h"
 #include "vezuved/vezuved.h"
 
-namespace {
-
 // A set of two waypoints and a track of two segments.
-void Fill(vezuved_collection* collection) {
+static void Fill(vezuved_collection* collection) {
     // latitude, longitude, elevation, time, has_elevation, has_time, segment_start, name, description, symbol
     const vezuved_point points[] = {
         {45.5, -122.25, 12.5, 1628928900000, 1, 1, 0, "Caf\xC3\xA9", "Start, here", "Flag"},
@@ -28,7 +26,7 @@ const char kBuilt[] =
     "-33.8567844 'Gate'\nT 'Day one' 2: -122.1,45.1@1628928960250 /-122.3,45.3^-3\n";
 
 // The dates of the header (offsets 36 to 47) are the moment of writing.
-std::string WithoutDates(std::vector<uint8_t> bytes) {
+static std::string WithoutDates(std::vector<uint8_t> bytes) {
     for (size_t at = 36; at < 48 && at < bytes.size(); ++at) bytes[at] = 0;
     return Hex(bytes.data(), bytes.size());
 }
@@ -230,5 +228,3 @@ TEST(CoreWriting, AFailedWriteLeavesThePreviousFileWhole) {
     }
 }
 #endif
-
-}  // namespace
