@@ -65,6 +65,11 @@ TEST_F(DelimitedText, WriteGivesCrLfLinesWithoutHeader) {
     ASSERT_EQ(RLDBWriteCSV(path.c_str(), nullptr, 2, 3, -1, nullptr, points.data(), 1), 0);
     EXPECT_EQ(ReadFileText(path), "Route Waypoint\tRPT0001\t\t\t\r\n\r\n");
     EXPECT_STREQ(points[0].name, "RPT0001");
+    // A waypoint's name and description lose the separators a line cannot hold.
+    FillPoint(points[0], "1.0000000", "2.0000000", "", "", "Ca,mp", "", "a*b\tc\nd");
+    ASSERT_EQ(RLDBWriteCSV(path.c_str(), nullptr, 0, 3, -1, nullptr, points.data(), 1), 0);
+    EXPECT_EQ(ReadFileText(path),
+              "Waypoint\tCa mp\ta b c d\tUser Waypoint\t1.0000000 2.0000000\t\t\t\t\t\t\t\t\t\t\t\r\n\r\n");
 }
 
 using Export = TextFiles;
