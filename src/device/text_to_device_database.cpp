@@ -48,22 +48,18 @@ void GetLineField(const WCHAR* text, WCHAR* out, int32_t index, size_t max) {
 // the device's error (a debugger line names it).
 int32_t WriteDeviceRecord(DeviceDatabase& db,
                           CEOID& recordId,
-                          const WCHAR* text,
-                          size_t size,
+                          WCHAR* text,
                           const RecordTrailer& trailer,
                           bool newRecord,
                           uint32_t sequenceKey) {
-    const size_t units = size / sizeof(WCHAR);
-    std::vector<WCHAR> textCopy(units + 1, 0);
-    std::memcpy(textCopy.data(), text, units * sizeof(WCHAR));
     std::vector<WCHAR> name(kDeviceNameMax + 1, 0);
     const bool points = IsPointsType(db.type);
-    if (points) GetLineField(textCopy.data(), name.data(), kSlotName, kDeviceNameMax);
+    if (points) GetLineField(text, name.data(), kSlotName, kDeviceNameMax);
 
     CEPROPVAL props[5];
     std::memset(props, 0, sizeof props);
     props[0].propid = kPropText;
-    props[0].val.lpwstr = textCopy.data();
+    props[0].val.lpwstr = text;
     props[1].propid = kPropLongitude;
     props[1].val.lVal = trailer.longitude;
     if (points) {
@@ -189,14 +185,10 @@ int32_t WriteNextRecord(ConversionState& state,
                         const std::function<bool()>& proceed) {
     if (BuildRecordBytes(record, index, kind, state.Previous, bytes) != 0) return -1;
     if (!proceed()) return devCancelled;
-    const char* text = reinterpret_cast<const char*>(bytes.bytes.data());
-    const size_t length = std::strlen(text);
-    std::vector<WCHAR> wide(length + 13, 0);  // (length * 2 + 26) bytes
-    WidenText(wide.data(), text, static_cast<int32_t>(length));
-    const size_t textSize = 2 * ((length + 2) & ~static_cast<size_t>(1));
+    WideString text = WidenedText(reinterpret_cast<const char*>(bytes.bytes.data()));
     CEOID recordId = 0;
     const uint32_t key = 100 + 100 * static_cast<uint32_t>(index);
-    return WriteDeviceRecord(db, recordId, wide.data(), textSize, bytes.trailer, true, key);
+    return WriteDeviceRecord(db, recordId, &text[0], bytes.trailer, true, key);
 }
 
 int32_t RecordsToDeviceDatabase(ConversionState& state,
