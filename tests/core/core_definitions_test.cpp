@@ -3,18 +3,16 @@
 
 #include "core_text.h"
 
-namespace {
-
 // A definition freed with the object.
 struct Definition : std::unique_ptr<vezuved_definition, void (*)(vezuved_definition*)> {
     Definition() : unique_ptr(vezuved_definition_new(), vezuved_definition_free), handle(get()) {}
     vezuved_definition* const handle;
 };
 
-std::string Text(const char* text) { return text != nullptr ? "'" + std::string(text) + "'" : "null"; }
+static std::string Text(const char* text) { return text != nullptr ? "'" + std::string(text) + "'" : "null"; }
 
 // The facts as one line each.
-std::string Facts(const vezuved_definition* definition) {
+static std::string Facts(const vezuved_definition* definition) {
     vezuved_definition_facts facts{};
     if (vezuved_definition_get_facts(definition, &facts) != VEZUVED_OK) return "no facts";
     std::string text = "layout " + std::to_string(facts.layout) + ", columns";
@@ -35,7 +33,7 @@ std::string Facts(const vezuved_definition* definition) {
 }
 
 // Each line: "number keyword has_value 'text' 'value' changed...".
-std::string Lines(const vezuved_definition* definition) {
+static std::string Lines(const vezuved_definition* definition) {
     std::string text;
     const int32_t count = vezuved_definition_line_count(definition);
     for (int32_t i = 0; i < count; ++i) {
@@ -209,5 +207,3 @@ TEST(CoreDefinitions, ReadFactsLinesRefusalsHostileBytesKeywordsAndExplanation) 
     ASSERT_NE(vezuved_definition_read(fresh.handle, folder.file("missing.cal").c_str()), VEZUVED_OK);
     EXPECT_EQ(vezuved_definition_explain(fresh.handle, &explained), VEZUVED_ERROR_ARGUMENT);
 }
-
-}  // namespace

@@ -7,15 +7,13 @@
 
 using namespace devtest;
 
-namespace {
-
 // Every event of a call, each ended by '|', and what to answer a question.
 struct Recorder {
     std::string events;
     int32_t answer = 0;
 };
 
-int32_t VEZUVED_CORE_CALL Record(const vezuved_device_event* event, void* context) {
+static int32_t VEZUVED_CORE_CALL Record(const vezuved_device_event* event, void* context) {
     Recorder& recorder = *static_cast<Recorder*>(context);
     const std::string item = event->item != nullptr ? event->item : "";
     if (event->type == VEZUVED_DEVICE_EVENT_PROGRESS)
@@ -232,5 +230,3 @@ TEST_F(CoreDeviceTest, ADatabaseGoesWithoutATextFileBeside) {
     for (const auto& entry : std::filesystem::directory_iterator(PcFolder()))
         EXPECT_EQ("Walk.pdb", entry.path().filename().string());
 }
-
-}  // namespace

@@ -3,15 +3,13 @@
 
 #include "core_text.h"
 
-namespace {
-
 struct Made {
     int32_t result;
     std::string text;
     std::string warnings;  // one message a line
 };
 
-Made Make(const std::string& path, int32_t flags) {
+static Made Make(const std::string& path, int32_t flags) {
     Collection collection;
     Made made;
     made.result = vezuved_make_definition(collection.handle, path.c_str(), flags, AppendDocument, &made.text);
@@ -128,5 +126,3 @@ TEST(CoreMadeDefinition, AHeaderRowMakesADefinitionOrNoneAndATextIsReadByIt) {
     options.definition_path = walk.c_str();
     EXPECT_EQ(vezuved_read(read.handle, walk.c_str(), &options), VEZUVED_ERROR_ARGUMENT);
 }
-
-}  // namespace

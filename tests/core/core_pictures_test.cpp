@@ -6,14 +6,12 @@
 #include "maps/svg_writer.h"
 #include "support/map_sets.h"
 
-namespace {
-
 using vezuved::maps::PointSet;
 
 using map_sets::At;
 using map_sets::Set;
 
-std::string Svg(const std::vector<PointSet>& sets) {
+static std::string Svg(const std::vector<PointSet>& sets) {
     std::string text;
     vezuved::maps::DocumentSink sink(text);
     vezuved::maps::WriteSvg(sink, sets);
@@ -33,7 +31,7 @@ protected:
 };
 
 // The page of one.svg's drawing, with what goes above it in the middle.
-std::string OnePage(const std::string& figures) {
+static std::string OnePage(const std::string& figures) {
     std::string drawing = Data("pictures/one.svg");
     drawing.erase(0, drawing.find('\n') + 1);  // no XML declaration in a page
     std::string indented;
@@ -184,5 +182,3 @@ TEST_F(CorePictures, PicturesAreRefusedDrawnWrittenAndHandedOver) {
     }
     EXPECT_EQ(vezuved_write_to(nullptr, "given", AppendDocument, nullptr, nullptr), VEZUVED_ERROR_ARGUMENT);
 }
-
-}  // namespace

@@ -4,16 +4,15 @@
 #include <sstream>
 
 namespace core_test {
-namespace {
 
-std::string WithoutFolder(std::string text, const std::string& folder) {
+static std::string WithoutFolder(std::string text, const std::string& folder) {
     for (size_t at = text.find(folder); !folder.empty() && at != std::string::npos;
          at = text.find(folder, at))
         text.replace(at, folder.size(), "DIR");
     return text;
 }
 
-std::string Unescape(const std::string& field) {
+static std::string Unescape(const std::string& field) {
     std::string text;
     for (size_t at = 0; at < field.size(); ++at) {
         if (field[at] != '\\' || at + 1 == field.size()) {
@@ -28,8 +27,6 @@ std::string Unescape(const std::string& field) {
     }
     return text;
 }
-
-}  // namespace
 
 std::string Data(const std::string& name) { return TestData("core/data/" + name); }
 

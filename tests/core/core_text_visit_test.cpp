@@ -3,8 +3,6 @@
 
 #include "core_text.h"
 
-namespace {
-
 // Each point visited, added to a set of its own; stops after `stopAfter` when not negative.
 struct Gathered {
     Collection points;
@@ -15,7 +13,7 @@ struct Gathered {
     std::string firstSet;                         // its last set, when the first point came
 };
 
-int32_t VEZUVED_CORE_CALL Gather(void* context, const vezuved_point* point) {
+static int32_t VEZUVED_CORE_CALL Gather(void* context, const vezuved_point* point) {
     Gathered& gathered = *static_cast<Gathered*>(context);
     if (gathered.seen == 0 && gathered.reading != nullptr) {
         const int32_t last = vezuved_set_count(gathered.reading) - 1;
@@ -134,5 +132,3 @@ TEST_F(CoreTextVisit, GivesThePointsAndWarningsOfAReadOrADocumentWithoutHoldingI
         EXPECT_EQ(vezuved_set_count(left.handle), 0);
     }
 }
-
-}  // namespace
