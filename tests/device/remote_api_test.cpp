@@ -205,4 +205,21 @@ TEST_F(EmulatorTest, HandlesVisitRecordsInTheirSortOrder) {
     }
 }
 
+// The call without a volume finds the mounted one that holds the database.
+TEST_F(EmulatorTest, DatabaseInfoSetWithoutItsVolume) {
+    Push("Home.rlp", kPoints);
+    ASSERT_TRUE(Mount());
+    CEOID oid = 0;
+    WideString name = W("Home");
+    RemoteApi().CeCloseHandle(RemoteApi().CeOpenDatabaseEx(&guid_, &oid, &name[0], 0, 0, nullptr));
+    CEDBASEINFO info{};
+    info.dwFlags = CEDB_VALIDMODTIME;
+    info.ftLastModified = MakeFileTime(kBaseTime + 600);
+    EXPECT_FALSE(RemoteApi().CeSetDatabaseInfo(oid + 1, &info));
+    ASSERT_TRUE(RemoteApi().CeSetDatabaseInfo(oid, &info));
+    CEOIDINFO got{};
+    ASSERT_TRUE(RemoteApi().CeOidGetInfoEx(&guid_, oid, &got));
+    EXPECT_EQ(kBaseTime + 600, FileTimeValue(got.infDatabase.ftLastModified));
+}
+
 }  // namespace
