@@ -139,11 +139,9 @@ std::string Outcome(int32_t result, const std::string& sets, const std::string& 
     return std::to_string(result) + "\n" + sets + said;
 }
 
-std::string ReadOutcome(const TempFolder& folder,
-                        const std::string& path,
-                        const vezuved_read_options* options) {
+std::string ReadOutcome(const TempFolder& folder, const std::string& path, const vezuved_read_options* read) {
     Collection collection;
-    const int32_t result = vezuved_read(collection.handle, path.c_str(), options);
+    const int32_t result = vezuved_read(collection.handle, path.c_str(), read);
     return Outcome(result,
                    Summary(collection.handle),
                    result == VEZUVED_OK ? Warnings(collection.handle, folder.path())

@@ -75,11 +75,9 @@ std::string SummaryOf(const std::string& path, const vezuved_read_options* optio
 // end, the sets, then the warnings (of a success) or the message (DIR for the folder).
 std::string ReadOutcome(const std::string& name,
                         const std::string& bytes,
-                        const vezuved_read_options* options = nullptr);
+                        const vezuved_read_options* read = nullptr);
 // The same of the file at `path` in the folder.
-std::string ReadOutcome(const TempFolder& folder,
-                        const std::string& path,
-                        const vezuved_read_options* options);
+std::string ReadOutcome(const TempFolder& folder, const std::string& path, const vezuved_read_options* read);
 std::string Outcome(int32_t result, const std::string& sets, const std::string& said);
 
 // A file read as a table's row gives: its sets, then its warnings, or the
