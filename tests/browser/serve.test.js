@@ -19,13 +19,14 @@ const tool = process.env.VEZUVED_TOOL || path.join(build, 'cli', 'vezuved');
 const browserPath = process.env.CHROMIUM || '/usr/bin/chromium';
 const screenshot = process.env.SCREENSHOT || path.join(root, 'docs', 'serve.png');
 
-// Three tracks; the second has 400 points on a winding line with elevations.
+// Three tracks; the second has 400 points on a winding line with elevations,
+// taller than it is wide.
 function severalTracks() {
   const track = (name, count, phase) => {
     let points = '';
     for (let i = 0; i < count; i++) {
       const lat = (46.40 + i * 0.0002 + 0.002 * Math.sin(i / 15 + phase)).toFixed(6);
-      const lon = (13.80 + i * 0.0003 + 0.002 * Math.cos(i / 11 + phase)).toFixed(6);
+      const lon = (13.80 + i * 0.0002 + 0.002 * Math.cos(i / 11 + phase)).toFixed(6);
       const ele = (800 + 300 * Math.sin(i / 60)).toFixed(1);
       // Half an hour's pause half way: a split by gap=5min makes two pieces.
       const time = new Date(Date.UTC(2024, 5, 1, 8, 0, i * 10 + (i >= count / 2 ? 1800 : 0))).toISOString().replace('.000', '');
@@ -108,6 +109,19 @@ async function main() {
     await page.waitForFunction(() => document.querySelector('#map svg title')?.textContent === 'Ridge');
     const drawn = await page.locator('#map svg').evaluate((svg) => svg.querySelectorAll('path, polyline, circle').length);
     assert.ok(drawn > 0, 'the map draws something');
+    // The view holds the lines with a margin of a twentieth of their larger side.
+    const margins = await page.locator('#map svg').evaluate((svg) => {
+      const [x, y, width, height] = svg.getAttribute('viewBox').split(' ').map(Number);
+      let [left, top, right, bottom] = [Infinity, Infinity, -Infinity, -Infinity];
+      for (const line of svg.querySelectorAll('path')) {
+        const box = line.getBBox();
+        [left, top] = [Math.min(left, box.x), Math.min(top, box.y)];
+        [right, bottom] = [Math.max(right, box.x + box.width), Math.max(bottom, box.y + box.height)];
+      }
+      const margin = Math.max(right - left, bottom - top, 50) * 0.05;
+      return [left - x, top - y, x + width - right, y + height - bottom].map((m) => Math.abs(m - margin) < 1);
+    });
+    assert.deepEqual(margins, [true, true, true, true], 'a margin of a twentieth on each side');
     // The scale bar is a round fifth of the frame or so: for the ridge,
     // some kilometres, and some miles once the units are imperial.
     assert.match(await page.locator('#map .scale').textContent(), /^[125] km$/);
