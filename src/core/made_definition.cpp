@@ -25,11 +25,10 @@ void Warn(maps::MapWarnings& warnings, const std::string& path, const std::strin
     warnings.push_back({path, 0, sentence, "warning: " + sentence, 0});
 }
 
-// The time (and date) values of text, the header row first, that are ISO
-// 8601 moments a definition's time column cannot read: how many, and the
-// first of them with its line.
+// The first time (or date) value of text, below the header row, that is an
+// ISO 8601 moment a definition's time column cannot read, with its line
+// (0: there is none).
 struct IsoTimes {
-    size_t count = 0;
     size_t firstLine = 0;
     std::string firstValue;
 };
@@ -48,7 +47,7 @@ IsoTimes FindIsoTimes(std::string_view text, const MadeDefinition& made) {
         };
         const std::optional<std::string> time = textOf(made.time), date = textOf(made.date);
         const bool iso = maps::IsoMoment(time, date).has_value();
-        if (iso && found.count++ == 0) {
+        if (iso && found.firstLine == 0) {
             found.firstLine = number;
             found.firstValue = CellText(cells, made.time >= 0 ? made.time : made.date);
         }
@@ -177,7 +176,7 @@ std::string MakeDefinitionOf(const std::string& path,
     if (!leftOut.empty()) Warn(warnings, path, leftOut);
     for (const std::string& note : made.notes) Warn(warnings, path, note);
     const IsoTimes times = isoTimes ? IsoTimes() : FindIsoTimes(text, made);
-    if (times.count > 0) {
+    if (times.firstLine > 0) {
         // The columns whose ISO 8601 values its time column would refuse
         // on every line stay out.
         Warn(warnings,

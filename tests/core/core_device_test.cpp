@@ -146,7 +146,9 @@ TEST_F(CoreDeviceTest, ListingAnswersRowsAndAPullCopiesBackWithEvents) {
     ASSERT_EQ(VEZUVED_OK, vezuved_device_get_row(device_, 0, &row));
     EXPECT_STREQ("Home", row.name);
     EXPECT_STREQ("Only on Device", row.state);
-    EXPECT_EQ(VEZUVED_ERROR_ARGUMENT, vezuved_device_get_row(device_, 1, &row));
+    for (const int32_t index : {-1, 1})
+        EXPECT_EQ(VEZUVED_ERROR_ARGUMENT, vezuved_device_get_row(device_, index, &row));
+    EXPECT_EQ(VEZUVED_ERROR_ARGUMENT, vezuved_device_get_row(device_, 0, nullptr));
     EXPECT_EQ(nullptr, vezuved_device_pc_only(device_, 0));
     EXPECT_EQ(1, vezuved_device_has_volume(device_));
     {
