@@ -38,7 +38,8 @@ IsoTimes FindIsoTimes(std::string_view text, const MadeDefinition& made) {
     if (made.time < 0 && made.date < 0) return found;
     // Lines cut and numbered as the reader cuts them.
     ForEachNumberedLine(text, [&](size_t number, const std::string& line) {
-        if (number == 1 || Blank(line)) return;
+        // The first found, the lines after it need not be cut.
+        if (number == 1 || found.firstLine != 0 || Blank(line)) return;
         const std::vector<Cell> cells = SplitCells(line, made.delimiter);
         // The moments a read with its ISO times takes.
         const auto textOf = [&cells](int column) -> std::optional<std::string> {
@@ -47,7 +48,7 @@ IsoTimes FindIsoTimes(std::string_view text, const MadeDefinition& made) {
         };
         const std::optional<std::string> time = textOf(made.time), date = textOf(made.date);
         const bool iso = maps::IsoMoment(time, date).has_value();
-        if (iso && found.firstLine == 0) {
+        if (iso) {
             found.firstLine = number;
             found.firstValue = CellText(cells, made.time >= 0 ? made.time : made.date);
         }
