@@ -1,5 +1,6 @@
 #include "base/memory.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 
@@ -9,6 +10,12 @@ namespace {
 long g_failAt = 0;   // 0: never fail
 long g_counted = 0;  // allocations since the hook was last set
 bool g_countNew = false;
+std::atomic<long> g_live{0};  // blocks handed out and not yet freed
+
+void* Counted(void* block) {
+    if (block != nullptr) g_live.fetch_add(1, std::memory_order_relaxed);
+    return block;
+}
 
 bool ShouldFail() {
     ++g_counted;
@@ -18,13 +25,15 @@ bool ShouldFail() {
 
 void* MemAllocate(size_t size) {
     if (ShouldFail()) return nullptr;
-    return std::malloc(size == 0 ? 1 : size);
+    return Counted(std::malloc(size == 0 ? 1 : size));
 }
+
+void* MemAllocateUnfailed(size_t size) { return Counted(std::malloc(size == 0 ? 1 : size)); }
 
 void* MemAllocateZeroed(size_t count, size_t size) {
     if (ShouldFail()) return nullptr;
-    if (count == 0 || size == 0) return std::calloc(1, 1);
-    return std::calloc(count, size);
+    if (count == 0 || size == 0) return Counted(std::calloc(1, 1));
+    return Counted(std::calloc(count, size));
 }
 
 void* MemAllocateArray(size_t count, size_t size) {
@@ -34,10 +43,16 @@ void* MemAllocateArray(size_t count, size_t size) {
 
 void* MemReallocate(void* block, size_t size) {
     if (ShouldFail()) return nullptr;
-    return std::realloc(block, size == 0 ? 1 : size);
+    void* moved = std::realloc(block, size == 0 ? 1 : size);
+    return block == nullptr ? Counted(moved) : moved;
 }
 
-void MemFree(void* block) { std::free(block); }
+void MemFree(void* block) {
+    if (block != nullptr) g_live.fetch_sub(1, std::memory_order_relaxed);
+    std::free(block);
+}
+
+long LiveAllocations() { return g_live.load(std::memory_order_relaxed); }
 
 long FailAllocationAfter(long nth) {
     long counted = g_counted;

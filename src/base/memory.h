@@ -14,6 +14,9 @@ void* MemAllocateZeroed(size_t count, size_t size);
 void* MemAllocateArray(size_t count, size_t size);
 void* MemReallocate(void* block, size_t size);
 void MemFree(void* block);
+// As MemAllocate, but never made to fail by the hook below: for memory a
+// caller can do without, so that running out there changes nothing.
+void* MemAllocateUnfailed(size_t size);
 
 // Test hook: the nth allocation from now on fails (1 = the next one); 0
 // switches failures off. Returns how many allocations were made since the
@@ -25,6 +28,10 @@ long FailAllocationAfter(long nth);
 // strings and vectors share the count above and run out too. Off by
 // default: gtest's own allocations are never counted.
 void CountOperatorNew(bool on);
+
+// Test hook: how many blocks of this heap are allocated and not yet freed,
+// so a test can see a failed call leave none behind.
+long LiveAllocations();
 bool OperatorNewShouldFail();
 
 }  // namespace vezuved

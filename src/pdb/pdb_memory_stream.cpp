@@ -1,5 +1,4 @@
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
 #include "base/memory.h"
@@ -60,11 +59,11 @@ bool PdbMemoryFile::ReadFrom(std::FILE* file) {
     const size_t count = static_cast<size_t>(end);
     if (count > capacity_) {
         // Free first: the old contents are not kept, so they need not
-        // live beside the new ones. Taken outside the counted heap
-        // (MemFree is free): running out here only makes the caller read
-        // the file in place, nothing a host could see.
+        // live beside the new ones. Never failed by the test hook: running
+        // out here only makes the caller read the file in place, nothing a
+        // host could see.
         Clear();
-        void* block = std::malloc(count == 0 ? 1 : count);
+        void* block = MemAllocateUnfailed(count);
         if (block == nullptr) return false;
         bytes_ = static_cast<uint8_t*>(block);
         capacity_ = count;

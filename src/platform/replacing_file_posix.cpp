@@ -41,9 +41,7 @@ std::string Destination(const char* target) {
 }
 
 void SyncFolderOf(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(FolderOfPath(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return;
     ::fsync(fd);  // best effort: some file systems refuse it for folders
     ::close(fd);

@@ -123,11 +123,9 @@ int32_t DoReadPointDatabase(ConversionState& state, const char* path, void** rec
         *kind = state.DBKind;
         if (array != nullptr) {
             // The host releases a failed read's array with count 0, so the
-            // descriptions decoded so far (and the one of a record under
-            // way) are freed here.
-            const uint32_t used = static_cast<uint32_t>(count) + 1;
-            const uint32_t slots = used < state.NumRecords ? used : state.NumRecords;
-            for (uint32_t i = 0; i < slots; ++i) DescFree(array[i]);
+            // descriptions decoded so far are freed here. A line is counted
+            // as soon as its description is stored, so none lies beyond.
+            for (int32_t i = 0; i < count; ++i) DescFree(array[i]);
         }
         *records = array;
         return -1;

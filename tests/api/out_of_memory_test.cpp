@@ -48,12 +48,13 @@ protected:
     TempFolder folder;
 
     // Runs call (not allocating itself) until a run makes fewer than N allocations, which must
-    // succeed. Returns how many failed.
+    // succeed; a run cut short leaves no block of the library's heap behind. Returns how many failed.
     template <typename Call, typename Failed>
     long Loop(Call&& call, Failed&& failed) {
         long failures = 0;
         for (long n = 1; n < 5000; ++n) {
             RestoreInitialState();
+            const long live = LiveAllocations();
             CountOperatorNew(true);
             FailAllocationAfter(n);
             const int32_t result = call();
@@ -63,6 +64,7 @@ protected:
                 EXPECT_FALSE(failed(result)) << "fails with memory to spare: " << result;
                 return failures;
             }
+            EXPECT_EQ(LiveAllocations(), live) << "blocks left behind when allocation " << n << " fails";
             if (failed(result)) ++failures;
         }
         ADD_FAILURE() << "never ran out of allocations to fail";

@@ -73,6 +73,11 @@ async function main() {
   fs.writeFileSync(gpx, severalTracks());
   const broken = path.join(scratch, 'broken.gpx');
   fs.writeFileSync(broken, '<?xml version="1.0"?>\n<gpx><trk><trkseg><trkpt lat="1" lon="2">\n');
+  // A track that never moved: its profile is no distance long.
+  const still = path.join(scratch, 'still.gpx');
+  fs.writeFileSync(still, '<gpx><trk><name>Still</name><trkseg><trkpt lat="46.4" lon="13.8"><ele>5</ele>' +
+    '<time>2024-06-01T08:00:00Z</time></trkpt><trkpt lat="46.4" lon="13.8"><ele>5</ele><time>2024-06-01T08:00:10Z</time>' +
+    '</trkpt></trkseg></trk></gpx>\n');
   const large = path.join(scratch, 'large.gpx');
   fs.writeFileSync(large, ' '.repeat(2 << 20));
   // A KMZ: a zip whose doc.kml holds one place.
@@ -182,8 +187,11 @@ async function main() {
     await page.locator('#profile svg').hover();
     await page.locator('#readout').filter({ hasText: /\b\d+\.\d\d km · \d+ m · 2024-06-01T/ }).waitFor();
     assert.equal(await page.locator('#map svg > circle').last().getAttribute('visibility'), 'visible');
+    const speed = async (unit) => Number(new RegExp(`average speed +([\\d.]+) ${unit}`).exec(await page.locator('#stats').textContent())[1]);
+    const kmPerHour = await speed('km/h');
     await page.selectOption('#units', 'imperial');
     assert.match(await page.locator('#stats').textContent(), /distance +\d+\.\d\d mi/);
+    assert.ok(Math.abs(await speed('mph') - kmPerHour / 1.609344) < 0.06, 'a speed in miles an hour');
     assert.match(await page.locator('#map .scale').textContent(), /^(?:[125] mi|[125]0* ft)$/);
     assert.match(await page.locator('#readout').textContent(), /^$|mi|ft/);
     await page.selectOption('#units', 'metric');
@@ -242,6 +250,13 @@ async function main() {
     // An opened file's first set is chosen for it.
     await page.locator('.file[data-name="places.kmz"] button.choose[aria-pressed="true"]').waitFor();
     await page.waitForFunction(() => document.querySelector('#map svg title')?.textContent === 'waypoints');
+
+    // Hovering the far end of a profile no distance long says the last point.
+    await page.setInputFiles('#pick', still);
+    await page.waitForFunction(() => document.querySelector('#map svg title')?.textContent === 'Still');
+    const profileBox = await page.locator('#profile svg').boundingBox();
+    await page.locator('#profile svg').hover({ position: { x: profileBox.width - 2, y: 10 } });
+    await page.locator('#readout').filter({ hasText: '0 m · 5 m · 2024-06-01T08:00:10' }).waitFor();
 
     // The keyboard alone: a set chosen with Enter, downloaded with Enter.
     const choice = page.locator('.file[data-name="several.gpx"] button.choose', { hasText: 'Return' });

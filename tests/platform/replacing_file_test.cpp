@@ -12,6 +12,7 @@
 #endif
 
 #include "platform/replacing_file.h"
+#include "platform/replacing_file_names.h"
 #include "platform/stream_file.h"
 #include "platform/temporary_registry.h"
 #include "support/test_support.h"
@@ -59,6 +60,21 @@ TEST(ReplacingFile, RefusesTargetsItCannotReplaceAndNamesThem) {
         EXPECT_EQ(file.failure.rfind(row.named, 0), 0u) << file.failure;
         EXPECT_GT(file.failure.size(), row.named.size() + 4);  // the system's reason follows
         EXPECT_TRUE(FolderNames(folder.path()).empty());
+    }
+}
+
+// The temporary file lies in the target's folder, which messages name.
+TEST(ReplacingFile, TheTemporaryLiesInTheTargetsFolder) {
+    const struct {
+        std::string target, folder, temporary;
+    } rows[] = {
+        {"a.pdb", ".", ".vezuved-7-1.tmp"},
+        {"/a.pdb", "/", "/.vezuved-7-1.tmp"},
+        {"d/e/a.pdb", "d/e", "d/e/.vezuved-7-1.tmp"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(FolderOfPath(row.target), row.folder);
+        EXPECT_EQ(TemporaryNameBeside(row.target, 7, 1), row.temporary);
     }
 }
 

@@ -59,9 +59,13 @@ TEST_F(ReadDatabase, PointsAreDecodedAndDeletedRecordsSkipped) {
 
 TEST_F(ReadDatabase, RunningOutOfMemoryAnywhereFailsCleanlyOrReusesTheSlot) {
     DatabaseImage image;
-    image.records = {
-        TextRecord("1,1,,,first,,"), TextRecord("2,2,,,second,,needs a buffer"), TextRecord("3,3,,,third,,")};
+    // The third record's blank elevation grows the read buffer after the
+    // second has its description.
+    image.records = {TextRecord("1,1,,,first,,"),
+                     TextRecord("2,2,,,second,,needs a buffer"),
+                     TextRecord("3,3," + std::string(70000, ' ') + ",,third,,")};
     std::string path = Store(image);
+    const long live = LiveAllocations();
     bool sawRefusedRecord = false;
     for (long n = 1;; ++n) {
         FailAllocationAfter(n);
@@ -80,6 +84,7 @@ TEST_F(ReadDatabase, RunningOutOfMemoryAnywhereFailsCleanlyOrReusesTheSlot) {
         }
         RLDBRelease(records, count > 0 ? count : 0);
         records = nullptr;
+        EXPECT_EQ(LiveAllocations(), live) << n;
         ASSERT_LT(n, 100);
     }
     EXPECT_TRUE(sawRefusedRecord);
