@@ -205,6 +205,64 @@ TEST_F(EmulatorTest, HandlesVisitRecordsInTheirSortOrder) {
     }
 }
 
+// Every property type a record can hold comes back as written, through the
+// volume file of a later connection; an id the record lacks is said so, and
+// a buffer too small is refused with the size it needs.
+TEST_F(EmulatorTest, EveryPropertyTypeComesBackAsWritten) {
+    ASSERT_TRUE(Mount(OPEN_ALWAYS));
+    CEDBASEINFO info{};
+    info.dwFlags = CEDB_VALIDNAME | CEDB_VALIDTYPE;
+    WidenText(info.szDbaseName, "types", 31);
+    CEOID oid = RemoteApi().CeCreateDatabaseEx(&guid_, &info);
+    WideString text = W("Zo\xc3\xab");
+    BYTE blob[3] = {1, 0, 255};
+    CEPROPVAL props[9] = {};
+    const CEPROPID ids[9] = {0x10002, 0x20012, 0x30003, 0x40013, 0x5000B, 0x60005, 0x70040, 0x8001F, 0x90041};
+    for (int i = 0; i < 9; ++i) props[i].propid = ids[i];
+    props[0].val.iVal = -5, props[1].val.uiVal = 65000, props[2].val.lVal = -100000;
+    props[3].val.ulVal = 4000000000u, props[4].val.boolVal = TRUE, props[5].val.dblVal = -2.75;
+    props[6].val.filetime = {0x89ABCDEFu, 0x01234567u}, props[7].val.lpwstr = &text[0];
+    props[8].val.blob = {3, blob};
+    HANDLE db = RemoteApi().CeOpenDatabaseEx(&guid_, &oid, nullptr, 0, 0, nullptr);
+    const CEOID record = RemoteApi().CeWriteRecordProps(db, 0, 9, props);
+    ASSERT_NE(0u, record);
+    RemoteApi().CeCloseHandle(db);
+
+    ASSERT_TRUE(Mount());
+    db = RemoteApi().CeOpenDatabaseEx(&guid_, &oid, nullptr, 0, 0, nullptr);
+    EXPECT_EQ(record, RemoteApi().CeSeekDatabase(db, CEDB_SEEK_CEOID, record, nullptr));
+    CEPROPID wanted[10];
+    std::copy(ids, ids + 9, wanted);
+    wanted[9] = 0xA0003;  // no such property
+    WORD count = 10;
+    BYTE small[16];
+    LPBYTE buffer = small;
+    DWORD size = sizeof small;
+    EXPECT_EQ(0u, RemoteApi().CeReadRecordPropsEx(db, 0, &count, wanted, &buffer, &size, nullptr));
+    EXPECT_EQ(DWORD{ERROR_INSUFFICIENT_BUFFER}, RemoteApi().CeGetLastError());
+    EXPECT_GT(size, 10 * sizeof(CEPROPVAL));
+    buffer = nullptr, size = 0;
+    ASSERT_NE(
+        0u, RemoteApi().CeReadRecordPropsEx(db, CEDB_ALLOWREALLOC, &count, wanted, &buffer, &size, nullptr));
+    ASSERT_EQ(10, count);
+    const auto* read = reinterpret_cast<const CEPROPVAL*>(buffer);
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(wanted[i], read[i].propid);
+    EXPECT_EQ(-5, read[0].val.iVal);
+    EXPECT_EQ(65000, read[1].val.uiVal);
+    EXPECT_EQ(-100000, read[2].val.lVal);
+    EXPECT_EQ(4000000000u, read[3].val.ulVal);
+    EXPECT_EQ(TRUE, read[4].val.boolVal);
+    EXPECT_EQ(-2.75, read[5].val.dblVal);
+    EXPECT_EQ(0x89ABCDEFu, read[6].val.filetime.dwLowDateTime);
+    EXPECT_EQ(0x01234567u, read[6].val.filetime.dwHighDateTime);
+    EXPECT_EQ(text, WideString(read[7].val.lpwstr));
+    ASSERT_EQ(3u, read[8].val.blob.dwCount);
+    EXPECT_EQ(0, std::memcmp(blob, read[8].val.blob.lpb, 3));
+    EXPECT_EQ(WORD{CEDB_PROPNOTFOUND}, read[9].wFlags);
+    FreeRemoteBuffer(buffer);
+    RemoteApi().CeCloseHandle(db);
+}
+
 // The call without a volume finds the mounted one that holds the database.
 TEST_F(EmulatorTest, DatabaseInfoSetWithoutItsVolume) {
     Push("Home.rlp", kPoints);
