@@ -45,9 +45,11 @@ int Digits(std::string_view text) {
     return value;
 }
 
+// A year before 1 BC keeps its sign ahead of the zeros: "-0044".
 std::string Pad(int value, int width) {
-    std::string text = std::to_string(value);
-    return std::string(text.size() < static_cast<size_t>(width) ? width - text.size() : 0, '0') + text;
+    const std::string digits = std::to_string(value < 0 ? -static_cast<int64_t>(value) : value);
+    const std::string zeros(digits.size() < static_cast<size_t>(width) ? width - digits.size() : 0, '0');
+    return (value < 0 ? "-" : "") + zeros + digits;
 }
 
 // Splits UTC milliseconds into a civil date and the milliseconds of its day.

@@ -16,13 +16,16 @@ namespace vezuved::maps {
 namespace {
 
 // The times of tests/sets/data/times.tsv: ISO 8601 texts read as UTC
-// milliseconds, record times as ISO 8601 text ("-": not a time).
+// milliseconds, record times as ISO 8601 text ("-": not a time), UTC
+// milliseconds written as ISO 8601 text.
 TEST(NumberText, TimesReadAsListed) {
     const auto rows = Rows(TestData("sets/data/times.tsv"));
-    EXPECT_EQ(rows.size(), 24u);
+    EXPECT_EQ(rows.size(), 28u);
     for (const auto& row : rows) {
         const std::string& read = row.at(2);
-        if (row[0] == "iso") {
+        if (row[0] == "write") {
+            EXPECT_EQ(FormatIsoTime(std::stoll(row[1])), read);
+        } else if (row[0] == "iso") {
             EXPECT_EQ(ParseIsoTime(row[1]),
                       read == "-" ? std::nullopt : std::optional<int64_t>(std::stoll(read)))
                 << row[1];
