@@ -158,6 +158,34 @@ async function main() {
     execFileSync(tool, ['convert', gpx, expected, '--track', '2', '--simplify', '100'], { stdio: 'pipe' });
     assert.ok(withoutDates(fs.readFileSync(taken)).equals(withoutDates(fs.readFileSync(expected))),
       'the page gives the bytes convert writes');
+    assert.equal(await page.locator('#take-result').textContent(),
+      `Downloaded ${download.suggestedFilename()} (${fs.statSync(taken).size} bytes)`);
+
+    // A set unticked under "shown" leaves the map, the chosen one never.
+    const lines = () => page.locator('#map svg path.line').count();
+    assert.equal(await lines(), 3, 'two tracks and the chosen one before its change');
+    await sets.nth(1).locator('input.shown').uncheck();
+    assert.equal(await lines(), 2);
+    await sets.nth(2).locator('input.shown').uncheck();
+    assert.deepEqual([await lines(), await page.locator('#map svg path.changed').count()], [2, 1]);
+    for (const n of [1, 2]) await sets.nth(n).locator('input.shown').check();
+    assert.equal(await lines(), 3);
+
+    // The wheel zooms about the pointer, a drag pans; the view's size follows.
+    const viewBox = async () => (await page.locator('#map svg').getAttribute('viewBox')).split(' ').map(Number);
+    const [x0, y0, width0, height0] = await viewBox();
+    const mapBox = await page.locator('#map svg').boundingBox();
+    await page.mouse.move(mapBox.x + mapBox.width / 2, mapBox.y + mapBox.height / 2);
+    await page.mouse.wheel(0, 100);
+    await page.waitForFunction((w) => Number(document.querySelector('#map svg').getAttribute('viewBox').split(' ')[2]) !== w, width0);
+    const [x1, y1, width1, height1] = await viewBox();
+    assert.ok(Math.abs(width1 / width0 - 1.2) < 1e-4 && Math.abs(height1 / height0 - 1.2) < 1e-4, 'zoomed out by a fifth');
+    assert.ok(x1 < x0 && y1 < y0, 'about the pointer');
+    await page.mouse.down();
+    await page.mouse.move(mapBox.x + mapBox.width / 2 + 50, mapBox.y + mapBox.height / 2);
+    await page.mouse.up();
+    const [x2, y2] = await viewBox();
+    assert.ok(x2 < x1 && y2 === y1, 'dragged right, the view moves left');
 
     // Two quick changes: the drawing is the second's.
     await page.locator('#change input[name="simplify"]').fill('50');
@@ -280,6 +308,11 @@ async function main() {
 
     fs.mkdirSync(path.dirname(screenshot), { recursive: true });
     await page.screenshot({ path: screenshot, fullPage: true });
+
+    // Closing the chosen set's file takes its figures and name with it.
+    await page.click('.file[data-name="several.gpx"] button.close');
+    await page.locator('.file[data-name="several.gpx"]').waitFor({ state: 'detached' });
+    assert.deepEqual([await page.locator('#stats').textContent(), await page.locator('#chosen').textContent()], ['', '']);
 
     // Quit ends the server, and what was uploaded goes with it.
     await page.click('#quit');
