@@ -97,7 +97,7 @@ Refusals ReadRefusals(const std::string& path,
     Refusals refusals;
     refusals.lines = taken + warnings.size();
     for (const maps::MapWarning& warning : warnings) {
-        if (warning.column <= 0 || refusals.count[warning.column]++ > 0) continue;
+        if (refusals.count[warning.column]++ > 0) continue;  // a line's own refusal is column 0, never asked
         std::string cause = warning.cause;
         const std::string column = "column " + std::to_string(warning.column) + ": ";
         if (cause.compare(0, column.size(), column) == 0) cause.erase(0, column.size());

@@ -78,9 +78,7 @@ bool PcReplacement::Commit(const FILETIME* time) {
     const bool stamped = time == nullptr || PlatformSetFileTime(file_.Get(), time, time, time);
     const bool closed = PlatformCloseHandle(file_.Release()) != FALSE;
     if (!stamped || !closed || !PlatformMoveFile(temporary_.c_str(), target_.c_str())) {
-        const DWORD error = PlatformGetLastError();
-        Abandon();
-        return Fail("write", SystemErrorText(error));
+        return Fail("write", SystemErrorText(PlatformGetLastError()));
     }
     temporary_.clear();
     ForgetTemporary(registration_);

@@ -27,7 +27,7 @@ public:
     bool Write(const void* data, DWORD size);
     // Gives the file its times (when time is given), closes it and moves it
     // over the target. False when any step fails; the target is then as it
-    // was and the temporary file is gone.
+    // was, and Abandon or the end of the owner removes the temporary file.
     bool Commit(const FILETIME* time);
     // Closes and deletes the temporary file.
     void Abandon();

@@ -217,6 +217,8 @@ async function main() {
     // figures follow the units chosen.
     assert.match(await page.locator('#profile p.hint').textContent(),
       /^Elevation (\d+) m to (?!\1 )\d+ m over \d+\.\d\d km; hover or use the arrow keys$/);
+    assert.match(await page.locator('#profile svg path').getAttribute('d'), /^M0\.0 [\d.]+L.*L600\.0 [\d.]+$/,
+      'the profile spans its drawing');
     await page.locator('#profile svg').hover();
     await page.locator('#readout').filter({ hasText: /\b\d+\.\d\d km · \d+ m · 2024-06-01T/ }).waitFor();
     assert.equal(await page.locator('#map svg > circle').last().getAttribute('visibility'), 'visible');

@@ -268,6 +268,10 @@ TEST(Filters, SplitByDayFollowsTheZonesDaylightSaving) {
     plan.zone = ParseTimeZone("Europe/Ljubljana");
     EXPECT_EQ(OffsetMinutesAt(plan.zone, points[0].time.value()), 120);
     EXPECT_EQ(OffsetMinutesAt(plan.zone, points[3].time.value()), 60);
+    // Before 1970 too, to the second: London's summer time of 18 February 1968, 02:00Z.
+    const TimeZone london = ParseTimeZone("Europe/London");
+    EXPECT_EQ(std::make_pair(OffsetMinutesAt(london, -59004001000), OffsetMinutesAt(london, -59004000000)),
+              std::make_pair(0, 60));
     std::vector<PointSet> sets = {Track(points)};
     std::ostringstream said;
     ApplyFilters(sets, plan, said);

@@ -2,6 +2,7 @@
 #include <limits>
 #include <sstream>
 
+#include "files/output_plan.h"
 #include "filetypes/tool_formats.h"
 #include "input/input_paths.h"
 #include "output/table_output.h"
@@ -75,6 +76,13 @@ TEST(ToolFormats, NamesAndExtensionsAreLookUpsInTheTable) {
 }
 
 // The JSON listing: its layout, numbers with '.', texts escaped.
+// Output names that differ only in case are one file where the folder
+// ignores case: Latin, Greek and Cyrillic capitals fold to small letters.
+TEST(TextHelpers, NamesFoldToSmallLetters) {
+    EXPECT_EQ(FoldedName(u8"ABC\u00c9\u00d7\u0100\u014a\u0139\u0179\u0178\u03a3\u0414\u0401"),
+              u8"abc\u00e9\u00d7\u0101\u014b\u013a\u017a\u00ff\u03c3\u0434\u0451");
+}
+
 TEST(TextHelpers, ThePointListingIsExactJson) {
     PointSet set;
     set.title = "Ride \"1\"";

@@ -251,6 +251,11 @@ TEST_F(LeftoversTest, LeftoversOfAnOlderReleaseOrOfThePcAreNoUserData) {
     WritePc(".vezuved-4711-0.tmp", kOldText);
     EXPECT_EQ(0, ToDevice(PcFolder()));
     EXPECT_EQ(DeviceNames(), Strings{"db Home"});
+    // The next write into the folder removes what was left years ago.
+    std::filesystem::remove(Pc("Home.rlp"));
+    EXPECT_EQ(0, FromDevice(-1, nullptr));
+    EXPECT_EQ(std::make_pair(FileExists(Pc("Home.rlp")), FileExists(Pc("Home.rlp.~vz1"))),
+              std::make_pair(true, false));
 }
 
 TEST(LeftoverNames, OnlyTheLibrarysOwnNames) {
