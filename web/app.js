@@ -5,7 +5,7 @@
 // lines: each opened set's points by "file:set"; hidden: the keys not
 // drawn; changed: the chosen set's lines as the filters leave them;
 // figures: their stats, kept to show again in other units.
-const state = { files: [], definitions: [], chosen: null, device: false, lines: new Map(), hidden: new Set(), changed: null, figures: [] };
+const state = { files: [], definitions: [], chosen: null, lines: new Map(), hidden: new Set(), changed: null, figures: [] };
 // This page's name to the server: its views are numbered under it.
 const page = crypto.randomUUID();
 const $ = (selector) => document.querySelector(selector);

@@ -1,4 +1,5 @@
 // The tool's text helpers: columns, wildcards, file types, the JSON listing.
+#include <algorithm>
 #include <limits>
 #include <sstream>
 
@@ -106,6 +107,13 @@ TEST(TextHelpers, ThePointListingIsExactJson) {
               "      \"description\": null\n    }\n  ]\n}\n");
     EXPECT_EQ(WritePointsJson(err, PointSet()),
               "{\n  \"title\": \"\",\n  \"kind\": \"points\",\n  \"points\": []\n}\n");
+    // A table's cell stays on its line.
+    set.points.resize(1);
+    first.description = "one\ntwo\rthree\tfour";
+    const std::string table = WriteTable(err, set);
+    EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 2) << table;
+    EXPECT_NE(table.find("a b\\ "), std::string::npos) << table;
+    EXPECT_NE(table.find("one two three four\n"), std::string::npos) << table;
 }
 
 }  // namespace
