@@ -346,11 +346,16 @@ def main():
                  "(scripts/browser-test.sh installs them); --no-browser leaves the page out")
 
     # Light optimisation and no debug information: each fault relinks every
-    # test program, and that is most of its time.
+    # test program, and that is most of its time. Ninja (for a new build
+    # folder) and lld, where installed, make that several times quicker.
     quick = "-O1 -g0 -DNDEBUG"
-    if not run(["cmake", "-S", ROOT, "-B", build, "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
+    generator = ["-G", "Ninja"] if shutil.which("ninja") and not os.path.exists(
+        os.path.join(build, "CMakeCache.txt")) else []
+    linker = [f"-DCMAKE_{kind}_LINKER_FLAGS=-fuse-ld=lld" for kind in ("EXE", "SHARED", "MODULE")
+              ] if shutil.which("ld.lld") else []
+    if not run(["cmake", "-S", ROOT, "-B", build, *generator, "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
                 "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=" + quick, "-DCMAKE_C_FLAGS_RELWITHDEBINFO=" + quick,
-                "-DCMAKE_EXPORT_COMPILE_COMMANDS=ON"]):
+                "-DCMAKE_EXPORT_COMPILE_COMMANDS=ON", *linker]):
         sys.exit("mutation: cmake cannot configure " + build)
     faults = defaultdict(list)  # folder: (path, lines, fault)
     for path in compiled_files(build, options.browser):
