@@ -93,12 +93,12 @@ void SayCallsCounted() {
     std::fprintf(stderr, "vezuved: file calls counted: %ld\n", FailIoCallAfter(IoCall::Open, 0, 0));
 }
 
-const bool g_armedFromEnvironment = [] {
-    const char* armed = std::getenv("VEZUVED_FAIL_IO");
-    if (armed == nullptr || !ArmIoFaultsFromText(armed)) return false;
-    std::atexit(SayCallsCounted);
-    return true;
-}();
+struct ArmedFromEnvironment {
+    ArmedFromEnvironment() {
+        const char* armed = std::getenv("VEZUVED_FAIL_IO");
+        if (armed != nullptr && ArmIoFaultsFromText(armed)) std::atexit(SayCallsCounted);
+    }
+} g_armedFromEnvironment;
 
 }  // namespace
 
