@@ -207,7 +207,7 @@ TEST_F(EmulatorTest, HandlesVisitRecordsInTheirSortOrder) {
 
 // Every property type a record can hold comes back as written, through the
 // volume file of a later connection; an id the record lacks is said so, and
-// a buffer too small is refused with the size it needs.
+// a buffer too small is refused with the size it needs, and no count at all.
 TEST_F(EmulatorTest, EveryPropertyTypeComesBackAsWritten) {
     ASSERT_TRUE(Mount(OPEN_ALWAYS));
     CEDBASEINFO info{};
@@ -241,6 +241,8 @@ TEST_F(EmulatorTest, EveryPropertyTypeComesBackAsWritten) {
     EXPECT_EQ(0u, RemoteApi().CeReadRecordPropsEx(db, 0, &count, wanted, &buffer, &size, nullptr));
     EXPECT_EQ(DWORD{ERROR_INSUFFICIENT_BUFFER}, RemoteApi().CeGetLastError());
     EXPECT_GT(size, 10 * sizeof(CEPROPVAL));
+    EXPECT_EQ(0u, RemoteApi().CeReadRecordPropsEx(db, 0, nullptr, wanted, &buffer, &size, nullptr));
+    EXPECT_EQ(DWORD{ERROR_INVALID_PARAMETER}, RemoteApi().CeGetLastError());
     buffer = nullptr, size = 0;
     ASSERT_NE(
         0u, RemoteApi().CeReadRecordPropsEx(db, CEDB_ALLOWREALLOC, &count, wanted, &buffer, &size, nullptr));
