@@ -206,8 +206,9 @@ TEST_F(EmulatorTest, HandlesVisitRecordsInTheirSortOrder) {
 }
 
 // Every property type a record can hold comes back as written, through the
-// volume file of a later connection; an id the record lacks is said so, and
-// a buffer too small is refused with the size it needs, and no count at all.
+// volume file of a later connection. An id the record lacks is said so; a
+// buffer too small is refused with the size it needs, a missing count as
+// an argument error.
 TEST_F(EmulatorTest, EveryPropertyTypeComesBackAsWritten) {
     ASSERT_TRUE(Mount(OPEN_ALWAYS));
     CEDBASEINFO info{};
