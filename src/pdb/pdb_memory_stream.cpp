@@ -53,7 +53,7 @@ bool PdbMemoryFile::Assign(const void* data, size_t count) {
 }
 
 bool PdbMemoryFile::ReadFrom(std::FILE* file) {
-    if (file == nullptr || std::fseek(file, 0, SEEK_END) != 0) return false;
+    if (std::fseek(file, 0, SEEK_END) != 0) return false;
     long end = std::ftell(file);
     if (end < 0 || static_cast<uint64_t>(end) > kMaxBytes || std::fseek(file, 0, SEEK_SET) != 0) return false;
     const size_t count = static_cast<size_t>(end);
@@ -76,7 +76,6 @@ bool PdbMemoryFile::ReadFrom(std::FILE* file) {
 }
 
 bool PdbMemoryFile::WriteTo(std::FILE* file) const {
-    if (file == nullptr) return false;
     if (size_ != 0 && std::fwrite(bytes_, 1, size_, file) != size_) return false;
     return std::fflush(file) == 0;
 }

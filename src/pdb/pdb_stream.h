@@ -51,7 +51,7 @@ public:
     bool ReadFrom(std::FILE* file);
     // Empties the file and frees its memory.
     void Clear();
-    // Writes every byte at the file's current position in one call and
+    // Writes every byte at an open file's current position in one call and
     // flushes; false when anything fails.
     bool WriteTo(std::FILE* file) const;
 

@@ -219,6 +219,12 @@ async function main() {
       /^Elevation (\d+) m to (?!\1 )\d+ m over \d+\.\d\d km; hover or use the arrow keys$/);
     assert.match(await page.locator('#profile svg path').getAttribute('d'), /^M0\.0 [\d.]+L.*L600\.0 [\d.]+$/,
       'the profile spans its drawing');
+    // The pointer on the left edge says the first point.
+    await page.locator('#profile svg').evaluate((profile) => {
+      const rect = profile.getBoundingClientRect();
+      profile.dispatchEvent(new PointerEvent('pointermove', { clientX: rect.left, clientY: rect.top + 5 }));
+    });
+    assert.match(await page.locator('#readout').textContent(), /^0 m · \d+ m · 2024-06-01T08:00:00Z$/);
     await page.locator('#profile svg').hover();
     await page.locator('#readout').filter({ hasText: /\b\d+\.\d\d km · \d+ m · 2024-06-01T/ }).waitFor();
     assert.equal(await page.locator('#map svg > circle').last().getAttribute('visibility'), 'visible');
