@@ -15,7 +15,8 @@ when that program passes, rebuild everything and run the other programs,
 the page's browser test among them for the tool's faults. The page's own
 files reach only the tool's server: their faults run the browser test and
 test_cli, and nothing else. The first failing
-program kills the fault. A fault that does not compile is drawn again.
+program kills the fault; a program's tests run as one gtest shard a job,
+side by side. A fault that does not compile is drawn again.
 Faults listed in tests/equivalent-mutants.txt (no user could see them) are
 run but not counted. Prints the kill rate per folder and every survivor
 with its diff. The source is always put back.
@@ -306,11 +307,33 @@ class Suite:
     def passes(self, program, log=None):
         started = time.monotonic()
         if program == BROWSER:
-            command, cwd = ["node", "tests/browser/serve.test.js"], ROOT
+            ok = run(["node", "tests/browser/serve.test.js"], self.timeout, self.env, ROOT, log)
         else:
-            command, cwd = [os.path.join(self.build, "tests", program)], os.path.join(self.build, "tests")
-        ok = run(command, self.timeout, self.env, cwd, log)
+            ok = self.shards_pass(program, log)
         self.seconds.setdefault(program, time.monotonic() - started)
+        return ok
+
+    def shards_pass(self, program, log):
+        """A test program's tests split into one gtest shard a job, run side
+        by side; the first shard that fails stops the others."""
+        command, cwd = [os.path.join(self.build, "tests", program)], os.path.join(self.build, "tests")
+        shards, deadline = max(1, self.jobs), time.monotonic() + self.timeout
+        with open(log or os.devnull, "w") as output:
+            # Each in a session of its own, so that stopping it stops the
+            # tool and the servers it started too.
+            running = [subprocess.Popen(command, cwd=cwd, stdout=output, stderr=subprocess.STDOUT,
+                                        env=dict(self.env, GTEST_TOTAL_SHARDS=str(shards), GTEST_SHARD_INDEX=str(i)),
+                                        preexec_fn=default_signals, start_new_session=True)
+                       for i in range(shards)]
+            ok = True
+            while ok and any(shard.poll() is None for shard in running):
+                ok = all(shard.returncode in (None, 0) for shard in running) and time.monotonic() < deadline
+                time.sleep(0.05)
+            ok = ok and all(shard.returncode == 0 for shard in running)
+            for shard in running:
+                if shard.poll() is None:
+                    os.killpg(shard.pid, signal.SIGKILL)
+                    shard.wait()
         return ok
 
     def first_program(self, path):
