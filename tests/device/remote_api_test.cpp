@@ -2,6 +2,8 @@
 // and the session that ends the connection; the emulator's volumes.
 
 #include <chrono>
+#include <filesystem>
+#include <iterator>
 
 #include "device/remote_api.h"
 #include "device_test_support.h"
@@ -15,6 +17,13 @@ struct RemoteApiLoad : testing::Test, devtest::EmulatedDevice {
 };
 
 TEST_F(RemoteApiLoad, Results) {
+#if defined(__linux__)
+    // Every connection closes what it opened.
+    const auto openFiles = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+    };
+    const auto opened = openFiles();
+#endif
     struct {
         const char* what;
         bool device;
@@ -59,6 +68,9 @@ TEST_F(RemoteApiLoad, Results) {
         const auto* slots = reinterpret_cast<const unsigned char*>(&RemoteApi());
         for (size_t i = 0; i < sizeof(RemoteApiTable); ++i) ASSERT_EQ(0, slots[i]) << "byte " << i;
     }
+#if defined(__linux__)
+    EXPECT_EQ(openFiles(), opened);
+#endif
 }
 
 TEST_F(RemoteApiLoad, TimesOutAfterThreeSecondsAndSessionsEndTheConnection) {
