@@ -95,6 +95,7 @@ TEST(Simplify, KnownShapesKeepWhatMustStay) {
         {"waypoint beside a stretch", stretch, five, beside, {0, 37, 100}},
         {"zigzag kept bottom up", zigzag({4, 2, -3, 4, 3, -5}), four, {}, {0, 2, 3, 5}},
         {"zigzag kept top down", zigzag({-1, 2, -5, 5, 1, 4}), four, {}, {0, 1, 2, 5}},
+        {"zigzag, its first stretch measured too", zigzag({1, 0, 1, 0, 1, 3}), four, {}, {0, 1, 3, 5}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(SimplifyPoints(c.points, c.waypoints, c.target).kept, c.kept) << c.shape;
