@@ -312,10 +312,12 @@ TEST(PdbRead, DamageAfterOpenIsCaughtAndSticks) {
         PdbRecordEntry entry{};
         const uint8_t* data = nullptr;
         PdbHeader info;
+        std::memset(&info, 0xA5, sizeof info);
         EXPECT_EQ(PdbReadRecord(db.handle, d.index, &entry, &data), pdbErrFormat) << d.at << ' ' << d.value;
         EXPECT_EQ(data, nullptr);
         EXPECT_EQ(PdbGetInfo(db.handle, &info), pdbErrFormat);
-        EXPECT_EQ(PdbGetRecordEntry(db.handle, 1 - d.index, &entry), pdbErrFormat);  // sticks
+        EXPECT_EQ(std::make_pair(info.type, info.name[0]), std::make_pair(0u, '\0'));  // nothing of it
+        EXPECT_EQ(PdbGetRecordEntry(db.handle, 1 - d.index, &entry), pdbErrFormat);    // sticks
     }
 }
 
