@@ -457,6 +457,12 @@ TEST_F(FailedWrite, KeepsThePreviousFileLeavesNoTemporaryAndNamesTheCause) {
     CapturedDiagnostics said;
     EXPECT_EQ(RLDBImport(files.csv.c_str(), out.data(), nullptr, 0, 1, -1, nullptr), 0);
     EXPECT_EQ(said.TakeCauses(), "");
+    // A failure leaves a blank buffer as it was given.
+    std::vector<char> blank(VEZUVED_PATH_BUFFER, '\0');
+    blank[0] = ' ';
+    EXPECT_EQ(RLDBImport(files.folder.file("none.csv").c_str(), blank.data(), nullptr, 0, 1, -1, nullptr),
+              -1);
+    EXPECT_STREQ(blank.data(), " ");
 }
 
 #if !defined(_WIN32)  // Windows paths stop at 260 characters without the long-path prefix
