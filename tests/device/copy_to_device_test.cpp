@@ -287,6 +287,7 @@ TEST_F(CopyToDeviceTest, FailureMessages) {
     } const rows[] = {
         {"CeMountDBVol", h, false, devErrNoVolume, "Can't mount Database Volume: " + volume},
         {"CeCreateDatabaseEx=5", h, false, 5, home + "Unable to create remote database file: Home, Err=5\n"},
+        {"CeOpenDatabaseEx=6", h, false, 6, home + "Unable to open remote database file: Home, Err=6\n"},
         {"CeWriteRecordProps=8", h, false, 8, home, optMove},  // a failed move keeps its source
         {"CeDeleteDatabaseEx", h, true, -1, home + overwrite + "database file: Home" + err},
         {"CeDeleteFile", f, false, -1, flag + overwrite + "file: " + kFlagPath + err},
