@@ -280,6 +280,10 @@ TEST(Filters, SplitByDayFollowsTheZonesDaylightSaving) {
     sets = {Track(points)};
     Filter(sets, {{"split", "day"}}, 120);
     EXPECT_EQ(SegmentStarts(sets[0]), std::vector<size_t>({1, 2}));
+    // Before 1970 too: 30 and 31 December 1969 are two days.
+    sets = {Track({At(46, 14, -47 * 60 * kMinute), At(46, 14, -23 * 60 * kMinute)})};
+    Filter(sets, {{"split", "day"}}, 0);
+    EXPECT_EQ(SegmentStarts(sets[0]), std::vector<size_t>({1}));
 }
 
 TEST(Stats, FiguresOfKnownTracks) {
