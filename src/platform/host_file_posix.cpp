@@ -170,7 +170,6 @@ bool FillFindData(const std::string& folder, const std::string& name, HostFindDa
     DWORD attributes = 0;
     if (S_ISDIR(st.st_mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
     if ((st.st_mode & S_IWUSR) == 0) attributes |= FILE_ATTRIBUTE_READONLY;
-    if (!name.empty() && name[0] == '.' && name != "." && name != "..") attributes |= FILE_ATTRIBUTE_HIDDEN;
     if (attributes == 0) attributes = FILE_ATTRIBUTE_ARCHIVE;
     found->dwFileAttributes = attributes;
     found->ftLastWriteTime = TimespecToFileTime(st.st_mtim);
