@@ -113,6 +113,9 @@ TEST(ReadNumbers, EdgeCases) {
         EXPECT_EQ(end - c.text, c.used) << c.text;
     }
     EXPECT_EQ(ReadDecimal(nullptr), 0.0);
+    // Too small however it is written: its zeros after the point count, not those before it.
+    EXPECT_PRED2(Same, ReadDecimal(("0." + std::string(400, '0') + "1").c_str()), 0.0);
+    EXPECT_PRED2(Same, ReadDecimal((std::string(400, '0') + "1e-401").c_str()), 0.0);
     EXPECT_EQ(ReadDecimalN("30.123", 4), 30.1);
     const struct {
         const char* text;
