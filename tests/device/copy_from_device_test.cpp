@@ -177,6 +177,28 @@ TEST_F(CopyFromDeviceTest, FailureMessages) {
     EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(PcFolder()), {}));  // no temporary file
 }
 
+// A listing of the handheld's databases that breaks off part way fails the pull: a database it
+// never reached is not reported as copied.
+TEST_F(CopyFromDeviceTest, AListingCutShortFailsThePull) {
+    Push("Home.rlp", kPoints);
+    Push("Work.rlp", kPoints);
+    int failures = 0;
+    for (int call = 1; call <= 6; ++call) {
+        const std::string fault = "CeFindNextDatabaseEx@" + std::to_string(call);
+        SCOPED_TRACE(fault);
+        for (const char* file : {"Home.rlp", "Work.rlp"}) std::filesystem::remove(Pc(file));
+        ScopedEnv faults("VEZUVED_DEVICE_FAULTS", fault.c_str());
+        const int32_t result = FromDevice(0, nullptr);
+        if (result == 0) {
+            EXPECT_TRUE(FileExists(Pc("Home.rlp")) && FileExists(Pc("Work.rlp")));
+        } else {
+            EXPECT_EQ(-1, result);
+            ++failures;
+        }
+    }
+    EXPECT_NE(0, failures);
+}
+
 TEST_F(CopyFromDeviceTest, PointsRouteAndTrackComeBackUnchanged) {
     // The files sent, and Places.rlp as it comes back, in device/data/round-trip.
     const auto data = [](const std::string& name) { return TestData("device/data/round-trip/" + name); };
