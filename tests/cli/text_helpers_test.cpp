@@ -18,7 +18,9 @@ TEST(ToolText, ParseColumnsAcceptsNumbersOrFieldNames) {
         {"1,2,-1,-1,0,-1,3", ColumnMap{1, 2, -1, -1, 0, -1, 3}},
         {"name,lat,lon,desc", ColumnMap{1, 2, -1, -1, 0, -1, 3}},
         {"-,Latitude,longitude,ele", ColumnMap{1, 2, 3, -1, -1, -1, -1}},
-        {"0,1,2,3,4,5,40", std::nullopt},  // beyond 31
+        {"31,-1,-1,-1,-1,-1,-1", ColumnMap{31, -1, -1, -1, -1, -1, -1}},  // columns -1 to 31
+        {"32,-1,-1,-1,-1,-1,-1", std::nullopt},
+        {"-2,-1,-1,-1,-1,-1,-1", std::nullopt},
         {"name,lat,name", std::nullopt},
     };
     for (const auto& [text, expected] : cases) {
@@ -76,14 +78,17 @@ TEST(ToolFormats, NamesAndExtensionsAreLookUpsInTheTable) {
               "a     b\nCaf\xC3\xA9  x\n");  // by characters
 }
 
-// The JSON listing: its layout, numbers with '.', texts escaped.
 // Output names that differ only in case are one file where the folder
-// ignores case: Latin, Greek and Cyrillic capitals fold to small letters.
+// ignores case: Latin, Greek and Cyrillic capitals fold to small letters,
+// the first character too; a character cut short at the end stays as it is.
 TEST(TextHelpers, NamesFoldToSmallLetters) {
     EXPECT_EQ(FoldedName(u8"ABC\u00c9\u00d7\u0100\u014a\u0139\u0179\u0178\u03a3\u0414\u0401"),
               u8"abc\u00e9\u00d7\u0101\u014b\u013a\u017a\u00ff\u03c3\u0434\u0451");
+    EXPECT_EQ(FoldedName(u8"\u00c9TAPE"), u8"\u00e9tape");
+    EXPECT_EQ(FoldedName("AB\xC3"), "ab\xC3");
 }
 
+// The JSON listing: its layout, numbers with '.', texts escaped.
 TEST(TextHelpers, ThePointListingIsExactJson) {
     PointSet set;
     set.title = "Ride \"1\"";
