@@ -61,6 +61,14 @@ TEST_F(ToolTextInput, TextWithoutDefinitionIsRefused) {
     EXPECT_FALSE(FileExists(Out("peaks.pdb")));
 }
 
+// The help names each kind and layout, the last after "or".
+TEST_F(ToolTextInput, HelpNamesEveryKindAndLayout) {
+    const std::string help = RunTool({"import", "--help"}).out;
+    for (const char* listed : {"What the text holds: points, track, route, track-old, route-old or datum\n",
+                               "Text layout: comma, tab, garmin, fixed or pcx5\n"})
+        EXPECT_NE(help.find(listed), std::string::npos) << help;
+}
+
 // Values that cannot be read are reported and left out; --strict fails on the first.
 TEST_F(ToolTextInput, BadValuesAreReportedAndSkipped) {
     WriteFile(Out("wide-columns.cal"), TestData("cli/data/text-input/wide-columns.cal"));

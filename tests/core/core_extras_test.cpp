@@ -77,6 +77,9 @@ TEST(CoreExtras, WhatFilesHoldBeyondTheCoresFieldsIsKeptBetweenFormats) {
         Warnings(made.handle, folder.path()),
         "0 'DIR/made.pdb': 1 point(s) hold values a database cannot hold (atemp, hr, cad, speed); the set "
         "holds texts a database cannot hold (cmt, desc, number, type); they are left out\n");
+    // The warnings are the last write's, even one that failed.
+    EXPECT_EQ(vezuved_write(made.handle, folder.file("none/made.pdb").c_str(), nullptr), VEZUVED_ERROR_WRITE);
+    EXPECT_EQ(Warnings(made.handle, folder.path()), "");
     ExpectHolds(As(made, VEZUVED_FORMAT_GPX), {"<desc>track desc</desc>", "<gpxtpx:hr>142</gpxtpx:hr>"});
 
     // Other programs' values written as GPX: KML arrays beside a gx:Track, a TCX

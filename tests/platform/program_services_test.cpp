@@ -4,6 +4,11 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include <vezuved/vezuved_system.h>
 
@@ -90,5 +95,33 @@ TEST(ProgramServices, ProcessesAndLibrariesAsTheSystemKnowsThem) {
     ASSERT_EQ(vezuved_system_program_folder(Append, &program), 0);
     EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::u8path(program))) << program;
 }
+
+#if !defined(_WIN32)
+// The program run instead writes after what this one had written and not
+// yet flushed; one that cannot run says why, and this one goes on.
+TEST(ProgramServices, RunsAProgramInsteadAfterWhatWasWritten) {
+    TempFolder folder;
+    const std::string written = folder.file("out.txt");
+    const char* words[] = {"after", nullptr};
+    std::fflush(stdout);
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        const int file = ::open(written.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (file < 0 || ::dup2(file, 1) < 0) ::_exit(2);
+        std::printf("before ");  // no line end: held in the stream's buffer
+        vezuved_system_run_instead("/bin/echo", words, Refuse, nullptr);
+        ::_exit(3);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(ReadFileText(written), "before after\n");
+
+    std::string cause;
+    vezuved_system_run_instead(folder.file("none").c_str(), words, Append, &cause);
+    EXPECT_EQ(cause, "No such file or directory");
+}
+#endif
 
 }  // namespace
