@@ -69,6 +69,7 @@ async function main() {
   const device = path.join(scratch, 'handheld');
   fs.mkdirSync(folder);
   fs.mkdirSync(device);
+  fs.writeFileSync(path.join(folder, 'Blank.rli'), '');
   const gpx = path.join(scratch, 'several.gpx');
   fs.writeFileSync(gpx, severalTracks());
   const broken = path.join(scratch, 'broken.gpx');
@@ -274,6 +275,13 @@ async function main() {
     await page.click('#question button[data-answer="1"]');
     await page.locator('.job').first().filter({ hasText: 'left alone, up to date' }).waitFor();
     await page.uncheck('#sync input[name="ask"]');
+
+    // An empty file pushed from the folder: done, its bar full.
+    await page.locator('#folder tr[data-name="Blank.rli"] button').click();
+    await page.locator('.job').first().filter({ hasText: 'Blank.rli: done' }).waitFor();
+    const empty = page.locator('.job').first().locator('progress').first();
+    assert.deepEqual([await empty.getAttribute('value'), await empty.getAttribute('max')], ['1', '1'],
+      'an empty copy done shows a full bar');
 
     // A broken file: its error beside it.
     await page.setInputFiles('#pick', broken);
