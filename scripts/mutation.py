@@ -10,13 +10,16 @@ flipped, a call statement deleted. Nobody chooses the faults: a random
 sample is drawn from all of them with a seed that is printed, each folder
 getting its share and at least --floor of its own.
 
-For each fault: plant it, rebuild the test program of its folder and run it;
-when that program passes, rebuild everything and run the other programs,
-the page's browser test among them for the tool's faults. The page's own
-files reach only the tool's server: their faults run the browser test and
-test_cli, and nothing else. The first failing
-program kills the fault; a program's tests run as one gtest shard a job,
-side by side. A fault that does not compile is drawn again.
+For each fault: plant it, rebuild, and run the tests that run its line, as
+a build with gcov's counters found them once for these sources
+(scripts/mutation_coverage.py); a line no test runs survives without a run.
+Where gcov says nothing of the line (or with --no-coverage): rebuild the
+test program of its folder and run it; when that program passes, rebuild
+everything and run the other programs, the page's browser test among them
+for the tool's faults. The page's own files reach only the tool's server:
+their faults run the browser test and test_cli, and nothing else. The first
+failing program kills the fault; a program's tests run as one gtest shard a
+job, side by side. A fault that does not compile is drawn again.
 Faults listed in tests/equivalent-mutants.txt (no user could see them) are
 run but not counted. Prints the kill rate per folder and every survivor
 with its diff. The source is always put back.
@@ -35,12 +38,14 @@ import time
 from collections import defaultdict
 
 from pygments.lexers import CppLexer, JavascriptLexer
+from mutation_coverage import BROWSER, Collector, CoverageMap, tree_state
 from pygments.token import Comment, Keyword, Name, Number, Operator, String
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 FOLDERS = ("src", "cli", "emulator", "web")
 EQUIVALENTS = os.path.join(ROOT, "tests", "equivalent-mutants.txt")
-BROWSER = "browser"  # the page's test in Chromium, run as one more test program
+# The page's test in Chromium is run as one more test program, BROWSER.
+BROWSER_COMMAND = ["node", "tests/browser/serve.test.js"]
 
 # Binary operators, mutated only where written with a space on each side:
 # the code's formatting keeps templates, pointers and references unspaced.
@@ -304,25 +309,28 @@ class Suite:
             command += ["--target", target]
         return run(command)
 
-    def passes(self, program, log=None):
+    def passes(self, program, log=None, only=None):
+        """Whether the program's tests pass: all of them, or those named in only."""
         started = time.monotonic()
         if program == BROWSER:
-            ok = run(["node", "tests/browser/serve.test.js"], self.timeout, self.env, ROOT, log)
+            ok = run(BROWSER_COMMAND, self.timeout, self.env, ROOT, log)
         else:
-            ok = self.shards_pass(program, log)
+            ok = self.shards_pass(program, log, only)
         self.seconds.setdefault(program, time.monotonic() - started)
         return ok
 
-    def shards_pass(self, program, log):
+    def shards_pass(self, program, log, only):
         """A test program's tests split into one gtest shard a job, run side
         by side; the first shard that fails stops the others."""
         command, cwd = [os.path.join(self.build, "tests", program)], os.path.join(self.build, "tests")
-        shards, deadline = max(1, self.jobs), time.monotonic() + self.timeout
+        shards, deadline = max(1, min(self.jobs, len(only) if only else self.jobs)), time.monotonic() + self.timeout
+        chosen = {"GTEST_FILTER": ":".join(only)} if only else {}
         with open(log or os.devnull, "w") as output:
             # Each in a session of its own, so that stopping it stops the
             # tool and the servers it started too.
             running = [subprocess.Popen(command, cwd=cwd, stdout=output, stderr=subprocess.STDOUT,
-                                        env=dict(self.env, GTEST_TOTAL_SHARDS=str(shards), GTEST_SHARD_INDEX=str(i)),
+                                        env=dict(self.env, GTEST_TOTAL_SHARDS=str(shards), GTEST_SHARD_INDEX=str(i),
+                                                 **chosen),
                                         preexec_fn=default_signals, start_new_session=True)
                        for i in range(shards)]
             ok = True
@@ -351,6 +359,51 @@ class Suite:
         return (mirrored, [mirrored]) if mirrored in self.programs else ("", [])
 
 
+def configure(build, flags, link_flags=""):
+    """A build folder with these compiler flags; Ninja (for a new folder)
+    and lld, where installed, make each fault's rebuild several times quicker."""
+    generator = ["-G", "Ninja"] if shutil.which("ninja") and not os.path.exists(
+        os.path.join(build, "CMakeCache.txt")) else []
+    link_flags += " -fuse-ld=lld" if shutil.which("ld.lld") else ""
+    linker = [f"-DCMAKE_{kind}_LINKER_FLAGS={link_flags.strip()}" for kind in ("EXE", "SHARED", "MODULE")]
+    return run(["cmake", "-S", ROOT, "-B", build, *generator, "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
+                "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=" + flags, "-DCMAKE_C_FLAGS_RELWITHDEBINFO=" + flags,
+                "-DCMAKE_EXPORT_COMPILE_COMMANDS=ON", *linker])
+
+
+def coverage_of(build, suite, options):
+    """Which tests run which lines: kept from an earlier run on the same
+    sources, or found now in a build with gcov's counters."""
+    covered = build + "-coverage"
+    kept, state = os.path.join(covered, "mutation-coverage.json"), tree_state(ROOT)
+    found = CoverageMap.load(kept, state)
+    if found:
+        print("mutation: which tests run which lines, as found before for these sources", flush=True)
+        return found
+    print(f"mutation: finding which tests run which lines ({covered})", flush=True)
+    if not configure(covered, "-O0 -g0 -DNDEBUG --coverage", "--coverage") or not run(
+            ["cmake", "--build", covered, "-j", str(options.jobs)]):
+        sys.exit("mutation: the build with gcov's counters fails; --no-coverage runs without it")
+    env = dict(suite.env, VEZUVED_BUILD_DIR=covered, SCREENSHOT=os.path.join(covered, "serve.png"))
+    found = Collector(ROOT, FOLDERS, covered, env, options.timeout, run, options.jobs).collect(
+        suite.programs, BROWSER_COMMAND, lambda said: print(said, flush=True))
+    found.save(kept, state)
+    return found
+
+
+def tests_kill(suite, tests):
+    """The first program whose tests, of those named ("program:test"),
+    fail; None when all pass (or none is named)."""
+    chosen = defaultdict(list)
+    for test in tests:
+        program, _, name = test.partition(":")
+        chosen[program].append(name)
+    for program in sorted(chosen, key=lambda p: suite.seconds.get(p, 0)):
+        if not suite.passes(program, only=None if program == BROWSER else chosen[program]):
+            return program
+    return None
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--seed", type=int, help="the sample's seed (default: a new one)")
@@ -358,10 +411,12 @@ def main():
     parser.add_argument("--floor", type=int, default=20, help="at least this many of each folder (20)")
     parser.add_argument("--build", default=os.path.join(ROOT, "build-mutation"))
     parser.add_argument("--jobs", type=int, default=2)
-    parser.add_argument("--timeout", type=int, default=300, help="seconds a test program may take")
+    parser.add_argument("--timeout", type=int, default=120, help="seconds a test program may take (120)")
     parser.add_argument("--list", action="store_true", help="only count the faults of each folder")
     parser.add_argument("--no-browser", dest="browser", action="store_false",
                         help="leave out the page's browser test, and with it the page's faults")
+    parser.add_argument("--no-coverage", dest="coverage", action="store_false",
+                        help="try every fault against whole test programs, not the tests that run its line")
     options = parser.parse_args()
     build = os.path.abspath(options.build)
     if options.browser and not browser_ready():
@@ -371,14 +426,7 @@ def main():
     # Light optimisation and no debug information: each fault relinks every
     # test program, and that is most of its time. Ninja (for a new build
     # folder) and lld, where installed, make that several times quicker.
-    quick = "-O1 -g0 -DNDEBUG"
-    generator = ["-G", "Ninja"] if shutil.which("ninja") and not os.path.exists(
-        os.path.join(build, "CMakeCache.txt")) else []
-    linker = [f"-DCMAKE_{kind}_LINKER_FLAGS=-fuse-ld=lld" for kind in ("EXE", "SHARED", "MODULE")
-              ] if shutil.which("ld.lld") else []
-    if not run(["cmake", "-S", ROOT, "-B", build, *generator, "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
-                "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=" + quick, "-DCMAKE_C_FLAGS_RELWITHDEBINFO=" + quick,
-                "-DCMAKE_EXPORT_COMPILE_COMMANDS=ON", *linker]):
+    if not configure(build, "-O1 -g0 -DNDEBUG"):
         sys.exit("mutation: cmake cannot configure " + build)
     faults = defaultdict(list)  # folder: (path, lines, fault)
     for path in compiled_files(build, options.browser):
@@ -411,6 +459,7 @@ def main():
             sys.exit(f"mutation: {program} fails without any fault ({log}); fix that first")
     # Quick programs first: most faults die in the first that fails.
     rest_order = sorted(suite.programs, key=lambda p: suite.seconds[p])
+    coverage = coverage_of(build, suite, options) if options.coverage and shutil.which("gcov") else None
 
     planted = Planted()
     tally = {folder: [0, 0, 0] for folder in quotas}  # killed, counted, equivalent
@@ -454,8 +503,11 @@ def main():
             name = fault_id(path, lines, fault)
             before, after = planted.plant(path, lines, fault)
             first, targets = suite.first_program(path)
+            running = coverage.tests_of(path, fault[0]) if coverage and not path.startswith("web/") else None
             killed = None
-            if first and not suite.build_targets(*targets):
+            if running is not None:
+                killed = "compile" if not suite.build_targets() else tests_kill(suite, running)
+            elif first and not suite.build_targets(*targets):
                 killed = "compile"
             elif first and not suite.passes(first):
                 killed = first

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Faults generated from every source file, a random sample of them run
 # against the suite; the kill rate per folder and every survivor with its
-# diff. Not part of CI: a sample of 200 takes hours on two cores.
+# diff. Not part of CI: a sample of 200 takes an hour or more on two cores.
 #
 #   scripts/mutation.sh                  a new seed, 200 faults that compile
 #   scripts/mutation.sh --seed 7         the same sample again
