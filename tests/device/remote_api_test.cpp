@@ -295,4 +295,20 @@ TEST_F(EmulatorTest, DatabaseInfoSetWithoutItsVolume) {
     EXPECT_EQ(kBaseTime + 600, FileTimeValue(got.infDatabase.ftLastModified));
 }
 
+// A database is deleted only when it is there and no handle holds it open.
+TEST_F(EmulatorTest, DeletesOnlyAClosedDatabaseThatIsThere) {
+    Push("Home.rlp", kPoints);
+    ASSERT_TRUE(Mount());
+    CEOID oid = 0;
+    WideString name = W("Home");
+    const HANDLE db = RemoteApi().CeOpenDatabaseEx(&guid_, &oid, &name[0], 0, 0, nullptr);
+    EXPECT_FALSE(RemoteApi().CeDeleteDatabaseEx(&guid_, oid + 1));
+    EXPECT_FALSE(RemoteApi().CeDeleteDatabaseEx(&guid_, oid));
+    EXPECT_EQ(DWORD{ERROR_SHARING_VIOLATION}, RemoteApi().CeGetLastError());
+    RemoteApi().CeCloseHandle(db);
+    ASSERT_TRUE(RemoteApi().CeDeleteDatabaseEx(&guid_, oid));
+    CEOIDINFO got{};
+    EXPECT_FALSE(RemoteApi().CeOidGetInfoEx(&guid_, oid, &got));
+}
+
 }  // namespace

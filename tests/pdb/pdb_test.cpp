@@ -319,6 +319,14 @@ TEST(PdbRead, DamageAfterOpenIsCaughtAndSticks) {
         EXPECT_EQ(std::make_pair(info.type, info.name[0]), std::make_pair(0u, '\0'));  // nothing of it
         EXPECT_EQ(PdbGetRecordEntry(db.handle, 1 - d.index, &entry), pdbErrFormat);    // sticks
     }
+    // The first record moved onto the app info block leaves the block no byte.
+    Bytes bytes = SoundFixture({4, 6}, 5).Build();
+    Opened db(bytes);
+    PutBig(bytes, 78, 96, 4);
+    ASSERT_TRUE(db.memory.Assign(bytes.data(), bytes.size()));
+    uint32_t size = 7;
+    EXPECT_EQ(PdbAppInfoSize(db.handle, &size), pdbErrFormat);
+    EXPECT_EQ(size, 0u);
 }
 
 TEST(PdbRead, EveryStreamFailureIsReported) {

@@ -6,6 +6,7 @@
 #include <fstream>
 #if !defined(_WIN32)
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -121,6 +122,22 @@ TEST(ProgramServices, RunsAProgramInsteadAfterWhatWasWritten) {
     std::string cause;
     vezuved_system_run_instead(folder.file("none").c_str(), words, Append, &cause);
     EXPECT_EQ(cause, "No such file or directory");
+}
+
+// The desktop's opener is handed the address, and the call does not wait
+// for it to end. The address here is a path, so the opener can write beside it.
+TEST(ProgramServices, HandsAnAddressToTheDesktopsOpener) {
+    TempFolder folder;
+    const std::string address = folder.file("page"), seen = address + ".seen";
+    const std::string opener = folder.put("xdg-open", "#!/bin/sh\necho \"$1\" > \"$1.seen\"\n");
+    ASSERT_EQ(::chmod(opener.c_str(), 0755), 0);
+    const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+    SetVariable("PATH", folder.path().c_str());
+    EXPECT_EQ(vezuved_system_open_in_browser(address.c_str()), 1);
+    SetVariable("PATH", path.c_str());
+    for (int wait = 0; wait < 500 && ReadFileText(seen) != address + "\n"; ++wait) ::usleep(10000);
+    EXPECT_EQ(ReadFileText(seen), address + "\n");
+    EXPECT_EQ(vezuved_system_open_in_browser(nullptr), 0);
 }
 #endif
 
