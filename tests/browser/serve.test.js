@@ -223,6 +223,10 @@ async function main() {
       /^Elevation (\d+) m to (?!\1 )\d+ m over \d+\.\d\d km; hover or use the arrow keys$/);
     assert.match(await page.locator('#profile svg path').getAttribute('d'), /^M0\.0 [\d.]+L.*L600\.0 [\d.]+$/,
       'the profile spans its drawing');
+    const heights = (await page.locator('#profile svg path').getAttribute('d')).match(/[\d.]+ [\d.]+/g)
+      .map((pair) => Number(pair.split(' ')[1]));
+    assert.deepEqual([Math.min(...heights), Math.max(...heights)], [5, 155],
+      'the highest point 5 from the top of the drawing, the lowest 5 from its bottom');
     // The pointer on the left edge says the first point.
     await page.locator('#profile svg').evaluate((profile) => {
       const rect = profile.getBoundingClientRect();
