@@ -155,12 +155,14 @@ const View = (() => {
       // The drawing fits the frame by its narrower side.
       const rect = picture.getBoundingClientRect();
       const perMetre = Math.min(rect.width / box.width, rect.height / box.height) || 1;
-      const length = roundLength(rect.width / perMetre / 5 * (units === 'imperial' ? 1 / metresPerFoot : 1));
-      const metres = units === 'imperial' ? length * metresPerFoot : length;
-      scale.style.width = `${metres * perMetre}px`;
-      scale.textContent = units === 'imperial'
-        ? (length >= 5280 ? `${length / 5280} mi` : `${length} ft`)
-        : (length >= 1000 ? `${length / 1000} km` : `${length} m`);
+      // A round fifth of the frame: whole miles once it reaches one, never 1.89 mi.
+      const span = rect.width / perMetre / 5;
+      const feet = span / metresPerFoot;
+      const [length, unit, metresEach] = units !== 'imperial'
+        ? (span >= 1000 ? [roundLength(span / 1000), 'km', 1000] : [roundLength(span), 'm', 1])
+        : (feet >= 5280 ? [roundLength(feet / 5280), 'mi', 5280 * metresPerFoot] : [roundLength(feet), 'ft', metresPerFoot]);
+      scale.style.width = `${length * metresEach * perMetre}px`;
+      scale.textContent = `${length} ${unit}`;
     };
     return { picture, marker, project, showScale };
   }
