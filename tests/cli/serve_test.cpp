@@ -219,6 +219,24 @@ TEST_F(ServeTest, UploadsArePrivateApartAndPushesLeaveTheFolderAlone) {
     EXPECT_EQ(FolderNames(pc_), (std::vector<std::string>{"Morning.pdb", "RLDBSync.inf"}));
 }
 
+// A set named as Windows names a device downloads with a '_' before its name;
+// another name only like one keeps its own.
+TEST_F(ServeTest, ADownloadNeverTakesAWindowsDeviceName) {
+    const std::string track =
+        "<trk><name>%s</name><trkseg><trkpt lat=\"1\" lon=\"2\"/>"
+        "<trkpt lat=\"1.1\" lon=\"2\"/></trkseg></trk>";
+    std::string gpx = "<gpx>";
+    for (const char* name : {"COM1", "trk1"}) gpx += std::string(track).replace(track.find("%s"), 2, name);
+    ASSERT_EQ(200, Open({{"files", gpx + "</gpx>", "names.gpx", "application/gpx+xml"}}).first);
+    for (const auto& [set, name] : {std::pair{0, "_COM1.pdb"}, {1, "trk1.pdb"}}) {
+        const httplib::Result taken =
+            Client().Get(WithToken("/api/take?file=1&set=" + std::to_string(set) + "&format=pdb"));
+        ASSERT_TRUE(taken);
+        EXPECT_EQ("attachment; filename=\"" + std::string(name) + "\"",
+                  taken->get_header_value("Content-Disposition"));
+    }
+}
+
 // A split's pieces download as one zip and push as databases of their own;
 // a refused change names no folder of the server's.
 TEST_F(ServeTest, SplitPiecesDownloadAsAZipAndPushApart) {
