@@ -12,8 +12,9 @@ getting its share and at least --floor of its own.
 
 For each fault: plant it, rebuild, and run the tests that run its line, as
 a build with gcov's counters found them once for these sources
-(scripts/mutation_coverage.py); a line no test runs survives without a run.
-Where gcov says nothing of the line (or with --no-coverage): rebuild the
+(scripts/mutation_coverage.py), and for the tool's faults the page's test
+too. Where gcov saw no test run the line, or says nothing of it (or with
+--no-coverage): rebuild the
 test program of its folder and run it; when that program passes, rebuild
 everything and run the other programs, the page's browser test among them
 for the tool's faults. The page's own files reach only the tool's server:
@@ -398,7 +399,8 @@ def tests_kill(suite, tests):
     for test in tests:
         program, _, name = test.partition(":")
         chosen[program].append(name)
-    for program in sorted(chosen, key=lambda p: suite.seconds.get(p, 0)):
+    # The page's test last: the tool's faults get it in case its server's counters were lost.
+    for program in sorted(chosen, key=lambda p: (p == BROWSER, suite.seconds.get(p, 0))):
         if not suite.passes(program, only=None if program == BROWSER else chosen[program]):
             return program
     return None
@@ -503,9 +505,14 @@ def main():
             name = fault_id(path, lines, fault)
             before, after = planted.plant(path, lines, fault)
             first, targets = suite.first_program(path)
+            # A line gcov saw no test run may still run in a process that
+            # ends without writing its counters (the page's server cut
+            # short): such a fault gets the whole suite, as does the page's.
             running = coverage.tests_of(path, fault[0]) if coverage and not path.startswith("web/") else None
+            if running is not None and path.startswith("cli/") and BROWSER in suite.programs:
+                running = running + [BROWSER] if BROWSER not in running else running
             killed = None
-            if running is not None:
+            if running:
                 killed = "compile" if not suite.build_targets() else tests_kill(suite, running)
             elif first and not suite.build_targets(*targets):
                 killed = "compile"

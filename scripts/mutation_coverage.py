@@ -1,13 +1,13 @@
 """Which tests run which lines, for scripts/mutation.py.
 
-A fault on a line no test runs cannot be found by any test; one on a line
-some tests run can be found only by them. So the sources are built once more
-with gcov's counters (a build folder of their own), every test suite of
-every program is run alone, and gcov says which lines it ran. A fault is then
-tried against the tests that run its line, not the whole suite. A line gcov
-says nothing of (a declaration, a constant, the second line of a statement)
-gets the whole suite, as does a file no gcov counter sees (the page's
-JavaScript).
+A fault on a line some tests run can be found only by them. So the sources
+are built once more with gcov's counters (a build folder of their own),
+every test suite of every program is run alone, and gcov says which lines it
+ran. A fault is then tried against the tests that run its line, not the
+whole suite. A line gcov says nothing of (a declaration, a constant, the
+second line of a statement), or saw no test run (a process that ended
+without writing its counters may have run it), gets the whole suite, as does
+a file no gcov counter sees (the page's JavaScript).
 
 The map is kept in the coverage build folder with the commit and the
 changes it was made from, and made again when they differ.
@@ -97,7 +97,8 @@ class Collector:
         self.lines = defaultdict(lambda: defaultdict(set))
         self.lock = threading.Lock()
         self.places = queue.Queue()
-        notes = glob.glob(os.path.join(build, "**", "*.gcno"), recursive=True)
+        notes = [note for note in glob.glob(os.path.join(build, "**", "*.gcno"), recursive=True)
+                 if "gcov-job" not in os.path.relpath(note, build).split(os.sep)[0]]
         for job in range(max(1, jobs)):
             place = os.path.join(build, f"gcov-job{job}")
             shutil.rmtree(place, ignore_errors=True)
