@@ -295,6 +295,17 @@ TEST_F(EmulatorTest, DatabaseInfoSetWithoutItsVolume) {
     EXPECT_EQ(kBaseTime + 600, FileTimeValue(got.infDatabase.ftLastModified));
 }
 
+// The handheld says its system's version to a caller that gives the structure's size.
+TEST_F(EmulatorTest, SaysItsVersionIntoAStructureOfTheRightSize) {
+    ASSERT_TRUE(Mount());
+    CEOSVERSIONINFO info{};
+    EXPECT_FALSE(RemoteApi().CeGetVersionEx(&info));
+    EXPECT_EQ(DWORD{ERROR_INVALID_PARAMETER}, RemoteApi().CeGetLastError());
+    info.dwOSVersionInfoSize = sizeof info;
+    ASSERT_TRUE(RemoteApi().CeGetVersionEx(&info));
+    EXPECT_EQ(std::make_pair(DWORD{3}, DWORD{3}), std::make_pair(info.dwMajorVersion, info.dwPlatformId));
+}
+
 // A database is deleted only when it is there and no handle holds it open.
 TEST_F(EmulatorTest, DeletesOnlyAClosedDatabaseThatIsThere) {
     Push("Home.rlp", kPoints);
