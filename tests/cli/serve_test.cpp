@@ -313,8 +313,8 @@ TEST_F(ServeTest, EndsWithinASecondOfSigtermWhateverIsPending) {
 // The page's Quit, and the last page closing, end the server as SIGTERM does.
 TEST_F(ServeTest, QuitAndTheLastPageClosingEndTheServer) {
     OpenTrack();
-    ASSERT_EQ(200, Post("/api/hello?page=a").first);
-    ASSERT_EQ(200, Post("/api/hello?page=b").first);
+    for (const char* page : {"a", "b"})
+        ASSERT_EQ(Answer(200, "{\"ok\":true}"), Post("/api/hello?page=" + std::string(page)));
     Post("/api/goodbye?page=a");
     std::this_thread::sleep_for(std::chrono::seconds(5));
     EXPECT_TRUE(Running(pid_)) << "a page is still open";
