@@ -103,7 +103,7 @@ TEST(ProgramServices, ProcessesAndLibrariesAsTheSystemKnowsThem) {
 TEST(ProgramServices, RunsAProgramInsteadAfterWhatWasWritten) {
     TempFolder folder;
     const std::string written = folder.file("out.txt");
-    const char* words[] = {"after", nullptr};
+    const char* words[] = {"after", "all", nullptr};
     std::fflush(stdout);
     const pid_t child = fork();
     ASSERT_NE(child, -1);
@@ -117,7 +117,7 @@ TEST(ProgramServices, RunsAProgramInsteadAfterWhatWasWritten) {
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    EXPECT_EQ(ReadFileText(written), "before after\n");
+    EXPECT_EQ(ReadFileText(written), "before after all\n");
 
     std::string cause;
     vezuved_system_run_instead(folder.file("none").c_str(), words, Append, &cause);
