@@ -193,6 +193,9 @@ TEST(CoreFit, ActivitiesCoursesSensorsAndDamagedFiles) {
                               13,  1, kSint8,  6, 2, kUint16, 73, 4, kUint32, 5, 4, kUint32, 7, 2, kUint16}))
             .Data(0, {kT0, Deg(45), Deg(90), 142, 88, 0xF6, 5250, 0xFFFFFFFF, 1000, 0xFFFF})
             .Data(0, {kT0 + 1, Deg(45), Deg(90), 0xFF, 0xFF, 0x7F, 5250, 6001, 2000, 250})
+            // A heart rate given as uint8z: 200 is no negative number.
+            .Define(1, 20, F({253, 4, kUint32, 0, 4, kSint32, 1, 4, kSint32, 3, 1, 0x0A}))
+            .Data(1, {kT0 + 2, Deg(45), Deg(90), 200})
             .File();
     TempFolder folder;
     Collection collection;
@@ -205,7 +208,8 @@ TEST(CoreFit, ActivitiesCoursesSensorsAndDamagedFiles) {
                  "            <gpxtpx:hr>142</gpxtpx:hr>\n            <gpxtpx:cad>88</gpxtpx:cad>\n"
                  "            <gpxtpx:speed>5.25</gpxtpx:speed>\n",
                  "<gpxtpx:TrackPointExtension>\n            <gpxtpx:speed>6.001</gpxtpx:speed>\n"
-                 "          </gpxtpx:TrackPointExtension>"});
+                 "          </gpxtpx:TrackPointExtension>",
+                 "<gpxtpx:hr>200</gpxtpx:hr>"});
 
     // Every prefix and every one-byte change of a small file is read or
     // refused cleanly, never more than the file's points.
