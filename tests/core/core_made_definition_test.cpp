@@ -119,12 +119,11 @@ TEST(CoreMadeDefinition, AHeaderRowMakesADefinitionOrNoneAndATextIsReadByIt) {
         ASSERT_EQ(vezuved_get_elevation_feet(read.handle, 0, i, &got), VEZUVED_OK);
         EXPECT_EQ(got, feet[i]);  // exactly as written, not the metres' feet
     }
-    // The position's columns may come first.
+    // The position's columns may come first; a time's column may say it is UTC.
     Collection first;
-    ASSERT_EQ(
-        vezuved_read(first.handle, folder.put("first.txt", "Lon;Lat\r\n7.9;46.5\r\n").c_str(), &options),
-        VEZUVED_OK);
-    EXPECT_EQ(Summary(first.handle), "W 'first' 1: 7.9,46.5\n");
+    const std::string lonFirst = "Lon;Lat;Time (UTC)\r\n7.9;46.5;2021-08-14T10:15:00Z\r\n";
+    ASSERT_EQ(vezuved_read(first.handle, folder.put("first.txt", lonFirst).c_str(), &options), VEZUVED_OK);
+    EXPECT_EQ(Summary(first.handle), "T 'first' 1: 7.9,46.5@1628936100000\n");
     double got = 0;
     EXPECT_EQ(vezuved_get_elevation_feet(read.handle, 0, 2, &got), VEZUVED_ERROR_ARGUMENT);
     EXPECT_EQ(vezuved_get_elevation_feet(read.handle, 1, 0, &got), VEZUVED_ERROR_ARGUMENT);
