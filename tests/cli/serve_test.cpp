@@ -245,6 +245,10 @@ TEST_F(ServeTest, ADownloadNeverTakesAWindowsDeviceName) {
 // a refused change names no folder of the server's.
 TEST_F(ServeTest, SplitPiecesDownloadAsAZipAndPushApart) {
     OpenTrack();
+    // The map of one set draws that set alone.
+    const std::string morning = Get("/api/map?file=1&set=2").second;
+    EXPECT_NE(std::string::npos, morning.find("Morning")) << morning;
+    EXPECT_EQ(std::string::npos, morning.find("Evening ride")) << morning;
     const httplib::Result zip = Client().Get(WithToken("/api/take?file=1&set=2&format=pdb&split=gap%3D1min"));
     ASSERT_TRUE(zip);
     ASSERT_EQ(200, zip->status) << zip->body;
