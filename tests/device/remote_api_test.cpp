@@ -306,6 +306,15 @@ TEST_F(EmulatorTest, SaysItsVersionIntoAStructureOfTheRightSize) {
     EXPECT_EQ(std::make_pair(DWORD{3}, DWORD{3}), std::make_pair(info.dwMajorVersion, info.dwPlatformId));
 }
 
+// A folder made twice: the second call fails and says why.
+TEST_F(EmulatorTest, MakesAFolderOnceAndSaysWhyNotTwice) {
+    ASSERT_TRUE(Mount(OPEN_ALWAYS));
+    const WideString folder = W("\\My Documents\\Maps");
+    ASSERT_TRUE(RemoteApi().CeCreateDirectory(folder.c_str(), nullptr));
+    EXPECT_FALSE(RemoteApi().CeCreateDirectory(folder.c_str(), nullptr));
+    EXPECT_EQ(DWORD{ERROR_ALREADY_EXISTS}, RemoteApi().CeGetLastError());
+}
+
 // A database is deleted only when it is there and no handle holds it open.
 TEST_F(EmulatorTest, DeletesOnlyAClosedDatabaseThatIsThere) {
     Push("Home.rlp", kPoints);
