@@ -34,8 +34,9 @@ void DropTemporaryFolders(std::string& text) {
     if (error) return;
     const std::string prefix = TextOf(base / "vezuved-");
     for (size_t at = text.find(prefix); at != std::string::npos; at = text.find(prefix, at)) {
+        // The prefix begins with no quote or line end: end lies past at, never at 0.
         const size_t end = std::min(text.find_first_of("'\"\n", at), text.size());
-        const size_t slash = text.find_last_of("/\\", end == 0 ? 0 : end - 1);
+        const size_t slash = text.find_last_of("/\\", end - 1);
         text.erase(at, slash >= at && slash < end ? slash + 1 - at : end - at);
     }
 }
