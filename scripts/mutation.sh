@@ -9,5 +9,6 @@
 #   scripts/mutation.sh --help           the rest
 # Needs python3 with Pygments (Debian: python3-pygments), and for the
 # page's faults what scripts/browser-test.sh installs (or --no-browser).
-# With ninja-build and lld installed it rebuilds several times quicker.
+# With ninja-build and lld installed it rebuilds several times quicker;
+# with gcov (g++ has it) each fault runs only the tests that run its line.
 exec python3 "$(dirname "$0")/mutation.py" "$@"
