@@ -243,12 +243,16 @@ std::vector<uint8_t> EncodeVolume(const Volume& volume) {
             }
         }
     }
+    return SealVolume(payload.bytes);
+}
+
+std::vector<uint8_t> SealVolume(const std::vector<uint8_t>& payload) {
     Writer file;
     file.bytes.assign(kMagic, kMagic + sizeof(kMagic));
     file.U32(kVolumeFormatVersion);
-    file.U32(static_cast<uint32_t>(payload.bytes.size()));
-    file.U32(Crc32(payload.bytes.data(), payload.bytes.size()));
-    file.bytes.insert(file.bytes.end(), payload.bytes.begin(), payload.bytes.end());
+    file.U32(static_cast<uint32_t>(payload.size()));
+    file.U32(Crc32(payload.data(), payload.size()));
+    file.bytes.insert(file.bytes.end(), payload.begin(), payload.end());
     return file.bytes;
 }
 

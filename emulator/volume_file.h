@@ -62,6 +62,8 @@ constexpr uint32_t kVolumeFormatVersion = 1;
 bool IsKnownPropertyType(WORD type);
 
 std::vector<uint8_t> EncodeVolume(const Volume& volume);
+// The file's header over a payload: magic, version, size and checksum.
+std::vector<uint8_t> SealVolume(const std::vector<uint8_t>& payload);
 // False (with a reason) for anything but one complete, intact volume.
 bool DecodeVolume(const std::vector<uint8_t>& bytes, Volume& volume, std::string* why);
 // True when the bytes start with the volume magic (intact or not).

@@ -1,0 +1,135 @@
+// The emulated handheld's volume file read back: what a volume holds comes
+// back as written, and a payload that is damaged behind a good checksum is
+// refused with its reason, never half-read.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+
+#include "volume_file.h"
+
+namespace {
+
+using emu::Volume;
+
+// One database with a sort order and a record with a property of each type.
+Volume Sample() {
+    Volume volume;
+    volume.nextOid = 0x00010009;
+    emu::Database db;
+    db.oid = 0x00010001, db.type = 0x2A, db.flags = 5, db.name = u"Home", db.modified = 0x01D5000011112222ull;
+    db.sorts.push_back({0x00010003, CEDB_SORT_DESCENDING});
+    emu::Record record;
+    record.oid = 0x00010002;
+    const WORD types[] = {CEVT_I2, CEVT_UI2, CEVT_I4,     CEVT_UI4, CEVT_BOOL,
+                          CEVT_R8, CEVT_FILETIME, CEVT_LPWSTR, CEVT_BLOB};
+    WORD n = 0;
+    for (WORD type : types) {
+        emu::Property prop;
+        prop.id = (static_cast<CEPROPID>(++n) << 16) | type;
+        prop.flags = n;
+        prop.number = type == CEVT_I2 || type == CEVT_UI2 ? 0xBEEF : type == CEVT_R8 || type == CEVT_FILETIME
+                                                                         ? 0x0123456789ABCDEFull
+                                                                         : 0x89ABCDEF;
+        if (type == CEVT_LPWSTR) prop.text = u"Cabin";
+        if (type == CEVT_BLOB) prop.blob = {1, 2, 3};
+        record.properties.push_back(prop);
+    }
+    db.records.push_back(record);
+    volume.databases.push_back(db);
+    return volume;
+}
+
+std::vector<uint8_t> PayloadOf(const std::vector<uint8_t>& file) { return {file.begin() + 20, file.end()}; }
+
+void PutU32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+std::string Refusal(const std::vector<uint8_t>& file) {
+    Volume kept = Sample();
+    std::string why = "(read)";
+    if (emu::DecodeVolume(file, kept, &why)) return "(read)";
+    EXPECT_EQ(emu::EncodeVolume(Sample()), emu::EncodeVolume(kept)) << "a refused file changes nothing";
+    return why;
+}
+
+TEST(VolumeFile, WhatIsWrittenIsReadBack) {
+    const std::vector<uint8_t> file = emu::EncodeVolume(Sample());
+    Volume read;
+    std::string why;
+    ASSERT_TRUE(emu::DecodeVolume(file, read, &why)) << why;
+    EXPECT_EQ(file, emu::EncodeVolume(read));
+    EXPECT_EQ(0x00010009u, read.nextOid);
+    ASSERT_EQ(1u, read.databases.size());
+    EXPECT_EQ(u"Home", read.databases[0].name);
+    ASSERT_EQ(9u, read.databases[0].records.at(0).properties.size());
+    EXPECT_EQ(0xBEEFu, read.databases[0].records[0].properties[0].number);
+    EXPECT_EQ(u"Cabin", read.databases[0].records[0].properties[7].text);
+    EXPECT_EQ((std::vector<uint8_t>{1, 2, 3}), read.databases[0].records[0].properties[8].blob);
+}
+
+// Cut anywhere, the payload is refused, however well sealed.
+TEST(VolumeFile, EveryCutPayloadIsRefused) {
+    const std::vector<uint8_t> payload = PayloadOf(emu::EncodeVolume(Sample()));
+    for (size_t cut = 0; cut < payload.size(); ++cut) {
+        SCOPED_TRACE(cut);
+        EXPECT_NE("(read)", Refusal(emu::SealVolume({payload.begin(), payload.begin() + cut})));
+    }
+    std::vector<uint8_t> longer = payload;
+    longer.push_back(0);
+    EXPECT_EQ("trailing bytes after the last database", Refusal(emu::SealVolume(longer)));
+}
+
+TEST(VolumeFile, DamageIsRefusedWithItsReason) {
+    const std::vector<uint8_t> good = emu::EncodeVolume(Sample());
+    const std::vector<uint8_t> payload = PayloadOf(good);
+    const auto patched = [&](size_t at, uint32_t value) {
+        std::vector<uint8_t> bytes = payload;
+        PutU32(bytes, at, value);
+        return emu::SealVolume(bytes);
+    };
+    const auto changed = [](const std::function<void(emu::Database&)>& change) {
+        Volume volume = Sample();
+        change(volume.databases[0]);
+        return emu::EncodeVolume(volume);
+    };
+    std::vector<uint8_t> version = good, size = good, checksum = good;
+    PutU32(version, 8, 2);
+    PutU32(size, 12, static_cast<uint32_t>(payload.size() + 1));
+    checksum[16] ^= 1;
+    // Payload offsets: database count 4, name length 20, sort count 40,
+    // record count 52, property count 60.
+    const struct {
+        const char* why;
+        std::vector<uint8_t> file;
+    } cases[] = {
+        {"not a database volume", {good.begin(), good.begin() + 19}},
+        {"not a database volume", std::vector<uint8_t>(40, 'V')},
+        {"unknown volume format version 2", version},
+        {"volume size does not match its header", size},
+        {"volume checksum mismatch", checksum},
+        {"truncated volume header", patched(4, 0xFFFFFFFF)},
+        {"damaged database header", patched(20, 0xFFFFFFFF)},
+        {"damaged database header", patched(40, 0xFFFFFFFF)},
+        {"damaged record count", patched(52, 0xFFFFFFFF)},
+        {"damaged record", patched(60, 0xFFFFFFFF)},
+        {"invalid database header", changed([](emu::Database& db) { db.oid = 0; })},
+        {"invalid database header", changed([](emu::Database& db) { db.name.clear(); })},
+        {"invalid database header", changed([](emu::Database& db) { db.name.assign(32, u'x'); })},
+        {"damaged database header", changed([](emu::Database& db) { db.sorts.resize(5); })},
+        {"damaged record", changed([](emu::Database& db) { db.records[0].oid = 0; })},
+        {"damaged property value", changed([](emu::Database& db) { db.records[0].properties[0].id = 0x00010007; })},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        EXPECT_EQ(c.why, Refusal(c.file));
+    }
+    // The longest name and the most sort orders a database may have are read.
+    EXPECT_EQ("(read)", Refusal(changed([](emu::Database& db) {
+                  db.name.assign(31, u'x');
+                  db.sorts.resize(4);
+              })));
+}
+
+}  // namespace
