@@ -79,6 +79,8 @@ async function main() {
   fs.writeFileSync(still, '<gpx><trk><name>Still</name><trkseg><trkpt lat="46.4" lon="13.8"><ele>5</ele>' +
     '<time>2024-06-01T08:00:00Z</time></trkpt><trkpt lat="46.4" lon="13.8"><ele>5</ele><time>2024-06-01T08:00:10Z</time>' +
     '</trkpt></trkseg></trk></gpx>\n');
+  const unlined = path.join(scratch, 'unlined.gpx');
+  fs.copyFileSync(still, unlined);
   const large = path.join(scratch, 'large.gpx');
   fs.writeFileSync(large, ' '.repeat(2 << 20));
   // A KMZ: a zip whose doc.kml holds one place.
@@ -315,6 +317,13 @@ async function main() {
     // An opened file's first set is chosen for it.
     await page.locator('.file[data-name="places.kmz"] button.choose[aria-pressed="true"]').waitFor();
     await page.waitForFunction(() => document.querySelector('#map svg title')?.textContent === 'waypoints');
+
+    // A file whose lines cannot be had after it opened says why beside it.
+    await page.route(/\/api\/lines\?/, (route) => route.fulfill({ status: 500, body: 'lines lost\n' }));
+    await page.setInputFiles('#pick', unlined);
+    await page.locator('.file[data-name="unlined.gpx"] .failure').filter({ hasText: /^lines lost$/ }).waitFor();
+    await page.unroute(/\/api\/lines\?/);
+    await page.click('.file[data-name="unlined.gpx"] button.close');
 
     // Hovering the far end of a profile no distance long says the last point.
     await page.setInputFiles('#pick', still);
