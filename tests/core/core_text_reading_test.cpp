@@ -1,6 +1,7 @@
 // Text described by a ".cal" definition read: each layout's exact values,
 // the encodings, bad lines, and hostile files.
 
+#include "core/text_sets.h"
 #include "core_text.h"
 #include "state/conversion_state.h"
 
@@ -194,4 +195,28 @@ TEST(CoreTextReading, TextsAreReadByTheirDefinitions) {
     unknown.definition_path = iso.c_str();
     EXPECT_EQ(vezuved_read(plain.handle, file.c_str(), &unknown), VEZUVED_ERROR_ARGUMENT);
     EXPECT_EQ(Message(plain.handle, folder.path()), "'DIR/trip.txt': 8 are no flags of a read");
+}
+
+// Lines as the import cuts them, each with its number; the text ends at its
+// length even where the byte after it would end a CR LF.
+TEST(CoreTextReading, LinesAreCutAndNumberedAsTheImportCutsThem) {
+    const struct {
+        std::string bytes;
+        size_t length;
+        const char* lines;
+    } cases[] = {
+        {"abc\r\n", 4, "1 abc|"},
+        {"a\rb\r\nc", 7, "1 a|2 b|3 c|"},
+        {std::string("x\0y\n\nd\a\be\n", 10), 10, "1 x|2 y|3 |4 de|"},
+        {"\n", 1, "1 |"},
+        {"", 0, ""},
+    };
+    for (const auto& c : cases) {
+        std::string lines;
+        vezuved::core::ForEachNumberedLine(std::string_view(c.bytes.data(), c.length),
+                                     [&](size_t number, const std::string& line) {
+                                         lines += std::to_string(number) + " " + line + "|";
+                                     });
+        EXPECT_EQ(c.lines, lines) << c.length;
+    }
 }

@@ -184,17 +184,18 @@ TEST(ReplacingFile, TheNextWriteRemovesStaleTemporariesOfTheLibraryOnly) {
     EXPECT_EQ(ReadFileText(target), "previous");
 }
 
-// What a signal handler calls removes the file being written, and only it.
+// What a signal handler calls removes the files being written, however
+// many at once, and only them.
 TEST(ReplacingFile, RegisteredTemporariesAreRemovedOnRequest) {
     TempFolder folder;
-    ReplacingFile open;
-    ASSERT_TRUE(OpenReplacingFile(open, folder.file("a.txt").c_str(), PathEncoding::Ansi));
-    ReplacingFile done;
-    ASSERT_TRUE(OpenReplacingFile(done, folder.file("b.txt").c_str(), PathEncoding::Ansi));
+    ReplacingFile done, open[2];
+    ASSERT_TRUE(OpenReplacingFile(done, folder.file("a.txt").c_str(), PathEncoding::Ansi));
+    ASSERT_TRUE(OpenReplacingFile(open[0], folder.file("b.txt").c_str(), PathEncoding::Ansi));
+    ASSERT_TRUE(OpenReplacingFile(open[1], folder.file("c.txt").c_str(), PathEncoding::Ansi));
     ASSERT_TRUE(CommitReplacingFile(done));
-    ASSERT_EQ(FolderNames(folder.path()).size(), 2u);
+    ASSERT_EQ(FolderNames(folder.path()).size(), 3u);
     RemoveRegisteredTemporaries();
-    EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{"b.txt"});
+    EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{"a.txt"});
 }
 #endif
 
