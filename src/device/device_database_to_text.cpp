@@ -49,7 +49,6 @@ int32_t DeviceDatabaseToFile(const ConversionState& state,
                              DeviceDatabase& db,
                              const DeviceTarget& target,
                              const WCHAR* destination,
-                             bool move,
                              const FILETIME& deviceTime) {
     DiagPrint("Getting from device: %s\n", Narrow(destination).c_str());
     if (target.volume == nullptr) return devErrNotMounted;
@@ -116,7 +115,6 @@ int32_t DeviceDatabaseToFile(const ConversionState& state,
         result = -1;
     }
     file.Abandon();
-    if (move && result == 0) RemoteApi().CeDeleteDatabaseEx(db.volume, db.oid);
     progress.End(result, count, count);
     DiagPrint("\n");
     return result;

@@ -11,14 +11,13 @@
 
 namespace vezuved {
 
-// db (its oid, name and record count known) into destination; move: the
-// database is deleted after a successful copy; state gives the layout.
-// 0, or a failure (printed).
+// db (its oid, name and record count known) into destination; state gives
+// the layout. The database stays on the device: a copy from it never
+// deletes its source. 0, or a failure (printed).
 int32_t DeviceDatabaseToFile(const ConversionState& state,
                              DeviceDatabase& db,
                              const DeviceTarget& target,
                              const WCHAR* destination,
-                             bool move,
                              const FILETIME& deviceTime);
 
 }  // namespace vezuved
