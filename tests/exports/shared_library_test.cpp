@@ -110,9 +110,9 @@ Ask(const char* name, int32_t, const char*, const char*, uint32_t* options, void
 template <typename Call>
 int32_t AsHost(const Host& host, Call call) {
     g_host = host;
-    RLSetSessionPtr(&g_host);
-    RLSetProgressCallback(Progress);
-    RLSetAskReplaceCallback(Ask);
+    EXPECT_EQ(0, RLSetSessionPtr(&g_host));  // each registration answers 0
+    EXPECT_EQ(0, RLSetProgressCallback(Progress));
+    EXPECT_EQ(0, RLSetAskReplaceCallback(Ask));
     const int32_t result = call();
     RLSetAskReplaceCallback(nullptr);
     RLSetProgressCallback(nullptr);
