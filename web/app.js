@@ -171,8 +171,7 @@ async function upload(fileList) {
 // Pan and zoom by the drawing's own viewBox: no tiles, no network.
 // moved: told after each change, for the scale bar.
 function panAndZoom(svg, moved) {
-  const box = svg.viewBox.baseVal;
-  if (!box || !box.width) return;
+  const box = svg.viewBox.baseVal;  // never empty: the map's margin keeps it wide
   svg.addEventListener('wheel', (event) => {
     event.preventDefault();
     const factor = event.deltaY > 0 ? 1.2 : 1 / 1.2;

@@ -27,6 +27,21 @@ bool CanPack() {
            HasProgram("zip") && HasProgram("gzip");
 }
 
+// A zip is known by its first four bytes together, whatever its name.
+TEST_F(ArchiveInputs, OnlyAZipsFourMagicBytesMakeAZip) {
+    const struct {
+        std::string bytes;
+        bool zip;
+    } cases[] = {
+        {std::string("PK\x03\x04rest", 8), true}, {"PK\x05\x06", false}, {"xy\x03\x04", false},
+        {"PK\x03", false},                        {"", false},
+    };
+    for (const auto& c : cases) {
+        WriteFile(Out("a.kmz"), c.bytes);
+        EXPECT_EQ(c.zip, vezuved::maps::IsZipFile(Out("a.kmz"))) << c.bytes;
+    }
+}
+
 TEST_F(ArchiveInputs, GzippedFileIsReadAsWhatItHolds) {
     if (!vezuved::maps::GzipReadingAvailable() || !HasProgram("gzip")) GTEST_SKIP() << "no gzip here";
     WriteFile(Out("ride.gpx"), kRide);
