@@ -250,6 +250,9 @@ async function main() {
       await page.mouse.wheel(0, delta);
       await page.waitForFunction((b) => document.querySelector('#map svg').getAttribute('viewBox') !== b, before);
       scales.add(await page.locator('#map .scale').textContent());
+      // Its length on screen is what it says: a round length up to a fifth of the frame.
+      const bar = await page.locator('#map .scale').boundingBox();
+      assert.ok(bar.width > frame.width / 13 && bar.width < frame.width / 5 + 4, `a bar of ${bar.width} px in ${frame.width}`);
     }
     for (const scale of scales) assert.match(scale, /^[125]0* (?:mi|ft)$/);
     assert.ok([...scales].some((scale) => scale.endsWith(' mi')), `zoomed out to miles: ${[...scales]}`);

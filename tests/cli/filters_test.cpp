@@ -236,6 +236,10 @@ TEST(Filters, MergeOrdersOverlappingLogsByTimeAndTakesTheOverlapOnce) {
             Track(Minutes(8, 12, 45, 0, 9))};
     EXPECT_EQ(Filter(sets, {{"merge", ""}}), "vezuved: --merge: 3 tracks into track 'outer', 19 point(s)\n");
     EXPECT_EQ(SegmentStarts(sets[0]), std::vector<size_t>());
+    // Two logs apart in time: the later one begins a segment.
+    sets = {Track(Minutes(10, 12, 45, 0, 8), "later"), Track(Minutes(0, 2, 45, 0, 7))};
+    Filter(sets, {{"merge", ""}});
+    EXPECT_EQ(SegmentStarts(sets[0]), std::vector<size_t>({3}));
 }
 
 TEST(Filters, OptionValuesAreReadOrRefused) {

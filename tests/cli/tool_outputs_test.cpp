@@ -206,6 +206,11 @@ TEST_F(OutputPlanRuns, NamesDifferingByCaseAreOneFileWhereTheFolderFoldsCase) {
         plan.Keep(Out(row.kept), false);
         EXPECT_EQ(plan.Number(Out(row.numbered), false), Out(row.expected));
     }
+    // By default the folder's own file system decides, as a file made in it shows.
+    WriteFile(Out("Probe"), "x");
+    OutputPlan asked;
+    asked.Keep(Out("Q.gpx"), false);
+    EXPECT_EQ(asked.Number(Out("q.gpx"), false), Out(std::filesystem::exists(Out("probe")) ? "q-2.gpx" : "q.gpx"));
     // An input is never an output, however it is spelt.
     WriteFile(Out("in.gpx"), "x");
     OutputPlan plan(FoldsCase);

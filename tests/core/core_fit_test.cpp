@@ -54,6 +54,7 @@ TEST(CoreFit, ActivitiesCoursesSensorsAndDamagedFiles) {
             .Data(3, {1, kT0, kNone32, kNone32, "Nowhere", 0})
             .Define(4, 29, F({253, 4, kUint32, 0, 6, kText, 1, 4, kSint32, 2, 4, kSint32, 4, 2, kUint16}))
             .Data(4, {kT0 + 60, "H\xfctte", Deg(45), Deg(90), 3500})
+            .Data(4, {kT0 + 90, "Far", Deg(95), Deg(90), 3500})
             .File(12);
     const ReadCase cases[] = {
         {"two laps and a pause; enhanced altitude first; records without a position left out",
@@ -99,6 +100,7 @@ TEST(CoreFit, ActivitiesCoursesSensorsAndDamagedFiles) {
          course,
          "W 'waypoints' 2: -45,-22.5@1631065600000 'Top' #Summit 90,45^200@1631065660000 'H\xc3\xbctte'\n"
          "T 'Ridge' 2: -45,-22.5 -90,-22.5\n",
+         "0 DIR/trip.fit: waypoint 3 'Far': latitude 94.99999995343387 is outside -90..90; the point is left out\n"
          "0 DIR/trip.fit: 1 course point(s) or location(s) without a position are left out\n"},
         {"chained files: a track each, a course's without times by its kind",
          twoPoints + Fit()

@@ -42,6 +42,9 @@ TEST_F(CopyToDeviceTest, TextFilesBecomeDatabasesOfTheirKind) {
     EXPECT_NE(std::string::npos, odd[0].text.find("two"));
     EXPECT_EQ((Ints{-122100000, 0, -122200000}),
               (Ints{odd[0].longitude, odd[1].longitude, odd[2].longitude}));
+    // A track's records keep their order on the handheld by a key of 100 a step.
+    EXPECT_EQ((std::vector<uint32_t>{100, 200, 300}),
+              (std::vector<uint32_t>{odd[0].sequence, odd[1].sequence, odd[2].sequence}));
 }
 
 TEST_F(CopyToDeviceTest, SkipTables) {

@@ -3,9 +3,12 @@
 // refused with its reason, never half-read.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <functional>
 
+#include "device_inspect.h"
+#include "support/test_support.h"
 #include "volume_file.h"
 
 namespace {
@@ -130,6 +133,23 @@ TEST(VolumeFile, DamageIsRefusedWithItsReason) {
                   db.name.assign(31, u'x');
                   db.sorts.resize(4);
               })));
+}
+
+// The inspector lists a volume's databases with their times in UTC.
+TEST(VolumeFile, InspectorListsDatabasesWithTheirTimes) {
+    TempFolder root;
+    ASSERT_EQ(0u, emu::SaveVolumeFile(root.file("RoverlogDBV.cdb"), Sample()));
+    std::FILE* out = std::tmpfile();
+    ASSERT_NE(nullptr, out);
+    EXPECT_EQ(0, emu::InspectDevice(root.path(), out));
+    std::string listing(static_cast<size_t>(std::ftell(out)), '\0');
+    std::rewind(out);
+    listing.resize(std::fread(&listing[0], 1, listing.size(), out));
+    std::fclose(out);
+    EXPECT_NE(std::string::npos,
+              listing.find("database \"Home\" oid 65537 type 0x0000002A flags 0x5 records 1 modified "
+                           "2019-05-01 09:27:16.3633186 UTC\n"))
+        << listing;
 }
 
 }  // namespace
