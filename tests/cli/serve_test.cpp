@@ -48,11 +48,12 @@ protected:
         WriteFile(Out("outside.rlp"), "secret\n");
         Start();
     }
-    void Start() {
+    void Start(bool withDevice = true) {
         std::filesystem::remove(Out("out"));  // an earlier server's address is no answer
         const std::string command = "TMPDIR=" + Quoted(temporary_) + " " + Quoted(ToolPath()) +
                                     " serve --no-open --port 0 --max-upload 1 --folder " + Quoted(pc_) +
-                                    " --device " + Quoted(Out("handheld")) + " >" + Quoted(Out("out")) +
+                                    (withDevice ? " --device " + Quoted(Out("handheld")) : "") + " >" +
+                                    Quoted(Out("out")) +
                                     " 2>" + Quoted(Out("err")) + " & echo $! >" + Quoted(Out("pid"));
         ASSERT_EQ(0, RunShell(command));
         pid_ = std::stoi(ReadFile(Out("pid")));
@@ -345,8 +346,10 @@ TEST_F(ServeTest, QuitEndsItAtOnceAndTheNextSweepsWhatAKilledOneLeft) {
         std::filesystem::create_directories(folder);
         WriteFile(folder + "/trip.gpx", "x");
     }
-    Start();
+    Start(false);
     EXPECT_FALSE(std::filesystem::exists(killed));
+    // Without --device the page has no handheld to offer.
+    EXPECT_NE(std::string::npos, Get("/api/files").second.find("\"device\":false")) << Get("/api/files").second;
     EXPECT_TRUE(std::filesystem::exists(running + "/trip.gpx"));
     EXPECT_TRUE(std::filesystem::exists(other + "/trip.gpx"));
     std::filesystem::remove_all(running);

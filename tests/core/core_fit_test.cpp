@@ -131,6 +131,15 @@ TEST(CoreFit, ActivitiesCoursesSensorsAndDamagedFiles) {
          "T 'activity 2021-09-08' 1: 11.25,45^100@1631065600000\n",
          "0 DIR/trip.fit: byte 99: a message runs past the end of the data, byte 108; the rest of the data "
          "is left out\n"},
+        {"a record one byte short of its definition, at the data's end",
+         OnePoint().Raw("\x01" + std::string(17, '\0')).File(),
+         "T 'activity 2021-09-08' 1: 11.25,45^100@1631065600000\n",
+         "0 DIR/trip.fit: byte 99: a message runs past the end of the data, byte 117; the rest of the data "
+         "is left out\n"},
+        {"a definition whose developer fields end with the data",
+         OnePoint().Raw(std::string("\x65\0\0\x14\0\0\x01\0\x02\0", 10)).File(),
+         "T 'activity 2021-09-08' 1: 11.25,45^100@1631065600000\n",
+         ""},
         {"a message before its definition; a data size beyond the file",
          Changed(OnePoint().Raw("\x09").File(14, false), 7, '\1'),
          "T 'activity 2021-09-08' 1: 11.25,45^100@1631065600000\n",

@@ -2,6 +2,9 @@
 // callbacks' narrowed names and the kinds of PC files (file calls are exercised by every copy).
 
 #include <time.h>
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
 
 #include <algorithm>
 
@@ -96,6 +99,21 @@ TEST_F(HostFiles, WildcardsAndCase) {
     ASSERT_TRUE(search);
     EXPECT_EQ(0x00E9u, static_cast<unsigned>(found.cFileName[3]));
 }
+
+#if !defined(_WIN32)
+// A link is listed as what it points at; one that points nowhere is listed
+// too, so that copying it fails by its name instead of passing in silence.
+TEST_F(HostFiles, LinksAreListedAsWhatTheyPointAt) {
+    WriteFileBytes(dir.Join("target.bin"), "0123456789ab");
+    ASSERT_EQ(0, ::symlink("target.bin", dir.Join("link.rli").c_str()));
+    ASSERT_EQ(0, ::symlink("missing", dir.Join("gone.rli").c_str()));
+    EXPECT_EQ((Strings{"gone.rli", "link.rli"}), FindNames("*.rli"));
+    HostFindData found{};
+    HostSearch search(HostFindFirstFile(devtest::W(dir.Join("link.rli").c_str()).c_str(), &found));
+    ASSERT_TRUE(search);
+    EXPECT_EQ(12u, found.nFileSizeLow);
+}
+#endif
 
 // The name a progress callback gets is narrowed and cut (the rest is checked through the copies).
 int32_t VEZUVED_CALL OnProgress(int32_t, int32_t, int32_t, const char* name, void* session) {
