@@ -224,7 +224,7 @@ TEST_F(ToolRecords, TextFittedToTheRecordIsReportedOncePerFile) {
     // A name over 255 characters, and characters the record cannot hold.
     WriteFile(Out("odd.gpx"), TestData("cli/data/text-input/odd.gpx"));
     const std::string records =
-        "45.5000000\t7.5000000\t\t\tCamp  North ?\tFlag Red\tup here\r\n"
+        "45.5000000\t7.5000000\t\t\tCamp  North ??\tFlag Red\tup here\r\n"
         "45.6000000\t7.6000000\t\t\t" +
         std::string(255, 'n') + "\t\t\r\n";
     const std::string comma = FormatFile("comma.cal");
@@ -236,15 +236,15 @@ TEST_F(ToolRecords, TextFittedToTheRecordIsReportedOncePerFile) {
     } steps[] = {
         {{"convert", Out("odd.gpx"), Out("odd.pdb")},
          Out("odd.pdb"),
-         "3 field(s) had characters replaced or dropped (',' '\"' '*' '\xE6\x97\xA5' TAB), 1 field(s) cut "
-         "to 255 characters",
+         "3 field(s) had characters replaced or dropped (',' '\"' '*' '\xE6\x97\xA5' '\xF0\x9F\x8F\x94' TAB), "
+         "1 field(s) cut to 255 characters",
          records},
         // A definition's writer quotes a name's separators; a symbol's it cannot.
         {{"convert", Out("odd.gpx"), Out("odd.csv"), "--output-definition", comma, "--what", "waypoints"},
          Out("odd.csv"),
-         "2 field(s) had characters replaced or dropped ('\"' '\xE6\x97\xA5' ','), 1 field(s) cut to 255 "
-         "characters",
-         "45.5000000,7.5000000,,,\"Camp, North*?\",Flag Red,\"up\there\"\r\n45.6000000,7.6000000,,," +
+         "2 field(s) had characters replaced or dropped ('\"' '\xE6\x97\xA5' '\xF0\x9F\x8F\x94' ','), "
+         "1 field(s) cut to 255 characters",
+         "45.5000000,7.5000000,,,\"Camp, North*??\",Flag Red,\"up\there\"\r\n45.6000000,7.6000000,,," +
              std::string(255, 'n') + ",,\r\n"},
         // The library's own import says what it blanks.
         {{"import", Out("odd.csv"), "-d", comma, "-o", Out("csv.pdb")},

@@ -142,6 +142,17 @@ TEST(CoreDefinitions, ReadFactsLinesRefusalsHostileBytesKeywordsAndExplanation) 
     }
     EXPECT_EQ(vezuved_definition_get_facts(definition.handle, &facts), VEZUVED_OK);
 
+    // Read in pieces, the last byte alone in its piece is kept; over 16 MiB is refused unread.
+    const std::string last = "\nFormatTitle = AB";
+    const std::string pieces = folder.put("pieces.cal", std::string(32 * 1024 + 1 - last.size(), ';') + last);
+    ASSERT_EQ(vezuved_definition_read(definition.handle, pieces.c_str()), VEZUVED_OK);
+    ASSERT_EQ(vezuved_definition_get_facts(definition.handle, &facts), VEZUVED_OK);
+    EXPECT_STREQ(facts.title, "AB");
+    const std::string huge = folder.put("huge.cal", std::string(16 * 1024 * 1024 + 1, ';'));
+    EXPECT_EQ(vezuved_definition_read(definition.handle, huge.c_str()), VEZUVED_ERROR_OPEN);
+    EXPECT_EQ(vezuved_definition_error_message(definition.handle),
+              "cannot read the format definition '" + huge + "': it is larger than 16 MiB");
+
     // Every byte is one character.
     const std::string bytes = folder.put("bytes.cal", "FormatTitle = \x80\x81\x9D\xE9\xC3\x81\n");
     ASSERT_EQ(vezuved_definition_read(definition.handle, bytes.c_str()), VEZUVED_OK);
