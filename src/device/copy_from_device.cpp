@@ -89,8 +89,7 @@ int32_t CopyDatabasesFromDevice(const ConversionState& state,
         db.routeFlag = routeFlag;
         db.recordCount = dbInfo.wNumRecords;
         std::memcpy(db.name, name, sizeof name);
-        result = Sticky(result,
-                        DeviceDatabaseToFile(state, db, target, path.c_str(), dbInfo.ftLastModified));
+        result = Sticky(result, DeviceDatabaseToFile(state, db, target, path.c_str(), dbInfo.ftLastModified));
         if (result < 0) break;
     }
     if (id == 0 && !EndedWell({ERROR_NO_MORE_ITEMS})) return Sticky(result, -1);

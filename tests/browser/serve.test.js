@@ -79,6 +79,10 @@ async function main() {
   fs.writeFileSync(still, '<gpx><trk><name>Still</name><trkseg><trkpt lat="46.4" lon="13.8"><ele>5</ele>' +
     '<time>2024-06-01T08:00:00Z</time></trkpt><trkpt lat="46.4" lon="13.8"><ele>5</ele><time>2024-06-01T08:00:10Z</time>' +
     '</trkpt></trkseg></trk></gpx>\n');
+  // A degree of latitude by two of longitude at 60° N: about as wide as it is tall.
+  const square = path.join(scratch, 'square.gpx');
+  fs.writeFileSync(square, '<gpx><trk><name>Square</name><trkseg><trkpt lat="60" lon="0"/><trkpt lat="61" lon="0"/>' +
+    '<trkpt lat="61" lon="2"/><trkpt lat="60" lon="2"/></trkseg></trk></gpx>\n');
   const unlined = path.join(scratch, 'unlined.gpx');
   fs.copyFileSync(still, unlined);
   const large = path.join(scratch, 'large.gpx');
@@ -334,6 +338,18 @@ async function main() {
     const profileBox = await page.locator('#profile svg').boundingBox();
     await page.locator('#profile svg').hover({ position: { x: profileBox.width - 2, y: 10 } });
     await page.locator('#readout').filter({ hasText: '0 m · 5 m · 2024-06-01T08:00:10' }).waitFor();
+
+    // A degree of longitude is drawn as long as it is at the middle latitude of the view.
+    await page.setInputFiles('#pick', square);
+    await page.waitForFunction(() => document.querySelector('#map svg title')?.textContent === 'Square');
+    const [wide, middle] = await page.evaluate(() => {
+      const drawn = [...document.querySelectorAll('#map svg path')].find((p) => p.textContent === 'Square');
+      const xs = drawn.getAttribute('d').match(/-?[\d.]+/g).map(Number).filter((_, i) => i % 2 === 0);
+      const box = document.querySelector('#map svg').viewBox.baseVal;
+      return [Math.max(...xs) - Math.min(...xs), -(box.y + box.height / 2) / 110574];
+    });
+    const twoDegrees = 2 * 111320 * Math.cos(middle * Math.PI / 180);
+    assert.ok(Math.abs(wide / twoDegrees - 1) < 0.001, `two degrees at ${middle}° drawn ${wide} long`);
 
     // The keyboard alone: a set chosen with Enter, downloaded with Enter.
     const choice = page.locator('.file[data-name="several.gpx"] button.choose', { hasText: 'Return' });

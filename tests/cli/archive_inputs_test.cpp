@@ -33,8 +33,11 @@ TEST_F(ArchiveInputs, OnlyAZipsFourMagicBytesMakeAZip) {
         std::string bytes;
         bool zip;
     } cases[] = {
-        {std::string("PK\x03\x04rest", 8), true}, {"PK\x05\x06", false}, {"xy\x03\x04", false},
-        {"PK\x03", false},                        {"", false},
+        {std::string("PK\x03\x04rest", 8), true},
+        {"PK\x05\x06", false},
+        {"xy\x03\x04", false},
+        {"PK\x03", false},
+        {"", false},
     };
     for (const auto& c : cases) {
         WriteFile(Out("a.kmz"), c.bytes);

@@ -53,8 +53,8 @@ protected:
         const std::string command = "TMPDIR=" + Quoted(temporary_) + " " + Quoted(ToolPath()) +
                                     " serve --no-open --port 0 --max-upload 1 --folder " + Quoted(pc_) +
                                     (withDevice ? " --device " + Quoted(Out("handheld")) : "") + " >" +
-                                    Quoted(Out("out")) +
-                                    " 2>" + Quoted(Out("err")) + " & echo $! >" + Quoted(Out("pid"));
+                                    Quoted(Out("out")) + " 2>" + Quoted(Out("err")) + " & echo $! >" +
+                                    Quoted(Out("pid"));
         ASSERT_EQ(0, RunShell(command));
         pid_ = std::stoi(ReadFile(Out("pid")));
         const std::regex address(R"(^http://127\.0\.0\.1:(\d+)/\?token=([0-9a-f]{32})\n)");
@@ -349,7 +349,8 @@ TEST_F(ServeTest, QuitEndsItAtOnceAndTheNextSweepsWhatAKilledOneLeft) {
     Start(false);
     EXPECT_FALSE(std::filesystem::exists(killed));
     // Without --device the page has no handheld to offer.
-    EXPECT_NE(std::string::npos, Get("/api/files").second.find("\"device\":false")) << Get("/api/files").second;
+    EXPECT_NE(std::string::npos, Get("/api/files").second.find("\"device\":false"))
+        << Get("/api/files").second;
     EXPECT_TRUE(std::filesystem::exists(running + "/trip.gpx"));
     EXPECT_TRUE(std::filesystem::exists(other + "/trip.gpx"));
     std::filesystem::remove_all(running);

@@ -210,7 +210,8 @@ TEST_F(OutputPlanRuns, NamesDifferingByCaseAreOneFileWhereTheFolderFoldsCase) {
     WriteFile(Out("Probe"), "x");
     OutputPlan asked;
     asked.Keep(Out("Q.gpx"), false);
-    EXPECT_EQ(asked.Number(Out("q.gpx"), false), Out(std::filesystem::exists(Out("probe")) ? "q-2.gpx" : "q.gpx"));
+    EXPECT_EQ(asked.Number(Out("q.gpx"), false),
+              Out(std::filesystem::exists(Out("probe")) ? "q-2.gpx" : "q.gpx"));
     // An input is never an output, however it is spelt.
     WriteFile(Out("in.gpx"), "x");
     OutputPlan plan(FoldsCase);

@@ -236,7 +236,8 @@ TEST_F(ToolRecords, TextFittedToTheRecordIsReportedOncePerFile) {
     } steps[] = {
         {{"convert", Out("odd.gpx"), Out("odd.pdb")},
          Out("odd.pdb"),
-         "3 field(s) had characters replaced or dropped (',' '\"' '*' '\xE6\x97\xA5' '\xF0\x9F\x8F\x94' TAB), "
+         "3 field(s) had characters replaced or dropped (',' '\"' '*' '\xE6\x97\xA5' '\xF0\x9F\x8F\x94' "
+         "TAB), "
          "1 field(s) cut to 255 characters",
          records},
         // A definition's writer quotes a name's separators; a symbol's it cannot.

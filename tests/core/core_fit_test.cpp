@@ -100,7 +100,8 @@ TEST(CoreFit, ActivitiesCoursesSensorsAndDamagedFiles) {
          course,
          "W 'waypoints' 2: -45,-22.5@1631065600000 'Top' #Summit 90,45^200@1631065660000 'H\xc3\xbctte'\n"
          "T 'Ridge' 2: -45,-22.5 -90,-22.5\n",
-         "0 DIR/trip.fit: waypoint 3 'Far': latitude 94.99999995343387 is outside -90..90; the point is left out\n"
+         "0 DIR/trip.fit: waypoint 3 'Far': latitude 94.99999995343387 is outside -90..90; the point is left "
+         "out\n"
          "0 DIR/trip.fit: 1 course point(s) or location(s) without a position are left out\n"},
         {"chained files: a track each, a course's without times by its kind",
          twoPoints + Fit()

@@ -21,7 +21,8 @@ TEST(CoreIgc, FlightsTasksAndTheirDates) {
          "T 'flight 2020-09-04' 2: -2,-1^500@1599220800000 -2,-1^-12@1599220805000\n",
          "3 DIR/flight.igc:3: fix 2: 'B12000X0100000S00200000WA0050000000' is no B record; the point is left "
          "out\n5 DIR/flight.igc:5: fix 3: 'B120010' is no B record; the point is left out\n"
-         "6 DIR/flight.igc:6: fix 3: 'B2400100100000S00200000WA0050000000' is no B record; the point is left out\n"
+         "6 DIR/flight.igc:6: fix 3: 'B2400100100000S00200000WA0050000000' is no B record; the point is left "
+         "out\n"
          "0 DIR/flight.igc: elevations are the pressure altitudes: the recorder gave no GNSS altitude\n"},
         {"no date: fixes without times",
          "AXXX\nB1200000100000N00200000EA0000000000\n",

@@ -214,9 +214,9 @@ TEST(CoreTextReading, LinesAreCutAndNumberedAsTheImportCutsThem) {
     for (const auto& c : cases) {
         std::string lines;
         vezuved::core::ForEachNumberedLine(std::string_view(c.bytes.data(), c.length),
-                                     [&](size_t number, const std::string& line) {
-                                         lines += std::to_string(number) + " " + line + "|";
-                                     });
+                                           [&](size_t number, const std::string& line) {
+                                               lines += std::to_string(number) + " " + line + "|";
+                                           });
         EXPECT_EQ(c.lines, lines) << c.length;
     }
 }

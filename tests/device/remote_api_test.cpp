@@ -1,6 +1,7 @@
 // Loading the remote API: the result of every way it can go, the timeout,
 // and the session that ends the connection; the emulator's volumes.
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <iterator>
@@ -313,6 +314,23 @@ TEST_F(EmulatorTest, MakesAFolderOnceAndSaysWhyNotTwice) {
     ASSERT_TRUE(RemoteApi().CeCreateDirectory(folder.c_str(), nullptr));
     EXPECT_FALSE(RemoteApi().CeCreateDirectory(folder.c_str(), nullptr));
     EXPECT_EQ(DWORD{ERROR_ALREADY_EXISTS}, RemoteApi().CeGetLastError());
+}
+
+// A search lists every file, a one-letter name and names that begin with
+// a dot among them, but never a folder's own "." and "..".
+TEST_F(EmulatorTest, SearchesListEveryFileButAFoldersDots) {
+    ASSERT_TRUE(Mount(OPEN_ALWAYS));
+    for (const char* name : {"a", ".b.rli", "..c"}) WriteFileBytes(DeviceFile(name), "x");
+    Strings names;
+    CE_FIND_DATA found{};
+    const HANDLE search = RemoteApi().CeFindFirstFile(W("\\My Documents\\Roverlog\\*").c_str(), &found);
+    ASSERT_NE(INVALID_HANDLE_VALUE, search);
+    do {
+        names.push_back(NarrowedText(found.cFileName));
+    } while (RemoteApi().CeFindNextFile(search, &found));
+    RemoteApi().CeFindClose(search);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ((Strings{"..c", ".b.rli", "RoverlogDBV.cdb", "a"}), names);
 }
 
 // A database is deleted only when it is there and no handle holds it open.

@@ -24,16 +24,16 @@ Volume Sample() {
     db.sorts.push_back({0x00010003, CEDB_SORT_DESCENDING});
     emu::Record record;
     record.oid = 0x00010002;
-    const WORD types[] = {CEVT_I2, CEVT_UI2, CEVT_I4,     CEVT_UI4, CEVT_BOOL,
-                          CEVT_R8, CEVT_FILETIME, CEVT_LPWSTR, CEVT_BLOB};
+    const WORD types[] = {
+        CEVT_I2, CEVT_UI2, CEVT_I4, CEVT_UI4, CEVT_BOOL, CEVT_R8, CEVT_FILETIME, CEVT_LPWSTR, CEVT_BLOB};
     WORD n = 0;
     for (WORD type : types) {
         emu::Property prop;
         prop.id = (static_cast<CEPROPID>(++n) << 16) | type;
         prop.flags = n;
-        prop.number = type == CEVT_I2 || type == CEVT_UI2 ? 0xBEEF : type == CEVT_R8 || type == CEVT_FILETIME
-                                                                         ? 0x0123456789ABCDEFull
-                                                                         : 0x89ABCDEF;
+        prop.number = type == CEVT_I2 || type == CEVT_UI2        ? 0xBEEF
+                      : type == CEVT_R8 || type == CEVT_FILETIME ? 0x0123456789ABCDEFull
+                                                                 : 0x89ABCDEF;
         if (type == CEVT_LPWSTR) prop.text = u"Cabin";
         if (type == CEVT_BLOB) prop.blob = {1, 2, 3};
         record.properties.push_back(prop);
@@ -122,7 +122,8 @@ TEST(VolumeFile, DamageIsRefusedWithItsReason) {
         {"invalid database header", changed([](emu::Database& db) { db.name.assign(32, u'x'); })},
         {"damaged database header", changed([](emu::Database& db) { db.sorts.resize(5); })},
         {"damaged record", changed([](emu::Database& db) { db.records[0].oid = 0; })},
-        {"damaged property value", changed([](emu::Database& db) { db.records[0].properties[0].id = 0x00010007; })},
+        {"damaged property value",
+         changed([](emu::Database& db) { db.records[0].properties[0].id = 0x00010007; })},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
