@@ -137,6 +137,8 @@ async function main() {
     // The scale bar is a round fifth of the frame or so: for the ridge,
     // some kilometres, and some miles once the units are imperial.
     assert.match(await page.locator('#map .scale').textContent(), /^[125] km$/);
+    // With nothing in hand the busy sign is gone.
+    await page.locator('#busy').waitFor({ state: 'hidden' });
     // Lines keep tenths of the view's metres: a walk of a few metres is drawn smooth.
     assert.match(await page.locator('#map svg path').first().getAttribute('d'), /^M-?\d+\.\d -?\d+\.\dL/);
 
