@@ -310,6 +310,27 @@ async function main() {
     assert.deepEqual([await empty.getAttribute('value'), await empty.getAttribute('max')], ['1', '1'],
       'an empty copy done shows a full bar');
 
+    // A file dropped on the page opens as a picked one does; while it is
+    // slow to open, the busy sign says so.
+    await page.route(/\/api\/open/, async (route) => {
+      await new Promise((resolve) => setTimeout(resolve, 1000));
+      await route.continue();
+    });
+    const dragTaken = await page.evaluate(() => {
+      const data = new DataTransfer();
+      data.items.add(new File(['<gpx><wpt lat="1" lon="2"><name>Dropped</name></wpt></gpx>'], 'dropped.gpx'));
+      const over = new DragEvent('dragover', { cancelable: true, dataTransfer: data });
+      document.querySelector('#drop').dispatchEvent(over);
+      document.querySelector('#drop').dispatchEvent(new DragEvent('drop', { cancelable: true, dataTransfer: data }));
+      return over.defaultPrevented;
+    });
+    assert.ok(dragTaken, 'a drag over the page is taken, so that the drop is allowed');
+    await page.locator('#busy').waitFor();
+    await page.locator('.file[data-name="dropped.gpx"]').waitFor();
+    await page.unroute(/\/api\/open/);
+    await page.locator('#busy').waitFor({ state: 'hidden' });
+    await page.click('.file[data-name="dropped.gpx"] button.close');
+
     // A broken file: its error beside it.
     await page.setInputFiles('#pick', broken);
     const failure = page.locator('.file[data-name="broken.gpx"] .failure');

@@ -120,7 +120,8 @@ TEST_F(ArchiveInputs, KmzReadsEveryKmlInside) {
     WriteFile(folder + "/files/b.kml", "<kml><Document>" + placemark("B", "2,1") + "</Document></kml>");
     WriteFile(folder + "/DOC.KML",
               "<kml><Document>\n<NetworkLink><Link><href>files/b.kml</href></Link></NetworkLink>\n"
-              "<NetworkLink><Link><href>https://example.org/c.kml</href></Link></NetworkLink>\n" +
+              "<NetworkLink><Link><href>https://example.org/c.kml</href></Link></NetworkLink>\n"
+              "<NetworkLink><Link><href>././z.kml</href></Link></NetworkLink>" +
                   placemark("A", "1,1") + "</Document></kml>");
     WriteFile(folder + "/z.kml", "<kml>" + placemark("Z", "3,1") + "</kml>");
     ASSERT_EQ(RunShell("cd " + Quoted(folder) + " && zip -q ../all.kmz z.kml files/b.kml DOC.KML"), 0);

@@ -30,6 +30,7 @@ TEST_F(ToolExtras, FiltersKeepThemOnThePointsTheyKeep) {
     EXPECT_NE(thin.find("<gpxtpx:hr>100</gpxtpx:hr>"), std::string::npos) << thin;
     EXPECT_NE(thin.find("<gpxtpx:hr>103</gpxtpx:hr>"), std::string::npos) << thin;
     EXPECT_NE(thin.find("<desc>A desc</desc>"), std::string::npos) << thin;
+    EXPECT_NE(thin.find("<time>2021-08-14T06:00:03Z</time>"), std::string::npos) << thin;
 
     Ok({"convert", Out("a.gpx"), Out("b.gpx"), "-o", Out("both.gpx"), "--merge", "--simplify", "2"});
     const std::string both = ReadFile(Out("both.gpx"));

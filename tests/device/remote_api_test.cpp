@@ -316,6 +316,20 @@ TEST_F(EmulatorTest, MakesAFolderOnceAndSaysWhyNotTwice) {
     EXPECT_EQ(DWORD{ERROR_ALREADY_EXISTS}, RemoteApi().CeGetLastError());
 }
 
+// A sort order on a blob, or on a type the handheld does not know, is refused.
+TEST_F(EmulatorTest, SortsOnlyByTypesItCanOrder) {
+    ASSERT_TRUE(Mount(OPEN_ALWAYS));
+    for (const CEPROPID sort : {CEPROPID{0x00010041}, CEPROPID{0x00010007}}) {
+        CEDBASEINFO info{};
+        info.dwFlags = CEDB_VALIDNAME | CEDB_VALIDSORTSPEC;
+        WidenText(info.szDbaseName, "sorted", 31);
+        info.wNumSortOrder = 1;
+        info.rgSortSpecs[0] = {sort, 0};
+        EXPECT_EQ(0u, RemoteApi().CeCreateDatabaseEx(&guid_, &info)) << sort;
+        EXPECT_EQ(DWORD{ERROR_INVALID_PARAMETER}, RemoteApi().CeGetLastError());
+    }
+}
+
 // A search lists every file, a one-letter name and names that begin with
 // a dot among them, but never a folder's own "." and "..".
 TEST_F(EmulatorTest, SearchesListEveryFileButAFoldersDots) {
