@@ -205,11 +205,13 @@ TEST(CoreFit, ActivitiesCoursesSensorsAndDamagedFiles) {
                               13,  1, kSint8,  6, 2, kUint16, 73, 4, kUint32, 5, 4, kUint32, 7, 2, kUint16}))
             .Data(0, {kT0, Deg(45), Deg(90), 142, 88, 0xF6, 5250, 0xFFFFFFFF, 1000, 0xFFFF})
             .Data(0, {kT0 + 1, Deg(45), Deg(90), 0xFF, 0xFF, 0x7F, 5250, 6001, 2000, 250})
-            // Heart rates given as uint8z and as uint64z: 200 and 190, whole numbers.
+            // Heart rates given as uint8z, uint64z and uint32z: 200, 190 and 180, whole numbers.
             .Define(1, 20, F({253, 4, kUint32, 0, 4, kSint32, 1, 4, kSint32, 3, 1, 0x0A}))
             .Data(1, {kT0 + 2, Deg(45), Deg(90), 200})
             .Define(2, 20, F({253, 4, kUint32, 0, 4, kSint32, 1, 4, kSint32, 3, 8, 0x90}))
             .Data(2, {kT0 + 3, Deg(45), Deg(90), 190})
+            .Define(3, 20, F({253, 4, kUint32, 0, 4, kSint32, 1, 4, kSint32, 3, 4, 0x8C}))
+            .Data(3, {kT0 + 4, Deg(45), Deg(90), 180})
             .File();
     TempFolder folder;
     Collection collection;
@@ -224,7 +226,7 @@ TEST(CoreFit, ActivitiesCoursesSensorsAndDamagedFiles) {
                  "<gpxtpx:TrackPointExtension>\n            <gpxtpx:speed>6.001</gpxtpx:speed>\n"
                  "          </gpxtpx:TrackPointExtension>",
                  "<gpxtpx:hr>200</gpxtpx:hr>",
-                 "<gpxtpx:hr>190</gpxtpx:hr>"});
+                 "<gpxtpx:hr>190</gpxtpx:hr>", "<gpxtpx:hr>180</gpxtpx:hr>"});
 
     // Every prefix and every one-byte change of a small file is read or
     // refused cleanly, never more than the file's points.
