@@ -20,7 +20,8 @@ Volume Sample() {
     Volume volume;
     volume.nextOid = 0x00010009;
     emu::Database db;
-    db.oid = 0x00010001, db.type = 0x2A, db.flags = 5, db.name = u"Home", db.modified = 0x01D5000011112222ull;
+    db.oid = 0x00010001, db.type = 0x2A, db.flags = 5, db.name = VZ_WIDE("Home"),
+    db.modified = 0x01D5000011112222ull;
     db.sorts.push_back({0x00010003, CEDB_SORT_DESCENDING});
     emu::Record record;
     record.oid = 0x00010002;
@@ -34,7 +35,7 @@ Volume Sample() {
         prop.number = type == CEVT_I2 || type == CEVT_UI2        ? 0xBEEF
                       : type == CEVT_R8 || type == CEVT_FILETIME ? 0x0123456789ABCDEFull
                                                                  : 0x89ABCDEF;
-        if (type == CEVT_LPWSTR) prop.text = u"Cabin";
+        if (type == CEVT_LPWSTR) prop.text = VZ_WIDE("Cabin");
         if (type == CEVT_BLOB) prop.blob = {1, 2, 3};
         record.properties.push_back(prop);
     }
@@ -65,10 +66,10 @@ TEST(VolumeFile, WhatIsWrittenIsReadBack) {
     EXPECT_EQ(file, emu::EncodeVolume(read));
     EXPECT_EQ(0x00010009u, read.nextOid);
     ASSERT_EQ(1u, read.databases.size());
-    EXPECT_EQ(u"Home", read.databases[0].name);
+    EXPECT_EQ(VZ_WIDE("Home"), read.databases[0].name);
     ASSERT_EQ(9u, read.databases[0].records.at(0).properties.size());
     EXPECT_EQ(0xBEEFu, read.databases[0].records[0].properties[0].number);
-    EXPECT_EQ(u"Cabin", read.databases[0].records[0].properties[7].text);
+    EXPECT_EQ(VZ_WIDE("Cabin"), read.databases[0].records[0].properties[7].text);
     EXPECT_EQ((std::vector<uint8_t>{1, 2, 3}), read.databases[0].records[0].properties[8].blob);
 }
 
@@ -119,7 +120,7 @@ TEST(VolumeFile, DamageIsRefusedWithItsReason) {
         {"damaged record", patched(60, 0xFFFFFFFF)},
         {"invalid database header", changed([](emu::Database& db) { db.oid = 0; })},
         {"invalid database header", changed([](emu::Database& db) { db.name.clear(); })},
-        {"invalid database header", changed([](emu::Database& db) { db.name.assign(32, u'x'); })},
+        {"invalid database header", changed([](emu::Database& db) { db.name.assign(32, VZ_WIDE('x')); })},
         {"damaged database header", changed([](emu::Database& db) { db.sorts.resize(5); })},
         {"damaged record", changed([](emu::Database& db) { db.records[0].oid = 0; })},
         {"damaged property value",
@@ -131,7 +132,7 @@ TEST(VolumeFile, DamageIsRefusedWithItsReason) {
     }
     // The longest name and the most sort orders a database may have are read.
     EXPECT_EQ("(read)", Refusal(changed([](emu::Database& db) {
-                  db.name.assign(31, u'x');
+                  db.name.assign(31, VZ_WIDE('x'));
                   db.sorts.resize(4);
               })));
 }
