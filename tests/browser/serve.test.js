@@ -84,7 +84,7 @@ async function main() {
   fs.writeFileSync(square, '<gpx><trk><name>Square</name><trkseg><trkpt lat="60" lon="0"/><trkpt lat="61" lon="0"/>' +
     '<trkpt lat="61" lon="2"/><trkpt lat="60" lon="2"/></trkseg></trk></gpx>\n');
   const unlined = path.join(scratch, 'unlined.gpx');
-  fs.copyFileSync(still, unlined);
+  fs.writeFileSync(unlined, fs.readFileSync(still, 'utf8').replace('<name>Still</name>', '<name>Unlined</name>'));
   const large = path.join(scratch, 'large.gpx');
   fs.writeFileSync(large, ' '.repeat(2 << 20));
   // A KMZ: a zip whose doc.kml holds one place.
