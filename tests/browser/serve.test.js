@@ -330,6 +330,7 @@ async function main() {
     await page.unroute(/\/api\/open/);
     await page.locator('#busy').waitFor({ state: 'hidden' });
     await page.click('.file[data-name="dropped.gpx"] button.close');
+    await page.locator('.file[data-name="dropped.gpx"]').waitFor({ state: 'detached' });
 
     // A broken file: its error beside it.
     await page.setInputFiles('#pick', broken);
@@ -354,6 +355,7 @@ async function main() {
     await page.locator('.file[data-name="unlined.gpx"] .failure').filter({ hasText: /^lines lost$/ }).waitFor();
     await page.unroute(/\/api\/lines\?/);
     await page.click('.file[data-name="unlined.gpx"] button.close');
+    await page.locator('.file[data-name="unlined.gpx"]').waitFor({ state: 'detached' });
 
     // Hovering the far end of a profile no distance long says the last point.
     await page.setInputFiles('#pick', still);
