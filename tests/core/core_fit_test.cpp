@@ -226,7 +226,8 @@ TEST(CoreFit, ActivitiesCoursesSensorsAndDamagedFiles) {
                  "<gpxtpx:TrackPointExtension>\n            <gpxtpx:speed>6.001</gpxtpx:speed>\n"
                  "          </gpxtpx:TrackPointExtension>",
                  "<gpxtpx:hr>200</gpxtpx:hr>",
-                 "<gpxtpx:hr>190</gpxtpx:hr>", "<gpxtpx:hr>180</gpxtpx:hr>"});
+                 "<gpxtpx:hr>190</gpxtpx:hr>",
+                 "<gpxtpx:hr>180</gpxtpx:hr>"});
 
     // Every prefix and every one-byte change of a small file is read or
     // refused cleanly, never more than the file's points.
