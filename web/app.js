@@ -102,7 +102,15 @@ async function closeFile(file) {
   redraw();
 }
 
-async function refreshFiles() {
+// One refresh at a time, in the order asked: a close and an open at once
+// leave the later list, never an answer the other overtook.
+let refreshing = Promise.resolve();
+function refreshFiles() {
+  refreshing = refreshing.then(readFiles, readFiles);
+  return refreshing;
+}
+
+async function readFiles() {
   const answer = await (await ask('/api/files')).json();
   state.files = answer.files;
   state.definitions = answer.definitions;
