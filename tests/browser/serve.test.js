@@ -79,7 +79,7 @@ async function main() {
   fs.writeFileSync(still, '<gpx><trk><name>Still</name><trkseg><trkpt lat="46.4" lon="13.8"><ele>5</ele>' +
     '<time>2024-06-01T08:00:00Z</time></trkpt><trkpt lat="46.4" lon="13.8"><ele>5</ele><time>2024-06-01T08:00:10Z</time>' +
     '</trkpt></trkseg></trk></gpx>\n');
-  // A degree of latitude by two of longitude at 60° N: about as wide as it is tall.
+  // A degree of latitude by two of longitude at 60° N.
   const square = path.join(scratch, 'square.gpx');
   fs.writeFileSync(square, '<gpx><trk><name>Square</name><trkseg><trkpt lat="60" lon="0"/><trkpt lat="61" lon="0"/>' +
     '<trkpt lat="61" lon="2"/><trkpt lat="60" lon="2"/></trkseg></trk></gpx>\n');

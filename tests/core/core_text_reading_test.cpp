@@ -206,7 +206,7 @@ TEST(CoreTextReading, LinesAreCutAndNumberedAsTheImportCutsThem) {
         const char* lines;
     } cases[] = {
         {"abc\r\n", 4, "1 abc|"},
-        {"a\rb\r\nc", 7, "1 a|2 b|3 c|"},
+        {"a\rb\r\nc", 6, "1 a|2 b|3 c|"},
         {std::string("x\0y\n\nd\a\be\n", 10), 10, "1 x|2 y|3 |4 de|"},
         {"\n", 1, "1 |"},
         {"", 0, ""},

@@ -319,7 +319,7 @@ TEST_F(EmulatorTest, MakesAFolderOnceAndSaysWhyNotTwice) {
 // A sort order on a blob, or on a type the handheld does not know, is refused.
 TEST_F(EmulatorTest, SortsOnlyByTypesItCanOrder) {
     ASSERT_TRUE(Mount(OPEN_ALWAYS));
-    for (const CEPROPID sort : {CEPROPID{0x00010041}, CEPROPID{0x00010007}}) {
+    for (const CEPROPID sort : {CEPROPID{0x00010000 | CEVT_BLOB}, CEPROPID{0x00010007}}) {
         CEDBASEINFO info{};
         info.dwFlags = CEDB_VALIDNAME | CEDB_VALIDSORTSPEC;
         WidenText(info.szDbaseName, "sorted", 31);
