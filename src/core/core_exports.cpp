@@ -32,31 +32,10 @@ namespace {
 template <typename Work>
 int32_t Run(vezuved_collection* collection, Work work) noexcept {
     if (collection == nullptr) return VEZUVED_ERROR_ARGUMENT;
-    try {
-        collection->error.clear();
+    return AnswerKeepingSentence(collection->error, [&] {
         work();
         return VEZUVED_OK;
-    } catch (const CoreFailure& failure) {
-        try {
-            collection->error = failure.what();
-        } catch (...) {
-            collection->error.clear();
-        }
-        return failure.code();
-    } catch (const std::bad_alloc&) {
-        collection->error = "memory ran out";  // small enough for the string's own buffer
-        return VEZUVED_ERROR_MEMORY;
-    } catch (const std::exception& error) {
-        try {
-            collection->error = error.what();
-        } catch (...) {
-            collection->error.clear();
-        }
-        return VEZUVED_ERROR_INTERNAL;
-    } catch (...) {
-        collection->error.clear();
-        return VEZUVED_ERROR_INTERNAL;
-    }
+    });
 }
 
 maps::RecordEncoding EncodingOf(int32_t encoding, const std::string& path) {

@@ -4,8 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <new>
 #include <stdexcept>
 #include <string>
+
+#include "vezuved/vezuved_core.h"
 
 namespace vezuved::core {
 
@@ -20,6 +23,34 @@ private:
 
 [[noreturn]] inline void FailCore(int32_t code, const std::string& message) {
     throw CoreFailure(code, message);
+}
+
+// An exported call's answer: what work answers, or the failure's code with
+// its sentence kept in error. The sentence is left out when even it finds no
+// memory: the string was emptied first, and a failed assignment leaves it so.
+template <typename Work>
+int32_t AnswerKeepingSentence(std::string& error, Work work) noexcept {
+    error.clear();
+    try {
+        return work();
+    } catch (const CoreFailure& failure) {
+        try {
+            error = failure.what();
+        } catch (...) {
+        }
+        return failure.code();
+    } catch (const std::bad_alloc&) {
+        error = "memory ran out";  // small enough for the string's own buffer
+        return VEZUVED_ERROR_MEMORY;
+    } catch (const std::exception& failure) {
+        try {
+            error = failure.what();
+        } catch (...) {
+        }
+        return VEZUVED_ERROR_INTERNAL;
+    } catch (...) {
+        return VEZUVED_ERROR_INTERNAL;
+    }
 }
 
 }  // namespace vezuved::core

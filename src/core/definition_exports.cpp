@@ -18,31 +18,10 @@ namespace {
 template <typename Work>
 int32_t RunOn(vezuved_definition* definition, Work work) noexcept {
     if (definition == nullptr) return VEZUVED_ERROR_ARGUMENT;
-    try {
-        definition->error.clear();
+    return AnswerKeepingSentence(definition->error, [&] {
         work();
         return VEZUVED_OK;
-    } catch (const CoreFailure& failure) {
-        try {
-            definition->error = failure.what();
-        } catch (...) {
-            definition->error.clear();
-        }
-        return failure.code();
-    } catch (const std::bad_alloc&) {
-        definition->error = "memory ran out";
-        return VEZUVED_ERROR_MEMORY;
-    } catch (const std::exception& error) {
-        try {
-            definition->error = error.what();
-        } catch (...) {
-            definition->error.clear();
-        }
-        return VEZUVED_ERROR_INTERNAL;
-    } catch (...) {
-        definition->error.clear();
-        return VEZUVED_ERROR_INTERNAL;
-    }
+    });
 }
 
 const char* TextOrNull(const std::optional<std::string>& text) { return text ? text->c_str() : nullptr; }

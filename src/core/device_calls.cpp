@@ -11,6 +11,7 @@
 
 #include "base/check_error.h"
 #include "base/wide_text.h"
+#include "core/core_failure.h"
 #include "core/device_handle.h"
 #include "core/device_lines.h"
 #include "core/library_call.h"
@@ -228,25 +229,11 @@ int32_t Conclude(vezuved_device& device, int32_t code, const std::string& subjec
 template <typename Work>
 int32_t Run(vezuved_device* device, Work work) noexcept {
     if (device == nullptr) return VEZUVED_ERROR_ARGUMENT;
-    try {
-        device->error.clear();
+    return AnswerKeepingSentence(device->error, [&] {
         device->code = 0;
         device->outcome = VEZUVED_DEVICE_COPIED;
         return work(*device);
-    } catch (const std::bad_alloc&) {
-        device->error = "memory ran out";
-        return VEZUVED_ERROR_MEMORY;
-    } catch (const std::exception& error) {
-        try {
-            device->error = error.what();
-        } catch (...) {
-            device->error.clear();
-        }
-        return VEZUVED_ERROR_INTERNAL;
-    } catch (...) {
-        device->error.clear();
-        return VEZUVED_ERROR_INTERNAL;
-    }
+    });
 }
 
 // The layer's own failures come as a thrown code, as the exports answer it.

@@ -279,6 +279,13 @@ TEST_F(ServeTest, SplitPiecesDownloadAsAZipAndPushApart) {
     const std::string listed = Post("/api/device").second;
     EXPECT_NE(std::string::npos, listed.find("\"fresh\":false")) << listed;
     EXPECT_NE(std::string::npos, listed.find("\"name\":\"Morning-2\"")) << listed;
+    // A pull whose PC file cannot be written names its cause beside its item.
+    std::filesystem::create_directories(pc_ + "/Morning-2.rlt");
+    ASSERT_EQ(200, Post("/api/device/pull?name=Morning-2&always=1").first);
+    const std::string pulled = Job(2, "\"finished\":true");
+    EXPECT_NE(std::string::npos, pulled.find("\"failed\":true")) << pulled;
+    EXPECT_TRUE(std::regex_search(pulled, std::regex("\"failure\":\"[^\"]+\",\"item\":\"Morning-2\"")))
+        << pulled;
 
     for (const auto& [query, said] : {
              std::pair("/api/change?file=1&set=2&simplify=abc",

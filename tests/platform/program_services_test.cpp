@@ -125,16 +125,21 @@ TEST(ProgramServices, RunsAProgramInsteadAfterWhatWasWritten) {
 }
 
 // The desktop's opener is handed the address, and the call does not wait
-// for it to end. The address here is a path, so the opener can write beside it.
+// for it to end: this opener writes only once the call has returned. The
+// address here is a path, so the opener can write beside it.
 TEST(ProgramServices, HandsAnAddressToTheDesktopsOpener) {
     TempFolder folder;
     const std::string address = folder.file("page"), seen = address + ".seen";
-    const std::string opener = folder.put("xdg-open", "#!/bin/sh\necho \"$1\" > \"$1.seen\"\n");
+    const std::string opener =
+        folder.put("xdg-open",
+                   "#!/bin/sh\nfor i in $(seq 100); do [ -f \"$1.go\" ] && break; sleep 0.05; done\n"
+                   "[ -f \"$1.go\" ] && echo \"$1\" > \"$1.seen\"\n");
     ASSERT_EQ(::chmod(opener.c_str(), 0755), 0);
     const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
-    SetVariable("PATH", folder.path().c_str());
+    SetVariable("PATH", (folder.path() + ":" + path).c_str());
     EXPECT_EQ(vezuved_system_open_in_browser(address.c_str()), 1);
     SetVariable("PATH", path.c_str());
+    folder.put("page.go", "");
     for (int wait = 0; wait < 500 && ReadFileText(seen) != address + "\n"; ++wait) ::usleep(10000);
     EXPECT_EQ(ReadFileText(seen), address + "\n");
     EXPECT_EQ(vezuved_system_open_in_browser(nullptr), 0);
