@@ -34,17 +34,13 @@ function work(step) {
   }
 }
 
-// A refusal comes back as an Error of its words; a view a newer one
-// replaced (409) is dropped like an aborted one.
+// A refusal comes back as an Error of its words. (A view the server finds
+// replaced was aborted here before the newer one was sent.)
 async function ask(url, options = {}) {
   work(1);
   try {
     const response = await fetch(url, options);
-    if (!response.ok) {
-      const error = new Error((await response.text()).trim() || response.statusText);
-      if (response.status === 409 && /replaced/.test(error.message)) error.name = 'AbortError';
-      throw error;
-    }
+    if (!response.ok) throw new Error((await response.text()).trim() || response.statusText);
     return response;
   } finally {
     work(-1);

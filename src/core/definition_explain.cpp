@@ -200,7 +200,7 @@ void CheckWidths(const DefinitionLineFacts& line, const std::string& value, Warn
 
 void CheckTemplate(const DefinitionLineFacts& line, const std::string& value, Warnings& warnings) {
     for (size_t open = value.find('['); open != std::string::npos; open = value.find('[', open + 1)) {
-        const size_t close = value.find(']', open + 1);
+        const size_t close = value.find(']', open);
         if (close == std::string::npos) continue;
         const std::string token = value.substr(open + 1, close - open - 1);
         if (Characters(token) > 29) continue;

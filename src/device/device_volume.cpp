@@ -120,7 +120,6 @@ bool ReadDatabaseInfo(CEGUID* volume, CEOID oid, DWORD type, DWORD routeFlag, CE
 }
 
 int32_t OpenDeviceDatabase(DeviceDatabase& db, DWORD flags) {
-    if (db.handle.IsValid()) return 1;
     const CEPROPID sort = IsPointsType(db.type) ? kPropLongitude : kPropSequence;
     CEOID oid = db.oid;
     db.handle.Reset(RemoteApi().CeOpenDatabaseEx(db.volume, &oid, nullptr, sort, flags, nullptr));

@@ -125,7 +125,7 @@ int32_t FindDeviceDatabase(
 bool ReadDatabaseInfo(CEGUID* volume, CEOID oid, DWORD type, DWORD routeFlag, CEOIDINFO& info);
 
 // Opens db (by its oid, sorted by longitude for points, by sequence
-// otherwise) unless it is open already: 1, or 0 when it cannot be opened.
+// otherwise): 1, or 0 when it cannot be opened.
 int32_t OpenDeviceDatabase(DeviceDatabase& db, DWORD flags);
 void CloseDeviceDatabase(DeviceDatabase& db);
 

@@ -252,13 +252,9 @@ int32_t RecordsToDeviceDatabase(ConversionState& state,
 
     const int32_t kind = IsPointsType(db.type) ? kKindPoint : (db.routeFlag == 1 ? kKindRoute : kKindTrack);
     ResetRunningTotals(state);
-    int32_t result = 0;
     CopyProgress progress(db.name);
-    {
-        result = progress.Start(total) ? write(db, kind, progress) : devCancelled;
-        if (!CloseWritten(db.handle) && result == 0) result = -1;
-        db.ReleaseRecord();
-    }
+    int32_t result = progress.Start(total) ? write(db, kind, progress) : devCancelled;
+    if (!CloseWritten(db.handle) && result == 0) result = -1;
     if (result == 0 && !SwapInDatabase(db.volume, oid, freshName, name, sourceTime, replacing, deviceTime)) {
         DiagPrint("Unable to overwrite remote database file: %s, Err=%lx\n", Narrow(name).c_str(), Hex32(-1));
         result = -1;

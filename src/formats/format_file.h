@@ -36,8 +36,7 @@ enum FormatKeyword : int {
     kKeyHeader = 18,
     kKeyFormatTitle = 19,
     kKeyExt = 20,
-    kKeySlashComment = 21,
-    kKeyHashComment = 22,
+    // 21 and 22 are the comment marks "//" and "#", which no code names.
 };
 constexpr int kFormatKeywordCount = 23;
 

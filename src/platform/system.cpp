@@ -59,10 +59,9 @@ bool PlatformHasWideCalls() { return true; }
 DWORD PlatformWaitForEvent(HANDLE event, DWORD milliseconds) {
     const intptr_t fd = reinterpret_cast<intptr_t>(event);
     if (fd < 0 || fd > 0x7FFFFFFF) return WAIT_FAILED;
-    struct pollfd wait;
+    struct pollfd wait = {};  // revents is poll's to fill
     wait.fd = static_cast<int>(fd);
     wait.events = POLLIN;
-    wait.revents = 0;
     const int timeout = milliseconds > 0x7FFFFFFFu ? -1 : static_cast<int>(milliseconds);
     for (;;) {
         const int result = ::poll(&wait, 1, timeout);

@@ -209,6 +209,11 @@ TEST(Filters, CropKeepsItsBoundariesAndDropsWhatIsLeftEmpty) {
     ASSERT_EQ(sets[0].points.size(), 3u);
     EXPECT_EQ(*sets[0].points[1].longitude, -179.5);
     EXPECT_EQ(SegmentStarts(sets[0]), std::vector<size_t>({2}));
+    // A point without a time is outside every time crop.
+    sets = {Track(points)};
+    sets[0].points[3].time.reset();
+    Filter(sets, {{"crop", "time=..2021-08-13"}});
+    EXPECT_EQ(sets[0].points.size(), 9u);
 }
 
 TEST(Filters, MergeOrdersOverlappingLogsByTimeAndTakesTheOverlapOnce) {
@@ -244,7 +249,7 @@ TEST(Filters, MergeOrdersOverlappingLogsByTimeAndTakesTheOverlapOnce) {
 
 TEST(Filters, OptionValuesAreReadOrRefused) {
     const auto rows = cli_test::Rows(TestData("cli/data/filter-options.tsv"));
-    EXPECT_EQ(rows.size(), 15u);
+    EXPECT_EQ(rows.size(), 18u);
     for (const auto& row : rows) {
         try {
             ParseFilterStep(row[0], row.at(1));

@@ -191,6 +191,15 @@ TEST(ToolMapWriters, DocumentsAsPinned) {
     }
     EXPECT_EQ(JoinedRouteSegments(mixed, ScanLines(mixed)),
               "route 'B': 2 segments joined, route 'B': 2 segments joined (a GPX route has no segments)");
+    // The points' other values, only those some point holds, in their own order.
+    MapSet sensed = Set("S", VEZUVED_KIND_TRACK, {At("", "1", "2", "", ""), At("", "3", "4", "", "")});
+    auto extras = std::make_shared<vezuved::maps::PointExtras>();
+    extras->Set(vezuved::maps::PointExtra::HeartRate, "120");
+    extras->Set(vezuved::maps::PointExtra::MagneticVariation, "3.5");
+    sensed.points[1].extras = extras;
+    EXPECT_NE(GeoJson({sensed}, true)
+                  .find(R"("kind":"track","coordExtras":{"magvar":[null,"3.5"],"hr":[null,"120"]}}})"),
+              std::string::npos);
     // Nothing left: an empty collection, pretty unless asked otherwise.
     EXPECT_EQ(GeoJson({Set("E", VEZUVED_KIND_TRACK, {At("Off", "91", "0", "", "")})}),
               "{\n  \"type\": \"FeatureCollection\",\n  \"features\": []\n}\n");

@@ -286,6 +286,13 @@ TEST_F(ServeTest, SplitPiecesDownloadAsAZipAndPushApart) {
     EXPECT_NE(std::string::npos, pulled.find("\"failed\":true")) << pulled;
     EXPECT_TRUE(std::regex_search(pulled, std::regex("\"failure\":\"[^\"]+\",\"item\":\"Morning-2\"")))
         << pulled;
+    // A file of the folder is pushed as it is.
+    WriteFile(pc_ + "/Cabin.rlp", "45.6,-122.7,,,Cabin,,\r\n");
+    ASSERT_EQ(200, Post("/api/device/push?name=Cabin.rlp").first);
+    const std::string cabin = Job(3, "\"finished\":true");
+    EXPECT_NE(std::string::npos, cabin.find("\"failed\":false,\"finished\":true,\"id\":3,\"items\":[{"))
+        << cabin;
+    EXPECT_NE(std::string::npos, cabin.find("\"what\":\"push Cabin.rlp\"")) << cabin;
 
     for (const auto& [query, said] : {
              std::pair("/api/change?file=1&set=2&simplify=abc",

@@ -93,15 +93,19 @@ TEST(CoreExtras, WhatFilesHoldBeyondTheCoresFieldsIsKeptBetweenFormats) {
         {"r.kml",
          "<kml xmlns=\"http://www.opengis.net/kml/2.2\" xmlns:gx=\"http://www.google.com/kml/ext/2.2\">"
          "<Document><Schema id=\"s\"><gx:SimpleArrayField name=\"heartrate\" type=\"int\"/></Schema>"
-         "<Placemark><name>R</name><gx:Track><when>2021-08-14T06:00:00Z</when><when>2021-08-14T06:00:01Z"
+         "<Placemark><name>R</name><ExtendedData><Data name=\"src\"><value>logger</value></Data><Data "
+         "name=\"color\"><value>red</value></Data></ExtendedData><gx:Track><when>2021-08-14T06:00:00Z</"
+         "when><when>2021-08-14T06:00:01Z"
          "</when><gx:coord>8 46 100</gx:coord><gx:coord>8.1 46.1 101</gx:coord><ExtendedData><SchemaData "
          "schemaUrl=\"#s\"><gx:SimpleArrayData name=\"heartrate\"><gx:value>120</gx:value><gx:value>121"
          "</gx:value></gx:SimpleArrayData><gx:SimpleArrayData name=\"cadence\"><gx:value>80</gx:value>"
          "<gx:value/></gx:SimpleArrayData><gx:SimpleArrayData name=\"power\"><gx:value>200</gx:value>"
          "<gx:value>210</gx:value></gx:SimpleArrayData></SchemaData></ExtendedData></gx:Track></Placemark>"
          "</Document></kml>",
-         "0 DIR/r.kml: 1 ExtendedData value(s) or list(s) the tool keeps none of are left out ('power')\n",
-         {"<gpxtpx:TrackPointExtension>\n            <gpxtpx:hr>120</gpxtpx:hr>\n"
+         "0 DIR/r.kml: 2 ExtendedData value(s) or list(s) the tool keeps none of are left out ('power', "
+         "'color')\n",
+         {"<name>R</name>\n    <src>logger</src>\n",
+          "<gpxtpx:TrackPointExtension>\n            <gpxtpx:hr>120</gpxtpx:hr>\n"
           "            <gpxtpx:cad>80</gpxtpx:cad>\n",
           "<gpxtpx:TrackPointExtension>\n            <gpxtpx:hr>121</gpxtpx:hr>\n          </"}},
         {"r.tcx",

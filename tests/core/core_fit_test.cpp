@@ -212,6 +212,9 @@ TEST(CoreFit, ActivitiesCoursesSensorsAndDamagedFiles) {
             .Data(2, {kT0 + 3, Deg(45), Deg(90), 190})
             .Define(3, 20, F({253, 4, kUint32, 0, 4, kSint32, 1, 4, kSint32, 3, 4, 0x8C}))
             .Data(3, {kT0 + 4, Deg(45), Deg(90), 180})
+            // A temperature given as sint16: -20.
+            .Define(4, 20, F({253, 4, kUint32, 0, 4, kSint32, 1, 4, kSint32, 13, 2, 0x83}))
+            .Data(4, {kT0 + 5, Deg(45), Deg(90), 0xFFEC})
             .File();
     TempFolder folder;
     Collection collection;
@@ -227,7 +230,8 @@ TEST(CoreFit, ActivitiesCoursesSensorsAndDamagedFiles) {
                  "          </gpxtpx:TrackPointExtension>",
                  "<gpxtpx:hr>200</gpxtpx:hr>",
                  "<gpxtpx:hr>190</gpxtpx:hr>",
-                 "<gpxtpx:hr>180</gpxtpx:hr>"});
+                 "<gpxtpx:hr>180</gpxtpx:hr>",
+                 "<gpxtpx:atemp>-20</gpxtpx:atemp>"});
 
     // Every prefix and every one-byte change of a small file is read or
     // refused cleanly, never more than the file's points.

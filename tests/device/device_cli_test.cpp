@@ -66,6 +66,7 @@ TEST_F(DeviceCliTest, CommandsAnswerWithTheirStatusAndMessages) {
         {push + " --device-folder '\\Nowhere'" + home, "", 1, "no database volume there (use --create)"},
         {push + " '" + Pc("missing.rlp") + "'", "", 1, "the PC path does not exist"},
         {"device pull --kind everything", "", 2, ""},
+        {"device pull --filter Home '" + scratch_.Path() + "'", "", 0, "Getting from device: "},
         {push + " --device-folder '\\Made' --create" + home, "", 0, ""},
         // The inspector is a program of its own: the tool ships no emulator code.
         {"device inspect '" + root_.Path() + "'", "", 2, ""},

@@ -307,13 +307,18 @@ TEST_F(EmulatorTest, SaysItsVersionIntoAStructureOfTheRightSize) {
     EXPECT_EQ(std::make_pair(DWORD{3}, DWORD{3}), std::make_pair(info.dwMajorVersion, info.dwPlatformId));
 }
 
-// A folder made twice: the second call fails and says why.
+// A folder made twice: the second call fails and says why; one that would
+// leave the handheld's own folders is never made.
 TEST_F(EmulatorTest, MakesAFolderOnceAndSaysWhyNotTwice) {
     ASSERT_TRUE(Mount(OPEN_ALWAYS));
     const WideString folder = W("\\My Documents\\Maps");
     ASSERT_TRUE(RemoteApi().CeCreateDirectory(folder.c_str(), nullptr));
     EXPECT_FALSE(RemoteApi().CeCreateDirectory(folder.c_str(), nullptr));
     EXPECT_EQ(DWORD{ERROR_ALREADY_EXISTS}, RemoteApi().CeGetLastError());
+    for (const char* outside : {"..\\up", "\\a\\..", "/b/../../up"}) {
+        EXPECT_FALSE(RemoteApi().CeCreateDirectory(W(outside).c_str(), nullptr)) << outside;
+        EXPECT_EQ(DWORD{ERROR_INVALID_NAME}, RemoteApi().CeGetLastError()) << outside;
+    }
 }
 
 // A sort order on a blob, or on a type the handheld does not know, is refused.
@@ -361,6 +366,20 @@ TEST_F(EmulatorTest, DeletesOnlyAClosedDatabaseThatIsThere) {
     ASSERT_TRUE(RemoteApi().CeDeleteDatabaseEx(&guid_, oid));
     CEOIDINFO got{};
     EXPECT_FALSE(RemoteApi().CeOidGetInfoEx(&guid_, oid, &got));
+}
+
+// Unmounting one volume leaves another's search where it was.
+TEST_F(EmulatorTest, UnmountingAVolumeEndsOnlyItsOwnSearches) {
+    Push("Home.rlp", kPoints);
+    ASSERT_TRUE(Mount());
+    CEGUID other{};
+    WideString otherPath = W("\\Other.cdb");
+    ASSERT_TRUE(RemoteApi().CeMountDBVol(&other, &otherPath[0], OPEN_ALWAYS));
+    const HANDLE search = RemoteApi().CeFindFirstDatabaseEx(&guid_, 0);
+    ASSERT_NE(INVALID_HANDLE_VALUE, search);
+    ASSERT_TRUE(RemoteApi().CeUnmountDBVol(&other));
+    EXPECT_NE(0u, RemoteApi().CeFindNextDatabaseEx(search, &guid_));
+    RemoteApi().CeCloseHandle(search);
 }
 
 }  // namespace

@@ -149,6 +149,7 @@ TEST(ReplacingFile, TheNextWriteRemovesStaleTemporariesOfTheLibraryOnly) {
         {left.substr(folder.path().size() + 1), 2, false},
         {".vezuved-1-99.tmp", 2, false},
         {"a.b.~vz12", 2, false},
+        {"a.~vz7", 2, false},  // a name of one letter
         {".vezuved-" + std::to_string(::getpid()) + "-1.tmp", 0, true},  // young: its write may be busy
         {".vezuved-" + std::to_string(gone) + "-1.tmp", 0, false},       // its writer has ended
         {".vezuved-99999999999-1.tmp", 0, true},                         // no process id: cannot be told
