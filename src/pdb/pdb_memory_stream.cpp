@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -28,8 +29,7 @@ bool PdbMemoryFile::Reserve(uint64_t needed) {
     if (needed <= capacity_) return true;
     // Doubling keeps a writer that appends record by record linear.
     uint64_t grown = capacity_ < kMinCapacity ? kMinCapacity : static_cast<uint64_t>(capacity_) * 2;
-    if (grown < needed) grown = needed;
-    if (grown > kMaxBytes) grown = kMaxBytes;
+    grown = std::min(std::max(grown, needed), kMaxBytes);
     void* block = MemReallocate(bytes_, static_cast<size_t>(grown));
     if (block == nullptr) return false;
     bytes_ = static_cast<uint8_t*>(block);

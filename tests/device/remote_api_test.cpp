@@ -1,6 +1,11 @@
 // Loading the remote API: the result of every way it can go, the timeout,
 // and the session that ends the connection; the emulator's volumes.
 
+#if defined(__linux__)
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
@@ -73,6 +78,24 @@ TEST_F(RemoteApiLoad, Results) {
     EXPECT_EQ(openFiles(), opened);
 #endif
 }
+
+#if defined(__linux__)
+// With the standard descriptors closed, the connection's event takes none
+// of them: a host's own reads and writes never meet it.
+TEST_F(RemoteApiLoad, TheEventLeavesTheStandardDescriptorsFree) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        for (int fd = 0; fd <= 2; ++fd) ::close(fd);
+        RAPIINIT init;
+        const bool free = LoadRemoteApi(&init) == 0 && reinterpret_cast<intptr_t>(init.heRapiInit) > 2;
+        ::_exit(free ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(child, ::waitpid(child, &status, 0));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+#endif
 
 TEST_F(RemoteApiLoad, TimesOutAfterThreeSecondsAndSessionsEndTheConnection) {
     ScopedEnv state("VEZUVED_DEVICE_STATE", "timeout");
