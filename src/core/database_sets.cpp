@@ -142,7 +142,7 @@ maps::PointSet ReadDatabaseFile(const std::string& path,
     set.kind = SetKindOf(kind);
     char name[kMaxDatabaseName + 1];
     DatabaseNameFromPath(path.c_str(), name, PathEncoding::Utf8);
-    set.title = encoding == maps::RecordEncoding::Utf8 ? name : maps::Cp1252ToUtf8(name);
+    set.title = name;  // the path's, UTF-8 whatever the records' encoding
     set.points.reserve(static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i) {
         maps::Point point = PointOfRecord(*RecordAt(read.array, static_cast<size_t>(i)), encoding);
