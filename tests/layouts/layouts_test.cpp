@@ -157,8 +157,13 @@ TEST_F(Formatting, RulesGiveTheExpectedLine) {
              State().FieldMap = {4, 1, -1, -1, 0, -1, -1, -1};
              State().FieldLabel[2] = std::string("  "), State().FieldLabel[1] = std::string("unused");
          }},
-        {{3, 1, "45.5000000,-122.2500000,n/a"},
-         [](OwnedRecord& r) { r->elevation[0] = '\0', State().FieldLabel[2] = std::string("n/a"); }},
+        {{7, 1, "45.5000000,o,n/a,t,n,i,d"},
+         [](OwnedRecord& r) {
+             r->longitude[0] = r->elevation[0] = r->time[0] = r->name[0] = r->icon[0] = '\0';
+             DescSetCopy(r.record, "");
+             const char* labels[] = {"", "o", "n/a", "t", "n", "i", "d"};
+             for (int c = 1; c < 7; ++c) State().FieldLabel[c] = std::string(labels[c]);
+         }},
         // Separators, '*' and line ends are quoted.
         {{7, 1, "45.5000000,-122.2500000,100,143005 24122004,\"Camp, North\",House,\"a*b\""},
          [](OwnedRecord& r) { CopyField(r->name, "Camp, North"), DescSetCopy(r.record, "a*b"); }},
