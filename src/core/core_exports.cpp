@@ -297,12 +297,9 @@ public:
     CallbackSink(vezuved_write_function write, void* context)
         : write_(write), context_(context), sink_(text_) {}
     maps::DocumentSink& sink() { return sink_; }
-    // Passes on what has gathered; false when the caller refused it.
+    // Passes on the whole document, once; false when the caller refused it.
     bool Pass() {
-        if (refused_ || text_.empty()) return !refused_;
-        refused_ = write_(context_, text_.data(), static_cast<int64_t>(text_.size())) != 0;
-        text_.clear();
-        return !refused_;
+        return text_.empty() || write_(context_, text_.data(), static_cast<int64_t>(text_.size())) == 0;
     }
 
 private:
@@ -310,7 +307,6 @@ private:
     void* context_;
     std::string text_;
     maps::DocumentSink sink_;
-    bool refused_ = false;
 };
 
 void WriteToCallback(vezuved_collection& collection,
