@@ -1,6 +1,7 @@
 // Great-circle distance by the spherical law of cosines. The constants carry
 // the single-precision pi (3.1415927410125732) that stored leg distances were
 // always computed with, so distances match those already in databases.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -24,12 +25,10 @@ double DistanceNm(int32_t latitude1, int32_t longitude1, int32_t latitude2, int3
     const double phi2 = ToRadians(latitude2);
     const double delta = ToRadians(longitude1) - ToRadians(longitude2);
     if (std::fabs(delta) > kPi) return std::fabs(delta) * kNauticalMilesPerRadian;
-    double cosine = std::cos(delta) * std::cos(phi2) * std::cos(phi1) + std::sin(phi2) * std::sin(phi1);
+    const double cosine = std::cos(delta) * std::cos(phi2) * std::cos(phi1) + std::sin(phi2) * std::sin(phi1);
     // Rounding can push the cosine of two near or antipodal points just past
     // +-1, where acos has no value; the caller truncates the result to an integer.
-    if (cosine > 1.0) cosine = 1.0;
-    if (cosine < -1.0) cosine = -1.0;
-    return std::acos(cosine) * kNauticalMilesPerRadian;
+    return std::acos(std::clamp(cosine, -1.0, 1.0)) * kNauticalMilesPerRadian;
 }
 
 }  // namespace vezuved

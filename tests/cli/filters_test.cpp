@@ -164,6 +164,12 @@ TEST(Filters, SplitCutsWhereTheLimitIsPassed) {
     EXPECT_EQ(Filter(sets, {{"split", "gap=5min"}}),
               "vezuved: track 't': --split gap=5min: 10 cuts, 12 pieces: 1 + 1 + 1 + 1 + 1 + 1 + 1 + 1 + 1 + "
               "1 + ... points\n");
+    // A point without a time is passed over by a rule of times.
+    std::vector<Point> untimed = {At(45, 7, 0), At(45, 7, 30 * kMinute), At(45, 7, 31 * kMinute)};
+    untimed[1].time.reset();
+    sets = {Track(untimed)};
+    Filter(sets, {{"split", "gap=10min"}});
+    EXPECT_EQ(SegmentStarts(sets[0]), std::vector<size_t>({2}));
 }
 
 TEST(Filters, CropKeepsItsBoundariesAndDropsWhatIsLeftEmpty) {
