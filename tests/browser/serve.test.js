@@ -227,8 +227,11 @@ async function main() {
 
     // Hovering the profile says the point and marks it on the map; the
     // figures follow the units chosen.
-    assert.match(await page.locator('#profile p.hint').textContent(),
-      /^Elevation (\d+) m to (?!\1 )\d+ m over \d+\.\d\d km; hover or use the arrow keys$/);
+    const hint = await page.locator('#profile p.hint').textContent();
+    assert.match(hint, /^Elevation (\d+) m to (?!\1 )\d+ m over \d+\.\d\d km; hover or use the arrow keys$/);
+    // The sphere's length of the simplified line: a little short of the ellipsoid's 11.65 km of the whole.
+    const along = Number(hint.match(/over (\S+) km/)[1]);
+    assert.ok(along > 11.2 && along <= 11.65, `the profile is ${along} km long`);
     assert.match(await page.locator('#profile svg path').getAttribute('d'), /^M0\.0 [\d.]+L.*L600\.0 [\d.]+$/,
       'the profile spans its drawing');
     const heights = (await page.locator('#profile svg path').getAttribute('d')).match(/[\d.]+ [\d.]+/g)
