@@ -322,7 +322,7 @@ TEST_F(WriteDatabase, RecordLimit) {
     EXPECT_EQ(U16At(ReadFileBytes(path), 76), 65535);
 }
 
-// Other kinds take their types; refused kinds and paths give -1.
+// Other kinds take their types and no app info; refused kinds and paths give -1.
 TEST_F(WriteDatabase, OtherKindsTakeTheirTypes) {
     OwnedArray points(1);
     FillPoint(points[0], "1", "2", "", "", "n", "", nullptr);
@@ -330,6 +330,7 @@ TEST_F(WriteDatabase, OtherKindsTakeTheirTypes) {
         auto bytes = Write("k.pdb", points, kind);
         EXPECT_EQ(std::string(bytes.begin() + 60, bytes.begin() + 64), type);
         EXPECT_EQ(U16At(bytes, 34), 0);
+        EXPECT_EQ(U32At(bytes, 52), 0u);  // no app info block: that is a track's or route's
     }
     std::string path = folder.file("log.pdb");
     CapturedDiagnostics said;
