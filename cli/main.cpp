@@ -1,10 +1,8 @@
 // vezuved: GPS points, routes and tracks between Palm databases, text
 // formats, GPX, GeoJSON and KML, and draws them as pictures, from the shell.
-#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
-#include <locale>
 #include <string>
 #include <vector>
 
@@ -38,10 +36,6 @@ int main(int argc, char** argv) {
     words.push_back(nullptr);
     argc = static_cast<int>(arguments.size());
     argv = words.data();
-    // Numbers are written with '.' whatever the user's locale says, by the
-    // library's printf as much as by the tool.
-    std::setlocale(LC_ALL, "C");
-    std::locale::global(std::locale::classic());
     RunContext run{
         std::cout, std::cerr, ConversionRules(), vezuved_system_error_is_terminal() == 1, TemporaryFolder()};
     vezuved_system_clean_up_on_signals();
