@@ -338,6 +338,9 @@ TEST_F(EmulatorTest, MakesAFolderOnceAndSaysWhyNotTwice) {
     ASSERT_TRUE(RemoteApi().CeCreateDirectory(folder.c_str(), nullptr));
     EXPECT_FALSE(RemoteApi().CeCreateDirectory(folder.c_str(), nullptr));
     EXPECT_EQ(DWORD{ERROR_ALREADY_EXISTS}, RemoteApi().CeGetLastError());
+    EXPECT_TRUE(RemoteApi().CeCreateDirectory(W("m").c_str(), nullptr));  // a name of one letter
+    EXPECT_FALSE(RemoteApi().CeCreateDirectory(W("").c_str(), nullptr));
+    EXPECT_EQ(DWORD{ERROR_PATH_NOT_FOUND}, RemoteApi().CeGetLastError());
     for (const char* outside : {"..\\up", "\\a\\..", "/b/../../up"}) {
         EXPECT_FALSE(RemoteApi().CeCreateDirectory(W(outside).c_str(), nullptr)) << outside;
         EXPECT_EQ(DWORD{ERROR_INVALID_NAME}, RemoteApi().CeGetLastError()) << outside;
