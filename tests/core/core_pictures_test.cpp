@@ -181,4 +181,17 @@ TEST_F(CorePictures, PicturesAreRefusedDrawnWrittenAndHandedOver) {
         EXPECT_EQ(text, "");
     }
     EXPECT_EQ(vezuved_write_to(nullptr, "given", AppendDocument, nullptr, nullptr), VEZUVED_ERROR_ARGUMENT);
+    // A picture handed over needs a point to place too.
+    Collection nothing;
+    ASSERT_EQ(vezuved_add_set(nothing.handle, VEZUVED_SET_TRACK, "Empty"), 0);
+    for (const int32_t format : {VEZUVED_FORMAT_SVG, VEZUVED_FORMAT_HTML}) {
+        vezuved_write_options options{};
+        options.format = format;
+        std::string text;
+        EXPECT_EQ(vezuved_write_to(nothing.handle, "given", AppendDocument, &text, &options),
+                  VEZUVED_ERROR_FORMAT);
+        EXPECT_EQ(Message(nothing.handle, folder_.path()),
+                  "cannot write 'given': nothing to draw: no point of 'Empty' has a valid position");
+        EXPECT_EQ(text, "");
+    }
 }

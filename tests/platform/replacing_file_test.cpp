@@ -43,6 +43,13 @@ TEST(ReplacingFile, ReplacesAnExistingFileOnlyAtTheCommit) {
         EXPECT_EQ(ReadFileText(target), commit ? "new contents" : "previous");
         EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{"keep.txt"});
     }
+#if !defined(_WIN32)
+    // A device is written straight through: no file is put beside it.
+    ReplacingFile device;
+    ASSERT_TRUE(OpenReplacingFile(device, "/dev/null", PathEncoding::Ansi)) << device.failure;
+    ASSERT_TRUE(Write(device, "gone"));
+    EXPECT_TRUE(CommitReplacingFile(device)) << device.failure;
+#endif
 }
 
 TEST(ReplacingFile, RefusesTargetsItCannotReplaceAndNamesThem) {
@@ -149,7 +156,7 @@ TEST(ReplacingFile, TheNextWriteRemovesStaleTemporariesOfTheLibraryOnly) {
         {left.substr(folder.path().size() + 1), 2, false},
         {".vezuved-1-99.tmp", 2, false},
         {"a.b.~vz12", 2, false},
-        {"a.~vz7", 2, false},  // a name of one letter
+        {"a.~vz7", 2, false},                                            // a name of one letter
         {".vezuved-" + std::to_string(::getpid()) + "-1.tmp", 0, true},  // young: its write may be busy
         {".vezuved-" + std::to_string(gone) + "-1.tmp", 0, false},       // its writer has ended
         {".vezuved-99999999999-1.tmp", 0, true},                         // no process id: cannot be told
