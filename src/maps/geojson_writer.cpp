@@ -72,7 +72,7 @@ void WritePointFeature(JsonWriter& json, const Point& point) {
 // a one-point line has one flat array (of one value) like a LineString.
 template <typename WriteValue>
 void WritePerPosition(JsonWriter& json, const PointSet& set, const LineFacts& facts, WriteValue writeValue) {
-    const bool nested = facts.segments > 1 && facts.valid > 1;
+    const bool nested = facts.segments > 1;  // each segment counted holds a valid position
     json.BeginArray();
     if (nested) json.BeginArray();
     ForEachValidPoint(set, [&](const Point& point, bool startsSegment) {

@@ -8,6 +8,7 @@
 #include "input/input_paths.h"
 #include "output/table_output.h"
 #include "tool_runner.h"
+#include "values/numbers.h"
 #include "values/options.h"
 
 namespace vezuved_cli {
@@ -81,6 +82,13 @@ TEST(ToolFormats, NamesAndExtensionsAreLookUpsInTheTable) {
 // Output names that differ only in case are one file where the folder
 // ignores case: Latin, Greek and Cyrillic capitals fold to small letters,
 // the first character too; a character cut short at the end stays as it is.
+// A value that rounds to zero loses its minus sign; others keep theirs.
+TEST(TextHelpers, FixedTextsOfValuesNearZero) {
+    const std::tuple<double, int, const char*> cases[] = {
+        {-0.0004, 3, "0.000"}, {-0.0, 0, "0"}, {-0.0005001, 3, "-0.001"}, {-2.0, 1, "-2.0"}};
+    for (const auto& [value, decimals, text] : cases) EXPECT_EQ(FormatFixed(value, decimals), text) << value;
+}
+
 TEST(TextHelpers, NamesFoldToSmallLetters) {
     EXPECT_EQ(FoldedName(u8"ABC\u00c9\u00d7\u0100\u014a\u0139\u0179\u0178\u03a3\u0414\u0401"),
               u8"abc\u00e9\u00d7\u0101\u014b\u013a\u017a\u00ff\u03c3\u0434\u0451");

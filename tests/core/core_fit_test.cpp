@@ -212,9 +212,9 @@ TEST(CoreFit, ActivitiesCoursesSensorsAndDamagedFiles) {
             .Data(2, {kT0 + 3, Deg(45), Deg(90), 190})
             .Define(3, 20, F({253, 4, kUint32, 0, 4, kSint32, 1, 4, kSint32, 3, 4, 0x8C}))
             .Data(3, {kT0 + 4, Deg(45), Deg(90), 180})
-            // A temperature given as sint16: -20.
-            .Define(4, 20, F({253, 4, kUint32, 0, 4, kSint32, 1, 4, kSint32, 13, 2, 0x83}))
-            .Data(4, {kT0 + 5, Deg(45), Deg(90), 0xFFEC})
+            // A temperature given as sint16: -20; a speed as float32: 0, which is a value.
+            .Define(4, 20, F({253, 4, kUint32, 0, 4, kSint32, 1, 4, kSint32, 13, 2, 0x83, 6, 4, 0x88}))
+            .Data(4, {kT0 + 5, Deg(45), Deg(90), 0xFFEC, 0})
             .File();
     TempFolder folder;
     Collection collection;
@@ -231,7 +231,7 @@ TEST(CoreFit, ActivitiesCoursesSensorsAndDamagedFiles) {
                  "<gpxtpx:hr>200</gpxtpx:hr>",
                  "<gpxtpx:hr>190</gpxtpx:hr>",
                  "<gpxtpx:hr>180</gpxtpx:hr>",
-                 "<gpxtpx:atemp>-20</gpxtpx:atemp>"});
+                 "<gpxtpx:atemp>-20</gpxtpx:atemp>\n            <gpxtpx:speed>0</gpxtpx:speed>"});
 
     // Every prefix and every one-byte change of a small file is read or
     // refused cleanly, never more than the file's points.

@@ -195,6 +195,7 @@ TEST_F(EmulatorTest, HandlesVisitRecordsInTheirSortOrder) {
         const char* order;  // the records' ids; 4 has none of the sorted properties
     } cases[] = {
         {i2, 0, "2314"},
+        {i2, CEDB_SORT_DESCENDING, "1324"},
         {i4, CEDB_SORT_DESCENDING, "1324"},
         {r8, CEDB_SORT_UNKNOWNFIRST, "4231"},
         {text, 0, "2314"},

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 
 #include "device_inspect.h"
@@ -122,10 +123,12 @@ TEST(VolumeFile, DamageIsRefusedWithItsReason) {
               })));
 }
 
-// The inspector lists a volume's databases with their times in UTC.
+// The inspector lists the handheld's files by their paths there, and a
+// volume's databases with their times in UTC.
 TEST(VolumeFile, InspectorListsDatabasesWithTheirTimes) {
     TempFolder root;
-    ASSERT_EQ(0u, emu::SaveVolumeFile(root.file("RoverlogDBV.cdb"), Sample()));
+    std::filesystem::create_directories(root.file("Maps/Alps"));
+    ASSERT_EQ(0u, emu::SaveVolumeFile(root.file("Maps/Alps/RoverlogDBV.cdb"), Sample()));
     std::FILE* out = std::tmpfile();
     ASSERT_NE(nullptr, out);
     EXPECT_EQ(0, emu::InspectDevice(root.path(), out));
@@ -133,6 +136,8 @@ TEST(VolumeFile, InspectorListsDatabasesWithTheirTimes) {
     std::rewind(out);
     listing.resize(std::fread(&listing[0], 1, listing.size(), out));
     std::fclose(out);
+    EXPECT_NE(std::string::npos, listing.find("\n\\Maps\\Alps\\\n\\Maps\\Alps\\RoverlogDBV.cdb  "))
+        << listing;
     EXPECT_NE(std::string::npos,
               listing.find("database \"Home\" oid 65537 type 0x0000002A flags 0x5 records 1 modified "
                            "2019-05-01 09:27:16.3633186 UTC\n"))
