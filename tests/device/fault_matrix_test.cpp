@@ -243,6 +243,19 @@ TEST_F(LeftoversTest, LeftoversOfAnOlderReleaseOrOfThePcAreNoUserData) {
     EXPECT_EQ(causes_,
               "VEZUVed: a database set aside by an interrupted copy to the handheld is kept there as "
               "'recovered 1'\n");
+    // The last free name is taken; with none free the database stays, under its own name.
+    for (const int taken : {98, 99}) {
+        std::vector<std::string> names = {"~vezuved old 2"};
+        for (int n = 1; n <= taken; ++n) names.push_back("recovered " + std::to_string(n));
+        ResetDevice(names);
+        ASSERT_EQ(0, Enum());
+        EXPECT_EQ(causes_,
+                  taken == 98
+                      ? "VEZUVed: a database set aside by an interrupted copy to the handheld is kept "
+                        "there as 'recovered 99'\n"
+                      : "VEZUVed: a database set aside by an interrupted copy stays on the handheld as "
+                        "'~vezuved old 2'\n");
+    }
     // The PC side's temporary files (an interrupted write) are no user data to push either.
     ResetDevice();
     std::filesystem::remove(Pc("RLDBSync.inf"));
