@@ -14,7 +14,6 @@
 #include "pointdb/point_database_writer.h"
 #include "pointdb/write_point_database.h"
 #include "record/point_record.h"
-#include "sets/encoding.h"
 #include "sets/number_text.h"
 #include "vezuved/vezuved_core.h"
 
