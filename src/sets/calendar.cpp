@@ -2,11 +2,13 @@
 
 namespace vezuved::maps {
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+static bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
-int DaysInMonth(int month, int year) {
-    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+bool IsCivilDate(int year, int month, int day) {
+    if (month < 1 || month > 12 || day < 1) return false;
+    // 31 days in odd months up to July and in even ones from August on.
+    const int last = month == 2 ? (IsLeapYear(year) ? 29 : 28) : 30 + (month + month / 8) % 2;
+    return day <= last;
 }
 
 int64_t DaysFromCivil(int year, int month, int day) {
@@ -38,8 +40,7 @@ std::optional<int64_t> DaysOfShortDate(std::string_view ddmmyy) {
         parts[i / 2] = parts[i / 2] * 10 + (ddmmyy[i] - '0');
     }
     const int year = parts[2] < 80 ? 2000 + parts[2] : 1900 + parts[2];
-    if (parts[1] < 1 || parts[1] > 12 || parts[0] < 1 || parts[0] > DaysInMonth(parts[1], year))
-        return std::nullopt;
+    if (!IsCivilDate(year, parts[1], parts[0])) return std::nullopt;
     return DaysFromCivil(year, parts[1], parts[0]);
 }
 

@@ -8,8 +8,8 @@
 
 namespace vezuved::maps {
 
-bool IsLeapYear(int year);
-int DaysInMonth(int month, int year);
+// A day that the month of the year has: month 1 to 12, day 1 to its last.
+bool IsCivilDate(int year, int month, int day);
 int64_t DaysFromCivil(int year, int month, int day);
 void CivilFromDays(int64_t days, int& year, int& month, int& day);
 

@@ -86,8 +86,7 @@ std::optional<IsoStamp> ParseIsoStamp(std::string_view text) {
         const auto year = Digits(text, 0, 4);
         const auto month = Digits(text, 5, 2);
         const auto day = Digits(text, 8, 2);
-        if (!year || !month || !day || *year < 1 || *month < 1 || *month > 12 || *day < 1 ||
-            *day > DaysInMonth(*month, *year)) {
+        if (!year || !month || !day || *year < 1 || !IsCivilDate(*year, *month, *day)) {
             return std::nullopt;
         }
         stamp.year = *year;

@@ -128,8 +128,7 @@ std::optional<int64_t> RecordTime(std::string_view text) {
     const int day = Digits(date.substr(0, 2));
     const int month = Digits(date.substr(2, 2));
     const int year = Digits(date.substr(4, 4));
-    if (hour > 23 || minute > 59 || second > 59 || month < 1 || month > 12 || day < 1 ||
-        day > DaysInMonth(month, year) || year < 1) {
+    if (hour > 23 || minute > 59 || second > 59 || year < 1 || !IsCivilDate(year, month, day)) {
         return std::nullopt;
     }
     const int64_t seconds = DaysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
