@@ -105,12 +105,6 @@ uint32_t Register(char* text) {
             return handle;
         }
         if (table.slots.size() >= 0xfffffffeu) return 0;
-        // Room for every handle to be freed, so Unregister never allocates;
-        // grown by doubling, as a reserve of one more each time would
-        // reallocate the list on every description.
-        if (table.freeSlots.capacity() < table.slots.size() + 1) {
-            table.freeSlots.reserve(2 * table.slots.size() + 16);
-        }
         table.slots.push_back(text);
         return static_cast<uint32_t>(table.slots.size());
     } catch (...) {
@@ -122,7 +116,11 @@ void Unregister(uint32_t handle) {
     DescTable& table = Table();
     if (handle == 0 || handle > table.slots.size()) return;
     table.slots[handle - 1] = nullptr;
-    table.freeSlots.push_back(handle);  // capacity reserved by Register
+    try {
+        table.freeSlots.push_back(handle);
+    } catch (...) {
+        // Without memory to list it the slot is not used again; nothing else is lost.
+    }
 }
 
 void Repoint(uint32_t handle, char* text) { Table().slots[handle - 1] = text; }
