@@ -280,6 +280,9 @@ TEST_F(CopyToDeviceTest, FailureMessages) {
     const std::string home = "Copying to Device: Home\n", flag = "Copying to Device: " + kFlagPath + "\n";
     const std::string overwrite = "Unable to overwrite remote ", err = ", Err=ffffffff\n",
                       volume = kVolumePath;
+    std::string eight, nine;  // the first calls to create a file find its name taken
+    for (int n = 1; n <= 9; ++n) (n < 9 ? eight : nine) += "CeCreateFile@" + std::to_string(n) + "=183,";
+    nine = eight + nine;
     struct {
         const char* faults;
         const char* file;
@@ -299,6 +302,9 @@ TEST_F(CopyToDeviceTest, FailureMessages) {
         // A written file whose close fails may not hold its last bytes.
         {"CeCloseHandle", f, false, -1, flag + overwrite + "file: " + kFlagPath + err},
         {"CeRapiInitEx", h, false, -8, ""},
+        // The new copy's names taken: all but the last of the nine are passed over.
+        {eight.c_str(), f, false, 0, flag},
+        {nine.c_str(), f, false, -1, flag + "Unable to create destination file: " + kFlagPath + "\n"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.faults);
