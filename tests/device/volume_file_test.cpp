@@ -100,6 +100,13 @@ TEST(VolumeFile, DamageIsRefusedWithItsReason) {
         {"volume size does not match its header", size},
         {"volume checksum mismatch", checksum},
         {"truncated volume header", patched(4, 0xFFFFFFFF)},
+        // One database in the 28 bytes of the smallest header: read, and its id 0 refused.
+        {"invalid database header",
+         [&] {
+             std::vector<uint8_t> bytes(8 + 28, 0);
+             PutU32(bytes, 4, 1);
+             return emu::SealVolume(bytes);
+         }()},
         {"damaged database header", patched(20, 0xFFFFFFFF)},
         {"damaged database header", patched(40, 0xFFFFFFFF)},
         {"damaged record count", patched(52, 0xFFFFFFFF)},
