@@ -82,7 +82,7 @@ async function main() {
   // A degree of latitude by two of longitude at 60° N.
   const square = path.join(scratch, 'square.gpx');
   fs.writeFileSync(square, '<gpx><trk><name>Square</name><trkseg><trkpt lat="60" lon="0"/><trkpt lat="61" lon="0"/>' +
-    '<trkpt lat="61" lon="2"/><trkpt lat="60" lon="2"/></trkseg></trk></gpx>\n');
+    '<trkpt lat="61" lon="40"/><trkpt lat="60" lon="40"/></trkseg></trk></gpx>\n');
   const unlined = path.join(scratch, 'unlined.gpx');
   fs.writeFileSync(unlined, fs.readFileSync(still, 'utf8').replace('<name>Still</name>', '<name>Unlined</name>'));
   const large = path.join(scratch, 'large.gpx');
@@ -98,6 +98,14 @@ async function main() {
   try {
     const url = await address;
     const page = await browser.newPage({ viewport: { width: 1280, height: 900 } });
+    // The scale bar's length on screen is the length it names at the drawing's scale.
+    const scaleIsTrue = () => page.evaluate(() => {
+      const scale = document.querySelector('#map .scale');
+      const [length, unit] = scale.textContent.split(' ');
+      const metres = Number(length) * { km: 1000, m: 1, mi: 1609.344, ft: 0.3048 }[unit];
+      const perMetre = document.querySelector('#map svg').getScreenCTM().a;
+      return Math.abs(parseFloat(scale.style.width) - metres * perMetre) < 0.5;
+    });
     page.on('pageerror', (error) => { throw error; });
     await page.goto(url);
 
@@ -137,6 +145,7 @@ async function main() {
     // The scale bar is a round fifth of the frame or so: for the ridge,
     // some kilometres, and some miles once the units are imperial.
     assert.match(await page.locator('#map .scale').textContent(), /^[125] km$/);
+    assert.ok(await scaleIsTrue(), 'the scale bar is as long as it says');
     // With nothing in hand the busy sign is gone.
     await page.locator('#busy').waitFor({ state: 'hidden' });
     // Lines keep tenths of the view's metres: a walk of a few metres is drawn smooth.
@@ -377,8 +386,10 @@ async function main() {
       const box = document.querySelector('#map svg').viewBox.baseVal;
       return [Math.max(...xs) - Math.min(...xs), -(box.y + box.height / 2) / 110574];
     });
-    const twoDegrees = 2 * 111320 * Math.cos(middle * Math.PI / 180);
-    assert.ok(Math.abs(wide / twoDegrees - 1) < 0.001, `two degrees at ${middle}° drawn ${wide} long`);
+    const fortyDegrees = 40 * 111320 * Math.cos(middle * Math.PI / 180);
+    assert.ok(Math.abs(wide / fortyDegrees - 1) < 0.001, `forty degrees at ${middle}° drawn ${wide} long`);
+    // Wider than the frame with every open file: the scale follows the width.
+    assert.ok(await scaleIsTrue(), 'the scale bar is as long as it says');
 
     // The keyboard alone: a set chosen with Enter, downloaded with Enter.
     const choice = page.locator('.file[data-name="several.gpx"] button.choose', { hasText: 'Return' });
