@@ -1,5 +1,6 @@
 #include "core/definition_facts.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -110,7 +111,7 @@ DefinitionFacts ReadDefinitionFacts(const std::string& path) {
     }
     const ConversionState& state = call.LoadDefinitionAlone(path, "cannot read '" + path + "'");
     facts.layout = state.Layout;
-    for (size_t i = 0; i < facts.columns.size(); ++i) facts.columns[i] = state.FieldMap[i];
+    std::copy_n(state.FieldMap.begin(), facts.columns.size(), facts.columns.begin());
     facts.fieldCount = state.FieldCount;
     facts.headerLines = state.HeaderLines;
     facts.locationFormat = state.LocFormat;
