@@ -125,11 +125,17 @@ maps::PointSet ReadDatabaseFile(const std::string& path,
     ReadRecords read;
     int32_t kind = 0;
     errno = 0;
-    const int32_t count = DoReadPointDatabase(call.Conversion(), path.c_str(), &read.array, &kind);
+    uint32_t refused = 0;
+    const int32_t count = DoReadPointDatabase(call.Conversion(), path.c_str(), &read.array, &kind, &refused);
+    const auto outOfMemory = [&] {
+        FailCore(VEZUVED_ERROR_MEMORY,
+                 "cannot read '" + path + "': " + DatabaseCause(VEZUVED_PDB_ERR_MEMORY));
+    };
     if (count < 0) {
         // The reader freed the descriptions of a failed read itself.
         read.count = 0;
         const int error = errno;
+        if (error == ENOMEM) outOfMemory();
         const std::string said = call.Said();
         FailCore(VEZUVED_ERROR_FORMAT,
                  "cannot read '" + path + "': " +
@@ -138,6 +144,8 @@ maps::PointSet ReadDatabaseFile(const std::string& path,
                                        (said.empty() ? std::string() : " (" + said + ")")));
     }
     read.count = count;
+    // A record passed over for want of memory would be missing from the set.
+    if (refused != 0) outOfMemory();
     set.kind = SetKindOf(kind);
     char name[kMaxDatabaseName + 1];
     DatabaseNameFromPath(path.c_str(), name, PathEncoding::Utf8);

@@ -1,8 +1,10 @@
 #include "pointdb/point_database_reader.h"
 #include "base/diag.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "base/check_error.h"
@@ -28,6 +30,20 @@ struct OpenDatabase {
         if (handle != nullptr) PdbRelease(handle);
     }
 };
+
+// Within a catch: ENOMEM when what was thrown says memory ran out, else errno as it stands.
+int FailureErrno() {
+    const int current = errno;
+    try {
+        throw;
+    } catch (const LibraryError& error) {
+        return error.code == pdbErrMemory ? ENOMEM : current;
+    } catch (const std::bad_alloc&) {
+        return ENOMEM;
+    } catch (...) {
+        return current;
+    }
+}
 
 }  // namespace
 
@@ -69,8 +85,10 @@ uint32_t ReadHeaderFacts(ConversionState& state, PdbHandle* handle) {
     return 0;
 }
 
-int32_t DoReadPointDatabase(ConversionState& state, const char* path, void** records, int32_t* kind) {
+int32_t DoReadPointDatabase(
+    ConversionState& state, const char* path, void** records, int32_t* kind, uint32_t* refused) {
     if (records != nullptr) *records = nullptr;
+    if (refused != nullptr) *refused = 0;
     ResetConversionState(state);
     if (path == nullptr || records == nullptr || kind == nullptr) return -1;
 
@@ -115,11 +133,16 @@ int32_t DoReadPointDatabase(ConversionState& state, const char* path, void** rec
             if (data != nullptr) {
                 // A refused line leaves its slot to the next record.
                 const char* line = RecordText(data, entry.size, scratch);
-                if (ParseRecordLine(line, array[count]) == 0) ++count;
+                if (ParseRecordLine(line, array[count]) == 0)
+                    ++count;
+                else if (refused != nullptr)
+                    ++*refused;
             }
             CheckError(code);
         }
     } catch (...) {
+        // The cause a caller can tell apart from a damaged file: memory ran out.
+        const int cause = FailureErrno();
         *kind = state.DBKind;
         if (array != nullptr) {
             // The host releases a failed read's array with count 0, so the
@@ -128,6 +151,7 @@ int32_t DoReadPointDatabase(ConversionState& state, const char* path, void** rec
             for (int32_t i = 0; i < count; ++i) DescFree(array[i]);
         }
         *records = array;
+        errno = cause;
         return -1;
     }
     *records = array;

@@ -22,8 +22,11 @@ uint32_t ReadHeaderFacts(ConversionState& state, PdbHandle* handle);
 // Tells a route from a track by byte 275 of the application info block.
 void RefineTrackKind(ConversionState& state, PdbHandle* handle);
 
-// Resets state, then leaves in it the kind and record count read.
-int32_t DoReadPointDatabase(ConversionState& state, const char* path, void** records, int32_t* kind);
+// Resets state, then leaves in it the kind and record count read. A record
+// whose description finds no memory is passed over, as the host expects;
+// refused, when given, counts them for a caller that must not lose one.
+int32_t DoReadPointDatabase(
+    ConversionState& state, const char* path, void** records, int32_t* kind, uint32_t* refused = nullptr);
 
 int32_t GetPointDatabaseInfo(ConversionState& state,
                              const char* path,

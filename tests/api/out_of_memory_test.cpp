@@ -8,6 +8,7 @@
 #include "base/memory.h"
 #include "support/test_support.h"
 #include "vezuved/vezuved.h"
+#include "vezuved/vezuved_core.h"
 
 void* operator new(std::size_t size) {
     if (OperatorNewShouldFail()) throw std::bad_alloc();
@@ -204,6 +205,23 @@ TEST_F(OutOfMemory, EveryExportFailsCleanlyUntilItSucceeds) {
                      NonZero,
                      false});
     cases.push_back({"description", [&] { return RLSetPointDesc(&record, "a description"); }, Negative});
+    // The core's read of a database: all of it, or memory named as the cause.
+    cases.push_back({"core read",
+                     [&] {
+                         vezuved_collection* collection = vezuved_collection_new();
+                         if (collection == nullptr) return int32_t{VEZUVED_ERROR_MEMORY};
+                         const int32_t result = vezuved_read(collection, pdb.c_str(), nullptr);
+                         const std::string message = vezuved_error_message(collection);
+                         if (result == VEZUVED_OK) {
+                             EXPECT_EQ(vezuved_set_point_count(collection, 0), 3);
+                         } else {
+                             EXPECT_EQ(result, VEZUVED_ERROR_MEMORY) << message;
+                             EXPECT_NE(message.find("memory ran out"), std::string::npos) << message;
+                         }
+                         vezuved_collection_free(collection);
+                         return result;
+                     },
+                     [](int32_t result) { return result != VEZUVED_OK; }});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const long failures = Loop(c.call, c.failed);
