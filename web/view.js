@@ -172,7 +172,7 @@ const View = (() => {
   function drawProfile(box, readout, line, drawn, units, clock) {
     box.replaceChildren();
     readout.textContent = '';
-    if (!line || line.kind === 'points' || line.points.length < 2) return;
+    if (!line || line.points.length < 2) return;  // the caller hands a line, never points
     const metres = along(line);
     const total = metres[metres.length - 1] || 1;
     let low = Infinity, high = -Infinity;
