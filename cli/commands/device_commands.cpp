@@ -181,8 +181,7 @@ int32_t VEZUVED_CORE_CALL OnDeviceEvent(const vezuved_device_event* event, void*
         case VEZUVED_DEVICE_EVENT_FAILED:
             return 0;  // the call's sentence names every item that failed
         default:
-            // What the copy says goes to the problems, whole lines, after what the run printed.
-            copy.run.out.flush();
+            // What the copy says goes to the problems, whole lines (a copy prints nothing else).
             copy.run.err << event->message << "\n" << std::flush;
             return 0;
     }
@@ -210,7 +209,6 @@ CopySession Session(const RunContext& run, bool ask) {
 // ends the command with the library's sentence, which names every item
 // that failed, and a word on the tool's option that helps.
 void Finish(const RunContext& run, const Device& device, int32_t result, const std::string& what) {
-    run.out.flush();
     const int32_t code = vezuved_device_code(device.handle);
     if (result != VEZUVED_OK)
         FailConversion(vezuved_device_error_message(device.handle) +
