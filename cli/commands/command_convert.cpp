@@ -46,11 +46,7 @@ void Convert(RunContext& run, const ConvertOptions& options) {
     request.to = FileTypeOption("--to", options.to);
     request.outputDefinition = options.outputDefinition;
     request.track = options.track;
-    if (!options.what.empty()) {
-        const std::string what = LoweredAscii(options.what);
-        if (what != "waypoints" && what != "tracks" && what != "routes")
-            FailUsage("--what " + options.what + ": say waypoints, tracks or routes");
-    }
+    if (!options.what.empty()) KindOfWhat(options.what);
     request.what = options.what;
     request.in = ToTextOptions(options.shared);
     request.map.compact = options.compact;

@@ -29,9 +29,7 @@ void RunStats(RunContext& run, const StatsCommandOptions& options) {
     RequireEllipsoidDistances("vezuved stats");
     if (!(options.figures.climbThresholdMetres >= 0)) FailUsage("--climb-threshold must be 0 or more metres");
     if (!(options.figures.movingKmPerHour >= 0)) FailUsage("--moving-speed must be 0 or more km/h");
-    const std::string what = LoweredAscii(options.what);
-    if (!what.empty() && what != "waypoints" && what != "tracks" && what != "routes")
-        FailUsage("--what " + options.what + ": say waypoints, tracks or routes");
+    if (!options.what.empty()) KindOfWhat(options.what);
     const std::optional<FileType> from = FileTypeOption("--from", options.from);
     const TextOptions text = ToTextOptions(options.shared);
     const FilterPlan plan = ToFilterPlan(run, *options.filters, text);

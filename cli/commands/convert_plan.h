@@ -36,6 +36,10 @@ void RunConvert(RunContext& run, const ConvertRequest& request);
 // and `convert` writes a ".json" file: one set's listing, or a list of them.
 std::string PointsJsonDocument(std::ostream& err, const std::vector<PointSet>& sets);
 
+// The kind --what names: waypoints, tracks or routes, in any case; a usage
+// failure for any other word, said before a file is read.
+int32_t KindOfWhat(const std::string& what);
+
 // Keeps the sets --what and --track ask for; fails when none is left.
 // With --split-segments each segment of them becomes a set.
 std::vector<LoadedPoints> SelectSets(const RunContext& run,

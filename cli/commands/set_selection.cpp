@@ -25,15 +25,12 @@ std::vector<LoadedPoints> ChooseSets(std::vector<LoadedPoints> sets,
                                      const std::string& track,
                                      const std::string& source) {
     if (!what.empty()) {
-        const std::string lowered = LoweredAscii(what);
-        const int32_t kind = lowered == "waypoints" ? VEZUVED_KIND_POINT
-                             : lowered == "tracks"  ? VEZUVED_KIND_TRACK
-                                                    : VEZUVED_KIND_ROUTE;
+        const int32_t kind = KindOfWhat(what);
         std::vector<LoadedPoints> kept;
         for (LoadedPoints& set : sets) {
             if (KindOf(set.set) == kind) kept.push_back(std::move(set));
         }
-        if (kept.empty()) FailConversion("'" + source + "' holds no " + lowered);
+        if (kept.empty()) FailConversion("'" + source + "' holds no " + LoweredAscii(what));
         sets = std::move(kept);
     }
     if (track.empty()) return sets;
@@ -57,6 +54,14 @@ std::vector<LoadedPoints> ChooseSets(std::vector<LoadedPoints> sets,
 }
 
 }  // namespace
+
+int32_t KindOfWhat(const std::string& what) {
+    const std::string lowered = LoweredAscii(what);
+    if (lowered == "waypoints") return VEZUVED_KIND_POINT;
+    if (lowered == "tracks") return VEZUVED_KIND_TRACK;
+    if (lowered == "routes") return VEZUVED_KIND_ROUTE;
+    FailUsage("--what " + what + ": say waypoints, tracks or routes");
+}
 
 std::vector<LoadedPoints> SelectSets(const RunContext& run,
                                      std::vector<LoadedPoints> sets,
