@@ -26,7 +26,6 @@ WideString TemporaryFileName(const WideString& devicePath, const char* role, int
 }  // namespace
 
 bool CloseWritten(DeviceHandle& handle) {
-    if (!handle.IsValid()) return true;
     const HANDLE raw = handle.Release();
     if (RemoteApi().CeCloseHandle(raw)) return true;
     RemoteApi().CeCloseHandle(raw);

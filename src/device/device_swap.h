@@ -10,8 +10,8 @@
 
 namespace vezuved {
 
-// Closes a handle of something written; a close that fails is tried once
-// more, so nothing stays open, and counts as a failed write.
+// Closes the open handle of something written; a close that fails is tried
+// once more, so nothing stays open, and counts as a failed write.
 bool CloseWritten(DeviceHandle& handle);
 
 // Creates the database described by info under a free temporary name
