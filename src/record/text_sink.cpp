@@ -31,7 +31,6 @@ void Append(TextSink& sink, const char* data, size_t length) {
 }  // namespace
 
 void WriteText(TextSink& sink, const char* text, size_t length) {
-    if (sink.file == nullptr || length == 0) return;
     if (!sink.crlf) {
         Append(sink, text, length);
         return;

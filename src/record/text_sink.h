@@ -21,7 +21,7 @@ struct TextSinkBufferFree {
 };
 
 struct TextSink {
-    std::FILE* file = nullptr;
+    std::FILE* file = nullptr;  // open before the first write
     bool crlf = false;
     bool failed = false;  // a write came up short
     int error = 0;        // errno of the first short write: the OS's reason
