@@ -1,7 +1,6 @@
 // What the host gives back: arrays of records with their descriptions, and
 // the description functions that are its only way to reach that field.
 #include "api/export_call.h"
-#include "base/memory.h"
 #include "record/point_record.h"
 #include "state/conversion_state.h"
 
@@ -11,10 +10,7 @@ extern "C" {
 
 VEZUVED_API void VEZUVED_CALL RLDBRelease(void* records, int32_t count) {
     const ExportCall call;
-    if (records != nullptr) {
-        for (int32_t i = 0; i < count; ++i) DescFree(*RecordAt(records, i));
-        MemFree(records);
-    }
+    FreeRecordArray(records, count);
     FreeFormatStrings(State());
 }
 

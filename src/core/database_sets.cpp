@@ -5,7 +5,6 @@
 #include <cstring>
 #include <vector>
 
-#include "base/memory.h"
 #include "core/core_failure.h"
 #include "core/file_formats.h"
 #include "core/library_call.h"
@@ -19,20 +18,6 @@
 
 namespace vezuved::core {
 namespace {
-
-// The records a read hands back, with their descriptions, freed whole.
-struct ReadRecords {
-    ReadRecords() = default;
-    ReadRecords(const ReadRecords&) = delete;
-    ReadRecords& operator=(const ReadRecords&) = delete;
-    ~ReadRecords() {
-        if (array == nullptr) return;
-        for (int32_t i = 0; i < count; ++i) DescFree(*RecordAt(array, static_cast<size_t>(i)));
-        MemFree(array);
-    }
-    void* array = nullptr;
-    int32_t count = 0;  // records whose descriptions are still to be freed
-};
 
 // Why the library's header reader refused a database.
 std::string DatabaseCause(int32_t code) {
@@ -122,7 +107,7 @@ maps::PointSet ReadDatabaseFile(const std::string& path,
 
     maps::PointSet set;
     LibraryCall call;
-    ReadRecords read;
+    RecordArray read;
     int32_t kind = 0;
     errno = 0;
     uint32_t refused = 0;

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "base/memory.h"
 #include "base/wide_paths.h"
 #include "device/chunk_copy.h"
 #include "device/device_session.h"
@@ -118,20 +117,6 @@ int32_t ConvertToRecordText(ConversionState& state,
     return result.code;
 }
 
-// The records a database read hands back, with their descriptions, freed whole.
-struct DatabaseRecords {
-    DatabaseRecords() = default;
-    DatabaseRecords(const DatabaseRecords&) = delete;
-    DatabaseRecords& operator=(const DatabaseRecords&) = delete;
-    ~DatabaseRecords() {
-        if (array == nullptr) return;
-        for (int32_t i = 0; i < count; ++i) DescFree(*RecordAt(array, static_cast<size_t>(i)));
-        MemFree(array);
-    }
-    void* array = nullptr;
-    int32_t count = 0;
-};
-
 // A ".pdb" read once and its records written into the device database of
 // its kind, named after the file: no text file on the way.
 int32_t DatabaseFileToDevice(
@@ -145,7 +130,7 @@ int32_t DatabaseFileToDevice(
             return devErrOpenSource;
         }
     }
-    DatabaseRecords records;
+    RecordArray records;
     int32_t kind = kKindPoint;
     const int32_t count =
         DoReadPointDatabase(state, PcPathText(path, state.Paths).c_str(), &records.array, &kind);

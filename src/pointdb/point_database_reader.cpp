@@ -148,7 +148,7 @@ int32_t DoReadPointDatabase(
             // The host releases a failed read's array with count 0, so the
             // descriptions decoded so far are freed here. A line is counted
             // as soon as its description is stored, so none lies beyond.
-            for (int32_t i = 0; i < count; ++i) DescFree(array[i]);
+            FreeDescriptions(array, count);
         }
         *records = array;
         errno = cause;

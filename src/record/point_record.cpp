@@ -230,6 +230,16 @@ void DescFree(PointRecord& record) {
     StoreField(record, 0);
 }
 
+void FreeDescriptions(void* records, int64_t count) {
+    for (int64_t i = 0; i < count; ++i) DescFree(*RecordAt(records, static_cast<size_t>(i)));
+}
+
+void FreeRecordArray(void* records, int64_t count) {
+    if (records == nullptr) return;
+    FreeDescriptions(records, count);
+    MemFree(records);
+}
+
 bool DescSetCopy(PointRecord& record, const char* text) {
     if (text == nullptr) {
         DescFree(record);

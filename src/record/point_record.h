@@ -106,4 +106,19 @@ std::string FieldText(const char (&field)[N]) {
 // Element i of a host array of records.
 inline PointRecord* RecordAt(void* records, size_t i) { return static_cast<PointRecord*>(records) + i; }
 
+// Frees the descriptions of an array's first count records.
+void FreeDescriptions(void* records, int64_t count);
+// Frees them and the array itself; a null array holds nothing to free.
+void FreeRecordArray(void* records, int64_t count);
+
+// An array a read hands back, freed with its descriptions when this goes.
+struct RecordArray {
+    RecordArray() = default;
+    RecordArray(const RecordArray&) = delete;
+    RecordArray& operator=(const RecordArray&) = delete;
+    ~RecordArray() { FreeRecordArray(array, count); }
+    void* array = nullptr;
+    int32_t count = 0;  // records whose descriptions are still to be freed
+};
+
 }  // namespace vezuved

@@ -131,8 +131,7 @@ int32_t ReadDelimitedText(ConversionState& state, const TextRequest& request, vo
             // so nothing decoded so far may stay behind (the slot under way
             // included).
             const int64_t used = slot < count ? slot + 1 : count;
-            for (int64_t i = 0; i < used; ++i) DescFree(array[i]);
-            MemFree(array);
+            FreeRecordArray(array, used);
             *records = nullptr;
             throw;
         }
