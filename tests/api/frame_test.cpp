@@ -79,6 +79,23 @@ TEST(DefinitionLines, ExplainingALineReportsTheSettingsItChangesAndLeavesTheStat
     ResetConversionState(State());
 }
 
+// A release frees the descriptions of the records it is told of, and no further.
+TEST_F(FreshState, ReleaseFreesTheDescriptionsOfTheCountGiven) {
+    const TempFolder folder;
+    const std::string path = folder.file("d.pdb");
+    OwnedArray records(2);
+    ASSERT_EQ(RLDBWritePDB(path.c_str(), records.data(), 2, 0), 0);
+    void* array = nullptr;
+    int32_t kind = 0;
+    ASSERT_EQ(RLDBReadPDB(path.c_str(), &array, &kind), 2);
+    PointRecord second{};
+    ASSERT_EQ(RLSetPointDesc(RecordAt(array, 1), "second"), 0);
+    std::memcpy(&second, RecordAt(array, 1), sizeof second);
+    RLDBRelease(array, 1);
+    EXPECT_STREQ(RLGetPointDesc(&second), "second");
+    RLSetPointDesc(&second, nullptr);
+}
+
 #if defined(VEZUVED_HEAP_IN_USE)
 // A released array takes every description with it: the heap in use is what it was (glibc's
 // count; under a sanitizer it stays 0 and the sanitizer's leak check takes over).
