@@ -171,7 +171,10 @@ TEST(ToolMapWriters, DocumentsAsPinned) {
         {Kml({SmallTrack(), Summits(), Set("Empty", 0, {})}), "hike-peaks-empty.kml"},
         {Kml({Broken(VEZUVED_KIND_TRACK)}), "broken-track.kml"},
         {Kml({untimed}), "untimed-route.kml"},
-        {Kml({Set("One", VEZUVED_KIND_TRACK, {At("", "1", "2", "", "")})}), "one-point-track.kml"},
+        // One position: a LineString without its elevation, a gx:Track with it.
+        {Kml({Set("One", VEZUVED_KIND_TRACK, {At("", "1", "2", "", "")}),
+              Set("High", VEZUVED_KIND_TRACK, {At("", "1", "2", "100", "")})}),
+         "one-point-track.kml"},
         {Text([](DocumentSink& sink) { WriteGpx(sink, {Summits()}, "t"); }), "summits.gpx"},
         {Text([&](DocumentSink& sink) { WriteGpx(sink, mixed, "t"); }), "mixed.gpx"},
         {WriteTable(quiet, Held(Summits())) + WriteCsv(quiet, Held(Summits())) +
