@@ -346,6 +346,10 @@ TEST_F(EmulatorTest, MakesAFolderOnceAndSaysWhyNotTwice) {
         EXPECT_FALSE(RemoteApi().CeCreateDirectory(W(outside).c_str(), nullptr)) << outside;
         EXPECT_EQ(DWORD{ERROR_INVALID_NAME}, RemoteApi().CeGetLastError()) << outside;
     }
+    // A connection started again and refused takes no call.
+    EXPECT_EQ(E_FAIL, RemoteApi().CeRapiInitEx(nullptr));
+    EXPECT_FALSE(RemoteApi().CeCreateDirectory(W("n").c_str(), nullptr));
+    EXPECT_EQ(DWORD{ERROR_NOT_READY}, RemoteApi().CeGetLastError());
 }
 
 // A sort order on a blob, or on a type the handheld does not know, is refused.
