@@ -16,15 +16,16 @@ std::vector<DefinitionLine> CutDefinitionLines(const std::string& text, size_t m
         line = DefinitionLine();
         line.number = fileLine;
     };
+    // text[i + 1] at the last character is the string's own NUL.
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '"') {
             quoted = !quoted;
         } else if (quoted) {
-            if (c == '\n' || (c == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) ++fileLine;
+            if (c == '\n' || (c == '\r' && text[i + 1] != '\n')) ++fileLine;
             add(c);
         } else if (c == '\n' || c == '\r' || c == '\0') {
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            if (c == '\r' && text[i + 1] == '\n') ++i;
             if (c != '\0') ++fileLine;
             finish();
         } else if (c != 7 && c != 8) {
