@@ -136,6 +136,9 @@ TEST(VolumeFile, InspectorListsDatabasesWithTheirTimes) {
     TempFolder root;
     std::filesystem::create_directories(root.file("Maps/Alps"));
     ASSERT_EQ(0u, emu::SaveVolumeFile(root.file("Maps/Alps/RoverlogDBV.cdb"), Sample()));
+#if !defined(_WIN32)
+    std::filesystem::create_symlink("gone", root.file("Maps/lost"));  // a file whose size cannot be had
+#endif
     std::FILE* out = std::tmpfile();
     ASSERT_NE(nullptr, out);
     EXPECT_EQ(0, emu::InspectDevice(root.path(), out));
@@ -145,6 +148,9 @@ TEST(VolumeFile, InspectorListsDatabasesWithTheirTimes) {
     std::fclose(out);
     EXPECT_NE(std::string::npos, listing.find("\n\\Maps\\Alps\\\n\\Maps\\Alps\\RoverlogDBV.cdb  "))
         << listing;
+#if !defined(_WIN32)
+    EXPECT_NE(std::string::npos, listing.find("\n\\Maps\\lost  0 bytes  ")) << listing;
+#endif
     EXPECT_NE(std::string::npos,
               listing.find("database \"Home\" oid 65537 type 0x0000002A flags 0x5 records 1 modified "
                            "2019-05-01 09:27:16.3633186 UTC\n"))
