@@ -321,6 +321,16 @@ async function main() {
     const empty = page.locator('.job').first().locator('progress').first();
     assert.deepEqual([await empty.getAttribute('value'), await empty.getAttribute('max')], ['1', '1'],
       'an empty copy done shows a full bar');
+    // With move, a push asks first; declined, nothing is copied and the PC file stays.
+    await page.check('#sync input[name="move"]');
+    const jobs = await page.locator('.job').count();
+    const asked = [];
+    page.once('dialog', (dialog) => { asked.push(dialog.message()); dialog.dismiss(); });
+    await page.locator('#folder tr[data-name="Blank.rli"] button').click();
+    assert.deepEqual(asked, ['Move Blank.rli to the handheld and delete it from the PC folder?']);
+    assert.equal(await page.locator('.job').count(), jobs);
+    assert.ok(fs.existsSync(path.join(folder, 'Blank.rli')), 'a declined move keeps the PC file');
+    await page.uncheck('#sync input[name="move"]');
 
     // A file dropped on the page opens as a picked one does; while it is
     // slow to open, the busy sign says so.
