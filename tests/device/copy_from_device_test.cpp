@@ -4,6 +4,7 @@
 
 #include "device/transfer_rules.h"
 #include "device_test_support.h"
+#include "platform/io_faults.h"
 
 using namespace devtest;
 
@@ -168,6 +169,16 @@ TEST_F(CopyFromDeviceTest, FailureMessages) {
         EXPECT_EQ(row.message, out_);
         EXPECT_FALSE(FileExists(Pc("Home.rlp")));
     }
+#if defined(VEZUVED_IO_FAULTS)
+    // A complete PC copy that cannot be moved in says so, and leaves nothing.
+    vezuved::FailIoCallAfter(vezuved::IoCall::Rename, 1, EXDEV);
+    EXPECT_EQ(-1, FromDevice(9, nullptr));
+    vezuved::FailIoCallAfter(vezuved::IoCall::Rename, 0, 0);
+    EXPECT_EQ("Copying from Device: " + Pc("flag.rli") +
+                  "\nUnable to overwrite Host/PC file: " + Pc("flag.rli") + ", Err=ffffffff\n",
+              out_);
+    EXPECT_FALSE(FileExists(Pc("flag.rli")));
+#endif
     // A PC file that cannot be created (a folder of that name) fails before any copy.
     std::filesystem::create_directories(Pc("Home.rlp"));
     EXPECT_EQ(-1, FromDevice(0, nullptr, optAlways));
