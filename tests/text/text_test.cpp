@@ -229,6 +229,13 @@ TEST_F(Import, KindFilesHoldOneLinePerRecordWithLfEnds) {
     ASSERT_EQ(Run(ToKindFile, source, 1, out), 0);
     EXPECT_EQ(std::string(out), folder.file("t.rlt"));
     EXPECT_EQ(ReadFileText(out), "1.0000000,2.0000000,3,143005 24122004,A,i,d\n4.0000000,5.0000000,,,B,,\n");
+    // A Garmin text kept in its layout: a route's points are numbered in their order.
+    source = Put("g.txt",
+                 "Waypoint\tA\t\tUser Waypoint\tN45 30.000 W122 30.000\t100\n"
+                 "Waypoint\tB\t\tUser Waypoint\tN45 31.000 W122 30.000\t100\n");
+    Put("g.cal", "Source=Garmin\n");
+    ASSERT_EQ(Run(ToKindFile, source, 2, out), 0);
+    EXPECT_EQ(ReadFileText(out), "Route Waypoint\tRPT0001\t\t\t\n\nRoute Waypoint\tRPT0002\t\t\t\n\n");
 }
 
 // A point database beside the source, its first point at 45.5,-122.5: line
