@@ -74,10 +74,10 @@ async function main() {
   fs.writeFileSync(gpx, severalTracks());
   const broken = path.join(scratch, 'broken.gpx');
   fs.writeFileSync(broken, '<?xml version="1.0"?>\n<gpx><trk><trkseg><trkpt lat="1" lon="2">\n');
-  // A track that never moved, for an hour: its profile is no distance long.
+  // A track that never moved, for an hour: its profile is no distance long; its last point has no elevation.
   const still = path.join(scratch, 'still.gpx');
   fs.writeFileSync(still, '<gpx><trk><name>Still</name><trkseg><trkpt lat="46.4" lon="13.8"><ele>5</ele>' +
-    '<time>2024-06-01T08:00:00Z</time></trkpt><trkpt lat="46.4" lon="13.8"><ele>5</ele><time>2024-06-01T09:00:00Z</time>' +
+    '<time>2024-06-01T08:00:00Z</time></trkpt><trkpt lat="46.4" lon="13.8"><time>2024-06-01T09:00:00Z</time>' +
     '</trkpt></trkseg></trk></gpx>\n');
   // A degree of latitude by two of longitude at 60° N.
   const square = path.join(scratch, 'square.gpx');
@@ -384,7 +384,7 @@ async function main() {
     await page.waitForFunction(() => document.querySelector('#map svg title')?.textContent === 'Still');
     const profileBox = await page.locator('#profile svg').boundingBox();
     await page.locator('#profile svg').hover({ position: { x: profileBox.width - 2, y: 10 } });
-    await page.locator('#readout').filter({ hasText: '0 m · 5 m · 2024-06-01T09:00:00' }).waitFor();
+    await page.locator('#readout').filter({ hasText: '0 m · no elevation · 2024-06-01T09:00:00' }).waitFor();
     assert.match(await page.locator('#stats').textContent(), /\n {2}duration {8}1:00:00\n/);
 
     // A degree of longitude is drawn as long as it is at the middle latitude of the view.
