@@ -32,15 +32,6 @@ namespace {
 constexpr int32_t kErrorTimeout = -7;
 constexpr int32_t kErrorInit = -8;
 
-// "VEZUVed: cannot write 'x': ...\n" as "cannot write 'x': ...".
-std::string CauseWords(const char* bytes, size_t length) {
-    std::string cause(bytes, length);
-    const std::string prefix = "VEZUVed: ";
-    if (cause.compare(0, prefix.size(), prefix) == 0) cause.erase(0, prefix.size());
-    while (!cause.empty() && (cause.back() == '\n' || cause.back() == '\r')) cause.pop_back();
-    return cause;
-}
-
 // One call on the handheld: the lock, the state put back, the library's
 // lines and the device's progress and questions turned into events.
 class DeviceCall {

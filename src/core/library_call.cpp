@@ -8,17 +8,14 @@
 #include "vezuved/vezuved_core.h"
 
 namespace vezuved::core {
-namespace {
 
-// "VEZUVed: cannot write 'x': ...\n" as "cannot write 'x': ...".
-std::string CauseText(std::string line) {
+std::string CauseWords(const char* bytes, size_t length) {
+    std::string cause(bytes, length);
     const std::string prefix = "VEZUVed: ";
-    if (line.compare(0, prefix.size(), prefix) == 0) line.erase(0, prefix.size());
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-    return line;
+    if (cause.compare(0, prefix.size(), prefix) == 0) cause.erase(0, prefix.size());
+    while (!cause.empty() && (cause.back() == '\n' || cause.back() == '\r')) cause.pop_back();
+    return cause;
 }
-
-}  // namespace
 
 LibraryCall::LibraryCall() : scope_(DiagSink{&LibraryCall::Keep, this}) { state_.Paths = PathEncoding::Utf8; }
 
@@ -28,7 +25,7 @@ void LibraryCall::Keep(void* context, DiagKind kind, const char* bytes, size_t l
     auto* call = static_cast<LibraryCall*>(context);
     try {
         if (kind == DiagKind::Cause) {
-            const std::string cause = CauseText(std::string(bytes, length));
+            const std::string cause = CauseWords(bytes, length);
             call->causes_ += (call->causes_.empty() ? "" : "; ") + cause;
         } else {
             call->output_.append(bytes, length);

@@ -13,6 +13,10 @@
 
 namespace vezuved::core {
 
+// A cause the library printed, "VEZUVed: cannot write 'x': ...\n", as its
+// words alone: "cannot write 'x': ...".
+std::string CauseWords(const char* bytes, size_t length);
+
 class LibraryCall {
 public:
     LibraryCall();
