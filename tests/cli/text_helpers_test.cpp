@@ -87,6 +87,14 @@ TEST(TextHelpers, FixedTextsOfValuesNearZero) {
     const std::tuple<double, int, const char*> cases[] = {
         {-0.0004, 3, "0.000"}, {-0.0, 0, "0"}, {-0.0005001, 3, "-0.001"}, {-2.0, 1, "-2.0"}};
     for (const auto& [value, decimals, text] : cases) EXPECT_EQ(FormatFixed(value, decimals), text) << value;
+    // Numbers of the options: spaces around and a leading '+' are taken; nothing else is.
+    const std::pair<const char*, std::optional<double>> numbers[] = {{" 12.5 ", 12.5},
+                                                                     {"+3", 3.0},
+                                                                     {"-0.5", -0.5},
+                                                                     {" ", std::nullopt},
+                                                                     {"1e999", std::nullopt},
+                                                                     {"1 2", std::nullopt}};
+    for (const auto& [text, number] : numbers) EXPECT_EQ(ParseNumber(text), number) << text;
 }
 
 TEST(TextHelpers, NamesFoldToSmallLetters) {
