@@ -411,6 +411,9 @@ TEST_F(EmulatorTest, UnmountingAVolumeEndsOnlyItsOwnSearches) {
     ASSERT_TRUE(RemoteApi().CeUnmountDBVol(&other));
     EXPECT_NE(0u, RemoteApi().CeFindNextDatabaseEx(search, &guid_));
     RemoteApi().CeCloseHandle(search);
+    // The last unmount ends the volume: its id is refused from then on.
+    EXPECT_FALSE(RemoteApi().CeUnmountDBVol(&other));
+    EXPECT_EQ(DWORD{ERROR_INVALID_PARAMETER}, RemoteApi().CeGetLastError());
 }
 
 }  // namespace
