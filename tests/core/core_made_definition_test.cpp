@@ -62,12 +62,12 @@ TEST(CoreMadeDefinition, AHeaderRowMakesADefinitionOrNoneAndATextIsReadByIt) {
               "(line 2: 'high' is not an elevation)\nwarning: left out the time column 'time' (column 4): "
               "the definition reads it on no line (line 2: 'noon' is not a time)\n");
 
-    // Lines are cut as the reader cuts them: a CR alone ends one too.
-    made = Make(folder.put("log.txt", "lat\tlon\ttime\r45\t7\t2021-08-14T10:00:00Z\r"), 0);
+    // Lines are cut as the reader cuts them: a CR alone ends one too. The first column is looked at too.
+    made = Make(folder.put("log.txt", "time\tlat\tlon\r2021-08-14T10:00:00Z\t45\t7\r"), 0);
     EXPECT_EQ(made.result, VEZUVED_OK);
     EXPECT_EQ(
         made.warnings,
-        "warning: left out the time column 'time' (column 3): its values are ISO 8601 (line 2: "
+        "warning: left out the time column 'time' (column 1): its values are ISO 8601 (line 2: "
         "'2021-08-14T10:00:00Z'), which a definition's time column cannot read; reading the file by its "
         "header row keeps them\n");
 
