@@ -229,7 +229,8 @@ public:
 
     void Start(const XmlName& name, const char** attributes, size_t line) {
         const std::string_view local = name.local;
-        if (depth_++ == 0) {
+        if (!rootSeen_) {
+            rootSeen_ = true;
             if (local != "kml") {
                 FailMap("cannot read '" + what_ + "': it is no KML file (its root element is <" +
                         std::string(local) + ">, not <kml>)");
@@ -292,7 +293,6 @@ public:
     bool CollectText() const { return collect_; }
 
     void End(const XmlName& name, std::string& text) {
-        --depth_;
         collect_ = false;
         const std::string_view local = name.local;
         if (local == "NetworkLink") inNetworkLink_ = false;
@@ -627,7 +627,7 @@ private:
 
     std::string what_;
     SetCollector sets_;
-    size_t depth_ = 0;
+    bool rootSeen_ = false;
     size_t polygonDepth_ = 0;
     bool collect_ = false;
     bool inPlacemark_ = false;
