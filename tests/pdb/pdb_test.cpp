@@ -136,6 +136,7 @@ TEST(PdbValidate, StructuralRules) {
         {"sort info at app info", [](Fixture& f) { f.sortInfo = 96; }, kBad},
         {"sort info before list end", [](Fixture& f) { f.appInfo = 0, f.sortInfo = 94; }, kBad},
         {"sort info alone at list end", [](Fixture& f) { f.appInfo = 0, f.sortInfo = 96; }, 0},
+        {"sort info alone after list end", [](Fixture& f) { f.appInfo = 0, f.sortInfo = 98; }, kBad},
         {"sort at file end", [](Fixture& f) { f.entries.clear(), f.appInfo = 80, f.sortInfo = 95; }, kBad},
         {"record at sort info", [](Fixture& f) { f.sortInfo = 101; }, kBad},
         {"record at app info", [](Fixture& f) { f.entries[0].offset = 96; }, kBad},
