@@ -100,6 +100,25 @@ TEST_F(HostFiles, WildcardsAndCase) {
     EXPECT_EQ(0x00E9u, static_cast<unsigned>(found.cFileName[3]));
 }
 
+// A file's times are set each as given: the copies give a file its source's.
+TEST_F(HostFiles, AccessAndWriteTimesAreSetApart) {
+    WriteFileBytes(dir.Join("t.rlp"), "x");
+    HostFile file(HostCreateFile(devtest::W(dir.Join("t.rlp").c_str()).c_str(),
+                                 GENERIC_WRITE,
+                                 FILE_SHARE_READ,
+                                 nullptr,
+                                 OPEN_EXISTING,
+                                 0,
+                                 nullptr));
+    const uint64_t kDay = 864000000000ull;  // in FILETIME's 100 ns
+    const FILETIME access = MakeFileTime(devtest::kBaseTime), write = MakeFileTime(devtest::kBaseTime + kDay);
+    ASSERT_TRUE(PlatformSetFileTime(file.Get(), nullptr, &access, &write));
+    FILETIME gotAccess{}, gotWrite{};
+    ASSERT_TRUE(PlatformGetFileTime(file.Get(), nullptr, &gotAccess, &gotWrite));
+    EXPECT_EQ(std::make_pair(FileTimeValue(gotAccess), FileTimeValue(gotWrite)),
+              std::make_pair(devtest::kBaseTime, devtest::kBaseTime + kDay));
+}
+
 #if !defined(_WIN32)
 // A link is listed as what it points at; one that points nowhere is listed
 // too, so that copying it fails by its name instead of passing in silence.
