@@ -360,6 +360,11 @@ TEST(Stats, SpeedsAreHeldOverMovingSteps) {
         StatsOptions());
     EXPECT_NEAR(three.averageKmPerHour, 26.7, 0.1);
     EXPECT_DOUBLE_EQ(three.maximumKmPerHour, three.averageKmPerHour);
+    // 1 km/h faster each minute for 16 minutes: the last 15 steps hold 9 km/h at their middle.
+    std::vector<Point> faster = {At(0, 0, 0)};
+    for (int k = 1; k <= 16; ++k)
+        faster.push_back(At(0, faster.back().longitude.value() + k / 60.0 / 111.31949079, k * kMinute));
+    EXPECT_NEAR(ComputeStats(Track(faster), StatsOptions()).maximumKmPerHour, 9.0, 0.001);
     // Two fixes of one moment: a step of no time is no speed, however far.
     const TrackStats still = ComputeStats(Track({At(0, 0, kMinute), At(0, 0.001, kMinute)}), StatsOptions());
     EXPECT_EQ(std::make_pair(still.maximumKmPerHour, still.averageKmPerHour), std::make_pair(0.0, 0.0));
