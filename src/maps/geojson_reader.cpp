@@ -444,10 +444,10 @@ std::vector<PointSet> ReadGeoJsonSets(MapSource& source, bool strict, MapWarning
             ParseCaps caps{what};
             root = Json::parse(text, std::ref(caps));
         } catch (const Json::parse_error& error) {
-            // The library's own text starts with its exception's name.
+            // The library's own text starts with its exception's name and the
+            // place, "...parse error at line 1, column 2: ", the first ": ".
             std::string cause = error.what();
-            const size_t column = cause.find("column");
-            const size_t colon = cause.find(": ", column == std::string::npos ? 0 : column);
+            const size_t colon = cause.find(": ");
             if (colon != std::string::npos) cause.erase(0, colon + 2);
             FailMap("cannot read '" + what + "': " + Where(text, error.byte == 0 ? 0 : error.byte - 1) +
                     ": " + cause);
