@@ -26,10 +26,11 @@ struct StatsCommandOptions {
 };
 
 void RunStats(RunContext& run, const StatsCommandOptions& options) {
-    RequireEllipsoidDistances("vezuved stats");
+    // The command line's mistakes first, whatever this build can measure.
     if (!(options.figures.climbThresholdMetres >= 0)) FailUsage("--climb-threshold must be 0 or more metres");
     if (!(options.figures.movingKmPerHour >= 0)) FailUsage("--moving-speed must be 0 or more km/h");
     if (!options.what.empty()) KindOfWhat(options.what);
+    RequireEllipsoidDistances("vezuved stats");
     const std::optional<FileType> from = FileTypeOption("--from", options.from);
     const TextOptions text = ToTextOptions(options.shared);
     const FilterPlan plan = ToFilterPlan(run, *options.filters, text);

@@ -41,6 +41,10 @@ std::string DatabaseCause(int32_t code) {
     }
 }
 
+[[noreturn]] void FailOutOfMemory(const std::string& path) {
+    FailCore(VEZUVED_ERROR_MEMORY, "cannot read '" + path + "': " + DatabaseCause(VEZUVED_PDB_ERR_MEMORY));
+}
+
 int32_t SetKindOf(int32_t databaseKind) {
     if (databaseKind == VEZUVED_KIND_TRACK) return VEZUVED_SET_TRACK;
     if (databaseKind == VEZUVED_KIND_ROUTE) return VEZUVED_SET_ROUTE;
@@ -77,12 +81,11 @@ DatabaseFacts ReadDatabaseFacts(const std::string& path) {
     if (code != 0) {
         // A file that cannot be opened or read to its end says the system's reason.
         const int error = errno;
+        if (code == VEZUVED_PDB_ERR_MEMORY || error == ENOMEM) FailOutOfMemory(path);
         std::string cause = DatabaseCause(code);
         // (a read that failed leaves too few bytes for a Palm database).
         if (error != 0) cause = code == -1 ? std::strerror(error) : cause + ": " + std::strerror(error);
-        FailCore(code == -1                       ? VEZUVED_ERROR_OPEN
-                 : code == VEZUVED_PDB_ERR_MEMORY ? VEZUVED_ERROR_MEMORY
-                                                  : VEZUVED_ERROR_FORMAT,
+        FailCore(code == -1 ? VEZUVED_ERROR_OPEN : VEZUVED_ERROR_FORMAT,
                  "cannot read '" + path + "': " + cause);
     }
     return facts;
@@ -112,15 +115,11 @@ maps::PointSet ReadDatabaseFile(const std::string& path,
     errno = 0;
     uint32_t refused = 0;
     const int32_t count = DoReadPointDatabase(call.Conversion(), path.c_str(), &read.array, &kind, &refused);
-    const auto outOfMemory = [&] {
-        FailCore(VEZUVED_ERROR_MEMORY,
-                 "cannot read '" + path + "': " + DatabaseCause(VEZUVED_PDB_ERR_MEMORY));
-    };
     if (count < 0) {
         // The reader freed the descriptions of a failed read itself.
         read.count = 0;
         const int error = errno;
-        if (error == ENOMEM) outOfMemory();
+        if (error == ENOMEM) FailOutOfMemory(path);
         const std::string said = call.Said();
         FailCore(VEZUVED_ERROR_FORMAT,
                  "cannot read '" + path + "': " +
@@ -130,7 +129,7 @@ maps::PointSet ReadDatabaseFile(const std::string& path,
     }
     read.count = count;
     // A record passed over for want of memory would be missing from the set.
-    if (refused != 0) outOfMemory();
+    if (refused != 0) FailOutOfMemory(path);
     set.kind = SetKindOf(kind);
     char name[kMaxDatabaseName + 1];
     DatabaseNameFromPath(path.c_str(), name, PathEncoding::Utf8);

@@ -29,8 +29,10 @@ TEST_F(ToolErrors, RefusalsExitWithTwoForUsageAndOneForFiles) {
     };
     for (const auto& row : rows)
         Fails(std::stoi(row[0]), CommandWords(here(row.at(1))), here(row.at(2)), "true | ");
+#if defined(VEZUVED_HAVE_GEOGRAPHICLIB)
     // The bounds themselves are taken.
     Ok({"stats", Out("trip.gpx"), "--climb-threshold", "0", "--moving-speed", "0"});
+#endif
 }
 
 // An output that is the input, by its name or through a link to it: exit
