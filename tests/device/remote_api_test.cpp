@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <iterator>
 
 #include "device/remote_api.h"
@@ -414,6 +415,236 @@ TEST_F(EmulatorTest, UnmountingAVolumeEndsOnlyItsOwnSearches) {
     // The last unmount ends the volume: its id is refused from then on.
     EXPECT_FALSE(RemoteApi().CeUnmountDBVol(&other));
     EXPECT_EQ(DWORD{ERROR_INVALID_PARAMETER}, RemoteApi().CeGetLastError());
+}
+
+// What a handheld refuses, and the error it then gives: arguments missing or
+// out of range, ids of nothing, handles of nothing. 0: the call succeeds.
+TEST_F(EmulatorTest, RefusesWhatAHandheldRefusesWithItsReason) {
+    Push("Home.rlp", kPoints);
+    ASSERT_TRUE(Mount());
+    CEGUID other{}, none{};
+    WideString otherPath = W("\\Other.cdb"), volume = W(kVolumePath), folder = W("\\My Documents");
+    WideString missing = W("\\nowhere\\x.cdb"), home = W("Home"), absent = W("Absent");
+    ASSERT_TRUE(RemoteApi().CeMountDBVol(&other, &otherPath[0], OPEN_ALWAYS));
+    ASSERT_TRUE(RemoteApi().CeUnmountDBVol(&other));
+    CEOID oid = 0, noOid = 0;
+    const HANDLE db = RemoteApi().CeOpenDatabaseEx(&guid_, &oid, &home[0], 0, CEDB_AUTOINCREMENT, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, db);
+    const CEOID first = RemoteApi().CeSeekDatabase(db, CEDB_SEEK_BEGINNING, 0, nullptr);
+    const HANDLE search = RemoteApi().CeFindFirstDatabaseEx(&guid_, 0);
+    const auto named = [](const char* name, DWORD flags = CEDB_VALIDNAME) {
+        CEDBASEINFO info{};
+        info.dwFlags = flags;
+        WidenText(info.szDbaseName, name, CEDB_MAXDBASENAMELEN);
+        return info;
+    };
+    CEDBASEINFO tooManySorts = named("sorts", CEDB_VALIDNAME | CEDB_VALIDSORTSPEC);
+    tooManySorts.wNumSortOrder = CEDB_MAXSORTORDER + 1;
+    CEDBASEINFO info{};
+    CEOIDINFO got{};
+    LPBYTE buffer = nullptr;
+    DWORD size = 0;
+    WORD count = 0;
+    CEPROPVAL noText{};
+    noText.propid = 0x0001001F;
+    const std::string longName(CEDB_MAXDBASENAMELEN, 'n');
+    const struct {
+        const char* what;
+        std::function<bool()> call;
+        DWORD error;
+    } cases[] = {
+        {"a mount with no id",
+         [&] { return RemoteApi().CeMountDBVol(nullptr, &volume[0], OPEN_EXISTING); },
+         ERROR_INVALID_PARAMETER},
+        {"a folder mounted",
+         [&] { return RemoteApi().CeMountDBVol(&other, &folder[0], OPEN_ALWAYS); },
+         ERROR_ACCESS_DENIED},
+        {"a new volume that is there",
+         [&] { return RemoteApi().CeMountDBVol(&other, &otherPath[0], CREATE_NEW); },
+         ERROR_FILE_EXISTS},
+        {"a volume opened no known way",
+         [&] { return RemoteApi().CeMountDBVol(&other, &otherPath[0], 99); },
+         ERROR_INVALID_PARAMETER},
+        {"a new volume in no folder",
+         [&] { return RemoteApi().CeMountDBVol(&other, &missing[0], CREATE_ALWAYS); },
+         ERROR_PATH_NOT_FOUND},
+        {"a volume mounted twice",
+         [&] { return RemoteApi().CeMountDBVol(&other, &volume[0], OPEN_EXISTING); },
+         0},
+        {"an unmount of one of two mounts", [&] { return RemoteApi().CeUnmountDBVol(&other); }, 0},
+        {"a search of no volume",
+         [&] { return RemoteApi().CeFindFirstDatabaseEx(&none, 0) != nullptr; },
+         ERROR_INVALID_PARAMETER},
+        {"a search gone on with another volume's id",
+         [&] {
+             CEGUID fresh{};
+             return RemoteApi().CeMountDBVol(&fresh, &otherPath[0], OPEN_EXISTING) &&
+                    RemoteApi().CeFindNextDatabaseEx(search, &fresh) != 0;
+         },
+         ERROR_INVALID_PARAMETER},
+        {"a database made without its facts",
+         [&] { return RemoteApi().CeCreateDatabaseEx(&guid_, nullptr) != 0; },
+         ERROR_INVALID_PARAMETER},
+        {"a database made without a name",
+         [&] { return RemoteApi().CeCreateDatabaseEx(&guid_, &(info = named("x", CEDB_VALIDTYPE))) != 0; },
+         ERROR_INVALID_PARAMETER},
+        {"a database made with an empty name",
+         [&] { return RemoteApi().CeCreateDatabaseEx(&guid_, &(info = named(""))) != 0; },
+         ERROR_INVALID_PARAMETER},
+        {"a database made with five sort orders",
+         [&] { return RemoteApi().CeCreateDatabaseEx(&guid_, &tooManySorts) != 0; },
+         ERROR_INVALID_PARAMETER},
+        {"a name taken by another database",
+         [&] { return RemoteApi().CeCreateDatabaseEx(&guid_, &(info = named("HOME"))) != 0; },
+         ERROR_DUP_NAME},
+        {"facts set from nothing",
+         [&] { return RemoteApi().CeSetDatabaseInfoEx(&guid_, oid, nullptr); },
+         ERROR_INVALID_PARAMETER},
+        {"a name set empty",
+         [&] { return RemoteApi().CeSetDatabaseInfoEx(&guid_, oid, &(info = named(""))); },
+         ERROR_INVALID_PARAMETER},
+        {"a name set as long as its field",
+         [&] { return RemoteApi().CeSetDatabaseInfoEx(&guid_, oid, &(info = named(longName.c_str()))); },
+         ERROR_INVALID_PARAMETER},
+        {"five sort orders set",
+         [&] { return RemoteApi().CeSetDatabaseInfoEx(&guid_, oid, &tooManySorts); },
+         ERROR_INVALID_PARAMETER},
+        {"an object's facts into nothing",
+         [&] { return RemoteApi().CeOidGetInfoEx(&guid_, oid, nullptr); },
+         ERROR_INVALID_PARAMETER},
+        {"a record's facts",
+         [&] {
+             return RemoteApi().CeOidGetInfoEx(&guid_, first, &got) && got.wObjType == OBJTYPE_RECORD &&
+                    got.infRecord.oidParent == oid;
+         },
+         0},
+        {"an open with no id",
+         [&] {
+             return RemoteApi().CeOpenDatabaseEx(&guid_, nullptr, &home[0], 0, 0, nullptr) !=
+                    INVALID_HANDLE_VALUE;
+         },
+         ERROR_INVALID_PARAMETER},
+        {"an open with neither id nor name",
+         [&] {
+             return RemoteApi().CeOpenDatabaseEx(&guid_, &(noOid = 0), nullptr, 0, 0, nullptr) !=
+                    INVALID_HANDLE_VALUE;
+         },
+         ERROR_INVALID_PARAMETER},
+        {"an open of a name not there",
+         [&] {
+             return RemoteApi().CeOpenDatabaseEx(&guid_, &(noOid = 0), &absent[0], 0, 0, nullptr) !=
+                    INVALID_HANDLE_VALUE;
+         },
+         ERROR_FILE_NOT_FOUND},
+        {"an open in an order the database has no sort for",
+         [&] {
+             return RemoteApi().CeOpenDatabaseEx(&guid_, &(noOid = 0), &home[0], 0x00050003, 0, nullptr) !=
+                    INVALID_HANDLE_VALUE;
+         },
+         ERROR_INVALID_PARAMETER},
+        {"a seek no known way",
+         [&] { return RemoteApi().CeSeekDatabase(db, 99, 0, nullptr) != 0; },
+         ERROR_NOT_SUPPORTED},
+        {"a seek from the end to the first",
+         [&] { return RemoteApi().CeSeekDatabase(db, CEDB_SEEK_END, 1, nullptr) == first; },
+         0},
+        {"a seek past the end",
+         [&] { return RemoteApi().CeSeekDatabase(db, CEDB_SEEK_END, 2, nullptr) != 0; },
+         ERROR_NO_MORE_ITEMS},
+        {"a seek on no handle",
+         [&] { return RemoteApi().CeSeekDatabase(search, CEDB_SEEK_BEGINNING, 0, nullptr) != 0; },
+         ERROR_INVALID_HANDLE},
+        {"a read with no count",
+         [&] {
+             return RemoteApi().CeReadRecordProps(db, CEDB_ALLOWREALLOC, nullptr, nullptr, &buffer, &size) !=
+                    0;
+         },
+         ERROR_INVALID_PARAMETER},
+        {"a read of the first, then of the second, then past the last",
+         [&] {
+             const auto read = [&] {
+                 return RemoteApi().CeReadRecordProps(db, CEDB_ALLOWREALLOC, &count, nullptr, &buffer, &size);
+             };
+             return read() == first && read() != 0 && read() != 0;
+         },
+         ERROR_NO_MORE_ITEMS},
+        {"a write to a record not there",
+         [&] { return RemoteApi().CeWriteRecordPropsEx(db, oid, 0, nullptr) != 0; },
+         ERROR_INVALID_PARAMETER},
+        {"a write of values from nothing",
+         [&] { return RemoteApi().CeWriteRecordPropsEx(db, first, 1, nullptr) != 0; },
+         ERROR_INVALID_PARAMETER},
+        {"a write of a text from nothing",
+         [&] { return RemoteApi().CeWriteRecordPropsEx(db, first, 1, &noText) != 0; },
+         ERROR_INVALID_PARAMETER},
+        {"a close of no handle", [&] { return RemoteApi().CeCloseHandle(nullptr); }, ERROR_INVALID_HANDLE},
+        {"a search of files into nothing",
+         [&] { return RemoteApi().CeFindFirstFile(W("\\*").c_str(), nullptr) != INVALID_HANDLE_VALUE; },
+         ERROR_INVALID_PARAMETER},
+        {"a search of files in an empty folder",
+         [&] {
+             CE_FIND_DATA found{};
+             return RemoteApi().CeCreateDirectory(W("\\Empty").c_str(), nullptr) &&
+                    RemoteApi().CeFindFirstFile(W("\\Empty\\*").c_str(), &found) != INVALID_HANDLE_VALUE;
+         },
+         ERROR_FILE_NOT_FOUND},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.error == 0, c.call());
+        if (c.error != 0) {
+            EXPECT_EQ(c.error, RemoteApi().CeGetLastError());
+        }
+    }
+    FreeRemoteBuffer(buffer);
+    RemoteApi().CeCloseHandle(search);
+    RemoteApi().CeCloseHandle(db);
+}
+
+// Facts set keep what each flag names; a property written again takes the
+// new value, and one written deleted is gone.
+TEST_F(EmulatorTest, SetFactsAndRewrittenPropertiesKeepWhatTheyWereGiven) {
+    ASSERT_TRUE(Mount(OPEN_ALWAYS));
+    CEDBASEINFO info{};
+    info.dwFlags = CEDB_VALIDNAME;
+    WidenText(info.szDbaseName, "facts", 31);
+    CEOID oid = RemoteApi().CeCreateDatabaseEx(&guid_, &info);
+    const CEPROPID number = 0x00010003, text = 0x0002001F;
+    info.dwFlags = CEDB_VALIDSORTSPEC | CEDB_VALIDDBFLAGS | CEDB_NOCOMPRESS;
+    info.wNumSortOrder = 2;
+    info.rgSortSpecs[0] = {number, CEDB_SORT_DESCENDING};
+    info.rgSortSpecs[1] = {text, 0};
+    ASSERT_TRUE(RemoteApi().CeSetDatabaseInfoEx(&guid_, oid, &info));
+    CEOIDINFO got{};
+    ASSERT_TRUE(RemoteApi().CeOidGetInfoEx(&guid_, oid, &got));
+    EXPECT_EQ(DWORD{CEDB_NOCOMPRESS}, got.infDatabase.dwFlags);
+    EXPECT_EQ("facts", NarrowedText(got.infDatabase.szDbaseName));
+    ASSERT_EQ(2, got.infDatabase.wNumSortOrder);
+    EXPECT_EQ(text, got.infDatabase.rgSortSpecs[1].propid);
+    EXPECT_EQ(DWORD{CEDB_SORT_DESCENDING}, got.infDatabase.rgSortSpecs[0].dwFlags);
+
+    const HANDLE db = RemoteApi().CeOpenDatabaseEx(&guid_, &oid, nullptr, 0, 0, nullptr);
+    WideString word = W("first");
+    CEPROPVAL values[2] = {};
+    values[0].propid = number, values[0].val.lVal = 1;
+    values[1].propid = text, values[1].val.lpwstr = &word[0];
+    const CEOID record = RemoteApi().CeWriteRecordProps(db, 0, 2, values);
+    ASSERT_NE(0u, record);
+    values[0].val.lVal = 2;
+    values[1].wFlags = CEDB_PROPDELETE;
+    ASSERT_EQ(record, RemoteApi().CeWriteRecordProps(db, record, 2, values));
+    RemoteApi().CeSeekDatabase(db, CEDB_SEEK_CEOID, record, nullptr);
+    LPBYTE buffer = nullptr;
+    DWORD size = 0;
+    WORD count = 0;
+    ASSERT_EQ(
+        record,
+        RemoteApi().CeReadRecordPropsEx(db, CEDB_ALLOWREALLOC, &count, nullptr, &buffer, &size, nullptr));
+    ASSERT_EQ(1, count);
+    const auto* read = reinterpret_cast<const CEPROPVAL*>(buffer);
+    EXPECT_EQ(std::make_pair(number, LONG{2}), std::make_pair(read[0].propid, read[0].val.lVal));
+    FreeRemoteBuffer(buffer);
+    RemoteApi().CeCloseHandle(db);
 }
 
 }  // namespace
