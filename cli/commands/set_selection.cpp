@@ -84,7 +84,7 @@ namespace {
 // "evilxpg.exe"); 0 for any other. The core gives every title in UTF-8.
 size_t ForbiddenAt(const std::string& text, size_t at) {
     const auto byte = static_cast<unsigned char>(text[at]);
-    if (byte < 0x20 || byte == 0x7F || (byte < 0x80 && std::strchr("/\\:*?\"<>|", byte) != nullptr)) return 1;
+    if (byte < 0x20 || byte == 0x7F || std::strchr("/\\:*?\"<>|", byte) != nullptr) return 1;
     const bool c1 =
         byte == 0xC2 && at + 1 < text.size() && (static_cast<unsigned char>(text[at + 1]) & 0xE0) == 0x80;
     if (c1) return 2;
