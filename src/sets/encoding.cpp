@@ -163,12 +163,4 @@ std::string Cp1252ToUtf8(std::string_view text) {
     return out;
 }
 
-size_t Utf8Length(std::string_view text) {
-    size_t count = 0;
-    for (char byte : text) {
-        if ((static_cast<uint8_t>(byte) & 0xC0) != 0x80) ++count;
-    }
-    return count;
-}
-
 }  // namespace vezuved::maps

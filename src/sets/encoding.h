@@ -37,7 +37,4 @@ std::string Utf8Character(char32_t character);
 // U+10FFFF); npos when the text is valid.
 size_t FindInvalidUtf8(std::string_view text);
 
-// Number of characters (not bytes) in UTF-8 text, for aligning columns.
-size_t Utf8Length(std::string_view text);
-
 }  // namespace vezuved::maps
