@@ -52,7 +52,6 @@ int32_t DeviceDatabaseToFile(const ConversionState& state,
                              const FILETIME& deviceTime) {
     DiagPrint("Getting from device: %s\n", Narrow(destination).c_str());
     if (target.volume == nullptr) return devErrNotMounted;
-    if (db.volume == nullptr) db.volume = target.volume;
     CopyProgress progress(db.name);
     if (!progress.Start(0)) {
         progress.End(devCancelled, 0, 0);

@@ -201,7 +201,6 @@ int32_t RecordsToDeviceDatabase(ConversionState& state,
                                 const RecordsWriter& write,
                                 const std::function<void()>& whenCopied) {
     if (target.volume == nullptr) return devErrNotMounted;
-    if (db.volume == nullptr) db.volume = target.volume;
     WideString name = sourceName;
     if (RefuseLongName(name)) return -1;
 
