@@ -113,23 +113,32 @@ TEST_F(ToolErrors, ADefinitionThatCannotBeReadIsAnErrorWithItsCause) {
     EXPECT_EQ(FolderNames(folder_), (std::vector<std::string>{std::string(200, 'd'), "hike.pdb"}));
 }
 
-// A run of several outputs failing part way names what was and was not written.
+// A run of several outputs failing part way names what was and was not written, each file of an
+// output that has two (a GeoJSON and its points file) among them.
 TEST_F(ToolErrors, ARunThatFailsPartWaySaysWhatWasWrittenAndWhatNot) {
     const std::string trip = TestData("cli/data/trip.gpx");
     WriteFile(Out("a.gpx"), trip);
     WriteFile(Out("b.gpx"), "<gpx");
     WriteFile(Out("c.gpx"), trip);
     const std::string maps = Out("maps");
-    EXPECT_EQ(
-        Expected(1,
-                 "vezuved: cannot read '" + Out("b.gpx") + "': line 1: unclosed token\n" +
-                     "vezuved: 1 of 3 outputs were written (" + maps + "/a.kml); not written: " + maps +
-                     "/b.kml, " + maps + "/c.kml\n",
-                 {"convert", Out("a.gpx"), Out("b.gpx"), Out("c.gpx"), "--to", "kml", "--out-dir", maps}),
-        "Wrote " + maps +
-            "/a.kml (points 'waypoints', 2 point(s); route 'Loop', 2 point(s); track 'Morning', 3 "
-            "point(s); track 'Evening ride', 2 point(s))\n");
-    EXPECT_EQ(FolderNames(maps), std::vector<std::string>{"a.kml"});
+    EXPECT_EQ(Expected(1,
+                       "vezuved: cannot read '" + Out("b.gpx") + "': line 1: unclosed token\n" +
+                           "vezuved: 2 of 6 outputs were written (" + maps + "/a.geojson, " + maps +
+                           "/a-points.geojson); not written: " + maps + "/b.geojson, " + maps +
+                           "/b-points.geojson, " + maps + "/c.geojson, " + maps + "/c-points.geojson\n",
+                       {"convert",
+                        Out("a.gpx"),
+                        Out("b.gpx"),
+                        Out("c.gpx"),
+                        "--to",
+                        "geojson",
+                        "--points",
+                        "--out-dir",
+                        maps}),
+              "Wrote " + maps +
+                  "/a.geojson (points 'waypoints', 2 point(s); route 'Loop', 2 point(s); track 'Morning', 3 "
+                  "point(s); track 'Evening ride', 2 point(s))\n");
+    EXPECT_EQ(FolderNames(maps), (std::vector<std::string>{"a-points.geojson", "a.geojson"}));
 }
 
 // The device commands name the emulator they tried and why it did not load.
