@@ -79,4 +79,10 @@ TEST_F(ReadCaps, MorePointsOrALongerTextThanAReadTakesFailNamingTheCap) {
         ReadOutcome("b.gpx",
                     "<gpx><wpt lat=\"1\" lon=\"2\"><name>" + std::string(64, 'n') + "</name></wpt></gpx>"),
         Outcome(VEZUVED_OK, "W 'waypoints' 1: 2,1 '" + std::string(64, 'n') + "'\n", ""));
+    // A text no reader keeps is no text read: a file's own value's display name.
+    EXPECT_EQ(ReadOutcome("m.kml",
+                          "<kml><Document><ExtendedData><Data name=\"metadata:a\"><displayName>" + name +
+                              "</displayName><value>v</value></Data></ExtendedData><Placemark><Point>"
+                              "<coordinates>2,1</coordinates></Point></Placemark></Document></kml>"),
+              Outcome(VEZUVED_OK, "W 'waypoints' 1: 2,1\n", ""));
 }
