@@ -56,7 +56,7 @@ std::vector<std::string> WrittenFiles(const std::string& folder, const std::stri
     const std::string prefix = stem + "-";
     for (std::string& file : files) {
         const std::string name = TextOf(PathOf(file).filename());
-        if (files.size() < 2 || name.compare(0, prefix.size(), prefix) != 0) continue;
+        if (name.compare(0, prefix.size(), prefix) != 0) continue;  // the one file of a set not split
         const std::string piece = TextOf(PathOf(folder) / PathOf(name.substr(prefix.size())));
         std::filesystem::rename(PathOf(file), PathOf(piece));
         file = piece;
