@@ -338,6 +338,9 @@ TEST(FolderSearchTest, YieldsMatchingEntriesWithTheirKind) {
     EXPECT_EQ(Listing(folder.path(), "*.cal"),
               (std::map<std::string, bool>{{"a.cal", 0}, {"B.CAL", 0}, {"d.cal", 1}}));
     EXPECT_EQ(Listing(folder.path(), "?.TXT"), (std::map<std::string, bool>{{"c.txt", false}}));
+    // Every name but a folder's own "." and "..".
+    EXPECT_EQ(Listing(folder.path(), "*"),
+              (std::map<std::string, bool>{{"B.CAL", 0}, {"a.cal", 0}, {"c.txt", 0}, {"d.cal", 1}}));
     CurrentFolderScope here(folder.path());  // the empty folder text means the current folder
     EXPECT_EQ(std::filesystem::path(CurrentFolder(PathEncoding::Ansi)), std::filesystem::current_path());
     EXPECT_EQ(Listing("", "B.*"), (std::map<std::string, bool>{{"B.CAL", false}}));
