@@ -41,7 +41,6 @@ public:
         farthest_.emplace(vectors_, placed_);
     }
 
-    bool StartsSegment(size_t i) const { return startsSegment_[i]; }
     bool HasPlace(size_t i) const { return placed_[i]; }
 
     std::vector<bool> Required(const std::vector<Point>& waypoints) const {
@@ -85,14 +84,15 @@ public:
         return ArcGauge(vectors_[first], vectors_[last]).SquaredChord(vectors_[i]);
     }
 
-    // The largest squared chord of a point left out from the arc of the kept points around it.
+    // The largest squared chord of a point left out from the arc of the kept
+    // points around it. The two ends of every segment are kept (Required), so
+    // no stretch across a break has an interior point.
     double LargestError(const std::vector<bool>& keep) const {
         double worst = 0;
         size_t previous = keep.size();
         for (size_t i = 0; i < keep.size(); ++i) {
             if (!keep[i] || !HasPlace(i)) continue;
-            if (previous != keep.size() && !startsSegment_[i])
-                worst = std::max(worst, Farthest(previous, i).second);
+            if (previous != keep.size()) worst = std::max(worst, Farthest(previous, i).second);
             previous = i;
         }
         return worst;
@@ -123,7 +123,7 @@ std::vector<bool> SplitWorst(const Thinning& thinning,
     size_t previous = keep.size();
     for (size_t i = 0; i < keep.size(); ++i) {
         if (!keep[i] || !thinning.HasPlace(i)) continue;
-        if (previous != keep.size() && !thinning.StartsSegment(i)) thinning.Consider(previous, i, heap);
+        if (previous != keep.size()) thinning.Consider(previous, i, heap);
         previous = i;
     }
     worst = 0;
