@@ -72,6 +72,17 @@ TEST(CoreFit, ActivitiesCoursesSensorsAndDamagedFiles) {
              .File(),
          "T 'activity 2021-09-08' 6: 11.25,45^100@1631065600000 22.5,45^101@1631065601000 33.75,"
          "45@1631065601000 /45,45^100@1631065603000 45,-45^100@1631065609000 /56.25,-45^100\n"},
+        {"the timer started again begins a segment, whatever time a lap before it gave",
+         Activity()
+             .Data(1, {kT0, Deg(45), Deg(11.25), 3000, 0xFFFFFFFF})
+             .Data(2, {kT0 + 5, 0})
+             .Data(1, {kT0 + 1, Deg(45), Deg(22.5), 3000, 0xFFFFFFFF})
+             .Data(3, {kT0 + 2, 0, 4})
+             .Data(3, {kT0 + 3, 0, 0})
+             .Data(1, {kT0 + 4, Deg(45), Deg(33.75), 3000, 0xFFFFFFFF})
+             .File(),
+         "T 'activity 2021-09-08' 3: 11.25,45^100@1631065600000 22.5,45^100@1631065601000 "
+         "/33.75,45^100@1631065604000\n"},
         {"compressed timestamps rolling over; a big-endian definition",
          Fit()
              .Define(0, 20, F({253, 4, kUint32, 0, 4, kSint32, 1, 4, kSint32}), true)
