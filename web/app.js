@@ -128,6 +128,11 @@ async function readFiles() {
   redraw();
 }
 
+// The scale bar of the view shown, measured again whenever the window's
+// size, and the view's on screen with it, changes.
+let rescale = null;
+window.addEventListener('resize', () => rescale && rescale());
+
 // Every shown set on one view; the chosen one's change over its original,
 // drawn faintly; the profile of the changed line beside it.
 function redraw() {
@@ -147,6 +152,7 @@ function redraw() {
   }
   const title = state.chosen ? state.chosen.set.title : 'the opened files';
   const drawn = View.drawMap($('#map'), layers, title, units);
+  rescale = drawn && drawn.showScale;
   if (drawn) {
     panAndZoom(drawn.picture, drawn.showScale);
     drawn.showScale();

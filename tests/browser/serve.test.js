@@ -146,6 +146,11 @@ async function main() {
     // some kilometres, and some miles once the units are imperial.
     assert.match(await page.locator('#map .scale').textContent(), /^[125] km$/);
     assert.ok(await scaleIsTrue(), 'the scale bar is as long as it says');
+    // ... and still when the window, and the map with it, is made narrower.
+    await page.setViewportSize({ width: 800, height: 900 });
+    await page.waitForFunction(() => document.querySelector('#map svg').getBoundingClientRect().width < 700);
+    assert.ok(await scaleIsTrue(), 'the scale bar is as long as it says in a narrower window');
+    await page.setViewportSize({ width: 1280, height: 900 });
     // With nothing in hand the busy sign is gone.
     await page.locator('#busy').waitFor({ state: 'hidden' });
     // Lines keep tenths of the view's metres: a walk of a few metres is drawn smooth.
