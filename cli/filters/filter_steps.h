@@ -8,8 +8,6 @@
 
 namespace vezuved_cli {
 
-bool IsLineSet(const PointSet& set);
-
 // Thins a route or track to the step's count or error (--simplify, --fit),
 // keeping the points nearest waypoints; says on diagnostics what it kept.
 void SimplifySet(PointSet& set,

@@ -10,7 +10,7 @@ void ApplyFilters(std::vector<PointSet>& sets, const FilterPlan& plan, std::ostr
     // The waypoints a simplification passes: those of the sets, and --keep-near's.
     std::vector<Point> waypoints = plan.keepNear;
     for (const PointSet& set : sets) {
-        if (IsLineSet(set)) continue;
+        if (IsLine(set)) continue;
         for (const Point& point : set.points) {
             Point place;
             place.latitude = point.latitude;
@@ -25,7 +25,7 @@ void ApplyFilters(std::vector<PointSet>& sets, const FilterPlan& plan, std::ostr
         }
         std::vector<PointSet> left;
         for (PointSet& set : sets) {
-            if (IsLineSet(set)) {
+            if (IsLine(set)) {
                 switch (step.kind) {
                     case FilterKind::Simplify:
                     case FilterKind::Fit:

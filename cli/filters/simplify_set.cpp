@@ -4,10 +4,6 @@
 
 namespace vezuved_cli {
 
-bool IsLineSet(const PointSet& set) {
-    return set.kind == VEZUVED_KIND_TRACK || set.kind == VEZUVED_KIND_ROUTE;
-}
-
 void SimplifySet(PointSet& set,
                  const FilterStep& step,
                  const std::vector<Point>& waypoints,

@@ -221,6 +221,14 @@ TEST(Filters, CropKeepsItsBoundariesAndDropsWhatIsLeftEmpty) {
     sets[0].points[3].time.reset();
     Filter(sets, {{"crop", "time=..2021-08-13"}});
     EXPECT_EQ(sets[0].points.size(), 9u);
+    // A file's waypoints pass whole, and its track keeps the point nearest each.
+    const std::vector<Point> stretch = Line(45, 7, 45, 7.1, 101);
+    sets = {Track(stretch), Track({At(45.0005, *stretch[37].longitude)}, "w", VEZUVED_KIND_POINT)};
+    EXPECT_EQ(Filter(sets, {{"simplify", "5m"}, {"crop", "box=45.0001,6,46,8"}}),
+              "vezuved: track 't': --simplify 5m: 3 of 101 points kept\n"
+              "vezuved: track 't': --crop box=45.0001,6,46,8: none of its 3 points is inside; left out\n");
+    ASSERT_EQ(sets.size(), 1u);
+    EXPECT_EQ(sets[0].points.size(), 1u);
 }
 
 TEST(Filters, MergeOrdersOverlappingLogsByTimeAndTakesTheOverlapOnce) {
