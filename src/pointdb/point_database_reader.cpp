@@ -61,7 +61,7 @@ void RefineTrackKind(ConversionState& state, PdbHandle* handle) {
 uint32_t ReadHeaderFacts(ConversionState& state, PdbHandle* handle) {
     PdbHeader info{};
     uint32_t code = PdbGetInfo(handle, &info);
-    if (code != 0) return code & 0xffffu;
+    if (code != 0) return code;
     uint32_t result = 0;
     if (info.type == PdbFourChars("UsTr")) {
         state.DBKind = kKindTrack;

@@ -117,7 +117,7 @@ int32_t ExportRecords(ConversionState& state, ExportContext& ctx, std::FILE* dat
     // record; without memory for it the file is read in place.
     ctx.stream = ctx.memory.ReadFrom(database) ? *ctx.memory.Stream() : PdbFileStream(database);
     CheckError(PdbOpen(&ctx.stream, &ctx.handle));
-    CheckError(ReadHeaderFacts(state, ctx.handle) & 0xffffu);
+    CheckError(ReadHeaderFacts(state, ctx.handle));
 
     WorkRecord work;
     if (!work.Allocate(kWorkDescSize)) return -1;
