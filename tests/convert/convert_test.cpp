@@ -105,6 +105,7 @@ TEST(ReadNumbers, EdgeCases) {
                     {"-nan", 0, 0},
                     {"0x1A", 0, 1},
                     {"1e400", HUGE_VAL, 5},
+                    {"1e+400", HUGE_VAL, 6},
                     {"-0.001e-400", -0.0, 11}};
     const char* end = nullptr;
     for (const auto& c : decimals) {
