@@ -44,7 +44,8 @@ BOOL PlatformRemoveDirectory(LPCWSTR path);
 DWORD PlatformGetCurrentDirectory(DWORD size, WCHAR* buffer);
 
 // Time conversions: UTC to local time by the zone rules in force, and a
-// FILETIME (taken as it is) into DOS date and time words.
+// FILETIME (taken as it is) into DOS date and time words; every pointer
+// names a value (the library has no call without one).
 BOOL PlatformFileTimeToLocalFileTime(const FILETIME* utc, FILETIME* local);
 BOOL PlatformFileTimeToDosDateTime(const FILETIME* time, WORD* date, WORD* dosTime);
 // The present moment as a FILETIME.

@@ -526,10 +526,6 @@ DWORD PlatformGetCurrentDirectory(DWORD size, WCHAR* buffer) {
 }
 
 BOOL PlatformFileTimeToLocalFileTime(const FILETIME* utc, FILETIME* local) {
-    if (utc == nullptr || local == nullptr) {
-        t_lastError = ERROR_INVALID_PARAMETER;
-        return FALSE;
-    }
     const int64_t ticks = static_cast<int64_t>(FileTimeValue(*utc));
     const time_t seconds = static_cast<time_t>(ticks / kTicksPerSecond - kEpochDifference);
     struct tm parts;
@@ -547,10 +543,6 @@ BOOL PlatformFileTimeToLocalFileTime(const FILETIME* utc, FILETIME* local) {
 }
 
 BOOL PlatformFileTimeToDosDateTime(const FILETIME* time, WORD* date, WORD* dosTime) {
-    if (time == nullptr || date == nullptr || dosTime == nullptr) {
-        t_lastError = ERROR_INVALID_PARAMETER;
-        return FALSE;
-    }
     const int64_t seconds = static_cast<int64_t>(FileTimeValue(*time) / kTicksPerSecond);  // since 1601
     int64_t days = seconds / 86400;
     const int64_t secondOfDay = seconds % 86400;
