@@ -82,6 +82,8 @@ TEST(ProgramServices, ArgumentsComeBackAsTextsEndedByANullOne) {
 }
 
 TEST(ProgramServices, ProcessesAndLibrariesAsTheSystemKnowsThem) {
+    // Asked after one that is no process, whose failure the system still holds.
+    EXPECT_EQ(vezuved_system_process_running(0x7FFFFFF0), 0);
     EXPECT_EQ(vezuved_system_process_running(vezuved_system_process_id()), 1);
     EXPECT_EQ(vezuved_system_process_running(0), 0);
     EXPECT_EQ(vezuved_system_process_running(-5), 0);
