@@ -21,24 +21,18 @@ namespace {
 // the previous record's properties are freed. lastRecord is the record
 // read, 0 when none was.
 const WCHAR* ReadDeviceRecord(DeviceDatabase& db, CEOID /*recordId*/, size_t* size) {
-    WORD count = 0;
-    LPBYTE buffer = nullptr;
-    DWORD bufferSize = 0;
-    const CEOID oid = RemoteApi().CeReadRecordPropsEx(
-        db.handle.Get(), CEDB_ALLOWREALLOC, &count, nullptr, &buffer, &bufferSize, nullptr);
     db.ReleaseRecord();  // the previous record's properties are done with
+    WORD count = 0;
+    const CEOID oid = ReadRecordProperties(db.handle.Get(), count, db.propertyBuffer);
+    const auto* values = static_cast<const CEPROPVAL*>(db.propertyBuffer.get());
     db.lastRecord = 0;
-    if (oid != 0 && count > 0 && buffer != nullptr) {
+    if (oid != 0 && count > 0 && values != nullptr) {
         db.lastRecord = oid;
-        db.propertyBuffer = buffer;
-        const CEPROPVAL* values = reinterpret_cast<const CEPROPVAL*>(buffer);
         db.text =
             TypeFromPropID(values[0].propid) == CEVT_LPWSTR && (values[0].wFlags & CEDB_PROPNOTFOUND) == 0
                 ? values[0].val.lpwstr
                 : nullptr;
         if (size != nullptr) *size = db.text != nullptr ? (WideLength(db.text) + 1) * sizeof(WCHAR) : 0;
-    } else if (buffer != nullptr) {
-        FreeRemoteBuffer(buffer);
     }
     return db.text;
 }

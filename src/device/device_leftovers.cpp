@@ -85,15 +85,10 @@ bool ReadSwapJournal(
     DeviceHandle db(RemoteApi().CeOpenDatabaseEx(volume, &oid, nullptr, 0, 0, nullptr));
     if (!db.IsValid()) return false;
     WORD count = 0;
-    LPBYTE buffer = nullptr;
-    DWORD size = 0;
-    const CEOID record = RemoteApi().CeReadRecordPropsEx(
-        db.Get(), CEDB_ALLOWREALLOC, &count, nullptr, &buffer, &size, nullptr);
-    if (record == 0 || buffer == nullptr) {
-        if (buffer != nullptr) FreeRemoteBuffer(buffer);
-        return false;
-    }
-    const CEPROPVAL* values = reinterpret_cast<const CEPROPVAL*>(buffer);
+    RemoteBuffer properties;
+    const CEOID record = ReadRecordProperties(db.Get(), count, properties);
+    const auto* values = static_cast<const CEPROPVAL*>(properties.get());
+    if (record == 0 || values == nullptr) return false;
     for (WORD i = 0; i < count; ++i) {
         if ((values[i].wFlags & CEDB_PROPNOTFOUND) != 0 || values[i].val.lpwstr == nullptr) continue;
         const WideString text(values[i].val.lpwstr);
@@ -101,7 +96,6 @@ bool ReadSwapJournal(
         if (values[i].propid == kJournalAside) aside = text;
         if (values[i].propid == kJournalFresh) fresh = text;
     }
-    FreeRemoteBuffer(buffer);
     return !target.empty() && HasRole(aside, "old") && HasRole(fresh, "new");
 }
 

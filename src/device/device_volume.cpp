@@ -22,11 +22,8 @@ void MountedVolume::Unmount() {
     if (guid_ && RemoteApi().CeUnmountDBVol != nullptr) RemoteApi().CeUnmountDBVol(guid_.get());
 }
 
-DeviceDatabase::~DeviceDatabase() { ReleaseRecord(); }
-
 void DeviceDatabase::ReleaseRecord() {
-    if (propertyBuffer != nullptr) FreeRemoteBuffer(propertyBuffer);
-    propertyBuffer = nullptr;
+    propertyBuffer.reset();
     text = nullptr;
 }
 

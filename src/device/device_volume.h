@@ -91,7 +91,7 @@ struct DeviceDatabase {
     DeviceHandle handle;
     CEOID lastRecord = 0;
     const WCHAR* text = nullptr;  // inside the property buffer below
-    void* propertyBuffer = nullptr;
+    RemoteBuffer propertyBuffer;
     DWORD routeFlag = 0;
     DWORD recordCount = 0;
     WCHAR name[kDeviceNameMax + 1] = {};
@@ -99,7 +99,6 @@ struct DeviceDatabase {
     DeviceDatabase() = default;
     DeviceDatabase(const DeviceDatabase&) = delete;
     DeviceDatabase& operator=(const DeviceDatabase&) = delete;
-    ~DeviceDatabase();
     // Frees the property buffer of the last record read.
     void ReleaseRecord();
 };

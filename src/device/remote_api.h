@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "device/remote_api_entries.h"
 
@@ -51,6 +52,17 @@ bool RemoteApiLoaded();
 // Frees a property buffer that CeReadRecordPropsEx allocated with
 // CEDB_ALLOWREALLOC.
 void FreeRemoteBuffer(void* buffer);
+
+// Owns such a buffer: freed whichever way its reader leaves.
+struct RemoteBufferFree {
+    void operator()(void* buffer) const { FreeRemoteBuffer(buffer); }
+};
+using RemoteBuffer = std::unique_ptr<void, RemoteBufferFree>;
+
+// Reads every property of the record the open database stands at into a
+// buffer the remote API allocates, owned by properties from then on; the
+// record's id, 0 when none was read.
+CEOID ReadRecordProperties(HANDLE database, WORD& count, RemoteBuffer& properties);
 
 // Ends the connection when it goes out of scope, whatever path the caller
 // takes out of a device operation.
