@@ -114,6 +114,8 @@ TEST(ReadNumbers, EdgeCases) {
         EXPECT_EQ(end - c.text, c.used) << c.text;
     }
     EXPECT_EQ(ReadDecimal(nullptr), 0.0);
+    // Too large however it is written: every digit before the point counts.
+    EXPECT_PRED2(Same, ReadDecimal(("1" + std::string(400, '0') + ".5").c_str()), HUGE_VAL);
     // Too small however it is written: its zeros after the point count, not those before it.
     EXPECT_PRED2(Same, ReadDecimal(("0." + std::string(400, '0') + "1").c_str()), 0.0);
     EXPECT_PRED2(Same, ReadDecimal((std::string(400, '0') + "1e-401").c_str()), 0.0);
