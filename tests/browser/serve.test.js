@@ -260,6 +260,9 @@ async function main() {
     assert.match(await page.locator('#readout').textContent(), /^0 m · \d+ m · 2024-06-01T08:00:00Z$/);
     await page.locator('#profile svg').hover();
     await page.locator('#readout').filter({ hasText: /\b\d+\.\d\d km · \d+ m · 2024-06-01T/ }).waitFor();
+    // Its cursor stands upright at the point the pointer is over, the middle of the profile.
+    const cursor = await page.locator('#profile svg line').evaluate((line) => ['x1', 'x2'].map((end) => Number(line.getAttribute(end))));
+    assert.ok(cursor[0] === cursor[1] && Math.abs(cursor[0] - 300) < 40, `the cursor runs ${cursor}`);
     assert.equal(await page.locator('#map svg > circle').last().getAttribute('visibility'), 'visible');
     await page.selectOption('#units', 'imperial');
     assert.equal(await page.locator('#stats').textContent(), figures('7.24 mi', '7.30 mi', '2305 ft', '1952 ft', '6.5 mph', '8.6 mph'));
