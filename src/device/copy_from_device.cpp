@@ -1,6 +1,7 @@
 #include "device/copy_from_device.h"
 #include "base/diag.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
@@ -66,14 +67,11 @@ int32_t CopyDatabasesFromDevice(const ConversionState& state,
             return -1;
         }
         const CEDBASEINFO& dbInfo = info.infDatabase;
-        WCHAR name[kDeviceNameMax + 1];
-        std::memcpy(name, dbInfo.szDbaseName, sizeof name);
-        name[kDeviceNameMax] = 0;
-        if (dbInfo.wNumRecords == 0 || IsLeftoverDatabaseName(name)) continue;
-        if (!anyName && WideCompareNoCase(filter, name) != 0) continue;
+        const WideString name = DatabaseNameOf(dbInfo);
+        if (dbInfo.wNumRecords == 0 || IsLeftoverDatabaseName(name.c_str())) continue;
+        if (!anyName && WideCompareNoCase(filter, name.c_str()) != 0) continue;
 
-        const WideString path =
-            JoinPcPath(pcFolder, WideString(name) + WideFrom(KindExtension(type, routeFlag)));
+        const WideString path = JoinPcPath(pcFolder, name + WideFrom(KindExtension(type, routeFlag)));
         FILETIME pcTime{};
         int32_t order = 1;  // a missing PC file counts as older
         if (PcFileTime(path, &pcTime)) order = CompareFileTimes(&dbInfo.ftLastModified, &pcTime);
@@ -88,7 +86,7 @@ int32_t CopyDatabasesFromDevice(const ConversionState& state,
         db.type = type;
         db.routeFlag = routeFlag;
         db.recordCount = dbInfo.wNumRecords;
-        std::memcpy(db.name, name, sizeof name);
+        std::copy(name.begin(), name.end(), db.name);  // it fits: db.name ends in a 0 of its own
         result = Sticky(result, DeviceDatabaseToFile(state, db, target, path.c_str(), dbInfo.ftLastModified));
         if (result < 0) break;
     }

@@ -2,7 +2,6 @@
 #include "base/diag.h"
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "base/wide_paths.h"
@@ -32,12 +31,9 @@ void ListKind(const DeviceTarget& target,
             return;
         }
         const CEDBASEINFO& db = info.infDatabase;
-        WCHAR name[kDeviceNameMax + 1];
-        std::memcpy(name, db.szDbaseName, sizeof name);
-        name[kDeviceNameMax] = 0;
-        if (IsLeftoverDatabaseName(name)) continue;  // the library's own, not the user's
-        const WideString path =
-            JoinPcPath(pcFolder, WideString(name) + WideFrom(KindExtension(type, routeFlag)));
+        const WideString name = DatabaseNameOf(db);
+        if (IsLeftoverDatabaseName(name.c_str())) continue;  // the library's own, not the user's
+        const WideString path = JoinPcPath(pcFolder, name + WideFrom(KindExtension(type, routeFlag)));
         HostFindData found;
         bool onPc = false;
         {
@@ -55,11 +51,11 @@ void ListKind(const DeviceTarget& target,
             const int32_t order = CompareFileTimes(&db.ftLastModified, &found.ftLastWriteTime);
             row.state = order > 0 ? "Newer On Device" : (order < 0 ? "Newer On PC" : "Identical");
             DiagPrint(" %s", row.state.c_str());
-            AddSyncPair(name, path.c_str());
+            AddSyncPair(name.c_str(), path.c_str());
         } else {
             row.state = "Only on Device";
             DiagPrint("               %s", row.state.c_str());
-            AddSyncPair(name, nullptr);
+            AddSyncPair(name.c_str(), nullptr);
         }
         DiagPrint("\n");
         rows.push_back(std::move(row));

@@ -1,5 +1,6 @@
 #include "device/device_volume.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -114,6 +115,10 @@ bool ReadDatabaseInfo(CEGUID* volume, CEOID oid, DWORD type, DWORD routeFlag, CE
               static_cast<unsigned long>(type | routeFlag),
               static_cast<long>(RemoteFailureError()));
     return false;
+}
+
+WideString DatabaseNameOf(const CEDBASEINFO& info) {
+    return WideString(info.szDbaseName, std::find(info.szDbaseName, info.szDbaseName + kDeviceNameMax, 0));
 }
 
 int32_t OpenDeviceDatabase(DeviceDatabase& db, DWORD flags) {

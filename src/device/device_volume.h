@@ -122,6 +122,8 @@ int32_t FindDeviceDatabase(
 // The information of a database an enumeration found. When it cannot be
 // read, prints the failure line naming the kind searched and returns false.
 bool ReadDatabaseInfo(CEGUID* volume, CEOID oid, DWORD type, DWORD routeFlag, CEOIDINFO& info);
+// The database's name in those facts, at most kDeviceNameMax characters.
+WideString DatabaseNameOf(const CEDBASEINFO& info);
 
 // Opens db (by its oid, sorted by longitude for points, by sequence
 // otherwise): 1, or 0 when it cannot be opened.
