@@ -36,6 +36,15 @@ static void ExpectRefused(const std::string& file, const std::string& text, cons
               Outcome(VEZUVED_ERROR_FORMAT, "", "cannot read 'DIR/" + file + "': " + cause));
 }
 
+// The caps the README names: ten million points (two million in a 32-bit build) and 256 MiB a text.
+TEST(ReadCapsOfABuild, AreTheOnesTheReadmeNames) {
+    const std::string points = sizeof(void*) >= 8 ? "10000000" : "2000000";
+    EXPECT_EQ(vezuved::maps::TooManyPoints(),
+              "it holds more than " + points + " points, the most one file is read with");
+    EXPECT_EQ(vezuved::maps::TooLongText(),
+              "a text of more than 268435456 bytes, the most one text is read to");
+}
+
 class ReadCaps : public ::testing::Test {
 protected:
     void SetUp() override { vezuved::maps::SetReadCapsForTests(5, 64); }
