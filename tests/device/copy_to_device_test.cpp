@@ -1,6 +1,5 @@
 // Copies to the emulated handheld through RLDBCECopyToDevice: skip tables, numbered names,
 // questions, progress, cancelling, maps, folders, Palm databases and failure messages.
-#include <chrono>
 #include <filesystem>
 
 #include "device/transfer_rules.h"
@@ -195,8 +194,7 @@ TEST_F(CopyToDeviceTest, PalmDatabaseIsConvertedAndTheConversionRemoved) {
     // What a conversion killed two days ago left goes with this one's.
     std::filesystem::create_directory(Pc("~vezuved-convert-1"));
     WritePc("~vezuved-convert-1/Camp.rlp", "half");
-    std::filesystem::last_write_time(Pc("~vezuved-convert-1"),
-                                     std::filesystem::file_time_type::clock::now() - std::chrono::hours(48));
+    MakeFolderTwoDaysOld(Pc("~vezuved-convert-1"));
     EXPECT_EQ(0, ToDevice(Pc("Camp.pdb")));
     EXPECT_EQ("No Cal File\nCopying to Device: Camp\n", out_);  // the export's own note
     const auto all = Databases();

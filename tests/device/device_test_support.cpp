@@ -4,6 +4,7 @@
 #include <windows.h>
 #endif
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 
@@ -131,6 +132,28 @@ void SyncTest::SetTime(const std::string& path, uint64_t time) {
     ASSERT_TRUE(file.IsValid()) << path;
     const FILETIME when = MakeFileTime(time);
     ASSERT_TRUE(PlatformSetFileTime(file.Get(), &when, &when, &when));
+}
+
+void SyncTest::MakeFolderTwoDaysOld(const std::string& path) {
+#if defined(_WIN32)
+    // A folder's times are set through a handle of the folder itself.
+    const HANDLE folder = CreateFileW(W(path.c_str()).c_str(),
+                                      FILE_WRITE_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr,
+                                      OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS,
+                                      nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, folder) << path;
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    const FILETIME old = MakeFileTime(FileTimeValue(now) - 2 * 864000000000ull);
+    EXPECT_TRUE(SetFileTime(folder, nullptr, nullptr, &old));
+    CloseHandle(folder);
+#else
+    std::filesystem::last_write_time(path,
+                                     std::filesystem::file_time_type::clock::now() - std::chrono::hours(48));
+#endif
 }
 
 uint64_t SyncTest::TimeOf(const std::string& path) {

@@ -128,6 +128,7 @@ protected:
     void WritePc(const std::string& name, const std::string& bytes, uint64_t time = kBaseTime);
     void WriteDevice(const std::string& name, const std::string& bytes, uint64_t time = kBaseTime);
     static void SetTime(const std::string& path, uint64_t time);
+    static void MakeFolderTwoDaysOld(const std::string& path);
     static uint64_t TimeOf(const std::string& path);
 
     // The databases of the volume (all types), or none when it cannot be mounted.
