@@ -43,9 +43,8 @@ uint64_t Value(const FILETIME& time) {
 // for any other name.
 std::optional<unsigned long> WriterOfTemporary(const Text& name) {
     const size_t prefix = 9;  // ".vezuved-"
-    if (!StartsWith(name, ".vezuved-") || name.size() <= prefix + 4 ||
-        !StartsWith(name, ".tmp", name.size() - 4))
-        return std::nullopt;
+    // The two ends cannot overlap: ".tmp" begins with the one '.' of ".vezuved-".
+    if (!StartsWith(name, ".vezuved-") || !StartsWith(name, ".tmp", name.size() - 4)) return std::nullopt;
     const size_t dash = name.find(static_cast<WCHAR>('-'), prefix);
     if (dash == Text::npos || !DigitsTo(name, prefix, dash) || !DigitsTo(name, dash + 1, name.size() - 4))
         return std::nullopt;
