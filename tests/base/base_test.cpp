@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/diag.h"
 #include "base/unique_handle.h"
 #include "base/wide_text.h"
 
@@ -99,6 +100,22 @@ TEST(TextConversion, CompareIgnoresAsciiCaseOnly) {
     EXPECT_EQ(-1, WideCompareNoCase(accented.c_str(), plain.c_str()));
     EXPECT_EQ(-1, WideCompareNoCase(nullptr, lower.c_str()));
     EXPECT_EQ(1, WideCompareNoCase(lower.c_str(), WidenedText("home.rl").c_str()));
+}
+
+// Without a sink of the host's, output goes to standard output and a cause
+// to the debugger (standard error, where there is none).
+TEST(Diagnostics, WithoutAHostsSinkOutputIsStandardOutput) {
+    const DiagScope scope(DefaultDiagSink());
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    DiagWrite(DiagKind::Output, "out\n", 4);
+    DiagWrite(DiagKind::Cause, "VEZUVed: why\n", 13);
+    std::fflush(stdout);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "out\n");
+    const std::string debugger = ::testing::internal::GetCapturedStderr();
+#if !defined(_WIN32)
+    EXPECT_EQ(debugger, "VEZUVed: why\n");
+#endif
 }
 
 }  // namespace
