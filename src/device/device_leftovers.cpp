@@ -68,8 +68,7 @@ bool ListDatabases(CEGUID* volume, DWORD type, std::vector<FoundDatabase>& found
         std::memset(&info, 0, sizeof info);
         info.wObjType = OBJTYPE_DATABASE;
         if (!RemoteApi().CeOidGetInfoEx(volume, id, &info)) return false;
-        info.infDatabase.szDbaseName[kDeviceNameMax] = 0;
-        found.push_back({id, WideString(info.infDatabase.szDbaseName), info.infDatabase.ftLastModified});
+        found.push_back({id, DatabaseNameOf(info.infDatabase), info.infDatabase.ftLastModified});
     }
     return true;
 }

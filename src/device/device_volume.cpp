@@ -98,8 +98,7 @@ int32_t FindDeviceDatabase(
         std::memset(&info, 0, sizeof info);
         info.wObjType = OBJTYPE_DATABASE;
         if (!RemoteApi().CeOidGetInfoEx(volume, id, &info)) continue;
-        info.infDatabase.szDbaseName[kDeviceNameMax] = 0;
-        if (WideString(info.infDatabase.szDbaseName) != WideString(name)) continue;
+        if (DatabaseNameOf(info.infDatabase) != name) continue;
         if (oid != nullptr) *oid = id;
         if (modified != nullptr) *modified = info.infDatabase.ftLastModified;
         return 0;
