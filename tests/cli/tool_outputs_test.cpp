@@ -45,6 +45,9 @@ TEST_F(ToolCommands, ImportShowInfoExportAndFormats) {
         {{"import", DataFile("lake-loop-route.csv"), "-d", route, "--kind", "route-old", "-o", loop}, {}},
         {{"info", loop}, {"route", "version:  1", "records:  6"}},  // with the placeholder
         {{"show", loop}, {"5 point(s), route"}},
+        // Filtered, a text's points are each shown once; named, every one stays.
+        {{"show", DataFile("hike-track.csv"), "-d", FormatFile("track.cal"), "--fit", "2"},
+         {"\n8 point(s), track"}},
         // Text to text: read by one definition, written by another.
         {{"convert", DataFile("springs.tsv"), Out("s.csv"), "-d", tab, "--output-definition", nameFirst},
          {"Mirror Lake,45.3016000,-121.7866000,4100,Quiet lake"},
