@@ -339,9 +339,10 @@ std::optional<LineProblem> ReadGarminPoint(const std::string& line,
 // "line L, byte B (0xE9)" of the first byte that is no UTF-8.
 std::string InvalidPlace(std::string_view text, size_t offset) {
     size_t line = 1, start = 0;
+    // Every byte looked at has one after it: the byte at offset, at least.
     for (size_t i = 0; i < offset; ++i) {
         const char c = text[i];
-        if (c == '\n' || c == '\0' || (c == '\r' && !(i + 1 < text.size() && text[i + 1] == '\n'))) {
+        if (c == '\n' || c == '\0' || (c == '\r' && text[i + 1] != '\n')) {
             ++line;
             start = i + 1;
         }
