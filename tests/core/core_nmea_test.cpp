@@ -25,10 +25,14 @@ TEST(CoreNmea, FixesDatesAndWhatIsPassedOver) {
                       "0 DIR/log.nmea: 2 sentence(s) reporting no fix passed over\n"
                       "0 DIR/log.nmea: 1 RMC or GGA sentence(s) that cannot be read passed over\n"
                       "0 DIR/log.nmea: 1 line(s) that are not NMEA passed over\n"));
-    // No RMC: the fixes have no time, and a warning says why.
-    EXPECT_EQ(ReadOutcome("bare.nmea", "$GPGGA,120000,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*49\n"),
+    // No RMC: the fixes have no time, and a warning says why. A checksum of
+    // characters that are no hexadecimal digits is wrong, whatever they add up to.
+    EXPECT_EQ(ReadOutcome("bare.nmea",
+                          "$GPGGA,120000,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*49\n"
+                          "$GPGGA,120001,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*[_\n"),
               Outcome(VEZUVED_OK,
                       "T 'track' 1: 11.516666666666667,48.1173^545.4\n",
+                      "0 DIR/bare.nmea: 1 sentence(s) with a wrong checksum passed over\n"
                       "0 DIR/bare.nmea: no RMC sentence gives a date; the points have no time\n"));
 }
 
