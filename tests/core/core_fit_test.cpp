@@ -52,6 +52,7 @@ TEST(CoreFit, ActivitiesCoursesSensorsAndDamagedFiles) {
                 F({254, 2, kUint16, 1, 4, kUint32, 2, 4, kSint32, 3, 4, kSint32, 6, 8, kText, 5, 1, kEnum}))
             .Data(3, {0, kT0, Deg(-22.5), Deg(-45), "Top", 1})
             .Data(3, {1, kT0, kNone32, kNone32, "Nowhere", 0})
+            .Data(3, {2, kT0, Deg(-22.5), Deg(-90), "Turn", 0})
             .Define(4, 29, F({253, 4, kUint32, 0, 6, kText, 1, 4, kSint32, 2, 4, kSint32, 4, 2, kUint16}))
             .Data(4, {kT0 + 60, "H\xfctte", Deg(45), Deg(90), 3500})
             .Data(4, {kT0 + 90, "Far", Deg(95), Deg(90), 3500})
@@ -107,11 +108,12 @@ TEST(CoreFit, ActivitiesCoursesSensorsAndDamagedFiles) {
              .Data(0, {kT0 + 1, 7, Deg(45), 0, Deg(-90), 1, 2})
              .File(),
          "T 'activity 2021-09-08' 2: 90,45@1631065600000 -90,45@1631065601000\n"},
-        {"a course: its name, course points and a location (Windows-1252 name)",
+        {"a course: its name, course points (type 0 too) and a location (Windows-1252 name)",
          course,
-         "W 'waypoints' 2: -45,-22.5@1631065600000 'Top' #Summit 90,45^200@1631065660000 'H\xc3\xbctte'\n"
+         "W 'waypoints' 3: -45,-22.5@1631065600000 'Top' #Summit -90,-22.5@1631065600000 'Turn' #Generic "
+         "90,45^200@1631065660000 'H\xc3\xbctte'\n"
          "T 'Ridge' 2: -45,-22.5 -90,-22.5\n",
-         "0 DIR/trip.fit: waypoint 3 'Far': latitude 94.99999995343387 is outside -90..90; the point is left "
+         "0 DIR/trip.fit: waypoint 4 'Far': latitude 94.99999995343387 is outside -90..90; the point is left "
          "out\n"
          "0 DIR/trip.fit: 1 course point(s) or location(s) without a position are left out\n"},
         {"chained files: a track each, a course's without times by its kind",
