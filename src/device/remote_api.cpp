@@ -120,8 +120,8 @@ void FreeRemoteBuffer(void* buffer) { PlatformFreeRemoteBuffer(buffer); }
 CEOID ReadRecordProperties(HANDLE database, WORD& count, RemoteBuffer& properties) {
     LPBYTE buffer = nullptr;
     DWORD size = 0;
-    const CEOID record =
-        RemoteApi().CeReadRecordPropsEx(database, CEDB_ALLOWREALLOC, &count, nullptr, &buffer, &size, nullptr);
+    const CEOID record = RemoteApi().CeReadRecordPropsEx(
+        database, CEDB_ALLOWREALLOC, &count, nullptr, &buffer, &size, nullptr);
     properties.reset(buffer);
     return record;
 }
