@@ -7,8 +7,9 @@
 namespace vezuved {
 
 namespace {
-long g_failAt = 0;   // 0: never fail
-long g_counted = 0;  // allocations since the hook was last set
+long g_failAt = 0;      // 0: never fail
+bool g_failOn = false;  // every allocation from g_failAt on fails, not that one alone
+long g_counted = 0;     // allocations since the hook was last set
 bool g_countNew = false;
 std::atomic<long> g_live{0};  // blocks handed out and not yet freed
 
@@ -19,7 +20,7 @@ void* Counted(void* block) {
 
 bool ShouldFail() {
     ++g_counted;
-    return g_failAt != 0 && g_counted == g_failAt;
+    return g_failAt != 0 && (g_failOn ? g_counted >= g_failAt : g_counted == g_failAt);
 }
 }  // namespace
 
@@ -57,8 +58,14 @@ long LiveAllocations() { return g_live.load(std::memory_order_relaxed); }
 long FailAllocationAfter(long nth) {
     long counted = g_counted;
     g_failAt = nth;
+    g_failOn = false;
     g_counted = 0;
     return counted;
+}
+
+void FailEveryAllocationFrom(long nth) {
+    FailAllocationAfter(nth);
+    g_failOn = true;
 }
 
 void CountOperatorNew(bool on) { g_countNew = on; }

@@ -22,6 +22,9 @@ void* MemAllocateUnfailed(size_t size);
 // switches failures off. Returns how many allocations were made since the
 // last call, so a test can loop until a call succeeds.
 long FailAllocationAfter(long nth);
+// Test hook: the nth allocation from now on and every one after it fail,
+// for code that tries again with less; FailAllocationAfter(0) ends it.
+void FailEveryAllocationFrom(long nth);
 
 // Test hook: while on, a test program's replacement operator new asks
 // OperatorNewShouldFail before each allocation, so the library's own

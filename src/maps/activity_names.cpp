@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/memory.h"
 #include "maps/map_failure.h"
 
 #if defined(VEZUVED_HAVE_LIBCSV)
@@ -26,9 +27,15 @@ void OnField(void* field, size_t size, void* data) {
 
 void OnRow(int, void* data) { static_cast<Rows*>(data)->rows.emplace_back(); }
 
+// libcsv's buffers come from the library's heap, which runs out as
+// everything else the library reads does.
 struct Parser {
     csv_parser parser{};
     bool open = csv_init(&parser, 0) == 0;
+    Parser() {
+        csv_set_realloc_func(&parser, MemReallocate);
+        csv_set_free_func(&parser, MemFree);
+    }
     ~Parser() {
         if (open) csv_free(&parser);
     }

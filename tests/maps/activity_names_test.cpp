@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 
+#include "base/memory.h"
 #include "maps/activity_names.h"
 #include "maps/map_failure.h"
 
@@ -46,6 +47,15 @@ TEST(ActivityNames, TheFirstColumnOfEachNameCounts) {
                          "cannot read 'list.csv': it has no 'Filename' and 'Activity Name' columns");
         }
     }
+    // Memory that stays exhausted while the list is read fails with its cause.
+    FailEveryAllocationFrom(1);
+    try {
+        ActivityNames("Filename,Activity Name\na.gpx,Ridge\n", "list.csv");
+        ADD_FAILURE() << "read without memory";
+    } catch (const MapFailure& failure) {
+        EXPECT_STREQ(failure.what(), "cannot read 'list.csv': memory exhausted while increasing buffer size");
+    }
+    FailAllocationAfter(0);
 }
 }  // namespace
 }  // namespace vezuved::maps
