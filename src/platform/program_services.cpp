@@ -384,7 +384,8 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_system_open_in_browser(const 
     const pid_t child = ::fork();
     if (child < 0) return 0;
     if (child == 0) {
-        if (::fork() == 0) {
+        const pid_t opener = ::fork();
+        if (opener == 0) {
             const int nothing = ::open("/dev/null", O_RDWR);
             if (nothing >= 0) {
                 ::dup2(nothing, 0);
@@ -398,7 +399,7 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_system_open_in_browser(const 
 #endif
             ::_exit(127);
         }
-        ::_exit(0);
+        ::_exit(opener < 0 ? 1 : 0);  // no opener started: the page is not opened
     }
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
