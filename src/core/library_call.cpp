@@ -54,11 +54,6 @@ ConversionState& LibraryCall::LoadDefaults() {
     return state_;
 }
 
-std::string LibraryCall::Said() const {
-    if (!causes_.empty()) return causes_;
-    std::string output = output_;
-    while (!output.empty() && (output.back() == '\n' || output.back() == ' ')) output.pop_back();
-    return output;
-}
+std::string LibraryCall::Said() const { return causes_.empty() ? output_ : causes_; }
 
 }  // namespace vezuved::core

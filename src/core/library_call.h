@@ -25,7 +25,8 @@ public:
     LibraryCall& operator=(const LibraryCall&) = delete;
 
     // The causes the library gave, one per line without its "VEZUVed: "
-    // prefix, joined by "; "; its output lines when it gave no cause.
+    // prefix, joined by "; "; its output when it gave no cause (the
+    // database reader's one line, as "Err: 0x2", ends in no newline).
     std::string Said() const;
 
     // The call's own conversion state; its paths are UTF-8.
