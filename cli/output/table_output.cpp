@@ -70,7 +70,7 @@ size_t Utf8Length(const std::string& text) {
 std::string AlignColumns(const std::vector<std::vector<std::string>>& rows) {
     std::vector<size_t> widths;
     for (const auto& row : rows) {
-        if (widths.size() < row.size()) widths.resize(row.size(), 0);
+        widths.resize(std::max(widths.size(), row.size()), 0);
         for (size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], Utf8Length(row[c]));
     }
     std::string out;

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <ostream>
+#include <string_view>
 #include <thread>
 
 #include "commands/device_commands.h"
@@ -21,10 +22,12 @@ namespace {
 volatile std::sig_atomic_t g_stop = 0;
 extern "C" void OnStopSignal(int) { g_stop = 1; }
 
-const char* ContentType(const std::string& path) {
-    if (path.size() > 3 && path.compare(path.size() - 3, 3, ".js") == 0)
-        return "text/javascript; charset=utf-8";
-    if (path.size() > 4 && path.compare(path.size() - 4, 4, ".css") == 0) return "text/css; charset=utf-8";
+const char* ContentType(std::string_view path) {
+    const auto endsIn = [&](std::string_view tail) {
+        return path.size() > tail.size() && path.substr(path.size() - tail.size()) == tail;
+    };
+    if (endsIn(".js")) return "text/javascript; charset=utf-8";
+    if (endsIn(".css")) return "text/css; charset=utf-8";
     return "text/html; charset=utf-8";
 }
 

@@ -25,17 +25,18 @@ struct SeamCookie {
 };
 
 // Streams made here and their descriptors: few are open at once.
-constexpr int kTrackedStreams = 64;
-std::FILE* g_streams[kTrackedStreams];
-int g_descriptors[kTrackedStreams];
+struct TrackedStream {
+    std::FILE* stream;
+    int fd;
+};
+TrackedStream g_streams[64];
 std::mutex g_streamsLock;
 
 void Track(std::FILE* file, int fd) {
     std::lock_guard<std::mutex> hold(g_streamsLock);
-    for (int i = 0; i < kTrackedStreams; ++i) {
-        if (g_streams[i] == nullptr) {
-            g_streams[i] = file;
-            g_descriptors[i] = fd;
+    for (TrackedStream& slot : g_streams) {
+        if (slot.stream == nullptr) {
+            slot = TrackedStream{file, fd};
             return;
         }
     }
@@ -43,8 +44,8 @@ void Track(std::FILE* file, int fd) {
 
 void Untrack(int fd) {
     std::lock_guard<std::mutex> hold(g_streamsLock);
-    for (int i = 0; i < kTrackedStreams; ++i)
-        if (g_streams[i] != nullptr && g_descriptors[i] == fd) g_streams[i] = nullptr;
+    for (TrackedStream& slot : g_streams)
+        if (slot.stream != nullptr && slot.fd == fd) slot.stream = nullptr;
 }
 
 ssize_t SeamRead(void* cookie, char* buffer, size_t size) {
@@ -143,8 +144,8 @@ std::FILE* PlatformStreamOfDescriptor(int descriptor, const char* mode) { return
 
 int PlatformStreamDescriptor(std::FILE* file) {
     std::lock_guard<std::mutex> hold(g_streamsLock);
-    for (int i = 0; i < kTrackedStreams; ++i)
-        if (g_streams[i] == file) return g_descriptors[i];
+    for (const TrackedStream& slot : g_streams)
+        if (slot.stream == file) return slot.fd;
     return ::fileno(file);
 }
 

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <memory>
+#include <regex>
 #include <sstream>
 
 #include "conversion/records.h"
@@ -203,6 +205,25 @@ TEST(ToolMapWriters, DocumentsAsPinned) {
     EXPECT_NE(GeoJson({sensed}, true)
                   .find(R"("kind":"track","coordExtras":{"magvar":[null,"3.5"],"hr":[null,"120"]}}})"),
               std::string::npos);
+    // Waypoints stand in the Folders their paths name; a Folder stays open
+    // while the waypoints that follow stand in it.
+    MapSet filed = Set("W", VEZUVED_KIND_POINT, {At("A", "1", "2", "", ""), At("B", "3", "4", "", ""),
+                                                 At("C", "5", "6", "", ""), At("D", "7", "8", "", "")});
+    const char* const paths[] = {"Trips/Alps", "Trips/Dolomites", "Trips/Dolomites", nullptr};
+    for (size_t i = 0; paths[i] != nullptr; ++i) {
+        auto folder = std::make_shared<vezuved::maps::PointExtras>();
+        folder->Set(vezuved::maps::PointExtra::Folder, paths[i]);
+        filed.points[i].extras = folder;
+    }
+    const std::string kml = Kml({filed});
+    std::string nesting;
+    const std::regex marks("<Folder><name>[^<]*</name>|<Placemark><name>[^<]*</name>|</Folder>");
+    for (auto mark = std::sregex_iterator(kml.begin(), kml.end(), marks); mark != std::sregex_iterator(); ++mark)
+        nesting += mark->str();
+    EXPECT_EQ(nesting,
+              "<Folder><name>W</name><Folder><name>Trips</name><Folder><name>Alps</name>"
+              "<Placemark><name>A</name></Folder><Folder><name>Dolomites</name><Placemark><name>B</name>"
+              "<Placemark><name>C</name></Folder></Folder><Placemark><name>D</name></Folder>");
     // Nothing left: an empty collection, pretty unless asked otherwise.
     EXPECT_EQ(GeoJson({Set("E", VEZUVED_KIND_TRACK, {At("Off", "91", "0", "", "")})}),
               "{\n  \"type\": \"FeatureCollection\",\n  \"features\": []\n}\n");

@@ -48,20 +48,22 @@ TEST(CoreTcx, ActivitiesCoursesWhatIsLeftOutAndOtherFiles) {
              "<PointType>Left</PointType><Notes>at the church</Notes></CoursePoint></Course></Courses>\n"),
          "W 'waypoints' 1: 2.5,1.5@1577836801000 'Turn' \"at the church\" #Left\n"
          "T 'Loop' 2: 2,1^10@1577836800000 2.5,1.5@1577836801000\n"},
-        {"trackpoints without a position, a bad latitude, half a position, an unplaced course point",
+        {"trackpoints without a position, a bad latitude, either half of a position, an unplaced course point",
          Document(
              "<Activities><Activity><Lap><Track>\n<Trackpoint><Time>2020-01-01T00:00:00Z</Time><HeartRateBpm>"
              "<Value>70</Value></HeartRateBpm>"
              "</Trackpoint>\n<Trackpoint><Time>2020-01-01T00:00:01Z</Time></Trackpoint>\n" +
              Point("2020-01-01T00:00:02Z", "95", "2") +
-             "<Trackpoint><Position><LatitudeDegrees>1</LatitudeDegrees></Position></Trackpoint>\n" +
+             "<Trackpoint><Position><LatitudeDegrees>1</LatitudeDegrees></Position></Trackpoint>\n"
+             "<Trackpoint><Position><LongitudeDegrees>2</LongitudeDegrees></Position></Trackpoint>\n" +
              Point("2020-01-01T00:00:03Z", "1", "2") +
              "</Track></Lap></Activity></Activities>\n<Courses><Course><CoursePoint><Name>Nowhere</Name>"
              "</CoursePoint></Course></Courses>\n"),
          "T 'track 1' 1: 2,1@1577836803000\n",
          "7 DIR/ride.tcx:7: track 'track 1' point 1: latitude '95' is outside -90..90; the point is left "
          "out\n8 DIR/ride.tcx:8: track 'track 1' point 2: it has no longitude; the point is left out\n"
-         "11 DIR/ride.tcx:11: waypoint 1 'Nowhere': it has no position; the point is left out\n"
+         "9 DIR/ride.tcx:9: track 'track 1' point 3: it has no latitude; the point is left out\n"
+         "12 DIR/ride.tcx:12: waypoint 1 'Nowhere': it has no position; the point is left out\n"
          "0 DIR/ride.tcx: 2 trackpoint(s) without a position (a time, heart rate or distance alone) left "
          "out\n0 'DIR/ride.tcx': track 'track 2' has no points and is left out\n"},
         {"no trackpoint anywhere",

@@ -560,6 +560,12 @@ TEST_F(EmulatorTest, RefusesWhatAHandheldRefusesWithItsReason) {
                     0;
          },
          ERROR_INVALID_PARAMETER},
+        {"a read with no buffer",
+         [&] { return RemoteApi().CeReadRecordProps(db, CEDB_ALLOWREALLOC, &count, nullptr, nullptr, &size) != 0; },
+         ERROR_INVALID_PARAMETER},
+        {"a read with no size",
+         [&] { return RemoteApi().CeReadRecordProps(db, CEDB_ALLOWREALLOC, &count, nullptr, &buffer, nullptr) != 0; },
+         ERROR_INVALID_PARAMETER},
         {"a read of the first, then of the second, then past the last",
          [&] {
              const auto read = [&] {

@@ -125,6 +125,20 @@ TEST(ReplacingFile, AFailedStreamKeepsThePreviousFile) {
     }
 }
 
+// Every name a temporary may take is another's file: the write fails and removes none of them.
+TEST(ReplacingFile, WithEveryTemporaryNameTakenItFailsAndRemovesNone) {
+    TempFolder folder;
+    const std::string target = folder.file("keep.txt");
+    for (unsigned attempt = 0; attempt < kTemporaryNameAttempts; ++attempt)
+        WriteFileBytes(TemporaryNameBeside(target, static_cast<unsigned long>(::getpid()), attempt), "theirs");
+    {
+        ReplacingFile file;
+        EXPECT_FALSE(OpenReplacingFile(file, target.c_str(), PathEncoding::Ansi));
+        EXPECT_EQ(file.failure, "cannot write '" + target + "': File exists");
+    }
+    EXPECT_EQ(FolderNames(folder.path()).size(), kTemporaryNameAttempts);
+}
+
 void MakeOld(const std::string& path, long days) {
     struct utimbuf times;
     times.actime = times.modtime = std::time(nullptr) - days * 24 * 60 * 60 - 60;
