@@ -181,10 +181,11 @@ const View = (() => {
     }
     const heights = low <= high;
     if (!heights) { low = 0; high = 1; }
-    high = Math.max(high, low + 1);
+    // A level line lies along the bottom of a metre's range; its label keeps its one height.
+    const top = Math.max(high, low + 1);
     const width = 600, height = 160;
     const x = (m) => m / total * width;
-    const y = (h) => height - (h - low) / (high - low) * (height - 10) - 5;
+    const y = (h) => height - (h - low) / (top - low) * (height - 10) - 5;
     let d = '';
     line.points.forEach((point, i) => {
       if (point[2] === null) return;

@@ -80,6 +80,10 @@ async function main() {
     '<time>2024-06-01T08:00:00Z</time></trkpt><trkpt lat="46.4" lon="13.8"><time>2024-06-01T09:00:00Z</time>' +
     '</trkpt></trkseg></trk></gpx>\n');
   // A degree of latitude by two of longitude at 60° N.
+  // A level kilometre, a little over: its profile lies flat, its length is said in kilometres.
+  const level = path.join(scratch, 'level.gpx');
+  fs.writeFileSync(level, '<gpx><trk><name>Level</name><trkseg><trkpt lat="46.4" lon="13.8"><ele>7</ele></trkpt>' +
+    '<trkpt lat="46.409" lon="13.8"><ele>7</ele></trkpt></trkseg></trk></gpx>\n');
   const square = path.join(scratch, 'square.gpx');
   fs.writeFileSync(square, '<gpx><trk><name>Square</name><trkseg><trkpt lat="60" lon="0"/><trkpt lat="61" lon="0"/>' +
     '<trkpt lat="61" lon="40"/><trkpt lat="60" lon="40"/></trkseg></trk></gpx>\n');
@@ -395,6 +399,12 @@ async function main() {
     await page.locator('#readout').filter({ hasText: '0 m · no elevation · 2024-06-01T09:00:00' }).waitFor();
     assert.match(await page.locator('#stats').textContent(), /\n {2}duration {8}1:00:00\n/);
 
+    await page.setInputFiles('#pick', level);
+    await page.waitForFunction(() => document.querySelector('#map svg title')?.textContent === 'Level');
+    assert.equal(await page.locator('#profile p.hint').textContent(),
+      'Elevation 7 m to 7 m over 1.00 km; hover or use the arrow keys');
+    assert.equal(await page.locator('#profile svg path').getAttribute('d'), 'M0.0 155.0L600.0 155.0');
+
     // A degree of longitude is drawn as long as it is at the middle latitude of the view.
     await page.setInputFiles('#pick', square);
     await page.waitForFunction(() => document.querySelector('#map svg title')?.textContent === 'Square');
@@ -404,6 +414,9 @@ async function main() {
       const box = document.querySelector('#map svg').viewBox.baseVal;
       return [Math.max(...xs) - Math.min(...xs), -(box.y + box.height / 2) / 110574];
     });
+    // Its profile measures every leg on the sphere, the first as well.
+    assert.equal(await page.locator('#profile p.hint').textContent(),
+      'Elevation not recorded over 2345.01 km; hover or use the arrow keys');
     const fortyDegrees = 40 * 111320 * Math.cos(middle * Math.PI / 180);
     assert.ok(Math.abs(wide / fortyDegrees - 1) < 0.001, `forty degrees at ${middle}° drawn ${wide} long`);
     // Wider than the frame with every open file: the scale follows the width.
