@@ -168,6 +168,16 @@ TEST(CoreFit, ActivitiesCoursesSensorsAndDamagedFiles) {
          "T 'activity' 1: 11.25,45^100\n",
          "0 DIR/trip.fit: record at byte 80: latitude 135 is outside -90..90; the point is left out\n"
          "0 DIR/trip.fit: 1 point(s) are timed from the device's start, not by a clock: they keep no time\n"},
+        {"a longitude given unsigned, past 180",
+         Fit()
+             .Define(0, 0, F({0, 1, kEnum, 4, 4, kUint32}))
+             .Data(0, {4, kT0})
+             .Define(1, 20, F({253, 4, kUint32, 0, 4, kSint32, 1, 4, kUint32}))
+             .Data(1, {kT0, Deg(45), 0xF0000000})
+             .Data(1, {kT0 + 1, Deg(45), Deg(11.25)})
+             .File(),
+         "T 'activity 2021-09-08' 1: 11.25,45@1631065601000\n",
+         "0 DIR/trip.fit: record at byte 47: longitude 337.5 is outside -180..180; the point is left out\n"},
         {"chained files: what the first says of itself is not the next one's",
          Fit().Define(0, 0, F({0, 1, kEnum}))
                  .Data(0, {6})
