@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "base/diag.h"
+#include "base/memory.h"
 #include "base/unique_handle.h"
 #include "base/wide_text.h"
 
@@ -116,6 +118,15 @@ TEST(Diagnostics, WithoutAHostsSinkOutputIsStandardOutput) {
 #if !defined(_WIN32)
     EXPECT_EQ(debugger, "VEZUVed: why\n");
 #endif
+}
+
+// An array whose bytes overflow a size is refused, never allocated short;
+// one of empty elements is a block of its own.
+TEST(Memory, AnArrayWhoseSizeOverflowsIsRefused) {
+    EXPECT_EQ(MemAllocateArray(SIZE_MAX / 4 + 2, 4), nullptr);  // 4 bytes, wrapped
+    void* empty = MemAllocateArray(5, 0);
+    EXPECT_NE(empty, nullptr);
+    MemFree(empty);
 }
 
 }  // namespace

@@ -333,6 +333,19 @@ TEST_F(ServeTest, EndsWithinASecondOfSigtermWhateverIsPending) {
     for (auto& request : waiting) request.wait();
 }
 
+// A question alone waiting: the stop cancels it, and the server ends whole, not cut short.
+TEST_F(ServeTest, AStopCancelsAWaitingQuestion) {
+    OpenTrack();
+    std::filesystem::create_directories(Out("handheld"));
+    Post("/api/device/push?file=1&set=2&create=1");
+    Job(1, "\"finished\":true");
+    Post("/api/device/push?file=1&set=2&ask=1");
+    ASSERT_NE(std::string::npos, Job(2, "\"question\":\"Morning").find("\"question\":\"Morning"));
+    kill(pid_, SIGTERM);
+    EXPECT_LT(EndedWithin(pid_), 1000);
+    EXPECT_NE(std::string::npos, ReadFile(Out("err")).find("vezuved: serve stopped\n")) << ReadFile(Out("err"));
+}
+
 // The page's Quit, and the last page closing, end the server as SIGTERM does.
 TEST_F(ServeTest, QuitAndTheLastPageClosingEndTheServer) {
     OpenTrack();

@@ -116,12 +116,13 @@ TEST(CoreExtras, WhatFilesHoldBeyondTheCoresFieldsIsKeptBetweenFormats) {
          "<Value>120</Value></HeartRateBpm><Cadence>85</Cadence><Extensions><x:TPX><x:Speed>5.5</x:Speed>"
          "<x:RunCadence>9</x:RunCadence><x:Watts>200</x:Watts></x:TPX></Extensions></Trackpoint>"
          "<Trackpoint><Position><LatitudeDegrees>46</LatitudeDegrees><LongitudeDegrees>7</LongitudeDegrees>"
-         "</Position><Extensions><x:TPX><x:RunCadence>90</x:RunCadence></x:TPX></Extensions></Trackpoint>"
+         "</Position><Extensions><x:LX><x:Speed>7</x:Speed></x:LX><x:TPX><x:RunCadence>90</x:RunCadence></x:TPX>"
+         "</Extensions></Trackpoint>"
          "</Track></Lap></Activity></Activities></TrainingCenterDatabase>",
          "0 DIR/r.tcx: 2 trackpoint value(s) the tool keeps none of are left out (DistanceMeters, Watts)\n",
          {"<gpxtpx:hr>120</gpxtpx:hr>\n            <gpxtpx:cad>85</gpxtpx:cad>\n"
           "            <gpxtpx:speed>5.5</gpxtpx:speed>\n",
-          "<gpxtpx:TrackPointExtension>\n            <gpxtpx:cad>90</gpxtpx:cad>\n"}},
+          "<gpxtpx:TrackPointExtension>\n            <gpxtpx:cad>90</gpxtpx:cad>\n          </"}},
         {"u.gpx",
          "<gpx version=\"1.0\" xmlns=\"http://www.topografix.com/GPX/1/0\"><url>http://f</url>"
          "<wpt lat=\"1\" lon=\"2\"><urlname>Hut &amp; bar</urlname><url>http://w?a=1&amp;b=2</url></wpt>"

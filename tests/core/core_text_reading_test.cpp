@@ -152,6 +152,13 @@ TEST(CoreTextReading, TextsAreReadByTheirDefinitions) {
     EXPECT_EQ(std::vector<int>({state.EleFormat, state.LocFormat, state.HeaderLines}),
               std::vector<int>({1, 2, 1}));
     state = before;
+    // A column further along the line than most lines go is read as well.
+    const std::string farCal =
+        folder.put("far.cal", "Delimited = ,\nname = 40\nlatitude = 0\nlongitude = 1\nelevation = -1\ntime = -1\n");
+    std::string farLine = "45.5,-122.25";
+    for (int column = 2; column < 40; ++column) farLine += ",";
+    EXPECT_EQ(ReadText(folder, folder.put("far.txt", farLine + ",Far,y\n"), farCal),
+              Outcome(VEZUVED_OK, "W 'far' 1: -122.25,45.5 'Far'\n", ""));
 
     // ISO 8601 time and date columns read when the read's flag says so; a flag
     // the read does not know is refused.

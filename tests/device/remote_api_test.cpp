@@ -424,7 +424,7 @@ TEST_F(EmulatorTest, RefusesWhatAHandheldRefusesWithItsReason) {
     ASSERT_TRUE(Mount());
     CEGUID other{}, none{};
     WideString otherPath = W("\\Other.cdb"), volume = W(kVolumePath), folder = W("\\My Documents");
-    WideString missing = W("\\nowhere\\x.cdb"), home = W("Home"), absent = W("Absent");
+    WideString missing = W("\\nowhere\\x.cdb"), home = W("Home"), absent = W("Absent"), gone = W("\\Gone.cdb");
     ASSERT_TRUE(RemoteApi().CeMountDBVol(&other, &otherPath[0], OPEN_ALWAYS));
     ASSERT_TRUE(RemoteApi().CeUnmountDBVol(&other));
     CEOID oid = 0, noOid = 0;
@@ -467,6 +467,12 @@ TEST_F(EmulatorTest, RefusesWhatAHandheldRefusesWithItsReason) {
          ERROR_INVALID_PARAMETER},
         {"a new volume in no folder",
          [&] { return RemoteApi().CeMountDBVol(&other, &missing[0], CREATE_ALWAYS); },
+         ERROR_PATH_NOT_FOUND},
+        {"a volume that is not there opened",
+         [&] { return RemoteApi().CeMountDBVol(&other, &gone[0], OPEN_EXISTING); },
+         ERROR_FILE_NOT_FOUND},
+        {"a volume in no folder opened",
+         [&] { return RemoteApi().CeMountDBVol(&other, &missing[0], OPEN_EXISTING); },
          ERROR_PATH_NOT_FOUND},
         {"a volume mounted twice",
          [&] { return RemoteApi().CeMountDBVol(&other, &volume[0], OPEN_EXISTING); },
