@@ -151,6 +151,11 @@ TEST_F(ToolErrors, AnEmulatorThatDoesNotLoadIsNamedWithItsCause) {
                        {"device", "push", "--device", folder_, Out("text.so")},
                        "VEZUVED_RAPI_LIBRARY='" + Out("text.so") + "' "),
               "");
+    // A name of one character is a name too.
+    Fails(1,
+          {"device", "push", "--device", folder_, Out("text.so")},
+          "cannot be loaded (named by VEZUVED_RAPI_LIBRARY); tried:\n  x: ",
+          "VEZUVED_RAPI_LIBRARY=x ");
 }
 
 #if !defined(_WIN32)
