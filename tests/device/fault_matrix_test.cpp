@@ -195,8 +195,8 @@ protected:
 TEST_F(LeftoversTest, ALostConnectionInTheMiddleOfASwapIsHealedByTheNext) {
     const struct {
         const char* fault;  // the call at which the connection drops
-        bool map;           // a file swap (the map Topo.rlm), not a database swap (Home)
-        Strings expected;   // the points of Home or the map's bytes once healed
+        bool map;           // a file swap (the map Topo.rlm), not a database swap
+        Strings expected;   // the database's points or the map's bytes once healed
     } rows[] = {
         {"CeSetDatabaseInfoEx@1=lost", false, {"Old"}},        // journal written, nothing renamed
         {"CeSetDatabaseInfoEx@2=lost", false, {"Old"}},        // the user's copy set aside, the name free
@@ -209,8 +209,9 @@ TEST_F(LeftoversTest, ALostConnectionInTheMiddleOfASwapIsHealedByTheNext) {
         ResetDevice();
         for (const auto& entry : std::filesystem::directory_iterator(DeviceFile("")))
             if (entry.path().filename() != "RoverlogDBV.cdb") std::filesystem::remove(entry.path());
-        const std::string name = row.map ? "Topo.rlm" : "Home.rlp";
-        const Strings whole = {row.map ? "Topo.rlm" : "db Home"};
+        // A database's name longer than the temporary names it is built under.
+        const std::string name = row.map ? "Topo.rlm" : "Morning on the ridge.rlp";
+        const Strings whole = {row.map ? "Topo.rlm" : "db Morning on the ridge"};
         row.map ? WriteDevice(name, "old map", kOlder) : Push(name, kOldText, kOlder);
         WritePc(name, row.map ? "new map" : kTwoPoints);
         {
