@@ -78,7 +78,7 @@ constexpr BaseType kBaseTypes[] = {
     {2, false, false, false},  // 4 uint16
     {4, true, false, false},   // 5 sint32
     {4, false, false, false},  // 6 uint32
-    {1, false, true, false},   // 7 string (read as text)
+    {},                        // 7 string: read as text, never by this table
     {4, false, false, true},   // 8 float32
     {8, false, false, true},   // 9 float64
     {1, false, true, false},   // 10 uint8z
