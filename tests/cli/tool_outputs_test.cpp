@@ -157,11 +157,13 @@ TEST_F(OutputPlanRuns, BidirectionalControlsNeverReachAFileName) {
                    "c",
                    "caf\xC3\xA9\xC3\x9C",  // U+00DC ends as U+061C does, and is no control
                    "d\xD8\x9C"
-                   "e"}));
+                   "e",
+                   "Anna\xE2\x80\x99s walk"}));  // U+2019 begins as the marks do, and is none
     Ok({"convert", in + "/t.gpx", in + "/o.pdb"});
     EXPECT_EQ(FilesIn(in),
               (std::set<std::string>{
-                  "t.gpx", "o-evil_gpx.exe.pdb", "o-a_b_c.pdb", "o-caf\xC3\xA9\xC3\x9C.pdb", "o-d_e.pdb"}));
+                  "t.gpx", "o-evil_gpx.exe.pdb", "o-a_b_c.pdb", "o-caf\xC3\xA9\xC3\x9C.pdb", "o-d_e.pdb",
+                  "o-Anna\xE2\x80\x99s walk.pdb"}));
 }
 
 // The file keeps the name given; the database inside takes 31 bytes, as said.
