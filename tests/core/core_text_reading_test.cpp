@@ -159,6 +159,12 @@ TEST(CoreTextReading, TextsAreReadByTheirDefinitions) {
     for (int column = 2; column < 40; ++column) farLine += ",";
     EXPECT_EQ(ReadText(folder, folder.put("far.txt", farLine + ",Far,y\n"), farCal),
               Outcome(VEZUVED_OK, "W 'far' 1: -122.25,45.5 'Far'\n", ""));
+    // An icon in the first column, longer than a record's 255 bytes, is read whole.
+    const std::string icon = "Camp " + std::string(300, 'x');
+    const std::string iconCal = folder.put(
+        "icon.cal", "Delimited = ,\nicon = 0\nlatitude = 1\nlongitude = 2\nname = 3\nelevation = -1\ntime = -1\n");
+    EXPECT_EQ(ReadText(folder, folder.put("icon.txt", icon + ",45.5,-122.25,Camp\n"), iconCal),
+              Outcome(VEZUVED_OK, "W 'icon' 1: -122.25,45.5 'Camp' #" + icon + "\n", ""));
 
     // ISO 8601 time and date columns read when the read's flag says so; a flag
     // the read does not know is refused.
