@@ -131,6 +131,12 @@ TEST(CoreFit, ActivitiesCoursesSensorsAndDamagedFiles) {
          "0 DIR/trip.fit: byte 0: the header's CRC is 0x5F12 where its bytes give 0x5FBE; it is read all the "
          "same\n0 DIR/trip.fit: byte 118: the file's CRC is 0x00F3 where its bytes give 0x7D81; it is read "
          "all the same\n"},
+        {"a second file of its header alone, the header's CRC wrong",
+         twoPoints + Changed(Fit().File().substr(0, 14), 12, '\x12'),
+         "T 'activity 2021-09-08' 2: 11.25,45^100@1631065600000 22.5,45^101@1631065601000\n",
+         "0 DIR/trip.fit: byte 120: the header's CRC is 0xD112 where its bytes give 0xD1B9; it is read all "
+         "the same\n0 DIR/trip.fit: the file ends early, at byte 134 where its header gives 136; what was "
+         "read before is kept\n"},
         {"cut short inside a record",
          twoPoints.substr(0, twoPoints.size() - 5),
          "T 'activity 2021-09-08' 1: 11.25,45^100@1631065600000\n",
