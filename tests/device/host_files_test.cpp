@@ -3,6 +3,7 @@
 
 #include <time.h>
 #if !defined(_WIN32)
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -82,6 +83,14 @@ TEST_F(HostFiles, WildcardsAndCase) {
     for (const char* name : {"Home.RLP", "lake.rlt", "noext", "a.b.c", "Topo_jpg.rlm"})
         WriteFileBytes(dir.Join(name), name);
     ASSERT_TRUE(PlatformCreateDirectory(devtest::W(dir.Join("Sub.rlp").c_str()).c_str()));
+#if !defined(_WIN32)
+    // A folder made for the user is as open as the user's umask lets any be.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    struct stat made {};
+    ASSERT_EQ(::stat(dir.Join("Sub.rlp").c_str(), &made), 0);
+    EXPECT_EQ(made.st_mode & 07777, 0777 & ~mask);
+#endif
     const Strings all = {"Home.RLP", "Topo_jpg.rlm", "a.b.c", "lake.rlt", "noext"};
     const std::pair<const char*, Strings> cases[] = {
         {"*.*", all},
