@@ -53,7 +53,7 @@ LeadingInteger ReadLeadingInteger(const std::string& text) {
     return read;
 }
 
-constexpr const char* kSlotNames[8] = {
+constexpr const char* kSlotNames[] = {
     "latitude", "longitude", "elevation", "time", "name", "icon", "description", "date"};
 constexpr int kReadSlots = 7;  // the slots a fixed-width line and the writers know; date is the eighth
 

@@ -45,7 +45,6 @@ LineFacts ScanLine(const PointSet& set) {
     LineFacts facts;
     bool pending = false;
     ForEachPoint(set, [&](const Point& point) {
-        ++facts.count;
         pending = pending || point.segmentStart;
         if (!HasValidPosition(point)) return;
         if (facts.valid == 0 || pending) ++facts.segments;

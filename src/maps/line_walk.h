@@ -14,7 +14,6 @@
 namespace vezuved::maps {
 
 struct LineFacts {
-    size_t count = 0;     // every point, those without a valid position included
     size_t valid = 0;     // points with a valid position
     size_t segments = 0;  // segments holding at least one valid position
     bool someElevations = false;
