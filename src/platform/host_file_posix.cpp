@@ -197,10 +197,8 @@ std::string PlatformResolvePath(LPCWSTR path) {
     const std::string bytes = ToBytes(path);
     std::string resolved;
     size_t pos = 0;
-    if (!bytes.empty() && bytes[0] == '/') {
-        resolved = "/";
-        while (pos < bytes.size() && bytes[pos] == '/') ++pos;
-    }
+    // An absolute path's first component is the empty one before its slash.
+    if (!bytes.empty() && bytes[0] == '/') resolved = "/";
     bool parentExists = true;
     while (pos < bytes.size()) {
         size_t end = bytes.find('/', pos);
