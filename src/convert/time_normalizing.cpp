@@ -36,7 +36,8 @@ void NormalizeTimeText(char* field, size_t fieldCapacity) {
     if (field == nullptr || fieldCapacity == 0) return;
     // Never read past the field, even if it arrives unterminated.
     if (std::memchr(field, '\0', fieldCapacity) == nullptr) field[fieldCapacity - 1] = '\0';
-    if (field[0] == '\0' || (fieldCapacity > 15 && IsStoredTimeForm(field))) return;
+    // The stored form stops at the field's NUL: a field too small for it is never read past.
+    if (field[0] == '\0' || IsStoredTimeForm(field)) return;
 
     TimeParts parts;
     if (std::strpbrk(field, kSeparators) != nullptr) {
