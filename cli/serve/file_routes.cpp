@@ -257,10 +257,9 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
         std::vector<std::string> inputs;
         const std::string list = request.get_param_value("sets");
         for (size_t at = 0; at < list.size();) {
-            const size_t end = std::min(list.find(',', at), list.size());
-            const std::optional<OpenedFile> file =
-                server.opened.Find(std::atoi(list.substr(at, end - at).c_str()));
-            at = end + 1;
+            // Each number is read up to the comma that ends it.
+            const std::optional<OpenedFile> file = server.opened.Find(std::atoi(list.c_str() + at));
+            at = std::min(list.find(',', at), list.size()) + 1;
             if (!file) return Send(response, 404, "no such file");
             if (file->options.headerRow)
                 return Send(
