@@ -127,7 +127,7 @@ TEST_F(ListingTest, EmptySidesFailuresAndForcedKind) {
     EXPECT_NE(std::string::npos, out_.find(Pc("notes.txt") + "\n"));
 }
 
-TEST_F(ListingTest, APairFoundByPathKeepsItsDeviceName) {
+TEST_F(ListingTest, APairFoundByPathKeepsItsNameAndByNameTakesItsPath) {
     FreeSyncList();
     const WideString path = W("/pc/Home.rlp");
     AddSyncPair(nullptr, path.c_str());
@@ -135,6 +135,10 @@ TEST_F(ListingTest, APairFoundByPathKeepsItsDeviceName) {
     AddSyncPair(nullptr, path.c_str());
     ASSERT_EQ(1u, SyncList().size());
     EXPECT_EQ(W("Home"), SyncList()[0].name);
+    // Found by its name, whatever its case, a pair takes the new path.
+    AddSyncPair(W("HOME").c_str(), W("/pc/moved/Home.rlp").c_str());
+    ASSERT_EQ(1u, SyncList().size());
+    EXPECT_EQ(W("/pc/moved/Home.rlp"), SyncList()[0].path);
     FreeSyncList();
 }
 
