@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/temporary_registry.h"
 
@@ -352,15 +353,13 @@ VEZUVED_CORE_API void VEZUVED_CORE_CALL vezuved_system_run_instead(const char* p
         Hand(cause, context, "the Windows build has no program to run instead");
 #else
         if (program == nullptr) return;
-        size_t count = 0;
-        while (arguments != nullptr && arguments[count] != nullptr) ++count;
-        std::unique_ptr<char*[]> words(new char*[count + 2]);
-        words[0] = const_cast<char*>(program);
-        for (size_t i = 0; i < count; ++i) words[i + 1] = const_cast<char*>(arguments[i]);
-        words[count + 1] = nullptr;
+        std::vector<char*> words = {const_cast<char*>(program)};
+        for (const char* const* word = arguments; word != nullptr && *word != nullptr; ++word)
+            words.push_back(const_cast<char*>(*word));
+        words.push_back(nullptr);
         std::fflush(stdout);
         std::fflush(stderr);
-        ::execv(program, words.get());
+        ::execv(program, words.data());
         Hand(cause, context, std::strerror(errno));  // only when it could not run
 #endif
     } catch (...) {

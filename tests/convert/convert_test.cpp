@@ -6,10 +6,12 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "convert/coordinates.h"
 #include "convert/distance.h"
 #include "convert/number_text.h"
+#include "convert/text_bounds.h"
 #include "convert/time_text.h"
 
 using namespace vezuved;
@@ -231,6 +233,10 @@ TEST(TextHelpers, PadTrimAndFind) {
     const char* text = "N45 30.5,W122 1";
     EXPECT_EQ(FindBeforeComma(text, ' '), text + 3);
     EXPECT_EQ(FindBeforeComma(text + 4, ' '), nullptr);  // stops at the first comma
+    // No text is an empty one: it holds no characters, and no character is read.
+    EXPECT_EQ(std::vector<bool>({HasAtLeast(nullptr, 0), HasAtLeast(nullptr, 1), HasAtLeast("ab", 2),
+                                 HasAtLeast("ab", 3)}),
+              std::vector<bool>({true, false, true, false}));
 }
 
 TEST(NormalizeTimeText, StoredForm) {

@@ -62,6 +62,7 @@ TEST_F(CopyFromDeviceTest, KindsFiltersAndEmptyDatabases) {
     EXPECT_TRUE(FileExists(Pc("Hike.rlr")));
     EXPECT_FALSE(FileExists(Pc("Home.rlp")));
     EXPECT_EQ(0, FromDevice(1, "Nothing"));
+    EXPECT_EQ(0, FromDevice(8, "Nothing*"));  // no file matches either: nothing failed
     EXPECT_EQ("", out_);
 }
 

@@ -100,6 +100,7 @@ TEST_F(ReadDatabase, HeaderDecidesKindAndPlaceholder) {
         int32_t kind, count;
     } cases[] = {
         {"UsTr", 3, RouteBlock(1), 2, 5},
+        {"UsTr", 2, RouteBlock(0), 1, 5},  // the first version of the newer layout
         {"UsTr", 3, RouteBlock(0), 1, 5},
         {"UsTr", 3, RouteBlock(1, 100), 1, 5},  // a short block is a track's
         {"UsTr", 1, RouteBlock(1), 2, 4},
