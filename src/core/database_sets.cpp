@@ -120,12 +120,9 @@ maps::PointSet ReadDatabaseFile(const std::string& path,
         read.count = 0;
         const int error = errno;
         if (error == ENOMEM) FailOutOfMemory(path);
-        const std::string said = call.Said();
         FailCore(VEZUVED_ERROR_FORMAT,
                  "cannot read '" + path + "': " +
-                     (error != 0 ? std::string(std::strerror(error))
-                                 : "its records cannot be read (damaged database)" +
-                                       (said.empty() ? std::string() : " (" + said + ")")));
+                     (error != 0 ? std::string(std::strerror(error)) : "its records cannot be read (damaged database)"));
     }
     read.count = count;
     // A record passed over for want of memory would be missing from the set.
@@ -216,7 +213,7 @@ void WriteDatabaseFile(const std::string& path,
     if (WritePointDatabase(
             call.Conversion(), path.c_str(), records, static_cast<int32_t>(written.records.size()), kind) !=
         0) {
-        const std::string said = call.Said();
+        const std::string said = call.Causes();
         FailCore(VEZUVED_ERROR_WRITE, said.empty() ? "cannot write '" + path + "'" : said);
     }
 }

@@ -24,11 +24,11 @@ LibraryCall::~LibraryCall() = default;
 void LibraryCall::Keep(void* context, DiagKind kind, const char* bytes, size_t length) {
     auto* call = static_cast<LibraryCall*>(context);
     try {
+        // The library's output lines ("Err: 0x408") say nothing its causes
+        // and a call's own sentence do not; they are passed over.
         if (kind == DiagKind::Cause) {
             const std::string cause = CauseWords(bytes, length);
             call->causes_ += (call->causes_.empty() ? "" : "; ") + cause;
-        } else {
-            call->output_.append(bytes, length);
         }
     } catch (...) {
         // Without memory for the words the result code still tells.
@@ -54,6 +54,6 @@ ConversionState& LibraryCall::LoadDefaults() {
     return state_;
 }
 
-std::string LibraryCall::Said() const { return causes_.empty() ? output_ : causes_; }
+std::string LibraryCall::Causes() const { return causes_; }
 
 }  // namespace vezuved::core

@@ -25,9 +25,8 @@ public:
     LibraryCall& operator=(const LibraryCall&) = delete;
 
     // The causes the library gave, one per line without its "VEZUVed: "
-    // prefix, joined by "; "; its output when it gave no cause (the
-    // database reader's one line, as "Err: 0x2", ends in no newline).
-    std::string Said() const;
+    // prefix, joined by "; ".
+    std::string Causes() const;
 
     // The call's own conversion state; its paths are UTF-8.
     ConversionState& Conversion() { return state_; }
@@ -47,7 +46,6 @@ private:
     LibraryLock lock_;  // first in, last out
     ConversionState state_;
     std::string causes_;
-    std::string output_;
     DiagScope scope_;
 };
 

@@ -29,7 +29,7 @@ const std::string kName = "Caf\xC3\xA9 \xD0\x9F\xD0\xB5\xD1\x88\xD0\xBA\xD0\xBE\
 
 TEST(ProgramServices, ReadsAFileWholeByItsUtf8NameOrSaysWhyNot) {
     TempFolder folder;
-    std::string bytes(200000, '\0');
+    std::string bytes(3 * 64 * 1024 + 1, '\0');  // three whole reads, then a read of one byte
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 % 251);
     // Made by its UTF-8 name as every other program of the system spells it.
     const std::string path = folder.file(kName);
