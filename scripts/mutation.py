@@ -20,7 +20,9 @@ everything and run the other programs, the page's browser test among them
 for the tool's faults. The page's own files reach only the tool's server:
 their faults run the browser test and test_cli, and nothing else. The first
 failing program kills the fault; a program's tests run as one gtest shard a
-job, side by side. A fault that does not compile is drawn again.
+job, side by side. A fault that does not compile is drawn again, and so
+is one that leaves every object compiled from its file byte for byte as it
+was (scripts/mutation_objects.py): the compiler has shown it equivalent.
 Faults listed in tests/equivalent-mutants.txt (no user could see them) are
 run but not counted. Prints the kill rate per folder and every survivor
 with its diff. The source is always put back.
@@ -40,6 +42,7 @@ from collections import defaultdict
 
 from pygments.lexers import CppLexer, JavascriptLexer
 from mutation_coverage import BROWSER, Collector, CoverageMap, tree_state
+from mutation_objects import CompiledObjects
 from pygments.token import Comment, Keyword, Name, Number, Operator, String
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -461,15 +464,16 @@ def main():
             sys.exit(f"mutation: {program} fails without any fault ({log}); fix that first")
     # Quick programs first: most faults die in the first that fails.
     rest_order = sorted(suite.programs, key=lambda p: suite.seconds[p])
+    objects = CompiledObjects(build, ROOT)
     coverage = coverage_of(build, suite, options) if options.coverage and shutil.which("gcov") else None
 
     planted = Planted()
     tally = {folder: [0, 0, 0] for folder in quotas}  # killed, counted, equivalent
-    survivors, not_compiling = [], [0]
+    survivors, not_compiling, same_objects = [], [0], [0]
 
     def report(ended):
         print(f"\nmutation: seed {seed}{ended}; {not_compiling[0]} drawn faults did not compile "
-              "and were drawn again")
+              f"and {same_objects[0]} left every object as it was; both were drawn again")
         killed_all = counted_all = 0
         for folder, (killed, counted, equivalent) in tally.items():
             killed_all, counted_all = killed_all + killed, counted_all + counted
@@ -504,6 +508,13 @@ def main():
             path, lines, fault = drawn
             name = fault_id(path, lines, fault)
             before, after = planted.plant(path, lines, fault)
+            same = objects.unchanged(path)
+            if same is None or same:
+                planted.restore()
+                (not_compiling if same is None else same_objects)[0] += 1
+                if same:
+                    print(f"  same objects        {path}:{fault[0]} {fault[4]}", flush=True)
+                continue
             first, targets = suite.first_program(path)
             # A line gcov saw no test run may still run in a process that
             # ends without writing its counters (the page's server cut
