@@ -122,7 +122,8 @@ maps::PointSet ReadDatabaseFile(const std::string& path,
         if (error == ENOMEM) FailOutOfMemory(path);
         FailCore(VEZUVED_ERROR_FORMAT,
                  "cannot read '" + path + "': " +
-                     (error != 0 ? std::string(std::strerror(error)) : "its records cannot be read (damaged database)"));
+                     (error != 0 ? std::string(std::strerror(error))
+                                 : "its records cannot be read (damaged database)"));
     }
     read.count = count;
     // A record passed over for want of memory would be missing from the set.

@@ -207,8 +207,12 @@ TEST(ToolMapWriters, DocumentsAsPinned) {
               std::string::npos);
     // Waypoints stand in the Folders their paths name; a Folder stays open
     // while the waypoints that follow stand in it.
-    MapSet filed = Set("W", VEZUVED_KIND_POINT, {At("A", "1", "2", "", ""), At("B", "3", "4", "", ""),
-                                                 At("C", "5", "6", "", ""), At("D", "7", "8", "", "")});
+    MapSet filed = Set("W",
+                       VEZUVED_KIND_POINT,
+                       {At("A", "1", "2", "", ""),
+                        At("B", "3", "4", "", ""),
+                        At("C", "5", "6", "", ""),
+                        At("D", "7", "8", "", "")});
     const char* const paths[] = {"Trips/Alps", "Trips/Dolomites", "Trips/Dolomites", nullptr};
     for (size_t i = 0; paths[i] != nullptr; ++i) {
         auto folder = std::make_shared<vezuved::maps::PointExtras>();
@@ -218,7 +222,8 @@ TEST(ToolMapWriters, DocumentsAsPinned) {
     const std::string kml = Kml({filed});
     std::string nesting;
     const std::regex marks("<Folder><name>[^<]*</name>|<Placemark><name>[^<]*</name>|</Folder>");
-    for (auto mark = std::sregex_iterator(kml.begin(), kml.end(), marks); mark != std::sregex_iterator(); ++mark)
+    for (auto mark = std::sregex_iterator(kml.begin(), kml.end(), marks); mark != std::sregex_iterator();
+         ++mark)
         nesting += mark->str();
     EXPECT_EQ(nesting,
               "<Folder><name>W</name><Folder><name>Trips</name><Folder><name>Alps</name>"

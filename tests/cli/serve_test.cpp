@@ -343,7 +343,8 @@ TEST_F(ServeTest, AStopCancelsAWaitingQuestion) {
     ASSERT_NE(std::string::npos, Job(2, "\"question\":\"Morning").find("\"question\":\"Morning"));
     kill(pid_, SIGTERM);
     EXPECT_LT(EndedWithin(pid_), 1000);
-    EXPECT_NE(std::string::npos, ReadFile(Out("err")).find("vezuved: serve stopped\n")) << ReadFile(Out("err"));
+    EXPECT_NE(std::string::npos, ReadFile(Out("err")).find("vezuved: serve stopped\n"))
+        << ReadFile(Out("err"));
 }
 
 // The page's Quit, and the last page closing, end the server as SIGTERM does.

@@ -161,9 +161,12 @@ TEST_F(OutputPlanRuns, BidirectionalControlsNeverReachAFileName) {
                    "Anna\xE2\x80\x99s walk"}));  // U+2019 begins as the marks do, and is none
     Ok({"convert", in + "/t.gpx", in + "/o.pdb"});
     EXPECT_EQ(FilesIn(in),
-              (std::set<std::string>{
-                  "t.gpx", "o-evil_gpx.exe.pdb", "o-a_b_c.pdb", "o-caf\xC3\xA9\xC3\x9C.pdb", "o-d_e.pdb",
-                  "o-Anna\xE2\x80\x99s walk.pdb"}));
+              (std::set<std::string>{"t.gpx",
+                                     "o-evil_gpx.exe.pdb",
+                                     "o-a_b_c.pdb",
+                                     "o-caf\xC3\xA9\xC3\x9C.pdb",
+                                     "o-d_e.pdb",
+                                     "o-Anna\xE2\x80\x99s walk.pdb"}));
 }
 
 // The file keeps the name given; the database inside takes 31 bytes, as said.

@@ -234,8 +234,8 @@ TEST(TextHelpers, PadTrimAndFind) {
     EXPECT_EQ(FindBeforeComma(text, ' '), text + 3);
     EXPECT_EQ(FindBeforeComma(text + 4, ' '), nullptr);  // stops at the first comma
     // No text is an empty one: it holds no characters, and no character is read.
-    EXPECT_EQ(std::vector<bool>({HasAtLeast(nullptr, 0), HasAtLeast(nullptr, 1), HasAtLeast("ab", 2),
-                                 HasAtLeast("ab", 3)}),
+    EXPECT_EQ(std::vector<bool>(
+                  {HasAtLeast(nullptr, 0), HasAtLeast(nullptr, 1), HasAtLeast("ab", 2), HasAtLeast("ab", 3)}),
               std::vector<bool>({true, false, true, false}));
 }
 

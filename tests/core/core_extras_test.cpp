@@ -116,8 +116,8 @@ TEST(CoreExtras, WhatFilesHoldBeyondTheCoresFieldsIsKeptBetweenFormats) {
          "<Value>120</Value></HeartRateBpm><Cadence>85</Cadence><Extensions><x:TPX><x:Speed>5.5</x:Speed>"
          "<x:RunCadence>9</x:RunCadence><x:Watts>200</x:Watts></x:TPX></Extensions></Trackpoint>"
          "<Trackpoint><Position><LatitudeDegrees>46</LatitudeDegrees><LongitudeDegrees>7</LongitudeDegrees>"
-         "</Position><Extensions><x:LX><x:Speed>7</x:Speed></x:LX><x:TPX><x:RunCadence>90</x:RunCadence></x:TPX>"
-         "</Extensions></Trackpoint>"
+         "</Position><Extensions><x:LX><x:Speed>7</x:Speed></x:LX>"
+         "<x:TPX><x:RunCadence>90</x:RunCadence></x:TPX></Extensions></Trackpoint>"
          "</Track></Lap></Activity></Activities></TrainingCenterDatabase>",
          "0 DIR/r.tcx: 2 trackpoint value(s) the tool keeps none of are left out (DistanceMeters, Watts)\n",
          {"<gpxtpx:hr>120</gpxtpx:hr>\n            <gpxtpx:cad>85</gpxtpx:cad>\n"

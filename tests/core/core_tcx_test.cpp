@@ -48,7 +48,8 @@ TEST(CoreTcx, ActivitiesCoursesWhatIsLeftOutAndOtherFiles) {
              "<PointType>Left</PointType><Notes>at the church</Notes></CoursePoint></Course></Courses>\n"),
          "W 'waypoints' 1: 2.5,1.5@1577836801000 'Turn' \"at the church\" #Left\n"
          "T 'Loop' 2: 2,1^10@1577836800000 2.5,1.5@1577836801000\n"},
-        {"trackpoints without a position, a bad latitude, either half of a position, an unplaced course point",
+        {"trackpoints without a position, a bad latitude, either half of a position, an unplaced course "
+         "point",
          Document(
              "<Activities><Activity><Lap><Track>\n<Trackpoint><Time>2020-01-01T00:00:00Z</Time><HeartRateBpm>"
              "<Value>70</Value></HeartRateBpm>"

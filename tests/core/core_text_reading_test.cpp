@@ -153,8 +153,8 @@ TEST(CoreTextReading, TextsAreReadByTheirDefinitions) {
               std::vector<int>({1, 2, 1}));
     state = before;
     // A column further along the line than most lines go is read as well.
-    const std::string farCal =
-        folder.put("far.cal", "Delimited = ,\nname = 40\nlatitude = 0\nlongitude = 1\nelevation = -1\ntime = -1\n");
+    const std::string farCal = folder.put(
+        "far.cal", "Delimited = ,\nname = 40\nlatitude = 0\nlongitude = 1\nelevation = -1\ntime = -1\n");
     std::string farLine = "45.5,-122.25";
     for (int column = 2; column < 40; ++column) farLine += ",";
     EXPECT_EQ(ReadText(folder, folder.put("far.txt", farLine + ",Far,y\n"), farCal),
@@ -162,7 +162,8 @@ TEST(CoreTextReading, TextsAreReadByTheirDefinitions) {
     // An icon in the first column, longer than a record's 255 bytes, is read whole.
     const std::string icon = "Camp " + std::string(300, 'x');
     const std::string iconCal = folder.put(
-        "icon.cal", "Delimited = ,\nicon = 0\nlatitude = 1\nlongitude = 2\nname = 3\nelevation = -1\ntime = -1\n");
+        "icon.cal",
+        "Delimited = ,\nicon = 0\nlatitude = 1\nlongitude = 2\nname = 3\nelevation = -1\ntime = -1\n");
     EXPECT_EQ(ReadText(folder, folder.put("icon.txt", icon + ",45.5,-122.25,Camp\n"), iconCal),
               Outcome(VEZUVED_OK, "W 'icon' 1: -122.25,45.5 'Camp' #" + icon + "\n", ""));
 

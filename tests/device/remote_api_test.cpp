@@ -424,7 +424,8 @@ TEST_F(EmulatorTest, RefusesWhatAHandheldRefusesWithItsReason) {
     ASSERT_TRUE(Mount());
     CEGUID other{}, none{};
     WideString otherPath = W("\\Other.cdb"), volume = W(kVolumePath), folder = W("\\My Documents");
-    WideString missing = W("\\nowhere\\x.cdb"), home = W("Home"), absent = W("Absent"), gone = W("\\Gone.cdb");
+    WideString missing = W("\\nowhere\\x.cdb"), home = W("Home"), absent = W("Absent"),
+               gone = W("\\Gone.cdb");
     ASSERT_TRUE(RemoteApi().CeMountDBVol(&other, &otherPath[0], OPEN_ALWAYS));
     ASSERT_TRUE(RemoteApi().CeUnmountDBVol(&other));
     CEOID oid = 0, noOid = 0;
@@ -567,10 +568,16 @@ TEST_F(EmulatorTest, RefusesWhatAHandheldRefusesWithItsReason) {
          },
          ERROR_INVALID_PARAMETER},
         {"a read with no buffer",
-         [&] { return RemoteApi().CeReadRecordProps(db, CEDB_ALLOWREALLOC, &count, nullptr, nullptr, &size) != 0; },
+         [&] {
+             return RemoteApi().CeReadRecordProps(db, CEDB_ALLOWREALLOC, &count, nullptr, nullptr, &size) !=
+                    0;
+         },
          ERROR_INVALID_PARAMETER},
         {"a read with no size",
-         [&] { return RemoteApi().CeReadRecordProps(db, CEDB_ALLOWREALLOC, &count, nullptr, &buffer, nullptr) != 0; },
+         [&] {
+             return RemoteApi().CeReadRecordProps(db, CEDB_ALLOWREALLOC, &count, nullptr, &buffer, nullptr) !=
+                    0;
+         },
          ERROR_INVALID_PARAMETER},
         {"a read of the first, then of the second, then past the last",
          [&] {

@@ -130,7 +130,8 @@ TEST(ReplacingFile, WithEveryTemporaryNameTakenItFailsAndRemovesNone) {
     TempFolder folder;
     const std::string target = folder.file("keep.txt");
     for (unsigned attempt = 0; attempt < kTemporaryNameAttempts; ++attempt)
-        WriteFileBytes(TemporaryNameBeside(target, static_cast<unsigned long>(::getpid()), attempt), "theirs");
+        WriteFileBytes(TemporaryNameBeside(target, static_cast<unsigned long>(::getpid()), attempt),
+                       "theirs");
     {
         ReplacingFile file;
         EXPECT_FALSE(OpenReplacingFile(file, target.c_str(), PathEncoding::Ansi));
