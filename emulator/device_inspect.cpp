@@ -1,12 +1,13 @@
 #include "device_inspect.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <system_error>
 #include <vector>
 
+#include "sets/calendar.h"
 #include "volume_file.h"
 
 namespace emu {
@@ -20,26 +21,26 @@ std::string Narrow(const WideText& text) {
     return bytes;
 }
 
-// A FILETIME as UTC "YYYY-MM-DD hh:mm:ss.fffffff".
+// A FILETIME as UTC "YYYY-MM-DD hh:mm:ss.fffffff", counted in days from
+// 1601 in 64 bits, not through the C library's time_t: every FILETIME has
+// its date, the same on every platform.
 std::string TimeText(uint64_t filetime) {
-    const int64_t seconds = static_cast<int64_t>(filetime / 10000000u) - 11644473600LL;
-    const time_t t = static_cast<time_t>(seconds);
-    struct tm parts;
+    constexpr int64_t kDaysFrom1601To1970 = 134774;
+    const uint64_t seconds = filetime / 10000000u;
+    int year = 0, month = 0, day = 0;
+    vezuved::maps::CivilFromDays(
+        static_cast<int64_t>(seconds / 86400) - kDaysFrom1601To1970, year, month, day);
+    const auto second = static_cast<unsigned>(seconds % 86400);
     char text[64];
-#if defined(_WIN32)
-    if (gmtime_s(&parts, &t) != 0) return "?";
-#else
-    if (gmtime_r(&t, &parts) == nullptr) return "?";
-#endif
     std::snprintf(text,
                   sizeof(text),
-                  "%04d-%02d-%02d %02d:%02d:%02d.%07u UTC",
-                  parts.tm_year + 1900,
-                  parts.tm_mon + 1,
-                  parts.tm_mday,
-                  parts.tm_hour,
-                  parts.tm_min,
-                  parts.tm_sec,
+                  "%04d-%02d-%02d %02u:%02u:%02u.%07u UTC",
+                  year,
+                  month,
+                  day,
+                  second / 3600,
+                  second / 60 % 60,
+                  second % 60,
                   static_cast<unsigned>(filetime % 10000000u));
     return text;
 }
