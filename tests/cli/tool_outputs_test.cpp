@@ -158,7 +158,8 @@ TEST_F(OutputPlanRuns, BidirectionalControlsNeverReachAFileName) {
                    "caf\xC3\xA9\xC3\x9C",  // U+00DC ends as U+061C does, and is no control
                    "d\xD8\x9C"
                    "e",
-                   "Anna\xE2\x80\x99s walk"}));  // U+2019 begins as the marks do, and is none
+                   "Anna\xE2\x80\x99s walk",  // U+2019 begins as the marks do, and is none
+                   "end\xE2\x80\x8E"}));
     Ok({"convert", in + "/t.gpx", in + "/o.pdb"});
     EXPECT_EQ(FilesIn(in),
               (std::set<std::string>{"t.gpx",
@@ -166,7 +167,8 @@ TEST_F(OutputPlanRuns, BidirectionalControlsNeverReachAFileName) {
                                      "o-a_b_c.pdb",
                                      "o-caf\xC3\xA9\xC3\x9C.pdb",
                                      "o-d_e.pdb",
-                                     "o-Anna\xE2\x80\x99s walk.pdb"}));
+                                     "o-Anna\xE2\x80\x99s walk.pdb",
+                                     "o-end.pdb"}));
 }
 
 // The file keeps the name given; the database inside takes 31 bytes, as said.

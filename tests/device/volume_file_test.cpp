@@ -21,7 +21,7 @@ Volume Sample() {
     Volume volume;
     volume.nextOid = 0x00010009;
     emu::Database db;
-    db.oid = 0x00010001, db.type = 0x2A, db.flags = 5, db.name = VZ_WIDE("Home"),
+    db.oid = 0x00010001, db.type = 0x524C504C, db.flags = 5, db.name = VZ_WIDE("Home"),
     db.modified = 0x01D5000011112222ull;
     db.sorts.push_back({0x00010003, CEDB_SORT_DESCENDING});
     emu::Record record;
@@ -153,18 +153,19 @@ TEST(VolumeFile, InspectorListsDatabasesWithTheirTimes) {
 #if !defined(_WIN32)
     EXPECT_NE(std::string::npos, listing.find("\n\\Maps\\lost  0 bytes  ")) << listing;
 #endif
-    EXPECT_NE(std::string::npos,
-              listing.find("database \"Home\" oid 65537 type 0x0000002A flags 0x5 records 1 modified "
-                           "2019-05-01 09:27:16.3633186 UTC\n      sort property 0x00010003 flags 0x1\n"
-                           "      record oid 65538\n        property 1 (0x00010002): i2 -16657\n"
-                           "        property 2 (0x00020012): ui2 48879\n"
-                           "        property 3 (0x00030003): i4 -1985229329\n"
-                           "        property 4 (0x00040013): ui4 2309737967\n"
-                           "        property 5 (0x0005000B): bool true\n"
-                           "        property 6 (0x00060005): r8 3.512700564e-303\n"
-                           "        property 7 (0x00070040): filetime 1860-10-20 15:48:41.6486895 UTC\n"
-                           "        property 8 (0x0008001F): text \"Cabin\"\n"
-                           "        property 9 (0x00090041): blob 3 bytes\n"))
+    EXPECT_NE(
+        std::string::npos,
+        listing.find("database \"Home\" oid 65537 type 0x524C504C \"RLPL\" flags 0x5 records 1 modified "
+                     "2019-05-01 09:27:16.3633186 UTC\n      sort property 0x00010003 flags 0x1\n"
+                     "      record oid 65538\n        property 1 (0x00010002): i2 -16657\n"
+                     "        property 2 (0x00020012): ui2 48879\n"
+                     "        property 3 (0x00030003): i4 -1985229329\n"
+                     "        property 4 (0x00040013): ui4 2309737967\n"
+                     "        property 5 (0x0005000B): bool true\n"
+                     "        property 6 (0x00060005): r8 3.512700564e-303\n"
+                     "        property 7 (0x00070040): filetime 1860-10-20 15:48:41.6486895 UTC\n"
+                     "        property 8 (0x0008001F): text \"Cabin\"\n"
+                     "        property 9 (0x00090041): blob 3 bytes\n"))
         << listing;
 }
 
