@@ -1,5 +1,6 @@
 // The routes of the opened files: open, look, change and take.
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
 #include <iostream>
 
@@ -257,8 +258,11 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
         std::vector<std::string> inputs;
         const std::string list = request.get_param_value("sets");
         for (size_t at = 0; at < list.size();) {
-            // Each number is read up to the comma that ends it.
-            const std::optional<OpenedFile> file = server.opened.Find(std::atoi(list.c_str() + at));
+            // Each number is read up to the comma that ends it; one too large
+            // stays 0, which no file has.
+            int number = 0;
+            std::from_chars(list.data() + at, list.data() + list.size(), number);
+            const std::optional<OpenedFile> file = server.opened.Find(number);
             at = std::min(list.find(',', at), list.size()) + 1;
             if (!file) return Send(response, 404, "no such file");
             if (file->options.headerRow)
