@@ -137,6 +137,21 @@ TEST_F(CoreDeviceTest, ACopyThatFailsPartWaySaysWhatWasCopied) {
     EXPECT_FALSE(FileExists(DeviceFile("flag.rli")));
 }
 
+// Each failed item carries its own cause: one that says none is not given the
+// cause left by the item before it (a folder in the way of a.rli).
+TEST_F(CoreDeviceTest, AFailedItemIsNotGivenTheCauseOfTheOneBefore) {
+    WriteDevice("a.rli", "icon");
+    WriteDevice("b.rli", "icon");
+    devtest::TempFolder back;
+    std::filesystem::create_directory(back.Join("a.rli"));
+    ScopedEnv fault("VEZUVED_DEVICE_FAULTS", "CeReadFile");
+    const vezuved_device_options all{nullptr, nullptr, VEZUVED_DEVICE_ALWAYS, VEZUVED_DEVICE_KIND_ICONS};
+    EXPECT_NE(VEZUVED_OK, vezuved_device_pull(device_, back.Path().c_str(), &all, Record, &recorder_));
+    const std::string b = back.Join("b.rli");
+    EXPECT_NE(std::string::npos, recorder_.events.find("|failed " + b + ": the copy did not complete|"))
+        << recorder_.events;
+}
+
 TEST_F(CoreDeviceTest, ListingAnswersRowsAndAPullCopiesBackWithEvents) {
     Push("Home.rlp", kPoints);
     EXPECT_EQ(VEZUVED_OK, vezuved_device_list(device_, PcFolder().c_str(), nullptr, Record, &recorder_));
