@@ -107,6 +107,13 @@ TEST_F(HostFiles, WildcardsAndCase) {
     HostSearch search(HostFindFirstFile(devtest::W(dir.Join("caf*.rli").c_str()).c_str(), &found));
     ASSERT_TRUE(search);
     EXPECT_EQ(0x00E9u, static_cast<unsigned>(found.cFileName[3]));
+#if !defined(_WIN32)
+    // A pattern at the root is looked for in the root, not in the current folder.
+    HostFindData root{};
+    HostSearch atRoot(HostFindFirstFile(devtest::W("/tm?").c_str(), &root));
+    ASSERT_TRUE(atRoot);
+    EXPECT_EQ(devtest::W("tmp"), WideString(root.cFileName, root.cFileName + 3));
+#endif
 }
 
 // A file's times are set each as given: the copies give a file its source's.

@@ -152,6 +152,15 @@ TEST_F(ReadDatabase, DamagedAndMissingFiles) {
     EXPECT_EQ(count, -1);
     EXPECT_EQ(output, "");
 
+    // A missing place for the records or for the kind is refused, nothing written through the other.
+    const std::string good = Store(DatabaseImage{});
+    void* array = &count;
+    EXPECT_EQ(RLDBReadPDB(good.c_str(), &array, nullptr), -1);
+    EXPECT_EQ(array, nullptr);
+    int32_t k0 = 9;
+    EXPECT_EQ(RLDBReadPDB(good.c_str(), nullptr, &k0), -1);
+    EXPECT_EQ(k0, 9);
+
     int32_t k = 0, s = 0, v = 0, n = 0;
     CapturedDiagnostics said;
     EXPECT_EQ(RLGetPDBFileInfo(path.c_str(), &k, &s, &v, &n), 1032);
