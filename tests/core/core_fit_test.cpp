@@ -160,6 +160,11 @@ TEST(CoreFit, ActivitiesCoursesSensorsAndDamagedFiles) {
          OnePoint().Raw(std::string("\x65\0\0\x14\0\0\x01\0\x02\0", 10)).File(),
          "T 'activity 2021-09-08' 1: 11.25,45^100@1631065600000\n",
          ""},
+        {"a definition of two developer fields with the bytes of one",
+         OnePoint().Raw(std::string("\x65\0\0\x14\0\0\x02\0\x02\0", 10)).File(),
+         "T 'activity 2021-09-08' 1: 11.25,45^100@1631065600000\n",
+         "0 DIR/trip.fit: byte 99: a message runs past the end of the data, byte 109; the rest of the data "
+         "is left out\n"},
         {"a definition of no fields, last in the data",
          OnePoint().Define(5, 20, {}).File(),
          "T 'activity 2021-09-08' 1: 11.25,45^100@1631065600000\n",

@@ -6,7 +6,7 @@
 
 TEST(CoreReading, FilesOfEachFormatAndDatabasesAreReadOrRefused) {
     // Each row: a file of data/read, its sets and its warnings.
-    for (const std::vector<std::string>& c : Table("read/formats.tsv", 3, 3)) {
+    for (const std::vector<std::string>& c : Table("read/formats.tsv", 4, 3)) {
         TempFolder folder;
         Collection collection;
         const std::string path = folder.put(c[0], Data("read/" + c[0]));

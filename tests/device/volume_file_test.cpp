@@ -21,7 +21,8 @@ Volume Sample() {
     Volume volume;
     volume.nextOid = 0x00010009;
     emu::Database db;
-    db.oid = 0x00010001, db.type = 0x524C504C, db.flags = 5, db.name = VZ_WIDE("Home"),
+    // Type "RLP ": a space is one of a type's letters.
+    db.oid = 0x00010001, db.type = 0x524C5020, db.flags = 5, db.name = VZ_WIDE("Home"),
     db.modified = 0x01D5000011112222ull;
     db.sorts.push_back({0x00010003, CEDB_SORT_DESCENDING});
     emu::Record record;
@@ -155,7 +156,7 @@ TEST(VolumeFile, InspectorListsDatabasesWithTheirTimes) {
 #endif
     EXPECT_NE(
         std::string::npos,
-        listing.find("database \"Home\" oid 65537 type 0x524C504C \"RLPL\" flags 0x5 records 1 modified "
+        listing.find("database \"Home\" oid 65537 type 0x524C5020 \"RLP \" flags 0x5 records 1 modified "
                      "2019-05-01 09:27:16.3633186 UTC\n      sort property 0x00010003 flags 0x1\n"
                      "      record oid 65538\n        property 1 (0x00010002): i2 -16657\n"
                      "        property 2 (0x00020012): ui2 48879\n"
