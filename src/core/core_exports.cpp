@@ -1,7 +1,6 @@
 // The core's C functions. Each checks its arguments, runs its work and
 // answers a result code; every failure thrown inside stops here, its
 // sentence kept in the collection, so no exception leaves an export.
-#include <cmath>
 #include <cstring>
 #include <new>
 #include <string>
@@ -568,8 +567,9 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_set_elevation_feet_text(vezuv
         maps::Point& point = ChangedPoint(collection, set, index);
         const std::string given = CheckedText(text, "the elevation");
         const std::optional<double> feet = maps::ParseNumber(given);
+        // At most 17 digits are written back as given, so the metres are finite too.
         const int decimals = feet ? maps::DecimalsAsWritten(given, *feet) : -1;
-        if (!feet || decimals < 0 || !std::isfinite(*feet * maps::kMetresPerFoot))
+        if (!feet || decimals < 0)
             FailCore(VEZUVED_ERROR_FORMAT, "'" + given + "' is no elevation in feet a record holds");
         point.elevationFeet = *feet;
         point.elevationMetres = *feet * maps::kMetresPerFoot;
