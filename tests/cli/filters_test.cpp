@@ -379,14 +379,15 @@ TEST(Stats, SpeedsAreHeldOverMovingSteps) {
     const auto speeds = [](std::initializer_list<double> kmPerHour) {
         std::vector<Point> steps = {At(0, 0, 0)};
         for (const double v : kmPerHour)
-            steps.push_back(At(0, steps.back().longitude.value() + v / 60.0 / 111.31949079,
+            steps.push_back(At(0,
+                               steps.back().longitude.value() + v / 60.0 / 111.31949079,
                                static_cast<int64_t>(steps.size()) * kMinute));
         return ComputeStats(Track(steps), StatsOptions());
     };
-    EXPECT_NEAR(speeds({10, 10, 10, 10, 10, 10, 10, 100, 10, 10, 10, 10, 10, 10, 10}).averageKmPerHour, 10.0,
-                0.001);
-    EXPECT_NEAR(speeds({40, 3, 3, 3, 7, 10, 10, 100, 10, 10, 10, 10, 10, 10, 10, 10}).averageKmPerHour,
-                10.4, 0.001);
+    EXPECT_NEAR(
+        speeds({10, 10, 10, 10, 10, 10, 10, 100, 10, 10, 10, 10, 10, 10, 10}).averageKmPerHour, 10.0, 0.001);
+    EXPECT_NEAR(
+        speeds({40, 3, 3, 3, 7, 10, 10, 100, 10, 10, 10, 10, 10, 10, 10, 10}).averageKmPerHour, 10.4, 0.001);
     // Two fixes of one moment: a step of no time is no speed, however far.
     const TrackStats still = ComputeStats(Track({At(0, 0, kMinute), At(0, 0.001, kMinute)}), StatsOptions());
     EXPECT_EQ(std::make_pair(still.maximumKmPerHour, still.averageKmPerHour), std::make_pair(0.0, 0.0));
