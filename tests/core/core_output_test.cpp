@@ -28,6 +28,10 @@ TEST(CoreOutput, WritesTheBytesWholeOnCommitAndNothingUncommittedOrRefuses) {
         Output half = NewOutput();
         ASSERT_EQ(vezuved_output_open(half.get(), path.c_str()), VEZUVED_OK);
         ASSERT_EQ(vezuved_output_write(half.get(), "half", 4), VEZUVED_OK);
+        // One output is one file: opened again, open or committed, it refuses.
+        EXPECT_EQ(vezuved_output_open(half.get(), path.c_str()), VEZUVED_ERROR_ARGUMENT);
+        EXPECT_EQ(vezuved_output_message(half.get()), "'" + path + "': the output is open already");
+        EXPECT_EQ(vezuved_output_open(output.get(), path.c_str()), VEZUVED_ERROR_ARGUMENT);
     }
     EXPECT_EQ(ReadFileText(path), "kept");
     EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>({"table.txt"}));
