@@ -21,7 +21,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -o Acquire::Retries=3 -y -qq "${missing[@]}"
 fi
 if [ ! -x "$build/cli/vezuved" ]; then
-  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEZUVED_DEBUG_INFO="${VEZUVED_DEBUG_INFO:-ON}" >/dev/null
   cmake --build "$build" -j"$(nproc)" --target vezuved_cli rapi-emu
 fi
 (cd tests/browser && npm ci --no-audit --no-fund --silent)

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build-fuzz}
 seconds=${FUZZ_SECONDS:-60}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEZUVED_DEBUG_INFO="${VEZUVED_DEBUG_INFO:-ON}" \
   -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
   -DVEZUVED_FUZZ=ON -DVEZUVED_BUILD_TESTS=OFF -DVEZUVED_BUILD_CLI=OFF >/dev/null
 cmake --build "$build" --target fuzz_all -j"$(nproc)"

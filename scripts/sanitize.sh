@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build-sanitize}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEZUVED_SANITIZE=ON >/dev/null
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEZUVED_DEBUG_INFO="${VEZUVED_DEBUG_INFO:-ON}" -DVEZUVED_SANITIZE=ON >/dev/null
 cmake --build "$build" -j"$(nproc)"
 # Leaks are errors too; any report stops the test that made it.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_checks=1}
@@ -14,6 +14,6 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)" "$@"
 
 tsan=${TSAN_BUILD_DIR:-build-tsan}
-cmake -S . -B "$tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEZUVED_SANITIZE_THREAD=ON -DVEZUVED_BUILD_CLI=OFF >/dev/null
+cmake -S . -B "$tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEZUVED_DEBUG_INFO="${VEZUVED_DEBUG_INFO:-ON}" -DVEZUVED_SANITIZE_THREAD=ON -DVEZUVED_BUILD_CLI=OFF >/dev/null
 cmake --build "$tsan" -j"$(nproc)" --target test_api
 TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1} "$tsan/tests/test_api" --gtest_filter='Threads.*'

@@ -12,7 +12,7 @@ ia32_enable || runs=no
 build=${BUILD32_DIR:-build-32}
 start=$SECONDS
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-linux.cmake \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEZUVED_DEBUG_INFO="${VEZUVED_DEBUG_INFO:-ON}" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 # A 64-bit object here would mean the flags did not reach every target.
 if ! readelf -h "$build/libvezuved.so" | grep -qE 'Class:\s+ELF32'; then
