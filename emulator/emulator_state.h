@@ -20,7 +20,9 @@
 //                         "=lost" makes the call fail as the connection
 //                         drops: every later call of the connection fails
 //                         (ERROR_NOT_READY) until the next CeRapiInitEx, as
-//                         when the cable is pulled.
+//                         when the cable is pulled. "=slow" makes the
+//                         call take three seconds longer, then do its work,
+//                         as over a link that stalls.
 //   VEZUVED_DEVICE_LOG    file to which one line per call is appended.
 //
 // A root folder that is empty when a connection starts is a factory-fresh
@@ -69,6 +71,7 @@ struct Fault {
     DWORD error = kDefaultFaultError;
     bool shortTransfer = false;  // the call succeeds with half the bytes
     bool lost = false;           // the connection drops with this call
+    bool slow = false;           // the call stalls, then succeeds
 };
 
 struct MountedVolume {

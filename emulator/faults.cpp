@@ -1,11 +1,13 @@
 // The emulator's faults: the entry point calls VEZUVED_DEVICE_FAULTS makes
-// fail (or move half the bytes asked for), counted per connection.
+// fail (or move half the bytes asked for, or stall), counted per connection.
 #if !defined(_WIN32)
 #include <strings.h>
 #endif
 
+#include <chrono>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "emulator_state.h"
 
@@ -32,6 +34,9 @@ std::vector<Fault> ParseFaults(const char* text) {
         const size_t equals = item.find('=');
         if (equals != std::string::npos && item.compare(equals + 1, std::string::npos, "short") == 0) {
             fault.shortTransfer = true;
+            item.resize(equals);
+        } else if (equals != std::string::npos && item.compare(equals + 1, std::string::npos, "slow") == 0) {
+            fault.slow = true;
             item.resize(equals);
         } else if (equals != std::string::npos && item.compare(equals + 1, std::string::npos, "lost") == 0) {
             fault.lost = true;
@@ -66,6 +71,10 @@ bool FaultFires(const char* entry, DWORD& error) {
         if (fault.nth == 0 || fault.nth == call) {
             if (fault.shortTransfer) {
                 g_device.shortCall = true;
+                continue;
+            }
+            if (fault.slow) {
+                std::this_thread::sleep_for(std::chrono::seconds(3));
                 continue;
             }
             error = fault.error;

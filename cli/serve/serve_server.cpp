@@ -166,9 +166,11 @@ void RunServer(const RunContext& run, const ServeOptions& options) {
         std::_Exit(0);
     });
     http.listen_after_bind();
+    // The copies, asked to stop by the watcher, end at their next step; one
+    // stalled in a call of the handheld is cut short with the requests.
+    server.jobs.StopAll();
     done = true;
     watcher.join();
-    server.jobs.StopAll();
     std::signal(SIGINT, previousInt);
     std::signal(SIGTERM, previousTerm);
 #if defined(SIGHUP)

@@ -48,14 +48,21 @@ protected:
         WriteFile(Out("outside.rlp"), "secret\n");
         Start();
     }
-    void Start(bool withDevice = true) {
-        std::filesystem::remove(Out("out"));  // an earlier server's address is no answer
-        const std::string command = "TMPDIR=" + Quoted(temporary_) + " " + Quoted(ToolPath()) +
-                                    " serve --no-open --port 0 --max-upload 1 --folder " + Quoted(pc_) +
-                                    (withDevice ? " --device " + Quoted(Out("handheld")) : "") + " >" +
-                                    Quoted(Out("out")) + " 2>" + Quoted(Out("err")) + " & echo $! >" +
-                                    Quoted(Out("pid"));
-        ASSERT_EQ(0, RunShell(command));
+    // Starts the server, with the handheld's faults given; once it ends, the
+    // file "status" holds its exit status.
+    void Start(bool withDevice = true, const std::string& deviceFaults = "") {
+        for (const char* earlier : {"out", "pid", "status"}) std::filesystem::remove(Out(earlier));
+        const std::string server = "TMPDIR=" + Quoted(temporary_) +
+                                   " VEZUVED_DEVICE_FAULTS=" + Quoted(deviceFaults) + " " +
+                                   Quoted(ToolPath()) + " serve --no-open --port 0 --max-upload 1 --folder " +
+                                   Quoted(pc_) + (withDevice ? " --device " + Quoted(Out("handheld")) : "") +
+                                   " >" + Quoted(Out("out")) + " 2>" + Quoted(Out("err"));
+        ASSERT_EQ(0,
+                  RunShell("(" + server + " & echo $! >" + Quoted(Out("pid.part")) + " && mv " +
+                           Quoted(Out("pid.part")) + " " + Quoted(Out("pid")) + "; wait $!; echo $? >" +
+                           Quoted(Out("status")) + ") &"));
+        for (int i = 0; i < 500 && !std::filesystem::exists(Out("pid")); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
         pid_ = std::stoi(ReadFile(Out("pid")));
         const std::regex address(R"(^http://127\.0\.0\.1:(\d+)/\?token=([0-9a-f]{32})\n)");
         std::smatch match;
@@ -345,6 +352,26 @@ TEST_F(ServeTest, AStopCancelsAWaitingQuestion) {
     EXPECT_LT(EndedWithin(pid_), 1000);
     EXPECT_NE(std::string::npos, ReadFile(Out("err")).find("vezuved: serve stopped\n"))
         << ReadFile(Out("err"));
+}
+
+// Work still running once a stop's grace is over (a copy stalled in a slow
+// call) is cut short: its files go, and the server ends at once, with success.
+TEST_F(ServeTest, WorkStillRunningAtTheStopIsCutShort) {
+    kill(pid_, SIGTERM);
+    EndedWithin(pid_);
+    Start(true, "CeWriteRecordProps@1=slow");
+    OpenTrack();
+    std::filesystem::create_directories(Out("handheld"));
+    Post("/api/device/push?file=1&set=2&create=1");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    kill(pid_, SIGTERM);
+    EXPECT_LT(EndedWithin(pid_), 1500);
+    for (int i = 0; i < 100 && !std::filesystem::exists(Out("status")); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(ReadFile(Out("status")), "0\n");
+    const std::string err = ReadFile(Out("err")),
+                      said = "vezuved: serve stopped; work still running was cut short\n";
+    EXPECT_EQ(err.substr(err.size() - std::min(err.size(), said.size())), said) << err;
 }
 
 // The page's Quit, and the last page closing, end the server as SIGTERM does.
