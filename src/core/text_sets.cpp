@@ -16,6 +16,7 @@
 #include "core/core_failure.h"
 #include "core/library_call.h"
 #include "formats/format_file.h"
+#include "layouts/column_text.h"
 #include "layouts/layout_table.h"
 #include "maps/set_collector.h"
 #include "platform/page_buffer.h"
@@ -98,11 +99,9 @@ RawColumn SeparatedColumn(const ColumnSpan* spans, int count, int column) {
 void FixedColumns(const std::string& line, const LayoutSettings& settings, RawColumns& raw) {
     size_t position = 0;
     for (int c = 0;; ++c) {
-        char entry[11];
-        GetColumn(settings.fieldWidths, entry, c, 10, ',');
-        if (entry[0] == '\0') break;
-        const int32_t width = ReadInteger(entry);
-        const size_t take = width > 0 ? static_cast<size_t>(width) : 0;
+        const std::optional<size_t> width = FixedColumnWidth(settings.fieldWidths, c);
+        if (!width) break;
+        const size_t take = *width;
         for (int slot = kSlotLatitude; slot <= kSlotDesc; ++slot) {
             if (settings.fieldMap[slot] != c) continue;
             raw[slot].present = position < line.size();

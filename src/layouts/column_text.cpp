@@ -150,6 +150,14 @@ int ReadDelimitedColumns(const char* line,
     return 0;
 }
 
+std::optional<size_t> FixedColumnWidth(const char* widths, int column) {
+    char entry[11];
+    GetColumn(widths, entry, column, 10, ',');
+    if (entry[0] == '\0') return std::nullopt;
+    const int32_t width = ReadInteger(entry);
+    return width > 0 ? static_cast<size_t>(width) : 0;
+}
+
 int ReadDefinitionColumns(const char* line, PointRecord& record, const LayoutSettings& settings) {
     return ReadDelimitedColumns(line, record, static_cast<unsigned char>(settings.delimiter), settings);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "convert/time_text.h"
@@ -19,6 +20,12 @@ int ReadDelimitedColumns(const char* line,
 
 // The read of the layouts whose columns end at the definition's delimiter.
 int ReadDefinitionColumns(const char* line, PointRecord& record, const LayoutSettings& settings);
+
+// What fixed-width column `column` takes of a line by the definition's
+// comma-separated widths, each entry read from its first ten characters: a
+// width below zero takes nothing. None past the last entry, the first empty
+// one.
+std::optional<size_t> FixedColumnWidth(const char* widths, int column);
 
 constexpr int kNoSeparator = -1;
 

@@ -3,10 +3,8 @@
 // each other unseparated.
 #include <cstring>
 
-#include "convert/number_text.h"
 #include "layouts/column_text.h"
 #include "layouts/layouts.h"
-#include "record/columns.h"
 #include "record/record_parse.h"
 
 namespace vezuved {
@@ -22,13 +20,10 @@ int Read(const char* line, PointRecord& record, const LayoutSettings& settings) 
     const size_t lineLength = std::strlen(line);
     size_t position = 0;
     for (int c = 0;; ++c) {
-        char entry[11];
-        GetColumn(settings.fieldWidths, entry, c, 10, ',');
-        if (entry[0] == '\0') break;
-        int32_t width = ReadInteger(entry);
-        // A negative width takes nothing; a column is never read past the
-        // line's end.
-        size_t take = width > 0 ? static_cast<size_t>(width) : 0;
+        const std::optional<size_t> width = FixedColumnWidth(settings.fieldWidths, c);
+        if (!width) break;
+        // A column is never read past the line's end.
+        const size_t take = *width;
         size_t available = position < lineLength ? lineLength - position : 0;
         size_t length = take < available ? take : available;
         const char* text = line + (position < lineLength ? position : lineLength);

@@ -70,6 +70,8 @@ TEST_F(FreshState, RecordLinesGiveTheModesFields) {
         {{5, "FieldLen=2,2,5,6\nElevation=-1\nTime=-1\nDesc=2\nName=3", "1020note Camp  "},
          "10.0000000|20.0000000|||Camp||note "},
         {{5, "FieldLen=-3,2", "1234"}, "0.0000000|12.0000000|||||<null>"},
+        // A width is read from the first ten characters of its entry.
+        {{5, "FieldLen=00000000008,9", "45.50000-122.2500"}, "0.0000000|45.5000000|||||<null>"},
         {{1, "Date=4\nName=7", "1,2,3,143005, 24122004 ,i,d,Name"},
          "1.0000000|2.0000000|3|143005 24122004|Name|i|d"},
         {{1, "Time=-1\nDate=3", "1,2,3,24122004,n,i,"}, "1.0000000|2.0000000|3|241220 01012000|n|i|<null>"},
