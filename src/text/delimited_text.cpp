@@ -22,10 +22,8 @@ namespace vezuved {
 
 namespace {
 
-bool HasFormat(const TextRequest& request) { return request.format && !request.format->empty(); }
-
 void LoadFormatAndArguments(ConversionState& state, const char* sourcePath, const TextRequest& request) {
-    LoadFormatFile(state, HasFormat(request) ? request.format->c_str() : sourcePath, nullptr);
+    LoadFormatFile(state, DefinitionToLoad(request, sourcePath), nullptr);
     ApplyTextRequest(state, request);
     // Stored as given: 65 and 66 are no older-layout codes here.
     if (request.kind) state.DBKind = *request.kind;
@@ -145,7 +143,7 @@ int32_t WriteDelimitedText(ConversionState& state, const TextRequest& request, v
     // The definition is read before the file is written, so it must not be
     // that file: neither the one named nor the one the output's name gives.
     std::string definition;
-    if (HasFormat(request)) {
+    if (NamesDefinition(request)) {
         definition = *request.format;
     } else {
         MakeFormatPath(sourcePath, definition);

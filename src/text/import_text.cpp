@@ -162,8 +162,7 @@ TextResult ImportText(ConversionState& state, const TextRequest& request, bool t
         DiagPrint("error opening\n");
         return result;
     }
-    LoadFormatFile(
-        state, request.format && !request.format->empty() ? request.format->c_str() : sourcePath, nullptr);
+    LoadFormatFile(state, DefinitionToLoad(request, sourcePath), nullptr);
     ApplyTextRequest(state, request);
     if (state.Layout == kLayoutRecordLine) state.Layout = kLayoutComma;
     if (request.kind) SetDatabaseKind(state, *request.kind);

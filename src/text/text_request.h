@@ -33,6 +33,15 @@ struct TextRequest {
     std::optional<ColumnMap> columns;
 };
 
+// Whether the request names a definition: an empty name names none.
+inline bool NamesDefinition(const TextRequest& request) { return request.format && !request.format->empty(); }
+
+// The path a read or a write loads its definition by: the one named, or
+// else the source's own (its extension replaced by ".cal").
+inline const char* DefinitionToLoad(const TextRequest& request, const char* sourcePath) {
+    return NamesDefinition(request) ? request.format->c_str() : sourcePath;
+}
+
 struct TextResult {
     int32_t code = -1;    // 0, -1, or the container's code
     std::string written;  // the file written, when code is 0

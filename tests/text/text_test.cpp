@@ -57,10 +57,14 @@ TEST_F(DelimitedText, WriteGivesCrLfLinesWithoutHeader) {
     FillPoint(points[1], "3.0000000", "4.0000000", "5", "143005 24122004", "C", "i", "d");
     std::string path = folder.file("w.txt");
     CapturedDiagnostics said;
+    const std::string written =
+        "1.0000000;2.0000000;;;A;B;;\r\n3.0000000;4.0000000;5;143005 24122004;C;i;d\r\n";
     ASSERT_EQ(RLDBWriteCSV(path.c_str(), nullptr, -1, -1, -1, nullptr, points.data(), 2), 0);
     EXPECT_EQ(said.TakeOutput(), "");
-    EXPECT_EQ(ReadFileText(path),
-              "1.0000000;2.0000000;;;A;B;;\r\n3.0000000;4.0000000;5;143005 24122004;C;i;d\r\n");
+    EXPECT_EQ(ReadFileText(path), written);
+    // An empty definition name names none: the output's own is read again.
+    ASSERT_EQ(RLDBWriteCSV(path.c_str(), "", -1, -1, -1, nullptr, points.data(), 2), 0);
+    EXPECT_EQ(ReadFileText(path), written);
     path = folder.file("g.txt");
     ASSERT_EQ(RLDBWriteCSV(path.c_str(), nullptr, 2, 3, -1, nullptr, points.data(), 1), 0);
     EXPECT_EQ(ReadFileText(path), "Route Waypoint\tRPT0001\t\t\t\r\n\r\n");
