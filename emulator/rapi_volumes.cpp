@@ -330,7 +330,9 @@ EMU_EXPORT BOOL CeSetDatabaseInfoEx(PCEGUID guid, CEOID oid, CEDBASEINFO* info) 
 }
 
 EMU_EXPORT BOOL CeSetDatabaseInfo(CEOID oid, CEDBASEINFO* info) {
-    // Without a volume: the mounted volume that holds the database.
+    // Without a volume: the mounted volume that holds the database. For an
+    // unknown database the GUID stays empty, which names no volume: the call
+    // fails with ERROR_INVALID_PARAMETER, as for an unknown database.
     CEGUID guid{};
     {
         std::lock_guard<std::mutex> lock(g_mutex);
@@ -338,7 +340,6 @@ EMU_EXPORT BOOL CeSetDatabaseInfo(CEOID oid, CEDBASEINFO* info) {
             for (const Database& db : entry.second.data.databases)
                 if (db.oid == oid) guid = entry.second.guid;
     }
-    if (guid.Data2 == 0) guid.Data2 = kVolumeGuidTag;  // unknown database: fails as such
     return SetDatabaseInfo("CeSetDatabaseInfo", &guid, oid, info);
 }
 

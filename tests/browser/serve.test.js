@@ -262,6 +262,14 @@ async function main() {
       profile.dispatchEvent(new PointerEvent('pointermove', { clientX: rect.left, clientY: rect.top + 5 }));
     });
     assert.match(await page.locator('#readout').textContent(), /^0 m · \d+ m · 2024-06-01T08:00:00Z$/);
+    // The arrow keys walk the line: right a step on, left back to its first point and no further.
+    const first = await page.locator('#readout').textContent();
+    await page.locator('#profile svg').focus();
+    await page.keyboard.press('ArrowRight');
+    await page.waitForFunction((said) => document.querySelector('#readout').textContent !== said, first);
+    await page.keyboard.press('ArrowLeft');
+    await page.keyboard.press('ArrowLeft');
+    assert.equal(await page.locator('#readout').textContent(), first);
     await page.locator('#profile svg').hover();
     await page.locator('#readout').filter({ hasText: /\b\d+\.\d\d km · \d+ m · 2024-06-01T/ }).waitFor();
     // Its cursor stands upright at the point the pointer is over, the middle of the profile.

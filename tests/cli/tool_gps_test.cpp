@@ -116,6 +116,8 @@ TEST_F(ToolGps, StandardInputAndOutput) {
     const std::string trip = "cat '" + Out("trip.gpx") + "' | ";
     EXPECT_EQ(Ok({"convert", "-", Out("in.pdb"), "--from", "gpx", "--track", "Morning"}, trip),
               "Wrote " + Out("in.pdb") + " (track, 3 point(s))\n");
+    // stats reads standard input too, told what it holds.
+    EXPECT_EQ(Ok({"stats", "-", "--from", "gpx"}, trip), Ok({"stats", Out("trip.gpx")}));
     // A database to standard output, read back from standard input.
     EXPECT_EQ(Ok({"show", "-", "--from", "pdb", "--output", "csv"},
                  "'" + ToolPath() + "' convert '" + Out("in.pdb") + "' - --to pdb | "),

@@ -183,7 +183,8 @@ TEST(CoreExtras, WhatFilesHoldBeyondTheCoresFieldsIsKeptBetweenFormats) {
               "0 'DIR/f.gpx': 2 point(s) hold values GPX cannot hold (folder, timeEnd); they are left out\n");
 
     // Links and extensions of other namespaces pass through as their XML, each declaring
-    // its namespaces, the same bytes through KML and GeoJSON; a broken one is said.
+    // its namespaces, the same bytes through KML and GeoJSON; a broken one is said. The
+    // white space between an element's children is no text of it.
     const std::string gpx =
         "<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\" "
         "xmlns:gpxx=\"http://www.garmin.com/xmlschemas/GpxExtensions/v3\" xmlns:o=\"urn:o\">"
@@ -192,7 +193,8 @@ TEST(CoreExtras, WhatFilesHoldBeyondTheCoresFieldsIsKeptBetweenFormats) {
         "</metadata><wpt lat=\"1\" lon=\"2\"><link href=\"w\"/><link href=\"v\"/><extensions>"
         "<gpxx:WaypointExtension><gpxx:Categories><gpxx:Category>Hut &amp; bar</gpxx:Category>"
         "</gpxx:Categories></gpxx:WaypointExtension>"
-        "<o:c a=\"1\" xml:lang=\"en\">red</o:c><plain xmlns=\"\">x</plain></extensions></wpt>"
+        "<o:c a=\"1\" xml:lang=\"en\">red</o:c><plain xmlns=\"\">x</plain>"
+        "<o:w>\n\t<o:v>1</o:v>&#13;\r\n </o:w><o:d><o:e/>b</o:d></extensions></wpt>"
         "<trk><name>T</name><extensions><gpxx:TrackExtension><gpxx:DisplayColor>Red</gpxx:DisplayColor>"
         "</gpxx:TrackExtension></extensions><trkseg><trkpt lat=\"3\" lon=\"4\"/></trkseg></trk>"
         "<extensions><o:f/></extensions></gpx>";
@@ -211,7 +213,8 @@ TEST(CoreExtras, WhatFilesHoldBeyondTheCoresFieldsIsKeptBetweenFormats) {
          "      <x1:WaypointExtension xmlns:x1=\"http://www.garmin.com/xmlschemas/GpxExtensions/v3\">"
          "<x1:Categories><x1:Category>Hut &amp; bar</x1:Category></x1:Categories>"
          "</x1:WaypointExtension><x1:c xmlns:x1=\"urn:o\" a=\"1\" xml:lang=\"en\">red</x1:c>"
-         "<plain xmlns=\"\">x</plain>\n"
+         "<plain xmlns=\"\">x</plain><x1:w xmlns:x1=\"urn:o\"><x1:v>1</x1:v></x1:w>"
+         "<x1:d xmlns:x1=\"urn:o\"><x1:e></x1:e>b</x1:d>\n"
          "    </extensions>\n",
          "    <name>T</name>\n    <extensions>\n      <x1:TrackExtension xmlns:x1=\"http://"
          "www.garmin.com/xmlschemas/GpxExtensions/v3\"><x1:DisplayColor>Red</x1:DisplayColor>"

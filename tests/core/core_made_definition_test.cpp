@@ -71,6 +71,14 @@ TEST(CoreMadeDefinition, AHeaderRowMakesADefinitionOrNoneAndATextIsReadByIt) {
         "'2021-08-14T10:00:00Z'), which a definition's time column cannot read; reading the file by its "
         "header row keeps them\n");
 
+    // A row that ends before the time column holds no time: the first ISO time is on the next.
+    made = Make(
+        folder.put("short.csv", "lat,lon,time\n45.5,-122.25\n45.6,-122.3,2021-08-14T01:30:00-05:00\n"), 0);
+    EXPECT_EQ(made.warnings,
+              "warning: left out the time column 'time' (column 3): its values are ISO 8601 (line 3: "
+              "'2021-08-14T01:30:00-05:00'), which a definition's time column cannot read; reading the file "
+              "by its header row keeps them\n");
+
     const std::pair<const char*, const char*> cases[] = {
         {"", "its first line, the header row, is empty"},
         {"\n45,7\n", "its first line, the header row, is empty"},

@@ -58,6 +58,8 @@ TEST_F(ReadCaps, MorePointsOrALongerTextThanAReadTakesFailNamingTheCap) {
         {"w.gpx", "<gpx>" + Six("<wpt lat=\"1\" lon=\"#\"/>") + "</gpx>"},
         {"l.kml",
          kml + "<LineString><coordinates>" + Six("#,1 ") + "</coordinates></LineString></Placemark></kml>"},
+        // Counted as they are read, not when their Placemark ends.
+        {"u.kml", kml + "<LineString><coordinates>" + Six("#,1 ") + "</coordinates></LineString>"},
         {"t.kml",
          kml + "<gx:Track xmlns:gx=\"g\">" + Six("<gx:coord># 1 2</gx:coord>") +
              "</gx:Track></Placemark></kml>"},

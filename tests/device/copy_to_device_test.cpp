@@ -284,9 +284,14 @@ TEST_F(CopyToDeviceTest, FailureMessages) {
     const std::string home = "Copying to Device: Home\n", flag = "Copying to Device: " + kFlagPath + "\n";
     const std::string overwrite = "Unable to overwrite remote ", err = ", Err=ffffffff\n",
                       volume = kVolumePath;
-    std::string eight, nine;  // the first calls to create a file find its name taken
-    for (int n = 1; n <= 9; ++n) (n < 9 ? eight : nine) += "CeCreateFile@" + std::to_string(n) + "=183,";
-    nine = eight + nine;
+    // The first eight or nine calls to create a file or a database find its name taken.
+    const auto taken = [](const std::string& call, int calls) {
+        std::string faults;
+        for (int n = 1; n <= calls; ++n) faults += call + "@" + std::to_string(n) + "=183,";
+        return faults;
+    };
+    const std::string eight = taken("CeCreateFile", 8), nine = taken("CeCreateFile", 9),
+                      eightDb = taken("CeCreateDatabaseEx", 8), nineDb = taken("CeCreateDatabaseEx", 9);
     struct {
         const char* faults;
         const char* file;
@@ -309,6 +314,8 @@ TEST_F(CopyToDeviceTest, FailureMessages) {
         // The new copy's names taken: all but the last of the nine are passed over.
         {eight.c_str(), f, false, 0, flag},
         {nine.c_str(), f, false, -1, flag + "Unable to create destination file: " + kFlagPath + "\n"},
+        {eightDb.c_str(), h, false, 0, home},
+        {nineDb.c_str(), h, false, 183, home + "Unable to create remote database file: Home, Err=b7\n"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.faults);

@@ -315,6 +315,7 @@ TEST_F(EmulatorTest, DatabaseInfoSetWithoutItsVolume) {
     info.dwFlags = CEDB_VALIDMODTIME;
     info.ftLastModified = MakeFileTime(kBaseTime + 600);
     EXPECT_FALSE(RemoteApi().CeSetDatabaseInfo(oid + 1, &info));
+    EXPECT_EQ(RemoteApi().CeGetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
     ASSERT_TRUE(RemoteApi().CeSetDatabaseInfo(oid, &info));
     CEOIDINFO got{};
     ASSERT_TRUE(RemoteApi().CeOidGetInfoEx(&guid_, oid, &got));

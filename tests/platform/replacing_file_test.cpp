@@ -207,16 +207,22 @@ TEST(ReplacingFile, TheNextWriteRemovesStaleTemporariesOfTheLibraryOnly) {
     EXPECT_EQ(ReadFileText(target), "previous");
 }
 
-// What a signal handler calls removes the files being written, however
-// many at once, and only them.
+// What a signal handler calls removes the files being written, as many at
+// once as the registry has room for (16), and only them; a file written
+// gives its room back, so the room never runs out however many are.
 TEST(ReplacingFile, RegisteredTemporariesAreRemovedOnRequest) {
     TempFolder folder;
-    ReplacingFile done, open[2];
-    ASSERT_TRUE(OpenReplacingFile(done, folder.file("a.txt").c_str(), PathEncoding::Ansi));
-    ASSERT_TRUE(OpenReplacingFile(open[0], folder.file("b.txt").c_str(), PathEncoding::Ansi));
-    ASSERT_TRUE(OpenReplacingFile(open[1], folder.file("c.txt").c_str(), PathEncoding::Ansi));
-    ASSERT_TRUE(CommitReplacingFile(done));
-    ASSERT_EQ(FolderNames(folder.path()).size(), 3u);
+    for (int i = 0; i < 40; ++i) {
+        ReplacingFile earlier;
+        ASSERT_TRUE(OpenReplacingFile(earlier, folder.file("a.txt").c_str(), PathEncoding::Ansi));
+        ASSERT_TRUE(CommitReplacingFile(earlier));
+    }
+    ReplacingFile open[16];
+    for (size_t i = 0; i < std::size(open); ++i) {
+        const std::string name = std::string(1, static_cast<char>('b' + i)) + ".txt";
+        ASSERT_TRUE(OpenReplacingFile(open[i], folder.file(name).c_str(), PathEncoding::Ansi));
+    }
+    ASSERT_EQ(FolderNames(folder.path()).size(), 17u);
     RemoveRegisteredTemporaries();
     EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{"a.txt"});
 }
