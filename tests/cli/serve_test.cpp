@@ -363,7 +363,9 @@ TEST_F(ServeTest, WorkStillRunningAtTheStopIsCutShort) {
     OpenTrack();
     std::filesystem::create_directories(Out("handheld"));
     Post("/api/device/push?file=1&set=2&create=1");
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    // Its first step said, the copy writes its first record, and stalls.
+    ASSERT_NE(std::string::npos, Job(1, "\"stage\":1").find("\"stage\":1"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
     kill(pid_, SIGTERM);
     EXPECT_LT(EndedWithin(pid_), 1500);
     for (int i = 0; i < 100 && !std::filesystem::exists(Out("status")); ++i)

@@ -1,6 +1,7 @@
 // The tool reading GPX and GeoJSON into databases and documents (GPX valid by its schema).
 #include <cstdio>
 #include <filesystem>
+#include <tuple>
 
 #include "tool_runner.h"
 
@@ -116,8 +117,11 @@ TEST_F(ToolGps, StandardInputAndOutput) {
     const std::string trip = "cat '" + Out("trip.gpx") + "' | ";
     EXPECT_EQ(Ok({"convert", "-", Out("in.pdb"), "--from", "gpx", "--track", "Morning"}, trip),
               "Wrote " + Out("in.pdb") + " (track, 3 point(s))\n");
-    // stats reads standard input too, told what it holds.
-    EXPECT_EQ(Ok({"stats", "-", "--from", "gpx"}, trip), Ok({"stats", Out("trip.gpx")}));
+    // stats reads standard input too, told what it holds (a build without GeographicLib refuses both alike).
+    const ToolResult fromInput = RunTool({"stats", "-", "--from", "gpx"}, trip),
+                     fromFile = RunTool({"stats", Out("trip.gpx")});
+    EXPECT_EQ(std::tie(fromInput.status, fromInput.out, fromInput.err),
+              std::tie(fromFile.status, fromFile.out, fromFile.err));
     // A database to standard output, read back from standard input.
     EXPECT_EQ(Ok({"show", "-", "--from", "pdb", "--output", "csv"},
                  "'" + ToolPath() + "' convert '" + Out("in.pdb") + "' - --to pdb | "),
