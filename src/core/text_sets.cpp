@@ -12,7 +12,6 @@
 
 #include "base/file_handle.h"
 #include "convert/coordinates.h"
-#include "convert/number_text.h"
 #include "core/core_failure.h"
 #include "core/library_call.h"
 #include "formats/format_file.h"

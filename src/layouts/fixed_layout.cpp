@@ -22,8 +22,8 @@ int Read(const char* line, PointRecord& record, const LayoutSettings& settings) 
     for (int c = 0;; ++c) {
         const std::optional<size_t> width = FixedColumnWidth(settings.fieldWidths, c);
         if (!width) break;
-        // A column is never read past the line's end.
         const size_t take = *width;
+        // A column is never read past the line's end.
         size_t available = position < lineLength ? lineLength - position : 0;
         size_t length = take < available ? take : available;
         const char* text = line + (position < lineLength ? position : lineLength);
