@@ -13,6 +13,7 @@
 #include "convert/number_text.h"
 #include "core/text_overrides.h"
 #include "formats/format_file.h"
+#include "layouts/column_text.h"
 
 namespace vezuved::core {
 namespace {
@@ -414,19 +415,14 @@ std::string KindName(const Facts& s) {
     return kind;
 }
 
+// The widths as the fixed layout reads them, to the first empty entry.
 std::vector<int> Widths(const std::string& fieldLen) {
     std::vector<int> widths;
-    size_t start = 0;
-    for (;;) {
-        const size_t comma = fieldLen.find(',', start);
-        const std::string entry =
-            fieldLen.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        if (entry.empty()) break;
-        widths.push_back(ReadLeadingInteger(entry).value);
-        if (comma == std::string::npos) break;
-        start = comma + 1;
+    for (int column = 0;; ++column) {
+        const std::optional<size_t> width = FixedColumnWidth(fieldLen.c_str(), column);
+        if (!width) return widths;
+        widths.push_back(static_cast<int>(*width));
     }
-    return widths;
 }
 
 // The columns of a Waypoint line the tool reads; the altitude in the
@@ -464,7 +460,7 @@ std::vector<std::vector<std::string>> ColumnTable(const Facts& s, Warnings& warn
     for (const int c : columns) {
         std::string characters;
         if (fixed) {
-            if (static_cast<size_t>(c) < widths.size()) {
+            if (static_cast<size_t>(c) < widths.size() && widths[static_cast<size_t>(c)] > 0) {
                 int64_t position = 1;
                 for (int i = 0; i < c; ++i) position += widths[static_cast<size_t>(i)];
                 characters = std::to_string(position) + "-" +
@@ -515,6 +511,10 @@ std::vector<std::vector<std::string>> ColumnTable(const Facts& s, Warnings& warn
             warnings.Add(0,
                          "FieldLen gives no width for column " + std::to_string(column + 1) + " (" +
                              kSlotNames[slot] + "): it is not read");
+        } else if (fixed && column >= 0 && widths[static_cast<size_t>(column)] == 0) {
+            warnings.Add(0,
+                         "FieldLen gives column " + std::to_string(column + 1) + " (" + kSlotNames[slot] +
+                             ") no characters: it is always empty");
         }
     }
     if (fixed && s.columns[VEZUVED_COLUMN_DATE] >= 0) {
