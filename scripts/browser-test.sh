@@ -3,7 +3,7 @@
 # installs the browser and the test's npm packages (playwright-core, axe-core), builds the tool when
 # it is missing, runs tests/browser/serve.test.js and leaves the page's
 # screenshot in docs/serve.png, then times the first drawing of a large
-# track (tests/browser/first-drawing.bench.js).
+# track (bench/page_first_drawing.js, with the test's npm packages).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
@@ -27,4 +27,4 @@ fi
 (cd tests/browser && npm ci --no-audit --no-fund --silent)
 VEZUVED_BUILD_DIR="$PWD/$build" timeout 300 node tests/browser/serve.test.js
 # The page's drawing of a 100,000-point GPX, measured and printed.
-VEZUVED_BUILD_DIR="$PWD/$build" timeout 300 node tests/browser/first-drawing.bench.js
+VEZUVED_BUILD_DIR="$PWD/$build" NODE_PATH="$PWD/tests/browser/node_modules" timeout 300 node bench/page_first_drawing.js

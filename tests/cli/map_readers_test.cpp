@@ -47,17 +47,5 @@ TEST_F(MapReaders, FilesReadAsListed) {
     }
 }
 
-class ToolBadPoints : public cli_test::ToolTest {};
-
-TEST_F(ToolBadPoints, ReportedOrWithStrictFailing) {
-    if (!XmlReadingAvailable()) GTEST_SKIP() << "this build reads no XML";
-    const std::string input = Out("bad.gpx");
-    cli_test::WriteFile(input, "<gpx>\n<wpt lat=\"91\" lon=\"1\"/>\n<wpt lat=\"1\" lon=\"2\"/></gpx>");
-    const std::string report = "vezuved: " + input + ":2: waypoint 1: latitude '91' is outside -90..90";
-    cli_test::Expected(0, report + "; the point is left out\n", {"convert", input, Out("lenient.pdb")});
-    cli_test::Expected(1, report + "\n", {"convert", input, Out("strict.pdb"), "--strict"});
-    EXPECT_FALSE(cli_test::FileExists(Out("strict.pdb")));
-}
-
 }  // namespace
 }  // namespace vezuved_cli

@@ -46,17 +46,5 @@ TEST_F(ToolExtras, FiltersKeepThemOnThePointsTheyKeep) {
             "hold (desc); they are left out\n");
 }
 
-// An extension laid out on lines comes back with each element's own text,
-// not the layout before it.
-TEST_F(ToolExtras, ExtensionsKeepEachElementsOwnText) {
-    WriteFile(Out("a.gpx"),
-              "<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\"><wpt lat=\"1\" lon=\"2\">"
-              "<extensions>\n  <x:place xmlns:x=\"urn:x\">\n    <x:id>7</x:id>\n  </x:place>\n</extensions>"
-              "</wpt></gpx>");
-    Ok({"convert", Out("a.gpx"), Out("b.gpx")});
-    const std::string kept = ReadFile(Out("b.gpx"));
-    EXPECT_NE(kept.find(":id>7</"), std::string::npos) << kept;
-}
-
 }  // namespace
 }  // namespace cli_test

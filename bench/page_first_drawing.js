@@ -9,7 +9,7 @@ const os = require('node:os');
 const path = require('node:path');
 const { chromium } = require('playwright-core');
 
-const root = path.resolve(__dirname, '../..');
+const root = path.resolve(__dirname, '..');
 const build = process.env.VEZUVED_BUILD_DIR || path.join(root, 'build');
 const tool = process.env.VEZUVED_TOOL || path.join(build, 'cli', 'vezuved');
 const browserPath = process.env.CHROMIUM || '/usr/bin/chromium';
