@@ -53,9 +53,10 @@ bool SkipWithMessage(CopyRule rule, int32_t status, uint32_t options, const WCHA
 }
 
 namespace {
+// The numbers run from 1 to kMaxNumberedName, two digits each.
 WideString TwoDigits(int32_t number) {
     WideString digits;
-    digits.push_back(static_cast<WCHAR>('0' + (number / 10) % 10));
+    digits.push_back(static_cast<WCHAR>('0' + number / 10));
     digits.push_back(static_cast<WCHAR>('0' + number % 10));
     return digits;
 }

@@ -293,7 +293,6 @@ public:
     bool CollectText() const { return collect_; }
 
     void End(const XmlName& name, std::string& text) {
-        collect_ = false;
         const std::string_view local = name.local;
         if (local == "NetworkLink") inNetworkLink_ = false;
         if (inNetworkLink_ && local == "href") {
@@ -629,7 +628,7 @@ private:
     SetCollector sets_;
     bool rootSeen_ = false;
     size_t polygonDepth_ = 0;
-    bool collect_ = false;
+    bool collect_ = false;  // asked once after each Start, which sets it
     bool inPlacemark_ = false;
     Placemark placemark_;
     std::vector<std::string> parents_;  // element names inside the Placemark
