@@ -64,7 +64,7 @@ TEST_F(DeviceCliTest, CommandsAnswerWithTheirStatusAndMessages) {
         {push + " --ask" + home, "c\n", 1, "cancelled"},
         {push + " --ask" + home, "r\n", 0, "Copying to Device: Home\n"},
         {push + " --device-folder '\\Nowhere'" + home, "", 1, "no database volume there (use --create)"},
-        {push + " '" + Pc("missing.rlp") + "'", "", 1, "the PC path does not exist"},
+        {push + " '" + Pc("missing.rlp") + "'", "", 1, "the PC path does not exist\n"},
         {"device pull --kind everything", "", 2, ""},
         {"device pull --filter Home '" + scratch_.Path() + "'", "", 0, "Getting from device: "},
         {push + " --device-folder '\\Made' --create" + home, "", 0, ""},
@@ -77,6 +77,10 @@ TEST_F(DeviceCliTest, CommandsAnswerWithTheirStatusAndMessages) {
         EXPECT_EQ("", run.out);  // the library's lines are no document
         EXPECT_TRUE(run.Err(row.said)) << row.said << " in: " << run.err;
     }
+    // A device folder that is not there: no connection, and the hint.
+    EXPECT_EQ("vezuved: copy of '" + Pc("Home.rlp") +
+                  "' to the handheld: no connection to the handheld (with --device: does the folder exist?)\n",
+              Run(push + home + " --device '" + root_.Join("none") + "'", "", "", tool_).err);
     // Standard input closed: --ask refuses at once instead of reading whatever descriptor comes next.
     EXPECT_TRUE(Run(push + " --ask" + home, "", "<&-").Err("--ask needs a standard input"));
     EXPECT_TRUE(FileExists(root_.Join("Made/RoverlogDBV.cdb")));

@@ -2,6 +2,8 @@
 // and the session that ends the connection; the emulator's volumes.
 
 #if defined(__linux__)
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -91,6 +93,25 @@ TEST_F(RemoteApiLoad, TheEventLeavesTheStandardDescriptorsFree) {
         RAPIINIT init;
         const bool free = LoadRemoteApi(&init) == 0 && reinterpret_cast<intptr_t>(init.heRapiInit) > 2;
         ::_exit(free ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(child, ::waitpid(child, &status, 0));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
+// With one descriptor left, enough to load the library but not for the
+// event's two, the connection is refused at its start.
+TEST_F(RemoteApiLoad, NoDescriptorsForTheEventRefuseTheConnection) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const rlimit limit{64, 64};
+        if (::setrlimit(RLIMIT_NOFILE, &limit) != 0) ::_exit(2);
+        int last = -1;
+        for (int fd; (fd = ::open("/dev/null", O_RDONLY)) >= 0;) last = fd;
+        ::close(last);
+        RAPIINIT init;
+        ::_exit(LoadRemoteApi(&init) == rapiErrInit ? 0 : 1);
     }
     int status = -1;
     ASSERT_EQ(child, ::waitpid(child, &status, 0));
