@@ -256,6 +256,19 @@ TEST(Filters, MergeOrdersOverlappingLogsByTimeAndTakesTheOverlapOnce) {
             Track(Minutes(8, 12, 45, 0, 9))};
     EXPECT_EQ(Filter(sets, {{"merge", ""}}), "vezuved: --merge: 3 tracks into track 'outer', 19 point(s)\n");
     EXPECT_EQ(SegmentStarts(sets[0]), std::vector<size_t>());
+    // At one time, a point is the same as another only with the same position, or with the same parts of
+    // one missing.
+    Point placed = At(45, 7, 0), bare = placed, half = placed;
+    bare.latitude.reset(), bare.longitude.reset(), half.longitude.reset();
+    const std::pair<std::vector<Point>, std::vector<Point>> logs[] = {
+        {{placed, bare}, {bare}}, {{placed}, {half}}, {{bare}, {half}}};
+    for (const auto& [first, second] : logs) {
+        sets = {Track(first, "one"), Track(second)};
+        EXPECT_EQ(Filter(sets, {{"merge", ""}}),
+                  first.size() == 2 ? "vezuved: --merge: 2 tracks into track 'one', 2 point(s), 1 duplicate point(s) "
+                                      "taken once\n"
+                                    : "vezuved: --merge: 2 tracks into track 'one', 2 point(s)\n");
+    }
     // Two logs apart in time: the later one begins a segment.
     sets = {Track(Minutes(10, 12, 45, 0, 8), "later"), Track(Minutes(0, 2, 45, 0, 7))};
     Filter(sets, {{"merge", ""}});

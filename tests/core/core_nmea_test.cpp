@@ -37,7 +37,8 @@ TEST(CoreNmea, FixesDatesAndWhatIsPassedOver) {
 }
 
 // A time past the clock's hours or minutes is no time; a leap second is.
-// A checksum's hexadecimal digits may be small letters. An angle needs its two digits of minutes.
+// A checksum's hexadecimal digits may be small letters. An angle needs its two digits of minutes,
+// below sixty.
 TEST(CoreNmea, TimesBeyondTheClockArePassedOver) {
     const std::string log =
         "$GPRMC,120000,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*64\n"
@@ -46,12 +47,13 @@ TEST(CoreNmea, TimesBeyondTheClockArePassedOver) {
         "$GPGGA,240000,4807.040,N,01131.002,E,1,08,0.9,546.0,M,46.9,M,,*46\n"
         "$GPGGA,120060,4807.050,N,01131.002,E,1,08,0.9,547.0,M,46.9,M,,*45\n"
         "$GPGGA,120100,481,N,01131.002,E,1,08,0.9,546.0,M,46.9,M,,*6E\n"  // no whole minute
-        "$GPGGA,120200,4807,N,01131,E,1,08,0.9,546.0,M,46.9,M,,*47\n";    // whole minutes alone
+        "$GPGGA,120200,4807,N,01131,E,1,08,0.9,546.0,M,46.9,M,,*47\n"     // whole minutes alone
+        "$GPGGA,120300,4860.000,N,01131,E,1,08,0.9,546.0,M,46.9,M,,*59\n";  // sixty minutes
     EXPECT_EQ(ReadOutcome("clock.nmea", log),
               Outcome(VEZUVED_OK,
                       "T 'track' 4: 11.516666666666667,48.1173@764424000000 "
                       "11.5167,48.117333333333335^546@764424009000 "
                       "11.5167,48.1175^547@764424060000 "
                       "11.516666666666667,48.11666666666667^546@764424120000\n",
-                      "0 DIR/clock.nmea: 3 RMC or GGA sentence(s) that cannot be read passed over\n"));
+                      "0 DIR/clock.nmea: 4 RMC or GGA sentence(s) that cannot be read passed over\n"));
 }
