@@ -50,6 +50,7 @@ TEST(Coordinates, StoredText) {
                  {"N00000000000000000045 30", kLocNum, lat, "45.0000000"},
                  // "Comp": both axes come out positive; short texts lose their tail.
                  {"4530xx12", kLocComp, lat, "45.5020000"},
+                 {"4530xx129", kLocComp, lat, "45.5020000"},  // two digits of hundredths, no more
                  {"12230xx30", kLocComp, lon, "122.5050000"},
                  {"453", kLocComp, lat, "45.0000000"},
                  {"4", kLocComp, lat, "0.0000000"},

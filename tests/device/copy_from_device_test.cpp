@@ -1,5 +1,6 @@
 // Copies from the emulated handheld through RLDBCECopyFromDevice: databases as record-line
 // files with their own newer-or-older rule, plain files, numbered names, questions, failures.
+#include <ctime>
 #include <filesystem>
 
 #include "device/transfer_rules.h"
@@ -187,6 +188,23 @@ TEST_F(CopyFromDeviceTest, FailureMessages) {
                   "\nUnable to open host/destination file: " + Pc("Home.rlp") + "\n",
               out_);
     EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(PcFolder()), {}));  // no temporary file
+}
+
+// Temporary names beside the PC file taken by copies still running: the 99th
+// is the last one tried.
+TEST_F(CopyFromDeviceTest, TheNinetyNinthTemporaryNameIsTheLastTried) {
+    Push("Home.rlp", kPoints);
+    const uint64_t now = (static_cast<uint64_t>(std::time(nullptr)) + 11644473600ull) * 10000000ull;
+    for (int n = 1; n <= 98; ++n) WritePc("Home.rlp.~vz" + std::to_string(n), "", now);
+    EXPECT_EQ(0, FromDevice(0, nullptr));
+    ASSERT_TRUE(FileExists(Pc("Home.rlp")));
+    std::filesystem::remove(Pc("Home.rlp"));
+    WritePc("Home.rlp.~vz99", "", now);
+    EXPECT_EQ(-1, FromDevice(0, nullptr));
+    EXPECT_EQ("Getting from device: " + Pc("Home.rlp") + "\nUnable to open host/destination file: " +
+                  Pc("Home.rlp") + "\n",
+              out_);
+    EXPECT_FALSE(FileExists(Pc("Home.rlp")));
 }
 
 // A listing of the handheld's databases that breaks off part way fails the pull: a database it
