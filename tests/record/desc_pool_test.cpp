@@ -1,5 +1,7 @@
+#include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "base/memory.h"
 #include "record/point_record.h"
@@ -73,5 +75,33 @@ TEST(DescPool, RunningOutOfMemoryGivesNoBuffer) {
     ASSERT_NE(DescAllocate(record.record, 40, &pool), nullptr);
     EXPECT_STREQ(DescText(record.record), "");
 }
+
+#if UINTPTR_MAX > 0xffffffffu
+// A record holds its description by a number in a table. When the table
+// cannot grow, the description is refused: no record is left holding a
+// buffer nobody can find. Each allocation's second step fails until one
+// needs the table to grow.
+TEST(DescTable, ATableThatCannotGrowRefusesTheDescription) {
+    std::vector<PointRecord> records(1);
+    for (;;) {
+        PointRecord& record = records.back();
+        CountOperatorNew(true);
+        FailAllocationAfter(2);
+        char* text = DescAllocate(record, 8);
+        const long made = FailAllocationAfter(0);
+        CountOperatorNew(false);
+        if (made >= 2) {
+            EXPECT_EQ(text, nullptr);
+            EXPECT_EQ(DescText(record), nullptr);
+            break;
+        }
+        ASSERT_NE(text, nullptr);
+        ASSERT_EQ(DescText(record), text);
+        ASSERT_LT(records.size(), 1u << 20) << "the table never grew";
+        records.emplace_back();
+    }
+    for (PointRecord& record : records) DescFree(record);
+}
+#endif
 
 }  // namespace
