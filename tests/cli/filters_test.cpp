@@ -188,6 +188,7 @@ TEST(Filters, CropKeepsItsBoundariesAndDropsWhatIsLeftEmpty) {
         {"time=..2021-08-13", 0, 10, ""},  // a date alone ends with its day
         {"box=45.2,6,45.5,8", 2, 4, nullptr},
         {"box=45.2,7,45.5,7", 2, 4, nullptr},  // the points on both edges of a box no degree wide
+        {"box=45,6,45,8", 0, 1, nullptr},      // and on the one latitude of a box no degree high
         {"box=46,6,47,8",
          0,
          0,

@@ -50,6 +50,9 @@ TEST(Dates, FileDateTextShowsLocalTime) {
         {"EST5", UtcFileTime(2004, 3, 14, 14, 5, 0), "   Mar/14/2004 09:05"},  // local time is shown
         {"UTC0", UtcFileTime(1999, 12, 31, 23, 59, 0), "   Dec/31/1999 23:59"},
         {"UTC0", UtcFileTime(2010, 1, 2, 0, 0, 0), "   Jan/02/2010 00:00"},
+        {"UTC0", UtcFileTime(2004, 3, 31, 12, 0, 0), "   Mar/31/2004 12:00"},  // months' last days
+        {"UTC0", UtcFileTime(2004, 8, 31, 12, 0, 0), "   Aug/31/2004 12:00"},
+        {"UTC0", UtcFileTime(2005, 1, 31, 12, 0, 0), "   Jan/31/2005 12:00"},
     };
     for (const auto& c : cases) {
 #if defined(_WIN32)

@@ -393,7 +393,7 @@ TEST_F(EmulatorTest, SortsOnlyByTypesItCanOrder) {
 // a dot among them, but never a folder's own "." and "..".
 TEST_F(EmulatorTest, SearchesListEveryFileButAFoldersDots) {
     ASSERT_TRUE(Mount(OPEN_ALWAYS));
-    for (const char* name : {"a", ".b.rli", "..c"}) WriteFileBytes(DeviceFile(name), "x");
+    for (const char* name : {"a", ".b.rli", "..c", ".d"}) WriteFileBytes(DeviceFile(name), "x");
     Strings names;
     CE_FIND_DATA found{};
     const HANDLE search = RemoteApi().CeFindFirstFile(W("\\My Documents\\Roverlog\\*").c_str(), &found);
@@ -403,7 +403,7 @@ TEST_F(EmulatorTest, SearchesListEveryFileButAFoldersDots) {
     } while (RemoteApi().CeFindNextFile(search, &found));
     RemoteApi().CeFindClose(search);
     std::sort(names.begin(), names.end());
-    EXPECT_EQ((Strings{"..c", ".b.rli", "RoverlogDBV.cdb", "a"}), names);
+    EXPECT_EQ((Strings{"..c", ".b.rli", ".d", "RoverlogDBV.cdb", "a"}), names);
 }
 
 // A database is deleted only when it is there and no handle holds it open.

@@ -43,6 +43,18 @@ TEST(ReplacingFile, ReplacesAnExistingFileOnlyAtTheCommit) {
         EXPECT_EQ(ReadFileText(target), commit ? "new contents" : "previous");
         EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{"keep.txt"});
     }
+    // An owner given another's file gives up its own first: its temporary goes.
+    {
+        ReplacingFile first, second;
+        ASSERT_TRUE(OpenReplacingFile(first, folder.file("one.txt").c_str(), PathEncoding::Ansi));
+        ASSERT_TRUE(OpenReplacingFile(second, target.c_str(), PathEncoding::Ansi));
+        ASSERT_TRUE(Write(second, "moved"));
+        first = std::move(second);
+        EXPECT_EQ(FolderNames(folder.path()).size(), 2u);  // the target and its temporary file
+        EXPECT_TRUE(CommitReplacingFile(first)) << first.failure;
+    }
+    EXPECT_EQ(ReadFileText(target), "moved");
+    EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{"keep.txt"});
 #if !defined(_WIN32)
     // A device is written straight through: no file is put beside it.
     ReplacingFile device;
