@@ -190,6 +190,18 @@ TEST_F(CopyFromDeviceTest, FailureMessages) {
     EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(PcFolder()), {}));  // no temporary file
 }
 
+// No PC folder named: the copies go to the current one.
+TEST_F(CopyFromDeviceTest, NoFolderMeansTheCurrentOne) {
+    Push("Home.rlp", kPoints);
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(PcFolder());
+    const int32_t result =
+        Run([] { return RLDBCECopyFromDevice(nullptr, nullptr, nullptr, 0, nullptr, 0, 0, 0, 0, 0); });
+    std::filesystem::current_path(before);
+    EXPECT_EQ(0, result);
+    EXPECT_TRUE(FileExists(Pc("Home.rlp")));
+}
+
 // Temporary names beside the PC file taken by copies still running: the 99th
 // is the last one tried.
 TEST_F(CopyFromDeviceTest, TheNinetyNinthTemporaryNameIsTheLastTried) {
