@@ -266,9 +266,10 @@ TEST(Filters, MergeOrdersOverlappingLogsByTimeAndTakesTheOverlapOnce) {
     for (const auto& [first, second] : logs) {
         sets = {Track(first, "one"), Track(second)};
         EXPECT_EQ(Filter(sets, {{"merge", ""}}),
-                  first.size() == 2 ? "vezuved: --merge: 2 tracks into track 'one', 2 point(s), 1 duplicate point(s) "
-                                      "taken once\n"
-                                    : "vezuved: --merge: 2 tracks into track 'one', 2 point(s)\n");
+                  first.size() == 2
+                      ? "vezuved: --merge: 2 tracks into track 'one', 2 point(s), 1 duplicate point(s) "
+                        "taken once\n"
+                      : "vezuved: --merge: 2 tracks into track 'one', 2 point(s)\n");
     }
     // Two logs apart in time: the later one begins a segment.
     sets = {Track(Minutes(10, 12, 45, 0, 8), "later"), Track(Minutes(0, 2, 45, 0, 7))};

@@ -32,10 +32,11 @@ std::string AsGpx(const CoreCollection& collection) {
 TEST(ToolOutOfMemory, ACopiedSetFailsOrKeepsItsTexts) {
     if (!XmlReadingAvailable()) GTEST_SKIP() << "this build reads no XML";
     const std::string path = cli_test::FreshFolder("tool_out_of_memory") + "/day.gpx";
-    cli_test::WriteFile(path,
-                        "<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\"><trk><name>Day</name>"
-                        "<desc>Up the ridge</desc><trkseg><trkpt lat=\"45.5\" lon=\"7.25\"><cmt>start</cmt>"
-                        "<hdop>1.5</hdop></trkpt><trkpt lat=\"45.6\" lon=\"7.3\"/></trkseg></trk></gpx>");
+    cli_test::WriteFile(
+        path,
+        "<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\"><trk><name>Day</name>"
+        "<desc>Up the ridge</desc><trkseg><trkpt lat=\"45.5\" lon=\"7.25\"><cmt>start</cmt>"
+        "<hdop>1.5</hdop></trkpt><trkpt lat=\"45.6\" lon=\"7.3\"/></trkseg></trk></gpx>");
     std::ostringstream err;
     const std::vector<LoadedPoints> read = ReadThroughCore(err, path, path, VEZUVED_FORMAT_GPX, false, false);
     ASSERT_EQ(read.size(), 1u);

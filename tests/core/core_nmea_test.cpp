@@ -46,8 +46,8 @@ TEST(CoreNmea, TimesBeyondTheClockArePassedOver) {
         "$GPGGA,126000,4807.040,N,01131.002,E,1,08,0.9,546.0,M,46.9,M,,*45\n"
         "$GPGGA,240000,4807.040,N,01131.002,E,1,08,0.9,546.0,M,46.9,M,,*46\n"
         "$GPGGA,120060,4807.050,N,01131.002,E,1,08,0.9,547.0,M,46.9,M,,*45\n"
-        "$GPGGA,120100,481,N,01131.002,E,1,08,0.9,546.0,M,46.9,M,,*6E\n"  // no whole minute
-        "$GPGGA,120200,4807,N,01131,E,1,08,0.9,546.0,M,46.9,M,,*47\n"     // whole minutes alone
+        "$GPGGA,120100,481,N,01131.002,E,1,08,0.9,546.0,M,46.9,M,,*6E\n"    // no whole minute
+        "$GPGGA,120200,4807,N,01131,E,1,08,0.9,546.0,M,46.9,M,,*47\n"       // whole minutes alone
         "$GPGGA,120300,4860.000,N,01131,E,1,08,0.9,546.0,M,46.9,M,,*59\n";  // sixty minutes
     EXPECT_EQ(ReadOutcome("clock.nmea", log),
               Outcome(VEZUVED_OK,

@@ -213,8 +213,8 @@ TEST_F(CopyFromDeviceTest, TheNinetyNinthTemporaryNameIsTheLastTried) {
     std::filesystem::remove(Pc("Home.rlp"));
     WritePc("Home.rlp.~vz99", "", now);
     EXPECT_EQ(-1, FromDevice(0, nullptr));
-    EXPECT_EQ("Getting from device: " + Pc("Home.rlp") + "\nUnable to open host/destination file: " +
-                  Pc("Home.rlp") + "\n",
+    EXPECT_EQ("Getting from device: " + Pc("Home.rlp") +
+                  "\nUnable to open host/destination file: " + Pc("Home.rlp") + "\n",
               out_);
     EXPECT_FALSE(FileExists(Pc("Home.rlp")));
 }

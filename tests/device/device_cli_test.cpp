@@ -78,9 +78,10 @@ TEST_F(DeviceCliTest, CommandsAnswerWithTheirStatusAndMessages) {
         EXPECT_TRUE(run.Err(row.said)) << row.said << " in: " << run.err;
     }
     // A device folder that is not there: no connection, and the hint.
-    EXPECT_EQ("vezuved: copy of '" + Pc("Home.rlp") +
-                  "' to the handheld: no connection to the handheld (with --device: does the folder exist?)\n",
-              Run(push + home + " --device '" + root_.Join("none") + "'", "", "", tool_).err);
+    EXPECT_EQ(
+        "vezuved: copy of '" + Pc("Home.rlp") +
+            "' to the handheld: no connection to the handheld (with --device: does the folder exist?)\n",
+        Run(push + home + " --device '" + root_.Join("none") + "'", "", "", tool_).err);
     // Standard input closed: --ask refuses at once instead of reading whatever descriptor comes next.
     EXPECT_TRUE(Run(push + " --ask" + home, "", "<&-").Err("--ask needs a standard input"));
     EXPECT_TRUE(FileExists(root_.Join("Made/RoverlogDBV.cdb")));

@@ -19,7 +19,8 @@ TEST(DocumentSink, APieceRefusedPastTheBufferFailsTheDocument) {
     const struct {
         size_t first, second;  // the sizes written, then "end"
         bool taken;
-    } cases[] = {{5, 100, true}, {5, DocumentSink::kBufferSize, false}, {0, DocumentSink::kBufferSize + 9, false}};
+    } cases[] = {
+        {5, 100, true}, {5, DocumentSink::kBufferSize, false}, {0, DocumentSink::kBufferSize + 9, false}};
     for (const auto& c : cases) {
         std::string taken;
         DocumentSink sink(TakeSmall, &taken);
@@ -27,8 +28,9 @@ TEST(DocumentSink, APieceRefusedPastTheBufferFailsTheDocument) {
         sink.Write(std::string(c.second, 'b'));
         sink.Write("end");
         EXPECT_EQ(sink.Flush(), c.taken) << c.second;
-        EXPECT_EQ(taken, c.taken ? std::string(c.first, 'a') + std::string(c.second, 'b') + "end"
-                                 : std::string(c.first, 'a'));
+        EXPECT_EQ(taken,
+                  c.taken ? std::string(c.first, 'a') + std::string(c.second, 'b') + "end"
+                          : std::string(c.first, 'a'));
     }
 }
 
