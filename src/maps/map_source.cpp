@@ -22,8 +22,6 @@ bool IsGzipName(std::string_view name) {
 
 #if defined(VEZUVED_HAVE_ZLIB)
 
-bool GzipReadingAvailable() { return true; }
-
 // Inflates what the source pulls: every member of a gzip file in turn (a
 // file may be several gzip files one after another, as `cat` makes them).
 struct MapSource::Unpacker {
@@ -81,8 +79,6 @@ struct MapSource::Unpacker {
 };
 
 #else
-
-bool GzipReadingAvailable() { return false; }
 
 struct MapSource::Unpacker {
     Unpacker(const Pull&, const std::string& what) {

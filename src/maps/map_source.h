@@ -58,7 +58,4 @@ private:
     std::unique_ptr<std::istream> stream_;
 };
 
-// Whether this build unpacks gzip files.
-bool GzipReadingAvailable();
-
 }  // namespace vezuved::maps

@@ -25,8 +25,6 @@ bool IsZipFile(const std::string& path) {
 
 #if defined(VEZUVED_HAVE_LIBZIP)
 
-bool ZipReadingAvailable() { return true; }
-
 struct ZipArchive::Handle {
     zip_t* zip = nullptr;
     ~Handle() {
@@ -90,8 +88,6 @@ std::unique_ptr<MapSource> ZipArchive::Open(size_t index, const std::string& ent
 }
 
 #else
-
-bool ZipReadingAvailable() { return false; }
 
 struct ZipArchive::Handle {};
 

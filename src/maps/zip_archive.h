@@ -15,9 +15,6 @@ namespace vezuved::maps {
 // Whether the file starts as a zip archive does.
 bool IsZipFile(const std::string& path);
 
-// Whether this build reads zip archives.
-bool ZipReadingAvailable();
-
 class ZipArchive {
 public:
     enum class Kind { Kmz, Archive };

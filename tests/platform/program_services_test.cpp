@@ -79,6 +79,10 @@ TEST(ProgramServices, ArgumentsComeBackAsTextsEndedByANullOne) {
     EXPECT_EQ(arguments[3], nullptr);
     vezuved_system_free_arguments(arguments);
     EXPECT_EQ(vezuved_system_arguments(-1, argv), nullptr);
+    arguments = vezuved_system_arguments(0, argv);  // none: the ending one alone
+    ASSERT_NE(arguments, nullptr);
+    EXPECT_EQ(arguments[0], nullptr);
+    vezuved_system_free_arguments(arguments);
 }
 
 TEST(ProgramServices, ProcessesAndLibrariesAsTheSystemKnowsThem) {
