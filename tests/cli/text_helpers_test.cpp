@@ -104,6 +104,13 @@ TEST(TextHelpers, NamesFoldToSmallLetters) {
     EXPECT_EQ(FoldedName("AB\xC3"), "ab\xC3");
 }
 
+// A name cut to fit keeps whole characters.
+TEST(TextHelpers, NamesAreCutBetweenCharacters) {
+    const std::pair<size_t, const char*> cuts[] = {{1, "a"}, {2, "a"}, {3, "a\xC3\xA9"}, {5, "a\xC3\xA9"}};
+    for (const auto& [bytes, kept] : cuts)
+        EXPECT_EQ(Utf8Prefix("a\xC3\xA9\xE2\x82\xAC", bytes), kept) << bytes;
+}
+
 // The JSON listing: its layout, numbers with '.', texts escaped.
 TEST(TextHelpers, ThePointListingIsExactJson) {
     PointSet set;

@@ -54,6 +54,12 @@ TEST(CoreReading, FilesOfEachFormatAndDatabasesAreReadOrRefused) {
               "W 'points' 2: -122.25,45.5^12.50000000376@1628928900000 'Caf\xC3\xA9' \"Start here\" #Flag "
               "151.2152967,-33.8567844 'Gate'\nT 'walk' 1: 2,1^-3.048@946728000000\n");
     EXPECT_EQ(Warnings(databases.handle, folder.path()), "");
+    // A database of no records is an empty set.
+    Collection nothing;
+    EXPECT_EQ(vezuved_read(
+                  nothing.handle, folder.put("empty.pdb", BuildDatabase(DatabaseImage())).c_str(), nullptr),
+              VEZUVED_OK);
+    EXPECT_EQ(Summary(nothing.handle), "W 'empty' 0:\n");
 
     // A database's header alone; a strict read fails at the first bad record;
     // a newer track and other databases are refused by their header, a cut one whole.

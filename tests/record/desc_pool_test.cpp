@@ -78,13 +78,14 @@ TEST(DescPool, RunningOutOfMemoryGivesNoBuffer) {
 
 #if UINTPTR_MAX > 0xffffffffu
 // A record holds its description by a number in a table. When the table
-// cannot grow, the description is refused: no record is left holding a
-// buffer nobody can find. Each allocation's second step fails until one
+// cannot grow, the description is refused and its buffer freed: no record
+// is left holding a buffer nobody can find. Each allocation's second step fails until one
 // needs the table to grow.
 TEST(DescTable, ATableThatCannotGrowRefusesTheDescription) {
     std::vector<PointRecord> records(1);
     for (;;) {
         PointRecord& record = records.back();
+        const long live = LiveAllocations();
         CountOperatorNew(true);
         FailAllocationAfter(2);
         char* text = DescAllocate(record, 8);
@@ -93,6 +94,7 @@ TEST(DescTable, ATableThatCannotGrowRefusesTheDescription) {
         if (made >= 2) {
             EXPECT_EQ(text, nullptr);
             EXPECT_EQ(DescText(record), nullptr);
+            EXPECT_EQ(LiveAllocations(), live) << "the refused buffer is kept";
             break;
         }
         ASSERT_NE(text, nullptr);
