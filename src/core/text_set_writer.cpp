@@ -106,10 +106,8 @@ void WriteTextFile(const std::string& path,
         WriteText(sink, "\n", 1);
         WritePass(sink, written, layout, code, settings, kKindPoint);
     }
-    if (!FlushText(sink)) {
-        DiscardReplacingFile(file, sink.error);
-        FailCore(VEZUVED_ERROR_WRITE, file.failure);
-    }
+    // A file discarded for a failed write fails its commit with that cause.
+    if (!FlushText(sink)) DiscardReplacingFile(file, sink.error);
     if (!CommitReplacingFile(file)) FailCore(VEZUVED_ERROR_WRITE, file.failure);
     AddFittingWarning(path, fitting, warnings);
     AddExtrasWarning(path, &set, 1, "a text", warnings);

@@ -195,6 +195,9 @@ async function main() {
     assert.equal(await lines(), 2);
     await sets.nth(2).locator('input.shown').uncheck();
     assert.deepEqual([await lines(), await page.locator('#map svg path.changed').count()], [2, 1]);
+    assert.deepEqual(await page.locator('#map svg path').evaluateAll((paths) =>
+      [...new Set(paths.map((p) => `${p.getAttribute('class')} ${p.getAttribute('stroke-width')}`))].sort()),
+    ['changed 3', 'line 2'], 'the chosen line is drawn wider than the others');
     for (const n of [1, 2]) await sets.nth(n).locator('input.shown').check();
     assert.equal(await lines(), 3);
 
