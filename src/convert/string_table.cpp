@@ -17,12 +17,12 @@ constexpr const char* kTexts[kSlots] = {
 }  // namespace
 
 // A thread attach may come while another thread converts and reads the
-// table, so a slot already holding its text is left untouched.
+// table, so a slot already holding its text is left untouched. A slot's
+// last byte is never written: it stays the zero the table starts as.
 void InitStringTable() {
     for (int i = 0; i < kSlots; ++i) {
         if (std::strcmp(g_table[i], kTexts[i]) == 0) continue;
         std::strncpy(g_table[i], kTexts[i], kSlotSize - 1);
-        g_table[i][kSlotSize - 1] = '\0';
     }
 }
 
