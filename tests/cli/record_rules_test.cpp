@@ -30,8 +30,10 @@ TEST(RecordTimes, MillisecondsAreWholeNumbersAfterThePoint) {
     }
     EXPECT_EQ(RecordTime("060000.1234 14082021"), six + 1234);  // as the library counts a leg's time
     EXPECT_EQ(RecordTime("060000.123456 14082021"), std::nullopt);
-    // No such hour, minute, second, month or day.
-    const char* const impossible[] = {"240000 14082021",
+    // No such hour, minute, second, month or day; no digits.
+    const char* const impossible[] = {"0:0000 14082021",  // ":" would count ten
+                                      "060000 1:082021",
+                                      "240000 14082021",
                                       "066000 14082021",
                                       "060060 14082021",
                                       "060000 01132021",
