@@ -33,10 +33,7 @@ const char* const kRun =
     "</Time><Position><LatitudeDegrees>45.5</LatitudeDegrees><LongitudeDegrees>7.5</LongitudeDegrees>"
     "</Position></Trackpoint></Track></Lap></Activity></Activities></TrainingCenterDatabase>\n";
 
-bool CanPack() {
-    return kReadsGzip && kReadsZip &&
-           HasProgram("zip") && HasProgram("gzip");
-}
+bool CanPack() { return kReadsGzip && kReadsZip && HasProgram("zip") && HasProgram("gzip"); }
 
 // A zip is known by its first four bytes together, whatever its name.
 TEST_F(ArchiveInputs, OnlyAZipsFourMagicBytesMakeAZip) {
