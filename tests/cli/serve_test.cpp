@@ -23,7 +23,12 @@ namespace {
 // Whether the process runs: not gone, nor a zombie its new parent has yet to reap.
 bool Running(pid_t pid) {
     if (kill(pid, 0) != 0) return false;
-    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat;
+    try {
+        stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    } catch (const std::exception&) {
+        return false;  // reaped between the two looks: reading its entry fails
+    }
     const size_t name = stat.rfind(')');
     return name == std::string::npos || stat.compare(name, 3, ") Z") != 0;
 }
