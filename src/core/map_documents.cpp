@@ -127,10 +127,8 @@ void WriteMapFile(const std::string& path,
         FailCore(VEZUVED_ERROR_WRITE, file.failure);
     maps::DocumentSink sink(file.file);
     WriteMapDocument(sink, path, sets, request, warnings);
-    if (!sink.Flush()) {
-        DiscardReplacingFile(file, sink.error());
-        FailCore(VEZUVED_ERROR_WRITE, file.failure);
-    }
+    // A file discarded for a failed write fails its commit with that cause.
+    if (!sink.Flush()) DiscardReplacingFile(file, sink.error());
     if (!CommitReplacingFile(file)) FailCore(VEZUVED_ERROR_WRITE, file.failure);
 }
 
