@@ -4,6 +4,7 @@
 
 #include "device/transfer_rules.h"
 #include "device_test_support.h"
+#include "state/conversion_state.h"
 
 using namespace devtest;
 
@@ -331,6 +332,38 @@ TEST_F(CopyToDeviceTest, FailureMessages) {
     EXPECT_EQ(devErrNoVolume, ToDevice(Pc("Home.rlp")));
     EXPECT_EQ(0, ToDevice(Pc("Home.rlp"), optCreateVolume));
     EXPECT_EQ(1u, Databases().size());
+}
+
+// The running totals carry over between the host's calls: a text imported as points, or
+// pushed as points and then refused by the handheld, leaves the next track written without
+// leg times until something resets them.
+TEST_F(CopyToDeviceTest, PointsTextLeavesTheNextTrackUntimed) {
+    OwnedArray track(2);
+    FillPoint(track[0], "45.0", "0.0", "", "120000 01012004", "", "", nullptr);
+    FillPoint(track[1], "45.01", "0.0", "", "120100 01012004", "", "", nullptr);
+    const auto lastLegTime = [&] {  // big-endian, 8 bytes before the end of the last record
+        EXPECT_EQ(0, RLDBWritePDB(Pc("t.pdb").c_str(), track.data(), 2, VEZUVED_KIND_TRACK));
+        const std::vector<uint8_t> bytes = ReadFileBytes(Pc("t.pdb"));
+        const size_t at = bytes.size() - 8;
+        return (bytes[at] << 24) | (bytes[at + 1] << 16) | (bytes[at + 2] << 8) | bytes[at + 3];
+    };
+    WritePc("trip.csv", "45.1,-122.1,,120000 01012004,One,,\r\n");  // timed, so only the import stops them
+    WritePc("trip.cal", "FieldCount=7\r\nExt=.csv\r\n");
+    ResetRunningTotals(State());
+    EXPECT_EQ(60, lastLegTime());
+    {
+        ScopedEnv fault("VEZUVED_DEVICE_FAULTS", "CeCreateDatabaseEx=5");
+        EXPECT_EQ(5, Run([&] {
+                      return RLDBCECopyToDevice(
+                          Pc("trip.csv").c_str(), nullptr, 0, Pc("trip.cal").c_str(), -1, -1, -1, nullptr);
+                  }));
+    }
+    EXPECT_EQ(0, lastLegTime());
+    ResetRunningTotals(State());
+    std::string output = Pc("p.pdb");
+    output.resize(VEZUVED_PATH_BUFFER, '\0');
+    EXPECT_EQ(0, RLDBImport(Pc("trip.csv").c_str(), &output[0], Pc("trip.cal").c_str(), -1, -1, -1, nullptr));
+    EXPECT_EQ(0, lastLegTime());
 }
 
 struct Inside {
