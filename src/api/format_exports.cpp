@@ -1,5 +1,6 @@
 // The two format-definition queries: a value of a keyword and the title.
-// A failure (out of memory) frees the texts the search left and answers 0.
+// A failure (out of memory) frees the texts the search left and answers 0,
+// inside the lookup, which never throws.
 #include "api/export_call.h"
 #include "formats/format_catalogue.h"
 #include "formats/format_file.h"
@@ -28,23 +29,13 @@ VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileInfo(const char* keyword,
                                                   int32_t* length) {
     const ExportCall call;
     if (!PathsFit({path})) return RefuseLongPath(value, length);
-    try {
-        return GetFormatValue(State(), keyword, path, value, length);
-    } catch (...) {
-        FreeFormatStrings(State());
-        return 0;
-    }
+    return GetFormatValue(State(), keyword, path, value, length);
 }
 
 VEZUVED_API int32_t VEZUVED_CALL RLGetCalFileTitle(const char* path, char* value, int32_t* length) {
     const ExportCall call;
     if (!PathsFit({path})) return RefuseLongPath(value, length);
-    try {
-        return GetFormatValue(State(), FormatKeywordName(kKeyFormatTitle), path, value, length);
-    } catch (...) {
-        FreeFormatStrings(State());
-        return 0;
-    }
+    return GetFormatValue(State(), FormatKeywordName(kKeyFormatTitle), path, value, length);
 }
 
 }  // extern "C"

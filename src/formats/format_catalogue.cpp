@@ -54,7 +54,7 @@ int32_t KindOfType(const std::string& type) {
 }  // namespace
 
 int32_t GetFormatValue(
-    ConversionState& state, const char* keyword, const char* path, char* value, int32_t* length) {
+    ConversionState& state, const char* keyword, const char* path, char* value, int32_t* length) noexcept {
     if (value != nullptr) value[0] = '\0';
     try {
         const std::optional<std::string> found = LookUpValue(state, keyword, path, PathRule::kDefinitionOf);

@@ -21,7 +21,7 @@ constexpr size_t kFormatSearchPathSize = 260;
 // into value. A value never exceeds kFormatLineMax characters, so a buffer
 // of kFormatLineMax + 1 bytes always suffices. Returns 0. Never throws.
 int32_t GetFormatValue(
-    ConversionState& state, const char* keyword, const char* path, char* value, int32_t* length);
+    ConversionState& state, const char* keyword, const char* path, char* value, int32_t* length) noexcept;
 
 // Searches the "*.cal" files of the current folder for one whose "Ext"
 // value equals extension (any case, as written, without an added dot) and
