@@ -1,6 +1,5 @@
 // The routes of the handheld: its listing beside the PC folder, and push
 // and pull as copies the page follows.
-#include <charconv>
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -54,12 +53,7 @@ Json FolderJson(const std::string& folder) {
 }
 
 // The job a path names; 0, which no job has, for a number too large.
-int JobNumber(const httplib::Request& request) {
-    const std::string digits = request.matches[1];
-    int number = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
-    return error == std::errc() && end == digits.data() + digits.size() ? number : 0;
-}
+int JobNumber(const httplib::Request& request) { return WholeNumber(request.matches[1], 0); }
 
 // The listing's problems, one line each.
 int32_t VEZUVED_CORE_CALL KeepProblem(const vezuved_device_event* event, void* context) {

@@ -1,6 +1,7 @@
 #include "serve/serve_routes.h"
 
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
 
 #include <vezuved/vezuved.h>
@@ -18,14 +19,14 @@ void SendJson(httplib::Response& response, const Json& json) {
     response.set_content(json.dump(), "application/json; charset=utf-8");
 }
 
+int WholeNumber(const std::string& text, int fallback) {
+    int number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    return error == std::errc() && end == text.data() + text.size() ? number : fallback;
+}
+
 int IntParam(const httplib::Request& request, const char* name, int fallback) {
-    if (!request.has_param(name)) return fallback;
-    const std::string value = request.get_param_value(name);
-    try {
-        return std::stoi(value);
-    } catch (const std::exception&) {
-        return fallback;
-    }
+    return request.has_param(name) ? WholeNumber(request.get_param_value(name), fallback) : fallback;
 }
 
 std::optional<Chosen> Choose(const Server& server, const httplib::Request& request) {

@@ -35,6 +35,9 @@ struct Server {
 
 void Send(httplib::Response& response, int status, const std::string& text);
 void SendJson(httplib::Response& response, const Json& json);
+// The number text spells, or fallback when it holds anything but the digits
+// (and sign) of an int: "2x" is not 2.
+int WholeNumber(const std::string& text, int fallback);
 // A whole-number parameter; fallback when missing or no number.
 int IntParam(const httplib::Request& request, const char* name, int fallback = 0);
 

@@ -54,7 +54,7 @@ protected:
         Start();
     }
     // Starts the server, with the handheld's faults given; once it ends, the
-    // file "status" holds its exit status.
+    // file "status" holds its exit status (each file appears whole, by a rename).
     void Start(bool withDevice = true, const std::string& deviceFaults = "") {
         for (const char* earlier : {"out", "pid", "status"}) std::filesystem::remove(Out(earlier));
         const std::string server = "TMPDIR=" + Quoted(temporary_) +
@@ -65,6 +65,7 @@ protected:
         ASSERT_EQ(0,
                   RunShell("(" + server + " & echo $! >" + Quoted(Out("pid.part")) + " && mv " +
                            Quoted(Out("pid.part")) + " " + Quoted(Out("pid")) + "; wait $!; echo $? >" +
+                           Quoted(Out("status.part")) + " && mv " + Quoted(Out("status.part")) + " " +
                            Quoted(Out("status")) + ") &"));
         for (int i = 0; i < 500 && !std::filesystem::exists(Out("pid")); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -89,6 +90,12 @@ protected:
         EXPECT_FALSE(Running(pid_)) << "serve did not end on SIGTERM";
         // What was uploaded went with it.
         EXPECT_TRUE(std::filesystem::is_empty(temporary_)) << "left in the temporary folder";
+    }
+    // The ended server's exit status, once its shell has written it.
+    std::string Status() const {
+        for (int i = 0; i < 250 && !std::filesystem::exists(Out("status")); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return ReadFile(Out("status"));
     }
     httplib::Client Client() const {
         httplib::Client client("127.0.0.1", port_);
@@ -224,6 +231,16 @@ TEST_F(ServeTest, UploadsArePrivateApartAndPushesLeaveTheFolderAlone) {
     EXPECT_EQ(200, closed.first) << closed.second;
     EXPECT_EQ(404, Get("/api/map?file=2&set=0").first);
     EXPECT_EQ(404, Post("/api/close?file=2").first);
+    // A number is the whole value: what follows its digits makes it name no file or set.
+    for (const char* path : {"/api/map?file=1&set=2x",
+                             "/api/map?file=1x&set=2",
+                             "/api/map?file=1&set=2,0",
+                             "/api/map?file=1&set=9",
+                             "/api/take?file=1&set=2x&format=gpx"})
+        EXPECT_EQ(404, Get(path).first) << path;
+    // Several sets in one zip, each pair read on its own.
+    EXPECT_EQ(200, Get("/api/take-zip?sets=1:0,1:1,1:2&format=gpx").first);
+    EXPECT_EQ(Answer(404, "no such file or set: 1:1x\n"), Get("/api/take-zip?sets=1:0,1:1x,1:2&format=gpx"));
     const std::string files = Get("/api/files").second;
     EXPECT_EQ(std::string::npos, files.find("trip (2).gpx")) << files;
     EXPECT_NE(std::string::npos, files.find("\"id\":3")) << files;
@@ -364,6 +381,7 @@ TEST_F(ServeTest, AStopCancelsAWaitingQuestion) {
 TEST_F(ServeTest, WorkStillRunningAtTheStopIsCutShort) {
     kill(pid_, SIGTERM);
     EndedWithin(pid_);
+    Status();  // the first server's, written before the second starts
     Start(true, "CeWriteRecordProps@1=slow");
     OpenTrack();
     std::filesystem::create_directories(Out("handheld"));
@@ -373,9 +391,7 @@ TEST_F(ServeTest, WorkStillRunningAtTheStopIsCutShort) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     kill(pid_, SIGTERM);
     EXPECT_LT(EndedWithin(pid_), 1500);
-    for (int i = 0; i < 100 && !std::filesystem::exists(Out("status")); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(ReadFile(Out("status")), "0\n");
+    EXPECT_EQ(Status(), "0\n");
     const std::string err = ReadFile(Out("err")),
                       said = "vezuved: serve stopped; work still running was cut short\n";
     EXPECT_EQ(err.substr(err.size() - std::min(err.size(), said.size())), said) << err;
