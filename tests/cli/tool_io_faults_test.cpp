@@ -142,6 +142,20 @@ TEST_F(ToolIoFaults, EveryCommandThatWritesKeepsThePreviousFile) {
     for (const Command& command : commands) Loop(command);
 }
 
+// A definition that cannot be read is said to be so, with the system's reason, and not explained.
+TEST_F(ToolIoFaults, AnUnreadableDefinitionIsNotExplained) {
+    const std::string cal = SourceFile("examples/formats/track.cal");
+    for (const auto& [armed, error] : {std::pair("open:1:13", EACCES), std::pair("read:1:5", EIO)}) {
+        const ToolResult run =
+            RunTool({"formats", "explain", cal}, "VEZUVED_FAIL_IO=" + std::string(armed) + " ");
+        EXPECT_EQ(1, run.status);
+        EXPECT_EQ("", run.out);
+        EXPECT_EQ("vezuved: cannot read the format definition '" + cal + "': " + std::strerror(error) +
+                      "\nvezuved: file calls counted: 1\n",
+                  run.err);
+    }
+}
+
 }  // namespace
 }  // namespace cli_test
 
