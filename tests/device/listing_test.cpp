@@ -120,6 +120,10 @@ TEST_F(ListingTest, EmptySidesFailuresAndForcedKind) {
     EXPECT_EQ(0, Enum());
     EXPECT_NE(std::string::npos, out_.find("none\nError !!! Writing sync file\n"));
     std::filesystem::remove(Pc("RLDBSync.inf"));
+    // Named by a pattern, the PC folder is the pattern's: the sync file is written there.
+    EXPECT_EQ(0, Run([&] { return RLDBCEEnum(Pc("*.rlt").c_str(), nullptr, 0, 0); }));
+    EXPECT_EQ(std::string::npos, out_.find("Error !!! Writing sync file")) << out_;
+    EXPECT_EQ("\tHome\r\n", ReadFileText(Pc("RLDBSync.inf")));  // the handheld's alone
     // The kind the last copy forced classifies every PC file.
     WritePc("notes.txt", "x");
     DeviceSettings().forcedKind = 0;
