@@ -1,5 +1,6 @@
 // The whole-or-nothing file: the target changes only at the commit, and a
 // failure or a discard leaves the previous file and no temporary file.
+#include <cerrno>
 #include <filesystem>
 #include <memory>
 
@@ -14,6 +15,7 @@
 #include "platform/replacing_file.h"
 #include "platform/replacing_file_names.h"
 #include "platform/stream_file.h"
+#include "platform/system.h"
 #include "platform/temporary_registry.h"
 #include "support/test_support.h"
 
@@ -217,6 +219,13 @@ TEST(ReplacingFile, TheNextWriteRemovesStaleTemporariesOfTheLibraryOnly) {
     for (const auto& row : rows)
         EXPECT_EQ(std::filesystem::exists(folder.file(row.name)), row.stays) << row.name;
     EXPECT_EQ(ReadFileText(target), "previous");
+}
+
+// A writer's end is told by its own check, never by the error an earlier
+// check left (a writer gone, then one still writing, in one sweep).
+TEST(ReplacingFile, AWriterStillRunningIsNotGoneWhateverCameBefore) {
+    errno = ESRCH;
+    EXPECT_FALSE(PlatformProcessIsGone(static_cast<unsigned long>(::getpid())));
 }
 
 // What a signal handler calls removes the files being written, as many at
