@@ -151,6 +151,24 @@ std::string Le(uint32_t value, int bytes) {
     return out;
 }
 
+// A zip of one file, named localName by its own header and centralName by
+// the directory; method 8 is deflate, 0 stored; no checksum.
+std::string OneFileZip(const std::string& localName,
+                       const std::string& centralName,
+                       uint16_t method,
+                       const std::string& data,
+                       uint32_t unpacked) {
+    const std::string sizes = Le(0, 4) + Le(static_cast<uint32_t>(data.size()), 4) + Le(unpacked, 4);
+    const std::string local = Le(0x04034b50, 4) + Le(20, 2) + Le(0, 2) + Le(method, 2) + Le(0, 4) + sizes +
+                              Le(static_cast<uint32_t>(localName.size()), 2) + Le(0, 2) + localName;
+    const std::string central = Le(0x02014b50, 4) + Le(20, 2) + Le(20, 2) + Le(0, 2) + Le(method, 2) +
+                                Le(0, 4) + sizes + Le(static_cast<uint32_t>(centralName.size()), 2) +
+                                Le(0, 4) + Le(0, 4) + Le(0, 4) + Le(0, 4) + centralName;
+    return local + data + central + Le(0x06054b50, 4) + Le(0, 4) + Le(1, 2) + Le(1, 2) +
+           Le(static_cast<uint32_t>(central.size()), 4) +
+           Le(static_cast<uint32_t>(local.size() + data.size()), 4) + Le(0, 2);
+}
+
 // A KMZ whose directory says its doc.kml holds 1000 bytes that unpack to
 // "<kml>" and a GiB of blanks: deflate's copies of 258 bytes at distance 1.
 std::string UnderstatedKmz() {
@@ -171,16 +189,7 @@ std::string UnderstatedKmz() {
     for (int i = 0; i < 4200000; ++i) put(0xA3, 13);  // length 258 (code 285), distance 1 (code 0)
     put(0, 7);                                        // end of block
     if (count > 0) data += static_cast<char>(bits);
-    const std::string name = "doc.kml",
-                      sizes = Le(0, 4) + Le(static_cast<uint32_t>(data.size()), 4) + Le(1000, 4);
-    const std::string local = Le(0x04034b50, 4) + Le(20, 2) + Le(0, 2) + Le(8, 2) + Le(0, 4) + sizes +
-                              Le(static_cast<uint32_t>(name.size()), 2) + Le(0, 2) + name;
-    const std::string central = Le(0x02014b50, 4) + Le(20, 2) + Le(20, 2) + Le(0, 2) + Le(8, 2) + Le(0, 4) +
-                                sizes + Le(static_cast<uint32_t>(name.size()), 2) + Le(0, 4) + Le(0, 4) +
-                                Le(0, 4) + Le(0, 4) + name;
-    return local + data + central + Le(0x06054b50, 4) + Le(0, 4) + Le(1, 2) + Le(1, 2) +
-           Le(static_cast<uint32_t>(central.size()), 4) +
-           Le(static_cast<uint32_t>(local.size() + data.size()), 4) + Le(0, 2);
+    return OneFileZip("doc.kml", "doc.kml", 8, data, 1000);
 }
 
 // What a KMZ unpacks is counted over every chunk, whatever its directory says.
@@ -191,6 +200,16 @@ TEST_F(ArchiveInputs, AKmzIsRefusedForWhatItUnpacksInAll) {
           {"show", Out("big.kmz")},
           "vezuved: cannot read '" + Out("big.kmz") +
               "': its 'doc.kml' unpacks to more than the 1073741824 a KMZ may hold\n");
+}
+
+// A KMZ whose file header disagrees with its directory is refused whole, not read as either says.
+TEST_F(ArchiveInputs, AKmzAtOddsWithItsDirectoryIsRefused) {
+    if (!kReadsZip) GTEST_SKIP() << "this build reads no KMZ";
+    WriteFile(Out("odd.kmz"), OneFileZip("dox.kml", "doc.kml", 0, "", 0));
+    Fails(1,
+          {"show", Out("odd.kmz")},
+          "vezuved: cannot read '" + Out("odd.kmz") +
+              "': it is no readable KMZ (zip archive): Zip archive inconsistent");
 }
 
 }  // namespace
