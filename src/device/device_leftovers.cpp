@@ -1,6 +1,7 @@
 #include "device/device_leftovers.h"
 
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -239,19 +240,18 @@ CEOID WriteSwapJournal(CEGUID* volume, const WideString& target, const WideStrin
         journal = RemoteApi().CeCreateDatabaseEx(volume, &info);
     }
     if (journal == 0) return 0;
-    std::vector<WCHAR> texts[3] = {
-        {target.begin(), target.end()}, {aside.begin(), aside.end()}, {fresh.begin(), fresh.end()}};
-    const CEPROPID ids[3] = {kJournalTarget, kJournalAside, kJournalFresh};
-    CEPROPVAL props[3];
+    WideString texts[] = {target, aside, fresh};  // copies: the call takes texts it may write
+    const CEPROPID ids[std::size(texts)] = {kJournalTarget, kJournalAside, kJournalFresh};
+    CEPROPVAL props[std::size(texts)];
     std::memset(props, 0, sizeof props);
-    for (int i = 0; i < 3; ++i) {
-        texts[i].push_back(0);
+    for (size_t i = 0; i < std::size(texts); ++i) {
         props[i].propid = ids[i];
         props[i].val.lpwstr = texts[i].data();
     }
     CEOID oid = journal;
     DeviceHandle db(RemoteApi().CeOpenDatabaseEx(volume, &oid, nullptr, 0, 0, nullptr));
-    const bool written = db.IsValid() && RemoteApi().CeWriteRecordProps(db.Get(), 0, 3, props) != 0;
+    const bool written =
+        db.IsValid() && RemoteApi().CeWriteRecordProps(db.Get(), 0, std::size(props), props) != 0;
     const HANDLE raw = db.Release();
     const bool closed =
         raw == nullptr || raw == INVALID_HANDLE_VALUE || RemoteApi().CeCloseHandle(raw) != FALSE;
