@@ -21,8 +21,8 @@ bool IsDotName(const WCHAR* name) {
            (name[0] == VZ_WIDE('.') && name[1] == VZ_WIDE('.') && name[2] == 0);
 }
 
+// Every field is set: the record has no padding and the name is copied whole.
 void ToCeFindData(const HostFindData& host, CE_FIND_DATA* out) {
-    std::memset(out, 0, sizeof(*out));
     CopyFindDataFacts(host, *out);
     DWORD oid = 0x811C9DC5u;  // a stable stand-in object id: the name's hash
     for (const WCHAR* p = host.cFileName; *p != 0; ++p) oid = (oid ^ *p) * 16777619u;
