@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <functional>
 #include <iterator>
+#include <tuple>
 
 #include "device/remote_api.h"
 #include "device_test_support.h"
@@ -354,7 +355,10 @@ TEST_F(EmulatorTest, SaysItsVersionIntoAStructureOfTheRightSize) {
     EXPECT_EQ(DWORD{ERROR_INVALID_PARAMETER}, RemoteApi().CeGetLastError());
     info.dwOSVersionInfoSize = sizeof info;
     ASSERT_TRUE(RemoteApi().CeGetVersionEx(&info));
-    EXPECT_EQ(std::make_pair(DWORD{3}, DWORD{3}), std::make_pair(info.dwMajorVersion, info.dwPlatformId));
+    // Windows CE 3.0 (Pocket PC 2002), build 11171.
+    EXPECT_EQ(
+        std::make_tuple(DWORD{3}, DWORD{0}, DWORD{11171}, DWORD{3}),
+        std::make_tuple(info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber, info.dwPlatformId));
 }
 
 // A folder made twice: the second call fails and says why; one that would
