@@ -54,7 +54,8 @@ protected:
         Start();
     }
     // Starts the server, with the handheld's faults given; once it ends, the
-    // file "status" holds its exit status (each file appears whole, by a rename).
+    // file "status" holds its exit status (each file appears whole, by a rename;
+    // a test already ended has taken its folder, and nothing is said of it).
     void Start(bool withDevice = true, const std::string& deviceFaults = "") {
         for (const char* earlier : {"out", "pid", "status"}) std::filesystem::remove(Out(earlier));
         const std::string server = "TMPDIR=" + Quoted(temporary_) +
@@ -64,9 +65,9 @@ protected:
                                    " >" + Quoted(Out("out")) + " 2>" + Quoted(Out("err"));
         ASSERT_EQ(0,
                   RunShell("(" + server + " & echo $! >" + Quoted(Out("pid.part")) + " && mv " +
-                           Quoted(Out("pid.part")) + " " + Quoted(Out("pid")) + "; wait $!; echo $? >" +
+                           Quoted(Out("pid.part")) + " " + Quoted(Out("pid")) + "; wait $!; { echo $? >" +
                            Quoted(Out("status.part")) + " && mv " + Quoted(Out("status.part")) + " " +
-                           Quoted(Out("status")) + ") &"));
+                           Quoted(Out("status")) + "; } 2>/dev/null) &"));
         for (int i = 0; i < 500 && !std::filesystem::exists(Out("pid")); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         pid_ = std::stoi(ReadFile(Out("pid")));
@@ -241,6 +242,12 @@ TEST_F(ServeTest, UploadsArePrivateApartAndPushesLeaveTheFolderAlone) {
     // Several sets in one zip, each pair read on its own.
     EXPECT_EQ(200, Get("/api/take-zip?sets=1:0,1:1,1:2&format=gpx").first);
     EXPECT_EQ(Answer(404, "no such file or set: 1:1x\n"), Get("/api/take-zip?sets=1:0,1:1x,1:2&format=gpx"));
+    // A text read by its header row is taken on its own, never merged with others.
+    const Answer csv = Open({{"files", "lat,lon,name\n45.5,7.5,A\n", "walk.csv", "text/csv"}});
+    ASSERT_NE(std::string::npos, csv.second.find("\"id\":6,\"name\":\"walk.csv\",\"problems\":\"\""))
+        << csv.second;
+    EXPECT_EQ(Answer(400, "'walk.csv' is read by its header row: take it on its own\n"),
+              Get("/api/take-merged?sets=1:0,6:0&format=gpx"));
     const std::string files = Get("/api/files").second;
     EXPECT_EQ(std::string::npos, files.find("trip (2).gpx")) << files;
     EXPECT_NE(std::string::npos, files.find("\"id\":3")) << files;
