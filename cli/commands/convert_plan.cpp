@@ -79,7 +79,7 @@ void WriteSet(const RunContext& run,
 }
 
 // Several sets of one kind as one.
-LoadedPoints Merge(std::ostream& err, std::vector<LoadedPoints> sets, const std::string& title) {
+LoadedPoints Merge(std::vector<LoadedPoints> sets, const std::string& title) {
     for (const LoadedPoints& set : sets) {
         if (set.set.kind != sets.front().set.kind) {
             std::string names;
@@ -103,7 +103,7 @@ LoadedPoints Merge(std::ostream& err, std::vector<LoadedPoints> sets, const std:
         FailConversion(vezuved_error_message(merged.source->get()));
     CopySetExtras(*merged.source, 0, sets.front());
     for (LoadedPoints& set : sets) {
-        AppendLoadedPoints(err, *merged.source, 0, set);
+        AppendLoadedPoints(*merged.source, 0, set);
         set = LoadedPoints();  // its memory goes back before the next is copied
     }
     return merged;
@@ -273,8 +273,7 @@ void RunJob(const RunContext& run, const ConvertRequest& request, OutputJob& job
         return;
     }
     if (!job.perSet) {
-        LoadedPoints merged =
-            Merge(run.err, std::move(sets), output == "-" ? "standard output" : Stem(output));
+        LoadedPoints merged = Merge(std::move(sets), output == "-" ? "standard output" : Stem(output));
         WriteSet(run, request, output, job.to, merged);
         Report(run, output, output, merged.set, PointCount(merged));
         return;

@@ -134,28 +134,15 @@ size_t PointCount(const LoadedPoints& points) {
 
 namespace {
 
-// A position on the earth: what a point needs to be placed at all.
-bool Placeable(const Point& point) {
-    return point.latitude && point.longitude && std::fabs(*point.latitude) <= 90.0 &&
-           std::fabs(*point.longitude) <= 180.0;
-}
-
-// The points of set appended to the set index of collection: the valid
-// positions (a segment a left-out point began begins at the next one); the
-// others are said on err, once for the set.
-void AddHeldPoints(std::ostream& err, CoreCollection& collection, int32_t index, const PointSet& set) {
-    bool pending = false;
-    size_t missing = 0;
+// The points of set appended to the set index of collection. Every held
+// point was read with a position, which the core checks again: a point
+// without one (NaN) is refused there, with its reason, rather than left out.
+void AddHeldPoints(CoreCollection& collection, int32_t index, const PointSet& set) {
     int64_t added = vezuved_set_point_count(collection.get(), index);
     for (const Point& point : set.points) {
-        pending = pending || point.segmentStart;
-        if (!Placeable(point)) {
-            ++missing;
-            continue;
-        }
         vezuved_point placed{};
-        placed.latitude = *point.latitude;
-        placed.longitude = *point.longitude;
+        placed.latitude = point.latitude.value_or(std::nan(""));
+        placed.longitude = point.longitude.value_or(std::nan(""));
         if (point.elevationMetres) {
             placed.has_elevation = 1;
             placed.elevation = *point.elevationMetres;
@@ -167,11 +154,10 @@ void AddHeldPoints(std::ostream& err, CoreCollection& collection, int32_t index,
             placed.has_time = 1;
             placed.time = *point.time;
         }
-        placed.segment_start = pending ? 1 : 0;
+        placed.segment_start = point.segmentStart ? 1 : 0;
         placed.name = point.name.c_str();
         placed.symbol = point.icon.c_str();
         placed.description = point.description ? point.description->c_str() : nullptr;
-        pending = false;
         if (vezuved_add_point(collection.get(), index, &placed) != VEZUVED_OK ||
             (point.origin != nullptr &&
              vezuved_copy_extras(
@@ -180,20 +166,13 @@ void AddHeldPoints(std::ostream& err, CoreCollection& collection, int32_t index,
             FailConversion(vezuved_error_message(collection.get()));
         ++added;
     }
-    if (missing > 0) {
-        err << "vezuved: " << missing << " point(s) of '" << set.title
-            << "' have no valid position and are left out\n";
-    }
 }
 
 }  // namespace
 
-void AppendLoadedPoints(std::ostream& err,
-                        CoreCollection& collection,
-                        int32_t set,
-                        const LoadedPoints& points) {
+void AppendLoadedPoints(CoreCollection& collection, int32_t set, const LoadedPoints& points) {
     if (!points.source) {
-        AddHeldPoints(err, collection, set, points.set);
+        AddHeldPoints(collection, set, points.set);
         return;
     }
     const vezuved_collection* source = points.source->get();
@@ -215,11 +194,11 @@ void CopySetExtras(CoreCollection& collection, int32_t set, const LoadedPoints& 
         FailConversion(vezuved_error_message(collection.get()));
 }
 
-void AddLoadedSet(std::ostream& err, CoreCollection& collection, const LoadedPoints& points, int32_t kind) {
+void AddLoadedSet(CoreCollection& collection, const LoadedPoints& points, int32_t kind) {
     const int32_t set = vezuved_add_set(collection.get(), SetKindFor(kind), points.set.title.c_str());
     if (set < 0) FailConversion(vezuved_error_message(collection.get()));
     CopySetExtras(collection, set, points);
-    AppendLoadedPoints(err, collection, set, points);
+    AppendLoadedPoints(collection, set, points);
 }
 
 int32_t SetKindFor(int32_t kind) {
@@ -285,7 +264,7 @@ void WriteDatabase(const RunContext& run, const std::string& path, LoadedPoints&
     }
     CoreCollection collection;
     run.err << JoinedSegmentsWarning(path, points.set, SegmentCountOf(points));
-    AddLoadedSet(run.err, collection, points, kind);
+    AddLoadedSet(collection, points, kind);
     vezuved_write_options write{};
     write.format = older ? VEZUVED_FORMAT_PDB_OLDER : VEZUVED_FORMAT_PDB;
     const int32_t result = vezuved_write(collection.get(), path.c_str(), &write);
@@ -320,7 +299,7 @@ void WriteText(const RunContext& run,
     }
     CoreCollection collection;
     run.err << JoinedSegmentsWarning(path, points.set, SegmentCountOf(points));
-    AddLoadedSet(run.err, collection, points, options.kind.value_or(points.set.kind));
+    AddLoadedSet(collection, points, options.kind.value_or(points.set.kind));
     vezuved_write_options write{};
     write.format = VEZUVED_FORMAT_TEXT;
     write.definition_path = definition.empty() ? nullptr : definition.c_str();

@@ -93,14 +93,10 @@ int32_t SetKindFor(int32_t kind);
 vezuved_database_facts ReadDatabaseFacts(const std::string& path);
 // The set appended to collection as a set of kind (a database kind; the
 // older ones are a track's and a route's): copied as the core read it, or
-// from the tool's points when it changed them, their valid positions only
-// (the others said on err, once for the set).
-void AddLoadedSet(std::ostream& err, CoreCollection& collection, const LoadedPoints& points, int32_t kind);
+// from the tool's points when it changed them.
+void AddLoadedSet(CoreCollection& collection, const LoadedPoints& points, int32_t kind);
 // The same, its points appended to the set index of collection.
-void AppendLoadedPoints(std::ostream& err,
-                        CoreCollection& collection,
-                        int32_t set,
-                        const LoadedPoints& points);
+void AppendLoadedPoints(CoreCollection& collection, int32_t set, const LoadedPoints& points);
 
 // A point the core read, as the tool holds it.
 Point PointOf(const vezuved_point& read);

@@ -41,10 +41,10 @@ bool AreWholeSource(const std::vector<LoadedPoints>& sets) {
 // into when they are all of it, unchanged and in order; else one made for
 // the document, a set as the core read it copied, a changed one from its
 // points.
-std::shared_ptr<CoreCollection> DocumentCollection(std::ostream& err, const std::vector<LoadedPoints>& sets) {
+std::shared_ptr<CoreCollection> DocumentCollection(const std::vector<LoadedPoints>& sets) {
     if (AreWholeSource(sets)) return sets.front().source;
     auto made = std::make_shared<CoreCollection>();
-    for (const LoadedPoints& set : sets) AddLoadedSet(err, *made, set, set.set.kind);
+    for (const LoadedPoints& set : sets) AddLoadedSet(*made, set, set.set.kind);
     return made;
 }
 
@@ -116,7 +116,7 @@ std::vector<size_t> SaveDocument(std::ostream& err,
                                  const MapOptions& options) {
     DocumentRequest request;
     Prepare(request, format, sets, options);
-    const std::shared_ptr<CoreCollection> collection = DocumentCollection(err, sets);
+    const std::shared_ptr<CoreCollection> collection = DocumentCollection(sets);
     WriteFrom(err, *collection, path, request.options);
     // The run's plan named the points file apart from every input and output.
     if (format == MapFormat::GeoJson && !options.pointsFile.empty()) {
@@ -135,7 +135,7 @@ std::string RenderDocument(std::ostream& err,
                            const MapOptions& options) {
     DocumentRequest request;
     Prepare(request, format, sets, options);
-    return RenderFrom(err, *DocumentCollection(err, sets), request.options);
+    return RenderFrom(err, *DocumentCollection(sets), request.options);
 }
 
 size_t SaveTextDocument(std::ostream& err,

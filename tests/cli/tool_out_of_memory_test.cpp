@@ -43,7 +43,7 @@ TEST(ToolOutOfMemory, ACopiedSetFailsOrKeepsItsTexts) {
     std::string whole;
     {
         CoreCollection collection;
-        AddLoadedSet(err, collection, read[0], VEZUVED_KIND_TRACK);
+        AddLoadedSet(collection, read[0], VEZUVED_KIND_TRACK);
         whole = AsGpx(collection);
     }
     ASSERT_NE(whole.find("<desc>Up the ridge</desc>"), std::string::npos) << whole;
@@ -55,7 +55,7 @@ TEST(ToolOutOfMemory, ACopiedSetFailsOrKeepsItsTexts) {
         CountOperatorNew(true);
         FailAllocationAfter(n);
         try {
-            AddLoadedSet(err, collection, read[0], VEZUVED_KIND_TRACK);
+            AddLoadedSet(collection, read[0], VEZUVED_KIND_TRACK);
         } catch (const Failure& failed) {
             failure = failed.what();
         } catch (const std::bad_alloc&) {
