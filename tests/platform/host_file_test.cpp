@@ -1,8 +1,11 @@
 // The file calls the device copies make, answered as Windows answers them:
 // a handle does only what it was opened for.
 
-#include "platform/host_file.h"
+#include <cstdio>
+#include <string>
+
 #include "base/wide_text.h"
+#include "platform/host_file.h"
 #include "support/test_support.h"
 
 namespace {
@@ -25,6 +28,40 @@ TEST(HostFile, AHandleReadsOrWritesOnlyAsOpened) {
         EXPECT_EQ(vezuved::PlatformReadFile(file, bytes, sizeof bytes, &done) != FALSE, c.reads) << c.access;
         EXPECT_EQ(vezuved::PlatformWriteFile(file, "abc", 3, &done) != FALSE, c.writes) << c.access;
         EXPECT_NE(vezuved::PlatformCloseHandle(file), FALSE);
+    }
+}
+
+// Each way of opening, on a file there and on none: whether it opens, the
+// last error it leaves, and what the file then holds.
+TEST(HostFile, EachDispositionAnswersAsWindowsDoes) {
+    TempFolder folder;
+    const std::string named = folder.file("points.txt");
+    const vezuved::WideString path = vezuved::WidenedText(named.c_str());
+    const struct {
+        DWORD disposition;
+        bool there, opens;
+        DWORD error;
+        const char* holds;  // nullptr: no file
+    } cases[] = {
+        {CREATE_NEW, false, true, ERROR_SUCCESS, ""},
+        {CREATE_NEW, true, false, ERROR_FILE_EXISTS, "old"},
+        {CREATE_ALWAYS, false, true, ERROR_SUCCESS, ""},
+        {CREATE_ALWAYS, true, true, ERROR_ALREADY_EXISTS, ""},
+        {OPEN_ALWAYS, false, true, ERROR_SUCCESS, ""},
+        {OPEN_ALWAYS, true, true, ERROR_ALREADY_EXISTS, "old"},
+        {OPEN_EXISTING, false, false, ERROR_FILE_NOT_FOUND, nullptr},
+        {OPEN_EXISTING, true, true, ERROR_SUCCESS, "old"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.disposition) + (c.there ? " there" : " none"));
+        std::remove(named.c_str());
+        if (c.there) WriteFileBytes(named, "old");
+        const HANDLE file = vezuved::PlatformCreateFile(path.c_str(), GENERIC_WRITE, 0, c.disposition, 0);
+        EXPECT_EQ(vezuved::PlatformGetLastError(), c.error);
+        EXPECT_EQ(file != INVALID_HANDLE_VALUE, c.opens);
+        if (file != INVALID_HANDLE_VALUE) EXPECT_NE(vezuved::PlatformCloseHandle(file), FALSE);
+        EXPECT_EQ(FileExists(named), c.holds != nullptr);
+        if (c.holds != nullptr) EXPECT_EQ(ReadFileText(named), c.holds);
     }
 }
 
