@@ -1,10 +1,13 @@
 // The track filters and figures on shapes whose answers are known.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 #include <sstream>
 
 #include "files/failure.h"
+#include "filters/cost_heap.h"
 #include "filters/farthest_point.h"
 #include "filters/filters.h"
 #include "filters/geodesy.h"
@@ -27,6 +30,28 @@ PointSet Track(std::vector<Point> points, const std::string& title = "t", int32_
     PointSet set;
     set.kind = kind, set.title = title, set.points = std::move(points);
     return set;
+}
+
+// The heap gives its points cheapest first, whatever order they came in and
+// however their costs changed since, up or down.
+TEST(CostHeap, GivesTheCheapestFirstAfterEveryChange) {
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> cost(0, 1000);
+    for (int round = 0; round < 50; ++round) {
+        const uint32_t n = 1 + random() % 200;
+        CostHeap heap(n);
+        std::vector<float> costs(n);
+        std::vector<std::pair<float, uint32_t>> filled;  // half at once, the rest one by one
+        for (uint32_t i = 0; i < n; ++i)
+            if ((costs[i] = cost(random)), i % 2 == 0) filled.emplace_back(costs[i], i);
+        heap.Fill(filled);
+        for (uint32_t i = 1; i < n; i += 2) heap.Set(i, costs[i]);
+        for (uint32_t i = 0; i < n; i += 3) heap.Set(i, costs[i] = cost(random));
+        std::vector<float> given;
+        for (; !heap.empty(); heap.Pop()) given.push_back(costs[heap.top()]);
+        EXPECT_EQ(given.size(), n);
+        EXPECT_TRUE(std::is_sorted(given.begin(), given.end())) << round;
+    }
 }
 // Points i = from..to a minute apart, at latitude + step * i and longitude.
 std::vector<Point> Minutes(int from, int to, double latitude, double step, double longitude) {
