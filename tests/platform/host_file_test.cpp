@@ -1,11 +1,13 @@
-// The file calls the device copies make, answered as Windows answers them:
-// a handle does only what it was opened for.
+// The file calls the device copies make, answered as Windows answers them
+// (a handle does only what it was opened for), and the page buffers whole
+// files are read into.
 
 #include <cstdio>
 #include <string>
 
 #include "base/wide_text.h"
 #include "platform/host_file.h"
+#include "platform/page_buffer.h"
 #include "support/test_support.h"
 
 namespace {
@@ -63,6 +65,20 @@ TEST(HostFile, EachDispositionAnswersAsWindowsDoes) {
         EXPECT_EQ(FileExists(named), c.holds != nullptr);
         if (c.holds != nullptr) EXPECT_EQ(ReadFileText(named), c.holds);
     }
+}
+
+// A buffer allocated again gives back what it held first, and is left
+// empty when the system has no room for the new size.
+TEST(PageBuffer, AllocatingAgainFreesWhatWasHeld) {
+    vezuved::PageBuffer buffer;
+    ASSERT_TRUE(buffer.Allocate(4096));
+    buffer.data()[0] = 'x';
+    ASSERT_TRUE(buffer.Allocate(8192));
+    EXPECT_EQ(buffer.size(), 8192u);
+    EXPECT_EQ(buffer.data()[0], 0);
+    EXPECT_FALSE(buffer.Allocate(static_cast<size_t>(-1) / 2));
+    EXPECT_EQ(buffer.size(), 0u);
+    EXPECT_EQ(buffer.data(), nullptr);
 }
 
 }  // namespace
