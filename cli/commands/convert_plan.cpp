@@ -358,9 +358,10 @@ void RunConvert(RunContext& run, const ConvertRequest& request) {
     // Every file is named, and known to be no other, before the first is written.
     PlanOutputs(request, inputs, jobs);
     if (!request.outDir.empty()) {
+        // Made or already there: what counts is a folder there now.
         std::error_code error;
         std::filesystem::create_directories(PathOf(request.outDir), error);
-        if (error || !std::filesystem::is_directory(PathOf(request.outDir), error)) {
+        if (!std::filesystem::is_directory(PathOf(request.outDir), error)) {
             FailConversion("cannot write into the folder '" + request.outDir + "': it cannot be created");
         }
     }

@@ -12,7 +12,7 @@ namespace {
 TEST_F(FreshState, ResetRestoresTheResetFieldsOnly) {
     ConversionState& s = State();
     s.Layout = 3, s.FieldMap[0] = 9, s.Delimited = ';', s.DBKind = 2, s.FieldCount = 3;
-    s.Previous.FirstPoint = 0, s.RecordVersion = 2, s.Ext = ".csv";
+    s.Previous.FirstPoint = 0, s.RecordVersion = 2, s.Ext = ".csv", s.FieldLen = "5,5";
     s.LocFormat = 2, s.DateSeparator = '/', s.EleFormat = 1, s.Previous.PrevLatitude = 17;
     ResetConversionState(State());
     EXPECT_EQ(s.Layout, 1);
@@ -23,6 +23,7 @@ TEST_F(FreshState, ResetRestoresTheResetFieldsOnly) {
     EXPECT_EQ(s.Previous.FirstPoint, 1u);
     EXPECT_EQ(s.RecordVersion, 3);
     EXPECT_EQ(s.Ext, "");
+    EXPECT_EQ(s.FieldLen, "");
     // Carried over between calls on purpose.
     EXPECT_EQ(s.LocFormat, 2);
     EXPECT_EQ(s.DateSeparator, '/');

@@ -139,6 +139,12 @@ TEST_F(ToolErrors, ARunThatFailsPartWaySaysWhatWasWrittenAndWhatNot) {
                   "/a.geojson (points 'waypoints', 2 point(s); route 'Loop', 2 point(s); track 'Morning', 3 "
                   "point(s); track 'Evening ride', 2 point(s))\n");
     EXPECT_EQ(FolderNames(maps), (std::vector<std::string>{"a-points.geojson", "a.geojson"}));
+    // A folder that cannot be made under a file: nothing is written.
+    EXPECT_EQ(
+        Expected(1,
+                 "vezuved: cannot write into the folder '" + Out("a.gpx") + "/sub': it cannot be created\n",
+                 {"convert", Out("c.gpx"), "--to", "gpx", "--out-dir", Out("a.gpx") + "/sub"}),
+        "");
 }
 
 // The device commands name the emulator they tried and why it did not load.

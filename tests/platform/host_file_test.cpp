@@ -7,6 +7,7 @@
 
 #include "base/wide_text.h"
 #include "platform/host_file.h"
+#include "platform/io_faults.h"
 #include "platform/page_buffer.h"
 #include "support/test_support.h"
 
@@ -66,6 +67,26 @@ TEST(HostFile, EachDispositionAnswersAsWindowsDoes) {
         if (c.holds != nullptr) EXPECT_EQ(ReadFileText(named), c.holds);
     }
 }
+
+#if defined(VEZUVED_IO_FAULTS)
+// A read the fault seam fails with no error ends the file there: nothing
+// more is read, and the read succeeds with what it had.
+TEST(HostFile, AReadEndedEarlyReadsNothingMore) {
+    TempFolder folder;
+    const std::string named = folder.file("points.txt");
+    WriteFileBytes(named, "abc");
+    const HANDLE file = vezuved::PlatformCreateFile(
+        vezuved::WidenedText(named.c_str()).c_str(), GENERIC_READ, 0, OPEN_EXISTING, 0);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(vezuved::ArmIoFaultsFromText("read:1:0"));
+    char bytes[8] = "";
+    DWORD done = 99;
+    EXPECT_NE(vezuved::PlatformReadFile(file, bytes, 3, &done), FALSE);
+    EXPECT_EQ(done, 0u);
+    vezuved::FailIoCallAfter(vezuved::IoCall::Read, 0, 0);
+    EXPECT_NE(vezuved::PlatformCloseHandle(file), FALSE);
+}
+#endif
 
 // A buffer allocated again gives back what it held first, and is left
 // empty when the system has no room for the new size.
