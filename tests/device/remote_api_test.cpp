@@ -382,6 +382,27 @@ TEST_F(EmulatorTest, MakesAFolderOnceAndSaysWhyNotTwice) {
     EXPECT_EQ(DWORD{ERROR_NOT_READY}, RemoteApi().CeGetLastError());
 }
 
+// A short-transfer fault moves half the bytes asked for, and the call still succeeds.
+TEST_F(EmulatorTest, AShortTransferMovesHalfTheBytes) {
+    ScopedEnv faults("VEZUVED_DEVICE_FAULTS", "CeWriteFile@1=short,CeReadFile@1=short");
+    ASSERT_TRUE(Mount(OPEN_ALWAYS));
+    const WideString path = W("\\half.txt");
+    const auto open = [&](DWORD access, DWORD disposition) {
+        return RemoteApi().CeCreateFile(
+            path.c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    HANDLE file = open(GENERIC_WRITE, CREATE_ALWAYS);
+    DWORD done = 0;
+    EXPECT_TRUE(RemoteApi().CeWriteFile(file, "abcdefgh", 8, &done, nullptr));
+    EXPECT_EQ(4u, done);
+    EXPECT_TRUE(RemoteApi().CeCloseHandle(file));
+    file = open(GENERIC_READ, OPEN_EXISTING);
+    char bytes[4] = {};
+    EXPECT_TRUE(RemoteApi().CeReadFile(file, bytes, 4, &done, nullptr));
+    EXPECT_EQ("ab", std::string(bytes, done));
+    EXPECT_TRUE(RemoteApi().CeCloseHandle(file));
+}
+
 // A sort order on a blob, or on a type the handheld does not know, is refused.
 TEST_F(EmulatorTest, SortsOnlyByTypesItCanOrder) {
     ASSERT_TRUE(Mount(OPEN_ALWAYS));
