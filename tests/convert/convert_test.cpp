@@ -122,6 +122,8 @@ TEST(ReadNumbers, EdgeCases) {
     // Too small however it is written: its zeros after the point count, not those before it.
     EXPECT_PRED2(Same, ReadDecimal(("0." + std::string(400, '0') + "1").c_str()), 0.0);
     EXPECT_PRED2(Same, ReadDecimal((std::string(400, '0') + "1e-401").c_str()), 0.0);
+    // ... and its exponent's digits, each worth its own value, not lifting it out of range.
+    EXPECT_PRED2(Same, ReadDecimal(("0." + std::string(500, '0') + "1e100").c_str()), 0.0);
     EXPECT_EQ(ReadDecimalN("30.123", 4), 30.1);
     const struct {
         const char* text;
