@@ -263,6 +263,14 @@ TEST(PdbRead, AppInfoSize) {
     PdbRecordEntry entry{};
     EXPECT_EQ(PdbGetRecordEntry(db.handle, 0, &entry), pdbErrFormat);
     EXPECT_EQ(db.handle->pendingError, 0u);
+    // Changed under the open handle (another program writing the file), a first
+    // resource whose data begins at 0 ends no block: the size is refused.
+    Fixture zeroed = resource;
+    zeroed.entries = {{0, 0, 0}};
+    const Bytes changed = zeroed.Build();
+    db.memory.Assign(changed.data(), changed.size());
+    uint32_t size = 99;
+    EXPECT_EQ(PdbAppInfoSize(db.handle, &size), pdbErrFormat);
 }
 
 // Small and large records read whole in any order through the handle's
