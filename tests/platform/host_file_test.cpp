@@ -2,8 +2,10 @@
 // (a handle does only what it was opened for), and the page buffers whole
 // files are read into.
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "base/wide_text.h"
 #include "platform/host_file.h"
@@ -67,6 +69,26 @@ TEST(HostFile, EachDispositionAnswersAsWindowsDoes) {
         if (c.holds != nullptr) EXPECT_EQ(ReadFileText(named), c.holds);
     }
 }
+
+#if !defined(_WIN32)
+// A search gives a folder's "." and ".." first, as Windows file systems do, then its files.
+TEST(HostFile, ASearchGivesTheDotsFirst) {
+    TempFolder folder;
+    for (const char* name : {"a.txt", "b.txt", "..c"}) WriteFileBytes(folder.file(name), "x");
+    HostFindData found{};
+    const HANDLE search =
+        vezuved::PlatformFindFirstFile(vezuved::WidenedText(folder.file("*").c_str()).c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    std::vector<std::string> names;
+    do {
+        names.push_back(vezuved::NarrowedText(found.cFileName));
+    } while (vezuved::PlatformFindNextFile(search, &found));
+    EXPECT_NE(vezuved::PlatformFindClose(search), FALSE);
+    ASSERT_EQ(names.size(), 5u);
+    std::sort(names.begin() + 2, names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{".", "..", "..c", "a.txt", "b.txt"}));
+}
+#endif
 
 #if defined(VEZUVED_IO_FAULTS)
 // A read the fault seam fails with no error ends the file there: nothing
