@@ -54,6 +54,8 @@ TEST(Encoding, FindInvalidUtf8NamesTheFirstBadByte) {
         {"abc", std::string::npos},
         {"Caf\xC3\xA9", std::string::npos},
         {"\xF4\x8F\xBF\xBF", std::string::npos},  // U+10FFFF
+        {"\xE0\xA4\x95", std::string::npos},      // U+0915, Devanagari ka: the lowest lead of three bytes
+        {"\xEF\xBF\xBD", std::string::npos},      // U+FFFD: the highest
         {"Caf\xE9", 3},                           // Windows-1252
         {"ab\x80", 2},                            // a stray continuation byte
         {"a\xC3", 1},                             // cut short
