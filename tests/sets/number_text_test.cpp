@@ -41,6 +41,8 @@ TEST(NumberText, ParseCoordinateAndNumbers) {
         {"W122 40.456", -(122 + 40.456 / 60)},
         {"s10 30 36", -(10 + 30 / 60.0 + 36 / 3600.0)},
         {"E8", 8.0},
+        {"z45 30", 45.5},  // any letter leads, the alphabet's ends too; only S and W turn it
+        {"A1", 1.0},
         {"", std::nullopt},
         {"12x", std::nullopt},
     };
