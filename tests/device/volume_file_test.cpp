@@ -142,13 +142,27 @@ TEST(VolumeFile, InspectorListsDatabasesWithTheirTimes) {
 #if !defined(_WIN32)
     std::filesystem::create_symlink("gone", root.file("Maps/lost"));  // a file whose size cannot be had
 #endif
-    std::FILE* out = std::tmpfile();
-    ASSERT_NE(nullptr, out);
-    EXPECT_EQ(0, emu::InspectDevice(root.path(), out));
-    std::string listing(static_cast<size_t>(std::ftell(out)), '\0');
-    std::rewind(out);
-    listing.resize(std::fread(&listing[0], 1, listing.size(), out));
-    std::fclose(out);
+    const auto inspect = [](const std::string& folder, int& result) {
+        std::FILE* out = std::tmpfile();
+        result = emu::InspectDevice(folder, out);
+        std::string listing(static_cast<size_t>(std::ftell(out)), '\0');
+        std::rewind(out);
+        listing.resize(std::fread(&listing[0], 1, listing.size(), out));
+        std::fclose(out);
+        return listing;
+    };
+    // A volume cut short is said to be damaged; a root that is no folder is no device.
+    const std::string whole = ReadFileText(root.file("Maps/Alps/RoverlogDBV.cdb"));
+    std::filesystem::create_directories(root.file("Cut"));
+    WriteFileBytes(root.file("Cut/RoverlogDBV.cdb"), whole.substr(0, whole.size() / 2));
+    int result = -1;
+    const std::string listing = inspect(root.path(), result);
+    EXPECT_EQ(0, result);
+    EXPECT_NE(std::string::npos, listing.find("\\Cut\\RoverlogDBV.cdb  ")) << listing;
+    EXPECT_NE(std::string::npos, listing.find(" UTC\n    damaged volume: ")) << listing;
+    EXPECT_EQ("Not a device folder: " + root.file("Cut/RoverlogDBV.cdb") + "\n",
+              inspect(root.file("Cut/RoverlogDBV.cdb"), result));
+    EXPECT_EQ(1, result);
     EXPECT_NE(std::string::npos, listing.find("\n\\Maps\\Alps\\\n\\Maps\\Alps\\RoverlogDBV.cdb  "))
         << listing;
 #if !defined(_WIN32)
