@@ -542,6 +542,13 @@ TEST_F(EmulatorTest, RefusesWhatAHandheldRefusesWithItsReason) {
         {"a database made without its facts",
          [&] { return RemoteApi().CeCreateDatabaseEx(&guid_, nullptr) != 0; },
          ERROR_INVALID_PARAMETER},
+        {"facts set with sorts past the most, not said to be given",
+         [&] {
+             CEDBASEINFO unsorted = tooManySorts;
+             unsorted.dwFlags = 0;
+             return RemoteApi().CeSetDatabaseInfoEx(&guid_, oid, &unsorted) != FALSE;
+         },
+         0},
         {"a database made on no volume",
          [&] { return RemoteApi().CeCreateDatabaseEx(&none, &(info = named("x"))) != 0; },
          ERROR_INVALID_PARAMETER},
