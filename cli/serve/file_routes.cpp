@@ -178,10 +178,11 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
         if (!file) return Send(response, 404, "no such file");
         // Every set, or the one named: a set the file lacks draws no empty map.
         const int only = IntParam(request, "set", -1);
-        if (request.has_param("set") && only < 0) return Send(response, 404, "no such set");
+        if (request.has_param("set") && (only < 0 || only >= static_cast<int>(file->sets.size())))
+            return Send(response, 404, "no such set");
         if (!IsCurrent(server, request)) return SendReplaced(response);
         std::string svg;
-        bool replaced = false, missing = false;
+        bool replaced = false;
         const CapturedRun run = RunCaptured([&](RunContext& context) {
             std::vector<LoadedPoints> sets;
             int index = 0;
@@ -189,12 +190,10 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
                 if (only < 0 || only == index) sets.push_back(std::move(loaded));
                 ++index;
             }
-            if ((missing = sets.empty() && only >= 0)) return;
             if ((replaced = !IsCurrent(server, request))) return;
             FilterLoadedSets(context, sets, RequestFilters(request));  // drawn as the page changes it
             svg = RenderDocument(context.err, MapFormat::Svg, sets, MapOptions());
         });
-        if (missing) return Send(response, 404, "no such set");
         if (replaced) return SendReplaced(response);
         if (!run.ok) return Send(response, 422, run.failure);
         response.set_content(svg, "image/svg+xml");
