@@ -5,6 +5,7 @@
 #include "device/transfer_rules.h"
 #include "device_test_support.h"
 #include "state/conversion_state.h"
+#include "support/database_bytes.h"
 
 using namespace devtest;
 
@@ -344,8 +345,7 @@ TEST_F(CopyToDeviceTest, PointsTextLeavesTheNextTrackUntimed) {
     const auto lastLegTime = [&] {  // big-endian, 8 bytes before the end of the last record
         EXPECT_EQ(0, RLDBWritePDB(Pc("t.pdb").c_str(), track.data(), 2, VEZUVED_KIND_TRACK));
         const std::vector<uint8_t> bytes = ReadFileBytes(Pc("t.pdb"));
-        const size_t at = bytes.size() - 8;
-        return (bytes[at] << 24) | (bytes[at + 1] << 16) | (bytes[at + 2] << 8) | bytes[at + 3];
+        return static_cast<int32_t>(U32At(bytes, bytes.size() - 8));
     };
     WritePc("trip.csv", "45.1,-122.1,,120000 01012004,One,,\r\n");  // timed, so only the import stops them
     WritePc("trip.cal", "FieldCount=7\r\nExt=.csv\r\n");
