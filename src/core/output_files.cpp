@@ -64,9 +64,11 @@ VEZUVED_CORE_API int32_t VEZUVED_CORE_CALL vezuved_output_write(vezuved_output* 
                                                                 int64_t size) {
     if (output == nullptr || size < 0 || (bytes == nullptr && size > 0)) return VEZUVED_ERROR_ARGUMENT;
     if (!output->file) return Failed(output, VEZUVED_ERROR_ARGUMENT, "the output is not open");
-    // A short write leaves the stream's error set, which the commit reports.
+    // A stream may take every byte yet have met an error on the way; its
+    // cause is in errno now and may not be by the commit.
     if (size > 0 &&
-        std::fwrite(bytes, 1, static_cast<size_t>(size), output->file.file) != static_cast<size_t>(size)) {
+        (std::fwrite(bytes, 1, static_cast<size_t>(size), output->file.file) != static_cast<size_t>(size) ||
+         std::ferror(output->file.file))) {
         const int error = errno;
         DiscardReplacingFile(output->file, error != 0 ? error : EIO);
         return Failed(output, VEZUVED_ERROR_WRITE, output->file.failure);
