@@ -49,7 +49,8 @@ TemporaryFolder MakeIn(const std::filesystem::path& base, const std::string& pre
     std::error_code error;
     std::random_device seed;
     std::mt19937_64 random(seed());
-    for (int attempt = 0; attempt < 100; ++attempt) {
+    // A name another has taken is drawn again; any failure ends the search.
+    for (int attempt = 0; attempt < 100 && !error; ++attempt) {
         const std::filesystem::path candidate =
             base / PathOf(prefix + std::to_string(random() % 1000000000000ULL));
         if (std::filesystem::create_directory(candidate, error)) {
@@ -58,10 +59,9 @@ TemporaryFolder MakeIn(const std::filesystem::path& base, const std::string& pre
             std::filesystem::permissions(candidate, std::filesystem::perms::owner_all, error);
             return TemporaryFolder::Adopt(TextOf(candidate));
         }
-        if (error)
-            FailConversion("cannot make a temporary folder in '" + TextOf(base) + "': " + error.message());
     }
-    FailConversion("cannot make a temporary folder in '" + TextOf(base) + "': every name tried was taken");
+    FailConversion("cannot make a temporary folder in '" + TextOf(base) +
+                   "': " + (error ? error.message() : "every name tried was taken"));
 }
 
 }  // namespace
