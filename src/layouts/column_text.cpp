@@ -44,7 +44,8 @@ int SlotForColumn(const LayoutSettings& settings, int32_t c) {
     return -1;
 }
 
-// Appends the slot's value; false when the field is empty.
+// Appends the slot's value; false when the field is empty or there is no
+// slot (-1).
 bool AppendSlot(int slot,
                 PointRecord& record,
                 const LayoutSettings& settings,
@@ -168,8 +169,8 @@ int WriteColumns(PointRecord& record, const LayoutSettings& settings, int separa
     PointTimeTexts(record, settings, timeText, dateText);
     for (int32_t c = 0; c < settings.fieldCount; ++c) {
         if (c > 0 && separator != kNoSeparator) out.push_back(static_cast<char>(separator));
-        int slot = SlotForColumn(settings, c);
-        bool written = slot >= 0 && AppendSlot(slot, record, settings, timeText, dateText, out);
+        const bool written =
+            AppendSlot(SlotForColumn(settings, c), record, settings, timeText, dateText, out);
         if (!written && c < kFieldLabelCount && settings.fieldLabels != nullptr &&
             settings.fieldLabels[c].has_value()) {
             out.append(*settings.fieldLabels[c]);
