@@ -111,7 +111,7 @@ void FixedColumns(const std::string& line, const LayoutSettings& settings, RawCo
         }
         // Past the line's end every later column is absent: held there, the
         // position cannot wrap however wide the definition says they are.
-        position = take > line.size() - std::min(position, line.size()) ? line.size() : position + take;
+        position += std::min(take, line.size() - position);
     }
 }
 
