@@ -242,6 +242,10 @@ TEST(Filters, CropKeepsItsBoundariesAndDropsWhatIsLeftEmpty) {
     ASSERT_EQ(sets[0].points.size(), 3u);
     EXPECT_EQ(*sets[0].points[1].longitude, -179.5);
     EXPECT_EQ(SegmentStarts(sets[0]), std::vector<size_t>({2}));
+    // A route is said as a route.
+    sets = {Track(points, "r", VEZUVED_KIND_ROUTE)};
+    EXPECT_EQ(Filter(sets, {{"crop", "box=46,6,47,8"}}),
+              "vezuved: route 'r': --crop box=46,6,47,8: none of its 10 points is inside; left out\n");
     // A point without a time is outside every time crop.
     sets = {Track(points)};
     sets[0].points[3].time.reset();

@@ -131,6 +131,13 @@ TEST_F(ListingTest, EmptySidesFailuresAndForcedKind) {
     EXPECT_NE(std::string::npos, out_.find(Pc("notes.txt") + "\n"));
 }
 
+// A time before 1980, which the listing's date form cannot hold, shows as none.
+TEST_F(ListingTest, ATimeBefore1980ShowsAsNoDate) {
+    CreateDeviceDatabases({"Old"}, 0);
+    EXPECT_EQ(0, Enum());
+    EXPECT_NE(std::string::npos, out_.find("?\?\?/00/1980 00:00")) << out_;
+}
+
 TEST_F(ListingTest, APairFoundByPathKeepsItsNameAndByNameTakesItsPath) {
     FreeSyncList();
     const WideString path = W("/pc/Home.rlp");
