@@ -248,6 +248,13 @@ TEST_F(ServeTest, UploadsArePrivateApartAndPushesLeaveTheFolderAlone) {
         << csv.second;
     EXPECT_EQ(Answer(400, "'walk.csv' is read by its header row: take it on its own\n"),
               Get("/api/take-merged?sets=1:0,6:0&format=gpx"));
+    // A file that cannot be read draws nothing: its cause is the answer.
+    ASSERT_EQ(200, Open({{"files", "<gpx>", "cut.gpx", "application/gpx+xml"}}).first);
+    for (const char* path : {"/api/lines?file=7", "/api/map?file=7"}) {
+        const Answer cut = Get(path);
+        EXPECT_EQ(422, cut.first) << path;
+        EXPECT_NE(std::string::npos, cut.second.find("cut.gpx': line 1: no element found\n")) << cut.second;
+    }
     const std::string files = Get("/api/files").second;
     EXPECT_EQ(std::string::npos, files.find("trip (2).gpx")) << files;
     EXPECT_NE(std::string::npos, files.find("\"id\":3")) << files;
