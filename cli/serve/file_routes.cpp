@@ -1,6 +1,5 @@
 // The routes of the opened files: open, look, change and take.
 #include <algorithm>
-#include <charconv>
 #include <filesystem>
 #include <iostream>
 
@@ -258,21 +257,17 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
     http.Get("/api/take-merged", [&](const httplib::Request& request, httplib::Response& response) {
         const std::optional<FileType> type = TakeType(request.get_param_value("format"));
         if (!type || *type == FileType::Text) return Send(response, 400, "say pdb, gpx, kml or geojson");
+        const ChosenList sets = ChooseList(server, request.get_param_value("sets"));
+        if (sets.missing) return Send(response, 404, "no such file or set: " + *sets.missing);
+        // The tracks of each file the sets are in, each file once.
         std::vector<std::string> inputs;
-        const std::string list = request.get_param_value("sets");
-        for (size_t at = 0; at < list.size();) {
-            // Each number is read up to the comma that ends it; one too large
-            // stays 0, which no file has.
-            int number = 0;
-            std::from_chars(list.data() + at, list.data() + list.size(), number);
-            const std::optional<OpenedFile> file = server.opened.Find(number);
-            at = std::min(list.find(',', at), list.size()) + 1;
-            if (!file) return Send(response, 404, "no such file");
-            if (file->options.headerRow)
-                return Send(
-                    response, 400, "'" + file->name + "' is read by its header row: take it on its own");
-            if (std::find(inputs.begin(), inputs.end(), file->path) == inputs.end())
-                inputs.push_back(file->path);
+        for (const Chosen& chosen : sets.chosen) {
+            if (chosen.file.options.headerRow)
+                return Send(response,
+                            400,
+                            "'" + chosen.file.name + "' is read by its header row: take it on its own");
+            if (std::find(inputs.begin(), inputs.end(), chosen.file.path) == inputs.end())
+                inputs.push_back(chosen.file.path);
         }
         if (inputs.empty()) return Send(response, 400, "no set was chosen");
         const std::string name = "merged" + SavedExtension(*type);
@@ -297,20 +292,11 @@ void AddFileRoutes(httplib::Server& http, Server& server) {
     http.Get("/api/take-zip", [&](const httplib::Request& request, httplib::Response& response) {
         const std::optional<FileType> type = TakeType(request.get_param_value("format"));
         if (!type || *type == FileType::Text) return Send(response, 400, "say pdb, gpx, kml or geojson");
+        const ChosenList sets = ChooseList(server, request.get_param_value("sets"));
+        if (sets.missing) return Send(response, 404, "no such file or set: " + *sets.missing);
         std::vector<BundledFile> bundle;
-        std::string problems;
-        const std::string list = request.get_param_value("sets");
-        for (size_t at = 0; at < list.size();) {
-            const size_t end = std::min(list.find(',', at), list.size());
-            const std::string pair = list.substr(at, end - at);
-            at = end + 1;
-            const size_t colon = pair.find(':');
-            httplib::Request one;
-            one.params.emplace("file", pair.substr(0, colon));
-            one.params.emplace("set", colon == std::string::npos ? "" : pair.substr(colon + 1));
-            const std::optional<Chosen> chosen = Choose(server, one);
-            if (!chosen) return Send(response, 404, "no such file or set: " + pair);
-            Taken taken = TakeSet(*chosen, *type, "", request);
+        for (const Chosen& chosen : sets.chosen) {
+            Taken taken = TakeSet(chosen, *type, "", request);
             if (!taken.run.ok) return Send(response, 422, taken.run.failure + "\n" + taken.run.err);
             for (BundledFile& file : taken.files) bundle.push_back(std::move(file));
         }

@@ -29,12 +29,36 @@ int IntParam(const httplib::Request& request, const char* name, int fallback) {
     return request.has_param(name) ? WholeNumber(request.get_param_value(name), fallback) : fallback;
 }
 
-std::optional<Chosen> Choose(const Server& server, const httplib::Request& request) {
-    const std::optional<OpenedFile> file = server.opened.Find(IntParam(request, "file"));
-    if (!file) return std::nullopt;
-    const int index = IntParam(request, "set", -1);
-    if (index < 0 || index >= static_cast<int>(file->sets.size())) return std::nullopt;
+namespace {
+
+std::optional<Chosen> ChooseNumbers(const Server& server, int fileNumber, int index) {
+    const std::optional<OpenedFile> file = server.opened.Find(fileNumber);
+    if (!file || index < 0 || index >= static_cast<int>(file->sets.size())) return std::nullopt;
     return Chosen{*file, file->sets[index], index};
+}
+
+}  // namespace
+
+std::optional<Chosen> Choose(const Server& server, const httplib::Request& request) {
+    return ChooseNumbers(server, IntParam(request, "file"), IntParam(request, "set", -1));
+}
+
+ChosenList ChooseList(const Server& server, const std::string& list) {
+    ChosenList result;
+    for (size_t at = 0; at < list.size();) {
+        const size_t end = std::min(list.find(',', at), list.size());
+        const std::string pair = list.substr(at, end - at);
+        at = end + 1;
+        const size_t colon = pair.find(':');
+        const std::optional<Chosen> chosen =
+            colon == std::string::npos
+                ? std::nullopt
+                : ChooseNumbers(
+                      server, WholeNumber(pair.substr(0, colon), 0), WholeNumber(pair.substr(colon + 1), -1));
+        if (!chosen) return ChosenList{{}, pair};
+        result.chosen.push_back(*chosen);
+    }
+    return result;
 }
 
 ConvertRequest SetRequest(const Chosen& chosen, const std::string& output) {

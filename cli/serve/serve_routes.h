@@ -48,6 +48,13 @@ struct Chosen {
     int index = 0;
 };
 std::optional<Chosen> Choose(const Server& server, const httplib::Request& request);
+// Each pair of a list "FILE:SET,FILE:SET" as chosen; `missing` is the first
+// pair whose file or set is unknown, and then nothing is chosen.
+struct ChosenList {
+    std::vector<Chosen> chosen;
+    std::optional<std::string> missing;
+};
+ChosenList ChooseList(const Server& server, const std::string& list);
 
 // The request `vezuved convert FILE OUTPUT --track N` (or --what waypoints) makes.
 ConvertRequest SetRequest(const Chosen& chosen, const std::string& output);

@@ -241,7 +241,17 @@ TEST_F(ServeTest, UploadsArePrivateApartAndPushesLeaveTheFolderAlone) {
         EXPECT_EQ(404, Get(path).first) << path;
     // Several sets in one zip, each pair read on its own.
     EXPECT_EQ(200, Get("/api/take-zip?sets=1:0,1:1,1:2&format=gpx").first);
-    EXPECT_EQ(Answer(404, "no such file or set: 1:1x\n"), Get("/api/take-zip?sets=1:0,1:1x,1:2&format=gpx"));
+    // A merge names its sets alike, and each must be there.
+    for (const char* route : {"take-zip", "take-merged"}) {
+        for (const auto& [sets, pair] : {std::pair("1:0,1:1x,1:2", "1:1x"),
+                                         std::pair("1:0,1x:1", "1x:1"),
+                                         std::pair("1:0,1:9", "1:9"),
+                                         std::pair("1:0,1", "1")}) {
+            EXPECT_EQ(Answer(404, "no such file or set: " + std::string(pair) + "\n"),
+                      Get("/api/" + std::string(route) + "?sets=" + sets + "&format=gpx"))
+                << route << " " << sets;
+        }
+    }
     // A text read by its header row is taken on its own, never merged with others.
     const Answer csv = Open({{"files", "lat,lon,name\n45.5,7.5,A\n", "walk.csv", "text/csv"}});
     ASSERT_NE(std::string::npos, csv.second.find("\"id\":6,\"name\":\"walk.csv\",\"problems\":\"\""))
