@@ -1,5 +1,6 @@
 #include "core/device_lines.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -10,14 +11,13 @@ bool StartsWith(const std::string& text, const char* start) {
     return text.compare(0, std::strlen(start), start) == 0;
 }
 
-// "Err: 0x40b", the whole message, as a failed device call prints it.
+// "Err: 0x40b", the whole message, as a failed device call prints it (one
+// with a line end is a problem by its start alone).
 bool IsErrorCode(const std::string& text) {
-    if (!StartsWith(text, "Err: 0x") || text.size() == 7) return false;
-    for (size_t i = 7; i < text.size(); ++i) {
-        if (!std::isxdigit(static_cast<unsigned char>(text[i])) && !(text[i] == '\n' && i + 1 == text.size()))
-            return false;
-    }
-    return true;
+    return StartsWith(text, "Err: 0x") && text.size() > 7 &&
+           std::all_of(text.begin() + 7, text.end(), [](char c) {
+               return std::isxdigit(static_cast<unsigned char>(c));
+           });
 }
 
 // A problem rather than a piece of the report: the report's rows are

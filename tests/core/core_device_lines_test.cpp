@@ -23,6 +23,7 @@ TEST(DeviceLines, ReportPiecesStayTogetherAndProblemsEndTheirLines) {
          "\nFiles Only on PC\nleft\n",
          "Can't mount Database Volume: \\x|Error !!! Writing sync file|"},
         {true, {"Error getting  ", "   3\n"}, "Error getting     3\n", ""},  // a database named so
+        {true, {"Err: 0xzz", "   3\n", "Err: 0x", "   1\n"}, "Err: 0xzz   3\nErr: 0x   1\n", ""},  // and so
     };
     for (const auto& [listing, messages, report, said] : rows) {
         std::string lines;
