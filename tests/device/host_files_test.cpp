@@ -53,6 +53,7 @@ TEST(Dates, FileDateTextShowsLocalTime) {
         {"UTC0", UtcFileTime(2004, 3, 31, 12, 0, 0), "   Mar/31/2004 12:00"},  // months' last days
         {"UTC0", UtcFileTime(2004, 8, 31, 12, 0, 0), "   Aug/31/2004 12:00"},
         {"UTC0", UtcFileTime(2005, 1, 31, 12, 0, 0), "   Jan/31/2005 12:00"},
+        {"UTC0", UtcFileTime(2000, 2, 29, 12, 0, 0), "   Feb/29/2000 12:00"},  // a 400-year cycle's last day
     };
     for (const auto& c : cases) {
 #if defined(_WIN32)
