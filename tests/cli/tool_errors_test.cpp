@@ -59,6 +59,21 @@ TEST_F(ToolErrors, AnOutputThatIsTheInputLeavesIt) {
         }
     }
     EXPECT_EQ(FolderNames(folder_), names);
+    // The definitions read are inputs too.
+    const std::string definition = Out("mine.cal"), kept = ReadFile(FormatFile("name-first.cal"));
+    WriteFile(definition, kept);
+    const std::string named = FormatFile("name-first.cal");
+    for (const std::vector<std::string>& definitions :
+         {std::vector<std::string>{"--output-definition", definition},
+          std::vector<std::string>{"--output-definition", named, "-d", definition}}) {
+        std::vector<std::string> arguments = {"convert", database, definition, "--to", "text"};
+        arguments.insert(arguments.end(), definitions.begin(), definitions.end());
+        Fails(1,
+              arguments,
+              "vezuved: cannot write '" + definition + "': it is the input '" + definition +
+                  "' itself; nothing was written\n");
+        EXPECT_EQ(ReadFile(definition), kept) << (definitions.size() == 2 ? "written by it" : "read by -d");
+    }
 }
 
 // What the library says goes to standard error, never into the document.
