@@ -274,7 +274,8 @@ TEST_F(ServeTest, UploadsArePrivateApartAndPushesLeaveTheFolderAlone) {
 }
 
 // A set named as Windows names a device downloads with a '_' before its name;
-// another name only like one keeps its own; a control character becomes '_'.
+// another name only like one keeps its own; a control character becomes '_';
+// dots and '_' at either end go, and a name of nothing else is "set".
 TEST_F(ServeTest, ADownloadNeverTakesAWindowsDeviceName) {
     const std::string track =
         "<trk><name>%s</name><trkseg><trkpt lat=\"1\" lon=\"2\"/>"
@@ -283,10 +284,13 @@ TEST_F(ServeTest, ADownloadNeverTakesAWindowsDeviceName) {
     for (const char* name : {"COM1",
                              "trk1",
                              "a\xC2\x85"
-                             "b"})  // U+0085, a control character
+                             "b",  // U+0085, a control character
+                             "._hidden._",
+                             "._."})
         gpx += std::string(track).replace(track.find("%s"), 2, name);
     ASSERT_EQ(200, Open({{"files", gpx + "</gpx>", "names.gpx", "application/gpx+xml"}}).first);
-    for (const auto& [set, name] : {std::pair{0, "_COM1.pdb"}, {1, "trk1.pdb"}, {2, "a_b.pdb"}}) {
+    for (const auto& [set, name] :
+         {std::pair{0, "_COM1.pdb"}, {1, "trk1.pdb"}, {2, "a_b.pdb"}, {3, "hidden.pdb"}, {4, "set.pdb"}}) {
         const httplib::Result taken =
             Client().Get(WithToken("/api/take?file=1&set=" + std::to_string(set) + "&format=pdb"));
         ASSERT_TRUE(taken);
