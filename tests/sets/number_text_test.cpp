@@ -33,6 +33,9 @@ TEST(NumberText, TimesReadAsListed) {
             EXPECT_EQ(IsoTimeFromRecord(row[1]), read == "-" ? "" : read) << row[1];
         }
     }
+    // A time read from a piece of a longer text ends where the piece ends.
+    const std::string_view line = "2021-08-14T10:15:00.129,";
+    EXPECT_EQ(ParseIsoTime(line.substr(0, 22)), ParseIsoTime("2021-08-14T10:15:00.12"));
 }
 
 TEST(NumberText, ParseCoordinateAndNumbers) {
