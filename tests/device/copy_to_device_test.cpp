@@ -364,6 +364,18 @@ TEST_F(CopyToDeviceTest, PointsTextLeavesTheNextTrackUntimed) {
     output.resize(VEZUVED_PATH_BUFFER, '\0');
     EXPECT_EQ(0, RLDBImport(Pc("trip.csv").c_str(), &output[0], Pc("trip.cal").c_str(), -1, -1, -1, nullptr));
     EXPECT_EQ(0, lastLegTime());
+    // Texts pushed in one call start totals of their own: the untimed point
+    // ending the one pushed first leaves the other's legs timed.
+    const std::string timedThenNot =
+        "46.2,-122.2,,120000 01012004,A,,\r\n46.3,-122.2,,120100 01012004,B,,\r\n46.4,-122.2,,,C,,\r\n";
+    WritePc("a.rlt", timedThenNot);
+    WritePc("b.rlt", timedThenNot);
+    EXPECT_EQ(0, ToDevice(Pc("*.rlt")));
+    const auto all = Databases();
+    for (const char* name : {"a", "b"}) {
+        ASSERT_NE(nullptr, Find(all, name)) << name;
+        EXPECT_EQ(60, Find(all, name)->records.at(1).legTime) << name;
+    }
 }
 
 struct Inside {

@@ -213,6 +213,7 @@ std::vector<DeviceDatabaseView> SyncTest::Databases() {
                     if (p.propid == kPropText) r.text = NarrowedText(p.val.lpwstr);
                     if (p.propid == kPropLongitude) r.longitude = p.val.lVal;
                     if (p.propid == kPropName) r.name = NarrowedText(p.val.lpwstr);
+                    if (p.propid == kPropLegTime) r.legTime = p.val.lVal;
                     if (p.propid == kPropLegDistance) r.legDistance = p.val.lVal;
                     if (p.propid == kPropSequence) r.sequence = p.val.ulVal;
                 }

@@ -92,7 +92,7 @@ std::string Progress();         // each report as "stage done/total name;"
 
 struct DeviceRecord {
     std::string text, name;  // name: property 3 of points
-    int32_t longitude = 0, legDistance = 0;
+    int32_t longitude = 0, legTime = 0, legDistance = 0;
     uint32_t sequence = 0;  // property 2 of routes and tracks
 };
 
