@@ -2,6 +2,7 @@
 // databases in them (enumerating, creating, describing, deleting).
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,17 @@ void CopyName(WCHAR* dst, size_t capacity, const WideText& name) {
 }
 
 }  // namespace
+
+// The name info gives; none, with the error set, when it is empty or fills
+// its field with no terminator.
+std::optional<WideText> GivenName(const CEDBASEINFO& info) {
+    const WCHAR* end = std::find(info.szDbaseName, info.szDbaseName + CEDB_MAXDBASENAMELEN, VZ_WIDE('\0'));
+    if (end == info.szDbaseName || end == info.szDbaseName + CEDB_MAXDBASENAMELEN) {
+        g_device.lastError = ERROR_INVALID_PARAMETER;
+        return std::nullopt;
+    }
+    return WideText(info.szDbaseName, end);
+}
 
 MountedVolume* FindVolume(const CEGUID* guid) {
     if (guid == nullptr || guid->Data2 != kVolumeGuidTag) {
@@ -232,15 +244,10 @@ EMU_EXPORT CEOID CeCreateDatabaseEx(PCEGUID guid, CEDBASEINFO* info) {
             g_device.lastError = ERROR_INVALID_PARAMETER;
             return 0;
         }
-        const size_t length =
-            std::find(info->szDbaseName, info->szDbaseName + CEDB_MAXDBASENAMELEN, VZ_WIDE('\0')) -
-            info->szDbaseName;
-        if (length == 0 || length >= CEDB_MAXDBASENAMELEN) {
-            g_device.lastError = ERROR_INVALID_PARAMETER;
-            return 0;
-        }
+        const std::optional<WideText> name = GivenName(*info);
+        if (!name) return 0;
         Database db;
-        db.name.assign(info->szDbaseName, length);
+        db.name = *name;
         if (NameTaken(*volume, db.name, 0)) {
             g_device.lastError = ERROR_DUP_NAME;
             return 0;
@@ -285,14 +292,9 @@ BOOL SetDatabaseInfo(const char* entry, PCEGUID guid, CEOID oid, CEDBASEINFO* in
         }
         WideText name;
         if ((info->dwFlags & CEDB_VALIDNAME) != 0) {
-            const size_t length =
-                std::find(info->szDbaseName, info->szDbaseName + CEDB_MAXDBASENAMELEN, VZ_WIDE('\0')) -
-                info->szDbaseName;
-            if (length == 0 || length >= CEDB_MAXDBASENAMELEN) {
-                g_device.lastError = ERROR_INVALID_PARAMETER;
-                return FALSE;
-            }
-            name.assign(info->szDbaseName, length);
+            const std::optional<WideText> given = GivenName(*info);
+            if (!given) return FALSE;
+            name = *given;
             if (NameTaken(*volume, name, oid)) {
                 g_device.lastError = ERROR_DUP_NAME;
                 return FALSE;

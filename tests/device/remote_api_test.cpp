@@ -486,7 +486,9 @@ TEST_F(EmulatorTest, RefusesWhatAHandheldRefusesWithItsReason) {
     const auto named = [](const char* name, DWORD flags = CEDB_VALIDNAME) {
         CEDBASEINFO info{};
         info.dwFlags = flags;
-        WidenText(info.szDbaseName, name, CEDB_MAXDBASENAMELEN);
+        // A name as long as the field fills it, with no terminator.
+        const std::string text(name);
+        std::copy_n(text.c_str(), std::min(text.size() + 1, size_t{CEDB_MAXDBASENAMELEN}), info.szDbaseName);
         return info;
     };
     CEDBASEINFO tooManySorts = named("sorts", CEDB_VALIDNAME | CEDB_VALIDSORTSPEC);
@@ -575,6 +577,9 @@ TEST_F(EmulatorTest, RefusesWhatAHandheldRefusesWithItsReason) {
          ERROR_INVALID_PARAMETER},
         {"a name set empty",
          [&] { return RemoteApi().CeSetDatabaseInfoEx(&guid_, oid, &(info = named(""))); },
+         ERROR_INVALID_PARAMETER},
+        {"a database created with a name as long as its field",
+         [&] { return RemoteApi().CeCreateDatabaseEx(&guid_, &(info = named(longName.c_str()))) != 0; },
          ERROR_INVALID_PARAMETER},
         {"a name set as long as its field",
          [&] { return RemoteApi().CeSetDatabaseInfoEx(&guid_, oid, &(info = named(longName.c_str()))); },
