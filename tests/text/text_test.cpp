@@ -46,6 +46,12 @@ TEST_F(DelimitedText, KindIsStoredUnchangedAndRecordLineLayout) {
                  "000000 01012000");  // "4" is too short for an hour
     EXPECT_STREQ(RLGetPointDesc(records), "d");
     RLDBRelease(records, 1);
+    // The call's elevation format, feet (0) too, overrides the definition's metres.
+    const std::string metres = Put("metres.cal", "EleFormat=m\n");
+    ASSERT_EQ(
+        RLDBReadCSV(Put("e.txt", "1,2,100,,A,,\n").c_str(), metres.c_str(), -1, -1, 0, nullptr, &records), 1);
+    EXPECT_STREQ(static_cast<PointRecord*>(records)->elevation, "100");
+    RLDBRelease(records, 1);
 }
 
 // Lines end in CR LF, with no header; a Garmin write renames route points in
@@ -107,6 +113,7 @@ TEST_F(Export, WritesTheTextOfEachKind) {
             "\"\n");
     Put("ext.cal", "Ext=csv\nFieldCount=2\n");
     Put("tab.cal", "Source=Tab\nFieldCount=3\nname=0\nlatitude=1\nlongitude=2\n");
+    Put("feet.cal", "EleFormat=m\nFieldCount=3\n");  // metres, but feet by the call's 0
     DatabaseImage older = Route(1), log;
     older.appInfo[275] = 0;
     log.type = "RlLg";
@@ -129,6 +136,14 @@ TEST_F(Export, WritesTheTextOfEachKind) {
         {"route.pdb", Route(3), nullptr, "", 3, 1, "route.rlr", garmin("route.txt")},
         {"track.pdb", older, nullptr, "", 3, -1, "track.rlt", garmin("older-track.txt")},
         {"log.pdb", log, nullptr, "", -1, -1, "log.txt", "first, line*\r\nsecond\r\n"},
+        {"feet.pdb",
+         Points(),
+         "feet.cal",
+         "",
+         -1,
+         0,
+         "feet.rlp",
+         "45.5000000,-122.5000000,100\r\n1.0000000,2.0000000,\r\n"},
         {"tab.pdb",
          Route(3),
          "tab.cal",
