@@ -71,6 +71,10 @@ TEST(CoreMadeDefinition, AHeaderRowMakesADefinitionOrNoneAndATextIsReadByIt) {
         "'2021-08-14T10:00:00Z'), which a definition's time column cannot read; reading the file by its "
         "header row keeps them\n");
 
+    // An elevation in the first column with no unit is said too.
+    made = Make(folder.put("first.csv", "ele,lat,lon\n100,45,7\n"), 0);
+    EXPECT_EQ(made.warnings, "warning: the elevation column 'ele' names no unit; it is read as metres\n");
+
     // A row that ends before the time column holds no time: the first ISO time is on the next.
     made = Make(
         folder.put("short.csv", "lat,lon,time\n45.5,-122.25\n45.6,-122.3,2021-08-14T01:30:00-05:00\n"), 0);
