@@ -105,12 +105,10 @@ void ForEachPart(const PointSet& set, bool byElevation, Part&& part) {
             part(
                 [&](auto&& visit) {
                     size_t current = 0;
-                    bool any = false;
-                    bool elevations = false;
+                    std::optional<bool> elevations;  // of the point before, once there is one
                     ForEachValidPoint(set, [&](const Point& point, bool starts) {
                         const bool has = WrittenElevation(point).has_value();
-                        if (any && (starts || (byElevation && has != elevations))) ++current;
-                        any = true;
+                        if (elevations && (starts || (byElevation && has != *elevations))) ++current;
                         elevations = has;
                         if (current == p) visit(point);
                     });

@@ -97,6 +97,17 @@ TEST(CoreValues, IsoTimesTextsAndFeetAreGivenAndTakenAsTheyAreHeld) {
     EXPECT_EQ(vezuved_set_elevation_feet_text(collection, 1, 0, "1"), VEZUVED_ERROR_ARGUMENT);
 }
 
+// An elevation read in metres gives its feet, of exactly 0.3048 m each.
+TEST(CoreValues, MetresReadGiveTheirFeet) {
+    TempFolder folder;
+    Collection read;
+    const std::string path = folder.put("p.geojson", R"({"type":"Point","coordinates":[7,45,304.8]})");
+    ASSERT_EQ(vezuved_read(read.handle, path.c_str(), nullptr), VEZUVED_OK);
+    double feet = 0;
+    ASSERT_EQ(vezuved_get_elevation_feet(read.handle, 0, 0, &feet), VEZUVED_OK);
+    EXPECT_DOUBLE_EQ(feet, 1000);
+}
+
 // Feet become the metres their digits make, not the nearest double's
 // digits: 6000 ft is 1828.8 m, where 6000 * 0.3048 prints 1828.8000000000002;
 // feet to seven places are the metres a record made them of.
