@@ -445,7 +445,7 @@ TEST(FarthestPoint, AnswersAsAScanOfEveryPoint) {
         state ^= state << 13, state ^= state >> 7, state ^= state << 17;
         return state;
     };
-    const auto shapes = {"grid", "wander", "teeth", "equal"};
+    const auto shapes = {"grid", "wander", "teeth", "equal", "equator"};
     for (const std::string shape : shapes) {
         std::vector<UnitVector> vectors;
         std::vector<bool> placed;
@@ -458,6 +458,10 @@ TEST(FarthestPoint, AnswersAsAScanOfEveryPoint) {
             // Both sides of a line, teeth of every height.
             if (shape == "teeth")
                 north = ((i / 80) % 2 ? 1.0 : -1.0) * static_cast<double>(i % 113), east = i * 2.0;
+            // Back and forth across the equator, a thousand kilometres either side: the boxes'
+            // z changes sign, and many a query's two ends are the same place.
+            if (shape == "equator")
+                north = ((i % 2) ? 1e6 : -1e6) + jitter * 1e5 * (i % 4 / 2) - 45 / kMetreInDegrees, east = 0;
             vectors.push_back(ToUnitVector(45 + north * kMetreInDegrees, 7 + east * kMetreInDegrees * 1.43));
             placed.push_back(next() % 10 != 0);
         }
