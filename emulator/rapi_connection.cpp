@@ -104,11 +104,10 @@ Object* FindObject(HANDLE handle, Object::Kind kind) {
     return &it->second;
 }
 
+// A file or a search holds a handle of the host's, open from its making.
 void ReleaseObject(Object& object) {
-    if (object.kind == Object::Kind::File && object.file.host != INVALID_HANDLE_VALUE)
-        PlatformCloseHandle(object.file.host);
-    if (object.kind == Object::Kind::Search && object.search.host != INVALID_HANDLE_VALUE)
-        PlatformFindClose(object.search.host);
+    if (object.kind == Object::Kind::File) PlatformCloseHandle(object.file.host);
+    if (object.kind == Object::Kind::Search) PlatformFindClose(object.search.host);
 }
 
 namespace {

@@ -23,17 +23,20 @@ using namespace devtest;
 
 namespace {
 
+#if defined(__linux__)
+// How many descriptors the process holds open.
+std::ptrdiff_t OpenDescriptors() {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+}
+#endif
+
 struct RemoteApiLoad : testing::Test, devtest::EmulatedDevice {
     std::string Calls() { return ReadFileText(root_.Join("calls.log")); }
 };
 
 TEST_F(RemoteApiLoad, Results) {
 #if defined(__linux__)
-    // Every connection closes what it opened.
-    const auto openFiles = [] {
-        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
-    };
-    const auto opened = openFiles();
+    const auto opened = OpenDescriptors();  // every connection closes what it opened
 #endif
     struct {
         const char* what;
@@ -80,7 +83,7 @@ TEST_F(RemoteApiLoad, Results) {
         for (size_t i = 0; i < sizeof(RemoteApiTable); ++i) ASSERT_EQ(0, slots[i]) << "byte " << i;
     }
 #if defined(__linux__)
-    EXPECT_EQ(openFiles(), opened);
+    EXPECT_EQ(OpenDescriptors(), opened);
 #endif
 }
 
@@ -391,6 +394,9 @@ TEST_F(EmulatorTest, AShortTransferMovesHalfTheBytes) {
         return RemoteApi().CeCreateFile(
             path.c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     };
+#if defined(__linux__)
+    const auto opened = OpenDescriptors();
+#endif
     HANDLE file = open(GENERIC_WRITE, CREATE_ALWAYS);
     DWORD done = 0;
     EXPECT_TRUE(RemoteApi().CeWriteFile(file, "abcdefgh", 8, &done, nullptr));
@@ -401,6 +407,9 @@ TEST_F(EmulatorTest, AShortTransferMovesHalfTheBytes) {
     EXPECT_TRUE(RemoteApi().CeReadFile(file, bytes, 4, &done, nullptr));
     EXPECT_EQ("ab", std::string(bytes, done));
     EXPECT_TRUE(RemoteApi().CeCloseHandle(file));
+#if defined(__linux__)
+    EXPECT_EQ(OpenDescriptors(), opened);  // a closed handle lets the host's file go
+#endif
 }
 
 // A sort order on a blob, or on a type the handheld does not know, is refused.
