@@ -179,6 +179,24 @@ TEST_F(ToolErrors, AnEmulatorThatDoesNotLoadIsNamedWithItsCause) {
           "VEZUVED_RAPI_LIBRARY=x ");
 }
 
+#if defined(__linux__)
+// On a terminal an item's progress is a bar drawn in place, ended by its outcome.
+TEST_F(ToolErrors, ProgressOnATerminalIsABarEndedByItsOutcome) {
+    if (!HasProgram("script") || RunShell("script -qec true /dev/null > /dev/null 2>&1") != 0)
+        GTEST_SKIP() << "no script(1) here, or no terminal it can open, to give the tool one";
+    const std::string handheld = Out("handheld"), track = Out("hike.rlt");
+    std::filesystem::create_directories(handheld);
+    WriteFile(track, "45.5,-122.6,,,A,,\r\n");
+    const std::string push =
+        "'" + ToolPath() + "' device push --device '" + handheld + "' --create '" + track + "'";
+    ASSERT_EQ(0, RunShell("script -qec \"" + push + "\" /dev/null > '" + Out("terminal") + "'"));
+    const std::string shown = ReadFile(Out("terminal"));
+    EXPECT_NE(shown.find("\rhike" + std::string(36, ' ') + " [" + std::string(30, '#') + "] done\r\n"),
+              std::string::npos)
+        << shown;
+}
+#endif
+
 #if !defined(_WIN32)
 
 // Ctrl-C, SIGTERM, SIGHUP or SIGQUIT while the tool writes a large output
