@@ -1,6 +1,7 @@
 #include "layouts/column_text.h"
 
 #include <cstring>
+#include <string>
 
 #include "base/ascii.h"
 #include "convert/number_text.h"
@@ -131,11 +132,7 @@ int ReadDelimitedColumns(const char* line,
         const ColumnSpan dateColumn = column(kSlotDate);
         if (dateColumn.begin != nullptr) CopyColumnSpan(dateColumn, date, kDateColumn);
         TrimSpaces(date);
-        char joined[kShortField + 1 + kDateColumn + 1];
-        size_t timeLength = std::strlen(record.time);
-        std::memcpy(joined, record.time, timeLength);
-        joined[timeLength] = ' ';
-        std::strcpy(joined + timeLength + 1, date);
+        const std::string joined = std::string(record.time) + ' ' + date;
         CopyField(record.time, joined);
         TrimSpaces(record.time);
     }
