@@ -57,6 +57,17 @@ TEST(ReplacingFile, ReplacesAnExistingFileOnlyAtTheCommit) {
     }
     EXPECT_EQ(ReadFileText(target), "moved");
     EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{"keep.txt"});
+    // Opened again, an owner gives up what it held open: only the second file is made.
+    {
+        ReplacingFile again;
+        ASSERT_TRUE(OpenReplacingFile(again, folder.file("one.txt").c_str(), PathEncoding::Ansi));
+        ASSERT_TRUE(OpenReplacingFile(again, target.c_str(), PathEncoding::Ansi));
+        EXPECT_EQ(FolderNames(folder.path()).size(), 2u);  // the target and its temporary file
+        ASSERT_TRUE(Write(again, "again"));
+        EXPECT_TRUE(CommitReplacingFile(again)) << again.failure;
+    }
+    EXPECT_EQ(ReadFileText(target), "again");
+    EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{"keep.txt"});
 #if !defined(_WIN32)
     // A device is written straight through: no file is put beside it.
     ReplacingFile device;
