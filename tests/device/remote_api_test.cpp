@@ -210,14 +210,17 @@ TEST_F(EmulatorTest, VolumesLastAndDamagedOnesAreRefused) {
 // records without the property last or first.
 TEST_F(EmulatorTest, HandlesVisitRecordsInTheirSortOrder) {
     ASSERT_TRUE(Mount(OPEN_ALWAYS));
-    const CEPROPID id = 0x01000003, i2 = 0x01010002, i4 = 0x01020003, r8 = 0x01030005, text = 0x0104001F;
+    const CEPROPID id = 0x01000003, i2 = 0x01010002, i4 = 0x01020003, r8 = 0x01030005, text = 0x0104001F,
+                   u4 = 0x01050013;
     struct Values {
         int16_t small;
         LONG large;
         double real;
         const char* text;
+        ULONG unsignedValue;
     };
-    const Values values[] = {{5, 7, 2.5, "beta"}, {-3, -100000, -1.25, "Alpha"}, {1, 3, 0.5, "Charlie"}};
+    const Values values[] = {
+        {5, 7, 2.5, "beta", 2}, {-3, -100000, -1.25, "Alpha", 2}, {1, 3, 0.5, "Charlie", 1}};
     const struct {
         CEPROPID sort;
         DWORD flags;
@@ -226,6 +229,7 @@ TEST_F(EmulatorTest, HandlesVisitRecordsInTheirSortOrder) {
         {i2, 0, "2314"},
         {i2, CEDB_SORT_DESCENDING, "1324"},
         {i4, CEDB_SORT_DESCENDING, "1324"},
+        {u4, CEDB_SORT_DESCENDING, "1234"},  // equals keep the order they were written in
         {r8, CEDB_SORT_UNKNOWNFIRST, "4231"},
         {text, 0, "2314"},
         {text, CEDB_SORT_CASEINSENSITIVE | CEDB_SORT_DESCENDING | CEDB_SORT_UNKNOWNFIRST, "4312"},
@@ -243,15 +247,16 @@ TEST_F(EmulatorTest, HandlesVisitRecordsInTheirSortOrder) {
         ASSERT_NE(INVALID_HANDLE_VALUE, db);
         for (LONG record = 1; record <= 4; ++record) {
             WideString wide = W(record < 4 ? values[record - 1].text : "");
-            CEPROPVAL props[5] = {};
+            CEPROPVAL props[6] = {};
             props[0].propid = id, props[0].val.lVal = record;
             if (record < 4) {
                 props[1].propid = i2, props[1].val.iVal = values[record - 1].small;
                 props[2].propid = i4, props[2].val.lVal = values[record - 1].large;
                 props[3].propid = r8, props[3].val.dblVal = values[record - 1].real;
                 props[4].propid = text, props[4].val.lpwstr = &wide[0];
+                props[5].propid = u4, props[5].val.ulVal = values[record - 1].unsignedValue;
             }
-            ASSERT_NE(0u, RemoteApi().CeWriteRecordProps(db, 0, record < 4 ? 5 : 1, props));
+            ASSERT_NE(0u, RemoteApi().CeWriteRecordProps(db, 0, record < 4 ? 6 : 1, props));
         }
         std::string order;
         LPBYTE buffer = nullptr;
