@@ -39,7 +39,7 @@ static std::string ReadText(const TempFolder& folder,
 // ends a line, a last line with no line end, and BEL and BS that vanish.
 TEST(CoreTextReading, TextsAreReadByTheirDefinitions) {
     // Each row: the case, its definition in data/text, the text, its sets and its warnings.
-    for (const std::vector<std::string>& c : Table("text/layouts.tsv", 9, 5)) {
+    for (const std::vector<std::string>& c : Table("text/layouts.tsv", 10, 5)) {
         TempFolder folder;
         const std::string definition = folder.put("layout.cal", Data("text/" + c[1]));
         EXPECT_EQ(ReadText(folder, folder.put("trip.txt", TextOrFile(c[2])), definition),
