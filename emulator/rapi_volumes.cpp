@@ -43,8 +43,6 @@ void CopyName(WCHAR* dst, size_t capacity, const WideText& name) {
     dst[n] = 0;
 }
 
-}  // namespace
-
 // The name info gives; none, with the error set, when it is empty or fills
 // its field with no terminator.
 std::optional<WideText> GivenName(const CEDBASEINFO& info) {
@@ -55,6 +53,8 @@ std::optional<WideText> GivenName(const CEDBASEINFO& info) {
     }
     return WideText(info.szDbaseName, end);
 }
+
+}  // namespace
 
 MountedVolume* FindVolume(const CEGUID* guid) {
     if (guid == nullptr || guid->Data2 != kVolumeGuidTag) {
