@@ -74,7 +74,10 @@ std::string Decoded(std::string_view bytes, bool utf8) {
 }
 
 std::string Quoted(std::string_view text, bool utf8) {
-    return "'" + Decoded(maps::TrimWhite(text), utf8) + "'";
+    std::string quoted = "'";
+    quoted += Decoded(maps::TrimWhite(text), utf8);
+    quoted += '\'';
+    return quoted;
 }
 
 // Column `column` of a line whose first count columns are spans, copied by
