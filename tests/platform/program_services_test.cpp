@@ -43,7 +43,9 @@ TEST(ProgramServices, ReadsAFileWholeByItsUtf8NameOrSaysWhyNot) {
     EXPECT_EQ(vezuved_system_read_file(folder.file("missing.gpx").c_str(), Append, &none), ENOENT);
     EXPECT_EQ(vezuved_system_read_file(path.c_str(), Refuse, nullptr), -1);
     EXPECT_EQ(vezuved_system_read_file(nullptr, Append, &none), EINVAL);
+#if !defined(_WIN32)
     EXPECT_EQ(vezuved_system_read_file(folder.path().c_str(), Append, &none), EISDIR);  // opened, never read
+#endif
     EXPECT_EQ(none, "");
 }
 
