@@ -14,6 +14,8 @@ std::string Shown(char32_t character) {
             return "LF";
         case '\r':
             return "CR";
+        case 0:
+            return "NUL";
         default:
             return "'" + Utf8Character(character) + "'";
     }
@@ -31,7 +33,8 @@ void Note(char32_t character, FittingReport& report, bool& changed) {
 
 // What the field cannot hold as it is: blanked (true) or dropped ('"').
 bool Blanked(char32_t c, RecordUse use, RecordField field) {
-    if (c == '\n' || c == '\r') return true;
+    // A NUL would end the record's text there, and what follows it with it.
+    if (c == '\n' || c == '\r' || c == 0) return true;
     // A database line splits at these everywhere; a definition's writer
     // quotes them in a name or description but not in a symbol.
     const bool separators = use == RecordUse::Database || field == RecordField::Icon;
@@ -65,7 +68,7 @@ std::string FitRecordText(std::string_view utf8,
             out += ' ';
         } else if (encoding == RecordEncoding::Utf8) {
             out.append(utf8.substr(i - length, length));
-        } else if (const char byte = Cp1252Byte(c); byte != '\0' || c == 0) {
+        } else if (const char byte = Cp1252Byte(c); byte != '\0') {
             out += byte;
         } else {
             Note(c, report, changed);

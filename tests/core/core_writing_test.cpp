@@ -228,3 +228,20 @@ TEST(CoreWriting, AFailedWriteLeavesThePreviousFileWhole) {
     }
 }
 #endif
+
+// A NUL, which only GeoJSON can give a name, would end the record's text:
+// it is blanked and said.
+TEST(CoreWriting, ANulInANameIsBlankedAndSaid) {
+    TempFolder folder;
+    Collection read;
+    const std::string path = folder.put(
+        "n.geojson",
+        R"({"type":"Feature","properties":{"name":"A\u0000B"},"geometry":{"type":"Point","coordinates":[7,45]}})");
+    ASSERT_EQ(vezuved_read(read.handle, path.c_str(), nullptr), VEZUVED_OK);
+    const std::string database = folder.file("n.pdb");
+    ASSERT_EQ(vezuved_write(read.handle, database.c_str(), nullptr), VEZUVED_OK);
+    EXPECT_EQ(
+        Warnings(read.handle, folder.path()),
+        "0 'DIR/n.pdb': text fitted to the record: 1 field(s) had characters replaced or dropped (NUL)\n");
+    EXPECT_EQ(SummaryOf(database), "W 'n' 1: 7,45 'A B'\n");
+}
