@@ -60,9 +60,9 @@ TEST_F(ToolErrors, AnOutputThatIsTheInputLeavesIt) {
     }
     EXPECT_EQ(FolderNames(folder_), names);
     // The definitions read are inputs too.
-    const std::string definition = Out("mine.cal"), kept = ReadFile(FormatFile("name-first.cal"));
+    const std::string named = FormatFile("name-first.cal"), definition = Out("mine.cal"),
+                      kept = ReadFile(named);
     WriteFile(definition, kept);
-    const std::string named = FormatFile("name-first.cal");
     for (const std::vector<std::string>& definitions :
          {std::vector<std::string>{"--output-definition", definition},
           std::vector<std::string>{"--output-definition", named, "-d", definition}}) {

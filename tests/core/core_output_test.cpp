@@ -62,11 +62,12 @@ TEST(CoreOutput, AFailedWriteOrFlushFailsTheCommitAndKeepsThePreviousFile) {
         const char* verb;
         int error;
         const std::string& text;
+        bool failsInTheWrite;
     } kCases[] = {
-        {vezuved::IoCall::Write, "write", ENOSPC, line},
-        {vezuved::IoCall::Flush, "write", ENOSPC, line},
-        {vezuved::IoCall::Rename, "replace", ENOSPC, line},
-        {vezuved::IoCall::Write, "write", EPERM, block},
+        {vezuved::IoCall::Write, "write", ENOSPC, line, false},
+        {vezuved::IoCall::Flush, "write", ENOSPC, line, false},
+        {vezuved::IoCall::Rename, "replace", ENOSPC, line, false},
+        {vezuved::IoCall::Write, "write", EPERM, block, true},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(vezuved::IoCallName(c.call));
@@ -79,7 +80,9 @@ TEST(CoreOutput, AFailedWriteOrFlushFailsTheCommitAndKeepsThePreviousFile) {
             vezuved_output_write(output.get(), c.text.data(), static_cast<int64_t>(c.text.size()));
         const int32_t committed = vezuved_output_commit(output.get());
         vezuved::FailIoCallAfter(c.call, 0, 0);
-        if (&c.text == &block) EXPECT_EQ(wrote, VEZUVED_ERROR_WRITE);
+        if (c.failsInTheWrite) {
+            EXPECT_EQ(wrote, VEZUVED_ERROR_WRITE);
+        }
         EXPECT_EQ(committed, VEZUVED_ERROR_WRITE);
         EXPECT_EQ(std::string(vezuved_output_message(output.get())),
                   "cannot " + std::string(c.verb) + " '" + path + "': " + std::strerror(c.error));
