@@ -54,19 +54,24 @@ ssize_t SeamRead(void* cookie, char* buffer, size_t size) {
 }
 
 // Writes all it may, as the kernel's writes are retried; fewer than size,
-// with errno telling why, is the stream's error.
+// with errno telling why, is the stream's error. Never -1: glibc takes a
+// cookie's write result as a count, and -1 there sends a large fwrite on
+// past the end of its caller's buffer.
 ssize_t SeamWrite(void* cookie, const char* buffer, size_t size) {
     const size_t allowed = IoWriteAllowance(size);
-    const int refusal = errno;
+    int refusal = errno;
     size_t done = 0;
     while (done < allowed) {
         const ssize_t n = ::write(static_cast<SeamCookie*>(cookie)->fd, buffer + done, allowed - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return done > 0 ? static_cast<ssize_t>(done) : -1;
+        if (n < 0) {
+            refusal = errno;
+            break;
+        }
         done += static_cast<size_t>(n);
     }
     if (done < size) errno = refusal;
-    return done > 0 || size == 0 ? static_cast<ssize_t>(done) : -1;
+    return static_cast<ssize_t>(done);
 }
 
 int SeamSeek(void* cookie, off64_t* offset, int whence) {
