@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <stdexcept>
 #include <string_view>
 #include <vector>
 
@@ -89,9 +90,12 @@ struct LinePart {
 // Each part in turn: part(walk, linePart), where walk(visit) calls
 // visit(point) for each valid position of that part, and may be called
 // more than once. Held points are walked by their place in memory; points
-// read again are walked whole once per part and call.
+// read again are walked whole once per part and call, and are parted by
+// segment alone: a line parted by elevation is held first, or its runs
+// would read the file again once each.
 template <typename Part>
 void ForEachPart(const PointSet& set, bool byElevation, Part&& part) {
+    if (set.reread && byElevation) throw std::logic_error("a line parted by elevation is held first");
     // The parts, found in one walk (their first index only for held points).
     std::vector<LinePart> parts;
     ForEachValidPoint(set, [&](const Point& point, bool starts) {
@@ -105,11 +109,8 @@ void ForEachPart(const PointSet& set, bool byElevation, Part&& part) {
             part(
                 [&](auto&& visit) {
                     size_t current = 0;
-                    std::optional<bool> elevations;  // of the point before, once there is one
                     ForEachValidPoint(set, [&](const Point& point, bool starts) {
-                        const bool has = WrittenElevation(point).has_value();
-                        if (elevations && (starts || (byElevation && has != *elevations))) ++current;
-                        elevations = has;
+                        if (starts) ++current;
                         if (current == p) visit(point);
                     });
                 },
